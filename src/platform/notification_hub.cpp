@@ -1,0 +1,1 @@
+#include "platform/notification_hub.h"
