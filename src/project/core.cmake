@@ -1,0 +1,4 @@
+# Pools, option string handles, the text scanner and the string helpers.
+pm2_library(pm2_project SOURCES
+  ${CMAKE_CURRENT_SOURCE_DIR}/pool.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/opt_string.cpp)
