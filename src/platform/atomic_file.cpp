@@ -1,0 +1,198 @@
+#include "platform/atomic_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+
+namespace pm2 {
+
+namespace {
+
+class PosixDisk : public Disk {
+ public:
+  int CreateNew(const std::string& path, unsigned mode, int* handle) override {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) return errno;
+    *handle = fd;
+    return 0;
+  }
+  int Write(int handle, const char* data, size_t n) override {
+    while (n > 0) {
+      ssize_t done = ::write(handle, data, n);
+      if (done < 0) {
+        if (errno == EINTR) continue;
+        return errno;
+      }
+      if (done == 0) return EIO;
+      data += done;
+      n -= static_cast<size_t>(done);
+    }
+    return 0;
+  }
+  int Sync(int handle) override { return ::fsync(handle) == 0 ? 0 : errno; }
+  int Close(int handle) override { return ::close(handle) == 0 ? 0 : errno; }
+  int Rename(const std::string& from, const std::string& to) override {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  }
+  int Link(const std::string& from, const std::string& to) override {
+    return ::link(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  }
+  int Remove(const std::string& path) override {
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+  }
+  int SyncFolder(const std::string& folder) override {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int rc = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    // Some file systems cannot sync a folder; the rename is done all the same.
+    return rc == EINVAL ? 0 : rc;
+  }
+  int Stat(const std::string& path, bool* exists, unsigned* mode) override {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+      *exists = false;
+      return errno == ENOENT ? 0 : errno;
+    }
+    *exists = true;
+    *mode = st.st_mode & 07777;
+    return 0;
+  }
+  int ReadAll(const std::string& path, std::string* out) override {
+    out->clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      return EISDIR;
+    }
+    if (st.st_size > 0) out->reserve(static_cast<size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+      ssize_t got = ::read(fd, buf, sizeof buf);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        int e = errno;
+        ::close(fd);
+        out->clear();
+        return e;
+      }
+      if (got == 0) break;
+      out->append(buf, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    return 0;
+  }
+};
+
+unsigned DefaultNewMode() {
+  // umask can only be read by setting it; do that once, before threads are
+  // likely to create files.
+  static const unsigned mode = [] {
+    mode_t old = ::umask(022);
+    ::umask(old);
+    return 0666u & ~static_cast<unsigned>(old);
+  }();
+  return mode;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::atomic<unsigned> g_tempCounter{0};
+
+}  // namespace
+
+Disk& RealDisk() {
+  static PosixDisk disk;
+  return disk;
+}
+
+std::string FileErrorText(const char* verb, const std::string& path, int errnum) {
+  return std::string("Cannot ") + verb + " '" + path + "': " + std::strerror(errnum);
+}
+
+AtomicFileWriter::AtomicFileWriter(Disk* disk) : m_disk(disk ? disk : &RealDisk()) {}
+
+bool AtomicFileWriter::Write(const std::string& path, std::string_view data, std::string* err,
+                             const std::string& backupPath) {
+  m_backupWarning.clear();
+  auto fail = [&](int e) {
+    if (err) *err = FileErrorText("write", path, e);
+    return false;
+  };
+  bool exists = false;
+  unsigned mode = 0;
+  if (int e = m_disk->Stat(path, &exists, &mode)) return fail(e);
+  if (!exists) mode = DefaultNewMode();
+
+  // A fresh temporary name beside the target; a leftover of a crashed run
+  // with the same name is skipped, never overwritten.
+  std::string temp;
+  int handle = -1;
+  for (int attempt = 0;; ++attempt) {
+    temp = path + ".~pm2tmp" + std::to_string(::getpid()) + "_" +
+           std::to_string(g_tempCounter.fetch_add(1));
+    int e = m_disk->CreateNew(temp, mode, &handle);
+    if (e == 0) break;
+    if (e != EEXIST || attempt > 100) return fail(e);
+  }
+  int e = m_disk->Write(handle, data.data(), data.size());
+  if (e == 0) e = m_disk->Sync(handle);
+  int closeErr = m_disk->Close(handle);
+  if (e == 0) e = closeErr;
+  if (e != 0) {
+    m_disk->Remove(temp);
+    return fail(e);
+  }
+
+  bool movedToBackup = false;
+  if (exists && !backupPath.empty() && backupPath != path) {
+    // Take the backup as a second name of the old file so that the target
+    // name never goes missing; fall back to a rename where links fail.
+    m_disk->Remove(backupPath);
+    int le = m_disk->Link(path, backupPath);
+    if (le != 0) {
+      int re = m_disk->Rename(path, backupPath);
+      if (re != 0) m_backupWarning = FileErrorText("create", backupPath, re);
+      movedToBackup = re == 0;
+    }
+  }
+  if (int re = m_disk->Rename(temp, path)) {
+    // Put the old file back under its name when it was moved away.
+    if (movedToBackup) m_disk->Rename(backupPath, path);
+    m_disk->Remove(temp);
+    return fail(re);
+  }
+  if (int se = m_disk->SyncFolder(FolderOf(path))) {
+    // The new file has its name; only its durability is in doubt.
+    return fail(se);
+  }
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* err,
+                         const std::string& backupPath) {
+  AtomicFileWriter writer;
+  return writer.Write(path, data, err, backupPath);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out, std::string* err) {
+  int e = RealDisk().ReadAll(path, &out);
+  if (e != 0) {
+    if (err) *err = FileErrorText("read", path, e);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace pm2
