@@ -156,7 +156,8 @@ class IniFiles {
   struct Entry;
   bool Store(const std::string& path, const IniDocument& doc, std::string* err);
   Disk* m_disk;
-  std::mutex m_mutex;
+  std::mutex m_writeMutex;  // one read-modify-write at a time
+  std::mutex m_mutex;       // guards m_cache
   std::unordered_map<std::string, std::shared_ptr<Entry>> m_cache;
 };
 

@@ -123,6 +123,8 @@ class SettingsStore {
   Node* FindKey(std::string_view key) const;      // needs m_mutex
   Node* MakeKey(std::string_view key);            // needs m_mutex
   std::string ProfileKey(std::string_view section) const;
+  std::string SerializeLocked() const;
+  void ParseLocked(std::string_view bytes, std::string_view fileName);
 
   std::string m_path;
   Disk* m_disk;
@@ -130,7 +132,8 @@ class SettingsStore {
   mutable std::mutex m_mutex;
   std::unique_ptr<Node> m_root;
   std::vector<std::string> m_warnings;
-  bool m_dirty = false;
+  uint64_t m_version = 0;       // counts changes
+  uint64_t m_savedVersion = 0;  // m_version as last loaded or saved
 };
 
 }  // namespace pm2

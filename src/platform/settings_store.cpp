@@ -1,0 +1,583 @@
+#include "platform/settings_store.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/atomic_file.h"
+#include "platform/ini_file.h"
+
+namespace pm2 {
+
+struct SettingsStore::Node {
+  std::string name;
+  std::vector<std::unique_ptr<Node>> children;  // creation order
+  std::vector<SettingValue> values;             // creation order
+};
+
+namespace {
+
+const char kHeader[] = "; Pelmora2 settings 1";
+const char kHex[] = "0123456789abcdef";
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+// Length of the valid UTF-8 sequence at p, 0 when the byte there starts none.
+size_t Utf8Length(const unsigned char* p, size_t n) {
+  unsigned char c = p[0];
+  if (c < 0x80) return 1;
+  size_t len;
+  unsigned char lo = 0x80, hi = 0xBF;
+  if (c >= 0xC2 && c <= 0xDF) len = 2;
+  else if (c == 0xE0) len = 3, lo = 0xA0;
+  else if (c == 0xED) len = 3, hi = 0x9F;
+  else if (c >= 0xE1 && c <= 0xEF) len = 3;
+  else if (c == 0xF0) len = 4, lo = 0x90;
+  else if (c == 0xF4) len = 4, hi = 0x8F;
+  else if (c >= 0xF1 && c <= 0xF3) len = 4;
+  else return 0;
+  if (n < len) return 0;
+  if (p[1] < lo || p[1] > hi) return 0;
+  for (size_t i = 2; i < len; ++i)
+    if (p[i] < 0x80 || p[i] > 0xBF) return 0;
+  return len;
+}
+
+// %HH for control bytes, DEL, '%', the `extra` characters and bytes outside
+// valid UTF-8 sequences; everything else as it is.
+std::string Escape(std::string_view s, std::string_view extra) {
+  std::string out;
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  size_t i = 0;
+  while (i < s.size()) {
+    unsigned char c = p[i];
+    size_t len = Utf8Length(p + i, s.size() - i);
+    bool plain = len > 1 || (len == 1 && c >= 0x20 && c != 0x7F && c != '%' &&
+                             extra.find(static_cast<char>(c)) == std::string_view::npos);
+    if (plain) {
+      out.append(s.data() + i, len);
+      i += len;
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+      ++i;
+    }
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool Unescape(std::string_view s, std::string* out) {
+  out->clear();
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '%') {
+      *out += s[i];
+      continue;
+    }
+    if (i + 2 >= s.size()) return false;
+    int hi = HexDigit(s[i + 1]), lo = HexDigit(s[i + 2]);
+    if (hi < 0 || lo < 0) return false;
+    *out += static_cast<char>(hi * 16 + lo);
+    i += 2;
+  }
+  return true;
+}
+
+std::string ToHex(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (unsigned char c : bytes) {
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+  }
+  return out;
+}
+
+bool FromHex(std::string_view hex, std::string* out) {
+  out->clear();
+  if (hex.size() % 2) return false;
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
+    if (hi < 0 || lo < 0) return false;
+    *out += static_cast<char>(hi * 16 + lo);
+  }
+  return true;
+}
+
+std::string IntBytes(uint32_t n) {
+  std::string b(4, '\0');
+  for (int i = 0; i < 4; ++i) b[static_cast<size_t>(i)] = static_cast<char>((n >> (8 * i)) & 0xFF);
+  return b;
+}
+
+uint32_t BytesInt(std::string_view b) {
+  uint32_t n = 0;
+  for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(b[static_cast<size_t>(i)]);
+  return n;
+}
+
+bool ParseDecimal(std::string_view s, uint32_t* out) {
+  if (s.empty() || s.size() > 10) return false;
+  uint64_t n = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (n > 0xFFFFFFFFu) return false;
+  *out = static_cast<uint32_t>(n);
+  return true;
+}
+
+// Splits "a\b\c" (one leading and one trailing '\' ignored); false when a
+// component is empty.
+bool SplitKey(std::string_view key, std::vector<std::string_view>* parts) {
+  parts->clear();
+  if (!key.empty() && key.front() == '\\') key.remove_prefix(1);
+  if (!key.empty() && key.back() == '\\') key.remove_suffix(1);
+  if (key.empty()) return true;
+  size_t start = 0;
+  for (;;) {
+    size_t sep = key.find('\\', start);
+    std::string_view part = key.substr(start, sep == std::string_view::npos ? sep : sep - start);
+    if (part.empty()) return false;
+    parts->push_back(part);
+    if (sep == std::string_view::npos) return true;
+    start = sep + 1;
+  }
+}
+
+SettingValue* FindValue(std::vector<SettingValue>& values, std::string_view name) {
+  for (SettingValue& v : values)
+    if (EqualIgnoringCase(v.name, name)) return &v;
+  return nullptr;
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(std::string filePath, Disk* disk)
+    : m_path(std::move(filePath)), m_disk(disk ? disk : &RealDisk()),
+      m_root(std::make_unique<Node>()) {}
+
+SettingsStore::~SettingsStore() = default;
+
+std::string SettingsStore::DefaultPath() {
+  std::string base;
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg && *xdg) {
+    base = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home && *home ? home : ".") + "/.config";
+  }
+  return base + "/Vond/Pelmora2/settings.ini";
+}
+
+SettingsStore::Node* SettingsStore::FindKey(std::string_view key) const {
+  std::vector<std::string_view> parts;
+  if (!SplitKey(key, &parts)) return nullptr;
+  Node* node = m_root.get();
+  for (std::string_view part : parts) {
+    Node* next = nullptr;
+    for (auto& child : node->children)
+      if (EqualIgnoringCase(child->name, part)) {
+        next = child.get();
+        break;
+      }
+    if (!next) return nullptr;
+    node = next;
+  }
+  return node;
+}
+
+SettingsStore::Node* SettingsStore::MakeKey(std::string_view key) {
+  std::vector<std::string_view> parts;
+  if (!SplitKey(key, &parts)) return nullptr;
+  Node* node = m_root.get();
+  for (std::string_view part : parts) {
+    Node* next = nullptr;
+    for (auto& child : node->children)
+      if (EqualIgnoringCase(child->name, part)) {
+        next = child.get();
+        break;
+      }
+    if (!next) {
+      node->children.push_back(std::make_unique<Node>());
+      next = node->children.back().get();
+      next->name = std::string(part);
+      ++m_version;
+    }
+    node = next;
+  }
+  return node;
+}
+
+bool SettingsStore::IsDirty() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_version != m_savedVersion;
+}
+
+bool SettingsStore::KeyExists(std::string_view key) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return FindKey(key) != nullptr;
+}
+
+bool SettingsStore::CreateKey(std::string_view key) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return MakeKey(key) != nullptr;
+}
+
+bool SettingsStore::DeleteKey(std::string_view key) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  std::vector<std::string_view> parts;
+  if (!SplitKey(key, &parts) || parts.empty()) return false;
+  std::string parentPath;
+  for (size_t i = 0; i + 1 < parts.size(); ++i) {
+    parentPath += parts[i];
+    parentPath += '\\';
+  }
+  Node* parent = FindKey(parentPath);
+  if (!parent) return false;
+  auto& kids = parent->children;
+  for (auto it = kids.begin(); it != kids.end(); ++it)
+    if (EqualIgnoringCase((*it)->name, parts.back())) {
+      kids.erase(it);
+      ++m_version;
+      return true;
+    }
+  return false;
+}
+
+std::vector<std::string> SettingsStore::SubKeys(std::string_view key) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  std::vector<std::string> names;
+  if (Node* node = FindKey(key))
+    for (auto& child : node->children) names.push_back(child->name);
+  return names;
+}
+
+std::vector<std::string> SettingsStore::ValueNames(std::string_view key) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  std::vector<std::string> names;
+  if (Node* node = FindKey(key))
+    for (const SettingValue& v : node->values) names.push_back(v.name);
+  return names;
+}
+
+bool SettingsStore::ReadValue(std::string_view key, std::string_view name, SettingValue* out) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  Node* node = FindKey(key);
+  if (!node) return false;
+  SettingValue* v = FindValue(node->values, name);
+  if (!v) return false;
+  *out = *v;
+  return true;
+}
+
+bool SettingsStore::WriteValue(std::string_view key, std::string_view name, uint32_t type,
+                               std::string_view data) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  Node* node = MakeKey(key);
+  if (!node) return false;
+  SettingValue* v = FindValue(node->values, name);
+  if (!v) {
+    node->values.push_back(SettingValue{std::string(name), type, std::string(data)});
+  } else {
+    v->type = type;
+    v->data = std::string(data);
+  }
+  ++m_version;
+  return true;
+}
+
+bool SettingsStore::DeleteValue(std::string_view key, std::string_view name) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  Node* node = FindKey(key);
+  if (!node) return false;
+  for (auto it = node->values.begin(); it != node->values.end(); ++it)
+    if (EqualIgnoringCase(it->name, name)) {
+      node->values.erase(it);
+      ++m_version;
+      return true;
+    }
+  return false;
+}
+
+bool SettingsStore::GetString(std::string_view key, std::string_view name, std::string* out) const {
+  SettingValue v;
+  if (!ReadValue(key, name, &v) || v.type != kSettingString) return false;
+  *out = std::move(v.data);
+  return true;
+}
+
+bool SettingsStore::GetInt(std::string_view key, std::string_view name, uint32_t* out) const {
+  SettingValue v;
+  if (!ReadValue(key, name, &v)) return false;
+  if (v.type == kSettingInt && v.data.size() == 4) {
+    *out = BytesInt(v.data);
+    return true;
+  }
+  if (v.type == kSettingString) {
+    *out = static_cast<uint32_t>(ParseProfileInt(v.data));
+    return true;
+  }
+  return false;
+}
+
+bool SettingsStore::GetBinary(std::string_view key, std::string_view name, std::string* out) const {
+  SettingValue v;
+  if (!ReadValue(key, name, &v) || v.type != kSettingBinary) return false;
+  *out = std::move(v.data);
+  return true;
+}
+
+bool SettingsStore::SetString(std::string_view key, std::string_view name, std::string_view text) {
+  return WriteValue(key, name, kSettingString, text);
+}
+
+bool SettingsStore::SetInt(std::string_view key, std::string_view name, uint32_t number) {
+  return WriteValue(key, name, kSettingInt, IntBytes(number));
+}
+
+bool SettingsStore::SetBinary(std::string_view key, std::string_view name, std::string_view bytes) {
+  return WriteValue(key, name, kSettingBinary, bytes);
+}
+
+void SettingsStore::SetProfileRoot(std::string key) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_profileRoot = std::move(key);
+}
+
+std::string SettingsStore::ProfileKey(std::string_view section) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_profileRoot.empty()) return std::string(section);
+  return m_profileRoot + "\\" + std::string(section);
+}
+
+std::string SettingsStore::GetProfileString(std::string_view section, std::string_view entry,
+                                            std::string_view def) const {
+  std::string out;
+  if (GetString(ProfileKey(section), entry, &out)) return out;
+  return std::string(def);
+}
+
+int SettingsStore::GetProfileInt(std::string_view section, std::string_view entry, int def) const {
+  uint32_t n;
+  if (GetInt(ProfileKey(section), entry, &n)) return static_cast<int>(n);
+  return def;
+}
+
+bool SettingsStore::GetProfileBinary(std::string_view section, std::string_view entry,
+                                     std::string* out) const {
+  return GetBinary(ProfileKey(section), entry, out);
+}
+
+bool SettingsStore::WriteProfileString(const char* section, const char* entry, const char* value) {
+  if (!section || !*section) return false;
+  std::string key = ProfileKey(section);
+  if (!entry) {
+    DeleteKey(key);
+    return true;
+  }
+  if (!value) {
+    DeleteValue(key, entry);
+    return true;
+  }
+  return SetString(key, entry, value);
+}
+
+bool SettingsStore::WriteProfileInt(std::string_view section, std::string_view entry, int value) {
+  return SetInt(ProfileKey(section), entry, static_cast<uint32_t>(value));
+}
+
+bool SettingsStore::WriteProfileBinary(std::string_view section, std::string_view entry,
+                                       std::string_view bytes) {
+  return SetBinary(ProfileKey(section), entry, bytes);
+}
+
+// ---- stored form ----
+
+std::string SettingsStore::SerializeLocked() const {
+  std::string out = std::string(kHeader) + "\n";
+  struct Item {
+    const Node* node;
+    std::string path;
+  };
+  std::vector<Item> stack{{m_root.get(), ""}};
+  while (!stack.empty()) {
+    Item item = std::move(stack.back());
+    stack.pop_back();
+    // The root has no header unless it holds values.
+    if (item.node != m_root.get() || !item.node->values.empty()) {
+      out += "\n[" + item.path + "]\n";
+      for (const SettingValue& v : item.node->values) {
+        out += Escape(v.name, "=[;");
+        out += '=';
+        if (v.type == kSettingString)
+          out += "s:" + Escape(v.data, "");
+        else if (v.type == kSettingInt && v.data.size() == 4)
+          out += "d:" + std::to_string(BytesInt(v.data));
+        else if (v.type == kSettingBinary)
+          out += "b:" + ToHex(v.data);
+        else
+          out += "t" + std::to_string(v.type) + ":" + ToHex(v.data);
+        out += '\n';
+      }
+    }
+    // Children in creation order: push them reversed.
+    for (size_t i = item.node->children.size(); i > 0; --i) {
+      const Node* child = item.node->children[i - 1].get();
+      std::string name = Escape(child->name, "]");
+      stack.push_back({child, item.path.empty() ? name : item.path + "\\" + name});
+    }
+  }
+  return out;
+}
+
+std::string SettingsStore::Serialize() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return SerializeLocked();
+}
+
+void SettingsStore::ParseLocked(std::string_view bytes, std::string_view fileName) {
+  m_root = std::make_unique<Node>();
+  m_warnings.clear();
+  auto warn = [&](size_t lineNo, const std::string& what) {
+    m_warnings.push_back("'" + std::string(fileName) + "' line " + std::to_string(lineNo) + ": " +
+                         what);
+  };
+  Node* current = nullptr;
+  size_t lineNo = 0;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t nl = bytes.find('\n', start);
+    if (nl == std::string_view::npos) nl = bytes.size();
+    std::string_view line = bytes.substr(start, nl - start);
+    start = nl + 1;
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+    if (line[0] == '[') {
+      current = nullptr;
+      std::string path;
+      if (line.back() != ']' || line.size() < 2) {
+        warn(lineNo, "key line without ']' skipped");
+      } else if (!Unescape(line.substr(1, line.size() - 2), &path)) {
+        warn(lineNo, "bad escape in key name");
+      } else if (!(current = MakeKey(path))) {
+        warn(lineNo, "empty name in key path '" + path + "'");
+      }
+      continue;
+    }
+    if (!current) {
+      warn(lineNo, "value outside a valid key skipped");
+      continue;
+    }
+    size_t eq = line.find('=');
+    std::string name;
+    if (eq == std::string_view::npos) {
+      warn(lineNo, "line without '=' skipped");
+      continue;
+    }
+    if (!Unescape(line.substr(0, eq), &name)) {
+      warn(lineNo, "bad escape in value name");
+      continue;
+    }
+    std::string_view payload = line.substr(eq + 1);
+    size_t colon = payload.find(':');
+    std::string_view tag = payload.substr(0, colon == std::string_view::npos ? 0 : colon);
+    std::string_view body = colon == std::string_view::npos ? "" : payload.substr(colon + 1);
+    SettingValue v;
+    v.name = name;
+    bool ok = colon != std::string_view::npos;
+    if (!ok) {
+    } else if (tag == "s") {
+      v.type = kSettingString;
+      ok = Unescape(body, &v.data);
+    } else if (tag == "d") {
+      uint32_t n = 0;
+      v.type = kSettingInt;
+      ok = ParseDecimal(body, &n);
+      v.data = IntBytes(n);
+    } else if (tag == "b") {
+      v.type = kSettingBinary;
+      ok = FromHex(body, &v.data);
+    } else if (tag.size() > 1 && tag[0] == 't') {
+      ok = ParseDecimal(tag.substr(1), &v.type) && FromHex(body, &v.data);
+    } else {
+      ok = false;
+    }
+    if (!ok) {
+      warn(lineNo, "value '" + name + "' cannot be read");
+      continue;
+    }
+    if (SettingValue* old = FindValue(current->values, v.name))
+      *old = std::move(v);
+    else
+      current->values.push_back(std::move(v));
+  }
+  m_savedVersion = m_version;
+}
+
+void SettingsStore::Parse(std::string_view bytes, std::string_view fileName) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  ParseLocked(bytes, fileName);
+}
+
+bool SettingsStore::Load(std::string* err) {
+  std::string bytes;
+  int e = m_disk->ReadAll(m_path, &bytes);
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (e == ENOENT) {
+    m_root = std::make_unique<Node>();
+    m_warnings.clear();
+    m_savedVersion = m_version;
+    return true;
+  }
+  if (e != 0) {
+    if (err) *err = FileErrorText("read", m_path, e);
+    return false;
+  }
+  ParseLocked(bytes, m_path);
+  return true;
+}
+
+bool SettingsStore::Save(std::string* err) {
+  std::string bytes;
+  uint64_t version;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    bytes = SerializeLocked();
+    version = m_version;
+  }
+  if (m_disk == &RealDisk()) {
+    // First use on this machine: the folder may not exist yet.
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(m_path).parent_path(), ec);
+  }
+  AtomicFileWriter writer(m_disk);
+  if (!writer.Write(m_path, bytes, err)) return false;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_savedVersion = version;  // changes made meanwhile stay unsaved
+  return true;
+}
+
+bool SettingsStore::SaveIfDirty(std::string* err) {
+  if (!IsDirty()) return true;
+  return Save(err);
+}
+
+}  // namespace pm2
