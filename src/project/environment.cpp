@@ -150,7 +150,7 @@ class StartupReader {
           t.armToolFolder = t.armToolFolderSaved = t.secondFolder;
         return;
       case kKeyDbgParams:
-        t.debuggerParams = std::string(value);
+        t.debuggerParams = std::string(Unquoted(value));
         return;
       case kKeyDbgFlag:
         t.debuggerFlag = DigitValue(value);

@@ -1,0 +1,289 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/atomic_file.h"
+#include "project/environment.h"
+#include "project/environment_file.h"
+
+namespace pm2 {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempDir {
+  fs::path path;
+  TempDir() {
+    char tmpl[] = "/tmp/pm2_env_XXXXXX";
+    path = mkdtemp(tmpl);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::permissions(path, fs::perms::owner_all, ec);
+    fs::remove_all(path, ec);
+  }
+  std::string File(const std::string& name) const { return (path / name).string(); }
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// The real disk, except that every write fails as on a full disk.
+class FullDisk : public Disk {
+ public:
+  int CreateNew(const std::string& p, unsigned m, int* h) override { return d.CreateNew(p, m, h); }
+  int Write(int, const char*, size_t) override { return ENOSPC; }
+  int Sync(int h) override { return d.Sync(h); }
+  int Close(int h) override { return d.Close(h); }
+  int Rename(const std::string& a, const std::string& b) override { return d.Rename(a, b); }
+  int Link(const std::string& a, const std::string& b) override { return d.Link(a, b); }
+  int Remove(const std::string& p) override { return d.Remove(p); }
+  int SyncFolder(const std::string& f) override { return d.SyncFolder(f); }
+  int Stat(const std::string& p, bool* e, unsigned* m) override { return d.Stat(p, e, m); }
+  int ReadAll(const std::string& p, std::string* o) override { return d.ReadAll(p, o); }
+  Disk& d = RealDisk();
+};
+
+// ---- editable model -------------------------------------------------------
+
+TEST(EnvFileTest, RoundTripKeepsCommentsBlankLinesAndNormalisesPathsAndBooks) {
+  const std::string in =
+      "REM before any section\r\n"
+      "stray=1\r\n"
+      "[Q51]\r\n"
+      "REM   keep   my spacing\r\n"
+      "\r\n"
+      "PATH=C:\\K\\C51\n"
+      "PATH1=\"C:\\Other\\\"\r\n"
+      "  BOOK0=HLP\\man.pdf(\"Manual\")\r\n"
+      "BOOK7 = HLP\\a (x86).pdf ( \"Asm\" , A )\r\n"
+      "; not a key line\r\n"
+      "TDRV0=BIN\\MON51.DLL (\"Monitor\")\r\n"
+      "[]\r\n"
+      "dropped=after empty section name\r\n"
+      "[PM2]\r\n"
+      "ARMSEL=1\r\n"
+      "PATH=/opt/tools/\r\n";
+  const std::string expected =
+      "[Q51]\r\n"
+      "REM   keep   my spacing\r\n"
+      "\r\n"
+      "PATH=\"C:\\K\\C51\\\"\r\n"
+      "PATH1=\"C:\\Other\\\"\r\n"
+      "BOOK0=HLP\\man.pdf(\"Manual\",GEN)\r\n"
+      "BOOK1=HLP\\a (x86).pdf(\"Asm\",A)\r\n"
+      "; not a key line\r\n"
+      "TDRV0=BIN\\MON51.DLL (\"Monitor\")\r\n"
+      "[PM2]\r\n"
+      "ARMSEL=1\r\n"
+      "PATH=\"/opt/tools/\"\r\n";
+  EnvFile env;
+  env.Parse(in);
+  EXPECT_TRUE(env.Changed()) << "a PATH value got its trailing separator";
+  EXPECT_EQ(env.Format(), expected);
+
+  // A second round trip is stable and changes nothing.
+  EnvFile again;
+  again.Parse(env.Format());
+  EXPECT_FALSE(again.Changed());
+  EXPECT_EQ(again.Format(), expected);
+}
+
+TEST(EnvFileTest, The129thBookOfASectionIsDropped) {
+  std::string in = "[Q166]\r\n";
+  for (int i = 0; i < 130; ++i)
+    in += "BOOK" + std::to_string(i) + "=b" + std::to_string(i) + ".pdf(\"T" + std::to_string(i) +
+          "\",C)\r\n";
+  EnvFile env;
+  env.Parse(in);
+  std::vector<BookListItem> books = EnvFile::GetBooks(*env.FindSection(2));
+  ASSERT_EQ(books.size(), 128u);
+  EXPECT_EQ(books.back().path, "b127.pdf");
+  EXPECT_EQ(books.back().kind, kBookC);
+}
+
+TEST(EnvFileTest, SetEnvValueResults) {
+  struct Row {
+    const char* name;
+    const char* key;
+    const char* value;
+    int result;
+    const char* stored;
+    const char* previous;  // null: none kept
+  };
+  const Row rows[] = {
+      {"equal value", "DBGPA", "-S1", kEnvValueUnchanged, "-S1", nullptr},
+      {"key ignoring case", "dbgpa", "-S1", kEnvValueUnchanged, "-S1", nullptr},
+      {"new value keeps old", "DBGPA", "-S2", kEnvValueChanged, "-S2", "-S1"},
+      {"new key appended", "CPPTRN", "cx.exe", kEnvValueChanged, "cx.exe", nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EnvFile env;
+    env.Parse("[Q51]\r\nDBGPA=-S1\r\n");
+    EnvSection& s = *env.FindSection(0);
+    EXPECT_EQ(env.SetEnvValue(s, row.key, row.value), row.result);
+    EXPECT_EQ(env.Changed(), row.result == kEnvValueChanged);
+    EnvEntry* e = EnvFile::FindEntry(s, row.key);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->value, row.stored);
+    EXPECT_EQ(e->hasPrevious, row.previous != nullptr);
+    if (row.previous) {
+      EXPECT_EQ(e->previousValue, row.previous);
+    }
+  }
+  EnvFile env;
+  env.Parse("[Q51]\r\nDBGPA=-S1\r\n");
+  EnvSection& s = *env.FindSection(0);
+  EXPECT_EQ(env.SetEnvValueCopy(s, "DBGPA", "-S3"), kEnvValueChanged);
+  EXPECT_FALSE(EnvFile::FindEntry(s, "DBGPA")->hasPrevious);
+  // The IDE's section is created when the file has none.
+  EXPECT_EQ(env.FindSection(-1), nullptr);
+  EnvSection* ide = env.FindOrAddSection(-1);
+  ASSERT_NE(ide, nullptr);
+  env.SetEnvValue(*ide, "ARMSEL", "0");
+  EXPECT_EQ(env.Format(), "[Q51]\r\nDBGPA=-S3\r\n[PM2]\r\nARMSEL=0\r\n");
+}
+
+TEST(EnvFileTest, SetBooksReplacesOnlyWhenTheListDiffers) {
+  EnvFile env;
+  env.Parse("[PM2]\r\nBOOK0=a.pdf(\"A\",DEV)\r\nARMSEL=0\r\n");
+  EnvSection& s = *env.FindSection(-1);
+  std::vector<BookListItem> same = {{"A", "a.pdf", kBookDevice}};
+  EXPECT_EQ(env.SetBooks(s, same), kEnvValueUnchanged);
+  EXPECT_FALSE(env.Changed());
+  std::vector<BookListItem> other = {{"B", "b.pdf", kBookTool}, {"A", "a.pdf", kBookDevice}};
+  EXPECT_EQ(env.SetBooks(s, other), kEnvValueChanged);
+  EXPECT_TRUE(env.Changed());
+  EXPECT_EQ(EnvFile::GetBooks(s), other);
+  EXPECT_EQ(env.Format(),
+            "[PM2]\r\nARMSEL=0\r\nBOOK0=b.pdf(\"B\",TOOL)\r\nBOOK1=a.pdf(\"A\",DEV)\r\n");
+}
+
+TEST(EnvFileTest, WriteRefusesReadOnlyFileAndKeepsOldFileOnFailure) {
+  TempDir dir;
+  std::string path = dir.File("TOOLS.INI");
+  WriteAll(path, "[Q51]\r\nPATH=\"old\\\"\r\n");
+  EnvFile env;
+  ASSERT_TRUE(env.Load(path));
+  env.SetEnvValue(*env.FindSection(0), "PATH", "new\\");
+
+  chmod(path.c_str(), 0444);
+  std::string message;
+  EXPECT_EQ(env.Write(path, &message), kEnvWriteReadOnly);
+  EXPECT_EQ(message, "File '" + path + "' is Read Only !");
+  EXPECT_EQ(ReadAll(path), "[Q51]\r\nPATH=\"old\\\"\r\n");
+
+  chmod(path.c_str(), 0644);
+  FullDisk full;
+  EXPECT_EQ(env.Write(path, &message, &full), kEnvWriteFailed);
+  EXPECT_EQ(message, "Can't write to File '" + path + "'");
+  EXPECT_EQ(ReadAll(path), "[Q51]\r\nPATH=\"old\\\"\r\n");
+  EXPECT_EQ(fs::directory_iterator(dir.path)->path().filename(), "TOOLS.INI");
+
+  EXPECT_EQ(env.Write(path, &message), kEnvWriteOk);
+  EXPECT_EQ(ReadAll(path), "[Q51]\r\nPATH=\"new\\\"\r\n");
+}
+
+TEST(EnvFileTest, LoadOfAMissingFileFails) {
+  EnvFile env;
+  std::string err;
+  EXPECT_FALSE(env.Load("/nonexistent/TOOLS.INI", &err));
+  EXPECT_NE(err.find("/nonexistent/TOOLS.INI"), std::string::npos);
+  EXPECT_TRUE(env.Sections().empty());
+}
+
+// ---- start-up reader ------------------------------------------------------
+
+TEST(StartupEnvironmentTest, FillsToolsetRecordsAndIdeValues) {
+  std::string in =
+      "[Q51]\r\n"
+      "PATH=C:\\K\\C51\r\n"
+      "DBGFG=3\r\n"
+      "DBGPA=\"-S1 -B\"\r\n"
+      "CPPTRN=\"ecx51.exe\"\r\n"
+      "RTOS2=RTX51TNY.LIB(\"RTX Tiny\")\r\n"
+      "BOOK0=HLP\\c51.pdf(\"C51 Manual\",C)\r\n"
+      "[ARM]\r\n"
+      "PATH=\"ARM/\"\r\n"
+      "PATH1=GNU/\r\n"
+      "[ARMADS]\r\n"
+      "PATH=/opt/ads\r\n"
+      "PATH1=/opt/rv/\r\n"
+      "[C99]\r\n"
+      "PATH=C:\\Unknown\\\r\n"
+      "[PM2]\r\n"
+      "CDB0=UV2\\extra.cdb(\"Extra\")\r\n"
+      "ARMSEL=1\r\n"
+      "DEVICE_BOOKS=xyz\r\n"
+      "BOOK0=GEN\\uv.pdf(\"IDE\")\r\n";
+  for (int i = 0; i < 45; ++i)
+    in += "[Q51]\r\nTDRV" + std::to_string(i) + "=d" + std::to_string(i) + ".dll(\"D\")\r\n";
+  EnvironmentInfo env;
+  ParseToolsIni(in, "/inst/", "/inst/PM2/pelmora2.cdb", &env);
+
+  ToolsetInfo* q51 = env.Toolset(0);
+  ASSERT_NE(q51, nullptr);
+  EXPECT_EQ(q51->rootFolder, "C:\\K\\C51\\");
+  EXPECT_EQ(q51->toolsFolder, "C:\\K\\C51\\BIN\\");
+  EXPECT_EQ(q51->debuggerFlag, 3);
+  EXPECT_EQ(q51->debuggerParams, "-S1 -B");
+  EXPECT_EQ(q51->cppTranslator, "ecx51.exe");
+  EXPECT_EQ(q51->rtos[1].title, "RTX Tiny");
+  EXPECT_EQ(q51->targetDrivers.size(), size_t(kMaxTargetDrivers));
+  ASSERT_EQ(q51->books.size(), 1u);
+  EXPECT_EQ(q51->books[0].path, "/inst/HLP\\c51.pdf");
+  EXPECT_EQ(q51->books[0].kind, kBookC);
+
+  EXPECT_EQ(env.Toolset(1), nullptr);
+  EXPECT_EQ(env.Toolset(2), nullptr) << "an unknown section is not read as another toolset's";
+
+  ToolsetInfo* gnu = env.Toolset(3);
+  ASSERT_NE(gnu, nullptr);
+  EXPECT_EQ(gnu->rootFolder, "/inst/ARM/");
+  EXPECT_EQ(gnu->toolsFolder, "/inst/ARM/BIN/");
+  EXPECT_EQ(gnu->secondToolsFolder, "/inst/GNU/Arm-Tools/Bin/");
+  EXPECT_EQ(gnu->makerFolder, "/inst/ARM/");
+  EXPECT_EQ(gnu->armToolFolder, "/inst/GNU/");
+
+  ToolsetInfo* ads = env.Toolset(4);
+  ASSERT_NE(ads, nullptr);
+  EXPECT_EQ(ads->ProgramFolder(), "/opt/rv/BIN/");
+
+  ASSERT_EQ(env.deviceDatabases.size(), 2u);
+  EXPECT_EQ(env.deviceDatabases[0].title, kGenericDatabaseTitle);
+  EXPECT_EQ(env.deviceDatabases[0].path, "/inst/PM2/pelmora2.cdb");
+  EXPECT_EQ(env.deviceDatabases[1].path, "/inst/UV2\\extra.cdb");
+  EXPECT_EQ(env.armSelect, 1);
+  EXPECT_EQ(env.deviceBooks, "xyz");
+  ASSERT_EQ(env.generalBooks.size(), 1u);
+  EXPECT_EQ(env.generalBooks[0].kind, kBookGeneral);
+}
+
+TEST(StartupEnvironmentTest, MissingFileLeavesDefaultsAndNoToolsets) {
+  AppState app;
+  app.m_toolsIniPath = "/nonexistent/TOOLS.INI";
+  app.m_programDir = "/nonexistent/PM2/";
+  int dummy = 0;
+  app.m_pToolsetInfo[0] = reinterpret_cast<ToolsetInfo*>(&dummy);
+  std::string err;
+  EXPECT_FALSE(LoadStartupEnvironment(app, &err));
+  EXPECT_NE(err.find("TOOLS.INI"), std::string::npos);
+  for (ToolsetInfo* t : app.m_pToolsetInfo) EXPECT_EQ(t, nullptr);
+  ASSERT_EQ(theEnvironment().deviceDatabases.size(), 1u);
+  EXPECT_FALSE(theEnvironment().fileRead);
+}
+
+}  // namespace
+}  // namespace pm2
