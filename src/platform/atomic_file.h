@@ -54,7 +54,9 @@ class AtomicFileWriter {
   // replaced). A new file gets mode 0666 less the umask, a replaced one
   // keeps its mode. False with *err such as "Cannot write 'x.ini': No space
   // left on device" when any step fails; the old file is then unchanged
-  // and no temporary file is left behind.
+  // and no temporary file is left behind - except when only the final
+  // folder sync fails: the new file has its name then, but may not survive
+  // a power cut, and that is reported.
   bool Write(const std::string& path, std::string_view data, std::string* err,
              const std::string& backupPath = std::string());
 

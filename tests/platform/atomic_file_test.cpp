@@ -1,0 +1,132 @@
+#include "platform/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "platform/fault_disk.h"
+#include "platform/temp_dir.h"
+
+namespace pm2 {
+namespace {
+
+const std::string kOld = "old contents\r\nline 2\r\n";
+const std::string kNew = "new contents, rather longer than the old ones\r\n";
+
+struct OpRow {
+  const char* name;
+  FaultDisk::Op op;
+};
+const OpRow kOps[] = {
+    {"create", FaultDisk::kCreate}, {"write", FaultDisk::kWrite},
+    {"sync", FaultDisk::kSync},     {"close", FaultDisk::kClose},
+    {"rename", FaultDisk::kRename}, {"link", FaultDisk::kLink},
+};
+
+// Every step that can fail before the new file has its name leaves the old
+// file whole, reports the file and the reason, and leaves no temporary.
+TEST(AtomicFileWriter, AnyFailedStepKeepsTheOldFileAndSaysWhy) {
+  for (const OpRow& row : kOps) {
+    SCOPED_TRACE(row.name);
+    FaultDisk disk;
+    disk.Put("d/a.ini", kOld);
+    disk.FailAt(row.op, 1, ENOSPC);
+    AtomicFileWriter writer(&disk);
+    std::string err;
+    bool ok = writer.Write("d/a.ini", kNew, &err, "d/a_ini.Bak");
+    if (row.op == FaultDisk::kLink) {
+      // A backup that cannot be linked is taken by rename; the write goes on.
+      ASSERT_TRUE(ok) << err;
+      EXPECT_EQ(disk.Get("d/a.ini"), kNew);
+      EXPECT_EQ(disk.Get("d/a_ini.Bak"), kOld);
+      continue;
+    }
+    ASSERT_FALSE(ok);
+    EXPECT_EQ(err, std::string("Cannot write 'd/a.ini': ") + std::strerror(ENOSPC));
+    EXPECT_EQ(disk.Get("d/a.ini"), kOld);
+    for (const std::string& name : disk.Names())
+      EXPECT_TRUE(name == "d/a.ini" || name == "d/a_ini.Bak") << name;
+  }
+}
+
+// The rename fallback for the backup moves the old file away; when the new
+// file then cannot take the name, the old one is put back.
+TEST(AtomicFileWriter, FailedRenameAfterBackupByRenameRestoresTheOldFile) {
+  FaultDisk disk;
+  disk.Put("a.ini", kOld);
+  disk.FailAt(FaultDisk::kLink, 1, EPERM);
+  disk.FailAt(FaultDisk::kRename, 2, EIO);  // 1: backup, 2: the new file
+  AtomicFileWriter writer(&disk);
+  std::string err;
+  EXPECT_FALSE(writer.Write("a.ini", kNew, &err, "a_ini.Bak"));
+  EXPECT_EQ(disk.Get("a.ini"), kOld);
+}
+
+// A crash at any point of the write leaves the old file or the complete new
+// one, never a mixture or nothing.
+TEST(AtomicFileWriter, CrashAtAnyStepLeavesOldOrNewFile) {
+  bool finished = false;
+  for (int n = 1; n < 20 && !finished; ++n) {
+    SCOPED_TRACE(n);
+    FaultDisk disk;
+    disk.Put("p/x.pm2", kOld);
+    disk.CrashAt(n);
+    AtomicFileWriter writer(&disk);
+    std::string err;
+    bool ok = writer.Write("p/x.pm2", kNew, &err, "p/x_pm2.Bak");
+    if (!disk.Crashed()) {
+      ASSERT_TRUE(ok) << err;
+      disk.Crash();  // after a reported success the new file must be durable
+      EXPECT_EQ(disk.Get("p/x.pm2"), kNew);
+      finished = true;
+      continue;
+    }
+    EXPECT_FALSE(ok);
+    std::string now = disk.Get("p/x.pm2");
+    EXPECT_TRUE(now == kOld || now == kNew) << now;
+  }
+  EXPECT_TRUE(finished);
+}
+
+TEST(AtomicFileWriter, NewFileWithoutBackupAndMissingFolder) {
+  FaultDisk disk;
+  AtomicFileWriter writer(&disk);
+  std::string err;
+  ASSERT_TRUE(writer.Write("n.txt", kNew, &err, "n_txt.Bak"));
+  EXPECT_EQ(disk.Get("n.txt"), kNew);
+  EXPECT_FALSE(disk.Has("n_txt.Bak"));
+  EXPECT_EQ(disk.Names().size(), 1u);
+}
+
+TEST(AtomicFileWriter, RealDiskKeepsModeAndRotatesBackup) {
+  TempDir dir;
+  std::string path = dir / "proj.pm2", bak = dir / "proj_pm2.Bak";
+  std::string err;
+  ASSERT_TRUE(WriteFileAtomically(path, "one", &err, bak)) << err;
+  ::chmod(path.c_str(), 0600);
+  ASSERT_TRUE(WriteFileAtomically(path, "two", &err, bak)) << err;
+  ASSERT_TRUE(WriteFileAtomically(path, "three", &err, bak)) << err;
+  std::string got;
+  ASSERT_TRUE(ReadWholeFile(path, got, &err));
+  EXPECT_EQ(got, "three");
+  ASSERT_TRUE(ReadWholeFile(bak, got, &err));
+  EXPECT_EQ(got, "two");
+  struct stat st;
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            2);
+
+  std::string missing = dir / "nope/x.ini";
+  EXPECT_FALSE(WriteFileAtomically(missing, "x", &err));
+  EXPECT_EQ(err, "Cannot write '" + missing + "': No such file or directory");
+  EXPECT_FALSE(ReadWholeFile(missing, got, &err));
+  EXPECT_EQ(err, "Cannot read '" + missing + "': No such file or directory");
+  EXPECT_TRUE(got.empty());
+}
+
+}  // namespace
+}  // namespace pm2

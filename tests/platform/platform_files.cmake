@@ -1,0 +1,3 @@
+pm2_test(platform_files_test SOURCES
+  ${CMAKE_CURRENT_SOURCE_DIR}/atomic_file_test.cpp
+  LIBS pm2_platform)
