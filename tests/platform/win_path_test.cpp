@@ -1,0 +1,131 @@
+#include "platform/win_path.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/temp_dir.h"
+
+namespace pm2 {
+namespace {
+
+struct PartsRow {
+  const char* path;
+  const char* name;
+  const char* folder;
+  const char* ext;
+  bool absolute;
+};
+const PartsRow kParts[] = {
+    {"C:\\Keil\\C51\\BIN\\C51.EXE", "C51.EXE", "C:\\Keil\\C51\\BIN\\", ".EXE", true},
+    {".\\src/main.c", "main.c", ".\\src/", ".c", false},
+    {"c:main.c", "main.c", "c:", ".c", false},
+    {"\\\\server\\share\\a.b.pm2", "a.b.pm2", "\\\\server\\share\\", ".pm2", true},
+    {"/home/u/.profile", ".profile", "/home/u/", "", true},
+    {"dir.x\\Makefile", "Makefile", "dir.x\\", "", false},
+    {"C:", "", "C:", "", false},
+};
+
+TEST(WinPath, PartsOfAPath) {
+  for (const PartsRow& r : kParts) {
+    SCOPED_TRACE(r.path);
+    EXPECT_EQ(FileNamePart(r.path), r.name);
+    EXPECT_EQ(FolderPart(r.path), r.folder);
+    EXPECT_EQ(ExtensionPart(r.path), r.ext);
+    EXPECT_EQ(IsAbsolutePath(r.path), r.absolute);
+  }
+  EXPECT_EQ(SplitPath("C:\\a\\\\b/c\\"), (std::vector<std::string>{"C:", "a", "b", "c"}));
+  EXPECT_EQ(ChangeExtension("a.b\\x.c", "obj"), "a.b\\x.obj");
+  EXPECT_EQ(ChangeExtension("a.b\\x", ".o"), "a.b\\x.o");
+  EXPECT_EQ(ChangeExtension("x.tar.gz", ""), "x.tar");
+  EXPECT_EQ(JoinPath("C:", "x"), "C:x");
+  EXPECT_EQ(JoinPath("a\\", "\\b"), "a\\b");
+  EXPECT_EQ(JoinPath("a", "b", '\\'), "a\\b");
+  EXPECT_TRUE(SamePathIgnoringCase("C:\\Keil/TOOLS.ini", "c:/KEIL\\tools.INI"));
+  EXPECT_FALSE(SamePathIgnoringCase("a\\b", "a\\bc"));
+}
+
+struct LocalRow {
+  const char* stored;
+  const char* base;
+  const char* expected;  // null: refused
+};
+const LocalRow kLocal[] = {
+    {".\\src\\main.c", "/proj", "/proj/src/main.c"},
+    {"..\\lib\\x.lib", "/proj/sub", "/proj/lib/x.lib"},
+    {"src/../inc//a.h", "/proj/", "/proj/inc/a.h"},
+    {"C:\\Keil\\TOOLS.INI", "/proj", "/home/u/c/Keil/TOOLS.INI"},
+    {"c:startup.a51", "/proj", "/home/u/c/startup.a51"},
+    {"D:\\x.c", "/proj", nullptr},
+    {"x.c", "", nullptr},
+    {"/usr/include/stdio.h", "", "/usr/include/stdio.h"},
+    {"\\..\\..\\etc", "/proj", "/etc"},
+};
+
+TEST(WinPath, StoredPathToLocalPathAgainstBaseAndDrives) {
+  DriveMap drives;
+  ASSERT_TRUE(drives.Set("c:", "/home/u/c"));
+  EXPECT_FALSE(drives.Set("CC", "/x"));
+  for (const LocalRow& r : kLocal) {
+    SCOPED_TRACE(r.stored);
+    std::string out, err;
+    bool ok = ToLocalPath(r.stored, r.base, drives, &out, &err);
+    ASSERT_EQ(ok, r.expected != nullptr) << err;
+    if (ok) {
+      EXPECT_EQ(out, r.expected);
+    }
+  }
+  std::string out, err;
+  ToLocalPath("D:\\x.c", "/p", drives, &out, &err);
+  EXPECT_EQ(err, "'D:\\x.c': drive D: is not mapped to a folder");
+}
+
+void Touch(const std::string& path) { std::ofstream(path) << "x"; }
+
+TEST(PathResolver, FindsFilesWhoseComponentsDifferInCase) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "Src/Inc");
+  Touch(dir / "Src/Inc/Board.H");
+  Touch(dir / "Src/main.c");
+  Touch(dir / "Src/MAIN.C");
+  PathResolver resolver;
+  resolver.Drives().Set("C", dir.path());
+  struct Row {
+    const char* stored;
+    const char* found;  // relative to dir, null: not found
+  } rows[] = {
+      {".\\src\\inc\\board.h", "Src/Inc/Board.H"},
+      {"C:\\SRC\\INC\\BOARD.H", "Src/Inc/Board.H"},
+      {"src/Main.c", "Src/MAIN.C"},  // first case variant in name order
+      {"Src\\main.c", "Src/main.c"},  // the exact name wins
+      {"src\\inc\\nothere.h", nullptr},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.stored);
+    std::string out, err;
+    bool ok = resolver.ResolveStoredPath(r.stored, dir.path(), &out, &err);
+    ASSERT_EQ(ok, r.found != nullptr);
+    if (ok)
+      EXPECT_EQ(out, dir / r.found);
+    else
+      EXPECT_EQ(err, std::string("'") + r.stored + "' not found");
+  }
+}
+
+TEST(PathResolver, FolderListingIsCachedUntilInvalidated) {
+  TempDir dir;
+  PathResolver resolver;
+  std::string out;
+  EXPECT_FALSE(resolver.ResolveStoredPath("NEW.C", dir.path(), &out));
+  Touch(dir / "new.c");
+  EXPECT_FALSE(resolver.ResolveStoredPath("NEW.C", dir.path(), &out));
+  resolver.InvalidateFolder(dir.path() + "/");
+  ASSERT_TRUE(resolver.ResolveStoredPath("NEW.C", dir.path(), &out));
+  EXPECT_EQ(out, dir / "new.c");
+  // A file removed behind the cache's back is not reported as found.
+  std::filesystem::remove(dir / "new.c");
+  EXPECT_FALSE(resolver.ResolveStoredPath("NEW.C", dir.path(), &out));
+}
+
+}  // namespace
+}  // namespace pm2
