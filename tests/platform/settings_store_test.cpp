@@ -1,0 +1,191 @@
+#include "platform/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/atomic_file.h"
+#include "platform/fault_disk.h"
+#include "platform/temp_dir.h"
+
+namespace pm2 {
+namespace {
+
+std::string AllBytes() {
+  std::string s;
+  for (int i = 0; i < 256; ++i) s += static_cast<char>(i);
+  return s;
+}
+
+TEST(SettingsStore, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
+  SettingsStore store("unused");
+  ASSERT_TRUE(store.SetString("Software\\Vond\\Pelmora2\\Editor\\C Files", "Tab Size", "4"));
+  ASSERT_TRUE(store.SetInt("SOFTWARE\\vond\\PELMORA2\\editor", "Flags", 3));
+  ASSERT_TRUE(store.SetString("software\\vond\\pelmora2\\EDITOR\\c files", "TAB SIZE", "8"));
+  EXPECT_EQ(store.SubKeys("Software\\Vond\\Pelmora2"), (std::vector<std::string>{"Editor"}));
+  EXPECT_EQ(store.SubKeys("software\\VOND\\pelmora2\\editor\\"),
+            (std::vector<std::string>{"C Files"}));
+  EXPECT_EQ(store.ValueNames("Software\\Vond\\Pelmora2\\Editor\\C Files"),
+            (std::vector<std::string>{"Tab Size"}));
+  std::string s;
+  ASSERT_TRUE(store.GetString("\\software\\vond\\pelmora2\\editor\\C FILES", "tab size", &s));
+  EXPECT_EQ(s, "8");
+  uint32_t n = 0;
+  EXPECT_TRUE(store.GetInt("Software\\Vond\\Pelmora2\\Editor\\C Files", "Tab Size", &n));
+  EXPECT_EQ(n, 8u);  // a string value read as a number
+  EXPECT_FALSE(store.GetBinary("Software\\Vond\\Pelmora2\\Editor", "Flags", &s));
+  EXPECT_FALSE(store.CreateKey("a\\\\b"));
+}
+
+TEST(SettingsStore, ValuesRoundTripByteForByte) {
+  SettingsStore store("unused");
+  const std::string tricky = "line1\nline2\r\n=%41 [x] ;c \xff\xfe ok \xc3\xa4 \x7f\t";
+  store.SetBinary("A", "bin", AllBytes());
+  store.SetString("A", "text", tricky);
+  store.SetString("A", tricky, "named oddly");
+  store.SetString("A", "", "default value");
+  store.SetInt("A", "max", 0xFFFFFFFFu);
+  store.WriteValue("A", "multi", kSettingMultiString, std::string("a\0b\0\0", 5));
+  store.WriteValue("A", "short dword", kSettingInt, "\x01\x02");
+  store.CreateKey("A\\Empty]Key");
+  store.SetBinary("B\\C", "empty", "");
+
+  SettingsStore back("unused");
+  back.Parse(store.Serialize(), "s.ini");
+  EXPECT_TRUE(back.LoadWarnings().empty()) << back.LoadWarnings()[0];
+  EXPECT_EQ(back.Serialize(), store.Serialize());
+  for (const std::string& name : store.ValueNames("A")) {
+    SCOPED_TRACE(name);
+    SettingValue a, b;
+    ASSERT_TRUE(store.ReadValue("A", name, &a));
+    ASSERT_TRUE(back.ReadValue("A", name, &b));
+    EXPECT_EQ(a.type, b.type);
+    EXPECT_EQ(a.data, b.data);
+  }
+  EXPECT_EQ(back.ValueNames("A"), store.ValueNames("A"));
+  EXPECT_TRUE(back.KeyExists("a\\empty]key"));
+  std::string s;
+  EXPECT_TRUE(back.GetBinary("b\\c", "EMPTY", &s));
+  EXPECT_TRUE(s.empty());
+}
+
+TEST(SettingsStore, MalformedLinesAreSkippedAndReported) {
+  SettingsStore store("unused");
+  store.Parse(
+      "; header\n"
+      "orphan=s:x\n"
+      "[Shell\\MFrame]\r\n"
+      "good=s:kept\r\n"
+      "noequals\n"
+      "bad1=q:zz\n"
+      "bad2=d:12x\n"
+      "bad3=b:abc\n"
+      "bad4=s:%zz\n"
+      "[Open\n"
+      "lost=s:x\n"
+      "[a\\\\b]\n"
+      "[Shell\\Recent Projects]\n"
+      "File1=s:C:\\p\\a.pm2\n",
+      "settings.ini");
+  std::vector<std::string> expected = {
+      "'settings.ini' line 2: value outside a valid key skipped",
+      "'settings.ini' line 5: line without '=' skipped",
+      "'settings.ini' line 6: value 'bad1' cannot be read",
+      "'settings.ini' line 7: value 'bad2' cannot be read",
+      "'settings.ini' line 8: value 'bad3' cannot be read",
+      "'settings.ini' line 9: value 'bad4' cannot be read",
+      "'settings.ini' line 10: key line without ']' skipped",
+      "'settings.ini' line 11: value outside a valid key skipped",
+      "'settings.ini' line 12: empty name in key path 'a\\\\b'",
+  };
+  EXPECT_EQ(store.LoadWarnings(), expected);
+  EXPECT_EQ(store.ValueNames("Shell\\MFrame"), (std::vector<std::string>{"good"}));
+  std::string s;
+  EXPECT_TRUE(store.GetString("shell\\recent projects", "file1", &s));
+  EXPECT_EQ(s, "C:\\p\\a.pm2");
+}
+
+// A file cut at any length loads without crashing and keeps every value
+// whose line was complete.
+TEST(SettingsStore, CutFileKeepsCompleteLines) {
+  SettingsStore store("unused");
+  store.SetString("K1", "a", "alpha");
+  store.SetBinary("K1\\K2", "b", "\x01\x02\x03");
+  store.SetInt("K3", "c", 77);
+  std::string full = store.Serialize();
+  for (size_t cut = 0; cut <= full.size(); ++cut) {
+    SettingsStore part("unused");
+    part.Parse(std::string_view(full).substr(0, cut), "cut");
+    std::string complete = full.substr(0, cut);
+    complete = complete.substr(0, complete.rfind('\n') + 1);
+    for (const char* key : {"K1", "K1\\K2", "K3"})
+      for (const std::string& name : store.ValueNames(key)) {
+        SettingValue v, w;
+        store.ReadValue(key, name, &v);
+        bool lineComplete = complete.find("\n" + name + "=") != std::string::npos;
+        if (lineComplete) {
+          ASSERT_TRUE(part.ReadValue(key, name, &w)) << cut;
+          EXPECT_EQ(w.data, v.data) << cut;
+        }
+      }
+  }
+}
+
+TEST(SettingsStore, DeleteKeyTakesTheSubtreeAndProfileHelpers) {
+  SettingsStore store("unused");
+  store.WriteProfileString("MFrame", "Rect", "0 0 640 480");
+  store.WriteProfileInt("MFrame", "Maximized", -1);
+  store.WriteProfileBinary("Toolbars", "State", std::string("\0\1", 2));
+  store.SetString("Software\\Vond\\Pelmora2\\Toolbars\\Bar0", "Name", "File");
+  EXPECT_EQ(store.GetProfileString("mframe", "rect"), "0 0 640 480");
+  EXPECT_EQ(store.GetProfileInt("MFRAME", "maximized", 5), -1);
+  EXPECT_EQ(store.GetProfileInt("MFrame", "missing", 5), 5);
+  EXPECT_EQ(store.GetProfileString("MFrame", "Maximized", "dflt"), "dflt");  // wrong type
+  EXPECT_TRUE(store.WriteProfileString("MFrame", "Rect", nullptr));
+  EXPECT_EQ(store.GetProfileString("MFrame", "Rect", "gone"), "gone");
+  EXPECT_TRUE(store.WriteProfileString("Toolbars", nullptr, nullptr));
+  EXPECT_FALSE(store.KeyExists("Software\\Vond\\Pelmora2\\Toolbars\\Bar0"));
+  EXPECT_TRUE(store.KeyExists("Software\\Vond\\Pelmora2\\MFrame"));
+  EXPECT_FALSE(store.DeleteKey("Software\\Vond\\Pelmora2\\Toolbars"));
+  EXPECT_FALSE(store.DeleteKey(""));
+}
+
+TEST(SettingsStore, SavesAtomicallyAndLoadsBack) {
+  FaultDisk disk;
+  SettingsStore store("cfg/settings.ini", &disk);
+  ASSERT_TRUE(store.Load());  // missing file: empty store
+  store.SetBinary("X", "b", AllBytes());
+  EXPECT_TRUE(store.IsDirty());
+  std::string err;
+  ASSERT_TRUE(store.Save(&err)) << err;
+  EXPECT_FALSE(store.IsDirty());
+  std::string saved = disk.Get("cfg/settings.ini");
+
+  store.SetString("X", "s", "more");
+  disk.FailAt(FaultDisk::kSync, disk.Calls(FaultDisk::kSync) + 1);
+  EXPECT_FALSE(store.Save(&err));
+  EXPECT_TRUE(store.IsDirty());
+  EXPECT_EQ(disk.Get("cfg/settings.ini"), saved);
+
+  SettingsStore back("cfg/settings.ini", &disk);
+  ASSERT_TRUE(back.Load(&err));
+  std::string b;
+  ASSERT_TRUE(back.GetBinary("x", "B", &b));
+  EXPECT_EQ(b, AllBytes());
+}
+
+TEST(SettingsStore, DefaultPathFollowsXdgConfigHome) {
+  TempDir dir;
+  ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+  std::string path = SettingsStore::DefaultPath();
+  EXPECT_EQ(path, dir / "Vond/Pelmora2/settings.ini");
+  SettingsStore store(path);
+  store.WriteProfileString("Recent Projects", "File1", "/p/a.pm2");
+  std::string err;
+  ASSERT_TRUE(store.Save(&err)) << err;  // creates the folders
+  SettingsStore back(path);
+  ASSERT_TRUE(back.Load(&err));
+  EXPECT_EQ(back.GetProfileString("recent projects", "file1"), "/p/a.pm2");
+  ::unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+}  // namespace pm2
