@@ -1,0 +1,640 @@
+// Measuring, layout, scrolling, hit testing and colour choice of the list
+// engine.
+#include <algorithm>
+
+#include "toolkit/core/list_engine.h"
+
+namespace pm2 {
+
+Rect SECListBaseC::GetInsideRect() {
+  Rect r = Host().ClientRect();
+  if (r.IsEmpty()) return {};
+  if (IsReport() && IsHeaderVisible()) r.top += m_headerHeight;
+  if (m_vbar.shown) r.right -= GetSystemMetric(SysMetric::CxVScroll) - 1;
+  if (m_hbar.shown) r.bottom -= GetSystemMetric(SysMetric::CyHScroll) - 1;
+  r.bottom += 1;
+  return r;
+}
+
+// --- measuring ------------------------------------------------------------
+
+void SECListBaseC::MeasureItem(int index) {
+  SECListItem* rec = GetItemRecord(index);
+  if (!rec || !rec->needsMeasuring) return;
+  if (rec->height == -1) rec->height = 0;
+  auto ctx = CreatePaintContext();
+  const int cols = std::max(1, GetColumnCount());
+  for (int c = 0; c < cols; ++c) {
+    if (!InitPaintContext(*ctx, index, c)) continue;
+    int h = 0;
+    CalcItemHeight(*ctx, &h);
+    if (unsigned(h) > unsigned(rec->height)) rec->height = h;
+  }
+  rec->needsMeasuring = false;
+}
+
+void SECListBaseC::CalcItemHeight(SECListPaintContext& ctx, int* height) {
+  // A row without text still gets one line, so that empty rows (such as
+  // the list-box editor's new-entry row) can be seen and clicked.
+  const bool hasText = !ctx.item.text.empty();
+  const int colWidth = GetColumnCount() > 0 ? GetColumnWidth(ctx.column) : GetInsideRect().Width();
+  Rect img;
+  const bool labelColumn = ctx.item.subItem == 0;
+  if (labelColumn) {
+    CalcImageRect(ctx, &img);
+    if (ctx.record) ctx.record->imageRect = img;
+  }
+  CalcLabelRect(ctx, colWidth - img.Width() - 11);
+  const int textHeight = hasText ? (labelColumn ? ctx.record->labelRect.Height()
+                                                : (ctx.subRecord ? ctx.subRecord->labelRect.Height() : 0))
+                                 : Measurer().LineHeight(ctx.font);
+  if (ctx.view == int(LVS_REPORT)) *height = std::max(img.Height(), textHeight);
+  else if (ctx.view == int(LVS_ICON)) *height = img.Height() + textHeight + 5;
+}
+
+void SECListBaseC::CalcImageRect(SECListPaintContext& ctx, Rect* r) {
+  ImageListInfo il = ViewImages();
+  if (!il.Exists() || ctx.item.image < 0) {
+    *r = {};
+    return;
+  }
+  *r = {2, 2, il.cx + 2, il.cy + 2};
+}
+
+void SECListBaseC::CalcLabelRect(SECListPaintContext& ctx, int availWidth) {
+  const bool single = !IsLabelWrap();
+  Size s = Measurer().Measure(ctx.item.text, ctx.font, std::max(1, availWidth), single);
+  if (s.cy == 0) s.cy = Measurer().LineHeight(ctx.font);
+  Rect r{6, 2, 6 + s.cx, 2 + s.cy};
+  if (ctx.item.subItem == 0 && ctx.record && !ctx.record->imageRect.IsEmpty()) {
+    const Rect& img = ctx.record->imageRect;
+    if (ctx.view == int(LVS_ICON)) r = {8, img.bottom + 2, 8 + s.cx, img.bottom + 2 + s.cy};
+    else {
+      int top = (img.Height() - s.cy) / 2;
+      r = {img.right + 5, top, img.right + 5 + s.cx, top + s.cy};
+    }
+  }
+  if (ctx.item.subItem == 0) {
+    if (ctx.record) ctx.record->labelRect = r;
+  } else if (ctx.subRecord) {
+    ctx.subRecord->labelRect = r;
+  }
+}
+
+void SECListBaseC::InvalidateAllMeasures() {
+  for (auto& rec : m_items) {
+    rec->height = -1;
+    rec->needsMeasuring = true;
+  }
+}
+
+void SECListBaseC::ReMeasureAndUpdate() {
+  InvalidateAllMeasures();
+  UpdateScrollBars();
+}
+
+int SECListBaseC::RowHeight(int index) {
+  MeasureItem(index);
+  SECListItem* rec = GetItemRecord(index);
+  return rec ? std::max(0, rec->height) + GetRowSpacing() : 0;
+}
+
+// --- row walks ----------------------------------------------------------------
+
+int SECListBaseC::GetItemsHeight(int first, int last, bool inclusive) {
+  int sign = 1;
+  if (first > last) {
+    std::swap(first, last);
+    sign = -1;
+  }
+  int sum = 0;
+  for (int i = first; i < last; ++i) sum += RowHeight(i);
+  if (inclusive) sum += RowHeight(last);
+  return sign * sum;
+}
+
+int SECListBaseC::CountItemsInHeight(int height, int start, bool forward) {
+  int count = 0;
+  int sum = 0;
+  const int n = GetItemCount();
+  for (int i = start; i >= 0 && i < n && sum < height; i += forward ? 1 : -1) {
+    sum += RowHeight(i);
+    ++count;
+  }
+  return count;
+}
+
+int SECListBaseC::GetCountPerPage() {
+  const int h = GetInsideRect().Height();
+  const int n = GetItemCount();
+  int sum = 0;
+  int count = 0;
+  int i = m_top;
+  for (; i < n; ++i) {
+    int rh = RowHeight(i);
+    if (sum + rh > h) break;
+    sum += rh;
+    ++count;
+  }
+  if (i >= n) {
+    for (int j = m_top - 1; j >= 0; --j) {
+      int rh = RowHeight(j);
+      if (sum + rh > h) break;
+      sum += rh;
+      ++count;
+    }
+  }
+  return count;
+}
+
+int SECListBaseC::GetCountAbove() {
+  const int h = GetInsideRect().Height();
+  int sum = 0;
+  int count = 0;
+  for (int j = m_top - 1; j >= 0; --j) {
+    int rh = RowHeight(j);
+    if (sum + rh > h) break;
+    sum += rh;
+    ++count;
+  }
+  return count;
+}
+
+int SECListBaseC::GetBottomIndex() {
+  const int h = GetInsideRect().Height();
+  const int n = GetItemCount();
+  int sum = 0;
+  for (int i = m_top; i < n; ++i) {
+    sum += RowHeight(i);
+    if (sum > h) return i - 1;
+  }
+  return n - 1;
+}
+
+int SECListBaseC::GetPageEndIndex() {
+  const int h = GetInsideRect().Height();
+  const int n = GetItemCount();
+  int y = 0;
+  for (int i = m_top; i < n; ++i) {
+    if (y >= h) return i;
+    y += RowHeight(i);
+  }
+  return n;
+}
+
+int SECListBaseC::GetLastPageTop() {
+  const int n = GetItemCount();
+  const int h = GetInsideRect().Height();
+  if (n == 0 || RowHeight(n - 1) > h) return n;
+  int sum = 0;
+  int i = n - 1;
+  for (; i >= 0; --i) {
+    int rh = RowHeight(i);
+    if (sum + rh > h) break;
+    sum += rh;
+  }
+  return i + 1;
+}
+
+int SECListBaseC::GetTotalWidth() {
+  int width = 0;
+  if (GetColumnCount() >= 2) {
+    for (int i = 0; i < GetColumnCount(); ++i) width += GetColumnWidth(i);
+  } else {
+    const int n = GetItemCount();
+    int first = 0;
+    int last = n - 1;
+    if (IsLabelWrap()) {
+      first = m_top;
+      last = std::min(n - 1, GetBottomIndex());
+    }
+    for (int i = first; i <= last; ++i) {
+      MeasureItem(i);
+      width = std::max(width, m_items[i]->labelRect.right + 5);
+    }
+  }
+  if (IsReport()) width = std::max(width, GetInsideRect().Width());
+  return width;
+}
+
+void SECListBaseC::FillLabelColumn() {
+  int label = FindColumnIndex(0);
+  if (label < 0) return;
+  int others = 0;
+  for (int i = 0; i < GetColumnCount(); ++i) {
+    if (i != label) others += GetColumnWidth(i);
+  }
+  // A width below 0 would make every cell rectangle inside out.
+  m_columns[label]->width = std::max(0, GetInsideRect().Width() - others);
+}
+
+bool SECListBaseC::RefillLabelColumn() {
+  if (GetColumnCount() == 1 || (m_styleEx & LVXS_FILLLABELCOLUMN)) {
+    FillLabelColumn();
+    return true;
+  }
+  return false;
+}
+
+// --- scroll bars ----------------------------------------------------------------
+
+void SECListBaseC::UpdateScrollBars() {
+  auto updateVert = [this](int rows) {
+    const int page = GetCountPerPage();
+    const int h = GetInsideRect().Height();
+    int sum = 0;
+    bool allFit = true;
+    for (int i = 0; i < rows; ++i) {
+      sum += RowHeight(i);
+      if (sum > h) {
+        allFit = false;
+        break;
+      }
+    }
+    if (allFit || (m_style & LVS_NOSCROLL)) {
+      ScrollLines(-m_top);
+      m_vbar = {};
+    } else {
+      if (m_top > rows - page) ScrollLines((rows - page) - m_top);
+      m_vbar = {true, 0, rows - 1, page, m_top};
+    }
+    const int w = GetInsideRect().Width();
+    if (w != m_lastInsideWidth) {
+      m_lastInsideWidth = w;
+      if (RefillLabelColumn()) Host().Invalidate(nullptr, false);
+    }
+  };
+  updateVert(GetItemCount());
+  if (IsLabelWrap()) InvalidateAllMeasures();
+  const int width = GetTotalWidth();
+  const int inside = GetInsideRect().Width();
+  if (width <= inside || (m_style & LVS_NOSCROLL)) {
+    if (m_hOffset != 0) {
+      m_hOffset = 0;
+      Host().Invalidate(nullptr, false);
+    }
+    m_hbar = {};
+  } else {
+    if (m_hOffset > width - inside) ScrollHorz(m_hOffset - (width - inside));
+    m_hbar = {true, 0, width, inside, m_hOffset};
+  }
+  updateVert(GetItemCount());
+  Host().ScrollBarsChanged();
+}
+
+void SECListBaseC::OnSize() {
+  if (GetColumnCount() > 0) {
+    RefillLabelColumn();
+    ReMeasureAndUpdate();
+  } else {
+    UpdateScrollBars();
+  }
+}
+
+// --- scrolling ----------------------------------------------------------------------
+
+void SECListBaseC::ScrollLines(int delta, bool fromBottom) {
+  const int n = GetItemCount();
+  if (fromBottom) {
+    int bottom = GetBottomIndex();
+    int last = std::min(n - 1, bottom + delta);
+    if (last < bottom || bottom < 0) return;
+    int h = GetItemsHeight(bottom, last, true);
+    delta = CountItemsInHeight(h, m_top, true);
+  }
+  int top = std::clamp(m_top + delta, 0, std::max(0, n - 1));
+  if (top != m_top) {
+    m_top = top;
+    m_vbar.pos = top;
+    Host().Invalidate(nullptr, false);
+    Host().ScrollBarsChanged();
+  }
+}
+
+void SECListBaseC::ScrollHorz(int pixels) {
+  int maxOffset = std::max(0, GetTotalWidth() - GetInsideRect().Width());
+  int off = std::clamp(m_hOffset - pixels, 0, maxOffset);
+  if (off != m_hOffset) {
+    m_hOffset = off;
+    m_hbar.pos = off;
+    Host().Invalidate(nullptr, false);
+    Host().ScrollBarsChanged();
+  }
+}
+
+void SECListBaseC::SetTopIndex(int index) {
+  ScrollLines(index - m_top);
+  UpdateScrollBars();
+}
+
+void SECListBaseC::EnsureVisible(int index) {
+  const int n = GetItemCount();
+  if (index < 0 || index >= n) return;
+  const int bottom = GetBottomIndex();
+  if (index == bottom && index == n - 1) return;
+  if (index >= bottom) ScrollLines(index - bottom, true);
+  else if (index <= m_top) ScrollLines(index - m_top - 1);
+}
+
+bool SECListBaseC::EnsureRangeVisible(int first, int last) {
+  const int n = GetItemCount();
+  if (first < 0 || last >= n || first > last) return false;
+  if (first >= m_top && last <= GetBottomIndex()) return true;
+  const int h = GetInsideRect().Height();
+  int sum = GetItemsHeight(first, last, true);
+  int top = first;
+  if (sum <= h) {
+    while (top > 0 && sum + RowHeight(top - 1) <= h) {
+      sum += RowHeight(top - 1);
+      --top;
+    }
+  }
+  ScrollLines(top - m_top);
+  return true;
+}
+
+void SECListBaseC::OnVScroll(ScrollCode code, int track) {
+  EndAnyEdit();
+  Host().TipHide();
+  const ScrollBarState& b = m_vbar;
+  switch (code) {
+    case ScrollCode::LineUp:
+      if (b.pos > 0) ScrollLines(-1);
+      break;
+    case ScrollCode::LineDown:
+      if (b.pos + b.page <= b.max) ScrollLines(1);
+      break;
+    case ScrollCode::PageUp:
+      ScrollLines(-std::max(1, GetCountAbove()));
+      break;
+    case ScrollCode::PageDown:
+      ScrollLines(std::min(m_top + b.page, b.max - b.page + 1) - m_top);
+      break;
+    case ScrollCode::ThumbPosition:
+    case ScrollCode::ThumbTrack:
+      ScrollLines(track - b.pos);
+      break;
+    case ScrollCode::Top:
+      ScrollLines(-m_top);
+      break;
+    case ScrollCode::Bottom:
+      if (IsLabelWrap()) ScrollLines(GetLastPageTop() - m_top);
+      else ScrollLines(b.max - b.page - b.pos + 1);
+      break;
+  }
+  m_vbar.pos = m_top;
+  Host().ScrollBarsChanged();
+}
+
+void SECListBaseC::OnHScroll(ScrollCode code, int track) {
+  EndAnyEdit();
+  Host().TipHide();
+  const int inside = GetInsideRect().Width();
+  switch (code) {
+    case ScrollCode::LineUp: ScrollHorz(15); break;
+    case ScrollCode::LineDown: ScrollHorz(-15); break;
+    case ScrollCode::PageUp: ScrollHorz(inside); break;
+    case ScrollCode::PageDown: ScrollHorz(-inside); break;
+    case ScrollCode::ThumbPosition:
+    case ScrollCode::ThumbTrack: ScrollHorz(m_hOffset - track); break;
+    case ScrollCode::Top: ScrollHorz(m_hOffset); break;
+    case ScrollCode::Bottom: ScrollHorz(m_hOffset - GetTotalWidth()); break;
+  }
+}
+
+void SECListBaseC::OnMouseWheel(int delta) {
+  m_wheelDelta += delta;
+  const int notches = m_wheelDelta / 120;
+  if (notches == 0) return;
+  Host().TipHide();
+  if (m_vbar.shown) {
+    for (int i = 0; i < (notches > 0 ? notches : -notches); ++i) {
+      if (notches > 0 && m_vbar.pos > 0) OnVScroll(ScrollCode::LineUp);
+      else if (notches < 0) OnVScroll(ScrollCode::LineDown);
+    }
+  } else if (m_hbar.shown) {
+    ScrollHorz(15 * notches);
+  }
+  m_wheelDelta = 0;
+}
+
+// --- rectangles ----------------------------------------------------------------------
+
+bool SECListBaseC::GetRowRect(int index, Rect* r) {
+  if (index < m_top || index >= GetItemCount()) return false;
+  const Rect inside = GetInsideRect();
+  int y = inside.top + GetItemsHeight(m_top, index, false);
+  *r = {-m_hOffset, y, GetTotalWidth() - m_hOffset, y + RowHeight(index)};
+  return true;
+}
+
+bool SECListBaseC::GetCellRect(int item, int column, Rect* r, int code) {
+  Rect row;
+  if (!GetRowRect(item, &row)) return false;
+  const int cols = GetColumnCount();
+  Rect cell{GetColumnLeft(column), row.top, GetColumnLeft(column) + GetColumnWidth(column), row.bottom};
+  if (cols <= 1) cell.right = std::max(cell.right, GetInsideRect().right);
+  SECListItem* rec = GetItemRecord(item);
+  const int sub = GetColumnSubItem(column < 0 ? 0 : column);
+  if (code == 0) {
+    *r = cell;
+    return true;
+  }
+  if (code == 2) {
+    Rect lr;
+    if (sub <= 0) {
+      lr = rec->labelRect;
+    } else if (SECListSubItem* s = rec->GetSubItem(sub)) {
+      lr = s->labelRect;
+      if ((GetColumnFormat(column) & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER) {
+        int w = lr.Width();
+        lr.left = (cell.Width() - w) / 2;
+        lr.right = lr.left + w;
+      }
+    }
+    lr.Offset(cell.left, cell.top);
+    *r = lr;
+    return true;
+  }
+  if (code == 1 && sub <= 0) {
+    Rect ir = rec->imageRect;
+    ir.Offset(cell.left, cell.top);
+    *r = ir;
+    return true;
+  }
+  return false;
+}
+
+void SECListBaseC::InvalidateItem(int index, bool labelOnly, bool now) {
+  Rect r;
+  if (!GetRowRect(index, &r)) return;
+  if (labelOnly && !(m_styleEx & LVXS_FULLROWSELECT)) {
+    Rect lr;
+    if (GetItemRect(index, &lr, 2)) {
+      r.left = lr.left - 3;
+      r.right = lr.right + 3;
+    }
+  }
+  Host().Invalidate(&r, now);
+}
+
+void SECListBaseC::InvalidateItemRange(int a, int b) {
+  if (a > b) std::swap(a, b);
+  for (int i = std::max(a, m_top); i <= b; ++i) InvalidateItem(i);
+}
+
+// --- hit testing ----------------------------------------------------------------------
+
+int SECListBaseC::HitTest(int x, int y, unsigned* flags, int* column) {
+  unsigned f = 0;
+  int col = -1;
+  const Rect client = Host().ClientRect();
+  auto done = [&](int result) {
+    if (flags) *flags = f ? f : LVHT_NOWHERE;
+    if (column) *column = col;
+    return result;
+  };
+  if (!client.Contains({x, y})) {
+    if (y < client.top) f |= LVHT_ABOVE;
+    if (y >= client.bottom) f |= LVHT_BELOW;
+    if (x < client.left) f |= LVHT_TOLEFT;
+    if (x >= client.right) f |= LVHT_TORIGHT;
+    return done(-1);
+  }
+  const int cols = GetColumnCount();
+  if (cols == 0) return done(-1);
+  if (cols == 1) col = 0;
+  else {
+    int left = -m_hOffset;
+    for (int i = 0; i < cols; ++i) {
+      int right = left + GetColumnWidth(i);
+      if (x >= left && x < right) {
+        col = i;
+        break;
+      }
+      left = right;
+    }
+  }
+  const Rect inside = GetInsideRect();
+  if (y >= client.top && y < inside.top) {
+    int realCols = (m_styleEx & LVXS_FILLLABELCOLUMN) ? cols - 1 : cols;
+    int right = -m_hOffset;
+    for (int i = 0; i < std::max(1, realCols); ++i) {
+      right += GetColumnWidth(i);
+      if (x >= right - 4 && x <= right + 4) {
+        f = LVHT_DIVIDER;
+        col = i;
+        return done(i);
+      }
+      if (x < right) {
+        f = LVHT_HEADER;
+        col = i;
+        return done(i);
+      }
+    }
+    col = -1;
+    return done(-1);
+  }
+  int top = inside.top;
+  const int n = GetItemCount();
+  for (int i = m_top; i < n && top < inside.bottom; ++i) {
+    int h = RowHeight(i);
+    if (y >= top && y < top + h) {
+      f = LVHT_ONROW;
+      if (col >= 0 && GetColumnSubItem(col) == 0) {
+        SECListItem* rec = m_items[i].get();
+        const int cx = GetColumnLeft(col);
+        const int px = x - cx;
+        const int py = y - top;
+        if (px >= rec->labelRect.left && px < rec->labelRect.right) f |= LVHT_ONITEMLABEL;
+        else if (rec->imageRect.Contains({px, py})) f |= LVHT_ONITEMICON;
+        else if (rec->stateRect.Contains({px, py})) f |= LVHT_ONITEMSTATEICON;
+        else if (px < rec->labelRect.left) f |= LVHT_LEFTOFLABEL;
+        else f |= LVHT_RIGHTOFLABEL;
+      }
+      return done(i);
+    }
+    top += h;
+  }
+  return done(-1);
+}
+
+// --- paint decisions ---------------------------------------------------------------------
+
+std::unique_ptr<SECListPaintContext> SECListBaseC::CreatePaintContext() {
+  return std::make_unique<SECListPaintContext>();
+}
+
+bool SECListBaseC::InitPaintContext(SECListPaintContext& ctx, int index, int column) {
+  SECListItem* rec = GetItemRecord(index);
+  if (!rec) return false;
+  ctx.record = rec;
+  ctx.column = column;
+  ctx.columnRecord = GetColumnRecord(column);
+  const int sub = ctx.columnRecord ? ctx.columnRecord->subItem : 0;
+  ctx.subRecord = rec->GetSubItem(sub);
+  ctx.view = ViewKind();
+  ctx.item = ListItemDesc{};
+  ctx.item.mask = LVIF_TEXT | LVIF_STATE | (sub == 0 ? LVIF_IMAGE : 0);
+  ctx.item.item = index;
+  ctx.item.subItem = sub < 0 ? 0 : sub;
+  ctx.item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+  if (!GetItem(ctx.item, true)) return false;
+  if (ctx.item.mask & LVIF_DI_SETITEM) {
+    ListItemDesc store = ctx.item;
+    store.mask = (store.mask & (LVIF_TEXT | LVIF_IMAGE)) | LVIF_DI_SETITEM;
+    SetItem(store, false);
+  }
+  PickBkColor(ctx);
+  PickIconBkColor(ctx);
+  PickItemColors(ctx);
+  PickItemFont(ctx);
+  return true;
+}
+
+void SECListBaseC::PickBkColor(SECListPaintContext& ctx) { ctx.fillColor = GetBkColor(); }
+
+void SECListBaseC::PickIconBkColor(SECListPaintContext& ctx) {
+  if (!Host().IsEnabled()) {
+    ctx.bk2Color = GetBkColor();
+    return;
+  }
+  bool sel = (ctx.item.state & LVIS_SELECTED) && Host().HasFocus();
+  ctx.bk2Color = sel ? m_selBk2Color : m_bk2Color;
+}
+
+void SECListBaseC::PickItemColors(SECListPaintContext& ctx) {
+  const bool subCell = ctx.item.subItem != 0;
+  const bool fullRow = (m_styleEx & LVXS_FULLROWSELECT) != 0;
+  const bool grey = (ctx.paintFlags & 0x100) != 0;
+  if (!Host().IsEnabled()) {
+    ctx.textColor = m_grayTextColor;
+    ctx.bkColor = InactiveSelBkColor();
+    return;
+  }
+  bool selected = (ctx.item.state & LVIS_SELECTED) && ((m_style & LVS_SHOWSELALWAYS) || Host().HasFocus());
+  if (subCell && !fullRow) selected = false;
+  if (selected) {
+    if (!Host().HasFocus() && m_editItem < 0) {
+      ctx.textColor = InactiveSelTextColor();
+      ctx.bkColor = InactiveSelBkColor();
+    } else {
+      ctx.textColor = grey ? m_grayTextColor : m_selTextColor;
+      ctx.bkColor = m_selTextBkColor;
+    }
+  } else {
+    ctx.textColor = grey ? m_grayTextColor : m_textColor;
+    ctx.bkColor = m_textBkColor;
+  }
+  if (ctx.item.item == m_dropHilite && m_dropHilite >= 0 && (!subCell || fullRow)) {
+    ctx.textColor = m_selTextColor;
+    ctx.bkColor = m_selTextBkColor;
+  }
+}
+
+void SECListBaseC::PickItemFont(SECListPaintContext& ctx) {
+  ctx.font.font = m_itemFont;
+  ctx.font.bold = false;
+}
+
+}  // namespace pm2

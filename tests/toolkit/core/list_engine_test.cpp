@@ -1,0 +1,441 @@
+#include <gtest/gtest.h>
+
+#include "toolkit/core/fake_list_host.h"
+#include "toolkit/core/list_engine.h"
+
+namespace pm2 {
+namespace {
+
+using test::FakeListHost;
+using test::RecordingListener;
+
+// Fixed metrics: 6-pixel characters, 13-pixel lines, so a text row is 13
+// pixels high; client 200x120 with a 20-pixel header leaves 101 pixels.
+class ListFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    list.SetHost(&host);
+    list.SetNotifyListener(&owner);
+    list.Create(LVS_REPORT, 0);
+    list.AddColumn("Name", LVCFMT_LEFT, 100);
+    list.AddColumn("Value", LVCFMT_LEFT, 60);
+  }
+  void Fill(int n, const char* prefix = "item") {
+    for (int i = 0; i < n; ++i) list.InsertItemText(list.GetItemCount(), prefix + std::to_string(i));
+    list.UpdateScrollBars();
+  }
+  std::vector<int> Sel() const { return list.Selection(); }
+
+  FakeListHost host;
+  RecordingListener owner;
+  SECListCtrlModel list;
+};
+
+TEST_F(ListFixture, FocusFollowsInsertionAndDeletion) {
+  Fill(5);
+  ASSERT_EQ(list.GetFocusIndex(), 0);  // the first item takes the focus
+  list.SetFocusItem(2, true);
+  list.DeselectAllExcept(2);
+  list.InsertItemText(1, "new");
+  EXPECT_EQ(list.GetFocusIndex(), 3);
+  EXPECT_EQ(list.GetItemText(3, 0), "item2");
+  EXPECT_EQ(Sel(), std::vector<int>{3});
+
+  struct Row {
+    const char* name;
+    int focus, index, count, focusAfter;
+  } rows[] = {
+      {"focused item deleted names the next", 2, 2, 1, 2},
+      {"focus after the run moves up", 4, 1, 2, 2},
+      {"run reaching the end leaves item before it", 4, 3, 3, 2},
+      {"focus before the run stays", 1, 2, 2, 1},
+  };
+  for (const Row& r : rows) {
+    list.DeleteAllItems();
+    Fill(6);
+    list.SetFocusItem(r.focus, true);
+    list.DeselectAllExcept(r.focus);
+    ASSERT_TRUE(list.DeleteItems(r.index, r.count)) << r.name;
+    EXPECT_EQ(list.GetFocusIndex(), r.focusAfter) << r.name;
+    // Nothing left selected: the focused item is selected again.
+    EXPECT_TRUE(list.IsItemSelected(r.focusAfter)) << r.name;
+  }
+  EXPECT_FALSE(list.DeleteItems(99, 1));
+  EXPECT_EQ(owner.Count(LVN_DELETEITEM), 4);
+}
+
+TEST_F(ListFixture, SelectionArrayStaysSortedAndShifts) {
+  Fill(8);
+  for (int i : {6, 1, 4}) list.SelectItem(i, true);
+  EXPECT_EQ(Sel(), (std::vector<int>{0, 1, 4, 6}));
+  list.DeleteItems(3, 2);  // removes 3 and 4
+  EXPECT_EQ(Sel(), (std::vector<int>{0, 1, 4}));
+  list.InsertItemText(0, "top");
+  EXPECT_EQ(Sel(), (std::vector<int>{1, 2, 5}));
+  list.SelectItem(2, false);
+  EXPECT_EQ(list.GetSelectedCount(), 2);
+  EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED | LVNI_BELOW), 1);
+  EXPECT_EQ(list.GetNextItem(1, LVNI_SELECTED | LVNI_BELOW), 5);
+  EXPECT_EQ(list.GetNextItem(5, LVNI_SELECTED | LVNI_ABOVE), 1);
+  EXPECT_EQ(list.GetNextItem(0, LVNI_ABOVE), -1);
+  EXPECT_EQ(list.GetNextItem(2, LVNI_TORIGHT), 3);
+
+  list.EnableMultiSelect(false);  // more than one selected: all cleared
+  EXPECT_EQ(list.GetSelectedCount(), 0);
+  list.SelectItem(3, true);
+  list.SelectItem(4, true);
+  EXPECT_EQ(Sel(), std::vector<int>{4});
+}
+
+TEST_F(ListFixture, CallbackTextsAskTheOwner) {
+  Fill(2);
+  ASSERT_TRUE(list.SetItemTextCallback(1, 0));
+  owner.dispTexts[1] = "from owner";
+  const int asked = owner.Count(LVN_GETDISPINFO);
+  EXPECT_EQ(list.GetItemText(1, 0), "from owner");
+  EXPECT_EQ(owner.Count(LVN_GETDISPINFO), asked + 1);
+  // A stored callback marker is not replaced without LVIF_DI_SETITEM.
+  list.SetItemText(1, 0, "plain");
+  EXPECT_EQ(list.GetItemText(1, 0), "from owner");
+  ListItemDesc d;
+  d.mask = LVIF_TEXT | LVIF_DI_SETITEM;
+  d.item = 1;
+  d.text = "stored";
+  list.SetItem(d);
+  EXPECT_EQ(list.GetItemText(1, 0), "stored");
+  EXPECT_TRUE(list.SetItemText(0, 1, "cell"));
+  EXPECT_EQ(list.GetItemText(0, 1), "cell");
+  EXPECT_FALSE(list.HasCallbacks(1));
+  EXPECT_FALSE(list.SetItemText(5, 0, "missing"));
+}
+
+TEST_F(ListFixture, ColumnOperationsKeepCellsWithTheirColumns) {
+  Fill(2);
+  list.SetItemText(0, 1, "v0");
+  list.AddColumn("Third", LVCFMT_LEFT, 40);
+  list.SetItemText(0, 2, "t0");
+  EXPECT_EQ(list.GetColumnWidth(list.AddColumn("Narrow", LVCFMT_LEFT, -1)), 10);
+
+  // A column inserted between keeps the later columns' texts.
+  list.InsertColumn(1, "Inserted", LVCFMT_LEFT, 30);
+  EXPECT_EQ(list.GetItemText(0, list.GetColumnSubItem(2)), "v0");
+  EXPECT_EQ(list.GetItemText(0, list.GetColumnSubItem(3)), "t0");
+  EXPECT_EQ(list.GetItemText(0, list.GetColumnSubItem(1)), "");
+
+  // Moving a column takes its cells along.
+  ASSERT_TRUE(list.MoveColumn(3, 1));
+  EXPECT_EQ(list.GetColumnText(1), "Third");
+  EXPECT_EQ(list.GetItemText(0, list.GetColumnSubItem(1)), "t0");
+
+  const int labelWidth = list.GetColumnWidth(0);
+  EXPECT_FALSE(list.DeleteColumn(0));  // other columns exist
+  ASSERT_TRUE(list.DeleteColumnByText("Inserted"));
+  EXPECT_EQ(list.GetColumnWidth(0), labelWidth + 30);  // width handed to label column
+  EXPECT_EQ(list.GetItemText(0, list.GetColumnSubItem(list.FindColumn("Value"))), "v0");
+  while (list.GetColumnCount() > 1) list.DeleteColumn(list.GetColumnCount() - 1);
+  EXPECT_TRUE(list.DeleteColumn(0));  // the only column: empties the list
+  EXPECT_EQ(list.GetItemCount(), 0);
+}
+
+TEST(ListEngine, NonReportListHasOneHiddenColumn) {
+  SECListCtrlModel list;
+  list.Create(LVS_ICON, 0);
+  EXPECT_EQ(list.GetColumnCount(), 1);
+  EXPECT_EQ(list.GetColumnWidth(0), 20);
+  EXPECT_FALSE(list.IsHeaderVisible());
+}
+
+TEST_F(ListFixture, LayoutRowsHeaderAndScrollRanges) {
+  Fill(20);
+  const Rect inside = list.GetInsideRect();
+  EXPECT_EQ(inside.top, 20);                                          // below the header
+  EXPECT_EQ(inside.right, 200 - (GetSystemMetric(SysMetric::CxVScroll) - 1));  // bar shown
+  EXPECT_EQ(inside.bottom, 121);
+  const int rowsPerPage = inside.Height() / 13;
+  EXPECT_EQ(list.GetCountPerPage(), rowsPerPage);
+  EXPECT_EQ(list.GetBottomIndex(), rowsPerPage - 1);
+  Rect r;
+  ASSERT_TRUE(list.GetCellRect(3, 1, &r, 0));
+  EXPECT_EQ(r, (Rect{100, 20 + 3 * 13, 160, 20 + 4 * 13}));
+  const ScrollBarState& v = list.VertBar();
+  EXPECT_TRUE(v.shown);
+  EXPECT_EQ(v.max, 19);
+  EXPECT_EQ(v.page, rowsPerPage);
+  EXPECT_FALSE(list.HorzBar().shown);  // 160 pixels of columns fit
+
+  list.SetColumnWidth(1, 300);
+  list.UpdateScrollBars();
+  EXPECT_TRUE(list.HorzBar().shown);
+  EXPECT_EQ(list.HorzBar().max, 400);
+  list.OnHScroll(ScrollCode::Bottom);
+  EXPECT_EQ(list.GetScrollOffset(), 400 - list.GetInsideRect().Width());
+  EXPECT_EQ(list.GetColumnLeft(1), 100 - list.GetScrollOffset());
+  list.OnHScroll(ScrollCode::Top);
+  EXPECT_EQ(list.GetScrollOffset(), 0);
+
+  list.SetTopIndex(5);
+  EXPECT_FALSE(list.GetCellRect(4, 0, &r, 0));  // above the top row
+  list.EnsureVisible(5);                         // the top row: one row up
+  EXPECT_EQ(list.GetTopIndex(), 4);
+  list.EnsureVisible(19);
+  EXPECT_EQ(list.GetBottomIndex(), 19);
+  const int top = list.GetTopIndex();
+  list.OnMouseWheel(60);
+  EXPECT_EQ(list.GetTopIndex(), top);
+  list.OnMouseWheel(60);
+  EXPECT_EQ(list.GetTopIndex(), top - 1);
+
+  list.DeleteAllItems();
+  EXPECT_FALSE(list.VertBar().shown);
+  EXPECT_EQ(list.GetTopIndex(), 0);
+}
+
+TEST_F(ListFixture, HitTestParts) {
+  Fill(3);
+  list.SetImageList(ImageListKind::Small, {4, 16, 16});
+  list.UpdateScrollBars();
+  // Rows are 16 high with images: image at 2..18, label from 23.
+  unsigned f = 0;
+  int col = 0;
+  struct Row {
+    const char* name;
+    int x, y, item;
+    unsigned flags;
+  } rows[] = {
+      {"label", 30, 20 + 16 + 5, 1, LVHT_ONROW | LVHT_ONITEMLABEL},
+      {"image", 10, 20 + 8, 0, LVHT_ONROW | LVHT_ONITEMICON},
+      {"left of image", 1, 20 + 1, 0, LVHT_ONROW | LVHT_LEFTOFLABEL},
+      {"second column", 120, 20 + 2 * 16 + 1, 2, LVHT_ONROW},
+      {"header button", 50, 5, 0, LVHT_HEADER},
+      {"divider", 102, 5, 0, LVHT_DIVIDER},
+      {"below rows", 50, 110, -1, LVHT_NOWHERE},
+      {"outside", 250, -5, -1, LVHT_ABOVE | LVHT_TORIGHT},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(list.HitTest(r.x, r.y, &f, &col), r.item) << r.name;
+    EXPECT_EQ(f, r.flags) << r.name;
+  }
+}
+
+TEST_F(ListFixture, MouseSelectionMultipleMode) {
+  Fill(6);
+  auto click = [&](int item, unsigned keys) {
+    int y = 20 + item * 13 + 5;
+    list.OnLButtonDown(8, y, keys);
+    list.OnLButtonUp(8, y, keys);
+  };
+  click(1, 0);
+  EXPECT_EQ(Sel(), std::vector<int>{1});
+  click(4, MK_SHIFT);
+  EXPECT_EQ(Sel(), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(list.GetAnchor(), 1);
+  // Ctrl+click on a selected item toggles it on release, not on press.
+  const int y2 = 20 + 2 * 13 + 5;
+  list.OnLButtonDown(8, y2, MK_CONTROL);
+  EXPECT_TRUE(list.IsItemSelected(2));
+  list.OnLButtonUp(8, y2, MK_CONTROL);
+  EXPECT_FALSE(list.IsItemSelected(2));
+  EXPECT_EQ(Sel(), (std::vector<int>{1, 3, 4}));
+  // A right click on a selected item keeps the selection, moves the focus.
+  list.OnRButtonDown(8, 20 + 3 * 13 + 5, 0);
+  EXPECT_EQ(Sel(), (std::vector<int>{1, 3, 4}));
+  EXPECT_EQ(list.GetFocusIndex(), 3);
+  // A plain click collapses the selection to the clicked item.
+  click(3, 0);
+  EXPECT_EQ(Sel(), std::vector<int>{3});
+  EXPECT_GE(owner.Count(NM_CLICK), 4);
+}
+
+TEST(ListEngine, ShiftClickWithoutAnchorSelectsNothingNew) {
+  FakeListHost host;
+  SECListCtrlModel list;
+  list.SetHost(&host);
+  list.Create(LVS_REPORT, 0);
+  list.AddColumn("Name", LVCFMT_LEFT, 100);
+  for (int i = 0; i < 4; ++i) list.InsertItemText(i, "x");
+  list.SetFocusItem(-1, false);
+  list.DeselectAllExcept(-1);
+  list.OnLButtonDown(8, 20 + 2 * 13 + 5, MK_SHIFT);
+  EXPECT_EQ(list.GetSelectedCount(), 0);
+}
+
+TEST_F(ListFixture, KeyboardSelectionAndDialogKeys) {
+  Fill(30);
+  list.OnKeyDown(vk::Down, false, false);
+  list.OnKeyDown(vk::Down, true, false);
+  list.OnKeyDown(vk::Down, true, false);
+  EXPECT_EQ(Sel(), (std::vector<int>{1, 2, 3}));
+  list.OnKeyDown(vk::Down, false, true);  // Ctrl moves only the caret
+  EXPECT_EQ(list.GetFocusIndex(), 4);
+  EXPECT_EQ(Sel(), (std::vector<int>{1, 2, 3}));
+  list.OnKeyDown(vk::Space, false, true);  // Ctrl+Space toggles the caret item
+  EXPECT_EQ(Sel(), (std::vector<int>{1, 2, 3, 4}));
+  list.OnKeyDown(vk::End, false, false);
+  EXPECT_EQ(Sel(), std::vector<int>{29});
+  EXPECT_EQ(list.GetBottomIndex(), 29);
+  list.OnKeyDown(vk::Home, false, false);
+  EXPECT_EQ(Sel(), std::vector<int>{0});
+  EXPECT_EQ(list.GetTopIndex(), 0);
+  const int page = list.GetCountPerPage();
+  list.OnKeyDown(vk::Next, false, false);  // to the bottom row
+  EXPECT_EQ(list.GetFocusIndex(), page - 1);
+  list.OnKeyDown(vk::Next, false, false);  // at the bottom: a page on
+  EXPECT_EQ(list.GetTopIndex(), page);
+  EXPECT_EQ(list.GetFocusIndex(), list.GetBottomIndex());
+  list.OnKeyDown(vk::Tab, true, false);
+  EXPECT_EQ(host.nextControl, -1);
+  list.OnKeyDown(vk::Escape, false, false);
+  EXPECT_EQ(host.cancels, 1);
+  EXPECT_GE(owner.Count(LVN_KEYDOWN), 9);
+}
+
+TEST_F(ListFixture, SingleSelectionModeKeepsOneItem) {
+  list.EnableMultiSelect(false);
+  Fill(5);
+  list.OnLButtonDown(8, 20 + 1 * 13 + 5, 0);
+  list.OnLButtonDown(8, 20 + 3 * 13 + 5, MK_SHIFT);
+  EXPECT_EQ(Sel(), std::vector<int>{3});
+  list.OnKeyDown(vk::Up, true, false);
+  EXPECT_EQ(Sel(), std::vector<int>{2});
+}
+
+TEST_F(ListFixture, TypeAheadCyclesRefinesAndSwallowsAfterFailure) {
+  for (const char* t : {"apple", "banana", "avocado", "apricot", "cherry"}) list.InsertItemText(99, t);
+  list.SetFocusItem(0, true);
+  list.OnChar('a');
+  EXPECT_EQ(list.GetFocusIndex(), 2);  // starts after the focus
+  list.OnTimer(kTimerTypeAhead);       // activity since the tick: run goes on
+  list.OnTimer(kTimerTypeAhead);       // pause: the run ends
+  EXPECT_EQ(list.GetTypeAheadFlags(), 0);
+  list.OnChar('a');
+  EXPECT_EQ(list.GetFocusIndex(), 3);
+  list.OnChar('P');                    // refines from the focused item
+  EXPECT_EQ(list.GetFocusIndex(), 3);
+  list.OnChar('p');
+  EXPECT_EQ(list.GetFocusIndex(), 0);  // "app" wraps to apple
+  list.OnChar('z');
+  EXPECT_EQ(host.beeps, 1);
+  list.OnChar('l');                    // swallowed after the failure
+  EXPECT_EQ(host.beeps, 1);
+  EXPECT_EQ(list.GetTypeAheadText(), "aPpz");
+  list.OnTimer(kTimerTypeAhead);
+  list.OnTimer(kTimerTypeAhead);
+  list.OnChar('c');
+  EXPECT_EQ(list.GetFocusIndex(), 4);
+}
+
+TEST_F(ListFixture, LabelEditVetoCommitAndRestore) {
+  list.ModifyListStyle(0, LVS_EDITLABELS);
+  Fill(3);
+  owner.answers[LVN_BEGINLABELEDIT] = 1;
+  EXPECT_FALSE(list.EditLabel(1, 0));
+  EXPECT_FALSE(host.editor);
+  EXPECT_EQ(list.GetEditItem(), -1);
+
+  owner.answers[LVN_BEGINLABELEDIT] = 0;
+  ASSERT_TRUE(list.EditLabel(1, 0));
+  EXPECT_EQ(host.editorText, "item1");
+  host.editorText = "typed";
+  list.OnEditorUpdate("typed");
+  EXPECT_EQ(list.GetItemText(1, 0), "typed");  // shown while typing
+  ASSERT_TRUE(list.EndLabelEdit(false));
+  EXPECT_EQ(list.GetItemText(1, 0), "item1");  // restored
+  EXPECT_EQ(owner.endEditTexts.back(), "<null>");
+
+  // The owner refuses a committed text: the old text comes back.
+  list.EditLabel(1, 0);
+  host.editorText = "refused";
+  list.EndLabelEdit(true);
+  EXPECT_EQ(list.GetItemText(1, 0), "item1");
+  // The owner accepts and rewrites it.
+  owner.answers[LVN_ENDLABELEDIT] = 1;
+  owner.replaceEndEditText = "Rewritten";
+  list.OnKeyDown(vk::F2, false, false);
+  EXPECT_TRUE(host.editor);
+  host.editorText = "accepted";
+  list.EndLabelEdit(true);
+  EXPECT_EQ(list.GetItemText(0, 0), "Rewritten");
+  EXPECT_FALSE(list.EndLabelEdit(true));  // nothing running
+}
+
+TEST_F(ListFixture, EditorStaysInsideWithOneColumn) {
+  list.DeleteColumn(1);
+  list.InsertItemText(0, std::string(60, 'w'));
+  list.UpdateScrollBars();
+  ASSERT_TRUE(list.EditLabel(0, 0));
+  EXPECT_LE(host.editorRect.right, list.GetInsideRect().right);
+}
+
+TEST_F(ListFixture, HeaderDragDropPositionsAndResize) {
+  list.AddColumn("C2", LVCFMT_LEFT, 50);
+  list.AddColumn("C3", LVCFMT_LEFT, 50);
+  // Columns: 0 [0,100) 1 [100,160) 2 [160,210) 3 [210,260).
+  struct Row {
+    const char* name;
+    int x, pos;
+  } rows[] = {
+      {"left half of column 0", 20, -1},
+      {"right half of column 0", 70, 1},
+      {"left half of column 1", 110, 1},
+      {"right half of column 2", 200, 3},
+      {"left half of column 3", 215, 3},
+      {"past the last column", 400, 4},
+  };
+  for (const Row& r : rows) EXPECT_EQ(list.HeaderDropPosAt(r.x), r.pos) << r.name;
+
+  auto drag = [&](int fromX, int toX) {
+    list.OnLButtonDown(fromX, 5, MK_LBUTTON);
+    list.OnMouseMove(toX, 5, MK_LBUTTON);
+    list.OnLButtonUp(toX, 5, 0);
+  };
+  list.ModifyListStyleEx(0, LVXS_HEADERDRAGDROP);
+  drag(180, 200);  // column 2 onto its own right half: no move
+  EXPECT_EQ(list.GetColumnText(2), "C2");
+  drag(180, 215);  // onto the left half of column 3: no move
+  EXPECT_EQ(list.GetColumnText(2), "C2");
+  drag(180, 110);  // onto the left half of column 1
+  EXPECT_EQ(list.GetColumnText(1), "C2");
+  drag(50, 190);   // column 0 never moves; a plain click is reported
+  EXPECT_EQ(list.GetColumnText(0), "Name");
+  EXPECT_EQ(owner.Count(LVN_COLUMNCLICK), 1);
+
+  list.OnLButtonDown(100, 5, MK_LBUTTON);  // divider of column 0
+  ASSERT_TRUE(list.ResizeActive());
+  list.OnMouseMove(3, 5, MK_LBUTTON);
+  list.OnLButtonUp(3, 5, 0);
+  EXPECT_EQ(list.GetColumnWidth(0), 10);  // never narrower than 10
+}
+
+TEST_F(ListFixture, PaintColoursFollowFocusAndStyles) {
+  Fill(2);
+  list.AddColumn("Third", LVCFMT_LEFT, 40);
+  list.SetFocusItem(1, true);
+  auto ctx = list.CreatePaintContext();
+  struct Row {
+    const char* name;
+    bool focus;
+    unsigned addStyle, addEx;
+    int column;
+    Color text, bk;
+  } rows[] = {
+      {"focused list", true, 0, 0, 0, GetSysColor(SysColor::HighlightText), GetSysColor(SysColor::Highlight)},
+      {"no focus, show always", false, LVS_SHOWSELALWAYS, 0, 0, GetSysColor(SysColor::MenuText),
+       GetSysColor(SysColor::Menu)},
+      {"no focus", false, 0, 0, 0, GetSysColor(SysColor::WindowText), GetSysColor(SysColor::Window)},
+      {"sub cell without full row", true, 0, 0, 1, GetSysColor(SysColor::WindowText),
+       GetSysColor(SysColor::Window)},
+      {"sub cell with full row", true, 0, LVXS_FULLROWSELECT, 1, GetSysColor(SysColor::HighlightText),
+       GetSysColor(SysColor::Highlight)},
+  };
+  for (const Row& r : rows) {
+    host.focus = r.focus;
+    list.SetListStyle((list.GetListStyle() & ~LVS_SHOWSELALWAYS) | r.addStyle, false);
+    list.SetListStyleEx(r.addEx, false);
+    ASSERT_TRUE(list.InitPaintContext(*ctx, 1, r.column)) << r.name;
+    EXPECT_EQ(ctx->textColor, r.text) << r.name;
+    EXPECT_EQ(ctx->bkColor, r.bk) << r.name;
+  }
+}
+
+}  // namespace
+}  // namespace pm2
