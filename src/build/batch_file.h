@@ -1,0 +1,65 @@
+// The batch file "%s%s.BAT" of a rebuild: every tool variable as a
+// "SET %s=%s\r\n" line and every command line the runner starts, so the
+// build can be repeated outside the IDE. The file is written to a temporary
+// name in the same folder and renamed over the target when it is closed.
+//
+// The trace file "%s.tra" of the ARM-ADS link preparation: "### " progress
+// lines, each write cut to 1020 characters and flushed at once.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace pm2 {
+
+class ShellServices;
+
+// "%s%s.BAT" of folder and name with every ':' from the third character on
+// turned into '_' (a drive letter's colon stays).
+std::string BatchFileName(const std::string& folder, const std::string& name);
+
+class BatchFile {
+ public:
+  BatchFile() = default;
+  BatchFile(const BatchFile&) = delete;
+  BatchFile& operator=(const BatchFile&) = delete;
+  ~BatchFile() { Close(); }
+
+  // Makes the batch active and creates the file; on failure prints
+  // "Could not create File '%s'\n" through the shell and ends the batch.
+  bool Open(const std::string& folder, const std::string& name, ShellServices& shell);
+  // Ends the batch; the file takes its name.
+  void Close();
+  bool Active() const { return active_; }
+  const std::string& FileName() const { return name_; }
+
+  // A command line as it is, with "\r\n" added when it is at least two
+  // characters long and ends with no line end.
+  void WriteLine(const std::string& text);
+  void WriteSetLine(const std::string& name, const std::string& value);
+
+ private:
+  bool active_ = false;
+  std::FILE* file_ = nullptr;
+  std::string name_, tempName_;
+};
+
+class TraceFile {
+ public:
+  TraceFile() = default;
+  TraceFile(const TraceFile&) = delete;
+  TraceFile& operator=(const TraceFile&) = delete;
+  ~TraceFile() { Close(); }
+
+  // Creates "%s.tra" and writes "*** Creating Trace Output File '%s' Ok.\n".
+  bool Open(const std::string& baseName);
+  void Close();
+  bool IsOpen() const { return file_ != nullptr; }
+  void Text(const std::string& text);
+  void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace pm2

@@ -1,0 +1,261 @@
+#include "build/process_spawn.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "build/command_line_split.h"
+#include "build/tool_environment.h"
+
+extern char** environ;
+
+namespace pm2 {
+
+namespace {
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool EndsWithCi(const std::string& s, const char* tail) {
+  size_t n = std::strlen(tail);
+  return s.size() >= n && strcasecmp(s.c_str() + s.size() - n, tail) == 0;
+}
+
+// The entry of folder whose name equals name ignoring case, or "".
+std::string FindIgnoringCase(const std::string& folder, const std::string& name) {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return {};
+  std::string found;
+  while (dirent* e = ::readdir(dir)) {
+    if (strcasecmp(e->d_name, name.c_str()) == 0) {
+      std::string path = folder + e->d_name;
+      if (IsRegularFile(path)) {
+        found = path;
+        break;
+      }
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
+
+std::string FindInFolder(const std::string& folder, const std::string& name) {
+  if (name.empty()) return {};
+  if (IsRegularFile(folder + name)) return folder + name;
+  std::string path = FindIgnoringCase(folder, name);
+  if (!path.empty()) return path;
+  if (EndsWithCi(name, ".EXE") && name.size() > 4) {
+    std::string bare = name.substr(0, name.size() - 4);
+    if (IsRegularFile(folder + bare)) return folder + bare;
+    return FindIgnoringCase(folder, bare);
+  }
+  return {};
+}
+
+std::string Slashes(std::string s) {
+  for (char& c : s)
+    if (c == '\\') c = '/';
+  return s;
+}
+
+std::string PathList(const EnvOverlay* env) {
+  if (env) {
+    auto value = env->Get("PATH", environ);
+    return value ? *value : std::string();
+  }
+  const char* p = std::getenv("PATH");
+  return p ? p : "";
+}
+
+std::string EnvValue(const EnvOverlay* env, const char* name) {
+  if (env) {
+    auto value = env->Get(name, environ);
+    return value ? *value : std::string();
+  }
+  const char* p = std::getenv(name);
+  return p ? p : "";
+}
+
+bool IsWindowsExecutable(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char magic[2] = {};
+  bool mz = ::read(fd, magic, 2) == 2 && magic[0] == 'M' && magic[1] == 'Z';
+  ::close(fd);
+  return mz;
+}
+
+bool IsShellName(const std::string& name) {
+  std::string base = name.substr(name.find_last_of("/\\") + 1);
+  return strcasecmp(base.c_str(), "CMD") == 0 || strcasecmp(base.c_str(), "CMD.EXE") == 0;
+}
+
+}  // namespace
+
+std::string FindProgram(const std::string& name, const std::string& pathList) {
+  std::string n = Slashes(name);
+  size_t slash = n.rfind('/');
+  if (slash != std::string::npos) return FindInFolder(n.substr(0, slash + 1), n.substr(slash + 1));
+  size_t start = 0;
+  while (start <= pathList.size()) {
+    size_t end = pathList.find(':', start);
+    if (end == std::string::npos) end = pathList.size();
+    std::string folder = pathList.substr(start, end - start);
+    if (!folder.empty()) {
+      if (folder.back() != '/') folder += '/';
+      std::string found = FindInFolder(folder, n);
+      if (!found.empty()) return found;
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+ResolvedCommand ResolveCommandLine(const std::string& commandLine, const EnvOverlay* env) {
+  ResolvedCommand out;
+  std::vector<CommandLineArg> args = SplitCommandLineArgs(commandLine);
+  if (args.empty()) {
+    out.error = "empty command line";
+    return out;
+  }
+  const std::string pathList = PathList(env);
+  std::string program = FindProgram(args[0].text, pathList);
+  if (program.empty() && IsShellName(args[0].text)) {
+    // The command interpreter's "/C text" (or "/K text") runs text as a shell line.
+    out.argv = {"/bin/sh"};
+    for (size_t i = 1; i < args.size(); ++i) {
+      if (strcasecmp(args[i].text.c_str(), "/C") == 0 || strcasecmp(args[i].text.c_str(), "/K") == 0) {
+        out.argv.push_back("-c");
+        out.argv.push_back(i + 1 < args.size() ? commandLine.substr(args[i + 1].offset) : std::string());
+        break;
+      }
+    }
+    return out;
+  }
+  if (program.empty()) {
+    out.error = "'" + args[0].text + "' not found";
+    return out;
+  }
+  if (EndsWithCi(program, ".BAT") || EndsWithCi(program, ".CMD")) {
+    out.argv = {"/bin/sh", program};
+  } else if (IsWindowsExecutable(program)) {
+    std::string launcher = EnvValue(env, "PM2_EXE_LAUNCHER");
+    if (launcher.empty()) {
+      out.error = "'" + program + "' is a Windows program and PM2_EXE_LAUNCHER is not set";
+      return out;
+    }
+    std::vector<std::string> parts = SplitCommandLine(launcher);
+    std::string exe = parts.empty() ? std::string() : FindProgram(parts[0], pathList);
+    if (exe.empty()) {
+      out.error = "launcher '" + launcher + "' not found";
+      return out;
+    }
+    parts[0] = exe;
+    out.argv = parts;
+    out.argv.push_back(program);
+  } else {
+    if (::access(program.c_str(), X_OK) != 0) {
+      out.error = "'" + program + "' is not executable";
+      return out;
+    }
+    out.argv = {program};
+  }
+  for (size_t i = 1; i < args.size(); ++i) out.argv.push_back(args[i].text);
+  return out;
+}
+
+SpawnResult SpawnProcess(const SpawnSpec& spec) {
+  SpawnResult result;
+  ResolvedCommand cmd = ResolveCommandLine(spec.commandLine, spec.env);
+  if (!cmd.error.empty()) {
+    result.error = cmd.error;
+    return result;
+  }
+  std::vector<char*> argv;
+  for (auto& a : cmd.argv) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> envStrings;
+  std::vector<char*> envp;
+  char** envArg = environ;
+  if (spec.env) {
+    envStrings = spec.env->Build(environ);
+    for (auto& e : envStrings) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    envArg = envp.data();
+  }
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (spec.nullInput) posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (spec.outputFd >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, spec.outputFd, 1);
+    posix_spawn_file_actions_adddup2(&actions, spec.outputFd, 2);
+  }
+  if (!spec.folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, spec.folder.c_str());
+
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+  if (spec.ownProcessGroup) {
+    flags |= POSIX_SPAWN_SETPGROUP;
+    posix_spawnattr_setpgroup(&attr, 0);
+  }
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &all);
+  posix_spawnattr_setflags(&attr, flags);
+
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), envArg);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attr);
+  if (rc != 0) {
+    result.error = "'" + cmd.argv[0] + "': " + std::strerror(rc);
+    return result;
+  }
+  result.pid = pid;
+  return result;
+}
+
+int WaitProcess(pid_t pid, int timeoutMs) {
+  int status = 0;
+  pid_t r = ::waitpid(pid, &status, WNOHANG);
+  if (r == 0 && timeoutMs > 0) {
+    // A pidfd wakes us the moment the child ends; without one, sleep the slice.
+    int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (pidfd >= 0) {
+      pollfd p{pidfd, POLLIN, 0};
+      ::poll(&p, 1, timeoutMs);
+      ::close(pidfd);
+    } else {
+      ::usleep(static_cast<useconds_t>(timeoutMs) * 1000);
+    }
+    r = ::waitpid(pid, &status, WNOHANG);
+  }
+  if (r == 0) return kExitRunning;
+  if (r < 0) return errno == EINTR ? kExitRunning : 255;
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return kExitRunning;
+}
+
+void KillProcessTree(pid_t pid) {
+  if (pid <= 0) return;
+  if (::kill(-pid, SIGKILL) != 0) ::kill(pid, SIGKILL);
+}
+
+}  // namespace pm2

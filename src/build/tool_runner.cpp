@@ -1,0 +1,311 @@
+#include "build/tool_runner.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "build/batch_file.h"
+#include "build/output_filters.h"
+#include "build/process_spawn.h"
+#include "build/tool_table.h"
+#include "project/app_state.h"
+
+namespace pm2 {
+
+std::atomic<bool> g_bToolRunning{false};
+
+namespace {
+
+constexpr int kWaitSliceMs = 100;  // progress records and stop requests are seen this often
+
+bool IsGnuCode(int code) { return code >= 31 && code <= 34; }
+
+// One pair of enclosing double quotes removed.
+std::string Unquoted(const std::string& s) {
+  if (s.size() >= 2 && s.front() == '"' && s.back() == '"') return s.substr(1, s.size() - 2);
+  return s;
+}
+
+}  // namespace
+
+bool IsCommandShellOrBatch(const std::string& command) {
+  const char* c = command.c_str();
+  if (command.size() > 7 && strncasecmp(c, "CMD.EXE", 7) == 0) return true;
+  if (command.size() > 4 && strncasecmp(c, "CMD", 3) == 0) return true;
+  for (size_t i = 0; i < command.size(); ++i) {
+    if (command[i] != '.') continue;
+    if (i + 1 < command.size() && command[i + 1] == '\\') continue;
+    return strncasecmp(c + i + 1, "BAT", 3) == 0;
+  }
+  return false;
+}
+
+std::string FormToolCommandLine(const ToolRunRequest& r, const std::string& captureName, bool* usedAlt) {
+  const ToolCodeInfo& info = ToolInfo(r.toolCode);
+  const std::string& F = r.toolFolder;
+  const std::string& P = r.runThrough;
+  const std::string& R = r.commandFile;
+  const std::string& N = r.file;
+  const std::string& C = r.controlString;
+  std::string T = ToolProgramName(r.toolCode);
+  if (usedAlt) *usedAlt = false;
+  if (info.form == CommandForm::kPFormAlt && !r.altProgram.empty()) {
+    T = r.altProgram;
+    if (usedAlt) *usedAlt = true;
+  }
+  auto pForm = [&]() -> std::string {
+    if (!R.empty()) {
+      if (!P.empty()) return "\"" + P + "\" \"" + F + T + "\" \"@" + R + "\"";
+      return F + T + " @" + R;
+    }
+    // Without a program to run through the tool is started directly.
+    std::string head = P.empty() ? std::string() : "\"" + P + "\" ";
+    return head + "\"" + F + T + "\" " + N + " " + C + "\n";
+  };
+  switch (info.form) {
+    case CommandForm::kNone: return {};
+    case CommandForm::kCustom: return "\"" + P + "\" " + C;
+    case CommandForm::kPForm:
+    case CommandForm::kPFormAlt: return pForm();
+    case CommandForm::kPlm: return F + T + " " + N + " " + C + " PR(" + captureName + ")\n";
+    case CommandForm::kLinker:
+      if (R.empty()) return {};
+      return pForm();
+    case CommandForm::kHex:
+      if (!R.empty()) return pForm();
+      return "\"" + F + T + "\" " + N + " " + C + "\n";
+    case CommandForm::kGnuCmdFile: return R.empty() ? std::string() : T + " @" + R;
+    case CommandForm::kGnuPlain: return T + " " + C + "\r\n";
+    case CommandForm::kAdsVia: return R.empty() ? std::string() : F + T + " -Via " + R;
+    case CommandForm::kFromElf: return P.empty() ? F + T + ".exe " + C : std::string();
+    case CommandForm::kUser:
+      if (!P.empty() && !IsCommandShellOrBatch(C)) return "\"" + P + "\" " + C;
+      return Unquoted(C);
+    case CommandForm::kLint: return "\"" + F + "\" \"" + R + "\"";
+  }
+  return {};
+}
+
+ToolRunner::ToolRunner(ToolRunnerDeps deps) : deps_(std::move(deps)) {
+  if (deps_.tempFolder.empty()) {
+    const char* t = std::getenv("TMPDIR");
+    deps_.tempFolder = (t && *t) ? t : "/tmp";
+  }
+  if (deps_.tempFolder.back() != '/') deps_.tempFolder += '/';
+  if (!deps_.openCapture)
+    deps_.openCapture = [](const std::string& name) { return ::open(name.c_str(), O_RDONLY | O_CLOEXEC); };
+}
+
+void ToolRunner::Print(const std::string& text) {
+  (deps_.shell ? *deps_.shell : theApp().Shell()).PostOutputText(text);
+}
+
+void ToolRunner::Printf(const char* format, ...) {
+  char text[1025];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  Print(text);
+}
+
+void ToolRunner::MakeCaptureName() {
+  std::string pattern = deps_.tempFolder + "Pm2__XXXXXX";
+  int fd = ::mkstemp(pattern.data());
+  if (fd >= 0) ::close(fd);
+  captureName_ = pattern;
+}
+
+void ToolRunner::RequestStop() {
+  stopRequested_ = true;
+  pid_t pid = runningPid_.load();
+  if (pid > 0) KillProcessTree(pid);
+}
+
+int ToolRunner::RunToolProcess(const std::string& commandLine, const std::string& folder, bool capture) {
+  if (deps_.batch) deps_.batch->WriteLine(commandLine);
+  work_.processId = kNoProcessId;
+  int out = -1;
+  if (capture) {
+    out = ::open(captureName_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (out < 0) return 1;
+  }
+  bool progress = progressWanted_ && progress_.Open(deps_.runtimeFolder);
+
+  SpawnSpec spec;
+  spec.commandLine = commandLine;
+  spec.folder = folder;
+  spec.env = work_.environment;
+  spec.outputFd = out;
+  SpawnResult started = SpawnProcess(spec);
+  if (started.pid < 0) {
+    if (out >= 0) ::close(out);
+    progress_.Close();
+    return 1;
+  }
+  work_.processId = static_cast<uint32_t>(started.pid);
+  runningPid_ = started.pid;
+  g_bToolRunning = true;
+  if (stopRequested_) KillProcessTree(started.pid);
+
+  int exitCode;
+  while ((exitCode = WaitProcess(started.pid, kWaitSliceMs)) == kExitRunning) {
+    if (progress) progress_.Drain(deps_.hub);
+  }
+  runningPid_ = -1;
+  stopped_ = stopRequested_.load();
+  work_.exitCode = static_cast<uint32_t>(exitCode);
+  int result = 0;
+  if (work_.toolCode == kToolUserCommand && exitCode >= 1) result = exitCode;
+
+  if (progress) progress_.Drain(deps_.hub);
+  progress_.Close();
+  if (out >= 0) {
+    ::fsync(out);
+    ::close(out);
+    // Bounded retries: a capture that can't be read back is reported, not ignored.
+    for (int i = 0; i < kCaptureReopenTries && captureFd_ < 0; ++i) {
+      captureFd_ = deps_.openCapture(captureName_);
+      if (captureFd_ < 0) ::usleep(5000);
+    }
+    captureLost_ = captureFd_ < 0;
+  }
+  g_bToolRunning = false;
+  return result;
+}
+
+int ToolRunner::RunToolWithoutCapture(const std::string& commandLine, const std::string& folder) {
+  SpawnSpec spec;
+  spec.commandLine = commandLine;
+  spec.folder = folder;
+  SpawnResult started = SpawnProcess(spec);
+  if (started.pid < 0) return 1;
+  work_.processId = static_cast<uint32_t>(started.pid);
+  runningPid_ = started.pid;
+  int exitCode;
+  while ((exitCode = WaitProcess(started.pid, kWaitSliceMs)) == kExitRunning) {
+  }
+  runningPid_ = -1;
+  stopped_ = stopRequested_.load();
+  work_.exitCode = static_cast<uint32_t>(exitCode);
+  // The compiler wrote its listing to the capture name through PR(...).
+  captureFd_ = deps_.openCapture(captureName_);
+  return 0;
+}
+
+void ToolRunner::FilterCapture() {
+  if (captureFd_ < 0) return;
+  FdByteSource source(captureFd_);
+  CaptureReader reader(source);
+  FilterToolOutput(work_, reader, deps_.shell ? *deps_.shell : theApp().Shell());
+  ::close(captureFd_);
+  captureFd_ = -1;
+}
+
+void ToolRunner::RunBuildStep(ToolRunRequest& request) {
+  progressWanted_ = false;
+  captureLost_ = false;
+  stopped_ = false;
+  stopRequested_ = false;
+  captureFd_ = -1;
+  MakeCaptureName();
+  work_ = request;
+  work_.runFailed = 0;
+  work_.errors = 0;
+  work_.warnings = 0;
+  work_.exitCode = 0;
+  bool usedAlt = false;
+  const int code = work_.toolCode;
+  const ToolCodeInfo& info = ToolInfo(code);
+
+  if (code <= kToolPcLint && info.form != CommandForm::kNone) {
+    if (info.announce) {
+      const char* text = info.announce;
+      if (info.arg == AnnounceArg::kFlag && !(work_.flags & kToolFlagHexOutput)) text = info.announceAlt;
+      const std::string& arg = info.arg == AnnounceArg::kObject ? work_.objectFile : work_.file;
+      Printf(text, arg.c_str());
+    }
+    std::string commandLine = FormToolCommandLine(work_, captureName_, &usedAlt);
+    progressWanted_ = info.form == CommandForm::kLinker;
+    int result = 1;
+    if (!commandLine.empty()) {
+      result = info.start == StartMode::kNoCapture ? RunToolWithoutCapture(commandLine, deps_.workFolder)
+                                                   : RunToolProcess(commandLine, deps_.workFolder, true);
+    }
+    work_.runFailed = static_cast<uint32_t>(result);
+    progressWanted_ = false;
+  }
+
+  FilterCapture();
+  ::unlink(captureName_.c_str());
+
+  const std::string program =
+      (IsGnuCode(code) ? std::string() : work_.toolFolder) +
+      (usedAlt ? work_.altProgram : std::string(ToolProgramName(code)));
+  if (work_.runFailed) {
+    const uint32_t starterResult = work_.runFailed;
+    work_.exitCode = kRunFailedExitCode;
+    ++work_.errors;
+    if (code == kToolCustom || code == kToolUserCommand)
+      Printf("--- User Command terminated, Exit-Code = %d\n", static_cast<int>(starterResult));
+    else
+      Printf("--- Error: can't execute '%s'\n", program.c_str());
+  } else if (stopped_) {
+    ++work_.errors;
+    Printf("--- Error: '%s' stopped on request\n", program.c_str());
+  } else if (captureLost_) {
+    ++work_.errors;
+    Printf("--- Error: can't read the output of '%s'\n", program.c_str());
+  } else if (info.checksExitCode && work_.exitCode >= 4 && info.form != CommandForm::kNone) {
+    // The output was kept and shown above; the exit code itself is the error.
+    ++work_.errors;
+    Printf("--- Error: '%s' returned exit code %u\n", program.c_str(), work_.exitCode);
+  } else if (info.oneErrorOnExit1 && work_.exitCode >= 1) {
+    ++work_.errors;
+  }
+  request = work_;
+}
+
+void ToolRunner::RunExternalCommand(const std::string& program, const std::string& arguments,
+                                    const std::string& folder, const EnvOverlay* environment, int mode) {
+  captureLost_ = false;
+  stopped_ = false;
+  stopRequested_ = false;
+  captureFd_ = -1;
+  MakeCaptureName();
+  work_ = ToolRunRequest();
+  work_.environment = environment;
+  const std::string commandLine = "\"" + program + "\" " + arguments;
+  Print(commandLine + "\n");
+  const std::string& where = folder.empty() ? deps_.workFolder : folder;
+  bool failed = false;
+  if (mode & 0x80) {
+    SpawnSpec spec;
+    spec.commandLine = commandLine;
+    spec.folder = where;
+    spec.env = environment;
+    spec.ownProcessGroup = false;
+    SpawnResult started = SpawnProcess(spec);
+    failed = started.pid < 0;
+    if (!failed) {
+      work_.processId = static_cast<uint32_t>(started.pid);
+      // Nobody waits for a detached program; reap it so it leaves no zombie.
+      std::thread([pid = started.pid] { ::waitpid(pid, nullptr, 0); }).detach();
+    }
+  } else {
+    failed = RunToolProcess(commandLine, where, true) != 0;
+    FilterCapture();
+  }
+  if (failed) {
+    work_.exitCode = kRunFailedExitCode;
+    Printf("--- Error: can't execute '%s'\n", commandLine.c_str());
+  }
+  ::unlink(captureName_.c_str());
+}
+
+}  // namespace pm2

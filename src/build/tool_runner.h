@@ -1,0 +1,89 @@
+// Runs the tools of a build, one at a time: announces the step, forms the
+// command line from the tool code, starts the tool with its standard output
+// and error going to a capture file "Pm2__*" in the temporary folder, waits
+// (draining the linkers' progress records meanwhile), and filters the
+// capture into the output window with errors and warnings counted.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <sys/types.h>
+
+#include "build/progress_channel.h"
+#include "build/tool_run_request.h"
+
+namespace pm2 {
+
+class BatchFile;
+class EnvOverlay;
+class NotificationHub;
+class ShellServices;
+
+// Set while a tool started by a runner runs; the build and the single-file
+// translation refuse to start while it is set.
+extern std::atomic<bool> g_bToolRunning;
+
+// True when the command begins with "CMD.EXE" (longer than 7) or "CMD"
+// (longer than 4), or the first '.' not followed by a backslash is followed
+// by "BAT"; case ignored.
+bool IsCommandShellOrBatch(const std::string& command);
+
+// The command line of a request (empty when the code starts nothing or the
+// request lacks what its form needs); usedAlt tells whether the alternative
+// program name of code 29 replaced the table's name.
+std::string FormToolCommandLine(const ToolRunRequest& request, const std::string& captureName,
+                                bool* usedAlt = nullptr);
+
+constexpr int kCaptureReopenTries = 20;
+
+struct ToolRunnerDeps {
+  ShellServices* shell = nullptr;  // every printed line; null: theApp().Shell()
+  NotificationHub* hub = nullptr;  // progress records (code 10, service 43)
+  BatchFile* batch = nullptr;      // receives every command line started
+  std::string tempFolder;          // capture files; empty: $TMPDIR or /tmp
+  std::string runtimeFolder;       // progress channel; empty: DefaultRuntimeFolder()
+  std::string workFolder;          // the tools' working folder; empty: current
+  // Opens the finished capture for reading (test seam); -1 on failure.
+  std::function<int(const std::string& name)> openCapture;
+};
+
+class ToolRunner {
+ public:
+  explicit ToolRunner(ToolRunnerDeps deps);
+  ToolRunner(const ToolRunner&) = delete;
+  ToolRunner& operator=(const ToolRunner&) = delete;
+
+  // Runs one tool and writes the outcome back into the request.
+  void RunBuildStep(ToolRunRequest& request);
+
+  // Runs "\"program\" arguments"; mode bit 7: start and return at once.
+  void RunExternalCommand(const std::string& program, const std::string& arguments,
+                          const std::string& folder, const EnvOverlay* environment, int mode);
+
+  // Ends the running tool (and what it started); callable from any thread.
+  void RequestStop();
+
+  const std::string& LastCaptureName() const { return captureName_; }
+
+ private:
+  int RunToolProcess(const std::string& commandLine, const std::string& folder, bool capture);
+  int RunToolWithoutCapture(const std::string& commandLine, const std::string& folder);
+  void MakeCaptureName();
+  void FilterCapture();
+  void Print(const std::string& text);
+  void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+  ToolRunnerDeps deps_;
+  ToolRunRequest work_;
+  std::string captureName_;
+  int captureFd_ = -1;  // open for reading after a run, until filtered
+  bool progressWanted_ = false;
+  bool captureLost_ = false;
+  bool stopped_ = false;
+  ProgressChannel progress_;
+  std::atomic<pid_t> runningPid_{-1};
+  std::atomic<bool> stopRequested_{false};
+};
+
+}  // namespace pm2
