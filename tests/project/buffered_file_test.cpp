@@ -1,0 +1,151 @@
+#include "project/buffered_file.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include <gtest/gtest.h>
+
+#include "file_test_util.h"
+#include "platform/atomic_file.h"
+#include "project/install_paths.h"
+
+namespace pm2 {
+namespace {
+
+// The real disk with one step made to fail.
+class FailingDisk : public Disk {
+ public:
+  enum Step { kCreate, kWrite };
+  explicit FailingDisk(Step s) : step(s) {}
+  int CreateNew(const std::string& p, unsigned m, int* h) override {
+    return step == kCreate ? EACCES : d.CreateNew(p, m, h);
+  }
+  int Write(int h, const char* data, size_t n) override {
+    return step == kWrite ? ENOSPC : d.Write(h, data, n);
+  }
+  int Sync(int h) override { return d.Sync(h); }
+  int Close(int h) override { return d.Close(h); }
+  int Rename(const std::string& a, const std::string& b) override { return d.Rename(a, b); }
+  int Link(const std::string& a, const std::string& b) override { return d.Link(a, b); }
+  int Remove(const std::string& p) override { return d.Remove(p); }
+  int SyncFolder(const std::string& f) override { return d.SyncFolder(f); }
+  int Stat(const std::string& p, bool* e, unsigned* m) override { return d.Stat(p, e, m); }
+  int ReadAll(const std::string& p, std::string* o) override { return d.ReadAll(p, o); }
+  Step step;
+  Disk& d = RealDisk();
+};
+
+TEST(BufferedFileTest, BackupNames) {
+  struct Row {
+    const char* name;
+    const char* path;
+    const char* backup;
+  } rows[] = {
+      {"one dot", "proj.pm2", "proj_pm2.Bak"},
+      {"two dots", "a.b.pm2", "a_b_pm2.Bak"},
+      {"dots in the folder stay", "/home/x.y/proj.pm2", "/home/x.y/proj_pm2.Bak"},
+      {"windows folder", "C:\\w.d\\Proj.PM2", "C:\\w.d\\Proj_PM2.Bak"},
+      {"no extension", "/p/Makefile", "/p/Makefile.Bak"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(BufferedFile::BackupName(r.path), r.backup) << r.name;
+}
+
+TEST(BufferedFileTest, SavesKeepThePreviousContentsAsBackup) {
+  ScratchDir dir;
+  std::string path = dir.File("a.b.pm2");
+  WriteFileText(path, "version 1");
+  chmod(path.c_str(), 0444);
+
+  BufferedFile f;
+  f.SetPath(path);
+  f.Append("version ");
+  f.Append("2", 1);
+  ASSERT_EQ(f.WriteWithBackup(), kBufferedWriteOk) << f.LastError();
+  EXPECT_EQ(ReadFileText(path), "version 2");
+  std::string backup = dir.File("a_b_pm2.Bak");
+  EXPECT_EQ(ReadFileText(backup), "version 1");
+  struct stat st;
+  ASSERT_EQ(stat(backup.c_str(), &st), 0);
+  EXPECT_TRUE(st.st_mode & S_IWUSR) << "the backup gets normal attributes";
+
+  f.SetPath(path);
+  f.Append("version 3");
+  ASSERT_EQ(f.WriteWithBackup(), kBufferedWriteOk);
+  EXPECT_EQ(ReadFileText(path), "version 3");
+  EXPECT_EQ(ReadFileText(backup), "version 2") << "a second save replaces the backup";
+}
+
+TEST(BufferedFileTest, FailedSavesLeaveTheOldFileWhole) {
+  ScratchDir dir;
+  std::string path = dir.File("proj.pm2");
+  WriteFileText(path, "old");
+  struct Row {
+    const char* name;
+    FailingDisk::Step step;
+    int result;
+  } rows[] = {
+      {"cannot create", FailingDisk::kCreate, kBufferedCannotCreate},
+      {"short write", FailingDisk::kWrite, kBufferedShortWrite},
+  };
+  for (const Row& r : rows) {
+    FailingDisk disk(r.step);
+    BufferedFile f(&disk);
+    f.SetPath(path);
+    f.Append("new contents");
+    EXPECT_EQ(f.WriteWithBackup(), r.result) << r.name;
+    EXPECT_NE(f.LastError().find(path), std::string::npos) << r.name;
+    EXPECT_EQ(ReadFileText(path), "old") << r.name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("proj_pm2.Bak")));
+}
+
+TEST(BufferedFileTest, DiffersFromDisk) {
+  ScratchDir dir;
+  std::string path = dir.File("x.pm2");
+  struct Row {
+    const char* name;
+    const char* onDisk;  // null: no file
+    const char* image;
+    bool differs;
+  } rows[] = {
+      {"missing file", nullptr, "abc", true},
+      {"same bytes", "abc", "abc", false},
+      {"same size, other bytes", "abd", "abc", true},
+      {"longer file", "abcd", "abc", true},
+      {"both empty", "", "", false},
+  };
+  for (const Row& r : rows) {
+    std::filesystem::remove(path);
+    if (r.onDisk) WriteFileText(path, r.onDisk);
+    BufferedFile f;
+    f.SetPath(path);
+    f.Append(r.image);
+    EXPECT_EQ(f.DiffersFromDisk(), r.differs) << r.name;
+  }
+}
+
+TEST(InstallPathsTest, RootIsTheFolderAboveTheProgramFolder) {
+  struct Row {
+    const char* program;
+    const char* dir;
+    const char* root;
+  } rows[] = {
+      {"/opt/pm2/PM2/pelmora2", "/opt/pm2/PM2/", "/opt/pm2/"},
+      {"/PM2/pelmora2", "/PM2/", "/"},
+      {"/pelmora2", "/", "/"},
+  };
+  for (const Row& r : rows) {
+    AppState app;
+    SetupInstallPaths(app, r.program);
+    EXPECT_EQ(app.m_programDir, r.dir) << r.program;
+    EXPECT_EQ(app.m_installRoot, r.root) << r.program;
+    EXPECT_EQ(app.m_vspawnPath, std::string(r.dir) + "VSPAWN.EXE");
+    EXPECT_EQ(app.m_toolsIniPath, std::string(r.root) + "TOOLS.INI");
+  }
+  EXPECT_EQ(CurrentProgramPath().substr(CurrentProgramPath().rfind('/') + 1),
+            "project_file_services_test");
+}
+
+}  // namespace
+}  // namespace pm2
