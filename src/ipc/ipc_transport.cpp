@@ -1,0 +1,171 @@
+#include "ipc/ipc_transport.h"
+
+#include "ipc/event_factory.h"
+#include "platform/atomic_file.h"
+
+namespace pm2 {
+namespace {
+
+class EventFiller final : public RecordFiller {
+ public:
+  EventFiller(const dtc_EventFactory& f, const dtc_EventBase& e, int32_t slot) : m_f(f), m_e(e), m_slot(slot) {}
+  bool Fill(uint8_t* dest, size_t capacity) override { return m_f.WriteEventRecord(m_e, dest, capacity, m_slot); }
+
+ private:
+  const dtc_EventFactory& m_f;
+  const dtc_EventBase& m_e;
+  int32_t m_slot;
+};
+
+}  // namespace
+
+bs_InterProcessEventHandler::bs_InterProcessEventHandler(const IpcNamespace& ns, EventSink& sink,
+                                                         const dtc_EventFactory& factory, IpcTransportOptions options)
+    : m_objects(ns), m_sink(sink), m_factory(factory), m_options(options) {}
+
+std::unique_ptr<bs_InterProcessEventHandler> bs_InterProcessEventHandler::Attach(const IpcNamespace& ns,
+                                                                                 EventSink& sink,
+                                                                                 const dtc_EventFactory& factory,
+                                                                                 std::string* err,
+                                                                                 IpcTransportOptions options) {
+  std::unique_ptr<bs_InterProcessEventHandler> t(new bs_InterProcessEventHandler(ns, sink, factory, options));
+  if (!t->AttachObjects(err)) return nullptr;
+  return t;
+}
+
+bool bs_InterProcessEventHandler::AttachObjects(std::string* err) {
+  if (!m_objects.Attach(err)) return false;
+  uint8_t* view = m_objects.View();
+  if (m_objects.Created()) {
+    StoreShared(view, 1);
+    StoreShared(view + 4, kIpcLayoutVersion);
+  } else {
+    AddShared(view, 1);
+  }
+  m_counted = true;
+  if (LoadShared(view + 4) != kIpcLayoutVersion) return true;  // attached, but silent
+  ClaimSlot();
+  return true;
+}
+
+void bs_InterProcessEventHandler::ClaimSlot() {
+  for (int s = 0; s < kIpcSlotCount; ++s) {
+    if (!m_objects.TryClaimSlot(s)) continue;
+    SlotView slot = SlotView::At(m_objects.View(), s);
+    // A writer of the previous owner's life may still be in the ring.
+    IpcSemaphore& guard = m_objects.Guard(s);
+    // When the wait times out, a writer died holding the guard; the release
+    // below gives it back either way.
+    guard.Wait(m_options.guardTimeoutMs);
+    slot.InitialiseRing();
+    slot.Set(slot_field::kInUse, 1);
+    guard.Release();
+    m_objects.QueueFilled(s).Poll();
+    m_objects.Kill(s).Poll();
+    m_nOwnSlot = s;
+    m_receiver = std::thread([this] { ReceiverLoop(); });
+    return;
+  }
+  // All sixteen slots are taken: attached without a slot.
+}
+
+bs_InterProcessEventHandler::~bs_InterProcessEventHandler() {
+  if (m_nOwnSlot >= 0) {
+    SlotView::At(m_objects.View(), m_nOwnSlot).Set(slot_field::kInUse, 0);
+    m_stop = true;
+    m_objects.Kill(m_nOwnSlot).Set();
+    m_objects.QueueFilled(m_nOwnSlot).Set();
+    if (m_receiver.joinable()) {
+      if (m_receiver.get_id() == std::this_thread::get_id())
+        m_receiver.detach();  // released from inside a delivery
+      else
+        m_receiver.join();
+    }
+    m_objects.ReleaseSlot(m_nOwnSlot);
+  }
+  if (m_counted) AddShared(m_objects.View(), -1);
+  m_objects.Detach();
+}
+
+std::string bs_InterProcessEventHandler::QueueErrorPath(int slot) const {
+  return m_objects.Namespace().RuntimeFile("queue_error_" + std::to_string(slot));
+}
+
+void bs_InterProcessEventHandler::Refused(int slot) {
+  AddShared(SlotView::At(m_objects.View(), slot).Base() + slot_field::kOverflowCount, 1);
+  // The file's content never changes, so it is written once per run of
+  // refusals rather than on every refused write.
+  if (!m_errorFileWritten[slot].exchange(true))
+    WriteFileAtomically(QueueErrorPath(slot), "while GetSendBuffer\n", nullptr);
+}
+
+bool bs_InterProcessEventHandler::WriteEventToSlot(const dtc_EventBase& event, int s) {
+  if (s < 0 || s >= kIpcSlotCount) return false;
+  SlotView slot = SlotView::At(m_objects.View(), s);
+  if (!slot.InUse()) return true;
+  uint32_t size = m_factory.GetEventRecordSize(event);
+  if (size == 0) return false;
+  bool ok;
+  {
+    IpcLock lock(m_objects.Guard(s));
+    if (lock.Lock(m_options.guardTimeoutMs)) {
+      EventFiller filler(m_factory, event, m_nOwnSlot);
+      ok = WriteRingRecord(slot, size, filler) == RingWrite::Written;
+    } else {
+      ok = false;
+    }
+  }
+  if (ok)
+    m_errorFileWritten[s] = false;
+  else
+    Refused(s);
+  m_objects.QueueFilled(s).Set();
+  return ok;
+}
+
+bool bs_InterProcessEventHandler::Send(const dtc_EventBase& event) {
+  if (!event.IsRemote() || m_nOwnSlot < 0) return false;
+  int32_t dest = event.GetDestination();
+  if (dest != -1) return WriteEventToSlot(event, dest);
+  bool any = false, result = false;
+  for (int s = 0; s < kIpcSlotCount; ++s) {
+    if (s == m_nOwnSlot || !SlotView::At(m_objects.View(), s).InUse()) continue;
+    result = WriteEventToSlot(event, s);
+    any = true;
+  }
+  return any && result;
+}
+
+void bs_InterProcessEventHandler::OnRecord(const uint8_t* record, size_t size) {
+  std::unique_ptr<dtc_EventBase> event = m_factory.CreateEventFromRecord(record, size);
+  if (event) m_sink.Deliver(*event);
+}
+
+void bs_InterProcessEventHandler::ReleaseStuckWriter(SlotView slot) {
+  // A writer that died between reserving and publishing leaves the ring
+  // busy for ever; with the guard free nobody is writing.
+  if (slot.Get(slot_field::kWriterPending) == kIpcIdle) return;
+  IpcSemaphore& guard = m_objects.Guard(m_nOwnSlot);
+  if (!guard.TryWait()) return;
+  if (slot.Get(slot_field::kWriterPending) != kIpcIdle) slot.Set(slot_field::kWriterPending, kIpcIdle);
+  guard.Release();
+}
+
+void bs_InterProcessEventHandler::ReceiverLoop() {
+  SlotView slot = SlotView::At(m_objects.View(), m_nOwnSlot);
+  std::vector<IpcEvent*> waitList {&m_objects.QueueFilled(m_nOwnSlot), &m_objects.Kill(m_nOwnSlot)};
+  while (!m_stop) {
+    int index = -1;
+    IpcWaitResult r = WaitForAnyEvent(waitList, m_options.idleWakeMs, &index);
+    if (r == IpcWaitResult::Failed) return;
+    if (m_stop || (r == IpcWaitResult::Acquired && index == 1)) return;
+    DrainResult d = DrainRing(slot, *this, m_scratch);
+    if (d.needsReset) {
+      IpcLock lock(m_objects.Guard(m_nOwnSlot));
+      if (lock.Lock(m_options.guardTimeoutMs)) slot.InitialiseRing();
+    }
+    if (r == IpcWaitResult::TimedOut) ReleaseStuckWriter(slot);
+  }
+}
+
+}  // namespace pm2

@@ -1,0 +1,83 @@
+// The shared-memory transport: this process's attachment to the mapping
+// "ZARIzu_file_mapping", its slot and the receiver thread that drains it.
+//
+// Attaching opens (or, when no live process has them, re-creates) the
+// named objects, counts the process in the mapping's attach count and
+// claims the first slot whose lock file nobody holds; a slot left by a
+// crashed owner is therefore claimed again. A mapping of another layout
+// version is attached without a slot: nothing is sent or received.
+//
+// Writing into slot s: a slot not in use counts as written; otherwise the
+// slot's access guard is taken (timed: a timeout is a refused write), the
+// record is written by the ring's rule, and the slot's queue-filled event is
+// signalled whatever the outcome. A refused write raises the slot's
+// overflow count and leaves "while GetSendBuffer\n" in the file
+// "queue_error_<s>" of the runtime folder.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ipc/event_dispatcher.h"
+#include "ipc/ipc_layout.h"
+#include "ipc/ipc_ring.h"
+#include "platform/ipc_objects.h"
+
+namespace pm2 {
+
+class dtc_EventFactory;
+
+struct IpcTransportOptions {
+  int guardTimeoutMs = 2000;  // longest wait for a slot's access guard
+  int idleWakeMs = 200;       // the receiver looks at its ring at least this often
+};
+
+class bs_InterProcessEventHandler final : public EventTransport, private RecordReceiver {
+ public:
+  // AttachSharedMapping: null with *err when the objects cannot be opened.
+  static std::unique_ptr<bs_InterProcessEventHandler> Attach(const IpcNamespace& ns, EventSink& sink,
+                                                             const dtc_EventFactory& factory, std::string* err,
+                                                             IpcTransportOptions options = {});
+  // DetachSharedMapping: frees the slot (waiting for the receiver thread to
+  // leave its delivery), uncounts the process and unmaps.
+  ~bs_InterProcessEventHandler() override;
+
+  // BroadcastEvent: to the destination slot, or with destination -1 to every
+  // other slot in use in ascending order; the result of the last write,
+  // false when there was none.
+  bool Send(const dtc_EventBase& event) override;
+  bool HasSlot() const override { return m_nOwnSlot >= 0; }
+  int OwnSlot() const override { return m_nOwnSlot; }
+
+  bool WriteEventToSlot(const dtc_EventBase& event, int slot);
+
+  uint8_t* MappingView() const { return m_objects.View(); }
+  std::string QueueErrorPath(int slot) const;
+
+ private:
+  bs_InterProcessEventHandler(const IpcNamespace& ns, EventSink& sink, const dtc_EventFactory& factory,
+                              IpcTransportOptions options);
+  bool AttachObjects(std::string* err);
+  void ClaimSlot();
+  void ReceiverLoop();
+  void ReleaseStuckWriter(SlotView slot);
+  void Refused(int slot);
+  void OnRecord(const uint8_t* record, size_t size) override;
+
+  IpcObjects m_objects;
+  EventSink& m_sink;
+  const dtc_EventFactory& m_factory;
+  IpcTransportOptions m_options;
+  int m_nOwnSlot = -1;
+  bool m_counted = false;
+  std::thread m_receiver;
+  std::atomic<bool> m_stop {false};
+  std::vector<uint8_t> m_scratch;
+  std::array<std::atomic<bool>, kIpcSlotCount> m_errorFileWritten {};
+};
+
+}  // namespace pm2

@@ -1,0 +1,71 @@
+#include "platform/ipc_file_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace pm2 {
+
+IpcFileLock::~IpcFileLock() { Close(); }
+
+IpcFileLock::IpcFileLock(IpcFileLock&& other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
+  other.m_fd = -1;
+}
+
+IpcFileLock& IpcFileLock::operator=(IpcFileLock&& other) noexcept {
+  if (this != &other) {
+    Close();
+    m_fd = other.m_fd;
+    m_path = std::move(other.m_path);
+    other.m_fd = -1;
+  }
+  return *this;
+}
+
+bool IpcFileLock::Open(const std::string& path, std::string* err) {
+  Close();
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) {
+    if (err) *err = "Cannot open the lock file '" + path + "': " + std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || st.st_uid != getuid()) {
+    close(fd);
+    if (err) *err = "The lock file '" + path + "' belongs to another user";
+    return false;
+  }
+  m_fd = fd;
+  m_path = path;
+  return true;
+}
+
+bool IpcFileLock::TryExclusive() { return m_fd >= 0 && flock(m_fd, LOCK_EX | LOCK_NB) == 0; }
+
+bool IpcFileLock::TryShared() { return m_fd >= 0 && flock(m_fd, LOCK_SH | LOCK_NB) == 0; }
+
+bool IpcFileLock::Exclusive(int timeoutMs) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (TryExclusive()) return true;
+    if (m_fd < 0 || std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+void IpcFileLock::Unlock() {
+  if (m_fd >= 0) flock(m_fd, LOCK_UN);
+}
+
+void IpcFileLock::Close() {
+  if (m_fd >= 0) close(m_fd);
+  m_fd = -1;
+}
+
+}  // namespace pm2

@@ -1,0 +1,39 @@
+// An advisory lock on a file in the runtime folder (flock), held for as long
+// as the object lives. The kernel drops it when the process dies, which is
+// how a crashed owner's slot and a dead set of shared objects are detected.
+#pragma once
+
+#include <string>
+
+namespace pm2 {
+
+class IpcFileLock {
+ public:
+  IpcFileLock() = default;
+  ~IpcFileLock();
+  IpcFileLock(const IpcFileLock&) = delete;
+  IpcFileLock& operator=(const IpcFileLock&) = delete;
+  IpcFileLock(IpcFileLock&& other) noexcept;
+  IpcFileLock& operator=(IpcFileLock&& other) noexcept;
+
+  // Opens (creating with mode 0600) the lock file. A file that another
+  // user owns is refused. False with *err naming the file.
+  bool Open(const std::string& path, std::string* err);
+  bool IsOpen() const { return m_fd >= 0; }
+
+  // Without blocking: true when the lock was taken.
+  bool TryExclusive();
+  bool TryShared();
+  // Waits at most timeoutMs for the exclusive lock.
+  bool Exclusive(int timeoutMs);
+  void Unlock();
+  void Close();
+
+  const std::string& Path() const { return m_path; }
+
+ private:
+  int m_fd = -1;
+  std::string m_path;
+};
+
+}  // namespace pm2

@@ -1,0 +1,39 @@
+// Where the event interface's named objects live for one user.
+//
+// POSIX shared memory and semaphores share one machine-wide name space, so
+// every name carries the user's numeric id ("/ZARIzu_file_mapping.1000") and
+// an optional suffix that keeps parallel test runs apart
+// ("/ZARIzu_file_mapping.1000-t42"). Lock files and diagnostic files go
+// into the user's runtime folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pm2 {
+
+struct IpcNamespace {
+  unsigned uid = 0;        // numeric user id appended to every name
+  std::string suffix;      // appended after the uid; empty in normal use
+  std::string runtimeDir;  // folder for lock and diagnostic files, no trailing '/'
+
+  // "/<base>.<uid><suffix>" - a name for shm_open or sem_open.
+  std::string ObjectName(std::string_view base) const;
+  // "<runtimeDir>/<base>.<uid><suffix>.lock"
+  std::string LockPath(std::string_view base) const;
+  // "<runtimeDir>/<name>"
+  std::string RuntimeFile(std::string_view name) const;
+
+  // The real user's id, the suffix from the environment variable
+  // PM2_IPC_SUFFIX (empty when unset) and the runtime folder from
+  // XDG_RUNTIME_DIR, else "/tmp/pm2-<uid>".
+  static IpcNamespace FromEnvironment();
+  // The real user's id with an explicit suffix and runtime folder (tests).
+  static IpcNamespace ForTest(std::string suffix, std::string runtimeDir);
+
+  // Creates the runtime folder (mode 0700) when it is missing and checks
+  // that it belongs to this user. False with *err naming the folder.
+  bool EnsureRuntimeDir(std::string* err) const;
+};
+
+}  // namespace pm2

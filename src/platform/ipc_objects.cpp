@@ -1,0 +1,123 @@
+#include "platform/ipc_objects.h"
+
+#include <string>
+
+namespace pm2 {
+namespace {
+
+std::string Indexed(const char* base, int n) { return std::string(base) + std::to_string(n); }
+
+}  // namespace
+
+IpcObjects::IpcObjects(IpcNamespace ns) : m_ns(std::move(ns)) {
+  for (int i = 0; i < kIpcSlotCount; ++i) {
+    m_guards[i] = std::make_unique<IpcSemaphore>();
+    m_filled[i] = std::make_unique<IpcEvent>();
+    m_kill[i] = std::make_unique<IpcEvent>();
+  }
+}
+
+IpcObjects::~IpcObjects() { Detach(); }
+
+bool IpcObjects::Attach(std::string* err) {
+  if (Attached()) return true;
+  if (!m_ns.EnsureRuntimeDir(err)) return false;
+  IpcFileLock gate;
+  std::string gatePath = m_ns.LockPath(std::string(kIpcMappingName) + "_gate");
+  if (!gate.Open(gatePath, err)) return false;
+  if (!gate.Exclusive(kIpcGateTimeoutMs)) {
+    if (err) *err = "Timed out waiting for the lock file '" + gatePath + "'";
+    return false;
+  }
+  if (!m_live.Open(m_ns.LockPath(kIpcMappingName), err)) return false;
+  bool ok;
+  if (m_live.TryExclusive()) {
+    // Nobody alive holds the objects: whatever exists is left over.
+    UnlinkAll();
+    ok = CreateAll(err);
+    m_created = ok;
+  } else {
+    ok = OpenAll(err);
+    m_created = false;
+  }
+  if (ok && !m_live.TryShared()) {
+    if (err) *err = "Cannot lock the file '" + m_live.Path() + "'";
+    ok = false;
+  }
+  if (!ok) Detach();
+  return ok;
+}
+
+bool IpcObjects::CreateAll(std::string* err) {
+  if (!m_region.Create(m_ns.ObjectName(kIpcMappingName), kIpcMappingSize, err)) return false;
+  for (int i = 0; i < kIpcSlotCount; ++i) {
+    if (!m_guards[i]->Create(m_ns.ObjectName(Indexed(kIpcGuardName, i)), 1, err)) return false;
+    if (!m_filled[i]->Create(m_ns.ObjectName(Indexed(kIpcQueueFilledName, i)), err)) return false;
+    if (!m_kill[i]->Create(m_ns.ObjectName(Indexed(kIpcKillName, i)), err)) return false;
+  }
+  return true;
+}
+
+bool IpcObjects::OpenAll(std::string* err) {
+  if (!m_region.Open(m_ns.ObjectName(kIpcMappingName), kIpcMappingSize, err)) return false;
+  for (int i = 0; i < kIpcSlotCount; ++i) {
+    if (!m_guards[i]->Open(m_ns.ObjectName(Indexed(kIpcGuardName, i)), err)) return false;
+    if (!m_filled[i]->Open(m_ns.ObjectName(Indexed(kIpcQueueFilledName, i)), err)) return false;
+    if (!m_kill[i]->Open(m_ns.ObjectName(Indexed(kIpcKillName, i)), err)) return false;
+  }
+  return true;
+}
+
+void IpcObjects::UnlinkAll() {
+  ShmRegion::Unlink(m_ns.ObjectName(kIpcMappingName));
+  for (int i = 0; i < kIpcSlotCount; ++i) {
+    IpcSemaphore::Unlink(m_ns.ObjectName(Indexed(kIpcGuardName, i)));
+    IpcSemaphore::Unlink(m_ns.ObjectName(Indexed(kIpcQueueFilledName, i)));
+    IpcSemaphore::Unlink(m_ns.ObjectName(Indexed(kIpcKillName, i)));
+  }
+}
+
+void IpcObjects::Detach() {
+  for (int i = 0; i < kIpcSlotCount; ++i) ReleaseSlot(i);
+  for (int i = 0; i < kIpcSlotCount; ++i) {
+    m_guards[i] = std::make_unique<IpcSemaphore>();
+    m_filled[i] = std::make_unique<IpcEvent>();
+    m_kill[i] = std::make_unique<IpcEvent>();
+  }
+  m_region.Unmap();
+  // A copy of this descriptor in a forked child must not keep the lock.
+  m_live.Unlock();
+  m_live.Close();
+}
+
+bool IpcObjects::OpenSlotLock(int slot, std::string* err) {
+  if (m_slotLocks[slot].IsOpen()) return true;
+  return m_slotLocks[slot].Open(m_ns.LockPath(Indexed("bs_InterProcessEventHandler_slot", slot)), err);
+}
+
+bool IpcObjects::TryClaimSlot(int slot) {
+  if (slot < 0 || slot >= kIpcSlotCount) return false;
+  if (m_slotHeld[slot]) return false;
+  if (!OpenSlotLock(slot, nullptr)) return false;
+  m_slotHeld[slot] = m_slotLocks[slot].TryExclusive();
+  return m_slotHeld[slot];
+}
+
+void IpcObjects::ReleaseSlot(int slot) {
+  if (slot < 0 || slot >= kIpcSlotCount) return;
+  if (m_slotHeld[slot]) m_slotLocks[slot].Unlock();
+  m_slotHeld[slot] = false;
+  m_slotLocks[slot].Close();
+}
+
+bool IpcObjects::SlotHasLiveOwner(int slot) {
+  if (slot < 0 || slot >= kIpcSlotCount) return false;
+  if (m_slotHeld[slot]) return true;
+  IpcFileLock probe;
+  if (!probe.Open(m_ns.LockPath(Indexed("bs_InterProcessEventHandler_slot", slot)), nullptr)) return false;
+  if (!probe.TryExclusive()) return true;
+  probe.Unlock();
+  return false;
+}
+
+}  // namespace pm2

@@ -1,0 +1,87 @@
+// Every named object of the inter-process event interface, as one process
+// holds them: the shared mapping "ZARIzu_file_mapping", per slot the access
+// guard "bs_InterProcessEventHandler_access_guard<n>", the queue-filled event
+// "bs_InterProcessEventHandler_queue_filled_event<n>" and the kill-thread
+// event "bs_InterProcessEventHandler_kill_thread_event<n>", plus the lock
+// files that tell live processes from dead ones.
+//
+// POSIX objects outlive crashed processes, so attaching is guarded:
+//  - the gate lock file serialises attaching processes;
+//  - every attached process holds a shared lock on the live lock file; the
+//    attacher that can take it exclusively knows no live process remains
+//    and removes and re-creates every object (the mapping then reads zero);
+//  - each claimed slot is backed by an exclusive lock on its slot lock file,
+//    held for the owner's life; a slot whose lock can be taken is free,
+//    whatever its in-use flag says.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/ipc_file_lock.h"
+#include "platform/ipc_namespace.h"
+#include "platform/ipc_semaphore.h"
+#include "platform/shm_region.h"
+
+namespace pm2 {
+
+inline constexpr int kIpcSlotCount = 16;
+inline constexpr size_t kIpcMappingSize = 524936;
+inline constexpr char kIpcMappingName[] = "ZARIzu_file_mapping";
+inline constexpr char kIpcGuardName[] = "bs_InterProcessEventHandler_access_guard";
+inline constexpr char kIpcQueueFilledName[] = "bs_InterProcessEventHandler_queue_filled_event";
+inline constexpr char kIpcKillName[] = "bs_InterProcessEventHandler_kill_thread_event";
+
+// How long an attacher waits for another one to finish attaching.
+inline constexpr int kIpcGateTimeoutMs = 5000;
+
+class IpcObjects {
+ public:
+  explicit IpcObjects(IpcNamespace ns);
+  ~IpcObjects();
+  IpcObjects(const IpcObjects&) = delete;
+  IpcObjects& operator=(const IpcObjects&) = delete;
+
+  // Opens every object, or re-creates them all when no live process has
+  // them attached. False with *err naming the object that failed.
+  bool Attach(std::string* err);
+  // True when Attach made the objects new (the mapping is all zero).
+  bool Created() const { return m_created; }
+  bool Attached() const { return m_region.Data() != nullptr; }
+  void Detach();
+
+  uint8_t* View() const { return m_region.Data(); }
+  IpcSemaphore& Guard(int slot) { return *m_guards[slot]; }
+  IpcEvent& QueueFilled(int slot) { return *m_filled[slot]; }
+  IpcEvent& Kill(int slot) { return *m_kill[slot]; }
+
+  // Takes the slot's lock when nobody holds it; the lock is kept until
+  // ReleaseSlot or Detach, or the process's end.
+  bool TryClaimSlot(int slot);
+  void ReleaseSlot(int slot);
+  // True when a live process holds the slot's lock (probes without keeping it).
+  bool SlotHasLiveOwner(int slot);
+
+  const IpcNamespace& Namespace() const { return m_ns; }
+
+ private:
+  bool CreateAll(std::string* err);
+  bool OpenAll(std::string* err);
+  void UnlinkAll();
+  bool OpenSlotLock(int slot, std::string* err);
+
+  IpcNamespace m_ns;
+  ShmRegion m_region;
+  IpcFileLock m_live;
+  std::array<std::unique_ptr<IpcSemaphore>, kIpcSlotCount> m_guards;
+  std::array<std::unique_ptr<IpcEvent>, kIpcSlotCount> m_filled;
+  std::array<std::unique_ptr<IpcEvent>, kIpcSlotCount> m_kill;
+  std::array<IpcFileLock, kIpcSlotCount> m_slotLocks;
+  std::array<bool, kIpcSlotCount> m_slotHeld {};
+  bool m_created = false;
+};
+
+}  // namespace pm2

@@ -1,0 +1,157 @@
+#include "platform/ipc_semaphore.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace pm2 {
+namespace {
+
+// Linux keeps named semaphores as files "sem.<name>" in /dev/shm.
+bool OwnedByUs(const std::string& name) {
+  std::string path = "/dev/shm/sem." + name.substr(1);
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return true;  // not visible here: nothing to compare
+  return st.st_uid == getuid();
+}
+
+timespec Deadline(int timeoutMs) {
+  timespec ts {};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  ts.tv_sec += timeoutMs / 1000;
+  ts.tv_nsec += static_cast<long>(timeoutMs % 1000) * 1000000L;
+  if (ts.tv_nsec >= 1000000000L) {
+    ts.tv_sec += 1;
+    ts.tv_nsec -= 1000000000L;
+  }
+  return ts;
+}
+
+}  // namespace
+
+IpcSemaphore::~IpcSemaphore() { Close(); }
+
+bool IpcSemaphore::Create(const std::string& name, unsigned initial, std::string* err) {
+  Close();
+  sem_t* s = sem_open(name.c_str(), O_CREAT | O_EXCL, 0600, initial);
+  if (s == SEM_FAILED) {
+    if (err) *err = "Cannot create the semaphore '" + name + "': " + std::strerror(errno);
+    return false;
+  }
+  m_sem = s;
+  m_name = name;
+  return true;
+}
+
+bool IpcSemaphore::Open(const std::string& name, std::string* err) {
+  Close();
+  sem_t* s = sem_open(name.c_str(), 0);
+  if (s == SEM_FAILED) {
+    if (err) *err = "Cannot open the semaphore '" + name + "': " + std::strerror(errno);
+    return false;
+  }
+  if (!OwnedByUs(name)) {
+    sem_close(s);
+    if (err) *err = "The semaphore '" + name + "' belongs to another user";
+    return false;
+  }
+  m_sem = s;
+  m_name = name;
+  return true;
+}
+
+void IpcSemaphore::Close() {
+  if (m_sem != SEM_FAILED) sem_close(m_sem);
+  m_sem = SEM_FAILED;
+}
+
+IpcWaitResult IpcSemaphore::Wait(int timeoutMs) {
+  if (m_sem == SEM_FAILED) return IpcWaitResult::Failed;
+  timespec deadline = Deadline(timeoutMs);
+  for (;;) {
+    if (sem_clockwait(m_sem, CLOCK_MONOTONIC, &deadline) == 0) return IpcWaitResult::Acquired;
+    if (errno == EINTR) continue;
+    return errno == ETIMEDOUT ? IpcWaitResult::TimedOut : IpcWaitResult::Failed;
+  }
+}
+
+bool IpcSemaphore::TryWait() {
+  if (m_sem == SEM_FAILED) return false;
+  for (;;) {
+    if (sem_trywait(m_sem) == 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
+
+void IpcSemaphore::Release() {
+  if (m_sem != SEM_FAILED) sem_post(m_sem);
+}
+
+int IpcSemaphore::Value() const {
+  int v = 0;
+  if (m_sem == SEM_FAILED || sem_getvalue(m_sem, &v) != 0) return -1;
+  return v;
+}
+
+void IpcSemaphore::Unlink(const std::string& name) { sem_unlink(name.c_str()); }
+
+bool IpcLock::Lock(int timeoutMs) {
+  if (m_held) return true;
+  m_held = m_sem.Wait(timeoutMs) == IpcWaitResult::Acquired;
+  return m_held;
+}
+
+void IpcLock::Unlock() {
+  if (m_held) m_sem.Release();
+  m_held = false;
+}
+
+void IpcEvent::Set() {
+  if (m_sem.Value() == 0) m_sem.Release();
+}
+
+IpcWaitResult IpcEvent::Wait(int timeoutMs) {
+  IpcWaitResult r = m_sem.Wait(timeoutMs);
+  if (r == IpcWaitResult::Acquired)
+    while (m_sem.TryWait()) {
+    }
+  return r;
+}
+
+bool IpcEvent::Poll() {
+  if (!m_sem.TryWait()) return false;
+  while (m_sem.TryWait()) {
+  }
+  return true;
+}
+
+IpcWaitResult WaitForAnyEvent(const std::vector<IpcEvent*>& events, int timeoutMs, int* index) {
+  if (events.empty()) return IpcWaitResult::Failed;
+  constexpr int kPollMs = 5;
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    for (size_t i = 0; i < events.size(); ++i) {
+      if (events[i]->Poll()) {
+        if (index) *index = static_cast<int>(i);
+        return IpcWaitResult::Acquired;
+      }
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+    if (left <= 0) return IpcWaitResult::TimedOut;
+    int slice = events.size() == 1 ? static_cast<int>(left) : std::min<int>(kPollMs, static_cast<int>(left));
+    IpcWaitResult r = events[0]->Wait(slice);
+    if (r == IpcWaitResult::Acquired) {
+      if (index) *index = 0;
+      return r;
+    }
+    if (r == IpcWaitResult::Failed) return r;
+  }
+}
+
+}  // namespace pm2

@@ -1,0 +1,86 @@
+// Named POSIX semaphores standing in for the event interface's named
+// semaphores and auto-reset events.
+//
+// Every object is created exclusively with mode 0600 or opened by name; an
+// object that another user owns is refused. All waits are timed.
+#pragma once
+
+#include <semaphore.h>
+
+#include <string>
+#include <vector>
+
+namespace pm2 {
+
+// Results of a wait, numbered as the callers expect them.
+enum class IpcWaitResult { Acquired = 0, Abandoned = 1, TimedOut = 2, Failed = 3 };
+
+class IpcSemaphore {
+ public:
+  IpcSemaphore() = default;
+  ~IpcSemaphore();
+  IpcSemaphore(const IpcSemaphore&) = delete;
+  IpcSemaphore& operator=(const IpcSemaphore&) = delete;
+
+  // Creates a new object; fails when one of that name exists.
+  bool Create(const std::string& name, unsigned initial, std::string* err);
+  // Opens an existing object of this user.
+  bool Open(const std::string& name, std::string* err);
+  void Close();
+  bool IsOpen() const { return m_sem != SEM_FAILED; }
+
+  IpcWaitResult Wait(int timeoutMs);
+  bool TryWait();
+  void Release();
+  int Value() const;
+
+  const std::string& Name() const { return m_name; }
+
+  // Removes the name (open handles stay valid). Missing names are fine.
+  static void Unlink(const std::string& name);
+
+ private:
+  sem_t* m_sem = SEM_FAILED;
+  std::string m_name;
+};
+
+// Holds a semaphore for one scope; Lock is true only when it was acquired.
+class IpcLock {
+ public:
+  explicit IpcLock(IpcSemaphore& sem) : m_sem(sem) {}
+  ~IpcLock() { Unlock(); }
+  IpcLock(const IpcLock&) = delete;
+  IpcLock& operator=(const IpcLock&) = delete;
+
+  bool Lock(int timeoutMs);
+  void Unlock();
+
+ private:
+  IpcSemaphore& m_sem;
+  bool m_held = false;
+};
+
+// An auto-reset event: Set wakes one Wait; several Sets before a Wait wake
+// it once (a stray extra wake-up is possible and harmless to the callers,
+// who always check their state after waking).
+class IpcEvent {
+ public:
+  bool Create(const std::string& name, std::string* err) { return m_sem.Create(name, 0, err); }
+  bool Open(const std::string& name, std::string* err) { return m_sem.Open(name, err); }
+  bool IsOpen() const { return m_sem.IsOpen(); }
+  void Set();
+  IpcWaitResult Wait(int timeoutMs);
+  // True when the event was signalled; clears it.
+  bool Poll();
+
+ private:
+  IpcSemaphore m_sem;
+};
+
+// Waits until one of the events is signalled, checking them in list order.
+// Gives Acquired with *index set, TimedOut, or Failed for an empty list.
+// The first event is waited on directly; the others are polled every few
+// milliseconds, so the first should be the busy one.
+IpcWaitResult WaitForAnyEvent(const std::vector<IpcEvent*>& events, int timeoutMs, int* index);
+
+}  // namespace pm2
