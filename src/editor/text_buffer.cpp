@@ -1,0 +1,286 @@
+#include "editor/text_buffer.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/settings_store.h"
+
+namespace pm2 {
+
+std::string_view LineEndBytes(int mode) {
+  static constexpr std::string_view kBytes[] = {"\r\n", "\n\r", "\n", "\r"};
+  if (mode < 0 || mode > 3) return {};
+  return kBytes[mode];
+}
+
+CEditTextBuffer::CEditTextBuffer(EditEnvironment env) : m_env(std::move(env)) {
+  Init();
+  m_bBlankPadding = 0;
+}
+
+CEditTextBuffer::~CEditTextBuffer() {
+  Clear();
+  CloseKeptHandle();
+}
+
+void CEditTextBuffer::Init() {
+  FreeLanguageData();
+  if (m_pFirstLine) FreeEditLineList(m_pFirstLine);
+  m_pFirstLine = NewEditLine(64);
+  m_undo.assign(kUndoSlots, CEditUndoRecord{});
+  SetModified(0);
+  SetReadOnly(0);
+  CloseKeptHandle();
+  ResetUndo();
+  m_nLineCount = 1;
+  ClearProfileSection();
+  LoadSettings();
+  SetLineEndMode(ProfileInt("Line end", 0));
+}
+
+void CEditTextBuffer::Clear() {
+  if (m_pFirstLine) FreeEditLineList(m_pFirstLine);
+  m_pFirstLine = nullptr;
+  FreeUndo();
+  m_undo.clear();
+  FreeLanguageData();
+}
+
+void CEditTextBuffer::SetLineEndMode(int mode) {
+  std::string_view bytes = LineEndBytes(mode);
+  m_nLineEndMode = mode;
+  if (bytes.empty()) return;
+  m_nLineEndLength = static_cast<int>(bytes.size());
+  m_szLineEnd[0] = bytes[0];
+  m_szLineEnd[1] = bytes.size() > 1 ? bytes[1] : 0;
+  m_szLineEnd[2] = 0;
+}
+
+void CEditTextBuffer::ShowMessage(int id, const std::string& text) {
+  if (m_env.pMessages) m_env.pMessages->ShowMessage(id, text);
+}
+
+std::string CEditTextBuffer::ProfileString(const std::string& key, const std::string& def) {
+  if (!m_env.pSettings || m_profileSection.empty()) return def;
+  return m_env.pSettings->GetProfileString(m_profileSection, key, def);
+}
+
+int CEditTextBuffer::ProfileInt(const std::string& key, int def) {
+  if (!m_env.pSettings || m_profileSection.empty()) return def;
+  return m_env.pSettings->GetProfileInt(m_profileSection, key, def);
+}
+
+void CEditTextBuffer::CloseKeptHandle() {
+  if (m_keptFd >= 0) ::close(m_keptFd);
+  m_keptFd = -1;
+}
+
+// ---- lines ----
+
+CEditLine* CEditTextBuffer::GetLine(int n) const {
+  CEditLine* p = m_pFirstLine;
+  if (!p) return nullptr;
+  if (n <= 0) return LastEditLine(p);
+  for (int i = 1; i < n && p->m_pNext; ++i) p = p->m_pNext;
+  return p;
+}
+
+int CEditTextBuffer::Renumber() {
+  m_nLineCount = NumberEditLines(m_pFirstLine);
+  return m_nLineCount;
+}
+
+void CEditTextBuffer::SetFirstLine(CEditLine* pList) {
+  m_pFirstLine = pList;
+  Renumber();
+}
+
+std::string CEditTextBuffer::GetText() const {
+  std::string all;
+  for (const CEditLine* p = m_pFirstLine; p; p = p->m_pNext) all += p->m_text;
+  return all;
+}
+
+bool CEditTextBuffer::HasLineEnd(const CEditLine* pLine) const {
+  std::string_view t = pLine->m_text;
+  return t.size() >= size_t(m_nLineEndLength) && t.ends_with(GetLineEnd());
+}
+
+int CEditTextBuffer::ContentLength(const CEditLine* pLine) const {
+  if (!pLine) return 0;
+  return pLine->Length() - (HasLineEnd(pLine) ? m_nLineEndLength : 0);
+}
+
+void CEditTextBuffer::AddLineEndIfMissing(CEditLine* pLine) {
+  if (!HasLineEnd(pLine)) pLine->m_text.append(GetLineEnd());
+}
+
+// ---- columns ----
+
+namespace {
+int TabWidth(int column, int tabSize) {
+  if (tabSize <= 0) return 1;
+  return tabSize - column % tabSize;
+}
+}  // namespace
+
+int CEditTextBuffer::TextColumns(const char* text, int n) const {
+  int col = 0;
+  for (int i = 0; i < n; ++i) col += text[i] == '\t' ? TabWidth(col, m_nTabSize) : 1;
+  return col;
+}
+
+int CEditTextBuffer::ColumnToIndex(const CEditLine* pLine, int column) const {
+  if (column < 0) return 0;
+  if (!pLine || pLine->m_text.empty()) return column;
+  int content = ContentLength(pLine);
+  int col = 0;
+  for (int i = 0; i < content; ++i) {
+    int w = pLine->m_text[size_t(i)] == '\t' ? TabWidth(col, m_nTabSize) : 1;
+    if (column < col + w) return i;
+    col += w;
+  }
+  return content + (column - col);
+}
+
+int CEditTextBuffer::IndexToColumn(const CEditLine* pLine, int index) const {
+  if (!pLine || pLine->m_text.empty()) return index;
+  int content = ContentLength(pLine);
+  if (index <= content) return TextColumns(pLine->Text(), index);
+  return TextColumns(pLine->Text(), content) + (index - content);
+}
+
+int CEditTextBuffer::CharsWithinLineLimit(const char* text, int n) const {
+  int limit = kMaxLineColumns - m_nLineEndLength;
+  int col = 0;
+  int i = 0;
+  for (; i < n; ++i) {
+    int w = text[i] == '\t' ? TabWidth(col, m_nTabSize) : 1;
+    if (col + w > limit) break;
+    col += w;
+  }
+  return i;
+}
+
+std::string CEditTextBuffer::ExpandTabs(const char* text, int n, int lineEndLength) const {
+  std::string out;
+  out.reserve(size_t(n));
+  int col = 0;
+  for (int i = 0; i < n; ++i) {
+    char c = text[i];
+    if (c == '\t') {
+      int w = TabWidth(col, m_nTabSize);
+      out.append(size_t(w), ' ');
+      col += w;
+    } else if (c == '\r' || c == '\n') {
+      int run = lineEndLength < 1 ? 1 : lineEndLength;
+      for (int k = 0; k < run && i < n; ++k, ++i) out += text[i];
+      --i;
+      col = 0;
+    } else {
+      out += c;
+      ++col;
+    }
+  }
+  return out;
+}
+
+bool CEditTextBuffer::IsPositionBefore(const EditPos& a, const EditPos& b) {
+  if (a.pLine == b.pLine) return a.nIndex <= b.nIndex;
+  for (const CEditLine* p = a.pLine ? a.pLine->m_pNext : nullptr; p; p = p->m_pNext)
+    if (p == b.pLine) return true;
+  return false;
+}
+
+// ---- splitting and line ends ----
+
+int CEditTextBuffer::DetectLineEnd(const char* text, int n) {
+  for (int i = 0; i < n; ++i) {
+    if (text[i] == '\r') return (i + 1 < n && text[i + 1] == '\n') ? kLineEndCrLf : kLineEndCr;
+    if (text[i] == '\n') return (i + 1 < n && text[i + 1] == '\r') ? kLineEndLfCr : kLineEndLf;
+  }
+  return -1;
+}
+
+int CEditTextBuffer::ConvertLineEnds(std::string& text, int mode) {
+  std::string_view target = LineEndBytes(mode);
+  int source = DetectLineEnd(text.data(), int(text.size()));
+  if (source < 0 || target.empty()) return int(text.size());
+  // Every CR or LF starts a line end; a two-byte end swallows its partner
+  // only when the partner is the other byte, so a stray CR or LF in a
+  // mixed text becomes one line end of its own instead of eating the next.
+  size_t srcLen = LineEndBytes(source).size();
+  std::string out;
+  out.reserve(text.size() + text.size() / 8 + 16);
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c != '\r' && c != '\n') {
+      out += c;
+      continue;
+    }
+    out.append(target);
+    char partner = c == '\r' ? '\n' : '\r';
+    if (srcLen == 2 && i + 1 < text.size() && text[i + 1] == partner) ++i;
+  }
+  text.swap(out);
+  return int(text.size());
+}
+
+CEditLine* CEditTextBuffer::TextToLines(const char* text, int n, int* pCount) {
+  if (pCount) *pCount = 0;
+  if (!text || n <= 0) return nullptr;
+  CEditLine* pFirst = nullptr;
+  CEditLine* pLast = nullptr;
+  int count = 0;
+  bool reported = false;
+  auto append = [&](const char* p, int len, bool lineEnd) {
+    CEditLine* pLine = NewEditLine(len + m_nLineEndLength + 1);
+    pLine->m_text.assign(p, size_t(len));
+    if (lineEnd) pLine->m_text.append(GetLineEnd());
+    if (pLast) {
+      pLast->m_pNext = pLine;
+      pLine->m_pPrev = pLast;
+    } else {
+      pFirst = pLine;
+    }
+    pLast = pLine;
+    ++count;
+  };
+  // A piece wider than the limit is cut; every cut piece but the last goes
+  // without line end, so the saved file keeps the long line whole.
+  auto emit = [&](const char* p, int len, bool lineEnd) {
+    while (len > 0 && m_nTabSize * len > kMaxLineColumns &&
+           TextColumns(p, len) > kMaxLineColumns - m_nLineEndLength) {
+      int keep = CharsWithinLineLimit(p, len);
+      if (keep <= 0) keep = 1;
+      if (!reported) {
+        char msg[160];
+        std::snprintf(msg, sizeof msg, EditStatusText(kEditMsgLinesCut), kMaxLineColumns);
+        ShowMessage(kEditMsgLinesCut, msg);
+        reported = true;
+      }
+      append(p, keep, false);
+      p += keep;
+      len -= keep;
+    }
+    if (len > 0 || lineEnd || count == 0) append(p, len, lineEnd);
+  };
+  int pos = 0;
+  while (pos < n) {
+    int e = pos;
+    while (e < n && text[e] != '\r' && text[e] != '\n') ++e;
+    if (e == n) {
+      emit(text + pos, n - pos, false);
+      break;
+    }
+    emit(text + pos, e - pos, true);
+    char partner = text[e] == '\r' ? '\n' : '\r';
+    pos = e + 1;
+    if (m_nLineEndLength == 2 && pos < n && text[pos] == partner) ++pos;
+  }
+  if (pCount) *pCount = count;
+  return pFirst;
+}
+
+}  // namespace pm2

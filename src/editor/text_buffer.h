@@ -1,0 +1,284 @@
+// The editor's text object: a doubly linked list of CEditLine records, the
+// per-file-type settings, the undo log, file load and save, the syntax
+// colouring tables and the search, range and column-block operations.
+// It is not a window; every operation can run without one.
+//
+// The class is large because the window engine addresses one object, but
+// each concern lives in its own source file: text_buffer.cpp (life cycle,
+// lines, columns), text_edit.cpp (editing primitives), undo_log.cpp,
+// text_file.cpp, language.cpp (settings, keywords, comments),
+// text_search.cpp (search and ranges), column_block.cpp.
+//
+// Invariants: the list is never empty; line numbers are 1..m_nLineCount in
+// list order after every public operation; every line's line end, when it
+// has one, is the buffer's line-end bytes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/edit_line.h"
+#include "editor/edit_profile.h"
+#include "editor/edit_status.h"
+#include "editor/undo_record.h"
+
+namespace pm2 {
+
+class CEditRegExp;
+
+// A place in the text: a line and a byte index into its text.
+struct EditPos {
+  CEditLine* pLine = nullptr;
+  int nIndex = 0;
+};
+
+// Line-end modes and their bytes: 0 CR LF, 1 LF CR, 2 LF, 3 CR.
+enum LineEndMode : int { kLineEndCrLf = 0, kLineEndLfCr = 1, kLineEndLf = 2, kLineEndCr = 3 };
+// The bytes of a mode ("" for a value outside 0..3).
+std::string_view LineEndBytes(int mode);
+
+// Bits of SearchRequest::nFlags.
+enum SearchFlag : uint32_t { kSearchMatchCase = 0x4, kSearchDown = 0x8, kSearchRegex = 0x40 };
+
+struct SearchRequest {
+  uint32_t nFlags = 0;
+  int nMatchLength = 0;     // set by a successful search
+  std::string pattern;
+  std::string replacement;  // the replacement template; never overwritten
+  // A regular-expression match's replacement, built from the template.
+  // Kept apart from the template so that repeated searches (backwards,
+  // replace all) each substitute from the template, not from the result.
+  std::string substituted;
+};
+
+// A keyword table entry (32 bytes); name[0] == 0 marks a free slot.
+struct EditKeyword {
+  char name[24] = {};
+  int32_t length = 0;
+  int32_t value = 0;
+};
+constexpr int kKeywordSlots = 2048;
+
+// Colours are 0x00BBGGRR.
+using EditColour = uint32_t;
+
+class CEditTextBuffer {
+ public:
+  explicit CEditTextBuffer(EditEnvironment env = {});
+  virtual ~CEditTextBuffer();
+  CEditTextBuffer(const CEditTextBuffer&) = delete;
+  CEditTextBuffer& operator=(const CEditTextBuffer&) = delete;
+
+  // ---- flags (each setter stores its argument and returns it) ----
+  virtual int IsModified() const { return m_bModified; }
+  virtual int SetModified(int b) { return m_bModified = b; }
+  virtual int SetLockFile(int b) { return m_bLockFile = b; }
+  virtual int GetLockFile() const { return m_bLockFile; }
+  virtual int SetReadOnly(int b) { return m_bReadOnly = b; }
+  virtual int IsReadOnly() const { return m_bReadOnly; }
+  virtual int SetWordWrap(int b) { return m_bWordWrap = b; }
+  virtual int GetWordWrap() const { return m_bWordWrap; }
+  virtual int SetInsertMode(int b) { return m_bInsertMode = b; }
+  virtual int GetInsertMode() const { return m_bInsertMode; }
+  virtual int SetTabSize(int n) { return m_nTabSize = n; }
+  virtual int GetTabSize() const { return m_nTabSize; }
+
+  // ---- life cycle ----
+  void Init();
+  void Clear();
+
+  // ---- settings ----
+  void SetProfileSection(const std::string& name) { m_profileSection = name; }
+  void ClearProfileSection() { m_profileSection.clear(); }
+  const std::string& GetProfileSection() const { return m_profileSection; }
+  int LoadSettings();
+  void SetLineEndMode(int mode);
+  int GetLineEndMode() const { return m_nLineEndMode; }
+  int GetLineEndLength() const { return m_nLineEndLength; }
+  std::string_view GetLineEnd() const { return {m_szLineEnd, size_t(m_nLineEndLength)}; }
+  void SetMessageSink(EditMessageSink* p) { m_env.pMessages = p; }
+
+  // ---- lines ----
+  CEditLine* FirstLine() const { return m_pFirstLine; }
+  // 1-based; n beyond the end, 0 or negative gives the last line.
+  CEditLine* GetLine(int n) const;
+  int GetLineCount() const { return m_nLineCount; }
+  // Renumbers the whole list and updates the line count; returns it.
+  int Renumber();
+  // The whole text as it would be saved.
+  std::string GetText() const;
+  // Bytes of the line's text before its line end.
+  int ContentLength(const CEditLine* pLine) const;
+  bool HasLineEnd(const CEditLine* pLine) const;
+
+  // ---- columns ----
+  int ColumnToIndex(const CEditLine* pLine, int column) const;
+  int IndexToColumn(const CEditLine* pLine, int index) const;
+  int TextColumns(const char* text, int n) const;
+  // Bytes of text that fit within the column limit less the line end.
+  int CharsWithinLineLimit(const char* text, int n) const;
+  std::string ExpandTabs(const char* text, int n, int lineEndLength) const;
+  static bool IsPositionBefore(const EditPos& a, const EditPos& b);
+
+  // ---- edits (status codes; the last argument asks for undo) ----
+  int InsertText(EditPos pos, const char* text, int n, bool recordUndo, int* pOutN = nullptr);
+  int InsertString(EditPos pos, std::string_view text, bool insertMode, bool recordUndo);
+  int InsertChar(EditPos pos, uint8_t ch, bool insertMode, bool recordUndo);
+  int DeleteChar(EditPos pos, bool recordUndo);
+  int DeleteChars(EditPos pos, int count, bool recordUndo);
+  int DeleteRange(EditPos from, EditPos to, bool recordUndo);
+  int PadLine(EditPos& pos, bool recordUndo);
+  int SplitLine(EditPos pos, bool recordUndo);
+  int JoinLines(EditPos pos, bool recordUndo);
+  int InsertColumnText(EditPos pos, const char* text, int n, bool recordUndo);
+  int DeleteColumnBlock(EditPos from, EditPos to, bool recordUndo);
+
+  // ---- extraction ----
+  // The range as lines, line ends converted to CR LF.
+  std::string CopyRange(EditPos from, EditPos to) const;
+  // The column block between two positions, rows joined by CR LF.
+  std::string GetRangeText(EditPos from, EditPos to) const;
+
+  // ---- text splitting and line ends ----
+  // Splits a text into a new unlinked list (null for no text); pCount gets
+  // the number of lines. Over-long lines are cut and reported once.
+  CEditLine* TextToLines(const char* text, int n, int* pCount);
+  static int DetectLineEnd(const char* text, int n);
+  // Converts the line ends of text to the mode's; returns the new length.
+  static int ConvertLineEnds(std::string& text, int mode);
+
+  // ---- undo ----
+  int AddUndo(const CEditUndoRecord& request, std::string_view text);
+  void BeginUndoGroup(int open);
+  uint32_t GetUndoGroupStamp() const { return m_nUndoGroupStamp; }
+  int Undo();
+  int Redo();
+  void ResetUndo();
+  void FreeUndo();
+  void DropOldestUndo();
+  int GetUndoIndex() const { return m_nUndoCurrent; }
+  int GetUndoTop() const { return m_nUndoTop; }
+  const CEditUndoRecord& GetUndoRecord(int i) const { return m_undo[size_t(i)]; }
+  // Where the caret goes after Undo (the record at the current index) and
+  // after Redo (the record before it; after an inserted character).
+  EditPos UndoCaret() const;
+  EditPos RedoCaret() const;
+
+  // ---- files ----
+  int LoadFile(const std::string& path);
+  int ReadFileChunks(int fd, size_t bytesPerRead);
+  int SaveFile(const std::string& path);
+  int RenameFile(const std::string& oldPath, const std::string& newPath);
+  // Splits data as a load does (line-end detection, Ctrl-Z, limits) and
+  // replaces the text; used by LoadFile and by tests.
+  int LoadFromBytes(std::string data);
+  // The message of the last failed save ("Cannot write 'x': ...").
+  const std::string& LastFileError() const { return m_lastFileError; }
+
+  // ---- search ----
+  int Search(EditPos& pos, EditPos limit, SearchRequest& request);
+  int FindRegexInLine(SearchRequest& request, std::string_view text, CEditRegExp& re);
+  static int FindFirst(std::string_view pattern, const char* text, int n);
+  static int FindLast(std::string_view pattern, const char* text, int n);
+
+  // ---- language and colouring ----
+  virtual int FindCommentStart(const char* text, int n, int* pKind);
+  virtual int FindCommentEnd(const char* text, int n, int kind);
+  // Finds the next keyword at or after *pFrom in text; start and end are
+  // offsets into text; *pFrom moves to the keyword's start.
+  virtual int FindNextKeyword(std::string_view text, int* pFrom, int* pStart, int* pEnd);
+  virtual int LoadKeywords();
+  virtual int IsInBlockComment(const CEditLine* pLine, std::string_view opener,
+                               std::string_view closer, std::string_view lineOpener);
+  virtual int FindCommentKind(const CEditLine* pLine, int* pKind);
+  virtual int LoadLanguage();
+  void LoadWordChars();
+  void FreeLanguageData();
+  bool IsWordChar(uint8_t ch) const;
+  // Start of the next word in text (or -1) and its length.
+  int NextWord(const char* text, int n, int* pLength) const;
+  static bool IsInQuote(std::string_view text, int position);
+  int FindText(std::string_view pattern, const char* text, int n) const;
+  int FindLastOccurrence(std::string_view pattern, const char* text, int n) const;
+  static int KeywordHash(const char* name, int n);
+  void FillKeywordTable(const std::vector<std::string>& names);
+  void GetKeywordColour(const std::string& name);
+  static EditColour ParseColour(std::string_view text);
+  static std::string FormatColour(EditColour c);
+  const std::string& CommentOpener(int kind) const { return kind == 1 ? m_open1 : m_open2; }
+  const std::string& CommentCloser(int kind) const { return kind == 1 ? m_close1 : m_close2; }
+  const EditKeyword* KeywordTable() const { return m_keywords.get(); }
+
+  // ---- public settings, read by the window engine ----
+  int m_bBlankPadding = 0;
+  int m_bAutoIndent = 1;
+  int m_bCommentContinues = 0;
+  int m_bKeepTabs = 1;
+  int m_bShowTabs = 0;
+  std::string m_fontFace = "Courier New";
+  int m_nFontSize = 9;
+  int m_nFontWeight = 400;
+  int m_bItalic = 0;
+  int m_nCharSet = 0;
+  int m_bColouring = 0;
+  int m_bCaseSensitive = 0;
+  EditColour m_crKeyword = 0xFF0000;
+  EditColour m_crQuote = 0x0000FF;
+  EditColour m_crSQuote = 0x0000FF;
+  EditColour m_crComment = 0x008000;
+  EditColour m_crText = 0;
+  EditColour m_crBackground = 0xFFFFFF;
+  std::string m_keywordFile;
+  std::string m_keywordSection = "Keywords";
+  std::array<uint8_t, 256> m_extraWordChars{};
+  std::array<uint8_t, 256> m_terminatorChars{};
+  std::array<uint8_t, 256> m_startChars{};
+
+ private:
+  friend class EditTestAccess;
+  void ShowMessage(int id, const std::string& text);
+  int InsertTextImpl(EditPos pos, const std::string& text, bool recordUndo);
+  std::string CopyRangeRaw(EditPos from, EditPos to) const;
+  void ReplayUndo(const CEditUndoRecord& r, bool redo);
+  void FreeUndoFrom(int from, int to);
+  void CloseKeptHandle();
+  std::string ProfileString(const std::string& key, const std::string& def);
+  int ProfileInt(const std::string& key, int def);
+  int FindOutsideQuotes(std::string_view pattern, const char* text, int n, int from) const;
+  void AddLineEndIfMissing(CEditLine* pLine);
+  // Appends the next line to pLine (dropping pLine's line end) and frees it.
+  void JoinRaw(CEditLine* pLine);
+  void RenumberFrom(CEditLine* pLine);
+  void SetFirstLine(CEditLine* pList);
+
+  EditEnvironment m_env;
+  CEditLine* m_pFirstLine = nullptr;
+  std::vector<CEditUndoRecord> m_undo;
+  int m_nUndoReserved1 = 0;
+  int m_nUndoCurrent = 0;       // records below it can be undone
+  uint32_t m_nUndoGroupStamp = 0;
+  int m_nUndoTop = 0;           // records from current to top can be redone
+  int m_nUndoReserved2 = 0;
+  int m_nUndoNesting = 0;       // open groups of this buffer
+  int m_keptFd = -1;
+  int m_nLineEndLength = 2;
+  char m_szLineEnd[3] = {'\r', '\n', 0};
+  int m_nLineCount = 1;
+  int m_bModified = 0;
+  int m_bReadOnly = 0;
+  int m_bWordWrap = 0;
+  int m_nTabSize = 3;
+  int m_bInsertMode = 1;
+  int m_bLockFile = 0;
+  int m_nLineEndMode = 0;
+  std::string m_profileSection;
+  std::string m_open1, m_close1, m_open2, m_close2;
+  std::unique_ptr<EditKeyword[]> m_keywords;
+  std::string m_lastFileError;
+};
+
+}  // namespace pm2

@@ -1,0 +1,141 @@
+// Loading a text file into the line list and saving it back with the line
+// ends it was read with. Saving replaces the file atomically.
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "editor/text_buffer.h"
+#include "platform/atomic_file.h"
+
+namespace pm2 {
+
+namespace {
+constexpr size_t kChunk = 32767;
+constexpr char kCtrlZ = 26;
+
+bool ReadAll(int fd, size_t size, std::string& out) {
+  out.resize(size);
+  size_t got = 0;
+  while (got < size) {
+    ssize_t n = ::read(fd, out.data() + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;  // the file shrank meanwhile
+    got += size_t(n);
+  }
+  out.resize(got);
+  return true;
+}
+
+bool IsWritable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+}  // namespace
+
+int CEditTextBuffer::LoadFromBytes(std::string data) {
+  auto fail = [&](int code) {
+    FreeEditLineList(m_pFirstLine);
+    SetFirstLine(NewEditLine(32));
+    return code;
+  };
+  if (data.empty()) return fail(kEditOk);
+  int mode = DetectLineEnd(data.data(), int(data.size()));
+  if (mode < 0 && data.size() >= size_t(kMaxLineColumns)) return fail(kEditLineTooLong);
+  SetLineEndMode(mode < 0 ? kLineEndCrLf : mode);
+  if (data.back() == kCtrlZ) data.pop_back();
+  if (data.empty()) return fail(kEditOk);
+  // NUL bytes are kept as part of their line: nothing is dropped.
+  int count = 0;
+  CEditLine* pList = TextToLines(data.data(), int(data.size()), &count);
+  if (!pList) return fail(kEditCannotRead);
+  FreeEditLineList(m_pFirstLine);
+  SetFirstLine(pList);
+  return kEditOk;
+}
+
+int CEditTextBuffer::ReadFileChunks(int fd, size_t bytesPerRead) {
+  if (bytesPerRead == 0) bytesPerRead = kChunk;
+  std::string data;
+  std::string chunk(bytesPerRead, '\0');
+  for (;;) {
+    ssize_t n = ::read(fd, chunk.data(), bytesPerRead);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return kEditCannotRead;
+    if (n == 0) break;
+    data.append(chunk.data(), size_t(n));
+  }
+  return LoadFromBytes(std::move(data));
+}
+
+int CEditTextBuffer::LoadFile(const std::string& path) {
+  CloseKeptHandle();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  struct stat st {};
+  int rc = kEditOk;
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+    std::string data;
+    if (!ReadAll(fd, size_t(st.st_size), data)) {
+      ::close(fd);
+      return kEditNoMemory;
+    }
+    rc = LoadFromBytes(std::move(data));
+  } else {
+    rc = ReadFileChunks(fd, kChunk);
+  }
+  if (rc != kEditOk) {
+    ::close(fd);
+    return rc;
+  }
+  if (!IsWritable(path)) SetReadOnly(1);
+  if (m_bLockFile)
+    m_keptFd = fd;
+  else
+    ::close(fd);
+  return kEditOk;
+}
+
+int CEditTextBuffer::SaveFile(const std::string& path) {
+  Disk& disk = m_env.pDisk ? *m_env.pDisk : RealDisk();
+  bool exists = false;
+  unsigned mode = 0;
+  if (disk.Stat(path, &exists, &mode) == 0 && exists && (mode & 0222) == 0) return kEditReadOnly;
+  CloseKeptHandle();
+  std::string text;
+  size_t total = 0;
+  for (const CEditLine* p = m_pFirstLine; p; p = p->m_pNext) total += p->m_text.size();
+  text.reserve(total);
+  for (const CEditLine* p = m_pFirstLine; p; p = p->m_pNext) text += p->m_text;
+  AtomicFileWriter writer(&disk);
+  errno = 0;
+  m_lastFileError.clear();
+  if (!writer.Write(path, text, &m_lastFileError)) return errno ? errno : EIO;
+  if (m_bLockFile) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    m_keptFd = fd;
+  }
+  m_bModified = 0;
+  return kEditOk;
+}
+
+int CEditTextBuffer::RenameFile(const std::string& oldPath, const std::string& newPath) {
+  if (::strcasecmp(oldPath.c_str(), newPath.c_str()) == 0) return kEditOk;
+  bool wasKept = m_keptFd >= 0;
+  CloseKeptHandle();
+  // rename() replaces an existing target atomically; a target we may not
+  // write is reported as read-only, and the move is still tried.
+  int rc = kEditOk;
+  if (::access(newPath.c_str(), F_OK) == 0 && !IsWritable(newPath)) rc = kEditReadOnly;
+  if (::rename(oldPath.c_str(), newPath.c_str()) != 0)
+    rc = errno == ENOENT ? kEditCannotRead : errno;
+  if (wasKept) {
+    int fd = ::open(newPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    m_keptFd = fd;
+  }
+  return rc;
+}
+
+}  // namespace pm2

@@ -1,0 +1,95 @@
+// Forward and backward search through the line list, plain or by regular
+// expression, one line at a time; the search does not wrap.
+#include <algorithm>
+#include <cctype>
+
+#include "editor/regexp.h"
+#include "editor/text_buffer.h"
+
+namespace pm2 {
+
+namespace {
+void LowerInPlace(std::string& s) {
+  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+}
+}  // namespace
+
+int CEditTextBuffer::FindFirst(std::string_view pattern, const char* text, int n) {
+  if (pattern.empty() || n < int(pattern.size())) return -1;
+  size_t at = std::string_view(text, size_t(n)).find(pattern);
+  return at == std::string_view::npos ? -1 : int(at);
+}
+
+int CEditTextBuffer::FindLast(std::string_view pattern, const char* text, int n) {
+  if (pattern.empty() || n < int(pattern.size())) return -1;
+  size_t at = std::string_view(text, size_t(n)).rfind(pattern);
+  return at == std::string_view::npos ? -1 : int(at);
+}
+
+int CEditTextBuffer::FindRegexInLine(SearchRequest& request, std::string_view text,
+                                     CEditRegExp& re) {
+  size_t cr = text.find('\r');
+  if (cr != std::string_view::npos) text = text.substr(0, cr);
+  int at = re.Exec(text);
+  if (at < 0) return -1;
+  request.nMatchLength = int(re.MatchText().size());
+  request.substituted = re.Substitute(request.replacement.c_str()).value_or(std::string());
+  return at;
+}
+
+int CEditTextBuffer::Search(EditPos& pos, EditPos limit, SearchRequest& request) {
+  if (!pos.pLine || request.pattern.empty()) return 0;
+  bool matchCase = request.nFlags & kSearchMatchCase;
+  bool forward = request.nFlags & kSearchDown;
+  bool regex = request.nFlags & kSearchRegex;
+  std::string pattern = request.pattern;
+  if (!matchCase) LowerInPlace(pattern);
+  CEditRegExp re;
+  if (regex && !re.Compile(pattern.c_str())) return 0;
+
+  int startIndex = std::clamp(pos.nIndex, 0, ContentLength(pos.pLine));
+  for (CEditLine* pLine = pos.pLine; pLine;
+       pLine = forward ? pLine->m_pNext : pLine->m_pPrev) {
+    std::string text = pLine->m_text.substr(0, size_t(ContentLength(pLine)));
+    if (!matchCase) LowerInPlace(text);
+    int from = 0;
+    int to = int(text.size());
+    bool first = pLine == pos.pLine;
+    bool last = pLine == limit.pLine;
+    if (forward) {
+      if (first) from = startIndex;
+      if (last) to = std::clamp(limit.nIndex, from, to);
+    } else {
+      if (first) to = startIndex;
+      if (last && !first) from = std::clamp(limit.nIndex, 0, to);
+    }
+    std::string_view seg(text.data() + from, size_t(std::max(0, to - from)));
+    int at = -1;
+    if (!regex) {
+      at = forward ? FindFirst(pattern, seg.data(), int(seg.size()))
+                   : FindLast(pattern, seg.data(), int(seg.size()));
+      if (at >= 0) request.nMatchLength = int(pattern.size());
+    } else if (forward) {
+      at = FindRegexInLine(request, seg, re);
+    } else {
+      // The last match: search again one character after each match while
+      // matches still end within the text.
+      for (size_t s = 0; s <= seg.size();) {
+        int m = FindRegexInLine(request, seg.substr(s), re);
+        if (m < 0) break;
+        at = int(s) + m;
+        s = size_t(at) + 1;
+      }
+      if (at >= 0) FindRegexInLine(request, seg.substr(size_t(at)), re);
+    }
+    if (at >= 0) {
+      pos.pLine = pLine;
+      pos.nIndex = from + at;
+      return 1;
+    }
+    if (last) break;
+  }
+  return 0;
+}
+
+}  // namespace pm2

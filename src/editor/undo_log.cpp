@@ -1,0 +1,194 @@
+// The bounded undo log of a text buffer: 2048 records, the oldest 512
+// dropped when full, groups tied by a stamp, runs of typed characters on
+// one line undone together.
+#include <algorithm>
+#include <atomic>
+
+#include "editor/text_buffer.h"
+
+namespace pm2 {
+
+namespace {
+// Group stamps come from a counter, not a clock: two groups opened within
+// one clock tick must not merge.
+std::atomic<uint32_t> g_nextGroupStamp{0};
+
+uint32_t NextGroupStamp() {
+  uint32_t s = ++g_nextGroupStamp;
+  if (s == 0) s = ++g_nextGroupStamp;
+  return s;
+}
+
+bool IsCharType(int type) {
+  return type == kUndoCharInserted || type == kUndoCharDeleted || type == kUndoCharOverwritten;
+}
+
+// Whether undoing or redoing `done` carries on with `next`.
+bool Continues(const CEditUndoRecord& done, const CEditUndoRecord& next) {
+  if (done.m_nGroup != 0 && done.m_nGroup == next.m_nGroup) return true;
+  return IsCharType(done.m_nType) && next.m_nType == done.m_nType && next.m_nLine == done.m_nLine;
+}
+}  // namespace
+
+void CEditTextBuffer::FreeUndoFrom(int from, int to) {
+  for (int i = std::max(from, 0); i < to && i < int(m_undo.size()); ++i) m_undo[size_t(i)] = {};
+}
+
+void CEditTextBuffer::ResetUndo() {
+  m_nUndoReserved1 = m_nUndoCurrent = m_nUndoTop = m_nUndoReserved2 = 0;
+  m_nUndoGroupStamp = 0;
+}
+
+void CEditTextBuffer::FreeUndo() {
+  for (CEditUndoRecord& r : m_undo) r = {};
+  ResetUndo();
+}
+
+void CEditTextBuffer::DropOldestUndo() {
+  // With most of the log undone there are fewer than 512 steps to drop:
+  // the redo part goes instead, which makes room and keeps the index valid.
+  if (m_nUndoCurrent < kUndoDrop) {
+    FreeUndoFrom(m_nUndoCurrent, m_nUndoTop);
+    m_nUndoTop = m_nUndoCurrent;
+    return;
+  }
+  std::move(m_undo.begin() + kUndoDrop, m_undo.end(), m_undo.begin());
+  for (size_t i = m_undo.size() - kUndoDrop; i < m_undo.size(); ++i) m_undo[i] = {};
+  m_nUndoCurrent -= kUndoDrop;
+  m_nUndoTop -= kUndoDrop;
+}
+
+int CEditTextBuffer::AddUndo(const CEditUndoRecord& request, std::string_view text) {
+  if (m_undo.empty()) return 0;
+  if (m_nUndoTop >= kUndoSlots) DropOldestUndo();
+  if (m_nUndoCurrent >= kUndoSlots) DropOldestUndo();
+  CEditUndoRecord& r = m_undo[size_t(m_nUndoCurrent)];
+  r = {};
+  r.m_nType = request.m_nType;
+  r.m_nLine = request.m_nLine;
+  r.m_nColumn = request.m_nColumn;
+  r.m_nGroup = m_nUndoGroupStamp;
+  switch (request.m_nType) {
+    case kUndoCharInserted:
+    case kUndoCharDeleted:
+      r.m_ch = request.m_ch;
+      break;
+    case kUndoCharOverwritten:
+      r.m_ch = request.m_ch;
+      r.m_ch2 = request.m_ch2;
+      break;
+    case kUndoLineSplit:
+    case kUndoLinesJoined:
+      r.m_nEndLine = request.m_nEndLine;
+      r.m_nEndColumn = request.m_nEndColumn;
+      break;
+    default:
+      if (UndoTypeHasText(request.m_nType)) {
+        r.m_nEndLine = request.m_nEndLine;
+        r.m_nEndColumn = request.m_nEndColumn;
+        if (r.m_nLine != r.m_nEndLine || r.m_nColumn != r.m_nEndColumn) r.m_text = text;
+        if (r.m_nLine > r.m_nEndLine) {
+          std::swap(r.m_nLine, r.m_nEndLine);
+          std::swap(r.m_nColumn, r.m_nEndColumn);
+        }
+      }
+      break;
+  }
+  FreeUndoFrom(m_nUndoCurrent + 1, m_nUndoTop);
+  m_nUndoTop = m_nUndoCurrent = m_nUndoCurrent + 1;
+  return 1;
+}
+
+void CEditTextBuffer::BeginUndoGroup(int open) {
+  if (open) {
+    if (m_nUndoNesting++ == 0) m_nUndoGroupStamp = NextGroupStamp();
+  } else if (m_nUndoNesting > 0 && --m_nUndoNesting == 0) {
+    m_nUndoGroupStamp = 0;
+  }
+}
+
+void CEditTextBuffer::ReplayUndo(const CEditUndoRecord& r, bool redo) {
+  EditPos start{GetLine(r.m_nLine), r.m_nColumn};
+  EditPos end{GetLine(r.m_nEndLine), r.m_nEndColumn};
+  switch (r.m_nType) {
+    case kUndoCharInserted:
+      if (redo) InsertChar(start, r.m_ch, true, false);
+      else DeleteChar(start, false);
+      break;
+    case kUndoCharDeleted:
+      if (redo) DeleteChar(start, false);
+      else InsertChar(start, r.m_ch, true, false);
+      break;
+    case kUndoTextDeleted:
+      if (redo) DeleteRange(start, end, false);
+      else InsertTextImpl(start, r.m_text, false);
+      break;
+    case kUndoTextInserted:
+      if (redo) InsertTextImpl(start, r.m_text, false);
+      else DeleteRange(start, end, false);
+      break;
+    case kUndoLineSplit:
+      if (redo) SplitLine(start, false);
+      else JoinLines(start, false);
+      break;
+    case kUndoLinesJoined:
+      if (redo) JoinLines(start, false);
+      else SplitLine(start, false);
+      break;
+    case kUndoCharOverwritten:
+      if (redo) InsertChar(start, r.m_ch, false, false);
+      else if (r.m_ch2 == kUndoOverwroteLineEnd) DeleteChar(start, false);
+      else InsertChar(start, r.m_ch2, false, false);
+      break;
+    case kUndoBlockDeleted:
+      if (redo) DeleteColumnBlock(start, end, false);
+      else InsertColumnText(start, r.m_text.data(), int(r.m_text.size()), false);
+      break;
+    case kUndoBlockInserted:
+      if (redo) {
+        InsertColumnText(start, r.m_text.data(), int(r.m_text.size()), false);
+      } else {
+        int endLine = r.m_nEndLine != r.m_nLine ? r.m_nEndLine - 1 : r.m_nEndLine;
+        DeleteColumnBlock(start, {GetLine(endLine), r.m_nEndColumn}, false);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+int CEditTextBuffer::Undo() {
+  if (m_nUndoCurrent <= 0) return 0;
+  for (;;) {
+    const CEditUndoRecord& done = m_undo[size_t(m_nUndoCurrent - 1)];
+    ReplayUndo(done, false);
+    --m_nUndoCurrent;
+    if (m_nUndoCurrent == 0 || !Continues(done, m_undo[size_t(m_nUndoCurrent - 1)])) break;
+  }
+  return 1;
+}
+
+int CEditTextBuffer::Redo() {
+  if (m_nUndoTop == 0 || m_nUndoCurrent >= m_nUndoTop) return 0;
+  for (;;) {
+    const CEditUndoRecord& done = m_undo[size_t(m_nUndoCurrent)];
+    ReplayUndo(done, true);
+    ++m_nUndoCurrent;
+    if (m_nUndoCurrent >= m_nUndoTop || !Continues(done, m_undo[size_t(m_nUndoCurrent)])) break;
+  }
+  return 1;
+}
+
+EditPos CEditTextBuffer::UndoCaret() const {
+  if (m_nUndoCurrent >= int(m_undo.size())) return {};
+  const CEditUndoRecord& r = m_undo[size_t(m_nUndoCurrent)];
+  return {GetLine(r.m_nLine), r.m_nColumn};
+}
+
+EditPos CEditTextBuffer::RedoCaret() const {
+  if (m_nUndoCurrent <= 0) return {};
+  const CEditUndoRecord& r = m_undo[size_t(m_nUndoCurrent - 1)];
+  return {GetLine(r.m_nLine), r.m_nColumn + (r.m_nType == kUndoCharInserted ? 1 : 0)};
+}
+
+}  // namespace pm2
