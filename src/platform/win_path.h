@@ -105,7 +105,8 @@ class FileSystemView {
 // The real file system.
 FileSystemView& RealFileSystem();
 
-// Maps stored paths to existing files. Safe to use from several threads.
+// Maps stored paths to existing files. Resolving is safe from several
+// threads; set up the drive map before the resolver is shared.
 class PathResolver {
  public:
   // `fs` must outlive the resolver; null means the real file system.
