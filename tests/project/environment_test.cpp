@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "platform/atomic_file.h"
 #include "project/environment.h"
 #include "project/environment_file.h"
+#include "project/install_paths.h"
 
 namespace pm2 {
 namespace {
@@ -283,6 +285,24 @@ TEST(StartupEnvironmentTest, MissingFileLeavesDefaultsAndNoToolsets) {
   for (ToolsetInfo* t : app.m_pToolsetInfo) EXPECT_EQ(t, nullptr);
   ASSERT_EQ(theEnvironment().deviceDatabases.size(), 1u);
   EXPECT_FALSE(theEnvironment().fileRead);
+}
+
+TEST(StartupEnvironmentTest, TheBuildTreeInstallationHasEveryToolsetAndTheGnuTools) {
+  const char* bin = std::getenv("PM2_TEST_BIN");
+  if (!bin) GTEST_SKIP() << "run through ctest to know the build tree";
+  AppState app;
+  SetupInstallPaths(app, std::string(bin) + "/root/PM2/pelmora2");
+  ASSERT_TRUE(LoadStartupEnvironment(app));
+  for (int id = 0; id < kToolsetCount; ++id) {
+    ASSERT_NE(app.m_pToolsetInfo[id], nullptr) << id;
+    EXPECT_TRUE(fs::is_directory(app.m_pToolsetInfo[id]->toolsFolder)) << id;
+  }
+  const ToolsetInfo& gnu = *app.m_pToolsetInfo[3];
+  EXPECT_EQ(gnu.secondToolsFolder, app.m_installRoot + "GNU/Arm-Tools/Bin/");
+  if (!fs::exists("/usr/bin/arm-none-eabi-gcc")) GTEST_SKIP() << "no ARM toolchain";
+  for (const char* tool : {"arm-uclibc-gcc", "arm-uclibc-as", "arm-uclibc-objcopy", "arm-uclibc-ar"})
+    EXPECT_EQ(access((gnu.secondToolsFolder + tool).c_str(), X_OK), 0) << tool;
+  for (int id = 0; id < kToolsetCount; ++id) app.m_pToolsetInfo[id] = nullptr;
 }
 
 }  // namespace
