@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <string>
 
+#include "project/app_state.h"
 #include "project/option_block.h"
 #include "project/opt_string.h"
 
@@ -244,7 +245,8 @@ bool MatchFilterList(const char* filterList, const char* ext);
 const char* GetFileTypeName(uint8_t type);
 // Beeps and shows "File '%s' is already a member of ..." with the file's
 // name, group and type (and extra text); returns the message box result.
-int CheckFileMembership(const FileRec* file, const char* extraText);
+int CheckFileMembership(const FileRec* file, const char* extraText,
+                        int boxKind = kMbOk | kMbIconExclamation);
 
 // ---------------------------------------------------------------- copying
 // Deep copy of the project into the pool, leaving out deleted targets and
