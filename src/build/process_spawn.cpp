@@ -51,8 +51,46 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& name)
   return found;
 }
 
-std::string FindInFolder(const std::string& folder, const std::string& name) {
+// The folder as it exists on disk, each component matched ignoring case
+// when the exact one is missing; "" when there is none.
+std::string ExistingFolder(const std::string& folder) {
+  struct stat st;
+  if (folder.empty() || (::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) return folder;
+  std::string done = folder[0] == '/' ? "/" : "";
+  size_t pos = done.size();
+  while (pos < folder.size()) {
+    size_t end = folder.find('/', pos);
+    if (end == std::string::npos) end = folder.size();
+    std::string part = folder.substr(pos, end - pos);
+    pos = end + 1;
+    if (part.empty()) continue;
+    std::string exact = done + part;
+    if (::stat(exact.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+      done = exact + "/";
+      continue;
+    }
+    DIR* dir = ::opendir(done.empty() ? "." : done.c_str());
+    if (!dir) return {};
+    std::string match;
+    while (dirent* e = ::readdir(dir)) {
+      if (strcasecmp(e->d_name, part.c_str()) != 0) continue;
+      std::string candidate = done + e->d_name;
+      if (::stat(candidate.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        match = candidate;
+        break;
+      }
+    }
+    ::closedir(dir);
+    if (match.empty()) return {};
+    done = match + "/";
+  }
+  return done;
+}
+
+std::string FindInFolder(const std::string& givenFolder, const std::string& name) {
   if (name.empty()) return {};
+  const std::string folder = ExistingFolder(givenFolder);
+  if (folder.empty() && !givenFolder.empty()) return {};
   if (IsRegularFile(folder + name)) return folder + name;
   std::string path = FindIgnoringCase(folder, name);
   if (!path.empty()) return path;
@@ -104,10 +142,17 @@ bool IsShellName(const std::string& name) {
 
 }  // namespace
 
-std::string FindProgram(const std::string& name, const std::string& pathList) {
+std::string FindProgram(const std::string& name, const std::string& pathList, const std::string& folder) {
   std::string n = Slashes(name);
   size_t slash = n.rfind('/');
-  if (slash != std::string::npos) return FindInFolder(n.substr(0, slash + 1), n.substr(slash + 1));
+  if (slash != std::string::npos) {
+    std::string dir = n.substr(0, slash + 1);
+    if (dir[0] != '/' && !folder.empty()) dir = folder + dir;
+    return FindInFolder(dir, n.substr(slash + 1));
+  }
+  // As on the original platform, the working folder comes before the search list.
+  std::string here = FindInFolder(folder.empty() ? std::string() : folder, n);
+  if (!here.empty()) return here;
   size_t start = 0;
   while (start <= pathList.size()) {
     size_t end = pathList.find(':', start);
@@ -123,7 +168,8 @@ std::string FindProgram(const std::string& name, const std::string& pathList) {
   return {};
 }
 
-ResolvedCommand ResolveCommandLine(const std::string& commandLine, const EnvOverlay* env) {
+ResolvedCommand ResolveCommandLine(const std::string& commandLine, const EnvOverlay* env,
+                                   const std::string& folder) {
   ResolvedCommand out;
   std::vector<CommandLineArg> args = SplitCommandLineArgs(commandLine);
   if (args.empty()) {
@@ -131,7 +177,9 @@ ResolvedCommand ResolveCommandLine(const std::string& commandLine, const EnvOver
     return out;
   }
   const std::string pathList = PathList(env);
-  std::string program = FindProgram(args[0].text, pathList);
+  std::string where = folder;
+  if (!where.empty() && where.back() != '/') where += '/';
+  std::string program = FindProgram(args[0].text, pathList, where);
   if (program.empty() && IsShellName(args[0].text)) {
     // The command interpreter's "/C text" (or "/K text") runs text as a shell line.
     out.argv = {"/bin/sh"};
@@ -178,7 +226,7 @@ ResolvedCommand ResolveCommandLine(const std::string& commandLine, const EnvOver
 
 SpawnResult SpawnProcess(const SpawnSpec& spec) {
   SpawnResult result;
-  ResolvedCommand cmd = ResolveCommandLine(spec.commandLine, spec.env);
+  ResolvedCommand cmd = ResolveCommandLine(spec.commandLine, spec.env, spec.folder);
   if (!cmd.error.empty()) {
     result.error = cmd.error;
     return result;

@@ -31,12 +31,16 @@ struct ResolvedCommand {
   std::string error;              // why it can't run; empty when argv is set
 };
 
-// Finds a program: a name with a folder is looked up in that folder, a bare
-// name in every folder of pathList (':'-separated). Backslashes are read as
-// separators. Empty when not found.
-std::string FindProgram(const std::string& name, const std::string& pathList);
+// Finds a program: a name with a folder is looked up in that folder
+// (relative to `folder`), a bare name in `folder` (empty: the current one)
+// and then in every folder of pathList (':'-separated). Backslashes are
+// read as separators; folders missing under their exact name are matched
+// ignoring case. Empty when not found.
+std::string FindProgram(const std::string& name, const std::string& pathList,
+                        const std::string& folder = {});
 
-ResolvedCommand ResolveCommandLine(const std::string& commandLine, const EnvOverlay* env);
+ResolvedCommand ResolveCommandLine(const std::string& commandLine, const EnvOverlay* env,
+                                   const std::string& folder = {});
 
 struct SpawnResult {
   pid_t pid = -1;

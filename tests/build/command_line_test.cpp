@@ -1,0 +1,126 @@
+// Windows-style command-line splitting, the shell/batch test of user
+// commands, and the command line formed per tool code.
+#include <gtest/gtest.h>
+
+#include "build/command_line_split.h"
+#include "build/tool_runner.h"
+
+namespace pm2 {
+namespace {
+
+TEST(CommandLineSplit, WindowsQuotingRules) {
+  struct Row {
+    const char* name;
+    const char* line;
+    std::vector<std::string> args;
+  } rows[] = {
+      {"blanks and tabs", "  a\tb   c ", {"a", "b", "c"}},
+      {"quoted blank", "\"C:\\Program Files\\T.EXE\" x", {"C:\\Program Files\\T.EXE", "x"}},
+      {"quote inside word", "a\"b c\"d", {"ab cd"}},
+      {"escaped quote", "a\\\"b", {"a\"b"}},
+      {"even backslashes before quote", "\"a\\\\\" b", {"a\\", "b"}},
+      {"backslashes alone are literal", "C:\\K\\BIN\\ x", {"C:\\K\\BIN\\", "x"}},
+      {"doubled quote inside quotes", "\"a\"\"b\"", {"a\"b"}},
+      {"empty quoted argument", "a \"\" b", {"a", "", "b"}},
+      {"line ends separate", "T C\r\n", {"T", "C"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(SplitCommandLine(row.line), row.args);
+  }
+}
+
+TEST(CommandLineSplit, QuotingRoundTrips) {
+  const std::vector<std::string> args = {"plain", "with blank", "q\"uote", "tail\\", "x\\\"y", "", "a\\\\ b\\"};
+  std::string line;
+  for (const auto& a : args) line += QuoteCommandLineArg(a) + " ";
+  EXPECT_EQ(SplitCommandLine(line), args);
+}
+
+TEST(CommandLineSplit, ArgumentOffsetsPointIntoTheRawLine) {
+  const std::string line = "cmd /C echo \"a b\"  c";
+  auto args = SplitCommandLineArgs(line);
+  ASSERT_EQ(args.size(), 5u);
+  EXPECT_EQ(line.substr(args[2].offset), "echo \"a b\"  c");
+}
+
+TEST(IsCommandShellOrBatch, Rows) {
+  struct Row {
+    const char* command;
+    bool expected;
+  } rows[] = {
+      {"cmd /c dir", true},      {"CMD.EXE /C x", true}, {"Cmd", false},   {"cmdx", false},
+      {"run.bat arg", true},     {"RUN.Bat", true},      {"tool.exe a.bat", false},
+      {".\\sub\\make.BAT", true}, {"prog", false},        {"a.b.bat", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.command);
+    EXPECT_EQ(IsCommandShellOrBatch(row.command), row.expected);
+  }
+}
+
+TEST(FormToolCommandLine, PerToolCode) {
+  struct Row {
+    const char* name;
+    ToolRunRequest request;
+    std::string expected;
+  };
+  auto req = [](int code, const char* P, const char* R, uint32_t flags = 0, const char* alt = "") {
+    ToolRunRequest r;
+    r.toolCode = static_cast<uint16_t>(code);
+    r.toolFolder = "C:\\K\\BIN\\";
+    r.runThrough = P;
+    r.commandFile = R;
+    r.file = "M.C";
+    r.controlString = "CTRL";
+    r.flags = flags;
+    r.altProgram = alt;
+    return r;
+  };
+  const Row rows[] = {
+      {"compiler through helper", req(2, "V.EXE", "M.__i"), "\"V.EXE\" \"C:\\K\\BIN\\Q51.EXE\" \"@M.__i\""},
+      {"compiler direct", req(2, "", "M.__i"), "C:\\K\\BIN\\Q51.EXE @M.__i"},
+      {"compiler without command file", req(3, "V.EXE", ""), "\"V.EXE\" \"C:\\K\\BIN\\Q166.EXE\" M.C CTRL\n"},
+      {"alternative compiler", req(29, "", "M.__i", 0, "ZZQ.EXE"), "C:\\K\\BIN\\ZZQ.EXE @M.__i"},
+      {"plm writes its listing", req(4, "", ""), "C:\\K\\BIN\\JQ51.EXE M.C CTRL PR(CAP)\n"},
+      {"linker", req(6, "", "T.lnp"), "C:\\K\\BIN\\NB51.EXE @T.lnp"},
+      {"linker needs its command file", req(6, "", ""), ""},
+      {"hex without command file", req(18, "", ""), "\"C:\\K\\BIN\\HZ51.EXE\" M.C CTRL\n"},
+      {"gnu compiler", req(31, "", "m.__i"), "arm-uclibc-gcc @m.__i"},
+      {"gnu objcopy", req(34, "", ""), "arm-uclibc-objcopy CTRL\r\n"},
+      {"ads compiler", req(36, "", "m.__i"), "C:\\K\\BIN\\ArmCC -Via m.__i"},
+      {"fromelf", req(39, "", ""), "C:\\K\\BIN\\fromelf.exe CTRL"},
+      {"fromelf refuses a helper", req(39, "V.EXE", ""), ""},
+      {"ads librarian starts nothing", req(40, "", "x"), ""},
+      {"custom translator", req(0, "V.EXE", ""), "\"V.EXE\" CTRL"},
+      {"lint", req(44, "", "opt.lnt"), "\"C:\\K\\BIN\\\" \"opt.lnt\""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(FormToolCommandLine(row.request, "CAP"), row.expected);
+  }
+}
+
+TEST(FormToolCommandLine, UserCommandDropsHelperForShellAndBatch) {
+  struct Row {
+    const char* control;
+    const char* helper;
+    std::string expected;
+  } rows[] = {
+      {"tool.exe a", "V.EXE", "\"V.EXE\" tool.exe a"},
+      {"cmd /c dir", "V.EXE", "cmd /c dir"},
+      {"go.bat 1", "V.EXE", "go.bat 1"},
+      {"\"my tool.exe\"", "", "my tool.exe"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.control);
+    ToolRunRequest r;
+    r.toolCode = 43;
+    r.controlString = row.control;
+    r.runThrough = row.helper;
+    EXPECT_EQ(FormToolCommandLine(r, ""), row.expected);
+  }
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,299 @@
+// The runner with real child processes: the stand-in tools, the spawn
+// helper, the shell, a missing program, a stop request, a flood of output
+// and the linkers' progress records.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "build/progress_channel.h"
+#include "build/tool_environment.h"
+#include "build/tool_runner.h"
+#include "build_test_support.h"
+#include "platform/notification_hub.h"
+#include "project/recording_shell.h"
+
+namespace pm2 {
+namespace {
+
+using test::FileExists;
+using test::InstallRoot;
+using test::ReadFile;
+using test::SpawnHelper;
+using test::WriteFile;
+
+// Output lines without the redraw brackets.
+std::vector<std::string> Shown(const RecordingShell& shell) {
+  std::vector<std::string> out;
+  for (const auto& l : shell.lines)
+    if (l != "\xFF" && l != "\xFE") out.push_back(l);
+  return out;
+}
+
+class ToolRunnerTest : public ::testing::Test {
+ protected:
+  test::ScratchFolder dir;
+  RecordingShell shell;
+  ToolRunnerDeps Deps() {
+    ToolRunnerDeps deps;
+    deps.shell = &shell;
+    deps.tempFolder = dir.Path();
+    deps.workFolder = dir.Path();
+    deps.runtimeFolder = dir.Path();
+    return deps;
+  }
+  ToolRunRequest Compile(const std::string& source, const std::string& directives, bool helper) {
+    WriteFile(dir / source, directives);
+    WriteFile(dir / "M.__i", source + " DEBUG OBJECTEXTEND\r\n");
+    ToolRunRequest r;
+    r.toolCode = 2;
+    r.file = source;
+    r.toolFolder = InstallRoot() + "C51/BIN/";
+    r.commandFile = "M.__i";
+    if (helper) r.runThrough = SpawnHelper();
+    return r;
+  }
+};
+
+TEST_F(ToolRunnerTest, CompilerRunsWithAndWithoutTheSpawnHelper) {
+  for (bool helper : {false, true}) {
+    SCOPED_TRACE(helper ? "through VSPAWN.EXE" : "direct");
+    shell.lines.clear();
+    ToolRunner runner(Deps());
+    ToolRunRequest r = Compile("MAIN.C", "// !standin warning 206 5 missing prototype\n", helper);
+    runner.RunBuildStep(r);
+    EXPECT_EQ(Shown(shell), (std::vector<std::string>{"compiling MAIN.C...\n",
+                                                        "MAIN.C(5): warning C206: missing prototype\n"}));
+    EXPECT_EQ(r.warnings, 1);
+    EXPECT_EQ(r.errors, 0);
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_EQ(r.runFailed, 0u);
+    EXPECT_NE(r.processId, kNoProcessId);
+    EXPECT_TRUE(FileExists(dir / "MAIN.OBJ"));
+    EXPECT_FALSE(FileExists(runner.LastCaptureName()));
+    EXPECT_FALSE(g_bToolRunning);
+  }
+}
+
+TEST_F(ToolRunnerTest, ExitCodeThreeCopiesAndFourIsReportedWithItsOutput) {
+  struct Row {
+    const char* name;
+    int exit;
+    int errors;
+    bool reported;
+  } rows[] = {{"exit 3", 3, 0, false}, {"exit 4", 4, 1, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    shell.lines.clear();
+    ToolRunner runner(Deps());
+    ToolRunRequest r = Compile("A.C", "!standin error 141 2 syntax\n!standin exit " + std::to_string(row.exit) + "\n",
+                               false);
+    runner.RunBuildStep(r);
+    auto shown = Shown(shell);
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[1], "*** ERROR C141 IN LINE 2 OF A.C: syntax\n");
+    EXPECT_EQ(r.exitCode, static_cast<uint32_t>(row.exit));
+    EXPECT_EQ(r.errors, row.errors);
+    EXPECT_EQ(shown.back() == "--- Error: '" + InstallRoot() + "C51/BIN/Q51.EXE' returned exit code 4\n",
+              row.reported);
+  }
+}
+
+TEST_F(ToolRunnerTest, MissingProgramFailsTheRun) {
+  ToolRunner runner(Deps());
+  ToolRunRequest r = Compile("A.C", "", false);
+  r.toolFolder = dir.Path();
+  runner.RunBuildStep(r);
+  EXPECT_EQ(Shown(shell), (std::vector<std::string>{
+                              "compiling A.C...\n", "--- Error: can't execute '" + dir.Path() + "Q51.EXE'\n"}));
+  EXPECT_EQ(r.errors, 1);
+  EXPECT_EQ(r.exitCode, kRunFailedExitCode);
+  EXPECT_NE(r.runFailed, 0u);
+}
+
+TEST_F(ToolRunnerTest, UserCommandsThroughShellBatchAndLauncher) {
+  WriteFile(dir / "go.bat", "echo batch $1\n");
+  WriteFile(dir / "WIN.EXE", "MZ not really a program");
+  EnvOverlay withLauncher;
+  withLauncher.Set("PM2_EXE_LAUNCHER", "/bin/echo");
+  EnvOverlay withoutLauncher;
+  withoutLauncher.Remove("PM2_EXE_LAUNCHER");
+  struct Row {
+    const char* name;
+    std::string control;
+    const EnvOverlay* env;
+    std::vector<std::string> shown;
+    int errors;
+  } rows[] = {
+      {"shell line", "cmd /c echo one && echo two", nullptr, {"one\n", "two\n"}, 0},
+      {"shell exit code", "CMD /C exit 3", nullptr, {"--- User Command terminated, Exit-Code = 3\n"}, 1},
+      {"batch file", "go.bat x", nullptr, {"batch x\n"}, 0},
+      {"windows program through the launcher", "WIN.EXE a", &withLauncher, {"WIN.EXE a\n"}, 0},
+      {"windows program without a launcher", "WIN.EXE a", &withoutLauncher,
+       {"VSPAWN: can't execute 'WIN.EXE' is a Windows program and PM2_EXE_LAUNCHER is not set\n",
+        "--- User Command terminated, Exit-Code = 254\n"}, 1},
+      {"name ignoring case and .EXE", "\"" + InstallRoot() + "c51/bin/q51.exe\"", nullptr,
+       {"\n", "Q51 COMPILATION COMPLETE.  0 WARNING(S),  0 ERROR(S)\n"}, 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    shell.lines.clear();
+    ToolRunner runner(Deps());
+    ToolRunRequest r;
+    r.toolCode = 43;
+    r.runThrough = SpawnHelper();
+    r.controlString = row.control;
+    r.environment = row.env;
+    runner.RunBuildStep(r);
+    EXPECT_EQ(Shown(shell), row.shown);
+    EXPECT_EQ(r.errors, row.errors);
+  }
+}
+
+TEST_F(ToolRunnerTest, StopRequestEndsASleepingTool) {
+  ToolRunner runner(Deps());
+  ToolRunRequest r = Compile("S.C", "!standin sleep 60\n", true);
+  std::atomic<bool> done{false};
+  std::thread stopper([&] {
+    while (!g_bToolRunning && !done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    runner.RequestStop();
+  });
+  auto start = std::chrono::steady_clock::now();
+  runner.RunBuildStep(r);
+  done = true;
+  stopper.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  EXPECT_EQ(r.errors, 1);
+  EXPECT_EQ(Shown(shell).back(), "--- Error: '" + InstallRoot() + "C51/BIN/Q51.EXE' stopped on request\n");
+  EXPECT_FALSE(g_bToolRunning);
+}
+
+// Counts output instead of keeping it.
+class CountingShell : public ShellServices {
+ public:
+  size_t bytes = 0, lines = 0;
+  void PostOutputText(const std::string& line) override {
+    if (line == "\xFF" || line == "\xFE") return;
+    bytes += line.size();
+    ++lines;
+  }
+};
+
+TEST_F(ToolRunnerTest, HundredMegabytesOfOutputAreKept) {
+  CountingShell counting;
+  ToolRunnerDeps deps = Deps();
+  deps.shell = &counting;
+  ToolRunner runner(deps);
+  EnvOverlay env;
+  env.Set("PM2_STANDIN", "spew 100000000");
+  ToolRunRequest r;
+  r.toolCode = 43;
+  r.controlString = "\"" + InstallRoot() + "ARM/ADS/BIN/fromelf.exe\"";
+  r.environment = &env;
+  runner.RunBuildStep(r);
+  EXPECT_EQ(counting.lines, 1000000u);
+  EXPECT_EQ(counting.bytes, 100000000u);
+  EXPECT_EQ(r.errors, 0);
+}
+
+TEST_F(ToolRunnerTest, LinkerProgressRecordsReachTheHub) {
+  std::vector<ProgressRecord> seen;
+  DirectHub hub([&](int code, intptr_t arg) -> intptr_t {
+    auto* call = reinterpret_cast<const IdeServiceCall*>(arg);
+    if (code == kNotifyIdeServiceCall && call->service == kServiceProgress)
+      seen.push_back(*static_cast<const ProgressRecord*>(call->argument));
+    return 0;
+  });
+  ToolRunnerDeps deps = Deps();
+  deps.hub = &hub;
+  ToolRunner runner(deps);
+  WriteFile(dir / "MAIN.OBJ",
+            "!standin progress 1 0 0 100 Linking\n!standin progress 3 50 0 100 x\n"
+            "!standin progress 2 0 0 0 done\n!standin warning 16 0 UNCALLED SEGMENT\n");
+  WriteFile(dir / "T.lnp", "MAIN.OBJ TO T\r\n");
+  EnvOverlay env;
+  env.Set("XDG_RUNTIME_DIR", dir.Path());
+  ToolRunRequest r;
+  r.toolCode = 6;
+  r.toolFolder = InstallRoot() + "C51/BIN/";
+  r.commandFile = "T.lnp";
+  r.environment = &env;
+  runner.RunBuildStep(r);
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].kind, 1u);
+  EXPECT_EQ(seen[0].upper, 100u);
+  EXPECT_EQ(seen[0].text, "Linking");
+  EXPECT_EQ(seen[1].position, 50u);
+  EXPECT_EQ(seen[2].kind, 2u);
+  EXPECT_EQ(r.warnings, 1);
+  EXPECT_EQ(Shown(shell), (std::vector<std::string>{"linking...\n", "*** WARNING L16: UNCALLED SEGMENT\n",
+                                                      "    MODULE:  MAIN.OBJ\n", "\n",
+                                                      "Program Size: data=9.0 xdata=0 code=18\n"}));
+  EXPECT_FALSE(FileExists(ProgressChannelPath(dir.Path())));
+}
+
+TEST_F(ToolRunnerTest, UnreadableCaptureCountsAsAnErrorAfterBoundedTries) {
+  int tries = 0;
+  ToolRunnerDeps deps = Deps();
+  deps.openCapture = [&](const std::string&) {
+    ++tries;
+    return -1;
+  };
+  ToolRunner runner(deps);
+  ToolRunRequest r = Compile("A.C", "", false);
+  runner.RunBuildStep(r);
+  EXPECT_EQ(tries, kCaptureReopenTries);
+  EXPECT_EQ(r.errors, 1);
+  EXPECT_EQ(Shown(shell).back(), "--- Error: can't read the output of '" + InstallRoot() + "C51/BIN/Q51.EXE'\n");
+}
+
+TEST_F(ToolRunnerTest, GnuToolsAreFoundThroughPath) {
+  WriteFile(dir / "m.c", "!standin warning 3 7 unused variable\n!standin error 5 9 expected ';'\n");
+  WriteFile(dir / "m.__i", "-c m.c -o m.o\n");
+  EnvOverlay env;
+  env.Set("PATH", InstallRoot() + "ARM/GNU/bin");
+  ToolRunner runner(Deps());
+  ToolRunRequest r;
+  r.toolCode = 31;
+  r.file = "m.c";
+  r.commandFile = "m.__i";
+  r.environment = &env;
+  runner.RunBuildStep(r);
+  EXPECT_EQ(Shown(shell), (std::vector<std::string>{"compiling m.c...\n", "m.c(7): warning: unused variable\n",
+                                                      "m.c(9): error: expected ';'\n"}));
+  EXPECT_EQ(r.errors, 1);
+  EXPECT_EQ(r.warnings, 1);
+}
+
+TEST_F(ToolRunnerTest, NothingStartedForAdsLibrarianAndLintLeavesNoCapture) {
+  ToolRunner runner(Deps());
+  ToolRunRequest ar;
+  ar.toolCode = 40;
+  runner.RunBuildStep(ar);
+  EXPECT_EQ(ar.errors + ar.warnings, 0);
+  EXPECT_EQ(ar.processId, kNoProcessId);
+
+  WriteFile(dir / "opt.lnt", "PC-lint for C/C++\n\"*** LINT: a.c(3) Warning 1: x\"\n");
+  ToolRunRequest lint;
+  lint.toolCode = 44;
+  lint.toolFolder = "/bin/cat";
+  lint.commandFile = dir / "opt.lnt";
+  runner.RunBuildStep(lint);
+  EXPECT_EQ(Shown(shell), (std::vector<std::string>{"Running PC-Lint...\n", "PC-lint for C/C++\n",
+                                                      "a.c(3,0): Warning 1: x\n"}));
+  EXPECT_FALSE(FileExists(runner.LastCaptureName()));
+}
+
+TEST_F(ToolRunnerTest, ExternalCommandCopiesOutput) {
+  ToolRunner runner(Deps());
+  runner.RunExternalCommand("/bin/echo", "hi  there", "", nullptr, 0);
+  runner.RunExternalCommand(dir / "absent", "x", "", nullptr, 0);
+  EXPECT_EQ(Shown(shell), (std::vector<std::string>{"\"/bin/echo\" hi  there\n", "hi there\n",
+                                                      "\"" + dir / "absent" + "\" x\n",
+                                                      "--- Error: can't execute '\"" + dir / "absent" + "\" x'\n"}));
+}
+
+}  // namespace
+}  // namespace pm2
