@@ -44,7 +44,11 @@ bool IpcObjects::Attach(std::string* err) {
     if (err) *err = "Cannot lock the file '" + m_live.Path() + "'";
     ok = false;
   }
-  if (!ok) Detach();
+  if (!ok) {
+    CloseHandles();
+    m_live.Unlock();
+    m_live.Close();
+  }
   return ok;
 }
 
@@ -68,6 +72,11 @@ bool IpcObjects::OpenAll(std::string* err) {
   return true;
 }
 
+void IpcObjects::RemoveAll(const IpcNamespace& ns) {
+  IpcObjects objects(ns);
+  objects.UnlinkAll();
+}
+
 void IpcObjects::UnlinkAll() {
   ShmRegion::Unlink(m_ns.ObjectName(kIpcMappingName));
   for (int i = 0; i < kIpcSlotCount; ++i) {
@@ -77,16 +86,36 @@ void IpcObjects::UnlinkAll() {
   }
 }
 
-void IpcObjects::Detach() {
-  for (int i = 0; i < kIpcSlotCount; ++i) ReleaseSlot(i);
+void IpcObjects::CloseHandles() {
   for (int i = 0; i < kIpcSlotCount; ++i) {
     m_guards[i] = std::make_unique<IpcSemaphore>();
     m_filled[i] = std::make_unique<IpcEvent>();
     m_kill[i] = std::make_unique<IpcEvent>();
   }
   m_region.Unmap();
-  // A copy of this descriptor in a forked child must not keep the lock.
+}
+
+void IpcObjects::Detach() {
+  for (int i = 0; i < kIpcSlotCount; ++i) ReleaseSlot(i);
+  bool wasAttached = m_region.Data() != nullptr;
+  CloseHandles();
+  if (!wasAttached) {
+    m_live.Close();
+    return;
+  }
+  // The last process to leave removes the objects, under the gate so that
+  // no attacher is opening them meanwhile. Without the gate they stay and
+  // the next first attacher re-creates them.
+  IpcFileLock gate;
+  bool gated = gate.Open(m_ns.LockPath(std::string(kIpcMappingName) + "_gate"), nullptr) &&
+               gate.Exclusive(kIpcGateTimeoutMs);
+  // Unlock rather than only close: a forked child's copy of the descriptor
+  // must not keep the lock.
   m_live.Unlock();
+  if (gated && m_live.TryExclusive()) {
+    UnlinkAll();
+    m_live.Unlock();
+  }
   m_live.Close();
 }
 

@@ -51,7 +51,10 @@ class IpcObjects {
   // True when Attach made the objects new (the mapping is all zero).
   bool Created() const { return m_created; }
   bool Attached() const { return m_region.Data() != nullptr; }
+  // Closes everything; the last process to leave removes the objects.
   void Detach();
+  // Removes every named object of the namespace (tests clean up with it).
+  static void RemoveAll(const IpcNamespace& ns);
 
   uint8_t* View() const { return m_region.Data(); }
   IpcSemaphore& Guard(int slot) { return *m_guards[slot]; }
@@ -71,6 +74,7 @@ class IpcObjects {
   bool CreateAll(std::string* err);
   bool OpenAll(std::string* err);
   void UnlinkAll();
+  void CloseHandles();
   bool OpenSlotLock(int slot, std::string* err);
 
   IpcNamespace m_ns;
