@@ -1,2 +1,5 @@
-# The device database file and its list in memory.
-pm2_library(pm2_project SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/device_db.cpp LIBS pm2_platform)
+# The device database file, its list in memory and its readable source.
+pm2_library(pm2_project SOURCES
+  ${CMAKE_CURRENT_SOURCE_DIR}/device_db.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/device_db_source.cpp
+  LIBS pm2_platform)
