@@ -71,7 +71,7 @@ std::string AgainstRoot(std::string_view path, const std::string& root) {
 }
 
 std::string FolderValue(std::string_view value, const std::string& root) {
-  std::string_view v = Unquoted(value);
+  std::string v = WithoutQuotes(value);
   if (v.empty()) return std::string();
   return WithTrailingSeparator(AgainstRoot(v, root));
 }

@@ -73,7 +73,7 @@ void EnvFile::Parse(std::string_view text) {
         e.key = std::string(line.name);
         e.value = std::string(line.value);
         if (IsPathKey(e.key)) {
-          std::string_view bare = Unquoted(e.value);
+          std::string bare = WithoutQuotes(e.value);
           std::string folder = WithTrailingSeparator(bare);
           if (folder != bare) m_changed = true;
           e.value = std::move(folder);

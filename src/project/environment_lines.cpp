@@ -140,6 +140,13 @@ std::string_view Unquoted(std::string_view value) {
   return value;
 }
 
+std::string WithoutQuotes(std::string_view value) {
+  std::string out;
+  for (char c : value)
+    if (c != '"') out += c;
+  return out;
+}
+
 std::string WithTrailingSeparator(std::string_view folder) {
   std::string out(folder);
   if (out.empty() || out.back() == '\\' || out.back() == '/') return out;

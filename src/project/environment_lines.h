@@ -71,8 +71,11 @@ struct TitledValue {
 // last "(" that is followed by a quote.
 bool ParseTitledValue(std::string_view value, TitledValue* out);
 
-// The value with one pair of surrounding double quotes removed.
+// The value with one pair of surrounding double quotes removed (a lone
+// leading quote too).
 std::string_view Unquoted(std::string_view value);
+// A folder value without any double quotes (a Windows path holds none).
+std::string WithoutQuotes(std::string_view value);
 
 // The folder with a trailing separator: '\' for Windows-form folders, '/'
 // for folders written with '/' only. An empty folder stays empty.
