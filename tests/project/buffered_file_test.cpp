@@ -2,39 +2,13 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
-
 #include <gtest/gtest.h>
 
 #include "file_test_util.h"
-#include "platform/atomic_file.h"
 #include "project/install_paths.h"
 
 namespace pm2 {
 namespace {
-
-// The real disk with one step made to fail.
-class FailingDisk : public Disk {
- public:
-  enum Step { kCreate, kWrite };
-  explicit FailingDisk(Step s) : step(s) {}
-  int CreateNew(const std::string& p, unsigned m, int* h) override {
-    return step == kCreate ? EACCES : d.CreateNew(p, m, h);
-  }
-  int Write(int h, const char* data, size_t n) override {
-    return step == kWrite ? ENOSPC : d.Write(h, data, n);
-  }
-  int Sync(int h) override { return d.Sync(h); }
-  int Close(int h) override { return d.Close(h); }
-  int Rename(const std::string& a, const std::string& b) override { return d.Rename(a, b); }
-  int Link(const std::string& a, const std::string& b) override { return d.Link(a, b); }
-  int Remove(const std::string& p) override { return d.Remove(p); }
-  int SyncFolder(const std::string& f) override { return d.SyncFolder(f); }
-  int Stat(const std::string& p, bool* e, unsigned* m) override { return d.Stat(p, e, m); }
-  int ReadAll(const std::string& p, std::string* o) override { return d.ReadAll(p, o); }
-  Step step;
-  Disk& d = RealDisk();
-};
 
 TEST(BufferedFileTest, BackupNames) {
   struct Row {

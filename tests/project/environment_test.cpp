@@ -1,14 +1,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "platform/atomic_file.h"
+#include "file_test_util.h"
 #include "project/environment.h"
 #include "project/environment_file.h"
 #include "project/install_paths.h"
@@ -17,45 +15,6 @@ namespace pm2 {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    char tmpl[] = "/tmp/pm2_env_XXXXXX";
-    path = mkdtemp(tmpl);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::permissions(path, fs::perms::owner_all, ec);
-    fs::remove_all(path, ec);
-  }
-  std::string File(const std::string& name) const { return (path / name).string(); }
-};
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-// The real disk, except that every write fails as on a full disk.
-class FullDisk : public Disk {
- public:
-  int CreateNew(const std::string& p, unsigned m, int* h) override { return d.CreateNew(p, m, h); }
-  int Write(int, const char*, size_t) override { return ENOSPC; }
-  int Sync(int h) override { return d.Sync(h); }
-  int Close(int h) override { return d.Close(h); }
-  int Rename(const std::string& a, const std::string& b) override { return d.Rename(a, b); }
-  int Link(const std::string& a, const std::string& b) override { return d.Link(a, b); }
-  int Remove(const std::string& p) override { return d.Remove(p); }
-  int SyncFolder(const std::string& f) override { return d.SyncFolder(f); }
-  int Stat(const std::string& p, bool* e, unsigned* m) override { return d.Stat(p, e, m); }
-  int ReadAll(const std::string& p, std::string* o) override { return d.ReadAll(p, o); }
-  Disk& d = RealDisk();
-};
 
 // ---- editable model -------------------------------------------------------
 
@@ -174,9 +133,9 @@ TEST(EnvFileTest, SetBooksReplacesOnlyWhenTheListDiffers) {
 }
 
 TEST(EnvFileTest, WriteRefusesReadOnlyFileAndKeepsOldFileOnFailure) {
-  TempDir dir;
+  ScratchDir dir;
   std::string path = dir.File("TOOLS.INI");
-  WriteAll(path, "[Q51]\r\nPATH=\"old\\\"\r\n");
+  WriteFileText(path, "[Q51]\r\nPATH=\"old\\\"\r\n");
   EnvFile env;
   ASSERT_TRUE(env.Load(path));
   env.SetEnvValue(*env.FindSection(0), "PATH", "new\\");
@@ -185,17 +144,17 @@ TEST(EnvFileTest, WriteRefusesReadOnlyFileAndKeepsOldFileOnFailure) {
   std::string message;
   EXPECT_EQ(env.Write(path, &message), kEnvWriteReadOnly);
   EXPECT_EQ(message, "File '" + path + "' is Read Only !");
-  EXPECT_EQ(ReadAll(path), "[Q51]\r\nPATH=\"old\\\"\r\n");
+  EXPECT_EQ(ReadFileText(path), "[Q51]\r\nPATH=\"old\\\"\r\n");
 
   chmod(path.c_str(), 0644);
-  FullDisk full;
+  FailingDisk full(FailingDisk::kWrite);
   EXPECT_EQ(env.Write(path, &message, &full), kEnvWriteFailed);
   EXPECT_EQ(message, "Can't write to File '" + path + "'");
-  EXPECT_EQ(ReadAll(path), "[Q51]\r\nPATH=\"old\\\"\r\n");
+  EXPECT_EQ(ReadFileText(path), "[Q51]\r\nPATH=\"old\\\"\r\n");
   EXPECT_EQ(fs::directory_iterator(dir.path)->path().filename(), "TOOLS.INI");
 
   EXPECT_EQ(env.Write(path, &message), kEnvWriteOk);
-  EXPECT_EQ(ReadAll(path), "[Q51]\r\nPATH=\"new\\\"\r\n");
+  EXPECT_EQ(ReadFileText(path), "[Q51]\r\nPATH=\"new\\\"\r\n");
 }
 
 TEST(EnvFileTest, LoadOfAMissingFileFails) {
