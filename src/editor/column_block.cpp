@@ -59,8 +59,10 @@ int CEditTextBuffer::DeleteColumnBlock(EditPos from, EditPos to, bool recordUndo
   // line gives an empty row), so inserting it back restores every line as
   // it was, without padding.
   std::string removed;
+  std::vector<int> starts;
   for (CEditLine* p = from.pLine; p; p = p->m_pNext) {
     int at = ColumnToIndex(p, column);
+    starts.push_back(at);
     int content = ContentLength(p);
     int n = std::clamp(content - at, 0, count);
     if (n > 0) {
@@ -78,12 +80,18 @@ int CEditTextBuffer::DeleteColumnBlock(EditPos from, EditPos to, bool recordUndo
     r.m_nColumn = ColumnToIndex(from.pLine, column);
     r.m_nEndLine = to.pLine->m_nLine;
     r.m_nEndColumn = r.m_nColumn + count;
+    r.m_rowStarts = std::move(starts);
     AddUndo(r, removed);
   }
   return kEditOk;
 }
 
 int CEditTextBuffer::InsertColumnText(EditPos pos, const char* text, int n, bool recordUndo) {
+  return InsertColumnRows(pos, text, n, recordUndo, nullptr);
+}
+
+int CEditTextBuffer::InsertColumnRows(EditPos pos, const char* text, int n, bool recordUndo,
+                                      const std::vector<int>* pRowStarts) {
   if (m_bReadOnly) return kEditReadOnly;
   if (!pos.pLine) return kEditNothingSelected;
   std::vector<std::string> rows = SplitRows(text ? text : "", text ? n : 0);
@@ -96,6 +104,7 @@ int CEditTextBuffer::InsertColumnText(EditPos pos, const char* text, int n, bool
   BeginUndoGroup(1);
   int rc = kEditOk;
   int firstIndex = pos.nIndex;
+  std::vector<int> starts(rows.size(), -1);
   CEditLine* pLine = pos.pLine;
   CEditLine* pPrev = nullptr;
   for (size_t i = 0; i < rows.size() && rc == kEditOk; ++i) {
@@ -117,9 +126,14 @@ int CEditTextBuffer::InsertColumnText(EditPos pos, const char* text, int n, bool
       break;
     }
     EditPos at{pLine, ColumnToIndex(pLine, column)};
+    // Putting back a deleted block: each row returns to the index it was
+    // taken from.
+    if (pRowStarts && i < pRowStarts->size())
+      at.nIndex = std::min((*pRowStarts)[i], ContentLength(pLine));
     rc = PadLine(at, recordUndo);
     if (rc == kEditOk) {
       pLine->m_text.insert(size_t(at.nIndex), rows[i]);
+      starts[i] = at.nIndex;
       if (i == 0) firstIndex = at.nIndex;
     }
     pPrev = pLine;
@@ -131,11 +145,30 @@ int CEditTextBuffer::InsertColumnText(EditPos pos, const char* text, int n, bool
     r.m_nColumn = firstIndex;
     r.m_nEndLine = pos.pLine->m_nLine + int(rows.size());
     r.m_nEndColumn = firstIndex + width;
+    r.m_rowStarts = std::move(starts);
     std::string kept(text, size_t(n));
     AddUndo(r, kept);
   }
   BeginUndoGroup(0);
   return rc;
+}
+
+}  // namespace pm2
+
+namespace pm2 {
+
+void CEditTextBuffer::RemoveColumnRows(int firstLine, const std::string& text,
+                                       const std::vector<int>& rowStarts) {
+  if (m_bReadOnly) return;
+  std::vector<std::string> rows = SplitRows(text.data(), int(text.size()));
+  CEditLine* pLine = GetLine(firstLine);
+  for (size_t i = 0; i < rows.size() && pLine; ++i, pLine = pLine->m_pNext) {
+    if (i >= rowStarts.size() || rowStarts[i] < 0 || rows[i].empty()) continue;
+    int at = rowStarts[i];
+    int n = std::clamp(ContentLength(pLine) - at, 0, int(rows[i].size()));
+    if (n > 0) pLine->m_text.erase(size_t(at), size_t(n));
+  }
+  m_bModified = 1;
 }
 
 }  // namespace pm2

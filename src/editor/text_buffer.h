@@ -152,6 +152,7 @@ class CEditTextBuffer {
   static int ConvertLineEnds(std::string& text, int mode);
 
   // ---- undo ----
+  // Adds one record; the request's row starts are kept for column blocks.
   int AddUndo(const CEditUndoRecord& request, std::string_view text);
   void BeginUndoGroup(int open);
   uint32_t GetUndoGroupStamp() const { return m_nUndoGroupStamp; }
@@ -242,6 +243,13 @@ class CEditTextBuffer {
   friend class EditTestAccess;
   void ShowMessage(int id, const std::string& text);
   int InsertTextImpl(EditPos pos, const std::string& text, bool recordUndo);
+  int InsertLines(EditPos pos, const std::string& text, bool recordUndo);
+  int InsertColumnRows(EditPos pos, const char* text, int n, bool recordUndo,
+                       const std::vector<int>* pRowStarts);
+  // Takes an inserted column block out again, row by row where it went in.
+  void RemoveColumnRows(int firstLine, const std::string& text, const std::vector<int>& rowStarts);
+  int InsertCharAt(EditPos pos, uint8_t ch, bool insertMode, bool recordUndo);
+  int InsertStringAt(EditPos pos, std::string_view text, bool insertMode, bool recordUndo);
   std::string CopyRangeRaw(EditPos from, EditPos to) const;
   void ReplayUndo(const CEditUndoRecord& r, bool redo);
   void FreeUndoFrom(int from, int to);

@@ -65,6 +65,15 @@ int CEditTextBuffer::PadLine(EditPos& pos, bool recordUndo) {
 int CEditTextBuffer::InsertChar(EditPos pos, uint8_t ch, bool insertMode, bool recordUndo) {
   if (m_bReadOnly) return kEditReadOnly;
   if (!pos.pLine) return kEditNothingSelected;
+  // Padding in free space is undone together with the character.
+  bool pads = recordUndo && pos.nIndex > ContentLength(pos.pLine);
+  if (pads) BeginUndoGroup(1);
+  int rc = InsertCharAt(pos, ch, insertMode, recordUndo);
+  if (pads) BeginUndoGroup(0);
+  return rc;
+}
+
+int CEditTextBuffer::InsertCharAt(EditPos pos, uint8_t ch, bool insertMode, bool recordUndo) {
   int rc = PadLine(pos, recordUndo);
   if (rc) return rc;
   CEditLine* pLine = pos.pLine;
@@ -131,16 +140,23 @@ int CEditTextBuffer::DeleteChars(EditPos pos, int count, bool recordUndo) {
 int CEditTextBuffer::InsertString(EditPos pos, std::string_view text, bool insertMode,
                                   bool recordUndo) {
   if (m_bReadOnly) return kEditReadOnly;
+  BeginUndoGroup(1);
+  int rc = InsertStringAt(pos, text, insertMode, recordUndo);
+  BeginUndoGroup(0);
+  return rc;
+}
+
+int CEditTextBuffer::InsertStringAt(EditPos pos, std::string_view text, bool insertMode,
+                                    bool recordUndo) {
+  if (!pos.pLine) return kEditNothingSelected;
   int rc = PadLine(pos, recordUndo);
   if (rc) return rc;
   if (text.empty()) return kEditOk;
   // Overwriting records each character with the one it replaced; a single
   // "inserted" record would lose the old characters on undo.
   if (!insertMode) {
-    BeginUndoGroup(1);
     for (size_t i = 0; i < text.size() && !rc; ++i)
       rc = InsertChar({pos.pLine, pos.nIndex + int(i)}, uint8_t(text[i]), false, recordUndo);
-    BeginUndoGroup(0);
     return rc;
   }
   pos.pLine->m_text.insert(size_t(pos.nIndex), text);
@@ -189,9 +205,12 @@ int CEditTextBuffer::JoinLines(EditPos pos, bool recordUndo) {
   BeginUndoGroup(1);
   int rc = PadLine(pos, recordUndo);
   if (rc == kEditOk) {
+    // The lines meet at the content's end whatever index was given; the
+    // record keeps that point so that undo splits exactly there.
+    int joinAt = ContentLength(pLine);
     JoinRaw(pLine);
     m_bModified = 1;
-    if (recordUndo) AddUndo(MakeRecord(kUndoLinesJoined, pLine->m_nLine, pos.nIndex), {});
+    if (recordUndo) AddUndo(MakeRecord(kUndoLinesJoined, pLine->m_nLine, joinAt), {});
   }
   BeginUndoGroup(0);
   return rc;
@@ -211,6 +230,13 @@ int CEditTextBuffer::InsertTextImpl(EditPos pos, const std::string& text, bool r
   if (m_bReadOnly) return kEditReadOnly;
   if (!pos.pLine) return kEditNothingSelected;
   if (text.empty()) return kEditOk;
+  BeginUndoGroup(1);
+  int rc = InsertLines(pos, text, recordUndo);
+  BeginUndoGroup(0);
+  return rc;
+}
+
+int CEditTextBuffer::InsertLines(EditPos pos, const std::string& text, bool recordUndo) {
   int rc = PadLine(pos, recordUndo);
   if (rc) return rc;
   CEditLine* pHead = pos.pLine;

@@ -87,6 +87,7 @@ int CEditTextBuffer::AddUndo(const CEditUndoRecord& request, std::string_view te
         r.m_nEndLine = request.m_nEndLine;
         r.m_nEndColumn = request.m_nEndColumn;
         if (r.m_nLine != r.m_nEndLine || r.m_nColumn != r.m_nEndColumn) r.m_text = text;
+        r.m_rowStarts = request.m_rowStarts;
         if (r.m_nLine > r.m_nEndLine) {
           std::swap(r.m_nLine, r.m_nEndLine);
           std::swap(r.m_nColumn, r.m_nEndColumn);
@@ -128,8 +129,14 @@ void CEditTextBuffer::ReplayUndo(const CEditUndoRecord& r, bool redo) {
       else DeleteRange(start, end, false);
       break;
     case kUndoLineSplit:
-      if (redo) SplitLine(start, false);
-      else JoinLines(start, false);
+      // The split was made at most at the content's end; joining back
+      // there adds no padding even when later steps shortened the line.
+      if (redo) {
+        SplitLine(start, false);
+      } else if (start.pLine) {
+        start.nIndex = std::min(start.nIndex, ContentLength(start.pLine));
+        JoinLines(start, false);
+      }
       break;
     case kUndoLinesJoined:
       if (redo) JoinLines(start, false);
@@ -142,11 +149,15 @@ void CEditTextBuffer::ReplayUndo(const CEditUndoRecord& r, bool redo) {
       break;
     case kUndoBlockDeleted:
       if (redo) DeleteColumnBlock(start, end, false);
-      else InsertColumnText(start, r.m_text.data(), int(r.m_text.size()), false);
+      else InsertColumnRows(start, r.m_text.data(), int(r.m_text.size()), false, &r.m_rowStarts);
       break;
     case kUndoBlockInserted:
       if (redo) {
         InsertColumnText(start, r.m_text.data(), int(r.m_text.size()), false);
+      } else if (!r.m_rowStarts.empty()) {
+        // Rows went in at byte indexes that the block column alone cannot
+        // tell when it falls inside a tab.
+        RemoveColumnRows(r.m_nLine, r.m_text, r.m_rowStarts);
       } else {
         int endLine = r.m_nEndLine != r.m_nLine ? r.m_nEndLine - 1 : r.m_nEndLine;
         DeleteColumnBlock(start, {GetLine(endLine), r.m_nEndColumn}, false);

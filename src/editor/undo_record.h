@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pm2 {
 
@@ -36,6 +37,10 @@ struct CEditUndoRecord {
   uint8_t m_ch2 = 0;     // the old character of an overwrite
   uint32_t m_nGroup = 0; // stamp of the group open when added; 0: none
   std::string m_text;    // text-bearing types only (3, 4, 9, 10)
+  // Deleted column blocks: the byte index each row was taken from. The
+  // block column may fall inside a tab, so the column alone cannot tell
+  // where a row goes back.
+  std::vector<int> m_rowStarts;
 };
 
 // True for the types whose record keeps a text.

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "editor/text_buffer.h"
+
+namespace pm2 {
+namespace {
+
+struct RecordingSink : EditMessageSink {
+  std::vector<std::pair<int, std::string>> shown;
+  void ShowMessage(int id, const std::string& text) override { shown.emplace_back(id, text); }
+};
+
+std::vector<std::string> Lines(const CEditTextBuffer& b) {
+  std::vector<std::string> out;
+  for (const CEditLine* p = b.FirstLine(); p; p = p->m_pNext) out.push_back(p->m_text);
+  return out;
+}
+
+TEST(TextBuffer, GetLineOutOfRangeGivesLastLine) {
+  CEditTextBuffer b;
+  ASSERT_EQ(0, b.LoadFromBytes("a\r\nb\r\nc\r\n"));
+  EXPECT_EQ(3, b.GetLineCount());
+  EXPECT_EQ("b\r\n", b.GetLine(2)->m_text);
+  EXPECT_EQ("c\r\n", b.GetLine(0)->m_text);
+  EXPECT_EQ("c\r\n", b.GetLine(8)->m_text);
+}
+
+TEST(TextBuffer, LongLineSplitsAtLimitWithOneMessage) {
+  RecordingSink sink;
+  CEditTextBuffer b({nullptr, nullptr, nullptr, &sink, {}});
+  b.SetTabSize(4);
+  std::string longLine(5000, 'x');
+  ASSERT_EQ(0, b.LoadFromBytes(longLine + "\r\nshort\r\n" + std::string(3000, 'y') + "\r\n"));
+  std::vector<std::string> lines = Lines(b);
+  ASSERT_EQ(6u, lines.size());
+  EXPECT_EQ(std::string(2046, 'x'), lines[0]);  // pieces before the last have no line end
+  EXPECT_EQ(std::string(2046, 'x'), lines[1]);
+  EXPECT_EQ(std::string(908, 'x') + "\r\n", lines[2]);
+  EXPECT_EQ(std::string(2046, 'y'), lines[4]);
+  ASSERT_EQ(1u, sink.shown.size());
+  EXPECT_EQ(kEditMsgLinesCut, sink.shown[0].first);
+  EXPECT_EQ("Lines longer than 2048 characters will be cut.", sink.shown[0].second);
+  // Nothing is lost: the text is the file as read.
+  EXPECT_EQ(longLine + "\r\nshort\r\n" + std::string(3000, 'y') + "\r\n", b.GetText());
+}
+
+TEST(TextBuffer, ColumnsFollowTabStops) {
+  CEditTextBuffer b;
+  b.SetTabSize(4);
+  ASSERT_EQ(0, b.LoadFromBytes("ab\tc\r\n"));
+  CEditLine* l = b.FirstLine();
+  struct Row { const char* name; int index; int column; };
+  const Row rows[] = {{"before tab", 2, 2}, {"after tab", 3, 4}, {"past end", 6, 7}};
+  for (const Row& r : rows) EXPECT_EQ(r.column, b.IndexToColumn(l, r.index)) << r.name;
+  EXPECT_EQ(2, b.ColumnToIndex(l, 3));  // inside the tab's span
+  EXPECT_EQ(3, b.ColumnToIndex(l, 4));
+  EXPECT_EQ(6, b.ColumnToIndex(l, 7));  // free space after the text
+  EXPECT_EQ(0, b.ColumnToIndex(l, -3));
+}
+
+TEST(TextBuffer, InsertTextConvertsLineEndsAndReportsLength) {
+  CEditTextBuffer b;
+  ASSERT_EQ(0, b.LoadFromBytes("head tail\r\n"));
+  int n = 0;
+  const char paste[] = "X\nY\nZ";
+  ASSERT_EQ(0, b.InsertText({b.FirstLine(), 5}, paste, 5, false, &n));
+  EXPECT_EQ(7, n);
+  EXPECT_EQ((std::vector<std::string>{"head X\r\n", "Y\r\n", "Ztail\r\n"}), Lines(b));
+  EXPECT_EQ(3, b.GetLineCount());
+  EXPECT_EQ(3, b.GetLine(3)->m_nLine);
+}
+
+TEST(TextBuffer, EditsRefusedWhileReadOnly) {
+  CEditTextBuffer b;
+  ASSERT_EQ(0, b.LoadFromBytes("abc\r\ndef\r\n"));
+  b.SetReadOnly(1);
+  EditPos p{b.FirstLine(), 1};
+  EXPECT_EQ(kEditReadOnly, b.InsertChar(p, 'x', true, true));
+  EXPECT_EQ(kEditReadOnly, b.DeleteChar(p, true));
+  EXPECT_EQ(kEditReadOnly, b.SplitLine(p, true));
+  EXPECT_EQ(kEditReadOnly, b.JoinLines(p, true));
+  EXPECT_EQ(kEditReadOnly, b.InsertText(p, "q", 1, true));
+  EXPECT_EQ(kEditReadOnly, b.DeleteRange(p, {b.GetLine(2), 1}, true));
+  EXPECT_EQ("abc\r\ndef\r\n", b.GetText());
+  EXPECT_EQ(0, b.GetUndoIndex());
+}
+
+TEST(TextBuffer, DeleteCharAtLineEndChangesNothing) {
+  CEditTextBuffer b;
+  ASSERT_EQ(0, b.LoadFromBytes("ab\r\ncd\r\n"));
+  EXPECT_EQ(kEditEndOfLine, b.DeleteChar({b.FirstLine(), 2}, true));
+  EXPECT_EQ("ab\r\ncd\r\n", b.GetText());
+  EXPECT_EQ(0, b.IsModified());
+}
+
+TEST(TextBuffer, PadLineUsesTabsOnlyWhenKeepingThem) {
+  struct Row { const char* name; int keepTabs; int blank; int index; const char* expect; int newIndex; };
+  const Row rows[] = {
+      {"blanks when tabs are not kept", 0, 0, 9, "ab       \r\n", 9},
+      {"tabs then blanks", 1, 0, 9, "ab\t     \r\n", 8},
+      {"two tabs", 1, 0, 12, "ab\t\t    \r\n", 8},
+      {"short gap is blanks", 1, 0, 4, "ab  \r\n", 4},
+      {"blank padding forced", 1, 1, 9, "ab       \r\n", 9},
+  };
+  for (const Row& r : rows) {
+    CEditTextBuffer b;
+    b.SetTabSize(4);
+    b.m_bKeepTabs = r.keepTabs;
+    b.m_bBlankPadding = r.blank;
+    ASSERT_EQ(0, b.LoadFromBytes("ab\r\n"));
+    EditPos p{b.FirstLine(), r.index};
+    ASSERT_EQ(0, b.PadLine(p, false)) << r.name;
+    EXPECT_EQ(r.expect, b.FirstLine()->m_text) << r.name;
+    EXPECT_EQ(r.newIndex, p.nIndex) << r.name;
+    // The padding reaches the column asked for.
+    EXPECT_EQ(r.index, b.IndexToColumn(b.FirstLine(), p.nIndex)) << r.name;
+  }
+}
+
+TEST(TextBuffer, JoinRefusesTooWideLinesAndSplitKeepsBookmarkWithText) {
+  CEditTextBuffer b;
+  b.SetTabSize(4);
+  std::string wide(1500, 'w');
+  ASSERT_EQ(0, b.LoadFromBytes(wide + "\r\n" + wide + "\r\n"));
+  EXPECT_EQ(kEditLineTooLong, b.JoinLines({b.FirstLine(), 0}, true));
+  EXPECT_EQ(2, b.GetLineCount());
+
+  ASSERT_EQ(0, b.LoadFromBytes("text\r\nnext\r\n"));
+  b.FirstLine()->m_nFlags |= kLineBookmark;
+  ASSERT_EQ(0, b.SplitLine({b.FirstLine(), 0}, false));
+  EXPECT_EQ(0u, b.GetLine(1)->m_nFlags & kLineBookmark);
+  EXPECT_EQ("text\r\n", b.GetLine(2)->m_text);
+  EXPECT_NE(0u, b.GetLine(2)->m_nFlags & kLineBookmark);
+}
+
+TEST(TextBuffer, DeleteRangeAcrossLinesJoinsHeadAndTail) {
+  CEditTextBuffer b;
+  ASSERT_EQ(0, b.LoadFromBytes("one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix\r\n"));
+  ASSERT_EQ(0, b.DeleteRange({b.GetLine(3), 2}, {b.GetLine(5), 2}, false));
+  EXPECT_EQ((std::vector<std::string>{"one\r\n", "two\r\n", "thve\r\n", "six\r\n"}), Lines(b));
+  EXPECT_EQ(4, b.GetLineCount());
+  EXPECT_EQ(kEditNothingSelected, b.DeleteRange({b.GetLine(1), 1}, {b.GetLine(1), 1}, false));
+}
+
+TEST(TextBuffer, LinesWithoutLineEndStayWithoutWhenTyping) {
+  CEditTextBuffer b;
+  ASSERT_EQ(0, b.LoadFromBytes("a\r\nlast"));
+  ASSERT_EQ(0, b.InsertChar({b.GetLine(2), 4}, '!', true, true));
+  EXPECT_EQ("a\r\nlast!", b.GetText());
+  b.Undo();
+  EXPECT_EQ("a\r\nlast", b.GetText());
+}
+
+}  // namespace
+}  // namespace pm2
