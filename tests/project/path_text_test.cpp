@@ -22,18 +22,6 @@ TEST(PathText, TrimBlanksCutsAndTrimsInPlace) {
   EXPECT_EQ(TrimBlanks(std::string_view("   ")), "");
 }
 
-TEST(PathText, Classifiers) {
-  EXPECT_TRUE(IsAllOfClass(nullptr));
-  EXPECT_TRUE(IsAllOfClass(" \t\r\n"));
-  EXPECT_FALSE(IsAllOfClass(" a"));
-  EXPECT_TRUE(IsProjectFolderText(".\\"));
-  EXPECT_FALSE(IsProjectFolderText(".\\x"));
-  EXPECT_FALSE(IsProjectFolderText("./"));
-  EXPECT_FALSE(IsProjectFolderText(nullptr));
-  for (char c : std::string(" \",./:<>\\|")) EXPECT_FALSE(IsValidNameChar(c)) << c;
-  for (char c : std::string("aZ0_-+()#")) EXPECT_TRUE(IsValidNameChar(c)) << c;
-}
-
 TEST(PathText, FileNamePart) {
   EXPECT_STREQ(GetFileNamePart("C:\\a\\b.c"), "b.c");
   EXPECT_STREQ(GetFileNamePart("C:b.c"), "b.c");

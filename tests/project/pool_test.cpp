@@ -99,18 +99,6 @@ TEST(NumberedPools, FreeReleasesOnlyThatPoolAndRefillsZeroed) {
   for (int i = 0; i < kPoolCount; ++i) EXPECT_TRUE(Pool(i).IsEmpty()) << i;
 }
 
-struct Rec {
-  std::uint32_t n = 7;
-  double d = 0;
-};
-
-TEST(NumberedPools, PoolNewRunsDefaultInitialisers) {
-  Rec* r = PoolNew<Rec>(kPoolScratch);
-  EXPECT_EQ(r->n, 7u);
-  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(r) % alignof(Rec), 0u);
-  PoolFree(kPoolScratch);
-}
-
 TEST(NumberedPoolsDeathTest, ImpossibleRequestStopsWithMessage) {
   EXPECT_DEATH(PoolAlloc(SIZE_MAX - 8, kPoolScratch), "out of memory");
   EXPECT_DEATH(PoolAlloc(1, kPoolCount), "bad pool number");
