@@ -2,6 +2,8 @@
 # output filters, output lines and the HTML build log.
 pm2_library(pm2_build SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/batch_file.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/build_log.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/output_lines.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/command_line_split.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/output_filters.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/process_spawn.cpp

@@ -12,3 +12,10 @@ if(TARGET pm2_build_runner_test)
   target_compile_definitions(pm2_build_runner_test PRIVATE PM2_TEST_INSTALL_ROOT="${PM2_INSTALL_ROOT}")
   add_dependencies(pm2_build_runner_test pm2_standin pm2_vspawn)
 endif()
+pm2_test(pm2_build_output_test
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/output_lines_test.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/tool_environment_test.cpp
+  LIBS pm2_build)
+if(TARGET pm2_build_output_test)
+  target_compile_definitions(pm2_build_output_test PRIVATE PM2_TEST_INSTALL_ROOT="${PM2_INSTALL_ROOT}")
+endif()

@@ -1,0 +1,85 @@
+#include "build/build_log.h"
+
+#include <cstring>
+#include <ctime>
+#include <sys/stat.h>
+
+namespace pm2 {
+
+std::string EscapeHtml(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '&': out += "&amp;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+void BuildLog::CloseWithoutTrailer() {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+  headerWritten_ = false;
+  name_.clear();
+}
+
+void BuildLog::SetBuildLogFile(int action, const std::string& name, const BuildLogProject* project) {
+  if (action == 0) {
+    if (file_ && project) WriteBuildLogText("</pre>\r\n</body>\r\n</html>\r\n");
+    CloseWithoutTrailer();
+    return;
+  }
+  if (name.empty()) return;
+  if (!(file_ && name == name_)) {
+    CloseWithoutTrailer();
+    name_ = name;
+    file_ = std::fopen(name.c_str(), "wb");
+    if (!file_) {
+      name_.clear();
+      return;
+    }
+  }
+  if (headerWritten_ || !project) return;
+  headerWritten_ = true;
+  WriteBuildLogText("<html>\r\n<body>\r\n<pre>\r\n<h1>Pelmora2 Build Log</h1>\r\n<h2>Project:</h2>\r\n");
+  const std::string projectFile = project->folder + project->name + ".pm2";
+  WriteBuildLogText((projectFile + "\r\n").c_str());
+  std::string date = "<unknown>";
+  struct stat st;
+  if (::stat(projectFile.c_str(), &st) == 0) {
+    char buf[32];
+    std::tm tm{};
+    localtime_r(&st.st_mtime, &tm);
+    std::strftime(buf, sizeof buf, "%m/%d/%Y", &tm);
+    date = buf;
+  }
+  WriteBuildLogText(("Project File Date:  " + date + "\r\n\r\n").c_str());
+  WriteBuildLogText("<h2>Output:</h2>\r\n");
+}
+
+void BuildLog::WriteBuildLogText(const char* text, long length) {
+  if (!file_ || !text) return;
+  size_t n = length < 0 ? std::strlen(text) : static_cast<size_t>(length);
+  if (n == 0) return;
+  for (int i = 0; i < 2 && n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n'); ++i) --n;
+  bool lineEnd = true;
+  if (n > 0 && text[n - 1] == '\x02') {
+    --n;
+    lineEnd = false;
+  }
+  std::fwrite(text, 1, n, file_);
+  if (lineEnd) std::fputs("\r\n", file_);
+  std::fflush(file_);
+}
+
+void BuildLog::WriteOutputLine(const std::string& line) {
+  if (!file_ || line.empty()) return;
+  std::string escaped = EscapeHtml(line);
+  WriteBuildLogText(escaped.c_str(), static_cast<long>(escaped.size()));
+}
+
+}  // namespace pm2
