@@ -1,0 +1,90 @@
+// A second process on the event interface for the two-process tests:
+//   ipc_test_peer <name suffix> <runtime folder>
+// It prints "slot <n>" once attached and then answers:
+//   dtc_Identify::WhoIs         -> dtc_Identify::Identity "peer <n>" to the sender
+//   dtc_Make::BuildInfo         -> counted; lines must arrive numbered 0, 1, 2, ...
+//   dtc_Make::BuildEnd          -> dtc_Make::SetStatus {count, "in order" / "out of order"}
+//   dtc_Debug::StatusText "quit" -> leaves and exits 0
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "ipc/event_catalog.h"
+#include "ipc/event_factory.h"
+#include "ipc/ipc_transport.h"
+
+using namespace pm2;
+
+namespace {
+
+std::atomic<bool> g_quit {false};
+EventDispatcher* g_pDispatcher = nullptr;
+
+struct WhoIsHandler : dtc_Identify::WhoIs::Handler {
+  using Handler::Handler;
+  void Handle(dtc_Identify::WhoIs& e) override {
+    dtc_Identify::Identity id("peer " + std::to_string(g_pDispatcher->OwnSlot()), TextList {"dtc_Identify"});
+    id.m_nDestination = e.m_nSender;
+    g_pDispatcher->SendEvent(id);
+  }
+};
+
+uint32_t g_count = 0;
+bool g_inOrder = true;
+
+struct InfoHandler : dtc_Make::BuildInfo::Handler {
+  using Handler::Handler;
+  void Handle(dtc_Make::BuildInfo& e) override {
+    if (e.m_nLine != g_count) g_inOrder = false;
+    ++g_count;
+  }
+};
+
+struct EndHandler : dtc_Make::BuildEnd::Handler {
+  using Handler::Handler;
+  void Handle(dtc_Make::BuildEnd& e) override {
+    dtc_Make::SetStatus status(g_count, g_inOrder ? "in order" : "out of order");
+    status.m_nDestination = e.m_nSender;
+    g_count = 0;
+    g_inOrder = true;
+    // The sender may be flooding us; keep trying while it drains.
+    for (int i = 0; i < 2000 && !g_pDispatcher->SendEvent(status); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+};
+
+struct QuitHandler : dtc_Debug::StatusText::Handler {
+  using Handler::Handler;
+  void Handle(dtc_Debug::StatusText& e) override {
+    if (e.m_strText == "quit") g_quit = true;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: ipc_test_peer <suffix> <runtime folder>\n");
+    return 2;
+  }
+  IpcNamespace ns = IpcNamespace::ForTest(argv[1], argv[2]);
+  {
+    EventDispatcher dispatcher([&ns](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
+      return bs_InterProcessEventHandler::Attach(ns, sink, GetEventFactory(), err);
+    });
+    g_pDispatcher = &dispatcher;
+    WhoIsHandler who(dispatcher);
+    InfoHandler info(dispatcher);
+    EndHandler end(dispatcher);
+    QuitHandler quit(dispatcher);
+    if (!dispatcher.Activate()) {
+      std::fprintf(stderr, "%s\n", dispatcher.ActivationError().c_str());
+      return 1;
+    }
+    std::printf("slot %d\n", dispatcher.OwnSlot());
+    std::fflush(stdout);
+    while (!g_quit) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return 0;
+}

@@ -1,0 +1,275 @@
+// Two and more processes on the shared-memory transport: attaching and
+// claiming, events both ways, broadcast, wrap-around, refusal when full, a
+// slot reclaimed after its owner was killed, a reader fed garbage, and an
+// independent client that speaks the layout on its own.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/ipc_objects.h"
+#include "two_process_support.h"
+
+namespace pm2 {
+namespace {
+
+using test::Child;
+using test::Inbox;
+
+class TransportTest : public ::testing::Test {
+ protected:
+  TransportTest()
+      : dispatcher([this](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
+          auto t = bs_InterProcessEventHandler::Attach(space.ns, sink, GetEventFactory(), err);
+          transport = t.get();
+          return t;
+        }),
+        identities(dispatcher),
+        statuses(dispatcher) {}
+
+  std::unique_ptr<Child> StartPeer(int expectedSlot) {
+    auto c = std::make_unique<Child>(test::ProgramBeside("ipc_test_peer"),
+                                     std::vector<std::string> {space.ns.suffix, space.dir});
+    EXPECT_EQ(c->Line(), "slot " + std::to_string(expectedSlot));
+    return c;
+  }
+  SlotView Slot(int n) { return SlotView::At(transport->MappingView(), n); }
+  template <class E>
+  bool SendTo(E& e, int slot) {
+    e.m_nDestination = slot;
+    return dispatcher.SendEvent(e);
+  }
+  // Sends, retrying while the receiver drains.
+  template <class E>
+  bool SendPatiently(E& e, int slot) {
+    for (int i = 0; i < 5000; ++i) {
+      if (SendTo(e, slot)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+  }
+  void Quit(Child& c, int slot) {
+    dtc_Debug::StatusText quit("quit");
+    EXPECT_TRUE(SendPatiently(quit, slot));
+    EXPECT_EQ(c.Wait(5000), 0);
+  }
+  std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+
+  test::TestNamespace space;
+  bs_InterProcessEventHandler* transport = nullptr;
+  EventDispatcher dispatcher;
+  Inbox<dtc_Identify::Identity> identities;
+  Inbox<dtc_Make::SetStatus> statuses;
+};
+
+TEST_F(TransportTest, AttachClaimAndExchangeBothWays) {
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  EXPECT_EQ(dispatcher.OwnSlot(), 0);
+  dtc_Identify::WhoIs who;
+  EXPECT_FALSE(dispatcher.SendEvent(who));  // nobody else attached
+  auto peer = StartPeer(1);
+  EXPECT_EQ(LoadShared(transport->MappingView()), 2u);
+  EXPECT_EQ(LoadShared(transport->MappingView() + 4), 1u);
+  EXPECT_TRUE(Slot(1).InUse());
+  EXPECT_TRUE(dispatcher.SendEvent(who));
+  dtc_Identify::Identity id;
+  ASSERT_TRUE(identities.Next(id));
+  EXPECT_EQ(id.m_strName, "peer 1");
+  EXPECT_EQ(id.m_nSender, 1);
+  EXPECT_EQ(id.m_Groups, TextList {"dtc_Identify"});
+  Quit(*peer, 1);
+  EXPECT_FALSE(Slot(1).InUse());
+  EXPECT_EQ(LoadShared(transport->MappingView()), 1u);
+}
+
+TEST_F(TransportTest, ManyEventsWrapTheRingAndArriveInOrder) {
+  ASSERT_TRUE(dispatcher.Activate());
+  auto peer = StartPeer(1);
+  const uint32_t kLines = 3000;  // about ten times the ring
+  uint32_t refusals = 0;
+  for (uint32_t i = 0; i < kLines; ++i) {
+    dtc_Make::BuildInfo info("src/main.c", i, "warning: something about line " + std::to_string(i));
+    while (!SendTo(info, 1)) {
+      ++refusals;
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  }
+  dtc_Make::BuildEnd end(0);
+  ASSERT_TRUE(SendPatiently(end, 1));
+  dtc_Make::SetStatus status;
+  ASSERT_TRUE(statuses.Next(status, 10000));
+  EXPECT_EQ(status.m_nStatus, kLines);
+  EXPECT_EQ(status.m_strText, "in order");
+  EXPECT_EQ(Slot(1).Get(slot_field::kOverflowCount), refusals);
+  EXPECT_GT(Slot(1).Get(slot_field::kHighWater), 1000u);
+  Quit(*peer, 1);
+}
+
+TEST_F(TransportTest, FullRingRefusesCountsAndLeavesOneDiagnosticLine) {
+  ASSERT_TRUE(dispatcher.Activate());
+  auto peer = StartPeer(1);
+  peer->Stop();
+  uint32_t accepted = 0;
+  for (;; ++accepted) {
+    dtc_Make::BuildInfo info("f.c", accepted, std::string(200, 'm'));
+    if (!SendTo(info, 1)) break;
+  }
+  EXPECT_GT(accepted, 100u);
+  dtc_Make::BuildInfo again("f.c", accepted, "x");
+  EXPECT_FALSE(SendTo(again, 1));
+  EXPECT_EQ(Slot(1).Get(slot_field::kOverflowCount), 2u);
+  EXPECT_EQ(ReadFile(transport->QueueErrorPath(1)), "while GetSendBuffer\n");
+  EXPECT_EQ(transport->QueueErrorPath(1), space.dir + "/queue_error_1");
+  peer->Signal(SIGCONT);
+  dtc_Make::BuildEnd end(0);
+  ASSERT_TRUE(SendPatiently(end, 1));
+  dtc_Make::SetStatus status;
+  ASSERT_TRUE(statuses.Next(status));
+  EXPECT_EQ(status.m_nStatus, accepted);
+  EXPECT_EQ(status.m_strText, "in order");
+  Quit(*peer, 1);
+}
+
+TEST_F(TransportTest, BroadcastReachesEveryPeerAndReportsTheHighestSlot) {
+  ASSERT_TRUE(dispatcher.Activate());
+  auto p1 = StartPeer(1);
+  auto p2 = StartPeer(2);
+  auto fill = [&](int slot) {
+    dtc_Make::BuildInfo info("f.c", 0, std::string(500, 'z'));
+    while (SendTo(info, slot)) {
+    }
+    dtc_Debug::StepOver small;  // as small as a record gets, and unhandled by the peer
+    while (SendTo(small, slot)) {
+    }
+  };
+  dtc_Identify::WhoIs who;
+  EXPECT_TRUE(dispatcher.SendEvent(who));
+  dtc_Identify::Identity a, b;
+  ASSERT_TRUE(identities.Next(a));
+  ASSERT_TRUE(identities.Next(b));
+  EXPECT_EQ(std::set<std::string>({a.m_strName, b.m_strName}), (std::set<std::string> {"peer 1", "peer 2"}));
+
+  p2->Stop();
+  fill(2);
+  EXPECT_FALSE(dispatcher.SendEvent(who));  // slot 2, written last, refused
+  ASSERT_TRUE(identities.Next(a));
+  EXPECT_EQ(a.m_strName, "peer 1");
+  p2->Signal(SIGCONT);
+  p1->Stop();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // let peer 2 drain
+  fill(1);
+  EXPECT_TRUE(dispatcher.SendEvent(who));  // slot 1 refused, slot 2 fine
+  p1->Signal(SIGCONT);
+  Quit(*p1, 1);
+  Quit(*p2, 2);
+}
+
+TEST_F(TransportTest, SlotOfAKilledOwnerIsClaimedAgain) {
+  ASSERT_TRUE(dispatcher.Activate());
+  {
+    auto peer = StartPeer(1);
+    peer->Signal(SIGKILL);
+    EXPECT_EQ(peer->Wait(5000), 128);
+  }
+  EXPECT_TRUE(Slot(1).InUse());  // the dead owner could not clear it
+  auto next = StartPeer(1);
+  dtc_Identify::WhoIs who;
+  EXPECT_TRUE(SendTo(who, 1));
+  dtc_Identify::Identity id;
+  ASSERT_TRUE(identities.Next(id));
+  EXPECT_EQ(id.m_nSender, 1);
+  Quit(*next, 1);
+}
+
+TEST_F(TransportTest, ObjectsLeftByADeadProcessAreRebuiltByTheNextFirstAttacher) {
+  {
+    auto peer = StartPeer(0);
+    peer->Signal(SIGKILL);
+    peer->Wait(5000);
+  }
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  EXPECT_EQ(dispatcher.OwnSlot(), 0);
+  EXPECT_FALSE(Slot(1).InUse());
+  EXPECT_EQ(LoadShared(transport->MappingView()), 1u);
+}
+
+TEST_F(TransportTest, ReaderFedGarbageSurvivesAndGoesOn) {
+  ASSERT_TRUE(dispatcher.Activate());
+  auto peer = StartPeer(1);
+  IpcObjects raw(space.ns);
+  std::string err;
+  ASSERT_TRUE(raw.Attach(&err)) << err;
+  struct Garbage {
+    const char* name;
+    std::vector<uint8_t> bytes;  // written at the write offset; published whole
+    uint32_t publishExtra;       // added to the published offset
+  };
+  std::vector<uint8_t> noTerminator(40, 'a');
+  StoreU32(noTerminator.data(), 40);
+  StoreU32(noTerminator.data() + 8, dtc_Debug::kGroup);
+  StoreU32(noTerminator.data() + 12, 16);  // StatusText, text runs to the end
+  std::vector<uint8_t> hugeBlock(48, 0);
+  StoreU32(hugeBlock.data(), 48);
+  StoreU32(hugeBlock.data() + 8, dtc_Debug::kGroup);
+  StoreU32(hugeBlock.data() + 12, 25);
+  StoreU32(hugeBlock.data() + 32, 0x7FFFFFFF);
+  const Garbage rows[] = {
+      {"length 0", std::vector<uint8_t>(32, 0), 0},
+      {"length beyond the ring", {0xF0, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, 0},
+      {"odd length", {25, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, 0},
+      {"text without terminator", noTerminator, 0},
+      {"data block larger than the record", hugeBlock, 0},
+      {"write offset off the grid", std::vector<uint8_t>(8, 0), 2},
+  };
+  dtc_Identify::WhoIs who;
+  for (const Garbage& g : rows) {
+    SCOPED_TRACE(g.name);
+    SlotView s = Slot(1);
+    ASSERT_EQ(raw.Guard(1).Wait(2000), IpcWaitResult::Acquired);
+    uint32_t W = s.Get(slot_field::kWriteOffset);
+    if (W + g.bytes.size() + 8 > kIpcRingLimit) W = 0, s.Set(slot_field::kReadOffset, 0);
+    std::memcpy(s.Ring() + W, g.bytes.data(), g.bytes.size());
+    s.Set(slot_field::kWriteOffset, W + static_cast<uint32_t>(g.bytes.size()) + g.publishExtra);
+    raw.Guard(1).Release();
+    raw.QueueFilled(1).Set();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(SendPatiently(who, 1));
+    dtc_Identify::Identity id;
+    ASSERT_TRUE(identities.Next(id));
+    EXPECT_EQ(id.m_strName, "peer 1");
+  }
+  Quit(*peer, 1);
+}
+
+TEST_F(TransportTest, IndependentClientExchangesWhoIsAndIdentity) {
+  struct WhoIsAnswer : dtc_Identify::WhoIs::Handler {
+    WhoIsAnswer(EventDispatcher& d) : Handler(d), m_d(d) {}
+    void Handle(dtc_Identify::WhoIs& e) override {
+      dtc_Identify::Identity id("pelmora2 " + std::to_string(m_d.OwnSlot()),
+                                TextList {"dtc_Identify", "dtc_Make", "dtc_Debug", "dtc_TargetInfo",
+                                          "dtc_TargetMessaging"});
+      id.m_nDestination = e.m_nSender;
+      m_d.SendEvent(id);
+    }
+    EventDispatcher& m_d;
+  } answer(dispatcher);
+  ASSERT_TRUE(dispatcher.Activate());
+  Child client(test::ProgramBeside("ipc_peer_client"), {space.ns.suffix, space.dir});
+  EXPECT_EQ(client.Line(),
+            "identity pelmora2 0 from 0 groups dtc_Identify,dtc_Make,dtc_Debug,dtc_TargetInfo,dtc_TargetMessaging");
+  EXPECT_EQ(client.Wait(5000), 0);
+  dtc_Identify::Identity id;
+  ASSERT_TRUE(identities.Next(id));
+  EXPECT_EQ(id.m_strName, "client");
+  EXPECT_EQ(id.m_nSender, 1);
+  EXPECT_EQ(id.m_Groups, TextList {"dtc_Identify"});
+}
+
+}  // namespace
+}  // namespace pm2
