@@ -29,6 +29,7 @@ void ResetAppState() {
   g_app.m_pEditTargetOpts = g_app.m_pEditGroupOpts = g_app.m_pEditFileOpts = nullptr;
   g_app.m_nState = 0;
   for (auto& t : g_app.m_pToolsetInfo) t = nullptr;
+  g_app.m_pEnvironment = nullptr;
   g_app.m_programDir.clear();
   g_app.m_installRoot.clear();
   g_app.m_vspawnPath.clear();

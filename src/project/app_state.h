@@ -15,7 +15,8 @@ namespace pm2 {
 
 struct ProjectRec;
 struct OptionBlock;
-struct ToolsetInfo;  // defined with the environment file
+struct ToolsetInfo;      // defined with the environment file
+struct EnvironmentInfo;  // likewise
 
 // Bits of AppState::m_nState.
 enum AppStateBit : uint32_t {
@@ -59,6 +60,8 @@ struct AppState {
   OptionBlock* m_pEditFileOpts = nullptr;
   std::atomic<uint32_t> m_nState{0};
   ToolsetInfo* m_pToolsetInfo[kToolsetCount] = {};
+  // The environment file as read at start-up: device databases, ARMSEL, books.
+  EnvironmentInfo* m_pEnvironment = nullptr;
 
   // Installation paths fixed at start-up (SetupInstallPaths).
   std::string m_programDir;   // folder of the executable, ends in '/'
