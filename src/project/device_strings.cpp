@@ -347,6 +347,8 @@ bool DeviceStepArm(const ArmTargetView& v, const char* mem, const char* cpu) {
   SetFirstWord(v.flags, FirstWord(v.flags) & ~Bits(0, 12));
   *v.cpuType = OptString();
   *v.clock = 33000000;
+  // The ranges of the previous device go with it, as in the other families.
+  *v.iram = *v.irom = *v.xram = MemRangeRec();
   bool big = ParseCpuArm(v, cpu, true);
   // Only items the MEM specification names replace the on-chip table.
   if (mem && *mem) {
@@ -413,6 +415,7 @@ OptString SyncControl(OptString controls, const char* control, bool on, int pool
   sc.SetTextDash(controls.c_str());
   std::string_view name(control);
   for (;;) {
+    const char* before = sc.m_pPos;  // blanks in front of the token belong to the text
     sc.SkipBlanks();
     const char* start = sc.m_pPos;
     if (*start == '\0') break;
@@ -420,7 +423,7 @@ OptString SyncControl(OptString controls, const char* control, bool on, int pool
     sc.ScanToken(token, false);
     if (sc.m_pPos == start) ++sc.m_pPos;  // always move on
     bool isControl = token.size() == name.size() && OptString(token.c_str()).EqualsNoCase(name);
-    if (!isControl) result.append(start, sc.m_pPos);
+    result.append(before, isControl ? start : sc.m_pPos);
   }
   std::string_view trimmed = Trim(result);
   if (trimmed.empty()) return OptString();

@@ -448,7 +448,7 @@ struct Target251Opts {
   uint32_t T251FL = 0;  // T251Bits
   uint16_t CBANKS2 = 0;
   MemRangeRec OCM251[6];
-  uint16_t t251Words[2] = {};
+  uint32_t t251Words[2] = {};
   MemRangeRec RCB25;
   MemRangeRec IRO25;
   MemRangeRec ERA25;

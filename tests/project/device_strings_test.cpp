@@ -1,0 +1,317 @@
+#include "project/device_strings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model_fixture.h"
+#include "project/option_defaults.h"
+
+namespace pm2 {
+namespace {
+
+// Ranges and the items around them, through the 51 parser.
+struct RangeRow {
+  const char* name;
+  const char* cpu;
+  MemRangeRec iram;
+  uint32_t clock;  // 0: not reached
+};
+
+const RangeRow kRangeRows[] = {
+    {"dash_end_inclusive", "IRAM(0-0xFF) CLOCK(1)", {0, 0, 256}, 1},
+    {"comma_size", "IRAM(0,0x100) CLOCK(1)", {0, 0, 256}, 1},
+    {"h_suffix_and_blanks", "iram (10H, 20H) clock(1)", {0, 16, 32}, 1},
+    {"inverted_stores_nothing", "IRAM(0x100-0xFF) CLOCK(1)", {0, 0, 0}, 1},
+    {"missing_paren_stops", "IRAM 0,5 CLOCK(1)", {0, 0, 0}, 0},
+    {"bad_number_stops", "IRAM(0,zz) CLOCK(1)", {0, 0, 0}, 0},
+    {"clock_without_paren_stops", "CLOCK 12000000 IRAM(0,8)", {0, 0, 0}, 0},
+    {"unknown_keyword_stops", "FOO IRAM(0,8)", {0, 0, 0}, 0},
+    {"unclosed_range", "IRAM(0,8", {0, 0, 0}, 0},
+};
+
+TEST(CpuSpec, RangeGrammar) {
+  for (const RangeRow& row : kRangeRows) {
+    SCOPED_TRACE(row.name);
+    Target51Opts t;
+    ParseCpu51(t, row.cpu, true);
+    EXPECT_EQ(t.IRA51, row.iram);
+    EXPECT_EQ(t.clock, row.clock);
+  }
+}
+
+TEST(CpuSpec, Family51KeywordsSetTheirBits) {
+  Target51Opts t;
+  t.T51FL = 0xF | (1u << 13);  // bits a device never sets survive without reset
+  ParseCpu51(t, "MX DPX MOD_CONT NP51 MODDA MODAB2 XRAM2(0x10000,0x1000) REGFILE(REG51.H)", false);
+  EXPECT_EQ(t.T51FL, 0xFu | (1u << 13) | kT51Mx15 | kT51Mx17 | kT51Dpx | kT51ModCont | kT51Np51 |
+                         kT51ModDa | kT51ModAb2 | kT51Xram2);
+  EXPECT_EQ(t.RCB51, (MemRangeRec{0, 0xC000, 0xFFFF})) << "NP51 fills an empty RCB51";
+  EXPECT_EQ(t.XRA512, (MemRangeRec{0, 0x10000, 0x1000}));
+  ParseCpu51(t, "MXP", true);
+  EXPECT_EQ(t.T51FL, (1u << 13) | kT51Mx15 | kT51Mx17 | kT51Mxp) << "reset clears bits 0-3";
+}
+
+TEST(CpuSpec, Family251ModesAndInterrupts) {
+  Target251Opts t;
+  ParseCpu251(t, "IRAM(0,0x400) MODSRC INTR4", true);
+  EXPECT_EQ(t.T251FL & (kT251Src | kT251Intr4 | kT251Iram), kT251Src | kT251Intr4 | kT251Iram);
+  ParseCpu251(t, "MODBIN INTR2", false);
+  EXPECT_EQ(t.T251FL & (kT251Src | kT251Intr4), 0u);
+}
+
+TEST(CpuSpec, Family166ArchitectureKeywordsExcludeEachOther) {
+  Target166Opts t;
+  ParseCpu166(t, "MODV2 MOD167 IROM(0,0x8000) XRAM(0xE000,0x800) CAN(0xEF00,0x100)", true);
+  EXPECT_TRUE(t.flags.MOD167);
+  EXPECT_FALSE(t.flags.MODV2);
+  EXPECT_TRUE(t.flags.hasOnChipRom && t.flags.hasOnChipXram && t.flags.hasCan);
+  EXPECT_TRUE(t.flags.USEONCHIPROM && t.flags.USEONCHIPXCAN) << "set when resetting";
+  EXPECT_EQ(t.IROM, (MemRangeRec{1, 0, 0x8000}));
+  ParseCpu166(t, "MODV2", false);
+  EXPECT_FALSE(t.flags.MOD167);
+  EXPECT_TRUE(t.flags.MODV2);
+  EXPECT_TRUE(t.flags.USEONCHIPROM) << "bits 0-2 are kept without reset";
+  EXPECT_FALSE(t.flags.hasOnChipRom);
+}
+
+TEST(CpuSpec, ArmTypeEndiannessAndMemItems) {
+  PoolFreeAll();
+  TargetArmGnuOpts t;
+  ArmTargetView v = ArmView(t);
+  EXPECT_TRUE(ParseCpuArm(v, "IRAM(0x40000000,0x8000) IROM(0,0x80000) CPUTYPE( ARM7TDMI-S ) EBIG", true));
+  EXPECT_EQ(t.GCPUTYP, "ARM7TDMI-S");
+  EXPECT_EQ(t.OCMAROM, (MemRangeRec{1, 0, 0x80000}));
+  EXPECT_EQ(FirstWord(t.TFLAGSA), kTArmIram | kTArmIrom);
+  EXPECT_FALSE(ParseCpuArm(v, "EBIG ELITTLE", true));
+
+  ParseMemArm(v, "IRAM(1,2) IROM(3,4) IRAM(5,6) RAM(7,8) IRAM(9,10)");
+  EXPECT_EQ(t.OCMARM[0], (MemRangeRec{0, 1, 2}));
+  EXPECT_EQ(t.OCMARM[1], (MemRangeRec{0, 5, 6}));
+  EXPECT_EQ(t.OCMARM[3], (MemRangeRec{1, 3, 4}));
+  EXPECT_EQ(t.OCMARM[2], MemRangeRec()) << "parsing stopped at RAM";
+  PoolFreeAll();
+}
+
+TEST(MemSpec, RamAndRomItemsFillInOrderUpToSix) {
+  Target166Opts t;
+  ParseMem166(t, "RAM(0x100000,0x10000) ROM(0,0x40000) RAM(1,1) RAM(2,2) RAM(3,3) RAM(4,4) RAM(5,5)");
+  EXPECT_EQ(t.EXTMEM[0], (MemRangeRec{0, 0x100000, 0x10000}));
+  EXPECT_EQ(t.EXTMEM[1], (MemRangeRec{1, 0, 0x40000}));
+  EXPECT_EQ(t.EXTMEM[5], (MemRangeRec{0, 4, 4}));
+}
+
+// Control rewriting.
+struct SyncRow {
+  const char* name;
+  const char* input;
+  bool on;
+  const char* expected;
+  bool sameInput;  // the input handle itself comes back
+};
+
+const SyncRow kSyncRows[] = {
+    {"add_to_empty", "", true, "MODE2", false},
+    {"remove_only", "MODE2", false, "", false},
+    {"remove_inside", "OPTIMIZE(6) mode2 DEBUG", false, "OPTIMIZE(6) DEBUG", false},
+    {"add_in_front", "DEBUG", true, "MODE2 DEBUG", false},
+    {"already_first", "MODE2 DEBUG", true, "MODE2 DEBUG", true},
+    {"same_ignoring_case", "mode2", true, "mode2", true},
+    {"moved_to_front", "DEBUG MODE2", true, "MODE2 DEBUG", false},
+    {"quoted_text_kept", "DF(X=\"a b\") MODE2", false, "DF(X=\"a b\")", false},
+    {"nothing_to_do", "CODE", false, "CODE", true},
+    {"prefix_is_no_match", "MODE21", false, "MODE21", true},
+};
+
+TEST(SyncControls, ControlPresentExactlyWhenSwitched) {
+  PoolFreeAll();
+  for (const SyncRow& row : kSyncRows) {
+    SCOPED_TRACE(row.name);
+    OptString in = OptString::Pooled(row.input, kPoolScratch);
+    OptString out = SyncMode2Control(in, row.on);
+    EXPECT_EQ(out.view(), row.expected);
+    EXPECT_EQ(out.SameStored(in), row.sameInput);
+    if (!*row.expected) {
+      EXPECT_TRUE(out.IsEmptyOpt());
+    }
+  }
+  PoolFreeAll();
+}
+
+TEST(SyncControls, LongControlsAreNotCut) {
+  PoolFreeAll();
+  std::string longText(5000, 'X');
+  OptString out = SyncMode2Control(OptString::Pooled(longText, kPoolScratch), true);
+  EXPECT_EQ(out.view(), "MODE2 " + longText);
+  PoolFreeAll();
+}
+
+struct RegFileRow {
+  const char* name;
+  const char* value;
+  const char* file;
+  const char* folder;
+};
+
+const RegFileRow kRegFileRows[] = {
+    {"name_only", "REG51.H", "REG51.H", ""},
+    {"quoted_folder", "REG167.H (\"Infineon\")", "REG167.H", "\xFFInfineon\\"},
+    {"plain_folder", "REG51.H(Philips)", "REG51.H", "\xFFPhilips\\"},
+    {"empty_parens", "REG51.H ()", "REG51.H", ""},
+    {"empty", "", "", ""},
+};
+
+TEST(RegFileSpec, NameAndFolder) {
+  for (const RegFileRow& row : kRegFileRows) {
+    SCOPED_TRACE(row.name);
+    std::string folder = "stale";
+    EXPECT_EQ(ParseRegFileSpec(row.value, folder), row.file);
+    EXPECT_EQ(folder, row.folder);
+  }
+}
+
+TEST(DriverSpec, FourTexts) {
+  std::string parts[4];
+  SplitDriverSpec("S8051.DLL(-p51 (x)) DP51.DLL (-p51)", parts);
+  EXPECT_EQ(parts[0], "S8051.DLL");
+  EXPECT_EQ(parts[1], "-p51 (x)");
+  EXPECT_EQ(parts[2], "DP51.DLL");
+  EXPECT_EQ(parts[3], "-p51");
+  SplitDriverSpec("S166.DLL", parts);
+  EXPECT_EQ(parts[0], "S166.DLL");
+  EXPECT_EQ(parts[1] + parts[2] + parts[3], "");
+}
+
+class ApplyDevice : public ModelTest {};
+
+TEST_F(ApplyDevice, New51TargetGetsRangesClockBitsAndControls) {
+  ProjectRec* p = OpenNewProject();
+  TargetRec* t = p->curTarget;
+  DeviceDbEntry* dev = Device("Atmel", "AT89C51RD2", kFamily51,
+                              {{"CPU", "IRAM(0-0xFF) XRAM(0,0x800) IROM(0,0x10000) CLOCK(11059200) MODE2"},
+                               {"REGFILE", "REG51.H (\"Atmel\")"},
+                               {"SFILE", "STARTUP.A51"},
+                               {"SIM", "S8051.DLL(-pAT52) DP51.DLL(-p52)"},
+                               {"BOOK0", "DOCS\\AT89.PDF(\"Data Sheet\")"},
+                               {"BOOK1", "NOTITLE.PDF"},
+                               {"BOOK7", "DOCS\\UM.PDF(Manual)"}});
+  ApplyDeviceOptions(t, kToolset51, dev);
+
+  ASSERT_NE(t->pOpts, nullptr);
+  const OptionBlock& b = *t->pOpts;
+  EXPECT_EQ(t->toolset, kToolset51);
+  EXPECT_EQ(t->VENDOR, "Atmel");
+  EXPECT_EQ(t->DEVICE, "AT89C51RD2");
+  EXPECT_EQ(t->STUPF, "STARTUP.A51");
+  EXPECT_EQ(t->RGF, "REG51.H");
+  EXPECT_EQ(t->ENVREG, "\xFF" "Atmel\\");
+  EXPECT_EQ(t->ORGREG, t->ENVREG);
+  EXPECT_EQ(b.t51.IRA51, (MemRangeRec{0, 0, 0x100}));
+  EXPECT_EQ(b.t51.XRA51, (MemRangeRec{0, 0, 0x800}));
+  EXPECT_EQ(b.t51.IRO51, (MemRangeRec{1, 0, 0x10000}));
+  EXPECT_EQ(b.t51.clock, 11059200u);
+  EXPECT_EQ(b.t51.T51FL, kT51Iram | kT51Xram | kT51Irom | kT51Mode2);
+  EXPECT_EQ(b.out.HEXSEL, 1) << "MODE2 selects the other hex format";
+  EXPECT_EQ(b.c51.Q51MSC, "MODE2");
+  EXPECT_EQ(b.a51.WX51MSC, "MODE2");
+  EXPECT_TRUE(b.out.flags.BROWSE);
+  EXPECT_TRUE(t->debugFlags & kDebugFlagDeviceApplied);
+  EXPECT_EQ(FirstWord(b.flash.FLASH1) & 3, 0u) << "no flash utility";
+  EXPECT_EQ(t->OPTDL[0], "S8051.DLL");
+  EXPECT_EQ(t->OPTDL[3], "-p52");
+  EXPECT_TRUE(t->OPTDL[4].empty());
+  EXPECT_EQ(t->books[0].path, "DOCS\\AT89.PDF");
+  EXPECT_EQ(t->books[0].title, "Data Sheet");
+  EXPECT_EQ(t->books[1].path, "DOCS\\UM.PDF") << "a book without title takes no slot";
+  EXPECT_TRUE(t->books[2].path.empty());
+}
+
+TEST_F(ApplyDevice, SwitchingToolsetClearsTheBlock) {
+  ProjectRec* p = OpenNewProject();
+  TargetRec* t = p->curTarget;
+  ApplyDeviceOptions(t, kToolset51, Device("Intel", "8051", kFamily51, {{"CPU", "IRAM(0,0x80) CLOCK(12000000)"}}));
+  t->pOpts->c51.Q51DEF = OptString::Pooled("FAST", kPoolProject);
+  OptionBlock* before = t->pOpts;
+
+  ApplyDeviceOptions(t, kToolset166,
+                     Device("Infineon", "C167CR", kFamily166,
+                            {{"CPU", "IRAM(0xF600,0xA00) XRAM(0xE000,0x800) CLOCK(20000000) MOD167"},
+                             {"MEM", "RAM(0x100000,0x40000)"}}));
+  ASSERT_EQ(t->pOpts, before) << "the block is reused, not replaced";
+  const OptionBlock& b = *t->pOpts;
+  EXPECT_TRUE(b.c51.Q51DEF.IsEmptyOpt());
+  EXPECT_EQ(b.c51.Q51FL, 0u);
+  EXPECT_EQ(b.t51.clock, 0u);
+  EXPECT_EQ(b.c166.OPTIMIZE, 6);
+  EXPECT_EQ(b.t166.IRAM, (MemRangeRec{0, 0xF600, 0xA00}));
+  EXPECT_EQ(b.t166.EXTMEM[0], (MemRangeRec{0, 0x100000, 0x40000}));
+  EXPECT_EQ(b.c166.CMISC, "MOD167");
+  EXPECT_EQ(b.a166.AMISC, "MOD167");
+}
+
+TEST_F(ApplyDevice, SecondDeviceOfTheSameToolsetKeepsCompilerOptions) {
+  ProjectRec* p = OpenNewProject();
+  TargetRec* t = p->curTarget;
+  ApplyDeviceOptions(t, kToolset166,
+                     Device("Infineon", "C161", kFamily166,
+                            {{"CPU", "IRAM(0xFA00,0x600) CLOCK(16000000) MODV2"}, {"MEM", "ROM(0,0x40000)"},
+                             {"FLASH", "flash.exe"}}));
+  OptionBlock& b = *t->pOpts;
+  EXPECT_EQ(b.c166.CMISC, "MODV2");
+  b.c166.OPTIMIZE = 3;
+  b.c166.DEFINE = OptString::Pooled("NDEBUG", kPoolProject);
+  b.c166.CMISC = OptString::Pooled("MODV2 NOFRAME", kPoolProject);
+  t->C = OptString::Pooled("old C", kPoolProject);
+  t->RL = OptString::Pooled("old RL", kPoolProject);
+  t->OH = OptString::Pooled("old OH", kPoolProject);
+
+  ApplyDeviceOptions(t, kToolset166,
+                     Device("Infineon", "C167CS", kFamily166,
+                            {{"CPU", "IRAM(0xF200,0xE00) CLOCK(25000000) MOD167"}}));
+  EXPECT_EQ(b.c166.OPTIMIZE, 3);
+  EXPECT_EQ(b.c166.DEFINE, "NDEBUG");
+  EXPECT_EQ(b.c166.CMISC, "MOD167 NOFRAME");
+  EXPECT_EQ(b.t166.clock, 25000000u);
+  EXPECT_EQ(b.t166.IRAM, (MemRangeRec{0, 0xF200, 0xE00}));
+  EXPECT_EQ(b.t166.EXTMEM[0], (MemRangeRec{1, 0, 0x40000})) << "an empty MEM keeps the table";
+  EXPECT_EQ(t->CPU, "IRAM(0xF200,0xE00) CLOCK(25000000) MOD167");
+  EXPECT_TRUE(t->MEM.empty());
+  EXPECT_TRUE(t->C.empty());
+  EXPECT_EQ(t->RL, "old RL");
+  EXPECT_EQ(t->OH, "old OH");
+  EXPECT_TRUE(b.flash.FLASH3.empty()) << "FLASH3 follows the new device's flash utility";
+}
+
+TEST_F(ApplyDevice, ArmEndiannessFollowsEachDevice) {
+  ProjectRec* p = OpenNewProject();
+  TargetRec* t = p->curTarget;
+  ApplyDeviceOptions(t, kToolsetArmGnu,
+                     Device("NXP", "LPC2138", kFamilyArm,
+                            {{"CPU", "IRAM(0x40000000,0x8000) IROM(0,0x80000) CLOCK(12000000) CPUTYPE(ARM7TDMI-S)"},
+                             {"FLASH", "LPC210x_ISP.EXE"}}));
+  OptionBlock& b = *t->pOpts;
+  EXPECT_EQ(b.tGnu.clock, 12000000u);
+  EXPECT_EQ(b.tGnu.GCPUTYP, "ARM7TDMI-S");
+  EXPECT_EQ(b.tGnu.OCMARAM, (MemRangeRec{0, 0x40000000, 0x8000}));
+  EXPECT_EQ(b.lst.GLFLAGS & kGlFlagsBigEndian, 0u);
+  EXPECT_EQ(FirstWord(b.flash.FLASH1) & 3, 2u) << "a flash utility is set";
+
+  ApplyDeviceOptions(t, kToolsetArmGnu, Device("X", "BigOne", kFamilyArm, {{"CPU", "CLOCK(1) EBIG"}}));
+  EXPECT_NE(b.lst.GLFLAGS & kGlFlagsBigEndian, 0u);
+  EXPECT_TRUE(b.tGnu.GCPUTYP.empty());
+  EXPECT_EQ(b.tGnu.OCMARAM, MemRangeRec());
+}
+
+TEST_F(ApplyDevice, VendorNodesAndMissingEntriesChangeNothing) {
+  ProjectRec* p = OpenNewProject();
+  TargetRec* t = p->curTarget;
+  DeviceDbEntry* vendor = Device("Atmel", "", kFamily51, {{"CPU", "IRAM(0,1)"}});
+  vendor->nFlags |= kDeviceVendorNode;
+  ApplyDeviceOptions(t, kToolset51, vendor);
+  ApplyDeviceOptions(t, kToolset51, nullptr);
+  EXPECT_EQ(t->toolset, kToolsetUndefined);
+  EXPECT_EQ(t->pOpts, nullptr);
+}
+
+}  // namespace
+}  // namespace pm2
