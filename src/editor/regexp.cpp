@@ -10,7 +10,7 @@ constexpr const char kMeta[] = "^$.[()|?+*\\";
 constexpr int kDummy = -1;
 // Bounds that keep a hostile pattern from hanging the editor or
 // exhausting the stack; a search that hits them reports no match.
-constexpr long kMaxSteps = 20'000'000;
+constexpr long kMaxSteps = 5'000'000;
 constexpr int kMaxDepth = 4000;
 
 bool IsRepeat(char c) { return c == '*' || c == '+' || c == '?'; }

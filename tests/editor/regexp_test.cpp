@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include "editor/regexp.h"
+
+namespace pm2 {
+namespace {
+
+struct MatchRow {
+  const char* name;
+  const char* pattern;
+  const char* text;
+  int offset;         // -1: no match
+  const char* match;  // the whole match when found
+};
+
+const MatchRow kMatchRows[] = {
+    {"literal", "abc", "xxabcxx", 2, "abc"},
+    {"star on missing letter matches empty at 0", "x*", "abc", 0, ""},
+    {"star is greedy", "a*b", "caaab", 1, "aaab"},
+    {"plus needs one", "ba+", "b ba baa", 2, "ba"},
+    {"plus greedy", "ba+", "baaa", 0, "baaa"},
+    {"question optional", "colou?r", "color colour", 0, "color"},
+    {"caret anchors", "^ab", "xab", -1, ""},
+    {"caret at start", "^ab", "abab", 0, "ab"},
+    {"dollar at end", "ab$", "abab", 2, "ab"},
+    {"dollar alone", "$", "abc", 3, ""},
+    {"dot", "a.c", "abc", 0, "abc"},
+    {"dot needs a character", "ab.", "ab", -1, ""},
+    {"class", "[0-9]+", "val = 1234;", 6, "1234"},
+    {"negated class", "[^ ]+", "  word ", 2, "word"},
+    {"class with bracket first", "[]a]+", "x]a]", 1, "]a]"},
+    {"class with dash last", "[a-]+", "x-a-", 1, "-a-"},
+    {"alternation first branch", "cat|dog", "hotdog cat", 3, "dog"},
+    {"alternation in group", "(ab|cd)+e", "xcdabe", 1, "cdabe"},
+    {"group star", "(ab)*c", "ababc", 0, "ababc"},
+    {"group question", "a(bc)?d", "ad abcd", 0, "ad"},
+    {"escaped special", "a\\.b", "axb a.b", 4, "a.b"},
+    {"escaped star", "2\\*3", "2*3", 0, "2*3"},
+    {"literal run before star", "abc*", "abccc", 0, "abccc"},
+    {"required text after repetition", ".*needle", "hay needle hay", 0, "hay needle"},
+    {"required text missing", "x*needle", "no match here", -1, ""},
+    {"star then literal backtracks", "a*ab", "aaab", 0, "aaab"},
+};
+
+TEST(RegExp, MatchesTable) {
+  for (const MatchRow& r : kMatchRows) {
+    CEditRegExp re;
+    ASSERT_EQ(1, re.Compile(r.pattern)) << r.name;
+    EXPECT_EQ(r.offset, re.Exec(r.text)) << r.name;
+    if (r.offset >= 0) {
+      EXPECT_EQ(r.match, re.MatchText()) << r.name;
+    }
+  }
+}
+
+TEST(RegExp, NulInsideTextIsMatchedByDot) {
+  CEditRegExp re;
+  ASSERT_EQ(1, re.Compile("b.d"));
+  EXPECT_EQ(1, re.Exec(std::string_view("ab\0d", 4)));
+  ASSERT_EQ(1, re.Compile("[^x]d"));
+  EXPECT_EQ(2, re.Exec(std::string_view("ab\0d", 4)));
+}
+
+TEST(RegExp, CompileRefusals) {
+  struct Row { const char* name; const char* pattern; int ok; };
+  const Row rows[] = {
+      {"plus after letter", "a+", 1},
+      {"leading plus", "+a", 0},
+      {"double star", "a**", 0},
+      {"star then plus", "a*+", 0},
+      {"lone open paren", "(", 0},
+      {"unclosed group", "(ab", 0},
+      {"stray close paren", "ab)", 0},
+      {"reversed range", "[z-a]", 0},
+      {"unclosed bracket", "[abc", 0},
+      {"trailing backslash", "ab\\", 0},
+      {"star of empty group", "(a*)*", 0},
+      {"question of empty is fine", "(a*)?", 1},
+      {"empty alternative", "a|", 1},
+      {"nine groups", "(a)(b)(c)(d)(e)(f)(g)(h)(i)", 1},
+      {"ten groups", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", 0},
+  };
+  for (const Row& r : rows) {
+    CEditRegExp re;
+    EXPECT_EQ(r.ok, re.Compile(r.pattern)) << r.name;
+    if (!r.ok) {
+      EXPECT_EQ(-1, re.Exec("abc")) << r.name << ": a failed compile never matches";
+    }
+  }
+}
+
+TEST(RegExp, OptimisationsFromTheFirstNode) {
+  CEditRegExp re;
+  ASSERT_EQ(1, re.Compile("^abc"));
+  EXPECT_TRUE(re.Anchored());
+  ASSERT_EQ(1, re.Compile("hello|world"));
+  EXPECT_EQ(0, re.FirstChar());  // two alternatives: no first character
+  ASSERT_EQ(1, re.Compile("x[0-9]*"));
+  EXPECT_EQ('x', re.FirstChar());
+  ASSERT_EQ(1, re.Compile("a*bb.ccc"));
+  EXPECT_EQ("ccc", re.RequiredText());
+  ASSERT_EQ(1, re.Compile("x*ab.cd"));
+  EXPECT_EQ("cd", re.RequiredText());  // the last of equal length
+}
+
+TEST(RegExp, ProgramEncoding) {
+  CEditRegExp re;
+  ASSERT_EQ(1, re.Compile("a"));
+  // BRANCH -> END, governing EXACTLY "a" -> END.
+  const std::vector<uint8_t> expected = {kRegBranch, 8, 0, kRegExactly, 5, 0, 'a', 0, kRegEnd, 0, 0};
+  EXPECT_EQ(expected, re.Program());
+}
+
+TEST(RegExp, Substitution) {
+  struct Row { const char* name; const char* pattern; const char* text; const char* tmpl; const char* expect; };
+  const Row rows[] = {
+      {"whole match", "abc", "xabcx", "[&]", "[abc]"},
+      {"group swap", "([a-z]+)=([0-9]+)", "key=42", "\\2:\\1", "42:key"},
+      {"unmatched group is empty", "a(x)?b", "ab", "<\\1>", "<>"},
+      {"escaped backslash and ampersand", "b", "abc", "\\\\\\&&", "\\&b"},
+      {"other backslash kept", "b", "abc", "\\n\\t", "\\n\\t"},
+  };
+  for (const Row& r : rows) {
+    CEditRegExp re;
+    ASSERT_EQ(1, re.Compile(r.pattern)) << r.name;
+    ASSERT_GE(re.Exec(r.text), 0) << r.name;
+    EXPECT_EQ(r.expect, re.Substitute(r.tmpl).value_or("<none>")) << r.name;
+  }
+  CEditRegExp re;
+  ASSERT_EQ(1, re.Compile("zz"));
+  EXPECT_EQ(-1, re.Exec("abc"));
+  EXPECT_FALSE(re.Substitute("&").has_value());
+}
+
+TEST(RegExp, CatastrophicPatternGivesUpInsteadOfHanging) {
+  CEditRegExp re;
+  ASSERT_EQ(1, re.Compile("((a+)+)+b"));
+  std::string text = std::string(40, 'a') + "c b";
+  EXPECT_EQ(-1, re.Exec(text));
+  EXPECT_TRUE(re.GaveUp());
+}
+
+}  // namespace
+}  // namespace pm2
