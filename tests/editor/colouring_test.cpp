@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "editor/editor_keys.h"
+#include "editor/line_colours.h"
+#include "editor/text_buffer.h"
+#include "platform/ini_file.h"
+#include "platform/settings_store.h"
+#include "platform/temp_dir.h"
+
+namespace pm2 {
+namespace {
+
+class Colouring : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::ofstream(m_dir / "c.ini") << "[Keywords]\r\nwhile=1\r\nint=1\r\nreturn=2\r\n"
+                                      "a_keyword_of_thirty_chars_long=3\r\n"
+                                      "[Colors]\r\n1=0,0,255\r\n2=0,0,200\r\n3=10,20,30\r\n";
+    std::ofstream(m_dir / "a51.ini") << "[a51]\nMOV\nDJNZ\n$include\n";
+    InitEditorProfiles(m_store);
+    m_store.WriteProfileString("Editor\\C Files", "Keywords", (m_dir / "c.ini").c_str());
+    m_store.WriteProfileString("Editor\\W51", "Keywords", (m_dir / "a51.ini").c_str());
+    m_store.WriteProfileString("Editor\\W51", "Start chars", "$");
+  }
+
+  std::unique_ptr<CEditTextBuffer> Buffer(const char* section, const std::string& text) {
+    auto b = std::make_unique<CEditTextBuffer>(EditEnvironment{&m_store, &m_ini, nullptr, nullptr, {}});
+    b->SetProfileSection(section);
+    b->LoadSettings();
+    EXPECT_EQ(0, b->LoadFromBytes(text));
+    return b;
+  }
+
+  // One letter per cell: k keyword, s string, c comment, . plain.
+  static std::string Cells(CEditTextBuffer& b, int line) {
+    LineColours lc = ColourLine(b, b.GetLine(line));
+    std::string out;
+    for (uint8_t a : lc.cells)
+      out += (a & kCellComment) ? 'c' : (a & kCellString) ? 's' : (a & kCellKeyword) ? 'k' : '.';
+    return out;
+  }
+
+  TempDir m_dir;
+  SettingsStore m_store{m_dir / "settings"};
+  IniFiles m_ini;
+};
+
+TEST_F(Colouring, CLanguageLines) {
+  auto b = Buffer("Editor\\C Files",
+                  "int x = 12; // while\r\n"
+                  "while (s == \"/* int */\") x;\r\n"
+                  "/* open\r\n"
+                  "   int inside\r\n"
+                  "end */ int\r\n"
+                  "'/*' int\r\n"
+                  "s = \"//\"; /* real */\r\n");
+  EXPECT_EQ(1, b->m_bColouring);
+  struct Row { const char* name; int line; const char* cells; };
+  const Row rows[] = {
+      {"keyword then line comment", 1, "kkk.........cccccccc"},
+      {"comment opener inside a string", 2, "kkkkk........sssssssss....."},
+      {"block comment opens", 3, "ccccccc"},
+      {"line inside a block comment", 4, "ccccccccccccc"},
+      {"block comment closes", 5, "cccccc.kkk"},
+      {"opener between single quotes", 6, ".ss..kkk"},
+      {"real opener after a quoted line opener", 7, ".....ss...cccccccccc"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(r.cells, Cells(*b, r.line)) << r.name;
+}
+
+TEST_F(Colouring, BlockCommentStateAcrossLines) {
+  auto b = Buffer("Editor\\C Files", "a // b /*\r\nint\r\n/*\r\nint\r\n*/\r\nint\r\n");
+  int kind = 0;
+  EXPECT_EQ(0, b->FindCommentKind(b->GetLine(2), &kind)) << "opener after a line comment";
+  EXPECT_EQ(1, b->FindCommentKind(b->GetLine(4), &kind));
+  EXPECT_EQ(2, kind);
+  EXPECT_EQ(0, b->FindCommentKind(b->GetLine(6), &kind));
+  // Colouring in order with a carried state gives what each line gets on
+  // its own.
+  int carry = kCarryNone;
+  for (int i = 1; i <= b->GetLineCount(); ++i) {
+    LineColours alone = ColourLine(*b, b->GetLine(i));
+    LineColours carried = ColourLine(*b, b->GetLine(i), &carry);
+    EXPECT_EQ(alone.cells, carried.cells) << "line " << i;
+  }
+}
+
+TEST_F(Colouring, KeywordCaseAndLongKeywords) {
+  auto b = Buffer("Editor\\W51", "  mov A, R0 ; MOV\r\n$include (x)\r\n");
+  EXPECT_EQ(0, b->m_bCaseSensitive);
+  EXPECT_EQ("..kkk.......ccccc", Cells(*b, 1));
+  EXPECT_EQ("kkkkkkkk....", Cells(*b, 2));
+
+  auto c = Buffer("Editor\\C Files", "Int a_keyword_of_thirty_chars_long\r\n");
+  EXPECT_EQ(1, c->m_bCaseSensitive);
+  EXPECT_EQ(std::string(4, '.') + std::string(30, 'k'), Cells(*c, 1));
+  EXPECT_EQ(CEditTextBuffer::ParseColour("10,20,30"), c->m_crKeyword);
+}
+
+TEST_F(Colouring, ColourParsingAndFormatting) {
+  struct Row { const char* name; const char* text; EditColour value; };
+  const Row rows[] = {
+      {"three fields", "255,128,1", 0x0180FF},
+      {"two fields", "0,128", 0x008000},
+      {"empty", "", 0},
+  };
+  for (const Row& r : rows) EXPECT_EQ(r.value, CEditTextBuffer::ParseColour(r.text)) << r.name;
+  EXPECT_EQ("255,128,1", CEditTextBuffer::FormatColour(0x0180FF));
+}
+
+TEST_F(Colouring, MissingKeywordFileTurnsColouringOff) {
+  m_store.WriteProfileString("Editor\\Q51", "Keywords", (m_dir / "none.ini").c_str());
+  auto b = Buffer("Editor\\Q51", "int x;\r\n");
+  EXPECT_EQ(0, b->m_bColouring);
+  EXPECT_EQ("......", Cells(*b, 1));
+}
+
+TEST_F(Colouring, ProfileDefaultsKeepUserValues) {
+  m_store.WriteProfileInt("Editor\\Q166", "Tab size", 2);
+  InitEditorProfiles(m_store);
+  EXPECT_EQ(2, m_store.GetProfileInt("Editor\\Q166", "Tab size", 0));
+  EXPECT_EQ("//", m_store.GetProfileString("Editor\\Q166", "Comment Start 1"));
+  EXPECT_EQ(";", m_store.GetProfileString("Editor\\W166", "Comment Start 1"));
+  EXPECT_EQ(">", m_store.GetProfileString("Editor\\CArmA", "Terminator chars"));
+  EXPECT_FALSE(m_store.KeyExists(m_store.ProfileRoot() + "\\Editor\\CArmP"));
+}
+
+}  // namespace
+}  // namespace pm2
