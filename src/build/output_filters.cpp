@@ -53,8 +53,24 @@ int CaptureReader::ReadChar() {
 
 size_t CaptureReader::ReadLine(std::string& line) {
   line.clear();
-  while (line.size() < kCaptureLineMax) {
-    int c = ReadChar();
+  while (!ended_ && line.size() < kCaptureLineMax) {
+    if (pos_ >= fill_) {
+      int c = ReadChar();  // refills the buffer
+      if (c < 0) break;
+      --pos_;
+    }
+    // Copy the plain run up to a line end, carriage return or zero byte.
+    const size_t end = std::min(fill_, pos_ + (kCaptureLineMax - line.size()));
+    size_t i = pos_;
+    while (i < end && buffer_[i] != '\n' && buffer_[i] != '\r' && buffer_[i] != '\0') ++i;
+    line.append(buffer_ + pos_, i - pos_);
+    pos_ = i;
+    if (i == end) continue;
+    int c = static_cast<unsigned char>(buffer_[pos_++]);
+    if (c == 0) {
+      ended_ = true;
+      break;
+    }
     if (c == '\r') c = ReadChar();
     if (c < 0) break;
     line += static_cast<char>(c);

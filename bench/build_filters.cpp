@@ -1,0 +1,96 @@
+// Filtering 1,000,000 lines of mixed compiler output against a baseline
+// that only splits the same bytes into lines; prints lines per second and
+// the ratio of the two.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "build/output_filters.h"
+#include "build/tool_run_request.h"
+#include "project/app_state.h"
+
+namespace {
+
+constexpr int kLines = 1000000;
+
+const std::string& MixedOutput() {
+  static const std::string text = [] {
+    const char* forms[] = {
+        "*** WARNING C206 IN LINE 5 OF C:\\SRC\\MAIN.C: 'f': missing function-prototype\r\n",
+        "*** ERROR C141 IN LINE 12 OF SUB.C: syntax error near ';'\r\n",
+        "Q51 COMPILER V9.0 - SN: 12345\r\n",
+        "    some listing text that the filter drops\r\n",
+    };
+    std::string out;
+    for (int i = 0; i < kLines; ++i) out += forms[i % 4];
+    return out;
+  }();
+  return text;
+}
+
+class NullShell : public pm2::ShellServices {
+ public:
+  size_t lines = 0;
+  void PostOutputText(const std::string&) override { ++lines; }
+};
+
+void BM_SplitLinesBaseline(benchmark::State& state) {
+  const std::string& text = MixedOutput();
+  for (auto _ : state) {
+    pm2::MemoryByteSource source(text);
+    pm2::CaptureReader reader(source);
+    std::string line;
+    size_t count = 0;
+    while (reader.ReadLine(line) > 0) ++count;
+    benchmark::DoNotOptimize(count);
+  }
+  state.counters["lines/s"] = benchmark::Counter(double(kLines) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+void BM_CompilerFilter(benchmark::State& state) {
+  const std::string& text = MixedOutput();
+  for (auto _ : state) {
+    pm2::MemoryByteSource source(text);
+    pm2::CaptureReader reader(source);
+    NullShell shell;
+    pm2::ToolRunRequest request;
+    request.toolCode = 2;
+    request.exitCode = 2;
+    pm2::FilterToolOutput(request, reader, shell);
+    benchmark::DoNotOptimize(request.errors);
+  }
+  state.counters["lines/s"] = benchmark::Counter(double(kLines) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_SplitLinesBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompilerFilter)->Unit(benchmark::kMillisecond);
+
+// Prints the filter's cost relative to splitting alone.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs) {
+      if (r.run_name.function_name == "BM_SplitLinesBaseline") baseline_ = r.GetAdjustedRealTime();
+      if (r.run_name.function_name == "BM_CompilerFilter") filter_ = r.GetAdjustedRealTime();
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    if (baseline_ > 0 && filter_ > 0)
+      std::printf("compiler filter / line split baseline: %.2fx the time\n", filter_ / baseline_);
+  }
+
+ private:
+  double baseline_ = 0, filter_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
