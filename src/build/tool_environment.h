@@ -15,9 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "project/option_block.h"  // ToolsetId
+
 namespace pm2 {
 
 class BatchFile;
+struct TargetRec;
+struct ToolsetInfo;
 
 // Name -> value; a value of nullopt removes the variable from the child.
 class EnvOverlay {
@@ -33,15 +37,6 @@ class EnvOverlay {
 
  private:
   std::map<std::string, std::optional<std::string>> vars_;
-};
-
-// Toolset codes as the project stores them.
-enum ToolsetCode : int {
-  kToolset51 = 0,
-  kToolset251 = 1,
-  kToolset166 = 2,
-  kToolsetArmGnu = 3,
-  kToolsetArmAds = 4,
 };
 
 // What the environment needs of a target and its toolset record. Filled by
@@ -61,6 +56,10 @@ struct ToolEnvInput {
   std::string programFolder;  // ARM-ADS program folder
   std::string gnuFolder1, gnuFolder2;  // ARM-GNU: the maker's and the GNU folder
 };
+
+// What a target of the project model and its toolset record (may be null)
+// give the environment.
+ToolEnvInput MakeToolEnvInput(const TargetRec& target, const ToolsetInfo* toolset);
 
 const char* ToolsetVarPrefix(int toolset);
 

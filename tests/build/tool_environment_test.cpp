@@ -4,6 +4,8 @@
 #include "build/batch_file.h"
 #include "build/tool_environment.h"
 #include "build_test_support.h"
+#include "project/environment.h"
+#include "project/project_records.h"
 #include "project/recording_shell.h"
 
 namespace pm2 {
@@ -137,6 +139,26 @@ TEST(ToolEnvironment, ArmGnuPathAndArmAdsVariables) {
   EXPECT_EQ(v["ARMINC"], "C:\\K\\ARM\\INC\\Atmel,C:\\K\\ARM\\INC,C:\\ADS\\INCLUDE");
   EXPECT_EQ(v["ARMLIB"], "C:\\ADS\\LIB");
   EXPECT_EQ(v["CPU_CLOCK"], "0x00000000");
+}
+
+TEST(ToolEnvironment, ProjectTargetOfArmGnuGivesItsOwnClock) {
+  OptionBlock opts;
+  opts.tGnu.clock = 0x1000;
+  opts.t166.clock = 0;
+  TargetRec target;
+  target.toolset = kToolsetArmGnu;
+  target.pOpts = &opts;
+  target.name = OptString("Blinky");
+  target.DEVICE = OptString("LPC2148");
+  ToolsetInfo info;
+  info.toolsFolder = "/opt/k/ARM/BIN/";
+  EnvOverlay env;
+  EXPECT_EQ(SetToolEnvironment(MakeToolEnvInput(target, &info), 0, env, nullptr), "/opt/k/ARM/BIN/");
+  auto v = Values(env);
+  EXPECT_EQ(v["CPU_CLOCK"], "0x00001000");
+  EXPECT_EQ(v["CPU_TYPE"], "LPC2148");
+  EXPECT_EQ(v["PM2_TARGET"], "Blinky");
+  EXPECT_EQ(v["GCCLIB"], "/opt/k/ARM/LIB");
 }
 
 TEST(EnvOverlay, BuildsTheChildEnvironment) {
