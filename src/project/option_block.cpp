@@ -176,7 +176,10 @@ OptionBlock* GetNodeOptions(NodeRec* node) {
   if (!target || !IsGroupOrFile(node)) return nullptr;
   if (OptionBlock* b = FindTargetOptions(node->pOpts, target)) return b;
   OptionBlock* b = NewOptionBlock(kPoolProject);
-  SetDefaultOptions51(*b, target, kLevelNode);
+  // Node defaults of the target's own toolset: 51 defaults in a 166 or ARM
+  // target would turn the inherit values of its compiler into real ones.
+  if (!SetDefaultOptions(*b, target, target->toolset, kLevelNode))
+    SetDefaultOptions51(*b, target, kLevelNode);
   b->owner = target;
   b->next = node->pOpts;
   node->pOpts = b;

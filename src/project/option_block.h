@@ -654,7 +654,8 @@ OptionBlock* CloneOptionBlock(NodeRec* node, const OptionBlock* source);
 // Clears the block's owner, so FindTargetOptions no longer finds it.
 void DetachOptionBlock(NodeRec* node, OptionBlock* block);
 // The current target's block of a group or file; when it has none, a new
-// block in pool 1 with the 51 toolset's node-level defaults, owned by the
+// block in pool 1 with the node-level defaults of the target's toolset (51
+// for a target without one), owned by the
 // current target and pushed on the node's list. Null without a project or
 // current target, or for a node that is no group or file.
 OptionBlock* GetNodeOptions(NodeRec* node);

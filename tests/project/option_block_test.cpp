@@ -231,6 +231,18 @@ TEST_F(NodeOptions, NodeDefaultsOf166UseInheritValues) {
   EXPECT_TRUE(IsDefaultNodeOptions(*b, kKindGroup));
 }
 
+TEST_F(NodeOptions, NewFileBlockFollowsTheTargetsToolset) {
+  TargetRec* t = SetUpTarget(kToolset166);
+  FileRec* f = AddFileToGroup(theApp().m_pProject->firstGroup, "a.c", "", kFileC);
+  OptionBlock* b = GetNodeOptions(f);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->owner, t);
+  EXPECT_EQ(b->c166.OPTIMIZE, kInheritOptimize);
+  EXPECT_EQ(FlagWord(b->c166.flags), 0xAAAAu);
+  EXPECT_TRUE(IsDefaultNodeOptions(*b, kKindFile));
+  EXPECT_EQ(GetNodeOptions(t), nullptr) << "a target is no node of its own";
+}
+
 TEST_F(NodeOptions, DifferComparesIdentityMatchComparesText) {
   TargetRec* t = SetUpTarget(kToolset166);
   OptionBlock a = *t->pOpts, b = *t->pOpts;
