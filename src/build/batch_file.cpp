@@ -4,9 +4,19 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "platform/atomic_file.h"
 #include "project/app_state.h"
 
 namespace pm2 {
+
+namespace {
+// Stored folders may use backslashes.
+std::string ToLocalFolder(std::string folder) {
+  for (char& c : folder)
+    if (c == '\\') c = '/';
+  return folder;
+}
+}  // namespace
 
 std::string BatchFileName(const std::string& folder, const std::string& name) {
   std::string path = folder + name + ".BAT";
@@ -15,41 +25,50 @@ std::string BatchFileName(const std::string& folder, const std::string& name) {
   return path;
 }
 
+namespace {
+void ReportCreateFailure(ShellServices& shell, const std::string& name) {
+  char text[1100];
+  std::snprintf(text, sizeof text, "Could not create File '%s'\n", name.c_str());
+  shell.PostOutputText(text);
+}
+}  // namespace
+
 bool BatchFile::Open(const std::string& folder, const std::string& name, ShellServices& shell) {
   Close();
   active_ = true;
+  shell_ = &shell;
   name_ = BatchFileName(folder, name);
-  tempName_ = name_ + ".tmp";
-  file_ = std::fopen(tempName_.c_str(), "wb");
-  if (!file_) {
+  text_.clear();
+  // Refuse at once when the folder can't take the file, as creating it would.
+  const std::string where = folder.empty() ? std::string(".") : folder;
+  if (::access(ToLocalFolder(where).c_str(), W_OK) != 0) {
     active_ = false;
-    char text[1100];
-    std::snprintf(text, sizeof text, "Could not create File '%s'\n", name_.c_str());
-    shell.PostOutputText(text);
+    ReportCreateFailure(shell, name_);
     return false;
   }
+  open_ = true;
   return true;
 }
 
 void BatchFile::Close() {
   active_ = false;
-  if (!file_) return;
-  bool ok = std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
-  ok = std::fclose(file_) == 0 && ok;
-  file_ = nullptr;
-  if (!ok || std::rename(tempName_.c_str(), name_.c_str()) != 0) std::remove(tempName_.c_str());
+  if (!open_) return;
+  open_ = false;
+  std::string err;
+  if (!WriteFileAtomically(ToLocalFolder(name_), text_, &err) && shell_) ReportCreateFailure(*shell_, name_);
+  text_.clear();
 }
 
 void BatchFile::WriteLine(const std::string& text) {
-  if (!file_) return;
-  std::fwrite(text.data(), 1, text.size(), file_);
+  if (!open_) return;
+  text_ += text;
   size_t n = text.size();
-  if (n >= 2 && text[n - 1] != '\n' && text[n - 2] != '\r') std::fputs("\r\n", file_);
+  if (n >= 2 && text[n - 1] != '\n' && text[n - 2] != '\r') text_ += "\r\n";
 }
 
 void BatchFile::WriteSetLine(const std::string& name, const std::string& value) {
-  if (!active_ || !file_) return;
-  std::fprintf(file_, "SET %s=%s\r\n", name.c_str(), value.c_str());
+  if (!active_ || !open_) return;
+  text_ += "SET " + name + "=" + value + "\r\n";
 }
 
 bool TraceFile::Open(const std::string& baseName) {

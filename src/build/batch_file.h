@@ -1,7 +1,7 @@
 // The batch file "%s%s.BAT" of a rebuild: every tool variable as a
 // "SET %s=%s\r\n" line and every command line the runner starts, so the
-// build can be repeated outside the IDE. The file is written to a temporary
-// name in the same folder and renamed over the target when it is closed.
+// build can be repeated outside the IDE. The lines are kept until the batch
+// is closed and then written at once through the platform's atomic writer.
 //
 // The trace file "%s.tra" of the ARM-ADS link preparation: "### " progress
 // lines, each write cut to 1020 characters and flushed at once.
@@ -28,7 +28,8 @@ class BatchFile {
   // Makes the batch active and creates the file; on failure prints
   // "Could not create File '%s'\n" through the shell and ends the batch.
   bool Open(const std::string& folder, const std::string& name, ShellServices& shell);
-  // Ends the batch; the file takes its name.
+  // Ends the batch and writes the file; a failed write is reported with the
+  // same message as a failed creation.
   void Close();
   bool Active() const { return active_; }
   const std::string& FileName() const { return name_; }
@@ -40,8 +41,10 @@ class BatchFile {
 
  private:
   bool active_ = false;
-  std::FILE* file_ = nullptr;
-  std::string name_, tempName_;
+  bool open_ = false;
+  ShellServices* shell_ = nullptr;
+  std::string name_;
+  std::string text_;
 };
 
 class TraceFile {

@@ -6,6 +6,7 @@ pm2_test(pm2_build_filters_test
   LIBS pm2_build)
 pm2_test(pm2_build_runner_test
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/command_line_test.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/progress_channel_test.cpp
           ${CMAKE_CURRENT_SOURCE_DIR}/tool_runner_test.cpp
   LIBS pm2_build)
 if(TARGET pm2_build_runner_test)

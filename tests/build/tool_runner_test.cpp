@@ -286,6 +286,25 @@ TEST_F(ToolRunnerTest, NothingStartedForAdsLibrarianAndLintLeavesNoCapture) {
   EXPECT_FALSE(FileExists(runner.LastCaptureName()));
 }
 
+TEST_F(ToolRunnerTest, PlmCompilerListingIsFiltered) {
+  WriteFile(dir / "MAIN.PLM", "/* !standin error 150 12 UNDEFINED */\n");
+  ToolRunner runner(Deps());
+  ToolRunRequest r;
+  r.toolCode = 4;
+  r.file = "MAIN.PLM";
+  r.controlString = "DEBUG";
+  r.toolFolder = InstallRoot() + "C51/BIN/";
+  runner.RunBuildStep(r);
+  auto shown = Shown(shell);
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_EQ(shown[0], "compiling MAIN.PLM...\n");
+  EXPECT_EQ(shown[1], "-PL/M-51 STAND-IN COMPILER\n");
+  EXPECT_EQ(shown[3], "MAIN.PLM(12): error P150: UNDEFINED */\n");
+  EXPECT_EQ(r.errors, 1);
+  EXPECT_EQ(r.exitCode, 2u);
+  EXPECT_FALSE(FileExists(runner.LastCaptureName()));
+}
+
 TEST_F(ToolRunnerTest, ExternalCommandCopiesOutput) {
   ToolRunner runner(Deps());
   runner.RunExternalCommand("/bin/echo", "hi  there", "", nullptr, 0);
