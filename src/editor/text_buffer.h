@@ -252,6 +252,7 @@ class CEditTextBuffer {
   int InsertStringAt(EditPos pos, std::string_view text, bool insertMode, bool recordUndo);
   std::string CopyRangeRaw(EditPos from, EditPos to) const;
   void ReplayUndo(const CEditUndoRecord& r, bool redo);
+  void RemoveInsertedChar(EditPos pos, uint8_t ch);
   void FreeUndoFrom(int from, int to);
   void CloseKeptHandle();
   std::string ProfileString(const std::string& key, const std::string& def);

@@ -65,6 +65,9 @@ int CEditTextBuffer::PadLine(EditPos& pos, bool recordUndo) {
 int CEditTextBuffer::InsertChar(EditPos pos, uint8_t ch, bool insertMode, bool recordUndo) {
   if (m_bReadOnly) return kEditReadOnly;
   if (!pos.pLine) return kEditNothingSelected;
+  // A line's content never holds CR or LF (they would read back as a line
+  // end): such a character starts a new line instead.
+  if (ch == '\r' || ch == '\n') return SplitLine(pos, recordUndo);
   // Padding in free space is undone together with the character.
   bool pads = recordUndo && pos.nIndex > ContentLength(pos.pLine);
   if (pads) BeginUndoGroup(1);
@@ -140,6 +143,8 @@ int CEditTextBuffer::DeleteChars(EditPos pos, int count, bool recordUndo) {
 int CEditTextBuffer::InsertString(EditPos pos, std::string_view text, bool insertMode,
                                   bool recordUndo) {
   if (m_bReadOnly) return kEditReadOnly;
+  if (insertMode && text.find_first_of("\r\n") != std::string_view::npos)
+    return InsertText(pos, text.data(), int(text.size()), recordUndo);
   BeginUndoGroup(1);
   int rc = InsertStringAt(pos, text, insertMode, recordUndo);
   BeginUndoGroup(0);

@@ -114,7 +114,7 @@ void CEditTextBuffer::ReplayUndo(const CEditUndoRecord& r, bool redo) {
   switch (r.m_nType) {
     case kUndoCharInserted:
       if (redo) InsertChar(start, r.m_ch, true, false);
-      else DeleteChar(start, false);
+      else RemoveInsertedChar(start, r.m_ch);
       break;
     case kUndoCharDeleted:
       if (redo) DeleteChar(start, false);
@@ -144,7 +144,7 @@ void CEditTextBuffer::ReplayUndo(const CEditUndoRecord& r, bool redo) {
       break;
     case kUndoCharOverwritten:
       if (redo) InsertChar(start, r.m_ch, false, false);
-      else if (r.m_ch2 == kUndoOverwroteLineEnd) DeleteChar(start, false);
+      else if (r.m_ch2 == kUndoOverwroteLineEnd) RemoveInsertedChar(start, r.m_ch);
       else InsertChar(start, r.m_ch2, false, false);
       break;
     case kUndoBlockDeleted:
@@ -165,6 +165,20 @@ void CEditTextBuffer::ReplayUndo(const CEditUndoRecord& r, bool redo) {
       break;
     default:
       break;
+  }
+}
+
+// Takes back a character that an insert put at pos. A typed line-end byte
+// can make the line look as if it ended there, which DeleteChar would
+// refuse, so the byte is checked and removed directly.
+void CEditTextBuffer::RemoveInsertedChar(EditPos pos, uint8_t ch) {
+  if (m_bReadOnly || !pos.pLine) return;
+  std::string& t = pos.pLine->m_text;
+  if (pos.nIndex >= 0 && size_t(pos.nIndex) < t.size() && uint8_t(t[size_t(pos.nIndex)]) == ch) {
+    t.erase(size_t(pos.nIndex), 1);
+    m_bModified = 1;
+  } else {
+    DeleteChar(pos, false);
   }
 }
 

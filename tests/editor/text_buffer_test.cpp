@@ -155,3 +155,22 @@ TEST(TextBuffer, LinesWithoutLineEndStayWithoutWhenTyping) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST(TextBuffer, TypedLineEndByteStartsANewLine) {
+  CEditTextBuffer b;
+  ASSERT_EQ(0, b.LoadFromBytes("abcd\r\n"));
+  ASSERT_EQ(0, b.InsertChar({b.FirstLine(), 2}, '\r', true, true));
+  EXPECT_EQ("ab\r\ncd\r\n", b.GetText());
+  EXPECT_EQ(2, b.GetLineCount());
+  ASSERT_EQ(0, b.InsertString({b.GetLine(2), 1}, "x\ny", true, true));
+  EXPECT_EQ("ab\r\ncx\r\nyd\r\n", b.GetText());
+  while (b.Undo()) {
+  }
+  EXPECT_EQ("abcd\r\n", b.GetText());
+}
+
+}  // namespace
+}  // namespace pm2
