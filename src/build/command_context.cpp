@@ -124,7 +124,7 @@ void CommandContext::SetCommandContext(NodeRec* node, TargetRec* target) {
 
   g_n51ToolVariant = 0;
   g_bCmd251 = 0;
-  uint16_t toolset = target ? target->toolset : kToolsetUndefined;
+  uint16_t toolset = target ? target->toolset : uint16_t{kToolsetUndefined};
   if (toolset == kToolset51) {
     uint32_t& t51 = g_WorkOptions.t51.T51FL;
     // An extended compiler or the MX51 device implies the extended linker.
@@ -200,5 +200,18 @@ void EmitControlRows(CommandContext& ctx, std::span<const ControlRow> rows) {
     else if (row.text) ctx.AppendControl(row.text);
   }
 }
+
+void BuildNodeLine(CommandContext& ctx, NodeRec* node, TargetRec* target, bool withObjectName,
+                   void (*body)(CommandContext&)) {
+  ctx.SetCommandContext(node, target);
+  const FileRec* file = ctx.CmdFile();
+  if (withObjectName && file) ctx.SetObjFolder(file->path.view());
+  body(ctx);
+  if (withObjectName && file) ctx.MakeObjFileName(file->name.view());
+}
+
+const InheritField kGenAsmField{
+    [](const OptionBlock& b) -> uint32_t { return FlagWord(b.prop.flags); },
+    [](OptionBlock& b, uint32_t w) { SetFlagWord(b.prop.flags, w); }, 4, 2, 2, true};
 
 }  // namespace pm2

@@ -167,4 +167,14 @@ struct ControlRow {
 };
 void EmitControlRows(CommandContext& ctx, std::span<const ControlRow> rows);
 
+// The frame every compiler and assembler builder shares: SetCommandContext;
+// with withObjectName (file nodes) SetObjFolder with the file's path; the
+// body (resolution and emission); with withObjectName MakeObjFileName with
+// the file's name.
+void BuildNodeLine(CommandContext& ctx, NodeRec* node, TargetRec* target, bool withObjectName,
+                   void (*body)(CommandContext&));
+
+// Inherit fields of the build-properties word read by the compiler lines.
+extern const InheritField kGenAsmField;
+
 }  // namespace pm2
