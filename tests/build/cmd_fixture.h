@@ -30,7 +30,10 @@ struct CmdFixture {
   CmdFixture(const CmdFixture&) = delete;
 
   OptionBlock& NodeBlock(OptionBlock& b) {
-    b = targetOpts;
+    // A node block of its own: the toolset's target defaults, then its node
+    // defaults; none of the target's texts.
+    b = OptionBlock{};
+    SetDefaultOptions(b, &target, toolset, kLevelTarget);
     SetDefaultOptions(b, &target, toolset, kLevelNode);
     b.owner = &target;
     return b;
