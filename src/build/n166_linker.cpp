@@ -61,9 +61,11 @@ bool TryClass(ClassGen& g, const char* name, std::span<const LinkRange> list, ui
   Kept kept[kRamMax];
   std::size_t n = 0;
   for (const LinkRange& r : list) {
+    // The filter reads the range's own start: rounding it up to the page
+    // first would push a range inside the system page (the internal RAM)
+    // out of SDATA and IDATA. Pages are rounded when one is looked for.
     uint64_t s = r.start, e = r.Last();
-    if (mask) s = RoundUpPage(s, uint64_t{mask} + 1);
-    if (s > e || !FilterRange(mode, g.modv2, s, e)) continue;
+    if (!FilterRange(mode, g.modv2, s, e)) continue;
     kept[n++] = Kept{s, e};
   }
   if (n == 0) return false;
