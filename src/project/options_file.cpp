@@ -1,0 +1,503 @@
+// The options file ("<folder><name>.Opt"): what belongs to a project but
+// not to its build description - file filters, editor windows, and per
+// target the clocks, listing and hex settings, books, debugger settings and
+// the debug session's lists. Same header and line grammar as the project
+// file; see project_file.h.
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "project/debug_lists.h"
+#include "project/key_values.h"
+#include "project/option_block.h"
+#include "project/path_text.h"
+#include "project/pool.h"
+#include "project/project_file.h"
+#include "project/project_keys.h"
+#include "project/project_lines.h"
+#include "project/project_records.h"
+#include "platform/win_path.h"
+
+namespace pm2 {
+
+namespace {
+
+const char* const kFilterKeys[kFilterCount] = {"cExt", "aExt", "oExt", "lExt",
+                                               "tExt", "pExt", "CppX"};
+
+int Bit(uint32_t word, int bit) { return int((word >> bit) & 1u); }
+uint32_t WithBit(uint32_t word, int bit, int32_t value) {
+  return (word & ~(1u << bit)) | (uint32_t(value & 1) << bit);
+}
+
+// ------------------------------------------------------------------ writer
+
+void WriteTargetSection(ProjectLineWriter& w, ProjectRec& project, TargetRec* t, int number) {
+  OptionBlock& b = *t->pOpts;
+  w.Linef("TARGOPT %d, (%s)", number, t->name.c_str());
+  switch (t->toolset) {
+    case kToolset51: w.NumberLine("CLK51", int32_t(b.t51.clock)); break;
+    case kToolset251: w.NumberLine("CLK251", int32_t(b.t251.clock)); break;
+    case kToolsetArmGnu: w.NumberLine("ARMCLK", int32_t(b.tGnu.clock)); break;
+    case kToolsetArmAds: w.NumberLine("ADSCLK", int32_t(b.tAds.clock)); break;
+    case kToolset166: {
+      uint32_t f = FlagWord(b.t166.flags);
+      w.Linef("  OPT166 %d,%d,%d,%d,%d,%d", int32_t(b.t166.clock), Bit(f, 0), Bit(f, 1),
+              Bit(f, 3), Bit(f, 4), Bit(f, 5));
+      uint8_t bytes[54];
+      PackMemRanges(b.t166.EXTMEM, 6, bytes);
+      w.Linef("  OPT166MMM %s", FormatByteList(bytes, 54).c_str());
+      const MemRangeRec* ranges[4] = {&b.t166.CAN, &b.t166.IROM, &b.t166.XRAM, &b.t166.IRAM};
+      const char* keys[4] = {"OPT166ICA", "OPT166IRO", "OPT166XRA", "OPT166IRA"};
+      for (int i = 0; i < 4; ++i) {
+        PackMemRange(*ranges[i], bytes);
+        w.Linef("  %s %s", keys[i], FormatByteList(bytes, 9).c_str());
+      }
+      break;
+    }
+    default: break;
+  }
+  uint32_t of = FlagWord(b.out.flags);
+  w.Linef("  OPTTT %d,%d,%d,%d", int32_t(b.out.outWord1), Bit(of, 4), Bit(of, 5), Bit(of, 6));
+  w.Linef("  OPTHX %d,%d,%d,%d,%d", int(b.out.HEXSEL), int(b.out.outWord2),
+          int32_t(b.out.outSpare[0]), int32_t(b.out.outSpare[1]), int32_t(b.out.outSpare[2]));
+  w.Linef("  OPTLX %d,%d,%d,<%s>", int(b.lst.pageWidth), int(b.lst.pageLength),
+          int(b.lst.lstByte), b.lst.LSTDIR.c_str());
+  w.Linef("  OPTOX %d", int32_t(b.lst.OPTOX));
+  uint32_t lf = b.lst.listFlags;
+  std::string lt = "  OPTLT ";
+  for (int i = 0; i <= 10; ++i) lt += std::to_string(Bit(lf, i)) + ",";
+  lt += std::to_string(Bit(lf, 19));
+  w.Line(lt);
+  std::string xl = "  OPTXL ";
+  for (int i = 11; i <= 18; ++i) xl += std::to_string(Bit(lf, i)) + ",";
+  xl += std::to_string(int(b.lst.lstByte2));
+  w.Line(xl);
+  w.Linef("  OPTFL %d,%d,%d", Bit(t->flags, 0), Bit(t->flags, 1),
+          project.curTarget == t ? 1 : 0);
+  for (int i = 0; i < kBookSlots; ++i) {
+    const BookSlot& s = t->books[i];
+    if (s.title.empty()) continue;
+    w.Linef("  OPTBL %d,(%s)<%s>", i + (s.word == 1 ? 0x4000 : 0), s.title.c_str(),
+            s.path.c_str());
+  }
+  KeyContext c{t, &b, kPoolProject};
+  WriteOptDlLine(w, c);
+  WriteOptDbgLine(w, c);
+  for (const KeyValueRec* k = b.dbg.OPTKEY; k; k = k->next) {
+    w.Linef("  OPTKEY %d,(%s)(%s)", 0, k->key.c_str(), k->value.c_str());
+  }
+  for (const KeyValueRec* k = b.lst.OPTKUS; k; k = k->next) {
+    w.Linef("  OPTKUS %d,(%s)(%s)", 0, k->key.c_str(), k->value.c_str());
+  }
+  int i = 0;
+  for (const BreakpointRec* p = t->breakpoints; p; p = p->next, ++i) {
+    w.Linef("  OPTBB %d,%d,%d,%d,%d,%d,%d,%d,%d,%d,<%s>(%s)(%s)", i, p->flags & kBreakKindMask,
+            int32_t(p->value1), (p->flags & kBreakFlag3) ? 1 : 0, int32_t(p->value2),
+            (p->flags & kBreakFlag4) ? 1 : 0, int32_t(p->value3), int32_t(p->value4),
+            int(p->value16), int32_t(p->value5), p->inlineText.c_str(), p->text1.c_str(),
+            p->text2.c_str());
+  }
+  i = 0;
+  for (int list = 0; list < 2; ++list) {
+    for (const WatchRec* p = t->watches[list]; p; p = p->next, ++i) {
+      w.Linef("  OPTWA %d,%d,(%s)", i, list + 1, p->expression.c_str());
+    }
+  }
+  for (int win = 0; win < 4; ++win) {
+    for (const MemWindowRec* p = t->memWindows[win]; p; p = p->next) {
+      w.Linef("  OPTMM %d,%d,(%s)", win + 1, int(p->value), p->expression.c_str());
+    }
+  }
+  i = 0;
+  for (const ToolboxButtonRec* p = t->toolbox; p; p = p->next, ++i) {
+    w.Linef("  OPTBT %d,(%s)(%s)", i, p->text1.c_str(), p->text2.c_str());
+  }
+  i = 0;
+  for (const PerfRangeRec* p = t->perfRanges; p; p = p->next, ++i) {
+    w.Linef("  OPTPA %d,(%s)", i, p->text.c_str());
+  }
+  if (const SymbolsWindowRec* s = t->symbolsWindow) {
+    w.Linef("  OPTSY %d,%d,(%s)", int32_t(s->value), int(s->value16), s->text.c_str());
+  }
+  w.Linef("  OPTDF 0x%X", unsigned(t->debugFlags));
+  w.Linef("  OPTLE <%s>", t->OPTLE.c_str());
+  w.Linef("  OPTLC <%s>", t->OPTLC.c_str());
+  i = 0;
+  for (const TextListRec* p = t->OPTLI; p; p = p->next) {
+    if (p->text.empty()) continue;
+    w.Linef("  OPTLI %d,<%s>", i++, p->text.c_str());
+  }
+  w.Line("EndOpt");
+  w.Empty();
+}
+
+bool PlacementSet(const uint8_t* placement) {
+  return placement[0] | placement[1] | placement[2] | placement[3];
+}
+
+}  // namespace
+
+// The code-generator time stamp has no field in ProjectRec yet; it is
+// kept beside the project so that a read and a save preserve it.
+namespace {
+std::map<const ProjectRec*, std::array<uint8_t, 8>>& DaveTimes() {
+  static std::map<const ProjectRec*, std::array<uint8_t, 8>> times;
+  return times;
+}
+}  // namespace
+
+std::array<uint8_t, 8>& ProjectCodeGeneratorTime(const ProjectRec& project) {
+  return DaveTimes()[&project];
+}
+
+void WriteOptionsText(std::string& out, ProjectRec& project) {
+  ProjectNumbering n;
+  n.Build(project);
+  ProjectLineWriter w(out);
+  w.Header();
+  for (int i = 0; i < kFilterCount; ++i) w.StringLine(kFilterKeys[i], project.filters[i].view());
+  w.BytesLine("DaveTm", ProjectCodeGeneratorTime(project).data(), 8);
+  w.Empty();
+  for (TargetRec* t : n.targets) {
+    w.Linef("Target (%s), 0x%04X // Tools: '%s'", t->name.c_str(), unsigned(t->toolset),
+            ToolsetDisplayName(t->toolset));
+  }
+  for (std::size_t i = 0; i < n.groups.size(); ++i) {
+    uint32_t f = n.groups[i]->flags;
+    w.Linef("GRPOPT %d,(%s),%d,%d,%d", int(i + 1), n.groups[i]->name.c_str(), Bit(f, 0),
+            Bit(f, 1), Bit(f, 3));
+  }
+  w.Empty();
+  for (std::size_t i = 0; i < n.files.size(); ++i) {
+    FileRec* f = n.files[i];
+    SyncFileWithOpenDocuments(f);
+    uint32_t packed = uint32_t(Bit(f->flags, 1)) | (uint32_t(Bit(f->flags, 7)) << 1) |
+                      (uint32_t(f->caretColumn & 0xFF) << 24);
+    std::string placement =
+        PlacementSet(f->windowPlacement) ? FormatByteList(f->windowPlacement, kPlacementSize) : "";
+    w.Linef("OPTFFF %d,%d,%d,%d,%d,%d,%d,%d,<%s><%s> %s", n.fileGroup[i], int(i + 1),
+            int(f->type), int32_t(packed), Bit(f->flags, 2), f->topLine, f->caretLine,
+            Bit(f->flags, 4), f->path.c_str(), f->name.c_str(), placement.c_str());
+  }
+  w.Empty();
+  for (const EditorFileRec* e = project.editorFiles; e; e = e->next) {
+    std::string rel = MakeRelativePath(project.folder.view(), e->path.view());
+    w.Linef("ExtF <%s> %d,%d,%d,%s", rel.c_str(), e->number1, e->number2, 0,
+            FormatByteList(e->placement, kPlacementSize).c_str());
+  }
+  w.Empty();
+  for (std::size_t i = 0; i < n.targets.size(); ++i) {
+    if (n.targets[i]->pOpts) WriteTargetSection(w, project, n.targets[i], int(i + 1));
+  }
+}
+
+// ------------------------------------------------------------------ reader
+
+namespace {
+
+inline constexpr int kMaxOptTargets = 255;
+
+struct OptReader {
+  ProjectRec& project;
+  const ProjectNumbering& numbers;
+  ProjectLineReader& r;
+  TargetRec* table[kMaxOptTargets] = {};
+  int targetLines = 0;
+  TargetRec* target = nullptr;   // the section's target
+  OptionBlock* block = nullptr;  // its block
+};
+
+// What a line needs before it is read.
+enum class Needs : uint8_t { kNothing, kTarget, kBlock };
+
+struct OptLineHandler {
+  const char* key;  // upper case, as in g_OptFileKeys
+  Needs needs;
+  void (*read)(OptReader&);
+};
+
+void ReadFilter(OptReader& o, int index) { o.project.filters[index] = o.r.String(kPoolProject); }
+
+void AppendKeyValue(KeyValueRec*& list, OptReader& o) {
+  o.r.NumberComma();
+  OptString key = o.r.String(kPoolProject);
+  OptString value = o.r.String(kPoolProject);
+  if (key.empty()) return;
+  KeyValueRec* node = PoolNew<KeyValueRec>(kPoolProject);
+  node->key = key;
+  node->value = value;
+  if (KeyValueRec* last = LastOf(list)) last->next = node; else list = node;
+}
+
+void ReadRangeLine(OptReader& o, MemRangeRec& range) {
+  uint8_t bytes[9];
+  PackMemRange(range, bytes);
+  o.r.ByteList(bytes, 9);
+  range = UnpackMemRange(bytes);
+}
+
+const OptLineHandler kOptLines[] = {
+    {"CEXT", Needs::kNothing, [](OptReader& o) { ReadFilter(o, kFilterC); }},
+    {"AEXT", Needs::kNothing, [](OptReader& o) { ReadFilter(o, kFilterAsm); }},
+    {"OEXT", Needs::kNothing, [](OptReader& o) { ReadFilter(o, kFilterObject); }},
+    {"LEXT", Needs::kNothing, [](OptReader& o) { ReadFilter(o, kFilterLibrary); }},
+    {"TEXT", Needs::kNothing, [](OptReader& o) { ReadFilter(o, kFilterText); }},
+    {"PEXT", Needs::kNothing, [](OptReader& o) { ReadFilter(o, kFilterPlm); }},
+    {"TARGET", Needs::kNothing,
+     [](OptReader& o) {
+       OptString name = o.r.String(kPoolScratch);
+       o.r.SkipComma();
+       uint16_t toolset = uint16_t(o.r.Number());
+       if (o.targetLines >= kMaxOptTargets) return;  // the 256th and later are ignored
+       int number = ++o.targetLines;
+       TargetRec* found = nullptr;
+       if (std::size_t(number) <= o.numbers.targets.size()) {
+         TargetRec* t = o.numbers.targets[std::size_t(number - 1)];
+         if (t->toolset == toolset && t->name == name) found = t;
+       }
+       o.table[number - 1] = found;
+     }},
+    {"GRPOPT", Needs::kNothing,
+     [](OptReader& o) {
+       int number = o.r.NumberComma();
+       OptString name = o.r.String(kPoolScratch);
+       if (number < 1 || number > kMaxOptTargets ||
+           std::size_t(number) > o.numbers.groups.size()) {
+         return;
+       }
+       GroupRec* g = o.numbers.groups[std::size_t(number - 1)];
+       if (!(g->name == name)) return;
+       int b0 = o.r.NumberComma(), b1 = o.r.NumberComma(), b3 = o.r.NumberComma();
+       g->flags = WithBit(WithBit(WithBit(g->flags, 0, b0), 1, b1), 3, b3);
+     }},
+    {"OPTFFF", Needs::kNothing,
+     [](OptReader& o) {
+       int v[8];
+       for (int& x : v) x = o.r.NumberComma();
+       std::string path = o.r.StringText();
+       std::string name = o.r.StringText();
+       if (v[1] < 1 || std::size_t(v[1]) > o.numbers.files.size()) return;
+       FileRec* f = o.numbers.files[std::size_t(v[1] - 1)];
+       if (o.numbers.fileGroup[std::size_t(v[1] - 1)] != v[0] || f->type != v[2] ||
+           !SamePathIgnoringCase(f->path.view(), path) || !f->name.EqualsNoCase(name)) {
+         return;
+       }
+       uint32_t packed = uint32_t(v[3]);
+       f->topLine = v[5] & 0xFFFFFF;
+       f->caretLine = v[6] & 0xFFFFFF;
+       f->caretColumn = int32_t(packed >> 24);
+       uint32_t flags = f->flags;
+       flags = WithBit(flags, 1, int(packed & 1));
+       flags = WithBit(flags, 7, int((packed >> 1) & 1));
+       flags = WithBit(flags, 2, v[4]);
+       flags = WithBit(flags, 4, v[7]);
+       f->flags = uint8_t(flags);
+       o.r.ByteList(f->windowPlacement, kPlacementSize);
+     }},
+    {"EXTF", Needs::kNothing,
+     [](OptReader& o) {
+       EditorFileRec* e = AppendEditorFile(&o.project.editorFiles);
+       e->path = o.r.String(kPoolProject);
+       e->number1 = o.r.NumberComma();
+       e->number2 = o.r.NumberComma();
+       o.r.NumberComma();
+       o.r.ByteList(e->placement, kPlacementSize);
+     }},
+    {"TARGOPT", Needs::kNothing,
+     [](OptReader& o) {
+       int index = o.r.NumberComma();
+       o.target = nullptr;
+       o.block = nullptr;
+       if (index < 1 || index > o.targetLines) return;
+       o.target = o.table[index - 1];
+       if (!o.target) return;
+       o.block = o.target->pOpts;
+       for (BookSlot& s : o.target->books) s.title = s.path = OptString();
+     }},
+    {"OPT166", Needs::kBlock,
+     [](OptReader& o) {
+       o.block->t166.clock = uint32_t(o.r.NumberComma());
+       uint32_t f = FlagWord(o.block->t166.flags);
+       for (int bit : {0, 1, 3, 4, 5}) f = WithBit(f, bit, o.r.NumberComma());
+       SetFlagWord(o.block->t166.flags, f);
+     }},
+    {"OPT166MMM", Needs::kBlock,
+     [](OptReader& o) {
+       uint8_t bytes[54];
+       PackMemRanges(o.block->t166.EXTMEM, 6, bytes);
+       o.r.ByteList(bytes, 54);
+       UnpackMemRanges(bytes, 6, o.block->t166.EXTMEM);
+     }},
+    {"OPT166ICA", Needs::kBlock, [](OptReader& o) { ReadRangeLine(o, o.block->t166.CAN); }},
+    {"OPT166IRO", Needs::kBlock, [](OptReader& o) { ReadRangeLine(o, o.block->t166.IROM); }},
+    {"OPT166XRA", Needs::kBlock, [](OptReader& o) { ReadRangeLine(o, o.block->t166.XRAM); }},
+    {"OPT166IRA", Needs::kBlock, [](OptReader& o) { ReadRangeLine(o, o.block->t166.IRAM); }},
+    {"OPTTT", Needs::kBlock,
+     [](OptReader& o) {
+       o.block->out.outWord1 = uint32_t(o.r.NumberComma());
+       uint32_t f = FlagWord(o.block->out.flags);
+       for (int bit : {4, 5, 6}) f = WithBit(f, bit, o.r.NumberComma());
+       SetFlagWord(o.block->out.flags, f);
+     }},
+    {"OPTHX", Needs::kBlock,
+     [](OptReader& o) {
+       OutputOpts& out = o.block->out;
+       out.HEXSEL = uint8_t(o.r.NumberComma());
+       out.outWord2 = uint16_t(o.r.NumberComma());
+       for (uint32_t& w : out.outSpare) w = uint32_t(o.r.NumberComma());
+     }},
+    {"OPTLX", Needs::kBlock,
+     [](OptReader& o) {
+       ListingOpts& l = o.block->lst;
+       l.pageWidth = uint16_t(o.r.NumberComma());
+       l.pageLength = uint16_t(o.r.NumberComma());
+       l.lstByte = uint8_t(o.r.NumberComma());
+       l.LSTDIR = o.r.String(kPoolProject);
+     }},
+    {"OPTLT", Needs::kBlock,
+     [](OptReader& o) {
+       uint32_t& f = o.block->lst.listFlags;
+       for (int bit = 0; bit <= 10; ++bit) f = WithBit(f, bit, o.r.NumberComma());
+       f = WithBit(f, 19, o.r.NumberComma());
+     }},
+    {"OPTXL", Needs::kBlock,
+     [](OptReader& o) {
+       uint32_t& f = o.block->lst.listFlags;
+       for (int bit = 11; bit <= 18; ++bit) f = WithBit(f, bit, o.r.NumberComma());
+       o.block->lst.lstByte2 = uint8_t(o.r.NumberComma());
+     }},
+    {"OPTFL", Needs::kTarget,
+     [](OptReader& o) {
+       int b0 = o.r.NumberComma(), b1 = o.r.NumberComma(), cur = o.r.NumberComma();
+       o.target->flags = uint8_t(WithBit(WithBit(o.target->flags, 0, b0), 1, b1));
+       if (cur != 0) o.project.curTarget = o.target;
+     }},
+    {"OPTBL", Needs::kTarget,
+     [](OptReader& o) {
+       int index = o.r.NumberComma();
+       uint32_t word = (index & 0x4000) ? 1 : 0;
+       index &= ~0x4000;
+       OptString title = o.r.String(kPoolProject);
+       OptString path = o.r.String(kPoolProject);
+       if (index < 0 || index >= kBookSlots) return;
+       BookSlot& s = o.target->books[index];
+       s.word = word;
+       s.title = title;
+       s.path = path;
+     }},
+    {"OPTDL", Needs::kTarget,
+     [](OptReader& o) {
+       KeyContext c{o.target, o.block, kPoolProject};
+       ReadOptDlLine(o.r, c);
+     }},
+    {"OPTDBG", Needs::kBlock,
+     [](OptReader& o) {
+       KeyContext c{o.target, o.block, kPoolProject};
+       ReadOptDbgLine(o.r, c);
+     }},
+    {"OPTWA", Needs::kTarget,
+     [](OptReader& o) {
+       o.r.NumberComma();
+       int list = o.r.NumberComma();
+       AppendWatch(o.target, list == 1 ? 0 : 1, o.r.String(kPoolDebugLists));
+     }},
+    {"OPTMM", Needs::kTarget,
+     [](OptReader& o) {
+       int window = o.r.NumberComma();
+       uint16_t value = uint16_t(o.r.NumberComma());
+       OptString expr = o.r.String(kPoolDebugLists);
+       if (MemWindowRec* m = AppendMemWindowEntry(o.target, window - 1, expr)) m->value = value;
+     }},
+    {"OPTBT", Needs::kTarget,
+     [](OptReader& o) {
+       o.r.NumberComma();
+       OptString a = o.r.String(kPoolDebugLists), b = o.r.String(kPoolDebugLists);
+       if (!a.empty() && !b.empty()) AppendToolboxButton(o.target, a, b);
+     }},
+    {"OPTPA", Needs::kTarget,
+     [](OptReader& o) {
+       o.r.NumberComma();
+       OptString text = o.r.String(kPoolDebugLists);
+       if (!text.empty()) AppendPerfRange(o.target, text);
+     }},
+    {"OPTSY", Needs::kTarget,
+     [](OptReader& o) {
+       SymbolsWindowRec* s = PoolNew<SymbolsWindowRec>(kPoolDebugLists);
+       s->value = uint32_t(o.r.NumberComma());
+       s->value16 = uint16_t(o.r.NumberComma());
+       s->text = o.r.String(kPoolDebugLists);
+       o.target->symbolsWindow = s;
+     }},
+    {"OPTDF", Needs::kTarget, [](OptReader& o) { o.target->debugFlags = uint32_t(o.r.Number()); }},
+    {"OPTLE", Needs::kTarget, [](OptReader& o) { o.target->OPTLE = o.r.String(kPoolProject); }},
+    {"OPTLC", Needs::kTarget, [](OptReader& o) { o.target->OPTLC = o.r.String(kPoolProject); }},
+    {"OPTLI", Needs::kTarget,
+     [](OptReader& o) {
+       o.r.NumberComma();
+       OptString text = o.r.String(kPoolProject);
+       if (text.empty()) return;
+       TextListRec* node = PoolNew<TextListRec>(kPoolProject);
+       node->text = text;
+       if (TextListRec* last = LastOf(o.target->OPTLI)) last->next = node; else o.target->OPTLI = node;
+     }},
+    {"OPTBB", Needs::kTarget,
+     [](OptReader& o) {
+       BreakpointRec* p = AppendBreakpoint(o.target);
+       o.r.NumberComma();
+       uint32_t flags = uint32_t(o.r.NumberComma()) & kBreakKindMask;
+       p->value1 = uint32_t(o.r.NumberComma());
+       if (o.r.NumberComma() & 1) flags |= kBreakFlag3;
+       p->value2 = uint32_t(o.r.NumberComma());
+       if (o.r.NumberComma() & 1) flags |= kBreakFlag4;
+       p->value3 = uint32_t(o.r.NumberComma());
+       p->value4 = uint32_t(o.r.NumberComma());
+       p->value16 = uint16_t(o.r.NumberComma());
+       p->value5 = uint32_t(o.r.NumberComma());
+       p->flags = uint8_t(flags);
+       p->inlineText = o.r.String(kPoolDebugLists);
+       p->text1 = o.r.String(kPoolDebugLists);
+       p->text2 = o.r.String(kPoolDebugLists);
+     }},
+    {"ENDOPT", Needs::kNothing,
+     [](OptReader& o) {
+       o.target = nullptr;
+       o.block = nullptr;
+     }},
+    {"OPTKEY", Needs::kBlock, [](OptReader& o) { AppendKeyValue(o.block->dbg.OPTKEY, o); }},
+    {"OPTKUS", Needs::kBlock, [](OptReader& o) { AppendKeyValue(o.block->lst.OPTKUS, o); }},
+    {"CLK51", Needs::kBlock, [](OptReader& o) { o.block->t51.clock = uint32_t(o.r.Number()); }},
+    {"CLK251", Needs::kBlock, [](OptReader& o) { o.block->t251.clock = uint32_t(o.r.Number()); }},
+    {"ARMCLK", Needs::kBlock, [](OptReader& o) { o.block->tGnu.clock = uint32_t(o.r.Number()); }},
+    {"ADSCLK", Needs::kBlock, [](OptReader& o) { o.block->tAds.clock = uint32_t(o.r.Number()); }},
+    {"OPTOX", Needs::kBlock, [](OptReader& o) { o.block->lst.OPTOX = uint32_t(o.r.Number()); }},
+    {"CPPX", Needs::kNothing, [](OptReader& o) { ReadFilter(o, kFilterCpp); }},
+    {"DAVETM", Needs::kNothing,
+     [](OptReader& o) { o.r.ByteList(ProjectCodeGeneratorTime(o.project).data(), 8); }},
+};
+
+const OptLineHandler* FindOptLine(const std::string& key) {
+  if (!LookupProjectKey(key, 1)) return nullptr;
+  for (const OptLineHandler& h : kOptLines) {
+    if (key == h.key) return &h;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int ReadOptionsText(ProjectRec& project, std::string_view text, const ProjectNumbering& numbers) {
+  if (!HasProjectBanner(text)) return kProjectFileBadContents;
+  ProjectLineReader r(text);
+  OptReader o{project, numbers, r};
+  while (r.NextLine()) {
+    const OptLineHandler* h = FindOptLine(r.Key());
+    if (!h) continue;
+    if (h->needs == Needs::kTarget && !o.target) continue;
+    if (h->needs == Needs::kBlock && !o.block) continue;
+    h->read(o);
+  }
+  return kProjectFileOk;
+}
+
+}  // namespace pm2

@@ -1,0 +1,117 @@
+// The project file "<folder><name>.Pm2" and the options file beside it
+// ("<folder><name>.Opt"): one reader and one writer for both.
+//
+// Layout of the project file (all lines CR LF, see project_lines.h for the
+// grammar): the 64-byte header; one "Target (%s), 0x%04X // Tools: '%s'"
+// line per target and an empty line; one "Group (%s)" line per group and
+// an empty line; one "File %d,%d,<%s><%s> 0x%X " line per file (group
+// number, type, full path, name, time stamp) and two empty lines; then the
+// option blocks "Options t,g,f  // Kind 'name'" ... "EndOpt" (targets, then
+// per target the groups' and then the files' own blocks). Targets, groups
+// and files are numbered from 1 in list order, removed records left out.
+// The tail after "//" is for people and is not read back.
+//
+// Saving writes both files atomically, each with a backup of the old one
+// (BufferedFile), and leaves a file whose text is unchanged untouched.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pm2 {
+
+struct ProjectRec;
+struct TargetRec;
+struct GroupRec;
+struct FileRec;
+class Disk;
+class FileWatch;
+
+// Error codes of reading and writing.
+enum ProjectFileError : int {
+  kProjectFileOk = 0,
+  kProjectFileCannotOpen = 2,  // the file could not be opened or mapped
+  kProjectFileReadOnly = 3,    // the file exists and is read-only
+  kProjectFileBadContents = 8, // the file's contents are wrong
+};
+
+// Records in file order with their numbers (index + 1), removed records
+// left out. Built by the writer; filled line by line by the reader.
+struct ProjectNumbering {
+  std::vector<TargetRec*> targets;
+  std::vector<GroupRec*> groups;
+  std::vector<FileRec*> files;
+  std::vector<int> fileGroup;  // group number of files[i]
+
+  void Build(const ProjectRec& project);
+  int TargetNumber(const TargetRec* t) const;
+  int GroupNumber(const GroupRec* g) const;
+};
+
+// One save or one open.
+class ProjectFileIo {
+ public:
+  // `disk` (for writes) must outlive the object; null means the real disk.
+  // `watcher`, when given, is stopped before a save.
+  explicit ProjectFileIo(Disk* disk = nullptr, FileWatch* watcher = nullptr)
+      : m_disk(disk), m_watcher(watcher) {}
+
+  int error = kProjectFileOk;
+  std::string path;          // the file being read or written
+  std::string message;       // why the last step failed, naming the file
+  ProjectRec* project = nullptr;
+  int pool = 1;              // pool of records and strings read
+
+  // Asked when the project file on disk is read-only and has to change;
+  // true when the user chose a new name (the project's folder and name
+  // are then changed). Without a hook the save fails with error 3.
+  bool (*saveProjectAs)(ProjectRec* project) = nullptr;
+
+  Disk* disk() const { return m_disk; }
+  FileWatch* watcher() const { return m_watcher; }
+
+ private:
+  Disk* m_disk;
+  FileWatch* m_watcher;
+};
+
+// The texts of the two files as a save would write them.
+std::string BuildProjectFileText(ProjectRec& project);
+std::string BuildOptionsFileText(ProjectRec& project);
+
+// The path of one of the project's files: folder + name + "." + ext, or an
+// existing file of that name in the folder that differs only in case.
+std::string ProjectSiblingPath(const ProjectRec& project, const char* ext);
+
+// Writes the project file and then the options file, each only when its
+// text differs from the file on disk. Returns the first error (0 when
+// nothing failed); the options file is written even when the project file
+// failed. A caller that gets an error shows "Can't update '%s'" with
+// io.path.
+int WriteProjectFiles(ProjectFileIo& io, ProjectRec* project);
+
+// Reads the project file at path and the options file beside it into a
+// new project in pool 1 (io.project). Returns 0, 2 or 8.
+int ReadProjectFile(ProjectFileIo& io, const std::string& path);
+
+// Parses a project text (header included) into io.project; the options
+// text, when not null, is read after it. Used by ReadProjectFile and by
+// tests and fuzzers that have no file.
+int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view text,
+                    const std::string_view* optionsText);
+
+// The options file's part of a save and of an open.
+void WriteOptionsText(std::string& out, ProjectRec& project);
+int ReadOptionsText(ProjectRec& project, std::string_view text, const ProjectNumbering& numbers);
+
+// The project's code-generator time stamp ("DaveTm"), kept beside the
+// record until ProjectRec has a field for it.
+std::array<uint8_t, 8>& ProjectCodeGeneratorTime(const ProjectRec& project);
+
+// Shell names of the toolsets ("MCS-51" ... "ARM-ADS", "<unspecified>").
+const char* ToolsetDisplayName(uint16_t toolset);
+
+}  // namespace pm2

@@ -1,0 +1,243 @@
+#include <sys/stat.h>
+
+#include "platform/atomic_file.h"
+#include "platform/mapped_file.h"
+#include "platform/win_path.h"
+#include "project/app_state.h"
+#include "project/device_strings.h"
+#include "project/option_block.h"
+#include "project/option_defaults.h"
+#include "project/pool.h"
+#include "project/project_file.h"
+#include "project/project_keys.h"
+#include "project/project_lines.h"
+#include "project/project_records.h"
+
+namespace pm2 {
+
+namespace {
+
+// Per toolset, the compiler and assembler sub-records of a group or file
+// block at node level ("take the level above").
+using NodeInit = void (*)(OptionBlock&, const TargetRec*);
+const NodeInit kNodeInit[kToolsetCount] = {
+    [](OptionBlock& b, const TargetRec* t) {
+      InitCompiler51Opts(b.c51, t, kLevelNode);
+      InitAsm51Opts(b.a51, t, kLevelNode);
+    },
+    [](OptionBlock& b, const TargetRec* t) {
+      InitCompiler251Opts(b.c251, t, kLevelNode);
+      InitAsm51Opts(b.a51, t, kLevelNode);
+    },
+    [](OptionBlock& b, const TargetRec*) {
+      InitCompiler166Opts(b.c166, kLevelNode);
+      InitCompilerEc166Opts(b.ec166, kLevelNode);
+      InitAsm166Opts(b.a166, kLevelNode);
+    },
+    [](OptionBlock& b, const TargetRec* t) {
+      InitCompilerArmGnuOpts(b.cGnu, t, kLevelNode);
+      InitAsmArmGnuOpts(b.aGnu, t, kLevelNode);
+    },
+    [](OptionBlock& b, const TargetRec* t) {
+      InitCompilerArmAdsOpts(b.cAds, t, kLevelNode);
+      InitAsmArmAdsOpts(b.aAds, t, kLevelNode);
+    },
+};
+
+struct TextReader {
+  ProjectFileIo& io;
+  ProjectLineReader lines;
+  ProjectNumbering numbers;
+  ProjectRec* project;
+
+  void ReadTargetBlock(TargetRec* t) {
+    OptionBlock* b = NewOptionBlock(io.pool);
+    b->owner = t;
+    t->pOpts = b;
+    SetDefaultOptions(*b, t, t->toolset, kLevelTarget);
+    ReadTargetOptionLines(lines, t, b, io.pool);
+    if (!t->CPU.empty()) ParseCpuSpec(*b, t->toolset, t->CPU.c_str(), false);
+  }
+
+  void ReadNodeBlock(TargetRec* t, NodeRec* node, bool isFile) {
+    OptionBlock* b = NewOptionBlock(io.pool);
+    b->owner = t;
+    b->next = node->pOpts;
+    node->pOpts = b;
+    if (t->toolset < kToolsetCount) kNodeInit[t->toolset](*b, t);
+    InitBuildPropOpts(b->prop, kLevelTarget);
+    b->prop.PROPFLD[0] = uint8_t((b->prop.PROPFLD[0] & ~3u) | (isFile ? 2u : 0u));
+    ReadTargetOptionLines(lines, t, b, io.pool);
+  }
+
+  // The record lines and blocks; returns the error code.
+  int ReadRecords() {
+    while (lines.NextLine()) {
+      const std::string& key = lines.Key();
+      if (key == "TARGET") {
+        TargetRec* t = PoolNew<TargetRec>(io.pool);
+        t->kind = kKindTarget;
+        t->name = lines.String(io.pool);
+        lines.SkipComma();
+        t->toolset = uint16_t(lines.Number());
+        if (project->lastTarget) project->lastTarget->next = t; else project->firstTarget = t;
+        project->lastTarget = t;
+        if (!project->curTarget) project->curTarget = t;
+        numbers.targets.push_back(t);
+      } else if (key == "GROUP") {
+        GroupRec* g = PoolNew<GroupRec>(io.pool);
+        g->kind = kKindGroup;
+        g->name = lines.String(io.pool);
+        if (project->lastGroup) project->lastGroup->next = g; else project->firstGroup = g;
+        project->lastGroup = g;
+        numbers.groups.push_back(g);
+      } else if (key == "FILE") {
+        int gn = lines.NumberComma();
+        int type = lines.NumberComma();
+        if (gn < 1 || std::size_t(gn) > numbers.groups.size()) return Bad("unknown group");
+        GroupRec* g = numbers.groups[std::size_t(gn - 1)];
+        FileRec* f = PoolNew<FileRec>(io.pool);
+        f->kind = kKindFile;
+        f->type = uint8_t(type);
+        f->group = g;
+        f->path = lines.String(io.pool);
+        f->name = lines.String(io.pool);
+        f->time = uint32_t(lines.Number());
+        if (g->lastFile) g->lastFile->next = f; else g->firstFile = f;
+        g->lastFile = f;
+        numbers.files.push_back(f);
+        numbers.fileGroup.push_back(gn);
+      } else if (key == "OPTIONS") {
+        int tn = lines.NumberComma();
+        int gn = lines.NumberComma();
+        int fn = lines.NumberComma();
+        if (tn < 1 || std::size_t(tn) > numbers.targets.size()) return Bad("unknown target");
+        TargetRec* t = numbers.targets[std::size_t(tn - 1)];
+        if (gn == 0) {
+          if (fn != 0) return Bad("file block without group");
+          ReadTargetBlock(t);
+        } else {
+          if (gn < 1 || std::size_t(gn) > numbers.groups.size()) return Bad("unknown group");
+          if (fn == 0) {
+            ReadNodeBlock(t, numbers.groups[std::size_t(gn - 1)], false);
+          } else {
+            if (fn < 1 || std::size_t(fn) > numbers.files.size() ||
+                numbers.fileGroup[std::size_t(fn - 1)] != gn) {
+              return Bad("unknown file");
+            }
+            ReadNodeBlock(t, numbers.files[std::size_t(fn - 1)], true);
+          }
+        }
+      }
+    }
+    return kProjectFileOk;
+  }
+
+  int Bad(const char* what) {
+    io.message = "'" + io.path + "': " + what + " in line '" + lines.Line() + "'";
+    return kProjectFileBadContents;
+  }
+};
+
+}  // namespace
+
+int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view text,
+                    const std::string_view* optionsText) {
+  io.path = path;
+  io.error = kProjectFileOk;
+  io.project = nullptr;
+  if (!HasProjectBanner(text)) {
+    io.message = "'" + path + "' is no project file";
+    return io.error = kProjectFileBadContents;
+  }
+  ProjectRec* fresh = NewProject(nullptr, path.c_str());
+  fresh->firstTarget = fresh->lastTarget = fresh->curTarget = nullptr;
+  fresh->firstGroup = fresh->lastGroup = nullptr;
+  ProjectRec* project = CopyProjectTree(fresh, io.pool);
+  PoolFree(kPoolScratch);
+  io.project = project;
+  ProjectCodeGeneratorTime(*project).fill(0);
+
+  TextReader reader{io, ProjectLineReader(text), {}, project};
+  int rc = reader.ReadRecords();
+  project->curTarget = project->firstTarget;
+  if (rc != kProjectFileOk) return io.error = rc;
+
+  if (optionsText) {
+    if (!HasProjectBanner(*optionsText)) {
+      io.message = "'" + ChangeExtension(path, ".Opt") + "' is no options file";
+      return io.error = kProjectFileBadContents;
+    }
+    rc = ReadOptionsText(*project, *optionsText, reader.numbers);
+    if (rc != kProjectFileOk) return io.error = rc;
+  }
+
+  // A target without its own block cannot be built: it is removed.
+  bool removedCurrent = false;
+  for (TargetRec* t = project->firstTarget; t; t = t->next) {
+    if (t->pOpts || (t->flags & kTargetDeleted)) continue;
+    t->flags |= kTargetDeleted;
+    if (t == project->curTarget) removedCurrent = true;
+    PrintToOutput(1, "Invalid Project '%s'\nTarget '%s' missing Target-Options, Target removed !",
+                  path.c_str(), t->name.c_str());
+  }
+  if (removedCurrent || !project->curTarget) {
+    project->curTarget = nullptr;
+    for (TargetRec* t = project->firstTarget; t; t = t->next) {
+      if (!(t->flags & kTargetDeleted)) {
+        project->curTarget = t;
+        break;
+      }
+    }
+    if (!project->curTarget) {
+      io.message = "'" + path + "' holds no valid target";
+      return io.error = kProjectFileBadContents;
+    }
+  }
+  return io.error;
+}
+
+int ReadProjectFile(ProjectFileIo& io, const std::string& path) {
+  theApp().m_nState |= kStateReadingProject;
+  struct StateBit {
+    ~StateBit() { theApp().m_nState &= ~uint32_t(kStateReadingProject); }
+  } clearBit;
+
+  io.path = path;
+  io.project = nullptr;
+  MappedFileView view;
+  std::string err;
+  if (!view.Open(path, &err)) {
+    io.message = err;
+    if (view.error() == MapError::kEmpty) return io.error = kProjectFileBadContents;
+    return io.error = kProjectFileCannotOpen;
+  }
+  std::string_view text(view.data(), view.size());
+
+  std::string optPath = ChangeExtension(path, "Opt");
+  {
+    // The options file may differ from "Opt" in case only.
+    PathResolver resolver;
+    std::string found;
+    if (resolver.ResolveStoredPath(optPath, "", &found)) optPath = found;
+  }
+  std::string options;
+  bool haveOptions = false;
+  {
+    struct stat st;
+    if (::stat(optPath.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      haveOptions = ReadWholeFile(optPath, options, nullptr);
+    }
+  }
+  std::string_view optView(options);
+  int rc = ReadProjectText(io, path, text, haveOptions ? &optView : nullptr);
+  if (io.project) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0) {
+      io.project->flags |= kProjectReadOnly;
+    }
+  }
+  return rc;
+}
+
+}  // namespace pm2

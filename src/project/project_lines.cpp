@@ -1,0 +1,278 @@
+#include "project/project_lines.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "project/pool.h"
+
+namespace pm2 {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsKeyChar(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+bool HasProjectBanner(std::string_view text) {
+  return text.size() >= kProjectBannerSize &&
+         text.substr(0, kProjectBannerSize) ==
+             std::string_view(kProjectHeader, kProjectBannerSize);
+}
+
+// ------------------------------------------------------------------ reader
+
+bool ProjectLineReader::NextLine() {
+  while (m_next < m_text.size()) {
+    std::size_t lf = m_text.find('\n', m_next);
+    std::size_t end = lf == std::string_view::npos ? m_text.size() : lf;
+    std::size_t stop = end;
+    if (lf != std::string_view::npos && stop > m_next && m_text[stop - 1] == '\r') --stop;
+    std::string_view raw = m_text.substr(m_next, stop - m_next);
+    m_next = lf == std::string_view::npos ? m_text.size() : lf + 1;
+
+    // Comments become one blank each.
+    m_line.clear();
+    std::size_t i = 0;
+    while (i < raw.size()) {
+      std::size_t open = raw.find("/*", i);
+      if (open == std::string_view::npos) {
+        m_line.append(raw.substr(i));
+        break;
+      }
+      m_line.append(raw.substr(i, open - i));
+      m_line.push_back(' ');
+      std::size_t close = raw.find("*/", open + 2);
+      i = close == std::string_view::npos ? raw.size() : close + 2;
+    }
+    std::size_t b = 0, e = m_line.size();
+    while (b < e && IsBlank(m_line[b])) ++b;
+    while (e > b && IsBlank(m_line[e - 1])) --e;
+    if (b == e) continue;
+    m_line = m_line.substr(b, e - b);
+
+    m_pos = 0;
+    m_key.clear();
+    while (m_pos < m_line.size() && IsKeyChar(m_line[m_pos])) {
+      if (m_key.size() < kMaxKeyLength) {
+        char c = m_line[m_pos];
+        m_key.push_back(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
+      }
+      ++m_pos;
+    }
+    SkipBlanks();
+    if (m_pos < m_line.size() && m_line[m_pos] == '=') ++m_pos;
+    SkipBlanks();
+    return true;
+  }
+  m_line.clear();
+  m_key.clear();
+  m_pos = 0;
+  return false;
+}
+
+void ProjectLineReader::SkipBlanks() {
+  while (m_pos < m_line.size() && IsBlank(m_line[m_pos])) ++m_pos;
+}
+
+int32_t ProjectLineReader::Number() {
+  SkipBlanks();
+  bool negative = false;
+  if (m_pos < m_line.size() && m_line[m_pos] == '-') {
+    negative = true;
+    ++m_pos;
+    SkipBlanks();
+  }
+  uint32_t base = 10;
+  bool hForm = false;
+  std::size_t p = m_pos;
+  if (p + 1 < m_line.size() && m_line[p] == '0' && (m_line[p + 1] == 'x' || m_line[p + 1] == 'X')) {
+    base = 16;
+    p += 2;
+  } else {
+    std::size_t e = p;
+    while (e < m_line.size() && HexValue(m_line[e]) >= 0) ++e;
+    if (e > p && e < m_line.size() && (m_line[e] == 'H' || m_line[e] == 'h')) {
+      base = 16;
+      hForm = true;
+    }
+  }
+  uint32_t value = 0;
+  while (p < m_line.size()) {
+    int d = HexValue(m_line[p]);
+    if (d < 0) break;
+    value = value * base + uint32_t(d);
+    ++p;
+  }
+  if (hForm) ++p;  // the H of the trailing-H form
+  m_pos = p;
+  SkipBlanks();
+  return int32_t(negative ? 0u - value : value);
+}
+
+void ProjectLineReader::SkipComma() {
+  SkipBlanks();
+  if (m_pos < m_line.size() && m_line[m_pos] == ',') {
+    ++m_pos;
+    SkipBlanks();
+  }
+}
+
+int32_t ProjectLineReader::NumberComma() {
+  int32_t v = Number();
+  SkipComma();
+  return v;
+}
+
+std::string ProjectLineReader::StringText() {
+  SkipBlanks();
+  std::string value;
+  if (m_pos >= m_line.size()) return value;
+  char open = m_line[m_pos];
+  char close;
+  if (open == '(') {
+    close = ')';
+  } else if (open == '<') {
+    close = '>';
+  } else {
+    return value;
+  }
+  ++m_pos;
+  int depth = 1;
+  while (m_pos < m_line.size()) {
+    char c = m_line[m_pos];
+    if (c == close && --depth == 0) {
+      ++m_pos;
+      break;
+    }
+    if (c == open) ++depth;
+    if (c == '\\' && m_pos + 1 < m_line.size() && m_line[m_pos + 1] == '~') {
+      value.append("\r\n");
+      m_pos += 2;
+      continue;
+    }
+    value.push_back(c);
+    ++m_pos;
+  }
+  if (m_pos < m_line.size() && m_line[m_pos] == ',') ++m_pos;
+  SkipBlanks();
+  return value;
+}
+
+OptString ProjectLineReader::String(int pool) {
+  std::string value = StringText();
+  if (value.empty()) return OptString();
+  return OptString(PoolStrDup(std::string_view(value), pool));
+}
+
+void ProjectLineReader::ByteList(uint8_t* field, std::size_t n) {
+  SkipBlanks();
+  if (m_pos >= m_line.size() || m_line[m_pos] != '{') return;
+  ++m_pos;
+  for (std::size_t i = 0; i < n; ++i) {
+    SkipBlanks();
+    if (m_pos >= m_line.size()) break;
+    char c = m_line[m_pos];
+    if (c != '-' && HexValue(c) < 0) break;
+    field[i] = uint8_t(Number());
+    SkipComma();
+  }
+  std::size_t close = m_line.find('}', m_pos);
+  m_pos = close == std::string::npos ? m_line.size() : close + 1;
+  SkipBlanks();
+}
+
+// ------------------------------------------------------------------ writer
+
+void ProjectLineWriter::Line(std::string_view text) {
+  if (text.find('\n') == std::string_view::npos) {
+    m_out.append(text);
+  } else {
+    // A line break inside a line would split it: write it as "\~", which
+    // reads back as CR LF.
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      char c = text[i];
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+        m_out.append("\\~");
+        ++i;
+      } else if (c == '\n') {
+        m_out.append("\\~");
+      } else {
+        m_out.push_back(c);
+      }
+    }
+  }
+  m_out.append("\r\n");
+}
+
+void ProjectLineWriter::Linef(const char* format, ...) {
+  char small[512];
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  int n = std::vsnprintf(small, sizeof small, format, args);
+  va_end(args);
+  if (n < 0) {
+    va_end(copy);
+    return;
+  }
+  if (std::size_t(n) < sizeof small) {
+    va_end(copy);
+    Line(std::string_view(small, std::size_t(n)));
+    return;
+  }
+  std::string big(std::size_t(n) + 1, '\0');
+  std::vsnprintf(big.data(), big.size(), format, copy);
+  va_end(copy);
+  big.resize(std::size_t(n));
+  Line(big);
+}
+
+void ProjectLineWriter::NumberLine(const char* key, int64_t value) {
+  char buf[64];
+  int n = std::snprintf(buf, sizeof buf, " %s=%lld", key, static_cast<long long>(value));
+  m_out.append(buf, std::size_t(n));
+  m_out.append("\r\n");
+}
+
+void ProjectLineWriter::StringLine(const char* key, std::string_view value) {
+  std::string text;
+  text.reserve(value.size() + std::strlen(key) + 4);
+  text.push_back(' ');
+  text.append(key);
+  text.append(" (");
+  text.append(value);
+  text.push_back(')');
+  Line(text);
+}
+
+void ProjectLineWriter::BytesLine(const char* key, const uint8_t* bytes, std::size_t n) {
+  m_out.push_back(' ');
+  m_out.append(key);
+  m_out.push_back(' ');
+  m_out.append(FormatByteList(bytes, n));
+  m_out.append("\r\n");
+}
+
+std::string FormatByteList(const uint8_t* bytes, std::size_t n) {
+  std::string s = "{ ";
+  char buf[8];
+  for (std::size_t i = 0; i < n; ++i) {
+    int len = std::snprintf(buf, sizeof buf, i ? ",%u" : "%u", unsigned(bytes[i]));
+    s.append(buf, std::size_t(len));
+  }
+  s.append(" }");
+  return s;
+}
+
+}  // namespace pm2

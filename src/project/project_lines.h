@@ -1,0 +1,100 @@
+// The line grammar shared by the project file ("%s%s.Pm2") and the options
+// file ("%s%s.Opt").
+//
+// Both files begin with the same 64-byte header: the lines
+// "### Pelmora2 Project, (C) Vond Software", "### Do not modify !" and an
+// empty line, each ending in CR LF. Lines are written with CR LF and read
+// ending at CR LF or a lone LF (a CR without LF stays in the line).
+//
+// A read line loses leading and trailing blanks and tabs and every comment
+// from "/*" to "*/" (an unclosed one runs to the line end); empty lines are
+// skipped. Lines of any length are read whole. A line starts with a key
+// (letters, digits, '_'; the first 128 kept, upper-cased), then blanks, an
+// optional '=', blanks.
+//
+// Values: numbers "0x1F", "1FH"/"1fh" or "31", optionally negated with
+// '-', cut to 32 bits; strings "(...)" or "<...>" with balanced inner pairs
+// of the same brackets, a line break written as backslash and tilde; byte
+// lists "{ 1,2,3 }" filling N bytes of a field.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "project/opt_string.h"
+
+namespace pm2 {
+
+inline constexpr char kProjectHeader[] =
+    "### Pelmora2 Project, (C) Vond Software\r\n### Do not modify !\r\n\r\n";
+inline constexpr std::size_t kProjectHeaderSize = sizeof(kProjectHeader) - 1;  // 64
+// The first line alone; a file shorter than this, or not starting with it,
+// is no project text.
+inline constexpr std::size_t kProjectBannerSize = 39;
+inline constexpr std::size_t kMaxKeyLength = 128;
+
+// True when text starts with the banner line.
+bool HasProjectBanner(std::string_view text);
+
+// Reads lines and the values in them. The text must outlive the reader.
+class ProjectLineReader {
+ public:
+  explicit ProjectLineReader(std::string_view text) : m_text(text) {}
+
+  // Moves to the next non-empty line (comments removed, ends trimmed) and
+  // reads its key. False at the end of the text.
+  bool NextLine();
+  const std::string& Line() const { return m_line; }
+  const std::string& Key() const { return m_key; }
+
+  // A number; 0 when none stands here. Blanks after it are skipped.
+  int32_t Number();
+  // A number and one optional ','.
+  int32_t NumberComma();
+  void SkipComma();
+  // A string value; "()" gives g_szEmptyOpt, as does a missing opening
+  // bracket (nothing consumed then). Other values are copied into pool.
+  OptString String(int pool);
+  // The same without copying (line breaks restored).
+  std::string StringText();
+  // A byte list into n bytes of field; bytes not reached keep their value.
+  void ByteList(uint8_t* field, std::size_t n);
+
+ private:
+  void SkipBlanks();
+
+  std::string_view m_text;
+  std::size_t m_next = 0;   // read position in m_text
+  std::string m_line;
+  std::size_t m_pos = 0;    // read position in m_line
+  std::string m_key;
+};
+
+// Builds the text of one file, line by line, with CR LF endings.
+class ProjectLineWriter {
+ public:
+  explicit ProjectLineWriter(std::string& out) : m_out(out) {}
+
+  void Header() { m_out.append(kProjectHeader, kProjectHeaderSize); }
+  // One line: the text with every line break inside it written as
+  // backslash and tilde, then CR LF. Lines of any length are written whole.
+  void Line(std::string_view text);
+  void Linef(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void Empty() { m_out.append("\r\n"); }
+  // " KEY=value", " KEY (text)" and " KEY { b,b,b }".
+  void NumberLine(const char* key, int64_t value);
+  void StringLine(const char* key, std::string_view value);
+  void BytesLine(const char* key, const uint8_t* bytes, std::size_t n);
+
+  std::string& Out() { return m_out; }
+
+ private:
+  std::string& m_out;
+};
+
+// "{ 1,2,3 }".
+std::string FormatByteList(const uint8_t* bytes, std::size_t n);
+
+}  // namespace pm2

@@ -1,0 +1,3 @@
+pm2_test(pm2_projectfile_test SOURCES
+  ${CMAKE_CURRENT_SOURCE_DIR}/projfile_test.cpp
+  LIBS pm2_project)

@@ -1,0 +1,458 @@
+// The project file: line grammar, key lines, records, blocks, round trips
+// and saving.
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "platform/win_path.h"
+#include "project/buffered_file.h"
+#include "project/project_file.h"
+#include "project/file_test_util.h"
+#include "project/projfile_fixture.h"
+#include "project/recording_shell.h"
+
+namespace pm2 {
+namespace {
+
+// Every key field of two blocks compared through the key table itself.
+void ExpectFieldsEqual(TargetRec* ta, OptionBlock* a, TargetRec* tb, OptionBlock* b, int nodeKind,
+                       uint8_t fileType) {
+  KeyContext ca{ta, a, 1}, cb{tb, b, 1};
+  for (int fam : BlockFamilies(nodeKind, ta->toolset, fileType)) {
+    const KeyFamily& f = GetKeyFamily(fam);
+    for (std::size_t i = 0; i < f.count; ++i) {
+      const FieldRow& row = f.rows[i];
+      SCOPED_TRACE(std::string(f.name) + " " + row.key);
+      if (row.kind == FieldKind::kNumber || row.kind == FieldKind::kBits) {
+        EXPECT_EQ(row.get(ca), row.get(cb));
+      } else if (row.kind == FieldKind::kString) {
+        EXPECT_EQ(row.str(ca)->str(), row.str(cb)->str());
+      } else if (row.kind == FieldKind::kBytes) {
+        uint8_t x[64], y[64];
+        row.load(ca, x);
+        row.load(cb, y);
+        EXPECT_EQ(0, std::memcmp(x, y, row.width));
+      }
+    }
+  }
+}
+
+// ------------------------------------------------------------------ grammar
+
+struct NumberRow {
+  const char* name;
+  const char* line;
+  int32_t expected;
+};
+
+TEST(ProjFileGrammar, NumbersInEveryForm) {
+  const NumberRow rows[] = {
+      {"hex prefix", "K 0x1F", 31},   {"trailing H", "K 1FH", 31}, {"trailing h", "K 1fh", 31},
+      {"decimal", "K 31", 31},        {"negated hex", "K -0x1", -1}, {"minus blank", "K - 12", -12},
+      {"with equals", "K = 0X10", 16}, {"none", "K", 0},            {"full 32 bits", "K 0xFFFFFFFF", -1},
+  };
+  for (const NumberRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::string text = std::string(row.line) + "\r\n";
+    ProjectLineReader r(text);
+    ASSERT_TRUE(r.NextLine());
+    EXPECT_EQ("K", r.Key());
+    EXPECT_EQ(row.expected, r.Number());
+  }
+}
+
+TEST(ProjFileGrammar, NumberListsWithCommas) {
+  std::string text = "Options 3 , 0x2,1fh ,7\n";
+  ProjectLineReader r(text);
+  ASSERT_TRUE(r.NextLine());
+  EXPECT_EQ("OPTIONS", r.Key());
+  EXPECT_EQ(3, r.NumberComma());
+  EXPECT_EQ(2, r.NumberComma());
+  EXPECT_EQ(31, r.NumberComma());
+  EXPECT_EQ(7, r.NumberComma());
+}
+
+struct LineRow {
+  const char* name;
+  const char* text;
+  const char* key;
+  const char* value;
+};
+
+TEST(ProjFileGrammar, LinesKeysCommentsAndStrings) {
+  const LineRow rows[] = {
+      {"key any case", "  optimize = (x)\r\n", "OPTIMIZE", "x"},
+      {"lone LF ends a line", "A (1)\nB (2)\n", "A", "1"},
+      {"comment anywhere", "Ke/* note */y (v)\r\n", "KE", ""},
+      {"comment inside value", "K (a/* c */b)\r\n", "K", "a b"},
+      {"unclosed comment", "K (ab) /* to the end\r\n", "K", "ab"},
+      {"nested parentheses", "K (f(a,(b)) x)\r\n", "K", "f(a,(b)) x"},
+      {"angle brackets", "K <a<b>c>\r\n", "K", "a<b>c"},
+      {"line break escape", "K (one\\~two)\r\n", "K", "one\r\ntwo"},
+      {"unterminated value", "K (open\r\n", "K", "open"},
+      {"CR alone stays", "K (a\rb)\r\n", "K", "a\rb"},
+      {"empty lines skipped", "\r\n \t \r\nK (z)\r\n", "K", "z"},
+  };
+  for (const LineRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    ProjectLineReader r(row.text);
+    ASSERT_TRUE(r.NextLine());
+    EXPECT_EQ(row.key, r.Key());
+    EXPECT_EQ(row.value, r.StringText());
+  }
+}
+
+TEST(ProjFileGrammar, EmptyValueIsTheSharedEmptyString) {
+  ProjectLineReader r("K () <> x\r\n");
+  ASSERT_TRUE(r.NextLine());
+  EXPECT_TRUE(r.String(1).IsEmptyOpt());
+  EXPECT_TRUE(r.String(1).IsEmptyOpt());
+  EXPECT_TRUE(r.String(1).IsEmptyOpt());  // no bracket: nothing consumed
+  EXPECT_EQ(0, r.Number());
+}
+
+TEST(ProjFileGrammar, ByteListsFillOnlyWhatTheyReach) {
+  struct Row {
+    const char* name;
+    const char* text;
+    uint8_t expected[4];
+  } rows[] = {
+      {"short list keeps the rest", "K { 1,2 }", {1, 2, 9, 9}},
+      {"long list ignores extras", "K { 1,2,3,4,5,6 }", {1, 2, 3, 4}},
+      {"cut to 8 bits", "K {0x1FF, -1}", {0xFF, 0xFF, 9, 9}},
+      {"garbage skipped", "K { 7, x, 8 }", {7, 9, 9, 9}},
+  };
+  for (auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    uint8_t field[4] = {9, 9, 9, 9};
+    std::string text = std::string(row.text) + "\r\n";
+    ProjectLineReader r(text);
+    ASSERT_TRUE(r.NextLine());
+    r.ByteList(field, 4);
+    EXPECT_EQ(0, std::memcmp(field, row.expected, 4));
+  }
+}
+
+TEST(ProjFileGrammar, WrittenValuesReadBack) {
+  const char* values[] = {"plain", "nested (a (b) c)", "two\r\nlines", "lone\nLF", ""};
+  std::string out;
+  ProjectLineWriter w(out);
+  for (const char* v : values) w.StringLine("Key", v);
+  std::string huge(120000, 'x');  // longer than any fixed line buffer
+  w.StringLine("Key", huge);
+  ProjectLineReader r(out);
+  for (const char* v : values) {
+    ASSERT_TRUE(r.NextLine());
+    std::string expected = std::strcmp(v, "lone\nLF") == 0 ? "lone\r\nLF" : v;
+    EXPECT_EQ(expected, r.StringText());
+  }
+  ASSERT_TRUE(r.NextLine());
+  EXPECT_EQ(huge, r.StringText());
+  EXPECT_FALSE(r.NextLine());
+}
+
+TEST(ProjFileKeys, TablesAreConsistent) {
+  EXPECT_EQ(kKeyTableEnd, g_ProjectKeys[kProjectKeyCount].code);
+  for (std::size_t i = 0; i < kProjectKeyCount; ++i) {
+    EXPECT_EQ(236 - i, g_ProjectKeys[i].code) << g_ProjectKeys[i].key;
+  }
+  EXPECT_EQ(39u, LookupProjectKey("ENDOPT", 0)->code);
+  EXPECT_EQ(36u, LookupProjectKey("ENDOPT", 1)->code);
+  EXPECT_EQ(nullptr, LookupProjectKey("NOSUCH", 0));
+  // Every key a block writes is a key of the project file.
+  for (int fam = 0; fam < kFamCount; ++fam) {
+    const KeyFamily& f = GetKeyFamily(fam);
+    for (std::size_t i = 0; i < f.count; ++i) {
+      std::string upper = f.rows[i].key;
+      for (char& ch : upper) ch = char(std::toupper(static_cast<unsigned char>(ch)));
+      EXPECT_NE(nullptr, LookupProjectKey(upper, 0)) << upper;
+      ASSERT_NE(nullptr, FindFieldRow(upper)) << upper;
+      EXPECT_STREQ(f.rows[i].key, FindFieldRow(upper)->key);
+    }
+  }
+}
+
+// ------------------------------------------------------------------ round trips
+
+class ProjFileRoundTrip : public ProjectFileTest {};
+
+TEST_F(ProjFileRoundTrip, EveryToolsetWritesReadsAndWritesAgainIdentically) {
+  for (uint16_t toolset = 0; toolset < kToolsetCount; ++toolset) {
+    SCOPED_TRACE(ToolsetDisplayName(toolset));
+    PoolFreeAll();
+    ProjectRec* p = MakeProject();
+    TargetRec* t1 = AddTarget(p, "Target 1", toolset);
+    TargetRec* t2 = AddTarget(p, "Other (big)", toolset);
+    GroupRec* g1 = AddGroupRec(p, "Startup");
+    GroupRec* g2 = AddGroupRec(p, "Source Group 2");
+    FileRec* fc = AddFile(g1, "main.c", kFileC, 0x5A5A1234);
+    FileRec* fa = AddFile(g1, "start.a51", kFileAsm, 7);
+    FileRec* fx = AddFile(g2, "lib.cpp", kFileCpp, 0);
+    FileRec* ft = AddFile(g2, "notes.txt", kFileText, 0);
+    FillFamilies(t1, t1->pOpts, kKindTarget, 0, 100);
+    t1->pOpts->dbg.flags = 5;
+    t1->pOpts->dbg.str[3] = OptString::Pooled("drv (x)", 1);
+    t1->OPTDL[6] = OptString::Pooled("SARM.DLL", 1);
+    FillFamilies(t2, t2->pOpts, kKindTarget, 0, 900);
+    // The reader applies the CPU string to the target sub-record after
+    // the key lines; that is tested with the device strings.
+    t1->CPU = t2->CPU = OptString();
+    OptionBlock* gb = AddNodeBlock(g2, t1);
+    FillFamilies(t1, gb, kKindGroup, 0, 300);
+    OptionBlock* fb[4];
+    int i = 0;
+    for (FileRec* f : {fc, fa, fx, ft}) {
+      fb[i] = AddNodeBlock(f, t2);
+      FillFamilies(t2, fb[i], kKindFile, f->type, 500 + 50 * uint32_t(i));
+      ++i;
+    }
+
+    std::string first = BuildProjectFileText(*p);
+    ProjectFileIo io;
+    ASSERT_EQ(0, ReadProjectText(io, "/tmp/demo.pm2", first, nullptr)) << io.message;
+    ProjectRec* q = io.project;
+    EXPECT_EQ(first, BuildProjectFileText(*q));
+
+    // Records and blocks came back where they were.
+    TargetRec* r1 = q->firstTarget;
+    TargetRec* r2 = r1->next;
+    ASSERT_TRUE(r2);
+    EXPECT_EQ("Other (big)", r2->name.str());
+    EXPECT_EQ(toolset, r2->toolset);
+    GroupRec* rg2 = q->firstGroup->next;
+    FileRec* rc = q->firstGroup->firstFile;
+    EXPECT_EQ(".\\src\\main.c", rc->path.str());
+    EXPECT_EQ(0x5A5A1234u, rc->time);
+    EXPECT_EQ(kFileAsm, rc->next->type);
+    ExpectFieldsEqual(t1, t1->pOpts, r1, r1->pOpts, kKindTarget, 0);
+    ExpectFieldsEqual(t2, t2->pOpts, r2, r2->pOpts, kKindTarget, 0);
+    ASSERT_TRUE(rg2->pOpts);
+    EXPECT_EQ(r1, rg2->pOpts->owner);
+    ExpectFieldsEqual(t1, gb, r1, rg2->pOpts, kKindGroup, 0);
+    i = 0;
+    for (FileRec* f = q->firstGroup->firstFile; f; f = f->next ? f->next : (f->group == rg2 ? nullptr : rg2->firstFile)) {
+      ASSERT_TRUE(f->pOpts);
+      EXPECT_EQ(r2, f->pOpts->owner);
+      ExpectFieldsEqual(t2, fb[i], r2, f->pOpts, kKindFile, f->type);
+      ++i;
+    }
+    EXPECT_EQ(4, i);
+    EXPECT_EQ(5u, r1->pOpts->dbg.flags);
+    EXPECT_EQ("drv (x)", r1->pOpts->dbg.str[3].str());
+    EXPECT_EQ("SARM.DLL", r1->OPTDL[6].str());
+  }
+}
+
+TEST_F(ProjFileRoundTrip, FileBlocksCarryTheirTypesFamiliesOnly) {
+  ProjectRec* p = MakeProject();
+  TargetRec* t = AddTarget(p, "T", kToolset166);
+  GroupRec* g = AddGroupRec(p, "G");
+  AddNodeBlock(AddFile(g, "a.txt", kFileText), t);
+  AddNodeBlock(AddFile(g, "b.cpp", kFileCpp), t);
+  std::string text = BuildProjectFileText(*p);
+  std::size_t txt = text.find("// File 'a.txt'");
+  std::size_t cpp = text.find("// File 'b.cpp'");
+  ASSERT_NE(std::string::npos, txt);
+  ASSERT_NE(std::string::npos, cpp);
+  std::string txtBlock = text.substr(txt, cpp - txt);
+  EXPECT_NE(std::string::npos, txtBlock.find(" StopCode="));
+  EXPECT_EQ(std::string::npos, txtBlock.find("Optimize"));
+  EXPECT_EQ(std::string::npos, txtBlock.find("BankNo"));  // a 166 target
+  EXPECT_NE(std::string::npos, text.substr(cpp).find(" ECMISC ("));
+}
+
+TEST_F(ProjFileRoundTrip, RemovedRecordsAreLeftOutAndTheRestRenumbered) {
+  ProjectRec* p = MakeProject();
+  TargetRec* gone = AddTarget(p, "Gone", kToolset51);
+  gone->flags |= kTargetDeleted;
+  TargetRec* t = AddTarget(p, "Kept", kToolset51);
+  GroupRec* g0 = AddGroupRec(p, "Dropped");
+  g0->flags |= kGroupDeleted;
+  AddFile(g0, "x.c", kFileC);
+  GroupRec* g = AddGroupRec(p, "Live");
+  AddFile(g, "removed.c", kFileC)->flags |= kFileRemoved;
+  FileRec* f = AddFile(g, "kept.c", kFileC);
+  AddNodeBlock(f, t);
+  std::string text = BuildProjectFileText(*p);
+  EXPECT_EQ(std::string::npos, text.find("Gone"));
+  EXPECT_EQ(std::string::npos, text.find("removed.c"));
+  EXPECT_NE(std::string::npos, text.find("File 1,1,<.\\src\\kept.c><kept.c> 0x0 \r\n"));
+  EXPECT_NE(std::string::npos, text.find("Options 1,1,1  // File 'kept.c'"));
+  ProjectFileIo io;
+  ASSERT_EQ(0, ReadProjectText(io, "/tmp/d.pm2", text, nullptr));
+  EXPECT_EQ("Kept", io.project->curTarget->name.str());
+  EXPECT_EQ(io.project->curTarget, io.project->firstGroup->firstFile->pOpts->owner);
+}
+
+// ------------------------------------------------------------------ bad input
+
+class ProjFileErrors : public ProjectFileTest {};
+
+std::string Text(const std::string& body) { return std::string(kProjectHeader) + body; }
+
+TEST_F(ProjFileErrors, WrongReferencesGiveError8) {
+  struct Row {
+    const char* name;
+    const char* body;
+  } rows[] = {
+      {"file block without group", "Target (T), 0x0000\r\nGroup (G)\r\nFile 1,1,<a.c><a.c> 0\r\n"
+                                   "Options 1,0,2\r\nEndOpt\r\n"},
+      {"unknown target", "Target (T), 0x0000\r\nOptions 2,0,0\r\nEndOpt\r\n"},
+      {"unknown group", "Target (T), 0x0000\r\nOptions 1,3,0\r\nEndOpt\r\n"},
+      {"file of another group", "Target (T), 0x0000\r\nGroup (G)\r\nGroup (H)\r\n"
+                                "File 1,1,<a.c><a.c> 0\r\nOptions 1,2,1\r\nEndOpt\r\n"},
+      {"file names an unknown group", "Target (T), 0x0000\r\nFile 4,1,<a.c><a.c> 0\r\n"},
+  };
+  for (auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    PoolFreeAll();
+    ProjectFileIo io;
+    EXPECT_EQ(kProjectFileBadContents, ReadProjectText(io, "/tmp/x.pm2", Text(row.body), nullptr));
+    EXPECT_NE(std::string::npos, io.message.find("/tmp/x.pm2")) << io.message;
+  }
+}
+
+TEST_F(ProjFileErrors, HeaderIsRequired) {
+  ProjectFileIo io;
+  EXPECT_EQ(8, ReadProjectText(io, "/tmp/x.pm2", "### Pelmora2 Project", nullptr));
+  EXPECT_EQ(8, ReadProjectText(io, "/tmp/x.pm2", "Target (T), 0x0000\r\n", nullptr));
+}
+
+TEST_F(ProjFileErrors, TargetWithoutOptionsIsRemovedWithAMessage) {
+  ScopedRecordingShell shell;
+  std::string body =
+      "Target (Empty), 0xFFFF\r\nTarget (Real), 0x0002\r\n\r\nOptions 2,0,0\r\nOptimize=3\r\nEndOpt\r\n";
+  ProjectFileIo io;
+  ASSERT_EQ(0, ReadProjectText(io, "/p/x.pm2", Text(body), nullptr));
+  ASSERT_EQ(1u, shell.shell.boxes.size());
+  EXPECT_EQ("Invalid Project '/p/x.pm2'\nTarget 'Empty' missing Target-Options, Target removed !",
+            shell.shell.boxes[0]);
+  EXPECT_EQ(1, shell.shell.beeps);
+  EXPECT_TRUE(io.project->firstTarget->flags & kTargetDeleted);
+  EXPECT_EQ("Real", io.project->curTarget->name.str());
+  EXPECT_EQ(3, io.project->curTarget->pOpts->c166.OPTIMIZE);
+
+  // With no target left the project cannot be opened.
+  PoolFreeAll();
+  EXPECT_EQ(8, ReadProjectText(io, "/p/x.pm2", Text("Target (Empty), 0xFFFF\r\n"), nullptr));
+}
+
+TEST_F(ProjFileErrors, UnknownKeysAndMissingEndOptAreTolerated) {
+  std::string body =
+      "Target (T), 0x0000\r\nGroup (G)\r\n\r\nOptions 1,0,0\r\n PRJNAME (x)\r\n Frobnicate=7\r\n"
+      " Q51MSC (A)\r\nEndOpt\r\nOptions 1,1,0\r\n Q51MSC (B)\r\n";  // last block runs to the end
+  ProjectFileIo io;
+  ASSERT_EQ(0, ReadProjectText(io, "/p/x.pm2", Text(body), nullptr));
+  EXPECT_EQ("A", io.project->firstTarget->pOpts->c51.Q51MSC.str());
+  EXPECT_EQ("B", io.project->firstGroup->pOpts->c51.Q51MSC.str());
+  EXPECT_EQ(0u, io.project->firstGroup->pOpts->prop.PROPFLD[0] & 3u);  // a group block
+}
+
+TEST_F(ProjFileErrors, EveryCutOfAFileReadsOrFailsCleanly) {
+  ProjectRec* p = MakeProject();
+  TargetRec* t = AddTarget(p, "T", kToolsetArmGnu);
+  GroupRec* g = AddGroupRec(p, "G");
+  AddNodeBlock(AddFile(g, "a.c", kFileC), t);
+  std::string text = BuildProjectFileText(*p);
+  for (std::size_t len = 0; len <= text.size(); len += 7) {
+    PoolFree(kPoolProject);
+    ProjectFileIo io;
+    int rc = ReadProjectText(io, "/p/x.pm2", std::string_view(text).substr(0, len), nullptr);
+    EXPECT_TRUE(rc == 0 || rc == 8) << len;
+  }
+}
+
+// ------------------------------------------------------------------ files on disk
+
+class ProjFileDisk : public ProjectFileTest {
+ protected:
+  ScratchDir dir;
+  std::string Folder() { return dir.path.string() + "/"; }
+};
+
+TEST_F(ProjFileDisk, UnchangedSaveLeavesTheFilesAlone) {
+  ProjectRec* p = MakeProject(Folder().c_str(), "demo");
+  AddTarget(p, "T", kToolset51);
+  ProjectFileIo io;
+  ASSERT_EQ(0, WriteProjectFiles(io, p)) << io.message;
+  std::string pm2 = dir.File("demo.Pm2");
+  ASSERT_EQ(0, std::string(kProjectHeader).compare(0, 64, ReadFileText(pm2), 0, 64));
+  struct stat before, after;
+  ASSERT_EQ(0, ::stat(pm2.c_str(), &before));
+  ASSERT_EQ(0, WriteProjectFiles(io, p));
+  ASSERT_EQ(0, ::stat(pm2.c_str(), &after));
+  EXPECT_EQ(before.st_ino, after.st_ino);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("demo_Pm2.Bak")));
+
+  p->firstTarget->pOpts->c51.Q51MSC = OptString::Pooled("CHANGED", 1);
+  ASSERT_EQ(0, WriteProjectFiles(io, p));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("demo_Pm2.Bak")));
+  ProjectFileIo in;
+  ASSERT_EQ(0, ReadProjectFile(in, pm2)) << in.message;
+  EXPECT_EQ("CHANGED", in.project->firstTarget->pOpts->c51.Q51MSC.str());
+}
+
+// Fails every file creation whose path names the project file.
+class ProjectFileFailingDisk : public FailingDisk {
+ public:
+  ProjectFileFailingDisk() : FailingDisk(kWrite) {}
+  int CreateNew(const std::string& p, unsigned m, int* h) override {
+    return p.find(".Pm2") != std::string::npos ? ENOSPC : d.CreateNew(p, m, h);
+  }
+  int Write(int h, const char* data, size_t n) override { return d.Write(h, data, n); }
+};
+
+TEST_F(ProjFileDisk, FailedProjectFileIsReportedAndTheOptionsFileStillWritten) {
+  ProjectRec* p = MakeProject(Folder().c_str(), "demo");
+  AddTarget(p, "T", kToolset166);
+  ProjectFileFailingDisk disk;
+  ProjectFileIo io(&disk);
+  EXPECT_NE(0, WriteProjectFiles(io, p));
+  EXPECT_EQ(dir.File("demo.Pm2"), io.path);
+  EXPECT_NE(std::string::npos, io.message.find("demo.Pm2")) << io.message;
+  EXPECT_FALSE(std::filesystem::exists(dir.File("demo.Pm2")));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("demo.Opt")));
+}
+
+TEST_F(ProjFileDisk, WindowsFileOpensAndItsFilesResolveIgnoringCase) {
+  std::filesystem::create_directories(dir.path / "Src");
+  WriteFileText(dir.File("Src/Main.C"), "int main;\n");
+  std::string body =
+      "Target (Board), 0x0003 // Tools: 'ARM-GNU'\r\n\r\nGroup (App)\r\n\r\n"
+      "File 1,1,<.\\SRC\\main.c><main.c> 0x0 \r\n\r\n\r\nOptions 1,0,0  // Target 'Board'\r\n"
+      " OutDir (.\\Obj\\)\r\nEndOpt\r\n";
+  WriteFileText(dir.File("board.pm2"), Text(body));
+  WriteFileText(dir.File("BOARD.OPT"), Text("cExt (*.c;*.x)\r\n"));
+  ProjectFileIo io;
+  ASSERT_EQ(0, ReadProjectFile(io, dir.File("board.pm2"))) << io.message;
+  EXPECT_EQ("*.c;*.x", io.project->filters[kFilterC].str());
+  EXPECT_EQ(".\\Obj\\", io.project->firstTarget->pOpts->out.OUTDIR.str());
+  PathResolver resolver;
+  std::string local;
+  ASSERT_TRUE(resolver.ResolveStoredPath(io.project->firstGroup->firstFile->path.view(), Folder(),
+                                         &local));
+  EXPECT_EQ(dir.File("Src/Main.C"), local);
+}
+
+TEST_F(ProjFileDisk, ReadOnlyAndMissingFiles) {
+  ProjectFileIo io;
+  EXPECT_EQ(kProjectFileCannotOpen, ReadProjectFile(io, dir.File("none.pm2")));
+  WriteFileText(dir.File("empty.pm2"), "");
+  EXPECT_EQ(kProjectFileBadContents, ReadProjectFile(io, dir.File("empty.pm2")));
+
+  ProjectRec* p = MakeProject(Folder().c_str(), "ro");
+  AddTarget(p, "T", kToolset51);
+  ASSERT_EQ(0, WriteProjectFiles(io, p));
+  ::chmod(dir.File("ro.Pm2").c_str(), 0444);
+  ProjectFileIo in;
+  ASSERT_EQ(0, ReadProjectFile(in, dir.File("ro.Pm2")));
+  EXPECT_TRUE(in.project->flags & kProjectReadOnly);
+  // A changed read-only project is not overwritten without a new name.
+  in.project->firstTarget->pOpts->c51.Q51MSC = OptString::Pooled("X", 1);
+  EXPECT_EQ(kProjectFileReadOnly, WriteProjectFiles(in, in.project));
+  ::chmod(dir.File("ro.Pm2").c_str(), 0644);
+}
+
+}  // namespace
+}  // namespace pm2
