@@ -1,0 +1,397 @@
+#include <gtest/gtest.h>
+
+#include "toolkit/core/fake_list_host.h"
+#include "toolkit/core/subitem_text_storage.h"
+#include "toolkit/core/tree_engine.h"
+
+namespace pm2 {
+namespace {
+
+using test::FakeListHost;
+
+class TreeListener : public NotifyListener {
+ public:
+  std::vector<int> codes;
+  std::map<int, NotifyResult> answers;
+  std::vector<unsigned> actions;
+  NotifyResult OnNotify(NotifyHeader& hdr) override {
+    codes.push_back(hdr.code);
+    if (hdr.code == TVN_SELCHANGING || hdr.code == TVN_SELCHANGED) {
+      actions.push_back(reinterpret_cast<NMTREEVIEW&>(hdr).action);
+    }
+    auto it = answers.find(hdr.code);
+    return it == answers.end() ? 0 : it->second;
+  }
+  int Count(int code) const { return int(std::count(codes.begin(), codes.end(), code)); }
+};
+
+class TreeFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree.SetHost(&host);
+    tree.SetNotifyListener(&owner);
+    tree.Create(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 0);
+  }
+  // Labels of the rows, in row order.
+  std::vector<std::string> Rows() {
+    std::vector<std::string> out;
+    for (int r = 0; r < tree.GetItemCount(); ++r) out.push_back(tree.GetItemText(tree.GetItemAtRow(r), 0));
+    return out;
+  }
+  std::vector<std::string> Children(HTREEITEM parent) {
+    std::vector<std::string> out;
+    for (HTREEITEM c = tree.GetChildItem(parent); c; c = tree.GetNextSiblingItem(c)) {
+      out.push_back(tree.GetItemText(c, 0));
+    }
+    return out;
+  }
+  HTREEITEM Add(const std::string& text, HTREEITEM parent = nullptr, HTREEITEM after = nullptr) {
+    return tree.InsertItem(text, parent, after);
+  }
+
+  FakeListHost host;
+  TreeListener owner;
+  SECTreeCtrlModel tree;
+};
+
+TEST_F(TreeFixture, InsertionOrders) {
+  HTREEITEM p = Add("parent");
+  struct Row {
+    const char* name;
+    HTREEITEM where;
+    std::vector<std::string> expected;
+  } rows[] = {
+      {"sort", TVI_SORT(), {"a", "b", "b'", "c"}},
+      {"sort descending", TVI_SORT_DESCENDING(), {"c", "b", "b'", "a"}},
+  };
+  for (const Row& r : rows) {
+    while (HTREEITEM c = tree.GetChildItem(p)) tree.DeleteItem(c);
+    for (const char* t : {"b", "c", "a"}) Add(t, p, r.where);
+    // An equal label goes after the equal ones; tell them apart by data.
+    TreeInsert ins;
+    ins.parent = p;
+    ins.insertAfter = r.where;
+    ins.item.mask = TVIF_TEXT | TVIF_PARAM;
+    ins.item.text = "b";
+    ins.item.param = 1;
+    HTREEITEM dup = tree.InsertItem(ins);
+    std::vector<std::string> got;
+    for (HTREEITEM c = tree.GetChildItem(p); c; c = tree.GetNextSiblingItem(c)) {
+      got.push_back(tree.GetItemText(c, 0) + (c == dup ? "'" : ""));
+    }
+    EXPECT_EQ(got, r.expected) << r.name;
+  }
+  HTREEITEM first = Add("first", p, TVI_FIRST());
+  EXPECT_EQ(tree.GetChildItem(p), first);
+  HTREEITEM mid = Add("mid", p, first);
+  EXPECT_EQ(tree.GetNextSiblingItem(first), mid);
+  HTREEITEM other = Add("other");
+  EXPECT_EQ(Add("stray", p, other), nullptr);  // sibling of another parent
+  EXPECT_EQ(tree.CountItems(p, false, false), 6);
+}
+
+TEST_F(TreeFixture, ExpandAndCollapseChangeTheRows) {
+  HTREEITEM a = Add("a");
+  HTREEITEM a1 = Add("a1", a);
+  Add("a1x", a1);
+  Add("a2", a);
+  Add("b");
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a", "b"}));
+  ASSERT_TRUE(tree.Expand(a, TVE_EXPAND));
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a", "a1", "a2", "b"}));
+  tree.Expand(a1, TVE_TOGGLE);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a", "a1", "a1x", "a2", "b"}));
+  tree.Expand(a, TVE_TOGGLE);  // collapse keeps a1's expanded state
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_TRUE(tree.IsItemExpanded(a1));
+  tree.Expand(a, TVE_EXPAND);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a", "a1", "a1x", "a2", "b"}));
+  // A child inserted under a collapsed parent has no row, but navigation
+  // from it still finds the next visible node.
+  tree.Expand(a1, TVE_COLLAPSE);
+  HTREEITEM hidden = Add("a1y", a1);
+  EXPECT_EQ(tree.GetRowOfItem(hidden), -1);
+  EXPECT_EQ(tree.GetItemText(tree.GetNextItem(hidden, TVGN_NEXTVISIBLE), 0), "a2");
+  EXPECT_EQ(tree.GetItemText(tree.GetNextItem(hidden, TVGN_PREVIOUSVISIBLE), 0), "a1");
+  tree.Expand(a, TVE_COLLAPSERESET);
+  EXPECT_EQ(tree.GetChildItem(a), nullptr);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(owner.Count(TVN_DELETEITEM), 4);  // a1, a1x, a1y, a2
+}
+
+TEST_F(TreeFixture, ExpandVetoAndNothingToExpand) {
+  HTREEITEM leaf = Add("leaf");
+  HTREEITEM p = Add("p");
+  Add("c", p);
+  EXPECT_TRUE(tree.Expand(leaf, TVE_EXPAND));  // nothing to do, no notification
+  EXPECT_EQ(owner.Count(TVN_ITEMEXPANDING), 0);
+  EXPECT_FALSE(tree.Expand(leaf, TVE_EXPAND, true, true));
+  EXPECT_EQ(owner.Count(TVN_ITEMEXPANDING), 1);
+  owner.answers[TVN_ITEMEXPANDING] = 1;
+  EXPECT_FALSE(tree.Expand(p, TVE_EXPAND));
+  EXPECT_FALSE(tree.IsItemExpanded(p));
+  EXPECT_EQ(tree.GetItemCount(), 2);
+  owner.answers.clear();
+  EXPECT_TRUE(tree.Expand(p, TVE_EXPAND));
+  EXPECT_EQ(owner.Count(TVN_ITEMEXPANDED), 1);
+}
+
+TEST_F(TreeFixture, SelectionVetoAndCollapseMovesTheCaret) {
+  HTREEITEM a = Add("a");
+  HTREEITEM a1 = Add("a1", a);
+  HTREEITEM a2 = Add("a2", a);
+  HTREEITEM b = Add("b");
+  tree.EnableMultiSelect(true);
+  ASSERT_TRUE(tree.SelectItem(a1));  // expands a to make a1 visible
+  EXPECT_EQ(tree.GetCaretItem(), a1);
+  EXPECT_EQ(owner.actions.back(), TVC_UNKNOWN);
+  owner.answers[TVN_SELCHANGING] = 1;
+  EXPECT_FALSE(tree.SelectItem(b));
+  EXPECT_EQ(tree.GetCaretItem(), a1);
+  owner.answers.clear();
+  tree.SetItemState(a2, TVIS_SELECTED, TVIS_SELECTED);
+  tree.Expand(a, TVE_COLLAPSE);
+  EXPECT_EQ(tree.GetCaretItem(), a);
+  EXPECT_EQ(owner.actions.back(), TVC_BYMOUSE);
+  tree.Expand(a, TVE_EXPAND);
+  EXPECT_EQ(tree.GetItemState(a2, TVIS_SELECTED), 0u);
+  EXPECT_EQ(tree.GetNextItem(nullptr, TVGN_FIRSTSELECTED), a);
+}
+
+TEST_F(TreeFixture, NavigationCodes) {
+  HTREEITEM a = Add("a");
+  HTREEITEM a1 = Add("a1", a);
+  HTREEITEM deep = Add("deep", a1);
+  HTREEITEM b = Add("b");
+  EXPECT_EQ(tree.GetNextItem(a, TVGN_PARENT), nullptr);
+  EXPECT_EQ(tree.GetNextItem(deep, TVGN_ROOT), a);
+  EXPECT_EQ(tree.GetNextItem(nullptr, TVGN_ROOT), a);
+  EXPECT_EQ(tree.GetNextItem(TVI_ROOT(), TVGN_CHILD), a);
+  EXPECT_EQ(tree.GetNextItem(b, TVGN_PREVIOUS), a);
+  EXPECT_EQ(tree.GetNextItem(nullptr, TVGN_NEXT), nullptr);
+  EXPECT_EQ(tree.GetNextItem(a, TVGN_FIRSTVISIBLE), a);
+  EXPECT_EQ(tree.GetNextItem(a, TVGN_NEXTVISIBLE), b);
+  EXPECT_EQ(tree.GetNextItem(a, 77), nullptr);
+  EXPECT_EQ(tree.GetNextItemInOrder(a1), deep);
+  EXPECT_EQ(tree.GetNextItemInOrder(deep), b);
+  EXPECT_EQ(tree.GetDepth(deep), 3);
+}
+
+TEST_F(TreeFixture, DeleteRootEmptiesAndAcceptsNewItems) {
+  HTREEITEM a = Add("a");
+  Add("a1", a);
+  tree.EnableSubItemText(true);
+  tree.InsertColumn(1, "Value", LVCFMT_LEFT, 50);
+  tree.SetItemText(a, 1, "va");
+  ASSERT_TRUE(tree.DeleteItem(TVI_ROOT()));
+  EXPECT_EQ(tree.GetItemCount(), 0);
+  EXPECT_EQ(owner.Count(TVN_DELETEITEM), 2);
+  HTREEITEM n = Add("new");
+  EXPECT_EQ(Rows(), std::vector<std::string>{"new"});
+  EXPECT_EQ(tree.GetItemText(n, 1), "");
+}
+
+TEST_F(TreeFixture, SubItemTextsSurviveCollapse) {
+  tree.InsertColumn(1, "Value", LVCFMT_LEFT, 50);
+  HTREEITEM a = Add("a");
+  HTREEITEM a1 = Add("a1", a);
+  tree.Expand(a, TVE_EXPAND);
+  EXPECT_TRUE(tree.SetItemText(a1, 1, "v1"));
+  EXPECT_FALSE(tree.SetItemText(a1, 5, "no such column"));
+  tree.Expand(a, TVE_COLLAPSE);
+  tree.Expand(a, TVE_EXPAND);
+  EXPECT_EQ(tree.GetItemText(a1, 1), "v1");
+  EXPECT_EQ(tree.SECListBaseC::GetItemText(tree.GetRowOfItem(a1), 1), "v1");
+  // A column inserted in front moves the texts right.
+  tree.InsertColumn(1, "Before", LVCFMT_LEFT, 30);
+  EXPECT_EQ(tree.GetItemText(a1, 2), "v1");
+  EXPECT_EQ(tree.GetItemText(a1, 1), "");
+}
+
+TEST_F(TreeFixture, HitTestsOnButtonImageAndLabel) {
+  tree.SetTreeImageList(ImageListKind::Normal, {3, 16, 16});
+  HTREEITEM a = Add("a");
+  TreeInsert ins;
+  ins.parent = a;
+  ins.item.mask = TVIF_TEXT | TVIF_IMAGE;
+  ins.item.text = "child";
+  ins.item.image = 1;
+  HTREEITEM c = tree.InsertItem(ins);
+  tree.SetItemState(a, 0, 0);
+  tree.Expand(a, TVE_EXPAND);
+  tree.UpdateScrollBars();
+  Rect button;
+  ASSERT_TRUE(tree.GetButtonRect(a, &button));
+  // a is top-level with lines at root: the button sits in the first
+  // indent column, the label after it; the child is one indent further.
+  EXPECT_LT(button.right, tree.GetIndent());
+  unsigned flags = 0;
+  EXPECT_EQ(tree.HitTest(button.left + button.Width() / 2, button.top + button.Height() / 2, &flags), a);
+  EXPECT_EQ(flags, TVHT_ONITEMBUTTON | 0x4000u);
+  Rect img;
+  ASSERT_TRUE(tree.GetCellRect(tree.GetRowOfItem(c), 0, &img, 1));
+  EXPECT_EQ(img.left, 2 * tree.GetIndent());
+  EXPECT_EQ(tree.HitTest(img.left + 3, img.top + 3, &flags), c);
+  EXPECT_EQ(flags, TVHT_ONITEMICON | 0x4000u);
+  Rect label;
+  ASSERT_TRUE(tree.GetCellRect(tree.GetRowOfItem(c), 0, &label, 2));
+  EXPECT_GE(label.left, img.right);
+  EXPECT_EQ(tree.HitTest(label.left + 1, label.top + 1, &flags), c);
+  EXPECT_EQ(flags, TVHT_ONITEMLABEL | 0x4000u);
+  EXPECT_EQ(tree.HitTest(img.left - 2, img.top + 3, &flags), c);
+  EXPECT_EQ(flags, TVHT_ONITEMINDENT | 0x4000u);
+  EXPECT_EQ(tree.HitTest(190, img.top + 3, &flags), c);
+  EXPECT_EQ(flags, TVHT_ONITEMRIGHT | 0x4000u);
+
+  // Clicking the button toggles without selecting.
+  tree.TreeLButtonDown(button.left + 2, button.top + 2, MK_LBUTTON);
+  EXPECT_FALSE(tree.IsItemExpanded(a));
+  EXPECT_EQ(tree.GetItemCount(), 1);
+}
+
+TEST_F(TreeFixture, IndentAndImageWidths) {
+  tree.SetIndent(19);
+  EXPECT_EQ(tree.GetIndent(), 20);
+  tree.SetTreeImageList(ImageListKind::Normal, {2, 24, 24});
+  EXPECT_EQ(tree.GetIndent(), 24);
+  tree.SetTreeImageList(ImageListKind::Normal, {2, 16, 16});
+  EXPECT_EQ(tree.GetIndent(), 24);
+}
+
+TEST_F(TreeFixture, KeysExpandCollapseAndSwallowExpandCharacters) {
+  HTREEITEM a = Add("a");
+  HTREEITEM a1 = Add("a1", a);
+  Add("b");
+  tree.SelectItem(a);
+  tree.OnKeyDown(vk::Right, false, false);
+  EXPECT_TRUE(tree.IsItemExpanded(a));
+  tree.OnKeyDown(vk::Right, false, false);
+  EXPECT_EQ(tree.GetCaretItem(), a1);
+  tree.OnKeyDown(vk::Left, false, false);  // a1 has no children: to its parent
+  EXPECT_EQ(tree.GetCaretItem(), a);
+  tree.OnKeyDown(vk::Subtract, false, false);
+  EXPECT_FALSE(tree.IsItemExpanded(a));
+  tree.OnKeyDown(vk::Multiply, false, false);
+  EXPECT_TRUE(tree.IsItemExpanded(a));
+  EXPECT_TRUE(tree.TreeChar('+'));
+  EXPECT_TRUE(tree.TreeChar('*'));
+  EXPECT_EQ(tree.GetTypeAheadFlags(), 0);  // no search started
+  tree.TreeChar('b');
+  EXPECT_EQ(tree.GetItemText(tree.GetCaretItem(), 0), "b");
+  EXPECT_GE(owner.Count(TVN_KEYDOWN), 5);
+}
+
+TEST_F(TreeFixture, HoverOverDropTargetExpands) {
+  tree.ModifyTreeStyleEx(0, TVXS_HOVEREXPAND);
+  HTREEITEM a = Add("a");
+  Add("a1", a);
+  HTREEITEM b = Add("b");
+  Add("b1", b);
+  tree.SelectDropTarget(a);
+  EXPECT_EQ(host.timers[kTimerHover], 1000);
+  tree.SelectDropTarget(b);  // another row restarts the wait
+  EXPECT_EQ(host.timers.count(kTimerHover), 1u);
+  tree.TreeTimer(kTimerHover);
+  EXPECT_TRUE(tree.IsItemExpanded(b));
+  EXPECT_FALSE(tree.IsItemExpanded(a));
+  EXPECT_EQ(host.timers.count(kTimerHover), 0u);
+  tree.SelectDropTarget(nullptr);
+  EXPECT_EQ(tree.GetNextItem(nullptr, TVGN_DROPHILITE), nullptr);
+}
+
+TEST(TreeLabel, HighlightTokenIsNotShown) {
+  size_t pos = 0;
+  EXPECT_EQ(SECTreeBaseC::DisplayLabel("value\\{HI}changed", &pos), "valuechanged");
+  EXPECT_EQ(pos, 5u);
+  EXPECT_EQ(SECTreeBaseC::DisplayLabel("plain", &pos), "plain");
+  EXPECT_EQ(pos, std::string::npos);
+}
+
+// --- node records --------------------------------------------------------------
+
+TEST(TreeNodes, AddChildPositionsAndRefusal) {
+  TreeNode root;
+  auto* a = new TreeNode;
+  auto* b = new TreeNode;
+  auto* c = new TreeNode;
+  auto* d = new TreeNode;
+  TreeNode other;
+  auto* stranger = new TreeNode;
+  other.AddChildLast(stranger);
+  EXPECT_TRUE(root.AddChild(a, stranger));  // no children yet: only child
+  EXPECT_TRUE(root.AddChild(c, reinterpret_cast<SECTreeNode*>(std::uintptr_t(2))));
+  EXPECT_TRUE(root.AddChild(b, a));
+  EXPECT_TRUE(root.AddChildFirst(d));
+  auto* e = new TreeNode;
+  EXPECT_FALSE(root.AddChild(e, stranger));
+  EXPECT_EQ(e->RawParent(), nullptr);
+  delete e;
+  std::vector<SECTreeNode*> order;
+  for (SECTreeNode* n = root.GetFirstChild(); n; n = n->GetNextSibling()) order.push_back(n);
+  EXPECT_EQ(order, (std::vector<SECTreeNode*>{d, a, b, c}));
+  EXPECT_EQ(c->GetPrevInOrder(), b);
+  EXPECT_TRUE(root.IsAncestorOf(b));
+  EXPECT_FALSE(b->IsAncestorOf(b));
+  b->Detach();
+  EXPECT_EQ(a->GetNextSibling(), c);
+  delete b;
+}
+
+TEST(TreeNodes, HiddenLevelJoinsGrandchildren) {
+  TreeNode root;
+  auto* c1 = new TreeNode;
+  auto* c2 = new TreeNode;
+  auto* g1 = new TreeNode;
+  auto* g2 = new TreeNode;
+  root.AddChildLast(c1);
+  root.AddChildLast(c2);
+  c1->AddChildLast(g1);
+  c2->AddChildLast(g2);
+  root.SetHiddenLevel(1);
+  EXPECT_EQ(g1->GetParent(), &root);
+  EXPECT_EQ(g1->GetNextSibling(), g2);
+  EXPECT_EQ(g2->GetPrevSibling(), g1);
+  root.SetHiddenLevel(0);
+  EXPECT_EQ(g1->GetParent(), c1);
+  EXPECT_EQ(g1->GetNextSibling(), nullptr);
+}
+
+TEST(TreeNodes, DeepChainDeletesWithoutRecursion) {
+  auto* root = new TreeNode;
+  SECTreeNode* cur = root;
+  for (int i = 0; i < 200000; ++i) {
+    auto* n = new TreeNode;
+    cur->AddChildLast(n);
+    cur = n;
+  }
+  EXPECT_EQ(cur->GetRawLevel(), 200000);
+  delete root;  // would overflow the stack if deletion recursed
+}
+
+TEST(SubItemTextStorage, StoreMoveAndInsert) {
+  SECSubItemTextStorage s;
+  TreeNode a, b;
+  std::string t = "x";
+  EXPECT_FALSE(s.GetSubItemText(&a, 1, &t));
+  EXPECT_EQ(t, "");
+  EXPECT_TRUE(s.InsertColumn(1));
+  EXPECT_EQ(s.ItemCount(), 0u);
+  s.SetSubItemText(&a, 5, "five");
+  for (int c = 1; c <= 4; ++c) {
+    EXPECT_TRUE(s.GetSubItemText(&a, c, &t));
+    EXPECT_EQ(t, "");
+  }
+  s.SetSubItemText(&a, 1, "one");
+  EXPECT_TRUE(s.MoveColumn(&a, 1, 3));
+  s.GetSubItemText(&a, 3, &t);
+  EXPECT_EQ(t, "one");
+  EXPECT_FALSE(s.MoveColumn(&b, 1, 2));
+  s.InsertColumn(1);
+  s.GetSubItemText(&a, 6, &t);
+  EXPECT_EQ(t, "five");
+  EXPECT_TRUE(s.RemoveItem(&a));
+  EXPECT_FALSE(s.RemoveItem(&a));
+}
+
+}  // namespace
+}  // namespace pm2
