@@ -1,0 +1,107 @@
+#include "build/arm_controls.h"
+
+#include <cctype>
+
+#include "build/command_context.h"
+#include "project/project_records.h"
+
+namespace pm2 {
+
+namespace {
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+bool IsMarked(std::string_view reg) {
+  return !reg.empty() && (static_cast<unsigned char>(reg[0]) == 0xFF || reg[0] == '.');
+}
+
+}  // namespace
+
+void AppendArmIncludeLevels(CommandContext& ctx, ListText includes) {
+  OptString levels[3] = {includes(ctx.g_WorkOptions)};
+  int count = 1;
+  if (ctx.IsGroupNode() || ctx.IsFileNode()) levels[count++] = includes(ctx.g_ParentOptions);
+  if (ctx.IsFileNode()) levels[count++] = includes(ctx.g_TargetLevelOptions);
+
+  std::string joined;
+  for (int i = 0; i < count; ++i) {
+    bool repeated = false;
+    for (int j = 0; j < i; ++j) repeated = repeated || levels[j].SameStored(levels[i]);
+    if (repeated || levels[i].empty()) continue;
+    if (!joined.empty()) joined += ';';
+    joined += levels[i].view();
+  }
+  std::string_view rest = joined;
+  while (!rest.empty()) {
+    std::size_t end = rest.find_first_of(",;");
+    std::string_view piece = Trim(rest.substr(0, end));
+    if (!piece.empty()) ctx.AppendControl("-I" + std::string(piece));
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+}
+
+void AppendArmToolsetInclude(CommandContext& ctx) {
+  const TargetRec* t = ctx.g_pCmdTarget;
+  if (!t) return;
+  if (t->USEENV == 1 && !t->ENVINC.empty()) {
+    std::string_view reg = t->ENVREG.view();
+    if (IsMarked(reg)) {
+      // The device folder is relative to the include folder.
+      reg.remove_prefix(static_cast<unsigned char>(reg[0]) == 0xFF ? 1 : std::min<std::size_t>(2, reg.size()));
+      ctx.AppendControl("-I" + t->ENVINC.str() + std::string(reg));
+    } else if (!reg.empty()) {
+      ctx.AppendControl("-I" + std::string(reg));
+    }
+    ctx.AppendControl("-I" + t->ENVINC.str());
+    return;
+  }
+  std::string root = ctx.m_szToolsFolder;
+  if (root.size() > 4 && EqualsNoCase(std::string_view(root).substr(root.size() - 4), "BIN\\"))
+    root.resize(root.size() - 4);
+  std::string_view device = !t->ORGREG.empty() ? t->ORGREG.view() : t->ENVREG.view();
+  if (!device.empty() && static_cast<unsigned char>(device[0]) == 0xFF) device.remove_prefix(1);
+  ctx.AppendControl("-I" + root + "INC\\" + std::string(device));
+}
+
+void MergeArmDefineLevels(const CommandContext& ctx, ListText defines, ListText undefines,
+                          bool targetUndefines, DefineList& list) {
+  auto level = [&](const OptionBlock& b) {
+    ParseDefineList(defines(b).c_str(), list);
+    ApplyUndefineList(undefines(b).c_str(), list);
+  };
+  if (targetUndefines) level(ctx.g_WorkOptions);
+  else ParseDefineList(defines(ctx.g_WorkOptions).c_str(), list);
+  if (ctx.IsGroupNode()) {
+    level(ctx.g_ParentOptions);
+  } else if (ctx.IsFileNode()) {
+    if (ctx.g_pCmdGroupOptions) level(ctx.g_ParentOptions);
+    level(ctx.g_TargetLevelOptions);
+  }
+}
+
+void AppendDefinePiece(CommandContext& ctx, const DefineList& list,
+                       std::string (*format)(std::string_view name, std::string_view value)) {
+  std::string piece;
+  for (int i = 0; i < list.count; ++i) {
+    const DefineEntry& e = list.entries[i];
+    if (e.removed) continue;
+    if (!piece.empty()) piece += ' ';
+    piece += format(list.Name(e), list.Value(e));
+  }
+  ctx.AppendControl(piece);
+}
+
+}  // namespace pm2

@@ -1,0 +1,37 @@
+// Controls shared by the compiler and assembler lines of the two ARM
+// toolsets: "-I" include folders of the three option levels, the toolset's
+// own include folder, and the define lists merged over the levels.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "build/command_lists.h"
+
+namespace pm2 {
+
+class CommandContext;
+
+// The include texts the node's kind offers (target; target and group;
+// all three), joined with ';' (a level whose text is the very stored text
+// of a higher level is not repeated), split at ',' and ';', each piece
+// trimmed of blanks and written as "-I" followed by the folder.
+void AppendArmIncludeLevels(CommandContext& ctx, ListText includes);
+
+// The toolset include folder of the target (own environment or the tools
+// folder of the context with a final "BIN\" removed, then "INC\" and the
+// device folder).
+void AppendArmToolsetInclude(CommandContext& ctx);
+
+// The define list of the node: the target level's defines (and, with
+// targetUndefines, its undefines), then the group's and the file's levels
+// as MergeDefineLevels takes them.
+void MergeArmDefineLevels(const CommandContext& ctx, ListText defines, ListText undefines,
+                          bool targetUndefines, DefineList& list);
+
+// The surviving entries, each formatted by the callback, joined by blanks
+// and appended as one piece; nothing when none survives.
+void AppendDefinePiece(CommandContext& ctx, const DefineList& list,
+                       std::string (*format)(std::string_view name, std::string_view value));
+
+}  // namespace pm2
