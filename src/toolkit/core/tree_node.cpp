@@ -46,11 +46,16 @@ void SECTreeNode::Detach() {
 }
 
 int SECTreeNode::DeleteAllChildren() {
+  // Leaves first, without recursion; the next search starts at the
+  // deleted leaf's parent so a deep chain costs linear time.
+  SECTreeNode* from = m_firstChild;
   while (m_firstChild) {
-    SECTreeNode* leaf = m_firstChild;
+    SECTreeNode* leaf = from ? from : m_firstChild;
     while (leaf->m_firstChild) leaf = leaf->m_firstChild;
+    SECTreeNode* parent = leaf->m_parent;
     leaf->Detach();
     delete leaf;
+    from = parent != this ? parent : m_firstChild;
   }
   return 0;
 }
