@@ -5,4 +5,6 @@ pm2_library(pm2_build SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/arm_gnu_command.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/arm_ads_command.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/key_sequences.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/build_state.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/link_steps.cpp
   LIBS pm2_project pm2_platform)

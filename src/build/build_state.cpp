@@ -1,0 +1,40 @@
+#include "build/build_state.h"
+
+namespace pm2 {
+
+std::vector<BuildItem*> BuildState::LinkInputs() {
+  std::vector<BuildItem*> inputs;
+  for (std::size_t i = HeadIsLinkItem() ? 1 : 0; i < items.size(); ++i) inputs.push_back(&items[i]);
+  return inputs;
+}
+
+std::string WithoutQuotes(const std::string& name) {
+  std::string s = name;
+  if (!s.empty() && s.front() == '"') s.erase(0, 1);
+  if (!s.empty() && s.back() == '"') s.pop_back();
+  return s;
+}
+
+void RecordBuildItem(BuildState& state, TargetRec* target, GroupRec* group, FileRec* file) {
+  BuildItem item;
+  item.request = state.request;
+  item.request.runThrough = state.vspawnPath;
+  if (!item.request.objectFile.empty() && item.request.objectFile.front() != '"')
+    item.request.objectFile = "\"" + item.request.objectFile + "\"";
+  item.target = target;
+  item.group = group;
+  item.file = file;
+  if (!group && !file) {
+    if (state.HeadIsLinkItem()) state.items.front() = std::move(item);
+    else state.items.insert(state.items.begin(), std::move(item));
+    return;
+  }
+  for (BuildItem& existing : state.items)
+    if (file && existing.file == file) {
+      existing = std::move(item);
+      return;
+    }
+  state.items.push_back(std::move(item));
+}
+
+}  // namespace pm2
