@@ -18,4 +18,6 @@ pm2_library(pm2_toolkit_core SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/tree_node.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/subitem_text_storage.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/tree_engine.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/list_box_editor_model.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/file_system.cpp
 )
