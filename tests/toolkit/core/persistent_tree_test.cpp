@@ -124,7 +124,9 @@ TEST(PersistentTree, BinaryChunking) {
     SECPTNFactory f;
     SECPersistentTreeNode* n = f.CreateNode("N");
     const auto data = Bytes(r.bytes);
-    ASSERT_EQ(n->SetKeyValueBinary("K", data.data(), data.size()), unsigned(kPtnOk)) << r.name;
+    const std::uint8_t none = 0;
+    ASSERT_EQ(n->SetKeyValueBinary("K", data.empty() ? &none : data.data(), data.size()), unsigned(kPtnOk))
+        << r.name;
     std::int32_t count = -1;
     if (r.chunks) {
       ASSERT_EQ(n->GetKeyValueInt("K_BinCount", &count), unsigned(kPtnOk)) << r.name;

@@ -22,8 +22,12 @@ struct Recorder : TabListener {
   std::vector<Message> got;
   std::intptr_t OnTabMessage(unsigned message, std::intptr_t wParam, TabActivateInfo* info) override {
     Message m{message, wParam};
-    if (info) m.newTab = info->nNewTab, m.oldTab = info->nOldTab, m.newClient = info->pNewClient,
-              m.oldClient = info->pOldClient;
+    if (info) {
+      m.newTab = info->nNewTab;
+      m.oldTab = info->nOldTab;
+      m.newClient = info->pNewClient;
+      m.oldClient = info->pOldClient;
+    }
     got.push_back(m);
     return 0;
   }
@@ -138,10 +142,13 @@ TEST(FlatTabs, GeometryAndScrollButtons) {
   EXPECT_TRUE(f.strip.PressScrollButton(kTabButtonLast));
   EXPECT_EQ(f.strip.TabLeft(last) + f.strip.GetTab(last).m_nWidth, 150);
 
-  // Activating a hidden tab scrolls it into view with the margin.
+  // Activating a hidden tab scrolls it into view with the margin; the last
+  // tab has no room for one.
   f.strip.PressScrollButton(kTabButtonFirst);
+  f.strip.ActivateTab(2);
+  EXPECT_EQ(f.strip.TabLeft(2) + f.strip.GetTab(2).m_nWidth, 150 - 20);
   f.strip.ActivateTab(last);
-  EXPECT_EQ(f.strip.TabLeft(last) + f.strip.GetTab(last).m_nWidth, 150 - 20);
+  EXPECT_EQ(f.strip.TabLeft(last) + f.strip.GetTab(last).m_nWidth, 150);
 
   FlatStrip empty(0);
   EXPECT_EQ(empty.strip.m_nDisabledButtons, 15u);
@@ -236,7 +243,9 @@ TEST(Tabs3D, LabelShorteningIsBoundedAndReversible) {
   for (int i = 0; i < 3; ++i) {
     const SEC3DTab& t = s.strip.Tab3D(i);
     anyTruncated |= t.m_bTruncated;
-    if (t.m_bTruncated && s.strip.m_bShowLabels) EXPECT_NE(t.m_strLabel.find("..."), std::string::npos) << i;
+    if (t.m_bTruncated && s.strip.m_bShowLabels) {
+      EXPECT_NE(t.m_strLabel.find("..."), std::string::npos) << i;
+    }
   }
   EXPECT_TRUE(anyTruncated);
   EXPECT_LE(s.strip.MeasuredLength(false) + 12, 120);
@@ -294,11 +303,13 @@ TEST(Tabs3D, KeyboardMouseAndDrag) {
   s.strip.GetActiveTab(&active);
   EXPECT_EQ(active, 0);
 
-  // Dragging the active tab over the far side of its right neighbour's
-  // neighbour moves it there.
+  // Dragging the active tab into the near part of a later tab moves it
+  // there; inside itself or past that part it stays.
   s.strip.EnableTab(1, true);
   const Rect target = s.strip.GetTabRect(2);
-  EXPECT_TRUE(s.strip.DragTo({target.right - 2, 10}));
+  EXPECT_FALSE(s.strip.DragTo({s.strip.GetTabRect(0).left + 2, 10}));
+  EXPECT_FALSE(s.strip.DragTo({target.right - 2, 10}));
+  EXPECT_TRUE(s.strip.DragTo({target.left + 1, 10}));
   s.strip.GetActiveTab(&active);
   EXPECT_EQ(active, 2);
   EXPECT_EQ(s.strip.GetTab(2).m_pClient, &clients[0]);
