@@ -8,4 +8,6 @@ pm2_library(pm2_project SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/project_file_writer.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/project_file_reader.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/options_file.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/binary_project.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/project_open.cpp
   LIBS pm2_platform)

@@ -1,0 +1,154 @@
+#include "project/project_open.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/atomic_file.h"
+#include "platform/win_path.h"
+#include "project/app_state.h"
+#include "project/binary_project.h"
+#include "project/file_watcher.h"
+#include "project/option_block.h"
+#include "project/path_text.h"
+#include "project/pool.h"
+#include "project/project_file.h"
+#include "project/project_lines.h"
+#include "project/project_records.h"
+
+namespace pm2 {
+
+namespace {
+
+// Creates an output or listing folder of an imported target.
+void MakeTargetFolder(const std::string& projectFolder, std::string_view stored) {
+  if (stored.empty() || IsProjectFolderText(std::string(stored).c_str())) return;
+  std::string local;
+  if (stored.size() > 2 && stored[0] == '.' && IsPathSeparator(stored[1])) {
+    local = projectFolder + ToForwardSlashes(stored.substr(2));
+  } else {
+    local = ToForwardSlashes(stored);
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(local, ec);
+  if (ec || !std::filesystem::is_directory(local, ec)) {
+    PrintToOutput(0, "Can't create path '%s' !", std::string(stored).c_str());
+  }
+}
+
+// Points the project at the folder it was opened from and creates the
+// folders of its 166 targets. Returns an error code.
+int FixFolders(OldProjectProbe& probe) {
+  ProjectRec* p = probe.project;
+  if (!probe.folder.empty()) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(ToForwardSlashes(probe.folder), ec)) {
+      probe.message = "Can't use folder '" + probe.folder + "'";
+      return kBinBadFolder;
+    }
+  }
+  std::string joined = p->folder.str() + p->name.str();
+  std::string pathNoExt = probe.path.substr(0, probe.path.size() - FileNamePart(probe.path).size()) +
+                          probe.baseName;
+  if (!SamePathIgnoringCase(joined, pathNoExt) && !probe.folder.empty()) {
+    p->folder = OptString::Pooled(probe.folder, kPoolProject);
+    std::string local = ToForwardSlashes(probe.folder);
+    for (TargetRec* t = p->firstTarget; t; t = t->next) {
+      if (t->toolset != kToolset166 || !t->pOpts) continue;
+      MakeTargetFolder(local, t->pOpts->out.OUTDIR.view());
+      MakeTargetFolder(local, t->pOpts->lst.LSTDIR.view());
+    }
+  }
+  return kBinOk;
+}
+
+}  // namespace
+
+int OldProjectProbe::Check(const ProjectRec* open, const std::string& pathIn, int checkMode) {
+  mode = checkMode;
+  if (open) {
+    path = ToForwardSlashes(open->folder.view()) + open->name.str() + ".pm2";
+    folder.clear();
+  } else {
+    path = pathIn;
+    folder = std::string(FolderPart(path));
+  }
+  std::string_view file = FileNamePart(path);
+  baseName = std::string(file.substr(0, file.find('.')));
+  struct stat st;
+  bool exists = ::stat(path.c_str(), &st) == 0;
+  readOnly = exists && (st.st_mode & 0222) == 0;
+  if (mode == 1 && !exists) return kBinCannotOpen;
+  if (mode == 2 && readOnly) return kBinReadOnly;
+  return kBinOk;
+}
+
+int ImportOldBinaryProject(OldProjectProbe& probe) {
+  probe.error = kBinOk;
+  probe.project = nullptr;
+  probe.message.clear();
+  std::string data;
+  std::string err;
+  if (!ReadWholeFile(probe.path, data, &err)) {
+    probe.message = err;
+    probe.error = kBinCannotOpen;
+  } else if (HasProjectBanner(data)) {
+    // Text projects written with LF endings are accepted too.
+    ProjectFileIo io;
+    probe.error = ReadProjectFile(io, probe.path);
+    probe.message = io.message;
+    if (probe.error == kProjectFileOk) {
+      probe.project = io.project;
+      if (probe.readOnly) probe.project->flags |= kProjectReadOnly;
+      probe.error = FixFolders(probe);
+    }
+  } else {
+    ProjectRec* saved = theApp().m_pProject;
+    ProjectRec* p = nullptr;
+    probe.error = ReadBinaryProject(data, probe.readOnly, &p);
+    theApp().m_pProject = saved;
+    probe.project = p;
+    if (probe.error == kBinOk && !p) probe.error = kBinBadHeader;
+    if (probe.error == kBinOk) {
+      p->name = OptString::Pooled(probe.baseName, kPoolProject);
+      if (p->folder.empty()) p->folder = OptString::Pooled(probe.folder, kPoolProject);
+      probe.error = FixFolders(probe);
+    } else if (probe.message.empty()) {
+      probe.message = "'" + probe.path + "' is no valid project (error " +
+                      std::to_string(probe.error) + ")";
+    }
+  }
+  if (probe.watcher()) {
+    if (probe.error == kBinOk) probe.watcher()->Watch(probe.path); else probe.watcher()->Stop();
+  }
+  return probe.error;
+}
+
+int OldProjectProbe::SaveProject() {
+  ProjectFileIo io(m_disk, m_watcher);
+  error = project ? WriteProjectFiles(io, project) : kProjectFileOk;
+  message = io.message;
+  if (error && message.empty()) message = "Can't write project file '" + io.path + "' !";
+  return error;
+}
+
+int OpenProjectFile(const std::string& path, std::string* message, FileWatch* watcher) {
+  OldProjectProbe probe(watcher);
+  int rc = probe.Check(nullptr, path, 1);
+  if (rc == kBinOk) rc = ImportOldBinaryProject(probe);
+  else probe.message = "'" + path + "' not found";
+  if (message) *message = probe.message;
+  if (rc == kBinOk) theApp().m_pProject = probe.project;
+  return rc;
+}
+
+int SaveProjectFiles(ProjectRec* project, std::string* message, Disk* disk) {
+  OldProjectProbe probe(nullptr, disk);
+  probe.project = project ? project : theApp().m_pProject;
+  int rc = probe.SaveProject();
+  if (message) *message = probe.message;
+  return rc;
+}
+
+}  // namespace pm2

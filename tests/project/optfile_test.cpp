@@ -1,0 +1,167 @@
+// The options file: editor positions, debug lists, window placements and
+// per-target sections survive a save and a read; sections of unknown or
+// renamed targets are ignored.
+#include "project/debug_lists.h"
+#include "project/key_values.h"
+#include "project/project_file.h"
+#include "project/projfile_fixture.h"
+
+namespace pm2 {
+namespace {
+
+class OptFileTest : public ProjectFileTest {
+ protected:
+  // Saves p's two texts and reads them back into a new project.
+  ProjectRec* RoundTrip(ProjectRec* p, std::string* options = nullptr) {
+    std::string project = BuildProjectFileText(*p);
+    std::string opt = BuildOptionsFileText(*p);
+    if (options) *options = opt;
+    std::string_view view(opt);
+    ProjectFileIo io;
+    EXPECT_EQ(0, ReadProjectText(io, "/tmp/demo.pm2", project, &view)) << io.message;
+    return io.project;
+  }
+};
+
+TEST_F(OptFileTest, EditorPositionsDebugListsAndPlacementsComeBackInOrder) {
+  ProjectRec* p = MakeProject();
+  TargetRec* t = AddTarget(p, "T", kToolset166);
+  AddTarget(p, "Second", kToolsetArmGnu);
+  p->curTarget = t->next;
+  GroupRec* g = AddGroupRec(p, "G");
+  g->flags = 0x0B;
+  FileRec* f = AddFile(g, "main.c", kFileC);
+  f->topLine = 120;
+  f->caretLine = 0x1234567;  // cut to 24 bits
+  f->caretColumn = 17;
+  f->flags = 0x80 | 0x10 | 0x04 | 0x02;
+  for (int i = 0; i < kPlacementSize; ++i) f->windowPlacement[i] = uint8_t(i + 1);
+  EditorFileRec* e = AppendEditorFile(&p->editorFiles);
+  e->path = OptString::Pooled("C:\\work\\doc\\readme.txt", 1);
+  e->number1 = 3;
+  e->number2 = -4;
+  e->placement[0] = 44;
+  t->pOpts->t166.clock = 20000000;
+  t->pOpts->t166.EXTMEM[2] = {1, 0x10000, 0x8000};
+  t->pOpts->lst.listFlags = 0x80F0F;
+  t->books[5].title = OptString::Pooled("User's Guide", 1);
+  t->books[5].path = OptString::Pooled("guide.pdf", 1);
+  t->books[5].word = 1;
+  for (const char* expr : {"a", "b[1]", "(c)"}) {
+    AppendMemWindowEntry(t, 2, OptString::Pooled(expr, 9))->value = 7;
+  }
+  AppendWatch(t, 0, OptString::Pooled("x", 9));
+  AppendWatch(t, 1, OptString::Pooled("y + 1", 9));
+  BreakpointRec* bp = AppendBreakpoint(t);
+  bp->flags = 5 | kBreakFlag4;
+  bp->value1 = 0xC0001234;
+  bp->value16 = 9;
+  bp->inlineText = OptString::Pooled("main.c\\33", 9);
+  bp->text2 = OptString::Pooled("cmd", 9);
+  AppendToolboxButton(t, OptString::Pooled("Reset", 9), OptString::Pooled("RESET", 9));
+  AppendToolboxButton(t, OptString::Pooled("half", 9), OptString());  // not kept
+  AppendPerfRange(t, OptString::Pooled("main", 9));
+  t->symbolsWindow = PoolNew<SymbolsWindowRec>(9);
+  t->symbolsWindow->text = OptString::Pooled("sym", 9);
+  t->symbolsWindow->value = 77;
+  t->debugFlags = 0xA5;
+  t->OPTLE = OptString::Pooled("lint-nt.exe", 1);
+  t->pOpts->dbg.OPTKEY = SetKeyValue(nullptr, "DLGDARM", "(1)", 1);
+  t->pOpts->lst.OPTKUS = SetKeyValue(nullptr, "NSZCOM", "4", 1);
+
+  std::string opt;
+  ProjectRec* q = RoundTrip(p, &opt);
+  EXPECT_EQ(0, opt.compare(0, kProjectHeaderSize, kProjectHeader));
+  TargetRec* r = q->firstTarget;
+  EXPECT_EQ(r->next, q->curTarget);  // OPTFL's third number
+  EXPECT_EQ(0x0Bu, q->firstGroup->flags);
+  FileRec* rf = q->firstGroup->firstFile;
+  EXPECT_EQ(120, rf->topLine);
+  EXPECT_EQ(0x234567, rf->caretLine);
+  EXPECT_EQ(17, rf->caretColumn);
+  EXPECT_EQ(f->flags, rf->flags);
+  EXPECT_EQ(0, std::memcmp(f->windowPlacement, rf->windowPlacement, kPlacementSize));
+  ASSERT_TRUE(q->editorFiles);
+  EXPECT_EQ(".\\doc\\readme.txt", q->editorFiles->path.str());
+  EXPECT_EQ(-4, q->editorFiles->number2);
+  EXPECT_EQ(44, q->editorFiles->placement[0]);
+  EXPECT_EQ(20000000u, r->pOpts->t166.clock);
+  EXPECT_EQ(t->pOpts->t166.EXTMEM[2], r->pOpts->t166.EXTMEM[2]);
+  EXPECT_EQ(0x80F0Fu, r->pOpts->lst.listFlags);
+  EXPECT_EQ("User's Guide", r->books[5].title.str());
+  EXPECT_EQ(1u, r->books[5].word);
+  std::string mem;
+  for (MemWindowRec* m = r->memWindows[2]; m; m = m->next) mem += m->expression.str() + ";";
+  EXPECT_EQ("a;b[1];(c);", mem);
+  EXPECT_EQ("y + 1", r->watches[1]->expression.str());
+  ASSERT_TRUE(r->breakpoints);
+  EXPECT_EQ(bp->flags, r->breakpoints->flags);
+  EXPECT_EQ(0xC0001234u, r->breakpoints->value1);
+  EXPECT_EQ("main.c\\33", r->breakpoints->inlineText.str());
+  EXPECT_EQ("cmd", r->breakpoints->text2.str());
+  ASSERT_TRUE(r->toolbox);
+  EXPECT_EQ(nullptr, r->toolbox->next);
+  EXPECT_EQ("sym", r->symbolsWindow->text.str());
+  EXPECT_EQ(0xA5u, r->debugFlags);
+  EXPECT_EQ("lint-nt.exe", r->OPTLE.str());
+  EXPECT_EQ("(1)", GetKeyValue(r->pOpts->dbg.OPTKEY, "DLGDARM"));
+  EXPECT_EQ("4", GetKeyValue(r->pOpts->lst.OPTKUS, "NSZCOM"));
+  // What was read saves and reads back to the same text.
+  std::string again;
+  ProjectRec* q2 = RoundTrip(q, &again);
+  EXPECT_EQ(again, BuildOptionsFileText(*q2));
+}
+
+TEST_F(OptFileTest, SectionsOfRenamedOrSurplusTargetsAreIgnored) {
+  ProjectRec* p = MakeProject();
+  for (int i = 0; i < 256; ++i) {
+    TargetRec* t = AddTarget(p, ("T" + std::to_string(i + 1)).c_str(), kToolset51);
+    t->pOpts->t51.clock = 1000 + uint32_t(i);
+  }
+  std::string project = BuildProjectFileText(*p);
+  std::string opt = BuildOptionsFileText(*p);
+  // Rename target 2 in the project file only.
+  std::size_t at = project.find("Target (T2),");
+  project.replace(at, 11, "Target (X2),");
+  for (TargetRec* t = p->firstTarget; t; t = t->next) t->pOpts->t51.clock = 0;
+  std::string_view view(opt);
+  ProjectFileIo io;
+  ASSERT_EQ(0, ReadProjectText(io, "/tmp/d.pm2", project, &view));
+  std::vector<TargetRec*> ts;
+  for (TargetRec* t = io.project->firstTarget; t; t = t->next) ts.push_back(t);
+  ASSERT_EQ(256u, ts.size());
+  EXPECT_EQ(1000u, ts[0]->pOpts->t51.clock);
+  EXPECT_NE(1001u, ts[1]->pOpts->t51.clock);  // renamed: keeps the defaults
+  EXPECT_EQ(1254u, ts[254]->pOpts->t51.clock);  // the 255th
+  EXPECT_NE(1255u, ts[255]->pOpts->t51.clock);  // the 256th is ignored
+}
+
+TEST_F(OptFileTest, BadOptionsFilesFailTheOpen) {
+  ProjectRec* p = MakeProject();
+  AddTarget(p, "T", kToolset51);
+  std::string project = BuildProjectFileText(*p);
+  for (std::string_view bad : {std::string_view(""), std::string_view("cExt (*.c)\r\n")}) {
+    PoolFree(kPoolProject);
+    ProjectFileIo io;
+    EXPECT_EQ(8, ReadProjectText(io, "/tmp/d.pm2", project, &bad));
+  }
+}
+
+TEST_F(OptFileTest, ActiveEditorComesFromTheShellHook) {
+  ProjectRec* p = MakeProject();
+  AddTarget(p, "T", kToolset51);
+  AddFile(AddGroupRec(p, "G"), "a.c", kFileC);
+  SetSyncFileHook([](FileRec* f) {
+    f->flags |= kFileActiveWindow;
+    f->topLine = 42;
+    return 1;
+  });
+  ProjectRec* q = RoundTrip(p);
+  SetSyncFileHook(nullptr);
+  FileRec* f = q->firstGroup->firstFile;
+  EXPECT_TRUE(f->flags & kFileActiveWindow);
+  EXPECT_EQ(42, f->topLine);
+}
+
+}  // namespace
+}  // namespace pm2
