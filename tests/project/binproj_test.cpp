@@ -1,0 +1,240 @@
+// Previous-generation binary projects, the open path and crash-safe saves.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+#include "project/binary_project.h"
+#include "project/debug_lists.h"
+#include "project/file_test_util.h"
+#include "project/project_file.h"
+#include "project/project_open.h"
+#include "project/projfile_fixture.h"
+#include "project/recording_shell.h"
+
+namespace pm2 {
+namespace {
+
+// A binary project with one record of every type.
+BinaryProjectWriter SampleBinary(const char* outDir = ".\\obj\\") {
+  BinaryProjectWriter w;
+  w.Begin(kBinProject);
+  w.String("Name", "old");
+  w.String("Path", "D:\\elsewhere\\");
+  w.String("Cext", "*.c;*.h");
+  w.String("Full", "D:\\notes.txt");
+  w.Blob("WndPl", std::string(76, '\x02'));
+  w.End();
+  w.Begin(kBinTarget);
+  w.ShortString("Target", "Board");
+  w.U16("ToolSet", kToolset166);
+  w.String("Device", "C167CR");
+  w.String("sDll", "S166.DLL");
+  w.U16("BR_5", 3);
+  w.String("BR_1", "main.c\\10");
+  w.U32("BR_2", 0x1234);
+  w.String("MM_2", "dptr");
+  w.U16("XM_S", 5);
+  w.U16("curTarg", 1);
+  w.End();
+  w.Begin(99);  // a record type of a later version: skipped whole
+  w.String("Zzz", "ignored");
+  w.End();
+  w.Begin(kBinGroup);
+  w.ShortString("Group", "Source");
+  w.Byte("cbSel", 1);
+  w.End();
+  w.Begin(kBinFile);
+  w.String("Name", "main.c");
+  w.U16("Index", 0);
+  w.String("Full", ".\\main.c");
+  w.Byte("fType", kFileC);
+  w.String("Unknown", "skipped by its type");  // not a field name of the format
+  w.U32("ED_T", 33);
+  w.End();
+  w.Begin(kBinTargetOptions);
+  w.U16("Index", 0);
+  w.String("Path", outDir);
+  w.String("Name", "board");
+  w.Byte("gHex", 1);
+  w.Byte("Optim", 4);
+  w.String("pDef", "DEBUG=1");
+  w.Blob("mHold", std::string("\x01\x00\x02\x00\x03\x00\x04\x00", 8));
+  w.U32("Clk166", 20000000);
+  w.String("sTkey", "K");
+  w.String("sTnam", "V");
+  w.End();
+  w.Begin(kBinGroupOptions);
+  w.Index(0);
+  w.Index(0);
+  w.Byte("uStat", 1);
+  w.End();
+  w.Begin(kBinFileOptions);
+  w.Index(0);
+  w.Index(0);
+  w.Index(0);
+  w.String("pMisc", "SMALL");
+  w.End();
+  w.Begin(kBinFileOptions);  // names no file: dropped
+  w.Index(0);
+  w.Index(0);
+  w.Index(9);
+  w.String("pMisc", "LOST");
+  w.End();
+  w.EndOfProject();
+  return w;
+}
+
+class BinProjTest : public ProjectFileTest {};
+
+TEST_F(BinProjTest, EveryRecordTypeReadsIntoTheRecordsATextProjectGives) {
+  ProjectRec* p = nullptr;
+  ASSERT_EQ(0, ReadBinaryProject(SampleBinary().Data(), false, &p));
+  ASSERT_TRUE(p);
+  TargetRec* t = p->firstTarget;
+  ASSERT_TRUE(t && t->pOpts);
+  EXPECT_EQ(t, p->curTarget);
+  EXPECT_EQ("*.c;*.h", p->filters[kFilterC].str());
+  ASSERT_TRUE(p->editorFiles);
+  EXPECT_EQ("D:\\notes.txt", p->editorFiles->path.str());
+  EXPECT_EQ("S166.DLL", t->OPTDL[0].str());
+  ASSERT_TRUE(t->breakpoints);
+  EXPECT_EQ(3, t->breakpoints->flags & kBreakKindMask);
+  EXPECT_EQ(0x1234u, t->breakpoints->value1);
+  EXPECT_EQ(5, t->memWindows[1]->value);
+  EXPECT_EQ(8u, p->firstGroup->flags);
+  FileRec* f = p->firstGroup->firstFile;
+  ASSERT_TRUE(f);
+  EXPECT_EQ(33, f->topLine);
+  EXPECT_EQ(1, p->firstGroup->pOpts->c166.flags.STATIC);
+  ASSERT_TRUE(f->pOpts);
+  EXPECT_EQ("SMALL", f->pOpts->c166.CMISC.str());
+  EXPECT_EQ(nullptr, f->pOpts->next);
+
+  // The same target written as text reads into the same target block.
+  p->name = OptString::Pooled("old", 1);
+  std::string fromBinary = BuildProjectFileText(*p);
+  std::string text =
+      std::string(kProjectHeader) +
+      "Target (Board), 0x0002\r\nGroup (Source)\r\nFile 1,1,<.\\main.c><main.c> 0\r\n"
+      "Options 1,0,0\r\n Device (C167CR)\r\n OutDir (.\\obj\\)\r\n OutName (board)\r\n GenHex=1\r\n"
+      " Optimize=4\r\n Define (DEBUG=1)\r\n nHold=1\r\n iHold=2\r\n sHold=3\r\n bHold=4\r\n"
+      "  OPTDL (S166.DLL)()()()()()()()\r\nEndOpt\r\n";
+  PoolFree(kPoolScratch);
+  ProjectFileIo io;
+  ASSERT_EQ(0, ReadProjectText(io, "/x/old.pm2", text, nullptr)) << io.message;
+  std::string fromText = BuildProjectFileText(*io.project);
+  std::size_t end = fromText.find("Options 1,1,");
+  EXPECT_EQ(fromText.substr(0, end), fromBinary.substr(0, fromBinary.find("Options 1,1,")));
+  EXPECT_EQ(20000000u, t->pOpts->t166.clock);
+  EXPECT_EQ("V", GetKeyValue(t->pOpts->dbg.OPTKEY, "K"));
+}
+
+TEST_F(BinProjTest, DamagedFilesGiveTheirErrors) {
+  std::string good = SampleBinary().Data();
+  std::size_t second = good.find(char(kBinProject), 5);
+  struct Row {
+    const char* name;
+    std::string data;
+    int expected;
+  } rows[] = {
+      {"no header", good.substr(0, 0) + "xyz", kBinBadHeader},
+      {"bad header checksum", std::string(good).replace(3, 1, "Q"), kBinBadHeader},
+      {"second record checksum", std::string(good).replace(second + 5, 1, "\x7F"), kBinBadChecksum},
+      {"cut inside a record", good.substr(0, second + 10), kBinBadChecksum},
+  };
+  for (auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    PoolFreeAll();
+    ProjectRec* p = nullptr;
+    EXPECT_EQ(row.expected, ReadBinaryProject(row.data, false, &p));
+  }
+  BinaryProjectWriter w;
+  w.Begin(kBinProject);
+  w.Blob("WndPl", std::string(40, 'x'));  // must be 76 bytes
+  w.End();
+  ProjectRec* p = nullptr;
+  EXPECT_EQ(kBinBadField, ReadBinaryProject(w.Data(), false, &p));
+  BinaryProjectWriter w2;
+  w2.Begin(kBinProject);
+  w2.U32("Path", 1);  // a string field given as a number
+  w2.End();
+  EXPECT_EQ(kBinBadField, ReadBinaryProject(w2.Data(), false, &p));
+}
+
+TEST_F(BinProjTest, EveryCutOfABinaryFileFailsCleanly) {
+  std::string good = SampleBinary().Data();
+  for (std::size_t len = 0; len < good.size(); ++len) {
+    PoolFreeAll();
+    ProjectRec* p = nullptr;
+    int rc = ReadBinaryProject(std::string_view(good).substr(0, len), false, &p);
+    EXPECT_TRUE(rc == kBinOk || rc == kBinBadHeader || rc == kBinBadChecksum) << len;
+  }
+}
+
+class ProjectOpenTest : public ProjectFileTest {
+ protected:
+  ScratchDir dir;
+};
+
+TEST_F(ProjectOpenTest, BinaryProjectOpensFixesItsFoldersAndSavesAsText) {
+  ScopedRecordingShell shell;
+  WriteFileText(dir.File("old.prj"), SampleBinary(".\\out\\lst\\").Data());
+  std::string message;
+  ASSERT_EQ(0, OpenProjectFile(dir.File("old.prj"), &message)) << message;
+  ProjectRec* p = theApp().m_pProject;
+  EXPECT_EQ(dir.path.string() + "/", p->folder.str());
+  EXPECT_EQ("old", p->name.str());
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path / "out" / "lst"));
+  ASSERT_EQ(0, SaveProjectFiles(nullptr, &message)) << message;
+  ASSERT_TRUE(std::filesystem::exists(dir.File("old.Pm2")));
+  // The converted file opens as a text project, whatever its extension.
+  std::filesystem::copy_file(dir.File("old.Pm2"), dir.File("copy.prj"));
+  ASSERT_EQ(0, OpenProjectFile(dir.File("copy.prj"), &message)) << message;
+  EXPECT_EQ("Board", theApp().m_pProject->firstTarget->name.str());
+  EXPECT_EQ(kBinCannotOpen, OpenProjectFile(dir.File("none.pm2"), &message));
+}
+
+TEST_F(ProjectOpenTest, UncreatableFolderIsReportedAndTheOpenGoesOn) {
+  ScopedRecordingShell shell;
+  WriteFileText(dir.File("blocker"), "a file where a folder should be");
+  WriteFileText(dir.File("old.prj"), SampleBinary(".\\blocker\\obj\\").Data());
+  ASSERT_EQ(0, OpenProjectFile(dir.File("old.prj")));
+  ASSERT_EQ(1u, shell.shell.lines.size());
+  EXPECT_EQ("Can't create path '.\\blocker\\obj\\' !", shell.shell.lines[0]);
+}
+
+// A save killed at any moment leaves a project that opens.
+TEST_F(ProjectOpenTest, KilledSavesNeverLeaveABrokenProject) {
+  ProjectRec* p = MakeProject((dir.path.string() + "/").c_str(), "kill");
+  TargetRec* t = AddTarget(p, "T", kToolsetArmGnu);
+  GroupRec* g = AddGroupRec(p, "G");
+  for (int i = 0; i < 300; ++i) AddFile(g, ("f" + std::to_string(i) + ".c").c_str(), kFileC);
+  ASSERT_EQ(0, SaveProjectFiles(p));
+  std::mt19937 rng(1234);
+  for (int round = 0; round < 12; ++round) {
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (int n = 0;; ++n) {
+        t->pOpts->cGnu.ACMISC = OptString::Pooled("-O" + std::to_string(n), 1);
+        SaveProjectFiles(p);
+      }
+    }
+    ::usleep(1000 + rng() % 20000);
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ProjectFileIo io;
+    ASSERT_EQ(0, ReadProjectFile(io, dir.File("kill.Pm2"))) << "round " << round << io.message;
+    int files = 0;
+    for (FileRec* f = io.project->firstGroup->firstFile; f; f = f->next) ++files;
+    EXPECT_EQ(300, files);
+    PoolFree(kPoolScratch);
+  }
+}
+
+}  // namespace
+}  // namespace pm2
