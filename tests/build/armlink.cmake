@@ -1,0 +1,6 @@
+# Tests of the ARM command lines, key sequences and the link, library and
+# hex steps; the end-to-end link runs Debian's arm-none-eabi tools when
+# they are installed.
+pm2_test(pm2_build_armlink_test
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/arm_command_test.cpp
+  LIBS pm2_build)
