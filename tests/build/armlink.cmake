@@ -3,4 +3,5 @@
 # they are installed.
 pm2_test(pm2_build_armlink_test
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/arm_command_test.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/keyseq_test.cpp
   LIBS pm2_build)

@@ -1,0 +1,142 @@
+// Key sequences of user commands: every prefix with every letter kind,
+// doubled prefixes and unknown sequences, failures, the output limit, the
+// clock in MHz and the lint define arguments.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "build/key_sequences.h"
+#include "cmd_fixture.h"
+
+namespace pm2::test {
+namespace {
+
+struct Sources {
+  ProjectRec project;
+  CmdFixture fx{kToolset166};
+  KeySequenceSources src;
+
+  Sources() {
+    project.name = OptString("demo");
+    project.folder = OptString("/work/p/");
+    fx.targetOpts.out.OUTDIR = OptString("./obj/");
+    fx.targetOpts.t166.clock = 11059200;
+    fx.target.DEVICE = OptString("C167CR-LM");
+    src.project = &project;
+    src.target = &fx.target;
+    src.targetOptions = &fx.targetOpts;
+    src.activeEditorFile = [] { return std::optional<FilePosition>({"/work/p/src/main.c", 12, 3}); };
+    src.fileToTranslate = [] { return std::optional<FilePosition>({"/work/p/lib/util.c", 7, 4}); };
+    src.executable = "/opt/pm2/PM2/pelmora2";
+    src.sccComment = "fix";
+    src.sccSecond = "second";
+    src.sccTempFile = "/tmp/scc.tmp";
+    src.sccsText1 = "user";
+    src.sccsText2 = "pass";
+    src.outputText = "info";
+  }
+};
+
+TEST(KeySeq, Classify) {
+  struct {
+    const char* text;
+    int expected;
+  } rows[] = {{"#E", '#'}, {"$f", '$'}, {"%c", '%'}, {"@L", '@'}, {"^E", '^'}, {"~e", '~'},
+              {"#C", 0},   {"@V", 0},   {"%Z", 0},   {"ab", 0},   {"#", 0},    {"%%", 1000},
+              {"~~", 1000}, {"$D", 1001}, {"$d", 1001}, {"$X", 1002}, {"$x", 1002}, {"%X", '%'}};
+  for (const auto& r : rows) EXPECT_EQ(ClassifyKeySequence(r.text), r.expected) << r.text;
+}
+
+TEST(KeySeq, ExpandsEachPrefixAndLetter) {
+  Sources s;
+  struct {
+    const char* input;
+    const char* expected;
+  } rows[] = {
+      {"#E", "/work/p/src/main.c"}, {"$E", "/work/p/src/"}, {"%E", "main.c"}, {"@E", "main"},
+      {"^E", "12"}, {"~E", "3"}, {"$f", "/work/p/lib/"}, {"^F", "7"}, {"~F", "4"},
+      {"#P", "/work/p/demo.pm2"}, {"$P", "/work/p/"}, {"%P", "demo.pm2"}, {"@P", "demo"},
+      {"#L", "/work/p/obj/blinky"}, {"%L", "blinky"}, {"$L", "/work/p/obj/"},
+      {"#H", "/work/p/obj/blinky.H86"}, {"%H", "blinky.H86"}, {"@H", "blinky"}, {"$H", "/work/p/obj/"},
+      {"%X", "pelmora2"}, {"#x", "/opt/pm2/PM2/pelmora2"},
+      {"%C", "fix"}, {"%r", "second"}, {"%Q", "/tmp/scc.tmp"}, {"%U", "user"}, {"%v", "pass"},
+      {"%I", "info"}, {"$D", "C167CR-LM"}, {"$X", "11.059200"},
+      {"%%", "%"}, {"##", "#"}, {"$$", "$"}, {"@@", "@"}, {"^^", "^"}, {"~~", "~"},
+      {"%Z", "%Z"}, {"#C", "#C"}, {"100%", "100%"},
+      {"-f %E -l ^E -c ~E", "-f main.c -l 12 -c 3"},
+  };
+  for (const auto& r : rows) {
+    std::string out;
+    EXPECT_EQ(ExpandToolArguments(s.src, r.input, out), kExpandDone) << r.input;
+    EXPECT_EQ(out, r.expected) << r.input;
+  }
+}
+
+TEST(KeySeq, HexExtensionOfOtherToolsets) {
+  Sources s;
+  s.fx.target.toolset = kToolsetArmGnu;
+  std::string out;
+  ExpandToolArguments(s.src, "%H", out);
+  EXPECT_EQ(out, "blinky.HEX");
+}
+
+TEST(KeySeq, FailuresStopTheExpansion) {
+  Sources s;
+  s.src.fileToTranslate = [] { return std::optional<FilePosition>(); };
+  std::string out;
+  EXPECT_EQ(ExpandToolArguments(s.src, "a $F b", out), kExpandFailed);
+  EXPECT_EQ(out, "a ");
+
+  Sources none;
+  none.src.project = nullptr;
+  EXPECT_EQ(ExpandToolArguments(none.src, "#P", out), kExpandFailed);
+  none.src.targetOptions = nullptr;
+  EXPECT_EQ(ExpandToolArguments(none.src, "%L", out), kExpandFailed);
+  EXPECT_EQ(ExpandToolArguments(none.src, "x$Xy", out), kExpandDone);
+  EXPECT_EQ(out, "xy");
+}
+
+TEST(KeySeq, OutputCutAt1023) {
+  Sources s;
+  std::string out;
+  EXPECT_EQ(ExpandToolArguments(s.src, std::string(1100, 'a'), out), kExpandFull);
+  EXPECT_EQ(out.size(), kExpandLimit);
+
+  // A sequence that crosses the limit is cut at it too.
+  EXPECT_EQ(ExpandToolArguments(s.src, std::string(1015, 'a') + "#E", out), kExpandFull);
+  EXPECT_EQ(out, std::string(1015, 'a') + "/work/p/");
+
+  EXPECT_EQ(ExpandToolArguments(s.src, std::string(1023, 'a'), out), kExpandFull);
+  EXPECT_EQ(ExpandToolArguments(s.src, std::string(1022, 'a'), out), kExpandDone);
+}
+
+TEST(KeySeq, ClockShowsSixDigitsOfRemainder) {
+  struct {
+    uint32_t hz;
+    const char* expected;
+  } rows[] = {{11059200, "11.059200"}, {11005000, "11.005000"}, {33000000, "33.000000"},
+              {999999, "0.999999"}, {0, "0.000000"}};
+  for (const auto& r : rows) EXPECT_EQ(FormatClockMHz(r.hz), r.expected) << r.hz;
+}
+
+TEST(KeySeq, LintDefineArguments) {
+  CmdFixture f(kToolsetArmGnu);
+  f.targetOpts.cGnu.ACDEFN = OptString("A=1, B");
+  OptionBlock& file = f.FileBlock();
+  file.cGnu.ACDEFN = OptString("C");
+  file.cGnu.ACUDEF = OptString("B");
+  char buffer[64];
+  EXPECT_EQ(MakeLintDefineArgs(f.ctx, &f.file, &f.target, buffer, sizeof buffer), 9);
+  EXPECT_STREQ(buffer, "-dA=1 -dC");
+
+  // An argument that would not fit with its terminating zero is left out.
+  EXPECT_EQ(MakeLintDefineArgs(f.ctx, &f.file, &f.target, buffer, 9), 5);
+  EXPECT_STREQ(buffer, "-dA=1");
+
+  f.file.flags |= kFileRemoved;
+  EXPECT_EQ(MakeLintDefineArgs(f.ctx, &f.file, &f.target, buffer, sizeof buffer), 0);
+  EXPECT_STREQ(buffer, "");
+}
+
+}  // namespace
+}  // namespace pm2::test
