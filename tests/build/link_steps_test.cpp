@@ -3,6 +3,7 @@
 // toolset, and an ARM-GNU program linked by Debian's arm-none-eabi tools.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct LinkFixture {
   BuildState state;
   RecordingShell shell;
   std::vector<ToolRunRequest> runs;
+  std::deque<FileRec> files;
   uint32_t exitCode = 0;
   int errors = 0;
   LinkStepEnv env;
@@ -48,7 +50,7 @@ struct LinkFixture {
     WriteFile(dir / name, "obj");
     state.request = ToolRunRequest{};
     state.request.objectFile = dir / name;
-    RecordBuildItem(state, &fx.target, &fx.group, new FileRec);  // one file per item
+    RecordBuildItem(state, &fx.target, &fx.group, &files.emplace_back());  // one file per item
   }
   std::string Out(const std::string& ext) { return dir / ("blinky." + ext); }
 };
