@@ -1,0 +1,181 @@
+#include "build/dependency_file.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "build/preprocessor.h"
+#include "platform/atomic_file.h"
+#include "platform/win_path.h"
+#include "project/pool.h"
+#include "project/project_records.h"
+
+namespace pm2 {
+
+namespace {
+
+// Every file of the build in project order: groups not excluded, files not
+// removed.
+template <class Fn>
+void ForEachBuildFile(ProjectRec& project, Fn fn) {
+  for (GroupRec* g = project.firstGroup; g; g = g->next) {
+    if (g->flags & kGroupDeleted) continue;
+    for (FileRec* f = g->firstFile; f; f = f->next)
+      if (!(f->flags & kFileRemoved)) fn(*f);
+  }
+}
+
+std::string Hex8(uint32_t v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%08X", v);
+  return buf;
+}
+
+// Reads the next parenthesised field at pos; false when none starts there.
+bool ReadField(std::string_view line, size_t& pos, std::string* out) {
+  while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
+  if (pos >= line.size() || line[pos] != '(') return false;
+  ++pos;
+  int depth = 0;
+  size_t start = pos;
+  for (; pos < line.size(); ++pos) {
+    if (line[pos] == '(') ++depth;
+    else if (line[pos] == ')' && depth-- == 0) break;
+  }
+  out->assign(line.substr(start, pos - start));
+  if (pos < line.size()) ++pos;
+  return true;
+}
+
+uint32_t ParseTime(std::string_view s) {
+  if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s.remove_prefix(2);
+  uint32_t v = 0;
+  for (char c : s) {
+    int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+          : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+    if (d >= 0) v = v * 16 + uint32_t(d);
+  }
+  return v;
+}
+
+}  // namespace
+
+std::string DependencyFileName(const ProjectRec& project, const TargetRec& target) {
+  return project.folder.str() + project.name.str() + "_" + target.name.str() + ".dep";
+}
+
+std::string DependencyFileText(ProjectRec& project, const TargetRec& target,
+                               const DepFileTime& fileTime) {
+  std::string text = "Dependencies for Project '" + project.name.str() + "', Target '" +
+                     target.name.str() + "': (DO NOT MODIFY !)\r\n";
+  std::string folder = project.folder.str();
+  ForEachBuildFile(project, [&](FileRec& f) {
+    uint32_t t = 0;
+    if (!fileTime(f.path.str(), &t)) t = 0;
+    f.time = t;
+    text += "F (" + f.path.str() + ")(" + Hex8(t) + ")(" + f.lastControls.str() + ")\r\n";
+    if (f.type != kFileC) return;
+    std::string full = ExpandProjectPath(project, f.path.c_str());
+    for (DepIncludeRec* r = f.depIncludes; r; r = r->next) {
+      if (SamePathIgnoringCase(r->path.view(), full) || SamePathIgnoringCase(r->path.view(), f.path.view()))
+        continue;
+      text += "I (" + r->path.str() + ")(" + Hex8(r->time) + ")\r\n";
+    }
+  });
+  return text;
+}
+
+bool WriteDependencyFile(ProjectRec& project, const TargetRec& target, const DepFileTime& fileTime,
+                         std::string* err) {
+  return WriteFileAtomically(DependencyFileName(project, target),
+                             DependencyFileText(project, target, fileTime), err);
+}
+
+void ReadDependencyText(ProjectRec& project, std::string_view text) {
+  FileRec* current = nullptr;  // the file whose I lines follow
+  DepIncludeRec* tail = nullptr;
+  size_t pos = 0;
+  bool first = true;
+  while (pos < text.size()) {
+    size_t nl = text.find('\n', pos);
+    std::string_view line = text.substr(pos, nl == std::string_view::npos ? text.size() - pos : nl - pos);
+    pos = nl == std::string_view::npos ? text.size() : nl + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.size() > kDepLineMax) line = line.substr(0, kDepLineMax);
+    if (first) {
+      first = false;
+      continue;
+    }
+    size_t p = 1;
+    std::string path, time, controls;
+    if (!line.empty() && line[0] == 'F') {
+      current = nullptr;
+      tail = nullptr;
+      if (!ReadField(line, p, &path)) continue;
+      ReadField(line, p, &time);
+      ReadField(line, p, &controls);
+      ForEachBuildFile(project, [&](FileRec& f) {
+        if (!current && SamePathIgnoringCase(f.path.view(), path)) current = &f;
+      });
+      if (!current) continue;
+      current->time = ParseTime(time);
+      current->lastControls = OptString::Pooled(controls, kPoolDependencies);
+      current->depIncludes = nullptr;
+    } else if (!line.empty() && line[0] == 'I' && current) {
+      if (!ReadField(line, p, &path)) continue;
+      ReadField(line, p, &time);
+      auto* r = PoolNew<DepIncludeRec>(kPoolDependencies);
+      r->path = OptString::Pooled(path, kPoolDependencies);
+      r->time = ParseTime(time);
+      (tail ? tail->next : current->depIncludes) = r;
+      tail = r;
+    } else {
+      current = nullptr;
+    }
+  }
+}
+
+int ReadDependencyFile(ProjectRec& project, const TargetRec& target) {
+  if (target.toolset != kToolsetArmGnu && target.toolset != kToolsetArmAds) return 0;
+  std::string text;
+  if (!ReadWholeFile(DependencyFileName(project, target), text, nullptr)) return 0;
+  ReadDependencyText(project, text);
+  return 1;
+}
+
+void ClearDependencyData(ProjectRec& project) {
+  PoolFree(kPoolDependencies);
+  for (GroupRec* g = project.firstGroup; g; g = g->next)
+    for (FileRec* f = g->firstFile; f; f = f->next) {
+      f->lastControls = OptString();
+      f->depIncludes = nullptr;
+      f->time = 0;
+      f->depState = 0;
+    }
+}
+
+void MergeIncludeList(FileRec& file, const std::vector<IncludeEntry>& scanned) {
+  size_t n = scanned.empty() ? 0 : scanned.size() - 1;
+  bool same = true;
+  size_t i = 1;
+  DepIncludeRec* r = file.depIncludes;
+  for (; r && i < scanned.size(); r = r->next, ++i)
+    if (!SamePathIgnoringCase(r->path.view(), scanned[i].name)) same = false;
+  if (r || i - 1 != n) same = false;
+  if (same) {
+    i = 1;
+    for (r = file.depIncludes; r; r = r->next) r->time = scanned[i++].time;
+    return;
+  }
+  DepIncludeRec* head = nullptr;
+  DepIncludeRec* tail = nullptr;
+  for (i = 1; i < scanned.size(); ++i) {
+    auto* rec = PoolNew<DepIncludeRec>(kPoolDependencies);
+    rec->path = OptString::Pooled(scanned[i].name, kPoolDependencies);
+    rec->time = scanned[i].time;
+    (tail ? tail->next : head) = rec;
+    tail = rec;
+  }
+  file.depIncludes = head;
+}
+
+}  // namespace pm2

@@ -1,0 +1,105 @@
+#include "build/up_to_date.h"
+
+#include <sys/stat.h>
+
+#include "build/dependency_file.h"
+#include "build/preprocessor.h"
+#include "platform/win_path.h"
+#include "project/control_strings.h"
+#include "project/pool.h"
+#include "project/project_records.h"
+#include "project/scanner.h"
+
+namespace pm2 {
+
+namespace {
+
+bool TimeOf(const std::string& path, uint32_t* t) {
+  struct stat st;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
+  *t = uint32_t(st.st_mtime);
+  return true;
+}
+
+Verdict Translate(std::string why) { return Verdict{true, std::move(why)}; }
+
+}  // namespace
+
+Verdict ObjectIsUpToDate(const std::string& object, const std::string& source,
+                         const std::string& controlString, FileTimeFn fileTime) {
+  ObjectFileEntries entries(std::move(fileTime));
+  if (entries.Open(source, object) != 0) return Translate("'" + object + "' cannot be read");
+  const std::string* recorded = entries.Kind3Value();
+  if (!recorded) return Translate("'" + object + "' records no command line");
+  TextScanner scanner;
+  scanner.SetText(recorded->c_str());
+  std::string token;
+  for (int i = 0; i < 2 && *scanner.m_pPos; ++i) scanner.ScanToken(token, false);
+  if (!ControlStringsMatch(scanner.m_pPos, controlString.c_str()))
+    return Translate("the controls differ from those recorded in '" + object + "'");
+  if (entries.AnyFileChanged())
+    return Translate("a file recorded in '" + object + "' is missing or has another time");
+  return {};
+}
+
+Verdict ObjectOlderThanSource(const std::string& source, const std::string& object) {
+  uint32_t s = 0, o = 0;
+  if (!TimeOf(source, &s)) return Translate("'" + source + "' has no status");
+  if (!TimeOf(object, &o)) return Translate("'" + object + "' is missing");
+  if (o < s) return Translate("'" + object + "' is older than '" + source + "'");
+  return {};
+}
+
+Verdict IncludeTest(FileRec& file, const ArmCheckInput& in) {
+  uint32_t s = 0, o = 0;
+  if (!TimeOf(in.sourceLocal, &s)) return Translate("'" + in.sourceLocal + "' has no status");
+  file.time = s;
+  if (!TimeOf(in.objectLocal, &o)) return Translate("'" + in.objectLocal + "' is missing");
+  if (s > o) return Translate("'" + in.sourceLocal + "' is newer than its object");
+  for (DepIncludeRec* r = file.depIncludes; r; r = r->next) {
+    std::string local;
+    uint32_t t = 0;
+    bool found = in.resolver ? in.resolver->ResolveStoredPath(r->path.view(), in.projectFolder, &local)
+                             : (local = r->path.str(), true);
+    if (!found || !TimeOf(local, &t)) return Translate("include '" + r->path.str() + "' is missing");
+    if (t >= o) return Translate("include '" + r->path.str() + "' is not older than the object");
+  }
+  return {};
+}
+
+Verdict CheckArmGnuCFile(FileRec& file, const std::string& controls, DepScanRequest& scan,
+                         const ArmCheckInput& in) {
+  Verdict v;
+  bool changed = false;
+  if (file.lastControls != controls.c_str()) {
+    file.lastControls = OptString::Pooled(controls, kPoolDependencies);
+    changed = true;
+    v = Translate("the controls changed");
+  }
+  uint32_t now = 0;
+  if (!changed && TimeOf(in.sourceLocal, &now) && now != 0 && now == file.time && file.depIncludes) {
+    v = IncludeTest(file, in);
+    if (!v.translate) v = ObjectOlderThanSource(in.sourceLocal, in.objectLocal);
+  } else {
+    int outOfDate = PreprocessForDependencies(scan, *in.resolver, in.projectFolder);
+    // The list is kept current even when nothing changed, so the next build
+    // can decide from it without a rescan.
+    MergeIncludeList(file, scan.includes);
+    if (!changed) {
+      if (outOfDate) v = Translate(scan.reason);
+      else v = ObjectOlderThanSource(in.sourceLocal, in.objectLocal);
+    }
+  }
+  file.depState = (file.depState & ~1u) | (v.translate ? 1u : 0u);
+  return v;
+}
+
+Verdict CheckArmAsmFile(FileRec& file, const std::string& controls, const ArmCheckInput& in) {
+  if (file.lastControls != controls.c_str()) {
+    file.lastControls = OptString::Pooled(controls, kPoolDependencies);
+    return Translate("the controls changed");
+  }
+  return ObjectOlderThanSource(in.sourceLocal, in.objectLocal);
+}
+
+}  // namespace pm2

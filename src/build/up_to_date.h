@@ -1,0 +1,63 @@
+// Whether a file must be translated again. Every answer carries its reason
+// (which file, which time, which control changed), so a test or a user can
+// ask why a file was or was not translated.
+//
+// 51, 251 and 166 families: the object file itself records the command
+// line and every source and include file with its time (entry_stream.h).
+// ARM-GNU and ARM-ADS: the file record keeps the control string of the
+// last translation, the source's time and its include list (from the
+// dependency file), and the dependency preprocessor rescans when they do
+// not settle it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "project/entry_stream.h"
+
+namespace pm2 {
+
+struct FileRec;
+struct DepScanRequest;
+class PathResolver;
+
+struct Verdict {
+  bool translate = false;
+  std::string reason;  // empty when up to date
+};
+
+// 51, 251 and 166 families: the recorded command line (its first two
+// tokens skipped) against the new control string, token by token
+// (ControlStringsMatch), then every recorded source and include file's time.
+Verdict ObjectIsUpToDate(const std::string& object, const std::string& source,
+                         const std::string& controlString, FileTimeFn fileTime = DiskFileTime);
+
+// Translate when the object or the source has no status, or the object is
+// older than the source (an equal time is up to date).
+Verdict ObjectOlderThanSource(const std::string& source, const std::string& object);
+
+// What the ARM checks need: the file's paths on this machine and the path
+// layer for the stored include paths.
+struct ArmCheckInput {
+  std::string sourceLocal;
+  std::string objectLocal;
+  std::string projectFolder;  // stored include paths are taken against it
+  PathResolver* resolver = nullptr;
+};
+
+// The include test: source newer than the object (strictly), or an
+// include file missing or not older than the object. Stores the source's
+// time in the record.
+Verdict IncludeTest(FileRec& file, const ArmCheckInput& in);
+
+// The whole decision for a C file of ARM-GNU (the control string already
+// built; the scan request prepared with the file's include folders and
+// defines). Stores a changed control string in the record and the verdict
+// in bit 0 of its state; a rescan's include list replaces the record's.
+Verdict CheckArmGnuCFile(FileRec& file, const std::string& controls, DepScanRequest& scan,
+                         const ArmCheckInput& in);
+
+// ARM assembler files: the control string, then the object's age.
+Verdict CheckArmAsmFile(FileRec& file, const std::string& controls, const ArmCheckInput& in);
+
+}  // namespace pm2
