@@ -1,0 +1,128 @@
+#pragma once
+// Tab windows: a container that shows one child window per tab and a strip
+// to switch between them. SECTabWnd puts a flat strip at the bottom beside a
+// horizontal scroll bar (with a splitter between them) and a vertical bar at
+// the right; the two bars are shared by all panes and keep each pane's
+// state across switches. SEC3DTabWnd puts a 3-D strip on one edge and a
+// bevelled frame round the pane. The container never owns its panes.
+
+#include <QScrollBar>
+#include <QWidget>
+#include <vector>
+
+#include "toolkit/core/tab_model.h"
+
+namespace pm2 {
+
+constexpr unsigned kTabWndHScrollId = 60416, kTabWndVScrollId = 60671, kTabWndFirstPaneId = 0xEB00;
+constexpr std::uint32_t kPaneHScroll = 0x00100000, kPaneVScroll = 0x00200000;
+
+// Panes that want the shared bars' movements implement this.
+class TabPaneScrollClient {
+ public:
+  virtual ~TabPaneScrollClient() = default;
+  virtual void OnTabWndScroll(int bar, int value) = 0;  // bar 0 horizontal, 1 vertical
+};
+
+class SECTabWndBase : public QWidget, public TabListener {
+ public:
+  explicit SECTabWndBase(QWidget* parent, unsigned id = 0);
+  ~SECTabWndBase() override;
+
+  void AddTab(QWidget* pane, const std::string& label);
+  void InsertTab(QWidget* pane, int index, const std::string& label);
+  virtual void SetScrollStyle(int /*index*/, std::uint32_t /*style*/) {}
+  virtual void RemoveTab(int index);
+  void RenameTab(int index, const std::string& label);
+  void ActivateTab(int index);
+  virtual bool ActivateTab(QWidget* pane, int index);
+
+  int GetTabCount() const { return m_pTabCtrl ? m_pTabCtrl->GetTabCount() : 0; }
+  bool GetActiveTab(int* index) const { return m_pTabCtrl && m_pTabCtrl->GetActiveTab(index); }
+  QWidget* GetActiveWnd() const;
+  QWidget* PaneOf(int index) const;
+  bool FindTab(const QWidget* pane, int* index) const { return m_pTabCtrl && m_pTabCtrl->FindTab(pane, index); }
+  SECTabControlBase* TabCtrl() const { return m_pTabCtrl; }
+  QWidget* TabWidget() const { return m_pTabWidget; }
+  void SetNotifyWnd(TabListener* listener) { m_pNotify = listener; }
+  unsigned CtrlId() const { return m_nID; }
+
+  virtual Rect GetInsideRect() const { return {0, 0, width(), height()}; }
+  virtual void RecalcLayout() {}
+
+  std::intptr_t OnTabMessage(unsigned message, std::intptr_t wParam, TabActivateInfo* info) override;
+
+ protected:
+  void resizeEvent(QResizeEvent*) override { RecalcLayout(); }
+  // The variant's strip: the model and its widget (one object).
+  SECTabControlBase* m_pTabCtrl = nullptr;
+  QWidget* m_pTabWidget = nullptr;
+  QWidget* m_pActiveWnd = nullptr;
+  TabListener* m_pNotify = nullptr;
+  unsigned m_nID;
+  bool m_bForward = false;  // the variants pass activations on
+};
+
+class SECTabWnd : public SECTabWndBase {
+ public:
+  // Style 0x1: previous/next buttons on the strip, 0x2: all four.
+  SECTabWnd(QWidget* parent, std::uint32_t style = 0x2, unsigned id = 0);
+
+  void SetScrollStyle(int index, std::uint32_t style) override;
+  void RemoveTab(int index) override;
+  bool ActivateTab(QWidget* pane, int index) override;
+  using SECTabWndBase::ActivateTab;
+  Rect GetInsideRect() const override;
+  void RecalcLayout() override;
+  // The shared bar a pane uses (0 horizontal, 1 vertical), null when the
+  // pane's style has none.
+  QScrollBar* GetScrollBar(int bar, QWidget* pane = nullptr) const;
+  Rect GetSplitterRect() const;
+  int m_nSplitterPos = 0;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
+
+ private:
+  struct ScrollInfo {
+    int min = 0, max = 0, page = 0, pos = 0;
+  };
+  struct PaneState {
+    std::uint32_t style = 0;
+    ScrollInfo h, v;
+  };
+  bool Has(int index, std::uint32_t bit) const;
+  void Forward(int bar, int value);
+  std::vector<PaneState> m_panes;  // index = tab index
+  QScrollBar* m_pHBar;
+  QScrollBar* m_pVBar;
+  int m_cyStrip, m_cxVScroll, m_cyHScroll;
+  int m_cxSplitter = 5;
+  int m_nDragOffset = 0;
+  bool m_bTracking = false;
+  bool m_bFirstSize = true;
+};
+
+class SEC3DTabWnd : public SECTabWndBase {
+ public:
+  // Style bits: 0x8 flat, 0x10 bottom, 0x20 top, 0x40 left, 0x80 right,
+  // 0x100 no enlarged active tab, 0x400 no outer light lines, 0x800 drag.
+  SEC3DTabWnd(QWidget* parent, std::uint32_t style = 0x10, unsigned id = 0);
+  Rect GetInsideRect() const override;
+  void RecalcLayout() override;
+  Rect StripRect() const;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  std::uint32_t m_dwTabStyle;
+  int m_cyTabs = 30;
+  int m_cxTabs = 30;
+};
+
+}  // namespace pm2
