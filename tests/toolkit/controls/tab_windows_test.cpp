@@ -14,8 +14,9 @@ QApplication& App() {
   static int argc = 1;
   static char name[] = "test";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: Qt's teardown must not race the static destructors.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 struct Pane : QWidget, TabPaneScrollClient {
