@@ -1,0 +1,34 @@
+// Where a target's toolset keeps its library and include files: the folders
+// the build, the dependency scan and the startup-file copy look in.
+#pragma once
+
+#include <string>
+
+namespace pm2 {
+
+struct AppState;
+struct TargetRec;
+
+// The folder text without a final "BIN\" (or "BIN/"), compared ignoring
+// case, when the folder is longer than four characters and "BIN" is a whole
+// folder name.
+std::string StripBinFolder(const std::string& folder);
+
+// The target's library folder: its own ENVLIB when it uses its own
+// environment, else "%sLIB\" with the toolset's root folder. False when
+// there is none.
+bool GetToolsetLibFolder(const AppState& app, const TargetRec& target, std::string* out);
+
+// For the open project's current target, when it does not use its own
+// environment: "%sINCLUDE\" with the toolset's program folder (its tools
+// folder when there is none) without a final "BIN\". Returns the length
+// written, 0 otherwise.
+size_t GetToolsetIncludeFolder(const AppState& app, std::string* out);
+
+// The folder of the current target's toolset that holds the system include
+// file `name`: "<root>Include\" when it has the file, else
+// "<root>Include\Sys\"; root is the program folder without "BIN\". Returns
+// the length written, 0 when neither holds it.
+size_t FindSystemIncludeFolder(const AppState& app, const std::string& name, std::string* out);
+
+}  // namespace pm2

@@ -1,0 +1,90 @@
+#include "build/toolset_folders.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+#include <filesystem>
+
+#include "platform/temp_dir.h"
+#include "project/pool.h"
+#include "project/app_state.h"
+#include "project/environment.h"
+#include "project/project_records.h"
+
+namespace pm2 {
+namespace {
+
+TEST(ToolsetFolders, StripBinFolderIgnoresCaseAndSeparator) {
+  struct Row { const char* name; const char* in; const char* out; };
+  const Row rows[] = {
+      {"backslash", "C:\\Tools\\C51\\BIN\\", "C:\\Tools\\C51\\"},
+      {"lower case", "C:\\Tools\\C51\\bin\\", "C:\\Tools\\C51\\"},
+      {"slash", "/opt/c51/Bin/", "/opt/c51/"},
+      {"no bin", "/opt/c51/tools/", "/opt/c51/tools/"},
+      {"too short to strip", "BIN\\", "BIN\\"},
+      {"bin inside a name", "/opt/cabin/", "/opt/cabin/"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(StripBinFolder(r.in), r.out) << r.name;
+}
+
+class ToolsetFoldersWithProject : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetAppState();
+    info_.toolset = kToolsetArmGnu;
+    info_.rootFolder = dir_.path() + "/GNU/";
+    info_.toolsFolder = info_.rootFolder + "BIN/";
+    info_.secondToolsFolder = dir_.path() + "/GNU/Arm-Tools/Bin/";
+    theApp().m_pToolsetInfo[kToolsetArmGnu] = &info_;
+    target_.toolset = kToolsetArmGnu;
+    project_.curTarget = &target_;
+    theApp().m_pProject = &project_;
+  }
+  void TearDown() override { ResetAppState(); }
+
+  TempDir dir_;
+  ToolsetInfo info_;
+  TargetRec target_;
+  ProjectRec project_;
+};
+
+TEST_F(ToolsetFoldersWithProject, LibFolderFromRootOrOwnEnvironment) {
+  std::string out;
+  ASSERT_TRUE(GetToolsetLibFolder(theApp(), target_, &out));
+  EXPECT_EQ(out, info_.rootFolder + "LIB/");
+
+  target_.USEENV = 1;
+  EXPECT_FALSE(GetToolsetLibFolder(theApp(), target_, &out)) << "own environment without ENVLIB";
+  target_.ENVLIB = OptString::Pooled("/my/lib/", kPoolScratch);
+  ASSERT_TRUE(GetToolsetLibFolder(theApp(), target_, &out));
+  EXPECT_EQ(out, "/my/lib/");
+}
+
+TEST_F(ToolsetFoldersWithProject, IncludeFolderIsProgramFolderWithoutBin) {
+  std::string out;
+  const size_t length = GetToolsetIncludeFolder(theApp(), &out);
+  EXPECT_EQ(length, out.size());
+  EXPECT_EQ(out, dir_.path() + "/GNU/Arm-Tools/INCLUDE/");
+  target_.USEENV = 1;
+  EXPECT_EQ(GetToolsetIncludeFolder(theApp(), &out), 0u);
+}
+
+TEST_F(ToolsetFoldersWithProject, SystemIncludeFolderPrefersIncludeThenSys) {
+  std::string out;
+  EXPECT_EQ(FindSystemIncludeFolder(theApp(), "stdio.h", &out), 0u) << "no folders yet";
+
+  const std::string include = dir_.path() + "/GNU/Arm-Tools/Include/";
+  std::filesystem::create_directories(include + "Sys");
+  std::ofstream(include + "Sys/types.h") << "\n";
+  ASSERT_GT(FindSystemIncludeFolder(theApp(), "types.h", &out), 0u);
+  EXPECT_EQ(out, include + "Sys/");
+
+  std::ofstream(include + "types.h") << "\n";
+  ASSERT_GT(FindSystemIncludeFolder(theApp(), "types.h", &out), 0u);
+  EXPECT_EQ(out, include);
+}
+
+}  // namespace
+}  // namespace pm2
