@@ -1,0 +1,493 @@
+#include "toolkit/controls/list_view_impl.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QPainter>
+#include <QWheelEvent>
+#include <QWidget>
+
+namespace pm2 {
+namespace {
+
+struct KeyRow {
+  int qt;
+  unsigned vk;
+};
+
+// Qt keys the engine knows by their virtual-key codes.
+constexpr KeyRow kKeys[] = {
+    {Qt::Key_Backspace, vk::Back}, {Qt::Key_Tab, vk::Tab},        {Qt::Key_Backtab, vk::Tab},
+    {Qt::Key_Return, vk::Return},  {Qt::Key_Enter, vk::Return},   {Qt::Key_Escape, vk::Escape},
+    {Qt::Key_Space, vk::Space},    {Qt::Key_PageUp, vk::Prior},   {Qt::Key_PageDown, vk::Next},
+    {Qt::Key_End, vk::End},        {Qt::Key_Home, vk::Home},      {Qt::Key_Left, vk::Left},
+    {Qt::Key_Up, vk::Up},          {Qt::Key_Right, vk::Right},    {Qt::Key_Down, vk::Down},
+    {Qt::Key_F2, vk::F2},          {Qt::Key_Insert, vk::Insert},  {Qt::Key_Delete, vk::Delete},
+};
+
+unsigned KeypadOrOem(QKeyEvent* e) {
+  const bool keypad = e->modifiers() & Qt::KeypadModifier;
+  switch (e->key()) {
+    case Qt::Key_Minus: return keypad ? vk::Subtract : vk::OemMinus;
+    case Qt::Key_Plus: return keypad ? vk::Add : vk::OemPlus;
+    case Qt::Key_Asterisk: return keypad ? vk::Multiply : 0;
+    default: return 0;
+  }
+}
+
+int Flags(int format) {
+  switch (format & LVCFMT_JUSTIFYMASK) {
+    case LVCFMT_RIGHT: return Qt::AlignRight;
+    case LVCFMT_CENTER: return Qt::AlignHCenter;
+    default: return Qt::AlignLeft;
+  }
+}
+
+}  // namespace
+
+QStyle* ClassicStyle() {
+  // The classic look of scroll bars, created once for all controls.
+  static QStyle* style = QStyleFactory::create("Windows");
+  return style;
+}
+
+ListViewImpl::ListViewImpl(QWidget* widget, SECListBaseC* engine)
+    : m_widget(widget), m_engine(engine), m_measurer(widget->font()) {
+  m_widget->setFont(DefaultGuiFont());
+  m_measurer.SetFont(m_widget->font());
+  m_widget->setFocusPolicy(Qt::StrongFocus);
+  m_widget->setMouseTracking(true);
+  m_widget->setAttribute(Qt::WA_OpaquePaintEvent);
+  m_vbar = new QScrollBar(Qt::Vertical, m_widget);
+  m_hbar = new QScrollBar(Qt::Horizontal, m_widget);
+  m_vbar->hide();
+  m_hbar->hide();
+  m_vbar->setFocusPolicy(Qt::NoFocus);
+  m_hbar->setFocusPolicy(Qt::NoFocus);
+  if (QStyle* classic = ClassicStyle()) {
+    QPalette pal = m_vbar->palette();
+    pal.setColor(QPalette::Button, SysQColor(SysColor::BtnFace));
+    pal.setColor(QPalette::Window, SysQColor(SysColor::ScrollBar));
+    pal.setColor(QPalette::Light, SysQColor(SysColor::BtnHighlight));
+    pal.setColor(QPalette::Midlight, SysQColor(SysColor::Light3D));
+    pal.setColor(QPalette::Dark, SysQColor(SysColor::BtnShadow));
+    pal.setColor(QPalette::Shadow, SysQColor(SysColor::DkShadow3D));
+    pal.setColor(QPalette::ButtonText, SysQColor(SysColor::BtnText));
+    for (QScrollBar* bar : {m_vbar, m_hbar}) {
+      bar->setStyle(classic);
+      bar->setPalette(pal);
+    }
+  }
+  QObject::connect(m_vbar, &QScrollBar::valueChanged, m_widget, [this](int v) {
+    if (!m_syncingBars) m_engine->OnVScroll(ScrollCode::ThumbTrack, v);
+  });
+  QObject::connect(m_hbar, &QScrollBar::valueChanged, m_widget, [this](int v) {
+    if (!m_syncingBars) m_engine->OnHScroll(ScrollCode::ThumbTrack, v);
+  });
+  m_tip = new SECListTip(m_engine, m_widget);
+  m_engine->SetMeasurer(&m_measurer);
+  m_engine->SetHost(this);
+}
+
+ListViewImpl::~ListViewImpl() {
+  m_engine->SetHost(nullptr);
+  m_engine->SetMeasurer(nullptr);
+}
+
+void ListViewImpl::SetImages(ImageListKind kind, ImageStrip strip) {
+  m_images[int(kind)] = std::move(strip);
+  m_engine->SetImageList(kind, m_images[int(kind)].Info());
+}
+
+// --- ListHost ---------------------------------------------------------------------
+
+Rect ListViewImpl::ClientRect() { return {0, 0, m_widget->width(), m_widget->height()}; }
+bool ListViewImpl::HasFocus() { return m_widget->hasFocus() || (m_editor && m_editor->hasFocus()); }
+bool ListViewImpl::IsEnabled() { return m_widget->isEnabled(); }
+void ListViewImpl::TakeFocus() { m_widget->setFocus(Qt::MouseFocusReason); }
+
+void ListViewImpl::Invalidate(const Rect* r, bool now) {
+  if (r) {
+    if (now) m_widget->repaint(ToQRect(*r));
+    else m_widget->update(ToQRect(*r));
+  } else if (now) {
+    m_widget->repaint();
+  } else {
+    m_widget->update();
+  }
+}
+
+void ListViewImpl::StartTimer(int id, int ms) { m_timers[id].start(ms, m_widget); }
+void ListViewImpl::KillTimer(int id) {
+  auto it = m_timers.find(id);
+  if (it != m_timers.end()) it->second.stop();
+}
+
+void ListViewImpl::Timer(int qtTimerId) {
+  for (auto& [id, t] : m_timers) {
+    if (t.timerId() == qtTimerId) {
+      EngineTimer(id);
+      return;
+    }
+  }
+}
+
+void ListViewImpl::Beep() { QApplication::beep(); }
+
+void ListViewImpl::ScrollBarsChanged() {
+  const ScrollBarState& v = m_engine->VertBar();
+  const ScrollBarState& h = m_engine->HorzBar();
+  m_syncingBars = true;
+  m_vbar->setRange(0, std::max(0, v.max - v.page + 1));
+  m_vbar->setPageStep(std::max(1, v.page));
+  m_vbar->setValue(v.pos);
+  m_vbar->setVisible(v.shown);
+  m_hbar->setRange(0, std::max(0, h.max - h.page));
+  m_hbar->setPageStep(std::max(1, h.page));
+  m_hbar->setSingleStep(15);
+  m_hbar->setValue(h.pos);
+  m_hbar->setVisible(h.shown);
+  m_syncingBars = false;
+  LayoutScrollBars();
+}
+
+void ListViewImpl::LayoutScrollBars() {
+  const int w = m_widget->width();
+  const int h = m_widget->height();
+  const int cx = GetSystemMetric(SysMetric::CxVScroll);
+  const int cy = GetSystemMetric(SysMetric::CyHScroll);
+  const bool vs = m_engine->VertBar().shown;
+  const bool hs = m_engine->HorzBar().shown;
+  m_vbar->setGeometry(w - cx, 0, cx, h - (hs ? cy : 0));
+  m_hbar->setGeometry(0, h - cy, w - (vs ? cx : 0), cy);
+}
+
+void ListViewImpl::MoveToNextControl(bool previous) {
+  QWidget* next = previous ? m_widget->previousInFocusChain() : m_widget->nextInFocusChain();
+  while (next && next != m_widget && !(next->focusPolicy() & Qt::TabFocus)) {
+    next = previous ? next->previousInFocusChain() : next->nextInFocusChain();
+  }
+  if (next && next != m_widget) next->setFocus(previous ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+}
+
+void ListViewImpl::CancelDialog() {
+  for (QWidget* w = m_widget->parentWidget(); w; w = w->parentWidget()) {
+    if (auto* dlg = qobject_cast<QDialog*>(w)) {
+      dlg->reject();
+      return;
+    }
+  }
+}
+
+void ListViewImpl::CreateEditor(const Rect& r, const std::string& text, bool wrap, FontChoice font) {
+  m_editorReady = false;
+  m_editor = new SECListEdit(m_engine, m_widget);
+  m_editor->setFont(m_measurer.FontFor(font));
+  m_editor->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  m_editor->setGeometry(ToQRect(r));
+  m_editor->setPlainText(ToQString(text));
+  m_editor->selectAll();
+  QObject::connect(m_editor, &QPlainTextEdit::textChanged, m_widget, [this] {
+    if (m_editorReady && m_editor) m_engine->OnEditorUpdate(FromQString(m_editor->toPlainText()));
+  });
+  m_editor->hide();
+}
+
+void ListViewImpl::ShowEditor() {
+  if (!m_editor) return;
+  m_editor->show();
+  m_editor->setFocus(Qt::OtherFocusReason);
+  m_editorReady = true;
+}
+
+void ListViewImpl::ResizeEditor(int width, int height) {
+  if (m_editor) m_editor->resize(width, height);
+}
+
+void ListViewImpl::DestroyEditor() {
+  if (!m_editor) return;
+  SECListEdit* e = m_editor;
+  m_editor = nullptr;
+  m_editorReady = false;
+  const bool hadFocus = e->hasFocus();
+  e->hide();
+  e->deleteLater();
+  if (hadFocus) m_widget->setFocus(Qt::OtherFocusReason);
+}
+
+std::string ListViewImpl::EditorText() { return m_editor ? FromQString(m_editor->toPlainText()) : std::string(); }
+
+void ListViewImpl::TipShow(unsigned hitFlags, int item, int column, Point pt) { m_tip->Show(hitFlags, item, column, pt); }
+void ListViewImpl::TipHide() { m_tip->Hide(); }
+void ListViewImpl::TipRefresh() { m_tip->Refresh(); }
+
+Point ListViewImpl::CursorPos() {
+  QPoint p = m_widget->mapFromGlobal(QCursor::pos());
+  return {p.x(), p.y()};
+}
+
+// --- painting -----------------------------------------------------------------------
+
+void ListViewImpl::Paint(QPainter& p, const QRect& clip) {
+  p.fillRect(m_widget->rect(), ToQColor(m_engine->GetBkColor()));
+  if (m_engine->IsReport() && m_engine->IsHeaderVisible()) PaintHeader(p);
+  const Rect inside = m_engine->GetInsideRect();
+  p.save();
+  p.setClipRect(ToQRect(inside).intersected(clip));
+  PaintRows(p, clip);
+  p.restore();
+  if (m_engine->ResizeActive()) {
+    // The tracking line of a column resize.
+    p.fillRect(QRect(m_engine->ResizeTrackX(), 0, 1, m_widget->height()), SysQColor(SysColor::WindowText));
+  }
+  if (m_engine->VertBar().shown && m_engine->HorzBar().shown) {
+    const int cx = GetSystemMetric(SysMetric::CxVScroll);
+    const int cy = GetSystemMetric(SysMetric::CyHScroll);
+    p.fillRect(QRect(m_widget->width() - cx, m_widget->height() - cy, cx, cy), ToQColor(SECListBaseC::HeaderFaceColor()));
+  }
+}
+
+void ListViewImpl::PaintHeader(QPainter& p) {
+  const int hh = m_engine->GetHeaderHeight();
+  const int off = m_engine->GetScrollOffset();
+  const int total = std::max(m_engine->GetTotalWidth(), m_widget->width() + 1);
+  QRect band(-off, 0, total, hh);
+  p.save();
+  p.fillRect(band, ToQColor(SECListBaseC::HeaderFaceColor()));
+  p.setFont(m_widget->font());
+  int x = -off;
+  for (int c = 0; c < m_engine->GetColumnCount(); ++c) {
+    const int w = m_engine->GetColumnWidth(c);
+    QRect b(x, 0, w, hh);
+    const bool pressed = c == m_engine->GetPressedColumn() && !m_engine->HeaderDragActive();
+    if (pressed) {
+      p.setPen(SysQColor(SysColor::BtnShadow));
+      p.drawRect(b.adjusted(0, 0, -1, -1));
+    } else {
+      DrawClassicFrame(p, b, false);
+    }
+    if (c == m_engine->GetHotColumn() && !pressed) {
+      p.fillRect(QRect(b.left() + 2, b.bottom() - 2, b.width() - 4, 2), SysQColor(SysColor::HotLight));
+    }
+    QRect tr = b.adjusted(6, 0, -5, 0);
+    if (pressed) tr.translate(1, 1);
+    const SECListColumn* col = m_engine->GetColumnRecord(c);
+    const QString text = ToQString(col->text);
+    const int align = Flags(col->format) | Qt::AlignVCenter;
+    p.setPen(SysQColor(SysColor::BtnText));
+    p.drawText(tr, align | Qt::TextSingleLine, p.fontMetrics().elidedText(text, Qt::ElideRight, tr.width()));
+    x += w;
+  }
+  if (x < band.right()) DrawClassicFrame(p, QRect(x, 0, band.right() - x + 1, hh), false);
+  if (m_engine->HeaderDragActive() && m_engine->GetHeaderDropPos() >= 0) {
+    const int pos = m_engine->GetHeaderDropPos();
+    const int mx = pos >= m_engine->GetColumnCount() ? m_engine->GetColumnRight(m_engine->GetColumnCount() - 1)
+                                                     : m_engine->GetColumnLeft(pos);
+    p.fillRect(QRect(mx, 0, 1, hh), QColor(0, 0, 255));
+  }
+  p.restore();
+}
+
+void ListViewImpl::PaintRows(QPainter& p, const QRect& clip) {
+  const Rect inside = m_engine->GetInsideRect();
+  const int n = m_engine->GetItemCount();
+  const int off = m_engine->GetScrollOffset();
+  const int totalWidth = m_engine->GetTotalWidth();
+  const int cols = std::max(1, m_engine->GetColumnCount());
+  auto ctx = m_engine->CreatePaintContext();
+  int y = inside.top;
+  for (int r = m_engine->GetTopIndex(); r < n && y < inside.bottom; ++r) {
+    if (m_engine->HasCallbacks(r)) {
+      if (SECListItem* rec = m_engine->GetItemRecord(r)) rec->needsMeasuring = true;
+    }
+    const int h = m_engine->RowHeight(r);
+    QRect row(-off, y, totalWidth, h);
+    if (row.intersects(clip)) {
+      for (int c = 0; c < cols; ++c) {
+        const int left = m_engine->GetColumnLeft(c);
+        int right = left + m_engine->GetColumnWidth(c);
+        if (cols == 1) right = std::max(right, inside.right);
+        QRect cell(left, y, right - left, h);
+        if (!cell.intersects(clip) || !m_engine->InitPaintContext(*ctx, r, c)) continue;
+        ctx->cell = FromQRect(cell);
+        PaintCell(p, *ctx, cell);
+      }
+      const unsigned ex = m_engine->GetListStyleEx();
+      if ((ex & LVXS_FULLROWSELECT) && r == m_engine->GetFocusIndex() && HasFocus() && m_engine->GetColumnCount() > 1) {
+        Rect lr;
+        m_engine->GetItemRect(r, &lr, 2);
+        PaintFocusRect(p, QRect(QPoint(lr.left - 3, y), QPoint(row.right(), y + h - 1)));
+      }
+      if (ex & (LVXS_GRIDLINES | LVXS_GRIDLINES_ROW)) {
+        p.setPen(SysQColor(SysColor::BtnShadow));
+        if (ex & LVXS_GRIDLINES) {
+          const int realCols = (ex & LVXS_FILLLABELCOLUMN) ? cols - 1 : cols;
+          for (int c = 0; c < realCols; ++c) {
+            const int x = m_engine->GetColumnRight(c) - 1;
+            p.drawLine(x, y, x, y + h - 1);
+          }
+        }
+        p.drawLine(row.left(), y + h - 1, row.right(), y + h - 1);
+      }
+    }
+    y += h;
+  }
+}
+
+void ListViewImpl::PaintCell(QPainter& p, SECListPaintContext& ctx, const QRect& cell) {
+  p.fillRect(cell, ToQColor(ctx.fillColor));
+  if (ctx.item.subItem == 0) {
+    PaintLabelCell(p, ctx, cell);
+    return;
+  }
+  if (ctx.item.text.empty()) return;
+  QRect textRect = cell.adjusted(6, 0, -5, 0);
+  QRect hl = cell;
+  if (!(m_engine->GetListStyleEx() & LVXS_FULLROWSELECT)) {
+    hl = QRect();
+  }
+  PaintLabel(p, ctx, hl, textRect, ToQString(ctx.item.text));
+}
+
+void ListViewImpl::PaintLabelCell(QPainter& p, SECListPaintContext& ctx, const QRect& cell) {
+  SECListItem* rec = ctx.record;
+  QRect textRect = cell.adjusted(6, 0, -5, 0);
+  QRect hl(cell.left(), cell.top(), rec->labelRect.Width() + 12, cell.height());
+  const ImageStrip& strip = m_images[int(m_engine->ViewKind() == 0 ? ImageListKind::Normal : ImageListKind::Small)];
+  if (!rec->imageRect.IsEmpty()) {
+    QRect img = ToQRect(rec->imageRect).translated(cell.topLeft());
+    if (!strip.images.empty()) {
+      int idx = ctx.item.image < 0 || ctx.item.image >= int(strip.images.size()) ? 0 : ctx.item.image;
+      p.drawPixmap(img.topLeft(), strip.images[idx]);
+    }
+    textRect = QRect(img.right() + 5, cell.top(), rec->labelRect.Width() + 2, cell.height());
+    hl = QRect(QPoint(img.right() + 3, cell.top() + 1), QPoint(textRect.right() + 2, cell.bottom() - 1));
+    textRect.setRight(std::min(textRect.right(), cell.right() - 5));
+  }
+  if (m_engine->GetListStyleEx() & LVXS_FULLROWSELECT) hl.setRight(cell.right());
+  hl.setRight(std::min(hl.right(), cell.right()));
+  if (ctx.item.item == m_engine->GetEditItem() && m_engine->GetEditColumn() == ctx.column) return;
+  PaintLabel(p, ctx, hl, textRect, ToQString(ctx.item.text));
+  if (ctx.item.item == m_engine->GetFocusIndex() && HasFocus() && m_engine->GetEditItem() < 0 &&
+      !((m_engine->GetListStyleEx() & LVXS_FULLROWSELECT) && m_engine->GetColumnCount() > 1)) {
+    PaintFocusRect(p, hl);
+  }
+}
+
+void ListViewImpl::PaintLabel(QPainter& p, SECListPaintContext& ctx, const QRect& highlight, const QRect& textRect,
+                              const QString& text) {
+  p.save();
+  if (!highlight.isNull()) p.fillRect(highlight, ToQColor(ctx.bkColor));
+  p.setFont(m_measurer.FontFor(ctx.font));
+  p.setPen(ToQColor(ctx.textColor));
+  const int align = ctx.columnRecord ? Flags(ctx.columnRecord->format) : Qt::AlignLeft;
+  if (!m_engine->IsLabelWrap()) {
+    QString line = text.section('\n', 0, 0).left(259);
+    p.drawText(textRect, align | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs,
+               p.fontMetrics().elidedText(line, Qt::ElideRight, textRect.width()));
+  } else {
+    p.drawText(textRect, align | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextExpandTabs, text);
+  }
+  p.restore();
+}
+
+void ListViewImpl::PaintFocusRect(QPainter& p, const QRect& r) {
+  p.save();
+  QPen pen(SysQColor(SysColor::WindowText));
+  pen.setStyle(Qt::DotLine);
+  p.setPen(pen);
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(r.adjusted(0, 0, -1, -1));
+  p.restore();
+}
+
+// --- input --------------------------------------------------------------------------------
+
+unsigned ListViewImpl::KeyFlags(Qt::KeyboardModifiers m, Qt::MouseButtons b) const {
+  unsigned f = 0;
+  if (m & Qt::ShiftModifier) f |= MK_SHIFT;
+  if (m & Qt::ControlModifier) f |= MK_CONTROL;
+  if (b & Qt::LeftButton) f |= MK_LBUTTON;
+  if (b & Qt::RightButton) f |= MK_RBUTTON;
+  return f;
+}
+
+void ListViewImpl::MousePress(QMouseEvent* e) {
+  const QPoint pt = e->position().toPoint();
+  const unsigned kf = KeyFlags(e->modifiers(), e->buttons());
+  if (e->button() == Qt::LeftButton) LeftButtonDown(pt.x(), pt.y(), kf);
+  else if (e->button() == Qt::RightButton) m_engine->OnRButtonDown(pt.x(), pt.y(), kf);
+}
+
+void ListViewImpl::MouseRelease(QMouseEvent* e) {
+  const QPoint pt = e->position().toPoint();
+  const unsigned kf = KeyFlags(e->modifiers(), e->buttons());
+  if (e->button() == Qt::LeftButton) m_engine->OnLButtonUp(pt.x(), pt.y(), kf);
+  else if (e->button() == Qt::RightButton) m_engine->OnRButtonUp(pt.x(), pt.y(), kf);
+}
+
+void ListViewImpl::MouseDoubleClick(QMouseEvent* e) {
+  const QPoint pt = e->position().toPoint();
+  if (e->button() == Qt::LeftButton) LeftDoubleClick(pt.x(), pt.y(), KeyFlags(e->modifiers(), e->buttons()));
+}
+
+void ListViewImpl::MouseMove(QMouseEvent* e) {
+  const QPoint pt = e->position().toPoint();
+  m_engine->OnMouseMove(pt.x(), pt.y(), KeyFlags(e->modifiers(), e->buttons()));
+  const bool divider = m_engine->DividerCursorWanted() || m_engine->ResizeActive();
+  m_widget->setCursor(divider ? Qt::SplitHCursor : Qt::ArrowCursor);
+}
+
+void ListViewImpl::Leave() { m_engine->OnMouseLeave(); }
+
+void ListViewImpl::Wheel(QWheelEvent* e) { m_engine->OnMouseWheel(e->angleDelta().y()); }
+
+bool ListViewImpl::KeyPress(QKeyEvent* e) {
+  if (m_engine->ResizeActive() && e->key() == Qt::Key_Escape) {
+    m_engine->CancelColumnResize();
+    return true;
+  }
+  const bool shift = e->modifiers() & Qt::ShiftModifier;
+  const bool ctrl = e->modifiers() & Qt::ControlModifier;
+  if (e->modifiers() & Qt::AltModifier) {
+    m_engine->OnSysKeyDown(unsigned(e->key()));
+    return false;
+  }
+  unsigned key = KeypadOrOem(e);
+  if (!key) {
+    for (const KeyRow& row : kKeys) {
+      if (row.qt == e->key()) key = row.vk;
+    }
+  }
+  if (e->key() == Qt::Key_Backtab) key = vk::Tab;
+  // '+', '-' and '*' go to the expand keys (and then to the tree's char
+  // filter); other printable keys go to type-ahead.
+  if (key && m_engine->OnKeyDown(key, shift || e->key() == Qt::Key_Backtab, ctrl, e->count())) {
+    if (key != vk::OemPlus && key != vk::OemMinus && key != vk::Add && key != vk::Subtract && key != vk::Multiply) {
+      return true;
+    }
+  }
+  const QString t = e->text();
+  if (t.size() == 1 && t[0].unicode() >= 0x20 && t[0].unicode() < 0x7F) return Char(char(t[0].unicode())) || key;
+  return key != 0;
+}
+
+void ListViewImpl::FocusIn() { m_engine->OnSetFocus(); }
+
+void ListViewImpl::FocusOut() {
+  QWidget* f = QApplication::focusWidget();
+  m_engine->OnKillFocus(f && m_editor && f == m_editor.data());
+}
+
+void ListViewImpl::Resized() {
+  LayoutScrollBars();
+  m_engine->OnSize();
+}
+
+void ListViewImpl::EnabledChanged() { m_engine->OnEnable(m_widget->isEnabled()); }
+
+}  // namespace pm2

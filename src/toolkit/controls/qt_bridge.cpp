@@ -1,0 +1,57 @@
+#include "toolkit/controls/qt_bridge.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace pm2 {
+
+QFont DefaultGuiFont() {
+  QFont f("DejaVu Sans");
+  f.setPixelSize(11);
+  return f;
+}
+
+QFont QtTextMeasurer::FontFor(FontChoice c) const {
+  QFont f = m_font;
+  if (c.bold) f.setBold(true);
+  return f;
+}
+
+Size QtTextMeasurer::Measure(std::string_view text, FontChoice font, int maxWidth, bool singleLine) {
+  QFontMetrics fm(FontFor(font));
+  QString s = QString::fromLocal8Bit(text.data(), int(text.size()));
+  if (singleLine) {
+    int nl = s.indexOf('\n');
+    if (nl >= 0) s.truncate(nl);
+    s.truncate(259);
+    QRect r = fm.boundingRect(QRect(0, 0, 100000, 1000), Qt::TextSingleLine | Qt::TextExpandTabs, s);
+    return {r.width(), fm.height()};
+  }
+  QRect r = fm.boundingRect(QRect(0, 0, std::max(1, maxWidth), 100000), Qt::TextWordWrap | Qt::TextExpandTabs, s);
+  return {r.width(), std::max(r.height(), fm.height())};
+}
+
+int QtTextMeasurer::LineHeight(FontChoice font) { return QFontMetrics(FontFor(font)).height(); }
+
+void DrawClassicFrame(QPainter& p, const QRect& r, bool sunken) {
+  const QColor hi = SysQColor(SysColor::BtnHighlight);
+  const QColor light = SysQColor(SysColor::Light3D);
+  const QColor shadow = SysQColor(SysColor::BtnShadow);
+  const QColor dark = SysQColor(SysColor::DkShadow3D);
+  const QColor outerTL = sunken ? shadow : light;
+  const QColor outerBR = sunken ? hi : dark;
+  const QColor innerTL = sunken ? dark : hi;
+  const QColor innerBR = sunken ? light : shadow;
+  auto box = [&](QRect b, const QColor& tl, const QColor& br) {
+    p.setPen(tl);
+    p.drawLine(b.left(), b.top(), b.right() - 1, b.top());
+    p.drawLine(b.left(), b.top(), b.left(), b.bottom() - 1);
+    p.setPen(br);
+    p.drawLine(b.left(), b.bottom(), b.right(), b.bottom());
+    p.drawLine(b.right(), b.top(), b.right(), b.bottom());
+  };
+  box(r, outerTL, outerBR);
+  box(r.adjusted(1, 1, -1, -1), innerTL, innerBR);
+}
+
+}  // namespace pm2

@@ -1,0 +1,133 @@
+#include "toolkit/controls/tree_ctrl.h"
+
+#include "toolkit/controls/list_widget_events.h"
+
+namespace pm2 {
+
+// The tree's window half: its label column has indent, lines and buttons.
+class TreeViewImpl : public ListViewImpl {
+ public:
+  TreeViewImpl(QWidget* w, SECTreeBaseC* tree) : ListViewImpl(w, tree), m_tree(tree) {}
+
+  void LeftButtonDown(int x, int y, unsigned kf) override {
+    if (Tip()->isVisible()) Tip()->Hide();
+    m_tree->TreeLButtonDown(x, y, kf);
+  }
+  void LeftDoubleClick(int x, int y, unsigned kf) override { m_tree->TreeLButtonDblClk(x, y, kf); }
+  bool Char(char ch) override { return m_tree->TreeChar(ch); }
+  void EngineTimer(int id) override { m_tree->TreeTimer(id); }
+
+  void PaintLabelCell(QPainter& p, SECListPaintContext& ctx, const QRect& cell) override {
+    SECListItem* rec = ctx.record;
+    TreeNode* node = reinterpret_cast<TreeNode*>(rec->param);
+    const int row = ctx.item.item;
+    const unsigned style = m_tree->GetTreeStyle();
+    const int indent = m_tree->GetIndent();
+    const TreeRowLayout layout = m_tree->RowLayout(row);
+    const int mid = cell.top() + cell.height() / 2;
+    if (style & TVS_HASLINES) PaintLines(p, node, rec, row, cell, layout, indent, mid);
+    if (!layout.button.IsEmpty()) PaintButton(p, ToQRect(layout.button).translated(cell.topLeft()), node->IsExpanded());
+    const ImageStrip& states = Images(ImageListKind::State);
+    if (!rec->stateRect.IsEmpty() && !states.images.empty()) {
+      unsigned idx = (node->item.state >> 12) & 0xF;
+      if (idx >= states.images.size()) idx = 0;
+      p.drawPixmap(ToQRect(rec->stateRect).translated(cell.topLeft()).topLeft(), states.images[idx]);
+    }
+    const ImageStrip& normal = Images(ImageListKind::Normal);
+    if (!rec->imageRect.IsEmpty() && !normal.images.empty()) {
+      int idx = ctx.item.image;
+      if (idx < 0 || idx >= int(normal.images.size())) idx = 0;
+      p.drawPixmap(ToQRect(rec->imageRect).translated(cell.topLeft()).topLeft(), normal.images[idx]);
+    }
+    if (row == m_tree->GetEditItem()) return;
+    QRect label = ToQRect(rec->labelRect).translated(cell.topLeft());
+    label.setRight(std::min(label.right(), cell.right()));
+    QRect text = label.adjusted(2, 0, -1, 0);
+    PaintLabel(p, ctx, label, text, ToQString(ctx.item.text));
+    if (row == m_tree->GetFocusIndex() && HasFocus() &&
+        !((m_tree->GetListStyleEx() & LVXS_FULLROWSELECT) && m_tree->GetColumnCount() > 1)) {
+      PaintFocusRect(p, label);
+    }
+  }
+
+ private:
+  // Dotted lines: every second pixel, starting on an even coordinate.
+  void DottedH(QPainter& p, int x1, int x2, int y) {
+    for (int x = x1 + ((x1 + m_tree->GetScrollOffset()) & 1); x <= x2; x += 2) p.drawPoint(x, y);
+  }
+  void DottedV(QPainter& p, int x, int y1, int y2) {
+    for (int y = y1 + (y1 & 1); y <= y2; y += 2) p.drawPoint(x, y);
+  }
+  bool HasVisibleNext(TreeNode* n) {
+    for (TreeNode* s = n->Next(); s; s = s->Next()) {
+      if (!(s->extState & 0x200)) return true;
+    }
+    return false;
+  }
+
+  void PaintLines(QPainter& p, TreeNode* node, const SECListItem* rec, int row, const QRect& cell,
+                  const TreeRowLayout& l, int indent, int mid) {
+    p.save();
+    p.setPen(SysQColor(SysColor::BtnShadow));
+    const bool rootLines = m_tree->GetTreeStyle() & TVS_LINESATROOT;
+    const int top = cell.top();
+    const int bottom = cell.bottom();
+    if (l.xOrigin > 0) {
+      const int cx = cell.left() + l.xOrigin - indent / 2;
+      DottedH(p, cx, cell.left() + l.xOrigin - 1, mid);
+      if (row > 0) DottedV(p, cx, top, mid);
+      if (HasVisibleNext(node)) DottedV(p, cx, mid, bottom);
+      // Ancestors that have a next sibling continue their line through.
+      int ax = cx - indent;
+      for (TreeNode* a = node->Parent(); a && a->Parent() && ax > cell.left(); a = a->Parent(), ax -= indent) {
+        const bool topLevel = a->Parent() && !a->Parent()->Parent();
+        if ((!topLevel || rootLines) && HasVisibleNext(a)) DottedV(p, ax, top, bottom);
+      }
+    }
+    if (node->IsExpanded() && node->FirstChild()) {
+      const int cx = cell.left() + l.xOrigin + indent / 2;
+      // From below the item's image (or the middle of the row) downwards.
+      const int from = rec->imageRect.IsEmpty() ? mid : cell.top() + rec->imageRect.bottom;
+      DottedV(p, cx, from, bottom);
+    }
+    p.restore();
+  }
+
+  void PaintButton(QPainter& p, const QRect& b, bool expanded) {
+    p.save();
+    p.setPen(SysQColor(SysColor::BtnShadow));
+    p.setBrush(m_tree->Host().IsEnabled() ? QColor(Qt::white) : ToQColor(m_tree->GetBkColor()));
+    p.drawRect(b.adjusted(0, 0, -1, -1));
+    const int cx = b.left() + b.width() / 2;
+    const int cy = b.top() + b.height() / 2;
+    const int arm = b.width() / 3;
+    p.setPen(SysQColor(SysColor::WindowText));
+    p.drawLine(cx - arm + 1, cy, cx + arm - 1, cy);
+    if (!expanded) p.drawLine(cx, cy - arm + 1, cx, cy + arm - 1);
+    p.restore();
+  }
+
+  SECTreeBaseC* m_tree;
+};
+
+SECTreeCtrl::SECTreeCtrl(QWidget* parent, unsigned style, unsigned exStyle) : QWidget(parent) {
+  setObjectName("SECTreeCtrl");
+  m_view = std::make_unique<TreeViewImpl>(this, this);
+  Create(style, exStyle);
+}
+
+SECTreeCtrl::~SECTreeCtrl() {
+  DeleteItem(nullptr);
+  m_view.reset();
+}
+
+ListViewImpl& SECTreeCtrl::View() { return *m_view; }
+
+void SECTreeCtrl::SetImages(ImageListKind kind, ImageStrip strip) {
+  m_view->SetImages(kind, std::move(strip));
+  SetTreeImageList(kind, GetImageList(kind));
+}
+
+PM2_LIST_WIDGET_EVENTS(SECTreeCtrl)
+
+}  // namespace pm2
