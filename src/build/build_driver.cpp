@@ -1,0 +1,704 @@
+#include "build/build_driver.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <filesystem>
+
+#include "build/arm_ads_command.h"
+#include "build/arm_gnu_command.h"
+#include "build/batch_file.h"
+#include "build/command_context.h"
+#include "build/command_line_split.h"
+#include "build/dependency_file.h"
+#include "build/key_sequences.h"
+#include "build/link_steps.h"
+#include "build/preprocessor.h"
+#include "build/q166_command.h"
+#include "build/q51_command.h"
+#include "build/tool_environment.h"
+#include "build/tool_runner.h"
+#include "build/tool_table.h"
+#include "build/up_to_date.h"
+#include "build/w166_command.h"
+#include "build/w51_command.h"
+#include "platform/notification_hub.h"
+#include "platform/win_path.h"
+#include "project/app_state.h"
+#include "project/environment.h"
+#include "project/pool.h"
+#include "project/project_records.h"
+
+namespace pm2 {
+
+namespace {
+
+// Tool codes the driver chooses.
+enum : uint16_t {
+  kToolQ251 = 1, kToolQ51 = 2, kToolQ166 = 3, kToolW51 = 8, kToolW251 = 9, kToolW166 = 10,
+  kToolWX51 = 23, kToolQX51 = 25, kToolYQ166 = 30, kToolGnuCc = 31, kToolGnuAs = 32,
+  kToolAdsCc = 36, kToolAdsAsm = 37, kToolTcc = 42,
+};
+constexpr uint32_t kFlagGnuTool = 0x08;
+constexpr uint32_t kFlagArmTool = 0x10;
+constexpr uint32_t kArmLayoutMask = 0x78;
+constexpr uint32_t kDebugAfterBuild = 0x10000;
+
+bool IsAssemblerCode(int code) {
+  return code == 8 || code == 9 || code == 10 || code == 23 || code == 32 || code == 37;
+}
+// The linkers keep their command files for the next up-to-date test.
+bool IsLinkerCode(int code) {
+  return code == 5 || code == 6 || code == 7 || code == 13 || code == 24 || code == 28 ||
+         code == 33 || code == 38;
+}
+
+bool IsArm(uint16_t toolset) { return toolset == kToolsetArmGnu || toolset == kToolsetArmAds; }
+
+// The shell the tool runner and the link steps print through: lines go to
+// the hub as code 6, beeps and boxes to the real shell.
+class HubShell : public ShellServices {
+ public:
+  HubShell(NotificationHub* hub, ShellServices* shell) : hub_(hub), shell_(shell) {}
+  void Beep() override { Shell().Beep(); }
+  int MessageBox(const std::string& text, int kind) override { return Shell().MessageBox(text, kind); }
+  void PostOutputText(const std::string& line) override {
+    hub_->Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>(line.c_str()));
+  }
+
+ private:
+  ShellServices& Shell() { return shell_ ? *shell_ : theApp().Shell(); }
+  NotificationHub* hub_;
+  ShellServices* shell_;
+};
+
+}  // namespace
+
+std::string GnuCommandFileText(const std::string& controls, const std::string& file) {
+  std::vector<std::string> args = SplitCommandLine(controls);
+  args.push_back(file);
+  std::string text;
+  for (std::string& a : args) {
+    bool define = a.compare(0, 2, "-D") == 0 || a == "--defsym";
+    if (!define)
+      for (char& c : a)
+        if (c == '\\') c = '/';
+    if (!text.empty()) text += ' ';
+    for (char c : a) {
+      if (c == ' ' || c == '\t' || c == '\\' || c == '"' || c == '\'') text += '\\';
+      text += c;
+    }
+  }
+  return text;
+}
+
+BuildProperties ResolveBuildProperties(const OptionBlock* target, const OptionBlock* group,
+                                       const OptionBlock* file, int mode) {
+  BuildProperties p;
+  const OptionBlock* base = group ? group : target;
+  if (base) {
+    const BuildPropOpts& g = base->prop;
+    p.incBld = g.flags.INCBLD;
+    p.alwaysBuild = g.flags.ALWAYSBUILD;
+    p.genAsm = g.flags.GENASM;
+    p.asmAsm = g.flags.ASMASM;
+    p.publicsOnly = g.flags.PUBLICSONLY;
+    p.stopCode = g.STOPCODE;
+    p.bankNo = g.BANKNO;
+  }
+  if (file) {
+    const BuildPropOpts& f = file->prop;
+    auto over = [](uint8_t& v, unsigned fv) {
+      if (fv != kInherit2Bit) v = uint8_t(fv);
+    };
+    over(p.incBld, f.flags.INCBLD);
+    over(p.alwaysBuild, f.flags.ALWAYSBUILD);
+    over(p.genAsm, f.flags.GENASM);
+    over(p.asmAsm, f.flags.ASMASM);
+    over(p.publicsOnly, f.flags.PUBLICSONLY);
+    if (f.STOPCODE != kInheritStopCode) p.stopCode = f.STOPCODE;
+    p.custArgs = f.CUSTARGS.str();
+    p.libMods = f.LIBMODS.str();
+    if (f.BANKNO < kNoBank) p.bankNo = f.BANKNO;
+  }
+  if (p.incBld == kInherit2Bit) p.incBld = 1;
+  if (p.genAsm == kInherit2Bit) p.genAsm = 0;
+  if (p.asmAsm == kInherit2Bit) p.asmAsm = 0;
+  if (p.alwaysBuild == kInherit2Bit) p.alwaysBuild = 0;
+  if (p.publicsOnly == kInherit2Bit) p.publicsOnly = 0;
+  if (p.stopCode == kInheritStopCode) p.stopCode = 0;
+  if (p.bankNo == kNoBank) p.bankNo = 0;
+  if (mode == kBuildModeRebuild) p.alwaysBuild = 1;
+  return p;
+}
+
+std::string CommandInputFileName(const std::string& objectFile, int toolCode) {
+  const char* ext = IsAssemblerCode(toolCode) ? "_ia" : toolCode == kToolYQ166 ? "_ii" : "__i";
+  return ChangeExtension(objectFile, ext);
+}
+
+// ---------------------------------------------------------------- the build
+
+class BuildDriver::Impl {
+ public:
+  Impl(BuildDriver& owner, BuildDriverDeps& deps)
+      : owner_(owner), deps_(deps), shell_(deps.hub, deps.shell), s_(owner.state_) {}
+
+  void Build(ProjectRec* project, TargetRec* target, int mode);
+  void TranslateOne(ProjectRec* project, TargetRec* target, FileRec* file);
+
+ private:
+  void Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void Box(const std::string& text) {
+    shell_.Beep();
+    shell_.MessageBox(text, kMbOk | kMbIconExclamation);
+  }
+  void Run(ToolRunRequest& r) {
+    if (deps_.run) deps_.run(r);
+    else runner_->RunBuildStep(r);
+  }
+  bool CheckTargetToolset(ProjectRec* project, TargetRec* target);
+  void TranslateFileByType(GroupRec* group, FileRec* file, int mode);
+  void CompileOrAssemble(GroupRec* group, FileRec* file, const BuildProperties& props, bool assemble);
+  void RunCustomTranslator(FileRec* file, const BuildProperties& props);
+  void AddFileToLink(GroupRec* group, FileRec* file, const BuildProperties& props, bool library);
+  bool WriteCommandInputFile(ToolRunRequest& r);
+  void RunStep(const BuildProperties& props);
+  void RunUserCommand(const OptString& command, int number);
+  void Link(const OptionBlock& options);
+  void DeleteCommandInputFiles();
+  void Finish();
+  std::string Local(std::string_view stored) {
+    std::string out;
+    resolver_.ResolveStoredPath(stored, folder_, &out);
+    return out;
+  }
+  void PrepareScan(DepScanRequest& scan, FileRec* file, const std::string& controls,
+                   const std::string& object);
+
+  BuildDriver& owner_;
+  BuildDriverDeps& deps_;
+  HubShell shell_;
+  BuildState& s_;
+  ProjectRec* project_ = nullptr;
+  TargetRec* target_ = nullptr;
+  OptionBlock* options_ = nullptr;
+  std::string folder_;  // the project folder on this machine, ends in '/'
+  PathResolver resolver_;
+  std::unique_ptr<ToolRunner> runner_;
+  std::unique_ptr<CommandContext> ctx_;
+  EnvOverlay overlay_;
+  ToolEnvInput envInput_;
+  std::string toolFolder_;
+  BatchFile batch_;
+  TraceFile trace_;
+};
+
+void BuildDriver::Impl::Print(const char* format, ...) {
+  char buf[1100];
+  va_list ap;
+  va_start(ap, format);
+  std::vsnprintf(buf, 1025, format, ap);
+  va_end(ap);
+  shell_.PostOutputText(buf);
+}
+
+bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* target) {
+  s_.BuildFlags.fetch_and(kBuildStopRequested);
+  s_.items.clear();
+  s_.errors = s_.warnings = 0;
+  s_.globalRegOpt = 0;
+  project_ = project;
+  target_ = target;
+  options_ = target ? FindTargetOptions(target->pOpts, target) : nullptr;
+  if (!project || !target || target->toolset >= kToolsetCount) {
+    Box("Toolset is undefined\n");
+    s_.SetFlags(kBuildNotBuilt);
+    return false;
+  }
+  const ToolsetInfo* info = theApp().m_pToolsetInfo[target->toolset];
+  if (!info || info->toolsFolder.empty() || !options_) {
+    static const char* const kNames[kToolsetCount] = {"MCS-51", "MCS-251", "166/167", "ARM-GNU", "ARM-ADS"};
+    Box(std::string("The folder of the ") + kNames[target->toolset] +
+        " toolset is undefined, wrong or missing in the environment file '" + theApp().m_toolsIniPath +
+        "'.\n");
+    s_.SetFlags(kBuildNotBuilt);
+    return false;
+  }
+  s_.toolsetInfo = info;
+  s_.vspawnPath = theApp().m_vspawnPath;
+  folder_ = project->folder.str();
+  if (!folder_.empty() && !IsPathSeparator(folder_.back())) folder_ += '/';
+  // The tools run in the project folder, so every path handed to them has
+  // to mean the same from there.
+  if (!folder_.empty() && !IsAbsolutePath(folder_)) {
+    std::error_code ec;
+    folder_ = (std::filesystem::current_path(ec) / folder_).string();
+  }
+  resolver_.InvalidateAll();
+  for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR}) {
+    if (f->empty() || *f == ".\\" || *f == "./") continue;
+    std::string local;
+    std::string err;
+    ToLocalPath(f->view(), folder_, resolver_.Drives(), &local, &err);
+    std::error_code ec;
+    std::filesystem::create_directories(local, ec);
+    if (local.empty() || !std::filesystem::is_directory(local)) {
+      Print("Path '%s' does not exist !\n", f->c_str());
+      s_.SetFlags(kBuildNotBuilt);
+      return false;
+    }
+  }
+  ctx_ = std::make_unique<CommandContext>();
+  ctx_->m_szToolsFolder = info->toolsFolder;
+  envInput_ = MakeToolEnvInput(*target, info);
+  if (target->toolset == kToolsetArmGnu && !info->secondToolsFolder.empty()) {
+    // The GNU programs lie in the tool folder of the second path: the
+    // tools' search list names that folder, as this machine writes it.
+    std::string bin = Local(info->secondToolsFolder);
+    if (!bin.empty() && bin.back() != '/') bin += '/';
+    envInput_.gnuFolder2 = bin;
+  }
+  overlay_ = EnvOverlay();
+  toolFolder_ = target->toolset == kToolsetArmAds ? SetArmToolEnvironment(envInput_, 0, overlay_, nullptr)
+                                                  : SetToolEnvironment(envInput_, 0, overlay_, nullptr);
+  if (!deps_.run) {
+    ToolRunnerDeps rd;
+    rd.shell = &shell_;
+    rd.hub = deps_.hub;
+    rd.batch = &batch_;
+    rd.tempFolder = deps_.tempFolder;
+    rd.runtimeFolder = deps_.runtimeFolder;
+    rd.workFolder = folder_;
+    runner_ = std::make_unique<ToolRunner>(rd);
+  }
+  return true;
+}
+
+void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) {
+  owner_.explanations_.clear();
+  if (target) target->TGSTAT &= ~kBuildNotBuilt;
+  if (!CheckTargetToolset(project, target)) {
+    if (target) target->TGSTAT = s_.Flags() | kBuildNotBuilt;
+    return;
+  }
+  Print("Build target '%s'\n", target->name.c_str());
+  const OptionBlock& opts = *options_;
+  for (int n = 0; n < 2; ++n) {
+    bool on = n == 0 ? opts.out.flags.BRUNUSR0 : opts.out.flags.BRUNUSR1;
+    if (on) RunUserCommand(opts.out.BRUNUSR[n], n + 1);
+  }
+  if (s_.Flags() == 0 && s_.errors == 0) {
+    if (mode == kBuildModeRebuild && opts.out.flags.bit6) {
+      // Batch file of a rebuild: the variables and every command line.
+      if (batch_.Open(folder_, target->name.str(), shell_)) {
+        overlay_ = EnvOverlay();
+        if (target->toolset == kToolsetArmAds) SetArmToolEnvironment(envInput_, 0, overlay_, &batch_);
+        else SetToolEnvironment(envInput_, 0, overlay_, &batch_);
+      }
+    }
+    for (GroupRec* g = project->firstGroup; g; g = g->next) {
+      if (g->flags & kGroupDeleted) continue;
+      for (FileRec* f = g->firstFile; f; f = f->next) {
+        if (f->flags & kFileRemoved) continue;
+        TranslateFileByType(g, f, mode);
+        if (s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) break;
+      }
+      if (s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) break;
+    }
+    if (s_.Flags() & kBuildStopRequested) {
+      Print("Project build/rebuild aborted.\n");
+      s_.SetFlags(kBuildNotBuilt);
+    } else if (s_.Flags() != 0) {
+      s_.SetFlags(kBuildNotBuilt);
+    } else if (s_.errors == 0) {
+      if (s_.items.empty()) {
+        Print("Target has no object modules\n");
+        s_.SetFlags(kBuildNotBuilt);
+      } else {
+        s_.linkPhase = true;
+        Link(opts);
+        s_.linkPhase = false;
+        if (s_.Flags() != 0) s_.SetFlags(kBuildNotBuilt);
+        if (s_.errors == 0 && s_.Flags() == 0) {
+          for (int n = 0; n < 2; ++n) {
+            bool on = n == 0 ? opts.out.flags.RUNUSR0 : opts.out.flags.RUNUSR1;
+            if (on) RunUserCommand(opts.out.RUNUSR[n], n + 1);
+          }
+        }
+      }
+    }
+  }
+  if ((s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) || !s_.HeadIsLinkItem()) {
+    Print("Target not created\n");
+    // A target without a link item was not made, whatever else happened (an
+    // ARM library target has no librarian step).
+    s_.SetFlags(kBuildNotBuilt);
+  } else {
+    Print("%s - %d Error(s), %d Warning(s).\n", s_.items.front().request.objectFile.c_str(),
+          s_.errors, s_.warnings);
+    if (s_.errors != 0) s_.SetFlags(kBuildNotBuilt);
+  }
+  Finish();
+  if (IsArm(target->toolset)) {
+    std::string err;
+    DepFileTime time = [this](const std::string& stored, uint32_t* t) {
+      struct stat st;
+      if (::stat(Local(stored).c_str(), &st) != 0) return false;
+      *t = uint32_t(st.st_mtime);
+      return true;
+    };
+    if (!WriteDependencyFile(*project, *target, time, &err)) Print("%s\n", err.c_str());
+  }
+  target->TGSTAT = s_.Flags();
+}
+
+void BuildDriver::Impl::Finish() {
+  DeleteCommandInputFiles();
+  batch_.Close();
+}
+
+void BuildDriver::Impl::Link(const OptionBlock& opts) {
+  LinkStepEnv env;
+  env.cmd = ctx_.get();
+  env.state = &s_;
+  env.run = [this](ToolRunRequest& r) { Run(r); };
+  env.shell = &shell_;
+  env.projectFolder = folder_;
+  env.envInput = envInput_;
+  env.overlay = &overlay_;
+  env.batch = &batch_;
+  env.trace = &trace_;
+  const bool library = !opts.out.flags.GENAPP;
+  switch (target_->toolset) {
+    case kToolsetArmGnu:
+      if (library) return;
+      LinkGnuTarget(env, target_);
+      if (s_.errors == 0) MakeGnuHexFile(env, target_, opts);
+      return;
+    case kToolsetArmAds:
+      if (library) return;
+      trace_.Open(OutputBase(opts));
+      LinkAdsTarget(env, target_);
+      trace_.Close();
+      return;
+    default:
+      if (library) {
+        CreateTargetLibrary(env, opts, target_);
+        return;
+      }
+      Print("linking of this toolset is not available yet\n");
+      s_.SetFlags(kBuildFailed);
+      return;
+  }
+}
+
+void BuildDriver::Impl::TranslateFileByType(GroupRec* group, FileRec* file, int mode) {
+  if (!group) group = file->group;
+  if ((file->flags & kFileRemoved) || (group && (group->flags & kGroupDeleted))) return;
+  const OptionBlock* gopts = group ? FindTargetOptions(group->pOpts, target_) : nullptr;
+  const OptionBlock* fopts = FindTargetOptions(file->pOpts, target_);
+  BuildProperties props = ResolveBuildProperties(options_, gopts, fopts, mode);
+  if (props.incBld == 0) return;
+  s_.request = ToolRunRequest{};
+  switch (file->type) {
+    case kFileC:
+    case kFileCpp: CompileOrAssemble(group, file, props, false); break;
+    case kFileAsm: CompileOrAssemble(group, file, props, true); break;
+    case kFileCustom: RunCustomTranslator(file, props); break;
+    case kFileObject: AddFileToLink(group, file, props, false); break;
+    case kFileLibrary: AddFileToLink(group, file, props, true); break;
+    default: break;
+  }
+}
+
+void BuildDriver::Impl::PrepareScan(DepScanRequest& scan, FileRec* file, const std::string& controls,
+                                    const std::string& object) {
+  scan.sourcePath = file->path.str();
+  scan.objectPath = object;
+  // The include folders and defines the compiler gets, from its own line.
+  for (const std::string& a : SplitCommandLine(controls)) {
+    if (a.size() > 2 && a.compare(0, 2, "-I") == 0) AddScanIncludePath(scan, a.substr(2));
+    else if (a.size() > 2 && a.compare(0, 2, "-D") == 0) AddScanDefine(scan, a.substr(2));
+  }
+  const ToolsetInfo* info = s_.toolsetInfo;
+  std::string tools = FolderWithoutBin(info->toolsFolder);
+  AddScanIncludePath(scan, tools + "INC\\");
+  std::string device = target_->ORGREG.empty() ? target_->ENVREG.str() : target_->ORGREG.str();
+  if (!device.empty()) AddScanIncludePath(scan, tools + "INC\\" + device);
+  if (!info->secondFolder.empty()) {
+    AddScanIncludePath(scan, info->secondFolder + "Include\\");
+    AddScanIncludePath(scan, info->secondFolder + "Include\\Sys\\");
+  }
+}
+
+void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const BuildProperties& props,
+                                          bool assemble) {
+  CommandContext& c = *ctx_;
+  ToolRunRequest& r = s_.request;
+  const uint16_t toolset = target_->toolset;
+  Verdict verdict{true, "translated on request"};
+  bool decided = false;  // the ARM tests decide while the line is built
+  if (file->type == kFileCpp && toolset != kToolset166) {
+    Print("no C++ support available\n");
+    s_.SetFlags(kBuildFailed);
+    return;
+  }
+  const uint32_t t51 = options_->c51.Q51FL;
+  switch (toolset) {
+    case kToolset51:
+      if (assemble) {
+        MakeW51AssemblerCommand(c, file, target_, true);
+        r.toolCode = (t51 & 0x30000) ? kToolWX51 : kToolW51;
+      } else {
+        MakeQ51CompilerCommand(c, file, target_, true);
+        r.toolCode = (t51 & 0x20000) ? kToolQX51 : kToolQ51;
+      }
+      r.extra = props.bankNo;
+      break;
+    case kToolset251:
+      if (assemble) MakeW51AssemblerCommand(c, file, target_, true);
+      else MakeQ251CompilerCommand(c, file, target_, true);
+      r.toolCode = assemble ? kToolW251 : kToolQ251;
+      r.extra = props.bankNo;
+      break;
+    case kToolset166:
+      if (assemble) MakeW166AssemblerCommand(c, file, target_, true);
+      else MakeQ166CompilerCommand(c, file, target_, true);
+      r.toolCode = assemble ? kToolW166 : kToolQ166;
+      break;
+    case kToolsetArmGnu: {
+      if (assemble) MakeGnuAsCommand(c, file, target_, true);
+      else MakeGnuCcCommand(c, file, target_, true);
+      r.toolCode = assemble ? kToolGnuAs : kToolGnuCc;
+      r.flags = assemble ? kFlagArmTool : kFlagGnuTool;
+      std::string controls(c.Text());
+      ArmCheckInput in{Local(file->path.view()), Local(c.g_szObjFileName), folder_, &resolver_};
+      if (assemble) {
+        verdict = CheckArmAsmFile(*file, controls, in);
+      } else {
+        DepScanRequest scan;
+        PrepareScan(scan, file, controls, c.g_szObjFileName);
+        verdict = CheckArmGnuCFile(*file, controls, scan, in);
+      }
+      decided = true;
+      break;
+    }
+    case kToolsetArmAds: {
+      bool thumb = false;
+      if (assemble) MakeAdsAsmCommand(c, file, target_, true);
+      else thumb = MakeAdsCcCommand(c, file, target_, true);
+      r.toolCode = assemble ? kToolAdsAsm : thumb ? kToolTcc : kToolAdsCc;
+      r.flags = kFlagArmTool;
+      std::string controls(c.Text());
+      ArmCheckInput in{Local(file->path.view()), Local(c.g_szObjFileName), folder_, &resolver_};
+      verdict = CheckArmAsmFile(*file, controls, in);
+      decided = true;
+      break;
+    }
+    default:
+      return;
+  }
+  r.objectFile = c.g_szObjFileName;
+  r.file = file->name.str();
+  std::string pfn = file->path.str();
+  if (pfn.compare(0, 2, ".\\") == 0 || pfn.compare(0, 2, "./") == 0) pfn.erase(0, 2);
+  r.projectFileName = pfn;
+  r.controlString = std::string(c.Text());
+  r.toolFolder = toolFolder_;
+  r.environment = &overlay_;
+  if (props.publicsOnly == 1) r.flags |= kItemPublicsOnly;
+
+  if (!props.genAsm && props.alwaysBuild != 1) {
+    if (!decided) verdict = ObjectIsUpToDate(Local(r.objectFile), Local(file->path.view()), r.controlString);
+    owner_.explanations_.push_back({file->name.str(), verdict.translate, verdict.reason});
+    if (!verdict.translate) {
+      RecordBuildItem(s_, target_, group, file);
+      return;
+    }
+  } else {
+    owner_.explanations_.push_back({file->name.str(), true, "always translated"});
+  }
+  if (!WriteCommandInputFile(r)) return;
+  RunStep(props);
+  RecordBuildItem(s_, target_, group, file);
+}
+
+void BuildDriver::Impl::RunStep(const BuildProperties& props) {
+  ToolRunRequest& r = s_.request;
+  Run(r);
+  s_.AddCounts();
+  if (props.stopCode != 0 && r.exitCode >= props.stopCode) s_.SetFlags(kBuildFailed);
+  if (r.exitCode > 1) s_.SetFlags(kBuildError);
+}
+
+bool BuildDriver::Impl::WriteCommandInputFile(ToolRunRequest& r) {
+  std::string name = CommandInputFileName(r.objectFile, r.toolCode);
+  std::string local = Local(name);
+  // On this machine the tools read the file's path with '/' separators.
+  std::string path = ToForwardSlashes(r.projectFileName.empty() ? r.file : r.projectFileName);
+  std::string quoted = path.front() == '"' ? path : "\"" + path + "\"";
+  std::string text = target_->toolset == kToolsetArmGnu ? GnuCommandFileText(r.controlString, path)
+                     : (r.flags & kArmLayoutMask)        ? r.controlString + " " + quoted
+                                                         : quoted + " " + r.controlString;
+  std::FILE* f = std::fopen(local.c_str(), "wb");
+  bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  if (f && std::fclose(f) != 0) ok = false;
+  if (!ok) {
+    Print("error - can't create command input file '%s'\n", name.c_str());
+    s_.SetFlags(kBuildFailed);
+    return false;
+  }
+  r.commandFile = local;
+  return true;
+}
+
+void BuildDriver::Impl::RunCustomTranslator(FileRec* file, const BuildProperties& props) {
+  if (IsBlankText(props.custArgs)) {
+    Print("%s: error - custom translator properties not set\n", file->name.c_str());
+    s_.SetFlags(kBuildFailed);
+    return;
+  }
+  ToolRunRequest& r = s_.request;
+  r.toolCode = kToolCustom;
+  r.file = file->name.str();
+  r.projectFileName = file->path.str();
+  r.controlString = props.custArgs;
+  r.runThrough = theApp().m_vspawnPath;
+  r.extra = props.bankNo;
+  r.toolFolder = toolFolder_;
+  r.environment = &overlay_;
+  RunStep(props);
+}
+
+void BuildDriver::Impl::AddFileToLink(GroupRec* group, FileRec* file, const BuildProperties& props,
+                                      bool library) {
+  ToolRunRequest& r = s_.request;
+  r.extra = props.bankNo;
+  r.flags = (library ? kItemLibrary : kItemObject) | (props.publicsOnly == 1 ? kItemPublicsOnly : 0);
+  r.objectFile = file->path.str();
+  if (library) r.commandFile = props.libMods;
+  RecordBuildItem(s_, target_, group, file);
+}
+
+void BuildDriver::Impl::RunUserCommand(const OptString& command, int number) {
+  if (IsBlankText(command.view())) return;
+  KeySequenceSources src;
+  src.project = project_;
+  src.target = target_;
+  src.targetOptions = options_;
+  std::string expanded;
+  ExpandToolArguments(src, command.view(), expanded);
+  Print("User command #%d: %s\n", number, expanded.c_str());
+  ToolRunRequest& r = s_.request;
+  r = ToolRunRequest{};
+  r.toolCode = kToolUserCommand;
+  r.runThrough = theApp().m_vspawnPath;
+  r.controlString = expanded;
+  r.environment = &overlay_;
+  Run(r);
+  s_.AddCounts();
+  if (r.errors) s_.SetFlags(kBuildError);
+}
+
+// Items whose command file field is empty (objects, custom steps) are
+// passed over: the files of the items after them still go.
+void BuildDriver::Impl::DeleteCommandInputFiles() {
+  if (batch_.Active()) return;
+  for (const BuildItem& item : s_.items) {
+    const ToolRunRequest& r = item.request;
+    if (r.commandFile.empty() || IsLinkerCode(r.toolCode) || (r.flags & kItemLibrary)) continue;
+    if (!std::getenv("PM2_KEEPCMD")) ::unlink(r.commandFile.c_str());
+  }
+}
+
+void BuildDriver::Impl::TranslateOne(ProjectRec* project, TargetRec* target, FileRec* file) {
+  owner_.explanations_.clear();
+  if (!CheckTargetToolset(project, target)) {
+    if (target) target->TGSTAT = s_.Flags() | kBuildNotBuilt;
+    return;
+  }
+  if (file->type == kFileC || file->type == kFileAsm || file->type == kFileCustom || file->type == kFileCpp)
+    TranslateFileByType(nullptr, file, kBuildModeRebuild);
+  s_.SetFlags(kBuildNotBuilt);
+  target->TGSTAT = s_.Flags();
+  if (!s_.items.empty())
+    Print("%s - %d Error(s), %d Warning(s).\n", s_.items.front().request.projectFileName.c_str(),
+          s_.errors, s_.warnings);
+  Finish();
+}
+
+// ---------------------------------------------------------------- threads
+
+BuildDriver::BuildDriver(BuildDriverDeps deps) : deps_(std::move(deps)) {
+  impl_ = std::make_unique<Impl>(*this, deps_);
+}
+
+BuildDriver::~BuildDriver() { Wait(); }
+
+void BuildDriver::Wait() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void BuildDriver::BuildTarget(ProjectRec* project, TargetRec* target, int mode) {
+  impl_->Build(project, target, mode);
+}
+
+void BuildDriver::TranslateOneFile(ProjectRec* project, TargetRec* target, FileRec* file) {
+  impl_->TranslateOne(project, target, file);
+}
+
+void BuildDriver::ThreadEnd(TargetRec* target, bool translation) {
+  const uint32_t flags = state_.Flags();
+  resultTotal_ = state_.errors;
+  if (flags & kBuildError) resultTotal_ = 1;
+  if (flags & kBuildStopRequested) resultTotal_ = -1;
+  const bool notBuilt = translation || !target || (target->TGSTAT & kBuildNotBuilt);
+  deps_.hub->Send(kNotifyBuildFinished, notBuilt ? 1 : 0);
+  if (!translation && !notBuilt) {
+    const OptionBlock* own = FindTargetOptions(target->pOpts, target);
+    if (own && (own->dbg.flags & kDebugAfterBuild)) deps_.hub->Send(kNotifyDebugAfterBuild, 0);
+  }
+  running_ = false;
+}
+
+void BuildDriver::StartBuildThread(ProjectRec* project, TargetRec* target, int mode) {
+  if (g_bToolRunning || running_.exchange(true)) {
+    (deps_.shell ? *deps_.shell : theApp().Shell()).Beep();
+    return;
+  }
+  Wait();
+  state_.BuildFlags.fetch_and(~kBuildStopRequested);
+  // Also for an undefined toolset: the thread says so and ends the build,
+  // so the program does not stay busy.
+  thread_ = std::thread([this, project, target, mode] {
+    BuildTarget(project, target, mode);
+    ThreadEnd(target, false);
+  });
+}
+
+void BuildDriver::StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file) {
+  if (g_bToolRunning || running_.exchange(true)) {
+    (deps_.shell ? *deps_.shell : theApp().Shell()).Beep();
+    return;
+  }
+  Wait();
+  state_.BuildFlags.fetch_and(~kBuildStopRequested);
+  thread_ = std::thread([this, project, target, file] {
+    TranslateOneFile(project, target, file);
+    ThreadEnd(target, true);
+  });
+}
+
+int BuildDriver::StopBuild() {
+  if (state_.linkPhase) {
+    (deps_.shell ? *deps_.shell : theApp().Shell()).Beep();
+    return 0;
+  }
+  state_.SetFlags(kBuildStopRequested);
+  return 1;
+}
+
+}  // namespace pm2

@@ -1,0 +1,120 @@
+// The build driver: turns one target of the open project into its output on
+// a worker thread of its own. It checks the toolset, runs the user programs
+// before the build, translates every out-of-date file of every included
+// group, links (or archives) the objects, converts to hex, runs the user
+// programs after the build and reports the totals. A second entry
+// translates one file. A stop request is honoured between files and refused
+// (with a beep) in the link phase.
+//
+// Everything the user sees goes through the notification hub: output lines
+// (code 6, sent, so the worker waits until the line is shown), the end of
+// the build (code 7, argument 1 when the target was not built) and the
+// start of a debug session after a good build (code 17). Message boxes and
+// beeps go through the shell services.
+//
+// Command input files: "__i" (compilers), "_ia" (assemblers), "_ii" (EC++)
+// beside the object, deleted after the build unless a batch file is being
+// written.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "build/build_state.h"
+#include "build/tool_run_request.h"
+
+namespace pm2 {
+
+class NotificationHub;
+class ShellServices;
+class PathResolver;
+struct ProjectRec;
+struct TargetRec;
+struct GroupRec;
+struct FileRec;
+struct OptionBlock;
+
+enum BuildMode : int { kBuildModeBuild = 0, kBuildModeRebuild = 1 };
+
+struct BuildDriverDeps {
+  NotificationHub* hub = nullptr;  // required
+  ShellServices* shell = nullptr;  // beeps and message boxes; null: theApp().Shell()
+  // Runs one tool step; null: a ToolRunner working in the project folder.
+  std::function<void(ToolRunRequest&)> run;
+  std::string tempFolder;          // capture files of our own runner; empty: $TMPDIR
+  std::string runtimeFolder;       // progress channel of our own runner; empty: default
+};
+
+// A file's resolved build properties (group and file levels).
+struct BuildProperties {
+  uint8_t incBld = 1, alwaysBuild = 0, genAsm = 0, asmAsm = 0, publicsOnly = 0;
+  uint16_t stopCode = 0;
+  uint16_t bankNo = 0;
+  std::string custArgs;
+  std::string libMods;
+};
+
+// Group block (or null: the target's), file block (or null), mode.
+BuildProperties ResolveBuildProperties(const OptionBlock* target, const OptionBlock* group,
+                                       const OptionBlock* file, int mode);
+
+// The command input file's name for a tool code: the object's name with
+// "_ia" (assemblers), "_ii" (EC++) or "__i".
+std::string CommandInputFileName(const std::string& objectFile, int toolCode);
+
+// The command input file of a GNU tool on this machine: the control string
+// (Windows quoting) re-quoted for the GNU tools' own "@file" reading, with
+// '/' for '\\' in every argument but defines, then the source file.
+std::string GnuCommandFileText(const std::string& controls, const std::string& file);
+
+class BuildDriver {
+ public:
+  explicit BuildDriver(BuildDriverDeps deps);
+  ~BuildDriver();
+  BuildDriver(const BuildDriver&) = delete;
+  BuildDriver& operator=(const BuildDriver&) = delete;
+
+  // GUI thread. Refused with a beep while a tool runs or a build is under
+  // way; mode 0 build, 1 rebuild.
+  void StartBuildThread(ProjectRec* project, TargetRec* target, int mode);
+  void StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file);
+  // 1 when the stop was requested; 0 (with a beep) in the link phase.
+  int StopBuild();
+  // Waits for the worker thread to end.
+  void Wait();
+
+  // The build and the single-file translation themselves (the threads run
+  // these; tests may call them directly).
+  void BuildTarget(ProjectRec* project, TargetRec* target, int mode);
+  void TranslateOneFile(ProjectRec* project, TargetRec* target, FileRec* file);
+
+  BuildState& State() { return state_; }
+  // The error total as the build reports it when it ends: 1 after an
+  // error, -1 after a stop request, else the count of errors.
+  int32_t ResultTotal() const { return resultTotal_; }
+  // The file that was translated last by a build (tests ask why).
+  struct Explained {
+    std::string file;
+    bool translated = false;
+    std::string reason;
+  };
+  const std::vector<Explained>& Explanations() const { return explanations_; }
+
+ private:
+  class Impl;
+  void ThreadEnd(TargetRec* target, bool translation);
+
+  BuildDriverDeps deps_;
+  BuildState state_;
+  std::unique_ptr<Impl> impl_;
+  std::thread thread_;
+  std::atomic<bool> running_{false};
+  int32_t resultTotal_ = 0;
+  std::vector<Explained> explanations_;
+};
+
+}  // namespace pm2

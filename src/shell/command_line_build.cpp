@@ -1,0 +1,239 @@
+#include "shell/command_line_build.h"
+
+#include <cstring>
+
+#include "build/build_driver.h"
+#include "build/build_log.h"
+#include "build/dependency_file.h"
+#include "platform/notification_hub.h"
+#include "project/app_state.h"
+#include "project/environment.h"
+#include "project/install_paths.h"
+#include "project/project_open.h"
+#include "project/project_records.h"
+
+namespace pm2 {
+
+const char kUsageText[] =
+    "Pelmora2 - integrated development environment for embedded microcontrollers\n"
+    "\n"
+    "usage: pelmora2 -b|-r [-t target] [-o file] [-p] project.pm2\n"
+    "  -b         build the target, then exit\n"
+    "  -r         rebuild the target, then exit\n"
+    "  -t target  the target to build (default: the project's current target)\n"
+    "  -o file    write a copy of the build output to this file\n"
+    "  -p         the next word names the project\n"
+    "Exit status: 0 target created without errors, 1 build failed, 2 usage error.\n";
+
+std::size_t ReadCommandLineWord(std::string_view text, std::string* word) {
+  word->clear();
+  std::size_t i = 0;
+  if (!text.empty() && text[0] == '"') {
+    std::size_t close = text.find('"', 1);
+    std::size_t end = close == std::string_view::npos ? text.size() : close;
+    word->assign(text.substr(1, std::min(end - 1, kCommandWordMax)));
+    return close == std::string_view::npos ? text.size() : close + 1;
+  }
+  while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+  word->assign(text.substr(0, std::min(i, kCommandWordMax)));
+  return i;
+}
+
+namespace {
+
+std::size_t SkipBlanks(std::string_view s, std::size_t i) {
+  while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+  return i;
+}
+
+}  // namespace
+
+CommandLineArgs ParseCommandLine(std::string_view text) {
+  CommandLineArgs a;
+  std::size_t i = 0;
+  for (;;) {
+    i = SkipBlanks(text, i);
+    if (i >= text.size()) break;
+    if (text[i] == '-') {
+      std::size_t j = SkipBlanks(text, i + 1);
+      if (text.substr(j, 5) == "-help") {  // --help
+        a.help = true;
+        i = j + 5;
+        continue;
+      }
+      char c = j < text.size() ? char(std::tolower(static_cast<unsigned char>(text[j]))) : 0;
+      std::string* target = nullptr;
+      switch (c) {
+        case 'b': a.build = true; i = j + 1; continue;
+        case 'r': a.rebuild = true; i = j + 1; continue;
+        case 'x': a.channel = a.mirror = true; i = j + 1; continue;
+        case 'y': a.channel = true; i = j + 1; continue;
+        case 'h': case '?': a.help = true; i = j + 1; continue;
+        case 'd': target = &a.project; break;
+        case 'p': target = &a.project; break;
+        case 'o': target = &a.output; break;
+        case 't': target = &a.target; break;
+        default: break;
+      }
+      if (target) {
+        std::size_t k = SkipBlanks(text, j + 1);
+        std::string word;
+        std::size_t used = ReadCommandLineWord(text.substr(k), &word);
+        if (used > 0) {
+          *target = word;
+          if (c == 'd') a.debug = true;
+        }
+        i = k + used;
+        continue;
+      }
+      // Not an option: the word that begins with the letter names the project.
+      i = j;
+    }
+    std::string word;
+    std::size_t used = ReadCommandLineWord(text.substr(i), &word);
+    if (used == 0) break;
+    a.project = word;
+    i += used;
+  }
+  if (a.project.empty()) {
+    a.target.clear();
+    a.debug = a.build = a.rebuild = false;
+  }
+  return a;
+}
+
+std::string JoinArguments(int argc, char** argv) {
+  std::string s;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) s += ' ';
+    std::string a = argv[i];
+    bool quote = a.empty() || a.find_first_of(" \t") != std::string::npos;
+    s += quote ? "\"" + a + "\"" : a;
+  }
+  return s;
+}
+
+namespace {
+
+// Without a window the user sees message boxes on the error stream.
+class ConsoleShell : public ShellServices {
+ public:
+  ConsoleShell(std::FILE* out, std::FILE* err) : out_(out), err_(err) {}
+  void Beep() override {}
+  int MessageBox(const std::string& text, int) override {
+    std::fprintf(err_, "%s%s", text.c_str(), !text.empty() && text.back() == '\n' ? "" : "\n");
+    return kIdOk;
+  }
+  void PostOutputText(const std::string& line) override { std::fputs(line.c_str(), out_); }
+
+ private:
+  std::FILE* out_;
+  std::FILE* err_;
+};
+
+TargetRec* FindTarget(ProjectRec* project, const std::string& name) {
+  for (TargetRec* t = project->firstTarget; t; t = t->next)
+    if (!(t->flags & kTargetDeleted) && t->name == name.c_str()) return t;
+  return nullptr;
+}
+
+}  // namespace
+
+int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, std::FILE* out,
+                   std::FILE* err) {
+  if (args.help) {
+    std::fputs(kUsageText, out);
+    return 0;
+  }
+  if (args.project.empty() || !(args.build || args.rebuild)) {
+    std::fputs(kUsageText, err);
+    return 2;
+  }
+  ConsoleShell shell(out, err);
+  AppState& app = theApp();
+  app.m_pShell = &shell;
+  SetupInstallPaths(app, programPath);
+  std::string message;
+  if (!LoadStartupEnvironment(app, &message))
+    std::fprintf(err, "%s\n", message.empty() ? ("Cannot read '" + app.m_toolsIniPath + "'").c_str()
+                                              : message.c_str());
+
+  int rc = OpenProjectFile(args.project, &message);
+  ProjectRec* project = app.m_pProject;
+  if (rc != 0 || !project) {
+    std::fprintf(err, "%s\n", message.empty() ? ("Cannot open project '" + args.project + "'").c_str()
+                                              : message.c_str());
+    app.m_pShell = nullptr;
+    return 1;
+  }
+  TargetRec* target = project->curTarget;
+  if (!args.target.empty()) {
+    target = FindTarget(project, args.target);
+    if (!target) {
+      std::fprintf(err, "Target '%s' not found in project '%s'\n", args.target.c_str(),
+                   args.project.c_str());
+      app.m_pShell = nullptr;
+      return 1;
+    }
+    project->curTarget = target;
+  }
+  if (!target) {
+    std::fprintf(err, "Project '%s' has no current target\n", args.project.c_str());
+    app.m_pShell = nullptr;
+    return 1;
+  }
+
+  // What the last build of an ARM target left: without it every file is
+  // scanned and translated again.
+  ClearDependencyData(*project);
+  ReadDependencyFile(*project, *target);
+
+  std::FILE* copy = nullptr;
+  if (!args.output.empty()) {
+    copy = std::fopen(args.output.c_str(), "wb");
+    if (!copy) std::fprintf(err, "Can't create output file '%s'\n", args.output.c_str());
+  }
+  BuildLog log;
+  const OptionBlock* own = FindTargetOptions(target->pOpts, target);
+  if (own) {
+    BuildLogProject lp{project->folder.str(), project->name.str()};
+    std::string base = own->out.OUTDIR.str();
+    if (base.compare(0, 2, ".\\") == 0 || base.compare(0, 2, "./") == 0)
+      base = project->folder.str() + base.substr(2);
+    for (char& c : base)
+      if (c == '\\') c = '/';
+    log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &lp);
+  }
+
+  bool notBuilt = true;
+  DirectHub hub([&](int code, intptr_t arg) -> intptr_t {
+    if (code == kNotifyBuildOutputLine && arg) {
+      const char* line = reinterpret_cast<const char*>(arg);
+      std::string text = line;
+      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+      // The bytes that switch the output pane's redrawing off and on.
+      if (text.size() == 1 && (uint8_t(text[0]) == 0xFF || uint8_t(text[0]) == 0xFE)) return 0;
+      std::fputs(line, out);
+      std::fflush(out);
+      if (copy) std::fputs(line, copy);
+      log.WriteOutputLine(text);
+    } else if (code == kNotifyBuildFinished) {
+      notBuilt = arg != 0;
+    }
+    return 0;
+  });
+  BuildDriverDeps deps;
+  deps.hub = &hub;
+  deps.shell = &shell;
+  BuildDriver driver(std::move(deps));
+  app.m_nState |= kStateBusy;
+  driver.StartBuildThread(project, target, args.rebuild ? kBuildModeRebuild : kBuildModeBuild);
+  driver.Wait();
+  app.m_nState &= ~kStateBusy;
+  log.SetBuildLogFile(0, std::string(), nullptr);
+  if (copy) std::fclose(copy);
+  app.m_pShell = nullptr;
+  return (!notBuilt && driver.State().errors == 0) ? 0 : 1;
+}
+
+}  // namespace pm2

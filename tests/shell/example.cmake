@@ -1,0 +1,5 @@
+# The example project and the command-line build.
+pm2_test(pm2_shell_example_test
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/example_project.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/example_project_test.cpp
+  LIBS pm2_shell_cli)
