@@ -26,10 +26,6 @@ constexpr int kToolObjectConverter = 22;  // VR51
 constexpr int kToolHz51 = 18;
 constexpr std::size_t kMaxOldCommandFile = 32767;
 
-void Print(const LinkStepEnv& env, const std::string& text) {
-  (env.shell ? *env.shell : theApp().Shell()).PostOutputText(text);
-}
-
 void Trace(const LinkStepEnv& env, const std::string& text) {
   if (env.trace) env.trace->Text(text);
 }
@@ -47,7 +43,13 @@ std::vector<std::string> LinkObjects(BuildState& state) {
   return objects;
 }
 
-std::string ToolFolder(LinkStepEnv& env, bool ads) {
+}  // namespace
+
+void PrintStepText(const LinkStepEnv& env, const std::string& text) {
+  (env.shell ? *env.shell : theApp().Shell()).PostOutputText(text);
+}
+
+std::string StepToolFolder(LinkStepEnv& env, bool ads) {
   EnvOverlay scratch;
   EnvOverlay& overlay = env.overlay ? *env.overlay : scratch;
   return ads ? SetArmToolEnvironment(env.envInput, 0, overlay, env.batch)
@@ -55,23 +57,21 @@ std::string ToolFolder(LinkStepEnv& env, bool ads) {
 }
 
 // Writes a command input file; prints the failure and sets bits 0 and 1.
-bool WriteCommandFile(LinkStepEnv& env, const std::string& path, std::string_view text) {
+bool WriteStepCommandFile(LinkStepEnv& env, const std::string& path, std::string_view text) {
   std::string err;
   if (WriteFileAtomically(path, text, &err)) return true;
-  Print(env, "error - can't create command input file '" + path + "'\n");
+  PrintStepText(env, "error - can't create command input file '" + path + "'\n");
   env.state->SetFlags(kBuildFailed);
   return false;
 }
 
 // Runs the current request and adds its counts; errors set bit 0.
-void RunCounted(LinkStepEnv& env) {
+void RunCountedStep(LinkStepEnv& env) {
   BuildState& s = *env.state;
   if (env.run) env.run(s.request);
   s.AddCounts();
   if (s.request.errors) s.SetFlags(kBuildError);
 }
-
-}  // namespace
 
 std::string OutputBase(const OptionBlock& options) {
   std::string_view folder = options.out.OUTDIR.view();
@@ -112,15 +112,15 @@ uint8_t CreateTargetLibrary(LinkStepEnv& env, const OptionBlock& options, Target
 
   s.request = ToolRunRequest{};
   s.request.toolCode = static_cast<uint16_t>(code);
-  s.request.toolFolder = ToolFolder(env, false);
+  s.request.toolFolder = StepToolFolder(env, false);
   s.request.environment = env.overlay;
   s.request.file = library;
   s.request.objectFile = library;
   std::string commandFile = library;
   ChangeFileExt(commandFile, "__b");
   s.request.commandFile = LocalPath(env, commandFile);
-  if (!WriteCommandFile(env, s.request.commandFile, text)) return 0;
-  RunCounted(env);
+  if (!WriteStepCommandFile(env, s.request.commandFile, text)) return 0;
+  RunCountedStep(env);
   RecordBuildItem(s, target, nullptr, nullptr);
   return 1;
 }
@@ -167,7 +167,7 @@ uint8_t LinkGnuTarget(LinkStepEnv& env, TargetRec* target) {
   const std::string output = OutputBase(c.g_WorkOptions) + ".elf";
   s.request = ToolRunRequest{};
   s.request.toolCode = kToolGnuLink;
-  s.request.toolFolder = ToolFolder(env, false);
+  s.request.toolFolder = StepToolFolder(env, false);
   s.request.environment = env.overlay;
   s.request.objectFile = output;
   std::string commandFile = output;
@@ -178,8 +178,8 @@ uint8_t LinkGnuTarget(LinkStepEnv& env, TargetRec* target) {
     RecordBuildItem(s, target, nullptr, nullptr);
     return 0;
   }
-  if (!WriteCommandFile(env, s.request.commandFile, text)) return 1;
-  RunCounted(env);
+  if (!WriteStepCommandFile(env, s.request.commandFile, text)) return 1;
+  RunCountedStep(env);
   if (s.request.exitCode > 0) s.SetFlags(kBuildFailed);
   RecordBuildItem(s, target, nullptr, nullptr);
   return 1;
@@ -193,14 +193,14 @@ void MakeGnuHexFile(LinkStepEnv& env, TargetRec* target, const OptionBlock& opti
   ChangeFileExt(base, "");
   s.request = ToolRunRequest{};
   s.request.toolCode = kToolGnuHex;
-  s.request.toolFolder = ToolFolder(env, false);
+  s.request.toolFolder = StepToolFolder(env, false);
   s.request.environment = env.overlay;
   s.request.file = linked;
   s.request.controlString = "-O ihex " + base + ".elf " + base + ".hex\r\n";
   s.request.objectFile = base;
   s.request.flags = kToolFlagHexOutput;
   (void)target;
-  RunCounted(env);
+  RunCountedStep(env);
 }
 
 uint8_t LinkAdsTarget(LinkStepEnv& env, TargetRec* target) {
@@ -215,7 +215,7 @@ uint8_t LinkAdsTarget(LinkStepEnv& env, TargetRec* target) {
   s.request = ToolRunRequest{};
   s.request.toolCode = kToolAdsLink;
   Trace(env, "### Preparing Environment (PrepEnvAds)\n");
-  s.request.toolFolder = ToolFolder(env, true);
+  s.request.toolFolder = StepToolFolder(env, true);
   s.request.environment = env.overlay;
   Trace(env, "### ADS-LD Output File: '" + output + "'\n");
   s.request.objectFile = output;
@@ -233,13 +233,13 @@ uint8_t LinkAdsTarget(LinkStepEnv& env, TargetRec* target) {
   s.request.commandFile = LocalPath(env, commandFile);
   Trace(env, "### Creating CmdFile '" + s.request.commandFile + "'\n");
   Trace(env, "### Writing '.lnp' file\n");
-  if (!WriteCommandFile(env, s.request.commandFile, text)) {
+  if (!WriteStepCommandFile(env, s.request.commandFile, text)) {
     Trace(env, "### Could not create/write to '" + s.request.commandFile + "'\n");
     return 1;
   }
   Trace(env, "### ADS-LD Command file '" + s.request.commandFile + "' is ready.\n");
   Trace(env, "### ADS-LD: About to start ADS-LD Thread.\n");
-  RunCounted(env);
+  RunCountedStep(env);
   Trace(env, "### ADS-LD: executed with " + std::to_string(s.request.errors) + " errors\n");
   if (s.request.exitCode > 1) s.SetFlags(kBuildFailed);
   Trace(env, "### Updating obj list\n");
@@ -316,18 +316,18 @@ void MakeHexFile(LinkStepEnv& env, HexStep step, const OptionBlock& options, con
   bool offsetDropped = false;
   const std::string control = HexControlString(step, hex, &offsetDropped);
   if (offsetDropped) {
-    Print(env, "OH-Warning: 'RANGE' was given, 'OFFSET' ignored\n");
+    PrintStepText(env, "OH-Warning: 'RANGE' was given, 'OFFSET' ignored\n");
     ++s.warnings;
   }
   const std::string object = s.items.front().request.objectFile;
   s.request = ToolRunRequest{};
   s.request.toolCode = static_cast<uint16_t>(HexToolCode(step));
-  s.request.toolFolder = ToolFolder(env, false);
+  s.request.toolFolder = StepToolFolder(env, false);
   s.request.environment = env.overlay;
   s.request.file = object;
   s.request.objectFile = object;
   s.request.controlString = control;
-  RunCounted(env);
+  RunCountedStep(env);
 }
 
 void MakeBankedHexFiles(LinkStepEnv& env, const OptionBlock& options, bool symbolsOnly) {
@@ -337,7 +337,7 @@ void MakeBankedHexFiles(LinkStepEnv& env, const OptionBlock& options, bool symbo
   const std::string folder = IsProjectFolder(options.out.OUTDIR.view()) ? std::string() : options.out.OUTDIR.str();
   std::string name = options.out.OUTNAME.str();
   ChangeFileExt(name, "");
-  const std::string toolFolder = ToolFolder(env, false);
+  const std::string toolFolder = StepToolFolder(env, false);
 
   s.request = ToolRunRequest{};
   s.request.toolCode = kToolObjectConverter;
@@ -366,7 +366,7 @@ void MakeBankedHexFiles(LinkStepEnv& env, const OptionBlock& options, bool symbo
     s.request.file = "\"" + bankFile + "\"";
     s.request.objectFile = s.request.file;
     s.request.controlString = "HEXFILE(" + folder + name + suffix;
-    RunCounted(env);
+    RunCountedStep(env);
   }
 }
 

@@ -38,6 +38,17 @@ struct LinkStepEnv {
   TraceFile* trace = nullptr;                // ADS link preparation
 };
 
+// Shared by the steps of every family.
+// One text to the output window (the env's shell, else the application's).
+void PrintStepText(const LinkStepEnv& env, const std::string& text);
+// The toolset's program folder; fills env.overlay (ARM-ADS: the ADS form).
+std::string StepToolFolder(LinkStepEnv& env, bool ads);
+// Writes a command input file atomically; on failure prints "error - can't
+// create command input file '%s'\n" and sets bits 0 and 1.
+bool WriteStepCommandFile(LinkStepEnv& env, const std::string& path, std::string_view text);
+// Runs the current request and adds its counts; errors set bit 0.
+void RunCountedStep(LinkStepEnv& env);
+
 // "%s%s" of the output folder (nothing for the project folder) and name.
 std::string OutputBase(const OptionBlock& options);
 
