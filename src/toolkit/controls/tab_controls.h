@@ -5,8 +5,12 @@
 // TabListener (the tab window, or any owner).
 
 #include <QFont>
+#include <QIcon>
 #include <QTimer>
 #include <QWidget>
+
+#include <memory>
+#include <vector>
 
 #include "toolkit/core/tab_layout.h"
 
@@ -51,6 +55,15 @@ class SEC3DTabControl : public QWidget, private TabMeasurerHolder, public SEC3DT
                   TabListener* listener = nullptr);
   void InvalidateTab(int) override { update(); }
   void SetOrientation(std::uint32_t style);
+  // The tab's 16 x 16 image; the strip keeps its own copy. A null icon
+  // takes the image away.
+  void SetTabIcon(int index, const QIcon& icon);
+  // The owner is a keyboard stop: the active tab shows the focus rectangle
+  // while the strip has the focus.
+  void SetParentTabStop(bool tabStop) { m_bParentTabStop = tabStop; update(); }
+  bool ParentTabStop() const { return m_bParentTabStop; }
+  // Label fonts (0 inactive, 1 active); the layout follows.
+  bool SetFontObject(const QFont& font, int which);
 
  protected:
   bool event(QEvent*) override;
@@ -61,10 +74,21 @@ class SEC3DTabControl : public QWidget, private TabMeasurerHolder, public SEC3DT
   void mouseMoveEvent(QMouseEvent*) override;
   void mouseDoubleClickEvent(QMouseEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
+  void focusInEvent(QFocusEvent*) override;
+  void focusOutEvent(QFocusEvent*) override;
 
  private:
+  void CreateFonts(std::uint32_t style);
+  void PaintBackground(QPainter& p);
+  void PaintPaneEdge(QPainter& p);
   void DrawTab(QPainter& p, int index, bool active);
+  void DrawTabBorder(QPainter& p, const SEC3DTab& t, const Rect& body);
+  void DrawTabContent(QPainter& p, int index, bool active);
+  void DrawContentParts(QPainter& p, int index, bool active, const QColor& text);
   bool m_bDragging = false;
+  bool m_bParentTabStop = false;
+  QFont m_fontActive;
+  std::vector<std::unique_ptr<QIcon>> m_icons;  // what the tabs' m_hIcon point to
 };
 
 }  // namespace pm2

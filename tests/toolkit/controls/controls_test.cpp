@@ -1,0 +1,281 @@
+// The toolkit's widgets on Qt's offscreen platform: real events in, the
+// engine's state and the owner's notifications out.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <filesystem>
+#include <unistd.h>
+
+#include "toolkit/controls/browse_edit.h"
+#include "toolkit/controls/list_box_editor.h"
+#include "toolkit/controls/list_ctrl.h"
+#include "toolkit/controls/tree_ctrl.h"
+
+namespace pm2 {
+namespace {
+
+QApplication* App() {
+  static int argc = 1;
+  static char name[] = "toolkit_controls_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = [] {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return new QApplication(argc, argv);
+  }();
+  return app;
+}
+
+void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+  QKeyEvent press(QEvent::KeyPress, key, mods, text);
+  QApplication::sendEvent(w, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+  QApplication::sendEvent(w, &release);
+}
+
+void Click(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers mods = Qt::NoModifier,
+           bool dbl = false) {
+  const QPointF pos(p);
+  const QPointF global(w->mapToGlobal(p));
+  QMouseEvent press(dbl ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress, pos, global, b, b, mods);
+  QApplication::sendEvent(w, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, pos, global, b, Qt::NoButton, mods);
+  QApplication::sendEvent(w, &release);
+}
+
+class Owner : public NotifyListener, public CommandListener {
+ public:
+  std::vector<int> codes;
+  std::vector<int> commands;
+  NotifyResult endEditAnswer = 1;
+  NotifyResult OnNotify(NotifyHeader& hdr) override {
+    codes.push_back(hdr.code);
+    return hdr.code == LVN_ENDLABELEDIT || hdr.code == TVN_ENDLABELEDIT ? endEditAnswer : 0;
+  }
+  void OnCommand(unsigned, int code, const void*) override { commands.push_back(code); }
+  int Count(int c) const { return int(std::count(codes.begin(), codes.end(), c)); }
+};
+
+class WidgetTest : public ::testing::Test {
+ protected:
+  void SetUp() override { App(); }
+};
+
+SECListCtrl* MakeList(Owner* owner, int rows, unsigned style = LVS_REPORT | LVS_EDITLABELS | LVS_NOLABELWRAP) {
+  auto* list = new SECListCtrl(nullptr, style);
+  list->SetNotifyListener(owner);
+  list->resize(240, 160);
+  list->AddColumn("Name", LVCFMT_LEFT, 120);
+  list->AddColumn("Value", LVCFMT_LEFT, 100);
+  for (int i = 0; i < rows; ++i) list->InsertItemText(i, "row" + std::to_string(i));
+  list->UpdateScrollBars();
+  list->show();
+  list->activateWindow();
+  list->setFocus();
+  QApplication::processEvents();
+  return list;
+}
+
+QPoint RowPoint(SECListBaseC* list, int row, int column = 0) {
+  Rect r;
+  list->GetCellRect(row, column, &r, 2);
+  return QPoint(r.left + 2, (r.top + r.bottom) / 2);
+}
+
+TEST_F(WidgetTest, ListClicksKeysAndInPlaceEditing) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 30));
+  Click(list.get(), RowPoint(list.get(), 2));
+  EXPECT_EQ(list->GetFocusIndex(), 2);
+  Click(list.get(), RowPoint(list.get(), 4), Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(list->Selection(), (std::vector<int>{2, 3, 4}));
+  Key(list.get(), Qt::Key_End);
+  EXPECT_EQ(list->GetFocusIndex(), 29);
+  EXPECT_GT(list->GetTopIndex(), 0);
+  EXPECT_TRUE(list->VertBar().shown);
+
+  Key(list.get(), Qt::Key_F2);
+  auto* editor = list->findChild<SECListEdit*>();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(editor->isVisible());
+  EXPECT_EQ(editor->toPlainText(), "row29");
+  editor->setPlainText("renamed");
+  EXPECT_EQ(list->GetItemText(29, 0), "renamed");  // the cell follows the typing
+  Key(editor, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(list->GetEditItem(), -1);
+  EXPECT_EQ(list->GetItemText(29, 0), "renamed");
+  EXPECT_EQ(owner.Count(LVN_ENDLABELEDIT), 1);
+
+  Key(list.get(), Qt::Key_F2);
+  editor = list->findChild<SECListEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->setPlainText("dropped");
+  Key(editor, Qt::Key_Escape);
+  EXPECT_EQ(list->GetItemText(29, 0), "renamed");
+  EXPECT_FALSE(list->grab().isNull());
+}
+
+TEST_F(WidgetTest, ListTypeAheadThroughKeyEvents) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 0));
+  for (const char* t : {"alpha", "beta", "bravo", "charlie"}) list->InsertItemText(list->GetItemCount(), t);
+  Key(list.get(), Qt::Key_B, Qt::NoModifier, "b");
+  EXPECT_EQ(list->GetFocusIndex(), 1);
+  Key(list.get(), Qt::Key_R, Qt::NoModifier, "r");
+  EXPECT_EQ(list->GetFocusIndex(), 2);
+}
+
+TEST_F(WidgetTest, TipShowsOnlyForClippedText) {
+  Owner owner;
+  SECListTip::SetRequireActiveWindow(false);
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 3));
+  list->SetItemText(0, 1, "a value far too long for its column\nsecond line");
+  list->SetItemText(1, 1, "short");
+  list->ReMeasureAndUpdate();
+  SECListTip* tip = list->View().Tip();
+  EXPECT_TRUE(tip->Show(LVHT_ONROW, 0, 1, {}));
+  EXPECT_TRUE(tip->isVisible());
+  EXPECT_EQ(tip->Text(), "a value far too long for its column");
+  EXPECT_TRUE(tip->Show(LVHT_ONROW, 0, 1, {}));  // same cell: stays
+  EXPECT_FALSE(tip->Show(LVHT_ONROW, 1, 1, {}));
+  EXPECT_FALSE(tip->isVisible());
+  EXPECT_FALSE(tip->Show(LVHT_ONROW, 0, 0, {}));  // column 0 needs the label bit
+  SECListTip::SetRequireActiveWindow(true);
+}
+
+TEST_F(WidgetTest, TreeButtonClickAndKeys) {
+  Owner owner;
+  auto tree = std::make_unique<SECTreeCtrl>();
+  tree->SetNotifyListener(&owner);
+  tree->resize(220, 160);
+  HTREEITEM a = tree->InsertItem("a");
+  tree->InsertItem("a1", a);
+  tree->InsertItem("b");
+  tree->show();
+  tree->setFocus();
+  QApplication::processEvents();
+  Rect b;
+  ASSERT_TRUE(tree->GetButtonRect(a, &b));
+  Click(tree.get(), QPoint(b.left + 3, b.top + 3));
+  EXPECT_TRUE(tree->IsItemExpanded(a));
+  EXPECT_EQ(tree->GetItemCount(), 3);
+  EXPECT_EQ(owner.Count(TVN_ITEMEXPANDED), 1);
+  tree->SelectItem(a);
+  Key(tree.get(), Qt::Key_Left);
+  EXPECT_FALSE(tree->IsItemExpanded(a));
+  Key(tree.get(), Qt::Key_Plus, Qt::NoModifier, "+");  // the plus key expands; no search
+  EXPECT_TRUE(tree->IsItemExpanded(a));
+  EXPECT_EQ(tree->GetTypeAheadFlags(), 0);
+  Rect label;
+  tree->GetCellRect(tree->GetRowOfItem(a), 0, &label, 2);
+  Click(tree.get(), QPoint(label.left + 2, label.top + 2), Qt::LeftButton, Qt::NoModifier, true);
+  EXPECT_FALSE(tree->IsItemExpanded(a));  // double click toggles
+  EXPECT_FALSE(tree->grab().isNull());
+}
+
+TEST_F(WidgetTest, ListBoxEditorStripAndInPlaceEdit) {
+  Owner owner;
+  QDialog dlg;
+  auto* editor = new SECListBoxEditor(&dlg);
+  editor->setGeometry(10, 10, 200, 150);
+  editor->Initialize(LBE_BUTTONS | LBE_TOOLTIPS | LBE_SHORTCUTS | LBE_TYPETOEDIT, &owner, 1001);
+  dlg.show();
+  editor->setFocus();
+  QApplication::processEvents();
+  // Strip buttons sit at the right: down rightmost, then up, delete, new.
+  EXPECT_LT(editor->ButtonRect(SECListBoxEditor::kNew).right(), editor->ButtonRect(SECListBoxEditor::kDelete).left());
+  EXPECT_EQ(editor->ButtonRect(SECListBoxEditor::kDown).right(), editor->width() - 1);
+
+  Click(editor, editor->ButtonRect(SECListBoxEditor::kNew).center());
+  ASSERT_NE(editor->InPlaceEdit(), nullptr);
+  editor->InPlaceEdit()->setText("first");
+  Key(editor->InPlaceEdit(), Qt::Key_Return);
+  EXPECT_EQ(editor->GetText(0), "first");
+  EXPECT_EQ(editor->GetCount(), 2);  // and the empty last row
+
+  editor->SetCurSel(1);
+  Key(editor, Qt::Key_S, Qt::NoModifier, "s");  // typing on the empty row starts an entry
+  ASSERT_NE(editor->InPlaceEdit(), nullptr);
+  EXPECT_EQ(editor->InPlaceEdit()->text(), "s");
+  editor->InPlaceEdit()->setText("second");
+  Key(editor->InPlaceEdit(), Qt::Key_Up);  // accepts, then moves up
+  EXPECT_EQ(editor->GetText(1), "second");
+  EXPECT_EQ(editor->GetCurSel(), 0);
+  Key(editor, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(editor->GetText(1), "first");
+  Click(editor, editor->ButtonRect(SECListBoxEditor::kDelete).center());
+  EXPECT_EQ(editor->GetText(0), "second");
+  EXPECT_EQ(std::count(owner.commands.begin(), owner.commands.end(), kLbeMoved), 1);
+  EXPECT_EQ(std::count(owner.commands.begin(), owner.commands.end(), kLbeDeleted), 1);
+}
+
+TEST_F(WidgetTest, BrowseEditsPlaceButtonFollowStateAndPick) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("pm2_browse_" + std::to_string(::getpid()));
+  fs::create_directories(dir / "inc");
+  QDialog dlg;
+  auto* edit = new SECBrowseDirEdit(&dlg);
+  edit->setGeometry(10, 10, 200, 22);
+  ASSERT_TRUE(edit->Initialize());
+  EXPECT_EQ(edit->width(), 174);
+  EXPECT_EQ(edit->Button()->geometry(), QRect(185, 10, 25, 22));
+  dlg.show();
+  edit->setEnabled(false);
+  EXPECT_FALSE(edit->Button()->isEnabled());
+  edit->setEnabled(true);
+  edit->hide();
+  EXPECT_FALSE(edit->Button()->isVisible());
+  edit->show();
+
+  std::vector<PickerRequest> asked;
+  std::optional<QString> answer = QString::fromStdString((dir / "inc").string());
+  SetPicker([&](const PickerRequest& r) {
+    asked.push_back(r);
+    return answer;
+  });
+  edit->FileSystem().MapDrive('C', dir.string());
+  struct Row {
+    const char* name;
+    QString text;
+    int mode;
+    QString startFolder;
+    QString result;
+  } rows[] = {
+      {"bare drive, classic", "C:", 1, QString::fromStdString(dir.string() + "/"),
+       QString::fromStdString((dir / "inc").string() + "/")},
+      {"missing folder, shell", "C:\\nothing", 0, "", QString::fromStdString((dir / "inc").string())},
+  };
+  for (const Row& r : rows) {
+    edit->setText(r.text);
+    edit->SetMode(r.mode);
+    edit->Button()->click();
+    ASSERT_FALSE(asked.empty()) << r.name;
+    EXPECT_EQ(asked.back().startFolder, r.startFolder.isEmpty() ? QDir::currentPath() : r.startFolder) << r.name;
+    EXPECT_EQ(edit->text(), r.result) << r.name;
+  }
+  answer.reset();  // Cancel
+  edit->setText("kept");
+  edit->Button()->click();
+  EXPECT_EQ(edit->text(), "kept");
+
+  auto* file = new SECBrowseFileEdit(&dlg);
+  file->setGeometry(10, 40, 200, 22);
+  file->Initialize();
+  answer = "/tmp/chosen.c";
+  file->setText(QString::fromStdString((dir / "missing.c").string()));
+  file->Button()->click();
+  EXPECT_EQ(asked.back().startFile, "");  // a missing file is dropped
+  EXPECT_EQ(asked.back().filter, "All files (*)");
+  EXPECT_EQ(file->text(), "/tmp/chosen.c");
+  SetPicker(nullptr);
+  fs::remove_all(dir);
+  EXPECT_EQ(SECBrowseFileEdit::ToQtFilter("C files (*.c;*.h)|*.c;*.h|All files (*.*)|*.*||"),
+            "C files (*.c *.h);;All files (*)");
+}
+
+}  // namespace
+}  // namespace pm2
