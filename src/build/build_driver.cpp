@@ -610,7 +610,7 @@ void BuildDriver::Impl::DeleteCommandInputFiles() {
   for (const BuildItem& item : s_.items) {
     const ToolRunRequest& r = item.request;
     if (r.commandFile.empty() || IsLinkerCode(r.toolCode) || (r.flags & kItemLibrary)) continue;
-    if (!std::getenv("PM2_KEEPCMD")) ::unlink(r.commandFile.c_str());
+    ::unlink(r.commandFile.c_str());
   }
 }
 

@@ -1,6 +1,7 @@
 #include "shell/command_line_build.h"
 
 #include <cstring>
+#include <filesystem>
 
 #include "build/build_driver.h"
 #include "build/build_log.h"
@@ -202,6 +203,8 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
       base = project->folder.str() + base.substr(2);
     for (char& c : base)
       if (c == '\\') c = '/';
+    std::error_code ec;
+    if (!base.empty()) std::filesystem::create_directories(base, ec);  // the build makes it anyway
     log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &lp);
   }
 

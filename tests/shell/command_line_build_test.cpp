@@ -1,0 +1,176 @@
+// The program's command line (table rows) and the command-line build of
+// the example project with Debian's arm-none-eabi tools, run as a user
+// would: the pelmora2 program of the build tree on a copy of the example.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <utime.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "shell/command_line_build.h"
+
+namespace pm2 {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ParseRow {
+  const char* name;
+  const char* line;
+  const char* project;
+  const char* target;
+  const char* output;
+  bool build, rebuild, debug;
+};
+
+const ParseRow kParseRows[] = {
+    {"bare_word", "Blinky.pm2", "Blinky.pm2", "", "", false, false, false},
+    {"build_with_target_and_output", "-b -t LPC2138 -o out.txt p.pm2", "p.pm2", "LPC2138", "out.txt", true, false, false},
+    {"words_glued_to_letters", "-r -tT1 -oout -pproj", "proj", "T1", "out", false, true, false},
+    {"upper_case_letters", "-B -P x.pm2", "x.pm2", "", "", true, false, false},
+    {"quoted_path_with_blanks", "-b \"my dir/p.pm2\"", "my dir/p.pm2", "", "", true, false, false},
+    {"later_word_wins", "a.pm2 b.pm2 -b", "b.pm2", "", "", true, false, false},
+    {"debug_with_glued_path", "-dp.pm2", "p.pm2", "", "", false, false, true},
+    {"debug_without_word", "-d", "", "", "", false, false, false},
+    {"minus_build_word", "-build", "uild", "", "", true, false, false},
+    {"unknown_letter_names_project", "-q x.pm2", "x.pm2", "", "", false, false, false},
+    {"no_project_clears_bits", "-b -t T1", "", "", "", false, false, false},
+};
+
+class ParseCommandLineRows : public ::testing::TestWithParam<ParseRow> {};
+
+TEST_P(ParseCommandLineRows, Row) {
+  const ParseRow& r = GetParam();
+  CommandLineArgs a = ParseCommandLine(r.line);
+  EXPECT_EQ(a.project, r.project);
+  EXPECT_EQ(a.target, r.target);
+  EXPECT_EQ(a.output, r.output);
+  EXPECT_EQ(a.build, r.build);
+  EXPECT_EQ(a.rebuild, r.rebuild);
+  EXPECT_EQ(a.debug, r.debug);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ParseCommandLineRows, ::testing::ValuesIn(kParseRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadCommandLineWord, LongWordIsCutButConsumed) {
+  std::string word;
+  std::string text(300, 'a');
+  EXPECT_EQ(ReadCommandLineWord(text + " rest", &word), 300u);
+  EXPECT_EQ(word.size(), kCommandWordMax);
+  EXPECT_EQ(ReadCommandLineWord("\"a b\" c", &word), 5u);
+  EXPECT_EQ(word, "a b");
+}
+
+// ---------------------------------------------------------------- end to end
+
+std::string ReadText(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+long MTime(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? long(st.st_mtime) : 0;
+}
+
+void SetTime(const std::string& path, long t) {
+  struct utimbuf times{t, t};
+  ::utime(path.c_str(), &times);
+}
+
+class ExampleBuild : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = std::string(std::getenv("PM2_TEST_BIN")) + "/root/";
+    if (!fs::exists(root_ + "GNU/Arm-Tools/Bin/arm-uclibc-gcc"))
+      GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
+    std::string pattern = (fs::temp_directory_path() / "pm2example_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern + "/";
+    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir_,
+             fs::copy_options::recursive);
+    fs::remove_all(dir_ + "Obj");
+    // Sources well in the past, so every object is newer than them.
+    for (const auto& e : fs::directory_iterator(dir_)) SetTime(e.path().string(), time(nullptr) - 1000);
+  }
+  void TearDown() override {
+    if (!dir_.empty()) fs::remove_all(dir_);
+  }
+  // Runs pelmora2 with the arguments; the output lands in out_.
+  int Run(const std::string& args) {
+    std::string cmd = root_ + "PM2/pelmora2 " + args + " > " + dir_ + "stdout.txt 2>&1";
+    int status = std::system(cmd.c_str());
+    out_ = ReadText(dir_ + "stdout.txt");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  int Build() { return Run("-b " + dir_ + "Blinky.pm2"); }
+  bool Compiled(const std::string& name) const {
+    return out_.find("compiling " + name + "...") != std::string::npos;
+  }
+
+  std::string root_, dir_, out_;
+};
+
+TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_NE(out_.find("\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s)."), std::string::npos) << out_;
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf").substr(0, 4), "\x7f" "ELF");
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.hex").substr(0, 1), ":");
+  EXPECT_NE(ReadText(dir_ + "Obj/Blinky.plg").find("0 Error(s), 0 Warning(s)."), std::string::npos);
+  const std::string dep = ReadText(dir_ + "Blinky_LPC2138.dep");
+  EXPECT_EQ(dep.rfind("Dependencies for Project 'Blinky', Target 'LPC2138': (DO NOT MODIFY !)\r\n", 0), 0u);
+  EXPECT_NE(dep.find("I (LED.h)"), std::string::npos) << dep;
+
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_EQ(out_.find("compiling"), std::string::npos) << out_;
+  EXPECT_EQ(out_.find("assembling"), std::string::npos) << out_;
+  EXPECT_EQ(out_.find("linking"), std::string::npos) << out_;
+
+  // A header one second newer than the objects: exactly its includers.
+  SetTime(dir_ + "LED.h", MTime(dir_ + "Obj/LED.o") + 1);
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_TRUE(Compiled("Blinky.c")) << out_;
+  EXPECT_TRUE(Compiled("LED.c")) << out_;
+  EXPECT_FALSE(Compiled("Timer.c")) << out_;
+  EXPECT_NE(out_.find("linking..."), std::string::npos) << out_;
+}
+
+TEST_F(ExampleBuild, ChangedDefineRetranslatesTheCFiles) {
+  ASSERT_EQ(Build(), 0) << out_;
+  std::string project = ReadText(dir_ + "Blinky.pm2");
+  size_t at = project.find(" ACDEFN ()");
+  ASSERT_NE(at, std::string::npos);
+  project.replace(at, 10, " ACDEFN (SPEED=2)");
+  std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << project;
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_TRUE(Compiled("Blinky.c") && Compiled("LED.c") && Compiled("Timer.c")) << out_;
+  EXPECT_EQ(out_.find("assembling"), std::string::npos) << out_;
+}
+
+TEST_F(ExampleBuild, ErrorInASourceLeavesTheTargetUnbuilt) {
+  std::ofstream(dir_ + "Timer.c", std::ios::app) << "\nint broken = ;\n";
+  EXPECT_EQ(Run("-r -o " + dir_ + "copy.txt " + dir_ + "Blinky.pm2"), 1) << out_;
+  EXPECT_NE(out_.find("Timer.c("), std::string::npos) << out_;
+  EXPECT_NE(out_.find("error"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("Target not created"), std::string::npos) << out_;
+  EXPECT_EQ(out_.find("linking"), std::string::npos) << out_;
+  EXPECT_EQ(ReadText(dir_ + "copy.txt"), out_);
+}
+
+TEST(CommandLineBuild, UsageErrors) {
+  const std::string prog = std::string(std::getenv("PM2_TEST_BIN")) + "/root/PM2/pelmora2";
+  EXPECT_EQ(WEXITSTATUS(std::system((prog + " > /dev/null 2>&1").c_str())), 2);
+  EXPECT_EQ(WEXITSTATUS(std::system((prog + " -b > /dev/null 2>&1").c_str())), 2);
+  EXPECT_EQ(WEXITSTATUS(std::system((prog + " -b /nonexistent/x.pm2 > /dev/null 2>&1").c_str())), 1);
+}
+
+}  // namespace
+}  // namespace pm2
