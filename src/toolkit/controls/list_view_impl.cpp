@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
@@ -188,7 +189,11 @@ void ListViewImpl::CreateEditor(const Rect& r, const std::string& text, bool wra
   m_editor = new SECListEdit(m_engine, m_widget);
   m_editor->setFont(m_measurer.FontFor(font));
   m_editor->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-  m_editor->setGeometry(ToQRect(r));
+  // At least one line of the font plus the frame, centred on the label.
+  QRect g = ToQRect(r);
+  const int need = QFontMetrics(m_editor->font()).height() + 6;
+  if (g.height() < need) g.adjust(0, -(need - g.height()) / 2, 0, need - g.height() - (need - g.height()) / 2);
+  m_editor->setGeometry(g);
   m_editor->setPlainText(ToQString(text));
   m_editor->selectAll();
   QObject::connect(m_editor, &QPlainTextEdit::textChanged, m_widget, [this] {
@@ -205,7 +210,7 @@ void ListViewImpl::ShowEditor() {
 }
 
 void ListViewImpl::ResizeEditor(int width, int height) {
-  if (m_editor) m_editor->resize(width, height);
+  if (m_editor) m_editor->resize(width, std::max(height, QFontMetrics(m_editor->font()).height() + 6));
 }
 
 void ListViewImpl::DestroyEditor() {

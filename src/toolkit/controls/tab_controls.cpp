@@ -1,5 +1,6 @@
 #include "toolkit/controls/tab_controls.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -8,6 +9,7 @@
 #include <QToolTip>
 
 #include "toolkit/controls/mem_dc.h"
+#include "toolkit/controls/pixel_image.h"
 #include "toolkit/core/color_math.h"
 #include "toolkit/core/notify.h"
 
@@ -167,15 +169,77 @@ void SECTabControl::paintEvent(QPaintEvent*) {
 
 // ================================================================ 3-D
 
+namespace {
+
+// A line in the Windows manner: from each point to the next, the last
+// point left out. Every segment here runs straight or at 45 degrees.
+void PolyLine(QPainter& p, const QColor& c, std::initializer_list<QPoint> pts) {
+  p.setPen(QPen(c, 0));
+  auto it = pts.begin();
+  QPoint a = *it;
+  for (++it; it != pts.end(); ++it) {
+    const QPoint b = *it;
+    const int dx = b.x() - a.x(), dy = b.y() - a.y(), n = std::max(std::abs(dx), std::abs(dy));
+    for (int i = 0; i < n; ++i) p.drawPoint(a.x() + dx * i / n, a.y() + dy * i / n);
+    a = b;
+  }
+}
+
+// Labels of tabs that are not selected: the grey text colour made darker.
+QColor InactiveTextColor() {
+  std::uint16_t h, l, s;
+  SECRGBtoHLS(GetSysColor(SysColor::GrayText), &h, &l, &s);
+  const int lum = l < 114 ? 30 : l - 113;
+  return Q(SECHLStoRGB(h, lum, s));
+}
+
+std::uint32_t EdgeOf(std::uint32_t style) {
+  if (style & tab3d::kBottom) return tab3d::kBottom;
+  if (style & tab3d::kTop) return tab3d::kTop;
+  if (style & tab3d::kLeft) return tab3d::kLeft;
+  return tab3d::kRight;
+}
+
+}  // namespace
+
 SEC3DTabControl::SEC3DTabControl(QWidget* parent, std::uint32_t style, unsigned id, TabListener* listener)
     : QWidget(parent), SEC3DTabControlModel(&m_measurer, id, listener) {
-  QFont f((style & tab3d::kFlat) ? "Tahoma" : "Arial Narrow");
-  f.setPixelSize((style & tab3d::kFlat) ? 11 : 13);
-  m_measurer.normal = f;
-  m_measurer.bold = f;
+  CreateFonts(style);
   Initialize(style);
   setFocusPolicy(Qt::ClickFocus);
   setMouseTracking(false);
+}
+
+void SEC3DTabControl::CreateFonts(std::uint32_t style) {
+  const bool flat = style & tab3d::kFlat;
+  QFont f(flat ? "Tahoma" : "Arial Narrow");
+  // Classic: a 15-pixel cell; flat: 8.5 points at 96 dots per inch.
+  f.setPixelSize(flat ? 11 : 13);
+  f.setWeight(QFont::Normal);
+  m_measurer.normal = f;
+  m_measurer.bold = f;
+  m_fontActive = f;
+  if (!flat) m_fontActive.setWeight(QFont::DemiBold);
+}
+
+bool SEC3DTabControl::SetFontObject(const QFont& font, int which) {
+  if (which == 0) m_measurer.normal = m_measurer.bold = font;
+  else if (which == 1) m_fontActive = font;
+  else return false;
+  RecalcLayout();
+  update();
+  return true;
+}
+
+void SEC3DTabControl::SetTabIcon(int index, const QIcon& icon) {
+  if (!IsValidTab(index)) return;
+  if (icon.isNull()) {
+    SEC3DTabControlModel::SetTabIcon(index, nullptr);
+  } else {
+    m_icons.push_back(std::make_unique<QIcon>(icon));
+    SEC3DTabControlModel::SetTabIcon(index, m_icons.back().get());
+  }
+  update();
 }
 
 void SEC3DTabControl::SetOrientation(std::uint32_t style) {
@@ -189,8 +253,11 @@ bool SEC3DTabControl::event(QEvent* e) {
   if (e->type() == QEvent::ToolTip) {
     auto* help = static_cast<QHelpEvent*>(e);
     const int tab = ToolTipTab({help->pos().x(), help->pos().y()});
-    if (tab >= 0) QToolTip::showText(help->globalPos(), QString::fromStdString(Tab3D(tab).m_strFullLabel), this);
-    else QToolTip::hideText();
+    if (tab >= 0)
+      QToolTip::showText(help->globalPos(), QString::fromStdString(Tab3D(tab).m_strFullLabel), this,
+                         ToQ(TabGeometry(tab).hit));
+    else
+      QToolTip::hideText();
     return true;
   }
   return QWidget::event(e);
@@ -200,13 +267,19 @@ void SEC3DTabControl::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   OnLButtonDown({int(e->position().x()), int(e->position().y())});
   m_bDragging = (Style() & tab3d::kDrag) != 0;
+  if (m_bParentTabStop && !hasFocus()) setFocus(Qt::MouseFocusReason);
   update();
 }
 
 void SEC3DTabControl::mouseReleaseEvent(QMouseEvent*) { m_bDragging = false; }
 
 void SEC3DTabControl::mouseMoveEvent(QMouseEvent* e) {
-  if (m_bDragging && DragTo({int(e->position().x()), int(e->position().y())})) update();
+  if (!m_bDragging) return;
+  QWidget* focus = QApplication::focusWidget();
+  if (DragTo({int(e->position().x()), int(e->position().y())})) {
+    if (focus) focus->setFocus();  // the focus goes back where it was
+    update();
+  }
 }
 
 void SEC3DTabControl::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -214,112 +287,239 @@ void SEC3DTabControl::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 void SEC3DTabControl::keyPressEvent(QKeyEvent* e) {
-  unsigned key = 0;
-  switch (e->key()) {
-    case Qt::Key_Left: key = vk::Left; break;
-    case Qt::Key_Right: key = vk::Right; break;
-    case Qt::Key_Up: key = vk::Up; break;
-    case Qt::Key_Down: key = vk::Down; break;
-    default: QWidget::keyPressEvent(e); return;
+  static constexpr struct {
+    int qt;
+    unsigned vkey;
+  } kKeys[] = {{Qt::Key_Left, vk::Left}, {Qt::Key_Right, vk::Right}, {Qt::Key_Up, vk::Up}, {Qt::Key_Down, vk::Down}};
+  for (const auto& k : kKeys)
+    if (k.qt == e->key()) {
+      if (OnKeyDown(k.vkey)) {
+        setFocus(Qt::OtherFocusReason);
+        update();
+      }
+      return;
+    }
+  QWidget::keyPressEvent(e);
+}
+
+void SEC3DTabControl::focusInEvent(QFocusEvent* e) {
+  QWidget::focusInEvent(e);
+  if (m_bParentTabStop) update();
+}
+
+void SEC3DTabControl::focusOutEvent(QFocusEvent* e) {
+  QWidget::focusOutEvent(e);
+  if (m_bParentTabStop) update();
+}
+
+void SEC3DTabControl::PaintBackground(QPainter& p) {
+  const std::uint32_t style = Style();
+  const int l = 0, t = 0, r = width(), b = height();
+  if (!(style & tab3d::kFlat)) {
+    p.fillRect(rect(), Sys(SysColor::BtnFace));
+    return;
   }
-  if (OnKeyDown(key)) update();
+  const QColor face = Sys(SysColor::BtnFace);
+  p.fillRect(rect(), Q(LightColor()));
+  switch (EdgeOf(style)) {
+    case tab3d::kBottom:
+      p.fillRect(l, b - 2, r - l, 2, face);
+      PolyLine(p, face, {{l, t}, {l, b - 3}, {r - 1, b - 3}, {r - 1, t}});
+      break;
+    case tab3d::kTop: PolyLine(p, face, {{l, b - 3}, {l, t}, {r - 1, t}, {r - 1, b - 3}}); break;
+    case tab3d::kLeft: PolyLine(p, face, {{r - 1, t}, {l, t}, {l, b - 1}, {r - 1, b - 1}}); break;
+    default: PolyLine(p, face, {{l, t}, {r - 1, t}, {r - 1, b - 1}, {l, b - 1}}); break;
+  }
+}
+
+void SEC3DTabControl::PaintPaneEdge(QPainter& p) {
+  const std::uint32_t style = Style();
+  const int l = 0, t = 0, r = width(), b = height(), w = r - l, h = b - t;
+  const QColor face = Sys(SysColor::BtnFace);
+  if (style & tab3d::kFlat) {
+    switch (EdgeOf(style)) {
+      case tab3d::kBottom: p.fillRect(l, t, w, 3, face); p.fillRect(l, t + 2, w, 1, Qt::black); break;
+      case tab3d::kTop: p.fillRect(l, b - 2, w, 2, face); p.fillRect(l, b - 3, w, 1, Qt::black); break;
+      case tab3d::kLeft: p.fillRect(r - 3, t, 3, h, face); p.fillRect(r - 3, t, 1, h, Qt::black); break;
+      default: p.fillRect(l, t, 3, h, face); p.fillRect(l + 2, t, 1, h, Qt::black); break;
+    }
+    return;
+  }
+  // One-pixel bands from the pane side outwards: highlight, face, shadow,
+  // black. `outer` marks the bands style 0x400 leaves out.
+  const bool noOuter = style & tab3d::kNoOuter;
+  const QColor bands[4] = {Sys(SysColor::BtnHighlight), face, Sys(SysColor::BtnShadow), QColor(Qt::black)};
+  for (int i = 0; i < 4; ++i) {
+    switch (EdgeOf(style)) {
+      case tab3d::kBottom:
+        if (!(noOuter && i < 2)) p.fillRect(l, t + i, w, 1, bands[i]);
+        break;
+      case tab3d::kTop:
+        if (!(noOuter && i >= 2)) p.fillRect(l, b - 4 + i, w, 1, bands[i]);
+        break;
+      case tab3d::kLeft:
+        if (!(noOuter && i >= 2)) p.fillRect(r - 4 + i, t, 1, h, bands[i]);
+        break;
+      default:
+        if (i < 2 && noOuter) break;
+        if (i == 2) p.fillRect(l + 2, t + 1, 1, h - 1, bands[2]);
+        else p.fillRect(l + i, t, 1, h, bands[i]);
+        break;
+    }
+  }
+}
+
+void SEC3DTabControl::DrawTabBorder(QPainter& p, const SEC3DTab& t, const Rect& body) {
+  const std::uint32_t style = Style();
+  const bool flat = style & tab3d::kFlat;
+  const int L = body.left, T = body.top, R = body.right, B = body.bottom;
+  const int k = (!flat && (style & tab3d::kClassic)) ? 1 : 0;
+  const QColor hi = Sys(SysColor::BtnHighlight), sh = Sys(SysColor::BtnShadow), dark(Qt::black);
+  const QColor frame = Sys(SysColor::WindowFrame), light = Q(LightColor());
+  const bool sel = t.m_bSelected;
+  switch (EdgeOf(style)) {
+    case tab3d::kBottom:
+      if (!flat) {
+        PolyLine(p, hi, {{L, T + 1}, {L, B - 2}});
+        PolyLine(p, sh, {{L + 1, B - 2}, {L + 1, B - 1}, {R - k - 2, B - 1}, {R - k - 2, B - 2}, {R - k - 1, B - 2},
+                         {R - k - 1, T}, {R - k, T}});
+        PolyLine(p, dark, {{R - k, T + 2}, {R - k, B - 2}, {R - k - 2, B}, {L + 2, B}});
+      } else if (sel) {
+        PolyLine(p, hi, {{L, T}, {L, B + 1}});
+        PolyLine(p, frame, {{L + 1, B}, {R - 1, B}, {R - 1, T - 1}});
+        PolyLine(p, light, {{L - 1, T + 3}, {L - 1, B - 1}});
+      } else {
+        PolyLine(p, sh, {{R - 1, T + 3}, {R - 1, B - 1}});
+      }
+      break;
+    case tab3d::kTop:
+      if (!flat) {
+        PolyLine(p, hi, {{L, B - 1}, {L, T + 2}, {L + 2, T}, {R - k - 2, T}});
+        PolyLine(p, sh, {{R - k - 2, T + 1}, {R - k - 1, T + 2}, {R - k - 1, B}});
+        PolyLine(p, dark, {{R - k - 1, T + 1}, {R - k, T + 2}, {R - k, B}});
+      } else if (sel) {
+        PolyLine(p, hi, {{L, B}, {L, T}, {R, T}});
+        PolyLine(p, frame, {{R - 1, T + 1}, {R - 1, B + 1}});
+        PolyLine(p, light, {{L - 1, T + 2}, {L - 1, B - 2}});
+      } else {
+        PolyLine(p, sh, {{R - 1, T + 2}, {R - 1, B - 2}});
+      }
+      break;
+    case tab3d::kLeft:
+      if (!flat) {
+        PolyLine(p, sh, {{L + 1, B - k - 2}, {L + 2, B - k - 1}, {R, B - k - 1}});
+        PolyLine(p, hi, {{L, B - k - 2}, {L, T + 2}, {L + 2, T}, {R, T}});
+        PolyLine(p, dark, {{L + 1, B - k - 1}, {L + 2, B - k}, {R, B - k}});
+      } else if (sel) {
+        PolyLine(p, hi, {{R, T}, {L, T}, {L, B + 1}});
+        PolyLine(p, frame, {{L + 1, B}, {R, B}});
+        PolyLine(p, light, {{L + 2, T - 1}, {R - 2, T - 1}});
+      } else {
+        PolyLine(p, sh, {{L + 2, B - 1}, {R - 2, B - 1}});
+      }
+      break;
+    default:
+      if (!flat) {
+        PolyLine(p, hi, {{L, T}, {R - 2, T}});
+        PolyLine(p, sh, {{R - 2, T}, {R - 1, T + 1}, {R - 1, B - k - 2}});
+        PolyLine(p, dark, {{R, T + 2}, {R, B - k - 2}});
+        PolyLine(p, sh, {{R - 1, B - k - 2}, {R - 2, B - k - 1}, {L, B - k - 1}});
+        PolyLine(p, dark, {{R, B - k - 2}, {R - 2, B - k}, {L, B - k}});
+      } else if (sel) {
+        PolyLine(p, hi, {{L, T}, {R + 1, T}});
+        PolyLine(p, frame, {{R, T + 1}, {R, B - 2}, {L - 1, B - 2}});
+        PolyLine(p, light, {{L + 3, T - 1}, {R - 1, T - 1}});
+      } else {
+        PolyLine(p, sh, {{L + 3, B - 1}, {R - 1, B - 1}});
+      }
+      break;
+  }
+}
+
+void SEC3DTabControl::DrawContentParts(QPainter& p, int index, bool active, const QColor& text) {
+  const SEC3DTab& t = Tab3D(index);
+  const Tab3DGeometry g = TabGeometry(index);
+  // The widget's SetTabIcon is the only way an icon reaches a tab here.
+  if (t.m_hIcon) static_cast<const QIcon*>(t.m_hIcon)->paint(&p, ToQ(g.icon));
+  if (g.text.IsEmpty() || t.m_strLabel.empty()) return;
+  p.save();
+  p.setClipRect(ToQ(g.hit));
+  p.setFont(active ? m_fontActive : m_measurer.normal);
+  p.setPen(text);
+  const QString label = QString::fromStdString(t.m_strLabel);
+  if (g.textAngle == 0) {
+    p.drawText(ToQ(g.text), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label);
+  } else {
+    const bool up = g.textAngle == 90;
+    p.translate(up ? g.text.left : g.text.right, up ? g.text.bottom : g.text.top);
+    p.rotate(up ? -90 : 90);
+    p.drawText(QRect(0, 0, g.text.Height(), g.text.Width()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               label);
+  }
+  p.restore();
+}
+
+void SEC3DTabControl::DrawTabContent(QPainter& p, int index, bool active) {
+  const SEC3DTab& t = Tab3D(index);
+  const Tab3DGeometry g = TabGeometry(index);
+  const QColor text = t.m_bSelected ? Sys(SysColor::BtnText) : InactiveTextColor();
+  if (t.m_bEnabled) {
+    DrawContentParts(p, index, active, text);
+  } else {
+    // Drawn on a face-coloured scratch image, embossed, and laid over the
+    // tab with the face left out so the tab's own background stays.
+    const Color face = GetSysColor(SysColor::BtnFace);
+    QImage scratch(g.body.Width(), g.body.Height(), QImage::Format_RGB32);
+    scratch.fill(Q(face));
+    {
+      QPainter sp(&scratch);
+      sp.setRenderHint(QPainter::TextAntialiasing, false);
+      sp.translate(-g.body.left, -g.body.top);
+      DrawContentParts(sp, index, active, text);
+    }
+    PixelBuffer pixels = ToPixels(scratch);
+    SECDrawDisabled(pixels, pixels.width, pixels.height,
+                    {LightColor(), face, GetSysColor(SysColor::BtnHighlight), GetSysColor(SysColor::BtnShadow)});
+    p.drawImage(g.body.left, g.body.top, ToQImage(pixels, face));
+  }
+  if (m_bParentTabStop && t.m_bSelected && hasFocus()) {
+    p.save();
+    QPen pen(Sys(SysColor::BtnText), 0, Qt::DotLine);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(g.focus.left, g.focus.top, g.focus.Width() - 1, g.focus.Height() - 1);
+    p.restore();
+  }
 }
 
 void SEC3DTabControl::DrawTab(QPainter& p, int index, bool active) {
   const SEC3DTab& t = Tab3D(index);
+  const Tab3DGeometry g = TabGeometry(index);
   const std::uint32_t style = Style();
-  const bool flat = style & tab3d::kFlat;
-  Rect r = t.m_rect;
-  if (style & tab3d::kBottom) r.right -= 1;
-  else if (!(style & (tab3d::kTop | tab3d::kLeft))) r.bottom -= 2;
-  const int L = r.left, T = r.top, R = r.right, B = r.bottom;
-  p.fillRect(ToQ(r), flat && !active ? Q(LightColor()) : Sys(SysColor::BtnFace));
-  const QColor hi = Sys(SysColor::BtnHighlight), sh = Sys(SysColor::BtnShadow);
-  const int k = (!flat && (style & tab3d::kClassic)) ? 1 : 0;
-  if (flat) {
-    if (!t.m_bSelected) {
-      if (IsHorizontal()) Line(p, sh, R - 1, T + 3, R - 1, B - 1);
-      else Line(p, sh, L + 2, B - 1, R - 2, B - 1);
+  Rect fill = g.body;
+  QColor back = Sys(SysColor::BtnFace);
+  if (style & tab3d::kFlat) {
+    if (active) {
+      if (EdgeOf(style) == tab3d::kTop) fill.bottom += 1;
+      else if (EdgeOf(style) == tab3d::kLeft) fill.right += 1;
+    } else {
+      back = Q(LightColor());
     }
-  } else if (style & tab3d::kTop) {
-    Line(p, hi, L, B - 1, L, T + 2);
-    Line(p, hi, L, T + 2, L + 2, T);
-    Line(p, hi, L + 2, T, R - k - 2, T);
-    Line(p, sh, R - k - 2, T + 1, R - k - 1, T + 2);
-    Line(p, sh, R - k - 1, T + 2, R - k - 1, B);
-    Line(p, Qt::black, R - k, T + 2, R - k, B);
-  } else if (style & tab3d::kLeft) {
-    Line(p, hi, L, B - k - 2, L, T + 2);
-    Line(p, hi, L, T + 2, L + 2, T);
-    Line(p, hi, L + 2, T, R, T);
-    Line(p, sh, L + 2, B - k - 1, R, B - k - 1);
-    Line(p, Qt::black, L + 2, B - k, R, B - k);
-  } else if (style & tab3d::kBottom) {
-    Line(p, hi, L, T + 1, L, B - 2);
-    Line(p, sh, L + 1, B - 1, R - k - 2, B - 1);
-    Line(p, sh, R - k - 1, B - 2, R - k - 1, T);
-    Line(p, Qt::black, R - k, T + 2, R - k, B - 2);
-    Line(p, Qt::black, R - k, B - 2, R - k - 2, B);
-    Line(p, Qt::black, R - k - 2, B, L + 2, B);
-  } else {
-    Line(p, hi, L, T, R - 2, T);
-    Line(p, sh, R - 1, T + 1, R - 1, B - k - 2);
-    Line(p, Qt::black, R, T + 2, R, B - k - 2);
-    Line(p, sh, R - 2, B - k - 1, L, B - k - 1);
-    Line(p, Qt::black, R - 2, B - k, L, B - k);
   }
-  // Content: icon, then the label (rotated on the vertical edges).
-  const bool disabled = !t.m_bEnabled;
-  QColor text = t.m_bSelected ? Sys(SysColor::BtnText) : Sys(SysColor::GrayText).darker(170);
-  if (disabled) text = Sys(SysColor::BtnShadow);
-  p.save();
-  p.setClipRect(ToQ(r));
-  p.setFont(m_measurer.normal);
-  p.setPen(text);
-  const QString label = m_bShowLabels ? QString::fromStdString(t.m_strLabel) : QString();
-  if (IsHorizontal()) {
-    int x = L + 6;
-    if (t.m_hIcon) {
-      p.fillRect(x, T + (B - T) / 2 - 8, 16, 16, disabled ? sh : Sys(SysColor::Highlight));
-      x += 19;
-    }
-    p.drawText(QRect(x, T, R - x, B - T), Qt::AlignVCenter | Qt::AlignLeft, label);
-  } else {
-    const bool left = style & tab3d::kLeft;
-    p.translate(left ? L : R, left ? B : T);
-    p.rotate(left ? -90 : 90);
-    int x = 6;
-    const int depth = R - L;
-    if (t.m_hIcon) {
-      p.fillRect(x, depth / 2 - 8, 16, 16, disabled ? sh : Sys(SysColor::Highlight));
-      x += 19;
-    }
-    p.drawText(QRect(x, 0, (B - T) - x, depth), Qt::AlignVCenter | Qt::AlignLeft, label);
-  }
-  p.restore();
+  p.fillRect(ToQ(fill), back);
+  DrawTabBorder(p, t, g.body);
+  DrawTabContent(p, index, active);
 }
 
 void SEC3DTabControl::paintEvent(QPaintEvent*) {
   QPainter target(this);
   SECMemDC p(&target, rect());
-  const std::uint32_t style = Style();
-  const bool flat = style & tab3d::kFlat;
-  p.fillRect(rect(), flat ? Q(LightColor()) : Sys(SysColor::BtnFace));
+  PaintBackground(p);
   int active = -1;
   const bool hasActive = GetActiveTab(&active) && IsValidTab(active);
   for (int i = 0; i < GetTabCount(); ++i)
     if (!(hasActive && i == active)) DrawTab(p, i, false);
-  // The edge towards the pane, outwards from the pane side.
-  const int l = 0, t = 0, r = width(), b = height();
-  const bool noOuter = style & tab3d::kNoOuter;
-  const QColor bands[4] = {Sys(SysColor::BtnHighlight), Sys(SysColor::BtnFace), Sys(SysColor::BtnShadow),
-                           QColor(Qt::black)};
-  for (int i = noOuter ? 2 : 0; i < 4; ++i) {
-    if (style & tab3d::kBottom) p.fillRect(l, t + i, r - l, 1, bands[i]);
-    else if (style & tab3d::kTop) p.fillRect(l, b - 4 + i, r - l, 1, bands[i]);
-    else if (style & tab3d::kLeft) p.fillRect(r - 4 + i, t, 1, b - t, bands[i]);
-    else p.fillRect(l + i, t, 1, b - t, bands[i]);
-  }
+  PaintPaneEdge(p);
   if (hasActive) DrawTab(p, active, true);
 }
 

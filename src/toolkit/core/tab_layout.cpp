@@ -444,9 +444,56 @@ void SEC3DTabControlModel::EnableTab(int index, bool enable) {
   InvalidateTab(index);
 }
 
+Tab3DGeometry SEC3DTabControlModel::TabGeometry(int index) const {
+  using namespace tab3d;
+  Tab3DGeometry g;
+  if (!IsValidTab(index)) return g;
+  const SEC3DTab& t = Tab3D(index);
+  g.hit = g.body = t.m_rect;
+  const bool bottom = m_dwStyle & kBottom, top = m_dwStyle & kTop, left = !bottom && !top && (m_dwStyle & kLeft);
+  if (bottom) g.body.right -= 1;
+  else if (!top && !left) g.body.bottom -= 2;
+  const Rect& b = g.body;
+  const int iconStep = t.m_hIcon ? kIconStep : 0;
+  if (IsHorizontal()) {
+    const int x = b.left + kTextInset;
+    if (t.m_hIcon) {
+      const int y = b.top + b.Height() / 2 - kIconSize / 2;
+      g.icon = {x, y, x + kIconSize, y + kIconSize};
+    }
+    if (m_bShowLabels) g.text = {x + iconStep, b.top, b.right, b.bottom};
+  } else if (left) {
+    // Text rotated to read upwards starts at the bottom end.
+    const int y = b.bottom - kTextInset;
+    if (t.m_hIcon) {
+      const int x = b.left + b.Width() / 2 - kIconSize / 2;
+      g.icon = {x, y - kIconSize, x + kIconSize, y};
+    }
+    if (m_bShowLabels) g.text = {b.left, b.top, b.right, y - iconStep};
+    g.textAngle = 90;
+  } else {
+    const int y = b.top + kTextInset;
+    if (t.m_hIcon) {
+      const int x = b.left + b.Width() / 2 - kIconSize / 2;
+      g.icon = {x, y, x + kIconSize, y + kIconSize};
+    }
+    if (m_bShowLabels) g.text = {b.left, y + iconStep, b.right, b.bottom};
+    g.textAngle = -90;
+  }
+  // Focus insets (left, top, right, bottom) per edge.
+  static constexpr struct {
+    std::uint32_t edge;
+    int l, t, r, b;
+  } kFocus[] = {{kBottom, 2, 1, 3, 2}, {kTop, 2, 2, 3, 1}, {kLeft, 2, 2, 1, 3}, {kRight, 1, 2, 2, 3}};
+  const std::uint32_t edge = bottom ? kBottom : top ? kTop : left ? kLeft : kRight;
+  for (const auto& f : kFocus)
+    if (f.edge == edge) g.focus = {b.left + f.l, b.top + f.t, b.right - f.r, b.bottom - f.b};
+  return g;
+}
+
 int SEC3DTabControlModel::TabAt(Point pt, bool enabledOnly) const {
   for (int i = 0; i < GetTabCount(); ++i)
-    if (Tab3D(i).m_rect.Contains(pt) && (!enabledOnly || Tab3D(i).m_bEnabled)) return i;
+    if (TabGeometry(i).hit.Contains(pt) && (!enabledOnly || Tab3D(i).m_bEnabled)) return i;
   return -1;
 }
 
@@ -503,7 +550,7 @@ bool SEC3DTabControlModel::DragTo(Point pt) {
 int SEC3DTabControlModel::ToolTipTab(Point pt) const {
   for (int i = 0; i < GetTabCount(); ++i) {
     const SEC3DTab& t = Tab3D(i);
-    if (!t.m_rect.Contains(pt)) continue;
+    if (!TabGeometry(i).hit.Contains(pt)) continue;
     if (t.m_bTruncated || (!m_bFitLabels && !m_bShowLabels)) return i;
   }
   return -1;

@@ -94,7 +94,20 @@ namespace tab3d {
 constexpr std::uint32_t kFlat = 0x8, kBottom = 0x10, kTop = 0x20, kLeft = 0x40, kRight = 0x80,
                         kNoGrow = 0x100, kClassic = 0x200, kNoOuter = 0x400, kDrag = 0x800;
 constexpr int kTabDepth = 22;
+constexpr int kIconSize = 16, kIconStep = 19, kTextInset = 6;
 }  // namespace tab3d
+
+// Where one 3-D tab's parts stand, in strip coordinates. Painting, hit
+// tests, tips and invalidation all read this one description.
+struct Tab3DGeometry {
+  Rect hit;            // the tab's rectangle: clicks, tips, invalidation
+  Rect body;           // filled and bevelled: hit, one pixel narrower along
+                       // the bottom edge, two shorter along the right edge
+  Rect icon;           // 16 x 16; empty without an icon
+  Rect text;           // where the label runs; empty without labels
+  Rect focus;          // the focus rectangle inside the tab
+  int textAngle = 0;   // 0, 90 (left edge: reads upwards) or -90 (right edge)
+};
 
 class SEC3DTabControlModel : public SECTabControlBase {
  public:
@@ -137,6 +150,7 @@ class SEC3DTabControlModel : public SECTabControlBase {
   // point, or the active-click notice. OnKeyDown: arrow stepping; true when
   // it moved. DragTo: with style 0x800 while the button is held; true when
   // the active tab moved to a new place.
+  Tab3DGeometry TabGeometry(int index) const;
   int TabAt(Point pt, bool enabledOnly) const;
   void OnLButtonDown(Point pt);
   void OnLButtonDblClk(Point pt);

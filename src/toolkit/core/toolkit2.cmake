@@ -8,4 +8,5 @@ pm2_library(pm2_toolkit_core SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/tab_layout.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/registry.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/persistent_tree.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/bitmap_effects.cpp
   LIBS pm2_platform)

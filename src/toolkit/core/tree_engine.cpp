@@ -263,8 +263,11 @@ bool SECTreeBaseC::DeleteNodeLevel(TreeNode* start, bool wholeTree) {
 bool SECTreeBaseC::DeleteItem(HTREEITEM item) {
   TreeNode* node = Node(item);
   if (node == m_root.get()) {
-    DeleteNodeLevel(node, true);
+    // Rows go first: ending a running edit or a repaint must never meet a
+    // row whose node is already gone.
+    EndLabelEdit(true);
     SECListBaseC::DeleteAllItems();
+    DeleteNodeLevel(node, true);
     NewRoot();
     return true;
   }
