@@ -1,0 +1,106 @@
+// The build driver without tools: the end of a build with an undefined
+// toolset, an ARM library target, stop requests and the file properties.
+#include <gtest/gtest.h>
+
+#include "build/build_driver.h"
+#include "build/build_test_support.h"
+#include "platform/notification_hub.h"
+#include "project/environment.h"
+#include "project/pool.h"
+#include "project/option_defaults.h"
+#include "project/project_records.h"
+#include "project/recording_shell.h"
+
+namespace pm2 {
+namespace {
+
+struct DriverFixture : ::testing::Test {
+  DriverFixture() {
+    project = NewProject(nullptr, (dir.Path() + "P.pm2").c_str());
+    target = project->firstTarget;
+    info.toolsFolder = dir.Path() + "BIN/";
+    theApp().m_pToolsetInfo[kToolsetArmGnu] = &info;
+  }
+  ~DriverFixture() override {
+    theApp().m_pToolsetInfo[kToolsetArmGnu] = nullptr;
+    PoolFree(kPoolScratch);
+    PoolFree(kPoolProject);
+  }
+  std::vector<std::string> Lines() const { return hub.Texts(kNotifyBuildOutputLine); }
+  intptr_t FinishedArg() const {
+    for (const auto& e : hub.Entries())
+      if (e.code == kNotifyBuildFinished) return e.arg;
+    return -1;
+  }
+  test::ScratchFolder dir;
+  ScopedRecordingShell shell;
+  RecordingHub hub;
+  ToolsetInfo info;
+  ProjectRec* project;
+  TargetRec* target;
+};
+
+// The thread runs for an undefined toolset too: it says so and ends the
+// build, so the program is not left busy.
+TEST_F(DriverFixture, UndefinedToolsetEndsTheBuild) {
+  BuildDriver driver({&hub, &shell.shell, nullptr, "", ""});
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  ASSERT_EQ(shell.shell.boxes.size(), 1u);
+  EXPECT_EQ(shell.shell.boxes[0], "Toolset is undefined\n");
+  EXPECT_EQ(FinishedArg(), 1);
+  EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
+}
+
+// An ARM target that makes a library has no librarian step: it is
+// reported and marked as not built.
+TEST_F(DriverFixture, ArmLibraryTargetIsNotBuilt) {
+  target->toolset = kToolsetArmGnu;
+  ResetTargetOptions(target, kToolsetUndefined);
+  target->pOpts->out.flags.GENAPP = 0;
+  target->pOpts->out.OUTDIR = OptString("./");
+  AddFileToGroup(project->firstGroup, "lib.o", "./", kFileObject);
+  std::vector<std::string> runs;
+  BuildDriver driver({&hub, &shell.shell, [&](ToolRunRequest& r) { runs.push_back(r.file); }, "", ""});
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  EXPECT_TRUE(runs.empty());
+  auto lines = Lines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "Target not created\n");
+  EXPECT_EQ(FinishedArg(), 1);
+}
+
+TEST_F(DriverFixture, StopIsRefusedInTheLinkPhase) {
+  BuildDriver driver({&hub, &shell.shell, nullptr, "", ""});
+  driver.State().linkPhase = true;
+  EXPECT_EQ(driver.StopBuild(), 0);
+  EXPECT_EQ(shell.shell.beeps, 1);
+  driver.State().linkPhase = false;
+  EXPECT_EQ(driver.StopBuild(), 1);
+  EXPECT_TRUE(driver.State().Flags() & kBuildStopRequested);
+}
+
+TEST(ResolveBuildProperties, FileOverridesGroupAndRebuildForcesTranslation) {
+  OptionBlock group, file;
+  group.prop.flags.INCBLD = 1;
+  group.prop.STOPCODE = 3;
+  file.prop.flags = BuildPropFlags{2, 2, 2, 2, 1, 0};
+  file.prop.STOPCODE = kInheritStopCode;
+  file.prop.BANKNO = kNoBank;
+  BuildProperties p = ResolveBuildProperties(nullptr, &group, &file, kBuildModeBuild);
+  EXPECT_EQ(p.incBld, 1);
+  EXPECT_EQ(p.stopCode, 3);
+  EXPECT_EQ(p.publicsOnly, 1);
+  EXPECT_EQ(p.bankNo, 0);
+  EXPECT_EQ(p.alwaysBuild, 0);
+  EXPECT_EQ(ResolveBuildProperties(nullptr, &group, &file, kBuildModeRebuild).alwaysBuild, 1);
+}
+
+TEST(GnuCommandFileText, WindowsQuotingBecomesGnuQuoting) {
+  EXPECT_EQ(GnuCommandFileText("-c -IC:\\inc\\ -o .\\Obj\\a.o \"-DS=\\\"x y\\\"\"", "./a c.c"),
+            "-c -IC:/inc/ -o ./Obj/a.o -DS=\\\"x\\ y\\\" ./a\\ c.c");
+}
+
+}  // namespace
+}  // namespace pm2
