@@ -1,6 +1,5 @@
 #include "build/command_context.h"
 
-#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -157,13 +156,6 @@ void CommandContext::MakeObjFileName(std::string_view fileName) {
   std::string name(GetFileNamePart(fileName));
   ChangeFileExt(name, "obj");
   g_szObjFileName = g_szObjFolder + name;
-}
-
-void CommandContext::MakeLowerObjFileName(std::string_view fileName) {
-  std::string name(GetFileNamePart(fileName));
-  ChangeFileExt(name, "o");
-  g_szObjFileName = g_szObjFolder + name;
-  for (char& c : g_szObjFileName) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
 bool NeedsOwnOutputName(std::string_view filePath) {

@@ -69,10 +69,10 @@ class CommandContext {
   // g_szObjFolder: empty when OUTDIR is ".\" and filePath starts with ".\";
   // otherwise the OUTDIR text.
   void SetObjFolder(std::string_view filePath);
-  // g_szObjFileName = g_szObjFolder + the file's name with extension "obj".
+  // g_szObjFileName = g_szObjFolder + the file's name with extension "obj",
+  // in the name's own case: the compiler's OBJECT() and the linker's input
+  // must name the same file on a case-sensitive file system.
   void MakeObjFileName(std::string_view fileName);
-  // The same with extension "o", the whole text lower-cased (ARM lines).
-  void MakeLowerObjFileName(std::string_view fileName);
 
   // The file node whose line is built, or null for a target or group.
   const FileRec* CmdFile() const;
