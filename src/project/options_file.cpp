@@ -4,8 +4,8 @@
 // the debug session's lists. Same header and line grammar as the project
 // file; see project_file.h.
 #include <cstring>
-#include <map>
 #include <string>
+#include <vector>
 
 #include "project/debug_lists.h"
 #include "project/key_values.h"
@@ -138,47 +138,37 @@ bool PlacementSet(const uint8_t* placement) {
 
 }  // namespace
 
-// The code-generator time stamp has no field in ProjectRec yet; it is
-// kept beside the project so that a read and a save preserve it.
-namespace {
-std::map<const ProjectRec*, std::array<uint8_t, 8>>& DaveTimes() {
-  static std::map<const ProjectRec*, std::array<uint8_t, 8>> times;
-  return times;
-}
-}  // namespace
-
-std::array<uint8_t, 8>& ProjectCodeGeneratorTime(const ProjectRec& project) {
-  return DaveTimes()[&project];
-}
-
 void WriteOptionsText(std::string& out, ProjectRec& project) {
-  ProjectNumbering n;
-  n.Build(project);
+  NumberProjectRecords(project);
   ProjectLineWriter w(out);
   w.Header();
   for (int i = 0; i < kFilterCount; ++i) w.StringLine(kFilterKeys[i], project.filters[i].view());
-  w.BytesLine("DaveTm", ProjectCodeGeneratorTime(project).data(), 8);
+  w.BytesLine("DaveTm", project.codeGenTime, 8);
   w.Empty();
-  for (TargetRec* t : n.targets) {
+  for (TargetRec* t = project.firstTarget; t; t = t->next) {
+    if (!t->number) continue;
     w.Linef("Target (%s), 0x%04X // Tools: '%s'", t->name.c_str(), unsigned(t->toolset),
             ToolsetDisplayName(t->toolset));
   }
-  for (std::size_t i = 0; i < n.groups.size(); ++i) {
-    uint32_t f = n.groups[i]->flags;
-    w.Linef("GRPOPT %d,(%s),%d,%d,%d", int(i + 1), n.groups[i]->name.c_str(), Bit(f, 0),
-            Bit(f, 1), Bit(f, 3));
+  for (GroupRec* g = project.firstGroup; g; g = g->next) {
+    if (!g->number) continue;
+    w.Linef("GRPOPT %d,(%s),%d,%d,%d", int(g->number), g->name.c_str(), Bit(g->flags, 0),
+            Bit(g->flags, 1), Bit(g->flags, 3));
   }
   w.Empty();
-  for (std::size_t i = 0; i < n.files.size(); ++i) {
-    FileRec* f = n.files[i];
-    SyncFileWithOpenDocuments(f);
-    uint32_t packed = uint32_t(Bit(f->flags, 1)) | (uint32_t(Bit(f->flags, 7)) << 1) |
-                      (uint32_t(f->caretColumn & 0xFF) << 24);
-    std::string placement =
-        PlacementSet(f->windowPlacement) ? FormatByteList(f->windowPlacement, kPlacementSize) : "";
-    w.Linef("OPTFFF %d,%d,%d,%d,%d,%d,%d,%d,<%s><%s> %s", n.fileGroup[i], int(i + 1),
-            int(f->type), int32_t(packed), Bit(f->flags, 2), f->topLine, f->caretLine,
-            Bit(f->flags, 4), f->path.c_str(), f->name.c_str(), placement.c_str());
+  for (GroupRec* g = project.firstGroup; g; g = g->next) {
+    for (FileRec* f = g->firstFile; f && g->number; f = f->next) {
+      if (!f->number) continue;
+      SyncFileWithOpenDocuments(f);
+      uint32_t packed = uint32_t(Bit(f->flags, 1)) | (uint32_t(Bit(f->flags, 7)) << 1) |
+                        (uint32_t(f->caretColumn & 0xFF) << 24);
+      std::string placement = PlacementSet(f->windowPlacement)
+                                  ? FormatByteList(f->windowPlacement, kPlacementSize)
+                                  : "";
+      w.Linef("OPTFFF %d,%d,%d,%d,%d,%d,%d,%d,<%s><%s> %s", int(g->number), int(f->number),
+              int(f->type), int32_t(packed), Bit(f->flags, 2), f->topLine, f->caretLine,
+              Bit(f->flags, 4), f->path.c_str(), f->name.c_str(), placement.c_str());
+    }
   }
   w.Empty();
   for (const EditorFileRec* e = project.editorFiles; e; e = e->next) {
@@ -187,8 +177,8 @@ void WriteOptionsText(std::string& out, ProjectRec& project) {
             FormatByteList(e->placement, kPlacementSize).c_str());
   }
   w.Empty();
-  for (std::size_t i = 0; i < n.targets.size(); ++i) {
-    if (n.targets[i]->pOpts) WriteTargetSection(w, project, n.targets[i], int(i + 1));
+  for (TargetRec* t = project.firstTarget; t; t = t->next) {
+    if (t->number && t->pOpts) WriteTargetSection(w, project, t, t->number);
   }
 }
 
@@ -198,9 +188,34 @@ namespace {
 
 inline constexpr int kMaxOptTargets = 255;
 
+// The project's records by the numbers they carry (index + 1).
+struct RecordIndex {
+  std::vector<TargetRec*> targets;
+  std::vector<GroupRec*> groups;
+  std::vector<FileRec*> files;
+
+  template <class Rec>
+  static void Put(std::vector<Rec*>& v, Rec* r) {
+    if (!r->number) return;
+    if (v.size() < r->number) v.resize(r->number, nullptr);
+    v[r->number - 1] = r;
+  }
+  explicit RecordIndex(const ProjectRec& project) {
+    for (TargetRec* t = project.firstTarget; t; t = t->next) Put(targets, t);
+    for (GroupRec* g = project.firstGroup; g; g = g->next) {
+      Put(groups, g);
+      for (FileRec* f = g->firstFile; f; f = f->next) Put(files, f);
+    }
+  }
+  template <class Rec>
+  static Rec* At(const std::vector<Rec*>& v, int number) {
+    return number >= 1 && std::size_t(number) <= v.size() ? v[std::size_t(number - 1)] : nullptr;
+  }
+};
+
 struct OptReader {
   ProjectRec& project;
-  const ProjectNumbering& numbers;
+  RecordIndex numbers;
   ProjectLineReader& r;
   TargetRec* table[kMaxOptTargets] = {};
   int targetLines = 0;
@@ -251,23 +266,16 @@ const OptLineHandler kOptLines[] = {
        uint16_t toolset = uint16_t(o.r.Number());
        if (o.targetLines >= kMaxOptTargets) return;  // the 256th and later are ignored
        int number = ++o.targetLines;
-       TargetRec* found = nullptr;
-       if (std::size_t(number) <= o.numbers.targets.size()) {
-         TargetRec* t = o.numbers.targets[std::size_t(number - 1)];
-         if (t->toolset == toolset && t->name == name) found = t;
-       }
+       TargetRec* found = RecordIndex::At(o.numbers.targets, number);
+       if (found && !(found->toolset == toolset && found->name == name)) found = nullptr;
        o.table[number - 1] = found;
      }},
     {"GRPOPT", Needs::kNothing,
      [](OptReader& o) {
        int number = o.r.NumberComma();
        OptString name = o.r.String(kPoolScratch);
-       if (number < 1 || number > kMaxOptTargets ||
-           std::size_t(number) > o.numbers.groups.size()) {
-         return;
-       }
-       GroupRec* g = o.numbers.groups[std::size_t(number - 1)];
-       if (!(g->name == name)) return;
+       GroupRec* g = number <= kMaxOptTargets ? RecordIndex::At(o.numbers.groups, number) : nullptr;
+       if (!g || !(g->name == name)) return;
        int b0 = o.r.NumberComma(), b1 = o.r.NumberComma(), b3 = o.r.NumberComma();
        g->flags = WithBit(WithBit(WithBit(g->flags, 0, b0), 1, b1), 3, b3);
      }},
@@ -277,9 +285,8 @@ const OptLineHandler kOptLines[] = {
        for (int& x : v) x = o.r.NumberComma();
        std::string path = o.r.StringText();
        std::string name = o.r.StringText();
-       if (v[1] < 1 || std::size_t(v[1]) > o.numbers.files.size()) return;
-       FileRec* f = o.numbers.files[std::size_t(v[1] - 1)];
-       if (o.numbers.fileGroup[std::size_t(v[1] - 1)] != v[0] || f->type != v[2] ||
+       FileRec* f = RecordIndex::At(o.numbers.files, v[1]);
+       if (!f || !f->group || f->group->number != v[0] || f->type != v[2] ||
            !SamePathIgnoringCase(f->path.view(), path) || !f->name.EqualsNoCase(name)) {
          return;
        }
@@ -473,7 +480,7 @@ const OptLineHandler kOptLines[] = {
     {"OPTOX", Needs::kBlock, [](OptReader& o) { o.block->lst.OPTOX = uint32_t(o.r.Number()); }},
     {"CPPX", Needs::kNothing, [](OptReader& o) { ReadFilter(o, kFilterCpp); }},
     {"DAVETM", Needs::kNothing,
-     [](OptReader& o) { o.r.ByteList(ProjectCodeGeneratorTime(o.project).data(), 8); }},
+     [](OptReader& o) { o.r.ByteList(o.project.codeGenTime, 8); }},
 };
 
 const OptLineHandler* FindOptLine(const std::string& key) {
@@ -486,10 +493,10 @@ const OptLineHandler* FindOptLine(const std::string& key) {
 
 }  // namespace
 
-int ReadOptionsText(ProjectRec& project, std::string_view text, const ProjectNumbering& numbers) {
+int ReadOptionsText(ProjectRec& project, std::string_view text) {
   if (!HasProjectBanner(text)) return kProjectFileBadContents;
   ProjectLineReader r(text);
-  OptReader o{project, numbers, r};
+  OptReader o{project, RecordIndex(project), r};
   while (r.NextLine()) {
     const OptLineHandler* h = FindOptLine(r.Key());
     if (!h) continue;

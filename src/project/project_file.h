@@ -15,11 +15,10 @@
 // (BufferedFile), and leaves a file whose text is unchanged untouched.
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace pm2 {
 
@@ -38,18 +37,18 @@ enum ProjectFileError : int {
   kProjectFileBadContents = 8, // the file's contents are wrong
 };
 
-// Records in file order with their numbers (index + 1), removed records
-// left out. Built by the writer; filled line by line by the reader.
-struct ProjectNumbering {
-  std::vector<TargetRec*> targets;
-  std::vector<GroupRec*> groups;
-  std::vector<FileRec*> files;
-  std::vector<int> fileGroup;  // group number of files[i]
+// Numbers the targets, groups and files as the project file refers to
+// them: 1, 2, 3 ... in list order (files across all groups), records
+// marked deleted or removed, and the files of a deleted group, get 0.
+void NumberProjectRecords(ProjectRec& project);
 
-  void Build(const ProjectRec& project);
-  int TargetNumber(const TargetRec* t) const;
-  int GroupNumber(const GroupRec* g) const;
-};
+// The shell's "save under a different name" question, asked when the
+// project file on disk is read-only and its text has to change. It asks
+// the user, lets them choose a new name, moves the project to it (folder
+// and name), clears the project's read-only flag and returns true; false
+// on No or Cancel, which ends the save with nothing written and result 0.
+// Without a hook such a save fails with error 3.
+using SaveProjectAsHook = std::function<bool(ProjectRec* project)>;
 
 // One save or one open.
 class ProjectFileIo {
@@ -65,10 +64,7 @@ class ProjectFileIo {
   ProjectRec* project = nullptr;
   int pool = 1;              // pool of records and strings read
 
-  // Asked when the project file on disk is read-only and has to change;
-  // true when the user chose a new name (the project's folder and name
-  // are then changed). Without a hook the save fails with error 3.
-  bool (*saveProjectAs)(ProjectRec* project) = nullptr;
+  SaveProjectAsHook saveProjectAs;
 
   Disk* disk() const { return m_disk; }
   FileWatch* watcher() const { return m_watcher; }
@@ -105,11 +101,9 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
 
 // The options file's part of a save and of an open.
 void WriteOptionsText(std::string& out, ProjectRec& project);
-int ReadOptionsText(ProjectRec& project, std::string_view text, const ProjectNumbering& numbers);
-
-// The project's code-generator time stamp ("DaveTm"), kept beside the
-// record until ProjectRec has a field for it.
-std::array<uint8_t, 8>& ProjectCodeGeneratorTime(const ProjectRec& project);
+// The reader finds records by the numbers they carry (those of the
+// project file read before it, or of NumberProjectRecords).
+int ReadOptionsText(ProjectRec& project, std::string_view text);
 
 // Shell names of the toolsets ("MCS-51" ... "ARM-ADS", "<unspecified>").
 const char* ToolsetDisplayName(uint16_t toolset);

@@ -1,5 +1,7 @@
 #include <sys/stat.h>
 
+#include <vector>
+
 #include "platform/atomic_file.h"
 #include "platform/mapped_file.h"
 #include "platform/win_path.h"
@@ -47,8 +49,12 @@ const NodeInit kNodeInit[kToolsetCount] = {
 struct TextReader {
   ProjectFileIo& io;
   ProjectLineReader lines;
-  ProjectNumbering numbers;
   ProjectRec* project;
+  // Lookup by number (index + 1) while the "Options" lines are read; the
+  // records carry their numbers themselves.
+  std::vector<TargetRec*> targets;
+  std::vector<GroupRec*> groups;
+  std::vector<FileRec*> files;
 
   void ReadTargetBlock(TargetRec* t) {
     OptionBlock* b = NewOptionBlock(io.pool);
@@ -83,19 +89,21 @@ struct TextReader {
         if (project->lastTarget) project->lastTarget->next = t; else project->firstTarget = t;
         project->lastTarget = t;
         if (!project->curTarget) project->curTarget = t;
-        numbers.targets.push_back(t);
+        targets.push_back(t);
+        t->number = uint16_t(targets.size());
       } else if (key == "GROUP") {
         GroupRec* g = PoolNew<GroupRec>(io.pool);
         g->kind = kKindGroup;
         g->name = lines.String(io.pool);
         if (project->lastGroup) project->lastGroup->next = g; else project->firstGroup = g;
         project->lastGroup = g;
-        numbers.groups.push_back(g);
+        groups.push_back(g);
+        g->number = uint16_t(groups.size());
       } else if (key == "FILE") {
         int gn = lines.NumberComma();
         int type = lines.NumberComma();
-        if (gn < 1 || std::size_t(gn) > numbers.groups.size()) return Bad("unknown group");
-        GroupRec* g = numbers.groups[std::size_t(gn - 1)];
+        if (gn < 1 || std::size_t(gn) > groups.size()) return Bad("unknown group");
+        GroupRec* g = groups[std::size_t(gn - 1)];
         FileRec* f = PoolNew<FileRec>(io.pool);
         f->kind = kKindFile;
         f->type = uint8_t(type);
@@ -105,27 +113,27 @@ struct TextReader {
         f->time = uint32_t(lines.Number());
         if (g->lastFile) g->lastFile->next = f; else g->firstFile = f;
         g->lastFile = f;
-        numbers.files.push_back(f);
-        numbers.fileGroup.push_back(gn);
+        files.push_back(f);
+        f->number = uint16_t(files.size());
       } else if (key == "OPTIONS") {
         int tn = lines.NumberComma();
         int gn = lines.NumberComma();
         int fn = lines.NumberComma();
-        if (tn < 1 || std::size_t(tn) > numbers.targets.size()) return Bad("unknown target");
-        TargetRec* t = numbers.targets[std::size_t(tn - 1)];
+        if (tn < 1 || std::size_t(tn) > targets.size()) return Bad("unknown target");
+        TargetRec* t = targets[std::size_t(tn - 1)];
         if (gn == 0) {
           if (fn != 0) return Bad("file block without group");
           ReadTargetBlock(t);
         } else {
-          if (gn < 1 || std::size_t(gn) > numbers.groups.size()) return Bad("unknown group");
+          if (gn < 1 || std::size_t(gn) > groups.size()) return Bad("unknown group");
           if (fn == 0) {
-            ReadNodeBlock(t, numbers.groups[std::size_t(gn - 1)], false);
+            ReadNodeBlock(t, groups[std::size_t(gn - 1)], false);
           } else {
-            if (fn < 1 || std::size_t(fn) > numbers.files.size() ||
-                numbers.fileGroup[std::size_t(fn - 1)] != gn) {
+            if (fn < 1 || std::size_t(fn) > files.size() ||
+                files[std::size_t(fn - 1)]->group->number != gn) {
               return Bad("unknown file");
             }
-            ReadNodeBlock(t, numbers.files[std::size_t(fn - 1)], true);
+            ReadNodeBlock(t, files[std::size_t(fn - 1)], true);
           }
         }
       }
@@ -156,9 +164,8 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
   ProjectRec* project = CopyProjectTree(fresh, io.pool);
   PoolFree(kPoolScratch);
   io.project = project;
-  ProjectCodeGeneratorTime(*project).fill(0);
 
-  TextReader reader{io, ProjectLineReader(text), {}, project};
+  TextReader reader{io, ProjectLineReader(text), project, {}, {}, {}};
   int rc = reader.ReadRecords();
   project->curTarget = project->firstTarget;
   if (rc != kProjectFileOk) return io.error = rc;
@@ -168,7 +175,7 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
       io.message = "'" + ChangeExtension(path, ".Opt") + "' is no options file";
       return io.error = kProjectFileBadContents;
     }
-    rc = ReadOptionsText(*project, *optionsText, reader.numbers);
+    rc = ReadOptionsText(*project, *optionsText);
     if (rc != kProjectFileOk) return io.error = rc;
   }
 

@@ -54,78 +54,69 @@ const char* ToolsetDisplayName(uint16_t toolset) {
   return toolset < kToolsetCount ? kToolsetNames[toolset] : "<unspecified>";
 }
 
-void ProjectNumbering::Build(const ProjectRec& project) {
-  targets.clear();
-  groups.clear();
-  files.clear();
-  fileGroup.clear();
+void NumberProjectRecords(ProjectRec& project) {
+  uint16_t n = 0;
   for (TargetRec* t = project.firstTarget; t; t = t->next) {
-    if (!TargetRemoved(t)) targets.push_back(t);
+    t->number = TargetRemoved(t) ? 0 : ++n;
   }
+  uint16_t groups = 0, files = 0;
   for (GroupRec* g = project.firstGroup; g; g = g->next) {
-    if (GroupRemoved(g)) continue;
-    groups.push_back(g);
+    bool groupGone = GroupRemoved(g);
+    g->number = groupGone ? 0 : ++groups;
     for (FileRec* f = g->firstFile; f; f = f->next) {
-      if (FileRemoved(f)) continue;
-      files.push_back(f);
-      fileGroup.push_back(int(groups.size()));
+      f->number = (groupGone || FileRemoved(f)) ? 0 : ++files;
     }
   }
 }
 
-int ProjectNumbering::TargetNumber(const TargetRec* t) const {
-  auto it = std::find(targets.begin(), targets.end(), t);
-  return it == targets.end() ? 0 : int(it - targets.begin()) + 1;
-}
-
-int ProjectNumbering::GroupNumber(const GroupRec* g) const {
-  auto it = std::find(groups.begin(), groups.end(), g);
-  return it == groups.end() ? 0 : int(it - groups.begin()) + 1;
-}
-
 std::string BuildProjectFileText(ProjectRec& project) {
-  ProjectNumbering n;
-  n.Build(project);
+  NumberProjectRecords(project);
   std::string out;
   out.reserve(64 * 1024);
   ProjectLineWriter w(out);
   w.Header();
-  for (TargetRec* t : n.targets) {
+  for (TargetRec* t = project.firstTarget; t; t = t->next) {
+    if (!t->number) continue;
     w.Linef("Target (%s), 0x%04X // Tools: '%s'", t->name.c_str(), unsigned(t->toolset),
             ToolsetDisplayName(t->toolset));
   }
   w.Empty();
-  for (GroupRec* g : n.groups) w.Linef("Group (%s)", g->name.c_str());
+  for (GroupRec* g = project.firstGroup; g; g = g->next) {
+    if (g->number) w.Linef("Group (%s)", g->name.c_str());
+  }
   w.Empty();
-  for (std::size_t i = 0; i < n.files.size(); ++i) {
-    FileRec* f = n.files[i];
-    w.Linef("File %d,%d,<%s><%s> 0x%X ", n.fileGroup[i], int(f->type), f->path.c_str(),
-            f->name.c_str(), unsigned(f->time));
+  for (GroupRec* g = project.firstGroup; g; g = g->next) {
+    for (FileRec* f = g->firstFile; f && g->number; f = f->next) {
+      if (!f->number) continue;
+      w.Linef("File %d,%d,<%s><%s> 0x%X ", int(g->number), int(f->type), f->path.c_str(),
+              f->name.c_str(), unsigned(f->time));
+    }
   }
   w.Empty();
   w.Empty();
 
-  for (std::size_t ti = 0; ti < n.targets.size(); ++ti) {
-    TargetRec* t = n.targets[ti];
-    if (t->toolset == kToolsetUndefined || !t->pOpts) continue;
-    WriteBlock(w, int(ti + 1), 0, 0, "Target", t->name.c_str(), t, t->pOpts, kKindTarget, 0);
+  for (TargetRec* t = project.firstTarget; t; t = t->next) {
+    if (!t->number || t->toolset == kToolsetUndefined || !t->pOpts) continue;
+    WriteBlock(w, t->number, 0, 0, "Target", t->name.c_str(), t, t->pOpts, kKindTarget, 0);
   }
-  for (std::size_t ti = 0; ti < n.targets.size(); ++ti) {
-    TargetRec* t = n.targets[ti];
-    for (std::size_t gi = 0; gi < n.groups.size(); ++gi) {
-      if (OptionBlock* b = OwnBlock(n.groups[gi], t)) {
-        WriteBlock(w, int(ti + 1), int(gi + 1), 0, "Group", n.groups[gi]->name.c_str(), t, b,
-                   kKindGroup, 0);
+  for (TargetRec* t = project.firstTarget; t; t = t->next) {
+    if (!t->number) continue;
+    for (GroupRec* g = project.firstGroup; g; g = g->next) {
+      if (!g->number) continue;
+      if (OptionBlock* b = OwnBlock(g, t)) {
+        WriteBlock(w, t->number, g->number, 0, "Group", g->name.c_str(), t, b, kKindGroup, 0);
       }
     }
   }
-  for (std::size_t ti = 0; ti < n.targets.size(); ++ti) {
-    TargetRec* t = n.targets[ti];
-    for (std::size_t fi = 0; fi < n.files.size(); ++fi) {
-      FileRec* f = n.files[fi];
-      if (OptionBlock* b = OwnBlock(f, t)) {
-        WriteBlock(w, int(ti + 1), n.fileGroup[fi], int(fi + 1), "File", f->name.c_str(), t, b,
-                   kKindFile, f->type);
+  for (TargetRec* t = project.firstTarget; t; t = t->next) {
+    if (!t->number) continue;
+    for (GroupRec* g = project.firstGroup; g; g = g->next) {
+      for (FileRec* f = g->firstFile; f && g->number; f = f->next) {
+        if (!f->number) continue;
+        if (OptionBlock* b = OwnBlock(f, t)) {
+          WriteBlock(w, t->number, g->number, f->number, "File", f->name.c_str(), t, b,
+                     kKindFile, f->type);
+        }
       }
     }
   }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
@@ -127,6 +128,7 @@ int ImportOldBinaryProject(OldProjectProbe& probe) {
 
 int OldProjectProbe::SaveProject() {
   ProjectFileIo io(m_disk, m_watcher);
+  io.saveProjectAs = saveProjectAs;
   error = project ? WriteProjectFiles(io, project) : kProjectFileOk;
   message = io.message;
   if (error && message.empty()) message = "Can't write project file '" + io.path + "' !";
@@ -144,7 +146,13 @@ int OpenProjectFile(const std::string& path, std::string* message, FileWatch* wa
 }
 
 int SaveProjectFiles(ProjectRec* project, std::string* message, Disk* disk) {
+  return SaveProjectFiles(project, message, disk, nullptr);
+}
+
+int SaveProjectFiles(ProjectRec* project, std::string* message, Disk* disk,
+                     SaveProjectAsHook saveProjectAs) {
   OldProjectProbe probe(nullptr, disk);
+  probe.saveProjectAs = std::move(saveProjectAs);
   probe.project = project ? project : theApp().m_pProject;
   int rc = probe.SaveProject();
   if (message) *message = probe.message;

@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "project/project_file.h"
+
 namespace pm2 {
 
 struct ProjectRec;
@@ -38,6 +40,8 @@ class OldProjectProbe {
   int error = 0;
   std::string message;   // why the last step failed, naming the file
   ProjectRec* project = nullptr;
+  // Asked by SaveProject when the project file on disk is read-only.
+  SaveProjectAsHook saveProjectAs;
 
   FileWatch* watcher() const { return m_watcher; }
   Disk* disk() const { return m_disk; }
@@ -60,5 +64,8 @@ int OpenProjectFile(const std::string& path, std::string* message = nullptr,
 // failure *message names the file ("Can't update '%s'" is the shell's).
 int SaveProjectFiles(ProjectRec* project = nullptr, std::string* message = nullptr,
                      Disk* disk = nullptr);
+// The same with the shell's question for a read-only project file.
+int SaveProjectFiles(ProjectRec* project, std::string* message, Disk* disk,
+                     SaveProjectAsHook saveProjectAs);
 
 }  // namespace pm2

@@ -101,12 +101,18 @@ struct ProjectRec {
   // Patterns separated by ';' for FileType 1..6 and 8 (FilterIndex order).
   OptString filters[kFilterCount];
   EditorFileRec* editorFiles = nullptr;  // recorded by the options file
+  // The code generator's time stamp ("DaveTm" of the options file); kept
+  // as read so that a save writes it back unchanged.
+  uint8_t codeGenTime[8] = {};
 };
 
 struct TargetRec : NodeRec {
   // kind = kKindTarget; pOpts is the target's own block (owner = this).
   TargetRec* copyLink = nullptr;  // the new record while CopyProjectTree runs
   uint8_t flags = 0;              // kTargetDeleted
+  // Number in the project file: 1, 2, 3 ... in list order, deleted targets
+  // left out (0). Set by the writer before a save and by the reader.
+  uint16_t number = 0;
   uint16_t toolset = kToolsetUndefined;  // ToolsetId
   OptString name;                 // e.g. "Target 1"
 
@@ -158,6 +164,7 @@ struct GroupRec : NodeRec {
   // kind = kKindGroup; pOpts: per target at most one block.
   uint32_t word = 0;   // 0 at creation
   uint32_t flags = 0;  // kGroupDeleted
+  uint16_t number = 0; // number in the project file (as TargetRec::number)
   OptString name;      // e.g. "Source Group 1"
   GroupRec* next = nullptr;
   FileRec* firstFile = nullptr;
@@ -173,6 +180,9 @@ struct FileRec : NodeRec {
   GroupRec* group = nullptr;    // owning group (null for an include entry)
   uint8_t type = kFileUnknown;  // FileType
   uint8_t flags = 0;            // kFileRemoved; other bits stored by the project file
+  // Number in the project file, counted across all groups (as
+  // TargetRec::number); include entries keep 0.
+  uint16_t number = 0;
   OptString lastControls;       // control string of its last translation
   // Dependency check data.
   uint32_t time = 0;            // source time, seconds since 1970; 0 unknown

@@ -1,6 +1,9 @@
 // The options file: editor positions, debug lists, window placements and
 // per-target sections survive a save and a read; sections of unknown or
 // renamed targets are ignored.
+#include <array>
+#include <cstring>
+
 #include "project/debug_lists.h"
 #include "project/key_values.h"
 #include "project/project_file.h"
@@ -110,6 +113,26 @@ TEST_F(OptFileTest, EditorPositionsDebugListsAndPlacementsComeBackInOrder) {
   std::string again;
   ProjectRec* q2 = RoundTrip(q, &again);
   EXPECT_EQ(again, BuildOptionsFileText(*q2));
+}
+
+TEST_F(OptFileTest, CodeGeneratorTimeSurvivesSaveReadAndCopy) {
+  ProjectRec* p = MakeProject();
+  AddTarget(p, "T", kToolset166);
+  const uint8_t stamp[8] = {0x01, 0xFE, 0x00, 0x80, 0x7F, 0x10, 0xAB, 0xCD};
+  std::memcpy(p->codeGenTime, stamp, 8);
+  std::string opt;
+  ProjectRec* back = RoundTrip(p, &opt);
+  ASSERT_NE(nullptr, back);
+  EXPECT_EQ(0, std::memcmp(stamp, back->codeGenTime, 8));
+  // Each project keeps its own stamp: a fresh one reads zeros.
+  ProjectRec* fresh = MakeProject();
+  AddTarget(fresh, "T", kToolset166);
+  ProjectRec* other = RoundTrip(fresh);
+  ASSERT_NE(nullptr, other);
+  EXPECT_EQ(0, std::memcmp(std::array<uint8_t, 8>{}.data(), other->codeGenTime, 8));
+  // A working copy takes the stamp along, so saving the copy keeps it.
+  ProjectRec* copy = CopyProjectTree(back, kPoolScratch);
+  EXPECT_EQ(opt, BuildOptionsFileText(*copy));
 }
 
 TEST_F(OptFileTest, SectionsOfRenamedOrSurplusTargetsAreIgnored) {

@@ -279,10 +279,52 @@ TEST_F(ProjFileRoundTrip, RemovedRecordsAreLeftOutAndTheRestRenumbered) {
   EXPECT_EQ(std::string::npos, text.find("removed.c"));
   EXPECT_NE(std::string::npos, text.find("File 1,1,<.\\src\\kept.c><kept.c> 0x0 \r\n"));
   EXPECT_NE(std::string::npos, text.find("Options 1,1,1  // File 'kept.c'"));
+  // The writer leaves its numbers on the records; left-out records carry 0,
+  // the files of a deleted group too.
+  struct Row {
+    const char* name;
+    uint16_t number;
+    uint16_t expected;
+  } rows[] = {{"deleted target", gone->number, 0},     {"kept target", t->number, 1},
+              {"deleted group", g0->number, 0},        {"file of deleted group", g0->firstFile->number, 0},
+              {"live group", g->number, 1},            {"removed file", g->firstFile->number, 0},
+              {"kept file", f->number, 1}};
+  for (const Row& r : rows) EXPECT_EQ(r.expected, r.number) << r.name;
+
   ProjectFileIo io;
   ASSERT_EQ(0, ReadProjectText(io, "/tmp/d.pm2", text, nullptr));
   EXPECT_EQ("Kept", io.project->curTarget->name.str());
   EXPECT_EQ(io.project->curTarget, io.project->firstGroup->firstFile->pOpts->owner);
+}
+
+TEST_F(ProjFileRoundTrip, ReaderNumbersRecordsInFileOrderAcrossGroups) {
+  std::string text = std::string(kProjectHeader) +
+                     "Target (A), 0x0000\r\nTarget (B), 0x0000\r\n"
+                     "Group (G1)\r\nGroup (G2)\r\n"
+                     "File 2,1,<b.c><b.c> 0\r\nFile 1,1,<a.c><a.c> 0\r\nFile 2,1,<c.c><c.c> 0\r\n"
+                     "Options 1,0,0\r\nEndOpt\r\nOptions 2,0,0\r\nEndOpt\r\n"
+                     "Options 2,2,3\r\nEndOpt\r\n";
+  ProjectFileIo io;
+  ASSERT_EQ(0, ReadProjectText(io, "/tmp/n.pm2", text, nullptr)) << io.message;
+  ProjectRec* p = io.project;
+  EXPECT_EQ(1, p->firstTarget->number);
+  EXPECT_EQ(2, p->lastTarget->number);
+  EXPECT_EQ(2, p->lastGroup->number);
+  // Numbers follow the order of the lines, not the order within groups.
+  FileRec* a = p->firstGroup->firstFile;
+  FileRec* b = p->lastGroup->firstFile;
+  FileRec* c = b->next;
+  EXPECT_EQ(2, a->number);
+  EXPECT_EQ(1, b->number);
+  EXPECT_EQ(3, c->number);
+  ASSERT_NE(nullptr, c->pOpts);
+  EXPECT_EQ(p->lastTarget, c->pOpts->owner);
+  EXPECT_EQ(nullptr, b->pOpts);
+  // A save renumbers in list order and still finds the block of c.c.
+  std::string again = BuildProjectFileText(*p);
+  EXPECT_EQ(1, a->number);
+  EXPECT_EQ(3, c->number);
+  EXPECT_NE(std::string::npos, again.find("Options 2,2,3  // File 'c.c'"));
 }
 
 // ------------------------------------------------------------------ bad input
@@ -433,6 +475,68 @@ TEST_F(ProjFileDisk, WindowsFileOpensAndItsFilesResolveIgnoringCase) {
   ASSERT_TRUE(resolver.ResolveStoredPath(io.project->firstGroup->firstFile->path.view(), Folder(),
                                          &local));
   EXPECT_EQ(dir.File("Src/Main.C"), local);
+}
+
+TEST_F(ProjFileDisk, ReadOnlyProjectAsksForANewName) {
+  ProjectRec* p = MakeProject(Folder().c_str(), "ro");
+  AddTarget(p, "T", kToolset51);
+  ProjectFileIo first;
+  ASSERT_EQ(0, WriteProjectFiles(first, p)) << first.message;
+  const std::string original = ReadFileText(dir.File("ro.Pm2"));
+  ::chmod(dir.File("ro.Pm2").c_str(), 0444);
+
+  struct Row {
+    const char* name;
+    bool answer;        // what the user says
+    int expected;       // the save's result
+    bool newFilesMade;  // "copy.Pm2" and "copy.Opt" exist afterwards
+  } rows[] = {{"refused", false, 0, false}, {"new name chosen", true, 0, true}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ProjectFileIo in;
+    ASSERT_EQ(0, ReadProjectFile(in, dir.File("ro.Pm2"))) << in.message;
+    ProjectRec* q = in.project;
+    ASSERT_TRUE(q->flags & kProjectReadOnly);
+    q->firstTarget->pOpts->c51.Q51MSC = OptString::Pooled("CHANGED", 1);
+    ::unlink(dir.File("ro.Opt").c_str());
+
+    int asked = 0;
+    std::string newFolder = Folder();
+    ProjectFileIo out;
+    out.saveProjectAs = [&](ProjectRec* project) {
+      ++asked;
+      if (!r.answer) return false;
+      project->name = OptString::Pooled("copy", kPoolProject);
+      project->folder = OptString::Pooled(newFolder, kPoolProject);
+      project->flags &= uint8_t(~kProjectReadOnly);
+      return true;
+    };
+    EXPECT_EQ(r.expected, WriteProjectFiles(out, q)) << out.message;
+    EXPECT_EQ(1, asked);
+    EXPECT_EQ(original, ReadFileText(dir.File("ro.Pm2")));
+    // A refusal ends the save before the options file; a new name takes it along.
+    EXPECT_FALSE(std::filesystem::exists(dir.File("ro.Opt")));
+    EXPECT_EQ(r.newFilesMade, std::filesystem::exists(dir.File("copy.Pm2")));
+    EXPECT_EQ(r.newFilesMade, std::filesystem::exists(dir.File("copy.Opt")));
+    if (r.newFilesMade) {
+      ProjectFileIo back;
+      ASSERT_EQ(0, ReadProjectFile(back, dir.File("copy.Pm2"))) << back.message;
+      EXPECT_EQ("CHANGED", back.project->firstTarget->pOpts->c51.Q51MSC.str());
+      EXPECT_FALSE(back.project->flags & kProjectReadOnly);
+    }
+  }
+  // Unchanged text: nothing to write, so nobody is asked.
+  ProjectFileIo in;
+  ASSERT_EQ(0, ReadProjectFile(in, dir.File("ro.Pm2")));
+  int asked = 0;
+  ProjectFileIo out;
+  out.saveProjectAs = [&](ProjectRec*) {
+    ++asked;
+    return true;
+  };
+  EXPECT_EQ(0, WriteProjectFiles(out, in.project));
+  EXPECT_EQ(0, asked);
+  ::chmod(dir.File("ro.Pm2").c_str(), 0644);
 }
 
 TEST_F(ProjFileDisk, ReadOnlyAndMissingFiles) {
