@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 
 #include "toolkit/controls/progress_ctrl.h"
@@ -40,22 +42,59 @@ TEST(GalleryTabs, Render) {
   flat.ActivateTab(1);
   EXPECT_TRUE(Save(flat, "tabs_flat.png"));
 
+  // A small drawn image for the tabs that carry one.
+  QPixmap iconPixmap(16, 16);
+  iconPixmap.fill(Qt::transparent);
+  {
+    QPainter ip(&iconPixmap);
+    ip.fillRect(2, 1, 10, 14, Qt::white);
+    ip.setPen(Qt::black);
+    ip.drawRect(2, 1, 10, 13);
+    ip.fillRect(5, 4, 9, 10, QColor(0, 0, 128));
+  }
+  const QIcon icon(iconPixmap);
+
   const struct {
     std::uint32_t style;
     const char* file;
     int w, h;
-  } strips[] = {{0x10, "tabs_3d_bottom.png", 300, 30}, {0x20, "tabs_3d_top.png", 300, 30},
-                {0x40, "tabs_3d_left.png", 30, 240},   {0x80, "tabs_3d_right.png", 30, 240},
-                {0x18, "tabs_3d_flat.png", 300, 30},   {0x10, "tabs_3d_narrow.png", 120, 30}};
+  } strips[] = {{0x10, "tabs_3d_bottom.png", 300, 30},      {0x20, "tabs_3d_top.png", 300, 30},
+                {0x40, "tabs_3d_left.png", 30, 240},        {0x80, "tabs_3d_right.png", 30, 240},
+                {0x18, "tabs_3d_flat_bottom.png", 300, 28}, {0x28, "tabs_3d_flat_top.png", 300, 26},
+                {0x48, "tabs_3d_flat_left.png", 26, 240},   {0x88, "tabs_3d_flat_right.png", 26, 240},
+                {0x10, "tabs_3d_narrow.png", 120, 30},      {0x610, "tabs_3d_classic_noouter.png", 300, 30}};
   for (const auto& s : strips) {
     SEC3DTabControl strip(nullptr, s.style);
     strip.resize(s.w, s.h);
     strip.AddTab("Project", &clients[0]);
     strip.AddTab("Registers", &clients[1]);
     strip.AddTab("Books", &clients[2]);
-    strip.SetTabIcon(0, &clients[0]);
+    strip.AddTab("Disabled", &clients[3]);
+    strip.SetTabIcon(0, icon);
+    strip.EnableTab(3, false);
+    strip.SetParentTabStop(true);
     strip.ActivateTab(1);
+    strip.show();
+    strip.setFocus();
     EXPECT_TRUE(Save(strip, s.file)) << s.file;
+  }
+
+  const struct {
+    std::uint32_t style;
+    const char* file;
+  } windows3d[] = {{0x10, "tabwnd_3d.png"},        {0x20, "tabwnd_3d_top.png"}, {0x40, "tabwnd_3d_left.png"},
+                   {0x80, "tabwnd_3d_right.png"},  {0x18, "tabwnd_3d_flat.png"}, {0x410, "tabwnd_3d_noouter.png"}};
+  for (const auto& s : windows3d) {
+    SEC3DTabWnd w3(nullptr, s.style);
+    w3.resize(300, 200);
+    QWidget a, b;
+    a.setStyleSheet("background: white");
+    b.setStyleSheet("background: white");
+    w3.AddTab(&a, "Files");
+    w3.AddTab(&b, "Books");
+    static_cast<SEC3DTabControl*>(w3.TabWidget())->SetTabIcon(0, icon);
+    w3.ActivateTab(0);
+    EXPECT_TRUE(Save(w3, s.file)) << s.file;
   }
 
   SECTabWnd wnd(nullptr, 0x2);
@@ -67,15 +106,6 @@ TEST(GalleryTabs, Render) {
   wnd.AddTab(&p2, "Command");
   wnd.ActivateTab(0);
   EXPECT_TRUE(Save(wnd, "tabwnd_flat.png"));
-
-  SEC3DTabWnd wnd3(nullptr, 0x10);
-  wnd3.resize(300, 200);
-  QWidget q1, q2;
-  q1.setStyleSheet("background: white");
-  wnd3.AddTab(&q1, "Files");
-  wnd3.AddTab(&q2, "Books");
-  wnd3.ActivateTab(0);
-  EXPECT_TRUE(Save(wnd3, "tabwnd_3d.png"));
 
   SECProgressCtrl bar;
   bar.resize(240, 20);

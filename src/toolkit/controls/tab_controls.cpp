@@ -212,7 +212,11 @@ SEC3DTabControl::SEC3DTabControl(QWidget* parent, std::uint32_t style, unsigned 
 
 void SEC3DTabControl::CreateFonts(std::uint32_t style) {
   const bool flat = style & tab3d::kFlat;
-  QFont f(flat ? "Tahoma" : "Arial Narrow");
+  QFont f;
+  // The named faces first; a narrow stand-in where they are missing, so
+  // the labels keep about their width.
+  f.setFamilies(flat ? QStringList{"Tahoma", "DejaVu Sans Condensed", "DejaVu Sans"}
+                     : QStringList{"Arial Narrow", "Liberation Sans Narrow", "DejaVu Sans Condensed"});
   // Classic: a 15-pixel cell; flat: 8.5 points at 96 dots per inch.
   f.setPixelSize(flat ? 11 : 13);
   f.setWeight(QFont::Normal);

@@ -318,3 +318,51 @@ TEST(Tabs3D, KeyboardMouseAndDrag) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST(Tabs3D, ContentGeometryPerEdge) {
+  // One inactive tab "One" (18 px of text) with an icon; tab 1 is active so
+  // tab 0 keeps its laid-out size. Icon and text offsets run along the tab,
+  // from the bottom end on the left edge; the body loses a column on the
+  // bottom edge and two rows on the right edge.
+  struct Row {
+    const char* name;
+    std::uint32_t style;
+    Rect client;
+    Rect body, icon, text, focus;
+    int angle;
+  } rows[] = {
+      {"bottom", tab3d::kBottom, {0, 0, 300, 30},
+       {7, 2, 55, 24}, {13, 5, 29, 21}, {32, 2, 55, 24}, {9, 3, 52, 22}, 0},
+      {"top", tab3d::kTop, {0, 0, 300, 30},
+       {7, 5, 56, 27}, {13, 8, 29, 24}, {32, 5, 56, 27}, {9, 7, 53, 26}, 0},
+      {"left", tab3d::kLeft, {0, 0, 30, 300},
+       {5, 7, 27, 56}, {8, 34, 24, 50}, {5, 7, 27, 31}, {7, 9, 26, 53}, 90},
+      {"right", tab3d::kRight, {0, 0, 30, 300},
+       {2, 7, 24, 54}, {5, 13, 21, 29}, {2, 32, 24, 54}, {3, 9, 22, 51}, -90},
+  };
+  for (const Row& r : rows) {
+    Strip3D s(r.style, r.client);
+    s.strip.SetTabIcon(0, &clients[0]);
+    s.strip.ActivateTab(1);
+    const Tab3DGeometry g = s.strip.TabGeometry(0);
+    EXPECT_EQ(g.hit, s.strip.GetTabRect(0)) << r.name;
+    EXPECT_EQ(g.body, r.body) << r.name;
+    EXPECT_EQ(g.icon, r.icon) << r.name;
+    EXPECT_EQ(g.text, r.text) << r.name;
+    EXPECT_EQ(g.focus, r.focus) << r.name;
+    EXPECT_EQ(g.textAngle, r.angle) << r.name;
+    // Hit tests read the same rectangle the tab is painted in.
+    EXPECT_EQ(s.strip.TabAt({g.hit.left, g.hit.top}, false), 0) << r.name;
+    EXPECT_NE(s.strip.TabAt({g.hit.right, g.hit.bottom - 1}, false), 0) << r.name;
+  }
+  // Without labels there is no text run.
+  Strip3D narrow(tab3d::kBottom, {0, 0, 20, 30});
+  EXPECT_TRUE(narrow.strip.TabGeometry(0).text.IsEmpty());
+  EXPECT_EQ(narrow.strip.TabGeometry(7).hit, Rect{});
+}
+
+}  // namespace
+}  // namespace pm2
