@@ -1,9 +1,13 @@
 #include "toolkit/controls/tab_windows.h"
 
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "toolkit/controls/tab_controls.h"
+#include "toolkit/core/notify.h"
 #include "toolkit/core/sys_colors.h"
 
 namespace pm2 {
@@ -12,6 +16,7 @@ QColor Sys(SysColor c) {
   const Color v = GetSysColor(c);
   return QColor(RedOf(v), GreenOf(v), BlueOf(v));
 }
+QColor Q(Color v) { return QColor(RedOf(v), GreenOf(v), BlueOf(v)); }
 void Place(QWidget* w, const Rect& r) {
   const QRect q(r.left, r.top, std::max(0, r.Width()), std::max(0, r.Height()));
   if (w && w->geometry() != q) w->setGeometry(q);
@@ -259,11 +264,24 @@ void SECTabWnd::paintEvent(QPaintEvent*) {
 // ================================================================ 3-D
 
 SEC3DTabWnd::SEC3DTabWnd(QWidget* parent, std::uint32_t style, unsigned id)
-    : SECTabWndBase(parent, id), m_dwTabStyle(((style & 0x2) ? 2 : (style & 0x1) ? 1 : 0) | (style & 0xFF8)) {
+    : SECTabWndBase(parent, id),
+      m_dwTabStyle(((style & 0x2) ? 2 : (style & 0x1) ? 1 : 0) | (style & 0xFF8)),
+      m_bTabStop(style & kTabWndTabStop) {
   m_bForward = true;
   auto* strip = new SEC3DTabControl(this, m_dwTabStyle, kTabStripId, this);
   m_pTabCtrl = strip;
   m_pTabWidget = strip;
+  strip->SetParentTabStop(m_bTabStop);
+  if (m_bTabStop) {
+    setFocusPolicy(Qt::TabFocus);
+    // Keys reach this window first, whichever of its descendants has the
+    // focus, as a frame's message pre-translation did.
+    qApp->installEventFilter(this);
+  }
+}
+
+SEC3DTabWnd::~SEC3DTabWnd() {
+  if (m_bTabStop) qApp->removeEventFilter(this);
 }
 
 Rect SEC3DTabWnd::GetInsideRect() const {
@@ -313,6 +331,103 @@ void SEC3DTabWnd::RecalcLayout() {
   update();
 }
 
+namespace {
+
+// The frame's light colour is the highlight as it was at start-up.
+Color StartupHighlight() {
+  static const Color c = GetSysColor(SysColor::BtnHighlight);
+  return c;
+}
+
+// Visible, enabled keyboard stops among `parent`'s child widgets, in order.
+std::vector<QWidget*> TabStops(QWidget* parent) {
+  std::vector<QWidget*> out;
+  if (!parent) return out;
+  for (QObject* o : parent->children())
+    if (auto* w = qobject_cast<QWidget*>(o);
+        w && !w->isWindow() && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+      out.push_back(w);
+  return out;
+}
+
+// The keyboard stop after (step 1) or before (step -1) `from` among its
+// siblings, null when there is none. `from` need not be a stop itself.
+QWidget* SiblingStop(QWidget* from, int step) {
+  QWidget* parent = from->parentWidget();
+  if (!parent) return nullptr;
+  const QObjectList& all = parent->children();
+  const auto stops = TabStops(parent);
+  const qsizetype at = all.indexOf(from);
+  QWidget* best = nullptr;
+  for (QWidget* w : stops) {
+    const qsizetype i = all.indexOf(w);
+    if (step > 0 && i > at) return w;
+    if (step < 0 && i < at) best = w;
+  }
+  return best;
+}
+
+// What the pane's dialog navigation does with (Shift+)Tab: the next or
+// previous stop inside the pane, wrapping round.
+void PaneNavigate(QWidget* pane, QWidget* focus, bool backwards) {
+  if (!pane) return;
+  const auto stops = TabStops(focus && pane->isAncestorOf(focus) ? focus->parentWidget() : pane);
+  if (stops.empty()) {
+    pane->setFocus(Qt::TabFocusReason);
+    return;
+  }
+  QWidget* next = focus ? SiblingStop(focus, backwards ? -1 : 1) : nullptr;
+  if (!next || !pane->isAncestorOf(next)) next = backwards ? stops.back() : stops.front();
+  next->setFocus(backwards ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+}
+
+}  // namespace
+
+void SEC3DTabWnd::PaintClassicFrame(QPainter& p, const Rect& i) {
+  const std::uint32_t style = m_dwTabStyle;
+  const bool noOuter = style & tab3d::kNoOuter;
+  const QColor hi = Q(StartupHighlight()), face = Sys(SysColor::BtnFace), sh = Sys(SysColor::BtnShadow),
+               black(Qt::black);
+  auto vline = [&](const QColor& c, int x, int y, int h) { p.fillRect(x, y, 1, std::max(0, h), c); };
+  auto hline = [&](const QColor& c, int x, int y, int w) { p.fillRect(x, y, std::max(0, w), 1, c); };
+  const int y0 = i.top - 4, h = i.Height() + 8;
+  // Left edge: light outside, dark inside.
+  const int xl = i.left - 4;
+  vline(hi, xl, y0, h);
+  vline(face, xl + 1, y0, h);
+  if (!noOuter) {
+    vline(sh, xl + 2, y0, h);
+    vline(black, xl + 3, y0, h);
+  }
+  // Right edge: light inside, dark outside.
+  const int xr = noOuter ? i.right + 2 : i.right;
+  vline(hi, xr, y0, h);
+  vline(face, xr + 1, y0, h);
+  if (noOuter) {
+    vline(sh, xr, y0, h);
+    vline(black, xr + 1, y0, h);
+  } else {
+    vline(sh, xr + 2, y0, h);
+    vline(black, xr + 3, y0, h);
+  }
+  const int x = i.left - 4, w = i.Width() + 8;
+  const int yt = i.top - 4;
+  hline(hi, x, yt, w - 1);
+  hline(face, x + 1, yt + 1, w - 3);
+  if (!noOuter) {
+    hline(sh, x + 2, yt + 2, w - 6);
+    hline(black, x + 3, yt + 3, w - 8);
+  }
+  const bool lowBottom = (style & tab3d::kBottom) || !(style & (tab3d::kTop | tab3d::kLeft));
+  const int yb = lowBottom ? i.bottom + 1 : i.bottom;
+  if (!noOuter) {
+    hline(hi, x + 2, yb, w - 5);
+    hline(face, x + 1, yb + 1, w - 3);
+  }
+  hline(sh, x + 1, yb + 2, w - 2);
+  hline(black, x, yb + 3, w);
+}
+
 void SEC3DTabWnd::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), Sys(SysColor::BtnFace));
@@ -322,19 +437,92 @@ void SEC3DTabWnd::paintEvent(QPaintEvent*) {
     p.drawRect(i.left - 1, i.top - 1, i.Width(), i.Height() + 1);
     return;
   }
-  // Four bevel edges round the pane, light outside to dark inside.
-  const QColor c[4] = {Sys(SysColor::BtnHighlight), Sys(SysColor::BtnFace), Sys(SysColor::BtnShadow), Qt::black};
-  for (int n = 0; n < 4; ++n) {
-    const int d = 4 - n;
-    p.fillRect(i.left - d, i.top - d, 1, i.Height() + 2 * d, c[n]);        // left
-    p.fillRect(i.left - d, i.top - d, i.Width() + 2 * d, 1, c[n]);         // top
+  PaintClassicFrame(p, i);
+}
+
+void SEC3DTabWnd::focusInEvent(QFocusEvent* e) {
+  QWidget::focusInEvent(e);
+  if (!m_pTabWidget) return;
+  // Coming backwards from the next stop: the pane's last control.
+  if (e->reason() == Qt::BacktabFocusReason && m_pActiveWnd) {
+    const auto stops = TabStops(m_pActiveWnd);
+    if (!stops.empty()) stops.back()->setFocus(Qt::BacktabFocusReason);
+    else m_pActiveWnd->setFocus(Qt::BacktabFocusReason);
+  } else {
+    m_pTabWidget->setFocus(Qt::TabFocusReason);
   }
-  const QColor o[4] = {Qt::black, Sys(SysColor::BtnShadow), Sys(SysColor::BtnFace), Sys(SysColor::BtnHighlight)};
-  for (int n = 0; n < 4; ++n) {
-    const int d = 3 - n;
-    p.fillRect(i.right + d, i.top - 4, 1, i.Height() + 8, o[n]);           // right
-    p.fillRect(i.left - 4, i.bottom + d, i.Width() + 8, 1, o[n]);          // bottom
+}
+
+std::intptr_t SEC3DTabWnd::OnCtrlNavigationKey(unsigned, bool) { return 0; }
+
+bool SEC3DTabWnd::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (w && (w == this || isAncestorOf(w))) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (PreTranslateKey(w, key->key(), key->modifiers())) return true;
+    }
   }
+  return SECTabWndBase::eventFilter(watched, event);
+}
+
+bool SEC3DTabWnd::PreTranslateKey(QWidget* focus, int qtKey, Qt::KeyboardModifiers mods) {
+  if (!m_bTabStop || !m_pTabWidget) return false;
+  const bool ctrl = mods & Qt::ControlModifier;
+  bool shift = mods & Qt::ShiftModifier;
+  if (qtKey == Qt::Key_Backtab) qtKey = Qt::Key_Tab, shift = true;
+  static constexpr struct {
+    int qt;
+    unsigned vkey;
+  } kCtrlKeys[] = {{Qt::Key_Tab, vk::Tab}, {Qt::Key_PageUp, vk::Prior}, {Qt::Key_PageDown, vk::Next}};
+  if (ctrl)
+    for (const auto& k : kCtrlKeys)
+      if (k.qt == qtKey && OnCtrlNavigationKey(k.vkey, shift) != 0) return true;
+
+  auto* strip = static_cast<SEC3DTabControl*>(m_pTabWidget);
+  if (focus == m_pTabWidget) {
+    unsigned step = 0;
+    if (qtKey == Qt::Key_Tab && ctrl) step = shift ? vk::Left : vk::Right;
+    else if (qtKey == Qt::Key_Left || qtKey == Qt::Key_Up) step = vk::Left;
+    else if (qtKey == Qt::Key_Right || qtKey == Qt::Key_Down) step = vk::Right;
+    if (step) {
+      if (strip->OnKeyDown(step)) strip->update();
+      return true;
+    }
+  }
+  if (qtKey != Qt::Key_Tab) return false;
+  QWidget* pane = m_pActiveWnd;
+  const bool inPane = pane && focus && pane->isAncestorOf(focus);
+  if (!shift) {
+    if (!inPane) {
+      if (pane) PaneNavigate(pane, nullptr, false);
+      return true;
+    }
+    if (SiblingStop(focus, 1)) {
+      PaneNavigate(pane, focus, false);
+      return true;
+    }
+    QWidget* next = SiblingStop(this, 1);
+    if (!next) {
+      const auto stops = TabStops(parentWidget());
+      next = stops.empty() ? nullptr : stops.front();
+    }
+    if (next && next != this) next->setFocus(Qt::TabFocusReason);
+    else PaneNavigate(pane, focus, false);
+    return true;
+  }
+  if (!inPane) {
+    // The strip hands backwards navigation to what lies before the window.
+    QWidget* prev = SiblingStop(this, -1);
+    if (prev && prev != this) {
+      prev->setFocus(Qt::BacktabFocusReason);
+      return true;
+    }
+    return false;
+  }
+  if (SiblingStop(focus, -1)) PaneNavigate(pane, focus, true);
+  else m_pTabWidget->setFocus(Qt::BacktabFocusReason);
+  return true;
 }
 
 }  // namespace pm2

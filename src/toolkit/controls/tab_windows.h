@@ -107,20 +107,42 @@ class SECTabWnd : public SECTabWndBase {
   bool m_bFirstSize = true;
 };
 
+// The window style bit that makes a 3-D tab window a keyboard stop.
+constexpr std::uint32_t kTabWndTabStop = 0x00010000;
+// Asked of a 3-D tab window before it acts on Ctrl+Tab, Ctrl+PageUp or
+// Ctrl+PageDown; a non-zero answer consumes the key.
+constexpr unsigned kWmTabWndCtrlKey = 0x475;
+
 class SEC3DTabWnd : public SECTabWndBase {
  public:
   // Style bits: 0x8 flat, 0x10 bottom, 0x20 top, 0x40 left, 0x80 right,
-  // 0x100 no enlarged active tab, 0x400 no outer light lines, 0x800 drag.
+  // 0x100 no enlarged active tab, 0x400 no outer light lines, 0x800 drag;
+  // kTabWndTabStop: the window takes part in keyboard navigation.
   SEC3DTabWnd(QWidget* parent, std::uint32_t style = 0x10, unsigned id = 0);
+  ~SEC3DTabWnd() override;
   Rect GetInsideRect() const override;
   void RecalcLayout() override;
   Rect StripRect() const;
+  bool IsTabStop() const { return m_bTabStop; }
+
+  // The keyboard rules of the window as a keyboard stop, for a key pressed
+  // while `focus` (this window, its strip or something in a pane) has the
+  // focus. True when the key was consumed. Without the tab-stop style
+  // nothing is consumed.
+  bool PreTranslateKey(QWidget* focus, int qtKey, Qt::KeyboardModifiers mods);
 
  protected:
+  // Message kWmTabWndCtrlKey: `vkey` is the Windows key code (Tab, Prior or
+  // Next). Nothing in the toolkit answers it; 0 lets the key go on.
+  virtual std::intptr_t OnCtrlNavigationKey(unsigned vkey, bool shift);
   void paintEvent(QPaintEvent*) override;
+  void focusInEvent(QFocusEvent*) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void PaintClassicFrame(QPainter& p, const Rect& i);
   std::uint32_t m_dwTabStyle;
+  bool m_bTabStop;
   int m_cyTabs = 30;
   int m_cxTabs = 30;
 };

@@ -6,6 +6,7 @@
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/tab_windows.h"
 #include "toolkit/controls/wnd_plugin.h"
+#include "toolkit/core/notify.h"
 
 namespace pm2 {
 namespace {
@@ -97,6 +98,102 @@ TEST(TabWnd, ThreeDInsideRectAndForwarding) {
   EXPECT_EQ(wnd.StripRect().top, i.bottom + 1);
   ASSERT_FALSE(owner.ids.empty());
   EXPECT_EQ(owner.ids.back(), 59648u);
+}
+
+// A dialog-like parent: a button before the tab window, the window (a
+// keyboard stop) with two panes of two edits each, a button after it.
+struct KeyboardDialog {
+  struct Wnd : SEC3DTabWnd {
+    using SEC3DTabWnd::SEC3DTabWnd;
+    std::intptr_t answer = 0;
+    std::vector<unsigned> asked;
+    std::intptr_t OnCtrlNavigationKey(unsigned vkey, bool) override {
+      asked.push_back(vkey);
+      return answer;
+    }
+  };
+  QWidget top;
+  QWidget* before = new QWidget(&top);
+  Wnd* wnd = new Wnd(&top, 0x10 | kTabWndTabStop);
+  QWidget* after = new QWidget(&top);
+  QWidget pane[2];
+  QWidget* edits[2][2];
+  KeyboardDialog() {
+    for (QWidget* w : {before, after}) w->setFocusPolicy(Qt::StrongFocus);
+    for (int p = 0; p < 2; ++p) {
+      for (auto*& e : edits[p]) {
+        e = new QWidget(&pane[p]);
+        e->setFocusPolicy(Qt::StrongFocus);
+      }
+      wnd->AddTab(&pane[p], p ? "Two" : "One");
+    }
+    wnd->setGeometry(0, 20, 300, 200);
+    top.resize(300, 260);
+    top.show();
+    QApplication::setActiveWindow(&top);
+    wnd->ActivateTab(0);
+    QApplication::processEvents();
+  }
+  int Active() const {
+    int a = -1;
+    wnd->GetActiveTab(&a);
+    return a;
+  }
+  bool Key(QWidget* focus, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    focus->setFocus();
+    return wnd->PreTranslateKey(focus, key, mods);
+  }
+};
+
+TEST(TabWnd3D, KeyboardStopMovesBetweenStripPaneAndNeighbours) {
+  App();
+  KeyboardDialog d;
+  QWidget* strip = d.wnd->TabWidget();
+  // The strip steps with arrows and Ctrl+(Shift+)Tab, and keeps the key.
+  EXPECT_TRUE(d.Key(strip, Qt::Key_Right));
+  EXPECT_EQ(d.Active(), 1);
+  EXPECT_TRUE(d.Key(strip, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier));
+  EXPECT_EQ(d.Active(), 0);
+  EXPECT_EQ(d.wnd->asked, (std::vector<unsigned>{vk::Tab}));
+  // Tab from the strip enters the pane; inside it walks the pane's stops;
+  // from the last one it leaves for the window's next sibling.
+  struct Row {
+    const char* name;
+    QWidget* from;
+    int key;
+    QWidget* to;
+  } rows[] = {
+      {"strip to pane", strip, Qt::Key_Tab, d.edits[0][0]},
+      {"inside the pane", d.edits[0][0], Qt::Key_Tab, d.edits[0][1]},
+      {"out to the next sibling", d.edits[0][1], Qt::Key_Tab, d.after},
+      {"back inside the pane", d.edits[0][1], Qt::Key_Backtab, d.edits[0][0]},
+      {"first control back to the strip", d.edits[0][0], Qt::Key_Backtab, strip},
+      {"strip back to the previous sibling", strip, Qt::Key_Backtab, d.before},
+  };
+  for (const Row& r : rows) {
+    EXPECT_TRUE(d.Key(r.from, r.key)) << r.name;
+    EXPECT_EQ(QApplication::focusWidget(), r.to) << r.name;
+  }
+  // Other keys go on to the focused control.
+  EXPECT_FALSE(d.Key(d.edits[0][0], Qt::Key_A));
+}
+
+TEST(TabWnd3D, CtrlKeysAskTheWindowFirst) {
+  App();
+  KeyboardDialog d;
+  d.wnd->answer = 1;  // the answer consumes the key: the strip does not step
+  EXPECT_TRUE(d.Key(d.wnd->TabWidget(), Qt::Key_Tab, Qt::ControlModifier));
+  EXPECT_EQ(d.Active(), 0);
+  EXPECT_TRUE(d.Key(d.edits[0][0], Qt::Key_PageDown, Qt::ControlModifier));
+  EXPECT_EQ(d.wnd->asked, (std::vector<unsigned>{vk::Tab, vk::Next}));
+
+  // Without the tab-stop style the window handles no keys at all.
+  SEC3DTabWnd plain(nullptr, 0x10);
+  QWidget pane;
+  plain.AddTab(&pane, "One");
+  plain.ActivateTab(0);
+  EXPECT_FALSE(plain.PreTranslateKey(plain.TabWidget(), Qt::Key_Right, Qt::NoModifier));
+  EXPECT_FALSE(plain.PreTranslateKey(&pane, Qt::Key_Tab, Qt::NoModifier));
 }
 
 TEST(Controls, PlugInEndsEventsAndProgressText) {
