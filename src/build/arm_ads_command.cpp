@@ -70,15 +70,6 @@ OptString AsMisc(const OptionBlock& b) { return b.aAds.ADSAMISC; }
 OptString AsDef(const OptionBlock& b) { return b.aAds.ADSADEFN; }
 OptString AsUndef(const OptionBlock& b) { return b.aAds.ADSAUDEF; }
 
-bool BigEndian(const Ctx& c) { return (c.g_WorkOptions.lst.GLFLAGS & kGlFlagsBigEndian) != 0; }
-
-std::string NodeFileName(const Ctx& c, std::string_view ext) {
-  const FileRec* file = c.CmdFile();
-  std::string name = file ? std::string(GetFileNamePart(file->name.view())) : std::string("*");
-  ChangeFileExt(name, ext);
-  return name;
-}
-
 void AppendApcs(Ctx& c, uint32_t word, std::span<const SwitchRow> rows) {
   std::string apcs;
   for (const SwitchRow& r : rows)
@@ -94,7 +85,7 @@ void AppendSwitches(Ctx& c, uint32_t word, std::span<const SwitchRow> rows) {
 void AppendCommon(Ctx& c) {
   const TargetArmAdsOpts& t = c.g_WorkOptions.tAds;
   if (!t.ACPUTYP.empty()) c.AppendControl("-cpu " + t.ACPUTYP.str());
-  if (BigEndian(c)) c.AppendControl("-bi");
+  if (ArmBigEndian(c)) c.AppendControl("-bi");
   if (c.g_WorkOptions.out.flags.DEBUG) c.AppendControl("-g");
 }
 
@@ -107,8 +98,6 @@ std::string AdsDefine(std::string_view name, std::string_view value) {
 std::string AdsSymbol(std::string_view name, std::string_view value) {
   return "-PD \"" + std::string(name) + " SETA " + (value.empty() ? std::string("0x01") : std::string(value)) + "\"";
 }
-
-void MakeObjectName(Ctx& c) { c.g_szObjFileName = c.g_szObjFolder + NodeFileName(c, "o"); }
 
 void CcBody(Ctx& c) {
   ResolveInheritFields(c, kCcFields);
@@ -133,7 +122,7 @@ void CcBody(Ctx& c) {
   if (c.g_TargetLevelOptions.prop.flags.GENASM == 1) {
     c.AppendControl("-S");
   } else {
-    MakeObjectName(c);
+    MakeArmObjectName(c);
     c.AppendControl("-o " + c.g_szObjFileName);
   }
 }
@@ -160,18 +149,10 @@ void AsBody(Ctx& c) {
     if (lst.pageWidth != kAdsDefaultPageWidth) c.AppendFormat(true, "-width %d", lst.pageWidth);
     const FileRec* file = c.CmdFile();
     bool withFolder = !IsProjectFolder(lst.LSTDIR.view()) || (file && NeedsOwnOutputName(file->path.view()));
-    c.AppendControl("-list \"" + (withFolder ? lst.LSTDIR.str() : std::string()) + NodeFileName(c, "lst") + "\"");
+    c.AppendControl("-list \"" + (withFolder ? lst.LSTDIR.str() : std::string()) + ArmNodeFileName(c, "lst") + "\"");
   }
-  MakeObjectName(c);
+  MakeArmObjectName(c);
   c.AppendControl("-o " + c.g_szObjFileName);
-}
-
-void BuildLine(Ctx& c, NodeRec* node, TargetRec* target, bool withObjectName, void (*body)(Ctx&)) {
-  c.SetCommandContext(node, target);
-  const FileRec* file = c.CmdFile();
-  if (withObjectName && file) c.SetObjFolder(file->path.view());
-  body(c);
-  if (!(withObjectName && file)) c.g_szObjFileName.clear();
 }
 
 void Trace(TraceFile* trace, const std::string& text) {
@@ -181,13 +162,13 @@ void Trace(TraceFile* trace, const std::string& text) {
 }  // namespace
 
 bool MakeAdsCcCommand(CommandContext& ctx, NodeRec* node, TargetRec* target, bool withObjectName) {
-  BuildLine(ctx, node, target, withObjectName, CcBody);
+  BuildArmNodeLine(ctx, node, target, withObjectName, CcBody);
   // The node level holds the resolved word after the line is built.
   return (CcWord(ctx.g_TargetLevelOptions) & kThumbMask) != 0;
 }
 
 void MakeAdsAsmCommand(CommandContext& ctx, NodeRec* node, TargetRec* target, bool withObjectName) {
-  BuildLine(ctx, node, target, withObjectName, AsBody);
+  BuildArmNodeLine(ctx, node, target, withObjectName, AsBody);
 }
 
 void MakeAdsLinkCommand(CommandContext& ctx, const OptionBlock& options, int mode,

@@ -3,6 +3,8 @@
 #include <cctype>
 
 #include "build/command_context.h"
+#include "project/option_block.h"
+#include "project/path_text.h"
 #include "project/project_records.h"
 
 namespace pm2 {
@@ -102,6 +104,30 @@ void AppendDefinePiece(CommandContext& ctx, const DefineList& list,
     piece += format(list.Name(e), list.Value(e));
   }
   ctx.AppendControl(piece);
+}
+
+bool ArmBigEndian(const CommandContext& ctx) {
+  return (ctx.g_WorkOptions.lst.GLFLAGS & kGlFlagsBigEndian) != 0;
+}
+
+std::string ArmNodeFileName(const CommandContext& ctx, std::string_view ext) {
+  const FileRec* file = ctx.CmdFile();
+  std::string name = file ? std::string(GetFileNamePart(file->name.view())) : std::string("*");
+  ChangeFileExt(name, ext);
+  return name;
+}
+
+void MakeArmObjectName(CommandContext& ctx) {
+  ctx.g_szObjFileName = ctx.g_szObjFolder + ArmNodeFileName(ctx, "o");
+}
+
+void BuildArmNodeLine(CommandContext& ctx, NodeRec* node, TargetRec* target, bool withObjectName,
+                      void (*body)(CommandContext&)) {
+  ctx.SetCommandContext(node, target);
+  const FileRec* file = ctx.CmdFile();
+  if (withObjectName && file) ctx.SetObjFolder(file->path.view());
+  body(ctx);
+  if (!(withObjectName && file)) ctx.g_szObjFileName.clear();
 }
 
 }  // namespace pm2

@@ -11,6 +11,8 @@
 namespace pm2 {
 
 class CommandContext;
+struct NodeRec;
+struct TargetRec;
 
 // The include texts the node's kind offers (target; target and group;
 // all three), joined with ';' (a level whose text is the very stored text
@@ -33,5 +35,22 @@ void MergeArmDefineLevels(const CommandContext& ctx, ListText defines, ListText 
 // and appended as one piece; nothing when none survives.
 void AppendDefinePiece(CommandContext& ctx, const DefineList& list,
                        std::string (*format)(std::string_view name, std::string_view value));
+
+// True when the target's listing flags select big-endian code.
+bool ArmBigEndian(const CommandContext& ctx);
+
+// The node file's name (or "*" for a preview of a target or group) with a
+// new extension.
+std::string ArmNodeFileName(const CommandContext& ctx, std::string_view ext);
+
+// The object file of the node: the object folder and its name with ".o".
+void MakeArmObjectName(CommandContext& ctx);
+
+// The frame of the ARM compiler and assembler builders: SetCommandContext;
+// for a file node with withObjectName the object folder from the file's
+// path; the body (which names the object itself); without an object name
+// the name is left empty.
+void BuildArmNodeLine(CommandContext& ctx, NodeRec* node, TargetRec* target, bool withObjectName,
+                      void (*body)(CommandContext&));
 
 }  // namespace pm2

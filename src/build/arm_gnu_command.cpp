@@ -43,29 +43,16 @@ OptString AsMisc(const OptionBlock& b) { return b.aGnu.AAMISC; }
 OptString AsDef(const OptionBlock& b) { return b.aGnu.AADEFN; }
 OptString AsUndef(const OptionBlock& b) { return b.aGnu.AAUDEF; }
 
-bool BigEndian(const Ctx& c) { return (c.g_WorkOptions.lst.GLFLAGS & kGlFlagsBigEndian) != 0; }
-
-// The file's name (or "*" for a preview of a target or group) with a new
-// extension.
-std::string NodeFileName(const Ctx& c, std::string_view ext) {
-  const FileRec* file = c.CmdFile();
-  std::string name = file ? std::string(GetFileNamePart(file->name.view())) : std::string("*");
-  ChangeFileExt(name, ext);
-  return name;
-}
-
 // "=\"%s\"" or "=\"%s%s\"" with the listing folder: the folder is written
 // when it is not the project folder or the file has a path of its own.
 std::string ListingTarget(const Ctx& c) {
   const FileRec* file = c.CmdFile();
   std::string_view folder = c.g_WorkOptions.lst.LSTDIR.view();
   bool withFolder = !IsProjectFolder(folder) || (file && NeedsOwnOutputName(file->path.view()));
-  return "=\"" + (withFolder ? std::string(folder) : std::string()) + NodeFileName(c, "lst") + "\"";
+  return "=\"" + (withFolder ? std::string(folder) : std::string()) + ArmNodeFileName(c, "lst") + "\"";
 }
 
 // The object the line names; the build hands the same name to the linker.
-void MakeObjectName(Ctx& c) { c.g_szObjFileName = c.g_szObjFolder + NodeFileName(c, "o"); }
-
 std::string GnuDefine(std::string_view name, std::string_view value) {
   std::string s = "-D" + std::string(name);
   if (!value.empty()) s += "=\"" + std::string(value) + "\"";
@@ -81,7 +68,7 @@ void CcBody(Ctx& c) {
   const uint32_t w = CcWord(c.g_TargetLevelOptions);
   c.AppendControl("-c -mcpu=arm7tdmi");
   if (c.g_WorkOptions.out.flags.DEBUG) c.AppendControl("-gdwarf-2");
-  if (BigEndian(c)) c.AppendControl("-mbig-endian");
+  if (ArmBigEndian(c)) c.AppendControl("-mbig-endian");
   c.AppendControl("-MD");
   uint32_t warn = BitField(w, kGnuCcWarnings, 8);
   if (warn < std::size(kWarnings) && kWarnings[warn]) c.AppendControl(kWarnings[warn]);
@@ -99,7 +86,7 @@ void CcBody(Ctx& c) {
   if (sel & kGlListingOn) c.AppendControl("-Wa,-a" + GnuListingLetters(sel) + ListingTarget(c));
   ResolveInheritFields(c, std::span(&kGenAsmField, 1));
   if (c.g_TargetLevelOptions.prop.flags.GENASM != 1) {
-    MakeObjectName(c);
+    MakeArmObjectName(c);
     c.AppendControl("-o " + c.g_szObjFileName);
   } else {
     c.AppendControl("-S");
@@ -108,8 +95,8 @@ void CcBody(Ctx& c) {
 
 void AsBody(Ctx& c) {
   c.AppendControl("-m arm7tdmi");
-  if (BigEndian(c)) c.AppendControl("-EB");
-  c.AppendControl("--MD " + c.g_szObjFolder + NodeFileName(c, "d"));
+  if (ArmBigEndian(c)) c.AppendControl("-EB");
+  c.AppendControl("--MD " + c.g_szObjFolder + ArmNodeFileName(c, "d"));
   AppendArmIncludeLevels(c, AsInc);
   AppendMiscLevels(c, AsMisc);
   AppendArmToolsetInclude(c);
@@ -118,16 +105,8 @@ void AsBody(Ctx& c) {
   AppendDefinePiece(c, symbols, GnuSymbol);
   const uint32_t sel = c.g_WorkOptions.lst.GLFLAGS & 0xFF;
   if (sel & kGlListingOn) c.AppendControl("-a" + GnuListingLetters(sel) + ListingTarget(c));
-  MakeObjectName(c);
+  MakeArmObjectName(c);
   c.AppendControl("-o " + c.g_szObjFileName);
-}
-
-void BuildLine(Ctx& c, NodeRec* node, TargetRec* target, bool withObjectName, void (*body)(Ctx&)) {
-  c.SetCommandContext(node, target);
-  const FileRec* file = c.CmdFile();
-  if (withObjectName && file) c.SetObjFolder(file->path.view());
-  body(c);
-  if (!(withObjectName && file)) c.g_szObjFileName.clear();
 }
 
 }  // namespace
@@ -152,11 +131,11 @@ std::string GnuListingLetters(uint32_t selection) {
 }
 
 void MakeGnuCcCommand(CommandContext& ctx, NodeRec* node, TargetRec* target, bool withObjectName) {
-  BuildLine(ctx, node, target, withObjectName, CcBody);
+  BuildArmNodeLine(ctx, node, target, withObjectName, CcBody);
 }
 
 void MakeGnuAsCommand(CommandContext& ctx, NodeRec* node, TargetRec* target, bool withObjectName) {
-  BuildLine(ctx, node, target, withObjectName, AsBody);
+  BuildArmNodeLine(ctx, node, target, withObjectName, AsBody);
 }
 
 void MakeGnuLdCommand(CommandContext& ctx, const OptionBlock& options, int mode,
