@@ -10,6 +10,7 @@ pm2_library(pm2_build SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/progress_channel.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/tool_environment.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/tool_environment_model.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/tool_paths.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/tool_runner.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/tool_table.cpp
   LIBS pm2_project pm2_platform)

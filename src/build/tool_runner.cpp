@@ -12,6 +12,7 @@
 #include "build/batch_file.h"
 #include "build/output_filters.h"
 #include "build/process_spawn.h"
+#include "build/tool_paths.h"
 #include "build/tool_table.h"
 #include "project/app_state.h"
 
@@ -119,6 +120,24 @@ void ToolRunner::MakeCaptureName() {
   int fd = ::mkstemp(pattern.data());
   if (fd >= 0) ::close(fd);
   captureName_ = pattern;
+}
+
+bool ToolRunner::MapRequestPaths(ToolRunRequest& run, std::string* folder) {
+  ToolPathMapper map(deps_.paths, deps_.projectFolder.empty() ? deps_.workFolder : deps_.projectFolder);
+  const ToolCodeInfo& info = ToolInfo(run.toolCode);
+  const bool usesToolFolder = !IsGnuCode(run.toolCode) && info.form != CommandForm::kCustom &&
+                              info.form != CommandForm::kUser;
+  std::string err;
+  bool ok = map.MapFolder(deps_.workFolder, folder, &err) &&
+            map.MapFile(run.runThrough, &run.runThrough, &err) &&
+            map.MapFile(run.commandFile, &run.commandFile, &err);
+  if (ok && usesToolFolder) {
+    // PC-Lint's "folder" is the lint program itself.
+    ok = info.form == CommandForm::kLint ? map.MapFile(run.toolFolder, &run.toolFolder, &err)
+                                         : map.MapFolder(run.toolFolder, &run.toolFolder, &err);
+  }
+  if (!ok) Printf("--- Error: %s\n", err.c_str());
+  return ok;
 }
 
 void ToolRunner::RequestStop() {
@@ -230,12 +249,15 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
       const std::string& arg = info.arg == AnnounceArg::kObject ? work_.objectFile : work_.file;
       Printf(text, arg.c_str());
     }
-    std::string commandLine = FormToolCommandLine(work_, captureName_, &usedAlt);
+    ToolRunRequest run = work_;
+    std::string folder;
+    const bool mapped = MapRequestPaths(run, &folder);
+    std::string commandLine = FormToolCommandLine(run, captureName_, &usedAlt);
     progressWanted_ = info.form == CommandForm::kLinker;
     int result = 1;
-    if (!commandLine.empty()) {
-      result = info.start == StartMode::kNoCapture ? RunToolWithoutCapture(commandLine, deps_.workFolder)
-                                                   : RunToolProcess(commandLine, deps_.workFolder, true);
+    if (mapped && !commandLine.empty()) {
+      result = info.start == StartMode::kNoCapture ? RunToolWithoutCapture(commandLine, folder)
+                                                   : RunToolProcess(commandLine, folder, true);
     }
     work_.runFailed = static_cast<uint32_t>(result);
     progressWanted_ = false;
@@ -282,11 +304,16 @@ void ToolRunner::RunExternalCommand(const std::string& program, const std::strin
   work_.environment = environment;
   const std::string commandLine = "\"" + program + "\" " + arguments;
   Print(commandLine + "\n");
-  const std::string& where = folder.empty() ? deps_.workFolder : folder;
-  bool failed = false;
-  if (mode & 0x80) {
+  ToolPathMapper map(deps_.paths, deps_.projectFolder.empty() ? deps_.workFolder : deps_.projectFolder);
+  std::string where, local, err;
+  bool failed = !map.MapFolder(folder.empty() ? deps_.workFolder : folder, &where, &err) ||
+                !map.MapFile(program, &local, &err);
+  const std::string runLine = "\"" + local + "\" " + arguments;
+  if (failed) {
+    Printf("--- Error: %s\n", err.c_str());
+  } else if (mode & 0x80) {
     SpawnSpec spec;
-    spec.commandLine = commandLine;
+    spec.commandLine = runLine;
     spec.folder = where;
     spec.env = environment;
     spec.ownProcessGroup = false;
@@ -298,7 +325,7 @@ void ToolRunner::RunExternalCommand(const std::string& program, const std::strin
       std::thread([pid = started.pid] { ::waitpid(pid, nullptr, 0); }).detach();
     }
   } else {
-    failed = RunToolProcess(commandLine, where, true) != 0;
+    failed = RunToolProcess(runLine, where, true) != 0;
     FilterCapture();
   }
   if (failed) {

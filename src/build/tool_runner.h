@@ -18,6 +18,7 @@ namespace pm2 {
 class BatchFile;
 class EnvOverlay;
 class NotificationHub;
+class PathResolver;
 class ShellServices;
 
 // Set while a tool started by a runner runs; the build and the single-file
@@ -44,6 +45,11 @@ struct ToolRunnerDeps {
   std::string tempFolder;          // capture files; empty: $TMPDIR or /tmp
   std::string runtimeFolder;       // progress channel; empty: DefaultRuntimeFolder()
   std::string workFolder;          // the tools' working folder; empty: current
+  // Stored paths (tool folder, programs, command files, working folder) are
+  // mapped through the path layer: the drive map of `paths` (null: no
+  // drives mapped) and ".\" against projectFolder (empty: workFolder).
+  PathResolver* paths = nullptr;
+  std::string projectFolder;
   // Opens the finished capture for reading (test seam); -1 on failure.
   std::function<int(const std::string& name)> openCapture;
 };
@@ -70,6 +76,9 @@ class ToolRunner {
   int RunToolProcess(const std::string& commandLine, const std::string& folder, bool capture);
   int RunToolWithoutCapture(const std::string& commandLine, const std::string& folder);
   void MakeCaptureName();
+  // The request's stored paths in this machine's form; false (with the
+  // error printed) when one can't be mapped.
+  bool MapRequestPaths(ToolRunRequest& run, std::string* folder);
   void FilterCapture();
   void Print(const std::string& text);
   void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -3,7 +3,9 @@
 // and the linkers' progress records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <chrono>
 #include <thread>
 
@@ -12,6 +14,7 @@
 #include "build/tool_runner.h"
 #include "build_test_support.h"
 #include "platform/notification_hub.h"
+#include "platform/win_path.h"
 #include "project/recording_shell.h"
 
 namespace pm2 {
@@ -110,6 +113,74 @@ TEST_F(ToolRunnerTest, MissingProgramFailsTheRun) {
   EXPECT_EQ(r.errors, 1);
   EXPECT_EQ(r.exitCode, kRunFailedExitCode);
   EXPECT_NE(r.runFailed, 0u);
+}
+
+TEST_F(ToolRunnerTest, StoredWindowsPathsGoThroughTheDriveMapAndIgnoreCase) {
+  // The install root's folders are "C51/BIN"; the stored forms differ in case.
+  struct Row {
+    const char* name;
+    std::string toolFolder;
+    std::string commandFile;
+    std::string workFolder;     // empty: the scratch folder as it stands
+    std::string projectFolder;  // the base of ".\" paths; empty: the work folder
+    bool runs;
+  } rows[] = {
+      {"drive letter and wrong case", "T:\\c51\\bin\\", ".\\m.__I", "", "", true},
+      {"work folder on a drive", "T:\\C51\\Bin\\", "M.__i", "W:\\", "", true},
+      {"relative paths against the project folder", "T:\\c51\\BIN\\", ".\\M.__I", "", "w:\\SUB\\", true},
+      {"drive without a mapping", "Q:\\C51\\BIN\\", "M.__i", "", "", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    shell.lines.clear();
+    std::filesystem::remove(dir / "MAIN.OBJ");
+    PathResolver paths;
+    paths.Drives().Set("T:", InstallRoot());
+    paths.Drives().Set("w", dir.Path());
+    ToolRunnerDeps deps = Deps();
+    deps.paths = &paths;
+    if (!row.workFolder.empty()) deps.workFolder = row.workFolder;
+    deps.projectFolder = row.projectFolder;
+    ToolRunner runner(deps);
+    ToolRunRequest r = Compile("MAIN.C", "// !standin warning 206 5 missing prototype\n", false);
+    r.toolFolder = row.toolFolder;
+    r.commandFile = row.commandFile;
+    if (!row.projectFolder.empty()) {
+      // Only the project folder holds the command file.
+      std::filesystem::create_directories(dir / "sub");
+      std::filesystem::rename(dir / "M.__i", dir / "sub/m.__i");
+    }
+    runner.RunBuildStep(r);
+    auto shown = Shown(shell);
+    if (row.runs) {
+      EXPECT_EQ(shown, (std::vector<std::string>{"compiling MAIN.C...\n",
+                                                 "MAIN.C(5): warning C206: missing prototype\n"}));
+      EXPECT_EQ(r.runFailed, 0u);
+      EXPECT_EQ(r.errors, 0);
+      EXPECT_TRUE(FileExists(dir / "MAIN.OBJ"));
+    } else {
+      ASSERT_EQ(shown.size(), 3u);
+      EXPECT_EQ(0u, shown[1].find("--- Error: '" + row.toolFolder + "': drive Q:")) << shown[1];
+      EXPECT_EQ(shown[2], "--- Error: can't execute '" + row.toolFolder + "Q51.EXE'\n");
+      EXPECT_EQ(r.errors, 1);
+      EXPECT_EQ(r.exitCode, kRunFailedExitCode);
+      EXPECT_FALSE(FileExists(dir / "MAIN.OBJ"));
+    }
+  }
+}
+
+TEST_F(ToolRunnerTest, ExternalProgramInWindowsFormIsFound) {
+  PathResolver paths;
+  paths.Drives().Set("T", InstallRoot());
+  ToolRunnerDeps deps = Deps();
+  deps.paths = &paths;
+  ToolRunner runner(deps);
+  // The spawn helper with its name in another case, started with a command.
+  runner.RunExternalCommand("t:\\pm2\\vspawn.exe", "/bin/echo mapped", "", nullptr, 0);
+  auto shown = Shown(shell);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0], "\"t:\\pm2\\vspawn.exe\" /bin/echo mapped\n");
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "mapped\n"), shown.end()) << shown.size();
 }
 
 TEST_F(ToolRunnerTest, UserCommandsThroughShellBatchAndLauncher) {
