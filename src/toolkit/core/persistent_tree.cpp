@@ -266,9 +266,22 @@ std::string SECPTNStrategyProfile::SectionName(const PtnPath& path) {
   return section;
 }
 
+namespace {
+// The INI and registry layers take C strings: a NUL byte would silently cut
+// a name or value short, so such text is refused instead of stored cut.
+bool HoldsNul(const char* text, const std::string& whole) {
+  return text && std::string_view(text).size() != whole.size();
+}
+}  // namespace
+
 bool SECPTNStrategyProfile::Write(const std::string& section, const char* key, const char* value) {
   if (section.empty()) return false;
   m_error.clear();
+  if (section.find('\0') != std::string::npos) {
+    m_error = "The settings section '" + section.substr(0, section.find('\0')) +
+              "...' holds a NUL byte and cannot be stored";
+    return false;
+  }
   if (m_doc) return m_doc->Write(section.c_str(), key, value, &m_error);
   return m_files->Write(m_file, section.c_str(), key, value, &m_error);
 }
@@ -278,6 +291,10 @@ bool SECPTNStrategyProfile::ClearNode(const PtnPath& path) {
 }
 
 bool SECPTNStrategyProfile::WriteKeyValue(const PtnPath& path, const std::string& key, const std::string& value) {
+  if (HoldsNul(key.c_str(), key) || HoldsNul(value.c_str(), value)) {
+    m_error = "The setting '" + std::string(key.c_str()) + "' holds a NUL byte and cannot be stored";
+    return false;
+  }
   return Write(SectionName(path), key.c_str(), value.c_str());
 }
 
@@ -285,7 +302,8 @@ bool SECPTNStrategyProfile::WriteChildList(const PtnPath& path, const std::vecto
   const std::string section = SectionName(path);
   bool ok = true;
   for (std::size_t i = 0; i < children.size(); ++i)
-    ok &= Write(section, (kChildPrefix + std::to_string(i + 1)).c_str(), children[i].c_str());
+    ok &= !HoldsNul(children[i].c_str(), children[i]) &&
+          Write(section, (kChildPrefix + std::to_string(i + 1)).c_str(), children[i].c_str());
   return ok;
 }
 
@@ -346,6 +364,7 @@ bool SECPTNStrategyRegistry::WriteKeyValue(const PtnPath& path, const std::strin
   SECRegistry reg(m_store);
   if (!reg.Connect(m_hive)) return false;
   const std::string name = BuildKeyName(path);
+  if (HoldsNul(key.c_str(), key) || name.find('\0') != std::string::npos) return false;
   return reg.Create(name.c_str()) && reg.SetStringValue(key.c_str(), value);
 }
 

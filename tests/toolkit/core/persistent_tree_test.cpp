@@ -260,3 +260,33 @@ TEST(Registry, KeysValuesAndErrors) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST(PersistentTree, NulBytesAreRefusedNotCutShort) {
+  // Two names that differ only after a NUL byte would collapse into one
+  // stored key; the save must say it could not store them.
+  struct Row {
+    const char* name;
+    std::string key, value;
+  } rows[] = {
+      {"key", std::string("K\0a", 3), "v"},
+      {"value", "K", std::string("v\0w", 3)},
+  };
+  for (const Row& r : rows) {
+    SECPTNFactory f;
+    SECPersistentTreeNode* root = f.CreateNode("A");
+    root->SetKeyValue("Plain", "kept");
+    root->SetKeyValue(r.key, r.value);
+    IniDocument doc;
+    SECPTNStrategyProfile ini(&doc);
+    EXPECT_FALSE(root->SaveTree(&ini)) << r.name;
+    EXPECT_EQ(ini.LastError(), "The setting 'K' holds a NUL byte and cannot be stored") << r.name;
+    // What could be stored still was.
+    EXPECT_NE(doc.Serialize().find("Plain=kept"), std::string::npos) << r.name;
+  }
+}
+
+}  // namespace
+}  // namespace pm2
