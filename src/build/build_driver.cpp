@@ -14,7 +14,9 @@
 #include "build/command_line_split.h"
 #include "build/dependency_file.h"
 #include "build/key_sequences.h"
+#include "build/link_51_steps.h"
 #include "build/link_steps.h"
+#include "build/register_optimization.h"
 #include "build/preprocessor.h"
 #include "build/q166_command.h"
 #include "build/q51_command.h"
@@ -24,6 +26,7 @@
 #include "build/up_to_date.h"
 #include "build/w166_command.h"
 #include "build/w51_command.h"
+#include "build/yq166_command.h"
 #include "platform/notification_hub.h"
 #include "platform/win_path.h"
 #include "project/app_state.h"
@@ -56,6 +59,47 @@ bool IsLinkerCode(int code) {
 }
 
 bool IsArm(uint16_t toolset) { return toolset == kToolsetArmGnu || toolset == kToolsetArmAds; }
+
+// Bits of the 51 tool word (T51FL) the driver reads.
+constexpr uint32_t kT51SymbolsOnly = 0x1000;
+constexpr uint32_t kT51CodeBanking = 0x2000;
+constexpr uint32_t kT51ExtendedLinker = 0x8000;
+constexpr uint32_t kT51ExtendedAsm = 0x10000;
+constexpr uint32_t kT51ExtendedCompiler = 0x20000;
+
+// The 2-bit global register optimisation setting of the toolset's compiler.
+uint16_t GlobalRegisterOptimization(const OptionBlock& o, uint16_t toolset) {
+  switch (toolset) {
+    case kToolset51: return o.c51.Q51FL & 3;
+    case kToolset251: return o.c251.Q251F1 & 3;
+    case kToolset166: return o.c166.flags.REGCOLOR;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+uint32_t Extended51Mode(uint32_t t51) {
+  if (t51 & kT51ExtendedCompiler) return 3;
+  uint32_t mode = (t51 & kT51ExtendedAsm) ? 1 : 0;
+  if (t51 & kT51ExtendedLinker) mode += 2;
+  return mode;
+}
+
+HexOptions HexOptionsOf(const OptionBlock& o) {
+  HexOptions h;
+  h.hexSel = o.out.HEXSEL;
+  h.flashFill = o.out.outWord2;
+  h.rangeStart = o.out.outSpare[0];
+  h.rangeEnd = o.out.outSpare[1];
+  h.offset = int32_t(o.out.outSpare[2]);
+  const MemRangeRec& bank = o.t51.RCB51;
+  h.mergeBanks = o.out.flags.MG32K && (o.t51.T51FL & kT51CodeBanking) && bank.start == 0x8000 &&
+                 bank.start + bank.size == 0x10000;
+  return h;
+}
+
+namespace {
 
 // The shell the tool runner and the link steps print through: lines go to
 // the hub as code 6, beeps and boxes to the real shell.
@@ -107,6 +151,7 @@ BuildProperties ResolveBuildProperties(const OptionBlock* target, const OptionBl
     p.publicsOnly = g.flags.PUBLICSONLY;
     p.stopCode = g.STOPCODE;
     p.bankNo = g.BANKNO;
+    p.ecpp = g.PROPFLD[0] & 3;
   }
   if (file) {
     const BuildPropOpts& f = file->prop;
@@ -122,6 +167,7 @@ BuildProperties ResolveBuildProperties(const OptionBlock* target, const OptionBl
     p.custArgs = f.CUSTARGS.str();
     p.libMods = f.LIBMODS.str();
     if (f.BANKNO < kNoBank) p.bankNo = f.BANKNO;
+    if ((f.PROPFLD[0] & 3) == 1) p.ecpp = 1;
   }
   if (p.incBld == kInherit2Bit) p.incBld = 1;
   if (p.genAsm == kInherit2Bit) p.genAsm = 0;
@@ -130,6 +176,7 @@ BuildProperties ResolveBuildProperties(const OptionBlock* target, const OptionBl
   if (p.publicsOnly == kInherit2Bit) p.publicsOnly = 0;
   if (p.stopCode == kInheritStopCode) p.stopCode = 0;
   if (p.bankNo == kNoBank) p.bankNo = 0;
+  if (p.ecpp == kInherit2Bit) p.ecpp = 0;
   if (mode == kBuildModeRebuild) p.alwaysBuild = 1;
   return p;
 }
@@ -162,6 +209,9 @@ class BuildDriver::Impl {
   bool CheckTargetToolset(ProjectRec* project, TargetRec* target);
   void TranslateFileByType(GroupRec* group, FileRec* file, int mode);
   void CompileOrAssemble(GroupRec* group, FileRec* file, const BuildProperties& props, bool assemble);
+  void CompileCpp(GroupRec* group, FileRec* file, const BuildProperties& props, int mode);
+  void FillRequest(FileRec* file, const BuildProperties& props);
+  void NameObjectAsOnDisk(ToolRunRequest& r);
   void RunCustomTranslator(FileRec* file, const BuildProperties& props);
   void AddFileToLink(GroupRec* group, FileRec* file, const BuildProperties& props, bool library);
   bool WriteCommandInputFile(ToolRunRequest& r);
@@ -291,6 +341,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
     if (on) RunUserCommand(opts.out.BRUNUSR[n], n + 1);
   }
   if (s_.Flags() == 0 && s_.errors == 0) {
+    s_.globalRegOpt = GlobalRegisterOptimization(opts, target->toolset);
     if (mode == kBuildModeRebuild && opts.out.flags.bit6) {
       // Batch file of a rebuild: the variables and every command line.
       if (batch_.Open(folder_, target->name.str(), shell_)) {
@@ -341,6 +392,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
           s_.errors, s_.warnings);
     if (s_.errors != 0) s_.SetFlags(kBuildNotBuilt);
   }
+  if (opts.out.flags.bit4) shell_.Beep();  // beep when the build is complete
   Finish();
   if (IsArm(target->toolset)) {
     std::string err;
@@ -385,13 +437,48 @@ void BuildDriver::Impl::Link(const OptionBlock& opts) {
       trace_.Close();
       return;
     default:
-      if (library) {
-        CreateTargetLibrary(env, opts, target_);
-        return;
+      break;
+  }
+  if (library) {
+    CreateTargetLibrary(env, opts, target_);
+    return;
+  }
+  const uint32_t t51 = opts.t51.T51FL;
+  const HexOptions hex = HexOptionsOf(opts);
+  uint8_t linked = 0;
+  switch (target_->toolset) {
+    case kToolset51: {
+      s_.extended51Mode = Extended51Mode(t51);
+      const bool extended = s_.extended51Mode != 0;
+      if (t51 & kT51ExtendedCompiler) {
+        linked = Link51Target(env, target_);
+        linked |= RunRegisterOptimizationPasses(env);
+        if (extended) MakeHexFile(env, HexStep::k51Extended, opts, hex, linked);
+      } else if (t51 & kT51ExtendedLinker) {
+        linked = Link251Target(env, target_);
+        linked |= RunRegisterOptimizationPasses(env);
+        if (extended) MakeHexFile(env, HexStep::k51Extended, opts, hex, linked);
+      } else {
+        linked = Link51Target(env, target_);
+        linked |= RunRegisterOptimizationPasses(env);
+        if (extended) MakeHexFile(env, HexStep::k51Extended, opts, hex, linked);
+        if (t51 & kT51CodeBanking) MakeBankedHexFiles(env, opts, (t51 & kT51SymbolsOnly) != 0);
+        else MakeHexFile(env, HexStep::k51, opts, hex, linked);
       }
-      Print("linking of this toolset is not available yet\n");
-      s_.SetFlags(kBuildFailed);
-      return;
+      break;
+    }
+    case kToolset251:
+      linked = Link251Target(env, target_);
+      linked |= RunRegisterOptimizationPasses(env);
+      MakeHexFile(env, HexStep::k251, opts, hex, linked);
+      break;
+    case kToolset166:
+      linked = Link166Target(env, target_);
+      linked |= RunRegisterOptimizationPasses(env);
+      MakeHexFile(env, HexStep::k166, opts, hex, linked);
+      break;
+    default:
+      break;
   }
 }
 
@@ -404,8 +491,8 @@ void BuildDriver::Impl::TranslateFileByType(GroupRec* group, FileRec* file, int 
   if (props.incBld == 0) return;
   s_.request = ToolRunRequest{};
   switch (file->type) {
-    case kFileC:
-    case kFileCpp: CompileOrAssemble(group, file, props, false); break;
+    case kFileC: CompileOrAssemble(group, file, props, false); break;
+    case kFileCpp: CompileCpp(group, file, props, mode); break;
     case kFileAsm: CompileOrAssemble(group, file, props, true); break;
     case kFileCustom: RunCustomTranslator(file, props); break;
     case kFileObject: AddFileToLink(group, file, props, false); break;
@@ -441,20 +528,19 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
   const uint16_t toolset = target_->toolset;
   Verdict verdict{true, "translated on request"};
   bool decided = false;  // the ARM tests decide while the line is built
-  if (file->type == kFileCpp && toolset != kToolset166) {
-    Print("no C++ support available\n");
-    s_.SetFlags(kBuildFailed);
+  if (!assemble && toolset == kToolset166 && props.ecpp == 1) {
+    CompileCpp(group, file, props, props.alwaysBuild == 1 ? kBuildModeRebuild : kBuildModeBuild);
     return;
   }
-  const uint32_t t51 = options_->c51.Q51FL;
+  const uint32_t t51 = options_->t51.T51FL;
   switch (toolset) {
     case kToolset51:
       if (assemble) {
         MakeW51AssemblerCommand(c, file, target_, true);
-        r.toolCode = (t51 & 0x30000) ? kToolWX51 : kToolW51;
+        r.toolCode = (t51 & (kT51ExtendedAsm | kT51ExtendedCompiler)) ? kToolWX51 : kToolW51;
       } else {
         MakeQ51CompilerCommand(c, file, target_, true);
-        r.toolCode = (t51 & 0x20000) ? kToolQX51 : kToolQ51;
+        r.toolCode = (t51 & kT51ExtendedCompiler) ? kToolQX51 : kToolQ51;
       }
       r.extra = props.bankNo;
       break;
@@ -501,20 +587,16 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
     default:
       return;
   }
-  r.objectFile = c.g_szObjFileName;
-  r.file = file->name.str();
-  std::string pfn = file->path.str();
-  if (pfn.compare(0, 2, ".\\") == 0 || pfn.compare(0, 2, "./") == 0) pfn.erase(0, 2);
-  r.projectFileName = pfn;
   r.controlString = std::string(c.Text());
-  r.toolFolder = toolFolder_;
-  r.environment = &overlay_;
-  if (props.publicsOnly == 1) r.flags |= kItemPublicsOnly;
+  FillRequest(file, props);
 
   if (!props.genAsm && props.alwaysBuild != 1) {
     if (!decided) verdict = ObjectIsUpToDate(Local(r.objectFile), Local(file->path.view()), r.controlString);
     owner_.explanations_.push_back({file->name.str(), verdict.translate, verdict.reason});
     if (!verdict.translate) {
+      // A register-optimisation pass may run the step again from its item.
+      if (!IsArm(toolset) && s_.globalRegOpt != 0 && !WriteCommandInputFile(r)) return;
+      NameObjectAsOnDisk(r);
       RecordBuildItem(s_, target_, group, file);
       return;
     }
@@ -523,6 +605,101 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
   }
   if (!WriteCommandInputFile(r)) return;
   RunStep(props);
+  NameObjectAsOnDisk(r);
+  RecordBuildItem(s_, target_, group, file);
+}
+
+void BuildDriver::Impl::FillRequest(FileRec* file, const BuildProperties& props) {
+  ToolRunRequest& r = s_.request;
+  r.objectFile = ctx_->g_szObjFileName;
+  r.file = file->name.str();
+  std::string pfn = file->path.str();
+  if (pfn.compare(0, 2, ".\\") == 0 || pfn.compare(0, 2, "./") == 0) pfn.erase(0, 2);
+  r.projectFileName = pfn;
+  r.toolFolder = toolFolder_;
+  r.environment = &overlay_;
+  if (props.publicsOnly == 1) r.flags |= kItemPublicsOnly;
+}
+
+// A 51, 251 or 166 tool told no OBJECT() names the object itself, in upper
+// case ("MAIN.OBJ"): the linker and the next up-to-date test are handed the
+// name as it stands on disk.
+void BuildDriver::Impl::NameObjectAsOnDisk(ToolRunRequest& r) {
+  if (IsArm(target_->toolset) || r.objectFile.empty()) return;
+  std::string stored = WithoutQuotes(r.objectFile);
+  std::string local;
+  if (!resolver_.ResolveStoredPath(stored, folder_, &local)) {
+    // The listing of the folder may predate the tool's run.
+    resolver_.InvalidateFolder(std::string(FolderPart(local)));
+    if (!resolver_.ResolveStoredPath(stored, folder_, &local)) return;
+  }
+  std::string_view found = FileNamePart(local);
+  std::string_view name = FileNamePart(stored);
+  if (found == name) return;
+  r.objectFile = stored.substr(0, stored.size() - name.size()) + std::string(found);
+}
+
+// The EC++ compiler of the 166 family makes a C file ("ic") of the C++
+// source, which the C compiler then translates in its second pass.
+void BuildDriver::Impl::CompileCpp(GroupRec* group, FileRec* file, const BuildProperties& props, int mode) {
+  CommandContext& c = *ctx_;
+  ToolRunRequest& r = s_.request;
+  const uint16_t toolset = target_->toolset;
+  FileRec generated = *file;
+  generated.name = OptString(ChangeExtension(file->name.view(), "ic").c_str());
+  generated.path = OptString(ChangeExtension(file->path.view(), "ic").c_str());
+  if (toolset == kToolset166) {
+    // What the object records: the C compiler's line of the second pass.
+    c.g_bCppSecondPass = 1;
+    c.g_pszCppSourceName = file->name.str();
+    MakeQ166CompilerCommand(c, &generated, target_, true);
+    c.g_bCppSecondPass = 0;
+    const std::string secondLine(c.Text());
+    if (!props.genAsm && props.alwaysBuild != 1 && mode != kBuildModeRebuild) {
+      Verdict v = ObjectIsUpToDate(Local(c.g_szObjFileName), Local(file->path.view()), secondLine);
+      owner_.explanations_.push_back({file->name.str(), v.translate, v.reason});
+      if (!v.translate) {
+        r.toolCode = kToolQ166;
+        r.controlString = secondLine;
+        FillRequest(file, props);
+        NameObjectAsOnDisk(r);
+        RecordBuildItem(s_, target_, group, file);
+        return;
+      }
+    } else {
+      owner_.explanations_.push_back({file->name.str(), true, "always translated"});
+    }
+  }
+  if (toolset != kToolset166) {
+    Print("no C++ support available\n");
+    s_.SetFlags(kBuildFailed);
+    return;
+  }
+  MakeYQ166CompilerCommand(c, file, target_, true);
+  r.toolCode = kToolYQ166;
+  r.controlString = std::string(c.Text()) + "\r\n";
+  FillRequest(file, props);
+  if (!WriteCommandInputFile(r)) return;
+  Run(r);
+  s_.AddCounts();
+  if (props.stopCode != 0 && r.exitCode >= props.stopCode) s_.SetFlags(kBuildFailed);
+  if (r.exitCode > 1) {
+    s_.SetFlags(kBuildError);
+    return;
+  }
+  // Second pass: the generated C file, told the C++ source's name.
+  s_.request = ToolRunRequest{};
+  c.g_bCppSecondPass = 1;
+  c.g_pszCppSourceName = file->name.str();
+  MakeQ166CompilerCommand(c, &generated, target_, true);
+  c.g_bCppSecondPass = 0;
+  r.toolCode = kToolQ166;
+  r.controlString = std::string(c.Text());
+  FillRequest(&generated, props);
+  if (!WriteCommandInputFile(r)) return;
+  RunStep(props);
+  if (r.exitCode > 1) return;
+  NameObjectAsOnDisk(r);
   RecordBuildItem(s_, target_, group, file);
 }
 
@@ -627,6 +804,7 @@ void BuildDriver::Impl::TranslateOne(ProjectRec* project, TargetRec* target, Fil
   if (!s_.items.empty())
     Print("%s - %d Error(s), %d Warning(s).\n", s_.items.front().request.projectFileName.c_str(),
           s_.errors, s_.warnings);
+  if (options_ && options_->out.flags.bit4) shell_.Beep();
   Finish();
 }
 

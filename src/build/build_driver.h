@@ -37,6 +37,7 @@ struct TargetRec;
 struct GroupRec;
 struct FileRec;
 struct OptionBlock;
+struct HexOptions;
 
 enum BuildMode : int { kBuildModeBuild = 0, kBuildModeRebuild = 1 };
 
@@ -54,6 +55,7 @@ struct BuildProperties {
   uint8_t incBld = 1, alwaysBuild = 0, genAsm = 0, asmAsm = 0, publicsOnly = 0;
   uint16_t stopCode = 0;
   uint16_t bankNo = 0;
+  uint8_t ecpp = 0;  // 166 family: translate the C file with the EC++ compiler
   std::string custArgs;
   std::string libMods;
 };
@@ -61,6 +63,13 @@ struct BuildProperties {
 // Group block (or null: the target's), file block (or null), mode.
 BuildProperties ResolveBuildProperties(const OptionBlock* target, const OptionBlock* group,
                                        const OptionBlock* file, int mode);
+
+// The extended-51 mode of a 51 tool word (T51FL): 1 for the extended
+// assembler, 2 more for the extended linker, 3 for the extended compiler.
+uint32_t Extended51Mode(uint32_t t51);
+
+// The hex converter's settings of a target's options.
+HexOptions HexOptionsOf(const OptionBlock& options);
 
 // The command input file's name for a tool code: the object's name with
 // "_ia" (assemblers), "_ii" (EC++) or "__i".

@@ -24,6 +24,8 @@ void RecordBuildItem(BuildState& state, TargetRec* target, GroupRec* group, File
   item.target = target;
   item.group = group;
   item.file = file;
+  // The link steps read the bank from the item; "none" is the common area.
+  item.bank = item.request.extra == 0xFFFF ? 0 : uint16_t(item.request.extra);
   if (!group && !file) {
     if (state.HeadIsLinkItem()) state.items.front() = std::move(item);
     else state.items.insert(state.items.begin(), std::move(item));

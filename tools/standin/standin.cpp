@@ -63,6 +63,14 @@ std::string ReadFile(const std::string& path) {
   return ss.str();
 }
 
+// A Windows path of a control as this machine writes it.
+std::string Local(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  if (path.rfind("./", 0) == 0) path.erase(0, 2);
+  return path;
+}
+
 bool Exists(const std::string& path) {
   std::ifstream f(path);
   return f.good();
@@ -189,6 +197,7 @@ int main(int argc, char** argv) {
     const std::string& a = args[i];
     if (a.rfind("PR(", 0) == 0 && a.back() == ')') r.listing = a.substr(3, a.size() - 4);
     else if ((a == "TO" || a == "-o" || a == "--output") && i + 1 < args.size()) r.outputName = args[++i];
+    else if (r.kind != Kind::kYq166 && a.rfind("OBJECT(", 0) == 0 && a.back() == ')') r.outputName = Local(a.substr(7, a.size() - 8));
     else if (a[0] != '-' && Exists(a)) inputs.push_back(a);
   }
   if (!inputs.empty()) r.source = inputs.front();
@@ -234,8 +243,18 @@ int main(int argc, char** argv) {
   // The output file a build step expects.
   std::string output = r.outputName;
   if (output.empty() && !r.source.empty() && r.kind != Kind::kPlm) {
-    output = r.source.substr(0, r.source.find_last_of('.'));
-    output += r.kind == Kind::kHex ? ".HEX" : ".OBJ";
+    const size_t slash = r.source.find_last_of('/');
+    const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = r.source.find_last_of('.');
+    std::string base = r.source.substr(0, dot == std::string::npos || dot < nameAt ? std::string::npos : dot);
+    if (r.kind == Kind::kCompiler || r.kind == Kind::kAssembler) {
+      // Told no OBJECT(), the tools write "NAME.OBJ" into the current folder.
+      output = base.substr(nameAt);
+      for (char& c : output) c = char(std::toupper(static_cast<unsigned char>(c)));
+      output += ".OBJ";
+    } else {
+      output = base + (r.kind == Kind::kHex ? ".HEX" : r.kind == Kind::kYq166 ? ".ic" : ".OBJ");
+    }
   }
   if (!output.empty() && r.errors == 0) {
     std::ofstream f(output, std::ios::binary);

@@ -1,0 +1,299 @@
+// The build driver with the stand-in tools as real child processes: the 51,
+// 251 and 166 families build, link and convert to hex; stop requests
+// between files and during the link; the single-file translation; user
+// programs before and after the build; the EC++ path; command input files
+// removed after the build.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "build/build_driver.h"
+#include "build/build_test_support.h"
+#include "platform/notification_hub.h"
+#include "project/app_state.h"
+#include "project/environment.h"
+#include "project/option_defaults.h"
+#include "project/pool.h"
+#include "project/project_records.h"
+#include "project/recording_shell.h"
+
+namespace pm2 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FileExists;
+using test::ReadFile;
+using test::WriteFile;
+
+// Sets a variable of this process for one test (the children inherit it).
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) { ::setenv(name, value, 1); }
+  ~ScopedEnv() { ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+};
+
+struct ToolsProject {
+  void SetUpProject(uint16_t toolset, const char* binFolder) {
+    project = NewProject(nullptr, (dir.Path() + "P.pm2").c_str());
+    target = project->firstTarget;
+    target->toolset = toolset;
+    ResetTargetOptions(target, kToolsetUndefined);
+    opts = FindTargetOptions(target->pOpts, target);
+    opts->out.OUTDIR = OptString(".\\");
+    opts->out.OUTNAME = OptString("Blinky");
+    opts->out.flags.GENHEX = 1;
+    opts->out.flags.bit4 = 0;  // no beep when done unless a test asks
+    info.toolset = toolset;
+    info.rootFolder = test::InstallRoot() + binFolder;
+    info.toolsFolder = info.rootFolder + "BIN/";
+    slot = toolset;
+    theApp().m_pToolsetInfo[slot] = &info;
+    savedSpawn = theApp().m_vspawnPath;
+    theApp().m_vspawnPath = test::SpawnHelper();
+  }
+  ~ToolsProject() {
+    if (slot >= 0) theApp().m_pToolsetInfo[slot] = nullptr;
+    theApp().m_vspawnPath = savedSpawn;
+    PoolFree(kPoolScratch);
+    PoolFree(kPoolProject);
+  }
+  FileRec* Add(const char* name, uint8_t type, const std::string& text = "int x;\n") {
+    if (type != kFileObject || !FileExists(dir / name)) WriteFile(dir / name, text);
+    return AddFileToGroup(project->firstGroup, name, ".\\", type);
+  }
+  std::vector<std::string> Lines() const { return hub.Texts(kNotifyBuildOutputLine); }
+  bool HasLine(const std::string& line) const {
+    for (const auto& l : Lines())
+      if (l == line) return true;
+    return false;
+  }
+  // Index of the first line that starts with the text, or -1.
+  int LineIndex(const std::string& start) const {
+    auto lines = Lines();
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (lines[i].rfind(start, 0) == 0) return int(i);
+    return -1;
+  }
+  void WaitForLine(const std::string& start) const {
+    for (int i = 0; i < 1000 && LineIndex(start) < 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  std::vector<std::string> FilesWithExtension(const std::string& ext) const {
+    std::vector<std::string> found;
+    for (const auto& e : fs::directory_iterator(dir.Path()))
+      if (e.path().extension() == ext) found.push_back(e.path().filename().string());
+    return found;
+  }
+  BuildDriverDeps Deps() { return {&hub, &shell.shell, nullptr, dir.Path(), dir.Path()}; }
+
+  test::ScratchFolder dir;
+  ScopedRecordingShell shell;
+  RecordingHub hub;
+  ToolsetInfo info;
+  int slot = -1;
+  std::string savedSpawn;
+  ProjectRec* project = nullptr;
+  TargetRec* target = nullptr;
+  OptionBlock* opts = nullptr;
+};
+
+struct ToolsFixture : ::testing::Test, ToolsProject {};
+
+// Each family compiles a C file and assembles a source, links the objects
+// the tools named themselves (upper case, as the original platform's tools
+// do) and converts the output to hex.
+TEST(DriverTools, EachFamilyBuildsLinksAndConverts) {
+  struct Row {
+    const char* name;
+    uint16_t toolset;
+    const char* folder;
+    const char* asmName;
+    const char* linker;
+  } rows[] = {
+      {"51", kToolset51, "C51/", "Util.a51", "NB51"},
+      {"251", kToolset251, "C251/", "Util.a51", "N251"},
+      {"166", kToolset166, "C166/", "Util.a66", "N166"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ToolsProject f;
+    f.SetUpProject(row.toolset, row.folder);
+    f.Add("Main.c", kFileC);
+    f.Add(row.asmName, kFileAsm, "; nothing\n");
+    BuildDriver driver(f.Deps());
+    driver.StartBuildThread(f.project, f.target, kBuildModeBuild);
+    driver.Wait();
+    EXPECT_TRUE(f.HasLine("compiling Main.c...\n"));
+    EXPECT_TRUE(f.HasLine("linking...\n"));
+    EXPECT_GE(f.LineIndex("creating hex file from"), 0);
+    ASSERT_FALSE(f.Lines().empty());
+    EXPECT_EQ(f.Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+    EXPECT_FALSE(f.target->TGSTAT & kBuildNotBuilt);
+    // The linker was handed the objects under the names they have on disk.
+    const std::string lnp = ReadFile(f.dir / "Blinky.lnp");
+    EXPECT_NE(lnp.find("MAIN.OBJ"), std::string::npos) << lnp;
+    EXPECT_TRUE(FileExists(f.dir / "Blinky"));
+    EXPECT_TRUE(FileExists(f.dir / "Blinky.HEX"));
+  }
+}
+
+// The 166 C++ source goes through the EC++ compiler, whose C file the C
+// compiler translates into the object the linker takes.
+TEST_F(ToolsFixture, Ec166CppSourceIsTranslatedTwiceAndLinked) {
+  SetUpProject(kToolset166, "C166/");
+  Add("App.cpp", kFileCpp);
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  EXPECT_TRUE(HasLine("compiling App.cpp...\n"));
+  EXPECT_TRUE(HasLine("compiling App.ic...\n"));
+  EXPECT_TRUE(FileExists(dir / "App.ic"));
+  EXPECT_NE(ReadFile(dir / "Blinky.lnp").find("APP.OBJ"), std::string::npos);
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+}
+
+// A C++ file of a toolset without EC++ stops the build.
+TEST_F(ToolsFixture, CppOutsideThe166FamilyIsRefused) {
+  SetUpProject(kToolset51, "C51/");
+  Add("App.cpp", kFileCpp);
+  Add("Main.c", kFileC);
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  EXPECT_TRUE(HasLine("no C++ support available\n"));
+  EXPECT_EQ(LineIndex("compiling Main.c"), -1);
+  EXPECT_EQ(Lines().back(), "Target not created\n");
+}
+
+TEST_F(ToolsFixture, StopBetweenFilesAbortsTheBuild) {
+  SetUpProject(kToolset51, "C51/");
+  Add("A.c", kFileC, "int a;\n// !standin sleep 0.5\n");
+  Add("B.c", kFileC);
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  WaitForLine("compiling A.c");
+  EXPECT_EQ(driver.StopBuild(), 1);
+  driver.Wait();
+  EXPECT_EQ(LineIndex("compiling B.c"), -1);
+  EXPECT_TRUE(HasLine("Project build/rebuild aborted.\n"));
+  EXPECT_EQ(Lines().back(), "Target not created\n");
+  EXPECT_EQ(driver.ResultTotal(), -1);
+  EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
+}
+
+TEST_F(ToolsFixture, StopWhileLinkingIsRefusedWithABeep) {
+  SetUpProject(kToolset51, "C51/");
+  Add("A.c", kFileC);
+  ScopedEnv slow("PM2_STANDIN", "sleep 0.3");
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  WaitForLine("linking...");
+  ASSERT_TRUE(driver.State().linkPhase.load());
+  EXPECT_EQ(driver.StopBuild(), 0);
+  driver.Wait();
+  EXPECT_EQ(shell.shell.beeps, 1);
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+}
+
+TEST_F(ToolsFixture, SingleFileTranslationLeavesTargetNotBuilt) {
+  SetUpProject(kToolset51, "C51/");
+  Add("A.c", kFileC);
+  FileRec* b = Add("B.c", kFileC, "int b;\n// !standin warning 12 2 unused\n");
+  opts->out.flags.bit4 = 1;  // beep when done
+  BuildDriver driver(Deps());
+  driver.StartTranslateThread(project, target, b);
+  driver.Wait();
+  EXPECT_EQ(LineIndex("compiling A.c"), -1);
+  EXPECT_TRUE(HasLine("compiling B.c...\n"));
+  EXPECT_EQ(Lines().back(), "B.c - 0 Error(s), 1 Warning(s).\n");
+  EXPECT_TRUE(FileExists(dir / "B.OBJ"));
+  EXPECT_EQ(shell.shell.beeps, 1);
+  EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
+  for (const auto& e : hub.Entries()) {
+    if (e.code == kNotifyBuildFinished) {
+      EXPECT_EQ(e.arg, 1);
+    }
+  }
+}
+
+// The programs before the build run first, those after it only after a
+// good link, each through the spawn helper in the project folder.
+TEST_F(ToolsFixture, UserProgramsRunBeforeAndAfterTheBuild) {
+  SetUpProject(kToolset51, "C51/");
+  Add("A.c", kFileC);
+  opts->out.flags.BRUNUSR0 = 1;
+  opts->out.BRUNUSR[0] = OptString("/bin/touch before.txt");
+  opts->out.flags.RUNUSR1 = 1;
+  opts->out.RUNUSR[1] = OptString("/bin/touch after.txt");
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  const int before = LineIndex("User command #1: /bin/touch before.txt");
+  const int compile = LineIndex("compiling A.c");
+  const int link = LineIndex("linking...");
+  const int after = LineIndex("User command #2: /bin/touch after.txt");
+  ASSERT_GE(before, 0);
+  EXPECT_LT(before, compile);
+  EXPECT_LT(link, after);
+  EXPECT_TRUE(FileExists(dir / "before.txt"));
+  EXPECT_TRUE(FileExists(dir / "after.txt"));
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+}
+
+// A file with errors stops the link but not the following files; no user
+// program runs after it.
+TEST_F(ToolsFixture, ErrorsStopTheLinkButNotTheNextFile) {
+  SetUpProject(kToolset51, "C51/");
+  Add("A.c", kFileC, "int a;\n// !standin error 141 2 syntax error\n");
+  Add("B.c", kFileC);
+  opts->out.flags.RUNUSR0 = 1;
+  opts->out.RUNUSR[0] = OptString("/bin/touch after.txt");
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  EXPECT_GE(LineIndex("compiling B.c"), 0);
+  EXPECT_EQ(LineIndex("linking..."), -1);
+  EXPECT_FALSE(FileExists(dir / "after.txt"));
+  EXPECT_EQ(Lines().back(), "Target not created\n");
+}
+
+// Items without a command input file (an object of the project) do not
+// end the cleanup: the files of the translations after them go too.
+TEST_F(ToolsFixture, CommandInputFilesAreRemovedPastItemsWithoutOne) {
+  SetUpProject(kToolset51, "C51/");
+  WriteFile(dir / "Lib.obj", "object");
+  Add("Lib.obj", kFileObject);
+  Add("A.c", kFileC);
+  Add("U.a51", kFileAsm, "; nothing\n");
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  ASSERT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+  EXPECT_TRUE(FilesWithExtension(".__i").empty());
+  EXPECT_TRUE(FilesWithExtension("._ia").empty());
+  EXPECT_TRUE(FileExists(dir / "Blinky.lnp"));  // the linker's stays for the next test
+}
+
+TEST(Extended51Mode, FromTheToolWord) {
+  struct Row {
+    const char* name;
+    uint32_t t51;
+    uint32_t mode;
+  } rows[] = {
+      {"plain", 0, 0},
+      {"extended assembler", 0x10000, 1},
+      {"extended linker", 0x8000, 2},
+      {"assembler and linker", 0x18000, 3},
+      {"extended compiler", 0x20000, 3},
+  };
+  for (const Row& r : rows) EXPECT_EQ(Extended51Mode(r.t51), r.mode) << r.name;
+}
+
+}  // namespace
+}  // namespace pm2
