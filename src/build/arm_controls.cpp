@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "build/command_context.h"
+#include "platform/ascii_case.h"
 #include "project/option_block.h"
 #include "project/path_text.h"
 #include "project/project_records.h"
@@ -10,14 +11,6 @@
 namespace pm2 {
 
 namespace {
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
@@ -71,7 +64,7 @@ void AppendArmToolsetInclude(CommandContext& ctx) {
     return;
   }
   std::string root = ctx.m_szToolsFolder;
-  if (root.size() > 4 && EqualsNoCase(std::string_view(root).substr(root.size() - 4), "BIN\\"))
+  if (root.size() > 4 && EqualIgnoringCase(std::string_view(root).substr(root.size() - 4), "BIN\\"))
     root.resize(root.size() - 4);
   std::string_view device = !t->ORGREG.empty() ? t->ORGREG.view() : t->ENVREG.view();
   if (!device.empty() && static_cast<unsigned char>(device[0]) == 0xFF) device.remove_prefix(1);

@@ -7,6 +7,7 @@
 #include "build/command_lists.h"
 #include "build/n166_linker.h"
 #include "build/q166_command.h"
+#include "platform/ascii_case.h"
 #include "project/project_records.h"
 
 namespace pm2 {
@@ -32,14 +33,6 @@ std::string_view DeviceRelative(std::string_view reg) {
   return reg;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 void EmitToolsetInclude(Ctx& c) {
   const TargetRec* t = c.g_pCmdTarget;
   if (!t) return;
@@ -54,7 +47,7 @@ void EmitToolsetInclude(Ctx& c) {
     return;
   }
   std::string root = c.m_szToolsFolder;
-  if (root.size() > 4 && EqualsNoCase(std::string_view(root).substr(root.size() - 4), "BIN\\"))
+  if (root.size() > 4 && EqualIgnoringCase(std::string_view(root).substr(root.size() - 4), "BIN\\"))
     root.resize(root.size() - 4);
   std::string_view device = !t->ORGREG.empty() ? t->ORGREG.view() : t->ENVREG.view();
   if (!device.empty() && static_cast<unsigned char>(device[0]) == 0xFF) device.remove_prefix(1);

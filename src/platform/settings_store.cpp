@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
 #include "platform/ini_file.h"
 
@@ -19,15 +20,6 @@ namespace {
 
 const char kHeader[] = "; Pelmora2 settings 1";
 const char kHex[] = "0123456789abcdef";
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
 
 // Length of the valid UTF-8 sequence at p, 0 when the byte there starts none.
 size_t Utf8Length(const unsigned char* p, size_t n) {

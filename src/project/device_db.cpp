@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
 
 namespace pm2 {
@@ -105,17 +106,6 @@ struct EntryFields {
   std::vector<std::pair<std::string, std::string>> options;
 };
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // Forwards to a disk and notes whether creating the new file failed, which
 // tells "cannot create" from "write failed".
 class CreateWatchDisk : public Disk {
@@ -208,8 +198,8 @@ void DeviceDatabase::Replace(DeviceDbEntry* entry, const DeviceDbEntry& source) 
 DeviceDbEntry* DeviceDatabase::Find(std::string_view vendor, std::string_view device,
                                     std::uint16_t family) const {
   for (DeviceDbEntry* e = m_pFirst; e; e = e->pNext)
-    if (e->nFamily == family && EqualNoCase(e->vendor.view(), vendor) &&
-        EqualNoCase(e->device.view(), device))
+    if (e->nFamily == family && EqualIgnoringCase(e->vendor.view(), vendor) &&
+        EqualIgnoringCase(e->device.view(), device))
       return e;
   return nullptr;
 }
@@ -362,7 +352,7 @@ std::string DeviceDatabase::ResultText(int result, const std::string& path) {
 
 OptString FindDeviceOptionValue(const DeviceDbEntry& entry, std::string_view key) {
   for (const DeviceDbOption* o = entry.pFirstOption; o; o = o->pNext)
-    if (EqualNoCase(o->key.view(), key)) return o->value;
+    if (EqualIgnoringCase(o->key.view(), key)) return o->value;
   return OptString();
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "project/device_db.h"
 
 namespace pm2 {
@@ -17,14 +18,6 @@ struct FamilyName {
 constexpr FamilyName kFamilies[] = {
     {"51", kFamily51}, {"251", kFamily251}, {"166", kFamily166}, {"ARM", kFamilyArm}};
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  return true;
-}
 
 std::string_view Trim(std::string_view s) {
   std::size_t b = s.find_first_not_of(" \t\r");
@@ -88,7 +81,7 @@ class SourceParser {
     for (char c : key)
       if (!IsKeyChar(c)) return Fail(line, "bad option key '" + std::string(key) + "'");
     for (auto& [k, v] : m_block.options)
-      if (EqualNoCase(k, key)) return Fail(line, "option '" + std::string(key) + "' given twice");
+      if (EqualIgnoringCase(k, key)) return Fail(line, "option '" + std::string(key) + "' given twice");
     m_block.options.emplace_back(std::string(key), std::string(Trim(s.substr(eq + 1))));
     return true;
   }
@@ -99,22 +92,22 @@ class SourceParser {
       seen = true;
       return true;
     };
-    if (EqualNoCase(name, "vendor")) {
+    if (EqualIgnoringCase(name, "vendor")) {
       m_block.vendor = value;
       return once(m_block.hasVendor);
     }
-    if (EqualNoCase(name, "device")) {
+    if (EqualIgnoringCase(name, "device")) {
       m_block.device = value;
       return once(m_block.hasDevice);
     }
-    if (EqualNoCase(name, "description")) {
+    if (EqualIgnoringCase(name, "description")) {
       if (!m_block.description.empty()) m_block.description += "\r\n";
       m_block.description += value;
       return true;
     }
-    if (EqualNoCase(name, "family")) {
+    if (EqualIgnoringCase(name, "family")) {
       for (const FamilyName& f : kFamilies)
-        if (EqualNoCase(value, f.name)) {
+        if (EqualIgnoringCase(value, f.name)) {
           m_block.family = f.family;
           return once(m_block.hasFamily);
         }

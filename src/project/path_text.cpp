@@ -4,19 +4,14 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/ascii_case.h"
+
 namespace pm2 {
 
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  return true;
-}
 
 // A path split for comparison: drive, UNC flag and the components with the
 // offset of the separator before each.
@@ -134,7 +129,7 @@ std::string MakeRelativePath(std::string_view base, std::string_view path,
   if (b.cDrive != p.cDrive || b.bUnc != p.bUnc) return unchanged();
   std::size_t common = 0;
   while (common < b.components.size() && common < p.components.size() &&
-         EqualNoCase(b.components[common], p.components[common]))
+         EqualIgnoringCase(b.components[common], p.components[common]))
     ++common;
   if (common == 0) return unchanged();
   // Above the share of a UNC name there is nothing to go up to.
