@@ -304,13 +304,6 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   ctx_ = std::make_unique<CommandContext>();
   ctx_->m_szToolsFolder = info->toolsFolder;
   envInput_ = MakeToolEnvInput(*target, info);
-  if (target->toolset == kToolsetArmGnu && !info->secondToolsFolder.empty()) {
-    // The GNU programs lie in the tool folder of the second path: the
-    // tools' search list names that folder, as this machine writes it.
-    std::string bin = Local(info->secondToolsFolder);
-    if (!bin.empty() && bin.back() != '/') bin += '/';
-    envInput_.gnuFolder2 = bin;
-  }
   overlay_ = EnvOverlay();
   toolFolder_ = target->toolset == kToolsetArmAds ? SetArmToolEnvironment(envInput_, 0, overlay_, nullptr)
                                                   : SetToolEnvironment(envInput_, 0, overlay_, nullptr);

@@ -6,6 +6,7 @@
 #include <strings.h>
 
 #include "build/batch_file.h"
+#include "platform/win_path.h"
 
 namespace pm2 {
 
@@ -100,7 +101,7 @@ std::string SetToolEnvironment(const ToolEnvInput& in, int mode, EnvOverlay& env
       // The batch file keeps the stored form; the children here need a
       // POSIX search list that still reaches the system's programs.
       if (batch) batch->WriteSetLine("PATH", in.gnuFolder1 + "Bin;" + in.gnuFolder2);
-      std::string path = in.gnuFolder1 + "Bin:" + in.gnuFolder2;
+      std::string path = ToForwardSlashes(in.gnuFolder1 + "Bin") + ":" + ToForwardSlashes(in.gnuFolder2);
       if (const char* inherited = std::getenv("PATH")) path += std::string(":") + inherited;
       env.Set("PATH", path);
     }

@@ -28,7 +28,11 @@ ToolEnvInput MakeToolEnvInput(const TargetRec& target, const ToolsetInfo* toolse
     in.toolsFolder = toolset->toolsFolder;
     in.programFolder = toolset->secondToolsFolder;
     in.gnuFolder1 = toolset->makerFolder;
-    in.gnuFolder2 = toolset->armToolFolder;
+    // The search list has to reach the GNU programs themselves, which lie
+    // in the program folder below the GNU folder ("Arm-Tools\Bin\").
+    in.gnuFolder2 = toolset->toolset == kToolsetArmGnu && !toolset->secondToolsFolder.empty()
+                        ? toolset->secondToolsFolder
+                        : toolset->armToolFolder;
   }
   return in;
 }

@@ -4,6 +4,7 @@
 
 #include "build/build_driver.h"
 #include "build/build_test_support.h"
+#include "build/tool_environment.h"
 #include "platform/notification_hub.h"
 #include "project/environment.h"
 #include "project/pool.h"
@@ -100,6 +101,23 @@ TEST(ResolveBuildProperties, FileOverridesGroupAndRebuildForcesTranslation) {
 TEST(GnuCommandFileText, WindowsQuotingBecomesGnuQuoting) {
   EXPECT_EQ(GnuCommandFileText("-c -IC:\\inc\\ -o .\\Obj\\a.o \"-DS=\\\"x y\\\"\"", "./a c.c"),
             "-c -IC:/inc/ -o ./Obj/a.o -DS=\\\"x\\ y\\\" ./a\\ c.c");
+}
+
+// The ARM-GNU search list reaches the folder that holds the GNU programs,
+// written with this machine's separators.
+TEST_F(DriverFixture, GnuSearchPathReachesTheProgramFolder) {
+  ToolsetInfo gnu;
+  gnu.toolset = kToolsetArmGnu;
+  gnu.makerFolder = "/r/ARM/";
+  gnu.armToolFolder = gnu.secondFolder = "/r/GNU/";
+  gnu.secondToolsFolder = "/r/GNU/Arm-Tools\\Bin\\";
+  target->toolset = kToolsetArmGnu;
+  ToolEnvInput in = MakeToolEnvInput(*target, &gnu);
+  EnvOverlay env;
+  SetToolEnvironment(in, 0, env, nullptr);
+  auto path = env.Vars().find("PATH");
+  ASSERT_TRUE(path != env.Vars().end() && path->second);
+  EXPECT_EQ(path->second->rfind("/r/ARM/Bin:/r/GNU/Arm-Tools/Bin/:", 0), 0u) << *path->second;
 }
 
 }  // namespace
