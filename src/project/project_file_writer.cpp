@@ -96,7 +96,11 @@ std::string BuildProjectFileText(ProjectRec& project) {
   w.Empty();
 
   for (TargetRec* t = project.firstTarget; t; t = t->next) {
-    if (!t->number || t->toolset == kToolsetUndefined || !t->pOpts) continue;
+    if (!t->number) continue;
+    // A target whose toolset is not chosen yet still gets its (empty) block:
+    // without one the reader would drop the target, and a new project saved
+    // before a device is chosen could not be opened again.
+    if (t->toolset != kToolsetUndefined && !t->pOpts) continue;
     WriteBlock(w, t->number, 0, 0, "Target", t->name.c_str(), t, t->pOpts, kKindTarget, 0);
   }
   for (TargetRec* t = project.firstTarget; t; t = t->next) {

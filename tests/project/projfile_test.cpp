@@ -380,6 +380,27 @@ TEST_F(ProjFileErrors, TargetWithoutOptionsIsRemovedWithAMessage) {
   EXPECT_EQ(8, ReadProjectText(io, "/p/x.pm2", Text("Target (Empty), 0xFFFF\r\n"), nullptr));
 }
 
+TEST_F(ProjFileErrors, NewProjectWithoutToolsetOpensAgainAfterSave) {
+  // A new project has one target whose toolset is not chosen yet; saving it
+  // and opening it again must keep that target and its files.
+  ScopedRecordingShell shell;
+  ProjectRec* project = NewProject("Fresh", "/p/Fresh.pm2");
+  ASSERT_NE(project, nullptr);
+  ASSERT_EQ(project->firstTarget->toolset, kToolsetUndefined);
+  NumberProjectRecords(*project);
+  const std::string text = BuildProjectFileText(*project);
+  const std::string targetName = project->firstTarget->name.str();  // the read frees scratch
+
+  ProjectFileIo io;
+  ASSERT_EQ(0, ReadProjectText(io, "/p/Fresh.pm2", text, nullptr));
+  EXPECT_TRUE(shell.shell.boxes.empty());
+  ASSERT_NE(io.project->curTarget, nullptr);
+  EXPECT_EQ(io.project->curTarget->name.str(), targetName);
+  EXPECT_FALSE(io.project->curTarget->flags & kTargetDeleted);
+  NumberProjectRecords(*io.project);
+  EXPECT_EQ(BuildProjectFileText(*io.project), text);
+}
+
 TEST_F(ProjFileErrors, UnknownKeysAndMissingEndOptAreTolerated) {
   std::string body =
       "Target (T), 0x0000\r\nGroup (G)\r\n\r\nOptions 1,0,0\r\n PRJNAME (x)\r\n Frobnicate=7\r\n"
