@@ -23,6 +23,7 @@
 #include "build/tool_environment.h"
 #include "build/tool_runner.h"
 #include "build/tool_table.h"
+#include "build/toolset_folders.h"
 #include "build/up_to_date.h"
 #include "build/w166_command.h"
 #include "build/w51_command.h"
@@ -508,9 +509,13 @@ void BuildDriver::Impl::PrepareScan(DepScanRequest& scan, FileRec* file, const s
   AddScanIncludePath(scan, tools + "INC\\");
   std::string device = target_->ORGREG.empty() ? target_->ENVREG.str() : target_->ORGREG.str();
   if (!device.empty()) AddScanIncludePath(scan, tools + "INC\\" + device);
-  if (!info->secondFolder.empty()) {
-    AddScanIncludePath(scan, info->secondFolder + "Include\\");
-    AddScanIncludePath(scan, info->secondFolder + "Include\\Sys\\");
+  // The toolset's system include folders beside its programs, where the
+  // compiler finds <stdint.h> and its kin.
+  const std::string& programs = info->secondToolsFolder.empty() ? info->toolsFolder : info->secondToolsFolder;
+  if (!programs.empty()) {
+    const std::string root = StripBinFolder(programs);
+    AddScanIncludePath(scan, root + "Include\\");
+    AddScanIncludePath(scan, root + "Include\\Sys\\");
   }
 }
 

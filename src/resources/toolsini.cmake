@@ -39,6 +39,21 @@ if(PM2_ARM_NONE_EABI_GCC)
   endforeach()
 endif()
 
+# The system include folder of the toolchain (newlib's <stdint.h> and
+# friends) as the toolset's "Include" folder beside its programs, so the
+# dependency scan finds what the compiler finds.
+set(PM2_GNU_INCLUDE_FOLDER GNU/Arm-Tools/Include)
+set(_pm2_gnu_include "")
+if(PM2_ARM_NONE_EABI_GCC)
+  get_filename_component(_pm2_gnu_prefix ${_pm2_gnu_bin} DIRECTORY)
+  if(IS_DIRECTORY ${_pm2_gnu_prefix}/lib/arm-none-eabi/include)
+    set(_pm2_gnu_include ${_pm2_gnu_prefix}/lib/arm-none-eabi/include)
+    if(NOT EXISTS ${PM2_INSTALL_ROOT}/${PM2_GNU_INCLUDE_FOLDER})
+      file(CREATE_LINK ${_pm2_gnu_include} ${PM2_INSTALL_ROOT}/${PM2_GNU_INCLUDE_FOLDER} SYMBOLIC)
+    endif()
+  endif()
+endif()
+
 # The installation gets the same shape.
 install(CODE "
   set(_root \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
@@ -54,4 +69,7 @@ install(CODE "
     list(GET _parts 1 _name)
     file(CREATE_LINK \"\${_target}\" \"\${_root}/${PM2_GNU_TOOL_FOLDER}/\${_name}\" SYMBOLIC)
   endforeach()
+  if(NOT \"${_pm2_gnu_include}\" STREQUAL \"\" AND NOT EXISTS \"\${_root}/${PM2_GNU_INCLUDE_FOLDER}\")
+    file(CREATE_LINK \"${_pm2_gnu_include}\" \"\${_root}/${PM2_GNU_INCLUDE_FOLDER}\" SYMBOLIC)
+  endif()
 ")

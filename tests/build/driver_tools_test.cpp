@@ -280,6 +280,30 @@ TEST_F(ToolsFixture, CommandInputFilesAreRemovedPastItemsWithoutOne) {
   EXPECT_TRUE(FileExists(dir / "Blinky.lnp"));  // the linker's stays for the next test
 }
 
+// A system header of the ARM-GNU toolchain is found in the toolset's
+// Include folder, so it does not make its includer out of date.
+TEST_F(ToolsFixture, ArmGnuSystemHeaderKeepsTheFileUpToDate) {
+  const std::string root = test::InstallRoot();
+  if (!FileExists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc") || !FileExists(root + "GNU/Arm-Tools/Include/stdint.h"))
+    GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
+  SetUpProject(kToolsetArmGnu, "ARM/");
+  info.makerFolder = info.rootFolder;
+  info.secondFolder = info.armToolFolder = root + "GNU/";
+  info.secondToolsFolder = root + "GNU/Arm-Tools/Bin/";
+  opts->out.flags.GENAPP = 0;  // objects only: no startup code to link
+  Add("Main.c", kFileC, "#include <stdint.h>\nuint32_t counter;\n");
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  ASSERT_GE(LineIndex("compiling Main.c"), 0);
+  ASSERT_TRUE(FileExists(dir / "Main.o")) << ReadFile(dir / "Main.__i");
+  const size_t firstBuild = Lines().size();
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  const auto lines = Lines();
+  for (size_t i = firstBuild; i < lines.size(); ++i) EXPECT_EQ(lines[i].find("compiling"), std::string::npos);
+  ASSERT_EQ(driver.Explanations().size(), 1u);
+  EXPECT_FALSE(driver.Explanations()[0].translated) << driver.Explanations()[0].reason;
+}
+
 TEST(Extended51Mode, FromTheToolWord) {
   struct Row {
     const char* name;
