@@ -466,6 +466,15 @@ bool SECListBaseC::GetCellRect(int item, int column, Rect* r, int code) {
 }
 
 void SECListBaseC::InvalidateItem(int index, bool labelOnly, bool now) {
+  if (index < m_top || index >= GetItemCount()) return;
+  // A row below the window needs no repaint; stop walking at the bottom so
+  // that filling a long list stays linear.
+  const Rect inside = GetInsideRect();
+  int y = inside.top;
+  for (int i = m_top; i < index; ++i) {
+    y += RowHeight(i);
+    if (y >= inside.bottom) return;
+  }
   Rect r;
   if (!GetRowRect(index, &r)) return;
   if (labelOnly && !(m_styleEx & LVXS_FULLROWSELECT)) {

@@ -104,7 +104,12 @@ bool ResourceTables::Load(std::string_view text, std::string_view sourceName, st
   int lineNo = 0;
   size_t pos = 0;
   auto fail = [&](const std::string& what) {
-    if (error) *error = "'" + std::string(sourceName) + "' line " + std::to_string(lineNo) + ": " + what;
+    if (error) {
+      std::string msg;
+      msg.reserve(sourceName.size() + what.size() + 24);
+      msg.append(1, '\'').append(sourceName).append("' line ").append(std::to_string(lineNo)).append(": ").append(what);
+      *error = std::move(msg);
+    }
     return false;
   };
   while (pos <= text.size()) {
