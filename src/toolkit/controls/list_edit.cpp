@@ -2,11 +2,11 @@
 
 #include <QKeyEvent>
 
-#include "toolkit/core/list_engine.h"
+#include "toolkit/core/list_client.h"
 
 namespace pm2 {
 
-SECListEdit::SECListEdit(SECListBaseC* client, QWidget* parent) : QPlainTextEdit(parent), m_client(client) {
+SECListEdit::SECListEdit(SECListClient* client, QWidget* parent) : QPlainTextEdit(parent), m_client(client) {
   setObjectName("SECListEdit");
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -7,19 +7,19 @@
 
 namespace pm2 {
 
-class SECListBaseC;
+class SECListClient;
 
 class SECListEdit : public QPlainTextEdit {
   Q_OBJECT
  public:
-  SECListEdit(SECListBaseC* client, QWidget* parent);
+  SECListEdit(SECListClient* client, QWidget* parent);
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
 
  private:
-  SECListBaseC* m_client;
+  SECListClient* m_client;
 };
 
 }  // namespace pm2

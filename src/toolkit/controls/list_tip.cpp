@@ -6,6 +6,7 @@
 #include <QTimerEvent>
 
 #include "toolkit/controls/qt_bridge.h"
+#include "toolkit/core/list_client.h"
 #include "toolkit/core/list_engine.h"
 
 namespace pm2 {
@@ -16,7 +17,7 @@ constexpr int kTipTimer = 0xF001;
 
 void SECListTip::SetRequireActiveWindow(bool on) { g_requireActive = on; }
 
-SECListTip::SECListTip(SECListBaseC* client, QWidget* owner)
+SECListTip::SECListTip(SECListClient* client, QWidget* owner)
     : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint), m_client(client), m_owner(owner) {
   setObjectName("SECListTip");
   setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -49,14 +50,14 @@ bool SECListTip::Show(unsigned hitFlags, int item, int column, Point) {
   m_item = item;
   m_rcItem = cell;
   m_subItem = sub;
-  std::string t = m_client->GetItemText(item, std::max(0, sub));
+  std::string t = m_client->GetCellText(item, std::max(0, sub));
   if (t.empty()) return false;
   size_t nl = t.find('\n');
   if (nl != std::string::npos) t.resize(nl);
   if (t.size() > 259) t.resize(259);
   m_text = ToQString(t);
-  const QPoint topLeft = m_owner->mapToGlobal(QPoint(text.left - 1, text.top));
-  setGeometry(topLeft.x(), topLeft.y(), text.Width() + 3, cell.Height());
+  const Rect screen = m_client->ClientToScreen(text);
+  setGeometry(screen.left - 1, screen.top, text.Width() + 3, cell.Height());
   show();
   raise();
   m_timer.start(500, this);
@@ -87,14 +88,14 @@ void SECListTip::timerEvent(QTimerEvent* e) {
 void SECListTip::paintEvent(QPaintEvent*) {
   QPainter p(this);
   if (m_item == -1) return;
-  const bool sel = m_client->IsItemSelected(m_item) && m_owner->hasFocus();
+  const bool sel = m_client->IsItemSelected(m_item);
   const QColor fg = ToQColor(sel ? m_client->GetSelTextColor() : m_client->GetTextColor());
   const QColor bg = ToQColor(sel ? m_client->GetSelTextBkColor() : m_client->GetTextBkColor());
   p.fillRect(rect(), bg);
   p.setPen(SysQColor(SysColor::WindowFrame));
   p.drawRect(rect().adjusted(0, 0, -1, -1));
   QFont f = m_owner->font();
-  if (m_client->GetItemState(m_item, 0x18) & 0x10) f.setBold(true);
+  if (m_client->GetRowState(m_item, 0x18) & 0x10) f.setBold(true);
   p.setFont(f);
   p.setPen(fg);
   p.drawText(rect().adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs, m_text);

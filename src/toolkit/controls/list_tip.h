@@ -11,12 +11,12 @@
 
 namespace pm2 {
 
-class SECListBaseC;
+class SECListClient;
 
 class SECListTip : public QWidget {
   Q_OBJECT
  public:
-  SECListTip(SECListBaseC* client, QWidget* owner);
+  SECListTip(SECListClient* client, QWidget* owner);
 
   // True when the tip stands for the cell (shown now or already).
   bool Show(unsigned hitFlags, int item, int column, Point pt);
@@ -33,7 +33,7 @@ class SECListTip : public QWidget {
   void timerEvent(QTimerEvent*) override;
 
  private:
-  SECListBaseC* m_client;
+  SECListClient* m_client;
   QWidget* m_owner;
   int m_item = -1;
   int m_subItem = -1;

@@ -235,6 +235,19 @@ Point ListViewImpl::CursorPos() {
   return {p.x(), p.y()};
 }
 
+Rect ListViewImpl::ClientToScreen(Rect r) {
+  const QPoint p = m_widget->mapToGlobal(QPoint(r.left, r.top));
+  r.Offset(p.x() - r.left, p.y() - r.top);
+  return r;
+}
+
+bool ListViewImpl::CaptureMouse(bool take) {
+  const bool had = QWidget::mouseGrabber() == m_widget;
+  if (take) m_widget->grabMouse();
+  else if (had) m_widget->releaseMouse();
+  return had;
+}
+
 // --- painting -----------------------------------------------------------------------
 
 void ListViewImpl::Paint(QPainter& p, const QRect& clip) {

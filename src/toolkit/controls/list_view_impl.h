@@ -61,6 +61,8 @@ class ListViewImpl : public ListHost {
   void TipHide() override;
   void TipRefresh() override;
   Point CursorPos() override;
+  Rect ClientToScreen(Rect r) override;
+  bool CaptureMouse(bool take) override;
 
   // --- events (the widget forwards them) ---
   void Paint(QPainter& p, const QRect& clip);

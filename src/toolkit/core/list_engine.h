@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/core/list_client.h"
 #include "toolkit/core/list_host.h"
 #include "toolkit/core/list_item.h"
 #include "toolkit/core/notify.h"
@@ -98,7 +99,7 @@ struct SECListPaintContext {
 
 enum class ImageListKind { Normal = 0, Small = 1, State = 2, Header = 3 };
 
-class SECListBaseC {
+class SECListBaseC : public SECListClient {
  public:
   SECListBaseC();
   SECListBaseC(const SECListBaseC&) = delete;
@@ -136,18 +137,18 @@ class SECListBaseC {
   bool IsHeaderVisible() const { return !(m_style & LVS_NOCOLUMNHEADER); }
   bool IsMultiSelect() const { return !(m_style & LVS_SINGLESEL); }
   bool ToolTipsEnabled() const { return (m_styleEx & LVXS_TOOLTIPS) != 0; }
-  bool IsLabelWrap() const { return !(m_style & LVS_NOLABELWRAP); }
+  bool IsLabelWrap() const override { return !(m_style & LVS_NOLABELWRAP); }
   bool TipsActive() const { return ToolTipsEnabled() && !IsLabelWrap(); }
 
   // --- colours and fonts ---
   Color GetBkColor() const;
-  Color GetTextColor() const { return m_textColor; }
-  Color GetTextBkColor() const { return m_textBkColor; }
-  Color GetSelTextColor() const { return m_selTextColor; }
-  Color GetSelTextBkColor() const { return m_selTextBkColor; }
+  Color GetTextColor() const override { return m_textColor; }
+  Color GetTextBkColor() const override { return m_textBkColor; }
+  Color GetSelTextColor() const override { return m_selTextColor; }
+  Color GetSelTextBkColor() const override { return m_selTextBkColor; }
   Color GetGrayTextColor() const { return m_grayTextColor; }
-  Color GetToolTipBkColor() const { return m_tipBkColor; }
-  Color GetToolTipTextColor() const { return m_tipTextColor; }
+  Color GetToolTipBkColor() const override { return m_tipBkColor; }
+  Color GetToolTipTextColor() const override { return m_tipTextColor; }
   bool SetBkColor(Color c) { m_bkColor = c; m_textBkColor = c; return true; }
   bool SetTextColor(Color c) { m_textColor = c; return true; }
   bool SetTextBkColor(Color c) { m_textBkColor = c; return true; }
@@ -160,7 +161,7 @@ class SECListBaseC {
   void OnSysColorChange();
   void SetLabelFont(int font) { m_itemFont = font; }
   void SetHeaderFont(int font) { m_headerFont = font; }
-  int GetLabelFont() const { return m_itemFont; }
+  int GetLabelFont() const override { return m_itemFont; }
   int GetHeaderFont() const { return m_headerFont; }
   void SetImageList(ImageListKind kind, ImageListInfo info);
   ImageListInfo GetImageList(ImageListKind kind) const { return m_images[int(kind)]; }
@@ -213,7 +214,7 @@ class SECListBaseC {
   int FindColumn(const std::string& text) const;
   // Column whose sub-item index is `subItem`, -1 when none.
   int FindColumnIndex(int subItem) const;
-  int GetColumnSubItem(int column) const;
+  int GetColumnSubItem(int column) const override;
   int GetColumnWidth(int index) const;
   bool SetColumnWidth(int index, int width);
   int GetColumnFormat(int index) const;
@@ -225,7 +226,7 @@ class SECListBaseC {
   // --- selection ---
   int GetSelectedCount() const { return int(m_selection.size()); }
   const std::vector<int>& Selection() const { return m_selection; }
-  bool IsItemSelected(int index) const;
+  bool IsItemSelected(int index) const override;
   int GetFocusIndex() const { return m_focus; }
   int GetAnchor() const { return m_anchor; }
   int GetDropHiliteIndex() const { return m_dropHilite; }
@@ -239,9 +240,9 @@ class SECListBaseC {
 
   // --- layout ---
   int GetHeaderHeight() const { return m_headerHeight; }
-  Rect GetInsideRect();
+  Rect GetInsideRect() override;
   // code 0 whole cell, 1 image, 2 label.
-  virtual bool GetCellRect(int item, int column, Rect* r, int code);
+  bool GetCellRect(int item, int column, Rect* r, int code) override;
   void MeasureItem(int index);
   void InvalidateAllMeasures();
   void ReMeasureAndUpdate();
@@ -315,9 +316,17 @@ class SECListBaseC {
   bool ItemDragPending() const { return m_itemDragPending; }
   void ClearItemDragPending() { m_itemDragPending = false; }
 
+  // --- the rest of SECListClient ---
+  const void* GetListWnd() const override { return this; }
+  int GetScrollOrigin() const override { return m_hOffset; }
+  std::string GetCellText(int item, int subItem) override { return GetItemText(item, subItem); }
+  Rect ClientToScreen(Rect r) override { return Host().ClientToScreen(r); }
+  bool CaptureMouse(bool take) override { return Host().CaptureMouse(take); }
+  unsigned GetRowState(int item, unsigned mask) override { return GetItemState(item, mask); }
+
   // --- label editing ---
   bool EditLabel(int item, int column);
-  bool EndLabelEdit(bool commit);
+  bool EndLabelEdit(bool commit) override;
   // The editor's text changed: written into the cell at once.
   void OnEditorUpdate(const std::string& text);
   bool CancelEditTimer();

@@ -78,6 +78,9 @@ class ListHost {
   virtual void TipRefresh() {}
   // Mouse position in client coordinates (auto-scroll while dragging).
   virtual Point CursorPos() { return {}; }
+  virtual Rect ClientToScreen(Rect r) { return r; }
+  // Takes or releases the mouse; true when it was held before.
+  virtual bool CaptureMouse(bool /*take*/) { return false; }
 };
 
 }  // namespace pm2
