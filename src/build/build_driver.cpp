@@ -204,6 +204,7 @@ class BuildDriver::Impl {
     shell_.MessageBox(text, kMbOk | kMbIconExclamation);
   }
   void Run(ToolRunRequest& r) {
+    includeTimes_.clear();  // the tool may write any file
     if (deps_.run) deps_.run(r);
     else runner_->RunBuildStep(r);
   }
@@ -245,6 +246,7 @@ class BuildDriver::Impl {
   std::string toolFolder_;
   BatchFile batch_;
   TraceFile trace_;
+  std::unordered_map<std::string, uint32_t> includeTimes_;  // of this build's include tests
 };
 
 void BuildDriver::Impl::Print(const char* format, ...) {
@@ -289,6 +291,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     folder_ = (std::filesystem::current_path(ec) / folder_).string();
   }
   resolver_.InvalidateAll();
+  includeTimes_.clear();
   for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR}) {
     if (f->empty() || *f == ".\\" || *f == "./") continue;
     std::string local;
@@ -559,7 +562,7 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       r.toolCode = assemble ? kToolGnuAs : kToolGnuCc;
       r.flags = assemble ? kFlagArmTool : kFlagGnuTool;
       std::string controls(c.Text());
-      ArmCheckInput in{Local(file->path.view()), Local(c.g_szObjFileName), folder_, &resolver_};
+      ArmCheckInput in{Local(file->path.view()), Local(c.g_szObjFileName), folder_, &resolver_, &includeTimes_};
       if (assemble) {
         verdict = CheckArmAsmFile(*file, controls, in);
       } else {

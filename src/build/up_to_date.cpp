@@ -57,11 +57,18 @@ Verdict IncludeTest(FileRec& file, const ArmCheckInput& in) {
   if (!TimeOf(in.objectLocal, &o)) return Translate("'" + in.objectLocal + "' is missing");
   if (s > o) return Translate("'" + in.sourceLocal + "' is newer than its object");
   for (DepIncludeRec* r = file.depIncludes; r; r = r->next) {
-    std::string local;
     uint32_t t = 0;
-    bool found = in.resolver ? in.resolver->ResolveStoredPath(r->path.view(), in.projectFolder, &local)
-                             : (local = r->path.str(), true);
-    if (!found || !TimeOf(local, &t)) return Translate("include '" + r->path.str() + "' is missing");
+    auto known = in.includeTimes ? in.includeTimes->find(r->path.str()) : decltype(in.includeTimes->end()){};
+    if (in.includeTimes && known != in.includeTimes->end()) {
+      t = known->second;
+    } else {
+      std::string local;
+      bool found = in.resolver ? in.resolver->ResolveStoredPath(r->path.view(), in.projectFolder, &local)
+                               : (local = r->path.str(), true);
+      if (!found || !TimeOf(local, &t)) t = 0;
+      if (in.includeTimes) in.includeTimes->emplace(r->path.str(), t);
+    }
+    if (t == 0) return Translate("include '" + r->path.str() + "' is missing");
     if (t >= o) return Translate("include '" + r->path.str() + "' is not older than the object");
   }
   return {};

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "project/entry_stream.h"
 
@@ -43,6 +44,10 @@ struct ArmCheckInput {
   std::string objectLocal;
   std::string projectFolder;  // stored include paths are taken against it
   PathResolver* resolver = nullptr;
+  // Include times already taken in this build (stored path -> time, 0 for
+  // a missing file); null: none kept. The owner empties it whenever a tool
+  // may have written a file.
+  std::unordered_map<std::string, uint32_t>* includeTimes = nullptr;
 };
 
 // The include test: source newer than the object (strictly), or an
