@@ -172,7 +172,7 @@ class SECListBaseC : public SECListClient {
   int GetItemCount() const { return int(m_items.size()); }
   SECListItem* GetItemRecord(int index) const;
   int FindItemRecord(const SECListItem* rec) const;
-  virtual int InsertItem(const ListItemDesc& desc);
+  int InsertItem(const ListItemDesc& desc);
   int InsertItemText(int index, const std::string& text);
   int InsertItemImage(int index, const std::string& text, int image);
   int InsertItemFields(unsigned mask, int index, const std::string& text, unsigned state,
