@@ -78,7 +78,7 @@ constexpr uint32_t k166UseRom = Bit(0), k166UseXcan = Bit(1), k166UseXram2 = Bit
                    k166HasRom = Bit(3), k166HasXram = Bit(4), k166HasCan = Bit(5),
                    k166Mod167 = Bit(6), k166ModV2 = Bit(7);
 
-// In the CPU specification RAM and ROM items (the MEM keywords) are read
+// In the CPU string RAM and ROM items (the MEM keywords) are read
 // and not used.
 constexpr CpuKeyword kCpu166[] = {
     {"RAM", true, Effect::kSkipArg, -1, 0, 0, 0, 0},
@@ -350,7 +350,7 @@ bool DeviceStepArm(const ArmTargetView& v, const char* mem, const char* cpu) {
   // The ranges of the previous device go with it, as in the other families.
   *v.iram = *v.irom = *v.xram = MemRangeRec();
   bool big = ParseCpuArm(v, cpu, true);
-  // Only items the MEM specification names replace the on-chip table.
+  // Only items the MEM string names replace the on-chip table.
   if (mem && *mem) {
     for (int i = 0; i < 6; ++i) v.ocm[i] = MemRangeRec();
     ParseMemArm(v, mem);

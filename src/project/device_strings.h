@@ -1,7 +1,7 @@
-// Device description strings: the CPU and MEM specifications of a device
+// Device description strings: the CPU and MEM strings of a device
 // and how a selected device fills a target.
 //
-// CPU specification: keyword items separated by blanks, looked up
+// CPU string: keyword items separated by blanks, looked up
 // ignoring case in the toolset's keyword table (one table per family);
 // a keyword that takes an argument must be followed by '('. Parsing stops
 // at the first unknown keyword, at a missing '(' or at a malformed item and
@@ -14,9 +14,9 @@
 // Range argument: "(a,size)" or "(a-end)" (size = end - a + 1; an end below
 // a stores nothing). Numbers take every ParseNumber form.
 //
-// MEM specification: up to six "RAM(range)" / "ROM(range)" items (ARM:
+// MEM string: up to six "RAM(range)" / "ROM(range)" items (ARM:
 // "IRAM(range)" / "IROM(range)", at most three of each); any other keyword
-// stops. The 51 family has no MEM specification.
+// stops. The 51 family has no MEM string.
 #pragma once
 
 #include <cstdint>
@@ -54,10 +54,10 @@ struct ArmTargetView {
 };
 ArmTargetView ArmView(TargetArmGnuOpts& t);
 ArmTargetView ArmView(TargetArmAdsOpts& t);
-// Returns true when the specification said "EBIG" (big-endian device).
+// Returns true when the CPU string said "EBIG" (big-endian device).
 bool ParseCpuArm(const ArmTargetView& t, const char* cpu, bool reset);
 
-// MEM parsers: fill the ranges from the specification (the caller clears
+// MEM parsers: fill the ranges from the MEM string (the caller clears
 // them first).
 void ParseMem251(Target251Opts& t, const char* mem);
 void ParseMem166(Target166Opts& t, const char* mem);
@@ -87,7 +87,7 @@ OptString SyncMode2Control(OptString controls, bool on);
 // else "".
 std::string ParseRegFileSpec(const char* value, std::string& folder);
 
-// Splits a driver specification "drv(args) dlg(args)" into four texts.
+// Splits a driver entry "drv(args) dlg(args)" into four texts.
 void SplitDriverSpec(const char* spec, std::string out[4]);
 
 // Device entry steps. The value of an option line copied into pool 1;
