@@ -13,47 +13,13 @@
 #include "build/tool_runner.h"
 #include "build_test_support.h"
 #include "cmd_fixture.h"
+#include "link_fixture.h"
 #include "project/recording_shell.h"
 
 namespace pm2::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A target whose output goes to a scratch folder, a fake runner that keeps
-// every request and answers with a chosen exit code and counts.
-struct LinkFixture {
-  ScratchFolder dir;
-  CmdFixture fx;
-  BuildState state;
-  RecordingShell shell;
-  std::vector<ToolRunRequest> runs;
-  std::deque<FileRec> files;
-  uint32_t exitCode = 0;
-  int errors = 0;
-  LinkStepEnv env;
-
-  explicit LinkFixture(uint16_t toolset) : fx(toolset) {
-    fx.targetOpts.out.OUTDIR = OptString(dir.Path().c_str());
-    env.cmd = &fx.ctx;
-    env.state = &state;
-    env.shell = &shell;
-    env.projectFolder = dir.Path();
-    env.envInput.toolset = toolset;
-    env.run = [this](ToolRunRequest& r) {
-      r.exitCode = exitCode;
-      r.errors = errors;
-      runs.push_back(r);
-    };
-  }
-  void AddObject(const std::string& name) {
-    WriteFile(dir / name, "obj");
-    state.request = ToolRunRequest{};
-    state.request.objectFile = dir / name;
-    RecordBuildItem(state, &fx.target, &fx.group, &files.emplace_back());  // one file per item
-  }
-  std::string Out(const std::string& ext) { return dir / ("blinky." + ext); }
-};
 
 void Age(const std::string& path, int seconds) {
   fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::seconds(seconds));
