@@ -123,6 +123,11 @@ SECTreeCtrl::~SECTreeCtrl() {
 
 ListViewImpl& SECTreeCtrl::View() { return *m_view; }
 
+void SECTreeCtrl::OnLabelEdited(int item, int subItem) {
+  SECTreeBaseC::OnLabelEdited(item, subItem);
+  if (subItem == 0) emit labelEditEnded(ControlId(), GetItemAtRow(item));
+}
+
 void SECTreeCtrl::SetImages(ImageListKind kind, ImageStrip strip) {
   m_view->SetImages(kind, std::move(strip));
   SetTreeImageList(kind, GetImageList(kind));

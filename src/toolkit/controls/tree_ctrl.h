@@ -24,7 +24,12 @@ class SECTreeCtrl : public QWidget, public SECTreeBaseC {
   ListViewImpl& View();
   void SetImages(ImageListKind kind, ImageStrip strip);
 
+ signals:
+  // After a label edit of column 0 ended with the text accepted.
+  void labelEditEnded(unsigned controlId, pm2::HTREEITEM item);
+
  protected:
+  void OnLabelEdited(int item, int subItem) override;
   bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;

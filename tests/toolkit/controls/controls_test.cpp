@@ -177,6 +177,37 @@ TEST_F(WidgetTest, TreeButtonClickAndKeys) {
   EXPECT_FALSE(tree->grab().isNull());
 }
 
+TEST_F(WidgetTest, TreeLabelEditRenamesTheNode) {
+  Owner owner;
+  auto tree = std::make_unique<SECTreeCtrl>(nullptr, TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS);
+  tree->SetNotifyListener(&owner);
+  tree->resize(220, 120);
+  HTREEITEM a = tree->InsertItem("watch");
+  tree->show();
+  tree->setFocus();
+  tree->SelectItem(a);
+  QApplication::processEvents();
+  std::vector<HTREEITEM> ended;
+  QObject::connect(tree.get(), &SECTreeCtrl::labelEditEnded, [&](unsigned, HTREEITEM h) { ended.push_back(h); });
+  Key(tree.get(), Qt::Key_F2);
+  auto* editor = tree->findChild<SECListEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->setPlainText("counter");
+  Key(editor, Qt::Key_Return);
+  EXPECT_EQ(tree->GetItemText(a, 0), "counter");
+  EXPECT_EQ(ended, std::vector<HTREEITEM>{a});
+  owner.endEditAnswer = 0;  // the owner refuses the next one
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(tree->findChild<SECListEdit*>(), nullptr);
+  Key(tree.get(), Qt::Key_F2);
+  editor = tree->findChild<SECListEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->setPlainText("refused");
+  Key(editor, Qt::Key_Return);
+  EXPECT_EQ(tree->GetItemText(a, 0), "counter");
+  EXPECT_EQ(ended.size(), 1u);
+}
+
 TEST_F(WidgetTest, ListBoxEditorStripAndInPlaceEdit) {
   Owner owner;
   QDialog dlg;
