@@ -78,7 +78,7 @@ bool SECListBaseC::SelectOnClick(int item, unsigned /*hitFlags*/, unsigned keyFl
     OnSelChanged(item, oldFocus, byMouse);
     return true;
   }
-  if (item == m_focus && IsItemSelected(item) && m_selection.size() == 1) return true;
+  if (item == m_focus && IsItemSelected(item)) return true;
   if ((keyFlags & MK_RBUTTON) && IsItemSelected(item)) {
     Host().TipHide();
     const int anchor = m_anchor;
