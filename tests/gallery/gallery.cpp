@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -110,9 +111,18 @@ std::vector<Shot> Shots() {
        }},
       {"list_no_focus_showsel",
        [] {
+         // Another control holds the focus: the selection shows in the
+         // inactive colours.
+         auto* box = new QWidget;
+         box->resize(320, 210);
          auto* l = MakeList(6, LVS_REPORT | LVS_SHOWSELALWAYS, 0);
+         l->setParent(box);
          l->SetFocusItem(1, true);
-         return l;
+         auto* other = new QLineEdit("focus is here", box);
+         other->setGeometry(0, 184, 320, 24);
+         box->show();
+         other->setFocus();
+         return box;
        }},
       {"list_label_editing",
        [] {
