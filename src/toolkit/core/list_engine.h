@@ -314,6 +314,9 @@ class SECListBaseC : public SECListClient {
   const std::string& GetTypeAheadText() const { return m_typeAheadText; }
   void SetTypeAheadPeriod(int ms) { m_typeAheadPeriod = ms; }
   bool ItemDragPending() const { return m_itemDragPending; }
+  // Auto-scroll while an item drag runs (for derived controls that drag).
+  void SetScrollTimer(int periodMs) { Host().StartTimer(kTimerAutoScroll, periodMs); }
+  void KillScrollTimer() { Host().KillTimer(kTimerAutoScroll); }
   void ClearItemDragPending() { m_itemDragPending = false; }
 
   // --- the rest of SECListClient ---

@@ -25,6 +25,7 @@ class FakeListHost : public ListHost {
   int tipHides = 0;
   int nextControl = 0;  // +1 next, -1 previous
   int cancels = 0;
+  Point cursor;
 
   Rect ClientRect() override { return client; }
   bool HasFocus() override { return focus; }
@@ -49,6 +50,7 @@ class FakeListHost : public ListHost {
   std::string EditorText() override { return editorText; }
   void TipShow(unsigned, int, int, Point) override { ++tipShows; }
   void TipHide() override { ++tipHides; }
+  Point CursorPos() override { return cursor; }
 };
 
 class RecordingListener : public NotifyListener {

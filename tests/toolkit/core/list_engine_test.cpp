@@ -299,6 +299,29 @@ TEST_F(ListFixture, SingleSelectionModeKeepsOneItem) {
   EXPECT_EQ(Sel(), std::vector<int>{2});
 }
 
+TEST_F(ListFixture, DragStartsAtFourPixelsAndAutoScrolls) {
+  Fill(30);
+  list.SetTopIndex(5);
+  const int y = 20 + 2 * 13 + 5;  // row 7
+  list.OnLButtonDown(8, y, MK_LBUTTON);
+  list.OnMouseMove(11, y, MK_LBUTTON);  // 3 pixels: no drag yet
+  EXPECT_FALSE(list.ItemDragPending());
+  list.OnMouseMove(12, y, MK_LBUTTON);
+  EXPECT_TRUE(list.ItemDragPending());
+  list.SetScrollTimer(50);
+  EXPECT_EQ(host.timers[kTimerAutoScroll], 50);
+  host.cursor = {8, 20 + 3};  // over the top row
+  list.OnTimer(kTimerAutoScroll);
+  EXPECT_EQ(list.GetTopIndex(), 4);
+  host.cursor = {8, list.GetInsideRect().bottom - 3};  // over the bottom row
+  list.OnTimer(kTimerAutoScroll);
+  EXPECT_EQ(list.GetTopIndex(), 5);
+  list.OnLButtonUp(8, y, 0);
+  EXPECT_FALSE(list.ItemDragPending());
+  list.KillScrollTimer();
+  EXPECT_EQ(host.timers.count(kTimerAutoScroll), 0u);
+}
+
 TEST_F(ListFixture, TypeAheadCyclesRefinesAndSwallowsAfterFailure) {
   for (const char* t : {"apple", "banana", "avocado", "apricot", "cherry"}) list.InsertItemText(99, t);
   list.SetFocusItem(0, true);
