@@ -646,9 +646,12 @@ void BuildDriver::Impl::CompileCpp(GroupRec* group, FileRec* file, const BuildPr
   CommandContext& c = *ctx_;
   ToolRunRequest& r = s_.request;
   const uint16_t toolset = target_->toolset;
+  // The handles point at these texts: they must live as long as `generated`.
+  const std::string generatedName = ChangeExtension(file->name.view(), "ic");
+  const std::string generatedPath = ChangeExtension(file->path.view(), "ic");
   FileRec generated = *file;
-  generated.name = OptString(ChangeExtension(file->name.view(), "ic").c_str());
-  generated.path = OptString(ChangeExtension(file->path.view(), "ic").c_str());
+  generated.name = OptString(generatedName.c_str());
+  generated.path = OptString(generatedPath.c_str());
   if (toolset == kToolset166) {
     // What the object records: the C compiler's line of the second pass.
     c.g_bCppSecondPass = 1;
