@@ -14,24 +14,29 @@ if [ ${#need[@]} -gt 0 ]; then
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}"
 fi
 dir=build-san
-CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O1 -g1" -DCMAKE_C_FLAGS="-O1 -g1" \
   -DPM2_WITH_QT=OFF -DPM2_BENCH=OFF -DPM2_SANITIZE=ON -DPM2_FUZZ=ON >/dev/null
 cmake --build "$dir" -j "$(nproc)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
 [ "$seconds" -gt 0 ] || exit 0
-status=0
-while read -r name; do
-  [ -n "$name" ] || continue
+
+# Each fuzz target is one process; run as many at once as there are cores.
+run_one() {
+  local dir=$1 seconds=$2 name=$3
+  local exe corpus
   exe=$(find "$dir" -type f -name "$name" -perm -u+x | head -n 1)
   corpus="$dir/corpus/$name"
   mkdir -p "$corpus"
-  args=("$corpus")
+  local args=("$corpus")
   [ -d "fuzz/seeds/$name" ] && args+=("fuzz/seeds/$name")
-  echo "== fuzz $name for ${seconds}s"
-  if ! "$exe" -max_total_time="$seconds" -print_final_stats=0 "${args[@]}" >"$dir/$name.log" 2>&1; then
+  if "$exe" -max_total_time="$seconds" -print_final_stats=0 "${args[@]}" >"$dir/$name.log" 2>&1; then
+    echo "== fuzz $name: ${seconds}s clean"
+  else
+    echo "== fuzz $name: FAILED"
     tail -n 40 "$dir/$name.log"
-    status=1
+    return 1
   fi
-done < "$dir/fuzzers.txt"
-exit $status
+}
+export -f run_one
+grep -v '^$' "$dir/fuzzers.txt" | xargs -P "$(nproc)" -I{} bash -c 'run_one "$@"' _ "$dir" "$seconds" {}
