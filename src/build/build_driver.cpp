@@ -205,6 +205,7 @@ class BuildDriver::Impl {
   }
   void Run(ToolRunRequest& r) {
     includeTimes_.clear();  // the tool may write any file
+    sourceTimes_.clear();
     if (deps_.run) deps_.run(r);
     else runner_->RunBuildStep(r);
   }
@@ -227,6 +228,9 @@ class BuildDriver::Impl {
     resolver_.ResolveStoredPath(stored, folder_, &out);
     return out;
   }
+  // The local path of a stored one with its status, in one stat call when
+  // the exact name exists; else through the case-insensitive lookup.
+  std::string LocalWithStatus(std::string_view stored, FileStatus* status);
   void PrepareScan(DepScanRequest& scan, FileRec* file, const std::string& controls,
                    const std::string& object);
 
@@ -247,7 +251,24 @@ class BuildDriver::Impl {
   BatchFile batch_;
   TraceFile trace_;
   std::unordered_map<std::string, uint32_t> includeTimes_;  // of this build's include tests
+  // Source times taken by this build's checks (stored path -> time), for the
+  // dependency file; emptied whenever a tool may have written a file.
+  std::unordered_map<std::string, uint32_t> sourceTimes_;
 };
+
+std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStatus* status) {
+  std::string local;
+  struct stat st;
+  *status = FileStatus{};
+  if (ToLocalPath(stored, folder_, resolver_.Drives(), &local, nullptr) && !local.empty() &&
+      ::stat(local.c_str(), &st) == 0) {
+    *status = FileStatus{true, uint32_t(st.st_mtime)};
+    return local;
+  }
+  if (resolver_.ResolveStoredPath(stored, folder_, &local) && ::stat(local.c_str(), &st) == 0)
+    *status = FileStatus{true, uint32_t(st.st_mtime)};
+  return local;
+}
 
 void BuildDriver::Impl::Print(const char* format, ...) {
   char buf[1100];
@@ -292,6 +313,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   }
   resolver_.InvalidateAll();
   includeTimes_.clear();
+  sourceTimes_.clear();
   for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR}) {
     if (f->empty() || *f == ".\\" || *f == "./") continue;
     std::string local;
@@ -394,6 +416,11 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
   if (IsArm(target->toolset)) {
     std::string err;
     DepFileTime time = [this](const std::string& stored, uint32_t* t) {
+      auto known = sourceTimes_.find(stored);
+      if (known != sourceTimes_.end()) {
+        *t = known->second;
+        return true;
+      }
       struct stat st;
       if (::stat(Local(stored).c_str(), &st) != 0) return false;
       *t = uint32_t(st.st_mtime);
@@ -562,14 +589,23 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       r.toolCode = assemble ? kToolGnuAs : kToolGnuCc;
       r.flags = assemble ? kFlagArmTool : kFlagGnuTool;
       std::string controls(c.Text());
-      ArmCheckInput in{Local(file->path.view()), Local(c.g_szObjFileName), folder_, &resolver_, &includeTimes_};
+      FileStatus source, object;
+      ArmCheckInput in;
+      in.sourceLocal = LocalWithStatus(file->path.view(), &source);
+      in.objectLocal = LocalWithStatus(c.g_szObjFileName, &object);
+      in.source = &source;
+      in.object = &object;
+      in.projectFolder = folder_;
+      in.resolver = &resolver_;
+      in.includeTimes = &includeTimes_;
       if (assemble) {
         verdict = CheckArmAsmFile(*file, controls, in);
       } else {
+        in.prepareScan = [&](DepScanRequest& scan) { PrepareScan(scan, file, controls, c.g_szObjFileName); };
         DepScanRequest scan;
-        PrepareScan(scan, file, controls, c.g_szObjFileName);
         verdict = CheckArmGnuCFile(*file, controls, scan, in);
       }
+      if (source.exists) sourceTimes_[file->path.str()] = source.time;
       decided = true;
       break;
     }
@@ -580,8 +616,16 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       r.toolCode = assemble ? kToolAdsAsm : thumb ? kToolTcc : kToolAdsCc;
       r.flags = kFlagArmTool;
       std::string controls(c.Text());
-      ArmCheckInput in{Local(file->path.view()), Local(c.g_szObjFileName), folder_, &resolver_};
+      FileStatus source, object;
+      ArmCheckInput in;
+      in.sourceLocal = LocalWithStatus(file->path.view(), &source);
+      in.objectLocal = LocalWithStatus(c.g_szObjFileName, &object);
+      in.source = &source;
+      in.object = &object;
+      in.projectFolder = folder_;
+      in.resolver = &resolver_;
       verdict = CheckArmAsmFile(*file, controls, in);
+      if (source.exists) sourceTimes_[file->path.str()] = source.time;
       decided = true;
       break;
     }

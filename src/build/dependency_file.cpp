@@ -24,10 +24,12 @@ void ForEachBuildFile(ProjectRec& project, Fn fn) {
   }
 }
 
-std::string Hex8(uint32_t v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%08X", v);
-  return buf;
+// Appends "0x%08X".
+void AppendHex8(std::string& text, uint32_t v) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  char buf[10] = {'0', 'x'};
+  for (int i = 0; i < 8; ++i) buf[2 + i] = kDigits[(v >> (28 - 4 * i)) & 0xF];
+  text.append(buf, sizeof buf);
 }
 
 // Reads the next parenthesised field at pos; false when none starts there.
@@ -67,27 +69,38 @@ std::string DependencyFileText(ProjectRec& project, const TargetRec& target,
                                const DepFileTime& fileTime) {
   std::string text = "Dependencies for Project '" + project.name.str() + "', Target '" +
                      target.name.str() + "': (DO NOT MODIFY !)\r\n";
-  std::string folder = project.folder.str();
+  std::string path;  // reused: one allocation for the whole text, not per line
   ForEachBuildFile(project, [&](FileRec& f) {
+    path.assign(f.path.view());
     uint32_t t = 0;
-    if (!fileTime(f.path.str(), &t)) t = 0;
+    if (!fileTime(path, &t)) t = 0;
     f.time = t;
-    text += "F (" + f.path.str() + ")(" + Hex8(t) + ")(" + f.lastControls.str() + ")\r\n";
-    if (f.type != kFileC) return;
-    std::string full = ExpandProjectPath(project, f.path.c_str());
+    text.append("F (").append(path).append(")(");
+    AppendHex8(text, t);
+    text.append(")(").append(f.lastControls.view()).append(")\r\n");
+    if (f.type != kFileC || !f.depIncludes) return;
+    const std::string full = ExpandProjectPath(project, f.path.c_str());
     for (DepIncludeRec* r = f.depIncludes; r; r = r->next) {
       if (SamePathIgnoringCase(r->path.view(), full) || SamePathIgnoringCase(r->path.view(), f.path.view()))
         continue;
-      text += "I (" + r->path.str() + ")(" + Hex8(r->time) + ")\r\n";
+      text.append("I (").append(r->path.view()).append(")(");
+      AppendHex8(text, r->time);
+      text.append(")\r\n");
     }
   });
   return text;
 }
 
+// A file that already holds the text is left alone: rewriting it on every
+// build of an unchanged project would cost a new file and a rename each time
+// and change its time for nothing.
 bool WriteDependencyFile(ProjectRec& project, const TargetRec& target, const DepFileTime& fileTime,
                          std::string* err) {
-  return WriteFileAtomically(DependencyFileName(project, target),
-                             DependencyFileText(project, target, fileTime), err);
+  const std::string name = DependencyFileName(project, target);
+  const std::string text = DependencyFileText(project, target, fileTime);
+  std::string old;
+  if (ReadWholeFile(name, old, nullptr) && old == text) return true;
+  return WriteFileAtomically(name, text, err);
 }
 
 void ReadDependencyText(ProjectRec& project, std::string_view text) {

@@ -21,6 +21,13 @@ bool TimeOf(const std::string& path, uint32_t* t) {
   return true;
 }
 
+// The given status, else one stat call.
+bool TimeOf(const std::string& path, const FileStatus* known, uint32_t* t) {
+  if (!known) return TimeOf(path, t);
+  *t = known->time;
+  return known->exists;
+}
+
 Verdict Translate(std::string why) { return Verdict{true, std::move(why)}; }
 
 }  // namespace
@@ -42,31 +49,33 @@ Verdict ObjectIsUpToDate(const std::string& object, const std::string& source,
   return {};
 }
 
-Verdict ObjectOlderThanSource(const std::string& source, const std::string& object) {
+Verdict ObjectOlderThanSource(const std::string& source, const std::string& object,
+                              const FileStatus* sourceStatus, const FileStatus* objectStatus) {
   uint32_t s = 0, o = 0;
-  if (!TimeOf(source, &s)) return Translate("'" + source + "' has no status");
-  if (!TimeOf(object, &o)) return Translate("'" + object + "' is missing");
+  if (!TimeOf(source, sourceStatus, &s)) return Translate("'" + source + "' has no status");
+  if (!TimeOf(object, objectStatus, &o)) return Translate("'" + object + "' is missing");
   if (o < s) return Translate("'" + object + "' is older than '" + source + "'");
   return {};
 }
 
 Verdict IncludeTest(FileRec& file, const ArmCheckInput& in) {
   uint32_t s = 0, o = 0;
-  if (!TimeOf(in.sourceLocal, &s)) return Translate("'" + in.sourceLocal + "' has no status");
+  if (!TimeOf(in.sourceLocal, in.source, &s)) return Translate("'" + in.sourceLocal + "' has no status");
   file.time = s;
-  if (!TimeOf(in.objectLocal, &o)) return Translate("'" + in.objectLocal + "' is missing");
+  if (!TimeOf(in.objectLocal, in.object, &o)) return Translate("'" + in.objectLocal + "' is missing");
   if (s > o) return Translate("'" + in.sourceLocal + "' is newer than its object");
   for (DepIncludeRec* r = file.depIncludes; r; r = r->next) {
     uint32_t t = 0;
-    auto known = in.includeTimes ? in.includeTimes->find(r->path.str()) : decltype(in.includeTimes->end()){};
+    const std::string& stored = r->path.str();
+    auto known = in.includeTimes ? in.includeTimes->find(stored) : decltype(in.includeTimes->end()){};
     if (in.includeTimes && known != in.includeTimes->end()) {
       t = known->second;
     } else {
       std::string local;
       bool found = in.resolver ? in.resolver->ResolveStoredPath(r->path.view(), in.projectFolder, &local)
-                               : (local = r->path.str(), true);
+                               : (local = stored, true);
       if (!found || !TimeOf(local, &t)) t = 0;
-      if (in.includeTimes) in.includeTimes->emplace(r->path.str(), t);
+      if (in.includeTimes) in.includeTimes->emplace(stored, t);
     }
     if (t == 0) return Translate("include '" + r->path.str() + "' is missing");
     if (t >= o) return Translate("include '" + r->path.str() + "' is not older than the object");
@@ -84,17 +93,18 @@ Verdict CheckArmGnuCFile(FileRec& file, const std::string& controls, DepScanRequ
     v = Translate("the controls changed");
   }
   uint32_t now = 0;
-  if (!changed && TimeOf(in.sourceLocal, &now) && now != 0 && now == file.time && file.depIncludes) {
+  if (!changed && TimeOf(in.sourceLocal, in.source, &now) && now != 0 && now == file.time && file.depIncludes) {
     v = IncludeTest(file, in);
-    if (!v.translate) v = ObjectOlderThanSource(in.sourceLocal, in.objectLocal);
+    if (!v.translate) v = ObjectOlderThanSource(in.sourceLocal, in.objectLocal, in.source, in.object);
   } else {
+    if (in.prepareScan) in.prepareScan(scan);
     int outOfDate = PreprocessForDependencies(scan, *in.resolver, in.projectFolder);
     // The list is kept current even when nothing changed, so the next build
     // can decide from it without a rescan.
     MergeIncludeList(file, scan.includes);
     if (!changed) {
       if (outOfDate) v = Translate(scan.reason);
-      else v = ObjectOlderThanSource(in.sourceLocal, in.objectLocal);
+      else v = ObjectOlderThanSource(in.sourceLocal, in.objectLocal, in.source, in.object);
     }
   }
   file.depState = (file.depState & ~1u) | (v.translate ? 1u : 0u);
@@ -106,7 +116,7 @@ Verdict CheckArmAsmFile(FileRec& file, const std::string& controls, const ArmChe
     file.lastControls = OptString::Pooled(controls, kPoolDependencies);
     return Translate("the controls changed");
   }
-  return ObjectOlderThanSource(in.sourceLocal, in.objectLocal);
+  return ObjectOlderThanSource(in.sourceLocal, in.objectLocal, in.source, in.object);
 }
 
 }  // namespace pm2

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -27,6 +28,12 @@ struct Verdict {
   std::string reason;  // empty when up to date
 };
 
+// A file's status as one stat call found it.
+struct FileStatus {
+  bool exists = false;
+  uint32_t time = 0;  // seconds since 1970; 0 unless exists
+};
+
 // 51, 251 and 166 families: the recorded command line (its first two
 // tokens skipped) against the new control string, token by token
 // (ControlStringsMatch), then every recorded source and include file's time.
@@ -34,20 +41,30 @@ Verdict ObjectIsUpToDate(const std::string& object, const std::string& source,
                          const std::string& controlString, FileTimeFn fileTime = DiskFileTime);
 
 // Translate when the object or the source has no status, or the object is
-// older than the source (an equal time is up to date).
-Verdict ObjectOlderThanSource(const std::string& source, const std::string& object);
+// older than the source (an equal time is up to date). The statuses, when
+// given, stand for stat calls on the two paths.
+Verdict ObjectOlderThanSource(const std::string& source, const std::string& object,
+                              const FileStatus* sourceStatus = nullptr,
+                              const FileStatus* objectStatus = nullptr);
 
 // What the ARM checks need: the file's paths on this machine and the path
 // layer for the stored include paths.
 struct ArmCheckInput {
   std::string sourceLocal;
   std::string objectLocal;
+  // The statuses of source and object, taken by the caller when it found
+  // the paths (nothing writes them during the check); null: stat here.
+  const FileStatus* source = nullptr;
+  const FileStatus* object = nullptr;
   std::string projectFolder;  // stored include paths are taken against it
   PathResolver* resolver = nullptr;
   // Include times already taken in this build (stored path -> time, 0 for
   // a missing file); null: none kept. The owner empties it whenever a tool
   // may have written a file.
   std::unordered_map<std::string, uint32_t>* includeTimes = nullptr;
+  // Fills the scan request just before a rescan, so a file settled by its
+  // include list costs no scan preparation; null: the request is ready.
+  std::function<void(DepScanRequest&)> prepareScan;
 };
 
 // The include test: source newer than the object (strictly), or an

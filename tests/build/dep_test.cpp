@@ -1,9 +1,11 @@
 // The dependency file: what is written, what is read back, and reading
 // any cut of a file; the include-list merge.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
+#include "build/build_test_support.h"
 #include "build/dependency_file.h"
 #include "build/preprocessor.h"
 #include "project/pool.h"
@@ -86,6 +88,54 @@ TEST_F(DepFixture, MergeKeepsRecordsWhenPathsMatch) {
   MergeIncludeList(*main, {{kIncludeSource, 1, "./main.c"}, {kIncludeHeader, 9, "b.h"}});
   EXPECT_NE(main->depIncludes, first);
   EXPECT_EQ(main->depIncludes->path.str(), "b.h");
+}
+
+// The file on disk is replaced only when its text would change: an
+// unchanged project keeps the very same file (same inode, same time).
+TEST(DependencyFileWrite, UnchangedFileIsNotRewritten) {
+  test::ScratchFolder dir;
+  ProjectRec* project = NewProject("Demo", dir.Path().c_str());
+  project->firstTarget->toolset = kToolsetArmGnu;
+  FileRec* main = AddFileToGroup(project->firstGroup, "main.c", "./", kFileC);
+  main->lastControls = OptString("-c -O2");
+  MergeIncludeList(*main, {{kIncludeSource, 1, "./main.c"}, {kIncludeHeader, 2, "a.h"}});
+  uint32_t sourceTime = 0x100;
+  DepFileTime times = [&](const std::string&, uint32_t* t) {
+    *t = sourceTime;
+    return true;
+  };
+  const std::string name = DependencyFileName(*project, *project->firstTarget);
+  auto inodeOf = [&] {
+    struct stat st;
+    return ::stat(name.c_str(), &st) == 0 ? st.st_ino : ino_t(0);
+  };
+  std::string err;
+  ASSERT_TRUE(WriteDependencyFile(*project, *project->firstTarget, times, &err)) << err;
+  const ino_t first = inodeOf();
+  ASSERT_NE(first, ino_t(0));
+  EXPECT_EQ(test::ReadFile(name), DependencyFileText(*project, *project->firstTarget, times));
+
+  ASSERT_TRUE(WriteDependencyFile(*project, *project->firstTarget, times, &err)) << err;
+  EXPECT_EQ(inodeOf(), first);
+
+  struct Row {
+    const char* name;
+    std::function<void()> change;
+  } rows[] = {
+      {"source time", [&] { sourceTime = 0x101; }},
+      {"control string", [&] { main->lastControls = OptString("-c -O3"); }},
+      {"include time", [&] { main->depIncludes->time = 7; }},
+      {"file edited by hand", [&] { test::WriteFile(name, "Dependencies for nothing\r\n"); }},
+  };
+  for (const Row& r : rows) {
+    const ino_t before = inodeOf();
+    r.change();
+    ASSERT_TRUE(WriteDependencyFile(*project, *project->firstTarget, times, &err)) << err;
+    EXPECT_NE(inodeOf(), before) << r.name;
+    EXPECT_EQ(test::ReadFile(name), DependencyFileText(*project, *project->firstTarget, times)) << r.name;
+  }
+  PoolFree(kPoolDependencies);
+  PoolFree(kPoolProject);
 }
 
 }  // namespace
