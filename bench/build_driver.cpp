@@ -3,7 +3,9 @@
 //  - the up-to-date check of a generated ARM-GNU project of 2,000 C files
 //    with shared headers, all up to date, against `ninja` doing nothing on
 //    an equivalent build.ninja with gcc depfiles;
-//  - the dependency scan of the same files against `arm-none-eabi-gcc -MM`.
+//  - the dependency scan of the same files against `arm-none-eabi-gcc -MM`;
+//  - a full build of 200 files with the real ARM-GNU compiler against
+//    `make -j1` running the very same compiler command lines.
 #include <benchmark/benchmark.h>
 
 #include <sys/stat.h>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "build/build_driver.h"
+#include "build/build_state.h"
 #include "build/preprocessor.h"
 #include "platform/notification_hub.h"
 #include "platform/win_path.h"
@@ -46,7 +49,7 @@ std::string Name(int i) {
 // headers, which include one common header.
 class Generated {
  public:
-  Generated() {
+  explicit Generated(int files = kFiles) {
     char pattern[] = "/tmp/pm2bench_XXXXXX";
     folder_ = std::string(::mkdtemp(pattern)) + "/";
     fs::create_directories(folder_ + "Obj");
@@ -57,7 +60,7 @@ class Generated {
           << "#ifndef H" << h << "\n#define H" << h << "\n#include \"common.h\"\n"
           << "#if WORD(" << h << ") > 10\nextern u32 v" << h << ";\n#else\nextern int v" << h
           << ";\n#endif\n#endif\n";
-    for (int i = 0; i < kFiles; ++i) {
+    for (int i = 0; i < files; ++i) {
       std::ofstream f(folder_ + Name(i) + ".c");
       for (int k = 0; k < kHeadersPerFile; ++k) f << "#include \"h" << (i * 7 + k * 5) % kHeaders << ".h\"\n";
       f << "/* a comment */\nint " << Name(i) << "(int a) { return WORD(a) + " << i << "; }\n";
@@ -215,6 +218,146 @@ void BM_GccMM(benchmark::State& state) {
 }
 BENCHMARK(BM_GccMM)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// ---------------------------------------------------------------- full build
+
+constexpr int kBuildFiles = 200;
+
+Generated& BuildFiles() {
+  static Generated g(kBuildFiles);
+  return g;
+}
+
+std::string InstallRoot() { return PM2_BENCH_INSTALL_ROOT "/"; }
+std::string GnuCompiler() { return InstallRoot() + "GNU/Arm-Tools/Bin/arm-uclibc-gcc"; }
+
+// The project of the full build: kBuildFiles C files, objects in .\Obj\,
+// the build tree's ARM-GNU toolset (Debian's arm-none-eabi tools).
+struct FullBuildProject {
+  FullBuildProject() {
+    const std::string dir = BuildFiles().Folder();
+    project = NewProject(nullptr, (dir + "Full.pm2").c_str());
+    target = project->firstTarget;
+    target->toolset = kToolsetArmGnu;
+    ResetTargetOptions(target, kToolsetUndefined);
+    OptionBlock* o = FindTargetOptions(target->pOpts, target);
+    o->out.OUTDIR = OptString(".\\Obj\\");
+    o->out.OUTNAME = OptString("Full");
+    o->out.flags.GENAPP = 0;  // objects only: the compiler runs are what is compared
+    o->out.flags.bit4 = 0;
+    for (int i = 0; i < kBuildFiles; ++i)
+      AddFileToGroup(project->firstGroup, (Name(i) + ".c").c_str(), ".\\", kFileC);
+    const std::string root = InstallRoot();
+    info.toolset = kToolsetArmGnu;
+    info.rootFolder = info.makerFolder = root + "ARM/";
+    info.toolsFolder = info.rootFolder + "BIN/";
+    info.secondFolder = info.armToolFolder = root + "GNU/";
+    info.secondToolsFolder = root + "GNU/Arm-Tools/Bin/";
+    theApp().m_pToolsetInfo[kToolsetArmGnu] = &info;
+    savedSpawn = theApp().m_vspawnPath;
+    theApp().m_vspawnPath = root + "PM2/VSPAWN.EXE";
+  }
+  ~FullBuildProject() {
+    theApp().m_pToolsetInfo[kToolsetArmGnu] = nullptr;
+    theApp().m_vspawnPath = savedSpawn;
+    PoolFree(kPoolScratch);
+    PoolFree(kPoolProject);
+  }
+  ProjectRec* project = nullptr;
+  TargetRec* target = nullptr;
+  ToolsetInfo info;
+  std::string savedSpawn;
+};
+
+bool HaveArmGnu() {
+  struct stat st;
+  return ::stat(GnuCompiler().c_str(), &st) == 0 && HaveGcc();
+}
+
+// Counts the compiler runs of a build and the lines that report an error.
+class CountingHub : public NotificationHub {
+ public:
+  intptr_t Send(int code, intptr_t arg) override {
+    Note(code, arg);
+    return 0;
+  }
+  void Post(int code, intptr_t arg) override { Note(code, arg); }
+  int compiled = 0;
+  int errors = 0;
+  std::string firstError;
+
+ private:
+  void Note(int code, intptr_t arg) {
+    if (code != kNotifyBuildOutputLine) return;
+    const std::string line = reinterpret_cast<const char*>(arg);
+    if (line.rfind("compiling ", 0) == 0) ++compiled;
+    if (line.find("error") != std::string::npos && ++errors == 1) firstError = line;
+  }
+};
+
+void BM_DriverFullBuild(benchmark::State& state) {
+  if (!HaveArmGnu()) {
+    state.SkipWithError("arm-none-eabi-gcc is not installed in the build tree's root");
+    return;
+  }
+  QuietShell shell;
+  theApp().m_pShell = &shell;
+  FullBuildProject p;
+  CountingHub hub;
+  BuildDriver driver({&hub, &shell, nullptr, "", ""});
+  for (auto _ : state) {
+    hub.compiled = 0;
+    driver.BuildTarget(p.project, p.target, kBuildModeRebuild);
+  }
+  if (hub.errors) state.SkipWithError(("the build failed: " + hub.firstError).c_str());
+  else if (hub.compiled != kBuildFiles) state.SkipWithError("not every file was compiled");
+  state.counters["files"] = hub.compiled;
+}
+BENCHMARK(BM_DriverFullBuild)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A Makefile whose rules run the compiler with the command lines our
+// driver hands it: taken from the command input files of a build whose
+// tool runs are only recorded.
+bool WriteMakefile() {
+  FullBuildProject p;
+  CountingHub hub;
+  QuietShell shell;
+  std::vector<std::pair<std::string, std::string>> rules;  // object, arguments
+  auto record = [&](ToolRunRequest& r) {
+    std::ifstream f(r.commandFile, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    rules.emplace_back(ToForwardSlashes(WithoutQuotes(r.objectFile)), text);
+    r.exitCode = 0;
+  };
+  BuildDriver driver({&hub, &shell, record, "", ""});
+  driver.BuildTarget(p.project, p.target, kBuildModeRebuild);
+  if (rules.size() != size_t(kBuildFiles)) return false;
+  std::ofstream mk(BuildFiles().Folder() + "Makefile");
+  mk << "CC = " << GnuCompiler() << "\n\nall:";
+  for (const auto& r : rules) mk << " " << r.first;
+  mk << "\n\n";
+  // Our command files are quoted for gcc's @file reading, whose backslash
+  // escapes the shell reads the same way.
+  for (int i = 0; i < kBuildFiles; ++i)
+    mk << rules[i].first << ": " << Name(i) << ".c\n\t@echo compiling " << Name(i) << ".c\n\t@$(CC) "
+       << rules[i].second << "\n\n";
+  return bool(mk);
+}
+
+void BM_MakeFullBuild(benchmark::State& state) {
+  if (!HaveArmGnu() || std::system("make --version >/dev/null 2>&1") != 0) {
+    state.SkipWithError("make or arm-none-eabi-gcc is not installed");
+    return;
+  }
+  if (!WriteMakefile()) {
+    state.SkipWithError("the command lines could not be taken from a build");
+    return;
+  }
+  const std::string cmd = "make -s -j1 -B -C " + BuildFiles().Folder() + " >/dev/null";
+  for (auto _ : state)
+    if (std::system(cmd.c_str()) != 0) state.SkipWithError("make failed");
+}
+BENCHMARK(BM_MakeFullBuild)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // Prints each pair's ratio after the runs.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
@@ -227,6 +370,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (name.find("NinjaNoOp") != std::string::npos) ninja_ = t;
       if (name.find("DependencyScan") != std::string::npos) scan_ = t;
       if (name.find("GccMM") != std::string::npos) gcc_ = t;
+      if (name.find("DriverFullBuild") != std::string::npos) full_ = t;
+      if (name.find("MakeFullBuild") != std::string::npos) make_ = t;
     }
   }
   void Finalize() override {
@@ -237,10 +382,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
     if (scan_ > 0 && gcc_ > 0)
       std::printf("dependency scan of %d files vs arm-none-eabi-gcc -MM: %.1fx faster (goal: at least 10)\n",
                   kFiles, gcc_ / scan_);
+    if (full_ > 0 && make_ > 0)
+      std::printf("full build of %d files: %.0f ms against make -j1 %.0f ms, overhead %+.1f%% (goal: under 5%%)\n",
+                  kBuildFiles, full_, make_, (full_ / make_ - 1) * 100);
   }
 
  private:
-  double upToDate_ = 0, ninja_ = 0, scan_ = 0, gcc_ = 0;
+  double upToDate_ = 0, ninja_ = 0, scan_ = 0, gcc_ = 0, full_ = 0, make_ = 0;
 };
 
 }  // namespace
