@@ -185,7 +185,8 @@ int ToolRunner::RunToolProcess(const std::string& commandLine, const std::string
   if (progress) progress_.Drain(deps_.hub);
   progress_.Close();
   if (out >= 0) {
-    ::fsync(out);
+    // No fsync: the capture is a scratch file read back through the page
+    // cache and deleted; syncing it cost a disk flush per tool run.
     ::close(out);
     // Bounded retries: a capture that can't be read back is reported, not ignored.
     for (int i = 0; i < kCaptureReopenTries && captureFd_ < 0; ++i) {
