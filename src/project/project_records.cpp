@@ -1,10 +1,14 @@
 #include "project/project_records.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "platform/win_path.h"
 #include "project/app_state.h"
+#include "project/option_block.h"
 #include "project/path_text.h"
 #include "project/pool.h"
 
@@ -271,6 +275,26 @@ FileRec* FindSourceFileByName(const char* name) {
   return FindFile(ProjectWithTarget(), [&](const FileRec& f) {
     return IsSourceType(f.type) && f.name.EqualsNoCase(name);
   });
+}
+
+bool GetLinkerCodFilePath(std::string* out) {
+  out->clear();
+  const ProjectRec* project = theApp().m_pProject;
+  const TargetRec* target = project ? project->curTarget : nullptr;
+  if (!target || target->toolset != kToolset51 || !target->pOpts) return false;
+  const OptionBlock& o = *target->pOpts;
+  // The bits the device keywords MX and MXP set.
+  if ((o.t51.T51FL & (kT51Mx15 | kT51Mx17)) == 0) return false;
+  std::string name(o.out.OUTNAME.view());
+  ChangeFileExt(name, "cod");
+  const bool bothProjectFolder =
+      IsProjectFolderText(o.lst.LSTDIR.c_str()) && IsProjectFolderText(o.out.OUTDIR.c_str());
+  const std::string stored = bothProjectFolder ? name : std::string(o.lst.LSTDIR.view()) + name;
+  *out = ExpandProjectPath(*project, stored.c_str());
+  std::string local;
+  PathResolver resolver;
+  return resolver.ResolveStoredPath(*out, std::string_view(), &local, nullptr) &&
+         ::access(local.c_str(), R_OK) == 0;
 }
 
 std::string ExpandProjectPath(const ProjectRec& project, const char* path) {

@@ -247,6 +247,12 @@ std::string FindSourceFileByBaseName(const char* name, std::string* pathOut);
 std::string ExpandProjectPath(const ProjectRec& project, const char* path);
 // The output folder and name of block with the extension "Sbr".
 std::string GetOutputFileBase(const OptionBlock& work);
+// For a current 51 target whose device is of the extended kind (the device
+// keywords MX or MXP), the code listing the linker writes: the listing
+// folder and the output name with the extension "cod" (the name alone when
+// both folders are the project folder), made absolute against the project
+// folder. True when that file exists and can be read.
+bool GetLinkerCodFilePath(std::string* out);
 
 // ---------------------------------------------------------------- file types
 uint8_t GetFileTypeOfName(const char* name);

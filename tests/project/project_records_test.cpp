@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "model_fixture.h"
+#include "platform/temp_dir.h"
 #include "project/option_defaults.h"
 #include "recording_shell.h"
 
@@ -293,6 +296,37 @@ TEST_F(ProjectRecords, SelectEditedOptionsPointsAtTheNodesBlocks) {
   SelectEditedOptions(g);
   EXPECT_EQ(theApp().m_pEditGroupOpts, gb);
   EXPECT_EQ(theApp().m_pEditFileOpts, nullptr);
+}
+
+TEST_F(ProjectRecords, LinkerCodFileOfExtended51Targets) {
+  TempDir dir;
+  ProjectRec* p = OpenNewProject((dir.path() + "/Demo.pm2").c_str());
+  TargetRec* t = p->curTarget;
+  t->toolset = kToolset51;
+  t->pOpts = NewOptionBlock(kPoolProject);
+  t->pOpts->owner = t;
+  OptionBlock& o = *t->pOpts;
+  o.out.OUTNAME = OptString::Pooled("Demo", kPoolProject);
+  o.out.OUTDIR = OptString::Pooled(".\\", kPoolProject);
+  o.lst.LSTDIR = OptString::Pooled(".\\", kPoolProject);
+
+  std::string path;
+  EXPECT_FALSE(GetLinkerCodFilePath(&path)) << "a plain 51 device has no code listing";
+
+  o.t51.T51FL |= kT51Mx15 | kT51Mx17;  // what the MX keyword sets
+  EXPECT_FALSE(GetLinkerCodFilePath(&path)) << "no listing written yet";
+  EXPECT_EQ(path, dir.path() + "/Demo.cod");
+  std::ofstream(dir.path() + "/Demo.cod") << "listing";
+  EXPECT_TRUE(GetLinkerCodFilePath(&path));
+
+  // A listing folder of its own, stored in Windows form, found ignoring case.
+  o.lst.LSTDIR = OptString::Pooled(".\\Lst\\", kPoolProject);
+  std::filesystem::create_directories(dir.path() + "/LST");
+  std::ofstream(dir.path() + "/LST/demo.COD") << "listing";
+  EXPECT_TRUE(GetLinkerCodFilePath(&path));
+
+  t->toolset = kToolset251;
+  EXPECT_FALSE(GetLinkerCodFilePath(&path)) << "only the 51 toolset";
 }
 
 }  // namespace
