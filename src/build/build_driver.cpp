@@ -281,7 +281,7 @@ void BuildDriver::Impl::Print(const char* format, ...) {
 
 bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* target) {
   s_.BuildFlags.fetch_and(kBuildStopRequested);
-  s_.items.clear();
+  s_.ClearItems();
   s_.errors = s_.warnings = 0;
   s_.globalRegOpt = 0;
   project_ = project;

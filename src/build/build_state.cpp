@@ -31,11 +31,13 @@ void RecordBuildItem(BuildState& state, TargetRec* target, GroupRec* group, File
     else state.items.insert(state.items.begin(), std::move(item));
     return;
   }
-  for (BuildItem& existing : state.items)
-    if (file && existing.file == file) {
-      existing = std::move(item);
-      return;
-    }
+  if (file && !state.recordedFiles.insert(file).second) {
+    for (BuildItem& existing : state.items)
+      if (existing.file == file) {
+        existing = std::move(item);
+        return;
+      }
+  }
   state.items.push_back(std::move(item));
 }
 

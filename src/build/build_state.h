@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "build/tool_run_request.h"
@@ -51,6 +52,9 @@ struct BuildState {
   uint16_t globalRegOpt = 0;
   const ToolsetInfo* toolsetInfo = nullptr;
   std::vector<BuildItem> items;  // front() is the head
+  // Files that have an item, so recording a new file needs no search of the
+  // list. May name files no longer in the list; never misses one that is.
+  std::unordered_set<const FileRec*> recordedFiles;
   int32_t errors = 0;
   int32_t warnings = 0;
   std::atomic<bool> linkPhase{false};
@@ -68,6 +72,10 @@ struct BuildState {
   // The items the linker takes: the list without a link item at its head.
   std::vector<BuildItem*> LinkInputs();
   bool HeadIsLinkItem() const { return !items.empty() && items.front().IsLinkItem(); }
+  void ClearItems() {
+    items.clear();
+    recordedFiles.clear();
+  }
 };
 
 // Stores the current request as a BuildItem: a link or library step (no

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "build/build_driver.h"
+#include "build/build_state.h"
 #include "build/build_test_support.h"
 #include "build/tool_environment.h"
 #include "platform/notification_hub.h"
@@ -80,6 +81,28 @@ TEST_F(DriverFixture, StopIsRefusedInTheLinkPhase) {
   driver.State().linkPhase = false;
   EXPECT_EQ(driver.StopBuild(), 1);
   EXPECT_TRUE(driver.State().Flags() & kBuildStopRequested);
+}
+
+TEST(BuildItems, AFileRecordedAgainReplacesItsItem) {
+  BuildState state;
+  GroupRec group;
+  FileRec a, b;
+  auto record = [&](FileRec* f, const char* object) {
+    state.request = ToolRunRequest{};
+    state.request.objectFile = object;
+    RecordBuildItem(state, nullptr, &group, f);
+  };
+  record(&a, "a.o");
+  record(&b, "b.o");
+  record(&a, "a2.o");  // a register-optimisation pass translated it again
+  ASSERT_EQ(state.items.size(), 2u);
+  EXPECT_EQ(state.items[0].request.objectFile, "\"a2.o\"");
+  EXPECT_EQ(state.items[1].request.objectFile, "\"b.o\"");
+
+  state.ClearItems();
+  record(&a, "a3.o");
+  ASSERT_EQ(state.items.size(), 1u);
+  EXPECT_EQ(state.items[0].file, &a);
 }
 
 TEST(ResolveBuildProperties, FileOverridesGroupAndRebuildForcesTranslation) {
