@@ -6,12 +6,9 @@
 #include <algorithm>
 
 #include "toolkit/controls/mem_dc.h"
+#include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {
-namespace {
-QColor Q(Color c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
-QRect ToQ(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
-}  // namespace
 
 SECProgressCtrl::SECProgressCtrl(QWidget* parent) : QWidget(parent) {
   m_timer.callOnTimeout([this] {
@@ -126,8 +123,8 @@ void SECProgressCtrl::paintEvent(QPaintEvent*) {
   Rect filled, empty;
   CalcBarRects(p, &filled, &empty);
   SECMemDC dc(&target, rect());
-  dc.fillRect(ToQ(empty), Q(m_clrBk));
-  dc.fillRect(ToQ(filled), Q(m_clrBar));
+  dc.fillRect(ToQRect(empty), ToQColor(m_clrBk));
+  dc.fillRect(ToQRect(filled), ToQColor(m_clrBar));
   QString text = BarText(p);
   if (text.isEmpty()) return;
   FormatText(text);
@@ -135,11 +132,11 @@ void SECProgressCtrl::paintEvent(QPaintEvent*) {
                                         : (m_dwStyle & progress::kTextRight) ? Qt::AlignRight
                                                                              : Qt::AlignHCenter);
   dc.save();
-  dc.setClipRect(ToQ(filled));
-  dc.setPen(Q(m_clrBk));
+  dc.setClipRect(ToQRect(filled));
+  dc.setPen(ToQColor(m_clrBk));
   dc.drawText(rect(), align, text);
-  dc.setClipRect(ToQ(empty));
-  dc.setPen(Q(m_clrBar));
+  dc.setClipRect(ToQRect(empty));
+  dc.setPen(ToQColor(m_clrBar));
   dc.drawText(rect(), align, text);
   dc.restore();
 }

@@ -10,18 +10,13 @@
 
 #include "toolkit/controls/mem_dc.h"
 #include "toolkit/controls/pixel_image.h"
+#include "toolkit/controls/qt_bridge.h"
 #include "toolkit/core/color_math.h"
 #include "toolkit/core/notify.h"
 
 namespace pm2 {
 namespace {
 
-QColor Sys(SysColor c) {
-  const Color v = GetSysColor(c);
-  return QColor(RedOf(v), GreenOf(v), BlueOf(v));
-}
-QColor Q(Color v) { return QColor(RedOf(v), GreenOf(v), BlueOf(v)); }
-QRect ToQ(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 QPolygon Poly(const std::array<Point, 4>& pts) {
   QPolygon poly;
   for (const Point& p : pts) poly << QPoint(p.x, p.y);
@@ -85,7 +80,7 @@ void SECTabControl::DrawScrollButton(QPainter& p, unsigned button) {
   const Rect r = GetButtonRect(button);
   const int L = r.left, T = r.top, W = r.Width(), H = r.Height();
   const bool pressed = m_nPressedButton == button, disabled = m_nDisabledButtons & button;
-  auto fill = [&](SysColor c, int x, int y, int w, int h) { p.fillRect(x, y, w, h, Sys(c)); };
+  auto fill = [&](SysColor c, int x, int y, int w, int h) { p.fillRect(x, y, w, h, SysQColor(c)); };
   fill(SysColor::WindowFrame, L - 1, T, W, 1);
   fill(SysColor::WindowFrame, L, T + H, W - 1, 1);
   fill(SysColor::WindowFrame, L - 1, T + 1, 1, H - 1);
@@ -109,7 +104,7 @@ void SECTabControl::DrawScrollButton(QPainter& p, unsigned button) {
   if (h % 2 == 0) --h;
   const int shift = pressed ? 1 : 0;
   const int cx = L + W / 2 + shift, cy = T + (H - 1) / 2 + shift;
-  const QColor c = disabled ? Sys(SysColor::BtnShadow) : QColor(Qt::black);
+  const QColor c = disabled ? SysQColor(SysColor::BtnShadow) : QColor(Qt::black);
   p.setPen(c);
   p.setBrush(c);
   const bool left = button == kTabButtonFirst || button == kTabButtonPrev;
@@ -126,15 +121,15 @@ void SECTabControl::DrawScrollButton(QPainter& p, unsigned button) {
 void SECTabControl::paintEvent(QPaintEvent*) {
   QPainter target(this);
   SECMemDC p(&target, rect());
-  p.fillRect(rect(), Sys(SysColor::BtnFace));
+  p.fillRect(rect(), SysQColor(SysColor::BtnFace));
   for (unsigned b : {kTabButtonFirst, kTabButtonPrev, kTabButtonNext, kTabButtonLast})
     if (m_nButtons & b) DrawScrollButton(p, b);
   const Rect tabs = GetTabsRect();
-  p.setClipRect(ToQ(tabs));
+  p.setClipRect(ToQRect(tabs));
   int active = -1;
   const bool hasActive = GetActiveTab(&active) && IsValidTab(active);
-  const QColor brushes[3] = {Sys(SysColor::BtnFace), Sys(SysColor::Window), Sys(SysColor::Window)};
-  const QColor texts[3] = {Sys(SysColor::BtnText), Sys(SysColor::BtnText), Sys(SysColor::WindowText)};
+  const QColor brushes[3] = {SysQColor(SysColor::BtnFace), SysQColor(SysColor::Window), SysQColor(SysColor::Window)};
+  const QColor texts[3] = {SysQColor(SysColor::BtnText), SysQColor(SysColor::BtnText), SysQColor(SysColor::WindowText)};
   auto draw = [&](int i, int kind) {
     const std::array<Point, 4> poly = TabPaintPolygon(i);
     const Rect box = TabBounds(i);
@@ -145,8 +140,8 @@ void SECTabControl::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::NoBrush);
     Line(p, Qt::black, L, T, L + 6, B + 1);
     Line(p, Qt::black, L + w - 1, T, L + w - 7, B + 1);
-    Line(p, Sys(SysColor::BtnShadow), L + 6, B, L + w - 6, B);
-    if (kind != 2) Line(p, Sys(SysColor::BtnShadow), L + w - 2, T, L + w - 8, B + 1);
+    Line(p, SysQColor(SysColor::BtnShadow), L + 6, B, L + w - 6, B);
+    if (kind != 2) Line(p, SysQColor(SysColor::BtnShadow), L + w - 2, T, L + w - 8, B + 1);
     p.setFont(kind == 2 ? m_measurer.bold : m_measurer.normal);
     p.setPen(texts[kind]);
     p.drawText(QRect(L + 6, T, w - 13, B - T + 1), Qt::AlignCenter, QString::fromStdString(GetTab(i).m_strLabel));
@@ -190,7 +185,7 @@ QColor InactiveTextColor() {
   std::uint16_t h, l, s;
   SECRGBtoHLS(GetSysColor(SysColor::GrayText), &h, &l, &s);
   const int lum = l < 114 ? 30 : l - 113;
-  return Q(SECHLStoRGB(h, lum, s));
+  return ToQColor(SECHLStoRGB(h, lum, s));
 }
 
 std::uint32_t EdgeOf(std::uint32_t style) {
@@ -259,7 +254,7 @@ bool SEC3DTabControl::event(QEvent* e) {
     const int tab = ToolTipTab({help->pos().x(), help->pos().y()});
     if (tab >= 0)
       QToolTip::showText(help->globalPos(), QString::fromStdString(Tab3D(tab).m_strFullLabel), this,
-                         ToQ(TabGeometry(tab).hit));
+                         ToQRect(TabGeometry(tab).hit));
     else
       QToolTip::hideText();
     return true;
@@ -320,11 +315,11 @@ void SEC3DTabControl::PaintBackground(QPainter& p) {
   const std::uint32_t style = Style();
   const int l = 0, t = 0, r = width(), b = height();
   if (!(style & tab3d::kFlat)) {
-    p.fillRect(rect(), Sys(SysColor::BtnFace));
+    p.fillRect(rect(), SysQColor(SysColor::BtnFace));
     return;
   }
-  const QColor face = Sys(SysColor::BtnFace);
-  p.fillRect(rect(), Q(LightColor()));
+  const QColor face = SysQColor(SysColor::BtnFace);
+  p.fillRect(rect(), ToQColor(LightColor()));
   switch (EdgeOf(style)) {
     case tab3d::kBottom:
       p.fillRect(l, b - 2, r - l, 2, face);
@@ -339,7 +334,7 @@ void SEC3DTabControl::PaintBackground(QPainter& p) {
 void SEC3DTabControl::PaintPaneEdge(QPainter& p) {
   const std::uint32_t style = Style();
   const int l = 0, t = 0, r = width(), b = height(), w = r - l, h = b - t;
-  const QColor face = Sys(SysColor::BtnFace);
+  const QColor face = SysQColor(SysColor::BtnFace);
   if (style & tab3d::kFlat) {
     switch (EdgeOf(style)) {
       case tab3d::kBottom: p.fillRect(l, t, w, 3, face); p.fillRect(l, t + 2, w, 1, Qt::black); break;
@@ -352,7 +347,7 @@ void SEC3DTabControl::PaintPaneEdge(QPainter& p) {
   // One-pixel bands from the pane side outwards: highlight, face, shadow,
   // black. `outer` marks the bands style 0x400 leaves out.
   const bool noOuter = style & tab3d::kNoOuter;
-  const QColor bands[4] = {Sys(SysColor::BtnHighlight), face, Sys(SysColor::BtnShadow), QColor(Qt::black)};
+  const QColor bands[4] = {SysQColor(SysColor::BtnHighlight), face, SysQColor(SysColor::BtnShadow), QColor(Qt::black)};
   for (int i = 0; i < 4; ++i) {
     switch (EdgeOf(style)) {
       case tab3d::kBottom:
@@ -378,8 +373,8 @@ void SEC3DTabControl::DrawTabBorder(QPainter& p, const SEC3DTab& t, const Rect& 
   const bool flat = style & tab3d::kFlat;
   const int L = body.left, T = body.top, R = body.right, B = body.bottom;
   const int k = (!flat && (style & tab3d::kClassic)) ? 1 : 0;
-  const QColor hi = Sys(SysColor::BtnHighlight), sh = Sys(SysColor::BtnShadow), dark(Qt::black);
-  const QColor frame = Sys(SysColor::WindowFrame), light = Q(LightColor());
+  const QColor hi = SysQColor(SysColor::BtnHighlight), sh = SysQColor(SysColor::BtnShadow), dark(Qt::black);
+  const QColor frame = SysQColor(SysColor::WindowFrame), light = ToQColor(LightColor());
   const bool sel = t.m_bSelected;
   switch (EdgeOf(style)) {
     case tab3d::kBottom:
@@ -444,15 +439,15 @@ void SEC3DTabControl::DrawContentParts(QPainter& p, int index, bool active, cons
   const SEC3DTab& t = Tab3D(index);
   const Tab3DGeometry g = TabGeometry(index);
   // The widget's SetTabIcon is the only way an icon reaches a tab here.
-  if (t.m_hIcon) static_cast<const QIcon*>(t.m_hIcon)->paint(&p, ToQ(g.icon));
+  if (t.m_hIcon) static_cast<const QIcon*>(t.m_hIcon)->paint(&p, ToQRect(g.icon));
   if (g.text.IsEmpty() || t.m_strLabel.empty()) return;
   p.save();
-  p.setClipRect(ToQ(g.hit));
+  p.setClipRect(ToQRect(g.hit));
   p.setFont(active ? m_fontActive : m_measurer.normal);
   p.setPen(text);
   const QString label = QString::fromStdString(t.m_strLabel);
   if (g.textAngle == 0) {
-    p.drawText(ToQ(g.text), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label);
+    p.drawText(ToQRect(g.text), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label);
   } else {
     const bool up = g.textAngle == 90;
     p.translate(up ? g.text.left : g.text.right, up ? g.text.bottom : g.text.top);
@@ -466,7 +461,7 @@ void SEC3DTabControl::DrawContentParts(QPainter& p, int index, bool active, cons
 void SEC3DTabControl::DrawTabContent(QPainter& p, int index, bool active) {
   const SEC3DTab& t = Tab3D(index);
   const Tab3DGeometry g = TabGeometry(index);
-  const QColor text = t.m_bSelected ? Sys(SysColor::BtnText) : InactiveTextColor();
+  const QColor text = t.m_bSelected ? SysQColor(SysColor::BtnText) : InactiveTextColor();
   if (t.m_bEnabled) {
     DrawContentParts(p, index, active, text);
   } else {
@@ -474,7 +469,7 @@ void SEC3DTabControl::DrawTabContent(QPainter& p, int index, bool active) {
     // tab with the face left out so the tab's own background stays.
     const Color face = GetSysColor(SysColor::BtnFace);
     QImage scratch(g.body.Width(), g.body.Height(), QImage::Format_RGB32);
-    scratch.fill(Q(face));
+    scratch.fill(ToQColor(face));
     {
       QPainter sp(&scratch);
       sp.setRenderHint(QPainter::TextAntialiasing, false);
@@ -488,7 +483,7 @@ void SEC3DTabControl::DrawTabContent(QPainter& p, int index, bool active) {
   }
   if (m_bParentTabStop && t.m_bSelected && hasFocus()) {
     p.save();
-    QPen pen(Sys(SysColor::BtnText), 0, Qt::DotLine);
+    QPen pen(SysQColor(SysColor::BtnText), 0, Qt::DotLine);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
     p.drawRect(g.focus.left, g.focus.top, g.focus.Width() - 1, g.focus.Height() - 1);
@@ -501,16 +496,16 @@ void SEC3DTabControl::DrawTab(QPainter& p, int index, bool active) {
   const Tab3DGeometry g = TabGeometry(index);
   const std::uint32_t style = Style();
   Rect fill = g.body;
-  QColor back = Sys(SysColor::BtnFace);
+  QColor back = SysQColor(SysColor::BtnFace);
   if (style & tab3d::kFlat) {
     if (active) {
       if (EdgeOf(style) == tab3d::kTop) fill.bottom += 1;
       else if (EdgeOf(style) == tab3d::kLeft) fill.right += 1;
     } else {
-      back = Q(LightColor());
+      back = ToQColor(LightColor());
     }
   }
-  p.fillRect(ToQ(fill), back);
+  p.fillRect(ToQRect(fill), back);
   DrawTabBorder(p, t, g.body);
   DrawTabContent(p, index, active);
 }

@@ -7,16 +7,12 @@
 #include <QPainter>
 
 #include "toolkit/controls/tab_controls.h"
+#include "toolkit/controls/qt_bridge.h"
 #include "toolkit/core/notify.h"
 #include "toolkit/core/sys_colors.h"
 
 namespace pm2 {
 namespace {
-QColor Sys(SysColor c) {
-  const Color v = GetSysColor(c);
-  return QColor(RedOf(v), GreenOf(v), BlueOf(v));
-}
-QColor Q(Color v) { return QColor(RedOf(v), GreenOf(v), BlueOf(v)); }
 void Place(QWidget* w, const Rect& r) {
   const QRect q(r.left, r.top, std::max(0, r.Width()), std::max(0, r.Height()));
   if (w && w->geometry() != q) w->setGeometry(q);
@@ -252,11 +248,11 @@ void SECTabWnd::paintEvent(QPaintEvent*) {
   QPainter p(this);
   int active = -1;
   if (!GetActiveTab(&active)) return;
-  p.fillRect(width() - m_cxVScroll, 0, m_cxVScroll, height(), Sys(SysColor::BtnFace));
+  p.fillRect(width() - m_cxVScroll, 0, m_cxVScroll, height(), SysQColor(SysColor::BtnFace));
   if (m_pHBar->isVisible()) {
     const Rect s = GetSplitterRect();
-    const QColor lines[5] = {Qt::black, Sys(SysColor::BtnHighlight), Sys(SysColor::BtnFace),
-                             Sys(SysColor::BtnShadow), Qt::black};
+    const QColor lines[5] = {Qt::black, SysQColor(SysColor::BtnHighlight), SysQColor(SysColor::BtnFace),
+                             SysQColor(SysColor::BtnShadow), Qt::black};
     for (int i = 0; i < 5; ++i) p.fillRect(s.left + i, s.top, 1, s.Height(), lines[i]);
   }
 }
@@ -386,7 +382,7 @@ void PaneNavigate(QWidget* pane, QWidget* focus, bool backwards) {
 void SEC3DTabWnd::PaintClassicFrame(QPainter& p, const Rect& i) {
   const std::uint32_t style = m_dwTabStyle;
   const bool noOuter = style & tab3d::kNoOuter;
-  const QColor hi = Q(StartupHighlight()), face = Sys(SysColor::BtnFace), sh = Sys(SysColor::BtnShadow),
+  const QColor hi = ToQColor(StartupHighlight()), face = SysQColor(SysColor::BtnFace), sh = SysQColor(SysColor::BtnShadow),
                black(Qt::black);
   auto vline = [&](const QColor& c, int x, int y, int h) { p.fillRect(x, y, 1, std::max(0, h), c); };
   auto hline = [&](const QColor& c, int x, int y, int w) { p.fillRect(x, y, std::max(0, w), 1, c); };
@@ -430,10 +426,10 @@ void SEC3DTabWnd::PaintClassicFrame(QPainter& p, const Rect& i) {
 
 void SEC3DTabWnd::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.fillRect(rect(), Sys(SysColor::BtnFace));
+  p.fillRect(rect(), SysQColor(SysColor::BtnFace));
   const Rect i = GetInsideRect();
   if (m_dwTabStyle & tab3d::kFlat) {
-    p.setPen(Sys(SysColor::BtnShadow));
+    p.setPen(SysQColor(SysColor::BtnShadow));
     p.drawRect(i.left - 1, i.top - 1, i.Width(), i.Height() + 1);
     return;
   }

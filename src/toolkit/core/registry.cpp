@@ -26,6 +26,11 @@ std::string TrimSlashes(std::string_view s) {
   return std::string(s);
 }
 
+// What a caller's buffer receives: text values with their closing zero.
+std::string BufferBytes(std::uint32_t type, const std::string& data) {
+  return type == REG_SZ ? data + '\0' : data;
+}
+
 }  // namespace
 
 std::string HiveName(HKEY hive) {
@@ -228,13 +233,52 @@ bool SECRegistry::SetValue(const char* name, std::uint32_t type, std::string_vie
   return Result(m_store.WriteValue(CurrentPath(), name, type, data) ? kRegOk : kRegInvalidParameter);
 }
 
+bool SECRegistry::QueryTyped(const char* name, std::uint32_t type, std::string* data) {
+  std::uint32_t stored = 0;
+  if (!QueryValue(name, &stored, data)) return false;
+  if (stored != type) return Result(kRegInvalidData);
+  return true;
+}
+
+bool SECRegistry::CopyOut(std::string_view bytes, void* data, std::uint32_t* size) {
+  if (!size) return Result(data ? kRegInvalidParameter : kRegOk);
+  const std::uint32_t need = std::uint32_t(bytes.size());
+  const std::uint32_t room = *size;
+  *size = need;
+  if (!data) return Result(kRegOk);
+  if (room < need) return Result(kRegMoreData);
+  std::memcpy(data, bytes.data(), need);
+  return Result(kRegOk);
+}
+
+bool SECRegistry::QueryValue(const char* name, std::uint32_t* type, void* data, std::uint32_t* size) {
+  if (!name) return Result(kRegInvalidParameter);
+  SettingValue sv;
+  if (!m_bKeyOpen || !m_store.ReadValue(CurrentPath(), name, &sv)) return Result(kRegNotFound);
+  if (type) *type = sv.type;
+  return CopyOut(BufferBytes(sv.type, sv.data), data, size);
+}
+
+bool SECRegistry::EnumerateValues(int index, std::string* name, std::uint32_t* type, void* data,
+                                  std::uint32_t* size) {
+  std::uint32_t stored = 0;
+  std::string bytes;
+  if (!EnumerateValues(index, name, &stored, &bytes)) return false;
+  if (type) *type = stored;
+  return CopyOut(BufferBytes(stored, bytes), data, size);
+}
+
+bool SECRegistry::EnumerateKeys(int index, std::string* name, std::string* className) {
+  if (!EnumerateKeys(index, name)) return false;
+  if (className) className->clear();
+  return true;
+}
+
 bool SECRegistry::GetStringValue(const char* name, std::string* text) {
   if (!name || !text) return Result(kRegInvalidParameter);
-  std::uint32_t type = 0;
-  std::string data;
   text->clear();
-  if (!QueryValue(name, &type, &data)) return false;
-  if (type != REG_SZ) return Result(13);  // invalid data
+  std::string data;
+  if (!QueryTyped(name, REG_SZ, &data)) return false;
   *text = data;
   return true;
 }
@@ -245,10 +289,9 @@ bool SECRegistry::SetStringValue(const char* name, std::string_view text) {
 
 bool SECRegistry::GetDoubleWordValue(const char* name, std::uint32_t* value) {
   if (!name || !value) return Result(kRegInvalidParameter);
-  std::uint32_t type = 0;
   std::string data;
-  if (!QueryValue(name, &type, &data)) return false;
-  if (type != REG_DWORD || data.size() != 4) return Result(13);
+  if (!QueryTyped(name, REG_DWORD, &data)) return false;
+  if (data.size() != 4) return Result(kRegInvalidData);
   *value = std::uint32_t(std::uint8_t(data[0])) | std::uint32_t(std::uint8_t(data[1])) << 8 |
            std::uint32_t(std::uint8_t(data[2])) << 16 | std::uint32_t(std::uint8_t(data[3])) << 24;
   return true;
@@ -262,24 +305,29 @@ bool SECRegistry::SetDoubleWordValue(const char* name, std::uint32_t value) {
 
 bool SECRegistry::GetBinaryValue(const char* name, std::string* bytes) {
   if (!name || !bytes) return Result(kRegInvalidParameter);
-  std::uint32_t type = 0;
-  std::string data;
-  if (!QueryValue(name, &type, &data)) return false;
-  if (type != REG_BINARY) return Result(13);
-  *bytes = data;
-  return true;
+  return QueryTyped(name, REG_BINARY, bytes);
 }
 
 bool SECRegistry::SetBinaryValue(const char* name, std::string_view bytes) {
   return SetValue(name, REG_BINARY, bytes);
 }
 
+bool SECRegistry::GetValue(const char* name, std::vector<std::uint8_t>* bytes) {
+  if (!bytes) return Result(kRegInvalidParameter);
+  std::string data;
+  if (!GetBinaryValue(name, &data)) return false;
+  bytes->assign(data.begin(), data.end());
+  return true;
+}
+
+bool SECRegistry::SetValue(const char* name, const std::vector<std::uint8_t>& bytes) {
+  return SetBinaryValue(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
 bool SECRegistry::GetStringArrayValue(const char* name, std::vector<std::string>* strings) {
   if (!name || !strings) return Result(kRegInvalidParameter);
-  std::uint32_t type = 0;
   std::string data;
-  if (!QueryValue(name, &type, &data)) return false;
-  if (type != REG_MULTI_SZ) return Result(13);
+  if (!QueryTyped(name, REG_MULTI_SZ, &data)) return false;
   strings->clear();
   std::size_t pos = 0;
   while (pos < data.size()) {

@@ -4,8 +4,8 @@
 // store's root; the others are keys named after the hive), so key names only
 // ever name keys inside the store, never files. Every operation keeps the
 // Windows result code of its last step: 0 success, 2 not found, 6 refused
-// remote connection, 50 not supported here, 87 bad argument, 234 more
-// data, 259 no more items.
+// remote connection, 13 a value of another type, 50 not supported here,
+// 87 bad argument, 234 more data, 259 no more items.
 
 #include <cstdint>
 #include <string>
@@ -22,7 +22,7 @@ constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u, HKEY_CURRENT_USER = 0x80000001u,
                HKEY_CURRENT_CONFIG = 0x80000005u, HKEY_DYN_DATA = 0x80000006u;
 constexpr std::uint32_t REG_SZ = 1, REG_BINARY = 3, REG_DWORD = 4, REG_MULTI_SZ = 7;
 constexpr long kRegOk = 0, kRegNotFound = 2, kRegInvalidHandle = 6, kRegNotSupported = 50,
-               kRegInvalidParameter = 87, kRegMoreData = 234, kRegNoMoreItems = 259;
+               kRegInvalidParameter = 87, kRegInvalidData = 13, kRegMoreData = 234, kRegNoMoreItems = 259;
 
 // "HKEY_CURRENT_USER" ...; empty for any other handle.
 std::string HiveName(HKEY hive);
@@ -58,7 +58,15 @@ class SECRegistry {
   bool EnumerateValues(int index, std::string* name, std::uint32_t* type = nullptr,
                        std::string* data = nullptr);
 
+  // With a class text: the store keeps no key classes, so it is always empty.
+  bool EnumerateKeys(int index, std::string* name, std::string* className);
+  // Buffer form: `size` is in/out. A null `data` asks only for the size; a
+  // buffer too small gives 234 with the size needed. Text values count
+  // their closing zero.
+  bool EnumerateValues(int index, std::string* name, std::uint32_t* type, void* data, std::uint32_t* size);
+
   bool QueryValue(const char* name, std::uint32_t* type, std::string* data);
+  bool QueryValue(const char* name, std::uint32_t* type, void* data, std::uint32_t* size);
   bool SetValue(const char* name, std::uint32_t type, std::string_view data);
   bool GetStringValue(const char* name, std::string* text);
   bool SetStringValue(const char* name, std::string_view text);
@@ -69,8 +77,23 @@ class SECRegistry {
   bool GetStringArrayValue(const char* name, std::vector<std::string>* strings);
   bool SetStringArrayValue(const char* name, const std::vector<std::string>& strings);
 
-  // Hive files, security and change notification have no counterpart in
-  // the store: each answers 50 (not supported).
+  // The four typed getters and setters under one name: text, string array,
+  // double word, byte array.
+  bool GetValue(const char* name, std::string* text) { return GetStringValue(name, text); }
+  bool GetValue(const char* name, std::vector<std::string>* strings) { return GetStringArrayValue(name, strings); }
+  bool GetValue(const char* name, std::uint32_t* value) { return GetDoubleWordValue(name, value); }
+  bool GetValue(const char* name, std::vector<std::uint8_t>* bytes);
+  bool SetValue(const char* name, std::string_view text) { return SetStringValue(name, text); }
+  bool SetValue(const char* name, const std::vector<std::string>& strings) {
+    return SetStringArrayValue(name, strings);
+  }
+  bool SetValue(const char* name, std::uint32_t value) { return SetDoubleWordValue(name, value); }
+  bool SetValue(const char* name, const std::vector<std::uint8_t>& bytes);
+
+  // Hive files, key security and change notification have no counterpart
+  // in the store: each answers 50 (not supported).
+  bool GetSecurity(std::uint32_t, void*, std::uint32_t*) { return Unsupported(); }
+  bool SetSecurity(std::uint32_t, const void*) { return Unsupported(); }
   bool Load(const char*, const char*) { return Unsupported(); }
   bool UnLoad(const char*) { return Unsupported(); }
   bool Save(const char*) { return Unsupported(); }
@@ -94,6 +117,10 @@ class SECRegistry {
   std::string StorePath(std::string_view keyUnderRoot) const;  // full store path
   std::string CurrentPath() const { return StorePath(m_strCurrentKey); }
   bool DeleteTree(const std::string& storePath);
+  // The value's bytes when it has `type`; 13 (invalid data) for another type.
+  bool QueryTyped(const char* name, std::uint32_t type, std::string* data);
+  // Copies `bytes` into a caller's buffer by the registry's size rules.
+  bool CopyOut(std::string_view bytes, void* data, std::uint32_t* size);
 
   SettingsStore& m_store;
   long m_lError = 0;
