@@ -1,33 +1,40 @@
 #pragma once
-// SECMemDC: an off-screen painter. Drawing goes into a pixmap of the target
-// rectangle in the target's logical coordinates; the destructor copies it
-// onto the target painter at the same place.
+// SECMemDC: an off-screen painter. It takes the target painter's mapping
+// (its world transform), so callers draw in the target's logical
+// coordinates; the drawing lands in an image of the target rectangle's
+// device size, and the destructor copies that image onto the target at the
+// same place. Pixels not drawn leave the target as it was.
 
+#include <QImage>
 #include <QPainter>
-#include <QPixmap>
 #include <QRect>
+#include <QTransform>
+#include <stdexcept>
 
 namespace pm2 {
 
+// Raised when an off-screen painter cannot be made (no target, no image).
+class SECResourceException : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 class SECMemDC : public QPainter {
  public:
-  SECMemDC(QPainter* target, const QRect& rect)
-      : m_target(target), m_rect(rect), m_pixmap(rect.size().expandedTo(QSize(1, 1))) {
-    m_pixmap.fill(Qt::transparent);
-    begin(&m_pixmap);
-    translate(-rect.topLeft());
-  }
-  ~SECMemDC() {
-    end();
-    if (m_target) m_target->drawPixmap(m_rect.topLeft(), m_pixmap);
-  }
+  // `rect` is in the target's logical coordinates.
+  SECMemDC(QPainter* target, const QRect& rect);
+  ~SECMemDC();
   SECMemDC(const SECMemDC&) = delete;
   SECMemDC& operator=(const SECMemDC&) = delete;
 
+  // Where the copy lands on the target's device.
+  QRect DeviceRect() const { return m_device; }
+
  private:
   QPainter* m_target;
-  QRect m_rect;
-  QPixmap m_pixmap;
+  QTransform m_mapping;  // the target's mapping, saved at construction
+  QRect m_device;
+  QImage m_image;
 };
 
 }  // namespace pm2
