@@ -273,8 +273,23 @@ class SECListBaseC : public SECListClient {
   void OnSize();
   void InvalidateItem(int index, bool labelOnly = false, bool now = false);
   void InvalidateItemRange(int a, int b);
-  // Rectangle of a row (full scrollable width), false above the top row.
+  // Rectangle of a row (full scrollable width), false above the top row;
+  // in the icon layout the item's cell.
   bool GetRowRect(int index, Rect* r);
+
+  // --- icon layout (every view but report) ---
+  // Cells as wide as column 0 laid left to right from minus the horizontal
+  // offset, wrapping to a new line when a cell would pass the inside right
+  // edge; a line is as high as its highest item. The top index is always
+  // the first item of a line, and the vertical scroll bar counts lines.
+  // Painting, hit tests, keys and scrolling all use this one geometry.
+  bool IsIconLayout() const { return !IsReport(); }
+  int IconCellWidth() const;
+  int IconsPerLine();
+  int IconLineCount();
+  int IconLineHeight(int line);
+  // The item's cell; false outside the item range or above the top line.
+  bool GetIconCellRect(int index, Rect* r);
 
   // --- hit testing and painting decisions ---
   int HitTest(int x, int y, unsigned* flags, int* column);
@@ -403,6 +418,18 @@ class SECListBaseC : public SECListClient {
 
  private:
   void EndAnyEdit() { EndLabelEdit(true); }
+  // Scroll units: rows in report view, lines of cells in the icon layout.
+  int UnitCount();
+  int UnitHeight(int unit);
+  int UnitOf(int index);
+  int TopUnit() { return UnitOf(m_top); }
+  int ItemsPerUnit() { return IsIconLayout() ? IconsPerLine() : 1; }
+  // Units from `from` upwards whose heights still fit in `room` beside
+  // the `*used` pixels already taken; adds their heights to `*used`.
+  int CountFittingAbove(int from, int room, int* used);
+  int IconHitTest(int x, int y, unsigned* flags);
+  bool IconKeyDown(unsigned key, bool shift, bool ctrl);
+  void EnsureIconVisible(int index);
   void StartHeaderDrag();
   void EndHeaderDrag();
   int SelPos(int index) const;

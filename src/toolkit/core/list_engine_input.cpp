@@ -275,6 +275,7 @@ void SECListBaseC::OnRButtonUp(int, int, unsigned) {
 
 bool SECListBaseC::OnKeyDown(unsigned key, bool shift, bool ctrl, int /*repeat*/) {
   NotifyKeyDown(key);
+  if (IsIconLayout() && IconKeyDown(key, shift, ctrl)) return true;
   const int f = m_focus;
   struct KeyRow {
     unsigned key;

@@ -44,7 +44,8 @@ void SECListBaseC::CalcItemHeight(SECListPaintContext& ctx, int* height) {
     CalcImageRect(ctx, &img);
     if (ctx.record) ctx.record->imageRect = img;
   }
-  CalcLabelRect(ctx, colWidth - img.Width() - 11);
+  // A label of the icon layout sits below its image, in the cell's width.
+  CalcLabelRect(ctx, IsIconLayout() ? colWidth - 4 : colWidth - img.Width() - 11);
   const int textHeight = hasText ? (labelColumn ? ctx.record->labelRect.Height()
                                                 : (ctx.subRecord ? ctx.subRecord->labelRect.Height() : 0))
                                  : Measurer().LineHeight(ctx.font);
@@ -59,6 +60,8 @@ void SECListBaseC::CalcImageRect(SECListPaintContext& ctx, Rect* r) {
     return;
   }
   *r = {2, 2, il.cx + 2, il.cy + 2};
+  // Icon layout: the image is centred at the top of its cell.
+  if (IsIconLayout()) r->Offset(std::max(0, (IconCellWidth() - il.cx) / 2 - 2), 0);
 }
 
 void SECListBaseC::CalcLabelRect(SECListPaintContext& ctx, int availWidth) {
@@ -68,12 +71,14 @@ void SECListBaseC::CalcLabelRect(SECListPaintContext& ctx, int availWidth) {
   Rect r{6, 2, 6 + s.cx, 2 + s.cy};
   if (ctx.item.subItem == 0 && ctx.record && !ctx.record->imageRect.IsEmpty()) {
     const Rect& img = ctx.record->imageRect;
-    if (ctx.view == int(LVS_ICON)) r = {8, img.bottom + 2, 8 + s.cx, img.bottom + 2 + s.cy};
+    if (IsIconLayout()) r = {8, img.bottom + 2, 8 + s.cx, img.bottom + 2 + s.cy};
     else {
       int top = (img.Height() - s.cy) / 2;
       r = {img.right + 5, top, img.right + 5 + s.cx, top + s.cy};
     }
   }
+  // Icon layout: the label is centred under the image.
+  if (IsIconLayout()) r.Offset(std::max(2, (IconCellWidth() - s.cx) / 2) - r.left, 0);
   if (ctx.item.subItem == 0) {
     if (ctx.record) ctx.record->labelRect = r;
   } else if (ctx.subRecord) {
@@ -124,79 +129,62 @@ int SECListBaseC::CountItemsInHeight(int height, int start, bool forward) {
   return count;
 }
 
+// The walks below count scroll units: rows in report view, lines of cells
+// in the icon layout (where an item index result is a line's last item).
+
 int SECListBaseC::GetCountPerPage() {
   const int h = GetInsideRect().Height();
-  const int n = GetItemCount();
+  const int n = UnitCount();
   int sum = 0;
   int count = 0;
-  int i = m_top;
-  for (; i < n; ++i) {
-    int rh = RowHeight(i);
-    if (sum + rh > h) break;
-    sum += rh;
+  int u = TopUnit();
+  for (; u < n; ++u) {
+    int uh = UnitHeight(u);
+    if (sum + uh > h) break;
+    sum += uh;
     ++count;
   }
-  if (i >= n) {
-    for (int j = m_top - 1; j >= 0; --j) {
-      int rh = RowHeight(j);
-      if (sum + rh > h) break;
-      sum += rh;
-      ++count;
-    }
-  }
+  if (u >= n) count += CountFittingAbove(TopUnit() - 1, h, &sum);
   return count;
 }
 
 int SECListBaseC::GetCountAbove() {
-  const int h = GetInsideRect().Height();
-  int sum = 0;
-  int count = 0;
-  for (int j = m_top - 1; j >= 0; --j) {
-    int rh = RowHeight(j);
-    if (sum + rh > h) break;
-    sum += rh;
-    ++count;
-  }
-  return count;
+  int used = 0;
+  return CountFittingAbove(TopUnit() - 1, GetInsideRect().Height(), &used);
 }
 
 int SECListBaseC::GetBottomIndex() {
   const int h = GetInsideRect().Height();
-  const int n = GetItemCount();
+  const int n = UnitCount();
   int sum = 0;
-  for (int i = m_top; i < n; ++i) {
-    sum += RowHeight(i);
-    if (sum > h) return i - 1;
+  for (int u = TopUnit(); u < n; ++u) {
+    sum += UnitHeight(u);
+    if (sum > h) return u * ItemsPerUnit() - 1;
   }
-  return n - 1;
+  return GetItemCount() - 1;
 }
 
 int SECListBaseC::GetPageEndIndex() {
   const int h = GetInsideRect().Height();
-  const int n = GetItemCount();
+  const int n = UnitCount();
   int y = 0;
-  for (int i = m_top; i < n; ++i) {
-    if (y >= h) return i;
-    y += RowHeight(i);
+  for (int u = TopUnit(); u < n; ++u) {
+    if (y >= h) return std::min(GetItemCount(), u * ItemsPerUnit());
+    y += UnitHeight(u);
   }
-  return n;
+  return GetItemCount();
 }
 
 int SECListBaseC::GetLastPageTop() {
-  const int n = GetItemCount();
+  const int n = UnitCount();
   const int h = GetInsideRect().Height();
-  if (n == 0 || RowHeight(n - 1) > h) return n;
-  int sum = 0;
-  int i = n - 1;
-  for (; i >= 0; --i) {
-    int rh = RowHeight(i);
-    if (sum + rh > h) break;
-    sum += rh;
-  }
-  return i + 1;
+  if (n == 0 || UnitHeight(n - 1) > h) return GetItemCount();
+  int used = 0;
+  return (n - CountFittingAbove(n - 1, h, &used)) * ItemsPerUnit();
 }
 
 int SECListBaseC::GetTotalWidth() {
+  if (IsIconLayout()) return std::max(IconCellWidth(), GetInsideRect().Width());
   int width = 0;
   if (GetColumnCount() >= 2) {
     for (int i = 0; i < GetColumnCount(); ++i) width += GetColumnWidth(i);
@@ -229,6 +217,8 @@ void SECListBaseC::FillLabelColumn() {
 }
 
 bool SECListBaseC::RefillLabelColumn() {
+  // Column 0 is the cell width of the icon layout, not a filler.
+  if (IsIconLayout()) return false;
   if (GetColumnCount() == 1 || (m_styleEx & LVXS_FILLLABELCOLUMN)) {
     FillLabelColumn();
     return true;
@@ -239,24 +229,27 @@ bool SECListBaseC::RefillLabelColumn() {
 // --- scroll bars ----------------------------------------------------------------
 
 void SECListBaseC::UpdateScrollBars() {
+  // The top of the icon layout stays the first item of a line when the
+  // width (and so the number of cells per line) changes.
+  if (IsIconLayout()) m_top -= m_top % IconsPerLine();
   auto updateVert = [this](int rows) {
     const int page = GetCountPerPage();
     const int h = GetInsideRect().Height();
     int sum = 0;
     bool allFit = true;
     for (int i = 0; i < rows; ++i) {
-      sum += RowHeight(i);
+      sum += UnitHeight(i);
       if (sum > h) {
         allFit = false;
         break;
       }
     }
     if (allFit || (m_style & LVS_NOSCROLL)) {
-      ScrollLines(-m_top);
+      ScrollLines(-TopUnit());
       m_vbar = {};
     } else {
-      if (m_top > rows - page) ScrollLines((rows - page) - m_top);
-      m_vbar = {true, 0, rows - 1, page, m_top};
+      if (TopUnit() > rows - page) ScrollLines((rows - page) - TopUnit());
+      m_vbar = {true, 0, rows - 1, page, TopUnit()};
     }
     const int w = GetInsideRect().Width();
     if (w != m_lastInsideWidth) {
@@ -264,7 +257,7 @@ void SECListBaseC::UpdateScrollBars() {
       if (RefillLabelColumn()) Host().Invalidate(nullptr, false);
     }
   };
-  updateVert(GetItemCount());
+  updateVert(UnitCount());
   if (IsLabelWrap()) InvalidateAllMeasures();
   const int width = GetTotalWidth();
   const int inside = GetInsideRect().Width();
@@ -278,7 +271,7 @@ void SECListBaseC::UpdateScrollBars() {
     if (m_hOffset > width - inside) ScrollHorz(m_hOffset - (width - inside));
     m_hbar = {true, 0, width, inside, m_hOffset};
   }
-  updateVert(GetItemCount());
+  updateVert(UnitCount());
   Host().ScrollBarsChanged();
 }
 
@@ -294,6 +287,18 @@ void SECListBaseC::OnSize() {
 // --- scrolling ----------------------------------------------------------------------
 
 void SECListBaseC::ScrollLines(int delta, bool fromBottom) {
+  if (IsIconLayout()) {
+    // Whole lines; `fromBottom` is a row walk of report view only.
+    const int line = std::clamp(TopUnit() + delta, 0, std::max(0, IconLineCount() - 1));
+    const int top = line * IconsPerLine();
+    if (top != m_top) {
+      m_top = top;
+      m_vbar.pos = line;
+      Host().Invalidate(nullptr, false);
+      Host().ScrollBarsChanged();
+    }
+    return;
+  }
   const int n = GetItemCount();
   if (fromBottom) {
     int bottom = GetBottomIndex();
@@ -323,13 +328,17 @@ void SECListBaseC::ScrollHorz(int pixels) {
 }
 
 void SECListBaseC::SetTopIndex(int index) {
-  ScrollLines(index - m_top);
+  ScrollLines(UnitOf(index) - TopUnit());
   UpdateScrollBars();
 }
 
 void SECListBaseC::EnsureVisible(int index) {
   const int n = GetItemCount();
   if (index < 0 || index >= n) return;
+  if (IsIconLayout()) {
+    EnsureIconVisible(index);
+    return;
+  }
   const int bottom = GetBottomIndex();
   if (index == bottom && index == n - 1) return;
   if (index >= bottom) ScrollLines(index - bottom, true);
@@ -368,21 +377,21 @@ void SECListBaseC::OnVScroll(ScrollCode code, int track) {
       ScrollLines(-std::max(1, GetCountAbove()));
       break;
     case ScrollCode::PageDown:
-      ScrollLines(std::min(m_top + b.page, b.max - b.page + 1) - m_top);
+      ScrollLines(std::min(TopUnit() + b.page, b.max - b.page + 1) - TopUnit());
       break;
     case ScrollCode::ThumbPosition:
     case ScrollCode::ThumbTrack:
       ScrollLines(track - b.pos);
       break;
     case ScrollCode::Top:
-      ScrollLines(-m_top);
+      ScrollLines(-TopUnit());
       break;
     case ScrollCode::Bottom:
-      if (IsLabelWrap()) ScrollLines(GetLastPageTop() - m_top);
+      if (IsLabelWrap()) ScrollLines(UnitOf(GetLastPageTop()) - TopUnit());
       else ScrollLines(b.max - b.page - b.pos + 1);
       break;
   }
-  m_vbar.pos = m_top;
+  m_vbar.pos = TopUnit();
   Host().ScrollBarsChanged();
 }
 
@@ -421,6 +430,7 @@ void SECListBaseC::OnMouseWheel(int delta) {
 // --- rectangles ----------------------------------------------------------------------
 
 bool SECListBaseC::GetRowRect(int index, Rect* r) {
+  if (IsIconLayout()) return GetIconCellRect(index, r);
   if (index < m_top || index >= GetItemCount()) return false;
   const Rect inside = GetInsideRect();
   int y = inside.top + GetItemsHeight(m_top, index, false);
@@ -433,7 +443,8 @@ bool SECListBaseC::GetCellRect(int item, int column, Rect* r, int code) {
   if (!GetRowRect(item, &row)) return false;
   const int cols = GetColumnCount();
   Rect cell{GetColumnLeft(column), row.top, GetColumnLeft(column) + GetColumnWidth(column), row.bottom};
-  if (cols <= 1) cell.right = std::max(cell.right, GetInsideRect().right);
+  if (IsIconLayout()) cell = row;
+  else if (cols <= 1) cell.right = std::max(cell.right, GetInsideRect().right);
   SECListItem* rec = GetItemRecord(item);
   const int sub = GetColumnSubItem(column < 0 ? 0 : column);
   if (code == 0) {
@@ -469,9 +480,10 @@ void SECListBaseC::InvalidateItem(int index, bool labelOnly, bool now) {
   if (index < m_top || index >= GetItemCount()) return;
   // A row below the window needs no repaint; stop walking at the bottom so
   // that filling a long list stays linear.
+  if (index > GetPageEndIndex()) return;
   const Rect inside = GetInsideRect();
   int y = inside.top;
-  for (int i = m_top; i < index; ++i) {
+  for (int i = m_top; i < index && !IsIconLayout(); ++i) {
     y += RowHeight(i);
     if (y >= inside.bottom) return;
   }
@@ -543,6 +555,11 @@ int SECListBaseC::HitTest(int x, int y, unsigned* flags, int* column) {
     }
     col = -1;
     return done(-1);
+  }
+  if (IsIconLayout()) {
+    const int i = IconHitTest(x, y, &f);
+    col = i >= 0 ? 0 : -1;
+    return done(i);
   }
   int top = inside.top;
   const int n = GetItemCount();
