@@ -15,6 +15,7 @@ pm2_library(pm2_toolkit_core SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/list_engine_items.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/list_engine_layout.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/list_engine_input.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/header_layout.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/list_engine_icons.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/tree_node.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/subitem_text_storage.cpp
