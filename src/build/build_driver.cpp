@@ -449,11 +449,12 @@ void BuildDriver::Impl::Link(const OptionBlock& opts) {
   env.trace = &trace_;
   const bool library = !opts.out.flags.GENAPP;
   switch (target_->toolset) {
-    case kToolsetArmGnu:
+    case kToolsetArmGnu: {
       if (library) return;
-      LinkGnuTarget(env, target_);
-      if (s_.errors == 0) MakeGnuHexFile(env, target_, opts);
+      const uint8_t linked = LinkGnuTarget(env, target_);
+      if (s_.errors == 0) MakeGnuHexFile(env, target_, opts, linked != 0);
       return;
+    }
     case kToolsetArmAds:
       if (library) return;
       trace_.Open(OutputBase(opts));

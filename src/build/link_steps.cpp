@@ -185,17 +185,20 @@ uint8_t LinkGnuTarget(LinkStepEnv& env, TargetRec* target) {
   return 1;
 }
 
-void MakeGnuHexFile(LinkStepEnv& env, TargetRec* target, const OptionBlock& options) {
+void MakeGnuHexFile(LinkStepEnv& env, TargetRec* target, const OptionBlock& options, bool linked) {
   BuildState& s = *env.state;
   if (s.Flags() != 0 || !options.out.flags.GENHEX || !s.HeadIsLinkItem()) return;
-  const std::string linked = s.items.front().request.objectFile;
-  std::string base = WithoutQuotes(linked);
+  const std::string elf = s.items.front().request.objectFile;
+  std::string base = WithoutQuotes(elf);
   ChangeFileExt(base, "");
+  // An up-to-date image keeps its hex file; a deleted one is made again, as
+  // the hex steps of the other families do.
+  if (!linked && FileTime(LocalPath(env, base + ".hex"))) return;
   s.request = ToolRunRequest{};
   s.request.toolCode = kToolGnuHex;
   s.request.toolFolder = StepToolFolder(env, false);
   s.request.environment = env.overlay;
-  s.request.file = linked;
+  s.request.file = elf;
   s.request.controlString = "-O ihex " + base + ".elf " + base + ".hex\r\n";
   s.request.objectFile = base;
   s.request.flags = kToolFlagHexOutput;

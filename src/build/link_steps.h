@@ -75,8 +75,9 @@ int IsGnuLinkUpToDate(const LinkStepEnv& env, const std::string& output,
 
 // The ARM-GNU link (tool code 33) into "%s%s.elf". Returns 1 when it ran.
 uint8_t LinkGnuTarget(LinkStepEnv& env, TargetRec* target);
-// objcopy to Intel hex (tool code 34) after a successful link.
-void MakeGnuHexFile(LinkStepEnv& env, TargetRec* target, const OptionBlock& options);
+// objcopy to Intel hex (tool code 34) after a successful link. When nothing
+// was linked it runs only to remake a missing hex file.
+void MakeGnuHexFile(LinkStepEnv& env, TargetRec* target, const OptionBlock& options, bool linked);
 // The ARM-ADS link (tool code 38) into "%s%s.axf", traced.
 uint8_t LinkAdsTarget(LinkStepEnv& env, TargetRec* target);
 

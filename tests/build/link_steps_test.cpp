@@ -160,6 +160,33 @@ TEST(LinkHex, RunsAfterALinkOrWhenTheHexFileIsMissing) {
   EXPECT_EQ(f.runs.size(), 2u);
 }
 
+TEST(LinkHex, GnuHexAfterALinkOrWhenTheHexFileIsMissing) {
+  struct Row {
+    const char* name;
+    bool linked;
+    bool hexExists;
+    bool runs;
+  } rows[] = {
+      {"linked, old hex", true, true, true},
+      {"up to date, hex missing", false, false, true},
+      {"up to date, hex there", false, true, false},
+  };
+  for (const Row& r : rows) {
+    LinkFixture f(kToolsetArmGnu);
+    f.fx.targetOpts.out.flags.GENHEX = 1;
+    f.AddObject("a.o");
+    f.state.request = ToolRunRequest{};
+    f.state.request.objectFile = f.Out("elf");
+    RecordBuildItem(f.state, &f.fx.target, nullptr, nullptr);
+    if (r.hexExists) WriteFile(f.Out("hex"), ":00000001FF\n");
+    MakeGnuHexFile(f.env, &f.fx.target, f.fx.targetOpts, r.linked);
+    ASSERT_EQ(f.runs.size(), r.runs ? 1u : 0u) << r.name;
+    if (!r.runs) continue;
+    EXPECT_EQ(f.runs[0].toolCode, 34) << r.name;
+    EXPECT_EQ(f.runs[0].controlString, "-O ihex " + f.Out() + ".elf " + f.Out() + ".hex\r\n") << r.name;
+  }
+}
+
 TEST(LinkHex, BankedFilesThatExist) {
   LinkFixture f(kToolset51);
   f.fx.targetOpts.out.flags.GENHEX = 1;
@@ -235,7 +262,7 @@ TEST(LinkGnuEndToEnd, TwoFileProgramGivesElfAndHex) {
   }
   EXPECT_EQ(LinkGnuTarget(f.env, &f.fx.target), 1);
   EXPECT_EQ(f.state.Flags(), 0u) << ::testing::PrintToString(f.shell.lines);
-  MakeGnuHexFile(f.env, &f.fx.target, f.fx.targetOpts);
+  MakeGnuHexFile(f.env, &f.fx.target, f.fx.targetOpts, true);
   EXPECT_EQ(f.state.errors, 0) << ::testing::PrintToString(f.shell.lines);
   EXPECT_EQ(ReadFile(f.Out("elf")).substr(0, 4), "\x7f" "ELF");
   const std::string hex = ReadFile(f.Out("hex"));
