@@ -531,7 +531,16 @@ bool SECTreeBaseC::Expand(HTREEITEM item, unsigned code, bool redraw, bool force
     if (node->IsExpanded()) return true;
     if (!node->FirstChild()) return false;
     node->SetExpanded(true);
-    if (row >= 0) InsertDescendantRows(node, row + 1);
+    if (row >= 0) {
+      const int end = InsertDescendantRows(node, row + 1);
+      // Animated: the first rows show at once, the rest with the redraw.
+      if (m_treeStyleEx & TVXS_ANIMATE) {
+        for (int r = row + 1; r < std::min(end, row + 1 + kAnimationSteps); ++r) {
+          Rect rr;
+          if (GetRowRect(r, &rr)) Host().Invalidate(&rr, true);
+        }
+      }
+    }
   } else if (node->IsExpanded()) {
     TreeNode* caret = GetItemAtRow(GetFocusIndex());
     if (caret && node->IsAncestorOf(caret) && row >= 0) {
@@ -549,7 +558,17 @@ bool SECTreeBaseC::Expand(HTREEITEM item, unsigned code, bool redraw, bool force
       for (int r = row + 1; r < row + 1 + count; ++r) {
         if (IsItemSelected(r)) SECListBaseC::SetItemState(r, 0, LVIS_SELECTED);
       }
-      if (count) SECListBaseC::DeleteItems(row + 1, count);
+      if (count && (m_treeStyleEx & TVXS_ANIMATE)) {
+        // Animated: the rows go one at a time, the window shown in steps.
+        const int step = std::max(1, count / kAnimationSteps);
+        for (int i = 1; i <= count; ++i) {
+          SECListBaseC::DeleteItems(row + 1, 1);
+          if (i % step == 0) Host().Invalidate(nullptr, true);
+        }
+        Host().Invalidate(nullptr, true);
+      } else if (count) {
+        SECListBaseC::DeleteItems(row + 1, count);
+      }
     }
   }
   if (code & TVE_COLLAPSERESET) {

@@ -34,6 +34,9 @@ constexpr int kNoImage = -12;
 // The drop-target hover timer has its own id, apart from the list's
 // type-ahead timer, so that neither ends the other.
 constexpr int kTimerHover = 4;
+// Rows an animated expand shows at once; an animated collapse shows the
+// window this many times while its rows go.
+constexpr int kAnimationSteps = 5;
 
 struct TreeInsert {
   HTREEITEM parent = nullptr;

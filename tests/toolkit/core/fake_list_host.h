@@ -26,8 +26,10 @@ class FakeListHost : public ListHost {
   int nextControl = 0;  // +1 next, -1 previous
   int cancels = 0;
   Point cursor;
+  int immediateRepaints = 0;  // Invalidate(..., now) calls
 
   Rect ClientRect() override { return client; }
+  void Invalidate(const Rect*, bool now) override { immediateRepaints += now ? 1 : 0; }
   bool HasFocus() override { return focus; }
   bool IsEnabled() override { return enabled; }
   void TakeFocus() override { focus = true; }

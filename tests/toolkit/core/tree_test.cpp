@@ -119,6 +119,35 @@ TEST_F(TreeFixture, ExpandAndCollapseChangeTheRows) {
   EXPECT_EQ(owner.Count(TVN_DELETEITEM), 4);  // a1, a1x, a1y, a2
 }
 
+TEST_F(TreeFixture, AnimatedExpandShowsFirstRowsAndCollapseShowsSteps) {
+  // Rows tall enough for twelve on the page, so every new row is on it.
+  host.client = {0, 0, 200, 400};
+  HTREEITEM a = Add("a");
+  for (int i = 0; i < 12; ++i) Add("c" + std::to_string(i), a);
+  Add("b");
+  struct Row {
+    const char* name;
+    bool animate;
+    int expandRepaints;    // rows painted at once while expanding
+    int collapseRepaints;  // window shown while collapsing
+  } rows[] = {
+      {"plain", false, 0, 0},
+      // 12 rows: every 12/5 = 2 deletions, then once at the end.
+      {"animated", true, kAnimationSteps, 12 / 2 + 1},
+  };
+  for (const Row& r : rows) {
+    tree.SetTreeStyleEx(r.animate ? TVXS_ANIMATE : 0);
+    host.immediateRepaints = 0;
+    ASSERT_TRUE(tree.Expand(a, TVE_EXPAND, false));
+    EXPECT_EQ(host.immediateRepaints, r.expandRepaints) << r.name;
+    EXPECT_EQ(tree.GetItemCount(), 14) << r.name;
+    host.immediateRepaints = 0;
+    ASSERT_TRUE(tree.Expand(a, TVE_COLLAPSE, false));
+    EXPECT_EQ(host.immediateRepaints, r.collapseRepaints) << r.name;
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"a", "b"})) << r.name;
+  }
+}
+
 TEST_F(TreeFixture, ExpandVetoAndNothingToExpand) {
   HTREEITEM leaf = Add("leaf");
   HTREEITEM p = Add("p");
