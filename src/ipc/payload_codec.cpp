@@ -22,6 +22,7 @@ uint8_t* PayloadWriter::Reserve(size_t n) {
 }
 
 void PayloadWriter::Put(std::string_view text) {
+  text = WireText(text);
   size_t n = PadTo8(text.size() + 1);
   if (uint8_t* p = Reserve(n)) {
     std::memcpy(p, text.data(), text.size());

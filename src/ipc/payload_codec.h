@@ -3,7 +3,9 @@
 // Fields follow each other in a type's field order, each starting at a
 // multiple of 8 from the payload start, all numbers little-endian:
 //  - text: its bytes and one zero byte, padded to 8 (T(x) = len + 1 rounded
-//    up to 8; the empty text takes 8);
+//    up to 8; the empty text takes 8). A text ends at its first zero byte:
+//    a string holding one (tool output can) is sent only up to it, since a
+//    receiver would otherwise take the rest for the following fields;
 //  - u32 cell: the number in the first 4 bytes of an 8-byte cell;
 //  - u8 cell: the byte first in an 8-byte cell;
 //  - u64 / f64: the whole cell, low word first (f64 as IEEE 754 bits);
@@ -46,8 +48,11 @@ struct DataBlock {
 using PackedWords = std::array<uint32_t, 3>;
 using TextList = std::vector<std::string>;
 
+// The part of a string that travels: up to its first zero byte.
+inline std::string_view WireText(std::string_view s) { return s.substr(0, s.find('\0')); }
+
 // Encoded sizes, one per field kind.
-inline uint32_t FieldSize(const std::string& s) { return PadTo8(s.size() + 1); }
+inline uint32_t FieldSize(const std::string& s) { return PadTo8(WireText(s).size() + 1); }
 inline uint32_t FieldSize(uint32_t) { return 8; }
 inline uint32_t FieldSize(uint8_t) { return 8; }
 inline uint32_t FieldSize(uint64_t) { return 8; }

@@ -109,6 +109,43 @@ TEST(EventEncoding, ReceivedEventTakesSenderFromHeaderAndIgnoresReservedWord) {
   EXPECT_EQ(end->m_nResult, 1u);
 }
 
+struct ZeroByteRow {
+  const char* name;
+  std::function<std::unique_ptr<dtc_EventBase>()> sent;
+  std::function<std::unique_ptr<dtc_EventBase>()> received;  // what the peer must read
+};
+
+using namespace std::string_literals;
+
+// A string holding a zero byte (a tool's output line can) travels up to it;
+// the fields after it must still arrive intact.
+const ZeroByteRow kZeroByteRows[] = {
+    {"BuildInfo file and message",
+     [] { return std::make_unique<dtc_Make::BuildInfo>("a.c\0garbage after"s, 7u, "msg\0tail"s); },
+     [] { return std::make_unique<dtc_Make::BuildInfo>("a.c", 7u, "msg"); }},
+    {"list element",
+     [] { return std::make_unique<dtc_Make::SetFileGroup>("g", "d\0x"s, TextList {"a\0bcdefghijk"s, "b"}); },
+     [] { return std::make_unique<dtc_Make::SetFileGroup>("g", "d", TextList {"a", "b"}); }},
+    {"text before a u64",
+     [] { return std::make_unique<dtc_Debug::GetMemoryAddressReply>("\0abcdefgh"s, 0x1234ull, uint8_t {1}); },
+     [] { return std::make_unique<dtc_Debug::GetMemoryAddressReply>("", 0x1234ull, uint8_t {1}); }},
+};
+
+TEST(EventEncoding, TextWithAZeroByteIsSentUpToItAndLaterFieldsSurvive) {
+  dtc_EventFactory& f = GetEventFactory();
+  for (const ZeroByteRow& row : kZeroByteRows) {
+    SCOPED_TRACE(row.name);
+    std::unique_ptr<dtc_EventBase> sent = row.sent(), expected = row.received();
+    std::vector<uint8_t> rec = test::RecordOf(f, *sent, 2);
+    ASSERT_EQ(rec.size(), sent->GetPayloadSize() + 16u);
+    EXPECT_EQ(sent->GetPayloadSize(), expected->GetPayloadSize());
+    std::unique_ptr<dtc_EventBase> back = f.CreateEventFromRecord(rec.data(), rec.size());
+    ASSERT_NE(back, nullptr);
+    back->m_nSender = expected->m_nSender;
+    EXPECT_TRUE(*back == *expected);
+  }
+}
+
 struct DamagedRow {
   const char* name;
   const char* record;  // hex: header and payload
