@@ -122,6 +122,9 @@ class Scan {
     Flag(in ? "'" + in->name + "' line " + std::to_string(in->line) + ": " + what : what);
   }
   bool Skipping() const { return !cond_.empty() && !cond_.back().active; }
+  // A conditional opened in the file being read (an #else or #endif may
+  // not reach into the including file's levels).
+  bool OpenHere() const { return cond_.size() > levels_.back()->condDepthAtStart; }
 
   bool Stat(const std::string& local, uint32_t* time, bool* regular) const;
   bool ReadLogicalLine(InputLevel& in, size_t* lastSplice);
@@ -433,7 +436,7 @@ void Scan::DoIfndef(std::string_view rest) {
 }
 
 void Scan::DoElif(std::string_view rest) {
-  if (cond_.empty() || cond_.back().kind == kCondElse) {
+  if (!OpenHere() || cond_.back().kind == kCondElse) {
     Error("#elif without #if");
     return;
   }
@@ -449,7 +452,7 @@ void Scan::DoElif(std::string_view rest) {
 }
 
 void Scan::DoElse(std::string_view rest) {
-  if (cond_.empty() || cond_.back().kind == kCondElse) {
+  if (!OpenHere() || cond_.back().kind == kCondElse) {
     Error("#else without #if");
     return;
   }
@@ -461,7 +464,7 @@ void Scan::DoElse(std::string_view rest) {
 }
 
 void Scan::DoEndif(std::string_view rest) {
-  if (cond_.empty() || cond_.size() <= levels_.back()->condDepthAtStart) {
+  if (!OpenHere()) {
     Error("#endif without #if");
     return;
   }

@@ -237,6 +237,18 @@ TEST_F(PpTest, ConditionalsMustCloseInTheirFile) {
   EXPECT_EQ(Scan(), 1);
 }
 
+// An #else or #elif of a header may not flip the includer's conditional.
+TEST_F(PpTest, ElseCannotReachIntoTheIncludingFile) {
+  File("flip.h", "#else\n");
+  File("elif.h", "#elif 1\n");
+  File("main.o", "", kObject);
+  for (const char* header : {"flip.h", "elif.h"}) {
+    File("main.c", std::string("#if 1\n#include \"") + header + "\"\n#endif\n");
+    EXPECT_EQ(Scan(), 1) << header;
+    EXPECT_NE(req_.reason.find("without #if"), std::string::npos) << req_.reason;
+  }
+}
+
 TEST_F(PpTest, MacrosFlowIntoHeaders) {
   File("main.c", "#define CFG 2\n#include \"cfg.h\"\n");
   File("cfg.h", "#if CFG == 2\n#include \"two.h\"\n#else\n#include \"other.h\"\n#endif\n");
