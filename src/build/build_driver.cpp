@@ -270,13 +270,19 @@ std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStat
   return local;
 }
 
+// Sized to the text: a fixed buffer would cut a long path or user command
+// and with it the line end, gluing the next line onto this one.
 void BuildDriver::Impl::Print(const char* format, ...) {
-  char buf[1100];
   va_list ap;
   va_start(ap, format);
-  std::vsnprintf(buf, 1025, format, ap);
+  va_list again;
+  va_copy(again, ap);
+  const int n = std::vsnprintf(nullptr, 0, format, ap);
   va_end(ap);
-  shell_.PostOutputText(buf);
+  std::string text(n > 0 ? std::size_t(n) : 0, '\0');
+  if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+  va_end(again);
+  shell_.PostOutputText(text);
 }
 
 bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* target) {

@@ -246,6 +246,19 @@ TEST_F(ToolsFixture, UserProgramsRunBeforeAndAfterTheBuild) {
   EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
 }
 
+// A long user command is printed whole with its line end.
+TEST_F(ToolsFixture, LongUserCommandLineIsPrintedWhole) {
+  SetUpProject(kToolset51, "C51/");
+  Add("A.c", kFileC);
+  const std::string command = "/bin/true " + std::string(1000, 'x');
+  opts->out.flags.BRUNUSR0 = 1;
+  opts->out.BRUNUSR[0] = OptString(command.c_str());
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  EXPECT_TRUE(HasLine("User command #1: " + command + "\n"));
+}
+
 // A file with errors stops the link but not the following files; no user
 // program runs after it.
 TEST_F(ToolsFixture, ErrorsStopTheLinkButNotTheNextFile) {
