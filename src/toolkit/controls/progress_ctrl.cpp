@@ -7,6 +7,7 @@
 
 #include "toolkit/controls/mem_dc.h"
 #include "toolkit/controls/qt_bridge.h"
+#include "toolkit/controls/sys_color_change.h"
 
 namespace pm2 {
 
@@ -139,6 +140,17 @@ void SECProgressCtrl::paintEvent(QPaintEvent*) {
   dc.setPen(ToQColor(m_clrBar));
   dc.drawText(rect(), align, text);
   dc.restore();
+}
+
+void SECProgressCtrl::OnSysColorChange() {
+  ReloadSysColorRecord();
+  update();
+}
+
+// Qt 6 passes the application-wide change to event() only.
+bool SECProgressCtrl::event(QEvent* e) {
+  if (IsSysColorChange(e)) OnSysColorChange();
+  return QWidget::event(e);
 }
 
 }  // namespace pm2

@@ -45,9 +45,12 @@ class SECProgressCtrl : public QWidget {
   void CalcBarRects(double percent, Rect* filled, Rect* empty) const;
   // The text drawn for `percent`; empty when none is shown.
   QString BarText(double percent) const;
+  // The system colours changed: reload the colour record and repaint.
+  void OnSysColorChange();
 
  protected:
   virtual void FormatText(QString& /*text*/) {}
+  bool event(QEvent*) override;
   void paintEvent(QPaintEvent*) override;
   void showEvent(QShowEvent*) override;
   void hideEvent(QHideEvent*) override;

@@ -11,6 +11,7 @@
 #include "toolkit/controls/mem_dc.h"
 #include "toolkit/controls/pixel_image.h"
 #include "toolkit/controls/qt_bridge.h"
+#include "toolkit/controls/sys_color_change.h"
 #include "toolkit/core/color_math.h"
 #include "toolkit/core/notify.h"
 
@@ -53,10 +54,30 @@ SECTabControl::SECTabControl(QWidget* parent, std::uint32_t style, unsigned id, 
   f.setBold(true);
   m_measurer.bold = f;
   Initialize(style);
+  LoadColors();
   m_repeat.callOnTimeout([this] {
     m_repeat.setInterval(20);
     RepeatScrollButton(m_nPressedButton);
   });
+}
+
+void SECTabControl::LoadColors() {
+  m_brush[0] = SysQColor(SysColor::BtnFace);
+  m_brush[1] = m_brush[2] = SysQColor(SysColor::Window);
+  m_clrText[0] = m_clrText[1] = SysQColor(SysColor::BtnText);
+  m_clrText[2] = SysQColor(SysColor::WindowText);
+  m_penShadow = SysQColor(SysColor::BtnShadow);
+}
+
+void SECTabControl::OnSysColorChange() {
+  ReloadSysColorRecord();
+  LoadColors();
+  update();
+}
+
+bool SECTabControl::event(QEvent* e) {
+  if (IsSysColorChange(e)) OnSysColorChange();
+  return QWidget::event(e);
 }
 
 void SECTabControl::resizeEvent(QResizeEvent*) { SetClientRect({0, 0, width(), height()}); }
@@ -121,15 +142,15 @@ void SECTabControl::DrawScrollButton(QPainter& p, unsigned button) {
 void SECTabControl::paintEvent(QPaintEvent*) {
   QPainter target(this);
   SECMemDC p(&target, rect());
-  p.fillRect(rect(), SysQColor(SysColor::BtnFace));
+  p.fillRect(rect(), m_brush[0]);
   for (unsigned b : {kTabButtonFirst, kTabButtonPrev, kTabButtonNext, kTabButtonLast})
     if (m_nButtons & b) DrawScrollButton(p, b);
   const Rect tabs = GetTabsRect();
   p.setClipRect(ToQRect(tabs));
   int active = -1;
   const bool hasActive = GetActiveTab(&active) && IsValidTab(active);
-  const QColor brushes[3] = {SysQColor(SysColor::BtnFace), SysQColor(SysColor::Window), SysQColor(SysColor::Window)};
-  const QColor texts[3] = {SysQColor(SysColor::BtnText), SysQColor(SysColor::BtnText), SysQColor(SysColor::WindowText)};
+  const QColor* brushes = m_brush;
+  const QColor* texts = m_clrText;
   auto draw = [&](int i, int kind) {
     const std::array<Point, 4> poly = TabPaintPolygon(i);
     const Rect box = TabBounds(i);
@@ -140,8 +161,8 @@ void SECTabControl::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::NoBrush);
     Line(p, Qt::black, L, T, L + 6, B + 1);
     Line(p, Qt::black, L + w - 1, T, L + w - 7, B + 1);
-    Line(p, SysQColor(SysColor::BtnShadow), L + 6, B, L + w - 6, B);
-    if (kind != 2) Line(p, SysQColor(SysColor::BtnShadow), L + w - 2, T, L + w - 8, B + 1);
+    Line(p, m_penShadow, L + 6, B, L + w - 6, B);
+    if (kind != 2) Line(p, m_penShadow, L + w - 2, T, L + w - 8, B + 1);
     p.setFont(kind == 2 ? m_measurer.bold : m_measurer.normal);
     p.setPen(texts[kind]);
     p.drawText(QRect(L + 6, T, w - 13, B - T + 1), Qt::AlignCenter, QString::fromStdString(GetTab(i).m_strLabel));
@@ -201,6 +222,7 @@ SEC3DTabControl::SEC3DTabControl(QWidget* parent, std::uint32_t style, unsigned 
     : QWidget(parent), SEC3DTabControlModel(&m_measurer, id, listener) {
   CreateFonts(style);
   Initialize(style);
+  LoadColors();
   setFocusPolicy(Qt::ClickFocus);
   setMouseTracking(false);
 }
@@ -219,6 +241,18 @@ void SEC3DTabControl::CreateFonts(std::uint32_t style) {
   m_measurer.bold = f;
   m_fontActive = f;
   if (!flat) m_fontActive.setWeight(QFont::DemiBold);
+}
+
+void SEC3DTabControl::LoadColors() {
+  m_clrText = m_clrTextActive = SysQColor(SysColor::BtnText);
+  m_penShadow = SysQColor(SysColor::BtnShadow);
+  m_penHilite = SysQColor(SysColor::BtnHighlight);
+}
+
+void SEC3DTabControl::OnSysColorChange() {
+  ReloadSysColorRecord();
+  LoadColors();
+  update();
 }
 
 bool SEC3DTabControl::SetFontObject(const QFont& font, int which) {
@@ -249,6 +283,7 @@ void SEC3DTabControl::SetOrientation(std::uint32_t style) {
 void SEC3DTabControl::resizeEvent(QResizeEvent*) { SetClientRect({0, 0, width(), height()}); }
 
 bool SEC3DTabControl::event(QEvent* e) {
+  if (IsSysColorChange(e)) OnSysColorChange();
   if (e->type() == QEvent::ToolTip) {
     auto* help = static_cast<QHelpEvent*>(e);
     const int tab = ToolTipTab({help->pos().x(), help->pos().y()});
@@ -347,7 +382,7 @@ void SEC3DTabControl::PaintPaneEdge(QPainter& p) {
   // One-pixel bands from the pane side outwards: highlight, face, shadow,
   // black. `outer` marks the bands style 0x400 leaves out.
   const bool noOuter = style & tab3d::kNoOuter;
-  const QColor bands[4] = {SysQColor(SysColor::BtnHighlight), face, SysQColor(SysColor::BtnShadow), QColor(Qt::black)};
+  const QColor bands[4] = {m_penHilite, face, m_penShadow, QColor(Qt::black)};
   for (int i = 0; i < 4; ++i) {
     switch (EdgeOf(style)) {
       case tab3d::kBottom:
@@ -373,7 +408,7 @@ void SEC3DTabControl::DrawTabBorder(QPainter& p, const SEC3DTab& t, const Rect& 
   const bool flat = style & tab3d::kFlat;
   const int L = body.left, T = body.top, R = body.right, B = body.bottom;
   const int k = (!flat && (style & tab3d::kClassic)) ? 1 : 0;
-  const QColor hi = SysQColor(SysColor::BtnHighlight), sh = SysQColor(SysColor::BtnShadow), dark(Qt::black);
+  const QColor hi = m_penHilite, sh = m_penShadow, dark(Qt::black);
   const QColor frame = SysQColor(SysColor::WindowFrame), light = ToQColor(LightColor());
   const bool sel = t.m_bSelected;
   switch (EdgeOf(style)) {
@@ -461,7 +496,7 @@ void SEC3DTabControl::DrawContentParts(QPainter& p, int index, bool active, cons
 void SEC3DTabControl::DrawTabContent(QPainter& p, int index, bool active) {
   const SEC3DTab& t = Tab3D(index);
   const Tab3DGeometry g = TabGeometry(index);
-  const QColor text = t.m_bSelected ? SysQColor(SysColor::BtnText) : InactiveTextColor();
+  const QColor text = !t.m_bSelected ? InactiveTextColor() : active ? m_clrTextActive : m_clrText;
   if (t.m_bEnabled) {
     DrawContentParts(p, index, active, text);
   } else {

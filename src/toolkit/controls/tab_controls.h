@@ -36,8 +36,12 @@ class SECTabControl : public QWidget, private TabMeasurerHolder, public SECTabCo
   void OnScrolled(int) override { update(); }
   void InvalidateButtons() override { update(); }
   QSize sizeHint() const override { return QSize(200, m_nStripHeight); }
+  // The system colours changed: the colour record is reloaded and the
+  // brushes, shadow pen and text colours are read again (fonts stay).
+  void OnSysColorChange();
 
  protected:
+  bool event(QEvent*) override;
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
   void mousePressEvent(QMouseEvent*) override;
@@ -46,7 +50,12 @@ class SECTabControl : public QWidget, private TabMeasurerHolder, public SECTabCo
 
  private:
   void DrawScrollButton(QPainter& p, unsigned button);
+  void LoadColors();
   QTimer m_repeat;
+  // [0] unselected tabs and the background, [1] selected, [2] active.
+  QColor m_brush[3];
+  QColor m_clrText[3];
+  QColor m_penShadow;
 };
 
 class SEC3DTabControl : public QWidget, private TabMeasurerHolder, public SEC3DTabControlModel {
@@ -64,6 +73,9 @@ class SEC3DTabControl : public QWidget, private TabMeasurerHolder, public SEC3DT
   bool ParentTabStop() const { return m_bParentTabStop; }
   // Label fonts (0 inactive, 1 active); the layout follows.
   bool SetFontObject(const QFont& font, int which);
+  // The system colours changed: the colour record is reloaded, the text
+  // colours and the highlight and shadow pens are read again.
+  void OnSysColorChange();
 
  protected:
   bool event(QEvent*) override;
@@ -79,6 +91,7 @@ class SEC3DTabControl : public QWidget, private TabMeasurerHolder, public SEC3DT
 
  private:
   void CreateFonts(std::uint32_t style);
+  void LoadColors();
   void PaintBackground(QPainter& p);
   void PaintPaneEdge(QPainter& p);
   void DrawTab(QPainter& p, int index, bool active);
@@ -88,6 +101,7 @@ class SEC3DTabControl : public QWidget, private TabMeasurerHolder, public SEC3DT
   bool m_bDragging = false;
   bool m_bParentTabStop = false;
   QFont m_fontActive;
+  QColor m_clrText, m_clrTextActive, m_penShadow, m_penHilite;
   std::vector<std::unique_ptr<QIcon>> m_icons;  // what the tabs' m_hIcon point to
 };
 

@@ -8,6 +8,7 @@
 
 #include "toolkit/controls/tab_controls.h"
 #include "toolkit/controls/qt_bridge.h"
+#include "toolkit/controls/sys_color_change.h"
 #include "toolkit/core/notify.h"
 #include "toolkit/core/sys_colors.h"
 
@@ -52,6 +53,27 @@ void SECTabWndBase::RemoveTab(int index) {
   if (!m_pTabCtrl->IsValidTab(index)) return;
   if (PaneOf(index) == m_pActiveWnd) m_pActiveWnd = nullptr;
   m_pTabCtrl->DeleteTab(index);
+}
+
+void SECTabWndBase::OnSysColorChange() {
+  ReloadSysColorRecord();
+  if (m_pTabWidget) {
+    QEvent change(QEvent::PaletteChange);
+    QCoreApplication::sendEvent(m_pTabWidget, &change);
+  }
+  update();
+}
+
+bool SECTabWndBase::event(QEvent* e) {
+  // An application-wide change reaches the strip by itself; a change of
+  // this window's palette is passed on.
+  if (e->type() == QEvent::PaletteChange) {
+    OnSysColorChange();
+  } else if (IsSysColorChange(e)) {
+    ReloadSysColorRecord();
+    update();
+  }
+  return QWidget::event(e);
 }
 
 void SECTabWndBase::RenameTab(int index, const std::string& label) { m_pTabCtrl->RenameTab(index, label); }
@@ -329,11 +351,10 @@ void SEC3DTabWnd::RecalcLayout() {
 
 namespace {
 
-// The frame's light colour is the highlight as it was at start-up.
-Color StartupHighlight() {
-  static const Color c = GetSysColor(SysColor::BtnHighlight);
-  return c;
-}
+// The frame's light colour: the highlight of the colour record, which a
+// system-colour change reloads (a copy taken once at start-up would keep
+// the old colour beside the strip's new one).
+Color FrameHighlight() { return TheSysColorRecord().btnHighlight; }
 
 // Visible, enabled keyboard stops among `parent`'s child widgets, in order.
 std::vector<QWidget*> TabStops(QWidget* parent) {
@@ -382,7 +403,7 @@ void PaneNavigate(QWidget* pane, QWidget* focus, bool backwards) {
 void SEC3DTabWnd::PaintClassicFrame(QPainter& p, const Rect& i) {
   const std::uint32_t style = m_dwTabStyle;
   const bool noOuter = style & tab3d::kNoOuter;
-  const QColor hi = ToQColor(StartupHighlight()), face = SysQColor(SysColor::BtnFace), sh = SysQColor(SysColor::BtnShadow),
+  const QColor hi = ToQColor(FrameHighlight()), face = SysQColor(SysColor::BtnFace), sh = SysQColor(SysColor::BtnShadow),
                black(Qt::black);
   auto vline = [&](const QColor& c, int x, int y, int h) { p.fillRect(x, y, 1, std::max(0, h), c); };
   auto hline = [&](const QColor& c, int x, int y, int w) { p.fillRect(x, y, std::max(0, w), 1, c); };

@@ -47,6 +47,10 @@ class SECTabWndBase : public QWidget, public TabListener {
   void SetNotifyWnd(TabListener* listener) { m_pNotify = listener; }
   unsigned CtrlId() const { return m_nID; }
 
+  // The system colours changed: the colour record is reloaded, the strip is
+  // told and the window repaints.
+  void OnSysColorChange();
+
   virtual Rect GetInsideRect() const { return {0, 0, width(), height()}; }
   virtual void RecalcLayout() {}
 
@@ -54,6 +58,7 @@ class SECTabWndBase : public QWidget, public TabListener {
 
  protected:
   void resizeEvent(QResizeEvent*) override { RecalcLayout(); }
+  bool event(QEvent*) override;
   // The variant's strip: the model and its widget (one object).
   SECTabControlBase* m_pTabCtrl = nullptr;
   QWidget* m_pTabWidget = nullptr;

@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <functional>
+#include <memory>
 
 #include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/controls/tab_controls.h"
 #include "toolkit/controls/tab_windows.h"
 #include "toolkit/controls/wnd_plugin.h"
+#include "toolkit/core/color_math.h"
 #include "toolkit/core/notify.h"
 
 namespace pm2 {
@@ -251,6 +255,80 @@ TEST(Controls, PlugInEndsEventsAndProgressText) {
   bar.SetPos(0);
   EXPECT_TRUE(bar.SetTimerSpeed(10));
   EXPECT_TRUE(bar.TimerRunning());
+}
+
+
+// A change of the system colours reaches each control either as Qt's
+// application-wide palette event or as the explicit call; afterwards it
+// paints with the new colours and the XP palette is rebuilt from them.
+TEST(SysColorChange, ControlsRepaintWithTheNewColours) {
+  App();
+  struct Row {
+    const char* name;
+    std::function<std::unique_ptr<QWidget>()> make;
+    std::function<QPoint(QWidget&)> probe;
+    SysColor changed;
+    bool explicitCall;
+  };
+  auto strip = [](QWidget* w) {
+    auto* t = dynamic_cast<SECTabControlBase*>(w);
+    t->AddTab("One", nullptr);
+    t->AddTab("Two", nullptr);
+    t->ActivateTab(0);
+  };
+  const Row rows[] = {
+      {"flat strip background", [&] {
+         auto w = std::make_unique<SECTabControl>(nullptr, 0x2);
+         w->resize(300, 18);
+         strip(w.get());
+         return std::unique_ptr<QWidget>(std::move(w));
+       },
+       [](QWidget& w) { return QPoint(w.width() - 3, w.height() / 2); }, SysColor::BtnFace, false},
+      {"3-D strip outer light line", [&] {
+         auto w = std::make_unique<SEC3DTabControl>(nullptr, 0x10);
+         w->resize(300, 30);
+         strip(w.get());
+         return std::unique_ptr<QWidget>(std::move(w));
+       },
+       [](QWidget& w) { return QPoint(w.width() - 2, 0); }, SysColor::BtnHighlight, true},
+      {"3-D tab window frame", [] {
+         auto w = std::make_unique<SEC3DTabWnd>(nullptr, 0x10);
+         w->resize(300, 200);
+         return std::unique_ptr<QWidget>(std::move(w));
+       },
+       [](QWidget& w) {
+         const Rect i = static_cast<SEC3DTabWnd&>(w).GetInsideRect();
+         return QPoint(i.left - 4, i.top + 10);
+       },
+       SysColor::BtnHighlight, false},
+      {"progress control", [] { return std::unique_ptr<QWidget>(std::make_unique<SECProgressCtrl>()); }, nullptr,
+       SysColor::BtnFace, true},
+  };
+  const Color fresh = MakeRgb(10, 200, 30);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SysColors().ResetToClassic();
+    TheSysColorRecord().LoadSysColors();
+    std::unique_ptr<QWidget> w = row.make();
+    w->grab();
+    SysColors().Set(row.changed, fresh);
+    if (row.explicitCall) {
+      if (auto* p = dynamic_cast<SECProgressCtrl*>(w.get())) p->OnSysColorChange();
+      if (auto* t = dynamic_cast<SEC3DTabControl*>(w.get())) t->OnSysColorChange();
+    } else {
+      QEvent change(QEvent::ApplicationPaletteChange);
+      QApplication::sendEvent(w.get(), &change);
+    }
+    if (row.probe) {
+      const QImage shot = w->grab().toImage();
+      const QPoint at = row.probe(*w);
+      EXPECT_EQ(shot.pixel(at) & 0xFFFFFFu, fresh) << at.x() << "," << at.y();
+    }
+    EXPECT_EQ(TheSysColorRecord().btnFace, GetSysColor(SysColor::BtnFace));
+    EXPECT_EQ(SECGetXPColor(28), GetSysColor(SysColor::BtnFace));
+  }
+  SysColors().ResetToClassic();
+  TheSysColorRecord().LoadSysColors();
 }
 
 }  // namespace
