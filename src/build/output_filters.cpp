@@ -227,11 +227,18 @@ struct Filter {
       int lineNo = ReadNumber(s, p);
       Skip(s, p, 3);
       size_t nameStart = p;
+      // The name ends at a colon followed by a blank; without one it ends
+      // at the line feed, which stays with the (empty) message.
       size_t colon = p;
-      while (colon < s.size() && !(s[colon] == ':' && colon + 1 < s.size() && s[colon + 1] == ' ')) ++colon;
+      while (colon < s.size() && s[colon] != '\n' &&
+             !(s[colon] == ':' && colon + 1 < s.size() && s[colon + 1] == ' '))
+        ++colon;
       std::string file(s.substr(nameStart, colon - nameStart));
-      p = std::min(colon + 1, s.size());
-      SkipBlanks(s, p);
+      p = colon;
+      if (p < s.size() && s[p] == ':') {
+        ++p;
+        SkipBlanks(s, p);
+      }
       Print(FormCoded(file, lineNo, error, code, s.substr(p)));
     }
   }

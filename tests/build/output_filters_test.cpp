@@ -49,6 +49,8 @@ const Row kRows[] = {
      {"C:\\SRC\\MAIN.C(12): error C141: syntax error near ';'\n"}, 1, 0},
     {"compiler can't open file", 2, 2, "*** ERROR C318: can't open file 'A.H'\n*** FATAL ERROR ignored\n",
      {"*** ERROR C318: can't open file 'A.H'\n"}, 1, 0},
+    {"compiler message without a colon keeps its line end", 2, 2, "*** ERROR C100 IN LINE 3 OF X.C\n",
+     {"X.C(3): error C100: \n"}, 1, 0},
     {"compiler exit code 3 copies", 1, 3, "*** ERROR C141 IN LINE 1 OF A.C: x\nplain\n",
      {"*** ERROR C141 IN LINE 1 OF A.C: x\n", "plain\n"}, 0, 0},
     {"linker block and summary", 6, 1,
