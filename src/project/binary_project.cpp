@@ -60,6 +60,7 @@ struct ImportState {
   FileRec* file = nullptr;          // of the current file record
   OptionBlock* block = nullptr;     // of the current option record
   OptString pendingPath;            // "Full" before "WndPl" in the project record
+  MemWindowRec* lastMemEntry = nullptr;  // the memory-window entry appended last
   int bookRow = 0;
   EditorFileRec* lastEditorFile = nullptr;
 };
@@ -125,6 +126,11 @@ const FieldRule kProjectRules[] = {
      if (BreakpointRec* p = LastOf(s.target->breakpoints)) { BODY; }       \
    }}
 
+#define PM2_MEMENTRY(N, W)                                                  \
+  {N, kFieldString, 0, W, [](ImportState& s, const FieldValue& v, int w) {  \
+     s.lastMemEntry = AppendMemWindowEntry(s.target, w, Str(v, kPoolDebugLists)); \
+   }}
+
 const FieldRule kTargetRules[] = {
     {"Target", kFieldShortString, 0, 0,
      [](ImportState& s, const FieldValue& v, int) {
@@ -136,6 +142,7 @@ const FieldRule kTargetRules[] = {
        s.project->lastTarget = t;
        s.targets.push_back(t);
        s.target = t;
+       s.lastMemEntry = nullptr;
        s.bookRow = 0;
      }},
     {"curTarg", kFieldU16, 0, 0,
@@ -182,23 +189,12 @@ const FieldRule kTargetRules[] = {
      [](ImportState& s, const FieldValue& v, int i) { AppendWatch(s.target, i, Str(v, kPoolDebugLists)); }},
     {"WA_2", kFieldString, 0, 1,
      [](ImportState& s, const FieldValue& v, int i) { AppendWatch(s.target, i, Str(v, kPoolDebugLists)); }},
-    {"MM_1", kFieldString, 0, 0,
-     [](ImportState& s, const FieldValue& v, int i) { AppendMemWindowEntry(s.target, i, Str(v, kPoolDebugLists)); }},
-    {"MM_2", kFieldString, 0, 1,
-     [](ImportState& s, const FieldValue& v, int i) { AppendMemWindowEntry(s.target, i, Str(v, kPoolDebugLists)); }},
-    {"MM_3", kFieldString, 0, 2,
-     [](ImportState& s, const FieldValue& v, int i) { AppendMemWindowEntry(s.target, i, Str(v, kPoolDebugLists)); }},
-    {"MM_4", kFieldString, 0, 3,
-     [](ImportState& s, const FieldValue& v, int i) { AppendMemWindowEntry(s.target, i, Str(v, kPoolDebugLists)); }},
+    PM2_MEMENTRY("MM_1", 0), PM2_MEMENTRY("MM_2", 1), PM2_MEMENTRY("MM_3", 2),
+    PM2_MEMENTRY("MM_4", 3),
     {"XM_S", kFieldU16, 0, 0,
      [](ImportState& s, const FieldValue& v, int) {
-       // The value of the entry appended last, in whichever window.
-       for (int w = 3; w >= 0; --w) {
-         if (MemWindowRec* m = LastOf(s.target->memWindows[w])) {
-           m->value = uint16_t(v.number);
-           return;
-         }
-       }
+       // The value of the entry appended last, in whichever window it went.
+       if (s.lastMemEntry) s.lastMemEntry->value = uint16_t(v.number);
      }},
     {"TB_X", kFieldString, 0, 0,
      [](ImportState& s, const FieldValue& v, int) {

@@ -132,6 +132,32 @@ TEST_F(BinProjTest, EveryRecordTypeReadsIntoTheRecordsATextProjectGives) {
   EXPECT_EQ("V", GetKeyValue(t->pOpts->dbg.OPTKEY, "K"));
 }
 
+TEST_F(BinProjTest, MemoryValueGoesToTheEntryAppendedLast) {
+  BinaryProjectWriter w;
+  w.Begin(kBinProject);
+  w.String("Name", "old");
+  w.End();
+  w.Begin(kBinTarget);
+  w.ShortString("Target", "One");
+  w.String("MM_4", "late window");
+  w.U16("XM_S", 4);
+  w.String("MM_1", "early window");
+  w.U16("XM_S", 1);
+  w.End();
+  w.Begin(kBinTarget);
+  w.ShortString("Target", "Two");
+  w.U16("XM_S", 7);  // no entry of its own yet: changes nothing
+  w.End();
+  w.EndOfProject();
+  ProjectRec* p = nullptr;
+  ASSERT_EQ(0, ReadBinaryProject(w.Data(), false, &p));
+  TargetRec* t = p->firstTarget;
+  ASSERT_TRUE(t->memWindows[0] && t->memWindows[3]);
+  EXPECT_EQ(1, t->memWindows[0]->value);
+  EXPECT_EQ(4, t->memWindows[3]->value);
+  for (MemWindowRec* m : t->next->memWindows) EXPECT_EQ(nullptr, m);
+}
+
 TEST_F(BinProjTest, DamagedFilesGiveTheirErrors) {
   std::string good = SampleBinary().Data();
   std::size_t second = good.find(char(kBinProject), 5);
