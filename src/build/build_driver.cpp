@@ -771,7 +771,7 @@ bool BuildDriver::Impl::WriteCommandInputFile(ToolRunRequest& r) {
   std::string local = Local(name);
   // On this machine the tools read the file's path with '/' separators.
   std::string path = ToForwardSlashes(r.projectFileName.empty() ? r.file : r.projectFileName);
-  std::string quoted = path.front() == '"' ? path : "\"" + path + "\"";
+  std::string quoted = !path.empty() && path.front() == '"' ? path : "\"" + path + "\"";
   std::string text = target_->toolset == kToolsetArmGnu ? GnuCommandFileText(r.controlString, path)
                      : (r.flags & kArmLayoutMask)        ? r.controlString + " " + quoted
                                                          : quoted + " " + r.controlString;

@@ -234,6 +234,8 @@ uint8_t LinkAdsTarget(LinkStepEnv& env, TargetRec* target) {
     return 0;
   }
   s.request.commandFile = LocalPath(env, commandFile);
+  // No ", Handle=..." part: the file is written whole by the atomic writer,
+  // so no open handle exists to name here.
   Trace(env, "### Creating CmdFile '" + s.request.commandFile + "'\n");
   Trace(env, "### Writing '.lnp' file\n");
   if (!WriteStepCommandFile(env, s.request.commandFile, text)) {

@@ -41,7 +41,9 @@ uint32_t FindModulesToRetranslate(const LinkStepEnv& env, const std::string& out
         break;
       }
     }
-    // Nothing of this build can translate it again: the user must.
+    // Nothing of this build can translate it again: the user must. Also
+    // when the walk ran off the end of the list; the text ends its line like
+    // every other message of the build.
     if (!found && (sub & 2))
       PrintStepText(env, "Link Warning: file '" + e.name + "' ** MUST ** be retranslated !\n");
   }
