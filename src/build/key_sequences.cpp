@@ -63,6 +63,8 @@ std::optional<FilePosition> Ask(const FileSource& source) {
 
 }  // namespace
 
+// Six digits of remainder: a bare "%d.%d" would show 11059200 Hz as
+// "11.59200", which reads as 11.592 MHz.
 std::string FormatClockMHz(uint32_t hz) {
   char text[32];
   std::snprintf(text, sizeof text, "%u.%06u", hz / 1000000u, hz % 1000000u);
