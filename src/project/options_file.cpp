@@ -98,8 +98,9 @@ void WriteTargetSection(ProjectLineWriter& w, ProjectRec& project, TargetRec* t,
             int(p->value16), int32_t(p->value5), p->inlineText.c_str(), p->text1.c_str(),
             p->text2.c_str());
   }
-  i = 0;
+  // Each watch list counts from 0 on its own, as every list of the section.
   for (int list = 0; list < 2; ++list) {
+    i = 0;
     for (const WatchRec* p = t->watches[list]; p; p = p->next, ++i) {
       w.Linef("  OPTWA %d,%d,(%s)", i, list + 1, p->expression.c_str());
     }

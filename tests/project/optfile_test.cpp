@@ -159,6 +159,38 @@ TEST_F(OptFileTest, SectionsOfRenamedOrSurplusTargetsAreIgnored) {
   EXPECT_NE(1255u, ts[255]->pOpts->t51.clock);  // the 256th is ignored
 }
 
+// The running index of a list line is not read back, but the text is
+// what another installation compares and shows: every list counts from 0.
+TEST_F(OptFileTest, ListLinesCountEachListFromZero) {
+  ProjectRec* p = MakeProject();
+  TargetRec* t = AddTarget(p, "T", kToolset51);
+  AppendWatch(t, 0, OptString::Pooled("a", 9));
+  AppendWatch(t, 0, OptString::Pooled("b", 9));
+  AppendWatch(t, 1, OptString::Pooled("c", 9));
+  AppendToolboxButton(t, OptString::Pooled("Go", 9), OptString::Pooled("g", 9));
+  AppendPerfRange(t, OptString::Pooled("main", 9));
+  AppendPerfRange(t, OptString::Pooled("isr", 9));
+  for (const char* dir : {"inc", "", "lib"}) {
+    TextListRec* n = PoolNew<TextListRec>(kPoolProject);
+    n->text = OptString::Pooled(dir, kPoolProject);
+    if (TextListRec* last = LastOf(t->OPTLI)) last->next = n; else t->OPTLI = n;
+  }
+  std::string opt = BuildOptionsFileText(*p);
+  const struct {
+    const char* name;
+    const char* lines;
+  } rows[] = {
+      {"watch lists", "  OPTWA 0,1,(a)\r\n  OPTWA 1,1,(b)\r\n  OPTWA 0,2,(c)\r\n"},
+      {"tool box", "  OPTBT 0,(Go)(g)\r\n"},
+      {"analyser ranges", "  OPTPA 0,(main)\r\n  OPTPA 1,(isr)\r\n"},
+      {"lint folders, empty left out", "  OPTLI 0,<inc>\r\n  OPTLI 1,<lib>\r\nEndOpt\r\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_NE(std::string::npos, opt.find(row.lines)) << opt;
+  }
+}
+
 TEST_F(OptFileTest, BadOptionsFilesFailTheOpen) {
   ProjectRec* p = MakeProject();
   AddTarget(p, "T", kToolset51);
