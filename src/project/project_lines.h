@@ -8,7 +8,9 @@
 //
 // A read line loses leading and trailing blanks and tabs and every comment
 // from "/*" to "*/" (an unclosed one runs to the line end); empty lines are
-// skipped. Lines of any length are read whole. A line starts with a key
+// skipped. Lines of any length are read and written whole: a fixed line
+// buffer would drop a long value (a define list, a path list) without a
+// word, and the rest of the line with it. A line starts with a key
 // (letters, digits, '_'; the first 128 kept, upper-cased), then blanks, an
 // optional '=', blanks.
 //
@@ -78,8 +80,9 @@ class ProjectLineWriter {
   explicit ProjectLineWriter(std::string& out) : m_out(out) {}
 
   void Header() { m_out.append(kProjectHeader, kProjectHeaderSize); }
-  // One line: the text with every line break inside it written as
-  // backslash and tilde, then CR LF. Lines of any length are written whole.
+  // One line: the text with every line break inside it (CR LF, and a lone
+  // LF too, which would otherwise split the line) written as backslash and
+  // tilde, then CR LF. Lines of any length are written whole.
   void Line(std::string_view text);
   void Linef(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void Empty() { m_out.append("\r\n"); }
