@@ -1,10 +1,9 @@
 #include "toolkit/controls/list_ctrl.h"
 
-#include "toolkit/controls/list_widget_events.h"
 
 namespace pm2 {
 
-SECListCtrl::SECListCtrl(QWidget* parent, unsigned style, unsigned exStyle) : QWidget(parent) {
+SECListCtrl::SECListCtrl(QWidget* parent, unsigned style, unsigned exStyle) : ListWindow(parent) {
   setObjectName("SECListCtrl");
   m_view = std::make_unique<ListViewImpl>(this, this);
   Create(style, exStyle);
@@ -15,7 +14,5 @@ SECListCtrl::~SECListCtrl() {
   DeleteAllItems();
   m_view.reset();
 }
-
-PM2_LIST_WIDGET_EVENTS(SECListCtrl)
 
 }  // namespace pm2

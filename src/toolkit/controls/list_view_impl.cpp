@@ -12,6 +12,8 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include "toolkit/core/header_layout.h"
+
 namespace pm2 {
 namespace {
 
@@ -258,6 +260,14 @@ void ListViewImpl::Paint(QPainter& p, const QRect& clip) {
   p.setClipRect(ToQRect(inside).intersected(clip));
   PaintRows(p, clip);
   p.restore();
+  if (m_printing) return;
+  if (m_engine->HeaderDragActive() && !m_headerDragImage.isNull()) {
+    // The dragged button follows the pointer along the header.
+    p.save();
+    p.setOpacity(0.6);
+    p.drawPixmap(m_pointerX - m_headerGrabX, 0, m_headerDragImage);
+    p.restore();
+  }
   if (m_engine->ResizeActive()) {
     // The tracking line of a column resize.
     p.fillRect(QRect(m_engine->ResizeTrackX(), 0, 1, m_widget->height()), SysQColor(SysColor::WindowText));
@@ -267,6 +277,51 @@ void ListViewImpl::Paint(QPainter& p, const QRect& clip) {
     const int cy = GetSystemMetric(SysMetric::CyHScroll);
     p.fillRect(QRect(m_widget->width() - cx, m_widget->height() - cy, cx, cy), ToQColor(SECListBaseC::HeaderFaceColor()));
   }
+}
+
+void ListViewImpl::PaintForPrint(QPainter& p) {
+  m_printing = true;
+  Paint(p, m_widget->rect());
+  m_printing = false;
+}
+
+QPixmap ListViewImpl::CreateHeaderDragImage(int column) {
+  if (column < 0 || column >= m_engine->GetColumnCount()) return {};
+  const int w = m_engine->GetColumnWidth(column);
+  QPixmap pm(std::max(1, w), m_engine->GetHeaderHeight());
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setFont(m_widget->font());
+  PaintHeaderButton(p, column, QRect(0, 0, w, m_engine->GetHeaderHeight()), false);
+  return pm;
+}
+
+void ListViewImpl::PaintHeaderButton(QPainter& p, int c, const QRect& b, bool pressed) {
+  if (pressed) {
+    p.setPen(SysQColor(SysColor::BtnShadow));
+    p.drawRect(b.adjusted(0, 0, -1, -1));
+  } else {
+    p.fillRect(b, ToQColor(SECListBaseC::HeaderFaceColor()));
+    DrawClassicFrame(p, b, false);
+  }
+  if (c == m_engine->GetHotColumn() && !pressed) {
+    p.fillRect(QRect(b.left() + 2, b.bottom() - 2, b.width() - 4, 2), SysQColor(SysColor::HotLight));
+  }
+  const SECListColumn* col = m_engine->GetColumnRecord(c);
+  const QString text = ToQString(col->text);
+  const ImageStrip& images = m_images[int(ImageListKind::Header)];
+  const bool hasImage = !images.images.empty() && col->image >= 0;
+  const HeaderButtonLayout l =
+      LayoutHeaderButton(FromQRect(b), col->format, p.fontMetrics().horizontalAdvance(text), hasImage);
+  const QPoint shift = pressed ? QPoint(1, 1) : QPoint();
+  if (!l.image.IsEmpty()) {
+    const int idx = col->image < int(images.images.size()) ? col->image : 0;
+    p.drawPixmap(ToQRect(l.image).translated(shift), images.images[idx]);
+  }
+  QRect tr = ToQRect(l.text).translated(shift);
+  p.setPen(SysQColor(SysColor::BtnText));
+  p.drawText(tr, Flags(l.textFormat) | Qt::AlignVCenter | Qt::TextSingleLine,
+             p.fontMetrics().elidedText(text, Qt::ElideRight, std::max(0, tr.width())));
 }
 
 void ListViewImpl::PaintHeader(QPainter& p) {
@@ -280,24 +335,8 @@ void ListViewImpl::PaintHeader(QPainter& p) {
   int x = -off;
   for (int c = 0; c < m_engine->GetColumnCount(); ++c) {
     const int w = m_engine->GetColumnWidth(c);
-    QRect b(x, 0, w, hh);
     const bool pressed = c == m_engine->GetPressedColumn() && !m_engine->HeaderDragActive();
-    if (pressed) {
-      p.setPen(SysQColor(SysColor::BtnShadow));
-      p.drawRect(b.adjusted(0, 0, -1, -1));
-    } else {
-      DrawClassicFrame(p, b, false);
-    }
-    if (c == m_engine->GetHotColumn() && !pressed) {
-      p.fillRect(QRect(b.left() + 2, b.bottom() - 2, b.width() - 4, 2), SysQColor(SysColor::HotLight));
-    }
-    QRect tr = b.adjusted(6, 0, -5, 0);
-    if (pressed) tr.translate(1, 1);
-    const SECListColumn* col = m_engine->GetColumnRecord(c);
-    const QString text = ToQString(col->text);
-    const int align = Flags(col->format) | Qt::AlignVCenter;
-    p.setPen(SysQColor(SysColor::BtnText));
-    p.drawText(tr, align | Qt::TextSingleLine, p.fontMetrics().elidedText(text, Qt::ElideRight, tr.width()));
+    PaintHeaderButton(p, c, QRect(x, 0, w, hh), pressed);
     x += w;
   }
   if (x < band.right()) DrawClassicFrame(p, QRect(x, 0, band.right() - x + 1, hh), false);
@@ -310,7 +349,36 @@ void ListViewImpl::PaintHeader(QPainter& p) {
   p.restore();
 }
 
+void ListViewImpl::PaintIconCells(QPainter& p, const QRect& clip) {
+  const Rect inside = m_engine->GetInsideRect();
+  const int n = m_engine->GetItemCount();
+  const ImageStrip& strip = m_images[int(ImageListKind::Normal)];
+  auto ctx = m_engine->CreatePaintContext();
+  for (int r = m_engine->GetTopIndex(); r < n; ++r) {
+    Rect cellRect;
+    if (!m_engine->GetRowRect(r, &cellRect) || cellRect.top >= inside.bottom) break;
+    const QRect cell = ToQRect(cellRect);
+    if (!cell.intersects(clip) || !m_engine->InitPaintContext(*ctx, r, 0)) continue;
+    ctx->cell = cellRect;
+    p.fillRect(cell, ToQColor(ctx->fillColor));
+    const SECListItem* rec = ctx->record;
+    if (!rec->imageRect.IsEmpty() && !strip.images.empty()) {
+      const int idx = ctx->item.image < 0 || ctx->item.image >= int(strip.images.size()) ? 0 : ctx->item.image;
+      p.drawPixmap(ToQRect(rec->imageRect).translated(cell.topLeft()).topLeft(), strip.images[idx]);
+    }
+    if (r == m_engine->GetEditItem()) continue;
+    const QRect text = ToQRect(rec->labelRect).translated(cell.topLeft()).intersected(cell.adjusted(2, 0, -2, 0));
+    const QRect hl = text.adjusted(-2, 0, 2, 0);
+    PaintLabel(p, *ctx, hl, text, ToQString(ctx->item.text));
+    if (r == m_engine->GetFocusIndex() && HasFocus() && m_engine->GetEditItem() < 0) PaintFocusRect(p, hl);
+  }
+}
+
 void ListViewImpl::PaintRows(QPainter& p, const QRect& clip) {
+  if (m_engine->IsIconLayout()) {
+    PaintIconCells(p, clip);
+    return;
+  }
   const Rect inside = m_engine->GetInsideRect();
   const int n = m_engine->GetItemCount();
   const int off = m_engine->GetScrollOffset();
@@ -437,6 +505,8 @@ unsigned ListViewImpl::KeyFlags(Qt::KeyboardModifiers m, Qt::MouseButtons b) con
 void ListViewImpl::MousePress(QMouseEvent* e) {
   const QPoint pt = e->position().toPoint();
   const unsigned kf = KeyFlags(e->modifiers(), e->buttons());
+  m_headerDragImage = QPixmap();
+  m_pressX = pt.x();
   if (e->button() == Qt::LeftButton) LeftButtonDown(pt.x(), pt.y(), kf);
   else if (e->button() == Qt::RightButton) m_engine->OnRButtonDown(pt.x(), pt.y(), kf);
 }
@@ -455,7 +525,19 @@ void ListViewImpl::MouseDoubleClick(QMouseEvent* e) {
 
 void ListViewImpl::MouseMove(QMouseEvent* e) {
   const QPoint pt = e->position().toPoint();
+  const bool wasDragging = m_engine->HeaderDragActive();
+  const int pressed = m_engine->GetPressedColumn();
   m_engine->OnMouseMove(pt.x(), pt.y(), KeyFlags(e->modifiers(), e->buttons()));
+  m_pointerX = pt.x();
+  if (m_engine->HeaderDragActive()) {
+    // The image is made once, when the drag starts; a failed image leaves
+    // the drag without one.
+    if (!wasDragging) {
+      m_headerDragImage = CreateHeaderDragImage(pressed);
+      m_headerGrabX = m_pressX - m_engine->GetColumnLeft(pressed);
+    }
+    m_widget->update(0, 0, m_widget->width(), m_engine->GetHeaderHeight());
+  }
   const bool divider = m_engine->DividerCursorWanted() || m_engine->ResizeActive();
   m_widget->setCursor(divider ? Qt::SplitHCursor : Qt::ArrowCursor);
 }

@@ -66,6 +66,13 @@ class ListViewImpl : public ListHost {
 
   // --- events (the widget forwards them) ---
   void Paint(QPainter& p, const QRect& clip);
+  // Paints header and rows from the top row to the page bottom for a
+  // printer: no resize line, no scroll-bar corner, solid tree lines.
+  void PaintForPrint(QPainter& p);
+  bool Printing() const { return m_printing; }
+  QWidget* Widget() const { return m_widget; }
+  // A header button as the header paints it, for dragging it.
+  QPixmap CreateHeaderDragImage(int column);
   void MousePress(QMouseEvent* e);
   void MouseRelease(QMouseEvent* e);
   void MouseDoubleClick(QMouseEvent* e);
@@ -99,6 +106,8 @@ class ListViewImpl : public ListHost {
 
  private:
   void PaintHeader(QPainter& p);
+  void PaintHeaderButton(QPainter& p, int column, const QRect& b, bool pressed);
+  void PaintIconCells(QPainter& p, const QRect& clip);
   void PaintRows(QPainter& p, const QRect& clip);
   void PaintCell(QPainter& p, SECListPaintContext& ctx, const QRect& cell);
   void LayoutScrollBars();
@@ -113,6 +122,12 @@ class ListViewImpl : public ListHost {
   SECListTip* m_tip = nullptr;
   std::map<int, QBasicTimer> m_timers;
   ImageStrip m_images[4];
+  bool m_printing = false;
+  // Header drag: the button's image, where it was grabbed, the pointer.
+  QPixmap m_headerDragImage;
+  int m_headerGrabX = 0;
+  int m_pressX = 0;
+  int m_pointerX = 0;
 };
 
 }  // namespace pm2

@@ -1,6 +1,5 @@
 #include "toolkit/controls/tree_ctrl.h"
 
-#include "toolkit/controls/list_widget_events.h"
 
 namespace pm2 {
 
@@ -51,11 +50,20 @@ class TreeViewImpl : public ListViewImpl {
   }
 
  private:
-  // Dotted lines: every second pixel, starting on an even coordinate.
+  // Dotted lines: every second pixel, starting on an even coordinate;
+  // solid on a printer.
   void DottedH(QPainter& p, int x1, int x2, int y) {
+    if (Printing()) {
+      if (x1 <= x2) p.drawLine(x1, y, x2, y);
+      return;
+    }
     for (int x = x1 + ((x1 + m_tree->GetScrollOffset()) & 1); x <= x2; x += 2) p.drawPoint(x, y);
   }
   void DottedV(QPainter& p, int x, int y1, int y2) {
+    if (Printing()) {
+      if (y1 <= y2) p.drawLine(x, y1, x, y2);
+      return;
+    }
     for (int y = y1 + (y1 & 1); y <= y2; y += 2) p.drawPoint(x, y);
   }
   bool HasVisibleNext(TreeNode* n) {
@@ -110,7 +118,7 @@ class TreeViewImpl : public ListViewImpl {
   SECTreeBaseC* m_tree;
 };
 
-SECTreeCtrl::SECTreeCtrl(QWidget* parent, unsigned style, unsigned exStyle) : QWidget(parent) {
+SECTreeCtrl::SECTreeCtrl(QWidget* parent, unsigned style, unsigned exStyle) : ListWindow(parent) {
   setObjectName("SECTreeCtrl");
   m_view = std::make_unique<TreeViewImpl>(this, this);
   Create(style, exStyle);
@@ -121,18 +129,49 @@ SECTreeCtrl::~SECTreeCtrl() {
   m_view.reset();
 }
 
-ListViewImpl& SECTreeCtrl::View() { return *m_view; }
-
 void SECTreeCtrl::OnLabelEdited(int item, int subItem) {
   SECTreeBaseC::OnLabelEdited(item, subItem);
   if (subItem == 0) emit labelEditEnded(ControlId(), GetItemAtRow(item));
+}
+
+QPixmap SECTreeCtrl::CreateDragImage(HTREEITEM item) {
+  const int row = item && item != TVI_ROOT() ? GetRowOfItem(item) : -1;
+  if (row < 0) return {};
+  SECListItem* rec = GetItemRecord(row);
+  MeasureItem(row);
+  auto ctx = CreatePaintContext();
+  if (!InitPaintContext(*ctx, row, 0)) return {};
+  // The label as a bitmap of its own, the icon as another, then the two
+  // merged with the label 6 pixels right of the icon.
+  const QString text = ToQString(DisplayLabel(ctx->item.text));
+  const QFont font = m_view->Measurer().FontFor(ctx->font);
+  const QFontMetrics fm(font);
+  QPixmap label(std::max(1, fm.horizontalAdvance(text) + 4), std::max(rec->labelRect.Height(), fm.height()));
+  label.fill(Qt::transparent);
+  {
+    QPainter p(&label);
+    p.setFont(font);
+    p.setPen(SysQColor(SysColor::WindowText));
+    p.drawText(label.rect(), Qt::AlignCenter | Qt::TextSingleLine, text);
+  }
+  QPixmap icon;
+  const ImageStrip& normal = m_view->Images(ImageListKind::Normal);
+  if (!rec->imageRect.IsEmpty() && !normal.images.empty()) {
+    const int idx = ctx->item.image < 0 || ctx->item.image >= int(normal.images.size()) ? 0 : ctx->item.image;
+    icon = normal.images[idx];
+  }
+  if (icon.isNull()) return label;
+  QPixmap merged(icon.width() + 6 + label.width(), std::max(icon.height(), label.height()));
+  merged.fill(Qt::transparent);
+  QPainter p(&merged);
+  p.drawPixmap(0, (merged.height() - icon.height()) / 2, icon);
+  p.drawPixmap(icon.width() + 6, (merged.height() - label.height()) / 2, label);
+  return merged;
 }
 
 void SECTreeCtrl::SetImages(ImageListKind kind, ImageStrip strip) {
   m_view->SetImages(kind, std::move(strip));
   SetTreeImageList(kind, GetImageList(kind));
 }
-
-PM2_LIST_WIDGET_EVENTS(SECTreeCtrl)
 
 }  // namespace pm2

@@ -3,17 +3,16 @@
 // trees derive from it and override PickItemColors, PickItemFont and
 // OnKeyEditLabel.
 
-#include <QWidget>
-#include <memory>
+#include <QPixmap>
 
-#include "toolkit/controls/list_view_impl.h"
+#include "toolkit/controls/list_window.h"
 #include "toolkit/core/tree_engine.h"
 
 namespace pm2 {
 
 class TreeViewImpl;
 
-class SECTreeCtrl : public QWidget, public SECTreeBaseC {
+class SECTreeCtrl : public ListWindow<SECTreeBaseC> {
   Q_OBJECT
  public:
   // `style`: TVS_ bits and list bits; `exStyle`: the extended tree bits.
@@ -21,8 +20,11 @@ class SECTreeCtrl : public QWidget, public SECTreeBaseC {
                        unsigned exStyle = 0);
   ~SECTreeCtrl() override;
 
-  ListViewImpl& View();
   void SetImages(ImageListKind kind, ImageStrip strip);
+  // The image of a dragged item: its icon, and 6 pixels to the right its
+  // label, painted as the row paints them on a transparent ground. Null
+  // for the root or a node without a row.
+  QPixmap CreateDragImage(HTREEITEM item);
 
  signals:
   // After a label edit of column 0 ended with the text accepted.
@@ -30,23 +32,6 @@ class SECTreeCtrl : public QWidget, public SECTreeBaseC {
 
  protected:
   void OnLabelEdited(int item, int subItem) override;
-  bool event(QEvent* e) override;
-  void paintEvent(QPaintEvent* e) override;
-  void mousePressEvent(QMouseEvent* e) override;
-  void mouseReleaseEvent(QMouseEvent* e) override;
-  void mouseDoubleClickEvent(QMouseEvent* e) override;
-  void mouseMoveEvent(QMouseEvent* e) override;
-  void leaveEvent(QEvent* e) override;
-  void wheelEvent(QWheelEvent* e) override;
-  void keyPressEvent(QKeyEvent* e) override;
-  void timerEvent(QTimerEvent* e) override;
-  void focusInEvent(QFocusEvent* e) override;
-  void focusOutEvent(QFocusEvent* e) override;
-  void resizeEvent(QResizeEvent* e) override;
-  void changeEvent(QEvent* e) override;
-
- private:
-  std::unique_ptr<ListViewImpl> m_view;
 };
 
 }  // namespace pm2
