@@ -54,18 +54,26 @@ bool EventDispatcher::Register(dtc_EventHandler& handler) {
   if (!OnDeliveringThread()) lock.lock();
   EventKey key = handler.GetKey();
   HandlerSet& set = m_handlers[key];
-  if (m_delivering && key == m_currentKey) {
-    if (set.count(&handler)) return false;
-    return m_sideSet.insert(&handler).second;
-  }
-  return set.emplace(&handler, true).second;
+  bool added;
+  if (m_delivering && key == m_currentKey)
+    added = !set.count(&handler) && m_sideSet.insert(&handler).second;
+  else
+    added = set.emplace(&handler, true).second;
+  if (added) handler.SetRegistry(this);
+  return added;
 }
 
 bool EventDispatcher::Unregister(dtc_EventHandler& handler) {
   std::unique_lock<std::mutex> lock(m_lock, std::defer_lock);
   if (!OnDeliveringThread()) lock.lock();
   EventKey key = handler.GetKey();
-  if (m_delivering && key == m_currentKey && m_sideSet.erase(&handler)) return true;
+  // A handler that has left forgets this registry, so its destructor does
+  // not come back to a dispatcher that may be gone by then.
+  auto left = [&handler, this] {
+    if (handler.Registry() == this) handler.SetRegistry(nullptr);
+    return true;
+  };
+  if (m_delivering && key == m_currentKey && m_sideSet.erase(&handler)) return left();
   auto setIt = m_handlers.find(key);
   if (setIt == m_handlers.end()) return false;
   auto it = setIt->second.find(&handler);
@@ -74,7 +82,7 @@ bool EventDispatcher::Unregister(dtc_EventHandler& handler) {
     it->second = false;
   else
     setIt->second.erase(it);
-  return true;
+  return left();
 }
 
 bool EventDispatcher::Deliver(dtc_EventBase& event) {

@@ -171,5 +171,20 @@ TEST(EventDispatcher, RemoteEventsNeedAnActivatedTransportAndActivationIsRetried
   EXPECT_EQ(sent[0], dtc_Identify::WhoIs::kKey);
 }
 
+TEST(EventDispatcher, HandlerThatLeftOutlivesTheDispatcherSafely) {
+  Log log;
+  // Unregistered directly and inside a delivery (inactive, then purged):
+  // neither may call back into the dispatcher once it is gone.
+  auto d = std::make_unique<EventDispatcher>();
+  NoteHandler direct(*d, log, "direct");
+  NoteHandler inside(*d, log, "inside", [&d](NoteHandler& self, LocalNote&) { d->Unregister(self); });
+  EXPECT_TRUE(d->Unregister(direct));
+  LocalNote note("n");
+  d->SendEvent(note);
+  EXPECT_EQ(direct.Registry(), nullptr);
+  EXPECT_EQ(inside.Registry(), nullptr);
+  d.reset();  // the handlers' destructors run after this
+}
+
 }  // namespace
 }  // namespace pm2
