@@ -323,7 +323,11 @@ void AppendComputedClasses(CommandContext& ctx) {
   std::span<const LinkRange> romSpan(rom.r, rom.n), ramSpan(ram.r, ram.n);
 
   if (!tiny && (w.t166.NEARRAM || w.t166.NEARROM)) {
+    // A placement that fails part way leaves the fields it did not reach
+    // as they were stored.
     DppResult dpp;
+    dpp.dataSel = l.NDATASEL;
+    dpp.constSel = l.NCONSTSEL;
     dpp.data[0] = l.lnkWords1[0];
     dpp.data[1] = l.lnkWords1[1];
     dpp.cnst[0] = l.lnkWords1[2];

@@ -72,6 +72,30 @@ TEST(CmdN166, UserClassesReservedRangesAndStoredDpp) {
   EXPECT_EQ(f.targetOpts.l166.lnkWords2[1], 0x3FFFFu);
 }
 
+// One near-data page asked for but no RAM outside the system area: the
+// placement fails after clearing the data page number; the stored constant
+// page number and ranges it never reached stay as they were.
+TEST(CmdN166, FailedDppPlacementKeepsUnreachedFields) {
+  CmdFixture f(kToolset166);
+  OptionBlock& b = f.targetOpts;
+  b.t166.MODEL = 1;
+  b.t166.EXTMEM[0] = MemRangeRec{1, 0, 0x40000};
+  b.t166.IRAM = MemRangeRec{0, 0xF600, 0x200};
+  b.t166.NEARRAM = 1;
+  b.l166.flags.USETARGSET = 1;
+  b.l166.NDATASEL = 1;
+  b.l166.NCONSTSEL = 2;
+  b.l166.lnkWords1[2] = 0x8000;
+  b.l166.lnkWords1[3] = 0xBFFF;
+  MakeN166LinkerCommand(f.ctx, b, 0);
+  EXPECT_FALSE(b.l166.flags.DPPUSE);
+  EXPECT_EQ(b.l166.NDATASEL, 0);
+  EXPECT_EQ(b.l166.NCONSTSEL, 2);
+  EXPECT_EQ(b.l166.lnkWords1[2], 0x8000u);
+  EXPECT_EQ(b.l166.lnkWords1[3], 0xBFFFu);
+  EXPECT_EQ(std::string(f.ctx.Text()).find("DPPUSE"), std::string::npos) << f.ctx.Text();
+}
+
 TEST(CmdN166, HeadListingAndUserTexts) {
   CmdFixture f(kToolset166);
   OptionBlock& b = f.targetOpts;
