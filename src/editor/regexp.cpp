@@ -212,7 +212,10 @@ int CEditRegExp::Atom(int* flags) {
               m_bFailed = true;
               return kDummy;
             }
-            for (int k = from + 1; k <= to; ++k) Byte(uint8_t(k));
+            // A range through NUL (from a byte above 127) must not end the
+            // operand early: NUL is never a member anyway.
+            for (int k = from + 1; k <= to; ++k)
+              if (k != 0) Byte(uint8_t(k));
             ++m_parse;
           }
         } else {
@@ -340,24 +343,24 @@ void CEditRegExp::ResetMatch() {
   for (int i = 0; i < kRegGroups; ++i) m_start[i] = m_end[i] = -1;
 }
 
-int CEditRegExp::Exec(std::string_view text) {
+int CEditRegExp::Exec(std::string_view text, size_t from) {
   ResetMatch();
-  if (!m_bCompiled || m_program.empty()) return -1;
+  if (!m_bCompiled || m_program.empty() || from > text.size()) return -1;
   m_text = text;
-  if (m_mustAt >= 0 && text.find(RequiredText()) == std::string_view::npos) return -1;
+  if (m_mustAt >= 0 && text.find(RequiredText(), from) == std::string_view::npos) return -1;
   m_nSteps = 0;
   size_t found = std::string_view::npos;
   if (m_bAnchored) {
-    if (Try(0)) found = 0;
+    if (from == 0 && Try(0)) found = 0;
   } else if (m_firstChar) {
-    for (size_t s = text.find(m_firstChar); s != std::string_view::npos && !m_bGaveUp;
+    for (size_t s = text.find(m_firstChar, from); s != std::string_view::npos && !m_bGaveUp;
          s = text.find(m_firstChar, s + 1))
       if (Try(s)) {
         found = s;
         break;
       }
   } else {
-    for (size_t s = 0; s <= text.size() && !m_bGaveUp; ++s)
+    for (size_t s = from; s <= text.size() && !m_bGaveUp; ++s)
       if (Try(s)) {
         found = s;
         break;

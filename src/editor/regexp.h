@@ -46,7 +46,11 @@ class CEditRegExp {
   int Compile(const char* pattern);
   // Offset of the first match in text, or -1. The text's end is its
   // length; NUL bytes inside are ordinary characters.
-  int Exec(std::string_view text);
+  int Exec(std::string_view text) { return Exec(text, 0); }
+  // The first match that starts at or after `from`; "^" still means the
+  // text's beginning, so a search from the middle of a line does not take
+  // the search point for the line's start.
+  int Exec(std::string_view text, size_t from);
   int Exec(const char* text) { return text ? Exec(std::string_view(text)) : (ResetMatch(), -1); }
   // The template with "&" as the whole match, "\n" as group n, "\\" and
   // "\&" as the plain character. Nothing when there was no match.

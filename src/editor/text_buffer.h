@@ -182,7 +182,10 @@ class CEditTextBuffer {
 
   // ---- search ----
   int Search(EditPos& pos, EditPos limit, SearchRequest& request);
-  int FindRegexInLine(SearchRequest& request, std::string_view text, CEditRegExp& re);
+  // The first match in text at or after `from` (an offset into text, whose
+  // beginning stays the line's start for "^"), or -1.
+  int FindRegexInLine(SearchRequest& request, std::string_view text, CEditRegExp& re,
+                      int from = 0);
   static int FindFirst(std::string_view pattern, const char* text, int n);
   static int FindLast(std::string_view pattern, const char* text, int n);
 

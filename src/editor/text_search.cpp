@@ -27,10 +27,10 @@ int CEditTextBuffer::FindLast(std::string_view pattern, const char* text, int n)
 }
 
 int CEditTextBuffer::FindRegexInLine(SearchRequest& request, std::string_view text,
-                                     CEditRegExp& re) {
+                                     CEditRegExp& re, int from) {
   size_t cr = text.find('\r');
   if (cr != std::string_view::npos) text = text.substr(0, cr);
-  int at = re.Exec(text);
+  int at = re.Exec(text, size_t(std::max(from, 0)));
   if (at < 0) return -1;
   request.nMatchLength = int(re.MatchText().size());
   request.substituted = re.Substitute(request.replacement.c_str()).value_or(std::string());
@@ -63,28 +63,36 @@ int CEditTextBuffer::Search(EditPos& pos, EditPos limit, SearchRequest& request)
       if (first) to = startIndex;
       if (last && !first) from = std::clamp(limit.nIndex, 0, to);
     }
-    std::string_view seg(text.data() + from, size_t(std::max(0, to - from)));
     int at = -1;
     if (!regex) {
+      std::string_view seg(text.data() + from, size_t(std::max(0, to - from)));
       at = forward ? FindFirst(pattern, seg.data(), int(seg.size()))
                    : FindLast(pattern, seg.data(), int(seg.size()));
-      if (at >= 0) request.nMatchLength = int(pattern.size());
-    } else if (forward) {
-      at = FindRegexInLine(request, seg, re);
-    } else {
-      // The last match: search again one character after each match while
-      // matches still end within the text.
-      for (size_t s = 0; s <= seg.size();) {
-        int m = FindRegexInLine(request, seg.substr(s), re);
-        if (m < 0) break;
-        at = int(s) + m;
-        s = size_t(at) + 1;
+      if (at >= 0) {
+        at += from;
+        request.nMatchLength = int(pattern.size());
       }
-      if (at >= 0) FindRegexInLine(request, seg.substr(size_t(at)), re);
+    } else {
+      // The expression sees the line from its start, so "^" matches only
+      // there and not at the search point or after an earlier match.
+      std::string_view line(text.data(), size_t(std::max(from, to)));
+      if (forward) {
+        at = FindRegexInLine(request, line, re, from);
+      } else {
+        // The last match: search again one character after each match
+        // while matches still end within the text.
+        for (int s = from; s <= int(line.size());) {
+          int m = FindRegexInLine(request, line, re, s);
+          if (m < 0) break;
+          at = m;
+          s = m + 1;
+        }
+        if (at >= 0) FindRegexInLine(request, line, re, at);
+      }
     }
     if (at >= 0) {
       pos.pLine = pLine;
-      pos.nIndex = from + at;
+      pos.nIndex = at;
       return 1;
     }
     if (last) break;

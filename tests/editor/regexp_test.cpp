@@ -40,6 +40,7 @@ const MatchRow kMatchRows[] = {
     {"required text after repetition", ".*needle", "hay needle hay", 0, "hay needle"},
     {"required text missing", "x*needle", "no match here", -1, ""},
     {"star then literal backtracks", "a*ab", "aaab", 0, "aaab"},
+    {"range from a high byte keeps the members after NUL", "[\xF0-z]+", "{~abc", 2, "abc"},
 };
 
 TEST(RegExp, MatchesTable) {
@@ -50,6 +51,23 @@ TEST(RegExp, MatchesTable) {
     if (r.offset >= 0) {
       EXPECT_EQ(r.match, re.MatchText()) << r.name;
     }
+  }
+}
+
+TEST(RegExp, SearchFromAnOffsetKeepsTheLineStart) {
+  struct Row { const char* name; const char* pattern; const char* text; size_t from; int offset; };
+  const Row rows[] = {
+      {"caret is not the search point", "^a", "aaa", 1, -1},
+      {"caret at the start still matches", "^a", "aaa", 0, 0},
+      {"first character looked up from the offset", "x[0-9]", "x1 x2", 1, 3},
+      {"required text looked up from the offset", ".*end", "end and", 1, -1},
+      {"offset past the text", "a*", "aa", 3, -1},
+      {"empty match at the end", "$", "ab", 2, 2},
+  };
+  for (const Row& r : rows) {
+    CEditRegExp re;
+    ASSERT_EQ(1, re.Compile(r.pattern)) << r.name;
+    EXPECT_EQ(r.offset, re.Exec(r.text, r.from)) << r.name;
   }
 }
 

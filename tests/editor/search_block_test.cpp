@@ -35,6 +35,8 @@ TEST(Search, ForwardBackwardPlainAndRegex) {
       {"backward regex finds the last of three", 3, 19, kSearchRegex | kSearchMatchCase, "ab[0-9]+", {3, 9, 5}},
       {"backward regex cuts the line at the position", 3, 12, kSearchRegex | kSearchMatchCase, "ab[0-9]+", {3, 9, 3}},
       {"forward regex", 1, 0, kSearchRegex | kSearchDown, "b[a-z]r", {1, 4, 3}},
+      {"forward caret means the line start, not the caret", 1, 1, kSearchRegex | kSearchDown | kSearchMatchCase, "^[a-z]", {2, 0, 1}},
+      {"backward caret matches only at the line start", 3, 19, kSearchRegex | kSearchMatchCase, "^[a-z]", {3, 0, 1}},
       {"bad regex finds nothing", 1, 0, kSearchRegex | kSearchDown, "(", {0, 0, 0}},
       {"no wrap", 3, 0, kSearchDown, "bar", {0, 0, 0}},
   };
