@@ -262,6 +262,53 @@ TEST_F(ProjFileRoundTrip, FileBlocksCarryTheirTypesFamiliesOnly) {
   EXPECT_NE(std::string::npos, text.substr(cpp).find(" ECMISC ("));
 }
 
+// Files written here must open in the other installation and the reverse,
+// so the line forms are checked as text, not only by reading them back.
+TEST_F(ProjFileRoundTrip, LineFormsAreExact) {
+  ProjectRec* p = MakeProject();
+  TargetRec* t51 = AddTarget(p, "Small", kToolset51);
+  TargetRec* t166 = AddTarget(p, "Big", kToolset166);
+  AddTarget(p, "Odd", 7);
+  GroupRec* g = AddGroupRec(p, "Src");
+  FileRec* f = AddFile(g, "m.c", kFileC, 0xAB12);
+  AddNodeBlock(g, t166);
+  AddNodeBlock(f, t51);
+  t51->pOpts->t51.T51FL = 0x80000001u;
+  t51->pOpts->out.RUNUSR[1] = OptString::Pooled("post.bat", 1);
+  t51->pOpts->out.flags.RUNUSR1 = 1;
+  t51->pOpts->c51.Q51DEF = OptString::Pooled("A\r\nB", 1);
+  t51->OPTDL[1] = OptString::Pooled("-p", 1);
+  t166->pOpts->t166.EXTMEM[1] = {1, 0x90000000u, 0x100};
+  std::string text = BuildProjectFileText(*p);
+  const struct {
+    const char* name;
+    const char* expected;
+  } rows[] = {
+      {"target lines", "\r\n\r\nTarget (Small), 0x0000 // Tools: 'MCS-51'\r\n"
+                       "Target (Big), 0x0002 // Tools: '166/167'\r\n"
+                       "Target (Odd), 0x0007 // Tools: '<unspecified>'\r\n\r\n"},
+      {"group and file lines",
+       "\r\nGroup (Src)\r\n\r\nFile 1,1,<.\\src\\m.c><m.c> 0xAB12 \r\n\r\n\r\n"},
+      {"target block opens", "\r\n\r\nOptions 1,0,0  // Target 'Small'\r\n Device ()\r\n"},
+      {"32-bit number in signed decimal", "\r\n T51FL=-2147483647\r\n"},
+      {"user programs", "\r\n RunUsr 0 0 <>\r\n RunUsr 1 1 <post.bat>\r\n BrunUsr 0 0 <>\r\n"},
+      {"line break in a value", "\r\n Q51DEF (A\\~B)\r\n"},
+      {"bank of a 51 target", "\r\n BankNo=65535\r\n NX51FL="},
+      {"debug lines", "\r\n  OPTDL ()(-p)()()()()()()\r\n  OPTDBG "},
+      {"external memory rows", "\r\n ExtMem 0 0,0,0\r\n ExtMem 1 1,-1879048192,256\r\n"},
+      {"block of an unknown toolset", "\r\nOptions 3,0,0  // Target 'Odd'\r\nEndOpt\r\n\r\n"},
+      {"group block", "\r\nOptions 2,1,0  // Group 'Src'\r\n PropFld { "},
+      {"file block", "\r\nOptions 1,1,1  // File 'm.c'\r\n PropFld { 2,"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_NE(std::string::npos, text.find(row.expected)) << text;
+  }
+  // Only the 51 and 251 targets carry a bank number.
+  std::size_t big = text.find("// Target 'Big'");
+  EXPECT_EQ(std::string::npos, text.substr(big, text.find("EndOpt", big) - big).find("BankNo"));
+}
+
 TEST_F(ProjFileRoundTrip, RemovedRecordsAreLeftOutAndTheRestRenumbered) {
   ProjectRec* p = MakeProject();
   TargetRec* gone = AddTarget(p, "Gone", kToolset51);
