@@ -7,12 +7,14 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <filesystem>
 #include <unistd.h>
 
 #include "toolkit/controls/browse_edit.h"
 #include "toolkit/controls/list_box_editor.h"
 #include "toolkit/controls/list_ctrl.h"
+#include "toolkit/controls/list_print.h"
 #include "toolkit/controls/tree_ctrl.h"
 
 namespace pm2 {
@@ -117,6 +119,95 @@ TEST_F(WidgetTest, ListClicksKeysAndInPlaceEditing) {
   Key(editor, Qt::Key_Escape);
   EXPECT_EQ(list->GetItemText(29, 0), "renamed");
   EXPECT_FALSE(list->grab().isNull());
+}
+
+ImageStrip Solid(QColor c, int size, int count = 2) {
+  ImageStrip strip;
+  for (int i = 0; i < count; ++i) {
+    QPixmap pm(size, size);
+    pm.fill(c);
+    strip.images.push_back(pm);
+  }
+  return strip;
+}
+
+TEST_F(WidgetTest, IconViewPaintsAndClicksWhereTheLayoutSays) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(new SECListCtrl(nullptr, LVS_ICON));
+  list->resize(240, 160);
+  list->SetImages(ImageListKind::Normal, Solid(Qt::blue, 32));
+  list->SetColumnWidth(0, 70);
+  for (int i = 0; i < 8; ++i) list->InsertItemImage(i, "icon" + std::to_string(i), 0);
+  list->UpdateScrollBars();
+  list->show();
+  QApplication::processEvents();
+  ASSERT_EQ(list->IconsPerLine(), 3);
+  Rect img;
+  ASSERT_TRUE(list->GetCellRect(4, 0, &img, 1));
+  const QImage shot = list->grab().toImage();
+  EXPECT_EQ(shot.pixelColor((img.left + img.right) / 2, (img.top + img.bottom) / 2), QColor(Qt::blue));
+  Click(list.get(), RowPoint(list.get(), 4));
+  EXPECT_EQ(list->GetFocusIndex(), 4);
+  Key(list.get(), Qt::Key_Up);
+  EXPECT_EQ(list->GetFocusIndex(), 1);
+}
+
+TEST_F(WidgetTest, PrintingWritesPagesOrNamesTheFileItCannotWrite) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 40));
+  const std::string dir = ::testing::TempDir();
+  const QString pdf = QString::fromStdString(dir + "/list_print_test.pdf");
+  QFile::remove(pdf);
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(pdf);
+  std::string error;
+  ASSERT_TRUE(PrintList(list->View(), printer, &error)) << error;
+  QFile f(pdf);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray bytes = f.readAll();
+  EXPECT_TRUE(bytes.startsWith("%PDF"));
+  EXPECT_GE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 1);
+
+  QPrinter bad(QPrinter::HighResolution);
+  bad.setOutputFormat(QPrinter::PdfFormat);
+  bad.setOutputFileName("/nonexistent-folder/x.pdf");
+  EXPECT_FALSE(PrintList(list->View(), bad, &error));
+  EXPECT_EQ(error, "Cannot print to '/nonexistent-folder/x.pdf'.");
+}
+
+TEST_F(WidgetTest, DragImagesOfTreeItemsAndHeaderButtons) {
+  Owner owner;
+  std::unique_ptr<SECTreeCtrl> tree(new SECTreeCtrl(nullptr));
+  tree->resize(240, 160);
+  tree->SetImages(ImageListKind::Normal, Solid(Qt::red, 16));
+  TreeInsert ins;
+  ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  ins.item.text = "alpha";
+  ins.item.image = ins.item.selectedImage = 0;
+  HTREEITEM a = tree->InsertItem(ins);
+  HTREEITEM hidden = tree->InsertItem("hidden", a);
+  tree->UpdateScrollBars();
+  tree->show();
+  QApplication::processEvents();
+
+  const QPixmap drag = tree->CreateDragImage(a);
+  ASSERT_FALSE(drag.isNull());
+  const int labelWidth = QFontMetrics(tree->font()).horizontalAdvance("alpha") + 4;
+  EXPECT_EQ(drag.width(), 16 + 6 + labelWidth);
+  const QImage img = drag.toImage();
+  EXPECT_EQ(img.pixelColor(8, img.height() / 2), QColor(Qt::red));      // the icon
+  EXPECT_EQ(img.pixelColor(16 + 3, img.height() / 2).alpha(), 0);      // the gap
+  bool labelInk = false;
+  for (int x = 22; x < img.width(); ++x) labelInk |= img.pixelColor(x, img.height() / 2).alpha() > 0;
+  EXPECT_TRUE(labelInk);
+  EXPECT_TRUE(tree->CreateDragImage(hidden).isNull());  // collapsed: no row
+  EXPECT_TRUE(tree->CreateDragImage(nullptr).isNull());
+
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 2));
+  const QPixmap button = list->View().CreateHeaderDragImage(1);
+  EXPECT_EQ(button.size(), QSize(list->GetColumnWidth(1), list->GetHeaderHeight()));
+  EXPECT_TRUE(list->View().CreateHeaderDragImage(5).isNull());
 }
 
 TEST_F(WidgetTest, ListTypeAheadThroughKeyEvents) {
