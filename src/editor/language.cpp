@@ -176,9 +176,11 @@ bool CEditTextBuffer::IsWordChar(uint8_t ch) const {
 
 int CEditTextBuffer::NextWord(const char* text, int n, int* pLength) const {
   *pLength = 0;
+  // The length rule looks at the whole text; a one-letter word before the
+  // line end ("A\r\n") is still a word.
+  if (n < 2) return -1;
   std::string_view le = GetLineEnd();
   if (n >= int(le.size()) && std::string_view(text, size_t(n)).ends_with(le)) n -= int(le.size());
-  if (n < 2) return -1;
   int i = 0;
   while (i < n && !IsWordChar(uint8_t(text[i]))) ++i;
   if (i >= n) return -1;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "editor/editor_keys.h"
@@ -97,6 +98,28 @@ TEST_F(Colouring, KeywordCaseAndLongKeywords) {
   EXPECT_EQ(1, c->m_bCaseSensitive);
   EXPECT_EQ(std::string(4, '.') + std::string(30, 'k'), Cells(*c, 1));
   EXPECT_EQ(CEditTextBuffer::ParseColour("10,20,30"), c->m_crKeyword);
+}
+
+TEST(Words, NextWordRules) {
+  CEditTextBuffer b;
+  b.m_terminatorChars[uint8_t('>')] = 1;
+  b.m_startChars[uint8_t('$')] = 1;
+  b.m_extraWordChars[uint8_t('$')] = 1;  // as in the assembler sections
+  struct Row { const char* name; const char* text; int start; int length; };
+  const Row rows[] = {
+      {"one letter before the line end", "A\r\n", 0, 1},
+      {"a single character has no word", "A", -1, 0},
+      {"line end alone has no word", " \r\n", -1, 0},
+      {"leading blanks skipped", "  mov a", 2, 3},
+      {"terminator belongs to the word", "ab>cd", 0, 3},
+      {"start character begins the next word", "ab$cd", 0, 2},
+      {"underscore and digits are word characters", "(_x9+", 1, 3},
+  };
+  for (const Row& r : rows) {
+    int len = -1;
+    EXPECT_EQ(r.start, b.NextWord(r.text, int(std::strlen(r.text)), &len)) << r.name;
+    EXPECT_EQ(r.length, len) << r.name;
+  }
 }
 
 TEST_F(Colouring, ColourParsingAndFormatting) {
