@@ -90,7 +90,7 @@ bool IpcSemaphore::TryWait() {
 }
 
 void IpcSemaphore::Release() {
-  if (m_sem != SEM_FAILED) sem_post(m_sem);
+  if (m_sem != SEM_FAILED && Value() < 1) sem_post(m_sem);
 }
 
 int IpcSemaphore::Value() const {
@@ -112,9 +112,7 @@ void IpcLock::Unlock() {
   m_held = false;
 }
 
-void IpcEvent::Set() {
-  if (m_sem.Value() == 0) m_sem.Release();
-}
+void IpcEvent::Set() { m_sem.Release(); }
 
 IpcWaitResult IpcEvent::Wait(int timeoutMs) {
   IpcWaitResult r = m_sem.Wait(timeoutMs);

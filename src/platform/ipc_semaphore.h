@@ -31,6 +31,9 @@ class IpcSemaphore {
 
   IpcWaitResult Wait(int timeoutMs);
   bool TryWait();
+  // Adds 1 unless the count is at its maximum, 1, already: every semaphore
+  // of the interface is a lock or an event, and a release too many (after a
+  // wait that timed out on a stopped holder) must not let two writers in.
   void Release();
   int Value() const;
 

@@ -5,6 +5,7 @@ pm2_test(pm2_ipc_tests SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/event_dispatcher_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ipc_ring_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ipc_interface_test.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ipc_semaphore_test.cpp
   LIBS pm2_ipc)
 
 # Peer programs of the two-process tests, built beside them.
