@@ -74,7 +74,8 @@ int CEditTextBuffer::LoadFile(const std::string& path) {
   if (fd < 0) return errno;
   struct stat st {};
   int rc = kEditOk;
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+  bool statted = ::fstat(fd, &st) == 0;
+  if (statted && st.st_size > 0) {
     std::string data;
     if (!ReadAll(fd, size_t(st.st_size), data)) {
       ::close(fd);
@@ -88,7 +89,10 @@ int CEditTextBuffer::LoadFile(const std::string& path) {
     ::close(fd);
     return rc;
   }
-  if (!IsWritable(path)) SetReadOnly(1);
+  // The read-only attribute is the file's lack of write permission bits,
+  // the same test a save makes; access() would call every file writable
+  // for a privileged user and let the save refuse what the load allowed.
+  if (statted && (st.st_mode & 0222) == 0) SetReadOnly(1);
   if (m_bLockFile)
     m_keptFd = fd;
   else
