@@ -230,6 +230,7 @@ void GenerateNx51Classes(ClassState& s) {
         s.ctx.AppendControl("\r\n", false);
       }
       s.ctx.AppendFormat(true, "EDATA(0x7F0000-0x%X)", 0x7EFFFFu + w.t51.IRA51.size);
+      // EDATA counts as a written range, so the next class is separated from it.
       ++s.counter;
     }
     WriteClass(s, "CODE", Span(code), Window{0x800000, 0x80FFFF, 0x800000, 0, true}, false);

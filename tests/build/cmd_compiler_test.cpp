@@ -88,6 +88,16 @@ TEST(CmdQ166, OptimizeForms) {
   }
 }
 
+// The near threshold cleared to "not given" differs from the defaults but
+// leaves no item: no empty HOLD () control.
+TEST(CmdQ166, HoldWithoutItemsWritesNothing) {
+  CmdFixture base(kToolset166), f(kToolset166);
+  f.targetOpts.t166.NHOLD = 0xFFFF;
+  MakeQ166CompilerCommand(base.ctx, &base.target, &base.target, false);
+  MakeQ166CompilerCommand(f.ctx, &f.target, &f.target, false);
+  EXPECT_EQ(f.ctx.Text(), base.ctx.Text());
+}
+
 TEST(CmdQ166, FileLevelInheritsGroupThenTarget) {
   CmdFixture f(kToolset166);
   f.targetOpts.c166.OPTIMIZE = 3;

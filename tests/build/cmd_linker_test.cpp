@@ -177,6 +177,42 @@ TEST(CmdN51, ExtendedNx51AndN251Classes) {
   EXPECT_EQ(h.ctx.Text().find("CLASSES"), std::string::npos);
 }
 
+// Whole NX51 files whose grouping or classes need a choice: user classes of
+// white space only open no empty CLASSES control; a listing group that
+// already ended its line gets no second line end; the QX51 EDATA class is
+// followed by the separator of the next class like any other.
+TEST(CmdN51, Nx51GroupingRows) {
+  struct Row {
+    const char* name;
+    void (*set)(OptionBlock&);
+    const char* text;
+  } rows[] = {
+      {"blank user classes", [](OptionBlock& b) { b.l51.NX51UCL = OptString(" \r\n "); },
+       "TO \"blinky\" \r\n"},
+      {"page width ends the listing group once",
+       [](OptionBlock& b) {
+         b.lst.LSTDIR = OptString(".\\lst\\");
+         b.lst.pageWidth = 80;
+       },
+       "TO \"blinky\" \r\nPRINT(\".\\lst\\blinky.map\") PAGEWIDTH (80) \r\n"},
+      {"EDATA then the code classes",
+       [](OptionBlock& b) {
+         b.t51.T51FL |= 0x20000 | 0x10;
+         b.t51.IRA51 = MemRangeRec{0, 0, 0x100};
+         b.t51.OCM51[0] = MemRangeRec{0, 0, 0x10000};
+       },
+       "TO \"blinky\" \r\nCLASSES ( EDATA(0x7F0000-0x7F00FF), \r\nECODE (0x800000-0x80FFFF), "
+       "HCONST (0x800000-0x80FFFF)) \r\n"},
+  };
+  for (const Row& r : rows) {
+    CmdFixture f(kToolset51);
+    f.targetOpts.t51.T51FL = 0x8000;
+    r.set(f.targetOpts);
+    MakeNX51LinkerCommand(f.ctx, f.targetOpts, 1);
+    EXPECT_EQ(f.ctx.Text(), r.text) << r.name;
+  }
+}
+
 TEST(CmdN51, FormatHelpers) {
   EXPECT_EQ(FormatListFileControl("CODE", "blinky", ".\\", ".\\", "cod"), "CODE");
   EXPECT_EQ(FormatListFileControl("CODE", "blinky", ".\\o\\", ".\\", "cod"), "CODE(\".\\blinky.cod\")");
