@@ -234,8 +234,14 @@ void SEC3DTabControl::CreateFonts(std::uint32_t style) {
   // the labels keep about their width.
   f.setFamilies(flat ? QStringList{"Tahoma", "DejaVu Sans Condensed", "DejaVu Sans"}
                      : QStringList{"Arial Narrow", "Liberation Sans Narrow", "DejaVu Sans Condensed"});
-  // Classic: a 15-pixel cell; flat: 8.5 points at 96 dots per inch.
-  f.setPixelSize(flat ? 11 : 13);
+  if (flat) {
+    // 8.5 points at the screen's resolution, as a character height.
+    f.setPixelSize(Tab3DFlatFontPixels(logicalDpiY()));
+  } else {
+    // A 15-pixel cell: the largest size whose line height fits in it.
+    int px = kTab3DClassicFontCell;
+    do f.setPixelSize(px); while (QFontMetrics(f).height() > kTab3DClassicFontCell && --px > 6);
+  }
   f.setWeight(QFont::Normal);
   m_measurer.normal = f;
   m_measurer.bold = f;
@@ -297,15 +303,33 @@ bool SEC3DTabControl::event(QEvent* e) {
   return QWidget::event(e);
 }
 
+// A button going down closes the strip's tip, as a tip window does with the
+// button messages relayed to it.
+void SEC3DTabControl::RelayToToolTip(const QMouseEvent* e) {
+  if (e->type() == QEvent::MouseButtonPress && QToolTip::isVisible()) QToolTip::hideText();
+}
+
 void SEC3DTabControl::mousePressEvent(QMouseEvent* e) {
-  if (e->button() != Qt::LeftButton) return;
+  RelayToToolTip(e);
+  if (e->button() != Qt::LeftButton) {
+    // Right and middle presses go on to the owner (its context menu).
+    QWidget::mousePressEvent(e);
+    return;
+  }
   OnLButtonDown({int(e->position().x()), int(e->position().y())});
   m_bDragging = (Style() & tab3d::kDrag) != 0;
   if (m_bParentTabStop && !hasFocus()) setFocus(Qt::MouseFocusReason);
   update();
 }
 
-void SEC3DTabControl::mouseReleaseEvent(QMouseEvent*) { m_bDragging = false; }
+void SEC3DTabControl::mouseReleaseEvent(QMouseEvent* e) {
+  RelayToToolTip(e);
+  if (e->button() != Qt::LeftButton) {
+    QWidget::mouseReleaseEvent(e);
+    return;
+  }
+  m_bDragging = false;
+}
 
 void SEC3DTabControl::mouseMoveEvent(QMouseEvent* e) {
   if (!m_bDragging) return;

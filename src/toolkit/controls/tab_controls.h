@@ -92,6 +92,7 @@ class SEC3DTabControl : public QWidget, private TabMeasurerHolder, public SEC3DT
  private:
   void CreateFonts(std::uint32_t style);
   void LoadColors();
+  void RelayToToolTip(const QMouseEvent* e);
   void PaintBackground(QPainter& p);
   void PaintPaneEdge(QPainter& p);
   void DrawTab(QPainter& p, int index, bool active);

@@ -109,6 +109,12 @@ struct Tab3DGeometry {
   int textAngle = 0;   // 0, 90 (left edge: reads upwards) or -90 (right edge)
 };
 
+// Font sizes of the 3-D strip: the classic font is a 15-pixel cell; the
+// flat look's is 8.5 points at the screen's vertical resolution (dots per
+// inch), as a character height in pixels.
+constexpr int kTab3DClassicFontCell = 15;
+constexpr int Tab3DFlatFontPixels(int logPixelsY) { return logPixelsY * 85 / 720; }
+
 class SEC3DTabControlModel : public SECTabControlBase {
  public:
   explicit SEC3DTabControlModel(TextMeasurer* measure = nullptr, unsigned ctrlId = kTabStripId,

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <functional>
 #include <memory>
 
@@ -329,6 +330,45 @@ TEST(SysColorChange, ControlsRepaintWithTheNewColours) {
   }
   SysColors().ResetToClassic();
   TheSysColorRecord().LoadSysColors();
+}
+
+// The right button closes an open tip and still reaches the owner, which
+// may open its context menu; the left button keeps activating tabs.
+TEST(Tab3DStrip, RightButtonClosesTheTipAndGoesOnToTheOwner) {
+  App();
+  struct Owner : QWidget {
+    std::vector<Qt::MouseButton> presses;
+    void mousePressEvent(QMouseEvent* e) override { presses.push_back(e->button()); }
+  } owner;
+  owner.resize(300, 60);
+  auto* strip = new SEC3DTabControl(&owner, 0x10);
+  strip->setGeometry(0, 0, 300, 30);
+  strip->AddTab("One", nullptr);
+  strip->AddTab("Two", nullptr);
+  strip->ActivateTab(0);
+  owner.show();
+  auto press = [&](Qt::MouseButton button, QPoint at) {
+    QMouseEvent down(QEvent::MouseButtonPress, at, strip->mapToGlobal(at), button, button, Qt::NoModifier);
+    QApplication::sendEvent(strip, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, strip->mapToGlobal(at), button, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(strip, &up);
+  };
+  const Rect second = strip->GetTabRect(1);
+  const QPoint onSecond((second.left + second.right) / 2, (second.top + second.bottom) / 2);
+
+  QToolTip::showText(strip->mapToGlobal(onSecond), "Two", strip);
+  ASSERT_TRUE(QToolTip::isVisible());
+  press(Qt::RightButton, onSecond);
+  EXPECT_FALSE(QToolTip::isVisible());
+  EXPECT_EQ(owner.presses, std::vector<Qt::MouseButton>{Qt::RightButton});
+  int active = -1;
+  EXPECT_TRUE(strip->GetActiveTab(&active));
+  EXPECT_EQ(active, 0) << "the right button activates nothing";
+
+  press(Qt::LeftButton, onSecond);
+  EXPECT_TRUE(strip->GetActiveTab(&active));
+  EXPECT_EQ(active, 1);
+  EXPECT_EQ(owner.presses.size(), 1u) << "the left press is the strip's own";
 }
 
 }  // namespace
