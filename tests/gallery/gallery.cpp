@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -138,6 +139,56 @@ std::vector<Shot> Shots() {
          l->ReMeasureAndUpdate();
          l->SetFocusItem(1, true);
          return l;
+       }},
+      {"list_icon_view",
+       [] {
+         auto* l = new SECListCtrl(nullptr, LVS_ICON | LVS_SHOWSELALWAYS, 0);
+         l->resize(320, 200);
+         l->SetImages(ImageListKind::Normal, MakeIcons(32));
+         l->SetColumnWidth(0, 76);
+         const char* names[] = {"main.c", "startup.s", "board.h", "a longer file name.c", "uart.c", "timer.c",
+                                "link.ld", "readme", "gpio.c", "adc.c", "flash.c"};
+         for (int i = 0; i < 11; ++i) l->InsertItemImage(i, names[i], i % 4);
+         l->UpdateScrollBars();
+         l->SetFocusItem(5, true);
+         l->setFocus();
+         return l;
+       }},
+      {"list_header_images",
+       [] {
+         auto* l = MakeList(4, LVS_REPORT, 0);
+         l->SetImages(ImageListKind::Header, MakeIcons(16));
+         l->DeleteAllColumns();
+         l->InsertColumn(0, "Left", LVCFMT_LEFT, 90, -1, 0);
+         l->InsertColumn(1, "Right", LVCFMT_RIGHT, 80, -1, 1);
+         l->InsertColumn(2, "After", LVCFMT_LEFT | LVCFMT_BITMAP_ON_RIGHT, 80, -1, 2);
+         l->InsertColumn(3, "N", LVCFMT_CENTER, 20, -1, 3);
+         for (int i = 0; i < 4; ++i) l->InsertItemText(i, "row " + std::to_string(i));
+         l->UpdateScrollBars();
+         return l;
+       }},
+      {"tree_drag_images",
+       [] {
+         // The drag image of a tree item over a plain ground, beside the
+         // image of a dragged header button.
+         std::unique_ptr<SECTreeCtrl> tree(MakeTree(true, true));
+         tree->show();
+         QApplication::processEvents();
+         auto* box = new QWidget;
+         box->resize(220, 70);
+         box->setAutoFillBackground(true);
+         QPalette pal = box->palette();
+         pal.setColor(QPalette::Window, QColor(200, 220, 240));
+         box->setPalette(pal);
+         auto* item = new QLabel(box);
+         item->setPixmap(tree->CreateDragImage(tree->GetCaretItem()));
+         item->move(10, 10);
+         item->adjustSize();
+         auto* header = new QLabel(box);
+         header->setPixmap(tree->View().CreateHeaderDragImage(1));
+         header->move(10, 40);
+         header->adjustSize();
+         return box;
        }},
       {"tree_lines", [] { return MakeTree(true, false); }},
       {"tree_no_lines", [] { return MakeTree(false, false); }},

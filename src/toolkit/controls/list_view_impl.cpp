@@ -320,8 +320,11 @@ void ListViewImpl::PaintHeaderButton(QPainter& p, int c, const QRect& b, bool pr
   }
   QRect tr = ToQRect(l.text).translated(shift);
   p.setPen(SysQColor(SysColor::BtnText));
-  p.drawText(tr, Flags(l.textFormat) | Qt::AlignVCenter | Qt::TextSingleLine,
-             p.fontMetrics().elidedText(text, Qt::ElideRight, std::max(0, tr.width())));
+  // Ellipsis only for a text wider than its room (the layout may give a
+  // text exactly its own width).
+  const bool fits = p.fontMetrics().horizontalAdvance(text) <= tr.width();
+  p.drawText(tr, Flags(l.textFormat) | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+             fits ? text : p.fontMetrics().elidedText(text, Qt::ElideRight, std::max(0, tr.width())));
 }
 
 void ListViewImpl::PaintHeader(QPainter& p) {
