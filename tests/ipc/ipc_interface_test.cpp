@@ -82,9 +82,8 @@ TEST(IpcInterface, HandlerReachesTheDispatcherWhileAnotherThreadUnregisters) {
   EXPECT_TRUE(unregister.get());
   // The reply was queued behind the delivery; whether the bystander got it
   // depends on which thread won, but it is unregistered now.
-  Pong again;
-  SendEvent(again);
   int before = bystander.pongs;
+  Pong again;
   SendEvent(again);
   EXPECT_EQ(bystander.pongs, before);
   DestroyEventDispatcher();
