@@ -98,6 +98,9 @@ int CEditTextBuffer::InsertColumnRows(EditPos pos, const char* text, int n, bool
   if (rows.empty()) return kEditOk;
   m_bModified = 1;
   int column = IndexToColumn(pos.pLine, pos.nIndex);
+  // The record's width is the first row's; a longer row still goes in
+  // whole, since cutting it would lose pasted text, and a shorter one is
+  // not padded. Undo takes out exactly what each row put in.
   int width = int(rows.front().size());
   // Padding and new lines are recorded in the same group as the block, so
   // undo takes them away again.

@@ -274,6 +274,10 @@ CEditLine* CEditTextBuffer::TextToLines(const char* text, int n, int* pCount) {
       emit(text + pos, n - pos, false);
       break;
     }
+    // A two-byte line end swallows only its partner byte: a stray CR or LF
+    // of a mixed file ends a line of its own instead of eating the next
+    // (empty) line. A final lone CR or LF also ends its line, since a
+    // line's content never holds line-end bytes.
     emit(text + pos, e - pos, true);
     char partner = text[e] == '\r' ? '\n' : '\r';
     pos = e + 1;

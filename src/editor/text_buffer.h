@@ -275,7 +275,10 @@ class CEditTextBuffer {
   uint32_t m_nUndoGroupStamp = 0;
   int m_nUndoTop = 0;           // records from current to top can be redone
   int m_nUndoReserved2 = 0;
-  int m_nUndoNesting = 0;       // open groups of this buffer
+  // Open groups of this buffer. One count for all buffers would let a group
+  // opened on one buffer leave another buffer's group unstamped, so the
+  // edits of a paste into a second window would undo one by one.
+  int m_nUndoNesting = 0;
   int m_keptFd = -1;
   int m_nLineEndLength = 2;
   char m_szLineEnd[3] = {'\r', '\n', 0};

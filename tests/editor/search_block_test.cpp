@@ -90,6 +90,12 @@ TEST(ColumnBlock, DeleteAndInsertOnLinesShorterThanTheBlock) {
   b.Undo();
   EXPECT_EQ(start, b.GetText());
   EXPECT_EQ(3, b.GetLineCount());
+
+  // A row longer than the first goes in whole and comes out whole.
+  ASSERT_EQ(0, b.InsertColumnText({b.GetLine(1), 1}, "X\r\nLONG\r\n", 9, true));
+  EXPECT_EQ("0X123456789\r\n0LONG1\r\n0123\r\n", b.GetText());
+  b.Undo();
+  EXPECT_EQ(start, b.GetText());
 }
 
 TEST(LineEnds, ConversionTable) {

@@ -54,6 +54,7 @@ TEST(TextFile, LoadRules) {
       {"Ctrl-Z inside kept", "a\x1a" "b\r\n", 0, "a\x1a" "b\r\n", 1},
       {"short file without line end", std::string(100, 'q'), 0, std::string(100, 'q'), 1},
       {"long file without line end refused", std::string(5000, 'q'), kEditLineTooLong, "", 1},
+      {"stray LF in a CR LF file keeps its empty line", "a\r\nb\n\nc\r\n", 0, "a\r\nb\r\n\r\nc\r\n", 4},
   };
   TempDir dir;
   for (const Row& r : rows) {
