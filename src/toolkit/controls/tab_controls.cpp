@@ -290,6 +290,8 @@ void SEC3DTabControl::resizeEvent(QResizeEvent*) { SetClientRect({0, 0, width(),
 
 bool SEC3DTabControl::event(QEvent* e) {
   if (IsSysColorChange(e)) OnSysColorChange();
+  // Gaining or losing the focus shows or hides the focus rectangle.
+  if ((e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) && m_bParentTabStop) update();
   if (e->type() == QEvent::ToolTip) {
     auto* help = static_cast<QHelpEvent*>(e);
     const int tab = ToolTipTab({help->pos().x(), help->pos().y()});
@@ -360,15 +362,6 @@ void SEC3DTabControl::keyPressEvent(QKeyEvent* e) {
   QWidget::keyPressEvent(e);
 }
 
-void SEC3DTabControl::focusInEvent(QFocusEvent* e) {
-  QWidget::focusInEvent(e);
-  if (m_bParentTabStop) update();
-}
-
-void SEC3DTabControl::focusOutEvent(QFocusEvent* e) {
-  QWidget::focusOutEvent(e);
-  if (m_bParentTabStop) update();
-}
 
 void SEC3DTabControl::PaintBackground(QPainter& p) {
   const std::uint32_t style = Style();

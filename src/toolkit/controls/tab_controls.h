@@ -86,8 +86,6 @@ class SEC3DTabControl : public QWidget, private TabMeasurerHolder, public SEC3DT
   void mouseMoveEvent(QMouseEvent*) override;
   void mouseDoubleClickEvent(QMouseEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
-  void focusInEvent(QFocusEvent*) override;
-  void focusOutEvent(QFocusEvent*) override;
 
  private:
   void CreateFonts(std::uint32_t style);
