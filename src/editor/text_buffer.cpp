@@ -250,7 +250,8 @@ CEditLine* CEditTextBuffer::TextToLines(const char* text, int n, int* pCount) {
   // A piece wider than the limit is cut; every cut piece but the last goes
   // without line end, so the saved file keeps the long line whole.
   auto emit = [&](const char* p, int len, bool lineEnd) {
-    while (len > 0 && m_nTabSize * len > kMaxLineColumns &&
+    // 64-bit product: a large tab size from the profile must not wrap.
+    while (len > 0 && int64_t(m_nTabSize) * len > kMaxLineColumns &&
            TextColumns(p, len) > kMaxLineColumns - m_nLineEndLength) {
       int keep = CharsWithinLineLimit(p, len);
       if (keep <= 0) keep = 1;

@@ -68,6 +68,7 @@ int CEditTextBuffer::InsertChar(EditPos pos, uint8_t ch, bool insertMode, bool r
   // A line's content never holds CR or LF (they would read back as a line
   // end): such a character starts a new line instead.
   if (ch == '\r' || ch == '\n') return SplitLine(pos, recordUndo);
+  pos.nIndex = std::max(pos.nIndex, 0);  // no byte lies before the line
   // Padding in free space is undone together with the character.
   bool pads = recordUndo && pos.nIndex > ContentLength(pos.pLine);
   if (pads) BeginUndoGroup(1);
@@ -121,6 +122,7 @@ int CEditTextBuffer::DeleteChars(EditPos pos, int count, bool recordUndo) {
   if (m_bReadOnly) return kEditReadOnly;
   CEditLine* pLine = pos.pLine;
   if (!pLine || count <= 0) return kEditOk;
+  if (pos.nIndex < 0) return kEditEndOfLine;  // as DeleteChar: nothing there
   // Only what is there is deleted, and exactly that is recorded, so undo
   // gives back what went even when count ran past the line's end.
   int content = ContentLength(pLine);
@@ -154,6 +156,7 @@ int CEditTextBuffer::InsertString(EditPos pos, std::string_view text, bool inser
 int CEditTextBuffer::InsertStringAt(EditPos pos, std::string_view text, bool insertMode,
                                     bool recordUndo) {
   if (!pos.pLine) return kEditNothingSelected;
+  pos.nIndex = std::max(pos.nIndex, 0);
   int rc = PadLine(pos, recordUndo);
   if (rc) return rc;
   if (text.empty()) return kEditOk;

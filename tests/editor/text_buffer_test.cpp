@@ -46,6 +46,35 @@ TEST(TextBuffer, LongLineSplitsAtLimitWithOneMessage) {
   EXPECT_EQ(longLine + "\r\nshort\r\n" + std::string(3000, 'y') + "\r\n", b.GetText());
 }
 
+TEST(TextBuffer, HugeTabSizeStillCutsLongLines) {
+  CEditTextBuffer b;
+  b.SetTabSize(1 << 20);
+  ASSERT_EQ(0, b.LoadFromBytes(std::string(4096, 'q') + "\r\n"));
+  ASSERT_GE(b.GetLineCount(), 2);
+  EXPECT_EQ(2046, b.FirstLine()->Length());
+  EXPECT_EQ(std::string(4096, 'q') + "\r\n", b.GetText());
+}
+
+TEST(TextBuffer, NegativeIndexesAreRefusedOrTakenAsTheLineStart) {
+  struct Row { const char* name; int (*edit)(CEditTextBuffer&, EditPos); int rc; const char* text; };
+  const Row rows[] = {
+      {"insert char", [](CEditTextBuffer& b, EditPos p) { return b.InsertChar(p, 'x', true, true); }, 0, "xab\r\n"},
+      {"overwrite char", [](CEditTextBuffer& b, EditPos p) { return b.InsertChar(p, 'x', false, true); }, 0, "xb\r\n"},
+      {"insert string", [](CEditTextBuffer& b, EditPos p) { return b.InsertString(p, "xy", true, true); }, 0, "xyab\r\n"},
+      {"overwrite string", [](CEditTextBuffer& b, EditPos p) { return b.InsertString(p, "xy", false, true); }, 0, "xy\r\n"},
+      {"delete chars", [](CEditTextBuffer& b, EditPos p) { return b.DeleteChars(p, 2, true); }, kEditEndOfLine, "ab\r\n"},
+  };
+  for (const Row& r : rows) {
+    CEditTextBuffer b;
+    ASSERT_EQ(0, b.LoadFromBytes("ab\r\n"));
+    EXPECT_EQ(r.rc, r.edit(b, {b.FirstLine(), -3})) << r.name;
+    EXPECT_EQ(r.text, b.GetText()) << r.name;
+    while (b.Undo()) {
+    }
+    EXPECT_EQ("ab\r\n", b.GetText()) << r.name;
+  }
+}
+
 TEST(TextBuffer, ColumnsFollowTabStops) {
   CEditTextBuffer b;
   b.SetTabSize(4);
