@@ -897,13 +897,18 @@ void BuildDriver::ThreadEnd(TargetRec* target, bool translation) {
   running_ = false;
 }
 
-void BuildDriver::StartBuildThread(ProjectRec* project, TargetRec* target, int mode) {
+bool BuildDriver::BeginRun() {
   if (g_bToolRunning || running_.exchange(true)) {
     (deps_.shell ? *deps_.shell : theApp().Shell()).Beep();
-    return;
+    return false;
   }
   Wait();
   state_.BuildFlags.fetch_and(~kBuildStopRequested);
+  return true;
+}
+
+void BuildDriver::StartBuildThread(ProjectRec* project, TargetRec* target, int mode) {
+  if (!BeginRun()) return;
   // Also for an undefined toolset: the thread says so and ends the build,
   // so the program does not stay busy.
   thread_ = std::thread([this, project, target, mode] {
@@ -913,12 +918,7 @@ void BuildDriver::StartBuildThread(ProjectRec* project, TargetRec* target, int m
 }
 
 void BuildDriver::StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file) {
-  if (g_bToolRunning || running_.exchange(true)) {
-    (deps_.shell ? *deps_.shell : theApp().Shell()).Beep();
-    return;
-  }
-  Wait();
-  state_.BuildFlags.fetch_and(~kBuildStopRequested);
+  if (!BeginRun()) return;
   thread_ = std::thread([this, project, target, file] {
     TranslateOneFile(project, target, file);
     ThreadEnd(target, true);

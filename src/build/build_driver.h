@@ -116,6 +116,8 @@ class BuildDriver {
  private:
   class Impl;
   void ThreadEnd(TargetRec* target, bool translation);
+  // Refuses with a beep while a tool or a build runs; else readies a new run.
+  bool BeginRun();
 
   BuildDriverDeps deps_;
   BuildState state_;
