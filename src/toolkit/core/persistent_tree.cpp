@@ -210,9 +210,26 @@ unsigned SECPersistentTreeNode::GetKeyValueBinary(std::string_view key, std::vec
   const std::string k(key);
   std::string text;
   if (const auto* count = FindKeyValuePair(k + kBinCount)) {
+    // The count comes from a file: a count of two thousand million must not
+    // mean as many look-ups. Only pairs that exist can be pieces, so collect
+    // those named K_BinVal<index> with an index below the count and join
+    // them in index order (a missing piece is skipped).
     const std::int32_t n = ParseDecimal(count->value);
-    for (std::int32_t i = 0; i < n; ++i)
-      if (const auto* piece = FindKeyValuePair(k + kBinVal + std::to_string(i))) text += piece->value;
+    const std::string prefix = k + kBinVal;
+    std::vector<std::pair<std::int64_t, const std::string*>> pieces;
+    for (const auto& pair : m_pairs) {
+      if (pair.key.size() <= prefix.size() || pair.key.compare(0, prefix.size(), prefix) != 0) continue;
+      const std::string_view digits = std::string_view(pair.key).substr(prefix.size());
+      // Only the form the writer makes: decimal, no sign, no leading zero.
+      if (digits.size() > 10 || (digits.size() > 1 && digits[0] == '0') ||
+          digits.find_first_not_of("0123456789") != std::string_view::npos)
+        continue;
+      const std::int64_t index = std::stoll(std::string(digits));
+      if (index < n) pieces.emplace_back(index, &pair.value);
+    }
+    std::sort(pieces.begin(), pieces.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& piece : pieces) text += *piece.second;
   } else if (const auto* plain = FindKeyValuePair(k)) {
     text = plain->value;
   } else {

@@ -162,6 +162,39 @@ TEST(PersistentTree, BinaryChunking) {
   EXPECT_EQ(back, big);
 }
 
+TEST(PersistentTree, StoredChunkCountsAreNotTrusted) {
+  // Pieces as a settings file might hold them: the count read back from the
+  // file decides which pieces belong, but never how long reading takes.
+  struct Row {
+    const char* name;
+    const char* count;
+    std::vector<std::pair<const char*, const char*>> pieces;
+    const char* expected;  // decoded text; null: the read fails
+  } rows[] = {
+      {"huge count", "2000000000", {{"K_BinVal0", "BGCG"}, {"K_BinVal1", "DG"}}, "abc"},
+      {"pieces stored out of order", "3", {{"K_BinVal2", "DG"}, {"K_BinVal0", "BG"}, {"K_BinVal1", "CG"}}, "abc"},
+      {"piece beyond the count left out", "1", {{"K_BinVal0", "BG"}, {"K_BinVal1", "CG"}}, "a"},
+      {"missing piece skipped", "3", {{"K_BinVal0", "BG"}, {"K_BinVal2", "DG"}}, "ac"},
+      {"other spellings of an index are not pieces", "5",
+       {{"K_BinVal0", "BG"}, {"K_BinVal01", "CG"}, {"K_BinVal+2", "CG"}, {"K_BinValx", "CG"}}, "a"},
+      {"negative count", "-1", {{"K_BinVal0", "BG"}}, nullptr},
+  };
+  for (const Row& r : rows) {
+    SECPTNFactory f;
+    SECPersistentTreeNode* n = f.CreateNode("N");
+    n->SetKeyValue("K_BinCount", r.count);
+    for (const auto& [key, value] : r.pieces) n->SetKeyValue(key, value);
+    std::vector<std::uint8_t> back;
+    const unsigned code = n->GetKeyValueBinary("K", &back);
+    if (!r.expected) {
+      EXPECT_EQ(code, unsigned(kPtnFailure)) << r.name;
+      continue;
+    }
+    ASSERT_EQ(code, unsigned(kPtnOk)) << r.name;
+    EXPECT_EQ(std::string(back.begin(), back.end()), r.expected) << r.name;
+  }
+}
+
 TEST(PersistentTree, NodeCodes) {
   SECPersistentTreeNode loose;
   EXPECT_EQ(loose.SetKeyValue("", "v"), unsigned(kPtnNotCreated | kPtnEmptyKey));
