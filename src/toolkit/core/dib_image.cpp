@@ -39,8 +39,9 @@ int ColorsForDepth(int bits) { return bits == 1 ? 2 : bits == 4 ? 16 : bits == 8
 int Channel(std::uint32_t v, std::uint32_t mask) {
   if (mask == 0) return 0;
   const int shift = std::countr_zero(mask);
-  const std::uint32_t maxv = mask >> shift;
-  return int(((v & mask) >> shift) * 255 / maxv);
+  const std::uint64_t maxv = mask >> shift;
+  // 64-bit product: a channel mask wider than 24 bits would wrap in 32.
+  return int(std::uint64_t((v & mask) >> shift) * 255 / maxv);
 }
 
 }  // namespace
@@ -49,6 +50,10 @@ int SECDib::UnpaddedRowBytes(int width, int bitCount) {
   return int((std::int64_t(width) * bitCount + 7) / 8);
 }
 
+// Rows are padded to the next multiple of 32 bits, as the format is
+// published and every reader expects. Adding ceil((32 - r) / 8) bytes to the
+// rounded-up byte count would give a 1-pixel 4-bit row 5 bytes instead of 4
+// and misplace every later row, so that reckoning is not used.
 int SECDib::PaddedRowBytes(int width, int bitCount) {
   return int((std::int64_t(width) * bitCount + 31) / 32 * 4);
 }

@@ -97,6 +97,50 @@ TEST(Dib, PixelsAndPaletteDecode) {
   EXPECT_EQ(again.SaveToBytes().size(), 14u + 40 + 16 * 4 + 8 * 2);
 }
 
+// A one-pixel bit-field image (compression 3, masks after a 40-byte header).
+std::string MakeBitFieldBmp(int bits, std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t pixel) {
+  std::string info;
+  U32(info, 40);
+  U32(info, 1);
+  U32(info, 1);
+  U16(info, 1);
+  U16(info, std::uint16_t(bits));
+  U32(info, 3);
+  U32(info, 4);
+  for (int i = 0; i < 4; ++i) U32(info, 0);
+  U32(info, r);
+  U32(info, g);
+  U32(info, b);
+  std::string pixels;
+  U32(pixels, bits == 16 ? (pixel & 0xFFFF) : pixel);  // one row, padded to 4 bytes
+  std::string file = "BM";
+  U32(file, 14 + info.size() + pixels.size());
+  U32(file, 0);
+  U32(file, 14 + info.size());
+  return file + info + pixels;
+}
+
+TEST(Dib, BitFieldChannelsScaleToBytes) {
+  struct Row {
+    const char* name;
+    int bits;
+    std::uint32_t r, g, b, pixel;
+    Color expected;
+  } rows[] = {
+      {"16-bit 5-6-5 white", 16, 0xF800, 0x07E0, 0x001F, 0xFFFF, MakeRgb(255, 255, 255)},
+      {"16-bit 5-6-5 pure green", 16, 0xF800, 0x07E0, 0x001F, 0x07E0, MakeRgb(0, 255, 0)},
+      {"32-bit 10-10-10 red", 32, 0x3FF00000, 0x000FFC00, 0x000003FF, 0x3FF00000, MakeRgb(255, 0, 0)},
+      {"32-bit channel over all bits, full", 32, 0xFFFFFFFF, 0, 0, 0xFFFFFFFF, MakeRgb(255, 0, 0)},
+      {"32-bit channel over all bits, half", 32, 0xFFFFFFFF, 0, 0, 0x80000000, MakeRgb(127, 0, 0)},
+  };
+  for (const Row& r : rows) {
+    SECDib dib;
+    std::string err;
+    ASSERT_TRUE(dib.LoadFromBytes(MakeBitFieldBmp(r.bits, r.r, r.g, r.b, r.pixel), "f.bmp", &err)) << r.name << err;
+    EXPECT_EQ(dib.PixelAt(0, 0), r.expected) << r.name;
+  }
+}
+
 TEST(Dib, LyingHeadersAreRefusedAndTheOldImageKept) {
   const std::string good = MakeBmp({5, 3, 8});
   auto patch32 = [&](std::size_t at, std::uint32_t v) {
