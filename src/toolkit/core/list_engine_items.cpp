@@ -214,8 +214,8 @@ bool SECListBaseC::DeleteItems(int index, int count) {
   auto adjust = [&](int& v) {
     if (v < index) return;
     if (v >= index + count) v -= count;      // after the run
-    else if (v >= n) v = index - 1;          // inside the run, at the end
-    // inside the run but still valid: names the item that moved up
+    else if (v > index || v >= n) v = index - 1;  // inside the run
+    // the run's first item, still valid: names the item that moved up
   };
   adjust(m_focus);
   adjust(m_dropHilite);

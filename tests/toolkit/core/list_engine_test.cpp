@@ -49,6 +49,7 @@ TEST_F(ListFixture, FocusFollowsInsertionAndDeletion) {
       {"focus after the run moves up", 4, 1, 2, 2},
       {"run reaching the end leaves item before it", 4, 3, 3, 2},
       {"focus before the run stays", 1, 2, 2, 1},
+      {"focus inside the run past its first item goes before it", 2, 1, 2, 0},
   };
   for (const Row& r : rows) {
     list.DeleteAllItems();
@@ -61,7 +62,7 @@ TEST_F(ListFixture, FocusFollowsInsertionAndDeletion) {
     EXPECT_TRUE(list.IsItemSelected(r.focusAfter)) << r.name;
   }
   EXPECT_FALSE(list.DeleteItems(99, 1));
-  EXPECT_EQ(owner.Count(LVN_DELETEITEM), 4);
+  EXPECT_EQ(owner.Count(LVN_DELETEITEM), 5);
 }
 
 TEST_F(ListFixture, SelectionArrayStaysSortedAndShifts) {
