@@ -18,6 +18,31 @@ size_t CountBooks(const EnvSection& section) {
   return n;
 }
 
+// Passes every call on and notes whether creating the new file failed,
+// which tells "cannot be created" from a failed write.
+class CreateWatch : public Disk {
+ public:
+  explicit CreateWatch(Disk& d) : d(d) {}
+  int CreateNew(const std::string& p, unsigned m, int* h) override {
+    int e = d.CreateNew(p, m, h);
+    if (e) createFailed = true;
+    return e;
+  }
+  int Write(int h, const char* data, size_t n) override { return d.Write(h, data, n); }
+  int Sync(int h) override { return d.Sync(h); }
+  int Close(int h) override { return d.Close(h); }
+  int Rename(const std::string& a, const std::string& b) override { return d.Rename(a, b); }
+  int Link(const std::string& a, const std::string& b) override { return d.Link(a, b); }
+  int Remove(const std::string& p) override { return d.Remove(p); }
+  int SyncFolder(const std::string& f) override { return d.SyncFolder(f); }
+  int Stat(const std::string& p, bool* e, unsigned* m) override { return d.Stat(p, e, m); }
+  int ReadAll(const std::string& p, std::string* o) override { return d.ReadAll(p, o); }
+  bool createFailed = false;
+
+ private:
+  Disk& d;
+};
+
 void AppendLine(std::string* out, std::string_view text) {
   out->append(text);
   out->append("\r\n");
@@ -208,9 +233,15 @@ int EnvFile::Write(const std::string& path, std::string* message, Disk* disk) co
     if (message) *message = "File '" + path + "' is Read Only !";
     return kEnvWriteReadOnly;
   }
-  AtomicFileWriter writer(&d);
+  CreateWatch watch(d);
+  AtomicFileWriter writer(&watch);
   std::string err;
   if (!writer.Write(path, Format(), &err)) {
+    // A file that cannot be created is reported like a read-only one.
+    if (watch.createFailed) {
+      if (message) *message = "File '" + path + "' is Read Only !";
+      return kEnvWriteReadOnly;
+    }
     if (message) *message = "Can't write to File '" + path + "'";
     return kEnvWriteFailed;
   }

@@ -92,9 +92,10 @@ class EnvFile {
   // The file's text as Write would store it.
   std::string Format() const;
   // Writes the model to `path` atomically (a temporary file renamed over
-  // it). A read-only file is refused with "File '%s' is Read Only !"
-  // (result 2); a failed write gives "Can't write to File '%s'" (result 3)
-  // and leaves the old file whole. `disk` null means the real disk.
+  // it). A read-only file, or one that cannot be created, is refused with
+  // "File '%s' is Read Only !" (result 2); a failed write gives "Can't
+  // write to File '%s'" (result 3) and leaves the old file whole. `disk`
+  // null means the real disk.
   int Write(const std::string& path, std::string* message, Disk* disk = nullptr) const;
 
   std::vector<EnvSection>& Sections() { return m_sections; }

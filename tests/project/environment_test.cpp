@@ -147,6 +147,11 @@ TEST(EnvFileTest, WriteRefusesReadOnlyFileAndKeepsOldFileOnFailure) {
   EXPECT_EQ(ReadFileText(path), "[Q51]\r\nPATH=\"old\\\"\r\n");
 
   chmod(path.c_str(), 0644);
+  FailingDisk noCreate(FailingDisk::kCreate);
+  EXPECT_EQ(env.Write(path, &message, &noCreate), kEnvWriteReadOnly);
+  EXPECT_EQ(message, "File '" + path + "' is Read Only !");
+  EXPECT_EQ(ReadFileText(path), "[Q51]\r\nPATH=\"old\\\"\r\n");
+
   FailingDisk full(FailingDisk::kWrite);
   EXPECT_EQ(env.Write(path, &message, &full), kEnvWriteFailed);
   EXPECT_EQ(message, "Can't write to File '" + path + "'");
