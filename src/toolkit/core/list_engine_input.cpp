@@ -501,9 +501,10 @@ bool SECListBaseC::EditLabel(int item, int column) {
     }
   }
   const Rect inside = GetInsideRect();
+  const int labelWidth = r.Width();
   r.Inflate(0, 1, 0, 1);
   r.left = std::max(0, r.left - 4);
-  r.right = std::min(r.left + r.Width() + 14, inside.right);
+  r.right = std::min(r.left + labelWidth + 14, inside.right);
   auto ctx = CreatePaintContext();
   InitPaintContext(*ctx, item, column);
   std::string text = GetItemText(item, sub);

@@ -390,6 +390,33 @@ TEST_F(ListFixture, EditorStaysInsideWithOneColumn) {
   EXPECT_LE(host.editorRect.right, list.GetInsideRect().right);
 }
 
+// The editor covers the label grown 4 pixels left (not left of 0) and 1
+// up and down, and is the label width plus 14 wide, both when the edit
+// starts and when typing resizes it.
+TEST_F(ListFixture, EditorRectangleFromTheLabel) {
+  list.ModifyListStyle(0, LVS_EDITLABELS);
+  Fill(2);
+  list.SetItemText(1, 1, "val");
+  struct Row {
+    const char* name;
+    int item, column;
+  } rows[] = {{"label column", 0, 0}, {"sub-item column", 1, 1}};
+  for (const Row& row : rows) {
+    Rect label;
+    ASSERT_TRUE(list.GetCellRect(row.item, row.column, &label, 2)) << row.name;
+    ASSERT_TRUE(list.EditLabel(row.item, row.column)) << row.name;
+    const Rect created = host.editorRect;
+    EXPECT_EQ(created.left, std::max(0, label.left - 4)) << row.name;
+    EXPECT_EQ(created.top, label.top - 1) << row.name;
+    EXPECT_EQ(created.bottom, label.bottom + 1) << row.name;
+    EXPECT_EQ(created.Width(), label.Width() + 14) << row.name;
+    list.OnEditorUpdate(host.editorText);  // same text: same size
+    EXPECT_EQ(host.editorRect.Width(), created.Width()) << row.name;
+    EXPECT_EQ(host.editorRect.Height(), created.Height()) << row.name;
+    list.EndLabelEdit(false);
+  }
+}
+
 TEST_F(ListFixture, HeaderDragDropPositionsAndResize) {
   list.AddColumn("C2", LVCFMT_LEFT, 50);
   list.AddColumn("C3", LVCFMT_LEFT, 50);
