@@ -4,6 +4,7 @@
 #include <QStyle>
 #include <QStyleOptionProgressBar>
 #include <algorithm>
+#include <cstdint>
 
 #include "toolkit/controls/mem_dc.h"
 #include "toolkit/controls/qt_bridge.h"
@@ -41,7 +42,12 @@ int SECProgressCtrl::SetPos(int pos, bool pump) {
   return old;
 }
 
-int SECProgressCtrl::OffsetPos(int delta, bool pump) { return SetPos(m_nPos + delta, pump); }
+int SECProgressCtrl::OffsetPos(int delta, bool pump) {
+  // Stepping on at the top of the int range stays there instead of wrapping
+  // to an empty bar.
+  const std::int64_t sum = std::int64_t(m_nPos) + delta;
+  return SetPos(int(std::clamp<std::int64_t>(sum, INT32_MIN, INT32_MAX)), pump);
+}
 
 int SECProgressCtrl::SetStep(int step) {
   const int old = m_nStep;
@@ -70,9 +76,10 @@ bool SECProgressCtrl::SetTimerSpeed(int periodMs) {
 }
 
 double SECProgressCtrl::GetPercent() const {
-  const int clamped = std::clamp(m_nPos, std::min(m_nLower, m_nUpper), std::max(m_nLower, m_nUpper));
-  const int span = m_nUpper == m_nLower ? 1 : m_nUpper - m_nLower;
-  return double(clamped - m_nLower) / span * 100.0;
+  // In 64 bits: a range over the whole int span would overflow in int.
+  const std::int64_t clamped = std::clamp(m_nPos, std::min(m_nLower, m_nUpper), std::max(m_nLower, m_nUpper));
+  const std::int64_t span = m_nUpper == m_nLower ? 1 : std::int64_t(m_nUpper) - m_nLower;
+  return double(clamped - m_nLower) / double(span) * 100.0;
 }
 
 void SECProgressCtrl::CalcBarRects(double percent, Rect* filled, Rect* empty) const {

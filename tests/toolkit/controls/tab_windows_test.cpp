@@ -240,7 +240,9 @@ TEST(Controls, PlugInEndsEventsAndProgressText) {
   } rows[] = {{"half", 0, 100, 50, "50 %", 100},
               {"past the end", 0, 100, 150, "100 %", 200},
               {"below the start", 10, 20, 0, "0 %", 0},
-              {"empty range", 5, 5, 5, "0 %", 0}};
+              {"empty range", 5, 5, 5, "0 %", 0},
+              {"whole int range, middle", INT32_MIN, INT32_MAX, 0, "50 %", 100},
+              {"whole int range, end", INT32_MIN, INT32_MAX, INT32_MAX, "100 %", 200}};
   for (const Row& r : rows) {
     bar.SetRange(r.lower, r.upper);
     bar.SetPos(r.pos);
@@ -250,6 +252,10 @@ TEST(Controls, PlugInEndsEventsAndProgressText) {
     EXPECT_EQ(filled.Width(), r.filled) << r.name;
     EXPECT_EQ(filled.Width() + empty.Width(), 200) << r.name;
   }
+  bar.SetRange(0, INT32_MAX);
+  bar.SetPos(INT32_MAX - 5);
+  bar.StepIt();
+  EXPECT_EQ(bar.GetPos(), INT32_MAX);  // no wrap to a negative position
   bar.SetRange(0, 100);
   bar.SetPos(100);
   EXPECT_FALSE(bar.SetTimerSpeed(10));
