@@ -17,20 +17,25 @@ enum class ValueForm { kDecimal, kHex5H, kKilo, kHex0x, kTimesKB };
 struct SyntaxRow {
   int kind;
   Pattern pattern;
+  bool found;  // FindEquateLine links it to a line
   bool plain;  // written by WriteEquates
   bool arm;    // written by WriteEquatesArm
   ValueForm form;
 };
+// Kinds 21 and 11 are never linked by the search: the 166 import stores
+// the joined bit set of all kind-21 rows in each of them, which is no value
+// of any single equate. Their forms are written only for a line a caller
+// linked itself.
 constexpr SyntaxRow kSyntax[] = {
-    {1, Pattern::kEqu, true, true, ValueForm::kDecimal},
-    {20, Pattern::kEqu, true, false, ValueForm::kDecimal},
-    {21, Pattern::kEqu, true, false, ValueForm::kDecimal},
-    {161, Pattern::kEqu, false, true, ValueForm::kHex0x},
-    {177, Pattern::kEqu, false, true, ValueForm::kTimesKB},
-    {2, Pattern::kSet, true, true, ValueForm::kDecimal},
-    {3, Pattern::kDollarSet, true, true, ValueForm::kDecimal},
-    {10, Pattern::kDefine, true, false, ValueForm::kHex5H},
-    {11, Pattern::kDefine, true, false, ValueForm::kKilo},
+    {1, Pattern::kEqu, true, true, true, ValueForm::kDecimal},
+    {20, Pattern::kEqu, true, true, false, ValueForm::kDecimal},
+    {21, Pattern::kEqu, false, true, false, ValueForm::kDecimal},
+    {161, Pattern::kEqu, true, false, true, ValueForm::kHex0x},
+    {177, Pattern::kEqu, true, false, true, ValueForm::kTimesKB},
+    {2, Pattern::kSet, true, true, true, ValueForm::kDecimal},
+    {3, Pattern::kDollarSet, true, true, true, ValueForm::kDecimal},
+    {10, Pattern::kDefine, true, true, false, ValueForm::kHex5H},
+    {11, Pattern::kDefine, false, true, false, ValueForm::kKilo},
 };
 
 const SyntaxRow* FindSyntax(int kind) {
@@ -187,7 +192,7 @@ void LineFile::SetText(std::string_view text) {
 bool LineFile::FindEquateLine(EquateSymbol& symbol) const {
   symbol.line = -1;
   const SyntaxRow* row = FindSyntax(symbol.syntax);
-  if (!row || symbol.name.empty()) return false;
+  if (!row || !row->found || symbol.name.empty()) return false;
   for (size_t i = 0; i < m_lines.size(); ++i) {
     if (LineDefines(m_lines[i], row->pattern, symbol.name)) {
       symbol.line = int(i);

@@ -8,10 +8,12 @@
 // Syntax kinds of a symbol and the lines they match (names are letters,
 // digits, '_' and '?', compared ignoring case; lines that are empty or begin
 // with ';' are skipped, leading blanks and tabs ignored):
-//   1, 20, 21, 161, 177   name EQU ...
-//   2                     name SET ...
-//   3                     $SET (name = ...)
-//   10, 11                %DEFINE (name) (...)
+//   1, 20, 161, 177   name EQU ...
+//   2                 name SET ...
+//   3                 $SET (name = ...)
+//   10                %DEFINE (name) (...)
+// Kinds 21 and 11 are not searched for (FindEquateLine leaves them
+// unlinked); their forms below are written only for lines a caller links.
 // Rewritten forms (WriteEquates / WriteEquatesArm), each followed by
 // " ; " and the line's old comment with the marker "/Dave/" appended once:
 //   1, 20, 21   "%s EQU %d"                         (WriteEquates)

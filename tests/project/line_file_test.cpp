@@ -16,6 +16,7 @@ TEST(LineFileTest, RewritesEachSyntaxKindKeepingComments) {
     int32_t value;
     bool arm;
     const char* expected;
+    bool linkedByCaller = false;  // a kind the search never links
   } rows[] = {
       {"EQU keeps comment", "IDATALEN  EQU  80H  ; size of idata\r\n", 1, 0, 256, false,
        "IDATALEN EQU 256 ; size of idata /Dave/\r\n"},
@@ -28,7 +29,9 @@ TEST(LineFileTest, RewritesEachSyntaxKindKeepingComments) {
        "%DEFINE(SYSCON) (005000H) ; sys /Dave/\r\n"},
       {"%DEFINE size index", "%DEFINE (RAMSIZE) (4K)\r\n", 10, 11, 3, false,
        "%DEFINE(RAMSIZE) (32K) ; /Dave/\r\n"},
-      {"kind 11", "%DEFINE(STK) (1K) ; s\r\n", 11, 0, 2, false, "%DEFINE(STK) (2K) ; s /Dave/\r\n"},
+      {"kind 11", "%DEFINE(STK) (1K) ; s\r\n", 11, 0, 2, false, "%DEFINE(STK) (2K) ; s /Dave/\r\n",
+       true},
+      {"kind 21", "CLKCON EQU 0 ; c\r\n", 21, 0, 3, false, "CLKCON EQU 3 ; c /Dave/\r\n", true},
       {"inverted nibble", "WS EQU 0 ; wait\r\n", 1, 1, 0x2, false, "WS EQU 13 ; wait /Dave/\r\n"},
       {"marker only once", "X EQU 1 ; c /Dave/\r\n", 1, 0, 2, false, "X EQU 2 ; c /Dave/\r\n"},
       {"arm hex", "Stack_Size EQU 0x400 ; stack\r\n", 161, 0, 0x800, true,
@@ -38,7 +41,7 @@ TEST(LineFileTest, RewritesEachSyntaxKindKeepingComments) {
       {"arm kind left alone by the 51 writer", "Heap EQU 4*KB\r\n", 177, 0, 8, false,
        "Heap EQU 4*KB\r\n"},
       {"51 kind left alone by the arm writer", "%DEFINE (S) (1K)\r\n", 11, 0, 8, true,
-       "%DEFINE (S) (1K)\r\n"},
+       "%DEFINE (S) (1K)\r\n", true},
   };
   for (const Row& r : rows) {
     LineFile f;
@@ -53,7 +56,12 @@ TEST(LineFileTest, RewritesEachSyntaxKindKeepingComments) {
     s[0].syntax = r.syntax;
     s[0].conversion = r.conversion;
     s[0].value = r.value;
-    ASSERT_TRUE(f.FindEquateLine(s[0])) << r.name;
+    if (r.linkedByCaller) {
+      EXPECT_FALSE(f.FindEquateLine(s[0])) << r.name;
+      s[0].line = 1;
+    } else {
+      ASSERT_TRUE(f.FindEquateLine(s[0])) << r.name;
+    }
     EXPECT_EQ(s[0].line, 1) << r.name;
     EXPECT_EQ(f.FormatEquates(s, r.arm), "; header\r\n" + std::string(r.expected) + "END\r\n")
         << r.name;
