@@ -61,9 +61,12 @@ bool SECListBaseC::SelectOnClick(int item, unsigned /*hitFlags*/, unsigned keyFl
       InvalidateItemRange(anchor, item);
     } else {
       if (!byMouse) {
+        // Only the caret moves: a later Shift key still extends the
+        // selection from where it was anchored.
         const bool wasFocus = item == m_focus;
+        const int anchor = m_anchor;
         SetCaretItem(item);
-        m_anchor = item;
+        m_anchor = anchor;
         if (!wasFocus) {
           OnSelChanged(item, oldFocus, byMouse);
           return true;

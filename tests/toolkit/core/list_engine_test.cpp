@@ -269,6 +269,7 @@ TEST_F(ListFixture, KeyboardSelectionAndDialogKeys) {
   list.OnKeyDown(vk::Down, false, true);  // Ctrl moves only the caret
   EXPECT_EQ(list.GetFocusIndex(), 4);
   EXPECT_EQ(Sel(), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(list.GetAnchor(), 1);  // the anchor stays where Shift began
   list.OnKeyDown(vk::Space, false, true);  // Ctrl+Space toggles the caret item
   EXPECT_EQ(Sel(), (std::vector<int>{1, 2, 3, 4}));
   list.OnKeyDown(vk::End, false, false);
