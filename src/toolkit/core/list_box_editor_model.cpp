@@ -177,7 +177,10 @@ void ListBoxEditorModel::OnItemRenamed(int index, std::string /*oldText*/, std::
 void ListBoxEditorModel::OnItemAdded(int index, std::string text) {
   text = TrimRight(text);
   if (text.empty()) {
-    DeleteItem(index);
+    // Blanks typed into the empty last row: that row cannot be deleted, so
+    // it is emptied again, or it would pass for an item afterwards.
+    if (IsEmptyLastRow(index)) SetItemText(index, "");
+    else DeleteItem(index);
     return;
   }
   SetItemText(index, text);
@@ -232,9 +235,15 @@ bool ListBoxEditorModel::MoveItem(int index) {
   return true;
 }
 
+int ListBoxEditorModel::RowToMove() const {
+  if (!m_multi) return m_cur;
+  // A multiple-selection list moves its one selected row, wherever the caret is.
+  if (std::count(m_selected.begin(), m_selected.end(), true) != 1) return -1;
+  return int(std::find(m_selected.begin(), m_selected.end(), true) - m_selected.begin());
+}
+
 bool ListBoxEditorModel::OnMoveUp() {
-  if (m_multi && std::count(m_selected.begin(), m_selected.end(), true) != 1) return false;
-  const int cur = m_cur;
+  const int cur = RowToMove();
   if (cur <= 0 || IsEmptyLastRow(cur)) return false;
   MoveItem(cur);
   SetCurSel(cur - 1);
@@ -243,8 +252,7 @@ bool ListBoxEditorModel::OnMoveUp() {
 }
 
 bool ListBoxEditorModel::OnMoveDown() {
-  if (m_multi && std::count(m_selected.begin(), m_selected.end(), true) != 1) return false;
-  const int cur = m_cur;
+  const int cur = RowToMove();
   if (cur < 0 || cur >= GetItemCount() - 1) return false;
   MoveItem(cur + 1);
   SetCurSel(cur + 1);
@@ -265,9 +273,10 @@ bool ListBoxEditorModel::OnListKey(unsigned key, bool alt, bool ctrl) {
 }
 
 bool ListBoxEditorModel::OnListChar(char ch, bool ctrl) {
-  if (!(m_options & LBE_TYPETOEDIT) || ctrl || static_cast<unsigned char>(ch) < 0x20) {
-    if (!(m_spacesAllowed && ch == '\b')) return false;
-  }
+  if (!(m_options & LBE_TYPETOEDIT) || ctrl) return false;
+  // Backspace is a typed character too: it opens an edit without initial
+  // text, or (spaces allowed) moves the focus back out of the list.
+  if (static_cast<unsigned char>(ch) < 0x20 && ch != '\b') return false;
   StartEditing(ch);
   return true;
 }

@@ -129,6 +129,7 @@ class ListBoxEditorModel {
 
  private:
   void AppendEmptyRowIfDue();
+  int RowToMove() const;  // -1 when no single row is selected
 
   ListBoxEditorHost m_nullHost;
   ListBoxEditorHost* m_host = &m_nullHost;

@@ -170,6 +170,61 @@ TEST_F(EditorFixture, DragMovesOnlyWhenItCounts) {
   EXPECT_EQ(list.log.back(), "moved 0->3 b by drag");
 }
 
+TEST_F(EditorFixture, BlanksTypedIntoTheEmptyRowLeaveItEmpty) {
+  Type("one");
+  Type("   ");
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"one", ""}));
+  // The row is still the empty last row: a new item goes before it.
+  list.OnNewItem();
+  list.AcceptEdit("two");
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"one", "two", ""}));
+}
+
+TEST(ListBoxEditorKeys, TypedCharactersThatStartAnEdit) {
+  struct Row {
+    const char* name;
+    unsigned options;
+    bool spacesAllowed;
+    char ch;
+    bool ctrl;
+    bool editing;
+  } rows[] = {
+      {"letter", LBE_TYPETOEDIT, false, 'x', false, true},
+      {"letter with Ctrl", LBE_TYPETOEDIT, false, 'x', true, false},
+      {"letter without the option", 0, false, 'x', false, false},
+      {"backspace opens an empty edit", LBE_TYPETOEDIT, false, '\b', false, true},
+      {"backspace with spaces allowed leaves the list", LBE_TYPETOEDIT, true, '\b', false, false},
+      {"backspace with spaces allowed, no option", 0, true, '\b', false, false},
+      {"other control character", LBE_TYPETOEDIT, false, '\x01', false, false},
+  };
+  for (const Row& r : rows) {
+    PathList l;
+    l.InitializeModel(r.options);
+    l.InsertString(0, "one");
+    l.SetCurSel(0);
+    l.SetSpacesAllowed(r.spacesAllowed);
+    l.OnListChar(r.ch, r.ctrl);
+    EXPECT_EQ(l.IsEditing(), r.editing) << r.name;
+  }
+}
+
+TEST(ListBoxEditorMultiSelect, MovesTheOneSelectedRowNotTheCaret) {
+  Recorder parent;
+  PathList l;
+  l.SetParent(&parent, 7);
+  l.InitializeModel(LBE_SHORTCUTS, true);
+  for (const char* t : {"a", "b", "c"}) l.InsertString(l.GetItemCount(), t);
+  l.SetCurSel(0);
+  l.SetSelected(0, false);
+  l.SetSelected(1, true);  // caret on "a", selection on "b"
+  EXPECT_TRUE(l.OnMoveDown());
+  EXPECT_EQ(l.GetText(2), "b");
+  EXPECT_EQ(l.log.back(), "moved 1->2 b");
+  l.SetSelected(0, true);  // two rows selected: nothing moves
+  EXPECT_FALSE(l.OnMoveUp());
+  EXPECT_EQ(parent.codes.back(), kLbeMoved);
+}
+
 TEST_F(EditorFixture, SpacesThatEndAnEntry) {
   struct Row {
     const char* name;
