@@ -211,11 +211,12 @@ void SECListBaseC::OnLButtonUp(int x, int y, unsigned keyFlags) {
     m_pressedColumn = -1;
     Host().Invalidate(nullptr, false);
     NotifyColumnClick(col);
-    return;
   }
   unsigned flags = 0;
   int col = -1;
   int item = HitTest(x, y, &flags, &col);
+  // A hit in the header names a column, not an item.
+  if (flags & (LVHT_HEADER | LVHT_DIVIDER)) item = -1;
   const bool shift = keyFlags & MK_SHIFT;
   const bool ctrl = keyFlags & MK_CONTROL;
   if (item >= 0) {

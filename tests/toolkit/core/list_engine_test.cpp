@@ -247,6 +247,30 @@ TEST_F(ListFixture, MouseSelectionMultipleMode) {
   EXPECT_GE(owner.Count(NM_CLICK), 4);
 }
 
+// A release over the header never touches the item whose index equals the
+// column's; a header click is reported before the plain click.
+TEST_F(ListFixture, HeaderReleaseLeavesTheSelection) {
+  Fill(4);
+  list.SelectItem(1, true);
+  ASSERT_EQ(Sel(), (std::vector<int>{0, 1}));
+  struct Row {
+    const char* name;
+    bool clickable;
+    std::vector<int> codes;
+  } rows[] = {
+      {"clickable header", true, {LVN_COLUMNCLICK, NM_CLICK}},
+      {"header without buttons", false, {NM_CLICK}},
+  };
+  for (const Row& r : rows) {
+    list.SetHeaderStyle(true, r.clickable);
+    owner.codes.clear();
+    list.OnLButtonDown(130, 10, 0);  // column 1's button
+    list.OnLButtonUp(130, 10, 0);
+    EXPECT_EQ(Sel(), (std::vector<int>{0, 1})) << r.name;
+    EXPECT_EQ(owner.codes, r.codes) << r.name;
+  }
+}
+
 TEST(ListEngine, ShiftClickWithoutAnchorSelectsNothingNew) {
   FakeListHost host;
   SECListCtrlModel list;
