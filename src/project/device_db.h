@@ -38,8 +38,9 @@ namespace pm2 {
 class Disk;
 
 inline constexpr const char* kDeviceDbHeader = "Pelmora2 Device Database";
-// The generic database, relative to the installation root.
-inline constexpr const char* kGenericDeviceDbFile = "UV2/PM2.CDB";
+// The generic database, relative to the installation root: the program's
+// path with the extension "cdb".
+inline constexpr const char* kGenericDeviceDbFile = "PM2/pelmora2.cdb";
 
 // Families.
 inline constexpr std::uint16_t kFamily51 = 0;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "file_test_util.h"
+#include "project/device_db.h"
 #include "project/environment.h"
 #include "project/environment_file.h"
 #include "project/install_paths.h"
@@ -263,6 +264,11 @@ TEST(StartupEnvironmentTest, TheBuildTreeInstallationHasEveryToolsetAndTheGnuToo
   }
   const ToolsetInfo& gnu = *app.m_pToolsetInfo[3];
   EXPECT_EQ(gnu.secondToolsFolder, app.m_installRoot + "GNU/Arm-Tools/Bin/");
+  // The generic device database lies where the environment names it.
+  DeviceDatabase generic(kPoolScratch);
+  EXPECT_EQ(generic.Read(theEnvironment().deviceDatabases[0].path), kDeviceDbOk);
+  EXPECT_GT(generic.Count(), 0u);
+  generic.Free();
   if (!fs::exists("/usr/bin/arm-none-eabi-gcc")) GTEST_SKIP() << "no ARM toolchain";
   for (const char* tool : {"arm-uclibc-gcc", "arm-uclibc-as", "arm-uclibc-objcopy", "arm-uclibc-ar"})
     EXPECT_EQ(access((gnu.secondToolsFolder + tool).c_str(), X_OK), 0) << tool;
