@@ -109,7 +109,9 @@ std::intptr_t SECTabWndBase::OnTabMessage(unsigned message, std::intptr_t wParam
     if (m_pActiveWnd) m_pActiveWnd->setFocus();
     return 0;
   }
-  if (m_bForward && m_pNotify) m_pNotify->OnTabMessage(message, wParam, info);
+  // Only activations go on to the owner; the strip's double-click and
+  // selection-cleared notices stop at the tab window.
+  if (message == WM_TABCTRL_ACTIVATE && m_bForward && m_pNotify) m_pNotify->OnTabMessage(message, wParam, info);
   return 0;
 }
 

@@ -84,8 +84,9 @@ TEST(TabWnd, SharedScrollBarsFollowTheActivePane) {
 TEST(TabWnd, ThreeDInsideRectAndForwarding) {
   App();
   struct Owner : TabListener {
-    std::vector<unsigned> ids;
+    std::vector<unsigned> ids, messages;
     std::intptr_t OnTabMessage(unsigned msg, std::intptr_t, TabActivateInfo* info) override {
+      messages.push_back(msg);
       if (msg == WM_TABCTRL_ACTIVATE && info) ids.push_back(info->nCtrlID);
       return 0;
     }
@@ -103,6 +104,12 @@ TEST(TabWnd, ThreeDInsideRectAndForwarding) {
   EXPECT_EQ(wnd.StripRect().top, i.bottom + 1);
   ASSERT_FALSE(owner.ids.empty());
   EXPECT_EQ(owner.ids.back(), 59648u);
+
+  // The strip's other notices end at the tab window.
+  owner.messages.clear();
+  for (unsigned msg : {WM_TABCTRL_DBLCLK, WM_TABCTRL_SELCLEARED, WM_TABCTRL_ACTIVECLICK})
+    wnd.OnTabMessage(msg, 1, nullptr);
+  EXPECT_TRUE(owner.messages.empty());
 }
 
 // A dialog-like parent: a button before the tab window, the window (a
