@@ -208,12 +208,10 @@ HTREEITEM SECTreeBaseC::InsertItem(const TreeInsert& ins) {
   TreeItemDesc d = ins.item;
   d.mask |= TVIF_HANDLE;
   d.hItem = node;
-  // The new node's fields come from the description (owner-supplied
-  // markers included); the expanded bit is decided below.
+  // The fields are applied as by SetItem: a new node holds no
+  // owner-supplied value yet, so only a callback text goes to the owner;
+  // the expanded bit is decided below.
   node->item.mask = d.mask;
-  if (d.mask & TVIF_CHILDREN) node->item.children = d.children;
-  if (d.mask & TVIF_IMAGE) node->item.image = d.image;
-  if (d.mask & TVIF_SELECTEDIMAGE) node->item.selectedImage = d.selectedImage;
   ApplyItem(node, d);
 
   const auto pos = reinterpret_cast<std::uintptr_t>(ins.insertAfter);
@@ -578,6 +576,15 @@ bool SECTreeBaseC::Expand(HTREEITEM item, unsigned code, bool redraw, bool force
   if (redraw) {
     if (expanding && m_keepParentVisible && row >= 0) {
       if (TreeNode* last = static_cast<TreeNode*>(node->GetLastChild())) EnsureVisible(last, true);
+      // More children than the page holds: the item goes back to the top
+      // and takes the caret, without selection notifications.
+      const int itemRow = GetRowOfItem(node);
+      if (itemRow >= 0 && itemRow < GetTopIndex()) {
+        SetTopIndex(itemRow);
+        m_busyRows = true;
+        SECListBaseC::SetFocusItem(itemRow, true);
+        m_busyRows = false;
+      }
     }
     UpdateScrollBars();
     Host().Invalidate(nullptr, false);

@@ -165,6 +165,56 @@ TEST_F(TreeFixture, ExpandVetoAndNothingToExpand) {
   EXPECT_EQ(owner.Count(TVN_ITEMEXPANDED), 1);
 }
 
+TEST_F(TreeFixture, ExpandingMoreChildrenThanThePageKeepsTheItemOnTop) {
+  Add("above");
+  HTREEITEM p = Add("p");
+  for (int i = 0; i < 40; ++i) Add("c" + std::to_string(i), p);
+  ASSERT_TRUE(tree.Expand(p, TVE_EXPAND));
+  EXPECT_EQ(tree.GetTopIndex(), tree.GetRowOfItem(p));
+  EXPECT_EQ(tree.GetCaretItem(), p);
+  EXPECT_EQ(owner.Count(TVN_SELCHANGING) + owner.Count(TVN_SELCHANGED), 0);
+  // With keep-parent-visible off the view is left alone.
+  tree.Expand(p, TVE_COLLAPSE);
+  tree.SetKeepParentVisible(false);
+  tree.SetTopIndex(0);
+  tree.Expand(p, TVE_EXPAND);
+  EXPECT_EQ(tree.GetTopIndex(), 0);
+}
+
+TEST_F(TreeFixture, OnlyCallbackTextsOfANewItemGoToTheOwner) {
+  struct Row {
+    const char* name;
+    unsigned mask;
+    bool textCallback;
+    int image;
+    int children;
+    int setDispInfo;
+  } rows[] = {
+      {"plain text", TVIF_TEXT, false, 0, 0, 0},
+      {"owner-supplied image and children", TVIF_TEXT | TVIF_IMAGE | TVIF_CHILDREN, false, -1, -1, 0},
+      {"owner-supplied text", TVIF_TEXT, true, 0, 0, 1},
+  };
+  for (const Row& r : rows) {
+    owner.codes.clear();
+    TreeInsert ins;
+    ins.item.mask = r.mask;
+    ins.item.text = "x";
+    ins.item.textCallback = r.textCallback;
+    ins.item.image = r.image;
+    ins.item.children = r.children;
+    HTREEITEM h = tree.InsertItem(ins);
+    ASSERT_NE(h, nullptr) << r.name;
+    EXPECT_EQ(owner.Count(TVN_SETDISPINFO), r.setDispInfo) << r.name;
+    // A later set of an owner-supplied field goes to the owner.
+    TreeItemDesc d;
+    d.hItem = h;
+    d.mask = TVIF_IMAGE;
+    d.image = 3;
+    tree.SetTreeItem(d);
+    EXPECT_EQ(owner.Count(TVN_SETDISPINFO), r.setDispInfo + (r.image == -1 ? 1 : 0)) << r.name;
+  }
+}
+
 TEST_F(TreeFixture, SelectionVetoAndCollapseMovesTheCaret) {
   HTREEITEM a = Add("a");
   HTREEITEM a1 = Add("a1", a);
