@@ -229,6 +229,11 @@ void SECListBaseC::OnLButtonUp(int x, int y, unsigned keyFlags) {
   }
   const bool fullRow = (m_styleEx & LVXS_FULLROWSELECT) != 0;
   bool onLabel = (flags & (LVHT_ONITEMICON | LVHT_ONITEMLABEL)) || (fullRow && (flags & LVHT_ONROW));
+  if (!onLabel && item >= 0 && (flags & LVHT_LEFTOFLABEL)) {
+    // The gap between image and label counts as the label.
+    Rect img;
+    onLabel = GetItemRect(item, &img, 1) && !img.IsEmpty() && x >= img.right;
+  }
   if (item >= 0 && onLabel && m_pendingEdit == item) {
     Host().KillTimer(kTimerEdit);
     Host().StartTimer(kTimerEdit, 500);

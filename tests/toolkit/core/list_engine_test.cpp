@@ -442,6 +442,37 @@ TEST_F(ListFixture, EditorRectangleFromTheLabel) {
   }
 }
 
+// A second click on the selected item's label, its image or the gap
+// between them (re)starts the delayed edit; one left of the image does not.
+TEST_F(ListFixture, DelayedEditStartsFromLabelImageAndGap) {
+  list.ModifyListStyle(0, LVS_EDITLABELS);
+  list.SetImageList(ImageListKind::Small, {4, 16, 16});
+  Fill(3);
+  const int y = 20 + 5;
+  Rect img, label;
+  ASSERT_TRUE(list.GetCellRect(0, 0, &img, 1));
+  ASSERT_TRUE(list.GetCellRect(0, 0, &label, 2));
+  ASSERT_LT(img.right, label.left);
+  struct Row {
+    const char* name;
+    int x;
+    bool timer;
+  } rows[] = {
+      {"label", label.left + 1, true},
+      {"image", img.left + 1, true},
+      {"gap between image and label", img.right + 1, true},
+      {"left of the image", img.left - 1, false},
+  };
+  for (const Row& r : rows) {
+    list.OnLButtonDown(label.left + 1, y, 0);  // names the item for editing
+    list.OnLButtonUp(label.left + 1, y, 0);
+    host.timers.clear();
+    list.OnLButtonDown(r.x, y, 0);
+    list.OnLButtonUp(r.x, y, 0);
+    EXPECT_EQ(host.timers.count(kTimerEdit) == 1, r.timer) << r.name;
+  }
+}
+
 TEST_F(ListFixture, HeaderDragDropPositionsAndResize) {
   list.AddColumn("C2", LVCFMT_LEFT, 50);
   list.AddColumn("C3", LVCFMT_LEFT, 50);
