@@ -264,10 +264,10 @@ int DeviceDatabase::Parse(std::string_view data) {
       }
     } else {  // kRecEnd
       DeviceDbEntry* e = NewEntry(fields.vendor, fields.device, fields.family, fields.description);
+      // The entry is a copy: the fields stay as they are, so a second end
+      // record without a begin record appends another whole copy, while
+      // later option lines never reach an entry already appended.
       for (auto& [key, value] : fields.options) AddOption(e, key, value);
-      // The option lines go with the appended entry; a second end record
-      // without a begin record must not share (and later grow) its list.
-      fields.options.clear();
       Append(e);
     }
   }

@@ -264,8 +264,9 @@ TEST(DeviceDatabase, FindReplaceAndRepeatedEndRecord) {
   EXPECT_EQ(FindDeviceOptionValue(*target, "CPU"), "IRAM(0-0xFF) CLOCK(33000000)");
   EXPECT_EQ(target->pFirstOption, target->pLastOption);
 
-  // Two end records after one begin: the second entry does not share (and
-  // grow) the first one's option list.
+  // Three end records after one begin: each appends a whole copy of the
+  // entry being built; an option line between them reaches only the later
+  // copies.
   std::string data = Bytes(db);
   std::string end("\xFB\x01\x00\x04", 4);
   std::string opt("\xFC\x08\x00\x05\x01\x00Z\x01\x00z", 10);
@@ -278,6 +279,15 @@ TEST(DeviceDatabase, FindReplaceAndRepeatedEndRecord) {
   ASSERT_EQ(in.Count(), 5u);
   DeviceDbEntry* third = in.First()->pNext->pNext;
   EXPECT_TRUE(FindDeviceOptionValue(*third, "Z").IsEmptyOpt());
+  for (DeviceDbEntry* copy : {third->pNext, third->pNext->pNext}) {
+    EXPECT_EQ(copy->device, third->device);
+    std::string copied, original;
+    for (const DeviceDbOption* o = copy->pFirstOption; o; o = o->pNext)
+      copied += o->key.str() + "=" + o->value.str() + ";";
+    for (const DeviceDbOption* o = third->pFirstOption; o; o = o->pNext)
+      original += o->key.str() + "=" + o->value.str() + ";";
+    EXPECT_EQ(copied, copy == third->pNext ? original : original + "Z=z;");
+  }
   in.Free();
   db.Free();
 }
