@@ -220,11 +220,19 @@ void Unlink(GroupRec* group, FileRec* file) {
   for (FileRec* f = group->firstFile; f; f = f->next) group->lastFile = f;
 }
 
+// A file dragged in from another group leaves that group's chain first;
+// left there, the other group's list would run on into this one's files
+// and its next rebuild would take them over.
+void UnlinkEverywhere(GroupRec* group, FileRec* file) {
+  if (file->group && file->group != group) Unlink(file->group, file);
+  Unlink(group, file);
+}
+
 }  // namespace
 
 void InsertFileAtHead(GroupRec* group, FileRec* file) {
   if (!group || !file) return;
-  Unlink(group, file);
+  UnlinkEverywhere(group, file);
   file->next = group->firstFile;
   group->firstFile = file;
   CompactGroupFiles(group);
@@ -232,7 +240,7 @@ void InsertFileAtHead(GroupRec* group, FileRec* file) {
 
 void AppendFileRecord(GroupRec* group, FileRec* file) {
   if (!group || !file) return;
-  Unlink(group, file);
+  UnlinkEverywhere(group, file);
   file->next = nullptr;
   if (group->lastFile)
     group->lastFile->next = file;
@@ -243,8 +251,11 @@ void AppendFileRecord(GroupRec* group, FileRec* file) {
 
 void InsertFileBefore(GroupRec* group, FileRec* before, FileRec* file) {
   if (!group || !file) return;
-  if (before == file) return;
-  Unlink(group, file);
+  if (before == file) {  // nothing moves, but the list is still rebuilt
+    CompactGroupFiles(group);
+    return;
+  }
+  UnlinkEverywhere(group, file);
   FileRec** link = &group->firstFile;
   while (*link && *link != before) link = &(*link)->next;
   file->next = *link;  // an unknown 'before' appends

@@ -183,6 +183,37 @@ TEST_F(ProjectRecords, OrderingDropsRemovedFilesAndNeverLinksTwice) {
   EXPECT_EQ(c->next, nullptr);
 }
 
+TEST_F(ProjectRecords, FileMovedBetweenGroupsLeavesTheOldGroup) {
+  ProjectRec* p = OpenNewProject();
+  GroupRec* ga = p->firstGroup;
+  GroupRec* gb = AddGroup(p, "B");
+  FileRec* a1 = AddFileToGroup(ga, "a1.c", "", kFileC);
+  FileRec* a2 = AddFileToGroup(ga, "a2.c", "", kFileC);
+  AddFileToGroup(ga, "a3.c", "", kFileC);
+  AddFileToGroup(gb, "b1.c", "", kFileC);
+  auto order = [](GroupRec* g) {
+    std::string s;
+    for (FileRec* f = g->firstFile; f; f = f->next) s += f->name.view();
+    return s;
+  };
+  InsertFileAtHead(gb, a2);
+  EXPECT_EQ(order(ga), "a1.ca3.c");
+  EXPECT_EQ(order(gb), "a2.cb1.c");
+  EXPECT_EQ(a2->group, gb);
+  AppendFileRecord(gb, a1);  // the old group's head
+  EXPECT_EQ(order(ga), "a3.c");
+  EXPECT_EQ(order(gb), "a2.cb1.ca1.c");
+  CompactGroupFiles(ga);
+  EXPECT_EQ(order(ga), "a3.c") << "a rebuild of the old group takes nothing over";
+  EXPECT_EQ(ga->lastFile->next, nullptr);
+
+  // Placing a file before itself moves nothing but still drops removed files.
+  FileRec* b1 = gb->firstFile->next;
+  b1->flags |= kFileRemoved;
+  InsertFileBefore(gb, a1, a1);
+  EXPECT_EQ(order(gb), "a2.ca1.c");
+}
+
 TEST_F(ProjectRecords, GroupHoldsAtMost4096Files) {
   ProjectRec* p = OpenNewProject();
   GroupRec* g = p->firstGroup;
