@@ -89,8 +89,10 @@ void SECListTip::paintEvent(QPaintEvent*) {
   QPainter p(this);
   if (m_item == -1) return;
   const bool sel = m_client->IsItemSelected(m_item);
-  const QColor fg = ToQColor(sel ? m_client->GetSelTextColor() : m_client->GetTextColor());
-  const QColor bg = ToQColor(sel ? m_client->GetSelTextBkColor() : m_client->GetTextBkColor());
+  // Other rows show in the tool-tip colours, so the tip stands out from
+  // the row it covers.
+  const QColor fg = ToQColor(sel ? m_client->GetSelTextColor() : m_client->GetToolTipTextColor());
+  const QColor bg = ToQColor(sel ? m_client->GetSelTextBkColor() : m_client->GetToolTipBkColor());
   p.fillRect(rect(), bg);
   p.setPen(SysQColor(SysColor::WindowFrame));
   p.drawRect(rect().adjusted(0, 0, -1, -1));

@@ -238,6 +238,32 @@ TEST_F(WidgetTest, TipShowsOnlyForClippedText) {
   SECListTip::SetRequireActiveWindow(true);
 }
 
+// A selected row's tip shows in the selection colours, any other in the
+// tool-tip colours.
+TEST_F(WidgetTest, TipColoursFollowTheRowsSelection) {
+  Owner owner;
+  SECListTip::SetRequireActiveWindow(false);
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 3));
+  list->SetItemText(0, 1, "a value far too long for its column");
+  list->SetItemText(2, 1, "another value far too long for it");
+  list->ReMeasureAndUpdate();
+  ASSERT_TRUE(list->IsItemSelected(0));
+  ASSERT_FALSE(list->IsItemSelected(2));
+  struct Row {
+    const char* name;
+    int item;
+    SysColor background;
+  } rows[] = {{"selected row", 0, SysColor::Highlight}, {"other row", 2, SysColor::InfoBk}};
+  SECListTip* tip = list->View().Tip();
+  for (const Row& r : rows) {
+    ASSERT_TRUE(tip->Show(LVHT_ONROW, r.item, 1, {})) << r.name;
+    const QImage shot = tip->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(shot.width() - 2, 1), SysQColor(r.background)) << r.name;
+  }
+  tip->Hide();
+  SECListTip::SetRequireActiveWindow(true);
+}
+
 TEST_F(WidgetTest, TreeButtonClickAndKeys) {
   Owner owner;
   auto tree = std::make_unique<SECTreeCtrl>();
