@@ -24,7 +24,7 @@ bool SECSubItemTextStorage::RemoveItem(const TreeNode* item) { return m_texts.er
 
 bool SECSubItemTextStorage::MoveColumn(const TreeNode* item, int from, int to) {
   auto it = m_texts.find(item);
-  if (it == m_texts.end()) return false;
+  if (it == m_texts.end() || from < 1 || to < 1) return false;  // column 0 is the label, not stored here
   auto& arr = it->second;
   // A column past the stored texts holds an empty text.
   const int need = std::max(from, to);
@@ -36,6 +36,7 @@ bool SECSubItemTextStorage::MoveColumn(const TreeNode* item, int from, int to) {
 }
 
 bool SECSubItemTextStorage::InsertColumn(int column) {
+  if (column < 1) return false;
   for (auto& [item, arr] : m_texts) {
     if (column - 1 <= int(arr.size())) arr.insert(arr.begin() + (column - 1), std::string());
   }

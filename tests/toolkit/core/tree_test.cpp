@@ -472,5 +472,21 @@ TEST(SubItemTextStorage, StoreMoveAndInsert) {
   EXPECT_FALSE(s.RemoveItem(&a));
 }
 
+TEST(SubItemTextStorage, TheLabelColumnIsRefusedNotIndexed) {
+  SECSubItemTextStorage s;
+  TreeNode a;
+  s.SetSubItemText(&a, 1, "one");
+  struct Row {
+    const char* name;
+    int from, to;
+  } rows[] = {{"from the label", 0, 1}, {"to the label", 1, 0}, {"negative", -1, 2}};
+  for (const Row& r : rows) EXPECT_FALSE(s.MoveColumn(&a, r.from, r.to)) << r.name;
+  EXPECT_FALSE(s.InsertColumn(0));
+  EXPECT_FALSE(s.SetSubItemText(&a, 0, "label"));
+  std::string t;
+  EXPECT_TRUE(s.GetSubItemText(&a, 1, &t));
+  EXPECT_EQ(t, "one");
+}
+
 }  // namespace
 }  // namespace pm2
