@@ -50,6 +50,7 @@ void InitOutputOpts(OptionBlock& b) {
   o.outByte = 0;
   o.outWord2 = 0xFFFF;
   o.RUNUSR[0] = o.RUNUSR[1] = o.BRUNUSR[0] = o.BRUNUSR[1] = OptString();
+  for (uint32_t& w : o.outSpare) w = 0;
   b.lst.GLFLAGS &= ~kGlFlagsBigEndian;
 }
 

@@ -160,6 +160,31 @@ TEST_F(TargetDefaults, ToolsetSpecificFixedValues) {
   EXPECT_EQ(t->pOpts->t251.T251FL, kT251Src);
 }
 
+TEST_F(TargetDefaults, OutputResetOfAUsedBlock) {
+  OpenNewProject();
+  OptionBlock b;
+  SetFlagWord(b.out.flags, 0xFFFF);
+  b.out.outByte = 7;
+  b.out.outWord2 = 1;
+  b.out.TGMORE = 3;
+  for (uint32_t& w : b.out.outSpare) w = 0x12345678;
+  b.out.RUNUSR[1] = OptString("after.bat");
+  b.out.BRUNUSR[0] = OptString("before.bat");
+  b.lst.GLFLAGS = 0xFFFFFFFF;
+  InitOutputOpts(b);
+  const OutputFlags& f = b.out.flags;
+  EXPECT_TRUE(f.GENAPP && f.DEBUG && f.MG32K) << "MG32K is kept";
+  EXPECT_FALSE(f.GENLIB || f.GENHEX || f.BROWSE || f.RUNUSR0 || f.RUNUSR1 || f.BRUNUSR0 ||
+               f.BRUNUSR1);
+  EXPECT_EQ(b.out.outByte, 0);
+  EXPECT_EQ(b.out.outWord2, 0xFFFF);
+  EXPECT_EQ(b.out.TGMORE, 2u);
+  for (uint32_t w : b.out.outSpare) EXPECT_EQ(w, 0u);
+  EXPECT_TRUE(b.out.RUNUSR[1].IsEmptyOpt() && b.out.BRUNUSR[0].IsEmptyOpt());
+  EXPECT_EQ(b.lst.GLFLAGS & kGlFlagsBigEndian, 0u);
+  EXPECT_EQ(b.out.OUTNAME, "demo");
+}
+
 TEST_F(TargetDefaults, DeviceControlsSeedTheMiscStrings) {
   ProjectRec* p = OpenNewProject();
   TargetRec* t = p->curTarget;
