@@ -420,7 +420,10 @@ void ListViewImpl::PaintRows(QPainter& p, const QRect& clip) {
             p.drawLine(x, y, x, y + h - 1);
           }
         }
-        p.drawLine(row.left(), y + h - 1, row.right(), y + h - 1);
+        // Column grid lines close the grid below the last row only; row
+        // lines separate every row.
+        if ((ex & LVXS_GRIDLINES_ROW) || r == m_engine->GetItemCount() - 1)
+          p.drawLine(row.left(), y + h - 1, row.right(), y + h - 1);
       }
     }
     y += h;

@@ -264,6 +264,32 @@ TEST_F(WidgetTest, TipColoursFollowTheRowsSelection) {
   SECListTip::SetRequireActiveWindow(true);
 }
 
+// Column grid lines draw a line under the last row only; row lines draw
+// one under every row.
+TEST_F(WidgetTest, GridLinesUnderRows) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 3));
+  struct Row {
+    const char* name;
+    unsigned exStyle;
+    int item;
+    bool line;
+  } rows[] = {
+      {"column grid, inner row", LVXS_GRIDLINES, 0, false},
+      {"column grid, last row", LVXS_GRIDLINES, 2, true},
+      {"row lines, inner row", LVXS_GRIDLINES_ROW, 0, true},
+      {"both, inner row", LVXS_GRIDLINES | LVXS_GRIDLINES_ROW, 1, true},
+  };
+  const QColor shadow = SysQColor(SysColor::BtnShadow);
+  for (const Row& r : rows) {
+    list->ModifyListStyleEx(LVXS_GRIDLINES | LVXS_GRIDLINES_ROW, r.exStyle);
+    Rect cell;
+    ASSERT_TRUE(list->GetCellRect(r.item, 0, &cell, 0)) << r.name;
+    const QImage shot = list->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(cell.right - 10, cell.bottom - 1) == shadow, r.line) << r.name;
+  }
+}
+
 TEST_F(WidgetTest, TreeButtonClickAndKeys) {
   Owner owner;
   auto tree = std::make_unique<SECTreeCtrl>();
