@@ -374,6 +374,8 @@ void SECListBaseC::OnVScroll(ScrollCode code, int track) {
       if (b.pos + b.page <= b.max) ScrollLines(1);
       break;
     case ScrollCode::PageUp:
+      // At least one row: a row above that is taller than the page would
+      // otherwise leave Page Up stuck.
       ScrollLines(-std::max(1, GetCountAbove()));
       break;
     case ScrollCode::PageDown:
