@@ -423,6 +423,9 @@ OptString SyncControl(OptString controls, const char* control, bool on, int pool
     sc.ScanToken(token, false);
     if (sc.m_pPos == start) ++sc.m_pPos;  // always move on
     bool isControl = token.size() == name.size() && OptString(token.c_str()).EqualsNoCase(name);
+    // A dash that ended the control starts the next one ("MODE2 -y"): it
+    // stays for the next span instead of going out with the control.
+    if (isControl && sc.m_pPos > start && sc.m_pPos[-1] == '-') --sc.m_pPos;
     result.append(before, isControl ? start : sc.m_pPos);
   }
   std::string_view trimmed = Trim(result);

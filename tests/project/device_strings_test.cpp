@@ -121,6 +121,9 @@ const SyncRow kSyncRows[] = {
     {"quoted_text_kept", "DF(X=\"a b\") MODE2", false, "DF(X=\"a b\")", false},
     {"nothing_to_do", "CODE", false, "CODE", true},
     {"prefix_is_no_match", "MODE21", false, "MODE21", true},
+    {"dash_of_next_control_kept", "-x MODE2 -y", false, "-x -y", false},
+    {"dash_right_after_control_kept", "MODE2-y", false, "-y", false},
+    {"comma_after_control_dropped", "MODE2,DEBUG", false, "DEBUG", false},
 };
 
 TEST(SyncControls, ControlPresentExactlyWhenSwitched) {
