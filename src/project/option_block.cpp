@@ -180,6 +180,11 @@ OptionBlock* GetNodeOptions(NodeRec* node) {
   // target would turn the inherit values of its compiler into real ones.
   if (!SetDefaultOptions(*b, target, target->toolset, kLevelNode))
     SetDefaultOptions51(*b, target, kLevelNode);
+  // A 166 group's PROPFLD switch starts at 0, as the project file reader
+  // gives it, so an untouched group block is recognised as overriding
+  // nothing; at group level 0 and "inherit" build the same.
+  if (target->toolset == kToolset166 && node->kind == kKindGroup)
+    SetFirstWord(b->prop.PROPFLD, FirstWord(b->prop.PROPFLD) & ~3u);
   b->owner = target;
   b->next = node->pOpts;
   node->pOpts = b;

@@ -235,6 +235,23 @@ TEST_F(NodeOptions, NewGroupBlockInheritsEverything) {
   EXPECT_FALSE(IsDefaultNodeOptions(*b, kKindGroup));
 }
 
+TEST_F(NodeOptions, UntouchedGroupAndFileBlocksOverrideNothingInEveryToolset) {
+  const struct {
+    const char* name;
+    uint16_t toolset;
+  } kRows[] = {{"mcs51", kToolset51},     {"mcs251", kToolset251},  {"c166", kToolset166},
+               {"arm_gnu", kToolsetArmGnu}, {"arm_ads", kToolsetArmAds}};
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.name);
+    SetUpTarget(row.toolset);
+    GroupRec* g = theApp().m_pProject->firstGroup;
+    FileRec* f = AddFileToGroup(g, "a.c", "", kFileC);
+    EXPECT_TRUE(IsDefaultNodeOptions(*GetNodeOptions(g), kKindGroup));
+    EXPECT_TRUE(IsDefaultNodeOptions(*GetNodeOptions(f), kKindFile));
+    PoolFreeAll();
+  }
+}
+
 TEST_F(NodeOptions, NodeDefaultsOf166UseInheritValues) {
   TargetRec* t = SetUpTarget(kToolset166);
   GroupRec* g = theApp().m_pProject->firstGroup;
