@@ -457,7 +457,7 @@ void SECListBoxEditor::keyPressEvent(QKeyEvent* e) {
     default: break;
   }
   const QString t = e->text();
-  if (t.size() == 1 && OnListChar(char(t[0].unicode()), ctrl)) return;
+  if (t.size() == 1 && OnListText(FromQString(t), ctrl)) return;
   QWidget::keyPressEvent(e);
 }
 

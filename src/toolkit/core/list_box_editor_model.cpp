@@ -281,6 +281,16 @@ bool ListBoxEditorModel::OnListChar(char ch, bool ctrl) {
   return true;
 }
 
+bool ListBoxEditorModel::OnListText(std::string_view typed, bool ctrl) {
+  if (typed.size() == 1) return OnListChar(typed[0], ctrl);
+  if (typed.empty() || !(m_options & LBE_TYPETOEDIT) || ctrl) return false;
+  if (m_cur < 0 || m_editing) return false;
+  m_textBefore = m_rows[m_cur].text;
+  const std::string initial(typed);
+  CreateInPlaceEdit(m_cur, false, &initial);
+  return true;
+}
+
 // --- drag ---------------------------------------------------------------------------------
 
 bool ListBoxEditorModel::CanStartDrag() const {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/core/notify.h"
@@ -104,6 +105,9 @@ class ListBoxEditorModel {
   // Keys on the list (Alt given separately); true when handled.
   bool OnListKey(unsigned key, bool alt, bool ctrl);
   bool OnListChar(char ch, bool ctrl);
+  // The bytes of one typed character: a character of several bytes (UTF-8
+  // on this system) opens the edit with all of them as its initial text.
+  bool OnListText(std::string_view typed, bool ctrl);
 
   // --- drag ---
   // Target of a drag with the pointer over `row` (lower half: after it);

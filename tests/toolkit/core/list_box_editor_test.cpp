@@ -208,6 +208,23 @@ TEST(ListBoxEditorKeys, TypedCharactersThatStartAnEdit) {
   }
 }
 
+TEST(ListBoxEditorTyping, AMultiByteCharacterOpensTheEditWithAllItsBytes) {
+  struct EditHost : ListBoxEditorHost {
+    std::string opened;
+    void OpenEdit(int, const std::string& text, bool) override { opened = text; }
+  } host;
+  PathList l;
+  l.SetEditorHost(&host);
+  l.InitializeModel(LBE_TYPETOEDIT);
+  l.InsertString(0, "one");
+  l.SetCurSel(0);
+  const std::string eAcute = "\xC3\xA9";
+  ASSERT_TRUE(l.OnListText(eAcute, false));
+  EXPECT_EQ(host.opened, eAcute);
+  l.AcceptEdit(eAcute + "t\xC3\xA9");
+  EXPECT_EQ(l.GetText(0), "\xC3\xA9t\xC3\xA9");
+}
+
 TEST(ListBoxEditorMultiSelect, MovesTheOneSelectedRowNotTheCaret) {
   Recorder parent;
   PathList l;
