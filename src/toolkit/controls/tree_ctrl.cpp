@@ -28,9 +28,9 @@ class TreeViewImpl : public ListViewImpl {
     if (!layout.button.IsEmpty()) PaintButton(p, ToQRect(layout.button).translated(cell.topLeft()), node->IsExpanded());
     const ImageStrip& states = Images(ImageListKind::State);
     if (!rec->stateRect.IsEmpty() && !states.images.empty()) {
-      unsigned idx = (node->item.state >> 12) & 0xF;
-      if (idx >= states.images.size()) idx = 0;
-      p.drawPixmap(ToQRect(rec->stateRect).translated(cell.topLeft()).topLeft(), states.images[idx]);
+      // An index at or past the image count counts as 0: no state image.
+      const unsigned idx = (node->item.state >> 12) & 0xF;
+      if (idx > 0 && idx < states.images.size()) p.drawPixmap(ToQRect(rec->stateRect).translated(cell.topLeft()).topLeft(), states.images[idx]);
     }
     const ImageStrip& normal = Images(ImageListKind::Normal);
     if (!rec->imageRect.IsEmpty() && !normal.images.empty()) {
@@ -92,7 +92,7 @@ class TreeViewImpl : public ListViewImpl {
         if ((!topLevel || rootLines) && HasVisibleNext(a)) DottedV(p, ax, top, bottom);
       }
     }
-    if (node->IsExpanded() && node->FirstChild()) {
+    if (node->IsExpanded() && SECTreeBaseC::HasVisibleChild(node)) {
       const int cx = cell.left() + l.xOrigin + indent / 2;
       // From below the item's image (or the middle of the row) downwards.
       const int from = rec->imageRect.IsEmpty() ? mid : cell.top() + rec->imageRect.bottom;
@@ -110,8 +110,8 @@ class TreeViewImpl : public ListViewImpl {
     const int cy = b.top() + b.height() / 2;
     const int arm = b.width() / 3;
     p.setPen(SysQColor(SysColor::WindowText));
-    p.drawLine(cx - arm + 1, cy, cx + arm - 1, cy);
-    if (!expanded) p.drawLine(cx, cy - arm + 1, cx, cy + arm - 1);
+    p.drawLine(cx - arm, cy, cx + arm, cy);
+    if (!expanded) p.drawLine(cx, cy - arm, cx, cy + arm);
     p.restore();
   }
 

@@ -8,6 +8,8 @@ namespace pm2 {
 namespace {
 
 constexpr char kHighlightToken[] = "\\{HI}";
+// A one-line label is measured and drawn up to this many characters.
+constexpr size_t kSingleLineLabelMax = 259;
 
 HTREEITEM AsHandle(std::uintptr_t v) { return reinterpret_cast<HTREEITEM>(v); }
 bool IsRootHandle(HTREEITEM h) { return h == nullptr || h == AsHandle(kTviRoot); }
@@ -758,19 +760,30 @@ TreeRowLayout SECTreeBaseC::RowLayout(int row) {
   const bool rootColumn = (m_treeStyle & TVS_LINESATROOT) && (m_treeStyle & (TVS_HASLINES | TVS_HASBUTTONS));
   l.xOrigin = m_indent * (n->GetDepth() - 1) + (rootColumn ? m_indent : 0);
   const bool hasButton = (m_treeStyle & TVS_HASBUTTONS) && l.xOrigin > 0 &&
-                         (n->FirstChild() || (n->item.children != 0 && ItemHasChildrenCallback(n)));
+                         (HasVisibleChild(n) || (n->item.children != 0 && ItemHasChildrenCallback(n)));
   if (hasButton) {
     SECListItem* rec = GetItemRecord(row);
     MeasureItem(row);
     const int h = std::max(1, rec->height);
     const bool images = GetImageList(ImageListKind::Normal).Exists();
-    int side = images ? std::min(15, h * 20 / 33) : 9;
-    side |= 1;  // odd: the plus and minus strokes sit on the centre pixel
+    const int side = images ? std::min(15, h * 20 / 33) : 8;
+    // Centred on the level's line column, then put on even coordinates so
+    // the box meets the dotted lines' pixels (columns scroll by whole
+    // pixels, rows have even heights).
     const int cx = l.xOrigin - m_indent / 2;
     const int cy = h / 2;
-    l.button = {cx - side / 2, cy - side / 2, cx - side / 2 + side, cy - side / 2 + side};
+    const int left = (cx - side / 2) & ~1;
+    const int top = (cy - side / 2) & ~1;
+    l.button = {left, top, left + side, top + side};
   }
   return l;
+}
+
+bool SECTreeBaseC::HasVisibleChild(const TreeNode* node) {
+  for (const TreeNode* c = node->FirstChild(); c; c = c->Next()) {
+    if (!(c->extState & 0x200)) return true;
+  }
+  return false;
 }
 
 bool SECTreeBaseC::GetButtonRect(HTREEITEM item, Rect* r) {
@@ -819,12 +832,19 @@ void SECTreeBaseC::CalcItemHeight(SECListPaintContext& ctx, int* height) {
     x += normal.cx;
     h = std::max(h, normal.cy);
   }
-  x += rec->imageRect.IsEmpty() ? 2 : 4;
+  // The text starts 6 pixels after the images; the label rectangle (the
+  // selection band) begins 2 pixels before the text.
+  x += 4;
   const bool single = !IsLabelWrap();
+  // The room is counted from where the label starts, not from the cell's
+  // left edge, so a wrapped label breaks inside the column instead of
+  // running on past its right edge by the indent and images.
   int avail = 10000 - 5;
   if (GetColumnCount() >= 2) avail = GetColumnWidth(ctx.column) - 5 - x;
   else if (!single) avail = GetInsideRect().Width() - 5 - x;
-  Size s = Measurer().Measure(ctx.item.text, ctx.font, std::max(1, avail), single);
+  std::string_view text = ctx.item.text;
+  if (single) text = text.substr(0, std::min(text.find('\n'), kSingleLineLabelMax));
+  Size s = Measurer().Measure(text, ctx.font, std::max(1, avail), single);
   if (s.cy == 0) s.cy = Measurer().LineHeight(ctx.font);
   if (single) {
     s.cx += 1;
@@ -1132,7 +1152,10 @@ void SECTreeBaseC::TreeTimer(int id) {
     Host().KillTimer(kTimerHover);
     m_hoverTimer = false;
     TreeNode* drop = GetItemAtRow(GetDropHiliteIndex());
-    if ((m_treeStyleEx & TVXS_HOVEREXPAND) && drop && !drop->IsExpanded()) Expand(drop, TVE_EXPAND, true);
+    if ((m_treeStyleEx & TVXS_HOVEREXPAND) && drop && !drop->IsExpanded()) {
+      Expand(drop, TVE_EXPAND, true);
+      Host().Invalidate(nullptr, true);  // shown while the drag still holds the mouse
+    }
     return;
   }
   OnTimer(id);

@@ -123,6 +123,9 @@ class SECTreeBaseC : public SECListBaseC {
   // --- layout of the label column ---
   TreeRowLayout RowLayout(int row);
   bool GetButtonRect(HTREEITEM item, Rect* r);
+  // A child not hidden by extended-state bit 0x200: buttons and the line
+  // down to the children are drawn only for such items.
+  static bool HasVisibleChild(const TreeNode* node);
   // A label's display text: the highlight token "\{HI}" removed.
   static std::string DisplayLabel(const std::string& label, size_t* tokenPos = nullptr);
 

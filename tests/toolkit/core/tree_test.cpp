@@ -328,6 +328,55 @@ TEST_F(TreeFixture, HitTestsOnButtonImageAndLabel) {
   EXPECT_EQ(tree.GetItemCount(), 1);
 }
 
+// Button side and label start per image list: 8 pixels without images,
+// row height x 20 / 33 (at most 15) with them; the text 6 pixels after
+// the images; the box on even coordinates.
+TEST_F(TreeFixture, ButtonSizeAndLabelStartFollowTheImages) {
+  struct Row {
+    const char* name;
+    ImageListInfo images;
+    int side;
+  } rows[] = {
+      {"no images", {}, 8},
+      {"16-pixel images, row 16 high", {2, 16, 16}, 9},
+      {"32-pixel images, capped", {2, 32, 32}, 15},
+  };
+  for (const Row& r : rows) {
+    tree.DeleteAllItems();
+    tree.SetTreeImageList(ImageListKind::Normal, r.images);
+    TreeInsert ins;
+    ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    ins.item.text = "a";
+    ins.item.image = ins.item.selectedImage = 0;
+    HTREEITEM a = tree.InsertItem(ins);
+    Add("a1", a);
+    tree.UpdateScrollBars();
+    Rect button;
+    ASSERT_TRUE(tree.GetButtonRect(a, &button)) << r.name;
+    EXPECT_EQ(button.Width(), r.side) << r.name;
+    EXPECT_EQ(button.Height(), r.side) << r.name;
+    Rect cell;
+    ASSERT_TRUE(tree.GetCellRect(0, 0, &cell, 0)) << r.name;
+    EXPECT_EQ((button.left - cell.left) % 2, 0) << r.name;
+    EXPECT_EQ((button.top - cell.top) % 2, 0) << r.name;
+    Rect label;
+    ASSERT_TRUE(tree.GetCellRect(0, 0, &label, 2)) << r.name;
+    const int imagesEnd = tree.GetIndent() + (r.images.Exists() ? r.images.cx : 0);  // top level, lines at root
+    EXPECT_EQ(label.left + 2 - cell.left, imagesEnd + 6) << r.name;
+  }
+}
+
+// Hidden children (extended-state bit 0x200) give no button.
+TEST_F(TreeFixture, OnlyVisibleChildrenGiveAButton) {
+  HTREEITEM a = Add("a");
+  HTREEITEM a1 = Add("a1", a);
+  tree.SetItemExState(a1, 0x200);
+  Rect button;
+  EXPECT_FALSE(tree.GetButtonRect(a, &button));
+  tree.SetItemExState(a1, 0);
+  EXPECT_TRUE(tree.GetButtonRect(a, &button));
+}
+
 TEST_F(TreeFixture, IndentAndImageWidths) {
   tree.SetIndent(19);
   EXPECT_EQ(tree.GetIndent(), 20);
@@ -370,8 +419,10 @@ TEST_F(TreeFixture, HoverOverDropTargetExpands) {
   EXPECT_EQ(host.timers[kTimerHover], 1000);
   tree.SelectDropTarget(b);  // another row restarts the wait
   EXPECT_EQ(host.timers.count(kTimerHover), 1u);
+  host.immediateRepaints = 0;
   tree.TreeTimer(kTimerHover);
   EXPECT_TRUE(tree.IsItemExpanded(b));
+  EXPECT_GE(host.immediateRepaints, 1);  // shown at once, mid-drag
   EXPECT_FALSE(tree.IsItemExpanded(a));
   EXPECT_EQ(host.timers.count(kTimerHover), 0u);
   tree.SelectDropTarget(nullptr);
