@@ -14,6 +14,7 @@
 #include "toolkit/controls/sys_color_change.h"
 #include "toolkit/core/color_math.h"
 #include "toolkit/core/notify.h"
+#include "toolkit/core/theme.h"
 
 namespace pm2 {
 namespace {
@@ -23,9 +24,18 @@ QPolygon Poly(const std::array<Point, 4>& pts) {
   for (const Point& p : pts) poly << QPoint(p.x, p.y);
   return poly;
 }
-void Line(QPainter& p, const QColor& c, int x1, int y1, int x2, int y2) {
-  p.setPen(c);
-  p.drawLine(x1, y1, x2, y2);
+// A line in the Windows manner: from each point to the next, the last
+// point left out, stepping one pixel along the longer axis.
+void PolyLine(QPainter& p, const QColor& c, std::initializer_list<QPoint> pts) {
+  p.setPen(QPen(c, 0));
+  auto it = pts.begin();
+  QPoint a = *it;
+  for (++it; it != pts.end(); ++it) {
+    const QPoint b = *it;
+    const int dx = b.x() - a.x(), dy = b.y() - a.y(), n = std::max(std::abs(dx), std::abs(dy));
+    for (int i = 0; i < n; ++i) p.drawPoint(a.x() + dx * i / n, a.y() + dy * i / n);
+    a = b;
+  }
 }
 
 // The light colour of the flat look: the highlight with more saturation.
@@ -99,8 +109,26 @@ void SECTabControl::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void SECTabControl::DrawScrollButton(QPainter& p, unsigned button) {
   const Rect r = GetButtonRect(button);
-  const int L = r.left, T = r.top, W = r.Width(), H = r.Height();
   const bool pressed = m_nPressedButton == button, disabled = m_nDisabledButtons & button;
+  if (!DrawThemedScrollButton(p, r, pressed, disabled)) DrawClassicScrollButton(p, r, pressed);
+  DrawScrollGlyph(p, r, button, pressed, disabled);
+}
+
+// A themed push button, when the desktop's visual style draws buttons.
+bool SECTabControl::DrawThemedScrollButton(QPainter& p, const Rect& r, bool pressed, bool disabled) {
+  if (!SECThemeUseThemedPath()) return false;
+  const HTHEME theme = SECThemeOpenThemeData(this, L"Button");
+  if (!theme) return false;
+  constexpr int kPushButton = 1, kNormal = 1, kPressed = 3, kDisabled = 4;
+  const int state = pressed ? kPressed : disabled ? kDisabled : kNormal;
+  const HRESULT hr = SECThemeDrawThemeBackground(theme, &p, kPushButton, state, r, nullptr);
+  SECThemeCloseThemeData(theme);
+  // A style that fails to draw leaves the classic button instead of a hole.
+  return hr >= 0;
+}
+
+void SECTabControl::DrawClassicScrollButton(QPainter& p, const Rect& r, bool pressed) {
+  const int L = r.left, T = r.top, W = r.Width(), H = r.Height();
   auto fill = [&](SysColor c, int x, int y, int w, int h) { p.fillRect(x, y, w, h, SysQColor(c)); };
   fill(SysColor::WindowFrame, L - 1, T, W, 1);
   fill(SysColor::WindowFrame, L, T + H, W - 1, 1);
@@ -120,6 +148,10 @@ void SECTabControl::DrawScrollButton(QPainter& p, unsigned button) {
     fill(SysColor::BtnShadow, L + W - 2, T + 1, 1, H - 1);
     fill(SysColor::BtnShadow, L, T + H - 1, W - 1, 1);
   }
+}
+
+void SECTabControl::DrawScrollGlyph(QPainter& p, const Rect& r, unsigned button, bool pressed, bool disabled) {
+  const int L = r.left, T = r.top, W = r.Width(), H = r.Height();
   int a = W * 30 / 100, h = H * 55 / 100;
   if (a % 2 == 0) --a;
   if (h % 2 == 0) --h;
@@ -153,53 +185,47 @@ void SECTabControl::paintEvent(QPaintEvent*) {
   const QColor* texts = m_clrText;
   auto draw = [&](int i, int kind) {
     const std::array<Point, 4> poly = TabPaintPolygon(i);
+    // L, T, B: the bounds of the tab's region; B is the strip's bottom, so
+    // the slants run on one row past it and the shadow lies on row B - 1.
     const Rect box = TabBounds(i);
-    const int L = box.left, T = box.top, B = box.bottom - 1, w = GetTab(i).m_nWidth;
+    const int L = box.left, T = box.top, B = box.bottom, w = GetTab(i).m_nWidth, s = m_nSlant;
     p.setPen(Qt::NoPen);
     p.setBrush(brushes[kind]);
     p.drawPolygon(Poly(poly));
     p.setBrush(Qt::NoBrush);
-    Line(p, Qt::black, L, T, L + 6, B + 1);
-    Line(p, Qt::black, L + w - 1, T, L + w - 7, B + 1);
-    Line(p, m_penShadow, L + 6, B, L + w - 6, B);
-    if (kind != 2) Line(p, m_penShadow, L + w - 2, T, L + w - 8, B + 1);
-    p.setFont(kind == 2 ? m_measurer.bold : m_measurer.normal);
+    PolyLine(p, Qt::black, {{L, T}, {L + s, B + 1}});
+    PolyLine(p, Qt::black, {{L + w - 1, T}, {L + w - s - 1, B + 1}});
+    PolyLine(p, m_penShadow, {{L + s, B - 1}, {L + w - s, B - 1}});
+    if (kind != 2) PolyLine(p, m_penShadow, {{L + w - 2, T}, {L + w - s - 2, B + 1}});
+    const QFont& font = kind == 2 ? m_measurer.bold : m_measurer.normal;
+    const QString label = QString::fromStdString(GetTab(i).m_strLabel);
+    const QFontMetrics fm(font);
+    const int tw = fm.horizontalAdvance(label), th = fm.height();
+    // Centred between the slants; the text's bottom sits at
+    // B - (B - T - th) / 2, as with bottom-aligned text.
+    const int x = (L + s) + ((L + w - s - 1 - tw) - (L + s)) / 2, bottom = B - (B - T - th) / 2;
+    p.setFont(font);
     p.setPen(texts[kind]);
-    p.drawText(QRect(L + 6, T, w - 13, B - T + 1), Qt::AlignCenter, QString::fromStdString(GetTab(i).m_strLabel));
+    p.drawText(QRect(x, bottom - th, tw, th), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, label);
   };
   for (int i = 0; i < GetTabCount(); ++i)
     if (!GetTab(i).m_bSelected && !(hasActive && i == active)) draw(i, 0);
   for (int i = 0; i < GetTabCount(); ++i)
     if (GetTab(i).m_bSelected && !(hasActive && i == active)) draw(i, 1);
-  p.setPen(Qt::black);
   if (hasActive) {
     draw(active, 2);
+    // The line stops at the active tab, which so joins the window above.
     const Rect box = TabBounds(active);
-    p.setPen(Qt::black);
-    if (box.left > tabs.left) p.drawLine(tabs.left, tabs.top, box.left, tabs.top);
-    p.drawLine(box.right - 1, tabs.top, tabs.right, tabs.top);
+    if (box.left > tabs.left) PolyLine(p, Qt::black, {{tabs.left, tabs.top}, {box.left, tabs.top}});
+    PolyLine(p, Qt::black, {{box.right - 1, tabs.top}, {tabs.right, tabs.top}});
   } else {
-    p.drawLine(tabs.left, tabs.top, tabs.right, tabs.top);
+    PolyLine(p, Qt::black, {{tabs.left, tabs.top}, {tabs.right, tabs.top}});
   }
 }
 
 // ================================================================ 3-D
 
 namespace {
-
-// A line in the Windows manner: from each point to the next, the last
-// point left out. Every segment here runs straight or at 45 degrees.
-void PolyLine(QPainter& p, const QColor& c, std::initializer_list<QPoint> pts) {
-  p.setPen(QPen(c, 0));
-  auto it = pts.begin();
-  QPoint a = *it;
-  for (++it; it != pts.end(); ++it) {
-    const QPoint b = *it;
-    const int dx = b.x() - a.x(), dy = b.y() - a.y(), n = std::max(std::abs(dx), std::abs(dy));
-    for (int i = 0; i < n; ++i) p.drawPoint(a.x() + dx * i / n, a.y() + dy * i / n);
-    a = b;
-  }
-}
 
 // Labels of tabs that are not selected: the grey text colour made darker.
 QColor InactiveTextColor() {

@@ -50,6 +50,9 @@ class SECTabControl : public QWidget, private TabMeasurerHolder, public SECTabCo
 
  private:
   void DrawScrollButton(QPainter& p, unsigned button);
+  bool DrawThemedScrollButton(QPainter& p, const Rect& r, bool pressed, bool disabled);
+  void DrawClassicScrollButton(QPainter& p, const Rect& r, bool pressed);
+  void DrawScrollGlyph(QPainter& p, const Rect& r, unsigned button, bool pressed, bool disabled);
   void LoadColors();
   QTimer m_repeat;
   // [0] unselected tabs and the background, [1] selected, [2] active.

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <vector>
+
+#include "toolkit/controls/tab_controls.h"
+#include "toolkit/core/sys_colors.h"
+#include "toolkit/core/theme.h"
+
+namespace pm2 {
+namespace {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = new QApplication(argc, argv);  // never destroyed, as Qt wants
+  return *app;
+}
+
+// ------------------------------------------------ a visual style of our own
+
+struct ThemeCall {
+  int part = 0;
+  int state = 0;
+  Rect r;
+};
+std::vector<ThemeCall> g_drawn;
+int g_opened = 0, g_closed = 0;
+bool g_haveThemeData = true;
+int g_token = 0;
+
+HTHEME FakeOpen(void*, const wchar_t* classList) {
+  ++g_opened;
+  return g_haveThemeData && std::wstring(classList) == L"Button" ? &g_token : nullptr;
+}
+HRESULT FakeClose(HTHEME) {
+  ++g_closed;
+  return kS_OK;
+}
+HRESULT FakeDraw(HTHEME, void*, int part, int state, const Rect& r, const Rect*) {
+  g_drawn.push_back({part, state, r});
+  return kS_OK;
+}
+int Yes() { return 1; }
+
+ThemeBinding FakeStyle() {
+  ThemeBinding b;
+  b.openThemeData = FakeOpen;
+  b.closeThemeData = FakeClose;
+  b.drawThemeBackground = FakeDraw;
+  b.isThemeActive = Yes;
+  b.isAppThemed = Yes;
+  return b;
+}
+
+// A four-button flat strip; `overflow` gives it more tabs than it shows.
+std::unique_ptr<SECTabControl> FlatStrip(bool overflow) {
+  auto w = std::make_unique<SECTabControl>(nullptr, 0x2);
+  w->resize(overflow ? 160 : 400, 18);
+  w->SetClientRect({0, 0, w->width(), w->height()});
+  for (int i = 0; i < (overflow ? 8 : 2); ++i) w->AddTab("Page " + std::to_string(i), nullptr);
+  w->ActivateTab(0);
+  w->UpdateScrollButtons();
+  return w;
+}
+
+// The scroll buttons go through the visual-style layer only when both of
+// its queries answer yes and it has data for buttons; otherwise, and
+// always on a machine without a style, they are drawn classically.
+TEST(FlatStripPainting, ScrollButtonsThemedOnlyWhenTheStyleIsOn) {
+  App();
+  struct Row {
+    const char* name;
+    bool bind;
+    bool commonControls6;
+    bool themeData;
+    bool overflow;
+    unsigned pressed;
+    std::vector<int> states;  // per button, first to last; empty: classic
+  } rows[] = {
+      {"no style bound", false, false, true, true, 0, {}},
+      {"style on, old common controls", true, false, true, true, 0, {}},
+      {"style on, no data for buttons", true, true, false, true, 0, {}},
+      {"tabs fit: every button disabled", true, true, true, false, 0, {4, 4, 4, 4}},
+      {"at the start: first and previous disabled", true, true, true, true, 0, {4, 4, 1, 1}},
+      {"next held down", true, true, true, true, kTabButtonNext, {4, 4, 3, 1}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SECThemeFreeLibrary();
+    if (row.bind) SECThemeSetBinding(FakeStyle(), row.commonControls6);
+    g_haveThemeData = row.themeData;
+    g_drawn.clear();
+    g_opened = g_closed = 0;
+    auto strip = FlatStrip(row.overflow);
+    strip->m_nPressedButton = row.pressed;
+    const QImage shot = strip->grab().toImage();
+    std::vector<int> states;
+    for (const ThemeCall& c : g_drawn) {
+      EXPECT_EQ(c.part, 1);
+      states.push_back(c.state);
+    }
+    EXPECT_EQ(states, row.states);
+    EXPECT_EQ(g_closed, row.themeData ? g_opened : 0);  // every opened theme is closed again
+    const Rect first = strip->GetButtonRect(kTabButtonFirst);
+    const QRgb face = shot.pixel(first.left + 3, first.top + 3) & 0xFFFFFFu;
+    if (row.states.empty()) {
+      EXPECT_EQ(face, GetSysColor(SysColor::BtnFace)) << "classic face";
+    }
+  }
+  SECThemeFreeLibrary();
+}
+
+// The outline of an inactive tab: both slants reach the strip's bottom row
+// in black, and the shadowed bottom edge runs between them without
+// covering the right slant's last pixel.
+TEST(FlatStripPainting, TabOutlineClosesAtTheBottomCorners) {
+  App();
+  SysColors().ResetToClassic();
+  auto strip = FlatStrip(false);
+  const QImage shot = strip->grab().toImage();
+  const Rect box = strip->TabBounds(1);
+  const int B = box.bottom, w = strip->GetTab(1).m_nWidth;
+  auto rgb = [&](int x, int y) { return Color(shot.pixel(x, y) & 0xFFFFFFu); };
+  const Color black = 0, shadow = GetSysColor(SysColor::BtnShadow);
+  // Bottom row: the leftmost black pixel is the left slant's end, the
+  // rightmost the right slant's, with shadow in between.
+  int firstBlack = -1, lastBlack = -1;
+  for (int x = box.left; x < box.left + w; ++x)
+    if (rgb(x, B - 1) == black) {
+      if (firstBlack < 0) firstBlack = x;
+      lastBlack = x;
+    }
+  ASSERT_GE(firstBlack, 0);
+  EXPECT_GT(lastBlack, firstBlack + 1);
+  EXPECT_EQ(rgb(lastBlack - 1, B - 1), shadow);
+  EXPECT_EQ(rgb(firstBlack + 1, B - 1), shadow);
+  // The right slant is unbroken: every row has a black pixel near it.
+  for (int y = box.top + 1; y < B; ++y) {
+    bool found = false;
+    for (int x = box.left + w - strip->m_nSlant - 2; x < box.left + w; ++x) found = found || rgb(x, y) == black;
+    EXPECT_TRUE(found) << "row " << y;
+  }
+}
+
+}  // namespace
+}  // namespace pm2
