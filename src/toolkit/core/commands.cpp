@@ -53,8 +53,9 @@ CommandState CommandRouter::QueryState(CommandId id) const {
   CommandState state;
   state.id = id;
   for (CommandTarget* t : m_chain) {
-    if (t && t->Update(state)) return state;
+    if (t && t->Update(state)) break;
   }
+  if (state.enableSet) return state;
   bool runnable = std::any_of(m_chain.begin(), m_chain.end(),
                               [id](CommandTarget* t) { return t && t->HasHandler(id); });
   state.enabled = runnable;

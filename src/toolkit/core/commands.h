@@ -25,8 +25,9 @@ struct CommandState {
   bool textSet = false;   // true when an update handler set `text`
   std::string text;
   bool handled = false;   // some target had an update handler
+  bool enableSet = false; // true when an update handler called Enable
 
-  void Enable(bool on) { enabled = on; handled = true; }
+  void Enable(bool on) { enabled = on; enableSet = true; handled = true; }
   void SetCheck(int c) { check = c; handled = true; }
   void SetText(std::string t) { text = std::move(t); textSet = true; handled = true; }
 };
@@ -72,7 +73,9 @@ class CommandRouter {
   // disabled is not run (a stale toolbar or accelerator cannot bypass it).
   bool Route(CommandId id);
   // Asks the chain for the state; the first update handler wins. Commands
-  // that no target can run and nobody updates come back disabled.
+  // that no target can run come back disabled unless an update handler
+  // enabled them explicitly (one that only sets the check or the text
+  // leaves a command nobody runs greyed).
   CommandState QueryState(CommandId id) const;
 
  private:

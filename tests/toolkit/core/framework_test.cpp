@@ -40,6 +40,37 @@ TEST(CommandRouter, FirstTargetWithHandlerRunsAndUpdatesDecide) {
   EXPECT_EQ(ran.back(), "frame");
 }
 
+// Whether a command shows enabled: an explicit Enable decides; otherwise
+// some target must be able to run it.
+TEST(CommandRouter, EnabledOnlyWhenRunnableOrEnabledExplicitly) {
+  struct Row {
+    const char* name;
+    bool handler;
+    int update;  // 0 none, 1 check only, 2 Enable(true), 3 Enable(false)
+    bool enabled;
+  } rows[] = {
+      {"handler, no update", true, 0, true},
+      {"no handler, no update", false, 0, false},
+      {"no handler, update sets only the check", false, 1, false},
+      {"handler, update sets only the check", true, 1, true},
+      {"no handler, update enables", false, 2, true},
+      {"handler, update disables", true, 3, false},
+  };
+  for (const Row& r : rows) {
+    CommandTarget view, frame;
+    if (r.handler) frame.OnCommand(7, [](CommandId) {});
+    if (r.update == 1) view.OnUpdate(7, [](CommandState& s) { s.SetCheck(1); });
+    if (r.update >= 2) view.OnUpdate(7, [&r](CommandState& s) { s.Enable(r.update == 2); });
+    CommandRouter router;
+    router.SetChain({&view, &frame});
+    CommandState s = router.QueryState(7);
+    EXPECT_EQ(s.enabled, r.enabled) << r.name;
+    if (r.update == 1) {
+      EXPECT_EQ(s.check, 1) << r.name;
+    }
+  }
+}
+
 TEST(ResourceTables, ParsesEveryStatement) {
   const char* src =
       "# comment\n"
