@@ -43,4 +43,24 @@ bool SECThemeTrackMouseEvent(void* trackInfo) {
   return g_binding.trackMouseEvent && g_binding.trackMouseEvent(trackInfo) != 0;
 }
 
+HRESULT SECThemeDrawBackgroundBitmap(void* window, PixelBuffer& target, const PixelBuffer& bitmap,
+                                     const wchar_t* classList, const ThemedBitmap& a) {
+  if (!SECThemeIsAppThemed() || !SECThemeIsThemeActive()) return kE_FAIL;
+  const HTHEME theme = SECThemeOpenThemeData(window, classList);
+  if (!theme) return kE_FAIL;
+  const Rect r{a.x, a.y, a.x + a.cx, a.y + a.cy};
+  const HRESULT hr = SECThemeDrawThemeBackground(theme, &target, a.part, a.state, r, nullptr);
+  if (hr < 0) {
+    SECThemeCloseThemeData(theme);
+    return hr;
+  }
+  // The bitmap goes on at its own size, read from its origin.
+  const bool bitmapDrawn = bitmap.width > 0 && bitmap.height > 0;
+  if (bitmapDrawn)
+    SECDrawTransparentBitmap(target, {a.x + a.xOffset, a.y + a.yOffset, bitmap.width, bitmap.height, 0, 0}, bitmap,
+                             a.transparent);
+  SECThemeCloseThemeData(theme);
+  return bitmapDrawn ? kS_OK : kE_FAIL;
+}
+
 }  // namespace pm2

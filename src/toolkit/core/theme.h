@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "toolkit/core/bitmap_effects.h"
 #include "toolkit/core/geometry.h"
 
 namespace pm2 {
@@ -41,6 +42,20 @@ HRESULT SECThemeDrawThemeBackground(HTHEME theme, void* dc, int part, int state,
 bool SECThemeIsThemeActive();
 bool SECThemeIsAppThemed();
 bool SECThemeTrackMouseEvent(void* trackInfo);
+
+// A themed background (part, state) in (x, y, cx, cy) of `target` with
+// `bitmap` laid over it at (x + xOffset, y + yOffset), its `transparent`
+// pixels left out. kE_FAIL, drawing nothing, when no style is on or it has
+// no data for `classList`; the background's failure code when that fails;
+// kE_FAIL after the background when the bitmap is empty.
+struct ThemedBitmap {
+  int part = 0, state = 0;
+  int x = 0, y = 0, cx = 0, cy = 0;
+  int xOffset = 0, yOffset = 0;
+  Color transparent = 0;
+};
+HRESULT SECThemeDrawBackgroundBitmap(void* window, PixelBuffer& target, const PixelBuffer& bitmap,
+                                     const wchar_t* classList, const ThemedBitmap& args);
 
 // The guard of every themed path: both queries answer true.
 inline bool SECThemeUseThemedPath() { return SECThemeIsAppThemed() && SECThemeIsThemeActive(); }
