@@ -419,6 +419,10 @@ TEST_F(TreeFixture, HoverOverDropTargetExpands) {
   EXPECT_EQ(host.timers[kTimerHover], 1000);
   tree.SelectDropTarget(b);  // another row restarts the wait
   EXPECT_EQ(host.timers.count(kTimerHover), 1u);
+  // The type-ahead timer neither ends the wait nor expands the target.
+  tree.TreeTimer(kTimerTypeAhead);
+  EXPECT_EQ(host.timers.count(kTimerHover), 1u);
+  EXPECT_FALSE(tree.IsItemExpanded(b));
   host.immediateRepaints = 0;
   tree.TreeTimer(kTimerHover);
   EXPECT_TRUE(tree.IsItemExpanded(b));
