@@ -36,7 +36,10 @@ class TreeViewImpl : public ListViewImpl {
     if (!rec->imageRect.IsEmpty() && !normal.images.empty()) {
       int idx = ctx.item.image;
       if (idx < 0 || idx >= int(normal.images.size())) idx = 0;
-      p.drawPixmap(ToQRect(rec->imageRect).translated(cell.topLeft()).topLeft(), normal.images[idx]);
+      const bool selected = (ctx.item.state & LVIS_SELECTED) && HasFocus();
+      const bool blend = (m_tree->GetListStyleEx() & LVXS_BLEND) && (selected || row == m_tree->GetDropHiliteIndex());
+      const QPoint at = ToQRect(rec->imageRect).translated(cell.topLeft()).topLeft();
+      p.drawPixmap(at, blend ? Blended(normal.images[idx]) : normal.images[idx]);
     }
     if (row == m_tree->GetEditItem()) return;
     QRect label = ToQRect(rec->labelRect).translated(cell.topLeft());
@@ -99,6 +102,18 @@ class TreeViewImpl : public ListViewImpl {
       DottedV(p, cx, from, bottom);
     }
     p.restore();
+  }
+
+  // The image half covered by the highlight colour where it is opaque,
+  // as a selected icon is shown.
+  static QPixmap Blended(const QPixmap& image) {
+    QPixmap out = image;
+    QPainter p(&out);
+    p.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+    QColor c = SysQColor(SysColor::Highlight);
+    c.setAlpha(128);
+    p.fillRect(out.rect(), c);
+    return out;
   }
 
   void PaintButton(QPainter& p, const QRect& b, bool expanded) {

@@ -290,6 +290,42 @@ TEST_F(WidgetTest, GridLinesUnderRows) {
   }
 }
 
+// Images of a tree row: with the blend style the drop-highlight row's icon
+// is tinted; a state-image index past the strip draws no state image.
+TEST_F(WidgetTest, TreeRowImagesBlendAndSkipMissingStateImages) {
+  auto tree = std::make_unique<SECTreeCtrl>();
+  tree->resize(220, 160);
+  tree->SetImages(ImageListKind::Normal, Solid(Qt::green, 16));
+  tree->SetImages(ImageListKind::State, Solid(Qt::red, 16));
+  tree->ModifyListStyles(0, 0, 0, LVXS_BLEND);
+  HTREEITEM rows[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    TreeInsert ins;
+    ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+    ins.item.text = "item";
+    ins.item.image = ins.item.selectedImage = 0;
+    ins.item.state = 0x3000;  // state image 3 of a strip of 2
+    ins.item.stateMask = 0xF000;
+    rows[i] = tree->InsertItem(ins);
+  }
+  tree->SelectDropTarget(rows[0]);
+  tree->show();
+  QApplication::processEvents();
+  const QImage shot = tree->grab().toImage();
+  for (int r = 0; r < 2; ++r) {
+    Rect img, state;
+    ASSERT_TRUE(tree->GetCellRect(r, 0, &img, 1));
+    const QColor icon = shot.pixelColor((img.left + img.right) / 2, (img.top + img.bottom) / 2);
+    if (r == 0) {
+      EXPECT_NE(icon, QColor(Qt::green)) << "drop-highlight row is tinted";
+    } else {
+      EXPECT_EQ(icon, QColor(Qt::green));
+    }
+    // The state image would sit just left of the icon.
+    EXPECT_NE(shot.pixelColor(img.left - 8, (img.top + img.bottom) / 2), QColor(Qt::red)) << r;
+  }
+}
+
 TEST_F(WidgetTest, TreeButtonClickAndKeys) {
   Owner owner;
   auto tree = std::make_unique<SECTreeCtrl>();
