@@ -136,7 +136,8 @@ void SECProgressCtrl::paintEvent(QPaintEvent*) {
   QString text = BarText(p);
   if (text.isEmpty()) return;
   FormatText(text);
-  const int align = Qt::AlignVCenter | ((m_dwStyle & progress::kTextLeft)    ? Qt::AlignLeft
+  // One line, as a caption with a line feed must not grow out of the bar.
+  const int align = Qt::TextSingleLine | Qt::AlignVCenter | ((m_dwStyle & progress::kTextLeft)    ? Qt::AlignLeft
                                         : (m_dwStyle & progress::kTextRight) ? Qt::AlignRight
                                                                              : Qt::AlignHCenter);
   dc.save();

@@ -7,6 +7,7 @@
 // call DispatchFirst from their event() instead.
 
 #include <QObject>
+#include <QPointer>
 #include <cstdint>
 
 class QEvent;
@@ -44,7 +45,9 @@ class SECWndPlugIn : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QWidget* m_hWnd = nullptr;  // the host, never owned
+  // The host, never owned; it clears itself when the host goes first, so a
+  // plug-in that outlives its window neither filters nor touches it.
+  QPointer<QWidget> m_hWnd;
 };
 
 }  // namespace pm2

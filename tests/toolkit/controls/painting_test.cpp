@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QMouseEvent>
 #include <QImage>
 #include <vector>
 
+#include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/tab_controls.h"
+#include "toolkit/controls/wnd_plugin.h"
 #include "toolkit/core/sys_colors.h"
 #include "toolkit/core/theme.h"
 
@@ -142,6 +146,63 @@ TEST(FlatStripPainting, TabOutlineClosesAtTheBottomCorners) {
     bool found = false;
     for (int x = box.left + w - strip->m_nSlant - 2; x < box.left + w; ++x) found = found || rgb(x, y) == black;
     EXPECT_TRUE(found) << "row " << y;
+  }
+}
+
+
+// A plug-in that outlives its host forgets it instead of keeping a pointer
+// to a destroyed window; one attached to a live host still filters it.
+TEST(PlugIn, OutlivingTheHostLeavesNoDanglingWindow) {
+  App();
+  struct Counter : SECWndPlugIn {
+    int seen = 0;
+    bool OnPlugInEvent(QEvent* e, std::intptr_t*) override {
+      if (e->type() == QEvent::MouseButtonPress) ++seen;
+      return false;
+    }
+  };
+  auto plug = std::make_unique<Counter>();
+  {
+    QWidget host;
+    ASSERT_TRUE(plug->AttachToFrame(&host));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&host, &press);
+    EXPECT_EQ(plug->seen, 1);
+  }
+  EXPECT_EQ(plug->Host(), nullptr);
+  EXPECT_FALSE(plug->DetachFromFrame());
+  plug.reset();  // must not reach for the destroyed window
+}
+
+// Percentage and caption text stay on one line, centred in the bar, even
+// when the caption holds a line feed.
+TEST(ProgressPainting, TextIsOneLineHigh) {
+  App();
+  struct Row {
+    const char* name;
+    std::uint32_t style;
+    const char* caption;
+  } rows[] = {{"percentage", progress::kPercent, ""},
+              {"caption", progress::kCaption, "Loading"},
+              {"caption with a line feed", progress::kCaption, "Loading\nfiles"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SECProgressCtrl bar;
+    bar.resize(200, 80);
+    bar.SetBarStyle(row.style);
+    bar.SetCaption(row.caption);
+    bar.SetPos(0);  // all empty: the text shows in the bar colour on white
+    const QImage shot = bar.grab().toImage();
+    int top = -1, bottom = -1;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x)
+        if ((shot.pixel(x, y) & 0xFFFFFFu) != 0xFFFFFFu) {
+          if (top < 0) top = y;
+          bottom = y;
+        }
+    ASSERT_GE(top, 0) << "no text drawn";
+    EXPECT_LE(bottom - top + 1, QFontMetrics(bar.font()).height());
   }
 }
 
