@@ -75,6 +75,8 @@ void SECTabControl::LoadColors() {
   m_brush[0] = SysQColor(SysColor::BtnFace);
   m_brush[1] = m_brush[2] = SysQColor(SysColor::Window);
   m_clrText[0] = m_clrText[1] = SysQColor(SysColor::BtnText);
+  // The active tab sits on the window colour, so its text keeps the window
+  // text colour after a colour change too, rather than the button text's.
   m_clrText[2] = SysQColor(SysColor::WindowText);
   m_penShadow = SysQColor(SysColor::BtnShadow);
 }
