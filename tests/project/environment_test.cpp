@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "file_test_util.h"
+#include "platform/fault_disk.h"
 #include "project/device_db.h"
 #include "project/environment.h"
 #include "project/environment_file.h"
@@ -161,6 +162,106 @@ TEST(EnvFileTest, WriteRefusesReadOnlyFileAndKeepsOldFileOnFailure) {
 
   EXPECT_EQ(env.Write(path, &message), kEnvWriteOk);
   EXPECT_EQ(ReadFileText(path), "[Q51]\r\nPATH=\"new\\\"\r\n");
+}
+
+// A TOOLS.INI cut at any length keeps every value and book whose line was
+// complete, in the section it stood in; nothing from a later line leaks in.
+TEST(EnvFileTest, EveryCutKeepsTheValuesOfCompleteLines) {
+  struct Line {
+    int section;      // toolset code, -1 for the IDE's own section
+    const char* key;  // null: the section header line itself
+    const char* text;
+  };
+  const Line lines[] = {
+      {0, nullptr, ""},
+      {0, "PATH", "PATH=C:\\K\\C51\r\n"},
+      {0, "DBGPA", "DBGPA=-S1 -B\r\n"},
+      {0, "BOOK0", "BOOK0=HLP\\man.pdf(\"Manual\",C)\r\n"},
+      {2, nullptr, ""},
+      {2, "TDRV0", "TDRV0=BIN\\MON166.DLL (\"Monitor\")\r\n"},
+      {-1, nullptr, ""},
+      {-1, "ARMSEL", "ARMSEL=1\r\n"},
+      {-1, "RTEPATH", "RTEPATH=/opt/packs/\r\n"},
+  };
+  std::string full;
+  std::vector<std::size_t> ends;  // offset after each line
+  for (const Line& l : lines) {
+    full += l.key ? std::string(l.text) : "[" + std::string(EnvSectionName(l.section < 0 ? kEnvSectionIde : l.section)) + "]\r\n";
+    ends.push_back(full.size());
+  }
+  EnvFile whole;
+  whole.Parse(full);
+  auto value = [](EnvFile& env, int section, const char* key) -> std::string {
+    EnvSection* s = env.FindSection(section);
+    if (!s) return "<no section>";
+    if (std::string_view(key).substr(0, 4) == "BOOK") {
+      std::vector<BookListItem> books = EnvFile::GetBooks(*s);
+      return books.empty() ? "<no book>" : books[0].title + "|" + books[0].path;
+    }
+    EnvEntry* e = EnvFile::FindEntry(*s, key);
+    return e ? e->value : "<no entry>";
+  };
+
+  for (std::size_t len = 0; len <= full.size(); ++len) {
+    SCOPED_TRACE("cut at " + std::to_string(len));
+    EnvFile cut;
+    cut.Parse(std::string_view(full).substr(0, len));
+    std::size_t entries = 0;
+    for (const EnvSection& s : cut.Sections()) entries += s.entries.size();
+    std::size_t complete = 0;
+    for (std::size_t i = 0; i < std::size(lines); ++i) {
+      if (!lines[i].key) continue;
+      if (ends[i] <= len) {
+        ++complete;
+        EXPECT_EQ(value(cut, lines[i].section, lines[i].key),
+                  value(whole, lines[i].section, lines[i].key));
+      }
+    }
+    // At most the one cut line beyond the complete ones.
+    EXPECT_LE(entries, complete + 1);
+  }
+}
+
+// The writer crashed at every step of its work: after the reboot the file
+// holds either the old text or the new one, whole, and no stray file stays.
+TEST(EnvFileTest, CrashAtAnyWriteStepLeavesTheOldOrTheNewFileWhole) {
+  const std::string path = "tools/TOOLS.INI";
+  const std::string old = "[Q51]\r\nPATH=\"old\\\"\r\n";
+  EnvFile env;
+  env.Parse(old);
+  env.SetEnvValue(*env.FindSection(0), "PATH", "new\\");
+  const std::string fresh = env.Format();
+  ASSERT_NE(fresh, old);
+
+  bool sawOld = false, sawNew = false;
+  for (int step = 1;; ++step) {
+    SCOPED_TRACE("crash at step " + std::to_string(step));
+    FaultDisk disk;
+    disk.Put(path, old);
+    disk.CrashAt(step);
+    std::string message;
+    int rc = env.Write(path, &message, &disk);
+    bool crashed = disk.Crashed();
+    if (crashed) {
+      EXPECT_NE(rc, kEnvWriteOk);
+      EXPECT_FALSE(message.empty());
+    }
+    disk.Crash();
+    disk.Reboot();
+    std::string after = disk.Get(path);
+    EXPECT_TRUE(after == old || after == fresh) << after;
+    sawOld |= after == old;
+    sawNew |= after == fresh;
+    EXPECT_EQ(disk.Names(), std::vector<std::string>{path});
+    if (!crashed) {
+      // The write ran to its end before the crash step: it is durable.
+      EXPECT_EQ(rc, kEnvWriteOk) << message;
+      EXPECT_EQ(after, fresh);
+      break;
+    }
+  }
+  EXPECT_TRUE(sawOld);
+  EXPECT_TRUE(sawNew);
 }
 
 TEST(EnvFileTest, LoadOfAMissingFileFails) {
