@@ -89,10 +89,9 @@ void SECListTip::paintEvent(QPaintEvent*) {
   QPainter p(this);
   if (m_item == -1) return;
   const bool sel = m_client->IsItemSelected(m_item);
-  // Other rows show in the tool-tip colours, so the tip stands out from
-  // the row it covers.
-  const QColor fg = ToQColor(sel ? m_client->GetSelTextColor() : m_client->GetToolTipTextColor());
-  const QColor bg = ToQColor(sel ? m_client->GetSelTextBkColor() : m_client->GetToolTipBkColor());
+  // The tip continues the row it covers, so it takes that row's colours.
+  const QColor fg = ToQColor(sel ? m_client->GetSelTextColor() : m_client->GetTextColor());
+  const QColor bg = ToQColor(sel ? m_client->GetSelTextBkColor() : m_client->GetTextBkColor());
   p.fillRect(rect(), bg);
   p.setPen(SysQColor(SysColor::WindowFrame));
   p.drawRect(rect().adjusted(0, 0, -1, -1));

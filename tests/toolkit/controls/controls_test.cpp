@@ -239,11 +239,12 @@ TEST_F(WidgetTest, TipShowsOnlyForClippedText) {
 }
 
 // A selected row's tip shows in the selection colours, any other in the
-// tool-tip colours.
+// list's own text colours (set apart here from every system colour).
 TEST_F(WidgetTest, TipColoursFollowTheRowsSelection) {
   Owner owner;
   SECListTip::SetRequireActiveWindow(false);
   std::unique_ptr<SECListCtrl> list(MakeList(&owner, 3));
+  list->SetTextBkColor(MakeRgb(0x12, 0x34, 0x56));
   list->SetItemText(0, 1, "a value far too long for its column");
   list->SetItemText(2, 1, "another value far too long for it");
   list->ReMeasureAndUpdate();
@@ -252,13 +253,13 @@ TEST_F(WidgetTest, TipColoursFollowTheRowsSelection) {
   struct Row {
     const char* name;
     int item;
-    SysColor background;
-  } rows[] = {{"selected row", 0, SysColor::Highlight}, {"other row", 2, SysColor::InfoBk}};
+    QColor background;
+  } rows[] = {{"selected row", 0, SysQColor(SysColor::Highlight)}, {"other row", 2, QColor(0x12, 0x34, 0x56)}};
   SECListTip* tip = list->View().Tip();
   for (const Row& r : rows) {
     ASSERT_TRUE(tip->Show(LVHT_ONROW, r.item, 1, {})) << r.name;
     const QImage shot = tip->grab().toImage();
-    EXPECT_EQ(shot.pixelColor(shot.width() - 2, 1), SysQColor(r.background)) << r.name;
+    EXPECT_EQ(shot.pixelColor(shot.width() - 2, 1), r.background) << r.name;
   }
   tip->Hide();
   SECListTip::SetRequireActiveWindow(true);
