@@ -202,6 +202,97 @@ TEST_F(OptFileTest, BadOptionsFilesFailTheOpen) {
   }
 }
 
+// An options file cut at any length past its banner still opens; every
+// value whose line was complete comes back as a whole file gives it, and a
+// value whose line was cut off entirely stays as a project without it has.
+TEST_F(OptFileTest, EveryCutKeepsTheValuesOfCompleteLines) {
+  ProjectRec* p = MakeProject();
+  TargetRec* t = AddTarget(p, "T", kToolsetArmGnu);
+  FileRec* f = AddFile(AddGroupRec(p, "G"), "main.c", kFileC);
+  f->topLine = 120;
+  f->caretLine = 4567;
+  t->pOpts->tGnu.clock = 12345678;
+  t->debugFlags = 0xA5;
+  t->OPTLE = OptString::Pooled("lint-nt.exe", 1);
+  AppendWatch(t, 1, OptString::Pooled("y + 1", 9));
+  const std::string project = BuildProjectFileText(*p);
+  const std::string opt = BuildOptionsFileText(*p);
+
+  struct Row {
+    const char* key;  // the line's key as the file starts it
+    std::string (*get)(ProjectRec* q);
+  };
+  const Row rows[] = {
+      {"OPTFFF", [](ProjectRec* q) {
+         FileRec* rf = q->firstGroup->firstFile;
+         return std::to_string(rf->topLine) + "," + std::to_string(rf->caretLine);
+       }},
+      {"ARMCLK", [](ProjectRec* q) { return std::to_string(q->firstTarget->pOpts->tGnu.clock); }},
+      {"OPTDF", [](ProjectRec* q) { return std::to_string(q->firstTarget->debugFlags); }},
+      {"OPTLE", [](ProjectRec* q) { return q->firstTarget->OPTLE.str(); }},
+      {"OPTWA", [](ProjectRec* q) {
+         WatchRec* w = q->firstTarget->watches[1];
+         return w ? w->expression.str() : std::string("<none>");
+       }},
+  };
+  // Reads the project with the options text cut at len; the rows' values.
+  auto readCut = [&](std::size_t len, int* rc) {
+    PoolFree(kPoolProject);
+    PoolFree(kPoolDebugLists);
+    std::string_view view = std::string_view(opt).substr(0, len);
+    ProjectFileIo io;
+    *rc = ReadProjectText(io, "/tmp/demo.pm2", project, &view);
+    std::vector<std::string> values;
+    if (*rc == 0) for (const Row& r : rows) values.push_back(r.get(io.project));
+    if (*rc != 0) {
+      EXPECT_NE(std::string::npos, io.message.find("demo.Opt")) << io.message;
+    }
+    return values;
+  };
+  int rc = 0;
+  const std::vector<std::string> whole = readCut(opt.size(), &rc);
+  ASSERT_EQ(0, rc);
+  const std::vector<std::string> bare = readCut(kProjectHeaderSize, &rc);
+  ASSERT_EQ(0, rc);
+
+  // Each row's line, found once (keys stand after blanks, then ' ' or '=').
+  std::vector<std::size_t> starts, ends;
+  for (const Row& r : rows) {
+    std::size_t found = std::string::npos, count = 0;
+    for (std::size_t at = 0; at < opt.size(); at = opt.find('\n', at) + 1) {
+      std::size_t k = opt.find_first_not_of(' ', at);
+      std::size_t n = std::strlen(r.key);
+      if (opt.compare(k, n, r.key) == 0 && (opt[k + n] == ' ' || opt[k + n] == '=')) {
+        found = at;
+        ++count;
+      }
+      if (opt.find('\n', at) == std::string::npos) break;
+    }
+    ASSERT_EQ(1u, count) << r.key << " in\n" << opt;
+    starts.push_back(found);
+    ends.push_back(opt.find('\n', found) + 1);
+  }
+  for (std::size_t len = 0; len <= opt.size(); ++len) {
+    SCOPED_TRACE("cut at " + std::to_string(len));
+    std::vector<std::string> values = readCut(len, &rc);
+    // Only a cut inside the banner may refuse the file.
+    if (rc != 0) {
+      EXPECT_EQ(kProjectFileBadContents, rc);
+      EXPECT_LT(len, kProjectHeaderSize);
+      continue;
+    }
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+      if (len >= ends[i]) {
+        EXPECT_EQ(whole[i], values[i]) << rows[i].key;
+      }
+      if (len <= starts[i]) {
+        EXPECT_EQ(bare[i], values[i]) << rows[i].key;
+      }
+    }
+  }
+  for (std::size_t i = 0; i < std::size(rows); ++i) EXPECT_NE(whole[i], bare[i]) << rows[i].key;
+}
+
 TEST_F(OptFileTest, ActiveEditorComesFromTheShellHook) {
   ProjectRec* p = MakeProject();
   AddTarget(p, "T", kToolset51);
