@@ -465,12 +465,41 @@ TEST_F(ProjFileErrors, EveryCutOfAFileReadsOrFailsCleanly) {
   GroupRec* g = AddGroupRec(p, "G");
   AddNodeBlock(AddFile(g, "a.c", kFileC), t);
   std::string text = BuildProjectFileText(*p);
-  for (std::size_t len = 0; len <= text.size(); len += 7) {
+  // What a read keeps, as text: the names of the live targets, groups and
+  // files with each file's path.
+  auto names = [](ProjectRec* q) {
+    std::string out;
+    for (TargetRec* t = q->firstTarget; t; t = t->next)
+      if (!(t->flags & kTargetDeleted)) out += "T:" + t->name.str() + ";";
+    for (GroupRec* g = q->firstGroup; g; g = g->next) {
+      out += "G:" + g->name.str() + ";";
+      for (FileRec* f = g->firstFile; f; f = f->next) out += "F:" + f->path.str() + "|" + f->name.str() + ";";
+    }
+    return out;
+  };
+  PoolFree(kPoolProject);
+  ProjectFileIo full;
+  ASSERT_EQ(0, ReadProjectText(full, "/p/x.pm2", text, nullptr)) << full.message;
+  const std::string whole = names(full.project);
+  ASSERT_NE(std::string::npos, whole.find("a.c")) << whole;
+  bool anyRead = false;
+  for (std::size_t len = 0; len <= text.size(); ++len) {
+    SCOPED_TRACE("cut at " + std::to_string(len));
     PoolFree(kPoolProject);
     ProjectFileIo io;
     int rc = ReadProjectText(io, "/p/x.pm2", std::string_view(text).substr(0, len), nullptr);
-    EXPECT_TRUE(rc == 0 || rc == 8) << len;
+    if (rc != 0) {
+      // Refused: the message names the file.
+      EXPECT_EQ(kProjectFileBadContents, rc);
+      EXPECT_NE(std::string::npos, io.message.find("'/p/x.pm2'")) << io.message;
+      continue;
+    }
+    // A project that opens has every record whole: the file list comes
+    // before the target's block, so no cut name or path can get through.
+    anyRead = true;
+    EXPECT_EQ(whole, names(io.project));
   }
+  EXPECT_TRUE(anyRead);
 }
 
 // ------------------------------------------------------------------ files on disk
