@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/fault_disk.h"
 
@@ -220,6 +221,47 @@ TEST(DeviceDatabase, FailedWritesKeepTheOldFile) {
     EXPECT_EQ(disk.Names().size(), 1u) << r.name;  // no temporary file left
     db.Free();
   }
+}
+
+// The writer crashed at every step: after the reboot the database holds the
+// old bytes or the complete new ones, and no temporary file is left.
+TEST(DeviceDatabase, CrashAtAnyWriteStepLeavesTheOldOrTheNewFileWhole) {
+  FaultDisk clean;
+  DeviceDatabase ref(kPoolA, &clean);
+  ref.Free();
+  Fill(ref, 3);
+  ASSERT_EQ(ref.Write(kPath), kDeviceDbOk);
+  const std::string fresh = clean.Get(kPath);
+  ref.Free();
+  const std::string old = "old database bytes";
+  ASSERT_NE(fresh, old);
+
+  bool sawOld = false;
+  for (int step = 1;; ++step) {
+    SCOPED_TRACE("crash at step " + std::to_string(step));
+    FaultDisk disk;
+    disk.Put(kPath, old);
+    disk.CrashAt(step);
+    DeviceDatabase db(kPoolA, &disk);
+    db.Free();
+    Fill(db, 3);
+    int rc = db.Write(kPath);
+    bool crashed = disk.Crashed();
+    db.Free();
+    disk.Crash();
+    disk.Reboot();
+    std::string after = disk.Get(kPath);
+    EXPECT_TRUE(after == old || after == fresh);
+    EXPECT_EQ(disk.Names(), std::vector<std::string>{kPath});
+    sawOld |= after == old;
+    if (!crashed) {
+      EXPECT_EQ(rc, kDeviceDbOk);
+      EXPECT_EQ(after, fresh);
+      break;
+    }
+    EXPECT_NE(rc, kDeviceDbOk);
+  }
+  EXPECT_TRUE(sawOld);
 }
 
 TEST(DeviceDatabase, ReadOnlyFileIsNotReplaced) {
