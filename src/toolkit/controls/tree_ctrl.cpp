@@ -14,6 +14,12 @@ class TreeViewImpl : public ListViewImpl {
   }
   void LeftDoubleClick(int x, int y, unsigned kf) override { m_tree->TreeLButtonDblClk(x, y, kf); }
   bool Char(char ch) override { return m_tree->TreeChar(ch); }
+  // Overlay n (1 to 15) draws normal image `image`; -1 draws none.
+  bool SetOverlayImage(int image, int overlay) {
+    if (overlay < 1 || overlay > 15 || image < -1) return false;
+    m_overlays[overlay] = image;
+    return true;
+  }
   void EngineTimer(int id) override { m_tree->TreeTimer(id); }
 
   void PaintLabelCell(QPainter& p, SECListPaintContext& ctx, const QRect& cell) override {
@@ -40,6 +46,11 @@ class TreeViewImpl : public ListViewImpl {
       const bool blend = (m_tree->GetListStyleEx() & LVXS_BLEND) && (selected || row == m_tree->GetDropHiliteIndex());
       const QPoint at = ToQRect(rec->imageRect).translated(cell.topLeft()).topLeft();
       p.drawPixmap(at, blend ? Blended(normal.images[idx]) : normal.images[idx]);
+      // The overlay (state bits 8 to 11) goes over the image, tinted with it.
+      const int overlay = m_overlays[(node->item.state >> 8) & 0xF];
+      if (overlay >= 0 && overlay < int(normal.images.size())) {
+        p.drawPixmap(at, blend ? Blended(normal.images[overlay]) : normal.images[overlay]);
+      }
     }
     if (row == m_tree->GetEditItem()) return;
     QRect label = ToQRect(rec->labelRect).translated(cell.topLeft());
@@ -67,7 +78,10 @@ class TreeViewImpl : public ListViewImpl {
       if (y1 <= y2) p.drawLine(x, y1, x, y2);
       return;
     }
-    for (int y = y1 + (y1 & 1); y <= y2; y += 2) p.drawPoint(x, y);
+    // Rows start at the top of the inside rectangle and have even heights,
+    // so counting from there keeps the dots steady while rows scroll.
+    const int origin = m_tree->GetInsideRect().top;
+    for (int y = y1 + ((y1 - origin) & 1); y <= y2; y += 2) p.drawPoint(x, y);
   }
   bool HasVisibleNext(TreeNode* n) {
     for (TreeNode* s = n->Next(); s; s = s->Next()) {
@@ -131,6 +145,7 @@ class TreeViewImpl : public ListViewImpl {
   }
 
   SECTreeBaseC* m_tree;
+  int m_overlays[16] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};  // [0] stays -1
 };
 
 SECTreeCtrl::SECTreeCtrl(QWidget* parent, unsigned style, unsigned exStyle) : ListWindow(parent) {
@@ -182,6 +197,12 @@ QPixmap SECTreeCtrl::CreateDragImage(HTREEITEM item) {
   p.drawPixmap(0, (merged.height() - icon.height()) / 2, icon);
   p.drawPixmap(icon.width() + 6, (merged.height() - label.height()) / 2, label);
   return merged;
+}
+
+bool SECTreeCtrl::SetOverlayImage(int image, int overlay) {
+  const bool ok = static_cast<TreeViewImpl*>(m_view.get())->SetOverlayImage(image, overlay);
+  if (ok) update();
+  return ok;
 }
 
 void SECTreeCtrl::SetImages(ImageListKind kind, ImageStrip strip) {

@@ -21,6 +21,10 @@ class SECTreeCtrl : public ListWindow<SECTreeBaseC> {
   ~SECTreeCtrl() override;
 
   void SetImages(ImageListKind kind, ImageStrip strip);
+  // Makes overlay index `overlay` (1 to 15, state bits 8 to 11 of an item)
+  // draw normal image `image` over the item's image; -1 removes it. False
+  // for an overlay index out of range.
+  bool SetOverlayImage(int image, int overlay);
   // The image of a dragged item: its icon, and 6 pixels to the right its
   // label, painted as the row paints them on a transparent ground. Null
   // for the root or a node without a row.

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPrinter>
 #include <filesystem>
 #include <unistd.h>
@@ -386,6 +387,73 @@ TEST_F(WidgetTest, TreeLabelEditRenamesTheNode) {
   Key(editor, Qt::Key_Return);
   EXPECT_EQ(tree->GetItemText(a, 0), "counter");
   EXPECT_EQ(ended.size(), 1u);
+}
+
+// An item's overlay index (state bits 8 to 11) draws the image registered
+// for it over the item's own image; an unregistered index draws nothing.
+TEST_F(WidgetTest, TreeDrawsTheRegisteredOverlayOverTheImage) {
+  QPixmap base(16, 16);
+  base.fill(Qt::red);
+  QPixmap mark(16, 16);
+  mark.fill(Qt::transparent);
+  {
+    QPainter p(&mark);
+    p.fillRect(6, 6, 4, 4, Qt::blue);
+  }
+  struct Row {
+    const char* name;
+    unsigned overlayBits;
+    bool expectMark;
+  } rows[] = {{"no overlay", 0, false}, {"registered overlay 1", 1u << 8, true},
+              {"unregistered overlay 2", 2u << 8, false}};
+  for (const Row& r : rows) {
+    auto tree = std::make_unique<SECTreeCtrl>(nullptr, TVS_LINESATROOT);
+    tree->resize(200, 80);
+    tree->SetImages(ImageListKind::Normal, ImageStrip{{base, mark}});
+    EXPECT_TRUE(tree->SetOverlayImage(1, 1));
+    TreeInsert ins;
+    ins.insertAfter = TVI_LAST();
+    ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    ins.item.text = "item";
+    ins.item.image = ins.item.selectedImage = 0;
+    HTREEITEM a = tree->InsertItem(ins);
+    tree->SetItemState(a, r.overlayBits, 0xF00);
+    const QImage shot = tree->grab().toImage();
+    int blue = 0;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x) blue += shot.pixelColor(x, y) == QColor(Qt::blue);
+    EXPECT_EQ(blue == 16, r.expectMark) << r.name << ": " << blue << " marked pixels";
+  }
+  SECTreeCtrl tree;
+  EXPECT_FALSE(tree.SetOverlayImage(1, 0));
+  EXPECT_FALSE(tree.SetOverlayImage(1, 16));
+}
+
+// A tree whose rows start on an odd pixel (as below a header of odd
+// height): the dots of a vertical line still fall on each row's first
+// pixel, counted from where the rows start, as the buttons do.
+class OddTopTree : public SECTreeCtrl {
+ public:
+  using SECTreeCtrl::SECTreeCtrl;
+  Rect GetInsideRect() override {
+    Rect r = SECTreeCtrl::GetInsideRect();
+    if (!r.IsEmpty()) r.top += 1;
+    return r;
+  }
+};
+
+TEST_F(WidgetTest, TreeVerticalDotsCountFromTheRowsOrigin) {
+  OddTopTree tree(nullptr, TVS_HASLINES | TVS_LINESATROOT);
+  tree.resize(200, 100);
+  tree.InsertItem("first");
+  HTREEITEM b = tree.InsertItem("second");
+  const QImage shot = tree.grab().toImage();
+  Rect cell;
+  ASSERT_TRUE(tree.GetCellRect(tree.GetRowOfItem(b), 0, &cell, 0));
+  ASSERT_EQ((cell.top - tree.GetInsideRect().top) % 2, 0);
+  const int x = cell.left + tree.GetIndent() / 2;
+  EXPECT_EQ(shot.pixelColor(x, cell.top), SysQColor(SysColor::BtnShadow));
+  EXPECT_NE(shot.pixelColor(x, cell.top + 1), SysQColor(SysColor::BtnShadow));
 }
 
 TEST_F(WidgetTest, ListBoxEditorStripAndInPlaceEdit) {
