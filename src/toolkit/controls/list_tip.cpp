@@ -77,7 +77,7 @@ void SECListTip::Hide() {
 }
 
 void SECListTip::Refresh() {
-  if (isVisible()) update();
+  if (isVisible()) repaint();
 }
 
 void SECListTip::timerEvent(QTimerEvent* e) {
@@ -92,14 +92,17 @@ void SECListTip::paintEvent(QPaintEvent*) {
   // The tip continues the row it covers, so it takes that row's colours.
   const QColor fg = ToQColor(sel ? m_client->GetSelTextColor() : m_client->GetTextColor());
   const QColor bg = ToQColor(sel ? m_client->GetSelTextBkColor() : m_client->GetTextBkColor());
-  p.fillRect(rect(), bg);
+  // The one-pixel border is the window's frame; text and fill go inside it,
+  // so the text starts where the row drew it.
   p.setPen(SysQColor(SysColor::WindowFrame));
   p.drawRect(rect().adjusted(0, 0, -1, -1));
+  const QRect client = rect().adjusted(1, 1, -1, -1);
+  p.fillRect(client, bg);
   QFont f = m_owner->font();
   if (m_client->GetRowState(m_item, 0x18) & 0x10) f.setBold(true);
   p.setFont(f);
   p.setPen(fg);
-  p.drawText(rect().adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs, m_text);
+  p.drawText(client.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs, m_text);
 }
 
 }  // namespace pm2

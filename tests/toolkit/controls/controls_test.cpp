@@ -328,6 +328,38 @@ TEST_F(WidgetTest, TreeRowImagesBlendAndSkipMissingStateImages) {
   }
 }
 
+// The tip lies over the clipped text so exactly that its first letter
+// stands where the row drew it: same leftmost inked column.
+TEST_F(WidgetTest, TipTextStandsOverTheRowsText) {
+  Owner owner;
+  SECListTip::SetRequireActiveWindow(false);
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 3));
+  list->SetTextBkColor(MakeRgb(255, 255, 255));
+  list->SetItemText(2, 1, "Hello, a value far too long for its column");
+  list->ReMeasureAndUpdate();
+  SECListTip* tip = list->View().Tip();
+  ASSERT_TRUE(tip->Show(LVHT_ONROW, 2, 1, {}));
+  const QImage rowShot = list->grab().toImage();
+  const QImage tipShot = tip->grab().toImage();
+  Rect cell;
+  ASSERT_TRUE(list->GetCellRect(2, 1, &cell, 0));
+  const QColor bg(255, 255, 255);
+  auto firstInk = [&](const QImage& img, int x0, int x1, int y0, int y1) {
+    for (int x = x0; x < x1; ++x)
+      for (int y = y0; y < y1; ++y)
+        if (img.pixelColor(x, y) != bg) return x;
+    return -1;
+  };
+  const QPoint tipAt = list->mapFromGlobal(tip->geometry().topLeft());
+  const int inRow = firstInk(rowShot, cell.left + 1, cell.right - 5, cell.top + 1, cell.bottom - 1);
+  const int inTip = firstInk(tipShot, 1, tipShot.width() - 1, 1, tipShot.height() - 1);
+  ASSERT_GE(inRow, 0);
+  ASSERT_GE(inTip, 0);
+  EXPECT_EQ(tipAt.x() + inTip, inRow);
+  tip->Hide();
+  SECListTip::SetRequireActiveWindow(true);
+}
+
 TEST_F(WidgetTest, TreeButtonClickAndKeys) {
   Owner owner;
   auto tree = std::make_unique<SECTreeCtrl>();
