@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "build/build_test_support.h"
 #include "build/dependency_file.h"
@@ -67,15 +69,82 @@ TEST_F(DepFixture, LinesOfFilesNotInTheProjectAreSkipped) {
   EXPECT_EQ(main->depIncludes->next, nullptr);  // an unknown line ends the I lines
 }
 
-TEST_F(DepFixture, EveryCutOfAFileReadsCleanly) {
-  main->lastControls = OptString("-c (a)");
-  MergeIncludeList(*main, {{kIncludeSource, 1, "./main.c"}, {kIncludeHeader, 2, "a.h"}});
+// What one file's record looked like after a read.
+struct DepSnapshot {
+  uint32_t time = 0;
+  std::string controls;
+  std::vector<std::pair<std::string, uint32_t>> includes;
+};
+
+DepSnapshot Snapshot(const FileRec& f) {
+  DepSnapshot s{f.time, f.lastControls.str(), {}};
+  for (DepIncludeRec* r = f.depIncludes; r; r = r->next) s.includes.emplace_back(r->path.str(), r->time);
+  return s;
+}
+
+// A file cut at any length keeps every record whose line arrived whole,
+// leaves the files whose lines are cut off entirely untouched, and never
+// makes up more than the cut line held.
+TEST_F(DepFixture, EveryCutOfAFileKeepsItsCompleteRecords) {
+  FileRec* util = AddFileToGroup(project->firstGroup, "util.c", "./", kFileC);
+  main->lastControls = OptString("-c -DX=(1) -O2");
+  util->lastControls = OptString("-c");
+  MergeIncludeList(*main, {{kIncludeSource, 1, "./main.c"}, {kIncludeHeader, 0x22, "a.h"},
+                           {kIncludeHeader, 0x33, "b.h"}});
+  MergeIncludeList(*util, {{kIncludeSource, 1, "./util.c"}, {kIncludeHeader, 0x44, "u.h"}});
   const std::string text = DependencyFileText(*project, *project->firstTarget, times);
+  FileRec* files[] = {main, start, util};
+  const std::string paths[] = {"./main.c", "./start.s", "./util.c"};
+  DepSnapshot full[3];
+  ClearDependencyData(*project);
+  ReadDependencyText(*project, text);
+  for (int i = 0; i < 3; ++i) full[i] = Snapshot(*files[i]);
+  ASSERT_EQ(full[0].includes.size(), 2u);
+  ASSERT_EQ(full[2].includes.size(), 1u);
+
   for (size_t n = 0; n <= text.size(); ++n) {
+    const std::string cut = text.substr(0, n);
     ClearDependencyData(*project);
-    ReadDependencyText(*project, text.substr(0, n));
-    // A cut field never reaches past the cut.
-    EXPECT_LE(main->lastControls.size(), n);
+    ReadDependencyText(*project, cut);
+    for (int i = 0; i < 3; ++i) {
+      const DepSnapshot got = Snapshot(*files[i]);
+      const size_t fAt = text.find("F (" + paths[i] + ")");
+      const size_t fEnd = text.find('\n', fAt) + 1;
+      // The next F line (or the end) closes this file's I lines.
+      const size_t next = text.find("\nF (", fAt);
+      const size_t recordEnd = next == std::string::npos ? text.size() : next + 1;
+      SCOPED_TRACE(paths[i] + " cut at " + std::to_string(n));
+      if (n <= fAt + 2) {  // not even the F line's path started
+        EXPECT_EQ(got.time, 0u);
+        EXPECT_EQ(got.controls, "");
+        EXPECT_TRUE(got.includes.empty());
+      } else if (n >= recordEnd) {
+        EXPECT_EQ(got.time, full[i].time);
+        EXPECT_EQ(got.controls, full[i].controls);
+        EXPECT_EQ(got.includes, full[i].includes);
+      } else {
+        if (n >= fEnd) {
+          EXPECT_EQ(got.time, full[i].time);
+          EXPECT_EQ(got.controls, full[i].controls);
+        }
+        EXPECT_EQ(full[i].controls.rfind(got.controls, 0), 0u) << got.controls;
+        // Every I line that arrived whole is kept in order; a cut one adds
+        // at most one record, whose path is a beginning of the full one's.
+        size_t whole = 0;
+        for (size_t at = text.find("\nI (", fAt); at != std::string::npos && at < recordEnd && n > at;
+             at = text.find("\nI (", at + 1))
+          if (text.find('\n', at + 1) < n) ++whole;
+        ASSERT_GE(got.includes.size(), whole);
+        ASSERT_LE(got.includes.size(), whole + 1);
+        for (size_t k = 0; k < got.includes.size(); ++k) {
+          if (k < whole) {
+            EXPECT_EQ(got.includes[k], full[i].includes[k]);
+          } else {
+            EXPECT_EQ(full[i].includes[k].first.rfind(got.includes[k].first, 0), 0u);
+          }
+        }
+      }
+    }
   }
 }
 
