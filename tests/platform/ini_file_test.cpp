@@ -181,3 +181,44 @@ TEST(IniFiles, FailedWriteKeepsTheOldFile) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// A keyword section rewritten while the machine goes down at any step:
+// the file read back afterwards has the old section or the new one, the
+// other sections untouched, and nothing else left in the folder.
+TEST(IniFiles, CrashAtAnyStepOfASectionRewriteKeepsOldOrNew) {
+  const std::string before = "[C Keywords]\r\nif\r\nelse\r\n\r\n[Colours]\r\nText=0,0,0\r\n";
+  const std::vector<std::string> oldWords = {"if", "else"}, newWords = {"while", "for", "do"};
+  bool finished = false;
+  for (int n = 1; n < 30 && !finished; ++n) {
+    SCOPED_TRACE(n);
+    FaultDisk disk;
+    disk.Put("kw/keywords.ini", before);
+    IniFiles files(&disk);
+    disk.CrashAt(n);
+    std::string err;
+    bool ok = files.WriteSection("kw/keywords.ini", "c keywords", newWords, &err);
+    if (!disk.Crashed()) {
+      ASSERT_TRUE(ok) << err;
+      disk.Crash();
+      finished = true;
+    } else {
+      EXPECT_FALSE(ok);
+    }
+    disk.Reboot();
+    IniFiles reader(&disk);
+    std::vector<std::string> words = reader.KeyNames("kw/keywords.ini", "C Keywords");
+    if (finished)
+      EXPECT_EQ(words, newWords);
+    else
+      EXPECT_TRUE(words == oldWords || words == newWords);
+    EXPECT_EQ(reader.GetString("kw/keywords.ini", "colours", "text"), "0,0,0");
+    EXPECT_EQ(disk.Names(), std::vector<std::string>{"kw/keywords.ini"});
+  }
+  EXPECT_TRUE(finished);
+}
+
+}  // namespace
+}  // namespace pm2

@@ -172,6 +172,60 @@ TEST(SettingsStore, SavesAtomicallyAndLoadsBack) {
   EXPECT_EQ(b, AllBytes());
 }
 
+// A crash at any step of a save leaves a file that loads back as the old
+// settings or the new ones, never a mixture, an empty store or warnings; once
+// Save has reported success the new settings survive a crash.
+TEST(SettingsStore, CrashAtAnyStepOfASaveLoadsBackOldOrNew) {
+  auto fill = [](SettingsStore& s, const char* word) {
+    s.SetString("Editor\\C Files", "Font", word);
+    s.SetInt("MFrame", "Maximized", word[0]);
+    s.SetBinary("Toolbars\\Bar0", "State", std::string(300, word[0]));
+  };
+  auto snapshot = [](SettingsStore& s) {
+    std::string font, state;
+    uint32_t max = 0;
+    s.GetString("editor\\c files", "font", &font);
+    s.GetInt("mframe", "maximized", &max);
+    s.GetBinary("toolbars\\bar0", "state", &state);
+    return font + "|" + std::to_string(max) + "|" + state;
+  };
+  SettingsStore oldStore("unused"), newStore("unused");
+  fill(oldStore, "old");
+  fill(newStore, "new");
+  const std::string oldView = snapshot(oldStore), newView = snapshot(newStore);
+
+  bool finished = false;
+  for (int n = 1; n < 30 && !finished; ++n) {
+    SCOPED_TRACE(n);
+    FaultDisk disk;
+    disk.Put("cfg/settings.ini", oldStore.Serialize());
+    SettingsStore store("cfg/settings.ini", &disk);
+    ASSERT_TRUE(store.Load());
+    fill(store, "new");
+    disk.CrashAt(n);
+    std::string err;
+    bool ok = store.Save(&err);
+    if (!disk.Crashed()) {
+      ASSERT_TRUE(ok) << err;
+      disk.Crash();
+      finished = true;
+    } else {
+      EXPECT_FALSE(ok);
+      EXPECT_TRUE(store.IsDirty());  // the next save tries again
+    }
+    disk.Reboot();
+    SettingsStore back("cfg/settings.ini", &disk);
+    ASSERT_TRUE(back.Load(&err)) << err;
+    EXPECT_TRUE(back.LoadWarnings().empty()) << back.LoadWarnings()[0];
+    std::string view = snapshot(back);
+    if (finished)
+      EXPECT_EQ(view, newView);
+    else
+      EXPECT_TRUE(view == oldView || view == newView) << view;
+  }
+  EXPECT_TRUE(finished);
+}
+
 TEST(SettingsStore, DefaultPathFollowsXdgConfigHome) {
   TempDir dir;
   ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
