@@ -147,13 +147,16 @@ TEST(Undo, FullLogMostlyUndoneDropsRedoInsteadOfUnderflowing) {
   b.DropOldestUndo();
   EXPECT_EQ(100, b.GetUndoIndex());
   EXPECT_EQ(100, b.GetUndoTop());
+  // Dropping touches only the log: the text stays, and with the redo part
+  // gone there is nothing to redo.
+  EXPECT_EQ(mid, b.GetText());
+  EXPECT_EQ(0, b.Redo());
   b.InsertChar({b.GetLine(1), 0}, 'N', true, true);
   EXPECT_EQ(101, b.GetUndoIndex());
   int steps = 0;
   while (b.Undo()) ++steps;
   EXPECT_EQ(101, steps);
   EXPECT_EQ("\r\n\r\n", b.GetText());
-  (void)mid;
 }
 
 // Thousands of random edits: undoing all gives the original back, redoing
