@@ -55,7 +55,8 @@ void BatchFile::Close() {
   if (!open_) return;
   open_ = false;
   std::string err;
-  if (!WriteFileAtomically(ToLocalFolder(name_), text_, &err) && shell_) ReportCreateFailure(*shell_, name_);
+  AtomicFileWriter writer(disk_);
+  if (!writer.Write(ToLocalFolder(name_), text_, &err) && shell_) ReportCreateFailure(*shell_, name_);
   text_.clear();
 }
 

@@ -12,6 +12,7 @@
 
 namespace pm2 {
 
+class Disk;
 class ShellServices;
 
 // "%s%s.BAT" of folder and name with every ':' from the third character on
@@ -20,7 +21,9 @@ std::string BatchFileName(const std::string& folder, const std::string& name);
 
 class BatchFile {
  public:
-  BatchFile() = default;
+  // `disk` (null: the real disk) takes the write at Close and must outlive
+  // the batch.
+  explicit BatchFile(Disk* disk = nullptr) : disk_(disk) {}
   BatchFile(const BatchFile&) = delete;
   BatchFile& operator=(const BatchFile&) = delete;
   ~BatchFile() { Close(); }
@@ -40,6 +43,7 @@ class BatchFile {
   void WriteSetLine(const std::string& name, const std::string& value);
 
  private:
+  Disk* disk_ = nullptr;
   bool active_ = false;
   bool open_ = false;
   ShellServices* shell_ = nullptr;

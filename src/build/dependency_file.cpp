@@ -95,12 +95,14 @@ std::string DependencyFileText(ProjectRec& project, const TargetRec& target,
 // build of an unchanged project would cost a new file and a rename each time
 // and change its time for nothing.
 bool WriteDependencyFile(ProjectRec& project, const TargetRec& target, const DepFileTime& fileTime,
-                         std::string* err) {
+                         std::string* err, Disk* disk) {
+  Disk& d = disk ? *disk : RealDisk();
   const std::string name = DependencyFileName(project, target);
   const std::string text = DependencyFileText(project, target, fileTime);
   std::string old;
-  if (ReadWholeFile(name, old, nullptr) && old == text) return true;
-  return WriteFileAtomically(name, text, err);
+  if (d.ReadAll(name, &old) == 0 && old == text) return true;
+  AtomicFileWriter writer(&d);
+  return writer.Write(name, text, err);
 }
 
 void ReadDependencyText(ProjectRec& project, std::string_view text) {

@@ -25,6 +25,7 @@
 
 namespace pm2 {
 
+class Disk;
 struct ProjectRec;
 struct TargetRec;
 struct FileRec;
@@ -49,9 +50,10 @@ std::string DependencyFileName(const ProjectRec& project, const TargetRec& targe
 std::string DependencyFileText(ProjectRec& project, const TargetRec& target,
                                const DepFileTime& fileTime);
 
-// Writes the file atomically into the project folder; false with *err.
+// Writes the file atomically into the project folder through `disk` (null:
+// the real disk); false with *err naming the file, the old file then whole.
 bool WriteDependencyFile(ProjectRec& project, const TargetRec& target, const DepFileTime& fileTime,
-                         std::string* err);
+                         std::string* err, Disk* disk = nullptr);
 
 // Fills the file records (time, control string, include list in pool 14)
 // from a dependency text.

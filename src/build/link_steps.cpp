@@ -59,7 +59,8 @@ std::string StepToolFolder(LinkStepEnv& env, bool ads) {
 // Writes a command input file; prints the failure and sets bits 0 and 1.
 bool WriteStepCommandFile(LinkStepEnv& env, const std::string& path, std::string_view text) {
   std::string err;
-  if (WriteFileAtomically(path, text, &err)) return true;
+  AtomicFileWriter writer(env.disk);
+  if (writer.Write(path, text, &err)) return true;
   PrintStepText(env, "error - can't create command input file '" + path + "'\n");
   env.state->SetFlags(kBuildFailed);
   return false;

@@ -18,6 +18,7 @@ namespace pm2 {
 
 class BatchFile;
 class CommandContext;
+class Disk;
 class ShellServices;
 class TraceFile;
 struct BuildState;
@@ -36,6 +37,7 @@ struct LinkStepEnv {
   EnvOverlay* overlay = nullptr;             // receives the environment; may be null
   BatchFile* batch = nullptr;
   TraceFile* trace = nullptr;                // ADS link preparation
+  Disk* disk = nullptr;                      // command input files; null: the real disk
 };
 
 // Shared by the steps of every family.
