@@ -170,11 +170,14 @@ std::vector<int32_t> ConvertedValues(const std::vector<EquateSymbol>& symbols) {
 
 }  // namespace
 
-int LineFile::Open(const std::string& path, std::string* err) {
+int LineFile::Open(const std::string& path, std::string* err, Disk* disk) {
   m_path = path;
   m_lines.clear();
   std::string text;
-  if (!ReadWholeFile(path, text, err)) return 1;
+  if (int e = (disk ? *disk : RealDisk()).ReadAll(path, &text)) {
+    if (err) *err = FileErrorText("read", path, e);
+    return 1;
+  }
   SetText(text);
   return 0;
 }

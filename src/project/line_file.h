@@ -52,9 +52,10 @@ struct EquateSymbol {
 
 class LineFile {
  public:
-  // Reads the file into lines. 0 success, 1 any failure (*err names the
-  // file; err may be null). An empty file has no lines.
-  int Open(const std::string& path, std::string* err = nullptr);
+  // Reads the file into lines through `disk` (null: the real disk). 0
+  // success, 1 any failure (*err names the file; err may be null). An empty
+  // file has no lines.
+  int Open(const std::string& path, std::string* err = nullptr, Disk* disk = nullptr);
   void SetText(std::string_view text);
 
   const std::vector<std::string>& Lines() const { return m_lines; }
