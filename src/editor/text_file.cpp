@@ -30,7 +30,13 @@ bool ReadAll(int fd, size_t size, std::string& out) {
   return true;
 }
 
-bool IsWritable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+// An existing file without any write permission bit: the read-only
+// attribute as LoadFile and SaveFile see it. access() would call every file
+// writable for a privileged user.
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
+}
 }  // namespace
 
 int CEditTextBuffer::LoadFromBytes(std::string data) {
@@ -131,7 +137,7 @@ int CEditTextBuffer::RenameFile(const std::string& oldPath, const std::string& n
   // rename() replaces an existing target atomically; a target we may not
   // write is reported as read-only, and the move is still tried.
   int rc = kEditOk;
-  if (::access(newPath.c_str(), F_OK) == 0 && !IsWritable(newPath)) rc = kEditReadOnly;
+  if (IsReadOnlyFile(newPath)) rc = kEditReadOnly;
   if (::rename(oldPath.c_str(), newPath.c_str()) != 0)
     rc = errno == ENOENT ? kEditCannotRead : errno;
   if (wasKept) {
