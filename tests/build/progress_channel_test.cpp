@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "build/progress_channel.h"
 #include "build_test_support.h"
@@ -29,8 +30,11 @@ TEST(ProgressRecord, DecodesFieldByFieldAtEveryLength) {
     ProgressRecord got;
     ASSERT_EQ(DecodeProgressRecord(bytes, n, got), n >= kProgressHeaderSize);
     if (n < kProgressHeaderSize) continue;
+    EXPECT_EQ(got.kind, rec.kind);
     EXPECT_EQ(got.position, rec.position);
+    EXPECT_EQ(got.lower, rec.lower);
     EXPECT_EQ(got.upper, rec.upper);
+    EXPECT_EQ(got.textRef, rec.textRef);
     EXPECT_EQ(got.text2Ref, rec.text2Ref);
     EXPECT_EQ(got.text, rec.text.substr(0, n - kProgressHeaderSize));
   }
@@ -43,6 +47,20 @@ TEST(ProgressRecord, UnterminatedTextStopsAtTheRecordEnd) {
   ASSERT_TRUE(DecodeProgressRecord(bytes, sizeof bytes, got));
   EXPECT_EQ(got.text.size(), 255u);
 }
+
+// Copies the progress record of each service call while it is alive: the
+// channel hands out a pointer that is valid only during the call.
+class ProgressCopyHub : public NotificationHub {
+ public:
+  intptr_t Send(int code, intptr_t arg) override {
+    const auto* call = reinterpret_cast<const IdeServiceCall*>(arg);
+    if (code == kNotifyIdeServiceCall && call && call->service == kServiceProgress)
+      records.push_back(*static_cast<const ProgressRecord*>(call->argument));
+    return 0;
+  }
+  void Post(int, intptr_t) override {}
+  std::vector<ProgressRecord> records;
+};
 
 TEST(ProgressChannel, StaleSocketIsReplacedAndLiveOneRefused) {
   test::ScratchFolder dir;
@@ -60,10 +78,27 @@ TEST(ProgressChannel, StaleSocketIsReplacedAndLiveOneRefused) {
   rec.kind = 3;
   rec.position = 42;
   ASSERT_TRUE(SendProgressRecord(dir.Path(), rec));
+  rec.text = "Translating main.c";
+  ASSERT_TRUE(SendProgressRecord(dir.Path(), rec));
   RecordingHub hub;
-  EXPECT_EQ(channel.Drain(&hub), 1);
-  ASSERT_EQ(hub.Entries().size(), 1u);
+  EXPECT_EQ(channel.Drain(&hub), 2);
+  ASSERT_EQ(hub.Entries().size(), 2u);
   EXPECT_EQ(hub.Entries()[0].code, kNotifyIdeServiceCall);
+
+  // What arrives is what was sent, in order.
+  rec.position = 43;
+  ASSERT_TRUE(SendProgressRecord(dir.Path(), rec));
+  rec.kind = 4;
+  rec.text = "";
+  ASSERT_TRUE(SendProgressRecord(dir.Path(), rec));
+  ProgressCopyHub copies;
+  EXPECT_EQ(channel.Drain(&copies), 2);
+  ASSERT_EQ(copies.records.size(), 2u);
+  EXPECT_EQ(copies.records[0].kind, 3u);
+  EXPECT_EQ(copies.records[0].position, 43u);
+  EXPECT_EQ(copies.records[0].text, "Translating main.c");
+  EXPECT_EQ(copies.records[1].kind, 4u);
+  EXPECT_EQ(copies.records[1].text, "");
 }
 
 }  // namespace
