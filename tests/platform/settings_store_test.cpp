@@ -103,8 +103,9 @@ TEST(SettingsStore, MalformedLinesAreSkippedAndReported) {
   EXPECT_EQ(s, "C:\\p\\a.pm2");
 }
 
-// A file cut at any length loads without crashing and keeps every value
-// whose line was complete.
+// A file cut at any length loads without crashing, keeps every value whose
+// line was complete with its type, invents no value, and complains at most
+// about the one cut line (not at all when the cut falls on a line end).
 TEST(SettingsStore, CutFileKeepsCompleteLines) {
   SettingsStore store("unused");
   store.SetString("K1", "a", "alpha");
@@ -123,9 +124,17 @@ TEST(SettingsStore, CutFileKeepsCompleteLines) {
         bool lineComplete = complete.find("\n" + name + "=") != std::string::npos;
         if (lineComplete) {
           ASSERT_TRUE(part.ReadValue(key, name, &w)) << cut;
+          EXPECT_EQ(w.type, v.type) << cut;
           EXPECT_EQ(w.data, v.data) << cut;
         }
       }
+    for (const char* key : {"K1", "K1\\K2", "K3"})
+      for (const std::string& name : part.ValueNames(key)) {
+        SettingValue v;
+        EXPECT_TRUE(store.ReadValue(key, name, &v)) << cut << ": invented " << name;
+      }
+    const bool onLineEnd = complete.size() == cut;
+    EXPECT_LE(part.LoadWarnings().size(), onLineEnd ? 0u : 1u) << cut << ": " << part.LoadWarnings()[0];
   }
 }
 
