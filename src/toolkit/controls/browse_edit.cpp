@@ -22,7 +22,11 @@ std::optional<QString> PlatformPicker(const PickerRequest& r) {
     result = QFileDialog::getExistingDirectory(r.owner, r.title, r.startFolder);
   } else {
     const QString start = r.startFile.isEmpty() ? r.startFolder : QDir(r.startFolder).filePath(r.startFile);
-    result = QFileDialog::getOpenFileName(r.owner, r.title, start, r.filter);
+    QFileDialog dlg(r.owner, r.title, start, r.filter);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setDefaultSuffix(r.defaultExtension);
+    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) result = dlg.selectedFiles().first();
   }
   if (result.isEmpty()) return std::nullopt;
   return result;
@@ -52,6 +56,8 @@ int SECDirSelectDlg::DoModal() {
 }
 
 QString SECDirSelectDlg::GetFolder() const {
+  // Nothing chosen yet: no folder, not the root that a bare separator names.
+  if (m_path.isEmpty()) return {};
   if ((m_mode & 1) && !m_path.endsWith('/')) return m_path + '/';
   return m_path;
 }
@@ -136,6 +142,8 @@ void SECBrowseFileEdit::OnBrowse() {
   r.startFolder = ToQString(folder.empty() ? (file.empty() ? std::string() : FromQString(QFileInfo(ToQString(file)).absolutePath())) : folder);
   r.startFile = file.empty() ? QString() : QFileInfo(ToQString(file)).fileName();
   r.filter = ToQtFilter(m_filter);
+  // Stored with or without its dot (".c" or "c"); the dialog wants it bare.
+  r.defaultExtension = ToQString(m_defExt.starts_with('.') ? m_defExt.substr(1) : m_defExt);
   r.owner = this;
   if (std::optional<QString> chosen = RunPicker(r)) setText(*chosen);
 }

@@ -23,6 +23,7 @@ struct PickerRequest {
   QString startFolder;
   QString startFile;
   QString filter;     // Qt form ("All files (*)")
+  QString defaultExtension;  // added to a typed name without one ("c", no dot)
   QWidget* owner = nullptr;
 };
 using PickerFunction = std::function<std::optional<QString>(const PickerRequest&)>;
