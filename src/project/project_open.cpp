@@ -28,6 +28,11 @@ void MakeTargetFolder(const std::string& projectFolder, std::string_view stored)
   std::string local;
   if (stored.size() > 2 && stored[0] == '.' && IsPathSeparator(stored[1])) {
     local = projectFolder + ToForwardSlashes(stored.substr(2));
+  } else if (IsRelativePath(stored) && !HasDriveLetter(stored)) {
+    // Relative folders mean the project's folder, which the previous
+    // generation made the current directory before creating them; ours
+    // never changes the process's current directory.
+    local = projectFolder + ToForwardSlashes(stored);
   } else {
     local = ToForwardSlashes(stored);
   }
@@ -113,7 +118,6 @@ int ImportOldBinaryProject(OldProjectProbe& probe) {
     if (probe.error == kBinOk && !p) probe.error = kBinBadHeader;
     if (probe.error == kBinOk) {
       p->name = OptString::Pooled(probe.baseName, kPoolProject);
-      if (p->folder.empty()) p->folder = OptString::Pooled(probe.folder, kPoolProject);
       probe.error = FixFolders(probe);
     } else if (probe.message.empty()) {
       probe.message = "'" + probe.path + "' is no valid project (error " +

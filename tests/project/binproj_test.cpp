@@ -18,11 +18,13 @@ namespace pm2 {
 namespace {
 
 // A binary project with one record of every type.
-BinaryProjectWriter SampleBinary(const char* outDir = ".\\obj\\") {
+// storedFolder null: the project record stores no folder.
+BinaryProjectWriter SampleBinary(const char* outDir = ".\\obj\\",
+                                 const char* storedFolder = "D:\\elsewhere\\") {
   BinaryProjectWriter w;
   w.Begin(kBinProject);
   w.String("Name", "old");
-  w.String("Path", "D:\\elsewhere\\");
+  if (storedFolder) w.String("Path", storedFolder);
   w.String("Cext", "*.c;*.h");
   w.String("Full", "D:\\notes.txt");
   w.Blob("WndPl", std::string(76, '\x02'));
@@ -221,6 +223,37 @@ TEST_F(ProjectOpenTest, BinaryProjectOpensFixesItsFoldersAndSavesAsText) {
   ASSERT_EQ(0, OpenProjectFile(dir.File("copy.prj"), &message)) << message;
   EXPECT_EQ("Board", theApp().m_pProject->firstTarget->name.str());
   EXPECT_EQ(kBinCannotOpen, OpenProjectFile(dir.File("none.pm2"), &message));
+}
+
+TEST_F(ProjectOpenTest, OutputFoldersOfAMovedProjectAreCreatedBelowIt) {
+  struct Row {
+    const char* name;
+    const char* storedFolder;  // null: none stored
+    const char* outDir;
+    const char* created;       // below the opened folder; null: nothing
+  } rows[] = {
+      {"dot folder", "D:\\elsewhere\\", ".\\obj\\", "obj"},
+      {"plain relative folder", "D:\\elsewhere\\", "out\\bin\\", "out/bin"},
+      {"no stored folder", nullptr, ".\\obj\\", "obj"},
+      {"project folder itself", "D:\\elsewhere\\", ".\\", nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchDir here;
+    ScopedRecordingShell shell;
+    WriteFileText(here.File("old.prj"), SampleBinary(row.outDir, row.storedFolder).Data());
+    std::string message;
+    ASSERT_EQ(0, OpenProjectFile(here.File("old.prj"), &message)) << message;
+    EXPECT_EQ(here.path.string() + "/", theApp().m_pProject->folder.str());
+    EXPECT_TRUE(shell.shell.lines.empty());
+    std::size_t entries = 0;
+    for (auto& e : std::filesystem::directory_iterator(here.path)) entries += e.is_directory();
+    if (row.created) {
+      EXPECT_TRUE(std::filesystem::is_directory(here.path / row.created));
+    } else {
+      EXPECT_EQ(0u, entries);
+    }
+  }
 }
 
 TEST_F(ProjectOpenTest, UncreatableFolderIsReportedAndTheOpenGoesOn) {
