@@ -132,6 +132,8 @@ class ConsoleShell : public ShellServices {
   std::FILE* err_;
 };
 
+// As the project model selects a target by name: the first one of exactly
+// that name (case counts), hidden targets skipped.
 TargetRec* FindTarget(ProjectRec* project, const std::string& name) {
   for (TargetRec* t = project->firstTarget; t; t = t->next)
     if (!(t->flags & kTargetDeleted) && t->name == name.c_str()) return t;
@@ -171,7 +173,9 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   if (!args.target.empty()) {
     target = FindTarget(project, args.target);
     if (!target) {
-      std::fprintf(err, "Target '%s' not found in project '%s'\n", args.target.c_str(),
+      // The window's open would go on and build the current target; a batch
+      // build of a target other than the one asked for must not pass as success.
+      std::fprintf(err, "-t \"%s\"  ---  Target not defined in Project '%s'\n", args.target.c_str(),
                    args.project.c_str());
       app.m_pShell = nullptr;
       return 1;

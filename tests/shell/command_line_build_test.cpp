@@ -165,6 +165,35 @@ TEST_F(ExampleBuild, ErrorInASourceLeavesTheTargetUnbuilt) {
   EXPECT_EQ(ReadText(dir_ + "copy.txt"), out_);
 }
 
+// Refusals that come before any tool runs, on a copy of the example.
+class CommandLineRefusals : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "pm2cli_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern + "/";
+    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir_,
+             fs::copy_options::recursive);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  int Run(const std::string& args) {
+    std::string cmd = std::string(std::getenv("PM2_TEST_BIN")) + "/root/PM2/pelmora2 " + args +
+                      " > " + dir_ + "stdout.txt 2>&1";
+    int status = std::system(cmd.c_str());
+    out_ = ReadText(dir_ + "stdout.txt");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string dir_, out_;
+};
+
+TEST_F(CommandLineRefusals, TargetNameMustMatchInCase) {
+  EXPECT_EQ(Run("-b -t lpc2138 " + dir_ + "Blinky.pm2"), 1) << out_;
+  EXPECT_NE(out_.find("-t \"lpc2138\"  ---  Target not defined in Project '" + dir_ + "Blinky.pm2'"),
+            std::string::npos)
+      << out_;
+  EXPECT_EQ(out_.find("Build target"), std::string::npos) << out_;
+}
+
 TEST(CommandLineBuild, UsageErrors) {
   const std::string prog = std::string(std::getenv("PM2_TEST_BIN")) + "/root/PM2/pelmora2";
   EXPECT_EQ(WEXITSTATUS(std::system((prog + " > /dev/null 2>&1").c_str())), 2);
