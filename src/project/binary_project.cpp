@@ -57,6 +57,7 @@ struct ImportState {
   std::vector<FileRec*> files;      // by creation order
   std::vector<int> fileIndex;       // import index of files[i] (nFI)
   TargetRec* target = nullptr;      // of the current target record
+  GroupRec* group = nullptr;        // of the current group record
   FileRec* file = nullptr;          // of the current file record
   OptionBlock* block = nullptr;     // of the current option record
   OptString pendingPath;            // "Full" before "WndPl" in the project record
@@ -243,18 +244,19 @@ const FieldRule kGroupRules[] = {
        if (s.project->lastGroup) s.project->lastGroup->next = g; else s.project->firstGroup = g;
        s.project->lastGroup = g;
        s.groups.push_back(g);
+       s.group = g;
      }},
     {"tvExp", kFieldByte, 0, 0,
      [](ImportState& s, const FieldValue& v, int b) {
-       if (GroupRec* g = s.project->lastGroup) g->flags = (g->flags & ~(1u << b)) | ((v.number & 1) << b);
+       if (GroupRec* g = s.group) g->flags = (g->flags & ~(1u << b)) | ((v.number & 1) << b);
      }},
     {"tvExpO", kFieldByte, 0, 1,
      [](ImportState& s, const FieldValue& v, int b) {
-       if (GroupRec* g = s.project->lastGroup) g->flags = (g->flags & ~(1u << b)) | ((v.number & 1) << b);
+       if (GroupRec* g = s.group) g->flags = (g->flags & ~(1u << b)) | ((v.number & 1) << b);
      }},
     {"cbSel", kFieldByte, 0, 3,
      [](ImportState& s, const FieldValue& v, int b) {
-       if (GroupRec* g = s.project->lastGroup) g->flags = (g->flags & ~(1u << b)) | ((v.number & 1) << b);
+       if (GroupRec* g = s.group) g->flags = (g->flags & ~(1u << b)) | ((v.number & 1) << b);
      }},
 };
 
@@ -626,6 +628,7 @@ int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project
       s.target = nullptr;
       rc = ReadFields(c, RuleSet{PM2_RULES(kTargetRules)}, s, &s.target);
     } else if (type == kBinGroup) {
+      s.group = nullptr;  // flags before the record's own "Group" touch no other group
       rc = ReadFields(c, RuleSet{PM2_RULES(kGroupRules)}, s);
     } else if (type == kBinFile) {
       s.file = nullptr;

@@ -160,6 +160,39 @@ TEST_F(BinProjTest, MemoryValueGoesToTheEntryAppendedLast) {
   for (MemWindowRec* m : t->next->memWindows) EXPECT_EQ(nullptr, m);
 }
 
+// Fields that come before the field creating their record's object touch
+// nothing, least of all the object of the record before.
+TEST_F(BinProjTest, FieldsBeforeTheCreatingFieldChangeNoEarlierRecord) {
+  BinaryProjectWriter w;
+  w.Begin(kBinProject);
+  w.String("Name", "old");
+  w.End();
+  for (const char* name : {"One", "Two"}) {
+    w.Begin(kBinTarget);
+    w.Byte("tvExp", 1);
+    w.ShortString("Target", name);
+    w.End();
+    w.Begin(kBinGroup);
+    w.Byte("tvExp", 1);
+    w.Byte("cbSel", 1);
+    w.ShortString("Group", name);
+    w.Byte("tvExpO", 1);
+    w.End();
+    w.Begin(kBinFile);
+    w.Byte("tvExp", 1);
+    w.String("Name", name);
+    w.U16("Index", 0);
+    w.Byte("tvExpO", 1);
+    w.End();
+  }
+  w.EndOfProject();
+  ProjectRec* p = nullptr;
+  ASSERT_EQ(0, ReadBinaryProject(w.Data(), false, &p));
+  for (TargetRec* t = p->firstTarget; t; t = t->next) EXPECT_EQ(0u, t->flags) << t->name.str();
+  for (GroupRec* g = p->firstGroup; g; g = g->next) EXPECT_EQ(2u, g->flags) << g->name.str();
+  for (FileRec* f = p->firstGroup->firstFile; f; f = f->next) EXPECT_EQ(4u, f->flags) << f->name.str();
+}
+
 TEST_F(BinProjTest, DamagedFilesGiveTheirErrors) {
   std::string good = SampleBinary().Data();
   std::size_t second = good.find(char(kBinProject), 5);
