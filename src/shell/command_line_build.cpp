@@ -196,7 +196,7 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   std::FILE* copy = nullptr;
   if (!args.output.empty()) {
     copy = std::fopen(args.output.c_str(), "wb");
-    if (!copy) std::fprintf(err, "Can't create output file '%s'\n", args.output.c_str());
+    if (!copy) std::fprintf(err, "-o \"%s\"  ---  Can't create output file\n", args.output.c_str());
   }
   BuildLog log;
   const OptionBlock* own = FindTargetOptions(target->pOpts, target);
@@ -234,7 +234,8 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   deps.shell = &shell;
   BuildDriver driver(std::move(deps));
   app.m_nState |= kStateBusy;
-  driver.StartBuildThread(project, target, args.rebuild ? kBuildModeRebuild : kBuildModeBuild);
+  // -b wins over -r when both are given.
+  driver.StartBuildThread(project, target, args.build ? kBuildModeBuild : kBuildModeRebuild);
   driver.Wait();
   app.m_nState &= ~kStateBusy;
   log.SetBuildLogFile(0, std::string(), nullptr);

@@ -143,6 +143,15 @@ TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {
   EXPECT_NE(out_.find("linking..."), std::string::npos) << out_;
 }
 
+TEST_F(ExampleBuild, BuildWinsOverRebuildAndUncreatableCopyIsReported) {
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_EQ(Run("-r -b -o " + dir_ + "no/such/copy.txt " + dir_ + "Blinky.pm2"), 0) << out_;
+  EXPECT_NE(out_.find("-o \"" + dir_ + "no/such/copy.txt\"  ---  Can't create output file"),
+            std::string::npos)
+      << out_;
+  EXPECT_EQ(out_.find("compiling"), std::string::npos) << out_;
+}
+
 TEST_F(ExampleBuild, ChangedDefineRetranslatesTheCFiles) {
   ASSERT_EQ(Build(), 0) << out_;
   std::string project = ReadText(dir_ + "Blinky.pm2");
