@@ -5,6 +5,7 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -234,6 +235,13 @@ class ShippedDevices : public ModelTest {
       EXPECT_EQ(slot->size, size) << it.name;
     }
 
+    // A device with a flash command gets it as the target's flash tool,
+    // switched on; its quotes must pair up for the command line to split.
+    const std::string flash = FindDeviceOptionValue(*e, "FLASH").c_str();
+    EXPECT_EQ(t->FLASHUT, flash);
+    EXPECT_EQ((FirstWord(b.flash.FLASH1) & 2u) != 0, !flash.empty());
+    EXPECT_EQ(std::count(flash.begin(), flash.end(), '"') % 2, 0) << flash;
+
     if (toolset == kToolset51) {
       // IDATA is 256 bytes; code and XDATA are 64 KB spaces.
       EXPECT_LE(b.t51.IRA51.start + b.t51.IRA51.size, 0x100u);
@@ -276,6 +284,7 @@ TEST_F(ShippedDevices, CheckerCatchesDroppedItems) {
     uint16_t family;
     const char* cpu;
     const char* mem;
+    const char* flash = "";
   };
   const Row rows[] = {
       {"unknown keyword stops the rest", kFamily51, "IRAM(0-0xFF) FAST IROM(0-0xFFF) CLOCK(12000000)", ""},
@@ -285,9 +294,12 @@ TEST_F(ShippedDevices, CheckerCatchesDroppedItems) {
       {"big-endian part", kFamilyArm, "IRAM(0x40000000-0x40003FFF) IROM(0-0xFFFF) CLOCK(12000000) CPUTYPE(ARM7) EBIG", ""},
       {"bad MEM item", kFamily251, "IRAM(0-0x41F) CLOCK(16000000)", "RAM(0x10000-0x1FFFF) FLASH(0-0xFFFF)"},
       {"no clock", kFamily251, "IRAM(0-0x41F)", ""},
+      {"flash command with an open quote", kFamilyArm,
+       "IRAM(0x40000000-0x40003FFF) IROM(0-0xFFFF) CLOCK(12000000) CPUTYPE(ARM7)", "",
+       "openocd -c \"program #H"},
   };
   for (const Row& r : rows) {
-    DeviceDbEntry* e = Device("Test", r.name, r.family, {{"CPU", r.cpu}, {"MEM", r.mem}});
+    DeviceDbEntry* e = Device("Test", r.name, r.family, {{"CPU", r.cpu}, {"MEM", r.mem}, {"FLASH", r.flash}});
     ::testing::TestPartResultArray failures;
     {
       ::testing::ScopedFakeTestPartResultReporter reporter(
