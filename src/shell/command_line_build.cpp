@@ -114,6 +114,12 @@ std::string JoinArguments(int argc, char** argv) {
   return s;
 }
 
+std::string_view StripPaneControlBytes(std::string_view line) {
+  std::size_t i = 0;
+  while (i < line.size() && static_cast<unsigned char>(line[i]) >= 249) ++i;
+  return line.substr(i);
+}
+
 namespace {
 
 // Without a window the user sees message boxes on the error stream.
@@ -216,13 +222,13 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   DirectHub hub([&](int code, intptr_t arg) -> intptr_t {
     if (code == kNotifyBuildOutputLine && arg) {
       const char* line = reinterpret_cast<const char*>(arg);
-      std::string text = line;
-      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-      // The bytes that switch the output pane's redrawing off and on.
-      if (text.size() == 1 && (uint8_t(text[0]) == 0xFF || uint8_t(text[0]) == 0xFE)) return 0;
-      std::fputs(line, out);
+      const std::string_view shown = StripPaneControlBytes(line);
+      if (shown.empty()) return 0;  // only a switch of the pane's redrawing
+      std::fwrite(shown.data(), 1, shown.size(), out);
       std::fflush(out);
-      if (copy) std::fputs(line, copy);
+      if (copy) std::fwrite(shown.data(), 1, shown.size(), copy);
+      std::string text(shown);
+      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
       log.WriteOutputLine(text);
     } else if (code == kNotifyBuildFinished) {
       notBuilt = arg != 0;

@@ -42,6 +42,10 @@ CommandLineArgs ParseCommandLine(std::string_view text);
 // argv[1..] joined into one text, words with blanks quoted.
 std::string JoinArguments(int argc, char** argv);
 
+// The line without its leading bytes 249 to 255 (the output pane's own
+// control bytes): what the terminal and the -o file get.
+std::string_view StripPaneControlBytes(std::string_view line);
+
 extern const char kUsageText[];
 
 // Runs the command-line build; programPath is the running program (the

@@ -67,6 +67,30 @@ TEST(ReadCommandLineWord, LongWordIsCutButConsumed) {
   EXPECT_EQ(word, "a b");
 }
 
+struct StripRow {
+  const char* name;
+  std::string line;
+  std::string shown;
+};
+
+const StripRow kStripRows[] = {
+    {"redraw_off_alone", "\xFF", ""},
+    {"redraw_on_alone", "\xFE", ""},
+    {"several_leading_bytes", "\xF9\xFD" "compiling a.c...\n", "compiling a.c...\n"},
+    {"byte_248_is_text", "\xF8x\n", "\xF8x\n"},
+    {"only_leading_bytes_go", "a\xFF\n", "a\xFF\n"},
+    {"plain_line", "linking...\n", "linking...\n"},
+};
+
+class StripPaneControlBytesRows : public ::testing::TestWithParam<StripRow> {};
+
+TEST_P(StripPaneControlBytesRows, Row) {
+  EXPECT_EQ(StripPaneControlBytes(GetParam().line), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, StripPaneControlBytesRows, ::testing::ValuesIn(kStripRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // ---------------------------------------------------------------- end to end
 
 std::string ReadText(const std::string& path) {
