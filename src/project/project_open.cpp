@@ -74,7 +74,9 @@ int FixFolders(OldProjectProbe& probe) {
 int OldProjectProbe::Check(const ProjectRec* open, const std::string& pathIn, int checkMode) {
   mode = checkMode;
   if (open) {
-    path = ToForwardSlashes(open->folder.view()) + open->name.str() + ".pm2";
+    // The save writes "<name>.Pm2"; an existing file differing only in
+    // case is the project's file too.
+    path = ProjectSiblingPath(*open, "pm2");
     folder.clear();
   } else {
     path = pathIn;

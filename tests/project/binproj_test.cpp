@@ -289,6 +289,40 @@ TEST_F(ProjectOpenTest, OutputFoldersOfAMovedProjectAreCreatedBelowIt) {
   }
 }
 
+// The check finds the open project's file as the save writes it (".Pm2").
+TEST_F(ProjectOpenTest, CheckFindsTheOpenProjectsFileAndItsState) {
+  struct Row {
+    const char* name;
+    const char* fileOnDisk;  // null: none
+    bool readOnly;
+    int mode;
+    int expected;
+  } rows[] = {
+      {"missing, mode 1", nullptr, false, 1, kBinCannotOpen},
+      {"missing, mode 2", nullptr, false, 2, kBinOk},
+      {"as saved, mode 1", "p.Pm2", false, 1, kBinOk},
+      {"as saved read-only, mode 2", "p.Pm2", true, 2, kBinReadOnly},
+      {"lower case read-only, mode 2", "p.pm2", true, 2, kBinReadOnly},
+      {"writable, mode 2", "p.Pm2", false, 2, kBinOk},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchDir here;
+    ProjectRec* p = MakeProject((here.path.string() + "/").c_str(), "p");
+    if (row.fileOnDisk) {
+      WriteFileText(here.File(row.fileOnDisk), "x");
+      if (row.readOnly) std::filesystem::permissions(here.File(row.fileOnDisk),
+                                                     std::filesystem::perms::owner_read);
+    }
+    OldProjectProbe probe;
+    EXPECT_EQ(row.expected, probe.Check(p, "", row.mode));
+    EXPECT_EQ(row.readOnly, probe.readOnly);
+    EXPECT_EQ("p", probe.baseName);
+    EXPECT_TRUE(probe.folder.empty());
+    if (row.fileOnDisk) EXPECT_EQ(here.File(row.fileOnDisk), probe.path);
+  }
+}
+
 TEST_F(ProjectOpenTest, UncreatableFolderIsReportedAndTheOpenGoesOn) {
   ScopedRecordingShell shell;
   WriteFileText(dir.File("blocker"), "a file where a folder should be");
