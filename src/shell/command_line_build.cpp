@@ -1,5 +1,6 @@
 #include "shell/command_line_build.h"
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 
@@ -154,12 +155,23 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     std::fputs(kUsageText, out);
     return 0;
   }
+  if (args.debug) {
+    // -d asks for a debug session instead of a build, and that needs the window.
+    std::fprintf(err, "-d \"%s\"  ---  A debug session needs the program's window\n",
+                 args.project.c_str());
+    return 2;
+  }
   if (args.project.empty() || !(args.build || args.rebuild)) {
     std::fputs(kUsageText, err);
     return 2;
   }
   ConsoleShell shell(out, err);
   AppState& app = theApp();
+  // The start-up bits, as the window's start-up leaves them for the rest of
+  // the program (a batch start keeps the project off the recent list).
+  if (args.rebuild) app.m_nState |= kStateRebuildOnStart;
+  if (args.build) app.m_nState |= kStateBuildOnStart;
+  if (args.channel) app.m_nState |= kStateInstanceChannel;
   app.m_pShell = &shell;
   SetupInstallPaths(app, programPath);
   std::string message;

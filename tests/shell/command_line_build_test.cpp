@@ -40,6 +40,10 @@ const ParseRow kParseRows[] = {
     {"minus_build_word", "-build", "uild", "", "", true, false, false},
     {"unknown_letter_names_project", "-q x.pm2", "x.pm2", "", "", false, false, false},
     {"no_project_clears_bits", "-b -t T1", "", "", "", false, false, false},
+    {"trailing_option_keeps_value", "-b p.pm2 -t T1 -t", "p.pm2", "T1", "", true, false, false},
+    {"option_letter_after_blanks", "- b -  t\tT1 p.pm2", "p.pm2", "T1", "", true, false, false},
+    {"quoted_target_with_blanks", "-b -t \"Target 1\" p.pm2", "p.pm2", "Target 1", "", true, false, false},
+    {"build_and_rebuild_both_kept", "-r -b p.pm2", "p.pm2", "", "", true, true, false},
 };
 
 class ParseCommandLineRows : public ::testing::TestWithParam<ParseRow> {};
@@ -224,6 +228,12 @@ TEST_F(CommandLineRefusals, TargetNameMustMatchInCase) {
   EXPECT_NE(out_.find("-t \"lpc2138\"  ---  Target not defined in Project '" + dir_ + "Blinky.pm2'"),
             std::string::npos)
       << out_;
+  EXPECT_EQ(out_.find("Build target"), std::string::npos) << out_;
+}
+
+TEST_F(CommandLineRefusals, DebugSessionIsNotABuild) {
+  EXPECT_EQ(Run("-b -d " + dir_ + "Blinky.pm2"), 2) << out_;
+  EXPECT_NE(out_.find("-d \"" + dir_ + "Blinky.pm2\"  ---  "), std::string::npos) << out_;
   EXPECT_EQ(out_.find("Build target"), std::string::npos) << out_;
 }
 
