@@ -117,6 +117,7 @@ int ImportOldBinaryProject(OldProjectProbe& probe) {
     probe.error = ReadBinaryProject(data, probe.readOnly, &p);
     theApp().m_pProject = saved;
     probe.project = p;
+    // A file with no project record holds no project to open.
     if (probe.error == kBinOk && !p) probe.error = kBinBadHeader;
     if (probe.error == kBinOk) {
       p->name = OptString::Pooled(probe.baseName, kPoolProject);

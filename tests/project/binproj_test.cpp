@@ -319,7 +319,36 @@ TEST_F(ProjectOpenTest, CheckFindsTheOpenProjectsFileAndItsState) {
     EXPECT_EQ(row.readOnly, probe.readOnly);
     EXPECT_EQ("p", probe.baseName);
     EXPECT_TRUE(probe.folder.empty());
-    if (row.fileOnDisk) EXPECT_EQ(here.File(row.fileOnDisk), probe.path);
+    if (row.fileOnDisk) {
+      EXPECT_EQ(here.File(row.fileOnDisk), probe.path);
+    }
+  }
+}
+
+TEST_F(ProjectOpenTest, BrokenBinaryProjectsFailToOpenAndLeaveTheOpenProject) {
+  BinaryProjectWriter headerOnly;
+  headerOnly.EndOfProject();
+  std::string good = SampleBinary().Data();
+  std::size_t second = good.find(char(kBinProject), 5);
+  struct Row {
+    const char* name;
+    std::string data;
+    int expected;
+  } rows[] = {
+      {"no project record", headerOnly.Data(), kBinBadHeader},
+      {"checksum of the project record", std::string(good).replace(second + 5, 1, "\x7F"),
+       kBinBadChecksum},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchDir here;
+    ProjectRec* before = MakeProject();
+    theApp().m_pProject = before;
+    WriteFileText(here.File("old.prj"), row.data);
+    std::string message;
+    EXPECT_EQ(row.expected, OpenProjectFile(here.File("old.prj"), &message));
+    EXPECT_NE(std::string::npos, message.find("old.prj")) << message;
+    EXPECT_EQ(before, theApp().m_pProject);
   }
 }
 
