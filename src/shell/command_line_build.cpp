@@ -8,6 +8,7 @@
 #include "build/build_log.h"
 #include "build/dependency_file.h"
 #include "platform/notification_hub.h"
+#include "platform/win_path.h"
 #include "project/app_state.h"
 #include "project/environment.h"
 #include "project/install_paths.h"
@@ -220,14 +221,17 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   const OptionBlock* own = FindTargetOptions(target->pOpts, target);
   if (own) {
     BuildLogProject lp{project->folder.str(), project->name.str()};
-    std::string base = own->out.OUTDIR.str();
-    if (base.compare(0, 2, ".\\") == 0 || base.compare(0, 2, "./") == 0)
-      base = project->folder.str() + base.substr(2);
-    for (char& c : base)
-      if (c == '\\') c = '/';
+    // The window keeps the project folder current; here a relative output
+    // folder has to be taken against it, as the build itself does.
+    std::string folder = project->folder.str();
+    if (!folder.empty() && !IsPathSeparator(folder.back())) folder += '/';
+    std::string base, why;
+    if (own->out.OUTDIR.empty()) base = folder;
+    else if (!ToLocalPath(own->out.OUTDIR.view(), folder, DriveMap(), &base, &why)) base.clear();
+    if (!base.empty() && base.back() != '/') base += '/';
     std::error_code ec;
     if (!base.empty()) std::filesystem::create_directories(base, ec);  // the build makes it anyway
-    log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &lp);
+    if (!base.empty()) log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &lp);
   }
 
   bool notBuilt = true;

@@ -180,6 +180,20 @@ TEST_F(ExampleBuild, BuildWinsOverRebuildAndUncreatableCopyIsReported) {
   EXPECT_EQ(out_.find("compiling"), std::string::npos) << out_;
 }
 
+TEST_F(ExampleBuild, RelativeOutputFolderIsTakenInTheProjectFolder) {
+  std::string project = ReadText(dir_ + "Blinky.pm2");
+  size_t at = project.find(" OutDir (./Obj/)");
+  ASSERT_NE(at, std::string::npos);
+  project.replace(at, 16, " OutDir (Obj/)");
+  std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << project;
+  fs::create_directories(dir_ + "elsewhere");
+  std::string cmd = "cd " + dir_ + "elsewhere && " + root_ + "PM2/pelmora2 -b " + dir_ + "Blinky.pm2 > " +
+                    dir_ + "stdout.txt 2>&1";
+  ASSERT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 0) << ReadText(dir_ + "stdout.txt");
+  EXPECT_NE(ReadText(dir_ + "Obj/Blinky.plg").find("0 Error(s), 0 Warning(s)."), std::string::npos);
+  EXPECT_TRUE(fs::is_empty(dir_ + "elsewhere"));
+}
+
 TEST_F(ExampleBuild, ChangedDefineRetranslatesTheCFiles) {
   ASSERT_EQ(Build(), 0) << out_;
   std::string project = ReadText(dir_ + "Blinky.pm2");
