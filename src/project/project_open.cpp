@@ -25,16 +25,16 @@ namespace {
 // Creates an output or listing folder of an imported target.
 void MakeTargetFolder(const std::string& projectFolder, std::string_view stored) {
   if (stored.empty() || IsProjectFolderText(std::string(stored).c_str())) return;
-  std::string local;
-  if (stored.size() > 2 && stored[0] == '.' && IsPathSeparator(stored[1])) {
-    local = projectFolder + ToForwardSlashes(stored.substr(2));
-  } else if (IsRelativePath(stored) && !HasDriveLetter(stored)) {
-    // Relative folders mean the project's folder, which the previous
-    // generation made the current directory before creating them; ours
-    // never changes the process's current directory.
-    local = projectFolder + ToForwardSlashes(stored);
-  } else {
-    local = ToForwardSlashes(stored);
+  // Relative folders mean the project's folder, which the previous
+  // generation made the current directory before creating them; ours never
+  // changes the process's current directory. A drive letter names no folder
+  // of this machine: it is reported like any folder that cannot be made,
+  // rather than made as a folder "C:" wherever the process runs.
+  std::string local, why;
+  static const DriveMap kNoDrives;
+  if (!ToLocalPath(stored, projectFolder, kNoDrives, &local, &why)) {
+    PrintToOutput(0, "Can't create path '%s' !", std::string(stored).c_str());
+    return;
   }
   std::error_code ec;
   std::filesystem::create_directories(local, ec);
