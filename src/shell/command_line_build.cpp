@@ -110,8 +110,12 @@ std::string JoinArguments(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (i > 1) s += ' ';
     std::string a = argv[i];
-    bool quote = a.empty() || a.find_first_of(" \t") != std::string::npos;
-    s += quote ? "\"" + a + "\"" : a;
+    // A value glued to its letter ("-tMy Target" from -t"My Target") is
+    // quoted on its own: quoting the whole would make it a project name.
+    std::size_t from = 0;
+    if (a.size() > 2 && a[0] == '-' && std::strchr("dDpPoOtT", a[1])) from = 2;
+    bool quote = a.size() == from || a.find_first_of(" \t", from) != std::string::npos;
+    s += quote ? a.substr(0, from) + "\"" + a.substr(from) + "\"" : a;
   }
   return s;
 }

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "shell/command_line_build.h"
 
@@ -60,6 +61,34 @@ TEST_P(ParseCommandLineRows, Row) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ParseCommandLineRows, ::testing::ValuesIn(kParseRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ArgvRow {
+  const char* name;
+  std::vector<const char*> argv;  // without the program
+  const char* project;
+  const char* target;
+};
+
+const ArgvRow kArgvRows[] = {
+    {"separate_value_with_blanks", {"-b", "-t", "My Target", "my dir/p.pm2"}, "my dir/p.pm2", "My Target"},
+    {"glued_value_with_blanks", {"-b", "-tMy Target", "-pmy dir/p.pm2"}, "my dir/p.pm2", "My Target"},
+    {"path_with_blanks_starting_with_minus", {"-b", "-x y/p.pm2"}, "-x y/p.pm2", ""},
+    {"empty_target_value", {"-b", "-t", "", "p.pm2"}, "p.pm2", ""},
+};
+
+class ArgumentsRows : public ::testing::TestWithParam<ArgvRow> {};
+
+// What a shell hands over, parsed as the one text the options are read from.
+TEST_P(ArgumentsRows, Row) {
+  std::vector<char*> argv{const_cast<char*>("pelmora2")};
+  for (const char* a : GetParam().argv) argv.push_back(const_cast<char*>(a));
+  CommandLineArgs a = ParseCommandLine(JoinArguments(int(argv.size()), argv.data()));
+  EXPECT_EQ(a.project, GetParam().project);
+  EXPECT_EQ(a.target, GetParam().target);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ArgumentsRows, ::testing::ValuesIn(kArgvRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadCommandLineWord, LongWordIsCutButConsumed) {
