@@ -193,6 +193,69 @@ TEST_F(BinProjTest, FieldsBeforeTheCreatingFieldChangeNoEarlierRecord) {
   for (FileRec* f = p->firstGroup->firstFile; f; f = f->next) EXPECT_EQ(4u, f->flags) << f->name.str();
 }
 
+// Widths, low bits and destinations of option fields, each on its own
+// target options record.
+TEST_F(BinProjTest, OptionFieldsSetTheirOwnBlockFields) {
+  using Write = void (*)(BinaryProjectWriter&);
+  using Read = uint32_t (*)(const OptionBlock&);
+  struct Row {
+    const char* name;
+    Write write;
+    Read read;
+    uint32_t expected;
+  } rows[] = {
+      {"gPgLen keeps the low 16 bits", [](BinaryProjectWriter& w) { w.U32("gPgLen", 0x12345); },
+       [](const OptionBlock& b) -> uint32_t { return b.lst.pageLength; }, 0x2345},
+      {"gFlash is the second hex value", [](BinaryProjectWriter& w) { w.U16("gFlash", 0xBEEF); },
+       [](const OptionBlock& b) -> uint32_t { return b.out.outWord2; }, 0xBEEF},
+      {"gHex3 is a full 32-bit value", [](BinaryProjectWriter& w) { w.U32("gHex3", 0xFFFFFFFE); },
+       [](const OptionBlock& b) -> uint32_t { return b.out.outSpare[2]; }, 0xFFFFFFFE},
+      {"RgCol takes two low bits", [](BinaryProjectWriter& w) { w.Byte("RgCol", 0xFE); },
+       [](const OptionBlock& b) -> uint32_t { return b.c166.flags.REGCOLOR; }, 2},
+      {"uFile takes one low bit", [](BinaryProjectWriter& w) { w.Byte("uFile", 0xFE); },
+       [](const OptionBlock& b) -> uint32_t { return b.l166.flags.USELINKFILE; }, 0},
+      {"gUsr2 runs the second program", [](BinaryProjectWriter& w) { w.Byte("gUsr2", 1); },
+       [](const OptionBlock& b) -> uint32_t { return b.out.flags.RUNUSR1; }, 1},
+      {"gBr browses", [](BinaryProjectWriter& w) { w.Byte("gBr", 1); },
+       [](const OptionBlock& b) -> uint32_t { return b.out.flags.BROWSE; }, 1},
+      {"glXref is listing bit 18", [](BinaryProjectWriter& w) { w.Byte("glXref", 1); },
+       [](const OptionBlock& b) -> uint32_t { return b.lst.listFlags >> 18 & 1; }, 1},
+      {"m167 is the 167 flag", [](BinaryProjectWriter& w) { w.Byte("m167", 3); },
+       [](const OptionBlock& b) -> uint32_t { return b.t166.flags.MOD167; }, 1},
+      {"hadICAN is the CAN flag", [](BinaryProjectWriter& w) { w.Byte("hadICAN", 1); },
+       [](const OptionBlock& b) -> uint32_t { return b.t166.flags.hasCan; }, 1},
+      {"nExCode stops the build", [](BinaryProjectWriter& w) { w.U16("nExCode", 3); },
+       [](const OptionBlock& b) -> uint32_t { return b.prop.STOPCODE; }, 3},
+      {"tIfil is the tenth debug string",
+       [](BinaryProjectWriter& w) { w.String("tIfil", "init.ini"); },
+       [](const OptionBlock& b) -> uint32_t { return b.dbg.str[9].str() == "init.ini"; }, 1},
+      {"string characters lose their top bit",
+       [](BinaryProjectWriter& w) { w.String("pDef", "\xC1\xE2"); },
+       [](const OptionBlock& b) -> uint32_t { return b.c166.DEFINE.str() == "Ab"; }, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    PoolFreeAll();
+    BinaryProjectWriter w;
+    w.Begin(kBinProject);
+    w.String("Name", "old");
+    w.End();
+    w.Begin(kBinTarget);
+    w.ShortString("Target", "T");
+    w.U16("ToolSet", kToolset166);
+    w.End();
+    w.Begin(kBinTargetOptions);
+    w.U16("Index", 0);
+    row.write(w);
+    w.End();
+    w.EndOfProject();
+    ProjectRec* p = nullptr;
+    ASSERT_EQ(0, ReadBinaryProject(w.Data(), false, &p));
+    ASSERT_TRUE(p->firstTarget->pOpts);
+    EXPECT_EQ(row.expected, row.read(*p->firstTarget->pOpts));
+  }
+}
+
 TEST_F(BinProjTest, DamagedFilesGiveTheirErrors) {
   std::string good = SampleBinary().Data();
   std::size_t second = good.find(char(kBinProject), 5);
