@@ -57,9 +57,11 @@ int FixFolders(OldProjectProbe& probe) {
   std::string joined = p->folder.str() + p->name.str();
   std::string pathNoExt = probe.path.substr(0, probe.path.size() - FileNamePart(probe.path).size()) +
                           probe.baseName;
-  if (!SamePathIgnoringCase(joined, pathNoExt) && !probe.folder.empty()) {
-    p->folder = OptString::Pooled(probe.folder, kPoolProject);
-    std::string local = ToForwardSlashes(probe.folder);
+  if (!SamePathIgnoringCase(joined, pathNoExt)) {
+    // A file opened by a bare name lies in the current directory: its
+    // project has no folder, rather than keeping the one stored in it.
+    p->folder = probe.folder.empty() ? OptString() : OptString::Pooled(probe.folder, kPoolProject);
+    std::string local = probe.folder.empty() ? std::string("./") : ToForwardSlashes(probe.folder);
     for (TargetRec* t = p->firstTarget; t; t = t->next) {
       if (t->toolset != kToolset166 || !t->pOpts) continue;
       MakeTargetFolder(local, t->pOpts->out.OUTDIR.view());

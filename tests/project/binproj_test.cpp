@@ -418,6 +418,20 @@ TEST_F(ProjectOpenTest, BrokenBinaryProjectsFailToOpenAndLeaveTheOpenProject) {
   }
 }
 
+TEST_F(ProjectOpenTest, ProjectOpenedByABareNameLivesInTheCurrentFolder) {
+  ScopedRecordingShell shell;
+  WriteFileText(dir.File("old.prj"), SampleBinary(".\\obj\\").Data());
+  std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path);
+  std::string message;
+  int rc = OpenProjectFile("old.prj", &message);
+  std::filesystem::current_path(was);
+  ASSERT_EQ(0, rc) << message;
+  EXPECT_EQ("", theApp().m_pProject->folder.str());  // not the stored "D:\\elsewhere\\"
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path / "obj"));
+  EXPECT_TRUE(shell.shell.lines.empty());
+}
+
 TEST_F(ProjectOpenTest, UncreatableFolderIsReportedAndTheOpenGoesOn) {
   ScopedRecordingShell shell;
   WriteFileText(dir.File("blocker"), "a file where a folder should be");
