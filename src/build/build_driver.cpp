@@ -13,6 +13,7 @@
 #include "build/command_context.h"
 #include "build/command_line_split.h"
 #include "build/dependency_file.h"
+#include "build/gnu_command_file.h"
 #include "build/key_sequences.h"
 #include "build/link_51_steps.h"
 #include "build/link_steps.h"
@@ -120,24 +121,6 @@ class HubShell : public ShellServices {
 };
 
 }  // namespace
-
-std::string GnuCommandFileText(const std::string& controls, const std::string& file) {
-  std::vector<std::string> args = SplitCommandLine(controls);
-  args.push_back(file);
-  std::string text;
-  for (std::string& a : args) {
-    bool define = a.compare(0, 2, "-D") == 0 || a == "--defsym";
-    if (!define)
-      for (char& c : a)
-        if (c == '\\') c = '/';
-    if (!text.empty()) text += ' ';
-    for (char c : a) {
-      if (c == ' ' || c == '\t' || c == '\\' || c == '"' || c == '\'') text += '\\';
-      text += c;
-    }
-  }
-  return text;
-}
 
 BuildProperties ResolveBuildProperties(const OptionBlock* target, const OptionBlock* group,
                                        const OptionBlock* file, int mode) {
@@ -313,9 +296,11 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   if (!folder_.empty() && !IsPathSeparator(folder_.back())) folder_ += '/';
   // The tools run in the project folder, so every path handed to them has
   // to mean the same from there.
-  if (!folder_.empty() && !IsAbsolutePath(folder_)) {
+  // A project opened by its bare name lives in the current folder.
+  if (folder_.empty() || !IsAbsolutePath(folder_)) {
     std::error_code ec;
     folder_ = (std::filesystem::current_path(ec) / folder_).string();
+    if (!folder_.empty() && !IsPathSeparator(folder_.back())) folder_ += '/';
   }
   resolver_.InvalidateAll();
   includeTimes_.clear();

@@ -75,10 +75,6 @@ HexOptions HexOptionsOf(const OptionBlock& options);
 // "_ia" (assemblers), "_ii" (EC++) or "__i".
 std::string CommandInputFileName(const std::string& objectFile, int toolCode);
 
-// The command input file of a GNU tool on this machine: the control string
-// (Windows quoting) re-quoted for the GNU tools' own "@file" reading, with
-// '/' for '\\' in every argument but defines, then the source file.
-std::string GnuCommandFileText(const std::string& controls, const std::string& file);
 
 class BuildDriver {
  public:

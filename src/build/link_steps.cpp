@@ -9,6 +9,7 @@
 #include "build/batch_file.h"
 #include "build/build_state.h"
 #include "build/command_context.h"
+#include "build/gnu_command_file.h"
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
 #include "project/app_state.h"
@@ -174,7 +175,8 @@ uint8_t LinkGnuTarget(LinkStepEnv& env, TargetRec* target) {
   std::string commandFile = output;
   ChangeFileExt(commandFile, "lnp");
   s.request.commandFile = LocalPath(env, commandFile);
-  const std::string text(c.Text());
+  // The GNU linker reads its command file with GNU escapes.
+  const std::string text = GnuCommandFileText(std::string(c.Text()));
   if (IsGnuLinkUpToDate(env, output, commandFile, text, std::string()) == 0) {
     RecordBuildItem(s, target, nullptr, nullptr);
     return 0;
@@ -200,7 +202,9 @@ void MakeGnuHexFile(LinkStepEnv& env, TargetRec* target, const OptionBlock& opti
   s.request.toolFolder = StepToolFolder(env, false);
   s.request.environment = env.overlay;
   s.request.file = elf;
-  s.request.controlString = "-O ihex " + base + ".elf " + base + ".hex\r\n";
+  // objcopy takes its files as arguments: hand it this machine's paths.
+  auto quoted = [&](const std::string& stored) { return "\"" + LocalPath(env, stored) + "\""; };
+  s.request.controlString = "-O ihex " + quoted(base + ".elf") + " " + quoted(base + ".hex") + "\r\n";
   s.request.objectFile = base;
   s.request.flags = kToolFlagHexOutput;
   (void)target;

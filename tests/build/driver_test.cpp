@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "build/build_driver.h"
+#include "build/gnu_command_file.h"
 #include "build/build_state.h"
 #include "build/build_test_support.h"
 #include "build/tool_environment.h"

@@ -58,7 +58,8 @@ TEST(LinkGnu, RunsOnceThenUpToDateUntilSomethingChanges) {
   ASSERT_EQ(f.runs.size(), 1u);
   EXPECT_EQ(f.runs[0].toolCode, 33);
   const std::string lnp = ReadFile(f.Out("lnp"));
-  EXPECT_NE(lnp.find("-o " + f.Out("elf") + " \"" + (f.dir / "a.o") + "\" \"" + (f.dir / "b.o") + "\""),
+  // The GNU linker reads its command file with GNU escapes: no Windows quotes.
+  EXPECT_NE(lnp.find("-o " + f.Out("elf") + " " + (f.dir / "a.o") + " " + (f.dir / "b.o")),
             std::string::npos) << lnp;
   EXPECT_EQ(lnp.find("\r\n"), std::string::npos);
 
@@ -183,8 +184,33 @@ TEST(LinkHex, GnuHexAfterALinkOrWhenTheHexFileIsMissing) {
     ASSERT_EQ(f.runs.size(), r.runs ? 1u : 0u) << r.name;
     if (!r.runs) continue;
     EXPECT_EQ(f.runs[0].toolCode, 34) << r.name;
-    EXPECT_EQ(f.runs[0].controlString, "-O ihex " + f.Out() + ".elf " + f.Out() + ".hex\r\n") << r.name;
+    EXPECT_EQ(f.runs[0].controlString,
+              "-O ihex \"" + f.Out() + ".elf\" \"" + f.Out() + ".hex\"\r\n") << r.name;
   }
+}
+
+TEST(LinkGnu, WindowsFormOutputFolderReachesTheToolsAsThisMachinesPaths) {
+  // A project written on Windows stores ".\Obj\": the linker's command file
+  // and objcopy's arguments must name the files with '/'.
+  LinkFixture f(kToolsetArmGnu);
+  std::filesystem::create_directories(f.dir / "Obj");
+  f.fx.targetOpts.out.OUTDIR = OptString(".\\Obj\\");
+  f.fx.targetOpts.out.flags.GENHEX = 1;
+  f.env.projectFolder = f.dir.Path() + "/";
+  f.state.request = ToolRunRequest{};
+  f.state.request.objectFile = ".\\Obj\\a.o";
+  RecordBuildItem(f.state, &f.fx.target, &f.fx.group, &f.files.emplace_back());
+  ASSERT_EQ(LinkGnuTarget(f.env, &f.fx.target), 1);
+  const std::string lnp = ReadFile(f.dir / "Obj/blinky.lnp");
+  EXPECT_EQ(lnp.find('\\'), std::string::npos) << lnp;
+  EXPECT_NE(lnp.find("./Obj/a.o"), std::string::npos) << lnp;
+
+  f.runs.clear();
+  MakeGnuHexFile(f.env, &f.fx.target, f.fx.targetOpts, true);
+  ASSERT_EQ(f.runs.size(), 1u);
+  EXPECT_EQ(f.runs[0].controlString.find('\\'), std::string::npos) << f.runs[0].controlString;
+  EXPECT_NE(f.runs[0].controlString.find(f.dir / "Obj/blinky.elf"), std::string::npos)
+      << f.runs[0].controlString;
 }
 
 TEST(LinkHex, BankedFilesThatExist) {

@@ -232,6 +232,26 @@ TEST_F(ExampleBuild, RelativeOutputFolderIsTakenInTheProjectFolder) {
   EXPECT_TRUE(fs::is_empty(dir_ + "elsewhere"));
 }
 
+TEST_F(ExampleBuild, WindowsFormFoldersBuildWhenOpenedByBareNameInItsFolder) {
+  // As a project written on Windows stores them: ".\Obj\" for output and
+  // listing; and the user runs the program inside the project folder.
+  std::string project = ReadText(dir_ + "Blinky.pm2");
+  for (const char* key : {" OutDir (./Obj/)", " LstDir (./Obj/)"}) {
+    size_t at = project.find(key);
+    ASSERT_NE(at, std::string::npos) << key;
+    project.replace(at + 8, 7, "(.\\Obj\\)");
+  }
+  std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << project;
+  fs::create_directories(dir_ + "Obj");
+  std::string cmd = "cd " + dir_ + " && " + root_ + "PM2/pelmora2 -b Blinky.pm2 > stdout.txt 2>&1";
+  const int status = std::system(cmd.c_str());
+  out_ = ReadText(dir_ + "stdout.txt");
+  ASSERT_EQ(WEXITSTATUS(status), 0) << out_;
+  EXPECT_NE(out_.find("0 Error(s), 0 Warning(s)."), std::string::npos) << out_;
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf").substr(0, 4), "\x7f" "ELF");
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.hex").substr(0, 1), ":");
+}
+
 TEST_F(ExampleBuild, ChangedDefineRetranslatesTheCFiles) {
   ASSERT_EQ(Build(), 0) << out_;
   std::string project = ReadText(dir_ + "Blinky.pm2");
