@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "build/command_context.h"
-#include "build/q166_command.h"
-#include "project/option_defaults.h"
-#include "project/project_records.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/q166_command.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
 
 namespace {
 

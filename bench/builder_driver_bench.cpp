@@ -19,16 +19,16 @@
 #include <string>
 #include <vector>
 
-#include "build/build_driver.h"
-#include "build/build_state.h"
-#include "build/preprocessor.h"
+#include "builder/driver/build_driver.h"
+#include "builder/driver/build_state.h"
+#include "builder/preprocessor/preprocessor.h"
 #include "platform/notification_hub.h"
 #include "platform/win_path.h"
-#include "project/app_state.h"
-#include "project/environment.h"
-#include "project/option_defaults.h"
-#include "project/pool.h"
-#include "project/project_records.h"
+#include "project/environment/environment.h"
+#include "project/model/app_state.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 namespace {

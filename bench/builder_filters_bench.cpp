@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "build/output_filters.h"
-#include "build/tool_run_request.h"
-#include "project/app_state.h"
+#include "builder/runner/output_filters.h"
+#include "builder/runner/tool_run_request.h"
+#include "project/model/app_state.h"
 
 namespace {
 

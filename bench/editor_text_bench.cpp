@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "editor/line_colours.h"
-#include "editor/regexp.h"
-#include "editor/text_buffer.h"
+#include "editor/text/line_colours.h"
+#include "editor/text/regexp.h"
+#include "editor/text/text_buffer.h"
 #include "platform/ini_file.h"
 #include "platform/settings_store.h"
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "project/option_block.h"
-#include "project/option_defaults.h"
-#include "project/pool.h"
-#include "project/project_file.h"
-#include "project/project_records.h"
+#include "project/files/project_file.h"
+#include "project/model/option_block.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace {
 

@@ -12,39 +12,19 @@ if(PM2_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# pm2_add_area(dir): adds dir/CMakeLists.txt when present, else includes the
-# fragments dir/*.cmake directly.
-function(pm2_add_area dir)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
-    add_subdirectory(${dir})
-  endif()
-endfunction()
-
-# pm2_include_fragments(): include every *.cmake fragment of the current
-# source dir in name order (each fragment belongs to one concept).
-macro(pm2_include_fragments)
-  file(GLOB _pm2_frags CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cmake)
-  list(SORT _pm2_frags)
-  foreach(_f ${_pm2_frags})
-    include(${_f})
-  endforeach()
-endmacro()
-
 # pm2_library(name QT? SOURCES ... LIBS ...): a static library of our code.
 # Without QT the library must not see Qt; with QT it is skipped when the
-# build has no Qt.
+# build has no Qt. A library that gathers several folders is declared in the
+# area's CMakeLists.txt, and each folder adds its own sources by name with
+# target_sources().
 function(pm2_library name)
   cmake_parse_arguments(A "QT" "" "SOURCES;LIBS" ${ARGN})
   if(A_QT AND NOT PM2_WITH_QT)
     return()
   endif()
-  if(TARGET ${name})
-    target_sources(${name} PRIVATE ${A_SOURCES})
-  else()
-    add_library(${name} STATIC ${A_SOURCES})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-    target_compile_options(${name} PRIVATE ${PM2_WARNINGS})
-  endif()
+  add_library(${name} STATIC ${A_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_compile_options(${name} PRIVATE ${PM2_WARNINGS})
   if(A_LIBS)
     target_link_libraries(${name} PUBLIC ${A_LIBS})
   endif()
@@ -54,25 +34,44 @@ function(pm2_library name)
   endif()
 endfunction()
 
-# pm2_test(name QT? SOURCES ... LIBS ...): a GoogleTest program run by CTest.
-# QT tests run on the offscreen platform.
+# pm2_test(name QT? SOURCES ... LIBS ... DEPENDS ...): a GoogleTest program,
+# named <area>_<concept>_test after the folder it tests. Each case is its own
+# CTest test "<program>.<Suite>.<Case>", so `ctest -R` picks one case and a
+# failure names it. QT tests run on the offscreen platform; DEPENDS names
+# programs the tests start (stand-in tools, the spawn helper, pelmora2).
 function(pm2_test name)
-  cmake_parse_arguments(A "QT" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(A "QT" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
   if(A_QT AND NOT PM2_WITH_QT)
     return()
   endif()
   add_executable(${name} ${A_SOURCES})
   target_compile_options(${name} PRIVATE ${PM2_WARNINGS})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE PM2_TEST_INSTALL_ROOT="${PM2_INSTALL_ROOT}")
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main pthread)
   if(A_QT)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     target_link_libraries(${name} PRIVATE Qt6::Widgets)
   endif()
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PM2_TEST_SRC=${CMAKE_SOURCE_DIR};PM2_TEST_BIN=${CMAKE_BINARY_DIR}"
-    TIMEOUT 300)
+  if(A_DEPENDS)
+    add_dependencies(${name} ${A_DEPENDS})
+  endif()
+  gtest_discover_tests(${name}
+    TEST_PREFIX "${name}."
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 30
+    NO_PRETTY_VALUES
+    TEST_LIST ${name}_TESTS)
+  # The cases' environment is set by a script that ctest reads after the
+  # discovered list: a list-valued property does not survive being passed
+  # through the discovery.
+  set(env "QT_QPA_PLATFORM=offscreen;PM2_TEST_SRC=${CMAKE_SOURCE_DIR};PM2_TEST_BIN=${CMAKE_BINARY_DIR}")
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+  file(WRITE ${script}
+    "foreach(case IN LISTS ${name}_TESTS)\n"
+    "  set_tests_properties(\"\${case}\" PROPERTIES ENVIRONMENT \"${env}\" TIMEOUT 300)\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 
 # pm2_bench(name SOURCES ... LIBS ...): a Google Benchmark program in bench/.

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "project/binary_project.h"
-#include "project/pool.h"
-#include "project/project_file.h"
+#include "project/files/binary_project.h"
+#include "project/files/project_file.h"
+#include "project/text/pool.h"
 
 using namespace pm2;
 

@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "build/dependency_file.h"
-#include "project/pool.h"
-#include "project/project_records.h"
+#include "builder/driver/dependency_file.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pm2::ProjectRec* p = pm2::NewProject("F", "/f/");

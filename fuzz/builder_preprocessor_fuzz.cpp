@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "build/preprocessor.h"
+#include "builder/preprocessor/preprocessor.h"
 #include "platform/win_path.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "editor/text_buffer.h"
+#include "editor/text/text_buffer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pm2::CEditTextBuffer b;

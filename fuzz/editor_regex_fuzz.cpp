@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "editor/regexp.h"
+#include "editor/text/regexp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string all(reinterpret_cast<const char*>(data), size);

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "project/control_strings.h"
-#include "project/number_parse.h"
-#include "project/scanner.h"
+#include "project/text/control_strings.h"
+#include "project/text/number_parse.h"
+#include "project/text/scanner.h"
 
 using namespace pm2;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "project/device_db.h"
+#include "project/devices/device_db.h"
 
 using namespace pm2;
 

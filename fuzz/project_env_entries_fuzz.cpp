@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "project/entry_stream.h"
+#include "project/files/entry_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<pm2::DepEntry> entries;

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "project/environment.h"
-#include "project/environment_file.h"
+#include "project/environment/environment.h"
+#include "project/environment/environment_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);

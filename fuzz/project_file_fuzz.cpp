@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "project/app_state.h"
-#include "project/pool.h"
-#include "project/project_file.h"
-#include "project/project_lines.h"
+#include "project/files/project_file.h"
+#include "project/files/project_lines.h"
+#include "project/model/app_state.h"
+#include "project/text/pool.h"
 
 using namespace pm2;
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "project/device_strings.h"
-#include "project/option_block.h"
-#include "project/pool.h"
+#include "project/model/device_strings.h"
+#include "project/model/option_block.h"
+#include "project/text/pool.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace pm2;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "toolkit/core/tree_engine.h"
+#include "toolkit/models/tree_engine.h"
 
 namespace {
 

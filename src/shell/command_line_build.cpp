@@ -4,16 +4,16 @@
 #include <cstring>
 #include <filesystem>
 
-#include "build/build_driver.h"
-#include "build/build_log.h"
-#include "build/dependency_file.h"
+#include "builder/driver/build_driver.h"
+#include "builder/driver/dependency_file.h"
+#include "builder/runner/build_log.h"
 #include "platform/notification_hub.h"
 #include "platform/win_path.h"
-#include "project/app_state.h"
-#include "project/environment.h"
-#include "project/install_paths.h"
-#include "project/project_open.h"
-#include "project/project_records.h"
+#include "project/environment/environment.h"
+#include "project/environment/install_paths.h"
+#include "project/files/project_open.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
 
 namespace pm2 {
 

@@ -2,7 +2,7 @@
 // build without a window; the shell's start-up takes it over later.
 #include <cstdio>
 
-#include "project/install_paths.h"
+#include "project/environment/install_paths.h"
 #include "shell/command_line_build.h"
 
 int main(int argc, char** argv) {

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "build/command_context.h"
-#include "project/option_defaults.h"
-#include "project/project_records.h"
+#include "builder/commands/command_context.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
 
 namespace pm2::test {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "platform/fault_disk.h"
-#include "platform/temp_dir.h"
+#include "fault_disk.h"
+#include "temp_dir.h"
 
 namespace pm2 {
 namespace {

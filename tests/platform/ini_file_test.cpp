@@ -4,9 +4,9 @@
 
 #include <cstring>
 
+#include "fault_disk.h"
 #include "platform/atomic_file.h"
-#include "platform/fault_disk.h"
-#include "platform/temp_dir.h"
+#include "temp_dir.h"
 
 namespace pm2 {
 namespace {

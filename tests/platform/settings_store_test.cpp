@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "fault_disk.h"
 #include "platform/atomic_file.h"
-#include "platform/fault_disk.h"
-#include "platform/temp_dir.h"
+#include "temp_dir.h"
 
 namespace pm2 {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "platform/temp_dir.h"
+#include "temp_dir.h"
 
 namespace pm2 {
 namespace {

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fault_disk.h"
+#include "fault_disk.h"
 
 namespace pm2::test {
 

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "project/app_state.h"
-#include "project/device_db.h"
-#include "project/pool.h"
-#include "project/project_records.h"
+#include "project/devices/device_db.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

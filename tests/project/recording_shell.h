@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "project/app_state.h"
+#include "project/model/app_state.h"
 
 namespace pm2 {
 

@@ -1,9 +1,9 @@
-#include "shell/example_project.h"
+#include "example_project.h"
 
-#include "project/option_defaults.h"
-#include "project/pool.h"
-#include "project/project_file.h"
-#include "project/project_records.h"
+#include "project/files/project_file.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

@@ -6,10 +6,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "project/app_state.h"
-#include "project/project_open.h"
-#include "project/project_records.h"
-#include "shell/example_project.h"
+#include "example_project.h"
+#include "project/files/project_open.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
 
 namespace pm2 {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "platform/atomic_file.h"
-#include "project/device_db.h"
-#include "project/device_db_source.h"
+#include "project/devices/device_db.h"
+#include "project/devices/device_db_source.h"
 
 using namespace pm2;
 

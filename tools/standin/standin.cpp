@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "build/command_line_split.h"
-#include "build/progress_channel.h"
+#include "builder/runner/command_line_split.h"
+#include "builder/runner/progress_channel.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "build/command_line_split.h"
-#include "build/process_spawn.h"
+#include "builder/runner/command_line_split.h"
+#include "builder/runner/process_spawn.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {

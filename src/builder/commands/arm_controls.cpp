@@ -1,12 +1,12 @@
-#include "build/arm_controls.h"
+#include "builder/commands/arm_controls.h"
 
 #include <cctype>
 
-#include "build/command_context.h"
+#include "builder/commands/command_context.h"
 #include "platform/ascii_case.h"
-#include "project/option_block.h"
-#include "project/path_text.h"
-#include "project/project_records.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "build/command_lists.h"
+#include "builder/commands/command_lists.h"
 
 namespace pm2 {
 

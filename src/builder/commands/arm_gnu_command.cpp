@@ -1,9 +1,9 @@
-#include "build/arm_gnu_command.h"
+#include "builder/commands/arm_gnu_command.h"
 
-#include "build/arm_controls.h"
-#include "build/command_context.h"
-#include "project/path_text.h"
-#include "project/project_records.h"
+#include "builder/commands/arm_controls.h"
+#include "builder/commands/command_context.h"
+#include "project/model/project_records.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 

@@ -1,11 +1,11 @@
-#include "build/command_context.h"
+#include "builder/commands/command_context.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-#include "project/path_text.h"
-#include "project/project_records.h"
+#include "project/model/project_records.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 

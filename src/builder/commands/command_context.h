@@ -32,7 +32,7 @@
 #include <string>
 #include <string_view>
 
-#include "project/option_block.h"
+#include "project/model/option_block.h"
 
 namespace pm2 {
 

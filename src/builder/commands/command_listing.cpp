@@ -1,10 +1,10 @@
-#include "build/command_listing.h"
+#include "builder/commands/command_listing.h"
 
 #include <string>
 
-#include "build/command_context.h"
-#include "project/path_text.h"
-#include "project/project_records.h"
+#include "builder/commands/command_context.h"
+#include "project/model/project_records.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 

@@ -1,10 +1,10 @@
-#include "build/command_lists.h"
+#include "builder/commands/command_lists.h"
 
 #include <string>
 
-#include "build/command_context.h"
-#include "project/project_records.h"
-#include "project/scanner.h"
+#include "builder/commands/command_context.h"
+#include "project/model/project_records.h"
+#include "project/text/scanner.h"
 
 namespace pm2 {
 

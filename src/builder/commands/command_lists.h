@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "project/opt_string.h"
+#include "project/text/opt_string.h"
 
 namespace pm2 {
 

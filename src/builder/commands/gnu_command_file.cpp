@@ -1,8 +1,8 @@
-#include "build/gnu_command_file.h"
+#include "builder/commands/gnu_command_file.h"
 
 #include <vector>
 
-#include "build/command_line_split.h"
+#include "builder/runner/command_line_split.h"
 
 namespace pm2 {
 

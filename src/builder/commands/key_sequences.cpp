@@ -1,13 +1,13 @@
-#include "build/key_sequences.h"
+#include "builder/commands/key_sequences.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
-#include "build/command_context.h"
-#include "build/command_lists.h"
-#include "project/path_text.h"
-#include "project/project_records.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/command_lists.h"
+#include "project/model/project_records.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 

@@ -1,8 +1,8 @@
-#include "build/link_ranges.h"
+#include "builder/commands/link_ranges.h"
 
 #include <algorithm>
 
-#include "project/option_block.h"
+#include "project/model/option_block.h"
 
 namespace pm2 {
 

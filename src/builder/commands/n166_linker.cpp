@@ -1,11 +1,11 @@
-#include "build/n166_linker.h"
+#include "builder/commands/n166_linker.h"
 
 #include <string>
 
-#include "build/command_context.h"
-#include "build/command_listing.h"
-#include "project/number_parse.h"
-#include "project/path_text.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/command_listing.h"
+#include "project/text/number_parse.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 

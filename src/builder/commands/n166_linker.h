@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <span>
 
-#include "build/link_ranges.h"
+#include "builder/commands/link_ranges.h"
 
 namespace pm2 {
 

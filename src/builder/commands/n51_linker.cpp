@@ -1,14 +1,14 @@
-#include "build/n51_linker.h"
+#include "builder/commands/n51_linker.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "build/command_context.h"
-#include "build/command_listing.h"
-#include "build/link_ranges.h"
-#include "build/n166_linker.h"
-#include "project/option_block.h"
-#include "project/path_text.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/command_listing.h"
+#include "builder/commands/link_ranges.h"
+#include "builder/commands/n166_linker.h"
+#include "project/model/option_block.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 

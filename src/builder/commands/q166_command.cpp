@@ -1,12 +1,12 @@
-#include "build/q166_command.h"
+#include "builder/commands/q166_command.h"
 
 #include <string>
 
-#include "build/command_context.h"
-#include "build/command_lists.h"
-#include "build/command_listing.h"
-#include "build/n166_linker.h"
-#include "project/project_records.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/command_listing.h"
+#include "builder/commands/command_lists.h"
+#include "builder/commands/n166_linker.h"
+#include "project/model/project_records.h"
 
 namespace pm2 {
 

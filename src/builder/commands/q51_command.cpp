@@ -1,10 +1,10 @@
-#include "build/q51_command.h"
+#include "builder/commands/q51_command.h"
 
 #include <iterator>
 
-#include "build/command_context.h"
-#include "build/command_lists.h"
-#include "build/command_listing.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/command_listing.h"
+#include "builder/commands/command_lists.h"
 
 namespace pm2 {
 

@@ -1,11 +1,11 @@
-#include "build/w166_command.h"
+#include "builder/commands/w166_command.h"
 
 #include <string_view>
 
-#include "build/command_context.h"
-#include "build/command_lists.h"
-#include "build/command_listing.h"
-#include "build/q166_command.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/command_listing.h"
+#include "builder/commands/command_lists.h"
+#include "builder/commands/q166_command.h"
 
 namespace pm2 {
 

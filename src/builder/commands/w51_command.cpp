@@ -1,12 +1,12 @@
-#include "build/w51_command.h"
+#include "builder/commands/w51_command.h"
 
 #include <iterator>
 #include <string_view>
 
-#include "build/command_context.h"
-#include "build/command_lists.h"
-#include "build/command_listing.h"
-#include "build/q51_command.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/command_listing.h"
+#include "builder/commands/command_lists.h"
+#include "builder/commands/q51_command.h"
 
 namespace pm2 {
 

@@ -1,14 +1,14 @@
-#include "build/yq166_command.h"
+#include "builder/commands/yq166_command.h"
 
 #include <cctype>
 #include <string>
 
-#include "build/command_context.h"
-#include "build/command_lists.h"
-#include "build/n166_linker.h"
-#include "build/q166_command.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/command_lists.h"
+#include "builder/commands/n166_linker.h"
+#include "builder/commands/q166_command.h"
 #include "platform/ascii_case.h"
-#include "project/project_records.h"
+#include "project/model/project_records.h"
 
 namespace pm2 {
 

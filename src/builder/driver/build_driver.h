@@ -24,8 +24,8 @@
 #include <string>
 #include <thread>
 
-#include "build/build_state.h"
-#include "build/tool_run_request.h"
+#include "builder/driver/build_state.h"
+#include "builder/runner/tool_run_request.h"
 
 namespace pm2 {
 

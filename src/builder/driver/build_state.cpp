@@ -1,4 +1,4 @@
-#include "build/build_state.h"
+#include "builder/driver/build_state.h"
 
 namespace pm2 {
 

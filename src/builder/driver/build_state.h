@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "build/tool_run_request.h"
+#include "builder/runner/tool_run_request.h"
 
 namespace pm2 {
 

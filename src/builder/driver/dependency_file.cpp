@@ -1,13 +1,13 @@
-#include "build/dependency_file.h"
+#include "builder/driver/dependency_file.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "build/preprocessor.h"
+#include "builder/preprocessor/preprocessor.h"
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
-#include "project/pool.h"
-#include "project/project_records.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <string_view>
 
-#include "project/opt_string.h"
+#include "project/text/opt_string.h"
 
 namespace pm2 {
 

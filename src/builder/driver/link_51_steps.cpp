@@ -1,17 +1,17 @@
-#include "build/link_51_steps.h"
+#include "builder/driver/link_51_steps.h"
 
 #include <cstdio>
 
-#include "build/build_state.h"
-#include "build/command_context.h"
-#include "build/link_output_check.h"
-#include "build/link_steps.h"
-#include "build/n166_linker.h"
-#include "build/n51_linker.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/n166_linker.h"
+#include "builder/commands/n51_linker.h"
+#include "builder/driver/build_state.h"
+#include "builder/driver/link_output_check.h"
+#include "builder/driver/link_steps.h"
 #include "platform/atomic_file.h"
-#include "project/entry_stream.h"
-#include "project/path_text.h"
-#include "project/project_records.h"
+#include "project/files/entry_stream.h"
+#include "project/model/project_records.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 

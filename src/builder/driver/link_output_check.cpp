@@ -1,9 +1,9 @@
-#include "build/link_output_check.h"
+#include "builder/driver/link_output_check.h"
 
-#include "build/link_steps.h"
+#include "builder/driver/link_steps.h"
 #include "platform/atomic_file.h"
-#include "project/control_strings.h"
-#include "project/entry_stream.h"
+#include "project/files/entry_stream.h"
+#include "project/text/control_strings.h"
 
 namespace pm2 {
 

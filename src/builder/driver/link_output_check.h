@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "build/up_to_date.h"
+#include "builder/driver/up_to_date.h"
 
 namespace pm2 {
 

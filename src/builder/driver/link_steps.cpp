@@ -1,20 +1,20 @@
-#include "build/link_steps.h"
+#include "builder/driver/link_steps.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
 
-#include "build/arm_ads_command.h"
-#include "build/arm_gnu_command.h"
-#include "build/batch_file.h"
-#include "build/build_state.h"
-#include "build/command_context.h"
-#include "build/gnu_command_file.h"
+#include "builder/commands/arm_ads_command.h"
+#include "builder/commands/arm_gnu_command.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/gnu_command_file.h"
+#include "builder/driver/build_state.h"
+#include "builder/runner/batch_file.h"
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
-#include "project/app_state.h"
-#include "project/path_text.h"
-#include "project/project_records.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "build/tool_environment.h"
-#include "build/tool_run_request.h"
+#include "builder/runner/tool_environment.h"
+#include "builder/runner/tool_run_request.h"
 
 namespace pm2 {
 

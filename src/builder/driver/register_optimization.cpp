@@ -1,10 +1,10 @@
-#include "build/register_optimization.h"
+#include "builder/driver/register_optimization.h"
 
 #include <strings.h>
 
-#include "build/build_state.h"
-#include "build/link_steps.h"
-#include "project/entry_stream.h"
+#include "builder/driver/build_state.h"
+#include "builder/driver/link_steps.h"
+#include "project/files/entry_stream.h"
 
 namespace pm2 {
 

@@ -1,12 +1,12 @@
-#include "build/toolset_folders.h"
+#include "builder/driver/toolset_folders.h"
 
 #include <strings.h>
 #include <unistd.h>
 
 #include "platform/win_path.h"
-#include "project/app_state.h"
-#include "project/environment.h"
-#include "project/project_records.h"
+#include "project/environment/environment.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
 
 namespace pm2 {
 

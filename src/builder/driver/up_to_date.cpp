@@ -1,14 +1,14 @@
-#include "build/up_to_date.h"
+#include "builder/driver/up_to_date.h"
 
 #include <sys/stat.h>
 
-#include "build/dependency_file.h"
-#include "build/preprocessor.h"
+#include "builder/driver/dependency_file.h"
+#include "builder/preprocessor/preprocessor.h"
 #include "platform/win_path.h"
-#include "project/control_strings.h"
-#include "project/pool.h"
-#include "project/project_records.h"
-#include "project/scanner.h"
+#include "project/model/project_records.h"
+#include "project/text/control_strings.h"
+#include "project/text/pool.h"
+#include "project/text/scanner.h"
 
 namespace pm2 {
 

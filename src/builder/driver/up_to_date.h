@@ -15,7 +15,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "project/entry_stream.h"
+#include "project/files/entry_stream.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "build/preprocessor.h"
+#include "builder/preprocessor/preprocessor.h"
 
 #include <strings.h>
 #include <sys/stat.h>
@@ -9,9 +9,9 @@
 #include <cstring>
 #include <memory>
 
-#include "build/preprocessor_expr.h"
-#include "build/preprocessor_macros.h"
-#include "build/preprocessor_tokens.h"
+#include "builder/preprocessor/preprocessor_expr.h"
+#include "builder/preprocessor/preprocessor_macros.h"
+#include "builder/preprocessor/preprocessor_tokens.h"
 #include "platform/mapped_file.h"
 #include "platform/win_path.h"
 

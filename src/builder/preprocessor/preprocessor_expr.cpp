@@ -1,4 +1,4 @@
-#include "build/preprocessor_expr.h"
+#include "builder/preprocessor/preprocessor_expr.h"
 
 #include <cctype>
 #include <cstdint>

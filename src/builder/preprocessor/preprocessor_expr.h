@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "build/preprocessor_tokens.h"
+#include "builder/preprocessor/preprocessor_tokens.h"
 
 namespace pm2::pp {
 

@@ -1,9 +1,9 @@
-#include "build/preprocessor_macros.h"
+#include "builder/preprocessor/preprocessor_macros.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "build/preprocessor.h"
+#include "builder/preprocessor/preprocessor.h"
 
 namespace pm2::pp {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "build/preprocessor_tokens.h"
+#include "builder/preprocessor/preprocessor_tokens.h"
 
 namespace pm2::pp {
 

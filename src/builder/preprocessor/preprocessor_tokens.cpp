@@ -1,4 +1,4 @@
-#include "build/preprocessor_tokens.h"
+#include "builder/preprocessor/preprocessor_tokens.h"
 
 #include <cstring>
 

@@ -1,11 +1,11 @@
-#include "build/batch_file.h"
+#include "builder/runner/batch_file.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <unistd.h>
 
 #include "platform/atomic_file.h"
-#include "project/app_state.h"
+#include "project/model/app_state.h"
 
 namespace pm2 {
 

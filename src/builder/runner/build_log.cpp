@@ -1,4 +1,4 @@
-#include "build/build_log.h"
+#include "builder/runner/build_log.h"
 
 #include <cstring>
 #include <ctime>

@@ -1,4 +1,4 @@
-#include "build/command_line_split.h"
+#include "builder/runner/command_line_split.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "build/output_filters.h"
+#include "builder/runner/output_filters.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,9 +6,9 @@
 #include <strings.h>
 #include <unistd.h>
 
-#include "build/tool_run_request.h"
-#include "build/tool_table.h"
-#include "project/app_state.h"
+#include "builder/runner/tool_run_request.h"
+#include "builder/runner/tool_table.h"
+#include "project/model/app_state.h"
 
 namespace pm2 {
 

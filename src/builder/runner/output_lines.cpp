@@ -1,12 +1,12 @@
-#include "build/output_lines.h"
+#include "builder/runner/output_lines.h"
 
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-#include "build/build_log.h"
-#include "project/app_state.h"
+#include "builder/runner/build_log.h"
+#include "project/model/app_state.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "build/process_spawn.h"
+#include "builder/runner/process_spawn.h"
 
 #include <cerrno>
 #include <csignal>
@@ -14,8 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "build/command_line_split.h"
-#include "build/tool_environment.h"
+#include "builder/runner/command_line_split.h"
+#include "builder/runner/tool_environment.h"
 
 extern char** environ;
 

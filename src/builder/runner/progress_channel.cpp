@@ -1,4 +1,4 @@
-#include "build/progress_channel.h"
+#include "builder/runner/progress_channel.h"
 
 #include <cstdlib>
 #include <cstring>

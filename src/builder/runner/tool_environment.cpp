@@ -1,11 +1,11 @@
-#include "build/tool_environment.h"
+#include "builder/runner/tool_environment.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
-#include "build/batch_file.h"
+#include "builder/runner/batch_file.h"
 #include "platform/win_path.h"
 
 namespace pm2 {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "project/option_block.h"  // ToolsetId
+#include "project/model/option_block.h"  // ToolsetId
 
 namespace pm2 {
 

@@ -1,8 +1,8 @@
 // The environment's view of a project target and its toolset record.
-#include "build/tool_environment.h"
-#include "project/environment.h"
-#include "project/option_block.h"
-#include "project/project_records.h"
+#include "builder/runner/tool_environment.h"
+#include "project/environment/environment.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "build/tool_paths.h"
+#include "builder/runner/tool_paths.h"
 
 #include "platform/win_path.h"
 

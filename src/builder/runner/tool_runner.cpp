@@ -1,4 +1,4 @@
-#include "build/tool_runner.h"
+#include "builder/runner/tool_runner.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -9,12 +9,12 @@
 #include <thread>
 #include <unistd.h>
 
-#include "build/batch_file.h"
-#include "build/output_filters.h"
-#include "build/process_spawn.h"
-#include "build/tool_paths.h"
-#include "build/tool_table.h"
-#include "project/app_state.h"
+#include "builder/runner/batch_file.h"
+#include "builder/runner/output_filters.h"
+#include "builder/runner/process_spawn.h"
+#include "builder/runner/tool_paths.h"
+#include "builder/runner/tool_table.h"
+#include "project/model/app_state.h"
 
 namespace pm2 {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <sys/types.h>
 
-#include "build/progress_channel.h"
-#include "build/tool_run_request.h"
+#include "builder/runner/progress_channel.h"
+#include "builder/runner/tool_run_request.h"
 
 namespace pm2 {
 

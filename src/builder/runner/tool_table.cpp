@@ -1,4 +1,4 @@
-#include "build/tool_table.h"
+#include "builder/runner/tool_table.h"
 
 namespace pm2 {
 

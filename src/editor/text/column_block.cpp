@@ -2,7 +2,7 @@
 // display columns on a run of lines.
 #include <algorithm>
 
-#include "editor/text_buffer.h"
+#include "editor/text/text_buffer.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "editor/edit_line.h"
+#include "editor/text/edit_line.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "editor/edit_status.h"
+#include "editor/text/edit_status.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "editor/editor_keys.h"
+#include "editor/text/editor_keys.h"
 
 #include "platform/settings_store.h"
 

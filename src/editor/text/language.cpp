@@ -7,8 +7,8 @@
 #include <cctype>
 #include <cstring>
 
-#include "editor/editor_keys.h"
-#include "editor/text_buffer.h"
+#include "editor/text/editor_keys.h"
+#include "editor/text/text_buffer.h"
 #include "platform/ini_file.h"
 
 namespace pm2 {

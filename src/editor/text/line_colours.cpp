@@ -1,4 +1,4 @@
-#include "editor/line_colours.h"
+#include "editor/text/line_colours.h"
 
 namespace pm2 {
 

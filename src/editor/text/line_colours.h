@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/text_buffer.h"
+#include "editor/text/text_buffer.h"
 
 namespace pm2 {
 

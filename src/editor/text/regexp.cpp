@@ -1,4 +1,4 @@
-#include "editor/regexp.h"
+#include "editor/text/regexp.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "editor/text_buffer.h"
+#include "editor/text/text_buffer.h"
 
 #include <unistd.h>
 

@@ -21,10 +21,10 @@
 #include <string_view>
 #include <vector>
 
-#include "editor/edit_line.h"
-#include "editor/edit_profile.h"
-#include "editor/edit_status.h"
-#include "editor/undo_record.h"
+#include "editor/text/edit_line.h"
+#include "editor/text/edit_profile.h"
+#include "editor/text/edit_status.h"
+#include "editor/text/undo_record.h"
 
 namespace pm2 {
 

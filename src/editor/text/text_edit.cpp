@@ -2,7 +2,7 @@
 // is read-only and adds its undo record only when asked.
 #include <algorithm>
 
-#include "editor/text_buffer.h"
+#include "editor/text/text_buffer.h"
 
 namespace pm2 {
 

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "editor/text_buffer.h"
+#include "editor/text/text_buffer.h"
 #include "platform/atomic_file.h"
 
 namespace pm2 {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "editor/regexp.h"
-#include "editor/text_buffer.h"
+#include "editor/text/regexp.h"
+#include "editor/text/text_buffer.h"
 
 namespace pm2 {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "editor/text_buffer.h"
+#include "editor/text/text_buffer.h"
 
 namespace pm2 {
 

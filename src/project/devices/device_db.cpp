@@ -1,4 +1,4 @@
-#include "project/device_db.h"
+#include "project/devices/device_db.h"
 
 #include <cstring>
 #include <utility>

@@ -30,8 +30,8 @@
 #include <string>
 #include <string_view>
 
-#include "project/opt_string.h"
-#include "project/pool.h"
+#include "project/text/opt_string.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

@@ -1,11 +1,11 @@
-#include "project/device_db_source.h"
+#include "project/devices/device_db_source.h"
 
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "platform/ascii_case.h"
-#include "project/device_db.h"
+#include "project/devices/device_db.h"
 
 namespace pm2 {
 

@@ -1,8 +1,8 @@
-#include "project/environment.h"
+#include "project/environment/environment.h"
 
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
-#include "project/environment_lines.h"
+#include "project/environment/environment_lines.h"
 
 namespace pm2 {
 

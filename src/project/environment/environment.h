@@ -27,7 +27,7 @@
 #include <string_view>
 #include <vector>
 
-#include "project/app_state.h"
+#include "project/model/app_state.h"
 
 namespace pm2 {
 

@@ -1,7 +1,7 @@
-#include "project/environment_file.h"
+#include "project/environment/environment_file.h"
 
 #include "platform/atomic_file.h"
-#include "project/environment.h"
+#include "project/environment/environment.h"
 
 namespace pm2 {
 

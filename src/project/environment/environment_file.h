@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "project/environment_lines.h"
+#include "project/environment/environment_lines.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "project/environment_lines.h"
+#include "project/environment/environment_lines.h"
 
 #include <cctype>
 

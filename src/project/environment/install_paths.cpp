@@ -1,4 +1,4 @@
-#include "project/install_paths.h"
+#include "project/environment/install_paths.h"
 
 #include <unistd.h>
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "project/app_state.h"
+#include "project/model/app_state.h"
 
 namespace pm2 {
 

@@ -1,15 +1,15 @@
-#include "project/binary_project.h"
+#include "project/files/binary_project.h"
 
 #include <cstring>
 #include <unordered_map>
 #include <vector>
 
-#include "project/debug_lists.h"
-#include "project/key_values.h"
-#include "project/option_block.h"
-#include "project/option_defaults.h"
-#include "project/pool.h"
-#include "project/project_records.h"
+#include "project/files/debug_lists.h"
+#include "project/model/key_values.h"
+#include "project/model/option_block.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

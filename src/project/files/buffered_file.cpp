@@ -1,4 +1,4 @@
-#include "project/buffered_file.h"
+#include "project/files/buffered_file.h"
 
 #include <sys/stat.h>
 
@@ -7,7 +7,7 @@
 #include "platform/atomic_file.h"
 #include "platform/mapped_file.h"
 #include "platform/win_path.h"
-#include "project/app_state.h"
+#include "project/model/app_state.h"
 
 namespace pm2 {
 

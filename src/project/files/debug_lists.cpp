@@ -1,7 +1,7 @@
-#include "project/debug_lists.h"
+#include "project/files/debug_lists.h"
 
-#include "project/pool.h"
-#include "project/project_records.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "project/opt_string.h"
+#include "project/text/opt_string.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "project/entry_stream.h"
+#include "project/files/entry_stream.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "project/file_watcher.h"
+#include "project/files/file_watcher.h"
 
 #include <fcntl.h>
 #include <poll.h>

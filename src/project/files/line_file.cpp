@@ -1,4 +1,4 @@
-#include "project/line_file.h"
+#include "project/files/line_file.h"
 
 #include <cctype>
 #include <cstdio>

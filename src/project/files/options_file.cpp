@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "project/debug_lists.h"
-#include "project/key_values.h"
-#include "project/option_block.h"
-#include "project/path_text.h"
-#include "project/pool.h"
-#include "project/project_file.h"
-#include "project/project_keys.h"
-#include "project/project_lines.h"
-#include "project/project_records.h"
 #include "platform/win_path.h"
+#include "project/files/debug_lists.h"
+#include "project/files/project_file.h"
+#include "project/files/project_keys.h"
+#include "project/files/project_lines.h"
+#include "project/model/key_values.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "project/text/path_text.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

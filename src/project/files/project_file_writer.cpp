@@ -6,13 +6,13 @@
 
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
-#include "project/buffered_file.h"
-#include "project/file_watcher.h"
-#include "project/option_block.h"
-#include "project/project_file.h"
-#include "project/project_keys.h"
-#include "project/project_lines.h"
-#include "project/project_records.h"
+#include "project/files/buffered_file.h"
+#include "project/files/file_watcher.h"
+#include "project/files/project_file.h"
+#include "project/files/project_keys.h"
+#include "project/files/project_lines.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
 
 namespace pm2 {
 

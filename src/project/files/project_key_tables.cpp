@@ -1,6 +1,6 @@
 // The key tables of the project and options files (generated once from
 // the key list; keep the order: the codes follow from it).
-#include "project/project_keys.h"
+#include "project/files/project_keys.h"
 
 namespace pm2 {
 

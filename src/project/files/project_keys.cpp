@@ -1,13 +1,13 @@
-#include "project/project_keys.h"
+#include "project/files/project_keys.h"
 
 #include <cstring>
 #include <string>
 #include <unordered_map>
 
-#include "project/option_block.h"
-#include "project/pool.h"
-#include "project/project_lines.h"
-#include "project/project_records.h"
+#include "project/files/project_lines.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "project/opt_string.h"
+#include "project/text/opt_string.h"
 
 namespace pm2 {
 

@@ -1,10 +1,10 @@
-#include "project/project_lines.h"
+#include "project/files/project_lines.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-#include "project/pool.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "project/project_open.h"
+#include "project/files/project_open.h"
 
 #include <sys/stat.h>
 
@@ -8,15 +8,15 @@
 
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
-#include "project/app_state.h"
-#include "project/binary_project.h"
-#include "project/file_watcher.h"
-#include "project/option_block.h"
-#include "project/path_text.h"
-#include "project/pool.h"
-#include "project/project_file.h"
-#include "project/project_lines.h"
-#include "project/project_records.h"
+#include "project/files/binary_project.h"
+#include "project/files/file_watcher.h"
+#include "project/files/project_file.h"
+#include "project/files/project_lines.h"
+#include "project/model/app_state.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "project/text/path_text.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "project/project_file.h"
+#include "project/files/project_file.h"
 
 namespace pm2 {
 

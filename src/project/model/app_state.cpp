@@ -1,4 +1,4 @@
-#include "project/app_state.h"
+#include "project/model/app_state.h"
 
 #include <cstdarg>
 #include <cstdio>

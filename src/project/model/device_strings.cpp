@@ -1,14 +1,14 @@
-#include "project/device_strings.h"
+#include "project/model/device_strings.h"
 
 #include <cstring>
 #include <string_view>
 
-#include "project/device_db.h"
-#include "project/number_parse.h"
-#include "project/option_defaults.h"
-#include "project/pool.h"
-#include "project/project_records.h"
-#include "project/scanner.h"
+#include "project/devices/device_db.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
+#include "project/text/number_parse.h"
+#include "project/text/pool.h"
+#include "project/text/scanner.h"
 
 namespace pm2 {
 

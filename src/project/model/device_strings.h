@@ -22,8 +22,8 @@
 #include <cstdint>
 #include <string>
 
-#include "project/option_block.h"
-#include "project/opt_string.h"
+#include "project/model/option_block.h"
+#include "project/text/opt_string.h"
 
 namespace pm2 {
 

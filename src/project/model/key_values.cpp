@@ -1,6 +1,6 @@
-#include "project/key_values.h"
+#include "project/model/key_values.h"
 
-#include "project/pool.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

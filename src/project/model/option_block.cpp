@@ -1,13 +1,13 @@
-#include "project/option_block.h"
+#include "project/model/option_block.h"
 
 #include <string>
 #include <type_traits>
 #include <vector>
 
-#include "project/app_state.h"
-#include "project/option_defaults.h"
-#include "project/pool.h"
-#include "project/project_records.h"
+#include "project/model/app_state.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

@@ -30,8 +30,8 @@
 #include <string>
 #include <type_traits>
 
-#include "project/key_values.h"
-#include "project/opt_string.h"
+#include "project/model/key_values.h"
+#include "project/text/opt_string.h"
 
 namespace pm2 {
 

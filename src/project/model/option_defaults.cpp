@@ -1,13 +1,13 @@
-#include "project/option_defaults.h"
+#include "project/model/option_defaults.h"
 
 #include <cstring>
 #include <iterator>
 #include <type_traits>
 
-#include "project/app_state.h"
-#include "project/device_strings.h"
-#include "project/pool.h"
-#include "project/project_records.h"
+#include "project/model/app_state.h"
+#include "project/model/device_strings.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

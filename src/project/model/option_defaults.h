@@ -16,7 +16,7 @@
 
 #include <cstdint>
 
-#include "project/option_block.h"
+#include "project/model/option_block.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "project/project_records.h"
+#include "project/model/project_records.h"
 
 #include <unistd.h>
 
@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "platform/win_path.h"
-#include "project/app_state.h"
-#include "project/option_block.h"
-#include "project/path_text.h"
-#include "project/pool.h"
+#include "project/model/app_state.h"
+#include "project/model/option_block.h"
+#include "project/text/path_text.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

@@ -18,9 +18,9 @@
 #include <cstdint>
 #include <string>
 
-#include "project/app_state.h"
-#include "project/option_block.h"
-#include "project/opt_string.h"
+#include "project/model/app_state.h"
+#include "project/model/option_block.h"
+#include "project/text/opt_string.h"
 
 namespace pm2 {
 

@@ -1,8 +1,8 @@
-#include "project/control_strings.h"
+#include "project/text/control_strings.h"
 
 #include <cstring>
 
-#include "project/scanner.h"
+#include "project/text/scanner.h"
 
 namespace pm2 {
 

@@ -1,8 +1,8 @@
-#include "project/number_parse.h"
+#include "project/text/number_parse.h"
 
 #include <cstring>
 
-#include "project/scanner.h"
+#include "project/text/scanner.h"
 
 namespace pm2 {
 

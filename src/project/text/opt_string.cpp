@@ -1,6 +1,6 @@
-#include "project/opt_string.h"
+#include "project/text/opt_string.h"
 
-#include "project/pool.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

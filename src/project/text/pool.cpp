@@ -1,4 +1,4 @@
-#include "project/pool.h"
+#include "project/text/pool.h"
 
 #include <cstdint>
 #include <cstdio>

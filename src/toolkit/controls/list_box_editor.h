@@ -12,7 +12,7 @@
 #include <QScrollBar>
 #include <QWidget>
 
-#include "toolkit/core/list_box_editor_model.h"
+#include "toolkit/models/list_box_editor_model.h"
 
 namespace pm2 {
 

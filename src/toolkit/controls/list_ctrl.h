@@ -3,7 +3,7 @@
 // the engine's (SECListBaseC); this class is its window.
 
 #include "toolkit/controls/list_window.h"
-#include "toolkit/core/list_engine.h"
+#include "toolkit/models/list_engine.h"
 
 namespace pm2 {
 

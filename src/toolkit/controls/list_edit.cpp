@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-#include "toolkit/core/list_client.h"
+#include "toolkit/models/list_client.h"
 
 namespace pm2 {
 

@@ -6,8 +6,8 @@
 #include <QTimerEvent>
 
 #include "toolkit/controls/qt_bridge.h"
-#include "toolkit/core/list_client.h"
-#include "toolkit/core/list_engine.h"
+#include "toolkit/models/list_client.h"
+#include "toolkit/models/list_engine.h"
 
 namespace pm2 {
 namespace {

@@ -12,7 +12,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 
-#include "toolkit/core/header_layout.h"
+#include "toolkit/models/header_layout.h"
 
 namespace pm2 {
 namespace {

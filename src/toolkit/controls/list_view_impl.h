@@ -13,7 +13,7 @@
 #include "toolkit/controls/list_edit.h"
 #include "toolkit/controls/list_tip.h"
 #include "toolkit/controls/qt_bridge.h"
-#include "toolkit/core/list_engine.h"
+#include "toolkit/models/list_engine.h"
 
 class QPainter;
 class QKeyEvent;

@@ -11,8 +11,8 @@
 
 class QPainter;
 
-#include "toolkit/core/list_host.h"
 #include "toolkit/core/sys_colors.h"
+#include "toolkit/models/list_host.h"
 
 namespace pm2 {
 

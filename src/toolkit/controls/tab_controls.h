@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "toolkit/core/tab_layout.h"
+#include "toolkit/models/tab_layout.h"
 
 namespace pm2 {
 

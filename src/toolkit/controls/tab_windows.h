@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "toolkit/core/tab_model.h"
+#include "toolkit/models/tab_model.h"
 
 namespace pm2 {
 

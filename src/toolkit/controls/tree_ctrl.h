@@ -6,7 +6,7 @@
 #include <QPixmap>
 
 #include "toolkit/controls/list_window.h"
-#include "toolkit/core/tree_engine.h"
+#include "toolkit/models/tree_engine.h"
 
 namespace pm2 {
 

@@ -1,8 +1,8 @@
-#include "toolkit/core/header_layout.h"
+#include "toolkit/models/header_layout.h"
 
 #include <algorithm>
 
-#include "toolkit/core/list_item.h"
+#include "toolkit/models/list_item.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "toolkit/core/list_box_editor_model.h"
+#include "toolkit/models/list_box_editor_model.h"
 
 #include <algorithm>
 

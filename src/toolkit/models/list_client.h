@@ -7,8 +7,8 @@
 #include <string>
 
 #include "toolkit/core/geometry.h"
-#include "toolkit/core/list_host.h"
 #include "toolkit/core/sys_colors.h"
+#include "toolkit/models/list_host.h"
 
 namespace pm2 {
 

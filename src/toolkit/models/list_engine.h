@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/core/list_client.h"
-#include "toolkit/core/list_host.h"
-#include "toolkit/core/list_item.h"
 #include "toolkit/core/notify.h"
 #include "toolkit/core/sys_colors.h"
+#include "toolkit/models/list_client.h"
+#include "toolkit/models/list_host.h"
+#include "toolkit/models/list_item.h"
 
 namespace pm2 {
 

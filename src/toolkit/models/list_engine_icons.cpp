@@ -3,7 +3,7 @@
 // that the row walks share with report view.
 #include <algorithm>
 
-#include "toolkit/core/list_engine.h"
+#include "toolkit/models/list_engine.h"
 
 namespace pm2 {
 

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "toolkit/core/list_engine.h"
+#include "toolkit/models/list_engine.h"
 
 namespace pm2 {
 namespace {

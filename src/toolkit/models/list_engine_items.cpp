@@ -1,7 +1,7 @@
 // Items, columns, selection, styles and notifications of the list engine.
 #include <algorithm>
 
-#include "toolkit/core/list_engine.h"
+#include "toolkit/models/list_engine.h"
 
 namespace pm2 {
 

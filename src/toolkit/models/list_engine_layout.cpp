@@ -2,7 +2,7 @@
 // engine.
 #include <algorithm>
 
-#include "toolkit/core/list_engine.h"
+#include "toolkit/models/list_engine.h"
 
 namespace pm2 {
 

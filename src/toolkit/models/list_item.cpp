@@ -1,4 +1,4 @@
-#include "toolkit/core/list_item.h"
+#include "toolkit/models/list_item.h"
 
 namespace pm2 {
 

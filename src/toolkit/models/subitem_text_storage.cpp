@@ -1,4 +1,4 @@
-#include "toolkit/core/subitem_text_storage.h"
+#include "toolkit/models/subitem_text_storage.h"
 
 #include <algorithm>
 

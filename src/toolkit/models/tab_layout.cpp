@@ -1,4 +1,4 @@
-#include "toolkit/core/tab_layout.h"
+#include "toolkit/models/tab_layout.h"
 
 #include <algorithm>
 

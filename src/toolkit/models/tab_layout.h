@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/core/list_host.h"
-#include "toolkit/core/tab_model.h"
+#include "toolkit/models/list_host.h"
+#include "toolkit/models/tab_model.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "toolkit/core/tab_model.h"
+#include "toolkit/models/tab_model.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "toolkit/core/list_host.h"
+#include "toolkit/models/list_host.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Tree control model on the list engine: nodes, rows, expand and collapse,
 // selection, hit tests, notifications and the label column's layout.
-#include "toolkit/core/tree_engine.h"
+#include "toolkit/models/tree_engine.h"
 
 #include <algorithm>
 

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "toolkit/core/list_engine.h"
-#include "toolkit/core/subitem_text_storage.h"
-#include "toolkit/core/tree_node.h"
+#include "toolkit/models/list_engine.h"
+#include "toolkit/models/subitem_text_storage.h"
+#include "toolkit/models/tree_node.h"
 
 namespace pm2 {
 

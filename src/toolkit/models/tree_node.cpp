@@ -1,4 +1,4 @@
-#include "toolkit/core/tree_node.h"
+#include "toolkit/models/tree_node.h"
 
 namespace pm2 {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "build/arm_ads_command.h"
-#include "build/arm_gnu_command.h"
-#include "cmd_fixture.h"
+#include "builder/cmd_fixture.h"
+#include "builder/commands/arm_ads_command.h"
+#include "builder/commands/arm_gnu_command.h"
 
 namespace pm2::test {
 namespace {

@@ -7,12 +7,12 @@
 #include <functional>
 #include <string>
 
-#include "build/q166_command.h"
-#include "build/q51_command.h"
-#include "build/w166_command.h"
-#include "build/w51_command.h"
-#include "build/yq166_command.h"
-#include "cmd_fixture.h"
+#include "builder/cmd_fixture.h"
+#include "builder/commands/q166_command.h"
+#include "builder/commands/q51_command.h"
+#include "builder/commands/w166_command.h"
+#include "builder/commands/w51_command.h"
+#include "builder/commands/yq166_command.h"
 
 namespace pm2::test {
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 #include <thread>
 
-#include "build/command_lists.h"
-#include "build/q166_command.h"
-#include "build/q51_command.h"
-#include "cmd_fixture.h"
+#include "builder/cmd_fixture.h"
+#include "builder/commands/command_lists.h"
+#include "builder/commands/q166_command.h"
+#include "builder/commands/q51_command.h"
 
 namespace pm2::test {
 namespace {

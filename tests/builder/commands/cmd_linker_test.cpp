@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "build/command_listing.h"
-#include "build/n166_linker.h"
-#include "build/n51_linker.h"
-#include "cmd_fixture.h"
+#include "builder/cmd_fixture.h"
+#include "builder/commands/command_listing.h"
+#include "builder/commands/n166_linker.h"
+#include "builder/commands/n51_linker.h"
 
 namespace pm2::test {
 namespace {

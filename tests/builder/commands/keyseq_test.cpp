@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "build/key_sequences.h"
-#include "cmd_fixture.h"
+#include "builder/cmd_fixture.h"
+#include "builder/commands/key_sequences.h"
 
 namespace pm2::test {
 namespace {

@@ -3,9 +3,9 @@
 // file names are case-sensitive.
 #include <gtest/gtest.h>
 
-#include "build/q166_command.h"
-#include "build/q51_command.h"
-#include "cmd_fixture.h"
+#include "builder/cmd_fixture.h"
+#include "builder/commands/q166_command.h"
+#include "builder/commands/q51_command.h"
 
 namespace pm2::test {
 namespace {

@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "build/build_test_support.h"
-#include "build/dependency_file.h"
-#include "build/preprocessor.h"
-#include "project/pool.h"
-#include "project/project_records.h"
+#include "builder/build_test_support.h"
+#include "builder/driver/dependency_file.h"
+#include "builder/preprocessor/preprocessor.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 namespace {

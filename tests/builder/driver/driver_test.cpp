@@ -2,17 +2,17 @@
 // toolset, an ARM library target, stop requests and the file properties.
 #include <gtest/gtest.h>
 
-#include "build/build_driver.h"
-#include "build/gnu_command_file.h"
-#include "build/build_state.h"
-#include "build/build_test_support.h"
-#include "build/tool_environment.h"
+#include "builder/build_test_support.h"
+#include "builder/commands/gnu_command_file.h"
+#include "builder/driver/build_driver.h"
+#include "builder/driver/build_state.h"
+#include "builder/runner/tool_environment.h"
 #include "platform/notification_hub.h"
-#include "project/environment.h"
-#include "project/pool.h"
-#include "project/option_defaults.h"
-#include "project/project_records.h"
+#include "project/environment/environment.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
 #include "project/recording_shell.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 namespace {

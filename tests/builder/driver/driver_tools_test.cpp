@@ -10,15 +10,15 @@
 #include <filesystem>
 #include <thread>
 
-#include "build/build_driver.h"
-#include "build/build_test_support.h"
+#include "builder/build_test_support.h"
+#include "builder/driver/build_driver.h"
 #include "platform/notification_hub.h"
-#include "project/app_state.h"
-#include "project/environment.h"
-#include "project/option_defaults.h"
-#include "project/pool.h"
-#include "project/project_records.h"
+#include "project/environment/environment.h"
+#include "project/model/app_state.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
 #include "project/recording_shell.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 namespace {

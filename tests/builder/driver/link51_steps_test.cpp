@@ -8,15 +8,15 @@
 #include <functional>
 #include <vector>
 
-#include "build/build_state.h"
-#include "build/link_51_steps.h"
-#include "build/link_steps.h"
-#include "build/register_optimization.h"
-#include "build/tool_runner.h"
-#include "build_test_support.h"
-#include "cmd_fixture.h"
+#include "builder/build_test_support.h"
+#include "builder/cmd_fixture.h"
+#include "builder/driver/build_state.h"
+#include "builder/driver/link_51_steps.h"
+#include "builder/driver/link_steps.h"
+#include "builder/driver/register_optimization.h"
+#include "builder/runner/tool_runner.h"
 #include "link_fixture.h"
-#include "project/entry_stream.h"
+#include "project/files/entry_stream.h"
 #include "project/recording_shell.h"
 
 namespace pm2::test {

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "build/build_state.h"
-#include "build/link_steps.h"
-#include "build/tool_run_request.h"
-#include "build_test_support.h"
-#include "cmd_fixture.h"
-#include "project/entry_stream.h"
+#include "builder/build_test_support.h"
+#include "builder/cmd_fixture.h"
+#include "builder/driver/build_state.h"
+#include "builder/driver/link_steps.h"
+#include "builder/runner/tool_run_request.h"
+#include "project/files/entry_stream.h"
 #include "project/recording_shell.h"
 
 namespace pm2::test {

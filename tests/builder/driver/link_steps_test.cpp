@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <vector>
 
-#include "build/arm_gnu_command.h"
-#include "build/build_state.h"
-#include "build/link_steps.h"
-#include "build/tool_runner.h"
-#include "build_test_support.h"
-#include "cmd_fixture.h"
+#include "builder/build_test_support.h"
+#include "builder/cmd_fixture.h"
+#include "builder/commands/arm_gnu_command.h"
+#include "builder/driver/build_state.h"
+#include "builder/driver/link_steps.h"
+#include "builder/runner/tool_runner.h"
 #include "link_fixture.h"
 #include "project/recording_shell.h"
 

@@ -1,4 +1,4 @@
-#include "build/toolset_folders.h"
+#include "builder/driver/toolset_folders.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <filesystem>
 
 #include "platform/temp_dir.h"
-#include "project/pool.h"
-#include "project/app_state.h"
-#include "project/environment.h"
-#include "project/project_records.h"
+#include "project/environment/environment.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 namespace {

@@ -6,15 +6,15 @@
 
 #include <string>
 
-#include "build/batch_file.h"
-#include "build/build_state.h"
-#include "build/build_test_support.h"
-#include "build/dependency_file.h"
-#include "build/link_steps.h"
+#include "builder/build_test_support.h"
+#include "builder/driver/build_state.h"
+#include "builder/driver/dependency_file.h"
+#include "builder/driver/link_steps.h"
+#include "builder/runner/batch_file.h"
 #include "platform/write_fault_sweep.h"
-#include "project/pool.h"
-#include "project/project_records.h"
+#include "project/model/project_records.h"
 #include "project/recording_shell.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 namespace {

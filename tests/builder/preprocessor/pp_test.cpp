@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "build/build_test_support.h"
-#include "build/preprocessor.h"
+#include "builder/build_test_support.h"
+#include "builder/preprocessor/preprocessor.h"
 #include "platform/win_path.h"
 
 namespace pm2 {

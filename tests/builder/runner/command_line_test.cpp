@@ -2,8 +2,8 @@
 // commands, and the command line formed per tool code.
 #include <gtest/gtest.h>
 
-#include "build/command_line_split.h"
-#include "build/tool_runner.h"
+#include "builder/runner/command_line_split.h"
+#include "builder/runner/tool_runner.h"
 
 namespace pm2 {
 namespace {

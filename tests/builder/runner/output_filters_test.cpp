@@ -2,8 +2,8 @@
 // the uniform lines with the right counts.
 #include <gtest/gtest.h>
 
-#include "build/output_filters.h"
-#include "build/tool_run_request.h"
+#include "builder/runner/output_filters.h"
+#include "builder/runner/tool_run_request.h"
 #include "project/recording_shell.h"
 
 namespace pm2 {

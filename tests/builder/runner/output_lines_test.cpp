@@ -2,9 +2,9 @@
 // and the HTML build log.
 #include <gtest/gtest.h>
 
-#include "build/build_log.h"
-#include "build/output_lines.h"
-#include "build_test_support.h"
+#include "builder/build_test_support.h"
+#include "builder/runner/build_log.h"
+#include "builder/runner/output_lines.h"
 #include "project/recording_shell.h"
 
 namespace pm2 {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "build/progress_channel.h"
-#include "build_test_support.h"
+#include "builder/build_test_support.h"
+#include "builder/runner/progress_channel.h"
 #include "platform/notification_hub.h"
 
 namespace pm2 {

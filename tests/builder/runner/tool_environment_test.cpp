@@ -1,11 +1,11 @@
 // The tools' environment per toolset, the batch file and the trace file.
 #include <gtest/gtest.h>
 
-#include "build/batch_file.h"
-#include "build/tool_environment.h"
-#include "build_test_support.h"
-#include "project/environment.h"
-#include "project/project_records.h"
+#include "builder/build_test_support.h"
+#include "builder/runner/batch_file.h"
+#include "builder/runner/tool_environment.h"
+#include "project/environment/environment.h"
+#include "project/model/project_records.h"
 #include "project/recording_shell.h"
 
 namespace pm2 {

@@ -9,10 +9,10 @@
 #include <chrono>
 #include <thread>
 
-#include "build/progress_channel.h"
-#include "build/tool_environment.h"
-#include "build/tool_runner.h"
-#include "build_test_support.h"
+#include "builder/build_test_support.h"
+#include "builder/runner/progress_channel.h"
+#include "builder/runner/tool_environment.h"
+#include "builder/runner/tool_runner.h"
 #include "platform/notification_hub.h"
 #include "platform/win_path.h"
 #include "project/recording_shell.h"

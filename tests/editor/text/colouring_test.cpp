@@ -3,9 +3,9 @@
 #include <cstring>
 #include <fstream>
 
-#include "editor/editor_keys.h"
-#include "editor/line_colours.h"
-#include "editor/text_buffer.h"
+#include "editor/text/editor_keys.h"
+#include "editor/text/line_colours.h"
+#include "editor/text/text_buffer.h"
 #include "platform/ini_file.h"
 #include "platform/settings_store.h"
 #include "platform/temp_dir.h"

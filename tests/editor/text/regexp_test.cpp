@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editor/regexp.h"
+#include "editor/text/regexp.h"
 
 namespace pm2 {
 namespace {

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "editor/text_buffer.h"
+#include "editor/text/text_buffer.h"
 #include "platform/temp_dir.h"
 
 namespace pm2 {

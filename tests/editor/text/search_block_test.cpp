@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "editor/regexp.h"
-#include "editor/text_buffer.h"
+#include "editor/text/regexp.h"
+#include "editor/text/text_buffer.h"
 
 namespace pm2 {
 namespace {

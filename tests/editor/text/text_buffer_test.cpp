@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "editor/text_buffer.h"
+#include "editor/text/text_buffer.h"
 
 namespace pm2 {
 namespace {

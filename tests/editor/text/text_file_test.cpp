@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "editor/text_buffer.h"
+#include "editor/text/text_buffer.h"
 #include "platform/fault_disk.h"
 #include "platform/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "project/device_db_source.h"
+#include "project/devices/device_db_source.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/atomic_file.h"
-#include "project/device_db.h"
+#include "project/devices/device_db.h"
 
 namespace pm2 {
 namespace {

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
-#include "project/device_db_source.h"
-#include "project/device_strings.h"
-#include "project/option_block.h"
-#include "model_fixture.h"
+#include "project/devices/device_db_source.h"
+#include "project/model/device_strings.h"
+#include "project/model/option_block.h"
+#include "project/model_fixture.h"
 
 namespace pm2 {
 namespace {

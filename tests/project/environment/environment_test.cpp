@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include "file_test_util.h"
 #include "platform/fault_disk.h"
-#include "project/device_db.h"
-#include "project/environment.h"
-#include "project/environment_file.h"
-#include "project/install_paths.h"
+#include "project/devices/device_db.h"
+#include "project/environment/environment.h"
+#include "project/environment/environment_file.h"
+#include "project/environment/install_paths.h"
+#include "project/file_test_util.h"
 
 namespace pm2 {
 namespace {

@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <random>
 
-#include "project/binary_project.h"
-#include "project/debug_lists.h"
 #include "project/file_test_util.h"
-#include "project/project_file.h"
-#include "project/project_open.h"
-#include "project/projfile_fixture.h"
+#include "project/files/binary_project.h"
+#include "project/files/debug_lists.h"
+#include "project/files/project_file.h"
+#include "project/files/project_open.h"
 #include "project/recording_shell.h"
+#include "projfile_fixture.h"
 
 namespace pm2 {
 namespace {

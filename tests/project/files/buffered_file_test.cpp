@@ -1,11 +1,11 @@
-#include "project/buffered_file.h"
+#include "project/files/buffered_file.h"
 
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
-#include "file_test_util.h"
-#include "project/install_paths.h"
+#include "project/environment/install_paths.h"
+#include "project/file_test_util.h"
 
 namespace pm2 {
 namespace {
@@ -118,7 +118,7 @@ TEST(InstallPathsTest, RootIsTheFolderAboveTheProgramFolder) {
     EXPECT_EQ(app.m_toolsIniPath, std::string(r.root) + "TOOLS.INI");
   }
   EXPECT_EQ(CurrentProgramPath().substr(CurrentProgramPath().rfind('/') + 1),
-            "project_file_services_test");
+            "project_files_test");
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include "project/entry_stream.h"
+#include "project/files/entry_stream.h"
 
 #include <map>
 
 #include <gtest/gtest.h>
 
-#include "file_test_util.h"
+#include "project/file_test_util.h"
 
 namespace pm2 {
 namespace {

@@ -1,4 +1,4 @@
-#include "project/file_watcher.h"
+#include "project/files/file_watcher.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "file_test_util.h"
 #include "platform/notification_hub.h"
+#include "project/file_test_util.h"
 
 namespace pm2 {
 namespace {

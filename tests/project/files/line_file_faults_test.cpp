@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/write_fault_sweep.h"
-#include "project/line_file.h"
+#include "project/files/line_file.h"
 
 namespace pm2 {
 namespace {

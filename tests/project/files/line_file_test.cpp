@@ -1,8 +1,8 @@
-#include "project/line_file.h"
+#include "project/files/line_file.h"
 
 #include <gtest/gtest.h>
 
-#include "file_test_util.h"
+#include "project/file_test_util.h"
 
 namespace pm2 {
 namespace {

@@ -4,10 +4,10 @@
 #include <array>
 #include <cstring>
 
-#include "project/debug_lists.h"
-#include "project/key_values.h"
-#include "project/project_file.h"
-#include "project/projfile_fixture.h"
+#include "project/files/debug_lists.h"
+#include "project/files/project_file.h"
+#include "project/model/key_values.h"
+#include "projfile_fixture.h"
 
 namespace pm2 {
 namespace {

@@ -7,13 +7,13 @@
 
 #include <string>
 
-#include "project/option_block.h"
-#include "project/option_defaults.h"
-#include "project/pool.h"
-#include "project/project_keys.h"
-#include "project/project_lines.h"
-#include "project/project_records.h"
+#include "project/files/project_keys.h"
+#include "project/files/project_lines.h"
+#include "project/model/option_block.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
 #include "project/model_fixture.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 

@@ -6,11 +6,11 @@
 #include <filesystem>
 
 #include "platform/win_path.h"
-#include "project/buffered_file.h"
-#include "project/project_file.h"
 #include "project/file_test_util.h"
-#include "project/projfile_fixture.h"
+#include "project/files/buffered_file.h"
+#include "project/files/project_file.h"
 #include "project/recording_shell.h"
+#include "projfile_fixture.h"
 
 namespace pm2 {
 namespace {

@@ -1,11 +1,11 @@
-#include "project/device_strings.h"
+#include "project/model/device_strings.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "model_fixture.h"
-#include "project/option_defaults.h"
+#include "project/model/option_defaults.h"
+#include "project/model_fixture.h"
 
 namespace pm2 {
 namespace {

@@ -1,13 +1,13 @@
-#include "project/option_block.h"
+#include "project/model/option_block.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "model_fixture.h"
-#include "project/device_strings.h"
-#include "project/key_values.h"
-#include "project/option_defaults.h"
+#include "project/model/device_strings.h"
+#include "project/model/key_values.h"
+#include "project/model/option_defaults.h"
+#include "project/model_fixture.h"
 
 namespace pm2 {
 namespace {

@@ -1,4 +1,4 @@
-#include "project/project_records.h"
+#include "project/model/project_records.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <fstream>
 #include <string>
 
-#include "model_fixture.h"
 #include "platform/temp_dir.h"
-#include "project/option_defaults.h"
-#include "recording_shell.h"
+#include "project/model/option_defaults.h"
+#include "project/model_fixture.h"
+#include "project/recording_shell.h"
 
 namespace pm2 {
 namespace {

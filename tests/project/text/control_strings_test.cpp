@@ -1,10 +1,10 @@
-#include "project/control_strings.h"
+#include "project/text/control_strings.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "project/scanner.h"
+#include "project/text/scanner.h"
 
 namespace pm2 {
 namespace {

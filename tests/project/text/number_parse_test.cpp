@@ -1,4 +1,4 @@
-#include "project/number_parse.h"
+#include "project/text/number_parse.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "project/opt_string.h"
+#include "project/text/opt_string.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "project/pool.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 namespace {

@@ -1,4 +1,4 @@
-#include "project/path_text.h"
+#include "project/text/path_text.h"
 
 #include <gtest/gtest.h>
 

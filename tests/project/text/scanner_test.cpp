@@ -1,4 +1,4 @@
-#include "project/scanner.h"
+#include "project/text/scanner.h"
 
 #include <gtest/gtest.h>
 

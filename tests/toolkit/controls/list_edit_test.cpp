@@ -9,7 +9,7 @@
 
 #include "toolkit/controls/list_ctrl.h"
 #include "toolkit/controls/list_edit.h"
-#include "toolkit/core/list_client.h"
+#include "toolkit/models/list_client.h"
 
 namespace pm2 {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/core/list_host.h"
 #include "toolkit/core/notify.h"
+#include "toolkit/models/list_host.h"
 
 namespace pm2::test {
 

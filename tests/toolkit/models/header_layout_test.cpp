@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/core/header_layout.h"
-#include "toolkit/core/list_item.h"
+#include "toolkit/models/header_layout.h"
+#include "toolkit/models/list_item.h"
 
 namespace pm2 {
 namespace {

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "toolkit/core/file_system.h"
-#include "toolkit/core/list_box_editor_model.h"
+#include "toolkit/models/list_box_editor_model.h"
 
 namespace pm2 {
 namespace {

@@ -3,8 +3,8 @@
 // 200x120 client.
 #include <gtest/gtest.h>
 
-#include "toolkit/core/fake_list_host.h"
-#include "toolkit/core/list_engine.h"
+#include "fake_list_host.h"
+#include "toolkit/models/list_engine.h"
 
 namespace pm2 {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "toolkit/core/notify.h"
-#include "toolkit/core/tab_layout.h"
+#include "toolkit/models/tab_layout.h"
 
 namespace pm2 {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/core/fake_list_host.h"
-#include "toolkit/core/subitem_text_storage.h"
-#include "toolkit/core/tree_engine.h"
+#include "fake_list_host.h"
+#include "toolkit/models/subitem_text_storage.h"
+#include "toolkit/models/tree_engine.h"
 
 namespace pm2 {
 namespace {

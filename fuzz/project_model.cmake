@@ -1,2 +1,0 @@
-pm2_fuzzer(project_model_device_strings_fuzz
-  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/project_model_device_strings_fuzz.cpp LIBS pm2_project)
