@@ -376,5 +376,27 @@ TEST(StartupEnvironmentTest, TheBuildTreeInstallationHasEveryToolsetAndTheGnuToo
   for (int id = 0; id < kToolsetCount; ++id) app.m_pToolsetInfo[id] = nullptr;
 }
 
+TEST(InstallPathsTest, RootIsTheFolderAboveTheProgramFolder) {
+  struct Row {
+    const char* program;
+    const char* dir;
+    const char* root;
+  } rows[] = {
+      {"/opt/pm2/PM2/pelmora2", "/opt/pm2/PM2/", "/opt/pm2/"},
+      {"/PM2/pelmora2", "/PM2/", "/"},
+      {"/pelmora2", "/", "/"},
+  };
+  for (const Row& r : rows) {
+    AppState app;
+    SetupInstallPaths(app, r.program);
+    EXPECT_EQ(app.m_programDir, r.dir) << r.program;
+    EXPECT_EQ(app.m_installRoot, r.root) << r.program;
+    EXPECT_EQ(app.m_vspawnPath, std::string(r.dir) + "VSPAWN.EXE");
+    EXPECT_EQ(app.m_toolsIniPath, std::string(r.root) + "TOOLS.INI");
+  }
+  EXPECT_EQ(CurrentProgramPath().substr(CurrentProgramPath().rfind('/') + 1),
+            "project_environment_test");
+}
+
 }  // namespace
 }  // namespace pm2

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "project/environment/install_paths.h"
 #include "project/file_test_util.h"
 
 namespace pm2 {
@@ -97,28 +96,6 @@ TEST(BufferedFileTest, DiffersFromDisk) {
     f.Append(r.image);
     EXPECT_EQ(f.DiffersFromDisk(), r.differs) << r.name;
   }
-}
-
-TEST(InstallPathsTest, RootIsTheFolderAboveTheProgramFolder) {
-  struct Row {
-    const char* program;
-    const char* dir;
-    const char* root;
-  } rows[] = {
-      {"/opt/pm2/PM2/pelmora2", "/opt/pm2/PM2/", "/opt/pm2/"},
-      {"/PM2/pelmora2", "/PM2/", "/"},
-      {"/pelmora2", "/", "/"},
-  };
-  for (const Row& r : rows) {
-    AppState app;
-    SetupInstallPaths(app, r.program);
-    EXPECT_EQ(app.m_programDir, r.dir) << r.program;
-    EXPECT_EQ(app.m_installRoot, r.root) << r.program;
-    EXPECT_EQ(app.m_vspawnPath, std::string(r.dir) + "VSPAWN.EXE");
-    EXPECT_EQ(app.m_toolsIniPath, std::string(r.root) + "TOOLS.INI");
-  }
-  EXPECT_EQ(CurrentProgramPath().substr(CurrentProgramPath().rfind('/') + 1),
-            "project_files_test");
 }
 
 }  // namespace
