@@ -26,7 +26,11 @@ SECSplashWnd::~SECSplashWnd() = default;
 
 bool SECSplashWnd::Create(QWidget* parent, bool visible, const QRect& screen) {
   QImage image(m_bitmap);
-  if (image.isNull()) return false;
+  if (image.isNull()) {
+    // The program starts without its splash rather than not at all.
+    qWarning("The splash picture '%s' cannot be read.", qPrintable(m_bitmap));
+    return false;
+  }
   m_image = std::move(image);
 
   // A splash of its own (no parent, no title) keeps above the windows that
@@ -50,8 +54,10 @@ bool SECSplashWnd::Create(QWidget* parent, bool visible, const QRect& screen) {
 
   if (!m_rules.noTimer) m_timer.start(m_rules.durationMs, this);
   if (visible) {
+    // Shown active, as a start-up window is, so that the first key reaches it.
     show();
     raise();
+    activateWindow();
     repaint();
   }
   return true;

@@ -108,7 +108,7 @@ QSize SECStatusBar::sizeHint() const {
   const QFontMetrics fm(font());
   const Size fixed = m_model.CalcFixedLayout(true, fm.height(), 0);
   int width = 0;
-  for (int i = 0; i < m_model.GetCount(); ++i) width += m_model.Pane(i).cxText + 6 + m_model.Metrics().borders.gap;
+  for (int i = 0; i < m_model.GetCount(); ++i) width += m_model.Pane(i).cxText + kStatusPanePadding + m_model.Metrics().borders.gap;
   if (m_sizeGripStyle) width += m_model.Metrics().cxVScroll;
   return {std::max(width, 100), fixed.cy};
 }
@@ -122,6 +122,12 @@ void SECStatusBar::paintEvent(QPaintEvent*) {
   m_painting = false;
   QPainter p(this);
   PaintStatusBar(p, m_model, rect(), font());
+  for (int i = 0; i < m_model.GetCount(); ++i) {
+    if (!(m_model.Pane(i).shownStyle & sbps::kOwnerDraw)) continue;
+    p.save();
+    DrawItem(p, i, GetItemRect(i).adjusted(1, 1, -1, -1));
+    p.restore();
+  }
 }
 
 void SECStatusBar::resizeEvent(QResizeEvent*) { Relayout(); }

@@ -69,6 +69,9 @@ class SECStatusBar : public QWidget, private StatusBarSink {
   QSize minimumSizeHint() const override;
 
  protected:
+  // Draws an owner-drawn pane (style sbps::kOwnerDraw) inside its borders;
+  // the bar itself draws nothing there.
+  virtual void DrawItem(QPainter& /*p*/, int /*index*/, const QRect& /*rect*/) {}
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
   void mousePressEvent(QMouseEvent*) override;

@@ -7,11 +7,6 @@
 
 namespace pm2 {
 
-namespace {
-// Room around a pane's text: its borders and a margin on each side.
-constexpr int kPanePadding = 6;
-}  // namespace
-
 SECStatusBarModel::SECStatusBarModel(StatusBarSink* sink, StatusBarMetrics metrics)
     : m_sink(sink), m_metrics(metrics) {}
 
@@ -134,7 +129,7 @@ void SECStatusBarModel::UpdateAllPanes(bool rects, bool texts) {
     int extra = inside.Width() + b.gap;
     int stretchLeft = 0;
     for (const StatusPane& p : m_panes) {
-      extra -= p.cxText + kPanePadding + b.gap;
+      extra -= p.cxText + kStatusPanePadding + b.gap;
       if (p.style & sbps::kStretch) ++stretchLeft;
     }
     std::vector<int> rights;
@@ -143,7 +138,7 @@ void SECStatusBarModel::UpdateAllPanes(bool rects, bool texts) {
     for (std::size_t i = 0; i < m_panes.size(); ++i) {
       StatusPane& p = m_panes[i];
       const int left = right + (i == 0 ? b.horizontal : b.gap);
-      right = left + kPanePadding + p.cxText;
+      right = left + kStatusPanePadding + p.cxText;
       if ((p.style & sbps::kStretch) && extra > 0) {
         const int share = extra / stretchLeft;
         right += share;

@@ -28,10 +28,14 @@ namespace sbps {
 constexpr std::uint32_t kNormal = 0x0000;
 constexpr std::uint32_t kNoBorders = 0x0100;   // drawn flat
 constexpr std::uint32_t kPopout = 0x0200;      // raised; a checked pane
+constexpr std::uint32_t kOwnerDraw = 0x1000;   // the bar's DrawItem draws it
 constexpr std::uint32_t kDrawMask = 0xFFFF;
 constexpr std::uint32_t kDisabled = 0x04000000;  // keeps its text, shows none
 constexpr std::uint32_t kStretch = 0x08000000;   // takes the free width
 }  // namespace sbps
+
+// Room around a pane's text: its borders and a margin on each side.
+constexpr int kStatusPanePadding = 6;
 
 // One pane. Invariant: `shown` is what the window displays; it equals
 // `text` (or is empty for a disabled pane) unless `needsSend` is set.

@@ -50,7 +50,7 @@ void PaintStatusBar(QPainter& p, const SECStatusBarModel& model, const QRect& wh
     const QRect r = ToQRect(pane.rect);
     if (r.isEmpty()) continue;
     if (!(pane.shownStyle & sbps::kNoBorders)) PaneBorder(p, r, (pane.shownStyle & sbps::kPopout) != 0);
-    if (pane.shown.empty()) continue;
+    if (pane.shown.empty() || (pane.shownStyle & sbps::kOwnerDraw)) continue;
     // The text starts past the border and a two-pixel margin, cut at the
     // pane's inner edge.
     const QRect text = r.adjusted(3, 1, -1, -1);

@@ -1,4 +1,4 @@
-// Where the splash stands and what closes it.
+// Where the splash stands.
 #include <gtest/gtest.h>
 
 #include "toolkit/frames/splash_model.h"
@@ -25,28 +25,6 @@ TEST(SplashModel, CentredPositionRows) {
   for (const PlaceRow& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(SplashPosition(row.screen, row.picture), row.at);
-  }
-}
-
-struct InputRow {
-  const char* name;
-  bool noTimer;
-  bool closeOnInput;
-  bool closes;
-};
-
-TEST(SplashModel, InputClosesOnlyWhileTheTimerRuns) {
-  const InputRow rows[] = {
-      {"timer and close on input", false, true, true},
-      {"no timer: stays until closed", true, true, false},
-      {"close on input switched off", false, false, false},
-  };
-  for (const InputRow& row : rows) {
-    SCOPED_TRACE(row.name);
-    SplashRules r;
-    r.noTimer = row.noTimer;
-    r.closeOnInput = row.closeOnInput;
-    EXPECT_EQ(r.InputCloses(), row.closes);
   }
 }
 

@@ -175,5 +175,26 @@ TEST_F(StatusBarTest, CommandUpdatesReachTheScreen) {
   EXPECT_EQ(bar->Model().Pane(2).shown, "L:3 C:14");
 }
 
+class OwnerDrawnBar : public SECStatusBar {
+ public:
+  using SECStatusBar::SECStatusBar;
+  std::vector<int> drawn;
+
+ protected:
+  void DrawItem(QPainter&, int index, const QRect&) override { drawn.push_back(index); }
+};
+
+TEST(StatusBarOwnerDraw, OwnerDrawnPaneIsLeftToTheHook) {
+  App();
+  OwnerDrawnBar bar;
+  bar.resize(500, bar.sizeHint().height());
+  ASSERT_TRUE(bar.SetIndicators(kIndicators, 5, Strings()));
+  bar.SetPaneStyle(3, bar.GetPaneStyle(3) | sbps::kOwnerDraw);
+  const QImage shot = bar.grab().toImage();
+  EXPECT_EQ(bar.drawn, std::vector<int>{3});
+  EXPECT_EQ(DarkPixels(shot, bar.GetItemRect(3).adjusted(2, 2, -2, -2)), 0) << "no text of its own";
+  EXPECT_GT(DarkPixels(shot, bar.GetItemRect(4).adjusted(2, 2, -2, -2)), 0);
+}
+
 }  // namespace
 }  // namespace pm2
