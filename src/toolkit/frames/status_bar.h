@@ -9,7 +9,6 @@
 // once, one set without it when the bar next paints; the same text again
 // repaints nothing. The pane layout is SECStatusBarModel's.
 
-#include <QFont>
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
