@@ -237,6 +237,38 @@ TEST_F(TreeFixture, SelectionVetoAndCollapseMovesTheCaret) {
   EXPECT_EQ(tree.GetNextItem(nullptr, TVGN_FIRSTSELECTED), a);
 }
 
+TEST_F(TreeFixture, CaretSelectKeepsTheOtherSelectedRowsOfAMultiSelectTree) {
+  HTREEITEM a = Add("a");
+  HTREEITEM b = Add("b");
+  HTREEITEM c = Add("c");
+  tree.EnableMultiSelect(true);
+  tree.SetItemState(a, TVIS_SELECTED, TVIS_SELECTED);
+  tree.SetItemState(b, TVIS_SELECTED, TVIS_SELECTED);
+  ASSERT_TRUE(tree.Select(c, TVGN_CARET));
+  EXPECT_EQ(tree.GetCaretItem(), c);
+  for (HTREEITEM h : {a, b, c}) EXPECT_EQ(tree.GetItemState(h, TVIS_SELECTED), TVIS_SELECTED);
+  // A single-selection tree still keeps one selected row.
+  tree.EnableMultiSelect(false);
+  ASSERT_TRUE(tree.Select(a, TVGN_CARET));
+  EXPECT_EQ(tree.GetItemState(b, TVIS_SELECTED), 0u);
+  EXPECT_EQ(tree.GetItemState(c, TVIS_SELECTED), 0u);
+  EXPECT_EQ(tree.GetItemState(a, TVIS_SELECTED), TVIS_SELECTED);
+}
+
+TEST_F(TreeFixture, GreyRowColourDoesNotLeakIntoTheNextRow) {
+  HTREEITEM grey = Add("grey");
+  Add("plain");
+  tree.SetItemExState(grey, 0x100);
+  host.focus = false;
+  // Painting reuses one context for every row, as the widget does.
+  auto ctx = tree.CreatePaintContext();
+  ASSERT_TRUE(tree.InitPaintContext(*ctx, 0, 0));
+  EXPECT_EQ(ctx->textColor, tree.GetGrayTextColor());
+  ASSERT_TRUE(tree.InitPaintContext(*ctx, 1, 0));
+  EXPECT_EQ(ctx->paintFlags & 0x100, 0u);
+  EXPECT_EQ(ctx->textColor, tree.GetTextColor());
+}
+
 TEST_F(TreeFixture, NavigationCodes) {
   HTREEITEM a = Add("a");
   HTREEITEM a1 = Add("a1", a);
