@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include "toolkit/core/theme.h"
 #include "toolkit/models/header_layout.h"
 
 namespace pm2 {
@@ -296,15 +297,23 @@ QPixmap ListViewImpl::CreateHeaderDragImage(int column) {
   return pm;
 }
 
+bool ListViewImpl::DrawThemedHeaderPart(QPainter& p, int part, int state, const QRect& b) {
+  return m_headerTheme && SECThemeDrawThemeBackground(m_headerTheme, &p, part, state, FromQRect(b), nullptr) >= 0;
+}
+
 void ListViewImpl::PaintHeaderButton(QPainter& p, int c, const QRect& b, bool pressed) {
-  if (pressed) {
+  constexpr int kHeaderItem = 1, kNormal = 1, kHot = 2, kPressed = 3;
+  const bool hot = c == m_engine->GetHotColumn() && !pressed;
+  const bool themed = DrawThemedHeaderPart(p, kHeaderItem, pressed ? kPressed : hot ? kHot : kNormal, b);
+  if (themed) {
+  } else if (pressed) {
     p.setPen(SysQColor(SysColor::BtnShadow));
     p.drawRect(b.adjusted(0, 0, -1, -1));
   } else {
     p.fillRect(b, ToQColor(SECListBaseC::HeaderFaceColor()));
     DrawClassicFrame(p, b, false);
   }
-  if (c == m_engine->GetHotColumn() && !pressed) {
+  if (hot && !themed) {
     p.fillRect(QRect(b.left() + 2, b.bottom() - 2, b.width() - 4, 2), SysQColor(SysColor::HotLight));
   }
   const SECListColumn* col = m_engine->GetColumnRecord(c);
@@ -335,6 +344,10 @@ void ListViewImpl::PaintHeader(QPainter& p) {
   p.save();
   p.fillRect(band, ToQColor(SECListBaseC::HeaderFaceColor()));
   p.setFont(m_widget->font());
+  // The visual style's header, when the desktop has one on; it is opened
+  // for this paint and closed after it.
+  m_headerTheme = (SECThemeUseThemedPath() && !m_printing) ? SECThemeOpenThemeData(m_widget->window(), L"HEADER")
+                                                            : nullptr;
   int x = -off;
   for (int c = 0; c < m_engine->GetColumnCount(); ++c) {
     const int w = m_engine->GetColumnWidth(c);
@@ -342,7 +355,13 @@ void ListViewImpl::PaintHeader(QPainter& p) {
     PaintHeaderButton(p, c, QRect(x, 0, w, hh), pressed);
     x += w;
   }
-  if (x < band.right()) DrawClassicFrame(p, QRect(x, 0, band.right() - x + 1, hh), false);
+  if (x < band.right()) {
+    const QRect rest(x, 0, band.right() - x + 1, hh);
+    constexpr int kHeaderRest = 3, kNormal = 1;
+    if (!DrawThemedHeaderPart(p, kHeaderRest, kNormal, rest)) DrawClassicFrame(p, rest, false);
+  }
+  if (m_headerTheme) SECThemeCloseThemeData(m_headerTheme);
+  m_headerTheme = nullptr;
   if (m_engine->HeaderDragActive() && m_engine->GetHeaderDropPos() >= 0) {
     const int pos = m_engine->GetHeaderDropPos();
     const int mx = pos >= m_engine->GetColumnCount() ? m_engine->GetColumnRight(m_engine->GetColumnCount() - 1)
@@ -579,12 +598,21 @@ bool ListViewImpl::KeyPress(QKeyEvent* e) {
   }
   const QString t = e->text();
   if (t.size() == 1 && t[0].unicode() >= 0x20 && t[0].unicode() < 0x7F) return Char(char(t[0].unicode())) || key;
+  // A letter beyond ASCII reaches the type-ahead as the bytes of its text.
+  if (t.size() == 1 && t[0].isPrint() && !ctrl) return m_engine->OnTypeAhead(FromQString(t)) || key;
   return key != 0;
+}
+
+std::string ListViewImpl::FoldCase(std::string_view text) {
+  return FromQString(ToQString(std::string(text)).toUpper());
 }
 
 void ListViewImpl::FocusIn() { m_engine->OnSetFocus(); }
 
 void ListViewImpl::FocusOut() {
+  // Losing the focus takes the mouse away too: the window that took it
+  // gets the next presses.
+  m_engine->OnCaptureLost();
   QWidget* f = QApplication::focusWidget();
   m_engine->OnKillFocus(f && m_editor && f == m_editor.data());
 }

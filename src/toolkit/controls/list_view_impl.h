@@ -63,6 +63,7 @@ class ListViewImpl : public ListHost {
   Point CursorPos() override;
   Rect ClientToScreen(Rect r) override;
   bool CaptureMouse(bool take) override;
+  std::string FoldCase(std::string_view text) override;
 
   // --- events (the widget forwards them) ---
   void Paint(QPainter& p, const QRect& clip);
@@ -107,6 +108,8 @@ class ListViewImpl : public ListHost {
  private:
   void PaintHeader(QPainter& p);
   void PaintHeaderButton(QPainter& p, int column, const QRect& b, bool pressed);
+  // A part of the open header theme; false (nothing drawn) without one.
+  bool DrawThemedHeaderPart(QPainter& p, int part, int state, const QRect& b);
   void PaintIconCells(QPainter& p, const QRect& clip);
   void PaintRows(QPainter& p, const QRect& clip);
   void PaintCell(QPainter& p, SECListPaintContext& ctx, const QRect& cell);
@@ -128,6 +131,7 @@ class ListViewImpl : public ListHost {
   int m_headerGrabX = 0;
   int m_pressX = 0;
   int m_pointerX = 0;
+  void* m_headerTheme = nullptr;  // the header's visual style while it paints
 };
 
 }  // namespace pm2

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "toolkit/controls/list_view_impl.h"
+#include "toolkit/controls/sys_color_change.h"
 
 namespace pm2 {
 
@@ -52,6 +53,12 @@ class ListWindow : public QWidget, public Engine {
   void resizeEvent(QResizeEvent*) override { m_view->Resized(); }
   void changeEvent(QEvent* e) override {
     if (e->type() == QEvent::EnabledChange) m_view->EnabledChanged();
+    // WM_SYSCOLORCHANGE: the engine reloads its colours when it follows
+    // the system's, and the window repaints with them.
+    if (IsSysColorChange(e)) {
+      this->OnSysColorChange();
+      update();
+    }
     QWidget::changeEvent(e);
   }
 

@@ -1,5 +1,7 @@
 #include "toolkit/controls/tree_ctrl.h"
 
+#include "toolkit/core/theme.h"
+
 
 namespace pm2 {
 
@@ -131,6 +133,7 @@ class TreeViewImpl : public ListViewImpl {
   }
 
   void PaintButton(QPainter& p, const QRect& b, bool expanded) {
+    if (PaintThemedButton(p, b, expanded)) return;
     p.save();
     p.setPen(SysQColor(SysColor::BtnShadow));
     p.setBrush(m_tree->Host().IsEnabled() ? QColor(Qt::white) : ToQColor(m_tree->GetBkColor()));
@@ -142,6 +145,17 @@ class TreeViewImpl : public ListViewImpl {
     p.drawLine(cx - arm, cy, cx + arm, cy);
     if (!expanded) p.drawLine(cx, cy - arm, cx, cy + arm);
     p.restore();
+  }
+
+  // The visual style's glyph, when the desktop has one on.
+  bool PaintThemedButton(QPainter& p, const QRect& b, bool expanded) {
+    if (Printing() || !SECThemeUseThemedPath()) return false;
+    const HTHEME theme = SECThemeOpenThemeData(m_widget->window(), L"TREEVIEW");
+    if (!theme) return false;
+    constexpr int kGlyph = 2, kClosed = 1, kOpened = 2;
+    const HRESULT hr = SECThemeDrawThemeBackground(theme, &p, kGlyph, expanded ? kOpened : kClosed, FromQRect(b), nullptr);
+    SECThemeCloseThemeData(theme);
+    return hr >= 0;
   }
 
   SECTreeBaseC* m_tree;

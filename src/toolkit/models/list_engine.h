@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/core/notify.h"
@@ -316,6 +317,10 @@ class SECListBaseC : public SECListClient {
   bool OnKeyDown(unsigned key, bool shift, bool ctrl, int repeat = 1);
   void OnSysKeyDown(unsigned key) { NotifyKeyDown(key); }
   bool OnChar(char ch);
+  // One typed character as the bytes of its text (several for a letter
+  // beyond ASCII); the type-ahead search compares them with the labels
+  // through the host's case folding.
+  bool OnTypeAhead(std::string_view character);
   void OnTimer(int id);
   void OnSetFocus();
   void OnKillFocus(bool toEditor);
@@ -362,6 +367,9 @@ class SECListBaseC : public SECListClient {
   int ResizeColumn() const { return m_resize.column; }
   int ResizeTrackX() const { return m_resize.curX; }
   void CancelColumnResize();
+  // The mouse capture went elsewhere (another window, a popup): a running
+  // column resize ends with the width at the last tracked position.
+  void OnCaptureLost();
   // Applies a width change made by dragging a divider.
   void ApplyColumnResize(int column, int delta);
   // Drop position for a pointer at x while dragging a header button.
@@ -490,6 +498,7 @@ class SECListBaseC : public SECListClient {
   int m_hOffset = 0;
   std::string m_savedEditText;
   std::string m_typeAheadText;
+  int m_typeAheadChars = 0;  // characters (not bytes) in the search text
   std::vector<std::unique_ptr<SECListColumn>> m_columns;
   std::vector<std::unique_ptr<SECListItem>> m_items;
   std::vector<int> m_selection;  // ascending, no duplicates

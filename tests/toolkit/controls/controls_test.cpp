@@ -221,6 +221,75 @@ TEST_F(WidgetTest, ListTypeAheadThroughKeyEvents) {
   EXPECT_EQ(list->GetFocusIndex(), 2);
 }
 
+TEST_F(WidgetTest, TypeAheadTakesLettersBeyondAscii) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 0));
+  for (const char* t : {"apfel", "\xc3\x84nderung", "\xc3\xa4hnlich", "zebra"}) {
+    list->InsertItemText(list->GetItemCount(), t);
+  }
+  list->SetFocusItem(0, true);
+  Key(list.get(), Qt::Key_Adiaeresis, Qt::NoModifier, QString::fromUtf8("\xc3\xa4"));
+  EXPECT_EQ(list->GetFocusIndex(), 1);  // letters compare without case, as ASCII ones do
+  Key(list.get(), Qt::Key_H, Qt::NoModifier, "h");
+  EXPECT_EQ(list->GetFocusIndex(), 2);
+  EXPECT_EQ(list->GetTypeAheadText(), "\xc3\xa4h");
+}
+
+TEST_F(WidgetTest, SystemColourChangeReachesListsAndTrees) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 3));
+  std::unique_ptr<SECTreeCtrl> tree(new SECTreeCtrl(nullptr));
+  list->SetAutoSysColors(true);
+  tree->SetAutoSysColors(true);
+  const Color old = GetSysColor(SysColor::Window);
+  SysColors().Set(SysColor::Window, MakeRgb(1, 2, 3));
+  SysColors().Set(SysColor::WindowText, MakeRgb(200, 0, 0));
+  QEvent change(QEvent::PaletteChange);
+  QApplication::sendEvent(list.get(), &change);
+  QApplication::sendEvent(tree.get(), &change);
+  EXPECT_EQ(list->GetTextBkColor(), MakeRgb(1, 2, 3));
+  EXPECT_EQ(tree->GetTextBkColor(), MakeRgb(1, 2, 3));
+  EXPECT_EQ(tree->GetTextColor(), MakeRgb(200, 0, 0));
+  // Without the auto flag the colours stay what the owner set.
+  list->SetAutoSysColors(false);
+  SysColors().Set(SysColor::Window, MakeRgb(9, 9, 9));
+  QApplication::sendEvent(list.get(), &change);
+  EXPECT_EQ(list->GetTextBkColor(), MakeRgb(1, 2, 3));
+  SysColors().ResetToClassic();
+  EXPECT_EQ(GetSysColor(SysColor::Window), old);
+}
+
+void Press(QWidget* w, QPoint p, Qt::MouseButton b, Qt::MouseButtons held) {
+  QMouseEvent e(QEvent::MouseButtonPress, QPointF(p), QPointF(w->mapToGlobal(p)), b, held, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+void Move(QWidget* w, QPoint p, Qt::MouseButtons held) {
+  QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(w->mapToGlobal(p)), Qt::NoButton, held, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+TEST_F(WidgetTest, RightButtonCancelsAColumnResizeAndCaptureLossEndsIt) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 3));
+  const int divider = list->GetColumnRight(0);
+  Press(list.get(), QPoint(divider, 5), Qt::LeftButton, Qt::LeftButton);
+  ASSERT_TRUE(list->ResizeActive());
+  Move(list.get(), QPoint(divider + 30, 5), Qt::LeftButton);
+  Press(list.get(), QPoint(divider + 30, 5), Qt::RightButton, Qt::LeftButton | Qt::RightButton);
+  EXPECT_FALSE(list->ResizeActive());
+  EXPECT_EQ(list->GetColumnWidth(0), 120);
+  EXPECT_EQ(list->GetSelectedCount(), 1);  // the press selected nothing
+
+  Press(list.get(), QPoint(divider, 5), Qt::LeftButton, Qt::LeftButton);
+  ASSERT_TRUE(list->ResizeActive());
+  Move(list.get(), QPoint(divider - 20, 5), Qt::LeftButton);
+  QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(list.get(), &out);
+  EXPECT_FALSE(list->ResizeActive());
+  EXPECT_EQ(list->GetColumnWidth(0), 100);  // the last tracked position
+}
+
 TEST_F(WidgetTest, TipShowsOnlyForClippedText) {
   Owner owner;
   SECListTip::SetRequireActiveWindow(false);
@@ -522,6 +591,35 @@ TEST_F(WidgetTest, ListBoxEditorStripAndInPlaceEdit) {
   EXPECT_EQ(editor->GetText(0), "second");
   EXPECT_EQ(std::count(owner.commands.begin(), owner.commands.end(), kLbeMoved), 1);
   EXPECT_EQ(std::count(owner.commands.begin(), owner.commands.end(), kLbeDeleted), 1);
+}
+
+TEST_F(WidgetTest, ListBoxEditorShiftExtendsTheSelectionFromTheAnchor) {
+  Owner owner;
+  QDialog dlg;
+  auto* editor = new SECListBoxEditor(&dlg);
+  editor->setGeometry(10, 10, 200, 200);
+  editor->Initialize(LBE_BUTTONS, &owner, 1001, nullptr, true);
+  for (const char* t : {"a", "b", "c", "d", "e"}) editor->InsertString(editor->GetItemCount(), t);
+  dlg.show();
+  editor->setFocus();
+  QApplication::processEvents();
+  auto selected = [&] {
+    std::vector<int> rows;
+    for (int r = 0; r < editor->GetCount(); ++r) {
+      if (editor->IsSelected(r)) rows.push_back(r);
+    }
+    return rows;
+  };
+  Click(editor, editor->RowRect(1).center());
+  Click(editor, editor->RowRect(3).center(), Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(selected(), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(editor->GetCurSel(), 3);
+  // A shorter range from the same anchor drops the rows beyond it.
+  Key(editor, Qt::Key_Up, Qt::ShiftModifier);
+  EXPECT_EQ(selected(), (std::vector<int>{1, 2}));
+  Key(editor, Qt::Key_Home, Qt::ShiftModifier);
+  EXPECT_EQ(selected(), (std::vector<int>{0, 1}));
+  EXPECT_EQ(editor->GetCurSel(), 0);
 }
 
 TEST_F(WidgetTest, BrowseEditsPlaceButtonFollowStateAndPick) {
