@@ -461,6 +461,32 @@ void SECTreeBaseC::SetItemExState(HTREEITEM item, unsigned exState) {
   else if (int row = GetRowOfItem(n); row >= 0) InvalidateItem(row);
 }
 
+unsigned SECTreeBaseC::GetItemExState(HTREEITEM item) const {
+  const TreeNode* n = Node(item);
+  if (!n || n == m_root.get()) return 0;
+  unsigned s = n->extState & 0x300;
+  for (const TreeNode* p = n->Parent(); p && p != m_root.get(); p = p->Parent()) s |= p->extState & 0x100;
+  return s;
+}
+
+bool SECTreeBaseC::SetItemStateEx(const ListItemDesc& desc) {
+  TreeNode* n = GetItemAtRow(desc.item);
+  if (!n) return false;
+  if (desc.mask & LVIF_STATE) SetItemExState(n, (n->extState & ~desc.stateMask) | (desc.state & desc.stateMask));
+  if ((desc.mask & LVIF_TEXT) && GetItemRecord(desc.item)) {
+    GetItemRecord(desc.item)->needsMeasuring = true;
+    InvalidateItem(desc.item);
+  }
+  return true;
+}
+
+bool SECTreeBaseC::GetItemStateEx(ListItemDesc& desc) {
+  TreeNode* n = GetItemAtRow(desc.item);
+  if (!n) return false;
+  if (desc.mask & LVIF_STATE) desc.state = GetItemExState(n) & desc.stateMask;
+  return true;
+}
+
 int SECTreeBaseC::CompareItems(HTREEITEM a, HTREEITEM b) {
   return GetItemText(a, 0).compare(GetItemText(b, 0));
 }
