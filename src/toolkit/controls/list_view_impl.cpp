@@ -103,8 +103,43 @@ ListViewImpl::~ListViewImpl() {
 }
 
 void ListViewImpl::SetImages(ImageListKind kind, ImageStrip strip) {
-  m_images[int(kind)] = std::move(strip);
-  m_engine->SetImageList(kind, m_images[int(kind)].Info());
+  SetImageList(std::make_shared<ImageStrip>(std::move(strip)), kind, true);
+}
+
+const ImageStrip& ListViewImpl::Images(ImageListKind kind) const {
+  static const ImageStrip kNone;
+  const int k = int(kind);
+  return k >= 0 && k < 4 && m_images[k] ? *m_images[k] : kNone;
+}
+
+std::shared_ptr<ImageStrip> ListViewImpl::SetImageList(std::shared_ptr<ImageStrip> list, ImageListKind kind,
+                                                       bool shared) {
+  const int k = int(kind);
+  if (k < 0 || k >= 4) return nullptr;
+  std::shared_ptr<ImageStrip> previous = std::move(m_images[k]);
+  m_images[k] = (shared || !list) ? std::move(list) : CopyImageList(*list);
+  m_engine->SetImageList(kind, Images(kind).Info());
+  m_widget->update();
+  return previous;
+}
+
+std::shared_ptr<ImageStrip> ListViewImpl::GetImageStrip(ImageListKind kind) const {
+  const int k = int(kind);
+  return k >= 0 && k < 4 ? m_images[k] : nullptr;
+}
+
+std::shared_ptr<ImageStrip> ListViewImpl::CopyImageList(const ImageStrip& source) {
+  auto copy = std::make_shared<ImageStrip>();
+  for (const QPixmap& image : source.images) copy->images.push_back(image.copy());
+  return copy;
+}
+
+void ListViewImpl::SyncImageSizes() {
+  for (int k = 0; k < 4; ++k) {
+    const ImageListInfo now = Images(ImageListKind(k)).Info();
+    const ImageListInfo had = m_engine->GetImageList(ImageListKind(k));
+    if (now.count != had.count || now.cx != had.cx || now.cy != had.cy) m_engine->SetImageList(ImageListKind(k), now);
+  }
 }
 
 // --- ListHost ---------------------------------------------------------------------
@@ -254,6 +289,7 @@ bool ListViewImpl::CaptureMouse(bool take) {
 // --- painting -----------------------------------------------------------------------
 
 void ListViewImpl::Paint(QPainter& p, const QRect& clip) {
+  SyncImageSizes();
   p.fillRect(m_widget->rect(), ToQColor(m_engine->GetBkColor()));
   if (m_engine->IsReport() && m_engine->IsHeaderVisible()) PaintHeader(p);
   const Rect inside = m_engine->GetInsideRect();
@@ -318,7 +354,7 @@ void ListViewImpl::PaintHeaderButton(QPainter& p, int c, const QRect& b, bool pr
   }
   const SECListColumn* col = m_engine->GetColumnRecord(c);
   const QString text = ToQString(col->text);
-  const ImageStrip& images = m_images[int(ImageListKind::Header)];
+  const ImageStrip& images = Images(ImageListKind::Header);
   const bool hasImage = !images.images.empty() && col->image >= 0;
   const HeaderButtonLayout l =
       LayoutHeaderButton(FromQRect(b), col->format, p.fontMetrics().horizontalAdvance(text), hasImage);
@@ -374,7 +410,7 @@ void ListViewImpl::PaintHeader(QPainter& p) {
 void ListViewImpl::PaintIconCells(QPainter& p, const QRect& clip) {
   const Rect inside = m_engine->GetInsideRect();
   const int n = m_engine->GetItemCount();
-  const ImageStrip& strip = m_images[int(ImageListKind::Normal)];
+  const ImageStrip& strip = Images(ImageListKind::Normal);
   auto ctx = m_engine->CreatePaintContext();
   for (int r = m_engine->GetTopIndex(); r < n; ++r) {
     Rect cellRect;
@@ -468,7 +504,7 @@ void ListViewImpl::PaintLabelCell(QPainter& p, SECListPaintContext& ctx, const Q
   SECListItem* rec = ctx.record;
   QRect textRect = cell.adjusted(6, 0, -5, 0);
   QRect hl(cell.left(), cell.top(), rec->labelRect.Width() + 12, cell.height());
-  const ImageStrip& strip = m_images[int(m_engine->ViewKind() == 0 ? ImageListKind::Normal : ImageListKind::Small)];
+  const ImageStrip& strip = Images(m_engine->ViewKind() == 0 ? ImageListKind::Normal : ImageListKind::Small);
   if (!rec->imageRect.IsEmpty()) {
     QRect img = ToQRect(rec->imageRect).translated(cell.topLeft());
     if (!strip.images.empty()) {

@@ -20,6 +20,26 @@ class ListWindow : public QWidget, public Engine {
  public:
   ListViewImpl& View() { return *m_view; }
 
+  // The in-place editor while a label edit runs, else null.
+  SECListEdit* GetEditControl() const { return m_view->Editor(); }
+
+  // Image lists: without LVS_SHAREIMAGELISTS the control keeps its own
+  // copy (CopyImageList) and hands back its previous copy, which is then
+  // the caller's; with it the control uses the caller's list itself.
+  // Null for a kind out of range (and then nothing changes).
+  std::shared_ptr<ImageStrip> SetImageList(std::shared_ptr<ImageStrip> list, ImageListKind kind) {
+    const int k = int(kind);
+    if (k < 0 || k > 3) return nullptr;
+    auto previous = m_view->SetImageList(std::move(list), kind, this->HasListStyle(LVS_SHAREIMAGELISTS));
+    ImagesChanged(kind);
+    return previous;
+  }
+  using Engine::SetImageList;
+  std::shared_ptr<ImageStrip> GetImageStrip(ImageListKind kind) const { return m_view->GetImageStrip(kind); }
+  static std::shared_ptr<ImageStrip> CopyImageList(const ImageStrip& source) {
+    return ListViewImpl::CopyImageList(source);
+  }
+
  protected:
   explicit ListWindow(QWidget* parent) : QWidget(parent) {}
 
@@ -61,6 +81,9 @@ class ListWindow : public QWidget, public Engine {
     }
     QWidget::changeEvent(e);
   }
+
+  // An image list was replaced (the tree's indent follows its images).
+  virtual void ImagesChanged(ImageListKind) {}
 
   std::unique_ptr<ListViewImpl> m_view;
 };

@@ -1,5 +1,6 @@
 #include "toolkit/controls/tree_ctrl.h"
 
+#include "toolkit/controls/dialog_item.h"
 #include "toolkit/core/theme.h"
 
 
@@ -222,6 +223,25 @@ bool SECTreeCtrl::SetOverlayImage(int image, int overlay) {
 void SECTreeCtrl::SetImages(ImageListKind kind, ImageStrip strip) {
   m_view->SetImages(kind, std::move(strip));
   SetTreeImageList(kind, GetImageList(kind));
+}
+
+void SECTreeCtrl::ImagesChanged(ImageListKind kind) { SetTreeImageList(kind, GetImageList(kind)); }
+
+SECTreeCtrl* SECTreeCtrl::CreateFromDialogItem(QWidget* placeholder) {
+  DialogItem item;
+  if (!TakeDialogItem(placeholder, &item)) return nullptr;
+  constexpr unsigned kTreeBits = 0x43F, kTreeExBits = 0x3F00000, kNoToolTips = 0x80, kToolTips = 0x00800000;
+  unsigned style = item.style, ex = item.exStyle;
+  if (!(style & kNoToolTips)) ex |= kToolTips;
+  const unsigned treeStyle = style & kTreeBits, treeEx = ex & kTreeExBits;
+  style &= ~(kTreeBits | kNoToolTips);
+  ex &= ~kTreeExBits;
+  unsigned listStyle = 0, listEx = 0;
+  SECListBaseC::SplitStyleBits(&style, &ex, &listStyle, &listEx);
+  auto* tree = new SECTreeCtrl(item.parent, treeStyle | listStyle, treeEx | listEx);
+  tree->SetControlId(item.id);
+  PutInPlace(tree, item);
+  return tree;
 }
 
 }  // namespace pm2

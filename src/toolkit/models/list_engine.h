@@ -140,6 +140,9 @@ class SECListBaseC : public SECListClient {
   // list style words (added, without redraw) and are taken out of
   // `*style` and `*exStyle`, which keep the window's bits.
   void SplitCreateStyles(unsigned* style, unsigned* exStyle);
+  // The same split without a list: the list's words out, the window's
+  // left in `*style` and `*exStyle`.
+  static void SplitStyleBits(unsigned* style, unsigned* exStyle, unsigned* listStyle, unsigned* listExStyle);
   virtual void SetLabelWrap(bool on);
   virtual void EnableMultiSelect(bool on);
   virtual void EnableToolTips(bool on);

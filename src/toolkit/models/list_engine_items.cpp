@@ -73,12 +73,19 @@ bool SECListBaseC::SetListStyles(unsigned style, unsigned exStyle, bool redraw) 
   return SetListStyle(style, redraw) && SetListStyleEx(exStyle, redraw);
 }
 
-void SECListBaseC::SplitCreateStyles(unsigned* style, unsigned* exStyle) {
+void SECListBaseC::SplitStyleBits(unsigned* style, unsigned* exStyle, unsigned* listStyle, unsigned* listExStyle) {
   constexpr unsigned kListStyleBits = 0xF3FF, kListExStyleBits = 0x1FF00000;
-  ModifyListStyle(0, *style & kListStyleBits, false);
-  ModifyListStyleEx(0, *exStyle & kListExStyleBits, false);
+  *listStyle = *style & kListStyleBits;
+  *listExStyle = *exStyle & kListExStyleBits;
   *style &= ~kListStyleBits;
   *exStyle &= ~kListExStyleBits;
+}
+
+void SECListBaseC::SplitCreateStyles(unsigned* style, unsigned* exStyle) {
+  unsigned listStyle = 0, listEx = 0;
+  SplitStyleBits(style, exStyle, &listStyle, &listEx);
+  ModifyListStyle(0, listStyle, false);
+  ModifyListStyleEx(0, listEx, false);
 }
 
 void SECListBaseC::SetLabelWrap(bool on) {
