@@ -157,7 +157,6 @@ void SECTabWndBase::FocusPane(QWidget* pane) {
     if (QWidget* inner = pane->nextInFocusChain(); inner && pane->isAncestorOf(inner)) target = inner;
   }
   target->setFocus(Qt::OtherFocusReason);
-  if (QWidget* top = window(); top && top->isVisible()) top->activateWindow();
 }
 
 void SECTabWndBase::OnSysColorChange() {

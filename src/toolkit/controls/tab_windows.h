@@ -85,7 +85,10 @@ class SECTabWndBase : public QWidget, public TabListener {
   TabListener* GetNotifyWnd() const { return m_pNotify; }
   SECTabControlBase* TabCtrl() const { return m_pTabCtrl; }
   QWidget* TabWidget() const { return m_pTabWidget; }
-  void SetNotifyWnd(TabListener* listener) { m_pNotify = listener; }
+  // Null makes the parent the listener again (when it listens to tabs).
+  void SetNotifyWnd(TabListener* listener) {
+    m_pNotify = listener ? listener : dynamic_cast<TabListener*>(parentWidget());
+  }
   unsigned CtrlId() const { return m_nID; }
 
   // The system colours changed: the colour record is reloaded, the strip is
@@ -101,7 +104,7 @@ class SECTabWndBase : public QWidget, public TabListener {
   void resizeEvent(QResizeEvent*) override { RecalcLayout(); }
   bool event(QEvent*) override;
   // Focus to the container, then to the pane (or the first child of it
-  // that takes the focus), and the window to the front.
+  // that takes the focus).
   void FocusPane(QWidget* pane);
   // The variant's strip: the model and its widget (one object).
   SECTabControlBase* m_pTabCtrl = nullptr;

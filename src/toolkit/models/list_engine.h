@@ -339,8 +339,8 @@ class SECListBaseC : public SECListClient {
   void OnSize();
   void InvalidateItem(int index, bool labelOnly = false, bool now = false);
   // `toBottom` extends the area to the inside bottom (rows below changed
-  // too); `erase` asks for the background as well. Every repaint here
-  // paints its background, so erase only tells the host.
+  // too). `erase` asked for the background as well; every repaint of this
+  // list paints its background, so it changes nothing here.
   void InvalidateItem(int index, bool labelOnly, bool erase, bool toBottom, bool now);
   void InvalidateItemRange(int a, int b);
   // Rectangle of a row (full scrollable width), false above the top row;

@@ -189,6 +189,24 @@ TEST(TabWnd, OperationsByWindowAndCreatedViews) {
   b.setParent(nullptr);
 }
 
+TEST(TabWnd, NotifyWindowFallsBackToTheParent) {
+  App();
+  struct ListeningParent : QWidget, TabListener {
+    std::intptr_t OnTabMessage(unsigned, std::intptr_t, TabActivateInfo*) override { return 0; }
+  } parent;
+  struct Other : TabListener {
+    std::intptr_t OnTabMessage(unsigned, std::intptr_t, TabActivateInfo*) override { return 0; }
+  } other;
+  auto* wnd = new SEC3DTabWnd(&parent, 0x10);
+  wnd->SetNotifyWnd(&other);
+  EXPECT_EQ(wnd->GetNotifyWnd(), &other);
+  wnd->SetNotifyWnd(nullptr);
+  EXPECT_EQ(wnd->GetNotifyWnd(), static_cast<TabListener*>(&parent));
+  SEC3DTabWnd orphan(nullptr, 0x10);
+  orphan.SetNotifyWnd(nullptr);
+  EXPECT_EQ(orphan.GetNotifyWnd(), nullptr);
+}
+
 TEST(TabWnd, ScrollToTabByWindowBringsItIntoTheStrip) {
   App();
   SECTabWnd wnd(nullptr, 0x2, 59648);
