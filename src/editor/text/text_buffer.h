@@ -177,6 +177,10 @@ class CEditTextBuffer {
   // Splits data as a load does (line-end detection, Ctrl-Z, limits) and
   // replaces the text; used by LoadFile and by tests.
   int LoadFromBytes(std::string data);
+  // With the lock setting on, a loaded or saved file stays open with a
+  // shared advisory lock (editor/text/file_lock.h) until the next load,
+  // save or rename; a save or rename of a file another editor of ours
+  // keeps is refused with FileKeptCode() and its message here.
   // The message of the last failed save ("Cannot write 'x': ...").
   const std::string& LastFileError() const { return m_lastFileError; }
 

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "editor/text/file_lock.h"
 #include "editor/text/text_buffer.h"
 #include "platform/atomic_file.h"
 
@@ -99,10 +100,12 @@ int CEditTextBuffer::LoadFile(const std::string& path) {
   // the same test a save makes; access() would call every file writable
   // for a privileged user and let the save refuse what the load allowed.
   if (statted && (st.st_mode & 0222) == 0) SetReadOnly(1);
-  if (m_bLockFile)
+  if (m_bLockFile) {
     m_keptFd = fd;
-  else
+    LockKeptFile(fd);
+  } else {
     ::close(fd);
+  }
   return kEditOk;
 }
 
@@ -111,6 +114,13 @@ int CEditTextBuffer::SaveFile(const std::string& path) {
   bool exists = false;
   unsigned mode = 0;
   if (disk.Stat(path, &exists, &mode) == 0 && exists && (mode & 0222) == 0) return kEditReadOnly;
+  m_lastFileError.clear();
+  // Another editor of ours keeps the file (its lock setting is on): the
+  // save is refused, and this buffer keeps its own handle and lock.
+  if (IsFileKeptByOther(path, m_keptFd)) {
+    m_lastFileError = FileKeptMessage(path);
+    return FileKeptCode();
+  }
   CloseKeptHandle();
   std::string text;
   size_t total = 0;
@@ -119,12 +129,12 @@ int CEditTextBuffer::SaveFile(const std::string& path) {
   for (const CEditLine* p = m_pFirstLine; p; p = p->m_pNext) text += p->m_text;
   AtomicFileWriter writer(&disk);
   errno = 0;
-  m_lastFileError.clear();
   if (!writer.Write(path, text, &m_lastFileError)) return errno ? errno : EIO;
   if (m_bLockFile) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno;
     m_keptFd = fd;
+    LockKeptFile(fd);
   }
   m_bModified = 0;
   return kEditOk;
@@ -132,6 +142,14 @@ int CEditTextBuffer::SaveFile(const std::string& path) {
 
 int CEditTextBuffer::RenameFile(const std::string& oldPath, const std::string& newPath) {
   if (::strcasecmp(oldPath.c_str(), newPath.c_str()) == 0) return kEditOk;
+  m_lastFileError.clear();
+  // A file another editor of ours keeps is neither moved nor replaced.
+  for (const std::string* p : {&oldPath, &newPath}) {
+    if (IsFileKeptByOther(*p, m_keptFd)) {
+      m_lastFileError = FileKeptMessage(*p);
+      return FileKeptCode();
+    }
+  }
   bool wasKept = m_keptFd >= 0;
   CloseKeptHandle();
   // rename() replaces an existing target atomically; a target we may not
@@ -144,6 +162,7 @@ int CEditTextBuffer::RenameFile(const std::string& oldPath, const std::string& n
     int fd = ::open(newPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno;
     m_keptFd = fd;
+    LockKeptFile(fd);
   }
   return rc;
 }

@@ -315,7 +315,10 @@ void SECListBoxEditor::mousePressEvent(QMouseEvent* e) {
   setFocus(Qt::MouseFocusReason);
   const int row = RowAt(pt);
   if (row < 0) return;
-  if (IsMultiSelect() && (e->modifiers() & Qt::ControlModifier)) {
+  if (IsMultiSelect() && (e->modifiers() & Qt::ShiftModifier)) {
+    ExtendSelectionTo(row);
+    NotifySelChange();
+  } else if (IsMultiSelect() && (e->modifiers() & Qt::ControlModifier)) {
     SetSelected(row, !IsSelected(row));
     NotifySelChange();
   } else {
@@ -447,6 +450,25 @@ void SECListBoxEditor::keyPressEvent(QKeyEvent* e) {
   }
   const int cur = GetCurSel();
   const int page = std::max(1, m_vbar->pageStep());
+  if (IsMultiSelect() && (e->modifiers() & Qt::ShiftModifier)) {
+    // Shift with a movement key extends the range from the anchor.
+    int to = -1;
+    switch (e->key()) {
+      case Qt::Key_Up: to = std::max(0, cur - 1); break;
+      case Qt::Key_Down: to = std::min(GetCount() - 1, cur + 1); break;
+      case Qt::Key_PageUp: to = std::max(0, cur - page); break;
+      case Qt::Key_PageDown: to = std::min(GetCount() - 1, cur + page); break;
+      case Qt::Key_Home: to = 0; break;
+      case Qt::Key_End: to = GetCount() - 1; break;
+      default: break;
+    }
+    if (to >= 0) {
+      ExtendSelectionTo(to);
+      EnsureVisible(to);
+      NotifySelChange();
+      return;
+    }
+  }
   switch (e->key()) {
     case Qt::Key_Up: Select(std::max(0, cur - 1)); return;
     case Qt::Key_Down: Select(std::min(GetCount() - 1, cur + 1)); return;

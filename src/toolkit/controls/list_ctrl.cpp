@@ -1,5 +1,7 @@
 #include "toolkit/controls/list_ctrl.h"
 
+#include "toolkit/controls/dialog_item.h"
+
 
 namespace pm2 {
 
@@ -13,6 +15,18 @@ SECListCtrl::~SECListCtrl() {
   // Items go while the window half still answers the engine.
   DeleteAllItems();
   m_view.reset();
+}
+
+SECListCtrl* SECListCtrl::CreateFromCtrl(QWidget* placeholder) {
+  DialogItem item;
+  if (!TakeDialogItem(placeholder, &item)) return nullptr;
+  unsigned style = item.style | kWsBorder, ex = item.exStyle;
+  unsigned listStyle = 0, listEx = 0;
+  SplitStyleBits(&style, &ex, &listStyle, &listEx);
+  auto* list = new SECListCtrl(item.parent, listStyle, listEx);
+  list->SetControlId(item.id);
+  PutInPlace(list, item);
+  return list;
 }
 
 }  // namespace pm2

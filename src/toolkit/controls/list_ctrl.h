@@ -16,6 +16,12 @@ class SECListCtrl : public ListWindow<SECListBaseC> {
 
   void SetImages(ImageListKind kind, ImageStrip strip) { m_view->SetImages(kind, std::move(strip)); }
 
+  // Takes the place of a dialog's placeholder control (dialog_item.h): its
+  // template's styles with WS_BORDER added are split into the list's style
+  // words and the window's own bits (disabled, visible, tab stop); it
+  // takes the placeholder's geometry, place, name and control id. Null,
+  // and the placeholder kept, when it has no parent.
+  static SECListCtrl* CreateFromCtrl(QWidget* placeholder);
 };
 
 }  // namespace pm2

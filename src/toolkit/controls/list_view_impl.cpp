@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include "toolkit/core/theme.h"
 #include "toolkit/models/header_layout.h"
 
 namespace pm2 {
@@ -102,8 +103,43 @@ ListViewImpl::~ListViewImpl() {
 }
 
 void ListViewImpl::SetImages(ImageListKind kind, ImageStrip strip) {
-  m_images[int(kind)] = std::move(strip);
-  m_engine->SetImageList(kind, m_images[int(kind)].Info());
+  SetImageList(std::make_shared<ImageStrip>(std::move(strip)), kind, true);
+}
+
+const ImageStrip& ListViewImpl::Images(ImageListKind kind) const {
+  static const ImageStrip kNone;
+  const int k = int(kind);
+  return k >= 0 && k < 4 && m_images[k] ? *m_images[k] : kNone;
+}
+
+std::shared_ptr<ImageStrip> ListViewImpl::SetImageList(std::shared_ptr<ImageStrip> list, ImageListKind kind,
+                                                       bool shared) {
+  const int k = int(kind);
+  if (k < 0 || k >= 4) return nullptr;
+  std::shared_ptr<ImageStrip> previous = std::move(m_images[k]);
+  m_images[k] = (shared || !list) ? std::move(list) : CopyImageList(*list);
+  m_engine->SetImageList(kind, Images(kind).Info());
+  m_widget->update();
+  return previous;
+}
+
+std::shared_ptr<ImageStrip> ListViewImpl::GetImageStrip(ImageListKind kind) const {
+  const int k = int(kind);
+  return k >= 0 && k < 4 ? m_images[k] : nullptr;
+}
+
+std::shared_ptr<ImageStrip> ListViewImpl::CopyImageList(const ImageStrip& source) {
+  auto copy = std::make_shared<ImageStrip>();
+  for (const QPixmap& image : source.images) copy->images.push_back(image.copy());
+  return copy;
+}
+
+void ListViewImpl::SyncImageSizes() {
+  for (int k = 0; k < 4; ++k) {
+    const ImageListInfo now = Images(ImageListKind(k)).Info();
+    const ImageListInfo had = m_engine->GetImageList(ImageListKind(k));
+    if (now.count != had.count || now.cx != had.cx || now.cy != had.cy) m_engine->SetImageList(ImageListKind(k), now);
+  }
 }
 
 // --- ListHost ---------------------------------------------------------------------
@@ -253,6 +289,7 @@ bool ListViewImpl::CaptureMouse(bool take) {
 // --- painting -----------------------------------------------------------------------
 
 void ListViewImpl::Paint(QPainter& p, const QRect& clip) {
+  SyncImageSizes();
   p.fillRect(m_widget->rect(), ToQColor(m_engine->GetBkColor()));
   if (m_engine->IsReport() && m_engine->IsHeaderVisible()) PaintHeader(p);
   const Rect inside = m_engine->GetInsideRect();
@@ -296,20 +333,28 @@ QPixmap ListViewImpl::CreateHeaderDragImage(int column) {
   return pm;
 }
 
+bool ListViewImpl::DrawThemedHeaderPart(QPainter& p, int part, int state, const QRect& b) {
+  return m_headerTheme && SECThemeDrawThemeBackground(m_headerTheme, &p, part, state, FromQRect(b), nullptr) >= 0;
+}
+
 void ListViewImpl::PaintHeaderButton(QPainter& p, int c, const QRect& b, bool pressed) {
-  if (pressed) {
+  constexpr int kHeaderItem = 1, kNormal = 1, kHot = 2, kPressed = 3;
+  const bool hot = c == m_engine->GetHotColumn() && !pressed;
+  const bool themed = DrawThemedHeaderPart(p, kHeaderItem, pressed ? kPressed : hot ? kHot : kNormal, b);
+  if (themed) {
+  } else if (pressed) {
     p.setPen(SysQColor(SysColor::BtnShadow));
     p.drawRect(b.adjusted(0, 0, -1, -1));
   } else {
     p.fillRect(b, ToQColor(SECListBaseC::HeaderFaceColor()));
     DrawClassicFrame(p, b, false);
   }
-  if (c == m_engine->GetHotColumn() && !pressed) {
+  if (hot && !themed) {
     p.fillRect(QRect(b.left() + 2, b.bottom() - 2, b.width() - 4, 2), SysQColor(SysColor::HotLight));
   }
   const SECListColumn* col = m_engine->GetColumnRecord(c);
   const QString text = ToQString(col->text);
-  const ImageStrip& images = m_images[int(ImageListKind::Header)];
+  const ImageStrip& images = Images(ImageListKind::Header);
   const bool hasImage = !images.images.empty() && col->image >= 0;
   const HeaderButtonLayout l =
       LayoutHeaderButton(FromQRect(b), col->format, p.fontMetrics().horizontalAdvance(text), hasImage);
@@ -335,6 +380,10 @@ void ListViewImpl::PaintHeader(QPainter& p) {
   p.save();
   p.fillRect(band, ToQColor(SECListBaseC::HeaderFaceColor()));
   p.setFont(m_widget->font());
+  // The visual style's header, when the desktop has one on; it is opened
+  // for this paint and closed after it.
+  m_headerTheme = (SECThemeUseThemedPath() && !m_printing) ? SECThemeOpenThemeData(m_widget->window(), L"HEADER")
+                                                            : nullptr;
   int x = -off;
   for (int c = 0; c < m_engine->GetColumnCount(); ++c) {
     const int w = m_engine->GetColumnWidth(c);
@@ -342,7 +391,13 @@ void ListViewImpl::PaintHeader(QPainter& p) {
     PaintHeaderButton(p, c, QRect(x, 0, w, hh), pressed);
     x += w;
   }
-  if (x < band.right()) DrawClassicFrame(p, QRect(x, 0, band.right() - x + 1, hh), false);
+  if (x < band.right()) {
+    const QRect rest(x, 0, band.right() - x + 1, hh);
+    constexpr int kHeaderRest = 3, kNormal = 1;
+    if (!DrawThemedHeaderPart(p, kHeaderRest, kNormal, rest)) DrawClassicFrame(p, rest, false);
+  }
+  if (m_headerTheme) SECThemeCloseThemeData(m_headerTheme);
+  m_headerTheme = nullptr;
   if (m_engine->HeaderDragActive() && m_engine->GetHeaderDropPos() >= 0) {
     const int pos = m_engine->GetHeaderDropPos();
     const int mx = pos >= m_engine->GetColumnCount() ? m_engine->GetColumnRight(m_engine->GetColumnCount() - 1)
@@ -355,7 +410,7 @@ void ListViewImpl::PaintHeader(QPainter& p) {
 void ListViewImpl::PaintIconCells(QPainter& p, const QRect& clip) {
   const Rect inside = m_engine->GetInsideRect();
   const int n = m_engine->GetItemCount();
-  const ImageStrip& strip = m_images[int(ImageListKind::Normal)];
+  const ImageStrip& strip = Images(ImageListKind::Normal);
   auto ctx = m_engine->CreatePaintContext();
   for (int r = m_engine->GetTopIndex(); r < n; ++r) {
     Rect cellRect;
@@ -449,7 +504,7 @@ void ListViewImpl::PaintLabelCell(QPainter& p, SECListPaintContext& ctx, const Q
   SECListItem* rec = ctx.record;
   QRect textRect = cell.adjusted(6, 0, -5, 0);
   QRect hl(cell.left(), cell.top(), rec->labelRect.Width() + 12, cell.height());
-  const ImageStrip& strip = m_images[int(m_engine->ViewKind() == 0 ? ImageListKind::Normal : ImageListKind::Small)];
+  const ImageStrip& strip = Images(m_engine->ViewKind() == 0 ? ImageListKind::Normal : ImageListKind::Small);
   if (!rec->imageRect.IsEmpty()) {
     QRect img = ToQRect(rec->imageRect).translated(cell.topLeft());
     if (!strip.images.empty()) {
@@ -579,12 +634,21 @@ bool ListViewImpl::KeyPress(QKeyEvent* e) {
   }
   const QString t = e->text();
   if (t.size() == 1 && t[0].unicode() >= 0x20 && t[0].unicode() < 0x7F) return Char(char(t[0].unicode())) || key;
+  // A letter beyond ASCII reaches the type-ahead as the bytes of its text.
+  if (t.size() == 1 && t[0].isPrint() && !ctrl) return m_engine->OnTypeAhead(FromQString(t)) || key;
   return key != 0;
+}
+
+std::string ListViewImpl::FoldCase(std::string_view text) {
+  return FromQString(ToQString(std::string(text)).toUpper());
 }
 
 void ListViewImpl::FocusIn() { m_engine->OnSetFocus(); }
 
 void ListViewImpl::FocusOut() {
+  // Losing the focus takes the mouse away too: the window that took it
+  // gets the next presses.
+  m_engine->OnCaptureLost();
   QWidget* f = QApplication::focusWidget();
   m_engine->OnKillFocus(f && m_editor && f == m_editor.data());
 }

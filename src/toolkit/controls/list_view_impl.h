@@ -32,9 +32,18 @@ class ListViewImpl : public ListHost {
   ListViewImpl(QWidget* widget, SECListBaseC* engine);
   ~ListViewImpl() override;
 
-  // Images drawn for an image list kind (sizes go to the engine).
+  // Images drawn for an image list kind (sizes go to the engine); the
+  // list keeps its own copy.
   void SetImages(ImageListKind kind, ImageStrip strip);
-  const ImageStrip& Images(ImageListKind kind) const { return m_images[int(kind)]; }
+  const ImageStrip& Images(ImageListKind kind) const;
+  // An image list as the list's SetImageList takes it: with `shared` the
+  // caller's list itself (its later changes show), else the list's own
+  // copy of it. Returns the list held before, which now belongs to the
+  // caller alone; null for a kind out of range.
+  std::shared_ptr<ImageStrip> SetImageList(std::shared_ptr<ImageStrip> list, ImageListKind kind, bool shared);
+  std::shared_ptr<ImageStrip> GetImageStrip(ImageListKind kind) const;
+  // A copy whose images no longer share pixels with the source's.
+  static std::shared_ptr<ImageStrip> CopyImageList(const ImageStrip& source);
   SECListTip* Tip() const { return m_tip; }
   SECListEdit* Editor() const { return m_editor; }
   QtTextMeasurer& Measurer() { return m_measurer; }
@@ -63,6 +72,7 @@ class ListViewImpl : public ListHost {
   Point CursorPos() override;
   Rect ClientToScreen(Rect r) override;
   bool CaptureMouse(bool take) override;
+  std::string FoldCase(std::string_view text) override;
 
   // --- events (the widget forwards them) ---
   void Paint(QPainter& p, const QRect& clip);
@@ -107,6 +117,8 @@ class ListViewImpl : public ListHost {
  private:
   void PaintHeader(QPainter& p);
   void PaintHeaderButton(QPainter& p, int column, const QRect& b, bool pressed);
+  // A part of the open header theme; false (nothing drawn) without one.
+  bool DrawThemedHeaderPart(QPainter& p, int part, int state, const QRect& b);
   void PaintIconCells(QPainter& p, const QRect& clip);
   void PaintRows(QPainter& p, const QRect& clip);
   void PaintCell(QPainter& p, SECListPaintContext& ctx, const QRect& cell);
@@ -121,13 +133,16 @@ class ListViewImpl : public ListHost {
   bool m_editorReady = false;
   SECListTip* m_tip = nullptr;
   std::map<int, QBasicTimer> m_timers;
-  ImageStrip m_images[4];
+  std::shared_ptr<ImageStrip> m_images[4];
+  // A shared list may change after it was set: the engine's sizes follow.
+  void SyncImageSizes();
   bool m_printing = false;
   // Header drag: the button's image, where it was grabbed, the pointer.
   QPixmap m_headerDragImage;
   int m_headerGrabX = 0;
   int m_pressX = 0;
   int m_pointerX = 0;
+  void* m_headerTheme = nullptr;  // the header's visual style while it paints
 };
 
 }  // namespace pm2

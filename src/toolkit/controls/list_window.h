@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "toolkit/controls/list_view_impl.h"
+#include "toolkit/controls/sys_color_change.h"
 
 namespace pm2 {
 
@@ -18,6 +19,26 @@ template <class Engine>
 class ListWindow : public QWidget, public Engine {
  public:
   ListViewImpl& View() { return *m_view; }
+
+  // The in-place editor while a label edit runs, else null.
+  SECListEdit* GetEditControl() const { return m_view->Editor(); }
+
+  // Image lists: without LVS_SHAREIMAGELISTS the control keeps its own
+  // copy (CopyImageList) and hands back its previous copy, which is then
+  // the caller's; with it the control uses the caller's list itself.
+  // Null for a kind out of range (and then nothing changes).
+  std::shared_ptr<ImageStrip> SetImageList(std::shared_ptr<ImageStrip> list, ImageListKind kind) {
+    const int k = int(kind);
+    if (k < 0 || k > 3) return nullptr;
+    auto previous = m_view->SetImageList(std::move(list), kind, this->HasListStyle(LVS_SHAREIMAGELISTS));
+    ImagesChanged(kind);
+    return previous;
+  }
+  using Engine::SetImageList;
+  std::shared_ptr<ImageStrip> GetImageStrip(ImageListKind kind) const { return m_view->GetImageStrip(kind); }
+  static std::shared_ptr<ImageStrip> CopyImageList(const ImageStrip& source) {
+    return ListViewImpl::CopyImageList(source);
+  }
 
  protected:
   explicit ListWindow(QWidget* parent) : QWidget(parent) {}
@@ -52,8 +73,17 @@ class ListWindow : public QWidget, public Engine {
   void resizeEvent(QResizeEvent*) override { m_view->Resized(); }
   void changeEvent(QEvent* e) override {
     if (e->type() == QEvent::EnabledChange) m_view->EnabledChanged();
+    // WM_SYSCOLORCHANGE: the engine reloads its colours when it follows
+    // the system's, and the window repaints with them.
+    if (IsSysColorChange(e)) {
+      this->OnSysColorChange();
+      update();
+    }
     QWidget::changeEvent(e);
   }
+
+  // An image list was replaced (the tree's indent follows its images).
+  virtual void ImagesChanged(ImageListKind) {}
 
   std::unique_ptr<ListViewImpl> m_view;
 };

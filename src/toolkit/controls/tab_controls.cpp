@@ -60,15 +60,30 @@ SECTabControl::SECTabControl(QWidget* parent, std::uint32_t style, unsigned id, 
     : QWidget(parent), SECTabControlModel(&m_measurer, id, listener) {
   QFont f("Tahoma");
   f.setPixelSize(GetSystemMetric(SysMetric::CyHScroll) - 4);
-  m_measurer.normal = f;
+  m_fonts[0] = m_fonts[1] = m_measurer.normal = f;
   f.setBold(true);
-  m_measurer.bold = f;
+  m_fonts[2] = m_measurer.bold = f;
   Initialize(style);
   LoadColors();
   m_repeat.callOnTimeout([this] {
     m_repeat.setInterval(20);
     RepeatScrollButton(m_nPressedButton);
   });
+}
+
+bool SECTabControl::SetFontObject(const QFont& font, int which, bool redraw) {
+  if (which < 0 || which > 2) return false;
+  m_fonts[which] = font;
+  m_measurer.normal = m_fonts[0];
+  m_measurer.bold = m_fonts[2];
+  RecalcLayout();
+  UpdateScrollButtons();
+  if (redraw) {
+    int active = -1;
+    if (which == 2 && GetActiveTab(&active)) InvalidateTab(active);
+    else update();
+  }
+  return true;
 }
 
 void SECTabControl::LoadColors() {
@@ -199,7 +214,7 @@ void SECTabControl::paintEvent(QPaintEvent*) {
     PolyLine(p, Qt::black, {{L + w - 1, T}, {L + w - s - 1, B + 1}});
     PolyLine(p, m_penShadow, {{L + s, B - 1}, {L + w - s, B - 1}});
     if (kind != 2) PolyLine(p, m_penShadow, {{L + w - 2, T}, {L + w - s - 2, B + 1}});
-    const QFont& font = kind == 2 ? m_measurer.bold : m_measurer.normal;
+    const QFont& font = m_fonts[kind];
     const QString label = QString::fromStdString(GetTab(i).m_strLabel);
     const QFontMetrics fm(font);
     const int tw = fm.horizontalAdvance(label), th = fm.height();

@@ -39,6 +39,11 @@ class SECTabControl : public QWidget, private TabMeasurerHolder, public SECTabCo
   // The system colours changed: the colour record is reloaded and the
   // brushes, shadow pen and text colours are read again (fonts stay).
   void OnSysColorChange();
+  // Replaces the font of unselected (0), selected (1) or active (2) tabs
+  // with a copy of `font`; the tab widths follow. With `redraw` the tabs
+  // drawn in that font repaint. False for any other `which`.
+  bool SetFontObject(const QFont& font, int which, bool redraw = true);
+  const QFont& Font(int which) const { return m_fonts[which < 0 || which > 2 ? 0 : which]; }
 
  protected:
   bool event(QEvent*) override;
@@ -49,6 +54,10 @@ class SECTabControl : public QWidget, private TabMeasurerHolder, public SECTabCo
   void mouseDoubleClickEvent(QMouseEvent*) override;
 
  private:
+  // [0] unselected, [1] selected, [2] the active tab; widths are measured
+  // in the active tab's font so that a tab keeps its width when it becomes
+  // active.
+  QFont m_fonts[3];
   void DrawScrollButton(QPainter& p, unsigned button);
   bool DrawThemedScrollButton(QPainter& p, const Rect& r, bool pressed, bool disabled);
   void DrawClassicScrollButton(QPainter& p, const Rect& r, bool pressed);

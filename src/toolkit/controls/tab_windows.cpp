@@ -5,6 +5,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
+#include <QVariant>
+#include <exception>
 
 #include "toolkit/controls/tab_controls.h"
 #include "toolkit/controls/qt_bridge.h"
@@ -55,6 +58,107 @@ void SECTabWndBase::RemoveTab(int index) {
   m_pTabCtrl->DeleteTab(index);
 }
 
+void SECTabWndBase::RemoveTab(QWidget* pane) {
+  int index = -1;
+  if (pane && FindTab(pane, &index)) RemoveTab(index);
+}
+
+namespace {
+constexpr char kViewIdProperty[] = "pm2TabViewId";
+}  // namespace
+
+QWidget* SECTabWndBase::CreateView(const TabViewFactory& makeView, int id) {
+  if (!makeView) return nullptr;
+  QWidget* view = nullptr;
+  try {
+    view = makeView(this);
+  } catch (const std::exception&) {
+    return nullptr;  // a failed allocation or construction makes no tab
+  }
+  if (!view) return nullptr;
+  if (view->parentWidget() != this) view->setParent(this);
+  const unsigned viewId = id == kTabWndDefaultViewId ? kTabWndFirstPaneId + unsigned(GetTabCount()) : unsigned(id);
+  view->setProperty(kViewIdProperty, viewId);
+  view->show();
+  return view;
+}
+
+unsigned SECTabWndBase::ViewId(const QWidget* view) {
+  return view ? view->property(kViewIdProperty).toUInt() : 0;
+}
+
+QWidget* SECTabWndBase::AddTab(const TabViewFactory& makeView, const std::string& label, int id) {
+  QWidget* view = CreateView(makeView, id);
+  if (view) AddTab(view, label);
+  return view;
+}
+
+QWidget* SECTabWndBase::InsertTab(const TabViewFactory& makeView, int index, const std::string& label, int id) {
+  QWidget* view = CreateView(makeView, id);
+  if (view) InsertTab(view, index, label);
+  return view;
+}
+
+void SECTabWndBase::RenameTab(QWidget* pane, const std::string& label) {
+  int index = -1;
+  if (pane && FindTab(pane, &index)) RenameTab(index, label);
+}
+
+bool SECTabWndBase::ActivateTab(QWidget* pane) {
+  int index = -1;
+  return pane && FindTab(pane, &index) && ActivateTab(pane, index);
+}
+
+void SECTabWndBase::ClearSelection() {
+  if (m_pTabCtrl) m_pTabCtrl->ClearSelection();
+}
+
+void SECTabWndBase::ScrollToTab(int index) {
+  if (IsValidTab(index)) m_pTabCtrl->ScrollToTab(index);
+}
+
+void SECTabWndBase::ScrollToTab(QWidget* pane) {
+  int index = -1;
+  if (pane && FindTab(pane, &index)) ScrollToTab(index);
+}
+
+bool SECTabWndBase::SetTabIcon(int index, const QIcon& icon) {
+  auto* strip = dynamic_cast<SEC3DTabControl*>(m_pTabCtrl);
+  if (!strip || !IsValidTab(index)) return false;
+  strip->SetTabIcon(index, icon);
+  return true;
+}
+
+bool SECTabWndBase::SetTabIcon(int index, const QString& resource, int cx, int cy) {
+  const QPixmap image(resource);
+  if (image.isNull()) return false;
+  return SetTabIcon(index, QIcon(image.scaled(cx, cy, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+}
+
+bool SECTabWndBase::GetTabInfo(int index, std::string* label, bool* selected, QWidget** pane,
+                               std::uint32_t* data1, std::uint32_t* data2) const {
+  void* client = nullptr;
+  if (!m_pTabCtrl || !m_pTabCtrl->GetTabInfo(index, label, selected, &client, data1, data2)) return false;
+  if (pane) *pane = static_cast<QWidget*>(client);
+  return true;
+}
+
+void SECTabWndBase::ActivateActiveView() {
+  int index = -1;
+  if (!GetActiveTab(&index) || !m_pActiveWnd) return;
+  FocusPane(m_pActiveWnd);
+}
+
+void SECTabWndBase::FocusPane(QWidget* pane) {
+  // The pane, or the first thing in it that takes the focus.
+  setFocus(Qt::OtherFocusReason);
+  QWidget* target = pane;
+  if (pane->focusPolicy() == Qt::NoFocus) {
+    if (QWidget* inner = pane->nextInFocusChain(); inner && pane->isAncestorOf(inner)) target = inner;
+  }
+  target->setFocus(Qt::OtherFocusReason);
+}
+
 void SECTabWndBase::OnSysColorChange() {
   ReloadSysColorRecord();
   if (m_pTabWidget) {
@@ -95,6 +199,7 @@ bool SECTabWndBase::ActivateTab(QWidget* pane, int index) {
   if (!m_pTabCtrl->GetActiveTab(&active) || active != index) m_pTabCtrl->ActivateTab(index);
   if (old && old != pane) old->hide();
   pane->show();
+  FocusPane(pane);
   RecalcLayout();
   update();
   return true;
@@ -106,7 +211,7 @@ std::intptr_t SECTabWndBase::OnTabMessage(unsigned message, std::intptr_t wParam
     if (QWidget* pane = PaneOf(int(wParam)); pane && pane != m_pActiveWnd) ActivateTab(pane, int(wParam));
     else if (pane && !pane->isVisible()) ActivateTab(pane, int(wParam));
   } else if (message == WM_TABCTRL_ACTIVECLICK) {
-    if (m_pActiveWnd) m_pActiveWnd->setFocus();
+    ActivateActiveView();
     return 0;
   }
   // Only activations go on to the owner; the strip's double-click and

@@ -6,8 +6,10 @@
 // state across switches. SEC3DTabWnd puts a 3-D strip on one edge and a
 // bevelled frame round the pane. The container never owns its panes.
 
+#include <QIcon>
 #include <QScrollBar>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "toolkit/models/tab_model.h"
@@ -24,6 +26,13 @@ class TabPaneScrollClient {
   virtual void OnTabWndScroll(int bar, int value) = 0;  // bar 0 horizontal, 1 vertical
 };
 
+// Makes the window of a tab created by the tab window itself (the run-time
+// class of a view): called with the tab window as parent; null on failure.
+using TabViewFactory = std::function<QWidget*(QWidget* parent)>;
+// The id a created view gets when none is named: kTabWndFirstPaneId plus
+// the number of tabs before it.
+constexpr int kTabWndDefaultViewId = -1;
+
 class SECTabWndBase : public QWidget, public TabListener {
  public:
   explicit SECTabWndBase(QWidget* parent, unsigned id = 0);
@@ -31,20 +40,55 @@ class SECTabWndBase : public QWidget, public TabListener {
 
   void AddTab(QWidget* pane, const std::string& label);
   void InsertTab(QWidget* pane, int index, const std::string& label);
+  // A tab whose window the tab window creates (CreateView): the new
+  // window, or null (and no tab) when it could not be made.
+  QWidget* AddTab(const TabViewFactory& makeView, const std::string& label, int id = kTabWndDefaultViewId);
+  QWidget* InsertTab(const TabViewFactory& makeView, int index, const std::string& label,
+                     int id = kTabWndDefaultViewId);
+  // Makes a view as a visible child of this window with the control id
+  // `id` (kTabWndDefaultViewId: the next pane id); null when the factory
+  // fails or throws.
+  QWidget* CreateView(const TabViewFactory& makeView, int id = kTabWndDefaultViewId);
+  // The control id CreateView gave a window (0 for other windows).
+  static unsigned ViewId(const QWidget* view);
   virtual void SetScrollStyle(int /*index*/, std::uint32_t /*style*/) {}
   virtual void RemoveTab(int index);
+  // By window: nothing when the window has no tab. The window itself is
+  // neither hidden nor destroyed.
+  void RemoveTab(QWidget* pane);
   void RenameTab(int index, const std::string& label);
+  void RenameTab(QWidget* pane, const std::string& label);
   void ActivateTab(int index);
+  bool ActivateTab(QWidget* pane);
   virtual bool ActivateTab(QWidget* pane, int index);
+  void ClearSelection();
+  void ScrollToTab(int index);
+  void ScrollToTab(QWidget* pane);
+  // The tab's icon, on strips that draw icons (the 3-D strip); a null icon
+  // takes it away. False when the strip draws none or the index is bad.
+  bool SetTabIcon(int index, const QIcon& icon);
+  // From an image file or resource path, scaled to cx x cy.
+  bool SetTabIcon(int index, const QString& resource, int cx = 16, int cy = 16);
+  // Gives the active tab's window the focus again (a click on the active
+  // tab, the container becoming active).
+  void ActivateActiveView();
 
   int GetTabCount() const { return m_pTabCtrl ? m_pTabCtrl->GetTabCount() : 0; }
+  bool IsValidTab(int index) const { return m_pTabCtrl && m_pTabCtrl->IsValidTab(index); }
+  bool GetTabInfo(int index, std::string* label, bool* selected, QWidget** pane, std::uint32_t* data1,
+                  std::uint32_t* data2) const;
+  bool TabExists(const QWidget* pane) const { return m_pTabCtrl && m_pTabCtrl->TabExists(pane); }
   bool GetActiveTab(int* index) const { return m_pTabCtrl && m_pTabCtrl->GetActiveTab(index); }
   QWidget* GetActiveWnd() const;
   QWidget* PaneOf(int index) const;
   bool FindTab(const QWidget* pane, int* index) const { return m_pTabCtrl && m_pTabCtrl->FindTab(pane, index); }
+  TabListener* GetNotifyWnd() const { return m_pNotify; }
   SECTabControlBase* TabCtrl() const { return m_pTabCtrl; }
   QWidget* TabWidget() const { return m_pTabWidget; }
-  void SetNotifyWnd(TabListener* listener) { m_pNotify = listener; }
+  // Null makes the parent the listener again (when it listens to tabs).
+  void SetNotifyWnd(TabListener* listener) {
+    m_pNotify = listener ? listener : dynamic_cast<TabListener*>(parentWidget());
+  }
   unsigned CtrlId() const { return m_nID; }
 
   // The system colours changed: the colour record is reloaded, the strip is
@@ -59,6 +103,9 @@ class SECTabWndBase : public QWidget, public TabListener {
  protected:
   void resizeEvent(QResizeEvent*) override { RecalcLayout(); }
   bool event(QEvent*) override;
+  // Focus to the container, then to the pane (or the first child of it
+  // that takes the focus).
+  void FocusPane(QWidget* pane);
   // The variant's strip: the model and its widget (one object).
   SECTabControlBase* m_pTabCtrl = nullptr;
   QWidget* m_pTabWidget = nullptr;
@@ -75,6 +122,7 @@ class SECTabWnd : public SECTabWndBase {
 
   void SetScrollStyle(int index, std::uint32_t style) override;
   void RemoveTab(int index) override;
+  using SECTabWndBase::RemoveTab;
   bool ActivateTab(QWidget* pane, int index) override;
   using SECTabWndBase::ActivateTab;
   Rect GetInsideRect() const override;

@@ -1,5 +1,8 @@
 #include "toolkit/controls/tree_ctrl.h"
 
+#include "toolkit/controls/dialog_item.h"
+#include "toolkit/core/theme.h"
+
 
 namespace pm2 {
 
@@ -131,6 +134,7 @@ class TreeViewImpl : public ListViewImpl {
   }
 
   void PaintButton(QPainter& p, const QRect& b, bool expanded) {
+    if (PaintThemedButton(p, b, expanded)) return;
     p.save();
     p.setPen(SysQColor(SysColor::BtnShadow));
     p.setBrush(m_tree->Host().IsEnabled() ? QColor(Qt::white) : ToQColor(m_tree->GetBkColor()));
@@ -142,6 +146,17 @@ class TreeViewImpl : public ListViewImpl {
     p.drawLine(cx - arm, cy, cx + arm, cy);
     if (!expanded) p.drawLine(cx, cy - arm, cx, cy + arm);
     p.restore();
+  }
+
+  // The visual style's glyph, when the desktop has one on.
+  bool PaintThemedButton(QPainter& p, const QRect& b, bool expanded) {
+    if (Printing() || !SECThemeUseThemedPath()) return false;
+    const HTHEME theme = SECThemeOpenThemeData(m_widget->window(), L"TREEVIEW");
+    if (!theme) return false;
+    constexpr int kGlyph = 2, kClosed = 1, kOpened = 2;
+    const HRESULT hr = SECThemeDrawThemeBackground(theme, &p, kGlyph, expanded ? kOpened : kClosed, FromQRect(b), nullptr);
+    SECThemeCloseThemeData(theme);
+    return hr >= 0;
   }
 
   SECTreeBaseC* m_tree;
@@ -208,6 +223,25 @@ bool SECTreeCtrl::SetOverlayImage(int image, int overlay) {
 void SECTreeCtrl::SetImages(ImageListKind kind, ImageStrip strip) {
   m_view->SetImages(kind, std::move(strip));
   SetTreeImageList(kind, GetImageList(kind));
+}
+
+void SECTreeCtrl::ImagesChanged(ImageListKind kind) { SetTreeImageList(kind, GetImageList(kind)); }
+
+SECTreeCtrl* SECTreeCtrl::CreateFromDialogItem(QWidget* placeholder) {
+  DialogItem item;
+  if (!TakeDialogItem(placeholder, &item)) return nullptr;
+  constexpr unsigned kTreeBits = 0x43F, kTreeExBits = 0x3F00000, kNoToolTips = 0x80, kToolTips = 0x00800000;
+  unsigned style = item.style, ex = item.exStyle;
+  if (!(style & kNoToolTips)) ex |= kToolTips;
+  const unsigned treeStyle = style & kTreeBits, treeEx = ex & kTreeExBits;
+  style &= ~(kTreeBits | kNoToolTips);
+  ex &= ~kTreeExBits;
+  unsigned listStyle = 0, listEx = 0;
+  SECListBaseC::SplitStyleBits(&style, &ex, &listStyle, &listEx);
+  auto* tree = new SECTreeCtrl(item.parent, treeStyle | listStyle, treeEx | listEx);
+  tree->SetControlId(item.id);
+  PutInPlace(tree, item);
+  return tree;
 }
 
 }  // namespace pm2

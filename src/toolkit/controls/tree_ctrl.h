@@ -34,8 +34,18 @@ class SECTreeCtrl : public ListWindow<SECTreeBaseC> {
   // After a label edit of column 0 ended with the text accepted.
   void labelEditEnded(unsigned controlId, pm2::HTREEITEM item);
 
+
+ public:
+  // Takes the place of a dialog's placeholder control (dialog_item.h): its
+  // template's tree bits (0x43F) and list bits become the tree's styles,
+  // its extended tree bits (0x3F00000) the extended tree style, and the
+  // tree gets tips (0x00800000) unless the template says TVS_NOTOOLTIPS
+  // (0x80). Null, and the placeholder kept, when it has no parent.
+  static SECTreeCtrl* CreateFromDialogItem(QWidget* placeholder);
+
  protected:
   void OnLabelEdited(int item, int subItem) override;
+  void ImagesChanged(ImageListKind kind) override;
 };
 
 }  // namespace pm2

@@ -2,8 +2,11 @@
 
 #include <bit>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/atomic_file.h"
+#include "toolkit/core/bitmap_effects.h"
+#include "toolkit/core/image_read_cache.h"
 
 namespace pm2 {
 namespace {
@@ -13,6 +16,8 @@ constexpr std::size_t kInfoHeaderSize = 40;
 // Refuse images beyond this many bytes of rows: no bitmap the IDE shows
 // comes near, and a lying header must not make us allocate gigabytes.
 constexpr std::uint64_t kMaxPixelBytes = 256u << 20;
+// Bytes asked of a read cache at a time.
+constexpr std::size_t kReadChunk = 4096;
 
 std::uint32_t U32(std::string_view b, std::size_t at) {
   return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8 |
@@ -164,8 +169,70 @@ bool SECDib::LoadFromBytes(std::string_view b, std::string_view fileName, std::s
   img.m_tableEntries = int(entries);
   img.m_tableOffset = tableOffset;
   std::memcpy(img.m_masks, masks, sizeof masks);
+  img.CreatePalette();
   *this = std::move(img);
   return true;
+}
+
+void SECDib::CreatePalette() {
+  m_logPalette.clear();
+  if (m_numColors == 0) return;
+  m_logPalette.assign(std::size_t(std::max(m_tableEntries, m_numColors)), 0);
+  for (int i = 0; i < m_tableEntries; ++i) {
+    const std::size_t at = m_tableOffset + 4 * std::size_t(i);
+    m_logPalette[std::size_t(i)] =
+        MakeRgb(std::uint8_t(m_info[at + 2]), std::uint8_t(m_info[at + 1]), std::uint8_t(m_info[at]));
+  }
+}
+
+bool SECDib::CreateFromBitmap(const PixelBuffer& bitmap, int bitCount, std::string* err) {
+  const std::string size = std::to_string(bitmap.width) + " x " + std::to_string(bitmap.height);
+  if (bitmap.width <= 0 || bitmap.height <= 0 || bitmap.pixels.size() != std::size_t(bitmap.width) * bitmap.height)
+    return Fail(err, "An image cannot be made from a bitmap of " + size);
+  const int maxColors = ColorsForDepth(bitCount);
+  if (maxColors == 0 && bitCount != 24)
+    return Fail(err, "An image of " + std::to_string(bitCount) + " bits per pixel cannot be made from a bitmap");
+  std::vector<Color> table;
+  std::unordered_map<Color, int> index;
+  if (maxColors) {
+    for (Color c : bitmap.pixels) {
+      if (index.emplace(c, int(table.size())).second) table.push_back(c);
+      if (int(table.size()) > maxColors)
+        return Fail(err, "The bitmap of " + size + " has more than " + std::to_string(maxColors) +
+                             " colours for an image of " + std::to_string(bitCount) + " bits per pixel");
+    }
+  }
+  SECDib img;
+  if (!img.Create(bitmap.width, bitmap.height, bitCount, table, err)) return false;
+  for (int y = 0; y < bitmap.height; ++y) {
+    for (int x = 0; x < bitmap.width; ++x) {
+      const Color c = bitmap.At(x, y);
+      img.SetPixelValue(x, y, maxColors ? std::uint32_t(index[c]) : c);
+    }
+  }
+  *this = std::move(img);
+  return true;
+}
+
+void SECDib::CopyImage(const SECDib& source) {
+  if (&source == this) return;
+  *this = source;
+  CreatePalette();
+}
+
+bool SECDib::LoadImage(ImageReadCache& cache, std::string_view fileName, std::string* err) {
+  if (!cache.IsSet() && !cache.Init(kReadChunk, true))
+    return Fail(err, "'" + std::string(fileName) + "' cannot be read");
+  std::string bytes;
+  char chunk[kReadChunk];
+  while (true) {
+    const std::size_t n = cache.Read(chunk, sizeof chunk);
+    if (n == 0) break;
+    bytes.append(chunk, n);
+    // A source that never ends is not a bitmap this class would show.
+    if (bytes.size() > kMaxPixelBytes + (1u << 20)) return Fail(err, "'" + std::string(fileName) + "' is too large to show");
+  }
+  return LoadFromBytes(bytes, fileName, err);
 }
 
 bool SECDib::LoadImage(const std::string& path, std::string* err) {

@@ -26,6 +26,9 @@
 
 namespace pm2 {
 
+struct PixelBuffer;
+class ImageReadCache;
+
 class SECDib {
  public:
   // Row sizes for width w at bit count b.
@@ -37,9 +40,21 @@ class SECDib {
   bool Create(int width, int height, int bitCount, const std::vector<Color>& palette,
               std::string* err = nullptr);
 
+  // An image of a bitmap's pixels (the splash window's way from a picture
+  // to an image). 24 bits keep every colour; 1, 4 or 8 bits get a colour
+  // table of the bitmap's colours in order of first appearance, and are
+  // refused, naming the count, when the colours do not fit. The image held
+  // before stays when this fails.
+  bool CreateFromBitmap(const PixelBuffer& bitmap, int bitCount = 24, std::string* err = nullptr);
+  // Becomes a copy of `source` (an empty source empties this image).
+  void CopyImage(const SECDib& source);
+
   // Reads a whole file's bytes; `fileName` names it in errors.
   bool LoadFromBytes(std::string_view bytes, std::string_view fileName, std::string* err = nullptr);
   bool LoadImage(const std::string& path, std::string* err = nullptr);
+  // Reads the file through a read cache over its source (the cache is set
+  // up here when it has none).
+  bool LoadImage(ImageReadCache& cache, std::string_view fileName, std::string* err = nullptr);
   // The file's bytes; empty when the image is empty.
   std::string SaveToBytes() const;
   // Atomic replacement of `path`.
@@ -56,6 +71,11 @@ class SECDib {
 
   // The colour table (empty for 16 bits and more).
   std::vector<Color> Palette() const;
+  // The logical palette the image is shown with, made whenever an image
+  // is loaded, created or copied: max(colours used, colours of the depth)
+  // entries, those beyond the colour table black; empty for 16 bits and
+  // more, which need none.
+  const std::vector<Color>& GetLogPalette() const { return m_logPalette; }
   // The colour of pixel (x, y), y counted from the top; 0 outside.
   Color PixelAt(int x, int y) const;
   // Writes a palette index (palette depths) or a colour (16, 24, 32 bits).
@@ -66,6 +86,7 @@ class SECDib {
 
  private:
   std::size_t RowOffset(int y) const;  // byte offset of display row y
+  void CreatePalette();
 
   std::string m_info;  // info header + masks + colour table, as stored
   std::string m_bits;  // rows (and any bytes after them), as stored
@@ -77,6 +98,7 @@ class SECDib {
   int m_tableEntries = 0;     // entries of the colour table in m_info
   std::size_t m_tableOffset = 0;  // where the table starts in m_info
   std::uint32_t m_masks[3] = {};  // 16/32-bit channel masks (r, g, b)
+  std::vector<Color> m_logPalette;
 };
 
 }  // namespace pm2

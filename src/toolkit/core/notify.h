@@ -56,6 +56,9 @@ constexpr unsigned LVIF_IMAGE = 0x2;
 constexpr unsigned LVIF_PARAM = 0x4;
 constexpr unsigned LVIF_STATE = 0x8;
 constexpr unsigned LVIF_DI_SETITEM = 0x1000;
+// Our own bit: the state field of the description is the second state
+// word of the row (SetItemStateEx, GetItemStateEx).
+constexpr unsigned LVIF_STATEEX = 0x00010000;
 
 constexpr unsigned LVIS_FOCUSED = 0x1;
 constexpr unsigned LVIS_SELECTED = 0x2;

@@ -45,8 +45,9 @@ struct MetricRow {
   int value;
 };
 
+// The classic scheme at 96 DPI.
 constexpr MetricRow kClassicMetrics[] = {
-    {SysMetric::CxVScroll, 16}, {SysMetric::CyHScroll, 16},
+    {SysMetric::CxVScroll, 17}, {SysMetric::CyHScroll, 17},
     {SysMetric::CyCaption, 19}, {SysMetric::CxBorder, 1},
     {SysMetric::CyBorder, 1},   {SysMetric::CxEdge, 2},
     {SysMetric::CyEdge, 2},     {SysMetric::CxDoubleClk, 4},

@@ -36,6 +36,7 @@ int ListBoxEditorModel::InsertString(int row, const std::string& text, std::intp
   m_rows.insert(m_rows.begin() + row, Row{text, data});
   m_selected.insert(m_selected.begin() + row, false);
   if (m_cur >= row) ++m_cur;
+  if (m_anchor >= row) ++m_anchor;
   m_host->Repaint();
   return row;
 }
@@ -46,6 +47,8 @@ bool ListBoxEditorModel::DeleteString(int row) {
   m_selected.erase(m_selected.begin() + row);
   if (m_cur == row) m_cur = -1;
   else if (m_cur > row) --m_cur;
+  if (m_anchor == row) m_anchor = -1;
+  else if (m_anchor > row) --m_anchor;
   m_host->Repaint();
   return true;
 }
@@ -59,8 +62,24 @@ bool ListBoxEditorModel::SetItemText(int row, const std::string& text) {
 
 void ListBoxEditorModel::SetCurSel(int row) {
   m_cur = (row >= 0 && row < GetCount()) ? row : -1;
+  m_anchor = m_cur;
   if (!m_multi) std::fill(m_selected.begin(), m_selected.end(), false);
   if (m_cur >= 0) m_selected[m_cur] = true;
+  m_host->Repaint();
+}
+
+void ListBoxEditorModel::ExtendSelectionTo(int row) {
+  if (row < 0 || row >= GetCount()) return;
+  if (!m_multi) {
+    SetCurSel(row);
+    return;
+  }
+  const int anchor = (m_anchor >= 0 && m_anchor < GetCount()) ? m_anchor : (m_cur >= 0 ? m_cur : row);
+  const int lo = std::min(anchor, row);
+  const int hi = std::max(anchor, row);
+  for (int r = 0; r < GetCount(); ++r) m_selected[r] = r >= lo && r <= hi;
+  m_cur = row;
+  m_anchor = anchor;
   m_host->Repaint();
 }
 

@@ -75,6 +75,13 @@ class ListBoxEditorModel {
   void SetCurSel(int row);
   bool IsSelected(int row) const;
   void SetSelected(int row, bool on);  // multiple-selection lists
+  // Shift+click or Shift+arrow in a multiple-selection list: exactly the
+  // rows from the anchor to `row` (either order) are selected and the
+  // caret moves to `row`; the anchor stays. Without an anchor the caret
+  // row serves as one. Single-selection lists just select `row`.
+  void ExtendSelectionTo(int row);
+  // The row a Shift range starts from: the last row selected without Shift.
+  int GetAnchor() const { return m_anchor; }
   bool IsMultiSelect() const { return m_multi; }
   bool IsEmptyLastRow(int row) const { return HasEmptyRow() && row == GetCount() - 1 && row >= 0; }
 
@@ -144,6 +151,7 @@ class ListBoxEditorModel {
   std::vector<Row> m_rows;
   std::vector<bool> m_selected;  // multiple-selection lists
   int m_cur = -1;
+  int m_anchor = -1;
   bool m_editing = false;
   bool m_adding = false;
   bool m_cancelled = false;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/core/notify.h"
@@ -128,6 +129,20 @@ class SECListBaseC : public SECListClient {
   bool ModifyListStyle(unsigned remove, unsigned add, bool redraw = true);
   bool ModifyListStyleEx(unsigned remove, unsigned add, bool redraw = true);
   bool ModifyListStyles(unsigned remove, unsigned add, unsigned removeEx, unsigned addEx, bool redraw = true);
+  // Both words at once; the extended word is set only when the first was.
+  bool SetListStyles(unsigned style, unsigned exStyle, bool redraw = true);
+  void GetListStyles(unsigned* style, unsigned* exStyle) const {
+    if (style) *style = m_style;
+    if (exStyle) *exStyle = m_styleEx;
+  }
+  // A create call's window style words split into the list's own: bits
+  // 0xF3FF of the style and 0x1FF00000 of the extended style go to the
+  // list style words (added, without redraw) and are taken out of
+  // `*style` and `*exStyle`, which keep the window's bits.
+  void SplitCreateStyles(unsigned* style, unsigned* exStyle);
+  // The same split without a list: the list's words out, the window's
+  // left in `*style` and `*exStyle`.
+  static void SplitStyleBits(unsigned* style, unsigned* exStyle, unsigned* listStyle, unsigned* listExStyle);
   virtual void SetLabelWrap(bool on);
   virtual void EnableMultiSelect(bool on);
   virtual void EnableToolTips(bool on);
@@ -149,12 +164,21 @@ class SECListBaseC : public SECListClient {
   Color GetGrayTextColor() const { return m_grayTextColor; }
   Color GetToolTipBkColor() const override { return m_tipBkColor; }
   Color GetToolTipTextColor() const override { return m_tipTextColor; }
+  // The icon background behind an image (PickIconBkColor): the second
+  // background, and the second selected background for a selected row of
+  // a focused list.
+  Color GetIconBkColor() const { return m_bk2Color; }
+  Color GetSelIconBkColor() const { return m_selBk2Color; }
   bool SetBkColor(Color c) { m_bkColor = c; m_textBkColor = c; return true; }
   bool SetTextColor(Color c) { m_textColor = c; return true; }
   bool SetTextBkColor(Color c) { m_textBkColor = c; return true; }
   bool SetSelTextColor(Color c) { m_selTextColor = c; return true; }
   bool SetSelTextBkColor(Color c) { m_selTextBkColor = c; return true; }
   bool SetGrayTextColor(Color c) { m_grayTextColor = c; return true; }
+  bool SetIconBkColor(Color c) { m_bk2Color = c; return true; }
+  bool SetSelIconBkColor(Color c) { m_selBk2Color = c; return true; }
+  bool SetToolTipBkColor(Color c) { m_tipBkColor = c; return true; }
+  bool SetToolTipTextColor(Color c) { m_tipTextColor = c; return true; }
   void SetAutoSysColors(bool on) { m_autoSysColors = on; }
   bool GetAutoSysColors() const { return m_autoSysColors; }
   // Reloads the colours from the system-colour table when auto is on.
@@ -189,6 +213,19 @@ class SECListBaseC : public SECListClient {
   bool SetItemTextCallback(int index, int subItem);
   bool SetItemState(int index, unsigned state, unsigned mask);
   bool SetItemData(int index, std::intptr_t value);
+  // A description built from the fields and set with redraw.
+  bool SetItemFields(int index, int subItem, unsigned mask, const std::string& text, int image, unsigned state,
+                     unsigned stateMask, std::intptr_t param);
+  // The second state word of a row (the tree keeps its extended state
+  // there): LVIF_STATE sets the masked bits of `desc.state`, LVIF_TEXT
+  // marks the row for measuring again. A change repaints the row.
+  virtual bool SetItemStateEx(const ListItemDesc& desc);
+  bool SetItemStateEx(int index, unsigned state, unsigned mask);
+  // Fills desc.state with the masked bits of the second word; bits of the
+  // second callback mask are asked of the owner (LVN_GETDISPINFO with
+  // LVIF_STATE | LVIF_STATEEX).
+  virtual bool GetItemStateEx(ListItemDesc& desc);
+  unsigned GetItemStateEx(int index, unsigned mask);
   // Fills the requested fields; `ask` lets the owner supply callback fields.
   virtual bool GetItem(ListItemDesc& desc, bool ask = true);
   std::string GetItemText(int index, int subItem);
@@ -198,6 +235,8 @@ class SECListBaseC : public SECListClient {
   bool GetItemRect(int index, Rect* r, int code);
   unsigned GetCallbackMask() const { return m_callbackMask; }
   void SetCallbackMask(unsigned m) { m_callbackMask = m; }
+  unsigned GetCallbackMaskEx() const { return m_callbackMaskEx; }
+  void SetCallbackMaskEx(unsigned m) { m_callbackMaskEx = m; }
 
   // --- columns ---
   int GetColumnCount() const { return int(m_columns.size()); }
@@ -207,6 +246,15 @@ class SECListBaseC : public SECListClient {
                            int subItem = -1, int image = -1, bool redraw = true);
   int AddColumn(const std::string& text, int format = LVCFMT_LEFT, int width = -1);
   virtual int InsertColumnRecord(int index, SECListColumn col, bool redraw = true);
+  // Columns described by mask: fields not named take format left, width
+  // -1 (10 pixels), sub-item -1 (the column's place) and no image.
+  int InsertColumnInfo(int index, const ListColumnDesc& desc, bool redraw = true);
+  int AddColumnInfo(const ListColumnDesc& desc) { return InsertColumnInfo(GetColumnCount(), desc, true); }
+  // Fills the fields named in desc->mask; false for a missing column.
+  bool GetColumnInfo(int index, ListColumnDesc* desc) const;
+  // Sets the fields named in desc.mask; with redraw the rows are measured
+  // again, the label column refilled and the window repainted.
+  bool SetColumnInfo(int index, const ListColumnDesc& desc, bool redraw = true);
   virtual bool DeleteColumn(int index);
   bool DeleteColumnByText(const std::string& text);
   void DeleteAllColumns();
@@ -255,6 +303,24 @@ class SECListBaseC : public SECListClient {
   int GetBottomIndex();
   int GetPageEndIndex();
   int GetLastPageTop();
+  // The top row of the page above: from the top row upwards, the rows that
+  // still fit in the inside height (the top row itself when none does).
+  int GetPrevPageTop();
+  // From row 0, how many rows it takes for their heights to reach `y`
+  // (a y in the first row takes one); the item count when they never do.
+  int GetRowsToOffset(int y);
+  int GetRowsToPoint(Point pt) { return GetRowsToOffset(pt.y); }
+  // The row whose span (stacked from row 0) holds `y`; -1 past the last.
+  int GetRowAtOffset(int y);
+  // Sets a row's height and takes it as measured; false for a bad index.
+  bool SetItemHeight(int index, int height);
+  // Measures one row afresh (its height may shrink) and returns it.
+  int ReMeasureItem(int index);
+  // Units the vertical scroll bar counts: rows, or lines of the icon
+  // layout.
+  int GetScrollRowCount();
+  // The scrollable area: the total width and the height of every row.
+  Size GetScrollExtent();
   int GetTotalWidth();
   int GetScrollOffset() const { return m_hOffset; }
   void FillLabelColumn();
@@ -272,6 +338,10 @@ class SECListBaseC : public SECListClient {
   void OnMouseWheel(int delta);
   void OnSize();
   void InvalidateItem(int index, bool labelOnly = false, bool now = false);
+  // `toBottom` extends the area to the inside bottom (rows below changed
+  // too). `erase` asked for the background as well; every repaint of this
+  // list paints its background, so it changes nothing here.
+  void InvalidateItem(int index, bool labelOnly, bool erase, bool toBottom, bool now);
   void InvalidateItemRange(int a, int b);
   // Rectangle of a row (full scrollable width), false above the top row;
   // in the icon layout the item's cell.
@@ -316,6 +386,10 @@ class SECListBaseC : public SECListClient {
   bool OnKeyDown(unsigned key, bool shift, bool ctrl, int repeat = 1);
   void OnSysKeyDown(unsigned key) { NotifyKeyDown(key); }
   bool OnChar(char ch);
+  // One typed character as the bytes of its text (several for a letter
+  // beyond ASCII); the type-ahead search compares them with the labels
+  // through the host's case folding.
+  bool OnTypeAhead(std::string_view character);
   void OnTimer(int id);
   void OnSetFocus();
   void OnKillFocus(bool toEditor);
@@ -362,6 +436,9 @@ class SECListBaseC : public SECListClient {
   int ResizeColumn() const { return m_resize.column; }
   int ResizeTrackX() const { return m_resize.curX; }
   void CancelColumnResize();
+  // The mouse capture went elsewhere (another window, a popup): a running
+  // column resize ends with the width at the last tracked position.
+  void OnCaptureLost();
   // Applies a width change made by dragging a divider.
   void ApplyColumnResize(int column, int delta);
   // Drop position for a pointer at x while dragging a header button.
@@ -455,6 +532,7 @@ class SECListBaseC : public SECListClient {
   int m_hotColumn = -1;
   NotifyResult m_lastNotifyResult = 0;
   unsigned m_callbackMask = 0;
+  unsigned m_callbackMaskEx = 0;
   int m_typeAheadFlags = 0;
   unsigned m_style = 0;
   unsigned m_styleEx = 0;
@@ -490,6 +568,7 @@ class SECListBaseC : public SECListClient {
   int m_hOffset = 0;
   std::string m_savedEditText;
   std::string m_typeAheadText;
+  int m_typeAheadChars = 0;  // characters (not bytes) in the search text
   std::vector<std::unique_ptr<SECListColumn>> m_columns;
   std::vector<std::unique_ptr<SECListItem>> m_items;
   std::vector<int> m_selection;  // ascending, no duplicates

@@ -7,14 +7,6 @@
 #include "toolkit/models/list_engine.h"
 
 namespace pm2 {
-namespace {
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-}  // namespace
 
 // --- selection by click or key ---------------------------------------------
 
@@ -250,6 +242,11 @@ void SECListBaseC::OnLButtonDblClk(int /*x*/, int /*y*/, unsigned /*keyFlags*/) 
 }
 
 void SECListBaseC::OnRButtonDown(int x, int y, unsigned keyFlags) {
+  // The right button cancels a column resize and does nothing else.
+  if (m_resize.active) {
+    CancelColumnResize();
+    return;
+  }
   if (!Host().HasFocus()) Host().TakeFocus();
   unsigned flags = 0;
   int col = -1;
@@ -398,7 +395,11 @@ void SECListBaseC::OnKeyPageDown(int focus, bool shift, bool ctrl) {
 
 // --- type-ahead ------------------------------------------------------------------
 
-bool SECListBaseC::OnChar(char ch) {
+bool SECListBaseC::OnChar(char ch) { return OnTypeAhead(std::string_view(&ch, 1)); }
+
+bool SECListBaseC::OnTypeAhead(std::string_view character) {
+  if (character.empty()) return false;
+  const char ch = character.size() == 1 ? character[0] : 0;
   if ((m_typeAheadFlags & 0x8) || ch == 27 || ch == 13 || ch == ' ' || GetItemCount() == 0) return false;
   if (m_typeAheadFlags & 0x4) {
     m_typeAheadFlags |= 0x2;
@@ -407,21 +408,23 @@ bool SECListBaseC::OnChar(char ch) {
   if (!(m_typeAheadFlags & 0x1)) {
     m_typeAheadFlags |= 0x1;
     m_typeAheadText.clear();
+    m_typeAheadChars = 0;
     Host().KillTimer(kTimerTypeAhead);
     Host().StartTimer(kTimerTypeAhead, m_typeAheadPeriod);
   }
-  m_typeAheadText.push_back(ch);
+  m_typeAheadText.append(character);
+  ++m_typeAheadChars;
   const int n = GetItemCount();
   int start = m_focus < 0 ? 0 : m_focus;
-  if (m_typeAheadText.size() == 1) {
+  if (m_typeAheadChars == 1) {
     int next = GetNextItem(m_focus, LVNI_BELOW);
     start = next < 0 ? 0 : next;
   }
-  const std::string want = Upper(m_typeAheadText);
+  const std::string want = Host().FoldCase(m_typeAheadText);
   int cur = start;
   int match = -1;
   for (int steps = 0; steps < n; ++steps) {
-    if (Upper(TypeAheadLabel(cur)).compare(0, want.size(), want) == 0) {
+    if (Host().FoldCase(TypeAheadLabel(cur)).compare(0, want.size(), want) == 0) {
       match = cur;
       break;
     }
@@ -467,6 +470,7 @@ void SECListBaseC::OnTimer(int id) {
       Host().KillTimer(kTimerTypeAhead);
       m_typeAheadFlags = 0;
       m_typeAheadText.clear();
+      m_typeAheadChars = 0;
     }
   }
 }
@@ -619,6 +623,15 @@ void SECListBaseC::EndHeaderDrag() {
 void SECListBaseC::CancelColumnResize() {
   m_resize = {};
   Host().Invalidate(nullptr, false);
+}
+
+void SECListBaseC::OnCaptureLost() {
+  if (!m_resize.active) return;
+  const int delta = m_resize.curX - m_resize.startX;
+  const int col = m_resize.column;
+  m_resize = {};
+  Host().Invalidate(nullptr, false);
+  ApplyColumnResize(col, delta);
 }
 
 void SECListBaseC::ApplyColumnResize(int column, int delta) {

@@ -69,6 +69,25 @@ bool SECListBaseC::ModifyListStyles(unsigned remove, unsigned add, unsigned remo
   return ModifyListStyle(remove, add, redraw) && ModifyListStyleEx(removeEx, addEx, redraw);
 }
 
+bool SECListBaseC::SetListStyles(unsigned style, unsigned exStyle, bool redraw) {
+  return SetListStyle(style, redraw) && SetListStyleEx(exStyle, redraw);
+}
+
+void SECListBaseC::SplitStyleBits(unsigned* style, unsigned* exStyle, unsigned* listStyle, unsigned* listExStyle) {
+  constexpr unsigned kListStyleBits = 0xF3FF, kListExStyleBits = 0x1FF00000;
+  *listStyle = *style & kListStyleBits;
+  *listExStyle = *exStyle & kListExStyleBits;
+  *style &= ~kListStyleBits;
+  *exStyle &= ~kListExStyleBits;
+}
+
+void SECListBaseC::SplitCreateStyles(unsigned* style, unsigned* exStyle) {
+  unsigned listStyle = 0, listEx = 0;
+  SplitStyleBits(style, exStyle, &listStyle, &listEx);
+  ModifyListStyle(0, listStyle, false);
+  ModifyListStyleEx(0, listEx, false);
+}
+
 void SECListBaseC::SetLabelWrap(bool on) {
   if (on) ModifyListStyle(LVS_NOLABELWRAP, 0);
   else ModifyListStyle(0, LVS_NOLABELWRAP);
@@ -385,6 +404,71 @@ bool SECListBaseC::SetItemData(int index, std::intptr_t value) {
   return SetItem(d, true);
 }
 
+bool SECListBaseC::SetItemFields(int index, int subItem, unsigned mask, const std::string& text, int image,
+                                 unsigned state, unsigned stateMask, std::intptr_t param) {
+  ListItemDesc d;
+  d.mask = mask;
+  d.item = index;
+  d.subItem = subItem;
+  d.text = text;
+  d.image = image;
+  d.state = state;
+  d.stateMask = stateMask;
+  d.param = param;
+  return SetItem(d, true);
+}
+
+bool SECListBaseC::SetItemStateEx(const ListItemDesc& desc) {
+  SECListItem* rec = GetItemRecord(desc.item);
+  if (!rec) return false;
+  bool changed = false;
+  if (desc.mask & LVIF_STATE) {
+    const unsigned ns = (rec->state2 & ~desc.stateMask) | (desc.state & desc.stateMask);
+    changed = ns != rec->state2;
+    rec->state2 = ns;
+  }
+  if (desc.mask & LVIF_TEXT) {
+    rec->needsMeasuring = true;
+    changed = true;
+  }
+  if (changed && desc.item != m_editItem) InvalidateItem(desc.item);
+  return true;
+}
+
+bool SECListBaseC::SetItemStateEx(int index, unsigned state, unsigned mask) {
+  ListItemDesc d;
+  d.mask = LVIF_STATE;
+  d.item = index;
+  d.state = state;
+  d.stateMask = mask;
+  return SetItemStateEx(d);
+}
+
+bool SECListBaseC::GetItemStateEx(ListItemDesc& desc) {
+  SECListItem* rec = GetItemRecord(desc.item);
+  if (!rec) return false;
+  if (!(desc.mask & LVIF_STATE)) return true;
+  desc.state = rec->state2 & desc.stateMask;
+  if (m_callbackMaskEx & desc.stateMask) {
+    // The owner keeps these bits: ask it, as for the first word.
+    ListItemDesc q = desc;
+    q.mask = LVIF_STATE | LVIF_STATEEX;
+    q.stateMask = desc.stateMask & m_callbackMaskEx;
+    q.param = rec->param;
+    NotifyGetDispInfo(q);
+    desc.state = (desc.state & ~q.stateMask) | (q.state & q.stateMask);
+  }
+  return true;
+}
+
+unsigned SECListBaseC::GetItemStateEx(int index, unsigned mask) {
+  ListItemDesc d;
+  d.mask = LVIF_STATE;
+  d.item = index;
+  d.stateMask = mask;
+  return GetItemStateEx(d) ? d.state : 0;
+}
+
 bool SECListBaseC::GetItem(ListItemDesc& desc, bool ask) {
   SECListItem* rec = GetItemRecord(desc.item);
   if (!rec) return false;
@@ -458,7 +542,7 @@ std::intptr_t SECListBaseC::GetItemData(int index) const {
 bool SECListBaseC::HasCallbacks(int index) const {
   SECListItem* rec = GetItemRecord(index);
   if (!rec) return false;
-  if (rec->text.IsCallback() || rec->image == -1 || m_callbackMask) return true;
+  if (rec->text.IsCallback() || rec->image == -1 || m_callbackMask || m_callbackMaskEx) return true;
   return std::any_of(rec->subItems.begin(), rec->subItems.end(),
                      [](const auto& s) { return s->text.IsCallback(); });
 }
@@ -483,6 +567,41 @@ int SECListBaseC::InsertColumn(int index, const std::string& text, int format, i
   c.subItem = subItem < 0 ? -1 : (subItem == 0 && index > 0 ? -1 : subItem);
   c.image = image;
   return InsertColumnRecord(index, c, redraw);
+}
+
+int SECListBaseC::InsertColumnInfo(int index, const ListColumnDesc& desc, bool redraw) {
+  const unsigned m = desc.mask;
+  return InsertColumn(index, (m & LVCF_TEXT) ? desc.text : std::string(), (m & LVCF_FMT) ? desc.format : LVCFMT_LEFT,
+                      (m & LVCF_WIDTH) ? desc.width : -1, (m & LVCF_SUBITEM) ? desc.subItem : -1,
+                      (m & LVCF_IMAGE) ? desc.image : -1, redraw);
+}
+
+bool SECListBaseC::GetColumnInfo(int index, ListColumnDesc* desc) const {
+  const SECListColumn* c = GetColumnRecord(index);
+  if (!c || !desc) return false;
+  if (desc->mask & LVCF_FMT) desc->format = c->format;
+  if (desc->mask & LVCF_WIDTH) desc->width = c->width;
+  if (desc->mask & LVCF_TEXT) desc->text = c->text;
+  if (desc->mask & LVCF_SUBITEM) desc->subItem = c->subItem;
+  if (desc->mask & LVCF_IMAGE) desc->image = c->image;
+  return true;
+}
+
+bool SECListBaseC::SetColumnInfo(int index, const ListColumnDesc& desc, bool redraw) {
+  SECListColumn* c = GetColumnRecord(index);
+  if (!c) return false;
+  if (desc.mask & LVCF_TEXT) c->text = desc.text;
+  if (desc.mask & LVCF_FMT) c->format = desc.format;
+  if (desc.mask & LVCF_SUBITEM) c->subItem = desc.subItem;
+  if (desc.mask & LVCF_WIDTH) c->width = desc.width == -1 ? 10 : desc.width;
+  if (desc.mask & LVCF_IMAGE) c->image = desc.image;
+  if (redraw) {
+    InvalidateAllMeasures();
+    RefillLabelColumn();
+    ReMeasureAndUpdate();
+    Host().Invalidate(nullptr, false);
+  }
+  return true;
 }
 
 int SECListBaseC::AddColumn(const std::string& text, int format, int width) {

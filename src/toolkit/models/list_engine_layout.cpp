@@ -183,6 +183,57 @@ int SECListBaseC::GetLastPageTop() {
   return (n - CountFittingAbove(n - 1, h, &used)) * ItemsPerUnit();
 }
 
+int SECListBaseC::GetPrevPageTop() {
+  if (IsIconLayout()) return std::max(0, (TopUnit() - GetCountAbove()) * ItemsPerUnit());
+  return std::max(0, m_top - GetCountAbove());
+}
+
+int SECListBaseC::GetRowsToOffset(int y) {
+  const int n = GetItemCount();
+  int sum = 0;
+  int rows = 0;
+  while (rows < n && sum < y) sum += RowHeight(rows++);
+  return rows;
+}
+
+int SECListBaseC::GetRowAtOffset(int y) {
+  if (y < 0) return -1;
+  const int n = GetItemCount();
+  int bottom = 0;
+  for (int r = 0; r < n; ++r) {
+    bottom += RowHeight(r);
+    if (y < bottom) return r;
+  }
+  return -1;
+}
+
+bool SECListBaseC::SetItemHeight(int index, int height) {
+  SECListItem* rec = GetItemRecord(index);
+  if (!rec || height < 0) return false;
+  rec->height = height;
+  rec->needsMeasuring = false;
+  InvalidateItem(index, false, true, true, false);
+  return true;
+}
+
+int SECListBaseC::ReMeasureItem(int index) {
+  SECListItem* rec = GetItemRecord(index);
+  if (!rec) return -1;
+  rec->height = -1;
+  rec->needsMeasuring = true;
+  MeasureItem(index);
+  InvalidateItem(index, false, true, true, false);
+  return rec->height;
+}
+
+int SECListBaseC::GetScrollRowCount() { return UnitCount(); }
+
+Size SECListBaseC::GetScrollExtent() {
+  int height = 0;
+  for (int u = 0; u < UnitCount(); ++u) height += UnitHeight(u);
+  return {GetTotalWidth(), height};
+}
+
 int SECListBaseC::GetTotalWidth() {
   if (IsIconLayout()) return std::max(IconCellWidth(), GetInsideRect().Width());
   int width = 0;
@@ -476,6 +527,25 @@ bool SECListBaseC::GetCellRect(int item, int column, Rect* r, int code) {
     return true;
   }
   return false;
+}
+
+void SECListBaseC::InvalidateItem(int index, bool labelOnly, bool erase, bool toBottom, bool now) {
+  (void)erase;
+  if (!toBottom) {
+    InvalidateItem(index, labelOnly, now);
+    return;
+  }
+  if (index < m_top || index >= GetItemCount()) return;
+  Rect r;
+  if (!GetRowRect(index, &r)) return;
+  const Rect inside = GetInsideRect();
+  if (r.top >= inside.bottom) return;
+  // The row and everything below it, across the whole width: the rows
+  // under it moved or changed height.
+  r.left = inside.left;
+  r.right = std::max(r.right, inside.right);
+  r.bottom = inside.bottom;
+  Host().Invalidate(&r, now);
 }
 
 void SECListBaseC::InvalidateItem(int index, bool labelOnly, bool now) {

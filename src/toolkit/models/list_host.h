@@ -81,6 +81,9 @@ class ListHost {
   virtual Rect ClientToScreen(Rect r) { return r; }
   // Takes or releases the mouse; true when it was held before.
   virtual bool CaptureMouse(bool /*take*/) { return false; }
+  // A text in one case for type-ahead comparison. The default folds ASCII
+  // letters only; a window folds every letter its text encoding knows.
+  virtual std::string FoldCase(std::string_view text);
 };
 
 }  // namespace pm2

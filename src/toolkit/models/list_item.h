@@ -69,6 +69,23 @@ constexpr int LVCFMT_CENTER = 2;
 constexpr int LVCFMT_JUSTIFYMASK = 3;
 constexpr int LVCFMT_BITMAP_ON_RIGHT = 0x1000;
 
+// Fields of a column description (LVCOLUMN).
+constexpr unsigned LVCF_FMT = 0x1;
+constexpr unsigned LVCF_WIDTH = 0x2;
+constexpr unsigned LVCF_TEXT = 0x4;
+constexpr unsigned LVCF_SUBITEM = 0x8;
+constexpr unsigned LVCF_IMAGE = 0x10;
+
+// A column as callers describe it: only the fields named in `mask` count.
+struct ListColumnDesc {
+  unsigned mask = 0;
+  int format = LVCFMT_LEFT;
+  int width = -1;
+  std::string text;
+  int subItem = -1;
+  int image = -1;
+};
+
 struct SECListColumn {
   unsigned mask = 0;
   int format = LVCFMT_LEFT;

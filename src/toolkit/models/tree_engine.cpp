@@ -461,6 +461,32 @@ void SECTreeBaseC::SetItemExState(HTREEITEM item, unsigned exState) {
   else if (int row = GetRowOfItem(n); row >= 0) InvalidateItem(row);
 }
 
+unsigned SECTreeBaseC::GetItemExState(HTREEITEM item) const {
+  const TreeNode* n = Node(item);
+  if (!n || n == m_root.get()) return 0;
+  unsigned s = n->extState & 0x300;
+  for (const TreeNode* p = n->Parent(); p && p != m_root.get(); p = p->Parent()) s |= p->extState & 0x100;
+  return s;
+}
+
+bool SECTreeBaseC::SetItemStateEx(const ListItemDesc& desc) {
+  TreeNode* n = GetItemAtRow(desc.item);
+  if (!n) return false;
+  if (desc.mask & LVIF_STATE) SetItemExState(n, (n->extState & ~desc.stateMask) | (desc.state & desc.stateMask));
+  if ((desc.mask & LVIF_TEXT) && GetItemRecord(desc.item)) {
+    GetItemRecord(desc.item)->needsMeasuring = true;
+    InvalidateItem(desc.item);
+  }
+  return true;
+}
+
+bool SECTreeBaseC::GetItemStateEx(ListItemDesc& desc) {
+  TreeNode* n = GetItemAtRow(desc.item);
+  if (!n) return false;
+  if (desc.mask & LVIF_STATE) desc.state = GetItemExState(n) & desc.stateMask;
+  return true;
+}
+
 int SECTreeBaseC::CompareItems(HTREEITEM a, HTREEITEM b) {
   return GetItemText(a, 0).compare(GetItemText(b, 0));
 }
@@ -681,7 +707,8 @@ bool SECTreeBaseC::Select(HTREEITEM item, unsigned code) {
       const int old = GetFocusIndex();
       if (NotifySelChange(TVN_SELCHANGING, row, old, 2) == 1) return false;
       m_busyRows = true;
-      SECListBaseC::DeselectAllExcept(row);
+      // SetFocusItem leaves a single selection in a single-select tree;
+      // a multi-select tree keeps its other selected rows.
       SECListBaseC::SetFocusItem(row, true);
       m_busyRows = false;
       NotifySelChange(TVN_SELCHANGED, row, old, 2);
@@ -925,15 +952,16 @@ bool SECTreeBaseC::HasCallbacks(int index) const {
 }
 
 bool SECTreeBaseC::InitPaintContext(SECListPaintContext& ctx, int index, int column) {
-  if (!SECListBaseC::InitPaintContext(ctx, index, column)) return false;
   TreeNode* n = GetItemAtRow(index);
-  ctx.paintFlags = 0;
+  if (!n) return false;
+  // The flags are this row's before any colour is picked: one context
+  // serves every row of a paint, so the last row's grey bit must not
+  // reach the colour choice of this one.
+  ctx.paintFlags = n->extState & 0x200;
   for (TreeNode* p = n; p && p != m_root.get(); p = p->Parent()) {
     if (p->extState & 0x100) ctx.paintFlags |= 0x100;
   }
-  ctx.paintFlags |= n->extState & 0x200;
-  if (ctx.paintFlags & 0x100) PickItemColors(ctx);
-  return true;
+  return SECListBaseC::InitPaintContext(ctx, index, column);
 }
 
 void SECTreeBaseC::PickItemFont(SECListPaintContext& ctx) {

@@ -64,6 +64,15 @@ class SECTreeBaseC : public SECListBaseC {
   bool SetTreeStyleEx(unsigned exStyle);
   bool ModifyTreeStyle(unsigned remove, unsigned add) { return SetTreeStyle((GetTreeStyle() & ~remove) | add); }
   bool ModifyTreeStyleEx(unsigned remove, unsigned add) { return SetTreeStyleEx((m_treeStyleEx & ~remove) | add); }
+  // Both words: SetTreeStyle, then SetTreeStyleEx; true when both succeed.
+  bool SetStyles(unsigned style, unsigned exStyle) { return SetTreeStyle(style) && SetTreeStyleEx(exStyle); }
+  void GetStyles(unsigned* style, unsigned* exStyle) const {
+    if (style) *style = GetTreeStyle();
+    if (exStyle) *exStyle = m_treeStyleEx;
+  }
+  bool ModifyStyles(unsigned remove, unsigned add, unsigned removeEx, unsigned addEx) {
+    return ModifyTreeStyle(remove, add) && ModifyTreeStyleEx(removeEx, addEx);
+  }
   int GetIndent() const { return m_indent; }
   void SetIndent(int indent);
   void SetHoverDelay(int ms) { m_hoverDelay = ms; }
@@ -109,7 +118,10 @@ class SECTreeBaseC : public SECListBaseC {
   HTREEITEM GetItemAtRow(int row) const;
   int GetRowOfItem(HTREEITEM item, int firstRow = 0) const;
   virtual int CompareItems(HTREEITEM a, HTREEITEM b);
+  // The extended state of an item: 0x100 greys it and its subtree, 0x200
+  // hides them. GetItemExState reports 0x100 also when an ancestor has it.
   void SetItemExState(HTREEITEM item, unsigned exState);
+  unsigned GetItemExState(HTREEITEM item) const;
   bool IsNodeVisible(HTREEITEM item) const;
   int GetDepth(HTREEITEM item) const;
 
@@ -141,6 +153,11 @@ class SECTreeBaseC : public SECListBaseC {
   bool GetItem(ListItemDesc& desc, bool ask = true) override;
   bool SetItem(const ListItemDesc& desc, bool redraw = true) override;
   bool HasCallbacks(int index) const override;
+  // The list's second state word of a row is its node's extended state.
+  bool SetItemStateEx(const ListItemDesc& desc) override;
+  bool GetItemStateEx(ListItemDesc& desc) override;
+  using SECListBaseC::GetItemStateEx;
+  using SECListBaseC::SetItemStateEx;
   NotifyResult NotifyDeleteItem(int) override { return 0; }
   NotifyResult NotifyBeginLabelEdit(int item, int subItem) override;
   NotifyResult NotifyEndLabelEdit(int item, int subItem, std::string* text, bool commit) override;

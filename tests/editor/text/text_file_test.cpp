@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "editor/text/file_lock.h"
 #include "editor/text/text_buffer.h"
 #include "platform/fault_disk.h"
 #include "platform/temp_dir.h"
@@ -114,6 +115,54 @@ TEST(TextFile, RenameMovesTheFileAndIgnoresCaseOnlyChanges) {
   EXPECT_EQ(0, b.RenameFile(dir / "a.c", dir / "b.c"));
   EXPECT_EQ("x\n", ReadFile(dir / "b.c"));
   EXPECT_EQ(kEditCannotRead, b.RenameFile(dir / "gone.c", dir / "c.c"));
+}
+
+// The lock setting keeps a file: other editors of ours may read it but
+// not save over it, rename it or replace it until the keeper lets go.
+TEST(TextFile, LockSettingKeepsOtherEditorsFromChangingTheFile) {
+  TempDir dir;
+  const std::string path = dir / "main.c";
+  const std::string other = dir / "other.c";
+  WriteFile(path, "int x;\n");
+  WriteFile(other, "int y;\n");
+  CEditTextBuffer keeper;
+  keeper.SetLockFile(1);
+  ASSERT_EQ(0, keeper.LoadFile(path));
+
+  CEditTextBuffer editor;
+  ASSERT_EQ(0, editor.LoadFile(path));  // reading is allowed
+  editor.InsertText({editor.FirstLine(), 0}, "// ", 3, true);
+  EXPECT_EQ(FileKeptCode(), editor.SaveFile(path));
+  EXPECT_EQ(FileKeptMessage(path), editor.LastFileError());
+  EXPECT_EQ("int x;\n", ReadFile(path));
+  EXPECT_EQ(1, editor.IsModified());
+  EXPECT_EQ(FileKeptCode(), editor.RenameFile(path, dir / "moved.c"));
+  EXPECT_EQ(FileKeptCode(), editor.RenameFile(other, path));  // nor replaced
+  EXPECT_EQ("int y;\n", ReadFile(other));
+
+  // The keeper itself saves, and keeps the file afterwards too.
+  keeper.InsertText({keeper.FirstLine(), 0}, "static ", 7, true);
+  ASSERT_EQ(0, keeper.SaveFile(path));
+  EXPECT_EQ("static int x;\n", ReadFile(path));
+  EXPECT_EQ(FileKeptCode(), editor.SaveFile(path));
+
+  // Two keepers: each keeps the other from saving.
+  CEditTextBuffer second;
+  second.SetLockFile(1);
+  ASSERT_EQ(0, second.LoadFile(path));
+  EXPECT_EQ(FileKeptCode(), keeper.SaveFile(path));
+  ASSERT_EQ(0, second.LoadFile(other));  // lets go of main.c
+
+  // Once the keeper lets go, the others may write.
+  ASSERT_EQ(0, keeper.LoadFile(other));
+  EXPECT_EQ(FileKeptCode(), editor.SaveFile(other));
+  EXPECT_EQ(0, editor.SaveFile(path));
+  EXPECT_EQ("// int x;\n", ReadFile(path));
+  keeper.SetLockFile(0);
+  ASSERT_EQ(0, keeper.LoadFile(path));
+  second.SetLockFile(0);
+  ASSERT_EQ(0, second.LoadFile(path));
+  EXPECT_EQ(0, editor.SaveFile(other));
 }
 
 }  // namespace

@@ -8,11 +8,13 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <filesystem>
 #include <unistd.h>
 
 #include "toolkit/controls/browse_edit.h"
+#include "toolkit/controls/dialog_item.h"
 #include "toolkit/controls/list_box_editor.h"
 #include "toolkit/controls/list_ctrl.h"
 #include "toolkit/controls/list_print.h"
@@ -219,6 +221,75 @@ TEST_F(WidgetTest, ListTypeAheadThroughKeyEvents) {
   EXPECT_EQ(list->GetFocusIndex(), 1);
   Key(list.get(), Qt::Key_R, Qt::NoModifier, "r");
   EXPECT_EQ(list->GetFocusIndex(), 2);
+}
+
+TEST_F(WidgetTest, TypeAheadTakesLettersBeyondAscii) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 0));
+  for (const char* t : {"apfel", "\xc3\x84nderung", "\xc3\xa4hnlich", "zebra"}) {
+    list->InsertItemText(list->GetItemCount(), t);
+  }
+  list->SetFocusItem(0, true);
+  Key(list.get(), Qt::Key_Adiaeresis, Qt::NoModifier, QString::fromUtf8("\xc3\xa4"));
+  EXPECT_EQ(list->GetFocusIndex(), 1);  // letters compare without case, as ASCII ones do
+  Key(list.get(), Qt::Key_H, Qt::NoModifier, "h");
+  EXPECT_EQ(list->GetFocusIndex(), 2);
+  EXPECT_EQ(list->GetTypeAheadText(), "\xc3\xa4h");
+}
+
+TEST_F(WidgetTest, SystemColourChangeReachesListsAndTrees) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 3));
+  std::unique_ptr<SECTreeCtrl> tree(new SECTreeCtrl(nullptr));
+  list->SetAutoSysColors(true);
+  tree->SetAutoSysColors(true);
+  const Color old = GetSysColor(SysColor::Window);
+  SysColors().Set(SysColor::Window, MakeRgb(1, 2, 3));
+  SysColors().Set(SysColor::WindowText, MakeRgb(200, 0, 0));
+  QEvent change(QEvent::PaletteChange);
+  QApplication::sendEvent(list.get(), &change);
+  QApplication::sendEvent(tree.get(), &change);
+  EXPECT_EQ(list->GetTextBkColor(), MakeRgb(1, 2, 3));
+  EXPECT_EQ(tree->GetTextBkColor(), MakeRgb(1, 2, 3));
+  EXPECT_EQ(tree->GetTextColor(), MakeRgb(200, 0, 0));
+  // Without the auto flag the colours stay what the owner set.
+  list->SetAutoSysColors(false);
+  SysColors().Set(SysColor::Window, MakeRgb(9, 9, 9));
+  QApplication::sendEvent(list.get(), &change);
+  EXPECT_EQ(list->GetTextBkColor(), MakeRgb(1, 2, 3));
+  SysColors().ResetToClassic();
+  EXPECT_EQ(GetSysColor(SysColor::Window), old);
+}
+
+void Press(QWidget* w, QPoint p, Qt::MouseButton b, Qt::MouseButtons held) {
+  QMouseEvent e(QEvent::MouseButtonPress, QPointF(p), QPointF(w->mapToGlobal(p)), b, held, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+void Move(QWidget* w, QPoint p, Qt::MouseButtons held) {
+  QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(w->mapToGlobal(p)), Qt::NoButton, held, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+TEST_F(WidgetTest, RightButtonCancelsAColumnResizeAndCaptureLossEndsIt) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 3));
+  const int divider = list->GetColumnRight(0);
+  Press(list.get(), QPoint(divider, 5), Qt::LeftButton, Qt::LeftButton);
+  ASSERT_TRUE(list->ResizeActive());
+  Move(list.get(), QPoint(divider + 30, 5), Qt::LeftButton);
+  Press(list.get(), QPoint(divider + 30, 5), Qt::RightButton, Qt::LeftButton | Qt::RightButton);
+  EXPECT_FALSE(list->ResizeActive());
+  EXPECT_EQ(list->GetColumnWidth(0), 120);
+  EXPECT_EQ(list->GetSelectedCount(), 1);  // the press selected nothing
+
+  Press(list.get(), QPoint(divider, 5), Qt::LeftButton, Qt::LeftButton);
+  ASSERT_TRUE(list->ResizeActive());
+  Move(list.get(), QPoint(divider - 20, 5), Qt::LeftButton);
+  QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(list.get(), &out);
+  EXPECT_FALSE(list->ResizeActive());
+  EXPECT_EQ(list->GetColumnWidth(0), 100);  // the last tracked position
 }
 
 TEST_F(WidgetTest, TipShowsOnlyForClippedText) {
@@ -522,6 +593,140 @@ TEST_F(WidgetTest, ListBoxEditorStripAndInPlaceEdit) {
   EXPECT_EQ(editor->GetText(0), "second");
   EXPECT_EQ(std::count(owner.commands.begin(), owner.commands.end(), kLbeMoved), 1);
   EXPECT_EQ(std::count(owner.commands.begin(), owner.commands.end(), kLbeDeleted), 1);
+}
+
+TEST_F(WidgetTest, ListBoxEditorShiftExtendsTheSelectionFromTheAnchor) {
+  Owner owner;
+  QDialog dlg;
+  auto* editor = new SECListBoxEditor(&dlg);
+  editor->setGeometry(10, 10, 200, 200);
+  editor->Initialize(LBE_BUTTONS, &owner, 1001, nullptr, true);
+  for (const char* t : {"a", "b", "c", "d", "e"}) editor->InsertString(editor->GetItemCount(), t);
+  dlg.show();
+  editor->setFocus();
+  QApplication::processEvents();
+  auto selected = [&] {
+    std::vector<int> rows;
+    for (int r = 0; r < editor->GetCount(); ++r) {
+      if (editor->IsSelected(r)) rows.push_back(r);
+    }
+    return rows;
+  };
+  Click(editor, editor->RowRect(1).center());
+  Click(editor, editor->RowRect(3).center(), Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(selected(), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(editor->GetCurSel(), 3);
+  // A shorter range from the same anchor drops the rows beyond it.
+  Key(editor, Qt::Key_Up, Qt::ShiftModifier);
+  EXPECT_EQ(selected(), (std::vector<int>{1, 2}));
+  Key(editor, Qt::Key_Home, Qt::ShiftModifier);
+  EXPECT_EQ(selected(), (std::vector<int>{0, 1}));
+  EXPECT_EQ(editor->GetCurSel(), 0);
+}
+
+TEST_F(WidgetTest, ImageListsOwnedOrSharedAndCopied) {
+  auto blue = std::make_shared<ImageStrip>(Solid(Qt::blue, 16));
+  auto red = std::make_shared<ImageStrip>(Solid(Qt::red, 16, 3));
+  struct Row {
+    const char* name;
+    unsigned style;
+    bool keepsCallersList;
+  } rows[] = {
+      {"own copies", LVS_REPORT, false},
+      {"shared lists", LVS_REPORT | LVS_SHAREIMAGELISTS, true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    SECListCtrl list(nullptr, r.style);
+    EXPECT_EQ(list.SetImageList(blue, ImageListKind::Small), nullptr);
+    std::shared_ptr<ImageStrip> held = list.GetImageStrip(ImageListKind::Small);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held == blue, r.keepsCallersList);
+    EXPECT_EQ(list.GetImageList(ImageListKind::Small).count, 2);
+    // Replacing hands back what the list held before.
+    std::shared_ptr<ImageStrip> previous = list.SetImageList(red, ImageListKind::Small);
+    EXPECT_EQ(previous, held);
+    EXPECT_EQ(list.GetImageList(ImageListKind::Small).count, 3);
+    // The caller's later changes show only in a shared list (once painted).
+    red->images.pop_back();
+    list.grab();
+    EXPECT_EQ(list.GetImageList(ImageListKind::Small).count, r.keepsCallersList ? 2 : 3);
+    red->images.push_back(red->images.front());
+    EXPECT_EQ(list.SetImageList(blue, ImageListKind(7)), nullptr);
+  }
+  // A copy keeps its own pixels.
+  std::shared_ptr<ImageStrip> copy = SECListCtrl::CopyImageList(*blue);
+  ASSERT_EQ(copy->images.size(), 2u);
+  blue->images[0].fill(Qt::green);
+  EXPECT_EQ(copy->images[0].toImage().pixelColor(3, 3), QColor(Qt::blue));
+}
+
+TEST_F(WidgetTest, EditControlWhileALabelEditRuns) {
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 3));
+  EXPECT_EQ(list->GetEditControl(), nullptr);
+  ASSERT_TRUE(list->EditLabel(1, 0));
+  ASSERT_NE(list->GetEditControl(), nullptr);
+  EXPECT_EQ(list->GetEditControl(), list->findChild<SECListEdit*>());
+  list->EndLabelEdit(false);
+  QApplication::processEvents();
+  EXPECT_EQ(list->GetEditControl(), nullptr);
+}
+
+TEST_F(WidgetTest, ListsAndTreesTakeThePlaceOfDialogPlaceholders) {
+  QDialog dlg;
+  auto* first = new QWidget(&dlg);
+  auto* placeholder = new QWidget(&dlg);
+  auto* last = new QWidget(&dlg);
+  for (QWidget* w : {first, placeholder, last}) w->setFocusPolicy(Qt::StrongFocus);
+  placeholder->setObjectName("files");
+  placeholder->setGeometry(10, 20, 200, 100);
+  placeholder->setProperty(kDialogItemStyle, 0x50010000u | LVS_REPORT | LVS_SINGLESEL);
+  placeholder->setProperty(kDialogItemExStyle, 0x00000200u | LVXS_FULLROWSELECT);
+  placeholder->setProperty(kDialogItemId, 1005u);
+  QWidget::setTabOrder(first, placeholder);
+  QWidget::setTabOrder(placeholder, last);
+  QPointer<QWidget> gone(placeholder);
+  SECListCtrl* list = SECListCtrl::CreateFromCtrl(placeholder);
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(gone.isNull());
+  EXPECT_EQ(list->parentWidget(), &dlg);
+  EXPECT_EQ(list->objectName(), "files");
+  EXPECT_EQ(list->geometry(), QRect(10, 20, 200, 100));
+  EXPECT_EQ(list->ControlId(), 1005u);
+  EXPECT_EQ(list->GetListStyle(), LVS_REPORT | LVS_SINGLESEL);
+  EXPECT_EQ(list->GetListStyleEx(), unsigned(LVXS_FULLROWSELECT));
+  EXPECT_EQ(first->nextInFocusChain(), list);
+  EXPECT_LT(dlg.children().indexOf(list), dlg.children().indexOf(last));  // stacked where the placeholder was
+  EXPECT_EQ(SECListCtrl::CreateFromCtrl(nullptr), nullptr);
+
+  struct Row {
+    const char* name;
+    unsigned style, ex;
+    unsigned treeStyle, treeEx;
+    unsigned listStyleBits;
+  } rows[] = {
+      {"lines and buttons, tips by default", 0x50010000u | TVS_HASLINES | TVS_HASBUTTONS, 0, TVS_HASLINES | TVS_HASBUTTONS,
+       TVXS_TOOLTIPS, 0},
+      {"no tips asked for", 0x50010000u | TVS_HASLINES | 0x80u, 0, TVS_HASLINES, 0, 0},
+      {"extended bits and edit labels", 0x50010000u | TVS_EDITLABELS | TVS_SINGLEEXPAND, TVXS_MULTISEL,
+       TVS_EDITLABELS | TVS_SINGLEEXPAND, TVXS_MULTISEL | TVXS_TOOLTIPS, LVS_EDITLABELS},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    auto* ph = new QWidget(&dlg);
+    ph->setGeometry(5, 5, 120, 90);
+    ph->setProperty(kDialogItemStyle, r.style);
+    ph->setProperty(kDialogItemExStyle, r.ex);
+    SECTreeCtrl* tree = SECTreeCtrl::CreateFromDialogItem(ph);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->geometry(), QRect(5, 5, 120, 90));
+    EXPECT_EQ(tree->GetTreeStyle(), r.treeStyle);
+    EXPECT_EQ(tree->GetTreeStyleEx(), r.treeEx);
+    EXPECT_EQ(tree->GetListStyle() & LVS_EDITLABELS, r.listStyleBits);
+    EXPECT_EQ(tree->ToolTipsEnabled(), (r.treeEx & TVXS_TOOLTIPS) != 0);
+    delete tree;
+  }
 }
 
 TEST_F(WidgetTest, BrowseEditsPlaceButtonFollowStateAndPick) {

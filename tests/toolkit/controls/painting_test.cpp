@@ -4,10 +4,13 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QImage>
+#include <algorithm>
 #include <vector>
 
+#include "toolkit/controls/list_ctrl.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/tab_controls.h"
+#include "toolkit/controls/tree_ctrl.h"
 #include "toolkit/controls/wnd_plugin.h"
 #include "toolkit/core/sys_colors.h"
 #include "toolkit/core/theme.h"
@@ -34,10 +37,12 @@ std::vector<ThemeCall> g_drawn;
 int g_opened = 0, g_closed = 0;
 bool g_haveThemeData = true;
 int g_token = 0;
+std::vector<std::wstring> g_styledClasses = {L"Button"};
 
 HTHEME FakeOpen(void*, const wchar_t* classList) {
   ++g_opened;
-  return g_haveThemeData && std::wstring(classList) == L"Button" ? &g_token : nullptr;
+  const bool known = std::find(g_styledClasses.begin(), g_styledClasses.end(), classList) != g_styledClasses.end();
+  return g_haveThemeData && known ? &g_token : nullptr;
 }
 HRESULT FakeClose(HTHEME) {
   ++g_closed;
@@ -115,6 +120,80 @@ TEST(FlatStripPainting, ScrollButtonsThemedOnlyWhenTheStyleIsOn) {
     }
   }
   SECThemeFreeLibrary();
+}
+
+// The list's header and the tree's expand buttons ask the same switch as
+// every other painter: styled parts with the style on, classic ones
+// without it.
+TEST(ListAndTreePainting, HeaderAndExpandButtonsFollowTheVisualStyle) {
+  App();
+  struct Row {
+    const char* name;
+    bool bind;
+    std::vector<std::pair<int, int>> header;  // (part, state) per call
+    std::vector<std::pair<int, int>> buttons;
+  } rows[] = {
+      {"no style", false, {}, {}},
+      {"style on", true, {{1, 1}, {1, 1}, {3, 1}}, {{2, 2}, {2, 1}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SECThemeFreeLibrary();
+    if (row.bind) SECThemeSetBinding(FakeStyle(), true);
+    g_haveThemeData = true;
+    g_styledClasses = {L"HEADER"};
+    g_drawn.clear();
+    g_opened = g_closed = 0;
+    SECListCtrl list(nullptr, LVS_REPORT);
+    list.resize(300, 80);
+    list.AddColumn("Name", LVCFMT_LEFT, 100);
+    list.AddColumn("Value", LVCFMT_LEFT, 100);
+    list.grab();
+    std::vector<std::pair<int, int>> got;
+    for (const ThemeCall& c : g_drawn) got.push_back({c.part, c.state});
+    EXPECT_EQ(got, row.header);
+    EXPECT_EQ(g_closed, g_opened);
+
+    g_styledClasses = {L"TREEVIEW"};
+    g_drawn.clear();
+    SECTreeCtrl tree(nullptr);
+    tree.resize(200, 100);
+    HTREEITEM open = tree.InsertItem("open");
+    tree.InsertItem("child", open);
+    HTREEITEM shut = tree.InsertItem("shut");
+    tree.InsertItem("child", shut);
+    tree.Expand(open, TVE_EXPAND);
+    tree.grab();
+    got.clear();
+    for (const ThemeCall& c : g_drawn) got.push_back({c.part, c.state});
+    EXPECT_EQ(got, row.buttons);
+  }
+  g_styledClasses = {L"Button"};
+  SECThemeFreeLibrary();
+}
+
+// The flat strip's fonts can be replaced one by one; the widths follow the
+// active tab's font, which every tab is measured in.
+TEST(FlatStripFonts, ReplacedFontsResizeTheTabs) {
+  App();
+  auto strip = FlatStrip(false);
+  const int before = strip->GetTab(1).m_nWidth;
+  QFont big("Tahoma");
+  big.setPixelSize(30);
+  big.setBold(true);
+  EXPECT_FALSE(strip->SetFontObject(big, 3));
+  EXPECT_FALSE(strip->SetFontObject(big, -1));
+  EXPECT_EQ(strip->GetTab(1).m_nWidth, before);
+  ASSERT_TRUE(strip->SetFontObject(big, 2));
+  EXPECT_EQ(strip->Font(2).pixelSize(), 30);
+  EXPECT_EQ(strip->GetTab(1).m_nWidth, QFontMetrics(big).horizontalAdvance("Page 1") + 20);
+  EXPECT_GT(strip->GetTab(1).m_nWidth, before);
+  // The unselected tabs' font changes what they are drawn in, not the widths.
+  QFont small("Tahoma");
+  small.setPixelSize(8);
+  ASSERT_TRUE(strip->SetFontObject(small, 0, false));
+  EXPECT_EQ(strip->Font(0).pixelSize(), 8);
+  EXPECT_EQ(strip->GetTab(1).m_nWidth, QFontMetrics(big).horizontalAdvance("Page 1") + 20);
 }
 
 // The outline of an inactive tab: both slants reach the strip's bottom row

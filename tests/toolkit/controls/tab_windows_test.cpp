@@ -112,6 +112,125 @@ TEST(TabWnd, ThreeDInsideRectAndForwarding) {
   EXPECT_TRUE(owner.messages.empty());
 }
 
+TEST(TabWnd, OperationsByWindowAndCreatedViews) {
+  App();
+  QWidget top;
+  auto* wnd = new SEC3DTabWnd(&top, 0x10, 59648);
+  wnd->setGeometry(0, 0, 300, 200);
+  QWidget a, b;
+  a.setFocusPolicy(Qt::StrongFocus);
+  b.setFocusPolicy(Qt::StrongFocus);
+  wnd->AddTab(&a, "Files");
+  wnd->AddTab(&b, "Books");
+  top.resize(300, 200);
+  top.show();
+  QApplication::setActiveWindow(&top);
+
+  // Activating a tab gives its pane the focus.
+  EXPECT_TRUE(wnd->ActivateTab(&b));
+  EXPECT_TRUE(b.hasFocus());
+  QWidget stranger;
+  EXPECT_FALSE(wnd->ActivateTab(&stranger));
+  EXPECT_FALSE(wnd->TabExists(&stranger));
+  EXPECT_TRUE(wnd->TabExists(&a));
+
+  wnd->RenameTab(&a, "Sources");
+  wnd->RenameTab(&stranger, "nothing");
+  std::string label;
+  QWidget* pane = nullptr;
+  ASSERT_TRUE(wnd->GetTabInfo(0, &label, nullptr, &pane, nullptr, nullptr));
+  EXPECT_EQ(label, "Sources");
+  EXPECT_EQ(pane, &a);
+  EXPECT_FALSE(wnd->GetTabInfo(5, &label, nullptr, &pane, nullptr, nullptr));
+
+  // Icons reach the 3-D strip; a bad index or path is refused.
+  QPixmap red(16, 16);
+  red.fill(Qt::red);
+  EXPECT_TRUE(wnd->SetTabIcon(0, QIcon(red)));
+  EXPECT_NE(static_cast<SEC3DTab&>(wnd->TabCtrl()->GetTab(0)).m_hIcon, nullptr);
+  EXPECT_FALSE(wnd->SetTabIcon(7, QIcon(red)));
+  EXPECT_FALSE(wnd->SetTabIcon(0, QString("/nonexistent/icon.png")));
+
+  wnd->TabCtrl()->SelectTab(0);
+  wnd->ClearSelection();
+  bool selected = true;
+  wnd->GetTabInfo(0, nullptr, &selected, nullptr, nullptr, nullptr);
+  EXPECT_FALSE(selected);
+  EXPECT_EQ(wnd->GetActiveWnd(), nullptr);  // the strip's clearing ends the activation too
+  ASSERT_TRUE(wnd->ActivateTab(&b));
+
+  // Views made by the tab window: the next pane id by default.
+  QWidget* made = wnd->AddTab([](QWidget* parent) { return new QWidget(parent); }, "Made");
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(made->parentWidget(), wnd);
+  EXPECT_EQ(SECTabWndBase::ViewId(made), kTabWndFirstPaneId + 2);
+  QWidget* named = wnd->InsertTab([](QWidget* parent) { return new QWidget(parent); }, 0, "Named", 1234);
+  EXPECT_EQ(SECTabWndBase::ViewId(named), 1234u);
+  EXPECT_EQ(wnd->PaneOf(0), named);
+  const int before = wnd->GetTabCount();
+  EXPECT_EQ(wnd->AddTab([](QWidget*) -> QWidget* { return nullptr; }, "Failed"), nullptr);
+  EXPECT_EQ(wnd->AddTab([](QWidget*) -> QWidget* { throw std::bad_alloc(); }, "Thrown"), nullptr);
+  EXPECT_EQ(wnd->GetTabCount(), before);
+
+  // Removing by window leaves the window alone; an unknown one is ignored.
+  wnd->RemoveTab(&stranger);
+  EXPECT_EQ(wnd->GetTabCount(), before);
+  wnd->RemoveTab(&a);
+  EXPECT_FALSE(wnd->TabExists(&a));
+  EXPECT_EQ(wnd->GetTabCount(), before - 1);
+
+  // The active view gets the focus back.
+  ASSERT_EQ(wnd->GetActiveWnd(), &b);
+  top.setFocus();
+  wnd->ActivateActiveView();
+  EXPECT_TRUE(b.hasFocus());
+  // The panes on this stack go before `top`: take them out of the window.
+  while (wnd->GetTabCount() > 0) wnd->RemoveTab(0);
+  b.setParent(nullptr);
+}
+
+TEST(TabWnd, NotifyWindowFallsBackToTheParent) {
+  App();
+  struct ListeningParent : QWidget, TabListener {
+    std::intptr_t OnTabMessage(unsigned, std::intptr_t, TabActivateInfo*) override { return 0; }
+  } parent;
+  struct Other : TabListener {
+    std::intptr_t OnTabMessage(unsigned, std::intptr_t, TabActivateInfo*) override { return 0; }
+  } other;
+  auto* wnd = new SEC3DTabWnd(&parent, 0x10);
+  wnd->SetNotifyWnd(&other);
+  EXPECT_EQ(wnd->GetNotifyWnd(), &other);
+  wnd->SetNotifyWnd(nullptr);
+  EXPECT_EQ(wnd->GetNotifyWnd(), static_cast<TabListener*>(&parent));
+  SEC3DTabWnd orphan(nullptr, 0x10);
+  orphan.SetNotifyWnd(nullptr);
+  EXPECT_EQ(orphan.GetNotifyWnd(), nullptr);
+}
+
+TEST(TabWnd, ScrollToTabByWindowBringsItIntoTheStrip) {
+  App();
+  SECTabWnd wnd(nullptr, 0x2, 59648);
+  wnd.resize(300, 120);
+  std::vector<std::unique_ptr<QWidget>> panes;
+  for (int i = 0; i < 12; ++i) {
+    panes.push_back(std::make_unique<QWidget>());
+    wnd.AddTab(panes.back().get(), "A long page " + std::to_string(i));
+  }
+  wnd.show();
+  QApplication::processEvents();
+  wnd.ActivateTab(0);
+  auto* strip = static_cast<SECTabControl*>(wnd.TabCtrl());
+  EXPECT_EQ(strip->m_nScrollOffset, 0);
+  wnd.ScrollToTab(panes.back().get());
+  EXPECT_LT(strip->m_nScrollOffset, 0);
+  EXPECT_LE(strip->TabLeft(11) + strip->GetTab(11).m_nWidth, strip->GetTabsRect().right);
+  EXPECT_GE(strip->TabLeft(11), strip->GetTabsRect().left);
+  wnd.ScrollToTab(0);
+  EXPECT_EQ(strip->m_nScrollOffset, 0);
+  while (wnd.GetTabCount() > 0) wnd.RemoveTab(0);
+  for (auto& pane : panes) pane->setParent(nullptr);
+}
+
 // A dialog-like parent: a button before the tab window, the window (a
 // keyboard stop) with two panes of two edits each, a button after it.
 struct KeyboardDialog {

@@ -1,8 +1,13 @@
 #include "toolkit/core/dib_image.h"
 
+#include "toolkit/core/bitmap_effects.h"
+#include "toolkit/core/image_read_cache.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace pm2 {
@@ -206,6 +211,128 @@ TEST(Dib, SaveAndLoadThroughAFile) {
   EXPECT_FALSE(back.LoadImage((dir / "missing.bmp").string(), &err));
   EXPECT_NE(err.find("missing.bmp"), std::string::npos);
   std::filesystem::remove_all(dir);
+}
+
+// A bitmap of four colours in a 3 x 2 picture.
+PixelBuffer FourColours() {
+  PixelBuffer b(3, 2);
+  const Color c[] = {MakeRgb(255, 0, 0), MakeRgb(0, 255, 0), MakeRgb(0, 0, 255), MakeRgb(9, 8, 7)};
+  b.Set(0, 0, c[0]);
+  b.Set(1, 0, c[1]);
+  b.Set(2, 0, c[0]);
+  b.Set(0, 1, c[2]);
+  b.Set(1, 1, c[3]);
+  b.Set(2, 1, c[3]);
+  return b;
+}
+
+TEST(Dib, CreatedFromABitmapAtEveryDepthThatHoldsItsColours) {
+  const PixelBuffer bitmap = FourColours();
+  struct Row {
+    const char* name;
+    int bits;
+    bool ok;
+    int paletteSize;
+  } rows[] = {
+      {"true colour", 24, true, 0},
+      {"256 colours", 8, true, 256},
+      {"16 colours", 4, true, 16},
+      {"two colours do not hold four", 1, false, 0},
+      {"no such depth", 16, false, 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    SECDib dib;
+    ASSERT_TRUE(dib.Create(1, 1, 8, {MakeRgb(1, 1, 1)}));
+    std::string err;
+    EXPECT_EQ(dib.CreateFromBitmap(bitmap, r.bits, &err), r.ok) << err;
+    if (!r.ok) {
+      EXPECT_FALSE(err.empty());
+      EXPECT_EQ(dib.GetWidth(), 1);  // the old image stays
+      continue;
+    }
+    EXPECT_EQ(dib.BitCount(), r.bits);
+    EXPECT_EQ(PixelsOf(dib).pixels, bitmap.pixels);
+    EXPECT_EQ(int(dib.GetLogPalette().size()), r.paletteSize);
+    // And it survives a round trip through the file format.
+    SECDib back;
+    ASSERT_TRUE(back.LoadFromBytes(dib.SaveToBytes(), "round trip", &err)) << err;
+    EXPECT_EQ(PixelsOf(back).pixels, bitmap.pixels);
+  }
+  SECDib dib;
+  std::string err;
+  EXPECT_FALSE(dib.CreateFromBitmap(PixelBuffer(), 24, &err));
+  EXPECT_EQ(err, "An image cannot be made from a bitmap of 0 x 0");
+}
+
+TEST(Dib, LogicalPaletteCoversTheDepthAndCopiesKeepIt) {
+  SECDib dib;
+  // A 4-bit file that lists only 3 colours: the palette still has 16.
+  ASSERT_TRUE(dib.LoadFromBytes(MakeBmp({5, 3, 4, 3}), "three.bmp"));
+  ASSERT_EQ(dib.GetLogPalette().size(), 16u);
+  EXPECT_EQ(dib.GetLogPalette()[2], MakeRgb(11, 253, 6));
+  EXPECT_EQ(dib.GetLogPalette()[3], 0u);
+  SECDib truecolour;
+  ASSERT_TRUE(truecolour.LoadFromBytes(MakeBmp({5, 3, 24}), "rgb.bmp"));
+  EXPECT_TRUE(truecolour.GetLogPalette().empty());
+
+  SECDib copy;
+  copy.CopyImage(dib);
+  EXPECT_EQ(copy.SaveToBytes(), dib.SaveToBytes());
+  EXPECT_EQ(copy.GetLogPalette(), dib.GetLogPalette());
+  copy.SetPixelValue(0, 0, 5);
+  EXPECT_NE(copy.PixelAt(0, 0), dib.PixelAt(0, 0));  // a copy, not a view
+  copy.CopyImage(copy);
+  EXPECT_EQ(copy.GetWidth(), 5);
+  copy.CopyImage(SECDib());
+  EXPECT_TRUE(copy.IsEmpty());
+  EXPECT_TRUE(copy.GetLogPalette().empty());
+}
+
+// A source that hands out at most `step` bytes per read and counts reads.
+class TrickleSource : public ByteSource {
+ public:
+  TrickleSource(std::string bytes, std::size_t step) : m_bytes(std::move(bytes)), m_step(step) {}
+  std::size_t Read(void* out, std::size_t size) override {
+    ++reads;
+    const std::size_t n = std::min({size, m_step, m_bytes.size() - m_pos});
+    std::memcpy(out, m_bytes.data() + m_pos, n);
+    m_pos += n;
+    return n;
+  }
+  int reads = 0;
+
+ private:
+  std::string m_bytes;
+  std::size_t m_step;
+  std::size_t m_pos = 0;
+};
+
+TEST(Dib, ReadCacheDeliversWholeReadsFromShortSourceReads) {
+  std::string data;
+  for (int i = 0; i < 1000; ++i) data.push_back(char(i * 7));
+  TrickleSource src(data, 64);
+  ImageReadCache cache(src);
+  char buf[300];
+  EXPECT_EQ(cache.Read(buf, 10), 10u);  // no cache yet: straight from the source
+  EXPECT_EQ(src.reads, 1);
+  ASSERT_TRUE(cache.Init(128, true));
+  EXPECT_EQ(cache.Buffered(), 64u);
+  std::string got(data.substr(0, 10));
+  std::size_t n;
+  while ((n = cache.Read(buf, sizeof buf)) > 0) got.append(buf, n);
+  EXPECT_EQ(got, data);
+  EXPECT_FALSE(cache.Init(0, false));
+  EXPECT_FALSE(cache.IsSet());
+
+  // An image read through the cache is the image of its bytes.
+  const std::string bmp = MakeBmp({7, 5, 8});
+  TrickleSource file(bmp, 5);
+  ImageReadCache fileCache(file);
+  SECDib dib;
+  std::string err;
+  ASSERT_TRUE(dib.LoadImage(fileCache, "trickle.bmp", &err)) << err;
+  EXPECT_EQ(dib.SaveToBytes().substr(14), bmp.substr(14));
 }
 
 }  // namespace

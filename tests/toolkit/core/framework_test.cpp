@@ -140,12 +140,32 @@ TEST(SysColors, ClassicDefaultsAndOverrides) {
   SysColorTable t;
   EXPECT_EQ(t.Get(SysColor::Window), MakeRgb(255, 255, 255));
   EXPECT_NE(t.Get(SysColor::Highlight), t.Get(SysColor::Window));
-  EXPECT_EQ(t.Metric(SysMetric::CxVScroll), 16);
   t.Set(SysColor::Window, MakeRgb(1, 2, 3));
   EXPECT_EQ(RedOf(t.Get(SysColor::Window)), 1);
   EXPECT_EQ(BlueOf(t.Get(SysColor::Window)), 3);
   t.ResetToClassic();
   EXPECT_EQ(t.Get(SysColor::Window), MakeRgb(255, 255, 255));
+}
+
+// The classic scheme at 96 DPI, as layouts written against it expect.
+TEST(SysColors, ClassicMetricsAt96Dpi) {
+  struct Row {
+    const char* name;
+    SysMetric metric;
+    int value;
+  } rows[] = {
+      {"vertical scroll-bar width", SysMetric::CxVScroll, 17},
+      {"horizontal scroll-bar height", SysMetric::CyHScroll, 17},
+      {"edge", SysMetric::CxEdge, 2},
+      {"small icon", SysMetric::CxSmIcon, 16},
+      {"icon", SysMetric::CxIcon, 32},
+      {"drag distance", SysMetric::CxDrag, 4},
+  };
+  SysColorTable t;
+  for (const Row& r : rows) EXPECT_EQ(t.Metric(r.metric), r.value) << r.name;
+  t.SetMetric(SysMetric::CxVScroll, 30);
+  t.ResetToClassic();
+  EXPECT_EQ(t.Metric(SysMetric::CxVScroll), 17);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <memory>
+#include <vector>
 
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/tab_controls.h"
@@ -37,7 +39,7 @@ TEST(GalleryTabs, Render) {
   int clients[4];
 
   SECTabControl flat(nullptr, 0x2);
-  flat.resize(360, 17);
+  flat.resize(360, 18);
   for (int i = 0; i < 4; ++i) flat.AddTab(i == 2 ? "Find in Files" : "Build " + std::to_string(i), &clients[i]);
   flat.ActivateTab(1);
   EXPECT_TRUE(Save(flat, "tabs_flat.png"));
@@ -111,6 +113,41 @@ TEST(GalleryTabs, Render) {
   bar.resize(240, 20);
   bar.SetPos(37);
   EXPECT_TRUE(Save(bar, "progress.png"));
+
+  // The progress control in each of its styles: horizontal bars on the
+  // left, vertical ones on the right, each with its text.
+  QWidget panel;
+  panel.resize(420, 230);
+  panel.setStyleSheet("background: rgb(212, 208, 200)");
+  using namespace progress;
+  const struct {
+    std::uint32_t style;
+    int pos;
+    const char* caption;
+    QRect where;
+  } bars[] = {
+      {kDefault | kPercent, 37, "", {10, 10, 240, 20}},
+      {kDefault | kPercent | kFromRight, 62, "", {10, 40, 240, 20}},
+      {kDefault | kCaption, 50, "Building target 'Blinky'", {10, 70, 240, 20}},
+      {kDefault | kCaption | kTextLeft, 80, "Loading...", {10, 100, 240, 20}},
+      {kDefault | kPercent | kTextRight, 15, "", {10, 130, 240, 20}},
+      {kDefault, 90, "", {10, 160, 240, 20}},
+      {kDefault | kNative | kPercent, 45, "", {10, 190, 240, 20}},
+      {kDefault | kVertical | kPercent, 40, "", {270, 10, 40, 210}},
+      {kDefault | kVertical | kFromTop | kPercent, 70, "", {320, 10, 40, 210}},
+      {kDefault | kVertical | kCaption, 55, "Flash", {370, 10, 40, 210}},
+  };
+  std::vector<std::unique_ptr<SECProgressCtrl>> kept;
+  for (const auto& b : bars) {
+    auto ctrl = std::make_unique<SECProgressCtrl>(&panel);
+    ctrl->SetBarStyle(b.style);
+    ctrl->SetCaption(b.caption);
+    ctrl->SetPos(b.pos);
+    ctrl->setGeometry(b.where);
+    kept.push_back(std::move(ctrl));
+  }
+  EXPECT_TRUE(Save(panel, "progress_styles.png"));
+  kept.clear();
 }
 
 }  // namespace

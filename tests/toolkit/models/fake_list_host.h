@@ -29,7 +29,11 @@ class FakeListHost : public ListHost {
   int immediateRepaints = 0;  // Invalidate(..., now) calls
 
   Rect ClientRect() override { return client; }
-  void Invalidate(const Rect*, bool now) override { immediateRepaints += now ? 1 : 0; }
+  std::vector<Rect> invalidated;  // rectangles asked for (whole-window repaints not listed)
+  void Invalidate(const Rect* r, bool now) override {
+    immediateRepaints += now ? 1 : 0;
+    if (r) invalidated.push_back(*r);
+  }
   bool HasFocus() override { return focus; }
   bool IsEnabled() override { return enabled; }
   void TakeFocus() override { focus = true; }

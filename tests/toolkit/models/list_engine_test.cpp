@@ -544,5 +544,209 @@ TEST_F(ListFixture, PaintColoursFollowFocusAndStyles) {
   }
 }
 
+// An owner that keeps bits of the second state word itself.
+class StateOwner : public NotifyListener {
+ public:
+  unsigned answer = 0;
+  int asked = 0;
+  unsigned askedMask = 0;
+  NotifyResult OnNotify(NotifyHeader& hdr) override {
+    if (hdr.code != LVN_GETDISPINFO) return 0;
+    auto& nm = reinterpret_cast<NMLVDISPINFO&>(hdr);
+    if ((nm.item.mask & LVIF_STATEEX) && (nm.item.mask & LVIF_STATE)) {
+      ++asked;
+      askedMask = nm.item.stateMask;
+      nm.item.state = answer;
+    }
+    return 0;
+  }
+};
+
+TEST_F(ListFixture, SecondStateWordAndItsCallbackMask) {
+  Fill(3);
+  ASSERT_FALSE(list.HasCallbacks(1));
+  EXPECT_TRUE(list.SetItemStateEx(1, 0x41, 0x4F));
+  EXPECT_EQ(list.GetItemStateEx(1, 0xFF), 0x41u);
+  EXPECT_EQ(list.GetItemStateEx(1, 0x0F), 0x01u);
+  EXPECT_EQ(list.GetItemStateEx(0, 0xFF), 0u);
+  EXPECT_EQ(list.GetItemState(1, 0xFF) & 0x40, 0u);  // the first word is another word
+  EXPECT_FALSE(list.SetItemStateEx(9, 1, 1));
+  EXPECT_EQ(list.GetItemStateEx(9, 0xFF), 0u);
+
+  StateOwner keeper;
+  list.SetNotifyListener(&keeper);
+  list.SetCallbackMaskEx(0x80);
+  EXPECT_EQ(list.GetCallbackMaskEx(), 0x80u);
+  EXPECT_TRUE(list.HasCallbacks(0));
+  keeper.answer = 0x80;
+  EXPECT_EQ(list.GetItemStateEx(1, 0xFF), 0xC1u);  // its own bits from the owner, the rest stored
+  EXPECT_EQ(keeper.asked, 1);
+  EXPECT_EQ(keeper.askedMask, 0x80u);
+  EXPECT_EQ(list.GetItemStateEx(1, 0x0F), 0x01u);  // no owner bit asked: no question
+  EXPECT_EQ(keeper.asked, 1);
+}
+
+TEST_F(ListFixture, ColumnsDescribedByMask) {
+  Fill(2);
+  ListColumnDesc text;
+  text.mask = LVCF_TEXT;
+  text.text = "Bare";
+  text.width = 77;  // not named in the mask
+  ASSERT_EQ(list.InsertColumnInfo(5, text), 2);
+  ListColumnDesc got;
+  got.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM | LVCF_IMAGE;
+  ASSERT_TRUE(list.GetColumnInfo(2, &got));
+  EXPECT_EQ(got.text, "Bare");
+  EXPECT_EQ(got.width, 10);
+  EXPECT_EQ(got.format, LVCFMT_LEFT);
+  EXPECT_EQ(got.subItem, 2);
+  EXPECT_EQ(got.image, -1);
+
+  ListColumnDesc full;
+  full.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_IMAGE;
+  full.text = "Size";
+  full.width = 44;
+  full.format = LVCFMT_RIGHT;
+  full.image = 3;
+  ASSERT_EQ(list.AddColumnInfo(full), 3);
+  EXPECT_EQ(list.GetColumnWidth(3), 44);
+  EXPECT_EQ(list.GetColumnFormat(3), LVCFMT_RIGHT);
+  EXPECT_EQ(list.GetColumnRecord(3)->image, 3);
+
+  // Only the named fields are read out and written.
+  ListColumnDesc widthOnly;
+  widthOnly.mask = LVCF_WIDTH;
+  widthOnly.text = "untouched";
+  ASSERT_TRUE(list.GetColumnInfo(3, &widthOnly));
+  EXPECT_EQ(widthOnly.width, 44);
+  EXPECT_EQ(widthOnly.text, "untouched");
+  ListColumnDesc rename;
+  rename.mask = LVCF_TEXT;
+  rename.text = "Bytes";
+  rename.width = 1;
+  ASSERT_TRUE(list.SetColumnInfo(3, rename));
+  EXPECT_EQ(list.GetColumnText(3), "Bytes");
+  EXPECT_EQ(list.GetColumnWidth(3), 44);
+  ListColumnDesc wide;
+  wide.mask = LVCF_WIDTH;
+  wide.width = -1;
+  ASSERT_TRUE(list.SetColumnInfo(3, wide));
+  EXPECT_EQ(list.GetColumnWidth(3), 10);
+  EXPECT_FALSE(list.SetColumnInfo(9, wide));
+  EXPECT_FALSE(list.GetColumnInfo(9, &got));
+}
+
+TEST_F(ListFixture, IconAndTipColoursAreTheirOwn) {
+  Fill(2);
+  EXPECT_TRUE(list.SetIconBkColor(MakeRgb(1, 1, 1)));
+  EXPECT_TRUE(list.SetSelIconBkColor(MakeRgb(2, 2, 2)));
+  EXPECT_TRUE(list.SetToolTipBkColor(MakeRgb(3, 3, 3)));
+  EXPECT_TRUE(list.SetToolTipTextColor(MakeRgb(4, 4, 4)));
+  EXPECT_EQ(list.GetToolTipBkColor(), MakeRgb(3, 3, 3));
+  EXPECT_EQ(list.GetToolTipTextColor(), MakeRgb(4, 4, 4));
+  EXPECT_EQ(list.GetIconBkColor(), MakeRgb(1, 1, 1));
+  EXPECT_EQ(list.GetSelIconBkColor(), MakeRgb(2, 2, 2));
+  list.SetFocusItem(0, true);
+  auto ctx = list.CreatePaintContext();
+  ASSERT_TRUE(list.InitPaintContext(*ctx, 0, 0));
+  EXPECT_EQ(ctx->bk2Color, MakeRgb(2, 2, 2));  // selected in a focused list
+  ASSERT_TRUE(list.InitPaintContext(*ctx, 1, 0));
+  EXPECT_EQ(ctx->bk2Color, MakeRgb(1, 1, 1));
+  EXPECT_NE(list.GetTextBkColor(), MakeRgb(1, 1, 1));  // the row background is another colour
+}
+
+TEST_F(ListFixture, ItemFieldsStyleWordsAndTheCreateSplit) {
+  Fill(2);
+  ASSERT_TRUE(list.SetItemFields(1, 0, LVIF_TEXT | LVIF_PARAM, "renamed", 0, 0, 0, 42));
+  EXPECT_EQ(list.GetItemText(1, 0), "renamed");
+  EXPECT_EQ(list.GetItemData(1), 42);
+  ASSERT_TRUE(list.SetItemFields(1, 1, LVIF_TEXT, "cell", 0, 0, 0, 0));
+  EXPECT_EQ(list.GetItemText(1, 1), "cell");
+  EXPECT_FALSE(list.SetItemFields(7, 0, LVIF_TEXT, "x", 0, 0, 0, 0));
+
+  ASSERT_TRUE(list.SetListStyles(LVS_REPORT | LVS_SINGLESEL, LVXS_FULLROWSELECT));
+  unsigned style = 0, ex = 0;
+  list.GetListStyles(&style, &ex);
+  EXPECT_EQ(style, LVS_REPORT | LVS_SINGLESEL);
+  EXPECT_EQ(ex, LVXS_FULLROWSELECT);
+
+  struct Row {
+    const char* name;
+    unsigned style, ex;
+    unsigned listStyle, listEx;
+    unsigned windowStyle, windowEx;
+  } rows[] = {
+      {"window bits stay with the window", 0x50810000u | LVS_REPORT | LVS_EDITLABELS, 0x00000200u,
+       LVS_REPORT | LVS_EDITLABELS, 0, 0x50810000u, 0x00000200u},
+      {"the list's extended bits move", LVS_REPORT, 0x02100000u | 0x00000200u, LVS_REPORT, 0x02100000u, 0,
+       0x00000200u},
+      {"bits 0x0C00 are not list bits", LVS_REPORT | 0x0C00u, 0, LVS_REPORT, 0, 0x0C00u, 0},
+  };
+  for (const Row& r : rows) {
+    SECListCtrlModel fresh;
+    unsigned s = r.style, e = r.ex;
+    fresh.SplitCreateStyles(&s, &e);
+    EXPECT_EQ(fresh.GetListStyle(), r.listStyle) << r.name;
+    EXPECT_EQ(fresh.GetListStyleEx(), r.listEx) << r.name;
+    EXPECT_EQ(s, r.windowStyle) << r.name;
+    EXPECT_EQ(e, r.windowEx) << r.name;
+  }
+}
+
+TEST_F(ListFixture, RowWalksHeightsAndTheScrollExtent) {
+  Fill(20);  // 13-pixel rows, 101 pixels inside: 7 rows a page
+  list.SetTopIndex(14);
+  ASSERT_EQ(list.GetTopIndex(), 13);  // the last page starts at 13
+  EXPECT_EQ(list.GetPrevPageTop(), 6);
+  list.SetTopIndex(3);
+  EXPECT_EQ(list.GetPrevPageTop(), 0);
+  list.SetTopIndex(0);
+  EXPECT_EQ(list.GetPrevPageTop(), 0);
+  struct Row {
+    const char* name;
+    int y, rowsTo, rowAt;
+  } rows[] = {
+      {"top edge", 0, 0, 0},       {"inside the first row", 1, 1, 0}, {"last pixel of row 0", 12, 1, 0},
+      {"first pixel of row 1", 13, 1, 1}, {"one past", 14, 2, 1},     {"past the last row", 20 * 13, 20, -1},
+      {"above", -5, 0, -1},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(list.GetRowsToOffset(r.y), r.rowsTo) << r.name;
+    EXPECT_EQ(list.GetRowsToPoint({5, r.y}), r.rowsTo) << r.name;
+    EXPECT_EQ(list.GetRowAtOffset(r.y), r.rowAt) << r.name;
+  }
+  EXPECT_EQ(list.GetScrollRowCount(), 20);
+  EXPECT_EQ(list.GetScrollExtent(), (Size{list.GetTotalWidth(), 20 * 13}));
+
+  ASSERT_TRUE(list.SetItemHeight(3, 30));
+  EXPECT_EQ(list.RowHeight(3), 30);
+  EXPECT_EQ(list.GetRowAtOffset(3 * 13 + 29), 3);
+  EXPECT_EQ(list.GetScrollExtent().cy, 19 * 13 + 30);
+  EXPECT_EQ(list.ReMeasureItem(3), 13);  // measured afresh, so it shrinks
+  EXPECT_EQ(list.RowHeight(3), 13);
+  EXPECT_FALSE(list.SetItemHeight(40, 5));
+  EXPECT_EQ(list.ReMeasureItem(40), -1);
+}
+
+TEST_F(ListFixture, InvalidateItemDownToTheBottom) {
+  Fill(5);
+  const Rect inside = list.GetInsideRect();
+  Rect row2;
+  ASSERT_TRUE(list.GetRowRect(2, &row2));
+  host.invalidated.clear();
+  list.InvalidateItem(2, false, false, true, false);
+  ASSERT_EQ(host.invalidated.size(), 1u);
+  EXPECT_EQ(host.invalidated[0].top, row2.top);
+  EXPECT_EQ(host.invalidated[0].bottom, inside.bottom);
+  EXPECT_EQ(host.invalidated[0].left, inside.left);
+  host.invalidated.clear();
+  list.InvalidateItem(2, false, true, false, false);
+  ASSERT_EQ(host.invalidated.size(), 1u);
+  EXPECT_EQ(host.invalidated[0].bottom, row2.bottom);
+  host.invalidated.clear();
+  list.InvalidateItem(9, false, true, true, false);  // no such row
+  EXPECT_TRUE(host.invalidated.empty());
+}
+
 }  // namespace
 }  // namespace pm2

@@ -43,7 +43,7 @@ struct FlatStrip {
   explicit FlatStrip(int count = 4, std::uint32_t style = 0x2, int width = 400) {
     strip.Initialize(style);
     for (int i = 0; i < count; ++i) strip.AddTab("Tab" + std::to_string(i), &clients[i]);
-    strip.SetClientRect({0, 0, width, 17});
+    strip.SetClientRect({0, 0, width, 18});
   }
 };
 
@@ -111,22 +111,22 @@ TEST(TabModel, ActivationSelectionAndTheOnlyTab) {
 }
 
 TEST(FlatTabs, GeometryAndScrollButtons) {
-  FlatStrip f;  // four buttons of 17 px: tabs start at 68
+  FlatStrip f;  // four buttons of 18 px (a classic scroll bar + 1): tabs start at 72
   const Rect tabs = f.strip.GetTabsRect();
-  EXPECT_EQ(tabs.left, 68);
+  EXPECT_EQ(tabs.left, 72);
   // "Tab0" is 4 bold characters: 28 + 20 = 48 wide; neighbours overlap by 5.
   EXPECT_EQ(f.strip.GetTab(0).m_nWidth, 48);
-  EXPECT_EQ(f.strip.TabLeft(1), 68 + 48 - 5);
+  EXPECT_EQ(f.strip.TabLeft(1), 72 + 48 - 5);
   const auto region = f.strip.TabRegion(1);
-  EXPECT_EQ(region[1], (Point{111 + 6, 17}));
-  EXPECT_EQ(region[3], (Point{111 + 48, 0}));
-  EXPECT_EQ(f.strip.GetButtonRect(kTabButtonNext), (Rect{34, 0, 51, 17}));
+  EXPECT_EQ(region[1], (Point{115 + 6, 18}));
+  EXPECT_EQ(region[3], (Point{115 + 48, 0}));
+  EXPECT_EQ(f.strip.GetButtonRect(kTabButtonNext), (Rect{36, 0, 54, 18}));
   // All tabs fit: every button disabled.
   EXPECT_EQ(f.strip.m_nDisabledButtons, 15u);
   EXPECT_FALSE(f.strip.PressScrollButton(kTabButtonNext));
 
   // Narrow: forward buttons enabled, backward disabled.
-  f.strip.SetClientRect({0, 0, 150, 17});
+  f.strip.SetClientRect({0, 0, 150, 18});
   EXPECT_EQ(f.strip.m_nDisabledButtons, kTabButtonFirst | kTabButtonPrev);
   EXPECT_TRUE(f.strip.PressScrollButton(kTabButtonNext));
   EXPECT_EQ(f.strip.m_nScrollOffset, -10);

@@ -237,6 +237,69 @@ TEST_F(TreeFixture, SelectionVetoAndCollapseMovesTheCaret) {
   EXPECT_EQ(tree.GetNextItem(nullptr, TVGN_FIRSTSELECTED), a);
 }
 
+TEST_F(TreeFixture, CaretSelectKeepsTheOtherSelectedRowsOfAMultiSelectTree) {
+  HTREEITEM a = Add("a");
+  HTREEITEM b = Add("b");
+  HTREEITEM c = Add("c");
+  tree.EnableMultiSelect(true);
+  tree.SetItemState(a, TVIS_SELECTED, TVIS_SELECTED);
+  tree.SetItemState(b, TVIS_SELECTED, TVIS_SELECTED);
+  ASSERT_TRUE(tree.Select(c, TVGN_CARET));
+  EXPECT_EQ(tree.GetCaretItem(), c);
+  for (HTREEITEM h : {a, b, c}) EXPECT_EQ(tree.GetItemState(h, TVIS_SELECTED), TVIS_SELECTED);
+  // A single-selection tree still keeps one selected row.
+  tree.EnableMultiSelect(false);
+  ASSERT_TRUE(tree.Select(a, TVGN_CARET));
+  EXPECT_EQ(tree.GetItemState(b, TVIS_SELECTED), 0u);
+  EXPECT_EQ(tree.GetItemState(c, TVIS_SELECTED), 0u);
+  EXPECT_EQ(tree.GetItemState(a, TVIS_SELECTED), TVIS_SELECTED);
+}
+
+TEST_F(TreeFixture, GreyRowColourDoesNotLeakIntoTheNextRow) {
+  HTREEITEM grey = Add("grey");
+  Add("plain");
+  tree.SetItemExState(grey, 0x100);
+  host.focus = false;
+  // Painting reuses one context for every row, as the widget does.
+  auto ctx = tree.CreatePaintContext();
+  ASSERT_TRUE(tree.InitPaintContext(*ctx, 0, 0));
+  EXPECT_EQ(ctx->textColor, tree.GetGrayTextColor());
+  ASSERT_TRUE(tree.InitPaintContext(*ctx, 1, 0));
+  EXPECT_EQ(ctx->paintFlags & 0x100, 0u);
+  EXPECT_EQ(ctx->textColor, tree.GetTextColor());
+}
+
+TEST_F(TreeFixture, ExtendedStateThroughTheListsSecondWordAndStyleWords) {
+  HTREEITEM a = Add("a");
+  HTREEITEM a1 = Add("a1", a);
+  Add("b");
+  tree.Expand(a, TVE_EXPAND);
+  const int rowA = tree.GetRowOfItem(a);
+  ASSERT_TRUE(tree.SetItemStateEx(rowA, 0x100, 0x100));
+  EXPECT_EQ(tree.GetItemExState(a), 0x100u);
+  EXPECT_EQ(tree.GetItemExState(a1), 0x100u);  // greyed with its parent
+  EXPECT_EQ(tree.GetItemStateEx(tree.GetRowOfItem(a1), 0x300), 0x100u);
+  ASSERT_TRUE(tree.SetItemStateEx(rowA, 0x200, 0x300));  // hides a and its subtree
+  EXPECT_EQ(tree.GetItemExState(a), 0x200u);
+  EXPECT_EQ(std::vector<std::string>{"b"}, Rows());
+  tree.SetItemExState(a, 0);
+  EXPECT_EQ((std::vector<std::string>{"a", "a1", "b"}), Rows());
+
+  ASSERT_TRUE(tree.SetStyles(TVS_HASLINES | TVS_EDITLABELS, TVXS_MULTISEL));
+  unsigned style = 0, ex = 0;
+  tree.GetStyles(&style, &ex);
+  EXPECT_EQ(style, TVS_HASLINES | TVS_EDITLABELS);
+  EXPECT_EQ(ex, unsigned(TVXS_MULTISEL));
+  EXPECT_TRUE(tree.HasListStyle(LVS_EDITLABELS));
+  EXPECT_TRUE(tree.IsMultiSelect());
+  ASSERT_TRUE(tree.ModifyStyles(TVS_EDITLABELS, TVS_HASBUTTONS, TVXS_MULTISEL, TVXS_TOOLTIPS));
+  tree.GetStyles(&style, &ex);
+  EXPECT_EQ(style, TVS_HASLINES | TVS_HASBUTTONS);
+  EXPECT_EQ(ex, unsigned(TVXS_TOOLTIPS));
+  EXPECT_FALSE(tree.HasListStyle(LVS_EDITLABELS));
+  EXPECT_FALSE(tree.IsMultiSelect());
+}
+
 TEST_F(TreeFixture, NavigationCodes) {
   HTREEITEM a = Add("a");
   HTREEITEM a1 = Add("a1", a);
