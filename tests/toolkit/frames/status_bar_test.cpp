@@ -11,6 +11,7 @@
 
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/core/resources.h"
+#include "toolkit/core/sys_colors.h"
 #include "toolkit/frames/status_bar.h"
 
 namespace pm2 {
@@ -78,8 +79,8 @@ TEST_F(StatusBarTest, PanesFillTheBarUpToTheGrip) {
   const QRect last = bar->GetItemRect(4);
   const QRect message = bar->GetItemRect(0);
   // The message pane stretches; the last pane ends where the grip's room
-  // begins.
-  EXPECT_EQ(last.right() + 1, 640 - 18);
+  // (a scroll bar's width and the two-pixel gap) begins.
+  EXPECT_EQ(last.right() + 1, 640 - 2 - GetSystemMetric(SysMetric::CxVScroll));
   EXPECT_GT(message.width(), 300);
   const QFontMetrics fm(bar->font());
   EXPECT_EQ(bar->GetItemRect(2).width(), fm.horizontalAdvance("L:99999 C:999") + 6);
