@@ -160,8 +160,8 @@ class EditEngine {
   void NextBookmark();
   void PrevBookmark();
   void ClearBookmarks();
-  void Find() {}     // the find dialog belongs to the window
-  void Replace() {}  // as Find
+  void Find() { m_pHost->RequestDialog(kCmdEditFind); }
+  void Replace() { m_pHost->RequestDialog(kCmdEditReplace); }
 
   // Enable rules.
   bool CanCopy() const;

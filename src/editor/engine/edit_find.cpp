@@ -21,7 +21,10 @@ bool EditEngine::SearchFrom(EditPos& pos, const EditFindOptions& opt, int* pLeng
 void EditEngine::FindNext() {
   m_s.bFound = false;
   const EditFindOptions& opt = m_pShared->find;
-  if (opt.text.empty()) return;  // the window opens its find dialog instead
+  if (opt.text.empty()) {
+    m_pHost->RequestDialog(kCmdEditFind);
+    return;
+  }
   if (m_s.bSelActive && HasSelection()) {
     // From the selection's far end, so that the same match is not found again.
     if (opt.forward)

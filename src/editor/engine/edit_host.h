@@ -42,6 +42,9 @@ class EditHost {
   virtual void ShowMessage(int id, const std::string& text) = 0;
   // The text changed or the caret moved (other windows of the same text).
   virtual void Notify(int /*hint*/) {}
+  // The find or replace dialog is asked for (kCmdEditFind, kCmdEditReplace);
+  // the dialogs belong to the window.
+  virtual void RequestDialog(int /*command*/) {}
   virtual EditClipboard& Clipboard() = 0;
   // Whether the window has the keyboard focus.
   virtual bool HasFocus() const = 0;
