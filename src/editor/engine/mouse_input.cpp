@@ -162,9 +162,12 @@ void EditEngine::OnLButtonUp(int x, int /*y*/) {
   }
 }
 
-void EditEngine::OnLButtonDblClk(int /*x*/, int /*y*/) {
+void EditEngine::OnLButtonDblClk(int x, int y) {
   if (m_s.bSelActive) ClearSelection();
   m_s.bCapture = false;
+  // The press before a double click has placed the caret there already;
+  // placing it again serves windows that deliver the double click alone.
+  PointToCaret(x, y);
   const CEditLine* p = m_s.pCaretLine;
   int n = m_pText->ContentLength(p);
   int i = CaretIndex();
