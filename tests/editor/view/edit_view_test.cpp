@@ -194,3 +194,21 @@ TEST_F(ViewTest, TabKeyIndentsInsteadOfMovingFocus) {
 
 }  // namespace
 }  // namespace pm2
+namespace pm2 {
+namespace {
+TEST_F(ViewTest, AltDragColumnBlockOverEmptyLine) {
+  Load("#define A 1\r\n#define BB 2\r\n\r\nint x;\r\n");
+  QTest::mousePress(Port(), Qt::LeftButton, Qt::AltModifier, Cell(0, 8));
+  QTest::mouseMove(Port(), Cell(2, 12));
+  QTest::mouseRelease(Port(), Qt::LeftButton, Qt::AltModifier, Cell(2, 12));
+  bool column = false;
+  EXPECT_EQ("A 1 \r\nBB 2\r\n    ", m_edit->Engine().GetSelectedText(&column));
+  EXPECT_TRUE(column);
+  EXPECT_EQ(3, S().nCaretLine);
+  // The block is highlighted on the empty line too.
+  QImage image = Port()->grab().toImage();
+  QColor px = image.pixelColor(Cell(2, 10));
+  EXPECT_LT(px.red(), 100) << px.name().toStdString();
+}
+}  // namespace
+}  // namespace pm2

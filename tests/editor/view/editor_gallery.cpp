@@ -4,7 +4,6 @@
 // non-zero when a picture could not be made.
 #include <QApplication>
 #include <QDir>
-#include <QTest>
 #include <cstdio>
 #include <functional>
 
@@ -49,9 +48,11 @@ int Run(const QString& outDir, const std::string& keywordDir) {
        }},
       {"column_block",
        [](EditControl& e) {
-         QTest::mousePress(e.viewport(), Qt::LeftButton, Qt::AltModifier, CellPoint(e, 7, 8));
-         QTest::mouseMove(e.viewport(), CellPoint(e, 9, 24));
-         QTest::mouseRelease(e.viewport(), Qt::LeftButton, Qt::AltModifier, CellPoint(e, 9, 24));
+         // An Alt drag from "LED_MASK" down over the empty line.
+         QPoint a = CellPoint(e, 7, 8), b = CellPoint(e, 9, 24);
+         e.Engine().OnLButtonDown(a.x(), a.y(), false, true);
+         e.Engine().OnMouseMove(b.x(), b.y());
+         e.Engine().OnLButtonUp(b.x(), b.y());
        }},
       {"bookmarks",
        [](EditControl& e) {
