@@ -51,6 +51,7 @@ struct EditShared {
   int nBookmarks = 0;
   const void* pLastFocus = nullptr;
   EditFindOptions find;
+  std::string replacement;  // the replace template ("\\1" and "&" with regex)
 };
 
 // The state of one window (a plain record; lines point into the text).
@@ -204,9 +205,20 @@ class EditEngine {
   // The selection on one line, or the word at the caret.
   bool GetFindText(std::string* pOut) const;
 
-  // ---- find and jump ----
+  // ---- find, replace and jump ----
   // Stores the text as the search and searches as Find Next does.
   bool FindText(const std::string& text, bool matchCase);
+  // The Replace button: when the selection still holds the match found
+  // last, it is replaced (by the substituted template for a regular
+  // expression); then the next match is found and selected. Returns
+  // whether a match is selected afterwards.
+  bool ReplaceNext();
+  // Replaces every match from the start of the text, in one undo step;
+  // returns the number replaced (0: reported as not found).
+  int ReplaceAll();
+  // Bookmarks every line that holds a match and goes to the first;
+  // returns the number of lines marked.
+  int MarkAll();
   void GotoLine(int lineNumber, int column);
 
   // ---- mouse and focus (client pixels) ----
@@ -272,10 +284,18 @@ class EditEngine {
   int PointColumn(int x, bool withLeft) const;
   CEditLine* RowLine(int row) const;
   bool IsDelimiterChar(uint8_t ch) const;
+  // Whether the caret line begins inside a block comment.
+  bool InBlockComment();
   void RepaintAfterCharChange(uint8_t ch, bool inBlockComment);
   int MoveRightAfterInsert();
   void AutoIndent(bool recordUndo);
-  bool SearchFrom(EditPos& pos, const EditFindOptions& opt, int* pLength);
+  // A search from pos; the match's length and, for a regular expression,
+  // the replacement template substituted with the match.
+  bool SearchFrom(EditPos& pos, const EditFindOptions& opt, int* pLength,
+                  std::string* pSubstituted = nullptr);
+  // The replacement of a match: the substituted template for a regular
+  // expression, the template itself otherwise.
+  std::string ReplacementFor(const std::string& substituted) const;
   // Repaints the rows of lines a..b (in either order) that are visible.
   void InvalidateLines(int a, int b);
   // One line down or up, scrolling by one line when the caret leaves the
@@ -297,6 +317,11 @@ class EditEngine {
   EditState m_s;
   CommentCache m_comments;
   bool m_bExtending = false;  // a move runs as a selection extension
+  // The match Find Next selected last and its replacement; Replace acts
+  // only while the selection still holds that text.
+  std::string m_matchText;
+  std::string m_matchReplacement;
+  bool m_bReplacePending = false;
 };
 
 }  // namespace pm2

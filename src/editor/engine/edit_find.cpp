@@ -3,19 +3,27 @@
 #include <algorithm>
 
 #include "editor/engine/edit_engine.h"
+#include "editor/engine/undo_group.h"
 
 namespace pm2 {
 
-bool EditEngine::SearchFrom(EditPos& pos, const EditFindOptions& opt, int* pLength) {
+bool EditEngine::SearchFrom(EditPos& pos, const EditFindOptions& opt, int* pLength,
+                            std::string* pSubstituted) {
   SearchRequest req;
   req.pattern = opt.text;
+  req.replacement = m_pShared->replacement;
   req.nFlags = (opt.matchCase ? uint32_t(kSearchMatchCase) : 0u) |
                (opt.forward ? uint32_t(kSearchDown) : 0u) | (opt.regex ? uint32_t(kSearchRegex) : 0u);
   CEditLine* pLimit = opt.forward ? LastEditLine(m_pText->FirstLine()) : m_pText->FirstLine();
   EditPos limit{pLimit, opt.forward ? pLimit->Length() : 0};
   if (!m_pText->Search(pos, limit, req)) return false;
   *pLength = req.nMatchLength;
+  if (pSubstituted) *pSubstituted = req.substituted;
   return true;
+}
+
+std::string EditEngine::ReplacementFor(const std::string& substituted) const {
+  return m_pShared->find.regex ? substituted : m_pShared->replacement;
 }
 
 void EditEngine::FindNext() {
@@ -35,19 +43,118 @@ void EditEngine::FindNext() {
   }
   EditPos pos = CaretPos();
   int length = 0;
-  bool found = SearchFrom(pos, opt, &length);
+  std::string substituted;
+  bool found = SearchFrom(pos, opt, &length, &substituted);
   if (!found && opt.wrap) {
     CEditLine* pFrom = opt.forward ? m_pText->FirstLine() : LastEditLine(m_pText->FirstLine());
     pos = {pFrom, opt.forward ? 0 : m_pText->ContentLength(pFrom)};
-    found = SearchFrom(pos, opt, &length);
+    found = SearchFrom(pos, opt, &length, &substituted);
   }
   if (!found) {
+    m_bReplacePending = false;
     Report(kEditNotFound, opt.text);
     return;
   }
   int startCol = m_pText->IndexToColumn(pos.pLine, pos.nIndex);
   SelectText(pos, m_pText->IndexToColumn(pos.pLine, pos.nIndex + length) - startCol);
   m_s.bFound = true;
+  m_matchText = pos.pLine->m_text.substr(size_t(pos.nIndex), size_t(length));
+  m_matchReplacement = ReplacementFor(substituted);
+  m_bReplacePending = true;
+}
+
+bool EditEngine::ReplaceNext() {
+  if (m_pText->IsReadOnly()) return false;
+  if (m_bReplacePending && HasSelection() && GetSelectedText(nullptr) == m_matchText) {
+    if (LineWidth(m_s.pCaretLine) + int(m_matchReplacement.size()) < kMaxLineColumns) {
+      UndoGroup group(m_pText);
+      DeleteSelection(true);
+      if (!m_matchReplacement.empty()) InsertAtCaret(m_matchReplacement, true);
+    } else {
+      ClearSelection();  // a line that would grow too long keeps its match
+    }
+  }
+  FindNext();
+  return m_s.bFound;
+}
+
+int EditEngine::ReplaceAll() {
+  if (m_pText->IsReadOnly() || m_pShared->find.text.empty()) return 0;
+  EditFindOptions opt = m_pShared->find;
+  opt.forward = true;
+  EditPos oldCaret = CaretPos();
+  bool redraw = m_s.bRedraw;
+  m_s.bRedraw = false;
+  if (m_s.bSelActive) ClearSelection();
+  int count = 0;
+  {
+    // One undo step takes back the whole pass.
+    UndoGroup group(m_pText);
+    EditPos pos{m_pText->FirstLine(), 0};
+    int length = 0;
+    std::string substituted;
+    while (SearchFrom(pos, opt, &length, &substituted)) {
+      std::string with = ReplacementFor(substituted);
+      int next = pos.nIndex + std::max(length, 1);
+      if (LineWidth(pos.pLine) - length + int(with.size()) < kMaxLineColumns) {
+        if (length > 0) m_pText->DeleteRange(pos, {pos.pLine, pos.nIndex + length}, true);
+        if (!with.empty()) m_pText->InsertString(pos, with, true, true);
+        ++count;
+        // The search goes on after the replacement, so replacing a text by
+        // itself ends; an empty match moves on by one character.
+        next = pos.nIndex + int(with.size()) + (length == 0 ? 1 : 0);
+      }
+      if (next > m_pText->ContentLength(pos.pLine)) {
+        if (!pos.pLine->m_pNext) break;
+        pos = {pos.pLine->m_pNext, 0};
+      } else {
+        pos.nIndex = next;
+      }
+    }
+  }
+  m_s.bRedraw = redraw;
+  m_bReplacePending = false;
+  // Matches lie within one line and no line is removed, so the caret's
+  // line lives on; it stays where it stood.
+  SetCaret(oldCaret.pLine, m_pText->IndexToColumn(oldCaret.pLine, oldCaret.nIndex));
+  if (count == 0) {
+    Report(kEditNotFound, opt.text);
+    return 0;
+  }
+  SyncLineCount();
+  ResolveTop();
+  m_s.nCaretCol = FixCaretColumn(m_s.nCaretCol);
+  m_comments.Clear();
+  Invalidate();
+  UpdateCaret();
+  Notify(kHintTextChanged);
+  return count;
+}
+
+int EditEngine::MarkAll() {
+  if (m_pShared->find.text.empty()) return 0;
+  EditFindOptions opt = m_pShared->find;
+  opt.forward = true;
+  int marked = 0;
+  EditPos pos{m_pText->FirstLine(), 0};
+  int length = 0;
+  while (SearchFrom(pos, opt, &length)) {
+    if (!(pos.pLine->m_nFlags & kLineBookmark)) {
+      pos.pLine->m_nFlags |= kLineBookmark;
+      ++m_pShared->nBookmarks;
+    }
+    ++marked;
+    if (!pos.pLine->m_pNext) break;
+    pos = {pos.pLine->m_pNext, 0};
+  }
+  m_bReplacePending = false;
+  if (marked) {
+    if (m_s.bSelActive) ClearSelection();
+    MoveTop();
+    if (!(m_s.pCaretLine->m_nFlags & kLineBookmark)) NextBookmark();
+    Invalidate();
+  }
+  return marked;
 }
 
 bool EditEngine::FindText(const std::string& text, bool matchCase) {

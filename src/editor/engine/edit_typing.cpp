@@ -24,6 +24,12 @@ bool EditEngine::IsDelimiterChar(uint8_t ch) const {
          (!o2.empty() && ch == uint8_t(o2.front())) || (!c2.empty() && ch == uint8_t(c2.front()));
 }
 
+bool EditEngine::InBlockComment() {
+  // The painting's own comment state, kept per line: no walk back over the
+  // lines above on every key.
+  return m_pText->m_bColouring && m_comments.CarryAt(*m_pText, m_s.pCaretLine) != 0;
+}
+
 void EditEngine::RepaintAfterCharChange(uint8_t ch, bool inBlockComment) {
   bool quote = ch == '"' || ch == '\'';
   if (inBlockComment || (m_pText->m_bColouring && (quote || IsDelimiterChar(ch))))
@@ -55,9 +61,7 @@ void EditEngine::OnChar(int ch) {
     return;
   }
   if (HasSelection()) DeleteSelection(true);
-  bool inComment = m_pText->m_bColouring &&
-                   m_pText->IsInBlockComment(m_s.pCaretLine, m_pText->CommentOpener(2),
-                                             m_pText->CommentCloser(2), {});
+  bool inComment = InBlockComment();
   int rc = m_pText->InsertChar(CaretPos(), uint8_t(ch), m_pText->GetInsertMode(), true);
   if (rc == kEditOk) {
     TextChangedFrom(m_s.nCaretLine);
@@ -241,9 +245,7 @@ int EditEngine::DeleteAtCaret(bool recordUndo) {
   if (m_pText->IsReadOnly()) return kEditReadOnly;
   if (m_s.bSelActive && HasSelection()) return DeleteSelection(recordUndo);
   UpdateCaret();
-  bool inComment = m_pText->m_bColouring &&
-                   m_pText->IsInBlockComment(m_s.pCaretLine, m_pText->CommentOpener(2),
-                                             m_pText->CommentCloser(2), {});
+  bool inComment = InBlockComment();
   EditPos pos = CaretPos();
   uint8_t ch = pos.nIndex < m_s.pCaretLine->Length()
                    ? uint8_t(m_s.pCaretLine->m_text[size_t(pos.nIndex)])
@@ -331,8 +333,7 @@ void EditEngine::Backspace() {
     Report(join());
     return;
   }
-  bool inComment = m_pText->IsInBlockComment(m_s.pCaretLine, m_pText->CommentOpener(2),
-                                             m_pText->CommentCloser(2), {});
+  bool inComment = InBlockComment();
   uint8_t ch = uint8_t(m_s.pCaretLine->m_text[size_t(index - 1)]);
   int rc = m_pText->DeleteChar({m_s.pCaretLine, index - 1}, true);
   if (rc == kEditEndOfLine) {

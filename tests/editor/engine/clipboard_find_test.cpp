@@ -354,3 +354,152 @@ TEST_F(EngineFixture, DeletingLinesRepairsTopLine) {
 
 }  // namespace
 }  // namespace pm2
+
+// ---- replace, mark all and the find settings ----
+
+#include "editor/engine/find_settings.h"
+#include "platform/settings_store.h"
+#include "platform/temp_dir.h"
+
+namespace pm2 {
+namespace {
+
+struct ReplaceRow {
+  const char* name;
+  const char* text;
+  const char* find;
+  const char* with;
+  bool regex;
+  int count;
+  const char* want;
+};
+
+class ReplaceAll : public EngineFixture, public ::testing::WithParamInterface<ReplaceRow> {};
+
+TEST_P(ReplaceAll, ReplacesEveryMatchAndOneUndoRestores) {
+  const ReplaceRow& r = GetParam();
+  Load(r.text);
+  m_shared.find.text = r.find;
+  m_shared.find.regex = r.regex;
+  m_shared.find.matchCase = true;
+  m_shared.replacement = r.with;
+  std::string before = Text();
+  EXPECT_EQ(r.count, m_engine.ReplaceAll());
+  EXPECT_EQ(r.want, Text());
+  m_engine.RunCommand(kCmdEditUndo);
+  EXPECT_EQ(before, Text());
+}
+
+const ReplaceRow kReplaceRows[] = {
+    {"Plain", "a.b a.b\nxa.b", "a.b", "X", false, 3, "X X\nxX"},
+    {"BySelfEnds", "aa aa", "aa", "aa", false, 2, "aa aa"},
+    {"ByLongerContainingIt", "ab ab", "ab", "abab", false, 2, "abab abab"},
+    {"RegexInsertsSubstitutedText", "set(1) set(22)", "set\\(([0-9]*)\\)", "get[\\1]", true, 2,
+     "get[1] get[22]"},
+    {"RegexWholeMatch", "foo bar", "[a-z]+", "<&>", true, 2, "<foo> <bar>"},
+    {"RegexEmptyMatchEnds", "ab", "x*", "-", true, 3, "-a-b-"},
+    {"Deleting", "a1b1c", "1", "", false, 2, "abc"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ReplaceAll, ::testing::ValuesIn(kReplaceRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EngineFixture, ReplaceAllWithoutMatchReportsAndKeepsCaret) {
+  Load("abc\ndef");
+  Caret(2, 1);
+  m_shared.find.text = "zzz";
+  EXPECT_EQ(0, m_engine.ReplaceAll());
+  ASSERT_EQ(1u, m_host.messageIds.size());
+  EXPECT_EQ(kEditNotFound, m_host.messageIds[0]);
+  EXPECT_EQ(2, CaretLine());
+  EXPECT_EQ(1, CaretCol());
+}
+
+TEST_F(EngineFixture, ReplaceNextFindsThenReplacesWhileSelectionHoldsMatch) {
+  Load("one x two x three x");
+  m_shared.find.text = "x";
+  m_shared.replacement = "YY";
+  EXPECT_TRUE(m_engine.ReplaceNext());  // finds the first
+  EXPECT_EQ("one x two x three x", Text());
+  EXPECT_TRUE(m_engine.ReplaceNext());  // replaces it, finds the second
+  EXPECT_EQ("one YY two x three x", Text());
+  Caret(1, 0);                          // the user moved away: no replace
+  m_engine.ClearSelection();
+  EXPECT_TRUE(m_engine.ReplaceNext());
+  EXPECT_EQ("one YY two x three x", Text());
+  EXPECT_EQ("x", Selected());
+  EXPECT_EQ(12, CaretCol());
+}
+
+TEST_F(EngineFixture, RegexReplaceNextInsertsSubstitutedText) {
+  Load("v=12;");
+  m_shared.find.text = "[0-9]+";
+  m_shared.find.regex = true;
+  m_shared.replacement = "(&)";
+  m_engine.ReplaceNext();
+  m_engine.ReplaceNext();
+  EXPECT_EQ("v=(12);", Text());
+}
+
+TEST_F(EngineFixture, MarkAllBookmarksMatchingLines) {
+  Load("a key\nb\nkey key\nc");
+  Caret(4, 0);
+  m_shared.find.text = "key";
+  EXPECT_EQ(2, m_engine.MarkAll());
+  EXPECT_EQ(2, m_shared.nBookmarks);
+  EXPECT_TRUE(m_text.GetLine(1)->m_nFlags & kLineBookmark);
+  EXPECT_FALSE(m_text.GetLine(2)->m_nFlags & kLineBookmark);
+  EXPECT_TRUE(m_text.GetLine(3)->m_nFlags & kLineBookmark);
+  EXPECT_EQ(1, CaretLine());
+}
+
+struct HistoryRow {
+  const char* name;
+  std::vector<std::string> before;
+  std::string text;
+  bool allowEmpty;
+  std::vector<std::string> after;
+};
+class History : public ::testing::TestWithParam<HistoryRow> {};
+TEST_P(History, Push) {
+  std::vector<std::string> list = GetParam().before;
+  PushHistory(list, GetParam().text, GetParam().allowEmpty);
+  EXPECT_EQ(GetParam().after, list);
+}
+const HistoryRow kHistoryRows[] = {
+    {"NewFirst", {"a", "b"}, "c", false, {"c", "a", "b"}},
+    {"FifthMovesUp", {"1", "2", "3", "4", "5", "6"}, "5", false, {"5", "1", "2", "3", "4", "6"}},
+    {"TenKept", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}, "x", false,
+     {"x", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+    {"EmptyFindNotStored", {"a"}, "", false, {"a"}},
+    {"EmptyReplacementStored", {"a"}, "", true, {"", "a"}},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, History, ::testing::ValuesIn(kHistoryRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FindSettings, SaveAndLoadRoundTrip) {
+  TempDir dir;
+  SettingsStore store(dir / "settings");
+  EditFindOptions opt;
+  FindHistory history;
+  LoadFindSettings(store, &opt, &history);
+  EXPECT_TRUE(opt.forward);
+  EXPECT_TRUE(opt.wrap);
+  EXPECT_FALSE(opt.regex);
+  opt.regex = true;
+  opt.wrap = false;
+  PushHistory(history.find, "older", false);
+  PushHistory(history.find, "newest", false);
+  PushHistory(history.replace, "with", true);
+  SaveFindSettings(store, opt, history);
+  EditFindOptions back;
+  FindHistory backHistory;
+  LoadFindSettings(store, &back, &backHistory);
+  EXPECT_TRUE(back.regex);
+  EXPECT_FALSE(back.wrap);
+  EXPECT_EQ("newest", back.text);
+  EXPECT_EQ(history.find, backHistory.find);
+  EXPECT_EQ(history.replace, backHistory.replace);
+}
+
+}  // namespace
+}  // namespace pm2
