@@ -1,6 +1,7 @@
 #include "editor/view/edit_view.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <cmath>
 #include <QDrag>
 #include <QFontDatabase>
@@ -284,6 +285,46 @@ void EditView::UpdateCursorShape(const QPoint& p) {
     viewport()->setCursor(Qt::ArrowCursor);
   else
     viewport()->setCursor(Qt::IBeamCursor);
+}
+
+// ---- context menu ----
+
+namespace {
+struct MenuRow {
+  int command;  // 0: a separator
+  const char* label;
+};
+constexpr MenuRow kMenu[] = {
+    {kCmdEditUndo, "&Undo"},   {kCmdEditRedo, "&Redo"},   {0, nullptr},
+    {kCmdEditCut, "Cu&t"},     {kCmdEditCopy, "&Copy"},   {kCmdEditPaste, "&Paste"},
+    {0, nullptr},              {kCmdToggleBookmark, "Toggle &Bookmark"},
+};
+}  // namespace
+
+bool EditView::BuildContextMenu(QMenu& menu) {
+  for (const MenuRow& row : kMenu) {
+    if (!row.command) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* a = menu.addAction(QString::fromLatin1(row.label));
+    a->setEnabled(m_engine->IsCommandEnabled(row.command));
+    int id = row.command;
+    connect(a, &QAction::triggered, this, [this, id] { m_engine->RunCommand(id); });
+  }
+  return true;
+}
+
+void EditView::contextMenuEvent(QContextMenuEvent* e) {
+  QPoint at = e->pos();
+  if (e->reason() == QContextMenuEvent::Keyboard) {
+    at = QPoint(5, 5);  // the caret stays where it is
+  } else {
+    at = viewport()->mapFrom(this, e->pos());
+    m_engine->PointToCaretNearest(at.x(), at.y());
+  }
+  QMenu menu(this);
+  if (BuildContextMenu(menu)) menu.exec(viewport()->mapToGlobal(at));
 }
 
 // ---- drag and drop ----

@@ -7,6 +7,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QFont>
+#include <QMenu>
 #include <functional>
 #include <memory>
 
@@ -36,6 +37,10 @@ class EditView : public QAbstractScrollArea, public EditHost {
   QRect CaretRect() const;
   // The text was replaced (loaded): caret and top line go to the start.
   void ResetView();
+  // Fills the context menu (Undo, Redo, Cut, Copy, Paste, Toggle
+  // Bookmark, each enabled by its command's rule); true to show it. A
+  // derived view adds its own entries.
+  virtual bool BuildContextMenu(QMenu& menu);
 
   // ---- EditHost ----
   void InvalidateAll() override;
@@ -75,6 +80,7 @@ class EditView : public QAbstractScrollArea, public EditHost {
   void dragLeaveEvent(QDragLeaveEvent* e) override;
   void dropEvent(QDropEvent* e) override;
   bool focusNextPrevChild(bool next) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
   bool viewportEvent(QEvent* e) override;
 
  private:

@@ -212,3 +212,38 @@ TEST_F(ViewTest, AltDragColumnBlockOverEmptyLine) {
 }
 }  // namespace
 }  // namespace pm2
+namespace pm2 {
+namespace {
+TEST_F(ViewTest, ContextMenuEntriesFollowTheEnableRules) {
+  Load("abc\r\n");
+  QApplication::clipboard()->setText("x");
+  QMenu menu;
+  ASSERT_TRUE(m_edit->BuildContextMenu(menu));
+  std::map<QString, bool> enabled;
+  for (QAction* a : menu.actions())
+    if (!a->isSeparator()) enabled[a->text()] = a->isEnabled();
+  EXPECT_FALSE(enabled["&Undo"]);
+  EXPECT_FALSE(enabled["Cu&t"]);
+  EXPECT_TRUE(enabled["&Paste"]);
+  EXPECT_TRUE(enabled["Toggle &Bookmark"]);
+  m_edit->Text().SetReadOnly(1);
+  QMenu readOnly;
+  m_edit->BuildContextMenu(readOnly);
+  EXPECT_FALSE(readOnly.actions()[5]->isEnabled());  // Paste
+}
+}  // namespace
+}  // namespace pm2
+namespace pm2 {
+namespace {
+TEST_F(ViewTest, VariablePitchFontIsUsedWithFixedPitch) {
+  QFont proportional("DejaVu Sans");
+  proportional.setPointSize(11);
+  m_edit->SetEditorFont(proportional);
+  EXPECT_TRUE(QFontInfo(m_edit->EditorFont()).fixedPitch());
+  QFontMetrics fm(m_edit->EditorFont());
+  EXPECT_EQ(S().nCharWidth, fm.horizontalAdvance(QString("i")));
+  EXPECT_EQ(S().nCharWidth * 4, fm.horizontalAdvance(QString("iWmi")));
+  EXPECT_EQ(S().nLeftMargin, S().nLineHeight);
+}
+}  // namespace
+}  // namespace pm2
