@@ -56,7 +56,12 @@ EditView::EditView(CEditTextBuffer* text, EditShared* shared, QWidget* parent)
 
 EditView::~EditView() {
   if (g_dragSource == this) g_dragSource = nullptr;
-  if (m_shared->pLastFocus == m_engine.get()) m_shared->pLastFocus = nullptr;
+  DetachShared();
+}
+
+void EditView::DetachShared() {
+  if (m_shared && m_shared->pLastFocus == m_engine.get()) m_shared->pLastFocus = nullptr;
+  m_shared = nullptr;
 }
 
 void EditView::ApplyTextFont() {
@@ -413,7 +418,7 @@ EditControl::EditControl(std::unique_ptr<CEditTextBuffer> text, std::unique_ptr<
       m_ownText(std::move(text)),
       m_ownShared(std::move(shared)) {}
 
-EditControl::~EditControl() = default;
+EditControl::~EditControl() { DetachShared(); }
 
 void EditControl::SetLanguage(const std::string& section) {
   Text().SetProfileSection(section);

@@ -83,6 +83,10 @@ class EditView : public QAbstractScrollArea, public EditHost {
   void contextMenuEvent(QContextMenuEvent* e) override;
   bool viewportEvent(QEvent* e) override;
 
+ protected:
+  // Forgets the shared state before its owner (a derived class) frees it.
+  void DetachShared();
+
  private:
   void OnScrollAction(Qt::Orientation o, int action);
   void StartTextDrag();
