@@ -256,6 +256,11 @@ class EditEngine {
   int VScrollPos() const;
   static int ScrollFactor(int lineCount);
 
+  // Another window of the same text sent a hint (EditHost::Notify): this
+  // window repaints, and after deleted lines finds its caret, top line and
+  // selection again.
+  void OnOtherViewChanged(int hint);
+
   // ---- painting support ----
   // Whether this window shows the selection (it had the focus last).
   bool ShowsSelection() const;

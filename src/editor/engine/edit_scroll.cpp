@@ -81,6 +81,26 @@ void EditEngine::RepairLinePointers() {
   m_s.nCaretLine = m_s.nTopLine = m_s.pCaretLine->m_nLine;
 }
 
+void EditEngine::OnOtherViewChanged(int hint) {
+  if (hint == kHintCaretMoved) return;
+  m_comments.Clear();
+  // Lines may have gone: every line pointer of this window is checked
+  // against the text (addresses are compared, never read).
+  auto lives = [&](const CEditLine* q) {
+    for (const CEditLine* p = m_pText->FirstLine(); p; p = p->m_pNext)
+      if (p == q) return true;
+    return false;
+  };
+  if (m_s.pSelStart && (!lives(m_s.pSelStart) || !lives(m_s.pSelEnd) || !lives(m_s.pAnchorLine))) {
+    m_s.pSelStart = m_s.pSelEnd = m_s.pAnchorLine = nullptr;
+    m_s.bSelActive = false;
+    m_s.nSelMode = kSelStream;
+  }
+  RepairLinePointers();
+  Invalidate();
+  PlaceCaret();
+}
+
 int EditEngine::ScrollLineUp() {
   if (!m_s.pTopLine->m_pPrev) return kEditStartOfText;
   m_s.pTopLine = m_s.pTopLine->m_pPrev;

@@ -503,3 +503,27 @@ TEST(FindSettings, SaveAndLoadRoundTrip) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+TEST_F(EngineFixture, SecondWindowFindsItsLinesAfterDeletionInFirst) {
+  std::string text;
+  for (int i = 1; i <= 30; ++i) text += "line " + std::to_string(i) + "\n";
+  Load(text);
+  FakeEditHost otherHost;
+  EditEngine other(&m_text, &m_shared, &otherHost);
+  other.SetMetrics(kCellW, kCellH);
+  other.SetClientSize(400, 160);
+  other.GotoLine(20, 2);
+  other.SetSelection({m_text.GetLine(18), 0}, {m_text.GetLine(20), 1}, false);
+  m_engine.SetSelection({m_text.GetLine(5), 0}, {m_text.GetLine(25), 0}, false);
+  m_engine.RunCommand(kCmdEditClear);
+  for (int hint : m_host.hints) other.OnOtherViewChanged(hint);
+  EXPECT_FALSE(other.HasSelection());
+  EXPECT_EQ(10, m_text.GetLineCount());
+  EXPECT_EQ(10, other.State().nCaretLine);  // its old number is past the end: the last line
+  EXPECT_EQ(m_text.GetLineCount(), other.State().pCaretLine->m_nLine);
+  EXPECT_EQ(other.State().nTopLine, other.State().pTopLine->m_nLine);
+}
+}  // namespace
+}  // namespace pm2
