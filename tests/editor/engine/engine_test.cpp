@@ -100,8 +100,9 @@ TEST_P(KeyboardSelection, Selects) {
   // The start never follows the end in text order.
   EditPos a, b;
   bool column = false;
-  if (m_engine.GetSelection(&a, &b, &column))
+  if (m_engine.GetSelection(&a, &b, &column)) {
     EXPECT_TRUE(CEditTextBuffer::IsPositionBefore(a, b));
+  }
 }
 
 const SelectRow kSelectRows[] = {
