@@ -83,6 +83,9 @@ struct EditState {
   bool bCapture = false;           // the left button drags a selection
   bool bSkipTick = false;          // the next drag-timer tick is ignored
   int nLastX = 0, nLastY = 0;      // last mouse point handled while dragging
+  // The find dialog's rectangle in client pixels; the next UpdateCaret
+  // keeps the caret row out from under it, then empties it.
+  int nDialogTop = 0, nDialogBottom = 0;  // empty when equal
 };
 
 constexpr int kDragTimerMs = 100;
@@ -255,6 +258,13 @@ class EditEngine {
   int VScrollPage() const;
   int VScrollPos() const;
   static int ScrollFactor(int lineCount);
+  // The find dialog covers client rows from top to bottom (pixels).
+  void SetDialogRect(int top, int bottom);
+  // Scrolling while a drag hovers near an edge: horizontal and vertical
+  // requests, each -1 (none), 0 (towards the start) or 1 (towards the
+  // end). Returns whether the last direction asked for can scroll; scrolls
+  // it by one when `doScroll`.
+  bool OnDragScroll(int horizontal, int vertical, bool doScroll);
 
   // Another window of the same text sent a hint (EditHost::Notify): this
   // window repaints, and after deleted lines finds its caret, top line and

@@ -37,6 +37,23 @@ void EditEngine::UpdateCaret() {
     m_s.pTopLine = m_s.pCaretLine;
     m_s.nTopLine = m_s.nCaretLine;
   }
+  if (m_s.nDialogTop != m_s.nDialogBottom) {
+    int lh = m_s.nLineHeight;
+    int y = (m_s.nCaretLine - m_s.nTopLine) * lh;
+    if (y > m_s.nDialogTop && y + lh < m_s.nDialogBottom) {
+      if (m_s.nDialogTop / lh > (m_s.nTextHeight - m_s.nDialogBottom) / lh) {
+        m_s.pTopLine = m_s.pCaretLine;  // more room above the dialog
+        m_s.nTopLine = m_s.nCaretLine;
+      } else {
+        while (y < m_s.nDialogBottom && m_s.pTopLine->m_pPrev) {
+          m_s.pTopLine = m_s.pTopLine->m_pPrev;
+          --m_s.nTopLine;
+          y = (m_s.nCaretLine - m_s.nTopLine) * lh;
+        }
+      }
+    }
+    m_s.nDialogTop = m_s.nDialogBottom = 0;
+  }
   if (!m_s.bRedraw) return;
   if (oldTop != m_s.nTopLine || oldLeft != m_s.nLeftCol) Invalidate();
   m_s.nScrollFactor = ScrollFactor(m_pText->GetLineCount());
@@ -79,6 +96,27 @@ void EditEngine::RepairLinePointers() {
   }
   m_s.pCaretLine = m_s.pTopLine = m_pText->GetLine(std::max(m_s.nCaretLine, 1));
   m_s.nCaretLine = m_s.nTopLine = m_s.pCaretLine->m_nLine;
+}
+
+void EditEngine::SetDialogRect(int top, int bottom) {
+  m_s.nDialogTop = top;
+  m_s.nDialogBottom = bottom;
+}
+
+bool EditEngine::OnDragScroll(int horizontal, int vertical, bool doScroll) {
+  bool possible = false;
+  if (horizontal == 0 || horizontal == 1) {
+    possible = horizontal == 0 ? m_s.nLeftCol > 0 : m_s.nLeftCol < kMaxLineColumns;
+    if (possible && doScroll) OnHScroll(horizontal, 0);
+  }
+  if (vertical == 0) {
+    possible = m_s.pTopLine->m_pPrev != nullptr;
+    if (possible && doScroll) ScrollLineUp();
+  } else if (vertical == 1) {
+    possible = m_s.pCaretLine->m_pNext != nullptr && m_s.pTopLine->m_pNext != nullptr;
+    if (possible && doScroll) ScrollLineDown();
+  }
+  return possible;
 }
 
 void EditEngine::OnOtherViewChanged(int hint) {

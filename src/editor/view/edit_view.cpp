@@ -369,6 +369,11 @@ void EditView::dragMoveEvent(QDragMoveEvent* e) {
   }
   const EditState& s = m_engine->State();
   QPoint pt = e->position().toPoint();
+  // Hovering at an edge scrolls one line or column per move.
+  int margin = std::max(s.nLineHeight / 2, 4);
+  int vertical = pt.y() < margin ? 0 : pt.y() > s.nTextHeight - margin ? 1 : -1;
+  int horizontal = pt.x() < s.nLeftMargin ? 0 : pt.x() > s.nTextWidth - margin ? 1 : -1;
+  if (vertical >= 0 || horizontal >= 0) m_engine->OnDragScroll(horizontal, vertical, true);
   int cw = std::max(s.nCharWidth, 1);
   int col = std::max((pt.x() - s.nLeftMargin + cw / 2) / cw, 0);
   int row = std::max(pt.y() / std::max(s.nLineHeight, 1), 0);

@@ -527,3 +527,47 @@ TEST_F(EngineFixture, SecondWindowFindsItsLinesAfterDeletionInFirst) {
 }
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+TEST_F(EngineFixture, CaretUnderDialogWithMoreRoomBelowGoesBelowIt) {
+  std::string text;
+  for (int i = 1; i <= 40; ++i) text += "line\n";
+  Load(text);
+  Caret(3, 0);
+  m_engine.SetDialogRect(kCellH, 4 * kCellH);  // rows 1..3 covered
+  m_engine.UpdateCaret();
+  EXPECT_EQ(1, m_engine.State().nTopLine);  // nothing above to scroll back to: stays
+  Caret(20, 0);
+  m_engine.UpdateCaret();  // the caret leaves the window: it becomes the top line
+  EXPECT_EQ(20, m_engine.State().nTopLine);
+  Caret(22, 0);
+  m_engine.SetDialogRect(kCellH, 4 * kCellH);
+  m_engine.UpdateCaret();
+  EXPECT_EQ(22 - 4, m_engine.State().nTopLine);  // the caret row just below the dialog
+}
+
+TEST_F(EngineFixture, CaretUnderDialogWithMoreRoomAboveBecomesTopLine) {
+  std::string text;
+  for (int i = 1; i <= 40; ++i) text += "line\n";
+  Load(text);
+  m_engine.SetTopLine(10);
+  Caret(17, 0);
+  m_engine.SetDialogRect(6 * kCellH, 9 * kCellH);  // rows 6..8, more room above
+  m_engine.UpdateCaret();
+  EXPECT_EQ(17, m_engine.State().nTopLine);
+}
+
+TEST_F(EngineFixture, DragHoverScrollsWhereItCan) {
+  std::string text;
+  for (int i = 1; i <= 40; ++i) text += "line\n";
+  Load(text);
+  EXPECT_FALSE(m_engine.OnDragScroll(-1, 0, true));  // at the top
+  EXPECT_TRUE(m_engine.OnDragScroll(-1, 1, true));
+  EXPECT_EQ(2, m_engine.State().nTopLine);
+  EXPECT_FALSE(m_engine.OnDragScroll(0, -1, false));  // not scrolled sideways
+  EXPECT_TRUE(m_engine.OnDragScroll(1, -1, true));
+  EXPECT_EQ(1, m_engine.State().nLeftCol);
+}
+}  // namespace
+}  // namespace pm2
