@@ -3,7 +3,6 @@
 #include "editor/engine/edit_engine.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace pm2 {
 
@@ -117,9 +116,11 @@ void EditEngine::ToggleOverwrite() { m_pText->SetInsertMode(!m_pText->GetInsertM
 
 void EditEngine::Report(int code, const std::string& arg) {
   if (!code || !m_s.bRedraw) return;
-  char text[2400];
-  std::snprintf(text, sizeof text, EditEngineStatusText(code), arg.c_str());
-  m_pHost->ShowMessage(code, text);
+  // Only a text made for one string argument is used as a format.
+  std::string format = EditEngineStatusText(code);
+  size_t at = format.find("%s");
+  if (at != std::string::npos) format.replace(at, 2, arg);
+  m_pHost->ShowMessage(code, format);
 }
 
 void EditEngine::Invalidate() {
