@@ -2,7 +2,6 @@
 // Ctrl+F finds, F3 finds again, Ctrl+S saves; the line shows the caret's
 // line and column and the overwrite state.
 #include <QApplication>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
@@ -40,8 +39,7 @@ int main(int argc, char** argv) {
   store.Load();
   InitEditorProfiles(store);
   IniFiles ini;
-  QString program = QCoreApplication::applicationDirPath();
-  EditEnvironment env{&store, &ini, nullptr, nullptr, (program + "/../root/PM2").toStdString()};
+  EditEnvironment env{&store, &ini, nullptr, nullptr, PM2_KEYWORD_DIR};
 
   QWidget window;
   auto* layout = new QVBoxLayout(&window);
