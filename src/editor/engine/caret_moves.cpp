@@ -7,14 +7,14 @@
 
 namespace pm2 {
 
-// A move that runs inside a selection command keeps the selection.
-#define PM2_END_SELECTION()                          \
-  do {                                               \
-    if (m_s.bSelActive && !m_bExtending) ClearSelection(); \
-  } while (0)
+// A plain move ends the selection; a move that runs inside a selection
+// command keeps it.
+void EditEngine::EndSelectionForMove() {
+  if (m_s.bSelActive && !m_bExtending) ClearSelection();
+}
 
 void EditEngine::MoveDown() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   if (!StepDown()) return;
   m_s.nCaretCol = FixCaretColumn(m_s.nCaretCol);
   UpdateCaret();
@@ -22,7 +22,7 @@ void EditEngine::MoveDown() {
 }
 
 void EditEngine::MoveUp() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   if (!StepUp()) return;
   m_s.nCaretCol = FixCaretColumn(m_s.nCaretCol);
   UpdateCaret();
@@ -30,7 +30,7 @@ void EditEngine::MoveUp() {
 }
 
 void EditEngine::MoveLeft() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   if (m_s.nCaretCol > 0) {
     int col = m_s.nCaretCol - 1;
     int index = IndexOfColumn(m_s.pCaretLine, col);
@@ -48,7 +48,7 @@ void EditEngine::MoveLeft() {
 }
 
 void EditEngine::MoveRight() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   if (m_s.nCaretCol >= kMaxLineColumns) return;
   const CEditLine* pLine = m_s.pCaretLine;
   int index = CaretIndex();
@@ -68,7 +68,7 @@ void EditEngine::MoveRight() {
 }
 
 void EditEngine::PageUp() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   if (!m_s.pCaretLine->m_pPrev) return;
   bool topMoved = false;
   for (int i = 0; i < Rows(); ++i) {
@@ -89,7 +89,7 @@ void EditEngine::PageUp() {
 }
 
 void EditEngine::PageDown() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   if (!m_s.pCaretLine->m_pNext) return;
   for (int i = 0; i < Rows() && m_s.pCaretLine->m_pNext; ++i) {
     m_s.pCaretLine = m_s.pCaretLine->m_pNext;
@@ -105,21 +105,21 @@ void EditEngine::PageDown() {
 }
 
 void EditEngine::MoveHome() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   m_s.nCaretCol = 0;
   UpdateCaret();
   Notify(kHintCaretMoved);
 }
 
 void EditEngine::MoveToLineEnd() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   m_s.nCaretCol = LineEndColumn(m_s.pCaretLine);
   UpdateCaret();
   Notify(kHintCaretMoved);
 }
 
 void EditEngine::MoveTop() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   if (m_s.pCaretLine == m_pText->FirstLine() && m_s.nCaretCol == 0) return;
   SyncLineCount();
   m_s.pCaretLine = m_s.pTopLine = m_pText->FirstLine();
@@ -131,7 +131,7 @@ void EditEngine::MoveTop() {
 }
 
 void EditEngine::MoveBottom() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   int count = SyncLineCount();
   CEditLine* pLast = LastEditLine(m_pText->FirstLine());
   m_s.pCaretLine = m_s.pTopLine = pLast;
@@ -154,7 +154,7 @@ bool IsMoveWordChar(const CEditTextBuffer& t, uint8_t c) { return t.IsWordChar(c
 }  // namespace
 
 void EditEngine::WordLeft() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   if (m_s.nCaretCol == 0) {
     if (!StepUp()) return;
     Notify(kHintCaretMoved);
@@ -172,7 +172,7 @@ void EditEngine::WordLeft() {
 }
 
 void EditEngine::WordRight() {
-  PM2_END_SELECTION();
+  EndSelectionForMove();
   const CEditLine* pLine = m_s.pCaretLine;
   int end = LineEndColumn(pLine);
   if (m_s.nCaretCol < end) {
@@ -196,8 +196,6 @@ void EditEngine::WordRight() {
   UpdateCaret();
   Notify(kHintCaretMoved);
 }
-
-#undef PM2_END_SELECTION
 
 // ---- keyboard selection ----
 

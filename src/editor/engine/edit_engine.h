@@ -293,6 +293,7 @@ class EditEngine {
   void InvalidateCaretRow();
   void InvalidateRowsFrom(int row);
   void Notify(int hint);
+  void EndSelectionForMove();
   // Runs a move as a selection extension.
   void Extend(void (EditEngine::*move)());
   void PointToCaret(int x, int y);
