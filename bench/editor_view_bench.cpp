@@ -1,0 +1,252 @@
+// The editor widget against QPlainTextEdit with a QSyntaxHighlighter for
+// the same keywords, comments and strings, on a 50,000-line C file, in the
+// same run: opening the file and painting its first page, a typed
+// character with the repaint of the window, and a page of scrolling with
+// its repaint. Prints the time of each and the ratio ours/peer.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSyntaxHighlighter>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+
+#include "editor/text/editor_keys.h"
+#include "editor/view/edit_view.h"
+#include "platform/ini_file.h"
+#include "platform/settings_store.h"
+
+namespace pm2 {
+namespace {
+
+const char* const kKeywords[] = {"int", "char", "void", "static", "const", "return", "if",
+                                 "else", "for", "while", "struct", "unsigned", "uint32_t"};
+
+std::string BigFile() {
+  std::string text;
+  text.reserve(50000 * 40);
+  for (int i = 0; i < 50000; ++i) {
+    switch (i % 5) {  // a mix of the lines a C file holds
+      case 0: text += "/* block " + std::to_string(i) + " of the driver */\r\n"; break;
+      case 1: text += "static int value_" + std::to_string(i) + " = " + std::to_string(i * 7) + ";\r\n"; break;
+      case 2: text += "\tif (value > 10) return \"over\"; // check\r\n"; break;
+      case 3: text += "\twhile (count--) { uint32_t x = 0; }\r\n"; break;
+      default: text += "\r\n"; break;
+    }
+  }
+  return text;
+}
+
+// The peer's colouring: the same keywords, line and block comments and
+// double-quoted strings.
+class CHighlighter : public QSyntaxHighlighter {
+ public:
+  explicit CHighlighter(QTextDocument* doc) : QSyntaxHighlighter(doc) {
+    QStringList words;
+    for (const char* k : kKeywords) words << QString("\\b%1\\b").arg(k);
+    m_keyword = QRegularExpression(words.join('|'));
+    m_string = QRegularExpression("\"[^\"]*\"");
+  }
+
+ protected:
+  void highlightBlock(const QString& text) override {
+    for (auto it = m_keyword.globalMatch(text); it.hasNext();) {
+      auto m = it.next();
+      setFormat(int(m.capturedStart()), int(m.capturedLength()), QColor(0, 0, 255));
+    }
+    for (auto it = m_string.globalMatch(text); it.hasNext();) {
+      auto m = it.next();
+      setFormat(int(m.capturedStart()), int(m.capturedLength()), QColor(255, 0, 0));
+    }
+    setCurrentBlockState(0);
+    int start = previousBlockState() == 1 ? 0 : int(text.indexOf("/*"));
+    while (start >= 0) {
+      int end = int(text.indexOf("*/", start));
+      int len = end < 0 ? int(text.size()) - start : end - start + 2;
+      if (end < 0) setCurrentBlockState(1);
+      setFormat(start, len, QColor(0, 128, 0));
+      start = end < 0 ? -1 : int(text.indexOf("/*", end + 2));
+    }
+    int line = int(text.indexOf("//"));
+    if (line >= 0) setFormat(line, int(text.size()) - line, QColor(0, 128, 0));
+  }
+
+ private:
+  QRegularExpression m_keyword, m_string;
+};
+
+struct Setup {
+  QTemporaryDir dir;
+  std::unique_ptr<SettingsStore> store;
+  IniFiles ini;
+  std::string text = BigFile();
+  Setup() {
+    std::ofstream keys(QDir(dir.path()).filePath("c.ini").toStdString());
+    keys << "[Keywords]\r\n";
+    for (const char* k : kKeywords) keys << k << "=1\r\n";
+    keys << "[Colors]\r\n1=0,0,255\r\n";
+    keys.close();
+    store = std::make_unique<SettingsStore>(QDir(dir.path()).filePath("settings").toStdString());
+    InitEditorProfiles(*store);
+    store->WriteProfileString("Editor\\C Files", "Keywords",
+                              QDir(dir.path()).filePath("c.ini").toStdString().c_str());
+  }
+};
+
+Setup& S() {
+  static Setup s;
+  return s;
+}
+
+std::unique_ptr<EditControl> MakeOurs() {
+  auto e = std::make_unique<EditControl>(nullptr, EditEnvironment{S().store.get(), &S().ini, nullptr, nullptr, {}});
+  e->SetLanguage("Editor\\C Files");
+  e->resize(800, 600);
+  e->show();
+  e->Text().LoadFromBytes(S().text);
+  e->ResetView();
+  QApplication::processEvents();
+  return e;
+}
+
+std::unique_ptr<QPlainTextEdit> MakePeer(CHighlighter** pHighlighter) {
+  auto e = std::make_unique<QPlainTextEdit>();
+  QFont f("DejaVu Sans Mono");
+  f.setStyleHint(QFont::TypeWriter);
+  f.setPointSize(9);
+  e->setFont(f);
+  e->setLineWrapMode(QPlainTextEdit::NoWrap);
+  e->setTabStopDistance(QFontMetricsF(f).horizontalAdvance(' ') * 4);
+  *pHighlighter = new CHighlighter(e->document());
+  e->resize(800, 600);
+  e->show();
+  e->setPlainText(QString::fromLatin1(S().text.data(), qsizetype(S().text.size())));
+  QApplication::processEvents();
+  return e;
+}
+
+// Paints the whole text area as the window would after the change.
+void Paint(QWidget* viewport, QImage& image) {
+  QPainter p(&image);
+  viewport->render(&p);
+}
+
+void BM_OpenOurs(benchmark::State& state) {
+  auto e = MakeOurs();
+  QImage image(e->viewport()->size(), QImage::Format_RGB32);
+  for (auto _ : state) {
+    e->Text().LoadFromBytes(S().text);
+    e->ResetView();
+    Paint(e->viewport(), image);
+  }
+}
+
+void BM_OpenPeer(benchmark::State& state) {
+  CHighlighter* h = nullptr;
+  auto e = MakePeer(&h);
+  QImage image(e->viewport()->size(), QImage::Format_RGB32);
+  QString text = QString::fromLatin1(S().text.data(), qsizetype(S().text.size()));
+  for (auto _ : state) {
+    e->setPlainText(text);
+    Paint(e->viewport(), image);
+  }
+}
+
+void BM_TypeOurs(benchmark::State& state) {
+  auto e = MakeOurs();
+  e->GotoLine(25000, 10);
+  QImage image(e->viewport()->size(), QImage::Format_RGB32);
+  int n = 0;
+  for (auto _ : state) {
+    e->Engine().OnChar(++n % 64 ? 'x' : 13);
+    Paint(e->viewport(), image);
+  }
+}
+
+void BM_TypePeer(benchmark::State& state) {
+  CHighlighter* h = nullptr;
+  auto e = MakePeer(&h);
+  QTextCursor c(e->document()->findBlockByNumber(25000 - 1));
+  c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 10);
+  e->setTextCursor(c);
+  e->centerCursor();
+  QImage image(e->viewport()->size(), QImage::Format_RGB32);
+  int n = 0;
+  for (auto _ : state) {
+    e->insertPlainText(++n % 64 ? "x" : "\n");
+    Paint(e->viewport(), image);
+  }
+}
+
+void BM_ScrollOurs(benchmark::State& state) {
+  auto e = MakeOurs();
+  QImage image(e->viewport()->size(), QImage::Format_RGB32);
+  for (auto _ : state) {
+    if (e->Engine().State().nTopLine > 49000) e->Engine().OnVScroll(5, 0);
+    e->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    Paint(e->viewport(), image);
+  }
+}
+
+void BM_ScrollPeer(benchmark::State& state) {
+  CHighlighter* h = nullptr;
+  auto e = MakePeer(&h);
+  QImage image(e->viewport()->size(), QImage::Format_RGB32);
+  QScrollBar* bar = e->verticalScrollBar();
+  for (auto _ : state) {
+    if (bar->value() > bar->maximum() - 1000) bar->setValue(0);
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    Paint(e->viewport(), image);
+  }
+}
+
+BENCHMARK(BM_OpenOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenPeer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeOurs)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TypePeer)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScrollOurs)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScrollPeer)->Unit(benchmark::kMicrosecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs) m_time[r.benchmark_name()] = r.GetAdjustedRealTime();
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    const char* pairs[][3] = {{"open 50,000 lines and paint the first page", "BM_OpenOurs", "BM_OpenPeer"},
+                              {"type a character and repaint", "BM_TypeOurs", "BM_TypePeer"},
+                              {"scroll a page and repaint", "BM_ScrollOurs", "BM_ScrollPeer"}};
+    for (auto& p : pairs) {
+      double ours = m_time[p[1]], peer = m_time[p[2]];
+      if (ours > 0 && peer > 0)
+        std::printf("%s: ours/QPlainTextEdit ratio %.2f (%s)\n", p[0], ours / peer,
+                    ours <= peer ? "no slower" : "slower");
+    }
+  }
+
+ private:
+  std::map<std::string, double> m_time;
+};
+
+}  // namespace
+}  // namespace pm2
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  pm2::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

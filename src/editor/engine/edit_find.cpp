@@ -1,0 +1,342 @@
+// Find Next, the programmatic find and go-to-line, the selection interface
+// the IDE's view uses, and bookmarks.
+#include <algorithm>
+
+#include "editor/engine/edit_engine.h"
+#include "editor/engine/undo_group.h"
+
+namespace pm2 {
+
+bool EditEngine::SearchFrom(EditPos& pos, const EditFindOptions& opt, int* pLength,
+                            std::string* pSubstituted) {
+  SearchRequest req;
+  req.pattern = opt.text;
+  req.replacement = m_pShared->replacement;
+  req.nFlags = (opt.matchCase ? uint32_t(kSearchMatchCase) : 0u) |
+               (opt.forward ? uint32_t(kSearchDown) : 0u) | (opt.regex ? uint32_t(kSearchRegex) : 0u);
+  CEditLine* pLimit = opt.forward ? LastEditLine(m_pText->FirstLine()) : m_pText->FirstLine();
+  EditPos limit{pLimit, opt.forward ? pLimit->Length() : 0};
+  if (!m_pText->Search(pos, limit, req)) return false;
+  *pLength = req.nMatchLength;
+  if (pSubstituted) *pSubstituted = req.substituted;
+  return true;
+}
+
+std::string EditEngine::ReplacementFor(const std::string& substituted) const {
+  return m_pShared->find.regex ? substituted : m_pShared->replacement;
+}
+
+void EditEngine::FindNext() {
+  m_s.bFound = false;
+  const EditFindOptions& opt = m_pShared->find;
+  if (opt.text.empty()) {
+    m_pHost->RequestDialog(kCmdEditFind);
+    return;
+  }
+  if (m_s.bSelActive && HasSelection()) {
+    // From the selection's far end, so that the same match is not found again.
+    if (opt.forward)
+      SetCaret(m_s.pSelEnd, m_s.nSelEndCol);
+    else
+      SetCaret(m_s.pSelStart, m_s.nSelStartCol);
+    ClearSelection();
+  }
+  EditPos pos = CaretPos();
+  int length = 0;
+  std::string substituted;
+  bool found = SearchFrom(pos, opt, &length, &substituted);
+  if (!found && opt.wrap) {
+    CEditLine* pFrom = opt.forward ? m_pText->FirstLine() : LastEditLine(m_pText->FirstLine());
+    pos = {pFrom, opt.forward ? 0 : m_pText->ContentLength(pFrom)};
+    found = SearchFrom(pos, opt, &length, &substituted);
+  }
+  if (!found) {
+    m_bReplacePending = false;
+    Report(kEditNotFound, opt.text);
+    return;
+  }
+  int startCol = m_pText->IndexToColumn(pos.pLine, pos.nIndex);
+  SelectText(pos, m_pText->IndexToColumn(pos.pLine, pos.nIndex + length) - startCol);
+  m_s.bFound = true;
+  m_matchText = pos.pLine->m_text.substr(size_t(pos.nIndex), size_t(length));
+  m_matchReplacement = ReplacementFor(substituted);
+  m_bReplacePending = true;
+}
+
+bool EditEngine::ReplaceNext() {
+  if (m_pText->IsReadOnly()) return false;
+  if (m_bReplacePending && HasSelection() && GetSelectedText(nullptr) == m_matchText) {
+    if (LineWidth(m_s.pCaretLine) + int(m_matchReplacement.size()) < kMaxLineColumns) {
+      UndoGroup group(m_pText);
+      DeleteSelection(true);
+      if (!m_matchReplacement.empty()) InsertAtCaret(m_matchReplacement, true);
+    } else {
+      ClearSelection();  // a line that would grow too long keeps its match
+    }
+  }
+  FindNext();
+  return m_s.bFound;
+}
+
+int EditEngine::ReplaceAll() {
+  if (m_pText->IsReadOnly() || m_pShared->find.text.empty()) return 0;
+  EditFindOptions opt = m_pShared->find;
+  opt.forward = true;
+  EditPos oldCaret = CaretPos();
+  bool redraw = m_s.bRedraw;
+  m_s.bRedraw = false;
+  if (m_s.bSelActive) ClearSelection();
+  int count = 0;
+  {
+    // One undo step takes back the whole pass.
+    UndoGroup group(m_pText);
+    EditPos pos{m_pText->FirstLine(), 0};
+    int length = 0;
+    std::string substituted;
+    while (SearchFrom(pos, opt, &length, &substituted)) {
+      std::string with = ReplacementFor(substituted);
+      int next = pos.nIndex + std::max(length, 1);
+      if (LineWidth(pos.pLine) - length + int(with.size()) < kMaxLineColumns) {
+        if (length > 0) m_pText->DeleteRange(pos, {pos.pLine, pos.nIndex + length}, true);
+        if (!with.empty()) m_pText->InsertString(pos, with, true, true);
+        ++count;
+        // The search goes on after the replacement, so replacing a text by
+        // itself ends; an empty match moves on by one character.
+        next = pos.nIndex + int(with.size()) + (length == 0 ? 1 : 0);
+      }
+      if (next > m_pText->ContentLength(pos.pLine)) {
+        if (!pos.pLine->m_pNext) break;
+        pos = {pos.pLine->m_pNext, 0};
+      } else {
+        pos.nIndex = next;
+      }
+    }
+  }
+  m_s.bRedraw = redraw;
+  m_bReplacePending = false;
+  // Matches lie within one line and no line is removed, so the caret's
+  // line lives on; it stays where it stood.
+  SetCaret(oldCaret.pLine, m_pText->IndexToColumn(oldCaret.pLine, oldCaret.nIndex));
+  if (count == 0) {
+    Report(kEditNotFound, opt.text);
+    return 0;
+  }
+  SyncLineCount();
+  ResolveTop();
+  m_s.nCaretCol = FixCaretColumn(m_s.nCaretCol);
+  m_comments.Clear();
+  Invalidate();
+  UpdateCaret();
+  Notify(kHintTextChanged);
+  return count;
+}
+
+int EditEngine::MarkAll() {
+  if (m_pShared->find.text.empty()) return 0;
+  EditFindOptions opt = m_pShared->find;
+  opt.forward = true;
+  int marked = 0;
+  EditPos pos{m_pText->FirstLine(), 0};
+  int length = 0;
+  while (SearchFrom(pos, opt, &length)) {
+    if (!(pos.pLine->m_nFlags & kLineBookmark)) {
+      pos.pLine->m_nFlags |= kLineBookmark;
+      ++m_pShared->nBookmarks;
+    }
+    ++marked;
+    if (!pos.pLine->m_pNext) break;
+    pos = {pos.pLine->m_pNext, 0};
+  }
+  m_bReplacePending = false;
+  if (marked) {
+    if (m_s.bSelActive) ClearSelection();
+    MoveTop();
+    if (!(m_s.pCaretLine->m_nFlags & kLineBookmark)) NextBookmark();
+    Invalidate();
+  }
+  return marked;
+}
+
+bool EditEngine::FindText(const std::string& text, bool matchCase) {
+  m_pShared->find.text = text;
+  m_pShared->find.matchCase = matchCase;
+  FindNext();
+  return m_s.bFound;
+}
+
+void EditEngine::SelectText(EditPos pos, int length) {
+  if (m_s.bSelActive) ClearSelection();
+  SetCaret(pos.pLine, m_pText->IndexToColumn(pos.pLine, pos.nIndex));
+  int startCol = m_s.nCaretCol;
+  m_s.nSelMode = kSelStream;
+  BeginSelection();
+  m_s.nCaretCol += length;
+  if (m_s.nTextWidth > 0 && m_s.nCharWidth > 0) {
+    int v = (m_s.nTextWidth - m_s.nLeftMargin) / m_s.nCharWidth;
+    if (m_s.nCaretCol + 3 < v)
+      m_s.nLeftCol = 0;
+    else if (startCol < m_s.nLeftCol)
+      m_s.nLeftCol = std::max(startCol - 10, 0);
+    else if (m_s.nCaretCol >= m_s.nLeftCol + v)
+      m_s.nLeftCol = std::max(m_s.nCaretCol - v + 10, 0);
+  }
+  UpdateSelection();
+  // The match is shown a few rows below the top when it was off screen.
+  UpdateCaret();
+  Invalidate();
+}
+
+void EditEngine::GotoLine(int lineNumber, int column) {
+  CEditLine* pLine = m_pText->GetLine(std::max(lineNumber, 1));
+  SetCaret(pLine, std::max(column, 0));
+  int rows = std::max(Rows(), 1);
+  if (m_s.nCaretLine < m_s.nTopLine) {
+    m_s.pTopLine = pLine;
+    m_s.nTopLine = m_s.nCaretLine;
+  } else if (m_s.nCaretLine >= m_s.nTopLine + rows) {
+    m_s.nTopLine = std::max(m_s.nCaretLine - rows + 1, 1);
+    m_s.pTopLine = WalkTo(pLine, m_s.nTopLine);
+  }
+  Invalidate();
+  UpdateCaret();
+  Notify(kHintCaretMoved);
+}
+
+bool EditEngine::GetSelection(EditPos* pStart, EditPos* pEnd, bool* pColumn) const {
+  if (!HasSelection()) {
+    *pStart = *pEnd = CaretPos();
+    *pColumn = false;
+    return false;
+  }
+  *pStart = {m_s.pSelStart, IndexOfColumn(m_s.pSelStart, m_s.nSelStartCol)};
+  *pEnd = {m_s.pSelEnd, IndexOfColumn(m_s.pSelEnd, m_s.nSelEndCol)};
+  *pColumn = m_s.nSelMode == kSelColumn;
+  return true;
+}
+
+void EditEngine::SetSelection(EditPos start, EditPos end, bool column) {
+  if (m_s.bSelActive) ClearSelection();
+  if (!start.pLine || !end.pLine) return;
+  SetCaret(start.pLine, m_pText->IndexToColumn(start.pLine, start.nIndex));
+  UpdateCaret();
+  m_s.nSelMode = column ? kSelColumn : kSelStream;
+  BeginSelection();
+  SetCaret(end.pLine, m_pText->IndexToColumn(end.pLine, end.nIndex));
+  UpdateCaret();
+  UpdateSelection();
+  Invalidate();
+  Notify(kHintTextChanged);
+}
+
+std::string EditEngine::GetSelectedText(bool* pColumn) const {
+  EditPos a, b;
+  bool column = false;
+  if (!GetSelection(&a, &b, &column)) {
+    if (pColumn) *pColumn = false;
+    return {};
+  }
+  if (pColumn) *pColumn = column;
+  if (!column) return m_pText->CopyRange(a, b);
+  // A block's corners: both columns are taken on the top line.
+  const CEditLine* pTop = a.pLine->m_nLine <= b.pLine->m_nLine ? a.pLine : b.pLine;
+  const CEditLine* pBottom = pTop == a.pLine ? b.pLine : a.pLine;
+  int left = std::min(m_s.nSelStartCol, m_s.nSelEndCol);
+  int right = std::max(m_s.nSelStartCol, m_s.nSelEndCol);
+  return m_pText->GetRangeText({const_cast<CEditLine*>(pTop), IndexOfColumn(pTop, left)},
+                               {const_cast<CEditLine*>(pBottom), IndexOfColumn(pTop, right)});
+}
+
+bool EditEngine::GetFindText(std::string* pOut) const {
+  pOut->clear();
+  if (HasSelection() && m_s.pSelStart == m_s.pSelEnd && m_s.nSelEndCol < kMaxLineColumns) {
+    const CEditLine* p = m_s.pSelStart;
+    int a = std::min(IndexOfColumn(p, m_s.nSelStartCol), m_pText->ContentLength(p));
+    int b = std::min(IndexOfColumn(p, m_s.nSelEndCol), m_pText->ContentLength(p));
+    if (b > a) {
+      *pOut = p->m_text.substr(size_t(a), size_t(b - a));
+      return true;
+    }
+  }
+  const CEditLine* p = m_s.pCaretLine;
+  int n = m_pText->ContentLength(p);
+  int i = CaretIndex();
+  auto word = [&](int k) {
+    uint8_t c = uint8_t(p->m_text[size_t(k)]);
+    return m_pText->IsWordChar(c) || c == '_';
+  };
+  if (n == 0 || i >= n || !word(i)) return false;
+  int s = i, e = i;
+  while (s > 0 && word(s - 1)) --s;
+  while (e < n && word(e)) ++e;
+  *pOut = p->m_text.substr(size_t(s), size_t(e - s));
+  return true;
+}
+
+// ---- bookmarks ----
+
+void EditEngine::ToggleBookmark() {
+  CEditLine* p = m_s.pCaretLine;
+  p->m_nFlags ^= kLineBookmark;
+  m_pShared->nBookmarks += (p->m_nFlags & kLineBookmark) ? 1 : -1;
+  if (m_pShared->nBookmarks < 0) m_pShared->nBookmarks = 0;
+  InvalidateCaretRow();
+  Notify(kHintTextChanged);
+}
+
+namespace {
+CEditLine* FindMarked(CEditLine* p, bool forward) {
+  for (; p; p = forward ? p->m_pNext : p->m_pPrev)
+    if (p->m_nFlags & kLineBookmark) return p;
+  return nullptr;
+}
+}  // namespace
+
+void EditEngine::NextBookmark() {
+  if (m_pShared->nBookmarks == 0) return;
+  CEditLine* p = FindMarked(m_s.pCaretLine->m_pNext, true);
+  if (!p) p = FindMarked(m_pText->FirstLine(), true);
+  if (!p) return;
+  if (m_s.bSelActive) ClearSelection();
+  SetCaret(p, 0);
+  int rows = std::max(Rows(), 1);
+  if (m_s.nCaretLine < m_s.nTopLine || m_s.nCaretLine >= m_s.nTopLine + rows) {
+    // Shown in the middle of the window.
+    m_s.pTopLine = p;
+    m_s.nTopLine = m_s.nCaretLine;
+    while (m_s.pTopLine->m_pPrev && m_s.nCaretLine - m_s.nTopLine < rows / 2) {
+      m_s.pTopLine = m_s.pTopLine->m_pPrev;
+      --m_s.nTopLine;
+    }
+    Invalidate();
+  }
+  UpdateCaret();
+}
+
+void EditEngine::PrevBookmark() {
+  if (m_pShared->nBookmarks == 0) return;
+  CEditLine* p = FindMarked(m_s.pCaretLine->m_pPrev, false);
+  if (!p) p = FindMarked(LastEditLine(m_pText->FirstLine()), false);
+  if (!p) return;
+  if (m_s.bSelActive) ClearSelection();
+  SetCaret(p, 0);
+  int rows = std::max(Rows(), 1);
+  if (m_s.nCaretLine < m_s.nTopLine || m_s.nCaretLine >= m_s.nTopLine + rows) {
+    m_s.pTopLine = p;
+    m_s.nTopLine = m_s.nCaretLine;
+    while (m_s.pTopLine->m_pPrev && m_s.nCaretLine - m_s.nTopLine < rows / 2) {
+      m_s.pTopLine = m_s.pTopLine->m_pPrev;
+      --m_s.nTopLine;
+    }
+    Invalidate();
+  }
+  UpdateCaret();
+}
+
+void EditEngine::ClearBookmarks() {
+  for (CEditLine* p = m_pText->FirstLine(); p; p = p->m_pNext) p->m_nFlags &= ~kLineBookmark;
+  m_pShared->nBookmarks = 0;
+  Invalidate();
+  Notify(kHintTextChanged);
+}
+
+}  // namespace pm2

@@ -1,0 +1,137 @@
+// The editor engine on a Qt widget: paints the visible rows, drives the
+// scroll bars, and feeds keys, typed characters, the mouse, focus, the drag
+// timer and drag and drop to the engine. The text comes from the caller
+// (a document); EditControl below owns its own.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QFont>
+#include <QMenu>
+#include <functional>
+#include <memory>
+
+#include "editor/engine/edit_engine.h"
+#include "editor/view/qt_clipboard.h"
+
+namespace pm2 {
+
+class EditView : public QAbstractScrollArea, public EditHost {
+  Q_OBJECT
+ public:
+  // `text` and `shared` outlive the view; several views may share them.
+  EditView(CEditTextBuffer* text, EditShared* shared, QWidget* parent = nullptr);
+  ~EditView() override;
+
+  EditEngine& Engine() { return *m_engine; }
+  const EditEngine& Engine() const { return *m_engine; }
+  CEditTextBuffer& Text() { return *m_text; }
+
+  // The font from the text's settings (face, size, weight, italic), always
+  // used with fixed pitch; a face this machine lacks gives its fixed font.
+  void ApplyTextFont();
+  // A chosen font, used with fixed pitch.
+  void SetEditorFont(const QFont& font);
+  const QFont& EditorFont() const { return m_font; }
+  // The caret's rectangle in viewport pixels (empty when it is hidden).
+  QRect CaretRect() const;
+  // The text was replaced (loaded): caret and top line go to the start.
+  void ResetView();
+  // Fills the context menu (Undo, Redo, Cut, Copy, Paste, Toggle
+  // Bookmark, each enabled by its command's rule); true to show it. A
+  // derived view adds its own entries.
+  virtual bool BuildContextMenu(QMenu& menu);
+
+  // ---- EditHost ----
+  void InvalidateAll() override;
+  void InvalidateRect(int x, int y, int width, int height) override;
+  void PlaceCaret(int x, int y, bool visible) override;
+  void ScrollBarsChanged() override;
+  void ShowMessage(int id, const std::string& text) override;
+  void Notify(int hint) override;
+  void RequestDialog(int command) override { emit dialogRequested(command); }
+  EditClipboard& Clipboard() override { return m_clipboard; }
+  bool HasFocus() const override { return hasFocus(); }
+
+ signals:
+  // A message for the user (status code, text); nothing is shown by the
+  // view itself, so the owner decides between a box and a status line.
+  void message(int id, const QString& text);
+  // The caret moved or the text changed (status panes follow it).
+  void caretMoved();
+  void textChanged();
+  // Find (kCmdEditFind) or Replace (kCmdEditReplace) asks for its dialog.
+  void dialogRequested(int command);
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+  void timerEvent(QTimerEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dragLeaveEvent(QDragLeaveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+  bool focusNextPrevChild(bool next) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+  bool viewportEvent(QEvent* e) override;
+
+ protected:
+  // Forgets the shared state before its owner (a derived class) frees it.
+  void DetachShared();
+
+ private:
+  void OnScrollAction(Qt::Orientation o, int action);
+  void StartTextDrag();
+  void UpdateCursorShape(const QPoint& p);
+
+  CEditTextBuffer* m_text;
+  EditShared* m_shared;
+  QtEditClipboard m_clipboard;
+  std::unique_ptr<EditEngine> m_engine;
+  QFont m_font;
+  int m_ascent = 0;
+  QRect m_caret;               // empty: hidden
+  QRect m_dropCaret;           // the drop point while a drag hovers
+  QBasicTimer m_dragTimer;     // scrolls a selection drag beyond the text
+  QPoint m_lastMouse;          // viewport point of the last mouse event
+  bool m_syncingBars = false;  // the bars are being set from the engine
+  bool m_dragPending = false;  // pressed inside the selection
+  QPoint m_pressPoint;
+  bool m_droppedOnSelf = false;
+};
+
+// The engine on a plain window with its own text: the editor control that
+// other windows embed, and what a program uses to show one file.
+class EditControl : public EditView {
+  Q_OBJECT
+ public:
+  explicit EditControl(QWidget* parent = nullptr, EditEnvironment env = {});
+  ~EditControl() override;
+
+  // Settings, colours and keywords of a profile section ("Editor\C Files").
+  void SetLanguage(const std::string& section);
+  // Loads a file: 0 or a status code (or the system's error number).
+  int Open(const std::string& path);
+  // Saves the text (atomically): 0 or a status code / error number.
+  int Save(const std::string& path);
+  bool IsModified() const;
+  void GotoLine(int lineNumber, int column);
+  // Selects a whole line (its line end included) and shows it.
+  void SelectLine(int lineNumber);
+
+ private:
+  std::unique_ptr<CEditTextBuffer> m_ownText;
+  std::unique_ptr<EditShared> m_ownShared;
+  EditControl(std::unique_ptr<CEditTextBuffer> text, std::unique_ptr<EditShared> shared,
+              QWidget* parent);
+};
+
+}  // namespace pm2

@@ -1,0 +1,31 @@
+// Painting of an editor window's rows: margin with marks, coloured text
+// runs, the selection and the caret. A function of the engine's state, the
+// rectangle to paint, the font and the colours.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+
+class QPainter;
+
+namespace pm2 {
+
+class EditEngine;
+
+struct EditPaintColours {
+  QColor text, background, keyword, quote, comment;  // the text's language
+  QColor margin;                                     // the margin pattern's set bits
+  QColor highlight, highlightText;                   // the selection
+  QColor caret;
+};
+
+// The colours of the text's settings and the system-colour table.
+EditPaintColours EditColoursOf(const EditEngine& engine);
+
+// Paints the rows that meet `area` (viewport pixels). `caret` is the caret
+// rectangle (empty: none); `dropCaret` the drop point while a drag hovers.
+void PaintEditRows(QPainter& p, EditEngine& engine, const QRect& area, const QFont& font,
+                   int ascent, const QRect& caret, const QRect& dropCaret);
+
+}  // namespace pm2

@@ -1,0 +1,249 @@
+// The editor widget on the offscreen platform, driven by QTest: typing,
+// keyboard and mouse selection, the real clipboard, find, go to a line,
+// scrolling and what lands on the screen.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QScrollBar>
+#include <QTest>
+#include <fstream>
+
+#include "editor/text/editor_keys.h"
+#include "editor/view/edit_view.h"
+#include "platform/ini_file.h"
+#include "platform/settings_store.h"
+#include "platform/temp_dir.h"
+
+namespace pm2 {
+namespace {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "editor_view_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+class ViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    std::ofstream(m_dir / "c.ini") << "[Keywords]\r\nint=1\r\nreturn=1\r\n[Colors]\r\n1=0,0,255\r\n";
+    InitEditorProfiles(m_store);
+    m_store.WriteProfileString("Editor\\C Files", "Keywords", (m_dir / "c.ini").c_str());
+    m_edit = std::make_unique<EditControl>(nullptr, EditEnvironment{&m_store, &m_ini, nullptr, nullptr, {}});
+    m_edit->SetLanguage("Editor\\C Files");
+    m_edit->resize(500, 300);
+    m_edit->show();
+    QApplication::processEvents();
+  }
+  void Load(const std::string& text) {
+    ASSERT_EQ(0, m_edit->Text().LoadFromBytes(text));
+    m_edit->ResetView();
+  }
+  std::string Text() { return m_edit->Text().GetText(); }
+  const EditState& S() { return m_edit->Engine().State(); }
+  QWidget* Port() { return m_edit->viewport(); }
+  QPoint Cell(int row, int col) {
+    return {S().nLeftMargin + (col - S().nLeftCol) * S().nCharWidth + 1,
+            row * S().nLineHeight + S().nLineHeight / 2};
+  }
+  void Key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(m_edit.get(), k, m); }
+  std::string Lines(int n) {
+    std::string t;
+    for (int i = 1; i <= n; ++i) t += "line " + std::to_string(i) + "\r\n";
+    return t;
+  }
+
+  TempDir m_dir;
+  SettingsStore m_store{m_dir / "settings"};
+  IniFiles m_ini;
+  std::unique_ptr<EditControl> m_edit;
+};
+
+TEST_F(ViewTest, TypingEnterAndBackspace) {
+  Load("");
+  QTest::keyClicks(m_edit.get(), "int x;");
+  Key(Qt::Key_Return);
+  QTest::keyClicks(m_edit.get(), "yy");
+  Key(Qt::Key_Backspace);
+  EXPECT_EQ("int x;\r\ny", Text());
+  EXPECT_EQ(2, S().nCaretLine);
+  EXPECT_EQ(1, S().nCaretCol);
+  EXPECT_TRUE(m_edit->IsModified());
+}
+
+TEST_F(ViewTest, ShiftArrowsHomeEndSelect) {
+  Load("alpha beta\r\ngamma\r\n");
+  Key(Qt::Key_End);
+  EXPECT_EQ(10, S().nCaretCol);
+  Key(Qt::Key_Left, Qt::ShiftModifier);
+  Key(Qt::Key_Left, Qt::ShiftModifier);
+  EXPECT_EQ("ta", m_edit->Engine().GetSelectedText(nullptr));
+  Key(Qt::Key_Home, Qt::ShiftModifier);
+  EXPECT_EQ("alpha beta", m_edit->Engine().GetSelectedText(nullptr));
+  Key(Qt::Key_Down);
+  EXPECT_FALSE(m_edit->Engine().HasSelection());
+  EXPECT_EQ(2, S().nCaretLine);
+}
+
+TEST_F(ViewTest, PageDownAndUpMoveCaretAndScrollBar) {
+  Load(Lines(200));
+  int rows = m_edit->Engine().Rows();
+  Key(Qt::Key_PageDown);
+  EXPECT_EQ(1 + rows, S().nCaretLine);
+  EXPECT_EQ(1 + rows, S().nTopLine);
+  EXPECT_EQ(rows, m_edit->verticalScrollBar()->value());
+  Key(Qt::Key_PageUp);
+  EXPECT_EQ(1, S().nCaretLine);
+  EXPECT_EQ(0, m_edit->verticalScrollBar()->value());
+}
+
+TEST_F(ViewTest, ScrollBarMovesTopLineNotCaret) {
+  Load(Lines(200));
+  m_edit->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(1 + m_edit->Engine().Rows(), S().nTopLine);
+  EXPECT_EQ(1, S().nCaretLine);
+  m_edit->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(m_edit->Engine().Rows(), S().nTopLine);
+}
+
+TEST_F(ViewTest, MouseDragSelects) {
+  Load("alpha beta\r\ngamma delta\r\n");
+  QTest::mousePress(Port(), Qt::LeftButton, Qt::NoModifier, Cell(0, 6));
+  QTest::mouseMove(Port(), Cell(1, 5));
+  QTest::mouseRelease(Port(), Qt::LeftButton, Qt::NoModifier, Cell(1, 5));
+  EXPECT_EQ("beta\r\ngamma", m_edit->Engine().GetSelectedText(nullptr));
+}
+
+TEST_F(ViewTest, DoubleClickSelectsWord) {
+  Load("x = my_var.field;\r\n");
+  QTest::mouseDClick(Port(), Qt::LeftButton, Qt::NoModifier, Cell(0, 7));
+  EXPECT_EQ("my_var", m_edit->Engine().GetSelectedText(nullptr));
+}
+
+TEST_F(ViewTest, ClipboardCutCopyPasteUndoRedo) {
+  Load("one two three\r\n");
+  QApplication::clipboard()->clear();
+  Key(Qt::Key_Right, Qt::ControlModifier);
+  Key(Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
+  Key(Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QString("two "), QApplication::clipboard()->text());
+  Key(Qt::Key_X, Qt::ControlModifier);
+  EXPECT_EQ("one three\r\n", Text());
+  Key(Qt::Key_End);
+  Key(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ("one threetwo \r\n", Text());
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ("one three\r\n", Text());
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ("one two three\r\n", Text());
+  Key(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ("one three\r\n", Text());
+}
+
+TEST_F(ViewTest, FindNextWithF3) {
+  Load("a key\r\nb\r\nc key\r\n");
+  ASSERT_TRUE(m_edit->Engine().FindText("key", true));
+  EXPECT_EQ(1, S().nCaretLine);
+  Key(Qt::Key_F3);
+  EXPECT_EQ(3, S().nCaretLine);
+  EXPECT_EQ("key", m_edit->Engine().GetSelectedText(nullptr));
+}
+
+TEST_F(ViewTest, GotoLineShowsCaretThere) {
+  Load(Lines(500));
+  m_edit->setFocus();
+  m_edit->Engine().OnSetFocus();
+  m_edit->GotoLine(300, 2);
+  EXPECT_EQ(300, S().nCaretLine);
+  int row = S().nCaretLine - S().nTopLine;
+  EXPECT_GE(row, 0);
+  EXPECT_LT(row, m_edit->Engine().Rows());
+  m_edit->SelectLine(300);
+  EXPECT_EQ("line 300\r\n", m_edit->Engine().GetSelectedText(nullptr));
+  EXPECT_EQ((S().nTopLine - 1), m_edit->verticalScrollBar()->value());
+}
+
+TEST_F(ViewTest, KeywordsArePaintedInTheKeywordColour) {
+  Load("int x;\r\n");
+  QImage image = Port()->grab().toImage();
+  auto blueIn = [&](int col) {
+    QPoint c = Cell(0, col);
+    for (int dx = 0; dx < S().nCharWidth; ++dx)
+      for (int dy = -S().nLineHeight / 2; dy < S().nLineHeight / 2; ++dy) {
+        QColor px = image.pixelColor(c.x() + dx - 1, c.y() + dy);
+        if (px.blue() > 150 && px.red() < 100 && px.green() < 100) return true;
+      }
+    return false;
+  };
+  EXPECT_TRUE(blueIn(1));   // "int"
+  EXPECT_FALSE(blueIn(4));  // "x"
+}
+
+TEST_F(ViewTest, TabKeyIndentsInsteadOfMovingFocus) {
+  Load("ab\r\n");
+  Key(Qt::Key_Tab);
+  EXPECT_EQ("\tab\r\n", Text());
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(0, S().nCaretCol);
+}
+
+}  // namespace
+}  // namespace pm2
+namespace pm2 {
+namespace {
+TEST_F(ViewTest, AltDragColumnBlockOverEmptyLine) {
+  Load("#define A 1\r\n#define BB 2\r\n\r\nint x;\r\n");
+  QTest::mousePress(Port(), Qt::LeftButton, Qt::AltModifier, Cell(0, 8));
+  QTest::mouseMove(Port(), Cell(2, 12));
+  QTest::mouseRelease(Port(), Qt::LeftButton, Qt::AltModifier, Cell(2, 12));
+  bool column = false;
+  EXPECT_EQ("A 1 \r\nBB 2\r\n    ", m_edit->Engine().GetSelectedText(&column));
+  EXPECT_TRUE(column);
+  EXPECT_EQ(3, S().nCaretLine);
+  // The block is highlighted on the empty line too.
+  QImage image = Port()->grab().toImage();
+  QColor px = image.pixelColor(Cell(2, 10));
+  EXPECT_LT(px.red(), 100) << px.name().toStdString();
+}
+}  // namespace
+}  // namespace pm2
+namespace pm2 {
+namespace {
+TEST_F(ViewTest, ContextMenuEntriesFollowTheEnableRules) {
+  Load("abc\r\n");
+  QApplication::clipboard()->setText("x");
+  QMenu menu;
+  ASSERT_TRUE(m_edit->BuildContextMenu(menu));
+  std::map<QString, bool> enabled;
+  for (QAction* a : menu.actions())
+    if (!a->isSeparator()) enabled[a->text()] = a->isEnabled();
+  EXPECT_FALSE(enabled["&Undo"]);
+  EXPECT_FALSE(enabled["Cu&t"]);
+  EXPECT_TRUE(enabled["&Paste"]);
+  EXPECT_TRUE(enabled["Toggle &Bookmark"]);
+  m_edit->Text().SetReadOnly(1);
+  QMenu readOnly;
+  m_edit->BuildContextMenu(readOnly);
+  EXPECT_FALSE(readOnly.actions()[5]->isEnabled());  // Paste
+}
+}  // namespace
+}  // namespace pm2
+namespace pm2 {
+namespace {
+TEST_F(ViewTest, VariablePitchFontIsUsedWithFixedPitch) {
+  QFont proportional("DejaVu Sans");
+  proportional.setPointSize(11);
+  m_edit->SetEditorFont(proportional);
+  EXPECT_TRUE(QFontInfo(m_edit->EditorFont()).fixedPitch());
+  QFontMetrics fm(m_edit->EditorFont());
+  EXPECT_EQ(S().nCharWidth, fm.horizontalAdvance(QString("i")));
+  EXPECT_EQ(S().nCharWidth * 4, fm.horizontalAdvance(QString("iWmi")));
+  EXPECT_EQ(S().nLeftMargin, S().nLineHeight);
+}
+}  // namespace
+}  // namespace pm2
