@@ -1,0 +1,146 @@
+// Renders toolbar buttons in every state, bitmap menus in the plain and XP
+// looks and the key-assignment dialog to PNG files for a person to look at;
+// exits with 1 when a picture cannot be written.
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <cstdio>
+
+#include "toolkit/controls/qt_bridge.h"
+#include "toolkit/core/color_math.h"
+#include "toolkit/core/resources.h"
+#include "toolkit/toolbars/button_strip.h"
+#include "toolkit/toolbars/qt_resource_module.h"
+#include "toolkit/toolbars/xp_look.h"
+
+namespace pm2 {
+namespace {
+
+QString g_dir;
+bool g_ok = true;
+
+// Pixel pictures are small: each is also written three times as large,
+// pixel for pixel, as <name>_x3.png.
+void Save(const QImage& image, const char* name) {
+  const QString path = g_dir + "/" + name;
+  const QImage large = image.scaled(image.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  QString largePath = path;
+  largePath.replace(".png", "_x3.png");
+  if (!large.save(largePath)) g_ok = false;
+  if (!image.save(path)) {
+    std::fprintf(stderr, "cannot write %s\n", path.toLocal8Bit().constData());
+    g_ok = false;
+  }
+}
+
+QImage Grab(QWidget& w) {
+  w.resize(w.sizeHint());
+  w.show();
+  QApplication::processEvents();
+  return w.grab().toImage();
+}
+
+// One labelled row per look: a button in each state.
+struct StateColumn {
+  const char* label;
+  std::uint32_t style;
+};
+const StateColumn kStates[] = {
+    {"normal", 0},
+    {"hot", TBBS_HOT},
+    {"pressed", TBBS_PRESSED | TBBS_HOT},
+    {"checked", TBBS_CHECKBOX | TBBS_CHECKED},
+    {"checked hot", TBBS_CHECKBOX | TBBS_CHECKED | TBBS_HOT},
+    {"disabled", TBBS_DISABLED},
+    {"dis. checked", TBBS_DISABLED | TBBS_CHECKED},
+    {"indeterm.", TBBS_INDETERMINATE},
+    {"drop-down", TBSTYLE_DROPDOWN},
+};
+
+QImage ButtonStates(SECBmpMgr* mgr) {
+  const struct {
+    const char* label;
+    bool cool, xp, customizing;
+  } looks[] = {{"classic", false, false, false},
+               {"cool", true, false, false},
+               {"XP", true, true, false},
+               {"customising", true, false, true}};
+  const int colW = 80, rowH = 44, labelW = 90;
+  const int n = int(std::size(kStates));
+  QImage out(labelW + n * colW, 20 + int(std::size(looks)) * rowH, QImage::Format_RGB32);
+  out.fill(SysQColor(SysColor::BtnFace));
+  QPainter p(&out);
+  p.setFont(DefaultGuiFont());
+  for (int c = 0; c < n; ++c) p.drawText(labelW + c * colW, 14, kStates[c].label);
+  for (int r = 0; r < int(std::size(looks)); ++r) {
+    SECSetXPLook(looks[r].xp);
+    SECBuildXPPalette();
+    mgr->ReloadBitmaps();
+    p.drawText(4, 20 + r * rowH + 22, looks[r].label);
+    for (int c = 0; c < n; ++c) {
+      SECButtonStrip strip(mgr, 1);
+      strip.SetLook({looks[r].cool, false, looks[r].customizing, false});
+      strip.SetButtons({32720}, 0);
+      strip.Button(0)->m_nStyle = kStates[c].style | (looks[r].customizing && c == 0 ? TBBS_CUSTOMIZESEL : 0);
+      p.drawImage(labelW + c * colW, 20 + r * rowH + 6, Grab(strip));
+    }
+  }
+  SECSetXPLook(false);
+  mgr->ReloadBitmaps();
+  return out;
+}
+
+QImage Toolbars(SECBmpMgr* mgr, bool xp, bool large) {
+  SECSetXPLook(xp);
+  mgr->ReloadBitmaps();
+  mgr->SetSmallImages(!large);
+  std::vector<QImage> rows;
+  for (unsigned bar : {59392u, 59398u, 59397u}) {
+    SECButtonStrip strip(mgr, bar);
+    strip.SetButtons(*ToolkitResources().Toolbar(bar), 0);
+    if (bar == 59397) {  // the debug bar as it looks without a session
+      for (int i = 0; i < strip.ButtonCount(); ++i) strip.Button(i)->m_nStyle |= TBBS_DISABLED;
+    }
+    if (SECStdBtn* b = strip.FindButton(35037)) b->m_nStyle |= TBBS_CHECKBOX | TBBS_CHECKED;
+    if (SECStdBtn* b = strip.FindButton(57603)) b->m_nStyle |= TBBS_HOT;
+    rows.push_back(Grab(strip));
+  }
+  mgr->SetSmallImages(true);
+  SECSetXPLook(false);
+  mgr->ReloadBitmaps();
+  int w = 0, h = 0;
+  for (const QImage& r : rows) {
+    w = std::max(w, r.width());
+    h += r.height() + 4;
+  }
+  QImage out(w, h, QImage::Format_RGB32);
+  out.fill(SysQColor(SysColor::AppWorkspace));
+  QPainter p(&out);
+  int y = 0;
+  for (const QImage& r : rows) {
+    p.drawImage(0, y, r);
+    y += r.height() + 4;
+  }
+  return out;
+}
+
+}  // namespace
+}  // namespace pm2
+
+int main(int argc, char** argv) {
+  using namespace pm2;
+  QApplication app(argc, argv);
+  g_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("gallery/commands");
+  QDir().mkpath(g_dir);
+  SECBmpMgr* mgr = new SECBmpMgr(ToolkitResourceModule());
+  if (mgr->AddToolBarResource(120) == 0) {
+    std::fprintf(stderr, "%s\n", mgr->LastError().c_str());
+    return 1;
+  }
+  Save(ButtonStates(mgr), "button_states.png");
+  Save(Toolbars(mgr, false, false), "toolbars_classic.png");
+  Save(Toolbars(mgr, true, false), "toolbars_xp.png");
+  Save(Toolbars(mgr, false, true), "toolbars_large.png");
+  mgr->Release();
+  return g_ok ? 0 : 1;
+}
