@@ -1,7 +1,10 @@
 // Renders toolbar buttons in every state, bitmap menus in the plain and XP
 // looks and the key-assignment dialog to PNG files for a person to look at;
 // exits with 1 when a picture cannot be written.
+#include <QAction>
+#include <QActionGroup>
 #include <QApplication>
+#include <QMenu>
 #include <QDir>
 #include <QPainter>
 #include <cstdio>
@@ -9,6 +12,8 @@
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/core/color_math.h"
 #include "toolkit/core/resources.h"
+#include "toolkit/menus/bmp_menu.h"
+#include "toolkit/menus/menu_builder.h"
 #include "toolkit/toolbars/button_strip.h"
 #include "toolkit/toolbars/qt_resource_module.h"
 #include "toolkit/toolbars/xp_look.h"
@@ -124,6 +129,53 @@ QImage Toolbars(SECBmpMgr* mgr, bool xp, bool large) {
   return out;
 }
 
+// A File and a View menu as the IDE shows them, one item selected.
+QImage BitmapMenu(SECBmpMenuPlugIn& plugIn, bool xp, int selected) {
+  SECSetXPLook(xp);
+  SECBuildXPPalette();
+  plugIn.BmpMgr()->ReloadBitmaps();
+  std::string err;
+  ResourceTables t;
+  t.Load("MENU 1\n"
+         "ITEM 57600 \"&New\\tCtrl+N\"\nITEM 57601 \"&Open...\\tCtrl+O\"\nITEM 57603 \"&Save\\tCtrl+S\"\n"
+         "ITEM 32717 \"Save A&ll\"\nSEPARATOR\nITEM 32702 \"New &Project...\"\nITEM 32792 \"Open P&roject...\"\n"
+         "ITEM 32793 \"&Close Project\"\nSEPARATOR\nITEM 57607 \"&Print...\\tCtrl+P\"\n"
+         "POPUP \"Recent &Files\"\nITEM 1 \"&1 Blinky.pm2\"\nEND\nSEPARATOR\n"
+         "ITEM 35037 \"Project &Window\"\nITEM 35033 \"&Output Window\"\nITEM 32705 \"Work&book Mode\"\n"
+         "ITEM 35124 \"&Decimal\"\nITEM 35125 \"&Hexadecimal\"\nSEPARATOR\nITEM 57665 \"E&xit\"\nEND\n",
+         "gallery", &err);
+  QMenu menu;
+  FillQMenu(&menu, *t.Menu(1));
+  const QList<QAction*> a = menu.actions();
+  const auto find = [&](int id) {
+    for (QAction* x : a)
+      if (x->data().toInt() == id) return x;
+    return a[0];
+  };
+  find(32793)->setEnabled(false);
+  for (int id : {35037, 32705}) {
+    find(id)->setCheckable(true);
+    find(id)->setChecked(true);
+  }
+  auto* radix = new QActionGroup(&menu);
+  for (int id : {35124, 35125}) {
+    find(id)->setCheckable(true);
+    radix->addAction(find(id));
+  }
+  find(35125)->setChecked(true);
+  menu.setDefaultAction(find(57601));
+  plugIn.Track(&menu);
+  menu.popup(QPoint(0, 0));
+  menu.setActiveAction(find(selected));
+  QApplication::processEvents();
+  const QImage image = menu.grab().toImage();
+  menu.hide();
+  SECSetXPLook(false);
+  SECBuildXPPalette();
+  plugIn.BmpMgr()->ReloadBitmaps();
+  return image;
+}
+
 }  // namespace
 }  // namespace pm2
 
@@ -141,6 +193,12 @@ int main(int argc, char** argv) {
   Save(Toolbars(mgr, false, false), "toolbars_classic.png");
   Save(Toolbars(mgr, true, false), "toolbars_xp.png");
   Save(Toolbars(mgr, false, true), "toolbars_large.png");
+  SECBmpMenuPlugIn plugIn(ToolkitResourceModule());
+  plugIn.SetBmpMgr(mgr);
+  Save(BitmapMenu(plugIn, false, 57603), "menu_plain.png");
+  Save(BitmapMenu(plugIn, true, 57603), "menu_xp.png");
+  Save(BitmapMenu(plugIn, false, 35037), "menu_plain_checked.png");
+  Save(BitmapMenu(plugIn, true, 35037), "menu_xp_checked.png");
   mgr->Release();
   return g_ok ? 0 : 1;
 }
