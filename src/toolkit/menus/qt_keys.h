@@ -1,0 +1,18 @@
+#pragma once
+// Qt key events as hot-key values (virtual key in the low byte, modifier
+// flags in the next), so the key-assignment dialog and the frame's
+// accelerator matching speak the shortcut table's language.
+
+#include <Qt>
+#include <cstdint>
+
+namespace pm2 {
+
+// The virtual key of a Qt key; 0 for keys without one and for modifiers
+// alone. `keypad` picks the number-pad codes for digits and operators.
+int VirtualKeyOf(int qtKey, bool keypad);
+// The hot-key value of a key with its modifiers; 0 when the key has no
+// virtual key.
+std::uint32_t HotKeyOf(int qtKey, Qt::KeyboardModifiers modifiers);
+
+}  // namespace pm2
