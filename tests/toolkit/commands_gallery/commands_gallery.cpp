@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QDir>
 #include <QPainter>
@@ -12,7 +13,11 @@
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/core/color_math.h"
 #include "toolkit/core/resources.h"
+#include "toolkit/menus/assign_key_dialog.h"
 #include "toolkit/menus/bmp_menu.h"
+#include "toolkit/menus/command_list.h"
+#include "toolkit/menus/hot_key_edit.h"
+#include "toolkit/menus/shortcut_table.h"
 #include "toolkit/menus/menu_builder.h"
 #include "toolkit/toolbars/button_strip.h"
 #include "toolkit/toolbars/qt_resource_module.h"
@@ -176,6 +181,45 @@ QImage BitmapMenu(SECBmpMenuPlugIn& plugIn, bool xp, int selected) {
   return image;
 }
 
+// A frame with the Project menu and the build keys, for the dialog.
+class GalleryFrame : public AcceleratorFrame {
+ public:
+  GalleryFrame() : menu(Parse()) {
+    const AccelTable keys = {{FVIRTKEY | FNOINVERT, 118, 32720}, {FVIRTKEY | FNOINVERT | FALT, 118, 35051}};
+    current = std::make_shared<const AccelTable>(keys);
+  }
+  static std::vector<MenuEntry> Parse() {
+    ResourceTables t;
+    std::string err;
+    t.Load("MENU 1\nPOPUP \"&Project\"\nITEM 32720 \"&Build target\"\n"
+           "ITEM 35051 \"&Options for Target...\"\nEND\nEND\n",
+           "gallery", &err);
+    return *t.Menu(1);
+  }
+  bool HasMainWindow() const override { return true; }
+  std::shared_ptr<const AccelTable> Accelerators() const override { return current; }
+  void SetAccelerators(std::shared_ptr<const AccelTable> t) override { current = std::move(t); }
+  std::vector<MenuAccess*> Menus() override { return {&menu}; }
+  std::shared_ptr<const AccelTable> current;
+  EntryMenuAccess menu;
+};
+
+QImage AssignKeyDialog(bool typed) {
+  GalleryFrame frame;
+  SECShortcutTable table(frame, {"/nonexistent/x.Mac", "/nonexistent/x.Mac"});
+  ResourceTables strings;
+  SECCommandList list(frame, strings);
+  list.BuildFromMenus();
+  SECAssignKeyDlg dlg(list, table);
+  dlg.show();
+  if (typed) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F7, Qt::AltModifier);
+    QApplication::sendEvent(dlg.HotKeyControl(), &press);
+  }
+  QApplication::processEvents();
+  return dlg.grab().toImage();
+}
+
 }  // namespace
 }  // namespace pm2
 
@@ -199,6 +243,8 @@ int main(int argc, char** argv) {
   Save(BitmapMenu(plugIn, true, 57603), "menu_xp.png");
   Save(BitmapMenu(plugIn, false, 35037), "menu_plain_checked.png");
   Save(BitmapMenu(plugIn, true, 35037), "menu_xp_checked.png");
+  Save(AssignKeyDialog(false), "assign_key_empty.png");
+  Save(AssignKeyDialog(true), "assign_key_bound.png");
   mgr->Release();
   return g_ok ? 0 : 1;
 }
