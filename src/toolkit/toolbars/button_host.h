@@ -4,6 +4,7 @@
 // them into its own pixels and is told when one must be repainted or wants to
 // notify the bar's owner.
 
+#include <string>
 #include <vector>
 
 #include "toolkit/core/bitmap_effects.h"
@@ -69,6 +70,14 @@ class ButtonHost {
   // The bar's background in bar coordinates, for a transparent back; null
   // when it has none.
   virtual const PixelBuffer* Background() const { return nullptr; }
+
+  // Text buttons (the menu bar's): the extent of a text in the bar's menu
+  // font, drawing it into a button's pixels with its top-left at (x, y),
+  // and opening the popup a button stands for.
+  virtual Size MeasureMenuText(const std::string& /*text*/) const { return {}; }
+  virtual void DrawMenuText(PixelBuffer& /*into*/, int /*x*/, int /*y*/, const std::string& /*text*/,
+                            Color /*color*/) const {}
+  virtual void OpenButtonPopup(SECStdBtn& /*button*/, unsigned /*menu1*/, unsigned /*menu2*/) {}
 };
 
 }  // namespace pm2

@@ -61,6 +61,54 @@ SECStdBtn* SECButtonStrip::AddButton(unsigned id, std::uint32_t style) {
   return m_buttons.back().get();
 }
 
+SECStdBtn* SECButtonStrip::AddMenuButton(const SECMenuBtnRow& row) {
+  auto b = std::make_unique<SECTBMenuBtn>();
+  b->InitMenu(this, row);
+  m_buttons.push_back(std::move(b));
+  Layout();
+  return m_buttons.back().get();
+}
+
+Size SECButtonStrip::MeasureMenuText(const std::string& text) const {
+  const QFontMetrics fm(DefaultGuiFont());
+  const QRect r = fm.boundingRect(QRect(), Qt::TextSingleLine | Qt::TextShowMnemonic, ToQString(text));
+  return {r.width(), r.height()};
+}
+
+void SECButtonStrip::DrawMenuText(PixelBuffer& into, int x, int y, const std::string& text, Color color) const {
+  // Drawn into its own image, then laid over the button's pixels by its
+  // coverage, so the text keeps its smoothed edges.
+  const Size size = MeasureMenuText(text);
+  if (size.cx <= 0 || size.cy <= 0) return;
+  QImage image(size.cx + 2, size.cy + 2, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  {
+    QPainter p(&image);
+    p.setFont(DefaultGuiFont());
+    p.setPen(ToQColor(color));
+    p.drawText(image.rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic,
+               ToQString(text));
+  }
+  for (int j = 0; j < image.height(); ++j) {
+    for (int i = 0; i < image.width(); ++i) {
+      const int alpha = qAlpha(image.pixel(i, j));
+      if (alpha == 0 || !into.Inside(x + i, y + j)) continue;
+      const Color under = into.At(x + i, y + j);
+      const auto mix = [&](int fg, int bg) { return (fg * alpha + bg * (255 - alpha)) / 255; };
+      into.Set(x + i, y + j,
+               MakeRgb(mix(RedOf(color), RedOf(under)), mix(GreenOf(color), GreenOf(under)),
+                       mix(BlueOf(color), BlueOf(under))));
+    }
+  }
+}
+
+void SECButtonStrip::OpenButtonPopup(SECStdBtn& button, unsigned menu1, unsigned menu2) {
+  repaint();
+  if (onPopup) onPopup(button, menu1, menu2);
+  button.m_nStyle &= ~TBBS_PRESSED;
+  button.Invalidate();
+}
+
 void SECButtonStrip::SetButtons(const std::vector<unsigned>& ids, std::uint32_t style) {
   m_buttons.clear();
   m_hot = m_captured = nullptr;

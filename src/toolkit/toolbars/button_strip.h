@@ -13,6 +13,7 @@
 
 #include "toolkit/toolbars/button_host.h"
 #include "toolkit/toolbars/std_btn.h"
+#include "toolkit/toolbars/tb_menu_btn.h"
 
 namespace pm2 {
 
@@ -39,6 +40,8 @@ class SECButtonStrip : public QWidget, public ButtonHost {
   // every non-separator.
   void SetButtons(const std::vector<unsigned>& ids, std::uint32_t style = 0);
   SECStdBtn* AddButton(unsigned id, std::uint32_t style);
+  // A text button of the menu bar.
+  SECStdBtn* AddMenuButton(const SECMenuBtnRow& row);
   SECStdBtn* Button(int index) const { return m_buttons[std::size_t(index)].get(); }
   int ButtonCount() const { return int(m_buttons.size()); }
   SECStdBtn* FindButton(unsigned id) const;
@@ -49,6 +52,8 @@ class SECButtonStrip : public QWidget, public ButtonHost {
   // The command a released button gives; the owner's notification handler.
   std::function<void(unsigned)> onCommand;
   std::function<void(const ToolbarNotify&)> onNotify;
+  // A text button's popup is to open (the button is pressed meanwhile).
+  std::function<void(SECStdBtn&, unsigned, unsigned)> onPopup;
 
   // ButtonHost
   SECBmpMgr* BmpMgr() const override { return m_mgr; }
@@ -61,6 +66,9 @@ class SECButtonStrip : public QWidget, public ButtonHost {
   void RefreshHotState() override;
   std::vector<SECStdBtn*> ButtonsWithId(unsigned id) override;
   std::vector<SECStdBtn*> CheckGroupOf(const SECStdBtn& b) override;
+  Size MeasureMenuText(const std::string& text) const override;
+  void DrawMenuText(PixelBuffer& into, int x, int y, const std::string& text, Color color) const override;
+  void OpenButtonPopup(SECStdBtn& button, unsigned menu1, unsigned menu2) override;
 
   QSize sizeHint() const override;
 

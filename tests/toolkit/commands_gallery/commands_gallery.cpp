@@ -134,6 +134,29 @@ QImage Toolbars(SECBmpMgr* mgr, bool xp, bool large) {
   return out;
 }
 
+// The menu bar's text buttons: Edit hot, Project pressed (its popup open).
+QImage MenuBarButtons(SECBmpMgr* mgr) {
+  std::vector<QImage> rows;
+  for (bool xp : {false, true}) {
+    SECSetXPLook(xp);
+    SECBuildXPPalette();
+    SECButtonStrip strip(mgr, 0xE8FF);
+    for (const char* title : {"&File", "&Edit", "&View", "&Project", "&Debug", "Flas&h", "&Help"})
+      strip.AddMenuButton({0, 0, title, 0});
+    strip.Button(1)->m_nStyle |= TBBS_HOT;
+    strip.Button(3)->m_nStyle |= TBBS_PRESSED;
+    rows.push_back(Grab(strip));
+  }
+  SECSetXPLook(false);
+  SECBuildXPPalette();
+  QImage out(rows[0].width(), rows[0].height() + rows[1].height() + 4, QImage::Format_RGB32);
+  out.fill(SysQColor(SysColor::AppWorkspace));
+  QPainter p(&out);
+  p.drawImage(0, 0, rows[0]);
+  p.drawImage(0, rows[0].height() + 4, rows[1]);
+  return out;
+}
+
 // A File and a View menu as the IDE shows them, one item selected.
 QImage BitmapMenu(SECBmpMenuPlugIn& plugIn, bool xp, int selected) {
   SECSetXPLook(xp);
@@ -237,6 +260,7 @@ int main(int argc, char** argv) {
   Save(Toolbars(mgr, false, false), "toolbars_classic.png");
   Save(Toolbars(mgr, true, false), "toolbars_xp.png");
   Save(Toolbars(mgr, false, true), "toolbars_large.png");
+  Save(MenuBarButtons(mgr), "menu_bar_buttons.png");
   SECBmpMenuPlugIn plugIn(ToolkitResourceModule());
   plugIn.SetBmpMgr(mgr);
   Save(BitmapMenu(plugIn, false, 57603), "menu_plain.png");

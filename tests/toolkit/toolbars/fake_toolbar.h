@@ -1,6 +1,8 @@
 #pragma once
 // A resource module with small drawn strips, and a button host that records
 // what its buttons ask of it.
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/toolbars/bmp_mgr.h"
@@ -63,6 +65,23 @@ class FakeHost : public ButtonHost {
     largest.cy = std::max(largest.cy, cy);
   }
 
+  Size MeasureMenuText(const std::string& text) const override { return {int(text.size()) * 6, 13}; }
+  void DrawMenuText(PixelBuffer&, int x, int y, const std::string& text, Color color) const override {
+    drawnText.push_back({x, y, text, color});
+  }
+  void OpenButtonPopup(SECStdBtn& b, unsigned menu1, unsigned menu2) override {
+    popups.push_back({menu1, menu2});
+    pressedDuringPopup = (b.m_nStyle & TBBS_PRESSED) != 0;
+  }
+
+  struct DrawnText {
+    int x, y;
+    std::string text;
+    Color color;
+  };
+  mutable std::vector<DrawnText> drawnText;
+  std::vector<std::pair<unsigned, unsigned>> popups;
+  bool pressedDuringPopup = false;
   SECBmpMgr* mgr;
   BarLook look;
   std::vector<SECStdBtn*> buttons;
