@@ -110,7 +110,7 @@ bool SECBmpMgr::LoadBitmaps(BmpInfo& info, bool bReload) {
 bool SECBmpMgr::LoadStrip(unsigned id, bool sysColors, StripHandle* out) {
   auto pixels = std::make_shared<PixelBuffer>();
   if (!m_module.LoadBitmap(id, pixels.get())) {
-    m_error = "bitmap " + std::to_string(id) + " of toolbar resource " + std::to_string(id) + " not found";
+    m_error = "bitmap " + std::to_string(id) + " of the toolbar images not found";
     return false;
   }
   if (sysColors && !SECIsXPLook()) MapToSysColors(*pixels, m_colors);

@@ -170,15 +170,5 @@ TEST_F(BmpMenuImage, XPSelectedLiftsTheImageOverItsShadow) {
   EXPECT_EQ(cell.At(2, 5), SECGetXPColor(30));  // the shadow two pixels down
 }
 
-TEST(BmpMenuBitmaps, BulletRows) {
-  const PixelBuffer b = MenuBulletImage();
-  const int widths[15] = {0, 0, 0, 0, 2, 4, 4, 4, 2, 0, 0, 0, 0, 0, 0};
-  for (int y = 0; y < 15; ++y) {
-    int n = 0;
-    for (int x = 0; x < 16; ++x) n += b.At(x, y) == 0;
-    EXPECT_EQ(n, widths[y]) << "row " << y;
-  }
-}
-
 }  // namespace
 }  // namespace pm2

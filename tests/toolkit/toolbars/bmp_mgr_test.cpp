@@ -80,6 +80,7 @@ TEST(BmpMgr, MissingResourcesFailAndKeepEarlierStrips) {
   EXPECT_EQ(m.AddToolBarResource(9), 0);
   EXPECT_EQ(m.LastError(), "toolbar resource 9 not found");
   EXPECT_EQ(m.AddToolBarResource(2), 0);
+  EXPECT_EQ(m.LastError(), "bitmap 2 of the toolbar images not found");
   ASSERT_EQ(m.Infos().size(), 2u);  // the strip stays, without its bitmap
   EXPECT_EQ(m.Infos()[1]->hbmSmall, nullptr);
   StripHandle strip;

@@ -142,14 +142,6 @@ TEST(StdBtnDropDown, DisabledIgnoresPress) {
   EXPECT_TRUE(bar.host.notes.empty());
 }
 
-TEST(StdBtnToolTip, NamesTheCommandAndRectangle) {
-  Bar bar;
-  SECStdBtn* b = bar.Add(57601, 0, 23);
-  ButtonToolInfo info;
-  EXPECT_EQ(b->OnToolHitTest({30, 4}, &info), 57601u);
-  EXPECT_EQ(info.rect, (Rect{23, 0, 46, 22}));
-}
-
 // Painting: one button over a known image, read back pixel by pixel.
 class StdBtnPaint : public testing::Test {
  protected:
