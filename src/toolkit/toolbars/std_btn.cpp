@@ -323,12 +323,9 @@ void SECStdBtn::DrawImage(int x, int y, int cx, int cy, SECBtnDrawState& s, int 
 void SECStdBtn::DrawDisabled(SECBtnDrawState& s, int x, int y, int cx, int cy) {
   PixelBuffer& b = s.button;
   if (SECIsXPLook()) {
-    if (m_nStyle & TBBS_CHECKED) {
-      FillPixels(b, x, y, cx, cy, Xp(11));
-      FramePixels(b, x, y, cx, cy, Xp(12), Xp(12));
-    } else {
-      FillPixels(b, x, y, cx, cy, Xp(9));
-    }
+    // A checked button's frame is already there (DrawButton); a second one
+    // inside it would double the border.
+    FillPixels(b, x, y, cx, cy, Xp((m_nStyle & TBBS_CHECKED) ? 11 : 9));
     if (s.strip) {
       const ButtonMetrics m = m_pToolBar ? m_pToolBar->Metrics() : ButtonMetrics{};
       SECDrawShadowBitmap(b, ImageArea(x + 3, y + 3, m.imageCx, m.imageCy, m.imageCx * s.imageIndex, 0), *s.strip,
