@@ -49,22 +49,7 @@ void EditEngine::MoveLeft() {
 
 void EditEngine::MoveRight() {
   EndSelectionForMove();
-  if (m_s.nCaretCol >= kMaxLineColumns) return;
-  const CEditLine* pLine = m_s.pCaretLine;
-  int index = CaretIndex();
-  int tab = std::max(m_pText->GetTabSize(), 1);
-  int col = m_s.nCaretCol + 1;
-  if (index < m_pText->ContentLength(pLine) && pLine->m_text[size_t(index)] == '\t')
-    col = (m_pText->IndexToColumn(pLine, index) / tab + 1) * tab;
-  int fixed = FixCaretColumn(col);
-  if (fixed == m_s.nCaretCol && pLine->m_pNext) {
-    StepDown();
-    Notify(kHintCaretMoved);
-    fixed = 0;
-  }
-  m_s.nCaretCol = fixed;
-  UpdateCaret();
-  Notify(kHintCaretMoved);
+  MoveRightAfterInsert();  // the line-length refusal is silent for a plain move
 }
 
 void EditEngine::PageUp() {

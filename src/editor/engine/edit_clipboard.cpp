@@ -185,27 +185,19 @@ bool EditEngine::DropText(int x, int y, const std::string& text, bool move, bool
 void EditEngine::Undo() {
   if (m_s.bSelActive) ClearSelection();
   if (!m_pText->Undo()) return;
-  EditPos pos = m_pText->UndoCaret();
-  if (!pos.pLine) pos = {m_pText->FirstLine(), 0};
-  SyncLineCount();
-  SetCaret(pos.pLine, m_pText->IndexToColumn(pos.pLine, pos.nIndex));
-  if (m_s.nCaretLine < m_s.nTopLine) {
-    m_s.pTopLine = m_s.pCaretLine;
-    m_s.nTopLine = m_s.nCaretLine;
-  } else {
-    ResolveTop();
-  }
-  m_comments.Clear();
-  Invalidate();
-  UpdateCaret();
-  Notify(kHintTextChanged);
+  ShowUndoneStep(m_pText->UndoCaret());
   if (m_pText->GetUndoIndex() == 0) m_pText->SetModified(0);
 }
 
 void EditEngine::Redo() {
   if (m_s.bSelActive) ClearSelection();
   if (!m_pText->Redo()) return;
-  EditPos pos = m_pText->RedoCaret();
+  ShowUndoneStep(m_pText->RedoCaret());
+}
+
+// After an undo or redo: the caret goes where the step was made, scrolling
+// up to it when it lies above the top row.
+void EditEngine::ShowUndoneStep(EditPos pos) {
   if (!pos.pLine) pos = {m_pText->FirstLine(), 0};
   SyncLineCount();
   SetCaret(pos.pLine, m_pText->IndexToColumn(pos.pLine, pos.nIndex));

@@ -304,6 +304,8 @@ class EditEngine {
   bool InBlockComment();
   void RepaintAfterCharChange(uint8_t ch, bool inBlockComment);
   int MoveRightAfterInsert();
+  void ShowUndoneStep(EditPos pos);
+  void GoToBookmark(CEditLine* p);
   void AutoIndent(bool recordUndo);
   // A search from pos; the match's length and, for a regular expression,
   // the replacement template substituted with the match.

@@ -295,28 +295,19 @@ void EditEngine::NextBookmark() {
   if (m_pShared->nBookmarks == 0) return;
   CEditLine* p = FindMarked(m_s.pCaretLine->m_pNext, true);
   if (!p) p = FindMarked(m_pText->FirstLine(), true);
-  if (!p) return;
-  if (m_s.bSelActive) ClearSelection();
-  SetCaret(p, 0);
-  int rows = std::max(Rows(), 1);
-  if (m_s.nCaretLine < m_s.nTopLine || m_s.nCaretLine >= m_s.nTopLine + rows) {
-    // Shown in the middle of the window.
-    m_s.pTopLine = p;
-    m_s.nTopLine = m_s.nCaretLine;
-    while (m_s.pTopLine->m_pPrev && m_s.nCaretLine - m_s.nTopLine < rows / 2) {
-      m_s.pTopLine = m_s.pTopLine->m_pPrev;
-      --m_s.nTopLine;
-    }
-    Invalidate();
-  }
-  UpdateCaret();
+  if (p) GoToBookmark(p);
 }
 
 void EditEngine::PrevBookmark() {
   if (m_pShared->nBookmarks == 0) return;
   CEditLine* p = FindMarked(m_s.pCaretLine->m_pPrev, false);
   if (!p) p = FindMarked(LastEditLine(m_pText->FirstLine()), false);
-  if (!p) return;
+  if (p) GoToBookmark(p);
+}
+
+// The caret on a bookmarked line; a line out of the window is shown in its
+// middle.
+void EditEngine::GoToBookmark(CEditLine* p) {
   if (m_s.bSelActive) ClearSelection();
   SetCaret(p, 0);
   int rows = std::max(Rows(), 1);
