@@ -1,0 +1,74 @@
+#include "shell/output/arg_get.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+#include <QVBoxLayout>
+
+#include "toolkit/controls/qt_bridge.h"
+
+namespace pm2 {
+namespace {
+
+// A character limit that refuses only edits making the text longer than
+// the limit and longer than it was, as an edit control's limit does: a
+// longer text put in by the program stays whole and can still be shortened.
+class GrowLimit : public QValidator {
+ public:
+  GrowLimit(QLineEdit* edit, int limit) : QValidator(edit), edit_(edit), limit_(limit) {}
+  State validate(QString& input, int&) const override {
+    const qsizetype before = edit_->text().size();
+    return input.size() > limit_ && input.size() > before ? Invalid : Acceptable;
+  }
+
+ private:
+  QLineEdit* edit_;
+  int limit_;
+};
+
+}  // namespace
+
+CArgGet::CArgGet(QWidget* parent) : QDialog(parent), edit_(new QLineEdit) {
+  edit_->setObjectName(QString::number(kEditId));
+  edit_->setValidator(new GrowLimit(edit_, kEditLimit));
+  edit_->setMinimumWidth(360);
+  auto* label = new QLabel("&Arguments:");
+  label->setBuddy(edit_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(label);
+  layout->addWidget(edit_);
+  layout->addWidget(buttons);
+}
+
+void CArgGet::showEvent(QShowEvent* e) {
+  if (!initialised_) OnInitDialog();
+  QDialog::showEvent(e);
+}
+
+void CArgGet::OnInitDialog() {
+  initialised_ = true;
+  setWindowTitle(ToQString("Application - " + m_toolName));
+  m_result.clear();
+  m_resultLength = 0;
+  edit_->setText(ToQString(m_prepared));
+  edit_->setFocus();
+}
+
+void CArgGet::done(int result) {
+  initialised_ = false;  // the next opening starts afresh
+  QDialog::done(result);
+}
+
+void CArgGet::accept() {
+  m_result = FromQString(edit_->text());
+  if (m_result.size() > kResultMax) m_result.resize(kResultMax);
+  m_resultLength = static_cast<int>(m_result.size());
+  QDialog::accept();
+}
+
+}  // namespace pm2
