@@ -17,22 +17,26 @@ namespace {
 // longer text put in by the program stays whole and can still be shortened.
 class GrowLimit : public QValidator {
  public:
-  GrowLimit(QLineEdit* edit, int limit) : QValidator(edit), edit_(edit), limit_(limit) {}
+  GrowLimit(QLineEdit* edit, int limit) : QValidator(edit), limit_(limit) {
+    // The edit already holds the new text while it asks, so the length
+    // before is kept from its last accepted change.
+    connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { before_ = t.size(); });
+  }
   State validate(QString& input, int&) const override {
-    const qsizetype before = edit_->text().size();
-    return input.size() > limit_ && input.size() > before ? Invalid : Acceptable;
+    return input.size() > limit_ && input.size() > before_ ? Invalid : Acceptable;
   }
 
  private:
-  QLineEdit* edit_;
   int limit_;
+  qsizetype before_ = 0;
 };
 
 }  // namespace
 
 CArgGet::CArgGet(QWidget* parent) : QDialog(parent), edit_(new QLineEdit) {
   edit_->setObjectName(QString::number(kEditId));
-  edit_->setValidator(new GrowLimit(edit_, kEditLimit));
+  limit_ = new GrowLimit(edit_, kEditLimit);
+  edit_->setValidator(limit_);
   edit_->setMinimumWidth(360);
   auto* label = new QLabel("&Arguments:");
   label->setBuddy(edit_);
@@ -55,7 +59,10 @@ void CArgGet::OnInitDialog() {
   setWindowTitle(ToQString("Application - " + m_toolName));
   m_result.clear();
   m_resultLength = 0;
+  // The prepared line goes in unchecked: the limit is only for typing.
+  edit_->setValidator(nullptr);
   edit_->setText(ToQString(m_prepared));
+  edit_->setValidator(limit_);
   edit_->setFocus();
 }
 

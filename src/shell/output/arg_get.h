@@ -9,6 +9,7 @@
 #include <string>
 
 class QLineEdit;
+class QValidator;
 
 namespace pm2 {
 
@@ -37,6 +38,7 @@ class CArgGet : public QDialog {
  private:
   void OnInitDialog();
   QLineEdit* edit_;
+  QValidator* limit_;
   bool initialised_ = false;
 };
 

@@ -59,6 +59,7 @@ void COutView::Relayout() {
   OutputListMetrics m;
   m.lineHeight = fm.height() + 1;
   m.charWidth = fm.averageCharWidth();
+  m.exactCharWidth = QFontMetricsF(font_).averageCharWidth();
   m.clientWidth = width();
   m.clientHeight = height();
   model_.SetMetrics(m);
@@ -247,8 +248,10 @@ void COutView::mouseMoveEvent(QMouseEvent* e) {
 void COutView::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
 
 void COutView::mouseDoubleClickEvent(QMouseEvent* e) {
-  if (e->button() != Qt::LeftButton) return;
-  if (model_.HitTest(int(e->position().y())) < 0) return;
+  // The second press selects like the first, then the line is followed.
+  mousePressEvent(e);
+  if (e->button() != Qt::LeftButton || model_.HitTest(int(e->position().y())) < 0) return;
+  dragging_ = false;
   JumpToMessageSource(model_.CurrentLine(), 0);
 }
 

@@ -7,6 +7,7 @@
 #include "shell/output/out_edv.h"
 #include "shell/output/out_view.h"
 #include "toolkit/controls/qt_bridge.h"
+#include "toolkit/core/commands.h"
 #include "toolkit/controls/tab_windows.h"
 
 namespace pm2 {
@@ -20,6 +21,7 @@ constexpr const char* kPageCaptions[] = {"Build", "Command", "Find in Files"};
 COutWin::COutWin(BuildLog* log, ShellServices& shell, QWidget* parent)
     : QWidget(parent),
       shell_(shell),
+      commands_(std::make_unique<CommandTarget>()),
       tabs_(new SECTabWnd(this, 0x2, kTabWndId)),
       build_(new COutView(PaneKind::kBuild, log, shell)),
       command_(new QWidget),
@@ -41,10 +43,10 @@ COutWin::COutWin(BuildLog* log, ShellServices& shell, QWidget* parent)
   edit_->hide();
   tabs_->ActivateTab(kBuildPage);
 
-  OnCommand(kCmdCopy, [this](CommandId) { OnCopy(); });
-  OnUpdate(kCmdCopy, [this](CommandState& s) { s.Enable(CanCopy()); });
-  OnCommand(kCmdFind, [this](CommandId) { OnFind(); });
-  OnUpdate(kCmdFind, [this](CommandState& s) { s.Enable(CanFind()); });
+  commands_->OnCommand(kCmdCopy, [this](CommandId) { OnCopy(); });
+  commands_->OnUpdate(kCmdCopy, [this](CommandState& s) { s.Enable(CanCopy()); });
+  commands_->OnCommand(kCmdFind, [this](CommandId) { OnFind(); });
+  commands_->OnUpdate(kCmdFind, [this](CommandState& s) { s.Enable(CanFind()); });
 }
 
 COutWin::~COutWin() {
@@ -111,10 +113,10 @@ void COutWin::OnFind() {
 
 void COutWin::AddContextMenuEntries(QMenu& menu) {
   menu.addSeparator();
-  QAction* copy = menu.addAction("&Copy", this, [this] { Execute(kCmdCopy); });
+  QAction* copy = menu.addAction("&Copy", this, [this] { commands_->Execute(kCmdCopy); });
   copy->setEnabled(CanCopy());
   menu.addSeparator();
-  QAction* find = menu.addAction("&Find...", this, [this] { Execute(kCmdFind); });
+  QAction* find = menu.addAction("&Find...", this, [this] { commands_->Execute(kCmdFind); });
   find->setEnabled(CanFind());
 }
 

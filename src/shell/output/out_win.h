@@ -8,8 +8,7 @@
 #pragma once
 
 #include <QWidget>
-
-#include "toolkit/core/commands.h"
+#include <memory>
 
 class QFont;
 class QMenu;
@@ -17,6 +16,7 @@ class QMenu;
 namespace pm2 {
 
 class BuildLog;
+class CommandTarget;
 class COutEdv;
 class COutView;
 class MessageJumpTarget;
@@ -24,9 +24,9 @@ class OutputFindDialog;
 class SECTabWnd;
 class ShellServices;
 
-class COutWin : public QWidget, public CommandTarget {
+class COutWin : public QWidget {
  public:
-  static constexpr CommandId kCmdCopy = 57634, kCmdFind = 57636;
+  static constexpr unsigned kCmdCopy = 57634, kCmdFind = 57636;
   static constexpr unsigned kTabWndId = 59648, kBuildPaneId = 3093, kCommandPaneId = 3094, kFindPaneId = 3095;
   enum Page { kBuildPage = 0, kCommandPage = 1, kFindPage = 2 };
 
@@ -48,7 +48,12 @@ class COutWin : public QWidget, public CommandTarget {
   // The output font of the window-font settings (null: the default).
   void ApplyFont(const QFont* font);
 
-  // Copy (57634) and Find (57636) on the active page.
+  // The handlers and update rules of Copy (57634) and Find (57636), for
+  // the frame's command routing. (Held, not inherited: the toolkit's
+  // command header and the project model's message-box answers both
+  // name kIdOk, so this header includes neither.)
+  CommandTarget& Commands() { return *commands_; }
+  // Copy and Find on the active page.
   bool CanCopy() const;
   bool OnCopy();
   bool CanFind() const;
@@ -72,6 +77,7 @@ class COutWin : public QWidget, public CommandTarget {
   COutView* ActiveView() const;
 
   ShellServices& shell_;
+  std::unique_ptr<CommandTarget> commands_;
   SECTabWnd* tabs_;
   COutView* build_;
   QWidget* command_;

@@ -1,6 +1,7 @@
 #include "shell/output/output_list_model.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace pm2 {
 
@@ -23,11 +24,15 @@ void OutputListModel::AddLine(const std::string& text) {
 }
 
 void OutputListModel::SetMetrics(const OutputListMetrics& m) {
+  // A pane showing the end of the output keeps showing it when it is
+  // resized or its font changes, as a running build appends there.
+  const bool atEnd = Count() > 0 && top_ >= MaxTop();
   metrics_ = m;
   metrics_.lineHeight = std::max(1, m.lineHeight);
   metrics_.charWidth = std::max(1, m.charWidth);
   metrics_.clientWidth = std::max(0, m.clientWidth);
   metrics_.clientHeight = std::max(0, m.clientHeight);
+  if (atEnd) top_ = MaxTop();
   ClampTop();
   ClampHorz();
 }
@@ -39,7 +44,8 @@ int OutputListModel::VisibleChars() const { return std::max(1, metrics_.clientWi
 int OutputListModel::MaxTop() const { return std::max(0, Count() - VisibleLines()); }
 
 int OutputListModel::MaxHorz() const {
-  const long content = static_cast<long>(longest_) * metrics_.charWidth + 2 * kTextMargin;
+  const double cw = metrics_.exactCharWidth > 0 ? metrics_.exactCharWidth : metrics_.charWidth;
+  const long content = static_cast<long>(std::ceil(static_cast<double>(longest_) * cw)) + 2 * kTextMargin;
   return static_cast<int>(std::max(0L, content - metrics_.clientWidth));
 }
 

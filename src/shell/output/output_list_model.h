@@ -27,9 +27,12 @@ struct OutputScrollRange {
 // The font's measures and the client area, in pixels.
 struct OutputListMetrics {
   int lineHeight = 16;  // > 0
-  int charWidth = 7;    // average character width, > 0
+  int charWidth = 7;    // average character width, > 0: the scroll steps
   int clientWidth = 0;
   int clientHeight = 0;
+  // The character width unrounded (0: charWidth): the width of the longest
+  // line, so its end can be scrolled into view exactly.
+  double exactCharWidth = 0;
 };
 
 // Keyboard movements of the caret.
