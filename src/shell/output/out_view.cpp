@@ -8,8 +8,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
-#include <cstdarg>
-#include <cstdio>
 
 #include "builder/runner/build_log.h"
 #include "project/model/app_state.h"
@@ -27,19 +25,6 @@ COutView::COutView(PaneKind kind, BuildLog* log, ShellServices& shell, QWidget* 
 
 COutView::~COutView() {
   if (kind_ == PaneKind::kBuild && log_) log_->CloseWithoutTrailer();
-}
-
-void COutView::AppendOutputLinef(const char* format, ...) {
-  if (!format) {
-    AppendOutputLine(nullptr);
-    return;
-  }
-  char text[kOutputLineMax + 1];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  AppendOutputLine(text);
 }
 
 QFont COutView::DefaultFont() {
@@ -71,6 +56,7 @@ void COutView::Relayout() {
 
 void COutView::Clear() {
   model_.Clear();
+  redraw_ = true;
   dirty_ = false;
   update();
   SyncScrollBars();

@@ -30,7 +30,6 @@ class COutView : public QWidget, public OutputLineSink, public TabPaneScrollClie
 
   // A line as the build prints it: null clears, 0xFF/0xFE switch redrawing.
   void AppendOutputLine(const char* text) { rules_.AppendOutputLine(text); }
-  void AppendOutputLinef(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   // Double click, Enter and F1 go here; without a target a jump beeps.
   void SetJumpTarget(MessageJumpTarget* target) { jump_ = target; }
@@ -57,7 +56,8 @@ class COutView : public QWidget, public OutputLineSink, public TabPaneScrollClie
   // is the active one.
   void SyncScrollBars();
 
-  // OutputLineSink
+  // OutputLineSink. Clearing also turns redrawing back on, so a tool run
+  // that ended without its redraw-on text can't hide the next build.
   void Clear() override;
   void SetRedraw(bool on) override;
   void AddLine(const std::string& text) override;

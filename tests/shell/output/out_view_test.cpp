@@ -133,6 +133,15 @@ TEST_F(OutWinTest, RedrawOffHoldsPaintsAndBarsUntilRedrawOn) {
   EXPECT_EQ(Build()->Model().Lines().front(), "line 0");
 }
 
+TEST_F(OutWinTest, ClearingTurnsAForgottenRedrawOffBackOn) {
+  win->OutputText("\xFF");
+  AddLines(3);
+  win->ClearBuildPage();
+  EXPECT_TRUE(Build()->IsRedrawOn());
+  AddLines(40);
+  EXPECT_EQ(VBar()->maximum(), 40 - Build()->Model().VisibleLines());
+}
+
 TEST_F(OutWinTest, ALineIsCutAt1024CharactersAndWidensTheHorizontalRange) {
   const std::string long_line = "main.c(1): warning: " + std::string(3000, 'x');
   win->OutputText(long_line.c_str());
