@@ -82,11 +82,11 @@ void COutWin::ApplyFont(const QFont* font) {
 }
 
 COutView* COutWin::ActiveView() const {
-  switch (ActivePage()) {
-    case kBuildPage: return build_;
-    case kFindPage: return find_;
-    default: return nullptr;
-  }
+  // The pages with lines to copy and search, by tab index; the command
+  // page has none of its own yet.
+  COutView* const views[] = {build_, nullptr, find_};
+  const int page = ActivePage();
+  return page >= 0 && page < 3 ? views[page] : nullptr;
 }
 
 bool COutWin::CanCopy() const {

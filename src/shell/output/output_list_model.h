@@ -40,7 +40,7 @@ enum class OutputCaretMove { kUp, kDown, kPageUp, kPageDown, kHome, kEnd };
 
 class OutputListModel {
  public:
-  static constexpr int kTextMargin = 2;  // pixels left of a line's text
+  static constexpr int kTextMargin = 3;  // pixels left of a line's text
 
   OutputListModel() = default;
   OutputListModel(const OutputListModel&) = delete;

@@ -25,6 +25,7 @@
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
 #include "shell/output/output_test_support.h"
+#include "toolkit/controls/qt_bridge.h"
 #include "toolkit/controls/tab_windows.h"
 
 namespace pm2 {
@@ -186,6 +187,21 @@ TEST_F(OutWinTest, ShiftAndCtrlClicksSelectLines) {
   EXPECT_EQ(Build()->Model().Selection(), (std::vector<int>{5, 6}));
   QTest::keyClick(Build(), Qt::Key_Up);
   EXPECT_EQ(Build()->Model().Selection(), (std::vector<int>{5}));
+}
+
+TEST_F(OutWinTest, DraggingSelectsFromThePressAndPaintsTheSelection) {
+  AddLines(8);
+  Build()->Model().SetTopIndex(0);
+  QTest::mousePress(Build(), Qt::LeftButton, {}, LineCenter(1));
+  QTest::mouseMove(Build(), LineCenter(3));
+  QTest::mouseRelease(Build(), Qt::LeftButton, {}, LineCenter(3));
+  EXPECT_EQ(Build()->Model().Selection(), (std::vector<int>{1, 2, 3}));
+  // Selected lines on the highlight colour, the others on the window's;
+  // the right end of a row holds no text.
+  const QImage image = Build()->grab().toImage();
+  const int x = Build()->width() - 3;
+  EXPECT_EQ(image.pixelColor(x, LineCenter(2).y()), SysQColor(SysColor::Highlight));
+  EXPECT_EQ(image.pixelColor(x, LineCenter(5).y()), SysQColor(SysColor::Window));
 }
 
 TEST_F(OutWinTest, CopyPutsTheSelectedLinesOnTheClipboard) {

@@ -129,20 +129,21 @@ TEST(OutputListModel, HorizontalRangeFollowsTheLongestLineAndTheWidth) {
   m.SetLongest(5);
   EXPECT_EQ(m.HorzRange().max, 0);  // fits
   m.SetLongest(100);
-  const int content = 100 * 7 + 2 * OutputListModel::kTextMargin;
+  const int margins = 2 * OutputListModel::kTextMargin;
+  const int content = 100 * 7 + margins;
   EXPECT_EQ(m.HorzRange(), (OutputScrollRange{0, content - 200, 35, 0, 7}));
   m.SetHorzPos(10000);
   EXPECT_EQ(m.HorzPos(), content - 200);
   // A wider font widens the range; a wider window narrows it and the
   // position stays inside.
   m.SetMetrics({20, 9, 200, 100});
-  EXPECT_EQ(m.HorzRange().max, 100 * 9 + 4 - 200);
+  EXPECT_EQ(m.HorzRange().max, 100 * 9 + margins - 200);
   m.SetMetrics({20, 9, 800, 100});
-  EXPECT_EQ(m.HorzRange().max, 100 * 9 + 4 - 800);
-  EXPECT_EQ(m.HorzPos(), 100 * 9 + 4 - 800);
+  EXPECT_EQ(m.HorzRange().max, 100 * 9 + margins - 800);
+  EXPECT_EQ(m.HorzPos(), 100 * 9 + margins - 800);
   // An unrounded width counts for the range, the rounded one for the steps.
   m.SetMetrics({20, 7, 200, 100, 7.25});
-  EXPECT_EQ(m.HorzRange(), (OutputScrollRange{0, 725 + 4 - 200, 35, 104, 7}));
+  EXPECT_EQ(m.HorzRange(), (OutputScrollRange{0, 725 + margins - 200, 35, 100 * 9 + margins - 800, 7}));
   m.Clear();
   EXPECT_EQ(m.HorzRange().max, 0);
   EXPECT_EQ(m.HorzPos(), 0);
