@@ -14,8 +14,8 @@ namespace pm2 {
 using CommandId = unsigned;
 
 // Well-known ids shared by frames and dialogs (Windows numbering).
-constexpr CommandId kIdOk = 1;
-constexpr CommandId kIdCancel = 2;
+constexpr CommandId kCmdOk = 1;
+constexpr CommandId kCmdCancel = 2;
 
 // What an update handler may change; starts enabled, unchecked, text unset.
 struct CommandState {
