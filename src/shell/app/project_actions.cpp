@@ -100,7 +100,7 @@ bool ShellApp::CloseProject(bool interactive) {
     Frame().ForAllDocuments(kDocBeforeSaveOrTargetChange);
     for (;;) {
       std::string why;
-      int rc = SaveProjectFiles(p, &why, nullptr, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
+      int rc = SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
       if (rc == 0) break;
       std::string path = ProjectFilePath(*p);
       Dialogs().Beep();
@@ -154,7 +154,7 @@ void ShellApp::SaveProject() {
   if (p->flags & kProjectReadOnly) return;
   Frame().StoreOpenEditorWindows(p);
   std::string why;
-  if (SaveProjectFiles(p, &why, nullptr, [this](ProjectRec* pr) { return SaveProjectAs(pr); }) != 0)
+  if (SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); }) != 0)
     ShowError(Dialogs(), "Can't write project file '" + ProjectFilePath(*p) + "' !");
 }
 

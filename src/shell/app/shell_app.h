@@ -33,6 +33,7 @@ namespace pm2 {
 class NotificationHub;
 class SettingsStore;
 class FileWatch;
+class Disk;
 class UserDialogs;
 class TimerPort;
 class FrameHooks;
@@ -55,6 +56,7 @@ struct ShellDeps {
   DebugPort* debug = nullptr;          // null: no session
   IpcPort* ipc = nullptr;              // null: nothing is sent
   FileWatch* watcher = nullptr;        // null: the project file is not watched
+  Disk* disk = nullptr;                // project writes; null: the real disk
 };
 
 // The notification message's service record (code 10), filled on the
