@@ -1,7 +1,6 @@
 #include "shell/app/shell_app.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -173,7 +172,9 @@ int ShellApp::CheckProjectFileReadOnly(ProjectRec* project, int kind) {
   std::string path = ToForwardSlashes(ProjectSiblingPath(*project, kind == 1 ? "Pm2" : "Opt"));
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return -1;
-  if (::access(path.c_str(), W_OK) != 0) {
+  // The read-only attribute of the file, as the project reader takes it:
+  // no write permission for anybody.
+  if ((st.st_mode & 0222) == 0) {
     project->flags |= kProjectReadOnly;
     return 1;
   }
