@@ -1,6 +1,8 @@
 #include "shell/app/build_port.h"
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #include <string_view>
 #include <system_error>
 
@@ -35,6 +37,17 @@ void DriverBuildPort::StartTranslate(ProjectRec* project, TargetRec* target, Fil
 }
 
 int DriverBuildPort::StopBuild() { return m_driver->StopBuild(); }
+
+void DriverBuildPort::Finish(const std::function<void()>& pump) {
+  m_driver->StopBuild();
+  std::atomic<bool> done{false};
+  std::thread waiter([&] {
+    m_driver->Wait();
+    done = true;
+  });
+  while (!done) pump();
+  waiter.join();
+}
 
 void DriverBuildPort::UpdateDependencies(ProjectRec* project, TargetRec* target) {
   if (!project || !target) return;

@@ -4,6 +4,7 @@
 // the calls.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -48,6 +49,9 @@ class DriverBuildPort : public BuildPort {
   void LogOutputLine(const char* line) override;
 
   BuildDriver& Driver() { return *m_driver; }
+  // Asks a running build to stop and waits for its thread, calling pump
+  // meanwhile: the thread may be waiting for the GUI thread to take a line.
+  void Finish(const std::function<void()>& pump);
 
  private:
   std::unique_ptr<BuildDriver> m_driver;

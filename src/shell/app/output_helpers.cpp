@@ -119,6 +119,13 @@ int ShellApp::ExecDebugCommand(const char* text, int length) {
   return 0;
 }
 
+void ShellApp::DriverCommandOutput(const char* text) {
+  if (!m_windows.IsOpen(WindowSlot::CommandPage)) return;
+  Frame().MarkCommandOutput(false);
+  Frame().AppendCommandOutput(text);
+  if (text && Debug().CommandLogOn()) Debug().Log(0, text, -1);
+}
+
 int ShellApp::WriteSerialWindow(int window, const uint8_t* bytes, int count) {
   if (window < 0 || window > 2) return -1;
   Frame().WriteSerial(window, bytes, count, false);

@@ -98,6 +98,8 @@ bool ShellApp::CloseProject(bool interactive) {
     CheckProjectFileReadOnly(p, 1);
     Frame().StoreOpenEditorWindows(p);
     Frame().ForAllDocuments(kDocBeforeSaveOrTargetChange);
+    // Our own write is no change made by another program.
+    if (m_deps.watcher) m_deps.watcher->Stop();
     for (;;) {
       std::string why;
       int rc = SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
@@ -130,7 +132,7 @@ bool ShellApp::CloseProject(bool interactive) {
     }
     theApp().m_pProject = nullptr;
     m_pSelItem = nullptr;
-    if (m_deps.watcher) m_deps.watcher->Stop();
+    m_szWatchedProject.clear();
   }
   if (m_pOutputFile) {
     // -o serves the first project only.
@@ -153,9 +155,14 @@ void ShellApp::SaveProject() {
   CheckProjectFileReadOnly(p, 1);
   if (p->flags & kProjectReadOnly) return;
   Frame().StoreOpenEditorWindows(p);
+  // Our own write is no change made by another program: the watch starts
+  // again on the file as written.
+  if (m_deps.watcher) m_deps.watcher->Stop();
   std::string why;
-  if (SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); }) != 0)
-    ShowError(Dialogs(), "Can't write project file '" + ProjectFilePath(*p) + "' !");
+  int rc = SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
+  m_szWatchedProject = ProjectFilePath(*p);
+  if (m_deps.watcher) m_deps.watcher->Watch(ToForwardSlashes(m_szWatchedProject));
+  if (rc != 0) ShowError(Dialogs(), "Can't write project file '" + m_szWatchedProject + "' !");
 }
 
 bool ShellApp::SaveProjectAs(ProjectRec* project) {

@@ -220,6 +220,8 @@ class ShellApp {
   int ExecDebugCommandLine(const char* text);
   int ExecDebugCommand(const char* text, int length);
   int WriteSerialWindow(int window, const uint8_t* bytes, int count);
+  // The driver's own output for the command window (a driver callback).
+  void DriverCommandOutput(const char* text);
   int WriteSerialWindow16(int window, const uint16_t* chars, int count);
 
   // ---------------------------------------------------------- notifications
