@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -28,7 +29,10 @@ ProgressWindow::ProgressWindow(const QString& title, const QString& cancelText, 
   setWindowTitle(title);
   setModal(false);
   m_text = new QLabel(text, this);
-  m_bar = new SECProgressCtrl(this);
+  m_barFrame = new QFrame(this);
+  m_barFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  m_barFrame->setLineWidth(1);
+  m_bar = new SECProgressCtrl(m_barFrame);
   m_bar->SetBarStyle(progress::kDefault);
   m_bar->SetRange(0, 0);
   if (!cancelText.isEmpty()) {
@@ -48,7 +52,9 @@ ProgressWindow::ProgressWindow(const QString& title, const QString& cancelText, 
 void ProgressWindow::Place() {
   ProgressDialogGeometry g = ProgressDialogLayout(width(), m_cancel != nullptr);
   m_text->setGeometry(g.text);
-  m_bar->setGeometry(g.bar);
+  m_barFrame->setGeometry(g.bar);
+  const int edge = m_barFrame->frameWidth();
+  m_bar->setGeometry(edge, edge, g.bar.width() - 2 * edge, g.bar.height() - 2 * edge);
   if (m_cancel) m_cancel->setGeometry(g.cancel);
 }
 

@@ -15,6 +15,7 @@
 
 #include "shell/app/progress_gate.h"
 
+class QFrame;
 class QLabel;
 class QPushButton;
 
@@ -87,6 +88,7 @@ class ProgressWindow : public QDialog {
   void Place();
   std::function<void()> m_onCancel;
   QLabel* m_text = nullptr;
+  QFrame* m_barFrame = nullptr;  // the sunken edge around the bar
   SECProgressCtrl* m_bar = nullptr;
   QPushButton* m_cancel = nullptr;
   int m_maximum = 0;
