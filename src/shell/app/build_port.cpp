@@ -36,6 +36,8 @@ void DriverBuildPort::StartTranslate(ProjectRec* project, TargetRec* target, Fil
   m_driver->StartTranslateThread(project, target, file);
 }
 
+int DriverBuildPort::LastErrorCount() const { return m_driver->State().errors; }
+
 int DriverBuildPort::StopBuild() { return m_driver->StopBuild(); }
 
 void DriverBuildPort::Finish(const std::function<void()>& pump) {

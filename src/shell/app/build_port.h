@@ -33,6 +33,8 @@ class BuildPort {
   virtual void SetBuildLogFile(int action, const std::string& name) = 0;
   // One line of the build page, also kept in the open log.
   virtual void LogOutputLine(const char* line) = 0;
+  // The error count of the build that ended last.
+  virtual int LastErrorCount() const { return 0; }
 };
 
 class DriverBuildPort : public BuildPort {
@@ -47,6 +49,7 @@ class DriverBuildPort : public BuildPort {
   void UpdateDependencies(ProjectRec* project, TargetRec* target) override;
   void SetBuildLogFile(int action, const std::string& name) override;
   void LogOutputLine(const char* line) override;
+  int LastErrorCount() const override;
 
   BuildDriver& Driver() { return *m_driver; }
   // Asks a running build to stop and waits for its thread, calling pump

@@ -3,6 +3,7 @@
 
 #include "platform/notification_hub.h"
 #include "project/model/project_records.h"
+#include "shell/app/build_port.h"
 #include "shell/app/debug_port.h"
 #include "shell/app/frame_hooks.h"
 #include "shell/app/ipc_port.h"
@@ -111,6 +112,7 @@ intptr_t ShellApp::OnDebugNotify(int code, intptr_t arg) {
 
 // Code 7: the build or the single-file translation ended.
 void ShellApp::BuildEnded(intptr_t notBuilt) {
+  m_lastBuildEnd = notBuilt ? 1 : 0;
   Ipc().SendBuildEnd();
   ClearState(kStateBusy);
   Frame().CheckChangedSourceFiles();
@@ -129,6 +131,11 @@ void ShellApp::BuildEnded(intptr_t notBuilt) {
     m_bProjectChangedWhileBusy = false;
     ProjectFileChanged();
   }
+}
+
+int ShellApp::BatchExitStatus() const {
+  if (m_lastBuildEnd != 0) return 1;
+  return (m_deps.build && m_deps.build->LastErrorCount() != 0) ? 1 : 0;
 }
 
 // Code 14: the project file changed on disk.

@@ -228,6 +228,10 @@ class ShellApp {
   // The IDE notification message's handler; returns 1 for every code.
   intptr_t OnDebugNotify(int code, intptr_t arg);
   bool PostDeferredCommand(int code) { return m_deferred.Post(code); }
+  // The program's exit status after a -b or -r start, as the command-line
+  // build gives it: 0 when the last build created its target without
+  // errors, 1 otherwise (also when no build ended).
+  int BatchExitStatus() const;
   DeferredCommands& Deferred() { return m_deferred; }
 
   // ---------------------------------------------------------- service calls
@@ -286,6 +290,7 @@ class ShellApp {
   DeferredCommands m_deferred;
   std::vector<ToolBoxButton> m_toolBox;
   std::string m_activeDocTitle;     // kept for service code 2054
+  int m_lastBuildEnd = -1;          // code 7's argument: 0 built, 1 not; -1 none yet
   ProgressRequest m_ddeProgress;   // the instance channel's progress record
   std::string m_ddeLabel;
 };

@@ -21,6 +21,29 @@ TEST_F(NotifyTest, BuildEndAfterABatchStartClosesTheProgram) {
   EXPECT_TRUE(frame.Called("CloseBrowser"));  // the target was not built
 }
 
+struct ExitRow {
+  const char* name;
+  bool ended;
+  intptr_t notBuilt;
+  int errors;
+  int status;
+};
+
+class BatchExit : public NotifyTest, public ::testing::WithParamInterface<ExitRow> {};
+
+TEST_P(BatchExit, StatusFollowsTheLastBuild) {
+  build.errors = GetParam().errors;
+  if (GetParam().ended) Notify(kNotifyBuildFinished, GetParam().notBuilt);
+  EXPECT_EQ(app->BatchExitStatus(), GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BatchExit,
+                         ::testing::Values(ExitRow{"Built", true, 0, 0, 0},
+                                           ExitRow{"NotBuilt", true, 1, 0, 1},
+                                           ExitRow{"BuiltWithErrors", true, 0, 2, 1},
+                                           ExitRow{"NoBuildEnded", false, 0, 0, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(NotifyTest, BuildEndWithoutBatchStartKeepsTheProgramOpen) {
   app->SetState(kStateBusy);
   Notify(kNotifyBuildFinished, 0);

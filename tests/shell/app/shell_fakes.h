@@ -165,6 +165,8 @@ class RecordingBuild : public BuildPort {
     calls.push_back("Log " + std::to_string(action) + (name.empty() ? "" : " " + name));
   }
   void LogOutputLine(const char* line) override { logged.push_back(line); }
+  int LastErrorCount() const override { return errors; }
+  int errors = 0;
   std::vector<std::string> calls;
   std::vector<std::string> logged;
 };

@@ -87,6 +87,7 @@ TEST_F(ShellRuntimeTest, BuildLinesReachThePaneAndTheCopyThroughTheGuiThread) {
 
   EXPECT_NE(frame.lines.find("0 Error(s), 0 Warning(s)."), std::string::npos) << frame.lines;
   EXPECT_TRUE(frame.closeAsked);  // -b closes the program when the build ends
+  EXPECT_EQ(app.BatchExitStatus(), 0);
   std::string copy = ReadText(dir + "copy.txt");
   EXPECT_NE(copy.find("compiling Blinky.c...\n"), std::string::npos) << copy;
   EXPECT_EQ(copy.find("\n\n"), std::string::npos) << copy;
