@@ -193,12 +193,5 @@ TEST_F(ShellStateTest, MissingProjectFolderIsReportedOnceUntilTheNextOpen) {
   EXPECT_EQ(dialogs.beeps, 1);
 }
 
-TEST_F(ShellStateTest, StartStateClearsTheStartBits) {
-  theApp().m_nState = 0xFFFFFFFF;
-  ShellApp second(deps);
-  EXPECT_EQ(theApp().m_nState.load() & kStateStartMask, 0u);
-  EXPECT_TRUE(second.HasState(kStateReopenLastProject));  // left to the settings reader
-}
-
 }  // namespace
 }  // namespace pm2

@@ -105,32 +105,5 @@ TEST_F(ProgressDialogTest, QuitRequestStopsTheOperationAndStaysPending) {
   EXPECT_TRUE(seen.seen);
 }
 
-struct LayoutRow {
-  const char* name;
-  int width;
-  bool cancel;
-  QRect text, bar, cancelRect;
-};
-
-class ProgressLayout : public ::testing::TestWithParam<LayoutRow> {};
-
-TEST_P(ProgressLayout, PlacesTheControls) {
-  const LayoutRow& r = GetParam();
-  ProgressDialogGeometry g = ProgressDialogLayout(r.width, r.cancel);
-  EXPECT_EQ(g.text, r.text);
-  EXPECT_EQ(g.bar, r.bar);
-  EXPECT_EQ(g.cancel, r.cancelRect);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ProgressLayout,
-    ::testing::Values(LayoutRow{"WithCancel", 370, true, QRect(10, 10, 340, 20), QRect(10, 40, 340, 20),
-                                QRect(135, 75, 100, 30)},
-                      LayoutRow{"WithoutCancel", 370, false, QRect(10, 10, 340, 20),
-                                QRect(10, 40, 340, 20), QRect()},
-                      LayoutRow{"NarrowClient", 200, true, QRect(10, 10, 170, 20), QRect(10, 40, 170, 20),
-                                QRect(50, 75, 100, 30)}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 }  // namespace
 }  // namespace pm2
