@@ -32,13 +32,21 @@ constexpr IconRow kIcons[] = {
     {kMbIconStop, QMessageBox::Critical},
 };
 
+struct AnswerRow {
+  QMessageBox::StandardButton button;
+  int answer;
+};
+
+constexpr AnswerRow kAnswers[] = {
+    {QMessageBox::Yes, kIdYes},
+    {QMessageBox::No, kIdNo},
+    {QMessageBox::Cancel, kIdCancel},
+};
+
 int Answer(QMessageBox::StandardButton b) {
-  switch (b) {
-    case QMessageBox::Yes: return kIdYes;
-    case QMessageBox::No: return kIdNo;
-    case QMessageBox::Cancel: return kIdCancel;
-    default: return kIdOk;
-  }
+  for (const AnswerRow& r : kAnswers)
+    if (r.button == b) return r.answer;
+  return kIdOk;
 }
 
 }  // namespace
