@@ -46,13 +46,7 @@ bool ShellApp::FindToolsIni(const std::string& programPath) {
   m_szProgramFolder = app.m_programDir;
   m_szSpawnPath = app.m_vspawnPath;
   // The program's path with its extension (if any) replaced by "cdb".
-  std::string_view file = FolderPart(programPath).size() < programPath.size()
-                              ? std::string_view(programPath).substr(FolderPart(programPath).size())
-                              : std::string_view(programPath);
-  std::size_t dot = file.rfind('.');
-  m_szDeviceDbPath = dot == std::string_view::npos
-                         ? programPath + ".cdb"
-                         : programPath.substr(0, programPath.size() - (file.size() - dot)) + ".cdb";
+  m_szDeviceDbPath = ChangeExtension(programPath, "cdb");
   std::string err;
   if (!LoadStartupEnvironment(app, &err)) {
     ShowError(Dialogs(), "Can't read the environment file '" + app.m_toolsIniPath + "' !");
