@@ -1,0 +1,91 @@
+#include "shell/app/build_port.h"
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+#include <string_view>
+#include <system_error>
+
+#include "builder/driver/build_driver.h"
+#include "builder/driver/dependency_file.h"
+#include "builder/runner/build_log.h"
+#include "platform/win_path.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
+
+namespace pm2 {
+
+DriverBuildPort::DriverBuildPort(NotificationHub& hub, ShellServices* shell)
+    : m_log(std::make_unique<BuildLog>()) {
+  BuildDriverDeps deps;
+  deps.hub = &hub;
+  deps.shell = shell;
+  m_driver = std::make_unique<BuildDriver>(std::move(deps));
+}
+
+DriverBuildPort::~DriverBuildPort() {
+  m_driver->Wait();
+  m_log->SetBuildLogFile(0, std::string(), nullptr);
+}
+
+void DriverBuildPort::StartBuild(ProjectRec* project, TargetRec* target, int mode) {
+  m_driver->StartBuildThread(project, target, mode);
+}
+
+void DriverBuildPort::StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) {
+  m_driver->StartTranslateThread(project, target, file);
+}
+
+int DriverBuildPort::LastErrorCount() const { return m_driver->State().errors; }
+
+int DriverBuildPort::StopBuild() { return m_driver->StopBuild(); }
+
+void DriverBuildPort::Finish(const std::function<void()>& pump) {
+  m_driver->StopBuild();
+  std::atomic<bool> done{false};
+  std::thread waiter([&] {
+    m_driver->Wait();
+    done = true;
+  });
+  while (!done) pump();
+  waiter.join();
+}
+
+void DriverBuildPort::UpdateDependencies(ProjectRec* project, TargetRec* target) {
+  if (!project || !target) return;
+  // What the last build of the target left: without it every file would be
+  // scanned and translated again.
+  ClearDependencyData(*project);
+  ReadDependencyFile(*project, *target);
+}
+
+void DriverBuildPort::SetBuildLogFile(int action, const std::string& name) {
+  ProjectRec* project = theApp().m_pProject;
+  if (action == 0 || !project || name.empty()) {
+    m_log->SetBuildLogFile(0, std::string(), nullptr);
+    return;
+  }
+  // The name is in the project's stored form; the log is a file of this machine.
+  std::string folder = project->folder.str();
+  std::string local, why;
+  static const DriveMap kNoDrives;
+  if (!ToLocalPath(name, folder.empty() ? "./" : ToForwardSlashes(folder), kNoDrives, &local, &why))
+    return;
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(local).parent_path(), ec);
+  BuildLogProject lp{folder, project->name.str()};
+  m_log->SetBuildLogFile(1, local, &lp);
+}
+
+void DriverBuildPort::LogOutputLine(const char* line) {
+  if (!line || !m_log->IsOpen()) return;
+  std::string_view text(line);
+  std::size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) >= 249) ++i;
+  text.remove_prefix(i);
+  if (text.empty()) return;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  m_log->WriteOutputLine(std::string(text));
+}
+
+}  // namespace pm2

@@ -1,0 +1,65 @@
+// The build system as the application layer drives it: start, stop, the
+// include dependencies of a target and the HTML build log. DriverBuildPort
+// is the real one, over the build driver and the build log; tests record
+// the calls.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace pm2 {
+
+struct ProjectRec;
+struct TargetRec;
+struct FileRec;
+class NotificationHub;
+class ShellServices;
+class BuildDriver;
+class BuildLog;
+
+class BuildPort {
+ public:
+  virtual ~BuildPort() = default;
+  // mode 0 build, 1 rebuild; the build ends with notification code 7.
+  virtual void StartBuild(ProjectRec* project, TargetRec* target, int mode) = 0;
+  virtual void StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) = 0;
+  // 1 when the stop was accepted, 0 when stopping is not allowed now.
+  virtual int StopBuild() = 0;
+  // Refreshes what the project knows of the target's include dependencies.
+  virtual void UpdateDependencies(ProjectRec* project, TargetRec* target) = 0;
+  // Action 1 opens the log "<base>.plg" (the stored form of the path),
+  // action 0 closes it.
+  virtual void SetBuildLogFile(int action, const std::string& name) = 0;
+  // One line of the build page, also kept in the open log.
+  virtual void LogOutputLine(const char* line) = 0;
+  // The error count of the build that ended last.
+  virtual int LastErrorCount() const { return 0; }
+};
+
+class DriverBuildPort : public BuildPort {
+ public:
+  // hub: where the build's lines and its end go; shell: its beeps and boxes.
+  DriverBuildPort(NotificationHub& hub, ShellServices* shell);
+  ~DriverBuildPort() override;
+
+  void StartBuild(ProjectRec* project, TargetRec* target, int mode) override;
+  void StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) override;
+  int StopBuild() override;
+  void UpdateDependencies(ProjectRec* project, TargetRec* target) override;
+  void SetBuildLogFile(int action, const std::string& name) override;
+  void LogOutputLine(const char* line) override;
+  int LastErrorCount() const override;
+
+  BuildDriver& Driver() { return *m_driver; }
+  // Asks a running build to stop and waits for its thread, calling pump
+  // meanwhile: the thread may be waiting for the GUI thread to take a line.
+  void Finish(const std::function<void()>& pump);
+
+ private:
+  std::unique_ptr<BuildDriver> m_driver;
+  std::unique_ptr<BuildLog> m_log;
+  ProjectRec* m_project = nullptr;  // the project whose log is open
+};
+
+}  // namespace pm2

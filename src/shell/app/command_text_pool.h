@@ -1,0 +1,30 @@
+// g_CmdTextPool: 32 buffers of 1024 bytes that carry command-window texts
+// posted from other threads (notification code 16). The sender claims a
+// buffer and copies its text in; the GUI thread frees it after showing the
+// text. Claims are atomic, so two senders never get the same buffer.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+
+namespace pm2 {
+
+class CommandTextPool {
+ public:
+  static constexpr int kBuffers = 32;
+  static constexpr std::size_t kBufferSize = 1024;
+
+  // A buffer holding a copy of text; null when the text has 1024
+  // characters or more, or every buffer is in use.
+  const char* Get(const char* text);
+  // True when text is one of the pool's buffers; that buffer is then free.
+  bool Release(const char* text);
+  bool Owns(const char* text) const;
+  int InUse() const;
+
+ private:
+  char m_text[kBuffers][kBufferSize] = {};
+  std::atomic<bool> m_used[kBuffers] = {};
+};
+
+}  // namespace pm2

@@ -1,0 +1,23 @@
+// What the application layer tells other processes: the inter-process
+// events it sends and the channel between running instances. Defaults send
+// nothing, as when the event interface is not started.
+#pragma once
+
+#include <cstdint>
+
+namespace pm2 {
+
+class IpcPort {
+ public:
+  virtual ~IpcPort() = default;
+  virtual void SendBuildInfo(const char* /*line or null*/) {}
+  virtual void SendBuildEnd() {}
+  virtual void SendGoodbye() {}
+  virtual void SendTargetMessage(intptr_t /*record*/) {}
+  virtual void SendTargetConnection(bool /*connected*/) {}
+  // A text for the other instances over the instance channel (kind 2: a
+  // mirrored command-window line).
+  virtual void ChannelSend(int /*kind*/, const char* /*text*/) {}
+};
+
+}  // namespace pm2

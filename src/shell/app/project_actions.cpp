@@ -1,0 +1,256 @@
+// Opening, saving and closing the one project the program holds, and what
+// the user is told. Reading and writing the files themselves is the
+// project model's (project/files/project_open.h).
+#include <filesystem>
+#include <system_error>
+
+#include "platform/ascii_case.h"
+#include "platform/win_path.h"
+#include "project/files/file_watcher.h"
+#include "project/files/project_file.h"
+#include "project/files/project_open.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/app/build_port.h"
+#include "shell/app/debug_port.h"
+#include "shell/app/frame_hooks.h"
+#include "shell/app/shell_app.h"
+#include "shell/app/user_dialogs.h"
+
+namespace pm2 {
+
+namespace {
+
+constexpr std::size_t kPathMax = 260;
+
+bool HasExtension(const std::string& path, const char* ext) {
+  return path.size() > 4 && EndsWithIgnoringCase(path, ext);
+}
+
+std::string ProjectFilePath(const ProjectRec& project) {
+  return ProjectSiblingPath(project, "Pm2");
+}
+
+}  // namespace
+
+void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
+  std::string path = pathIn;  // may be m_szWatchedProject itself
+  m_bDirErrorShown = false;
+  Frame().SaveAndCloseTextDocuments(true, true);
+  if (m_deps.build) m_deps.build->SetBuildLogFile(0, std::string());
+  PostOutputText(nullptr);
+  // The old project's records go with pool 1: nothing may point at them.
+  theApp().m_pProject = nullptr;
+  m_pSelItem = nullptr;
+  PoolFree(kPoolProject);
+  PoolFree(kPoolDebugLists);
+  m_szBrowseFile.clear();
+  m_familyWord2 = 0;
+
+  if (HasExtension(path, ".DPT")) {
+    std::string projectFile;
+    if (!FindImportedProject(path, &projectFile)) {
+      ShowError(Dialogs(), "Can't import '" + path + "': no project file of that name exists");
+      Frame().UpdateTitle();
+      return;
+    }
+    path = projectFile;
+  }
+
+  std::string why;
+  int rc = OpenProjectFile(ToForwardSlashes(path), &why, m_deps.watcher);
+  ProjectRec* p = rc == 0 ? Project() : nullptr;
+  if (p) {
+    m_szWatchedProject = path;
+    if (!HasState(kStateBatchBuild)) AddRecentProject(path);
+    if (!fromWatcher) {
+      if (!m_szTargetArg.empty() && !SelectTargetByName(p, m_szTargetArg)) {
+        ShowError(Dialogs(), "-t \"" + m_szTargetArg + "\"  ---  Target not defined in Project '" +
+                                 path + "'");
+      }
+      m_szTargetArg.clear();
+      if (!m_szOutputArg.empty() && !m_pOutputFile) {
+        m_pOutputFile = std::fopen(m_szOutputArg.c_str(), "w");
+        if (!m_pOutputFile)
+          ShowError(Dialogs(), "-o \"" + m_szOutputArg + "\"  ---  Can't create output file");
+      }
+      if (m_deps.build && p->curTarget) m_deps.build->UpdateDependencies(p, p->curTarget);
+    }
+    CheckImportedProjectChanged(p);
+    Frame().RefreshProjectTree();
+    Frame().RefreshBooks();
+    Frame().RestoreEditorWindows(p);
+  } else {
+    theApp().m_pProject = nullptr;
+    std::string text = "Cannot open project file '" + path + "'";
+    if (!why.empty()) text += "\n\n" + why;
+    ShowError(Dialogs(), text);
+    RemoveRecentProject(path);
+    PoolFree(kPoolDebugLists);
+  }
+  Frame().UpdateTitle();
+  SetBuildLogName(&m_szBrowseFile);
+}
+
+bool ShellApp::CloseProject(bool interactive) {
+  ProjectRec* p = Project();
+  if (p) {
+    CheckProjectFileReadOnly(p, 1);
+    Frame().StoreOpenEditorWindows(p);
+    Frame().ForAllDocuments(kDocBeforeSaveOrTargetChange);
+    // Our own write is no change made by another program.
+    if (m_deps.watcher) m_deps.watcher->Stop();
+    for (;;) {
+      std::string why;
+      int rc = SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
+      if (rc == 0) break;
+      std::string path = ProjectFilePath(*p);
+      Dialogs().Beep();
+      if (!interactive) {
+        Dialogs().MessageBox("Can't write project file '" + path + "' !", kMbOk | kMbIconExclamation);
+        RemoveRecentProject(path);
+        break;
+      }
+      // Closing after a failed write would lose the user's changes: offer
+      // another name, closing without saving, or keeping the project open.
+      int answer = Dialogs().MessageBox(
+          "Can't write project file '" + path +
+              "' !\n\nSave the project under a different name ?\n"
+              "(No closes the project without saving it, Cancel keeps it open.)",
+          kMbYesNoCancel | kMbIconExclamation);
+      if (answer == kIdCancel) return false;
+      if (answer == kIdNo) {
+        RemoveRecentProject(path);
+        break;
+      }
+      std::string newPath;
+      if (!Dialogs().SaveFileDialog("Save Project", "Project Files (*.pm2)|*.pm2||", "pm2", &newPath))
+        return false;
+      std::string file(FileNamePart(newPath));
+      SetProjectPathName(p, newPath, file.substr(0, file.rfind('.')));
+      p->flags &= ~kProjectReadOnly;
+    }
+    theApp().m_pProject = nullptr;
+    m_pSelItem = nullptr;
+    m_szWatchedProject.clear();
+  }
+  if (m_pOutputFile) {
+    // -o serves the first project only.
+    CloseOutputCopy();
+    m_szOutputArg.clear();
+  }
+  Frame().SaveAndCloseTextDocuments(true, true);
+  OutputText(nullptr);
+  PoolFree(kPoolProject);
+  PoolFree(kPoolDebugLists);
+  Frame().UpdateTitle();
+  return true;
+}
+
+void ShellApp::SaveProject() {
+  Frame().SaveAndCloseTextDocuments(false, false);
+  ProjectRec* p = Project();
+  if (!p) return;
+  Frame().ForAllDocuments(kDocBeforeSaveOrTargetChange);
+  CheckProjectFileReadOnly(p, 1);
+  if (p->flags & kProjectReadOnly) return;
+  Frame().StoreOpenEditorWindows(p);
+  // Our own write is no change made by another program: the watch starts
+  // again on the file as written.
+  if (m_deps.watcher) m_deps.watcher->Stop();
+  std::string why;
+  int rc = SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
+  m_szWatchedProject = ProjectFilePath(*p);
+  if (m_deps.watcher) m_deps.watcher->Watch(ToForwardSlashes(m_szWatchedProject));
+  if (rc != 0) ShowError(Dialogs(), "Can't write project file '" + m_szWatchedProject + "' !");
+}
+
+bool ShellApp::SaveProjectAs(ProjectRec* project) {
+  if (!project) return false;
+  int answer = Dialogs().MessageBox(
+      "Current project is read only. Do you want\nto save the project under a different name ?",
+      kMbYesNo | kMbIconQuestion);
+  if (answer != kIdYes) return false;
+  std::string path;
+  if (!Dialogs().SaveFileDialog("Save Project", "Project Files (*.pm2)|*.pm2||", "pm2", &path))
+    return false;
+  std::string file(FileNamePart(path));
+  SetProjectPathName(project, path, file.substr(0, file.rfind('.')));
+  project->flags &= ~kProjectReadOnly;
+  return true;
+}
+
+void* ShellApp::OpenDocumentFile(const std::string& pathIn) {
+  std::error_code ec;
+  std::string path = std::filesystem::absolute(ToForwardSlashes(pathIn), ec).lexically_normal().string();
+  if (ec || path.size() > kPathMax) return nullptr;
+  bool project = HasExtension(path, ".PM2");
+  bool codeGen = HasExtension(path, ".DPT");
+  if (project || codeGen) {
+    if (HasState(kStateOpeningDocument)) {
+      Dialogs().Beep();
+      return nullptr;
+    }
+    if (!CloseProject(true)) return kProjectOpenedMarker;
+    OpenProject(path);
+    return kProjectOpenedMarker;
+  }
+  void* doc = Frame().OpenDocument(path);
+  SetProjectDirectory();
+  return doc;
+}
+
+int ShellApp::ReloadProjectAfterTool() {
+  ProjectRec* p = Project();
+  if (!p) return 0;
+  bool imported = false;
+  for (uint8_t b : p->codeGenTime) imported = imported || b != 0;
+  if (imported) SaveProject();
+  if (CheckImportedProjectChanged(p) != 1) return 0;
+  OutputText(nullptr);
+  Frame().RefreshProjectTree();
+  Frame().RefreshBooks();
+  return 1;
+}
+
+int ShellApp::CheckImportedProjectChanged(ProjectRec* project) {
+  // Migrating a changed code-generator project needs its importer, which
+  // this program does not have; an imported project is kept as it is.
+  (void)project;
+  return 0;
+}
+
+bool ShellApp::TakeImportChangePending() {
+  bool was = m_bImportChangePending;
+  m_bImportChangePending = false;
+  return was;
+}
+
+bool ShellApp::FindImportedProject(const std::string& dptPath, std::string* out) {
+  if (dptPath.size() < 5) return false;
+  std::string path = dptPath.substr(0, dptPath.size() - 3) + "Pm2";
+  if (out) *out = path;
+  std::error_code ec;
+  std::string local = ToForwardSlashes(path);
+  if (std::filesystem::is_regular_file(local, ec)) return true;
+  // Files from Windows may differ in the case of the extension.
+  std::string lower = local.substr(0, local.size() - 3) + "pm2";
+  if (std::filesystem::is_regular_file(lower, ec)) {
+    if (out) *out = lower;
+    return true;
+  }
+  return false;
+}
+
+bool ShellApp::SelectTargetByName(ProjectRec* project, const std::string& name) {
+  if (!project) return false;
+  for (TargetRec* t = project->firstTarget; t; t = t->next) {
+    if (!(t->flags & kTargetDeleted) && t->name == name) {
+      project->curTarget = t;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace pm2

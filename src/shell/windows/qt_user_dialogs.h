@@ -1,0 +1,34 @@
+// Message boxes, beeps and the save-file dialog on Qt. Callable from any
+// thread: a call from another thread waits while the GUI thread shows the
+// box.
+#pragma once
+
+#include <QObject>
+
+#include "shell/app/user_dialogs.h"
+
+class QWidget;
+
+namespace pm2 {
+
+class QtUserDialogs : public QObject, public UserDialogs {
+  Q_OBJECT
+ public:
+  // Must be created on the GUI thread; boxes are owned by parent (may be null).
+  explicit QtUserDialogs(QWidget* parent = nullptr);
+  void SetParentWindow(QWidget* parent) { m_parent = parent; }
+
+  void Beep() override;
+  int MessageBox(const std::string& text, int kind) override;
+  bool SaveFileDialog(const std::string& title, const std::string& filter,
+                      const std::string& defaultExt, std::string* path) override;
+
+  // "Project Files (*.pm2)|*.pm2||" as Qt's filter "Project Files (*.pm2)".
+  static QString QtFilter(const std::string& filter);
+
+ private:
+  int ShowBox(const std::string& text, int kind);
+  QWidget* m_parent;
+};
+
+}  // namespace pm2

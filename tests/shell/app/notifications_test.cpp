@@ -1,0 +1,210 @@
+// The IDE notification codes and the deferred commands.
+#include "project/model/project_records.h"
+#include "shell_fakes.h"
+
+namespace pm2 {
+namespace {
+
+class NotifyTest : public ShellAppTest {
+ protected:
+  intptr_t Notify(int code, intptr_t arg = 0) { return app->OnDebugNotify(code, arg); }
+  static intptr_t Arg(const char* text) { return reinterpret_cast<intptr_t>(text); }
+};
+
+TEST_F(NotifyTest, BuildEndAfterABatchStartClosesTheProgram) {
+  app->SetState(kStateBusy | kStateBuildOnStart);
+  EXPECT_EQ(Notify(kNotifyBuildFinished, 1), 1);
+  EXPECT_FALSE(app->HasState(kStateBusy));
+  EXPECT_EQ(ipc.buildEnds, 1);
+  EXPECT_TRUE(frame.Called("CloseMainWindow"));
+  EXPECT_TRUE(frame.Called("EnableTargetBox"));
+  EXPECT_TRUE(frame.Called("CloseBrowser"));  // the target was not built
+}
+
+struct ExitRow {
+  const char* name;
+  bool ended;
+  intptr_t notBuilt;
+  int errors;
+  int status;
+};
+
+class BatchExit : public NotifyTest, public ::testing::WithParamInterface<ExitRow> {};
+
+TEST_P(BatchExit, StatusFollowsTheLastBuild) {
+  build.errors = GetParam().errors;
+  if (GetParam().ended) Notify(kNotifyBuildFinished, GetParam().notBuilt);
+  EXPECT_EQ(app->BatchExitStatus(), GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BatchExit,
+                         ::testing::Values(ExitRow{"Built", true, 0, 0, 0},
+                                           ExitRow{"NotBuilt", true, 1, 0, 1},
+                                           ExitRow{"BuiltWithErrors", true, 0, 2, 1},
+                                           ExitRow{"NoBuildEnded", false, 0, 0, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(NotifyTest, BuildEndWithoutBatchStartKeepsTheProgramOpen) {
+  app->SetState(kStateBusy);
+  Notify(kNotifyBuildFinished, 0);
+  EXPECT_FALSE(frame.Called("CloseMainWindow"));
+  EXPECT_FALSE(frame.Called("CloseBrowser"));
+}
+
+TEST_F(NotifyTest, ProjectChangeDuringABuildIsAskedOnceWhenItEnds) {
+  app->m_szWatchedProject = dir / "missing.pm2";
+  app->SetState(kStateBusy);
+  Notify(kNotifyProjectFileChanged, Arg(app->m_szWatchedProject.c_str()));
+  Notify(kNotifyProjectFileChanged, Arg(app->m_szWatchedProject.c_str()));
+  EXPECT_TRUE(dialogs.boxes.empty());
+  dialogs.answers = {kIdNo};
+  Notify(kNotifyBuildFinished, 0);
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text,
+            "Project File '" + app->m_szWatchedProject + "'\n\nhas been modified externally, Reload ?");
+  EXPECT_EQ(dialogs.boxes[0].kind, kMbYesNo | kMbIconQuestion);
+  Notify(kNotifyBuildFinished, 0);
+  EXPECT_EQ(dialogs.boxes.size(), 1u);
+}
+
+TEST_F(NotifyTest, ProjectChangeDuringASessionIsDropped) {
+  app->m_szWatchedProject = dir / "p.pm2";
+  debug.session = true;
+  app->SetState(kStateBusy);
+  Notify(kNotifyProjectFileChanged);
+  app->ClearState(kStateBusy);
+  debug.session = false;
+  Notify(kNotifyBuildFinished, 0);
+  EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(NotifyTest, BuildLineFromAWorkerShowsTheBuildPage) {
+  int pane = 0;
+  app->m_windows.Set(WindowSlot::OutputPane, &pane);
+  Notify(kNotifyBuildOutputLine, Arg("compiling\n"));
+  EXPECT_EQ(frame.calls.front(), "ShowOutputPage 0");
+  EXPECT_EQ(frame.lines, std::vector<std::string>{"0:compiling\n"});
+}
+
+struct StatusRow {
+  const char* name;
+  const char* text;
+  const char* shown;
+};
+
+class DriverStatus : public NotifyTest, public ::testing::WithParamInterface<StatusRow> {};
+
+TEST_P(DriverStatus, KeepsAtMostThirtyCharacters) {
+  Notify(kNotifyStatusText, Arg(GetParam().text));
+  EXPECT_EQ(app->m_szDriverStatus, GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DriverStatus,
+    ::testing::Values(StatusRow{"Short", "Running", "Running"},
+                      StatusRow{"Long", "0123456789012345678901234567890123", "012345678901234567890123456789"},
+                      StatusRow{"Null", nullptr, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct RouteRow {
+  const char* name;
+  int code;
+  intptr_t arg;
+  bool session;
+  const char* expected;  // the frame call, or "" for none
+};
+
+class RoutedCode : public NotifyTest, public ::testing::WithParamInterface<RouteRow> {};
+
+TEST_P(RoutedCode, ReachesTheFrame) {
+  const RouteRow& r = GetParam();
+  debug.session = r.session;
+  Notify(r.code, r.arg);
+  if (*r.expected)
+    EXPECT_TRUE(frame.Called(r.expected)) << ::testing::PrintToString(frame.calls);
+  else
+    EXPECT_TRUE(frame.calls.empty()) << ::testing::PrintToString(frame.calls);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RoutedCode,
+    ::testing::Values(RouteRow{"IpcBuild", kNotifyIpcBuildRequest, 0, false, "Route 32720"},
+                      RouteRow{"IpcRebuild", kNotifyIpcBuildRequest, 1, false, "Route 32816"},
+                      RouteRow{"StopBuild", kNotifyBeepStopBuild, 0, false, "Route 32721"},
+                      RouteRow{"DebugAfterBuild", kNotifyDebugAfterBuild, 0, false, "OnDebugStartStop"},
+                      RouteRow{"DebugAfterBuildInSession", kNotifyDebugAfterBuild, 0, true, ""},
+                      RouteRow{"DriverStopsSession", kNotifyStopDebugSession, 0, true, "StopDebugger"},
+                      RouteRow{"SerialByteWindow1", kNotifySerialOutput3, (1 << 24) | 'A', true, "Serial 1 1"},
+                      RouteRow{"SerialByteBadWindow", kNotifySerialOutput3, (0xFF << 24) | 'A', true, ""},
+                      RouteRow{"CodeBelowTwo", 1, 0, false, ""},
+                      RouteRow{"CodeAboveNineteen", 20, 0, false, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(NotifyTest, ServiceRecordGetsItsResultOnTheGuiThread) {
+  ServiceRecord r;
+  r.code = 13;  // the disassembly window question, answered by the debug windows
+  Notify(kNotifyIdeServiceCall, reinterpret_cast<intptr_t>(&r));
+  EXPECT_EQ(r.result, 77);
+}
+
+TEST_F(NotifyTest, UserToolEndClearsBusyAndRefreshes) {
+  app->SetState(kStateBusy);
+  Notify(kNotifyUserToolFinished);
+  EXPECT_FALSE(app->HasState(kStateBusy));
+  EXPECT_TRUE(frame.Called("IdleUpdate"));
+}
+
+// ---------------------------------------------------------------- deferred
+
+TEST_F(NotifyTest, DeferredCommandRunsAfterItsIntervalNotBefore) {
+  EXPECT_TRUE(app->PostDeferredCommand(kDeferStopDebugger));
+  timer.Advance(149);
+  EXPECT_FALSE(frame.Called("StopDebugger"));
+  timer.Advance(1);
+  EXPECT_TRUE(frame.Called("StopDebugger"));
+  EXPECT_EQ(timer.Running(), 0);
+  EXPECT_FALSE(app->Deferred().Pending());
+}
+
+TEST_F(NotifyTest, SecondRequestWhilePendingBeepsAndIsLost) {
+  EXPECT_TRUE(app->PostDeferredCommand(kDeferStartDebugger));
+  EXPECT_FALSE(app->PostDeferredCommand(kDeferStartDebugger));
+  EXPECT_EQ(dialogs.beeps, 1);
+  timer.Advance(500);
+  int starts = 0;
+  for (const auto& c : frame.calls) starts += c == "StartDebugger";
+  EXPECT_EQ(starts, 1);
+  // Once it ran, a new request is taken again.
+  EXPECT_TRUE(app->PostDeferredCommand(kDeferStartDebugger));
+}
+
+TEST_F(NotifyTest, RunToCursorIsNotScheduledWhileTheTargetRuns) {
+  debug.session = debug.executing = true;
+  EXPECT_FALSE(app->PostDeferredCommand(kDeferRunToCursor));
+  EXPECT_EQ(timer.Running(), 0);
+  EXPECT_EQ(dialogs.beeps, 0);
+}
+
+TEST_F(NotifyTest, UnusedCodesWaitTheirIntervalAndDoNothing) {
+  EXPECT_TRUE(app->PostDeferredCommand(kDeferUnused1));
+  timer.Advance(49);
+  EXPECT_TRUE(app->Deferred().Pending());
+  timer.Advance(1);
+  EXPECT_FALSE(app->Deferred().Pending());
+  EXPECT_TRUE(frame.calls.empty());
+}
+
+TEST_F(NotifyTest, ForeignTimerIsLeftToTheFrame) {
+  app->PostDeferredCommand(kDeferActivateFrame);
+  EXPECT_FALSE(app->Deferred().OnTimer(12345));
+  EXPECT_TRUE(app->Deferred().Pending());
+}
+
+TEST_F(NotifyTest, WatchRefreshOnlyWhileTheWatchWindowIsOpen) {
+  app->PostDeferredCommand(kDeferRefreshWatch);
+  timer.Advance(100);
+  EXPECT_TRUE(frame.calls.empty());
+}
+
+}  // namespace
+}  // namespace pm2
