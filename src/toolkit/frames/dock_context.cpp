@@ -188,12 +188,15 @@ bool SECDockContext::eventFilter(QObject* o, QEvent* e) {
       }
       return true;
     }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
+    case QEvent::MouseButtonPress: {
       auto* me = static_cast<QMouseEvent*>(e);
       if (me->button() == Qt::RightButton) Cancel();
       return true;
     }
+    case QEvent::MouseButtonDblClick:
+      // The second click of a double click: no drag; the window toggles.
+      End();
+      return false;
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
       auto* ke = static_cast<QKeyEvent*>(e);

@@ -34,7 +34,7 @@ SECWorksheetWnd::~SECWorksheetWnd() {
   if (SECWorkbookWnd* wb = Workbook()) wb->RemoveSheet(this);
 }
 
-SECWorkbookWnd* SECWorksheetWnd::Workbook() const { return dynamic_cast<SECWorkbookWnd*>(m_frame); }
+SECWorkbookWnd* SECWorksheetWnd::Workbook() const { return dynamic_cast<SECWorkbookWnd*>(m_frame.data()); }
 
 void SECWorksheetWnd::showEvent(QShowEvent* e) {
   QMdiSubWindow::showEvent(e);

@@ -6,6 +6,7 @@
 // hides the bar instead of destroying it.
 
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <functional>
 #include <string>
 
@@ -21,7 +22,7 @@ class SECWorkbookWnd;
 class SECMDIChildWnd : public QMdiSubWindow, public CommandTarget {
  public:
   explicit SECMDIChildWnd(SECMDIFrameWnd* frame);
-  SECMDIFrameWnd* Frame() const { return m_frame; }
+  SECMDIFrameWnd* Frame() const { return m_frame.data(); }
   // The menu resource shown while this child is active (0: the frame's).
   unsigned MenuResourceId() const { return m_menuId; }
   void SetMenuResourceId(unsigned id) { m_menuId = id; }
@@ -30,7 +31,8 @@ class SECMDIChildWnd : public QMdiSubWindow, public CommandTarget {
   virtual std::string SheetLabel() const;
 
  protected:
-  SECMDIFrameWnd* m_frame;
+  // A child may outlive its frame briefly (a deferred delete).
+  QPointer<SECMDIFrameWnd> m_frame;
 
  private:
   unsigned m_menuId = 0;
@@ -68,7 +70,7 @@ class BarChildHost {
 
  private:
   SECDockBar* m_dockBar;
-  SECMDIFrameWnd* m_frame;
+  QPointer<SECMDIFrameWnd> m_frame;
 };
 
 class SECControlBarMDIChildWnd : public SECMDIChildWnd, public BarChildHost {
