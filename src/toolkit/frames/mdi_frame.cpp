@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPainter>
+#include <QIcon>
 #include <QScreen>
 
 #include "toolkit/controls/qt_bridge.h"
@@ -16,6 +17,18 @@
 #include "toolkit/frames/mini_dock_frame.h"
 
 namespace pm2 {
+
+QIcon BarWindowIcon() {
+  // A small window with a caption: what a bar without its own icon shows.
+  QPixmap pm(16, 16);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setPen(SysQColor(SysColor::WindowFrame));
+  p.setBrush(SysQColor(SysColor::Window));
+  p.drawRect(1, 2, 13, 11);
+  p.fillRect(QRect(2, 3, 12, 3), SysQColor(SysColor::ActiveCaption));
+  return QIcon(pm);
+}
 
 SECMDIFrameWnd::SECMDIFrameWnd(QWidget* parent) : QWidget(parent) {
   m_mdi = new QMdiArea(this);
@@ -224,6 +237,8 @@ void SECMDIFrameWnd::FloatControlBarInMDIChild(SECControlBar* bar, QPoint point,
   host->FloatDockBar()->ApplyLayout();
   child->setWidget(host->FloatDockBar());
   child->setWindowTitle(ToQString(s.title));
+  child->setWindowIcon(BarWindowIcon());
+  if (auto* sheet = dynamic_cast<SECWorksheetWnd*>(child)) sheet->SetTabIcon(BarWindowIcon());
   child->resize(sz.cx + 8, sz.cy + 30);
   child->move(cp.x, cp.y);
   child->show();

@@ -7,6 +7,7 @@
 // child, then the active MDI child, then the workspace hook, then the
 // frame's own handlers.
 
+#include <QIcon>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -29,6 +30,9 @@ class SECDockState;
 class SECMDIChildWnd;
 class SECMiniDockFrameWnd;
 class SettingsStore;
+
+// The icon of a window that holds a bar without an icon of its own.
+QIcon BarWindowIcon();
 
 class SECMDIFrameWnd : public QWidget, public CommandTarget {
  public:

@@ -188,7 +188,10 @@ void SECWorkbookWnd::paintEvent(QPaintEvent* e) {
   if (!m_workbookMode) return;
   QPainter p(this);
   if (m_flat) {
+    // The tab row lies on a lighter ground than the face above it.
     QRect M = MdiRect();
+    QRect area = ClientLayoutRect();
+    p.fillRect(QRect(QPoint(area.left(), M.bottom() + 4), area.bottomRight()), SysQColor(SysColor::BtnHighlight));
     p.setPen(SysQColor(SysColor::WindowFrame));
     p.drawLine(M.left(), M.bottom() + 4, M.right() + 2, M.bottom() + 4);
   }
