@@ -136,6 +136,11 @@ std::vector<std::uint32_t> SECDockBar::StoredEntries() const {
   return ids;
 }
 
+void SECDockBar::ForgetBar(SECControlBar* bar) {
+  m_model.RemoveControlBar(&bar->State(), false);
+  m_widgets.erase(&bar->State());
+}
+
 QRect SECDockBar::DropRectOnScreen(const SECControlBar* bar, const QRect& dragScreen, QPoint cursor) const {
   QPoint tl = mapFromGlobal(dragScreen.topLeft());
   QPoint pt = mapFromGlobal(cursor);

@@ -44,6 +44,8 @@ class SECDockBar : public QWidget {
   void DockControlBar(SECControlBar* bar, const QRect* screenRect = nullptr, QPoint screenPoint = {});
   int DockControlBarAt(SECControlBar* bar, const DockPosition& pos);
   void RemoveControlBar(SECControlBar* bar, bool addPlaceholder);
+  // A bar being destroyed leaves without a held place or any window call.
+  void ForgetBar(SECControlBar* bar);
   // Rebuilds the rows from stored ids (0 a row end, id | 0x10000 a held
   // place); `find` gives the bar of an id or null.
   void RestoreEntries(const std::vector<std::uint32_t>& ids, const std::function<SECControlBar*(unsigned)>& find);

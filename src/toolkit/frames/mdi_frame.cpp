@@ -35,6 +35,18 @@ SECMDIFrameWnd::SECMDIFrameWnd(QWidget* parent) : QWidget(parent) {
   m_mdi->setBackground(SysQColor(SysColor::AppWorkspace));
   m_mdi->setFrameShape(QFrame::NoFrame);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  QObject::connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) { OnChildActivated(w); });
+}
+
+void SECMDIFrameWnd::OnChildActivated(QMdiSubWindow* w) {
+  // The menu follows the active document window; with none left (or one
+  // that names no menu) the frame's own menu comes back.
+  unsigned id = 0;
+  if (auto* child = dynamic_cast<SECMDIChildWnd*>(w)) id = child->MenuResourceId();
+  int menu = id ? int(id) : -1;
+  if (menu == m_currentMenu) return;
+  m_currentMenu = menu;
+  if (m_menuSelector) m_menuSelector(menu);
 }
 
 SECMDIFrameWnd::~SECMDIFrameWnd() {
@@ -92,7 +104,10 @@ void SECMDIFrameWnd::AddControlBar(SECControlBar* bar) {
 void SECMDIFrameWnd::RemoveControlBar(SECControlBar* bar) {
   m_bars.erase(std::remove(m_bars.begin(), m_bars.end(), bar), m_bars.end());
   m_dynamicBars.erase(std::remove(m_dynamicBars.begin(), m_dynamicBars.end(), bar), m_dynamicBars.end());
-  if (SECDockBar* d = bar->DockBar()) d->Model().RemoveControlBar(&bar->State(), false);
+  if (SECDockBar* d = bar->DockBar()) {
+    d->ForgetBar(bar);
+    bar->SetDockBar(nullptr);
+  }
 }
 
 SECControlBar* SECMDIFrameWnd::GetControlBar(unsigned id) const {

@@ -89,6 +89,11 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget {
   void SetActiveBarChild(CommandTarget* t) { m_activeBarChild = t; }
   void SetWorkspaceHook(CommandTarget* t) { m_workspaceHook = t; }
 
+  // Called with the menu resource id of the active document window, or -1
+  // for the frame's own menu (no document window, or one without a menu).
+  void SetMenuSelector(std::function<void(int)> f) { m_menuSelector = std::move(f); }
+  int CurrentMenu() const { return m_currentMenu; }
+
   // The bar context menu: greys Allow Docking for a bar inside the main
   // window and offers Float In Main Window.
   virtual void OnBarContextMenu(SECControlBar* bar, QMenu* menu);
@@ -134,6 +139,9 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget {
   std::function<bool()> m_closeHook;
   std::function<void()> m_closingHook;
   bool m_inLayout = false;
+  std::function<void(int)> m_menuSelector;
+  int m_currentMenu = -1;
+  void OnChildActivated(QMdiSubWindow* w);
 };
 
 }  // namespace pm2

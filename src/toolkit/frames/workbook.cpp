@@ -99,6 +99,13 @@ bool SECWorkbookWnd::IsTabLabelFullyShown(const SECWorksheetWnd* sheet) const {
   return sheet && GetShownLabel(sheet) == GetSheetLabel(sheet);
 }
 
+void SECWorkbookWnd::SetSheetIcon(SECWorksheetWnd* sheet, const QIcon& icon, bool redraw) {
+  if (!sheet) return;
+  sheet->SetTabIcon(icon);
+  TabPolygon pts;
+  if (redraw && GetTabPolygon(sheet, &pts)) update(ToQRect(WorkbookTabBounds(pts)));
+}
+
 SECWorksheetWnd* SECWorkbookWnd::SheetAt(QPoint p) const {
   for (SECWorksheetWnd* s : m_sheets) {
     TabPolygon pts;

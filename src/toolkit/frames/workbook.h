@@ -35,6 +35,8 @@ class SECWorkbookWnd : public SECMDIFrameWnd {
   // The label as drawn (shortened to fit).
   std::string GetShownLabel(const SECWorksheetWnd* sheet) const;
   SECWorksheetWnd* SheetAt(QPoint p) const;
+  // A null sheet does nothing; without redraw nothing is repainted.
+  void SetSheetIcon(SECWorksheetWnd* sheet, const QIcon& icon, bool redraw);
   void SheetChanged() { update(); }
 
   ClientMargins ClientMarginsNow() const override { return WorkbookMargins(m_workbookMode, m_flat); }

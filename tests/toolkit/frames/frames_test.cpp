@@ -318,6 +318,50 @@ TEST_F(FramesTest, NoStandardDockingWidgetsAreUsed) {
   EXPECT_TRUE(d.frame->findChildren<QTabBar*>().isEmpty());
 }
 
+TEST_F(FramesTest, DraggingAFloatingFramesBorderResizesTheBar) {
+  auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(d.serial->window());
+  ASSERT_NE(mf, nullptr);
+  int w = mf->width(), h = mf->height();
+  Size before = d.serial->State().szFloat;
+  QPoint edge(mf->width() - 1, mf->height() / 2);
+  ASSERT_EQ(mf->HitTest(edge), HTRIGHT);
+  QTest::mousePress(mf, Qt::LeftButton, {}, edge);
+  ASSERT_TRUE(d.serial->DockContext()->IsTracking());
+  QTest::mouseMove(mf, edge + QPoint(25, 0));
+  QTest::mouseMove(mf, edge + QPoint(50, 0));
+  QTest::mouseRelease(mf, Qt::LeftButton, {}, edge + QPoint(50, 0));
+  EXPECT_EQ(d.serial->State().szFloat, (Size{before.cx + 50, before.cy}));
+  EXPECT_EQ(mf->width(), w + 50);
+  EXPECT_EQ(mf->height(), h);
+  EXPECT_TRUE(d.serial->IsFloating());
+}
+
+TEST_F(FramesTest, TheMenuFollowsTheActiveDocumentWindow) {
+  std::vector<int> menus;
+  d.frame->SetMenuSelector([&](int id) { menus.push_back(id); });
+  const auto& sheets = d.frame->Sheets();
+  sheets[0]->SetMenuResourceId(121);
+  sheets[1]->SetMenuResourceId(124);
+  d.frame->MdiClient()->setActiveSubWindow(sheets[0]);
+  d.frame->MdiClient()->setActiveSubWindow(sheets[1]);
+  d.frame->MdiClient()->setActiveSubWindow(sheets[2]);  // names no menu
+  for (SECWorksheetWnd* s : std::vector<SECWorksheetWnd*>(sheets)) s->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(menus, (std::vector<int>{121, 124, -1}));
+  EXPECT_EQ(d.frame->CurrentMenu(), -1);
+  EXPECT_TRUE(d.frame->Sheets().empty());
+}
+
+TEST_F(FramesTest, ABarDestroyedWhileDockedLeavesItsRow) {
+  SECDockBar* bottom = Side(DockSide::Bottom);
+  delete d.watch;
+  d.watch = nullptr;
+  d.frame->RecalcLayout();
+  EXPECT_EQ(bottom->Bars(), (std::vector<SECControlBar*>{d.output}));
+  EXPECT_EQ(d.output->width(), bottom->width());
+  EXPECT_EQ(d.frame->GetControlBar(kDemoWatchBar), nullptr);
+}
+
 TEST(FrameState, StateSavedOnCloseRestoresTheLayoutOnTheNextStart) {
   EnsureApp();
   SettingsStore store("/nonexistent/pm2-frames-test.ini");
