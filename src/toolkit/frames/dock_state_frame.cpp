@@ -147,6 +147,12 @@ bool SECMDIFrameWnd::SetDockState(SECDockState& state) {
     if (!bar) continue;
     WindowPlacement wp = DecodePlacement(r->placement.data(), r->placement.size());
     FloatControlBarInMDIChild(bar, QPoint(wp.normal.left, wp.normal.top), CBRS_ALIGN_TOP);
+    SECDockBar* d = bar->DockBar();
+    QWidget* host = d ? d->parentWidget() : nullptr;
+    while (host && !qobject_cast<QMdiSubWindow*>(host)) host = host->parentWidget();
+    if (host && !wp.normal.IsEmpty())
+      host->setGeometry(wp.normal.left, wp.normal.top, wp.normal.Width(), wp.normal.Height());
+    if (host && !bar->State().visible) host->hide();
   }
   // A bar the state did not place goes to the side it fits.
   for (SECControlBar* bar : ControlBars())

@@ -107,6 +107,7 @@ void SECMDIFrameWnd::RemoveControlBar(SECControlBar* bar) {
   if (SECDockBar* d = bar->DockBar()) {
     d->ForgetBar(bar);
     bar->SetDockBar(nullptr);
+    if (d->IsFloatingBar()) SettleFloatingHost(d);
   }
 }
 
@@ -124,21 +125,22 @@ void SECMDIFrameWnd::DetachBar(SECControlBar* bar, bool holdPlace) {
   SECDockBar* d = bar->DockBar();
   if (!d) return;
   d->RemoveControlBar(bar, holdPlace);
-  if (d->IsFloatingBar()) {
-    // A floating window left without bars goes; one with hidden bars hides.
-    QWidget* host = d->parentWidget();
-    if (d->Model().BarCount() == 0) {
-      if (auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(host)) ForgetFloatingFrame(mf);
-      if (auto* child = dynamic_cast<QMdiSubWindow*>(host)) {
-        m_mdi->removeSubWindow(child);
-      }
-      host->hide();
-      host->deleteLater();
-    } else if (d->VisibleBarCount() == 0) {
-      host->hide();
-    } else if (auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(host)) {
-      mf->RecalcLayout();
-    }
+  if (d->IsFloatingBar()) SettleFloatingHost(d);
+}
+
+void SECMDIFrameWnd::SettleFloatingHost(SECDockBar* d) {
+  // A floating window left without bars goes; one with hidden bars hides.
+  QWidget* host = d->parentWidget();
+  if (!host) return;
+  if (d->Model().BarCount() == 0) {
+    if (auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(host)) ForgetFloatingFrame(mf);
+    if (auto* child = dynamic_cast<QMdiSubWindow*>(host)) m_mdi->removeSubWindow(child);
+    host->hide();
+    host->deleteLater();
+  } else if (d->VisibleBarCount() == 0) {
+    host->hide();
+  } else if (auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(host)) {
+    mf->RecalcLayout();
   }
 }
 
@@ -261,7 +263,7 @@ void SECMDIFrameWnd::FloatControlBarInMDIChild(SECControlBar* bar, QPoint point,
   RecalcLayout();
 }
 
-void SECMDIFrameWnd::ShowControlBar(SECControlBar* bar, bool show, bool /*delay*/) {
+void SECMDIFrameWnd::ShowControlBar(SECControlBar* bar, bool show, bool delay) {
   ControlBarState& s = bar->State();
   if (s.visible == show && bar->DockBar()) return;
   s.visible = show;
@@ -270,12 +272,24 @@ void SECMDIFrameWnd::ShowControlBar(SECControlBar* bar, bool show, bool /*delay*
   if (d) d->Model().MarkBarChanged(&s);
   if (d && d->IsFloatingBar()) {
     QWidget* host = d->parentWidget();
-    int visible = d->VisibleBarCount();
-    if (visible == 0) host->hide();
-    else {
+    if (d->VisibleBarCount() == 0) {
+      host->hide();
+    } else {
       if (auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(host)) mf->RecalcLayout();
       host->show();
     }
+  }
+  // A delayed show lays out once when the event loop is idle again, so that
+  // several bars shown together cost one layout.
+  if (delay) {
+    if (!m_layoutPending) {
+      m_layoutPending = true;
+      QMetaObject::invokeMethod(this, [this] {
+        m_layoutPending = false;
+        RecalcLayout();
+      }, Qt::QueuedConnection);
+    }
+    return;
   }
   RecalcLayout();
 }

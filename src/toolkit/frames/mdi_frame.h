@@ -74,6 +74,8 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget {
   void DetachBar(SECControlBar* bar, bool holdPlace);
   const std::vector<SECMiniDockFrameWnd*>& FloatingFrames() const { return m_floating; }
   void ForgetFloatingFrame(SECMiniDockFrameWnd* f);
+  // Hides or removes the window of a floating dock bar as its bars require.
+  void SettleFloatingHost(SECDockBar* d);
   virtual SECMDIChildWnd* CreateFloatingMDIChild(std::uint32_t style, SECControlBar* bar);
   // The screen area a floating frame must stay reachable in.
   virtual QRect WorkArea() const;
@@ -141,6 +143,7 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget {
   bool m_inLayout = false;
   std::function<void(int)> m_menuSelector;
   int m_currentMenu = -1;
+  bool m_layoutPending = false;
   void OnChildActivated(QMdiSubWindow* w);
 };
 

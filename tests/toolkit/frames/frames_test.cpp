@@ -15,6 +15,7 @@
 
 #include "demo_frame.h"
 #include "platform/settings_store.h"
+#include "toolkit/core/persistent_tree.h"
 #include "toolkit/docking/dock_state.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/dock_bar.h"
@@ -415,6 +416,50 @@ TEST(FrameState, StateSavedOnCloseRestoresTheLayoutOnTheNextStart) {
   EXPECT_EQ(second.floating, first.floating);
   for (size_t i = 0; i < first.shares.size(); ++i) EXPECT_NEAR(second.shares[i], first.shares[i], 1e-5) << i;
   EXPECT_EQ(second.floatPos, first.floatPos);
+  delete d.frame;
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+QMdiSubWindow* HostOf(SECControlBar* bar) {
+  QWidget* w = bar->DockBar() ? bar->DockBar()->parentWidget() : nullptr;
+  while (w && !qobject_cast<QMdiSubWindow*>(w)) w = w->parentWidget();
+  return qobject_cast<QMdiSubWindow*>(w);
+}
+
+TEST(FrameState, ABarInsideTheMainWindowComesBackThereThroughASettingsTree) {
+  EnsureApp();
+  SECPTNFactory factory;
+  SECPersistentTreeNode* root = factory.CreateNode("WorkState_v1_2");
+  QRect placed;
+  {
+    DemoFrame d = BuildDemoFrame();
+    d.frame->show();
+    d.memory->OnFloatInMainWindow();
+    QMdiSubWindow* host = HostOf(d.memory);
+    ASSERT_NE(host, nullptr);
+    host->setGeometry(60, 40, 280, 200);
+    placed = host->geometry();
+    SECDockState state;
+    ASSERT_TRUE(d.frame->GetDockState(state));
+    state.RemoveStaleBarIDs();
+    ASSERT_TRUE(state.SaveStateToNode(root));
+    delete d.frame;
+  }
+  DemoFrame d = BuildDemoFrame(false);
+  d.frame->show();
+  SECDockState state;
+  ASSERT_TRUE(state.LoadStateFromNode(root));
+  ASSERT_TRUE(d.frame->SetDockState(state));
+  EXPECT_TRUE(d.memory->IsMDIChildFloat());
+  QMdiSubWindow* host = HostOf(d.memory);
+  ASSERT_NE(host, nullptr);
+  EXPECT_EQ(host->geometry(), placed);
+  EXPECT_EQ(d.project->DockBar(), d.frame->DockBarFor(DockSide::Left));
   delete d.frame;
 }
 
