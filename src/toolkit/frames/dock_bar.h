@@ -21,6 +21,11 @@ class SECMDIFrameWnd;
 
 class SECDockBar : public QWidget {
  public:
+  // A right click on a dock bar lists the frame's bars to show or hide;
+  // off unless the application switches it on.
+  static void EnableBarMenu(bool on);
+  static bool BarMenuEnabled();
+
   SECDockBar(SECMDIFrameWnd* frame, DockSide side, QWidget* parent);
   ~SECDockBar() override;
 
@@ -73,6 +78,7 @@ class SECDockBar : public QWidget {
   void mouseReleaseEvent(QMouseEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
   void focusOutEvent(QFocusEvent*) override;
+  void contextMenuEvent(QContextMenuEvent*) override;
 
  private:
   void EndTracking(bool apply);

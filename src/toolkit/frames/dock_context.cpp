@@ -8,6 +8,7 @@
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/drag_overlay.h"
+#include "toolkit/frames/frame_strings.h"
 #include "toolkit/frames/mdi_frame.h"
 #include "toolkit/frames/mini_dock_frame.h"
 
@@ -48,7 +49,9 @@ void SECDockContext::Begin(Mode mode) {
 
 void SECDockContext::End() {
   if (m_mode == Mode::None) return;
+  bool wasDrag = m_mode == Mode::Drag;
   m_mode = Mode::None;
+  if (wasDrag && m_bar->DockSite()) m_bar->DockSite()->ShowMessageString(kIdsIdlePrompt);
   qApp->removeEventFilter(this);
   if (QWidget::mouseGrabber() == m_bar) m_bar->releaseMouse();
   if (m_overlay) m_overlay->hide();
@@ -69,6 +72,7 @@ void SECDockContext::StartDrag(QPoint global) {
   m_track.flip = QApplication::keyboardModifiers() & Qt::ShiftModifier;
   m_track.overDock = m_track.forceFrame ? -1 : m_track.CanDock(m_targets);
   Begin(Mode::Drag);
+  m_bar->DockSite()->ShowMessageString(kIdsDragBarHint);
   ShowPreview();
 }
 

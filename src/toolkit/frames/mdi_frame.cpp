@@ -296,7 +296,12 @@ void SECMDIFrameWnd::ShowControlBar(SECControlBar* bar, bool show, bool delay) {
 
 void SECMDIFrameWnd::PlaceMdiClient(const QRect& area) {
   ClientMargins m = ClientMarginsNow();
-  m_mdi->setGeometry(area.adjusted(m.left, m.top, -m.right, -m.bottom));
+  QRect r = area.adjusted(m.left, m.top, -m.right, -m.bottom);
+  m_mdi->setGeometry(r.left(), r.top(), std::max(0, r.width()), std::max(0, r.height()));
+}
+
+void SECMDIFrameWnd::ShowMessageString(unsigned id) {
+  if (m_messageHandler) m_messageHandler(FrameString(id));
 }
 
 void SECMDIFrameWnd::RecalcLayout() {
@@ -327,11 +332,11 @@ void SECMDIFrameWnd::RecalcLayout() {
         r.setBottom(r.bottom() - s.cy);
         break;
       case DockSide::Left:
-        d->setGeometry(r.left(), r.top(), s.cx, r.height());
+        d->setGeometry(r.left(), r.top(), s.cx, std::max(0, r.height()));
         r.setLeft(r.left() + s.cx);
         break;
       default:
-        d->setGeometry(r.right() + 1 - s.cx, r.top(), s.cx, r.height());
+        d->setGeometry(r.right() + 1 - s.cx, r.top(), s.cx, std::max(0, r.height()));
         r.setRight(r.right() - s.cx);
         break;
     }

@@ -91,6 +91,11 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget {
   void SetActiveBarChild(CommandTarget* t) { m_activeBarChild = t; }
   void SetWorkspaceHook(CommandTarget* t) { m_workspaceHook = t; }
 
+  // The message line: the frame hands texts (a hint while a bar is dragged,
+  // the idle prompt afterwards) to whoever shows them, usually the status bar.
+  void SetMessageHandler(std::function<void(const std::string&)> f) { m_messageHandler = std::move(f); }
+  void ShowMessageString(unsigned id);
+
   // Called with the menu resource id of the active document window, or -1
   // for the frame's own menu (no document window, or one without a menu).
   void SetMenuSelector(std::function<void(int)> f) { m_menuSelector = std::move(f); }
@@ -144,6 +149,7 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget {
   std::function<void(int)> m_menuSelector;
   int m_currentMenu = -1;
   bool m_layoutPending = false;
+  std::function<void(const std::string&)> m_messageHandler;
   void OnChildActivated(QMdiSubWindow* w);
 };
 

@@ -115,6 +115,16 @@ TEST_F(FramesTest, EscapeAndTheRightButtonCancelADrag) {
   }
 }
 
+TEST_F(FramesTest, TheMessageLineShowsTheDragHintAndThenReady) {
+  std::vector<std::string> texts;
+  d.frame->SetMessageHandler([&](const std::string& t) { texts.push_back(t); });
+  PressOn(d.project);
+  QTest::keyClick(d.frame, Qt::Key_Escape);
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_NE(texts[0].find("CTRL"), std::string::npos);
+  EXPECT_EQ(texts[1], "Ready");
+}
+
 TEST_F(FramesTest, LosingTheApplicationsFocusCancelsADrag) {
   PressOn(d.project);
   ASSERT_TRUE(d.project->DockContext()->IsTracking());
