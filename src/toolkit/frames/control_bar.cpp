@@ -37,6 +37,7 @@ bool SECControlBar::Create(SECMDIFrameWnd* frame, const std::string& title, std:
   setWindowTitle(ToQString(title));
   setParent(frame);
   hide();
+  resize(0, 0);  // created with an empty rectangle; a dock bar gives it its size
   m_dockSite = frame;
   frame->AddControlBar(this);
   if (exStyle & SECBAR_EX_PROPORTIONAL) TakeChildRecords();

@@ -475,3 +475,26 @@ TEST(FrameState, ABarInsideTheMainWindowComesBackThereThroughASettingsTree) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST(ControlBarWidget, ProportionalChildrenWaitForARealSizeThenScale) {
+  EnsureApp();
+  SECWorkbookWnd frame;
+  auto* bar = new SECControlBar;
+  // Created without a size: the records have an empty base.
+  ASSERT_TRUE(bar->Create(&frame, "Proportional", CBRS_ALIGN_TOP, SECBAR_EX_PROPORTIONAL, 0xE950));
+  auto* child = new QWidget(bar);
+  child->setGeometry(10, 20, 30, 40);
+  // A hidden widget gets its resize events when shown: lay out directly.
+  bar->resize(100, 100);  // no division by the empty base; the records are taken now
+  bar->LayoutChild();
+  EXPECT_EQ(child->geometry(), QRect(10, 20, 30, 40));
+  bar->resize(200, 300);
+  bar->LayoutChild();
+  EXPECT_EQ(child->geometry(), QRect(20, 60, 60, 120));
+}
+
+}  // namespace
+}  // namespace pm2
