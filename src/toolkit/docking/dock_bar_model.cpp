@@ -487,7 +487,6 @@ DockLayoutResult DockBarModel::Layout(Size available) {
 }
 
 void DockBarModel::GetSplitterLimits(const DockSplitter& s, const Rect& f, int* min, int* max) const {
-  bool horz = IsHorzSide(m_side);
   if (s.between) {
     int before = 0, after = 0;
     int end = RowEnd(s.rowFirst);
@@ -520,7 +519,6 @@ void DockBarModel::GetSplitterLimits(const DockSplitter& s, const Rect& f, int* 
       *max = s.rect.left + T - kMinRow + kSplitter;
       break;
   }
-  (void)horz;
 }
 
 void DockBarModel::ResizeRow(int first, int delta) {

@@ -69,6 +69,19 @@ class ControlBarInfoExSource {
 
 constexpr std::uint32_t kHiddenBarIdFlag = 0x10000;
 
+class SECDockState;
+
+// A frame whose bars a dock state can be taken from and applied to.
+class DockStateFrame {
+ public:
+  virtual ~DockStateFrame() = default;
+  // Fills the records from the frame's bars (after clearing them).
+  virtual bool GetDockState(SECDockState& state) const = 0;
+  // Applies the records, creating bars the frame lacks and dropping
+  // records whose bar can be neither found nor made.
+  virtual bool SetDockState(SECDockState& state) = 0;
+};
+
 struct ControlBarInfo {
   // Base entries.
   unsigned barId = 0;
@@ -128,6 +141,10 @@ class SECDockState {
   void SetScreenSize(Size s) { m_screen = s; }
   void SetExtensionSource(ControlBarInfoExSource* s) { m_source = s; }
   ControlBarInfoExSource* ExtensionSource() const { return m_source; }
+
+  // False for a null frame.
+  bool GetFrameState(const DockStateFrame* frame) { return frame && frame->GetDockState(*this); }
+  bool SetFrameState(DockStateFrame* frame) { return frame && frame->SetDockState(*this); }
 
   bool SaveStateToNode(SECPersistentTreeNode* parent) const;
   bool LoadStateFromNode(const SECPersistentTreeNode* parent);

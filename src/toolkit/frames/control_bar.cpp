@@ -41,7 +41,6 @@ bool SECControlBar::Create(SECMDIFrameWnd* frame, const std::string& title, std:
   m_dockSite = frame;
   frame->AddControlBar(this);
   if (exStyle & SECBAR_EX_PROPORTIONAL) TakeChildRecords();
-  setMouseTracking(false);
   return true;
 }
 

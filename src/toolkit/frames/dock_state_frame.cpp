@@ -164,12 +164,12 @@ bool SECMDIFrameWnd::SetDockState(SECDockState& state) {
 void SECMDIFrameWnd::LoadBarState(SettingsStore& store, const std::string& profile) {
   SECDockState state;
   state.LoadState(store, profile);
-  if (!state.Records().empty()) SetDockState(state);
+  if (!state.Records().empty()) state.SetFrameState(this);
 }
 
 void SECMDIFrameWnd::SaveBarState(SettingsStore& store, const std::string& profile) const {
   SECDockState state;
-  if (!GetDockState(state)) return;
+  if (!state.GetFrameState(this)) return;
   state.RemoveStaleBarIDs();
   state.SaveState(store, profile);
 }

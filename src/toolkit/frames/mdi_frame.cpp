@@ -199,7 +199,7 @@ void SECMDIFrameWnd::FloatControlBar(SECControlBar* bar, QPoint point, std::uint
   if (d && d->IsFloatingBar() && !d->IsMDIChild() && d->Model().BarCount() == 1 &&
       (d->Model().Entries().size() > 1)) {
     auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(d->parentWidget());
-    if (mf && (s.mru.floatStyle & CBRS_ALIGN_ANY) == (style & CBRS_ALIGN_ANY)) {
+    if (mf && (mf->BarStyle() & CBRS_ALIGN_ANY) == (style & CBRS_ALIGN_ANY)) {
       mf->RecalcLayoutAt(p.x, p.y);
       return;
     }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "toolkit/core/commands.h"
+#include "toolkit/docking/dock_state.h"
 #include "toolkit/docking/frame_layout.h"
 #include "toolkit/docking/workbook_layout.h"
 
@@ -26,7 +27,6 @@ namespace pm2 {
 
 class SECControlBar;
 class SECDockBar;
-class SECDockState;
 class SECMDIChildWnd;
 class SECMiniDockFrameWnd;
 class SettingsStore;
@@ -34,7 +34,7 @@ class SettingsStore;
 // The icon of a window that holds a bar without an icon of its own.
 QIcon BarWindowIcon();
 
-class SECMDIFrameWnd : public QWidget, public CommandTarget {
+class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFrame {
  public:
   explicit SECMDIFrameWnd(QWidget* parent = nullptr);
   ~SECMDIFrameWnd() override;
@@ -106,8 +106,8 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget {
   virtual void OnBarContextMenu(SECControlBar* bar, QMenu* menu);
 
   // Dock state.
-  bool GetDockState(SECDockState& state) const;
-  bool SetDockState(SECDockState& state);
+  bool GetDockState(SECDockState& state) const override;
+  bool SetDockState(SECDockState& state) override;
   void LoadBarState(SettingsStore& store, const std::string& profile);
   void SaveBarState(SettingsStore& store, const std::string& profile) const;
   // Makes bars a stored state names by class but the frame lacks.

@@ -18,8 +18,7 @@ SECMiniDockFrameWnd::SECMiniDockFrameWnd(SECMDIFrameWnd* frame, std::uint32_t ba
   setAttribute(Qt::WA_DeleteOnClose, false);
   setMouseTracking(true);
   m_dockBar = new SECDockBar(frame, DockSide::Float, this);
-  m_dockBar->Model();  // the float dock bar lays its bars out at their floating size
-  (void)barStyle;
+  m_barStyle = barStyle;
   m_inLayout = false;
 }
 

@@ -6,6 +6,7 @@
 // hides its bars instead of destroying them.
 
 #include <QWidget>
+#include <cstdint>
 
 namespace pm2 {
 
@@ -25,6 +26,7 @@ class SECMiniDockFrameWnd : public QWidget {
   QRect CaptionRect() const;
   QRect CloseButtonRect() const;
   int HitTest(QPoint local) const;  // a sizing code, 2 caption, 20 close, 1 client, 0 outside
+  std::uint32_t BarStyle() const { return m_barStyle; }
   static QSize Chrome() { return QSize(2 * kBorder, 2 * kBorder + kCaption); }
 
  protected:
@@ -39,6 +41,7 @@ class SECMiniDockFrameWnd : public QWidget {
  private:
   SECMDIFrameWnd* m_frame;
   SECDockBar* m_dockBar;
+  std::uint32_t m_barStyle = 0;  // the alignment it was made for
   bool m_closePressed = false;
   bool m_inLayout = false;
 };
