@@ -39,6 +39,7 @@ bool SECControlBar::Create(SECMDIFrameWnd* frame, const std::string& title, std:
   hide();
   resize(0, 0);  // created with an empty rectangle; a dock bar gives it its size
   m_dockSite = frame;
+  setMouseTracking(true);  // the caption buttons rise under the mouse
   frame->AddControlBar(this);
   if (exStyle & SECBAR_EX_PROPORTIONAL) TakeChildRecords();
   return true;
@@ -122,7 +123,7 @@ void SECControlBar::resizeEvent(QResizeEvent*) { LayoutChild(); }
 
 void SECControlBar::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  PaintControlBar(p, *this, m_closePressed, m_expandPressed);
+  PaintControlBar(p, *this, m_closePressed, m_expandPressed, m_hot);
 }
 
 void SECControlBar::mousePressEvent(QMouseEvent* e) {
@@ -178,6 +179,28 @@ void SECControlBar::mouseReleaseEvent(QMouseEvent* e) {
     return;
   }
   QWidget::mouseReleaseEvent(e);
+}
+
+void SECControlBar::mouseMoveEvent(QMouseEvent* e) {
+  QPoint pt = e->position().toPoint();
+  BarDecorations d = Decorations();
+  int hot = 0;
+  if (!IsFloating() && (m_state.exStyle & SECBAR_EX_CLOSEBTN) && ToQRect(d.closeBtn).contains(pt)) hot = 1;
+  else if (!IsFloating() && (m_state.exStyle & SECBAR_EX_EXPANDBTN) && ExpandEnabled() && ToQRect(d.expandBtn).contains(pt))
+    hot = 2;
+  if (hot != m_hot) {
+    m_hot = hot;
+    update();
+  }
+  QWidget::mouseMoveEvent(e);
+}
+
+void SECControlBar::leaveEvent(QEvent* e) {
+  if (m_hot) {
+    m_hot = 0;
+    update();
+  }
+  QWidget::leaveEvent(e);
 }
 
 void SECControlBar::mouseDoubleClickEvent(QMouseEvent* e) {

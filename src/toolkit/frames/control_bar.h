@@ -82,6 +82,8 @@ class SECControlBar : public QWidget {
   void mousePressEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
   void mouseDoubleClickEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void leaveEvent(QEvent*) override;
   void contextMenuEvent(QContextMenuEvent*) override;
   bool event(QEvent*) override;
 
@@ -94,11 +96,13 @@ class SECControlBar : public QWidget {
   QWidget* m_child = nullptr;
   bool m_closePressed = false;
   bool m_expandPressed = false;
+  int m_hot = 0;  // button under the mouse: 1 close, 2 expand
   ChildRecords m_childRecords;
   bool m_haveRecords = false;
 };
 
 // Paints a bar's borders, gripper, caption and buttons (control_bar_paint.cpp).
-void PaintControlBar(QPainter& p, const SECControlBar& bar, bool closePressed, bool expandPressed);
+// `hot` names the button under the mouse (1 close, 2 expand), drawn raised.
+void PaintControlBar(QPainter& p, const SECControlBar& bar, bool closePressed, bool expandPressed, int hot = 0);
 
 }  // namespace pm2

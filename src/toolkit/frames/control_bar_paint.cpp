@@ -54,11 +54,12 @@ void ArrowGlyph(QPainter& p, const QRectF& box, int dir, const QColor& c) {
   p.setRenderHint(QPainter::Antialiasing, false);
 }
 
-void DrawButton(QPainter& p, const QRect& r, bool pressed, bool flat, bool isClose, int arrowDir, bool enabled) {
+void DrawButton(QPainter& p, const QRect& r, bool pressed, bool raised, bool flat, bool isClose, int arrowDir,
+                bool enabled) {
   if (r.isEmpty()) return;
   p.fillRect(r, SysQColor(SysColor::BtnFace));
   if (pressed) ButtonEdge(p, r, true);
-  else if (!flat) ButtonEdge(p, r, false);
+  else if (raised || !flat) ButtonEdge(p, r, false);
   int off = pressed ? 3 : 2;
   QRectF box(r.left() + off, r.top() + off, r.width() - 5, r.height() - 5);
   QColor c = SysQColor(enabled ? SysColor::BtnText : SysColor::GrayText);
@@ -79,7 +80,7 @@ void DrawClassicBorders(QPainter& p, const ControlBarState& s, const QRect& clie
 
 }  // namespace
 
-void PaintControlBar(QPainter& p, const SECControlBar& bar, bool closePressed, bool expandPressed) {
+void PaintControlBar(QPainter& p, const SECControlBar& bar, bool closePressed, bool expandPressed, int hot) {
   const ControlBarState& s = bar.State();
   QRect client = bar.rect();
   p.save();
@@ -107,8 +108,8 @@ void PaintControlBar(QPainter& p, const SECControlBar& bar, bool closePressed, b
   bool enabled = bar.ExpandEnabled();
   bool canExpand = bar.CanExpandNow();
   int dir = d.horzRow ? (canExpand ? 0 : 1) : (canExpand ? 2 : 3);
-  if (s.exStyle & SECBAR_EX_CLOSEBTN) DrawButton(p, ToQRect(d.closeBtn), closePressed, flat, true, 0, true);
-  if (s.exStyle & SECBAR_EX_EXPANDBTN) DrawButton(p, ToQRect(d.expandBtn), expandPressed, flat, false, dir, enabled);
+  if (s.exStyle & SECBAR_EX_CLOSEBTN) DrawButton(p, ToQRect(d.closeBtn), closePressed, hot == 1, flat, true, 0, true);
+  if (s.exStyle & SECBAR_EX_EXPANDBTN) DrawButton(p, ToQRect(d.expandBtn), expandPressed, hot == 2, flat, false, dir, enabled);
   if (flat) {
     QRect t = ToQRect(d.text);
     QFont f = DefaultGuiFont();

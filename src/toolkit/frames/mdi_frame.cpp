@@ -18,6 +18,14 @@
 
 namespace pm2 {
 
+namespace {
+// The height a slot widget asks for: its size hint, at least its minimum.
+int SlotHeight(const QWidget* w) {
+  int h = std::max(w->sizeHint().height(), w->minimumHeight());
+  return h > 0 ? h : w->height();
+}
+}  // namespace
+
 QIcon BarWindowIcon() {
   // A small window with a caption: what a bar without its own icon shows.
   QPixmap pm(16, 16);
@@ -309,12 +317,12 @@ void SECMDIFrameWnd::RecalcLayout() {
   m_inLayout = true;
   QRect r = rect();
   if (m_commandBar && !m_commandBar->isHidden()) {
-    int h = m_commandBar->sizeHint().height();
+    int h = SlotHeight(m_commandBar);
     m_commandBar->setGeometry(r.left(), r.top(), r.width(), h);
     r.setTop(r.top() + h);
   }
   if (m_statusBar && !m_statusBar->isHidden()) {
-    int h = m_statusBar->sizeHint().height();
+    int h = SlotHeight(m_statusBar);
     m_statusBar->setGeometry(r.left(), r.bottom() - h + 1, r.width(), h);
     r.setBottom(r.bottom() - h);
   }

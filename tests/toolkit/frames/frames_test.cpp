@@ -495,3 +495,32 @@ TEST(ControlBarWidget, ProportionalChildrenWaitForARealSizeThenScale) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST(FrameSlots, CommandBarAtTheTopStatusBarAtTheBottomDockBarsBetween) {
+  EnsureApp();
+  DemoFrame d = BuildDemoFrame();
+  d.frame->show();
+  QWidget* status = d.frame->StatusBar();
+  QWidget* command = d.frame->CommandBar();
+  ASSERT_NE(status, nullptr);
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(command->geometry(), QRect(0, 0, d.frame->width(), command->sizeHint().height()));
+  EXPECT_EQ(status->geometry().bottom(), d.frame->height() - 1);
+  EXPECT_EQ(status->width(), d.frame->width());
+  SECDockBar* bottom = d.frame->DockBarFor(DockSide::Bottom);
+  EXPECT_EQ(bottom->geometry().bottom() + 1, status->geometry().top());
+  EXPECT_EQ(d.frame->DockBarFor(DockSide::Top)->geometry().top(), command->geometry().bottom() + 1);
+  // Any widget can take the status bar's place.
+  auto* other = new QWidget;
+  other->setFixedHeight(30);
+  d.frame->SetStatusBar(other);
+  delete status;
+  EXPECT_EQ(other->geometry(), QRect(0, d.frame->height() - 30, d.frame->width(), 30));
+  delete d.frame;
+}
+
+}  // namespace
+}  // namespace pm2
