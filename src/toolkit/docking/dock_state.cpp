@@ -336,7 +336,7 @@ void SECDockState::LoadState(const SettingsStore& store, const std::string& prof
     r->LoadFromProfile(store, profile, i);
     if (m_source) {
       r->ext = m_source->CreateInfoEx();
-      if (r->ext) r->ext->LoadFromProfile(store, "");
+      if (r->ext) r->ext->LoadFromProfile(store, BarSection(profile, i));
     }
   }
 }

@@ -17,6 +17,8 @@ class QPainter;
 
 namespace pm2 {
 
+struct ControlBarInfo;
+class ControlBarInfoExSource;
 class SECDockBar;
 class SECDockContext;
 class SECMDIFrameWnd;
@@ -53,6 +55,14 @@ class SECControlBar : public QWidget {
   void ModifyExStyle(std::uint32_t remove, std::uint32_t add, bool redraw) {
     SetExStyle((m_state.exStyle & ~remove) | add, redraw);
   }
+
+  // The bar's record in a saved dock state, and back. Derived bars add
+  // their own entries through the hooks and an extension source.
+  void GetBarInfoEx(ControlBarInfo* info) const;
+  void SetBarInfoEx(const ControlBarInfo& info, SECMDIFrameWnd* frame);
+  virtual void OnGetBarInfoEx(ControlBarInfo*) const {}
+  virtual void OnSetBarInfoEx(const ControlBarInfo&, SECMDIFrameWnd*) {}
+  void SetInfoExSource(ControlBarInfoExSource* s) { m_infoExSource = s; }
 
   // Commands of the context menu.
   void OnAllowDocking();
@@ -99,6 +109,7 @@ class SECControlBar : public QWidget {
   int m_hot = 0;  // button under the mouse: 1 close, 2 expand
   ChildRecords m_childRecords;
   bool m_haveRecords = false;
+  ControlBarInfoExSource* m_infoExSource = nullptr;
 };
 
 // Paints a bar's borders, gripper, caption and buttons (control_bar_paint.cpp).

@@ -15,9 +15,8 @@
 
 namespace pm2 {
 
-namespace {
-
-void FillBarRecord(const SECControlBar& bar, ControlBarInfo* r) {
+void SECControlBar::GetBarInfoEx(ControlBarInfo* r) const {
+  const SECControlBar& bar = *this;
   const ControlBarState& s = bar.State();
   r->barId = s.id & 0xFFFF;
   r->visible = s.visible;
@@ -54,10 +53,12 @@ void FillBarRecord(const SECControlBar& bar, ControlBarInfo* r) {
   }
   r->className = bar.ClassName();
   r->windowName = s.title;
+  if (m_infoExSource) r->ext = m_infoExSource->CreateInfoEx();
+  OnGetBarInfoEx(r);
 }
 
-void ApplyBarRecord(const ControlBarInfo& r, SECControlBar* bar) {
-  ControlBarState& s = bar->State();
+void SECControlBar::SetBarInfoEx(const ControlBarInfo& r, SECMDIFrameWnd* frame) {
+  ControlBarState& s = m_state;
   s.mruWidth = r.mruWidth;
   if (r.mruFloat.cx > 0 && r.mruFloat.cy > 0) s.szFloat = r.mruFloat;
   if (r.mruHorz.cx > 0 && r.mruHorz.cy > 0) s.szHorz = r.mruHorz;
@@ -76,9 +77,8 @@ void ApplyBarRecord(const ControlBarInfo& r, SECControlBar* bar) {
   }
   s.mru.wasFloating = r.prevFloating;
   s.visible = r.visible;
+  if (r.ext) OnSetBarInfoEx(r, frame);
 }
-
-}  // namespace
 
 bool SECMDIFrameWnd::GetDockState(SECDockState& state) const {
   state.ClearRecords();
@@ -103,7 +103,7 @@ bool SECMDIFrameWnd::GetDockState(SECDockState& state) const {
     r->pos = {f->x(), f->y()};
     r->bars = d->StoredEntries();
   }
-  for (SECControlBar* bar : ControlBars()) FillBarRecord(*bar, state.NewBarInfo());
+  for (SECControlBar* bar : ControlBars()) bar->GetBarInfoEx(state.NewBarInfo());
   return true;
 }
 
@@ -121,7 +121,7 @@ bool SECMDIFrameWnd::SetDockState(SECDockState& state) {
   }
   for (auto& r : records)
     if (!r->isDockBar)
-      if (SECControlBar* bar = GetControlBar(r->barId)) ApplyBarRecord(*r, bar);
+      if (SECControlBar* bar = GetControlBar(r->barId)) bar->SetBarInfoEx(*r, this);
   auto find = [this](unsigned id) { return GetControlBar(id); };
   // Bars leave their floating windows first; the rows are then rebuilt.
   for (SECControlBar* bar : ControlBars())
@@ -162,13 +162,13 @@ bool SECMDIFrameWnd::SetDockState(SECDockState& state) {
 }
 
 void SECMDIFrameWnd::LoadBarState(SettingsStore& store, const std::string& profile) {
-  SECDockState state;
+  SECDockState state(m_infoExSource);
   state.LoadState(store, profile);
   if (!state.Records().empty()) state.SetFrameState(this);
 }
 
 void SECMDIFrameWnd::SaveBarState(SettingsStore& store, const std::string& profile) const {
-  SECDockState state;
+  SECDockState state(m_infoExSource);
   if (!state.GetFrameState(this)) return;
   state.RemoveStaleBarIDs();
   state.SaveState(store, profile);

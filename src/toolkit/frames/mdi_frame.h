@@ -110,6 +110,9 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   bool SetDockState(SECDockState& state) override;
   void LoadBarState(SettingsStore& store, const std::string& profile);
   void SaveBarState(SettingsStore& store, const std::string& profile) const;
+  // The source of the records' extensions (the toolbar manager, later).
+  void SetControlBarManager(ControlBarInfoExSource* m) { m_infoExSource = m; }
+  ControlBarInfoExSource* GetControlBarManager() const { return m_infoExSource; }
   // Makes bars a stored state names by class but the frame lacks.
   using BarFactory = std::function<SECControlBar*(const std::string& className)>;
   void SetBarFactory(BarFactory f) { m_barFactory = std::move(f); }
@@ -149,6 +152,7 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   std::function<void(int)> m_menuSelector;
   int m_currentMenu = -1;
   bool m_layoutPending = false;
+  ControlBarInfoExSource* m_infoExSource = nullptr;
   std::function<void(const std::string&)> m_messageHandler;
   void OnChildActivated(QMdiSubWindow* w);
 };

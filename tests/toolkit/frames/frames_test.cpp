@@ -524,3 +524,57 @@ TEST(FrameSlots, CommandBarAtTheTopStatusBarAtTheBottomDockBarsBetween) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// A bar with an entry of its own in the saved state.
+struct PaneRecord : ControlBarInfoEx {
+  int panes = 0;
+  bool SaveToProfile(SettingsStore& s, const std::string& section) override {
+    return s.WriteProfileInt(section, "Panes", panes);
+  }
+  bool LoadFromProfile(const SettingsStore& s, const std::string& section) override {
+    panes = s.GetProfileInt(section, "Panes", -1);
+    return true;
+  }
+};
+struct PaneSource : ControlBarInfoExSource {
+  std::unique_ptr<ControlBarInfoEx> CreateInfoEx() override { return std::make_unique<PaneRecord>(); }
+};
+class PaneBar : public SECControlBar {
+ public:
+  int panes = 0;
+  void OnGetBarInfoEx(ControlBarInfo* info) const override {
+    if (auto* r = dynamic_cast<PaneRecord*>(info->ext.get())) r->panes = panes;
+  }
+  void OnSetBarInfoEx(const ControlBarInfo& info, SECMDIFrameWnd*) override {
+    if (auto* r = dynamic_cast<PaneRecord*>(info.ext.get())) panes = r->panes;
+  }
+};
+
+TEST(FrameState, BarsKeepTheirOwnEntriesThroughTheExtensionSource) {
+  EnsureApp();
+  SettingsStore store("/nonexistent/pm2-frames-ext.ini");
+  PaneSource source;
+  for (int round = 0; round < 2; ++round) {
+    SECWorkbookWnd frame;
+    frame.EnableDocking(CBRS_ALIGN_ANY);
+    frame.SetControlBarManager(&source);
+    auto* bar = new PaneBar;
+    bar->Create(&frame, "Panes", CBRS_ALIGN_BOTTOM, kIdeBarExStyle, 0xE960);
+    bar->EnableDocking(CBRS_ALIGN_ANY);
+    bar->SetInfoExSource(&source);
+    frame.DockControlBar(bar);
+    if (round == 0) {
+      bar->panes = 3;
+      frame.SaveBarState(store, "Ext");
+    } else {
+      frame.LoadBarState(store, "Ext");
+      EXPECT_EQ(bar->panes, 3);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pm2
