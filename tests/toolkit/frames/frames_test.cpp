@@ -165,10 +165,12 @@ TEST_F(FramesTest, ClosingAFloatingFrameHidesItsBarsWithoutDestroyingThem) {
 }
 
 TEST_F(FramesTest, SplitterDragChangesTheTwoNeighboursAndStopsAtTheLimits) {
-  d.frame->DockControlBarEx(d.callStack, AFX_IDW_DOCKBAR_BOTTOM, 2, 1, 0.3f, 170);
+  // Third in the bottom row (column 2, row 0).
+  d.frame->DockControlBarEx(d.callStack, AFX_IDW_DOCKBAR_BOTTOM, 2, 0, 0.3f, 170);
   SECDockBar* bottom = Side(DockSide::Bottom);
   std::vector<SECControlBar*> row = {d.output, d.watch, d.callStack};
   for (SECControlBar* b : row) ASSERT_EQ(b->DockBar(), bottom);
+  ASSERT_EQ(bottom->Model().GetRowBars(&d.output->State()).size(), 3u);
   const auto& splitters = bottom->Model().LastLayout().splitters;
   ASSERT_TRUE(splitters[0].between);
   auto widths = [&] {
