@@ -67,15 +67,51 @@ void DrawButton(QPainter& p, const QRect& r, bool pressed, bool raised, bool fla
   else ArrowGlyph(p, box, arrowDir, c);
 }
 
+// One solid line of a classic border; a negative extent reaches left or up.
+void FillLine(QPainter& p, int x, int y, int w, int h, const QColor& c) {
+  if (w < 0) {
+    x += w;
+    w = -w;
+  }
+  if (h < 0) {
+    y += h;
+    h = -h;
+  }
+  p.fillRect(QRect(x, y, w, h), c);
+}
+
 void DrawClassicBorders(QPainter& p, const ControlBarState& s, const QRect& client) {
   bool drawn = s.exStyle & SECBAR_EX_DRAWBORDERS;
-  SysColor dark = drawn ? SysColor::BtnShadow : SysColor::BtnFace;
-  SysColor light = drawn ? SysColor::BtnHighlight : SysColor::BtnFace;
-  int l = client.left(), t = client.top(), r = client.right(), b = client.bottom();
-  if (s.style & CBRS_BORDER_LEFT) { Line(p, l, t, l, b, dark); Line(p, l + 1, t, l + 1, b, light); }
-  if (s.style & CBRS_BORDER_TOP) { Line(p, l, t, r, t, dark); Line(p, l, t + 1, r, t + 1, light); }
-  if (s.style & CBRS_BORDER_RIGHT) { Line(p, r, t, r, b, dark); Line(p, r - 1, t, r - 1, b, light); }
-  if (s.style & CBRS_BORDER_BOTTOM) { Line(p, l, b, r, b, dark); Line(p, l, b - 1, r, b - 1, light); }
+  QColor dark = SysQColor(drawn ? SysColor::BtnShadow : SysColor::BtnFace);
+  QColor light = SysQColor(drawn ? SysColor::BtnHighlight : SysColor::BtnFace);
+  // Right and bottom as exclusive edges, like the layout's rectangles.
+  int right = client.width(), bottom = client.height();
+  bool threeD = s.style & CBRS_BORDER_3D;
+  int r1Right = threeD ? right - 1 : right, r1Bottom = threeD ? bottom - 1 : bottom;
+  int t2 = (s.style & CBRS_BORDER_TOP) ? 2 : 0;
+  int b2 = (s.style & CBRS_BORDER_BOTTOM) ? bottom - 2 : bottom;
+  struct Line {
+    std::uint32_t side;
+    int x, y, w, h;
+    bool isLight;
+  };
+  bool row = s.IsHorzRow();
+  const Line rowLines[] = {
+      {CBRS_BORDER_LEFT, 0, t2, 1, b2 - t2, false},        {CBRS_BORDER_LEFT, 1, t2, 1, b2 - t2, true},
+      {CBRS_BORDER_TOP, 0, 0, right, 1, false},            {CBRS_BORDER_TOP, 0, 1, right, 1, true},
+      {CBRS_BORDER_RIGHT, r1Right, t2, -1, b2 - t2, false}, {CBRS_BORDER_RIGHT, right, t2, -1, b2 - t2, true},
+      {CBRS_BORDER_BOTTOM, 0, r1Bottom, right, -1, false},  {CBRS_BORDER_BOTTOM, 0, bottom, right, -1, true},
+  };
+  const Line otherLines[] = {
+      {CBRS_BORDER_LEFT, 0, t2 - 2, 1, b2 - t2 + 6, false},     {CBRS_BORDER_LEFT, 1, t2 - 2, 1, b2 - t2 + 3, true},
+      {CBRS_BORDER_TOP, 2, 0, right - 3, 1, false},            {CBRS_BORDER_TOP, 1, 1, right, 1, true},
+      {CBRS_BORDER_RIGHT, r1Right, t2, -1, b2 - t2, false},     {CBRS_BORDER_RIGHT, right, t2, -1, b2 - t2 + 1, true},
+      {CBRS_BORDER_BOTTOM, 2, r1Bottom, right - 3, -1, false},  {CBRS_BORDER_BOTTOM, 1, bottom, right, -1, true},
+  };
+  for (const Line& l : row ? rowLines : otherLines) {
+    if (!(s.style & l.side) || (l.isLight && !threeD)) continue;
+    FillLine(p, l.x, l.y, l.w, l.h, l.isLight ? light : dark);
+  }
 }
 
 }  // namespace

@@ -85,5 +85,31 @@ TEST(FrameGallery, WritesThePicturesOfTheDemoFrame) {
   delete d.frame;
 }
 
+TEST(FrameGallery, ClassicBarsWithRidgesAndThreeDimensionalBorders) {
+  App();
+  SECWorkbookWnd frame;
+  frame.resize(720, 420);
+  frame.EnableDocking(CBRS_ALIGN_ANY);
+  const std::uint32_t classic = SECBAR_EX_GRIPPER | SECBAR_EX_CLOSEBTN | SECBAR_EX_EXPANDBTN | SECBAR_EX_CONTEXTMENU;
+  const struct {
+    const char* title;
+    unsigned id;
+    std::uint32_t align;
+  } bars[] = {{"Registers", 0xE970, CBRS_ALIGN_TOP}, {"Symbols", 0xE971, CBRS_ALIGN_TOP}, {"Books", 0xE972, CBRS_ALIGN_LEFT}};
+  for (const auto& b : bars) {
+    auto* bar = new SECControlBar;
+    bar->Create(&frame, b.title, b.align | CBRS_BORDER_3D | CBRS_TOOLTIPS | CBRS_SIZE_DYNAMIC, classic, b.id);
+    bar->EnableDocking(CBRS_ALIGN_ANY);
+    bar->State().szHorz = {300, 90};
+    bar->State().szVert = {160, 300};
+    frame.DockControlBarEx(bar, b.align == CBRS_ALIGN_TOP ? AFX_IDW_DOCKBAR_TOP : AFX_IDW_DOCKBAR_LEFT,
+                           b.id == 0xE971 ? 1 : 0, 0, 0.5f, b.align == CBRS_ALIGN_TOP ? 90 : 160);
+  }
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  frame.RecalcLayout();
+  Save(frame.grab().toImage(), "frame_classic_bars");
+}
+
 }  // namespace
 }  // namespace pm2
