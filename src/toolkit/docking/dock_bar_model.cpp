@@ -1,0 +1,688 @@
+#include "toolkit/docking/dock_bar_model.h"
+
+#include <algorithm>
+
+namespace pm2 {
+
+DockBarModel::DockBarModel(DockSide side) : m_side(side) {}
+
+int DockBarModel::Find(const ControlBarState* bar) const {
+  if (!bar) return -1;
+  for (int i = 1; i < int(m_entries.size()); ++i)
+    if (m_entries[i].bar == bar) return i;
+  return -1;
+}
+
+int DockBarModel::GetDockedVisibleCount() const {
+  int n = 0;
+  for (const DockEntry& e : m_entries)
+    if (e.bar && e.bar->visible) ++n;
+  return n;
+}
+
+int DockBarModel::BarCount() const {
+  int n = 0;
+  for (const DockEntry& e : m_entries)
+    if (e.bar) ++n;
+  return n;
+}
+
+int DockBarModel::RowStart(int index) const {
+  int i = index;
+  while (i > 1 && !m_entries[i - 1].IsRowEnd()) --i;
+  return std::max(1, i);
+}
+
+int DockBarModel::RowEnd(int index) const {
+  int i = index;
+  while (i < int(m_entries.size()) && !m_entries[i].IsRowEnd()) ++i;
+  return i;
+}
+
+std::vector<int> DockBarModel::RowEnds() const {
+  std::vector<int> ends;
+  for (int i = 1; i < int(m_entries.size()); ++i)
+    if (m_entries[i].IsRowEnd()) ends.push_back(i);
+  return ends;
+}
+
+std::uint32_t DockBarModel::DockMode() const {
+  return IsHorzSide(m_side) ? (LM_HORZ | LM_HORZDOCK) : (LM_VERTDOCK | LM_LENGTHY);
+}
+
+int DockBarModel::Length(Size available) const { return IsHorzSide(m_side) || IsFloating() ? available.cx : available.cy; }
+
+int DockBarModel::BarLength(const ControlBarState* b) const {
+  if (IsFloating()) return b->szFloat.cx;
+  return IsHorzSide(m_side) ? b->szHorz.cx : b->szVert.cy;
+}
+
+int DockBarModel::BarThickness(const ControlBarState* b) const {
+  if (IsFloating()) return b->szFloat.cy;
+  return IsHorzSide(m_side) ? b->szHorz.cy : b->szVert.cx;
+}
+
+void DockBarModel::MarkBarChanged(ControlBarState* bar) {
+  int i = Find(bar);
+  if (i > 0) {
+    int first = RowStart(i), end = RowEnd(i);
+    bool alone = true;
+    for (int k = first; k < end; ++k)
+      if (m_entries[k].bar && m_entries[k].bar != bar) alone = false;
+    if (alone)
+      for (int k = first; k < int(m_entries.size()); ++k)
+        if (m_entries[k].bar) m_redraw.push_back(m_entries[k].bar);
+  }
+  m_redraw.push_back(bar);
+  m_pNewBar = bar;
+}
+
+std::vector<ControlBarState*> DockBarModel::TakeRedrawList() {
+  std::vector<ControlBarState*> out;
+  out.swap(m_redraw);
+  return out;
+}
+
+void DockBarModel::DockControlBar(ControlBarState* bar, const Rect* rect, const Point* point) {
+  bar->style = (bar->style & ~(CBRS_ALIGN_ANY | CBRS_BORDER_ANY | CBRS_FLOATING)) | AlignOf(m_side) | CBRS_BORDER_ANY |
+               (IsFloating() ? CBRS_FLOATING : 0);
+  if (Contains(bar)) {
+    m_pNewBar = bar;
+    return;
+  }
+  // A rectangle places the bar where it was dropped and its old place
+  // goes; without one the bar returns to the place held for it.
+  int held = -1;
+  for (int i = 1; i < int(m_entries.size()) && bar->id; ++i)
+    if (!m_entries[i].bar && m_entries[i].placeholder == bar->id) held = i;
+  if (rect) {
+    // Rows are found from the last layout, so the old place goes after.
+    InsertBarAtRect(bar, *rect, point ? *point : Point{rect->left, rect->top});
+    for (int i = 1; i < int(m_entries.size()) && bar->id; ++i) {
+      if (!m_entries[i].bar && m_entries[i].placeholder == bar->id) {
+        m_entries.erase(m_entries.begin() + i);
+        break;
+      }
+    }
+    CleanUp();
+  } else if (held > 0) {
+    m_entries[held] = DockEntry{bar, 0};
+  } else {
+    m_entries.push_back(DockEntry{bar, 0});
+    m_entries.push_back(DockEntry{});
+  }
+  m_redraw.push_back(bar);
+  m_pNewBar = bar;
+}
+
+int DockBarModel::DockControlBarAt(ControlBarState* bar, const DockPosition& pos) {
+  bar->style = (bar->style & ~(CBRS_ALIGN_ANY | CBRS_BORDER_ANY | CBRS_FLOATING)) | AlignOf(m_side) | CBRS_BORDER_ANY |
+               (IsFloating() ? CBRS_FLOATING : 0);
+  int at = Find(bar);
+  if (at > 0) return at;
+  at = InsertAtPosition(bar, pos);
+  m_pNewBar = bar;
+  return at;
+}
+
+void DockBarModel::InsertBar(int index, ControlBarState* bar) {
+  index = std::clamp(index, 1, int(m_entries.size()));
+  m_entries.insert(m_entries.begin() + index, DockEntry{bar, 0});
+  if (bar->exStyle & SECBAR_EX_OWNROW) {
+    // A bar of its own row is cut off its neighbours by row ends.
+    if (index + 1 < int(m_entries.size()) && !m_entries[index + 1].IsRowEnd())
+      m_entries.insert(m_entries.begin() + index + 1, DockEntry{});
+    if (index > 1 && !m_entries[index - 1].IsRowEnd()) {
+      m_entries.insert(m_entries.begin() + index, DockEntry{});
+      ++index;
+    }
+  }
+  if (m_entries.back().bar || m_entries.back().placeholder) m_entries.push_back(DockEntry{});
+}
+
+void DockBarModel::InsertBarAsFirstRow(ControlBarState* bar) {
+  m_entries.insert(m_entries.begin() + 1, DockEntry{});
+  m_entries.insert(m_entries.begin() + 1, DockEntry{bar, 0});
+  if (m_entries.size() == 3 && !m_entries.back().IsRowEnd()) m_entries.push_back(DockEntry{});
+}
+
+int DockBarModel::InsertAtPosition(ControlBarState* bar, const DockPosition& pos) {
+  int index = 1;
+  if (m_entries.size() == 1) {
+    m_entries.push_back(DockEntry{bar, 0});
+    m_entries.push_back(DockEntry{});
+    m_redraw.push_back(bar);
+    return 1;
+  }
+  std::vector<int> ends = RowEnds();
+  int rows = int(ends.size());
+  int row = pos.row;
+  if (pos.flags & 1) row = rows - 1 - row;
+  if (!(pos.flags & 1) && row < 0) {
+    m_entries.insert(m_entries.begin() + 1, DockEntry{bar, 0});
+    for (int k = 0; k < -row - 1; ++k) m_entries.insert(m_entries.begin() + 2, DockEntry{});
+    m_redraw.push_back(bar);
+    return 1;
+  }
+  if (row < 0) row = 0;
+  if (row >= rows) {
+    for (int k = rows; k < row; ++k) m_entries.push_back(DockEntry{});
+    m_entries.push_back(DockEntry{bar, 0});
+    index = int(m_entries.size()) - 1;
+    m_entries.push_back(DockEntry{});
+    m_redraw.push_back(bar);
+    return index;
+  }
+  int first = row == 0 ? 1 : ends[row - 1] + 1;
+  int end = ends[row];
+  if (pos.flags & 4) {
+    m_entries.insert(m_entries.begin() + first, DockEntry{});
+    m_entries.insert(m_entries.begin() + first, DockEntry{bar, 0});
+    m_redraw.push_back(bar);
+    return first;
+  }
+  if (first == end || (pos.column <= 0 && !(pos.flags & 2))) {
+    index = first;
+  } else if (pos.flags & 2) {
+    // Counted from the row's end: column 1 is after the last bar.
+    index = end;
+    int count = 1;
+    for (int k = end - 1; k >= first && count < pos.column; --k) {
+      if (m_entries[k].bar && m_entries[k].bar->visible) {
+        ++count;
+        index = k;
+      }
+    }
+  } else {
+    index = end;
+    int count = 0;
+    for (int k = first; k < end; ++k) {
+      if (m_entries[k].bar && m_entries[k].bar->visible) {
+        if (count == pos.column) {
+          index = k;
+          break;
+        }
+        ++count;
+      }
+    }
+  }
+  InsertBar(index, bar);
+  m_redraw.push_back(bar);
+  if (index + 1 < int(m_entries.size()) && m_entries[index + 1].bar) m_redraw.push_back(m_entries[index + 1].bar);
+  return index;
+}
+
+int DockBarModel::InsertBarAtRect(ControlBarState* bar, const Rect& rect, Point point) {
+  bool horz = IsHorzSide(m_side) || IsFloating();
+  int across = horz ? point.y : point.x;
+  auto lastRect = [&](const ControlBarState* b, Rect* out) {
+    for (size_t j = 0; j < m_last.bars.size(); ++j)
+      if (m_last.bars[j] == b) {
+        *out = m_last.rects[j];
+        return true;
+      }
+    return false;
+  };
+  // Rows of the current list, placed where their bars were last laid out.
+  struct Row {
+    int first, end, from, to;
+  };
+  std::vector<Row> rows;
+  int first = 1;
+  for (int end : RowEnds()) {
+    Row row{first, end, 0, 0};
+    bool any = false;
+    for (int k = first; k < end; ++k) {
+      Rect r;
+      if (!m_entries[k].bar || !m_entries[k].bar->visible || !lastRect(m_entries[k].bar, &r)) continue;
+      int a0 = horz ? r.top : r.left, a1 = horz ? r.bottom : r.right;
+      row.from = any ? std::min(row.from, a0) : a0;
+      row.to = any ? std::max(row.to, a1) : a1;
+      any = true;
+    }
+    if (any) rows.push_back(row);
+    first = end + 1;
+  }
+  if (rows.empty()) {
+    m_entries.push_back(DockEntry{bar, 0});
+    m_entries.push_back(DockEntry{});
+    return int(m_entries.size()) - 2;
+  }
+  if (across < rows.front().from) {
+    InsertBarAsFirstRow(bar);
+    return 1;
+  }
+  for (const Row& r : rows) {
+    if (across < r.from || across >= r.to) continue;
+    int lead = horz ? rect.left : rect.top;
+    int index = r.end;
+    for (int k = r.first; k < r.end; ++k) {
+      Rect br;
+      if (!m_entries[k].bar || !m_entries[k].bar->visible || !lastRect(m_entries[k].bar, &br)) continue;
+      int mid = horz ? (br.left + br.right) / 2 : (br.top + br.bottom) / 2;
+      if (mid > lead) {
+        index = k;
+        break;
+      }
+    }
+    InsertBar(index, bar);
+    for (int k = r.first; k < int(m_entries.size()) && !m_entries[k].IsRowEnd(); ++k)
+      if (m_entries[k].bar) m_redraw.push_back(m_entries[k].bar);
+    return index;
+  }
+  // Between rows: a new row after the last row before the point.
+  for (size_t i = 0; i + 1 < rows.size(); ++i) {
+    if (across >= rows[i].to && across < rows[i + 1].from) {
+      int at = rows[i].end + 1;
+      m_entries.insert(m_entries.begin() + at, DockEntry{});
+      m_entries.insert(m_entries.begin() + at, DockEntry{bar, 0});
+      return at;
+    }
+  }
+  m_entries.push_back(DockEntry{bar, 0});
+  m_entries.push_back(DockEntry{});
+  return int(m_entries.size()) - 2;
+}
+
+void DockBarModel::CleanUp() {
+  // Double row ends and a leading empty row go; the list ends with a row end.
+  for (int i = 1; i + 1 < int(m_entries.size());) {
+    if (m_entries[i].IsRowEnd() && m_entries[i + 1].IsRowEnd()) m_entries.erase(m_entries.begin() + i);
+    else ++i;
+  }
+  if (m_entries.size() > 1 && m_entries[1].IsRowEnd()) m_entries.erase(m_entries.begin() + 1);
+  if (m_entries.size() > 1 && !m_entries.back().IsRowEnd()) m_entries.push_back(DockEntry{});
+}
+
+void DockBarModel::RemoveControlBar(ControlBarState* bar, bool addPlaceholder) {
+  int i = Find(bar);
+  if (i < 0) return;
+  int first = RowStart(i), end = RowEnd(i);
+  bool alone = true;
+  for (int k = first; k < end; ++k)
+    if (m_entries[k].bar && m_entries[k].bar != bar) alone = false;
+  if (alone)
+    for (int k = end; k < int(m_entries.size()); ++k)
+      if (m_entries[k].bar) m_redraw.push_back(m_entries[k].bar);
+  if (addPlaceholder && bar->id) {
+    // One placeholder per id.
+    for (int k = 1; k < int(m_entries.size()); ++k)
+      if (k != i && !m_entries[k].bar && m_entries[k].placeholder == bar->id) m_entries[k].placeholder = 0, m_entries[k].bar = nullptr;
+    m_entries[i] = DockEntry{nullptr, bar->id};
+  } else {
+    m_entries.erase(m_entries.begin() + i);
+  }
+  CleanUp();
+  m_redraw.erase(std::remove(m_redraw.begin(), m_redraw.end(), bar), m_redraw.end());
+  if (m_pNewBar == bar) m_pNewBar = nullptr;
+}
+
+void DockBarModel::CalcMinShare(int rowLength) {
+  m_fMinShare = rowLength > 0 ? std::clamp(18.0f / float(rowLength), 0.0f, 1.0f) : 0.05f;
+}
+
+float DockBarModel::AdjustShare(float delta, ControlBarState* bar) {
+  if (!bar) return delta;
+  bar->stretch += delta;
+  if (bar->stretch < m_fMinShare) {
+    float rest = bar->stretch - m_fMinShare;
+    bar->stretch = m_fMinShare;
+    return rest;
+  }
+  return 0.0f;
+}
+
+void DockBarModel::NormalizeRow(int first, ControlBarState* newBar, int* sizable, int* fixed) {
+  CalcMinShare(m_lastLength);
+  if (newBar && newBar->visible && newBar->stretch > kMaxShare) newBar = nullptr;
+  float oldSum = 0, newSum = 0;
+  int nSizable = 0, nFixed = 0;
+  std::vector<ControlBarState*> fresh, visible;
+  int end = RowEnd(first);
+  for (int k = first; k < end; ++k) {
+    ControlBarState* b = m_entries[k].bar;
+    if (!b) continue;
+    if (!b->visible) {
+      b->shareSet = false;
+      continue;
+    }
+    visible.push_back(b);
+    (b->IsFixed() ? nFixed : nSizable)++;
+    if (b == newBar || !b->shareSet) {
+      b->stretch = std::clamp(b->stretch, m_fMinShare, kMaxShare);
+      newSum += b->stretch;
+      fresh.push_back(b);
+    } else {
+      oldSum += b->stretch;
+    }
+  }
+  if (newSum > 0) {
+    float factor;
+    if (oldSum > 0) {
+      newSum = std::min(newSum, kMaxShare);
+      if (oldSum == newSum) factor = 1.0f;
+      else if (oldSum > newSum) factor = oldSum / (oldSum - newSum);
+      // The old bars hold no more than the new ones ask for: scale the new
+      // ones so that they end with the fraction they asked for.
+      else factor = oldSum / (1.0f - newSum);
+    } else {
+      factor = 1.0f / newSum;
+    }
+    for (ControlBarState* b : fresh) {
+      b->stretch = std::max(b->stretch * factor, m_fMinShare);
+      oldSum += b->stretch;
+      b->shareSet = true;
+    }
+  }
+  if (oldSum > 0)
+    for (ControlBarState* b : visible) b->stretch = std::max(b->stretch / oldSum, m_fMinShare);
+  if (sizable) *sizable = nSizable;
+  if (fixed) *fixed = nFixed;
+}
+
+DockLayoutResult DockBarModel::Layout(Size available) {
+  DockLayoutResult res;
+  int L = Length(available);
+  m_lastLength = L;
+  bool horz = IsHorzSide(m_side) || IsFloating();
+  // Rows stack away from the frame's edge; for the bottom and right dock
+  // bars the row splitter leads (it faces the client area).
+  bool splitterFirst = m_side == DockSide::Bottom || m_side == DockSide::Right;
+  int across = 0;
+  int maxAlong = 0;
+  int first = 1;
+  for (int end : RowEnds()) {
+    std::vector<ControlBarState*> vis;
+    int sizableCount = 0;
+    if (!IsFloating()) NormalizeRow(first, m_pNewBar, &sizableCount, nullptr);
+    for (int k = first; k < end; ++k)
+      if (m_entries[k].bar && m_entries[k].bar->visible) vis.push_back(m_entries[k].bar);
+    if (IsFloating()) {
+      for (ControlBarState* b : vis) {
+        res.bars.push_back(b);
+        res.rects.push_back(Rect{0, across, b->szFloat.cx, across + b->szFloat.cy});
+        res.rows.push_back(DockRowInfo{first, end, across, b->szFloat.cy, true});
+        maxAlong = std::max(maxAlong, b->szFloat.cx);
+        across += b->szFloat.cy;
+      }
+      first = end + 1;
+      continue;
+    }
+    if (vis.empty()) {
+      first = end + 1;
+      continue;
+    }
+    int n = int(vis.size());
+    bool sizable = sizableCount > 0;
+    std::uint32_t mode = DockMode() | LM_COMMIT | (sizable ? LM_STRETCH : 0);
+    if (sizable)
+      for (ControlBarState* b : vis)
+        if (!b->IsFixed()) b->CalcDynamicLayout(std::max(0, L - kSplitter * (n - 1)), mode);
+    int thickness = 0;
+    for (ControlBarState* b : vis) thickness = std::max(thickness, BarThickness(b));
+    int barsAt = across + (sizable ? (splitterFirst ? kSplitter : kClientEdge) : 0);
+    DockRowInfo row{first, end, barsAt, thickness, sizable};
+    int pos = 0;
+    for (int i = 0; i < n; ++i) {
+      ControlBarState* b = vis[i];
+      int len = BarLength(b);
+      bool last = i == n - 1;
+      if (sizable && last && !b->IsFixed()) len = std::max(0, L - pos);
+      if (sizable) len = std::max(0, std::min(len, L - pos));
+      if (IsHorzSide(m_side)) {
+        if (!b->IsFixed() || sizable) b->szHorz.cy = thickness;
+      } else {
+        if (!b->IsFixed() || sizable) b->szVert.cx = thickness;
+      }
+      Rect r = horz ? Rect{pos, barsAt, pos + len, barsAt + thickness} : Rect{barsAt, pos, barsAt + thickness, pos + len};
+      if (sizable) b->exStyle &= ~SECBAR_EX_DRAWBORDERS;
+      else b->exStyle |= SECBAR_EX_DRAWBORDERS;
+      res.bars.push_back(b);
+      res.rects.push_back(r);
+      pos += len;
+      if (sizable && !last) {
+        DockSplitter s;
+        s.between = true;
+        s.vertical = horz;
+        s.rect = horz ? Rect{pos, barsAt, pos + kSplitter, barsAt + thickness}
+                      : Rect{barsAt, pos, barsAt + thickness, pos + kSplitter};
+        int idx = 0;
+        for (int k = first; k < end; ++k)
+          if (m_entries[k].bar == b) idx = k;
+        s.index = idx;
+        s.rowFirst = first;
+        s.rowThickness = thickness;
+        res.splitters.push_back(s);
+        pos += kSplitter;
+      }
+    }
+    maxAlong = std::max(maxAlong, pos);
+    if (sizable) {
+      int splitAt = splitterFirst ? across : barsAt + thickness;
+      int edgeAt = splitterFirst ? barsAt + thickness : across;
+      DockSplitter s;
+      s.between = false;
+      s.vertical = !horz;
+      s.rect = horz ? Rect{0, splitAt, L, splitAt + kSplitter} : Rect{splitAt, 0, splitAt + kSplitter, L};
+      s.index = first;
+      s.rowFirst = first;
+      s.rowThickness = thickness;
+      res.splitters.push_back(s);
+      DockClientEdge e;
+      e.vertical = !horz;
+      e.rect = horz ? Rect{0, edgeAt, L, edgeAt + kClientEdge} : Rect{edgeAt, 0, edgeAt + kClientEdge, L};
+      res.edges.push_back(e);
+      across += thickness + kSplitter + kClientEdge;
+    } else {
+      across += thickness;
+    }
+    res.rows.push_back(row);
+    first = end + 1;
+  }
+  if (IsFloating()) res.size = {maxAlong, across};
+  else res.size = horz ? Size{L, across} : Size{across, L};
+  m_pNewBar = nullptr;
+  m_last = res;
+  return res;
+}
+
+void DockBarModel::GetSplitterLimits(const DockSplitter& s, const Rect& f, int* min, int* max) const {
+  if (s.between) {
+    int before = 0, after = 0;
+    int end = RowEnd(s.rowFirst);
+    for (int k = s.rowFirst; k < end; ++k) {
+      ControlBarState* b = m_entries[k].bar;
+      if (!b || !b->visible) continue;
+      (k <= s.index ? before : after)++;
+    }
+    // Every bar keeps 24 pixels; the splitters between count too.
+    *min = kMinSplitBar * before + kSplitter * (before - 1);
+    *max = m_lastLength - kMinSplitBar * after - kSplitter * (after - 1);
+    return;
+  }
+  int T = s.rowThickness;
+  switch (m_side) {
+    case DockSide::Top:
+      *min = s.rect.top - T + kMinRow;
+      *max = std::max(f.bottom - kMinRow, s.rect.bottom);
+      break;
+    case DockSide::Bottom:
+      *min = std::min(f.top + kMinRow, s.rect.top);
+      *max = s.rect.top + T - kMinRow + kSplitter;
+      break;
+    case DockSide::Left:
+      *min = s.rect.left - T + kMinRow;
+      *max = std::max(f.right - kMinRow, s.rect.right);
+      break;
+    default:
+      *min = std::min(f.left + kMinRow, s.rect.left);
+      *max = s.rect.left + T - kMinRow + kSplitter;
+      break;
+  }
+}
+
+void DockBarModel::ResizeRow(int first, int delta) {
+  int end = RowEnd(first);
+  for (int k = first; k < end; ++k) {
+    ControlBarState* b = m_entries[k].bar;
+    if (!b) continue;
+    if (IsHorzSide(m_side)) b->szHorz.cy = std::max(kMinRow, b->szHorz.cy - delta);
+    else b->szVert.cx = std::max(kMinRow, b->szVert.cx - delta);
+    m_redraw.push_back(b);
+  }
+}
+
+void DockBarModel::ApplySplitterDelta(const DockSplitter& s, int delta) {
+  if (delta == 0) return;
+  if (!s.between) {
+    bool nearEdgeFirst = m_side == DockSide::Top || m_side == DockSide::Left;
+    ResizeRow(s.rowFirst, nearEdgeFirst ? -delta : delta);
+    return;
+  }
+  int end = RowEnd(s.rowFirst);
+  std::vector<ControlBarState*> before, after;
+  for (int k = s.rowFirst; k < end; ++k) {
+    ControlBarState* b = m_entries[k].bar;
+    if (!b || !b->visible) continue;
+    (k <= s.index ? before : after).push_back(b);
+  }
+  if (before.empty() || after.empty()) return;
+  int n = int(before.size() + after.size());
+  int rowLen = std::max(1, m_lastLength - kSplitter * (n - 1));
+  std::vector<int> lengths;
+  auto current = [&](ControlBarState* b) {
+    for (size_t j = 0; j < m_last.bars.size(); ++j)
+      if (m_last.bars[j] == b) return IsHorzSide(m_side) ? m_last.rects[j].Width() : m_last.rects[j].Height();
+    return BarLength(b);
+  };
+  // Changes a bar by `by` pixels; answers what it could not take or give.
+  auto change = [&](ControlBarState* b, int by) {
+    int want = current(b) + by;
+    int len = std::max(kMinBarLength, want);
+    b->stretch = std::max(float(len) / float(rowLen), m_fMinShare);
+    b->shareSet = true;
+    m_redraw.push_back(b);
+    return want - len;
+  };
+  std::vector<ControlBarState*>& grow = delta > 0 ? before : after;
+  std::vector<ControlBarState*>& shrink = delta > 0 ? after : before;
+  int amount = delta > 0 ? delta : -delta;
+  ControlBarState* grower = delta > 0 ? grow.back() : grow.front();
+  change(grower, amount);
+  int remaining = amount;
+  if (delta > 0) {
+    for (size_t i = 0; i < shrink.size() && remaining > 0; ++i) remaining = -change(shrink[i], -remaining);
+  } else {
+    for (size_t i = shrink.size(); i-- > 0 && remaining > 0;) remaining = -change(shrink[i], -remaining);
+  }
+  if (remaining > 0) change(grower, -remaining);
+}
+
+bool DockBarModel::IsBarExpanded(const ControlBarState* bar) const {
+  int i = Find(bar);
+  if (i < 0) return false;
+  int big = 0;
+  bool isBig = false;
+  for (int k = RowStart(i); k < RowEnd(i); ++k) {
+    ControlBarState* b = m_entries[k].bar;
+    if (b && b->visible && b->stretch > m_fMinShare + 1e-6f) {
+      ++big;
+      if (b == bar) isBig = true;
+    }
+  }
+  return big < 2 && isBig;
+}
+
+bool DockBarModel::IsExpandDisabled(const ControlBarState* bar) const {
+  int i = Find(bar);
+  if (i < 0) return false;
+  for (int k = RowStart(i); k < RowEnd(i); ++k) {
+    ControlBarState* b = m_entries[k].bar;
+    if (b && b != bar && b->visible) return false;
+  }
+  return true;
+}
+
+void DockBarModel::ToggleExpand(ControlBarState* bar, int how) {
+  int i = Find(bar);
+  if (i < 0) return;
+  int first = RowStart(i), end = RowEnd(i);
+  std::vector<ControlBarState*> vis;
+  for (int k = first; k < end; ++k)
+    if (m_entries[k].bar && m_entries[k].bar->visible) vis.push_back(m_entries[k].bar);
+  if (vis.empty()) return;
+  for (ControlBarState* b : vis) {
+    if (how == 1) b->stretch = b == bar ? 1.0f : 0.0f;
+    else b->stretch = 1.0f / float(vis.size());
+    b->shareSet = true;
+  }
+  // The bar's own row is normalised, not the first one.
+  NormalizeRow(first, how == 1 ? bar : nullptr);
+  for (int k = first; k < int(m_entries.size()); ++k)
+    if (m_entries[k].bar) m_redraw.push_back(m_entries[k].bar);
+}
+
+std::vector<ControlBarState*> DockBarModel::GetRowBars(const ControlBarState* bar) const {
+  std::vector<ControlBarState*> out;
+  int i = Find(bar);
+  if (i < 0) return out;
+  for (int k = RowStart(i); k < RowEnd(i); ++k)
+    if (m_entries[k].bar) out.push_back(m_entries[k].bar);
+  return out;
+}
+
+bool DockBarModel::GetBarRowInfo(const ControlBarState* bar, int* row, int* column, int* thickness) const {
+  int i = Find(bar);
+  if (i < 0) return false;
+  int r = 0;
+  for (int k = 1; k < i; ++k)
+    if (m_entries[k].IsRowEnd()) ++r;
+  int c = 0;
+  for (int k = RowStart(i); k < i; ++k)
+    if (m_entries[k].bar) ++c;
+  *row = r;
+  *column = c;
+  *thickness = 0;
+  for (int k = RowStart(i); k < RowEnd(i); ++k)
+    if (m_entries[k].bar && m_entries[k].bar->visible) *thickness = std::max(*thickness, BarThickness(m_entries[k].bar));
+  return true;
+}
+
+Rect DockBarModel::CalcDropRect(const ControlBarState* bar, const Rect& drag, Point point) const {
+  bool horz = IsHorzSide(m_side);
+  int across = horz ? point.y : point.x;
+  int L = m_lastLength;
+  for (const DockRowInfo& r : m_last.rows) {
+    if (across < r.across || across >= r.across + r.thickness) continue;
+    float sum = 0;
+    int others = 0;
+    for (int k = r.first; k < r.end; ++k) {
+      ControlBarState* b = m_entries[k].bar;
+      if (b && b != bar && b->visible) {
+        sum += b->stretch;
+        ++others;
+      }
+    }
+    if (others == 0 || bar->IsFixed()) break;
+    float share = bar->stretch / (sum + bar->stretch);
+    int len = int(float(L) * share);
+    int dragLen = horz ? drag.Width() : drag.Height();
+    int off = horz ? point.x - drag.left : point.y - drag.top;
+    int start = (horz ? point.x : point.y) - (dragLen > 0 ? off * len / dragLen : 0);
+    start = std::clamp(start, 0, std::max(0, L - len));
+    return horz ? Rect{start, r.across, start + len, r.across + r.thickness}
+                : Rect{r.across, start, r.across + r.thickness, start + len};
+  }
+  // A new row or an empty dock bar: the dragged rectangle across the row,
+  // on the side of the rows the cursor is on.
+  int thick = horz ? drag.Height() : drag.Width();
+  int extent = horz ? m_last.size.cy : m_last.size.cx;
+  int at;
+  if (m_side == DockSide::Top || m_side == DockSide::Left)
+    at = (m_last.rows.empty() || across >= extent) ? extent : 0;
+  else
+    at = (m_last.rows.empty() || across < 0) ? -thick : extent;
+  return horz ? Rect{0, at, L, at + thick} : Rect{at, 0, at + thick, L};
+}
+
+}  // namespace pm2

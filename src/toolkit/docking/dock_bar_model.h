@@ -1,0 +1,143 @@
+#pragma once
+// The rows of one dock bar without its window. The bar list keeps the
+// stored form: entry 0 is always a row end, a row end closes each row, a
+// placeholder holds the place of a bar that was removed or hidden, any other
+// entry is a bar. Each bar of a row owns a share (a fraction) of the row's
+// length; splitters of 6 pixels separate bars, a 6-pixel row splitter sits
+// on the side of each row that faces the client area and a 2-pixel client
+// edge on the other side. All coordinates are the dock bar's own.
+
+#include <vector>
+
+#include "toolkit/core/geometry.h"
+#include "toolkit/docking/control_bar_state.h"
+
+namespace pm2 {
+
+struct DockEntry {
+  ControlBarState* bar = nullptr;  // not owned
+  unsigned placeholder = 0;        // id of a bar that left its place
+  bool IsRowEnd() const { return bar == nullptr && placeholder == 0; }
+};
+
+// Where a bar goes: rows from the first (flag 1: from the last), columns
+// from the row's start (flag 2: from its end), flag 4: a new row before.
+struct DockPosition {
+  int row = 0;
+  int column = 0;
+  unsigned flags = 0;
+  friend bool operator==(const DockPosition&, const DockPosition&) = default;
+};
+
+struct DockSplitter {
+  bool between = false;   // between two bars of a row, else at a row's side
+  bool vertical = false;  // a vertical line, dragged left and right
+  Rect rect;
+  int index = 0;          // entry of the bar before it, or the row's first entry
+  int rowFirst = 0;
+  int rowThickness = 0;
+};
+
+struct DockClientEdge {
+  bool vertical = false;
+  Rect rect;
+};
+
+struct DockRowInfo {
+  int first = 0;       // first entry
+  int end = 0;         // its row end
+  int across = 0;      // where its bars start across the dock bar
+  int thickness = 0;
+  bool sizable = false;
+};
+
+struct DockLayoutResult {
+  Size size;  // the dock bar's own size
+  std::vector<ControlBarState*> bars;
+  std::vector<Rect> rects;  // one per bar
+  std::vector<DockSplitter> splitters;
+  std::vector<DockClientEdge> edges;
+  std::vector<DockRowInfo> rows;
+};
+
+class DockBarModel {
+ public:
+  static constexpr int kSplitter = 6, kClientEdge = 2, kMinBarLength = 18, kMinSplitBar = 24, kMinRow = 19;
+  static constexpr float kMaxShare = 0.95f;
+
+  explicit DockBarModel(DockSide side);
+
+  DockSide Side() const { return m_side; }
+  bool IsFloating() const { return m_side == DockSide::Float; }
+  bool IsHorz() const { return IsHorzSide(m_side) || m_side == DockSide::Float; }
+  const std::vector<DockEntry>& Entries() const { return m_entries; }
+  std::vector<DockEntry>& MutableEntries() { return m_entries; }
+  int Find(const ControlBarState* bar) const;
+  bool Contains(const ControlBarState* bar) const { return Find(bar) > 0; }
+  int GetDockedVisibleCount() const;
+  int BarCount() const;
+  float MinShare() const { return m_fMinShare; }
+
+  // The bar takes this dock bar's alignment and borders, then goes where
+  // its placeholder is, at the point of `rect` (when given) or in a new last
+  // row.
+  void DockControlBar(ControlBarState* bar, const Rect* rect, const Point* point = nullptr);
+  int DockControlBarAt(ControlBarState* bar, const DockPosition& pos);
+  int InsertAtPosition(ControlBarState* bar, const DockPosition& pos);
+  int InsertBarAtRect(ControlBarState* bar, const Rect& rect, Point point);
+  void InsertBarAsFirstRow(ControlBarState* bar);
+  void InsertBar(int index, ControlBarState* bar);
+  // The entry becomes a placeholder (when asked and the bar has an id);
+  // duplicate placeholders and empty rows between bars are removed.
+  void RemoveControlBar(ControlBarState* bar, bool addPlaceholder);
+
+  void CalcMinShare(int rowLength);
+  void NormalizeRow(int first, ControlBarState* newBar, int* sizable = nullptr, int* fixed = nullptr);
+  float AdjustShare(float delta, ControlBarState* bar);
+
+  // Lays the rows out for an available size and commits the bars' sizes.
+  DockLayoutResult Layout(Size available);
+  const DockLayoutResult& LastLayout() const { return m_last; }
+
+  // Splitter limits given the frame's free client area in dock-bar
+  // coordinates: the splitter's leading coordinate may move within
+  // [min, max - 6].
+  void GetSplitterLimits(const DockSplitter& s, const Rect& freeArea, int* min, int* max) const;
+  void ApplySplitterDelta(const DockSplitter& s, int delta);
+  void ResizeRow(int first, int delta);
+
+  bool IsBarExpanded(const ControlBarState* bar) const;
+  bool IsExpandDisabled(const ControlBarState* bar) const;
+  // nHow 1 gives the bar its whole row, 2 shares the row equally again.
+  void ToggleExpand(ControlBarState* bar, int how);
+  std::vector<ControlBarState*> GetRowBars(const ControlBarState* bar) const;
+  bool GetBarRowInfo(const ControlBarState* bar, int* row, int* column, int* thickness) const;
+
+  // The place a dragged bar would take (drag rectangle and cursor in
+  // dock-bar coordinates), from the last layout.
+  Rect CalcDropRect(const ControlBarState* bar, const Rect& drag, Point point) const;
+
+  ControlBarState* NewBar() const { return m_pNewBar; }
+  void MarkBarChanged(ControlBarState* bar);
+  std::vector<ControlBarState*> TakeRedrawList();
+
+ private:
+  int RowStart(int index) const;
+  int RowEnd(int index) const;
+  std::vector<int> RowEnds() const;
+  int Length(Size available) const;
+  int BarLength(const ControlBarState* b) const;
+  int BarThickness(const ControlBarState* b) const;
+  std::uint32_t DockMode() const;
+  void CleanUp();
+
+  DockSide m_side;
+  std::vector<DockEntry> m_entries{DockEntry{}};
+  float m_fMinShare = 0.05f;
+  ControlBarState* m_pNewBar = nullptr;
+  std::vector<ControlBarState*> m_redraw;
+  DockLayoutResult m_last;
+  int m_lastLength = 0;
+};
+
+}  // namespace pm2

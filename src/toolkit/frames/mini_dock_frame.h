@@ -1,0 +1,49 @@
+#pragma once
+// SECMiniDockFrameWnd: the small tool window that holds a floating bar.
+// It draws its own caption strip (title and a close button) so that a
+// press on the caption starts a drag that can dock the bar again, a double
+// click docks it back, a press on its border resizes it, and closing it
+// hides its bars instead of destroying them.
+
+#include <QWidget>
+#include <cstdint>
+
+namespace pm2 {
+
+class SECDockBar;
+class SECMDIFrameWnd;
+
+class SECMiniDockFrameWnd : public QWidget {
+ public:
+  static constexpr int kBorder = 3, kCaption = 18;
+
+  SECMiniDockFrameWnd(SECMDIFrameWnd* frame, std::uint32_t barStyle);
+  SECDockBar* FloatDockBar() const { return m_dockBar; }
+  // Resizes the window around its bars and moves it to (x, y) (y not above
+  // the screen).
+  void RecalcLayoutAt(int x, int y);
+  void RecalcLayout();
+  QRect CaptionRect() const;
+  QRect CloseButtonRect() const;
+  int HitTest(QPoint local) const;  // a sizing code, 2 caption, 20 close, 1 client, 0 outside
+  std::uint32_t BarStyle() const { return m_barStyle; }
+  static QSize Chrome() { return QSize(2 * kBorder, 2 * kBorder + kCaption); }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void mouseDoubleClickEvent(QMouseEvent*) override;
+  void closeEvent(QCloseEvent*) override;
+  void moveEvent(QMoveEvent*) override;
+
+ private:
+  SECMDIFrameWnd* m_frame;
+  SECDockBar* m_dockBar;
+  std::uint32_t m_barStyle = 0;  // the alignment it was made for
+  bool m_closePressed = false;
+  bool m_inLayout = false;
+};
+
+}  // namespace pm2

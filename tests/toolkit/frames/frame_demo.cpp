@@ -1,0 +1,36 @@
+// The demo frame on screen: `frame_demo` shows it; `frame_demo [--after ms]
+// <file.png>` writes a picture of it after a while (300 ms by default, so
+// that input from outside can act first) and ends.
+
+#include <QApplication>
+#include <QImage>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "demo_frame.h"
+#include "toolkit/frames/workbook.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  int after = 300;
+  const char* out = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--after") == 0 && i + 1 < argc) after = std::atoi(argv[++i]);
+    else out = argv[i];
+  }
+  pm2::DemoFrame demo = pm2::BuildDemoFrame();
+  demo.frame->show();
+  if (out) {
+    QTimer::singleShot(after, [&app, &demo, out] {
+      QImage img = pm2::GrabFrameWithFloating(demo.frame);
+      bool ok = img.save(QString::fromLocal8Bit(out), "PNG");
+      if (!ok) std::fprintf(stderr, "cannot write '%s' (%dx%d)\n", out, img.width(), img.height());
+      app.exit(ok ? 0 : 1);
+    });
+  }
+  int rc = app.exec();
+  delete demo.frame;
+  return rc;
+}
