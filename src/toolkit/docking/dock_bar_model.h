@@ -69,7 +69,6 @@ class DockBarModel {
 
   DockSide Side() const { return m_side; }
   bool IsFloating() const { return m_side == DockSide::Float; }
-  bool IsHorz() const { return IsHorzSide(m_side) || m_side == DockSide::Float; }
   const std::vector<DockEntry>& Entries() const { return m_entries; }
   std::vector<DockEntry>& MutableEntries() { return m_entries; }
   int Find(const ControlBarState* bar) const;

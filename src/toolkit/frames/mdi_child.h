@@ -29,6 +29,8 @@ class SECMDIChildWnd : public QMdiSubWindow, public CommandTarget {
   // Caption buttons: bit 0 on, bits 1..3 switch off minimise, maximise, close.
   void EnableCaptionButtons(unsigned flags);
   virtual std::string SheetLabel() const;
+  // The frame is going away: the child stops calling it.
+  virtual void DetachFrame() { m_frame = nullptr; }
 
  protected:
   // A child may outlive its frame briefly (a deferred delete).
@@ -67,6 +69,7 @@ class BarChildHost {
   // The window closes by hiding its bar.
   void CloseByHiding();
   void CommitSize(const QSize& client);
+  void DetachHostFrame() { m_frame = nullptr; }
 
  private:
   SECDockBar* m_dockBar;
@@ -76,6 +79,10 @@ class BarChildHost {
 class SECControlBarMDIChildWnd : public SECMDIChildWnd, public BarChildHost {
  public:
   explicit SECControlBarMDIChildWnd(SECMDIFrameWnd* frame);
+  void DetachFrame() override {
+    SECMDIChildWnd::DetachFrame();
+    DetachHostFrame();
+  }
 
  protected:
   void closeEvent(QCloseEvent*) override;
@@ -86,6 +93,10 @@ class SECControlBarMDIChildWnd : public SECMDIChildWnd, public BarChildHost {
 class SECControlBarWorksheet : public SECWorksheetWnd, public BarChildHost {
  public:
   explicit SECControlBarWorksheet(SECMDIFrameWnd* frame);
+  void DetachFrame() override {
+    SECWorksheetWnd::DetachFrame();
+    DetachHostFrame();
+  }
   std::string SheetLabel() const override;
 
  protected:

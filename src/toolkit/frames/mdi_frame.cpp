@@ -57,7 +57,14 @@ void SECMDIFrameWnd::OnChildActivated(QMdiSubWindow* w) {
   if (m_menuSelector) m_menuSelector(menu);
 }
 
+void SECMDIFrameWnd::DetachChildren() {
+  QObject::disconnect(m_mdi, nullptr, this, nullptr);
+  for (QObject* o : m_mdi->findChildren<QObject*>())
+    if (auto* child = dynamic_cast<SECMDIChildWnd*>(o)) child->DetachFrame();
+}
+
 SECMDIFrameWnd::~SECMDIFrameWnd() {
+  DetachChildren();
   for (SECMiniDockFrameWnd* f : m_floating) f->hide();
   // Bars outlive nothing here: Qt deletes them with their parents; they must
   // not call back into a half-destroyed frame.

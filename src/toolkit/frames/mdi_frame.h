@@ -130,6 +130,9 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   void closeEvent(QCloseEvent*) override;
   void paintEvent(QPaintEvent*) override;
   virtual void PlaceMdiClient(const QRect& area);
+  // Tells the document windows that the frame is going away, before its
+  // parts are destroyed (they may still see events while Qt deletes them).
+  void DetachChildren();
 
   QMdiArea* m_mdi = nullptr;
   QRect m_rectLayout;

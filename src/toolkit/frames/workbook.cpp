@@ -16,6 +16,11 @@ SECWorkbookWnd::SECWorkbookWnd(QWidget* parent) : SECMDIFrameWnd(parent) {
   QObject::connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { update(); });
 }
 
+SECWorkbookWnd::~SECWorkbookWnd() {
+  DetachChildren();
+  m_sheets.clear();
+}
+
 void SECWorkbookWnd::SetWorkbookMode(bool on) {
   m_workbookMode = on;
   SetWorkbookStyle(m_flat);

@@ -15,6 +15,7 @@ class SECWorksheetWnd;
 class SECWorkbookWnd : public SECMDIFrameWnd {
  public:
   explicit SECWorkbookWnd(QWidget* parent = nullptr);
+  ~SECWorkbookWnd() override;
 
   void SetWorkbookMode(bool on);
   void ToggleWorkbookMode() { SetWorkbookMode(!m_workbookMode); }
