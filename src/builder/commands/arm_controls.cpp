@@ -63,12 +63,13 @@ void AppendArmToolsetInclude(CommandContext& ctx) {
     ctx.AppendControl("-I" + t->ENVINC.str());
     return;
   }
-  std::string root = ctx.m_szToolsFolder;
-  if (root.size() > 4 && EqualIgnoringCase(std::string_view(root).substr(root.size() - 4), "BIN\\"))
-    root.resize(root.size() - 4);
   std::string_view device = !t->ORGREG.empty() ? t->ORGREG.view() : t->ENVREG.view();
   if (!device.empty() && static_cast<unsigned char>(device[0]) == 0xFF) device.remove_prefix(1);
-  ctx.AppendControl("-I" + root + "INC\\" + std::string(device));
+  ctx.AppendControl("-I" + ToolsetIncludeFolder(ctx.m_szToolsFolder, device));
+}
+
+std::string ToolsetIncludeFolder(std::string_view toolsFolder, std::string_view device) {
+  return JoinFolderName(JoinFolderName(StripBinFolder(toolsFolder), "INC"), device);
 }
 
 void MergeArmDefineLevels(const CommandContext& ctx, ListText defines, ListText undefines,

@@ -94,7 +94,9 @@ void CcBody(Ctx& c) {
 }
 
 void AsBody(Ctx& c) {
-  c.AppendControl("-m arm7tdmi");
+  // "-m arm7tdmi" means the same to the assembler but is deprecated there
+  // and earns a warning on every run.
+  c.AppendControl("-mcpu=arm7tdmi");
   if (ArmBigEndian(c)) c.AppendControl("-EB");
   c.AppendControl("--MD " + c.g_szObjFolder + ArmNodeFileName(c, "d"));
   AppendArmIncludeLevels(c, AsInc);

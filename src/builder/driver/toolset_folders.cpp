@@ -36,16 +36,6 @@ bool IsReadable(const std::string& storedPath) {
 
 }  // namespace
 
-std::string StripBinFolder(const std::string& folder) {
-  if (folder.size() > 4) {
-    const char* tail = folder.c_str() + folder.size() - 4;
-    auto isSep = [](char c) { return c == '\\' || c == '/' || c == ':'; };
-    if (isSep(tail[-1]) && strncasecmp(tail, "BIN", 3) == 0 && isSep(tail[3]))
-      return folder.substr(0, folder.size() - 4);
-  }
-  return folder;
-}
-
 bool GetToolsetLibFolder(const AppState& app, const TargetRec& target, std::string* out) {
   out->clear();
   if (target.USEENV) {

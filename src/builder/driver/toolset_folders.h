@@ -4,15 +4,13 @@
 
 #include <string>
 
+#include "project/text/path_text.h"  // StripBinFolder
+
 namespace pm2 {
 
 struct AppState;
 struct TargetRec;
 
-// The folder text without a final "BIN\" (or "BIN/"), compared ignoring
-// case, when the folder is longer than four characters and "BIN" is a whole
-// folder name.
-std::string StripBinFolder(const std::string& folder);
 
 // The target's library folder: its own ENVLIB when it uses its own
 // environment, else "%sLIB\" with the toolset's root folder. False when

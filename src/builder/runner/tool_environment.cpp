@@ -1,5 +1,7 @@
 #include "builder/runner/tool_environment.h"
 
+#include "project/text/path_text.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -85,13 +87,7 @@ const char* ToolsetVarPrefix(int toolset) {
   return "Q166";
 }
 
-std::string FolderWithoutBin(const std::string& folder) {
-  size_t n = folder.size();
-  if (n > 4 && strncasecmp(folder.c_str() + n - 4, "BIN", 3) == 0 &&
-      (folder[n - 1] == '\\' || folder[n - 1] == '/'))
-    return folder.substr(0, n - 4);
-  return folder;
-}
+std::string FolderWithoutBin(const std::string& folder) { return StripBinFolder(folder); }
 
 std::string SetToolEnvironment(const ToolEnvInput& in, int mode, EnvOverlay& env, BatchFile* batch) {
   std::string result = in.toolsFolder;
