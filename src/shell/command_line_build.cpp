@@ -11,9 +11,11 @@
 #include "platform/win_path.h"
 #include "project/environment/environment.h"
 #include "project/environment/install_paths.h"
+#include "project/files/project_file.h"
 #include "project/files/project_open.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 
@@ -222,20 +224,29 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     if (!copy) std::fprintf(err, "-o \"%s\"  ---  Can't create output file\n", args.output.c_str());
   }
   BuildLog log;
+  // The folder the build works in: a project opened by its bare name lies
+  // in the current folder.
+  std::string folder = project->folder.str();
+  if (folder.empty() || !IsAbsolutePath(folder)) {
+    std::error_code ec;
+    folder = (std::filesystem::current_path(ec) / folder).string();
+  }
+  if (!folder.empty() && !IsPathSeparator(folder.back())) folder += '/';
+  BuildLogProject logProject{project->folder.str(), project->name.str(),
+                             folder + std::string(FileNamePart(ProjectSiblingPath(*project, "pm2")))};
   const OptionBlock* own = FindTargetOptions(target->pOpts, target);
   if (own) {
-    BuildLogProject lp{project->folder.str(), project->name.str()};
     // The window keeps the project folder current; here a relative output
     // folder has to be taken against it, as the build itself does.
-    std::string folder = project->folder.str();
-    if (!folder.empty() && !IsPathSeparator(folder.back())) folder += '/';
     std::string base, why;
-    if (own->out.OUTDIR.empty()) base = folder;
-    else if (!ToLocalPath(own->out.OUTDIR.view(), folder, DriveMap(), &base, &why)) base.clear();
+    if (IsProjectFolderText(own->out.OUTDIR.c_str()) || own->out.OUTDIR.empty() || own->out.OUTDIR == "./")
+      base = folder;
+    else if (!ToLocalPath(own->out.OUTDIR.view(), folder, DriveMap(), &base, &why))
+      base.clear();
     if (!base.empty() && base.back() != '/') base += '/';
     std::error_code ec;
     if (!base.empty()) std::filesystem::create_directories(base, ec);  // the build makes it anyway
-    if (!base.empty()) log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &lp);
+    if (!base.empty()) log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &logProject);
   }
 
   bool notBuilt = true;
@@ -247,9 +258,7 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
       std::fwrite(shown.data(), 1, shown.size(), out);
       std::fflush(out);
       if (copy) std::fwrite(shown.data(), 1, shown.size(), copy);
-      std::string text(shown);
-      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-      log.WriteOutputLine(text);
+      log.WriteOutputLine(std::string(shown));
     } else if (code == kNotifyBuildFinished) {
       notBuilt = arg != 0;
     }
@@ -264,7 +273,7 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   driver.StartBuildThread(project, target, args.build ? kBuildModeBuild : kBuildModeRebuild);
   driver.Wait();
   app.m_nState &= ~kStateBusy;
-  log.SetBuildLogFile(0, std::string(), nullptr);
+  log.SetBuildLogFile(0, std::string(), &logProject);
   if (copy) std::fclose(copy);
   app.m_pShell = nullptr;
   return (!notBuilt && driver.State().errors == 0) ? 0 : 1;

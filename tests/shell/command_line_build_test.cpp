@@ -252,6 +252,32 @@ TEST_F(ExampleBuild, WindowsFormFoldersBuildWhenOpenedByBareNameInItsFolder) {
   EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.hex").substr(0, 1), ":");
 }
 
+// As a new user runs it: inside the example's folder, the project named by
+// its bare file name (here saved in another case, as the save may name it).
+// The log is whole: heading with the file's date, every line, trailer.
+TEST_F(ExampleBuild, BareNameInItsFolderWritesTheWholeBuildLog) {
+  fs::rename(dir_ + "Blinky.pm2", dir_ + "Blinky.Pm2");
+  std::string cmd = "cd " + dir_ + " && " + root_ + "PM2/pelmora2 -b Blinky.Pm2 > stdout.txt 2>&1";
+  const int status = std::system(cmd.c_str());
+  out_ = ReadText(dir_ + "stdout.txt");
+  ASSERT_EQ(WEXITSTATUS(status), 0) << out_;
+  const std::string log = ReadText(dir_ + "Obj/Blinky.plg");
+  ASSERT_GE(log.size(), 9u) << log;
+  EXPECT_EQ(log.substr(log.size() - 9), "</html>\r\n") << log;
+  EXPECT_EQ(log.find("<unknown>"), std::string::npos) << log;
+  EXPECT_NE(log.find("Project File Date:  "), std::string::npos) << log;
+  EXPECT_NE(log.find("\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s).\r\n</pre>"), std::string::npos) << log;
+  // Every line the user saw is in the log.
+  std::istringstream lines(out_);
+  for (std::string line; std::getline(lines, line);) EXPECT_NE(log.find(line + "\r\n"), std::string::npos) << line;
+  // Neither the compiler nor the scan is handed the tools folder's BIN.
+  const std::string dep = ReadText(dir_ + "Blinky_LPC2138.dep");
+  EXPECT_EQ(dep.find("BIN/INC"), std::string::npos) << dep;
+  EXPECT_EQ(dep.find("INC\\ "), std::string::npos) << dep;
+  // Debian's assembler takes the CPU option without a deprecation warning.
+  EXPECT_EQ(out_.find("Assembler messages:"), std::string::npos) << out_;
+}
+
 TEST_F(ExampleBuild, ChangedDefineRetranslatesTheCFiles) {
   ASSERT_EQ(Build(), 0) << out_;
   std::string project = ReadText(dir_ + "Blinky.pm2");
