@@ -33,6 +33,7 @@
 #include "platform/win_path.h"
 #include "project/environment/environment.h"
 #include "project/model/app_state.h"
+#include "project/model/option_defaults.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 
@@ -122,12 +123,14 @@ class HubShell : public ShellServices {
 
 }  // namespace
 
-BuildProperties ResolveBuildProperties(const OptionBlock* target, const OptionBlock* group,
-                                       const OptionBlock* file, int mode) {
+BuildProperties ResolveBuildProperties(const OptionBlock* group, const OptionBlock* file, int mode) {
   BuildProperties p;
-  const OptionBlock* base = group ? group : target;
-  if (base) {
-    const BuildPropOpts& g = base->prop;
+  // A group without a block of its own has the target-level defaults (not
+  // whatever the target's own block holds in its build-property record).
+  BuildPropOpts targetDefaults;
+  InitBuildPropOpts(targetDefaults, kLevelTarget);
+  {
+    const BuildPropOpts& g = group ? group->prop : targetDefaults;
     p.incBld = g.flags.INCBLD;
     p.alwaysBuild = g.flags.ALWAYSBUILD;
     p.genAsm = g.flags.GENASM;
@@ -503,7 +506,7 @@ void BuildDriver::Impl::TranslateFileByType(GroupRec* group, FileRec* file, int 
   if ((file->flags & kFileRemoved) || (group && (group->flags & kGroupDeleted))) return;
   const OptionBlock* gopts = group ? FindTargetOptions(group->pOpts, target_) : nullptr;
   const OptionBlock* fopts = FindTargetOptions(file->pOpts, target_);
-  BuildProperties props = ResolveBuildProperties(options_, gopts, fopts, mode);
+  BuildProperties props = ResolveBuildProperties(gopts, fopts, mode);
   if (props.incBld == 0) return;
   s_.request = ToolRunRequest{};
   switch (file->type) {

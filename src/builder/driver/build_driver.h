@@ -60,9 +60,9 @@ struct BuildProperties {
   std::string libMods;
 };
 
-// Group block (or null: the target's), file block (or null), mode.
-BuildProperties ResolveBuildProperties(const OptionBlock* target, const OptionBlock* group,
-                                       const OptionBlock* file, int mode);
+// Group block (or null: the target-level defaults, INCBLD 1, STOPCODE 3,
+// the rest off), file block (or null), mode.
+BuildProperties ResolveBuildProperties(const OptionBlock* group, const OptionBlock* file, int mode);
 
 // The extended-51 mode of a 51 tool word (T51FL): 1 for the extended
 // assembler, 2 more for the extended linker, 3 for the extended compiler.
