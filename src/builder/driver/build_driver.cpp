@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "builder/commands/arm_controls.h"
 #include "builder/commands/arm_ads_command.h"
 #include "builder/commands/arm_gnu_command.h"
 #include "builder/commands/command_context.h"
@@ -36,6 +37,8 @@
 #include "project/model/option_defaults.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
+#include "project/model/option_block.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 
@@ -200,6 +203,8 @@ class BuildDriver::Impl {
   void CompileOrAssemble(GroupRec* group, FileRec* file, const BuildProperties& props, bool assemble);
   void CompileCpp(GroupRec* group, FileRec* file, const BuildProperties& props, int mode);
   void FillRequest(FileRec* file, const BuildProperties& props);
+  // itemFile: the project's file the item belongs to (file may be a copy).
+  void AssembleGeneratedSource(GroupRec* group, FileRec* file, FileRec* itemFile, const BuildProperties& props);
   void NameObjectAsOnDisk(ToolRunRequest& r);
   void RunCustomTranslator(FileRec* file, const BuildProperties& props);
   void AddFileToLink(GroupRec* group, FileRec* file, const BuildProperties& props, bool library);
@@ -629,6 +634,16 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
   }
   r.controlString = std::string(c.Text());
   FillRequest(file, props);
+  if (!assemble && props.genAsm) {
+    // The ARM builders name no object when the compiler writes assembler
+    // source; the object is still the one the assembler will make of it.
+    if (IsArm(toolset)) {
+      MakeArmObjectName(c);
+      r.objectFile = c.g_szObjFileName;
+    }
+    // An old object must not reach the link as if this build had made it.
+    if (!r.objectFile.empty()) ::unlink(Local(r.objectFile).c_str());
+  }
 
   if (!props.genAsm && props.alwaysBuild != 1) {
     if (!decided) verdict = ObjectIsUpToDate(Local(r.objectFile), Local(file->path.view()), r.controlString);
@@ -645,8 +660,76 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
   }
   if (!WriteCommandInputFile(r)) return;
   RunStep(props);
+  if (!assemble && props.genAsm) {
+    AssembleGeneratedSource(group, file, file, props);
+    return;
+  }
   NameObjectAsOnDisk(r);
   RecordBuildItem(s_, target_, group, file);
+}
+
+// The compiler wrote assembler source instead of an object. Without the
+// option to assemble it the file gives the link nothing; with it the source
+// is assembled into the object the compiler would have made.
+void BuildDriver::Impl::AssembleGeneratedSource(GroupRec* group, FileRec* file, FileRec* itemFile,
+                                                 const BuildProperties& props) {
+  ToolRunRequest& r = s_.request;
+  const uint16_t toolset = target_->toolset;
+  if ((s_.Flags() & kBuildError) || r.errors != 0) {
+    if (props.asmAsm) RecordBuildItem(s_, target_, group, itemFile);  // the link is refused anyway
+    return;
+  }
+  if (!props.asmAsm) return;
+  const OptionBlock& o = *options_;
+  const std::string object = WithoutQuotes(r.objectFile);
+  std::string source;  // stored form, relative to the project folder
+  std::string controls;
+  const bool debug = o.out.flags.DEBUG;
+  switch (toolset) {
+    case kToolsetArmAds:
+      // The compiler's "-S" output: the file's name with ".s" in the project folder.
+      source = ChangeExtension(GetFileNamePart(file->name.view()), "s");
+      r.toolCode = kToolAdsAsm;
+      r.flags = kFlagArmTool;
+      controls = std::string(debug ? "-g " : "") + "-o " + object;
+      break;
+    case kToolsetArmGnu:
+      source = ChangeExtension(GetFileNamePart(file->name.view()), "s");
+      r.toolCode = kToolGnuAs;
+      r.flags = kFlagArmTool;
+      // The compiler already put the debug information into the source.
+      controls = std::string("-mcpu=arm7tdmi") + ((o.lst.GLFLAGS & kGlFlagsBigEndian) ? " -EB" : "") + " -o " + object;
+      break;
+    default: {
+      // Where the compiler was told to write it: SRC (<object folder><name>.SRC).
+      source = ChangeExtension(object, "SRC");
+      const uint32_t t51 = o.t51.T51FL;
+      r.toolCode = toolset == kToolset51   ? ((t51 & (kT51ExtendedAsm | kT51ExtendedCompiler)) ? kToolWX51 : kToolW51)
+                   : toolset == kToolset251 ? kToolW251
+                                            : kToolW166;
+      std::string listing = ChangeExtension(GetFileNamePart(file->name.view()), "ls1");
+      controls = "PR(" + o.lst.LSTDIR.str() + listing + ") EP";
+      if (debug) controls += " DEBUG";
+      if (toolset == kToolset51 && Is51ContiguousMode(o)) controls += " MOD_CONT";
+      // Told nothing, the assembler leaves its object in the current folder.
+      if (!IsProjectFolderText(o.out.OUTDIR.c_str()) && !o.out.OUTDIR.empty() && o.out.OUTDIR != "./")
+        controls += " OBJECT(" + object + ")";
+      break;
+    }
+  }
+  if (source.compare(0, 2, ".\\") == 0 || source.compare(0, 2, "./") == 0) source.erase(0, 2);
+  r.controlString = controls;
+  r.file = std::string(GetFileNamePart(source));
+  r.projectFileName = source;
+  r.objectFile = object;
+  r.errors = r.warnings = 0;
+  if (!WriteCommandInputFile(r)) {
+    ++s_.errors;
+    return;
+  }
+  RunStep(props);
+  NameObjectAsOnDisk(r);
+  RecordBuildItem(s_, target_, group, itemFile);
 }
 
 void BuildDriver::Impl::FillRequest(FileRec* file, const BuildProperties& props) {
@@ -722,6 +805,9 @@ void BuildDriver::Impl::CompileCpp(GroupRec* group, FileRec* file, const BuildPr
   r.toolCode = kToolYQ166;
   r.controlString = std::string(c.Text()) + "\r\n";
   FillRequest(file, props);
+  // The C compiler will write assembler source: an old object must not
+  // reach the link as if this build had made it.
+  if (props.genAsm && !r.objectFile.empty()) ::unlink(Local(r.objectFile).c_str());
   if (!WriteCommandInputFile(r)) return;
   Run(r);
   s_.AddCounts();
@@ -742,6 +828,10 @@ void BuildDriver::Impl::CompileCpp(GroupRec* group, FileRec* file, const BuildPr
   if (!WriteCommandInputFile(r)) return;
   RunStep(props);
   if (r.exitCode > 1) return;
+  if (props.genAsm) {
+    AssembleGeneratedSource(group, &generated, file, props);
+    return;
+  }
   NameObjectAsOnDisk(r);
   RecordBuildItem(s_, target_, group, file);
 }

@@ -317,6 +317,114 @@ TEST_F(ToolsFixture, ArmGnuSystemHeaderKeepsTheFileUpToDate) {
   EXPECT_FALSE(driver.Explanations()[0].translated) << driver.Explanations()[0].reason;
 }
 
+// The item a build recorded for a file of the project, or null.
+const BuildItem* ItemOf(BuildDriver& driver, const FileRec* file) {
+  for (const BuildItem& item : driver.State().items)
+    if (item.file == file) return &item;
+  return nullptr;
+}
+
+// Sets the build properties of a file's own block for the target.
+void SetGenAsm(FileRec* file, TargetRec* target, uint8_t genAsm, uint8_t asmAsm) {
+  OptionBlock* block = FindTargetOptions(file->pOpts, target);
+  if (!block) {
+    block = NewOptionBlock(kPoolProject);
+    InitBuildPropOpts(block->prop, kLevelNode);
+    block->owner = target;
+    block->next = file->pOpts;
+    file->pOpts = block;
+  }
+  block->prop.flags.GENASM = genAsm;
+  block->prop.flags.ASMASM = asmAsm;
+}
+
+// The compiler writing assembler source: the old object is deleted first;
+// assembled, the source's object goes to the link through the family's
+// assembler and its controls; not assembled, nothing goes to the link.
+TEST(DriverTools, GeneratedAssemblerSourceEveryFamily) {
+  const std::string root = test::InstallRoot();
+  struct Family {
+    const char* name;
+    uint16_t toolset;
+    const char* folder;
+    const char* staleObject;  // as an earlier build left it
+    uint16_t compiler, assembler;
+    const char* asmControls;
+  } families[] = {
+      {"51", kToolset51, "C51/", "MAIN.OBJ", 2, 8, "PR(.\\Main.ls1) EP DEBUG"},
+      {"166", kToolset166, "C166/", "MAIN.OBJ", 3, 10, "PR(.\\Main.ls1) EP DEBUG"},
+      {"ARM-GNU", kToolsetArmGnu, "ARM/", "Main.o", 31, 32, "-mcpu=arm7tdmi -o Main.o"},
+      {"ARM-ADS", kToolsetArmAds, "ARM/", "Main.o", 36, 37, "-g -o Main.o"},
+  };
+  struct Combination {
+    uint8_t genAsm, asmAsm;
+  } combinations[] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+  for (const Family& fam : families) {
+    for (const Combination& co : combinations) {
+      SCOPED_TRACE(std::string(fam.name) + " GENASM " + std::to_string(co.genAsm) + " ASMASM " +
+                   std::to_string(co.asmAsm));
+      ToolsProject f;
+      f.SetUpProject(fam.toolset, fam.folder);
+      if (fam.toolset == kToolsetArmGnu) f.info.makerFolder = f.info.secondToolsFolder = root + "ARM/GNU/bin/";
+      if (fam.toolset == kToolsetArmAds) f.info.secondToolsFolder = root + "ARM/ADS/BIN/";
+      f.opts->out.flags.DEBUG = 1;
+      FileRec* main = f.Add("Main.c", kFileC);
+      SetGenAsm(main, f.target, co.genAsm, co.asmAsm);
+      WriteFile(f.dir / fam.staleObject, "stale");
+      BuildDriver driver(f.Deps());
+      driver.BuildTarget(f.project, f.target, kBuildModeBuild);
+      const BuildItem* item = ItemOf(driver, main);
+      if (!co.genAsm) {
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->request.toolCode, fam.compiler);
+      } else if (!co.asmAsm) {
+        EXPECT_EQ(item, nullptr);
+        EXPECT_FALSE(FileExists(f.dir / fam.staleObject));
+      } else {
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->request.toolCode, fam.assembler);
+        EXPECT_EQ(item->request.controlString, fam.asmControls);
+        const std::string object = WithoutQuotes(item->request.objectFile);
+        EXPECT_EQ(ReadFile(f.dir / object).rfind("stand-in output of", 0), 0u) << object;
+      }
+      EXPECT_EQ(driver.State().errors, 0) << ::testing::PrintToString(f.Lines());
+    }
+  }
+}
+
+// The module-continuation control of the 51 family's extended assembler.
+TEST_F(ToolsFixture, GeneratedSourceOfContiguous51ModeIsAssembledWithModCont) {
+  SetUpProject(kToolset51, "C51/");
+  opts->t51.T51FL = 0x80000 | 0x10000 | 0x8000;
+  opts->t51.ROMSZ5 = 4;
+  opts->out.flags.DEBUG = 0;
+  opts->out.flags.GENAPP = 0;
+  FileRec* main = Add("Main.c", kFileC);
+  SetGenAsm(main, target, 1, 1);
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  const BuildItem* item = ItemOf(driver, main);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->request.toolCode, 23);  // WX51
+  EXPECT_EQ(item->request.controlString, "PR(.\\Main.ls1) EP MOD_CONT");
+}
+
+// The EC++ path: the C compiler's second pass writes assembler source; the
+// old object goes first, and the source is assembled into the linked object.
+TEST_F(ToolsFixture, Ec166GeneratedSourceIsAssembled) {
+  SetUpProject(kToolset166, "C166/");
+  opts->out.flags.GENAPP = 0;
+  FileRec* app = Add("App.cpp", kFileCpp);
+  SetGenAsm(app, target, 1, 1);
+  WriteFile(dir / "APP.OBJ", "stale");
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  const BuildItem* item = ItemOf(driver, app);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->request.toolCode, 10);
+  EXPECT_EQ(ReadFile(dir / WithoutQuotes(item->request.objectFile)).rfind("stand-in output of W166", 0), 0u);
+}
+
 TEST(Extended51Mode, FromTheToolWord) {
   struct Row {
     const char* name;
