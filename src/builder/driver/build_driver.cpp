@@ -30,6 +30,7 @@
 #include "builder/runner/tool_environment.h"
 #include "builder/runner/tool_runner.h"
 #include "builder/runner/tool_table.h"
+#include "platform/ascii_case.h"
 #include "platform/notification_hub.h"
 #include "platform/win_path.h"
 #include "project/environment/environment.h"
@@ -47,7 +48,7 @@ namespace {
 // Tool codes the driver chooses.
 enum : uint16_t {
   kToolQ251 = 1, kToolQ51 = 2, kToolQ166 = 3, kToolW51 = 8, kToolW251 = 9, kToolW166 = 10,
-  kToolWX51 = 23, kToolQX51 = 25, kToolYQ166 = 30, kToolGnuCc = 31, kToolGnuAs = 32,
+  kToolWX51 = 23, kToolQX51 = 25, kToolZZQ51 = 29, kToolYQ166 = 30, kToolGnuCc = 31, kToolGnuAs = 32,
   kToolAdsCc = 36, kToolAdsAsm = 37, kToolTcc = 42,
 };
 constexpr uint32_t kFlagGnuTool = 0x08;
@@ -568,7 +569,13 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
         r.toolCode = (t51 & (kT51ExtendedAsm | kT51ExtendedCompiler)) ? kToolWX51 : kToolW51;
       } else {
         MakeQ51CompilerCommand(c, file, target_, true);
-        r.toolCode = (t51 & kT51ExtendedCompiler) ? kToolQX51 : kToolQ51;
+        r.toolCode = kToolQ51;
+        // C++ sources go to the translator the environment file names.
+        if (EndsWithIgnoringCase(file->name.view(), ".cpp") && !s_.toolsetInfo->cppTranslator.empty()) {
+          r.toolCode = kToolZZQ51;
+          r.altProgram = s_.toolsetInfo->cppTranslator;
+        }
+        if (t51 & kT51ExtendedCompiler) r.toolCode = kToolQX51;
       }
       r.extra = props.bankNo;
       break;
@@ -795,6 +802,11 @@ void BuildDriver::Impl::CompileCpp(GroupRec* group, FileRec* file, const BuildPr
     } else {
       owner_.explanations_.push_back({file->name.str(), true, "always translated"});
     }
+  }
+  if (toolset == kToolset51 && !s_.toolsetInfo->cppTranslator.empty()) {
+    // The 51 family's C++ translator takes the file like a C compiler.
+    CompileOrAssemble(group, file, props, false);
+    return;
   }
   if (toolset != kToolset166) {
     Print("no C++ support available\n");

@@ -105,6 +105,28 @@ struct ToolsProject {
 
 struct ToolsFixture : ::testing::Test, ToolsProject {};
 
+// The item a build recorded for a file of the project, or null.
+const BuildItem* ItemOf(BuildDriver& driver, const FileRec* file) {
+  for (const BuildItem& item : driver.State().items)
+    if (item.file == file) return &item;
+  return nullptr;
+}
+
+// Sets the build properties of a file's own block for the target.
+void SetGenAsm(FileRec* file, TargetRec* target, uint8_t genAsm, uint8_t asmAsm) {
+  OptionBlock* block = FindTargetOptions(file->pOpts, target);
+  if (!block) {
+    block = NewOptionBlock(kPoolProject);
+    InitBuildPropOpts(block->prop, kLevelNode);
+    block->owner = target;
+    block->next = file->pOpts;
+    file->pOpts = block;
+  }
+  block->prop.flags.GENASM = genAsm;
+  block->prop.flags.ASMASM = asmAsm;
+}
+
+
 // Each family compiles a C file and assembles a source, links the objects
 // the tools named themselves (upper case, as the original platform's tools
 // do) and converts the output to hex.
@@ -169,6 +191,33 @@ TEST_F(ToolsFixture, CppOutsideThe166FamilyIsRefused) {
   EXPECT_TRUE(HasLine("no C++ support available\n"));
   EXPECT_EQ(LineIndex("compiling Main.c"), -1);
   EXPECT_EQ(Lines().back(), "Target not created\n");
+}
+
+// The 51 family's C++ sources (as C++ or as C files of the project) go
+// through the translator the environment file names, as tool 29 with that
+// program; without one a C file named ".cpp" stays with the C compiler.
+TEST_F(ToolsFixture, Cpp51SourcesGoThroughTheNamedTranslator) {
+  SetUpProject(kToolset51, "C51/");
+  info.cppTranslator = "ZZQ51.EXE";
+  FileRec* cpp = Add("App.cpp", kFileCpp);
+  FileRec* asC = Add("More.CPP", kFileC);
+  FileRec* c = Add("Main.c", kFileC);
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+  for (const FileRec* file : {cpp, asC}) {
+    const BuildItem* item = ItemOf(driver, file);
+    ASSERT_NE(item, nullptr) << file->name.c_str();
+    EXPECT_EQ(item->request.toolCode, 29) << file->name.c_str();
+    EXPECT_EQ(item->request.altProgram, "ZZQ51.EXE");
+    EXPECT_EQ(ReadFile(dir / WithoutQuotes(item->request.objectFile)).rfind("stand-in output of ZZQ51", 0), 0u);
+  }
+  ASSERT_NE(ItemOf(driver, c), nullptr);
+  EXPECT_EQ(ItemOf(driver, c)->request.toolCode, 2);
+
+  info.cppTranslator.clear();
+  driver.BuildTarget(project, target, kBuildModeRebuild);
+  EXPECT_TRUE(HasLine("no C++ support available\n"));
 }
 
 TEST_F(ToolsFixture, StopBetweenFilesAbortsTheBuild) {
@@ -315,27 +364,6 @@ TEST_F(ToolsFixture, ArmGnuSystemHeaderKeepsTheFileUpToDate) {
   for (size_t i = firstBuild; i < lines.size(); ++i) EXPECT_EQ(lines[i].find("compiling"), std::string::npos);
   ASSERT_EQ(driver.Explanations().size(), 1u);
   EXPECT_FALSE(driver.Explanations()[0].translated) << driver.Explanations()[0].reason;
-}
-
-// The item a build recorded for a file of the project, or null.
-const BuildItem* ItemOf(BuildDriver& driver, const FileRec* file) {
-  for (const BuildItem& item : driver.State().items)
-    if (item.file == file) return &item;
-  return nullptr;
-}
-
-// Sets the build properties of a file's own block for the target.
-void SetGenAsm(FileRec* file, TargetRec* target, uint8_t genAsm, uint8_t asmAsm) {
-  OptionBlock* block = FindTargetOptions(file->pOpts, target);
-  if (!block) {
-    block = NewOptionBlock(kPoolProject);
-    InitBuildPropOpts(block->prop, kLevelNode);
-    block->owner = target;
-    block->next = file->pOpts;
-    file->pOpts = block;
-  }
-  block->prop.flags.GENASM = genAsm;
-  block->prop.flags.ASMASM = asmAsm;
 }
 
 // The compiler writing assembler source: the old object is deleted first;
