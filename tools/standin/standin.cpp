@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
     else if (r.kind == Kind::kCompiler && a.rfind("SRC(", 0) == 0 && a.back() == ')')
       r.outputName = Local(a.substr(4, a.size() - 5));
     else if ((r.kind == Kind::kGnu || r.kind == Kind::kAds) && a == "-S") assemblerSource = true;
-    else if ((a == "TO" || a == "-o" || a == "--output") && i + 1 < args.size()) r.outputName = args[++i];
+    else if ((a == "TO" || a == "-o" || a == "--output" || a == "-output") && i + 1 < args.size()) r.outputName = args[++i];
     else if (r.kind != Kind::kYq166 && a.rfind("OBJECT(", 0) == 0 && a.back() == ')') r.outputName = Local(a.substr(7, a.size() - 8));
     else if (a[0] != '-' && Exists(a)) inputs.push_back(a);
   }

@@ -457,10 +457,14 @@ void BuildDriver::Impl::Link(const OptionBlock& opts) {
     }
     case kToolsetArmAds:
       if (library) return;
-      trace_.Open(OutputBase(opts));
-      LinkAdsTarget(env, target_);
+    {
+      // Beside the image in the project folder, not in the process's current folder.
+      trace_.Open(LocalPath(env, OutputBase(opts)));
+      const uint8_t linked = LinkAdsTarget(env, target_);
       trace_.Close();
+      MakeAdsHexFile(env, opts, linked != 0);
       return;
+    }
     default:
       break;
   }
@@ -536,18 +540,30 @@ void BuildDriver::Impl::PrepareScan(DepScanRequest& scan, FileRec* file, const s
     else if (a.size() > 2 && a.compare(0, 2, "-D") == 0) AddScanDefine(scan, a.substr(2));
   }
   const ToolsetInfo* info = s_.toolsetInfo;
-  std::string tools = FolderWithoutBin(info->toolsFolder);
-  AddScanIncludePath(scan, tools + "INC\\");
-  std::string device = target_->ORGREG.empty() ? target_->ENVREG.str() : target_->ORGREG.str();
-  if (!device.empty()) AddScanIncludePath(scan, tools + "INC\\" + device);
+  const TargetRec& t = *target_;
+  std::string_view device = !t.ORGREG.empty() ? t.ORGREG.view() : t.ENVREG.view();
+  if (!device.empty() && static_cast<unsigned char>(device[0]) == 0xFF) device.remove_prefix(1);
+  if (t.toolset == kToolsetArmAds) {
+    // The folders the ADS compiler searches on its own (ARMINC).
+    if (t.USEENV == 1) {
+      if (!t.ENVINC.empty()) {
+        if (!device.empty()) AddScanIncludePath(scan, JoinFolderName(t.ENVINC.view(), device));
+        AddScanIncludePath(scan, t.ENVINC.view());
+      }
+    } else {
+      if (!device.empty()) AddScanIncludePath(scan, ToolsetIncludeFolder(info->toolsFolder, device));
+      AddScanIncludePath(scan, ToolsetIncludeFolder(info->toolsFolder, ""));
+      AddToolsetIncludePath(t, info, scan);
+    }
+    return;
+  }
+  AddScanIncludePath(scan, ToolsetIncludeFolder(info->toolsFolder, ""));
+  if (!device.empty()) AddScanIncludePath(scan, ToolsetIncludeFolder(info->toolsFolder, device));
   // The toolset's system include folders beside its programs, where the
   // compiler finds <stdint.h> and its kin.
-  const std::string& programs = info->secondToolsFolder.empty() ? info->toolsFolder : info->secondToolsFolder;
-  if (!programs.empty()) {
-    const std::string root = StripBinFolder(programs);
-    AddScanIncludePath(scan, root + "Include\\");
-    AddScanIncludePath(scan, root + "Include\\Sys\\");
-  }
+  AddToolsetIncludePath(t, info, scan);
+  const std::string& programs = info->ProgramFolder();
+  if (!programs.empty()) AddScanIncludePath(scan, JoinFolderName(JoinFolderName(StripBinFolder(programs), "Include"), "Sys"));
 }
 
 void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const BuildProperties& props,
@@ -590,11 +606,20 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       else MakeQ166CompilerCommand(c, file, target_, true);
       r.toolCode = assemble ? kToolW166 : kToolQ166;
       break;
-    case kToolsetArmGnu: {
-      if (assemble) MakeGnuAsCommand(c, file, target_, true);
-      else MakeGnuCcCommand(c, file, target_, true);
-      r.toolCode = assemble ? kToolGnuAs : kToolGnuCc;
-      r.flags = assemble ? kFlagArmTool : kFlagGnuTool;
+    case kToolsetArmGnu:
+    case kToolsetArmAds: {
+      if (toolset == kToolsetArmGnu) {
+        if (assemble) MakeGnuAsCommand(c, file, target_, true);
+        else MakeGnuCcCommand(c, file, target_, true);
+        r.toolCode = assemble ? kToolGnuAs : kToolGnuCc;
+        r.flags = assemble ? kFlagArmTool : kFlagGnuTool;
+      } else {
+        bool thumb = false;
+        if (assemble) MakeAdsAsmCommand(c, file, target_, true);
+        else thumb = MakeAdsCcCommand(c, file, target_, true);
+        r.toolCode = assemble ? kToolAdsAsm : thumb ? kToolTcc : kToolAdsCc;
+        r.flags = kFlagArmTool;
+      }
       std::string controls(c.Text());
       FileStatus source, object;
       ArmCheckInput in;
@@ -608,30 +633,11 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       if (assemble) {
         verdict = CheckArmAsmFile(*file, controls, in);
       } else {
+        // Both ARM toolsets: a changed header retranslates its includers.
         in.prepareScan = [&](DepScanRequest& scan) { PrepareScan(scan, file, controls, c.g_szObjFileName); };
         DepScanRequest scan;
-        verdict = CheckArmGnuCFile(*file, controls, scan, in);
+        verdict = CheckArmCFile(*file, controls, scan, in);
       }
-      if (source.exists) sourceTimes_[file->path.str()] = source.time;
-      decided = true;
-      break;
-    }
-    case kToolsetArmAds: {
-      bool thumb = false;
-      if (assemble) MakeAdsAsmCommand(c, file, target_, true);
-      else thumb = MakeAdsCcCommand(c, file, target_, true);
-      r.toolCode = assemble ? kToolAdsAsm : thumb ? kToolTcc : kToolAdsCc;
-      r.flags = kFlagArmTool;
-      std::string controls(c.Text());
-      FileStatus source, object;
-      ArmCheckInput in;
-      in.sourceLocal = LocalWithStatus(file->path.view(), &source);
-      in.objectLocal = LocalWithStatus(c.g_szObjFileName, &object);
-      in.source = &source;
-      in.object = &object;
-      in.projectFolder = folder_;
-      in.resolver = &resolver_;
-      verdict = CheckArmAsmFile(*file, controls, in);
       if (source.exists) sourceTimes_[file->path.str()] = source.time;
       decided = true;
       break;

@@ -453,6 +453,66 @@ TEST_F(ToolsFixture, Ec166GeneratedSourceIsAssembled) {
   EXPECT_EQ(ReadFile(dir / WithoutQuotes(item->request.objectFile)).rfind("stand-in output of W166", 0), 0u);
 }
 
+void SetTimeAgo(const std::string& path, int seconds) {
+  fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::seconds(seconds));
+}
+
+// An ARM-ADS target with the stand-in tools: compile, link with the trace
+// file, hex; then only what a changed header, source or scatter file needs.
+TEST_F(ToolsFixture, ArmAdsBuildsEndToEnd) {
+  SetUpProject(kToolsetArmAds, "ARM/");
+  info.secondToolsFolder = test::InstallRoot() + "ARM/ADS/BIN/";
+  opts->lAds.ADSLDSC = OptString("Blinky.sct");
+  WriteFile(dir / "Blinky.sct", "LR 0 {}\n");
+  WriteFile(dir / "Dev.h", "#define DEV 1\n");
+  Add("Main.c", kFileC, "#include \"Dev.h\"\nint x = DEV;\n");
+  Add("Util.c", kFileC, "int y;\n");
+  for (const char* name : {"Blinky.sct", "Dev.h", "Main.c", "Util.c"}) SetTimeAgo(dir / name, 1000);
+  BuildDriver driver(Deps());
+  auto build = [&] {
+    const size_t before = Lines().size();
+    driver.BuildTarget(project, target, kBuildModeBuild);
+    const auto all = Lines();
+    return std::vector<std::string>(all.begin() + long(before), all.end());
+  };
+  auto has = [](const std::vector<std::string>& lines, const std::string& start) {
+    for (const auto& l : lines)
+      if (l.rfind(start, 0) == 0) return true;
+    return false;
+  };
+
+  auto lines = build();
+  EXPECT_TRUE(has(lines, "compiling Main.c")) << ::testing::PrintToString(lines);
+  EXPECT_TRUE(has(lines, "linking..."));
+  EXPECT_TRUE(has(lines, "FromELF: creating hex file..."));
+  EXPECT_EQ(lines.back(), "\"Blinky.axf\" - 0 Error(s), 0 Warning(s).\n");
+  EXPECT_TRUE(FileExists(dir / "Blinky.axf"));
+  EXPECT_TRUE(FileExists(dir / "Blinky.hex"));
+  EXPECT_NE(ReadFile(dir / "Blinky.tra").find("### Preparing for ADS-LD.\n"), std::string::npos);
+  const std::string dep = ReadFile(dir / "P_Target 1.dep");
+  EXPECT_NE(dep.find("I (Dev.h)"), std::string::npos) << dep;
+  for (const char* name : {"Main.o", "Util.o", "Blinky.axf", "Blinky.hex"}) SetTimeAgo(dir / name, 500);
+
+  lines = build();
+  EXPECT_FALSE(has(lines, "compiling")) << ::testing::PrintToString(lines);
+  EXPECT_FALSE(has(lines, "linking"));
+  EXPECT_NE(ReadFile(dir / "Blinky.tra").find("### No dirty Components\n"), std::string::npos);
+
+  // A changed header retranslates exactly its includer, then the link.
+  SetTimeAgo(dir / "Dev.h", 100);
+  lines = build();
+  EXPECT_TRUE(has(lines, "compiling Main.c")) << ::testing::PrintToString(lines);
+  EXPECT_FALSE(has(lines, "compiling Util.c"));
+  EXPECT_TRUE(has(lines, "linking..."));
+  for (const char* name : {"Main.o", "Util.o", "Blinky.axf", "Blinky.hex"}) SetTimeAgo(dir / name, 50);
+
+  // A newer scatter file relinks without translating.
+  SetTimeAgo(dir / "Blinky.sct", 10);
+  lines = build();
+  EXPECT_FALSE(has(lines, "compiling")) << ::testing::PrintToString(lines);
+  EXPECT_TRUE(has(lines, "linking..."));
+}
+
 TEST(Extended51Mode, FromTheToolWord) {
   struct Row {
     const char* name;
