@@ -213,11 +213,6 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     return 1;
   }
 
-  // What the last build of an ARM target left: without it every file is
-  // scanned and translated again.
-  ClearDependencyData(*project);
-  ReadDependencyFile(*project, *target);
-
   std::FILE* copy = nullptr;
   if (!args.output.empty()) {
     copy = std::fopen(args.output.c_str(), "wb");
@@ -268,6 +263,9 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   deps.hub = &hub;
   deps.shell = &shell;
   BuildDriver driver(std::move(deps));
+  // What the last build of an ARM target left (scanned anew when its
+  // dependency file is gone), so only what changed is translated.
+  driver.UpdateDependencies(project, target);
   app.m_nState |= kStateBusy;
   // -b wins over -r when both are given.
   driver.StartBuildThread(project, target, args.build ? kBuildModeBuild : kBuildModeRebuild);

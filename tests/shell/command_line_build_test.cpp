@@ -200,6 +200,13 @@ TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {
   EXPECT_EQ(out_.find("assembling"), std::string::npos) << out_;
   EXPECT_EQ(out_.find("linking"), std::string::npos) << out_;
 
+  // A lost dependency file is rebuilt by scanning: still nothing to do.
+  fs::remove(dir_ + "Blinky_LPC2138.dep");
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_EQ(out_.find("compiling"), std::string::npos) << out_;
+  EXPECT_EQ(out_.find("assembling"), std::string::npos) << out_;
+  EXPECT_NE(ReadText(dir_ + "Blinky_LPC2138.dep").find("I (LED.h)"), std::string::npos);
+
   // A header one second newer than the objects: exactly its includers.
   SetTime(dir_ + "LED.h", MTime(dir_ + "Obj/LED.o") + 1);
   ASSERT_EQ(Build(), 0) << out_;

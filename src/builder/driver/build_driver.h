@@ -97,6 +97,26 @@ class BuildDriver {
   void BuildTarget(ProjectRec* project, TargetRec* target, int mode);
   void TranslateOneFile(ProjectRec* project, TargetRec* target, FileRec* file);
 
+  // The dependency data of a target made anew, on the GUI thread while no
+  // build runs (the project window's command, a change of the current
+  // target, the command-line build before it builds). Every file's data is
+  // cleared; for an ARM target the dependency file is read, and when it
+  // cannot be, every C and assembler file that takes part in the build is
+  // scanned, with the progress "Scanning for Dependencies..." (service 43
+  // through the hub); then the dependency file is written again. The other
+  // families keep their evidence in their objects. No message box: a target
+  // its build would refuse is left as it is.
+  void UpdateDependencies(ProjectRec* project, TargetRec* target);
+
+  // The include files the project window shows under a C, assembler or C++
+  // file (file->includes, records of kind 4 in the project's pool), when
+  // showIncludes (the window's option) is on. 51, 251 and 166 families:
+  // from the include entries its object records. ARM toolsets: from the
+  // file's dependency include list while it is current, else from a scan.
+  // 0 nothing done; 1 the list is unchanged; 2 it was replaced (for the
+  // ARM toolsets always 2).
+  int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file, bool showIncludes = true);
+
   BuildState& State() { return state_; }
   // The error total as the build reports it when it ends: 1 after an
   // error, -1 after a stop request, else the count of errors.

@@ -12,6 +12,8 @@
 
 #include "builder/build_test_support.h"
 #include "builder/driver/build_driver.h"
+#include "builder/driver/dependency_file.h"
+#include "builder/runner/progress_channel.h"
 #include "platform/notification_hub.h"
 #include "project/environment/environment.h"
 #include "project/model/app_state.h"
@@ -511,6 +513,62 @@ TEST_F(ToolsFixture, ArmAdsBuildsEndToEnd) {
   lines = build();
   EXPECT_FALSE(has(lines, "compiling")) << ::testing::PrintToString(lines);
   EXPECT_TRUE(has(lines, "linking..."));
+}
+
+// Without a dependency file every C and assembler file of an ARM target is
+// scanned under the progress "Scanning for Dependencies...", and the file
+// is written; with one, it is read and nothing is scanned. The project
+// window's include list comes from the data so gathered.
+TEST_F(ToolsFixture, UpdateDependenciesRescansOnlyWithoutTheFile) {
+  SetUpProject(kToolsetArmGnu, "ARM/");
+  info.makerFolder = info.secondToolsFolder = test::InstallRoot() + "ARM/GNU/bin/";
+  WriteFile(dir / "Dev.h", "#define DEV 1\n");
+  FileRec* main = Add("Main.c", kFileC, "#include \"Dev.h\"\nint x = DEV;\n");
+  FileRec* start = Add("Start.s", kFileAsm, "@ nothing\n");
+  FileRec* header = Add("Dev.h", kFileText);
+  struct Shown {
+    uint32_t kind, position;
+    std::string text;
+  };
+  std::vector<Shown> progress;
+  DirectHub progressHub([&](int code, intptr_t arg) -> intptr_t {
+    if (code != kNotifyIdeServiceCall) return 0;
+    const auto* call = reinterpret_cast<const IdeServiceCall*>(arg);
+    EXPECT_EQ(call->service, kServiceProgress);
+    const auto* record = static_cast<const ProgressRecord*>(call->argument);
+    progress.push_back({record->kind, record->position, record->text});
+    return 0;
+  });
+  BuildDriverDeps deps = Deps();
+  deps.hub = &progressHub;
+  BuildDriver driver(deps);
+  driver.UpdateDependencies(project, target);
+  ASSERT_GE(progress.size(), 3u);
+  EXPECT_EQ(progress.front().kind, 1u);
+  EXPECT_EQ(progress.front().text, "Scanning for Dependencies...");
+  EXPECT_EQ(progress[progress.size() - 2].position, 100u);
+  EXPECT_EQ(progress.back().kind, 2u);
+  EXPECT_FALSE(main->lastControls.empty());
+  EXPECT_FALSE(start->lastControls.empty());
+  const std::string dep = ReadFile(dir / "P_Target 1.dep");
+  EXPECT_NE(dep.find("F (.\\Main.c)"), std::string::npos) << dep;
+  EXPECT_NE(dep.find("I (Dev.h)"), std::string::npos) << dep;
+
+  // The file is read back: no scan, the same data.
+  progress.clear();
+  const std::string controls = main->lastControls.str();
+  driver.UpdateDependencies(project, target);
+  EXPECT_TRUE(progress.empty());
+  EXPECT_EQ(main->lastControls.str(), controls);
+  ASSERT_NE(main->depIncludes, nullptr);
+  EXPECT_EQ(main->depIncludes->path.str(), "Dev.h");
+
+  EXPECT_EQ(driver.ScanFileIncludes(project, target, main), 2);
+  ASSERT_NE(main->includes, nullptr);
+  EXPECT_EQ(main->includes->name.str(), "Dev.h");
+  EXPECT_EQ(main->includes->next, nullptr);
+  EXPECT_EQ(driver.ScanFileIncludes(project, target, header), 0);
+  EXPECT_EQ(driver.ScanFileIncludes(project, target, main, false), 0);
 }
 
 TEST(Extended51Mode, FromTheToolWord) {
