@@ -587,9 +587,16 @@ int ReadOptionRecord(uint8_t type, BodyCursor& c, ImportState& s) {
 
 }  // namespace
 
-int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project) {
+int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project, std::string_view baseName) {
   *project = nullptr;
   ImportState s;
+  // While the import runs the new project is the open one, so the defaults
+  // of its option blocks (the output name) are its own; the caller's open
+  // project is put back on every way out.
+  struct OpenProjectRestore {
+    ProjectRec* saved = theApp().m_pProject;
+    ~OpenProjectRestore() { theApp().m_pProject = saved; }
+  } restore;
   std::size_t pos = 0;
   auto record = [&](uint8_t* type, std::string_view* body) -> int {
     if (data.size() - pos < 3) return kBinBadChecksum;
@@ -619,6 +626,8 @@ int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project
       ProjectRec* p = PoolNew<ProjectRec>(kPoolProject);
       p->kind = kKindProject;
       if (readOnly) p->flags |= kProjectReadOnly;
+      if (!baseName.empty()) p->name = OptString::Pooled(baseName, kPoolProject);
+      theApp().m_pProject = p;
       s.project = p;
       *project = p;
       rc = ReadFields(c, RuleSet{PM2_RULES(kProjectRules)}, s);

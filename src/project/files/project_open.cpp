@@ -114,10 +114,8 @@ int ImportOldBinaryProject(OldProjectProbe& probe) {
       probe.error = FixFolders(probe);
     }
   } else {
-    ProjectRec* saved = theApp().m_pProject;
     ProjectRec* p = nullptr;
-    probe.error = ReadBinaryProject(data, probe.readOnly, &p);
-    theApp().m_pProject = saved;
+    probe.error = ReadBinaryProject(data, probe.readOnly, &p, probe.baseName);
     probe.project = p;
     // A file with no project record holds no project to open.
     if (probe.error == kBinOk && !p) probe.error = kBinBadHeader;
