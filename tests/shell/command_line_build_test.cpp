@@ -307,6 +307,29 @@ TEST_F(ExampleBuild, ErrorInASourceLeavesTheTargetUnbuilt) {
   EXPECT_EQ(ReadText(dir_ + "copy.txt"), out_);
 }
 
+// After a good build, a tool that fails fails the build: a deleted source
+// and an option the compiler rejects each end with "Target not created"
+// and exit status 1, whether or not the tool's words were recognised.
+TEST_F(ExampleBuild, FailingToolAfterAGoodBuildFailsTheBuild) {
+  ASSERT_EQ(Build(), 0) << out_;
+  fs::remove(dir_ + "Timer.c");
+  EXPECT_EQ(Build(), 1) << out_;
+  EXPECT_NE(out_.find("Target not created"), std::string::npos) << out_;
+  EXPECT_EQ(out_.find("0 Error(s)"), std::string::npos) << out_;
+  EXPECT_EQ(out_.find("linking"), std::string::npos) << out_;
+
+  fs::remove_all(dir_);
+  SetUp();  // a fresh copy
+  ASSERT_EQ(Build(), 0) << out_;
+  std::string project = ReadText(dir_ + "Blinky.pm2");
+  size_t at = project.find(" ACMISC ()");
+  ASSERT_NE(at, std::string::npos);
+  project.replace(at, 10, " ACMISC (--no-such-option)");
+  std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << project;
+  EXPECT_EQ(Build(), 1) << out_;
+  EXPECT_NE(out_.find("Target not created"), std::string::npos) << out_;
+}
+
 // Refusals that come before any tool runs.
 class CommandLineRefusals : public ExampleCopy {};
 

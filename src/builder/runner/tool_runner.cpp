@@ -26,6 +26,15 @@ constexpr int kWaitSliceMs = 100;  // progress records and stop requests are see
 
 bool IsGnuCode(int code) { return code >= 31 && code <= 34; }
 
+// The exit codes that mean a translation, link, library or hex step failed:
+// any but 0 for the GNU tools; above 1 for the others (1 means warnings).
+// User commands and PC-Lint report through their output only.
+bool ExitCodeIsFailure(int code, uint32_t exitCode) {
+  if (code < 0 || code > 42) return false;
+  if (code >= 31 && code <= 35) return exitCode != 0;
+  return exitCode > 1;
+}
+
 // One pair of enclosing double quotes removed.
 std::string Unquoted(const std::string& s) {
   if (s.size() >= 2 && s.front() == '"' && s.back() == '"') return s.substr(1, s.size() - 2);
@@ -290,6 +299,11 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
     Printf("--- Error: '%s' returned exit code %u\n", program.c_str(), work_.exitCode);
   } else if (info.oneErrorOnExit1 && work_.exitCode >= 1) {
     ++work_.errors;
+  } else if (work_.errors == 0 && ExitCodeIsFailure(code, work_.exitCode)) {
+    // A tool that failed without a message we recognise (a crash, a driver
+    // message of a form we do not know) still fails the build.
+    ++work_.errors;
+    Printf("--- Error: '%s' returned exit code %u\n", program.c_str(), work_.exitCode);
   }
   request = work_;
 }
