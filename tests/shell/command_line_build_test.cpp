@@ -330,6 +330,25 @@ TEST_F(ExampleBuild, FailingToolAfterAGoodBuildFailsTheBuild) {
   EXPECT_NE(out_.find("Target not created"), std::string::npos) << out_;
 }
 
+// A project folder and an installation root named with blanks and letters
+// beyond ASCII build to the same hex file as the plain ones.
+TEST_F(ExampleBuild, FoldersWithBlanksAndNonAsciiLettersBuildTheSameImage) {
+  ASSERT_EQ(Build(), 0) << out_;
+  const std::string plainHex = ReadText(dir_ + "Obj/Blinky.hex");
+  const std::string odd = dir_ + "my dir é/";
+  fs::create_directories(odd);
+  fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", odd + "blinky",
+           fs::copy_options::recursive);
+  fs::remove_all(odd + "blinky/Obj");
+  fs::copy(root_, odd + "inst root é", fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+  const std::string cmd = "cd \"" + odd + "blinky\" && \"" + odd + "inst root é/PM2/pelmora2\" -b Blinky.pm2 > \"" +
+                          dir_ + "stdout.txt\" 2>&1";
+  const int status = std::system(cmd.c_str());
+  out_ = ReadText(dir_ + "stdout.txt");
+  ASSERT_EQ(WEXITSTATUS(status), 0) << out_;
+  EXPECT_EQ(ReadText(odd + "blinky/Obj/Blinky.hex"), plainHex);
+}
+
 // Refusals that come before any tool runs.
 class CommandLineRefusals : public ExampleCopy {};
 

@@ -68,10 +68,15 @@ std::string FormToolCommandLine(const ToolRunRequest& r, const std::string& capt
     T = r.altProgram;
     if (usedAlt) *usedAlt = true;
   }
+  // A path with a blank in it (a project or installation folder named so)
+  // is quoted, so the command line splits into the same words.
+  auto Q = [](const std::string& word) {
+    return word.find_first_of(" \t") == std::string::npos ? word : "\"" + word + "\"";
+  };
   auto pForm = [&]() -> std::string {
     if (!R.empty()) {
       if (!P.empty()) return "\"" + P + "\" \"" + F + T + "\" \"@" + R + "\"";
-      return F + T + " @" + R;
+      return Q(F + T) + " " + Q("@" + R);
     }
     // Without a program to run through the tool is started directly.
     std::string head = P.empty() ? std::string() : "\"" + P + "\" ";
@@ -82,17 +87,17 @@ std::string FormToolCommandLine(const ToolRunRequest& r, const std::string& capt
     case CommandForm::kCustom: return "\"" + P + "\" " + C;
     case CommandForm::kPForm:
     case CommandForm::kPFormAlt: return pForm();
-    case CommandForm::kPlm: return F + T + " " + N + " " + C + " PR(" + captureName + ")\n";
+    case CommandForm::kPlm: return Q(F + T) + " " + N + " " + C + " PR(" + captureName + ")\n";
     case CommandForm::kLinker:
       if (R.empty()) return {};
       return pForm();
     case CommandForm::kHex:
       if (!R.empty()) return pForm();
       return "\"" + F + T + "\" " + N + " " + C + "\n";
-    case CommandForm::kGnuCmdFile: return R.empty() ? std::string() : T + " @" + R;
+    case CommandForm::kGnuCmdFile: return R.empty() ? std::string() : T + " " + Q("@" + R);
     case CommandForm::kGnuPlain: return T + " " + C + "\r\n";
-    case CommandForm::kAdsVia: return R.empty() ? std::string() : F + T + " -Via " + R;
-    case CommandForm::kFromElf: return P.empty() ? F + T + ".exe " + C : std::string();
+    case CommandForm::kAdsVia: return R.empty() ? std::string() : Q(F + T) + " -Via " + Q(R);
+    case CommandForm::kFromElf: return P.empty() ? Q(F + T + ".exe") + " " + C : std::string();
     case CommandForm::kUser:
       if (!P.empty() && !IsCommandShellOrBatch(C)) return "\"" + P + "\" " + C;
       return Unquoted(C);

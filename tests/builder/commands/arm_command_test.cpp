@@ -165,9 +165,11 @@ TEST(ArmToolsetInclude, BinRemovedAndNoSeparatorAtTheEnd) {
       {"windows form", "C:\\Keil\\ARM\\BIN\\", "", "C:\\Keil\\ARM\\INC"},
       {"windows form, device", "C:\\Keil\\ARM\\BIN\\", "Atmel", "C:\\Keil\\ARM\\INC\\Atmel"},
       {"no bin folder", "/opt/arm/", "", "/opt/arm/INC"},
+      // A folder named with a blank is one word of the command line.
+      {"blank in the folder", "/opt/my arm/BIN/", "", "\"/opt/my arm/INC\""},
   };
   for (const Row& r : rows) {
-    EXPECT_EQ(ToolsetIncludeFolder(r.tools, r.device), r.expected) << r.name;
+    EXPECT_EQ(QuoteIfBlank(ToolsetIncludeFolder(r.tools, r.device)), r.expected) << r.name;
     for (uint16_t toolset : {kToolsetArmGnu, kToolsetArmAds}) {
       CmdFixture f(toolset);
       f.ctx.m_szToolsFolder = r.tools;
