@@ -177,6 +177,7 @@ int ToolRunner::RunToolProcess(const std::string& commandLine, const std::string
   spec.outputFd = out;
   SpawnResult started = SpawnProcess(spec);
   if (started.pid < 0) {
+    startError_ = started.error;
     if (out >= 0) ::close(out);
     progress_.Close();
     return 1;
@@ -218,7 +219,10 @@ int ToolRunner::RunToolWithoutCapture(const std::string& commandLine, const std:
   spec.commandLine = commandLine;
   spec.folder = folder;
   SpawnResult started = SpawnProcess(spec);
-  if (started.pid < 0) return 1;
+  if (started.pid < 0) {
+    startError_ = started.error;
+    return 1;
+  }
   work_.processId = static_cast<uint32_t>(started.pid);
   runningPid_ = started.pid;
   int exitCode;
@@ -246,6 +250,7 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
   captureLost_ = false;
   stopped_ = false;
   stopRequested_ = false;
+  startError_.clear();
   captureFd_ = -1;
   MakeCaptureName();
   work_ = request;
@@ -290,8 +295,15 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
     ++work_.errors;
     if (code == kToolCustom || code == kToolUserCommand)
       Printf("--- User Command terminated, Exit-Code = %d\n", static_cast<int>(starterResult));
-    else
+    else if (startError_.empty())
       Printf("--- Error: can't execute '%s'\n", program.c_str());
+    else {
+      // The reason names the file looked for; said once when it is the program itself.
+      std::string why = startError_;
+      const std::string self = "'" + program + "': ";
+      if (why.rfind(self, 0) == 0) why.erase(0, self.size());
+      Printf("--- Error: can't execute '%s': %s\n", program.c_str(), why.c_str());
+    }
   } else if (stopped_) {
     ++work_.errors;
     Printf("--- Error: '%s' stopped on request\n", program.c_str());
@@ -318,6 +330,7 @@ void ToolRunner::RunExternalCommand(const std::string& program, const std::strin
   captureLost_ = false;
   stopped_ = false;
   stopRequested_ = false;
+  startError_.clear();
   captureFd_ = -1;
   MakeCaptureName();
   work_ = ToolRunRequest();

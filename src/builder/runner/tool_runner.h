@@ -89,6 +89,7 @@ class ToolRunner {
   int captureFd_ = -1;  // open for reading after a run, until filtered
   bool progressWanted_ = false;
   bool captureLost_ = false;
+  std::string startError_;  // why the last tool could not be started
   bool stopped_ = false;
   ProgressChannel progress_;
   std::atomic<pid_t> runningPid_{-1};

@@ -139,13 +139,34 @@ TEST_F(ToolRunnerTest, FailingExitCodeCountsAnErrorWhenNoneWasRecognised) {
   }
 }
 
+// A GNU tool whose link points at a toolchain that is not installed: the
+// message names the tool, the link looked for and where it leads.
+TEST_F(ToolRunnerTest, MissingGnuToolNamesTheLinkAndWhy) {
+  const std::string bin = dir / "Bin/";
+  std::filesystem::create_directories(bin);
+  std::filesystem::create_symlink("/nonexistent/arm-none-eabi-gcc", bin + "arm-uclibc-gcc");
+  EnvOverlay env;
+  env.Set("PATH", bin);
+  ToolRunner runner(Deps());
+  ToolRunRequest r = Compile("A.C", "", false);
+  r.toolCode = 31;
+  r.flags = 0x08;
+  r.environment = &env;
+  runner.RunBuildStep(r);
+  EXPECT_EQ(r.errors, 1);
+  EXPECT_EQ(Shown(shell).back(), "--- Error: can't execute 'arm-uclibc-gcc': '" + bin +
+                                     "arm-uclibc-gcc' is a link to '/nonexistent/arm-none-eabi-gcc': "
+                                     "No such file or directory\n");
+}
+
 TEST_F(ToolRunnerTest, MissingProgramFailsTheRun) {
   ToolRunner runner(Deps());
   ToolRunRequest r = Compile("A.C", "", false);
   r.toolFolder = dir.Path();
   runner.RunBuildStep(r);
   EXPECT_EQ(Shown(shell), (std::vector<std::string>{
-                              "compiling A.C...\n", "--- Error: can't execute '" + dir.Path() + "Q51.EXE'\n"}));
+                              "compiling A.C...\n", "--- Error: can't execute '" + dir.Path() +
+                                                           "Q51.EXE': No such file or directory\n"}));
   EXPECT_EQ(r.errors, 1);
   EXPECT_EQ(r.exitCode, kRunFailedExitCode);
   EXPECT_NE(r.runFailed, 0u);
