@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "project/files/stored_file_read.h"
 #include "platform/mapped_file.h"
 #include "platform/win_path.h"
 #include "project/files/project_file.h"
@@ -212,14 +213,19 @@ int ReadProjectFile(ProjectFileIo& io, const std::string& path) {
 
   io.path = path;
   io.project = nullptr;
-  MappedFileView view;
+  // Only a regular file, and no more than a project file can hold: a named
+  // pipe or a link to a device must not hang or exhaust the program.
+  std::string data;
   std::string err;
-  if (!view.Open(path, &err)) {
+  if (!ReadStoredFile(path, kStoredTextFileMax, data, &err)) {
     io.message = err;
-    if (view.error() == MapError::kEmpty) return io.error = kProjectFileBadContents;
     return io.error = kProjectFileCannotOpen;
   }
-  std::string_view text(view.data(), view.size());
+  if (data.empty()) {
+    io.message = "'" + path + "' is empty";
+    return io.error = kProjectFileBadContents;
+  }
+  std::string_view text(data);
 
   std::string optPath = ChangeExtension(path, "Opt");
   {
@@ -233,7 +239,7 @@ int ReadProjectFile(ProjectFileIo& io, const std::string& path) {
   {
     struct stat st;
     if (::stat(optPath.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-      haveOptions = ReadWholeFile(optPath, options, nullptr);
+      haveOptions = ReadStoredFile(optPath, kStoredTextFileMax, options, nullptr);
     }
   }
   std::string_view optView(options);
