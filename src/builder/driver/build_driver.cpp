@@ -339,10 +339,14 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     std::string local;
     std::string err;
     ToLocalPath(f->view(), folder_, resolver_.Drives(), &local, &err);
+    // Never an exception: a name too long for the file system, a folder
+    // without permission and the like are reported like a missing folder.
     std::error_code ec;
-    std::filesystem::create_directories(local, ec);
-    if (local.empty() || !std::filesystem::is_directory(local)) {
-      Print("Path '%s' does not exist !\n", f->c_str());
+    if (!local.empty()) std::filesystem::create_directories(local, ec);
+    std::error_code isDir;
+    if (local.empty() || !std::filesystem::is_directory(local, isDir)) {
+      if (ec) Print("Path '%s' does not exist ! (%s)\n", f->c_str(), ec.message().c_str());
+      else Print("Path '%s' does not exist !\n", f->c_str());
       s_.SetFlags(kBuildNotBuilt);
       return false;
     }

@@ -222,6 +222,20 @@ TEST_F(ToolsFixture, Cpp51SourcesGoThroughTheNamedTranslator) {
   EXPECT_TRUE(HasLine("no C++ support available\n"));
 }
 
+// An output folder the file system can't hold (a name too long) is
+// reported and the target is not built; nothing is thrown to the top.
+TEST_F(ToolsFixture, OutputFolderWithTooLongANameIsReported) {
+  SetUpProject(kToolset51, "C51/");
+  const std::string folder = ".\\" + std::string(300, 'x') + "\\";
+  opts->out.OUTDIR = OptString(folder.c_str());
+  Add("A.c", kFileC);
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  ASSERT_FALSE(Lines().empty());
+  EXPECT_EQ(Lines().back().rfind("Path '" + folder + "' does not exist !", 0), 0u) << Lines().back();
+  EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
+}
+
 TEST_F(ToolsFixture, StopBetweenFilesAbortsTheBuild) {
   SetUpProject(kToolset51, "C51/");
   Add("A.c", kFileC, "int a;\n// !standin sleep 0.5\n");
