@@ -10,8 +10,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "project/devices/device_db.h"
 #include "project/files/project_file.h"
 #include "project/files/project_open.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 namespace {
@@ -72,6 +74,18 @@ TEST_F(StoredFileRead, ProjectFileThatIsAPipeIsRefused) {
   probe.Check(nullptr, dir_ + "P.pm2", 0);
   EXPECT_NE(ImportOldBinaryProject(probe), 0);
   EXPECT_EQ(probe.message, "'" + dir_ + "P.pm2' is not a regular file");
+}
+
+// The device database is read the same way.
+TEST_F(StoredFileRead, DeviceDatabaseThatIsAPipeOrDeviceIsRefused) {
+  ASSERT_EQ(::mkfifo((dir_ + "pipe.cdb").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", dir_ + "zero.cdb");
+  for (const char* name : {"pipe.cdb", "zero.cdb"}) {
+    const auto start = std::chrono::steady_clock::now();
+    DeviceDatabase db(kPoolScratch);
+    EXPECT_EQ(db.Read(dir_ + name), kDeviceDbCannotOpen) << name;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << name;
+  }
 }
 
 }  // namespace
