@@ -351,6 +351,13 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
       return false;
     }
   }
+  // Without a name every output would be named by its extension alone
+  // (".elf", ".hex") and the next target's build would take it for its own.
+  if (IsBlankText(options_->out.OUTNAME.view())) {
+    Print("Output name of target '%s' is empty !\n", target->name.c_str());
+    s_.SetFlags(kBuildNotBuilt);
+    return false;
+  }
   ctx_ = std::make_unique<CommandContext>();
   ctx_->m_szToolsFolder = info->toolsFolder;
   envInput_ = MakeToolEnvInput(*target, info);

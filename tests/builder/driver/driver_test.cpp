@@ -62,6 +62,7 @@ TEST_F(DriverFixture, ArmLibraryTargetIsNotBuilt) {
   ResetTargetOptions(target, kToolsetUndefined);
   target->pOpts->out.flags.GENAPP = 0;
   target->pOpts->out.OUTDIR = OptString("./");
+  target->pOpts->out.OUTNAME = OptString("Lib");
   AddFileToGroup(project->firstGroup, "lib.o", "./", kFileObject);
   std::vector<std::string> runs;
   BuildDriver driver({&hub, &shell.shell, [&](ToolRunRequest& r) { runs.push_back(r.file); }, "", ""});

@@ -236,6 +236,17 @@ TEST_F(ToolsFixture, OutputFolderWithTooLongANameIsReported) {
   EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
 }
 
+// An empty output name would give an image named ".elf": refused.
+TEST_F(ToolsFixture, EmptyOutputNameIsRefused) {
+  SetUpProject(kToolset51, "C51/");
+  opts->out.OUTNAME = OptString("  ");
+  Add("A.c", kFileC);
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"Output name of target 'Target 1' is empty !\n"}));
+  EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
+}
+
 TEST_F(ToolsFixture, StopBetweenFilesAbortsTheBuild) {
   SetUpProject(kToolset51, "C51/");
   Add("A.c", kFileC, "int a;\n// !standin sleep 0.5\n");
