@@ -214,11 +214,37 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   }
 
   std::FILE* copy = nullptr;
+  BuildLog log;
+  bool notBuilt = true;
+  DirectHub hub([&](int code, intptr_t arg) -> intptr_t {
+    if (code == kNotifyBuildOutputLine && arg) {
+      const char* line = reinterpret_cast<const char*>(arg);
+      const std::string_view shown = StripPaneControlBytes(line);
+      if (shown.empty()) return 0;  // only a switch of the pane's redrawing
+      std::fwrite(shown.data(), 1, shown.size(), out);
+      std::fflush(out);
+      if (copy) std::fwrite(shown.data(), 1, shown.size(), copy);
+      log.WriteOutputLine(std::string(shown));
+    } else if (code == kNotifyBuildFinished) {
+      notBuilt = arg != 0;
+    }
+    return 0;
+  });
+  BuildDriverDeps deps;
+  deps.hub = &hub;
+  deps.shell = &shell;
+  BuildDriver driver(std::move(deps));
+  // Another build of this target (from this or another instance) runs:
+  // say so and touch none of its files, not even the log.
+  if (!driver.ClaimTarget(project, target)) {
+    std::fputs(BuildDriver::TargetBusyMessage(*target).c_str(), out);
+    app.m_pShell = nullptr;
+    return 1;
+  }
   if (!args.output.empty()) {
     copy = std::fopen(args.output.c_str(), "wb");
     if (!copy) std::fprintf(err, "-o \"%s\"  ---  Can't create output file\n", args.output.c_str());
   }
-  BuildLog log;
   // The folder the build works in: a project opened by its bare name lies
   // in the current folder.
   std::string folder = project->folder.str();
@@ -244,25 +270,6 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     if (!base.empty()) log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &logProject);
   }
 
-  bool notBuilt = true;
-  DirectHub hub([&](int code, intptr_t arg) -> intptr_t {
-    if (code == kNotifyBuildOutputLine && arg) {
-      const char* line = reinterpret_cast<const char*>(arg);
-      const std::string_view shown = StripPaneControlBytes(line);
-      if (shown.empty()) return 0;  // only a switch of the pane's redrawing
-      std::fwrite(shown.data(), 1, shown.size(), out);
-      std::fflush(out);
-      if (copy) std::fwrite(shown.data(), 1, shown.size(), copy);
-      log.WriteOutputLine(std::string(shown));
-    } else if (code == kNotifyBuildFinished) {
-      notBuilt = arg != 0;
-    }
-    return 0;
-  });
-  BuildDriverDeps deps;
-  deps.hub = &hub;
-  deps.shell = &shell;
-  BuildDriver driver(std::move(deps));
   // What the last build of an ARM target left (scanned anew when its
   // dependency file is gone), so only what changed is translated.
   driver.UpdateDependencies(project, target);

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "builder/driver/target_lock.h"
+#include "builder/runner/progress_channel.h"
 #include "shell/command_line_build.h"
 
 namespace pm2 {
@@ -358,6 +360,18 @@ TEST_F(CommandLineRefusals, TargetNameMustMatchInCase) {
             std::string::npos)
       << out_;
   EXPECT_EQ(out_.find("Build target"), std::string::npos) << out_;
+}
+
+// While another build (here: this test, as another instance would) holds
+// the target, the program says so, exits with 1 and writes nothing.
+TEST_F(CommandLineRefusals, TargetBeingBuiltElsewhereIsRefused) {
+  TargetBuildLock other;
+  ASSERT_TRUE(other.Acquire(DefaultRuntimeFolder(), dir_ + "Blinky.pm2", "LPC2138"));
+  EXPECT_EQ(Run("-b " + dir_ + "Blinky.pm2"), 1) << out_;
+  EXPECT_EQ(out_, "Target 'LPC2138' is being built by another build\n");
+  EXPECT_FALSE(fs::exists(dir_ + "Obj/Blinky.plg"));
+  EXPECT_FALSE(fs::exists(dir_ + "Blinky_LPC2138.dep"));
+  other.Release();
 }
 
 TEST_F(CommandLineRefusals, DebugSessionIsNotABuild) {

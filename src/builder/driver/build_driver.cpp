@@ -1147,17 +1147,79 @@ void BuildDriver::Wait() {
   if (thread_.joinable()) thread_.join();
 }
 
+namespace {
+
+// The project file's absolute path: the key two instances agree on.
+std::string ProjectFileKey(const ProjectRec& project) {
+  std::error_code ec;
+  std::filesystem::path folder = ToForwardSlashes(project.folder.view());
+  if (folder.empty() || folder.is_relative()) folder = std::filesystem::current_path(ec) / folder;
+  return (folder / (project.name.str() + ".pm2")).lexically_normal().string();
+}
+
+}  // namespace
+
+std::string BuildDriver::TargetBusyMessage(const TargetRec& target) {
+  return "Target '" + target.name.str() + "' is being built by another build\n";
+}
+
+bool BuildDriver::ClaimTarget(const ProjectRec* project, const TargetRec* target) {
+  if (!project || !target) return false;
+  if (!lock_.Acquire(deps_.runtimeFolder.empty() ? DefaultRuntimeFolder() : deps_.runtimeFolder,
+                     ProjectFileKey(*project), target->name.str()))
+    return false;
+  claimedByCaller_ = true;
+  return true;
+}
+
+void BuildDriver::ReleaseTarget() {
+  lock_.Release();
+  claimedByCaller_ = false;
+}
+
+bool BuildDriver::ClaimForRun(const ProjectRec* project, const TargetRec* target, bool* own) {
+  *own = false;
+  if (!project || !target) return true;  // the build itself refuses these
+  const std::string key = ProjectFileKey(*project) + '\n' + target->name.str();
+  if (lock_.Held() && lock_.Key() == key) return true;
+  if (claimedByCaller_) return true;  // the caller holds another claim: its business
+  if (!lock_.Acquire(deps_.runtimeFolder.empty() ? DefaultRuntimeFolder() : deps_.runtimeFolder,
+                     ProjectFileKey(*project), target->name.str()))
+    return false;
+  *own = true;
+  return true;
+}
+
 void BuildDriver::BuildTarget(ProjectRec* project, TargetRec* target, int mode) {
+  bool own = false;
+  if (!ClaimForRun(project, target, &own)) {
+    // Another build makes this target now: touch none of its files.
+    deps_.hub->Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>(TargetBusyMessage(*target).c_str()));
+    target->TGSTAT |= kBuildNotBuilt;
+    state_.SetFlags(kBuildNotBuilt);
+    return;
+  }
   impl_->Build(project, target, mode);
+  if (own) lock_.Release();
 }
 
 void BuildDriver::TranslateOneFile(ProjectRec* project, TargetRec* target, FileRec* file) {
+  bool own = false;
+  if (!ClaimForRun(project, target, &own)) {
+    deps_.hub->Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>(TargetBusyMessage(*target).c_str()));
+    target->TGSTAT |= kBuildNotBuilt;
+    return;
+  }
   impl_->TranslateOne(project, target, file);
+  if (own) lock_.Release();
 }
 
 void BuildDriver::UpdateDependencies(ProjectRec* project, TargetRec* target) {
   if (running_) return;  // the build owns the data while it runs
+  bool own = false;
+  if (!ClaimForRun(project, target, &own)) return;  // another build writes the file
   impl_->UpdateDependencies(project, target);
+  if (own) lock_.Release();
 }
 
 int BuildDriver::ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file, bool showIncludes) {

@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "builder/driver/build_state.h"
+#include "builder/driver/target_lock.h"
 #include "builder/runner/tool_run_request.h"
 
 namespace pm2 {
@@ -97,6 +98,16 @@ class BuildDriver {
   void BuildTarget(ProjectRec* project, TargetRec* target, int mode);
   void TranslateOneFile(ProjectRec* project, TargetRec* target, FileRec* file);
 
+  // Claims the target for this driver until ReleaseTarget or the driver's
+  // end, so that a caller can make sure no other build (of this or another
+  // instance) runs before it touches any of the target's files. False when
+  // another build holds it. A build or dependency update claims the target
+  // itself for its own duration when the caller has not.
+  bool ClaimTarget(const ProjectRec* project, const TargetRec* target);
+  void ReleaseTarget();
+  // What a build of a target that another build holds says.
+  static std::string TargetBusyMessage(const TargetRec& target);
+
   // The dependency data of a target made anew, on the GUI thread while no
   // build runs (the project window's command, a change of the current
   // target, the command-line build before it builds). Every file's data is
@@ -132,11 +143,16 @@ class BuildDriver {
  private:
   class Impl;
   void ThreadEnd(TargetRec* target, bool translation);
+  // Claims the target for one build unless held already; false when busy.
+  // *own tells whether this call took the claim (and must release it).
+  bool ClaimForRun(const ProjectRec* project, const TargetRec* target, bool* own);
   // Refuses with a beep while a tool or a build runs; else readies a new run.
   bool BeginRun();
 
   BuildDriverDeps deps_;
   BuildState state_;
+  TargetBuildLock lock_;
+  bool claimedByCaller_ = false;
   std::unique_ptr<Impl> impl_;
   std::thread thread_;
   std::atomic<bool> running_{false};

@@ -247,6 +247,39 @@ TEST_F(ToolsFixture, EmptyOutputNameIsRefused) {
   EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
 }
 
+// One build of a target at a time: a second driver (as another instance
+// would) says so and touches none of the target's files.
+TEST_F(ToolsFixture, SecondBuildOfATargetIsRefusedAndTouchesNothing) {
+  SetUpProject(kToolset51, "C51/");
+  Add("A.c", kFileC);
+  BuildDriver first(Deps());
+  ASSERT_TRUE(first.ClaimTarget(project, target));
+  BuildDriver second(Deps());
+  second.StartBuildThread(project, target, kBuildModeBuild);
+  second.Wait();
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"Target 'Target 1' is being built by another build\n"}));
+  EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
+  EXPECT_FALSE(FileExists(dir / "A.OBJ"));
+  EXPECT_FALSE(FileExists(dir / "Blinky.lnp"));
+  // The holder builds; once it lets go, so does the other.
+  first.BuildTarget(project, target, kBuildModeBuild);
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+  first.ReleaseTarget();
+  second.BuildTarget(project, target, kBuildModeBuild);
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+}
+
+TEST(TargetBuildLock, OneHolderPerProjectAndTarget) {
+  test::ScratchFolder dir;
+  TargetBuildLock a, b, c;
+  ASSERT_TRUE(a.Acquire(dir.Path(), "/p/P.pm2", "T1"));
+  EXPECT_FALSE(b.Acquire(dir.Path(), "/p/P.pm2", "T1"));
+  EXPECT_TRUE(c.Acquire(dir.Path(), "/p/P.pm2", "T2")) << "another target builds at the same time";
+  a.Release();
+  EXPECT_TRUE(b.Acquire(dir.Path(), "/p/P.pm2", "T1"));
+  EXPECT_NE(TargetLockPath("/r", "/p/ab", "c"), TargetLockPath("/r", "/p/a", "bc"));
+}
+
 TEST_F(ToolsFixture, StopBetweenFilesAbortsTheBuild) {
   SetUpProject(kToolset51, "C51/");
   Add("A.c", kFileC, "int a;\n// !standin sleep 0.5\n");
