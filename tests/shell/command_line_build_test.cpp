@@ -2,6 +2,9 @@
 // the example project with Debian's arm-none-eabi tools, run as a user
 // would: the pelmora2 program of the build tree on a copy of the example.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <utime.h>
@@ -349,6 +352,61 @@ TEST_F(ExampleBuild, FoldersWithBlanksAndNonAsciiLettersBuildTheSameImage) {
   out_ = ReadText(dir_ + "stdout.txt");
   ASSERT_EQ(WEXITSTATUS(status), 0) << out_;
   EXPECT_EQ(ReadText(odd + "blinky/Obj/Blinky.hex"), plainHex);
+}
+
+// A build killed with SIGKILL at any moment (the program and its tools
+// together) costs only time: the next build makes the ELF and hex files of
+// a clean build, byte for byte, and no scratch file is left behind.
+TEST_F(ExampleBuild, KilledBuildCostsOnlyTime) {
+  const std::string tmp = dir_ + "tmp/";
+  fs::create_directories(tmp);
+  auto build = [&]() {
+    const std::string cmd = "cd " + dir_ + " && TMPDIR=" + tmp + " " + root_ + "PM2/pelmora2 -b Blinky.pm2 > " +
+                            dir_ + "stdout.txt 2>&1";
+    const int status = std::system(cmd.c_str());
+    out_ = ReadText(dir_ + "stdout.txt");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  ASSERT_EQ(build(), 0) << out_;
+  const std::string elf = ReadText(dir_ + "Obj/Blinky.elf");
+  const std::string hex = ReadText(dir_ + "Obj/Blinky.hex");
+  ASSERT_FALSE(elf.empty());
+  const std::string program = root_ + "PM2/pelmora2";
+  int killedLeftovers = 0;  // rounds whose kill hit a running tool
+  for (int delayMs : {0, 3, 8, 15, 25, 40, 60, 80, 110, 150, 200}) {
+    SCOPED_TRACE("killed after " + std::to_string(delayMs) + " ms");
+    // Every source newer than its object, so every step runs again.
+    for (const auto& e : fs::directory_iterator(dir_ + "Obj")) SetTime(e.path().string(), time(nullptr) - 100);
+    for (const char* name : {"Startup.s", "Blinky.c", "LED.c", "Timer.c"}) SetTime(dir_ + name, time(nullptr) - 50);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::setpgid(0, 0);
+      if (::chdir(dir_.c_str()) != 0) ::_exit(127);
+      ::setenv("TMPDIR", tmp.c_str(), 1);
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      ::execl(program.c_str(), program.c_str(), "-b", "Blinky.pm2", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::setpgid(pid, pid);
+    ::usleep(useconds_t(delayMs) * 1000);
+    ::kill(-pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    killedLeftovers += fs::is_empty(tmp) ? 0 : 1;
+    ASSERT_EQ(build(), 0) << out_;
+    EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf") == elf, true);
+    EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.hex"), hex);
+    EXPECT_TRUE(fs::is_empty(tmp));
+    for (const auto& e : fs::directory_iterator(dir_ + "Obj")) {
+      const std::string ext = e.path().extension().string();
+      EXPECT_TRUE(ext != ".__i" && ext != "._ia" && ext != ".pm2run") << e.path();
+    }
+  }
+  // The kills did hit tools at work (else the test proves nothing).
+  EXPECT_GT(killedLeftovers, 2);
 }
 
 // Refusals that come before any tool runs.

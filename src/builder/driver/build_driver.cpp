@@ -24,6 +24,7 @@
 #include "builder/driver/link_51_steps.h"
 #include "builder/driver/link_steps.h"
 #include "builder/driver/register_optimization.h"
+#include "builder/driver/run_journal.h"
 #include "builder/driver/toolset_folders.h"
 #include "builder/driver/up_to_date.h"
 #include "builder/preprocessor/preprocessor.h"
@@ -206,8 +207,23 @@ class BuildDriver::Impl {
   void Run(ToolRunRequest& r) {
     includeTimes_.clear();  // the tool may write any file
     sourceTimes_.clear();
+    // Until the tool has ended its outputs are not whole: a build killed
+    // meanwhile must not leave them to be taken as up to date.
+    std::vector<std::string> outputs;
+    const std::string object = WithoutQuotes(r.objectFile);
+    if (!object.empty()) {
+      outputs.push_back(object);
+      if (r.flags & kToolFlagHexOutput) outputs.push_back(object + ".hex");
+    }
+    journal_.StepStarting(outputs);
     if (deps_.run) deps_.run(r);
     else runner_->RunBuildStep(r);
+    journal_.StepDone();
+  }
+  // Starts the journal of a build or translation, undoing a killed one's.
+  void BeginJournal() {
+    journal_.Begin(Local(OutputBase(*options_)) + ".pm2run",
+                   [this](const std::string& stored) { return Local(stored); });
   }
   bool CheckTargetToolset(ProjectRec* project, TargetRec* target);
   void TranslateFileByType(GroupRec* group, FileRec* file, int mode);
@@ -262,6 +278,7 @@ class BuildDriver::Impl {
   std::string toolFolder_;
   BatchFile batch_;
   TraceFile trace_;
+  RunJournal journal_;
   std::unordered_map<std::string, uint32_t> includeTimes_;  // of this build's include tests
   // Source times taken by this build's checks (stored path -> time), for the
   // dependency file; emptied whenever a tool may have written a file.
@@ -372,6 +389,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     rd.tempFolder = deps_.tempFolder;
     rd.runtimeFolder = deps_.runtimeFolder;
     rd.workFolder = folder_;
+    rd.onCaptureFile = [this](const std::string& name) { journal_.CaptureStarting(name); };
     runner_ = std::make_unique<ToolRunner>(rd);
   }
   return true;
@@ -384,6 +402,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
     if (target) target->TGSTAT = s_.Flags() | kBuildNotBuilt;
     return;
   }
+  BeginJournal();
   Print("Build target '%s'\n", target->name.c_str());
   const OptionBlock& opts = *options_;
   for (int n = 0; n < 2; ++n) {
@@ -465,6 +484,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
 void BuildDriver::Impl::Finish() {
   DeleteCommandInputFiles();
   batch_.Close();
+  journal_.End();
 }
 
 void BuildDriver::Impl::Link(const OptionBlock& opts) {
@@ -902,6 +922,7 @@ bool BuildDriver::Impl::WriteCommandInputFile(ToolRunRequest& r) {
   std::string text = target_->toolset == kToolsetArmGnu ? GnuCommandFileText(r.controlString, path)
                      : (r.flags & kArmLayoutMask)        ? r.controlString + " " + quoted
                                                          : quoted + " " + r.controlString;
+  if (!batch_.Active()) journal_.AddCommandFile(local);  // a batch file keeps them
   std::FILE* f = std::fopen(local.c_str(), "wb");
   bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
   if (f && std::fclose(f) != 0) ok = false;
@@ -979,6 +1000,7 @@ void BuildDriver::Impl::TranslateOne(ProjectRec* project, TargetRec* target, Fil
     if (target) target->TGSTAT = s_.Flags() | kBuildNotBuilt;
     return;
   }
+  BeginJournal();
   if (file->type == kFileC || file->type == kFileAsm || file->type == kFileCustom || file->type == kFileCpp)
     TranslateFileByType(nullptr, file, kBuildModeRebuild);
   s_.SetFlags(kBuildNotBuilt);

@@ -1,11 +1,14 @@
 #include "builder/runner/tool_runner.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/wait.h>
+#include <random>
 #include <thread>
 #include <unistd.h>
 
@@ -130,10 +133,23 @@ void ToolRunner::Printf(const char* format, ...) {
 }
 
 void ToolRunner::MakeCaptureName() {
-  std::string pattern = deps_.tempFolder + "Pm2__XXXXXX";
-  int fd = ::mkstemp(pattern.data());
-  if (fd >= 0) ::close(fd);
-  captureName_ = pattern;
+  // The name is told (to the build's journal) before the file exists, so
+  // a build killed at any moment leaves no capture nobody knows of; it is
+  // then made exclusively, as mkstemp would.
+  static std::atomic<uint32_t> serial{0};
+  std::random_device seed;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Pm2__%08x%04x", seed(), unsigned(++serial & 0xFFFF));
+    captureName_ = deps_.tempFolder + name;
+    if (deps_.onCaptureFile) deps_.onCaptureFile(captureName_);
+    int fd = ::open(captureName_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+      return;
+    }
+    if (errno != EEXIST) return;  // the run reports what it can't read
+  }
 }
 
 bool ToolRunner::MapRequestPaths(ToolRunRequest& run, std::string* folder) {

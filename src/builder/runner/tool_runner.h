@@ -50,6 +50,9 @@ struct ToolRunnerDeps {
   // drives mapped) and ".\" against projectFolder (empty: workFolder).
   PathResolver* paths = nullptr;
   std::string projectFolder;
+  // Told the capture file's name before the tool starts (so a killed
+  // build's capture can be found and removed); may be empty.
+  std::function<void(const std::string& name)> onCaptureFile;
   // Opens the finished capture for reading (test seam); -1 on failure.
   std::function<int(const std::string& name)> openCapture;
 };

@@ -13,6 +13,7 @@
 #include "builder/build_test_support.h"
 #include "builder/driver/build_driver.h"
 #include "builder/driver/dependency_file.h"
+#include "builder/driver/run_journal.h"
 #include "builder/runner/progress_channel.h"
 #include "platform/notification_hub.h"
 #include "project/environment/environment.h"
@@ -267,6 +268,31 @@ TEST_F(ToolsFixture, SecondBuildOfATargetIsRefusedAndTouchesNothing) {
   first.ReleaseTarget();
   second.BuildTarget(project, target, kBuildModeBuild);
   EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+}
+
+// What a killed build's journal names is deleted by the next one; a line
+// cut off by the kill is skipped.
+TEST(RunJournal, NextBuildDeletesWhatAKilledOneLeft) {
+  test::ScratchFolder dir;
+  for (const char* name : {"Main.o", "Main.__i", "Pm2__cap", "Keep.o"}) WriteFile(dir / name, "x");
+  WriteFile(dir / "B.pm2run", "O ./Main.o\nC " + dir.Path() + "Main.__i\nT " + dir.Path() +
+                                  "Pm2__cap\nX whatever\nO ./Keep.o");  // cut off: no line end
+  RunJournal journal;
+  const int deleted = journal.Begin(dir / "B.pm2run", [&](const std::string& stored) {
+    return dir.Path() + stored.substr(2);
+  });
+  EXPECT_EQ(deleted, 3);
+  EXPECT_FALSE(FileExists(dir / "Main.o"));
+  EXPECT_FALSE(FileExists(dir / "Main.__i"));
+  EXPECT_FALSE(FileExists(dir / "Pm2__cap"));
+  EXPECT_TRUE(FileExists(dir / "Keep.o"));
+  EXPECT_FALSE(FileExists(dir / "B.pm2run"));
+  journal.StepStarting({"./Next.o"});
+  EXPECT_EQ(ReadFile(dir / "B.pm2run"), "O ./Next.o\n");
+  journal.StepDone();
+  EXPECT_EQ(ReadFile(dir / "B.pm2run"), "");
+  journal.End();
+  EXPECT_FALSE(FileExists(dir / "B.pm2run"));
 }
 
 TEST(TargetBuildLock, OneHolderPerProjectAndTarget) {
