@@ -333,6 +333,15 @@ TEST_F(ExampleBuild, FailingToolAfterAGoodBuildFailsTheBuild) {
   std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << project;
   EXPECT_EQ(Build(), 1) << out_;
   EXPECT_NE(out_.find("Target not created"), std::string::npos) << out_;
+
+  // A header gone after a good build.
+  fs::remove_all(dir_);
+  SetUp();
+  ASSERT_EQ(Build(), 0) << out_;
+  fs::remove(dir_ + "LED.h");
+  EXPECT_EQ(Build(), 1) << out_;
+  EXPECT_NE(out_.find("compiling LED.c"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("Target not created"), std::string::npos) << out_;
 }
 
 // A project folder and an installation root named with blanks and letters
