@@ -263,7 +263,7 @@ class BuildDriver::Impl {
 
   BuildDriver& owner_;
   BuildDriverDeps& deps_;
-  bool quiet_ = false;  // no message boxes (dependency updates)
+  bool quiet_ = false;  // no message boxes or refusals printed (dependency updates)
   HubShell shell_;
   BuildState& s_;
   ProjectRec* project_ = nullptr;
@@ -362,8 +362,13 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     if (!local.empty()) std::filesystem::create_directories(local, ec);
     std::error_code isDir;
     if (local.empty() || !std::filesystem::is_directory(local, isDir)) {
-      if (ec) Print("Path '%s' does not exist ! (%s)\n", f->c_str(), ec.message().c_str());
-      else Print("Path '%s' does not exist !\n", f->c_str());
+      if (quiet_) {
+        // A dependency update leaves the saying to the build.
+      } else if (ec) {
+        Print("Path '%s' does not exist ! (%s)\n", f->c_str(), ec.message().c_str());
+      } else {
+        Print("Path '%s' does not exist !\n", f->c_str());
+      }
       s_.SetFlags(kBuildNotBuilt);
       return false;
     }
@@ -371,7 +376,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   // Without a name every output would be named by its extension alone
   // (".elf", ".hex") and the next target's build would take it for its own.
   if (IsBlankText(options_->out.OUTNAME.view())) {
-    Print("Output name of target '%s' is empty !\n", target->name.c_str());
+    if (!quiet_) Print("Output name of target '%s' is empty !\n", target->name.c_str());
     s_.SetFlags(kBuildNotBuilt);
     return false;
   }
