@@ -317,6 +317,7 @@ TEST_F(ApplyDevice, FirstDeviceAfterReopeningAnUndefinedTarget) {
   ProjectFileIo io;
   ASSERT_EQ(ReadProjectText(io, "C:\\work\\demo.pm2", text, nullptr), 0);
   ASSERT_NE(io.project, nullptr);
+  theApp().m_pProject = io.project;  // the read project is the open one (the new one's pool is gone)
   TargetRec* t = io.project->curTarget;
   ASSERT_NE(t, nullptr);
   ASSERT_NE(t->pOpts, nullptr) << "the reader keeps the target with its empty block";
