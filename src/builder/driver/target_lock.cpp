@@ -25,8 +25,10 @@ std::string TargetLockPath(const std::string& runtimeFolder, const std::string& 
   };
   mix(projectFile);
   mix(target);
-  char name[48];
-  std::snprintf(name, sizeof name, "pm2-build-%016llx.lock", static_cast<unsigned long long>(h));
+  // The user's id keeps users of one machine apart where the folder is shared (/tmp).
+  char name[64];
+  std::snprintf(name, sizeof name, "pm2-build-%u-%016llx.lock", static_cast<unsigned>(::getuid()),
+                static_cast<unsigned long long>(h));
   std::string folder = runtimeFolder;
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder + name;
@@ -38,8 +40,10 @@ bool TargetBuildLock::Acquire(const std::string& runtimeFolder, const std::strin
   const std::string path = TargetLockPath(runtimeFolder, projectFile, target);
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) {
+    // No lock can be had (no runtime folder, a file we may not open): the
+    // build goes on unguarded rather than not at all.
     if (err) *err = "Can't create '" + path + "': " + std::strerror(errno);
-    return false;
+    return true;
   }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     if (err) err->clear();

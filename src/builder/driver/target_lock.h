@@ -16,8 +16,9 @@ class TargetBuildLock {
   ~TargetBuildLock() { Release(); }
 
   // projectFile: the project file's absolute path. False, with nothing
-  // held, when another build holds the target (or the lock file can't be
-  // made: then *err says why).
+  // held, when another build holds the target. When the lock file can't be
+  // made, true with nothing held and *err saying why: a build is not
+  // refused for want of a lock.
   bool Acquire(const std::string& runtimeFolder, const std::string& projectFile, const std::string& target,
                std::string* err = nullptr);
   void Release();

@@ -304,6 +304,12 @@ TEST(TargetBuildLock, OneHolderPerProjectAndTarget) {
   a.Release();
   EXPECT_TRUE(b.Acquire(dir.Path(), "/p/P.pm2", "T1"));
   EXPECT_NE(TargetLockPath("/r", "/p/ab", "c"), TargetLockPath("/r", "/p/a", "bc"));
+  // Without a usable folder the build is not refused, only unguarded.
+  TargetBuildLock none;
+  std::string err;
+  EXPECT_TRUE(none.Acquire(dir / "no/such/folder/", "/p/P.pm2", "T1", &err));
+  EXPECT_FALSE(none.Held());
+  EXPECT_FALSE(err.empty());
 }
 
 TEST_F(ToolsFixture, StopBetweenFilesAbortsTheBuild) {
