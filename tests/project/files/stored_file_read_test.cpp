@@ -11,6 +11,8 @@
 #include <fstream>
 
 #include "project/devices/device_db.h"
+#include "project/environment/environment.h"
+#include "project/environment/environment_file.h"
 #include "project/files/project_file.h"
 #include "project/files/project_open.h"
 #include "project/text/pool.h"
@@ -74,6 +76,20 @@ TEST_F(StoredFileRead, ProjectFileThatIsAPipeIsRefused) {
   probe.Check(nullptr, dir_ + "P.pm2", 0);
   EXPECT_NE(ImportOldBinaryProject(probe), 0);
   EXPECT_EQ(probe.message, "'" + dir_ + "P.pm2' is not a regular file");
+}
+
+// The environment file too: a TOOLS.INI that is a named pipe is refused
+// with its name instead of blocking the start-up.
+TEST_F(StoredFileRead, EnvironmentFileThatIsAPipeIsRefused) {
+  ASSERT_EQ(::mkfifo((dir_ + "TOOLS.INI").c_str(), 0600), 0);
+  std::string err;
+  EnvFile file;
+  EXPECT_FALSE(file.Load(dir_ + "TOOLS.INI", &err));
+  EXPECT_EQ(err, "'" + dir_ + "TOOLS.INI' is not a regular file");
+  EnvironmentInfo env;
+  err.clear();
+  EXPECT_FALSE(ReadToolsIni(dir_ + "TOOLS.INI", dir_, "", &env, &err));
+  EXPECT_EQ(err, "'" + dir_ + "TOOLS.INI' is not a regular file");
 }
 
 // The device database is read the same way.
