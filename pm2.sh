@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Developer entry point: installs what is missing, builds, and runs the IDE or the tests.
-#   ./pm2.sh run     build and start Pelmora2 on the example project
-#   ./pm2.sh test    build and run every test
+#   ./pm2.sh run     build the program (and what it needs to run) and start
+#                    it on the example project
+#   ./pm2.sh test    build everything, tests and benchmarks included, and run
+#                    every test
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
@@ -22,16 +24,23 @@ install_missing() {
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# build DIR [TARGET...]: configures DIR and builds the targets (all without any).
 build() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" -j "$(nproc)"
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  if [ $# -gt 0 ]; then
+    cmake --build "$dir" -j "$(nproc)" --target "$@"
+  else
+    cmake --build "$dir" -j "$(nproc)"
+  fi
 }
 
 case "${1:-}" in
   run)
     install_missing
-    build build
+    # The program brings the spawn helper and the device database with it;
+    # configuring lays out the installation root (TOOLS.INI, tool folders).
+    build build pelmora2
     shift
     exec scripts/run-example.sh build "$@"
     ;;

@@ -11,9 +11,11 @@
 #include "platform/win_path.h"
 #include "project/environment/environment.h"
 #include "project/environment/install_paths.h"
+#include "project/files/project_file.h"
 #include "project/files/project_open.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 
@@ -211,33 +213,8 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     return 1;
   }
 
-  // What the last build of an ARM target left: without it every file is
-  // scanned and translated again.
-  ClearDependencyData(*project);
-  ReadDependencyFile(*project, *target);
-
   std::FILE* copy = nullptr;
-  if (!args.output.empty()) {
-    copy = std::fopen(args.output.c_str(), "wb");
-    if (!copy) std::fprintf(err, "-o \"%s\"  ---  Can't create output file\n", args.output.c_str());
-  }
   BuildLog log;
-  const OptionBlock* own = FindTargetOptions(target->pOpts, target);
-  if (own) {
-    BuildLogProject lp{project->folder.str(), project->name.str()};
-    // The window keeps the project folder current; here a relative output
-    // folder has to be taken against it, as the build itself does.
-    std::string folder = project->folder.str();
-    if (!folder.empty() && !IsPathSeparator(folder.back())) folder += '/';
-    std::string base, why;
-    if (own->out.OUTDIR.empty()) base = folder;
-    else if (!ToLocalPath(own->out.OUTDIR.view(), folder, DriveMap(), &base, &why)) base.clear();
-    if (!base.empty() && base.back() != '/') base += '/';
-    std::error_code ec;
-    if (!base.empty()) std::filesystem::create_directories(base, ec);  // the build makes it anyway
-    if (!base.empty()) log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &lp);
-  }
-
   bool notBuilt = true;
   DirectHub hub([&](int code, intptr_t arg) -> intptr_t {
     if (code == kNotifyBuildOutputLine && arg) {
@@ -247,9 +224,7 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
       std::fwrite(shown.data(), 1, shown.size(), out);
       std::fflush(out);
       if (copy) std::fwrite(shown.data(), 1, shown.size(), copy);
-      std::string text(shown);
-      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-      log.WriteOutputLine(text);
+      log.WriteOutputLine(std::string(shown));
     } else if (code == kNotifyBuildFinished) {
       notBuilt = arg != 0;
     }
@@ -259,12 +234,51 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   deps.hub = &hub;
   deps.shell = &shell;
   BuildDriver driver(std::move(deps));
+  // Another build of this target (from this or another instance) runs:
+  // say so and touch none of its files, not even the log.
+  if (!driver.ClaimTarget(project, target)) {
+    std::fputs(BuildDriver::TargetBusyMessage(*target).c_str(), out);
+    app.m_pShell = nullptr;
+    return 1;
+  }
+  if (!args.output.empty()) {
+    copy = std::fopen(args.output.c_str(), "wb");
+    if (!copy) std::fprintf(err, "-o \"%s\"  ---  Can't create output file\n", args.output.c_str());
+  }
+  // The folder the build works in: a project opened by its bare name lies
+  // in the current folder.
+  std::string folder = project->folder.str();
+  if (folder.empty() || !IsAbsolutePath(folder)) {
+    std::error_code ec;
+    folder = (std::filesystem::current_path(ec) / folder).string();
+  }
+  if (!folder.empty() && !IsPathSeparator(folder.back())) folder += '/';
+  BuildLogProject logProject{project->folder.str(), project->name.str(),
+                             folder + std::string(FileNamePart(ProjectSiblingPath(*project, "pm2")))};
+  const OptionBlock* own = FindTargetOptions(target->pOpts, target);
+  if (own) {
+    // The window keeps the project folder current; here a relative output
+    // folder has to be taken against it, as the build itself does.
+    std::string base, why;
+    if (IsProjectFolderText(own->out.OUTDIR.c_str()) || own->out.OUTDIR.empty() || own->out.OUTDIR == "./")
+      base = folder;
+    else if (!ToLocalPath(own->out.OUTDIR.view(), folder, DriveMap(), &base, &why))
+      base.clear();
+    if (!base.empty() && base.back() != '/') base += '/';
+    std::error_code ec;
+    if (!base.empty()) std::filesystem::create_directories(base, ec);  // the build makes it anyway
+    if (!base.empty()) log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &logProject);
+  }
+
+  // What the last build of an ARM target left (scanned anew when its
+  // dependency file is gone), so only what changed is translated.
+  driver.UpdateDependencies(project, target);
   app.m_nState |= kStateBusy;
   // -b wins over -r when both are given.
   driver.StartBuildThread(project, target, args.build ? kBuildModeBuild : kBuildModeRebuild);
   driver.Wait();
   app.m_nState &= ~kStateBusy;
-  log.SetBuildLogFile(0, std::string(), nullptr);
+  log.SetBuildLogFile(0, std::string(), &logProject);
   if (copy) std::fclose(copy);
   app.m_pShell = nullptr;
   return (!notBuilt && driver.State().errors == 0) ? 0 : 1;

@@ -2,6 +2,9 @@
 // the example project with Debian's arm-none-eabi tools, run as a user
 // would: the pelmora2 program of the build tree on a copy of the example.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <utime.h>
@@ -13,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "builder/driver/target_lock.h"
+#include "builder/runner/progress_channel.h"
 #include "shell/command_line_build.h"
 
 namespace pm2 {
@@ -200,6 +205,13 @@ TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {
   EXPECT_EQ(out_.find("assembling"), std::string::npos) << out_;
   EXPECT_EQ(out_.find("linking"), std::string::npos) << out_;
 
+  // A lost dependency file is rebuilt by scanning: still nothing to do.
+  fs::remove(dir_ + "Blinky_LPC2138.dep");
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_EQ(out_.find("compiling"), std::string::npos) << out_;
+  EXPECT_EQ(out_.find("assembling"), std::string::npos) << out_;
+  EXPECT_NE(ReadText(dir_ + "Blinky_LPC2138.dep").find("I (LED.h)"), std::string::npos);
+
   // A header one second newer than the objects: exactly its includers.
   SetTime(dir_ + "LED.h", MTime(dir_ + "Obj/LED.o") + 1);
   ASSERT_EQ(Build(), 0) << out_;
@@ -252,6 +264,32 @@ TEST_F(ExampleBuild, WindowsFormFoldersBuildWhenOpenedByBareNameInItsFolder) {
   EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.hex").substr(0, 1), ":");
 }
 
+// As a new user runs it: inside the example's folder, the project named by
+// its bare file name (here saved in another case, as the save may name it).
+// The log is whole: heading with the file's date, every line, trailer.
+TEST_F(ExampleBuild, BareNameInItsFolderWritesTheWholeBuildLog) {
+  fs::rename(dir_ + "Blinky.pm2", dir_ + "Blinky.Pm2");
+  std::string cmd = "cd " + dir_ + " && " + root_ + "PM2/pelmora2 -b Blinky.Pm2 > stdout.txt 2>&1";
+  const int status = std::system(cmd.c_str());
+  out_ = ReadText(dir_ + "stdout.txt");
+  ASSERT_EQ(WEXITSTATUS(status), 0) << out_;
+  const std::string log = ReadText(dir_ + "Obj/Blinky.plg");
+  ASSERT_GE(log.size(), 9u) << log;
+  EXPECT_EQ(log.substr(log.size() - 9), "</html>\r\n") << log;
+  EXPECT_EQ(log.find("<unknown>"), std::string::npos) << log;
+  EXPECT_NE(log.find("Project File Date:  "), std::string::npos) << log;
+  EXPECT_NE(log.find("\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s).\r\n</pre>"), std::string::npos) << log;
+  // Every line the user saw is in the log.
+  std::istringstream lines(out_);
+  for (std::string line; std::getline(lines, line);) EXPECT_NE(log.find(line + "\r\n"), std::string::npos) << line;
+  // Neither the compiler nor the scan is handed the tools folder's BIN.
+  const std::string dep = ReadText(dir_ + "Blinky_LPC2138.dep");
+  EXPECT_EQ(dep.find("BIN/INC"), std::string::npos) << dep;
+  EXPECT_EQ(dep.find("INC\\ "), std::string::npos) << dep;
+  // Debian's assembler takes the CPU option without a deprecation warning.
+  EXPECT_EQ(out_.find("Assembler messages:"), std::string::npos) << out_;
+}
+
 TEST_F(ExampleBuild, ChangedDefineRetranslatesTheCFiles) {
   ASSERT_EQ(Build(), 0) << out_;
   std::string project = ReadText(dir_ + "Blinky.pm2");
@@ -274,6 +312,112 @@ TEST_F(ExampleBuild, ErrorInASourceLeavesTheTargetUnbuilt) {
   EXPECT_EQ(ReadText(dir_ + "copy.txt"), out_);
 }
 
+// After a good build, a tool that fails fails the build: a deleted source
+// and an option the compiler rejects each end with "Target not created"
+// and exit status 1, whether or not the tool's words were recognised.
+TEST_F(ExampleBuild, FailingToolAfterAGoodBuildFailsTheBuild) {
+  ASSERT_EQ(Build(), 0) << out_;
+  fs::remove(dir_ + "Timer.c");
+  EXPECT_EQ(Build(), 1) << out_;
+  EXPECT_NE(out_.find("Target not created"), std::string::npos) << out_;
+  EXPECT_EQ(out_.find("0 Error(s)"), std::string::npos) << out_;
+  EXPECT_EQ(out_.find("linking"), std::string::npos) << out_;
+
+  fs::remove_all(dir_);
+  SetUp();  // a fresh copy
+  ASSERT_EQ(Build(), 0) << out_;
+  std::string project = ReadText(dir_ + "Blinky.pm2");
+  size_t at = project.find(" ACMISC ()");
+  ASSERT_NE(at, std::string::npos);
+  project.replace(at, 10, " ACMISC (--no-such-option)");
+  std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << project;
+  EXPECT_EQ(Build(), 1) << out_;
+  EXPECT_NE(out_.find("Target not created"), std::string::npos) << out_;
+
+  // A header gone after a good build.
+  fs::remove_all(dir_);
+  SetUp();
+  ASSERT_EQ(Build(), 0) << out_;
+  fs::remove(dir_ + "LED.h");
+  EXPECT_EQ(Build(), 1) << out_;
+  EXPECT_NE(out_.find("compiling LED.c"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("Target not created"), std::string::npos) << out_;
+}
+
+// A project folder and an installation root named with blanks and letters
+// beyond ASCII build to the same hex file as the plain ones.
+TEST_F(ExampleBuild, FoldersWithBlanksAndNonAsciiLettersBuildTheSameImage) {
+  ASSERT_EQ(Build(), 0) << out_;
+  const std::string plainHex = ReadText(dir_ + "Obj/Blinky.hex");
+  const std::string odd = dir_ + "my dir é/";
+  fs::create_directories(odd);
+  fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", odd + "blinky",
+           fs::copy_options::recursive);
+  fs::remove_all(odd + "blinky/Obj");
+  fs::copy(root_, odd + "inst root é", fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+  const std::string cmd = "cd \"" + odd + "blinky\" && \"" + odd + "inst root é/PM2/pelmora2\" -b Blinky.pm2 > \"" +
+                          dir_ + "stdout.txt\" 2>&1";
+  const int status = std::system(cmd.c_str());
+  out_ = ReadText(dir_ + "stdout.txt");
+  ASSERT_EQ(WEXITSTATUS(status), 0) << out_;
+  EXPECT_EQ(ReadText(odd + "blinky/Obj/Blinky.hex"), plainHex);
+}
+
+// A build killed with SIGKILL at any moment (the program and its tools
+// together) costs only time: the next build makes the ELF and hex files of
+// a clean build, byte for byte, and no scratch file is left behind.
+TEST_F(ExampleBuild, KilledBuildCostsOnlyTime) {
+  const std::string tmp = dir_ + "tmp/";
+  fs::create_directories(tmp);
+  auto build = [&]() {
+    const std::string cmd = "cd " + dir_ + " && TMPDIR=" + tmp + " " + root_ + "PM2/pelmora2 -b Blinky.pm2 > " +
+                            dir_ + "stdout.txt 2>&1";
+    const int status = std::system(cmd.c_str());
+    out_ = ReadText(dir_ + "stdout.txt");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  ASSERT_EQ(build(), 0) << out_;
+  const std::string elf = ReadText(dir_ + "Obj/Blinky.elf");
+  const std::string hex = ReadText(dir_ + "Obj/Blinky.hex");
+  ASSERT_FALSE(elf.empty());
+  const std::string program = root_ + "PM2/pelmora2";
+  int killedLeftovers = 0;  // rounds whose kill hit a running tool
+  for (int delayMs : {0, 3, 8, 15, 25, 40, 60, 80, 110, 150, 200}) {
+    SCOPED_TRACE("killed after " + std::to_string(delayMs) + " ms");
+    // Every source newer than its object, so every step runs again.
+    for (const auto& e : fs::directory_iterator(dir_ + "Obj")) SetTime(e.path().string(), time(nullptr) - 100);
+    for (const char* name : {"Startup.s", "Blinky.c", "LED.c", "Timer.c"}) SetTime(dir_ + name, time(nullptr) - 50);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::setpgid(0, 0);
+      if (::chdir(dir_.c_str()) != 0) ::_exit(127);
+      ::setenv("TMPDIR", tmp.c_str(), 1);
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      ::execl(program.c_str(), program.c_str(), "-b", "Blinky.pm2", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::setpgid(pid, pid);
+    ::usleep(useconds_t(delayMs) * 1000);
+    ::kill(-pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    killedLeftovers += fs::is_empty(tmp) ? 0 : 1;
+    ASSERT_EQ(build(), 0) << out_;
+    EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf") == elf, true);
+    EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.hex"), hex);
+    EXPECT_TRUE(fs::is_empty(tmp));
+    for (const auto& e : fs::directory_iterator(dir_ + "Obj")) {
+      const std::string ext = e.path().extension().string();
+      EXPECT_TRUE(ext != ".__i" && ext != "._ia" && ext != ".pm2run") << e.path();
+    }
+  }
+  // The kills did hit tools at work (else the test proves nothing).
+  EXPECT_GT(killedLeftovers, 2);
+}
+
 // Refusals that come before any tool runs.
 class CommandLineRefusals : public ExampleCopy {};
 
@@ -283,6 +427,18 @@ TEST_F(CommandLineRefusals, TargetNameMustMatchInCase) {
             std::string::npos)
       << out_;
   EXPECT_EQ(out_.find("Build target"), std::string::npos) << out_;
+}
+
+// While another build (here: this test, as another instance would) holds
+// the target, the program says so, exits with 1 and writes nothing.
+TEST_F(CommandLineRefusals, TargetBeingBuiltElsewhereIsRefused) {
+  TargetBuildLock other;
+  ASSERT_TRUE(other.Acquire(DefaultRuntimeFolder(), dir_ + "Blinky.pm2", "LPC2138"));
+  EXPECT_EQ(Run("-b " + dir_ + "Blinky.pm2"), 1) << out_;
+  EXPECT_EQ(out_, "Target 'LPC2138' is being built by another build\n");
+  EXPECT_FALSE(fs::exists(dir_ + "Obj/Blinky.plg"));
+  EXPECT_FALSE(fs::exists(dir_ + "Blinky_LPC2138.dep"));
+  other.Release();
 }
 
 TEST_F(CommandLineRefusals, DebugSessionIsNotABuild) {

@@ -6,6 +6,9 @@
 // the tool's message forms, writes an output file and exits with the code
 // the messages call for (2 errors, 1 warnings, GNU 1 for errors).
 //
+// A compiler told "SRC (file)" (or "-S") writes assembler source instead of
+// an object.
+//
 // Directives: error N LINE text | warning N LINE text | print text |
 // exit N | sleep SECONDS | spew BYTES | zero | progress KIND POS LO HI text
 #include <cctype>
@@ -193,10 +196,20 @@ int main(int argc, char** argv) {
     }
   }
   std::vector<std::string> inputs;
+  bool assemblerSource = false;  // GNU and ADS compilers: "-S"
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a.rfind("PR(", 0) == 0 && a.back() == ')') r.listing = a.substr(3, a.size() - 4);
-    else if ((a == "TO" || a == "-o" || a == "--output") && i + 1 < args.size()) r.outputName = args[++i];
+    else if (r.kind == Kind::kCompiler && a == "SRC" && i + 1 < args.size() && args[i + 1].size() > 2 &&
+             args[i + 1].front() == '(' && args[i + 1].back() == ')')
+    {
+      ++i;
+      r.outputName = Local(args[i].substr(1, args[i].size() - 2));
+    }
+    else if (r.kind == Kind::kCompiler && a.rfind("SRC(", 0) == 0 && a.back() == ')')
+      r.outputName = Local(a.substr(4, a.size() - 5));
+    else if ((r.kind == Kind::kGnu || r.kind == Kind::kAds) && a == "-S") assemblerSource = true;
+    else if ((a == "TO" || a == "-o" || a == "--output" || a == "-output") && i + 1 < args.size()) r.outputName = args[++i];
     else if (r.kind != Kind::kYq166 && a.rfind("OBJECT(", 0) == 0 && a.back() == ')') r.outputName = Local(a.substr(7, a.size() - 8));
     else if (a[0] != '-' && Exists(a)) inputs.push_back(a);
   }
@@ -242,6 +255,11 @@ int main(int argc, char** argv) {
 
   // The output file a build step expects.
   std::string output = r.outputName;
+  if (assemblerSource && output.empty() && !r.source.empty()) {
+    // "-S" without "-o": the source's name with ".s" in the current folder.
+    std::string name = r.source.substr(r.source.find_last_of('/') + 1);
+    output = name.substr(0, name.find_last_of('.')) + ".s";
+  }
   if (output.empty() && !r.source.empty() && r.kind != Kind::kPlm) {
     const size_t slash = r.source.find_last_of('/');
     const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;

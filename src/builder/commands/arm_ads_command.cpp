@@ -123,7 +123,7 @@ void CcBody(Ctx& c) {
     c.AppendControl("-S");
   } else {
     MakeArmObjectName(c);
-    c.AppendControl("-o " + c.g_szObjFileName);
+    c.AppendControl("-o " + QuoteIfBlank(c.g_szObjFileName));
   }
 }
 
@@ -152,7 +152,7 @@ void AsBody(Ctx& c) {
     c.AppendControl("-list \"" + (withFolder ? lst.LSTDIR.str() : std::string()) + ArmNodeFileName(c, "lst") + "\"");
   }
   MakeArmObjectName(c);
-  c.AppendControl("-o " + c.g_szObjFileName);
+  c.AppendControl("-o " + QuoteIfBlank(c.g_szObjFileName));
 }
 
 void Trace(TraceFile* trace, const std::string& text) {
@@ -211,8 +211,8 @@ void MakeAdsLinkCommand(CommandContext& ctx, const OptionBlock& options, int mod
     lineBreak();
   }
   std::string_view outDir = b.out.OUTDIR.view();
-  ctx.AppendControl("-o " + (IsProjectFolder(outDir) ? std::string() : std::string(outDir)) +
-                    b.out.OUTNAME.str() + ".axf");
+  ctx.AppendControl("-o " + QuoteIfBlank((IsProjectFolder(outDir) ? std::string() : std::string(outDir)) +
+                                         b.out.OUTNAME.str() + ".axf"));
   lineBreak();
   if (!ld.ADSLDIB.empty()) ctx.AppendControl(ld.ADSLDIB.view());
   Trace(trace, "### ADS-LD Command completed:\n");

@@ -42,7 +42,7 @@ void AppendArmIncludeLevels(CommandContext& ctx, ListText includes) {
   while (!rest.empty()) {
     std::size_t end = rest.find_first_of(",;");
     std::string_view piece = Trim(rest.substr(0, end));
-    if (!piece.empty()) ctx.AppendControl("-I" + std::string(piece));
+    if (!piece.empty()) ctx.AppendControl("-I" + QuoteIfBlank(piece));
     if (end == std::string_view::npos) break;
     rest.remove_prefix(end + 1);
   }
@@ -56,19 +56,25 @@ void AppendArmToolsetInclude(CommandContext& ctx) {
     if (IsMarked(reg)) {
       // The device folder is relative to the include folder.
       reg.remove_prefix(static_cast<unsigned char>(reg[0]) == 0xFF ? 1 : std::min<std::size_t>(2, reg.size()));
-      ctx.AppendControl("-I" + t->ENVINC.str() + std::string(reg));
+      ctx.AppendControl("-I" + QuoteIfBlank(t->ENVINC.str() + std::string(reg)));
     } else if (!reg.empty()) {
-      ctx.AppendControl("-I" + std::string(reg));
+      ctx.AppendControl("-I" + QuoteIfBlank(reg));
     }
-    ctx.AppendControl("-I" + t->ENVINC.str());
+    ctx.AppendControl("-I" + QuoteIfBlank(t->ENVINC.view()));
     return;
   }
-  std::string root = ctx.m_szToolsFolder;
-  if (root.size() > 4 && EqualIgnoringCase(std::string_view(root).substr(root.size() - 4), "BIN\\"))
-    root.resize(root.size() - 4);
   std::string_view device = !t->ORGREG.empty() ? t->ORGREG.view() : t->ENVREG.view();
   if (!device.empty() && static_cast<unsigned char>(device[0]) == 0xFF) device.remove_prefix(1);
-  ctx.AppendControl("-I" + root + "INC\\" + std::string(device));
+  ctx.AppendControl("-I" + QuoteIfBlank(ToolsetIncludeFolder(ctx.m_szToolsFolder, device)));
+}
+
+std::string QuoteIfBlank(std::string_view path) {
+  if (path.find_first_of(" \t") == std::string_view::npos) return std::string(path);
+  return "\"" + std::string(path) + "\"";
+}
+
+std::string ToolsetIncludeFolder(std::string_view toolsFolder, std::string_view device) {
+  return JoinFolderName(JoinFolderName(StripBinFolder(toolsFolder), "INC"), device);
 }
 
 void MergeArmDefineLevels(const CommandContext& ctx, ListText defines, ListText undefines,

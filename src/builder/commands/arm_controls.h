@@ -53,4 +53,13 @@ void MakeArmObjectName(CommandContext& ctx);
 void BuildArmNodeLine(CommandContext& ctx, NodeRec* node, TargetRec* target, bool withObjectName,
                       void (*body)(CommandContext&));
 
+// The path in double quotes when it holds a blank or a tab (a folder named
+// so), else as it stands: the tools' command lines split on blanks.
+std::string QuoteIfBlank(std::string_view path);
+
+// The toolset's include folder "<root>INC" (root: the tools folder without
+// its final "BIN", whatever its case and separator), joined with the device
+// folder when there is one; never with a separator at its end.
+std::string ToolsetIncludeFolder(std::string_view toolsFolder, std::string_view device);
+
 }  // namespace pm2

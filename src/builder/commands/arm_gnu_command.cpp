@@ -87,16 +87,18 @@ void CcBody(Ctx& c) {
   ResolveInheritFields(c, std::span(&kGenAsmField, 1));
   if (c.g_TargetLevelOptions.prop.flags.GENASM != 1) {
     MakeArmObjectName(c);
-    c.AppendControl("-o " + c.g_szObjFileName);
+    c.AppendControl("-o " + QuoteIfBlank(c.g_szObjFileName));
   } else {
     c.AppendControl("-S");
   }
 }
 
 void AsBody(Ctx& c) {
-  c.AppendControl("-m arm7tdmi");
+  // "-m arm7tdmi" means the same to the assembler but is deprecated there
+  // and earns a warning on every run.
+  c.AppendControl("-mcpu=arm7tdmi");
   if (ArmBigEndian(c)) c.AppendControl("-EB");
-  c.AppendControl("--MD " + c.g_szObjFolder + ArmNodeFileName(c, "d"));
+  c.AppendControl("--MD " + QuoteIfBlank(c.g_szObjFolder + ArmNodeFileName(c, "d")));
   AppendArmIncludeLevels(c, AsInc);
   AppendMiscLevels(c, AsMisc);
   AppendArmToolsetInclude(c);
@@ -106,7 +108,7 @@ void AsBody(Ctx& c) {
   const uint32_t sel = c.g_WorkOptions.lst.GLFLAGS & 0xFF;
   if (sel & kGlListingOn) c.AppendControl("-a" + GnuListingLetters(sel) + ListingTarget(c));
   MakeArmObjectName(c);
-  c.AppendControl("-o " + c.g_szObjFileName);
+  c.AppendControl("-o " + QuoteIfBlank(c.g_szObjFileName));
 }
 
 }  // namespace
@@ -148,7 +150,7 @@ void MakeGnuLdCommand(CommandContext& ctx, const OptionBlock& options, int mode,
   auto lineBreak = [&] {
     if (breaks) ctx.AppendControl("\r\n", false);
   };
-  if (!ld.ALDSCAT.empty()) ctx.AppendControl("-T " + ld.ALDSCAT.str() + " ");
+  if (!ld.ALDSCAT.empty()) ctx.AppendControl("-T " + QuoteIfBlank(ld.ALDSCAT.view()) + " ");
   if (b.lst.GLFLAGS & kGlFlagsBigEndian) ctx.AppendControl("-mbig-endian");
   ctx.AppendControl("-Wl,");
   if (b.lst.GLFLAGS & kGlMapFile) {
@@ -163,10 +165,10 @@ void MakeGnuLdCommand(CommandContext& ctx, const OptionBlock& options, int mode,
   if (!ld.ALDBSSR.empty()) ctx.AppendControl(",-Tbss=" + ld.ALDBSSR.str(), false);
   if (ld.ALDFLAG[0] & kGnuLdGcSections) ctx.AppendControl("--gc-sections");
   std::string_view outDir = b.out.OUTDIR.view();
-  ctx.AppendControl("-o " + (IsProjectFolder(outDir) ? std::string() : std::string(outDir)) +
-                    b.out.OUTNAME.str() + ".elf");
+  ctx.AppendControl("-o " + QuoteIfBlank((IsProjectFolder(outDir) ? std::string() : std::string(outDir)) +
+                                         b.out.OUTNAME.str() + ".elf"));
   lineBreak();
-  if (!ld.ALDICDR.empty()) ctx.AppendControl("-L " + ld.ALDICDR.str());
+  if (!ld.ALDICDR.empty()) ctx.AppendControl("-L " + QuoteIfBlank(ld.ALDICDR.view()));
   if (mode == 0) {
     ctx.AppendControl("*.o");
   } else {

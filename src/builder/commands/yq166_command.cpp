@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string>
 
+#include "builder/commands/arm_controls.h"
 #include "builder/commands/command_context.h"
 #include "builder/commands/command_lists.h"
 #include "builder/commands/n166_linker.h"
@@ -46,12 +47,9 @@ void EmitToolsetInclude(Ctx& c) {
     c.AppendControl("INCDIR(" + t->ENVINC.str() + ")");
     return;
   }
-  std::string root = c.m_szToolsFolder;
-  if (root.size() > 4 && EqualIgnoringCase(std::string_view(root).substr(root.size() - 4), "BIN\\"))
-    root.resize(root.size() - 4);
   std::string_view device = !t->ORGREG.empty() ? t->ORGREG.view() : t->ENVREG.view();
   if (!device.empty() && static_cast<unsigned char>(device[0]) == 0xFF) device.remove_prefix(1);
-  c.AppendControl("INCDIR(" + root + "INC\\" + std::string(device) + ")");
+  c.AppendControl("INCDIR(" + ToolsetIncludeFolder(c.m_szToolsFolder, device) + ")");
 }
 
 void Body(Ctx& c) {

@@ -1,85 +1,10 @@
 #include "builder/driver/build_driver.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdarg>
-#include <cstdio>
-#include <filesystem>
-
-#include "builder/commands/arm_ads_command.h"
-#include "builder/commands/arm_gnu_command.h"
-#include "builder/commands/command_context.h"
-#include "builder/commands/gnu_command_file.h"
-#include "builder/commands/key_sequences.h"
-#include "builder/commands/q166_command.h"
-#include "builder/commands/q51_command.h"
-#include "builder/commands/w166_command.h"
-#include "builder/commands/w51_command.h"
-#include "builder/commands/yq166_command.h"
-#include "builder/driver/dependency_file.h"
-#include "builder/driver/link_51_steps.h"
-#include "builder/driver/link_steps.h"
-#include "builder/driver/register_optimization.h"
-#include "builder/driver/toolset_folders.h"
-#include "builder/driver/up_to_date.h"
-#include "builder/preprocessor/preprocessor.h"
-#include "builder/runner/batch_file.h"
-#include "builder/runner/command_line_split.h"
-#include "builder/runner/tool_environment.h"
-#include "builder/runner/tool_runner.h"
-#include "builder/runner/tool_table.h"
-#include "platform/notification_hub.h"
-#include "platform/win_path.h"
-#include "project/environment/environment.h"
-#include "project/model/app_state.h"
-#include "project/model/project_records.h"
-#include "project/text/pool.h"
+#include "builder/driver/build_driver_impl.h"
 
 namespace pm2 {
 
-namespace {
-
-// Tool codes the driver chooses.
-enum : uint16_t {
-  kToolQ251 = 1, kToolQ51 = 2, kToolQ166 = 3, kToolW51 = 8, kToolW251 = 9, kToolW166 = 10,
-  kToolWX51 = 23, kToolQX51 = 25, kToolYQ166 = 30, kToolGnuCc = 31, kToolGnuAs = 32,
-  kToolAdsCc = 36, kToolAdsAsm = 37, kToolTcc = 42,
-};
-constexpr uint32_t kFlagGnuTool = 0x08;
-constexpr uint32_t kFlagArmTool = 0x10;
-constexpr uint32_t kArmLayoutMask = 0x78;
-constexpr uint32_t kDebugAfterBuild = 0x10000;
-
-bool IsAssemblerCode(int code) {
-  return code == 8 || code == 9 || code == 10 || code == 23 || code == 32 || code == 37;
-}
-// The linkers keep their command files for the next up-to-date test.
-bool IsLinkerCode(int code) {
-  return code == 5 || code == 6 || code == 7 || code == 13 || code == 24 || code == 28 ||
-         code == 33 || code == 38;
-}
-
-bool IsArm(uint16_t toolset) { return toolset == kToolsetArmGnu || toolset == kToolsetArmAds; }
-
-// Bits of the 51 tool word (T51FL) the driver reads.
-constexpr uint32_t kT51SymbolsOnly = 0x1000;
-constexpr uint32_t kT51CodeBanking = 0x2000;
-constexpr uint32_t kT51ExtendedLinker = 0x8000;
-constexpr uint32_t kT51ExtendedAsm = 0x10000;
-constexpr uint32_t kT51ExtendedCompiler = 0x20000;
-
-// The 2-bit global register optimisation setting of the toolset's compiler.
-uint16_t GlobalRegisterOptimization(const OptionBlock& o, uint16_t toolset) {
-  switch (toolset) {
-    case kToolset51: return o.c51.Q51FL & 3;
-    case kToolset251: return o.c251.Q251F1 & 3;
-    case kToolset166: return o.c166.flags.REGCOLOR;
-    default: return 0;
-  }
-}
-
-}  // namespace
+using namespace driver_detail;
 
 uint32_t Extended51Mode(uint32_t t51) {
   if (t51 & kT51ExtendedCompiler) return 3;
@@ -101,33 +26,14 @@ HexOptions HexOptionsOf(const OptionBlock& o) {
   return h;
 }
 
-namespace {
-
-// The shell the tool runner and the link steps print through: lines go to
-// the hub as code 6, beeps and boxes to the real shell.
-class HubShell : public ShellServices {
- public:
-  HubShell(NotificationHub* hub, ShellServices* shell) : hub_(hub), shell_(shell) {}
-  void Beep() override { Shell().Beep(); }
-  int MessageBox(const std::string& text, int kind) override { return Shell().MessageBox(text, kind); }
-  void PostOutputText(const std::string& line) override {
-    hub_->Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>(line.c_str()));
-  }
-
- private:
-  ShellServices& Shell() { return shell_ ? *shell_ : theApp().Shell(); }
-  NotificationHub* hub_;
-  ShellServices* shell_;
-};
-
-}  // namespace
-
-BuildProperties ResolveBuildProperties(const OptionBlock* target, const OptionBlock* group,
-                                       const OptionBlock* file, int mode) {
+BuildProperties ResolveBuildProperties(const OptionBlock* group, const OptionBlock* file, int mode) {
   BuildProperties p;
-  const OptionBlock* base = group ? group : target;
-  if (base) {
-    const BuildPropOpts& g = base->prop;
+  // A group without a block of its own has the target-level defaults (not
+  // whatever the target's own block holds in its build-property record).
+  BuildPropOpts targetDefaults;
+  InitBuildPropOpts(targetDefaults, kLevelTarget);
+  {
+    const BuildPropOpts& g = group ? group->prop : targetDefaults;
     p.incBld = g.flags.INCBLD;
     p.alwaysBuild = g.flags.ALWAYSBUILD;
     p.genAsm = g.flags.GENASM;
@@ -171,73 +77,6 @@ std::string CommandInputFileName(const std::string& objectFile, int toolCode) {
 }
 
 // ---------------------------------------------------------------- the build
-
-class BuildDriver::Impl {
- public:
-  Impl(BuildDriver& owner, BuildDriverDeps& deps)
-      : owner_(owner), deps_(deps), shell_(deps.hub, deps.shell), s_(owner.state_) {}
-
-  void Build(ProjectRec* project, TargetRec* target, int mode);
-  void TranslateOne(ProjectRec* project, TargetRec* target, FileRec* file);
-
- private:
-  void Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  void Box(const std::string& text) {
-    shell_.Beep();
-    shell_.MessageBox(text, kMbOk | kMbIconExclamation);
-  }
-  void Run(ToolRunRequest& r) {
-    includeTimes_.clear();  // the tool may write any file
-    sourceTimes_.clear();
-    if (deps_.run) deps_.run(r);
-    else runner_->RunBuildStep(r);
-  }
-  bool CheckTargetToolset(ProjectRec* project, TargetRec* target);
-  void TranslateFileByType(GroupRec* group, FileRec* file, int mode);
-  void CompileOrAssemble(GroupRec* group, FileRec* file, const BuildProperties& props, bool assemble);
-  void CompileCpp(GroupRec* group, FileRec* file, const BuildProperties& props, int mode);
-  void FillRequest(FileRec* file, const BuildProperties& props);
-  void NameObjectAsOnDisk(ToolRunRequest& r);
-  void RunCustomTranslator(FileRec* file, const BuildProperties& props);
-  void AddFileToLink(GroupRec* group, FileRec* file, const BuildProperties& props, bool library);
-  bool WriteCommandInputFile(ToolRunRequest& r);
-  void RunStep(const BuildProperties& props);
-  void RunUserCommand(const OptString& command, int number);
-  void Link(const OptionBlock& options);
-  void DeleteCommandInputFiles();
-  void Finish();
-  std::string Local(std::string_view stored) {
-    std::string out;
-    resolver_.ResolveStoredPath(stored, folder_, &out);
-    return out;
-  }
-  // The local path of a stored one with its status, in one stat call when
-  // the exact name exists; else through the case-insensitive lookup.
-  std::string LocalWithStatus(std::string_view stored, FileStatus* status);
-  void PrepareScan(DepScanRequest& scan, FileRec* file, const std::string& controls,
-                   const std::string& object);
-
-  BuildDriver& owner_;
-  BuildDriverDeps& deps_;
-  HubShell shell_;
-  BuildState& s_;
-  ProjectRec* project_ = nullptr;
-  TargetRec* target_ = nullptr;
-  OptionBlock* options_ = nullptr;
-  std::string folder_;  // the project folder on this machine, ends in '/'
-  PathResolver resolver_;
-  std::unique_ptr<ToolRunner> runner_;
-  std::unique_ptr<CommandContext> ctx_;
-  EnvOverlay overlay_;
-  ToolEnvInput envInput_;
-  std::string toolFolder_;
-  BatchFile batch_;
-  TraceFile trace_;
-  std::unordered_map<std::string, uint32_t> includeTimes_;  // of this build's include tests
-  // Source times taken by this build's checks (stored path -> time), for the
-  // dependency file; emptied whenever a tool may have written a file.
-  std::unordered_map<std::string, uint32_t> sourceTimes_;
-};
 
 std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStatus* status) {
   std::string local;
@@ -310,13 +149,29 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     std::string local;
     std::string err;
     ToLocalPath(f->view(), folder_, resolver_.Drives(), &local, &err);
+    // Never an exception: a name too long for the file system, a folder
+    // without permission and the like are reported like a missing folder.
     std::error_code ec;
-    std::filesystem::create_directories(local, ec);
-    if (local.empty() || !std::filesystem::is_directory(local)) {
-      Print("Path '%s' does not exist !\n", f->c_str());
+    if (!local.empty()) std::filesystem::create_directories(local, ec);
+    std::error_code isDir;
+    if (local.empty() || !std::filesystem::is_directory(local, isDir)) {
+      if (quiet_) {
+        // A dependency update leaves the saying to the build.
+      } else if (ec) {
+        Print("Path '%s' does not exist ! (%s)\n", f->c_str(), ec.message().c_str());
+      } else {
+        Print("Path '%s' does not exist !\n", f->c_str());
+      }
       s_.SetFlags(kBuildNotBuilt);
       return false;
     }
+  }
+  // Without a name every output would be named by its extension alone
+  // (".elf", ".hex") and the next target's build would take it for its own.
+  if (IsBlankText(options_->out.OUTNAME.view())) {
+    if (!quiet_) Print("Output name of target '%s' is empty !\n", target->name.c_str());
+    s_.SetFlags(kBuildNotBuilt);
+    return false;
   }
   ctx_ = std::make_unique<CommandContext>();
   ctx_->m_szToolsFolder = info->toolsFolder;
@@ -332,6 +187,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     rd.tempFolder = deps_.tempFolder;
     rd.runtimeFolder = deps_.runtimeFolder;
     rd.workFolder = folder_;
+    rd.onCaptureFile = [this](const std::string& name) { journal_.CaptureStarting(name); };
     runner_ = std::make_unique<ToolRunner>(rd);
   }
   return true;
@@ -344,6 +200,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
     if (target) target->TGSTAT = s_.Flags() | kBuildNotBuilt;
     return;
   }
+  BeginJournal();
   Print("Build target '%s'\n", target->name.c_str());
   const OptionBlock& opts = *options_;
   for (int n = 0; n < 2; ++n) {
@@ -425,6 +282,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
 void BuildDriver::Impl::Finish() {
   DeleteCommandInputFiles();
   batch_.Close();
+  journal_.End();
 }
 
 void BuildDriver::Impl::Link(const OptionBlock& opts) {
@@ -448,10 +306,14 @@ void BuildDriver::Impl::Link(const OptionBlock& opts) {
     }
     case kToolsetArmAds:
       if (library) return;
-      trace_.Open(OutputBase(opts));
-      LinkAdsTarget(env, target_);
+    {
+      // Beside the image in the project folder, not in the process's current folder.
+      trace_.Open(LocalPath(env, OutputBase(opts)));
+      const uint8_t linked = LinkAdsTarget(env, target_);
       trace_.Close();
+      MakeAdsHexFile(env, opts, linked != 0);
       return;
+    }
     default:
       break;
   }
@@ -503,7 +365,7 @@ void BuildDriver::Impl::TranslateFileByType(GroupRec* group, FileRec* file, int 
   if ((file->flags & kFileRemoved) || (group && (group->flags & kGroupDeleted))) return;
   const OptionBlock* gopts = group ? FindTargetOptions(group->pOpts, target_) : nullptr;
   const OptionBlock* fopts = FindTargetOptions(file->pOpts, target_);
-  BuildProperties props = ResolveBuildProperties(options_, gopts, fopts, mode);
+  BuildProperties props = ResolveBuildProperties(gopts, fopts, mode);
   if (props.incBld == 0) return;
   s_.request = ToolRunRequest{};
   switch (file->type) {
@@ -527,18 +389,30 @@ void BuildDriver::Impl::PrepareScan(DepScanRequest& scan, FileRec* file, const s
     else if (a.size() > 2 && a.compare(0, 2, "-D") == 0) AddScanDefine(scan, a.substr(2));
   }
   const ToolsetInfo* info = s_.toolsetInfo;
-  std::string tools = FolderWithoutBin(info->toolsFolder);
-  AddScanIncludePath(scan, tools + "INC\\");
-  std::string device = target_->ORGREG.empty() ? target_->ENVREG.str() : target_->ORGREG.str();
-  if (!device.empty()) AddScanIncludePath(scan, tools + "INC\\" + device);
+  const TargetRec& t = *target_;
+  std::string_view device = !t.ORGREG.empty() ? t.ORGREG.view() : t.ENVREG.view();
+  if (!device.empty() && static_cast<unsigned char>(device[0]) == 0xFF) device.remove_prefix(1);
+  if (t.toolset == kToolsetArmAds) {
+    // The folders the ADS compiler searches on its own (ARMINC).
+    if (t.USEENV == 1) {
+      if (!t.ENVINC.empty()) {
+        if (!device.empty()) AddScanIncludePath(scan, JoinFolderName(t.ENVINC.view(), device));
+        AddScanIncludePath(scan, t.ENVINC.view());
+      }
+    } else {
+      if (!device.empty()) AddScanIncludePath(scan, ToolsetIncludeFolder(info->toolsFolder, device));
+      AddScanIncludePath(scan, ToolsetIncludeFolder(info->toolsFolder, ""));
+      AddToolsetIncludePath(t, info, scan);
+    }
+    return;
+  }
+  AddScanIncludePath(scan, ToolsetIncludeFolder(info->toolsFolder, ""));
+  if (!device.empty()) AddScanIncludePath(scan, ToolsetIncludeFolder(info->toolsFolder, device));
   // The toolset's system include folders beside its programs, where the
   // compiler finds <stdint.h> and its kin.
-  const std::string& programs = info->secondToolsFolder.empty() ? info->toolsFolder : info->secondToolsFolder;
-  if (!programs.empty()) {
-    const std::string root = StripBinFolder(programs);
-    AddScanIncludePath(scan, root + "Include\\");
-    AddScanIncludePath(scan, root + "Include\\Sys\\");
-  }
+  AddToolsetIncludePath(t, info, scan);
+  const std::string& programs = info->ProgramFolder();
+  if (!programs.empty()) AddScanIncludePath(scan, JoinFolderName(JoinFolderName(StripBinFolder(programs), "Include"), "Sys"));
 }
 
 void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const BuildProperties& props,
@@ -560,7 +434,13 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
         r.toolCode = (t51 & (kT51ExtendedAsm | kT51ExtendedCompiler)) ? kToolWX51 : kToolW51;
       } else {
         MakeQ51CompilerCommand(c, file, target_, true);
-        r.toolCode = (t51 & kT51ExtendedCompiler) ? kToolQX51 : kToolQ51;
+        r.toolCode = kToolQ51;
+        // C++ sources go to the translator the environment file names.
+        if (EndsWithIgnoringCase(file->name.view(), ".cpp") && !s_.toolsetInfo->cppTranslator.empty()) {
+          r.toolCode = kToolZZQ51;
+          r.altProgram = s_.toolsetInfo->cppTranslator;
+        }
+        if (t51 & kT51ExtendedCompiler) r.toolCode = kToolQX51;
       }
       r.extra = props.bankNo;
       break;
@@ -575,11 +455,20 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       else MakeQ166CompilerCommand(c, file, target_, true);
       r.toolCode = assemble ? kToolW166 : kToolQ166;
       break;
-    case kToolsetArmGnu: {
-      if (assemble) MakeGnuAsCommand(c, file, target_, true);
-      else MakeGnuCcCommand(c, file, target_, true);
-      r.toolCode = assemble ? kToolGnuAs : kToolGnuCc;
-      r.flags = assemble ? kFlagArmTool : kFlagGnuTool;
+    case kToolsetArmGnu:
+    case kToolsetArmAds: {
+      if (toolset == kToolsetArmGnu) {
+        if (assemble) MakeGnuAsCommand(c, file, target_, true);
+        else MakeGnuCcCommand(c, file, target_, true);
+        r.toolCode = assemble ? kToolGnuAs : kToolGnuCc;
+        r.flags = assemble ? kFlagArmTool : kFlagGnuTool;
+      } else {
+        bool thumb = false;
+        if (assemble) MakeAdsAsmCommand(c, file, target_, true);
+        else thumb = MakeAdsCcCommand(c, file, target_, true);
+        r.toolCode = assemble ? kToolAdsAsm : thumb ? kToolTcc : kToolAdsCc;
+        r.flags = kFlagArmTool;
+      }
       std::string controls(c.Text());
       FileStatus source, object;
       ArmCheckInput in;
@@ -593,30 +482,11 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       if (assemble) {
         verdict = CheckArmAsmFile(*file, controls, in);
       } else {
+        // Both ARM toolsets: a changed header retranslates its includers.
         in.prepareScan = [&](DepScanRequest& scan) { PrepareScan(scan, file, controls, c.g_szObjFileName); };
         DepScanRequest scan;
-        verdict = CheckArmGnuCFile(*file, controls, scan, in);
+        verdict = CheckArmCFile(*file, controls, scan, in);
       }
-      if (source.exists) sourceTimes_[file->path.str()] = source.time;
-      decided = true;
-      break;
-    }
-    case kToolsetArmAds: {
-      bool thumb = false;
-      if (assemble) MakeAdsAsmCommand(c, file, target_, true);
-      else thumb = MakeAdsCcCommand(c, file, target_, true);
-      r.toolCode = assemble ? kToolAdsAsm : thumb ? kToolTcc : kToolAdsCc;
-      r.flags = kFlagArmTool;
-      std::string controls(c.Text());
-      FileStatus source, object;
-      ArmCheckInput in;
-      in.sourceLocal = LocalWithStatus(file->path.view(), &source);
-      in.objectLocal = LocalWithStatus(c.g_szObjFileName, &object);
-      in.source = &source;
-      in.object = &object;
-      in.projectFolder = folder_;
-      in.resolver = &resolver_;
-      verdict = CheckArmAsmFile(*file, controls, in);
       if (source.exists) sourceTimes_[file->path.str()] = source.time;
       decided = true;
       break;
@@ -626,6 +496,16 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
   }
   r.controlString = std::string(c.Text());
   FillRequest(file, props);
+  if (!assemble && props.genAsm) {
+    // The ARM builders name no object when the compiler writes assembler
+    // source; the object is still the one the assembler will make of it.
+    if (IsArm(toolset)) {
+      MakeArmObjectName(c);
+      r.objectFile = c.g_szObjFileName;
+    }
+    // An old object must not reach the link as if this build had made it.
+    if (!r.objectFile.empty()) ::unlink(Local(r.objectFile).c_str());
+  }
 
   if (!props.genAsm && props.alwaysBuild != 1) {
     if (!decided) verdict = ObjectIsUpToDate(Local(r.objectFile), Local(file->path.view()), r.controlString);
@@ -642,8 +522,76 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
   }
   if (!WriteCommandInputFile(r)) return;
   RunStep(props);
+  if (!assemble && props.genAsm) {
+    AssembleGeneratedSource(group, file, file, props);
+    return;
+  }
   NameObjectAsOnDisk(r);
   RecordBuildItem(s_, target_, group, file);
+}
+
+// The compiler wrote assembler source instead of an object. Without the
+// option to assemble it the file gives the link nothing; with it the source
+// is assembled into the object the compiler would have made.
+void BuildDriver::Impl::AssembleGeneratedSource(GroupRec* group, FileRec* file, FileRec* itemFile,
+                                                 const BuildProperties& props) {
+  ToolRunRequest& r = s_.request;
+  const uint16_t toolset = target_->toolset;
+  if ((s_.Flags() & kBuildError) || r.errors != 0) {
+    if (props.asmAsm) RecordBuildItem(s_, target_, group, itemFile);  // the link is refused anyway
+    return;
+  }
+  if (!props.asmAsm) return;
+  const OptionBlock& o = *options_;
+  const std::string object = WithoutQuotes(r.objectFile);
+  std::string source;  // stored form, relative to the project folder
+  std::string controls;
+  const bool debug = o.out.flags.DEBUG;
+  switch (toolset) {
+    case kToolsetArmAds:
+      // The compiler's "-S" output: the file's name with ".s" in the project folder.
+      source = ChangeExtension(GetFileNamePart(file->name.view()), "s");
+      r.toolCode = kToolAdsAsm;
+      r.flags = kFlagArmTool;
+      controls = std::string(debug ? "-g " : "") + "-o " + object;
+      break;
+    case kToolsetArmGnu:
+      source = ChangeExtension(GetFileNamePart(file->name.view()), "s");
+      r.toolCode = kToolGnuAs;
+      r.flags = kFlagArmTool;
+      // The compiler already put the debug information into the source.
+      controls = std::string("-mcpu=arm7tdmi") + ((o.lst.GLFLAGS & kGlFlagsBigEndian) ? " -EB" : "") + " -o " + object;
+      break;
+    default: {
+      // Where the compiler was told to write it: SRC (<object folder><name>.SRC).
+      source = ChangeExtension(object, "SRC");
+      const uint32_t t51 = o.t51.T51FL;
+      r.toolCode = toolset == kToolset51   ? ((t51 & (kT51ExtendedAsm | kT51ExtendedCompiler)) ? kToolWX51 : kToolW51)
+                   : toolset == kToolset251 ? kToolW251
+                                            : kToolW166;
+      std::string listing = ChangeExtension(GetFileNamePart(file->name.view()), "ls1");
+      controls = "PR(" + o.lst.LSTDIR.str() + listing + ") EP";
+      if (debug) controls += " DEBUG";
+      if (toolset == kToolset51 && Is51ContiguousMode(o)) controls += " MOD_CONT";
+      // Told nothing, the assembler leaves its object in the current folder.
+      if (!IsProjectFolderText(o.out.OUTDIR.c_str()) && !o.out.OUTDIR.empty() && o.out.OUTDIR != "./")
+        controls += " OBJECT(" + object + ")";
+      break;
+    }
+  }
+  if (source.compare(0, 2, ".\\") == 0 || source.compare(0, 2, "./") == 0) source.erase(0, 2);
+  r.controlString = controls;
+  r.file = std::string(GetFileNamePart(source));
+  r.projectFileName = source;
+  r.objectFile = object;
+  r.errors = r.warnings = 0;
+  if (!WriteCommandInputFile(r)) {
+    ++s_.errors;
+    return;
+  }
+  RunStep(props);
+  NameObjectAsOnDisk(r);
+  RecordBuildItem(s_, target_, group, itemFile);
 }
 
 void BuildDriver::Impl::FillRequest(FileRec* file, const BuildProperties& props) {
@@ -710,6 +658,11 @@ void BuildDriver::Impl::CompileCpp(GroupRec* group, FileRec* file, const BuildPr
       owner_.explanations_.push_back({file->name.str(), true, "always translated"});
     }
   }
+  if (toolset == kToolset51 && !s_.toolsetInfo->cppTranslator.empty()) {
+    // The 51 family's C++ translator takes the file like a C compiler.
+    CompileOrAssemble(group, file, props, false);
+    return;
+  }
   if (toolset != kToolset166) {
     Print("no C++ support available\n");
     s_.SetFlags(kBuildFailed);
@@ -719,6 +672,9 @@ void BuildDriver::Impl::CompileCpp(GroupRec* group, FileRec* file, const BuildPr
   r.toolCode = kToolYQ166;
   r.controlString = std::string(c.Text()) + "\r\n";
   FillRequest(file, props);
+  // The C compiler will write assembler source: an old object must not
+  // reach the link as if this build had made it.
+  if (props.genAsm && !r.objectFile.empty()) ::unlink(Local(r.objectFile).c_str());
   if (!WriteCommandInputFile(r)) return;
   Run(r);
   s_.AddCounts();
@@ -739,6 +695,10 @@ void BuildDriver::Impl::CompileCpp(GroupRec* group, FileRec* file, const BuildPr
   if (!WriteCommandInputFile(r)) return;
   RunStep(props);
   if (r.exitCode > 1) return;
+  if (props.genAsm) {
+    AssembleGeneratedSource(group, &generated, file, props);
+    return;
+  }
   NameObjectAsOnDisk(r);
   RecordBuildItem(s_, target_, group, file);
 }
@@ -760,6 +720,7 @@ bool BuildDriver::Impl::WriteCommandInputFile(ToolRunRequest& r) {
   std::string text = target_->toolset == kToolsetArmGnu ? GnuCommandFileText(r.controlString, path)
                      : (r.flags & kArmLayoutMask)        ? r.controlString + " " + quoted
                                                          : quoted + " " + r.controlString;
+  if (!batch_.Active()) journal_.AddCommandFile(local);  // a batch file keeps them
   std::FILE* f = std::fopen(local.c_str(), "wb");
   bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
   if (f && std::fclose(f) != 0) ok = false;
@@ -837,6 +798,7 @@ void BuildDriver::Impl::TranslateOne(ProjectRec* project, TargetRec* target, Fil
     if (target) target->TGSTAT = s_.Flags() | kBuildNotBuilt;
     return;
   }
+  BeginJournal();
   if (file->type == kFileC || file->type == kFileAsm || file->type == kFileCustom || file->type == kFileCpp)
     TranslateFileByType(nullptr, file, kBuildModeRebuild);
   s_.SetFlags(kBuildNotBuilt);
@@ -860,12 +822,71 @@ void BuildDriver::Wait() {
   if (thread_.joinable()) thread_.join();
 }
 
+namespace {
+
+// The project file's absolute path: the key two instances agree on.
+std::string ProjectFileKey(const ProjectRec& project) {
+  std::error_code ec;
+  std::filesystem::path folder = ToForwardSlashes(project.folder.view());
+  if (folder.empty() || folder.is_relative()) folder = std::filesystem::current_path(ec) / folder;
+  return (folder / (project.name.str() + ".pm2")).lexically_normal().string();
+}
+
+}  // namespace
+
+std::string BuildDriver::TargetBusyMessage(const TargetRec& target) {
+  return "Target '" + target.name.str() + "' is being built by another build\n";
+}
+
+bool BuildDriver::ClaimTarget(const ProjectRec* project, const TargetRec* target) {
+  if (!project || !target) return false;
+  if (!lock_.Acquire(deps_.runtimeFolder.empty() ? DefaultRuntimeFolder() : deps_.runtimeFolder,
+                     ProjectFileKey(*project), target->name.str()))
+    return false;
+  claimedByCaller_ = true;
+  return true;
+}
+
+void BuildDriver::ReleaseTarget() {
+  lock_.Release();
+  claimedByCaller_ = false;
+}
+
+bool BuildDriver::ClaimForRun(const ProjectRec* project, const TargetRec* target, bool* own) {
+  *own = false;
+  if (!project || !target) return true;  // the build itself refuses these
+  const std::string key = ProjectFileKey(*project) + '\n' + target->name.str();
+  if (lock_.Held() && lock_.Key() == key) return true;
+  if (claimedByCaller_) return true;  // the caller holds another claim: its business
+  if (!lock_.Acquire(deps_.runtimeFolder.empty() ? DefaultRuntimeFolder() : deps_.runtimeFolder,
+                     ProjectFileKey(*project), target->name.str()))
+    return false;
+  *own = true;
+  return true;
+}
+
 void BuildDriver::BuildTarget(ProjectRec* project, TargetRec* target, int mode) {
+  bool own = false;
+  if (!ClaimForRun(project, target, &own)) {
+    // Another build makes this target now: touch none of its files.
+    deps_.hub->Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>(TargetBusyMessage(*target).c_str()));
+    target->TGSTAT |= kBuildNotBuilt;
+    state_.SetFlags(kBuildNotBuilt);
+    return;
+  }
   impl_->Build(project, target, mode);
+  if (own) lock_.Release();
 }
 
 void BuildDriver::TranslateOneFile(ProjectRec* project, TargetRec* target, FileRec* file) {
+  bool own = false;
+  if (!ClaimForRun(project, target, &own)) {
+    deps_.hub->Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>(TargetBusyMessage(*target).c_str()));
+    target->TGSTAT |= kBuildNotBuilt;
+    return;
+  }
   impl_->TranslateOne(project, target, file);
+  if (own) lock_.Release();
 }
 
 void BuildDriver::ThreadEnd(TargetRec* target, bool translation) {

@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "builder/driver/build_state.h"
+#include "builder/driver/target_lock.h"
 #include "builder/runner/tool_run_request.h"
 
 namespace pm2 {
@@ -60,9 +61,9 @@ struct BuildProperties {
   std::string libMods;
 };
 
-// Group block (or null: the target's), file block (or null), mode.
-BuildProperties ResolveBuildProperties(const OptionBlock* target, const OptionBlock* group,
-                                       const OptionBlock* file, int mode);
+// Group block (or null: the target-level defaults, INCBLD 1, STOPCODE 3,
+// the rest off), file block (or null), mode.
+BuildProperties ResolveBuildProperties(const OptionBlock* group, const OptionBlock* file, int mode);
 
 // The extended-51 mode of a 51 tool word (T51FL): 1 for the extended
 // assembler, 2 more for the extended linker, 3 for the extended compiler.
@@ -97,6 +98,36 @@ class BuildDriver {
   void BuildTarget(ProjectRec* project, TargetRec* target, int mode);
   void TranslateOneFile(ProjectRec* project, TargetRec* target, FileRec* file);
 
+  // Claims the target for this driver until ReleaseTarget or the driver's
+  // end, so that a caller can make sure no other build (of this or another
+  // instance) runs before it touches any of the target's files. False when
+  // another build holds it. A build or dependency update claims the target
+  // itself for its own duration when the caller has not.
+  bool ClaimTarget(const ProjectRec* project, const TargetRec* target);
+  void ReleaseTarget();
+  // What a build of a target that another build holds says.
+  static std::string TargetBusyMessage(const TargetRec& target);
+
+  // The dependency data of a target made anew, on the GUI thread while no
+  // build runs (the project window's command, a change of the current
+  // target, the command-line build before it builds). Every file's data is
+  // cleared; for an ARM target the dependency file is read, and when it
+  // cannot be, every C and assembler file that takes part in the build is
+  // scanned, with the progress "Scanning for Dependencies..." (service 43
+  // through the hub); then the dependency file is written again. The other
+  // families keep their evidence in their objects. No message box: a target
+  // its build would refuse is left as it is.
+  void UpdateDependencies(ProjectRec* project, TargetRec* target);
+
+  // The include files the project window shows under a C, assembler or C++
+  // file (file->includes, records of kind 4 in the project's pool), when
+  // showIncludes (the window's option) is on. 51, 251 and 166 families:
+  // from the include entries its object records. ARM toolsets: from the
+  // file's dependency include list while it is current, else from a scan.
+  // 0 nothing done; 1 the list is unchanged; 2 it was replaced (for the
+  // ARM toolsets always 2).
+  int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file, bool showIncludes = true);
+
   BuildState& State() { return state_; }
   // The error total as the build reports it when it ends: 1 after an
   // error, -1 after a stop request, else the count of errors.
@@ -112,11 +143,16 @@ class BuildDriver {
  private:
   class Impl;
   void ThreadEnd(TargetRec* target, bool translation);
+  // Claims the target for one build unless held already; false when busy.
+  // *own tells whether this call took the claim (and must release it).
+  bool ClaimForRun(const ProjectRec* project, const TargetRec* target, bool* own);
   // Refuses with a beep while a tool or a build runs; else readies a new run.
   bool BeginRun();
 
   BuildDriverDeps deps_;
   BuildState state_;
+  TargetBuildLock lock_;
+  bool claimedByCaller_ = false;
   std::unique_ptr<Impl> impl_;
   std::thread thread_;
   std::atomic<bool> running_{false};

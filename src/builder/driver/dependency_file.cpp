@@ -1,4 +1,5 @@
 #include "builder/driver/dependency_file.h"
+#include "project/files/stored_file_read.h"
 
 #include <cstdio>
 #include <vector>
@@ -152,7 +153,7 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
 int ReadDependencyFile(ProjectRec& project, const TargetRec& target) {
   if (target.toolset != kToolsetArmGnu && target.toolset != kToolsetArmAds) return 0;
   std::string text;
-  if (!ReadWholeFile(DependencyFileName(project, target), text, nullptr)) return 0;
+  if (!ReadStoredFile(DependencyFileName(project, target), kStoredTextFileMax, text, nullptr)) return 0;
   ReadDependencyText(project, text);
   return 1;
 }

@@ -23,6 +23,7 @@ namespace {
 constexpr int kToolGnuLink = 33;
 constexpr int kToolGnuHex = 34;
 constexpr int kToolAdsLink = 38;
+constexpr int kToolAdsHex = 39;
 constexpr int kToolObjectConverter = 22;  // VR51
 constexpr int kToolHz51 = 18;
 constexpr std::size_t kMaxOldCommandFile = 32767;
@@ -208,6 +209,23 @@ void MakeGnuHexFile(LinkStepEnv& env, TargetRec* target, const OptionBlock& opti
   s.request.objectFile = base;
   s.request.flags = kToolFlagHexOutput;
   (void)target;
+  RunCountedStep(env);
+}
+
+void MakeAdsHexFile(LinkStepEnv& env, const OptionBlock& options, bool linked) {
+  BuildState& s = *env.state;
+  if (s.Flags() != 0 || s.errors != 0 || !options.out.flags.GENHEX || !s.HeadIsLinkItem()) return;
+  std::string base = WithoutQuotes(s.items.front().request.objectFile);
+  ChangeFileExt(base, "");
+  if (!linked && FileTime(LocalPath(env, base + ".hex"))) return;
+  s.request = ToolRunRequest{};
+  s.request.toolCode = kToolAdsHex;
+  s.request.toolFolder = StepToolFolder(env, true);
+  s.request.environment = env.overlay;
+  auto quoted = [&](const std::string& stored) { return "\"" + LocalPath(env, stored) + "\""; };
+  s.request.controlString = "--i32 --output " + quoted(base + ".hex") + " " + quoted(base + ".axf");
+  s.request.objectFile = base;
+  s.request.flags = kToolFlagHexOutput;
   RunCountedStep(env);
 }
 

@@ -80,6 +80,8 @@ uint8_t LinkGnuTarget(LinkStepEnv& env, TargetRec* target);
 // objcopy to Intel hex (tool code 34) after a successful link. When nothing
 // was linked it runs only to remake a missing hex file.
 void MakeGnuHexFile(LinkStepEnv& env, TargetRec* target, const OptionBlock& options, bool linked);
+// fromelf to Intel hex (tool code 39) of the ADS image, on the same terms.
+void MakeAdsHexFile(LinkStepEnv& env, const OptionBlock& options, bool linked);
 // The ARM-ADS link (tool code 38) into "%s%s.axf", traced.
 uint8_t LinkAdsTarget(LinkStepEnv& env, TargetRec* target);
 

@@ -3,6 +3,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include "builder/preprocessor/preprocessor.h"
 #include "platform/win_path.h"
 #include "project/environment/environment.h"
 #include "project/model/app_state.h"
@@ -36,16 +37,6 @@ bool IsReadable(const std::string& storedPath) {
 
 }  // namespace
 
-std::string StripBinFolder(const std::string& folder) {
-  if (folder.size() > 4) {
-    const char* tail = folder.c_str() + folder.size() - 4;
-    auto isSep = [](char c) { return c == '\\' || c == '/' || c == ':'; };
-    if (isSep(tail[-1]) && strncasecmp(tail, "BIN", 3) == 0 && isSep(tail[3]))
-      return folder.substr(0, folder.size() - 4);
-  }
-  return folder;
-}
-
 bool GetToolsetLibFolder(const AppState& app, const TargetRec& target, std::string* out) {
   out->clear();
   if (target.USEENV) {
@@ -69,6 +60,13 @@ size_t GetToolsetIncludeFolder(const AppState& app, std::string* out) {
   if (program.empty()) return 0;
   *out = StripBinFolder(program) + "INCLUDE" + SeparatorOf(program);
   return out->size();
+}
+
+void AddToolsetIncludePath(const TargetRec& target, const ToolsetInfo* info, DepScanRequest& request) {
+  if (target.USEENV == 1 || !info) return;
+  const std::string& program = info->ProgramFolder();
+  if (program.empty()) return;
+  AddScanIncludePath(request, JoinFolderName(StripBinFolder(program), "INCLUDE"));
 }
 
 size_t FindSystemIncludeFolder(const AppState& app, const std::string& name, std::string* out) {

@@ -4,15 +4,15 @@
 
 #include <string>
 
+#include "project/text/path_text.h"  // StripBinFolder
+
 namespace pm2 {
 
 struct AppState;
 struct TargetRec;
+struct ToolsetInfo;
+struct DepScanRequest;
 
-// The folder text without a final "BIN\" (or "BIN/"), compared ignoring
-// case, when the folder is longer than four characters and "BIN" is a whole
-// folder name.
-std::string StripBinFolder(const std::string& folder);
 
 // The target's library folder: its own ENVLIB when it uses its own
 // environment, else "%sLIB\" with the toolset's root folder. False when
@@ -30,5 +30,11 @@ size_t GetToolsetIncludeFolder(const AppState& app, std::string* out);
 // "<root>Include\Sys\"; root is the program folder without "BIN\". Returns
 // the length written, 0 when neither holds it.
 size_t FindSystemIncludeFolder(const AppState& app, const std::string& name, std::string* out);
+
+// For a target that does not use its own environment: the dependency scan
+// searches "<folder>INCLUDE" of the target's toolset (its program folder,
+// or its tools folder when it has none, without a final "BIN"), where the
+// compiler finds its system headers. info: the target's toolset.
+void AddToolsetIncludePath(const TargetRec& target, const ToolsetInfo* info, DepScanRequest& request);
 
 }  // namespace pm2

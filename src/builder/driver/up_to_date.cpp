@@ -83,7 +83,7 @@ Verdict IncludeTest(FileRec& file, const ArmCheckInput& in) {
   return {};
 }
 
-Verdict CheckArmGnuCFile(FileRec& file, const std::string& controls, DepScanRequest& scan,
+Verdict CheckArmCFile(FileRec& file, const std::string& controls, DepScanRequest& scan,
                          const ArmCheckInput& in) {
   Verdict v;
   bool changed = false;

@@ -72,11 +72,11 @@ struct ArmCheckInput {
 // time in the record.
 Verdict IncludeTest(FileRec& file, const ArmCheckInput& in);
 
-// The whole decision for a C file of ARM-GNU (the control string already
+// The whole decision for a C file of ARM-GNU or ARM-ADS (the control string already
 // built; the scan request prepared with the file's include folders and
 // defines). Stores a changed control string in the record and the verdict
 // in bit 0 of its state; a rescan's include list replaces the record's.
-Verdict CheckArmGnuCFile(FileRec& file, const std::string& controls, DepScanRequest& scan,
+Verdict CheckArmCFile(FileRec& file, const std::string& controls, DepScanRequest& scan,
                          const ArmCheckInput& in);
 
 // ARM assembler files: the control string, then the object's age.

@@ -50,7 +50,7 @@ void BuildLog::SetBuildLogFile(int action, const std::string& name, const BuildL
   WriteBuildLogText((projectFile + "\r\n").c_str());
   std::string date = "<unknown>";
   struct stat st;
-  if (::stat(projectFile.c_str(), &st) == 0) {
+  if (::stat((project->file.empty() ? projectFile : project->file).c_str(), &st) == 0) {
     char buf[32];
     std::tm tm{};
     localtime_r(&st.st_mtime, &tm);
@@ -77,7 +77,7 @@ void BuildLog::WriteBuildLogText(const char* text, long length) {
 }
 
 void BuildLog::WriteOutputLine(const std::string& line) {
-  if (!file_ || line.empty()) return;
+  if (!file_ || line.empty()) return;  // an empty line comes as "\n"
   std::string escaped = EscapeHtml(line);
   WriteBuildLogText(escaped.c_str(), static_cast<long>(escaped.size()));
 }

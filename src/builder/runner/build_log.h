@@ -15,6 +15,10 @@ namespace pm2 {
 struct BuildLogProject {
   std::string folder;  // ends in a separator
   std::string name;    // without ".pm2"
+  // The project file as it lies on disk (its name may differ in case from
+  // the heading's "<folder><name>.pm2"), whose date the heading shows;
+  // empty: the heading's name.
+  std::string file;
 };
 
 class BuildLog {
@@ -31,7 +35,8 @@ class BuildLog {
   // One line of text as it stands (the heading and trailer use it); a
   // length below 0 is taken from the text.
   void WriteBuildLogText(const char* text, long length = -1);
-  // One output line, escaped.
+  // One output line as the pane got it, escaped; its line end is dropped
+  // and "\r\n" written, so an empty line ("\n") is logged as one.
   void WriteOutputLine(const std::string& line);
   // What destroying the build pane does.
   void CloseWithoutTrailer();

@@ -394,6 +394,13 @@ struct Filter {
     }
   }
 
+  // "<program>: error: ..." and its kin: the text after the program's
+  // name begins, after blanks, with the word (case as GNU writes it).
+  static bool IsToolMessage(Line rest, std::string_view word) {
+    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    return rest.substr(0, word.size()) == word;
+  }
+
   void Gnu() {
     while (Next()) {
       Line s = line;
@@ -427,6 +434,15 @@ struct Filter {
           Count(true);
           Print(FormPlain(file, lineNo, true, rest));
         }
+      } else if (IsToolMessage(s.substr(colon + 1), "error: ") ||
+                 IsToolMessage(s.substr(colon + 1), "fatal error: ")) {
+        // The driver's or a binary utility's own message ("gcc: error: ...",
+        // "cc1: fatal error: ...", "objcopy: error: ..."): the tool failed.
+        Count(true);
+        Print(line);
+      } else if (IsToolMessage(s.substr(colon + 1), "warning: ")) {
+        Count(false);
+        Print(line);
       } else if (Contains(s, "Warning: ")) {
         Count(false);
         Print("Warning: " + line);

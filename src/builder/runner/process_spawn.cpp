@@ -127,8 +127,14 @@ std::string EnvValue(const EnvOverlay* env, const char* name) {
 }
 
 bool IsWindowsExecutable(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking: a "program" that is a named pipe must not hang the run.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
   char magic[2] = {};
   bool mz = ::read(fd, magic, 2) == 2 && magic[0] == 'M' && magic[1] == 'Z';
   ::close(fd);
@@ -138,6 +144,51 @@ bool IsWindowsExecutable(const std::string& path) {
 bool IsShellName(const std::string& name) {
   std::string base = name.substr(name.find_last_of("/\\") + 1);
   return strcasecmp(base.c_str(), "CMD") == 0 || strcasecmp(base.c_str(), "CMD.EXE") == 0;
+}
+
+// Why `path` can't be run when a file or link of that name is there; empty
+// when there is nothing of that name.
+std::string WhyNotThere(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return {};
+  if (S_ISLNK(st.st_mode)) {
+    char target[4096];
+    ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+    std::string to = n > 0 ? std::string(target, size_t(n)) : std::string("?");
+    struct stat end;
+    if (::stat(path.c_str(), &end) != 0)
+      return "'" + path + "' is a link to '" + to + "': " + std::strerror(errno);
+  }
+  return "'" + path + "' is no program that can be run";
+}
+
+// Where a program that was not found was looked for, and why what was
+// there could not be used.
+std::string DescribeMissing(const std::string& name, const std::string& pathList, const std::string& folder) {
+  std::string n = Slashes(name);
+  size_t slash = n.rfind('/');
+  if (slash != std::string::npos) {
+    std::string path = n;
+    if (path[0] != '/' && !folder.empty()) path = folder + path;
+    std::string why = WhyNotThere(path);
+    return why.empty() ? "'" + path + "': " + std::strerror(ENOENT) : why;
+  }
+  std::string searched;
+  size_t start = 0;
+  while (start <= pathList.size()) {
+    size_t end = pathList.find(':', start);
+    if (end == std::string::npos) end = pathList.size();
+    std::string dir = pathList.substr(start, end - start);
+    if (!dir.empty()) {
+      if (dir.back() != '/') dir += '/';
+      std::string why = WhyNotThere(dir + n);
+      if (!why.empty()) return why;
+      if (searched.size() < 400) searched += (searched.empty() ? "" : ", ") + dir;
+    }
+    start = end + 1;
+  }
+  return "'" + n + "' is in none of the folders searched (" +
+         (folder.empty() ? std::string() : folder + ", ") + searched + ")";
 }
 
 }  // namespace
@@ -193,7 +244,7 @@ ResolvedCommand ResolveCommandLine(const std::string& commandLine, const EnvOver
     return out;
   }
   if (program.empty()) {
-    out.error = "'" + args[0].text + "' not found";
+    out.error = DescribeMissing(args[0].text, pathList, where);
     return out;
   }
   if (EndsWithCi(program, ".BAT") || EndsWithCi(program, ".CMD")) {

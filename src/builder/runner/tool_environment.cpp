@@ -1,5 +1,7 @@
 #include "builder/runner/tool_environment.h"
 
+#include "project/text/path_text.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -85,13 +87,38 @@ const char* ToolsetVarPrefix(int toolset) {
   return "Q166";
 }
 
-std::string FolderWithoutBin(const std::string& folder) {
-  size_t n = folder.size();
-  if (n > 4 && strncasecmp(folder.c_str() + n - 4, "BIN", 3) == 0 &&
-      (folder[n - 1] == '\\' || folder[n - 1] == '/'))
-    return folder.substr(0, n - 4);
-  return folder;
+std::string FolderWithoutBin(const std::string& folder) { return StripBinFolder(folder); }
+
+namespace {
+
+// A folder list made from a root of this machine ('/' and no '\') gets
+// this machine's separators and no separator at the end of a folder: a '\'
+// is part of a name here, so "<root>/INC\" would name no folder. Lists made
+// from a stored Windows root keep their stored form.
+std::string ForThisMachine(const std::string& value, const std::string& root) {
+  if (root.find('\\') != std::string::npos || root.find('/') == std::string::npos) return value;
+  std::string out;
+  std::string piece;
+  auto flush = [&]() {
+    for (char& c : piece)
+      if (c == '\\') c = '/';
+    while (piece.size() > 1 && piece.back() == '/') piece.pop_back();
+    out += piece;
+    piece.clear();
+  };
+  for (char c : value) {
+    if (c == ';' || c == ',') {
+      flush();
+      out += c;
+    } else {
+      piece += c;
+    }
+  }
+  flush();
+  return out;
 }
+
+}  // namespace
 
 std::string SetToolEnvironment(const ToolEnvInput& in, int mode, EnvOverlay& env, BatchFile* batch) {
   std::string result = in.toolsFolder;
@@ -133,8 +160,8 @@ std::string SetToolEnvironment(const ToolEnvInput& in, int mode, EnvOverlay& env
       std::string inc;
       if (!reg.empty()) inc = root + "INC\\" + reg + ";";
       inc += root + "INC\\";
-      SetVar(env, batch, prefix + "INC", inc);
-      SetVar(env, batch, prefix + "LIB", root + "LIB");
+      SetVar(env, batch, prefix + "INC", ForThisMachine(inc, root));
+      SetVar(env, batch, prefix + "LIB", ForThisMachine(root + "LIB", root));
     }
   }
   SetTargetVars(in, env, batch);
@@ -154,8 +181,8 @@ std::string SetArmToolEnvironment(const ToolEnvInput& in, int mode, EnvOverlay& 
     std::string inc;
     if (!in.vendor.empty()) inc = root + "INC\\" + in.vendor + ",";
     inc += root + "INC," + home + "INCLUDE";
-    SetVar(env, batch, "ARMINC", inc);
-    SetVar(env, batch, "ARMLIB", home + "LIB");
+    SetVar(env, batch, "ARMINC", ForThisMachine(inc, root));
+    SetVar(env, batch, "ARMLIB", ForThisMachine(home + "LIB", home));
   }
   SetTargetVars(in, env, batch);
   SetVar(env, batch, "CPU_CLOCK", Hex32(0));

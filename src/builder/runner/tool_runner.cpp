@@ -1,11 +1,14 @@
 #include "builder/runner/tool_runner.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/wait.h>
+#include <random>
 #include <thread>
 #include <unistd.h>
 
@@ -25,6 +28,15 @@ namespace {
 constexpr int kWaitSliceMs = 100;  // progress records and stop requests are seen this often
 
 bool IsGnuCode(int code) { return code >= 31 && code <= 34; }
+
+// The exit codes that mean a translation, link, library or hex step failed:
+// any but 0 for the GNU tools; above 1 for the others (1 means warnings).
+// User commands and PC-Lint report through their output only.
+bool ExitCodeIsFailure(int code, uint32_t exitCode) {
+  if (code < 0 || code > 42) return false;
+  if (code >= 31 && code <= 35) return exitCode != 0;
+  return exitCode > 1;
+}
 
 // One pair of enclosing double quotes removed.
 std::string Unquoted(const std::string& s) {
@@ -59,10 +71,15 @@ std::string FormToolCommandLine(const ToolRunRequest& r, const std::string& capt
     T = r.altProgram;
     if (usedAlt) *usedAlt = true;
   }
+  // A path with a blank in it (a project or installation folder named so)
+  // is quoted, so the command line splits into the same words.
+  auto Q = [](const std::string& word) {
+    return word.find_first_of(" \t") == std::string::npos ? word : "\"" + word + "\"";
+  };
   auto pForm = [&]() -> std::string {
     if (!R.empty()) {
       if (!P.empty()) return "\"" + P + "\" \"" + F + T + "\" \"@" + R + "\"";
-      return F + T + " @" + R;
+      return Q(F + T) + " " + Q("@" + R);
     }
     // Without a program to run through the tool is started directly.
     std::string head = P.empty() ? std::string() : "\"" + P + "\" ";
@@ -73,17 +90,17 @@ std::string FormToolCommandLine(const ToolRunRequest& r, const std::string& capt
     case CommandForm::kCustom: return "\"" + P + "\" " + C;
     case CommandForm::kPForm:
     case CommandForm::kPFormAlt: return pForm();
-    case CommandForm::kPlm: return F + T + " " + N + " " + C + " PR(" + captureName + ")\n";
+    case CommandForm::kPlm: return Q(F + T) + " " + N + " " + C + " PR(" + captureName + ")\n";
     case CommandForm::kLinker:
       if (R.empty()) return {};
       return pForm();
     case CommandForm::kHex:
       if (!R.empty()) return pForm();
       return "\"" + F + T + "\" " + N + " " + C + "\n";
-    case CommandForm::kGnuCmdFile: return R.empty() ? std::string() : T + " @" + R;
+    case CommandForm::kGnuCmdFile: return R.empty() ? std::string() : T + " " + Q("@" + R);
     case CommandForm::kGnuPlain: return T + " " + C + "\r\n";
-    case CommandForm::kAdsVia: return R.empty() ? std::string() : F + T + " -Via " + R;
-    case CommandForm::kFromElf: return P.empty() ? F + T + ".exe " + C : std::string();
+    case CommandForm::kAdsVia: return R.empty() ? std::string() : Q(F + T) + " -Via " + Q(R);
+    case CommandForm::kFromElf: return P.empty() ? Q(F + T + ".exe") + " " + C : std::string();
     case CommandForm::kUser:
       if (!P.empty() && !IsCommandShellOrBatch(C)) return "\"" + P + "\" " + C;
       return Unquoted(C);
@@ -116,10 +133,23 @@ void ToolRunner::Printf(const char* format, ...) {
 }
 
 void ToolRunner::MakeCaptureName() {
-  std::string pattern = deps_.tempFolder + "Pm2__XXXXXX";
-  int fd = ::mkstemp(pattern.data());
-  if (fd >= 0) ::close(fd);
-  captureName_ = pattern;
+  // The name is told (to the build's journal) before the file exists, so
+  // a build killed at any moment leaves no capture nobody knows of; it is
+  // then made exclusively, as mkstemp would.
+  static std::atomic<uint32_t> serial{0};
+  std::random_device seed;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Pm2__%08x%04x", seed(), unsigned(++serial & 0xFFFF));
+    captureName_ = deps_.tempFolder + name;
+    if (deps_.onCaptureFile) deps_.onCaptureFile(captureName_);
+    int fd = ::open(captureName_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+      return;
+    }
+    if (errno != EEXIST) return;  // the run reports what it can't read
+  }
 }
 
 bool ToolRunner::MapRequestPaths(ToolRunRequest& run, std::string* folder) {
@@ -163,6 +193,7 @@ int ToolRunner::RunToolProcess(const std::string& commandLine, const std::string
   spec.outputFd = out;
   SpawnResult started = SpawnProcess(spec);
   if (started.pid < 0) {
+    startError_ = started.error;
     if (out >= 0) ::close(out);
     progress_.Close();
     return 1;
@@ -204,7 +235,10 @@ int ToolRunner::RunToolWithoutCapture(const std::string& commandLine, const std:
   spec.commandLine = commandLine;
   spec.folder = folder;
   SpawnResult started = SpawnProcess(spec);
-  if (started.pid < 0) return 1;
+  if (started.pid < 0) {
+    startError_ = started.error;
+    return 1;
+  }
   work_.processId = static_cast<uint32_t>(started.pid);
   runningPid_ = started.pid;
   int exitCode;
@@ -232,6 +266,7 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
   captureLost_ = false;
   stopped_ = false;
   stopRequested_ = false;
+  startError_.clear();
   captureFd_ = -1;
   MakeCaptureName();
   work_ = request;
@@ -276,8 +311,15 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
     ++work_.errors;
     if (code == kToolCustom || code == kToolUserCommand)
       Printf("--- User Command terminated, Exit-Code = %d\n", static_cast<int>(starterResult));
-    else
+    else if (startError_.empty())
       Printf("--- Error: can't execute '%s'\n", program.c_str());
+    else {
+      // The reason names the file looked for; said once when it is the program itself.
+      std::string why = startError_;
+      const std::string self = "'" + program + "': ";
+      if (why.rfind(self, 0) == 0) why.erase(0, self.size());
+      Printf("--- Error: can't execute '%s': %s\n", program.c_str(), why.c_str());
+    }
   } else if (stopped_) {
     ++work_.errors;
     Printf("--- Error: '%s' stopped on request\n", program.c_str());
@@ -290,6 +332,11 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
     Printf("--- Error: '%s' returned exit code %u\n", program.c_str(), work_.exitCode);
   } else if (info.oneErrorOnExit1 && work_.exitCode >= 1) {
     ++work_.errors;
+  } else if (work_.errors == 0 && ExitCodeIsFailure(code, work_.exitCode)) {
+    // A tool that failed without a message we recognise (a crash, a driver
+    // message of a form we do not know) still fails the build.
+    ++work_.errors;
+    Printf("--- Error: '%s' returned exit code %u\n", program.c_str(), work_.exitCode);
   }
   request = work_;
 }
@@ -299,6 +346,7 @@ void ToolRunner::RunExternalCommand(const std::string& program, const std::strin
   captureLost_ = false;
   stopped_ = false;
   stopRequested_ = false;
+  startError_.clear();
   captureFd_ = -1;
   MakeCaptureName();
   work_ = ToolRunRequest();

@@ -50,6 +50,9 @@ struct ToolRunnerDeps {
   // drives mapped) and ".\" against projectFolder (empty: workFolder).
   PathResolver* paths = nullptr;
   std::string projectFolder;
+  // Told the capture file's name before the tool starts (so a killed
+  // build's capture can be found and removed); may be empty.
+  std::function<void(const std::string& name)> onCaptureFile;
   // Opens the finished capture for reading (test seam); -1 on failure.
   std::function<int(const std::string& name)> openCapture;
 };
@@ -89,6 +92,7 @@ class ToolRunner {
   int captureFd_ = -1;  // open for reading after a run, until filtered
   bool progressWanted_ = false;
   bool captureLost_ = false;
+  std::string startError_;  // why the last tool could not be started
   bool stopped_ = false;
   ProgressChannel progress_;
   std::atomic<pid_t> runningPid_{-1};

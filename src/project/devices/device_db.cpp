@@ -1,5 +1,7 @@
 #include "project/devices/device_db.h"
 
+#include "project/files/stored_file_read.h"
+
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -277,7 +279,13 @@ int DeviceDatabase::Parse(std::string_view data) {
 int DeviceDatabase::Read(const std::string& path) {
   Free();
   std::string data;
-  if (m_pDisk->ReadAll(path, &data) != 0) return kDeviceDbCannotOpen;
+  if (m_pDisk == &RealDisk()) {
+    // Only a regular file of a size a database can have: a named pipe or a
+    // link to a device must not hang or exhaust the program.
+    if (!ReadStoredFile(path, kStoredTextFileMax, data, nullptr)) return kDeviceDbCannotOpen;
+  } else if (m_pDisk->ReadAll(path, &data) != 0) {
+    return kDeviceDbCannotOpen;
+  }
   return Parse(data);
 }
 

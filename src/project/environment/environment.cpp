@@ -1,4 +1,5 @@
 #include "project/environment/environment.h"
+#include "project/files/stored_file_read.h"
 
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
@@ -221,7 +222,7 @@ bool ReadToolsIni(const std::string& path, const std::string& installRoot,
                   const std::string& genericDatabasePath, EnvironmentInfo* env,
                   std::string* err) {
   std::string text;
-  if (!ReadWholeFile(path, text, err)) {
+  if (!ReadStoredFile(path, kEnvironmentFileMax, text, err)) {
     ResetEnvironment(genericDatabasePath, env);
     return false;
   }

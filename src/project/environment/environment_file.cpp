@@ -1,4 +1,5 @@
 #include "project/environment/environment_file.h"
+#include "project/files/stored_file_read.h"
 
 #include "platform/atomic_file.h"
 #include "project/environment/environment.h"
@@ -54,7 +55,7 @@ bool EnvFile::Load(const std::string& path, std::string* err) {
   m_sections.clear();
   m_changed = false;
   std::string text;
-  if (!ReadWholeFile(path, text, err)) return false;
+  if (!ReadStoredFile(path, kEnvironmentFileMax, text, err)) return false;
   Parse(text);
   return true;
 }

@@ -64,6 +64,7 @@ struct ImportState {
   MemWindowRec* lastMemEntry = nullptr;  // the memory-window entry appended last
   int bookRow = 0;
   EditorFileRec* lastEditorFile = nullptr;
+  ListTails tails;  // appends in constant time
 };
 
 using Apply = void (*)(ImportState&, const FieldValue&, int arg);
@@ -106,7 +107,7 @@ const FieldRule kProjectRules[] = {
     // The open-file entry: its 44-byte placement, then two 32-bit numbers.
     {"WndPl", kFieldBlob, 76, 0,
      [](ImportState& s, const FieldValue& v, int) {
-       EditorFileRec* e = AppendEditorFile(&s.project->editorFiles);
+       EditorFileRec* e = AppendEditorFile(&s.project->editorFiles, &s.tails);
        std::memcpy(e->placement, v.text.data(), kPlacementSize);
        std::memcpy(&e->number1, v.text.data() + 44, 4);
        std::memcpy(&e->number2, v.text.data() + 48, 4);
@@ -124,12 +125,12 @@ const FieldRule kProjectRules[] = {
    }}
 #define PM2_BP(N, T, BODY)                                                 \
   {N, T, 0, 0, [](ImportState& s, const FieldValue& v, int) {              \
-     if (BreakpointRec* p = LastOf(s.target->breakpoints)) { BODY; }       \
+     if (BreakpointRec* p = s.tails.Last(s.target->breakpoints)) { BODY; }       \
    }}
 
 #define PM2_MEMENTRY(N, W)                                                  \
   {N, kFieldString, 0, W, [](ImportState& s, const FieldValue& v, int w) {  \
-     s.lastMemEntry = AppendMemWindowEntry(s.target, w, Str(v, kPoolDebugLists)); \
+     s.lastMemEntry = AppendMemWindowEntry(s.target, w, Str(v, kPoolDebugLists), &s.tails); \
    }}
 
 const FieldRule kTargetRules[] = {
@@ -173,7 +174,7 @@ const FieldRule kTargetRules[] = {
     PM2_OPTDL("tDll", 4), PM2_OPTDL("tDpa", 5), PM2_OPTDL("tDgd", 6), PM2_OPTDL("tDga", 7),
     {"BR_5", kFieldU16, 0, 0,
      [](ImportState& s, const FieldValue& v, int) {
-       AppendBreakpoint(s.target)->flags = uint8_t(v.number & kBreakKindMask);
+       AppendBreakpoint(s.target, &s.tails)->flags = uint8_t(v.number & kBreakKindMask);
      }},
     PM2_BP("BR_1", kFieldString, p->inlineText = Str(v, kPoolDebugLists)),
     PM2_BP("BR_2", kFieldU32, p->value1 = v.number),
@@ -187,9 +188,9 @@ const FieldRule kTargetRules[] = {
     PM2_BP("BR_B", kFieldString, p->text1 = Str(v, kPoolDebugLists)),
     PM2_BP("BR_C", kFieldString, p->text2 = Str(v, kPoolDebugLists)),
     {"WA_1", kFieldString, 0, 0,
-     [](ImportState& s, const FieldValue& v, int i) { AppendWatch(s.target, i, Str(v, kPoolDebugLists)); }},
+     [](ImportState& s, const FieldValue& v, int i) { AppendWatch(s.target, i, Str(v, kPoolDebugLists), &s.tails); }},
     {"WA_2", kFieldString, 0, 1,
-     [](ImportState& s, const FieldValue& v, int i) { AppendWatch(s.target, i, Str(v, kPoolDebugLists)); }},
+     [](ImportState& s, const FieldValue& v, int i) { AppendWatch(s.target, i, Str(v, kPoolDebugLists), &s.tails); }},
     PM2_MEMENTRY("MM_1", 0), PM2_MEMENTRY("MM_2", 1), PM2_MEMENTRY("MM_3", 2),
     PM2_MEMENTRY("MM_4", 3),
     {"XM_S", kFieldU16, 0, 0,
@@ -199,14 +200,14 @@ const FieldRule kTargetRules[] = {
      }},
     {"TB_X", kFieldString, 0, 0,
      [](ImportState& s, const FieldValue& v, int) {
-       AppendToolboxButton(s.target, Str(v, kPoolDebugLists), OptString());
+       AppendToolboxButton(s.target, Str(v, kPoolDebugLists), OptString(), &s.tails);
      }},
     {"TB_L", kFieldString, 0, 0,
      [](ImportState& s, const FieldValue& v, int) {
-       if (ToolboxButtonRec* b = LastOf(s.target->toolbox)) b->text2 = Str(v, kPoolDebugLists);
+       if (ToolboxButtonRec* b = s.tails.Last(s.target->toolbox)) b->text2 = Str(v, kPoolDebugLists);
      }},
     {"PA_X", kFieldString, 0, 0,
-     [](ImportState& s, const FieldValue& v, int) { AppendPerfRange(s.target, Str(v, kPoolDebugLists)); }},
+     [](ImportState& s, const FieldValue& v, int) { AppendPerfRange(s.target, Str(v, kPoolDebugLists), &s.tails); }},
     {"DB_F", kFieldU32, 0, 0,
      [](ImportState& s, const FieldValue& v, int) { s.target->debugFlags = v.number; }},
     {"SD_M", kFieldString, 0, 0,
@@ -227,7 +228,7 @@ const FieldRule kTargetRules[] = {
      [](ImportState& s, const FieldValue& v, int) {
        TextListRec* n = PoolNew<TextListRec>(kPoolProject);
        n->text = Str(v);
-       if (TextListRec* last = LastOf(s.target->OPTLI)) last->next = n; else s.target->OPTLI = n;
+       s.tails.Link(s.target->OPTLI, n);
      }},
     {"EvU", kFieldU32, 0, 0,
      [](ImportState& s, const FieldValue& v, int) { s.target->USEENV = v.number; }},
@@ -409,11 +410,11 @@ const FieldRule kTargetOptionRules[] = {
      [](ImportState& s, const FieldValue& v, int) {
        KeyValueRec* n = PoolNew<KeyValueRec>(kPoolProject);
        n->key = Str(v);
-       if (KeyValueRec* last = LastOf(s.block->dbg.OPTKEY)) last->next = n; else s.block->dbg.OPTKEY = n;
+       s.tails.Link(s.block->dbg.OPTKEY, n);
      }},
     {"sTnam", kFieldString, 0, 0,
      [](ImportState& s, const FieldValue& v, int) {
-       if (KeyValueRec* last = LastOf(s.block->dbg.OPTKEY)) last->value = Str(v);
+       if (KeyValueRec* last = s.tails.Last(s.block->dbg.OPTKEY)) last->value = Str(v);
      }},
 };
 
@@ -587,9 +588,16 @@ int ReadOptionRecord(uint8_t type, BodyCursor& c, ImportState& s) {
 
 }  // namespace
 
-int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project) {
+int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project, std::string_view baseName) {
   *project = nullptr;
   ImportState s;
+  // While the import runs the new project is the open one, so the defaults
+  // of its option blocks (the output name) are its own; the caller's open
+  // project is put back on every way out.
+  struct OpenProjectRestore {
+    ProjectRec* saved = theApp().m_pProject;
+    ~OpenProjectRestore() { theApp().m_pProject = saved; }
+  } restore;
   std::size_t pos = 0;
   auto record = [&](uint8_t* type, std::string_view* body) -> int {
     if (data.size() - pos < 3) return kBinBadChecksum;
@@ -619,6 +627,8 @@ int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project
       ProjectRec* p = PoolNew<ProjectRec>(kPoolProject);
       p->kind = kKindProject;
       if (readOnly) p->flags |= kProjectReadOnly;
+      if (!baseName.empty()) p->name = OptString::Pooled(baseName, kPoolProject);
+      theApp().m_pProject = p;
       s.project = p;
       *project = p;
       rc = ReadFields(c, RuleSet{PM2_RULES(kProjectRules)}, s);

@@ -58,8 +58,11 @@ extern const char* const g_BinaryFieldNames[kBinaryFieldNameCount];
 // Reads the records of data into a new project in pool 1 (debug lists in
 // pool 9). *project is set whenever a project record was read, also when an
 // error stopped the import (what was read stays). readOnly sets the
-// project's read-only flag.
-int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project);
+// project's read-only flag. baseName (the file's name up to its first '.')
+// is the project's name; while the records are read the new project is the
+// application's open project (the caller's is put back).
+int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project,
+                      std::string_view baseName = {});
 
 // Builds files of the format (tests and conversions).
 class BinaryProjectWriter {

@@ -8,9 +8,11 @@ namespace pm2 {
 namespace {
 
 template <class R>
-R* AppendTo(R*& head) {
-  R* rec = PoolNew<R>(kPoolDebugLists);
-  if (R* last = LastOf(head)) {
+R* AppendTo(R*& head, ListTails* tails, int pool = kPoolDebugLists) {
+  R* rec = PoolNew<R>(pool);
+  if (tails) {
+    tails->Link(head, rec);
+  } else if (R* last = LastOf(head)) {
     last->next = rec;
   } else {
     head = rec;
@@ -22,42 +24,38 @@ SyncFileHook g_syncFileHook = nullptr;
 
 }  // namespace
 
-BreakpointRec* AppendBreakpoint(TargetRec* target) { return AppendTo(target->breakpoints); }
+BreakpointRec* AppendBreakpoint(TargetRec* target, ListTails* tails) {
+  return AppendTo(target->breakpoints, tails);
+}
 
-WatchRec* AppendWatch(TargetRec* target, int list, OptString expression) {
-  WatchRec* w = AppendTo(target->watches[list == 0 ? 0 : 1]);
+WatchRec* AppendWatch(TargetRec* target, int list, OptString expression, ListTails* tails) {
+  WatchRec* w = AppendTo(target->watches[list == 0 ? 0 : 1], tails);
   w->expression = expression;
   return w;
 }
 
-MemWindowRec* AppendMemWindowEntry(TargetRec* target, int window, OptString expression) {
+MemWindowRec* AppendMemWindowEntry(TargetRec* target, int window, OptString expression, ListTails* tails) {
   if (window < 0 || window > 3) return nullptr;
-  MemWindowRec* m = AppendTo(target->memWindows[window]);
+  MemWindowRec* m = AppendTo(target->memWindows[window], tails);
   m->expression = expression;
   return m;
 }
 
-ToolboxButtonRec* AppendToolboxButton(TargetRec* target, OptString text1, OptString text2) {
-  ToolboxButtonRec* b = AppendTo(target->toolbox);
+ToolboxButtonRec* AppendToolboxButton(TargetRec* target, OptString text1, OptString text2, ListTails* tails) {
+  ToolboxButtonRec* b = AppendTo(target->toolbox, tails);
   b->text1 = text1;
   b->text2 = text2;
   return b;
 }
 
-PerfRangeRec* AppendPerfRange(TargetRec* target, OptString text) {
-  PerfRangeRec* p = AppendTo(target->perfRanges);
+PerfRangeRec* AppendPerfRange(TargetRec* target, OptString text, ListTails* tails) {
+  PerfRangeRec* p = AppendTo(target->perfRanges, tails);
   p->text = text;
   return p;
 }
 
-EditorFileRec* AppendEditorFile(EditorFileRec** list) {
-  EditorFileRec* rec = PoolNew<EditorFileRec>(kPoolProject);
-  if (EditorFileRec* last = LastOf(*list)) {
-    last->next = rec;
-  } else {
-    *list = rec;
-  }
-  return rec;
+EditorFileRec* AppendEditorFile(EditorFileRec** list, ListTails* tails) {
+  return AppendTo(*list, tails, kPoolProject);
 }
 
 void SetSyncFileHook(SyncFileHook hook) { g_syncFileHook = hook; }

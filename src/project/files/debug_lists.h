@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 
 #include "project/text/opt_string.h"
 
@@ -77,20 +78,52 @@ struct EditorFileRec {
   uint8_t placement[kPlacementSize] = {};
 };
 
-// Appending keeps list order; each returns the new record.
-BreakpointRec* AppendBreakpoint(TargetRec* target);
-WatchRec* AppendWatch(TargetRec* target, int list, OptString expression);  // list 0 or 1
-MemWindowRec* AppendMemWindowEntry(TargetRec* target, int window, OptString expression);  // 0..3
-ToolboxButtonRec* AppendToolboxButton(TargetRec* target, OptString text1, OptString text2);
-PerfRangeRec* AppendPerfRange(TargetRec* target, OptString text);
-EditorFileRec* AppendEditorFile(EditorFileRec** list);
-
 // The last record of a list (null for an empty list).
 template <class R>
 R* LastOf(R* list) {
   while (list && list->next) list = list->next;
   return list;
 }
+
+// The last record of each list a reader appended to, so that a file with
+// hundreds of thousands of list lines reads in linear time. Valid for one
+// read: nothing else changes the lists meanwhile, and the pools are not
+// freed while it lives.
+class ListTails {
+ public:
+  // Links rec (next null) at the end of the list.
+  template <class R>
+  void Link(R*& head, R* rec) {
+    auto it = last_.find(&head);
+    R* last = it != last_.end() ? static_cast<R*>(it->second) : LastOf(head);
+    if (last) last->next = rec; else head = rec;
+    last_[&head] = rec;
+  }
+  // The list's last record (null for an empty list).
+  template <class R>
+  R* Last(R*& head) {
+    auto it = last_.find(&head);
+    if (it != last_.end()) return static_cast<R*>(it->second);
+    R* last = LastOf(head);
+    if (last) last_[&head] = last;
+    return last;
+  }
+
+ private:
+  std::unordered_map<const void*, void*> last_;  // list head's address -> its last record
+};
+
+// Appending keeps list order; each returns the new record. With tails the
+// append takes constant time.
+BreakpointRec* AppendBreakpoint(TargetRec* target, ListTails* tails = nullptr);
+WatchRec* AppendWatch(TargetRec* target, int list, OptString expression,
+                      ListTails* tails = nullptr);  // list 0 or 1
+MemWindowRec* AppendMemWindowEntry(TargetRec* target, int window, OptString expression,
+                                   ListTails* tails = nullptr);  // 0..3
+ToolboxButtonRec* AppendToolboxButton(TargetRec* target, OptString text1, OptString text2,
+                                      ListTails* tails = nullptr);
+PerfRangeRec* AppendPerfRange(TargetRec* target, OptString text, ListTails* tails = nullptr);
+EditorFileRec* AppendEditorFile(EditorFileRec** list, ListTails* tails = nullptr);
 
 // The editor shell's hook that brings a file's editor fields (placement,
 // top line, caret line and column, flag bit 7 for the active window) up to

@@ -222,6 +222,7 @@ struct OptReader {
   int targetLines = 0;
   TargetRec* target = nullptr;   // the section's target
   OptionBlock* block = nullptr;  // its block
+  ListTails tails;               // appends in constant time
 };
 
 // What a line needs before it is read.
@@ -243,7 +244,7 @@ void AppendKeyValue(KeyValueRec*& list, OptReader& o) {
   KeyValueRec* node = PoolNew<KeyValueRec>(kPoolProject);
   node->key = key;
   node->value = value;
-  if (KeyValueRec* last = LastOf(list)) last->next = node; else list = node;
+  o.tails.Link(list, node);
 }
 
 void ReadRangeLine(OptReader& o, MemRangeRec& range) {
@@ -305,7 +306,7 @@ const OptLineHandler kOptLines[] = {
      }},
     {"EXTF", Needs::kNothing,
      [](OptReader& o) {
-       EditorFileRec* e = AppendEditorFile(&o.project.editorFiles);
+       EditorFileRec* e = AppendEditorFile(&o.project.editorFiles, &o.tails);
        e->path = o.r.String(kPoolProject);
        e->number1 = o.r.NumberComma();
        e->number2 = o.r.NumberComma();
@@ -408,26 +409,26 @@ const OptLineHandler kOptLines[] = {
      [](OptReader& o) {
        o.r.NumberComma();
        int list = o.r.NumberComma();
-       AppendWatch(o.target, list == 1 ? 0 : 1, o.r.String(kPoolDebugLists));
+       AppendWatch(o.target, list == 1 ? 0 : 1, o.r.String(kPoolDebugLists), &o.tails);
      }},
     {"OPTMM", Needs::kTarget,
      [](OptReader& o) {
        int window = o.r.NumberComma();
        uint16_t value = uint16_t(o.r.NumberComma());
        OptString expr = o.r.String(kPoolDebugLists);
-       if (MemWindowRec* m = AppendMemWindowEntry(o.target, window - 1, expr)) m->value = value;
+       if (MemWindowRec* m = AppendMemWindowEntry(o.target, window - 1, expr, &o.tails)) m->value = value;
      }},
     {"OPTBT", Needs::kTarget,
      [](OptReader& o) {
        o.r.NumberComma();
        OptString a = o.r.String(kPoolDebugLists), b = o.r.String(kPoolDebugLists);
-       if (!a.empty() && !b.empty()) AppendToolboxButton(o.target, a, b);
+       if (!a.empty() && !b.empty()) AppendToolboxButton(o.target, a, b, &o.tails);
      }},
     {"OPTPA", Needs::kTarget,
      [](OptReader& o) {
        o.r.NumberComma();
        OptString text = o.r.String(kPoolDebugLists);
-       if (!text.empty()) AppendPerfRange(o.target, text);
+       if (!text.empty()) AppendPerfRange(o.target, text, &o.tails);
      }},
     {"OPTSY", Needs::kTarget,
      [](OptReader& o) {
@@ -447,11 +448,11 @@ const OptLineHandler kOptLines[] = {
        if (text.empty()) return;
        TextListRec* node = PoolNew<TextListRec>(kPoolProject);
        node->text = text;
-       if (TextListRec* last = LastOf(o.target->OPTLI)) last->next = node; else o.target->OPTLI = node;
+       o.tails.Link(o.target->OPTLI, node);
      }},
     {"OPTBB", Needs::kTarget,
      [](OptReader& o) {
-       BreakpointRec* p = AppendBreakpoint(o.target);
+       BreakpointRec* p = AppendBreakpoint(o.target, &o.tails);
        o.r.NumberComma();
        uint32_t flags = uint32_t(o.r.NumberComma()) & kBreakKindMask;
        p->value1 = uint32_t(o.r.NumberComma());
@@ -497,7 +498,7 @@ const OptLineHandler* FindOptLine(const std::string& key) {
 int ReadOptionsText(ProjectRec& project, std::string_view text) {
   if (!HasProjectBanner(text)) return kProjectFileBadContents;
   ProjectLineReader r(text);
-  OptReader o{project, RecordIndex(project), r};
+  OptReader o{project, RecordIndex(project), r, {}, 0, nullptr, nullptr, ListTails()};
   while (r.NextLine()) {
     const OptLineHandler* h = FindOptLine(r.Key());
     if (!h) continue;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "project/files/stored_file_read.h"
 #include "platform/mapped_file.h"
 #include "platform/win_path.h"
 #include "project/files/project_file.h"
@@ -56,16 +57,18 @@ struct TextReader {
   std::vector<GroupRec*> groups;
   std::vector<FileRec*> files;
 
-  void ReadTargetBlock(TargetRec* t) {
+  // False when the text ends inside the block.
+  bool ReadTargetBlock(TargetRec* t) {
     OptionBlock* b = NewOptionBlock(io.pool);
     b->owner = t;
     t->pOpts = b;
     SetDefaultOptions(*b, t, t->toolset, kLevelTarget);
-    ReadTargetOptionLines(lines, t, b, io.pool);
+    if (!ReadTargetOptionLines(lines, t, b, io.pool)) return false;
     if (!t->CPU.empty()) ParseCpuSpec(*b, t->toolset, t->CPU.c_str(), false);
+    return true;
   }
 
-  void ReadNodeBlock(TargetRec* t, NodeRec* node, bool isFile) {
+  bool ReadNodeBlock(TargetRec* t, NodeRec* node, bool isFile) {
     OptionBlock* b = NewOptionBlock(io.pool);
     b->owner = t;
     b->next = node->pOpts;
@@ -73,7 +76,13 @@ struct TextReader {
     if (t->toolset < kToolsetCount) kNodeInit[t->toolset](*b, t);
     InitBuildPropOpts(b->prop, kLevelTarget);
     b->prop.PROPFLD[0] = uint8_t((b->prop.PROPFLD[0] & ~3u) | (isFile ? 2u : 0u));
-    ReadTargetOptionLines(lines, t, b, io.pool);
+    return ReadTargetOptionLines(lines, t, b, io.pool);
+  }
+
+  // The file is cut off inside a block: what it holds is not what was saved.
+  int CutOff(const TargetRec* t) {
+    io.message = "'" + io.path + "' is damaged: it ends inside the options of target '" + t->name.str() + "'";
+    return kProjectFileBadContents;
   }
 
   // The record lines and blocks; returns the error code.
@@ -86,6 +95,9 @@ struct TextReader {
         t->name = lines.String(io.pool);
         lines.SkipComma();
         t->toolset = uint16_t(lines.Number());
+        // Read as 0, a toolset that is no number would build the target
+        // with the wrong family's tools.
+        if (!lines.LastNumberValid()) return Bad("the toolset is not a number");
         if (project->lastTarget) project->lastTarget->next = t; else project->firstTarget = t;
         project->lastTarget = t;
         if (!project->curTarget) project->curTarget = t;
@@ -101,7 +113,9 @@ struct TextReader {
         g->number = uint16_t(groups.size());
       } else if (key == "FILE") {
         int gn = lines.NumberComma();
+        if (!lines.LastNumberValid()) return Bad("the group number is not a number");
         int type = lines.NumberComma();
+        if (!lines.LastNumberValid()) return Bad("the file type is not a number");
         if (gn < 1 || std::size_t(gn) > groups.size()) return Bad("unknown group");
         GroupRec* g = groups[std::size_t(gn - 1)];
         FileRec* f = PoolNew<FileRec>(io.pool);
@@ -117,23 +131,27 @@ struct TextReader {
         f->number = uint16_t(files.size());
       } else if (key == "OPTIONS") {
         int tn = lines.NumberComma();
+        bool valid = lines.LastNumberValid();
         int gn = lines.NumberComma();
+        valid = valid && lines.LastNumberValid();
         int fn = lines.NumberComma();
+        valid = valid && lines.LastNumberValid();
+        if (!valid) return Bad("a record number is not a number");
         if (tn < 1 || std::size_t(tn) > targets.size()) return Bad("unknown target");
         TargetRec* t = targets[std::size_t(tn - 1)];
         if (gn == 0) {
           if (fn != 0) return Bad("file block without group");
-          ReadTargetBlock(t);
+          if (!ReadTargetBlock(t)) return CutOff(t);
         } else {
           if (gn < 1 || std::size_t(gn) > groups.size()) return Bad("unknown group");
           if (fn == 0) {
-            ReadNodeBlock(t, groups[std::size_t(gn - 1)], false);
+            if (!ReadNodeBlock(t, groups[std::size_t(gn - 1)], false)) return CutOff(t);
           } else {
             if (fn < 1 || std::size_t(fn) > files.size() ||
                 files[std::size_t(fn - 1)]->group->number != gn) {
               return Bad("unknown file");
             }
-            ReadNodeBlock(t, files[std::size_t(fn - 1)], true);
+            if (!ReadNodeBlock(t, files[std::size_t(fn - 1)], true)) return CutOff(t);
           }
         }
       }
@@ -142,7 +160,8 @@ struct TextReader {
   }
 
   int Bad(const char* what) {
-    io.message = "'" + io.path + "': " + what + " in line '" + lines.Line() + "'";
+    io.message = "'" + io.path + "' line " + std::to_string(lines.LineNumber()) + ": " + what + ": '" +
+                 lines.Line() + "'";
     return kProjectFileBadContents;
   }
 };
@@ -212,14 +231,19 @@ int ReadProjectFile(ProjectFileIo& io, const std::string& path) {
 
   io.path = path;
   io.project = nullptr;
-  MappedFileView view;
+  // Only a regular file, and no more than a project file can hold: a named
+  // pipe or a link to a device must not hang or exhaust the program.
+  std::string data;
   std::string err;
-  if (!view.Open(path, &err)) {
+  if (!ReadStoredFile(path, kStoredTextFileMax, data, &err)) {
     io.message = err;
-    if (view.error() == MapError::kEmpty) return io.error = kProjectFileBadContents;
     return io.error = kProjectFileCannotOpen;
   }
-  std::string_view text(view.data(), view.size());
+  if (data.empty()) {
+    io.message = "'" + path + "' is empty";
+    return io.error = kProjectFileBadContents;
+  }
+  std::string_view text(data);
 
   std::string optPath = ChangeExtension(path, "Opt");
   {
@@ -233,7 +257,7 @@ int ReadProjectFile(ProjectFileIo& io, const std::string& path) {
   {
     struct stat st;
     if (::stat(optPath.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-      haveOptions = ReadWholeFile(optPath, options, nullptr);
+      haveOptions = ReadStoredFile(optPath, kStoredTextFileMax, options, nullptr);
     }
   }
   std::string_view optView(options);

@@ -468,7 +468,7 @@ void WriteOptionKeyLines(ProjectLineWriter& w, TargetRec* target, OptionBlock* b
   }
 }
 
-void ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock* block,
+bool ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock* block,
                            int pool) {
   OptionBlock& b = *block;
   for (OptString* s : {&b.c166.INCC6, &b.a166.INCA6, &b.c51.INCC5, &b.a51.INCA5, &b.c251.INCC2,
@@ -478,9 +478,10 @@ void ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock*
   }
   KeyContext c{target, block, pool};
   while (r.NextLine()) {
-    if (r.Key() == "ENDOPT") break;
+    if (r.Key() == "ENDOPT") return true;
     if (const FieldRow* row = FindFieldRow(r.Key())) ReadFieldRow(r, c, *row);
   }
+  return false;
 }
 
 void WriteOptDlLine(ProjectLineWriter& w, KeyContext& c) {

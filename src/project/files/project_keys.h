@@ -106,8 +106,9 @@ void ReadFieldRow(ProjectLineReader& r, KeyContext& c, const FieldRow& row);
 // The key lines of the block's families.
 void WriteOptionKeyLines(ProjectLineWriter& w, TargetRec* target, OptionBlock* block,
                          int nodeKind, uint8_t fileType);
-// Reads key lines into the block until "EndOpt" or the end of the text.
-void ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock* block,
+// Reads key lines into the block until "EndOpt" or the end of the text;
+// false when the text ended before "EndOpt" (a cut-off file).
+bool ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock* block,
                            int pool);
 
 // The "OPTDL" and "OPTDBG" lines (the options file writes them too).

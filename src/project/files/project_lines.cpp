@@ -39,6 +39,7 @@ bool ProjectLineReader::NextLine() {
     if (lf != std::string_view::npos && stop > m_next && m_text[stop - 1] == '\r') --stop;
     std::string_view raw = m_text.substr(m_next, stop - m_next);
     m_next = lf == std::string_view::npos ? m_text.size() : lf + 1;
+    ++m_lineNo;
 
     // Comments become one blank each.
     m_line.clear();
@@ -107,12 +108,14 @@ int32_t ProjectLineReader::Number() {
     }
   }
   uint32_t value = 0;
+  const std::size_t digitsFrom = p;
   while (p < m_line.size()) {
     int d = HexValue(m_line[p]);
     if (d < 0) break;
     value = value * base + uint32_t(d);
     ++p;
   }
+  m_numberValid = p > digitsFrom;
   if (hForm) ++p;  // the H of the trailing-H form
   m_pos = p;
   SkipBlanks();

@@ -50,9 +50,13 @@ class ProjectLineReader {
   bool NextLine();
   const std::string& Line() const { return m_line; }
   const std::string& Key() const { return m_key; }
+  // The number of the current line in the text (1 for the first).
+  int LineNumber() const { return m_lineNo; }
 
   // A number; 0 when none stands here. Blanks after it are skipped.
   int32_t Number();
+  // False when the last Number found no digit where the number stands.
+  bool LastNumberValid() const { return m_numberValid; }
   // A number and one optional ','.
   int32_t NumberComma();
   void SkipComma();
@@ -72,6 +76,8 @@ class ProjectLineReader {
   std::string m_line;
   std::size_t m_pos = 0;    // read position in m_line
   std::string m_key;
+  int m_lineNo = 0;
+  bool m_numberValid = true;
 };
 
 // Builds the text of one file, line by line, with CR LF endings.

@@ -1,4 +1,5 @@
 #include "project/files/project_open.h"
+#include "project/files/stored_file_read.h"
 
 #include <sys/stat.h>
 
@@ -100,7 +101,7 @@ int ImportOldBinaryProject(OldProjectProbe& probe) {
   probe.message.clear();
   std::string data;
   std::string err;
-  if (!ReadWholeFile(probe.path, data, &err)) {
+  if (!ReadStoredFile(probe.path, kStoredTextFileMax, data, &err)) {
     probe.message = err;
     probe.error = kBinCannotOpen;
   } else if (HasProjectBanner(data)) {
@@ -114,10 +115,8 @@ int ImportOldBinaryProject(OldProjectProbe& probe) {
       probe.error = FixFolders(probe);
     }
   } else {
-    ProjectRec* saved = theApp().m_pProject;
     ProjectRec* p = nullptr;
-    probe.error = ReadBinaryProject(data, probe.readOnly, &p);
-    theApp().m_pProject = saved;
+    probe.error = ReadBinaryProject(data, probe.readOnly, &p, probe.baseName);
     probe.project = p;
     // A file with no project record holds no project to open.
     if (probe.error == kBinOk && !p) probe.error = kBinBadHeader;

@@ -553,7 +553,9 @@ void ApplyDeviceOptions(TargetRec* target, uint16_t toolset, const DeviceDbEntry
       target->C = target->A = target->RL = target->OH = OptString();
     }
     ResetTargetOptions(target, previous);
-    if (!hadBlock && target->pOpts) {
+    // A target saved before its toolset was chosen comes back with an empty
+    // block: its first device is still a first device.
+    if ((!hadBlock || previous == kToolsetUndefined) && target->pOpts) {
       OptionBlock& b = *target->pOpts;
       bool big = RunDeviceStep(b, toolset, target->MEM.c_str(), target->CPU.c_str());
       if (IsArm(toolset)) {

@@ -160,4 +160,28 @@ std::string MakeRelativePath(std::string_view base, std::string_view path,
   return out;
 }
 
+std::string StripBinFolder(std::string_view folder) {
+  if (folder.size() > 4) {
+    const char* tail = folder.data() + folder.size() - 4;
+    auto isSep = [](char c) { return c == '\\' || c == '/' || c == ':'; };
+    if (isSep(tail[-1]) && EqualIgnoringCase(std::string_view(tail, 3), "BIN") && isSep(tail[3]))
+      return std::string(folder.substr(0, folder.size() - 4));
+  }
+  return std::string(folder);
+}
+
+std::string JoinFolderName(std::string_view folder, std::string_view name) {
+  auto isSep = [](char c) { return c == '\\' || c == '/'; };
+  const char sep = folder.find('\\') == std::string_view::npos && folder.find('/') != std::string_view::npos
+                       ? '/'
+                       : '\\';
+  while (!name.empty() && isSep(name.back())) name.remove_suffix(1);
+  while (!name.empty() && isSep(name.front())) name.remove_prefix(1);
+  std::string out(folder);
+  if (name.empty()) return out;
+  if (!out.empty() && !isSep(out.back()) && out.back() != ':') out += sep;
+  out += name;
+  return out;
+}
+
 }  // namespace pm2

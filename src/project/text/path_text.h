@@ -40,6 +40,17 @@ void ChangeFileExt(std::string& path, std::string_view extension);
 std::string MakeRelativePath(std::string_view base, std::string_view path,
                              std::string_view tail = {});
 
+// The folder text without a final "BIN\" (or "BIN/"), compared ignoring
+// case, when the folder is longer than four characters and "BIN" is a whole
+// folder name: a toolset's root from its programs folder.
+std::string StripBinFolder(std::string_view folder);
+
+// folder and name joined with the folder's own separator ('/' when the
+// folder has one and no '\'), one separator between them; separators at
+// the end of name are dropped, so the result never ends in one unless name
+// is empty.
+std::string JoinFolderName(std::string_view folder, std::string_view name);
+
 }  // namespace pm2
 
 #endif

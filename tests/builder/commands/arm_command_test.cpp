@@ -9,6 +9,7 @@
 
 #include "builder/cmd_fixture.h"
 #include "builder/commands/arm_ads_command.h"
+#include "builder/commands/arm_controls.h"
 #include "builder/commands/arm_gnu_command.h"
 
 namespace pm2::test {
@@ -59,7 +60,7 @@ void SetWord(uint8_t* bytes, int lo, int width, uint32_t v) {
 TEST(ArmGnuCc, DefaultLine) {
   CmdFixture f(kToolsetArmGnu);
   Prepare(f);
-  EXPECT_EQ(GnuCc(f), "-c -mcpu=arm7tdmi -gdwarf-2 -MD -Wall -mapcs-frame -IC:\\Keil\\ARM\\INC\\ -o main.o");
+  EXPECT_EQ(GnuCc(f), "-c -mcpu=arm7tdmi -gdwarf-2 -MD -Wall -mapcs-frame -IC:\\Keil\\ARM\\INC -o main.o");
   EXPECT_EQ(f.ctx.g_szObjFileName, "main.o");
 }
 
@@ -138,7 +139,7 @@ TEST(ArmGnuCc, IncludeFoldersOfLevelsAndToolset) {
   std::string line = GnuCc(f);
   EXPECT_NE(line.find(" -Iinc -Icommon -Igrp "), std::string::npos) << line;
   EXPECT_EQ(line.find("-Iinc", line.find("-Iinc") + 1), std::string::npos) << line;
-  EXPECT_NE(line.find(" -I/opt/arm/INC\\Philips "), std::string::npos) << line;
+  EXPECT_NE(line.find(" -I/opt/arm/INC/Philips "), std::string::npos) << line;
 
   CmdFixture own(kToolsetArmGnu);
   own.target.USEENV = 1;
@@ -146,6 +147,39 @@ TEST(ArmGnuCc, IncludeFoldersOfLevelsAndToolset) {
   own.target.ENVREG = OptString("\xFF" "NXP");
   std::string ownLine = GnuCc(own);
   EXPECT_NE(ownLine.find(" -I/env/inc/NXP -I/env/inc/ "), std::string::npos) << ownLine;
+}
+
+// The compiler gets the folder the dependency scan searches: the tools
+// folder without its "BIN" in any case and with either separator, and no
+// separator at the end (a trailing '\' is part of a name on this machine).
+TEST(ArmToolsetInclude, BinRemovedAndNoSeparatorAtTheEnd) {
+  struct Row {
+    const char* name;
+    const char* tools;
+    const char* device;
+    const char* expected;
+  } rows[] = {
+      {"this machine", "/root/ARM/BIN/", "", "/root/ARM/INC"},
+      {"this machine, device", "/root/ARM/bin/", "Philips", "/root/ARM/INC/Philips"},
+      {"device with a final separator", "/root/ARM/Bin/", "Philips\\", "/root/ARM/INC/Philips"},
+      {"windows form", "C:\\Keil\\ARM\\BIN\\", "", "C:\\Keil\\ARM\\INC"},
+      {"windows form, device", "C:\\Keil\\ARM\\BIN\\", "Atmel", "C:\\Keil\\ARM\\INC\\Atmel"},
+      {"no bin folder", "/opt/arm/", "", "/opt/arm/INC"},
+      // A folder named with a blank is one word of the command line.
+      {"blank in the folder", "/opt/my arm/BIN/", "", "\"/opt/my arm/INC\""},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(QuoteIfBlank(ToolsetIncludeFolder(r.tools, r.device)), r.expected) << r.name;
+    for (uint16_t toolset : {kToolsetArmGnu, kToolsetArmAds}) {
+      CmdFixture f(toolset);
+      f.ctx.m_szToolsFolder = r.tools;
+      f.target.ORGREG = OptString(r.device);
+      if (toolset == kToolsetArmGnu) MakeGnuCcCommand(f.ctx, &f.file, &f.target, true);
+      else MakeAdsCcCommand(f.ctx, &f.file, &f.target, true);
+      const std::string line(f.ctx.Text());
+      EXPECT_NE(line.find(std::string(" -I") + r.expected + " "), std::string::npos) << r.name << ": " << line;
+    }
+  }
 }
 
 TEST(ArmGnuCc, DefinesOfTheFileLevel) {
@@ -164,7 +198,7 @@ TEST(ArmGnuAs, DefaultAndChangedLines) {
   Prepare(f);
   f.file.name = OptString("startup.s");
   f.file.path = OptString(".\\startup.s");
-  EXPECT_EQ(GnuAs(f), "-m arm7tdmi --MD startup.d -IC:\\Keil\\ARM\\INC\\ -o startup.o");
+  EXPECT_EQ(GnuAs(f), "-mcpu=arm7tdmi --MD startup.d -IC:\\Keil\\ARM\\INC -o startup.o");
 
   CmdFixture g(kToolsetArmGnu);
   Prepare(g);
@@ -178,7 +212,7 @@ TEST(ArmGnuAs, DefaultAndChangedLines) {
   g.targetOpts.aGnu.AADEFN = OptString("STACK=0x100, RAM, GONE");
   g.targetOpts.aGnu.AAUDEF = OptString("GONE");  // the target's undefines apply here
   EXPECT_EQ(GnuAs(g),
-            "-m arm7tdmi -EB --MD obj\\startup.d -Iasm --gstabs -IC:\\Keil\\ARM\\INC\\ "
+            "-mcpu=arm7tdmi -EB --MD obj\\startup.d -Iasm --gstabs -IC:\\Keil\\ARM\\INC "
             "--defsym STACK=0x100 --defsym RAM=0x01 -alhms=\"lst\\startup.lst\" -o obj\\startup.o");
 }
 
@@ -218,13 +252,13 @@ TEST(ArmAdsCc, DefaultLineAndThumb) {
   CmdFixture f(kToolsetArmAds);
   Prepare(f);
   EXPECT_FALSE(MakeAdsCcCommand(f.ctx, &f.file, &f.target, true));
-  EXPECT_EQ(std::string(f.ctx.Text()), "-c -g -O0 -IC:\\Keil\\ARM\\INC\\ -o main.o");
+  EXPECT_EQ(std::string(f.ctx.Text()), "-c -g -O0 -IC:\\Keil\\ARM\\INC -o main.o");
 
   CmdFixture t(kToolsetArmAds);
   Prepare(t);
   SetWord(t.targetOpts.cAds.ADSCCFLG, kAdsCcThumb, 2, 1);
   EXPECT_TRUE(MakeAdsCcCommand(t.ctx, &t.file, &t.target, true));
-  EXPECT_EQ(std::string(t.ctx.Text()), " -c -g -O0 -IC:\\Keil\\ARM\\INC\\ -o main.o");
+  EXPECT_EQ(std::string(t.ctx.Text()), " -c -g -O0 -IC:\\Keil\\ARM\\INC -o main.o");
 }
 
 TEST(ArmAdsCc, EachControlAwayFromItsDefault) {
@@ -260,7 +294,7 @@ TEST(ArmAdsAs, EveryOptionChanged) {
   b.lst.pageWidth = 132;
   EXPECT_EQ(AdsAs(f),
             "-cpu ARM7TDMI -bi -g -16 -apcs /interwork/ropi/rwpi/swst -nowarn -split_ldm "
-            "-IC:\\Keil\\ARM\\INC\\ -PD \"SIZE SETA 4\" -liston -xref -length 60 -width 132 "
+            "-IC:\\Keil\\ARM\\INC -PD \"SIZE SETA 4\" -liston -xref -length 60 -width 132 "
             "-list \"boot.lst\" -o boot.o");
 }
 

@@ -277,7 +277,7 @@ TEST(CmdYQ166, ModelIncludeAndDefines) {
   f.targetOpts.ec166.ECDEFINE = OptString("T");
   f.FileBlock().ec166.ECUNDEF = OptString("T");
   MakeYQ166CompilerCommand(f.ctx, &f.file, &f.target, true);
-  EXPECT_EQ(f.ctx.Text(), "INCDIR(C:\\C166\\INC\\Infineon\\)");
+  EXPECT_EQ(f.ctx.Text(), "INCDIR(C:\\C166\\INC\\Infineon)");
   EXPECT_EQ(f.ctx.g_szObjFileName, "main.obj");
 
   f.target.USEENV = 1;

@@ -62,6 +62,7 @@ TEST_F(DriverFixture, ArmLibraryTargetIsNotBuilt) {
   ResetTargetOptions(target, kToolsetUndefined);
   target->pOpts->out.flags.GENAPP = 0;
   target->pOpts->out.OUTDIR = OptString("./");
+  target->pOpts->out.OUTNAME = OptString("Lib");
   AddFileToGroup(project->firstGroup, "lib.o", "./", kFileObject);
   std::vector<std::string> runs;
   BuildDriver driver({&hub, &shell.shell, [&](ToolRunRequest& r) { runs.push_back(r.file); }, "", ""});
@@ -113,13 +114,39 @@ TEST(ResolveBuildProperties, FileOverridesGroupAndRebuildForcesTranslation) {
   file.prop.flags = BuildPropFlags{2, 2, 2, 2, 1, 0};
   file.prop.STOPCODE = kInheritStopCode;
   file.prop.BANKNO = kNoBank;
-  BuildProperties p = ResolveBuildProperties(nullptr, &group, &file, kBuildModeBuild);
+  BuildProperties p = ResolveBuildProperties(&group, &file, kBuildModeBuild);
   EXPECT_EQ(p.incBld, 1);
   EXPECT_EQ(p.stopCode, 3);
   EXPECT_EQ(p.publicsOnly, 1);
   EXPECT_EQ(p.bankNo, 0);
   EXPECT_EQ(p.alwaysBuild, 0);
-  EXPECT_EQ(ResolveBuildProperties(nullptr, &group, &file, kBuildModeRebuild).alwaysBuild, 1);
+  EXPECT_EQ(ResolveBuildProperties(&group, &file, kBuildModeRebuild).alwaysBuild, 1);
+}
+
+// Without a group block the file's values are laid over the target-level
+// defaults, not over what the target's own block happens to hold.
+TEST(ResolveBuildProperties, WithoutGroupBlockStartsFromTargetLevelDefaults) {
+  struct Row {
+    const char* name;
+    uint16_t fileStopCode;
+    uint16_t stopCode;
+  } rows[] = {
+      {"file inherits: the default stop code", kInheritStopCode, 3},
+      {"file sets its own", 5, 5},
+  };
+  for (const Row& r : rows) {
+    OptionBlock file;
+    InitBuildPropOpts(file.prop, kLevelNode);
+    file.prop.STOPCODE = r.fileStopCode;
+    BuildProperties p = ResolveBuildProperties(nullptr, &file, kBuildModeBuild);
+    EXPECT_EQ(p.stopCode, r.stopCode) << r.name;
+    EXPECT_EQ(p.incBld, 1) << r.name;
+    EXPECT_EQ(p.genAsm, 0) << r.name;
+    EXPECT_EQ(p.bankNo, 0) << r.name;
+  }
+  BuildProperties none = ResolveBuildProperties(nullptr, nullptr, kBuildModeBuild);
+  EXPECT_EQ(none.stopCode, 3);
+  EXPECT_EQ(none.incBld, 1);
 }
 
 TEST(GnuCommandFileText, WindowsQuotingBecomesGnuQuoting) {

@@ -12,6 +12,9 @@
 
 #include "builder/build_test_support.h"
 #include "builder/driver/build_driver.h"
+#include "builder/driver/dependency_file.h"
+#include "builder/driver/run_journal.h"
+#include "builder/runner/progress_channel.h"
 #include "platform/notification_hub.h"
 #include "project/environment/environment.h"
 #include "project/model/app_state.h"
@@ -105,6 +108,28 @@ struct ToolsProject {
 
 struct ToolsFixture : ::testing::Test, ToolsProject {};
 
+// The item a build recorded for a file of the project, or null.
+const BuildItem* ItemOf(BuildDriver& driver, const FileRec* file) {
+  for (const BuildItem& item : driver.State().items)
+    if (item.file == file) return &item;
+  return nullptr;
+}
+
+// Sets the build properties of a file's own block for the target.
+void SetGenAsm(FileRec* file, TargetRec* target, uint8_t genAsm, uint8_t asmAsm) {
+  OptionBlock* block = FindTargetOptions(file->pOpts, target);
+  if (!block) {
+    block = NewOptionBlock(kPoolProject);
+    InitBuildPropOpts(block->prop, kLevelNode);
+    block->owner = target;
+    block->next = file->pOpts;
+    file->pOpts = block;
+  }
+  block->prop.flags.GENASM = genAsm;
+  block->prop.flags.ASMASM = asmAsm;
+}
+
+
 // Each family compiles a C file and assembles a source, links the objects
 // the tools named themselves (upper case, as the original platform's tools
 // do) and converts the output to hex.
@@ -169,6 +194,122 @@ TEST_F(ToolsFixture, CppOutsideThe166FamilyIsRefused) {
   EXPECT_TRUE(HasLine("no C++ support available\n"));
   EXPECT_EQ(LineIndex("compiling Main.c"), -1);
   EXPECT_EQ(Lines().back(), "Target not created\n");
+}
+
+// The 51 family's C++ sources (as C++ or as C files of the project) go
+// through the translator the environment file names, as tool 29 with that
+// program; without one a C file named ".cpp" stays with the C compiler.
+TEST_F(ToolsFixture, Cpp51SourcesGoThroughTheNamedTranslator) {
+  SetUpProject(kToolset51, "C51/");
+  info.cppTranslator = "ZZQ51.EXE";
+  FileRec* cpp = Add("App.cpp", kFileCpp);
+  FileRec* asC = Add("More.CPP", kFileC);
+  FileRec* c = Add("Main.c", kFileC);
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+  for (const FileRec* file : {cpp, asC}) {
+    const BuildItem* item = ItemOf(driver, file);
+    ASSERT_NE(item, nullptr) << file->name.c_str();
+    EXPECT_EQ(item->request.toolCode, 29) << file->name.c_str();
+    EXPECT_EQ(item->request.altProgram, "ZZQ51.EXE");
+    EXPECT_EQ(ReadFile(dir / WithoutQuotes(item->request.objectFile)).rfind("stand-in output of ZZQ51", 0), 0u);
+  }
+  ASSERT_NE(ItemOf(driver, c), nullptr);
+  EXPECT_EQ(ItemOf(driver, c)->request.toolCode, 2);
+
+  info.cppTranslator.clear();
+  driver.BuildTarget(project, target, kBuildModeRebuild);
+  EXPECT_TRUE(HasLine("no C++ support available\n"));
+}
+
+// An output folder the file system can't hold (a name too long) is
+// reported and the target is not built; nothing is thrown to the top.
+TEST_F(ToolsFixture, OutputFolderWithTooLongANameIsReported) {
+  SetUpProject(kToolset51, "C51/");
+  const std::string folder = ".\\" + std::string(300, 'x') + "\\";
+  opts->out.OUTDIR = OptString(folder.c_str());
+  Add("A.c", kFileC);
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  ASSERT_FALSE(Lines().empty());
+  EXPECT_EQ(Lines().back().rfind("Path '" + folder + "' does not exist !", 0), 0u) << Lines().back();
+  EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
+}
+
+// An empty output name would give an image named ".elf": refused.
+TEST_F(ToolsFixture, EmptyOutputNameIsRefused) {
+  SetUpProject(kToolset51, "C51/");
+  opts->out.OUTNAME = OptString("  ");
+  Add("A.c", kFileC);
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"Output name of target 'Target 1' is empty !\n"}));
+  EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
+}
+
+// One build of a target at a time: a second driver (as another instance
+// would) says so and touches none of the target's files.
+TEST_F(ToolsFixture, SecondBuildOfATargetIsRefusedAndTouchesNothing) {
+  SetUpProject(kToolset51, "C51/");
+  Add("A.c", kFileC);
+  BuildDriver first(Deps());
+  ASSERT_TRUE(first.ClaimTarget(project, target));
+  BuildDriver second(Deps());
+  second.StartBuildThread(project, target, kBuildModeBuild);
+  second.Wait();
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"Target 'Target 1' is being built by another build\n"}));
+  EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
+  EXPECT_FALSE(FileExists(dir / "A.OBJ"));
+  EXPECT_FALSE(FileExists(dir / "Blinky.lnp"));
+  // The holder builds; once it lets go, so does the other.
+  first.BuildTarget(project, target, kBuildModeBuild);
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+  first.ReleaseTarget();
+  second.BuildTarget(project, target, kBuildModeBuild);
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+}
+
+// What a killed build's journal names is deleted by the next one; a line
+// cut off by the kill is skipped.
+TEST(RunJournal, NextBuildDeletesWhatAKilledOneLeft) {
+  test::ScratchFolder dir;
+  for (const char* name : {"Main.o", "Main.__i", "Pm2__cap", "Keep.o"}) WriteFile(dir / name, "x");
+  WriteFile(dir / "B.pm2run", "O ./Main.o\nC " + dir.Path() + "Main.__i\nT " + dir.Path() +
+                                  "Pm2__cap\nX whatever\nO ./Keep.o");  // cut off: no line end
+  RunJournal journal;
+  const int deleted = journal.Begin(dir / "B.pm2run", [&](const std::string& stored) {
+    return dir.Path() + stored.substr(2);
+  });
+  EXPECT_EQ(deleted, 3);
+  EXPECT_FALSE(FileExists(dir / "Main.o"));
+  EXPECT_FALSE(FileExists(dir / "Main.__i"));
+  EXPECT_FALSE(FileExists(dir / "Pm2__cap"));
+  EXPECT_TRUE(FileExists(dir / "Keep.o"));
+  EXPECT_FALSE(FileExists(dir / "B.pm2run"));
+  journal.StepStarting({"./Next.o"});
+  EXPECT_EQ(ReadFile(dir / "B.pm2run"), "O ./Next.o\n");
+  journal.StepDone();
+  EXPECT_EQ(ReadFile(dir / "B.pm2run"), "");
+  journal.End();
+  EXPECT_FALSE(FileExists(dir / "B.pm2run"));
+}
+
+TEST(TargetBuildLock, OneHolderPerProjectAndTarget) {
+  test::ScratchFolder dir;
+  TargetBuildLock a, b, c;
+  ASSERT_TRUE(a.Acquire(dir.Path(), "/p/P.pm2", "T1"));
+  EXPECT_FALSE(b.Acquire(dir.Path(), "/p/P.pm2", "T1"));
+  EXPECT_TRUE(c.Acquire(dir.Path(), "/p/P.pm2", "T2")) << "another target builds at the same time";
+  a.Release();
+  EXPECT_TRUE(b.Acquire(dir.Path(), "/p/P.pm2", "T1"));
+  EXPECT_NE(TargetLockPath("/r", "/p/ab", "c"), TargetLockPath("/r", "/p/a", "bc"));
+  // Without a usable folder the build is not refused, only unguarded.
+  TargetBuildLock none;
+  std::string err;
+  EXPECT_TRUE(none.Acquire(dir / "no/such/folder/", "/p/P.pm2", "T1", &err));
+  EXPECT_FALSE(none.Held());
+  EXPECT_FALSE(err.empty());
 }
 
 TEST_F(ToolsFixture, StopBetweenFilesAbortsTheBuild) {
@@ -315,6 +456,209 @@ TEST_F(ToolsFixture, ArmGnuSystemHeaderKeepsTheFileUpToDate) {
   for (size_t i = firstBuild; i < lines.size(); ++i) EXPECT_EQ(lines[i].find("compiling"), std::string::npos);
   ASSERT_EQ(driver.Explanations().size(), 1u);
   EXPECT_FALSE(driver.Explanations()[0].translated) << driver.Explanations()[0].reason;
+}
+
+// The compiler writing assembler source: the old object is deleted first;
+// assembled, the source's object goes to the link through the family's
+// assembler and its controls; not assembled, nothing goes to the link.
+TEST(DriverTools, GeneratedAssemblerSourceEveryFamily) {
+  const std::string root = test::InstallRoot();
+  struct Family {
+    const char* name;
+    uint16_t toolset;
+    const char* folder;
+    const char* staleObject;  // as an earlier build left it
+    uint16_t compiler, assembler;
+    const char* asmControls;
+  } families[] = {
+      {"51", kToolset51, "C51/", "MAIN.OBJ", 2, 8, "PR(.\\Main.ls1) EP DEBUG"},
+      {"166", kToolset166, "C166/", "MAIN.OBJ", 3, 10, "PR(.\\Main.ls1) EP DEBUG"},
+      {"ARM-GNU", kToolsetArmGnu, "ARM/", "Main.o", 31, 32, "-mcpu=arm7tdmi -o Main.o"},
+      {"ARM-ADS", kToolsetArmAds, "ARM/", "Main.o", 36, 37, "-g -o Main.o"},
+  };
+  struct Combination {
+    uint8_t genAsm, asmAsm;
+  } combinations[] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+  for (const Family& fam : families) {
+    for (const Combination& co : combinations) {
+      SCOPED_TRACE(std::string(fam.name) + " GENASM " + std::to_string(co.genAsm) + " ASMASM " +
+                   std::to_string(co.asmAsm));
+      ToolsProject f;
+      f.SetUpProject(fam.toolset, fam.folder);
+      if (fam.toolset == kToolsetArmGnu) f.info.makerFolder = f.info.secondToolsFolder = root + "ARM/GNU/bin/";
+      if (fam.toolset == kToolsetArmAds) f.info.secondToolsFolder = root + "ARM/ADS/BIN/";
+      f.opts->out.flags.DEBUG = 1;
+      FileRec* main = f.Add("Main.c", kFileC);
+      SetGenAsm(main, f.target, co.genAsm, co.asmAsm);
+      WriteFile(f.dir / fam.staleObject, "stale");
+      BuildDriver driver(f.Deps());
+      driver.BuildTarget(f.project, f.target, kBuildModeBuild);
+      const BuildItem* item = ItemOf(driver, main);
+      if (!co.genAsm) {
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->request.toolCode, fam.compiler);
+      } else if (!co.asmAsm) {
+        EXPECT_EQ(item, nullptr);
+        EXPECT_FALSE(FileExists(f.dir / fam.staleObject));
+      } else {
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->request.toolCode, fam.assembler);
+        EXPECT_EQ(item->request.controlString, fam.asmControls);
+        const std::string object = WithoutQuotes(item->request.objectFile);
+        EXPECT_EQ(ReadFile(f.dir / object).rfind("stand-in output of", 0), 0u) << object;
+      }
+      EXPECT_EQ(driver.State().errors, 0) << ::testing::PrintToString(f.Lines());
+    }
+  }
+}
+
+// The module-continuation control of the 51 family's extended assembler.
+TEST_F(ToolsFixture, GeneratedSourceOfContiguous51ModeIsAssembledWithModCont) {
+  SetUpProject(kToolset51, "C51/");
+  opts->t51.T51FL = 0x80000 | 0x10000 | 0x8000;
+  opts->t51.ROMSZ5 = 4;
+  opts->out.flags.DEBUG = 0;
+  opts->out.flags.GENAPP = 0;
+  FileRec* main = Add("Main.c", kFileC);
+  SetGenAsm(main, target, 1, 1);
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  const BuildItem* item = ItemOf(driver, main);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->request.toolCode, 23);  // WX51
+  EXPECT_EQ(item->request.controlString, "PR(.\\Main.ls1) EP MOD_CONT");
+}
+
+// The EC++ path: the C compiler's second pass writes assembler source; the
+// old object goes first, and the source is assembled into the linked object.
+TEST_F(ToolsFixture, Ec166GeneratedSourceIsAssembled) {
+  SetUpProject(kToolset166, "C166/");
+  opts->out.flags.GENAPP = 0;
+  FileRec* app = Add("App.cpp", kFileCpp);
+  SetGenAsm(app, target, 1, 1);
+  WriteFile(dir / "APP.OBJ", "stale");
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  const BuildItem* item = ItemOf(driver, app);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->request.toolCode, 10);
+  EXPECT_EQ(ReadFile(dir / WithoutQuotes(item->request.objectFile)).rfind("stand-in output of W166", 0), 0u);
+}
+
+void SetTimeAgo(const std::string& path, int seconds) {
+  fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::seconds(seconds));
+}
+
+// An ARM-ADS target with the stand-in tools: compile, link with the trace
+// file, hex; then only what a changed header, source or scatter file needs.
+TEST_F(ToolsFixture, ArmAdsBuildsEndToEnd) {
+  SetUpProject(kToolsetArmAds, "ARM/");
+  info.secondToolsFolder = test::InstallRoot() + "ARM/ADS/BIN/";
+  opts->lAds.ADSLDSC = OptString("Blinky.sct");
+  WriteFile(dir / "Blinky.sct", "LR 0 {}\n");
+  WriteFile(dir / "Dev.h", "#define DEV 1\n");
+  Add("Main.c", kFileC, "#include \"Dev.h\"\nint x = DEV;\n");
+  Add("Util.c", kFileC, "int y;\n");
+  for (const char* name : {"Blinky.sct", "Dev.h", "Main.c", "Util.c"}) SetTimeAgo(dir / name, 1000);
+  BuildDriver driver(Deps());
+  auto build = [&] {
+    const size_t before = Lines().size();
+    driver.BuildTarget(project, target, kBuildModeBuild);
+    const auto all = Lines();
+    return std::vector<std::string>(all.begin() + long(before), all.end());
+  };
+  auto has = [](const std::vector<std::string>& lines, const std::string& start) {
+    for (const auto& l : lines)
+      if (l.rfind(start, 0) == 0) return true;
+    return false;
+  };
+
+  auto lines = build();
+  EXPECT_TRUE(has(lines, "compiling Main.c")) << ::testing::PrintToString(lines);
+  EXPECT_TRUE(has(lines, "linking..."));
+  EXPECT_TRUE(has(lines, "FromELF: creating hex file..."));
+  EXPECT_EQ(lines.back(), "\"Blinky.axf\" - 0 Error(s), 0 Warning(s).\n");
+  EXPECT_TRUE(FileExists(dir / "Blinky.axf"));
+  EXPECT_TRUE(FileExists(dir / "Blinky.hex"));
+  EXPECT_NE(ReadFile(dir / "Blinky.tra").find("### Preparing for ADS-LD.\n"), std::string::npos);
+  const std::string dep = ReadFile(dir / "P_Target 1.dep");
+  EXPECT_NE(dep.find("I (Dev.h)"), std::string::npos) << dep;
+  for (const char* name : {"Main.o", "Util.o", "Blinky.axf", "Blinky.hex"}) SetTimeAgo(dir / name, 500);
+
+  lines = build();
+  EXPECT_FALSE(has(lines, "compiling")) << ::testing::PrintToString(lines);
+  EXPECT_FALSE(has(lines, "linking"));
+  EXPECT_NE(ReadFile(dir / "Blinky.tra").find("### No dirty Components\n"), std::string::npos);
+
+  // A changed header retranslates exactly its includer, then the link.
+  SetTimeAgo(dir / "Dev.h", 100);
+  lines = build();
+  EXPECT_TRUE(has(lines, "compiling Main.c")) << ::testing::PrintToString(lines);
+  EXPECT_FALSE(has(lines, "compiling Util.c"));
+  EXPECT_TRUE(has(lines, "linking..."));
+  for (const char* name : {"Main.o", "Util.o", "Blinky.axf", "Blinky.hex"}) SetTimeAgo(dir / name, 50);
+
+  // A newer scatter file relinks without translating.
+  SetTimeAgo(dir / "Blinky.sct", 10);
+  lines = build();
+  EXPECT_FALSE(has(lines, "compiling")) << ::testing::PrintToString(lines);
+  EXPECT_TRUE(has(lines, "linking..."));
+}
+
+// Without a dependency file every C and assembler file of an ARM target is
+// scanned under the progress "Scanning for Dependencies...", and the file
+// is written; with one, it is read and nothing is scanned. The project
+// window's include list comes from the data so gathered.
+TEST_F(ToolsFixture, UpdateDependenciesRescansOnlyWithoutTheFile) {
+  SetUpProject(kToolsetArmGnu, "ARM/");
+  info.makerFolder = info.secondToolsFolder = test::InstallRoot() + "ARM/GNU/bin/";
+  WriteFile(dir / "Dev.h", "#define DEV 1\n");
+  FileRec* main = Add("Main.c", kFileC, "#include \"Dev.h\"\nint x = DEV;\n");
+  FileRec* start = Add("Start.s", kFileAsm, "@ nothing\n");
+  FileRec* header = Add("Dev.h", kFileText);
+  struct Shown {
+    uint32_t kind, position;
+    std::string text;
+  };
+  std::vector<Shown> progress;
+  DirectHub progressHub([&](int code, intptr_t arg) -> intptr_t {
+    if (code != kNotifyIdeServiceCall) return 0;
+    const auto* call = reinterpret_cast<const IdeServiceCall*>(arg);
+    EXPECT_EQ(call->service, kServiceProgress);
+    const auto* record = static_cast<const ProgressRecord*>(call->argument);
+    progress.push_back({record->kind, record->position, record->text});
+    return 0;
+  });
+  BuildDriverDeps deps = Deps();
+  deps.hub = &progressHub;
+  BuildDriver driver(deps);
+  driver.UpdateDependencies(project, target);
+  ASSERT_GE(progress.size(), 3u);
+  EXPECT_EQ(progress.front().kind, 1u);
+  EXPECT_EQ(progress.front().text, "Scanning for Dependencies...");
+  EXPECT_EQ(progress[progress.size() - 2].position, 100u);
+  EXPECT_EQ(progress.back().kind, 2u);
+  EXPECT_FALSE(main->lastControls.empty());
+  EXPECT_FALSE(start->lastControls.empty());
+  const std::string dep = ReadFile(dir / "P_Target 1.dep");
+  EXPECT_NE(dep.find("F (.\\Main.c)"), std::string::npos) << dep;
+  EXPECT_NE(dep.find("I (Dev.h)"), std::string::npos) << dep;
+
+  // The file is read back: no scan, the same data.
+  progress.clear();
+  const std::string controls = main->lastControls.str();
+  driver.UpdateDependencies(project, target);
+  EXPECT_TRUE(progress.empty());
+  EXPECT_EQ(main->lastControls.str(), controls);
+  ASSERT_NE(main->depIncludes, nullptr);
+  EXPECT_EQ(main->depIncludes->path.str(), "Dev.h");
+
+  EXPECT_EQ(driver.ScanFileIncludes(project, target, main), 2);
+  ASSERT_NE(main->includes, nullptr);
+  EXPECT_EQ(main->includes->name.str(), "Dev.h");
+  EXPECT_EQ(main->includes->next, nullptr);
+  EXPECT_EQ(driver.ScanFileIncludes(project, target, header), 0);
+  EXPECT_EQ(driver.ScanFileIncludes(project, target, main, false), 0);
 }
 
 TEST(Extended51Mode, FromTheToolWord) {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "builder/preprocessor/preprocessor.h"
 #include "platform/temp_dir.h"
 #include "project/environment/environment.h"
 #include "project/model/app_state.h"
@@ -84,6 +85,38 @@ TEST_F(ToolsetFoldersWithProject, SystemIncludeFolderPrefersIncludeThenSys) {
   std::ofstream(include + "types.h") << "\n";
   ASSERT_GT(FindSystemIncludeFolder(theApp(), "types.h", &out), 0u);
   EXPECT_EQ(out, include);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// The scan searches the INCLUDE folder beside the toolset's programs,
+// unless the target brings its own environment.
+TEST(AddToolsetIncludePath, ProgramFolderWithoutBin) {
+  struct Row {
+    const char* name;
+    const char* tools;
+    const char* programs;
+    uint8_t useEnv;
+    std::vector<std::string> expected;
+  } rows[] = {
+      {"program folder", "/r/ARM/BIN/", "/r/GNU/Arm-Tools/Bin/", 0, {"/r/GNU/Arm-Tools/INCLUDE"}},
+      {"tools folder when no program folder", "C:\\ARM\\BIN\\", "", 0, {"C:\\ARM\\INCLUDE"}},
+      {"own environment", "/r/ARM/BIN/", "/r/GNU/Bin/", 1, {}},
+  };
+  for (const Row& r : rows) {
+    ToolsetInfo info;
+    info.toolsFolder = r.tools;
+    info.secondToolsFolder = r.programs;
+    TargetRec target;
+    target.USEENV = r.useEnv;
+    DepScanRequest scan;
+    AddToolsetIncludePath(target, &info, scan);
+    EXPECT_EQ(scan.includePaths, r.expected) << r.name;
+  }
 }
 
 }  // namespace

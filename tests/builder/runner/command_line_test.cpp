@@ -101,6 +101,37 @@ TEST(FormToolCommandLine, PerToolCode) {
   }
 }
 
+// Folders named with blanks (and letters beyond ASCII): the program and the
+// command file are quoted, so each stays one word of the command line.
+TEST(FormToolCommandLine, PathsWithBlanksAreQuoted) {
+  struct Row {
+    const char* name;
+    int code;
+    std::string expected;
+  } rows[] = {
+      {"compiler", 2, "\"/opt/my tools é/BIN/Q51.EXE\" \"@/p q/M.__i\""},
+      {"linker", 6, "\"/opt/my tools é/BIN/NB51.EXE\" \"@/p q/M.__i\""},
+      {"gnu compiler", 31, "arm-uclibc-gcc \"@/p q/M.__i\""},
+      {"ads compiler", 36, "\"/opt/my tools é/BIN/ArmCC\" -Via \"/p q/M.__i\""},
+      {"plm", 4, "\"/opt/my tools é/BIN/JQ51.EXE\" M.C CTRL PR(CAP)\n"},
+  };
+  for (const Row& row : rows) {
+    ToolRunRequest r;
+    r.toolCode = uint16_t(row.code);
+    r.toolFolder = "/opt/my tools é/BIN/";
+    r.commandFile = row.code == 4 ? "" : "/p q/M.__i";
+    r.file = "M.C";
+    r.controlString = "CTRL";
+    EXPECT_EQ(FormToolCommandLine(r, "CAP"), row.expected) << row.name;
+    // The words the runner starts the tool with.
+    std::vector<std::string> words = SplitCommandLine(FormToolCommandLine(r, "CAP"));
+    ASSERT_FALSE(words.empty()) << row.name;
+    if (row.code != 31) {
+      EXPECT_EQ(words[0].rfind("/opt/my tools é/BIN/", 0), 0u) << row.name;
+    }
+  }
+}
+
 TEST(FormToolCommandLine, UserCommandDropsHelperForShellAndBatch) {
   struct Row {
     const char* control;

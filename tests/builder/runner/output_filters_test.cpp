@@ -90,6 +90,13 @@ const Row kRows[] = {
      {"main.c: In function 'f':\n", "main.c(12): warning: unused variable\n", "main.c(3): error: parse error\n",
       "main.c(4): error: expected ';'\n", "main.c(5): note: declared here\n", "Warning: ld: Warning: x\n",
       "Error: as: Error: y\n"}, 3, 2},
+    {"gnu driver and binary utilities speak for themselves", 31, 1,
+     "gcc: error: gone.c: No such file or directory\ncc1: fatal error: x.h: No such file or directory\n"
+     "compilation terminated.\narm-none-eabi-objcopy: error: no sections\n"
+     "arm-none-eabi-ld: warning: cannot find entry symbol\nmain.c: In function 'f':\n",
+     {"gcc: error: gone.c: No such file or directory\n", "cc1: fatal error: x.h: No such file or directory\n",
+      "arm-none-eabi-objcopy: error: no sections\n",
+      "arm-none-eabi-ld: warning: cannot find entry symbol\n", "main.c: In function 'f':\n"}, 3, 1},
     {"ads", 36, 0,
      "\"t.c\", line 8: Warning: C2871W: static 'x' unused\n\"t.c\", line 9: Serious error: C2285E: bad\n"
      "\"t.c\", line 10: Info: ignored\nError: L6218E: undefined\nrandom\n",

@@ -151,12 +151,13 @@ TEST(FindOutputLine, DirectionCaseWordAndWrap) {
 TEST(BuildLog, HeadTailEscapingAndContinuation) {
   test::ScratchFolder dir;
   test::WriteFile(dir / "Blinky.pm2", "project");
-  BuildLogProject project{dir.Path(), "Blinky"};
+  BuildLogProject project{dir.Path(), "Blinky", {}};
   BuildLog log;
   log.SetBuildLogFile(1, dir / "Blinky.plg", &project);
   log.WriteOutputLine("a.c(1): error: 'x' < 2 && y > 3\n");
   log.WriteOutputLine("Program Size: \x02\r\n");
   log.WriteOutputLine("code=18\n");
+  log.WriteOutputLine("\n");  // an empty line is logged, though the pane does not show it
   log.SetBuildLogFile(1, dir / "Blinky.plg", &project);  // same name: no second heading
   log.SetBuildLogFile(0, "", &project);
   EXPECT_FALSE(log.IsOpen());
@@ -169,12 +170,12 @@ TEST(BuildLog, HeadTailEscapingAndContinuation) {
   EXPECT_TRUE(date[2] == '/' && date[5] == '/') << date;
   EXPECT_EQ(text.substr(head.size() + 10),
             "\r\n\r\n<h2>Output:</h2>\r\na.c(1): error: 'x' &lt; 2 &amp;&amp; y &gt; 3\r\n"
-            "Program Size: code=18\r\n</pre>\r\n</body>\r\n</html>\r\n");
+            "Program Size: code=18\r\n\r\n</pre>\r\n</body>\r\n</html>\r\n");
 }
 
 TEST(BuildLog, UnknownProjectDateAndNoTrailerWithoutProject) {
   test::ScratchFolder dir;
-  BuildLogProject project{dir.Path(), "Gone"};
+  BuildLogProject project{dir.Path(), "Gone", {}};
   BuildLog log;
   log.SetBuildLogFile(1, dir / "G.plg", &project);
   log.SetBuildLogFile(0, "", nullptr);

@@ -159,6 +159,12 @@ TEST(ToolEnvironment, ProjectTargetOfArmGnuGivesItsOwnClock) {
   EXPECT_EQ(v["CPU_TYPE"], "LPC2148");
   EXPECT_EQ(v["PM2_TARGET"], "Blinky");
   EXPECT_EQ(v["GCCLIB"], "/opt/k/ARM/LIB");
+  // A '\\' is part of a name on this machine: no folder of the list ends in one.
+  EXPECT_EQ(v["GCCINC"], "/opt/k/ARM/INC");
+  target.ORGREG = OptString("Philips\\");
+  EnvOverlay withDevice;
+  SetToolEnvironment(MakeToolEnvInput(target, &info), 0, withDevice, nullptr);
+  EXPECT_EQ(Values(withDevice)["GCCINC"], "/opt/k/ARM/INC/Philips;/opt/k/ARM/INC");
 }
 
 TEST(EnvOverlay, BuildsTheChildEnvironment) {

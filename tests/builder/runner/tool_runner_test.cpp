@@ -85,7 +85,9 @@ TEST_F(ToolRunnerTest, ExitCodeThreeCopiesAndFourIsReportedWithItsOutput) {
     int exit;
     int errors;
     bool reported;
-  } rows[] = {{"exit 3", 3, 0, false}, {"exit 4", 4, 1, true}};
+  } rows[] = {// A failing exit code counts one error when no message was counted.
+              {"exit 3", 3, 1, true},
+              {"exit 4", 4, 1, true}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     shell.lines.clear();
@@ -98,9 +100,63 @@ TEST_F(ToolRunnerTest, ExitCodeThreeCopiesAndFourIsReportedWithItsOutput) {
     EXPECT_EQ(shown[1], "*** ERROR C141 IN LINE 2 OF A.C: syntax\n");
     EXPECT_EQ(r.exitCode, static_cast<uint32_t>(row.exit));
     EXPECT_EQ(r.errors, row.errors);
-    EXPECT_EQ(shown.back() == "--- Error: '" + InstallRoot() + "C51/BIN/Q51.EXE' returned exit code 4\n",
+    EXPECT_EQ(shown.back() == "--- Error: '" + InstallRoot() + "C51/BIN/Q51.EXE' returned exit code " +
+                                  std::to_string(row.exit) + "\n",
               row.reported);
   }
+}
+
+// Whatever a tool printed, a failing exit code fails the step: any but 0
+// for the GNU tools, above 1 for the others; a counted message is enough.
+TEST_F(ToolRunnerTest, FailingExitCodeCountsAnErrorWhenNoneWasRecognised) {
+  struct Row {
+    const char* name;
+    int code;
+    const char* program;
+    const char* directives;
+    int errors;
+  } rows[] = {
+      {"gnu exit 1 without a message", 31, "arm-uclibc-gcc", "!standin exit 1\n", 1},
+      {"gnu exit 0", 31, "arm-uclibc-gcc", "", 0},
+      {"gnu error counted, exit 1", 31, "arm-uclibc-gcc", "!standin error 1 2 bad\n", 1},
+      {"51 exit 1 is warnings", 2, "Q51.EXE", "!standin exit 1\n", 0},
+      {"51 exit 2 without a message", 2, "Q51.EXE", "!standin exit 2\n", 1},
+  };
+  EnvOverlay gnuPath;  // the GNU tools are found on the search list
+  gnuPath.Set("PATH", InstallRoot() + "ARM/GNU/bin:" + std::string(std::getenv("PATH")));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    shell.lines.clear();
+    ToolRunner runner(Deps());
+    ToolRunRequest r = Compile("A.C", row.directives, false);
+    r.toolCode = uint16_t(row.code);
+    if (row.code == 31) {
+      r.environment = &gnuPath;
+      r.flags = 0x08;
+    }
+    runner.RunBuildStep(r);
+    EXPECT_EQ(r.errors, row.errors) << ::testing::PrintToString(Shown(shell));
+  }
+}
+
+// A GNU tool whose link points at a toolchain that is not installed: the
+// message names the tool, the link looked for and where it leads.
+TEST_F(ToolRunnerTest, MissingGnuToolNamesTheLinkAndWhy) {
+  const std::string bin = dir / "Bin/";
+  std::filesystem::create_directories(bin);
+  std::filesystem::create_symlink("/nonexistent/arm-none-eabi-gcc", bin + "arm-uclibc-gcc");
+  EnvOverlay env;
+  env.Set("PATH", bin);
+  ToolRunner runner(Deps());
+  ToolRunRequest r = Compile("A.C", "", false);
+  r.toolCode = 31;
+  r.flags = 0x08;
+  r.environment = &env;
+  runner.RunBuildStep(r);
+  EXPECT_EQ(r.errors, 1);
+  EXPECT_EQ(Shown(shell).back(), "--- Error: can't execute 'arm-uclibc-gcc': '" + bin +
+                                     "arm-uclibc-gcc' is a link to '/nonexistent/arm-none-eabi-gcc': "
+                                     "No such file or directory\n");
 }
 
 TEST_F(ToolRunnerTest, MissingProgramFailsTheRun) {
@@ -109,7 +165,8 @@ TEST_F(ToolRunnerTest, MissingProgramFailsTheRun) {
   r.toolFolder = dir.Path();
   runner.RunBuildStep(r);
   EXPECT_EQ(Shown(shell), (std::vector<std::string>{
-                              "compiling A.C...\n", "--- Error: can't execute '" + dir.Path() + "Q51.EXE'\n"}));
+                              "compiling A.C...\n", "--- Error: can't execute '" + dir.Path() +
+                                                           "Q51.EXE': No such file or directory\n"}));
   EXPECT_EQ(r.errors, 1);
   EXPECT_EQ(r.exitCode, kRunFailedExitCode);
   EXPECT_NE(r.runFailed, 0u);

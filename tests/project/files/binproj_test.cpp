@@ -91,6 +91,31 @@ BinaryProjectWriter SampleBinary(const char* outDir = ".\\obj\\",
 
 class BinProjTest : public ProjectFileTest {};
 
+// A target options record without "Name" keeps the default output name:
+// the imported project's own name, not that of the project open before.
+TEST_F(BinProjTest, DefaultOutputNameIsTheImportedProjectsName) {
+  ProjectRec* other = NewProject(nullptr, "C:\\work\\Other.pm2");
+  theApp().m_pProject = other;
+  BinaryProjectWriter w;
+  w.Begin(kBinProject);
+  w.String("Path", "C:\\work\\");
+  w.End();
+  w.Begin(kBinTarget);
+  w.ShortString("Target", "T1");
+  w.U16("ToolSet", kToolset166);
+  w.End();
+  w.Begin(kBinTargetOptions);
+  w.U16("Index", 0);
+  w.End();
+  w.EndOfProject();
+  ProjectRec* p = nullptr;
+  ASSERT_EQ(0, ReadBinaryProject(w.Data(), false, &p, "Motor"));
+  ASSERT_TRUE(p && p->firstTarget && p->firstTarget->pOpts);
+  EXPECT_EQ(p->name.str(), "Motor");
+  EXPECT_EQ(p->firstTarget->pOpts->out.OUTNAME.str(), "Motor");
+  EXPECT_EQ(theApp().m_pProject, other);
+}
+
 TEST_F(BinProjTest, EveryRecordTypeReadsIntoTheRecordsATextProjectGives) {
   ProjectRec* p = nullptr;
   ASSERT_EQ(0, ReadBinaryProject(SampleBinary().Data(), false, &p));

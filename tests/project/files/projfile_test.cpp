@@ -448,15 +448,44 @@ TEST_F(ProjFileErrors, NewProjectWithoutToolsetOpensAgainAfterSave) {
   EXPECT_EQ(BuildProjectFileText(*io.project), text);
 }
 
-TEST_F(ProjFileErrors, UnknownKeysAndMissingEndOptAreTolerated) {
+TEST_F(ProjFileErrors, UnknownKeysAreSkipped) {
   std::string body =
       "Target (T), 0x0000\r\nGroup (G)\r\n\r\nOptions 1,0,0\r\n PRJNAME (x)\r\n Frobnicate=7\r\n"
-      " Q51MSC (A)\r\nEndOpt\r\nOptions 1,1,0\r\n Q51MSC (B)\r\n";  // last block runs to the end
+      " Q51MSC (A)\r\nEndOpt\r\nOptions 1,1,0\r\n Q51MSC (B)\r\nEndOpt\r\n";
   ProjectFileIo io;
   ASSERT_EQ(0, ReadProjectText(io, "/p/x.pm2", Text(body), nullptr));
   EXPECT_EQ("A", io.project->firstTarget->pOpts->c51.Q51MSC.str());
   EXPECT_EQ("B", io.project->firstGroup->pOpts->c51.Q51MSC.str());
   EXPECT_EQ(0u, io.project->firstGroup->pOpts->prop.PROPFLD[0] & 3u);  // a group block
+}
+
+// A file that ends inside an options block was cut off: what it holds is
+// not what was saved, and a build from it would fail for reasons the user
+// can't see. A record number or toolset that is no number is reported with
+// its line rather than read as 0.
+TEST_F(ProjFileErrors, DamagedFilesAreReportedWithTheirLine) {
+  struct Row {
+    const char* name;
+    std::string body;
+    std::string message;
+  } rows[] = {
+      {"cut inside the target block", "Target (T), 0x0003\r\n\r\nOptions 1,0,0\r\n Q51MSC (A)\r\n",
+       "'/p/x.pm2' is damaged: it ends inside the options of target 'T'"},
+      {"cut inside a group block",
+       "Target (T), 0x0000\r\nGroup (G)\r\nOptions 1,0,0\r\nEndOpt\r\nOptions 1,1,0\r\n Q51MSC (B)\r\n",
+       "'/p/x.pm2' is damaged: it ends inside the options of target 'T'"},
+      {"toolset not a number", "Target (T), GNU\r\n",
+       "'/p/x.pm2' line 4: the toolset is not a number: 'Target (T), GNU'"},
+      {"group number not a number", "Target (T), 0x0000\r\nGroup (G)\r\nFile one,1,<a.c><a.c> 0x0\r\n",
+       "'/p/x.pm2' line 6: the group number is not a number: 'File one,1,<a.c><a.c> 0x0'"},
+      {"options numbers not numbers", "Target (T), 0x0000\r\nOptions x,0,0\r\nEndOpt\r\n",
+       "'/p/x.pm2' line 5: a record number is not a number: 'Options x,0,0'"},
+  };
+  for (const Row& r : rows) {
+    ProjectFileIo io;
+    EXPECT_EQ(kProjectFileBadContents, ReadProjectText(io, "/p/x.pm2", Text(r.body), nullptr)) << r.name;
+    EXPECT_EQ(io.message, r.message) << r.name;
+  }
 }
 
 TEST_F(ProjFileErrors, EveryCutOfAFileReadsOrFailsCleanly) {

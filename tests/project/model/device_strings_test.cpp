@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "project/files/project_file.h"
+
 #include <string>
 
 #include "project/model/option_defaults.h"
@@ -303,6 +305,30 @@ TEST_F(ApplyDevice, ArmEndiannessFollowsEachDevice) {
   EXPECT_NE(b.lst.GLFLAGS & kGlFlagsBigEndian, 0u);
   EXPECT_TRUE(b.tGnu.GCPUTYP.empty());
   EXPECT_EQ(b.tGnu.OCMARAM, MemRangeRec());
+}
+
+// A target saved before its toolset was chosen comes back with an empty
+// block; the first device chosen after that still takes the first-device
+// step (byte order, browse, debug and flash bits) as for a new target.
+TEST_F(ApplyDevice, FirstDeviceAfterReopeningAnUndefinedTarget) {
+  ProjectRec* p = OpenNewProject();
+  ASSERT_EQ(p->curTarget->toolset, kToolsetUndefined);
+  const std::string text = BuildProjectFileText(*p);
+  ProjectFileIo io;
+  ASSERT_EQ(ReadProjectText(io, "C:\\work\\demo.pm2", text, nullptr), 0);
+  ASSERT_NE(io.project, nullptr);
+  theApp().m_pProject = io.project;  // the read project is the open one (the new one's pool is gone)
+  TargetRec* t = io.project->curTarget;
+  ASSERT_NE(t, nullptr);
+  ASSERT_NE(t->pOpts, nullptr) << "the reader keeps the target with its empty block";
+  ApplyDeviceOptions(t, kToolsetArmGnu,
+                     Device("X", "BigOne", kFamilyArm, {{"CPU", "CLOCK(1) EBIG"}, {"FLASH", "ISP.EXE"}}));
+  const OptionBlock& b = *t->pOpts;
+  EXPECT_NE(b.lst.GLFLAGS & kGlFlagsBigEndian, 0u);
+  EXPECT_TRUE(b.out.flags.BROWSE);
+  EXPECT_EQ(b.dbg.flags & 0x20C, 0x20Cu);
+  EXPECT_TRUE(t->debugFlags & kDebugFlagDeviceApplied);
+  EXPECT_EQ(FirstWord(b.flash.FLASH1) & 3, 2u);
 }
 
 TEST_F(ApplyDevice, VendorNodesAndMissingEntriesChangeNothing) {

@@ -1,0 +1,220 @@
+// The build driver's inside, shared by the files that make it up (the
+// build itself and the dependency-data updates of the project window).
+// Not for other callers: they use build_driver.h.
+#pragma once
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "builder/driver/build_driver.h"
+#include "builder/commands/arm_controls.h"
+#include "builder/commands/arm_ads_command.h"
+#include "builder/commands/arm_gnu_command.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/gnu_command_file.h"
+#include "builder/commands/key_sequences.h"
+#include "builder/commands/q166_command.h"
+#include "builder/commands/q51_command.h"
+#include "builder/commands/w166_command.h"
+#include "builder/commands/w51_command.h"
+#include "builder/commands/yq166_command.h"
+#include "builder/driver/dependency_file.h"
+#include "builder/driver/link_51_steps.h"
+#include "builder/driver/link_steps.h"
+#include "builder/driver/register_optimization.h"
+#include "builder/driver/run_journal.h"
+#include "builder/driver/toolset_folders.h"
+#include "builder/driver/up_to_date.h"
+#include "builder/preprocessor/preprocessor.h"
+#include "builder/runner/batch_file.h"
+#include "builder/runner/command_line_split.h"
+#include "builder/runner/tool_environment.h"
+#include "builder/runner/tool_runner.h"
+#include "builder/runner/progress_channel.h"
+#include "builder/runner/tool_table.h"
+#include "platform/ascii_case.h"
+#include "platform/notification_hub.h"
+#include "platform/win_path.h"
+#include "project/environment/environment.h"
+#include "project/files/entry_stream.h"
+#include "project/model/app_state.h"
+#include "project/model/option_block.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
+#include "project/text/path_text.h"
+#include "project/text/pool.h"
+
+namespace pm2 {
+
+namespace driver_detail {
+
+// The kinds of progress record the status bar takes (service 43).
+constexpr uint32_t kProgressShow = 1, kProgressEnd = 2, kProgressMove = 3;
+
+// Tool codes the driver chooses.
+enum : uint16_t {
+  kToolQ251 = 1, kToolQ51 = 2, kToolQ166 = 3, kToolW51 = 8, kToolW251 = 9, kToolW166 = 10,
+  kToolWX51 = 23, kToolQX51 = 25, kToolZZQ51 = 29, kToolYQ166 = 30, kToolGnuCc = 31, kToolGnuAs = 32,
+  kToolAdsCc = 36, kToolAdsAsm = 37, kToolTcc = 42,
+};
+constexpr uint32_t kFlagGnuTool = 0x08;
+constexpr uint32_t kFlagArmTool = 0x10;
+constexpr uint32_t kArmLayoutMask = 0x78;
+constexpr uint32_t kDebugAfterBuild = 0x10000;
+
+inline bool IsAssemblerCode(int code) {
+  return code == 8 || code == 9 || code == 10 || code == 23 || code == 32 || code == 37;
+}
+// The linkers keep their command files for the next up-to-date test.
+inline bool IsLinkerCode(int code) {
+  return code == 5 || code == 6 || code == 7 || code == 13 || code == 24 || code == 28 ||
+         code == 33 || code == 38;
+}
+
+inline bool IsArm(uint16_t toolset) { return toolset == kToolsetArmGnu || toolset == kToolsetArmAds; }
+
+// Bits of the 51 tool word (T51FL) the driver reads.
+constexpr uint32_t kT51SymbolsOnly = 0x1000;
+constexpr uint32_t kT51CodeBanking = 0x2000;
+constexpr uint32_t kT51ExtendedLinker = 0x8000;
+constexpr uint32_t kT51ExtendedAsm = 0x10000;
+constexpr uint32_t kT51ExtendedCompiler = 0x20000;
+
+// The 2-bit global register optimisation setting of the toolset's compiler.
+inline uint16_t GlobalRegisterOptimization(const OptionBlock& o, uint16_t toolset) {
+  switch (toolset) {
+    case kToolset51: return o.c51.Q51FL & 3;
+    case kToolset251: return o.c251.Q251F1 & 3;
+    case kToolset166: return o.c166.flags.REGCOLOR;
+    default: return 0;
+  }
+}
+
+
+
+// The shell the tool runner and the link steps print through: lines go to
+// the hub as code 6, beeps and boxes to the real shell.
+class HubShell : public ShellServices {
+ public:
+  HubShell(NotificationHub* hub, ShellServices* shell) : hub_(hub), shell_(shell) {}
+  void Beep() override { Shell().Beep(); }
+  int MessageBox(const std::string& text, int kind) override { return Shell().MessageBox(text, kind); }
+  void PostOutputText(const std::string& line) override {
+    hub_->Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>(line.c_str()));
+  }
+
+ private:
+  ShellServices& Shell() { return shell_ ? *shell_ : theApp().Shell(); }
+  NotificationHub* hub_;
+  ShellServices* shell_;
+};
+
+
+}  // namespace driver_detail
+
+class BuildDriver::Impl {
+  using HubShell = driver_detail::HubShell;
+ public:
+  Impl(BuildDriver& owner, BuildDriverDeps& deps)
+      : owner_(owner), deps_(deps), shell_(deps.hub, deps.shell), s_(owner.state_) {}
+
+  void Build(ProjectRec* project, TargetRec* target, int mode);
+  void TranslateOne(ProjectRec* project, TargetRec* target, FileRec* file);
+  void UpdateDependencies(ProjectRec* project, TargetRec* target);
+  int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file);
+
+ private:
+  void Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void Box(const std::string& text) {
+    if (quiet_) return;
+    shell_.Beep();
+    shell_.MessageBox(text, kMbOk | kMbIconExclamation);
+  }
+  void Run(ToolRunRequest& r) {
+    includeTimes_.clear();  // the tool may write any file
+    sourceTimes_.clear();
+    // Until the tool has ended its outputs are not whole: a build killed
+    // meanwhile must not leave them to be taken as up to date.
+    std::vector<std::string> outputs;
+    const std::string object = WithoutQuotes(r.objectFile);
+    if (!object.empty()) {
+      outputs.push_back(object);
+      if (r.flags & kToolFlagHexOutput) outputs.push_back(object + ".hex");
+    }
+    journal_.StepStarting(outputs);
+    if (deps_.run) deps_.run(r);
+    else runner_->RunBuildStep(r);
+    journal_.StepDone();
+  }
+  // Starts the journal of a build or translation, undoing a killed one's.
+  void BeginJournal() {
+    journal_.Begin(Local(OutputBase(*options_)) + ".pm2run",
+                   [this](const std::string& stored) { return Local(stored); });
+  }
+  bool CheckTargetToolset(ProjectRec* project, TargetRec* target);
+  void TranslateFileByType(GroupRec* group, FileRec* file, int mode);
+  void CompileOrAssemble(GroupRec* group, FileRec* file, const BuildProperties& props, bool assemble);
+  void CompileCpp(GroupRec* group, FileRec* file, const BuildProperties& props, int mode);
+  void FillRequest(FileRec* file, const BuildProperties& props);
+  // itemFile: the project's file the item belongs to (file may be a copy).
+  void AssembleGeneratedSource(GroupRec* group, FileRec* file, FileRec* itemFile, const BuildProperties& props);
+  void NameObjectAsOnDisk(ToolRunRequest& r);
+  void RunCustomTranslator(FileRec* file, const BuildProperties& props);
+  void AddFileToLink(GroupRec* group, FileRec* file, const BuildProperties& props, bool library);
+  bool WriteCommandInputFile(ToolRunRequest& r);
+  void RunStep(const BuildProperties& props);
+  void RunUserCommand(const OptString& command, int number);
+  void Link(const OptionBlock& options);
+  void DeleteCommandInputFiles();
+  void Finish();
+  std::string Local(std::string_view stored) {
+    std::string out;
+    resolver_.ResolveStoredPath(stored, folder_, &out);
+    return out;
+  }
+  // The local path of a stored one with its status, in one stat call when
+  // the exact name exists; else through the case-insensitive lookup.
+  std::string LocalWithStatus(std::string_view stored, FileStatus* status);
+  void PrepareScan(DepScanRequest& scan, FileRec* file, const std::string& controls,
+                   const std::string& object);
+
+  // The control string of a C or assembler file into the context (ARM);
+  // false for a file that takes no part in the build.
+  bool ArmControls(GroupRec* group, FileRec* file, bool assemble);
+  // Scans a C file of an ARM target; its include list in `scan`.
+  void ScanArmCFile(FileRec* file, DepScanRequest& scan);
+  void Progress(uint32_t kind, uint32_t position);
+  // The shown include list replaced by `names` unless equal; 1 equal, 2 replaced.
+  int ReplaceShownIncludes(FileRec* file, const std::vector<std::string>& names);
+
+  BuildDriver& owner_;
+  BuildDriverDeps& deps_;
+  bool quiet_ = false;  // no message boxes or refusals printed (dependency updates)
+  HubShell shell_;
+  BuildState& s_;
+  ProjectRec* project_ = nullptr;
+  TargetRec* target_ = nullptr;
+  OptionBlock* options_ = nullptr;
+  std::string folder_;  // the project folder on this machine, ends in '/'
+  PathResolver resolver_;
+  std::unique_ptr<ToolRunner> runner_;
+  std::unique_ptr<CommandContext> ctx_;
+  EnvOverlay overlay_;
+  ToolEnvInput envInput_;
+  std::string toolFolder_;
+  BatchFile batch_;
+  TraceFile trace_;
+  RunJournal journal_;
+  std::unordered_map<std::string, uint32_t> includeTimes_;  // of this build's include tests
+  // Source times taken by this build's checks (stored path -> time), for the
+  // dependency file; emptied whenever a tool may have written a file.
+  std::unordered_map<std::string, uint32_t> sourceTimes_;
+};
+
+}  // namespace pm2

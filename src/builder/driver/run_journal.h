@@ -1,0 +1,52 @@
+// What a build is in the middle of, kept on disk so that the next build
+// can undo what a killed one left: "<output folder><output name>.pm2run".
+//
+// Text, one entry a line:
+//   O <stored path>   an output the running tool writes (object, library,
+//                     image, hex): not complete until the tool has ended
+//   C <local path>    a command input file of this build (deleted at its end)
+//   T <local path>    a capture file of the running tool (temporary folder)
+// The file is rewritten whole (a scratch file renamed over it) whenever an
+// entry comes or goes, always before the file an entry names is made, and
+// removed when the build ends. A build that finds one deletes every file it names,
+// so a killed tool's output is made again and no scratch file stays behind.
+// A line that is cut off or of another kind is skipped.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pm2 {
+
+class RunJournal {
+ public:
+  // Maps a stored output path to this machine's file ("" when none).
+  using LocalPathFn = std::function<std::string(const std::string& stored)>;
+
+  RunJournal() = default;
+  RunJournal(const RunJournal&) = delete;
+  RunJournal& operator=(const RunJournal&) = delete;
+
+  // Recovers from the journal a killed build left at `path` (deleting what
+  // it names) and starts an empty one. Returns the number of files deleted.
+  int Begin(const std::string& path, const LocalPathFn& local);
+  // A tool is about to write these outputs (stored paths).
+  void StepStarting(const std::vector<std::string>& outputs);
+  void CaptureStarting(const std::string& localPath);
+  void StepDone();
+  void AddCommandFile(const std::string& localPath);
+  // The build ended: the journal is removed.
+  void End();
+  bool Active() const { return !path_.empty(); }
+
+ private:
+  void Write();
+
+  std::string path_;
+  std::vector<std::string> outputs_;
+  std::vector<std::string> commandFiles_;
+  std::vector<std::string> temps_;
+};
+
+}  // namespace pm2

@@ -1,0 +1,64 @@
+#include "builder/driver/target_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace pm2 {
+
+std::string TargetLockPath(const std::string& runtimeFolder, const std::string& projectFile,
+                           const std::string& target) {
+  // FNV-1a over both names: a fixed-length file name whatever their length.
+  uint64_t h = 1469598103934665603ull;
+  auto mix = [&h](const std::string& s) {
+    for (unsigned char c : s) {
+      h ^= c;
+      h *= 1099511628211ull;
+    }
+    h ^= 0xFF;  // keeps "ab"+"c" apart from "a"+"bc"
+    h *= 1099511628211ull;
+  };
+  mix(projectFile);
+  mix(target);
+  // The user's id keeps users of one machine apart where the folder is shared (/tmp).
+  char name[64];
+  std::snprintf(name, sizeof name, "pm2-build-%u-%016llx.lock", static_cast<unsigned>(::getuid()),
+                static_cast<unsigned long long>(h));
+  std::string folder = runtimeFolder;
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder + name;
+}
+
+bool TargetBuildLock::Acquire(const std::string& runtimeFolder, const std::string& projectFile,
+                              const std::string& target, std::string* err) {
+  Release();
+  const std::string path = TargetLockPath(runtimeFolder, projectFile, target);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) {
+    // No lock can be had (no runtime folder, a file we may not open): the
+    // build goes on unguarded rather than not at all.
+    if (err) *err = "Can't create '" + path + "': " + std::strerror(errno);
+    return true;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (err) err->clear();
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  key_ = projectFile + '\n' + target;
+  return true;
+}
+
+void TargetBuildLock::Release() {
+  if (fd_ >= 0) ::close(fd_);  // closing drops the lock
+  fd_ = -1;
+  key_.clear();
+}
+
+}  // namespace pm2
