@@ -10,6 +10,7 @@
 #include "builder/driver/dependency_file.h"
 #include "builder/runner/build_log.h"
 #include "platform/win_path.h"
+#include "project/files/project_file.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
 
@@ -73,7 +74,11 @@ void DriverBuildPort::SetBuildLogFile(int action, const std::string& name) {
     return;
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(local).parent_path(), ec);
-  BuildLogProject lp{folder, project->name.str()};
+  // The heading shows the date of the project file as it lies on disk.
+  std::string onDisk;
+  ToLocalPath(ProjectSiblingPath(*project, "pm2"), folder.empty() ? "./" : ToForwardSlashes(folder), kNoDrives,
+              &onDisk, &why);
+  BuildLogProject lp{folder, project->name.str(), onDisk};
   m_log->SetBuildLogFile(1, local, &lp);
 }
 
