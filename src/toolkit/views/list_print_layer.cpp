@@ -53,7 +53,15 @@ void ListPrintLayer::Repaint() { m_widget->update(); }
 
 void ListPrintLayer::PaintPage(QPainter& p) {
   p.save();
-  p.setClipRect(ToQRect(m_job.PrintPage()));
+  // Only the rows that fit whole: the row cut at the page bottom opens the
+  // next page. A row taller than the page is cut at its bottom.
+  QRect clip = ToQRect(m_job.PrintPage());
+  const int top = m_engine.GetTopIndex();
+  const int last = m_engine.GetBottomIndex();
+  if (!m_engine.IsIconLayout() && last >= top && m_engine.GetItemCount() > 0) {
+    clip.setBottom(m_engine.GetInsideRect().top + m_engine.GetItemsHeight(top, last, true) - 1);
+  }
+  p.setClipRect(clip);
   m_view.PaintForPrint(p);
   p.restore();
   ++m_pagesPainted;
