@@ -64,11 +64,11 @@ void ListPrintLayer::PaintPage(QPainter& p) {
   p.setClipRect(clip);
   m_view.PaintForPrint(p);
   p.restore();
-  ++m_pagesPainted;
+  m_pageTops.push_back(top);
 }
 
 bool ListPrintLayer::Print(QPrinter& printer, bool preview, std::string* error) {
-  m_pagesPainted = 0;
+  m_pageTops.clear();
   QPainter p;
   if (!p.begin(&printer)) {
     const QString name = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();

@@ -8,6 +8,7 @@
 
 #include <QFont>
 #include <string>
+#include <vector>
 
 #include "toolkit/views/list_print_job.h"
 
@@ -28,7 +29,9 @@ class ListPrintLayer : public ListPrintHost {
   // printer cannot start or no printer font can be made.
   bool Print(QPrinter& printer, bool preview, std::string* error);
   // Pages the last job painted.
-  int PagesPainted() const { return m_pagesPainted; }
+  int PagesPainted() const { return int(m_pageTops.size()); }
+  // The first row of each page the last job painted.
+  const std::vector<int>& PageTops() const { return m_pageTops; }
   bool Printing() const { return m_job.Printing(); }
   SECListPrintJob& Job() { return m_job; }
 
@@ -56,7 +59,7 @@ class ListPrintLayer : public ListPrintHost {
   QFont m_printFont;
   QFont m_screenFont;
   bool m_haveFont = false;
-  int m_pagesPainted = 0;
+  std::vector<int> m_pageTops;
 };
 
 }  // namespace pm2

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QTest>
 
@@ -237,6 +238,29 @@ TEST_F(ShortcutBarWidget, PaintsTheBarGreyFramesTheHotIconAndShowsTheDownButton)
   EXPECT_EQ(shot.pixelColor(down.left + 3, down.top + 3), SysQColor(SysColor::BtnFace));
   const Rect up = bar->UpButton().rect;
   EXPECT_EQ(shot.pixelColor(up.left + 2, up.top + 2), ToQColor(GetSysColor(SysColor::BtnShadow)));
+}
+
+TEST_F(ShortcutBarWidget, RestingOnTheHeldDownButtonScrollsEveryQuarterSecond) {
+  auto bar = Make(12);
+  const Rect down = bar->DownButton().rect;
+  const QPoint on((down.left + down.right) / 2, (down.top + down.bottom) / 2);
+  QCursor::setPos(bar->mapToGlobal(on));
+  QApplication::processEvents();
+  if (bar->mapFromGlobal(QCursor::pos()) != on) GTEST_SKIP() << "the platform cannot place the cursor";
+  QTest::mousePress(bar.get(), Qt::LeftButton, {}, on);
+  EXPECT_EQ(bar->FirstVisible(), 1);
+  // No step comes before a quarter second has passed.
+  QTest::qWait(kShortcutHoverMs / 2);
+  EXPECT_EQ(bar->FirstVisible(), 1);
+  QElapsedTimer clock;
+  clock.start();
+  while (bar->FirstVisible() < 3 && clock.elapsed() < 5000) QTest::qWait(10);
+  EXPECT_EQ(bar->FirstVisible(), 3);
+  EXPECT_GE(clock.elapsed() + kShortcutHoverMs / 2, 2 * kShortcutHoverMs - 20);
+  QTest::mouseRelease(bar.get(), Qt::LeftButton, {}, on);
+  const int first = bar->FirstVisible();
+  QTest::qWait(kShortcutHoverMs * 2);
+  EXPECT_EQ(bar->FirstVisible(), first);
 }
 
 TEST_F(ShortcutBarWidget, WheelScrollsTheBarALine) {

@@ -10,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QTest>
 
 #include "toolkit/views/list_view.h"
 
@@ -79,6 +80,9 @@ TEST_F(ViewTest, AListPrintsToPdfWithThePagesItsRowsNeed) {
   ASSERT_TRUE(list->Print(*printer, false, &error)) << error;
   EXPECT_EQ(list->PrintLayer().PagesPainted(), expected);
   EXPECT_EQ(PdfPages(file), expected);
+  std::vector<int> tops;
+  for (int page = 0; page < expected; ++page) tops.push_back(page * perPage);
+  EXPECT_EQ(list->PrintLayer().PageTops(), tops);
 }
 
 TEST_F(ViewTest, AListThatFitsPrintsOnePageAndAnEmptyListToo) {
@@ -140,6 +144,54 @@ TEST_F(ViewTest, ATreePrintsItsVisibleRowsAndMoreOnceExpanded) {
   ASSERT_TRUE(tree->Print(*again, false, nullptr));
   EXPECT_EQ(tree->PrintLayer().PagesPainted(), expected);
   EXPECT_EQ(PdfPages(file), expected);
+}
+
+// What a tree shows and holds: rows, focus, top row and the caret's label.
+std::string TreeState(SECTreeBaseC& t) {
+  std::string out = std::to_string(t.GetItemCount()) + "/" + std::to_string(t.GetFocusIndex()) + "/" +
+                    std::to_string(t.GetTopIndex()) + "/";
+  if (HTREEITEM caret = t.GetCaretItem()) out += t.GetItemText(caret);
+  return out;
+}
+
+TEST_F(ViewTest, ATreeViewAndATreeControlAnswerTheSameInput) {
+  SECTreeCtrl ctrl;
+  SECTreeView view;
+  std::vector<std::string> states[2];
+  int which = 0;
+  for (SECTreeCtrl* t : {&ctrl, static_cast<SECTreeCtrl*>(&view)}) {
+    t->resize(200, 120);
+    for (int g = 0; g < 4; ++g) {
+      HTREEITEM group = t->InsertItem("group" + std::to_string(g));
+      for (int f = 0; f < 5; ++f) t->InsertItem("file" + std::to_string(g) + std::to_string(f), group);
+    }
+    t->show();
+    auto clickRow = [t](int row) {
+      Rect r;
+      t->GetItemRect(row, &r, 2);
+      QTest::mouseClick(t, Qt::LeftButton, {}, QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    };
+    auto& out = states[which++];
+    clickRow(1);
+    out.push_back(TreeState(*t));
+    QTest::keyClick(t, Qt::Key_Right);
+    out.push_back(TreeState(*t));
+    for (int i = 0; i < 7; ++i) QTest::keyClick(t, Qt::Key_Down);
+    out.push_back(TreeState(*t));
+    QTest::keyClick(t, Qt::Key_Left);
+    QTest::keyClick(t, Qt::Key_Left);
+    out.push_back(TreeState(*t));
+    QTest::keyClick(t, Qt::Key_Asterisk, Qt::KeypadModifier);
+    out.push_back(TreeState(*t));
+    QTest::keyClick(t, Qt::Key_End);
+    out.push_back(TreeState(*t));
+    clickRow(t->GetTopIndex() + 2);
+    out.push_back(TreeState(*t));
+    QTest::keyClick(t, Qt::Key_F);
+    out.push_back(TreeState(*t));
+  }
+  EXPECT_EQ(states[0], states[1]);
+  EXPECT_EQ(states[0].front(), "4/1/0/group1");
 }
 
 TEST_F(ViewTest, PrintCommandsReachTheViewAndTheDialogOffersAllPagesOnly) {
