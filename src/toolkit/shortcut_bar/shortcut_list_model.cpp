@@ -241,6 +241,7 @@ void SECShortcutListBase::BarLButtonDown(int x, int y) {
 
 void SECShortcutListBase::BarLButtonUp(int x, int y) {
   if (!PressPending()) return;
+  const int pressed = m_pressedItem;
   ForgetPress();
   if (m_heldButton) {
     ShortcutScrollButton& b = m_heldButton == kShortcutHitUp ? m_up : m_down;
@@ -250,8 +251,7 @@ void SECShortcutListBase::BarLButtonUp(int x, int y) {
     return;
   }
   // The item pressed loses its sunken look wherever the release happens.
-  if (m_pressedItem >= 0) SetItemHotState(m_pressedItem, 0);
-  m_pressedItem = -1;
+  if (pressed >= 0) SetItemHotState(pressed, 0);
   unsigned flags = 0;
   const int hit = BarHitTest(x, y, &flags);
   if (hit < 0) return;

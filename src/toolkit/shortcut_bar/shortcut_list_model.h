@@ -129,7 +129,10 @@ class SECShortcutListBase : public SECListBaseC {
   bool BarWheel(int delta, bool cursorInWindow);
   int LastWheelDelta() const { return m_wheelDelta; }
   bool PressPending() const { return m_pressPoint.x != -1 || m_pressPoint.y != -1; }
-  void ForgetPress() { m_pressPoint = {-1, -1}; }
+  void ForgetPress() {
+    m_pressPoint = {-1, -1};
+    m_pressedItem = -1;
+  }
   virtual void ScrollUp();
   virtual void ScrollDown();
 

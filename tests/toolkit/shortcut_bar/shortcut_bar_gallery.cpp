@@ -121,13 +121,6 @@ SECShortcutListCtrl* MakeBar(bool large, int height) {
   return bar;
 }
 
-QPoint IconCentre(SECShortcutListCtrl* bar, int index) {
-  for (const auto& g : bar->VisibleItems()) {
-    if (g.index == index) return QPoint((g.icon.left + g.icon.right) / 2, (g.icon.top + g.icon.bottom) / 2);
-  }
-  return {};
-}
-
 struct Shot {
   const char* name;
   std::function<SECShortcutListCtrl*()> make;
@@ -183,6 +176,5 @@ int main(int argc, char** argv) {
       ++failures;
     }
   }
-  (void)IconCentre;
   return failures == 0 ? 0 : 1;
 }

@@ -196,6 +196,16 @@ TEST(ShortcutBarState, PressSinksTheIconAndReleaseMakesItHot) {
   EXPECT_EQ(b.owner.events.size(), 2u);
 }
 
+TEST(ShortcutBarState, AfterADragTheItemTurnsHotAgain) {
+  Bar b(4);
+  b.bar.BarLButtonDown(50, 20);
+  ASSERT_EQ(b.bar.BarMouseMove(50, 40, true), 0);
+  b.bar.SetItemHotState(0, 0);  // the drag data is taken
+  b.bar.ForgetPress();          // the drag has ended
+  b.bar.BarMouseMove(50, 20, false);
+  EXPECT_EQ(b.bar.GetItemHotState(0), kShortcutHot);
+}
+
 TEST(ShortcutBarState, HotFollowsTheMouseAndLeavingClearsItAtTheNextTick) {
   Bar b(4);
   b.bar.BarMouseMove(50, 20, false);
@@ -257,22 +267,6 @@ TEST(ShortcutBarScroll, WheelScrollsOnlyWithTheCursorInside) {
   EXPECT_EQ(b.bar.LastWheelDelta(), -120);
   b.bar.BarWheel(0, true);
   EXPECT_EQ(b.bar.FirstVisible(), 0);
-}
-
-TEST(ShortcutBarCommands, MenuSwitchesModesAndChecksTheCurrentOne) {
-  Bar b(2);
-  CommandState large, small;
-  large.id = kIdShortcutLargeIcons;
-  small.id = kIdShortcutSmallIcons;
-  b.bar.UpdateBarCommand(large);
-  b.bar.UpdateBarCommand(small);
-  EXPECT_EQ(large.check, 1);
-  EXPECT_EQ(small.check, 0);
-  EXPECT_TRUE(b.bar.OnBarCommand(kIdShortcutSmallIcons));
-  EXPECT_EQ(b.bar.GetListStyle() & LVS_TYPEMASK, LVS_REPORT);
-  EXPECT_FALSE(b.bar.OnBarCommand(1));
-  EXPECT_TRUE(b.bar.OnBarCommand(kIdShortcutLargeIcons));
-  EXPECT_EQ(b.bar.GetListStyle() & LVS_TYPEMASK, LVS_ICON);
 }
 
 // --- items moving in and out ----------------------------------------------------------
@@ -361,33 +355,6 @@ TEST(ShortcutDragPayload, EveryCutOfABlockIsRefused) {
   EXPECT_FALSE(DecodeShortcutDrag(badMask, &back, &error));
   EXPECT_EQ(error, "The dragged shortcut item is damaged: its mask is not 7.");
 }
-
-struct MarkerRow {
-  const char* name;
-  int code;
-  MarkerTriangle left;
-  MarkerTriangle right;
-};
-
-class ShortcutMarker : public ::testing::TestWithParam<MarkerRow> {};
-
-TEST_P(ShortcutMarker, Triangles) {
-  const Rect r{10, 20, 90, 40};
-  const MarkerTriangle l = GetLeftMarkerPoints(r, GetParam().code);
-  const MarkerTriangle rt = GetRightMarkerPoints(r, GetParam().code);
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(l.p[i], GetParam().left.p[i]) << i;
-    EXPECT_EQ(rt.p[i], GetParam().right.p[i]) << i;
-  }
-}
-
-const MarkerRow kMarkerRows[] = {
-    {"Bottom", -1, {{{10, 31}, {18, 31}, {10, 39}}}, {{{89, 31}, {81, 31}, {89, 39}}}},
-    {"Top", -2, {{{10, 29}, {18, 29}, {10, 21}}}, {{{89, 29}, {81, 29}, {89, 21}}}},
-    {"Middle", 0, {{{10, 34}, {18, 30}, {10, 26}}}, {{{89, 34}, {81, 30}, {89, 26}}}},
-};
-INSTANTIATE_TEST_SUITE_P(Rows, ShortcutMarker, ::testing::ValuesIn(kMarkerRows),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2
