@@ -144,7 +144,10 @@ void ListViewImpl::SyncImageSizes() {
 
 // --- ListHost ---------------------------------------------------------------------
 
-Rect ListViewImpl::ClientRect() { return {0, 0, m_widget->width(), m_widget->height()}; }
+Rect ListViewImpl::ClientRect() {
+  if (m_hasDrawRect) return m_drawRect;
+  return {0, 0, m_widget->width(), m_widget->height()};
+}
 bool ListViewImpl::HasFocus() { return m_widget->hasFocus() || (m_editor && m_editor->hasFocus()); }
 bool ListViewImpl::IsEnabled() { return m_widget->isEnabled(); }
 void ListViewImpl::TakeFocus() { m_widget->setFocus(Qt::MouseFocusReason); }
@@ -290,7 +293,7 @@ bool ListViewImpl::CaptureMouse(bool take) {
 
 void ListViewImpl::Paint(QPainter& p, const QRect& clip) {
   SyncImageSizes();
-  p.fillRect(m_widget->rect(), ToQColor(m_engine->GetBkColor()));
+  p.fillRect(ToQRect(ClientRect()), ToQColor(m_engine->GetBkColor()));
   if (m_engine->IsReport() && m_engine->IsHeaderVisible()) PaintHeader(p);
   const Rect inside = m_engine->GetInsideRect();
   p.save();
@@ -318,7 +321,7 @@ void ListViewImpl::Paint(QPainter& p, const QRect& clip) {
 
 void ListViewImpl::PaintForPrint(QPainter& p) {
   m_printing = true;
-  Paint(p, m_widget->rect());
+  Paint(p, ToQRect(ClientRect()));
   m_printing = false;
 }
 
@@ -375,7 +378,7 @@ void ListViewImpl::PaintHeaderButton(QPainter& p, int c, const QRect& b, bool pr
 void ListViewImpl::PaintHeader(QPainter& p) {
   const int hh = m_engine->GetHeaderHeight();
   const int off = m_engine->GetScrollOffset();
-  const int total = std::max(m_engine->GetTotalWidth(), m_widget->width() + 1);
+  const int total = std::max(m_engine->GetTotalWidth(), ClientRect().Width() + 1);
   QRect band(-off, 0, total, hh);
   p.save();
   p.fillRect(band, ToQColor(SECListBaseC::HeaderFaceColor()));

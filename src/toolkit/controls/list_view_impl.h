@@ -80,6 +80,12 @@ class ListViewImpl : public ListHost {
   // printer: no resize line, no scroll-bar corner, solid tree lines.
   void PaintForPrint(QPainter& p);
   bool Printing() const { return m_printing; }
+  // While a print job runs the engine lays out on the page: ClientRect
+  // answers it instead of the window's area (null: the window again).
+  void SetDrawRect(const Rect* page) {
+    m_hasDrawRect = page != nullptr;
+    if (page) m_drawRect = *page;
+  }
   QWidget* Widget() const { return m_widget; }
   // A header button as the header paints it, for dragging it.
   QPixmap CreateHeaderDragImage(int column);
@@ -137,6 +143,8 @@ class ListViewImpl : public ListHost {
   // A shared list may change after it was set: the engine's sizes follow.
   void SyncImageSizes();
   bool m_printing = false;
+  bool m_hasDrawRect = false;
+  Rect m_drawRect;
   // Header drag: the button's image, where it was grabbed, the pointer.
   QPixmap m_headerDragImage;
   int m_headerGrabX = 0;
