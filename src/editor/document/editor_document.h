@@ -76,6 +76,7 @@ class EditorDocument {
   int pcLine = 0;          // the program counter's line as last drawn
   bool reloaded = false;   // set by ReloadFile
   bool inProject = false;  // a file of the project, or one the debugger knows
+  int targetLine = 0;      // the line a jump (kHintShowLineAt...) goes to
   int targetColumn = 0;    // where a jump to a line puts the caret
   std::string searchText;  // the word a jump to a line looks for
 

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "editor/document/find_placement.h"
 #include "editor/document/include_lookup.h"
 #include "editor/document/view_commands.h"
 #include "editor/engine/edit_engine.h"
@@ -190,6 +191,31 @@ TEST(ViewArithmeticTest, CentredLinesStatusTextsAndWheel) {
     WheelStep s = WheelScroll(w.ctrl, w.forward);
     EXPECT_EQ(w.code, s.code);
     EXPECT_EQ(w.count, s.count);
+  }
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST(FindPlacementTest, TheDialogKeepsOffTheCaretRow) {
+  struct Row {
+    const char* name;
+    int caretRowY;
+    int screenBottom;
+    int top;
+  };
+  // Main window from 0, view 100..700, line height 20, dialog 150 high.
+  const Row rows[] = {
+      {"caret below the dialog", 400, 1000, 0},
+      {"caret under the dialog", 120, 1000, 510},  // 700 - 40 - 150
+      {"kept on the screen", 120, 600, 450},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(r.top, FindDialogTop({0, 100, 700, r.caretRowY, 20, 150, r.screenBottom}));
   }
 }
 
