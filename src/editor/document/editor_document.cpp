@@ -111,12 +111,14 @@ bool EditorDocument::OnNewDocument(const std::string& title) {
 
 bool EditorDocument::OnOpenDocument(const std::string& path) {
   ApplyFileTypeSettings(&path);
-  if (m_text->LoadFile(path) != kEditOk) {
+  int rc = m_text->LoadFile(path);
+  m_text->SetModified(0);
+  // The views let go of the old lines whether or not the load worked.
+  for (DocumentView* v : m_views) v->InitialUpdate();
+  if (rc != kEditOk) {
     Error(Format("Invalid Ascii text file -\n\n'%s'", path));
     return false;
   }
-  m_text->SetModified(0);
-  for (DocumentView* v : m_views) v->InitialUpdate();
   return true;
 }
 

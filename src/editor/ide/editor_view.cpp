@@ -52,8 +52,9 @@ void EditorView::ApplyTypeSettings() {
 }
 
 void EditorView::InitialUpdate() {
-  ApplyTypeSettings();
+  // The lines were replaced: the engine lets go of the old ones first.
   ResetView();
+  ApplyTypeSettings();
   if (m_rememberedTop > 0) {
     Engine().SetTopLine(m_rememberedTop);
     CEditLine* line = Text().GetLine(std::max(m_rememberedCaret, 1));
