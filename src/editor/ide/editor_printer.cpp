@@ -1,6 +1,7 @@
 #include "editor/ide/editor_printer.h"
 
 #include <QFontMetrics>
+#include <cmath>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -34,7 +35,10 @@ PrintPlan PlanPrintJob(const PrintJob& job, QPainter& painter, int pageWidth, in
   m.pageWidth = pageWidth;
   m.pageHeight = pageHeight;
   m.lineHeight = plan.lineHeight;
-  m.charWidth = std::max(fm.horizontalAdvance(QLatin1Char('x')), 1);
+  // Whole pixels rounded up, so that a row of characters never runs past
+  // the page's right edge.
+  QFontMetricsF fmf(job.font, painter.device());
+  m.charWidth = std::max(int(std::ceil(fmf.horizontalAdvance(QString(64, QLatin1Char('x'))) / 64.0)), 1);
   m.hasHeader = !job.setup.header.empty();
   m.hasFooter = !job.setup.footer.empty();
   plan.layout = ComputePageLayout(m);

@@ -10,7 +10,9 @@
 #include "editor/engine/undo_group.h"
 #include "editor/ide/editor_panes.h"
 #include "editor/ide/editor_status.h"
+#include "editor/ide/editor_printer.h"
 #include "editor/ide/find_dialog.h"
+#include "editor/ide/page_setup_dialog.h"
 #include "platform/settings_store.h"
 
 namespace pm2 {
@@ -215,6 +217,11 @@ bool EditorView::RunViewCommand(int id) {
     case kCmdOpenIncludeFile: OpenIncludeFile(); return true;
     case kCmdGoToLine:
       if (m_ctx->goToLineDialog) m_ctx->goToLineDialog();
+      return true;
+    case kCmdPrint: PrintView(*this, m_ctx->settings, window()); return true;
+    case kCmdPrintPreview: PreviewView(*this, m_ctx->settings, window()); return true;
+    case kCmdPageSetup:
+      if (m_ctx->settings) RunPageSetup(*m_ctx->settings, window());
       return true;
     default: {
       bool ran = Engine().RunCommand(id);

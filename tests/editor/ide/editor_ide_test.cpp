@@ -9,6 +9,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QMenu>
 #include <QPrinter>
 #include <QScrollBar>
@@ -23,6 +25,7 @@
 #include "editor/ide/editor_status.h"
 #include "editor/ide/editor_view.h"
 #include "editor/ide/find_dialog.h"
+#include "editor/ide/page_setup_dialog.h"
 #include "editor/text/editor_keys.h"
 #include "platform/settings_store.h"
 #include "platform/temp_dir.h"
@@ -401,6 +404,16 @@ TEST_F(IdeTest, PrintsToPdfWithHeaderAndFooter) {
   second.setOutputFormat(QPrinter::PdfFormat);
   second.setOutputFileName(QString::fromStdString(m_dir / "part.pdf"));
   EXPECT_EQ(1, PrintEditorText(second, part));
+}
+
+TEST_F(IdeTest, PageSetupDialogEditsTheTemplatesAndTimes) {
+  PageSetupDialog dialog(PageSetup{"&f %c", "Page: &p", 0, 1});
+  dialog.HeaderEdit()->setText("&f");
+  auto radios = dialog.findChildren<QRadioButton*>();
+  ASSERT_EQ(4u, size_t(radios.size()));
+  radios[1]->setChecked(true);  // the header's system time
+  radios[2]->setChecked(true);  // the footer's file time
+  EXPECT_EQ((PageSetup{"&f", "Page: &p", 1, 0}), dialog.Result());
 }
 
 TEST_F(IdeTest, EscapeInTheControlClosesItsDialog) {
