@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QLayout>
 #include <cmath>
+#include <QDateTime>
 #include <QDrag>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -260,6 +261,10 @@ void EditView::wheelEvent(QWheelEvent* e) {
 }
 
 void EditView::timerEvent(QTimerEvent* e) {
+  if (e->timerId() == m_dropScrollTimer.timerId()) {
+    DropScrollTick();
+    return;
+  }
   if (e->timerId() != m_dragTimer.timerId()) return;
   if (!m_engine->State().bCapture) {
     m_dragTimer.stop();
@@ -371,11 +376,14 @@ void EditView::dragMoveEvent(QDragMoveEvent* e) {
   }
   const EditState& s = m_engine->State();
   QPoint pt = e->position().toPoint();
-  // Hovering at an edge scrolls one line or column per move.
-  int margin = std::max(s.nLineHeight / 2, 4);
-  int vertical = pt.y() < margin ? 0 : pt.y() > s.nTextHeight - margin ? 1 : -1;
-  int horizontal = pt.x() < s.nLeftMargin ? 0 : pt.x() > s.nTextWidth - margin ? 1 : -1;
-  if (vertical >= 0 || horizontal >= 0) m_engine->OnDragScroll(horizontal, vertical, true);
+  // Hovering at an edge scrolls, first after a short delay, then at a
+  // steady pace while the point rests there (the timer keeps it going).
+  m_dropPoint = pt;
+  if (DragScrollCode(pt.x(), pt.y(), viewport()->width(), viewport()->height(), kDragScrollInset) !=
+      kNoDragScroll) {
+    if (!m_dropScrollTimer.isActive()) m_dropScrollTimer.start(kDragScrollIntervalMs / 2, this);
+    DropScrollTick();
+  }
   int cw = std::max(s.nCharWidth, 1);
   int col = std::max((pt.x() - s.nLeftMargin + cw / 2) / cw, 0);
   int row = std::max(pt.y() / std::max(s.nLineHeight, 1), 0);
@@ -390,12 +398,31 @@ void EditView::dragMoveEvent(QDragMoveEvent* e) {
   e->accept();
 }
 
+void EditView::DropScrollTick() {
+  uint16_t code =
+      DragScrollCode(m_dropPoint.x(), m_dropPoint.y(), viewport()->width(), viewport()->height(), kDragScrollInset);
+  qint64 now = QDateTime::currentMSecsSinceEpoch();
+  if (code == kNoDragScroll) {
+    m_dropScroll.Tick(code, now);
+    m_dropScrollTimer.stop();
+    return;
+  }
+  // Only when the window can scroll that way.
+  int h = DragScrollHorizontal(code), v = DragScrollVertical(code);
+  if (!m_engine->OnDragScroll(h, v, false)) return;
+  if (m_dropScroll.Tick(code, now)) m_engine->OnDragScroll(h, v, true);
+}
+
 void EditView::dragLeaveEvent(QDragLeaveEvent*) {
+  m_dropScrollTimer.stop();
+  m_dropScroll.Reset();
   viewport()->update(m_dropCaret);
   m_dropCaret = QRect();
 }
 
 void EditView::dropEvent(QDropEvent* e) {
+  m_dropScrollTimer.stop();
+  m_dropScroll.Reset();
   viewport()->update(m_dropCaret);
   m_dropCaret = QRect();
   QByteArray bytes = e->mimeData()->text().toLatin1();

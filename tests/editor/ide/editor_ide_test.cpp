@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QMenu>
+#include <QMimeData>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTest>
@@ -404,6 +405,25 @@ TEST_F(IdeTest, PrintsToPdfWithHeaderAndFooter) {
   second.setOutputFormat(QPrinter::PdfFormat);
   second.setOutputFileName(QString::fromStdString(m_dir / "part.pdf"));
   EXPECT_EQ(1, PrintEditorText(second, part));
+}
+
+TEST_F(IdeTest, ADropHoveringAtTheBottomScrollsAfterADelay) {
+  EditorView& v = Open(Lines(200));
+  QMimeData data;
+  data.setText("x");
+  QPoint bottom(100, v.viewport()->height() - 3);
+  QDragEnterEvent enter(bottom, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(v.viewport(), &enter);
+  QDragMoveEvent move(bottom, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(v.viewport(), &move);
+  EXPECT_EQ(1, v.Engine().State().nTopLine) << "the first step waits";
+  QTest::qWait(300);
+  int top = v.Engine().State().nTopLine;
+  EXPECT_GT(top, 2) << "steps follow while the point rests there";
+  QDragLeaveEvent leave;
+  QApplication::sendEvent(v.viewport(), &leave);
+  QTest::qWait(120);
+  EXPECT_EQ(top, v.Engine().State().nTopLine) << "leaving stops the scrolling";
 }
 
 TEST_F(IdeTest, PageSetupDialogEditsTheTemplatesAndTimes) {
