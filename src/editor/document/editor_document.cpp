@@ -1,5 +1,6 @@
 #include "editor/document/editor_document.h"
 
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -203,6 +204,12 @@ int EditorDocument::CheckModifiedOnDisk() {
 }  // namespace pm2
 
 namespace pm2 {
+
+int EditorDocument::UpdateDebugFileHint(int kind, const std::string& moduleFileName) {
+  int match = !moduleFileName.empty() && ::strcasecmp(FileName().c_str(), moduleFileName.c_str()) == 0;
+  UpdateAllViews(kHintMarginRepaint + uint32_t(kind == 0 ? match : 3 * match));
+  return match;
+}
 
 bool EditorDocument::ReloadIfChanged() {
   FileStatus st = StatFile(m_path);

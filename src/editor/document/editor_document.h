@@ -59,6 +59,12 @@ class EditorDocument {
   // section; the text buffer loads the section's settings.
   void ApplyFileTypeSettings(const std::string* path = nullptr);
 
+  // The debugger's current source module is `moduleFileName` (compared
+  // with the document's file name ignoring case): sends the margin hint
+  // plus 1 (kind 0) or plus 3 (kind 1) on a match, plain otherwise, to
+  // every view; returns 1 on a match.
+  int UpdateDebugFileHint(int kind, const std::string& moduleFileName);
+
   static bool IsSourceFileType(int type) { return type == 1 || type == 2 || type == 8; }
 
   // ---- fields ----

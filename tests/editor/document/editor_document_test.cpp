@@ -273,6 +273,32 @@ TEST_F(DocumentTest, ViewsHearOfSavesReloadsAndClosing) {
   doc->RemoveView(&view);
 }
 
+TEST_F(DocumentTest, DebuggerFileHints) {
+  auto doc = Open();
+  RecordingView view;
+  doc->AddView(&view);
+  struct Row {
+    const char* name;
+    int kind;
+    const char* module;
+    int result;
+    uint32_t hint;
+  };
+  const Row rows[] = {
+      {"first form match", 0, "MAIN.C", 1, 0x12341001},
+      {"first form other file", 0, "util.c", 0, 0x12341000},
+      {"second form match", 1, "main.c", 1, 0x12341003},
+      {"no module", 1, "", 0, 0x12341000},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    view.hints.clear();
+    EXPECT_EQ(r.result, doc->UpdateDebugFileHint(r.kind, r.module));
+    EXPECT_EQ(std::vector<uint32_t>{r.hint}, view.hints);
+  }
+  doc->RemoveView(&view);
+}
+
 TEST_F(DocumentTest, TheListFindsSavesAndChecks) {
   auto a = Open();
   m_path = m_dir / "other.h";
