@@ -419,6 +419,12 @@ void EditorView::mousePressEvent(QMouseEvent* e) {
   EditView::mousePressEvent(e);
 }
 
+void EditorView::mouseDoubleClickEvent(QMouseEvent* e) {
+  // While the print preview shows the text, a double click selects nothing.
+  if (PreviewRefuses()) return;
+  EditView::mouseDoubleClickEvent(e);
+}
+
 void EditorView::focusInEvent(QFocusEvent* e) {
   *m_ctx->appState |= kAppEditorHasFocus;
   EditView::focusInEvent(e);

@@ -12,6 +12,7 @@
 #include "editor/document/editor_document.h"
 #include "editor/document/editor_section.h"
 #include "fake_questions.h"
+#include "platform/atomic_file.h"
 #include "platform/settings_store.h"
 #include "platform/temp_dir.h"
 
@@ -135,6 +136,41 @@ TEST_F(DocumentTest, SaveKeepsABackupOnlyWhenTheCFilesSettingsAskForIt) {
     if (r.backups) { EXPECT_EQ("old\r\n", ReadFile(m_dir / "main.bak")); }
     EXPECT_TRUE(m_questions.errors.empty());
   }
+}
+
+// The real disk, except that no second name can be given to a file and no
+// file can be moved to the backup name.
+class NoBackupDisk : public Disk {
+ public:
+  int CreateNew(const std::string& p, unsigned m, int* h) override { return RealDisk().CreateNew(p, m, h); }
+  int Write(int h, const char* d, size_t n) override { return RealDisk().Write(h, d, n); }
+  int Sync(int h) override { return RealDisk().Sync(h); }
+  int Close(int h) override { return RealDisk().Close(h); }
+  int Rename(const std::string& from, const std::string& to) override {
+    if (to.size() > 4 && to.compare(to.size() - 4, 4, ".bak") == 0) return EACCES;
+    return RealDisk().Rename(from, to);
+  }
+  int Link(const std::string&, const std::string&) override { return EACCES; }
+  int Remove(const std::string& p) override { return RealDisk().Remove(p); }
+  int SyncFolder(const std::string& f) override { return RealDisk().SyncFolder(f); }
+  int Stat(const std::string& p, bool* e, unsigned* m) override { return RealDisk().Stat(p, e, m); }
+  int ReadAll(const std::string& p, std::string* out) override { return RealDisk().ReadAll(p, out); }
+};
+
+TEST_F(DocumentTest, ABackupThatCannotBeMadeIsToldAndTheSaveGoesOn) {
+  NoBackupDisk disk;
+  m_types[kFtRecCFiles].flags = 4 | kFtBackupFiles;
+  DocumentEnvironment env;
+  env.text.pDisk = &disk;
+  env.typeSettings = &m_types;
+  env.questions = &m_questions;
+  EditorDocument doc(env);
+  ASSERT_TRUE(doc.OnOpenDocument(m_path));
+  Type(doc, "new ");
+  EXPECT_TRUE(doc.OnSaveDocument(m_path));
+  EXPECT_EQ("new int a;\r\nint b;\r\n", ReadFile(m_path));
+  ASSERT_EQ(1u, m_questions.errors.size());
+  EXPECT_EQ("Could not create file -\n\n'" + m_dir / "main.bak" + "'", m_questions.errors[0]);
 }
 
 TEST_F(DocumentTest, AReadOnlyFileIsNotBackedUpAndTheWriteFails) {
