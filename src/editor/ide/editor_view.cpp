@@ -122,6 +122,12 @@ bool EditorView::IsFindDialogOpen() const { return m_findDialog && m_findDialog-
 // ---- status ----
 
 void EditorView::UpdateStatus() {
+  // The frame's title shows the modified flag; undo may clear it again.
+  bool modified = Text().IsModified() != 0;
+  if (modified != m_shownModified) {
+    m_shownModified = modified;
+    emit titleChanged();
+  }
   if (!m_ctx->status) return;
   const EditState& s = Engine().State();
   std::string caret = CaretStatusText(s.nCaretLine, s.nCaretCol);

@@ -133,6 +133,7 @@ class EditorView : public EditView, public DocumentView {
   int m_row = 0, m_column = 0;
   int m_rememberedTop = 0, m_rememberedCaret = 0;  // 0: none
   std::string m_includePath;  // what the context menu found for 32708
+  bool m_shownModified = false;  // the modified flag the title shows
   QPointer<EditFindDialog> m_findDialog;
 };
 
