@@ -19,20 +19,24 @@ constexpr FlagKey kFlags[] = {
     {"Wrap", &EditFindOptions::wrap, 1},
 };
 
-std::vector<std::string> ReadList(SettingsStore& store, const char* prefix) {
+// An empty entry ends a list, so an empty replacement is stored as a mark
+// (`withMark` lists only).
+std::vector<std::string> ReadList(SettingsStore& store, const char* prefix, bool withMark) {
   std::vector<std::string> out;
   for (int i = 1; i <= kFindHistoryLength; ++i) {
     std::string v = store.GetProfileString(kFindSection, prefix + std::to_string(i), "");
     if (v.empty()) break;
-    out.push_back(v);
+    out.push_back(withMark && v == kEmptyReplaceMark ? std::string() : v);
   }
   return out;
 }
 
-void WriteList(SettingsStore& store, const char* prefix, const std::vector<std::string>& list) {
+void WriteList(SettingsStore& store, const char* prefix, const std::vector<std::string>& list,
+               bool withMark) {
   for (int i = 1; i <= kFindHistoryLength; ++i) {
     std::string key = prefix + std::to_string(i);
     std::string value = size_t(i) <= list.size() ? list[size_t(i - 1)] : std::string();
+    if (withMark && value.empty() && size_t(i) <= list.size()) value = kEmptyReplaceMark;
     store.WriteProfileString(kFindSection, key.c_str(), value.c_str());
   }
 }
@@ -48,15 +52,15 @@ void PushHistory(std::vector<std::string>& list, const std::string& text, bool a
 
 void LoadFindSettings(SettingsStore& store, EditFindOptions* pOptions, FindHistory* pHistory) {
   for (const FlagKey& f : kFlags) pOptions->*f.field = store.GetProfileInt(kFindSection, f.key, f.def) != 0;
-  pHistory->find = ReadList(store, "Find ");
-  pHistory->replace = ReadList(store, "Replace ");
+  pHistory->find = ReadList(store, "Find ", false);
+  pHistory->replace = ReadList(store, "Replace ", true);
   pOptions->text = pHistory->find.empty() ? std::string() : pHistory->find.front();
 }
 
 void SaveFindSettings(SettingsStore& store, const EditFindOptions& options, const FindHistory& history) {
   for (const FlagKey& f : kFlags) store.WriteProfileInt(kFindSection, f.key, options.*f.field ? 1 : 0);
-  WriteList(store, "Find ", history.find);
-  WriteList(store, "Replace ", history.replace);
+  WriteList(store, "Find ", history.find, false);
+  WriteList(store, "Replace ", history.replace, true);
 }
 
 }  // namespace pm2

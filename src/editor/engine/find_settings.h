@@ -2,7 +2,7 @@
 // them: section "Editor\Find", keys "Regular expression", "Match case",
 // "Search down", "Wrap" (0 or 1; defaults 0, 0, 1, 1), "Find 1" .. "Find
 // 10" and "Replace 1" .. "Replace 10" (newest first, read up to the first
-// empty entry).
+// empty entry; an empty replacement is stored as "<OE empty string>").
 #pragma once
 
 #include <string>
@@ -16,6 +16,7 @@ class SettingsStore;
 
 constexpr int kFindHistoryLength = 10;
 inline constexpr const char kFindSection[] = "Editor\\Find";
+inline constexpr const char kEmptyReplaceMark[] = "<OE empty string>";
 
 struct FindHistory {
   std::vector<std::string> find;     // newest first

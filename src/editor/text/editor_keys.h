@@ -9,15 +9,17 @@ namespace pm2 {
 class SettingsStore;
 
 // Keys read by the text buffer's settings loader. The tab size and show
-// tabs keys are shared with the file-type settings of the main frame.
+// tabs keys, and the font keys, are shared with the file-type settings of
+// the main frame (editor/options/file_type_settings.h); keys compare
+// ignoring case.
 inline constexpr const char* kKeyTabSize = "Tab size";
 inline constexpr const char* kKeyKeepTabs = "Keep tabs";
 inline constexpr const char* kKeyShowTabs = "Show tabs";
-inline constexpr const char* kKeyFontFace = "Font";
+inline constexpr const char* kKeyFontFace = "Font Name";
 inline constexpr const char* kKeyFontSize = "Font size";
 inline constexpr const char* kKeyCharSet = "Charset";
 inline constexpr const char* kKeyFontWeight = "Font weight";
-inline constexpr const char* kKeyItalic = "Italic";
+inline constexpr const char* kKeyItalic = "Font Italic";
 inline constexpr const char* kKeyWordWrap = "Word wrap";
 inline constexpr const char* kKeyInsertMode = "Insert mode";
 inline constexpr const char* kKeyLockFile = "Lock file";

@@ -172,7 +172,10 @@ class CEditTextBuffer {
   // ---- files ----
   int LoadFile(const std::string& path);
   int ReadFileChunks(int fd, size_t bytesPerRead);
-  int SaveFile(const std::string& path);
+  // With a `backupPath`, an existing old file is kept under that name when
+  // the new one takes its place; a backup that cannot be taken does not stop
+  // the save and is told by LastBackupWarning().
+  int SaveFile(const std::string& path, const std::string& backupPath = {});
   int RenameFile(const std::string& oldPath, const std::string& newPath);
   // Splits data as a load does (line-end detection, Ctrl-Z, limits) and
   // replaces the text; used by LoadFile and by tests.
@@ -183,6 +186,9 @@ class CEditTextBuffer {
   // keeps is refused with FileKeptCode() and its message here.
   // The message of the last failed save ("Cannot write 'x': ...").
   const std::string& LastFileError() const { return m_lastFileError; }
+  // Why the backup of the last successful save was not taken ("" when it
+  // was, or none was asked for).
+  const std::string& LastBackupWarning() const { return m_backupWarning; }
 
   // ---- search ----
   int Search(EditPos& pos, EditPos limit, SearchRequest& request);
@@ -298,6 +304,7 @@ class CEditTextBuffer {
   std::string m_open1, m_close1, m_open2, m_close2;
   std::unique_ptr<EditKeyword[]> m_keywords;
   std::string m_lastFileError;
+  std::string m_backupWarning;
 };
 
 }  // namespace pm2

@@ -109,12 +109,13 @@ int CEditTextBuffer::LoadFile(const std::string& path) {
   return kEditOk;
 }
 
-int CEditTextBuffer::SaveFile(const std::string& path) {
+int CEditTextBuffer::SaveFile(const std::string& path, const std::string& backupPath) {
   Disk& disk = m_env.pDisk ? *m_env.pDisk : RealDisk();
   bool exists = false;
   unsigned mode = 0;
   if (disk.Stat(path, &exists, &mode) == 0 && exists && (mode & 0222) == 0) return kEditReadOnly;
   m_lastFileError.clear();
+  m_backupWarning.clear();
   // Another editor of ours keeps the file (its lock setting is on): the
   // save is refused, and this buffer keeps its own handle and lock.
   if (IsFileKeptByOther(path, m_keptFd)) {
@@ -129,7 +130,8 @@ int CEditTextBuffer::SaveFile(const std::string& path) {
   for (const CEditLine* p = m_pFirstLine; p; p = p->m_pNext) text += p->m_text;
   AtomicFileWriter writer(&disk);
   errno = 0;
-  if (!writer.Write(path, text, &m_lastFileError)) return errno ? errno : EIO;
+  if (!writer.Write(path, text, &m_lastFileError, backupPath)) return errno ? errno : EIO;
+  m_backupWarning = writer.BackupWarning();
   if (m_bLockFile) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno;

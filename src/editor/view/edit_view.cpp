@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
+#include <QLayout>
 #include <cmath>
+#include <QDateTime>
 #include <QDrag>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -258,6 +261,10 @@ void EditView::wheelEvent(QWheelEvent* e) {
 }
 
 void EditView::timerEvent(QTimerEvent* e) {
+  if (e->timerId() == m_dropScrollTimer.timerId()) {
+    DropScrollTick();
+    return;
+  }
   if (e->timerId() != m_dragTimer.timerId()) return;
   if (!m_engine->State().bCapture) {
     m_dragTimer.stop();
@@ -369,11 +376,14 @@ void EditView::dragMoveEvent(QDragMoveEvent* e) {
   }
   const EditState& s = m_engine->State();
   QPoint pt = e->position().toPoint();
-  // Hovering at an edge scrolls one line or column per move.
-  int margin = std::max(s.nLineHeight / 2, 4);
-  int vertical = pt.y() < margin ? 0 : pt.y() > s.nTextHeight - margin ? 1 : -1;
-  int horizontal = pt.x() < s.nLeftMargin ? 0 : pt.x() > s.nTextWidth - margin ? 1 : -1;
-  if (vertical >= 0 || horizontal >= 0) m_engine->OnDragScroll(horizontal, vertical, true);
+  // Hovering at an edge scrolls, first after a short delay, then at a
+  // steady pace while the point rests there (the timer keeps it going).
+  m_dropPoint = pt;
+  if (DragScrollCode(pt.x(), pt.y(), viewport()->width(), viewport()->height(), kDragScrollInset) !=
+      kNoDragScroll) {
+    if (!m_dropScrollTimer.isActive()) m_dropScrollTimer.start(kDragScrollIntervalMs / 2, this);
+    DropScrollTick();
+  }
   int cw = std::max(s.nCharWidth, 1);
   int col = std::max((pt.x() - s.nLeftMargin + cw / 2) / cw, 0);
   int row = std::max(pt.y() / std::max(s.nLineHeight, 1), 0);
@@ -388,12 +398,31 @@ void EditView::dragMoveEvent(QDragMoveEvent* e) {
   e->accept();
 }
 
+void EditView::DropScrollTick() {
+  uint16_t code =
+      DragScrollCode(m_dropPoint.x(), m_dropPoint.y(), viewport()->width(), viewport()->height(), kDragScrollInset);
+  qint64 now = QDateTime::currentMSecsSinceEpoch();
+  if (code == kNoDragScroll) {
+    m_dropScroll.Tick(code, now);
+    m_dropScrollTimer.stop();
+    return;
+  }
+  // Only when the window can scroll that way.
+  int h = DragScrollHorizontal(code), v = DragScrollVertical(code);
+  if (!m_engine->OnDragScroll(h, v, false)) return;
+  if (m_dropScroll.Tick(code, now)) m_engine->OnDragScroll(h, v, true);
+}
+
 void EditView::dragLeaveEvent(QDragLeaveEvent*) {
+  m_dropScrollTimer.stop();
+  m_dropScroll.Reset();
   viewport()->update(m_dropCaret);
   m_dropCaret = QRect();
 }
 
 void EditView::dropEvent(QDropEvent* e) {
+  m_dropScrollTimer.stop();
+  m_dropScroll.Reset();
   viewport()->update(m_dropCaret);
   m_dropCaret = QRect();
   QByteArray bytes = e->mimeData()->text().toLatin1();
@@ -448,6 +477,28 @@ void EditControl::SelectLine(int lineNumber) {
   CEditLine* p = Text().GetLine(std::max(lineNumber, 1));
   EditPos end = p->m_pNext ? EditPos{p->m_pNext, 0} : EditPos{p, Text().ContentLength(p)};
   Engine().SetSelection({p, 0}, end, false);
+}
+
+}  // namespace pm2
+
+namespace pm2 {
+
+void EditControl::keyPressEvent(QKeyEvent* e) {
+  EditView::keyPressEvent(e);
+  if (e->key() != Qt::Key_Escape) return;
+  if (auto* dialog = qobject_cast<QDialog*>(window()); dialog && window() != this) dialog->reject();
+}
+
+void EditControl::ReplacePlaceholder(QWidget* placeholder) {
+  QWidget* parent = placeholder->parentWidget();
+  setParent(parent);
+  setObjectName(placeholder->objectName());
+  setGeometry(placeholder->geometry());
+  if (parent && parent->layout()) delete parent->layout()->replaceWidget(placeholder, this);
+  QWidget::setTabOrder(placeholder, this);
+  stackUnder(placeholder);
+  show();
+  delete placeholder;
 }
 
 }  // namespace pm2

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "editor/engine/drag_scroll.h"
 #include "editor/engine/edit_engine.h"
 #include "editor/view/qt_clipboard.h"
 
@@ -90,6 +91,8 @@ class EditView : public QAbstractScrollArea, public EditHost {
  private:
   void OnScrollAction(Qt::Orientation o, int action);
   void StartTextDrag();
+  // One tick of the scrolling while a drop hovers at an edge.
+  void DropScrollTick();
   void UpdateCursorShape(const QPoint& p);
 
   CEditTextBuffer* m_text;
@@ -101,6 +104,9 @@ class EditView : public QAbstractScrollArea, public EditHost {
   QRect m_caret;               // empty: hidden
   QRect m_dropCaret;           // the drop point while a drag hovers
   QBasicTimer m_dragTimer;     // scrolls a selection drag beyond the text
+  QBasicTimer m_dropScrollTimer;  // scrolls while a drop hovers at an edge
+  DragScrollClock m_dropScroll;
+  QPoint m_dropPoint;          // viewport point of the hovering drop
   QPoint m_lastMouse;          // viewport point of the last mouse event
   bool m_syncingBars = false;  // the bars are being set from the engine
   bool m_dragPending = false;  // pressed inside the selection
@@ -126,6 +132,14 @@ class EditControl : public EditView {
   void GotoLine(int lineNumber, int column);
   // Selects a whole line (its line end included) and shows it.
   void SelectLine(int lineNumber);
+  // Takes the place of a placeholder widget of a dialog: its geometry, its
+  // name, its place in the layout and the tab order; the placeholder is
+  // deleted.
+  void ReplacePlaceholder(QWidget* placeholder);
+
+ protected:
+  // Escape also reaches the dialog that holds the control, which closes.
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   std::unique_ptr<CEditTextBuffer> m_ownText;

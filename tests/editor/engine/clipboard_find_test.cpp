@@ -501,6 +501,20 @@ TEST(FindSettings, SaveAndLoadRoundTrip) {
   EXPECT_EQ(history.replace, backHistory.replace);
 }
 
+TEST(FindSettings, AnEmptyReplacementSurvivesInTheHistory) {
+  TempDir dir;
+  SettingsStore store(dir / "settings");
+  EditFindOptions opt;
+  FindHistory history;
+  PushHistory(history.replace, "older", true);
+  PushHistory(history.replace, "", true);
+  SaveFindSettings(store, opt, history);
+  EXPECT_EQ(kEmptyReplaceMark, store.GetProfileString(kFindSection, "Replace 1", ""));
+  FindHistory back;
+  LoadFindSettings(store, &opt, &back);
+  EXPECT_EQ((std::vector<std::string>{"", "older"}), back.replace);
+}
+
 }  // namespace
 }  // namespace pm2
 

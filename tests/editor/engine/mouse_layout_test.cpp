@@ -3,6 +3,7 @@
 #include <fstream>
 #include <random>
 
+#include "editor/engine/drag_scroll.h"
 #include "editor/engine/line_layout.h"
 #include "editor/text/editor_keys.h"
 #include "fake_edit_host.h"
@@ -246,6 +247,52 @@ TEST_P(RandomCommands, UndoAllRestoresAndRedoAllReplays) {
   EXPECT_EQ(final, m_text.GetText());
 }
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomCommands, ::testing::Range(1u, 41u));
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST(DragScroll, CodesOfPointsNearTheEdges) {
+  struct Row {
+    const char* name;
+    int x, y;
+    uint16_t code;
+  };
+  // A 200 x 100 client area with an inset of 10.
+  const Row rows[] = {
+      {"middle", 100, 50, kNoDragScroll}, {"left", 3, 50, 0xFF00},
+      {"right", 195, 50, 0xFF01},         {"top", 100, 0, 0x00FF},
+      {"bottom", 100, 95, 0x01FF},        {"bottom right", 199, 99, 0x0101},
+      {"outside", 100, 100, kNoDragScroll}, {"left of the area", -1, 50, kNoDragScroll},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(r.code, DragScrollCode(r.x, r.y, 200, 100, 10));
+  }
+  EXPECT_EQ(-1, DragScrollHorizontal(0x01FF));
+  EXPECT_EQ(1, DragScrollVertical(0x01FF));
+  EXPECT_EQ(0, DragScrollHorizontal(0xFF00));
+}
+
+TEST(DragScroll, TheFirstStepWaitsThenStepsFollowAtTheInterval) {
+  DragScrollClock clock(50, 20);
+  struct Row {
+    uint16_t code;
+    int64_t now;
+    bool step;
+  };
+  const Row rows[] = {
+      {0x01FF, 0, false},   // entering the zone starts the delay
+      {0x01FF, 40, false},  {0x01FF, 51, true},  // after the delay
+      {0x01FF, 60, false},  {0x01FF, 72, true},  // then at the interval
+      {0xFF00, 73, false},  // another direction waits again
+      {0xFF00, 110, false}, {0xFF00, 124, true},
+      {kNoDragScroll, 200, false}, {0xFF00, 300, false},  // leaving stops it
+  };
+  for (const Row& r : rows) EXPECT_EQ(r.step, clock.Tick(r.code, r.now)) << r.now;
+}
 
 }  // namespace
 }  // namespace pm2

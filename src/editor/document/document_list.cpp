@@ -1,0 +1,56 @@
+#include "editor/document/document_list.h"
+
+#include <strings.h>
+
+#include <algorithm>
+
+#include "editor/document/editor_document.h"
+
+namespace pm2 {
+
+void EditorDocumentList::Add(EditorDocument* doc) { m_docs.push_back(doc); }
+
+void EditorDocumentList::Remove(EditorDocument* doc) {
+  m_docs.erase(std::remove(m_docs.begin(), m_docs.end(), doc), m_docs.end());
+}
+
+EditorDocument* EditorDocumentList::Find(const std::string& path) const {
+  for (EditorDocument* d : m_docs)
+    if (::strcasecmp(d->Path().c_str(), path.c_str()) == 0 ||
+        ::strcasecmp(d->FileName().c_str(), path.c_str()) == 0)
+      return d;
+  return nullptr;
+}
+
+bool EditorDocumentList::SaveAllModified(bool ask, uint32_t* appState) {
+  if (!ask) *appState |= kAppSaveWithoutAsking;
+  bool ok = true;
+  for (EditorDocument* d : m_docs) {
+    if (!d->IsModified()) continue;
+    if (!d->SaveModified()) {
+      ok = false;
+      break;
+    }
+  }
+  *appState &= ~uint32_t(kAppSaveWithoutAsking);
+  return ok;
+}
+
+int EditorDocumentList::CheckChangedFiles() {
+  int reloaded = 0;
+  for (EditorDocument* d : m_docs) reloaded += d->CheckModifiedOnDisk();
+  return reloaded;
+}
+
+int EditorDocumentList::ReloadChanged() {
+  int reloaded = 0;
+  for (EditorDocument* d : m_docs) reloaded += d->ReloadIfChanged() ? 1 : 0;
+  return reloaded;
+}
+
+bool EditorDocumentList::AnySourceFile() const {
+  return std::any_of(m_docs.begin(), m_docs.end(),
+                     [](const EditorDocument* d) { return EditorDocument::IsSourceFileType(d->FileType()); });
+}
+
+}  // namespace pm2

@@ -1,0 +1,227 @@
+#include "editor/document/editor_document.h"
+
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "editor/document/editor_section.h"
+
+namespace pm2 {
+
+namespace {
+const EditorTypeSettings& DefaultTypeSettings() {
+  static const EditorTypeSettings defaults{};
+  return defaults;
+}
+
+std::string Format(const char* format, const std::string& arg) {
+  std::string out = format;
+  size_t at = out.find("%s");
+  if (at != std::string::npos) out.replace(at, 2, arg);
+  return out;
+}
+}  // namespace
+
+FileStatus StatFile(const std::string& path) {
+  FileStatus st;
+  struct stat s {};
+  if (path.empty() || ::stat(path.c_str(), &s) != 0) return st;
+  st.exists = true;
+  st.modTime = int64_t(s.st_mtime);
+  st.readOnly = (s.st_mode & 0222) == 0;
+  return st;
+}
+
+std::string BackupPathOf(const std::string& path) {
+  size_t cut = path.find_last_of("\\/:");
+  size_t dot = path.rfind('.');
+  size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
+  if (dot == std::string::npos || dot <= nameStart) return path + ".bak";
+  return path.substr(0, dot) + ".bak";
+}
+
+EditorDocument::EditorDocument(DocumentEnvironment env)
+    : m_env(std::move(env)),
+      m_state(m_env.appState ? m_env.appState : &m_ownState),
+      m_text(std::make_unique<CEditTextBuffer>(m_env.text)) {}
+
+void EditorDocument::AddView(DocumentView* view) { m_views.push_back(view); }
+
+void EditorDocument::RemoveView(DocumentView* view) {
+  m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
+}
+
+void EditorDocument::UpdateAllViews(uint32_t hint, DocumentView* sender) {
+  // A view may go away while it handles a hint; walk a copy.
+  std::vector<DocumentView*> views = m_views;
+  for (DocumentView* v : views)
+    if (v != sender) v->OnDocumentHint(hint);
+}
+
+std::string EditorDocument::FileName() const {
+  size_t cut = m_path.find_last_of("\\/:");
+  return cut == std::string::npos ? m_path : m_path.substr(cut + 1);
+}
+
+const EditFileTypeSettings& EditorDocument::TypeSettings() const {
+  const EditorTypeSettings& all = m_env.typeSettings ? *m_env.typeSettings : DefaultTypeSettings();
+  return all[size_t(std::clamp(m_record, 0, kFileTypeRecords - 1))];
+}
+
+bool EditorDocument::Ask(DocumentQuestions::Answer* answer, const std::string& text) {
+  *answer = m_env.questions ? m_env.questions->AskSaveChanges(text) : DocumentQuestions::kYes;
+  return *answer != DocumentQuestions::kCancel;
+}
+
+void EditorDocument::Error(const std::string& text) {
+  if (m_env.questions) m_env.questions->ShowError(text);
+}
+
+void EditorDocument::ApplyFileTypeSettings(const std::string* path) {
+  if (path) m_path = *path;
+  m_title = FileName();
+  m_modTime = StatFile(m_path).modTime;
+  m_fileType = 0;
+  int toolset = m_env.shell ? m_env.shell->TargetToolset() : 100;
+  int filtered = m_env.shell ? m_env.shell->FileTypeOfName(m_path) : 0;
+  EditorSectionChoice choice = SelectEditorSection(m_path, filtered, toolset);
+  m_fileType = choice.fileType;
+  m_section = choice.section;
+  m_record = choice.record;
+  m_text->SetProfileSection(m_section);
+  m_text->LoadSettings();
+}
+
+bool EditorDocument::OnNewDocument(const std::string& title) {
+  if (m_text->IsModified() && !SaveModified()) return false;
+  m_text->Clear();
+  m_text->Init();
+  m_path = title;
+  m_title = title;
+  m_modTime = 0;
+  m_fileType = 0;
+  m_section = kDefaultEditorSection;
+  m_record = kFtRecDefault;
+  m_text->SetProfileSection(m_section);
+  m_text->LoadSettings();
+  for (DocumentView* v : m_views) v->InitialUpdate();
+  return true;
+}
+
+bool EditorDocument::OnOpenDocument(const std::string& path) {
+  ApplyFileTypeSettings(&path);
+  int rc = m_text->LoadFile(path);
+  m_text->SetModified(0);
+  // The views let go of the old lines whether or not the load worked.
+  for (DocumentView* v : m_views) v->InitialUpdate();
+  if (rc != kEditOk) {
+    Error(Format("Invalid Ascii text file -\n\n'%s'", path));
+    return false;
+  }
+  return true;
+}
+
+bool EditorDocument::OnSaveDocument(const std::string& path) {
+  UpdateAllViews(kHintBeforeSave);
+  FileStatus before = StatFile(path);
+  const EditorTypeSettings& all = m_env.typeSettings ? *m_env.typeSettings : DefaultTypeSettings();
+  // The backup setting of the C files' record serves every file type.
+  std::string backup;
+  if (before.exists && !before.readOnly && all[kFtRecCFiles].Has(kFtBackupFiles))
+    backup = BackupPathOf(path);
+  if (m_text->SaveFile(path, backup) != kEditOk) {
+    Error(Format("Could not write file -\n\n'%s'", path));
+    return false;
+  }
+  if (!m_text->LastBackupWarning().empty()) Error(Format("Could not create file -\n\n'%s'", backup));
+  FileStatus after = StatFile(path);
+  m_text->SetReadOnly(after.readOnly ? 1 : 0);
+  // A "Save As" may change the type.
+  ApplyFileTypeSettings(&path);
+  for (DocumentView* v : m_views) v->TitleChanged();
+  return true;
+}
+
+bool EditorDocument::SaveModified() {
+  if (*m_state & kAppLayoutSwitch) return false;
+  if (m_env.shell && !m_views.empty()) {
+    int top = 1, caret = 1, column = 1;
+    if (!m_views.front()->GetViewPosition(&top, &caret, &column)) top = caret = column = 1;
+    m_env.shell->KeepViewPosition(m_path, top, caret, column);
+  }
+  if (!m_text->IsModified()) return true;
+  UpdateAllViews(kHintBeforeCloseQuestion);
+  if (*m_state & kAppSaveWithoutAsking) return OnSaveDocument(m_path);
+  DocumentQuestions::Answer answer;
+  if (!Ask(&answer, Format("Save changes to '%s' ?", m_title))) return false;
+  if (answer == DocumentQuestions::kYes) return OnSaveDocument(m_path);
+  return true;
+}
+
+bool EditorDocument::Reload() {
+  m_text->Clear();
+  m_text->Init();
+  ApplyFileTypeSettings();
+  int rc = m_text->LoadFile(m_path);
+  if (rc != kEditOk) Error(Format("Invalid Ascii text file -\n\n'%s'", m_path));
+  m_text->SetModified(0);
+  for (DocumentView* v : m_views) {
+    v->InitialUpdate();
+    v->TitleChanged();
+  }
+  return rc == kEditOk;
+}
+
+bool EditorDocument::ReloadFile(const std::string& path) {
+  *m_state &= ~uint32_t(kAppSaveWithoutAsking);
+  // Cancel keeps the text with its edits: reading the file over it would
+  // lose them.
+  if (!SaveModified()) return false;
+  m_path = path;
+  bool loaded = Reload();
+  reloaded = true;
+  return loaded;
+}
+
+int EditorDocument::CheckModifiedOnDisk() {
+  if (m_modTime == 0 || m_path.empty()) return 0;
+  FileStatus st = StatFile(m_path);
+  if (!st.exists || st.modTime == m_modTime) return 0;
+  if (!(*m_state & kAppReloadWithoutAsking)) {
+    const char* format = m_text->IsModified()
+                             ? "%s\n\nFile has been changed outside the editor, cancel changes and reload ?"
+                             : "%s\n\nFile has been changed outside the editor, reload ?";
+    // Declined: the stored time stays, so the question comes again.
+    if (!m_env.questions || !m_env.questions->AskYesNo(Format(format, m_path))) return 0;
+  }
+  UpdateAllViews(kHintRememberPosition);
+  Reload();
+  return 1;
+}
+
+}  // namespace pm2
+
+namespace pm2 {
+
+int EditorDocument::UpdateDebugFileHint(int kind, const std::string& moduleFileName) {
+  int match = !moduleFileName.empty() && ::strcasecmp(FileName().c_str(), moduleFileName.c_str()) == 0;
+  UpdateAllViews(kHintMarginRepaint + uint32_t(kind == 0 ? match : 3 * match));
+  return match;
+}
+
+bool EditorDocument::ReloadIfChanged() {
+  FileStatus st = StatFile(m_path);
+  if (!st.exists) return false;
+  if (st.modTime == m_modTime) {
+    m_text->SetReadOnly(st.readOnly ? 1 : 0);
+    return false;
+  }
+  UpdateAllViews(kHintRememberPosition);
+  Reload();
+  m_text->SetReadOnly(st.readOnly ? 1 : 0);
+  return true;
+}
+
+}  // namespace pm2

@@ -1,0 +1,147 @@
+#include "editor/ide/editor_printer.h"
+
+#include <QFontMetrics>
+#include <cmath>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include "editor/document/document_services.h"
+#include "editor/ide/editor_view.h"
+#include "platform/settings_store.h"
+
+namespace pm2 {
+
+namespace {
+QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+std::string HeaderName(const PrintJob& job) { return job.path.empty() ? job.title : job.path; }
+
+std::time_t TimeOf(const PrintJob& job, int source) {
+  // A text that was never saved has no file time.
+  bool noFile = job.path.find('.') == std::string::npos;
+  return source == 1 || noFile ? job.now : job.fileTime;
+}
+}  // namespace
+
+PrintPlan PlanPrintJob(const PrintJob& job, QPainter& painter, int pageWidth, int pageHeight) {
+  PrintPlan plan;
+  painter.setFont(job.font);
+  QFontMetrics fm(job.font, painter.device());
+  plan.lineHeight = std::max(fm.lineSpacing(), 1);
+  plan.ascent = fm.ascent();
+  PageMetrics m;
+  m.pageWidth = pageWidth;
+  m.pageHeight = pageHeight;
+  m.lineHeight = plan.lineHeight;
+  // Whole pixels rounded up, so that a row of characters never runs past
+  // the page's right edge.
+  QFontMetricsF fmf(job.font, painter.device());
+  m.charWidth = std::max(int(std::ceil(fmf.horizontalAdvance(QString(64, QLatin1Char('x'))) / 64.0)), 1);
+  m.hasHeader = !job.setup.header.empty();
+  m.hasFooter = !job.setup.footer.empty();
+  plan.layout = ComputePageLayout(m);
+  const CEditLine* first = job.text->GetLine(std::max(job.firstLine, 1));
+  const CEditLine* last = job.lastLine > 0 ? job.text->GetLine(job.lastLine) : nullptr;
+  plan.pageStarts = PaginateLines(*job.text, first, last, plan.layout);
+  return plan;
+}
+
+void PaintPrintPage(QPainter& painter, const PrintJob& job, const PrintPlan& plan, int page,
+                    int pageWidth, int pageHeight) {
+  if (page < 1 || page > int(plan.pageStarts.size())) return;
+  painter.save();
+  painter.setFont(job.font);
+  painter.setPen(Qt::black);
+  const int lh = plan.lineHeight;
+  int y = 0;
+  std::string header = HeaderFooterText(job.setup.header, HeaderName(job), page, TimeOf(job, job.setup.headerTime));
+  if (!job.setup.header.empty()) {
+    painter.drawText(0, plan.ascent, Latin1(header));
+    int rule = lh + lh / 4;
+    painter.drawLine(0, rule, pageWidth, rule);
+    y = plan.layout.headerHeight;
+  }
+  int firstLine = plan.pageStarts[size_t(page - 1)];
+  int stopLine = page < int(plan.pageStarts.size()) ? plan.pageStarts[size_t(page)] : 0;
+  // Rows below the text area (only a line taller than a page has them)
+  // are not drawn over the footer.
+  int bottom = pageHeight - plan.layout.footerHeight;
+  for (const CEditLine* p = job.text->GetLine(firstLine); p; p = p->m_pNext) {
+    if (stopLine && p->m_nLine >= stopLine) break;
+    for (const std::string& row : PrintedRows(*job.text, p, plan.layout.charsPerRow)) {
+      if (y + lh > bottom) break;
+      painter.drawText(0, y + plan.ascent, Latin1(row));
+      y += lh;
+    }
+    if (job.lastLine > 0 && p->m_nLine >= job.lastLine) break;
+  }
+  if (!job.setup.footer.empty()) {
+    std::string footer = HeaderFooterText(job.setup.footer, HeaderName(job), page, TimeOf(job, job.setup.footerTime));
+    int top = pageHeight - lh;
+    int rule = top - lh / 4;
+    painter.drawLine(0, rule, pageWidth, rule);
+    painter.drawText(0, top + plan.ascent, Latin1(footer));
+  }
+  painter.restore();
+}
+
+int PrintEditorText(QPrinter& printer, const PrintJob& job) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return 0;
+  QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+  int w = page.width(), h = page.height();
+  PrintPlan plan = PlanPrintJob(job, painter, w, h);
+  int pages = int(plan.pageStarts.size());
+  for (int i = 1; i <= pages; ++i) {
+    if (i > 1) printer.newPage();
+    PaintPrintPage(painter, job, plan, i, w, h);
+  }
+  painter.end();
+  return pages;
+}
+
+PrintJob MakePrintJob(EditorView& view, SettingsStore* settings, bool selectionOnly) {
+  PrintJob job;
+  EditorDocument& doc = view.Document();
+  job.text = &doc.Text();
+  job.path = doc.Path();
+  job.title = doc.Title();
+  if (settings) job.setup = LoadPageSetup(*settings);
+  job.font = view.EditorFont();
+  job.fileTime = std::time_t(StatFile(doc.Path()).modTime);
+  job.now = std::time(nullptr);
+  EditPos a, b;
+  bool column = false;
+  if (selectionOnly && view.Engine().GetSelection(&a, &b, &column)) {
+    job.firstLine = std::min(a.pLine->m_nLine, b.pLine->m_nLine);
+    job.lastLine = std::max(a.pLine->m_nLine, b.pLine->m_nLine);
+  }
+  return job;
+}
+
+void PrintView(EditorView& view, SettingsStore* settings, QWidget* parent) {
+  QPrinter printer(QPrinter::HighResolution);
+  QPrintDialog dialog(&printer, parent);
+  bool selection = view.HasSelectionShown();
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, selection);
+  if (selection) printer.setPrintRange(QPrinter::Selection);
+  if (dialog.exec() != QDialog::Accepted) return;
+  PrintEditorText(printer, MakePrintJob(view, settings, printer.printRange() == QPrinter::Selection));
+}
+
+void PreviewView(EditorView& view, SettingsStore* settings, QWidget* parent) {
+  uint32_t& state = *view.Context().appState;
+  PrintJob job = MakePrintJob(view, settings, false);
+  QPrinter printer(QPrinter::HighResolution);
+  QPrintPreviewDialog preview(&printer, parent);
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                   [&job](QPrinter* p) { PrintEditorText(*p, job); });
+  // While the preview is open, the views refuse selection and line commands.
+  state |= kAppPrintPreview;
+  preview.exec();
+  state &= ~uint32_t(kAppPrintPreview);
+}
+
+}  // namespace pm2

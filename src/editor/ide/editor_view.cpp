@@ -1,0 +1,452 @@
+#include "editor/ide/editor_view.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include "editor/document/view_commands.h"
+#include "editor/engine/find_settings.h"
+#include "editor/engine/undo_group.h"
+#include "editor/ide/editor_panes.h"
+#include "editor/ide/editor_status.h"
+#include "editor/ide/editor_printer.h"
+#include "editor/ide/find_dialog.h"
+#include "editor/ide/page_setup_dialog.h"
+#include "platform/settings_store.h"
+
+namespace pm2 {
+
+namespace {
+constexpr int kMaxWord = 120;
+
+QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+}  // namespace
+
+EditorView::EditorView(EditorDocument* doc, EditShared* shared, EditorViewContext* ctx, QWidget* parent)
+    : EditView(&doc->Text(), shared, parent), m_doc(doc), m_ctx(ctx) {
+  if (!m_ctx->appState) m_ctx->appState = &m_ownState;
+  m_doc->AddView(this);
+  connect(this, &EditView::caretMoved, this, &EditorView::UpdateStatus);
+  connect(this, &EditView::textChanged, this, &EditorView::UpdateStatus);
+  ApplyTypeSettings();
+}
+
+EditorView::~EditorView() {
+  if (m_findDialog) delete m_findDialog.data();
+  m_doc->RemoveView(this);
+}
+
+void EditorView::Beep() { QApplication::beep(); }
+
+bool EditorView::PreviewRefuses() const { return (*m_ctx->appState & kAppPrintPreview) != 0; }
+
+// ---- settings ----
+
+void EditorView::ApplyTypeSettings() {
+  const EditFileTypeSettings& rec = m_doc->TypeSettings();
+  if (rec.TabSize() > 0) Text().SetTabSize(rec.TabSize());
+  Text().m_bShowTabs = rec.Has(kFtShowTabs);
+  Text().m_bAutoIndent = rec.Has(kFtAutoIndent);
+  Engine().SetFreeColumn(rec.Has(kFtVirtualSpace));
+  Engine().TextChangedFrom(1);
+  ApplyTextFont();
+}
+
+void EditorView::InitialUpdate() {
+  // The lines were replaced: the engine lets go of the old ones first.
+  ResetView();
+  ApplyTypeSettings();
+  if (m_rememberedTop > 0) {
+    Engine().SetTopLine(m_rememberedTop);
+    CEditLine* line = Text().GetLine(std::max(m_rememberedCaret, 1));
+    Engine().SetCaret(line, 0);
+    Engine().UpdateCaret();
+    m_rememberedTop = m_rememberedCaret = 0;
+  }
+  UpdateStatus();
+}
+
+void EditorView::OnDocumentHint(uint32_t hint) {
+  const EditState& s = Engine().State();
+  switch (hint) {  // the hints a view acts on; any other repaints
+    case kHintRememberPosition:
+      m_rememberedTop = s.nTopLine;
+      m_rememberedCaret = s.nCaretLine;
+      return;
+    case kHintShowLineAtColumn:
+      GotoLineCentered(m_doc->targetLine, m_doc->targetColumn);
+      return;
+    case kHintShowLineAtWord:
+      ShowLineAtWord(m_doc->targetLine, m_doc->searchText);
+      return;
+    case kHintSettingsChanged:
+      Text().LoadSettings();
+      ApplyTypeSettings();
+      return;
+    case kHintTextChanged:
+    case kHintLinesDeleted:
+      Engine().OnOtherViewChanged(int(hint));
+      return;
+    default:
+      viewport()->update();
+  }
+}
+
+// ---- engine host ----
+
+void EditorView::Notify(int hint) {
+  EditView::Notify(hint);
+  if (hint != kHintCaretMoved) m_doc->UpdateAllViews(uint32_t(hint), this);
+}
+
+void EditorView::ScrollBarsChanged() {
+  EditView::ScrollBarsChanged();
+  if (m_panes) m_panes->SyncFrom(this);
+}
+
+void EditorView::RequestDialog(int command) {
+  bool replace = command == kCmdEditReplace;
+  if (m_findDialog && m_findDialog->IsReplace() != replace) delete m_findDialog.data();
+  if (!m_findDialog) m_findDialog = new EditFindDialog(this, replace, m_ctx->settings);
+  m_findDialog->Prepare();
+  m_findDialog->show();
+  m_findDialog->raise();
+  m_findDialog->activateWindow();
+}
+
+EditFindDialog* EditorView::FindDialog() const { return m_findDialog.data(); }
+
+bool EditorView::IsFindDialogOpen() const { return m_findDialog && m_findDialog->isVisible(); }
+
+// ---- status ----
+
+void EditorView::UpdateStatus() {
+  // The frame's title shows the modified flag; undo may clear it again.
+  bool modified = Text().IsModified() != 0;
+  if (modified != m_shownModified) {
+    m_shownModified = modified;
+    emit titleChanged();
+  }
+  if (!m_ctx->status) return;
+  const EditState& s = Engine().State();
+  std::string caret = CaretStatusText(s.nCaretLine, s.nCaretCol);
+  if (caret != m_ctx->lastCaretStatus) {
+    m_ctx->lastCaretStatus = caret;
+    m_ctx->status->SetCaretPosition(caret);
+    emit titleChanged();
+  }
+  m_ctx->status->SetReadOnly(ReadOnlyStatusText(Text().IsReadOnly() != 0));
+}
+
+// ---- positions ----
+
+bool EditorView::GetWordAtCaret(std::string* out) const { return WordAtCaret(Engine(), out); }
+
+bool EditorView::HasSelectionShown() const { return !PreviewRefuses() && Engine().HasSelection(); }
+
+bool EditorView::GetViewPosition(int* top, int* caret, int* column) const {
+  const EditState& s = Engine().State();
+  *top = s.nTopLine;
+  bool visible = s.nCaretLine >= s.nTopLine && s.nCaretLine < s.nTopLine + Engine().Rows();
+  *caret = visible ? s.nCaretLine : s.nTopLine;
+  *column = s.nCaretCol;
+  return true;
+}
+
+void EditorView::RestoreViewPosition(int top, int caret, int column) {
+  Engine().ClearSelection();
+  Engine().SetTopLine(std::max(top, 1));
+  Engine().SetCaret(Text().GetLine(std::max(caret, 1)), std::max(column, 0));
+  Engine().UpdateCaret();
+  UpdateStatus();
+}
+
+void EditorView::GotoLineCentered(int line, int column) {
+  if (Engine().HasSelection()) Engine().ClearSelection();
+  line = std::clamp(line, 1, Text().GetLineCount());
+  Engine().SetTopLine(CenteredTopLine(line, Engine().Rows()));
+  Engine().GotoLine(line, column);
+  UpdateStatus();
+}
+
+void EditorView::ShowLineAtWord(int line, const std::string& word) {
+  GotoLineCentered(line, 0);
+  if (word.empty()) return;
+  CEditLine* p = Text().GetLine(std::max(line, 1));
+  size_t at = p->m_text.find(word);
+  if (at == std::string::npos || at > size_t(Text().ContentLength(p))) return;
+  int start = Text().IndexToColumn(p, int(at));
+  int end = Text().IndexToColumn(p, int(at + word.size()));
+  Engine().SelectText({p, int(at)}, end - start);
+}
+
+int EditorView::GotoListingLine(int n, const std::string& quotedName) {
+  int line = FindListingLine(Text(), n, quotedName);
+  if (line > 0) GotoLineCentered(line, 0);
+  return line;
+}
+
+// ---- commands ----
+
+bool EditorView::IsViewCommandEnabled(int id) const {
+  switch (id) {  // the view's own rules; the engine's commands keep theirs
+    case kCmdIndentBlock:
+    case kCmdUnindentBlock:
+      return Engine().HasSelection() && !m_doc->Text().IsReadOnly();
+    case kCmdCutLine:
+    case kCmdInsertInclude:
+      return !m_doc->Text().IsReadOnly();
+    case kCmdFindWordForward:
+    case kCmdFindWordBackward:
+    case kCmdMatchBracket:
+    case kCmdGoToLine:
+    case kCmdOpenIncludeFile:
+    case kCmdPageSetup:
+    case kCmdPrint:
+    case kCmdPrintPreview:
+      return true;
+    default:
+      return Engine().IsCommandEnabled(id);
+  }
+}
+
+bool EditorView::RunViewCommand(int id) {
+  switch (id) {  // one handler per command
+    case kCmdIndentBlock: ShiftSelectedBlock(0); return true;
+    case kCmdUnindentBlock: ShiftSelectedBlock(1); return true;
+    case kCmdCutLine: CutLine(); return true;
+    case kCmdFindWordForward: FindWord(true); return true;
+    case kCmdFindWordBackward: FindWord(false); return true;
+    case kCmdMatchBracket: MatchBracket(); return true;
+    case kCmdInsertInclude: InsertIncludeLine(); return true;
+    case kCmdOpenIncludeFile: OpenIncludeFile(); return true;
+    case kCmdGoToLine:
+      if (m_ctx->goToLineDialog) m_ctx->goToLineDialog();
+      return true;
+    case kCmdPrint: PrintView(*this, m_ctx->settings, window()); return true;
+    case kCmdPrintPreview: PreviewView(*this, m_ctx->settings, window()); return true;
+    case kCmdPageSetup:
+      if (m_ctx->settings) RunPageSetup(*m_ctx->settings, window());
+      return true;
+    default: {
+      bool ran = Engine().RunCommand(id);
+      // Undo and redo: the document's modified flag follows the text's.
+      if (ran && (id == kCmdEditUndo || id == kCmdEditRedo)) emit titleChanged();
+      return ran;
+    }
+  }
+}
+
+void EditorView::ShiftSelectedBlock(int direction) {
+  if (!Engine().HasSelection() || Text().IsReadOnly()) {
+    Beep();
+    return;
+  }
+  // Recorded in the undo log like any other edit, so that later undos
+  // still find their positions.
+  int rc = Engine().ShiftBlock(direction, true);
+  if (rc != kEditOk) {
+    ShowMessage(rc, EditEngineStatusText(rc));
+    return;
+  }
+  Text().SetModified(1);
+  Engine().TextChangedFrom(1);
+  viewport()->update();
+  Engine().UpdateCaret();
+  Notify(kHintTextChanged);
+}
+
+void EditorView::FindWord(bool forward) {
+  std::string word;
+  if (PreviewRefuses() || !GetWordAtCaret(&word)) {
+    Beep();
+    return;
+  }
+  if (m_ctx->addFindHistory) m_ctx->addFindHistory(word);
+  EditFindOptions opt;
+  FindHistory history;
+  if (m_ctx->settings) LoadFindSettings(*m_ctx->settings, &opt, &history);
+  EditShared& shared = Engine().Shared();
+  shared.find.text = word;
+  shared.find.matchCase = opt.matchCase;
+  shared.find.wrap = opt.wrap;
+  shared.find.regex = false;
+  shared.find.forward = forward;
+  Engine().FindNext();
+  UpdateStatus();
+}
+
+void EditorView::MatchBracket() {
+  if (PreviewRefuses() || Engine().HasSelection()) {
+    Beep();
+    return;
+  }
+  EditPos at = Engine().CaretPos(), partner;
+  if (!FindMatchingBracket(Text(), at, &partner)) {
+    Beep();
+    return;
+  }
+  Engine().SetSelection(at, partner, false);
+  UpdateStatus();
+}
+
+void EditorView::CutLine() {
+  const EditState& s = Engine().State();
+  bool visible = s.nCaretLine >= s.nTopLine && s.nCaretLine < s.nTopLine + std::max(Engine().Rows(), 1);
+  if (PreviewRefuses() || !visible || Engine().HasSelection() || Text().IsReadOnly()) {
+    Beep();
+    return;
+  }
+  CEditLine* line = s.pCaretLine;
+  int number = s.nCaretLine;
+  Clipboard().SetText(line->m_text.substr(0, size_t(Text().ContentLength(line))));
+  if (!line->m_pNext) {
+    Beep();  // the last line is copied, not deleted
+    return;
+  }
+  {
+    UndoGroup group(&Text());
+    Text().DeleteRange({line, 0}, {line->m_pNext, 0}, true);
+  }
+  Text().SetModified(1);
+  Engine().SyncLineCount();
+  Engine().RepairLinePointers();
+  Engine().SetCaret(Text().GetLine(number), 0);
+  Engine().TextChangedFrom(1);
+  viewport()->update();
+  Engine().UpdateCaret();
+  Notify(kHintLinesDeleted);
+}
+
+void EditorView::InsertIncludeLine() {
+  std::string header = m_ctx->registerHeader ? m_ctx->registerHeader() : std::string();
+  if (header.empty() || Text().IsReadOnly()) {
+    Beep();
+    return;
+  }
+  std::string visible = "#include <" + header + ">";
+  std::string text = visible + std::string(Text().GetLineEnd());
+  if (Engine().HasSelection()) Engine().ClearSelection();
+  int number = Engine().State().nCaretLine;
+  {
+    UndoGroup group(&Text());
+    Text().InsertText({Engine().State().pCaretLine, 0}, text.data(), int(text.size()), true);
+  }
+  Text().SetModified(1);
+  Engine().SyncLineCount();
+  Engine().RepairLinePointers();
+  Engine().SetCaret(Text().GetLine(number), int(visible.size()));
+  Engine().TextChangedFrom(1);
+  viewport()->update();
+  Engine().UpdateCaret();
+  Notify(kHintTextChanged);
+}
+
+std::string EditorView::ResolveIncludeAtCaret(std::string* spec) const {
+  IncludeContext ctx;
+  if (!m_ctx->includeContext || !m_ctx->includeContext(&ctx)) return {};
+  IncludeLine inc;
+  if (!ParseIncludeLine(Engine().State().pCaretLine->m_text, &inc)) return {};
+  if (spec) *spec = inc.spec;
+  ctx.documentPath = m_doc->Path();
+  auto open = m_ctx->openStored ? m_ctx->openStored
+                                : [](const std::string& p, std::string* local) {
+                                    *local = p;
+                                    return StatFile(p).exists;
+                                  };
+  return FindIncludeFile(inc, ctx, open);
+}
+
+void EditorView::OpenIncludeFile() {
+  std::string path = m_includePath.empty() ? ResolveIncludeAtCaret() : m_includePath;
+  m_includePath.clear();
+  if (path.empty() || !m_ctx->openDocument) {
+    Beep();
+    return;
+  }
+  m_ctx->openDocument(path);
+}
+
+// ---- context menu ----
+
+bool EditorView::BuildContextMenu(QMenu& menu) {
+  EditView::BuildContextMenu(menu);
+  m_includePath.clear();
+  IncludeContext probe;
+  bool project = m_ctx->includeContext && m_ctx->includeContext(&probe);
+  auto add = [&](const QString& label, int id, bool enabled = true) {
+    QAction* a = menu.addAction(label);
+    a->setEnabled(enabled && IsViewCommandEnabled(id));
+    connect(a, &QAction::triggered, this, [this, id] { RunViewCommand(id); });
+  };
+  bool openAdded = false;
+  if (project) {
+    std::string spec;
+    m_includePath = ResolveIncludeAtCaret(&spec);
+    if (!m_includePath.empty()) {
+      menu.addSeparator();
+      add(QStringLiteral("&Open document %1").arg(Latin1(spec)), kCmdOpenIncludeFile);
+      openAdded = true;
+    }
+  }
+  std::string header = m_ctx->registerHeader ? m_ctx->registerHeader() : std::string();
+  if (!header.empty()) add(QStringLiteral("Insert '#include <%1>'").arg(Latin1(header)), kCmdInsertInclude);
+  if (openAdded || !project) return true;
+  menu.addSeparator();
+  add(QStringLiteral("Go To Line"), kCmdGoToLine);
+  return true;
+}
+
+// ---- input ----
+
+void EditorView::wheelEvent(QWheelEvent* e) {
+  int notches = e->angleDelta().y() / 120;
+  bool ctrl = e->modifiers() & Qt::ControlModifier;
+  for (int i = 0; i < std::abs(notches); ++i) {
+    WheelStep step = WheelScroll(ctrl, notches > 0);
+    for (int k = 0; k < step.count; ++k) Engine().OnVScroll(step.code, 0);
+  }
+  e->accept();
+}
+
+void EditorView::mousePressEvent(QMouseEvent* e) {
+  const EditState& s = Engine().State();
+  int rows = Engine().Rows();
+  QPointF pos = e->position();
+  if (e->button() == Qt::LeftButton && s.nLineHeight > 0 && pos.y() >= rows * s.nLineHeight) {
+    // Below the last whole row: the partly shown line comes into view.
+    if (s.nTopLine + rows - 1 < Text().GetLineCount()) Engine().ScrollLineDown();
+    pos.setY(pos.y() - s.nLineHeight);
+    QMouseEvent moved(e->type(), pos, e->globalPosition(), e->button(), e->buttons(), e->modifiers());
+    EditView::mousePressEvent(&moved);
+    return;
+  }
+  EditView::mousePressEvent(e);
+}
+
+void EditorView::mouseDoubleClickEvent(QMouseEvent* e) {
+  // While the print preview shows the text, a double click selects nothing.
+  if (PreviewRefuses()) return;
+  EditView::mouseDoubleClickEvent(e);
+}
+
+void EditorView::focusInEvent(QFocusEvent* e) {
+  *m_ctx->appState |= kAppEditorHasFocus;
+  EditView::focusInEvent(e);
+  if (m_panes) m_panes->SetActive(this);
+  UpdateStatus();
+}
+
+void EditorView::focusOutEvent(QFocusEvent* e) {
+  *m_ctx->appState &= ~uint32_t(kAppEditorHasFocus);
+  EditView::focusOutEvent(e);
+}
+
+void EditorView::SetPane(EditorPanes* panes, int row, int column) {
+  m_panes = panes;
+  m_row = row;
+  m_column = column;
+}
+
+}  // namespace pm2

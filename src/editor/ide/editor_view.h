@@ -1,0 +1,140 @@
+// The IDE's editor view: the editor widget on a document, with the view
+// commands (include files, the word at the caret, brackets, cut line,
+// block indent, go to a line or a listing line), the context menu, the
+// status panes, the wheel rules, and the find and replace dialog.
+#pragma once
+
+#include <QPointer>
+#include <functional>
+#include <string>
+
+#include "editor/document/editor_document.h"
+#include "editor/document/include_lookup.h"
+#include "editor/view/edit_view.h"
+
+namespace pm2 {
+
+class EditFindDialog;
+class EditorPanes;
+class EditorStatusPanes;
+class SettingsStore;
+
+// Command ids of the view.
+enum EditorViewCommand : int {
+  kCmdInsertInclude = 171,
+  kCmdOpenIncludeFile = 32708,
+  kCmdUnindentBlock = 35070,
+  kCmdIndentBlock = 35071,
+  kCmdCutLine = 35086,
+  kCmdFindWordForward = 35087,
+  kCmdFindWordBackward = 35088,
+  kCmdMatchBracket = 35089,
+  kCmdGoToLine = 35130,
+  kCmdPageSetup = 45031,
+  kCmdPrint = 57607,
+  kCmdPrintPreview = 57609,
+};
+
+// What all editor views share with the shell. Every member may be left
+// empty; a view then does without it.
+struct EditorViewContext {
+  uint32_t* appState = nullptr;          // the application's state word
+  EditorStatusPanes* status = nullptr;   // the main frame's panes
+  SettingsStore* settings = nullptr;     // find settings and page set-up
+  // The project's view of include files; false when no project and target
+  // are open.
+  std::function<bool(IncludeContext*)> includeContext;
+  // Maps a stored path to an existing file of this machine.
+  std::function<bool(const std::string& stored, std::string* local)> openStored;
+  // Opens a file in an editor (the include file of the context menu).
+  std::function<void(const std::string& path)> openDocument;
+  // The current target's register header (empty: none).
+  std::function<std::string()> registerHeader;
+  std::function<void()> goToLineDialog;   // the shell's modeless dialog
+  std::function<void(const std::string&)> addFindHistory;  // the main frame's list
+  std::string lastCaretStatus;            // one cache for all views
+};
+
+class EditorView : public EditView, public DocumentView {
+  Q_OBJECT
+ public:
+  EditorView(EditorDocument* doc, EditShared* shared, EditorViewContext* ctx, QWidget* parent = nullptr);
+  ~EditorView() override;
+
+  EditorDocument& Document() { return *m_doc; }
+  EditorViewContext& Context() { return *m_ctx; }
+
+  // Runs a view command (EditorViewCommand) or an engine command.
+  bool RunViewCommand(int id);
+  bool IsViewCommandEnabled(int id) const;
+
+  // ---- operations the shell calls ----
+  // The selected text inside one line, else the word at the caret.
+  bool GetWordAtCaret(std::string* out) const;
+  // False while print preview runs.
+  bool HasSelectionShown() const;
+  bool GetViewPosition(int* top, int* caret, int* column) const override;
+  void RestoreViewPosition(int top, int caret, int column);
+  // Shows the line a third of the rows below the top, caret at the column.
+  void GotoLineCentered(int line, int column = 0);
+  // Shows the line and selects the word on it when it is there.
+  void ShowLineAtWord(int line, const std::string& word);
+  // Goes to listing line n of a file's section ("'main.c'"); 0 when not found.
+  int GotoListingLine(int n, const std::string& quotedName);
+  bool IsFindDialogOpen() const;
+  EditFindDialog* FindDialog() const;
+  // Writes the status panes (the caret text only when it changed).
+  void UpdateStatus();
+  // The include file of the caret line ("" when none resolves) and the
+  // specification as written.
+  std::string ResolveIncludeAtCaret(std::string* spec = nullptr) const;
+
+  // ---- panes ----
+  void SetPane(EditorPanes* panes, int row, int column);
+  int PaneRow() const { return m_row; }
+  int PaneColumn() const { return m_column; }
+
+  // ---- DocumentView ----
+  void OnDocumentHint(uint32_t hint) override;
+  void InitialUpdate() override;
+  void TitleChanged() override { emit titleChanged(); }
+
+  // ---- EditHost ----
+  void Notify(int hint) override;
+  void ScrollBarsChanged() override;
+  void RequestDialog(int command) override;
+  bool BuildContextMenu(QMenu& menu) override;
+
+ signals:
+  void titleChanged();
+
+ protected:
+  void wheelEvent(QWheelEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+
+ private:
+  void ApplyTypeSettings();
+  bool PreviewRefuses() const;
+  void FindWord(bool forward);
+  void MatchBracket();
+  void CutLine();
+  void ShiftSelectedBlock(int direction);
+  void InsertIncludeLine();
+  void OpenIncludeFile();
+  void Beep();
+
+  EditorDocument* m_doc;
+  EditorViewContext* m_ctx;
+  uint32_t m_ownState = 0;
+  EditorPanes* m_panes = nullptr;
+  int m_row = 0, m_column = 0;
+  int m_rememberedTop = 0, m_rememberedCaret = 0;  // 0: none
+  std::string m_includePath;  // what the context menu found for 32708
+  bool m_shownModified = false;  // the modified flag the title shows
+  QPointer<EditFindDialog> m_findDialog;
+};
+
+}  // namespace pm2

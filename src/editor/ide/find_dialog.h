@@ -1,0 +1,66 @@
+// The modeless find and replace dialog of an editor view: the last ten
+// search and replace texts in drop-down lists, match case, regular
+// expression, wrap around and (find only) the direction; Find Next, Mark
+// All, Replace and Replace All run the engine's operations. It opens where
+// it keeps the caret's row visible.
+#pragma once
+
+#include <QDialog>
+
+#include "editor/engine/find_settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+class QRadioButton;
+
+namespace pm2 {
+
+class EditorView;
+class SettingsStore;
+
+class EditFindDialog : public QDialog {
+  Q_OBJECT
+ public:
+  // `settings` (may be null) keeps the options and histories.
+  EditFindDialog(EditorView* view, bool replace, SettingsStore* settings);
+
+  bool IsReplace() const { return m_replace; }
+  // Before showing: options and histories from the profile, the find text
+  // from the selection or the word at the caret (else the newest entry),
+  // and the position.
+  void Prepare();
+
+  // The buttons.
+  void FindNext();
+  void ReplaceOne();
+  void ReplaceAll();
+  void MarkAll();
+
+  QComboBox* FindCombo() const { return m_find; }
+  QComboBox* ReplaceCombo() const { return m_replaceWith; }
+  QCheckBox* MatchCaseBox() const { return m_matchCase; }
+  QCheckBox* RegexBox() const { return m_regex; }
+  QCheckBox* WrapBox() const { return m_wrap; }
+  QRadioButton* UpButton() const { return m_up; }
+
+ private:
+  // The controls into the engine's search, the texts into the histories.
+  bool Apply();
+  void Place();
+  void KeepCaretVisible();
+
+  EditorView* m_view;
+  bool m_replace;
+  SettingsStore* m_settings;
+  FindHistory m_history;
+  QComboBox* m_find = nullptr;
+  QComboBox* m_replaceWith = nullptr;
+  QCheckBox* m_matchCase = nullptr;
+  QCheckBox* m_regex = nullptr;
+  QCheckBox* m_wrap = nullptr;
+  QRadioButton* m_up = nullptr;
+  QRadioButton* m_down = nullptr;
+};
+
+}  // namespace pm2

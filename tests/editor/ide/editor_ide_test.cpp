@@ -1,0 +1,460 @@
+// The IDE's editor windows on the offscreen platform: view commands and
+// their undo, status panes, wheel, include files, panes kept in step, the
+// find and replace dialog, printing to PDF, and the control in a dialog.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QMenu>
+#include <QMimeData>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <fstream>
+
+#include "editor/document/print_layout.h"
+#include "editor/ide/editor_panes.h"
+#include "editor/ide/editor_printer.h"
+#include "editor/ide/editor_status.h"
+#include "editor/ide/editor_view.h"
+#include "editor/ide/find_dialog.h"
+#include "editor/ide/page_setup_dialog.h"
+#include "editor/text/editor_keys.h"
+#include "platform/settings_store.h"
+#include "platform/temp_dir.h"
+
+namespace pm2 {
+namespace {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "editor_ide_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+class RecordingStatus : public EditorStatusPanes {
+ public:
+  void SetCaretPosition(const std::string& text) override { caret.push_back(text); }
+  void SetReadOnly(const std::string& text) override { readOnly = text; }
+  std::vector<std::string> caret;
+  std::string readOnly;
+};
+
+std::string Lines(int n) {
+  std::string t;
+  for (int i = 1; i <= n; ++i) t += "line " + std::to_string(i) + "\r\n";
+  return t;
+}
+
+class IdeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    InitEditorProfiles(m_store);
+    m_ctx.appState = &m_state;
+    m_ctx.status = &m_status;
+    m_ctx.settings = &m_store;
+    DocumentEnvironment env;
+    env.text.pSettings = &m_store;
+    env.appState = &m_state;
+    m_doc = std::make_unique<EditorDocument>(env);
+    m_path = m_dir / "main.c";
+  }
+  void TearDown() override {
+    m_panes.reset();
+    m_doc.reset();
+  }
+  EditorView& Open(const std::string& text, int width = 500, int height = 300) {
+    std::ofstream(m_path, std::ios::binary) << text;
+    m_panes = std::make_unique<EditorPanes>(m_doc.get(), &m_ctx);
+    EXPECT_TRUE(m_doc->OnOpenDocument(m_path));
+    m_panes->resize(width, height);
+    m_panes->show();
+    QApplication::processEvents();
+    return *m_panes->View(0, 0);
+  }
+  std::string Text() { return m_doc->Text().GetText(); }
+
+  TempDir m_dir;
+  SettingsStore m_store{m_dir / "settings"};
+  uint32_t m_state = 0;
+  RecordingStatus m_status;
+  EditorViewContext m_ctx;
+  std::unique_ptr<EditorDocument> m_doc;
+  std::unique_ptr<EditorPanes> m_panes;
+  std::string m_path;
+};
+
+TEST_F(IdeTest, BlockIndentFromTheMainWindowIsUndone) {
+  const std::string original = "a\r\nb\r\nc\r\n";
+  EditorView& v = Open(original);
+  v.Engine().SetSelection({m_doc->Text().GetLine(1), 0}, {m_doc->Text().GetLine(3), 0}, false);
+  ASSERT_TRUE(v.RunViewCommand(kCmdIndentBlock));
+  EXPECT_EQ("\ta\r\n\tb\r\nc\r\n", Text());
+  v.Engine().ClearSelection();
+  v.Engine().GotoLine(3, 1);
+  v.Engine().OnChar('x');
+  EXPECT_EQ("\ta\r\n\tb\r\ncx\r\n", Text());
+  // Typing then the indent come back out in order, each whole.
+  ASSERT_TRUE(v.RunViewCommand(kCmdEditUndo));
+  EXPECT_EQ("\ta\r\n\tb\r\nc\r\n", Text());
+  ASSERT_TRUE(v.RunViewCommand(kCmdEditUndo));
+  EXPECT_EQ(original, Text());
+  ASSERT_TRUE(v.RunViewCommand(kCmdEditRedo));
+  EXPECT_EQ("\ta\r\n\tb\r\nc\r\n", Text());
+
+  v.Engine().SetSelection({m_doc->Text().GetLine(1), 0}, {m_doc->Text().GetLine(2), 1}, false);
+  ASSERT_TRUE(v.RunViewCommand(kCmdUnindentBlock));
+  EXPECT_EQ(original, Text());
+  ASSERT_TRUE(v.RunViewCommand(kCmdEditUndo));
+  EXPECT_EQ("\ta\r\n\tb\r\nc\r\n", Text());
+}
+
+TEST_F(IdeTest, CutLineCopiesAndDeletesExceptOnTheLastLine) {
+  EditorView& v = Open("one\r\ntwo\r\nthree");
+  v.Engine().GotoLine(2, 1);
+  v.RunViewCommand(kCmdCutLine);
+  EXPECT_EQ("one\r\nthree", Text());
+  EXPECT_EQ("two", QApplication::clipboard()->text().toStdString());
+  EXPECT_EQ(0, v.Engine().State().nCaretCol);
+  v.RunViewCommand(kCmdEditUndo);
+  EXPECT_EQ("one\r\ntwo\r\nthree", Text());
+  v.Engine().GotoLine(3, 2);
+  v.RunViewCommand(kCmdCutLine);
+  EXPECT_EQ("one\r\ntwo\r\nthree", Text());
+  EXPECT_EQ("three", QApplication::clipboard()->text().toStdString());
+}
+
+TEST_F(IdeTest, FindWordAtTheCaretBothWaysWithWrap) {
+  EditorView& v = Open("cnt = 0;\r\nx = p->cnt;\r\ncnt++;\r\n");
+  v.Engine().GotoLine(1, 1);
+  struct Step {
+    int command;
+    int line;
+    int column;
+  };
+  // The selection of a hit is the next search's word.
+  const Step steps[] = {{kCmdFindWordForward, 2, 7}, {kCmdFindWordForward, 3, 0},
+                        {kCmdFindWordForward, 1, 0}, {kCmdFindWordBackward, 3, 0}};
+  for (const Step& s : steps) {
+    v.RunViewCommand(s.command);
+    EditPos a, b;
+    bool column;
+    ASSERT_TRUE(v.Engine().GetSelection(&a, &b, &column));
+    EXPECT_EQ(s.line, a.pLine->m_nLine);
+    EXPECT_EQ(s.column, a.nIndex);
+    EXPECT_EQ(3, b.nIndex - a.nIndex);
+  }
+}
+
+TEST_F(IdeTest, MatchingBracketSelectsUpToThePartner) {
+  EditorView& v = Open("if (a[1] > (b)) {\r\n}\r\n");
+  v.Engine().GotoLine(1, 3);
+  v.RunViewCommand(kCmdMatchBracket);
+  EXPECT_EQ(1, v.Engine().State().nCaretLine);
+  EXPECT_EQ(14, v.Engine().State().nCaretCol);
+  EXPECT_EQ("(a[1] > (b)", v.Engine().GetSelectedText(nullptr));
+  // With a selection the command refuses.
+  v.RunViewCommand(kCmdMatchBracket);
+  EXPECT_EQ(14, v.Engine().State().nCaretCol);
+  v.Engine().ClearSelection();
+  v.Engine().GotoLine(1, 16);
+  v.RunViewCommand(kCmdMatchBracket);
+  EXPECT_EQ(2, v.Engine().State().nCaretLine);
+}
+
+TEST_F(IdeTest, StatusPanesFollowTheCaretAndTheReadOnlyFlag) {
+  EditorView& v = Open(Lines(10));
+  v.Engine().GotoLine(3, 4);
+  ASSERT_FALSE(m_status.caret.empty());
+  EXPECT_EQ("L:3 C:5", m_status.caret.back());
+  EXPECT_EQ("R/W", m_status.readOnly);
+  size_t calls = m_status.caret.size();
+  v.UpdateStatus();
+  EXPECT_EQ(calls, m_status.caret.size()) << "an unchanged position is not written again";
+  m_doc->Text().SetReadOnly(1);
+  v.UpdateStatus();
+  EXPECT_EQ("R/O", m_status.readOnly);
+}
+
+TEST_F(IdeTest, WheelScrollsTwoLinesOrAPage) {
+  EditorView& v = Open(Lines(200));
+  int rows = v.Engine().Rows();
+  struct Row {
+    const char* name;
+    Qt::KeyboardModifiers mods;
+    int delta;
+    int top;
+  };
+  const Row rows_[] = {
+      {"one notch down", Qt::NoModifier, -120, 3},
+      {"two notches down", Qt::NoModifier, -240, 7},
+      {"one notch up", Qt::NoModifier, 120, 5},
+      {"ctrl pages down", Qt::ControlModifier, -120, 5 + rows},
+  };
+  for (const Row& r : rows_) {
+    SCOPED_TRACE(r.name);
+    QPointF at(50, 50);
+    QWheelEvent e(at, v.viewport()->mapToGlobal(at), QPoint(), QPoint(0, r.delta), Qt::NoButton, r.mods,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(v.viewport(), &e);
+    EXPECT_EQ(r.top, v.Engine().State().nTopLine);
+  }
+}
+
+TEST_F(IdeTest, ShownLinesStandAThirdOfTheRowsBelowTheTop) {
+  EditorView& v = Open(Lines(300));
+  int rows = v.Engine().Rows();
+  ASSERT_GT(rows, 3);
+  v.GotoLineCentered(150, 2);
+  EXPECT_EQ(150 - rows / 3, v.Engine().State().nTopLine);
+  EXPECT_EQ(150, v.Engine().State().nCaretLine);
+  EXPECT_EQ(2, v.Engine().State().nCaretCol);
+  m_doc->targetLine = 40;
+  m_doc->searchText = "40";
+  m_doc->UpdateAllViews(kHintShowLineAtWord);
+  EXPECT_EQ(40 - rows / 3, v.Engine().State().nTopLine);
+  EXPECT_EQ("40", v.Engine().GetSelectedText(nullptr));
+  int top = 0, caret = 0, column = 0;
+  v.GetViewPosition(&top, &caret, &column);
+  EXPECT_EQ(40, caret);
+}
+
+TEST_F(IdeTest, IncludeFilesAndTheContextMenu) {
+  ::mkdir((m_dir / "inc").c_str(), 0755);
+  std::ofstream(m_dir / "inc/reg51.h") << "sfr P0;\r\n";
+  m_ctx.includeContext = [this](IncludeContext* c) {
+    c->toolsetRoot = m_dir.path() + "/";
+    c->projectFolder = m_dir.path() + "/";
+    c->toolset = 0;
+    return true;
+  };
+  m_ctx.openStored = [](const std::string& stored, std::string* local) {
+    std::string p = stored;
+    for (char& ch : p)
+      if (ch == '\\') ch = '/';
+    size_t at = p.find("INC/");
+    if (at != std::string::npos) p.replace(at, 3, "inc");
+    struct stat st {};
+    *local = p;
+    return ::stat(p.c_str(), &st) == 0;
+  };
+  std::vector<std::string> opened;
+  m_ctx.openDocument = [&](const std::string& p) { opened.push_back(p); };
+  m_ctx.registerHeader = [] { return std::string("reg51.h"); };
+  EditorView& v = Open("#include <reg51.h>\r\n#include \"gone.h\"\r\nint x;\r\n");
+
+  auto labels = [&] {
+    QMenu menu;
+    v.BuildContextMenu(menu);
+    std::vector<std::string> out;
+    for (QAction* a : menu.actions())
+      if (!a->isSeparator()) out.push_back(a->text().toStdString());
+    return out;
+  };
+  auto has = [](const std::vector<std::string>& l, const std::string& s) {
+    return std::find(l.begin(), l.end(), s) != l.end();
+  };
+  v.Engine().GotoLine(1, 3);
+  std::vector<std::string> menu1 = labels();
+  EXPECT_TRUE(has(menu1, "&Open document <reg51.h>"));
+  EXPECT_FALSE(has(menu1, "Go To Line"));
+  v.RunViewCommand(kCmdOpenIncludeFile);
+  ASSERT_EQ(1u, opened.size());
+  EXPECT_EQ(m_dir / "inc/reg51.h", opened[0]);
+
+  v.Engine().GotoLine(2, 3);
+  std::vector<std::string> menu2 = labels();
+  EXPECT_FALSE(has(menu2, "&Open document \"gone.h\""));
+  EXPECT_TRUE(has(menu2, "Go To Line"));
+  EXPECT_TRUE(has(menu2, "Insert '#include <reg51.h>'"));
+
+  v.Engine().GotoLine(3, 2);
+  v.RunViewCommand(kCmdInsertInclude);
+  EXPECT_EQ("#include <reg51.h>\r\n#include \"gone.h\"\r\n#include <reg51.h>\r\nint x;\r\n", Text());
+  EXPECT_EQ(3, v.Engine().State().nCaretLine);
+  EXPECT_EQ(18, v.Engine().State().nCaretCol);
+  v.RunViewCommand(kCmdEditUndo);
+  EXPECT_EQ("#include <reg51.h>\r\n#include \"gone.h\"\r\nint x;\r\n", Text());
+}
+
+TEST_F(IdeTest, SplitPanesKeepInStep) {
+  std::string wide;
+  for (int i = 1; i <= 100; ++i) wide += std::string(200, 'a' + char(i % 26)) + "\r\n";
+  EditorView& first = Open(wide, 600, 500);
+  first.Engine().OnHScroll(4, 40);
+  m_panes->Split(2, 1);
+  EditorView* below = m_panes->View(1, 0);
+  ASSERT_NE(nullptr, below);
+  EXPECT_EQ(40, below->Engine().State().nLeftCol) << "a new pane below takes the column";
+
+  m_panes->Split(2, 2);
+  EditorView* right = m_panes->View(0, 1);
+  ASSERT_NE(nullptr, right);
+  first.Engine().SetTopLine(30);
+  first.Engine().OnVScroll(1, 0);
+  EXPECT_EQ(31, right->Engine().State().nTopLine) << "the pane beside follows the top line";
+  EXPECT_NE(31, below->Engine().State().nTopLine);
+  first.Engine().OnHScroll(4, 10);
+  EXPECT_EQ(10, below->Engine().State().nLeftCol) << "the pane below follows the column";
+  EXPECT_EQ(0, right->Engine().State().nLeftCol) << "another column keeps its own";
+
+  // An edit in one pane shows in the other; deleted lines are repaired.
+  right->Engine().GotoLine(95, 0);
+  m_panes->SetActive(&first);
+  first.Engine().GotoLine(90, 0);
+  for (int i = 0; i < 8; ++i) first.RunViewCommand(kCmdCutLine);
+  EXPECT_EQ(92, m_doc->Text().GetLineCount());
+  EXPECT_LE(right->Engine().State().nCaretLine, 92);
+  EXPECT_EQ(right->Engine().State().pCaretLine, m_doc->Text().GetLine(right->Engine().State().nCaretLine));
+  m_panes->Split(1, 1);
+  EXPECT_EQ(nullptr, m_panes->View(1, 0));
+}
+
+TEST_F(IdeTest, ReloadKeepsTheViewsLines) {
+  EditorView& v = Open(Lines(200));
+  v.RestoreViewPosition(50, 60, 0);
+  std::ofstream(m_path, std::ios::binary) << Lines(210);
+  struct timeval tv[2] = {{5000000, 0}, {5000000, 0}};
+  ::utimes(m_path.c_str(), tv);
+  m_state |= kAppReloadWithoutAsking;
+  EXPECT_EQ(1, m_doc->CheckModifiedOnDisk());
+  EXPECT_EQ(210, m_doc->Text().GetLineCount());
+  EXPECT_EQ(50, v.Engine().State().nTopLine);
+  EXPECT_EQ(60, v.Engine().State().nCaretLine);
+}
+
+TEST_F(IdeTest, FindDialogFindsReplacesAndKeepsItsHistory) {
+  for (int i = 1; i <= 11; ++i)
+    m_store.WriteProfileString(kFindSection, ("Find " + std::to_string(i)).c_str(), ("old" + std::to_string(i)).c_str());
+  m_store.WriteProfileString(kFindSection, "Replace 1", kEmptyReplaceMark);
+  m_store.WriteProfileString(kFindSection, "Replace 2", "was");
+  EditorView& v = Open("alpha beta\r\nbeta gamma\r\nalpha\r\n");
+  v.Engine().GotoLine(1, 7);
+  v.RunViewCommand(kCmdEditReplace);
+  EditFindDialog* d = v.FindDialog();
+  ASSERT_NE(nullptr, d);
+  EXPECT_TRUE(v.IsFindDialogOpen());
+  EXPECT_EQ(10, d->FindCombo()->count()) << "an eleventh entry is never read";
+  EXPECT_EQ("beta", d->FindCombo()->currentText().toStdString()) << "the word at the caret";
+  EXPECT_EQ("", d->ReplaceCombo()->currentText().toStdString()) << "the empty mark";
+  EXPECT_EQ("was", d->ReplaceCombo()->itemText(1).toStdString());
+
+  d->ReplaceCombo()->setCurrentText("B");
+  d->ReplaceAll();
+  EXPECT_EQ("alpha B\r\nB gamma\r\nalpha\r\n", Text());
+  v.RunViewCommand(kCmdEditUndo);
+  EXPECT_EQ("alpha beta\r\nbeta gamma\r\nalpha\r\n", Text()) << "replace all is one undo step";
+  EXPECT_EQ("beta", m_store.GetProfileString(kFindSection, "Find 1", ""));
+  EXPECT_EQ("B", m_store.GetProfileString(kFindSection, "Replace 1", ""));
+  EXPECT_EQ(kEmptyReplaceMark, m_store.GetProfileString(kFindSection, "Replace 2", ""));
+
+  d->FindCombo()->setCurrentText("alpha");
+  d->MarkAll();
+  EXPECT_FALSE(v.IsFindDialogOpen());
+  EXPECT_TRUE(m_doc->Text().GetLine(1)->m_nFlags & kLineBookmark);
+  EXPECT_FALSE(m_doc->Text().GetLine(2)->m_nFlags & kLineBookmark);
+  EXPECT_TRUE(m_doc->Text().GetLine(3)->m_nFlags & kLineBookmark);
+
+  v.RunViewCommand(kCmdEditFind);
+  d = v.FindDialog();
+  ASSERT_FALSE(d->IsReplace());
+  d->FindCombo()->setCurrentText("gamma");
+  d->FindNext();
+  EXPECT_EQ("gamma", v.Engine().GetSelectedText(nullptr));
+  QTest::keyClick(d, Qt::Key_Escape);
+  EXPECT_FALSE(v.IsFindDialogOpen());
+}
+
+TEST_F(IdeTest, PrintsToPdfWithHeaderAndFooter) {
+  m_store.WriteProfileString(kPageSetupSection, "Header", "&f printed %Y");
+  EditorView& v = Open(Lines(300));
+  PrintJob job = MakePrintJob(v, &m_store, false);
+  EXPECT_EQ("&f printed %Y", job.setup.header);
+  std::string pdf = m_dir / "out.pdf";
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(pdf));
+  int pages = PrintEditorText(printer, job);
+  EXPECT_GE(pages, 2);
+  std::ifstream f(pdf, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  EXPECT_GT(bytes.size(), 2000u);
+  EXPECT_EQ(0u, bytes.rfind("%PDF", 0));
+  // One /Type /Page object per printed page.
+  size_t count = 0;
+  for (size_t at = bytes.find("/Type /Page\n"); at != std::string::npos; at = bytes.find("/Type /Page\n", at + 1)) ++count;
+  if (count) { EXPECT_EQ(size_t(pages), count); }
+
+  // A selection prints only its lines.
+  v.Engine().SetSelection({m_doc->Text().GetLine(10), 0}, {m_doc->Text().GetLine(12), 2}, false);
+  PrintJob part = MakePrintJob(v, &m_store, true);
+  EXPECT_EQ(10, part.firstLine);
+  EXPECT_EQ(12, part.lastLine);
+  QPrinter second(QPrinter::HighResolution);
+  second.setOutputFormat(QPrinter::PdfFormat);
+  second.setOutputFileName(QString::fromStdString(m_dir / "part.pdf"));
+  EXPECT_EQ(1, PrintEditorText(second, part));
+}
+
+TEST_F(IdeTest, ADropHoveringAtTheBottomScrollsAfterADelay) {
+  EditorView& v = Open(Lines(200));
+  QMimeData data;
+  data.setText("x");
+  QPoint bottom(100, v.viewport()->height() - 3);
+  QDragEnterEvent enter(bottom, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(v.viewport(), &enter);
+  QDragMoveEvent move(bottom, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(v.viewport(), &move);
+  EXPECT_EQ(1, v.Engine().State().nTopLine) << "the first step waits";
+  QTest::qWait(300);
+  int top = v.Engine().State().nTopLine;
+  EXPECT_GT(top, 2) << "steps follow while the point rests there";
+  QDragLeaveEvent leave;
+  QApplication::sendEvent(v.viewport(), &leave);
+  QTest::qWait(120);
+  EXPECT_EQ(top, v.Engine().State().nTopLine) << "leaving stops the scrolling";
+}
+
+TEST_F(IdeTest, PageSetupDialogEditsTheTemplatesAndTimes) {
+  PageSetupDialog dialog(PageSetup{"&f %c", "Page: &p", 0, 1});
+  dialog.HeaderEdit()->setText("&f");
+  auto radios = dialog.findChildren<QRadioButton*>();
+  ASSERT_EQ(4u, size_t(radios.size()));
+  radios[1]->setChecked(true);  // the header's system time
+  radios[2]->setChecked(true);  // the footer's file time
+  EXPECT_EQ((PageSetup{"&f", "Page: &p", 1, 0}), dialog.Result());
+}
+
+TEST_F(IdeTest, EscapeInTheControlClosesItsDialog) {
+  QDialog dialog;
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* placeholder = new QWidget(&dialog);
+  placeholder->setObjectName("functionText");
+  layout->addWidget(placeholder);
+  auto* control = new EditControl(&dialog);
+  control->ReplacePlaceholder(placeholder);
+  EXPECT_EQ("functionText", control->objectName().toStdString());
+  EXPECT_EQ(control, dialog.findChild<QWidget*>("functionText"));
+  dialog.show();
+  control->setFocus();
+  QApplication::processEvents();
+  ASSERT_TRUE(dialog.isVisible());
+  QTest::keyClick(control, Qt::Key_Tab);
+  EXPECT_EQ("\t", control->Text().GetText()) << "Tab stays in the control";
+  QTest::keyClick(control, Qt::Key_Escape);
+  EXPECT_FALSE(dialog.isVisible());
+}
+
+}  // namespace
+}  // namespace pm2
