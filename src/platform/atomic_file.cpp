@@ -195,4 +195,13 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string* err) 
   return true;
 }
 
+std::string BackupNameOf(std::string_view path) {
+  size_t cut = path.find_last_of("\\/");
+  size_t nameStart = cut == std::string_view::npos ? 0 : cut + 1;
+  std::string backup(path);
+  for (size_t i = nameStart; i < backup.size(); ++i)
+    if (backup[i] == '.') backup[i] = '_';
+  return backup + ".Bak";
+}
+
 }  // namespace pm2

@@ -70,6 +70,11 @@ class AtomicFileWriter {
   std::string m_backupWarning;
 };
 
+// The backup name of a user's file: its name with every '.' turned into '_'
+// and ".Bak" appended, in its folder (proj.pm2 -> proj_pm2.Bak), so that
+// main.c and main.h keep backups of their own.
+std::string BackupNameOf(std::string_view path);
+
 // Replaces `path` with `data` on the real disk (see AtomicFileWriter::Write).
 bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* err,
                          const std::string& backupPath = std::string());

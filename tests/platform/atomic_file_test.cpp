@@ -130,3 +130,27 @@ TEST(AtomicFileWriter, RealDiskKeepsModeAndRotatesBackup) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// Two files that differ only in their extension never share a backup, and
+// a dot in a folder name stays as it is.
+TEST(BackupNames, EveryDotOfTheNameOnly) {
+  struct Row {
+    const char* name;
+    const char* path;
+    const char* backup;
+  } rows[] = {
+      {"C source", "dir/main.c", "dir/main_c.Bak"},
+      {"its header", "dir/main.h", "dir/main_h.Bak"},
+      {"project file", "proj.pm2", "proj_pm2.Bak"},
+      {"dotted folder", "a.b/c", "a.b/c.Bak"},
+      {"two dots", "x/t.tar.gz", "x/t_tar_gz.Bak"},
+      {"Windows form", "C:\\Src.1\\Led.C", "C:\\Src.1\\Led_C.Bak"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(BackupNameOf(r.path), r.backup) << r.name;
+}
+
+}  // namespace
+}  // namespace pm2

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "editor/document/editor_section.h"
+#include "platform/atomic_file.h"
 
 namespace pm2 {
 
@@ -34,13 +35,7 @@ FileStatus StatFile(const std::string& path) {
   return st;
 }
 
-std::string BackupPathOf(const std::string& path) {
-  size_t cut = path.find_last_of("\\/:");
-  size_t dot = path.rfind('.');
-  size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
-  if (dot == std::string::npos || dot <= nameStart) return path + ".bak";
-  return path.substr(0, dot) + ".bak";
-}
+std::string BackupPathOf(const std::string& path) { return BackupNameOf(path); }
 
 EditorDocument::EditorDocument(DocumentEnvironment env)
     : m_env(std::move(env)),

@@ -37,7 +37,7 @@ class EditorDocument {
   // Settings for the file's type, then the file. A load error shows
   // "Invalid Ascii text file -\n\n'<path>'" and fails.
   bool OnOpenDocument(const std::string& path);
-  // Writes the text (with a backup "<name>.bak" when the C files' settings
+  // Writes the text (with a backup "<name>_<ext>.Bak" when the C files' settings
   // keep backups); false after "Could not write file -\n\n'<path>'".
   bool OnSaveDocument(const std::string& path);
   // Before the document closes: true to go on, false to keep it open.
@@ -115,7 +115,7 @@ struct FileStatus {
 };
 FileStatus StatFile(const std::string& path);
 
-// "dir/main.c" -> "dir/main.bak".
+// "dir/main.c" -> "dir/main_c.Bak" (BackupNameOf).
 std::string BackupPathOf(const std::string& path);
 
 }  // namespace pm2

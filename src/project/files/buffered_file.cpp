@@ -56,13 +56,7 @@ void BufferedFile::FreeBuffer() {
   m_data.shrink_to_fit();
 }
 
-std::string BufferedFile::BackupName(std::string_view path) {
-  std::string folder(FolderPart(path));
-  std::string name(FileNamePart(path));
-  for (char& c : name)
-    if (c == '.') c = '_';
-  return folder + name + ".Bak";
-}
+std::string BufferedFile::BackupName(std::string_view path) { return BackupNameOf(path); }
 
 bool BufferedFile::DiffersFromDisk() const {
   if (m_disk) {

@@ -123,7 +123,7 @@ TEST_F(DocumentTest, SaveKeepsABackupOnlyWhenTheCFilesSettingsAskForIt) {
   };
   for (Row r : {Row{"without", false}, Row{"with", true}}) {
     SCOPED_TRACE(r.name);
-    std::remove((m_dir / "main.bak").c_str());
+    std::remove((m_dir / "main_c.Bak").c_str());
     std::ofstream(m_path, std::ios::binary) << "old\r\n";
     m_types[kFtRecCFiles].flags = r.backups ? 4 | kFtBackupFiles : 4;
     auto doc = Open();
@@ -132,8 +132,8 @@ TEST_F(DocumentTest, SaveKeepsABackupOnlyWhenTheCFilesSettingsAskForIt) {
     EXPECT_EQ("new old\r\n", ReadFile(m_path));
     EXPECT_FALSE(doc->IsModified());
     struct stat st {};
-    EXPECT_EQ(r.backups, ::stat((m_dir / "main.bak").c_str(), &st) == 0);
-    if (r.backups) { EXPECT_EQ("old\r\n", ReadFile(m_dir / "main.bak")); }
+    EXPECT_EQ(r.backups, ::stat((m_dir / "main_c.Bak").c_str(), &st) == 0);
+    if (r.backups) { EXPECT_EQ("old\r\n", ReadFile(m_dir / "main_c.Bak")); }
     EXPECT_TRUE(m_questions.errors.empty());
   }
 }
@@ -147,7 +147,7 @@ class NoBackupDisk : public Disk {
   int Sync(int h) override { return RealDisk().Sync(h); }
   int Close(int h) override { return RealDisk().Close(h); }
   int Rename(const std::string& from, const std::string& to) override {
-    if (to.size() > 4 && to.compare(to.size() - 4, 4, ".bak") == 0) return EACCES;
+    if (to.size() > 4 && to.compare(to.size() - 4, 4, ".Bak") == 0) return EACCES;
     return RealDisk().Rename(from, to);
   }
   int Link(const std::string&, const std::string&) override { return EACCES; }
@@ -170,7 +170,7 @@ TEST_F(DocumentTest, ABackupThatCannotBeMadeIsToldAndTheSaveGoesOn) {
   EXPECT_TRUE(doc.OnSaveDocument(m_path));
   EXPECT_EQ("new int a;\r\nint b;\r\n", ReadFile(m_path));
   ASSERT_EQ(1u, m_questions.errors.size());
-  EXPECT_EQ("Could not create file -\n\n'" + m_dir / "main.bak" + "'", m_questions.errors[0]);
+  EXPECT_EQ("Could not create file -\n\n'" + m_dir / "main_c.Bak" + "'", m_questions.errors[0]);
 }
 
 TEST_F(DocumentTest, AReadOnlyFileIsNotBackedUpAndTheWriteFails) {
@@ -183,7 +183,7 @@ TEST_F(DocumentTest, AReadOnlyFileIsNotBackedUpAndTheWriteFails) {
   EXPECT_EQ("Could not write file -\n\n'" + m_path + "'", m_questions.errors[0]);
   EXPECT_TRUE(doc->IsModified());
   struct stat st {};
-  EXPECT_NE(0, ::stat((m_dir / "main.bak").c_str(), &st));
+  EXPECT_NE(0, ::stat((m_dir / "main_c.Bak").c_str(), &st));
   EXPECT_EQ("int a;\r\nint b;\r\n", ReadFile(m_path));
 }
 
