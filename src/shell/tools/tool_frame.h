@@ -42,7 +42,8 @@ class ToolFrame {
                              std::string* revision, std::string* checkPoint) = 0;
   // Saves the open project (no-op without one).
   virtual void SaveProject() = 0;
-  // Empties the build page of the output window.
+  // Empties the build page of the output window; the lint thread calls it
+  // from its own thread, so the frame posts it to the GUI thread.
   virtual void ClearBuildPage() = 0;
 };
 
