@@ -1,5 +1,6 @@
 #include "shell/tools/svcs_file.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/ascii_case.h"
@@ -46,9 +47,11 @@ std::string CleanLine(std::string_view raw) {
 std::string TextValue(std::string_view v, size_t limit) {
   size_t end = 0;
   while (end < v.size() && v[end] != '\0' && static_cast<unsigned char>(v[end]) != 0xFF) ++end;
-  v = v.substr(0, end);
+  // Cut first, so that blanks the cut leaves at the end go too and a
+  // written value reads back the same.
+  v = v.substr(0, std::min(end, limit));
   while (!v.empty() && IsBlank(v.back())) v.remove_suffix(1);
-  return std::string(v.substr(0, limit));
+  return std::string(v);
 }
 
 }  // namespace

@@ -137,6 +137,10 @@ TEST(SvcsFile, TextLimits) {
   EXPECT_EQ(s[0].name.size(), 39u);
   EXPECT_EQ(s[0].entries[0].menuText.size(), 127u);
   EXPECT_EQ(s[0].entries[0].command.size(), 256u);
+  // Blanks the cut leaves at the end go, so the value writes and reads back the same.
+  s = ParseSvcs("[S]\nMenuItem=" + std::string(125, 'm') + " \t xyz\n");
+  EXPECT_EQ(s[0].entries[0].menuText, std::string(125, 'm'));
+  EXPECT_EQ(ParseSvcs(SerializeSvcs(s))[0].entries[0].menuText, std::string(125, 'm'));
 }
 
 // Every prefix of a written file reads without fault, and every entry it
