@@ -6,6 +6,7 @@
 #include "platform/settings_store.h"
 #include "project/model/app_state.h"
 #include "shell/tools/tool_fakes.h"
+#include "shell/tools/user_tools_dialog_model.h"
 
 namespace pm2 {
 namespace {
@@ -151,6 +152,43 @@ TEST_F(MenuFixture, SecondWaitingRunRefusedWhileFirstHoldsBusy) {
   launcher.JoinAll();
   EXPECT_EQ(runner.Runs().back().showMode, kShowNormal | kShowIndependent);
   EXPECT_EQ(hub.Entries().size(), 1u);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST(UserToolsDialog, ListHooksKeepToolsInStepAndSaveInOrder) {
+  SettingsStore store("/nonexistent/settings.ini");
+  WriteUserTools(store, {Tool("A", "a", "1", 0, 0x33), Tool("B", "b", "2"), Tool("C", "c", "3")});
+  UserToolsDialogModel m;
+  m.Load(store);
+  EXPECT_EQ(m.RowTexts(), (std::vector<std::string>{"A", "B", "C"}));
+  ASSERT_TRUE(m.Insert(1, "New"));
+  m.SetProgram(1, std::string(300, 'p'));
+  m.SetOption(1, kToolMinimized, true);
+  m.SetOption(5, kToolMinimized, true);  // no such row: ignored
+  m.Move(3, 0);                          // C to the top
+  m.Erase(2);                            // rows C, A, New, B: "New" goes
+  EXPECT_EQ(m.RowTexts(), (std::vector<std::string>{"C", "A", "B"}));
+  m.Rename(0, "Cee");
+  m.Save(store);
+  std::vector<UserToolEntry> back = ReadUserTools(store);
+  ASSERT_EQ(back.size(), 3u);
+  EXPECT_EQ(back[0].menuText, "Cee");
+  EXPECT_EQ(back[1].profileLow, 0x33u);
+  EXPECT_EQ(store.GetProfileInt("ToolM", "Mfg3", -1), 0);
+}
+
+TEST(UserToolsDialog, FiftyAtMost) {
+  UserToolsDialogModel m;
+  for (int i = 0; i < 50; ++i) ASSERT_TRUE(m.Insert(i, "t"));
+  EXPECT_FALSE(m.Insert(50, "one too many"));
+  EXPECT_EQ(m.Count(), 50);
+  m.SetProgram(0, std::string(300, 'p'));
+  EXPECT_EQ(m.Tool(0).program.size(), 256u);
 }
 
 }  // namespace
