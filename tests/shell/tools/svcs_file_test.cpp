@@ -178,3 +178,83 @@ TEST(SvcsFile, UnwritableFileNamed) {
 
 }  // namespace
 }  // namespace pm2
+
+#include "shell/tools/svcs_template_model.h"
+
+namespace pm2 {
+namespace {
+
+struct TemplateFixture : ::testing::Test {
+  std::string dir;
+  void SetUp() override {
+    char tmpl[] = "/tmp/pm2svcsXXXXXX";
+    dir = ::mkdtemp(tmpl);
+  }
+  void TearDown() override { std::system(("rm -rf " + dir).c_str()); }
+  std::string Write(const std::string& name, const std::string& text) {
+    std::string path = dir + "/" + name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    return path;
+  }
+  std::string Read(const std::string& path) {
+    std::vector<SvcsSection> s;
+    ReadSvcsFile(path, &s);
+    return SerializeSvcs(s);
+  }
+};
+
+TEST_F(TemplateFixture, EditsFirstSectionKeepsOthers) {
+  std::string path = Write("a.SVCS", "[One]\nDataBase=db1\nMenuItem=Get\nCommand=get\n[Two]\nDataBase=db2\nMenuItem=X\n");
+  SvcsTemplateModel m;
+  m.Open(path);
+  EXPECT_EQ(m.RowTexts(), (std::vector<std::string>{"Get"}));
+  EXPECT_FALSE(m.Modified());
+  m.Insert(1, "Put %F");
+  m.Store(1, "  put  ", " #F ", " A=1 ", 1, 1, 0, 0);
+  m.database = " db9 ";
+  EXPECT_TRUE(m.Modified());
+  std::string err;
+  ASSERT_TRUE(m.Write(&err)) << err;
+  std::vector<SvcsSection> s;
+  ASSERT_TRUE(ReadSvcsFile(path, &s));
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0].dataBase, "db9");
+  ASSERT_EQ(s[0].entries.size(), 2u);
+  EXPECT_EQ(s[0].entries[1].command, "put");
+  EXPECT_EQ(s[0].entries[1].arguments, "#F");
+  EXPECT_EQ(s[1].dataBase, "db2");
+  EXPECT_EQ(s[1].entries[0].menuText, "X");
+}
+
+TEST_F(TemplateFixture, NewFileGetsSectionSvcsAndChangeAsksToSave) {
+  SvcsTemplateModel m;
+  m.Open(dir + "/new.SVCS");
+  EXPECT_EQ(m.Count(), 0);
+  m.Insert(0, "Check In");
+  EXPECT_TRUE(m.NeedsSaveQuestion(dir + "/other.SVCS"));
+  EXPECT_FALSE(m.NeedsSaveQuestion(dir + "/NEW.svcs"));
+  EXPECT_EQ(m.SaveQuestion(), "Save changes to template file '" + dir + "/new.SVCS' ?");
+  std::string err;
+  ASSERT_TRUE(m.ChangeTemplate(dir + "/other.SVCS", true, &err));
+  EXPECT_EQ(Read(dir + "/new.SVCS"), "[SVCS]\r\n  DataBase=\r\n  MenuItem=Check In\r\n    Command=\r\n"
+                                     "    Arguments=\r\n    Environment=\r\n    RunMinimized=0\r\n"
+                                     "    QueryComment=0\r\n    QueryRevision=0\r\n    QueryCheckPoint=0\r\n");
+  EXPECT_EQ(m.Path(), dir + "/other.SVCS");
+  EXPECT_FALSE(m.Modified());
+  m.Erase(0);  // nothing there: no change
+  EXPECT_FALSE(m.Modified());
+}
+
+TEST_F(TemplateFixture, UnwritableTemplateNamed) {
+  SvcsTemplateModel m;
+  m.Open("/nonexistent-folder/t.SVCS");
+  m.Insert(0, "a");
+  std::string err;
+  EXPECT_FALSE(m.Write(&err));
+  EXPECT_EQ(err, "Can't write to file '/nonexistent-folder/t.SVCS' !");
+}
+
+}  // namespace
+}  // namespace pm2

@@ -7,6 +7,10 @@
 #include "platform/settings_store.h"
 #include "shell/tools/ui/find_in_files_dialog.h"
 #include "shell/tools/ui/scc_query_dialog.h"
+#include "shell/tools/ui/svcs_template_dialog.h"
+
+#include <cstdlib>
+#include <unistd.h>
 #include "shell/tools/ui/tools_menu_dialog.h"
 
 namespace pm2 {
@@ -106,6 +110,37 @@ TEST(SccQueryDialog, OnlyAskedTextsKeptTrimmed) {
   EXPECT_EQ(c, "fixed it");
   EXPECT_EQ(r, "");
   EXPECT_EQ(p, "cp");
+}
+
+TEST(SvcsTemplateDialog, ShowsCommandsAndWritesTemplateAndProfile) {
+  App();
+  char tmpl[] = "/tmp/pm2svcsdlgXXXXXX";
+  std::string dir = ::mkdtemp(tmpl);
+  std::string path = dir + "/vc.SVCS";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  std::fputs("[SVCS]\nDataBase=/repo\nMenuItem=Get\nCommand=git\nArguments=pull\nMenuItem=Put\nQueryComment=1\n", f);
+  std::fclose(f);
+  SettingsStore store("/nonexistent/settings.ini");
+  store.WriteProfileString("Sccs", "SccsFile", path.c_str());
+  store.WriteProfileString("Sccs", "SccsUser", "ann");
+  SvcsTemplateDialog dlg(store);
+  EXPECT_EQ(dlg.DataBaseEdit()->text(), "/repo");
+  EXPECT_EQ(dlg.CommandEdit()->text(), "git");
+  dlg.List()->SetCurSel(1);
+  dlg.List()->NotifySelChange();
+  EXPECT_TRUE(dlg.FlagBox(1)->isChecked());
+  dlg.CommandEdit()->setText("  git  ");
+  dlg.ArgumentsEdit()->setText("commit -F %Q");
+  dlg.UserEdit()->setText(" bob ");
+  dlg.accept();
+  std::vector<SvcsSection> s;
+  ASSERT_TRUE(ReadSvcsFile(path, &s));
+  ASSERT_EQ(s.at(0).entries.size(), 2u);
+  EXPECT_EQ(s[0].entries[0].arguments, "pull");
+  EXPECT_EQ(s[0].entries[1].command, "git");
+  EXPECT_EQ(s[0].entries[1].arguments, "commit -F %Q");
+  EXPECT_EQ(store.GetProfileString("Sccs", "SccsUser"), "bob");
+  std::system(("rm -rf " + dir).c_str());
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 #include "platform/settings_store.h"
 #include "shell/tools/ui/find_in_files_dialog.h"
 #include "shell/tools/ui/scc_query_dialog.h"
+#include "shell/tools/ui/svcs_template_dialog.h"
+
+#include <unistd.h>
 #include "shell/tools/ui/tools_menu_dialog.h"
 
 using namespace pm2;
@@ -59,6 +62,22 @@ int main(int argc, char** argv) {
   {
     SccQueryDialog dlg({true, true, false}, "Fixed the UART baud rate", "1.4", "");
     ok &= Save(dlg, folder, "shell_tools_scc_query");
+  }
+  {
+    char tmpl[] = "/tmp/pm2galleryXXXXXX";
+    std::string dir = ::mkdtemp(tmpl);
+    std::string path = dir + "/git.SVCS";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fputs("[SVCS]\nDataBase=/home/user/repo\nMenuItem=Pull\nCommand=/usr/bin/git\nArguments=pull\n"
+               "MenuItem=Commit %F\nCommand=/usr/bin/git\nArguments=commit -F %Q #F\nEnvironment=GIT_AUTHOR_NAME=%U\n"
+               "QueryComment=1\n", f);
+    std::fclose(f);
+    store.WriteProfileString("Sccs", "SccsFile", path.c_str());
+    store.WriteProfileString("Sccs", "SccsUser", "ann");
+    SvcsTemplateDialog dlg(store);
+    ok &= Save(dlg, folder, "shell_tools_svcs_template");
+    ::unlink(path.c_str());
+    ::rmdir(dir.c_str());
   }
   return ok ? 0 : 1;
 }
