@@ -7,6 +7,9 @@
 #include "platform/notification_hub.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
+#include "project/text/pool.h"
+
+#include <new>
 
 namespace pm2 {
 namespace {
@@ -26,6 +29,31 @@ LintSettings LintSettingsOf(const TargetRec& target) {
   s.configFile = target.OPTLC.str();
   for (const TextListRec* t = target.OPTLI; t; t = t->next) s.includeFolders.push_back(t->text.str());
   return s;
+}
+
+namespace {
+std::string TrimBlanks(const std::string& t) {
+  size_t b = t.find_first_not_of(" \t");
+  if (b == std::string::npos) return {};
+  return t.substr(b, t.find_last_not_of(" \t") - b + 1);
+}
+}  // namespace
+
+void ApplyLintSettings(TargetRec& target, const LintSettings& s) {
+  constexpr int kProjectPool = 1;
+  target.OPTLE = OptString::Pooled(TrimBlanks(s.program), kProjectPool);
+  target.OPTLC = OptString::Pooled(TrimBlanks(s.configFile), kProjectPool);
+  TextListRec* head = nullptr;
+  TextListRec** tail = &head;
+  for (const std::string& folder : s.includeFolders) {
+    std::string t = TrimBlanks(folder);
+    if (t.empty()) continue;
+    auto* node = new (PoolAlloc(sizeof(TextListRec), kProjectPool)) TextListRec();
+    node->text = OptString::Pooled(t, kProjectPool);
+    *tail = node;
+    tail = &node->next;
+  }
+  target.OPTLI = head;
 }
 
 std::string MakeLintCommandText(const LintSettings& settings, const LintFile& file) {

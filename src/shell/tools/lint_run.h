@@ -41,6 +41,10 @@ struct LintSettings {
   std::vector<std::string> includeFolders;
 };
 LintSettings LintSettingsOf(const TargetRec& target);
+// The lint options dialog's OK: program and configuration file trimmed at
+// both ends, the folders trimmed with empty ones left out, all as new
+// strings of the project's pool (the old ones stay in the pool).
+void ApplyLintSettings(TargetRec& target, const LintSettings& settings);
 
 // The file of a single-file run.
 struct LintFile {

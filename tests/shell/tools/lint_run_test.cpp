@@ -60,6 +60,17 @@ TEST(LintText, AllFilesOnlyCSourcesOfLiveGroups) {
   PoolFreeAll();
 }
 
+TEST(LintText, DialogSettingsTrimmedBlankFoldersDropped) {
+  ProjectRec* p = NewProject("demo", "/p/");
+  TargetRec& t = *p->curTarget;
+  ApplyLintSettings(t, LintSettings{"  /opt/lint  ", " std.lnt", {" /inc ", "   ", "", "/inc2"}});
+  LintSettings back = LintSettingsOf(t);
+  EXPECT_EQ(back.program, "/opt/lint");
+  EXPECT_EQ(back.configFile, "std.lnt");
+  EXPECT_EQ(back.includeFolders, (std::vector<std::string>{"/inc", "/inc2"}));
+  PoolFreeAll();
+}
+
 TEST(LintEnable, GreyedWithoutConfigOrWhileBusy) {
   LintSettings s = Settings({});
   EXPECT_TRUE(LintFileEnabled(true, s, false));

@@ -6,7 +6,10 @@
 
 #include "platform/settings_store.h"
 #include "shell/tools/ui/find_in_files_dialog.h"
+#include "shell/tools/ui/lint_options_dialog.h"
 #include "shell/tools/ui/scc_query_dialog.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
 #include "shell/tools/ui/svcs_template_dialog.h"
 
 #include <cstdlib>
@@ -110,6 +113,34 @@ TEST(SccQueryDialog, OnlyAskedTextsKeptTrimmed) {
   EXPECT_EQ(c, "fixed it");
   EXPECT_EQ(r, "");
   EXPECT_EQ(p, "cp");
+}
+
+TEST(LintOptionsDialog, OkStoresTrimmedSettingsInTheTarget) {
+  App();
+  ProjectRec* p = NewProject("demo", "/p/");
+  {
+    LintOptionsDialog dlg(*p->curTarget);
+    dlg.ProgramEdit()->setText(" /opt/lint-nt ");
+    dlg.ConfigEdit()->setText("std.lnt");
+    dlg.Folders()->InsertString(0, "/inc");
+    dlg.Folders()->InsertString(1, "   ");
+    dlg.accept();
+  }
+  LintSettings s = LintSettingsOf(*p->curTarget);
+  EXPECT_EQ(s.program, "/opt/lint-nt");
+  EXPECT_EQ(s.includeFolders, (std::vector<std::string>{"/inc"}));
+  PoolFreeAll();
+}
+
+TEST(AddInSetupDialog, PathWrittenTrimmed) {
+  App();
+  SettingsStore store("/nonexistent/settings.ini");
+  store.WriteProfileString("Settings\\EasyCase", "Bin", " /opt/ec/Easy-Cpp.exe ");
+  AddInSetupDialog dlg(store);
+  EXPECT_EQ(dlg.PathEdit()->text(), "/opt/ec/Easy-Cpp.exe");
+  dlg.PathEdit()->setText(" /usr/bin/ec  ");
+  dlg.accept();
+  EXPECT_EQ(store.GetProfileString("Settings\\EasyCase", "Bin"), "/usr/bin/ec");
 }
 
 TEST(SvcsTemplateDialog, ShowsCommandsAndWritesTemplateAndProfile) {

@@ -7,7 +7,9 @@
 
 #include "platform/settings_store.h"
 #include "shell/tools/ui/find_in_files_dialog.h"
+#include "shell/tools/ui/lint_options_dialog.h"
 #include "shell/tools/ui/scc_query_dialog.h"
+#include "project/model/project_records.h"
 #include "shell/tools/ui/svcs_template_dialog.h"
 
 #include <unistd.h>
@@ -78,6 +80,18 @@ int main(int argc, char** argv) {
     ok &= Save(dlg, folder, "shell_tools_svcs_template");
     ::unlink(path.c_str());
     ::rmdir(dir.c_str());
+  }
+  {
+    ProjectRec* p = NewProject("demo", "/p/");
+    ApplyLintSettings(*p->curTarget, LintSettings{"/opt/pclint/lint-nt", "/opt/pclint/lnt/co-gcc.lnt",
+                                                  {"/usr/lib/arm-none-eabi/include", "/home/user/project/inc"}});
+    LintOptionsDialog dlg(*p->curTarget);
+    ok &= Save(dlg, folder, "shell_tools_lint_options");
+  }
+  {
+    store.WriteProfileString("Settings\\EasyCase", "Bin", "/opt/easycase/Easy-Cpp.exe");
+    AddInSetupDialog dlg(store);
+    ok &= Save(dlg, folder, "shell_tools_addin_setup");
   }
   return ok ? 0 : 1;
 }
