@@ -15,8 +15,7 @@ bool UserToolLauncher::StartWaiting(ExternalRun run) {
   uint32_t old = m_state.fetch_or(kStateBusy);
   if (old & kStateBusy) return false;
   m_waitingActive = true;
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_threads.emplace_back([this, r = std::move(run)] {
+  Launch([this, r = std::move(run)] {
     m_runner.Run(r);
     m_state.fetch_and(~static_cast<uint32_t>(kStateBusy));
     m_waitingActive = false;
@@ -27,18 +26,39 @@ bool UserToolLauncher::StartWaiting(ExternalRun run) {
 
 void UserToolLauncher::StartIndependent(ExternalRun run) {
   run.showMode |= kShowIndependent;
+  Launch([this, r = std::move(run)] { m_runner.Run(r); });
+}
+
+void UserToolLauncher::Launch(std::function<void()> body) {
   std::lock_guard<std::mutex> lock(m_lock);
-  m_threads.emplace_back([this, r = std::move(run)] { m_runner.Run(r); });
+  ReapLocked();
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  m_threads.push_back({std::thread([body = std::move(body), done] {
+                         body();
+                         *done = true;
+                       }),
+                       done});
+}
+
+void UserToolLauncher::ReapLocked() {
+  for (auto it = m_threads.begin(); it != m_threads.end();) {
+    if (it->done->load()) {
+      it->thread.join();
+      it = m_threads.erase(it);
+    } else {
+      ++it;
+    }
+  }
 }
 
 void UserToolLauncher::JoinAll() {
-  std::vector<std::thread> threads;
+  std::vector<Run> threads;
   {
     std::lock_guard<std::mutex> lock(m_lock);
     threads.swap(m_threads);
   }
-  for (std::thread& t : threads)
-    if (t.joinable()) t.join();
+  for (Run& r : threads)
+    if (r.thread.joinable()) r.thread.join();
 }
 
 }  // namespace pm2

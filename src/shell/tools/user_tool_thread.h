@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -46,7 +47,10 @@ class UserToolLauncher {
  public:
   // `state` is the application's flags word (busy bit 0x1).
   UserToolLauncher(ExternalRunner& runner, NotificationHub& hub, std::atomic<uint32_t>& state);
-  ~UserToolLauncher();  // waits for every thread it started
+  // Waits for every thread it started. A waiting run blocks in its code-8
+  // notification until the GUI thread handles it, so the frame destroys
+  // the launcher only when no waiting run is active.
+  ~UserToolLauncher();
   UserToolLauncher(const UserToolLauncher&) = delete;
   UserToolLauncher& operator=(const UserToolLauncher&) = delete;
 
@@ -65,8 +69,16 @@ class UserToolLauncher {
   NotificationHub& m_hub;
   std::atomic<uint32_t>& m_state;
   std::atomic<bool> m_waitingActive{false};
+  struct Run {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> done;
+  };
+  // Joins the threads that have ended; needs m_lock.
+  void ReapLocked();
+  void Launch(std::function<void()> body);
+
   std::mutex m_lock;
-  std::vector<std::thread> m_threads;
+  std::vector<Run> m_threads;
 };
 
 }  // namespace pm2
