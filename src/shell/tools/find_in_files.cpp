@@ -127,7 +127,7 @@ void FindInFiles::Join() {
 }
 
 void FindInFiles::Send(const std::string& text) {
-  m_hub.Send(2, reinterpret_cast<intptr_t>(text.c_str()));
+  m_hub.Send(kNotifyFindInFilesText, reinterpret_cast<intptr_t>(text.c_str()));
 }
 
 void FindInFiles::Search(const FindInFilesRequest& request) {
