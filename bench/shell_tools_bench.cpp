@@ -1,0 +1,79 @@
+// Find in Files over this program's own source tree against `grep -rn` for
+// the same word and patterns, in the same run; prints the ratio of the two
+// times. The source tree is PM2_BENCH_SRC (default: the tree it was built
+// from).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/notification_hub.h"
+#include "shell/tools/find_in_files.h"
+
+namespace {
+
+std::string SourceFolder() {
+  const char* env = std::getenv("PM2_BENCH_SRC");
+  return std::string(env ? env : PM2_BENCH_SOURCE_DIR) + "/src/";
+}
+
+void BM_GrepBaseline(benchmark::State& state) {
+  const std::string cmd = "grep -rn --include='*.h' --include='*.cpp' Register " + SourceFolder() + " | wc -l";
+  for (auto _ : state) {
+    FILE* p = ::popen(cmd.c_str(), "r");
+    char buf[64] = {};
+    if (p) {
+      benchmark::DoNotOptimize(std::fgets(buf, sizeof buf, p));
+      ::pclose(p);
+    }
+  }
+}
+
+void BM_FindInFiles(benchmark::State& state) {
+  size_t lines = 0;
+  pm2::DirectHub hub([&lines](int, intptr_t) {
+    ++lines;
+    return 0;
+  });
+  pm2::FindInFilesRequest r;
+  r.folder = SourceFolder();
+  r.findText = "Register";
+  r.fileTypes = "*.h;*.cpp";
+  r.includeSubfolders = true;
+  r.matchCase = true;
+  pm2::FindInFiles find(hub, {});
+  for (auto _ : state) find.Search(r);
+  benchmark::DoNotOptimize(lines);
+}
+
+BENCHMARK(BM_GrepBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindInFiles)->Unit(benchmark::kMillisecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs) {
+      if (r.run_name.function_name == "BM_GrepBaseline") grep_ = r.GetAdjustedRealTime();
+      if (r.run_name.function_name == "BM_FindInFiles") find_ = r.GetAdjustedRealTime();
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    if (grep_ > 0 && find_ > 0) std::printf("find in files / grep -rn: %.2fx the time\n", find_ / grep_);
+  }
+
+ private:
+  double grep_ = 0, find_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,226 @@
+#include "shell/tools/addin_socket.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "builder/runner/process_spawn.h"
+
+namespace pm2 {
+namespace {
+
+bool FullWrite(int fd, const uint8_t* p, size_t n) {
+  while (n) {
+    ssize_t w = ::send(fd, p, n, MSG_NOSIGNAL);
+    if (w <= 0) {
+      if (w < 0 && errno == EINTR) continue;
+      return false;
+    }
+    p += w;
+    n -= static_cast<size_t>(w);
+  }
+  return true;
+}
+
+bool FullRead(int fd, uint8_t* p, size_t n, int timeoutMs) {
+  while (n) {
+    pollfd pf{fd, POLLIN, 0};
+    if (::poll(&pf, 1, timeoutMs) <= 0) return false;
+    ssize_t r = ::recv(fd, p, n, 0);
+    if (r <= 0) {
+      if (r < 0 && errno == EINTR) continue;
+      return false;
+    }
+    p += r;
+    n -= static_cast<size_t>(r);
+  }
+  return true;
+}
+
+std::vector<uint8_t> Word(uint32_t v) {
+  return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+          static_cast<uint8_t>(v >> 24)};
+}
+
+constexpr int kReplyWaitMs = 10000;
+
+}  // namespace
+
+AddInServer::AddInServer(AddInLinkLogic& logic, std::string runtimeFolder)
+    : m_logic(logic), m_folder(std::move(runtimeFolder)) {
+  if (m_folder.empty()) {
+    const char* dir = std::getenv("XDG_RUNTIME_DIR");
+    m_folder = (dir && *dir) ? dir : "/tmp";
+  }
+  if (m_folder.back() != '/') m_folder += '/';
+}
+
+AddInServer::~AddInServer() {
+  Drop();
+  if (m_listenFd >= 0) {
+    ::close(m_listenFd);
+    ::unlink(m_path.c_str());
+  }
+  WaitForExit(0);
+}
+
+bool AddInServer::Listen(std::string* err) {
+  if (m_listenFd >= 0) return true;
+  m_path = m_folder + kAddInSocketName + "." + std::to_string(::getuid()) + "." + std::to_string(::getpid());
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  if (m_path.size() >= sizeof a.sun_path) {
+    if (err) *err = "The add-in socket path '" + m_path + "' is too long";
+    return false;
+  }
+  std::memcpy(a.sun_path, m_path.c_str(), m_path.size());
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ::unlink(m_path.c_str());
+  mode_t old = ::umask(0077);
+  bool ok = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(fd, 4) == 0;
+  ::umask(old);
+  if (!ok) {
+    if (err) *err = "Cannot listen on the add-in socket '" + m_path + "': " + std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  m_listenFd = fd;
+  return true;
+}
+
+bool AddInServer::StartAddIn(const std::string& program, bool debugging, int timeoutMs, std::string* err) {
+  const std::string failure = "Cannot run '" + program + "' !";
+  if (m_logic.Running() || !Listen(nullptr)) {
+    if (err) *err = failure;
+    return false;
+  }
+  SpawnSpec spec;
+  spec.commandLine = "\"" + program + "\" /AddIn=" + std::to_string(::getpid());
+  spec.ownProcessGroup = false;
+  SpawnResult started = SpawnProcess(spec);
+  if (started.pid < 0) {
+    if (err) *err = failure;
+    return false;
+  }
+  m_childPid = started.pid;
+  if (!AcceptFrom(static_cast<uint32_t>(started.pid), timeoutMs)) {
+    if (err) *err = failure;
+    return false;
+  }
+  m_logic.Attach(this, m_peerPid, 0);
+  m_logic.SendAllCommandStates(debugging);
+  return true;
+}
+
+bool AddInServer::AcceptFrom(uint32_t pid, int timeoutMs) {
+  for (;;) {
+    pollfd pf{m_listenFd, POLLIN, 0};
+    if (::poll(&pf, 1, timeoutMs) <= 0) return false;
+    int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) return false;
+    ucred cred{};
+    socklen_t len = sizeof cred;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 && cred.uid == ::getuid() &&
+        static_cast<uint32_t>(cred.pid) == pid) {
+      m_connFd = fd;
+      m_peerPid = pid;
+      return true;
+    }
+    ::close(fd);  // someone else: refused
+  }
+}
+
+void AddInServer::Drop() {
+  if (m_connFd >= 0) ::close(m_connFd);
+  m_connFd = -1;
+  m_peerPid = 0;
+  m_logic.Lost();
+}
+
+bool AddInServer::WriteFrame(uint8_t kind, const std::vector<uint8_t>& payload) {
+  if (m_connFd < 0) return false;
+  std::vector<uint8_t> frame = Word(static_cast<uint32_t>(payload.size() + 1));
+  frame.push_back(kind);
+  frame.insert(frame.end(), payload.begin(), payload.end());
+  return FullWrite(m_connFd, frame.data(), frame.size());
+}
+
+bool AddInServer::ReadFrame(uint8_t* kind, std::vector<uint8_t>* payload, int timeoutMs) {
+  if (m_connFd < 0) return false;
+  uint8_t head[5];
+  if (!FullRead(m_connFd, head, 4, timeoutMs)) return false;
+  uint32_t n = head[0] | head[1] << 8 | head[2] << 16 | static_cast<uint32_t>(head[3]) << 24;
+  if (n == 0 || n > kAddInFrameLimit + 1) return false;
+  if (!FullRead(m_connFd, head + 4, 1, kReplyWaitMs)) return false;
+  *kind = head[4];
+  payload->assign(n - 1, 0);
+  return payload->empty() || FullRead(m_connFd, payload->data(), payload->size(), kReplyWaitMs);
+}
+
+void AddInServer::HandleIncoming(const std::vector<uint8_t>& payload) {
+  bool answered = false;
+  auto answer = [&](uint32_t word) {
+    if (!answered) WriteFrame(1, Word(word));
+    answered = true;
+  };
+  if (!m_logic.HandleBlock(payload.data(), payload.size(), m_peerPid, answer)) answer(0);
+  answer(1);
+}
+
+void AddInServer::Poll(int timeoutMs) {
+  while (!m_queued.empty() && m_connFd >= 0) {
+    std::vector<uint8_t> payload = std::move(m_queued.front());
+    m_queued.pop_front();
+    HandleIncoming(payload);
+    timeoutMs = 0;
+  }
+  if (m_connFd < 0) return;
+  for (int wait = timeoutMs;; wait = 0) {
+    pollfd pf{m_connFd, POLLIN, 0};
+    if (::poll(&pf, 1, wait) <= 0) return;
+    uint8_t kind = 0;
+    std::vector<uint8_t> payload;
+    if (!ReadFrame(&kind, &payload, 0)) return Drop();
+    if (kind == 0) HandleIncoming(payload);  // a stray answer is dropped
+    if (m_connFd < 0) return;
+  }
+}
+
+bool AddInServer::Send(const std::vector<uint8_t>& block, AddInReply* reply) {
+  if (!WriteFrame(0, block)) {
+    Drop();
+    return false;
+  }
+  for (;;) {
+    uint8_t kind = 0;
+    std::vector<uint8_t> payload;
+    if (!ReadFrame(&kind, &payload, kReplyWaitMs)) {
+      Drop();
+      return false;
+    }
+    if (kind == 0) {
+      // The add-in's own block while it was asked: handled after this
+      // answer, so that answers never cross.
+      m_queued.push_back(std::move(payload));
+      continue;
+    }
+    if (payload.size() < 4) return false;
+    reply->word = payload[0] | payload[1] << 8 | payload[2] << 16 | static_cast<uint32_t>(payload[3]) << 24;
+    reply->text.assign(payload.begin() + 4, payload.end());
+    return true;
+  }
+}
+
+int AddInServer::WaitForExit(int timeoutMs) {
+  if (m_childPid < 0) return -1;
+  int code = WaitProcess(m_childPid, timeoutMs);
+  if (code != kExitRunning) m_childPid = -1;
+  return code;
+}
+
+}  // namespace pm2

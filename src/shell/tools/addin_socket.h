@@ -1,0 +1,68 @@
+// The add-in's connection: the IDE listens on a Unix stream socket
+// "EasyAddIn.<uid>.<pid>" in the user's runtime folder and starts the add-in
+// as "\"%s\" /AddIn=%d" with its own process id; the add-in connects there.
+// Only a connection from the started process, of the same user (as the
+// socket reports its peer), is taken.
+//
+// Framing, both ways: u32 little-endian length of what follows, then one
+// kind byte (0 a block, 1 an answer) and the payload: a block's bytes, or
+// an answer's u32 reply word followed, for the symbol request, by the
+// 128-byte text area. A frame longer than 1024 bytes, or a block the link
+// refuses, is answered 0 (a malformed frame ends the connection). A block
+// the add-in sends while the IDE waits for an answer is handled after it.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "shell/tools/addin_link.h"
+
+namespace pm2 {
+
+inline constexpr char kAddInSocketName[] = "EasyAddIn";
+inline constexpr size_t kAddInFrameLimit = 1024;
+
+class AddInServer : public AddInPeer {
+ public:
+  // `runtimeFolder` empty: $XDG_RUNTIME_DIR, else /tmp.
+  AddInServer(AddInLinkLogic& logic, std::string runtimeFolder = {});
+  ~AddInServer() override;
+  AddInServer(const AddInServer&) = delete;
+  AddInServer& operator=(const AddInServer&) = delete;
+
+  bool Listen(std::string* err = nullptr);
+  const std::string& SocketPath() const { return m_path; }
+  // Starts the add-in and waits up to timeoutMs for its connection, then
+  // sends the command states. False with *err "Cannot run '%s' !".
+  bool StartAddIn(const std::string& program, bool debugging, int timeoutMs, std::string* err);
+  // The sockets the GUI watches.
+  int ListenFd() const { return m_listenFd; }
+  int ConnectionFd() const { return m_connFd; }
+  // Handles what arrived, waiting up to timeoutMs for the first.
+  void Poll(int timeoutMs);
+  // Waits for the add-in process to end (tests and shut-down).
+  int WaitForExit(int timeoutMs);
+
+  bool Send(const std::vector<uint8_t>& block, AddInReply* reply) override;
+
+ private:
+  bool AcceptFrom(uint32_t pid, int timeoutMs);
+  // Reads one frame; false when the connection failed or ended.
+  bool ReadFrame(uint8_t* kind, std::vector<uint8_t>* payload, int timeoutMs);
+  bool WriteFrame(uint8_t kind, const std::vector<uint8_t>& payload);
+  void HandleIncoming(const std::vector<uint8_t>& payload);
+  void Drop();
+
+  AddInLinkLogic& m_logic;
+  std::string m_folder;
+  std::string m_path;
+  int m_listenFd = -1;
+  int m_connFd = -1;
+  uint32_t m_peerPid = 0;
+  int m_childPid = -1;
+  std::deque<std::vector<uint8_t>> m_queued;  // blocks that came while we waited
+};
+
+}  // namespace pm2

@@ -1,0 +1,72 @@
+// The program's own side of the event interface: start-up with the
+// identity announcement and its mute rule, the answer to WhoIs, the
+// goodbye, build output and the build end forwarded to the build client,
+// and the debug-state notifications. Nothing is sent while muted; the
+// program is un-muted only when its identity reached another process.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ipc/event_catalog.h"
+#include "shell/tools/ipc_shell.h"
+
+namespace pm2 {
+
+class EventHandlerRegistry;
+
+inline constexpr char kIpcStartFailed[] = "Could not Initialize ActivateIPDispatcher() !";
+inline constexpr char kIpcInstanceWord[] = "Pelmora2";
+
+// One line of build output read as a message: "file(line[,column])[:] text".
+struct BuildMessage {
+  bool isMessage = false;
+  std::string file;
+  int line = -1;
+  std::string text;  // the whole line when it is not a message
+};
+BuildMessage ParseBuildMessage(const std::string& line);
+
+// The five group names of the identity, in order.
+TextList IdentityGroups();
+
+class IpcNotifier {
+ public:
+  // `registry` receives the WhoIs handler; `ownSlot` gives this process's
+  // slot once the interface is active.
+  IpcNotifier(EventHandlerRegistry& registry, IpcShell& shell, IpcShellState& state, IpcSendFn send,
+              std::function<int()> ownSlot);
+  ~IpcNotifier();
+  IpcNotifier(const IpcNotifier&) = delete;
+  IpcNotifier& operator=(const IpcNotifier&) = delete;
+
+  // Activates the dispatcher and announces the program. On failure
+  // `report` shows kIpcStartFailed and the program stays muted for good.
+  bool StartEventInterface(const std::function<bool()>& activate,
+                           const std::function<void(const std::string&)>& report);
+  void OnWhoIs();
+  void SendGoodbyeEvent();
+  // Every line of build output (forwarded while a requested build runs).
+  void SendBuildInfoEvent(const char* line);
+  // Build result: -1 stopped, 0 no errors, 1 errors. The build client is
+  // forgotten at every build end, muted or not.
+  void SendBuildEndEvent(int result);
+  void SendExecutionStartedEvent();
+  void SendExecutionStoppedEvent(bool debugging, bool running, uint32_t pc);
+  void SendDebuggerStartedEvent();
+  void SendDebuggerStoppedEvent();
+
+ private:
+  bool Announce();
+  void Send(dtc_EventBase& event, int32_t to);
+  struct WhoIsHandler;
+
+  IpcShell& m_shell;
+  IpcShellState& m_state;
+  IpcSendFn m_send;
+  std::function<int()> m_ownSlot;
+  std::unique_ptr<WhoIsHandler> m_whoIs;
+};
+
+}  // namespace pm2

@@ -1,0 +1,113 @@
+#include "shell/tools/svcs_template_model.h"
+
+#include <algorithm>
+
+#include "platform/ascii_case.h"
+
+namespace pm2 {
+namespace {
+
+std::string Trim(std::string t) {
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
+  size_t b = 0;
+  while (b < t.size() && (t[b] == ' ' || t[b] == '\t')) ++b;
+  return t.substr(b);
+}
+
+}  // namespace
+
+void SvcsTemplateModel::Open(const std::string& path) {
+  m_path = Trim(path);
+  m_sections.clear();
+  m_entries.clear();
+  database.clear();
+  m_modified = false;
+  if (m_path.empty() || !ReadSvcsFile(m_path, &m_sections) || m_sections.empty()) return;
+  database = m_sections[0].dataBase;
+  for (const SvcsEntry& e : m_sections[0].entries)
+    if (!e.deleted && !e.menuText.empty()) m_entries.push_back(e);
+}
+
+std::vector<std::string> SvcsTemplateModel::RowTexts() const {
+  std::vector<std::string> out;
+  for (const SvcsEntry& e : m_entries) out.push_back(e.menuText);
+  return out;
+}
+
+void SvcsTemplateModel::Insert(int row, const std::string& text) {
+  SvcsEntry e;
+  e.menuText = text.substr(0, kSvcsMenuTextLimit);
+  row = std::clamp(row, 0, Count());
+  m_entries.insert(m_entries.begin() + row, std::move(e));
+  m_modified = true;
+}
+
+void SvcsTemplateModel::Rename(int row, const std::string& text) {
+  if (row < 0 || row >= Count()) return;
+  m_entries[static_cast<size_t>(row)].menuText = text.substr(0, kSvcsMenuTextLimit);
+  m_modified = true;
+}
+
+void SvcsTemplateModel::Move(int from, int to) {
+  if (from < 0 || from >= Count() || to < 0 || to >= Count() || from == to) return;
+  SvcsEntry e = std::move(m_entries[static_cast<size_t>(from)]);
+  m_entries.erase(m_entries.begin() + from);
+  m_entries.insert(m_entries.begin() + to, std::move(e));
+  m_modified = true;
+}
+
+void SvcsTemplateModel::Erase(int row) {
+  if (row < 0 || row >= Count()) return;
+  m_entries.erase(m_entries.begin() + row);
+  m_modified = true;
+}
+
+void SvcsTemplateModel::Store(int row, const std::string& command, const std::string& arguments,
+                              const std::string& environment, uint8_t runMinimized, uint8_t queryComment,
+                              uint8_t queryRevision, uint8_t queryCheckPoint) {
+  if (row < 0 || row >= Count()) return;
+  SvcsEntry& e = m_entries[static_cast<size_t>(row)];
+  e.command = Trim(command).substr(0, kSvcsTextLimit);
+  e.arguments = Trim(arguments).substr(0, kSvcsTextLimit);
+  e.environment = Trim(environment).substr(0, kSvcsTextLimit);
+  e.runMinimized = runMinimized;
+  e.queryComment = queryComment;
+  e.queryRevision = queryRevision;
+  e.queryCheckPoint = queryCheckPoint;
+}
+
+bool SvcsTemplateModel::NeedsSaveQuestion(const std::string& newPath) const {
+  return m_modified && !m_path.empty() && !EqualIgnoringCase(Trim(newPath), m_path);
+}
+
+std::string SvcsTemplateModel::SaveQuestion() const {
+  return "Save changes to template file '" + m_path + "' ?";
+}
+
+bool SvcsTemplateModel::ChangeTemplate(const std::string& newPath, bool save, std::string* err) {
+  if (EqualIgnoringCase(Trim(newPath), m_path)) return true;
+  bool ok = true;
+  if (save && NeedsSaveQuestion(newPath)) ok = Write(err);
+  Open(newPath);
+  return ok;
+}
+
+std::vector<SvcsSection> SvcsTemplateModel::Collect() const {
+  std::vector<SvcsSection> sections = m_sections;
+  if (sections.empty()) {
+    if (m_entries.empty()) return sections;
+    sections.push_back(SvcsSection{kNewSvcsSection, {}, {}});
+  }
+  sections[0].dataBase = Trim(database);
+  sections[0].entries = m_entries;
+  return sections;
+}
+
+bool SvcsTemplateModel::Write(std::string* err) {
+  if (m_path.empty()) return true;
+  if (!WriteSvcsFile(m_path, Collect(), err)) return false;
+  m_modified = false;
+  return true;
+}
+
+}  // namespace pm2

@@ -1,0 +1,113 @@
+// A small add-in written from the block layout alone. Started as
+// "addin_peer /AddIn=<pid>", it connects to $XDG_RUNTIME_DIR/EasyAddIn.<uid>.<pid>,
+// answers the IDE's blocks (symbol request: "main_loop  "; file request:
+// line 42), and sends: register, open file "/src/main.c", a block with a
+// wrong process id, run command 9564, want file, detach. Every block it
+// receives is logged to $PM2_ADDIN_LOG as "code <hex> <arg2> <path>".
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+static int g_fd = -1;
+static FILE* g_log = nullptr;
+
+static void Put(std::vector<unsigned char>& b, size_t at, unsigned v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+}
+static unsigned Get(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | unsigned(p[3]) << 24; }
+
+static bool ReadAll(unsigned char* p, size_t n) {
+  while (n) {
+    ssize_t r = read(g_fd, p, n);
+    if (r <= 0) return false;
+    p += r;
+    n -= static_cast<size_t>(r);
+  }
+  return true;
+}
+static void Frame(unsigned char kind, const std::vector<unsigned char>& payload) {
+  std::vector<unsigned char> f(5);
+  Put(f, 0, static_cast<unsigned>(payload.size() + 1));
+  f[4] = kind;
+  f.insert(f.end(), payload.begin(), payload.end());
+  if (write(g_fd, f.data(), f.size()) != static_cast<ssize_t>(f.size())) std::exit(5);
+}
+static std::vector<unsigned char> Block(unsigned code, unsigned pid, unsigned arg0, unsigned arg2,
+                                        const char* path) {
+  std::vector<unsigned char> b(76, 0);
+  std::memcpy(b.data(), "EasyAddInData", 13);
+  Put(b, 32, 77);  // our window
+  Put(b, 36, pid);
+  Put(b, 44, 0x1000);
+  Put(b, 48, code);
+  Put(b, 52, arg0);
+  Put(b, 60, arg2);
+  if (path) {
+    Put(b, 68, 1);
+    if (72 + std::strlen(path) + 1 > b.size()) b.resize(72 + std::strlen(path) + 1, 0);
+    std::memcpy(&b[72], path, std::strlen(path));
+  }
+  return b;
+}
+
+// Answers the IDE's blocks until an answer to our own block arrives.
+static unsigned Exchange(const std::vector<unsigned char>* send) {
+  if (send) Frame(0, *send);
+  for (;;) {
+    unsigned char head[5];
+    if (!ReadAll(head, 5)) return 0xFFFFFFFF;
+    std::vector<unsigned char> p(Get(head) - 1);
+    if (!p.empty() && !ReadAll(p.data(), p.size())) return 0xFFFFFFFF;
+    if (head[4] == 1) return Get(p.data());
+    unsigned code = Get(&p[48]);
+    std::fprintf(g_log, "code %x %u %s\n", code, Get(&p[60]), reinterpret_cast<char*>(&p[72]));
+    std::fflush(g_log);
+    std::vector<unsigned char> answer(4, 0);
+    if (code == 0x80000009) {
+      Put(answer, 0, 1);
+      answer.resize(4 + 128, 0);
+      std::memcpy(&answer[4], "main_loop  ", 11);
+    } else if (code == 0x80000008) {
+      Put(answer, 0, 42);
+    }
+    Frame(1, answer);
+    if (!send) return 0;
+  }
+}
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strncmp(argv[1], "/AddIn=", 7) != 0) return 2;
+  const char* dir = std::getenv("XDG_RUNTIME_DIR");
+  std::string path = std::string(dir ? dir : "/tmp") + "/EasyAddIn." + std::to_string(getuid()) + "." + (argv[1] + 7);
+  g_log = std::fopen(std::getenv("PM2_ADDIN_LOG"), "w");
+  if (!g_log) return 3;
+  g_fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
+  if (connect(g_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return 4;
+  for (int i = 0; i < 6; ++i) Exchange(nullptr);  // the command states
+  const unsigned me = static_cast<unsigned>(getpid());
+  std::vector<unsigned char> b;
+  b = Block(1, me, 0, 0, nullptr);
+  std::fprintf(g_log, "answer %u\n", Exchange(&b));
+  b = Block(3, me, 0, 0, "/src/main.c");
+  std::fprintf(g_log, "answer %u\n", Exchange(&b));
+  b = Block(3, me + 1, 0, 0, "/src/other.c");
+  std::fprintf(g_log, "answer %u\n", Exchange(&b));
+  b = Block(5, me, 0, 9564, nullptr);
+  std::fprintf(g_log, "answer %u\n", Exchange(&b));
+  for (int i = 0; i < 3; ++i) Exchange(nullptr);  // symbol request, announce, line
+  b = Block(4, me, 0, 0, nullptr);
+  std::fprintf(g_log, "answer %u\n", Exchange(&b));
+  Exchange(nullptr);  // the file request
+  b = Block(2, me, 0, 0, nullptr);
+  std::fprintf(g_log, "answer %u\n", Exchange(&b));
+  std::fclose(g_log);
+  return 0;
+}

@@ -1,0 +1,258 @@
+#include "shell/tools/addin_link.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "shell/tools/addin_socket.h"
+
+namespace pm2 {
+namespace {
+
+TEST(AddInBlock, LayoutAndRoundTrip) {
+  AddInBlock b;
+  b.window = 0x11223344;
+  b.processId = 7;
+  b.replyAddress = 9;
+  b.code = kIdeCommandState;
+  b.args[0] = 1;
+  b.args[2] = 9560;
+  std::vector<uint8_t> bytes = EncodeAddInBlock(b);
+  ASSERT_EQ(bytes.size(), 76u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes.data())), "EasyAddInData");
+  EXPECT_EQ(bytes[32], 0x44);
+  EXPECT_EQ(bytes[35], 0x11);
+  EXPECT_EQ(bytes[48], 0x04);
+  EXPECT_EQ(bytes[51], 0x80);
+  EXPECT_EQ(bytes[60] | bytes[61] << 8, 9560);
+  std::optional<AddInBlock> back = DecodeAddInBlock(bytes.data(), bytes.size());
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->args[2], 9560u);
+  AddInBlock f;
+  f.code = kIdeAnnounceFile;
+  f.pathField = 388;
+  f.path = std::string(500, 'p');
+  bytes = EncodeAddInBlock(f);
+  ASSERT_EQ(bytes.size(), 464u);
+  EXPECT_EQ(DecodeAddInBlock(bytes.data(), bytes.size())->path.size(), 388u);
+}
+
+struct BadRow {
+  const char* name;
+  size_t size;
+  int corruptAt;  // -1: none
+};
+class AddInBadBlock : public ::testing::TestWithParam<BadRow> {};
+TEST_P(AddInBadBlock, Refused) {
+  AddInBlock b;
+  b.code = kAddInRegister;
+  std::vector<uint8_t> bytes = EncodeAddInBlock(b);
+  if (GetParam().corruptAt >= 0) bytes[static_cast<size_t>(GetParam().corruptAt)] ^= 0x20;
+  EXPECT_FALSE(DecodeAddInBlock(bytes.data(), GetParam().size));
+}
+INSTANTIATE_TEST_SUITE_P(Rows, AddInBadBlock,
+                         ::testing::Values(BadRow{"Short75", 75, -1}, BadRow{"SignatureCase", 76, 0},
+                                           BadRow{"SignatureTail", 76, 20}, BadRow{"Empty", 0, -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct FakeAddInFrame : AddInFrame {
+  void Beep() override { log.push_back("beep"); }
+  int MessageBox(const std::string& t, int) override {
+    log.push_back("box:" + t);
+    return 1;
+  }
+  void ShowProjectFile(const std::string& p) override { log.push_back("show:" + p); }
+  void OpenFileAndShow(const std::string& p, int line) override {
+    log.push_back("open:" + p + ":" + std::to_string(line));
+  }
+  bool LeftButtonDown() override { return false; }
+  bool IsDebugging() override { return debugging; }
+  bool TargetRunning() override { return running; }
+  void RunTarget() override { log.push_back("run"); }
+  intptr_t IdeServiceCall(int code, intptr_t arg) override {
+    log.push_back("svc:" + std::to_string(code) + "," + std::to_string(arg));
+    return 1;
+  }
+  std::optional<std::string> FindSymbolLocation(const std::string& s, bool def, BrowseLocation* loc) override {
+    log.push_back("find:" + s + (def ? ":def" : ":ref"));
+    loc->file = "/src/x.c";
+    loc->line = 12;
+    loc->symbol = s;
+    return findResult;
+  }
+  bool StepReference(bool next, BrowseLocation* loc) override {
+    log.push_back(next ? "next" : "prev");
+    loc->line++;
+    return true;
+  }
+  std::vector<std::string> log;
+  bool debugging = false, running = false;
+  std::optional<std::string> findResult = std::string();
+};
+
+struct FakePeer : AddInPeer {
+  bool Send(const std::vector<uint8_t>& block, AddInReply* reply) override {
+    std::optional<AddInBlock> b = DecodeAddInBlock(block.data(), block.size());
+    sent.push_back(*b);
+    if (b->code == kIdeSymbolRequest) {
+      reply->word = symbolWord;
+      reply->text = symbol;
+    }
+    if (b->code == kIdeFileRequest) reply->word = 42;
+    return true;
+  }
+  std::vector<AddInBlock> sent;
+  uint32_t symbolWord = 1;
+  std::string symbol = "main_loop";
+};
+
+std::vector<uint8_t> FromAddIn(uint32_t code, uint32_t pid, const char* path = nullptr, uint32_t arg2 = 0) {
+  AddInBlock b;
+  b.code = code;
+  b.processId = pid;
+  b.window = 77;
+  b.replyAddress = 0x1000;
+  b.args[2] = arg2;
+  if (path) {
+    b.pathField = 1;
+    b.path = path;
+  }
+  return EncodeAddInBlock(b);
+}
+
+struct LinkFixture : ::testing::Test {
+  FakeAddInFrame frame;
+  FakePeer peer;
+  AddInLinkLogic link{frame, 100};
+  bool Deliver(const std::vector<uint8_t>& bytes, uint32_t peerPid = 55) {
+    return link.HandleBlock(bytes.data(), bytes.size(), peerPid, {});
+  }
+  void SetUp() override { link.Attach(&peer, 55, 0); }
+};
+
+TEST_F(LinkFixture, AcceptanceRules) {
+  AddInLinkLogic idle(frame, 100);
+  std::vector<uint8_t> reg = FromAddIn(kAddInRegister, 55);
+  EXPECT_FALSE(idle.HandleBlock(reg.data(), reg.size(), 55, {}));  // no add-in runs
+  EXPECT_FALSE(Deliver(FromAddIn(kAddInRegister, 56)));            // another process id
+  EXPECT_FALSE(Deliver(reg, 56));                                   // another peer on the socket
+  EXPECT_FALSE(Deliver(FromAddIn(8, 55)));                          // unknown code
+  std::vector<uint8_t> noReply = reg;
+  noReply[44] = noReply[45] = 0;
+  EXPECT_FALSE(Deliver(noReply));
+  EXPECT_TRUE(Deliver(reg));
+  EXPECT_EQ(link.Link().window, 77u);
+}
+
+TEST_F(LinkFixture, FilesAnnouncedOnceAndForgotten) {
+  EXPECT_TRUE(Deliver(FromAddIn(kAddInOpenFile, 55, "*")));
+  EXPECT_TRUE(link.Link().currentFile.empty());
+  EXPECT_TRUE(Deliver(FromAddIn(kAddInOpenFile, 55, "/src/A.c")));
+  EXPECT_EQ(frame.log, (std::vector<std::string>{"show:/src/A.c"}));
+  link.NotifyFile("/src/a.C", 5);  // same file, other case: line only
+  link.NotifyFile("/src/b.c", 6);
+  ASSERT_EQ(peer.sent.size(), 3u);
+  EXPECT_EQ(peer.sent[0].code, kIdeShowLine);
+  EXPECT_EQ(peer.sent[1].code, kIdeAnnounceFile);
+  EXPECT_EQ(peer.sent[1].pathField, 388u);
+  EXPECT_EQ(peer.sent[2].args[2], 6u);
+  EXPECT_TRUE(Deliver(FromAddIn(kAddInForgetFile, 55, "/SRC/B.C")));
+  EXPECT_TRUE(link.Link().currentFile.empty());
+  EXPECT_TRUE(Deliver(FromAddIn(kAddInDetach, 55)));
+  EXPECT_FALSE(link.Running());
+  link.NotifyFile("/src/c.c", 1);
+  EXPECT_EQ(peer.sent.size(), 3u);  // nothing sent without an add-in
+}
+
+struct SymbolRow {
+  const char* name;
+  uint32_t word;
+  std::string symbol;
+  std::vector<std::string> log;
+};
+class AddInSymbol : public ::testing::TestWithParam<SymbolRow> {};
+TEST_P(AddInSymbol, DefinitionCommand) {
+  FakeAddInFrame frame;
+  FakePeer peer;
+  peer.symbolWord = GetParam().word;
+  peer.symbol = GetParam().symbol;
+  AddInLinkLogic link(frame, 100);
+  link.Attach(&peer, 55, 0);
+  link.RunCommand(kAddInCmdDefinition, 0);
+  EXPECT_EQ(frame.log, GetParam().log);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, AddInSymbol,
+    ::testing::Values(SymbolRow{"Found", 1, "main_loop  ", {"find:main_loop:def"}},
+                      SymbolRow{"NoReply", 0, "main_loop", {"beep"}},
+                      SymbolRow{"StartsWithDigit", 1, "9lives", {"beep"}},
+                      SymbolRow{"BlankInside", 1, "a b", {"beep"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LinkFixture, DebugCommandsOnlyWhileHalted) {
+  link.RunCommand(kAddInCmdRun, 0);
+  frame.debugging = true;
+  frame.running = true;
+  link.RunCommand(kAddInCmdRun, 0);
+  frame.running = false;
+  link.RunCommand(kAddInCmdRun, 0);
+  link.RunCommand(kAddInCmdStepOver, 0);
+  link.RunCommand(kAddInCmdStepInto, 0);
+  link.RunCommand(kAddInCmdStepOut, 0);
+  link.RunCommand(9999, 0);
+  EXPECT_EQ(frame.log, (std::vector<std::string>{"beep", "beep", "run", "svc:8,1", "svc:7,1", "svc:12,0",
+                                                 "svc:9,1", "beep"}));
+}
+
+TEST_F(LinkFixture, BrowserErrorShownAndReferencesStepped) {
+  frame.findResult = std::string("Symbol 'main_loop' not found");
+  link.RunCommand(kAddInCmdReference, 0);
+  link.RunCommand(kAddInCmdNextRef, 0);
+  EXPECT_EQ(frame.log, (std::vector<std::string>{"find:main_loop:ref", "beep", "box:Symbol 'main_loop' not found",
+                                                 "next"}));
+  EXPECT_EQ(peer.sent.back().args[2], 13u);  // the stepped line sent on
+  EXPECT_EQ(ShowInAddInText("", 0), "Show File(Line)");
+  EXPECT_EQ(ShowInAddInText("/a.c", 3), "Show /a.c(3)");
+}
+
+// The add-in as a program of its own over the socket.
+TEST(AddInServer, PeerProgramEndToEnd) {
+  const char* bin = std::getenv("PM2_TEST_BIN");
+  std::string peer = bin ? std::string(bin) + "/tests/shell/tools/shell_tools_addin_peer" : "";
+  if (::access(peer.c_str(), X_OK) != 0) GTEST_SKIP() << "add-in program missing";
+  char tmpl[] = "/tmp/pm2addinXXXXXX";
+  std::string dir = ::mkdtemp(tmpl);
+  std::string log = dir + "/log";
+  ::setenv("PM2_ADDIN_LOG", log.c_str(), 1);
+  ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  FakeAddInFrame frame;
+  AddInLinkLogic link(frame, static_cast<uint32_t>(::getpid()));
+  AddInServer server(link, dir);
+  std::string err;
+  ASSERT_TRUE(server.StartAddIn(peer, false, 10000, &err)) << err;
+  for (int i = 0; i < 200 && link.Running(); ++i) server.Poll(50);
+  EXPECT_FALSE(link.Running());
+  EXPECT_EQ(server.WaitForExit(5000), 0);
+  EXPECT_EQ(frame.log, (std::vector<std::string>{"show:/src/main.c", "find:main_loop:def", "open:/src/x.c:42"}));
+  FILE* f = std::fopen(log.c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  std::string text;
+  char buf[256];
+  while (std::fgets(buf, sizeof buf, f)) text += buf;
+  std::fclose(f);
+  EXPECT_EQ(text,
+            "code 80000004 9560 \ncode 80000004 9561 \ncode 80000004 9562 \ncode 80000004 9563 \n"
+            "code 80000004 9564 \ncode 80000004 9565 \n"
+            "answer 1\nanswer 1\nanswer 0\nanswer 1\n"
+            "code 80000009 1 \ncode 80000002 0 /src/x.c\ncode 80000003 12 \n"
+            "answer 1\ncode 80000008 0 \nanswer 1\n");
+  std::system(("rm -rf " + dir).c_str());
+  std::string missing;
+  EXPECT_FALSE(server.StartAddIn(dir + "/nothing", false, 1000, &missing));
+  EXPECT_EQ(missing, "Cannot run '" + dir + "/nothing' !");
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,96 @@
+// A client process on the event interface for the end-to-end test of the
+// build and project handlers:
+//   shell_tools_ipc_client <name suffix> <runtime folder>
+// It attaches, asks WhoIs and prints the identity; asks WhichProject; sets
+// a file group; sends a Build that the IDE refuses silently, prints
+// "waiting" and waits for the StatusText "go"; builds again and prints the
+// number of build lines and the BuildEnd result.
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "ipc/event_catalog.h"
+#include "ipc/event_factory.h"
+#include "ipc/ipc_transport.h"
+
+using namespace pm2;
+
+namespace {
+
+std::mutex g_lock;
+std::condition_variable g_cv;
+std::deque<std::string> g_inbox;
+
+void Push(std::string s) {
+  std::lock_guard<std::mutex> g(g_lock);
+  g_inbox.push_back(std::move(s));
+  g_cv.notify_all();
+}
+
+std::string Next(int ms = 10000) {
+  std::unique_lock<std::mutex> g(g_lock);
+  if (!g_cv.wait_for(g, std::chrono::milliseconds(ms), [] { return !g_inbox.empty(); })) return "timeout";
+  std::string s = g_inbox.front();
+  g_inbox.pop_front();
+  return s;
+}
+
+template <class X>
+struct Collect : X::Handler {
+  Collect(EventHandlerRegistry& r, std::function<std::string(X&)> f) : X::Handler(r), fn(std::move(f)) {}
+  void Handle(X& e) override { Push(fn(e)); }
+  std::function<std::string(X&)> fn;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) return 2;
+  IpcNamespace ns = IpcNamespace::ForTest(argv[1], argv[2]);
+  EventDispatcher d([&ns](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
+    return bs_InterProcessEventHandler::Attach(ns, sink, GetEventFactory(), err);
+  });
+  Collect<dtc_Identify::Identity> id(d, [](auto& e) { return "identity " + e.m_strName; });
+  Collect<dtc_Identify::WhichProjectReply> which(d, [](auto& e) { return "project " + e.m_strName; });
+  Collect<dtc_Make::SetStatus> status(d, [](auto& e) { return "status " + std::to_string(e.m_nStatus) + " " + e.m_strText; });
+  Collect<dtc_Make::BuildInfo> info(d, [](auto& e) { return "line " + e.m_strFile + "|" + e.m_strMessage; });
+  Collect<dtc_Make::BuildEnd> end(d, [](auto& e) { return "end " + std::to_string(e.m_nResult); });
+  Collect<dtc_Debug::StatusText> go(d, [](auto& e) { return "say " + e.m_strText; });
+  if (!d.Activate()) return 3;
+  auto send = [&d](dtc_EventBase&& e) {
+    e.m_nDestination = -1;
+    for (int i = 0; i < 2000 && !d.SendEvent(e); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  auto say = [](const std::string& s) {
+    std::printf("%s\n", s.c_str());
+    std::fflush(stdout);
+  };
+  say("attached");
+  if (Next() != "say start") return 4;
+  send(dtc_Identify::WhoIs());
+  say(Next());
+  send(dtc_Identify::WhichProject());
+  say(Next());
+  send(dtc_Make::SetFileGroup("Remote", "/src", TextList{"a.c", "b.c"}));
+  say(Next());
+  send(dtc_Make::Build(0));
+  say("waiting");
+  say(Next());  // the IDE's "go": nothing came in between
+  send(dtc_Make::Build(0));
+  int lines = 0;
+  for (;;) {
+    std::string s = Next();
+    if (s.rfind("line ", 0) == 0) {
+      if (lines++ == 0) say(s);
+      continue;
+    }
+    say("lines " + std::to_string(lines));
+    say(s);
+    break;
+  }
+  return 0;
+}

@@ -1,0 +1,101 @@
+// The build and project handlers in this process, driven by a client
+// process over the shared-memory transport.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <thread>
+
+#include "ipc/event_factory.h"
+#include "ipc/ipc_transport.h"
+#include "ipc/two_process_support.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/tools/ipc_build_handlers.h"
+#include "shell/tools/ipc_notifications.h"
+
+namespace pm2 {
+namespace {
+
+// The shell: a project, a build that prints 50 lines on its own thread.
+struct BuildingShell : IpcShell {
+  bool HasTarget() override { return true; }
+  bool IsBusy() override { return busy.load(); }
+  bool HasDebugRecord() override { return true; }
+  bool IsDebugging() override { return false; }
+  bool RequestBuild(uint8_t) override {
+    if (refuseNext.exchange(false)) return false;  // the GUI thread was not ready
+    busy = true;
+    worker = std::thread([this] {
+      for (int i = 0; i < 50; ++i) notifier->SendBuildInfoEvent(("main.c(" + std::to_string(i + 1) + "): warning").c_str());
+      notifier->SendBuildEndEvent(0);
+      busy = false;
+    });
+    return true;
+  }
+  void StopBuild() override {}
+  void RunOnGuiThread(const std::function<void()>& fn) override {
+    std::lock_guard<std::mutex> g(gui);
+    fn();
+  }
+  ProjectRec* Project() override { return project; }
+  void ProjectTreeChanged() override {}
+  std::string AbsolutePath(const std::string& stored) override { return stored; }
+
+  std::atomic<bool> busy{false};
+  std::atomic<bool> refuseNext{true};
+  std::mutex gui;
+  std::thread worker;
+  ProjectRec* project = nullptr;
+  IpcNotifier* notifier = nullptr;
+};
+
+TEST(IpcEndToEnd, ClientIdentifiesSetsGroupAndBuilds) {
+  const std::string client = test::ProgramBeside("shell_tools_ipc_client");
+  if (::access(client.c_str(), X_OK) != 0) GTEST_SKIP() << "client program missing";
+  test::TestNamespace tns;
+  BuildingShell shell;
+  shell.project = NewProject("remote", "/p/");
+  theApp().m_pProject = shell.project;
+  shell.project->curTarget->toolset = kToolsetArmGnu;
+  IpcShellState state;
+  EventDispatcher d([&](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
+    return bs_InterProcessEventHandler::Attach(tns.ns, sink, GetEventFactory(), err);
+  });
+  IpcSendFn send = [&d](dtc_EventBase& e) { return d.SendEvent(e); };
+  IpcBuildHandlers handlers(d, shell, state, send);
+  IpcNotifier notifier(d, shell, state, send, [&d] { return d.OwnSlot(); });
+  shell.notifier = &notifier;
+  ASSERT_TRUE(notifier.StartEventInterface([&d] { return d.Activate(); }, {}));
+  EXPECT_EQ(state.muted, 1);  // nobody else was there
+
+  test::Child child(client, {tns.ns.suffix, tns.dir});
+  ASSERT_EQ(child.Line(), "attached");
+  dtc_Debug::StatusText start("start");
+  ASSERT_TRUE(d.SendEvent(start));
+  EXPECT_EQ(child.Line(), "identity Pelmora2 " + std::to_string(d.OwnSlot()));
+  EXPECT_EQ(state.muted, 0);
+  EXPECT_EQ(child.Line(), "project remote");
+  EXPECT_EQ(child.Line(), "status 0 Ok.");
+  EXPECT_EQ(child.Line(), "waiting");
+  // The build did not start: no build client is left behind.
+  for (int i = 0; i < 5000 && (shell.refuseNext || state.buildClient != -1); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_FALSE(shell.refuseNext);
+  EXPECT_EQ(state.buildClient, -1);
+  dtc_Debug::StatusText go("go");
+  ASSERT_TRUE(d.SendEvent(go));
+  EXPECT_EQ(child.Line(), "say go");
+  EXPECT_EQ(child.Line(), "line main.c|warning");
+  EXPECT_EQ(child.Line(), "lines 50");
+  EXPECT_EQ(child.Line(), "end 0");
+  EXPECT_EQ(child.Wait(10000), 0);
+  if (shell.worker.joinable()) shell.worker.join();
+  GroupRec* g = FindGroupByName(shell.project->firstGroup, "Remote");
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->firstFile->path.str(), "/src/a.c");
+  theApp().m_pProject = nullptr;
+  PoolFreeAll();
+}
+
+}  // namespace
+}  // namespace pm2

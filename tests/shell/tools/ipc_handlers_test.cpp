@@ -1,0 +1,329 @@
+#include "shell/tools/ipc_build_handlers.h"
+
+#include <gtest/gtest.h>
+
+#include "ipc/event_dispatcher.h"
+#include "project/model/app_state.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/tools/ipc_notifications.h"
+
+namespace pm2 {
+namespace {
+
+struct FakeIpcShell : IpcShell {
+  bool HasTarget() override { return hasTarget; }
+  bool IsBusy() override { return busy; }
+  bool HasDebugRecord() override { return true; }
+  bool IsDebugging() override { return debugging; }
+  bool RequestBuild(uint8_t mode) override {
+    calls.push_back("build:" + std::to_string(mode));
+    return buildStarts;
+  }
+  void StopBuild() override { calls.push_back("stop"); }
+  void RunOnGuiThread(const std::function<void()>& fn) override {
+    calls.push_back("gui");
+    fn();
+  }
+  ProjectRec* Project() override { return project; }
+  void ProjectTreeChanged() override { calls.push_back("tree"); }
+  std::string AbsolutePath(const std::string& stored) override { return "/abs/" + stored; }
+
+  bool hasTarget = true, busy = false, debugging = false, buildStarts = true;
+  ProjectRec* project = nullptr;
+  std::vector<std::string> calls;
+};
+
+// What was sent: type name, destination, and the status or reply texts.
+struct Sent {
+  std::string what;
+  int32_t to;
+};
+
+struct IpcFixture : ::testing::Test {
+  EventDispatcher dispatcher;
+  FakeIpcShell shell;
+  IpcShellState state;
+  std::vector<Sent> sent;
+  std::vector<std::unique_ptr<dtc_EventBase>> events;
+  bool sendResult = true;
+  IpcSendFn send = [this](dtc_EventBase& e) {
+    std::string what;
+    if (auto* s = dynamic_cast<dtc_Make::SetStatus*>(&e))
+      what = "status " + std::to_string(s->m_nStatus) + " " + s->m_strText;
+    else if (auto* w = dynamic_cast<dtc_Identify::WhichProjectReply*>(&e))
+      what = "which " + w->m_strName + "|" + w->m_strFolder;
+    else if (auto* r = dynamic_cast<dtc_Make::GetProjectFileReply*>(&e))
+      what = "file " + r->m_strName + "|" + r->m_strGroup + "|" + r->m_strType + "|" + r->m_strFolder;
+    else if (auto* t = dynamic_cast<dtc_TargetInfo::TargetInfo*>(&e))
+      what = "info " + t->m_strDevice + "|" + std::to_string(t->m_nWidth) + "|" + std::to_string(t->m_nByteOrder);
+    else if (auto* b = dynamic_cast<dtc_Make::BuildInfo*>(&e))
+      what = "line " + b->m_strFile + "|" + std::to_string(static_cast<int32_t>(b->m_nLine)) + "|" + b->m_strMessage;
+    else if (auto* end = dynamic_cast<dtc_Make::BuildEnd*>(&e))
+      what = "end " + std::to_string(end->m_nResult);
+    else if (auto* id = dynamic_cast<dtc_Identify::Identity*>(&e))
+      what = "identity " + id->m_strName;
+    else
+      what = "other";
+    sent.push_back({what, e.m_nDestination});
+    return sendResult;
+  };
+  IpcBuildHandlers handlers{dispatcher, shell, state, send};
+  IpcNotifier notifier{dispatcher, shell, state, send, [] { return 3; }};
+
+  void SetUp() override { state.muted = 0; }
+  void TearDown() override {
+    theApp().m_pProject = nullptr;
+    PoolFreeAll();
+  }
+  template <class X>
+  void From(int32_t sender, X event) {
+    event.m_nSender = sender;
+    dispatcher.Deliver(event);
+  }
+  std::vector<std::string> Whats() const {
+    std::vector<std::string> out;
+    for (const Sent& s : sent) out.push_back(s.what + " @" + std::to_string(s.to));
+    return out;
+  }
+  ProjectRec* OpenProject() {
+    ProjectRec* p = NewProject("demo", "/p/");
+    p->curTarget->toolset = kToolsetArmGnu;
+    theApp().m_pProject = p;
+    shell.project = p;
+    return p;
+  }
+};
+
+TEST_F(IpcFixture, BuildFromSecondClientRefusedWhileFirstRuns) {
+  From(5, dtc_Make::Build(1));
+  EXPECT_EQ(shell.calls, (std::vector<std::string>{"build:1"}));
+  EXPECT_EQ(state.buildClient, 5);
+  EXPECT_EQ(state.buildByEvent, 1);
+  From(3, dtc_Make::Build(0));
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"status 1 Build command is currently executing @3"}));
+  // BuildStop from another client is refused; from the starter it stops.
+  shell.busy = true;
+  From(3, dtc_Make::BuildStop());
+  From(5, dtc_Make::BuildStop());
+  EXPECT_EQ(Whats().back(), "status 1 Command not allowed now @3");
+  EXPECT_EQ(shell.calls.back(), "stop");
+  notifier.SendBuildEndEvent(1);
+  EXPECT_EQ(Whats().back(), "end 1 @5");
+  EXPECT_EQ(state.buildClient, -1);
+}
+
+struct RefusalRow {
+  const char* name;
+  bool debugging, busy, hasTarget, starts;
+  std::vector<std::string> replies;
+};
+class BuildRefusalTest : public ::testing::TestWithParam<RefusalRow> {};
+
+TEST_P(BuildRefusalTest, LeavesLaterBuildsPossible) {
+  struct F : IpcFixture {
+    void TestBody() override {}
+  } f;
+  f.SetUp();
+  f.shell.debugging = GetParam().debugging;
+  f.shell.busy = GetParam().busy;
+  f.shell.hasTarget = GetParam().hasTarget;
+  f.shell.buildStarts = GetParam().starts;
+  f.From(4, dtc_Make::Build(0));
+  EXPECT_EQ(f.Whats(), GetParam().replies);
+  EXPECT_EQ(f.state.buildClient, -1);
+  EXPECT_EQ(f.state.buildByEvent, 0);
+  f.shell = FakeIpcShell();
+  f.From(6, dtc_Make::Build(0));
+  EXPECT_EQ(f.state.buildClient, 6);
+  f.TearDown();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BuildRefusalTest,
+    ::testing::Values(RefusalRow{"WhileDebugging", true, false, true, true,
+                                 {"status 1 Can't execute command while debugging @4"}},
+                      RefusalRow{"WhileBusySilent", false, true, true, true, {}},
+                      RefusalRow{"NoTargetSilent", false, false, false, true, {}},
+                      RefusalRow{"GuiDidNotStart", false, false, true, false, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IpcFixture, SetFileGroupAddsOnlyFilesNoOtherGroupHolds) {
+  ProjectRec* p = OpenProject();
+  AddFileToGroup(p->firstGroup, "main.c", "/p/", kFileC);
+  From(2, dtc_Make::SetFileGroup("Drivers", "/src/drv", TextList{"main.c", "uart.c", "", "lib.lib"}));
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"status 0 Ok. @2"}));
+  GroupRec* g = FindGroupByName(p->firstGroup, "Drivers");
+  ASSERT_NE(g, nullptr);
+  ASSERT_NE(g->firstFile, nullptr);
+  EXPECT_EQ(g->firstFile->path.str(), "/src/drv/uart.c");
+  EXPECT_EQ(g->firstFile->next->name.str(), "lib.lib");
+  EXPECT_EQ(shell.calls.back(), "tree");
+  EXPECT_EQ(state.buildClient, -1);  // no build client left behind
+  // Again with the group's own file: emptied first, so it comes back.
+  sent.clear();
+  shell.calls.clear();
+  From(2, dtc_Make::SetFileGroup("Drivers", "/src/drv/", TextList{"uart.c"}));
+  EXPECT_EQ(g->firstFile->name.str(), "uart.c");
+  EXPECT_EQ(g->firstFile->next, nullptr);
+}
+
+struct GroupRow {
+  const char* name;
+  std::string group, folder;
+  std::string reply;
+};
+class SetFileGroupRefusal : public ::testing::TestWithParam<GroupRow> {};
+TEST_P(SetFileGroupRefusal, NothingChanges) {
+  struct F : IpcFixture {
+    void TestBody() override {}
+  } f;
+  f.SetUp();
+  ProjectRec* p = f.OpenProject();
+  FileRec* kept = AddFileToGroup(p->firstGroup, "main.c", "/p/", kFileC);
+  f.From(7, dtc_Make::SetFileGroup(GetParam().group, GetParam().folder, TextList{"x.c"}));
+  EXPECT_EQ(f.Whats(), (std::vector<std::string>{GetParam().reply + " @7"}));
+  EXPECT_EQ(p->firstGroup->firstFile, kept);
+  f.TearDown();
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SetFileGroupRefusal,
+    ::testing::Values(GroupRow{"EmptyGroup", "", "/x", "status 1 Invalid group name"},
+                      GroupRow{"EmptyFolderBeforeEmptying", "Source Group 1", "", "status 1 Invalid path name"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IpcFixture, SetOptionsJoinsIntoEveryCompiler) {
+  ProjectRec* p = OpenProject();
+  From(1, dtc_Make::SetOptions("Source Group 1", TextList{"A", "B=2"}, TextList{"/i1", "/i2"}));
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"status 0 Ok. @1"}));
+  OptionBlock* o = FindTargetOptions(p->firstGroup->pOpts, p->curTarget);
+  ASSERT_NE(o, nullptr);
+  EXPECT_EQ(o->c51.Q51DEF.str(), "A,B=2");
+  EXPECT_EQ(o->cGnu.ACDEFN.str(), "A,B=2");
+  EXPECT_EQ(o->c166.INCC6.str(), "/i1;/i2");
+  EXPECT_EQ(o->c251.INCC2.str(), "/i1;/i2");
+  From(1, dtc_Make::SetOptions("Nope", TextList{}, TextList{}));
+  EXPECT_EQ(Whats().back(), "status 1 Group name is not defined @1");
+}
+
+struct GetRow {
+  const char* name;
+  std::string request;
+  std::string reply;
+};
+class GetProjectFileRows : public ::testing::TestWithParam<GetRow> {};
+TEST_P(GetProjectFileRows, Reply) {
+  struct F : IpcFixture {
+    void TestBody() override {}
+  } f;
+  f.SetUp();
+  ProjectRec* p = f.OpenProject();
+  AddFileToGroup(p->firstGroup, "main.c", "src/", kFileC);
+  AddFileToGroup(p->firstGroup, "doc.txt", "", kFileText);
+  f.From(9, dtc_Make::GetProjectFile(GetParam().request));
+  EXPECT_EQ(f.Whats(), (std::vector<std::string>{GetParam().reply + " @9"}));
+  f.TearDown();
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GetProjectFileRows,
+    ::testing::Values(GetRow{"ByName", "main.c", "file main.c|Source Group 1|C|/abs/src/"},
+                      GetRow{"EmptyIndexIsZero", "()", "file main.c|Source Group 1|C|/abs/src/"},
+                      GetRow{"TextOnlyByIndex", "(1)", "file doc.txt|Source Group 1|Text|/abs/"},
+                      GetRow{"TextNotByName", "doc.txt", "status 1 Given file is not in project"},
+                      GetRow{"IndexPastEnd", "(2)", "status 1 Given file is not in project"},
+                      GetRow{"Unclosed", "(12", "status 1 Invalid parameter given"},
+                      GetRow{"NotDigit", "(1a)", "status 1 Invalid parameter given"},
+                      GetRow{"Empty", "", "status 1 Invalid parameter given"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IpcFixture, WhichProjectToAllAndMutedSilence) {
+  From(2, dtc_Identify::WhichProject());
+  OpenProject();
+  From(2, dtc_Identify::WhichProject());
+  state.muted = 1;
+  From(2, dtc_Identify::WhichProject());
+  From(2, dtc_Make::GetProjectFile("main.c"));
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"which <None>|<None> @-1", "which demo|/p/ @-1"}));
+}
+
+TEST_F(IpcFixture, TargetInfoCodesByToolset) {
+  ProjectRec* p = OpenProject();
+  From(2, dtc_TargetInfo::GetTargetInfo());  // no block of its own: silent
+  EXPECT_TRUE(sent.empty());
+  TargetRec* t = p->curTarget;
+  t->pOpts = static_cast<OptionBlock*>(PoolAlloc(sizeof(OptionBlock), 1));
+  new (t->pOpts) OptionBlock();
+  t->pOpts->owner = t;
+  t->DEVICE = OptString::Pooled("LPC2138", 1);
+  From(2, dtc_TargetInfo::GetTargetInfo());
+  t->pOpts->lst.GLFLAGS |= kGlFlagsBigEndian;
+  From(2, dtc_TargetInfo::GetTargetInfo());
+  t->toolset = kToolset166;
+  From(2, dtc_TargetInfo::GetTargetInfo());
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"info LPC2138|4|2 @2", "info LPC2138|4|1 @2", "info LPC2138|2|2 @2"}));
+}
+
+struct MessageRow {
+  const char* name;
+  std::string line;
+  bool isMessage;
+  std::string file;
+  int lineNo;
+  std::string text;
+};
+class BuildMessageRows : public ::testing::TestWithParam<MessageRow> {};
+TEST_P(BuildMessageRows, Parse) {
+  BuildMessage m = ParseBuildMessage(GetParam().line);
+  EXPECT_EQ(m.isMessage, GetParam().isMessage);
+  EXPECT_EQ(m.file, GetParam().file);
+  EXPECT_EQ(m.line, GetParam().lineNo);
+  EXPECT_EQ(m.text, GetParam().text);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BuildMessageRows,
+    ::testing::Values(MessageRow{"WithColumn", "main.c(12,5): error: x\r\n", true, "main.c", 12, "error: x"},
+                      MessageRow{"NoColon", "a.c(3) warning", true, "a.c", 3, "warning"},
+                      MessageRow{"LineZero", "a.c(0): x", false, "", -1, "a.c(0): x"},
+                      MessageRow{"NotDigit", "a.c(x): y", false, "", -1, "a.c(x): y"},
+                      MessageRow{"NoParen", "Build target 'T'\n", false, "", -1, "Build target 'T'"},
+                      MessageRow{"MissingClose", "a.c(12", false, "", -1, "a.c(12"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IpcFixture, BuildLinesOnlyForRequestedBuildsWithProjectPaths) {
+  OpenProject();
+  AddFileToGroup(shell.project->firstGroup, "main.c", "src/", kFileC);
+  notifier.SendBuildInfoEvent("compiling...");  // no requested build
+  state.buildByEvent = 1;
+  state.buildClient = 4;
+  notifier.SendBuildInfoEvent("main.c(12,5): error: x\n");
+  notifier.SendBuildInfoEvent("other.c(3): w");
+  notifier.SendBuildInfoEvent("\x90high");
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"line /abs/src/main.c|12|error: x @4", "line other.c|3|w @4"}));
+}
+
+TEST_F(IpcFixture, StartMuteRuleAndWhoIs) {
+  sendResult = false;  // nobody else attached
+  std::vector<std::string> reports;
+  ASSERT_TRUE(notifier.StartEventInterface([] { return true; }, [&](const std::string& t) { reports.push_back(t); }));
+  EXPECT_EQ(state.muted, 1);
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"identity Pelmora2 3 @-1"}));
+  notifier.SendBuildEndEvent(0);  // muted: nothing, but the client is forgotten
+  EXPECT_EQ(sent.size(), 1u);
+  sendResult = true;
+  From(8, dtc_Identify::WhoIs());
+  EXPECT_EQ(state.muted, 0);
+  notifier.SendBuildEndEvent(-1);
+  EXPECT_EQ(Whats().back(), "end 2 @-1");
+  // A failed start stays muted and never answers WhoIs.
+  IpcShellState other;
+  EventDispatcher d2;
+  IpcNotifier n2(d2, shell, other, send, [] { return -1; });
+  EXPECT_FALSE(n2.StartEventInterface([] { return false; }, [&](const std::string& t) { reports.push_back(t); }));
+  n2.OnWhoIs();
+  EXPECT_EQ(other.muted, 1);
+  EXPECT_EQ(reports, (std::vector<std::string>{kIpcStartFailed}));
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,127 @@
+#include "shell/tools/lint_run.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "builder/runner/tool_table.h"
+#include "platform/notification_hub.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/tools/tool_fakes.h"
+
+namespace pm2 {
+namespace {
+
+LintSettings Settings(std::vector<std::string> folders) {
+  LintSettings s;
+  s.program = "/opt/lint/lint-nt";
+  s.configFile = "std.lnt";
+  s.includeFolders = std::move(folders);
+  return s;
+}
+
+struct TextRow {
+  const char* name;
+  std::vector<std::string> folders;
+  LintFile file;
+  std::string want;
+};
+class LintText : public ::testing::TestWithParam<TextRow> {};
+TEST_P(LintText, SingleFile) {
+  EXPECT_EQ(MakeLintCommandText(Settings(GetParam().folders), GetParam().file), GetParam().want);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LintText,
+    ::testing::Values(
+        TextRow{"NoFoldersConfigFirst", {}, {"/p/a.c", false, "-dX"}, "std.lnt\n\"/p/a.c\"\n"},
+        TextRow{"FoldersThenDefines", {"/inc", "/inc2"}, {"/p/a.c", true, "-dX -dY=1"},
+                "-i/inc\n-i/inc2\nstd.lnt\n-dX -dY=1 \"/p/a.c\"\n"},
+        TextRow{"NoDefinesStillBlank", {}, {"/p/a.c", true, ""}, "std.lnt\n \"/p/a.c\"\n"},
+        TextRow{"OverlongDefinesLeftOut", {}, {"/p/a.c", true, std::string(32540, 'd')},
+                "std.lnt\n\"/p/a.c\"\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LintText, AllFilesOnlyCSourcesOfLiveGroups) {
+  ProjectRec* p = NewProject("demo", "/p/");
+  GroupRec* g1 = p->firstGroup;
+  AddFileToGroup(g1, "a.c", "/p/", kFileC);
+  AddFileToGroup(g1, "s.s", "/p/", kFileAsm);
+  AddFileToGroup(g1, "x.cpp", "/p/", kFileCpp);
+  FileRec* removed = AddFileToGroup(g1, "r.c", "/p/", kFileC);
+  removed->flags |= kFileRemoved;
+  GroupRec* g2 = AddGroup(p, "Gone");
+  AddFileToGroup(g2, "g.c", "/p/", kFileC);
+  g2->flags |= kGroupDeleted;
+  GroupRec* g3 = AddGroup(p, "Lib");
+  AddFileToGroup(g3, "b.c", "/q/", kFileC);
+  EXPECT_EQ(MakeLintAllFilesText(Settings({"/i"}), *p), "-i/i\nstd.lnt\n\"/p/a.c\"\n\"/q/b.c\"\n");
+  PoolFreeAll();
+}
+
+TEST(LintText, DialogSettingsTrimmedBlankFoldersDropped) {
+  ProjectRec* p = NewProject("demo", "/p/");
+  TargetRec& t = *p->curTarget;
+  ApplyLintSettings(t, LintSettings{"  /opt/lint  ", " std.lnt", {" /inc ", "   ", "", "/inc2"}});
+  LintSettings back = LintSettingsOf(t);
+  EXPECT_EQ(back.program, "/opt/lint");
+  EXPECT_EQ(back.configFile, "std.lnt");
+  EXPECT_EQ(back.includeFolders, (std::vector<std::string>{"/inc", "/inc2"}));
+  PoolFreeAll();
+}
+
+TEST(LintEnable, GreyedWithoutConfigOrWhileBusy) {
+  LintSettings s = Settings({});
+  EXPECT_TRUE(LintFileEnabled(true, s, false));
+  EXPECT_FALSE(LintFileEnabled(true, s, true));
+  EXPECT_FALSE(LintFileEnabled(false, s, false));
+  s.configFile.clear();
+  EXPECT_FALSE(LintFileEnabled(true, s, false));
+  EXPECT_FALSE(LintAllFilesEnabled(s, false));
+  EXPECT_EQ(LintFileMenuText("/p/a.c"), "&Lint /p/a.c");
+}
+
+TEST(LintRunner, RunsOnThreadAndEndsWithCodeNine) {
+  FakeToolFrame frame;
+  RecordingHub hub;
+  std::atomic<uint32_t> state{0};
+  ToolRunRequest seen;
+  std::string seenText;
+  LintRunner lint(frame, hub, state, [&](ToolRunRequest& r) {
+    seen = r;
+    seenText = FakeExternalRunner::ReadIfFile(r.commandFile);
+    EXPECT_TRUE(state.load() & kStateBusy);
+  });
+  state = kStateBusy;  // a build runs: refused
+  EXPECT_FALSE(lint.LintFile(Settings({}), {"/p/a.c", false, ""}));
+  EXPECT_EQ(frame.events, (std::vector<std::string>{"beep"}));
+  state = 0;
+  ASSERT_TRUE(lint.LintFile(Settings({}), {"/p/a.c", false, ""}));
+  lint.Join();
+  EXPECT_EQ(seen.toolCode, kToolPcLint);
+  EXPECT_EQ(seen.file, "/p/a.c");
+  EXPECT_EQ(seen.toolFolder, "/opt/lint/lint-nt");
+  EXPECT_EQ(seen.commandFile.substr(seen.commandFile.size() - 4), ".lnt");
+  EXPECT_EQ(seenText, "std.lnt\n\"/p/a.c\"\n");
+  EXPECT_NE(::access(seen.commandFile.c_str(), F_OK), 0);  // deleted after the run
+  EXPECT_EQ(hub.Entries().back().code, kNotifyLintFinished);
+  EXPECT_EQ(state.load() & kStateBusy, 0u);
+}
+
+TEST(LintRunner, UnwritableCommandFileReported) {
+  FakeToolFrame frame;
+  RecordingHub hub;
+  std::atomic<uint32_t> state{0};
+  bool ran = false;
+  LintRunner lint(frame, hub, state, [&](ToolRunRequest&) { ran = true; }, "/nonexistent-folder");
+  EXPECT_FALSE(lint.LintAllFiles(Settings({}), *NewProject("p", "/p/")));
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(frame.events,
+            (std::vector<std::string>{"save", "beep", std::string("box:") + kLintWriteError}));
+  EXPECT_EQ(state.load() & kStateBusy, 0u);
+  PoolFreeAll();
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include "platform/settings_store.h"
+#include "shell/tools/ui/find_in_files_dialog.h"
+#include "shell/tools/ui/lint_options_dialog.h"
+#include "shell/tools/ui/scc_query_dialog.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/tools/ui/svcs_template_dialog.h"
+
+#include <cstdlib>
+#include <unistd.h>
+#include "shell/tools/ui/tools_menu_dialog.h"
+
+namespace pm2 {
+namespace {
+
+QApplication* App() {
+  static int argc = 1;
+  static char name[] = "shell_tools_ui_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = new QApplication(argc, argv);
+  return app;
+}
+
+UserToolEntry Tool(const std::string& text, const std::string& program) {
+  UserToolEntry e;
+  e.used = true;
+  e.menuText = text;
+  e.program = program;
+  return e;
+}
+
+TEST(ToolsMenuDialog, EditsTheSelectedToolAndSavesOnOk) {
+  App();
+  SettingsStore store("/nonexistent/settings.ini");
+  WriteUserTools(store, {Tool("Grep", "/bin/grep"), Tool("Diff", "/usr/bin/diff")});
+  ToolsMenuDialog dlg(store);
+  EXPECT_EQ(dlg.ProgramEdit()->text(), "/bin/grep");
+  dlg.List()->SetCurSel(1);
+  dlg.List()->NotifySelChange();
+  EXPECT_EQ(dlg.ProgramEdit()->text(), "/usr/bin/diff");
+  dlg.ArgumentsEdit()->setFocus();
+  QTest::keyClicks(dlg.ArgumentsEdit(), "-u #E");
+  dlg.IndependentBox()->setChecked(true);
+  dlg.accept();
+  std::vector<UserToolEntry> back = ReadUserTools(store);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[1].arguments, "-u #E");
+  EXPECT_EQ(back[1].options, kToolIndependent);
+  EXPECT_EQ(back[0].options, 0u);
+}
+
+TEST(ToolsMenuDialog, CancelWritesNothing) {
+  App();
+  SettingsStore store("/nonexistent/settings.ini");
+  WriteUserTools(store, {Tool("Grep", "/bin/grep")});
+  {
+    ToolsMenuDialog dlg(store);
+    QTest::keyClicks(dlg.ProgramEdit(), "x");
+    dlg.reject();
+  }
+  EXPECT_EQ(ReadUserTools(store).at(0).program, "/bin/grep");
+}
+
+TEST(FindInFilesDialog, OkNeedsAllThreeTextsAndRegexTurnsOptionsOff) {
+  App();
+  SettingsStore store("/nonexistent/settings.ini");
+  FindInFilesDialog dlg(store, "", "");
+  EXPECT_EQ(dlg.TypesCombo()->currentText().toStdString(), kDefaultFindTypes);
+  EXPECT_FALSE(dlg.FindButton()->isEnabled());
+  dlg.FindCombo()->setEditText("needle");
+  EXPECT_FALSE(dlg.FindButton()->isEnabled());
+  dlg.FolderCombo()->setEditText("/src");
+  EXPECT_TRUE(dlg.FindButton()->isEnabled());
+  dlg.WholeWordBox()->setChecked(true);
+  dlg.RegexBox()->setChecked(true);
+  EXPECT_FALSE(dlg.WholeWordBox()->isEnabled());
+  dlg.accept();
+  EXPECT_EQ(dlg.Request().findText, "needle");
+  EXPECT_TRUE(dlg.Request().regularExpression);
+  EXPECT_FALSE(dlg.Request().wholeWord);
+  EXPECT_EQ(ReadHistoryList(store, "_FoldLst"), (std::vector<std::string>{"/src"}));
+  EXPECT_EQ(store.GetProfileInt("_FindLst", "_Opt", 0), 0xA);
+}
+
+TEST(FindInFilesDialog, EnterMovesTextToTop) {
+  App();
+  SettingsStore store("/nonexistent/settings.ini");
+  store.WriteProfileString("_FindLst", "_Item0", "a");
+  store.WriteProfileString("_FindLst", "_Item1", "b");
+  FindInFilesDialog dlg(store, "", "/proj/");
+  EXPECT_EQ(dlg.FolderCombo()->currentText(), "/proj");
+  dlg.FindCombo()->setEditText("b");
+  QTest::keyClick(dlg.FindCombo()->lineEdit(), Qt::Key_Return);
+  ASSERT_EQ(dlg.FindCombo()->count(), 2);
+  EXPECT_EQ(dlg.FindCombo()->itemText(0), "b");
+  EXPECT_EQ(dlg.FindCombo()->itemText(1), "a");
+}
+
+TEST(SccQueryDialog, OnlyAskedTextsKeptTrimmed) {
+  App();
+  SccQueryDialog dlg({true, false, true}, "old", "1.1", "");
+  EXPECT_FALSE(dlg.RevisionEdit()->isEnabled());
+  dlg.CommentEdit()->setText("  fixed it  ");
+  dlg.CheckPointEdit()->setText(" cp ");
+  std::string c, r, p;
+  dlg.Texts(&c, &r, &p);
+  EXPECT_EQ(c, "fixed it");
+  EXPECT_EQ(r, "");
+  EXPECT_EQ(p, "cp");
+}
+
+TEST(LintOptionsDialog, OkStoresTrimmedSettingsInTheTarget) {
+  App();
+  ProjectRec* p = NewProject("demo", "/p/");
+  {
+    LintOptionsDialog dlg(*p->curTarget);
+    dlg.ProgramEdit()->setText(" /opt/lint-nt ");
+    dlg.ConfigEdit()->setText("std.lnt");
+    dlg.Folders()->InsertString(0, "/inc");
+    dlg.Folders()->InsertString(1, "   ");
+    dlg.accept();
+  }
+  LintSettings s = LintSettingsOf(*p->curTarget);
+  EXPECT_EQ(s.program, "/opt/lint-nt");
+  EXPECT_EQ(s.includeFolders, (std::vector<std::string>{"/inc"}));
+  PoolFreeAll();
+}
+
+TEST(AddInSetupDialog, PathWrittenTrimmed) {
+  App();
+  SettingsStore store("/nonexistent/settings.ini");
+  store.WriteProfileString("Settings\\EasyCase", "Bin", " /opt/ec/Easy-Cpp.exe ");
+  AddInSetupDialog dlg(store);
+  EXPECT_EQ(dlg.PathEdit()->text(), "/opt/ec/Easy-Cpp.exe");
+  dlg.PathEdit()->setText(" /usr/bin/ec  ");
+  dlg.accept();
+  EXPECT_EQ(store.GetProfileString("Settings\\EasyCase", "Bin"), "/usr/bin/ec");
+}
+
+TEST(SvcsTemplateDialog, ShowsCommandsAndWritesTemplateAndProfile) {
+  App();
+  char tmpl[] = "/tmp/pm2svcsdlgXXXXXX";
+  std::string dir = ::mkdtemp(tmpl);
+  std::string path = dir + "/vc.SVCS";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  std::fputs("[SVCS]\nDataBase=/repo\nMenuItem=Get\nCommand=git\nArguments=pull\nMenuItem=Put\nQueryComment=1\n", f);
+  std::fclose(f);
+  SettingsStore store("/nonexistent/settings.ini");
+  store.WriteProfileString("Sccs", "SccsFile", path.c_str());
+  store.WriteProfileString("Sccs", "SccsUser", "ann");
+  SvcsTemplateDialog dlg(store);
+  EXPECT_EQ(dlg.DataBaseEdit()->text(), "/repo");
+  EXPECT_EQ(dlg.CommandEdit()->text(), "git");
+  dlg.List()->SetCurSel(1);
+  dlg.List()->NotifySelChange();
+  EXPECT_TRUE(dlg.FlagBox(1)->isChecked());
+  dlg.CommandEdit()->setText("  git  ");
+  dlg.ArgumentsEdit()->setText("commit -F %Q");
+  dlg.UserEdit()->setText(" bob ");
+  dlg.accept();
+  std::vector<SvcsSection> s;
+  ASSERT_TRUE(ReadSvcsFile(path, &s));
+  ASSERT_EQ(s.at(0).entries.size(), 2u);
+  EXPECT_EQ(s[0].entries[0].arguments, "pull");
+  EXPECT_EQ(s[0].entries[1].command, "git");
+  EXPECT_EQ(s[0].entries[1].arguments, "commit -F %Q");
+  EXPECT_EQ(store.GetProfileString("Sccs", "SccsUser"), "bob");
+  std::system(("rm -rf " + dir).c_str());
+}
+
+}  // namespace
+}  // namespace pm2
