@@ -1,0 +1,82 @@
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include "project/dialogs/add_files_dialog.h"
+#include "project/dialogs/dialog_test_util.h"
+#include "project/dialogs/file_type_dialog.h"
+
+namespace pm2 {
+namespace {
+
+class FileDialogsTest : public DialogTest {};
+
+TEST_F(FileDialogsTest, AddStaysOpenAndAddsEverySelectedFile) {
+  QTemporaryDir dir;
+  for (const char* n : {"a.c", "b.c", "c.c"}) {
+    QFile f(dir.filePath(n));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  ProjectRec* p = OpenProject((dir.path() + "/demo.pm2").toLocal8Bit().constData());
+  std::vector<std::string> added;
+  AddFilesDialog dlg("Source Group 1", ProjectAddFilesFilter(p, false), dir.path());
+  dlg.SetAdder([&](const std::string& folder, const std::string& name) {
+    added.push_back(folder + name);
+    return true;
+  });
+  dlg.show();
+  QApplication::processEvents();
+  EXPECT_EQ(dlg.windowTitle(), "Add Files to Group 'Source Group 1'");
+  dlg.selectNameFilter(dlg.nameFilters().back());
+  QLineEdit* name = dlg.findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_NE(name, nullptr);
+  name->setText("\"a.c\" \"b.c\" \"c.c\"");
+  QApplication::processEvents();
+  dlg.accept();
+  EXPECT_TRUE(dlg.isVisible()) << "the dialog stays open after Add";
+  ASSERT_EQ(added.size(), 3u);
+  EXPECT_EQ(added[0], (dir.path() + "/a.c").toStdString());
+  EXPECT_EQ(dlg.AddedCount(), 3);
+  EXPECT_EQ(dlg.nameFilters().size(), 6) << "no C++ row without a 166 target";
+  dlg.reject();
+}
+
+TEST_F(FileDialogsTest, FileTypeDialogOffersCppOnlyFor166) {
+  FileTypeDialog d51("x.q", "", 0, false);
+  EXPECT_EQ(d51.Types()->count(), 6);
+  FileTypeDialog d166("x.q", "", 0, true);
+  ASSERT_EQ(d166.Types()->count(), 7);
+  d166.show();
+  d166.Types()->setCurrentIndex(5);
+  EXPECT_EQ(d166.ChosenType(), kFileCustom);
+  SendKey(&d166, Qt::Key_Escape);
+  EXPECT_TRUE(d166.isVisible()) << "Escape only beeps";
+  EXPECT_EQ(shell.beeps, 1);
+  EXPECT_EQ(d166.windowTitle(), "Select File Type for 'x.q'");
+}
+
+TEST_F(FileDialogsTest, FileTypesPageStoresEditedAndUnsetFilters) {
+  ProjectRec* p = OpenProject();
+  p->filters[kFilterAsm] = OptString("*.a51");
+  p->filters[kFilterPlm] = OptString();
+  FileTypesPage page(p);
+  EXPECT_EQ(page.Edit(1)->text(), "*.a51");
+  EXPECT_EQ(page.Edit(5)->text(), "*.plm");
+  page.show();
+  page.Edit(0)->setFocus();
+  page.Edit(0)->selectAll();
+  TypeText(page.Edit(0), "*.c  ;*.h");
+  EXPECT_FALSE(page.Confirm());
+  ASSERT_EQ(shell.boxes.size(), 1u);
+  EXPECT_EQ(shell.boxes[0], "Invalid Filter - Example: '*.asm; *.a; *.s'");
+  page.Edit(0)->selectAll();
+  TypeText(page.Edit(0), "*.c; *.h");
+  EXPECT_TRUE(page.Confirm());
+  EXPECT_EQ(p->filters[kFilterC].str(), "*.c; *.h");
+  EXPECT_EQ(p->filters[kFilterPlm].str(), "*.plm") << "an unset filter gets its default";
+  EXPECT_EQ(p->filters[kFilterAsm].str(), "*.a51");
+}
+
+}  // namespace
+}  // namespace pm2
