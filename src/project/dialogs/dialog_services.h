@@ -19,6 +19,10 @@ bool AskYesNo(const std::string& text, bool beepFirst = false);
 std::string ToLocal(const QString& s);
 QString FromLocal(const std::string& s);
 
+// A sunken frame at `r` in `parent` holding `child` (trees and lists of
+// the toolkit draw no border of their own).
+void PlaceInSunkenFrame(QWidget* parent, int x, int y, int w, int h, QWidget* child);
+
 // The dialog font of the project dialogs (the system's dialog font).
 void UseDialogFont(QWidget* w);
 

@@ -40,6 +40,24 @@ const DeviceDbEntry* FindDeviceFor(const DeviceDatabase& db, std::string_view ve
   return nullptr;
 }
 
+std::vector<VendorNode> GroupDevicesByVendor(DeviceDatabase& db) {
+  std::vector<VendorNode> nodes;
+  for (DeviceDbEntry* e = db.First(); e; e = e->pNext) {
+    if (e->nFlags & (kDeviceDeleted | kDeviceVendorNode)) continue;
+    VendorNode* node = nullptr;
+    for (VendorNode& n : nodes)
+      if (EqualsIgnoringCase(n.vendor->vendor.view(), e->vendor.view())) node = &n;
+    if (!node) {
+      DeviceDbEntry* v = db.NewEntry(e->vendor.view(), e->device.view(), e->nFamily, e->description.view());
+      v->nFlags = kDeviceVendorNode;
+      nodes.push_back({v, {}});
+      node = &nodes.back();
+    }
+    node->devices.push_back(e);
+  }
+  return nodes;
+}
+
 int ChooseDatabaseFor(int count, const DatabaseReader& read, DeviceDatabase& db,
                       std::string_view vendor, std::string_view device) {
   if (!device.empty()) {

@@ -27,6 +27,16 @@ bool DeviceMatches(const DeviceDbEntry& entry, std::string_view vendor, std::str
 const DeviceDbEntry* FindDeviceFor(const DeviceDatabase& db, std::string_view vendor,
                                    std::string_view device);
 
+// The selection tree: one node per vendor (names equal ignoring case share
+// it, in order of first appearance), represented by a copy of the vendor's
+// first entry with kDeviceVendorNode set; its devices in file order.
+// Deleted entries are left out.
+struct VendorNode {
+  DeviceDbEntry* vendor = nullptr;
+  std::vector<DeviceDbEntry*> devices;
+};
+std::vector<VendorNode> GroupDevicesByVendor(DeviceDatabase& db);
+
 // Reads database `index` into db; the result codes of DeviceDatabase::Read.
 using DatabaseReader = std::function<int(int index, DeviceDatabase& db)>;
 // The first of `count` databases that holds the device, else 0. db holds

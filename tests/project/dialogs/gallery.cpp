@@ -7,7 +7,13 @@
 #include <functional>
 #include <vector>
 
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "project/devices/device_db_source.h"
 #include "project/dialogs/books_page.h"
+#include "project/dialogs/device_db_editor.h"
+#include "project/dialogs/device_selection.h"
 #include "project/dialogs/components_page.h"
 #include "project/dialogs/file_type_dialog.h"
 #include "project/dialogs/folders_page.h"
@@ -55,6 +61,27 @@ EnvironmentInfo* DemoEnvironment() {
   return &env;
 }
 
+// The shipped devices as a database file in a scratch folder.
+std::string ShippedDatabase() {
+  static QTemporaryDir dir;
+  static std::string path;
+  if (!path.empty()) return path;
+  QFile f(PM2_SOURCE_DIR "/src/resources/devices.txt");
+  if (!f.open(QIODevice::ReadOnly)) return path;
+  const QByteArray text = f.readAll();
+  DeviceDatabase db(kPoolFindInFiles);
+  std::string err;
+  ParseDeviceSource(std::string_view(text.constData(), size_t(text.size())), "devices.txt", db, &err);
+  path = dir.filePath("pelmora2.cdb").toStdString();
+  db.Write(path);
+  db.Free();
+  return path;
+}
+
+std::vector<TitledPath> Databases() {
+  return {{ShippedDatabase(), "Generic CPU Data Base"}, {ShippedDatabase(), "Board Vendor Devices"}};
+}
+
 struct Shot {
   const char* name;
   std::function<QWidget*()> make;
@@ -86,6 +113,33 @@ std::vector<Shot> Shots() {
        [] {
          theApp().m_pProject = nullptr;
          return new ProjectSheet(nullptr, "/nonexistent/TOOLS.INI", DemoEnvironment());
+       }},
+      {"device_sheet",
+       [] { return new DeviceSheet(Databases(), 0, DemoProject()->curTarget); }},
+      {"device_page_51",
+       [] {
+         ProjectRec* p = DemoProject();
+         p->curTarget->toolset = 0;
+         auto* w = new DeviceSelector(Databases(), 0, p->curTarget, DeviceSelector::kOptionsPage);
+         HTREEITEM v = w->Tree()->GetRootItem();
+         for (; v; v = w->Tree()->GetNextSiblingItem(v)) {
+           HTREEITEM d = w->Tree()->GetChildItem(v);
+           auto* e = d ? reinterpret_cast<const DeviceDbEntry*>(w->Tree()->GetItemData(d)) : nullptr;
+           if (e && e->nFamily == 0) {
+             w->SelectDevice(e->vendor.str(), e->device.str());
+             break;
+           }
+         }
+         return w;
+       }},
+      {"device_db_editor",
+       [] {
+         auto* e = new DeviceDbEditor(ShippedDatabase());
+         const DeviceDbEntry* first = e->Database().First();
+         for (const DeviceDbEntry* d = first; d; d = d->pNext)
+           if (d->device == "LPC2138") first = d;
+         e->SelectEntry(first);
+         return e;
        }},
       {"file_type_dialog",
        [] { return new FileTypeDialog("notes.xyz", "The file '/home/user/blinky/notes.xyz' matches no file type of the project. Choose its type:", 0, true); }},

@@ -125,3 +125,27 @@ TEST_F(DeviceChoiceTest, EditorAddUpdateAndOverwrite) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST_F(DeviceChoiceTest, VendorsShareANodeIgnoringCase) {
+  DeviceDatabase db(kPoolOptionPages);
+  db.Append(db.NewEntry("NXP", "LPC2138", 3, ""));
+  db.Append(db.NewEntry("Intel", "8051", 0, ""));
+  db.Append(db.NewEntry("nxp", "LPC2148", 3, ""));
+  DeviceDbEntry* gone = db.NewEntry("NXP", "LPC2100", 3, "");
+  gone->nFlags = kDeviceDeleted;
+  db.Append(gone);
+  auto nodes = GroupDevicesByVendor(db);
+  ASSERT_EQ(nodes.size(), 2u);
+  EXPECT_EQ(nodes[0].vendor->vendor.str(), "NXP");
+  EXPECT_TRUE(nodes[0].vendor->nFlags & kDeviceVendorNode);
+  ASSERT_EQ(nodes[0].devices.size(), 2u);
+  EXPECT_EQ(nodes[0].devices[1]->device.str(), "LPC2148");
+  EXPECT_EQ(db.Count(), 4u) << "vendor nodes are not in the list";
+  db.Free();
+}
+
+}  // namespace
+}  // namespace pm2
