@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "project/dialogs/add_files_dialog.h"
+#include "project/dialogs/book_view.h"
 #include "project/dialogs/dialog_test_util.h"
 #include "project/dialogs/file_type_dialog.h"
 
@@ -76,6 +77,39 @@ TEST_F(FileDialogsTest, FileTypesPageStoresEditedAndUnsetFilters) {
   EXPECT_EQ(p->filters[kFilterC].str(), "*.c; *.h");
   EXPECT_EQ(p->filters[kFilterPlm].str(), "*.plm") << "an unset filter gets its default";
   EXPECT_EQ(p->filters[kFilterAsm].str(), "*.a51");
+}
+
+TEST_F(FileDialogsTest, BooksWindowOpensBooksButNotCategories) {
+  EnvironmentInfo env;
+  env.generalBooks = {{"/opt/pm2/doc/ide.pdf", "IDE Guide", 7}};
+  env.toolsets[3] = std::make_unique<ToolsetInfo>();
+  env.toolsets[3]->rootFolder = "/opt/pm2/ARM/";
+  env.toolsets[3]->books = {{"HLP/gnu.pdf", "GNU Tools", 6}};
+  ProjectRec* p = OpenProject();
+  p->curTarget->toolset = 3;
+  BookView view;
+  view.resize(240, 200);
+  std::vector<std::string> opened;
+  bool succeed = true;
+  view.SetOpener([&](const std::string& path) {
+    opened.push_back(path);
+    return succeed;
+  });
+  view.Fill(&env, p);
+  view.show();
+  HTREEITEM category = view.Tree()->GetRootItem();
+  ASSERT_NE(category, nullptr);
+  EXPECT_EQ(view.Tree()->GetItemText(category), "Pelmora2");
+  view.Tree()->SelectItem(category);
+  view.OpenSelectedBook();
+  EXPECT_TRUE(opened.empty()) << "a category node opens nothing";
+  view.Tree()->SelectItem(view.FindBook("GNU Tools"));
+  succeed = false;
+  view.OpenSelectedBook();
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], "/opt/pm2/ARM/HLP/gnu.pdf");
+  ASSERT_EQ(shell.boxes.size(), 1u);
+  EXPECT_EQ(shell.boxes[0], "Can't open file '/opt/pm2/ARM/HLP/gnu.pdf'");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "project/devices/device_db_source.h"
+#include "project/dialogs/book_view.h"
 #include "project/dialogs/books_page.h"
 #include "project/dialogs/device_db_editor.h"
 #include "project/dialogs/device_selection.h"
@@ -57,7 +58,9 @@ EnvironmentInfo* DemoEnvironment() {
     env.toolsets[id]->toolsFolder = "/opt/pelmora2/ARM/BIN/";
     env.toolsets[id]->makerFolder = "/opt/pelmora2/";
     env.toolsets[id]->armToolFolder = id == 3 ? "/usr/lib/gcc/arm-none-eabi/" : "/opt/realview/";
+    env.toolsets[id]->books = {{"HLP/gnu_as.pdf", "GNU Assembler", 6}, {"HLP/gnu_ld.pdf", "GNU Linker", 6}};
   }
+  env.generalBooks = {{"DOC/pm2_guide.pdf", "Pelmora2 User's Guide", 7}, {"DOC/release.txt", "Release Notes", 7}};
   return &env;
 }
 
@@ -140,6 +143,13 @@ std::vector<Shot> Shots() {
            if (d->device == "LPC2138") first = d;
          e->SelectEntry(first);
          return e;
+       }},
+      {"books_window",
+       [] {
+         auto* v = new BookView;
+         v->resize(260, 300);
+         v->Fill(DemoEnvironment(), DemoProject());
+         return v;
        }},
       {"file_type_dialog",
        [] { return new FileTypeDialog("notes.xyz", "The file '/home/user/blinky/notes.xyz' matches no file type of the project. Choose its type:", 0, true); }},

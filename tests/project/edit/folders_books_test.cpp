@@ -127,3 +127,53 @@ TEST_F(FoldersBooksTest, LeavingBooksDropsIncompleteRowsAndCapsDeviceBooks) {
 
 }  // namespace
 }  // namespace pm2
+
+#include "project/edit/book_tree.h"
+
+namespace pm2 {
+namespace {
+
+class BookTreeTest : public ModelTest {};
+
+TEST_F(BookTreeTest, CollectSkipsBooksWithoutPath) {
+  EnvironmentInfo env;
+  env.generalBooks = {{"ide.pdf", "IDE", 7}, {"", "No file", 7}};
+  env.toolsets[3] = std::make_unique<ToolsetInfo>();
+  env.toolsets[3]->books = {{"HLP\\GNU.PDF", "GNU", 6}};
+  ProjectRec* p = OpenNewProject();
+  p->curTarget->toolset = 3;
+  p->curTarget->books[0] = {OptString("um.pdf"), OptString("Manual"), 0};
+  p->curTarget->books[1] = {OptString(), OptString("Empty"), 0};
+  auto items = CollectBooks(&env, p);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[0].category, 7);
+  EXPECT_EQ(items[1].category, 6);
+  EXPECT_EQ(items[2].category, 5);
+  EXPECT_EQ(BookCategoryRow(3), BookCategoryRow(6)) << "codes 0 to 4 count as tool books";
+  EXPECT_EQ(CollectBooks(&env, nullptr).size(), 1u) << "no target: general books only";
+}
+
+TEST_F(BookTreeTest, OpenPathRows) {
+  TargetRec t;
+  t.books[0] = {OptString("D:\\own\\board.pdf"), OptString("Board"), 1};
+  BookOpenContext ctx{"/work/demo/", "/opt/pm2/", "/opt/pm2/ARM/", "", &t,
+                      [](const std::string& f) { return f == "/work/demo/doc.pdf"; }};
+  struct Row {
+    const char* name;
+    BookTreeItem book;
+    const char* expected;
+  } rows[] = {
+      {"project-relative, present", {6, "Doc", ".\\doc.pdf"}, "/work/demo/doc.pdf"},
+      {"project-relative, missing", {6, "Doc", ".\\gone.pdf"}, "/opt/pm2/ARM/.\\gone.pdf"},
+      {"tools, relative", {6, "GNU", "HLP\\GNU.PDF"}, "/opt/pm2/ARM/HLP\\GNU.PDF"},
+      {"tools, drive", {6, "GNU", "C:\\x.pdf"}, "C:\\x.pdf"},
+      {"general, rooted", {7, "IDE", "\\docs\\ide.pdf"}, "\\docs\\ide.pdf"},
+      {"general, relative", {7, "IDE", "DOC\\ide.pdf"}, "/opt/pm2/DOC\\ide.pdf"},
+      {"device, flagged", {5, "Board", "D:\\own\\board.pdf"}, "D:\\own\\board.pdf"},
+      {"device, not flagged", {5, "Other", "um.pdf"}, "/opt/pm2/ARM/um.pdf"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(ResolveBookPath(r.book, ctx), r.expected) << r.name;
+}
+
+}  // namespace
+}  // namespace pm2
