@@ -114,3 +114,41 @@ TEST_F(FileDialogsTest, BooksWindowOpensBooksButNotCategories) {
 
 }  // namespace
 }  // namespace pm2
+
+#include "project/dialogs/old_project_import.h"
+#include "project/import/old_ini_import.h"
+#include "project/model/option_defaults.h"
+#include "toolkit/controls/browse_edit.h"
+
+namespace pm2 {
+namespace {
+
+TEST_F(FileDialogsTest, OldProjectImportChecksFolderAndReports) {
+  QTemporaryDir dir, other;
+  for (QTemporaryDir* d : {&dir, &other}) {
+    QFile f(d->filePath("old.prj"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[PROJ]\r\nF=main.c\xFF" "3 0 1\r\n");
+  }
+  ProjectRec* p = OpenProject((dir.path() + "/new.pm2").toLocal8Bit().constData());
+  p->curTarget->toolset = 3;
+  ResetTargetOptions(p->curTarget, kToolsetUndefined);
+  QString pick = other.filePath("old.prj");
+  SetPicker([&](const PickerRequest& r) -> std::optional<QString> {
+    EXPECT_EQ(r.title, "Import Pelmora1 Project");
+    return pick;
+  });
+  EXPECT_FALSE(RunOldProjectImport(nullptr, p));
+  ASSERT_EQ(shell.boxes.size(), 1u);
+  EXPECT_EQ(shell.boxes[0], kOldIniNotInProjectFolder);
+  pick = dir.filePath("old.prj");
+  EXPECT_TRUE(RunOldProjectImport(nullptr, p));
+  ASSERT_EQ(shell.boxes.size(), 2u);
+  EXPECT_EQ(shell.boxes[1], kOldIniImportDone);
+  ASSERT_NE(p->firstGroup->firstFile, nullptr);
+  EXPECT_EQ(p->firstGroup->firstFile->name.str(), "main.c");
+  SetPicker(nullptr);
+}
+
+}  // namespace
+}  // namespace pm2
