@@ -2,6 +2,10 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "project/environment/environment_lines.h"
 #include "project/import/old_ini_reader.h"
@@ -223,6 +227,84 @@ ProjectRec* MakeCodeGenProject(const std::string& projectPath, const CodeGenProj
   for (const std::string& c : d.cFiles) add(c, kFileC);
   ApplyCodeGenTargetOptions(p->curTarget, d, xc16x);
   return p;
+}
+
+namespace {
+
+uint64_t WriteTimeOf(const std::string& path) {
+  std::error_code ec;
+  const auto t = std::filesystem::last_write_time(path, ec);
+  return ec ? 0 : uint64_t(t.time_since_epoch().count());
+}
+
+}  // namespace
+
+ProjectRec* ImportCodeGenProject(const std::string& dptPath, const CodeGenImportEnv& env, ProjectRec* existing) {
+  const auto fail = [&](const std::string& m) -> ProjectRec* {
+    if (env.report) env.report(m);
+    return nullptr;
+  };
+  std::ifstream in(dptPath, std::ios::binary);
+  if (!in) return fail("Error: can't read file '" + dptPath + "' !");
+  std::ostringstream text;
+  text << in.rdbuf();
+  const CodeGenProject d = ParseCodeGenProject(text.str());
+
+  DeviceDatabase db(kPoolDeviceDb);
+  const int read = db.Read(env.databasePath);
+  if (read != kDeviceDbOk) {
+    db.Free();
+    return fail(DeviceDatabase::ResultText(read, env.databasePath));
+  }
+  const DeviceDbEntry* dev = MatchCodeGenDevice(db, d.deviceType);
+  if (!dev) {
+    db.Free();
+    std::string m = kCodeGenNoDevice;
+    return fail(m.replace(m.find("%s"), 2, d.deviceType));
+  }
+  const uint16_t toolset = dev->nFamily;
+  const bool xc16x = StartsWithIgnoringCase(dev->device.view(), "XC16");
+  const std::string folder(std::filesystem::path(dptPath).parent_path().string() + "/");
+  const std::string startup = CodeGenStartupFile(toolset, xc16x);
+  if (!startup.empty() && !std::ifstream(folder + startup)) {
+    const std::string& tools = toolset < 5 ? env.toolsFolders[toolset] : std::string();
+    if (tools.empty()) {
+      db.Free();
+      return fail("Missing TOOLS.INI file");
+    }
+    std::string lib, why;
+    if (!LibraryFolderOf(tools, &lib, &why)) {
+      db.Free();
+      return fail(why);
+    }
+    std::error_code ec;
+    std::filesystem::copy_file(lib + startup, folder + startup, ec);
+    if (ec) {
+      db.Free();
+      return fail("Can't copy Startup assembly file");
+    }
+  }
+  ProjectRec* result = existing;
+  if (!existing) {
+    std::filesystem::path pm2(dptPath);
+    pm2.replace_extension(".Pm2");
+    result = MakeCodeGenProject(pm2.string(), d, *dev);
+  } else {
+    if (!existing->firstTarget || existing->firstTarget->toolset != toolset) {
+      db.Free();
+      return fail("Different Architecture, cannot migrate");
+    }
+    const std::string m = MigrateCodeGenFiles(existing, startup, d.cFiles);
+    if (!m.empty()) {
+      db.Free();
+      return fail(m);
+    }
+    ApplyCodeGenTargetOptions(existing->firstTarget, d, xc16x);
+  }
+  const uint64_t t = WriteTimeOf(dptPath);
+  std::memcpy(result->codeGenTime, &t, sizeof t);
+  db.Free();
+  return result;
 }
 
 }  // namespace pm2

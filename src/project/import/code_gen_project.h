@@ -79,4 +79,19 @@ void ApplyCodeGenTargetOptions(TargetRec* target, const CodeGenProject& dpt, boo
 ProjectRec* MakeCodeGenProject(const std::string& projectPath, const CodeGenProject& dpt,
                                const DeviceDbEntry& device);
 
+// MigrateFromCodeGenerator and MigrateFromCodeGeneratorChanges in one:
+// reads the ".dpt" file at dptPath, the device database (databasePath),
+// matches the device, copies the startup file into the project folder from
+// the library folder beside toolsFolders[toolset] unless one is there, and
+// then makes a new project (existing null; the result) or migrates the
+// changes into `existing`. Failures are reported through `report` (beep
+// and message) and give null.
+struct CodeGenImportEnv {
+  std::string databasePath;
+  std::string toolsFolders[5];  // executables folder per ToolsetId
+  std::function<void(const std::string& message)> report;
+};
+ProjectRec* ImportCodeGenProject(const std::string& dptPath, const CodeGenImportEnv& env,
+                                 ProjectRec* existing);
+
 }  // namespace pm2

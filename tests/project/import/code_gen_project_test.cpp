@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include "project/import/code_gen_project.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +120,58 @@ TEST_F(CodeGenTest, NewProjectAndMigration) {
   p->firstGroup->name = OptString("Renamed");
   EXPECT_EQ(MigrateCodeGenFiles(p, "", {}), "Can't find Group 'Dave Files', migration cancelled");
   db.Free();
+}
+
+}  // namespace
+}  // namespace pm2
+
+#include <filesystem>
+#include <fstream>
+
+namespace pm2 {
+namespace {
+
+TEST_F(CodeGenTest, ImportCopiesStartupAndKeepsAnExistingOne) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("pm2_dave_" + std::to_string(::getpid()));
+  fs::create_directories(root / "proj");
+  fs::create_directories(root / "C51" / "lib");
+  fs::create_directories(root / "C51" / "BIN");
+  std::ofstream(root / "C51" / "lib" / "Startup.w51") << "; library copy\n";
+  std::ofstream(root / "proj" / "demo.dpt") << "[General]\nDeviceType=\"C515C\"\n[Interface]\nMemoryModel=LARGE\n"
+                                                "[Environment]\nDeviceFrequency=10\n[Files]\nFile1=\"main.c\"\n";
+  DeviceDatabase db(kPoolOptionPages);
+  db.Append(db.NewEntry("Infineon", "C515C-8R", 0, ""));
+  const std::string dbPath = (root / "devices.cdb").string();
+  ASSERT_EQ(db.Write(dbPath), kDeviceDbOk);
+  db.Free();
+  std::vector<std::string> reports;
+  CodeGenImportEnv env;
+  env.databasePath = dbPath;
+  env.toolsFolders[0] = (root / "C51" / "BIN").string() + "/";
+  env.report = [&](const std::string& m) { reports.push_back(m); };
+
+  std::ofstream(root / "proj" / "Startup.w51") << "; the user's own\n";
+  ProjectRec* p = ImportCodeGenProject((root / "proj" / "demo.dpt").string(), env, nullptr);
+  ASSERT_NE(p, nullptr) << (reports.empty() ? "" : reports[0]);
+  std::ifstream kept(root / "proj" / "Startup.w51");
+  std::string line;
+  std::getline(kept, line);
+  EXPECT_EQ(line, "; the user's own");
+  EXPECT_EQ(p->curTarget->pOpts->t51.MODEL5, 2);
+  EXPECT_EQ(p->curTarget->pOpts->t51.clock, 10000000u);
+
+  fs::remove(root / "proj" / "Startup.w51");
+  env.toolsFolders[0] = (root / "C51" / "tools").string();
+  EXPECT_EQ(ImportCodeGenProject((root / "proj" / "demo.dpt").string(), env, nullptr), nullptr);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find("does not end in 'BIN'"), std::string::npos);
+  env.toolsFolders[0] = (root / "C51" / "BIN").string();
+  ASSERT_NE(ImportCodeGenProject((root / "proj" / "demo.dpt").string(), env, nullptr), nullptr);
+  EXPECT_TRUE(fs::exists(root / "proj" / "Startup.w51"));
+  EXPECT_EQ(ImportCodeGenProject((root / "proj" / "none.dpt").string(), env, nullptr), nullptr);
+  EXPECT_EQ(reports.back(), "Error: can't read file '" + (root / "proj" / "none.dpt").string() + "' !");
+  fs::remove_all(root);
 }
 
 }  // namespace
