@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "project/dialogs/dialog_services.h"
@@ -211,6 +212,15 @@ void BooksPage::OnBookButton() {
     list->InsertString(list->GetItemCount(), item.title, std::intptr_t(&m_books.back()));
   }
   list->update();
+}
+
+void BooksPage::keyPressEvent(QKeyEvent* e) {
+  // Enter and Break typed on the page must not close the sheet.
+  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Pause) {
+    e->accept();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 void BooksPage::Leave() {

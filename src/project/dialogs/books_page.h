@@ -71,6 +71,9 @@ class BooksPage : public QWidget {
   void StartAdd(int list);
   void OnBookButton();
 
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+
  private:
   std::string BaseFolder(int list) const;
   void ClearOtherSelections(int list);

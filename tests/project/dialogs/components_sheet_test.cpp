@@ -126,3 +126,68 @@ TEST_F(SheetTest, InvalidFilterKeepsTheFoldersPage) {
 
 }  // namespace
 }  // namespace pm2
+
+#include "project/dialogs/books_page.h"
+
+namespace pm2 {
+namespace {
+
+TEST_F(SheetTest, BooksPageAddsABookThroughTheDialogAndOkStoresIt) {
+  ProjectSheet sheet(open, "/nonexistent/TOOLS.INI", nullptr);
+  sheet.show();
+  sheet.Tabs()->setCurrentWidget(sheet.Books());
+  BooksPage* books = sheet.Books();
+  books->SetBookAsker([](QString& title, QString& path) {
+    title = "Board Manual";
+    path = "/work/demo/doc/board.pdf";
+    return true;
+  });
+  books->List(kBooksDevice)->OnNewItem();
+  ASSERT_EQ(books->List(kBooksDevice)->GetItemCount(), 1);
+  EXPECT_EQ(books->List(kBooksDevice)->GetText(0), "Board Manual");
+  EXPECT_FALSE(books->BookButton()->isEnabled());
+  SendKey(books, Qt::Key_Return);
+  EXPECT_TRUE(sheet.isVisible()) << "Enter on the page does not close the sheet";
+  sheet.accept();
+  ASSERT_EQ(sheet.result(), QDialog::Accepted);
+  sheet.ApplyToProject();
+  EXPECT_EQ(open->curTarget->books[0].title.str(), "Board Manual");
+  EXPECT_EQ(open->curTarget->books[0].path.str(), "./doc/board.pdf");
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST_F(SheetTest, MovesAndDeletesInTheListsReachTheProjectInListOrder) {
+  AddGroup(open, "B");
+  AddGroup(open, "C");
+  ProjectSheet sheet(open, "/nonexistent/TOOLS.INI", nullptr);
+  sheet.show();
+  ComponentListEditor* groups = sheet.Components()->Groups();
+  groups->SetCurSel(0);
+  groups->OnMoveDown();           // B, Source Group 1, C
+  groups->SetCurSel(2);
+  groups->OnMoveUp();             // B, C, Source Group 1
+  groups->SetCurSel(0);
+  groups->DeleteItem(0);          // C, Source Group 1
+  QApplication::processEvents();
+  EXPECT_EQ(groups->GetText(0), "C");
+  // The files list follows the selected group.
+  groups->SetCurSel(1);
+  groups->NotifySelChange();
+  EXPECT_EQ(sheet.Components()->Files()->GetText(0), "main.c");
+  sheet.accept();
+  ASSERT_EQ(sheet.result(), QDialog::Accepted);
+  sheet.ApplyToProject();
+  ASSERT_NE(open->firstGroup, nullptr);
+  EXPECT_EQ(open->firstGroup->name.str(), "C");
+  EXPECT_EQ(open->firstGroup->next->name.str(), "Source Group 1");
+  EXPECT_EQ(open->firstGroup->next->next, nullptr);
+  EXPECT_EQ(open->lastGroup, open->firstGroup->next);
+}
+
+}  // namespace
+}  // namespace pm2
