@@ -5,12 +5,14 @@
 
 #include "platform/win_path.h"
 #include "project/dialogs/dialog_services.h"
+#include "project/dialogs/tree_icons.h"
 
 namespace pm2 {
 
 BookView::BookView(QWidget* parent) : QWidget(parent) {
   m_tree = new SECTreeCtrl(this, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS);
   m_tree->SetNotifyListener(this);
+  m_tree->SetImages(ImageListKind::Normal, BookTreeImages());
   m_opener = [](const std::string& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(FromLocal(path))); };
 }
 
@@ -31,11 +33,10 @@ void BookView::Fill(const EnvironmentInfo* env, const ProjectRec* project) {
     if (row >= 0) nodes[row] = reinterpret_cast<HTREEITEM>(1);
   }
   for (int row = 0; row < 8; ++row)
-    if (nodes[row]) nodes[row] = m_tree->InsertItem(kBookCategories[row].text);
+    if (nodes[row]) nodes[row] = InsertTreeRow(m_tree, kBookCategories[row].text, nullptr, 0, 0);
   for (std::size_t i = 0; i < m_items.size(); ++i) {
     const int row = BookCategoryRow(m_items[i].category);
-    HTREEITEM item = m_tree->InsertItem(m_items[i].title, nodes[row]);
-    m_tree->SetItemData(item, std::intptr_t(i + 1));
+    InsertTreeRow(m_tree, m_items[i].title, nodes[row], 1, std::intptr_t(i + 1));
   }
   for (HTREEITEM n : nodes)
     if (n) m_tree->Expand(n, TVE_EXPAND);

@@ -6,6 +6,7 @@
 #include <QTabWidget>
 
 #include "project/dialogs/dialog_services.h"
+#include "project/dialogs/tree_icons.h"
 
 namespace pm2 {
 
@@ -34,6 +35,7 @@ DeviceDbEditor::DeviceDbEditor(const std::string& path, QWidget* parent, Disk* d
   m_tree = new SECTreeCtrl(page, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS);
   PlaceInSunkenFrame(page, 10, 10, 210, 384, m_tree);
   m_tree->SetNotifyListener(this);
+  m_tree->SetImages(ImageListKind::Normal, DeviceTreeImages());
   m_tree->installEventFilter(this);
 
   m_vendor = new QLineEdit(page);
@@ -86,11 +88,9 @@ DeviceDbEditor::~DeviceDbEditor() { m_db.Free(); }
 void DeviceDbEditor::FillTree() {
   m_tree->DeleteAllItems();
   for (const VendorNode& node : GroupDevicesByVendor(m_db)) {
-    HTREEITEM v = m_tree->InsertItem(node.vendor->vendor.str());
-    m_tree->SetItemData(v, std::intptr_t(node.vendor));
+    HTREEITEM v = InsertTreeRow(m_tree, node.vendor->vendor.str(), nullptr, 0, std::intptr_t(node.vendor));
     for (DeviceDbEntry* e : node.devices) {
-      HTREEITEM d = m_tree->InsertItem(e->device.str(), v);
-      m_tree->SetItemData(d, std::intptr_t(e));
+      HTREEITEM d = InsertTreeRow(m_tree, e->device.str(), v, 2, std::intptr_t(e));
       e->hTreeItem = uint32_t(reinterpret_cast<std::uintptr_t>(d) & 0xFFFFFFFFu);
     }
   }

@@ -6,6 +6,7 @@
 #include <QTabWidget>
 
 #include "project/dialogs/dialog_services.h"
+#include "project/dialogs/tree_icons.h"
 #include "project/model/device_strings.h"
 #include "project/model/project_records.h"
 
@@ -59,6 +60,7 @@ DeviceSelector::DeviceSelector(const std::vector<TitledPath>& databases, int arm
   m_tree = new SECTreeCtrl(this, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS);
   PlaceInSunkenFrame(this, 10, 104 + dy, 220, 286 - dy, m_tree);
   m_tree->SetNotifyListener(this);
+  m_tree->SetImages(ImageListKind::Normal, DeviceTreeImages());
 
   auto* descBox = new QGroupBox("Description", this);
   descBox->setGeometry(240, 100 + dy, 310, 230 - dy);
@@ -115,12 +117,8 @@ void DeviceSelector::FillTree() {
   m_chosen = nullptr;
   m_tree->DeleteAllItems();
   for (const VendorNode& node : GroupDevicesByVendor(m_db)) {
-    HTREEITEM v = m_tree->InsertItem(node.vendor->vendor.str());
-    m_tree->SetItemData(v, std::intptr_t(node.vendor));
-    for (DeviceDbEntry* e : node.devices) {
-      HTREEITEM d = m_tree->InsertItem(e->device.str(), v);
-      m_tree->SetItemData(d, std::intptr_t(e));
-    }
+    HTREEITEM v = InsertTreeRow(m_tree, node.vendor->vendor.str(), nullptr, 0, std::intptr_t(node.vendor));
+    for (DeviceDbEntry* e : node.devices) InsertTreeRow(m_tree, e->device.str(), v, 2, std::intptr_t(e));
   }
   m_filling = false;
   ShowEntry(nullptr);
