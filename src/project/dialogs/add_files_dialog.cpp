@@ -1,0 +1,86 @@
+#include "project/dialogs/add_files_dialog.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include "project/dialogs/dialog_services.h"
+#include "project/dialogs/file_type_dialog.h"
+
+namespace pm2 {
+
+namespace {
+
+// "C Source file (*.c;*.h)" -> "C Source file (*.c *.h)" for Qt's filter form.
+QString QtFilter(const FilterRow& row) {
+  QString patterns = FromLocal(row.pattern);
+  patterns.replace(';', ' ');
+  QString title = FromLocal(row.title);
+  const int open = title.lastIndexOf('(');
+  if (open > 0) title = title.left(open).trimmed();
+  return title + " (" + patterns + ")";
+}
+
+}  // namespace
+
+AddFilesDialog::AddFilesDialog(const std::string& groupName, const std::vector<FilterRow>& filters,
+                               const QString& folder, QWidget* parent)
+    : QFileDialog(parent) {
+  setOption(QFileDialog::DontUseNativeDialog, true);
+  setOption(QFileDialog::ReadOnly, true);
+  setFileMode(QFileDialog::ExistingFiles);
+  setAcceptMode(QFileDialog::AcceptOpen);
+  setWindowTitle(FromLocal("Add Files to Group '" + groupName + "'"));
+  QStringList list;
+  for (const FilterRow& r : filters) list << QtFilter(r);
+  setNameFilters(list);
+  if (!folder.isEmpty()) setDirectory(folder);
+  setLabelText(QFileDialog::Accept, "Add");
+  setLabelText(QFileDialog::Reject, "Close");
+  setSizeGripEnabled(true);
+}
+
+void AddFilesDialog::accept() {
+  const QStringList files = selectedFiles();
+  for (const QString& f : files) {
+    if (QFileInfo(f).isDir()) {
+      QFileDialog::accept();  // enters the folder; the dialog stays open
+      return;
+    }
+  }
+  for (const QString& f : files) {
+    QFileInfo info(f);
+    if (!info.exists()) {
+      Beep();
+      continue;
+    }
+    if (m_adder && m_adder(ToLocal(info.absolutePath() + "/"), ToLocal(info.fileName()))) ++m_added;
+  }
+  // The dialog stays open in the same folder for the next choice.
+  if (QLineEdit* name = findChild<QLineEdit*>()) name->clear();
+}
+
+void RunAddFilesToGroup(ProjectRec* project, GroupRec* group, QWidget* owner,
+                        const std::function<void(FileRec*)>& added) {
+  if (!project || !group) {
+    Beep();
+    return;
+  }
+  const bool is166 = project->curTarget && project->curTarget->toolset == 2;
+  AddFilesDialog dlg(group->name.str(), ProjectAddFilesFilter(project, is166),
+                     FromLocal(project->folder.str()), owner);
+  dlg.SetAdder([&](const std::string& folder, const std::string& name) {
+    AddFileOutcome o = AddFileToGroupChecked(
+        project, group, folder, name,
+        [&](const std::string& path) { return FileTypeDialog::Ask(path, is166, &dlg); },
+        AddFileStyle::kFrame);
+    if (!o.file) {
+      RefuseWithMessage(o.message);
+      return false;
+    }
+    if (added) added(o.file);
+    return true;
+  });
+  dlg.exec();
+}
+
+}  // namespace pm2

@@ -1,0 +1,72 @@
+#include "project/edit/book_tree.h"
+
+#include "platform/win_path.h"
+
+namespace pm2 {
+
+const BookCategory kBookCategories[8] = {
+    {7, "Pelmora2"},           {5, "Device Data Books"}, {6, "Tools User's Guide"},
+    {1, "C Language"},         {3, "C++ Language"},      {2, "Assembly Language"},
+    {0, "Additional Documents"}, {4, "Utilities"},
+};
+
+int BookCategoryRow(int code) {
+  if (code >= 0 && code <= 4) code = 6;
+  for (int i = 0; i < 8; ++i)
+    if (kBookCategories[i].code == code) return i;
+  return -1;
+}
+
+std::vector<BookTreeItem> CollectBooks(const EnvironmentInfo* env, const ProjectRec* project) {
+  std::vector<BookTreeItem> items;
+  if (env)
+    for (const EnvBook& b : env->generalBooks)
+      if (!b.path.empty()) items.push_back({7, b.title, b.path});
+  const TargetRec* t = project ? project->curTarget : nullptr;
+  if (!t) return items;
+  if (const ToolsetInfo* info = env ? env->Toolset(t->toolset) : nullptr)
+    for (const EnvBook& b : info->books)
+      if (!b.path.empty()) items.push_back({6, b.title, b.path});
+  for (const BookSlot& b : t->books)
+    if (!b.path.IsEmptyOpt() && !b.path.empty()) items.push_back({5, b.title.str(), b.path.str()});
+  return items;
+}
+
+namespace {
+
+bool RootedOrDrive(const std::string& p) {
+  return (!p.empty() && IsPathSeparator(p[0])) || (p.size() > 2 && HasDriveLetter(p) && IsPathSeparator(p[2]));
+}
+
+std::string Join(const std::string& folder, const std::string& path) {
+  if (folder.empty()) return path;
+  const char sep = folder.find('/') != std::string::npos ? '/' : '\\';
+  return JoinPath(folder, path, sep);
+}
+
+}  // namespace
+
+std::string ResolveBookPath(const BookTreeItem& book, const BookOpenContext& ctx) {
+  const std::string& p = book.path;
+  if (p.empty()) return {};
+  if (p.rfind(".\\", 0) == 0 || p.rfind("./", 0) == 0) {
+    const std::string inProject = Join(ctx.projectFolder, p.substr(2));
+    if (!ctx.exists || ctx.exists(inProject)) return inProject;
+  }
+  switch (book.category) {
+    case 6:
+      return HasDriveLetter(p) ? p : Join(ctx.toolsetFolder, p);
+    case 7:
+      return RootedOrDrive(p) ? p : Join(ctx.installRoot, p);
+    case 5: {
+      if (ctx.target)
+        for (const BookSlot& b : ctx.target->books)
+          if (b.word != 0 && b.path == p && b.title == book.title) return p;
+      return Join(ctx.deviceDbFolder.empty() ? ctx.toolsetFolder : ctx.deviceDbFolder, p);
+    }
+    default:
+      return RootedOrDrive(p) ? p : Join(ctx.toolsetFolder, p);
+  }
+}
+
+}  // namespace pm2

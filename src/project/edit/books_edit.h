@@ -1,0 +1,42 @@
+// The books page of the sheet without a window: the three lists (general
+// books of the IDE, tool books of the target's toolset, device books of the
+// target), how a book's path is shown and stored, and what leaving the page
+// writes into the copy and its environment copy.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "project/edit/project_sheet_copy.h"
+
+namespace pm2 {
+
+enum BookList : int { kBooksGeneral = 0, kBooksTool = 1, kBooksDevice = 2 };
+
+struct BooksLists {
+  std::vector<BookListItem> lists[3];
+  std::string deviceBooksFolder;  // DEVICE_BOOKS of the IDE section
+};
+
+// The lists when the page becomes active.
+BooksLists BooksListsFor(ProjectSheetCopy& c);
+
+// A trailing '/' becomes '\'; a missing trailing separator is added.
+std::string NormalizeDeviceBooksFolder(std::string folder);
+
+// The path shown in the path field: a path that is neither absolute nor
+// ".\"-relative is shown behind the installation root's folder.
+std::string BookShownPath(const std::string& path, const std::string& installRoot);
+
+// The path stored for a book chosen in the dialog: relative to the project
+// folder (when a project is open); a path below the list's base folder
+// (compared ignoring case) is stored as the part behind it, in upper case.
+std::string BookStoredPath(const std::string& chosen, const std::string& projectFolder,
+                           const std::string& baseFolder);
+
+// Leaving the page: device books into the target's slots (at most 128),
+// tool books into the toolset's section, general books into the IDE
+// section; rows with an empty title or path are dropped.
+void LeaveBooksPage(ProjectSheetCopy& c, const BooksLists& lists);
+
+}  // namespace pm2

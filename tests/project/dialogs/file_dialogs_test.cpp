@@ -1,0 +1,154 @@
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include "project/dialogs/add_files_dialog.h"
+#include "project/dialogs/book_view.h"
+#include "project/dialogs/dialog_test_util.h"
+#include "project/dialogs/file_type_dialog.h"
+
+namespace pm2 {
+namespace {
+
+class FileDialogsTest : public DialogTest {};
+
+TEST_F(FileDialogsTest, AddStaysOpenAndAddsEverySelectedFile) {
+  QTemporaryDir dir;
+  for (const char* n : {"a.c", "b.c", "c.c"}) {
+    QFile f(dir.filePath(n));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  ProjectRec* p = OpenProject((dir.path() + "/demo.pm2").toLocal8Bit().constData());
+  std::vector<std::string> added;
+  AddFilesDialog dlg("Source Group 1", ProjectAddFilesFilter(p, false), dir.path());
+  dlg.SetAdder([&](const std::string& folder, const std::string& name) {
+    added.push_back(folder + name);
+    return true;
+  });
+  dlg.show();
+  QApplication::processEvents();
+  EXPECT_EQ(dlg.windowTitle(), "Add Files to Group 'Source Group 1'");
+  dlg.selectNameFilter(dlg.nameFilters().back());
+  QLineEdit* name = dlg.findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_NE(name, nullptr);
+  name->setText("\"a.c\" \"b.c\" \"c.c\"");
+  QApplication::processEvents();
+  dlg.accept();
+  EXPECT_TRUE(dlg.isVisible()) << "the dialog stays open after Add";
+  ASSERT_EQ(added.size(), 3u);
+  EXPECT_EQ(added[0], (dir.path() + "/a.c").toStdString());
+  EXPECT_EQ(dlg.AddedCount(), 3);
+  EXPECT_EQ(dlg.nameFilters().size(), 6) << "no C++ row without a 166 target";
+  dlg.reject();
+}
+
+TEST_F(FileDialogsTest, FileTypeDialogOffersCppOnlyFor166) {
+  FileTypeDialog d51("x.q", "", 0, false);
+  EXPECT_EQ(d51.Types()->count(), 6);
+  FileTypeDialog d166("x.q", "", 0, true);
+  ASSERT_EQ(d166.Types()->count(), 7);
+  d166.show();
+  d166.Types()->setCurrentIndex(5);
+  EXPECT_EQ(d166.ChosenType(), kFileCustom);
+  SendKey(&d166, Qt::Key_Escape);
+  EXPECT_TRUE(d166.isVisible()) << "Escape only beeps";
+  EXPECT_EQ(shell.beeps, 1);
+  EXPECT_EQ(d166.windowTitle(), "Select File Type for 'x.q'");
+}
+
+TEST_F(FileDialogsTest, FileTypesPageStoresEditedAndUnsetFilters) {
+  ProjectRec* p = OpenProject();
+  p->filters[kFilterAsm] = OptString("*.a51");
+  p->filters[kFilterPlm] = OptString();
+  FileTypesPage page(p);
+  EXPECT_EQ(page.Edit(1)->text(), "*.a51");
+  EXPECT_EQ(page.Edit(5)->text(), "*.plm");
+  page.show();
+  page.Edit(0)->setFocus();
+  page.Edit(0)->selectAll();
+  TypeText(page.Edit(0), "*.c  ;*.h");
+  EXPECT_FALSE(page.Confirm());
+  ASSERT_EQ(shell.boxes.size(), 1u);
+  EXPECT_EQ(shell.boxes[0], "Invalid Filter - Example: '*.asm; *.a; *.s'");
+  page.Edit(0)->selectAll();
+  TypeText(page.Edit(0), "*.c; *.h");
+  EXPECT_TRUE(page.Confirm());
+  EXPECT_EQ(p->filters[kFilterC].str(), "*.c; *.h");
+  EXPECT_EQ(p->filters[kFilterPlm].str(), "*.plm") << "an unset filter gets its default";
+  EXPECT_EQ(p->filters[kFilterAsm].str(), "*.a51");
+}
+
+TEST_F(FileDialogsTest, BooksWindowOpensBooksButNotCategories) {
+  EnvironmentInfo env;
+  env.generalBooks = {{"/opt/pm2/doc/ide.pdf", "IDE Guide", 7}};
+  env.toolsets[3] = std::make_unique<ToolsetInfo>();
+  env.toolsets[3]->rootFolder = "/opt/pm2/ARM/";
+  env.toolsets[3]->books = {{"HLP/gnu.pdf", "GNU Tools", 6}};
+  ProjectRec* p = OpenProject();
+  p->curTarget->toolset = 3;
+  BookView view;
+  view.resize(240, 200);
+  std::vector<std::string> opened;
+  bool succeed = true;
+  view.SetOpener([&](const std::string& path) {
+    opened.push_back(path);
+    return succeed;
+  });
+  view.Fill(&env, p);
+  view.show();
+  HTREEITEM category = view.Tree()->GetRootItem();
+  ASSERT_NE(category, nullptr);
+  EXPECT_EQ(view.Tree()->GetItemText(category), "Pelmora2");
+  view.Tree()->SelectItem(category);
+  view.OpenSelectedBook();
+  EXPECT_TRUE(opened.empty()) << "a category node opens nothing";
+  view.Tree()->SelectItem(view.FindBook("GNU Tools"));
+  succeed = false;
+  view.OpenSelectedBook();
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], "/opt/pm2/ARM/HLP/gnu.pdf");
+  ASSERT_EQ(shell.boxes.size(), 1u);
+  EXPECT_EQ(shell.boxes[0], "Can't open file '/opt/pm2/ARM/HLP/gnu.pdf'");
+}
+
+}  // namespace
+}  // namespace pm2
+
+#include "project/dialogs/old_project_import.h"
+#include "project/import/old_ini_import.h"
+#include "project/model/option_defaults.h"
+#include "toolkit/controls/browse_edit.h"
+
+namespace pm2 {
+namespace {
+
+TEST_F(FileDialogsTest, OldProjectImportChecksFolderAndReports) {
+  QTemporaryDir dir, other;
+  for (QTemporaryDir* d : {&dir, &other}) {
+    QFile f(d->filePath("old.prj"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[PROJ]\r\nF=main.c\xFF" "3 0 1\r\n");
+  }
+  ProjectRec* p = OpenProject((dir.path() + "/new.pm2").toLocal8Bit().constData());
+  p->curTarget->toolset = 3;
+  ResetTargetOptions(p->curTarget, kToolsetUndefined);
+  QString pick = other.filePath("old.prj");
+  SetPicker([&](const PickerRequest& r) -> std::optional<QString> {
+    EXPECT_EQ(r.title, "Import Pelmora1 Project");
+    return pick;
+  });
+  EXPECT_FALSE(RunOldProjectImport(nullptr, p));
+  ASSERT_EQ(shell.boxes.size(), 1u);
+  EXPECT_EQ(shell.boxes[0], kOldIniNotInProjectFolder);
+  pick = dir.filePath("old.prj");
+  EXPECT_TRUE(RunOldProjectImport(nullptr, p));
+  ASSERT_EQ(shell.boxes.size(), 2u);
+  EXPECT_EQ(shell.boxes[1], kOldIniImportDone);
+  ASSERT_NE(p->firstGroup->firstFile, nullptr);
+  EXPECT_EQ(p->firstGroup->firstFile->name.str(), "main.c");
+  SetPicker(nullptr);
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,170 @@
+#include "project/edit/component_lists.h"
+
+#include <gtest/gtest.h>
+
+#include "project/model_fixture.h"
+#include "project/recording_shell.h"
+
+namespace pm2 {
+namespace {
+
+class ComponentsTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    ModelTest::SetUp();
+    open = OpenNewProject("/work/demo/demo.pm2");
+    open->curTarget->toolset = 3;
+    AddGroup(open, "Docs");
+    AddFileToGroup(open->firstGroup, "main.c", "./", kFileC);
+    AddFileToGroup(open->firstGroup, "util.c", "./", kFileC);
+    AddFileToGroup(open->firstGroup->next, "rt.lib", "./", kFileLibrary);
+    OpenProjectSheetCopy(c, open, "/nonexistent/TOOLS.INI", nullptr);
+  }
+  std::vector<std::string> Names(const std::vector<TargetRec*>& v) {
+    std::vector<std::string> out;
+    for (auto* t : v) out.push_back(t->name.str());
+    return out;
+  }
+  ProjectRec* open = nullptr;
+  ProjectSheetCopy c;
+};
+
+struct NameRow {
+  const char* name;
+  const char* newName;
+  const char* message;
+};
+
+TEST_F(ComponentsTest, TargetRenameRows) {
+  AddTarget(c, 1, "Flash", nullptr);
+  const NameRow rows[] = {
+      {"case only", "target 1", "Target item already exists"},
+      {"other target", "FLASH", "Target item already exists"},
+      {"new name", "Debug", ""},
+  };
+  for (const NameRow& r : rows) {
+    EditResult res = RenameTarget(c, 0, r.newName);
+    EXPECT_EQ(res.message, r.message) << r.name;
+    EXPECT_EQ(res.ok, std::string(r.message).empty()) << r.name;
+  }
+  EXPECT_EQ(Names(c.targets), (std::vector<std::string>{"Debug", "Flash"}));
+}
+
+TEST_F(ComponentsTest, GroupDuplicateIsRefusedIgnoringCase) {
+  EXPECT_EQ(AddGroup(c, 2, "docs").message, "Group item already exists");
+  EXPECT_EQ(c.groups.size(), 2u);
+  EXPECT_TRUE(AddGroup(c, 2, "Startup").ok);
+  EXPECT_EQ(c.project->lastGroup->name.str(), "Startup");
+  EXPECT_EQ(RenameGroup(c, 2, "SOURCE GROUP 1").message, "Group item already exists");
+}
+
+TEST_F(ComponentsTest, NewTargetCopiesCurrentOrOpenProjectsCurrent) {
+  DeleteTarget(c, 0);
+  EXPECT_EQ(c.current, nullptr);
+  EXPECT_EQ(AddTarget(c, 0, "T2", nullptr).message, "No current Target is available !");
+  ASSERT_TRUE(AddTarget(c, 0, "T2", open->curTarget).ok);
+  EXPECT_EQ(c.targets[0]->toolset, 3);
+  EXPECT_NE(c.targets[0], open->curTarget);
+}
+
+TEST_F(ComponentsTest, LeavingNeedsATargetAndAGroup) {
+  DeleteTarget(c, 0);
+  EXPECT_EQ(CheckComponentsComplete(c), "At least one Target is required !");
+  AddTarget(c, 0, "T", open->curTarget);
+  DeleteGroup(c, 1);
+  DeleteGroup(c, 0);
+  EXPECT_EQ(CheckComponentsComplete(c), "At least one Group is required !");
+}
+
+TEST_F(ComponentsTest, OkMakesFirstTargetCurrentWhenCurrentWasDeleted) {
+  AddTarget(c, 1, "Second", nullptr);
+  MoveTarget(c, 1, 0);
+  DeleteTarget(c, 1);  // "Target 1", the current one
+  SheetApplyResult r = ApplyProjectSheetCopy(c, open, nullptr, "/nonexistent/TOOLS.INI");
+  ASSERT_NE(open->curTarget, nullptr);
+  EXPECT_EQ(open->curTarget->name.str(), "Second");
+  EXPECT_EQ(open->firstTarget, open->curTarget);
+  EXPECT_EQ(open->firstTarget->next, nullptr);
+  EXPECT_FALSE(r.envChanged);
+}
+
+TEST_F(ComponentsTest, CancelLeavesTheOpenProjectAlone) {
+  RenameTarget(c, 0, "Renamed");
+  DeleteGroup(c, 1);
+  DeleteGroupFile(c.groups[0], 0);
+  EXPECT_EQ(open->curTarget->name.str(), "Target 1");
+  EXPECT_EQ(open->firstGroup->next->name.str(), "Docs");
+  EXPECT_EQ(open->firstGroup->firstFile->name.str(), "main.c");
+}
+
+TEST_F(ComponentsTest, FileMovesAndDeletesKeepChainInListOrder) {
+  GroupRec* g = c.groups[0];
+  MoveGroupFile(g, 1, 0);
+  auto rows = GroupFileRows(g);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0]->name.str(), "util.c");
+  EXPECT_EQ(g->lastFile->name.str(), "main.c");
+  DeleteGroupFile(g, 0);
+  EXPECT_EQ(g->firstFile, g->lastFile);
+  EXPECT_EQ(g->firstFile->name.str(), "main.c");
+}
+
+struct AddRow {
+  const char* name;
+  const char* file;
+  const char* folder;
+  uint8_t chosen;  // what the type dialog answers
+  bool added;
+  uint8_t type;
+  const char* messageStart;
+};
+
+TEST_F(ComponentsTest, AddFileRows) {
+  const AddRow rows[] = {
+      {"same name other case", "MAIN.C", "/work/demo/src/", 0, false, 0,
+       "File 'main.c' is already a member of -\n\n   Group:\t'Source Group 1'"},
+      {"library twice allowed", "rt.lib", "/work/demo/lib/", 0, true, kFileLibrary, ""},
+      {"unknown type chosen", "notes.xyz", "/work/demo/doc", kFileText, true, kFileText, ""},
+      {"unknown type not chosen", "data.bin", "/work/demo/", 0, false, 0, ""},
+      {"new C file", "uart.c", "/work/demo/src", 0, true, kFileC, ""},
+  };
+  for (const AddRow& r : rows) {
+    AddFileOutcome o = AddFileToGroupChecked(
+        c.project, c.groups[1], r.folder, r.file, [&](const std::string&) { return r.chosen; },
+        AddFileStyle::kSheet);
+    EXPECT_EQ(o.file != nullptr, r.added) << r.name;
+    if (o.file) {
+      EXPECT_EQ(o.file->type, r.type) << r.name;
+    }
+    EXPECT_EQ(o.message.substr(0, std::string(r.messageStart).size()), r.messageStart) << r.name;
+    if (!o.message.empty()) {
+      EXPECT_TRUE(o.message.ends_with("\nFile will not be added.")) << r.name;
+    }
+  }
+  auto rowsNow = GroupFileRows(c.groups[1]);
+  ASSERT_EQ(rowsNow.size(), 4u);
+  EXPECT_EQ(rowsNow[3]->path.str(), "./src/uart.c");
+}
+
+TEST_F(ComponentsTest, FrameStyleMembershipNamesTarget) {
+  AddFileOutcome o = AddFileToGroupChecked(open, open->firstGroup, "/work/demo/", "util.c", nullptr,
+                                           AddFileStyle::kFrame);
+  EXPECT_TRUE(o.beep);
+  EXPECT_TRUE(o.message.ends_with("Type:\tC source file\nFile will not be added to target."))
+      << o.message;
+}
+
+TEST(AddFilesFilter, CppRowOnlyFor166) {
+  std::string patterns[6] = {"*.c;*.h", "", "", "", "", ""};
+  auto rows = BuildAddFilesFilter(patterns, false);
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[0].title, "C Source file (*.c;*.h)");
+  EXPECT_EQ(rows[3].title, "Library file (*.lib)");
+  EXPECT_EQ(rows.back().title, "All files (*.*)");
+  rows = BuildAddFilesFilter(patterns, true);
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[5].title, "C++ Source file (*.cpp)");
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include "project/edit/books_edit.h"
+#include "project/edit/folders_edit.h"
+#include "project/model/option_defaults.h"
+#include "project/model_fixture.h"
+
+namespace pm2 {
+namespace {
+
+class FoldersBooksTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    ModelTest::SetUp();
+    open = OpenNewProject("C:\\work\\demo.pm2");
+    TargetRec* t = open->curTarget;
+    t->toolset = 3;
+    ResetTargetOptions(t, kToolsetUndefined);
+    open->firstGroup->pOpts = t->pOpts;  // stands for a group block
+    OpenProjectSheetCopy(c, open, "/nonexistent/TOOLS.INI", nullptr);
+    c.env.Parse("[PM2]\r\nBOOK0=..\\doc\\ide.pdf(\"IDE\")\r\n[ARM]\r\nPATH=\"C:\\Tools\\ARM\\\"\r\n");
+    c.env.SetChanged(false);
+    for (int id : {3, 4}) c.folders[id] = {true, "C:\\Tools\\ARM\\", "C:\\Tools\\ARM\\BIN\\", "C:\\Tools\\", "C:\\gnu\\"};
+  }
+  ProjectRec* open = nullptr;
+  ProjectSheetCopy c;
+};
+
+TEST_F(FoldersBooksTest, ToolsetChangeResetsTargetFoldersAndNodeBlocks) {
+  FoldersFields f = FoldersFieldsFor(c, 0);
+  EXPECT_TRUE(f.armGnu);
+  EXPECT_EQ(f.bin, "C:\\Tools\\ARM\\BIN\\");
+  f.armGnu = false;
+  ASSERT_TRUE(FoldersChangeToolset(c, f.armGnu));
+  c.current->ENVBIN = OptString("C:\\x\\");
+  ASSERT_TRUE(LeaveFoldersPage(c, f, nullptr, nullptr));
+  EXPECT_EQ(c.current->toolset, 4);
+  EXPECT_TRUE(c.current->ENVBIN.empty());
+  EXPECT_EQ(c.groups[0]->pOpts, nullptr);
+  EXPECT_EQ(open->curTarget->toolset, 3) << "the open project changes only on OK";
+}
+
+TEST_F(FoldersBooksTest, AnsweringNoKeepsToolset) {
+  c.current->ENVBIN = OptString("C:\\old\\bin\\");
+  c.current->ENVINC = OptString("C:\\mine\\inc\\");
+  FoldersFields f = FoldersFieldsFor(c, 0);
+  EXPECT_EQ(f.bin, "C:\\old\\bin\\");
+  EXPECT_FALSE(FoldersChangeToolset(c, true));
+  f.useEnvironment = false;
+  f.bin = "C:\\mine\\bin\\";
+  f.inc = "C:\\mine\\inc\\";
+  f.reg = "C:\\mine\\inc\\";
+  ASSERT_TRUE(LeaveFoldersPage(c, f, nullptr, nullptr));
+  EXPECT_EQ(c.current->toolset, 3);
+  EXPECT_EQ(c.current->USEENV, 1u);
+  EXPECT_EQ(c.current->ENVBIN.str(), "C:\\mine\\bin\\");
+  EXPECT_TRUE(c.current->ENVREG.empty()) << "a register folder equal to the include folder";
+}
+
+TEST_F(FoldersBooksTest, InvalidEditedFilterStopsLeaving) {
+  FoldersFields f = FoldersFieldsFor(c, 0);
+  f.filters[kSheetFilterAsm] = "*.asm; *.a; *.s";
+  f.filters[kSheetFilterCpp] = "cpp";
+  f.editedFilters = (1u << kSheetFilterAsm) | (1u << kSheetFilterCpp);
+  std::string msg;
+  int bad = -1;
+  EXPECT_FALSE(LeaveFoldersPage(c, f, &msg, &bad));
+  EXPECT_EQ(msg, "Invalid Filter - Example: '*.asm; *.a; *.s'");
+  EXPECT_EQ(bad, kSheetFilterCpp);
+  f.filters[kSheetFilterCpp] = "*.cpp; *.cc";
+  EXPECT_TRUE(LeaveFoldersPage(c, f, &msg, &bad));
+  EXPECT_EQ(c.filters[kSheetFilterAsm], "*.asm;*.a;*.s");
+  ApplyProjectSheetCopy(c, open, nullptr, "/nonexistent/dir/TOOLS.INI");
+  EXPECT_EQ(open->filters[kFilterCpp].str(), "*.cpp;*.cc");
+}
+
+TEST_F(FoldersBooksTest, ToolsetRecordsChangeOnlyOnOk) {
+  EnvironmentInfo env;
+  env.toolsets[3] = std::make_unique<ToolsetInfo>();
+  env.toolsets[3]->makerFolder = "C:\\Tools\\";
+  FoldersFields f = FoldersFieldsFor(c, 0);
+  f.gnuMaker = "D:\\Vond\\";
+  ASSERT_TRUE(LeaveFoldersPage(c, f, nullptr, nullptr));
+  EXPECT_EQ(env.toolsets[3]->makerFolder, "C:\\Tools\\") << "cancel would keep it";
+  SheetApplyResult r = ApplyProjectSheetCopy(c, open, &env, "/nonexistent/dir/TOOLS.INI");
+  EXPECT_EQ(env.toolsets[3]->makerFolder, "D:\\Vond\\");
+  EXPECT_TRUE(r.envChanged);
+  EXPECT_TRUE(r.envWriteFailed) << "the folder does not exist";
+}
+
+struct BookPathRow {
+  const char* name;
+  const char* chosen;
+  const char* base;
+  const char* stored;
+};
+
+TEST_F(FoldersBooksTest, BookPathRows) {
+  const BookPathRow rows[] = {
+      {"below the tool root", "c:\\tools\\arm\\hlp\\Gnu.pdf", "C:\\Tools\\ARM\\", "HLP\\GNU.PDF"},
+      {"elsewhere", "C:\\work\\doc\\board.pdf", "C:\\Tools\\ARM\\", ".\\doc\\board.pdf"},
+  };
+  for (const BookPathRow& r : rows) EXPECT_EQ(BookStoredPath(r.chosen, "C:\\work\\", r.base), r.stored) << r.name;
+  EXPECT_EQ(NormalizeDeviceBooksFolder("C:\\books/"), "C:\\books\\");
+  EXPECT_EQ(NormalizeDeviceBooksFolder("C:\\books"), "C:\\books\\");
+  EXPECT_EQ(BookShownPath("doc\\x.pdf", "C:\\Pm2\\"), "C:\\Pm2\\doc\\x.pdf");
+  EXPECT_EQ(BookShownPath(".\\x.pdf", "C:\\Pm2\\"), ".\\x.pdf");
+}
+
+TEST_F(FoldersBooksTest, LeavingBooksDropsIncompleteRowsAndCapsDeviceBooks) {
+  BooksLists l = BooksListsFor(c);
+  ASSERT_EQ(l.lists[kBooksGeneral].size(), 1u);
+  l.lists[kBooksGeneral].push_back({"", "x.pdf", kBookGeneral});
+  for (int i = 0; i < 129; ++i) l.lists[kBooksDevice].push_back({"T" + std::to_string(i), "d.pdf", kBookDevice});
+  l.lists[kBooksTool].push_back({"GNU", "gnu.pdf", kBookTool});
+  l.deviceBooksFolder = "D:\\dev/";
+  LeaveBooksPage(c, l);
+  EXPECT_EQ(c.current->books[127].title.str(), "T127");
+  BooksLists back = BooksListsFor(c);
+  EXPECT_EQ(back.lists[kBooksGeneral].size(), 1u);
+  EXPECT_EQ(back.lists[kBooksDevice].size(), 128u);
+  ASSERT_EQ(back.lists[kBooksTool].size(), 1u);
+  EXPECT_EQ(back.lists[kBooksTool][0].kind, kBookTool);
+  EXPECT_EQ(back.deviceBooksFolder, "D:\\dev\\");
+  EXPECT_TRUE(open->curTarget->books[0].path.empty()) << "the open target changes only on OK";
+}
+
+}  // namespace
+}  // namespace pm2
+
+#include "project/edit/book_tree.h"
+
+namespace pm2 {
+namespace {
+
+class BookTreeTest : public ModelTest {};
+
+TEST_F(BookTreeTest, CollectSkipsBooksWithoutPath) {
+  EnvironmentInfo env;
+  env.generalBooks = {{"ide.pdf", "IDE", 7}, {"", "No file", 7}};
+  env.toolsets[3] = std::make_unique<ToolsetInfo>();
+  env.toolsets[3]->books = {{"HLP\\GNU.PDF", "GNU", 6}};
+  ProjectRec* p = OpenNewProject();
+  p->curTarget->toolset = 3;
+  p->curTarget->books[0] = {OptString("um.pdf"), OptString("Manual"), 0};
+  p->curTarget->books[1] = {OptString(), OptString("Empty"), 0};
+  auto items = CollectBooks(&env, p);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[0].category, 7);
+  EXPECT_EQ(items[1].category, 6);
+  EXPECT_EQ(items[2].category, 5);
+  EXPECT_EQ(BookCategoryRow(3), BookCategoryRow(6)) << "codes 0 to 4 count as tool books";
+  EXPECT_EQ(CollectBooks(&env, nullptr).size(), 1u) << "no target: general books only";
+}
+
+TEST_F(BookTreeTest, OpenPathRows) {
+  TargetRec t;
+  t.books[0] = {OptString("D:\\own\\board.pdf"), OptString("Board"), 1};
+  BookOpenContext ctx{"/work/demo/", "/opt/pm2/", "/opt/pm2/ARM/", "", &t,
+                      [](const std::string& f) { return f == "/work/demo/doc.pdf"; }};
+  struct Row {
+    const char* name;
+    BookTreeItem book;
+    const char* expected;
+  } rows[] = {
+      {"project-relative, present", {6, "Doc", ".\\doc.pdf"}, "/work/demo/doc.pdf"},
+      {"project-relative, missing", {6, "Doc", ".\\gone.pdf"}, "/opt/pm2/ARM/.\\gone.pdf"},
+      {"tools, relative", {6, "GNU", "HLP\\GNU.PDF"}, "/opt/pm2/ARM/HLP\\GNU.PDF"},
+      {"tools, drive", {6, "GNU", "C:\\x.pdf"}, "C:\\x.pdf"},
+      {"general, rooted", {7, "IDE", "\\docs\\ide.pdf"}, "\\docs\\ide.pdf"},
+      {"general, relative", {7, "IDE", "DOC\\ide.pdf"}, "/opt/pm2/DOC\\ide.pdf"},
+      {"device, flagged", {5, "Board", "D:\\own\\board.pdf"}, "D:\\own\\board.pdf"},
+      {"device, not flagged", {5, "Other", "um.pdf"}, "/opt/pm2/ARM/um.pdf"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(ResolveBookPath(r.book, ctx), r.expected) << r.name;
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,177 @@
+#include "project/import/old_ini_import.h"
+
+#include <gtest/gtest.h>
+
+#include "project/model/option_defaults.h"
+#include "project/model_fixture.h"
+
+namespace pm2 {
+namespace {
+
+class OldIniImportTest : public ModelTest {
+ protected:
+  ProjectRec* Project(uint16_t toolset) {
+    ProjectRec* p = OpenNewProject("C:\\work\\old\\demo.pm2");
+    p->curTarget->toolset = toolset;
+    ResetTargetOptions(p->curTarget, kToolsetUndefined);
+    return p;
+  }
+  std::string Import(ProjectRec* p, const std::string& text) {
+    OldIniProject f;
+    f.OpenText(text);
+    return ImportOldIniProject(f, p);
+  }
+  static std::vector<std::string> Files(const ProjectRec* p) {
+    std::vector<std::string> out;
+    for (const FileRec* f = p->firstGroup->firstFile; f; f = f->next) out.push_back(f->path.str());
+    return out;
+  }
+  OptionBlock& Block(ProjectRec* p) { return *p->curTarget->pOpts; }
+};
+
+struct FailRow {
+  const char* name;
+  uint16_t toolset;
+  const char* text;
+  const char* message;
+};
+
+TEST_F(OldIniImportTest, FailureRows) {
+  const FailRow rows[] = {
+      {"no section first", 0, "X=1\n[PROJ]\n", kOldIniInvalidFile},
+      {"only SESSION", 0, "[SESSION]\nA=1\n", kOldIniInvalidFile},
+      {"empty file", 0, "", kOldIniInvalidFile},
+      {"unreadable header", 0, "[]\n", kOldIniInvalidFile},
+      {"166 target, 51 section first", 2, "[SESSION]\n[Q51]\nModel=1\n", kOldIniFamilyMismatch},
+      {"166 target, PROJ first", 2, "[PROJ]\n", ""},
+      {"51 target, Q166 first ends silently", 0, "[Q166]\nOptLevel=3\n", ""},
+  };
+  for (const FailRow& r : rows) {
+    PoolFreeAll();
+    ProjectRec* p = Project(r.toolset);
+    const OptionBlock before = Block(p);
+    EXPECT_EQ(Import(p, r.text), r.message) << r.name;
+    EXPECT_FALSE(OptionBlocksDiffer(before, Block(p))) << r.name << ": options unchanged";
+    EXPECT_TRUE(Files(p).empty()) << r.name;
+  }
+}
+
+TEST_F(OldIniImportTest, ProjFilesBanksAndDuplicates) {
+  ProjectRec* p = Project(0);
+  AddFileToGroup(p->firstGroup, "main.c", ".\\", kFileC);
+  const std::string text =
+      "[SESSION]\r\nWin=1\r\n"
+      "[PROJ]\r\n"
+      "Source1=C:\\work\\old\\src\\uart.c\r\nTranslator1=3\r\nBankNum1=4\r\nWarningErrlev1=2\r\n"
+      "Source2=C:\\work\\old\\MAIN.C\r\nTranslator2=3\r\nWarningErrlev2=2\r\n"
+      "Source3=C:\\work\\old\\lib\\rt.lib\r\nTranslator3=5\r\nLink3=NO\r\nWarningErrlev3=0\r\n"
+      "Source4=C:\\work\\old\\never.c\r\n"
+      "F=C:\\work\\old\\start.a51\xFF" "2 1 1            0\r\n";
+  ASSERT_EQ(Import(p, text), "");
+  EXPECT_EQ(Files(p), (std::vector<std::string>{".\\main.c", ".\\src\\uart.c", ".\\lib\\rt.lib",
+                                                ".\\start.a51"}));
+  const FileRec* uart = p->firstGroup->firstFile->next;
+  ASSERT_NE(uart->pOpts, nullptr) << "a banked file of a 51 target gets its own block";
+  EXPECT_EQ(uart->pOpts->prop.BANKNO, 5);
+  const FileRec* rt = uart->next;
+  EXPECT_EQ(rt->type, kFileLibrary);
+  ASSERT_NE(rt->pOpts, nullptr);
+  EXPECT_EQ(rt->pOpts->prop.flags.INCBLD, 0);
+  const FileRec* start = rt->next;
+  EXPECT_EQ(start->type, kFileAsm);
+  ASSERT_NE(start->pOpts, nullptr);
+  EXPECT_EQ(start->pOpts->prop.flags.ALWAYSBUILD, 1);
+  EXPECT_EQ(start->pOpts->prop.BANKNO, 1);
+  EXPECT_EQ(Block(p).t51.CBANKS5, 2) << "highest bank 5 gives code 2";
+  EXPECT_TRUE(Block(p).t51.T51FL & (1u << 13));
+}
+
+TEST_F(OldIniImportTest, BankCountCodes) {
+  const std::pair<int, int> rows[] = {{1, 0}, {2, 1}, {3, 1}, {4, 2}, {7, 2}, {8, 3}, {15, 3}, {16, 4}, {32, 4}};
+  for (auto [bank, code] : rows) EXPECT_EQ(BankCountCode(bank), code) << bank;
+}
+
+TEST_F(OldIniImportTest, MakeOptsAndCompiler51) {
+  ProjectRec* p = Project(0);
+  Block(p).out.flags.GENAPP = 1;
+  Block(p).out.flags.GENHEX = 0;
+  ASSERT_EQ(Import(p,
+                   "[MAKEOPTS]\nbeepdone=YES\nRunProg1=yes\nProgram1=flash.bat  \nAfterComp=7\nRegOpt=YES\n"
+                   "[Q51]\nOptLevel=8\nEmpLevel=0\nModel=2\nDefines=DEBUG=1\nAddlOptions=NOAMAKE\n"
+                   "AddlOptions= SRC\nPrint=YES\nSymbols=NO\nDebug=YES\n"
+                   "[W51]\nInclude=..\\inc\nReg0=YES\nReg2=YES\nMacro=2\n"
+                   "[NB51]\nCodeAddr=8000\nTRK51Tiny=YES\nAddl1=RS(256)\nAddl2=NOOL\nOverlay=YES\n"),
+            "");
+  OptionBlock& b = Block(p);
+  EXPECT_EQ(b.out.flags.bit4, 1);
+  EXPECT_EQ(b.out.flags.RUNUSR0, 1);
+  EXPECT_EQ(b.out.RUNUSR[0].str(), "flash.bat");
+  EXPECT_EQ(b.out.flags.GENAPP, 1) << "AfterComp 7 leaves the flags";
+  EXPECT_EQ(b.out.flags.GENHEX, 0);
+  EXPECT_EQ(b.c51.Q51FL & 3u, 1u);
+  EXPECT_EQ((b.c51.Q51FL >> 14) & 0xFu, 8u);
+  EXPECT_EQ((b.c51.Q51FL >> 22) & 3u, 1u);
+  EXPECT_EQ(b.t51.MODEL5, 2);
+  EXPECT_EQ(b.c51.Q51DEF.str(), "DEBUG=1");
+  EXPECT_EQ(b.c51.Q51MSC.str(), "NOAMAKE SRC");
+  EXPECT_EQ(b.lst.listFlags & 1u, 1u);
+  EXPECT_EQ(b.lst.listFlags & (1u << 10), 0u);
+  EXPECT_EQ(b.out.flags.DEBUG, 1);
+  EXPECT_EQ(b.a51.WX51MSC.str(), "INCDIR(..\\inc) REGISTERBANK (0,2)");
+  EXPECT_EQ(b.a51.WX51FL & 0xFu, 5u);
+  EXPECT_EQ(b.l51.NX51COB.str(), "0x8000");
+  EXPECT_EQ(b.t51.RTOS5, 1);
+  EXPECT_EQ(b.l51.NX51MSC.str(), "RS(256) NOOL");
+  EXPECT_TRUE(b.l51.NX51FL & (1u << 8));
+}
+
+TEST_F(OldIniImportTest, Sections166) {
+  ProjectRec* p = Project(2);
+  ASSERT_EQ(Import(p,
+                   "[Q166]\nModel=2\nHoldSize=6\nHoldLoc=1\nInitVars=YES\nAddlOptions=X\nMod167=YES\n"
+                   "[N166]\nVecTab=200H\nDPPUse1=1=NDATA 0x8000-0xBFFF, 2=NCONST 10-20\nClass1=A\nClass2=B\n"
+                   "GenVectab=NO\nTKR166=YES\n[HZ166]\nRange=0x100,0x200\nOffset=16\nFormat=1\n"),
+            "");
+  OptionBlock& b = Block(p);
+  EXPECT_EQ(b.t166.MODEL, 3) << "2 and 3 exchanged";
+  EXPECT_EQ(b.t166.IHOLD, 6);
+  EXPECT_EQ(b.c166.CMISC.str(), "NOINIT X MOD167 ");
+  EXPECT_EQ(b.t166.flags.MOD167, 1);
+  EXPECT_EQ(b.l166.INTVECTADDR.str(), "0200H");
+  EXPECT_EQ(b.l166.flags.DPPUSE, 1);
+  EXPECT_EQ(b.l166.NDATASEL, 1);
+  EXPECT_EQ(b.l166.lnkWords1[0], 0x8000u);
+  EXPECT_EQ(b.l166.lnkWords1[1], 0xBFFFu);
+  EXPECT_EQ(b.l166.NCONSTSEL, 2);
+  EXPECT_EQ(b.l166.lnkWords1[3], 20u);
+  EXPECT_EQ(b.l166.LCLASSES.str(), "A,B");
+  EXPECT_EQ(b.l166.LMISC.str(), "NOVECTAB ");
+  EXPECT_EQ(b.t166.RTOS, 2);
+  EXPECT_EQ(b.out.outSpare[0], 0x100u);
+  EXPECT_EQ(b.out.outSpare[1], 0x200u);
+  EXPECT_EQ(b.out.outSpare[2], 16u);
+  EXPECT_EQ(b.out.HEXSEL, 1);
+}
+
+// A file cut at every length imports what its complete lines say or fails
+// with the file message; it never reads past the cut.
+TEST_F(OldIniImportTest, CutAtEveryLength) {
+  const std::string text =
+      "[SESSION]\r\nA=1\r\n[PROJ]\r\nSource1=C:\\work\\old\\a.c\r\nTranslator1=3\r\nWarningErrlev1=0\r\n"
+      "F=C:\\work\\old\\b.a51\xFF" "2 0 1\r\n[MAKEOPTS]\r\nProgram1=run.bat\r\n[Q51]\r\nOptLevel=9\r\n"
+      "AddlOptions=/* c */ SRC\r\n";
+  for (std::size_t n = 0; n <= text.size(); ++n) {
+    PoolFreeAll();
+    ProjectRec* p = Project(0);
+    const std::string r = Import(p, text.substr(0, n));
+    EXPECT_TRUE(r.empty() || r == kOldIniInvalidFile) << n;
+    EXPECT_LE(Files(p).size(), 2u) << n;
+    if (n == text.size()) {
+      EXPECT_EQ(Files(p).size(), 2u);
+      EXPECT_EQ(Block(p).c51.Q51MSC.str(), "SRC");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pm2
