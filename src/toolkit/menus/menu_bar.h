@@ -1,0 +1,110 @@
+#pragma once
+// SECMenuBar: the frame's menu drawn as a toolbar (our own control bar, not
+// a QMenuBar). Every top-level item of the listed menu resources is a text
+// button; the bar shows the buttons of the current resource, which follows
+// the active document window (the frame's own menu when none is active).
+// A press on a title, Alt+mnemonic, or Down/Return in keyboard menu mode
+// drops its popup (a QMenu with the toolkit's bitmap-menu look) down under
+// it. While a popup is open, an event filter on it moves to the next title
+// with Left/Right, switches popups when the mouse moves onto another title
+// and closes it on a click on its own title; an event filter on the
+// application gives Alt, F10 and the keys of keyboard menu mode to the bar.
+// The logic itself is MenuTracker's; the rows MenuBarModel's.
+
+#include <QPointer>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/menus/menu_bar_model.h"
+#include "toolkit/menus/menu_tracker.h"
+#include "toolkit/toolbars/custom_toolbar.h"
+
+class QMenu;
+
+namespace pm2 {
+
+class SECBmpMenuPlugIn;
+
+class SECMenuBar : public SECCustomToolBar {
+ public:
+  // `tables` holds the menus and must outlive the bar.
+  SECMenuBar(SECToolBarManager* manager, SECBmpMgr* bmp, const ResourceTables& tables);
+  ~SECMenuBar() override;
+  std::string ClassName() const override { return "SECMenuBar"; }
+
+  // Builds the buttons of every listed menu resource; false when none has
+  // any item.
+  bool SetMenuInfo(const std::vector<unsigned>& ids, std::string* err = nullptr);
+  // Shows the buttons of a listed resource; false (nothing changes) for
+  // another.
+  bool SelectMenu(unsigned resource);
+  void ShowMenu(unsigned flag);
+  // The frame's own menu, shown when no document window names one.
+  void SetFrameMenu(unsigned resource) { m_frameMenu = resource; }
+  unsigned FrameMenu() const { return m_frameMenu; }
+  const MenuBarModel& Model() const { return m_model; }
+  const MenuTracker& Tracker() const { return m_tracker; }
+  // The button of the first visible title with that mnemonic, else -1.
+  int FindMnemonic(char c) const { return m_tracker.FindMnemonic(c); }
+  void ResetButtons();
+
+  // Popups.
+  void OpenPopup(int index, bool byKeyboard);
+  QMenu* OpenMenu() const { return m_openMenu; }
+  int OpenIndex() const { return m_openIndex; }
+  QMenu* PopupFor(int index);
+  void EnterKeyboardMode() {
+    m_tracker.F10();
+    ShowTrackerState();
+  }
+  void CancelMenu();
+
+  bool AcceptsDrop() const override { return false; }
+  void OpenButtonPopup(SECStdBtn& button, unsigned menu1, unsigned menu2) override;
+  void OnSetBarInfoEx(const ControlBarInfo& info, SECMDIFrameWnd* frame) override;
+
+  // The application-wide filter the frame routes its keys through.
+  void AttachToApplication();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void mousePressEvent(QMouseEvent* e) override;
+
+ private:
+  bool FilterPopup(QMenu* menu, QEvent* event);
+  bool FilterApplication(QObject* watched, QEvent* event);
+  void PopupHidden(QMenu* menu);
+  void SwitchTo(int index, bool byKeyboard);
+  void ShowTrackerState();
+  void SyncTracker();
+  void UpdatePopup(QMenu* menu);
+  bool OwnsEvent(QObject* watched) const;
+
+  const ResourceTables& m_tables;
+  MenuBarModel m_model;
+  MenuTracker m_tracker;
+  unsigned m_frameMenu = 0;
+  std::map<int, QPointer<QMenu>> m_popups;  // by model row
+  std::unique_ptr<SECBmpMenuPlugIn> m_bmpMenus;
+  QPointer<QMenu> m_openMenu;
+  int m_openIndex = -1;
+  int m_switchTo = -1;
+  bool m_switchByKeyboard = false;
+  PopupEnd m_endReason = PopupEnd::Outside;
+  bool m_appFilter = false;
+  // Key events climb the parents through the filter; each is taken once.
+  const QEvent* m_lastEvent = nullptr;
+  unsigned long m_lastStamp = 0;
+  int m_lastType = 0;
+};
+
+// Makes the frame's menu bar: listed menus `menuIds` (the first is the
+// frame's own), docked in a row of its own at the top, following the active
+// document window, with its keys routed through the application. With a
+// manager the bar shares its images and is adopted by it.
+SECMenuBar* InstallMenuBar(SECMDIFrameWnd* frame, const ResourceTables& tables, const std::vector<unsigned>& menuIds,
+                           SECToolBarManager* manager = nullptr, std::string* err = nullptr);
+
+}  // namespace pm2
