@@ -123,6 +123,8 @@ void SECMenuBar::CancelMenu() {
   ShowTrackerState();
 }
 
+QMenu* SECMenuBar::OpenMenu() const { return m_openMenu.data(); }
+
 // ---- popups ---------------------------------------------------------------------
 
 void SECMenuBar::UpdatePopup(QMenu* menu) {
@@ -373,7 +375,7 @@ void SECMenuBar::OnSetBarInfoEx(const ControlBarInfo&, SECMDIFrameWnd*) {
 }
 
 SECMenuBar* InstallMenuBar(SECMDIFrameWnd* frame, const ResourceTables& tables, const std::vector<unsigned>& menuIds,
-                           SECToolBarManager* manager, std::string* err) {
+                           SECToolBarManager* manager, MenuBarPlace place, std::string* err) {
   if (!frame || menuIds.empty()) {
     if (err) *err = "no frame or no menu resource for the menu bar";
     return nullptr;
@@ -392,11 +394,22 @@ SECMenuBar* InstallMenuBar(SECMDIFrameWnd* frame, const ResourceTables& tables, 
     return nullptr;
   }
   if (manager) manager->SetMenuBar(bar);
-  frame->EnableDocking(CBRS_ALIGN_ANY);
-  frame->DockControlBar(bar, frame->GetDockBar(AFX_IDW_DOCKBAR_TOP));
+  if (place == MenuBarPlace::CommandSlot) {
+    // No side to dock at: a restored dock state leaves it where it is.
+    bar->State().style &= ~CBRS_ALIGN_ANY;
+    bar->State().dockStyle = 0;
+    bar->RecalcSizes();
+    frame->SetCommandBar(bar);
+  } else {
+    frame->EnableDocking(CBRS_ALIGN_ANY);
+    frame->DockControlBar(bar, frame->GetDockBar(AFX_IDW_DOCKBAR_TOP));
+  }
   const unsigned frameMenu = menuIds.front();
-  frame->SetMenuSelector([bar, frameMenu](int id) {
-    if (id < 0 || !bar->SelectMenu(unsigned(id))) bar->SelectMenu(frameMenu);
+  // The frame may activate windows while it is torn down, after its bars.
+  QPointer<SECMenuBar> guard(bar);
+  frame->SetMenuSelector([guard, frameMenu](int id) {
+    if (!guard) return;
+    if (id < 0 || !guard->SelectMenu(unsigned(id))) guard->SelectMenu(frameMenu);
   });
   bar->AttachToApplication();
   return bar;

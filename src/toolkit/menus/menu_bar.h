@@ -52,7 +52,7 @@ class SECMenuBar : public SECCustomToolBar {
 
   // Popups.
   void OpenPopup(int index, bool byKeyboard);
-  QMenu* OpenMenu() const { return m_openMenu; }
+  QMenu* OpenMenu() const;
   int OpenIndex() const { return m_openIndex; }
   QMenu* PopupFor(int index);
   void EnterKeyboardMode() {
@@ -100,11 +100,17 @@ class SECMenuBar : public SECCustomToolBar {
   int m_lastType = 0;
 };
 
+// Where the menu bar lives: the frame's command line across its whole width
+// above the dock bars (the IDE's choice), or docked in a row of its own at
+// the top like any bar.
+enum class MenuBarPlace { CommandSlot, Docked };
+
 // Makes the frame's menu bar: listed menus `menuIds` (the first is the
-// frame's own), docked in a row of its own at the top, following the active
-// document window, with its keys routed through the application. With a
-// manager the bar shares its images and is adopted by it.
+// frame's own), following the active document window, with its keys routed
+// through the application. With a manager the bar shares its images and is
+// adopted by it. Null, with `err`, when no listed menu has an item.
 SECMenuBar* InstallMenuBar(SECMDIFrameWnd* frame, const ResourceTables& tables, const std::vector<unsigned>& menuIds,
-                           SECToolBarManager* manager = nullptr, std::string* err = nullptr);
+                           SECToolBarManager* manager = nullptr, MenuBarPlace place = MenuBarPlace::CommandSlot,
+                           std::string* err = nullptr);
 
 }  // namespace pm2

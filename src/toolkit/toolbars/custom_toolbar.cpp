@@ -315,6 +315,12 @@ void SECCustomToolBar::Changed() {
   LayoutButtons();
 }
 
+QSize SECCustomToolBar::sizeHint() const {
+  const Rect m = InsideMargins();
+  const Size s = State().szHorz;  // measured with the gripper's margin
+  return QSize(s.cx - kGripper + m.left, s.cy - 2 * kEdge + m.top + m.bottom);
+}
+
 void SECCustomToolBar::OnBarDock() { Changed(); }
 void SECCustomToolBar::OnBarFloat() { Changed(); }
 
@@ -535,7 +541,8 @@ void SECCustomToolBar::mousePressEvent(QMouseEvent* e) {
     return;
   }
   if (idx < 0 || (m_btns[std::size_t(idx)]->m_nStyle & TBBS_DISABLED)) {
-    SECControlBar::mousePressEvent(e);  // drags the bar
+    // Drags the bar, unless it sits in a slot of the frame.
+    if (DockBar()) SECControlBar::mousePressEvent(e);
     return;
   }
   UpdateCmdUI();
@@ -551,7 +558,7 @@ void SECCustomToolBar::mouseDoubleClickEvent(QMouseEvent* e) {
     mousePressEvent(e);  // a quick second click is a click
     return;
   }
-  SECControlBar::mouseDoubleClickEvent(e);
+  if (DockBar()) SECControlBar::mouseDoubleClickEvent(e);
 }
 
 void SECCustomToolBar::mouseMoveEvent(QMouseEvent* e) {

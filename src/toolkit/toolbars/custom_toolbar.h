@@ -121,6 +121,8 @@ class SECCustomToolBar : public SECControlBar, public ButtonHost {
   std::vector<SECStdBtn*> ButtonsWithId(unsigned id) override;
   std::vector<SECStdBtn*> CheckGroupOf(const SECStdBtn& b) override;
   void RaiseLargestButton(int cx, int cy) override;
+  void ButtonSizeChanged() override { Changed(); }
+  void* NativeParent() const override { return const_cast<QWidget*>(static_cast<const QWidget*>(this)); }
   Size MeasureMenuText(const std::string& text) const override;
   void DrawMenuText(PixelBuffer& into, int x, int y, const std::string& text, Color color) const override;
 
@@ -134,6 +136,9 @@ class SECCustomToolBar : public SECControlBar, public ButtonHost {
   void OnSetBarInfoEx(const ControlBarInfo& info, SECMDIFrameWnd* frame) override;
   void OnBarDock() override;
   void OnBarFloat() override;
+
+  // In the frame's command slot the bar asks for its one-row size.
+  QSize sizeHint() const override;
 
   // Customisation by dragging, also reachable from tests: the button at
   // `index` dropped with its top-left at `screenTopLeft`.

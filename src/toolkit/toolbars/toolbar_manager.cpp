@@ -122,7 +122,7 @@ SECCustomToolBar* SECToolBarManager::NewToolBar(unsigned id, const std::string& 
 
 void SECToolBarManager::CreateDefaultToolBars() {
   if (!m_frame) return;
-  if (m_menuBar && !m_menuBar->DockBar()) m_frame->DockControlBar(m_menuBar, m_frame->GetDockBar(AFX_IDW_DOCKBAR_TOP));
+  DockMenuBar();
   std::vector<SECCustomToolBar*> made;
   for (const ToolBarDefinition& def : m_defs) {
     SECCustomToolBar* tb = NewToolBar(def.id, def.title);
@@ -225,7 +225,12 @@ void SECToolBarManager::SaveBarState(SettingsStore& store, const std::string& pr
 void SECToolBarManager::LoadBarState(SettingsStore& store, const std::string& profile) {
   if (m_frame) m_frame->LoadBarState(store, profile);
   LoadState(store, profile);
-  if (m_menuBar && !m_menuBar->DockBar() && m_frame)
+  DockMenuBar();
+}
+
+void SECToolBarManager::DockMenuBar() {
+  // A menu bar in the frame's command slot stays there.
+  if (m_frame && m_menuBar && !m_menuBar->DockBar() && m_frame->CommandBar() != m_menuBar)
     m_frame->DockControlBar(m_menuBar, m_frame->GetDockBar(AFX_IDW_DOCKBAR_TOP));
 }
 

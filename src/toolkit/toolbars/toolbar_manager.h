@@ -128,6 +128,7 @@ class SECToolBarManager : public ControlBarInfoExSource {
 
  private:
   SECCustomToolBar* NewToolBar(unsigned id, const std::string& title);
+  void DockMenuBar();
 
   SECMDIFrameWnd* m_frame;
   SECBmpMgr* m_bmpMgr;
