@@ -303,7 +303,13 @@ bool SECMenuBar::FilterApplication(QObject* watched, QEvent* event) {
     return false;
   if (QApplication::activePopupWidget() || !OwnsEvent(watched)) return false;
   if (type == QEvent::WindowDeactivate) {
-    if (m_tracker.Mode() == MenuMode::Keyboard) CancelMenu();
+    // Another window of the program taking the keyboard ends the mode (a
+    // closing popup deactivates the frame only for a moment).
+    if (watched == DockSite() && m_tracker.Mode() == MenuMode::Keyboard)
+      QTimer::singleShot(0, this, [this] {
+        QWidget* active = QApplication::activeWindow();
+        if (active && active != DockSite() && !QApplication::activePopupWidget()) CancelMenu();
+      });
     return false;
   }
   if (type == QEvent::MouseButtonPress) {
@@ -311,11 +317,16 @@ bool SECMenuBar::FilterApplication(QObject* watched, QEvent* event) {
     return false;
   }
   auto* k = static_cast<QKeyEvent*>(event);
-  // An unhandled key climbs to the parents; take each event once.
-  if (event == m_lastEvent && k->timestamp() == m_lastStamp && int(type) == m_lastType) return false;
-  m_lastEvent = event;
-  m_lastStamp = k->timestamp();
-  m_lastType = int(type);
+  const SeenKey seen{event, int(type), k->key(), unsigned(k->modifiers()), k->timestamp()};
+  if (seen == m_lastPassed) return false;
+  m_lastPassed = seen;
+  const bool taken = FilterKey(k);
+  if (taken) m_lastPassed = SeenKey{};  // a taken key goes no further
+  return taken;
+}
+
+bool SECMenuBar::FilterKey(QKeyEvent* k) {
+  const QEvent::Type type = k->type();
   const Qt::KeyboardModifiers mods = k->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::MetaModifier);
   if (type == QEvent::KeyRelease) {
     if (k->key() == Qt::Key_Alt && !k->isAutoRepeat()) {

@@ -21,6 +21,7 @@
 #include "toolkit/menus/menu_tracker.h"
 #include "toolkit/toolbars/custom_toolbar.h"
 
+class QKeyEvent;
 class QMenu;
 
 namespace pm2 {
@@ -75,6 +76,7 @@ class SECMenuBar : public SECCustomToolBar {
  private:
   bool FilterPopup(QMenu* menu, QEvent* event);
   bool FilterApplication(QObject* watched, QEvent* event);
+  bool FilterKey(QKeyEvent* k);
   void PopupHidden(QMenu* menu);
   void SwitchTo(int index, bool byKeyboard);
   void ShowTrackerState();
@@ -94,10 +96,15 @@ class SECMenuBar : public SECCustomToolBar {
   bool m_switchByKeyboard = false;
   PopupEnd m_endReason = PopupEnd::Outside;
   bool m_appFilter = false;
-  // Key events climb the parents through the filter; each is taken once.
-  const QEvent* m_lastEvent = nullptr;
-  unsigned long m_lastStamp = 0;
-  int m_lastType = 0;
+  // A key event the bar lets pass climbs the parents through the filter
+  // again; the last one passed is remembered so that it counts once.
+  struct SeenKey {
+    const QEvent* event = nullptr;
+    int type = 0, key = 0;
+    unsigned modifiers = 0;
+    unsigned long stamp = 0;
+    friend bool operator==(const SeenKey&, const SeenKey&) = default;
+  } m_lastPassed;
 };
 
 // Where the menu bar lives: the frame's command line across its whole width
