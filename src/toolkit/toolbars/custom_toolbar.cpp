@@ -89,6 +89,7 @@ SECCustomToolBar::~SECCustomToolBar() {
 
 void SECCustomToolBar::SetManager(SECToolBarManager* m) {
   m_pManager = m;
+  SetInfoExSource(m);  // the dock state stores the buttons through it
   if (m) {
     SetBmpMgr(m->BmpMgr());
     m_tbFlags = m->ToolBarFlags();
