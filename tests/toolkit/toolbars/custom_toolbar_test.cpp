@@ -16,6 +16,7 @@
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/dock_context.h"
 #include "toolkit/frames/mdi_frame.h"
+#include "toolkit/toolbars/plain_toolbar.h"
 #include "toolkit/toolbars/qt_resource_module.h"
 #include "toolkit/toolbars/toolbar_manager.h"
 #include "toolkit/toolbars/window_button.h"
@@ -270,6 +271,27 @@ TEST(CustomToolBarState, ToolbarsAndSwitchesSurviveARestart) {
   EXPECT_FALSE(second.mgr->Settings().toolTips);
   EXPECT_EQ(file->Button(file->FindButton(kOpen))->m_cx, 22 + 7);  // large images
   EXPECT_FALSE(second.Bar(kDebugToolBarId)->isVisible());
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST(PlainToolBar, ItsImageWellHoldsWidthByImageWidthImages) {
+  SECToolBar bar;
+  std::vector<unsigned> ids;
+  for (unsigned i = 0; i < 12; ++i) ids.push_back(100 + i);
+  EXPECT_EQ(bar.AddReplaceBitmap(PixelBuffer(160, 15, 0xC0C0C0), 16, 15, ids), 10);
+  EXPECT_EQ(bar.ButtonCount(), 12);
+  StripHandle strip;
+  int image = -1;
+  EXPECT_TRUE(bar.BmpMgr()->GetBitmap(109, &strip, &image));
+  EXPECT_EQ(image, 9);
+  EXPECT_FALSE(bar.BmpMgr()->GetBitmap(110, &strip, &image));  // past the well
+  EXPECT_EQ(bar.AddReplaceBitmap(PixelBuffer(10, 15), 16, 15, ids), 0);
+  EXPECT_FALSE(bar.AcceptsDrop());
 }
 
 }  // namespace
