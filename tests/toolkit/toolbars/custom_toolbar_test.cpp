@@ -60,14 +60,16 @@ struct Bars {
   SECCustomToolBar* Bar(unsigned id) const { return mgr->GetToolBar(id); }
 };
 
+void EnsureApp() {
+  static int argc = 1;
+  static char arg0[] = "toolkit_toolbars_ui_test";
+  static char* argv[] = {arg0, nullptr};
+  if (!QApplication::instance()) new QApplication(argc, argv);
+}
+
 class CustomToolBarTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char arg0[] = "toolkit_toolbars_ui_test";
-    static char* argv[] = {arg0, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { EnsureApp(); }
   void SetUp() override {
     b = std::make_unique<Bars>();
     b->mgr->AttachToolBars();
@@ -233,6 +235,7 @@ TEST_F(CustomToolBarTest, AComboBoxButtonNotifiesAndFallsBackWhenVertical) {
 }
 
 TEST(CustomToolBarState, ToolbarsAndSwitchesSurviveARestart) {
+  EnsureApp();
   SettingsStore store("/nonexistent/pm2-toolbars.ini");
   std::vector<unsigned> fileButtons;
   {
@@ -280,6 +283,7 @@ namespace pm2 {
 namespace {
 
 TEST(PlainToolBar, ItsImageWellHoldsWidthByImageWidthImages) {
+  EnsureApp();
   SECToolBar bar;
   std::vector<unsigned> ids;
   for (unsigned i = 0; i < 12; ++i) ids.push_back(100 + i);
