@@ -52,11 +52,13 @@ bool SECCustomToolBarInfoEx::SaveToProfile(SettingsStore& store, const std::stri
 }
 
 bool SECCustomToolBarInfoEx::LoadFromNode(const SECPersistentTreeNode* node) {
-  if (!node) return false;
+  const SECPersistentTreeNode* child = node ? node->FindChild("ToolBarInfoEx") : nullptr;
+  if (!child) return false;
   std::vector<std::uint8_t> block;
-  if (node->GetKeyValueBinary("Buttons", &block) != 0) return false;
+  child->GetKeyValueBinary("Buttons", &block);
   std::string text;
-  if (node->GetKeyValue("Title", &text) == 0) title = text;
+  child->GetKeyValue("Title", &text);
+  title = text;
   DecodeToolbarButtons(std::string(block.begin(), block.end()), &buttons);
   filled = true;
   return true;
@@ -64,9 +66,12 @@ bool SECCustomToolBarInfoEx::LoadFromNode(const SECPersistentTreeNode* node) {
 
 bool SECCustomToolBarInfoEx::SaveToNode(SECPersistentTreeNode* node) {
   if (!node || !filled) return false;
+  SECPersistentTreeNode* child = node->FindChild("ToolBarInfoEx");
+  if (!child) child = node->CreateChild("ToolBarInfoEx");
+  if (!child) return false;
   const std::string block = EncodeToolbarButtons(buttons);
-  node->SetKeyValue("Title", std::string_view(title));
-  node->SetKeyValueBinary("Buttons", reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
+  child->SetKeyValue("Title", std::string_view(title));
+  child->SetKeyValueBinary("Buttons", reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
   return true;
 }
 

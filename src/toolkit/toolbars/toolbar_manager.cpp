@@ -217,6 +217,20 @@ void SECToolBarManager::LoadState(const SettingsStore& store, const std::string&
   AttachToolBars();
 }
 
+bool SECToolBarManager::SaveStateToNode(SECPersistentTreeNode* parent) const {
+  return SaveToolBarManagerNode(parent, m_settings);
+}
+
+bool SECToolBarManager::LoadStateFromNode(const SECPersistentTreeNode* parent) {
+  ToolBarManagerSettings s;
+  LoadToolBarManagerNode(parent, &s);
+  EnableToolTips(s.toolTips);
+  EnableCoolLook(s.coolLook);
+  EnableLargeButtons(s.largeButtons);
+  AttachToolBars();
+  return parent != nullptr;
+}
+
 void SECToolBarManager::SaveBarState(SettingsStore& store, const std::string& profile) const {
   if (m_frame) m_frame->SaveBarState(store, profile);
   SaveState(store, profile);

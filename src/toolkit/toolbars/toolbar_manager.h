@@ -30,6 +30,7 @@ class SECControlBar;
 class SECCustomToolBar;
 class SECMDIFrameWnd;
 class SettingsStore;
+class SECPersistentTreeNode;
 
 // The main frame's default toolbars.
 constexpr unsigned kFileToolBarId = 0xE800, kDebugToolBarId = 0xE805, kBuildToolBarId = 0xE806;
@@ -113,6 +114,10 @@ class SECToolBarManager : public ControlBarInfoExSource {
   // by adopting the toolbars (or creating the defaults).
   void SaveState(SettingsStore& store, const std::string& profile) const;
   void LoadState(const SettingsStore& store, const std::string& profile);
+  // Tree-node form ("ToolBarMgr" under `parent`), for workspaces; loading
+  // ends like LoadState.
+  bool SaveStateToNode(SECPersistentTreeNode* parent) const;
+  bool LoadStateFromNode(const SECPersistentTreeNode* parent);
   // The dock state with every toolbar's buttons, then the switches.
   void SaveBarState(SettingsStore& store, const std::string& profile) const;
   void LoadBarState(SettingsStore& store, const std::string& profile);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/settings_store.h"
+#include "toolkit/core/persistent_tree.h"
 
 namespace pm2 {
 
@@ -48,6 +49,29 @@ void LoadToolBarManagerSettings(const SettingsStore& store, const std::string& p
   s->toolTips = store.GetProfileInt(section, "ToolTips", s->toolTips) != 0;
   s->coolLook = store.GetProfileInt(section, "CoolLook", s->coolLook) != 0;
   s->largeButtons = store.GetProfileInt(section, "LargeButtons", s->largeButtons) != 0;
+}
+
+bool SaveToolBarManagerNode(SECPersistentTreeNode* parent, const ToolBarManagerSettings& s) {
+  if (!parent) return false;
+  SECPersistentTreeNode* node = parent->FindChild("ToolBarMgr");
+  if (!node) node = parent->CreateChild("ToolBarMgr");
+  if (!node) return false;
+  node->SetKeyValueBool("ToolTips", s.toolTips);
+  node->SetKeyValueBool("CoolLook", s.coolLook);
+  node->SetKeyValueBool("LargeButtons", s.largeButtons);
+  return true;
+}
+
+bool LoadToolBarManagerNode(const SECPersistentTreeNode* parent, ToolBarManagerSettings* s) {
+  const SECPersistentTreeNode* node = parent ? parent->FindChild("ToolBarMgr") : nullptr;
+  if (!node) {
+    *s = ToolBarManagerSettings{true, true, false};
+    return false;
+  }
+  node->GetKeyValueBool("ToolTips", &s->toolTips, true);
+  node->GetKeyValueBool("CoolLook", &s->coolLook, true);
+  node->GetKeyValueBool("LargeButtons", &s->largeButtons, true);
+  return true;
 }
 
 unsigned NextUserToolBarId(const std::vector<unsigned>& used) {

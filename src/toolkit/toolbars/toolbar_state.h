@@ -40,6 +40,15 @@ void SaveToolBarManagerSettings(SettingsStore& store, const std::string& profile
 // Missing entries keep what `s` held.
 void LoadToolBarManagerSettings(const SettingsStore& store, const std::string& profile, ToolBarManagerSettings* s);
 
+// Tree-node form: a child "ToolBarMgr" of `parent` with the Booleans
+// "ToolTips", "CoolLook", "LargeButtons" ("True"/"False"). Loading a
+// present child reads a missing value as true; without the child (or a
+// parent) the switches become tips on, cool look on, large buttons off and
+// the answer is false.
+class SECPersistentTreeNode;
+bool SaveToolBarManagerNode(SECPersistentTreeNode* parent, const ToolBarManagerSettings& s);
+bool LoadToolBarManagerNode(const SECPersistentTreeNode* parent, ToolBarManagerSettings* s);
+
 // User toolbars take ids from 0xE820 up to one below the menu bar's 0xE8FF.
 constexpr unsigned kFirstUserToolBarId = 0xE820;
 constexpr unsigned kMenuBarId = 0xE8FF;

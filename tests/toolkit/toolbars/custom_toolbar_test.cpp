@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "platform/settings_store.h"
+#include "toolkit/core/persistent_tree.h"
 #include "toolkit/core/resources.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/dock_context.h"
@@ -296,6 +297,42 @@ TEST(PlainToolBar, ItsImageWellHoldsWidthByImageWidthImages) {
   EXPECT_FALSE(bar.BmpMgr()->GetBitmap(110, &strip, &image));  // past the well
   EXPECT_EQ(bar.AddReplaceBitmap(PixelBuffer(10, 15), 16, 15, ids), 0);
   EXPECT_FALSE(bar.AcceptsDrop());
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST(CustomToolBarState, ToolbarsSurviveInAWorkspaceTree) {
+  EnsureApp();
+  SECPTNFactory f;
+  SECPersistentTreeNode* root = f.CreateNode("WorkState_v1_2");
+  std::vector<unsigned> buildButtons;
+  {
+    Bars first;
+    first.mgr->AttachToolBars();
+    first.Show();
+    SECCustomToolBar* build = first.Bar(kBuildToolBarId);
+    build->RemoveButton(1);
+    buildButtons = build->ButtonIds();
+    SECDockState state(first.mgr.get());
+    ASSERT_TRUE(state.GetFrameState(first.frame));
+    ASSERT_TRUE(state.SaveStateToNode(root));
+    first.mgr->EnableCoolLook(false);
+    ASSERT_TRUE(first.mgr->SaveStateToNode(root));
+  }
+  Bars second;
+  SECDockState state(second.mgr.get());
+  ASSERT_TRUE(state.LoadStateFromNode(root));
+  ASSERT_TRUE(state.SetFrameState(second.frame));
+  ASSERT_TRUE(second.mgr->LoadStateFromNode(root));
+  second.Show();
+  ASSERT_NE(second.Bar(kBuildToolBarId), nullptr);
+  EXPECT_EQ(second.Bar(kBuildToolBarId)->ButtonIds(), buildButtons);
+  EXPECT_FALSE(second.mgr->Settings().coolLook);
+  EXPECT_FALSE(second.Bar(kBuildToolBarId)->IsCoolLook());
 }
 
 }  // namespace

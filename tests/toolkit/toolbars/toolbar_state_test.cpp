@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/settings_store.h"
+#include "toolkit/core/persistent_tree.h"
 
 namespace pm2 {
 namespace {
@@ -77,6 +78,32 @@ TEST(ToolbarState, UserToolbarIdsStopBelowTheMenuBar) {
                       {"gap filled first", {0xE820, 0xE822}, 0xE821},
                       {"all taken", all, 0}};
   for (const Row& r : rows) EXPECT_EQ(NextUserToolBarId(r.used), r.next) << r.name;
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST(ToolbarState, ManagerSettingsInATreeNode) {
+  SECPTNFactory f;
+  SECPersistentTreeNode* root = f.CreateNode("WorkState");
+  ASSERT_TRUE(SaveToolBarManagerNode(root, {false, true, true}));
+  ASSERT_NE(root->FindChild("ToolBarMgr"), nullptr);
+  ToolBarManagerSettings back;
+  EXPECT_TRUE(LoadToolBarManagerNode(root, &back));
+  EXPECT_EQ(back, (ToolBarManagerSettings{false, true, true}));
+  // A missing value reads as on; a missing node gives the first-run switches.
+  root->FindChild("ToolBarMgr")->DeleteKeyValue("LargeButtons");
+  back = {false, false, false};
+  LoadToolBarManagerNode(root, &back);
+  EXPECT_TRUE(back.largeButtons);
+  SECPersistentTreeNode* other = f.CreateNode("Other");
+  back = {false, false, true};
+  EXPECT_FALSE(LoadToolBarManagerNode(other, &back));
+  EXPECT_EQ(back, (ToolBarManagerSettings{true, true, false}));
+  EXPECT_FALSE(LoadToolBarManagerNode(nullptr, &back));
 }
 
 }  // namespace
