@@ -349,7 +349,7 @@ bool SECMenuBar::FilterKey(QKeyEvent* k) {
     OpenPopup(open, true);
     return true;
   }
-  if (k->key() == Qt::Key_F10 && k->modifiers() == Qt::NoModifier) {
+  if (k->key() == Qt::Key_F10 && k->modifiers() == Qt::NoModifier && !(m_f10Bound && m_f10Bound())) {
     m_tracker.F10();
     ShowTrackerState();
     return true;

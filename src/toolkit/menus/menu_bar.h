@@ -12,6 +12,7 @@
 // The logic itself is MenuTracker's; the rows MenuBarModel's.
 
 #include <QPointer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -68,6 +69,9 @@ class SECMenuBar : public SECCustomToolBar {
 
   // The application-wide filter the frame routes its keys through.
   void AttachToApplication();
+  // F10 enters the keyboard menu mode unless this answers true (the
+  // shortcut table binds F10 to a command, as the IDE's Step Over).
+  void SetF10Bound(std::function<bool()> f) { m_f10Bound = std::move(f); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -96,6 +100,7 @@ class SECMenuBar : public SECCustomToolBar {
   bool m_switchByKeyboard = false;
   PopupEnd m_endReason = PopupEnd::Outside;
   bool m_appFilter = false;
+  std::function<bool()> m_f10Bound;
   // A key event the bar lets pass climbs the parents through the filter
   // again; the last one passed is remembered so that it counts once.
   struct SeenKey {

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMenu>
+#include <QHelpEvent>
 #include <QTest>
 
 #include "toolkit/frames/mdi_child.h"
@@ -153,6 +154,12 @@ TEST_F(MenuBarTest, AltTwiceLeavesTheKeyboardMode) {
   EXPECT_FALSE(bar->Button(0)->m_nStyle & TBBS_HOT);
   Key(Qt::Key_F10);
   EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Keyboard);
+  Key(Qt::Key_F10);
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
+  // A command bound to F10 keeps its key.
+  bar->SetF10Bound([] { return true; });
+  Key(Qt::Key_F10);
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
 }
 
 TEST_F(MenuBarTest, AMnemonicOpensItsPopupWithTheFirstItemSelected) {

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QTest>
 #include <memory>
 
@@ -123,6 +124,24 @@ TEST_F(CustomToolBarTest, AButtonClickRunsItsCommandAndTracksTheHotButton) {
   EXPECT_TRUE(file->Button(file->FindButton(kNew))->m_nStyle & TBBS_DISABLED);
   QTest::mouseClick(file, Qt::LeftButton, {}, Centre(file, kNew));
   EXPECT_EQ(b->ran.size(), 1u);
+}
+
+TEST_F(CustomToolBarTest, TipsNameTheCommandUnderTheMouseWhileSwitchedOn) {
+  std::vector<unsigned> asked;
+  b->mgr->SetTipSource([&](unsigned id) {
+    asked.push_back(id);
+    return std::string("Save the active document\nSave File");
+  });
+  SECCustomToolBar* file = b->Bar(kFileToolBarId);
+  const QPoint at = Centre(file, kSave);
+  QHelpEvent help(QEvent::ToolTip, at, file->mapToGlobal(at));
+  QApplication::sendEvent(file, &help);
+  EXPECT_EQ(asked, (std::vector<unsigned>{kSave}));
+  b->mgr->EnableToolTips(false);
+  QApplication::sendEvent(file, &help);
+  EXPECT_EQ(asked.size(), 1u);
+  // The tip is the part after the status prompt.
+  EXPECT_EQ(b->mgr->TipText(kSave), "Save File");
 }
 
 TEST_F(CustomToolBarTest, CtrlDragCopiesAndAltDragMovesAButtonToAnotherToolbar) {
