@@ -333,6 +333,21 @@ void SECCustomToolBar::OnBarFloat() { Changed(); }
 void SECCustomToolBar::resizeEvent(QResizeEvent* e) {
   SECControlBar::resizeEvent(e);
   LayoutButtons();
+  if (!IsFloating() || !DockBar() || !DockBar()->IsFloatingBar()) return;
+  // A floating toolbar resized by its frame's border snaps to the rows its
+  // buttons make at the new width.
+  const ButtonMetrics m = Metrics();
+  const ToolbarFit fit =
+      WrapToFit(Items(false, nullptr), std::max(1, width() - 2 * kEdge), false, {m.buttonCx, m.buttonCy, m.separatorCx});
+  const Size want = fit.rows.empty() ? Size{m.buttonCx + 2 * kEdge, m.buttonCy + 2 * kEdge}
+                                     : Size{fit.size.cx + 2 * kEdge, fit.size.cy + 2 * kEdge};
+  if (want.cx == width() && want.cy == height()) return;
+  State().szFloat = want;
+  State().mruWidth = want.cx;
+  QPointer<QWidget> host = DockBar()->parentWidget();
+  QTimer::singleShot(0, this, [host] {
+    if (auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(host.data())) mf->RecalcLayout();
+  });
 }
 
 // ---- host services ------------------------------------------------------------

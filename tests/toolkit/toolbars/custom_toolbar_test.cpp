@@ -18,6 +18,7 @@
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/dock_context.h"
 #include "toolkit/frames/mdi_frame.h"
+#include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/toolbars/plain_toolbar.h"
 #include "toolkit/toolbars/qt_resource_module.h"
 #include "toolkit/toolbars/toolbar_manager.h"
@@ -224,6 +225,30 @@ TEST_F(CustomToolBarTest, AToolbarDraggedFromTheTopToTheLeftDocksVertically) {
     EXPECT_EQ(btn->m_x, x) << i;
     EXPECT_EQ(btn->m_cx, 23) << i;
   }
+}
+
+TEST_F(CustomToolBarTest, AFloatingToolbarResizedNarrowerWrapsIntoRows) {
+  SECCustomToolBar* build = b->Bar(kBuildToolBarId);
+  b->frame->FloatControlBar(build, b->frame->mapToGlobal(QPoint(200, 200)), CBRS_ALIGN_TOP);
+  ASSERT_TRUE(build->IsFloating());
+  const int oneRow = build->height();
+  QWidget* mf = build->window();
+  // The frame's border drag commits a narrower width; the bar snaps to the
+  // rows its buttons make there.
+  build->resize(4 * 23 + 4, build->height());
+  QTest::qWait(20);
+  EXPECT_GT(build->height(), oneRow);
+  EXPECT_LE(build->width(), 4 * 23 + 4);
+  EXPECT_EQ(mf->height(), build->height() + SECMiniDockFrameWnd::Chrome().height());
+  int rows = 0, lastY = -1;
+  for (int i = 0; i < build->ButtonCount(); ++i) {
+    const SECStdBtn* btn = build->Button(i);
+    if (!(btn->m_nStyle & TBBS_SEPARATOR) && btn->m_y != lastY) {
+      ++rows;
+      lastY = btn->m_y;
+    }
+  }
+  EXPECT_GE(rows, 2);
 }
 
 TEST_F(CustomToolBarTest, AComboBoxButtonNotifiesAndFallsBackWhenVertical) {
