@@ -1,5 +1,6 @@
 #include "demo_frame.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QMdiArea>
 #include <QPainter>
@@ -414,6 +415,8 @@ QImage GrabFrameWithFloating(SECWorkbookWnd* frame) {
     if (!f->isVisible()) continue;
     p.drawPixmap(f->pos() - origin, f->grab());
   }
+  // An open popup (a menu dropped down from the menu bar) on top.
+  if (QWidget* popup = QApplication::activePopupWidget()) p.drawPixmap(popup->pos() - origin, popup->grab());
   return img;
 }
 
