@@ -271,12 +271,21 @@ TEST_F(CustomToolBarTest, AComboBoxButtonNotifiesAndFallsBackWhenVertical) {
   EXPECT_FALSE(combo->ResizeTo(60));  // below the minimum of 70
   EXPECT_TRUE(combo->ResizeTo(200));
   EXPECT_EQ(combo->m_cx, 200);
+  // Alt and a press on its last pixels widen it with the mouse.
+  QComboBox* box = combo->Combo();
+  const int y = box->height() / 2;
+  QTest::mousePress(box, Qt::LeftButton, Qt::AltModifier, QPoint(box->width() - 2, y));
+  QTest::mouseMove(box, QPoint(box->width() + 30, y));
+  QTest::mouseRelease(box, Qt::LeftButton, Qt::AltModifier, QPoint(box->width() + 30, y));
+  EXPECT_EQ(combo->m_cxWnd, 230);
+  EXPECT_EQ(box->width(), 230);
+  EXPECT_EQ(b->ran.size(), 0u);
   b->frame->DockControlBar(file, b->frame->GetDockBar(AFX_IDW_DOCKBAR_RIGHT));
   EXPECT_FALSE(combo->Combo()->isVisible());
   EXPECT_EQ(combo->m_cx, 23);
   b->frame->DockControlBar(file, b->frame->GetDockBar(AFX_IDW_DOCKBAR_TOP));
   EXPECT_TRUE(combo->Combo()->isVisible());
-  EXPECT_EQ(combo->m_cx, 200);
+  EXPECT_EQ(combo->m_cx, 230);
 }
 
 TEST(CustomToolBarState, ToolbarsAndSwitchesSurviveARestart) {
