@@ -21,7 +21,14 @@ SECToolBarManager::SECToolBarManager(SECMDIFrameWnd* frame, const ResourceModule
 }
 
 SECToolBarManager::~SECToolBarManager() {
-  if (m_frame) m_frame->SetControlBarManager(nullptr);
+  if (m_frame) {
+    m_frame->SetControlBarManager(nullptr);
+    m_frame->SetBarFactory(nullptr);
+    for (SECCustomToolBar* tb : ToolBars()) {
+      tb->SetInfoExSource(nullptr);
+      tb->SetManager(nullptr);
+    }
+  }
   m_bmpMgr->Release();
 }
 

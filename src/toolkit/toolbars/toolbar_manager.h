@@ -11,6 +11,7 @@
 // SetButtonMap, DefineDefaultToolBar for each default bar, then
 // LoadBarState (which creates the default toolbars on a first run).
 
+#include <QPointer>
 #include <QRect>
 #include <functional>
 #include <memory>
@@ -65,7 +66,7 @@ class SECToolBarManager : public ControlBarInfoExSource {
   SECToolBarManager(const SECToolBarManager&) = delete;
   SECToolBarManager& operator=(const SECToolBarManager&) = delete;
 
-  SECMDIFrameWnd* Frame() const { return m_frame; }
+  SECMDIFrameWnd* Frame() const { return m_frame.data(); }
   SECBmpMgr* BmpMgr() const { return m_bmpMgr; }
 
   bool LoadToolBarResource(unsigned id, unsigned largeId = 0);
@@ -89,7 +90,7 @@ class SECToolBarManager : public ControlBarInfoExSource {
 
   // The menu bar docks first, in a row of its own (InstallMenuBar).
   void SetMenuBar(SECCustomToolBar* bar) { m_menuBar = bar; }
-  SECCustomToolBar* MenuBar() const { return m_menuBar; }
+  SECCustomToolBar* MenuBar() const { return m_menuBar.data(); }
 
   void CreateDefaultToolBars();
   // Adopts the toolbars the frame has; makes the defaults when it has none.
@@ -135,7 +136,8 @@ class SECToolBarManager : public ControlBarInfoExSource {
   SECCustomToolBar* NewToolBar(unsigned id, const std::string& title);
   void DockMenuBar();
 
-  SECMDIFrameWnd* m_frame;
+  // Either may go first: the frame (taking its bars) or the manager.
+  QPointer<SECMDIFrameWnd> m_frame;
   SECBmpMgr* m_bmpMgr;
   std::vector<ToolBarDefinition> m_defs;
   std::vector<ToolBarButtonMapEntry> m_btnMap;
@@ -143,8 +145,8 @@ class SECToolBarManager : public ControlBarInfoExSource {
   std::function<SECControlBar*(const std::string&)> m_nextFactory;
   ToolBarManagerSettings m_settings;
   bool m_customize = false;
-  SECCustomToolBar* m_selOwner = nullptr;
-  SECCustomToolBar* m_menuBar = nullptr;
+  QPointer<SECCustomToolBar> m_selOwner;
+  QPointer<SECCustomToolBar> m_menuBar;
 };
 
 }  // namespace pm2
