@@ -123,7 +123,7 @@ void SECMenuBar::CancelMenu() {
   ShowTrackerState();
 }
 
-QMenu* SECMenuBar::OpenMenu() const { return m_openMenu.data(); }
+QMenu* SECMenuBar::OpenMenu() const { return qobject_cast<QMenu*>(m_openMenu.data()); }
 
 // ---- popups ---------------------------------------------------------------------
 
@@ -146,8 +146,8 @@ QMenu* SECMenuBar::PopupFor(int index) {
   if (index < 0 || index >= int(m_model.Rows().size())) return nullptr;
   const MenuBarRow& row = m_model.Rows()[std::size_t(index)];
   if (!row.IsPopup()) return nullptr;
-  QPointer<QMenu>& slot = m_popups[index];
-  if (slot) return slot;
+  QPointer<QWidget>& slot = m_popups[index];
+  if (auto* existing = qobject_cast<QMenu*>(slot.data())) return existing;
   auto* menu = new QMenu(this);
   FillQMenu(menu, row.entry->children);
   std::vector<QMenu*> all{menu};
@@ -220,7 +220,7 @@ void SECMenuBar::OpenPopup(int index, bool byKeyboard) {
 
 void SECMenuBar::PopupHidden(QMenu* menu) {
   menu->removeEventFilter(this);
-  if (menu != m_openMenu) return;
+  if (menu != m_openMenu.data()) return;
   if (m_openIndex >= 0 && m_openIndex < ButtonCount()) {
     Button(m_openIndex)->m_nStyle &= ~TBBS_PRESSED;
     Button(m_openIndex)->Invalidate();
@@ -370,7 +370,10 @@ bool SECMenuBar::FilterKey(QKeyEvent* k) {
 }
 
 bool SECMenuBar::eventFilter(QObject* watched, QEvent* event) {
-  if (m_openMenu && watched == m_openMenu) return FilterPopup(m_openMenu, event);
+  if (m_openMenu && watched == m_openMenu.data()) {
+    if (auto* menu = qobject_cast<QMenu*>(m_openMenu.data())) return FilterPopup(menu, event);
+    return false;
+  }
   if (m_appFilter && FilterApplication(watched, event)) return true;
   return SECCustomToolBar::eventFilter(watched, event);
 }

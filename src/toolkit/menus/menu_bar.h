@@ -92,9 +92,11 @@ class SECMenuBar : public SECCustomToolBar {
   MenuBarModel m_model;
   MenuTracker m_tracker;
   unsigned m_frameMenu = 0;
-  std::map<int, QPointer<QMenu>> m_popups;  // by model row
+  // Held as widgets: a pointer to a menu being destroyed is only ever a
+  // widget there.
+  std::map<int, QPointer<QWidget>> m_popups;  // by model row
   std::unique_ptr<SECBmpMenuPlugIn> m_bmpMenus;
-  QPointer<QMenu> m_openMenu;
+  QPointer<QWidget> m_openMenu;
   int m_openIndex = -1;
   int m_switchTo = -1;
   bool m_switchByKeyboard = false;

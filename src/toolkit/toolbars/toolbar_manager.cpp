@@ -17,10 +17,12 @@ SECToolBarManager::SECToolBarManager(SECMDIFrameWnd* frame, const ResourceModule
   if (m_frame) {
     m_frame->SetControlBarManager(this);
     m_frame->SetBarFactory([this](const std::string& cls) { return CreateBar(cls); });
+    m_frameWatch = QObject::connect(m_frame, &QObject::destroyed, [this] { m_frame = nullptr; });
   }
 }
 
 SECToolBarManager::~SECToolBarManager() {
+  QObject::disconnect(m_frameWatch);
   if (m_frame) {
     m_frame->SetControlBarManager(nullptr);
     m_frame->SetBarFactory(nullptr);

@@ -11,6 +11,7 @@
 // SetButtonMap, DefineDefaultToolBar for each default bar, then
 // LoadBarState (which creates the default toolbars on a first run).
 
+#include <QObject>
 #include <QPointer>
 #include <QRect>
 #include <functional>
@@ -66,7 +67,8 @@ class SECToolBarManager : public ControlBarInfoExSource {
   SECToolBarManager(const SECToolBarManager&) = delete;
   SECToolBarManager& operator=(const SECToolBarManager&) = delete;
 
-  SECMDIFrameWnd* Frame() const { return m_frame.data(); }
+  // Null once the frame is being destroyed.
+  SECMDIFrameWnd* Frame() const { return m_frame; }
   SECBmpMgr* BmpMgr() const { return m_bmpMgr; }
 
   bool LoadToolBarResource(unsigned id, unsigned largeId = 0);
@@ -136,8 +138,10 @@ class SECToolBarManager : public ControlBarInfoExSource {
   SECCustomToolBar* NewToolBar(unsigned id, const std::string& title);
   void DockMenuBar();
 
-  // Either may go first: the frame (taking its bars) or the manager.
-  QPointer<SECMDIFrameWnd> m_frame;
+  // Either may go first: the frame (taking its bars) or the manager. The
+  // frame's destroyed signal clears the pointer before the frame is gone.
+  SECMDIFrameWnd* m_frame;
+  QMetaObject::Connection m_frameWatch;
   SECBmpMgr* m_bmpMgr;
   std::vector<ToolBarDefinition> m_defs;
   std::vector<ToolBarButtonMapEntry> m_btnMap;
