@@ -358,6 +358,7 @@ void SECCustomToolBar::SendNotify(const ToolbarNotify& n) {
   ToolbarNotify copy = n;
   copy.barId = BarId();
   if (onNotify) onNotify(copy);
+  else if (m_pManager && m_pManager->onNotify) m_pManager->onNotify(copy);
 }
 
 int SECCustomToolBar::IndexOf(const SECStdBtn& b) const {

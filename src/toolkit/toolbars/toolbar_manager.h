@@ -21,6 +21,7 @@
 
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/docking/dock_state.h"
+#include "toolkit/toolbars/button_host.h"
 #include "toolkit/toolbars/resource_module.h"
 #include "toolkit/toolbars/std_btn.h"
 #include "toolkit/toolbars/toolbar_state.h"
@@ -81,6 +82,10 @@ class SECToolBarManager : public ControlBarInfoExSource {
   // source gives one in that form).
   void SetTipSource(std::function<std::string(unsigned)> f) { m_tips = std::move(f); }
   std::string TipText(unsigned id) const;
+
+  // Notifications of every toolbar's buttons (window buttons' created and
+  // Enter codes, drop-down buttons) that the toolbar itself does not take.
+  std::function<void(const ToolbarNotify&)> onNotify;
 
   // Switches; each applies to every toolbar at once.
   void EnableToolTips(bool on);

@@ -263,6 +263,14 @@ TEST_F(CustomToolBarTest, AComboBoxButtonNotifiesAndFallsBackWhenVertical) {
   ASSERT_FALSE(b->notes.empty());
   EXPECT_EQ(b->notes.back().code, kWndNotifyEnter);
   EXPECT_EQ(b->notes.back().param1, 1000);
+  // Without a handler of its own the toolbar hands it to the manager's.
+  std::vector<ToolbarNotify> managerNotes;
+  b->mgr->onNotify = [&](const ToolbarNotify& n) { managerNotes.push_back(n); };
+  file->onNotify = nullptr;
+  QTest::keyClick(combo->Combo(), Qt::Key_Enter);
+  ASSERT_EQ(managerNotes.size(), 1u);
+  EXPECT_EQ(managerNotes[0].barId, kFileToolBarId);
+  EXPECT_EQ(managerNotes[0].item, kFindCombo);
   // Saved width: two bytes; anything else is ignored.
   EXPECT_EQ(combo->GetPersistData(), std::string("\x96\x00", 2));
   const std::uint8_t three[3] = {1, 2, 3};
