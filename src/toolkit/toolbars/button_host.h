@@ -65,6 +65,11 @@ class ButtonHost {
   // The buttons of `b`'s check group on this bar (b included), empty when
   // it is in none.
   virtual std::vector<SECStdBtn*> CheckGroupOf(const SECStdBtn& b) = 0;
+  // A button changed its own size (a window button resized by the user):
+  // the bar lays itself out again.
+  virtual void ButtonSizeChanged() {}
+  // The bar's window, for buttons that put a control on it; null without.
+  virtual void* NativeParent() const { return nullptr; }
   // The bar raises its largest-button size to these values.
   virtual void RaiseLargestButton(int /*cx*/, int /*cy*/) {}
   // The bar's background in bar coordinates, for a transparent back; null

@@ -4,7 +4,9 @@
 // control. The bar forwards the mouse to it; it paints itself in every state
 // into its bar's pixels, in the classic or the XP look.
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "toolkit/core/bitmap_effects.h"
 #include "toolkit/core/geometry.h"
@@ -89,6 +91,9 @@ class SECStdBtn {
   // Code 1: bits[0] are set, bits[1] cleared.
   virtual void OnStyleNotify(int code, const std::uint32_t* bits);
   virtual void CalcSize();
+  // The button's own saved state (a window button's width); none here.
+  virtual std::string GetPersistData() const { return {}; }
+  virtual void SetPersistData(const std::uint8_t* /*data*/, std::size_t /*size*/) {}
   virtual const SECButtonClass* GetButtonClass() const;
 
   Rect BtnRect() const { return {m_x, m_y, m_x + m_cx, m_y + m_cy}; }

@@ -1,5 +1,7 @@
 #include "demo_frame.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QMdiArea>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -13,36 +15,135 @@
 #include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/frames/workbook.h"
+#include "toolkit/menus/menu_bar.h"
+#include "toolkit/toolbars/custom_toolbar.h"
+#include "toolkit/toolbars/qt_resource_module.h"
+#include "toolkit/toolbars/toolbar_manager.h"
+#include "toolkit/toolbars/window_button.h"
 
 namespace pm2 {
 
 namespace {
 
-// The menu line until the real menu bar exists.
-class PlaceholderCommandBar : public QWidget {
- public:
-  QSize sizeHint() const override { return QSize(400, 22); }
+const char* kDemoRc = R"RC(
+MENU 120
+POPUP "&File"
+ITEM 57600 "&New...\tCtrl+N"
+ITEM 57601 "&Open...\tCtrl+O"
+ITEM 57602 "&Close"
+ITEM 57603 "&Save\tCtrl+S"
+ITEM 32717 "Save A&ll"
+SEPARATOR
+ITEM 57607 "&Print...\tCtrl+P"
+SEPARATOR
+ITEM 57665 "E&xit"
+END
+POPUP "&Edit"
+ITEM 57643 "&Undo\tCtrl+Z"
+ITEM 57644 "&Redo\tCtrl+Y"
+SEPARATOR
+ITEM 57635 "Cu&t\tCtrl+X"
+ITEM 57634 "&Copy\tCtrl+C"
+ITEM 57637 "&Paste\tCtrl+V"
+SEPARATOR
+ITEM 57636 "&Find...\tCtrl+F"
+ITEM 35056 "Find in F&iles..."
+END
+POPUP "&View"
+ITEM 35037 "&Project Window"
+ITEM 35033 "&Output Window"
+ITEM 32749 "&Watch Window"
+ITEM 32758 "&Memory Window"
+POPUP "&Toolbars"
+ITEM 59392 "&File Toolbar"
+ITEM 59398 "&Build Toolbar"
+ITEM 59397 "&Debug Toolbar"
+END
+END
+POPUP "&Project"
+ITEM 32702 "&New Project..."
+SEPARATOR
+ITEM 32719 "&Translate\tCtrl+F7"
+ITEM 32720 "&Build Target\tF7"
+ITEM 32816 "&Rebuild all target files"
+ITEM 32721 "&Stop Build"
+SEPARATOR
+ITEM 35051 "&Options for Target..."
+END
+POPUP "&Debug"
+ITEM 32802 "&Start/Stop Debug Session\tCtrl+F5"
+SEPARATOR
+ITEM 32791 "&Go\tF5"
+ITEM 32794 "Step &Into\tF11"
+ITEM 32795 "Step &Over\tF10"
+ITEM 32741 "Step O&ut\tCtrl+F11"
+ITEM 32796 "&Run to Cursor line\tCtrl+F10"
+ITEM 32797 "Stop R&unning\tEsc"
+SEPARATOR
+ITEM 35041 "&Breakpoints..."
+ITEM 35012 "Insert/Remove Breakpoint"
+ITEM 35016 "Kill All Breakpoints"
+END
+POPUP "F&lash"
+ITEM 35404 "&Download"
+ITEM 35405 "&Erase"
+END
+POPUP "&Tools"
+ITEM 35134 "&Books..."
+END
+POPUP "&Window"
+ITEM 57650 "&Cascade"
+ITEM 57651 "Tile &Horizontally"
+END
+POPUP "&Help"
+ITEM 57664 "&About Pelmora2..."
+END
+END
 
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.fillRect(rect(), SysQColor(SysColor::BtnFace));
-    p.setPen(SysQColor(SysColor::BtnHighlight));
-    p.drawLine(0, height() - 2, width(), height() - 2);
-    p.setPen(SysQColor(SysColor::BtnShadow));
-    p.drawLine(0, height() - 1, width(), height() - 1);
-    p.setFont(DefaultGuiFont());
-    p.setPen(SysQColor(SysColor::MenuText));
-    int x = 8;
-    for (const char* item : {"File", "Edit", "View", "Project", "Debug", "Flash", "Peripherals", "Tools", "SVCS",
-                              "Window", "Help"}) {
-      QString t = item;
-      int w = p.fontMetrics().horizontalAdvance(t) + 14;
-      p.drawText(QRect(x, 0, w, height() - 2), Qt::AlignCenter, t);
-      x += w;
-    }
-  }
-};
+MENU 121
+POPUP "&File"
+ITEM 57600 "&New...\tCtrl+N"
+ITEM 57601 "&Open...\tCtrl+O"
+ITEM 57603 "&Save\tCtrl+S"
+END
+POPUP "&Edit"
+ITEM 57643 "&Undo\tCtrl+Z"
+ITEM 57635 "Cu&t\tCtrl+X"
+ITEM 57634 "&Copy\tCtrl+C"
+ITEM 57637 "&Paste\tCtrl+V"
+SEPARATOR
+ITEM 35071 "&Indent Selection"
+ITEM 35070 "&Unindent Selection"
+ITEM 45027 "Toggle &Bookmark\tCtrl+F2"
+END
+POPUP "&Project"
+ITEM 32720 "&Build Target\tF7"
+END
+POPUP "&Debug"
+ITEM 32791 "&Go\tF5"
+END
+POPUP "&Window"
+ITEM 57650 "&Cascade"
+END
+POPUP "&Help"
+ITEM 57664 "&About Pelmora2..."
+END
+END
+
+STRING 57600 "Create a new document\nNew File"
+STRING 57601 "Open an existing document\nOpen File"
+STRING 57603 "Save the active document\nSave File"
+STRING 32717 "Save all open documents\nSave All"
+STRING 57635 "Cut the selection\nCut"
+STRING 57634 "Copy the selection\nCopy"
+STRING 57637 "Insert the clipboard\nPaste"
+STRING 57643 "Undo the last action\nUndo"
+STRING 57644 "Redo the undone action\nRedo"
+STRING 32719 "Translate the current file\nTranslate"
+STRING 32720 "Build the target\nBuild Target"
+STRING 32816 "Rebuild all target files\nRebuild All"
+STRING 32802 "Start or stop a debug session\nStart/Stop Debug Session"
+)RC";
 
 // The status line until the real status bar exists.
 class PlaceholderStatusStrip : public QWidget {
@@ -179,6 +280,49 @@ const char* kStartupS =
 
 }  // namespace
 
+const ResourceTables& DemoResources() {
+  static const ResourceTables kTables = [] {
+    ResourceTables t;
+    std::string err;
+    t.Load(kDemoRc, "demo menus", &err);
+    return t;
+  }();
+  return kTables;
+}
+
+namespace {
+
+// The main frame's command bars: the menu bar, the File, Debug (hidden) and
+// Build toolbars with the find and target combo boxes.
+void InstallDemoCommandBars(DemoFrame& d) {
+  auto* mgr = new SECToolBarManager(d.frame, ToolkitResourceModule());
+  QObject::connect(d.frame, &QObject::destroyed, [mgr] { delete mgr; });
+  d.toolbars = mgr;
+  mgr->LoadToolBarResource(120);
+  mgr->SetTipSource([](unsigned id) { return DemoResources().String(id); });
+  static const SECComboBtn kCombo;
+  mgr->SetButtonMap({{kCombo.GetButtonClass(), 32750, TBBS_NOAUTODISABLE, 1000, CBS_DROPDOWN, 150, 70, 150},
+                     {kCombo.GetButtonClass(), 32870, TBBS_NOAUTODISABLE, 1088, CBS_DROPDOWNLIST, 120, 70, 150}});
+  const ResourceTables& tk = ToolkitResources();
+  mgr->DefineDefaultToolBar({kFileToolBarId, "File", *tk.Toolbar(59392)});
+  mgr->DefineDefaultToolBar({kDebugToolBarId, "Debug", *tk.Toolbar(59397), CBRS_ALIGN_ANY, AFX_IDW_DOCKBAR_TOP,
+                             kFileToolBarId, true, false});
+  mgr->DefineDefaultToolBar(
+      {kBuildToolBarId, "Build", *tk.Toolbar(59398), CBRS_ALIGN_ANY, AFX_IDW_DOCKBAR_TOP, kFileToolBarId});
+  d.menuBar = InstallMenuBar(d.frame, DemoResources(), {kDemoFrameMenu, kDemoEditorMenu}, mgr);
+  mgr->AttachToolBars();
+  // Every command the bars show runs (the demo does nothing with them).
+  d.frame->OnCommandRange(32000, 0xEFFF, [](CommandId) {});
+  for (SECCustomToolBar* tb : mgr->ToolBars())
+    for (int i = 0; i < tb->ButtonCount(); ++i)
+      if (auto* combo = dynamic_cast<SECComboBtn*>(tb->Button(i))) {
+        if (combo->m_controlId == 1000) combo->Combo()->addItems({"tick_count", "led_state"});
+        else combo->Combo()->addItems({"Target 1", "Simulator"});
+      }
+}
+
+}  // namespace
+
 SECControlBar* MakeDemoBar(SECWorkbookWnd* frame, unsigned id, const char* title, std::uint32_t align) {
   auto* bar = new SECControlBar;
   std::uint32_t border = (align & (CBRS_ALIGN_RIGHT | CBRS_ALIGN_LEFT)) ? CBRS_BORDER_LEFT : CBRS_BORDER_TOP;
@@ -234,9 +378,9 @@ DemoFrame BuildDemoFrame(bool place, QSize size) {
   d.frame = new SECWorkbookWnd;
   d.frame->setWindowTitle("Pelmora2 - Blinky");
   d.frame->resize(size);
-  d.frame->SetCommandBar(new PlaceholderCommandBar);
   d.frame->SetStatusBar(new PlaceholderStatusStrip);
   d.frame->EnableDocking(CBRS_ALIGN_ANY);
+  InstallDemoCommandBars(d);
   d.frame->SetWorkbookMode(true);
   d.project = MakeDemoBar(d.frame, kDemoProjectBar, "Project Workspace", CBRS_ALIGN_LEFT);
   d.output = MakeDemoBar(d.frame, kDemoOutputBar, "Output Window", CBRS_ALIGN_BOTTOM);
@@ -254,7 +398,7 @@ DemoFrame BuildDemoFrame(bool place, QSize size) {
   d.frame->DockControlBarEx(d.output, AFX_IDW_DOCKBAR_BOTTOM, 0, 0, 0.62f, 170);
   d.frame->DockControlBarEx(d.watch, AFX_IDW_DOCKBAR_BOTTOM, 1, 0, 0.38f, 170);
   d.frame->DockControlBarEx(d.memory, AFX_IDW_DOCKBAR_RIGHT, 0, 0, 1.0f, 250);
-  d.frame->DockControlBarEx(d.callStack, AFX_IDW_DOCKBAR_TOP, 0, 0, 1.0f, 96);
+  d.frame->DockControlBarEx(d.callStack, AFX_IDW_DOCKBAR_TOP, 0, 1, 1.0f, 96);
   d.serial->State().szFloat = {300, 150};
   d.frame->move(0, 0);
   d.frame->FloatControlBar(d.serial, QPoint(size.width() - 560, 250), CBRS_ALIGN_TOP);
@@ -271,6 +415,8 @@ QImage GrabFrameWithFloating(SECWorkbookWnd* frame) {
     if (!f->isVisible()) continue;
     p.drawPixmap(f->pos() - origin, f->grab());
   }
+  // An open popup (a menu dropped down from the menu bar) on top.
+  if (QWidget* popup = QApplication::activePopupWidget()) p.drawPixmap(popup->pos() - origin, popup->grab());
   return img;
 }
 

@@ -1,14 +1,17 @@
 #pragma once
 // A demo of the docking frame as the IDE shapes it: bars docked on all four
 // sides, one floating, three document windows with sheet tabs, a
-// placeholder command bar and status strip. Shared by the frame tests, the
+// menu bar, the File and Build toolbars and a placeholder status strip. Shared by the frame tests, the
 // gallery pictures and the frame_demo program.
 
 #include <QWidget>
 
 namespace pm2 {
 
+class ResourceTables;
 class SECControlBar;
+class SECMenuBar;
+class SECToolBarManager;
 class SECWorkbookWnd;
 
 constexpr unsigned kDemoProjectBar = 0xE900, kDemoOutputBar = 0xE901, kDemoWatchBar = 0xE902,
@@ -22,7 +25,14 @@ struct DemoFrame {
   SECControlBar* memory = nullptr;
   SECControlBar* callStack = nullptr;
   SECControlBar* serial = nullptr;
+  SECMenuBar* menuBar = nullptr;
+  SECToolBarManager* toolbars = nullptr;  // deleted with the frame
 };
+
+// The demo's menus (120 the frame's, 121 an editor window's) and the tips
+// of its commands.
+const ResourceTables& DemoResources();
+constexpr unsigned kDemoFrameMenu = 120, kDemoEditorMenu = 121;
 
 // Builds the frame with its bars created and enabled for docking; with
 // `place` the bars are docked and floated and the documents opened.

@@ -1,0 +1,432 @@
+#include "toolkit/menus/menu_bar.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include "toolkit/controls/qt_bridge.h"
+#include "toolkit/frames/dock_bar.h"
+#include "toolkit/frames/mdi_frame.h"
+#include "toolkit/menus/bmp_menu.h"
+#include "toolkit/menus/menu_builder.h"
+#include "toolkit/toolbars/bmp_mgr.h"
+#include "toolkit/toolbars/qt_resource_module.h"
+#include "toolkit/toolbars/tb_menu_btn.h"
+#include "toolkit/toolbars/toolbar_manager.h"
+
+namespace pm2 {
+namespace {
+
+// Keys of the keyboard menu mode, by table.
+struct NavKeyRow {
+  int key;
+  MenuKey nav;
+};
+constexpr NavKeyRow kNavKeys[] = {{Qt::Key_Left, MenuKey::Left},     {Qt::Key_Right, MenuKey::Right},
+                                  {Qt::Key_Down, MenuKey::Down},     {Qt::Key_Return, MenuKey::Return},
+                                  {Qt::Key_Enter, MenuKey::Return},  {Qt::Key_Escape, MenuKey::Escape}};
+
+const MenuKey* NavKeyOf(int key) {
+  for (const NavKeyRow& r : kNavKeys)
+    if (r.key == key) return &r.nav;
+  return nullptr;
+}
+
+// The mnemonic character a key stands for, 0 for none.
+char KeyChar(const QKeyEvent* e) {
+  const int k = e->key();
+  if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)) return char(k);
+  return 0;
+}
+
+void SelectFirstItem(QMenu* menu) {
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator() && a->isEnabled() && a->isVisible()) {
+      menu->setActiveAction(a);
+      return;
+    }
+}
+
+}  // namespace
+
+SECMenuBar::SECMenuBar(SECToolBarManager* manager, SECBmpMgr* bmp, const ResourceTables& tables)
+    : SECCustomToolBar(manager, bmp), m_tables(tables) {
+  m_dwLockFlags = 1;  // titles never leave the menu bar
+  m_bmpMenus = std::make_unique<SECBmpMenuPlugIn>(ToolkitResourceModule());
+  if (BmpMgr()) m_bmpMenus->SetBmpMgr(BmpMgr());
+}
+
+SECMenuBar::~SECMenuBar() {
+  if (m_appFilter) qApp->removeEventFilter(this);
+  for (auto& [row, menu] : m_popups) delete menu.data();
+}
+
+bool SECMenuBar::SetMenuInfo(const std::vector<unsigned>& ids, std::string* err) {
+  for (auto& [row, menu] : m_popups) delete menu.data();
+  m_popups.clear();
+  const bool ok = m_model.SetMenuInfo(m_tables, ids, err);
+  if (!ids.empty() && !m_frameMenu) m_frameMenu = ids.front();
+  if (ok && m_frameMenu) m_model.SelectMenu(m_frameMenu);
+  ResetButtons();
+  return ok;
+}
+
+void SECMenuBar::ResetButtons() {
+  RemoveAllButtons();
+  const auto& rows = m_model.Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    auto b = std::make_unique<SECTBMenuBtn>();
+    b->m_nID = rows[i].id;
+    b->InitMenu(this, SECMenuBtnRow{unsigned(i), 0, rows[i].title, 0});
+    m_btns.push_back(std::move(b));
+  }
+  ShowMenu(m_model.CurrentFlag());
+}
+
+void SECMenuBar::ShowMenu(unsigned flag) {
+  m_model.ShowMenu(flag);
+  for (int i = 0; i < ButtonCount(); ++i) {
+    SECStdBtn* b = Button(i);
+    if (m_model.IsVisible(i)) b->m_nStyle &= ~TBBS_HIDDEN;
+    else b->m_nStyle |= TBBS_HIDDEN;
+  }
+  SyncTracker();
+  Changed();
+}
+
+bool SECMenuBar::SelectMenu(unsigned resource) {
+  if (!m_model.SelectMenu(resource)) return false;
+  if (m_openMenu) m_openMenu->close();
+  ShowMenu(m_model.CurrentFlag());
+  return true;
+}
+
+void SECMenuBar::SyncTracker() {
+  std::vector<MenuNavButton> nav;
+  for (int i = 0; i < ButtonCount(); ++i)
+    nav.push_back({m_model.Rows()[std::size_t(i)].mnemonic, m_model.IsVisible(i),
+                   !(Button(i)->m_nStyle & TBBS_DISABLED)});
+  m_tracker.SetButtons(std::move(nav));
+}
+
+void SECMenuBar::ShowTrackerState() {
+  // The keyboard mode shows its title raised; an open popup presses it.
+  const int hot = m_tracker.Mode() == MenuMode::Keyboard ? m_tracker.Hot() : -1;
+  if (m_tracker.Mode() != MenuMode::Open) SetHot(hot);
+}
+
+void SECMenuBar::CancelMenu() {
+  m_tracker.Cancel();
+  if (m_openMenu) m_openMenu->close();
+  ShowTrackerState();
+}
+
+QMenu* SECMenuBar::OpenMenu() const { return qobject_cast<QMenu*>(m_openMenu.data()); }
+
+// ---- popups ---------------------------------------------------------------------
+
+void SECMenuBar::UpdatePopup(QMenu* menu) {
+  SECMDIFrameWnd* f = DockSite();
+  if (!f) return;
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator() || a->menu()) continue;
+    const unsigned id = a->data().toUInt();
+    if (!id) continue;
+    const CommandState s = f->QueryCommandState(id);
+    a->setEnabled(s.enabled);
+    a->setCheckable(s.check != 0);
+    a->setChecked(s.check == 1);
+    if (s.textSet) a->setText(ToQString(s.text));
+  }
+}
+
+QMenu* SECMenuBar::PopupFor(int index) {
+  if (index < 0 || index >= int(m_model.Rows().size())) return nullptr;
+  const MenuBarRow& row = m_model.Rows()[std::size_t(index)];
+  if (!row.IsPopup()) return nullptr;
+  QPointer<QWidget>& slot = m_popups[index];
+  if (auto* existing = qobject_cast<QMenu*>(slot.data())) return existing;
+  auto* menu = new QMenu(this);
+  FillQMenu(menu, row.entry->children);
+  std::vector<QMenu*> all{menu};
+  for (std::size_t k = 0; k < all.size(); ++k) {
+    QMenu* m = all[k];
+    QObject::connect(m, &QMenu::aboutToShow, this, [this, m] { UpdatePopup(m); });
+    for (QAction* a : m->actions())
+      if (a->menu()) all.push_back(a->menu());
+  }
+  QObject::connect(menu, &QMenu::triggered, this, [this](QAction* a) {
+    m_endReason = PopupEnd::Command;
+    const unsigned id = a->data().toUInt();
+    // The popup is gone before the command runs (it may open a dialog).
+    if (id) QTimer::singleShot(0, this, [this, id] { RunCommand(id); });
+  });
+  QObject::connect(menu, &QMenu::aboutToHide, this, [this, menu] { PopupHidden(menu); });
+  m_bmpMenus->Track(menu);
+  slot = menu;
+  return menu;
+}
+
+void SECMenuBar::OpenButtonPopup(SECStdBtn& button, unsigned, unsigned) {
+  // A click on a title: the tracker decides (a click on the open title
+  // closes its popup).
+  const int index = IndexOf(button);
+  button.m_nStyle &= ~TBBS_PRESSED;
+  const int open = m_tracker.Click(index);
+  if (open >= 0) SwitchTo(open, false);
+  else if (m_openMenu) m_openMenu->close();
+  ShowTrackerState();
+}
+
+void SECMenuBar::SwitchTo(int index, bool byKeyboard) {
+  if (m_openMenu) {
+    // The open popup goes first; the next opens once it has.
+    m_switchTo = index;
+    m_switchByKeyboard = byKeyboard;
+    m_openMenu->close();
+    return;
+  }
+  OpenPopup(index, byKeyboard);
+}
+
+void SECMenuBar::OpenPopup(int index, bool byKeyboard) {
+  if (index < 0 || index >= ButtonCount()) return;
+  const MenuBarRow& row = m_model.Rows()[std::size_t(index)];
+  if (!row.IsPopup()) {
+    // A command on the bar itself.
+    m_tracker.Cancel();
+    ShowTrackerState();
+    RunCommand(row.id);
+    return;
+  }
+  QMenu* menu = PopupFor(index);
+  if (!menu) return;
+  SetHot(-1);
+  SECStdBtn* b = Button(index);
+  b->m_nStyle |= TBBS_PRESSED;
+  b->Invalidate();
+  m_openIndex = index;
+  m_openMenu = menu;
+  m_endReason = PopupEnd::Outside;
+  menu->installEventFilter(this);
+  const QPoint at = IsVerticalDock() ? mapToGlobal(QPoint(b->m_x + b->m_cx, b->m_y))
+                                     : mapToGlobal(QPoint(b->m_x, b->m_y + b->m_cy));
+  repaint();
+  menu->popup(at);
+  if (byKeyboard) SelectFirstItem(menu);
+}
+
+void SECMenuBar::PopupHidden(QMenu* menu) {
+  menu->removeEventFilter(this);
+  if (menu != m_openMenu.data()) return;
+  if (m_openIndex >= 0 && m_openIndex < ButtonCount()) {
+    Button(m_openIndex)->m_nStyle &= ~TBBS_PRESSED;
+    Button(m_openIndex)->Invalidate();
+  }
+  m_openMenu = nullptr;
+  m_openIndex = -1;
+  if (m_switchTo >= 0) {
+    const int to = m_switchTo;
+    const bool kb = m_switchByKeyboard;
+    m_switchTo = -1;
+    QTimer::singleShot(0, this, [this, to, kb] { OpenPopup(to, kb); });
+    return;
+  }
+  m_tracker.PopupEnded(m_endReason);
+  m_endReason = PopupEnd::Outside;
+  ShowTrackerState();
+}
+
+bool SECMenuBar::FilterPopup(QMenu* menu, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress: {
+      auto* k = static_cast<QKeyEvent*>(event);
+      if (k->key() == Qt::Key_Escape) {
+        m_endReason = PopupEnd::Escape;
+        return false;  // the popup closes itself
+      }
+      if (k->key() == Qt::Key_Right) {
+        QAction* a = menu->activeAction();
+        if (a && a->menu()) return false;  // into the submenu
+      }
+      if (k->key() == Qt::Key_Left || k->key() == Qt::Key_Right) {
+        const int next = m_tracker.Key(k->key() == Qt::Key_Left ? MenuKey::Left : MenuKey::Right);
+        if (next >= 0 && next != m_openIndex) SwitchTo(next, true);
+        return true;
+      }
+      return false;
+    }
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress: {
+      auto* m = static_cast<QMouseEvent*>(event);
+      const QPoint local = mapFromGlobal(m->globalPosition().toPoint());
+      if (!rect().contains(local)) return false;
+      const int index = HitTestIndex(local);
+      if (event->type() == QEvent::MouseMove) {
+        const int next = m_tracker.Hover(index);
+        if (next >= 0) SwitchTo(next, false);
+        return false;
+      }
+      if (index < 0) return false;
+      const int next = m_tracker.Click(index);
+      if (next >= 0) {
+        SwitchTo(next, false);
+      } else {
+        m_endReason = PopupEnd::Outside;
+        menu->close();
+      }
+      return true;
+    }
+    default: return false;
+  }
+}
+
+// ---- keys through the application ---------------------------------------------
+
+void SECMenuBar::AttachToApplication() {
+  if (m_appFilter) return;
+  qApp->installEventFilter(this);
+  m_appFilter = true;
+}
+
+bool SECMenuBar::OwnsEvent(QObject* watched) const {
+  auto* w = qobject_cast<QWidget*>(watched);
+  return w && DockSite() && w->window() == DockSite() && isVisible();
+}
+
+bool SECMenuBar::FilterApplication(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonPress &&
+      type != QEvent::WindowDeactivate)
+    return false;
+  if (QApplication::activePopupWidget() || !OwnsEvent(watched)) return false;
+  if (type == QEvent::WindowDeactivate) {
+    // Another window of the program taking the keyboard ends the mode (a
+    // closing popup deactivates the frame only for a moment).
+    if (watched == DockSite() && m_tracker.Mode() == MenuMode::Keyboard)
+      QTimer::singleShot(0, this, [this] {
+        QWidget* active = QApplication::activeWindow();
+        if (active && active != DockSite() && !QApplication::activePopupWidget()) CancelMenu();
+      });
+    return false;
+  }
+  if (type == QEvent::MouseButtonPress) {
+    if (m_tracker.Mode() == MenuMode::Keyboard && watched != this) CancelMenu();
+    return false;
+  }
+  auto* k = static_cast<QKeyEvent*>(event);
+  const SeenKey seen{event, int(type), k->key(), unsigned(k->modifiers()), k->timestamp()};
+  if (seen == m_lastPassed) return false;
+  m_lastPassed = seen;
+  const bool taken = FilterKey(k);
+  if (taken) m_lastPassed = SeenKey{};  // a taken key goes no further
+  return taken;
+}
+
+bool SECMenuBar::FilterKey(QKeyEvent* k) {
+  const QEvent::Type type = k->type();
+  const Qt::KeyboardModifiers mods = k->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::MetaModifier);
+  if (type == QEvent::KeyRelease) {
+    if (k->key() == Qt::Key_Alt && !k->isAutoRepeat()) {
+      m_tracker.AltUp();
+      ShowTrackerState();
+    }
+    return false;
+  }
+  if (k->key() == Qt::Key_Alt) {
+    if (mods == 0 && !k->isAutoRepeat()) m_tracker.AltDown();
+    else m_tracker.AltConsumed();
+    ShowTrackerState();
+    return false;
+  }
+  m_tracker.AltConsumed();
+  if ((k->modifiers() & Qt::AltModifier) && mods == 0) {
+    const char c = KeyChar(k);
+    const int open = c ? m_tracker.Mnemonic(c) : -1;
+    if (open < 0) return false;
+    OpenPopup(open, true);
+    return true;
+  }
+  if (k->key() == Qt::Key_F10 && k->modifiers() == Qt::NoModifier && !(m_f10Bound && m_f10Bound())) {
+    m_tracker.F10();
+    ShowTrackerState();
+    return true;
+  }
+  if (m_tracker.Mode() != MenuMode::Keyboard) return false;
+  if (const MenuKey* nav = NavKeyOf(k->key())) {
+    const int open = m_tracker.Key(*nav);
+    if (open >= 0) OpenPopup(open, true);
+    ShowTrackerState();
+    return true;
+  }
+  if (const char c = KeyChar(k)) {
+    const int open = m_tracker.Mnemonic(c);
+    if (open >= 0) OpenPopup(open, true);
+    return true;
+  }
+  return true;  // the keyboard belongs to the menu while the mode lasts
+}
+
+bool SECMenuBar::eventFilter(QObject* watched, QEvent* event) {
+  if (m_openMenu && watched == m_openMenu.data()) {
+    if (auto* menu = qobject_cast<QMenu*>(m_openMenu.data())) return FilterPopup(menu, event);
+    return false;
+  }
+  if (m_appFilter && FilterApplication(watched, event)) return true;
+  return SECCustomToolBar::eventFilter(watched, event);
+}
+
+void SECMenuBar::mousePressEvent(QMouseEvent* e) {
+  // A press on no title leaves the keyboard mode (and may drag the bar).
+  if (HitTestIndex(e->position().toPoint()) < 0 && m_tracker.Mode() == MenuMode::Keyboard) CancelMenu();
+  SECCustomToolBar::mousePressEvent(e);
+}
+
+void SECMenuBar::OnSetBarInfoEx(const ControlBarInfo&, SECMDIFrameWnd*) {
+  // The titles come from the menu resources, never from a saved state.
+}
+
+SECMenuBar* InstallMenuBar(SECMDIFrameWnd* frame, const ResourceTables& tables, const std::vector<unsigned>& menuIds,
+                           SECToolBarManager* manager, MenuBarPlace place, std::string* err) {
+  if (!frame || menuIds.empty()) {
+    if (err) *err = "no frame or no menu resource for the menu bar";
+    return nullptr;
+  }
+  auto* bar = new SECMenuBar(manager, nullptr, tables);
+  const std::uint32_t style = manager ? manager->BarStyle() : (CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM | CBRS_SIZE_DYNAMIC);
+  if (!bar->CreateToolBar(frame, "Menu Bar", kMenuBarId, style & ~CBRS_TOOLTIPS,
+                          manager ? manager->ToolBarFlags() : kTbCoolLook)) {
+    delete bar;
+    if (err) *err = "the menu bar could not be created";
+    return nullptr;
+  }
+  bar->ModifyExStyle(0, SECBAR_EX_OWNROW, false);
+  if (!bar->SetMenuInfo(menuIds, err)) {
+    delete bar;
+    return nullptr;
+  }
+  if (manager) manager->SetMenuBar(bar);
+  if (place == MenuBarPlace::CommandSlot) {
+    // No side to dock at: a restored dock state leaves it where it is.
+    bar->State().style &= ~CBRS_ALIGN_ANY;
+    bar->State().dockStyle = 0;
+    bar->RecalcSizes();
+    frame->SetCommandBar(bar);
+  } else {
+    frame->EnableDocking(CBRS_ALIGN_ANY);
+    frame->DockControlBar(bar, frame->GetDockBar(AFX_IDW_DOCKBAR_TOP));
+  }
+  const unsigned frameMenu = menuIds.front();
+  // The frame may activate windows while it is torn down, after its bars.
+  QPointer<SECMenuBar> guard(bar);
+  frame->SetMenuSelector([guard, frameMenu](int id) {
+    if (!guard) return;
+    if (id < 0 || !guard->SelectMenu(unsigned(id))) guard->SelectMenu(frameMenu);
+  });
+  bar->AttachToApplication();
+  return bar;
+}
+
+}  // namespace pm2

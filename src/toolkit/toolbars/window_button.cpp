@@ -1,0 +1,173 @@
+#include "toolkit/toolbars/window_button.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+#include "toolkit/controls/qt_bridge.h"
+
+namespace pm2 {
+
+SECWndBtn::~SECWndBtn() { delete m_wnd.data(); }
+
+void SECWndBtn::Init(ButtonHost* host, const unsigned* extra) {
+  m_pToolBar = host;
+  std::uint32_t style = 0;
+  if (extra) {
+    m_controlId = extra[0];
+    style = extra[1];
+    m_cxWnd = int(extra[2] & 0xFFFF);
+    m_cxMin = int(extra[2] >> 16);
+    m_cyWnd = int(extra[3]);
+  }
+  if (m_cxWnd <= 0) m_cxWnd = 100;
+  auto* parent = host ? static_cast<QWidget*>(host->NativeParent()) : nullptr;
+  if (parent) {
+    m_wnd = CreateWnd(parent, style);
+    if (m_wnd) {
+      m_wnd->installEventFilter(this);
+      for (QWidget* child : m_wnd->findChildren<QWidget*>()) child->installEventFilter(this);
+      m_wnd->setEnabled(!(m_nStyle & TBBS_DISABLED));
+      m_wnd->show();
+    }
+  }
+  CalcSize();
+  NotifyOwner(kWndNotifyCreated);
+}
+
+void SECWndBtn::NotifyOwner(int code) {
+  if (!m_pToolBar) return;
+  ToolbarNotify n;
+  n.code = code;
+  n.item = m_nID;
+  n.index = m_pToolBar->IndexOf(*this);
+  n.param1 = int(m_controlId);
+  m_pToolBar->SendNotify(n);
+}
+
+void SECWndBtn::CalcSize() {
+  if (!m_pToolBar) return;
+  const ButtonMetrics m = m_pToolBar->Metrics();
+  m_cx = m_bWndMode ? m_cxWnd : m.buttonCx;
+  m_cy = m.buttonCy;
+  m_pToolBar->RaiseLargestButton(m_cx, m_cy);
+}
+
+void SECWndBtn::SetVertical(bool vertical) {
+  if (m_bWndMode == !vertical) return;
+  m_bWndMode = !vertical;
+  CalcSize();
+  if (m_wnd) m_wnd->setVisible(m_bWndMode && !(m_nStyle & TBBS_HIDDEN));
+  PlaceWnd();
+}
+
+void SECWndBtn::SetStyle(std::uint32_t style) {
+  const bool changed = (style ^ m_nStyle) & TBBS_DISABLED;
+  SECStdBtn::SetStyle(style);
+  if (changed && m_wnd) m_wnd->setEnabled(!(style & TBBS_DISABLED));
+}
+
+void SECWndBtn::SetPos(int x, int y) {
+  SECStdBtn::SetPos(x, y);
+  PlaceWnd();
+}
+
+void SECWndBtn::PlaceWnd() {
+  if (!m_wnd || !m_bWndMode) return;
+  const int real = m_wnd->sizeHint().height();
+  m_wnd->setGeometry(m_x, m_y + (m_cy - real) / 2, m_cxWnd, real);
+}
+
+void SECWndBtn::Invalidate(bool erase) {
+  if (!m_bWndMode || !m_wnd) SECStdBtn::Invalidate(erase);
+}
+
+void SECWndBtn::Paint(PixelBuffer& dc, const Rect& visible, SECBtnDrawState& state) {
+  if (m_bWndMode && m_wnd) return;  // the control paints itself
+  SECStdBtn::Paint(dc, visible, state);
+}
+
+void SECWndBtn::OnHiddenChanged() {
+  if (m_wnd) m_wnd->setVisible(m_bWndMode && !(m_nStyle & TBBS_HIDDEN));
+}
+
+std::string SECWndBtn::GetPersistData() const {
+  const unsigned w = unsigned(m_cxWnd) & 0xFFFF;
+  return std::string{char(w & 0xFF), char(w >> 8)};
+}
+
+void SECWndBtn::SetPersistData(const std::uint8_t* data, std::size_t size) {
+  if (size != 2) return;  // anything else is not ours
+  m_cxWnd = int(data[0] | (data[1] << 8));
+  CalcSize();
+  PlaceWnd();
+}
+
+bool SECWndBtn::ResizeTo(int width) {
+  if (m_cxMin == 0 || width < m_cxMin) return false;
+  m_cxWnd = width;
+  CalcSize();
+  PlaceWnd();
+  if (m_pToolBar) m_pToolBar->ButtonSizeChanged();
+  return true;
+}
+
+bool SECWndBtn::eventFilter(QObject* watched, QEvent* event) {
+  if (!m_wnd) return false;
+  const bool customizing = m_pToolBar && m_pToolBar->Look().customizing;
+  switch (event->type()) {
+    case QEvent::KeyPress: {
+      auto* k = static_cast<QKeyEvent*>(event);
+      if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+        NotifyOwner(kWndNotifyEnter);
+        return true;
+      }
+      return false;
+    }
+    case QEvent::MouseButtonPress: {
+      auto* m = static_cast<QMouseEvent*>(event);
+      const bool alt = m->modifiers() & Qt::AltModifier;
+      if (!customizing && !alt) return false;
+      const QPoint p = m_wnd->mapFromGlobal(m->globalPosition().toPoint());
+      if (m_cxMin != 0 && p.x() >= m_wnd->width() - kWndResizeGrip) {
+        m_resizing = true;
+        return true;
+      }
+      return true;  // a customising click never reaches the control
+    }
+    case QEvent::MouseMove: {
+      if (!m_resizing) return false;
+      auto* m = static_cast<QMouseEvent*>(event);
+      const QPoint p = m_wnd->mapFromGlobal(m->globalPosition().toPoint());
+      ResizeTo(std::max(m_cxMin, p.x()));
+      return true;
+    }
+    case QEvent::MouseButtonRelease:
+      if (!m_resizing) return false;
+      m_resizing = false;
+      return true;
+    default: break;
+  }
+  (void)watched;
+  return false;
+}
+
+const SECButtonClass* SECComboBtn::GetButtonClass() const {
+  static const SECButtonClass kClass{[]() -> SECStdBtn* { return new SECComboBtn; }};
+  return &kClass;
+}
+
+QComboBox* SECComboBtn::Combo() const { return qobject_cast<QComboBox*>(GetWnd()); }
+
+QWidget* SECComboBtn::CreateWnd(QWidget* parent, std::uint32_t style) {
+  auto* combo = new QComboBox(parent);
+  // No combo type bits means a drop-down list.
+  combo->setEditable((style & 0x3) == CBS_DROPDOWN);
+  combo->setFont(DefaultGuiFont());
+  combo->setMaxVisibleItems(std::max(4, m_cyWnd / 16));
+  return combo;
+}
+
+}  // namespace pm2

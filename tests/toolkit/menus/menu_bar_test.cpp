@@ -1,0 +1,221 @@
+// The menu bar on the offscreen platform: titles from menu resources,
+// popups opened by the mouse, by Alt and the arrows, by mnemonics, closed by
+// Esc, switched by Left/Right and by the mouse, and the menu following the
+// active document window.
+#include "toolkit/menus/menu_bar.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMenu>
+#include <QHelpEvent>
+#include <QTest>
+
+#include "toolkit/frames/mdi_child.h"
+#include "toolkit/frames/mdi_frame.h"
+#include "toolkit/toolbars/tb_menu_btn.h"
+
+namespace pm2 {
+namespace {
+
+const char* kRc = R"(
+MENU 120
+POPUP "&File"
+ITEM 101 "&Open"
+ITEM 102 "&Save"
+END
+POPUP "&Edit"
+ITEM 201 "&Copy"
+POPUP "&Advanced"
+ITEM 211 "&Upper Case"
+END
+END
+POPUP "&Project"
+ITEM 301 "&Build"
+END
+END
+MENU 121
+POPUP "&File"
+ITEM 101 "&Open"
+END
+POPUP "&Window"
+ITEM 401 "&Cascade"
+END
+END
+)";
+
+class MenuBarTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char arg0[] = "toolkit_menus_ui_test";
+    static char* argv[] = {arg0, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+  }
+  void SetUp() override {
+    std::string err;
+    ASSERT_TRUE(tables.Load(kRc, "test menus", &err)) << err;
+    frame = new SECMDIFrameWnd;
+    frame->resize(700, 400);
+    frame->EnableDocking(CBRS_ALIGN_ANY);
+    frame->OnCommandRange(100, 499, [this](CommandId id) { ran.push_back(id); });
+    bar = InstallMenuBar(frame, tables, {120, 121}, nullptr, MenuBarPlace::CommandSlot, &err);
+    ASSERT_NE(bar, nullptr) << err;
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    frame->activateWindow();
+  }
+  void TearDown() override {
+    if (QWidget* p = QApplication::activePopupWidget()) p->close();
+    delete frame;
+  }
+  QPoint Centre(int index) { return ToQPoint(bar->Button(index)); }
+  static QPoint ToQPoint(const SECStdBtn* b) { return QPoint(b->m_x + b->m_cx / 2, b->m_y + b->m_cy / 2); }
+  QMenu* Popup() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
+  void Key(int key, Qt::KeyboardModifiers mods = {}) {
+    QWidget* to = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : frame;
+    QTest::keyClick(to, Qt::Key(key), mods);
+    QCoreApplication::processEvents();
+  }
+  std::string ActiveText() {
+    QMenu* m = Popup();
+    return m && m->activeAction() ? m->activeAction()->text().toStdString() : std::string();
+  }
+
+  ResourceTables tables;
+  SECMDIFrameWnd* frame = nullptr;
+  SECMenuBar* bar = nullptr;
+  std::vector<CommandId> ran;
+};
+
+TEST_F(MenuBarTest, TitlesComeFromTheFramesMenu) {
+  std::vector<std::string> shown;
+  for (int i = 0; i < bar->ButtonCount(); ++i)
+    if (!(bar->Button(i)->m_nStyle & TBBS_HIDDEN))
+      shown.push_back(static_cast<SECTBMenuBtn*>(bar->Button(i))->Text());
+  EXPECT_EQ(shown, (std::vector<std::string>{"&File", "&Edit", "&Project"}));
+  EXPECT_EQ(frame->CommandBar(), bar);
+  EXPECT_EQ(bar->geometry().top(), 0);
+  // The titles sit in one row, left to right.
+  EXPECT_LT(bar->Button(0)->m_x, bar->Button(1)->m_x);
+  EXPECT_EQ(bar->Button(0)->m_y, bar->Button(1)->m_y);
+}
+
+TEST_F(MenuBarTest, AClickOnATitleOpensItsPopupAndEscClosesIt) {
+  QTest::mouseClick(bar, Qt::LeftButton, {}, Centre(1));
+  ASSERT_NE(Popup(), nullptr);
+  EXPECT_EQ(Popup(), bar->PopupFor(1));
+  EXPECT_EQ(bar->OpenIndex(), 1);
+  EXPECT_TRUE(bar->Button(1)->m_nStyle & TBBS_PRESSED);
+  // The popup drops down under its title.
+  EXPECT_EQ(Popup()->pos(), bar->mapToGlobal(QPoint(bar->Button(1)->m_x, bar->Button(1)->m_y + bar->Button(1)->m_cy)));
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(Popup(), nullptr);
+  EXPECT_FALSE(bar->Button(1)->m_nStyle & TBBS_PRESSED);
+  // Esc leaves the title hot in keyboard menu mode; a second Esc leaves it.
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Keyboard);
+  EXPECT_TRUE(bar->Button(1)->m_nStyle & TBBS_HOT);
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
+}
+
+TEST_F(MenuBarTest, AltThenArrowsWalkTheBarAndDownOpens) {
+  Key(Qt::Key_Alt);
+  ASSERT_EQ(bar->Tracker().Mode(), MenuMode::Keyboard);
+  EXPECT_TRUE(bar->Button(0)->m_nStyle & TBBS_HOT);
+  Key(Qt::Key_Right);
+  EXPECT_TRUE(bar->Button(1)->m_nStyle & TBBS_HOT);
+  EXPECT_FALSE(bar->Button(0)->m_nStyle & TBBS_HOT);
+  Key(Qt::Key_Down);
+  ASSERT_EQ(Popup(), bar->PopupFor(1));
+  EXPECT_EQ(ActiveText(), "&Copy");  // opened by the keyboard: first item selected
+  // Right on an item without a submenu moves to the next title's popup.
+  Key(Qt::Key_Right);
+  QTest::qWait(20);
+  ASSERT_EQ(Popup(), bar->PopupFor(2));
+  EXPECT_EQ(ActiveText(), "&Build");
+  Key(Qt::Key_Left);
+  QTest::qWait(20);
+  ASSERT_EQ(Popup(), bar->PopupFor(1));
+  // Into a submenu, Right opens it instead of moving on.
+  Key(Qt::Key_Down);
+  EXPECT_EQ(ActiveText(), "&Advanced");
+  Key(Qt::Key_Right);
+  QTest::qWait(20);
+  EXPECT_EQ(bar->OpenIndex(), 1);
+}
+
+TEST_F(MenuBarTest, AltTwiceLeavesTheKeyboardMode) {
+  Key(Qt::Key_Alt);
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Keyboard);
+  Key(Qt::Key_Alt);
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
+  EXPECT_FALSE(bar->Button(0)->m_nStyle & TBBS_HOT);
+  Key(Qt::Key_F10);
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Keyboard);
+  Key(Qt::Key_F10);
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
+  // A command bound to F10 keeps its key.
+  bar->SetF10Bound([] { return true; });
+  Key(Qt::Key_F10);
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
+}
+
+TEST_F(MenuBarTest, AMnemonicOpensItsPopupWithTheFirstItemSelected) {
+  Key(Qt::Key_P, Qt::AltModifier);
+  ASSERT_EQ(Popup(), bar->PopupFor(2));
+  EXPECT_EQ(ActiveText(), "&Build");
+  Key(Qt::Key_Return);
+  QTest::qWait(20);
+  EXPECT_EQ(Popup(), nullptr);
+  EXPECT_EQ(ran, (std::vector<CommandId>{301}));
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
+}
+
+TEST_F(MenuBarTest, TheMouseOverAnotherTitleSwitchesPopups) {
+  QTest::mouseClick(bar, Qt::LeftButton, {}, Centre(0));
+  QMenu* first = Popup();
+  ASSERT_EQ(first, bar->PopupFor(0));
+  const QPoint over = bar->mapToGlobal(Centre(2));
+  QTest::mouseMove(first, first->mapFromGlobal(over));
+  QTest::qWait(20);
+  EXPECT_EQ(Popup(), bar->PopupFor(2));
+  // A press on the open title closes its popup.
+  QMenu* second = Popup();
+  ASSERT_NE(second, nullptr);
+  QTest::mousePress(second, Qt::LeftButton, {}, second->mapFromGlobal(over));
+  QTest::qWait(20);
+  EXPECT_EQ(Popup(), nullptr);
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
+}
+
+TEST_F(MenuBarTest, DisabledCommandsShowGreyedAndTheMenuFollowsTheDocument) {
+  frame->OnUpdate(102, [](CommandState& s) { s.Enable(false); });
+  QTest::mouseClick(bar, Qt::LeftButton, {}, Centre(0));
+  ASSERT_NE(Popup(), nullptr);
+  EXPECT_TRUE(Popup()->actions()[0]->isEnabled());
+  EXPECT_FALSE(Popup()->actions()[1]->isEnabled());
+  Popup()->close();
+
+  auto* child = new SECMDIChildWnd(frame);
+  child->SetMenuResourceId(121);
+  child->setWidget(new QWidget);
+  frame->MdiClient()->addSubWindow(child);
+  child->show();
+  frame->MdiClient()->setActiveSubWindow(child);
+  EXPECT_EQ(bar->Model().CurrentMenu(), 121u);
+  std::vector<int> shown;
+  for (int i = 0; i < bar->ButtonCount(); ++i)
+    if (!(bar->Button(i)->m_nStyle & TBBS_HIDDEN)) shown.push_back(i);
+  EXPECT_EQ(shown, (std::vector<int>{3, 4}));
+  Key(Qt::Key_W, Qt::AltModifier);
+  EXPECT_EQ(Popup(), bar->PopupFor(4));
+  Popup()->close();
+  child->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(bar->Model().CurrentMenu(), 120u);
+}
+
+}  // namespace
+}  // namespace pm2
