@@ -21,6 +21,7 @@
 #include "toolkit/toolbars/bmp_mgr.h"
 #include "toolkit/toolbars/toolbar_manager.h"
 #include "toolkit/toolbars/xp_look.h"
+#include "toolkit/toolbars/menu_button_text.h"
 
 namespace pm2 {
 namespace {
@@ -393,37 +394,10 @@ void SECCustomToolBar::RaiseLargestButton(int cx, int cy) {
   m_cyMax = std::max(m_cyMax, cy);
 }
 
-Size SECCustomToolBar::MeasureMenuText(const std::string& text) const {
-  const QFontMetrics fm(DefaultGuiFont());
-  const QRect r = fm.boundingRect(QRect(), Qt::TextSingleLine | Qt::TextShowMnemonic, ToQString(text));
-  return {r.width(), r.height()};
-}
+Size SECCustomToolBar::MeasureMenuText(const std::string& text) const { return MeasureMenuButtonText(text); }
 
 void SECCustomToolBar::DrawMenuText(PixelBuffer& into, int x, int y, const std::string& text, Color color) const {
-  // Drawn into its own image, then laid over the button's pixels by its
-  // coverage, so the text keeps its smoothed edges.
-  const Size size = MeasureMenuText(text);
-  if (size.cx <= 0 || size.cy <= 0) return;
-  QImage image(size.cx + 2, size.cy + 2, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  {
-    QPainter p(&image);
-    p.setFont(DefaultGuiFont());
-    p.setPen(ToQColor(color));
-    p.drawText(image.rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic,
-               ToQString(text));
-  }
-  for (int j = 0; j < image.height(); ++j) {
-    for (int i = 0; i < image.width(); ++i) {
-      const int alpha = qAlpha(image.pixel(i, j));
-      if (alpha == 0 || !into.Inside(x + i, y + j)) continue;
-      const Color under = into.At(x + i, y + j);
-      const auto mix = [&](int fg, int bg) { return (fg * alpha + bg * (255 - alpha)) / 255; };
-      into.Set(x + i, y + j,
-               MakeRgb(mix(RedOf(color), RedOf(under)), mix(GreenOf(color), GreenOf(under)),
-                       mix(BlueOf(color), BlueOf(under))));
-    }
-  }
+  DrawMenuButtonText(into, x, y, text, color);
 }
 
 // ---- states -----------------------------------------------------------------
