@@ -70,6 +70,9 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
 }
 
 CMainFrame::~CMainFrame() {
+  // Nothing may reach this half of the frame while the rest goes away.
+  disconnect(MdiClient(), nullptr, this, nullptr);
+  m_sources->CloseAll();
   m_app.m_windows.Forget(WindowSlot::OutputPane, m_output);
 }
 
@@ -109,6 +112,8 @@ void CMainFrame::CreateStatusBar() {
   m_status = new SECStatusBar(this);
   m_status->setObjectName("StatusBar");
   m_status->SetIndicators(kStatusPanes, int(std::size(kStatusPanes)), ShellResources());
+  // The strings only give the panes their widths; the panes start empty.
+  for (int i = 1; i < m_status->GetCount(); ++i) m_status->SetPaneText(i, "", false);
   m_status->SetWindowText("Ready");
   SetStatusBar(m_status);
   SetMessageHandler([this](const std::string& text) { m_status->SetWindowText(text); });

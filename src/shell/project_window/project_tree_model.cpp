@@ -104,6 +104,14 @@ ProjectTree BuildProjectTree(ProjectRec* project, bool includes, const FileProbe
     tree.rows.push_back(std::move(row));
     return int(tree.rows.size()) - 1;
   };
+  // A project that never recorded an open node shows its groups open.
+  bool anyOpen = (target->flags & kNodeExpanded) != 0;
+  for (GroupRec* g = project->firstGroup; g && !anyOpen; g = g->next)
+    anyOpen = !(g->flags & kGroupDeleted) && (g->flags & kNodeExpanded);
+  if (!anyOpen) {
+    target->flags |= kNodeExpanded;
+    for (GroupRec* g = project->firstGroup; g; g = g->next) g->flags |= kNodeExpanded;
+  }
   bool targetOpen = (target->flags & kNodeExpanded) != 0;
   int targetRow = add(-1, target->name.str(), GetNodeImage(*project, target, targetOpen, target, probe), target,
                       targetOpen);

@@ -61,7 +61,8 @@ struct ProjectTree {
 
 // Rebuilds the rows of the project's current target. A hidden current
 // target gives way to the next visible one, which becomes current; with
-// no visible target the project has none and the tree is empty.
+// no visible target the project has none and the tree is empty. A project
+// without any open target or group opens them all (a first look).
 // `includes` adds the include files of each file (from the file's own
 // include list, else from its last translation's dependencies).
 ProjectTree BuildProjectTree(ProjectRec* project, bool includes, const FileProbe& probe);

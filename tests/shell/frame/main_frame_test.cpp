@@ -1,0 +1,196 @@
+// The main frame on the offscreen platform, started as the program starts
+// it: the example project opens in the project window, builds through the
+// command routing with the real ARM tools, shows its lines, a double click
+// on an error line opens the file at that line selected, and closing and
+// starting again restores the layout, the placement and the project.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "editor/view/edit_view.h"
+#include "platform/settings_store.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/app/frame_hooks.h"
+#include "shell/app/shell_app.h"
+#include "shell/frame/command_strip.h"
+#include "shell/frame/frame_startup.h"
+#include "shell/frame/main_frame.h"
+#include "shell/frame/source_windows.h"
+#include "shell/output/out_view.h"
+#include "shell/output/out_win.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
+#include "shell/windows/shell_runtime.h"
+#include "toolkit/controls/tree_ctrl.h"
+#include "toolkit/frames/control_bar.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+// One start of the program: runtime, start-up steps and the frame.
+struct Session {
+  explicit Session(SettingsStore& settings, const std::string& commandLine, const std::string& program)
+      : runtime(settings), ports(runtime, settings, false) {
+    started = runtime.App().InitInstance(ports, commandLine, program);
+  }
+  ~Session() {
+    ports.DestroyFrame();
+    runtime.App().ExitInstance(ports);
+  }
+  ShellApp& App() { return runtime.App(); }
+  CMainFrame* Frame() { return ports.Frame(); }
+  ShellRuntime runtime;
+  FrameStartup ports;
+  bool started = false;
+};
+
+class MainFrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string bin = std::getenv("PM2_TEST_BIN") ? std::getenv("PM2_TEST_BIN") : "";
+    root = bin + "/root/";
+    std::string pattern = (fs::temp_directory_path() / "pm2frame_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir = pattern + "/";
+    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir, fs::copy_options::recursive);
+    fs::remove_all(dir + "Obj");
+    ResetAppState();
+    PoolFreeAll();
+  }
+  void TearDown() override {
+    ResetAppState();
+    PoolFreeAll();
+    if (!dir.empty()) fs::remove_all(dir);
+  }
+  bool HaveTools() const { return fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc"); }
+  static bool WaitIdle(ShellApp& app, int ms = 120000) {
+    QElapsedTimer t;
+    t.start();
+    while (app.HasState(kStateBusy) && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::processEvents();
+    return !app.HasState(kStateBusy);
+  }
+  static std::string BuildText(CMainFrame* f) {
+    std::string all;
+    for (const std::string& l : f->Output()->BuildPane()->Model().Lines()) all += l + "\n";
+    return all;
+  }
+  std::string root, dir;
+};
+
+TEST_F(MainFrameTest, OpensTheProjectInTheProjectWindow) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(f->isVisible());
+  EXPECT_EQ(f->windowTitle().toStdString(), "Blinky  - Pelmora2");
+  SECTreeCtrl* tree = f->ProjectBar()->View()->Tree();
+  HTREEITEM rootItem = tree->GetRootItem();
+  ASSERT_NE(rootItem, nullptr);
+  EXPECT_EQ(tree->GetItemText(rootItem), s.App().Project()->curTarget->name.str());
+  EXPECT_GE(tree->CountItems(rootItem, true, false), 5);
+  // The target box lists the target; the output pane is registered.
+  EXPECT_EQ(f->Strip()->TargetBox()->currentText().toStdString(), s.App().Project()->curTarget->name.str());
+  EXPECT_TRUE(s.App().m_windows.IsOpen(WindowSlot::OutputPane));
+  EXPECT_FALSE(f->QueryCommand(cmd::kStopBuild).enabled);
+  EXPECT_TRUE(f->QueryCommand(cmd::kBuildTarget).enabled);
+}
+
+TEST_F(MainFrameTest, DoubleClickOnAFileOpensItInAnEditorWindow) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  CPrjView* view = f->ProjectBar()->View();
+  FileRec* led = FindSourceFileByName("LED.c");
+  ASSERT_NE(led, nullptr);
+  HTREEITEM item = view->ItemOf(led);
+  ASSERT_NE(item, nullptr);
+  view->Tree()->SelectItem(item);
+  EXPECT_EQ(s.App().m_pSelItem, led);
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kOpenSelectedFile));
+  EXPECT_NE(f->Sources().ActivePath().find("LED.c"), std::string::npos);
+  EXPECT_EQ(f->windowTitle().toStdString(), "Blinky  - Pelmora2 - LED.c");
+}
+
+TEST_F(MainFrameTest, BuildShowsTheLinesAndAJumpOpensTheErrorLine) {
+  if (!HaveTools()) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
+  {
+    std::ofstream led(dir + "LED.c", std::ios::app);
+    led << "\nint broken_value = ;\n";
+  }
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  EXPECT_TRUE(s.App().HasState(kStateBusy));
+  EXPECT_TRUE(f->QueryCommand(cmd::kStopBuild).enabled);
+  EXPECT_FALSE(f->QueryCommand(cmd::kOpenProject).enabled);
+  ASSERT_TRUE(WaitIdle(s.App()));
+  std::string text = BuildText(f);
+  EXPECT_NE(text.find("compiling LED.c..."), std::string::npos) << text;
+  EXPECT_NE(text.find("Target not created"), std::string::npos) << text;
+  EXPECT_EQ(text.find("0 Error(s)"), std::string::npos) << text;
+
+  COutView* pane = f->Output()->BuildPane();
+  const auto& lines = pane->Model().Lines();
+  int index = -1;
+  for (int i = 0; i < int(lines.size()); ++i)
+    if (lines[i].find("LED.c(") != std::string::npos && lines[i].find("error") != std::string::npos) index = i;
+  ASSERT_GE(index, 0) << text;
+  pane->Model().EnsureVisible(index);
+  pane->update();
+  Rect lr = pane->Model().LineRect(index);
+  QRect r(lr.left, lr.top, lr.right - lr.left, lr.bottom - lr.top);
+  QTest::mouseDClick(pane, Qt::LeftButton, {}, r.center());
+  EditControl* edit = f->Sources().Active();
+  ASSERT_NE(edit, nullptr);
+  EXPECT_NE(f->Sources().ActivePath().find("LED.c"), std::string::npos);
+  bool column = false;
+  EXPECT_NE(edit->Engine().GetSelectedText(&column).find("broken_value"), std::string::npos);
+}
+
+TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) {
+  SettingsStore settings(dir + "settings.ini");
+  QRect placed;
+  {
+    Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    f->setGeometry(40, 30, 900, 640);
+    placed = f->geometry();
+    f->ExecuteCommand(cmd::kViewOutputBar);  // hide the output bar
+    EXPECT_FALSE(f->OutputBar()->IsBarVisible());
+    EXPECT_TRUE(f->close());
+    EXPECT_EQ(s.App().Project(), nullptr);  // written and closed
+  }
+  EXPECT_EQ(settings.GetProfileInt("MFrame", "LprJ", 0), 1);
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  Session s(again, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(s.App().Project(), nullptr);  // the last project opened again
+  EXPECT_EQ(s.App().Project()->name.str(), "Blinky");
+  EXPECT_FALSE(f->OutputBar()->IsBarVisible());
+  EXPECT_TRUE(f->ProjectBar()->IsBarVisible());
+  EXPECT_EQ(f->geometry().size(), placed.size());
+  EXPECT_NE(s.App().m_recent.At(0).find("Blinky"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pm2
