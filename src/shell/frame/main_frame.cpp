@@ -155,6 +155,7 @@ void CMainFrame::RegisterKeys() {
   static const Key kKeys[] = {
       {"F7", cmd::kBuildTarget}, {"Ctrl+F7", cmd::kTranslate}, {"Alt+F7", cmd::kOptionsForTarget},
       {"Ctrl+O", cmd::kFileOpen}, {"Ctrl+S", cmd::kFileSave},  {"Ctrl+F5", cmd::kDebugStartStop},
+      {"Alt+F4", cmd::kAppExit},
   };
   for (const Key& k : kKeys) {
     auto* s = new QShortcut(QKeySequence(k.keys), this);
