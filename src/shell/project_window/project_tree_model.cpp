@@ -104,21 +104,19 @@ ProjectTree BuildProjectTree(ProjectRec* project, bool includes, const FileProbe
     tree.rows.push_back(std::move(row));
     return int(tree.rows.size()) - 1;
   };
-  // A project that never recorded an open node shows its groups open.
+  // A project that never recorded an open node shows its groups open; the
+  // records stay as they are until the user opens or closes a node.
   bool anyOpen = (target->flags & kNodeExpanded) != 0;
   for (GroupRec* g = project->firstGroup; g && !anyOpen; g = g->next)
     anyOpen = !(g->flags & kGroupDeleted) && (g->flags & kNodeExpanded);
-  if (!anyOpen) {
-    target->flags |= kNodeExpanded;
-    for (GroupRec* g = project->firstGroup; g; g = g->next) g->flags |= kNodeExpanded;
-  }
-  bool targetOpen = (target->flags & kNodeExpanded) != 0;
+  auto isOpen = [&](uint32_t flags) { return !anyOpen || (flags & kNodeExpanded) != 0; };
+  bool targetOpen = isOpen(target->flags);
   int targetRow = add(-1, target->name.str(), GetNodeImage(*project, target, targetOpen, target, probe), target,
                       targetOpen);
   tree.selected = targetRow;
   for (GroupRec* g = project->firstGroup; g; g = g->next) {
     if (g->flags & kGroupDeleted) continue;
-    bool groupOpen = (g->flags & kNodeExpanded) != 0;
+    bool groupOpen = isOpen(g->flags);
     int groupRow = add(targetRow, g->name.str(), GetNodeImage(*project, g, groupOpen, target, probe), g, groupOpen);
     for (FileRec* f = g->firstFile; f; f = f->next) {
       if (f->flags & kFileRemoved) continue;

@@ -128,6 +128,7 @@ TEST_F(TreeModel, RowsInOrderWithoutRemovedItems) {
   // Nothing was recorded open: the first look opens the target and groups.
   EXPECT_TRUE(t.rows[0].expanded);
   EXPECT_TRUE(t.rows[1].expanded);
+  EXPECT_EQ(target->flags & kNodeExpanded, 0);  // nothing written into the records
 }
 
 TEST_F(TreeModel, RecordedExpansionIsKept) {
