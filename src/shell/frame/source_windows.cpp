@@ -7,6 +7,7 @@
 
 #include "editor/view/edit_view.h"
 #include "platform/win_path.h"
+#include "shell/project_window/prj_images.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/workbook.h"
@@ -61,6 +62,9 @@ EditControl* SourceWindows::Open(const std::string& pathIn, int line, std::strin
     sheet->setWidget(edit);
     sheet->setWindowTitle(QFileInfo(ToQString(path)).fileName());
     sheet->setObjectName(ToQString("Source:" + path));
+    static const QIcon kIcon(ProjectTreeImages()->images[5]);  // a translated source file
+    sheet->setWindowIcon(kIcon);
+    sheet->SetTabIcon(kIcon);
     m_frame.MdiClient()->addSubWindow(sheet);
     sheet->resize(560, 380);
     sheet->show();
