@@ -194,6 +194,18 @@ void CPrjView::EndDrag(QPoint pos, bool drop) {
 }
 
 bool CPrjView::eventFilter(QObject* watched, QEvent* event) {
+  // Right button or the menu key: the item under the mouse is selected
+  // first, then the project commands show (never the bar's own menu).
+  if (watched == m_tree && event->type() == QEvent::ContextMenu) {
+    auto* e = static_cast<QContextMenuEvent*>(event);
+    if (e->reason() == QContextMenuEvent::Mouse) {
+      unsigned flags = 0;
+      if (HTREEITEM hit = m_tree->HitTest(e->pos().x(), e->pos().y(), &flags)) m_tree->SelectItem(hit);
+    }
+    m_owner.ShowProjectContextMenu(e->globalPos());
+    e->accept();
+    return true;
+  }
   if (watched != m_tree || !m_dragging) return QWidget::eventFilter(watched, event);
   if (event->type() == QEvent::MouseMove) {
     QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
@@ -242,14 +254,6 @@ NotifyResult CPrjView::OnNotify(NotifyHeader& hdr) {
         m_app.m_pSelItem = rec;
         m_owner.OpenSelectedFile();
       }
-      return 0;
-    }
-    case NM_RCLICK: {
-      QPoint global = QCursor::pos();
-      QPoint local = m_tree->mapFromGlobal(global);
-      unsigned flags = 0;
-      if (HTREEITEM hit = m_tree->HitTest(local.x(), local.y(), &flags)) m_tree->SelectItem(hit);
-      m_owner.ShowProjectContextMenu(global);
       return 0;
     }
     case TVN_KEYDOWN: {

@@ -90,6 +90,11 @@ wait_window
 sleep 1
 shot 05-restarted
 xdotool search --onlyvisible --name "Blinky" > /dev/null || fail "the second start did not reopen the project"
+# 5: the Project menu of the command strip, drawn with its button images.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove "$((X + 138))" "$((Y + 11))" click 1
+shot 06-project-menu
+xdotool key Escape
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 echo "pictures in $gallery"
