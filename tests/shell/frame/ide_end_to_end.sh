@@ -97,4 +97,17 @@ shot 06-project-menu
 xdotool key Escape
 kill "$pid"
 wait "$pid" 2>/dev/null || true
+# 6: -b with a display builds in the window, prints the lines and closes
+# with the command-line build's exit status: 1 while LED.c is broken, then 0.
+status=0
+timeout 120 "$prog" -b "$work/blinky/Blinky.pm2" > "$work/batch1.txt" 2>&1 || status=$?
+[ "$status" = 1 ] || fail "a failed windowed build ended with status $status"
+grep -q "LED.c(22): error" "$work/batch1.txt" || fail "the windowed build printed no error line"
+sed -i '/broken_value/d' "$work/blinky/LED.c"
+sleep 1
+status=0
+timeout 120 "$prog" -b -o "$work/copy.txt" "$work/blinky/Blinky.pm2" > "$work/batch2.txt" 2>&1 || status=$?
+[ "$status" = 0 ] || fail "a good windowed build ended with status $status"
+grep -q "0 Error(s), 0 Warning(s)" "$work/batch2.txt" || fail "the windowed build printed no closing line"
+grep -q "0 Error(s), 0 Warning(s)" "$work/copy.txt" || fail "the -o copy lacks the closing line"
 echo "pictures in $gallery"

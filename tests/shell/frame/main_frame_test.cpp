@@ -194,3 +194,79 @@ TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) 
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+std::vector<std::string> GroupFiles(GroupRec* g) {
+  std::vector<std::string> names;
+  for (FileRec* f = g->firstFile; f; f = f->next)
+    if (!(f->flags & kFileRemoved)) names.push_back(f->name.str());
+  return names;
+}
+
+TEST_F(MainFrameTest, DraggingAFileMovesItBetweenGroups) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  ASSERT_NE(s.Frame(), nullptr);
+  CPrjView* view = s.Frame()->ProjectBar()->View();
+  ProjectRec* p = s.App().Project();
+  GroupRec* startup = FindGroupByName(p->firstGroup, "Startup");
+  GroupRec* source = FindGroupByName(p->firstGroup, "Source");
+  ASSERT_TRUE(startup && source);
+  FileRec* led = FindSourceFileByName("LED.c");
+  ASSERT_NE(led, nullptr);
+  // Onto itself: nothing changes; onto the target item: refused.
+  EXPECT_FALSE(view->DropFile(view->ItemOf(led), view->ItemOf(led)));
+  EXPECT_FALSE(view->DropFile(view->ItemOf(led), view->ItemOf(p->curTarget)));
+  EXPECT_EQ(GroupFiles(source), (std::vector<std::string>{"Blinky.c", "LED.c", "Timer.c"}));
+  // Onto a group: at the head of that group.
+  ASSERT_TRUE(view->DropFile(view->ItemOf(led), view->ItemOf(startup)));
+  EXPECT_EQ(GroupFiles(startup), (std::vector<std::string>{"LED.c", "Startup.s"}));
+  EXPECT_EQ(GroupFiles(source), (std::vector<std::string>{"Blinky.c", "Timer.c"}));
+  // Onto a file: before it.
+  FileRec* timer = FindSourceFileByName("Timer.c");
+  FileRec* blinky = FindSourceFileByName("Blinky.c");
+  ASSERT_TRUE(view->DropFile(view->ItemOf(timer), view->ItemOf(blinky)));
+  EXPECT_EQ(GroupFiles(source), (std::vector<std::string>{"Timer.c", "Blinky.c"}));
+  // The tree shows the records again.
+  HTREEITEM startupItem = view->ItemOf(startup);
+  ASSERT_NE(startupItem, nullptr);
+  HTREEITEM first = view->Tree()->GetChildItem(startupItem);
+  EXPECT_EQ(view->Tree()->GetItemText(first), "LED.c");
+}
+
+TEST_F(MainFrameTest, RenamingAGroupKeepsTheOldNameForAnEmptyText) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  ASSERT_NE(s.Frame(), nullptr);
+  CPrjView* view = s.Frame()->ProjectBar()->View();
+  GroupRec* source = FindGroupByName(s.App().Project()->firstGroup, "Source");
+  auto rename = [&](NodeRec* rec, const std::string& text) {
+    TVDISPINFO begin;
+    begin.hdr.code = TVN_BEGINLABELEDIT;
+    begin.item.hItem = view->ItemOf(rec);
+    begin.item.param = reinterpret_cast<std::intptr_t>(rec);
+    NotifyResult refused = view->OnNotify(begin.hdr);
+    TVDISPINFO end = begin;
+    end.hdr.code = TVN_ENDLABELEDIT;
+    end.item.text = text;
+    view->OnNotify(end.hdr);
+    return refused == 0;
+  };
+  EXPECT_TRUE(rename(source, "Application"));
+  EXPECT_EQ(source->name.str(), "Application");
+  EXPECT_TRUE(rename(source, ""));
+  EXPECT_EQ(source->name.str(), "Application");
+  EXPECT_TRUE(rename(source, std::string(50, 'x')));
+  EXPECT_EQ(source->name.size(), 40u);
+  // A file cannot be renamed here.
+  EXPECT_FALSE(rename(FindSourceFileByName("LED.c"), "Other.c"));
+  // A renamed target shows in the target box at once.
+  TargetRec* t = s.App().Project()->curTarget;
+  EXPECT_TRUE(rename(t, "Release"));
+  EXPECT_EQ(s.Frame()->Strip()->TargetBox()->currentText().toStdString(), "Release");
+}
+
+}  // namespace
+}  // namespace pm2
