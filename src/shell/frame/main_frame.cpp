@@ -240,8 +240,13 @@ CommandContext CMainFrame::Context() const {
 }
 
 CommandState CMainFrame::QueryCommand(CommandId id) {
-  CommandContext ctx = Context();
-  CommandState s = EvaluateCommand(id, ctx);
+  CommandState s;
+  s.id = id;
+  const CommandRow* row = FindCommandRow(id);
+  if (row && row->update)
+    s = EvaluateCommand(id, Context());
+  else
+    Update(s);  // the editor's and the framework's commands answer themselves
   // A command nobody here can run yet stays greyed, whatever its rule says.
   if (!HasHandler(id)) s.Enable(false);
   return s;
@@ -302,6 +307,16 @@ void CMainFrame::RegisterCommands() {
   OnCommand(cmd::kAppExit, [this](CommandId) { CloseMainWindow(); });
   OnCommand(cmd::kTargetBox, [](CommandId) {});
   OnCommand(32789, [](CommandId) {});
+  // The editor's commands go to the active editor window.
+  for (CommandId id : {57634u, 57635u, 57637u, 57643u, 57644u, 45027u, 45028u, 45029u, 45030u}) {
+    OnCommand(id, [this](CommandId c) {
+      if (EditControl* e = m_sources->Active()) e->Engine().RunCommand(int(c));
+    });
+    OnUpdate(id, [this](CommandState& st) {
+      EditControl* e = m_sources->Active();
+      st.Enable(e && e->Engine().IsCommandEnabled(int(st.id)));
+    });
+  }
   OnUpdate(cmd::kFileOpen, [](CommandState& s) { s.Enable(true); });
   OnUpdate(cmd::kFileSave, [this](CommandState& s) { s.Enable(m_sources->Active() != nullptr); });
   OnUpdate(cmd::kAppExit, [](CommandState& s) { s.Enable(true); });

@@ -270,3 +270,32 @@ TEST_F(MainFrameTest, RenamingAGroupKeepsTheOldNameForAnEmptyText) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST_F(MainFrameTest, EditCommandsReachTheActiveEditorAndSaveWritesIt) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_FALSE(f->QueryCommand(57643).enabled);  // no editor: no undo
+  EditControl* edit = f->Sources().Open(dir + "Timer.h");
+  ASSERT_NE(edit, nullptr);
+  EXPECT_FALSE(f->QueryCommand(57643).enabled);
+  QTest::keyClicks(edit, "xy");
+  EXPECT_TRUE(edit->IsModified());
+  ASSERT_TRUE(f->QueryCommand(57643).enabled);
+  EXPECT_TRUE(f->ExecuteCommand(57643));  // undo
+  EXPECT_TRUE(f->QueryCommand(57644).enabled);  // redo
+  QTest::keyClicks(edit, "/*z*/");
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kFileSave));
+  EXPECT_FALSE(edit->IsModified());
+  std::ifstream in(dir + "Timer.h");
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("/*z*/"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pm2
