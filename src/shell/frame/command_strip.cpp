@@ -172,7 +172,6 @@ void CommandStrip::UpdateButtons() {
     b->setCheckable(s.check != 0);
     b->setChecked(s.check != 0);
   }
-  if (m_targets) m_targets->setEnabled(m_host.query(1088).enabled);
 }
 
 void CommandStrip::UpdateMenu(QMenu* menu) {

@@ -37,7 +37,8 @@ class CommandStrip : public QWidget {
   QMenu* Popup(int index) const { return index >= 0 && index < int(m_popups.size()) ? m_popups[index] : nullptr; }
   int PopupCount() const { return int(m_popups.size()); }
   QToolButton* Button(CommandId id) const;
-  // Enables and checks the buttons as the frame's update handlers say.
+  // Enables and checks the buttons as the frame's update handlers say (the
+  // target box follows the build instead: EnableTargetBox).
   void UpdateButtons();
   // Enables and checks (and renames) the items of a popup.
   void UpdateMenu(QMenu* menu);

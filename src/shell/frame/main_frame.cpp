@@ -278,6 +278,40 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
 
 void CMainFrame::UpdateCommandUi() {
   if (m_strip) m_strip->UpdateButtons();
+  if (m_buildProgress && !m_app.HasState(kStateBusy)) {
+    m_buildProgress = false;
+    ProgressRequest end;
+    end.kind = kProgressEnd;
+    ShowStatusProgress(end);
+  }
+}
+
+void CMainFrame::StartBuildProgress(const std::string& label, int steps) {
+  m_buildLabel = label;
+  m_buildSteps = std::max(1, steps);
+  m_buildStep = 0;
+  m_buildProgress = true;
+  ProgressRequest start;
+  start.kind = kProgressStart;
+  start.low = 0;
+  start.high = m_buildSteps;
+  start.label = m_buildLabel.c_str();
+  ShowStatusProgress(start);
+}
+
+// A tool's first line ("compiling x.c...", "assembling ...", "linking...")
+// is one step of the build.
+void CMainFrame::BuildProgressLine(const char* text) {
+  if (!m_buildProgress || !text) return;
+  std::string_view line(text);
+  if (!line.starts_with("compiling ") && !line.starts_with("assembling ") && !line.starts_with("linking"))
+    return;
+  ProgressRequest step;
+  step.kind = kProgressPosition;
+  step.low = 0;
+  step.high = m_buildSteps;
+  step.position = ++m_buildStep;
+  ShowStatusProgress(step);
 }
 
 void CMainFrame::RegisterCommands() {
@@ -365,6 +399,11 @@ void CMainFrame::OnBuild(int mode) {
   if (m_output) m_output->ClearBuildPage();
   if (p->curTarget->toolset <= 5) {
     EnableTargetBox(false);
+    int steps = 1;  // the link
+    for (GroupRec* g = p->firstGroup; g; g = g->next)
+      for (FileRec* file = g->firstFile; file && !(g->flags & kGroupDeleted); file = file->next)
+        if (!(file->flags & kFileRemoved) && Translatable(file->type)) ++steps;
+    StartBuildProgress((mode ? "Rebuild target '" : "Build target '") + p->curTarget->name.str() + "'", steps);
     m_build->StartBuild(p, p->curTarget, mode);
   } else {
     m_app.ClearState(kStateBusy);
@@ -622,8 +661,10 @@ void CMainFrame::AppendOutputLine(int page, const char* text) {
   if (!m_output) return;
   if (page == kOutputFindPage)
     m_output->OutputText2(text);
-  else if (page == kOutputBuildPage)
+  else if (page == kOutputBuildPage) {
     m_output->OutputText(text);
+    BuildProgressLine(text);
+  }
   // A build started from the command line also prints what it shows, as
   // the build without a window does.
   if (page == kOutputBuildPage && text && m_app.HasState(kStateBatchBuild)) {

@@ -133,6 +133,13 @@ class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewO
   SourceWindows* m_sources = nullptr;
   std::unique_ptr<StatusProgress> m_progress;
   std::string m_lastProjectFolder;
+  // The build's progress in the status bar: the steps expected and seen.
+  bool m_buildProgress = false;
+  int m_buildSteps = 0;
+  int m_buildStep = 0;
+  std::string m_buildLabel;
+  void StartBuildProgress(const std::string& label, int steps);
+  void BuildProgressLine(const char* text);
   bool m_closing = false;
   bool m_created = false;
 };

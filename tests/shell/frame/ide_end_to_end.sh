@@ -54,6 +54,7 @@ shot 01-started
 # Without a window manager the one window has the keyboard.
 xdotool mousemove 640 500
 xdotool key F7
+"$grab" "$gallery/02-building.png" || fail "no screenshot 02-building"
 wait_log "0 Error(s), 0 Warning(s)"
 shot 02-built
 # 3: a broken line, a second build, and a double click on the error line.

@@ -30,6 +30,8 @@
 #include "shell/windows/shell_runtime.h"
 #include "toolkit/controls/tree_ctrl.h"
 #include "toolkit/frames/control_bar.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
 
 namespace fs = std::filesystem;
 
@@ -138,7 +140,17 @@ TEST_F(MainFrameTest, BuildShowsTheLinesAndAJumpOpensTheErrorLine) {
   EXPECT_TRUE(s.App().HasState(kStateBusy));
   EXPECT_TRUE(f->QueryCommand(cmd::kStopBuild).enabled);
   EXPECT_FALSE(f->QueryCommand(cmd::kOpenProject).enabled);
+  // The status bar shows the build and its progress while it runs.
+  EXPECT_EQ(f->Status()->GetWindowText(), "Build target '" + s.App().Project()->curTarget->name.str() + "'");
+  EXPECT_GE(f->Status()->ProgressPane(), 0);
+  f->UpdateCommandUi();
+  EXPECT_FALSE(f->Strip()->TargetBox()->isEnabled());  // no other target while it builds
   ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_TRUE(f->Strip()->TargetBox()->isEnabled());
+  f->UpdateCommandUi();
+  QTest::qWait(300);
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  EXPECT_LT(f->Status()->ProgressPane(), 0);
   std::string text = BuildText(f);
   EXPECT_NE(text.find("compiling LED.c..."), std::string::npos) << text;
   EXPECT_NE(text.find("Target not created"), std::string::npos) << text;
