@@ -186,6 +186,7 @@ void CMainFrame::ShowMainFrame(int showCmd) {
   else
     show();
   RecalcLayout();
+  UpdateCommandUi();
   raise();
   activateWindow();
 }
