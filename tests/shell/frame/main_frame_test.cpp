@@ -311,3 +311,27 @@ TEST_F(MainFrameTest, EditCommandsReachTheActiveEditorAndSaveWritesIt) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST_F(MainFrameTest, StopBuildEndsTheBuildAndANewOneRunsAfterIt) {
+  if (!HaveTools()) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kStopBuild));
+  EXPECT_FALSE(s.App().HasState(kStateBusy));
+  QTest::qWait(500);  // the stopped build's end arrives
+  // Ids of user tools and driver menus never reach the handlers.
+  EXPECT_TRUE(f->ExecuteCommand(32935));
+  EXPECT_TRUE(f->ExecuteCommand(32825));
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kRebuildAll));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_NE(BuildText(f).find("0 Error(s), 0 Warning(s)."), std::string::npos) << BuildText(f);
+}
+
+}  // namespace
+}  // namespace pm2
