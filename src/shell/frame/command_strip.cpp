@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QToolButton>
@@ -124,7 +125,21 @@ void CommandStrip::AddToolButtons(QHBoxLayout* row, unsigned toolbar) {
       row->addWidget(sep);
       continue;
     }
-    if (id == kFindBoxButton) continue;  // the find box comes with the editor's find
+    if (id == kFindBoxButton) {
+      m_find = new QComboBox(this);
+      m_find->setObjectName("FindBox");
+      m_find->setEditable(true);
+      m_find->setInsertPolicy(QComboBox::NoInsert);
+      m_find->setMinimumWidth(120);
+      QFont bold = DefaultGuiFont();
+      bold.setBold(true);
+      m_find->setFont(bold);
+      connect(m_find->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (m_host.findEntered) m_host.findEntered(FromQString(m_find->currentText()));
+      });
+      row->addWidget(m_find);
+      continue;
+    }
     if (id == kTargetBoxButton) {
       m_targets = new QComboBox(this);
       m_targets->setObjectName("TargetBox");
@@ -158,6 +173,13 @@ void CommandStrip::AddToolButtons(QHBoxLayout* row, unsigned toolbar) {
   }
 }
 
+void CommandStrip::SetFindHistory(const std::vector<std::string>& entries) {
+  if (!m_find) return;
+  m_find->clear();
+  for (const std::string& e : entries) m_find->addItem(ToQString(e));
+  if (!entries.empty()) m_find->setCurrentIndex(0);
+}
+
 QToolButton* CommandStrip::Button(CommandId id) const {
   for (const auto& [bid, b] : m_buttons)
     if (bid == id) return b;
@@ -172,6 +194,7 @@ void CommandStrip::UpdateButtons() {
     b->setCheckable(s.check != 0);
     b->setChecked(s.check != 0);
   }
+  if (m_find) m_find->setEnabled(m_host.query(1000).enabled);
 }
 
 void CommandStrip::UpdateMenu(QMenu* menu) {

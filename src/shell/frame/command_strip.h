@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "toolkit/core/commands.h"
@@ -26,6 +27,8 @@ struct CommandStripHost {
   std::function<void(CommandId)> execute;
   // Called before a popup opens (the frame adds its recent projects).
   std::function<void(QMenu*, int popupIndex)> aboutToShow;
+  // The find box's text was entered (Enter).
+  std::function<void(const std::string&)> findEntered;
 };
 
 class CommandStrip : public QWidget {
@@ -34,6 +37,9 @@ class CommandStrip : public QWidget {
   ~CommandStrip() override;
 
   QComboBox* TargetBox() const { return m_targets; }
+  QComboBox* FindBox() const { return m_find; }
+  // Fills the find box with the history, the first entry shown.
+  void SetFindHistory(const std::vector<std::string>& entries);
   QMenu* Popup(int index) const { return index >= 0 && index < int(m_popups.size()) ? m_popups[index] : nullptr; }
   int PopupCount() const { return int(m_popups.size()); }
   QToolButton* Button(CommandId id) const;
@@ -52,6 +58,7 @@ class CommandStrip : public QWidget {
   std::vector<QMenu*> m_popups;
   std::vector<std::pair<CommandId, QToolButton*>> m_buttons;
   QComboBox* m_targets = nullptr;
+  QComboBox* m_find = nullptr;
 };
 
 }  // namespace pm2

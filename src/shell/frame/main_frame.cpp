@@ -85,10 +85,13 @@ bool CMainFrame::OnCreate() {
   host.aboutToShow = [this](QMenu* menu, int index) {
     if (index == kProjectMenuPopup) UpdateRecentMenu(menu);
   };
+  host.findEntered = [this](const std::string& text) { FindEntered(text); };
   m_strip = new CommandStrip(std::move(host), this);
   SetCommandBar(m_strip);
   connect(m_strip->TargetBox(), QOverload<int>::of(&QComboBox::activated), this,
           [this](int index) { TargetChosen(index); });
+  m_findHistory.Load(m_settings);
+  m_strip->SetFindHistory(m_findHistory.Entries());
   CreateStatusBar();
   EnableDocking(CBRS_ALIGN_ANY);
   CreateBars();
@@ -341,6 +344,7 @@ void CMainFrame::RegisterCommands() {
   OnCommand(cmd::kCloseAll, [this](CommandId) { SaveAndCloseTextDocuments(true, true); });
   OnCommand(cmd::kAppExit, [this](CommandId) { CloseMainWindow(); });
   OnCommand(cmd::kTargetBox, [](CommandId) {});
+  OnCommand(cmd::kFindBox, [](CommandId) {});  // the box reports its text itself
   OnCommand(32789, [](CommandId) {});
   // The editor's commands go to the active editor window.
   for (CommandId id : {57634u, 57635u, 57637u, 57643u, 57644u, 45027u, 45028u, 45029u, 45030u}) {
@@ -558,6 +562,17 @@ void CMainFrame::OpenFileAndShow(const std::string& file, int line, int /*column
 
 void CMainFrame::ShowToolHelp(int, const std::string&) { m_app.Dialogs().Beep(); }
 
+// The find box: the text joins the history and is searched in the active
+// editor window.
+void CMainFrame::FindEntered(const std::string& text) {
+  if (text.empty()) return;
+  m_findHistory.Add(text);
+  m_findHistory.Save(m_settings);
+  m_strip->SetFindHistory(m_findHistory.Entries());
+  EditControl* e = m_sources->Active();
+  if (!e || !e->Engine().FindText(text, false)) m_app.Dialogs().Beep();
+}
+
 void CMainFrame::TargetChosen(int index) {
   ProjectRec* p = m_app.Project();
   if (!p) return;
@@ -745,7 +760,9 @@ bool CMainFrame::CloseSequence() {
     m_closing = false;
     return false;
   }
-  // 11 was done with the layout; 12: the documents close without asking.
+  // 11: the placement was taken with the layout; the find history.
+  m_findHistory.Save(m_settings);
+  // 12: the documents close without asking.
   m_sources->CloseAll();
   return true;
 }

@@ -15,6 +15,7 @@
 #include "shell/app/frame_hooks.h"
 #include "shell/app/status_progress.h"
 #include "shell/frame/command_table.h"
+#include "shell/frame/find_history.h"
 #include "shell/frame/frame_settings.h"
 #include "shell/project_window/prj_view.h"
 #include "toolkit/frames/workbook.h"
@@ -65,6 +66,7 @@ class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewO
   CommandStrip* Strip() const { return m_strip; }
   SourceWindows& Sources() const { return *m_sources; }
   FrameSettings& Settings() { return m_frameSettings; }
+  const FindHistory& Finds() const { return m_findHistory; }
   bool Closing() const { return m_closing; }
 
   // ---- FrameHooks
@@ -133,6 +135,8 @@ class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewO
   SourceWindows* m_sources = nullptr;
   std::unique_ptr<StatusProgress> m_progress;
   std::string m_lastProjectFolder;
+  FindHistory m_findHistory;
+  void FindEntered(const std::string& text);
   // The build's progress in the status bar: the steps expected and seen.
   bool m_buildProgress = false;
   int m_buildSteps = 0;

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QElapsedTimer>
 #include <QTest>
 #include <filesystem>
@@ -331,6 +332,31 @@ TEST_F(MainFrameTest, StopBuildEndsTheBuildAndANewOneRunsAfterIt) {
   ASSERT_TRUE(f->ExecuteCommand(cmd::kRebuildAll));
   ASSERT_TRUE(WaitIdle(s.App()));
   EXPECT_NE(BuildText(f).find("0 Error(s), 0 Warning(s)."), std::string::npos) << BuildText(f);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST_F(MainFrameTest, FindBoxSearchesTheEditorAndKeepsItsHistory) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditControl* edit = f->Sources().Open(dir + "LED.c");
+  ASSERT_NE(edit, nullptr);
+  f->UpdateCommandUi();
+  QComboBox* box = f->Strip()->FindBox();
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(box->isEnabled());
+  box->setEditText("LED_Off");
+  QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+  bool column = false;
+  EXPECT_EQ(edit->Engine().GetSelectedText(&column), "LED_Off");
+  EXPECT_EQ(box->itemText(0).toStdString(), "LED_Off");
+  EXPECT_EQ(settings.GetProfileString("Settings\\Find", "Find1"), "LED_Off");
 }
 
 }  // namespace
