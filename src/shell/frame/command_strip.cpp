@@ -130,7 +130,7 @@ void CommandStrip::AddToolButtons(QHBoxLayout* row, unsigned toolbar) {
       m_find->setObjectName("FindBox");
       m_find->setEditable(true);
       m_find->setInsertPolicy(QComboBox::NoInsert);
-      m_find->setMinimumWidth(120);
+      m_find->setMinimumWidth(100);
       QFont bold = DefaultGuiFont();
       bold.setBold(true);
       m_find->setFont(bold);
@@ -143,7 +143,7 @@ void CommandStrip::AddToolButtons(QHBoxLayout* row, unsigned toolbar) {
     if (id == kTargetBoxButton) {
       m_targets = new QComboBox(this);
       m_targets->setObjectName("TargetBox");
-      m_targets->setMinimumWidth(140);
+      m_targets->setMinimumWidth(120);
       QFont bold = DefaultGuiFont();
       bold.setBold(true);
       m_targets->setFont(bold);

@@ -63,6 +63,7 @@ int Run(const std::string& build, const std::string& source) {
     QApplication::processEvents();
     ok &= Save(f->grab().toImage(), folder, "frame-project");
     f->Sources().Open(work + "/LED.c", 7);
+    f->UpdateCommandUi();
     QApplication::processEvents();
     ok &= Save(f->grab().toImage(), folder, "frame-source-window");
     f->SetWorkbookMode(true);
