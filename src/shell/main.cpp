@@ -4,6 +4,7 @@
 // without a window; any other start says that a display is needed.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "project/environment/install_paths.h"
 #include "shell/command_line_build.h"
@@ -58,8 +59,12 @@ int main(int argc, char** argv) {
   std::string program = pm2::CurrentProgramPath();
   if (program.empty()) program = argv[0];
 #ifdef PM2_HAVE_WINDOWS
-  if (pm2::HasDisplay([](const char* name) { return std::getenv(name); }))
-    return RunWindow(argc, argv, line, program, args.build || args.rebuild);
+  const bool batch = args.build || args.rebuild;
+  // A batch start whose project is not there would only wait in a message
+  // box for nobody; the build without a window reports it and ends.
+  const bool batchCanStart = !batch || std::filesystem::exists(args.project);
+  if (batchCanStart && pm2::HasDisplay([](const char* name) { return std::getenv(name); }))
+    return RunWindow(argc, argv, line, program, batch);
 #endif
   if (!args.help && !args.build && !args.rebuild && !args.debug)
     std::fputs("Pelmora2 needs a display to open its window (none found: DISPLAY and WAYLAND_DISPLAY are unset).\n"

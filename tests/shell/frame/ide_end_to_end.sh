@@ -111,4 +111,8 @@ timeout 120 "$prog" -b -o "$work/copy.txt" "$work/blinky/Blinky.pm2" > "$work/ba
 [ "$status" = 0 ] || fail "a good windowed build ended with status $status"
 grep -q "0 Error(s), 0 Warning(s)" "$work/batch2.txt" || fail "the windowed build printed no closing line"
 grep -q "0 Error(s), 0 Warning(s)" "$work/copy.txt" || fail "the -o copy lacks the closing line"
+# A batch start on a missing project ends at once with status 1.
+status=0
+timeout 60 "$prog" -b "$work/missing/X.pm2" > "$work/batch3.txt" 2>&1 || status=$?
+[ "$status" = 1 ] || fail "a batch start on a missing project ended with status $status"
 echo "pictures in $gallery"
