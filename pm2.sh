@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
 
 packages=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev gcc-arm-none-eabi libnewlib-arm-none-eabi xvfb)
+          qt6-base-dev gcc-arm-none-eabi libnewlib-arm-none-eabi xvfb xdotool)
 
 install_missing() {
   local missing=()

@@ -35,6 +35,14 @@ std::string ProjectFilePath(const ProjectRec& project) {
 
 void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
   std::string path = pathIn;  // may be m_szWatchedProject itself
+  // A relative name (from the command line) counts from the current folder
+  // once, here: the project's folder, and every path made from it later,
+  // must not depend on the current folder again.
+  if (!path.empty() && path[0] != '/' && path[0] != '\\' && !(path.size() > 1 && path[1] == ':')) {
+    std::error_code ec;
+    std::string absolute = std::filesystem::absolute(ToForwardSlashes(path), ec).lexically_normal().string();
+    if (!ec) path = absolute;
+  }
   m_bDirErrorShown = false;
   Frame().SaveAndCloseTextDocuments(true, true);
   if (m_deps.build) m_deps.build->SetBuildLogFile(0, std::string());

@@ -1,0 +1,212 @@
+#include "shell/frame/command_table.h"
+
+namespace pm2 {
+
+namespace {
+
+using C = const CommandContext&;
+using S = CommandState&;
+
+bool ProjectMayChange(C c) { return !c.sessionActive && !c.buildRunning; }
+bool DebugIdle(C c) { return c.sessionActive && !c.targetExecuting; }
+bool SelectedOpenable(C c) {
+  if (c.selectedKind != 4 || c.selectedIsInclude) return false;
+  switch (c.selectedFileType) {
+    case 0: case 1: case 2: case 5: case 6: case 7: case 8: return true;
+    default: return false;
+  }
+}
+bool SelectedTranslatable(C c) {
+  return c.selectedKind == 4 && !c.selectedIsInclude &&
+         (c.selectedFileType == 1 || c.selectedFileType == 2 || c.selectedFileType == 8);
+}
+
+// The common rules.
+void Always(C, S s) { s.Enable(true); }
+void RuleP(C c, S s) { s.Enable(ProjectMayChange(c)); }
+void RuleD(C c, S s) { s.Enable(DebugIdle(c)); }
+void PWithTarget(C c, S s) { s.Enable(ProjectMayChange(c) && c.hasTarget); }
+// A window of a debug session: none is open while no session runs.
+void SessionWindow(C c, S s) {
+  s.Enable(c.sessionActive);
+  s.SetCheck(0);
+}
+void ProjectBar(C c, S s) {
+  s.Enable(true);
+  s.SetCheck(c.projectBarOpen ? 1 : 0);
+}
+void OutputBar(C c, S s) {
+  s.Enable(true);
+  s.SetCheck(c.outputBarOpen ? 1 : 0);
+}
+void FileBar(C c, S s) { s.SetCheck(c.toolbarVisible[0]); }
+void BuildBar(C c, S s) { s.SetCheck(c.toolbarVisible[1]); }
+void DebugBar(C c, S s) { s.SetCheck(c.toolbarVisible[2]); }
+void Workbook(C c, S s) { s.SetCheck(c.workbookMode ? 1 : 0); }
+void IncludeDeps(C c, S s) { s.SetCheck(c.includeDependencies ? 1 : 0); }
+void FindInFiles(C c, S s) {
+  s.Enable(true);
+  s.SetCheck(c.findRunning ? 1 : 0);
+}
+void IndentLines(C c, S s) { s.Enable(c.activeViewKind == 2 && c.viewHasSelection); }
+void CloseProject(C c, S s) { s.Enable(c.hasProject && ProjectMayChange(c)); }
+void SelectDevice(C c, S s) {
+  s.Enable(c.selectedKind == 2 && !c.projectReadOnly && !c.currentTargetHidden && ProjectMayChange(c));
+  if (c.hasTarget) s.SetText("Select &Device for Target '" + c.targetName + "'...");
+}
+const char* KindWord(int kind) { return kind == 2 ? "Target" : kind == 3 ? "Group" : "File"; }
+void OptionsForItem(C c, S s) {
+  s.Enable(ProjectMayChange(c) && c.hasTarget && c.selectedKind != 0 && c.currentTargetHasOptions);
+  if (c.selectedKind != 0)
+    s.SetText(std::string("&Options for ") + KindWord(c.selectedKind) + " '" + c.selectedName + "'...");
+}
+void RemoveItem(C c, S s) {
+  s.Enable(c.hasProject && !c.projectReadOnly && ProjectMayChange(c));
+  if (c.selectedKind == 3) s.SetText("R&emove Group '" + c.selectedName + "' and it's Files");
+  if (c.selectedKind == 4) s.SetText("R&emove File '" + c.selectedName + "'");
+}
+void AddFiles(C c, S s) {
+  s.Enable(c.selectedKind == 3 && !c.projectReadOnly && ProjectMayChange(c));
+  if (c.selectedKind == 3) s.SetText("Add Files to Group '" + c.selectedName + "'...");
+}
+void OpenSelected(C c, S s) {
+  s.Enable(SelectedOpenable(c));
+  if (c.selectedKind == 4) s.SetText("&Open " + c.selectedName);
+}
+void ImportOld(C c, S s) { s.Enable(!c.sessionActive); }
+void Translate(C c, S s) {
+  s.Enable(ProjectMayChange(c) && c.hasTarget && c.activeDocTranslatable);
+  if (!c.activeDocName.empty()) s.SetText("&Translate " + c.activeDocName);
+}
+void TranslateNamed(C c, S s) {
+  s.Enable(ProjectMayChange(c) && c.hasTarget && SelectedTranslatable(c));
+  if (c.selectedKind == 4) s.SetText("&Translate " + c.selectedName);
+}
+void StopBuild(C c, S s) { s.Enable(c.buildRunning && !c.stopBlocked); }
+void Recent(C c, S s) { s.Enable(ProjectMayChange(c)); }
+void StartStopDebug(C c, S s) { s.Enable(c.hasTarget && !c.buildRunning); }
+void StopRunning(C c, S s) { s.Enable(c.sessionActive && c.targetExecuting); }
+void FindBox(C c, S s) { s.Enable(c.activeViewKind == 1 || c.activeViewKind == 2); }
+
+}  // namespace
+
+const std::vector<CommandRow>& CommandTable() {
+  static const std::vector<CommandRow> rows = {
+      {57600, 57601, "File", "new editor document, open a file", nullptr},
+      {32717, 32717, "File", "save all text documents, then the project", Always},
+      {32710, 32710, "File", "device database sheet", RuleP},
+      {57607, 57607, "File", "print (editor view)", nullptr},
+      {57634, 57637, "Edit", "copy, cut, find, paste (editor view)", nullptr},
+      {57643, 57644, "Edit", "undo, redo (editor view)", nullptr},
+      {35056, 35056, "Edit", "find in files; stops a running search", FindInFiles},
+      {35070, 35071, "Edit", "unindent, indent the selected lines", IndentLines},
+      {45027, 45030, "Edit", "bookmark commands (editor engine)", nullptr},
+      {35037, 35037, "View", "project bar", ProjectBar},
+      {35033, 35033, "View", "output bar", OutputBar},
+      {35038, 35038, "View", "toolbar \"File\"", FileBar},
+      {35039, 35039, "View", "toolbar \"Build\"", BuildBar},
+      {35040, 35040, "View", "toolbar \"Debug\"", DebugBar},
+      {32705, 32705, "View", "workbook mode", Workbook},
+      {32763, 32763, "View", "editor and window options", Always},
+      {32752, 32752, "View", "disassembly window", SessionWindow},
+      {32749, 32749, "View", "watch and call-stack bar", SessionWindow},
+      {32758, 32758, "View", "memory bar", SessionWindow},
+      {32735, 32735, "View", "serial window 1", SessionWindow},
+      {32728, 32728, "View", "serial window 2", SessionWindow},
+      {35418, 35418, "View", "serial window 3", SessionWindow},
+      {32732, 32732, "View", "performance analyser", SessionWindow},
+      {35047, 35047, "View", "code coverage", SessionWindow},
+      {35048, 35048, "View", "symbols window", SessionWindow},
+      {35073, 35073, "View", "tool box", SessionWindow},
+      {35081, 35081, "View", "periodic window update", SessionWindow},
+      {35096, 35096, "View", "source browser", PWithTarget},
+      {35409, 35409, "View", "include dependencies in the project tree", IncludeDeps},
+      {32702, 32702, "Project", "new project", RuleP},
+      {32792, 32792, "Project", "open project", RuleP},
+      {32793, 32793, "Project", "close project", CloseProject},
+      {32704, 32704, "Project", "targets, groups, environment and books", Always},
+      {32712, 32712, "Project", "select the device of the current target", SelectDevice},
+      {32707, 32707, "Project", "options for the selected item", OptionsForItem},
+      {35051, 35051, "Project", "options for the current target", PWithTarget},
+      {35085, 35085, "Project", "remove the selected group or file", RemoveItem},
+      {35000, 35000, "Project", "add files to the selected group", AddFiles},
+      {32708, 32708, "Project", "open the selected file", OpenSelected},
+      {35091, 35091, "Project", "import a first-generation project", ImportOld},
+      {32720, 32720, "Project", "build the current target", PWithTarget},
+      {32816, 32816, "Project", "rebuild all files of the current target", PWithTarget},
+      {32719, 32719, "Project", "translate the active editor file", Translate},
+      {35403, 35403, "Project", "translate the selected file", TranslateNamed},
+      {35092, 35092, "Project", "translate the selected file", TranslateNamed},
+      {32721, 32721, "Project", "stop the build", StopBuild},
+      {32804, 32813, "Project", "open recent project 1 to 10", Recent},
+      {32802, 32802, "Debug", "start or stop a debug session", StartStopDebug},
+      {32815, 32815, "Debug", "stop the debug session", RuleD},
+      {32791, 32791, "Debug", "run", RuleD},
+      {32797, 32797, "Debug", "stop running", StopRunning},
+      {32794, 32795, "Debug", "step into, step over", RuleD},
+      {32741, 32741, "Debug", "step out", RuleD},
+      {32796, 32796, "Debug", "run to the cursor line", RuleD},
+      {35072, 35072, "Debug", "show the next statement", RuleD},
+      {35012, 35012, "Debug", "insert or remove a breakpoint", nullptr},
+      {35017, 35017, "Debug", "enable or disable a breakpoint", nullptr},
+      {35015, 35016, "Debug", "disable all, kill all breakpoints", Always},
+      {35041, 35041, "Debug", "breakpoint dialog", RuleD},
+      {35019, 35019, "Debug", "trace recording", SessionWindow},
+      {35043, 35043, "Debug", "view trace records", RuleD},
+      {35069, 35069, "Debug", "memory map dialog", SessionWindow},
+      {35079, 35079, "Debug", "performance analyser setup", SessionWindow},
+      {35082, 35083, "Debug", "inline assembler, debug-function editor", SessionWindow},
+      {35020, 35020, "Peripherals", "reset the CPU", RuleD},
+      {35058, 35067, "(memory window)", "display format", SessionWindow},
+      {35407, 35408, "(memory window)", "display format", SessionWindow},
+      {35090, 35090, "(memory window)", "modify memory", RuleD},
+      {35124, 35125, "(watch window)", "radix 10 or 16", SessionWindow},
+      {35129, 35129, "Window", "close all documents", Always},
+      {35134, 35137, "Help", "books, peripheral help, web pages", Always},
+      {35404, 35405, "Flash", "download, erase", PWithTarget},
+      {35415, 35415, "Flash", "configure flash tools", RuleP},
+      {32789, 32789, "(none)", "empty handler", Always},
+      {1000, 1000, "toolbar", "find box", FindBox},
+      {1088, 1088, "toolbar", "target box", Always},
+      {118, 118, "status bar", "empty pane", Always},
+      {123, 123, "status bar", "driver status text", Always},
+  };
+  return rows;
+}
+
+const CommandRow* FindCommandRow(CommandId id) {
+  for (const CommandRow& r : CommandTable())
+    if (id >= r.first && id <= r.last) return &r;
+  return nullptr;
+}
+
+CommandState EvaluateCommand(CommandId id, const CommandContext& ctx) {
+  CommandState s;
+  s.id = id;
+  const CommandRow* row = FindCommandRow(id);
+  if (row && row->update) row->update(ctx, s);
+  return s;
+}
+
+RuntimeRange ClassifyRuntimeId(CommandId id, int* index, int* table) {
+  struct Range {
+    CommandId first, last;
+    RuntimeRange kind;
+    int table;
+  };
+  static const Range kRanges[] = {
+      {32804, 32813, RuntimeRange::RecentProject, 0}, {32820, 32869, RuntimeRange::DriverMenu, 0},
+      {32880, 32929, RuntimeRange::DriverMenu, 1},    {33000, 33009, RuntimeRange::DriverMenu, 2},
+      {35114, 35123, RuntimeRange::DriverMenu, 3},    {32930, 32979, RuntimeRange::UserTool, 0},
+      {32980, 32999, RuntimeRange::SourceControl, 0},
+  };
+  for (const Range& r : kRanges) {
+    if (id < r.first || id > r.last) continue;
+    if (index) *index = int(id - r.first);
+    if (table) *table = r.table;
+    return r.kind;
+  }
+  return RuntimeRange::None;
+}
+
+}  // namespace pm2

@@ -1,0 +1,57 @@
+#include "shell/frame/frame_startup.h"
+
+#include "shell/app/shell_app.h"
+#include "shell/frame/main_frame.h"
+#include "shell/windows/shell_runtime.h"
+#include "shell/app/build_port.h"
+#include "toolkit/frames/splash_wnd.h"
+
+namespace pm2 {
+
+FrameStartup::FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool splash)
+    : m_runtime(runtime), m_store(settings), m_splash(splash) {}
+
+FrameStartup::~FrameStartup() { DestroyFrame(); }
+
+void FrameStartup::LoadFrameSettings() {
+  m_settings = pm2::LoadFrameSettings(m_store);
+  ShellApp& app = m_runtime.App();
+  app.m_outputHeight = m_settings.outputHeight;
+  app.m_projectWidth = m_settings.projectWidth;
+  if (m_settings.reopenLastProject)
+    app.SetState(kStateReopenLastProject);
+  else
+    app.ClearState(kStateReopenLastProject);
+}
+
+void FrameStartup::ShowSplash(int /*bitmap*/, int ms) {
+  if (!m_splash) return;
+  auto* splash = new SECSplashWnd(SECSplashWnd::kDefaultBitmap, ms);
+  splash->setAttribute(Qt::WA_DeleteOnClose);
+  if (!splash->Create()) delete splash;
+}
+
+bool FrameStartup::CreateMainFrame() {
+  m_frame = std::make_unique<CMainFrame>(m_runtime.App(), m_store, &m_runtime.Build(), m_settings);
+  if (!m_frame->OnCreate()) {
+    m_frame.reset();
+    return false;
+  }
+  m_runtime.App().SetFrame(m_frame.get());
+  return true;
+}
+
+void FrameStartup::ShowMainFrame() {
+  if (m_frame) m_frame->ShowMainFrame(1);
+}
+
+void FrameStartup::SaveFrameSettings() { pm2::SaveFrameSettings(m_store, m_settings); }
+
+void FrameStartup::DestroyFrame() {
+  if (!m_frame) return;
+  if (m_runtime.App().m_pSelItem) m_runtime.App().m_pSelItem = nullptr;
+  m_runtime.App().SetFrame(nullptr);
+  m_frame.reset();
+}
+
+}  // namespace pm2

@@ -1,0 +1,42 @@
+// The program's start-up steps that belong to the window side: the
+// "MFrame" settings, the splash window, the main frame and its placement.
+// The application object calls them in its fixed order.
+#pragma once
+
+#include <memory>
+
+#include "shell/app/startup_ports.h"
+#include "shell/frame/frame_settings.h"
+
+namespace pm2 {
+
+class CMainFrame;
+class SettingsStore;
+class ShellRuntime;
+
+class FrameStartup : public StartupPorts {
+ public:
+  // splash: show the start-up picture (tests and batch starts leave it out).
+  FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool splash = true);
+  ~FrameStartup() override;
+
+  void LoadFrameSettings() override;
+  void ShowSplash(int bitmap, int ms) override;
+  bool CreateMainFrame() override;
+  void ShowMainFrame() override;
+  void SaveFrameSettings() override;
+
+  CMainFrame* Frame() const { return m_frame.get(); }
+  // Deletes the main frame (after the event loop, before the exit steps).
+  void DestroyFrame();
+  FrameSettings& Settings() { return m_settings; }
+
+ private:
+  ShellRuntime& m_runtime;
+  SettingsStore& m_store;
+  bool m_splash;
+  FrameSettings m_settings;
+  std::unique_ptr<CMainFrame> m_frame;
+};
+
+}  // namespace pm2

@@ -1,0 +1,151 @@
+// CMainFrame: the program's main window. A workbook MDI frame with the
+// command strip at the top, the status bar at the bottom, the project bar
+// docked left and the output bar docked at the bottom (the watch and
+// memory bars wait hidden beside it), source files in child windows. It
+// is the application layer's FrameHooks, routes every command id through
+// the command table's update rules to its handlers, and closes in its
+// fixed order of questions, saving the layout and the placement.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "builder/runner/output_lines.h"
+#include "shell/app/frame_hooks.h"
+#include "shell/app/status_progress.h"
+#include "shell/frame/command_table.h"
+#include "shell/frame/find_history.h"
+#include "shell/frame/frame_settings.h"
+#include "shell/project_window/prj_view.h"
+#include "toolkit/frames/workbook.h"
+
+class QMenu;
+
+namespace pm2 {
+
+class BuildPort;
+class COutWin;
+class CPrjWin;
+class CommandStrip;
+class SECControlBar;
+class SECStatusBar;
+class SettingsStore;
+class ShellApp;
+class SourceWindows;
+
+class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewOwner, public MessageJumpTarget {
+ public:
+  static constexpr unsigned kOutputBarId = 1006, kWatchBarId = 112, kMemoryBarId = 1464, kStatusBarId = 59393;
+  static constexpr const char* kBuildLayout = "BSTAT2\\XX";
+  static constexpr const char* kDebugLayout = "DSTAT2\\XX";
+
+  // settings: the profile (layouts, find history); frame: the "MFrame"
+  // values read at start-up, kept and written back at exit.
+  CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build, FrameSettings& frame);
+  ~CMainFrame() override;
+
+  // Builds the bars, the status bar and the command strip; false on failure.
+  bool OnCreate();
+  // Shows the frame with the saved placement, else with the show command.
+  void ShowMainFrame(int showCmd = 1);
+  // The frame's command entry (menus, buttons, keys): the run-time id
+  // ranges first, then the handlers; false when nothing ran.
+  bool ExecuteCommand(CommandId id, bool fromControl = false);
+  CommandState QueryCommand(CommandId id);
+  CommandContext Context() const;
+  void UpdateCommandUi();
+  void FillTargetSelector();
+  // The open-project question: returns a chosen path or "" (replaceable by tests).
+  std::function<std::string(const std::string& folder)> m_chooseProjectFile;
+
+  COutWin* Output() const { return m_output; }
+  CPrjWin* ProjectBar() const { return m_projectBar; }
+  SECControlBar* OutputBar() const { return m_outputBar; }
+  SECStatusBar* Status() const { return m_status; }
+  CommandStrip* Strip() const { return m_strip; }
+  SourceWindows& Sources() const { return *m_sources; }
+  FrameSettings& Settings() { return m_frameSettings; }
+  const FindHistory& Finds() const { return m_findHistory; }
+  bool Closing() const { return m_closing; }
+
+  // ---- FrameHooks
+  void CloseMainWindow() override;
+  void UpdateTitle() override;
+  void EnableTargetBox(bool enable) override;
+  void IdleUpdate() override { UpdateCommandUi(); }
+  void ShowOutputPage(int page) override;
+  void RepaintMainWindow() override { update(); }
+  void SetWaitCursor(bool on) override;
+  void ShowStatusProgress(const ProgressRequest& request) override;
+  void DriverStatusChanged(const std::string& text) override;
+  bool RouteCommand(int id) override { return ExecuteCommand(CommandId(id)); }
+  void AppendOutputLine(int page, const char* text) override;
+  void RefreshProjectTree() override;
+  bool SaveAndCloseTextDocuments(bool close, bool ask) override;
+  void* OpenDocument(const std::string& path) override;
+  std::string ActiveDocumentTitle() override;
+
+  // ---- ProjectViewOwner
+  void OpenSelectedFile() override;
+  void OpenIncludeFile(const std::string& localPath) override;
+  void ShowProjectContextMenu(QPoint globalPos) override;
+  void TargetNamesChanged() override { FillTargetSelector(); }
+
+  // ---- MessageJumpTarget (a double click on a build message)
+  void OpenFileAndShow(const std::string& file, int line, int column) override;
+  void ShowToolHelp(int code, const std::string& topic) override;
+
+ private:
+  void CreateBars();
+  void CreateStatusBar();
+  void RegisterCommands();
+  void RegisterKeys();
+  bool CloseSequence();
+  void SaveLayoutAndPlacement();
+  void UpdateRecentMenu(QMenu* menu);
+  void RenderProgress();
+  void TargetChosen(int index);
+
+  // Handlers of the project, target and build commands.
+  void OnOpenProject();
+  void OnCloseProject();
+  void OnSaveAll();
+  void OnBuild(int mode);
+  void OnTranslateFile();
+  void OnTranslateSelected();
+  void OnStopBuild();
+  void OnRemoveItem();
+  void OnRecentProject(int index);
+  void OnFileOpen();
+  void OnFileSave();
+  void ToggleBar(SECControlBar* bar);
+
+  ShellApp& m_app;
+  SettingsStore& m_settings;
+  BuildPort* m_build;
+  FrameSettings& m_frameSettings;
+  CommandStrip* m_strip = nullptr;
+  SECStatusBar* m_status = nullptr;
+  CPrjWin* m_projectBar = nullptr;
+  SECControlBar* m_outputBar = nullptr;
+  COutWin* m_output = nullptr;
+  SECControlBar* m_watchBar = nullptr;
+  SECControlBar* m_memoryBar = nullptr;
+  SourceWindows* m_sources = nullptr;
+  std::unique_ptr<StatusProgress> m_progress;
+  std::string m_lastProjectFolder;
+  FindHistory m_findHistory;
+  void FindEntered(const std::string& text);
+  // The build's progress in the status bar: the steps expected and seen.
+  bool m_buildProgress = false;
+  int m_buildSteps = 0;
+  int m_buildStep = 0;
+  std::string m_buildLabel;
+  void StartBuildProgress(const std::string& label, int steps);
+  void BuildProgressLine(const char* text);
+  bool m_closing = false;
+  bool m_created = false;
+};
+
+}  // namespace pm2

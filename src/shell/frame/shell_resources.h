@@ -1,0 +1,15 @@
+// The shell's own resources: the main menu (120), the project window's
+// context menu (143) and the strings of the status-bar panes, in the
+// resource-table text form (toolkit/core/resources.h).
+#pragma once
+
+#include "toolkit/core/resources.h"
+
+namespace pm2 {
+
+inline constexpr unsigned kMainMenuId = 120;
+inline constexpr unsigned kProjectContextMenuId = 143;
+
+const ResourceTables& ShellResources();
+
+}  // namespace pm2

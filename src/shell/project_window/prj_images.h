@@ -1,0 +1,15 @@
+// The project tree's 13 images (18 x 16), in image-list order: folders
+// closed and open, with and without options of their own, files by build
+// state, their read-only forms and the missing file. Drawn here rather
+// than loaded, in the system colours' classic palette.
+#pragma once
+
+#include <memory>
+
+namespace pm2 {
+
+struct ImageStrip;
+
+std::shared_ptr<ImageStrip> ProjectTreeImages();
+
+}  // namespace pm2

@@ -1,0 +1,41 @@
+#include "shell/project_window/prj_win.h"
+
+#include "shell/app/shell_app.h"
+#include "shell/project_window/prj_view.h"
+#include "toolkit/controls/list_ctrl.h"
+#include "toolkit/controls/tab_windows.h"
+
+namespace pm2 {
+
+CPrjWin::CPrjWin(ShellApp& app, ProjectViewOwner& owner) : m_app(app) {
+  m_tabs = new SEC3DTabWnd(nullptr, 0x10, kTabWndId);
+  m_view = new CPrjView(app, owner);
+  m_tabs->AddTab(m_view, "Files");
+  // The register page shows a debug session's registers; the books page the
+  // target's books. Both stay empty until those exist.
+  auto* regs = new SECListCtrl(nullptr, LVS_REPORT, 0);
+  regs->setObjectName("Regs");
+  regs->AddColumn("Register", LVCFMT_LEFT, 90);
+  regs->AddColumn("Value", LVCFMT_LEFT, 90);
+  m_tabs->AddTab(regs, "Regs");
+  auto* books = new SECListCtrl(nullptr, LVS_REPORT | LVS_NOCOLUMNHEADER, 0);
+  books->setObjectName("Books");
+  m_tabs->AddTab(books, "Books");
+  m_tabs->ActivateTab(0);
+  SetChild(m_tabs);
+}
+
+void CPrjWin::ActivatePane(unsigned id) {
+  static const unsigned kPages[] = {kFilesPageId, kRegsPageId, kBooksPageId};
+  for (int i = 0; i < 3; ++i)
+    if (kPages[i] == id) m_tabs->ActivateTab(i);
+}
+
+void CPrjWin::resizeEvent(QResizeEvent* e) {
+  SECControlBar::resizeEvent(e);
+  // The width the frame saves as "PrjW".
+  int w = width();
+  if (w >= 1 && w <= 1023 && !IsFloating()) m_app.m_projectWidth = w;
+}
+
+}  // namespace pm2

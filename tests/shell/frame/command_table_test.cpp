@@ -1,0 +1,198 @@
+// The command table's update rules as the menus and buttons see them, in
+// named rows: a state of the program and what each command shows.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "shell/frame/command_table.h"
+
+namespace pm2 {
+namespace {
+
+CommandContext Idle() {
+  CommandContext c;
+  c.hasProject = c.hasTarget = c.currentTargetHasOptions = true;
+  c.targetName = "LPC2138";
+  return c;
+}
+CommandContext Building() {
+  CommandContext c = Idle();
+  c.buildRunning = true;
+  return c;
+}
+CommandContext Session() {
+  CommandContext c = Idle();
+  c.sessionActive = true;
+  return c;
+}
+CommandContext Running() {
+  CommandContext c = Session();
+  c.targetExecuting = true;
+  return c;
+}
+CommandContext NoProject() { return CommandContext{}; }
+CommandContext GroupSelected() {
+  CommandContext c = Idle();
+  c.selectedKind = 3;
+  c.selectedName = "Source";
+  return c;
+}
+CommandContext FileSelected(int type, bool include = false) {
+  CommandContext c = Idle();
+  c.selectedKind = 4;
+  c.selectedName = "Blinky.c";
+  c.selectedFileType = type;
+  c.selectedIsInclude = include;
+  return c;
+}
+CommandContext ReadOnlyGroup() {
+  CommandContext c = GroupSelected();
+  c.projectReadOnly = true;
+  return c;
+}
+CommandContext EditorWithSelection() {
+  CommandContext c = Idle();
+  c.activeViewKind = 2;
+  c.viewHasSelection = true;
+  c.activeDocName = "LED.c";
+  c.activeDocTranslatable = true;
+  return c;
+}
+CommandContext EditorNotInProject() {
+  CommandContext c = EditorWithSelection();
+  c.activeDocTranslatable = false;
+  return c;
+}
+CommandContext StopBlocked() {
+  CommandContext c = Building();
+  c.stopBlocked = true;
+  return c;
+}
+
+struct Row {
+  const char* name;
+  CommandContext (*context)();
+  CommandId id;
+  bool enabled;
+  int check;
+  const char* text;  // null: the text stays unset
+};
+
+const Row kRows[] = {
+    {"BuildWhenIdle", Idle, cmd::kBuildTarget, true, 0, nullptr},
+    {"BuildGreyWhileBuilding", Building, cmd::kBuildTarget, false, 0, nullptr},
+    {"BuildGreyInSession", Session, cmd::kBuildTarget, false, 0, nullptr},
+    {"BuildGreyWithoutProject", NoProject, cmd::kBuildTarget, false, 0, nullptr},
+    {"RebuildFollowsBuild", Building, cmd::kRebuildAll, false, 0, nullptr},
+    {"StopOnlyWhileBuilding", Idle, cmd::kStopBuild, false, 0, nullptr},
+    {"StopWhileBuilding", Building, cmd::kStopBuild, true, 0, nullptr},
+    {"StopRefusedWhenBlocked", StopBlocked, cmd::kStopBuild, false, 0, nullptr},
+    {"OpenProjectWhenIdle", NoProject, cmd::kOpenProject, true, 0, nullptr},
+    {"OpenProjectGreyWhileBuilding", Building, cmd::kOpenProject, false, 0, nullptr},
+    {"CloseNeedsAProject", NoProject, cmd::kCloseProject, false, 0, nullptr},
+    {"CloseGreyInSession", Session, cmd::kCloseProject, false, 0, nullptr},
+    {"SaveAllAlways", Building, cmd::kSaveAll, true, 0, nullptr},
+    {"TranslateNamesTheFile", EditorWithSelection, cmd::kTranslate, true, 0, "&Translate LED.c"},
+    {"TranslateNotAProjectFile", EditorNotInProject, cmd::kTranslate, false, 0, "&Translate LED.c"},
+    {"TranslateWithoutEditor", Idle, cmd::kTranslate, false, 0, nullptr},
+    {"TranslateSelectedCFile", [] { return FileSelected(1); }, cmd::kTranslateNamed, true, 0, "&Translate Blinky.c"},
+    {"TranslateSelectedTextFile", [] { return FileSelected(5); }, cmd::kTranslateNamed, false, 0,
+     "&Translate Blinky.c"},
+    {"OpenSelectedSource", [] { return FileSelected(1); }, cmd::kOpenSelectedFile, true, 0, "&Open Blinky.c"},
+    {"OpenSelectedObjectRefused", [] { return FileSelected(3); }, cmd::kOpenSelectedFile, false, 0,
+     "&Open Blinky.c"},
+    {"OpenSelectedLibraryRefused", [] { return FileSelected(4); }, cmd::kOpenSelectedFile, false, 0,
+     "&Open Blinky.c"},
+    {"OpenIncludeEntryRefused", [] { return FileSelected(1, true); }, cmd::kOpenSelectedFile, false, 0,
+     "&Open Blinky.c"},
+    {"RemoveNamesTheGroup", GroupSelected, cmd::kRemoveItem, true, 0, "R&emove Group 'Source' and it's Files"},
+    {"RemoveNamesTheFile", [] { return FileSelected(1); }, cmd::kRemoveItem, true, 0, "R&emove File 'Blinky.c'"},
+    {"RemoveGreyForReadOnly", ReadOnlyGroup, cmd::kRemoveItem, false, 0, "R&emove Group 'Source' and it's Files"},
+    {"AddFilesToGroup", GroupSelected, cmd::kAddFiles, true, 0, "Add Files to Group 'Source'..."},
+    {"AddFilesNeedsAGroup", [] { return FileSelected(1); }, cmd::kAddFiles, false, 0, nullptr},
+    {"OptionsNameTheGroup", GroupSelected, cmd::kOptionsForItem, true, 0, "&Options for Group 'Source'..."},
+    {"OptionsNeedASelection", Idle, cmd::kOptionsForItem, false, 0, nullptr},
+    {"IndentNeedsASelection", EditorWithSelection, 35071, true, 0, nullptr},
+    {"IndentWithoutEditor", Idle, 35070, false, 0, nullptr},
+    {"RunWhenDebugIdle", Session, 32791, true, 0, nullptr},
+    {"RunGreyWhileRunning", Running, 32791, false, 0, nullptr},
+    {"RunGreyWithoutSession", Idle, 32791, false, 0, nullptr},
+    {"StopRunningOnlyWhileRunning", Running, 32797, true, 0, nullptr},
+    {"WatchWindowNeedsASession", Idle, 32749, false, 0, nullptr},
+    {"RecentGreyWhileBuilding", Building, 32806, false, 0, nullptr},
+    {"RecentWhenIdle", NoProject, 32813, true, 0, nullptr},
+    {"FindBoxInEditor", EditorWithSelection, cmd::kFindBox, true, 0, nullptr},
+    {"FindBoxWithoutView", Idle, cmd::kFindBox, false, 0, nullptr},
+};
+
+class CommandRule : public ::testing::TestWithParam<Row> {};
+
+TEST_P(CommandRule, ShowsItsState) {
+  const Row& r = GetParam();
+  CommandState s = EvaluateCommand(r.id, r.context());
+  EXPECT_EQ(s.enabled, r.enabled);
+  EXPECT_EQ(s.check, r.check);
+  if (r.text) {
+    EXPECT_TRUE(s.textSet);
+    EXPECT_EQ(s.text, r.text);
+  } else {
+    EXPECT_FALSE(s.textSet) << s.text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CommandRule, ::testing::ValuesIn(kRows),
+                         [](const ::testing::TestParamInfo<Row>& i) { return std::string(i.param.name); });
+
+TEST(CommandTable, BarsAreCheckedWhileOpen) {
+  CommandContext c = Idle();
+  c.projectBarOpen = true;
+  EXPECT_EQ(EvaluateCommand(cmd::kViewProjectBar, c).check, 1);
+  EXPECT_EQ(EvaluateCommand(cmd::kViewOutputBar, c).check, 0);
+  EXPECT_TRUE(EvaluateCommand(cmd::kViewOutputBar, c).enabled);
+}
+
+TEST(CommandTable, RowsDoNotOverlap) {
+  std::set<CommandId> seen;
+  for (const CommandRow& r : CommandTable()) {
+    ASSERT_LE(r.first, r.last) << r.what;
+    for (CommandId id = r.first; id <= r.last; ++id) EXPECT_TRUE(seen.insert(id).second) << id;
+  }
+}
+
+struct RangeRow {
+  const char* name;
+  CommandId id;
+  RuntimeRange range;
+  int index;
+  int table;
+};
+
+const RangeRow kRanges[] = {
+    {"FirstRecent", 32804, RuntimeRange::RecentProject, 0, 0},
+    {"LastRecent", 32813, RuntimeRange::RecentProject, 9, 0},
+    {"FirstDriverTable", 32820, RuntimeRange::DriverMenu, 0, 0},
+    {"SecondDriverTableEnd", 32929, RuntimeRange::DriverMenu, 49, 1},
+    {"ThirdDriverTable", 33005, RuntimeRange::DriverMenu, 5, 2},
+    {"FourthDriverTable", 35114, RuntimeRange::DriverMenu, 0, 3},
+    {"UserTool", 32930, RuntimeRange::UserTool, 0, 0},
+    {"LastUserTool", 32979, RuntimeRange::UserTool, 49, 0},
+    {"SourceControl", 32999, RuntimeRange::SourceControl, 19, 0},
+    {"GapAfterDriverTable", 32870, RuntimeRange::None, -1, -1},
+    {"FixedCommand", 32720, RuntimeRange::None, -1, -1},
+};
+
+class RuntimeIds : public ::testing::TestWithParam<RangeRow> {};
+
+TEST_P(RuntimeIds, Classify) {
+  const RangeRow& r = GetParam();
+  int index = -1, table = -1;
+  EXPECT_EQ(ClassifyRuntimeId(r.id, &index, &table), r.range);
+  EXPECT_EQ(index, r.index);
+  EXPECT_EQ(table, r.table);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RuntimeIds, ::testing::ValuesIn(kRanges),
+                         [](const ::testing::TestParamInfo<RangeRow>& i) { return std::string(i.param.name); });
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,154 @@
+// The "MFrame" values and their stored forms, in named rows.
+#include <gtest/gtest.h>
+
+#include "platform/settings_store.h"
+#include "shell/frame/display_check.h"
+#include "shell/frame/frame_settings.h"
+
+namespace pm2 {
+namespace {
+
+struct PlacementRow {
+  const char* name;
+  const char* text;
+  bool ok;
+};
+
+const PlacementRow kPlacements[] = {
+    {"TenNumbers", "0,1,-1,-1,-8,-8,100,50,1200,900", true},
+    {"Maximised", "2,3,-1,-1,-8,-8,10,20,30,40", true},
+    {"NineNumbers", "0,1,-1,-1,-8,-8,100,50,1200", false},
+    {"ElevenNumbers", "0,1,-1,-1,-8,-8,100,50,1200,900,1", false},
+    {"NegativeFlags", "-1,1,0,0,0,0,0,0,10,10", false},
+    {"Letter", "0,1,0,0,0,0,0,x,10,10", false},
+    {"EmptyField", "0,1,0,0,,0,0,0,10,10", false},
+    {"Empty", "", false},
+    {"TrailingComma", "0,1,0,0,0,0,0,0,10,10,", false},
+    {"Overflow", "0,1,0,0,0,0,0,0,10,99999999999", false},
+};
+
+class Placement : public ::testing::TestWithParam<PlacementRow> {};
+
+TEST_P(Placement, ParsesOnlyTenNumbers) {
+  const PlacementRow& r = GetParam();
+  FramePlacement p;
+  p.left = 777;
+  EXPECT_EQ(ParseFramePlacement(r.text, &p), r.ok);
+  if (r.ok)
+    EXPECT_EQ(FormatFramePlacement(p), r.text);
+  else
+    EXPECT_EQ(p.left, 777);  // untouched
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Placement, ::testing::ValuesIn(kPlacements),
+                         [](const ::testing::TestParamInfo<PlacementRow>& i) { return std::string(i.param.name); });
+
+TEST(WindowFonts, RoundTripAndRefusals) {
+  std::string bytes(kWindowFontsSize, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 7);
+  std::string hex = EncodeWindowFonts(bytes);
+  ASSERT_EQ(hex.size(), 2 * kWindowFontsSize);
+  EXPECT_EQ(hex.substr(0, 6), "00070E");
+  std::string back = "old";
+  ASSERT_TRUE(DecodeWindowFonts(hex, &back));
+  EXPECT_EQ(back, bytes);
+  // One digit short, one bad digit: the old record stays.
+  back = "old";
+  EXPECT_FALSE(DecodeWindowFonts(hex.substr(1), &back));
+  std::string bad = hex;
+  bad[100] = 'G';
+  EXPECT_FALSE(DecodeWindowFonts(bad, &back));
+  EXPECT_EQ(back, "old");
+}
+
+struct SizeRow {
+  const char* name;
+  int stored;
+  int expected;
+};
+
+const SizeRow kSizes[] = {{"Zero", 0, 130}, {"One", 1, 1}, {"Max", 1023, 1023}, {"TooBig", 1024, 130},
+                          {"Negative", -5, 130}};
+
+class BarSize : public ::testing::TestWithParam<SizeRow> {};
+
+TEST_P(BarSize, TakenInRange) { EXPECT_EQ(TakeBarSize(GetParam().stored, 130), GetParam().expected); }
+
+INSTANTIATE_TEST_SUITE_P(Rows, BarSize, ::testing::ValuesIn(kSizes),
+                         [](const ::testing::TestParamInfo<SizeRow>& i) { return std::string(i.param.name); });
+
+TEST(FrameSettings, SaveAndLoadKeepEveryValue) {
+  SettingsStore store("/nonexistent/settings.ini");
+  FrameSettings s;
+  s.outputHeight = 222;
+  s.projectWidth = 333;
+  s.workbookMode = true;
+  s.reopenLastProject = false;
+  s.includeDependencies = false;
+  s.windowFonts = std::string(kWindowFontsSize, 'A');
+  s.hasPlacement = true;
+  s.placement.showCmd = 3;
+  s.placement.right = 800;
+  s.placement.bottom = 600;
+  SaveFrameSettings(store, s);
+  FrameSettings r = LoadFrameSettings(store);
+  EXPECT_EQ(r.outputHeight, 222);
+  EXPECT_EQ(r.projectWidth, 333);
+  EXPECT_TRUE(r.workbookMode);
+  EXPECT_FALSE(r.reopenLastProject);
+  EXPECT_FALSE(r.includeDependencies);
+  EXPECT_EQ(r.windowFonts, s.windowFonts);
+  ASSERT_TRUE(r.hasPlacement);
+  EXPECT_EQ(FormatFramePlacement(r.placement), FormatFramePlacement(s.placement));
+}
+
+TEST(FrameSettings, DefaultsWithoutStoredValues) {
+  SettingsStore store("/nonexistent/settings.ini");
+  store.WriteProfileInt(kFrameSection, "OvwH", 1024);
+  store.WriteProfileString(kFrameSection, "WinPos", "1,2,3");
+  FrameSettings r = LoadFrameSettings(store);
+  EXPECT_EQ(r.outputHeight, 130);
+  EXPECT_EQ(r.projectWidth, 180);
+  EXPECT_TRUE(r.reopenLastProject);
+  EXPECT_FALSE(r.hasPlacement);
+  EXPECT_TRUE(r.windowFonts.empty());
+}
+
+struct DisplayRow {
+  const char* name;
+  const char* platform;
+  const char* display;
+  const char* wayland;
+  bool has;
+};
+
+const DisplayRow kDisplays[] = {
+    {"X11", nullptr, ":0", nullptr, true},
+    {"Wayland", nullptr, nullptr, "wayland-0", true},
+    {"Nothing", nullptr, nullptr, nullptr, false},
+    {"EmptyDisplay", nullptr, "", nullptr, false},
+    {"OffscreenWins", "offscreen", ":0", nullptr, false},
+    {"MinimalWins", "minimal", ":1", nullptr, false},
+    {"XcbWithoutDisplay", "xcb", nullptr, nullptr, false},
+    {"VncByName", "vnc", nullptr, nullptr, true},
+};
+
+class Display : public ::testing::TestWithParam<DisplayRow> {};
+
+TEST_P(Display, Decides) {
+  const DisplayRow& r = GetParam();
+  auto env = [&](const char* name) -> const char* {
+    std::string n = name;
+    if (n == "QT_QPA_PLATFORM") return r.platform;
+    if (n == "DISPLAY") return r.display;
+    if (n == "WAYLAND_DISPLAY") return r.wayland;
+    return nullptr;
+  };
+  EXPECT_EQ(HasDisplay(env), r.has);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Display, ::testing::ValuesIn(kDisplays),
+                         [](const ::testing::TestParamInfo<DisplayRow>& i) { return std::string(i.param.name); });
+
+}  // namespace
+}  // namespace pm2

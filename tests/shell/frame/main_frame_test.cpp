@@ -1,0 +1,363 @@
+// The main frame on the offscreen platform, started as the program starts
+// it: the example project opens in the project window, builds through the
+// command routing with the real ARM tools, shows its lines, a double click
+// on an error line opens the file at that line selected, and closing and
+// starting again restores the layout, the placement and the project.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QElapsedTimer>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "editor/view/edit_view.h"
+#include "platform/settings_store.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/app/frame_hooks.h"
+#include "shell/app/shell_app.h"
+#include "shell/frame/command_strip.h"
+#include "shell/frame/frame_startup.h"
+#include "shell/frame/main_frame.h"
+#include "shell/frame/source_windows.h"
+#include "shell/output/out_view.h"
+#include "shell/output/out_win.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
+#include "shell/windows/shell_runtime.h"
+#include "toolkit/controls/tree_ctrl.h"
+#include "toolkit/frames/control_bar.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+// One start of the program: runtime, start-up steps and the frame.
+struct Session {
+  explicit Session(SettingsStore& settings, const std::string& commandLine, const std::string& program)
+      : runtime(settings), ports(runtime, settings, false) {
+    started = runtime.App().InitInstance(ports, commandLine, program);
+  }
+  ~Session() {
+    ports.DestroyFrame();
+    runtime.App().ExitInstance(ports);
+  }
+  ShellApp& App() { return runtime.App(); }
+  CMainFrame* Frame() { return ports.Frame(); }
+  ShellRuntime runtime;
+  FrameStartup ports;
+  bool started = false;
+};
+
+class MainFrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string bin = std::getenv("PM2_TEST_BIN") ? std::getenv("PM2_TEST_BIN") : "";
+    root = bin + "/root/";
+    std::string pattern = (fs::temp_directory_path() / "pm2frame_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir = pattern + "/";
+    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir, fs::copy_options::recursive);
+    fs::remove_all(dir + "Obj");
+    ResetAppState();
+    PoolFreeAll();
+  }
+  void TearDown() override {
+    ResetAppState();
+    PoolFreeAll();
+    if (!dir.empty()) fs::remove_all(dir);
+  }
+  bool HaveTools() const { return fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc"); }
+  static bool WaitIdle(ShellApp& app, int ms = 120000) {
+    QElapsedTimer t;
+    t.start();
+    while (app.HasState(kStateBusy) && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::processEvents();
+    return !app.HasState(kStateBusy);
+  }
+  static std::string BuildText(CMainFrame* f) {
+    std::string all;
+    for (const std::string& l : f->Output()->BuildPane()->Model().Lines()) all += l + "\n";
+    return all;
+  }
+  std::string root, dir;
+};
+
+TEST_F(MainFrameTest, OpensTheProjectInTheProjectWindow) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(f->isVisible());
+  EXPECT_EQ(f->windowTitle().toStdString(), "Blinky  - Pelmora2");
+  SECTreeCtrl* tree = f->ProjectBar()->View()->Tree();
+  HTREEITEM rootItem = tree->GetRootItem();
+  ASSERT_NE(rootItem, nullptr);
+  EXPECT_EQ(tree->GetItemText(rootItem), s.App().Project()->curTarget->name.str());
+  EXPECT_GE(tree->CountItems(rootItem, true, false), 5);
+  // The target box lists the target; the output pane is registered.
+  EXPECT_EQ(f->Strip()->TargetBox()->currentText().toStdString(), s.App().Project()->curTarget->name.str());
+  EXPECT_TRUE(s.App().m_windows.IsOpen(WindowSlot::OutputPane));
+  EXPECT_FALSE(f->QueryCommand(cmd::kStopBuild).enabled);
+  EXPECT_TRUE(f->QueryCommand(cmd::kBuildTarget).enabled);
+}
+
+TEST_F(MainFrameTest, DoubleClickOnAFileOpensItInAnEditorWindow) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  CPrjView* view = f->ProjectBar()->View();
+  FileRec* led = FindSourceFileByName("LED.c");
+  ASSERT_NE(led, nullptr);
+  HTREEITEM item = view->ItemOf(led);
+  ASSERT_NE(item, nullptr);
+  view->Tree()->SelectItem(item);
+  EXPECT_EQ(s.App().m_pSelItem, led);
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kOpenSelectedFile));
+  EXPECT_NE(f->Sources().ActivePath().find("LED.c"), std::string::npos);
+  EXPECT_EQ(f->windowTitle().toStdString(), "Blinky  - Pelmora2 - LED.c");
+}
+
+TEST_F(MainFrameTest, BuildShowsTheLinesAndAJumpOpensTheErrorLine) {
+  if (!HaveTools()) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
+  {
+    std::ofstream led(dir + "LED.c", std::ios::app);
+    led << "\nint broken_value = ;\n";
+  }
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  EXPECT_TRUE(s.App().HasState(kStateBusy));
+  EXPECT_TRUE(f->QueryCommand(cmd::kStopBuild).enabled);
+  EXPECT_FALSE(f->QueryCommand(cmd::kOpenProject).enabled);
+  // The status bar shows the build and its progress while it runs.
+  EXPECT_EQ(f->Status()->GetWindowText(), "Build target '" + s.App().Project()->curTarget->name.str() + "'");
+  EXPECT_GE(f->Status()->ProgressPane(), 0);
+  f->UpdateCommandUi();
+  EXPECT_FALSE(f->Strip()->TargetBox()->isEnabled());  // no other target while it builds
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_TRUE(f->Strip()->TargetBox()->isEnabled());
+  f->UpdateCommandUi();
+  QTest::qWait(300);
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  EXPECT_LT(f->Status()->ProgressPane(), 0);
+  std::string text = BuildText(f);
+  EXPECT_NE(text.find("compiling LED.c..."), std::string::npos) << text;
+  EXPECT_NE(text.find("Target not created"), std::string::npos) << text;
+  EXPECT_EQ(text.find("0 Error(s)"), std::string::npos) << text;
+
+  COutView* pane = f->Output()->BuildPane();
+  const auto& lines = pane->Model().Lines();
+  int index = -1;
+  for (int i = 0; i < int(lines.size()); ++i)
+    if (lines[i].find("LED.c(") != std::string::npos && lines[i].find("error") != std::string::npos) index = i;
+  ASSERT_GE(index, 0) << text;
+  pane->Model().EnsureVisible(index);
+  pane->update();
+  Rect lr = pane->Model().LineRect(index);
+  QRect r(lr.left, lr.top, lr.right - lr.left, lr.bottom - lr.top);
+  QTest::mouseDClick(pane, Qt::LeftButton, {}, r.center());
+  EditControl* edit = f->Sources().Active();
+  ASSERT_NE(edit, nullptr);
+  EXPECT_NE(f->Sources().ActivePath().find("LED.c"), std::string::npos);
+  bool column = false;
+  EXPECT_NE(edit->Engine().GetSelectedText(&column).find("broken_value"), std::string::npos);
+}
+
+TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) {
+  SettingsStore settings(dir + "settings.ini");
+  QRect placed;
+  {
+    Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    f->setGeometry(40, 30, 900, 640);
+    placed = f->geometry();
+    f->ExecuteCommand(cmd::kViewOutputBar);  // hide the output bar
+    EXPECT_FALSE(f->OutputBar()->IsBarVisible());
+    EXPECT_TRUE(f->close());
+    EXPECT_EQ(s.App().Project(), nullptr);  // written and closed
+  }
+  EXPECT_EQ(settings.GetProfileInt("MFrame", "LprJ", 0), 1);
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  Session s(again, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(s.App().Project(), nullptr);  // the last project opened again
+  EXPECT_EQ(s.App().Project()->name.str(), "Blinky");
+  EXPECT_FALSE(f->OutputBar()->IsBarVisible());
+  EXPECT_TRUE(f->ProjectBar()->IsBarVisible());
+  EXPECT_EQ(f->geometry().size(), placed.size());
+  EXPECT_NE(s.App().m_recent.At(0).find("Blinky"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+std::vector<std::string> GroupFiles(GroupRec* g) {
+  std::vector<std::string> names;
+  for (FileRec* f = g->firstFile; f; f = f->next)
+    if (!(f->flags & kFileRemoved)) names.push_back(f->name.str());
+  return names;
+}
+
+TEST_F(MainFrameTest, DraggingAFileMovesItBetweenGroups) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  ASSERT_NE(s.Frame(), nullptr);
+  CPrjView* view = s.Frame()->ProjectBar()->View();
+  ProjectRec* p = s.App().Project();
+  GroupRec* startup = FindGroupByName(p->firstGroup, "Startup");
+  GroupRec* source = FindGroupByName(p->firstGroup, "Source");
+  ASSERT_TRUE(startup && source);
+  FileRec* led = FindSourceFileByName("LED.c");
+  ASSERT_NE(led, nullptr);
+  // Onto itself: nothing changes; onto the target item: refused.
+  EXPECT_FALSE(view->DropFile(view->ItemOf(led), view->ItemOf(led)));
+  EXPECT_FALSE(view->DropFile(view->ItemOf(led), view->ItemOf(p->curTarget)));
+  EXPECT_EQ(GroupFiles(source), (std::vector<std::string>{"Blinky.c", "LED.c", "Timer.c"}));
+  // Onto a group: at the head of that group.
+  ASSERT_TRUE(view->DropFile(view->ItemOf(led), view->ItemOf(startup)));
+  EXPECT_EQ(GroupFiles(startup), (std::vector<std::string>{"LED.c", "Startup.s"}));
+  EXPECT_EQ(GroupFiles(source), (std::vector<std::string>{"Blinky.c", "Timer.c"}));
+  // Onto a file: before it.
+  FileRec* timer = FindSourceFileByName("Timer.c");
+  FileRec* blinky = FindSourceFileByName("Blinky.c");
+  ASSERT_TRUE(view->DropFile(view->ItemOf(timer), view->ItemOf(blinky)));
+  EXPECT_EQ(GroupFiles(source), (std::vector<std::string>{"Timer.c", "Blinky.c"}));
+  // The tree shows the records again.
+  HTREEITEM startupItem = view->ItemOf(startup);
+  ASSERT_NE(startupItem, nullptr);
+  HTREEITEM first = view->Tree()->GetChildItem(startupItem);
+  EXPECT_EQ(view->Tree()->GetItemText(first), "LED.c");
+}
+
+TEST_F(MainFrameTest, RenamingAGroupKeepsTheOldNameForAnEmptyText) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  ASSERT_NE(s.Frame(), nullptr);
+  CPrjView* view = s.Frame()->ProjectBar()->View();
+  GroupRec* source = FindGroupByName(s.App().Project()->firstGroup, "Source");
+  auto rename = [&](NodeRec* rec, const std::string& text) {
+    TVDISPINFO begin;
+    begin.hdr.code = TVN_BEGINLABELEDIT;
+    begin.item.hItem = view->ItemOf(rec);
+    begin.item.param = reinterpret_cast<std::intptr_t>(rec);
+    NotifyResult refused = view->OnNotify(begin.hdr);
+    TVDISPINFO end = begin;
+    end.hdr.code = TVN_ENDLABELEDIT;
+    end.item.text = text;
+    view->OnNotify(end.hdr);
+    return refused == 0;
+  };
+  EXPECT_TRUE(rename(source, "Application"));
+  EXPECT_EQ(source->name.str(), "Application");
+  EXPECT_TRUE(rename(source, ""));
+  EXPECT_EQ(source->name.str(), "Application");
+  EXPECT_TRUE(rename(source, std::string(50, 'x')));
+  EXPECT_EQ(source->name.size(), 40u);
+  // A file cannot be renamed here.
+  EXPECT_FALSE(rename(FindSourceFileByName("LED.c"), "Other.c"));
+  // A renamed target shows in the target box at once.
+  TargetRec* t = s.App().Project()->curTarget;
+  EXPECT_TRUE(rename(t, "Release"));
+  EXPECT_EQ(s.Frame()->Strip()->TargetBox()->currentText().toStdString(), "Release");
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST_F(MainFrameTest, EditCommandsReachTheActiveEditorAndSaveWritesIt) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_FALSE(f->QueryCommand(57643).enabled);  // no editor: no undo
+  EditControl* edit = f->Sources().Open(dir + "Timer.h");
+  ASSERT_NE(edit, nullptr);
+  EXPECT_FALSE(f->QueryCommand(57643).enabled);
+  QTest::keyClicks(edit, "xy");
+  EXPECT_TRUE(edit->IsModified());
+  ASSERT_TRUE(f->QueryCommand(57643).enabled);
+  EXPECT_TRUE(f->ExecuteCommand(57643));  // undo
+  EXPECT_TRUE(f->QueryCommand(57644).enabled);  // redo
+  QTest::keyClicks(edit, "/*z*/");
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kFileSave));
+  EXPECT_FALSE(edit->IsModified());
+  std::ifstream in(dir + "Timer.h");
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("/*z*/"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST_F(MainFrameTest, StopBuildEndsTheBuildAndANewOneRunsAfterIt) {
+  if (!HaveTools()) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kStopBuild));
+  EXPECT_FALSE(s.App().HasState(kStateBusy));
+  QTest::qWait(500);  // the stopped build's end arrives
+  // Ids of user tools and driver menus never reach the handlers.
+  EXPECT_TRUE(f->ExecuteCommand(32935));
+  EXPECT_TRUE(f->ExecuteCommand(32825));
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kRebuildAll));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_NE(BuildText(f).find("0 Error(s), 0 Warning(s)."), std::string::npos) << BuildText(f);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST_F(MainFrameTest, FindBoxSearchesTheEditorAndKeepsItsHistory) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditControl* edit = f->Sources().Open(dir + "LED.c");
+  ASSERT_NE(edit, nullptr);
+  f->UpdateCommandUi();
+  QComboBox* box = f->Strip()->FindBox();
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(box->isEnabled());
+  box->setEditText("LED_Off");
+  QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+  bool column = false;
+  EXPECT_EQ(edit->Engine().GetSelectedText(&column), "LED_Off");
+  EXPECT_EQ(box->itemText(0).toStdString(), "LED_Off");
+  EXPECT_EQ(settings.GetProfileString("Settings\\Find", "Find1"), "LED_Off");
+}
+
+}  // namespace
+}  // namespace pm2
