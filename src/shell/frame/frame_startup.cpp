@@ -1,5 +1,6 @@
 #include "shell/frame/frame_startup.h"
 
+#include "editor/text/editor_keys.h"
 #include "shell/app/shell_app.h"
 #include "shell/frame/main_frame.h"
 #include "shell/windows/shell_runtime.h"
@@ -12,6 +13,10 @@ FrameStartup::FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool 
     : m_runtime(runtime), m_store(settings), m_splash(splash) {}
 
 FrameStartup::~FrameStartup() { DestroyFrame(); }
+
+// The editor's file-type sections get their defaults (keyword files,
+// colours, fonts) where the settings don't hold them yet.
+void FrameStartup::LoadEditorDefaults() { InitEditorProfiles(m_store); }
 
 void FrameStartup::LoadFrameSettings() {
   m_settings = pm2::LoadFrameSettings(m_store);

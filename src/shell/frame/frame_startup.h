@@ -20,6 +20,7 @@ class FrameStartup : public StartupPorts {
   FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool splash = true);
   ~FrameStartup() override;
 
+  void LoadEditorDefaults() override;
   void LoadFrameSettings() override;
   void ShowSplash(int bitmap, int ms) override;
   bool CreateMainFrame() override;

@@ -59,7 +59,7 @@ bool Translatable(uint8_t type) { return type == kFileC || type == kFileAsm || t
 CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build, FrameSettings& frame)
     : m_app(app), m_settings(settings), m_build(build), m_frameSettings(frame) {
   setObjectName("MainFrame");
-  m_sources = new SourceWindows(*this);
+  m_sources = new SourceWindows(*this, &settings, theApp().m_programDir);
   m_progress = std::make_unique<StatusProgress>([this](const std::string& text) {
     return QFontMetrics(m_status ? m_status->font() : font()).horizontalAdvance(ToQString(text));
   });

@@ -32,7 +32,12 @@ std::string Canonical(const std::string& path) {
 
 }  // namespace
 
-SourceWindows::SourceWindows(SECWorkbookWnd& frame) : QObject(&frame), m_frame(frame) {}
+SourceWindows::SourceWindows(SECWorkbookWnd& frame, SettingsStore* settings, std::string programDir)
+    : QObject(&frame), m_frame(frame) {
+  m_env.pSettings = settings;
+  m_env.pIni = &m_keywordFiles;
+  m_env.programDir = std::move(programDir);
+}
 
 EditControl* SourceWindows::Find(const std::string& path) const {
   std::string key = Canonical(path);
@@ -49,7 +54,7 @@ EditControl* SourceWindows::Open(const std::string& pathIn, int line, std::strin
     for (const Window& w : m_windows)
       if (w.edit == edit) sheet = w.sheet;
   } else {
-    edit = new EditControl;
+    edit = new EditControl(nullptr, m_env);
     edit->SetLanguage(LanguageOf(path));
     int rc = edit->Open(path);
     if (rc != 0) {

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "editor/text/edit_profile.h"
+#include "platform/ini_file.h"
+
 namespace pm2 {
 
 class EditControl;
@@ -16,7 +19,9 @@ class SECWorksheetWnd;
 
 class SourceWindows : public QObject {
  public:
-  explicit SourceWindows(SECWorkbookWnd& frame);
+  // The editors read their file type's settings (colours, font, tabs) from
+  // `settings` and their keyword files from the program's folder.
+  SourceWindows(SECWorkbookWnd& frame, SettingsStore* settings, std::string programDir);
 
   // Opens the file (a local path) or activates its window; a line above 0
   // is shown and selected. Null when the file cannot be read.
@@ -40,6 +45,8 @@ class SourceWindows : public QObject {
   };
   void Forget(QObject* sheet);
   SECWorkbookWnd& m_frame;
+  IniFiles m_keywordFiles;
+  EditEnvironment m_env;
   std::vector<Window> m_windows;
 };
 

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -125,6 +126,19 @@ TEST_F(MainFrameTest, DoubleClickOnAFileOpensItInAnEditorWindow) {
   EXPECT_TRUE(f->ExecuteCommand(cmd::kOpenSelectedFile));
   EXPECT_NE(f->Sources().ActivePath().find("LED.c"), std::string::npos);
   EXPECT_EQ(f->windowTitle().toStdString(), "Blinky  - Pelmora2 - LED.c");
+  // The C file is coloured: its keywords ("void", "unsigned") are painted
+  // in the C files' keyword colour, taken from the installed keyword file.
+  EditControl* edit = f->Sources().Active();
+  ASSERT_NE(edit, nullptr);
+  QCoreApplication::processEvents();
+  const QImage image = edit->grab().toImage();
+  int keywordPixels = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor px = image.pixelColor(x, y);
+      if (px.blue() > 200 && px.red() < 80 && px.green() < 80) ++keywordPixels;
+    }
+  EXPECT_GT(keywordPixels, 20);
 }
 
 TEST_F(MainFrameTest, BuildShowsTheLinesAndAJumpOpensTheErrorLine) {
