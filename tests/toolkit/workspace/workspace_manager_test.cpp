@@ -185,11 +185,17 @@ class WorkspaceManager : public ::testing::Test {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
+  void TearDown() override {
+    std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(storeDir);
+  }
   std::string File(const char* name) const { return (dir / name).string(); }
 
   std::filesystem::path dir;
-  SettingsStore store{"/nonexistent/pm2_ws_settings.ini"};
+  // The settings file lives in its own folder, made on the first save.
+  std::filesystem::path storeDir =
+      std::filesystem::temp_directory_path() / ("pm2_ws_store_" + std::to_string(::getpid()));
+  SettingsStore store{(storeDir / "settings.ini").string()};
   FakePrompts prompts;
 };
 

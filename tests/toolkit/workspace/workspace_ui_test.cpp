@@ -219,9 +219,14 @@ class WorkspaceOnFrame : public ::testing::Test {
     dir = std::filesystem::temp_directory_path() / ("pm2_wsui_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
+  void TearDown() override {
+    std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(storeDir);
+  }
   std::filesystem::path dir;
-  SettingsStore store{"/nonexistent/pm2_wsui.ini"};
+  std::filesystem::path storeDir =
+      std::filesystem::temp_directory_path() / ("pm2_wsui_store_" + std::to_string(::getpid()));
+  SettingsStore store{(storeDir / "settings.ini").string()};
   NoPrompts prompts;
 };
 
