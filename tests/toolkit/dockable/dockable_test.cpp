@@ -23,6 +23,7 @@
 #include "toolkit/docking/dock_state.h"
 #include "toolkit/docking/sdi_layout.h"
 #include "toolkit/frames/dock_bar.h"
+#include "toolkit/frames/dock_context.h"
 #include "toolkit/frames/mdi_frame.h"
 #include "toolkit/frames/mini_dock_frame.h"
 
@@ -86,6 +87,24 @@ TEST(DockableFrame, RightDoubleClickTogglesBetweenDockedAndMdiChild) {
   EXPECT_EQ(m.view->CurrentPlacement(nullptr), kPlaceMdiRestored);
   QTest::mouseDClick(m.view, Qt::RightButton, {}, m.CaptionPoint());
   EXPECT_FALSE(m.view->Bar()->IsMDIChildFloat());
+  EXPECT_EQ(m.view->CurrentPlacement(nullptr), kPlaceLeft);
+}
+
+TEST(DockableFrame, CaptionDragMovesTheBarThroughItsDockContext) {
+  Main m;
+  const QPoint start = m.frame->mapFromGlobal(m.view->mapToGlobal(m.CaptionPoint()));
+  QTest::mousePress(m.view, Qt::LeftButton, {}, m.CaptionPoint());
+  ASSERT_TRUE(m.view->Bar()->DockContext()->IsTracking());
+  QTest::keyPress(m.frame.get(), Qt::Key_Control);  // Ctrl keeps it floating
+  const QPoint target(600, 300);
+  for (int i = 1; i <= 4; ++i) QTest::mouseMove(m.frame.get(), start + (target - start) * i / 4);
+  QTest::mouseRelease(m.frame.get(), Qt::LeftButton, {}, target);
+  QTest::keyRelease(m.frame.get(), Qt::Key_Control);
+  EXPECT_FALSE(m.view->Bar()->DockContext()->IsTracking());
+  EXPECT_TRUE(m.view->IsFloating());
+  EXPECT_EQ(m.view->CurrentPlacement(nullptr), kPlaceFloating);
+  // A double click on the caption docks it again.
+  QTest::mouseDClick(m.view, Qt::LeftButton, {}, m.CaptionPoint());
   EXPECT_EQ(m.view->CurrentPlacement(nullptr), kPlaceLeft);
 }
 
