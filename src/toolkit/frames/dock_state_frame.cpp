@@ -77,7 +77,8 @@ void SECControlBar::SetBarInfoEx(const ControlBarInfo& r, SECMDIFrameWnd* frame)
   }
   s.mru.wasFloating = r.prevFloating;
   s.visible = r.visible;
-  if (r.ext) OnSetBarInfoEx(r, frame);
+  // Derived bars read their own entries (a dialog bar its dialog's id).
+  OnSetBarInfoEx(r, frame);
 }
 
 bool SECMDIFrameWnd::GetDockState(SECDockState& state) const {

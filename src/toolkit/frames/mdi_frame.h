@@ -100,6 +100,12 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   // for the frame's own menu (no document window, or one without a menu).
   void SetMenuSelector(std::function<void(int)> f) { m_menuSelector = std::move(f); }
   int CurrentMenu() const { return m_currentMenu; }
+  // A window that is not an MDI child (a dockable frame) shows its menu.
+  void SelectMenu(int menu) {
+    if (menu == m_currentMenu) return;
+    m_currentMenu = menu;
+    if (m_menuSelector) m_menuSelector(menu);
+  }
 
   // The bar context menu: greys Allow Docking for a bar inside the main
   // window and offers Float In Main Window.

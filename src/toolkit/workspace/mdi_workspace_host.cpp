@@ -1,0 +1,177 @@
+#include "toolkit/workspace/mdi_workspace_host.h"
+
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
+
+#include "toolkit/controls/qt_bridge.h"
+#include "toolkit/core/persistent_tree.h"
+#include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/mdi_frame.h"
+#include "toolkit/workspace/workspace_dialog.h"
+
+namespace pm2 {
+
+namespace {
+
+constexpr int kShowMinimized = 2, kShowMaximized = 3;
+
+Rect ToRect(const QRect& r) { return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+unsigned ShowCmdOf(const QWidget* w) {
+  if (w->isMinimized()) return kShowMinimized;
+  if (w->isMaximized()) return kShowMaximized;
+  return 1;
+}
+
+void ApplyShowCmd(QWidget* w, int showCmd) {
+  if (showCmd == kShowMaximized) w->showMaximized();
+  else if (showCmd == kShowMinimized) w->showMinimized();
+  else if (showCmd > 0) w->showNormal();
+}
+
+}  // namespace
+
+WindowPlacement MdiWorkspaceHost::MainPlacement() const {
+  WindowPlacement wp;
+  const QRect g = m_frame->isMaximized() || m_frame->isMinimized() ? m_frame->normalGeometry() : m_frame->geometry();
+  wp.normal = ToRect(g);
+  wp.showCmd = ShowCmdOf(m_frame);
+  return wp;
+}
+
+void MdiWorkspaceHost::SetMainPlacement(const WindowPlacement& wp, int showCmd) {
+  if (!wp.normal.IsEmpty()) m_frame->setGeometry(ToQRect(wp.normal));
+  ApplyShowCmd(m_frame, showCmd);
+}
+
+std::string MdiWorkspaceHost::MainTitle() const { return FromQString(m_frame->windowTitle()); }
+void MdiWorkspaceHost::SetMainTitle(const std::string& title) { m_frame->setWindowTitle(ToQString(title)); }
+void MdiWorkspaceHost::ShowMainWindow(int showCmd) { ApplyShowCmd(m_frame, showCmd <= 0 ? 1 : showCmd); }
+
+bool MdiWorkspaceHost::SaveDockState(SECPersistentTreeNode* root) {
+  SECDockState state(m_frame->GetControlBarManager());
+  if (!state.GetFrameState(m_frame)) return false;
+  state.RemoveStaleBarIDs();
+  const bool ok = state.SaveStateToNode(root);
+  if (saveBarManager) saveBarManager(root);
+  return ok;
+}
+
+bool MdiWorkspaceHost::RestoreDockState(const SECPersistentTreeNode* root) {
+  if (loadBarManager) loadBarManager(root);
+  SECDockState state(m_frame->GetControlBarManager());
+  if (!state.LoadStateFromNode(root) || state.Records().empty()) return false;
+  return state.SetFrameState(m_frame);
+}
+
+void MdiWorkspaceHost::HideControlBars() {
+  // The restored dock state decides what shows again.
+  for (SECControlBar* bar : m_frame->ControlBars()) m_frame->ShowControlBar(bar, false, false);
+}
+
+TemplateFrame* MdiWorkspaceHost::ActiveChild() const {
+  QMdiSubWindow* w = m_frame->MdiClient()->activeSubWindow();
+  return w ? FrameOf(w) : nullptr;
+}
+
+void MdiWorkspaceHost::ActivateFrame(TemplateFrame* frame, int showCmd) {
+  QMdiSubWindow* w = FrameWindow(frame);
+  if (!w) return;
+  m_frame->MdiClient()->setActiveSubWindow(w);
+  if (showCmd > 0 && int(ShowCmdOf(w)) != showCmd) ApplyShowCmd(w, showCmd);
+}
+
+void MdiWorkspaceHost::ActivateFirstChild() {
+  for (QMdiSubWindow* w : m_frame->MdiClient()->subWindowList())
+    if (FrameOf(w) && !w->isHidden()) {
+      m_frame->MdiClient()->setActiveSubWindow(w);
+      return;
+    }
+}
+
+bool MdiWorkspaceHost::IsFrameVisible(const TemplateFrame* frame) const {
+  QMdiSubWindow* w = FrameWindow(frame);
+  return w && !w->isHidden();
+}
+
+void MdiWorkspaceHost::ShowFrame(TemplateFrame* frame, bool show) {
+  if (QMdiSubWindow* w = FrameWindow(frame)) w->setVisible(show);
+}
+
+WindowPlacement MdiWorkspaceHost::FramePlacement(const TemplateFrame* frame) const {
+  WindowPlacement wp;
+  if (QMdiSubWindow* w = FrameWindow(frame)) {
+    wp.normal = ToRect(w->geometry());
+    wp.showCmd = ShowCmdOf(w);
+  }
+  return wp;
+}
+
+void MdiWorkspaceHost::SetFramePlacement(TemplateFrame* frame, const WindowPlacement& wp) {
+  QMdiSubWindow* w = FrameWindow(frame);
+  if (!w) return;
+  if (!wp.normal.IsEmpty()) w->setGeometry(ToQRect(wp.normal));
+  if (wp.showCmd == kShowMaximized || wp.showCmd == kShowMinimized) ApplyShowCmd(w, int(wp.showCmd));
+}
+
+bool MdiWorkspaceHost::CloseFrame(TemplateFrame* frame) {
+  QMdiSubWindow* w = FrameWindow(frame);
+  return w && w->close();
+}
+
+std::string WorkspaceFileFilters(const std::string& filter) {
+  return WorkspaceText(kIdsWsFileFilterName) + " (" + filter + ");;" + WorkspaceText(kIdsWsAllFilesName) + " (*.*)";
+}
+
+bool QtWorkspacePrompts::PromptForFileName(bool forSave, const std::string& filter, std::string* name) {
+  QFileDialog dialog(m_parent, ToQString(WorkspaceText(forSave ? kIdsWsSaveTitle : kIdsWsOpenTitle)));
+  dialog.setNameFilter(ToQString(WorkspaceFileFilters(filter)));
+  dialog.setAcceptMode(forSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(forSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (filter.size() > 2) dialog.setDefaultSuffix(ToQString(filter.substr(2)));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  *name = FromQString(dialog.selectedFiles().front());
+  return true;
+}
+
+bool QtWorkspacePrompts::RunWorkspaceDialog(WorkspaceNameLists* lists, std::string* chosen, bool forOpen,
+                                            bool forSave) {
+  SECWsMgrDialogEx dialog(lists, chosen, forOpen, forSave, m_parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void QtWorkspacePrompts::ShowError(unsigned stringId, const std::string& name) {
+  QMessageBox::warning(m_parent, ToQString(WorkspaceText(kIdsWsMgrCaption)), ToQString(WorkspaceText(stringId, name)));
+}
+
+void AttachWorkspaceManager(SECMDIFrameWnd* frame, SECWorkspaceManagerEx* mgr) { frame->SetWorkspaceHook(mgr); }
+
+void FillRecentWorkspaceMenu(QMenu* menu, SECMDIFrameWnd* frame, const SECWorkspaceManagerEx& mgr) {
+  // The items replace the old ones where they stood (at the end when none).
+  QAction* before = nullptr;
+  const QList<QAction*> actions = menu->actions();
+  for (int i = 0; i < actions.size(); ++i) {
+    QAction* a = actions[i];
+    if (!a->property("pm2RecentWorkspace").toBool()) continue;
+    before = i + 1 < actions.size() ? actions[i + 1] : nullptr;
+    menu->removeAction(a);
+    a->deleteLater();
+  }
+  if (before && before->property("pm2RecentWorkspace").toBool()) before = nullptr;
+  for (const RecentMenuItem& item : mgr.RecentMenu()) {
+    auto* a = new QAction(ToQString(item.text), menu);
+    a->setProperty("pm2RecentWorkspace", true);
+    a->setData(item.id);
+    a->setEnabled(item.enabled);
+    a->setCheckable(item.checked);
+    a->setChecked(item.checked);
+    const unsigned id = item.id;
+    QObject::connect(a, &QAction::triggered, frame, [frame, id] { frame->RouteCommand(id); });
+    menu->insertAction(before, a);
+  }
+}
+
+}  // namespace pm2
