@@ -60,8 +60,11 @@ void IpcNotifier::Send(dtc_EventBase& event, int32_t to) {
 bool IpcNotifier::Announce() {
   dtc_Identify::Identity id(std::string(kIpcInstanceWord) + " " + std::to_string(m_ownSlot()), IdentityGroups());
   id.m_nDestination = -1;
+  // Un-muted before the identity leaves: a client may answer it at once
+  // (WhoIs, a build request), and that answer must not find us muted.
+  m_state.muted = 0;
   bool sent = m_send(id);
-  m_state.muted = sent ? 0 : 1;
+  if (!sent) m_state.muted = 1;
   return sent;
 }
 
