@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "toolkit/controls/qt_bridge.h"
@@ -13,7 +15,10 @@ constexpr int kBorder = 2;  // the sunken client edge
 constexpr int kBox = 13;    // a check box's side
 }  // namespace
 
-SECCheckListBox::SECCheckListBox(bool withChecks, QWidget* parent) : QWidget(parent), m_checks(withChecks) {
+SECCheckListBox::SECCheckListBox(bool withChecks, QWidget* parent)
+    : QWidget(parent), m_checks(withChecks), m_scroll(new QScrollBar(Qt::Vertical, this)) {
+  m_scroll->hide();
+  QObject::connect(m_scroll, &QScrollBar::valueChanged, this, [this] { update(); });
   setFont(DefaultGuiFont());
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -22,12 +27,42 @@ SECCheckListBox::SECCheckListBox(bool withChecks, QWidget* parent) : QWidget(par
 void SECCheckListBox::SetItems(std::vector<Item> items, int selected) {
   m_items = std::move(items);
   m_selected = selected >= 0 && selected < int(m_items.size()) ? selected : -1;
+  UpdateScroll();
+  EnsureVisible(m_selected);
   update();
+}
+
+int SECCheckListBox::VisibleRows() const { return std::max(1, (height() - 2 * kBorder) / RowHeight()); }
+
+void SECCheckListBox::UpdateScroll() {
+  // A list longer than the box scrolls by rows.
+  const int extra = int(m_items.size()) - VisibleRows();
+  m_scroll->setRange(0, std::max(0, extra));
+  m_scroll->setPageStep(VisibleRows());
+  m_scroll->setVisible(extra > 0);
+  const int w = m_scroll->sizeHint().width();
+  m_scroll->setGeometry(width() - kBorder - w, kBorder, w, height() - 2 * kBorder);
+}
+
+void SECCheckListBox::EnsureVisible(int row) {
+  if (row < 0) return;
+  if (row < m_scroll->value()) m_scroll->setValue(row);
+  else if (row >= m_scroll->value() + VisibleRows()) m_scroll->setValue(row - VisibleRows() + 1);
+}
+
+void SECCheckListBox::resizeEvent(QResizeEvent*) {
+  UpdateScroll();
+  EnsureVisible(m_selected);
+}
+
+void SECCheckListBox::wheelEvent(QWheelEvent* e) {
+  m_scroll->setValue(m_scroll->value() - e->angleDelta().y() / 40);
 }
 
 void SECCheckListBox::SetSelected(int row) {
   if (row < -1 || row >= int(m_items.size()) || row == m_selected) return;
   m_selected = row;
+  EnsureVisible(row);
   update();
   if (onSelected) onSelected(row);
 }
@@ -35,7 +70,9 @@ void SECCheckListBox::SetSelected(int row) {
 int SECCheckListBox::RowHeight() const { return std::max(fontMetrics().height() + 2, kBox + 3); }
 
 QRect SECCheckListBox::RowRect(int row) const {
-  return QRect(kBorder, kBorder + row * RowHeight(), width() - 2 * kBorder, RowHeight());
+  const int scrollCx = m_scroll->isVisible() ? m_scroll->width() : 0;
+  return QRect(kBorder, kBorder + (row - m_scroll->value()) * RowHeight(), width() - 2 * kBorder - scrollCx,
+               RowHeight());
 }
 
 QRect SECCheckListBox::CheckRect(int row) const {
@@ -45,7 +82,8 @@ QRect SECCheckListBox::CheckRect(int row) const {
 
 int SECCheckListBox::RowAt(QPoint p) const {
   if (p.y() < kBorder) return -1;
-  const int row = (p.y() - kBorder) / RowHeight();
+  if (m_scroll->isVisible() && p.x() >= m_scroll->x()) return -1;
+  const int row = (p.y() - kBorder) / RowHeight() + m_scroll->value();
   return row < int(m_items.size()) ? row : -1;
 }
 
@@ -66,8 +104,9 @@ void SECCheckListBox::paintEvent(QPaintEvent*) {
   p.drawLine(1, height() - 2, width() - 2, height() - 2);
   p.drawLine(width() - 2, 1, width() - 2, height() - 2);
   p.setClipRect(rect().adjusted(kBorder, kBorder, -kBorder, -kBorder));
-  for (int i = 0; i < int(m_items.size()); ++i) {
+  for (int i = m_scroll->value(); i < int(m_items.size()); ++i) {
     const QRect r = RowRect(i);
+    if (r.top() >= height()) break;
     int textLeft = r.left() + 2;
     if (m_checks) {
       const QRect box = CheckRect(i);

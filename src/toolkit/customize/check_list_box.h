@@ -5,6 +5,8 @@
 // are the owner's, the widget only shows them and reports clicks.
 
 #include <QWidget>
+
+class QScrollBar;
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,10 +41,16 @@ class SECCheckListBox : public QWidget {
   void paintEvent(QPaintEvent*) override;
   void mousePressEvent(QMouseEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
+  void wheelEvent(QWheelEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
 
  private:
   int RowHeight() const;
+  int VisibleRows() const;
+  void UpdateScroll();
+  void EnsureVisible(int row);
   bool m_checks;
+  QScrollBar* m_scroll;
   std::vector<Item> m_items;
   int m_selected = -1;
 };

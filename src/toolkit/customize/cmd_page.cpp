@@ -1,7 +1,6 @@
 #include "toolkit/customize/cmd_page.h"
 
 #include <QApplication>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -141,36 +140,44 @@ SECToolBarCmdPage::SECToolBarCmdPage(SECToolBarManager* manager, std::vector<Com
     : QDialog(parent), m_manager(manager), m_groups(std::move(groups)) {
   setWindowTitle("Customize Toolbars");
   setFont(DefaultGuiFont());
-  auto* grid = new QGridLayout(this);
-  grid->setContentsMargins(11, 11, 11, 11);
-  grid->setHorizontalSpacing(11);
-  grid->setVerticalSpacing(4);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(11, 11, 11, 11);
+  outer->setSpacing(7);
+  auto* top = new QHBoxLayout;
+  top->setSpacing(11);
+  auto* left = new QVBoxLayout;
+  left->setSpacing(3);
   auto* catLabel = new QLabel("Ca&tegories:", this);
   m_list = new SECCheckListBox(false, this);
   m_list->setFixedWidth(130);
   catLabel->setBuddy(m_list);
-  grid->addWidget(catLabel, 0, 0);
-  grid->addWidget(m_list, 1, 0, 2, 1);
+  left->addWidget(catLabel);
+  left->addWidget(m_list, 1);
+  top->addLayout(left);
   auto* box = new QGroupBox("Buttons", this);
   auto* boxLayout = new QVBoxLayout(box);
   boxLayout->setContentsMargins(8, 6, 8, 8);
   m_area = new QWidget(box);
-  m_area->setMinimumSize(230, 110);
+  m_area->setMinimumSize(230, 90);
   boxLayout->addWidget(m_area);
-  grid->addWidget(box, 0, 1, 2, 1);
-  auto* hint = new QLabel("Select a category, then drag a button onto any toolbar.", this);
-  grid->addWidget(hint, 2, 1);
+  top->addWidget(box, 1);
+  auto* close = new QPushButton("Close", this);
+  close->setFixedSize(75, 23);
+  close->setDefault(true);
+  QObject::connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  auto* right = new QVBoxLayout;
+  right->addSpacing(catLabel->sizeHint().height() + 3);
+  right->addWidget(close);
+  right->addStretch();
+  top->addLayout(right);
+  outer->addLayout(top, 1);
+  outer->addWidget(new QLabel("Select a category, then drag a button onto any toolbar.", this));
   auto* descBox = new QGroupBox("Description", this);
   auto* descLayout = new QVBoxLayout(descBox);
   m_desc = new QLabel(descBox);
   m_desc->setMinimumHeight(18);
   descLayout->addWidget(m_desc);
-  grid->addWidget(descBox, 3, 0, 1, 2);
-  auto* close = new QPushButton("Close", this);
-  close->setFixedSize(75, 23);
-  close->setDefault(true);
-  QObject::connect(close, &QPushButton::clicked, this, &QDialog::accept);
-  grid->addWidget(close, 0, 2, 2, 1, Qt::AlignTop);
+  outer->addWidget(descBox);
 
   const std::vector<unsigned> windowIds = CommandGroupWindowIds(m_groups.size());
   std::vector<SECCheckListBox::Item> names;

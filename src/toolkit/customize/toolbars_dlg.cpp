@@ -33,7 +33,7 @@ SECToolBarsDlg::SECToolBarsDlg(SECToolBarManager* manager, QWidget* parent) : QD
   grid->setVerticalSpacing(4);
   auto* listLabel = new QLabel("&Toolbars:", this);
   m_list = new SECCheckListBox(true, this);
-  m_list->setMinimumSize(190, 150);
+  m_list->setMinimumSize(190, 196);
   listLabel->setBuddy(m_list);
   m_nameLabel = new QLabel("Toolbar &name:", this);
   m_name = new QLineEdit(this);
