@@ -4,7 +4,8 @@
 // toolbar of its buttons; a button dragged from a group onto a toolbar of
 // the frame is added there, at the place it is dropped. Selecting a button
 // shows its command's description. While the dialog is open the frame's
-// toolbars are in customise mode.
+// toolbars are in customise mode. Show it with show(), not exec(), so the
+// drops reach the frame's toolbars.
 
 #include <QDialog>
 #include <string>

@@ -5,7 +5,8 @@
 // a new toolbar by name, and sets the manager's three switches (tips, cool
 // look, large buttons). While it is open the toolbars are in customise
 // mode, so buttons can be dragged between them; Cancel (Escape) puts the
-// switches back as they were.
+// switches back as they were. Show it with show(), not exec(): a modal
+// dialog would keep the mouse from the toolbars being customised.
 
 #include <QDialog>
 
