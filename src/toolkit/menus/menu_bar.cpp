@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 
 #include "toolkit/controls/qt_bridge.h"
@@ -370,6 +373,12 @@ bool SECMenuBar::FilterKey(QKeyEvent* k) {
 }
 
 bool SECMenuBar::eventFilter(QObject* watched, QEvent* event) {
+  if (m_child && watched == m_child.data()) {
+    const QEvent::Type t = event->type();
+    if (t == QEvent::WindowStateChange || t == QEvent::WindowIconChange || t == QEvent::Hide)
+      QTimer::singleShot(0, this, [this] { SetMaxChildState(); });
+    return false;
+  }
   if (m_openMenu && watched == m_openMenu.data()) {
     if (auto* menu = qobject_cast<QMenu*>(m_openMenu.data())) return FilterPopup(menu, event);
     return false;
@@ -379,9 +388,234 @@ bool SECMenuBar::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SECMenuBar::mousePressEvent(QMouseEvent* e) {
+  if (m_childShown && e->button() == Qt::LeftButton) {
+    const QPoint pt = e->position().toPoint();
+    if (ChildIconRect().contains(pt)) {
+      if (m_tracker.Mode() == MenuMode::Keyboard) CancelMenu();
+      OpenChildSystemMenu();
+      return;
+    }
+    const int part = m_caption.HitTest({pt.x(), pt.y()}, FromQRect(ChildCaptionRect()));
+    if (part >= 0) {
+      m_caption.Press(part, !isEnabled());
+      update(ChildCaptionRect());
+      return;
+    }
+  }
   // A press on no title leaves the keyboard mode (and may drag the bar).
   if (HitTestIndex(e->position().toPoint()) < 0 && m_tracker.Mode() == MenuMode::Keyboard) CancelMenu();
   SECCustomToolBar::mousePressEvent(e);
+}
+
+// ---- a maximised child's buttons -------------------------------------------------
+
+void SECMenuBar::FollowMdiChildren(QMdiArea* client) {
+  if (!client) return;
+  // The frame hosts the maximised child's caption (on this bar), so the
+  // child draws none of its own.
+  client->window()->setAttribute(Qt::WA_CanHostQMdiSubWindowTitleBar);
+  QObject::connect(client, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) { SetActiveChild(w); });
+  SetActiveChild(client->activeSubWindow());
+}
+
+QMdiSubWindow* SECMenuBar::ActiveChild() const { return m_child.data(); }
+
+void SECMenuBar::SetActiveChild(QMdiSubWindow* child) {
+  if (child != m_child.data()) {
+    if (m_child) m_child->removeEventFilter(this);
+    m_child = child;
+    if (child) child->installEventFilter(this);
+  }
+  SetMaxChildState();
+}
+
+namespace {
+// The caption style of a child from its window hints: a window that names
+// none has every box; one that does has those it names (a close button
+// implies a system menu).
+unsigned ChildStyleOf(const QWidget* w) {
+  const Qt::WindowFlags f = w->windowFlags();
+  const Qt::WindowFlags hints = Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint;
+  if (!(f & hints)) return kChildSysMenu | kChildMinimizeBox | kChildMaximizeBox;
+  unsigned bits = 0;
+  if (f & (Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)) bits |= kChildSysMenu;
+  if (f & Qt::WindowMinimizeButtonHint) bits |= kChildMinimizeBox;
+  if (f & Qt::WindowMaximizeButtonHint) bits |= kChildMaximizeBox;
+  return bits;
+}
+}  // namespace
+
+bool SECMenuBar::SetMaxChildState(bool forceHide) {
+  QMdiSubWindow* child = m_child.data();
+  const unsigned style = child ? ChildStyleOf(child) : 0;
+  const bool show = !forceHide && child && child->isVisible() && child->isMaximized() && (style & kChildSysMenu);
+  const bool changed = show != m_childShown || (show && style != m_caption.Style());
+  if (!changed) {
+    if (show) update(ChildIconRect());  // the icon may have changed
+    return false;
+  }
+  m_childShown = show;
+  m_caption.Cancel();
+  if (show) m_caption.SetStyle(style);
+  LayoutButtons();
+  update();
+  return true;
+}
+
+QRect SECMenuBar::ChildIconRect() const {
+  if (!m_childShown) return {};
+  const Rect base = SECCustomToolBar::InsideMargins();
+  return QRect(base.left + 2, (height() - kChildIconSize) / 2, kChildIconSize, kChildIconSize);
+}
+
+QRect SECMenuBar::ChildCaptionRect() const {
+  if (!m_childShown) return {};
+  const Rect base = SECCustomToolBar::InsideMargins();
+  const Size ext = m_caption.Extent();
+  return QRect(width() - base.right - 2 - ext.cx, (height() - ext.cy) / 2, ext.cx, ext.cy);
+}
+
+Rect SECMenuBar::InsideMargins() const {
+  Rect m = SECCustomToolBar::InsideMargins();
+  if (m_childShown) {
+    m.left += kChildIconSize + 6;
+    m.right += m_caption.Extent().cx + 6;
+  }
+  return m;
+}
+
+void SECMenuBar::RunChildCommand(ChildCommand cmd) {
+  QPointer<QMdiSubWindow> child = m_child;
+  if (!child || cmd == ChildCommand::None) return;
+  // Posted, as a system command is: the child may go away while it runs.
+  QTimer::singleShot(0, this, [child, cmd] {
+    if (!child) return;
+    switch (cmd) {
+      case ChildCommand::Minimize: child->showMinimized(); break;
+      case ChildCommand::Restore: child->showNormal(); break;
+      case ChildCommand::Close: child->close(); break;
+      case ChildCommand::None: break;
+    }
+  });
+}
+
+void SECMenuBar::OpenChildSystemMenu() {
+  if (!m_child) return;
+  if (QMenu* menu = m_child->systemMenu()) menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
+}
+
+void SECMenuBar::mouseMoveEvent(QMouseEvent* e) {
+  if (m_caption.Pressed() >= 0) {
+    const QPoint pt = e->position().toPoint();
+    m_caption.Move(m_caption.HitTest({pt.x(), pt.y()}, FromQRect(ChildCaptionRect())));
+    update(ChildCaptionRect());
+    return;
+  }
+  SECCustomToolBar::mouseMoveEvent(e);
+}
+
+void SECMenuBar::mouseReleaseEvent(QMouseEvent* e) {
+  if (m_caption.Pressed() >= 0) {
+    const QPoint pt = e->position().toPoint();
+    const ChildCommand cmd =
+        e->button() == Qt::LeftButton ? m_caption.Release(m_caption.HitTest({pt.x(), pt.y()}, FromQRect(ChildCaptionRect())))
+                                      : ChildCommand::None;
+    update(ChildCaptionRect());
+    RunChildCommand(cmd);
+    return;
+  }
+  SECCustomToolBar::mouseReleaseEvent(e);
+}
+
+void SECMenuBar::mouseDoubleClickEvent(QMouseEvent* e) {
+  // A double-click on the icon runs the system menu's default: close.
+  if (m_childShown && e->button() == Qt::LeftButton && ChildIconRect().contains(e->position().toPoint())) {
+    if (m_child && m_child->systemMenu()) m_child->systemMenu()->close();
+    RunChildCommand(ChildCommand::Close);
+    return;
+  }
+  if (m_childShown && ChildCaptionRect().contains(e->position().toPoint())) {
+    mousePressEvent(e);  // a quick second click is a click
+    return;
+  }
+  SECCustomToolBar::mouseDoubleClickEvent(e);
+}
+
+void SECMenuBar::paintEvent(QPaintEvent* e) {
+  SECCustomToolBar::paintEvent(e);
+  if (!m_childShown) return;
+  QPainter p(this);
+  PaintChildButtons(p);
+}
+
+namespace {
+
+// A caption part as the classic look draws it: a raised (or, pressed,
+// sunken) button with its glyph.
+void DrawCaptionPart(QPainter& p, const QRect& r, int part, bool pressed, bool enabled) {
+  p.fillRect(r, SysQColor(SysColor::BtnFace));
+  const QColor outerTl = SysQColor(pressed ? SysColor::DkShadow3D : SysColor::Light3D);
+  const QColor outerBr = SysQColor(pressed ? SysColor::BtnHighlight : SysColor::DkShadow3D);
+  const QColor innerTl = SysQColor(pressed ? SysColor::BtnShadow : SysColor::BtnHighlight);
+  const QColor innerBr = SysQColor(pressed ? SysColor::Light3D : SysColor::BtnShadow);
+  const auto frame = [&](const QRect& f, const QColor& tl, const QColor& br) {
+    p.setPen(tl);
+    p.drawLine(f.left(), f.top(), f.right() - 1, f.top());
+    p.drawLine(f.left(), f.top(), f.left(), f.bottom() - 1);
+    p.setPen(br);
+    p.drawLine(f.left(), f.bottom(), f.right(), f.bottom());
+    p.drawLine(f.right(), f.top(), f.right(), f.bottom());
+  };
+  frame(r, outerTl, outerBr);
+  frame(r.adjusted(1, 1, -1, -1), innerTl, innerBr);
+  const int ox = r.left() + (pressed ? 1 : 0), oy = r.top() + (pressed ? 1 : 0);
+  const auto glyph = [&](int dx, int dy, const QColor& c) {
+    const int x = ox + dx, y = oy + dy;
+    switch (part) {
+      case 0:  // minimise: a bar at the bottom
+        p.fillRect(x + 4, y + 9, 6, 2, c);
+        break;
+      case 1:  // restore: two windows, the front one lower left
+        p.setPen(c);
+        p.fillRect(x + 6, y + 2, 6, 2, c);
+        p.drawLine(x + 11, y + 2, x + 11, y + 7);
+        p.drawLine(x + 10, y + 7, x + 11, y + 7);
+        p.drawLine(x + 6, y + 2, x + 6, y + 4);
+        p.fillRect(x + 3, y + 5, 6, 2, c);
+        p.drawRect(x + 3, y + 5, 5, 5);
+        break;
+      default:  // close: a cross two pixels wide
+        p.setPen(c);
+        for (int k = 0; k < 7; ++k) {
+          p.drawLine(x + 4 + k, y + 3 + k, x + 5 + k, y + 3 + k);
+          p.drawLine(x + 10 - k, y + 3 + k, x + 11 - k, y + 3 + k);
+        }
+        break;
+    }
+  };
+  if (enabled) {
+    glyph(0, 0, SysQColor(SysColor::BtnText));
+  } else {
+    glyph(1, 1, SysQColor(SysColor::BtnHighlight));
+    glyph(0, 0, SysQColor(SysColor::GrayText));
+  }
+}
+
+}  // namespace
+
+void SECMenuBar::PaintChildButtons(QPainter& p) const {
+  p.save();
+  if (m_child) {
+    QIcon icon = m_child->windowIcon();
+    if (icon.isNull()) icon = BarWindowIcon();
+    p.drawPixmap(ChildIconRect(), icon.pixmap(kChildIconSize, kChildIconSize));
+  }
+  const Rect buttons = FromQRect(ChildCaptionRect());
+  for (int part = 0; part < 3; ++part)
+    DrawCaptionPart(p, ToQRect(m_caption.PartRect(part, buttons)), part, m_caption.ShownPressed() == part,
+                    m_caption.PartEnabled(part));
+  p.restore();
 }
 
 void SECMenuBar::OnSetBarInfoEx(const ControlBarInfo&, SECMDIFrameWnd*) {
@@ -426,6 +660,7 @@ SECMenuBar* InstallMenuBar(SECMDIFrameWnd* frame, const ResourceTables& tables, 
     if (id < 0 || !guard->SelectMenu(unsigned(id))) guard->SelectMenu(frameMenu);
   });
   bar->AttachToApplication();
+  bar->FollowMdiChildren(frame->MdiClient());
   return bar;
 }
 

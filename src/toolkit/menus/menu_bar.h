@@ -18,11 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/menus/child_caption_model.h"
 #include "toolkit/menus/menu_bar_model.h"
 #include "toolkit/menus/menu_tracker.h"
 #include "toolkit/toolbars/custom_toolbar.h"
 
 class QKeyEvent;
+class QMdiArea;
+class QMdiSubWindow;
+class QPainter;
 class QMenu;
 
 namespace pm2 {
@@ -69,6 +73,22 @@ class SECMenuBar : public SECCustomToolBar {
 
   // The application-wide filter the frame routes its keys through.
   void AttachToApplication();
+  // A maximised document window gives the bar its buttons: its icon at the
+  // left (a press opens its system menu, a double-click closes it) and its
+  // minimise, restore and close parts at the right. The bar follows the
+  // active window of `client`; the window itself then draws no caption.
+  void FollowMdiChildren(QMdiArea* client);
+  // Shows the buttons when the active child is maximised and has a system
+  // menu (and `forceHide` is not set), else hides them; true when that
+  // changed anything.
+  bool SetMaxChildState(bool forceHide = false);
+  bool ChildButtonsShown() const { return m_childShown; }
+  QMdiSubWindow* ActiveChild() const;
+  const ChildCaptionButtons& ChildCaption() const { return m_caption; }
+  // Both in the bar's coordinates; empty while the buttons are hidden.
+  QRect ChildIconRect() const;
+  QRect ChildCaptionRect() const;
+
   // F10 enters the keyboard menu mode unless this answers true (the
   // shortcut table binds F10 to a command, as the IDE's Step Over).
   void SetF10Bound(std::function<bool()> f) { m_f10Bound = std::move(f); }
@@ -76,8 +96,17 @@ class SECMenuBar : public SECCustomToolBar {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  Rect InsideMargins() const override;
 
  private:
+  void SetActiveChild(QMdiSubWindow* child);
+  void RunChildCommand(ChildCommand cmd);
+  void OpenChildSystemMenu();
+  void PaintChildButtons(QPainter& p) const;
   bool FilterPopup(QMenu* menu, QEvent* event);
   bool FilterApplication(QObject* watched, QEvent* event);
   bool FilterKey(QKeyEvent* k);
@@ -103,6 +132,10 @@ class SECMenuBar : public SECCustomToolBar {
   PopupEnd m_endReason = PopupEnd::Outside;
   bool m_appFilter = false;
   std::function<bool()> m_f10Bound;
+  // The maximised child's buttons.
+  QPointer<QMdiSubWindow> m_child;
+  ChildCaptionButtons m_caption;
+  bool m_childShown = false;
   // A key event the bar lets pass climbs the parents through the filter
   // again; the last one passed is remembered so that it counts once.
   struct SeenKey {

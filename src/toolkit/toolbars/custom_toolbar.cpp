@@ -641,6 +641,38 @@ void SECCustomToolBar::EndDrag(bool drop, QPoint global) {
   if (m_pManager && !m_pManager->IsCustomizing()) ClearSelection();
 }
 
+int SECCustomToolBar::DropIndex(const QRect& drop) const {
+  const QRect local(mapFromGlobal(drop.topLeft()), drop.size());
+  // Where in the target: the row whose band holds the drop's centre, then
+  // the first button whose right edge lies beyond the drop's left edge.
+  int at = ButtonCount();
+  int rowTop = -1, rowBottom = -1;
+  for (const auto& b : m_btns) {
+    if (b->m_nStyle & TBBS_HIDDEN) continue;
+    if (local.center().y() >= b->m_y && local.center().y() < b->m_y + b->m_cy) {
+      rowTop = b->m_y;
+      rowBottom = b->m_y + b->m_cy;
+      break;
+    }
+  }
+  if (rowTop >= 0) {
+    int lastInRow = -1;
+    for (int i = 0; i < ButtonCount(); ++i) {
+      const SECStdBtn& b = *m_btns[std::size_t(i)];
+      if ((b.m_nStyle & TBBS_HIDDEN) || b.m_y >= rowBottom || b.m_y + b.m_cy <= rowTop) continue;
+      lastInRow = i;
+      if (b.m_x + b.m_cx > local.left()) {
+        at = i;
+        break;
+      }
+      at = lastInRow + 1;
+    }
+  } else if (local.center().y() < height() / 2) {
+    at = 0;
+  }
+  return at;
+}
+
 void SECCustomToolBar::DropDraggedButton(int index, QPoint topLeft, bool copy) {
   if (index < 0 || index >= ButtonCount()) return;
   SECStdBtn& src = *m_btns[std::size_t(index)];
@@ -673,34 +705,8 @@ void SECCustomToolBar::DropDraggedButton(int index, QPoint topLeft, bool copy) {
     }
     return;
   }
-  // Where in the target: the row whose band holds the drop's centre, then
-  // the first button whose right edge lies beyond the drop's left edge.
   const QRect local(target->mapFromGlobal(drop.topLeft()), drop.size());
-  int at = target->ButtonCount();
-  int rowTop = -1, rowBottom = -1;
-  for (const auto& b : target->m_btns) {
-    if (b->m_nStyle & TBBS_HIDDEN) continue;
-    if (local.center().y() >= b->m_y && local.center().y() < b->m_y + b->m_cy) {
-      rowTop = b->m_y;
-      rowBottom = b->m_y + b->m_cy;
-      break;
-    }
-  }
-  if (rowTop >= 0) {
-    int lastInRow = -1;
-    for (int i = 0; i < target->ButtonCount(); ++i) {
-      const SECStdBtn& b = *target->m_btns[std::size_t(i)];
-      if ((b.m_nStyle & TBBS_HIDDEN) || b.m_y >= rowBottom || b.m_y + b.m_cy <= rowTop) continue;
-      lastInRow = i;
-      if (b.m_x + b.m_cx > local.left()) {
-        at = i;
-        break;
-      }
-      at = lastInRow + 1;
-    }
-  } else if (local.center().y() < target->height() / 2) {
-    at = 0;
-  }
+  int at = target->DropIndex(drop);
   if (target == this && !copy) {
     if (at == index || at == index + 1) {
       // A nudge within its own place edits the separators beside it.

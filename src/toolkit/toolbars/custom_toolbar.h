@@ -143,6 +143,10 @@ class SECCustomToolBar : public SECControlBar, public ButtonHost {
   // Customisation by dragging, also reachable from tests: the button at
   // `index` dropped with its top-left at `screenTopLeft`.
   void DropDraggedButton(int index, QPoint screenTopLeft, bool copy);
+  // Where a button dropped as `screenRect` goes among this bar's buttons:
+  // the row holding the drop's centre, before the first button reaching
+  // past the drop's left edge.
+  int DropIndex(const QRect& screenRect) const;
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -157,8 +161,9 @@ class SECCustomToolBar : public SECControlBar, public ButtonHost {
   void showEvent(QShowEvent*) override;
   void hideEvent(QHideEvent*) override;
 
-  // The inside borders of the current shape (the gripper's side is wider).
-  Rect InsideMargins() const;
+  // The inside borders of the current shape (the gripper's side is wider);
+  // the menu bar keeps room for a maximised child's buttons in them.
+  virtual Rect InsideMargins() const;
   bool IsDocked() const { return DockBar() && !IsFloating(); }
   void SetHot(int index);
   void Changed();  // sizes, frame layout and repaint after a button change

@@ -62,6 +62,12 @@ std::string SECToolBarManager::TipText(unsigned id) const {
   return nl == std::string::npos ? s : s.substr(nl + 1);
 }
 
+std::string SECToolBarManager::DescriptionText(unsigned id) const {
+  if (!m_tips) return {};
+  const std::string s = m_tips(id);
+  return s.substr(0, s.find('\n'));
+}
+
 std::uint32_t SECToolBarManager::BarStyle() const {
   return CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM | CBRS_SIZE_DYNAMIC | (m_settings.toolTips ? CBRS_TOOLTIPS : 0);
 }
@@ -180,6 +186,26 @@ SECCustomToolBar* SECToolBarManager::CreateUserToolBar(const std::string& title)
   if (!id || !m_frame) return nullptr;
   const std::string name = title.empty() ? "Toolbar" + std::to_string(id - (kFirstUserToolBarId - 1)) : title;
   return NewToolBar(id, name);
+}
+
+bool SECToolBarManager::ResetToolBar(SECCustomToolBar* bar) {
+  std::vector<unsigned> ids;
+  if (!bar || !GetDefaultButtons(bar->BarId(), &ids)) return false;
+  bar->SetButtons(ids);
+  if (m_frame) m_frame->RecalcLayout();
+  return true;
+}
+
+bool SECToolBarManager::DestroyUserToolBar(SECCustomToolBar* bar) {
+  if (!bar || bar->BarId() < kFirstUserToolBarId || bar->BarId() >= kMenuBarId) return false;
+  ToolBarClosing(bar);
+  if (SECMDIFrameWnd* f = bar->DockSite()) {
+    f->RemoveControlBar(bar);
+    f->RecalcLayout();
+  }
+  bar->hide();
+  bar->deleteLater();
+  return true;
 }
 
 SECCustomToolBar* SECToolBarManager::FindToolBarAt(const QRect& screenRect) const {

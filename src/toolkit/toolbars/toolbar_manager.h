@@ -82,6 +82,8 @@ class SECToolBarManager : public ControlBarInfoExSource {
   // source gives one in that form).
   void SetTipSource(std::function<std::string(unsigned)> f) { m_tips = std::move(f); }
   std::string TipText(unsigned id) const;
+  // The description of a command: the part of its string before a newline.
+  std::string DescriptionText(unsigned id) const;
 
   // Notifications of every toolbar's buttons (window buttons' created and
   // Enter codes, drop-down buttons) that the toolbar itself does not take.
@@ -106,6 +108,10 @@ class SECToolBarManager : public ControlBarInfoExSource {
   // titled `title` or "Toolbar<n>".
   SECCustomToolBar* CreateUserToolBar(const std::string& title = {});
   SECCustomToolBar* GetToolBar(unsigned id) const;
+  // A predefined toolbar gets its default buttons back (false for a bar
+  // without a definition); a user toolbar is destroyed (false for others).
+  bool ResetToolBar(SECCustomToolBar* bar);
+  bool DestroyUserToolBar(SECCustomToolBar* bar);
   std::vector<SECCustomToolBar*> ToolBars() const;
   // The visible toolbar a dropped rectangle falls on: a floating one before
   // a docked one.

@@ -1,0 +1,171 @@
+// A maximised document window's buttons on the menu bar, on the offscreen
+// platform: they appear with the maximised child and follow the active
+// one, their parts minimise, restore and close it, and the icon opens the
+// child's system menu.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMenu>
+#include <QTest>
+
+#include "toolkit/controls/qt_bridge.h"
+#include "toolkit/frames/mdi_child.h"
+#include "toolkit/frames/mdi_frame.h"
+#include "toolkit/menus/menu_bar.h"
+
+namespace pm2 {
+namespace {
+
+const char* kRc = R"(
+MENU 120
+POPUP "&File"
+ITEM 101 "&Open"
+END
+POPUP "&Window"
+ITEM 401 "&Cascade"
+END
+END
+)";
+
+class ChildButtonsTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char arg0[] = "toolkit_menus_ui_test";
+    static char* argv[] = {arg0, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+  }
+  void SetUp() override {
+    std::string err;
+    ASSERT_TRUE(tables.Load(kRc, "test menus", &err)) << err;
+    frame = new SECMDIFrameWnd;
+    frame->resize(700, 400);
+    frame->EnableDocking(CBRS_ALIGN_ANY);
+    bar = InstallMenuBar(frame, tables, {120}, nullptr, MenuBarPlace::CommandSlot, &err);
+    ASSERT_NE(bar, nullptr) << err;
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    a = AddChild("a.c");
+    b = AddChild("b.c");
+  }
+  void TearDown() override {
+    if (QWidget* p = QApplication::activePopupWidget()) p->close();
+    delete frame;
+  }
+  SECMDIChildWnd* AddChild(const char* title) {
+    auto* child = new SECMDIChildWnd(frame);
+    child->setWidget(new QWidget);
+    child->setWindowTitle(title);
+    frame->MdiClient()->addSubWindow(child);
+    child->resize(200, 150);
+    child->show();
+    return child;
+  }
+  static void Settle() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+  }
+  QPoint PartCentre(int part) {
+    const QRect r = ToQRect(bar->ChildCaption().PartRect(part, FromQRect(bar->ChildCaptionRect())));
+    return r.center();
+  }
+
+  ResourceTables tables;
+  SECMDIFrameWnd* frame = nullptr;
+  SECMenuBar* bar = nullptr;
+  SECMDIChildWnd* a = nullptr;
+  SECMDIChildWnd* b = nullptr;
+};
+
+TEST_F(ChildButtonsTest, AMaximisedChildPutsItsButtonsOnTheBarAtBothEnds) {
+  EXPECT_FALSE(bar->ChildButtonsShown());
+  const int titleX = bar->Button(0)->m_x;
+  frame->MdiClient()->setActiveSubWindow(b);
+  b->showMaximized();
+  Settle();
+  ASSERT_TRUE(bar->ChildButtonsShown());
+  EXPECT_EQ(bar->ActiveChild(), b);
+  // The icon at the left pushes the titles right; the parts end at the
+  // bar's right end.
+  EXPECT_LT(bar->ChildIconRect().right(), bar->Button(0)->m_x);
+  EXPECT_GT(bar->Button(0)->m_x, titleX);
+  EXPECT_GT(bar->ChildCaptionRect().left(), bar->width() - 60);
+  EXPECT_LE(bar->ChildCaptionRect().right(), bar->width() - 1);
+  b->showNormal();
+  Settle();
+  EXPECT_FALSE(bar->ChildButtonsShown());
+  EXPECT_EQ(bar->Button(0)->m_x, titleX);
+}
+
+TEST_F(ChildButtonsTest, TheButtonsFollowTheActiveChild) {
+  frame->MdiClient()->setActiveSubWindow(a);
+  a->showMaximized();
+  Settle();
+  ASSERT_TRUE(bar->ChildButtonsShown());
+  frame->MdiClient()->setActiveSubWindow(b);  // the area maximises it in turn
+  Settle();
+  EXPECT_EQ(bar->ActiveChild(), b);
+  EXPECT_TRUE(b->isMaximized());
+  EXPECT_TRUE(bar->ChildButtonsShown());
+  b->close();
+  a->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  Settle();
+  EXPECT_FALSE(bar->ChildButtonsShown());
+}
+
+TEST_F(ChildButtonsTest, RestoreAndCloseActOnTheChild) {
+  frame->MdiClient()->setActiveSubWindow(b);
+  b->showMaximized();
+  Settle();
+  ASSERT_TRUE(bar->ChildButtonsShown());
+  QTest::mousePress(bar, Qt::LeftButton, {}, PartCentre(1));
+  EXPECT_EQ(bar->ChildCaption().ShownPressed(), 1);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, PartCentre(1));
+  Settle();
+  EXPECT_FALSE(b->isMaximized());
+  EXPECT_FALSE(bar->ChildButtonsShown());
+
+  b->showMaximized();
+  Settle();
+  QPointer<SECMDIChildWnd> watch(b);
+  QTest::mouseClick(bar, Qt::LeftButton, {}, PartCentre(2));
+  Settle();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(watch.isNull());
+}
+
+TEST_F(ChildButtonsTest, AReleaseOffThePressedPartDoesNothing) {
+  frame->MdiClient()->setActiveSubWindow(b);
+  b->showMaximized();
+  Settle();
+  QTest::mousePress(bar, Qt::LeftButton, {}, PartCentre(0));
+  QTest::mouseMove(bar, PartCentre(2));
+  EXPECT_EQ(bar->ChildCaption().ShownPressed(), -1);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, PartCentre(2));
+  Settle();
+  EXPECT_TRUE(b->isMaximized());
+  EXPECT_FALSE(b->isMinimized());
+}
+
+TEST_F(ChildButtonsTest, WithoutAMinimiseBoxOnlyCloseResponds) {
+  b->EnableCaptionButtons(1 | 2);  // no minimise box
+  frame->MdiClient()->setActiveSubWindow(b);
+  b->showMaximized();
+  Settle();
+  ASSERT_TRUE(bar->ChildButtonsShown());
+  QTest::mouseClick(bar, Qt::LeftButton, {}, PartCentre(1));
+  Settle();
+  EXPECT_TRUE(b->isMaximized());
+}
+
+TEST_F(ChildButtonsTest, TheIconOpensTheChildsSystemMenu) {
+  frame->MdiClient()->setActiveSubWindow(b);
+  b->showMaximized();
+  Settle();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->ChildIconRect().center());
+  EXPECT_EQ(QApplication::activePopupWidget(), b->systemMenu());
+}
+
+}  // namespace
+}  // namespace pm2
