@@ -80,15 +80,11 @@ std::string CommandInputFileName(const std::string& objectFile, int toolCode) {
 
 std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStatus* status) {
   std::string local;
-  struct stat st;
   *status = FileStatus{};
   if (ToLocalPath(stored, folder_, resolver_.Drives(), &local, nullptr) && !local.empty() &&
-      ::stat(local.c_str(), &st) == 0) {
-    *status = FileStatus{true, uint32_t(st.st_mtime)};
+      StatFile(local, status))
     return local;
-  }
-  if (resolver_.ResolveStoredPath(stored, folder_, &local) && ::stat(local.c_str(), &st) == 0)
-    *status = FileStatus{true, uint32_t(st.st_mtime)};
+  if (resolver_.ResolveStoredPath(stored, folder_, &local)) StatFile(local, status);
   return local;
 }
 

@@ -211,7 +211,7 @@ class BuildDriver::Impl {
   BatchFile batch_;
   TraceFile trace_;
   RunJournal journal_;
-  std::unordered_map<std::string, uint32_t> includeTimes_;  // of this build's include tests
+  std::unordered_map<std::string, FileStatus> includeTimes_;  // of this build's include tests
   // Source times taken by this build's checks (stored path -> time), for the
   // dependency file; emptied whenever a tool may have written a file.
   std::unordered_map<std::string, uint32_t> sourceTimes_;
