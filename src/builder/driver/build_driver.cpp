@@ -184,6 +184,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     rd.runtimeFolder = deps_.runtimeFolder;
     rd.workFolder = folder_;
     rd.onCaptureFile = [this](const std::string& name) { journal_.CaptureStarting(name); };
+    runnerDeps_ = rd;
     runner_ = std::make_unique<ToolRunner>(rd);
   }
   return true;
@@ -213,15 +214,32 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
         else SetToolEnvironment(envInput_, 0, overlay_, &batch_);
       }
     }
+    // The GNU tools write nothing but their own outputs, so their
+    // translations may run side by side; the other families' tools share
+    // scratch files or a licence, and a batch file lists the lines in order.
+    const int workers = TranslationWorkerCount();
+    if (target->toolset == kToolsetArmGnu && !deps_.run && !batch_.Active() && workers > 1) {
+      pool_ = std::make_unique<TranslationPool>(workers);
+      window_ = size_t(workers) * 4;
+    }
+    constexpr uint32_t kStop = kBuildStopAfterError | kBuildStopRequested;
     for (GroupRec* g = project->firstGroup; g; g = g->next) {
       if (g->flags & kGroupDeleted) continue;
       for (FileRec* f = g->firstFile; f; f = f->next) {
         if (f->flags & kFileRemoved) continue;
+        // Any other step waits for the runs before it: it may read or
+        // write what they make, and its output follows theirs.
+        if (!pending_.empty() && !Poolable(g, f, mode)) {
+          CompleteAll();
+          if (s_.Flags() & kStop) break;
+        }
         TranslateFileByType(g, f, mode);
-        if (s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) break;
+        if (s_.Flags() & kStop) break;
       }
-      if (s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) break;
+      if (s_.Flags() & kStop) break;
     }
+    CompleteAll();
+    pool_.reset();
     if (s_.Flags() & kBuildStopRequested) {
       Print("Project build/rebuild aborted.\n");
       s_.SetFlags(kBuildNotBuilt);
@@ -510,13 +528,17 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       // A register-optimisation pass may run the step again from its item.
       if (!IsArm(toolset) && s_.globalRegOpt != 0 && !WriteCommandInputFile(r)) return;
       NameObjectAsOnDisk(r);
-      RecordBuildItem(s_, target_, group, file);
+      Record(group, file);
       return;
     }
   } else {
     owner_.explanations_.push_back({file->name.str(), true, "always translated"});
   }
   if (!WriteCommandInputFile(r)) return;
+  if (pool_ && !(!assemble && props.genAsm)) {
+    SubmitTranslation(group, file, props.stopCode);
+    return;
+  }
   RunStep(props);
   if (!assemble && props.genAsm) {
     AssembleGeneratedSource(group, file, file, props);
@@ -720,6 +742,12 @@ bool BuildDriver::Impl::WriteCommandInputFile(ToolRunRequest& r) {
   std::FILE* f = std::fopen(local.c_str(), "wb");
   bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
   if (f && std::fclose(f) != 0) ok = false;
+  if (!ok && !pending_.empty()) {
+    // Said after the output of the files before this one, as one at a time;
+    // not at all when one of them stops the build.
+    CompleteAll();
+    if (s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) return false;
+  }
   if (!ok) {
     Print("error - can't create command input file '%s'\n", name.c_str());
     s_.SetFlags(kBuildFailed);
