@@ -346,6 +346,38 @@ TEST_F(ExampleBuild, FailingToolAfterAGoodBuildFailsTheBuild) {
 
 // A project folder and an installation root named with blanks and letters
 // beyond ASCII build to the same hex file as the plain ones.
+// Translations side by side make the image of a build one file at a time,
+// with the same output.
+TEST_F(ExampleBuild, ParallelBuildMakesTheSerialImageAndOutput) {
+  ::setenv("PM2_BUILD_JOBS", "1", 1);
+  ASSERT_EQ(Run("-r " + dir_ + "Blinky.pm2"), 0) << out_;
+  ::unsetenv("PM2_BUILD_JOBS");
+  const std::string serialOut = out_;
+  const std::string serialElf = ReadText(dir_ + "Obj/Blinky.elf");
+  const std::string serialHex = ReadText(dir_ + "Obj/Blinky.hex");
+  ASSERT_EQ(Run("-r " + dir_ + "Blinky.pm2"), 0) << out_;
+  EXPECT_EQ(out_, serialOut);
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf"), serialElf);
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.hex"), serialHex);
+}
+
+// With the real compiler: warnings in several files and an error in one
+// read the same, line for line, when the files are translated side by side.
+TEST_F(ExampleBuild, ParallelOutputWithWarningsAndAnErrorIsTheSerialOutput) {
+  for (const char* name : {"Blinky.c", "Timer.c"}) {
+    std::ofstream(dir_ + name, std::ios::app) << "#warning \"look at " << name << "\"\n";
+  }
+  std::ofstream(dir_ + "LED.c", std::ios::app) << "#error \"not ready\"\n";
+  ::setenv("PM2_BUILD_JOBS", "1", 1);
+  ASSERT_EQ(Run("-r " + dir_ + "Blinky.pm2"), 1) << out_;
+  ::unsetenv("PM2_BUILD_JOBS");
+  const std::string serialOut = out_;
+  EXPECT_NE(serialOut.find("Target not created"), std::string::npos) << serialOut;
+  EXPECT_NE(serialOut.find("look at Timer.c"), std::string::npos) << serialOut;
+  ASSERT_EQ(Run("-r " + dir_ + "Blinky.pm2"), 1) << out_;
+  EXPECT_EQ(out_, serialOut);
+}
+
 TEST_F(ExampleBuild, FoldersWithBlanksAndNonAsciiLettersBuildTheSameImage) {
   ASSERT_EQ(Build(), 0) << out_;
   const std::string plainHex = ReadText(dir_ + "Obj/Blinky.hex");
