@@ -138,6 +138,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     if (!folder_.empty() && !IsPathSeparator(folder_.back())) folder_ += '/';
   }
   resolver_.InvalidateAll();
+  depDataChanged_ = false;
   includeTimes_.clear();
   sourceTimes_.clear();
   for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR}) {
@@ -275,7 +276,11 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
   }
   if (opts.out.flags.bit4) shell_.Beep();  // beep when the build is complete
   Finish();
-  if (IsArm(target->toolset)) {
+  // A build that translated and rescanned nothing leaves the dependency
+  // file as it is (unless it is gone): its data are what the file holds.
+  struct stat depStat;
+  if (IsArm(target->toolset) &&
+      (depDataChanged_ || ::stat(DependencyFileName(*project, *target).c_str(), &depStat) != 0)) {
     std::string err;
     DepFileTime time = [this](const std::string& stored, uint32_t* t) {
       auto known = sourceTimes_.find(stored);
@@ -497,11 +502,15 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
         verdict = CheckArmAsmFile(*file, controls, in);
       } else {
         // Both ARM toolsets: a changed header retranslates its includers.
-        in.prepareScan = [&](DepScanRequest& scan) { PrepareScan(scan, file, controls, c.g_szObjFileName); };
+        in.prepareScan = [&](DepScanRequest& scan) {
+          depDataChanged_ = true;  // a rescan renews the include list
+          PrepareScan(scan, file, controls, c.g_szObjFileName);
+        };
         DepScanRequest scan;
         verdict = CheckArmCFile(*file, controls, scan, in);
       }
       if (source.exists) sourceTimes_[file->path.str()] = source.time;
+      if (verdict.translate) depDataChanged_ = true;
       decided = true;
       break;
     }
@@ -763,6 +772,7 @@ void BuildDriver::Impl::RunCustomTranslator(FileRec* file, const BuildProperties
     s_.SetFlags(kBuildFailed);
     return;
   }
+  depDataChanged_ = true;  // it may write any file
   ToolRunRequest& r = s_.request;
   r.toolCode = kToolCustom;
   r.file = file->name.str();

@@ -234,6 +234,7 @@ class BuildDriver::Impl {
   size_t window_ = 0;
   ToolRunnerDeps runnerDeps_;
 
+  bool depDataChanged_ = false;  // this build translated or rescanned a file
   std::unordered_map<std::string, FileStatus> includeTimes_;  // of this build's include tests
   // Source times taken by this build's checks (stored path -> time), for the
   // dependency file; emptied whenever a tool may have written a file.

@@ -116,6 +116,44 @@ TEST(ParallelBuild, StopLeavesNoObjectTakenAsUpToDate) {
   }
 }
 
+// A build that translates nothing leaves the dependency file as it is; one
+// that translates a file writes it anew.
+TEST(ParallelBuild, NoOpBuildLeavesTheDependencyFileAlone) {
+  ArmGnuProject p;
+  p.opts->out.flags.GENAPP = 0;
+  p.Add("A.c", kFileC, "int a;\n");
+  p.Add("B.c", kFileC, "int b;\n");
+  const std::string dep = p.dir / "P_Target 1.dep";
+  auto stamp = [&] {
+    struct stat st {};
+    ::stat(dep.c_str(), &st);
+    return std::make_pair(st.st_ino, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+  };
+  {
+    BuildDriver driver(p.Deps());
+    driver.BuildTarget(p.project, p.target, kBuildModeBuild);
+  }
+  ASSERT_TRUE(FileExists(dep)) << ::testing::PrintToString(p.Lines());
+  const auto written = stamp();
+  {
+    BuildDriver driver(p.Deps());
+    driver.BuildTarget(p.project, p.target, kBuildModeBuild);
+    EXPECT_FALSE(driver.Explanations().at(0).translated);
+  }
+  EXPECT_EQ(stamp(), written);
+  // A changed source translated: the file is written anew with its time.
+  WriteFile(p.dir / "B.c", "int b2;\n");
+  const time_t later = time(nullptr) + 5;
+  struct utimbuf times{later, later};
+  ::utime((p.dir / "B.c").c_str(), &times);
+  {
+    BuildDriver driver(p.Deps());
+    driver.BuildTarget(p.project, p.target, kBuildModeBuild);
+    EXPECT_TRUE(driver.Explanations().at(1).translated);
+  }
+  EXPECT_NE(stamp(), written);
+}
+
 TEST(TranslationWorkerCount, TheVariableOnlyLowersTheCoreCount) {
   struct Row {
     const char* name;
