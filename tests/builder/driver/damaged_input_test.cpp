@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <string>
 
@@ -193,15 +194,16 @@ TEST(DamagedInput, HugeLineAndNulBytesEndQuickly) {
     const std::string path = dir / r.fileName;
     test::WriteFile(path, r.sample.substr(0, r.sample.size() / 2) + line + "\r\n" + r.sample);
     std::string err;
-    auto start = Clock::now();
+    // Processor time: the machine's other work must not fail the test.
+    std::clock_t start = std::clock();
     r.read(path, &err);
-    EXPECT_LT(SecondsSince(start), 1.0) << "100 MB line";
+    EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 1.0) << "100 MB line";
     std::string nul = r.sample;
     for (size_t i = 0; i < nul.size(); i += 3) nul[i] = '\0';
     test::WriteFile(path, nul);
-    start = Clock::now();
+    start = std::clock();
     r.read(path, &err);
-    EXPECT_LT(SecondsSince(start), 1.0) << "NUL bytes";
+    EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 1.0) << "NUL bytes";
     std::filesystem::remove(path);
   }
 }
