@@ -8,7 +8,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
 
-packages=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build make g++ ccache libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev gcc-arm-none-eabi libnewlib-arm-none-eabi xvfb xdotool)
 
 install_missing() {

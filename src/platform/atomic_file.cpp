@@ -64,12 +64,15 @@ class PosixDisk : public Disk {
   }
   int ReadAll(const std::string& path, std::string* out) override {
     out->clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe can't hold the open; only regular
+    // files are read, so that a link to a device can't be read for ever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno;
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      const bool dir = S_ISDIR(st.st_mode);
       ::close(fd);
-      return EISDIR;
+      return dir ? EISDIR : EINVAL;
     }
     if (st.st_size > 0) out->reserve(static_cast<size_t>(st.st_size));
     char buf[65536];

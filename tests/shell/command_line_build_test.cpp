@@ -346,6 +346,70 @@ TEST_F(ExampleBuild, FailingToolAfterAGoodBuildFailsTheBuild) {
 
 // A project folder and an installation root named with blanks and letters
 // beyond ASCII build to the same hex file as the plain ones.
+// Translations side by side make the image of a build one file at a time,
+// with the same output.
+TEST_F(ExampleBuild, ParallelBuildMakesTheSerialImageAndOutput) {
+  ::setenv("PM2_BUILD_JOBS", "1", 1);
+  ASSERT_EQ(Run("-r " + dir_ + "Blinky.pm2"), 0) << out_;
+  ::unsetenv("PM2_BUILD_JOBS");
+  const std::string serialOut = out_;
+  const std::string serialElf = ReadText(dir_ + "Obj/Blinky.elf");
+  const std::string serialHex = ReadText(dir_ + "Obj/Blinky.hex");
+  ASSERT_EQ(Run("-r " + dir_ + "Blinky.pm2"), 0) << out_;
+  EXPECT_EQ(out_, serialOut);
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf"), serialElf);
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.hex"), serialHex);
+}
+
+// With the real compiler: warnings in several files and an error in one
+// read the same, line for line, when the files are translated side by side.
+TEST_F(ExampleBuild, ParallelOutputWithWarningsAndAnErrorIsTheSerialOutput) {
+  for (const char* name : {"Blinky.c", "Timer.c"}) {
+    std::ofstream(dir_ + name, std::ios::app) << "#warning \"look at " << name << "\"\n";
+  }
+  std::ofstream(dir_ + "LED.c", std::ios::app) << "#error \"not ready\"\n";
+  ::setenv("PM2_BUILD_JOBS", "1", 1);
+  ASSERT_EQ(Run("-r " + dir_ + "Blinky.pm2"), 1) << out_;
+  ::unsetenv("PM2_BUILD_JOBS");
+  const std::string serialOut = out_;
+  EXPECT_NE(serialOut.find("Target not created"), std::string::npos) << serialOut;
+  EXPECT_NE(serialOut.find("look at Timer.c"), std::string::npos) << serialOut;
+  ASSERT_EQ(Run("-r " + dir_ + "Blinky.pm2"), 1) << out_;
+  EXPECT_EQ(out_, serialOut);
+}
+
+// Two programs started together on one target: the one that claims it
+// first builds, the other says so and ends with status 1 touching nothing;
+// the outputs are those of one clean build. (A user program before the
+// build keeps the first one busy long enough for the second to meet it.)
+TEST_F(ExampleBuild, TwoBuildsOfOneTargetStartedTogether) {
+  ASSERT_EQ(Build(), 0) << out_;
+  const std::string elf = ReadText(dir_ + "Obj/Blinky.elf");
+  const std::string hex = ReadText(dir_ + "Obj/Blinky.hex");
+  fs::remove_all(dir_ + "Obj");
+  fs::remove(dir_ + "Blinky_LPC2138.dep");
+  std::string text = ReadText(dir_ + "Blinky.pm2");
+  const std::string from = " BrunUsr 0 0 <>";
+  const size_t at = text.find(from);
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, from.size(), " BrunUsr 0 1 <sleep 1>");
+  std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << text;
+  const std::string one = root_ + "PM2/pelmora2 -b " + dir_ + "Blinky.pm2 > " + dir_;
+  const std::string cmd = "(" + one + "a.txt 2>&1; echo $? > " + dir_ + "a.rc) & (" + one + "b.txt 2>&1; echo $? > " +
+                          dir_ + "b.rc) & wait";
+  ASSERT_EQ(std::system(("sh -c '" + cmd + "'").c_str()), 0);
+  const std::string a = ReadText(dir_ + "a.rc"), b = ReadText(dir_ + "b.rc");
+  const std::string busy = "Target 'LPC2138' is being built by another build\n";
+  ASSERT_TRUE((a == "0\n" && b == "1\n") || (a == "1\n" && b == "0\n")) << a << b;
+  const std::string refused = ReadText(dir_ + (a == "1\n" ? "a.txt" : "b.txt"));
+  const std::string built = ReadText(dir_ + (a == "0\n" ? "a.txt" : "b.txt"));
+  EXPECT_EQ(refused, busy);
+  EXPECT_NE(built.find("User command #1: sleep 1"), std::string::npos) << built;
+  EXPECT_NE(built.find("0 Error(s), 0 Warning(s)."), std::string::npos) << built;
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf"), elf);
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.hex"), hex);
+}
+
 TEST_F(ExampleBuild, FoldersWithBlanksAndNonAsciiLettersBuildTheSameImage) {
   ASSERT_EQ(Build(), 0) << out_;
   const std::string plainHex = ReadText(dir_ + "Obj/Blinky.hex");

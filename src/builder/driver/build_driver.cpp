@@ -80,15 +80,11 @@ std::string CommandInputFileName(const std::string& objectFile, int toolCode) {
 
 std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStatus* status) {
   std::string local;
-  struct stat st;
   *status = FileStatus{};
   if (ToLocalPath(stored, folder_, resolver_.Drives(), &local, nullptr) && !local.empty() &&
-      ::stat(local.c_str(), &st) == 0) {
-    *status = FileStatus{true, uint32_t(st.st_mtime)};
+      StatFile(local, status))
     return local;
-  }
-  if (resolver_.ResolveStoredPath(stored, folder_, &local) && ::stat(local.c_str(), &st) == 0)
-    *status = FileStatus{true, uint32_t(st.st_mtime)};
+  if (resolver_.ResolveStoredPath(stored, folder_, &local)) StatFile(local, status);
   return local;
 }
 
@@ -142,6 +138,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     if (!folder_.empty() && !IsPathSeparator(folder_.back())) folder_ += '/';
   }
   resolver_.InvalidateAll();
+  depDataChanged_ = false;
   includeTimes_.clear();
   sourceTimes_.clear();
   for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR}) {
@@ -188,6 +185,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     rd.runtimeFolder = deps_.runtimeFolder;
     rd.workFolder = folder_;
     rd.onCaptureFile = [this](const std::string& name) { journal_.CaptureStarting(name); };
+    runnerDeps_ = rd;
     runner_ = std::make_unique<ToolRunner>(rd);
   }
   return true;
@@ -217,15 +215,32 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
         else SetToolEnvironment(envInput_, 0, overlay_, &batch_);
       }
     }
+    // The GNU tools write nothing but their own outputs, so their
+    // translations may run side by side; the other families' tools share
+    // scratch files or a licence, and a batch file lists the lines in order.
+    const int workers = TranslationWorkerCount();
+    if (target->toolset == kToolsetArmGnu && !deps_.run && !batch_.Active() && workers > 1) {
+      pool_ = std::make_unique<TranslationPool>(workers);
+      window_ = size_t(workers) * 4;
+    }
+    constexpr uint32_t kStop = kBuildStopAfterError | kBuildStopRequested;
     for (GroupRec* g = project->firstGroup; g; g = g->next) {
       if (g->flags & kGroupDeleted) continue;
       for (FileRec* f = g->firstFile; f; f = f->next) {
         if (f->flags & kFileRemoved) continue;
+        // Any other step waits for the runs before it: it may read or
+        // write what they make, and its output follows theirs.
+        if (!pending_.empty() && !Poolable(g, f, mode)) {
+          CompleteAll();
+          if (s_.Flags() & kStop) break;
+        }
         TranslateFileByType(g, f, mode);
-        if (s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) break;
+        if (s_.Flags() & kStop) break;
       }
-      if (s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) break;
+      if (s_.Flags() & kStop) break;
     }
+    CompleteAll();
+    pool_.reset();
     if (s_.Flags() & kBuildStopRequested) {
       Print("Project build/rebuild aborted.\n");
       s_.SetFlags(kBuildNotBuilt);
@@ -261,7 +276,11 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
   }
   if (opts.out.flags.bit4) shell_.Beep();  // beep when the build is complete
   Finish();
-  if (IsArm(target->toolset)) {
+  // A build that translated and rescanned nothing leaves the dependency
+  // file as it is (unless it is gone): its data are what the file holds.
+  struct stat depStat;
+  if (IsArm(target->toolset) &&
+      (depDataChanged_ || ::stat(DependencyFileName(*project, *target).c_str(), &depStat) != 0)) {
     std::string err;
     DepFileTime time = [this](const std::string& stored, uint32_t* t) {
       auto known = sourceTimes_.find(stored);
@@ -483,11 +502,15 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
         verdict = CheckArmAsmFile(*file, controls, in);
       } else {
         // Both ARM toolsets: a changed header retranslates its includers.
-        in.prepareScan = [&](DepScanRequest& scan) { PrepareScan(scan, file, controls, c.g_szObjFileName); };
+        in.prepareScan = [&](DepScanRequest& scan) {
+          depDataChanged_ = true;  // a rescan renews the include list
+          PrepareScan(scan, file, controls, c.g_szObjFileName);
+        };
         DepScanRequest scan;
         verdict = CheckArmCFile(*file, controls, scan, in);
       }
       if (source.exists) sourceTimes_[file->path.str()] = source.time;
+      if (verdict.translate) depDataChanged_ = true;
       decided = true;
       break;
     }
@@ -514,13 +537,17 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       // A register-optimisation pass may run the step again from its item.
       if (!IsArm(toolset) && s_.globalRegOpt != 0 && !WriteCommandInputFile(r)) return;
       NameObjectAsOnDisk(r);
-      RecordBuildItem(s_, target_, group, file);
+      Record(group, file);
       return;
     }
   } else {
     owner_.explanations_.push_back({file->name.str(), true, "always translated"});
   }
   if (!WriteCommandInputFile(r)) return;
+  if (pool_ && !(!assemble && props.genAsm)) {
+    SubmitTranslation(group, file, props.stopCode);
+    return;
+  }
   RunStep(props);
   if (!assemble && props.genAsm) {
     AssembleGeneratedSource(group, file, file, props);
@@ -724,6 +751,12 @@ bool BuildDriver::Impl::WriteCommandInputFile(ToolRunRequest& r) {
   std::FILE* f = std::fopen(local.c_str(), "wb");
   bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
   if (f && std::fclose(f) != 0) ok = false;
+  if (!ok && !pending_.empty()) {
+    // Said after the output of the files before this one, as one at a time;
+    // not at all when one of them stops the build.
+    CompleteAll();
+    if (s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) return false;
+  }
   if (!ok) {
     Print("error - can't create command input file '%s'\n", name.c_str());
     s_.SetFlags(kBuildFailed);
@@ -739,6 +772,7 @@ void BuildDriver::Impl::RunCustomTranslator(FileRec* file, const BuildProperties
     s_.SetFlags(kBuildFailed);
     return;
   }
+  depDataChanged_ = true;  // it may write any file
   ToolRunRequest& r = s_.request;
   r.toolCode = kToolCustom;
   r.file = file->name.str();

@@ -10,6 +10,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 
 #include "builder/driver/build_driver.h"
@@ -30,6 +31,7 @@
 #include "builder/driver/register_optimization.h"
 #include "builder/driver/run_journal.h"
 #include "builder/driver/toolset_folders.h"
+#include "builder/driver/translation_pool.h"
 #include "builder/driver/up_to_date.h"
 #include "builder/preprocessor/preprocessor.h"
 #include "builder/runner/batch_file.h"
@@ -211,7 +213,29 @@ class BuildDriver::Impl {
   BatchFile batch_;
   TraceFile trace_;
   RunJournal journal_;
-  std::unordered_map<std::string, uint32_t> includeTimes_;  // of this build's include tests
+  // Translations side by side (ARM-GNU builds): the pool, and every file
+  // decided since the oldest run not yet taken back, oldest first. A file
+  // that needs no run waits there too, so the items keep project order.
+  struct Pending;
+  bool Poolable(GroupRec* group, FileRec* file, int mode);
+  void SubmitTranslation(GroupRec* group, FileRec* file, uint16_t stopCode);
+  // Records the current request's item now, or after the pending runs.
+  void Record(GroupRec* group, FileRec* file);
+  void CompleteOldest();
+  // Takes back every pending run in order; once the build is to stop, the
+  // rest is discarded (see DiscardPending).
+  void CompleteAll();
+  // Ends the pending runs unseen: their output is not shown and what they
+  // may have half written (object, command file) is deleted, so no later
+  // build takes it as up to date.
+  void DiscardPending();
+  std::unique_ptr<TranslationPool> pool_;
+  std::deque<std::shared_ptr<Pending>> pending_;
+  size_t window_ = 0;
+  ToolRunnerDeps runnerDeps_;
+
+  bool depDataChanged_ = false;  // this build translated or rescanned a file
+  std::unordered_map<std::string, FileStatus> includeTimes_;  // of this build's include tests
   // Source times taken by this build's checks (stored path -> time), for the
   // dependency file; emptied whenever a tool may have written a file.
   std::unordered_map<std::string, uint32_t> sourceTimes_;

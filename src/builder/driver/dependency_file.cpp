@@ -2,9 +2,11 @@
 #include "project/files/stored_file_read.h"
 
 #include <cstdio>
+#include <unordered_map>
 #include <vector>
 
 #include "builder/preprocessor/preprocessor.h"
+#include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
 #include "project/model/project_records.h"
@@ -106,7 +108,23 @@ bool WriteDependencyFile(ProjectRec& project, const TargetRec& target, const Dep
   return writer.Write(name, text, err);
 }
 
+namespace {
+
+// A path as SamePathIgnoringCase sees it: ASCII letters lower case, every
+// separator '/'.
+std::string FoldPath(std::string_view path) {
+  std::string folded(path);
+  for (char& c : folded) c = IsPathSeparator(c) ? '/' : AsciiLower(c);
+  return folded;
+}
+
+}  // namespace
+
 void ReadDependencyText(ProjectRec& project, std::string_view text) {
+  // The project's files by folded path (the first of equal ones, as a walk
+  // in project order finds it): one look-up per F line, not a walk.
+  std::unordered_map<std::string, FileRec*> byPath;
+  ForEachBuildFile(project, [&](FileRec& f) { byPath.emplace(FoldPath(f.path.view()), &f); });
   FileRec* current = nullptr;  // the file whose I lines follow
   DepIncludeRec* tail = nullptr;
   size_t pos = 0;
@@ -129,10 +147,9 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
       if (!ReadField(line, p, &path)) continue;
       ReadField(line, p, &time);
       ReadField(line, p, &controls);
-      ForEachBuildFile(project, [&](FileRec& f) {
-        if (!current && SamePathIgnoringCase(f.path.view(), path)) current = &f;
-      });
-      if (!current) continue;
+      auto found = byPath.find(FoldPath(path));
+      if (found == byPath.end()) continue;
+      current = found->second;
       current->time = ParseTime(time);
       current->lastControls = OptString::Pooled(controls, kPoolDependencies);
       current->depIncludes = nullptr;

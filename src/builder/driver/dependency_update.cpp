@@ -49,7 +49,10 @@ void BuildDriver::Impl::UpdateDependencies(ProjectRec* project, TargetRec* targe
   const bool ready = CheckTargetToolset(project, target);
   quiet_ = false;
   if (ready && IsArm(target->toolset)) {
-    if (!ReadDependencyFile(*project, *target)) {
+    // Read whole, the file already holds what writing it would store: the
+    // next build writes it when a file's data change.
+    const bool read = ReadDependencyFile(*project, *target);
+    if (!read) {
       int total = 0;
       for (GroupRec* g = project->firstGroup; g; g = g->next)
         for (FileRec* f = g->firstFile; f; f = f->next) ++total;
@@ -79,7 +82,7 @@ void BuildDriver::Impl::UpdateDependencies(ProjectRec* project, TargetRec* targe
       *t = uint32_t(st.st_mtime);
       return true;
     };
-    if (!WriteDependencyFile(*project, *target, time, &err)) Print("%s\n", err.c_str());
+    if (!read && !WriteDependencyFile(*project, *target, time, &err)) Print("%s\n", err.c_str());
   }
   s_.ClearItems();
   ctx_.reset();

@@ -26,10 +26,11 @@ bool WriteWhole(const std::string& path, const std::string& text) {
 }  // namespace
 
 int RunJournal::Begin(const std::string& path, const LocalPathFn& local) {
+  std::lock_guard<std::mutex> hold(mutex_);
   path_.clear();
-  outputs_.clear();
+  steps_.clear();
+  current_ = 0;
   commandFiles_.clear();
-  temps_.clear();
   int deleted = 0;
   std::string text;
   if (ReadStoredFile(path, kStoredTextFileMax, text, nullptr)) {
@@ -52,25 +53,32 @@ int RunJournal::Begin(const std::string& path, const LocalPathFn& local) {
   return deleted;
 }
 
-void RunJournal::StepStarting(const std::vector<std::string>& outputs) {
-  outputs_ = outputs;
-  temps_.clear();
+int RunJournal::StepStarting(const std::vector<std::string>& outputs) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  current_ = nextStep_++;
+  steps_[current_].outputs = outputs;
+  Write();
+  return current_;
+}
+
+void RunJournal::CaptureStarting(const std::string& localPath) { CaptureStarting(current_, localPath); }
+
+void RunJournal::CaptureStarting(int step, const std::string& localPath) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  steps_[step].temps = {localPath};
   Write();
 }
 
-void RunJournal::CaptureStarting(const std::string& localPath) {
-  temps_ = {localPath};
-  Write();
-}
+void RunJournal::StepDone() { StepDone(current_); }
 
-void RunJournal::StepDone() {
-  if (outputs_.empty() && temps_.empty()) return;
-  outputs_.clear();
-  temps_.clear();
+void RunJournal::StepDone(int step) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (steps_.erase(step) == 0) return;
   Write();
 }
 
 void RunJournal::AddCommandFile(const std::string& localPath) {
+  std::lock_guard<std::mutex> hold(mutex_);
   for (const std::string& f : commandFiles_)
     if (f == localPath) return;
   commandFiles_.push_back(localPath);
@@ -78,19 +86,21 @@ void RunJournal::AddCommandFile(const std::string& localPath) {
 }
 
 void RunJournal::End() {
+  std::lock_guard<std::mutex> hold(mutex_);
   if (!path_.empty()) ::unlink(path_.c_str());
   path_.clear();
-  outputs_.clear();
+  steps_.clear();
   commandFiles_.clear();
-  temps_.clear();
 }
 
 void RunJournal::Write() {
   if (path_.empty()) return;
   std::string text;
-  for (const std::string& f : outputs_) text += "O " + f + "\n";
+  for (const auto& [n, step] : steps_)
+    for (const std::string& f : step.outputs) text += "O " + f + "\n";
   for (const std::string& f : commandFiles_) text += "C " + f + "\n";
-  for (const std::string& f : temps_) text += "T " + f + "\n";
+  for (const auto& [n, step] : steps_)
+    for (const std::string& f : step.temps) text += "T " + f + "\n";
   WriteWhole(path_, text);
 }
 

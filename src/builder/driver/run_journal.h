@@ -11,9 +11,14 @@
 // removed when the build ends. A build that finds one deletes every file it names,
 // so a killed tool's output is made again and no scratch file stays behind.
 // A line that is cut off or of another kind is skipped.
+//
+// Translations run side by side, so several steps may be under way at once;
+// each has its own entries. The journal may be called from any thread.
 #pragma once
 
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,22 +36,32 @@ class RunJournal {
   // Recovers from the journal a killed build left at `path` (deleting what
   // it names) and starts an empty one. Returns the number of files deleted.
   int Begin(const std::string& path, const LocalPathFn& local);
-  // A tool is about to write these outputs (stored paths).
-  void StepStarting(const std::vector<std::string>& outputs);
+  // A tool is about to write these outputs (stored paths). Returns the
+  // step's number; the step becomes the current one of the calls below
+  // that take none.
+  int StepStarting(const std::vector<std::string>& outputs);
   void CaptureStarting(const std::string& localPath);
+  void CaptureStarting(int step, const std::string& localPath);
   void StepDone();
+  void StepDone(int step);
   void AddCommandFile(const std::string& localPath);
   // The build ended: the journal is removed.
   void End();
   bool Active() const { return !path_.empty(); }
 
  private:
-  void Write();
+  struct Step {
+    std::vector<std::string> outputs;
+    std::vector<std::string> temps;
+  };
+  void Write();  // with mutex_ held
 
+  std::mutex mutex_;
   std::string path_;
-  std::vector<std::string> outputs_;
+  std::map<int, Step> steps_;
+  int current_ = 0;
+  int nextStep_ = 1;
   std::vector<std::string> commandFiles_;
-  std::vector<std::string> temps_;
 };
 
 }  // namespace pm2

@@ -14,23 +14,24 @@ namespace pm2 {
 
 namespace {
 
-bool TimeOf(const std::string& path, uint32_t* t) {
-  struct stat st;
-  if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
-  *t = uint32_t(st.st_mtime);
-  return true;
-}
-
 // The given status, else one stat call.
-bool TimeOf(const std::string& path, const FileStatus* known, uint32_t* t) {
-  if (!known) return TimeOf(path, t);
-  *t = known->time;
+bool StatusOf(const std::string& path, const FileStatus* known, FileStatus* out) {
+  if (!known) return StatFile(path, out);
+  *out = *known;
   return known->exists;
 }
 
 Verdict Translate(std::string why) { return Verdict{true, std::move(why)}; }
 
 }  // namespace
+
+bool StatFile(const std::string& path, FileStatus* status) {
+  struct stat st;
+  *status = FileStatus{};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
+  *status = FileStatus{true, uint32_t(st.st_mtime), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+  return true;
+}
 
 Verdict ObjectIsUpToDate(const std::string& object, const std::string& source,
                          const std::string& controlString, FileTimeFn fileTime) {
@@ -51,21 +52,21 @@ Verdict ObjectIsUpToDate(const std::string& object, const std::string& source,
 
 Verdict ObjectOlderThanSource(const std::string& source, const std::string& object,
                               const FileStatus* sourceStatus, const FileStatus* objectStatus) {
-  uint32_t s = 0, o = 0;
-  if (!TimeOf(source, sourceStatus, &s)) return Translate("'" + source + "' has no status");
-  if (!TimeOf(object, objectStatus, &o)) return Translate("'" + object + "' is missing");
-  if (o < s) return Translate("'" + object + "' is older than '" + source + "'");
+  FileStatus s, o;
+  if (!StatusOf(source, sourceStatus, &s)) return Translate("'" + source + "' has no status");
+  if (!StatusOf(object, objectStatus, &o)) return Translate("'" + object + "' is missing");
+  if (o.ns < s.ns) return Translate("'" + object + "' is older than '" + source + "'");
   return {};
 }
 
 Verdict IncludeTest(FileRec& file, const ArmCheckInput& in) {
-  uint32_t s = 0, o = 0;
-  if (!TimeOf(in.sourceLocal, in.source, &s)) return Translate("'" + in.sourceLocal + "' has no status");
-  file.time = s;
-  if (!TimeOf(in.objectLocal, in.object, &o)) return Translate("'" + in.objectLocal + "' is missing");
-  if (s > o) return Translate("'" + in.sourceLocal + "' is newer than its object");
+  FileStatus s, o;
+  if (!StatusOf(in.sourceLocal, in.source, &s)) return Translate("'" + in.sourceLocal + "' has no status");
+  file.time = s.time;
+  if (!StatusOf(in.objectLocal, in.object, &o)) return Translate("'" + in.objectLocal + "' is missing");
+  if (s.ns > o.ns) return Translate("'" + in.sourceLocal + "' is newer than its object");
   for (DepIncludeRec* r = file.depIncludes; r; r = r->next) {
-    uint32_t t = 0;
+    FileStatus t;
     const std::string& stored = r->path.str();
     auto known = in.includeTimes ? in.includeTimes->find(stored) : decltype(in.includeTimes->end()){};
     if (in.includeTimes && known != in.includeTimes->end()) {
@@ -74,11 +75,11 @@ Verdict IncludeTest(FileRec& file, const ArmCheckInput& in) {
       std::string local;
       bool found = in.resolver ? in.resolver->ResolveStoredPath(r->path.view(), in.projectFolder, &local)
                                : (local = stored, true);
-      if (!found || !TimeOf(local, &t)) t = 0;
+      if (found) StatFile(local, &t);
       if (in.includeTimes) in.includeTimes->emplace(stored, t);
     }
-    if (t == 0) return Translate("include '" + r->path.str() + "' is missing");
-    if (t >= o) return Translate("include '" + r->path.str() + "' is not older than the object");
+    if (!t.exists || t.time == 0) return Translate("include '" + r->path.str() + "' is missing");
+    if (t.ns >= o.ns) return Translate("include '" + r->path.str() + "' is not older than the object");
   }
   return {};
 }
@@ -92,8 +93,9 @@ Verdict CheckArmCFile(FileRec& file, const std::string& controls, DepScanRequest
     changed = true;
     v = Translate("the controls changed");
   }
-  uint32_t now = 0;
-  if (!changed && TimeOf(in.sourceLocal, in.source, &now) && now != 0 && now == file.time && file.depIncludes) {
+  FileStatus now;
+  if (!changed && StatusOf(in.sourceLocal, in.source, &now) && now.time != 0 && now.time == file.time &&
+      file.depIncludes) {
     v = IncludeTest(file, in);
     if (!v.translate) v = ObjectOlderThanSource(in.sourceLocal, in.objectLocal, in.source, in.object);
   } else {

@@ -29,10 +29,16 @@ struct Verdict {
 };
 
 // A file's status as one stat call found it.
+// Two times that both come from the disk are compared at full precision
+// (ns); a stored time (dependency file, object records) has whole seconds.
 struct FileStatus {
   bool exists = false;
   uint32_t time = 0;  // seconds since 1970; 0 unless exists
+  int64_t ns = 0;     // the same time in nanoseconds
 };
+
+// One stat call: false when the file has no status.
+bool StatFile(const std::string& path, FileStatus* status);
 
 // 51, 251 and 166 families: the recorded command line (its first two
 // tokens skipped) against the new control string, token by token
@@ -58,10 +64,10 @@ struct ArmCheckInput {
   const FileStatus* object = nullptr;
   std::string projectFolder;  // stored include paths are taken against it
   PathResolver* resolver = nullptr;
-  // Include times already taken in this build (stored path -> time, 0 for
-  // a missing file); null: none kept. The owner empties it whenever a tool
-  // may have written a file.
-  std::unordered_map<std::string, uint32_t>* includeTimes = nullptr;
+  // Include statuses already taken in this build (stored path -> status);
+  // null: none kept. The owner empties it whenever a tool may have written
+  // a file.
+  std::unordered_map<std::string, FileStatus>* includeTimes = nullptr;
   // Fills the scan request just before a rescan, so a file settled by its
   // include list costs no scan preparation; null: the request is ready.
   std::function<void(DepScanRequest&)> prepareScan;

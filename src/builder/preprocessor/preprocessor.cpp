@@ -126,7 +126,7 @@ class Scan {
   // not reach into the including file's levels).
   bool OpenHere() const { return cond_.size() > levels_.back()->condDepthAtStart; }
 
-  bool Stat(const std::string& local, uint32_t* time, bool* regular) const;
+  bool Stat(const std::string& local, uint32_t* time, bool* regular, int64_t* ns = nullptr) const;
   bool ReadLogicalLine(InputLevel& in, size_t* lastSplice);
   bool NextLine(InputLevel& in);
   void ProcessLine();
@@ -164,6 +164,7 @@ class Scan {
   bool outOfDate_ = false;
   bool objectKnown_ = false;
   uint32_t objectTime_ = 0;
+  int64_t objectNs_ = 0;  // the object's time at full precision
 };
 
 const Scan::Directive Scan::kDirectives[14] = {
@@ -176,10 +177,11 @@ const Scan::Directive Scan::kDirectives[14] = {
     {"ident", &Scan::DoIgnore, false},   {"warning", &Scan::DoError, false},
 };
 
-bool Scan::Stat(const std::string& local, uint32_t* time, bool* regular) const {
+bool Scan::Stat(const std::string& local, uint32_t* time, bool* regular, int64_t* ns) const {
   struct stat st;
   if (::stat(local.c_str(), &st) != 0) return false;
   *time = uint32_t(st.st_mtime);
+  if (ns) *ns = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   if (regular) *regular = S_ISREG(st.st_mode);
   return true;
 }
@@ -190,15 +192,16 @@ int Scan::Run() {
 
   std::string source;
   uint32_t sourceTime = 0;
+  int64_t sourceNs = 0;
   bool regular = false;
   if (!resolver_.ResolveStoredPath(req_.sourcePath, current_, &source) ||
-      !Stat(source, &sourceTime, &regular) || !regular || ::access(source.c_str(), R_OK) != 0) {
+      !Stat(source, &sourceTime, &regular, &sourceNs) || !regular || ::access(source.c_str(), R_OK) != 0) {
     req_.reason = "'" + req_.sourcePath + "' cannot be opened";
     return 1;
   }
   std::string object;
   resolver_.ResolveStoredPath(req_.objectPath, current_, &object);
-  objectKnown_ = !req_.objectPath.empty() && Stat(object, &objectTime_, nullptr);
+  objectKnown_ = !req_.objectPath.empty() && Stat(object, &objectTime_, nullptr, &objectNs_);
 
   for (const std::string& d : req_.defines) DefineFromRequest(d);
 
@@ -213,7 +216,7 @@ int Scan::Run() {
   }
 
   if (!objectKnown_) Flag("'" + req_.objectPath + "' is missing");
-  else if (objectTime_ < sourceTime) Flag("'" + req_.objectPath + "' is older than '" + req_.sourcePath + "'");
+  else if (objectNs_ < sourceNs) Flag("'" + req_.objectPath + "' is older than '" + req_.sourcePath + "'");
   return outOfDate_ ? 1 : 0;
 }
 
@@ -255,8 +258,11 @@ void Scan::AddInclude(const std::string& stored, const std::string& local, uint8
   IncludeEntry e;
   e.kind = kind;
   e.name = stored;
-  Stat(local, &e.time, nullptr);
-  if (objectKnown_ && e.time > objectTime_)
+  // Two disk times: compared at full precision, so a header saved in the
+  // second its includer's object was written still counts.
+  int64_t ns = 0;
+  const bool found = Stat(local, &e.time, nullptr, &ns);
+  if (objectKnown_ && found && ns > objectNs_)
     Flag("'" + stored + "' is newer than '" + req_.objectPath + "'");
   req_.includes.push_back(std::move(e));
 }

@@ -24,6 +24,19 @@ namespace pm2 {
 std::atomic<bool> g_bToolRunning{false};
 
 namespace {
+// Tools of one build run side by side: the flag stays set until the last
+// of them has ended.
+std::atomic<int> g_toolsRunning{0};
+void ToolStarted() {
+  ++g_toolsRunning;
+  g_bToolRunning = true;
+}
+void ToolEnded() {
+  if (--g_toolsRunning == 0) g_bToolRunning = false;
+}
+}  // namespace
+
+namespace {
 
 constexpr int kWaitSliceMs = 100;  // progress records and stop requests are seen this often
 
@@ -200,7 +213,7 @@ int ToolRunner::RunToolProcess(const std::string& commandLine, const std::string
   }
   work_.processId = static_cast<uint32_t>(started.pid);
   runningPid_ = started.pid;
-  g_bToolRunning = true;
+  ToolStarted();
   if (stopRequested_) KillProcessTree(started.pid);
 
   int exitCode;
@@ -226,7 +239,7 @@ int ToolRunner::RunToolProcess(const std::string& commandLine, const std::string
     }
     captureLost_ = captureFd_ < 0;
   }
-  g_bToolRunning = false;
+  ToolEnded();
   return result;
 }
 

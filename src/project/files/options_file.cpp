@@ -223,7 +223,21 @@ struct OptReader {
   TargetRec* target = nullptr;   // the section's target
   OptionBlock* block = nullptr;  // its block
   ListTails tails;               // appends in constant time
+  int badNumberLine = 0;         // the first line with a number that is none
 };
+
+// A number of the current line; one that is no number is noted with its
+// line, so the file is reported instead of the value read as 0.
+int32_t Num(OptReader& o) {
+  int32_t v = o.r.Number();
+  if (!o.r.LastNumberValid() && o.badNumberLine == 0) o.badNumberLine = o.r.LineNumber();
+  return v;
+}
+int32_t NumC(OptReader& o) {
+  int32_t v = o.r.NumberComma();
+  if (!o.r.LastNumberValid() && o.badNumberLine == 0) o.badNumberLine = o.r.LineNumber();
+  return v;
+}
 
 // What a line needs before it is read.
 enum class Needs : uint8_t { kNothing, kTarget, kBlock };
@@ -237,7 +251,7 @@ struct OptLineHandler {
 void ReadFilter(OptReader& o, int index) { o.project.filters[index] = o.r.String(kPoolProject); }
 
 void AppendKeyValue(KeyValueRec*& list, OptReader& o) {
-  o.r.NumberComma();
+  NumC(o);
   OptString key = o.r.String(kPoolProject);
   OptString value = o.r.String(kPoolProject);
   if (key.empty()) return;
@@ -265,7 +279,7 @@ const OptLineHandler kOptLines[] = {
      [](OptReader& o) {
        OptString name = o.r.String(kPoolScratch);
        o.r.SkipComma();
-       uint16_t toolset = uint16_t(o.r.Number());
+       uint16_t toolset = uint16_t(Num(o));
        if (o.targetLines >= kMaxOptTargets) return;  // the 256th and later are ignored
        int number = ++o.targetLines;
        TargetRec* found = RecordIndex::At(o.numbers.targets, number);
@@ -274,17 +288,17 @@ const OptLineHandler kOptLines[] = {
      }},
     {"GRPOPT", Needs::kNothing,
      [](OptReader& o) {
-       int number = o.r.NumberComma();
+       int number = NumC(o);
        OptString name = o.r.String(kPoolScratch);
        GroupRec* g = number <= kMaxOptTargets ? RecordIndex::At(o.numbers.groups, number) : nullptr;
        if (!g || !(g->name == name)) return;
-       int b0 = o.r.NumberComma(), b1 = o.r.NumberComma(), b3 = o.r.NumberComma();
+       int b0 = NumC(o), b1 = NumC(o), b3 = NumC(o);
        g->flags = WithBit(WithBit(WithBit(g->flags, 0, b0), 1, b1), 3, b3);
      }},
     {"OPTFFF", Needs::kNothing,
      [](OptReader& o) {
        int v[8];
-       for (int& x : v) x = o.r.NumberComma();
+       for (int& x : v) x = NumC(o);
        std::string path = o.r.StringText();
        std::string name = o.r.StringText();
        FileRec* f = RecordIndex::At(o.numbers.files, v[1]);
@@ -308,14 +322,14 @@ const OptLineHandler kOptLines[] = {
      [](OptReader& o) {
        EditorFileRec* e = AppendEditorFile(&o.project.editorFiles, &o.tails);
        e->path = o.r.String(kPoolProject);
-       e->number1 = o.r.NumberComma();
-       e->number2 = o.r.NumberComma();
-       o.r.NumberComma();
+       e->number1 = NumC(o);
+       e->number2 = NumC(o);
+       NumC(o);
        o.r.ByteList(e->placement, kPlacementSize);
      }},
     {"TARGOPT", Needs::kNothing,
      [](OptReader& o) {
-       int index = o.r.NumberComma();
+       int index = NumC(o);
        o.target = nullptr;
        o.block = nullptr;
        if (index < 1 || index > o.targetLines) return;
@@ -326,9 +340,9 @@ const OptLineHandler kOptLines[] = {
      }},
     {"OPT166", Needs::kBlock,
      [](OptReader& o) {
-       o.block->t166.clock = uint32_t(o.r.NumberComma());
+       o.block->t166.clock = uint32_t(NumC(o));
        uint32_t f = FlagWord(o.block->t166.flags);
-       for (int bit : {0, 1, 3, 4, 5}) f = WithBit(f, bit, o.r.NumberComma());
+       for (int bit : {0, 1, 3, 4, 5}) f = WithBit(f, bit, NumC(o));
        SetFlagWord(o.block->t166.flags, f);
      }},
     {"OPT166MMM", Needs::kBlock,
@@ -344,47 +358,47 @@ const OptLineHandler kOptLines[] = {
     {"OPT166IRA", Needs::kBlock, [](OptReader& o) { ReadRangeLine(o, o.block->t166.IRAM); }},
     {"OPTTT", Needs::kBlock,
      [](OptReader& o) {
-       o.block->out.outWord1 = uint32_t(o.r.NumberComma());
+       o.block->out.outWord1 = uint32_t(NumC(o));
        uint32_t f = FlagWord(o.block->out.flags);
-       for (int bit : {4, 5, 6}) f = WithBit(f, bit, o.r.NumberComma());
+       for (int bit : {4, 5, 6}) f = WithBit(f, bit, NumC(o));
        SetFlagWord(o.block->out.flags, f);
      }},
     {"OPTHX", Needs::kBlock,
      [](OptReader& o) {
        OutputOpts& out = o.block->out;
-       out.HEXSEL = uint8_t(o.r.NumberComma());
-       out.outWord2 = uint16_t(o.r.NumberComma());
-       for (uint32_t& w : out.outSpare) w = uint32_t(o.r.NumberComma());
+       out.HEXSEL = uint8_t(NumC(o));
+       out.outWord2 = uint16_t(NumC(o));
+       for (uint32_t& w : out.outSpare) w = uint32_t(NumC(o));
      }},
     {"OPTLX", Needs::kBlock,
      [](OptReader& o) {
        ListingOpts& l = o.block->lst;
-       l.pageWidth = uint16_t(o.r.NumberComma());
-       l.pageLength = uint16_t(o.r.NumberComma());
-       l.lstByte = uint8_t(o.r.NumberComma());
+       l.pageWidth = uint16_t(NumC(o));
+       l.pageLength = uint16_t(NumC(o));
+       l.lstByte = uint8_t(NumC(o));
        l.LSTDIR = o.r.String(kPoolProject);
      }},
     {"OPTLT", Needs::kBlock,
      [](OptReader& o) {
        uint32_t& f = o.block->lst.listFlags;
-       for (int bit = 0; bit <= 10; ++bit) f = WithBit(f, bit, o.r.NumberComma());
-       f = WithBit(f, 19, o.r.NumberComma());
+       for (int bit = 0; bit <= 10; ++bit) f = WithBit(f, bit, NumC(o));
+       f = WithBit(f, 19, NumC(o));
      }},
     {"OPTXL", Needs::kBlock,
      [](OptReader& o) {
        uint32_t& f = o.block->lst.listFlags;
-       for (int bit = 11; bit <= 18; ++bit) f = WithBit(f, bit, o.r.NumberComma());
-       o.block->lst.lstByte2 = uint8_t(o.r.NumberComma());
+       for (int bit = 11; bit <= 18; ++bit) f = WithBit(f, bit, NumC(o));
+       o.block->lst.lstByte2 = uint8_t(NumC(o));
      }},
     {"OPTFL", Needs::kTarget,
      [](OptReader& o) {
-       int b0 = o.r.NumberComma(), b1 = o.r.NumberComma(), cur = o.r.NumberComma();
+       int b0 = NumC(o), b1 = NumC(o), cur = NumC(o);
        o.target->flags = uint8_t(WithBit(WithBit(o.target->flags, 0, b0), 1, b1));
        if (cur != 0) o.project.curTarget = o.target;
      }},
     {"OPTBL", Needs::kTarget,
      [](OptReader& o) {
-       int index = o.r.NumberComma();
+       int index = NumC(o);
        uint32_t word = (index & 0x4000) ? 1 : 0;
        index &= ~0x4000;
        OptString title = o.r.String(kPoolProject);
@@ -407,43 +421,43 @@ const OptLineHandler kOptLines[] = {
      }},
     {"OPTWA", Needs::kTarget,
      [](OptReader& o) {
-       o.r.NumberComma();
-       int list = o.r.NumberComma();
+       NumC(o);
+       int list = NumC(o);
        AppendWatch(o.target, list == 1 ? 0 : 1, o.r.String(kPoolDebugLists), &o.tails);
      }},
     {"OPTMM", Needs::kTarget,
      [](OptReader& o) {
-       int window = o.r.NumberComma();
-       uint16_t value = uint16_t(o.r.NumberComma());
+       int window = NumC(o);
+       uint16_t value = uint16_t(NumC(o));
        OptString expr = o.r.String(kPoolDebugLists);
        if (MemWindowRec* m = AppendMemWindowEntry(o.target, window - 1, expr, &o.tails)) m->value = value;
      }},
     {"OPTBT", Needs::kTarget,
      [](OptReader& o) {
-       o.r.NumberComma();
+       NumC(o);
        OptString a = o.r.String(kPoolDebugLists), b = o.r.String(kPoolDebugLists);
        if (!a.empty() && !b.empty()) AppendToolboxButton(o.target, a, b, &o.tails);
      }},
     {"OPTPA", Needs::kTarget,
      [](OptReader& o) {
-       o.r.NumberComma();
+       NumC(o);
        OptString text = o.r.String(kPoolDebugLists);
        if (!text.empty()) AppendPerfRange(o.target, text, &o.tails);
      }},
     {"OPTSY", Needs::kTarget,
      [](OptReader& o) {
        SymbolsWindowRec* s = PoolNew<SymbolsWindowRec>(kPoolDebugLists);
-       s->value = uint32_t(o.r.NumberComma());
-       s->value16 = uint16_t(o.r.NumberComma());
+       s->value = uint32_t(NumC(o));
+       s->value16 = uint16_t(NumC(o));
        s->text = o.r.String(kPoolDebugLists);
        o.target->symbolsWindow = s;
      }},
-    {"OPTDF", Needs::kTarget, [](OptReader& o) { o.target->debugFlags = uint32_t(o.r.Number()); }},
+    {"OPTDF", Needs::kTarget, [](OptReader& o) { o.target->debugFlags = uint32_t(Num(o)); }},
     {"OPTLE", Needs::kTarget, [](OptReader& o) { o.target->OPTLE = o.r.String(kPoolProject); }},
     {"OPTLC", Needs::kTarget, [](OptReader& o) { o.target->OPTLC = o.r.String(kPoolProject); }},
     {"OPTLI", Needs::kTarget,
      [](OptReader& o) {
-       o.r.NumberComma();
+       NumC(o);
        OptString text = o.r.String(kPoolProject);
        if (text.empty()) return;
        TextListRec* node = PoolNew<TextListRec>(kPoolProject);
@@ -453,16 +467,16 @@ const OptLineHandler kOptLines[] = {
     {"OPTBB", Needs::kTarget,
      [](OptReader& o) {
        BreakpointRec* p = AppendBreakpoint(o.target, &o.tails);
-       o.r.NumberComma();
-       uint32_t flags = uint32_t(o.r.NumberComma()) & kBreakKindMask;
-       p->value1 = uint32_t(o.r.NumberComma());
-       if (o.r.NumberComma() & 1) flags |= kBreakFlag3;
-       p->value2 = uint32_t(o.r.NumberComma());
-       if (o.r.NumberComma() & 1) flags |= kBreakFlag4;
-       p->value3 = uint32_t(o.r.NumberComma());
-       p->value4 = uint32_t(o.r.NumberComma());
-       p->value16 = uint16_t(o.r.NumberComma());
-       p->value5 = uint32_t(o.r.NumberComma());
+       NumC(o);
+       uint32_t flags = uint32_t(NumC(o)) & kBreakKindMask;
+       p->value1 = uint32_t(NumC(o));
+       if (NumC(o) & 1) flags |= kBreakFlag3;
+       p->value2 = uint32_t(NumC(o));
+       if (NumC(o) & 1) flags |= kBreakFlag4;
+       p->value3 = uint32_t(NumC(o));
+       p->value4 = uint32_t(NumC(o));
+       p->value16 = uint16_t(NumC(o));
+       p->value5 = uint32_t(NumC(o));
        p->flags = uint8_t(flags);
        p->inlineText = o.r.String(kPoolDebugLists);
        p->text1 = o.r.String(kPoolDebugLists);
@@ -475,11 +489,11 @@ const OptLineHandler kOptLines[] = {
      }},
     {"OPTKEY", Needs::kBlock, [](OptReader& o) { AppendKeyValue(o.block->dbg.OPTKEY, o); }},
     {"OPTKUS", Needs::kBlock, [](OptReader& o) { AppendKeyValue(o.block->lst.OPTKUS, o); }},
-    {"CLK51", Needs::kBlock, [](OptReader& o) { o.block->t51.clock = uint32_t(o.r.Number()); }},
-    {"CLK251", Needs::kBlock, [](OptReader& o) { o.block->t251.clock = uint32_t(o.r.Number()); }},
-    {"ARMCLK", Needs::kBlock, [](OptReader& o) { o.block->tGnu.clock = uint32_t(o.r.Number()); }},
-    {"ADSCLK", Needs::kBlock, [](OptReader& o) { o.block->tAds.clock = uint32_t(o.r.Number()); }},
-    {"OPTOX", Needs::kBlock, [](OptReader& o) { o.block->lst.OPTOX = uint32_t(o.r.Number()); }},
+    {"CLK51", Needs::kBlock, [](OptReader& o) { o.block->t51.clock = uint32_t(Num(o)); }},
+    {"CLK251", Needs::kBlock, [](OptReader& o) { o.block->t251.clock = uint32_t(Num(o)); }},
+    {"ARMCLK", Needs::kBlock, [](OptReader& o) { o.block->tGnu.clock = uint32_t(Num(o)); }},
+    {"ADSCLK", Needs::kBlock, [](OptReader& o) { o.block->tAds.clock = uint32_t(Num(o)); }},
+    {"OPTOX", Needs::kBlock, [](OptReader& o) { o.block->lst.OPTOX = uint32_t(Num(o)); }},
     {"CPPX", Needs::kNothing, [](OptReader& o) { ReadFilter(o, kFilterCpp); }},
     {"DAVETM", Needs::kNothing,
      [](OptReader& o) { o.r.ByteList(o.project.codeGenTime, 8); }},
@@ -496,6 +510,11 @@ const OptLineHandler* FindOptLine(const std::string& key) {
 }  // namespace
 
 int ReadOptionsText(ProjectRec& project, std::string_view text) {
+  std::string message;
+  return ReadOptionsText(project, text, &message);
+}
+
+int ReadOptionsText(ProjectRec& project, std::string_view text, std::string* message) {
   if (!HasProjectBanner(text)) return kProjectFileBadContents;
   ProjectLineReader r(text);
   OptReader o{project, RecordIndex(project), r, {}, 0, nullptr, nullptr, ListTails()};
@@ -505,6 +524,11 @@ int ReadOptionsText(ProjectRec& project, std::string_view text) {
     if (h->needs == Needs::kTarget && !o.target) continue;
     if (h->needs == Needs::kBlock && !o.block) continue;
     h->read(o);
+    // A cut-off last line keeps what it held, as any cut line does.
+    if (o.badNumberLine && !r.LineWasCut()) {
+      *message = "line " + std::to_string(o.badNumberLine) + ": the value of '" + r.Key() + "' is not a number";
+      return kProjectFileBadContents;
+    }
   }
   return kProjectFileOk;
 }

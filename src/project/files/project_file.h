@@ -104,6 +104,10 @@ void WriteOptionsText(std::string& out, ProjectRec& project);
 // The reader finds records by the numbers they carry (those of the
 // project file read before it, or of NumberProjectRecords).
 int ReadOptionsText(ProjectRec& project, std::string_view text);
+// The same; a value that is not a number where the format has one refuses
+// the text with the line in *message ("line 7: the value of 'CLK51' is not
+// a number").
+int ReadOptionsText(ProjectRec& project, std::string_view text, std::string* message);
 
 // Shell names of the toolsets ("MCS-51" ... "ARM-ADS", "<unspecified>").
 const char* ToolsetDisplayName(uint16_t toolset);

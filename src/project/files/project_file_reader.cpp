@@ -194,8 +194,12 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
       io.message = "'" + ChangeExtension(path, ".Opt") + "' is no options file";
       return io.error = kProjectFileBadContents;
     }
-    rc = ReadOptionsText(*project, *optionsText);
-    if (rc != kProjectFileOk) return io.error = rc;
+    std::string why;
+    rc = ReadOptionsText(*project, *optionsText, &why);
+    if (rc != kProjectFileOk) {
+      if (!why.empty()) io.message = "'" + ChangeExtension(path, ".Opt") + "' is damaged: " + why;
+      return io.error = rc;
+    }
   }
 
   // A target without its own block cannot be built: it is removed.

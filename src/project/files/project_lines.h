@@ -52,6 +52,11 @@ class ProjectLineReader {
   const std::string& Key() const { return m_key; }
   // The number of the current line in the text (1 for the first).
   int LineNumber() const { return m_lineNo; }
+  // True when the current line is the text's last and has no line end
+  // (a file cut off in it).
+  bool LineWasCut() const {
+    return m_next >= m_text.size() && (m_text.empty() || m_text.back() != '\n');
+  }
 
   // A number; 0 when none stands here. Blanks after it are skipped.
   int32_t Number();

@@ -232,6 +232,42 @@ TEST_F(OptFileTest, BadOptionsFilesFailTheOpen) {
   }
 }
 
+// A value that is not a number where the file has one is reported with
+// its file and line instead of being read as 0.
+TEST_F(OptFileTest, BadNumbersAreReportedWithTheirLine) {
+  ProjectRec* p = MakeProject();
+  TargetRec* t = AddTarget(p, "T", kToolsetArmGnu);
+  FileRec* f = AddFile(AddGroupRec(p, "G"), "main.c", kFileC);
+  f->topLine = 120;
+  t->pOpts->tGnu.clock = 12345678;
+  t->debugFlags = 0xA5;
+  const std::string project = BuildProjectFileText(*p);
+  const std::string opt = BuildOptionsFileText(*p);
+  struct Row {
+    const char* name;
+    const char* key;     // the line whose first number is spoilt
+    const char* number;  // as the writer wrote it
+  } rows[] = {
+      {"clock", "ARMCLK", "12345678"},
+      {"debug flags", "OPTDF", "0xA5"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const size_t key = opt.find(std::string(row.key));
+    ASSERT_NE(key, std::string::npos) << opt;
+    const size_t at = opt.find(row.number, key);
+    ASSERT_NE(at, std::string::npos) << opt;
+    std::string bad = opt;
+    bad.replace(at, std::strlen(row.number), "twelve");
+    const int line = int(std::count(opt.begin(), opt.begin() + long(at), '\n')) + 1;
+    std::string_view view(bad);
+    ProjectFileIo io;
+    EXPECT_EQ(kProjectFileBadContents, ReadProjectText(io, "/tmp/d.pm2", project, &view));
+    EXPECT_EQ(io.message, "'/tmp/d.Opt' is damaged: line " + std::to_string(line) + ": the value of '" +
+                              row.key + "' is not a number");
+  }
+}
+
 // An options file cut at any length past its banner still opens; every
 // value whose line was complete comes back as a whole file gives it, and a
 // value whose line was cut off entirely stays as a project without it has.

@@ -1,0 +1,287 @@
+// A build as the user times it: the program started, the project opened,
+// checked and built, the program ended (`pelmora2 -b`), against `ninja` and
+// `make` running the very same compiler, assembler, linker and hex command
+// lines with the same number of jobs, in one run, ratios printed.
+//
+// The project is the example (startup code, three sources, linker script)
+// with 200 or 2,000 generated C files that share headers. The command
+// lines for ninja and make are taken from one build of the program through
+// wrappers that note every tool run; they get "-MMD" so that they, too,
+// know the headers.
+#include <benchmark/benchmark.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "builder/driver/translation_pool.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kHeaders = 40;
+constexpr int kHeadersPerFile = 6;
+const int kSizes[] = {200, 2000};
+
+std::string InstallRoot() { return PM2_BENCH_INSTALL_ROOT "/"; }
+std::string Example() { return PM2_BENCH_SOURCE_ROOT "/examples/blinky/"; }
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+std::string Name(int i) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "f%04d", i);
+  return buf;
+}
+
+void SetOld(const std::string& folder) {
+  const auto past = fs::file_time_type::clock::now() - std::chrono::seconds(60);
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.is_regular_file()) fs::last_write_time(e.path(), past);
+}
+
+double Seconds(const std::string& cmd, int* status = nullptr) {
+  const auto start = std::chrono::steady_clock::now();
+  const int s = std::system(cmd.c_str());
+  if (status) *status = s;
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// One generated project and the ninja and make files of its command lines.
+class Project {
+ public:
+  explicit Project(int files) : files_(files) {
+    char pattern[] = "/tmp/pm2e2e_XXXXXX";
+    folder_ = std::string(::mkdtemp(pattern)) + "/";
+    for (const char* f : {"Startup.s", "Blinky.c", "LED.c", "LED.h", "Timer.c", "Timer.h", "LPC2138.h", "LPC2138.ld"})
+      fs::copy_file(Example() + f, folder_ + f);
+    std::ofstream(folder_ + "common.h") << "#ifndef COMMON_H\n#define COMMON_H\n#define WORD(x) ((x) * 2)\n#endif\n";
+    for (int h = 0; h < kHeaders; ++h)
+      std::ofstream(folder_ + "h" + std::to_string(h) + ".h")
+          << "#ifndef H" << h << "\n#define H" << h << "\n#include \"common.h\"\nextern int v" << h << ";\n#endif\n";
+    std::string lines;
+    for (int i = 0; i < files; ++i) {
+      std::ofstream f(folder_ + Name(i) + ".c");
+      for (int k = 0; k < kHeadersPerFile; ++k) f << "#include \"h" << (i * 7 + k * 5) % kHeaders << ".h\"\n";
+      f << "int " << Name(i) << "(int a) { return WORD(a) + " << i << "; }\n";
+      lines += "File 2,1,<./" + Name(i) + ".c><" + Name(i) + ".c> 0x0 \r\n";
+    }
+    // The example's project file with the generated files after its own.
+    std::string text = ReadAll(Example() + "Blinky.pm2");
+    const std::string last = "File 2,1,<./Timer.c><Timer.c> 0x0 \r\n";
+    const size_t at = text.find(last);
+    if (at != std::string::npos) text.insert(at + last.size(), lines);
+    std::ofstream(folder_ + "Blinky.pm2", std::ios::binary) << text;
+    fs::copy_file(Example() + "Blinky.Opt", folder_ + "Blinky.Opt");
+    SetOld(folder_);
+    ok_ = text.find(lines) != std::string::npos && NoteCommandLines();
+  }
+  ~Project() {
+    if (ok_ && !std::getenv("PM2_BENCH_KEEP")) fs::remove_all(folder_);
+  }
+  bool Ok() const { return ok_; }
+  const std::string& Folder() const { return folder_; }
+  int Files() const { return files_; }
+
+  std::string Pm2(const char* option) const {
+    return InstallRoot() + "PM2/pelmora2 " + option + " " + folder_ + "Blinky.pm2 >/dev/null 2>&1";
+  }
+  // Every output and every tool's own records gone: the next build is a full one.
+  void Clean() const {
+    fs::remove_all(folder_ + "Obj");
+    for (const char* f : {"Blinky_LPC2138.dep", ".ninja_log", ".ninja_deps"}) fs::remove(folder_ + f);
+  }
+  void TouchHeader() const {
+    fs::last_write_time(folder_ + "h3.h", fs::file_time_type::clock::now());
+  }
+
+ private:
+  // Builds once through wrappers of the tools that note each run (its
+  // folder, program and arguments) and keep its command file, then writes
+  // build.ninja and Makefile from the notes.
+  bool NoteCommandLines() {
+    const std::string root = folder_ + "root/";
+    fs::copy(InstallRoot(), root, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    const std::string bin = root + "GNU/Arm-Tools/Bin/";
+    const std::string log = folder_ + "tools.log";
+    for (const auto& e : fs::directory_iterator(bin)) {
+      const std::string real = fs::canonical(e.path()).string();
+      fs::remove(e.path());
+      std::ofstream w(e.path());
+      w << "#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in @*) cp \"${a#@}\" \"${a#@}.keep\";; esac; done\n"
+        << "echo \"" << real << " $*\" >> " << log << "\nexec " << real << " \"$@\"\n";
+      w.close();
+      fs::permissions(e.path(), fs::perms::owner_all);
+    }
+    const std::string cmd = root + "PM2/pelmora2 -r " + folder_ + "Blinky.pm2 >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) {
+      std::fprintf(stderr, "the build through the wrappers failed: %s\n", cmd.c_str());
+      return false;
+    }
+    fs::remove_all(root);
+    std::ifstream in(log);
+    std::string line;
+    std::ofstream ninja(folder_ + "build.ninja");
+    std::ofstream make(folder_ + "Makefile");
+    ninja << "rule run\n  command = $cmd\n  depfile = $out.d\n  deps = gcc\n"
+          << "rule plain\n  command = $cmd\n";
+    make << "all: Obj/Blinky.hex\n\n";
+    std::string objects;
+    int compiles = 0;
+    while (std::getline(in, line)) {
+      std::istringstream words(line);
+      std::string program, word, rsp;
+      words >> program;
+      std::vector<std::string> args;
+      while (words >> word) {
+        if (word[0] == '@') {
+          rsp = word.substr(1);
+          word += ".keep";
+        }
+        args.push_back(word);
+      }
+      std::string command = program;
+      for (const std::string& a : args) command += " " + a;
+      const std::string ext = fs::path(rsp).extension().string();
+      std::string out, in;
+      if (ext == ".__i" || ext == "._ia") {
+        // The command file names the object after "-o"; its last word is the source.
+        std::istringstream text(ReadAll(rsp + ".keep"));
+        std::string previous;
+        while (text >> word) {
+          if (previous == "-o") out = word;
+          previous = in = word;
+        }
+        objects += " " + out;
+        ++compiles;
+        const bool c = ext == ".__i";
+        ninja << "build " << out << ": " << (c ? "run " : "plain ") << in << "\n  cmd = " << command
+              << (c ? " -MMD -MF " + out + ".d" : "") << "\n";
+        make << out << ": " << in << "\n\t@" << command << (c ? " -MMD -MF " + out + ".d" : "") << "\n\n";
+      } else if (ext == ".lnp") {
+        ninja << "build Obj/Blinky.elf: plain" << objects << " | " << rsp << ".keep\n  cmd = " << command << "\n";
+        make << "Obj/Blinky.elf:" << objects << "\n\t@" << command << "\n\n";
+      } else if (line.find("objcopy") != std::string::npos) {
+        ninja << "build Obj/Blinky.hex: plain Obj/Blinky.elf\n  cmd = " << command << "\n";
+        make << "Obj/Blinky.hex: Obj/Blinky.elf\n\t@" << command << "\n\n";
+      }
+    }
+    make << "-include $(wildcard Obj/*.o.d)\n";
+    // The kept command files must outlive a clean of the object folder.
+    fs::create_directories(folder_ + "keep");
+    for (const auto& e : fs::directory_iterator(folder_ + "Obj"))
+      if (e.path().extension() == ".keep") fs::copy_file(e.path(), folder_ + "keep/" + e.path().filename().string());
+    if (compiles != files_ + 4) std::fprintf(stderr, "%d translations noted in %s\n", compiles, log.c_str());
+    return compiles == files_ + 4;
+  }
+
+ public:
+  // The cleaned object folder gets the kept command files back.
+  void CleanKeepingCommandFiles() const {
+    Clean();
+    fs::create_directories(folder_ + "Obj");
+    for (const auto& e : fs::directory_iterator(folder_ + "keep"))
+      fs::copy_file(e.path(), folder_ + "Obj/" + e.path().filename().string());
+  }
+
+ private:
+  int files_;
+  std::string folder_;
+  bool ok_ = false;
+};
+
+enum class Tool { kPelmora2, kNinja, kMake };
+enum class Case { kFull, kNoOp, kHeader };
+const char* const kToolNames[] = {"pelmora2", "ninja", "make"};
+const char* const kCaseNames[] = {"full build", "no-op", "one header touched"};
+
+std::map<std::pair<int, int>, double> g_times[3];  // [tool][(files, case)] seconds
+
+Project& ProjectOf(int files) {
+  static std::map<int, std::unique_ptr<Project>> projects;
+  auto& p = projects[files];
+  if (!p) p = std::make_unique<Project>(files);
+  return *p;
+}
+
+void BM_EndToEnd(benchmark::State& state) {
+  const int files = int(state.range(0));
+  const Tool tool = Tool(state.range(1));
+  const Case which = Case(state.range(2));
+  if (std::system("arm-none-eabi-gcc --version >/dev/null 2>&1") != 0 ||
+      std::system("ninja --version >/dev/null 2>&1") != 0 || std::system("make --version >/dev/null 2>&1") != 0) {
+    state.SkipWithError("arm-none-eabi-gcc, ninja or make is not installed");
+    return;
+  }
+  Project& p = ProjectOf(files);
+  if (!p.Ok()) {
+    state.SkipWithError("the command lines could not be taken from a build");
+    return;
+  }
+  const int jobs = pm2::TranslationWorkerCount();
+  const std::string j = std::to_string(jobs);
+  std::string cmd;
+  switch (tool) {
+    case Tool::kPelmora2: cmd = p.Pm2("-b"); break;
+    case Tool::kNinja: cmd = "ninja -j" + j + " -C " + p.Folder() + " >/dev/null"; break;
+    case Tool::kMake: cmd = "make -s -j" + j + " -C " + p.Folder() + " >/dev/null"; break;
+  }
+  // Each tool starts from a full build of its own: no records of another.
+  p.CleanKeepingCommandFiles();
+  if (which != Case::kFull && std::system(cmd.c_str()) != 0) state.SkipWithError("the first build failed");
+  std::vector<double> runs;
+  for (auto _ : state) {
+    if (which == Case::kFull) p.CleanKeepingCommandFiles();
+    if (which == Case::kHeader) p.TouchHeader();
+    int status = 0;
+    const double t = Seconds(cmd, &status);
+    if (status != 0) state.SkipWithError("the build failed");
+    state.SetIterationTime(t);
+    runs.push_back(t);
+  }
+  std::sort(runs.begin(), runs.end());
+  if (!runs.empty()) g_times[int(tool)][{files, int(which)}] = runs[runs.size() / 2];
+  state.counters["jobs"] = jobs;
+}
+
+void Args(benchmark::internal::Benchmark* b) {
+  for (int files : kSizes)
+    for (int c : {int(Case::kFull), int(Case::kNoOp), int(Case::kHeader)})
+      for (int tool = 0; tool < 3; ++tool) b->Args({files, tool, c});
+}
+BENCHMARK(BM_EndToEnd)->Apply(Args)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  std::printf("\nmedians; pelmora2 against ninja and make with %d jobs (ninja goals: no-op 1.0, header 1.1, full 1.1)\n",
+              pm2::TranslationWorkerCount());
+  for (int files : kSizes)
+    for (int c = 0; c < 3; ++c) {
+      const auto key = std::make_pair(files, c);
+      const double me = g_times[0].count(key) ? g_times[0][key] : 0;
+      const double ninja = g_times[1].count(key) ? g_times[1][key] : 0;
+      const double make = g_times[2].count(key) ? g_times[2][key] : 0;
+      if (me <= 0 || ninja <= 0 || make <= 0) continue;
+      std::printf("%5d files, %-18s pelmora2 %8.1f ms  ninja %8.1f ms (%.2fx)  make %8.1f ms (%.2fx)\n", files,
+                  kCaseNames[c], me * 1000, ninja * 1000, me / ninja, make * 1000, me / make);
+    }
+  benchmark::Shutdown();
+  return 0;
+}

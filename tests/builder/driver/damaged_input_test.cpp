@@ -1,0 +1,234 @@
+// Every reader of a stored file the build and the project rely on, fed the
+// damage a crashing machine or a hostile user leaves: a named pipe, a link
+// to an endless device, the file cut at every length, a 100 MB line and NUL
+// bytes. Each ends quickly with a clear error or a sound result.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
+#include <functional>
+#include <string>
+
+#include "builder/build_test_support.h"
+#include "builder/driver/dependency_file.h"
+#include "builder/driver/run_journal.h"
+#include "builder/preprocessor/preprocessor.h"
+#include "platform/ini_file.h"
+#include "platform/mapped_file.h"
+#include "platform/settings_store.h"
+#include "platform/win_path.h"
+#include "project/devices/device_db.h"
+#include "project/environment/environment_file.h"
+#include "project/files/entry_stream.h"
+#include "project/files/project_file.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "toolkit/menus/shortcut_file.h"
+
+namespace pm2 {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One reader: reads the file at `path`; true when it took it, else *err
+// (when the reader has one) says why.
+struct Reader {
+  const char* name;
+  const char* fileName;  // the name the damaged file gets
+  std::function<bool(const std::string& path, std::string* err)> read;
+  std::string sample;  // a sound file of the kind
+};
+
+std::string ProjectSample(std::string* options) {
+  ProjectRec* p = NewProject(nullptr, "/tmp/D.pm2");
+  p->firstTarget->toolset = kToolsetArmGnu;
+  ResetTargetOptions(p->firstTarget, kToolsetUndefined);
+  AddFileToGroup(p->firstGroup, "main.c", ".\\", kFileC);
+  std::string text = BuildProjectFileText(*p);
+  if (options) *options = BuildOptionsFileText(*p);
+  PoolFree(kPoolProject);
+  return text;
+}
+
+std::vector<Reader> Readers(const test::ScratchFolder& scratch) {
+  const std::string folder = scratch.Path();
+  std::string options;
+  const std::string project = ProjectSample(&options);
+  std::vector<Reader> r;
+  r.push_back({"project file", "D.pm2",
+               [](const std::string& path, std::string* err) {
+                 ProjectFileIo io;
+                 const int rc = ReadProjectFile(io, path);
+                 *err = io.message;
+                 PoolFree(kPoolProject);
+                 PoolFree(kPoolScratch);
+                 return rc == 0;
+               },
+               project});
+  r.push_back({"options file", "O.Opt",
+               [folder, project](const std::string& path, std::string* err) {
+                 test::WriteFile(folder + "O.pm2", project);
+                 ProjectFileIo io;
+                 const int rc = ReadProjectFile(io, folder + "O.pm2");
+                 *err = io.message;
+                 PoolFree(kPoolProject);
+                 PoolFree(kPoolScratch);
+                 (void)path;
+                 return rc == 0;
+               },
+               options});
+  r.push_back({"dependency file", "P_T.dep",
+               [folder](const std::string&, std::string*) {
+                 ProjectRec* p = NewProject(nullptr, (folder + "P.pm2").c_str());
+                 p->firstTarget->name = OptString("T");
+                 p->firstTarget->toolset = kToolsetArmGnu;
+                 AddFileToGroup(p->firstGroup, "main.c", ".\\", kFileC);
+                 const int rc = ReadDependencyFile(*p, *p->firstTarget);
+                 PoolFree(kPoolDependencies);
+                 PoolFree(kPoolProject);
+                 return rc == 1;
+               },
+               "Dependencies for Project 'P', Target 'T': (DO NOT MODIFY !)\r\nF (main.c)(0x5F00AA01)(-c -O2)\r\n"
+               "I (a (b).h)(0x5F00AA00)\r\n"});
+  r.push_back({"environment file", "TOOLS.INI",
+               [](const std::string& path, std::string* err) { return EnvFile().Load(path, err); },
+               "[PM2]\r\nARMSEL=1\r\n[ARM]\r\nPATH=\"C:\\Tools\\ARM\\\"\r\nBOOK0=HLP\\a.pdf(\"A\",GEN)\r\n"});
+  r.push_back({"device database", "DEV.CDB",
+               [](const std::string& path, std::string*) {
+                 const int rc = ReadDeviceDatabase(path);
+                 FreeDeviceDatabase();
+                 return rc == 0;
+               },
+               std::string("CDB\0\1\0\0NXP\0LPC2138\0", 21)});
+  r.push_back({"settings store", "settings.ini",
+               [](const std::string& path, std::string* err) { return SettingsStore(path).Load(err); },
+               "[Editor\\C Files]\r\nTab=i:4\r\nFont=s:Courier\r\n"});
+  r.push_back({"INI file", "W.INI",
+               [](const std::string& path, std::string* err) { return IniFiles().Load(path, err) != nullptr; },
+               "[Section]\r\nKey=Value\r\n; note\r\n[Other]\r\nA=1\r\n"});
+  r.push_back({"run journal", "B.pm2run",
+               [](const std::string& path, std::string*) {
+                 RunJournal j;
+                 j.Begin(path, nullptr);
+                 j.End();
+                 return true;
+               },
+               "O Obj/a.o\nC /nonexistent/a.__i\nT /nonexistent/Pm2__1\n"});
+  r.push_back({"mapped file", "M.obj",
+               [](const std::string& path, std::string* err) { return MappedFileView().Open(path, err); },
+               "some bytes\r\n"});
+  r.push_back({"object file entries", "E.obj",
+               [](const std::string& path, std::string*) { return ObjectFileEntries().Open("", path) == 0; },
+               std::string("\x70\x06\x00\x00\x00\x00\x00\x00", 8)});
+  r.push_back({"dependency scan of a source", "S.c",
+               [folder](const std::string& path, std::string* err) {
+                 DepScanRequest scan;
+                 scan.sourcePath = path;
+                 scan.objectPath = folder + "S.o";
+                 PathResolver resolver;
+                 PreprocessForDependencies(scan, resolver, folder);
+                 *err = scan.reason;
+                 return scan.reason.find("cannot be opened") == std::string::npos;
+               },
+               "#include \"S.h\"\n#if defined(X) && (Y > 2)\nint a;\n#endif\n"});
+  r.push_back({"shortcut file", "K.SHT",
+               [](const std::string& path, std::string* err) {
+                 // Its owner reads the file through the stored-file reader.
+                 struct stat st;
+                 if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > (64 << 20)) {
+                   *err = "'" + path + "' is no regular file of a shortcut table's size";
+                   return false;
+                 }
+                 std::string bytes(size_t(st.st_size), '\0');
+                 FILE* f = std::fopen(path.c_str(), "rb");
+                 if (!f) return false;
+                 const size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
+                 std::fclose(f);
+                 bytes.resize(n);
+                 AccelTable table;
+                 return DecodeShortcutFile(bytes, path, &table, err);
+               },
+               std::string("PM2K\1\0\0\0\x41\0\x10\x80\0\0", 14)});
+  return r;
+}
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+TEST(DamagedInput, NamedPipeAndEndlessDeviceAreRefusedAtOnce) {
+  test::ScratchFolder dir;
+  for (const Reader& r : Readers(dir)) {
+    SCOPED_TRACE(r.name);
+    const std::string path = dir / r.fileName;
+    for (const char* kind : {"named pipe", "link to /dev/zero"}) {
+      SCOPED_TRACE(kind);
+      std::filesystem::remove(path);
+      if (kind[0] == 'n') ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+      else std::filesystem::create_symlink("/dev/zero", path);
+      std::string err;
+      const auto start = Clock::now();
+      const bool took = r.read(path, &err);
+      EXPECT_LT(SecondsSince(start), 1.0);
+      // The journal has nothing to say, and an options file that can't be
+      // read is passed over like a missing one: they only must not hang or
+      // run away.
+      const std::string name = r.name;
+      if (name != "run journal" && name != "options file") {
+        EXPECT_FALSE(took) << err;
+      }
+    }
+    std::filesystem::remove(path);
+  }
+}
+
+TEST(DamagedInput, HugeLineAndNulBytesEndQuickly) {
+  test::ScratchFolder dir;
+  const std::string line(100u << 20, 'x');
+  for (const Reader& r : Readers(dir)) {
+    SCOPED_TRACE(r.name);
+    const std::string path = dir / r.fileName;
+    test::WriteFile(path, r.sample.substr(0, r.sample.size() / 2) + line + "\r\n" + r.sample);
+    std::string err;
+    // Processor time: the machine's other work must not fail the test.
+    std::clock_t start = std::clock();
+    r.read(path, &err);
+    EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 1.0) << "100 MB line";
+    std::string nul = r.sample;
+    for (size_t i = 0; i < nul.size(); i += 3) nul[i] = '\0';
+    test::WriteFile(path, nul);
+    start = std::clock();
+    r.read(path, &err);
+    EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 1.0) << "NUL bytes";
+    std::filesystem::remove(path);
+  }
+}
+
+TEST(DamagedInput, CutAtEveryLengthIsReadOrRefused) {
+  test::ScratchFolder dir;
+  for (const Reader& r : Readers(dir)) {
+    SCOPED_TRACE(r.name);
+    const std::string path = dir / r.fileName;
+    ASSERT_FALSE(r.sample.empty());
+    const auto start = Clock::now();
+    for (size_t len = 0; len <= r.sample.size(); ++len) {
+      test::WriteFile(path, r.sample.substr(0, len));
+      std::string err;
+      const bool took = r.read(path, &err);
+      // A refusal says why, naming the file, where the reader has words.
+      if (!took && !err.empty()) {
+        const std::string shown = std::string(FileNamePart(path));
+        EXPECT_NE(err.find(shown), std::string::npos) << "cut at " << len << ": " << err;
+      }
+    }
+    EXPECT_LT(SecondsSince(start) / double(r.sample.size() + 1), 0.05) << "seconds a cut on average";
+    std::filesystem::remove(path);
+  }
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,214 @@
+// Translations side by side: the output is the one-at-a-time build's, line
+// for line; a stop leaves no object a later build takes as up to date; the
+// worker count; a source saved in the second its object was written.
+#include <sys/stat.h>
+#include <utime.h>
+
+#include "builder/driver/tools_project.h"
+#include "builder/driver/translation_pool.h"
+
+namespace pm2 {
+namespace {
+
+struct ArmGnuProject : ToolsProject {
+  ArmGnuProject() {
+    SetUpProject(kToolsetArmGnu, "ARM/");
+    info.makerFolder = info.secondToolsFolder = test::InstallRoot() + "ARM/GNU/bin/";
+  }
+  // The file's own option block for the target.
+  OptionBlock* FileBlock(FileRec* file) {
+    OptionBlock* block = FindTargetOptions(file->pOpts, target);
+    if (!block) {
+      block = NewOptionBlock(kPoolProject);
+      InitBuildPropOpts(block->prop, kLevelNode);
+      block->owner = target;
+      block->next = file->pOpts;
+      file->pOpts = block;
+    }
+    return block;
+  }
+  // The output lines of one rebuild with the given worker limit.
+  std::vector<std::string> Rebuild(const char* jobs) {
+    ScopedEnv limit("PM2_BUILD_JOBS", jobs);
+    const size_t before = Lines().size();
+    BuildDriver driver(Deps());
+    driver.BuildTarget(project, target, kBuildModeRebuild);
+    auto lines = Lines();
+    return std::vector<std::string>(lines.begin() + long(before), lines.end());
+  }
+};
+
+struct OutputRow {
+  const char* name;
+  const char* stopCodeFile;  // a file whose exit code 1 stops the build, or null
+};
+
+class ParallelOutput : public ::testing::TestWithParam<OutputRow> {};
+
+// The first file is the slowest, so later ones finish first when they run
+// side by side.
+TEST_P(ParallelOutput, IsTheSerialOutputLineForLine) {
+  ArmGnuProject p;
+  p.Add("A.c", kFileC, "int a;\n// !standin sleep 0.3\n// !standin warning 1 2 unused a\n");
+  p.Add("B.c", kFileC, "int b;\n// !standin warning 2 7 unused b\n");
+  p.Add("C.c", kFileC, "int c;\n");
+  FileRec* d = p.Add("D.c", kFileC, "int d;\n// !standin error 3 4 syntax error\n");
+  p.Add("E.c", kFileC, "int e;\n// !standin warning 4 9 unused e\n");
+  p.Add("S.s", kFileAsm, "@ nothing\n// !standin warning 5 1 odd\n");
+  p.Add("F.c", kFileC, "int f;\n");
+  if (GetParam().stopCodeFile) p.FileBlock(d)->prop.STOPCODE = 1;
+  const auto serial = p.Rebuild("1");
+  const auto parallel = p.Rebuild("8");
+  EXPECT_EQ(parallel, serial);
+  ASSERT_FALSE(serial.empty());
+  EXPECT_EQ(serial.back(), "Target not created\n");
+  const bool stops = GetParam().stopCodeFile != nullptr;
+  EXPECT_EQ(p.LineIndex("compiling E.c") >= 0, !stops) << ::testing::PrintToString(serial);
+  EXPECT_EQ(p.FilesWithExtension(".__i").size(), 0u);
+  EXPECT_FALSE(FileExists(p.dir / "Blinky.pm2run"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ParallelOutput,
+                         ::testing::Values(OutputRow{"WarningsAndAnError", nullptr},
+                                           OutputRow{"ErrorStopsTheBuild", "D.c"}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(ParallelBuild, TranslationsRunSideBySide) {
+  if (TranslationWorkerCount() < 4) GTEST_SKIP() << "fewer than 4 cores";
+  ArmGnuProject p;
+  for (const char* name : {"A.c", "B.c", "C.c", "D.c"}) p.Add(name, kFileC, "int x;\n// !standin sleep 0.4\n");
+  p.opts->out.flags.GENAPP = 0;
+  const auto start = std::chrono::steady_clock::now();
+  p.Rebuild("4");
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(took, std::chrono::milliseconds(1400)) << "four runs of 0.4 s one after another";
+  EXPECT_TRUE(FileExists(p.dir / "D.o"));
+}
+
+// Stopped while several runs are under way: the runs not shown are ended
+// and their objects deleted, so the next build translates every file whose
+// translation was not shown whole.
+TEST(ParallelBuild, StopLeavesNoObjectTakenAsUpToDate) {
+  ArmGnuProject p;
+  const char* names[] = {"A.c", "B.c", "C.c", "D.c", "E.c", "F.c"};
+  for (const char* name : names) p.Add(name, kFileC, "int x;\n// !standin sleep 0.4\n");
+  {
+    ScopedEnv limit("PM2_BUILD_JOBS", "3");
+    BuildDriver driver(p.Deps());
+    driver.StartBuildThread(p.project, p.target, kBuildModeBuild);
+    p.WaitForLine("compiling A.c");
+    EXPECT_EQ(driver.StopBuild(), 1);
+    driver.Wait();
+    EXPECT_EQ(driver.ResultTotal(), -1);
+  }
+  EXPECT_TRUE(p.HasLine("Project build/rebuild aborted.\n"));
+  std::vector<std::string> shown;
+  for (const char* name : names)
+    if (p.LineIndex(std::string("compiling ") + name) >= 0) shown.push_back(name);
+  ASSERT_LT(shown.size(), 6u);
+  EXPECT_TRUE(p.FilesWithExtension(".__i").empty());
+  EXPECT_FALSE(FileExists(p.dir / "Blinky.pm2run"));
+  BuildDriver again(p.Deps());
+  again.BuildTarget(p.project, p.target, kBuildModeBuild);
+  for (const auto& e : again.Explanations()) {
+    const bool wasShown = std::find(shown.begin(), shown.end(), e.file) != shown.end();
+    EXPECT_EQ(e.translated, !wasShown) << e.file << ": " << e.reason;
+  }
+}
+
+// A build that translates nothing leaves the dependency file as it is; one
+// that translates a file writes it anew.
+TEST(ParallelBuild, NoOpBuildLeavesTheDependencyFileAlone) {
+  ArmGnuProject p;
+  p.opts->out.flags.GENAPP = 0;
+  p.Add("A.c", kFileC, "int a;\n");
+  p.Add("B.c", kFileC, "int b;\n");
+  const std::string dep = p.dir / "P_Target 1.dep";
+  auto stamp = [&] {
+    struct stat st {};
+    ::stat(dep.c_str(), &st);
+    return std::make_pair(st.st_ino, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+  };
+  {
+    BuildDriver driver(p.Deps());
+    driver.BuildTarget(p.project, p.target, kBuildModeBuild);
+  }
+  ASSERT_TRUE(FileExists(dep)) << ::testing::PrintToString(p.Lines());
+  const auto written = stamp();
+  {
+    BuildDriver driver(p.Deps());
+    driver.BuildTarget(p.project, p.target, kBuildModeBuild);
+    EXPECT_FALSE(driver.Explanations().at(0).translated);
+  }
+  EXPECT_EQ(stamp(), written);
+  // A changed source translated: the file is written anew with its time.
+  WriteFile(p.dir / "B.c", "int b2;\n");
+  const time_t later = time(nullptr) + 5;
+  struct utimbuf times{later, later};
+  ::utime((p.dir / "B.c").c_str(), &times);
+  {
+    BuildDriver driver(p.Deps());
+    driver.BuildTarget(p.project, p.target, kBuildModeBuild);
+    EXPECT_TRUE(driver.Explanations().at(1).translated);
+  }
+  EXPECT_NE(stamp(), written);
+}
+
+TEST(TranslationWorkerCount, TheVariableOnlyLowersTheCoreCount) {
+  struct Row {
+    const char* name;
+    unsigned cores;
+    const char* variable;
+    int expected;
+  } rows[] = {
+      {"unset", 8, nullptr, 8},  {"lower", 8, "2", 2},      {"higher", 4, "16", 4},
+      {"zero", 8, "0", 8},       {"not a number", 8, "x", 8}, {"trailing text", 8, "2x", 8},
+      {"no cores known", 0, nullptr, 1},
+  };
+  for (const Row& r : rows) EXPECT_EQ(TranslationWorkerCount(r.cores, r.variable), r.expected) << r.name;
+}
+
+struct SameSecondRow {
+  const char* name;
+  bool withHeader;
+};
+
+class SameSecondEdit : public ::testing::TestWithParam<SameSecondRow> {};
+
+// The stored times have whole seconds; two times from the disk do not, so
+// an edit made in the second the object was written still counts.
+TEST_P(SameSecondEdit, IsTranslatedByTheNextBuild) {
+  ArmGnuProject p;
+  p.opts->out.flags.GENAPP = 0;
+  const std::string text = GetParam().withHeader ? "#include \"H.h\"\nint m;\n" : "int m;\n";
+  WriteFile(p.dir / "H.h", "int h;\n");
+  p.Add("M.c", kFileC, text);
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    // Start early in a second, so the build and the edit share it.
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    std::this_thread::sleep_for(std::chrono::seconds(1) - (now % std::chrono::seconds(1)) +
+                                std::chrono::milliseconds(5));
+    BuildDriver first(p.Deps());
+    first.BuildTarget(p.project, p.target, kBuildModeBuild);
+    ASSERT_TRUE(first.Explanations().at(0).translated);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WriteFile(p.dir / "M.c", text + "int n;\n");
+    struct stat object, source;
+    ASSERT_EQ(::stat((p.dir / "M.o").c_str(), &object), 0);
+    ASSERT_EQ(::stat((p.dir / "M.c").c_str(), &source), 0);
+    if (object.st_mtime != source.st_mtime) continue;  // crossed a second: try again
+    BuildDriver second(p.Deps());
+    second.BuildTarget(p.project, p.target, kBuildModeBuild);
+    ASSERT_EQ(second.Explanations().size(), 1u);
+    EXPECT_TRUE(second.Explanations()[0].translated);
+    return;
+  }
+  GTEST_SKIP() << "no build fitted into one second";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SameSecondEdit,
+                         ::testing::Values(SameSecondRow{"NoInclude", false}, SameSecondRow{"WithInclude", true}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace pm2
