@@ -45,7 +45,6 @@ namespace pm2 {
 namespace {
 
 constexpr int kMessagePane = 0;
-constexpr int kProjectMenuPopup = 3;   // "Project" in the main menu
 constexpr int kMaxRecent = 10;
 const CommandId kStatusPanes[] = {0, 123, 118, 59137, 59138, 59139, 59140, 395};
 constexpr CommandId kCaretPane = 118, kReadOnlyPane = 395;
@@ -128,6 +127,18 @@ bool CMainFrame::OnCreate() {
   if (!m_bars->Ok()) {
     std::fprintf(stderr, "%s\n", err.c_str());
     return false;
+  }
+  // The Project menu (the frame's and the editor window's) lists the
+  // recent projects after its last separator.
+  SECMenuBar* menuBar = m_bars->MenuBar();
+  for (int i = 0; i < int(menuBar->Model().Rows().size()); ++i) {
+    QMenu* menu = menuBar->PopupFor(i);
+    if (!menu) continue;
+    for (QAction* a : menu->actions())
+      if (a->data().toUInt() == cmd::kNewProject) {
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateRecentMenu(menu); });
+        break;
+      }
   }
   CreateStatusBar();
   EnableDocking(CBRS_ALIGN_ANY);

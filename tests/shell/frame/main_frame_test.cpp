@@ -445,6 +445,22 @@ TEST_F(MainFrameTest, AltThenDownOpensTheFileMenuOfTheMenuBar) {
   }
   QTest::keyClick(popup, Qt::Key_Escape);
   QCoreApplication::processEvents();
+  // The Project menu lists the recent projects, the open one checked.
+  ASSERT_FALSE(s.App().m_recent.At(0).empty());
+  const int project = bar->FindMnemonic('p');
+  ASSERT_GE(project, 0);
+  bar->OpenPopup(project, true);
+  QCoreApplication::processEvents();
+  QMenu* projectMenu = bar->OpenMenu();
+  ASSERT_NE(projectMenu, nullptr);
+  QAction* recent = nullptr;
+  for (QAction* a : projectMenu->actions())
+    if (a->data().toUInt() == cmd::kRecentFirst) recent = a;
+  ASSERT_NE(recent, nullptr);
+  EXPECT_TRUE(recent->text().contains("Blinky"));
+  EXPECT_TRUE(recent->isChecked());
+  bar->CancelMenu();
+  QCoreApplication::processEvents();
   // With an editor window the menu bar shows the editor's menu.
   ASSERT_NE(f->Editors().Open(dir + "LED.c"), nullptr);
   QCoreApplication::processEvents();
