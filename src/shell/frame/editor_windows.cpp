@@ -195,6 +195,14 @@ void EditorWindows::CloseAll() {
   }
 }
 
+bool EditorWindows::GoToLine(long line) {
+  EditorView* v = Active();
+  if (!v || line < 1 || line > v->Document().Text().GetLineCount()) return false;
+  v->GotoLineCentered(int(line), 0);
+  v->setFocus();
+  return true;
+}
+
 void EditorWindows::SettingsChanged() {
   if (m_services.settings) LoadAllEditorTypeSettings(*m_services.settings, &m_typeSettings);
   for (EditorDocument* d : m_docs.Documents()) d->UpdateAllViews(kHintSettingsChanged);

@@ -17,6 +17,7 @@
 #include "editor/options/file_type_settings.h"
 #include "platform/ini_file.h"
 #include "shell/frame/shell_resources.h"
+#include "shell/windows/goto_line_dialog.h"
 
 namespace pm2 {
 
@@ -36,7 +37,7 @@ struct EditorWindowServices {
   uint32_t* appState = nullptr;           // the editor's bits of the application state
 };
 
-class EditorWindows : public QObject {
+class EditorWindows : public QObject, public GotoLineTarget {
   Q_OBJECT
  public:
   EditorWindows(SECWorkbookWnd& frame, EditorWindowServices services);
@@ -70,6 +71,10 @@ class EditorWindows : public QObject {
   void CloseAll();
   // The settings records changed (options sheet): every view reloads them.
   void SettingsChanged();
+
+  // ---- GotoLineTarget: the go-to-line dialog jumps in the active view
+  bool HasActiveEditorView() override { return Active() != nullptr; }
+  bool GoToLine(long line) override;
 
  signals:
   // The active window's name or modified flag changed.

@@ -84,6 +84,7 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
   connect(m_editors, &EditorWindows::titleChanged, this, [this] { UpdateTitle(); });
   EditorViewContext& ctx = m_editors->ViewContext();
   ctx.openDocument = [this](const std::string& path) { OpenFileAndShow(path, 0, 0); };
+  ctx.goToLineDialog = [this] { ShowGotoLineDialog(); };
   ctx.addFindHistory = [this](const std::string& text) {
     m_findHistory.Add(text);
     m_findHistory.Save(m_settings);
@@ -428,7 +429,8 @@ void CMainFrame::RegisterEditorCommands() {
   static const CommandId kViewCommands[] = {
       cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste, cmd::kEditUndo, cmd::kEditRedo, cmd::kEditFind,
       kCmdEditReplace, kCmdFindNext, cmd::kPrint, kCmdPrintPreview, kCmdPageSetup, 45027, 45028, 45029, 45030,
-      kCmdIndentBlock, kCmdUnindentBlock, kCmdMatchBracket, kCmdFindWordForward, kCmdFindWordBackward, kCmdCutLine};
+      kCmdIndentBlock, kCmdUnindentBlock, kCmdMatchBracket, kCmdFindWordForward, kCmdFindWordBackward, kCmdCutLine,
+      kCmdGoToLine};
   for (CommandId id : kViewCommands) {
     OnCommand(id, [this](CommandId c) {
       if (EditorView* v = m_editors->Active()) v->RunViewCommand(int(c));
@@ -443,6 +445,17 @@ void CMainFrame::RegisterEditorCommands() {
   // The status panes follow the active view; without one they are empty.
   OnUpdate(kCaretPane, [](CommandState& s) { s.Enable(true); });
   OnUpdate(kReadOnlyPane, [](CommandState& s) { s.Enable(true); });
+}
+
+// One modeless dialog; a second request brings it to the front.
+void CMainFrame::ShowGotoLineDialog() {
+  if (!m_gotoLine) {
+    m_gotoLine = new GotoLineDialog(*m_editors, [this] { m_app.Dialogs().Beep(); }, this);
+    TrackWindow(m_app.m_windows, WindowSlot::GotoLineDlg, m_gotoLine.data());
+  }
+  m_gotoLine->show();
+  m_gotoLine->raise();
+  m_gotoLine->activateWindow();
 }
 
 void CMainFrame::ActiveEditorChanged() {

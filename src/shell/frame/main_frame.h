@@ -7,6 +7,7 @@
 // fixed order of questions, saving the layout and the placement.
 #pragma once
 
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -145,6 +146,7 @@ class CMainFrame : public SECWorkbookWnd,
   void OnFileSave();
   void ToggleBar(SECControlBar* bar);
   void RegisterEditorCommands();
+  void ShowGotoLineDialog();
   void ActiveEditorChanged();
   uint32_t* EditorState();
 
@@ -161,6 +163,7 @@ class CMainFrame : public SECWorkbookWnd,
   SECControlBar* m_memoryBar = nullptr;
   EditorWindows* m_editors = nullptr;
   ForwardingQuestions m_questions;
+  QPointer<QWidget> m_gotoLine;  // the one go-to-line dialog
   std::unique_ptr<DocumentQuestions> m_messageBoxes;
   // The editor's bits of the application state, kept in step with it.
   uint32_t m_editorState = 0;

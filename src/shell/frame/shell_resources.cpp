@@ -142,6 +142,7 @@ SEPARATOR
 ITEM 57636 "&Find...\tCtrl+F"
 ITEM 57641 "R&eplace...\tCtrl+H"
 ITEM 35089 "&Matching Brace\tCtrl+E"
+ITEM 35130 "&Go To Line...\tCtrl+G"
 ITEM 35056 "Find in F&iles..."
 END
 POPUP "&View"

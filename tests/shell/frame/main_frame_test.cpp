@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QElapsedTimer>
 #include <QImage>
@@ -588,6 +589,41 @@ TEST_F(MainFrameTest, AFileChangedOnDiskIsOfferedForReload) {
   for (int i = 1; i <= v->Document().Text().GetLineCount(); ++i) all += v->Document().Text().GetLine(i)->m_text;
   EXPECT_NE(all.find("from outside"), std::string::npos);
   f->SetDocumentQuestions(nullptr);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST_F(MainFrameTest, FindAndGoToLineOfTheEditMenuReachTheActiveEditor) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_FALSE(f->QueryCommand(cmd::kEditFind).enabled);  // no editor
+  EditorView* v = f->Editors().Open(dir + "Timer.c");
+  ASSERT_NE(v, nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kEditFind));
+  EXPECT_TRUE(v->IsFindDialogOpen());
+  // Save waits while the find dialog is open.
+  EXPECT_FALSE(f->QueryCommand(cmd::kFileSave).enabled);
+  auto* findDialog = v->findChild<QDialog*>();
+  ASSERT_NE(findDialog, nullptr);
+  findDialog->close();
+  EXPECT_TRUE(f->QueryCommand(cmd::kFileSave).enabled);
+  // Go To Line: one dialog, jumping in the active view; a line past the
+  // end is refused.
+  ASSERT_TRUE(f->ExecuteCommand(kCmdGoToLine));
+  ASSERT_TRUE(s.App().m_windows.IsOpen(WindowSlot::GotoLineDlg));
+  auto* dlg = f->findChild<GotoLineDialog*>();
+  ASSERT_NE(dlg, nullptr);
+  EXPECT_TRUE(f->Editors().GoToLine(12));
+  EXPECT_EQ(v->Engine().State().nCaretLine, 12);
+  EXPECT_FALSE(f->Editors().GoToLine(1000));
+  ASSERT_TRUE(f->ExecuteCommand(kCmdGoToLine));
+  EXPECT_EQ(f->findChildren<GotoLineDialog*>().size(), 1);
 }
 
 }  // namespace
