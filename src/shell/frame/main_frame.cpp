@@ -85,6 +85,19 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
   EditorViewContext& ctx = m_editors->ViewContext();
   ctx.openDocument = [this](const std::string& path) { OpenFileAndShow(path, 0, 0); };
   ctx.goToLineDialog = [this] { ShowGotoLineDialog(); };
+  // Include files of the context menu: looked for in the project's folders.
+  ctx.includeContext = [this](IncludeContext* inc) {
+    ProjectRec* p = m_app.Project();
+    if (!p || !p->curTarget) return false;
+    inc->projectFolder = p->folder.str();
+    inc->toolset = int(p->curTarget->toolset);
+    return true;
+  };
+  ctx.openStored = [this](const std::string& stored, std::string* local) {
+    ProjectRec* p = m_app.Project();
+    *local = p ? LocalFilePath(*p, stored) : std::string();
+    return !local->empty() && StatFile(*local).exists;
+  };
   ctx.addFindHistory = [this](const std::string& text) {
     m_findHistory.Add(text);
     m_findHistory.Save(m_settings);
@@ -341,6 +354,7 @@ void CMainFrame::UpdateCommandUi() {
     m_bars->UpdateButtons();
     if (QComboBox* find = m_bars->FindBox()) find->setEnabled(QueryCommand(cmd::kFindBox).enabled);
   }
+  EditorState();  // the editor's focus bit reaches the application
   if (!m_editors->Active()) {  // no editor: the editor's panes are empty
     SetCaretPosition("");
     SetReadOnly("");

@@ -208,6 +208,10 @@ TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) 
     placed = f->geometry();
     f->ExecuteCommand(cmd::kViewOutputBar);  // hide the output bar
     EXPECT_FALSE(f->OutputBar()->IsBarVisible());
+    f->ExecuteCommand(cmd::kViewBuildBar);  // hide the Build toolbar, show the Debug toolbar
+    f->ExecuteCommand(cmd::kViewDebugBar);
+    EXPECT_FALSE(f->Bars()->IsToolBarVisible(kBuildToolBarId));
+    EXPECT_TRUE(f->Bars()->IsToolBarVisible(kDebugToolBarId));
     EXPECT_TRUE(f->close());
     EXPECT_EQ(s.App().Project(), nullptr);  // written and closed
   }
@@ -223,6 +227,13 @@ TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) 
   EXPECT_EQ(s.App().Project()->name.str(), "Blinky");
   EXPECT_FALSE(f->OutputBar()->IsBarVisible());
   EXPECT_TRUE(f->ProjectBar()->IsBarVisible());
+  // The toolbars come back as they were left, with their boxes.
+  EXPECT_FALSE(f->Bars()->IsToolBarVisible(kBuildToolBarId));
+  EXPECT_TRUE(f->Bars()->IsToolBarVisible(kDebugToolBarId));
+  EXPECT_TRUE(f->Bars()->IsToolBarVisible(kFileToolBarId));
+  ASSERT_NE(f->Bars()->TargetBox(), nullptr);
+  EXPECT_EQ(f->Bars()->TargetBox()->currentText().toStdString(), s.App().Project()->curTarget->name.str());
+  EXPECT_NE(f->Bars()->FindBox(), nullptr);
   EXPECT_EQ(f->geometry().size(), placed.size());
   EXPECT_NE(s.App().m_recent.At(0).find("Blinky"), std::string::npos);
 }
@@ -624,6 +635,22 @@ TEST_F(MainFrameTest, FindAndGoToLineOfTheEditMenuReachTheActiveEditor) {
   EXPECT_FALSE(f->Editors().GoToLine(1000));
   ASSERT_TRUE(f->ExecuteCommand(kCmdGoToLine));
   EXPECT_EQ(f->findChildren<GotoLineDialog*>().size(), 1);
+}
+
+TEST_F(MainFrameTest, TheIncludeFileOfTheCaretLineOpensFromTheProjectFolder) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* v = f->Editors().Open(dir + "Blinky.c");
+  ASSERT_NE(v, nullptr);
+  v->GotoLineCentered(2, 3);  // #include "LED.h"
+  std::string spec;
+  EXPECT_NE(v->ResolveIncludeAtCaret(&spec).find("LED.h"), std::string::npos);
+  EXPECT_EQ(spec, "\"LED.h\"");
+  ASSERT_TRUE(v->RunViewCommand(kCmdOpenIncludeFile));
+  EXPECT_EQ(f->Editors().ActiveTitle(), "LED.h");
+  EXPECT_EQ(f->Editors().Count(), 2);
 }
 
 }  // namespace
