@@ -350,10 +350,7 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
 }
 
 void CMainFrame::UpdateCommandUi() {
-  if (m_bars) {
-    m_bars->UpdateButtons();
-    if (QComboBox* find = m_bars->FindBox()) find->setEnabled(QueryCommand(cmd::kFindBox).enabled);
-  }
+  if (m_bars) m_bars->UpdateButtons();
   EditorState();  // the editor's focus bit reaches the application
   if (!m_editors->Active()) {  // no editor: the editor's panes are empty
     SetCaretPosition("");
@@ -422,6 +419,14 @@ void CMainFrame::RegisterCommands() {
   OnCommand(cmd::kAppExit, [this](CommandId) { CloseMainWindow(); });
   OnCommand(cmd::kTargetBox, [](CommandId) {});
   OnCommand(cmd::kFindBox, [](CommandId) {});  // the box reports its text itself
+  // The toolbars' boxes follow their controls' rules: the find box while an
+  // editor is active, the target box while no build or session runs.
+  OnCommand(kFindBoxButton, [](CommandId) {});
+  OnUpdate(kFindBoxButton, [this](CommandState& s) { s.Enable(EvaluateCommand(cmd::kFindBox, Context()).enabled); });
+  OnCommand(kTargetBoxButton, [](CommandId) {});
+  OnUpdate(kTargetBoxButton, [this](CommandState& s) {
+    s.Enable(!m_app.Debug().SessionActive() && !m_app.HasState(kStateBusy));
+  });
   OnCommand(32789, [](CommandId) {});
   for (const auto& t : kToolBarToggles) {
     const unsigned bar = t.bar;

@@ -233,7 +233,12 @@ TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) 
   EXPECT_TRUE(f->Bars()->IsToolBarVisible(kFileToolBarId));
   ASSERT_NE(f->Bars()->TargetBox(), nullptr);
   EXPECT_EQ(f->Bars()->TargetBox()->currentText().toStdString(), s.App().Project()->curTarget->name.str());
-  EXPECT_NE(f->Bars()->FindBox(), nullptr);
+  ASSERT_NE(f->Bars()->FindBox(), nullptr);
+  // The toolbars' own updates keep the target box enabled, the find box
+  // greyed without an editor.
+  f->UpdateCommandUi();
+  EXPECT_TRUE(f->Bars()->TargetBox()->isEnabled());
+  EXPECT_FALSE(f->Bars()->FindBox()->isEnabled());
   EXPECT_EQ(f->geometry().size(), placed.size());
   EXPECT_NE(s.App().m_recent.At(0).find("Blinky"), std::string::npos);
 }
