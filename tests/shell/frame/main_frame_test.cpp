@@ -598,7 +598,16 @@ TEST_F(MainFrameTest, AFileChangedOnDiskIsOfferedForReload) {
     out << "/* from outside */\n";
   }
   fs::last_write_time(dir + "Timer.h", fs::last_write_time(dir + "Timer.h") + std::chrono::seconds(5));
-  f->CheckChangedSourceFiles();
+  // Coming back to the program checks the files once, a moment later; a
+  // second activation meanwhile adds no second check.
+  emit qApp->applicationStateChanged(Qt::ApplicationActive);
+  emit qApp->applicationStateChanged(Qt::ApplicationActive);
+  EXPECT_TRUE(s.App().Deferred().Pending());
+  EXPECT_TRUE(questions.asked.empty());
+  QElapsedTimer wait;
+  wait.start();
+  while (questions.asked.empty() && wait.elapsed() < 3000) QTest::qWait(20);
+  QTest::qWait(200);
   ASSERT_EQ(questions.asked.size(), 1u);
   EXPECT_NE(questions.asked[0].find("File has been changed outside the editor, reload ?"), std::string::npos);
   std::string all;
