@@ -659,9 +659,9 @@ TEST_F(MainFrameTest, TheIncludeFileOfTheCaretLineOpensFromTheProjectFolder) {
   EditorView* v = f->Editors().Open(dir + "Blinky.c");
   ASSERT_NE(v, nullptr);
   v->GotoLineCentered(2, 3);  // #include "LED.h"
-  std::string spec;
-  EXPECT_NE(v->ResolveIncludeAtCaret(&spec).find("LED.h"), std::string::npos);
-  EXPECT_EQ(spec, "\"LED.h\"");
+  std::string written;
+  EXPECT_NE(v->ResolveIncludeAtCaret(&written).find("LED.h"), std::string::npos);
+  EXPECT_EQ(written, "\"LED.h\"");
   ASSERT_TRUE(v->RunViewCommand(kCmdOpenIncludeFile));
   EXPECT_EQ(f->Editors().ActiveTitle(), "LED.h");
   EXPECT_EQ(f->Editors().Count(), 2);
