@@ -13,17 +13,20 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "editor/view/edit_view.h"
+#include "editor/document/editor_document.h"
+#include "editor/document/view_commands.h"
+#include "editor/ide/editor_view.h"
+#include "editor/ide/message_box_questions.h"
+#include "shell/app/deferred_commands.h"
 #include "platform/settings_store.h"
 #include "project/model/project_records.h"
 #include "shell/app/build_port.h"
 #include "shell/app/debug_port.h"
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
-#include "shell/frame/command_strip.h"
+#include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_title.h"
 #include "shell/frame/shell_resources.h"
-#include "shell/frame/source_windows.h"
 #include "shell/output/out_win.h"
 #include "shell/project_window/prj_view.h"
 #include "shell/project_window/prj_win.h"
@@ -33,16 +36,25 @@
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/status_bar.h"
+#include "toolkit/menus/menu_bar.h"
 #include "toolkit/menus/menu_builder.h"
+#include "toolkit/toolbars/toolbar_manager.h"
 
 namespace pm2 {
 
 namespace {
 
 constexpr int kMessagePane = 0;
-constexpr int kProjectMenuPopup = 3;   // "Project" in the main menu
 constexpr int kMaxRecent = 10;
 const CommandId kStatusPanes[] = {0, 123, 118, 59137, 59138, 59139, 59140, 395};
+constexpr CommandId kCaretPane = 118, kReadOnlyPane = 395;
+// The default toolbars by their View menu commands.
+constexpr struct {
+  CommandId command;
+  unsigned bar;
+} kToolBarToggles[] = {{cmd::kViewFileBar, kFileToolBarId},
+                       {cmd::kViewBuildBar, kBuildToolBarId},
+                       {cmd::kViewDebugBar, kDebugToolBarId}};
 
 SECControlBar* MakeBar(CMainFrame* frame, SECControlBar* bar, const char* title, unsigned id, std::uint32_t align) {
   std::uint32_t border = (align & (CBRS_ALIGN_RIGHT | CBRS_ALIGN_LEFT)) ? CBRS_BORDER_RIGHT : CBRS_BORDER_TOP;
@@ -59,7 +71,41 @@ bool Translatable(uint8_t type) { return type == kFileC || type == kFileAsm || t
 CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build, FrameSettings& frame)
     : m_app(app), m_settings(settings), m_build(build), m_frameSettings(frame) {
   setObjectName("MainFrame");
-  m_sources = new SourceWindows(*this, &settings, theApp().m_programDir);
+  m_messageBoxes = std::make_unique<MessageBoxQuestions>(this);
+  m_questions.SetTarget(m_messageBoxes.get());
+  EditorWindowServices services;
+  services.settings = &settings;
+  services.programDir = theApp().m_programDir;
+  services.questions = &m_questions;
+  services.shell = this;
+  services.status = this;
+  services.appState = &m_editorState;
+  m_editors = new EditorWindows(*this, std::move(services));
+  connect(m_editors, &EditorWindows::titleChanged, this, [this] { UpdateTitle(); });
+  EditorViewContext& ctx = m_editors->ViewContext();
+  ctx.openDocument = [this](const std::string& path) { OpenFileAndShow(path, 0, 0); };
+  ctx.goToLineDialog = [this] { ShowGotoLineDialog(); };
+  // Include files of the context menu: looked for in the project's folders.
+  ctx.includeContext = [this](IncludeContext* inc) {
+    ProjectRec* p = m_app.Project();
+    if (!p || !p->curTarget) return false;
+    inc->projectFolder = p->folder.str();
+    inc->toolset = int(p->curTarget->toolset);
+    return true;
+  };
+  ctx.openStored = [this](const std::string& stored, std::string* local) {
+    ProjectRec* p = m_app.Project();
+    *local = p ? LocalFilePath(*p, stored) : std::string();
+    return !local->empty() && StatFile(*local).exists;
+  };
+  ctx.addFindHistory = [this](const std::string& text) {
+    m_findHistory.Add(text);
+    m_findHistory.Save(m_settings);
+    if (m_bars && m_bars->FindBox()) {
+      m_bars->FindBox()->clear();
+      for (const std::string& e : m_findHistory.Entries()) m_bars->FindBox()->addItem(ToQString(e));
+    }
+  };
   m_progress = std::make_unique<StatusProgress>([this](const std::string& text) {
     return QFontMetrics(m_status ? m_status->font() : font()).horizontalAdvance(ToQString(text));
   });
@@ -72,40 +118,63 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
 CMainFrame::~CMainFrame() {
   // Nothing may reach this half of the frame while the rest goes away.
   disconnect(MdiClient(), nullptr, this, nullptr);
-  m_sources->CloseAll();
+  m_editors->CloseAll();
   m_app.m_windows.Forget(WindowSlot::OutputPane, m_output);
 }
 
 // ------------------------------------------------------------------ creation
 
 bool CMainFrame::OnCreate() {
-  CommandStripHost host;
-  host.query = [this](CommandId id) { return QueryCommand(id); };
-  host.execute = [this](CommandId id) { ExecuteCommand(id); };
-  host.aboutToShow = [this](QMenu* menu, int index) {
-    if (index == kProjectMenuPopup) UpdateRecentMenu(menu);
-  };
-  host.findEntered = [this](const std::string& text) { FindEntered(text); };
-  m_strip = new CommandStrip(std::move(host), this);
-  SetCommandBar(m_strip);
-  connect(m_strip->TargetBox(), QOverload<int>::of(&QComboBox::activated), this,
-          [this](int index) { TargetChosen(index); });
   m_findHistory.Load(m_settings);
-  m_strip->SetFindHistory(m_findHistory.Entries());
+  FrameBarsHost host;
+  host.findEntered = [this](const std::string& text) { FindEntered(text); };
+  host.targetChosen = [this](int index) { TargetChosen(index); };
+  host.boxesCreated = [this] {
+    if (QComboBox* box = m_bars->FindBox(); box && box->count() == 0) {
+      for (const std::string& e : m_findHistory.Entries()) box->addItem(ToQString(e));
+      if (box->count()) box->setCurrentIndex(0);
+    }
+    if (m_created) FillTargetSelector();
+  };
+  std::string err;
+  m_bars = new FrameBars(this, std::move(host), {kMainMenuId, kEditorMenuId}, &err);
+  if (!m_bars->Ok()) {
+    std::fprintf(stderr, "%s\n", err.c_str());
+    return false;
+  }
+  // The Project menu (the frame's and the editor window's) lists the
+  // recent projects after its last separator.
+  SECMenuBar* menuBar = m_bars->MenuBar();
+  for (int i = 0; i < int(menuBar->Model().Rows().size()); ++i) {
+    QMenu* menu = menuBar->PopupFor(i);
+    if (!menu) continue;
+    for (QAction* a : menu->actions())
+      if (a->data().toUInt() == cmd::kNewProject) {
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateRecentMenu(menu); });
+        break;
+      }
+  }
   CreateStatusBar();
   EnableDocking(CBRS_ALIGN_ANY);
   CreateBars();
   if (!m_projectBar || !m_outputBar || !m_watchBar || !m_memoryBar) return false;
   SetWorkbookMode(m_frameSettings.workbookMode);
-  // The layout the user left; the first start keeps the places given above.
-  LoadBarState(m_settings, kBuildLayout);
+  // The layout the user left with the toolbars; the first start keeps the
+  // places given above and makes the default toolbars.
+  m_bars->LoadState(m_settings, kBuildLayout);
   RegisterCommands();
   RegisterKeys();
   SetCloseHook([this] { return CloseSequence(); });
   auto* idle = new QTimer(this);
   connect(idle, &QTimer::timeout, this, [this] { UpdateCommandUi(); });
   idle->start(250);
-  connect(MdiClient(), &QMdiArea::subWindowActivated, this, [this] { UpdateTitle(); });
+  connect(MdiClient(), &QMdiArea::subWindowActivated, this, [this] { ActiveEditorChanged(); });
+  // Coming back to the program: files changed meanwhile are offered for
+  // reload (one check waits at a time; a second activation adds none).
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+    if (state != Qt::ApplicationActive || m_app.HasState(kStateBusy) || m_app.HasState(kStateCreatingFrame)) return;
+    if (!m_app.Deferred().Pending()) m_app.PostDeferredCommand(kDeferReloadCheck);
+  });
   m_created = true;
   UpdateTitle();
   return true;
@@ -223,18 +292,18 @@ CommandContext CMainFrame::Context() const {
       c.selectedIsInclude = f->group == nullptr;
     }
   }
-  if (EditControl* active = m_sources->Active()) {
-    (void)active;
+  if (EditorView* active = m_editors->Active()) {
     c.activeViewKind = 2;
-    c.activeDocName = m_sources->ActiveTitle();
+    c.viewHasSelection = active->HasSelectionShown();
+    c.activeDocName = m_editors->ActiveTitle();
     if (p) {
-      FileRec* f = FindSourceFileByPath(m_sources->ActivePath().c_str());
+      FileRec* f = FindSourceFileByPath(m_editors->ActivePath().c_str());
       c.activeDocTranslatable = f && f->group && Translatable(f->type);
     }
   }
   c.projectBarOpen = m_projectBar && m_projectBar->IsBarVisible();
   c.outputBarOpen = m_outputBar && m_outputBar->IsBarVisible();
-  c.toolbarVisible[0] = c.toolbarVisible[1] = true;  // the command strip shows both
+  for (int i = 0; i < 3; ++i) c.toolbarVisible[i] = m_bars && m_bars->IsToolBarVisible(kToolBarToggles[i].bar);
   c.workbookMode = IsWorkbookMode();
   c.includeDependencies = m_frameSettings.includeDependencies;
   c.recentCount = 0;
@@ -250,7 +319,7 @@ CommandState CMainFrame::QueryCommand(CommandId id) {
   if (row && row->update)
     s = EvaluateCommand(id, Context());
   else
-    Update(s);  // the editor's and the framework's commands answer themselves
+    CommandTarget::Update(s);  // the editor's and the framework's commands answer themselves
   // A command nobody here can run yet stays greyed, whatever its rule says.
   if (!HasHandler(id)) s.Enable(false);
   return s;
@@ -275,13 +344,18 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
     m_app.Dialogs().Beep();
     return false;
   }
-  bool ran = Execute(id);
+  bool ran = CommandTarget::Execute(id);
   UpdateCommandUi();
   return ran;
 }
 
 void CMainFrame::UpdateCommandUi() {
-  if (m_strip) m_strip->UpdateButtons();
+  if (m_bars) m_bars->UpdateButtons();
+  EditorState();  // the editor's focus bit reaches the application
+  if (!m_editors->Active()) {  // no editor: the editor's panes are empty
+    SetCaretPosition("");
+    SetReadOnly("");
+  }
   if (m_buildProgress && !m_app.HasState(kStateBusy)) {
     m_buildProgress = false;
     ProgressRequest end;
@@ -345,20 +419,126 @@ void CMainFrame::RegisterCommands() {
   OnCommand(cmd::kAppExit, [this](CommandId) { CloseMainWindow(); });
   OnCommand(cmd::kTargetBox, [](CommandId) {});
   OnCommand(cmd::kFindBox, [](CommandId) {});  // the box reports its text itself
+  // The toolbars' boxes follow their controls' rules: the find box while an
+  // editor is active, the target box while no build or session runs.
+  OnCommand(kFindBoxButton, [](CommandId) {});
+  OnUpdate(kFindBoxButton, [this](CommandState& s) { s.Enable(EvaluateCommand(cmd::kFindBox, Context()).enabled); });
+  OnCommand(kTargetBoxButton, [](CommandId) {});
+  OnUpdate(kTargetBoxButton, [this](CommandState& s) {
+    s.Enable(!m_app.Debug().SessionActive() && !m_app.HasState(kStateBusy));
+  });
   OnCommand(32789, [](CommandId) {});
-  // The editor's commands go to the active editor window.
-  for (CommandId id : {57634u, 57635u, 57637u, 57643u, 57644u, 45027u, 45028u, 45029u, 45030u}) {
+  for (const auto& t : kToolBarToggles) {
+    const unsigned bar = t.bar;
+    OnCommand(t.command, [this, bar](CommandId) { m_bars->ToggleToolBar(bar); });
+  }
+  RegisterEditorCommands();
+  OnUpdate(cmd::kFileOpen, [](CommandState& s) { s.Enable(true); });
+  // Save is refused while the window's find or replace dialog is open.
+  OnUpdate(cmd::kFileSave, [this](CommandState& s) {
+    EditorView* v = m_editors->Active();
+    s.Enable(v && !v->IsFindDialogOpen());
+  });
+  OnUpdate(cmd::kAppExit, [](CommandState& s) { s.Enable(true); });
+}
+
+// The Edit menu's commands, find and replace, printing, bookmarks and the
+// view's own commands go to the active editor view.
+void CMainFrame::RegisterEditorCommands() {
+  static const CommandId kViewCommands[] = {
+      cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste, cmd::kEditUndo, cmd::kEditRedo, cmd::kEditFind,
+      kCmdEditReplace, kCmdFindNext, cmd::kPrint, kCmdPrintPreview, kCmdPageSetup, 45027, 45028, 45029, 45030,
+      kCmdIndentBlock, kCmdUnindentBlock, kCmdMatchBracket, kCmdFindWordForward, kCmdFindWordBackward, kCmdCutLine,
+      kCmdGoToLine};
+  for (CommandId id : kViewCommands) {
     OnCommand(id, [this](CommandId c) {
-      if (EditControl* e = m_sources->Active()) e->Engine().RunCommand(int(c));
+      if (EditorView* v = m_editors->Active()) v->RunViewCommand(int(c));
     });
+    // Indent and unindent keep their table rule (kind 2 with a selection).
+    if (id == kCmdIndentBlock || id == kCmdUnindentBlock) continue;
     OnUpdate(id, [this](CommandState& st) {
-      EditControl* e = m_sources->Active();
-      st.Enable(e && e->Engine().IsCommandEnabled(int(st.id)));
+      EditorView* v = m_editors->Active();
+      st.Enable(v && v->IsViewCommandEnabled(int(st.id)));
     });
   }
-  OnUpdate(cmd::kFileOpen, [](CommandState& s) { s.Enable(true); });
-  OnUpdate(cmd::kFileSave, [this](CommandState& s) { s.Enable(m_sources->Active() != nullptr); });
-  OnUpdate(cmd::kAppExit, [](CommandState& s) { s.Enable(true); });
+  // The status panes follow the active view; without one they are empty.
+  OnUpdate(kCaretPane, [](CommandState& s) { s.Enable(true); });
+  OnUpdate(kReadOnlyPane, [](CommandState& s) { s.Enable(true); });
+}
+
+// One modeless dialog; a second request brings it to the front.
+void CMainFrame::ShowGotoLineDialog() {
+  if (!m_gotoLine) {
+    m_gotoLine = new GotoLineDialog(*m_editors, [this] { m_app.Dialogs().Beep(); }, this);
+    TrackWindow(m_app.m_windows, WindowSlot::GotoLineDlg, m_gotoLine.data());
+  }
+  m_gotoLine->show();
+  m_gotoLine->raise();
+  m_gotoLine->activateWindow();
+}
+
+void CMainFrame::ActiveEditorChanged() {
+  if (EditorView* v = m_editors->Active()) {
+    m_editors->ViewContext().lastCaretStatus.clear();
+    v->UpdateStatus();
+  }
+  UpdateTitle();
+}
+
+bool CMainFrame::Update(CommandState& state) {
+  const CommandId id = state.id;
+  state = QueryCommand(id);
+  state.handled = true;
+  return true;
+}
+
+uint32_t* CMainFrame::EditorState() {
+  // The documents read the save, reload and preview bits; the views write
+  // the focus bit.
+  constexpr uint32_t kShared = kStateSaveWithoutAsking | kStateLayoutSwitch | kStatePrintPreview |
+                               kStateReloadWithoutAsking;
+  const uint32_t app = theApp().m_nState.load();
+  m_editorState = (m_editorState & ~kShared) | (app & kShared);
+  if (m_editorState & kStateEditorFocus)
+    m_app.SetState(kStateEditorFocus);
+  else
+    m_app.ClearState(kStateEditorFocus);
+  return &m_editorState;
+}
+
+void CMainFrame::SetCaretPosition(const std::string& text) {
+  if (!m_status) return;
+  int index = m_status->CommandToIndex(kCaretPane);
+  if (index >= 0) m_status->SetPaneText(index, text);
+}
+
+void CMainFrame::SetReadOnly(const std::string& text) {
+  if (!m_status) return;
+  int index = m_status->CommandToIndex(kReadOnlyPane);
+  if (index >= 0) m_status->SetPaneText(index, text);
+}
+
+int CMainFrame::TargetToolset() const {
+  ProjectRec* p = m_app.Project();
+  return p && p->curTarget ? int(p->curTarget->toolset) : 100;
+}
+
+int CMainFrame::FileTypeOfName(const std::string& path) const {
+  return m_app.Project() ? int(GetFileTypeOfName(path.c_str())) : 0;
+}
+
+void CMainFrame::SetDocumentQuestions(DocumentQuestions* questions) {
+  m_questions.SetTarget(questions ? questions : m_messageBoxes.get());
+}
+
+void CMainFrame::CheckChangedSourceFiles() {
+  EditorState();
+  m_editors->CheckChangedFiles();
+}
+
+void CMainFrame::ReloadChangedDocuments() {
+  EditorState();
+  m_editors->ReloadChanged();
 }
 
 void CMainFrame::ToggleBar(SECControlBar* bar) {
@@ -386,8 +566,8 @@ void CMainFrame::OnCloseProject() {
 }
 
 void CMainFrame::OnSaveAll() {
-  std::string err;
-  if (!m_sources->SaveModified(&err)) ShowError(m_app.Dialogs(), err);
+  EditorState();
+  m_editors->SaveAllModified(false);
   ProjectRec* p = m_app.Project();
   if (!p) return;
   m_app.SaveProject();
@@ -418,7 +598,7 @@ void CMainFrame::OnBuild(int mode) {
 
 void CMainFrame::OnTranslateFile() {
   ProjectRec* p = m_app.Project();
-  std::string path = m_sources->ActivePath();
+  std::string path = m_editors->ActivePath();
   if (!p || !p->curTarget || path.empty() || !m_build) {
     m_app.Dialogs().Beep();
     return;
@@ -508,10 +688,8 @@ void CMainFrame::OnFileOpen() {
 }
 
 void CMainFrame::OnFileSave() {
-  EditControl* active = m_sources->Active();
-  if (!active) return;
-  std::string err;
-  if (!m_sources->SaveModified(&err)) ShowError(m_app.Dialogs(), err);
+  EditorState();
+  m_editors->SaveActive();
 }
 
 void CMainFrame::OpenSelectedFile() {
@@ -523,17 +701,18 @@ void CMainFrame::OpenSelectedFile() {
     return;
   }
   std::string path = LocalFilePath(*p, *f);
-  std::string err;
-  if (path.empty() || !m_sources->Open(path, 0, &err)) {
-    ShowError(m_app.Dialogs(), err.empty() ? "Cannot open file '" + f->path.str() + "'" : err);
+  if (path.empty()) {
+    ShowError(m_app.Dialogs(), "Cannot open file '" + f->path.str() + "'");
     return;
   }
+  EditorState();
+  if (!m_editors->Open(path)) return;  // the document said why
   UpdateTitle();
 }
 
 void CMainFrame::OpenIncludeFile(const std::string& localPath) {
-  std::string err;
-  if (!m_sources->Open(localPath, 0, &err)) ShowError(m_app.Dialogs(), err);
+  EditorState();
+  m_editors->Open(localPath);
 }
 
 void CMainFrame::ShowProjectContextMenu(QPoint globalPos) {
@@ -541,7 +720,16 @@ void CMainFrame::ShowProjectContextMenu(QPoint globalPos) {
   if (!menu || menu->empty()) return;
   QMenu popup(this);
   FillQMenu(&popup, menu->front().children);
-  m_strip->UpdateMenu(&popup);
+  for (QAction* a : popup.actions()) {
+    bool ok = false;
+    CommandId id = a->data().toUInt(&ok);
+    if (!ok || id == 0) continue;
+    CommandState st = QueryCommand(id);
+    a->setEnabled(st.enabled);
+    a->setCheckable(st.check != 0);
+    a->setChecked(st.check != 0);
+    if (st.textSet) a->setText(ToQString(st.text));
+  }
   QAction* chosen = popup.exec(globalPos);
   if (!chosen) return;
   bool ok = false;
@@ -549,14 +737,16 @@ void CMainFrame::ShowProjectContextMenu(QPoint globalPos) {
   if (ok && id) ExecuteCommand(id);
 }
 
-void CMainFrame::OpenFileAndShow(const std::string& file, int line, int /*column*/) {
+void CMainFrame::OpenFileAndShow(const std::string& file, int line, int column) {
   std::string path = file;
   if (ProjectRec* p = m_app.Project()) {
     std::string local = LocalFilePath(*p, file);
     if (!local.empty()) path = local;
   }
-  std::string err;
-  if (!m_sources->Open(path, line, &err)) ShowError(m_app.Dialogs(), err);
+  EditorState();
+  m_app.SetState(kStateOpeningDocument);
+  m_editors->Open(path, line, std::max(column, 0));
+  m_app.ClearState(kStateOpeningDocument);
   UpdateTitle();
 }
 
@@ -568,9 +758,13 @@ void CMainFrame::FindEntered(const std::string& text) {
   if (text.empty()) return;
   m_findHistory.Add(text);
   m_findHistory.Save(m_settings);
-  m_strip->SetFindHistory(m_findHistory.Entries());
-  EditControl* e = m_sources->Active();
-  if (!e || !e->Engine().FindText(text, false)) m_app.Dialogs().Beep();
+  if (QComboBox* box = m_bars->FindBox()) {
+    box->clear();
+    for (const std::string& e : m_findHistory.Entries()) box->addItem(ToQString(e));
+    box->setCurrentIndex(0);
+  }
+  EditorView* v = m_editors->Active();
+  if (!v || !v->Engine().FindText(text, false)) m_app.Dialogs().Beep();
 }
 
 void CMainFrame::TargetChosen(int index) {
@@ -588,7 +782,7 @@ void CMainFrame::TargetChosen(int index) {
 }
 
 void CMainFrame::FillTargetSelector() {
-  QComboBox* box = m_strip ? m_strip->TargetBox() : nullptr;
+  QComboBox* box = m_bars ? m_bars->TargetBox() : nullptr;
   if (!box) return;
   box->clear();
   ProjectRec* p = m_app.Project();
@@ -615,13 +809,13 @@ void CMainFrame::UpdateTitle() {
     t.projectName = p->name.str();
     t.readOnly = (p->flags & kProjectReadOnly) != 0;
   }
-  t.documentTitle = m_sources->ActiveTitle();
+  t.documentTitle = m_editors->ActiveTitle();
   setWindowTitle(ToQString(ComposeFrameTitle(t)));
   if (!m_app.Debug().SessionActive() && !m_app.HasState(kStateBusy)) FillTargetSelector();
 }
 
 void CMainFrame::EnableTargetBox(bool enable) {
-  if (m_strip && m_strip->TargetBox()) m_strip->TargetBox()->setEnabled(enable);
+  if (m_bars && m_bars->TargetBox()) m_bars->TargetBox()->setEnabled(enable);
 }
 
 void CMainFrame::ShowOutputPage(int page) {
@@ -704,32 +898,21 @@ void CMainFrame::RefreshProjectTree() {
 }
 
 bool CMainFrame::SaveAndCloseTextDocuments(bool close, bool ask) {
-  if (m_sources->AnyModified()) {
-    bool save = true;
-    if (ask && !m_app.HasState(kStateSaveWithoutAsking) && !m_app.HasState(kStateBatchBuild)) {
-      int answer = m_app.Dialogs().MessageBox("Save changes to the modified files ?", kMbYesNoCancel | kMbIconQuestion);
-      if (answer == kIdCancel) return false;
-      save = answer == kIdYes;
-    }
-    std::string err;
-    if (save && !m_sources->SaveModified(&err)) {
-      ShowError(m_app.Dialogs(), err);
-      return false;
-    }
-  }
-  if (close) m_sources->CloseAll();
+  // Each modified document asks its own question; a batch build saves them.
+  EditorState();
+  if (!m_editors->SaveAllModified(ask && !m_app.HasState(kStateBatchBuild))) return false;
+  if (close) m_editors->CloseAll();
   UpdateTitle();
   return true;
 }
 
 void* CMainFrame::OpenDocument(const std::string& path) {
-  std::string err;
-  EditControl* e = m_sources->Open(path, 0, &err);
-  if (!e) ShowError(m_app.Dialogs(), err);
-  return e;
+  EditorState();
+  EditorView* v = m_editors->Open(path);
+  return v ? &v->Document() : nullptr;
 }
 
-std::string CMainFrame::ActiveDocumentTitle() { return m_sources->ActiveTitle(); }
+std::string CMainFrame::ActiveDocumentTitle() { return m_editors->ActiveTitle(); }
 
 // ------------------------------------------------------------------ close
 
@@ -763,7 +946,7 @@ bool CMainFrame::CloseSequence() {
   // 11: the placement was taken with the layout; the find history.
   m_findHistory.Save(m_settings);
   // 12: the documents close without asking.
-  m_sources->CloseAll();
+  m_editors->CloseAll();
   return true;
 }
 
@@ -774,7 +957,7 @@ void CMainFrame::SaveLayoutAndPlacement() {
   m_app.m_outputHeight = m_frameSettings.outputHeight;
   m_frameSettings.workbookMode = IsWorkbookMode();
   m_frameSettings.visualStyle = m_app.m_visualStyle;
-  SaveBarState(m_settings, kBuildLayout);
+  m_bars->SaveState(m_settings, kBuildLayout);
   QRect g = isMaximized() || isMinimized() ? normalGeometry() : geometry();
   FramePlacement& w = m_frameSettings.placement;
   w.showCmd = isMaximized() ? 3 : 1;

@@ -1,20 +1,24 @@
 // CMainFrame: the program's main window. A workbook MDI frame with the
-// command strip at the top, the status bar at the bottom, the project bar
+// menu bar and the "File", "Build" and "Debug" toolbars at the top, the status bar at the bottom, the project bar
 // docked left and the output bar docked at the bottom (the watch and
-// memory bars wait hidden beside it), source files in child windows. It
+// memory bars wait hidden beside it), editor documents in child windows. It
 // is the application layer's FrameHooks, routes every command id through
 // the command table's update rules to its handlers, and closes in its
 // fixed order of questions, saving the layout and the placement.
 #pragma once
 
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "builder/runner/output_lines.h"
+#include "editor/document/document_services.h"
+#include "editor/ide/editor_status.h"
 #include "shell/app/frame_hooks.h"
 #include "shell/app/status_progress.h"
 #include "shell/frame/command_table.h"
+#include "shell/frame/editor_windows.h"
 #include "shell/frame/find_history.h"
 #include "shell/frame/frame_settings.h"
 #include "shell/project_window/prj_view.h"
@@ -27,14 +31,19 @@ namespace pm2 {
 class BuildPort;
 class COutWin;
 class CPrjWin;
-class CommandStrip;
+class EditorView;
+class FrameBars;
 class SECControlBar;
 class SECStatusBar;
 class SettingsStore;
 class ShellApp;
-class SourceWindows;
 
-class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewOwner, public MessageJumpTarget {
+class CMainFrame : public SECWorkbookWnd,
+                   public FrameHooks,
+                   public ProjectViewOwner,
+                   public MessageJumpTarget,
+                   public EditorStatusPanes,
+                   public DocumentShell {
  public:
   static constexpr unsigned kOutputBarId = 1006, kWatchBarId = 112, kMemoryBarId = 1464, kStatusBarId = 59393;
   static constexpr const char* kBuildLayout = "BSTAT2\\XX";
@@ -45,7 +54,7 @@ class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewO
   CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build, FrameSettings& frame);
   ~CMainFrame() override;
 
-  // Builds the bars, the status bar and the command strip; false on failure.
+  // Builds the menu bar, the toolbars, the bars and the status bar; false on failure.
   bool OnCreate();
   // Shows the frame with the saved placement, else with the show command.
   void ShowMainFrame(int showCmd = 1);
@@ -63,8 +72,10 @@ class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewO
   CPrjWin* ProjectBar() const { return m_projectBar; }
   SECControlBar* OutputBar() const { return m_outputBar; }
   SECStatusBar* Status() const { return m_status; }
-  CommandStrip* Strip() const { return m_strip; }
-  SourceWindows& Sources() const { return *m_sources; }
+  FrameBars* Bars() const { return m_bars; }
+  EditorWindows& Editors() const { return *m_editors; }
+  // Who answers the documents' questions (save, reload); null: message boxes.
+  void SetDocumentQuestions(DocumentQuestions* questions);
   FrameSettings& Settings() { return m_frameSettings; }
   const FindHistory& Finds() const { return m_findHistory; }
   bool Closing() const { return m_closing; }
@@ -85,6 +96,20 @@ class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewO
   bool SaveAndCloseTextDocuments(bool close, bool ask) override;
   void* OpenDocument(const std::string& path) override;
   std::string ActiveDocumentTitle() override;
+  void CheckChangedSourceFiles() override;
+  void ReloadChangedDocuments() override;
+
+  // ---- EditorStatusPanes (panes 118 and 395)
+  void SetCaretPosition(const std::string& text) override;
+  void SetReadOnly(const std::string& text) override;
+
+  // ---- DocumentShell
+  int TargetToolset() const override;
+  int FileTypeOfName(const std::string& path) const override;
+
+  // ---- CommandTarget: the menu bar and the toolbars route through the table
+  bool Execute(CommandId id) override { return ExecuteCommand(id); }
+  bool Update(CommandState& state) override;
 
   // ---- ProjectViewOwner
   void OpenSelectedFile() override;
@@ -120,19 +145,28 @@ class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewO
   void OnFileOpen();
   void OnFileSave();
   void ToggleBar(SECControlBar* bar);
+  void RegisterEditorCommands();
+  void ShowGotoLineDialog();
+  void ActiveEditorChanged();
+  uint32_t* EditorState();
 
   ShellApp& m_app;
   SettingsStore& m_settings;
   BuildPort* m_build;
   FrameSettings& m_frameSettings;
-  CommandStrip* m_strip = nullptr;
+  FrameBars* m_bars = nullptr;
   SECStatusBar* m_status = nullptr;
   CPrjWin* m_projectBar = nullptr;
   SECControlBar* m_outputBar = nullptr;
   COutWin* m_output = nullptr;
   SECControlBar* m_watchBar = nullptr;
   SECControlBar* m_memoryBar = nullptr;
-  SourceWindows* m_sources = nullptr;
+  EditorWindows* m_editors = nullptr;
+  ForwardingQuestions m_questions;
+  QPointer<QWidget> m_gotoLine;  // the one go-to-line dialog
+  std::unique_ptr<DocumentQuestions> m_messageBoxes;
+  // The editor's bits of the application state, kept in step with it.
+  uint32_t m_editorState = 0;
   std::unique_ptr<StatusProgress> m_progress;
   std::string m_lastProjectFolder;
   FindHistory m_findHistory;

@@ -1,6 +1,6 @@
-// The shell's own resources: the main menu (120), the project window's
-// context menu (143) and the strings of the status-bar panes, in the
-// resource-table text form (toolkit/core/resources.h).
+// The shell's own resources: the main menu (120), the editor window's menu
+// (121), the project window's context menu (143) and the strings of the
+// status-bar panes, in the resource-table text form (toolkit/core/resources.h).
 #pragma once
 
 #include "toolkit/core/resources.h"
@@ -8,6 +8,7 @@
 namespace pm2 {
 
 inline constexpr unsigned kMainMenuId = 120;
+inline constexpr unsigned kEditorMenuId = 121;
 inline constexpr unsigned kProjectContextMenuId = 143;
 
 const ResourceTables& ShellResources();

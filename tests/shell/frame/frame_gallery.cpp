@@ -1,11 +1,12 @@
 // Pictures of the main frame and the project window on the offscreen
 // platform: frame_gallery <build folder> <source folder>. Opens a copy of
 // the example, then saves the frame with the project window, with a source
-// window open, with the Project menu's states, and the project tree's
+// window open, in workbook mode, with the Project menu open, and the project tree's
 // images, into <build>/gallery/frame. Exits non-zero when a picture could
 // not be made.
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QPainter>
 #include <cstdio>
 #include <filesystem>
@@ -13,13 +14,15 @@
 #include "platform/settings_store.h"
 #include "project/model/project_records.h"
 #include "shell/app/shell_app.h"
+#include "shell/frame/editor_windows.h"
+#include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_startup.h"
 #include "shell/frame/main_frame.h"
-#include "shell/frame/source_windows.h"
 #include "shell/inplace/inplace_edit.h"
 #include "shell/project_window/prj_images.h"
 #include "shell/windows/shell_runtime.h"
 #include "toolkit/controls/qt_bridge.h"
+#include "toolkit/menus/menu_bar.h"
 
 namespace fs = std::filesystem;
 
@@ -62,15 +65,29 @@ int Run(const std::string& build, const std::string& source) {
     f->UpdateCommandUi();
     QApplication::processEvents();
     ok &= Save(f->grab().toImage(), folder, "frame-project");
-    f->Sources().Open(work + "/LED.c", 7);
+    f->Editors().Open(work + "/LED.c", 7);
     f->UpdateCommandUi();
     QApplication::processEvents();
     ok &= Save(f->grab().toImage(), folder, "frame-source-window");
     f->SetWorkbookMode(true);
-    f->Sources().Open(work + "/Timer.c");
+    f->Editors().Open(work + "/Timer.c");
     f->UpdateCommandUi();
     QApplication::processEvents();
     ok &= Save(f->grab().toImage(), folder, "frame-workbook");
+    // The Project menu dropped from the menu bar, over the frame.
+    if (SECMenuBar* bar = f->Bars()->MenuBar()) {
+      int project = bar->FindMnemonic('p');
+      bar->OpenPopup(project, true);
+      QApplication::processEvents();
+      if (QMenu* menu = bar->OpenMenu()) {
+        QImage shot = f->grab().toImage();
+        QPainter p(&shot);
+        p.drawPixmap(f->mapFromGlobal(menu->pos()), menu->grab());
+        p.end();
+        ok &= Save(shot, folder, "frame-project-menu");
+        menu->close();
+      }
+    }
     // A cell editor over a cell of the project tree.
     new CInPlaceEdit(f, QRect(30, 140, 120, 20), 1, "Source", kInPlaceMouse, nullptr);
     QApplication::processEvents();

@@ -91,10 +91,16 @@ wait_window
 sleep 1
 shot 05-restarted
 xdotool search --onlyvisible --name "Blinky" > /dev/null || fail "the second start did not reopen the project"
-# 5: the Project menu of the command strip, drawn with its button images.
-eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove "$((X + 138))" "$((Y + 11))" click 1
+# 5: the Project menu dropped from the menu bar with Alt+P, drawn with its
+# button images; then the File menu with Alt, then Down.
+xdotool key alt+p
 shot 06-project-menu
+xdotool key Escape
+xdotool key Escape
+xdotool key alt
+xdotool key Down
+shot 07-file-menu
+xdotool key Escape
 xdotool key Escape
 kill "$pid"
 wait "$pid" 2>/dev/null || true

@@ -7,24 +7,29 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "editor/view/edit_view.h"
+#include "editor/document/editor_document.h"
+#include "editor/ide/editor_view.h"
 #include "platform/settings_store.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/app/frame_hooks.h"
 #include "shell/app/shell_app.h"
-#include "shell/frame/command_strip.h"
+#include "shell/frame/editor_windows.h"
+#include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_startup.h"
 #include "shell/frame/main_frame.h"
-#include "shell/frame/source_windows.h"
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
 #include "shell/project_window/prj_view.h"
@@ -34,6 +39,9 @@
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/frames/status_bar.h"
+#include "toolkit/menus/menu_bar.h"
+#include "toolkit/toolbars/custom_toolbar.h"
+#include "toolkit/toolbars/toolbar_manager.h"
 
 namespace fs = std::filesystem;
 
@@ -105,7 +113,7 @@ TEST_F(MainFrameTest, OpensTheProjectInTheProjectWindow) {
   EXPECT_EQ(tree->GetItemText(rootItem), s.App().Project()->curTarget->name.str());
   EXPECT_GE(tree->CountItems(rootItem, true, false), 5);
   // The target box lists the target; the output pane is registered.
-  EXPECT_EQ(f->Strip()->TargetBox()->currentText().toStdString(), s.App().Project()->curTarget->name.str());
+  EXPECT_EQ(f->Bars()->TargetBox()->currentText().toStdString(), s.App().Project()->curTarget->name.str());
   EXPECT_TRUE(s.App().m_windows.IsOpen(WindowSlot::OutputPane));
   EXPECT_FALSE(f->QueryCommand(cmd::kStopBuild).enabled);
   EXPECT_TRUE(f->QueryCommand(cmd::kBuildTarget).enabled);
@@ -124,11 +132,11 @@ TEST_F(MainFrameTest, DoubleClickOnAFileOpensItInAnEditorWindow) {
   view->Tree()->SelectItem(item);
   EXPECT_EQ(s.App().m_pSelItem, led);
   EXPECT_TRUE(f->ExecuteCommand(cmd::kOpenSelectedFile));
-  EXPECT_NE(f->Sources().ActivePath().find("LED.c"), std::string::npos);
+  EXPECT_NE(f->Editors().ActivePath().find("LED.c"), std::string::npos);
   EXPECT_EQ(f->windowTitle().toStdString(), "Blinky  - Pelmora2 - LED.c");
   // The C file is coloured: its keywords ("void", "unsigned") are painted
   // in the C files' keyword colour, taken from the installed keyword file.
-  EditControl* edit = f->Sources().Active();
+  EditorView* edit = f->Editors().Active();
   ASSERT_NE(edit, nullptr);
   QCoreApplication::processEvents();
   const QImage image = edit->grab().toImage();
@@ -159,9 +167,9 @@ TEST_F(MainFrameTest, BuildShowsTheLinesAndAJumpOpensTheErrorLine) {
   EXPECT_EQ(f->Status()->GetWindowText(), "Build target '" + s.App().Project()->curTarget->name.str() + "'");
   EXPECT_GE(f->Status()->ProgressPane(), 0);
   f->UpdateCommandUi();
-  EXPECT_FALSE(f->Strip()->TargetBox()->isEnabled());  // no other target while it builds
+  EXPECT_FALSE(f->Bars()->TargetBox()->isEnabled());  // no other target while it builds
   ASSERT_TRUE(WaitIdle(s.App()));
-  EXPECT_TRUE(f->Strip()->TargetBox()->isEnabled());
+  EXPECT_TRUE(f->Bars()->TargetBox()->isEnabled());
   f->UpdateCommandUi();
   QTest::qWait(300);
   EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
@@ -182,9 +190,9 @@ TEST_F(MainFrameTest, BuildShowsTheLinesAndAJumpOpensTheErrorLine) {
   Rect lr = pane->Model().LineRect(index);
   QRect r(lr.left, lr.top, lr.right - lr.left, lr.bottom - lr.top);
   QTest::mouseDClick(pane, Qt::LeftButton, {}, r.center());
-  EditControl* edit = f->Sources().Active();
+  EditorView* edit = f->Editors().Active();
   ASSERT_NE(edit, nullptr);
-  EXPECT_NE(f->Sources().ActivePath().find("LED.c"), std::string::npos);
+  EXPECT_NE(f->Editors().ActivePath().find("LED.c"), std::string::npos);
   bool column = false;
   EXPECT_NE(edit->Engine().GetSelectedText(&column).find("broken_value"), std::string::npos);
 }
@@ -200,6 +208,10 @@ TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) 
     placed = f->geometry();
     f->ExecuteCommand(cmd::kViewOutputBar);  // hide the output bar
     EXPECT_FALSE(f->OutputBar()->IsBarVisible());
+    f->ExecuteCommand(cmd::kViewBuildBar);  // hide the Build toolbar, show the Debug toolbar
+    f->ExecuteCommand(cmd::kViewDebugBar);
+    EXPECT_FALSE(f->Bars()->IsToolBarVisible(kBuildToolBarId));
+    EXPECT_TRUE(f->Bars()->IsToolBarVisible(kDebugToolBarId));
     EXPECT_TRUE(f->close());
     EXPECT_EQ(s.App().Project(), nullptr);  // written and closed
   }
@@ -215,6 +227,18 @@ TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) 
   EXPECT_EQ(s.App().Project()->name.str(), "Blinky");
   EXPECT_FALSE(f->OutputBar()->IsBarVisible());
   EXPECT_TRUE(f->ProjectBar()->IsBarVisible());
+  // The toolbars come back as they were left, with their boxes.
+  EXPECT_FALSE(f->Bars()->IsToolBarVisible(kBuildToolBarId));
+  EXPECT_TRUE(f->Bars()->IsToolBarVisible(kDebugToolBarId));
+  EXPECT_TRUE(f->Bars()->IsToolBarVisible(kFileToolBarId));
+  ASSERT_NE(f->Bars()->TargetBox(), nullptr);
+  EXPECT_EQ(f->Bars()->TargetBox()->currentText().toStdString(), s.App().Project()->curTarget->name.str());
+  ASSERT_NE(f->Bars()->FindBox(), nullptr);
+  // The toolbars' own updates keep the target box enabled, the find box
+  // greyed without an editor.
+  f->UpdateCommandUi();
+  EXPECT_TRUE(f->Bars()->TargetBox()->isEnabled());
+  EXPECT_FALSE(f->Bars()->FindBox()->isEnabled());
   EXPECT_EQ(f->geometry().size(), placed.size());
   EXPECT_NE(s.App().m_recent.At(0).find("Blinky"), std::string::npos);
 }
@@ -292,7 +316,7 @@ TEST_F(MainFrameTest, RenamingAGroupKeepsTheOldNameForAnEmptyText) {
   // A renamed target shows in the target box at once.
   TargetRec* t = s.App().Project()->curTarget;
   EXPECT_TRUE(rename(t, "Release"));
-  EXPECT_EQ(s.Frame()->Strip()->TargetBox()->currentText().toStdString(), "Release");
+  EXPECT_EQ(s.Frame()->Bars()->TargetBox()->currentText().toStdString(), "Release");
 }
 
 }  // namespace
@@ -307,17 +331,17 @@ TEST_F(MainFrameTest, EditCommandsReachTheActiveEditorAndSaveWritesIt) {
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EXPECT_FALSE(f->QueryCommand(57643).enabled);  // no editor: no undo
-  EditControl* edit = f->Sources().Open(dir + "Timer.h");
+  EditorView* edit = f->Editors().Open(dir + "Timer.h");
   ASSERT_NE(edit, nullptr);
   EXPECT_FALSE(f->QueryCommand(57643).enabled);
   QTest::keyClicks(edit, "xy");
-  EXPECT_TRUE(edit->IsModified());
+  EXPECT_TRUE(edit->Document().IsModified());
   ASSERT_TRUE(f->QueryCommand(57643).enabled);
   EXPECT_TRUE(f->ExecuteCommand(57643));  // undo
   EXPECT_TRUE(f->QueryCommand(57644).enabled);  // redo
   QTest::keyClicks(edit, "/*z*/");
   EXPECT_TRUE(f->ExecuteCommand(cmd::kFileSave));
-  EXPECT_FALSE(edit->IsModified());
+  EXPECT_FALSE(edit->Document().IsModified());
   std::ifstream in(dir + "Timer.h");
   std::stringstream text;
   text << in.rdbuf();
@@ -359,10 +383,10 @@ TEST_F(MainFrameTest, FindBoxSearchesTheEditorAndKeepsItsHistory) {
   Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
-  EditControl* edit = f->Sources().Open(dir + "LED.c");
+  EditorView* edit = f->Editors().Open(dir + "LED.c");
   ASSERT_NE(edit, nullptr);
   f->UpdateCommandUi();
-  QComboBox* box = f->Strip()->FindBox();
+  QComboBox* box = f->Bars()->FindBox();
   ASSERT_NE(box, nullptr);
   ASSERT_TRUE(box->isEnabled());
   box->setEditText("LED_Off");
@@ -371,6 +395,276 @@ TEST_F(MainFrameTest, FindBoxSearchesTheEditorAndKeepsItsHistory) {
   EXPECT_EQ(edit->Engine().GetSelectedText(&column), "LED_Off");
   EXPECT_EQ(box->itemText(0).toStdString(), "LED_Off");
   EXPECT_EQ(settings.GetProfileString("Settings\\Find", "Find1"), "LED_Off");
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// The documents' questions, recorded and answered from a script.
+class ScriptedQuestions : public DocumentQuestions {
+ public:
+  Answer AskSaveChanges(const std::string& text) override {
+    asked.push_back(text);
+    return saveAnswer;
+  }
+  bool AskYesNo(const std::string& text) override {
+    asked.push_back(text);
+    return yes;
+  }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  std::vector<std::string> asked, errors;
+  Answer saveAnswer = kCancel;
+  bool yes = false;
+};
+
+std::string PaneText(CMainFrame* f, CommandId pane) {
+  int index = f->Status()->CommandToIndex(pane);
+  return index >= 0 ? f->Status()->GetPaneText(index) : "<no pane>";
+}
+
+SECStdBtn* ToolButton(CMainFrame* f, unsigned bar, CommandId id) {
+  SECCustomToolBar* tb = f->Bars()->ToolBar(bar);
+  if (!tb) return nullptr;
+  for (int i = 0; i < tb->ButtonCount(); ++i)
+    if (tb->Button(i)->m_nID == id) return tb->Button(i);
+  return nullptr;
+}
+
+TEST_F(MainFrameTest, AltThenDownOpensTheFileMenuOfTheMenuBar) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(f->CommandBar(), bar);
+  QTest::keyClick(f, Qt::Key_Alt);
+  QCoreApplication::processEvents();
+  QTest::keyClick(f, Qt::Key_Down);
+  QCoreApplication::processEvents();
+  QMenu* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(bar->OpenIndex(), 0);
+  ASSERT_FALSE(popup->actions().isEmpty());
+  EXPECT_EQ(popup->actions()[0]->data().toUInt(), 57600u);  // File: New first
+  // The items follow the command table: Save is greyed without an editor,
+  // Save All is enabled.
+  for (QAction* a : popup->actions()) {
+    if (a->data().toUInt() == cmd::kFileSave) {
+      EXPECT_FALSE(a->isEnabled());
+    }
+    if (a->data().toUInt() == cmd::kSaveAll) {
+      EXPECT_TRUE(a->isEnabled());
+    }
+  }
+  QTest::keyClick(popup, Qt::Key_Escape);
+  QCoreApplication::processEvents();
+  // The Project menu lists the recent projects, the open one checked.
+  ASSERT_FALSE(s.App().m_recent.At(0).empty());
+  const int project = bar->FindMnemonic('p');
+  ASSERT_GE(project, 0);
+  bar->OpenPopup(project, true);
+  QCoreApplication::processEvents();
+  QMenu* projectMenu = bar->OpenMenu();
+  ASSERT_NE(projectMenu, nullptr);
+  QAction* recent = nullptr;
+  for (QAction* a : projectMenu->actions())
+    if (a->data().toUInt() == cmd::kRecentFirst) recent = a;
+  ASSERT_NE(recent, nullptr);
+  EXPECT_TRUE(recent->text().contains("Blinky"));
+  EXPECT_TRUE(recent->isChecked());
+  bar->CancelMenu();
+  QCoreApplication::processEvents();
+  // With an editor window the menu bar shows the editor's menu.
+  ASSERT_NE(f->Editors().Open(dir + "LED.c"), nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(bar->Model().CurrentMenu(), kEditorMenuId);
+}
+
+TEST_F(MainFrameTest, TheToolbarsShowTheirButtonsAndAClickOnBuildBuilds) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->Bars()->IsToolBarVisible(kFileToolBarId));
+  ASSERT_TRUE(f->Bars()->IsToolBarVisible(kBuildToolBarId));
+  EXPECT_FALSE(f->Bars()->IsToolBarVisible(kDebugToolBarId));
+  EXPECT_TRUE(f->QueryCommand(cmd::kViewBuildBar).check);
+  EXPECT_FALSE(f->QueryCommand(cmd::kViewDebugBar).check);
+  f->UpdateCommandUi();
+  // Stop Build is greyed while nothing builds.
+  SECStdBtn* stop = ToolButton(f, kBuildToolBarId, cmd::kStopBuild);
+  ASSERT_NE(stop, nullptr);
+  EXPECT_TRUE(stop->m_nStyle & TBBS_DISABLED);
+  SECStdBtn* build = ToolButton(f, kBuildToolBarId, cmd::kBuildTarget);
+  ASSERT_NE(build, nullptr);
+  SECCustomToolBar* bar = f->Bars()->ToolBar(kBuildToolBarId);
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(build->m_x + build->m_cx / 2, build->m_y + build->m_cy / 2));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(s.App().HasState(kStateBusy));
+  EXPECT_FALSE(f->Bars()->TargetBox()->isEnabled());
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_NE(BuildText(f).find("Build target"), std::string::npos) << BuildText(f);
+}
+
+TEST_F(MainFrameTest, F7Builds) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  // The frame's keys work while it is the active window.
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  QTest::keyClick(f, Qt::Key_F7);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(s.App().HasState(kStateBusy));
+  ASSERT_TRUE(WaitIdle(s.App()));
+}
+
+TEST_F(MainFrameTest, AJumpShowsTheLineAThirdDownAndTheStatusPanesFollow) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(PaneText(f, 118), "");
+  f->OpenFileAndShow(dir + "Timer.c", 16, 0);
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  const EditState& st = v->Engine().State();
+  EXPECT_EQ(st.nCaretLine, 16);
+  ASSERT_GT(v->Engine().Rows(), 3);
+  EXPECT_EQ(st.nTopLine, std::max(1, 16 - v->Engine().Rows() / 3));
+  bool column = false;
+  EXPECT_FALSE(v->Engine().GetSelectedText(&column).empty());
+  EXPECT_EQ(PaneText(f, 118), "L:16 C:1");
+  EXPECT_EQ(PaneText(f, 395), "R/W");
+  // A caret move is shown at once.
+  QTest::keyClick(v, Qt::Key_End);
+  ASSERT_GT(st.nCaretCol, 0);
+  EXPECT_EQ(PaneText(f, 118), "L:" + std::to_string(st.nCaretLine) + " C:" + std::to_string(st.nCaretCol + 1));
+  // Without an editor window the panes are empty again.
+  f->SaveAndCloseTextDocuments(true, false);
+  f->UpdateCommandUi();
+  EXPECT_EQ(PaneText(f, 118), "");
+}
+
+TEST_F(MainFrameTest, ClosingAModifiedEditorAsksAndCancelKeepsIt) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ScriptedQuestions questions;
+  f->SetDocumentQuestions(&questions);
+  EditorView* v = f->Editors().Open(dir + "Timer.h");
+  ASSERT_NE(v, nullptr);
+  QTest::keyClicks(v, "/*q*/");
+  QMdiSubWindow* sheet = f->MdiClient()->activeSubWindow();
+  ASSERT_NE(sheet, nullptr);
+  // Cancel: the window stays with its edit.
+  EXPECT_FALSE(sheet->close());
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(questions.asked[0], "Save changes to 'Timer.h' ?");
+  EXPECT_EQ(f->Editors().Count(), 1);
+  // No: the window closes, the file keeps its old text.
+  questions.saveAnswer = DocumentQuestions::kNo;
+  EXPECT_TRUE(sheet->close());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(f->Editors().Count(), 0);
+  std::ifstream in(dir + "Timer.h");
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str().find("/*q*/"), std::string::npos);
+  f->SetDocumentQuestions(nullptr);
+}
+
+TEST_F(MainFrameTest, AFileChangedOnDiskIsOfferedForReload) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ScriptedQuestions questions;
+  questions.yes = true;
+  f->SetDocumentQuestions(&questions);
+  EditorView* v = f->Editors().Open(dir + "Timer.h");
+  ASSERT_NE(v, nullptr);
+  // Nothing changed: no question.
+  f->CheckChangedSourceFiles();
+  EXPECT_TRUE(questions.asked.empty());
+  {
+    std::ofstream out(dir + "Timer.h", std::ios::app);
+    out << "/* from outside */\n";
+  }
+  fs::last_write_time(dir + "Timer.h", fs::last_write_time(dir + "Timer.h") + std::chrono::seconds(5));
+  // Coming back to the program checks the files once, a moment later; a
+  // second activation meanwhile adds no second check.
+  emit qApp->applicationStateChanged(Qt::ApplicationActive);
+  emit qApp->applicationStateChanged(Qt::ApplicationActive);
+  EXPECT_TRUE(s.App().Deferred().Pending());
+  EXPECT_TRUE(questions.asked.empty());
+  QElapsedTimer wait;
+  wait.start();
+  while (questions.asked.empty() && wait.elapsed() < 3000) QTest::qWait(20);
+  QTest::qWait(200);
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_NE(questions.asked[0].find("File has been changed outside the editor, reload ?"), std::string::npos);
+  std::string all;
+  for (int i = 1; i <= v->Document().Text().GetLineCount(); ++i) all += v->Document().Text().GetLine(i)->m_text;
+  EXPECT_NE(all.find("from outside"), std::string::npos);
+  f->SetDocumentQuestions(nullptr);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST_F(MainFrameTest, FindAndGoToLineOfTheEditMenuReachTheActiveEditor) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_FALSE(f->QueryCommand(cmd::kEditFind).enabled);  // no editor
+  EditorView* v = f->Editors().Open(dir + "Timer.c");
+  ASSERT_NE(v, nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kEditFind));
+  EXPECT_TRUE(v->IsFindDialogOpen());
+  // Save waits while the find dialog is open.
+  EXPECT_FALSE(f->QueryCommand(cmd::kFileSave).enabled);
+  auto* findDialog = v->findChild<QDialog*>();
+  ASSERT_NE(findDialog, nullptr);
+  findDialog->close();
+  EXPECT_TRUE(f->QueryCommand(cmd::kFileSave).enabled);
+  // Go To Line: one dialog, jumping in the active view; a line past the
+  // end is refused.
+  ASSERT_TRUE(f->ExecuteCommand(kCmdGoToLine));
+  ASSERT_TRUE(s.App().m_windows.IsOpen(WindowSlot::GotoLineDlg));
+  auto* dlg = f->findChild<GotoLineDialog*>();
+  ASSERT_NE(dlg, nullptr);
+  EXPECT_TRUE(f->Editors().GoToLine(12));
+  EXPECT_EQ(v->Engine().State().nCaretLine, 12);
+  EXPECT_FALSE(f->Editors().GoToLine(1000));
+  ASSERT_TRUE(f->ExecuteCommand(kCmdGoToLine));
+  EXPECT_EQ(f->findChildren<GotoLineDialog*>().size(), 1);
+}
+
+TEST_F(MainFrameTest, TheIncludeFileOfTheCaretLineOpensFromTheProjectFolder) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* v = f->Editors().Open(dir + "Blinky.c");
+  ASSERT_NE(v, nullptr);
+  v->GotoLineCentered(2, 3);  // #include "LED.h"
+  std::string written;
+  EXPECT_NE(v->ResolveIncludeAtCaret(&written).find("LED.h"), std::string::npos);
+  EXPECT_EQ(written, "\"LED.h\"");
+  ASSERT_TRUE(v->RunViewCommand(kCmdOpenIncludeFile));
+  EXPECT_EQ(f->Editors().ActiveTitle(), "LED.h");
+  EXPECT_EQ(f->Editors().Count(), 2);
 }
 
 }  // namespace

@@ -1,0 +1,211 @@
+#include "shell/frame/editor_windows.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "editor/document/editor_document.h"
+#include "editor/ide/editor_panes.h"
+#include "platform/settings_store.h"
+#include "shell/project_window/prj_images.h"
+#include "toolkit/controls/qt_bridge.h"
+#include "toolkit/frames/mdi_child.h"
+#include "toolkit/frames/workbook.h"
+
+namespace pm2 {
+
+namespace {
+
+std::string Canonical(const std::string& path) {
+  QFileInfo fi(ToQString(path));
+  QString c = fi.canonicalFilePath();
+  return c.isEmpty() ? FromQString(fi.absoluteFilePath()) : FromQString(c);
+}
+
+}  // namespace
+
+// One editor window: the document, its MDI child and the panes in it. The
+// document outlives its views: it goes when the panes are gone.
+struct EditorWindows::Window {
+  std::unique_ptr<EditorDocument> doc;
+  SECWorksheetWnd* sheet = nullptr;
+  EditorPanes* panes = nullptr;
+};
+
+EditorWindows::EditorWindows(SECWorkbookWnd& frame, EditorWindowServices services)
+    : QObject(&frame), m_frame(frame), m_services(std::move(services)) {
+  if (m_services.settings) LoadAllEditorTypeSettings(*m_services.settings, &m_typeSettings);
+  m_ctx.appState = m_services.appState;
+  m_ctx.status = m_services.status;
+  m_ctx.settings = m_services.settings;
+}
+
+EditorWindows::~EditorWindows() { CloseAll(); }
+
+EditorWindows::Window* EditorWindows::WindowOf(const QObject* sheet) const {
+  for (const auto& w : m_windows)
+    if (w->sheet == sheet) return w.get();
+  return nullptr;
+}
+
+EditorWindows::Window* EditorWindows::ActiveWindow() const { return WindowOf(m_frame.MdiClient()->activeSubWindow()); }
+
+EditorDocument* EditorWindows::Find(const std::string& path) const {
+  // The list compares ignoring case and also by bare name; an editor window
+  // is found by its full path only.
+  const std::string key = Canonical(path);
+  for (const auto& w : m_windows)
+    if (w->doc->Path() == key) return w->doc.get();
+  return nullptr;
+}
+
+EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column) {
+  const std::string path = Canonical(pathIn);
+  Window* win = nullptr;
+  for (const auto& w : m_windows)
+    if (w->doc->Path() == path) win = w.get();
+  if (!win) {
+    DocumentEnvironment env;
+    env.text.pSettings = m_services.settings;
+    env.text.pIni = &m_keywordFiles;
+    env.text.programDir = m_services.programDir;
+    env.typeSettings = &m_typeSettings;
+    env.appState = m_services.appState;
+    env.questions = m_services.questions;
+    env.shell = m_services.shell;
+    auto doc = std::make_unique<EditorDocument>(env);
+    if (!doc->OnOpenDocument(path)) return nullptr;
+    auto owned = std::make_unique<Window>();
+    win = owned.get();
+    win->doc = std::move(doc);
+    win->sheet = new SECWorksheetWnd(&m_frame);
+    win->sheet->setAttribute(Qt::WA_DeleteOnClose);
+    win->sheet->SetMenuResourceId(kEditorMenuId);
+    win->panes = new EditorPanes(win->doc.get(), &m_ctx);
+    win->sheet->setWidget(win->panes);
+    win->sheet->setWindowTitle(ToQString(win->doc->FileName()));
+    win->sheet->setObjectName(ToQString("Source:" + path));
+    static const QIcon kIcon(ProjectTreeImages()->images[5]);  // a translated source file
+    win->sheet->setWindowIcon(kIcon);
+    win->sheet->SetTabIcon(kIcon);
+    win->sheet->installEventFilter(this);
+    m_frame.MdiClient()->addSubWindow(win->sheet);
+    win->sheet->resize(600, 400);
+    win->sheet->show();
+    EditorView* view = win->panes->ActiveView();
+    view->InitialUpdate();
+    connect(view, &EditorView::titleChanged, this, [this, sheet = win->sheet] {
+      if (Window* w = WindowOf(sheet)) {
+        const std::string name = w->doc->FileName() + (w->doc->IsModified() ? " *" : "");
+        w->sheet->setWindowTitle(ToQString(name));
+      }
+      emit titleChanged();
+    });
+    // The document goes once its views are gone with the panes.
+    connect(win->panes, &QObject::destroyed, this, [this, sheet = win->sheet] { Forget(sheet); });
+    m_docs.Add(win->doc.get());
+    m_windows.push_back(std::move(owned));
+  }
+  if (win->sheet->isMinimized()) win->sheet->showNormal();
+  m_frame.MdiClient()->setActiveSubWindow(win->sheet);
+  EditorView* view = win->panes->ActiveView();
+  if (line > 0) {
+    view->GotoLineCentered(line, column);
+    // The line is selected, the caret stays at its start.
+    CEditTextBuffer& text = win->doc->Text();
+    CEditLine* p = text.GetLine(std::min(line, text.GetLineCount()));
+    view->Engine().SetSelection({p, text.ContentLength(p)}, {p, 0}, false);
+    view->viewport()->update();
+  }
+  m_ctx.lastCaretStatus.clear();  // the panes show this view now
+  view->UpdateStatus();
+  view->setFocus();
+  return view;
+}
+
+void EditorWindows::Forget(QObject* sheet) {
+  for (auto it = m_windows.begin(); it != m_windows.end(); ++it)
+    if ((*it)->sheet == sheet) {
+      m_docs.Remove((*it)->doc.get());
+      m_windows.erase(it);
+      emit titleChanged();
+      return;
+    }
+}
+
+bool EditorWindows::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::Close) return false;
+  Window* w = WindowOf(watched);
+  if (!w) return false;
+  // A modified text asks before its window closes; Cancel keeps it open.
+  if (!w->doc->SaveModified()) {
+    event->ignore();
+    return true;
+  }
+  return false;
+}
+
+EditorView* EditorWindows::Active() const {
+  Window* w = ActiveWindow();
+  return w ? w->panes->ActiveView() : nullptr;
+}
+
+EditorDocument* EditorWindows::ActiveDocument() const {
+  Window* w = ActiveWindow();
+  return w ? w->doc.get() : nullptr;
+}
+
+std::string EditorWindows::ActivePath() const {
+  EditorDocument* d = ActiveDocument();
+  return d ? d->Path() : std::string();
+}
+
+std::string EditorWindows::ActiveTitle() const {
+  EditorDocument* d = ActiveDocument();
+  return d ? d->FileName() : std::string();
+}
+
+bool EditorWindows::SaveActive() {
+  EditorDocument* d = ActiveDocument();
+  if (!d) return false;
+  bool ok = d->OnSaveDocument(d->Path());
+  emit titleChanged();
+  return ok;
+}
+
+bool EditorWindows::SaveAllModified(bool ask) {
+  bool ok = m_docs.SaveAllModified(ask, m_services.appState);
+  emit titleChanged();
+  return ok;
+}
+
+int EditorWindows::CheckChangedFiles() { return m_docs.CheckChangedFiles(); }
+
+int EditorWindows::ReloadChanged() { return m_docs.ReloadChanged(); }
+
+void EditorWindows::CloseAll() {
+  std::vector<SECWorksheetWnd*> sheets;
+  for (const auto& w : m_windows) sheets.push_back(w->sheet);
+  for (SECWorksheetWnd* sheet : sheets) {
+    sheet->removeEventFilter(this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_frame.MdiClient()->removeSubWindow(sheet);
+    delete sheet;  // the panes go with it, then the document
+  }
+}
+
+bool EditorWindows::GoToLine(long line) {
+  EditorView* v = Active();
+  if (!v || line < 1 || line > v->Document().Text().GetLineCount()) return false;
+  v->GotoLineCentered(int(line), 0);
+  v->setFocus();
+  return true;
+}
+
+void EditorWindows::SettingsChanged() {
+  if (m_services.settings) LoadAllEditorTypeSettings(*m_services.settings, &m_typeSettings);
+  for (EditorDocument* d : m_docs.Documents()) d->UpdateAllViews(kHintSettingsChanged);
+}
+
+}  // namespace pm2

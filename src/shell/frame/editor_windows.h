@@ -1,0 +1,119 @@
+// The main frame's editor windows: one MDI child per file, holding the
+// panes of an editor document. Opens a file (or brings its window to the
+// front) at a line, finds the active view, saves the modified documents
+// through the documents' own questions, lets every document check its file
+// on disk, and closes them. The documents' settings records, keyword files
+// and the context the views share live here, once for all windows.
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/document/document_list.h"
+#include "editor/document/document_services.h"
+#include "editor/ide/editor_view.h"
+#include "editor/options/file_type_settings.h"
+#include "platform/ini_file.h"
+#include "shell/frame/shell_resources.h"
+#include "shell/windows/goto_line_dialog.h"
+
+namespace pm2 {
+
+class EditorDocument;
+class EditorPanes;
+class EditorStatusPanes;
+class SECWorkbookWnd;
+class SECWorksheetWnd;
+class SettingsStore;
+
+struct EditorWindowServices {
+  SettingsStore* settings = nullptr;      // file-type sections, find and page set-up
+  std::string programDir;                 // keyword files are looked for here too
+  DocumentQuestions* questions = nullptr; // save and reload questions, errors
+  DocumentShell* shell = nullptr;         // toolset and file types of the project
+  EditorStatusPanes* status = nullptr;    // "L:%d C:%d" and "R/O"/"R/W"
+  uint32_t* appState = nullptr;           // the editor's bits of the application state
+};
+
+class EditorWindows : public QObject, public GotoLineTarget {
+  Q_OBJECT
+ public:
+  EditorWindows(SECWorkbookWnd& frame, EditorWindowServices services);
+  ~EditorWindows() override;
+
+  // Callbacks of the views (include files, go-to-line dialog, find history).
+  EditorViewContext& ViewContext() { return m_ctx; }
+
+  // Opens the file (a local path) or activates its window. A line above 0
+  // is shown a third of the rows below the top and selected. Null when the
+  // file cannot be read (the document said why through its questions).
+  EditorView* Open(const std::string& path, int line = 0, int column = 0);
+  EditorDocument* Find(const std::string& path) const;
+  EditorView* Active() const;
+  EditorDocument* ActiveDocument() const;
+  std::string ActivePath() const;
+  std::string ActiveTitle() const;
+  const EditorDocumentList& Documents() const { return m_docs; }
+  int Count() const { return int(m_windows.size()); }
+
+  // Saves the active document; false when it could not be written.
+  bool SaveActive();
+  // Saves every modified document, asking first when `ask`; false when the
+  // user cancelled or a write failed.
+  bool SaveAllModified(bool ask);
+  // Each document checks its file on disk (asking before a reload).
+  int CheckChangedFiles();
+  // Reloads changed files without asking.
+  int ReloadChanged();
+  // Closes every window without asking.
+  void CloseAll();
+  // The settings records changed (options sheet): every view reloads them.
+  void SettingsChanged();
+
+  // ---- GotoLineTarget: the go-to-line dialog jumps in the active view
+  bool HasActiveEditorView() override { return Active() != nullptr; }
+  bool GoToLine(long line) override;
+
+ signals:
+  // The active window's name or modified flag changed.
+  void titleChanged();
+
+ private:
+  struct Window;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void Forget(QObject* sheet);
+  Window* WindowOf(const QObject* sheet) const;
+  Window* ActiveWindow() const;
+
+  SECWorkbookWnd& m_frame;
+  EditorWindowServices m_services;
+  IniFiles m_keywordFiles;
+  EditorTypeSettings m_typeSettings{};
+  EditorViewContext m_ctx;
+  EditorDocumentList m_docs;
+  std::vector<std::unique_ptr<Window>> m_windows;
+};
+
+}  // namespace pm2
+
+namespace pm2 {
+
+// The questions the documents ask, passed on to whichever asker is set now
+// (the program's message boxes; a test's script).
+class ForwardingQuestions : public DocumentQuestions {
+ public:
+  void SetTarget(DocumentQuestions* target) { m_target = target; }
+  DocumentQuestions* Target() const { return m_target; }
+  Answer AskSaveChanges(const std::string& text) override { return m_target ? m_target->AskSaveChanges(text) : kYes; }
+  bool AskYesNo(const std::string& text) override { return m_target && m_target->AskYesNo(text); }
+  void ShowError(const std::string& text) override {
+    if (m_target) m_target->ShowError(text);
+  }
+
+ private:
+  DocumentQuestions* m_target = nullptr;
+};
+
+}  // namespace pm2
