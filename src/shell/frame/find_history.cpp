@@ -10,7 +10,7 @@ namespace {
 constexpr const char* kSection = "Settings\\Find";
 }
 
-void FindHistory::Load(const SettingsStore& store) {
+void FindBoxHistory::Load(const SettingsStore& store) {
   m_entries.clear();
   for (int i = 1;; ++i) {
     std::string text = store.GetProfileString(kSection, "Find" + std::to_string(i));
@@ -19,7 +19,7 @@ void FindHistory::Load(const SettingsStore& store) {
   }
 }
 
-void FindHistory::Save(SettingsStore& store) const {
+void FindBoxHistory::Save(SettingsStore& store) const {
   std::size_t n = std::min(m_entries.size(), kWriteMax);
   for (std::size_t i = 0; i < n; ++i)
     store.WriteProfileString(kSection, ("Find" + std::to_string(i + 1)).c_str(), m_entries[i].c_str());
@@ -27,7 +27,7 @@ void FindHistory::Save(SettingsStore& store) const {
   store.WriteProfileString(kSection, ("Find" + std::to_string(n + 1)).c_str(), nullptr);
 }
 
-void FindHistory::Add(const std::string& text) {
+void FindBoxHistory::Add(const std::string& text) {
   if (text.empty()) return;
   auto it = std::find(m_entries.begin(), m_entries.end(), text);
   if (it != m_entries.end())

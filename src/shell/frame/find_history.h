@@ -11,7 +11,7 @@ namespace pm2 {
 
 class SettingsStore;
 
-class FindHistory {
+class FindBoxHistory {
  public:
   static constexpr std::size_t kKeep = 10;
   static constexpr std::size_t kWriteMax = 128;

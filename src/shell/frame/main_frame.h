@@ -77,7 +77,7 @@ class CMainFrame : public SECWorkbookWnd,
   // Who answers the documents' questions (save, reload); null: message boxes.
   void SetDocumentQuestions(DocumentQuestions* questions);
   FrameSettings& Settings() { return m_frameSettings; }
-  const FindHistory& Finds() const { return m_findHistory; }
+  const FindBoxHistory& Finds() const { return m_findHistory; }
   bool Closing() const { return m_closing; }
 
   // ---- FrameHooks
@@ -169,7 +169,7 @@ class CMainFrame : public SECWorkbookWnd,
   uint32_t m_editorState = 0;
   std::unique_ptr<StatusProgress> m_progress;
   std::string m_lastProjectFolder;
-  FindHistory m_findHistory;
+  FindBoxHistory m_findHistory;
   void FindEntered(const std::string& text);
   // The build's progress in the status bar: the steps expected and seen.
   bool m_buildProgress = false;
