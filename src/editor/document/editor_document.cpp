@@ -25,8 +25,8 @@ std::string Format(const char* format, const std::string& arg) {
 }
 }  // namespace
 
-FileStatus StatFile(const std::string& path) {
-  FileStatus st;
+DiskFileStatus StatFile(const std::string& path) {
+  DiskFileStatus st;
   struct stat s {};
   if (path.empty() || ::stat(path.c_str(), &s) != 0) return st;
   st.exists = true;
@@ -120,7 +120,7 @@ bool EditorDocument::OnOpenDocument(const std::string& path) {
 
 bool EditorDocument::OnSaveDocument(const std::string& path) {
   UpdateAllViews(kHintBeforeSave);
-  FileStatus before = StatFile(path);
+  DiskFileStatus before = StatFile(path);
   const EditorTypeSettings& all = m_env.typeSettings ? *m_env.typeSettings : DefaultTypeSettings();
   // The backup setting of the C files' record serves every file type.
   std::string backup;
@@ -131,7 +131,7 @@ bool EditorDocument::OnSaveDocument(const std::string& path) {
     return false;
   }
   if (!m_text->LastBackupWarning().empty()) Error(Format("Could not create file -\n\n'%s'", backup));
-  FileStatus after = StatFile(path);
+  DiskFileStatus after = StatFile(path);
   m_text->SetReadOnly(after.readOnly ? 1 : 0);
   // A "Save As" may change the type.
   ApplyFileTypeSettings(&path);
@@ -182,7 +182,7 @@ bool EditorDocument::ReloadFile(const std::string& path) {
 
 int EditorDocument::CheckModifiedOnDisk() {
   if (m_modTime == 0 || m_path.empty()) return 0;
-  FileStatus st = StatFile(m_path);
+  DiskFileStatus st = StatFile(m_path);
   if (!st.exists || st.modTime == m_modTime) return 0;
   if (!(*m_state & kAppReloadWithoutAsking)) {
     const char* format = m_text->IsModified()
@@ -207,7 +207,7 @@ int EditorDocument::UpdateDebugFileHint(int kind, const std::string& moduleFileN
 }
 
 bool EditorDocument::ReloadIfChanged() {
-  FileStatus st = StatFile(m_path);
+  DiskFileStatus st = StatFile(m_path);
   if (!st.exists) return false;
   if (st.modTime == m_modTime) {
     m_text->SetReadOnly(st.readOnly ? 1 : 0);

@@ -108,12 +108,12 @@ class EditorDocument {
 
 // File status as the document reads it: modification time (seconds; 0 when
 // the file cannot be read) and whether it has no write permission.
-struct FileStatus {
+struct DiskFileStatus {
   bool exists = false;
   int64_t modTime = 0;
   bool readOnly = false;
 };
-FileStatus StatFile(const std::string& path);
+DiskFileStatus StatFile(const std::string& path);
 
 // "dir/main.c" -> "dir/main_c.Bak" (BackupNameOf).
 std::string BackupPathOf(const std::string& path);

@@ -13,7 +13,7 @@ bool IsSourceKind(int kind) { return kind == 1 || kind == 2; }
 
 }  // namespace
 
-KeyAction RouteKey(const KeyContext& c) {
+KeyAction RouteKey(const KeyRoutingContext& c) {
   if (c.key == RoutedKey::Escape)
     return c.inEscapeParent && c.hasActiveView ? KeyAction::FocusActiveView : KeyAction::PassOn;
   if (c.key != RoutedKey::F1) return KeyAction::PassOn;

@@ -22,7 +22,7 @@ enum class KeyAction {
 
 enum class RoutedKey { Escape, F1, Other };
 
-struct KeyContext {
+struct KeyRoutingContext {
   RoutedKey key = RoutedKey::Other;
   bool inEscapeParent = false;  // the window's parent is the escape parent
   bool hasActiveView = false;   // the main frame has an active child with a view
@@ -36,7 +36,7 @@ struct KeyContext {
 // Words longer than this get no lookup.
 inline constexpr std::size_t kHelpWordMax = 128;
 
-KeyAction RouteKey(const KeyContext& context);
+KeyAction RouteKey(const KeyRoutingContext& context);
 
 // The manual to look the word up in: the first book of the family record
 // of kind 1 (C compiler) for a C file, 2 (assembler) for an assembler file;

@@ -11,16 +11,16 @@
 
 namespace pm2 {
 
-class ByteSource {
+class ImageByteSource {
  public:
-  virtual ~ByteSource() = default;
+  virtual ~ImageByteSource() = default;
   // Up to `size` bytes into `out`; the count read, 0 at the end or on an
   // error.
   virtual std::size_t Read(void* out, std::size_t size) = 0;
 };
 
 // A file opened for reading; closed with the object.
-class FileByteSource : public ByteSource {
+class FileByteSource : public ImageByteSource {
  public:
   explicit FileByteSource(const std::string& path);
   ~FileByteSource() override;
@@ -35,7 +35,7 @@ class FileByteSource : public ByteSource {
 
 class ImageReadCache {
  public:
-  explicit ImageReadCache(ByteSource& source) : m_source(source) {}
+  explicit ImageReadCache(ImageByteSource& source) : m_source(source) {}
   // Sets up a buffer of `size` bytes (dropping an older one and what it
   // held); with `fill` reads up to `size` bytes of the source into it at
   // once. False for a size of 0.
@@ -52,7 +52,7 @@ class ImageReadCache {
 
  private:
   void Fill();
-  ByteSource& m_source;
+  ImageByteSource& m_source;
   std::vector<char> m_buffer;
   std::size_t m_filled = 0;  // bytes in the buffer
   std::size_t m_pos = 0;     // next byte to deliver

@@ -10,12 +10,12 @@ namespace {
 
 struct KeyRow {
   const char* name;
-  KeyContext context;
+  KeyRoutingContext context;
   KeyAction action;
 };
 
-KeyContext F1(bool command, bool editor, int kind, std::string word, int toolset = 3) {
-  KeyContext c;
+KeyRoutingContext F1(bool command, bool editor, int kind, std::string word, int toolset = 3) {
+  KeyRoutingContext c;
   c.key = RoutedKey::F1;
   c.commandWindowFocus = command;
   c.editorFocus = editor;
@@ -25,8 +25,8 @@ KeyContext F1(bool command, bool editor, int kind, std::string word, int toolset
   return c;
 }
 
-KeyContext Esc(bool inParent, bool view) {
-  KeyContext c;
+KeyRoutingContext Esc(bool inParent, bool view) {
+  KeyRoutingContext c;
   c.key = RoutedKey::Escape;
   c.inEscapeParent = inParent;
   c.hasActiveView = view;
@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeyRow{"F1ForAdsTarget", F1(false, true, 1, "printf", 4), KeyAction::Consume},
         KeyRow{"F1WithoutTarget", F1(false, true, 1, "printf", 100), KeyAction::Consume},
         KeyRow{"F1Elsewhere", F1(false, false, 0, ""), KeyAction::Consume},
-        KeyRow{"OtherKey", KeyContext{}, KeyAction::PassOn}),
+        KeyRow{"OtherKey", KeyRoutingContext{}, KeyAction::PassOn}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BookForWordTest, TakesTheFirstManualOfTheFileKind) {

@@ -290,7 +290,7 @@ TEST(Dib, LogicalPaletteCoversTheDepthAndCopiesKeepIt) {
 }
 
 // A source that hands out at most `step` bytes per read and counts reads.
-class TrickleSource : public ByteSource {
+class TrickleSource : public ImageByteSource {
  public:
   TrickleSource(std::string bytes, std::size_t step) : m_bytes(std::move(bytes)), m_step(step) {}
   std::size_t Read(void* out, std::size_t size) override {
