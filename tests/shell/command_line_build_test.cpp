@@ -10,6 +10,7 @@
 #include <utime.h>
 
 #include <cstdio>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -440,13 +441,19 @@ TEST_F(ExampleBuild, KilledBuildCostsOnlyTime) {
     out_ = ReadText(dir_ + "stdout.txt");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   };
+  // The kills are spread over the time a whole build takes on this
+  // machine, so that they land in every step however fast it is.
+  const auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(build(), 0) << out_;
+  const long wholeMs = long(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - started).count());
   const std::string elf = ReadText(dir_ + "Obj/Blinky.elf");
   const std::string hex = ReadText(dir_ + "Obj/Blinky.hex");
   ASSERT_FALSE(elf.empty());
   const std::string program = root_ + "PM2/pelmora2";
   int killedLeftovers = 0;  // rounds whose kill hit a running tool
-  for (int delayMs : {0, 3, 8, 15, 25, 40, 60, 80, 110, 150, 200}) {
+  for (int round = 0; round < 11; ++round) {
+    const long delayMs = wholeMs * round / 11;
     SCOPED_TRACE("killed after " + std::to_string(delayMs) + " ms");
     // Every source newer than its object, so every step runs again.
     for (const auto& e : fs::directory_iterator(dir_ + "Obj")) SetTime(e.path().string(), time(nullptr) - 100);
