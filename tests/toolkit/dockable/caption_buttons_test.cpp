@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -234,6 +235,12 @@ TEST(CaptionGallery, WritesTheFloatingAndMaximisedPictures) {
         PictureDir() + "/floating_caption_closeup.png", "PNG"));
   }
   Maximised m;
+  // A menu row as the IDE's command bar gives one.
+  auto* menuRow = new QLabel("  File   Edit   View   Project   Debug   Window   Help");
+  menuRow->setAutoFillBackground(true);
+  menuRow->setMinimumHeight(20);
+  m.frame->SetCommandBar(menuRow);
+  m.Settle();
   m.frame->update();
   QApplication::processEvents();
   EXPECT_TRUE(m.frame->grab().save(PictureDir() + "/max_child_buttons.png", "PNG"));
