@@ -20,6 +20,7 @@
 #include <filesystem>
 
 #include "platform/settings_store.h"
+#include "toolkit/core/persistent_tree.h"
 #include "toolkit/dockable/dockable_frame.h"
 #include "toolkit/dockable/frame_bar.h"
 #include "toolkit/docking/bar_styles.h"
@@ -342,6 +343,55 @@ TEST_F(WorkspaceOnFrame, DockableFrameDockedAtTheLeftComesBackThere) {
   EXPECT_TRUE(bar.isNull());
   EXPECT_EQ(b.frame->GetControlBar(kDisassemblyBar), nullptr);
   EXPECT_TRUE(prompts.errors.empty());
+}
+
+TEST_F(WorkspaceOnFrame, FloatingDockableFrameComesBackInItsFloatingWindow) {
+  constexpr unsigned kMemoryBar = 0xE951;
+  const std::string file = (dir / "floating.wsp").string();
+  QRect before;
+  {
+    Layout a = MakeFrame();
+    a.frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(a.frame.get()));
+    TextApp app(a.frame.get());
+    app.OpenDockedView(&app.tmpl, "/src/memory.map", kMemoryBar);
+    SECDockableFrame* view = app.frames.back()->dockable;
+    view->Bar()->State().szFloat = {280, 160};
+    a.frame->FloatControlBar(view->Bar(), a.frame->mapToGlobal(QPoint(400, 220)), CBRS_ALIGN_TOP);
+    QApplication::processEvents();
+    ASSERT_TRUE(view->IsFloating());
+    before = view->Bar()->window()->geometry();
+    SECWorkspaceManagerEx mgr(store, app, prompts);
+    ASSERT_TRUE(mgr.SaveWorkspace(file)) << mgr.LastError();
+    // The view frame is stored by its bar and its floating window.
+    SECPTNFactory factory;
+    SECPersistentTreeNode* root = factory.CreateNode(kWorkspaceRoot);
+    auto strategy = mgr.CreateStrategy(file, nullptr);
+    ASSERT_TRUE(strategy && root && root->LoadTree(strategy.get()));
+    const SECPersistentTreeNode* node = root->FindChild("Frames");
+    for (const char* n : {"ChildFrames", "Document-0", "ViewFrame-0"}) node = node ? node->FindChild(n) : nullptr;
+    ASSERT_NE(node, nullptr);
+    std::int32_t barId = 0;
+    bool floating = false;
+    EXPECT_EQ(node->GetKeyValueInt("DockedViewBarID", &barId, 0), kPtnOk);
+    EXPECT_EQ(barId, std::int32_t(kMemoryBar));
+    EXPECT_EQ(node->GetKeyValueBool("DockedViewFloating", &floating, false), kPtnOk);
+    EXPECT_TRUE(floating);
+  }
+  Layout b = MakeFrame();
+  b.frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(b.frame.get()));
+  TextApp app(b.frame.get());
+  SECWorkspaceManagerEx mgr(store, app, prompts);
+  ASSERT_TRUE(mgr.OpenWorkspace(file, false));
+  QApplication::processEvents();
+  ASSERT_FALSE(app.frames.empty());
+  SECDockableFrame* view = app.frames.back()->dockable;
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->IsFloating());
+  EXPECT_EQ(view->CurrentPlacement(nullptr), kPlaceFloating);
+  EXPECT_EQ(view->Bar()->window()->geometry(), before);
+  EXPECT_TRUE(view->Bar()->window()->isVisible());
 }
 
 TEST_F(WorkspaceOnFrame, CommandsAndRecentMenuRouteThroughTheFrame) {
