@@ -50,7 +50,7 @@ void PaintCaptionButton(QPainter& p, const QRect& r, unsigned type, unsigned sta
 
 Point QtFilterWindow::WindowOrigin() const {
   if (!m_w) return {};
-  const QPoint g = m_w->mapToGlobal(QPoint(0, 0));
+  const QPoint g = m_w->mapToGlobal(m_origin);
   return Point{g.x(), g.y()};
 }
 

@@ -26,10 +26,22 @@ class QtFilterWindow : public FilterWindow {
   }
   // Where the client area starts inside the widget.
   void SetClientOffset(QPoint p) { m_client = p; }
+  void SetMetrics(const CaptionMetrics& m) { m_metrics = m; }
+  void SetStyle(std::uint32_t style, std::uint32_t exStyle) {
+    m_style = style;
+    m_ex = exStyle;
+  }
+  // Where the window's top-left corner lies relative to the widget's; a
+  // window whose caption is drawn above the widget starts above it.
+  void SetWindowOffset(QPoint p) { m_origin = p; }
+  // The window's size beyond the widget's (a caption above it).
+  void SetExtraSize(QSize s) { m_extra = s; }
 
   std::uint32_t Style() const override { return m_style; }
   std::uint32_t ExStyle() const override { return m_ex; }
-  Size WindowSize() const override { return m_w ? Size{m_w->width(), m_w->height()} : Size{}; }
+  Size WindowSize() const override {
+    return m_w ? Size{m_w->width() + m_extra.width(), m_w->height() + m_extra.height()} : Size{};
+  }
   Point WindowOrigin() const override;
   Point ClientOrigin() const override;
   const CaptionMetrics& Metrics() const override { return m_metrics; }
@@ -44,6 +56,8 @@ class QtFilterWindow : public FilterWindow {
   QPointer<QWidget> m_w;
   std::uint32_t m_style, m_ex;
   QPoint m_client;
+  QPoint m_origin;
+  QSize m_extra;
   CaptionMetrics m_metrics;
   Sender m_send, m_post;
 };

@@ -57,6 +57,14 @@ Point SECCapConLstMDIMaxChildMsgFilter::GetFirstButtonOrigin(const Rect& caption
   return p;
 }
 
+unsigned SECCapConLstMDIMaxChildMsgFilter::OnMessage(const FilterMessage& m, std::intptr_t* result) {
+  const bool press = m.msg == wm::NcLButtonDown || m.msg == wm::NcRButtonDown;
+  if (!press || int(m.wParam) != kHitMenu) return SECCaptionControlListMsgFilter::OnMessage(m, result);
+  FilterMessage asCaption = m;
+  asCaption.wParam = kHitCaption;
+  return SECCaptionControlListMsgFilter::OnMessage(asCaption, result);
+}
+
 // ------------------------------------------------------------------ list
 
 SECCaptionControlListMsgFilter::SECCaptionControlListMsgFilter(FilterWindow* wnd, int id)

@@ -56,8 +56,12 @@ class SECCaptionControlMsgFilter : public SECCaptionMsgFilter {
 
   const Rect& ButtonRect() const { return m_rect; }
   void SetButtonRect(const Rect& r) { m_rect = r; }
-  // The DrawFrameControl state: the given state plus the kind.
-  unsigned State() const { return m_state | unsigned(m_id < kCapNone && m_id >= 0 ? m_id : 0); }
+  // The DrawFrameControl state: the given state plus the kind. Only a
+  // caption-type control takes its id as the kind: a button of another
+  // type may carry a table id that would read as state bits.
+  unsigned State() const {
+    return m_state | unsigned(m_type == DFC_CAPTION_TYPE && m_id < kCapNone && m_id >= 0 ? m_id : 0);
+  }
   void SetStateBits(unsigned bits, bool on) { m_state = on ? (m_state | bits) : (m_state & ~bits); }
   unsigned Type() const { return m_type; }
   bool IsTracking() const { return m_tracking; }
@@ -102,8 +106,11 @@ class SECCapConLstMDIMaxChildMsgFilter : public SECCaptionControlListMsgFilter {
   std::unique_ptr<SECMsgFilter> Clone() const override {
     return std::make_unique<SECCapConLstMDIMaxChildMsgFilter>(*this);
   }
+  const char* ClassName() const override { return "SECCapConLstMDIMaxChildMsgFilter"; }
   Size GetButtonSize() const override;
   Point GetFirstButtonOrigin(const Rect& caption, Size button) const override;
+  // Presses on the menu row reach the buttons as presses on a caption.
+  unsigned OnMessage(const FilterMessage& m, std::intptr_t* result) override;
 };
 
 }  // namespace pm2

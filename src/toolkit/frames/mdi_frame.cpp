@@ -10,6 +10,7 @@
 #include <QScreen>
 
 #include "toolkit/controls/qt_bridge.h"
+#include "toolkit/dockable/max_child_buttons.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/frame_strings.h"
@@ -44,6 +45,7 @@ SECMDIFrameWnd::SECMDIFrameWnd(QWidget* parent) : QWidget(parent) {
   m_mdi->setFrameShape(QFrame::NoFrame);
   setAttribute(Qt::WA_OpaquePaintEvent);
   QObject::connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) { OnChildActivated(w); });
+  m_maxChildButtons = new MaxChildCaptionButtons(this, m_mdi);
 }
 
 void SECMDIFrameWnd::OnChildActivated(QMdiSubWindow* w) {
@@ -359,6 +361,8 @@ void SECMDIFrameWnd::RecalcLayout() {
   }
   m_rectLayout = r;
   PlaceMdiClient(r);
+  // The buttons of a maximised child stay above the command bar.
+  if (m_maxChildButtons && m_maxChildButtons->isVisible()) m_maxChildButtons->raise();
   m_inLayout = false;
   update();
 }

@@ -29,6 +29,7 @@ class SECControlBar;
 class SECDockBar;
 class SECMDIChildWnd;
 class SECMiniDockFrameWnd;
+class MaxChildCaptionButtons;
 class SettingsStore;
 
 // The icon of a window that holds a bar without an icon of its own.
@@ -47,6 +48,11 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   void SetStatusBar(QWidget* bar);
   QWidget* StatusBar() const { return m_statusBar; }
   QMdiArea* MdiClient() const { return m_mdi; }
+  // The buttons of a maximised document window, in the menu row.
+  MaxChildCaptionButtons* MaxChildButtons() const { return m_maxChildButtons; }
+  // The dockable frame that holds the activation instead of a document
+  // window (null when a document window is active).
+  CommandTarget* ActiveBarChild() const { return m_activeBarChild; }
 
   // Creates the dock bars of the requested sides (CBRS_ALIGN_ bits).
   void EnableDocking(std::uint32_t dockStyle);
@@ -146,6 +152,7 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
  private:
   QWidget* m_commandBar = nullptr;
   QWidget* m_statusBar = nullptr;
+  MaxChildCaptionButtons* m_maxChildButtons = nullptr;
   SECDockBar* m_dockBars[4] = {};
   std::vector<SECControlBar*> m_bars;
   std::vector<SECMiniDockFrameWnd*> m_floating;

@@ -12,21 +12,63 @@
 
 namespace pm2 {
 
+namespace {
+constexpr int kHitClose = 20;
+
+// The caption metrics that give the frame its border, its small caption
+// and a close button of 14 by 14 pixels.
+CaptionMetrics MiniFrameMetrics() {
+  CaptionMetrics m;
+  m.cxFrame = m.cyFrame = SECMiniDockFrameWnd::kBorder;
+  m.cySmCaption = SECMiniDockFrameWnd::kCaption + m.cyBorder;
+  m.cxSmSize = 16;
+  m.cySmSize = 18;
+  return m;
+}
+}  // namespace
+
 SECMiniDockFrameWnd::SECMiniDockFrameWnd(SECMDIFrameWnd* frame, std::uint32_t barStyle)
-    : QWidget(frame, Qt::Tool | Qt::FramelessWindowHint), m_frame(frame) {
+    : QWidget(frame, Qt::Tool | Qt::FramelessWindowHint),
+      m_frame(frame),
+      m_fw(this, WS_CAPTION_BITS | WS_SYSMENU_BIT | WS_THICKFRAME_BIT, WS_EX_TOOLWINDOW_BIT) {
   m_inLayout = true;
   setAttribute(Qt::WA_DeleteOnClose, false);
   setMouseTracking(true);
   m_dockBar = new SECDockBar(frame, DockSide::Float, this);
   m_barStyle = barStyle;
+  m_fw.SetMetrics(MiniFrameMetrics());
+  m_fw.SetSender([this](unsigned m, std::uintptr_t w, std::intptr_t l) { return DefWindowProc(m, w, l); },
+                 [this](unsigned m, std::uintptr_t w, std::intptr_t l) { return DefWindowProc(m, w, l); });
+  // One caption-button list; the tool-window rules leave close alone.
+  m_filters = std::make_unique<SECMsgFilter>(&m_fw, -1);
+  m_filters->ApplyDescriptor({256, -1, MakeFilter<SECCaptionControlListMsgFilter>(), 1}, true);
   m_inLayout = false;
 }
 
-QRect SECMiniDockFrameWnd::CaptionRect() const { return QRect(kBorder, kBorder, width() - 2 * kBorder, kCaption); }
+std::intptr_t SECMiniDockFrameWnd::DefWindowProc(unsigned msg, std::uintptr_t wParam, std::intptr_t) {
+  if (msg == wm::SysCommand && wParam == SC_CLOSE_CMD) close();
+  return 0;
+}
+
+SECCaptionControlListMsgFilter* SECMiniDockFrameWnd::CaptionButtons() const {
+  return dynamic_cast<SECCaptionControlListMsgFilter*>(m_filters->FindFilter(256, nullptr, 0));
+}
+
+unsigned SECMiniDockFrameWnd::Give(unsigned msg, std::uintptr_t wParam, QPoint point) {
+  return m_filters->Filter(FilterMessage{msg, wParam, 0, Point{point.x(), point.y()}}, nullptr);
+}
+
+QRect SECMiniDockFrameWnd::CaptionRect() const {
+  SECCaptionMsgFilter caption(const_cast<QtFilterWindow*>(&m_fw));
+  return ToQRect(caption.GetCaptionRect());
+}
 
 QRect SECMiniDockFrameWnd::CloseButtonRect() const {
-  QRect c = CaptionRect();
-  return QRect(c.right() - 15, c.top() + 2, 14, c.height() - 4);
+  SECCaptionControlListMsgFilter* list = CaptionButtons();
+  if (!list) return {};
+  list->LayoutControls();
+  auto* close = dynamic_cast<SECCaptionControlMsgFilter*>(list->FindFilter(kCapClose, nullptr, 0));
+  return close && close->IsEnabled() ? ToQRect(close->ButtonRect()) : QRect();
 }
 
 int SECMiniDockFrameWnd::HitTest(QPoint p) const {
@@ -42,7 +84,7 @@ int SECMiniDockFrameWnd::HitTest(QPoint p) const {
   if (r) return HTRIGHT;
   if (t) return HTTOP;
   if (b) return HTBOTTOM;
-  if (CloseButtonRect().contains(p)) return 20;
+  if (CloseButtonRect().contains(p)) return kHitClose;
   if (CaptionRect().contains(p)) return 2;
   return 1;
 }
@@ -83,45 +125,49 @@ void SECMiniDockFrameWnd::paintEvent(QPaintEvent*) {
   f.setBold(true);
   p.setFont(f);
   p.setPen(SysQColor(active ? SysColor::CaptionText : SysColor::InactiveCaptionText));
-  QRect tr = c.adjusted(4, 0, -20, 0);
+  SECCaptionControlListMsgFilter* list = CaptionButtons();
+  int textRight = c.right() - 2;
+  if (list) {
+    list->LayoutControls();
+    for (const auto& f : list->Children()) {
+      auto* ctl = dynamic_cast<SECCaptionControlMsgFilter*>(f.get());
+      if (ctl && ctl->IsEnabled() && !ctl->ButtonRect().IsEmpty()) textRight = std::min(textRight, ctl->ButtonRect().left - 2);
+    }
+  }
+  QRect tr(c.left() + 4, c.top(), textRight - c.left() - 4, c.height());
   p.drawText(tr, Qt::AlignLeft | Qt::AlignVCenter, p.fontMetrics().elidedText(windowTitle(), Qt::ElideRight, tr.width()));
-  QRect b = CloseButtonRect();
-  p.fillRect(b, SysQColor(SysColor::BtnFace));
-  DrawClassicFrame(p, b, m_closePressed);
-  QPen pen(SysQColor(SysColor::BtnText), 1.6);
-  p.setPen(pen);
-  p.setRenderHint(QPainter::Antialiasing, true);
-  int o = m_closePressed ? 1 : 0;
-  QRectF gl(b.left() + 4 + o, b.top() + 3 + o, b.width() - 8, b.height() - 7);
-  p.drawLine(gl.topLeft(), gl.bottomRight());
-  p.drawLine(gl.topRight(), gl.bottomLeft());
+  if (list)
+    for (const auto& f : list->Children()) {
+      auto* ctl = dynamic_cast<SECCaptionControlMsgFilter*>(f.get());
+      if (ctl && ctl->IsEnabled() && !ctl->ButtonRect().IsEmpty())
+        PaintCaptionButton(p, ToQRect(ctl->ButtonRect()), ctl->Type(), ctl->State());
+    }
 }
 
 void SECMiniDockFrameWnd::mousePressEvent(QMouseEvent* e) {
   raise();
+  const QPoint local = e->position().toPoint(), global = e->globalPosition().toPoint();
+  const int hit = HitTest(local);
+  // The caption buttons see presses on the caption first.
+  if (hit == kHitClose || hit == kHitCaption) {
+    const unsigned msg = e->button() == Qt::RightButton ? wm::NcRButtonDown : wm::NcLButtonDown;
+    if (Give(msg, kHitCaption, global) & kFilterHandled) return;
+  }
   if (e->button() != Qt::LeftButton) return;
-  int hit = HitTest(e->position().toPoint());
   std::vector<SECControlBar*> bars = m_dockBar->Bars();
   SECControlBar* first = bars.empty() ? nullptr : bars.front();
-  if (hit == 20) {
-    m_closePressed = true;
-    update();
-    return;
-  }
   if (!first || !first->DockContext()) return;
-  if (hit == 2) first->DockContext()->StartDrag(e->globalPosition().toPoint());
-  else if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) first->DockContext()->StartResize(hit, e->globalPosition().toPoint());
+  if (hit == kHitCaption) first->DockContext()->StartDrag(global);
+  else if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) first->DockContext()->StartResize(hit, global);
 }
 
 void SECMiniDockFrameWnd::mouseReleaseEvent(QMouseEvent* e) {
-  if (m_closePressed) {
-    m_closePressed = false;
-    update();
-    if (HitTest(e->position().toPoint()) == 20) close();
-  }
+  // Client points: the client area starts at the window's corner here.
+  if (e->button() == Qt::LeftButton) Give(wm::LButtonUp, 0, e->position().toPoint());
 }
 
 void SECMiniDockFrameWnd::mouseMoveEvent(QMouseEvent* e) {
+  if (Give(wm::MouseMove, 0, e->position().toPoint()) & kFilterHandled) return;
   switch (HitTest(e->position().toPoint())) {
     case HTLEFT: case HTRIGHT: setCursor(Qt::SizeHorCursor); break;
     case HTTOP: case HTBOTTOM: setCursor(Qt::SizeVerCursor); break;
@@ -132,7 +178,7 @@ void SECMiniDockFrameWnd::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void SECMiniDockFrameWnd::mouseDoubleClickEvent(QMouseEvent* e) {
-  if (HitTest(e->position().toPoint()) != 2) return;
+  if (HitTest(e->position().toPoint()) != kHitCaption) return;
   std::vector<SECControlBar*> bars = m_dockBar->Bars();
   if (!bars.empty() && bars.front()->DockContext()) bars.front()->DockContext()->ToggleDocking();
 }

@@ -1,12 +1,16 @@
 #pragma once
 // SECMiniDockFrameWnd: the small tool window that holds a floating bar.
-// It draws its own caption strip (title and a close button) so that a
-// press on the caption starts a drag that can dock the bar again, a double
-// click docks it back, a press on its border resizes it, and closing it
-// hides its bars instead of destroying them.
+// It draws its own caption strip: the title, and the caption buttons laid
+// out, painted and tracked by its caption filters (a tool window shows
+// only close). A press on the caption starts a drag that can dock the bar
+// again, a double click docks it back, a press on its border resizes it,
+// and closing it hides its bars instead of destroying them.
 
 #include <QWidget>
 #include <cstdint>
+#include <memory>
+
+#include "toolkit/dockable/caption_painter.h"
 
 namespace pm2 {
 
@@ -24,7 +28,9 @@ class SECMiniDockFrameWnd : public QWidget {
   void RecalcLayoutAt(int x, int y);
   void RecalcLayout();
   QRect CaptionRect() const;
+  // The close button as its filter laid it out (empty when not shown).
   QRect CloseButtonRect() const;
+  SECMsgFilter& Filters() { return *m_filters; }
   int HitTest(QPoint local) const;  // a sizing code, 2 caption, 20 close, 1 client, 0 outside
   std::uint32_t BarStyle() const { return m_barStyle; }
   static QSize Chrome() { return QSize(2 * kBorder, 2 * kBorder + kCaption); }
@@ -39,11 +45,16 @@ class SECMiniDockFrameWnd : public QWidget {
   void moveEvent(QMoveEvent*) override;
 
  private:
+  unsigned Give(unsigned msg, std::uintptr_t wParam, QPoint point);
+  std::intptr_t DefWindowProc(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam);
+  SECCaptionControlListMsgFilter* CaptionButtons() const;
+
   SECMDIFrameWnd* m_frame;
   SECDockBar* m_dockBar;
   std::uint32_t m_barStyle = 0;  // the alignment it was made for
-  bool m_closePressed = false;
   bool m_inLayout = false;
+  QtFilterWindow m_fw;
+  std::unique_ptr<SECMsgFilter> m_filters;
 };
 
 }  // namespace pm2

@@ -8,6 +8,11 @@
 
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/core/persistent_tree.h"
+#include "toolkit/dockable/dockable_frame.h"
+#include "toolkit/dockable/frame_bar.h"
+#include "toolkit/docking/bar_styles.h"
+#include "toolkit/frames/dock_bar.h"
+#include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mdi_frame.h"
 #include "toolkit/workspace/workspace_dialog.h"
@@ -73,6 +78,9 @@ void MdiWorkspaceHost::HideControlBars() {
 }
 
 TemplateFrame* MdiWorkspaceHost::ActiveChild() const {
+  // A dockable frame holding the activation counts as the active child.
+  if (auto* dockable = dynamic_cast<SECDockableFrame*>(m_frame->ActiveBarChild()))
+    if (TemplateFrame* f = FrameOfDockable(dockable)) return f;
   QMdiSubWindow* w = m_frame->MdiClient()->activeSubWindow();
   return w ? FrameOf(w) : nullptr;
 }
@@ -93,11 +101,16 @@ void MdiWorkspaceHost::ActivateFirstChild() {
 }
 
 bool MdiWorkspaceHost::IsFrameVisible(const TemplateFrame* frame) const {
+  if (SECDockableFrame* d = DockableFrame(frame)) return d->Bar() && d->Bar()->State().visible;
   QMdiSubWindow* w = FrameWindow(frame);
   return w && !w->isHidden();
 }
 
 void MdiWorkspaceHost::ShowFrame(TemplateFrame* frame, bool show) {
+  if (SECDockableFrame* d = DockableFrame(frame)) {
+    if (d->Bar()) m_frame->ShowControlBar(d->Bar(), show, false);
+    return;
+  }
   if (QMdiSubWindow* w = FrameWindow(frame)) w->setVisible(show);
 }
 
@@ -118,8 +131,49 @@ void MdiWorkspaceHost::SetFramePlacement(TemplateFrame* frame, const WindowPlace
 }
 
 bool MdiWorkspaceHost::CloseFrame(TemplateFrame* frame) {
+  if (SECDockableFrame* d = DockableFrame(frame)) {
+    // A dockable frame closes with its bar: the bar leaves the frame and
+    // takes the dockable frame and its view with it.
+    SECFrameBar* bar = d->Bar();
+    if (!bar) return false;
+    d->OnUpdateFrameMenu(false);
+    m_frame->RemoveControlBar(bar);
+    bar->hide();
+    bar->deleteLater();
+    m_frame->RecalcLayout();
+    return true;
+  }
   QMdiSubWindow* w = FrameWindow(frame);
   return w && w->close();
+}
+
+unsigned MdiWorkspaceHost::DockedBarId(const TemplateFrame* frame) const {
+  SECDockableFrame* d = DockableFrame(frame);
+  return d && d->Bar() ? d->Bar()->BarId() : 0;
+}
+
+bool MdiWorkspaceHost::DockedFloating(const TemplateFrame* frame, WindowPlacement* wp) const {
+  SECDockableFrame* d = DockableFrame(frame);
+  if (!d || !d->IsFloating()) return false;
+  auto* mini = dynamic_cast<SECMiniDockFrameWnd*>(d->Bar()->window());
+  if (!mini) return false;
+  wp->normal = ToRect(mini->geometry());
+  wp->showCmd = 1;
+  return true;
+}
+
+void MdiWorkspaceHost::FloatDockedView(TemplateFrame* frame, const Rect& rect) {
+  SECDockableFrame* d = DockableFrame(frame);
+  if (!d || !d->Bar() || rect.IsEmpty()) return;
+  // The bar's floating size is what the floating window holds inside its
+  // border and caption.
+  const QSize chrome = SECMiniDockFrameWnd::Chrome();
+  d->Bar()->State().szFloat = Size{rect.Width() - chrome.width(), rect.Height() - chrome.height()};
+  m_frame->FloatControlBar(d->Bar(), QPoint(rect.left, rect.top), CBRS_ALIGN_TOP);
+}
+
+void MdiWorkspaceHost::ActivateDockableFrame(TemplateFrame* frame) {
+  if (SECDockableFrame* d = DockableFrame(frame)) d->OnUpdateFrameMenu(true);
 }
 
 std::string WorkspaceFileFilters(const std::string& filter) {

@@ -25,6 +25,7 @@ class QWidget;
 
 namespace pm2 {
 
+class SECDockableFrame;
 class SECMDIFrameWnd;
 class SECPersistentTreeNode;
 
@@ -35,6 +36,13 @@ class MdiWorkspaceHost : public WorkspaceFrameHost {
   // The document window of a frame; null when it has none.
   virtual QMdiSubWindow* FrameWindow(const TemplateFrame* frame) const = 0;
   virtual TemplateFrame* FrameOf(const QMdiSubWindow* window) const = 0;
+  // The dockable frame that shows a frame's view (null for a document
+  // window), and back. The application opens documents into dockable
+  // frames (OpenDockedView, CreateAdditionalDockedView); the host saves
+  // and restores where they are: the bar's id and its floating window,
+  // while the dock state puts a docked bar back at its side.
+  virtual SECDockableFrame* DockableFrame(const TemplateFrame*) const { return nullptr; }
+  virtual TemplateFrame* FrameOfDockable(const SECDockableFrame*) const { return nullptr; }
   // The bar manager's own node under the root (the toolbar manager).
   std::function<void(SECPersistentTreeNode*)> saveBarManager;
   std::function<void(const SECPersistentTreeNode*)> loadBarManager;
@@ -55,6 +63,11 @@ class MdiWorkspaceHost : public WorkspaceFrameHost {
   WindowPlacement FramePlacement(const TemplateFrame* frame) const override;
   void SetFramePlacement(TemplateFrame* frame, const WindowPlacement& wp) override;
   bool CloseFrame(TemplateFrame* frame) override;
+  bool IsDockableFrame(const TemplateFrame* frame) const override { return DockableFrame(frame) != nullptr; }
+  unsigned DockedBarId(const TemplateFrame* frame) const override;
+  bool DockedFloating(const TemplateFrame* frame, WindowPlacement* wp) const override;
+  void FloatDockedView(TemplateFrame* frame, const Rect& rect) override;
+  void ActivateDockableFrame(TemplateFrame* frame) override;
 
   SECMDIFrameWnd* Frame() const { return m_frame; }
 

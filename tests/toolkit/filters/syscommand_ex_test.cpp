@@ -147,3 +147,37 @@ TEST(SysCommandEx, DockableFrameFiltersSendTheCommand) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// The state a button paints with: a caption button adds its kind, a
+// placement button keeps its own state whatever id its table gives it
+// (258 would otherwise read as the greyed bit).
+TEST(SysCommandEx, ButtonStateByTypeNotByTableId) {
+  struct Row {
+    const char* name;
+    bool placement;
+    int id;
+    unsigned state;
+  };
+  const Row rows[] = {
+      {"close caption button", false, kCapClose, 0},
+      {"restore caption button", false, kCapRestore, 3},
+      {"placement button with its default id", true, 5120, 2},
+      {"placement button with table id 258", true, 258, 2},
+      {"maximised child's placement button, id 260", true, 260, 2},
+  };
+  FakeFilterWindow w;
+  for (const Row& r : rows) {
+    std::unique_ptr<SECCaptionControlMsgFilter> f;
+    if (r.placement) f = std::make_unique<ScxButtonMsgFilter>(&w);
+    else f = std::make_unique<SECCaptionControlMsgFilter>(&w);
+    f->SetId(r.id);
+    EXPECT_EQ(f->State(), r.state) << r.name;
+    EXPECT_FALSE(f->State() & DFCS_INACTIVE_BIT) << r.name;
+  }
+}
+
+}  // namespace
+}  // namespace pm2

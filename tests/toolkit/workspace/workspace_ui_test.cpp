@@ -20,6 +20,9 @@
 #include <filesystem>
 
 #include "platform/settings_store.h"
+#include "toolkit/core/persistent_tree.h"
+#include "toolkit/dockable/dockable_frame.h"
+#include "toolkit/dockable/frame_bar.h"
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/dock_bar.h"
@@ -57,6 +60,7 @@ struct TextFrame : TemplateFrame {
   bool IsShownAlone() const override { return window && !window->isHidden(); }
   unsigned ResourceId() const override { return 1; }
   QPointer<SECMDIChildWnd> window;
+  QPointer<SECDockableFrame> dockable;  // a view docked in a dockable frame instead
 };
 
 struct TextView : TemplateView {
@@ -115,6 +119,30 @@ class TextApp : public TemplateApp, public MdiWorkspaceHost {
     for (const auto& f : frames)
       if (f->window == w) return f.get();
     return nullptr;
+  }
+  SECDockableFrame* DockableFrame(const TemplateFrame* f) const override {
+    return f ? static_cast<const TextFrame*>(f)->dockable.data() : nullptr;
+  }
+  TemplateFrame* FrameOfDockable(const SECDockableFrame* d) const override {
+    for (const auto& f : frames)
+      if (d && f->dockable == d) return f.get();
+    return nullptr;
+  }
+  // A docked view starts at the right; the workspace's dock state decides.
+  TemplateDocument* OpenDockedView(DocTemplate*, const std::string& path, unsigned barId) override {
+    tmpl.docs.push_back(std::make_unique<TextDoc>());
+    TextDoc* d = tmpl.docs.back().get();
+    d->tmpl = &tmpl;
+    d->path = path;
+    frames.push_back(std::make_unique<TextFrame>());
+    TextFrame* f = frames.back().get();
+    f->dockable = new SECDockableFrame(Frame(), barId, std::filesystem::path(path).filename().string());
+    f->dockable->SetView(new QPlainTextEdit(QString::fromStdString("; " + path)));
+    Frame()->DockControlBarEx(f->dockable->Bar(), AFX_IDW_DOCKBAR_RIGHT, 0, 0, 1.0f, 180);
+    d->views.push_back(std::make_unique<TextView>(f));
+    QObject::connect(f->dockable, &QObject::destroyed, &guard,
+                     [d, f] { std::erase_if(d->views, [f](const auto& v) { return v->frame == f; }); });
+    return d;
   }
   bool PrepareDocumentForSave(TemplateFrame*, TemplateDocument*) override { return true; }
   std::string DocumentPath(const TemplateDocument* d) const override { return static_cast<const TextDoc*>(d)->path; }
@@ -265,6 +293,105 @@ TEST_F(WorkspaceOnFrame, OpenedInFreshFrameGivesSameLayout) {
   EXPECT_EQ(after.floating, before.floating);
   EXPECT_EQ(after.title, "Pelmora2 - Blinky");
   EXPECT_TRUE(prompts.errors.empty());
+}
+
+TEST_F(WorkspaceOnFrame, DockableFrameDockedAtTheLeftComesBackThere) {
+  constexpr unsigned kDisassemblyBar = 0xE950;
+  const std::string file = (dir / "docked.wsp").string();
+  QRect before, beforeProject;
+  {
+    Layout a = MakeFrame();
+    a.frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(a.frame.get()));
+    TextApp app(a.frame.get());
+    app.OpenDocument(&app.tmpl, "/src/main.c");
+    app.OpenDockedView(&app.tmpl, "/src/startup.s", kDisassemblyBar);
+    SECDockableFrame* view = app.frames.back()->dockable;
+    view->Bar()->State().szVert = {230, 300};
+    a.frame->DockControlBarEx(a.project, AFX_IDW_DOCKBAR_LEFT, 0, 0, 1.0f, 210);
+    a.frame->DockControlBarEx(a.serial, AFX_IDW_DOCKBAR_BOTTOM, 0, 0, 1.0f, 120);
+    a.frame->DockControlBarEx(view->Bar(), AFX_IDW_DOCKBAR_LEFT, 0, 1, 1.0f, 230);
+    QApplication::processEvents();
+    ASSERT_EQ(view->CurrentPlacement(nullptr), kPlaceLeft);
+    before = QRect(view->Bar()->mapTo(a.frame.get(), QPoint(0, 0)), view->Bar()->size());
+    beforeProject = QRect(a.project->mapTo(a.frame.get(), QPoint(0, 0)), a.project->size());
+    SECWorkspaceManagerEx mgr(store, app, prompts);
+    ASSERT_TRUE(mgr.SaveWorkspace(file)) << mgr.LastError();
+  }
+  Layout b = MakeFrame();
+  b.frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(b.frame.get()));
+  TextApp app(b.frame.get());
+  SECWorkspaceManagerEx mgr(store, app, prompts);
+  ASSERT_TRUE(mgr.OpenWorkspace(file, false));
+  QApplication::processEvents();
+  SECDockableFrame* view = nullptr;
+  for (const auto& f : app.frames)
+    if (f->dockable) view = f->dockable;
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->Bar()->BarId(), kDisassemblyBar);
+  EXPECT_EQ(view->CurrentPlacement(nullptr), kPlaceLeft);
+  EXPECT_TRUE(view->Bar()->isVisible());
+  EXPECT_EQ(QRect(view->Bar()->mapTo(b.frame.get(), QPoint(0, 0)), view->Bar()->size()), before);
+  EXPECT_EQ(QRect(b.project->mapTo(b.frame.get(), QPoint(0, 0)), b.project->size()), beforeProject);
+  EXPECT_EQ(app.tmpl.Documents().size(), 2u);
+  // Closing the workspace closes the docked view with its bar.
+  QPointer<SECFrameBar> bar = view->Bar();
+  EXPECT_TRUE(mgr.CloseWorkspace());
+  QApplication::processEvents();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(bar.isNull());
+  EXPECT_EQ(b.frame->GetControlBar(kDisassemblyBar), nullptr);
+  EXPECT_TRUE(prompts.errors.empty());
+}
+
+TEST_F(WorkspaceOnFrame, FloatingDockableFrameComesBackInItsFloatingWindow) {
+  constexpr unsigned kMemoryBar = 0xE951;
+  const std::string file = (dir / "floating.wsp").string();
+  QRect before;
+  {
+    Layout a = MakeFrame();
+    a.frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(a.frame.get()));
+    TextApp app(a.frame.get());
+    app.OpenDockedView(&app.tmpl, "/src/memory.map", kMemoryBar);
+    SECDockableFrame* view = app.frames.back()->dockable;
+    view->Bar()->State().szFloat = {280, 160};
+    a.frame->FloatControlBar(view->Bar(), a.frame->mapToGlobal(QPoint(400, 220)), CBRS_ALIGN_TOP);
+    QApplication::processEvents();
+    ASSERT_TRUE(view->IsFloating());
+    before = view->Bar()->window()->geometry();
+    SECWorkspaceManagerEx mgr(store, app, prompts);
+    ASSERT_TRUE(mgr.SaveWorkspace(file)) << mgr.LastError();
+    // The view frame is stored by its bar and its floating window.
+    SECPTNFactory factory;
+    SECPersistentTreeNode* root = factory.CreateNode(kWorkspaceRoot);
+    auto strategy = mgr.CreateStrategy(file, nullptr);
+    ASSERT_TRUE(strategy && root && root->LoadTree(strategy.get()));
+    const SECPersistentTreeNode* node = root->FindChild("Frames");
+    for (const char* n : {"ChildFrames", "Document-0", "ViewFrame-0"}) node = node ? node->FindChild(n) : nullptr;
+    ASSERT_NE(node, nullptr);
+    std::int32_t barId = 0;
+    bool floating = false;
+    EXPECT_EQ(node->GetKeyValueInt("DockedViewBarID", &barId, 0), kPtnOk);
+    EXPECT_EQ(barId, std::int32_t(kMemoryBar));
+    EXPECT_EQ(node->GetKeyValueBool("DockedViewFloating", &floating, false), kPtnOk);
+    EXPECT_TRUE(floating);
+  }
+  Layout b = MakeFrame();
+  b.frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(b.frame.get()));
+  TextApp app(b.frame.get());
+  SECWorkspaceManagerEx mgr(store, app, prompts);
+  ASSERT_TRUE(mgr.OpenWorkspace(file, false));
+  QApplication::processEvents();
+  ASSERT_FALSE(app.frames.empty());
+  SECDockableFrame* view = app.frames.back()->dockable;
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->IsFloating());
+  EXPECT_EQ(view->CurrentPlacement(nullptr), kPlaceFloating);
+  EXPECT_EQ(view->Bar()->window()->geometry(), before);
+  EXPECT_TRUE(view->Bar()->window()->isVisible());
 }
 
 TEST_F(WorkspaceOnFrame, CommandsAndRecentMenuRouteThroughTheFrame) {
