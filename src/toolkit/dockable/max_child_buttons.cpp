@@ -121,9 +121,14 @@ QRect MaxChildCaptionButtons::ButtonRect(int kind) const {
   return ToQRect(ctl->ButtonRect()).translated(WindowInFrame());
 }
 
+void MaxChildCaptionButtons::SetMenuBarMode(bool on) {
+  m_menuBarMode = on;
+  Reposition();
+}
+
 void MaxChildCaptionButtons::Reposition() {
   SECCaptionControlListMsgFilter* list = List();
-  if (!list || !MaximisedChild()) {
+  if (m_menuBarMode || !list || !MaximisedChild()) {
     hide();
     return;
   }

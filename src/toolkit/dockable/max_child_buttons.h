@@ -28,6 +28,9 @@ class MaxChildCaptionButtons : public QWidget, public MaxChildSource {
   QRect ButtonRect(int kind) const;
   // Follows the frame's size and the active child's state.
   void Reposition();
+  // In menu-bar mode the menu bar shows the maximised child's buttons
+  // itself, so this strip stays hidden.
+  void SetMenuBarMode(bool on);
 
   FilterWindow* MaximisedChild() const override;
   SECMsgFilter* ChildFilters(FilterWindow*) const override { return nullptr; }
@@ -57,6 +60,7 @@ class MaxChildCaptionButtons : public QWidget, public MaxChildSource {
   MaxChildFilterWindow m_wnd;
   std::unique_ptr<SECMsgFilter> m_filters;
   QPointer<QMdiSubWindow> m_watched;
+  bool m_menuBarMode = false;
 };
 
 }  // namespace pm2

@@ -1,5 +1,7 @@
 #include "toolkit/menus/menu_bar.h"
 
+#include "toolkit/dockable/max_child_buttons.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -661,6 +663,7 @@ SECMenuBar* InstallMenuBar(SECMDIFrameWnd* frame, const ResourceTables& tables, 
   });
   bar->AttachToApplication();
   bar->FollowMdiChildren(frame->MdiClient());
+  if (MaxChildCaptionButtons* strip = frame->MaxChildButtons()) strip->SetMenuBarMode(true);
   return bar;
 }
 

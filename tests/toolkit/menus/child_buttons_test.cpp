@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "toolkit/controls/qt_bridge.h"
+#include "toolkit/dockable/max_child_buttons.h"
 #include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/mdi_frame.h"
 #include "toolkit/menus/menu_bar.h"
@@ -85,6 +86,10 @@ TEST_F(ChildButtonsTest, AMaximisedChildPutsItsButtonsOnTheBarAtBothEnds) {
   Settle();
   ASSERT_TRUE(bar->ChildButtonsShown());
   EXPECT_EQ(bar->ActiveChild(), b);
+  // Only the menu bar shows them: the frame's own strip for a maximised
+  // child (used without a menu bar) stays hidden.
+  ASSERT_NE(frame->MaxChildButtons(), nullptr);
+  EXPECT_FALSE(frame->MaxChildButtons()->isVisible());
   // The icon at the left pushes the titles right; the parts end at the
   // bar's right end.
   EXPECT_LT(bar->ChildIconRect().right(), bar->Button(0)->m_x);
