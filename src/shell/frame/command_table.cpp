@@ -4,7 +4,7 @@ namespace pm2 {
 
 namespace {
 
-using C = const CommandContext&;
+using C = const CommandUpdateContext&;
 using S = CommandState&;
 
 bool ProjectMayChange(C c) { return !c.sessionActive && !c.buildRunning; }
@@ -180,7 +180,7 @@ const CommandRow* FindCommandRow(CommandId id) {
   return nullptr;
 }
 
-CommandState EvaluateCommand(CommandId id, const CommandContext& ctx) {
+CommandState EvaluateCommand(CommandId id, const CommandUpdateContext& ctx) {
   CommandState s;
   s.id = id;
   const CommandRow* row = FindCommandRow(id);

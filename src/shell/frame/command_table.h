@@ -1,6 +1,6 @@
 // The main frame's command table: every fixed command id with its menu,
 // what it does and the rule of its update handler, and the id ranges the
-// frame fills at run time. The rules are functions of a CommandContext, a
+// frame fills at run time. The rules are functions of a CommandUpdateContext, a
 // plain snapshot of the state they read, so that they can be checked
 // without a window.
 #pragma once
@@ -13,7 +13,7 @@
 namespace pm2 {
 
 // What the update rules look at; the frame fills it before an update.
-struct CommandContext {
+struct CommandUpdateContext {
   bool sessionActive = false;     // bit 0 of the active debugger record's flags
   bool targetExecuting = false;   // bit 3 of the same flags
   bool buildRunning = false;      // the busy bit of the application state
@@ -41,7 +41,7 @@ struct CommandContext {
   int recentCount = 0;            // entries of the recent-project list
 };
 
-using UpdateRule = void (*)(const CommandContext&, CommandState&);
+using UpdateRule = void (*)(const CommandUpdateContext&, CommandState&);
 
 struct CommandRow {
   CommandId first = 0;
@@ -76,7 +76,7 @@ const std::vector<CommandRow>& CommandTable();
 const CommandRow* FindCommandRow(CommandId id);
 // The state the row's rule gives (enabled and unchecked when the row has
 // no rule; handled stays false for an id without a row).
-CommandState EvaluateCommand(CommandId id, const CommandContext& ctx);
+CommandState EvaluateCommand(CommandId id, const CommandUpdateContext& ctx);
 
 // Ids the frame fills at run time.
 enum class RuntimeRange { None, RecentProject, DriverMenu, UserTool, SourceControl };

@@ -265,8 +265,8 @@ void CMainFrame::ShowMainFrame(int showCmd) {
 
 // ------------------------------------------------------------------ commands
 
-CommandContext CMainFrame::Context() const {
-  CommandContext c;
+CommandUpdateContext CMainFrame::Context() const {
+  CommandUpdateContext c;
   c.sessionActive = m_app.Debug().SessionActive();
   c.targetExecuting = m_app.Debug().TargetExecuting();
   c.buildRunning = m_app.HasState(kStateBusy);

@@ -62,7 +62,7 @@ class CMainFrame : public SECWorkbookWnd,
   // ranges first, then the handlers; false when nothing ran.
   bool ExecuteCommand(CommandId id, bool fromControl = false);
   CommandState QueryCommand(CommandId id);
-  CommandContext Context() const;
+  CommandUpdateContext Context() const;
   void UpdateCommandUi();
   void FillTargetSelector();
   // The open-project question: returns a chosen path or "" (replaceable by tests).

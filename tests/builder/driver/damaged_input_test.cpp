@@ -54,6 +54,10 @@ std::string ProjectSample(std::string* options) {
   return text;
 }
 
+// A device database cut short after its first vendor and device, with the
+// text's final NUL.
+constexpr char kShortDatabase[] = "CDB\0\1\0\0NXP\0LPC2138";
+
 std::vector<Reader> Readers(const test::ScratchFolder& scratch) {
   const std::string folder = scratch.Path();
   std::string options;
@@ -103,7 +107,7 @@ std::vector<Reader> Readers(const test::ScratchFolder& scratch) {
                  FreeDeviceDatabase();
                  return rc == 0;
                },
-               std::string("CDB\0\1\0\0NXP\0LPC2138\0", 21)});
+               std::string(kShortDatabase, sizeof kShortDatabase)});
   r.push_back({"settings store", "settings.ini",
                [](const std::string& path, std::string* err) { return SettingsStore(path).Load(err); },
                "[Editor\\C Files]\r\nTab=i:4\r\nFont=s:Courier\r\n"});
@@ -194,16 +198,17 @@ TEST(DamagedInput, HugeLineAndNulBytesEndQuickly) {
     const std::string path = dir / r.fileName;
     test::WriteFile(path, r.sample.substr(0, r.sample.size() / 2) + line + "\r\n" + r.sample);
     std::string err;
-    // Processor time: the machine's other work must not fail the test.
+    // A guard against a reader that runs away, in processor time so that the
+    // machine's other work can't fail it; speed is for the benchmarks.
     std::clock_t start = std::clock();
     r.read(path, &err);
-    EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 1.0) << "100 MB line";
+    EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 10.0) << "100 MB line";
     std::string nul = r.sample;
     for (size_t i = 0; i < nul.size(); i += 3) nul[i] = '\0';
     test::WriteFile(path, nul);
     start = std::clock();
     r.read(path, &err);
-    EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 1.0) << "NUL bytes";
+    EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 10.0) << "NUL bytes";
     std::filesystem::remove(path);
   }
 }
@@ -225,7 +230,7 @@ TEST(DamagedInput, CutAtEveryLengthIsReadOrRefused) {
         EXPECT_NE(err.find(shown), std::string::npos) << "cut at " << len << ": " << err;
       }
     }
-    EXPECT_LT(SecondsSince(start) / double(r.sample.size() + 1), 0.05) << "seconds a cut on average";
+    EXPECT_LT(SecondsSince(start) / double(r.sample.size() + 1), 0.5) << "seconds a cut on average";
     std::filesystem::remove(path);
   }
 }

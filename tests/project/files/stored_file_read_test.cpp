@@ -61,7 +61,7 @@ TEST_F(StoredFileRead, RefusesWhatIsNoRegularFileOrTooLarge) {
     if (r.ok) {
       EXPECT_EQ(text, "hello");
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << r.name;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << r.name;
   }
 }
 
@@ -100,7 +100,7 @@ TEST_F(StoredFileRead, DeviceDatabaseThatIsAPipeOrDeviceIsRefused) {
     const auto start = std::chrono::steady_clock::now();
     DeviceDatabase db(kPoolScratch);
     EXPECT_EQ(db.Read(dir_ + name), kDeviceDbCannotOpen) << name;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << name;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << name;
   }
 }
 

@@ -9,69 +9,69 @@
 namespace pm2 {
 namespace {
 
-CommandContext Idle() {
-  CommandContext c;
+CommandUpdateContext Idle() {
+  CommandUpdateContext c;
   c.hasProject = c.hasTarget = c.currentTargetHasOptions = true;
   c.targetName = "LPC2138";
   return c;
 }
-CommandContext Building() {
-  CommandContext c = Idle();
+CommandUpdateContext Building() {
+  CommandUpdateContext c = Idle();
   c.buildRunning = true;
   return c;
 }
-CommandContext Session() {
-  CommandContext c = Idle();
+CommandUpdateContext Session() {
+  CommandUpdateContext c = Idle();
   c.sessionActive = true;
   return c;
 }
-CommandContext Running() {
-  CommandContext c = Session();
+CommandUpdateContext Running() {
+  CommandUpdateContext c = Session();
   c.targetExecuting = true;
   return c;
 }
-CommandContext NoProject() { return CommandContext{}; }
-CommandContext GroupSelected() {
-  CommandContext c = Idle();
+CommandUpdateContext NoProject() { return CommandUpdateContext{}; }
+CommandUpdateContext GroupSelected() {
+  CommandUpdateContext c = Idle();
   c.selectedKind = 3;
   c.selectedName = "Source";
   return c;
 }
-CommandContext FileSelected(int type, bool include = false) {
-  CommandContext c = Idle();
+CommandUpdateContext FileSelected(int type, bool include = false) {
+  CommandUpdateContext c = Idle();
   c.selectedKind = 4;
   c.selectedName = "Blinky.c";
   c.selectedFileType = type;
   c.selectedIsInclude = include;
   return c;
 }
-CommandContext ReadOnlyGroup() {
-  CommandContext c = GroupSelected();
+CommandUpdateContext ReadOnlyGroup() {
+  CommandUpdateContext c = GroupSelected();
   c.projectReadOnly = true;
   return c;
 }
-CommandContext EditorWithSelection() {
-  CommandContext c = Idle();
+CommandUpdateContext EditorWithSelection() {
+  CommandUpdateContext c = Idle();
   c.activeViewKind = 2;
   c.viewHasSelection = true;
   c.activeDocName = "LED.c";
   c.activeDocTranslatable = true;
   return c;
 }
-CommandContext EditorNotInProject() {
-  CommandContext c = EditorWithSelection();
+CommandUpdateContext EditorNotInProject() {
+  CommandUpdateContext c = EditorWithSelection();
   c.activeDocTranslatable = false;
   return c;
 }
-CommandContext StopBlocked() {
-  CommandContext c = Building();
+CommandUpdateContext StopBlocked() {
+  CommandUpdateContext c = Building();
   c.stopBlocked = true;
   return c;
 }
 
 struct Row {
   const char* name;
-  CommandContext (*context)();
+  CommandUpdateContext (*context)();
   CommandId id;
   bool enabled;
   int check;
@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CommandRule, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<Row>& i) { return std::string(i.param.name); });
 
 TEST(CommandTable, BarsAreCheckedWhileOpen) {
-  CommandContext c = Idle();
+  CommandUpdateContext c = Idle();
   c.projectBarOpen = true;
   EXPECT_EQ(EvaluateCommand(cmd::kViewProjectBar, c).check, 1);
   EXPECT_EQ(EvaluateCommand(cmd::kViewOutputBar, c).check, 0);
