@@ -22,11 +22,14 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/command_strip.h"
 #include "shell/frame/frame_title.h"
+#include "shell/frame/project_commands_ext.h"
+#include "shell/frame/tool_commands.h"
 #include "shell/frame/shell_resources.h"
 #include "shell/frame/source_windows.h"
 #include "shell/output/out_win.h"
 #include "shell/project_window/prj_view.h"
 #include "shell/project_window/prj_win.h"
+#include "project/dialogs/book_view.h"
 #include "shell/windows/window_tracking.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/qt_bridge.h"
@@ -72,6 +75,7 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
 CMainFrame::~CMainFrame() {
   // Nothing may reach this half of the frame while the rest goes away.
   disconnect(MdiClient(), nullptr, this, nullptr);
+  m_tools.reset();  // its threads end before the windows they write to
   m_sources->CloseAll();
   m_app.m_windows.Forget(WindowSlot::OutputPane, m_output);
 }
@@ -84,6 +88,7 @@ bool CMainFrame::OnCreate() {
   host.execute = [this](CommandId id) { ExecuteCommand(id); };
   host.aboutToShow = [this](QMenu* menu, int index) {
     if (index == kProjectMenuPopup) UpdateRecentMenu(menu);
+    if (m_tools) m_tools->PopupAboutToShow(menu);
   };
   host.findEntered = [this](const std::string& text) { FindEntered(text); };
   m_strip = new CommandStrip(std::move(host), this);
@@ -100,6 +105,8 @@ bool CMainFrame::OnCreate() {
   // The layout the user left; the first start keeps the places given above.
   LoadBarState(m_settings, kBuildLayout);
   RegisterCommands();
+  m_projectCommands = std::make_unique<ProjectCommandsExt>(*this, m_app);
+  m_tools = std::make_unique<ToolCommands>(*this, m_app, m_settings);
   RegisterKeys();
   SetCloseHook([this] { return CloseSequence(); });
   auto* idle = new QTimer(this);
@@ -237,6 +244,7 @@ CommandContext CMainFrame::Context() const {
   c.toolbarVisible[0] = c.toolbarVisible[1] = true;  // the command strip shows both
   c.workbookMode = IsWorkbookMode();
   c.includeDependencies = m_frameSettings.includeDependencies;
+  c.findRunning = m_tools && m_tools->FindRunning();
   c.recentCount = 0;
   for (int i = 0; i < kMaxRecent; ++i)
     if (!m_app.m_recent.At(i).empty()) ++c.recentCount;
@@ -262,7 +270,8 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
     switch (ClassifyRuntimeId(id, &index, &table)) {
       case RuntimeRange::UserTool:
       case RuntimeRange::SourceControl:
-        return true;  // no user tools or source-control entries are configured
+        if (m_tools) m_tools->RunRuntimeCommand(id);
+        return true;
       case RuntimeRange::DriverMenu:
         return true;  // without a session the driver's menus do nothing
       default:
@@ -703,6 +712,11 @@ void CMainFrame::RefreshProjectTree() {
   m_projectBar->View()->FillTree(1);
 }
 
+void CMainFrame::RefreshBooks() {
+  if (!m_projectBar) return;
+  if (auto* books = m_projectBar->findChild<BookView*>()) books->Fill(theApp().m_pEnvironment, m_app.Project());
+}
+
 bool CMainFrame::SaveAndCloseTextDocuments(bool close, bool ask) {
   if (m_sources->AnyModified()) {
     bool save = true;
@@ -742,7 +756,8 @@ bool CMainFrame::CloseSequence() {
   if (m_closing) return true;
   // 3: the modified text documents (asking).
   if (!SaveAndCloseTextDocuments(false, true)) return false;
-  // 4-6: no source-control comment file, find in files or add-in yet.
+  // 4-6: refused while find in files runs; the source-control comment file goes.
+  if (m_tools && !m_tools->MayClose()) return false;
   // 7: a debug session: refused while the target runs.
   if (m_app.Debug().SessionActive() && m_app.Debug().TargetExecuting()) {
     m_app.Dialogs().Beep();

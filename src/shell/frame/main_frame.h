@@ -31,8 +31,10 @@ class CommandStrip;
 class SECControlBar;
 class SECStatusBar;
 class SettingsStore;
+class ProjectCommandsExt;
 class ShellApp;
 class SourceWindows;
+class ToolCommands;
 
 class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewOwner, public MessageJumpTarget {
  public:
@@ -82,6 +84,7 @@ class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewO
   bool RouteCommand(int id) override { return ExecuteCommand(CommandId(id)); }
   void AppendOutputLine(int page, const char* text) override;
   void RefreshProjectTree() override;
+  void RefreshBooks() override;
   bool SaveAndCloseTextDocuments(bool close, bool ask) override;
   void* OpenDocument(const std::string& path) override;
   std::string ActiveDocumentTitle() override;
@@ -146,6 +149,16 @@ class CMainFrame : public SECWorkbookWnd, public FrameHooks, public ProjectViewO
   void BuildProgressLine(const char* text);
   bool m_closing = false;
   bool m_created = false;
+
+ public:
+  // The project dialogs' commands and the tools' commands, in files of
+  // their own (project_commands_ext.h, tool_commands.h).
+  ProjectCommandsExt* ProjectCommands() const { return m_projectCommands.get(); }
+  ToolCommands* Tools() const { return m_tools.get(); }
+
+ private:
+  std::unique_ptr<ProjectCommandsExt> m_projectCommands;
+  std::unique_ptr<ToolCommands> m_tools;
 };
 
 }  // namespace pm2
