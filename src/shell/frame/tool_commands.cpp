@@ -28,6 +28,7 @@
 #include "shell/tools/ui/tools_menu_dialog.h"
 #include "shell/tools/user_tool_thread.h"
 #include "shell/tools/user_tools.h"
+#include "shell/windows/window_tracking.h"
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {
@@ -78,11 +79,14 @@ ToolCommands::ToolCommands(CMainFrame& frame, ShellApp& app, SettingsStore& sett
   });
   m_tools->Load(settings);
   m_scc->Load(settings);
+  // The search's lines reach the find page only while it is known open.
+  if (COutWin* out = frame.Output()) TrackWindow(app.m_windows, WindowSlot::OutputPane2, out->FindPane());
   Register();
 }
 
 ToolCommands::~ToolCommands() {
   m_find.reset();  // stops a running search and waits for it
+  if (COutWin* out = m_frame.Output()) m_app.m_windows.Forget(WindowSlot::OutputPane2, out->FindPane());
   if (m_lint) m_lint->Join();
   m_scc.reset();
   m_tools.reset();

@@ -1,0 +1,293 @@
+// The frame's project dialogs, tools, Find in Files and event interface,
+// reached the way a user reaches them: through the menus and the command
+// routing of a frame started as the program starts it, with the example
+// project open.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "editor/view/edit_view.h"
+#include "platform/ipc_namespace.h"
+#include "platform/settings_store.h"
+#include "project/dialogs/add_files_dialog.h"
+#include "project/dialogs/components_page.h"
+#include "project/dialogs/project_sheet.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/app/shell_app.h"
+#include "shell/frame/command_strip.h"
+#include "shell/frame/frame_startup.h"
+#include "shell/frame/main_frame.h"
+#include "shell/frame/project_commands_ext.h"
+#include "shell/frame/source_windows.h"
+#include "shell/frame/tool_commands.h"
+#include "shell/output/out_view.h"
+#include "shell/output/out_win.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
+#include "shell/tools/find_in_files.h"
+#include "shell/tools/ui/find_in_files_dialog.h"
+#include "shell/windows/shell_runtime.h"
+#include "toolkit/controls/list_box_editor.h"
+#include "toolkit/controls/tree_ctrl.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+struct Session {
+  Session(SettingsStore& settings, const std::string& commandLine, const std::string& program)
+      : runtime(settings), ports(runtime, settings, false) {
+    started = runtime.App().InitInstance(ports, commandLine, program);
+  }
+  ~Session() {
+    ports.DestroyFrame();
+    runtime.App().ExitInstance(ports);
+  }
+  ShellApp& App() { return runtime.App(); }
+  CMainFrame* Frame() { return ports.Frame(); }
+  ShellRuntime runtime;
+  FrameStartup ports;
+  bool started = false;
+};
+
+// Every item text of the project tree, depth first.
+std::vector<std::string> TreeTexts(CMainFrame* f) {
+  std::vector<std::string> out;
+  SECTreeCtrl* tree = f->ProjectBar()->View()->Tree();
+  for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i)) out.push_back(tree->GetItemText(i));
+  return out;
+}
+
+bool Contains(const std::vector<std::string>& v, const std::string& s) {
+  return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+std::vector<std::string> PaneLines(COutView* pane) { return pane->Model().Lines(); }
+
+template <class Pred>
+bool WaitFor(Pred pred, int ms = 60000) {
+  QElapsedTimer t;
+  t.start();
+  while (!pred() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  QCoreApplication::processEvents();
+  return pred();
+}
+
+class FrameCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string bin = std::getenv("PM2_TEST_BIN") ? std::getenv("PM2_TEST_BIN") : "";
+    root = bin + "/root/";
+    std::string pattern = (fs::temp_directory_path() / "pm2cmds_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir = pattern + "/";
+    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir, fs::copy_options::recursive);
+    fs::remove_all(dir + "Obj");
+    ResetAppState();
+    PoolFreeAll();
+  }
+  void TearDown() override {
+    ResetAppState();
+    PoolFreeAll();
+    if (!dir.empty()) fs::remove_all(dir);
+  }
+  // The popup of the main menu that holds the command.
+  static QMenu* PopupWith(CMainFrame* f, CommandId id) {
+    for (int i = 0; i < f->Strip()->PopupCount(); ++i)
+      for (QAction* a : f->Strip()->Popup(i)->actions())
+        if (a->data().toUInt() == id) return f->Strip()->Popup(i);
+    return nullptr;
+  }
+  static QAction* ActionOf(QMenu* menu, CommandId id) {
+    for (QAction* a : menu->actions())
+      if (a->data().toUInt() == id) return a;
+    return nullptr;
+  }
+  std::string root, dir;
+};
+
+TEST_F(FrameCommandsTest, ComponentsSheetFromTheMenuAddsAGroupToTheProjectWindow) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_FALSE(Contains(TreeTexts(f), "Drivers"));
+  bool shown = false;
+  f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
+    auto* sheet = dynamic_cast<ProjectSheet*>(&d);
+    if (!sheet) return int(QDialog::Rejected);
+    shown = true;
+    sheet->show();
+    SECListBoxEditor* groups = sheet->Components()->Groups();
+    groups->SetCurSel(groups->GetCount() - 1);
+    groups->StartEditing(0);
+    groups->AcceptEdit("Drivers");
+    sheet->accept();
+    return sheet->result();
+  };
+  QMenu* project = PopupWith(f, cmd::kComponents);
+  ASSERT_NE(project, nullptr);
+  emit project->aboutToShow();
+  QAction* item = ActionOf(project, cmd::kComponents);
+  ASSERT_NE(item, nullptr);
+  ASSERT_TRUE(item->isEnabled());
+  item->trigger();
+  EXPECT_TRUE(shown);
+  EXPECT_NE(FindGroupByName(s.App().Project()->firstGroup, "Drivers"), nullptr);
+  EXPECT_TRUE(Contains(TreeTexts(f), "Drivers"));
+  // Cancel changes nothing.
+  f->ProjectCommands()->m_runDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kComponents));
+  EXPECT_TRUE(Contains(TreeTexts(f), "Drivers"));
+}
+
+TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
+  { std::ofstream(dir + "Extra.c") << "int extra;\n"; }
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  GroupRec* group = s.App().Project()->firstGroup;
+  ASSERT_NE(group, nullptr);
+  CPrjView* view = f->ProjectBar()->View();
+  view->Tree()->SelectItem(view->ItemOf(group));
+  ASSERT_EQ(s.App().m_pSelItem, group);
+  EXPECT_TRUE(f->QueryCommand(cmd::kAddFiles).enabled);
+  // The dialog stays open after Add; the user then closes it.
+  bool driven = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<AddFilesDialog*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    driven = true;
+    dlg->selectNameFilter(dlg->nameFilters().back());
+    dlg->findChild<QLineEdit*>("fileNameEdit")->setText("Extra.c");
+    QApplication::processEvents();
+    dlg->accept();
+    dlg->reject();
+  });
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kAddFiles));
+  EXPECT_TRUE(driven);
+  EXPECT_NE(FindSourceFileByName("Extra.c"), nullptr);
+  EXPECT_TRUE(Contains(TreeTexts(f), "Extra.c"));
+}
+
+TEST_F(FrameCommandsTest, AUserToolFromTheSettingsRunsFromTheToolsMenuIntoTheBuildPage) {
+  const std::string script = dir + "echo_tool.sh";
+  { std::ofstream(script) << "#!/bin/sh\necho \"tool says $1 $2\"\n"; }
+  ::chmod(script.c_str(), 0755);
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileInt("ToolM", "Mfg0", 0x100);
+  settings.WriteProfileString("ToolM", "Mtx0", "Echo @P");
+  settings.WriteProfileString("ToolM", "Mex0", script.c_str());
+  settings.WriteProfileString("ToolM", "Mid0", dir.c_str());
+  settings.WriteProfileString("ToolM", "Mag0", "hello %P");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  QMenu* tools = PopupWith(f, 35095);
+  ASSERT_NE(tools, nullptr);
+  emit tools->aboutToShow();
+  QAction* item = ActionOf(tools, 32930);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->text().toStdString(), "Echo Blinky");
+  EXPECT_TRUE(item->isEnabled());
+  EXPECT_TRUE(tools->actions().at(tools->actions().indexOf(item) - 1)->isSeparator());
+  item->trigger();
+  ASSERT_TRUE(WaitFor([&] { return !s.App().HasState(kStateBusy); }));
+  std::string all;
+  for (const std::string& l : PaneLines(f->Output()->BuildPane())) all += l + "\n";
+  EXPECT_NE(all.find("tool says hello Blinky.pm2"), std::string::npos) << all;
+  // Opening the menu again gives the same item the same id.
+  emit tools->aboutToShow();
+  EXPECT_NE(ActionOf(tools, 32930), nullptr);
+  EXPECT_EQ(ActionOf(tools, 32931), nullptr);
+}
+
+TEST_F(FrameCommandsTest, FindInFilesListsHitsAndADoubleClickOpensTheLine) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  bool driven = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<FindInFilesDialog*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    driven = true;
+    dlg->FindCombo()->setEditText("LED_On");
+    dlg->TypesCombo()->setEditText("*.c");
+    dlg->FolderCombo()->setEditText(QString::fromStdString(dir));
+    dlg->accept();
+  });
+  EXPECT_TRUE(f->ExecuteCommand(kCmdFindInFiles));
+  ASSERT_TRUE(driven);
+  ASSERT_TRUE(WaitFor([&] { return !f->Tools()->FindRunning(); }));
+  ASSERT_TRUE(WaitFor([&] {
+    auto lines = PaneLines(f->Output()->FindPane());
+    return !lines.empty() && lines.back() == "2 occurrence(s) have been found.";
+  }, 5000));
+  COutView* pane = f->Output()->FindPane();
+  const auto lines = PaneLines(pane);
+  int hit = -1, hits = 0;
+  for (int i = 0; i < int(lines.size()); ++i)
+    if (lines[i].find("Blinky.c(") != std::string::npos) {
+      ++hits;
+      if (hit < 0) hit = i;
+    }
+  ASSERT_GE(hit, 0);
+  EXPECT_GT(hits, 0);
+  // The hits are real: each names a line of the file that holds the text.
+  const std::string& line = lines[size_t(hit)];
+  const int lineNo = std::atoi(line.c_str() + line.find("Blinky.c(") + 9);
+  EXPECT_GT(lineNo, 0);
+  pane->Model().EnsureVisible(hit);
+  pane->update();
+  Rect lr = pane->Model().LineRect(hit);
+  QTest::mouseDClick(pane, Qt::LeftButton, {}, QRect(lr.left, lr.top, lr.right - lr.left, lr.bottom - lr.top).center());
+  EXPECT_NE(f->Sources().ActivePath().find("Blinky.c"), std::string::npos);
+  ASSERT_NE(f->Sources().Active(), nullptr);
+  // The line of the hit is shown selected.
+  bool column = false;
+  const std::string selected = f->Sources().Active()->Engine().GetSelectedText(&column);
+  EXPECT_NE(selected.find(line.substr(line.find("): ") + 3)), std::string::npos) << selected;
+}
+
+TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd) {
+  if (!fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc")) GTEST_SKIP() << "the ARM tools are not installed";
+  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
+  ASSERT_TRUE(fs::exists(client)) << client;
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  QProcess child;
+  child.start(QString::fromStdString(client),
+              {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "1"});
+  ASSERT_TRUE(child.waitForStarted());
+  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 180000));
+  const std::string out = child.readAllStandardOutput().toStdString();
+  EXPECT_EQ(child.exitCode(), 0) << out;
+  EXPECT_NE(out.find("identity Pelmora2"), std::string::npos) << out;
+  EXPECT_NE(out.find("end 0"), std::string::npos) << out;
+  EXPECT_EQ(out.find("lines 0\n"), std::string::npos) << out;
+  // The build ran in the IDE's own window.
+  std::string all;
+  for (const std::string& l : PaneLines(f->Output()->BuildPane())) all += l + "\n";
+  EXPECT_NE(all.find("compiling LED.c..."), std::string::npos) << all;
+}
+
+}  // namespace
+}  // namespace pm2
