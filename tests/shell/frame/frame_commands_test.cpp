@@ -27,6 +27,7 @@
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
 #include "shell/frame/command_strip.h"
+#include "shell/frame/ipc_wiring.h"
 #include "shell/frame/frame_startup.h"
 #include "shell/frame/main_frame.h"
 #include "shell/frame/project_commands_ext.h"
@@ -41,6 +42,8 @@
 #include "shell/windows/shell_runtime.h"
 #include "toolkit/controls/list_box_editor.h"
 #include "toolkit/controls/tree_ctrl.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
 
 namespace fs = std::filesystem;
 
@@ -287,6 +290,30 @@ TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd
   std::string all;
   for (const std::string& l : PaneLines(f->Output()->BuildPane())) all += l + "\n";
   EXPECT_NE(all.find("compiling LED.c..."), std::string::npos) << all;
+}
+
+TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_channel_peer";
+  ASSERT_TRUE(fs::exists(peer)) << peer;
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, "-y " + dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(s.ports.Ipc(), nullptr);
+  InstanceChannel* channel = s.ports.Ipc()->Channel();
+  ASSERT_NE(channel, nullptr);
+  ASSERT_TRUE(channel->IsOpen());
+  QProcess child;
+  child.start(QString::fromStdString(peer), {qEnvironmentVariable("XDG_RUNTIME_DIR"), "999180Flashing"});
+  ASSERT_TRUE(child.waitForReadyRead(10000));
+  ASSERT_EQ(child.readLine().trimmed().toStdString(), "ready");
+  // A mirrored command-window line goes to the other instance as kind 2.
+  s.App().Ipc().ChannelSend(2, "g, main");
+  // Its progress request comes back and shows in the status bar.
+  ASSERT_TRUE(WaitFor([&] { return f->Status()->GetWindowText().find("Flashing") != std::string::npos; }, 10000))
+      << f->Status()->GetWindowText();
+  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 10000));
+  EXPECT_NE(child.readAll().toStdString().find("got:007002g, main"), std::string::npos);
 }
 
 }  // namespace
