@@ -22,6 +22,7 @@
 #include "platform/settings_store.h"
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/components_page.h"
+#include "project/dialogs/device_selection.h"
 #include "project/dialogs/project_sheet.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
@@ -155,6 +156,41 @@ TEST_F(FrameCommandsTest, ComponentsSheetFromTheMenuAddsAGroupToTheProjectWindow
   f->ProjectCommands()->m_runDialog = [](QDialog&) { return int(QDialog::Rejected); };
   EXPECT_TRUE(f->ExecuteCommand(cmd::kComponents));
   EXPECT_TRUE(Contains(TreeTexts(f), "Drivers"));
+}
+
+TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectCommandsExt* commands = f->ProjectCommands();
+  // Cancel in the name dialog keeps the open project.
+  commands->m_chooseNewProjectName = [] { return std::string(); };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+  EXPECT_EQ(s.App().Project()->name.str(), "Blinky");
+  commands->m_chooseNewProjectName = [&] { return dir + "Fresh/Fresh.pm2"; };
+  fs::create_directories(dir + "Fresh");
+  bool deviceAsked = false;
+  commands->m_runDialog = [&](QDialog& d) {
+    auto* sheet = dynamic_cast<DeviceSheet*>(&d);
+    if (!sheet) return int(QDialog::Rejected);
+    deviceAsked = true;
+    sheet->show();
+    EXPECT_TRUE(sheet->Selector()->SelectDevice("NXP", "LPC2138"));
+    sheet->accept();
+    return sheet->result();
+  };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+  EXPECT_TRUE(deviceAsked);
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->name.str(), "Fresh");
+  ASSERT_NE(p->curTarget, nullptr);
+  EXPECT_EQ(p->curTarget->DEVICE.str(), "LPC2138");
+  EXPECT_EQ(commands->CreationCounter(), 2);
+  EXPECT_EQ(f->windowTitle().toStdString().rfind("Fresh", 0), 0u) << f->windowTitle().toStdString();
+  EXPECT_TRUE(Contains(TreeTexts(f), p->curTarget->name.str()));
+  EXPECT_TRUE(fs::exists(dir + "Fresh/Fresh.pm2") || fs::exists(dir + "Fresh/Fresh.Pm2"));
 }
 
 TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
