@@ -106,7 +106,13 @@ bool CMainFrame::OnCreate() {
   LoadBarState(m_settings, kBuildLayout);
   RegisterCommands();
   m_projectCommands = std::make_unique<ProjectCommandsExt>(*this, m_app);
-  m_tools = std::make_unique<ToolCommands>(*this, m_app, m_settings);
+  ActiveEditorQuery editor;
+  editor.path = [this] { return m_sources->Active() ? m_sources->ActivePath() : std::string(); };
+  editor.caretLine = [this] { return m_sources->Active() ? m_sources->Active()->Engine().State().nCaretLine : 0; };
+  editor.selection = [this] {
+    return m_sources->Active() ? m_sources->Active()->Engine().GetSelectedText(nullptr) : std::string();
+  };
+  m_tools = std::make_unique<ToolCommands>(*this, m_app, m_settings, std::move(editor));
   RegisterKeys();
   SetCloseHook([this] { return CloseSequence(); });
   auto* idle = new QTimer(this);

@@ -4,7 +4,6 @@
 #include <QMenu>
 
 #include "builder/runner/tool_runner.h"
-#include "editor/view/edit_view.h"
 #include "platform/settings_store.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
@@ -12,7 +11,6 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/main_frame.h"
-#include "shell/frame/source_windows.h"
 #include "shell/output/arg_get.h"
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
@@ -66,8 +64,8 @@ class PerRunExternal : public ExternalRunner {
 
 }  // namespace
 
-ToolCommands::ToolCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings)
-    : m_frame(frame), m_app(app), m_settings(settings) {
+ToolCommands::ToolCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings, ActiveEditorQuery editor)
+    : m_frame(frame), m_app(app), m_settings(settings), m_editor(std::move(editor)) {
   m_external = std::make_unique<PerRunExternal>(app);
   m_launcher = std::make_unique<UserToolLauncher>(*m_external, app.Hub(), app.State().m_nState);
   m_tools = std::make_unique<UserToolsMenu>(*this, *m_launcher, app.State().m_nState);
@@ -113,7 +111,7 @@ void ToolCommands::Register() {
   m_frame.OnUpdate(kCmdConfigureLint, [this](CommandState& s) { s.Enable(LintConfigureEnabled(m_app.HasTarget())); });
   m_frame.OnUpdate(kCmdLintFile, [this](CommandState& s) {
     ProjectRec* p = m_app.Project();
-    const std::string path = m_frame.Sources().ActivePath();
+    const std::string path = m_editor.path();
     LintSettings ls = p && p->curTarget ? LintSettingsOf(*p->curTarget) : LintSettings{};
     s.Enable(p && p->curTarget && LintFileEnabled(!path.empty(), ls, m_app.HasState(kStateBusy)));
     if (!path.empty()) s.SetText(LintFileMenuText(path));
@@ -133,17 +131,16 @@ KeySequenceSources ToolCommands::Sources() const {
     src.targetOptions = p->curTarget ? p->curTarget->pOpts : nullptr;
   }
   src.executable = m_app.m_szProgramFolder + "pelmora2";
-  CMainFrame* frame = &m_frame;
-  src.activeEditorFile = [frame]() -> std::optional<FilePosition> {
-    EditControl* e = frame->Sources().Active();
-    if (!e) return std::nullopt;
+  const ActiveEditorQuery* editor = &m_editor;
+  src.activeEditorFile = [editor]() -> std::optional<FilePosition> {
     FilePosition pos;
-    pos.path = frame->Sources().ActivePath();
-    pos.line = e->Engine().State().nCaretLine;
+    pos.path = editor->path();
+    if (pos.path.empty()) return std::nullopt;
+    pos.line = editor->caretLine();
     return pos;
   };
   ShellApp* app = &m_app;
-  src.fileToTranslate = [frame, app]() -> std::optional<FilePosition> {
+  src.fileToTranslate = [editor, app]() -> std::optional<FilePosition> {
     ProjectRec* project = app->Project();
     auto* f = static_cast<FileRec*>(app->m_pSelItem);
     if (project && f && f->kind == kKindFile) {
@@ -151,12 +148,10 @@ KeySequenceSources ToolCommands::Sources() const {
       pos.path = LocalFilePath(*project, *f);
       if (!pos.path.empty()) return pos;
     }
-    if (frame->Sources().Active()) {
-      FilePosition pos;
-      pos.path = frame->Sources().ActivePath();
-      return pos;
-    }
-    return std::nullopt;
+    FilePosition pos;
+    pos.path = editor->path();
+    if (pos.path.empty()) return std::nullopt;
+    return pos;
   };
   return src;
 }
@@ -238,8 +233,7 @@ void ToolCommands::OnFindInFiles() {
     m_find->RequestStop();
     return;
   }
-  std::string preset;
-  if (EditControl* e = m_frame.Sources().Active()) preset = e->Engine().GetSelectedText(nullptr);
+  const std::string preset = m_editor.selection();
   std::string projectFolder;
   if (m_app.HasState(kStateReadingProject) && m_app.Project()) {
     m_app.ClearState(kStateReadingProject);
@@ -270,7 +264,7 @@ void ToolCommands::OnLint(bool allFiles) {
     return;
   }
   LintFile file;
-  file.path = m_frame.Sources().ActivePath();
+  file.path = m_editor.path();
   FileRec* f = FindSourceFileByPath(file.path.c_str());
   file.inProject = f && f->group;
   m_lint->LintFile(settings, file);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -33,11 +34,19 @@ class UserToolLauncher;
 class UserToolsMenu;
 struct ToolMenuItem;
 
+// What the tools read of the active editor window; the frame fills it from
+// its editor windows (empty path: no editor window is active).
+struct ActiveEditorQuery {
+  std::function<std::string()> path;
+  std::function<int()> caretLine;
+  std::function<std::string()> selection;  // the selected text or the word at the caret
+};
+
 class ToolCommands : public ToolFrame {
  public:
   // Registers the commands with the frame and loads the tools and the
   // source-control menu from the settings.
-  ToolCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings);
+  ToolCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings, ActiveEditorQuery editor);
   ~ToolCommands() override;
   ToolCommands(const ToolCommands&) = delete;
   ToolCommands& operator=(const ToolCommands&) = delete;
@@ -77,6 +86,7 @@ class ToolCommands : public ToolFrame {
   CMainFrame& m_frame;
   ShellApp& m_app;
   SettingsStore& m_settings;
+  ActiveEditorQuery m_editor;
   std::unique_ptr<ExternalRunner> m_external;
   std::unique_ptr<UserToolLauncher> m_launcher;
   std::unique_ptr<UserToolsMenu> m_tools;
