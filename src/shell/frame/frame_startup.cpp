@@ -2,6 +2,8 @@
 
 #include "editor/text/editor_keys.h"
 #include "shell/app/shell_app.h"
+#include "ipc/ipc_interface.h"
+#include "shell/frame/ipc_wiring.h"
 #include "shell/frame/main_frame.h"
 #include "shell/windows/shell_runtime.h"
 #include "shell/app/build_port.h"
@@ -12,7 +14,31 @@ namespace pm2 {
 FrameStartup::FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool splash)
     : m_runtime(runtime), m_store(settings), m_splash(splash) {}
 
-FrameStartup::~FrameStartup() { DestroyFrame(); }
+FrameStartup::~FrameStartup() {
+  DestroyFrame();
+  if (m_ipc) m_runtime.App().SetIpcPort(nullptr);
+  m_ipc.reset();
+}
+
+void FrameStartup::StartEventInterface() {
+  if (!m_ipc) {
+    m_ipc = std::make_unique<IpcWiring>(m_runtime.App(), GetEventDispatcher());
+    m_runtime.App().SetIpcPort(m_ipc.get());
+  }
+  m_ipc->StartEventInterface();
+}
+
+void FrameStartup::OpenInstanceChannel() {
+  if (m_ipc) m_ipc->OpenInstanceChannel();
+}
+
+void FrameStartup::CloseInstanceChannel() {
+  if (m_ipc) m_ipc->CloseInstanceChannel();
+}
+
+void FrameStartup::SendGoodbye() {
+  if (m_ipc) m_ipc->SendGoodbye();
+}
 
 // The editor's file-type sections get their defaults (keyword files,
 // colours, fonts) where the settings don't hold them yet.

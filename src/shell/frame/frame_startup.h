@@ -11,6 +11,7 @@
 namespace pm2 {
 
 class CMainFrame;
+class IpcWiring;
 class SettingsStore;
 class ShellRuntime;
 
@@ -26,6 +27,12 @@ class FrameStartup : public StartupPorts {
   bool CreateMainFrame() override;
   void ShowMainFrame() override;
   void SaveFrameSettings() override;
+  // The links to other processes (ipc_wiring.h).
+  void StartEventInterface() override;
+  void OpenInstanceChannel() override;
+  void CloseInstanceChannel() override;
+  void SendGoodbye() override;
+  IpcWiring* Ipc() const { return m_ipc.get(); }
 
   CMainFrame* Frame() const { return m_frame.get(); }
   // Deletes the main frame (after the event loop, before the exit steps).
@@ -38,6 +45,7 @@ class FrameStartup : public StartupPorts {
   bool m_splash;
   FrameSettings m_settings;
   std::unique_ptr<CMainFrame> m_frame;
+  std::unique_ptr<IpcWiring> m_ipc;
 };
 
 }  // namespace pm2

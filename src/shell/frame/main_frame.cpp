@@ -26,10 +26,13 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_title.h"
+#include "shell/frame/project_commands_ext.h"
+#include "shell/frame/tool_commands.h"
 #include "shell/frame/shell_resources.h"
 #include "shell/output/out_win.h"
 #include "shell/project_window/prj_view.h"
 #include "shell/project_window/prj_win.h"
+#include "project/dialogs/book_view.h"
 #include "shell/windows/window_tracking.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/qt_bridge.h"
@@ -118,6 +121,7 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
 CMainFrame::~CMainFrame() {
   // Nothing may reach this half of the frame while the rest goes away.
   disconnect(MdiClient(), nullptr, this, nullptr);
+  m_tools.reset();  // its threads end before the windows they write to
   m_editors->CloseAll();
   m_app.m_windows.Forget(WindowSlot::OutputPane, m_output);
 }
@@ -153,6 +157,11 @@ bool CMainFrame::OnCreate() {
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateRecentMenu(menu); });
         break;
       }
+    // The Tools and SVCS popups list the user tools and the source-control
+    // commands as they stand when they open.
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+      if (m_tools) m_tools->PopupAboutToShow(menu);
+    });
   }
   CreateStatusBar();
   EnableDocking(CBRS_ALIGN_ANY);
@@ -163,6 +172,14 @@ bool CMainFrame::OnCreate() {
   // places given above and makes the default toolbars.
   m_bars->LoadState(m_settings, kBuildLayout);
   RegisterCommands();
+  m_projectCommands = std::make_unique<ProjectCommandsExt>(*this, m_app);
+  ActiveEditorQuery editor;
+  editor.path = [this] { return m_editors->Active() ? m_editors->ActivePath() : std::string(); };
+  editor.caretLine = [this] { return m_editors->Active() ? m_editors->Active()->Engine().State().nCaretLine : 0; };
+  editor.selection = [this] {
+    return m_editors->Active() ? m_editors->Active()->Engine().GetSelectedText(nullptr) : std::string();
+  };
+  m_tools = std::make_unique<ToolCommands>(*this, m_app, m_settings, std::move(editor));
   RegisterKeys();
   SetCloseHook([this] { return CloseSequence(); });
   auto* idle = new QTimer(this);
@@ -306,6 +323,7 @@ CommandUpdateContext CMainFrame::Context() const {
   for (int i = 0; i < 3; ++i) c.toolbarVisible[i] = m_bars && m_bars->IsToolBarVisible(kToolBarToggles[i].bar);
   c.workbookMode = IsWorkbookMode();
   c.includeDependencies = m_frameSettings.includeDependencies;
+  c.findRunning = m_tools && m_tools->FindRunning();
   c.recentCount = 0;
   for (int i = 0; i < kMaxRecent; ++i)
     if (!m_app.m_recent.At(i).empty()) ++c.recentCount;
@@ -331,7 +349,8 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
     switch (ClassifyRuntimeId(id, &index, &table)) {
       case RuntimeRange::UserTool:
       case RuntimeRange::SourceControl:
-        return true;  // no user tools or source-control entries are configured
+        if (m_tools) m_tools->RunRuntimeCommand(id);
+        return true;
       case RuntimeRange::DriverMenu:
         return true;  // without a session the driver's menus do nothing
       default:
@@ -897,6 +916,11 @@ void CMainFrame::RefreshProjectTree() {
   m_projectBar->View()->FillTree(1);
 }
 
+void CMainFrame::RefreshBooks() {
+  if (!m_projectBar) return;
+  if (auto* books = m_projectBar->findChild<BookView*>()) books->Fill(theApp().m_pEnvironment, m_app.Project());
+}
+
 bool CMainFrame::SaveAndCloseTextDocuments(bool close, bool ask) {
   // Each modified document asks its own question; a batch build saves them.
   EditorState();
@@ -925,7 +949,8 @@ bool CMainFrame::CloseSequence() {
   if (m_closing) return true;
   // 3: the modified text documents (asking).
   if (!SaveAndCloseTextDocuments(false, true)) return false;
-  // 4-6: no source-control comment file, find in files or add-in yet.
+  // 4-6: refused while find in files runs; the source-control comment file goes.
+  if (m_tools && !m_tools->MayClose()) return false;
   // 7: a debug session: refused while the target runs.
   if (m_app.Debug().SessionActive() && m_app.Debug().TargetExecuting()) {
     m_app.Dialogs().Beep();

@@ -36,7 +36,9 @@ class FrameBars;
 class SECControlBar;
 class SECStatusBar;
 class SettingsStore;
+class ProjectCommandsExt;
 class ShellApp;
+class ToolCommands;
 
 class CMainFrame : public SECWorkbookWnd,
                    public FrameHooks,
@@ -93,6 +95,7 @@ class CMainFrame : public SECWorkbookWnd,
   bool RouteCommand(int id) override { return ExecuteCommand(CommandId(id)); }
   void AppendOutputLine(int page, const char* text) override;
   void RefreshProjectTree() override;
+  void RefreshBooks() override;
   bool SaveAndCloseTextDocuments(bool close, bool ask) override;
   void* OpenDocument(const std::string& path) override;
   std::string ActiveDocumentTitle() override;
@@ -180,6 +183,16 @@ class CMainFrame : public SECWorkbookWnd,
   void BuildProgressLine(const char* text);
   bool m_closing = false;
   bool m_created = false;
+
+ public:
+  // The project dialogs' commands and the tools' commands, in files of
+  // their own (project_commands_ext.h, tool_commands.h).
+  ProjectCommandsExt* ProjectCommands() const { return m_projectCommands.get(); }
+  ToolCommands* Tools() const { return m_tools.get(); }
+
+ private:
+  std::unique_ptr<ProjectCommandsExt> m_projectCommands;
+  std::unique_ptr<ToolCommands> m_tools;
 };
 
 }  // namespace pm2

@@ -60,6 +60,7 @@ SEPARATOR
 ITEM 32704 "&Components, Environment, Books..."
 ITEM 32712 "Select &Device for Target..."
 ITEM 35085 "R&emove Item"
+ITEM 35000 "Add &Files to Group..."
 ITEM 35051 "Options for &Target...\tAlt+F7"
 SEPARATOR
 ITEM 32720 "&Build Target\tF7"
@@ -93,6 +94,14 @@ POPUP "Peripherals"
 ITEM 35020 "&Reset CPU"
 END
 POPUP "&Tools"
+ITEM 35103 "Set&up PC-Lint..."
+ITEM 35094 "&Lint"
+ITEM 35105 "Lint &All C Source Files"
+SEPARATOR
+ITEM 35110 "Setup &Easy-Case..."
+ITEM 35112 "Start/Stop Easy-&Case"
+ITEM 35111 "Show File (Line)"
+SEPARATOR
 ITEM 35095 "&Customize Tools Menu..."
 END
 POPUP "&SVCS"

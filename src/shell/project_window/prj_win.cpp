@@ -1,5 +1,6 @@
 #include "shell/project_window/prj_win.h"
 
+#include "project/dialogs/book_view.h"
 #include "shell/app/shell_app.h"
 #include "shell/project_window/prj_view.h"
 #include "toolkit/controls/list_ctrl.h"
@@ -12,13 +13,14 @@ CPrjWin::CPrjWin(ShellApp& app, ProjectViewOwner& owner) : m_app(app) {
   m_view = new CPrjView(app, owner);
   m_tabs->AddTab(m_view, "Files");
   // The register page shows a debug session's registers; the books page the
-  // target's books. Both stay empty until those exist.
+  // target's books (filled by the frame's RefreshBooks). The register page
+  // stays empty until a session exists.
   auto* regs = new SECListCtrl(nullptr, LVS_REPORT, 0);
   regs->setObjectName("Regs");
   regs->AddColumn("Register", LVCFMT_LEFT, 90);
   regs->AddColumn("Value", LVCFMT_LEFT, 90);
   m_tabs->AddTab(regs, "Regs");
-  auto* books = new SECListCtrl(nullptr, LVS_REPORT | LVS_NOCOLUMNHEADER, 0);
+  auto* books = new BookView;
   books->setObjectName("Books");
   m_tabs->AddTab(books, "Books");
   m_tabs->ActivateTab(0);

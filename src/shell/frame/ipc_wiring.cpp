@@ -1,0 +1,144 @@
+#include "shell/frame/ipc_wiring.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QSocketNotifier>
+#include <QThread>
+#include <filesystem>
+
+#include "ipc/event_dispatcher.h"
+#include "platform/notification_hub.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
+#include "shell/app/debug_port.h"
+#include "shell/app/frame_hooks.h"
+#include "shell/app/shell_app.h"
+#include "shell/app/user_dialogs.h"
+#include "shell/project_window/project_tree_model.h"
+#include "shell/tools/ipc_build_handlers.h"
+#include "shell/tools/ipc_notifications.h"
+
+namespace pm2 {
+
+IpcWiring::IpcWiring(ShellApp& app, EventDispatcher& dispatcher) : m_app(app), m_dispatcher(dispatcher) {
+  IpcSendFn send = [this](dtc_EventBase& e) { return m_dispatcher.SendEvent(e); };
+  m_handlers = std::make_unique<IpcBuildHandlers>(dispatcher, *this, m_state, send);
+  m_notifier = std::make_unique<IpcNotifier>(dispatcher, *this, m_state, send,
+                                             [this] { return m_dispatcher.OwnSlot(); });
+}
+
+IpcWiring::~IpcWiring() {
+  CloseInstanceChannel();
+  // Nothing more goes out; the handlers leave the dispatcher with them.
+  m_state.muted = 1;
+  m_notifier.reset();
+  m_handlers.reset();
+}
+
+void IpcWiring::StartEventInterface() {
+  m_notifier->StartEventInterface([this] { return m_dispatcher.Activate(); },
+                                  [this](const std::string& text) { ShowError(m_app.Dialogs(), text); });
+}
+
+bool IpcWiring::OpenInstanceChannel(const std::string& runtimeFolder) {
+  m_channel = std::make_unique<InstanceChannel>(runtimeFolder);
+  std::string err;
+  if (!m_channel->Init(&err)) {
+    // As with a failed initialisation elsewhere: a beep, the channel stays
+    // closed and every send does nothing.
+    m_app.Dialogs().Beep();
+    return false;
+  }
+  m_channelNotifier = new QSocketNotifier(m_channel->Fd(), QSocketNotifier::Read);
+  QObject::connect(m_channelNotifier, &QSocketNotifier::activated, m_channelNotifier,
+                   [this] { m_channel->Poll(*this, 0); });
+  return true;
+}
+
+void IpcWiring::CloseInstanceChannel() {
+  delete m_channelNotifier;
+  m_channelNotifier = nullptr;
+  if (m_channel) m_channel->Exit();
+  m_channel.reset();
+}
+
+// ---- IpcPort
+
+void IpcWiring::SendBuildInfo(const char* line) {
+  if (line) m_notifier->SendBuildInfoEvent(line);
+}
+
+void IpcWiring::SendBuildEnd() { m_notifier->SendBuildEndEvent(m_app.BatchExitStatus() != 0 ? 1 : 0); }
+
+void IpcWiring::SendGoodbye() { m_notifier->SendGoodbyeEvent(); }
+
+void IpcWiring::ChannelSend(int kind, const char* text) {
+  if (!m_channel || !text) return;
+  std::string_view t(text);
+  m_channel->Send(t, kind, int(t.size()));
+}
+
+// ---- IpcShell
+
+bool IpcWiring::HasTarget() {
+  bool has = false;
+  RunOnGuiThread([&] { has = m_app.HasTarget(); });
+  return has;
+}
+
+bool IpcWiring::IsBusy() { return m_app.HasState(kStateBusy); }
+
+bool IpcWiring::HasDebugRecord() { return true; }
+
+bool IpcWiring::IsDebugging() {
+  bool on = false;
+  RunOnGuiThread([&] { on = m_app.Debug().SessionActive(); });
+  return on;
+}
+
+bool IpcWiring::RequestBuild(uint8_t mode) {
+  m_app.Hub().Send(kNotifyIpcBuildRequest, mode);
+  return m_app.HasState(kStateBusy);
+}
+
+void IpcWiring::StopBuild() { m_app.Hub().Send(kNotifyBeepStopBuild, 0); }
+
+void IpcWiring::RunOnGuiThread(const std::function<void()>& fn) {
+  QCoreApplication* qt = QCoreApplication::instance();
+  if (!qt || QThread::currentThread() == qt->thread()) {
+    fn();
+    return;
+  }
+  QMetaObject::invokeMethod(qt, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+}
+
+ProjectRec* IpcWiring::Project() { return m_app.Project(); }
+
+void IpcWiring::ProjectTreeChanged() {
+  m_app.m_pSelItem = nullptr;
+  m_app.Frame().RefreshProjectTree();
+}
+
+std::string IpcWiring::AbsolutePath(const std::string& stored) {
+  ProjectRec* p = m_app.Project();
+  std::string local = p ? LocalFilePath(*p, stored) : stored;
+  if (local.empty()) local = stored;
+  std::error_code ec;
+  std::string abs = std::filesystem::absolute(local, ec).lexically_normal().string();
+  if (ec || abs.size() > 260) return {};
+  return abs;
+}
+
+// ---- InstanceChannelHandler
+
+void IpcWiring::ExecDebugCommandLine(const std::string& line) { m_app.ExecDebugCommandLine(line.c_str()); }
+
+void IpcWiring::ProgressRequest(int code, const std::string& text, int value) {
+  if (code == 182) {
+    m_app.DdeProgressRequest(code, std::to_string(value).c_str());
+    return;
+  }
+  m_app.DdeProgressRequest(code, code == 180 ? text.c_str() : nullptr);
+}
+
+}  // namespace pm2

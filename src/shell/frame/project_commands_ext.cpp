@@ -1,0 +1,159 @@
+#include "shell/frame/project_commands_ext.h"
+
+#include <QDialog>
+#include <QFileDialog>
+
+#include "project/dialogs/add_files_dialog.h"
+#include "project/dialogs/device_db_editor.h"
+#include "project/dialogs/device_selection.h"
+#include "project/dialogs/old_project_import.h"
+#include "project/dialogs/project_sheet.h"
+#include "project/environment/environment.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/app/shell_app.h"
+#include "shell/app/user_dialogs.h"
+#include "shell/frame/command_table.h"
+#include "shell/frame/main_frame.h"
+#include "toolkit/controls/qt_bridge.h"
+
+namespace pm2 {
+
+namespace {
+
+std::vector<TitledPath> Databases(const ShellApp& app) {
+  if (EnvironmentInfo* env = app.State().m_pEnvironment) return env->deviceDatabases;
+  TitledPath generic;
+  generic.title = "Generic CPU Data Base";
+  generic.path = app.m_szDeviceDbPath;
+  return {generic};
+}
+
+}  // namespace
+
+ProjectCommandsExt::ProjectCommandsExt(CMainFrame& frame, ShellApp& app) : m_frame(frame), m_app(app) {
+  m_chooseNewProjectName = [this] {
+    QFileDialog dialog(&m_frame, "Create New Project", QString(), "Project Files (*.pm2)");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("pm2");
+    if (m_runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
+    return FromQString(dialog.selectedFiles().front());
+  };
+  m_runDialog = [](QDialog& d) { return d.exec(); };
+  frame.OnCommand(cmd::kNewProject, [this](CommandId) { OnNewProject(); });
+  frame.OnCommand(cmd::kImportOld, [this](CommandId) { OnImportOldProject(); });
+  frame.OnCommand(cmd::kComponents, [this](CommandId) { OnComponentsSheet(); });
+  frame.OnCommand(32710, [this](CommandId) { OnDeviceDatabase(); });
+  frame.OnCommand(cmd::kSelectDevice, [this](CommandId) { OnSelectDevice(); });
+  frame.OnCommand(cmd::kAddFiles, [this](CommandId) { OnAddFilesToGroup(); });
+}
+
+void ProjectCommandsExt::Refill() {
+  m_frame.RefreshProjectTree();
+  m_frame.RefreshBooks();
+  m_frame.UpdateTitle();
+  m_frame.FillTargetSelector();
+}
+
+void ProjectCommandsExt::OnNewProject() {
+  std::string path = m_chooseNewProjectName ? m_chooseNewProjectName() : std::string();
+  if (path.empty()) return;
+  if (m_app.Project()) {
+    m_frame.ExecuteCommand(cmd::kCloseProject);
+    if (m_app.Project()) return;  // the user kept it open
+  }
+  const std::size_t dot = path.rfind('.');
+  const std::size_t slash = path.find_last_of("/\\:");
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.resize(dot);
+  ProjectRec* p = NewProject(nullptr, path.c_str());
+  if (!p) {
+    ShowError(m_app.Dialogs(), "Cannot create project '" + path + "'");
+    return;
+  }
+  m_app.State().m_pProject = p;
+  m_app.m_pSelItem = p->curTarget;
+  m_app.SetProjectDirectory();
+  m_app.AddRecentProject(path + ".pm2");
+  Refill();
+  m_created = 1;
+  OnSelectDevice();
+  // The project exists on disk from now on, as the user named it.
+  m_app.SaveProject();
+  Refill();
+}
+
+void ProjectCommandsExt::OnImportOldProject() {
+  if (!AskOldProjectImport()) return;
+  m_created = 0;
+  OnNewProject();
+  if (m_created != 2 || !m_app.Project()) return;
+  if (RunOldProjectImport(&m_frame, m_app.Project())) {
+    m_app.SetProjectDirectory();
+    m_app.SaveProject();
+    Refill();
+  }
+}
+
+void ProjectCommandsExt::OnComponentsSheet() {
+  AppState& state = m_app.State();
+  ProjectSheet sheet(m_app.Project(), state.m_toolsIniPath, state.m_pEnvironment, &m_frame);
+  if (m_runDialog(sheet) != QDialog::Accepted) return;
+  SheetApplyResult r = sheet.ApplyToProject();
+  if (r.envChanged) m_app.FindToolsIni(m_app.m_szProgramFolder + "pelmora2");
+  m_app.m_pSelItem = nullptr;
+  if (ProjectRec* p = m_app.Project()) {
+    TargetRec* current = r.newCurrent ? r.newCurrent : p->curTarget ? p->curTarget : p->firstTarget;
+    if (current) m_app.SelectTarget(current);
+  }
+  PoolFree(kPoolScratch);
+  Refill();
+}
+
+std::string ProjectCommandsExt::ChooseDatabase() {
+  std::vector<TitledPath> all = Databases(m_app);
+  if (all.empty()) return {};
+  if (all.size() == 1) return all.front().path;
+  int index = ChooseDatabaseDialog(all, &m_frame);
+  return index < 0 ? std::string() : all[size_t(index)].path;
+}
+
+void ProjectCommandsExt::OnDeviceDatabase() {
+  std::string path = ChooseDatabase();
+  if (path.empty()) return;
+  DeviceDbEditor editor(path, &m_frame);
+  if (m_runDialog(editor) == QDialog::Accepted) editor.Save();  // reports its own failures
+}
+
+int ProjectCommandsExt::OnSelectDevice() {
+  ProjectRec* p = m_app.Project();
+  if (!p || !p->curTarget) {
+    m_app.Dialogs().Beep();
+    return 0;
+  }
+  const int armSelect = m_app.State().m_pEnvironment ? m_app.State().m_pEnvironment->armSelect : 0;
+  DeviceSheet sheet(Databases(m_app), armSelect, p->curTarget, &m_frame);
+  if (m_runDialog(sheet) != QDialog::Accepted) return 0;
+  if (!sheet.ApplyTo(p->curTarget)) return 0;
+  if (m_created > 0) ++m_created;
+  m_app.SelectTarget(p->curTarget);
+  Refill();
+  return 1;
+}
+
+void ProjectCommandsExt::OnAddFilesToGroup() {
+  ProjectRec* p = m_app.Project();
+  auto* group = static_cast<GroupRec*>(m_app.m_pSelItem);
+  if (!p || !group || group->kind != kKindGroup) {
+    m_app.Dialogs().Beep();
+    return;
+  }
+  bool any = false;
+  RunAddFilesToGroup(p, group, &m_frame, [&any](FileRec*) { any = true; });
+  if (!any) return;
+  // The selection pointed into the tree that is filled again.
+  m_app.m_pSelItem = nullptr;
+  Refill();
+}
+
+}  // namespace pm2

@@ -1,0 +1,360 @@
+// The frame's project dialogs, tools, Find in Files and event interface,
+// reached the way a user reaches them: through the menus and the command
+// routing of a frame started as the program starts it, with the example
+// project open.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "editor/view/edit_view.h"
+#include "platform/ipc_namespace.h"
+#include "platform/settings_store.h"
+#include "project/dialogs/add_files_dialog.h"
+#include "project/dialogs/components_page.h"
+#include "project/dialogs/device_selection.h"
+#include "project/dialogs/project_sheet.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/app/shell_app.h"
+#include "shell/frame/frame_bars.h"
+#include "toolkit/menus/menu_bar.h"
+#include "shell/frame/ipc_wiring.h"
+#include "shell/frame/frame_startup.h"
+#include "shell/frame/main_frame.h"
+#include "shell/frame/project_commands_ext.h"
+#include "shell/frame/editor_windows.h"
+#include "editor/ide/editor_view.h"
+#include "shell/frame/tool_commands.h"
+#include "shell/output/out_view.h"
+#include "shell/output/out_win.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
+#include "shell/tools/find_in_files.h"
+#include "shell/tools/ui/find_in_files_dialog.h"
+#include "shell/windows/shell_runtime.h"
+#include "toolkit/controls/list_box_editor.h"
+#include "toolkit/controls/tree_ctrl.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+struct Session {
+  Session(SettingsStore& settings, const std::string& commandLine, const std::string& program)
+      : runtime(settings), ports(runtime, settings, false) {
+    started = runtime.App().InitInstance(ports, commandLine, program);
+  }
+  ~Session() {
+    ports.DestroyFrame();
+    runtime.App().ExitInstance(ports);
+  }
+  ShellApp& App() { return runtime.App(); }
+  CMainFrame* Frame() { return ports.Frame(); }
+  ShellRuntime runtime;
+  FrameStartup ports;
+  bool started = false;
+};
+
+// Every item text of the project tree, depth first.
+std::vector<std::string> TreeTexts(CMainFrame* f) {
+  std::vector<std::string> out;
+  SECTreeCtrl* tree = f->ProjectBar()->View()->Tree();
+  for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i)) out.push_back(tree->GetItemText(i));
+  return out;
+}
+
+bool Contains(const std::vector<std::string>& v, const std::string& s) {
+  return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+std::vector<std::string> PaneLines(COutView* pane) { return pane->Model().Lines(); }
+
+template <class Pred>
+bool WaitFor(Pred pred, int ms = 60000) {
+  QElapsedTimer t;
+  t.start();
+  while (!pred() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  QCoreApplication::processEvents();
+  return pred();
+}
+
+class FrameCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string bin = std::getenv("PM2_TEST_BIN") ? std::getenv("PM2_TEST_BIN") : "";
+    root = bin + "/root/";
+    std::string pattern = (fs::temp_directory_path() / "pm2cmds_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir = pattern + "/";
+    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir, fs::copy_options::recursive);
+    fs::remove_all(dir + "Obj");
+    ResetAppState();
+    PoolFreeAll();
+  }
+  void TearDown() override {
+    ResetAppState();
+    PoolFreeAll();
+    if (!dir.empty()) fs::remove_all(dir);
+  }
+  // The popup of the main menu that holds the command.
+  static QMenu* PopupWith(CMainFrame* f, CommandId id) {
+    for (int i = 0; i < int(f->Bars()->MenuBar()->Model().Rows().size()); ++i)
+      for (QAction* a : f->Bars()->MenuBar()->PopupFor(i)->actions())
+        if (a->data().toUInt() == id) return f->Bars()->MenuBar()->PopupFor(i);
+    return nullptr;
+  }
+  static QAction* ActionOf(QMenu* menu, CommandId id) {
+    for (QAction* a : menu->actions())
+      if (a->data().toUInt() == id) return a;
+    return nullptr;
+  }
+  std::string root, dir;
+};
+
+TEST_F(FrameCommandsTest, ComponentsSheetFromTheMenuAddsAGroupToTheProjectWindow) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_FALSE(Contains(TreeTexts(f), "Drivers"));
+  bool shown = false;
+  f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
+    auto* sheet = dynamic_cast<ProjectSheet*>(&d);
+    if (!sheet) return int(QDialog::Rejected);
+    shown = true;
+    sheet->show();
+    SECListBoxEditor* groups = sheet->Components()->Groups();
+    groups->SetCurSel(groups->GetCount() - 1);
+    groups->StartEditing(0);
+    groups->AcceptEdit("Drivers");
+    sheet->accept();
+    return sheet->result();
+  };
+  QMenu* project = PopupWith(f, cmd::kComponents);
+  ASSERT_NE(project, nullptr);
+  emit project->aboutToShow();
+  QAction* item = ActionOf(project, cmd::kComponents);
+  ASSERT_NE(item, nullptr);
+  ASSERT_TRUE(item->isEnabled());
+  item->trigger();  // the menu bar runs the command once the popup is gone
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(shown);
+  EXPECT_NE(FindGroupByName(s.App().Project()->firstGroup, "Drivers"), nullptr);
+  EXPECT_TRUE(Contains(TreeTexts(f), "Drivers"));
+  // Cancel changes nothing.
+  f->ProjectCommands()->m_runDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kComponents));
+  EXPECT_TRUE(Contains(TreeTexts(f), "Drivers"));
+}
+
+TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectCommandsExt* commands = f->ProjectCommands();
+  // Cancel in the name dialog keeps the open project.
+  commands->m_chooseNewProjectName = [] { return std::string(); };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+  EXPECT_EQ(s.App().Project()->name.str(), "Blinky");
+  commands->m_chooseNewProjectName = [&] { return dir + "Fresh/Fresh.pm2"; };
+  fs::create_directories(dir + "Fresh");
+  bool deviceAsked = false;
+  commands->m_runDialog = [&](QDialog& d) {
+    auto* sheet = dynamic_cast<DeviceSheet*>(&d);
+    if (!sheet) return int(QDialog::Rejected);
+    deviceAsked = true;
+    sheet->show();
+    EXPECT_TRUE(sheet->Selector()->SelectDevice("NXP", "LPC2138"));
+    sheet->accept();
+    return sheet->result();
+  };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+  EXPECT_TRUE(deviceAsked);
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->name.str(), "Fresh");
+  ASSERT_NE(p->curTarget, nullptr);
+  EXPECT_EQ(p->curTarget->DEVICE.str(), "LPC2138");
+  EXPECT_EQ(commands->CreationCounter(), 2);
+  EXPECT_EQ(f->windowTitle().toStdString().rfind("Fresh", 0), 0u) << f->windowTitle().toStdString();
+  EXPECT_TRUE(Contains(TreeTexts(f), p->curTarget->name.str()));
+  EXPECT_TRUE(fs::exists(dir + "Fresh/Fresh.pm2") || fs::exists(dir + "Fresh/Fresh.Pm2"));
+}
+
+TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
+  { std::ofstream(dir + "Extra.c") << "int extra;\n"; }
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  GroupRec* group = s.App().Project()->firstGroup;
+  ASSERT_NE(group, nullptr);
+  CPrjView* view = f->ProjectBar()->View();
+  view->Tree()->SelectItem(view->ItemOf(group));
+  ASSERT_EQ(s.App().m_pSelItem, group);
+  EXPECT_TRUE(f->QueryCommand(cmd::kAddFiles).enabled);
+  // The dialog stays open after Add; the user then closes it.
+  bool driven = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<AddFilesDialog*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    driven = true;
+    dlg->selectNameFilter(dlg->nameFilters().back());
+    dlg->findChild<QLineEdit*>("fileNameEdit")->setText("Extra.c");
+    QApplication::processEvents();
+    dlg->accept();
+    dlg->reject();
+  });
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kAddFiles));
+  EXPECT_TRUE(driven);
+  EXPECT_NE(FindSourceFileByName("Extra.c"), nullptr);
+  EXPECT_TRUE(Contains(TreeTexts(f), "Extra.c"));
+}
+
+TEST_F(FrameCommandsTest, AUserToolFromTheSettingsRunsFromTheToolsMenuIntoTheBuildPage) {
+  const std::string script = dir + "echo_tool.sh";
+  { std::ofstream(script) << "#!/bin/sh\necho \"tool says $1 $2\"\n"; }
+  ::chmod(script.c_str(), 0755);
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileInt("ToolM", "Mfg0", 0x100);
+  settings.WriteProfileString("ToolM", "Mtx0", "Echo @P");
+  settings.WriteProfileString("ToolM", "Mex0", script.c_str());
+  settings.WriteProfileString("ToolM", "Mid0", dir.c_str());
+  settings.WriteProfileString("ToolM", "Mag0", "hello %P");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  QMenu* tools = PopupWith(f, 35095);
+  ASSERT_NE(tools, nullptr);
+  emit tools->aboutToShow();
+  QAction* item = ActionOf(tools, 32930);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->text().toStdString(), "Echo Blinky");
+  EXPECT_TRUE(item->isEnabled());
+  EXPECT_TRUE(tools->actions().at(tools->actions().indexOf(item) - 1)->isSeparator());
+  item->trigger();  // the menu bar runs the command once the popup is gone
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(WaitFor([&] { return !s.App().HasState(kStateBusy); }));
+  std::string all;
+  for (const std::string& l : PaneLines(f->Output()->BuildPane())) all += l + "\n";
+  EXPECT_NE(all.find("tool says hello Blinky.pm2"), std::string::npos) << all;
+  // Opening the menu again gives the same item the same id.
+  emit tools->aboutToShow();
+  EXPECT_NE(ActionOf(tools, 32930), nullptr);
+  EXPECT_EQ(ActionOf(tools, 32931), nullptr);
+}
+
+TEST_F(FrameCommandsTest, FindInFilesListsHitsAndADoubleClickOpensTheLine) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  bool driven = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<FindInFilesDialog*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    driven = true;
+    dlg->FindCombo()->setEditText("LED_On");
+    dlg->TypesCombo()->setEditText("*.c");
+    dlg->FolderCombo()->setEditText(QString::fromStdString(dir));
+    dlg->accept();
+  });
+  EXPECT_TRUE(f->ExecuteCommand(kCmdFindInFiles));
+  ASSERT_TRUE(driven);
+  ASSERT_TRUE(WaitFor([&] { return !f->Tools()->FindRunning(); }));
+  ASSERT_TRUE(WaitFor([&] {
+    auto lines = PaneLines(f->Output()->FindPane());
+    return !lines.empty() && lines.back() == "2 occurrence(s) have been found.";
+  }, 5000));
+  COutView* pane = f->Output()->FindPane();
+  const auto lines = PaneLines(pane);
+  int hit = -1, hits = 0;
+  for (int i = 0; i < int(lines.size()); ++i)
+    if (lines[i].find("Blinky.c(") != std::string::npos) {
+      ++hits;
+      if (hit < 0) hit = i;
+    }
+  ASSERT_GE(hit, 0);
+  EXPECT_GT(hits, 0);
+  // The hits are real: each names a line of the file that holds the text.
+  const std::string& line = lines[size_t(hit)];
+  const int lineNo = std::atoi(line.c_str() + line.find("Blinky.c(") + 9);
+  EXPECT_GT(lineNo, 0);
+  pane->Model().EnsureVisible(hit);
+  pane->update();
+  Rect lr = pane->Model().LineRect(hit);
+  QTest::mouseDClick(pane, Qt::LeftButton, {}, QRect(lr.left, lr.top, lr.right - lr.left, lr.bottom - lr.top).center());
+  EXPECT_NE(f->Editors().ActivePath().find("Blinky.c"), std::string::npos);
+  ASSERT_NE(f->Editors().Active(), nullptr);
+  // The line of the hit is shown selected.
+  bool column = false;
+  const std::string selected = f->Editors().Active()->Engine().GetSelectedText(&column);
+  EXPECT_NE(selected.find(line.substr(line.find("): ") + 3)), std::string::npos) << selected;
+}
+
+TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd) {
+  if (!fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc")) GTEST_SKIP() << "the ARM tools are not installed";
+  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
+  ASSERT_TRUE(fs::exists(client)) << client;
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  QProcess child;
+  child.start(QString::fromStdString(client),
+              {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "1"});
+  ASSERT_TRUE(child.waitForStarted());
+  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 180000));
+  const std::string out = child.readAllStandardOutput().toStdString();
+  EXPECT_EQ(child.exitCode(), 0) << out;
+  EXPECT_NE(out.find("identity Pelmora2"), std::string::npos) << out;
+  EXPECT_NE(out.find("end 0"), std::string::npos) << out;
+  EXPECT_EQ(out.find("lines 0\n"), std::string::npos) << out;
+  // The build ran in the IDE's own window.
+  std::string all;
+  for (const std::string& l : PaneLines(f->Output()->BuildPane())) all += l + "\n";
+  EXPECT_NE(all.find("compiling LED.c..."), std::string::npos) << all;
+}
+
+TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_channel_peer";
+  ASSERT_TRUE(fs::exists(peer)) << peer;
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, "-y " + dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(s.ports.Ipc(), nullptr);
+  InstanceChannel* channel = s.ports.Ipc()->Channel();
+  ASSERT_NE(channel, nullptr);
+  ASSERT_TRUE(channel->IsOpen());
+  QProcess child;
+  child.start(QString::fromStdString(peer), {qEnvironmentVariable("XDG_RUNTIME_DIR"), "999180Flashing"});
+  ASSERT_TRUE(child.waitForReadyRead(10000));
+  ASSERT_EQ(child.readLine().trimmed().toStdString(), "ready");
+  // A mirrored command-window line goes to the other instance as kind 2.
+  s.App().Ipc().ChannelSend(2, "g, main");
+  // Its progress request comes back and shows in the status bar.
+  ASSERT_TRUE(WaitFor([&] { return f->Status()->GetWindowText().find("Flashing") != std::string::npos; }, 10000))
+      << f->Status()->GetWindowText();
+  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 10000));
+  EXPECT_NE(child.readAll().toStdString().find("got:007002g, main"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pm2
