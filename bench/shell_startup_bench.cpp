@@ -32,7 +32,8 @@ struct Setup {
     dir = pattern;
     fs::copy(std::string(PM2_BENCH_SOURCE_ROOT) + "/examples/blinky", dir + "/blinky", fs::copy_options::recursive);
     project = dir + "/blinky/Blinky.pm2";
-    fs::create_directories(dir + "/home");
+    fs::create_directories(dir + "/home/run");
+    fs::permissions(dir + "/home/run", fs::perms::owner_all, fs::perm_options::replace);
   }
   ~Setup() { fs::remove_all(dir); }
 };
@@ -46,7 +47,7 @@ Setup& S() {
 bool Run(const std::vector<std::string>& argv) {
   std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "PM2_QUIT_WHEN_IDLE=1", "PM2_NO_SPLASH=1",
                                   "HOME=" + S().dir + "/home", "XDG_CONFIG_HOME=" + S().dir + "/home/.config",
-                                  "XDG_RUNTIME_DIR=" + S().dir + "/home", "PATH=/usr/bin:/bin"};
+                                  "XDG_RUNTIME_DIR=" + S().dir + "/home/run", "PATH=/usr/bin:/bin"};
   std::vector<char*> args, envp;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
