@@ -102,11 +102,12 @@ void BM_FillPeer(benchmark::State& state) {
     *readOnly = false;
     return true;
   });
+  std::shared_ptr<ImageStrip> strip = ProjectTreeImages();
   std::vector<QIcon> icons;
-  for (const QPixmap& p : ProjectTreeImages()->images) icons.emplace_back(p);
+  for (const QPixmap& p : strip->images) icons.emplace_back(p);
   QTreeWidget tree;
   tree.setHeaderHidden(true);
-  tree.setIconSize(ProjectTreeImages()->images[0].size());
+  tree.setIconSize(strip->images[0].size());
   tree.resize(kWidth, kHeight);
   tree.show();
   QImage image(kWidth, kHeight, QImage::Format_RGB32);
