@@ -12,6 +12,7 @@
 
 #ifdef PM2_HAVE_WINDOWS
 #include <QApplication>
+#include <QTimer>
 
 #include "platform/settings_store.h"
 #include "shell/app/frame_hooks.h"
@@ -40,6 +41,9 @@ int RunWindow(int argc, char** argv, const std::string& line, const std::string&
     // A batch start whose project did not open has nothing to wait for.
     if (app.HasState(pm2::kStateBatchBuild) && !app.HasState(pm2::kStateBusy) && ports.Frame())
       app.Frame().CloseMainWindow();
+    // PM2_QUIT_WHEN_IDLE: end as soon as the started window has handled
+    // what its start queued, so that a script can time the start-up.
+    if (ports.Frame() && std::getenv("PM2_QUIT_WHEN_IDLE")) QTimer::singleShot(0, &qt, &QCoreApplication::quit);
     if (ports.Frame()) rc = qt.exec();
   } else {
     rc = 1;
@@ -63,7 +67,10 @@ int main(int argc, char** argv) {
   // A batch start whose project is not there would only wait in a message
   // box for nobody; the build without a window reports it and ends.
   const bool batchCanStart = !batch || std::filesystem::exists(args.project);
-  if (batchCanStart && pm2::HasDisplay([](const char* name) { return std::getenv(name); }))
+  // A timed start (PM2_QUIT_WHEN_IDLE) opens the window on any platform,
+  // the offscreen one included.
+  if (batchCanStart && (pm2::HasDisplay([](const char* name) { return std::getenv(name); }) ||
+                        (!batch && std::getenv("PM2_QUIT_WHEN_IDLE"))))
     return RunWindow(argc, argv, line, program, batch);
 #endif
   if (!args.help && !args.build && !args.rebuild && !args.debug)

@@ -436,6 +436,7 @@ void CMainFrame::RegisterCommands() {
   OnCommand(cmd::kFileSave, [this](CommandId) { OnFileSave(); });
   OnCommand(cmd::kCloseAll, [this](CommandId) { SaveAndCloseTextDocuments(true, true); });
   OnCommand(cmd::kAppExit, [this](CommandId) { CloseMainWindow(); });
+  OnCommand(cmd::kAppAbout, [this](CommandId) { ShowAboutBox(); });
   OnCommand(cmd::kTargetBox, [](CommandId) {});
   OnCommand(cmd::kFindBox, [](CommandId) {});  // the box reports its text itself
   // The toolbars' boxes follow their controls' rules: the find box while an
@@ -453,6 +454,7 @@ void CMainFrame::RegisterCommands() {
   }
   RegisterEditorCommands();
   OnUpdate(cmd::kFileOpen, [](CommandState& s) { s.Enable(true); });
+  OnUpdate(cmd::kAppAbout, [](CommandState& s) { s.Enable(true); });
   // Save is refused while the window's find or replace dialog is open.
   OnUpdate(cmd::kFileSave, [this](CommandState& s) {
     EditorView* v = m_editors->Active();
@@ -699,13 +701,6 @@ void CMainFrame::UpdateRecentMenu(QMenu* menu) {
   }
 }
 
-void CMainFrame::OnFileOpen() {
-  QString path = QFileDialog::getOpenFileName(this, "Open", ToQString(m_lastProjectFolder));
-  if (path.isEmpty()) return;
-  if (!m_app.OpenDocumentFile(FromQString(path))) m_app.Dialogs().Beep();
-  UpdateTitle();
-}
-
 void CMainFrame::OnFileSave() {
   EditorState();
   m_editors->SaveActive();
@@ -768,8 +763,6 @@ void CMainFrame::OpenFileAndShow(const std::string& file, int line, int column) 
   m_app.ClearState(kStateOpeningDocument);
   UpdateTitle();
 }
-
-void CMainFrame::ShowToolHelp(int, const std::string&) { m_app.Dialogs().Beep(); }
 
 // The find box: the text joins the history and is searched in the active
 // editor window.

@@ -18,6 +18,7 @@
 #include "shell/app/frame_hooks.h"
 #include "shell/app/status_progress.h"
 #include "shell/frame/command_table.h"
+#include "shell/frame/document_lookup.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/find_history.h"
 #include "shell/frame/frame_settings.h"
@@ -101,6 +102,30 @@ class CMainFrame : public SECWorkbookWnd,
   std::string ActiveDocumentTitle() override;
   void CheckChangedSourceFiles() override;
   void ReloadChangedDocuments() override;
+  void ForAllDocuments(int action) override { RunDocumentAction(action, {}); }
+
+  // ---- documents and source positions
+  // Gives every editor document the hints of a DocumentAction; debuggerFile
+  // names the debugger's current source file. The OR of the matches (for
+  // kDocAnySourceOpen: 1 when a C, assembler or C++ file is open).
+  int RunDocumentAction(int action, const std::string& debuggerFile);
+  // The editor document of a full path, or of a bare file name opened from
+  // any folder (case ignored); null when none.
+  EditorDocument* FindTextDocument(const std::string& path) const;
+  // The active editor's file with its caret (path, line, column, in this
+  // order everywhere) and its SourceFileId; 0 when no editor is active.
+  uint32_t GetActiveSourceFile(SourcePosition* out) const;
+  // The open-file question: the chosen path or "" (replaceable by tests);
+  // filterIndex comes in as the last choice and goes out as the new one.
+  std::function<std::string(const std::string& folder, const std::vector<std::string>& filters, int* filterIndex)>
+      m_chooseSourceFile;
+  // Shows a tool's help file (replaceable by tests; default: the desktop's viewer).
+  std::function<void(const ToolHelpRequest&)> m_showHelp;
+  const std::string& OpenFileFolder() const { return m_openFolder; }
+  int OpenFileFilterIndex() const { return m_openFilterIndex; }
+  // The About box and its text.
+  std::string AboutBoxText() const;
+  void ShowAboutBox();
 
   // ---- EditorStatusPanes (panes 118 and 395)
   void SetCaretPosition(const std::string& text) override;
@@ -183,6 +208,9 @@ class CMainFrame : public SECWorkbookWnd,
   void BuildProgressLine(const char* text);
   bool m_closing = false;
   bool m_created = false;
+  // The open-file dialog's folder and filter, kept for this run.
+  std::string m_openFolder;
+  int m_openFilterIndex = 0;
 
  public:
   // The project dialogs' commands and the tools' commands, in files of

@@ -669,3 +669,140 @@ TEST_F(MainFrameTest, TheIncludeFileOfTheCaretLineOpensFromTheProjectFolder) {
 
 }  // namespace
 }  // namespace pm2
+
+#include <QClipboard>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include "shell/frame/about_dialog.h"
+
+namespace pm2 {
+namespace {
+
+TEST_F(MainFrameTest, DocumentsAreFoundByNameAndTheActiveFileTellsItsCaret) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  SourcePosition pos;
+  EXPECT_EQ(f->GetActiveSourceFile(&pos), 0u);
+  EXPECT_EQ(f->RunDocumentAction(kDocAnySourceOpen, {}), 0);
+
+  f->OpenFileAndShow(dir + "Timer.c", 16, 0);
+  EditorDocument* doc = f->FindTextDocument(dir + "Timer.c");
+  ASSERT_NE(doc, nullptr);
+  struct Row {
+    const char* name;
+    std::string path;
+    bool found;
+  };
+  const Row rows[] = {
+      {"bare_name_other_case", "tIMER.C", true},
+      {"full_path_other_case", dir + "TIMER.c", true},
+      {"file_not_open", "LED.c", false},
+      {"other_folder_full_path", "/elsewhere/Timer.c", false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(f->FindTextDocument(r.path), r.found ? doc : nullptr);
+  }
+
+  // A C file is open: the source test and the debugger's file match.
+  EXPECT_EQ(f->RunDocumentAction(kDocAnySourceOpen, {}), 1);
+  EXPECT_EQ(f->RunDocumentAction(kDocShowDebuggerPosition, "C:\\Src\\TIMER.C"), 1);
+  EXPECT_EQ(f->RunDocumentAction(kDocShowDebuggerPosition, "LED.c"), 0);
+
+  // The active file: path, line, column; type above, length below.
+  uint32_t id = f->GetActiveSourceFile(&pos);
+  EXPECT_EQ(pos.path, doc->Path());
+  EXPECT_EQ(pos.line, 16);
+  EXPECT_EQ(pos.column, 0);
+  EXPECT_EQ(int(id >> 16), doc->FileType());
+  EXPECT_EQ(id & 0xFFFF, doc->Path().size());
+  QTest::keyClick(f->Editors().Active(), Qt::Key_Down);
+  QTest::keyClick(f->Editors().Active(), Qt::Key_End);
+  f->GetActiveSourceFile(&pos);
+  EXPECT_EQ(pos.line, 17);
+  EXPECT_EQ(pos.column, f->Editors().Active()->Engine().State().nCaretCol);
+  EXPECT_GT(pos.column, 0);
+}
+
+TEST_F(MainFrameTest, OpenFileOffersTheFiltersAndKeepsFolderAndFilter) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::vector<std::string> folders, firstFilters;
+  std::vector<int> indexes;
+  std::string answer = dir + "LED.c";
+  f->m_chooseSourceFile = [&](const std::string& folder, const std::vector<std::string>& filters, int* index) {
+    folders.push_back(folder);
+    indexes.push_back(*index);
+    if (firstFilters.empty()) firstFilters = filters;
+    *index = 3;
+    return answer;
+  };
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kFileOpen));
+  ASSERT_NE(f->Editors().Active(), nullptr);
+  EXPECT_EQ(f->Editors().ActiveDocument()->FileName(), "LED.c");
+  ASSERT_EQ(firstFilters.size(), 8u);
+  EXPECT_EQ(firstFilters.front(), "Source (*.c *.h *.a* *.inc *.src)");
+  EXPECT_EQ(firstFilters.back(), "All Files (*)");
+  // Cancel keeps what was chosen before.
+  answer.clear();
+  f->ExecuteCommand(cmd::kFileOpen);
+  f->ExecuteCommand(cmd::kFileOpen);
+  ASSERT_EQ(folders.size(), 3u);
+  EXPECT_EQ(folders[0], "");
+  EXPECT_EQ(indexes[0], 0);
+  EXPECT_EQ(fs::path(folders[1]), fs::path(dir).parent_path());
+  EXPECT_EQ(indexes[1], 3);
+  EXPECT_EQ(folders[2], folders[1]);
+  EXPECT_EQ(f->Editors().Count(), 1);
+}
+
+TEST_F(MainFrameTest, ToolHelpShowsTheHelpFileOrBeeps) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::vector<std::string> shown;
+  f->m_showHelp = [&](const ToolHelpRequest& r) { shown.push_back(r.file + "|" + r.keyword); };
+  f->ShowToolHelp(kHelpFile, "/doc/book.chm");
+  f->ShowToolHelp(7, "ignored");
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0], "/doc/book.chm|");
+}
+
+TEST_F(MainFrameTest, TheAboutBoxOpensFromTheHelpMenuAndCloses) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->QueryCommand(cmd::kAppAbout).enabled);
+  QGuiApplication::clipboard()->setText("earlier text");
+  std::string seen;
+  bool grabbed = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->objectName(), "AboutDialog");
+    if (auto* text = box->findChild<QPlainTextEdit*>("AboutText")) seen = text->toPlainText().toStdString();
+    std::string gallery = std::string(std::getenv("PM2_TEST_BIN") ? std::getenv("PM2_TEST_BIN") : ".") + "/gallery/ide";
+    fs::create_directories(gallery);
+    grabbed = box->grab().save(QString::fromStdString(gallery + "/about_box.png"));
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kAppAbout));
+  EXPECT_TRUE(grabbed);
+  EXPECT_EQ(seen, f->AboutBoxText());
+  EXPECT_EQ(seen.rfind("Pelmora2 V", 0), 0u);
+  EXPECT_NE(seen.find("Toolchain Path:    "), std::string::npos);
+  EXPECT_EQ(seen.find('\t'), std::string::npos);
+  // Text on the clipboard was replaced by the box's text.
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), seen);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+}  // namespace
+}  // namespace pm2

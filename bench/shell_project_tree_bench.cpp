@@ -1,0 +1,164 @@
+// Filling the project window with 4,000 files in 40 groups, each file with
+// three include files below it, and painting it: the project window's
+// files page (the rows built from the project records, inserted into the
+// tree control, painted) against a QTreeWidget given the same rows with
+// the same images, in the same run. The disk probe answers from memory on
+// our side, as the peer looks at no disk. Prints the time of each and the
+// ratio (goal: ours no slower).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTreeWidget>
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "builder/driver/dependency_file.h"
+#include "platform/settings_store.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
+#include "shell/app/shell_app.h"
+#include "shell/project_window/prj_images.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/project_tree_model.h"
+#include "shell/windows/shell_runtime.h"
+#include "toolkit/controls/qt_bridge.h"
+#include "toolkit/controls/tree_ctrl.h"
+
+namespace pm2 {
+namespace {
+
+constexpr int kGroups = 40, kFilesPerGroup = 100, kIncludesPerFile = 3;
+constexpr int kWidth = 300, kHeight = 700;
+
+class NoOwner : public ProjectViewOwner {
+ public:
+  void OpenSelectedFile() override {}
+  void OpenIncludeFile(const std::string&) override {}
+  void ShowProjectContextMenu(QPoint) override {}
+  void TargetNamesChanged() override {}
+};
+
+struct Setup {
+  SettingsStore settings{"/dev/null"};
+  std::unique_ptr<ShellRuntime> runtime;
+  std::deque<DepIncludeRec> includes;  // the files' include lists, owned here
+  ProjectRec* project = nullptr;
+  Setup() {
+    runtime = std::make_unique<ShellRuntime>(settings);
+    project = NewProject(nullptr, "/tmp/pm2bench/Big.pm2");
+    theApp().m_pProject = project;
+    project->curTarget->toolset = kToolsetArmGnu;
+    for (int g = 0; g < kGroups; ++g) {
+      GroupRec* group = g == 0 ? project->firstGroup : AddGroup(project, ("Group " + std::to_string(g)).c_str());
+      for (int i = 0; i < kFilesPerGroup; ++i) {
+        std::string name = "module" + std::to_string(g * kFilesPerGroup + i) + ".c";
+        FileRec* f = AddFileToGroup(group, name.c_str(), ".\\src", kFileC);
+        for (int k = kIncludesPerFile - 1; k >= 0; --k) {
+          DepIncludeRec& d = includes.emplace_back();
+          d.path = OptString(("/tmp/pm2bench/inc/header" + std::to_string((i + k) % 50) + ".h").c_str());
+          d.next = f->depIncludes;
+          f->depIncludes = &d;
+        }
+      }
+    }
+  }
+};
+
+Setup& S() {
+  static Setup s;
+  return s;
+}
+
+void Paint(QWidget* w, QImage& image) {
+  QPainter p(&image);
+  w->render(&p);
+}
+
+void BM_FillOurs(benchmark::State& state) {
+  NoOwner owner;
+  CPrjView view(S().runtime->App(), owner);
+  view.SetFileProbe([](const std::string&, bool* readOnly) {
+    *readOnly = false;
+    return true;
+  });
+  view.resize(kWidth, kHeight);
+  view.show();
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  for (auto _ : state) {
+    view.FillTree();
+    Paint(&view, image);
+  }
+  state.counters["rows"] = double(view.Tree()->CountItems(view.Tree()->GetRootItem(), true, true));
+}
+
+void BM_FillPeer(benchmark::State& state) {
+  // The same rows and images as ours, built once outside the timing.
+  ProjectTree rows = BuildProjectTree(S().project, true, [](const std::string&, bool* readOnly) {
+    *readOnly = false;
+    return true;
+  });
+  std::shared_ptr<ImageStrip> strip = ProjectTreeImages();
+  std::vector<QIcon> icons;
+  for (const QPixmap& p : strip->images) icons.emplace_back(p);
+  QTreeWidget tree;
+  tree.setHeaderHidden(true);
+  tree.setIconSize(strip->images[0].size());
+  tree.resize(kWidth, kHeight);
+  tree.show();
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  for (auto _ : state) {
+    tree.setUpdatesEnabled(false);
+    tree.clear();
+    std::vector<QTreeWidgetItem*> items(rows.rows.size(), nullptr);
+    for (std::size_t i = 0; i < rows.rows.size(); ++i) {
+      const ProjectTreeRow& r = rows.rows[i];
+      auto* item = r.parent >= 0 ? new QTreeWidgetItem(items[r.parent]) : new QTreeWidgetItem(&tree);
+      item->setText(0, ToQString(r.text));
+      if (r.image >= 0 && r.image < int(icons.size())) item->setIcon(0, icons[r.image]);
+      items[i] = item;
+    }
+    for (std::size_t i = 0; i < rows.rows.size(); ++i)
+      if (rows.rows[i].expanded) items[i]->setExpanded(true);
+    tree.setUpdatesEnabled(true);
+    Paint(&tree, image);
+  }
+}
+
+BENCHMARK(BM_FillOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillPeer)->Unit(benchmark::kMillisecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs) m_time[r.benchmark_name()] = r.GetAdjustedRealTime();
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    double ours = m_time["BM_FillOurs"], peer = m_time["BM_FillPeer"];
+    if (ours > 0 && peer > 0)
+      std::printf("fill the project window with 4,000 files and their includes: ours/QTreeWidget ratio %.2f (%s)\n",
+                  ours / peer, ours <= peer ? "no slower" : "slower");
+  }
+
+ private:
+  std::map<std::string, double> m_time;
+};
+
+}  // namespace
+}  // namespace pm2
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  pm2::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
