@@ -2,12 +2,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace pm2 {
 
 namespace {
 
-constexpr const char kShellRc[] = R"RC(
+constexpr const char kMainMenuHead[] = R"RC(
 # The main menu (no window, or a window without a menu of its own).
 MENU 120
 POPUP "&File"
@@ -36,7 +37,51 @@ SEPARATOR
 ITEM 57636 "&Find...\tCtrl+F"
 ITEM 35056 "Find in F&iles..."
 END
-POPUP "&View"
+)RC";
+
+constexpr const char kEditorMenuHead[] = R"RC(# An editor window's menu: the main menu with the editor's own commands.
+MENU 121
+POPUP "&File"
+ITEM 57600 "&New\tCtrl+N"
+ITEM 57601 "&Open...\tCtrl+O"
+ITEM 57603 "&Save\tCtrl+S"
+ITEM 32717 "Save A&ll"
+SEPARATOR
+ITEM 32710 "&Device Database..."
+SEPARATOR
+ITEM 45031 "Page Set&up..."
+ITEM 57609 "Print Pre&view"
+ITEM 57607 "&Print...\tCtrl+P"
+SEPARATOR
+ITEM 57665 "E&xit"
+END
+POPUP "&Edit"
+ITEM 57643 "&Undo\tCtrl+Z"
+ITEM 57644 "&Redo\tCtrl+Y"
+SEPARATOR
+ITEM 57635 "Cu&t\tCtrl+X"
+ITEM 57634 "&Copy\tCtrl+C"
+ITEM 57637 "&Paste\tCtrl+V"
+SEPARATOR
+ITEM 35071 "&Indent Selected Text"
+ITEM 35070 "&Unindent Selected Text"
+SEPARATOR
+ITEM 45027 "&Toggle Bookmark\tCtrl+F2"
+ITEM 45028 "&Next Bookmark\tF2"
+ITEM 45029 "&Previous Bookmark\tShift+F2"
+ITEM 45030 "C&lear All Bookmarks"
+SEPARATOR
+ITEM 57636 "&Find...\tCtrl+F"
+ITEM 57641 "R&eplace...\tCtrl+H"
+ITEM 35089 "&Matching Brace\tCtrl+E"
+ITEM 35130 "&Go To Line...\tCtrl+G"
+ITEM 35056 "Find in F&iles..."
+END
+)RC";
+
+// The popups from View on, the same in the main menu and in an editor
+// window's menu: written once so that the two can't drift apart.
+constexpr const char kSharedPopups[] = R"RC(POPUP "&View"
 ITEM 35038 "&File Toolbar"
 ITEM 35039 "&Build Toolbar"
 ITEM 35040 "&Debug Toolbar"
@@ -116,115 +161,9 @@ ITEM 57664 "&About Pelmora2..."
 END
 END
 
-# An editor window's menu: the main menu with the editor's own commands.
-MENU 121
-POPUP "&File"
-ITEM 57600 "&New\tCtrl+N"
-ITEM 57601 "&Open...\tCtrl+O"
-ITEM 57603 "&Save\tCtrl+S"
-ITEM 32717 "Save A&ll"
-SEPARATOR
-ITEM 32710 "&Device Database..."
-SEPARATOR
-ITEM 45031 "Page Set&up..."
-ITEM 57609 "Print Pre&view"
-ITEM 57607 "&Print...\tCtrl+P"
-SEPARATOR
-ITEM 57665 "E&xit"
-END
-POPUP "&Edit"
-ITEM 57643 "&Undo\tCtrl+Z"
-ITEM 57644 "&Redo\tCtrl+Y"
-SEPARATOR
-ITEM 57635 "Cu&t\tCtrl+X"
-ITEM 57634 "&Copy\tCtrl+C"
-ITEM 57637 "&Paste\tCtrl+V"
-SEPARATOR
-ITEM 35071 "&Indent Selected Text"
-ITEM 35070 "&Unindent Selected Text"
-SEPARATOR
-ITEM 45027 "&Toggle Bookmark\tCtrl+F2"
-ITEM 45028 "&Next Bookmark\tF2"
-ITEM 45029 "&Previous Bookmark\tShift+F2"
-ITEM 45030 "C&lear All Bookmarks"
-SEPARATOR
-ITEM 57636 "&Find...\tCtrl+F"
-ITEM 57641 "R&eplace...\tCtrl+H"
-ITEM 35089 "&Matching Brace\tCtrl+E"
-ITEM 35130 "&Go To Line...\tCtrl+G"
-ITEM 35056 "Find in F&iles..."
-END
-POPUP "&View"
-ITEM 35038 "&File Toolbar"
-ITEM 35039 "&Build Toolbar"
-ITEM 35040 "&Debug Toolbar"
-ITEM 35037 "&Project Window"
-ITEM 35033 "&Output Window"
-SEPARATOR
-ITEM 32752 "D&isassembly Window"
-ITEM 32749 "&Watch && Call Stack Window"
-ITEM 32758 "&Memory Window"
-SEPARATOR
-ITEM 35409 "Include &Dependencies"
-ITEM 32705 "W&orkbook Mode"
-ITEM 32763 "Op&tions..."
-END
-POPUP "&Project"
-ITEM 32702 "&New Project..."
-ITEM 35091 "&Import Pelmora1 Project..."
-ITEM 32792 "&Open Project..."
-ITEM 32793 "C&lose Project"
-SEPARATOR
-ITEM 32704 "&Components, Environment, Books..."
-ITEM 32712 "Select &Device for Target..."
-ITEM 35085 "R&emove Item"
-ITEM 35051 "Options for &Target...\tAlt+F7"
-SEPARATOR
-ITEM 32720 "&Build Target\tF7"
-ITEM 32816 "&Rebuild all target files"
-ITEM 32719 "&Translate\tCtrl+F7"
-ITEM 32721 "&Stop Build"
-SEPARATOR
-END
-POPUP "&Debug"
-ITEM 32802 "&Start/Stop Debug Session\tCtrl+F5"
-ITEM 32791 "&Go\tF5"
-ITEM 32794 "Step\tF11"
-ITEM 32795 "Step &Over\tF10"
-ITEM 32741 "Step Out\tCtrl+F11"
-ITEM 32796 "&Run to Cursor line\tCtrl+F10"
-ITEM 32797 "Stop R&unning\tEsc"
-SEPARATOR
-ITEM 35041 "&Breakpoints..."
-ITEM 35012 "&Insert/Remove Breakpoint"
-ITEM 35017 "&Enable/Disable Breakpoint"
-ITEM 35015 "Disable All Breakpoints"
-ITEM 35016 "&Kill All Breakpoints"
-END
-POPUP "F&lash"
-ITEM 35404 "&Download"
-ITEM 35405 "&Erase"
-SEPARATOR
-ITEM 35415 "&Configure Flash Tools..."
-END
-POPUP "Peripherals"
-ITEM 35020 "&Reset CPU"
-END
-POPUP "&Tools"
-ITEM 35095 "&Customize Tools Menu..."
-END
-POPUP "&SVCS"
-ITEM 35113 "&Configure Version Control..."
-END
-POPUP "&Window"
-ITEM 35129 "Close &All"
-END
-POPUP "&Help"
-ITEM 35134 "Open &Books Window"
-ITEM 57664 "&About Pelmora2..."
-END
-END
+)RC";
 
+constexpr const char kOtherResources[] = R"RC(
 # The project window's context menu.
 MENU 143
 POPUP "Project"
@@ -261,7 +200,9 @@ const ResourceTables& ShellResources() {
   static const ResourceTables tables = [] {
     ResourceTables t;
     std::string err;
-    if (!t.Load(kShellRc, "shell resources", &err)) {
+    const std::string text =
+        std::string(kMainMenuHead) + kSharedPopups + kEditorMenuHead + kSharedPopups + kOtherResources;
+    if (!t.Load(text, "shell resources", &err)) {
       // A broken table is a fault of the program itself.
       std::fprintf(stderr, "%s\n", err.c_str());
       std::abort();

@@ -2,9 +2,12 @@
 // named rows: a state of the program and what each command shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "shell/frame/command_table.h"
+#include "shell/frame/shell_resources.h"
+#include "toolkit/core/resources.h"
 
 namespace pm2 {
 namespace {
@@ -193,6 +196,41 @@ TEST_P(RuntimeIds, Classify) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, RuntimeIds, ::testing::ValuesIn(kRanges),
                          [](const ::testing::TestParamInfo<RangeRow>& i) { return std::string(i.param.name); });
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// The ids of a popup's items, submenus included.
+void CollectIds(const std::vector<MenuEntry>& entries, std::vector<CommandId>* ids) {
+  for (const MenuEntry& e : entries) {
+    if (e.kind == MenuEntry::Kind::Item) ids->push_back(e.id);
+    CollectIds(e.children, ids);
+  }
+}
+
+// An editor window's menu adds to File and Edit only: from View on it offers
+// exactly the main menu's commands, so no command is lost by opening a file.
+TEST(ShellMenus, EditorMenuKeepsTheMainMenusPopupsFromViewOn) {
+  const std::vector<MenuEntry>* frameMenu = ShellResources().Menu(120);
+  const std::vector<MenuEntry>* editorMenu = ShellResources().Menu(121);
+  ASSERT_NE(frameMenu, nullptr);
+  ASSERT_NE(editorMenu, nullptr);
+  ASSERT_EQ(frameMenu->size(), editorMenu->size());
+  for (size_t i = 2; i < frameMenu->size(); ++i) {
+    std::vector<CommandId> a, b;
+    CollectIds((*frameMenu)[i].children, &a);
+    CollectIds((*editorMenu)[i].children, &b);
+    EXPECT_EQ(a, b) << (*frameMenu)[i].text;
+  }
+  std::vector<CommandId> frameAll, editorAll;
+  CollectIds(*frameMenu, &frameAll);
+  CollectIds(*editorMenu, &editorAll);
+  for (CommandId id : frameAll)
+    EXPECT_NE(std::find(editorAll.begin(), editorAll.end(), id), editorAll.end()) << id;
+}
 
 }  // namespace
 }  // namespace pm2
