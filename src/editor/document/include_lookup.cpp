@@ -44,7 +44,7 @@ bool ParseIncludeLine(std::string_view line, IncludeLine* out) {
   char close = out->angle ? '>' : '"';
   size_t end = line.find(close, i + 1);
   size_t stop = end == std::string_view::npos ? line.size() : end + 1;
-  // The line end is no part of the specification.
+  // The line end is no part of the include's file text.
   while (stop > i + 1 && (line[stop - 1] == '\r' || line[stop - 1] == '\n')) --stop;
   out->spec = std::string(line.substr(i, stop - i));
   size_t nameStart = i + 1 + SkipBlanks(line.substr(i + 1));

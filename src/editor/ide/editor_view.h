@@ -86,7 +86,7 @@ class EditorView : public EditView, public DocumentView {
   // Writes the status panes (the caret text only when it changed).
   void UpdateStatus();
   // The include file of the caret line ("" when none resolves) and the
-  // specification as written.
+  // file text as the line writes it.
   std::string ResolveIncludeAtCaret(std::string* spec = nullptr) const;
 
   // ---- panes ----
