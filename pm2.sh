@@ -27,7 +27,10 @@ install_missing() {
 # build DIR [TARGET...]: configures DIR and builds the targets (all without any).
 build() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  # Optimised, without debug information: it costs a third of the build's
+  # time (configure a tree of your own with -DCMAKE_BUILD_TYPE=Debug to debug).
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
   if [ $# -gt 0 ]; then
     cmake --build "$dir" -j "$(nproc)" --target "$@"
   else
