@@ -26,6 +26,7 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_title.h"
+#include "shell/frame/addin_commands.h"
 #include "shell/frame/project_commands_ext.h"
 #include "shell/frame/tool_commands.h"
 #include "shell/frame/shell_resources.h"
@@ -122,6 +123,7 @@ CMainFrame::~CMainFrame() {
   // Nothing may reach this half of the frame while the rest goes away.
   disconnect(MdiClient(), nullptr, this, nullptr);
   m_tools.reset();  // its threads end before the windows they write to
+  m_addIns.reset();
   m_editors->CloseAll();
   m_app.m_windows.Forget(WindowSlot::OutputPane, m_output);
 }
@@ -180,6 +182,7 @@ bool CMainFrame::OnCreate() {
     return m_editors->Active() ? m_editors->Active()->Engine().GetSelectedText(nullptr) : std::string();
   };
   m_tools = std::make_unique<ToolCommands>(*this, m_app, m_settings, std::move(editor));
+  m_addIns = std::make_unique<AddInCommands>(*this, m_app, m_settings);
   RegisterKeys();
   SetCloseHook([this] { return CloseSequence(); });
   auto* idle = new QTimer(this);
@@ -963,6 +966,7 @@ bool CMainFrame::CloseSequence() {
   }
   // 11: the placement was taken with the layout; the find history.
   m_findHistory.Save(m_settings);
+  if (m_addIns) m_addIns->NotifyClose();
   // 12: the documents close without asking.
   m_editors->CloseAll();
   return true;

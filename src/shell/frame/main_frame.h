@@ -29,6 +29,7 @@ class QMenu;
 
 namespace pm2 {
 
+class AddInCommands;
 class BuildPort;
 class COutWin;
 class CPrjWin;
@@ -217,10 +218,13 @@ class CMainFrame : public SECWorkbookWnd,
   // their own (project_commands_ext.h, tool_commands.h).
   ProjectCommandsExt* ProjectCommands() const { return m_projectCommands.get(); }
   ToolCommands* Tools() const { return m_tools.get(); }
+  // The add-in link's commands (addin_commands.h).
+  AddInCommands* AddIns() const { return m_addIns.get(); }
 
  private:
   std::unique_ptr<ProjectCommandsExt> m_projectCommands;
   std::unique_ptr<ToolCommands> m_tools;
+  std::unique_ptr<AddInCommands> m_addIns;
 };
 
 }  // namespace pm2

@@ -1,11 +1,14 @@
 #include "shell/frame/project_commands_ext.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QVBoxLayout>
 
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/device_db_editor.h"
 #include "project/dialogs/device_selection.h"
+#include "project/dialogs/file_type_dialog.h"
 #include "project/dialogs/old_project_import.h"
 #include "project/dialogs/project_sheet.h"
 #include "project/environment/environment.h"
@@ -32,6 +35,26 @@ std::vector<TitledPath> Databases(const ShellApp& app) {
 
 }  // namespace
 
+FileTypesDialog::FileTypesDialog(ProjectRec* project, QWidget* parent) : QDialog(parent) {
+  setWindowTitle("File Extensions");
+  auto* layout = new QVBoxLayout(this);
+  m_page = new FileTypesPage(project, this);
+  layout->addWidget(m_page);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void FileTypesDialog::accept() {
+  if (m_page->Confirm()) QDialog::accept();
+}
+
+void FileTypesDialog::reject() {
+  m_page->Cancel();
+  QDialog::reject();
+}
+
 ProjectCommandsExt::ProjectCommandsExt(CMainFrame& frame, ShellApp& app) : m_frame(frame), m_app(app) {
   m_chooseNewProjectName = [this] {
     QFileDialog dialog(&m_frame, "Create New Project", QString(), "Project Files (*.pm2)");
@@ -47,6 +70,8 @@ ProjectCommandsExt::ProjectCommandsExt(CMainFrame& frame, ShellApp& app) : m_fra
   frame.OnCommand(32710, [this](CommandId) { OnDeviceDatabase(); });
   frame.OnCommand(cmd::kSelectDevice, [this](CommandId) { OnSelectDevice(); });
   frame.OnCommand(cmd::kAddFiles, [this](CommandId) { OnAddFilesToGroup(); });
+  frame.OnCommand(kCmdFileExtensions, [this](CommandId) { OnFileExtensions(); });
+  frame.OnUpdate(kCmdFileExtensions, [this](CommandState& s) { s.Enable(m_app.Project() != nullptr); });
 }
 
 void ProjectCommandsExt::Refill() {
@@ -80,6 +105,14 @@ void ProjectCommandsExt::OnNewProject() {
   OnSelectDevice();
   // The project exists on disk from now on, as the user named it.
   m_app.SaveProject();
+  Refill();
+}
+
+void ProjectCommandsExt::OnFileExtensions() {
+  ProjectRec* project = m_app.Project();
+  if (!project) return;
+  FileTypesDialog dialog(project, &m_frame);
+  if (m_runDialog(dialog) != QDialog::Accepted) return;
   Refill();
 }
 

@@ -1,7 +1,8 @@
 // The main frame's project commands that run the project dialogs: new
 // project (a name, then the device), import of a first-generation project,
 // the components, environment and books sheet, the device database, the
-// device of the current target, and adding files to the selected group.
+// device of the current target, adding files to the selected group, and
+// the project's file-type filters.
 // After an OK the project window, the books and the target box are filled
 // again.
 #pragma once
@@ -9,9 +10,28 @@
 #include <functional>
 #include <string>
 
-class QDialog;
+#include <QDialog>
 
 namespace pm2 {
+
+class FileTypesPage;
+struct ProjectRec;
+
+// The Project menu's "File Extensions..." item.
+inline constexpr unsigned kCmdFileExtensions = 35097;
+
+// The file-type filters in a dialog of their own: OK stores only what the
+// page accepts.
+class FileTypesDialog : public QDialog {
+ public:
+  FileTypesDialog(ProjectRec* project, QWidget* parent);
+  FileTypesPage* Page() const { return m_page; }
+  void accept() override;
+  void reject() override;
+
+ private:
+  FileTypesPage* m_page = nullptr;
+};
 
 class CMainFrame;
 class ShellApp;
@@ -33,6 +53,8 @@ class ProjectCommandsExt {
   // 1 when a device was chosen, else 0.
   int OnSelectDevice();
   void OnAddFilesToGroup();
+  // The project's file-type filters; OK stores them in the project.
+  void OnFileExtensions();
   // Raised by a new project (1) and its device (2), so the importer knows
   // both steps happened.
   int CreationCounter() const { return m_created; }

@@ -30,6 +30,8 @@
 #include "shell/frame/frame_bars.h"
 #include "toolkit/menus/menu_bar.h"
 #include "shell/frame/ipc_wiring.h"
+#include "shell/frame/addin_commands.h"
+#include "project/dialogs/file_type_dialog.h"
 #include "shell/frame/frame_startup.h"
 #include "shell/frame/main_frame.h"
 #include "shell/frame/project_commands_ext.h"
@@ -40,6 +42,7 @@
 #include "shell/output/out_win.h"
 #include "shell/project_window/prj_view.h"
 #include "shell/project_window/prj_win.h"
+#include "shell/tools/addin_link.h"
 #include "shell/tools/find_in_files.h"
 #include "shell/tools/ui/find_in_files_dialog.h"
 #include "shell/windows/shell_runtime.h"
@@ -354,6 +357,91 @@ TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
       << f->Status()->GetWindowText();
   ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 10000));
   EXPECT_NE(child.readAll().toStdString().find("got:007002g, main"), std::string::npos);
+}
+
+
+TEST_F(FrameCommandsTest, FileExtensionsStoresAnEditedFilterInTheProjectOnOkOnly) {
+  SettingsStore settings(dir + "settings.ini");
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  const std::string before = p->filters[kFilterAsm].str();
+  // Cancel leaves the project alone, even after typing.
+  f->ProjectCommands()->m_runDialog = [](QDialog& d) {
+    auto* dialog = dynamic_cast<FileTypesDialog*>(&d);
+    if (!dialog) return int(QDialog::Rejected);
+    dialog->show();
+    QLineEdit* asm_ = dialog->Page()->Edit(1);
+    asm_->setFocus();
+    asm_->selectAll();
+    QTest::keyClicks(asm_, "*.s; *.a51");
+    dialog->reject();
+    return dialog->result();
+  };
+  QMenu* project = PopupWith(f, kCmdFileExtensions);
+  ASSERT_NE(project, nullptr) << "the Project menu holds the item";
+  emit project->aboutToShow();
+  QAction* item = ActionOf(project, kCmdFileExtensions);
+  ASSERT_NE(item, nullptr);
+  ASSERT_TRUE(item->isEnabled());
+  item->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(p->filters[kFilterAsm].str(), before);
+  // OK stores the edited filter.
+  f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
+    auto* dialog = dynamic_cast<FileTypesDialog*>(&d);
+    if (!dialog) return int(QDialog::Rejected);
+    dialog->show();
+    QLineEdit* asm_ = dialog->Page()->Edit(1);
+    asm_->setFocus();
+    asm_->selectAll();
+    QTest::keyClicks(asm_, "*.s; *.a51");
+    dialog->accept();
+    return dialog->result();
+  };
+  EXPECT_TRUE(f->ExecuteCommand(kCmdFileExtensions));
+  EXPECT_EQ(p->filters[kFilterAsm].str(), "*.s; *.a51");
+}
+
+TEST_F(FrameCommandsTest, StartedAddInRegistersFollowsTheAnnouncedFileAndDetaches) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
+  ASSERT_TRUE(fs::exists(peer)) << peer;
+  const std::string log = dir + "addin.log";
+  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileString("Settings\\EasyCase", "Bin", ("  " + peer + " ").c_str());
+  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  AddInCommands* addIns = f->AddIns();
+  ASSERT_NE(addIns, nullptr);
+  EXPECT_EQ(f->QueryCommand(kCmdToggleAddIn).check, 0);
+  ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+  ASSERT_TRUE(addIns->Logic().Running());
+  // The peer registers its window through the watched socket, then asks
+  // for a definition, which queries its symbol.
+  ASSERT_TRUE(WaitFor([&] { return addIns->Logic().Link().window == 77; }, 10000));
+  EXPECT_EQ(f->QueryCommand(kCmdToggleAddIn).check, 1);
+  auto logText = [&] {
+    std::ifstream in(log);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  ASSERT_TRUE(WaitFor([&] { return logText().find("code 80000009") != std::string::npos; }, 10000)) << logText();
+  // Announcing a file and its line lets the peer go on to its file request
+  // and its detach.
+  const std::string file = dir + "Blinky.c";
+  addIns->NotifyFile(file, 12);
+  ASSERT_TRUE(WaitFor([&] { return !addIns->Logic().Running(); }, 10000)) << logText();
+  const std::string text = logText();
+  EXPECT_NE(text.find("code 80000004"), std::string::npos) << "the command states went out on start";
+  EXPECT_NE(text.find("code 80000002 0 " + file), std::string::npos) << text;
+  EXPECT_NE(text.find("code 80000003 12"), std::string::npos) << text;
+  EXPECT_NE(text.find("code 80000008"), std::string::npos) << text;
+  EXPECT_EQ(addIns->Logic().Link().currentFile, file);
+  EXPECT_EQ(f->QueryCommand(kCmdToggleAddIn).check, 0);
+  qunsetenv("PM2_ADDIN_LOG");
 }
 
 }  // namespace
