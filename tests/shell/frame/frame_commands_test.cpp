@@ -33,6 +33,7 @@
 #include "shell/frame/addin_commands.h"
 #include "project/dialogs/file_type_dialog.h"
 #include "shell/frame/frame_startup.h"
+#include "shell/frame/frame_fixture.h"
 #include "shell/frame/main_frame.h"
 #include "shell/frame/project_commands_ext.h"
 #include "shell/frame/editor_windows.h"
@@ -56,21 +57,6 @@ namespace fs = std::filesystem;
 namespace pm2 {
 namespace {
 
-struct Session {
-  Session(SettingsStore& settings, const std::string& commandLine, const std::string& program)
-      : runtime(settings), ports(runtime, settings, false) {
-    started = runtime.App().InitInstance(ports, commandLine, program);
-  }
-  ~Session() {
-    ports.DestroyFrame();
-    runtime.App().ExitInstance(ports);
-  }
-  ShellApp& App() { return runtime.App(); }
-  CMainFrame* Frame() { return ports.Frame(); }
-  ShellRuntime runtime;
-  FrameStartup ports;
-  bool started = false;
-};
 
 // Every item text of the project tree, depth first.
 std::vector<std::string> TreeTexts(CMainFrame* f) {
@@ -95,24 +81,8 @@ bool WaitFor(Pred pred, int ms = 60000) {
   return pred();
 }
 
-class FrameCommandsTest : public ::testing::Test {
+class FrameCommandsTest : public test::ExampleFrameTest {
  protected:
-  void SetUp() override {
-    std::string bin = std::getenv("PM2_TEST_BIN") ? std::getenv("PM2_TEST_BIN") : "";
-    root = bin + "/root/";
-    std::string pattern = (fs::temp_directory_path() / "pm2cmds_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir = pattern + "/";
-    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir, fs::copy_options::recursive);
-    fs::remove_all(dir + "Obj");
-    ResetAppState();
-    PoolFreeAll();
-  }
-  void TearDown() override {
-    ResetAppState();
-    PoolFreeAll();
-    if (!dir.empty()) fs::remove_all(dir);
-  }
   // The popup of the main menu that holds the command.
   static QMenu* PopupWith(CMainFrame* f, CommandId id) {
     for (int i = 0; i < int(f->Bars()->MenuBar()->Model().Rows().size()); ++i)
@@ -125,12 +95,11 @@ class FrameCommandsTest : public ::testing::Test {
       if (a->data().toUInt() == id) return a;
     return nullptr;
   }
-  std::string root, dir;
 };
 
 TEST_F(FrameCommandsTest, ComponentsSheetFromTheMenuAddsAGroupToTheProjectWindow) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EXPECT_FALSE(Contains(TreeTexts(f), "Drivers"));
@@ -166,7 +135,7 @@ TEST_F(FrameCommandsTest, ComponentsSheetFromTheMenuAddsAGroupToTheProjectWindow
 
 TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ProjectCommandsExt* commands = f->ProjectCommands();
@@ -202,7 +171,7 @@ TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
 TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
   { std::ofstream(dir + "Extra.c") << "int extra;\n"; }
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   GroupRec* group = s.App().Project()->firstGroup;
@@ -239,7 +208,7 @@ TEST_F(FrameCommandsTest, AUserToolFromTheSettingsRunsFromTheToolsMenuIntoTheBui
   settings.WriteProfileString("ToolM", "Mex0", script.c_str());
   settings.WriteProfileString("ToolM", "Mid0", dir.c_str());
   settings.WriteProfileString("ToolM", "Mag0", "hello %P");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   QMenu* tools = PopupWith(f, 35095);
@@ -264,7 +233,7 @@ TEST_F(FrameCommandsTest, AUserToolFromTheSettingsRunsFromTheToolsMenuIntoTheBui
 
 TEST_F(FrameCommandsTest, FindInFilesListsHitsAndADoubleClickOpensTheLine) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   bool driven = false;
@@ -315,7 +284,7 @@ TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd
   const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
   ASSERT_TRUE(fs::exists(client)) << client;
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   const IpcNamespace ns = IpcNamespace::FromEnvironment();
@@ -339,7 +308,7 @@ TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
   const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_channel_peer";
   ASSERT_TRUE(fs::exists(peer)) << peer;
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, "-y " + dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, "-y " + dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_NE(s.ports.Ipc(), nullptr);
@@ -362,7 +331,7 @@ TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
 
 TEST_F(FrameCommandsTest, FileExtensionsStoresAnEditedFilterInTheProjectOnOkOnly) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ProjectRec* p = s.App().Project();
@@ -412,7 +381,7 @@ TEST_F(FrameCommandsTest, StartedAddInRegistersFollowsTheAnnouncedFileAndDetache
   qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
   SettingsStore settings(dir + "settings.ini");
   settings.WriteProfileString("Settings\\EasyCase", "Bin", ("  " + peer + " ").c_str());
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   AddInCommands* addIns = f->AddIns();

@@ -29,6 +29,7 @@
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_startup.h"
+#include "shell/frame/frame_fixture.h"
 #include "shell/frame/main_frame.h"
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
@@ -48,41 +49,9 @@ namespace fs = std::filesystem;
 namespace pm2 {
 namespace {
 
-// One start of the program: runtime, start-up steps and the frame.
-struct Session {
-  explicit Session(SettingsStore& settings, const std::string& commandLine, const std::string& program)
-      : runtime(settings), ports(runtime, settings, false) {
-    started = runtime.App().InitInstance(ports, commandLine, program);
-  }
-  ~Session() {
-    ports.DestroyFrame();
-    runtime.App().ExitInstance(ports);
-  }
-  ShellApp& App() { return runtime.App(); }
-  CMainFrame* Frame() { return ports.Frame(); }
-  ShellRuntime runtime;
-  FrameStartup ports;
-  bool started = false;
-};
 
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public test::ExampleFrameTest {
  protected:
-  void SetUp() override {
-    std::string bin = std::getenv("PM2_TEST_BIN") ? std::getenv("PM2_TEST_BIN") : "";
-    root = bin + "/root/";
-    std::string pattern = (fs::temp_directory_path() / "pm2frame_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir = pattern + "/";
-    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir, fs::copy_options::recursive);
-    fs::remove_all(dir + "Obj");
-    ResetAppState();
-    PoolFreeAll();
-  }
-  void TearDown() override {
-    ResetAppState();
-    PoolFreeAll();
-    if (!dir.empty()) fs::remove_all(dir);
-  }
   bool HaveTools() const { return fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc"); }
   static bool WaitIdle(ShellApp& app, int ms = 120000) {
     QElapsedTimer t;
@@ -96,12 +65,11 @@ class MainFrameTest : public ::testing::Test {
     for (const std::string& l : f->Output()->BuildPane()->Model().Lines()) all += l + "\n";
     return all;
   }
-  std::string root, dir;
 };
 
 TEST_F(MainFrameTest, OpensTheProjectInTheProjectWindow) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   ASSERT_TRUE(s.started);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
@@ -121,7 +89,7 @@ TEST_F(MainFrameTest, OpensTheProjectInTheProjectWindow) {
 
 TEST_F(MainFrameTest, DoubleClickOnAFileOpensItInAnEditorWindow) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   CPrjView* view = f->ProjectBar()->View();
@@ -156,7 +124,7 @@ TEST_F(MainFrameTest, BuildShowsTheLinesAndAJumpOpensTheErrorLine) {
     led << "\nint broken_value = ;\n";
   }
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
@@ -201,7 +169,7 @@ TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) 
   SettingsStore settings(dir + "settings.ini");
   QRect placed;
   {
-    Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
     CMainFrame* f = s.Frame();
     ASSERT_NE(f, nullptr);
     f->setGeometry(40, 30, 900, 640);
@@ -220,7 +188,7 @@ TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) 
   PoolFreeAll();
   SettingsStore again(dir + "settings.ini");
   ASSERT_TRUE(again.Load());
-  Session s(again, "", root + "PM2/pelmora2");
+  test::Session s(again, "", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_NE(s.App().Project(), nullptr);  // the last project opened again
@@ -258,7 +226,7 @@ std::vector<std::string> GroupFiles(GroupRec* g) {
 
 TEST_F(MainFrameTest, DraggingAFileMovesItBetweenGroups) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   ASSERT_NE(s.Frame(), nullptr);
   CPrjView* view = s.Frame()->ProjectBar()->View();
   ProjectRec* p = s.App().Project();
@@ -289,7 +257,7 @@ TEST_F(MainFrameTest, DraggingAFileMovesItBetweenGroups) {
 
 TEST_F(MainFrameTest, RenamingAGroupKeepsTheOldNameForAnEmptyText) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   ASSERT_NE(s.Frame(), nullptr);
   CPrjView* view = s.Frame()->ProjectBar()->View();
   GroupRec* source = FindGroupByName(s.App().Project()->firstGroup, "Source");
@@ -327,7 +295,7 @@ namespace {
 
 TEST_F(MainFrameTest, EditCommandsReachTheActiveEditorAndSaveWritesIt) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EXPECT_FALSE(f->QueryCommand(57643).enabled);  // no editor: no undo
@@ -357,7 +325,7 @@ namespace {
 TEST_F(MainFrameTest, StopBuildEndsTheBuildAndANewOneRunsAfterIt) {
   if (!HaveTools()) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
@@ -380,7 +348,7 @@ namespace {
 
 TEST_F(MainFrameTest, FindBoxSearchesTheEditorAndKeepsItsHistory) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EditorView* edit = f->Editors().Open(dir + "LED.c");
@@ -435,7 +403,7 @@ SECStdBtn* ToolButton(CMainFrame* f, unsigned bar, CommandId id) {
 
 TEST_F(MainFrameTest, AltThenDownOpensTheFileMenuOfTheMenuBar) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   SECMenuBar* bar = f->Bars()->MenuBar();
@@ -486,7 +454,7 @@ TEST_F(MainFrameTest, AltThenDownOpensTheFileMenuOfTheMenuBar) {
 
 TEST_F(MainFrameTest, TheToolbarsShowTheirButtonsAndAClickOnBuildBuilds) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(f->Bars()->IsToolBarVisible(kFileToolBarId));
@@ -512,7 +480,7 @@ TEST_F(MainFrameTest, TheToolbarsShowTheirButtonsAndAClickOnBuildBuilds) {
 
 TEST_F(MainFrameTest, F7Builds) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   // The frame's keys work while it is the active window.
@@ -526,7 +494,7 @@ TEST_F(MainFrameTest, F7Builds) {
 
 TEST_F(MainFrameTest, AJumpShowsTheLineAThirdDownAndTheStatusPanesFollow) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(PaneText(f, 118), "");
@@ -553,7 +521,7 @@ TEST_F(MainFrameTest, AJumpShowsTheLineAThirdDownAndTheStatusPanesFollow) {
 
 TEST_F(MainFrameTest, ClosingAModifiedEditorAsksAndCancelKeepsIt) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ScriptedQuestions questions;
@@ -582,7 +550,7 @@ TEST_F(MainFrameTest, ClosingAModifiedEditorAsksAndCancelKeepsIt) {
 
 TEST_F(MainFrameTest, AFileChangedOnDiskIsOfferedForReload) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ScriptedQuestions questions;
@@ -624,7 +592,7 @@ namespace {
 
 TEST_F(MainFrameTest, FindAndGoToLineOfTheEditMenuReachTheActiveEditor) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EXPECT_FALSE(f->QueryCommand(cmd::kEditFind).enabled);  // no editor
@@ -653,7 +621,7 @@ TEST_F(MainFrameTest, FindAndGoToLineOfTheEditMenuReachTheActiveEditor) {
 
 TEST_F(MainFrameTest, TheIncludeFileOfTheCaretLineOpensFromTheProjectFolder) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EditorView* v = f->Editors().Open(dir + "Blinky.c");
@@ -681,7 +649,7 @@ namespace {
 
 TEST_F(MainFrameTest, DocumentsAreFoundByNameAndTheActiveFileTellsItsCaret) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   SourcePosition pos;
@@ -729,7 +697,7 @@ TEST_F(MainFrameTest, DocumentsAreFoundByNameAndTheActiveFileTellsItsCaret) {
 
 TEST_F(MainFrameTest, OpenFileOffersTheFiltersAndKeepsFolderAndFilter) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   std::vector<std::string> folders, firstFilters;
@@ -763,7 +731,7 @@ TEST_F(MainFrameTest, OpenFileOffersTheFiltersAndKeepsFolderAndFilter) {
 
 TEST_F(MainFrameTest, ToolHelpShowsTheHelpFileOrBeeps) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   std::vector<std::string> shown;
@@ -776,7 +744,7 @@ TEST_F(MainFrameTest, ToolHelpShowsTheHelpFileOrBeeps) {
 
 TEST_F(MainFrameTest, TheAboutBoxOpensFromTheHelpMenuAndCloses) {
   SettingsStore settings(dir + "settings.ini");
-  Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(f->QueryCommand(cmd::kAppAbout).enabled);
