@@ -123,8 +123,7 @@ TEST_F(FrameCommandsTest, ComponentsSheetFromTheMenuAddsAGroupToTheProjectWindow
   ASSERT_NE(item, nullptr);
   ASSERT_TRUE(item->isEnabled());
   item->trigger();  // the menu bar runs the command once the popup is gone
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(shown);
+  EXPECT_TRUE(WaitFor([&] { return shown; }));
   EXPECT_NE(FindGroupByName(s.App().Project()->firstGroup, "Drivers"), nullptr);
   EXPECT_TRUE(Contains(TreeTexts(f), "Drivers"));
   // Cancel changes nothing.
@@ -220,11 +219,15 @@ TEST_F(FrameCommandsTest, AUserToolFromTheSettingsRunsFromTheToolsMenuIntoTheBui
   EXPECT_TRUE(item->isEnabled());
   EXPECT_TRUE(tools->actions().at(tools->actions().indexOf(item) - 1)->isSeparator());
   item->trigger();  // the menu bar runs the command once the popup is gone
-  QCoreApplication::processEvents();
-  ASSERT_TRUE(WaitFor([&] { return !s.App().HasState(kStateBusy); }));
   std::string all;
-  for (const std::string& l : PaneLines(f->Output()->BuildPane())) all += l + "\n";
-  EXPECT_NE(all.find("tool says hello Blinky.pm2"), std::string::npos) << all;
+  auto buildPage = [&] {
+    all.clear();
+    for (const std::string& l : PaneLines(f->Output()->BuildPane())) all += l + "\n";
+    return all;
+  };
+  // The tool's line arrives, and then the run ends.
+  EXPECT_TRUE(WaitFor([&] { return buildPage().find("tool says hello Blinky.pm2") != std::string::npos; })) << all;
+  ASSERT_TRUE(WaitFor([&] { return !s.App().HasState(kStateBusy); }));
   // Opening the menu again gives the same item the same id.
   emit tools->aboutToShow();
   EXPECT_NE(ActionOf(tools, 32930), nullptr);
