@@ -102,7 +102,10 @@ void FoldersPage::Activate() {
   const FoldersFields f = FoldersFieldsFor(m_copy, m_armSelect);
   const std::string* texts[kFolderCount] = {&f.root, &f.bin, &f.inc, &f.lib, &f.reg,
                                             &f.gnuMaker, &f.gnuFolder, &f.adsMaker, &f.adsFolder};
-  for (int i = 0; i < kFolderCount; ++i) m_dirs[i]->setText(FromLocal(*texts[i]));
+  for (int i = 0; i < kFolderCount; ++i) {
+    m_dirs[i]->setText(FromLocal(*texts[i]));
+    m_dirs[i]->setCursorPosition(0);  // a long folder shows where it begins
+  }
   for (int i = 0; i < kSheetFilterCount; ++i) m_filters[i]->setText(FromLocal(m_copy.filters[i]));
   m_edited = 0;
   m_useEnv->setChecked(f.useEnvironment);

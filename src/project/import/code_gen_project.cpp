@@ -8,6 +8,9 @@
 #include <sstream>
 
 #include "project/environment/environment_lines.h"
+#include "platform/atomic_file.h"
+#include "platform/win_path.h"
+#include "project/import/code_gen_registers.h"
 #include "project/import/old_ini_reader.h"
 #include "project/model/device_strings.h"
 #include "project/model/option_block.h"
@@ -229,15 +232,11 @@ ProjectRec* MakeCodeGenProject(const std::string& projectPath, const CodeGenProj
   return p;
 }
 
-namespace {
-
-uint64_t WriteTimeOf(const std::string& path) {
+uint64_t CodeGenFileTime(const std::string& path) {
   std::error_code ec;
   const auto t = std::filesystem::last_write_time(path, ec);
   return ec ? 0 : uint64_t(t.time_since_epoch().count());
 }
-
-}  // namespace
 
 ProjectRec* ImportCodeGenProject(const std::string& dptPath, const CodeGenImportEnv& env, ProjectRec* existing) {
   const auto fail = [&](const std::string& m) -> ProjectRec* {
@@ -277,12 +276,20 @@ ProjectRec* ImportCodeGenProject(const std::string& dptPath, const CodeGenImport
       db.Free();
       return fail(why);
     }
-    std::error_code ec;
-    std::filesystem::copy_file(lib + startup, folder + startup, ec);
-    if (ec) {
+    // Written whole or not at all: a cut copy would be kept as the user's
+    // own file by the next import.
+    std::string data;
+    if (RealDisk().ReadAll(ToForwardSlashes(lib + startup), &data) != 0 ||
+        !WriteFileAtomically(folder + startup, data, &why)) {
       db.Free();
       return fail("Can't copy Startup assembly file");
     }
+  }
+  if (toolset == 2) {
+    // The register settings go into the startup file's equates; a failure
+    // is told and the import goes on.
+    const std::string m = WriteStartupEquates(folder + startup, xc16x, d.registers);
+    if (!m.empty() && env.report) env.report(m);
   }
   ProjectRec* result = existing;
   if (!existing) {
@@ -301,7 +308,7 @@ ProjectRec* ImportCodeGenProject(const std::string& dptPath, const CodeGenImport
     }
     ApplyCodeGenTargetOptions(existing->firstTarget, d, xc16x);
   }
-  const uint64_t t = WriteTimeOf(dptPath);
+  const uint64_t t = CodeGenFileTime(dptPath);
   std::memcpy(result->codeGenTime, &t, sizeof t);
   db.Free();
   return result;

@@ -79,6 +79,10 @@ void ApplyCodeGenTargetOptions(TargetRec* target, const CodeGenProject& dpt, boo
 ProjectRec* MakeCodeGenProject(const std::string& projectPath, const CodeGenProject& dpt,
                                const DeviceDbEntry& device);
 
+// The ".dpt" file's last-write time as the project stores it (8 bytes,
+// codeGenTime); 0 when the file is missing.
+uint64_t CodeGenFileTime(const std::string& path);
+
 // MigrateFromCodeGenerator and MigrateFromCodeGeneratorChanges in one:
 // reads the ".dpt" file at dptPath, the device database (databasePath),
 // matches the device, copies the startup file into the project folder from

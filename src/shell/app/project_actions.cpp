@@ -8,7 +8,9 @@
 #include "platform/win_path.h"
 #include "project/files/file_watcher.h"
 #include "project/files/project_file.h"
+#include "project/environment/environment.h"
 #include "project/files/project_open.h"
+#include "project/import/code_gen_open.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/app/build_port.h"
@@ -58,9 +60,13 @@ void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
   if (HasExtension(path, ".DPT")) {
     std::string projectFile;
     if (!FindImportedProject(path, &projectFile)) {
-      ShowError(Dialogs(), "Can't import '" + path + "': no project file of that name exists");
-      Frame().UpdateTitle();
-      return;
+      // A new project from the code generator's file, written beside it and
+      // then opened as any other; a failure has been told and leaves nothing.
+      projectFile = ImportCodeGenProjectFiles(ToForwardSlashes(path), CodeGenEnv());
+      if (projectFile.empty()) {
+        Frame().UpdateTitle();
+        return;
+      }
     }
     path = projectFile;
   }
@@ -221,11 +227,23 @@ int ShellApp::ReloadProjectAfterTool() {
   return 1;
 }
 
+CodeGenImportEnv ShellApp::CodeGenEnv() {
+  std::string database = m_szDeviceDbPath;
+  if (const EnvironmentInfo* env = State().m_pEnvironment; env && !env->deviceDatabases.empty())
+    database = env->deviceDatabases.front().path;
+  return CodeGenEnvFrom(State(), database, [this](const std::string& m) { ShowError(Dialogs(), m); });
+}
+
 int ShellApp::CheckImportedProjectChanged(ProjectRec* project) {
-  // Migrating a changed code-generator project needs its importer, which
-  // this program does not have; an imported project is kept as it is.
-  (void)project;
-  return 0;
+  std::string dpt;
+  if (!project || !CodeGenProjectChanged(*project, &dpt)) return 0;
+  if (Debug().SessionActive()) {
+    m_bImportChangePending = true;  // asked again when the session ends
+    return 0;
+  }
+  Dialogs().Beep();
+  if (Dialogs().MessageBox(CodeGenChangedQuestion(dpt), kMbYesNo | kMbIconExclamation) != kIdYes) return 0;
+  return ImportCodeGenProject(dpt, CodeGenEnv(), project) ? 1 : 0;
 }
 
 bool ShellApp::TakeImportChangePending() {

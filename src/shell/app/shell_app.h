@@ -45,6 +45,7 @@ struct NodeRec;
 struct ProjectRec;
 struct TargetRec;
 struct OptionBlock;
+struct CodeGenImportEnv;
 
 struct ShellDeps {
   NotificationHub* hub = nullptr;      // required: the way to the GUI thread
@@ -260,7 +261,12 @@ class ShellApp {
   // (kProjectOpenedMarker, or null when refused), others as documents.
   void* OpenDocumentFile(const std::string& path);
   int ReloadProjectAfterTool();
+  // Asks "File '%s' has changed. ..." when the ".dpt" file a project was
+  // imported from has changed since, and migrates the changes on Yes (1).
   int CheckImportedProjectChanged(ProjectRec* project);
+  // The code-generator importer's environment: the first device database,
+  // the toolsets' folders, failures told as errors.
+  CodeGenImportEnv CodeGenEnv();
   bool TakeImportChangePending();
   // The project file of the same name as a ".dpt" file; true when it exists.
   static bool FindImportedProject(const std::string& dptPath, std::string* out);

@@ -5,12 +5,14 @@
 #include <QFileDialog>
 #include <QVBoxLayout>
 
+#include "builder/driver/toolset_folders.h"
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/device_db_editor.h"
 #include "project/dialogs/device_selection.h"
 #include "project/dialogs/file_type_dialog.h"
 #include "project/dialogs/old_project_import.h"
 #include "project/dialogs/project_sheet.h"
+#include "project/edit/startup_copy.h"
 #include "project/environment/environment.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
@@ -102,10 +104,40 @@ void ProjectCommandsExt::OnNewProject() {
   m_app.AddRecentProject(path + ".pm2");
   Refill();
   m_created = 1;
-  OnSelectDevice();
+  if (OnSelectDevice() == 1) OfferStartupFile();
   // The project exists on disk from now on, as the user named it.
   m_app.SaveProject();
   Refill();
+}
+
+namespace {
+
+// The startup copy's questions as the shell's message boxes.
+class ShellStartupUser : public StartupCopyUser {
+ public:
+  explicit ShellStartupUser(UserDialogs& dialogs) : m_dialogs(dialogs) {}
+  bool AskYesNo(const std::string& text) override {
+    return m_dialogs.MessageBox(text, kMbYesNo | kMbIconQuestion) == kIdYes;
+  }
+  void Report(const std::string& text) override { ShowError(m_dialogs, text); }
+
+ private:
+  UserDialogs& m_dialogs;
+};
+
+}  // namespace
+
+bool ProjectCommandsExt::OfferStartupFile() {
+  ProjectRec* p = m_app.Project();
+  if (!p || !p->curTarget) return false;
+  std::string lib;
+  GetToolsetLibFolder(m_app.State(), *p->curTarget, &lib);
+  ShellStartupUser user(m_app.Dialogs());
+  if (!CopyStartupFileToProject(p, lib, user)) return false;
+  // The selection pointed into the tree that is filled again.
+  m_app.m_pSelItem = nullptr;
+  Refill();
+  return true;
 }
 
 void ProjectCommandsExt::OnFileExtensions() {

@@ -1,5 +1,5 @@
 // The main frame's project commands that run the project dialogs: new
-// project (a name, then the device), import of a first-generation project,
+// project (a name, then the device and its startup file), import of a first-generation project,
 // the components, environment and books sheet, the device database, the
 // device of the current target, adding files to the selected group, and
 // the project's file-type filters.
@@ -52,6 +52,9 @@ class ProjectCommandsExt {
   void OnDeviceDatabase();
   // 1 when a device was chosen, else 0.
   int OnSelectDevice();
+  // After a new project's device: offers to copy the device's startup file
+  // into the project folder and add it to the first group; true when done.
+  bool OfferStartupFile();
   void OnAddFilesToGroup();
   // The project's file-type filters; OK stores them in the project.
   void OnFileExtensions();

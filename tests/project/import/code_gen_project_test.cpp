@@ -36,7 +36,9 @@ TEST(CodeGenReader, FirstSectionNeitherVersionNorGeneral) {
 
 TEST(CodeGenReader, FrequencyRows) {
   const std::pair<const char*, uint32_t> rows[] = {
-      {"20", 20000000u}, {"24.576", 24576000u}, {"14H", 20000000u}, {"0x10", 16000000u}, {"", 0u}, {"-5", 0u}};
+      {"20", 20000000u},       {"24.576", 24576000u},  {"14H", 20000000u},       {"0x10", 16000000u},
+      {"", 0u},                {"-5", 0u},             {"11.0592", 11059200u},   {"0.032768", 32768u},
+      {"33.3333333", 33333333u}, {"12.", 12000000u},   {"18.432000", 18432000u}, {"5000.5", 0u}};
   for (auto [text, hz] : rows) EXPECT_EQ(ParseFrequencyMHz(text), hz) << text;
 }
 

@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QAbstractButton>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -154,8 +156,21 @@ TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
     sheet->accept();
     return sheet->result();
   };
+  // The device's startup file is offered; No here (the copy has tests of
+  // its own).
+  std::string question;
+  QTimer no;
+  QObject::connect(&no, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      question = box->text().toStdString();
+      box->button(QMessageBox::No)->click();
+    }
+  });
+  no.start(10);
   EXPECT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+  no.stop();
   EXPECT_TRUE(deviceAsked);
+  EXPECT_EQ(question.rfind("Copy ", 0), 0u) << question;
   ProjectRec* p = s.App().Project();
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(p->name.str(), "Fresh");

@@ -1,0 +1,97 @@
+#include "project/edit/startup_copy.h"
+
+#include "platform/ascii_case.h"
+#include "platform/atomic_file.h"
+#include "platform/win_path.h"
+#include "project/model/project_records.h"
+
+namespace pm2 {
+
+namespace {
+
+// The first word of a setting: a quoted name, or the text up to the first
+// blank; leading blanks skipped.
+std::string FirstWordOf(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  if (!text.empty() && text.front() == '"') {
+    text.remove_prefix(1);
+    return std::string(text.substr(0, text.find('"')));
+  }
+  return std::string(text.substr(0, text.find_first_of(" \t")));
+}
+
+std::string Format1(const char* pattern, const std::string& a) {
+  std::string s(pattern);
+  const std::size_t at = s.find("%s");
+  if (at != std::string::npos) s.replace(at, 2, a);
+  return s;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace
+
+bool StartupRootFolder(const std::string& lib, std::string* root) {
+  // The last "LIB" that is a whole folder name: a separator before it and a
+  // separator or the end after it.
+  for (std::size_t at = lib.size(); at-- > 0;) {
+    if (at + 3 > lib.size() || !EqualIgnoringCase(std::string_view(lib).substr(at, 3), "LIB")) continue;
+    if (at == 0 || !IsSeparator(lib[at - 1])) continue;
+    if (at + 3 < lib.size() && !IsSeparator(lib[at + 3])) continue;
+    *root = lib.substr(0, at);
+    return true;
+  }
+  return false;
+}
+
+StartupPlan PlanStartupCopy(const ProjectRec& project, const std::string& libFolder, StartupCopyPlan* plan) {
+  *plan = StartupCopyPlan();
+  const TargetRec* target = project.curTarget;
+  if (!target || !project.firstGroup) return StartupPlan::kNoTarget;
+  const std::string word = FirstWordOf(target->STUPF.view());
+  if (word.empty()) return StartupPlan::kNoSetting;
+  std::string root;
+  if (libFolder.empty() || !StartupRootFolder(libFolder, &root)) return StartupPlan::kNoRootFolder;
+  plan->source = root + word;
+  plan->name = std::string(FileNamePart(word));
+  plan->type = GetFileTypeOfName(plan->name.c_str());
+  PathResolver resolver;
+  resolver.ResolveStoredPath(plan->name, project.folder.view(), &plan->destination);
+  if (!resolver.ResolveStoredPath(plan->source, std::string_view(), &plan->sourceLocal))
+    return StartupPlan::kSourceMissing;
+  if (FindProjectFile(const_cast<ProjectRec*>(&project), plan->name.c_str(), plan->type))
+    return StartupPlan::kAlreadyInProject;
+  return StartupPlan::kOffer;
+}
+
+bool CopyStartupFileToProject(ProjectRec* project, const std::string& libFolder, StartupCopyUser& user, Disk* disk) {
+  if (!project) return false;
+  StartupCopyPlan plan;
+  const StartupPlan decision = PlanStartupCopy(*project, libFolder, &plan);
+  if (decision == StartupPlan::kSourceMissing) {
+    std::string text = Format1(kStartupFileMissing, plan.source);
+    user.Report(Format1(text.c_str(), project->curTarget->DEVICE.str()));
+    return false;
+  }
+  if (decision != StartupPlan::kOffer) return false;
+  if (!user.AskYesNo(Format1(kStartupCopyQuestion, plan.source))) return false;
+  Disk& d = disk ? *disk : RealDisk();
+  bool exists = false;
+  unsigned mode = 0;
+  if (d.Stat(plan.destination, &exists, &mode) == 0 && exists &&
+      !user.AskYesNo(Format1(kStartupOverwriteQuestion, plan.destination)))
+    return false;
+  std::string data, why;
+  if (const int e = d.ReadAll(plan.sourceLocal, &data)) {
+    user.Report(std::string(kStartupCopyFailed) + "\n\n" + FileErrorText("read", plan.sourceLocal, e));
+    return false;
+  }
+  AtomicFileWriter writer(&d);
+  if (!writer.Write(plan.destination, data, &why)) {
+    user.Report(std::string(kStartupCopyFailed) + "\n\n" + why);
+    return false;
+  }
+  return AddFileToGroup(project->firstGroup, plan.name.c_str(), "./", plan.type) != nullptr;
+}
+
+}  // namespace pm2

@@ -1,0 +1,340 @@
+// A project made the way a user makes it: New Project, the device, the
+// startup file, Add Files; then built with the ARM tools, saved and read
+// back. A code-generator project opened from the Open Project dialog. And
+// Cancel on every sheet, which must leave the project's files byte for byte
+// as they were.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "builder/commands/arm_gnu_command.h"
+#include "platform/settings_store.h"
+#include "project/devices/device_db.h"
+#include "project/dialogs/add_files_dialog.h"
+#include "project/dialogs/device_selection.h"
+#include "project/dialogs/project_sheet.h"
+#include "project/dialogs/components_page.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/app/shell_app.h"
+#include "shell/frame/command_table.h"
+#include "shell/frame/frame_fixture.h"
+#include "shell/frame/main_frame.h"
+#include "shell/frame/project_commands_ext.h"
+#include "shell/output/out_view.h"
+#include "shell/output/out_win.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
+#include "toolkit/controls/list_box_editor.h"
+#include "toolkit/controls/tree_ctrl.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Answers each message box as it shows with the next answer of a script
+// (the last one repeats) and records its text.
+class BoxAnswers {
+ public:
+  explicit BoxAnswers(std::vector<QMessageBox::StandardButton> answers) : m_answers(std::move(answers)) {
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      texts.push_back(box->text().toStdString());
+      const size_t i = std::min(texts.size() - 1, m_answers.size() - 1);
+      if (QAbstractButton* b = box->button(m_answers[i])) b->click();
+      else box->reject();
+    });
+    m_timer.start(10);
+  }
+  std::vector<std::string> texts;
+
+ private:
+  std::vector<QMessageBox::StandardButton> m_answers;
+  QTimer m_timer;
+};
+
+class NewProjectDialogsTest : public test::ExampleFrameTest {
+ protected:
+  bool HaveTools() const { return fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc"); }
+  static bool WaitIdle(ShellApp& app, int ms = 120000) {
+    QElapsedTimer t;
+    t.start();
+    while (app.HasState(kStateBusy) && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::processEvents();
+    return !app.HasState(kStateBusy);
+  }
+  static std::string BuildText(CMainFrame* f) {
+    std::string all;
+    for (const std::string& l : f->Output()->BuildPane()->Model().Lines()) all += l + "\n";
+    return all;
+  }
+  // The device sheet's OK on the example's device.
+  static int ChooseLpc2138(QDialog& d) {
+    auto* sheet = dynamic_cast<DeviceSheet*>(&d);
+    if (!sheet) return int(QDialog::Rejected);
+    sheet->show();
+    EXPECT_TRUE(sheet->Selector()->SelectDevice("NXP", "LPC2138"));
+    sheet->accept();
+    return sheet->result();
+  }
+  // The new project's file, whatever case of its extension was written.
+  std::string ProjectFile(const std::string& folder, const std::string& name) const {
+    for (const char* ext : {".pm2", ".Pm2", ".PM2"})
+      if (fs::exists(folder + name + ext)) return folder + name + ext;
+    return std::string();
+  }
+  // Runs Add Files on `group` and adds each name through the dialog's Add.
+  static int AddThroughTheDialog(CMainFrame* f, ShellApp& app, GroupRec* group, const std::string& folder,
+                                 const std::vector<std::string>& names) {
+    CPrjView* view = f->ProjectBar()->View();
+    view->Tree()->SelectItem(view->ItemOf(group));
+    EXPECT_EQ(app.m_pSelItem, group);
+    int added = -1;
+    QTimer::singleShot(0, [&] {
+      auto* dlg = qobject_cast<AddFilesDialog*>(QApplication::activeModalWidget());
+      if (!dlg) return;
+      dlg->setDirectory(QString::fromStdString(folder));
+      dlg->selectNameFilter(dlg->nameFilters().back());
+      for (const std::string& n : names) {
+        dlg->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(n));
+        QApplication::processEvents();
+        dlg->accept();  // "Add" keeps the dialog open
+      }
+      added = dlg->AddedCount();
+      dlg->reject();
+    });
+    EXPECT_TRUE(f->ExecuteCommand(cmd::kAddFiles));
+    return added;
+  }
+};
+
+TEST_F(NewProjectDialogsTest, LPC2138ProjectMadeThroughTheDialogsBuildsAndReadsBackUnchanged) {
+  if (!HaveTools()) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectCommandsExt* commands = f->ProjectCommands();
+  const std::string folder = dir + "Fresh/";
+  fs::create_directories(folder);
+  commands->m_chooseNewProjectName = [&] { return folder + "Fresh.pm2"; };
+  commands->m_runDialog = ChooseLpc2138;
+  {
+    BoxAnswers boxes({QMessageBox::Yes});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "Copy " + root + "ARM/Startup\\NXP\\Startup.s to Project Folder and Add File to Project ?");
+  }
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  ASSERT_NE(p->firstGroup->firstFile, nullptr) << "the startup file is in the first group";
+  EXPECT_EQ(p->firstGroup->firstFile->name.str(), "Startup.s");
+  EXPECT_EQ(ReadFile(folder + "Startup.s"), ReadFile(dir + "Startup.s"));
+
+  EXPECT_EQ(AddThroughTheDialog(f, s.App(), p->firstGroup, dir, {"Blinky.c", "LED.c", "Timer.c"}), 3);
+  std::vector<std::string> names;
+  for (FileRec* file = p->firstGroup->firstFile; file; file = file->next) names.push_back(file->name.str());
+  EXPECT_EQ(names, (std::vector<std::string>{"Startup.s", "Blinky.c", "LED.c", "Timer.c"}));
+
+  // The linker page's two settings the startup file needs (its script, no
+  // start files of the C library) are set as the example sets them: no
+  // dialog of the program edits them yet (the target options sheet does).
+  fs::copy_file(dir + "LPC2138.ld", folder + "LPC2138.ld");
+  ASSERT_NE(p->curTarget->pOpts, nullptr);
+  p->curTarget->pOpts->lGnu.ALDSCAT = OptString("LPC2138.ld");
+  p->curTarget->pOpts->lGnu.ALDFLAG[0] |= kGnuLdNoStartFiles;
+  s.App().SaveProject();
+  const std::string file = ProjectFile(folder, "Fresh");
+  ASSERT_FALSE(file.empty());
+
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_NE(BuildText(f).find("0 Error(s), 0 Warning(s)."), std::string::npos) << BuildText(f);
+  EXPECT_GT(fs::file_size(folder + "Fresh.elf"), 0u);
+
+  // Closing writes what the build recorded; read back and written again,
+  // the file keeps its bytes.
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  const std::string saved = ReadFile(file);
+  EXPECT_NE(saved.find("File 1,1,<..\\LED.c><LED.c>"), std::string::npos) << saved;
+  s.App().OpenProject(file);
+  ASSERT_NE(s.App().Project(), nullptr);
+  s.App().SaveProject();
+  EXPECT_EQ(ReadFile(file), saved);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  EXPECT_EQ(ReadFile(file), saved);
+}
+
+TEST_F(NewProjectDialogsTest, StartupFileNoAndAlreadyPresent) {
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectCommandsExt* commands = f->ProjectCommands();
+  commands->m_runDialog = ChooseLpc2138;
+  struct Row {
+    const char* name;
+    bool present;  // a Startup.s of the user's lies in the folder already
+    std::vector<QMessageBox::StandardButton> answers;
+    size_t questions;
+    bool added;
+    const char* content;  // of the folder's Startup.s; null: none
+  } rows[] = {
+      {"No copies nothing", false, {QMessageBox::No}, 1, false, nullptr},
+      {"No to overwriting keeps the user's", true, {QMessageBox::Yes, QMessageBox::No}, 2, false, "mine\n"},
+      {"Yes to overwriting", true, {QMessageBox::Yes, QMessageBox::Yes}, 2, true, nullptr},
+  };
+  int n = 0;
+  for (const Row& r : rows) {
+    const std::string folder = dir + "P" + std::to_string(++n) + "/";
+    fs::create_directories(folder);
+    if (r.present) std::ofstream(folder + "Startup.s") << "mine\n";
+    commands->m_chooseNewProjectName = [&] { return folder + "P.pm2"; };
+    BoxAnswers boxes(r.answers);
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject)) << r.name;
+    EXPECT_EQ(boxes.texts.size(), r.questions) << r.name;
+    if (r.present && boxes.texts.size() == 2) {
+      EXPECT_EQ(boxes.texts[1], "File '" + folder + "Startup.s' already exists, overwrite ?") << r.name;
+    }
+    ProjectRec* p = s.App().Project();
+    ASSERT_NE(p, nullptr) << r.name;
+    EXPECT_EQ(p->firstGroup->firstFile != nullptr, r.added) << r.name;
+    if (r.content) {
+      EXPECT_EQ(ReadFile(folder + "Startup.s"), r.content) << r.name;
+    } else if (!r.added) {
+      EXPECT_FALSE(fs::exists(folder + "Startup.s")) << r.name;
+    } else {
+      EXPECT_EQ(ReadFile(folder + "Startup.s"), ReadFile(dir + "Startup.s")) << r.name;
+    }
+  }
+}
+
+TEST_F(NewProjectDialogsTest, CancelOnEverySheetLeavesTheProjectFilesAsTheyWere) {
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  s.App().SaveProject();
+  const std::string pm2 = ReadFile(dir + "Blinky.pm2"), opt = ReadFile(dir + "Blinky.Opt");
+  ProjectCommandsExt* commands = f->ProjectCommands();
+  // Each sheet is changed first, then cancelled.
+  std::vector<std::string> shown;
+  commands->m_runDialog = [&](QDialog& d) {
+    d.show();
+    if (auto* sheet = dynamic_cast<ProjectSheet*>(&d)) {
+      shown.push_back("components");
+      SECListBoxEditor* groups = sheet->Components()->Groups();
+      groups->SetCurSel(groups->GetCount() - 1);
+      groups->StartEditing(0);
+      groups->AcceptEdit("Drivers");
+    } else if (auto* device = dynamic_cast<DeviceSheet*>(&d)) {
+      shown.push_back("device");
+      EXPECT_TRUE(device->Selector()->SelectDevice("NXP", "LPC2148"));
+    } else if (dynamic_cast<FileTypesDialog*>(&d)) {
+      shown.push_back("file types");
+    } else {
+      shown.push_back("other");
+    }
+    d.reject();
+    return int(QDialog::Rejected);
+  };
+  commands->m_chooseNewProjectName = [] { return std::string(); };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kComponents));
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kSelectDevice));
+  EXPECT_TRUE(f->ExecuteCommand(kCmdFileExtensions));
+  EXPECT_EQ(AddThroughTheDialog(f, s.App(), p->firstGroup, dir, {}), 0);
+  EXPECT_EQ(shown, (std::vector<std::string>{"components", "device", "file types"}));
+  EXPECT_EQ(s.App().Project(), p);
+  s.App().SaveProject();
+  EXPECT_EQ(ReadFile(dir + "Blinky.pm2"), pm2);
+  EXPECT_EQ(ReadFile(dir + "Blinky.Opt"), opt);
+}
+
+TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrNothing) {
+  // A 51 device of the shipped database and its startup file in the
+  // toolset's library folder, as the code generator's import finds them.
+  const std::string lib = dir + "root51/C51/lib/";
+  fs::create_directories(lib);
+  fs::create_directories(dir + "root51/C51/BIN");
+  std::ofstream(lib + "Startup.w51") << "; startup of the tests\n";
+  fs::create_directories(dir + "dave");
+  std::ofstream(dir + "dave/motor.dpt") << "[General]\r\nDevice=\"C515C\"\r\nDeviceType=\"C515C\"\r\n"
+                                           "[Interface]\r\nMemoryModel=\"LARGE\"\r\n[Environment]\r\nDeviceFrequency=10\r\n"
+                                           "[Files]\r\nFile1=\"MAIN.C\"\r\nFile2=\"IO.C\"\r\n";
+  std::ofstream(dir + "dave/broken.dpt", std::ios::binary) << std::string("\x00\x01\xff[General\r\nDevi", 17);
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ToolsetInfo* c51 = s.App().State().m_pToolsetInfo[0];
+  ASSERT_NE(c51, nullptr);
+  c51->toolsFolder = dir + "root51/C51/BIN/";
+
+  {
+    // A damaged file: the message, no project file, and no project open.
+    BoxAnswers boxes({QMessageBox::Ok});
+    f->m_chooseProjectFile = [&](const std::string&) { return dir + "dave/broken.dpt"; };
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "No device of the device database matches the device type ''");
+    EXPECT_FALSE(fs::exists(dir + "dave/broken.Pm2"));
+    EXPECT_EQ(s.App().Project(), nullptr);
+  }
+  f->m_chooseProjectFile = [&](const std::string&) { return dir + "dave/motor.dpt"; };
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->name.str(), "motor");
+  EXPECT_TRUE(fs::exists(dir + "dave/motor.Pm2"));
+  EXPECT_EQ(ReadFile(dir + "dave/Startup.w51"), "; startup of the tests\n");
+  std::vector<std::string> names;
+  for (FileRec* file = p->firstGroup->firstFile; file; file = file->next) names.push_back(file->name.str());
+  EXPECT_EQ(names, (std::vector<std::string>{"Startup.w51", "MAIN.C", "IO.C"}));
+  EXPECT_EQ(p->firstGroup->name.str(), "Dave Files");
+  EXPECT_EQ(p->curTarget->DEVICE.str(), "C515C");
+
+  // The generator runs again: the next open asks, and Yes takes the change.
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  std::ofstream(dir + "dave/motor.dpt", std::ios::app) << "File3=\"CAN.C\"\r\n";
+  fs::last_write_time(dir + "dave/motor.dpt", fs::last_write_time(dir + "dave/motor.dpt") + std::chrono::seconds(5));
+  {
+    BoxAnswers boxes({QMessageBox::Yes});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "File '" + dir + "dave/motor.dpt' has changed.\nDo you want to migrate the changes ?");
+  }
+  p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  EXPECT_NE(FindProjectFile(p, "CAN.C", kFileC), nullptr);
+  {
+    // Asked no more once taken in.
+    BoxAnswers boxes({QMessageBox::No});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
+    EXPECT_TRUE(boxes.texts.empty());
+  }
+}
+
+}  // namespace
+}  // namespace pm2
