@@ -220,7 +220,7 @@ void ToolCommands::OnCustomizeTools() {
 }
 
 void ToolCommands::OnConfigureScc() {
-  SvcsTemplateDialog dialog(m_settings, &m_frame);
+  SvcsTemplateDialog dialog(m_settings, &m_frame, m_app.HasTarget() ? m_app.GetCurrentTargetOptions() : nullptr);
   if (dialog.exec() != QDialog::Accepted) return;
   m_scc->Load(m_settings);
   m_settings.Save(nullptr);
