@@ -93,9 +93,14 @@ ExpandResult ExpandKeySequence(const KeySequenceSources& src, char prefix, char 
     const std::string KeySequenceSources::*text;
   } kCopied[] = {{'C', &KeySequenceSources::sccComment}, {'R', &KeySequenceSources::sccSecond},
                  {'Q', &KeySequenceSources::sccTempFile}, {'U', &KeySequenceSources::sccsText1},
-                 {'V', &KeySequenceSources::sccsText2},   {'I', &KeySequenceSources::outputText}};
+                 {'V', &KeySequenceSources::sccsText2}};
   for (const auto& row : kCopied)
     if (row.letter == up) return AppendLimited(out, src.*row.text) ? kExpandDone : kExpandFull;
+  // The project identifier is copied as it stands; an unset one is empty.
+  if (up == 'I') {
+    if (!src.targetOptions) return kExpandFailed;
+    return AppendLimited(out, src.targetOptions->lst.SVCSID.view()) ? kExpandDone : kExpandFull;
+  }
 
   std::string path;
   int line = 0, column = 0;

@@ -62,7 +62,8 @@ struct KeySequenceSources {
   std::string sccTempFile;  // Q
   std::string sccsText1;    // U
   std::string sccsText2;    // V
-  std::string outputText;   // I
+  // I is the target's project identifier (its options' SVCSID text); it
+  // needs a target, like L and H.
 };
 
 // The clock of the target's toolset as "MHz.remainder" with six digits.

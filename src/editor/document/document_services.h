@@ -58,6 +58,11 @@ class DocumentShell {
   // When the project holds the file, it keeps where the user was in it.
   virtual void KeepViewPosition(const std::string& /*path*/, int /*top*/, int /*caret*/,
                                 int /*column*/) {}
+  // The file was written: the path and the line the user looks at in the
+  // document's first view (its caret line, or its top line when the caret
+  // is out of sight; 1 without a view). Every save ends here, whether the
+  // user, a save-all or the project's save started it.
+  virtual void DocumentSaved(const std::string& /*path*/, int /*caretLine*/) {}
 };
 
 // One view of a document.

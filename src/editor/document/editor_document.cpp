@@ -136,6 +136,11 @@ bool EditorDocument::OnSaveDocument(const std::string& path) {
   // A "Save As" may change the type.
   ApplyFileTypeSettings(&path);
   for (DocumentView* v : m_views) v->TitleChanged();
+  if (m_env.shell) {
+    int top = 1, caret = 1, column = 1;
+    if (m_views.empty() || !m_views.front()->GetViewPosition(&top, &caret, &column)) caret = 1;
+    m_env.shell->DocumentSaved(path, caret);
+  }
   return true;
 }
 

@@ -91,7 +91,28 @@ void ReadBrunUsr(ProjectLineReader& r, KeyContext& c) {
 void WriteSvcsId(ProjectLineWriter& w, KeyContext& c) {
   w.Linef(" SVCSID <%s>", c.b->lst.SVCSID.c_str());
 }
-void ReadSvcsId(ProjectLineReader& r, KeyContext& c) { c.b->lst.SVCSID = r.String(c.pool); }
+// The identifier is the line's only value, so everything from its '<' to
+// the line's last '>' belongs to it: a lone bracket typed into it reads
+// back as it was written instead of cutting the text short.
+void ReadSvcsId(ProjectLineReader& r, KeyContext& c) {
+  const std::string& line = r.Line();
+  const std::size_t open = line.find('<');
+  const std::size_t close = line.rfind('>');
+  if (open == std::string::npos || close == std::string::npos || close < open) {
+    c.b->lst.SVCSID = r.String(c.pool);
+    return;
+  }
+  std::string text;
+  for (std::size_t i = open + 1; i < close; ++i) {
+    if (line[i] == '\\' && i + 1 < close && line[i + 1] == '~') {
+      text += "\r\n";
+      ++i;
+    } else {
+      text += line[i];
+    }
+  }
+  c.b->lst.SVCSID = OptString::Pooled(text, c.pool);
+}
 
 void WriteExtMem(ProjectLineWriter& w, KeyContext& c) {
   for (int i = 0; i < 6; ++i) {

@@ -14,6 +14,7 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/about_dialog.h"
 #include "shell/frame/about_text.h"
+#include "shell/frame/addin_commands.h"
 #include "shell/frame/main_frame.h"
 #include "toolkit/controls/qt_bridge.h"
 
@@ -35,6 +36,10 @@ int CMainFrame::RunDocumentAction(int action, const std::string& debuggerFile) {
     result |= matches ? 1 : 0;
   }
   return result;
+}
+
+void CMainFrame::DocumentSaved(const std::string& path, int caretLine) {
+  if (m_addIns && m_addIns->Logic().Running()) m_addIns->NotifyFile(path, caretLine);
 }
 
 EditorDocument* CMainFrame::FindTextDocument(const std::string& path) const {

@@ -135,6 +135,8 @@ class CMainFrame : public SECWorkbookWnd,
   // ---- DocumentShell
   int TargetToolset() const override;
   int FileTypeOfName(const std::string& path) const override;
+  // A saved file and its caret line go to the add-in when one is connected.
+  void DocumentSaved(const std::string& path, int caretLine) override;
 
   // ---- CommandTarget: the menu bar and the toolbars route through the table
   bool Execute(CommandId id) override { return ExecuteCommand(id); }

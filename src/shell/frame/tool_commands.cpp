@@ -1,9 +1,12 @@
 #include "shell/frame/tool_commands.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QThread>
 #include <QMenu>
 
 #include "builder/runner/tool_runner.h"
+#include "platform/notification_hub.h"
 #include "platform/settings_store.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
@@ -67,7 +70,14 @@ class PerRunExternal : public ExternalRunner {
 ToolCommands::ToolCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings, ActiveEditorQuery editor)
     : m_frame(frame), m_app(app), m_settings(settings), m_editor(std::move(editor)) {
   m_external = std::make_unique<PerRunExternal>(app);
-  m_launcher = std::make_unique<UserToolLauncher>(*m_external, app.Hub(), app.State().m_nState);
+  // A tool ending while the frame goes away waits in its code-8 call for
+  // this thread, which then joins it: the call is handed over meanwhile.
+  QObject* hub = dynamic_cast<QObject*>(&app.Hub());
+  auto deliver = [hub] {
+    if (hub && QThread::currentThread() == hub->thread())
+      QCoreApplication::sendPostedEvents(hub, QEvent::MetaCall);
+  };
+  m_launcher = std::make_unique<UserToolLauncher>(*m_external, app.Hub(), app.State().m_nState, deliver);
   m_tools = std::make_unique<UserToolsMenu>(*this, *m_launcher, app.State().m_nState);
   m_scc = std::make_unique<SccMenu>(*this, *m_launcher, app.State().m_nState);
   m_find = std::make_unique<FindInFiles>(app.Hub(), [this] { Beep(); });
@@ -220,7 +230,7 @@ void ToolCommands::OnCustomizeTools() {
 }
 
 void ToolCommands::OnConfigureScc() {
-  SvcsTemplateDialog dialog(m_settings, &m_frame);
+  SvcsTemplateDialog dialog(m_settings, &m_frame, m_app.HasTarget() ? m_app.GetCurrentTargetOptions() : nullptr);
   if (dialog.exec() != QDialog::Accepted) return;
   m_scc->Load(m_settings);
   m_settings.Save(nullptr);

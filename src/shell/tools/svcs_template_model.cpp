@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "platform/ascii_case.h"
+#include "project/model/option_block.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 namespace {
@@ -107,6 +109,21 @@ bool SvcsTemplateModel::Write(std::string* err) {
   if (m_path.empty()) return true;
   if (!WriteSvcsFile(m_path, Collect(), err)) return false;
   m_modified = false;
+  return true;
+}
+
+void SvcsTemplateModel::AttachTarget(OptionBlock* targetOptions) {
+  m_target = targetOptions;
+  m_shownId = m_target ? m_target->lst.SVCSID.str() : std::string();
+  projectId = m_shownId;
+}
+
+bool SvcsTemplateModel::ApplyProjectIdentifier() {
+  if (!m_target || projectId == m_shownId) return false;
+  const std::string text = Trim(projectId).substr(0, kProjectIdLimit);
+  if (m_target->lst.SVCSID == text) return false;
+  m_target->lst.SVCSID = OptString::Pooled(text, kPoolProject);
+  m_shownId = projectId;
   return true;
 }
 

@@ -3,6 +3,8 @@
 // rows, the section's DataBase, the user name, the modified mark, changing
 // to another template file (asking to save the current one), and writing
 // the file on OK. Other sections of the file are written back unchanged.
+// Beside the template it shows the current target's project identifier
+// (the text %I stands for) and copies it back into the target on OK.
 #pragma once
 
 #include <string>
@@ -12,8 +14,11 @@
 
 namespace pm2 {
 
+struct OptionBlock;
+
 inline constexpr char kSvcsFilter[] = "SVCS Configuration File (*.SVCS)|*.SVCS||";
 inline constexpr char kNewSvcsSection[] = "SVCS";
+inline constexpr size_t kProjectIdLimit = 64;
 
 class SvcsTemplateModel {
  public:
@@ -50,11 +55,24 @@ class SvcsTemplateModel {
   std::vector<SvcsSection> Collect() const;
   bool Write(std::string* err);
 
+  // The project identifier of the current target's option block (null: no
+  // project with a target; the field then stays empty and is never copied).
+  void AttachTarget(OptionBlock* targetOptions);
+  bool HasTarget() const { return m_target != nullptr; }
+  std::string projectId;  // the field's text
+  // OK: a text other than the one shown goes into the target's block,
+  // trimmed and cut to 64 characters, in the project's pool (empty: the
+  // shared empty text). An untouched field leaves the stored text as it
+  // is, even one longer than the field allows. True when the block changed.
+  bool ApplyProjectIdentifier();
+
  private:
   std::string m_path;
   std::vector<SvcsSection> m_sections;  // as read
   std::vector<SvcsEntry> m_entries;     // the first section's commands, in list order
   bool m_modified = false;
+  OptionBlock* m_target = nullptr;
+  std::string m_shownId;  // projectId as the target gave it
 };
 
 }  // namespace pm2

@@ -45,11 +45,14 @@ class ExternalRunner {
 
 class UserToolLauncher {
  public:
-  // `state` is the application's flags word (busy bit 0x1).
-  UserToolLauncher(ExternalRunner& runner, NotificationHub& hub, std::atomic<uint32_t>& state);
-  // Waits for every thread it started. A waiting run blocks in its code-8
-  // notification until the GUI thread handles it, so the frame destroys
-  // the launcher only when no waiting run is active.
+  // `state` is the application's flags word (busy bit 0x1). A waiting run
+  // blocks in its code-8 notification until the GUI thread handles it; a
+  // GUI thread that joins such a run would wait for it for ever, so
+  // `deliver` (when set) hands the thread's pending notifications over
+  // while JoinAll waits.
+  UserToolLauncher(ExternalRunner& runner, NotificationHub& hub, std::atomic<uint32_t>& state,
+                   std::function<void()> deliver = {});
+  // Waits for every thread it started.
   ~UserToolLauncher();
   UserToolLauncher(const UserToolLauncher&) = delete;
   UserToolLauncher& operator=(const UserToolLauncher&) = delete;
@@ -68,6 +71,7 @@ class UserToolLauncher {
   ExternalRunner& m_runner;
   NotificationHub& m_hub;
   std::atomic<uint32_t>& m_state;
+  std::function<void()> m_deliver;
   std::atomic<bool> m_waitingActive{false};
   struct Run {
     std::thread thread;

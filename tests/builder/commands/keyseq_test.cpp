@@ -22,6 +22,7 @@ struct Sources {
     fx.targetOpts.out.OUTDIR = OptString("./obj/");
     fx.targetOpts.t166.clock = 11059200;
     fx.target.DEVICE = OptString("C167CR-LM");
+    fx.targetOpts.lst.SVCSID = OptString("PRJ-7");
     src.project = &project;
     src.target = &fx.target;
     src.targetOptions = &fx.targetOpts;
@@ -33,7 +34,6 @@ struct Sources {
     src.sccTempFile = "/tmp/scc.tmp";
     src.sccsText1 = "user";
     src.sccsText2 = "pass";
-    src.outputText = "info";
   }
 };
 
@@ -60,7 +60,7 @@ TEST(KeySeq, ExpandsEachPrefixAndLetter) {
       {"#H", "/work/p/obj/blinky.H86"}, {"%H", "blinky.H86"}, {"@H", "blinky"}, {"$H", "/work/p/obj/"},
       {"%X", "pelmora2"}, {"#x", "/opt/pm2/PM2/pelmora2"},
       {"%C", "fix"}, {"%r", "second"}, {"%Q", "/tmp/scc.tmp"}, {"%U", "user"}, {"%v", "pass"},
-      {"%I", "info"}, {"$D", "C167CR-LM"}, {"$X", "11.059200"},
+      {"%I", "PRJ-7"}, {"%i", "PRJ-7"}, {"$D", "C167CR-LM"}, {"$X", "11.059200"},
       {"%%", "%"}, {"##", "#"}, {"$$", "$"}, {"@@", "@"}, {"^^", "^"}, {"~~", "~"},
       {"%Z", "%Z"}, {"#C", "#C"}, {"100%", "100%"},
       {"-f %E -l ^E -c ~E", "-f main.c -l 12 -c 3"},
@@ -94,6 +94,36 @@ TEST(KeySeq, FailuresStopTheExpansion) {
   EXPECT_EQ(ExpandToolArguments(none.src, "%L", out), kExpandFailed);
   EXPECT_EQ(ExpandToolArguments(none.src, "x$Xy", out), kExpandDone);
   EXPECT_EQ(out, "xy");
+}
+
+// %I copies the current target's project identifier as it stands; it
+// needs a target but not a set identifier.
+TEST(KeySeq, ProjectIdentifier) {
+  struct {
+    const char* name;
+    const char* identifier;  // null: no target block
+    const char* input;
+    ExpandResult result;
+    const char* expected;
+  } rows[] = {
+      {"set", "PRJ-7", "-p%I", kExpandDone, "-pPRJ-7"},
+      {"lower-case letter", "PRJ-7", "-p%i", kExpandDone, "-pPRJ-7"},
+      {"unset gives nothing", "", "-p%I-", kExpandDone, "-p-"},
+      {"key sequences inside are not expanded again", "a%Eb", "%I", kExpandDone, "a%Eb"},
+      {"blanks kept", " x y ", "[%I]", kExpandDone, "[ x y ]"},
+      {"only after percent", "PRJ-7", "#I $I", kExpandDone, "#I $I"},
+      {"no target", nullptr, "a %I b", kExpandFailed, "a "},
+  };
+  for (const auto& r : rows) {
+    Sources s;
+    if (r.identifier)
+      s.fx.targetOpts.lst.SVCSID = OptString(r.identifier);
+    else
+      s.src.targetOptions = nullptr;
+    std::string out;
+    EXPECT_EQ(ExpandToolArguments(s.src, r.input, out), r.result) << r.name;
+    EXPECT_EQ(out, r.expected) << r.name;
+  }
 }
 
 TEST(KeySeq, OutputCutAt1023) {

@@ -309,6 +309,44 @@ TEST_F(DocumentTest, ViewsHearOfSavesReloadsAndClosing) {
   doc->RemoveView(&view);
 }
 
+// The shell hears of every file written, with the caret line of the first
+// view, whichever road the save took; a save that fails tells nothing.
+TEST_F(DocumentTest, TheShellHearsOfEachWrittenFile) {
+  struct Row {
+    const char* name;
+    bool withView;
+    bool readOnly;
+    uint32_t state;  // kAppSaveWithoutAsking: the save comes from SaveModified
+    std::vector<std::string> expected;  // relative to m_path
+  };
+  const Row rows[] = {
+      {"save with a view", true, false, 0, {":7"}},
+      {"save without a view", false, false, 0, {":1"}},
+      {"save of the project's save", true, false, kAppSaveWithoutAsking, {":7"}},
+      {"failed write", true, true, 0, {}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ::chmod(m_path.c_str(), 0644);
+    m_shell.saved.clear();
+    m_state = r.state;
+    auto doc = Open();
+    RecordingView view;
+    if (r.withView) doc->AddView(&view);
+    if (r.readOnly) ::chmod(m_path.c_str(), 0444);
+    Type(*doc, "x");
+    if (r.state & kAppSaveWithoutAsking)
+      doc->SaveModified();
+    else
+      doc->OnSaveDocument(m_path);
+    std::vector<std::string> expected;
+    for (const std::string& e : r.expected) expected.push_back(m_path + e);
+    EXPECT_EQ(expected, m_shell.saved);
+    if (r.withView) doc->RemoveView(&view);
+  }
+  ::chmod(m_path.c_str(), 0644);
+}
+
 TEST_F(DocumentTest, DebuggerFileHints) {
   auto doc = Open();
   RecordingView view;

@@ -44,9 +44,13 @@ class FakeShell : public DocumentShell {
     kept.push_back(path + ":" + std::to_string(top) + "," + std::to_string(caret) + "," +
                    std::to_string(column));
   }
+  void DocumentSaved(const std::string& path, int caretLine) override {
+    saved.push_back(path + ":" + std::to_string(caretLine));
+  }
   int toolset = 100;
   std::vector<std::pair<std::string, int>> filters;
   std::vector<std::string> kept;
+  std::vector<std::string> saved;  // "path:caret line" of every file written
 };
 
 }  // namespace pm2

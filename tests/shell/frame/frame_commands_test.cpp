@@ -431,5 +431,54 @@ TEST_F(FrameCommandsTest, StartedAddInRegistersFollowsTheAnnouncedFileAndDetache
   qunsetenv("PM2_ADDIN_LOG");
 }
 
+// A save tells the connected add-in the file, then the caret line; before
+// an add-in runs a save tells nothing.
+TEST_F(FrameCommandsTest, SaveAnnouncesTheFileAndItsLineToTheAddIn) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
+  ASSERT_TRUE(fs::exists(peer)) << peer;
+  const std::string log = dir + "addin-save.log";
+  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  AddInCommands* addIns = f->AddIns();
+  ASSERT_NE(addIns, nullptr);
+  const std::string file = dir + "LED.c";
+  EditorView* edit = f->Editors().Open(file, 7);
+  ASSERT_NE(edit, nullptr);
+  QTest::keyClicks(edit, "/*a*/");
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kFileSave));
+  EXPECT_FALSE(edit->Document().IsModified());
+  EXPECT_EQ(addIns->Logic().Link().currentFile, "") << "no add-in runs: nothing was announced";
+
+  ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+  ASSERT_TRUE(addIns->Logic().Running());
+  auto logText = [&] {
+    std::ifstream in(log);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  // The peer has registered and waits, after its symbol request, for a file
+  // and a line.
+  ASSERT_TRUE(WaitFor([&] { return logText().find("code 80000009") != std::string::npos; }, 10000)) << logText();
+  QTest::keyClicks(edit, "/*b*/");
+  // The line the user looks at: the caret's, or the top line when the
+  // caret is scrolled out of sight.
+  int top = 0, caretLine = 0, column = 0;
+  ASSERT_TRUE(edit->GetViewPosition(&top, &caretLine, &column));
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kFileSave));
+  EXPECT_FALSE(edit->Document().IsModified());
+  ASSERT_TRUE(WaitFor([&] { return !addIns->Logic().Running(); }, 10000)) << logText();
+  const std::string text = logText();
+  const size_t announce = text.find("code 80000002 0 " + file);
+  const size_t line = text.find("code 80000003 " + std::to_string(caretLine) + " ");
+  ASSERT_NE(announce, std::string::npos) << text;
+  ASSERT_NE(line, std::string::npos) << text;
+  EXPECT_LT(announce, line) << text;
+  EXPECT_EQ(addIns->Logic().Link().currentFile, file);
+  qunsetenv("PM2_ADDIN_LOG");
+}
+
 }  // namespace
 }  // namespace pm2

@@ -9,6 +9,7 @@
 #include "platform/notification_hub.h"
 #include "platform/settings_store.h"
 #include "project/model/app_state.h"
+#include "project/model/option_block.h"
 #include "shell/tools/tool_fakes.h"
 
 namespace pm2 {
@@ -118,6 +119,43 @@ TEST_F(SccFixture, MissingFileGivesEmptyMenu) {
   store.WriteProfileString("Sccs", "SccsFile", "/nonexistent/x.SVCS");
   menu->Load(store);
   EXPECT_TRUE(menu->Rebuild(true, src).empty());
+}
+
+// %I in a command's menu text and argument line is the current target's
+// project identifier; without a target block the item is greyed with its
+// stored text and the command is refused.
+TEST_F(SccFixture, ProjectIdentifierInMenuTextAndArguments) {
+  LoadFile("[S]\nMenuItem=Label %I\nCommand=vc\nArguments=-p %I -u %U\n");
+  struct Row {
+    const char* name;
+    const char* identifier;  // null: no target block
+    const char* menuText;
+    bool greyed;
+    const char* arguments;  // null: refused
+  } rows[] = {
+      {"set", "PRJ-3", "Label PRJ-3", false, "-p PRJ-3 -u bob"},
+      {"unset", "", "Label ", false, "-p  -u bob"},
+      {"no target", nullptr, "Label %I", true, nullptr},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    OptionBlock block;
+    block.lst.SVCSID = OptString(r.identifier);
+    src.targetOptions = r.identifier ? &block : nullptr;
+    std::vector<ToolMenuItem> items = menu->Rebuild(true, src);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[1].text, r.menuText);
+    EXPECT_EQ(items[1].greyed, r.greyed);
+    const size_t runs = runner.Runs().size();
+    EXPECT_EQ(menu->Run(32980, src), r.arguments != nullptr);
+    launcher.JoinAll();
+    if (r.arguments) {
+      ASSERT_EQ(runner.Runs().size(), runs + 1);
+      EXPECT_EQ(runner.Runs().back().arguments, r.arguments);
+    } else {
+      EXPECT_EQ(runner.Runs().size(), runs);
+    }
+  }
 }
 
 }  // namespace

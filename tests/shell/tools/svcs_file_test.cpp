@@ -258,3 +258,92 @@ TEST_F(TemplateFixture, UnwritableTemplateNamed) {
 
 }  // namespace
 }  // namespace pm2
+
+#include "project/files/project_file.h"
+#include "project/model/option_block.h"
+#include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+
+namespace pm2 {
+namespace {
+
+// A project with one 51 target whose block holds `identifier`.
+ProjectRec* ProjectWithIdentifier(const std::string& identifier) {
+  ProjectRec* p = PoolNew<ProjectRec>(kPoolProject);
+  p->name = OptString::Pooled("demo", kPoolProject);
+  p->folder = OptString::Pooled("/p/", kPoolProject);
+  TargetRec* t = PoolNew<TargetRec>(kPoolProject);
+  t->kind = kKindTarget;
+  t->name = OptString::Pooled("Target 1", kPoolProject);
+  t->toolset = kToolset51;
+  p->firstTarget = p->lastTarget = p->curTarget = t;
+  t->pOpts = NewOptionBlock(kPoolProject);
+  t->pOpts->owner = t;
+  SetDefaultOptions(*t->pOpts, t, kToolset51, kLevelTarget);
+  t->pOpts->lst.SVCSID = OptString::Pooled(identifier, kPoolProject);
+  return p;
+}
+
+// The identifier field: shown from the target, copied back on OK, written
+// to the project file and read back as it was stored.
+TEST(SvcsProjectIdentifier, FieldRoundTrip) {
+  const std::string longId(70, 'L');
+  struct Row {
+    const char* name;
+    std::string stored;  // in the target before the dialog
+    std::string typed;   // the field's text at OK
+    bool changed;
+    std::string expected;  // in the target after OK and after a save and an open
+  } rows[] = {
+      {"set", "", "PRJ-42", true, "PRJ-42"},
+      {"replaced", "OLD", "NEW 2", true, "NEW 2"},
+      {"blanks trimmed", "", "  A 1\t", true, "A 1"},
+      {"cut to 64", "", std::string(70, 'x'), true, std::string(64, 'x')},
+      {"emptied", "OLD", "", true, ""},
+      {"only blanks", "OLD", "   ", true, ""},
+      {"retyped the same", "SAME", "SAME", false, "SAME"},
+      {"untouched long text kept whole", longId, longId, false, longId},
+      {"brackets", "", "rel<2>", true, "rel<2>"},
+      {"lone closing bracket", "", "a>b", true, "a>b"},
+      {"lone opening bracket", "", "a<b", true, "a<b"},
+      {"parentheses and percent", "", "(x) %I", true, "(x) %I"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    PoolFreeAll();
+    ProjectRec* p = ProjectWithIdentifier(r.stored);
+    OptionBlock* block = p->curTarget->pOpts;
+    const OptString before = block->lst.SVCSID;
+
+    SvcsTemplateModel m;
+    m.AttachTarget(block);
+    EXPECT_TRUE(m.HasTarget());
+    EXPECT_EQ(m.projectId, r.stored);
+    m.projectId = r.typed;
+    EXPECT_EQ(m.ApplyProjectIdentifier(), r.changed);
+    EXPECT_EQ(block->lst.SVCSID.str(), r.expected);
+    if (!r.changed) { EXPECT_TRUE(block->lst.SVCSID.SameStored(before)); }
+    if (r.expected.empty()) { EXPECT_TRUE(block->lst.SVCSID.IsEmptyOpt()); }
+
+    const std::string text = BuildProjectFileText(*p);
+    ProjectFileIo io;
+    ASSERT_EQ(0, ReadProjectText(io, "/p/demo.pm2", text, nullptr)) << io.message;
+    ASSERT_TRUE(io.project && io.project->curTarget && io.project->curTarget->pOpts);
+    EXPECT_EQ(io.project->curTarget->pOpts->lst.SVCSID.str(), r.expected);
+    EXPECT_EQ(BuildProjectFileText(*io.project), text);
+  }
+  PoolFreeAll();
+}
+
+TEST(SvcsProjectIdentifier, WithoutATargetNothingIsCopied) {
+  SvcsTemplateModel m;
+  m.AttachTarget(nullptr);
+  EXPECT_FALSE(m.HasTarget());
+  EXPECT_EQ(m.projectId, "");
+  m.projectId = "PRJ";
+  EXPECT_FALSE(m.ApplyProjectIdentifier());
+}
+
+}  // namespace
+}  // namespace pm2

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/settings_store.h"
 
@@ -50,7 +51,8 @@ bool SvcsListEditor::OnItemDeleting(int index, std::string) {
   return true;
 }
 
-SvcsTemplateDialog::SvcsTemplateDialog(SettingsStore& store, QWidget* parent) : QDialog(parent), m_store(store) {
+SvcsTemplateDialog::SvcsTemplateDialog(SettingsStore& store, QWidget* parent, OptionBlock* targetOptions)
+    : QDialog(parent), m_store(store) {
   setWindowTitle("Configure Version Control");
   m_template = new SECBrowseFileEdit(this);
   m_template->setMaxLength(256);
@@ -58,6 +60,7 @@ SvcsTemplateDialog::SvcsTemplateDialog(SettingsStore& store, QWidget* parent) : 
   m_user = new QLineEdit(this);
   m_user->setMaxLength(64);
   m_database = new QLineEdit(this);
+  m_projectId = new QLineEdit(this);
   m_list = new SvcsListEditor(this, this);
   m_list->Initialize(0xF3E, this, 1544);
   m_list->SetCaption("Menu Content:");
@@ -89,6 +92,8 @@ SvcsTemplateDialog::SvcsTemplateDialog(SettingsStore& store, QWidget* parent) : 
   head->addWidget(m_user, 1, 1, 1, 2);
   head->addWidget(label("&DataBase:", m_database), 2, 0);
   head->addWidget(m_database, 2, 1, 1, 2);
+  head->addWidget(label("Project &Identifier:", m_projectId), 3, 0);
+  head->addWidget(m_projectId, 3, 1, 1, 2);
   auto* fields = new QGridLayout;
   fields->addWidget(label("Co&mmand:", m_command), 0, 0);
   fields->addWidget(m_command, 0, 1, 1, 3);
@@ -112,6 +117,13 @@ SvcsTemplateDialog::SvcsTemplateDialog(SettingsStore& store, QWidget* parent) : 
   m_template->setText(QString::fromStdString(path));
   m_model.Open(path);
   Fill();
+  // Without a target there is nothing the identifier could go into. A
+  // stored text longer than the field allows is shown whole, not cut.
+  m_model.AttachTarget(targetOptions);
+  const QString id = QString::fromStdString(m_model.projectId);
+  m_projectId->setMaxLength(std::max<int>(int(kProjectIdLimit), int(id.size())));
+  m_projectId->setText(id);
+  m_projectId->setEnabled(m_model.HasTarget());
   connect(m_template, &QLineEdit::editingFinished, this, &SvcsTemplateDialog::OnTemplateChange);
 }
 
@@ -174,6 +186,8 @@ void SvcsTemplateDialog::accept() {
   m_model.database = Trimmed(m_database);
   const std::string path = Trimmed(m_template);
   if (path != m_model.Path()) OnTemplateChange();
+  m_model.projectId = m_projectId->text().toStdString();
+  m_model.ApplyProjectIdentifier();
   m_store.WriteProfileString("Sccs", "SccsFile", path.c_str());
   m_store.WriteProfileString("Sccs", "SccsUser", Trimmed(m_user).c_str());
   std::string err;

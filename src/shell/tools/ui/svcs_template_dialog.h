@@ -1,7 +1,8 @@
 // "Configure Version Control": the template file, the user name, the
 // section's DataBase, and its commands in a list editor with the selected
-// command's program, arguments, environment and four flags. OK writes the
-// template and the profile keys "SccsFile" and "SccsUser".
+// command's program, arguments, environment and four flags, and the current
+// target's project identifier. OK writes the template, the profile keys
+// "SccsFile" and "SccsUser" and the identifier into the target.
 #pragma once
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@ namespace pm2 {
 
 class SettingsStore;
 class SvcsTemplateDialog;
+struct OptionBlock;
 
 class SvcsListEditor : public SECListBoxEditor {
   Q_OBJECT
@@ -34,7 +36,9 @@ class SvcsListEditor : public SECListBoxEditor {
 class SvcsTemplateDialog : public QDialog, public CommandListener {
   Q_OBJECT
  public:
-  SvcsTemplateDialog(SettingsStore& store, QWidget* parent = nullptr);
+  // targetOptions: the current target's block when a project with a target
+  // is open (its project identifier is shown and edited), else null.
+  SvcsTemplateDialog(SettingsStore& store, QWidget* parent = nullptr, OptionBlock* targetOptions = nullptr);
   // Disconnects first: the template edit reports losing the focus while
   // the children are deleted, after the model has gone.
   ~SvcsTemplateDialog() override;
@@ -47,6 +51,7 @@ class SvcsTemplateDialog : public QDialog, public CommandListener {
   QLineEdit* CommandEdit() const { return m_command; }
   QLineEdit* ArgumentsEdit() const { return m_arguments; }
   QLineEdit* EnvironmentEdit() const { return m_environment; }
+  QLineEdit* ProjectIdEdit() const { return m_projectId; }
   QCheckBox* FlagBox(int i) const { return m_flags[i]; }  // minimized, comment, revision, check-point
 
   // The selected row's fields into the model, and back.
@@ -69,6 +74,7 @@ class SvcsTemplateDialog : public QDialog, public CommandListener {
   QLineEdit* m_command = nullptr;
   QLineEdit* m_arguments = nullptr;
   QLineEdit* m_environment = nullptr;
+  QLineEdit* m_projectId = nullptr;
   QCheckBox* m_flags[4] = {};
   int m_current = -1;  // the row whose fields are shown
 };

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTest>
 
@@ -8,6 +10,7 @@
 #include "shell/tools/ui/find_in_files_dialog.h"
 #include "shell/tools/ui/lint_options_dialog.h"
 #include "shell/tools/ui/scc_query_dialog.h"
+#include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/tools/ui/svcs_template_dialog.h"
@@ -172,6 +175,68 @@ TEST(SvcsTemplateDialog, ShowsCommandsAndWritesTemplateAndProfile) {
   EXPECT_EQ(s[0].entries[1].arguments, "commit -F %Q");
   EXPECT_EQ(store.GetProfileString("Sccs", "SccsUser"), "bob");
   std::system(("rm -rf " + dir).c_str());
+}
+
+// The project identifier of the current target: typed into the field, OK
+// stores it in the target's block and Cancel leaves the block as it was;
+// without a target the field is empty and closed to typing.
+TEST(SvcsTemplateDialog, ProjectIdentifierFieldWithOkAndCancel) {
+  App();
+  SettingsStore store("/nonexistent/settings.ini");
+  struct Row {
+    const char* name;
+    bool withTarget;
+    bool ok;
+    const char* typed;
+    const char* expected;  // the block's text afterwards
+  } rows[] = {
+      {"ok stores the typed text", true, true, " PRJ-9 ", "PRJ-9"},
+      {"ok with the field cleared", true, true, "", ""},
+      {"cancel keeps the stored text", true, false, "OTHER", "OLD-1"},
+      {"no target", false, true, "", ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    OptionBlock* block = NewOptionBlock(kPoolProject);
+    block->lst.SVCSID = OptString::Pooled("OLD-1", kPoolProject);
+    const OptString before = block->lst.SVCSID;
+    SvcsTemplateDialog dlg(store, nullptr, r.withTarget ? block : nullptr);
+    dlg.show();
+    QLineEdit* edit = dlg.ProjectIdEdit();
+    EXPECT_EQ(edit->isEnabled(), r.withTarget);
+    EXPECT_EQ(edit->text(), r.withTarget ? "OLD-1" : "");
+    if (r.withTarget) {
+      edit->setFocus();
+      edit->selectAll();
+      QTest::keyClick(edit, Qt::Key_Delete);
+      QTest::keyClicks(edit, r.typed);
+    }
+    auto* buttons = dlg.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    QTest::mouseClick(buttons->button(r.ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), r.ok ? QDialog::Accepted : QDialog::Rejected);
+    if (r.withTarget) {
+      EXPECT_EQ(block->lst.SVCSID.str(), r.expected);
+    } else {
+      EXPECT_TRUE(block->lst.SVCSID.SameStored(before));
+    }
+    if (!r.ok) { EXPECT_TRUE(block->lst.SVCSID.SameStored(before)); }
+    if (std::string(r.expected).empty() && r.withTarget) { EXPECT_TRUE(block->lst.SVCSID.IsEmptyOpt()); }
+  }
+  PoolFreeAll();
+}
+
+TEST(SvcsTemplateDialog, IdentifierFieldHoldsSixtyFourCharacters) {
+  App();
+  SettingsStore store("/nonexistent/settings.ini");
+  OptionBlock* block = NewOptionBlock(kPoolProject);
+  SvcsTemplateDialog dlg(store, nullptr, block);
+  dlg.show();
+  QTest::keyClicks(dlg.ProjectIdEdit(), QString(70, 'k'));
+  EXPECT_EQ(dlg.ProjectIdEdit()->text().size(), 64);
+  dlg.accept();
+  EXPECT_EQ(block->lst.SVCSID.str(), std::string(64, 'k'));
+  PoolFreeAll();
 }
 
 }  // namespace

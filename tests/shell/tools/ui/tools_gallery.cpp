@@ -9,7 +9,9 @@
 #include "shell/tools/ui/find_in_files_dialog.h"
 #include "shell/tools/ui/lint_options_dialog.h"
 #include "shell/tools/ui/scc_query_dialog.h"
+#include "project/model/option_block.h"
 #include "project/model/project_records.h"
+#include "project/text/pool.h"
 #include "shell/tools/ui/svcs_template_dialog.h"
 
 #include <unistd.h>
@@ -76,8 +78,17 @@ int main(int argc, char** argv) {
     std::fclose(f);
     store.WriteProfileString("Sccs", "SccsFile", path.c_str());
     store.WriteProfileString("Sccs", "SccsUser", "ann");
-    SvcsTemplateDialog dlg(store);
-    ok &= Save(dlg, folder, "shell_tools_svcs_template");
+    // With a project whose target carries an identifier, and without one.
+    OptionBlock* target = NewOptionBlock(kPoolProject);
+    target->lst.SVCSID = OptString::Pooled("BLINKY-STM32-REL2", kPoolProject);
+    {
+      SvcsTemplateDialog dlg(store, nullptr, target);
+      ok &= Save(dlg, folder, "shell_tools_svcs_template");
+    }
+    {
+      SvcsTemplateDialog dlg(store);
+      ok &= Save(dlg, folder, "shell_tools_svcs_template_no_project");
+    }
     ::unlink(path.c_str());
     ::rmdir(dir.c_str());
   }
