@@ -14,6 +14,12 @@ struct FirstChoice : pm2::BrowseChooser {
   pm2::BrowseSymbol* Choose(const pm2::BrowseName& name) override { return name.first; }
 };
 
+struct NoWindows : pm2::BrowseViewer {
+  bool ShowBrowseResult(bool, pm2::BrowseName&) override { return false; }
+  void ShowSourceLocation(const std::string&, uint32_t, const std::string&) override {}
+  void Beep() override {}
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -26,7 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const pm2::BrowseSource source{path, "/f"};
   if (!session.Open(path, source.baseFolder).empty()) return 0;
   FirstChoice chooser;
+  NoWindows viewer;
   for (const pm2::BrowseName& n : session.Module()->Names()) {
+    (void)pm2::GoToSymbol(session, source, n.text, true, viewer, chooser);
+    (void)pm2::GoToNextReference(session, viewer);
     (void)pm2::BrowseChoices(*session.Module(), n);
     for (bool definition : {true, false}) {
       if (pm2::FindSymbolLocation(session, source, n.text, definition, chooser) != std::string()) continue;

@@ -48,8 +48,10 @@ struct Found {
   std::optional<std::string> text;  // set when the look-up ends here
 };
 
-// Loads the table and finds the name, with the prefixed forms when asked.
-Found FindName(BrowseSession& session, const BrowseSource& source, const std::string& name, bool prefixed) {
+// Loads the table and finds the name, else its forms with the prefixes the
+// compilers give functions with register parameters ("_") and reentrant
+// functions ("_?").
+Found FindName(BrowseSession& session, const BrowseSource& source, const std::string& name) {
   Found r;
   std::string err = session.Open(source.file, source.baseFolder);
   if (!err.empty()) {
@@ -58,8 +60,8 @@ Found FindName(BrowseSession& session, const BrowseSource& source, const std::st
   }
   BrowseModule& m = *session.Module();
   r.name = m.FindName(name);
-  if (!r.name && prefixed) r.name = m.FindName("_" + name);
-  if (!r.name && prefixed) r.name = m.FindName("_?" + name);
+  if (!r.name) r.name = m.FindName("_" + name);
+  if (!r.name) r.name = m.FindName("_?" + name);
   if (!r.name) r.text = UndefinedSymbolText(name);
   return r;
 }
@@ -73,16 +75,19 @@ std::string UndefinedPlaceText(const std::string& name) {
 }
 
 std::string GoToSymbol(BrowseSession& session, const BrowseSource& source, const std::string& name,
-                       bool definition, BrowseViewer& viewer) {
-  Found f = FindName(session, source, name, true);
+                       bool definition, BrowseViewer& viewer, BrowseChooser& chooser) {
+  Found f = FindName(session, source, name);
   if (f.text) return *f.text;
   BrowseSymbol* s = f.name->first;
   if (!s) return UndefinedPlaceText(name);
   if (s->next) {
-    viewer.ShowBrowseResult(true, *f.name);
-    return std::string();
+    // The user picks the symbol in the browser window, else here.
+    if (viewer.ShowBrowseResult(true, *f.name)) return std::string();
+    s = chooser.Choose(*f.name);
+    if (!s) return std::string();
+  } else {
+    viewer.ShowBrowseResult(false, *f.name);
   }
-  viewer.ShowBrowseResult(false, *f.name);
   const size_t i = FirstWanted(*s, definition);
   if (i == std::string::npos) return UndefinedPlaceText(name);
   BrowseModule& m = *session.Module();
@@ -97,7 +102,9 @@ std::string GoToSymbol(BrowseSession& session, const BrowseSource& source, const
   return std::string();
 }
 
-static bool GoToStep(BrowseSession& session, BrowseViewer& viewer, bool forward) {
+namespace {
+
+bool GoToStep(BrowseSession& session, BrowseViewer& viewer, bool forward) {
   const BrowseOccurrence* o = Step(session, forward);
   if (!o) return false;
   BrowseModule& m = *session.Module();
@@ -106,6 +113,8 @@ static bool GoToStep(BrowseSession& session, BrowseViewer& viewer, bool forward)
   viewer.ShowSourceLocation(file->path, o->line, m.cursor.name->text);
   return true;
 }
+
+}  // namespace
 
 bool GoToNextReference(BrowseSession& session, BrowseViewer& viewer) { return GoToStep(session, viewer, true); }
 bool GoToPreviousReference(BrowseSession& session, BrowseViewer& viewer) {
@@ -116,7 +125,7 @@ std::optional<std::string> FindSymbolLocation(BrowseSession& session, const Brow
                                               const std::string& name, bool definition,
                                               BrowseChooser& chooser) {
   session.AddInLocation() = BrowseAddInLocation();
-  Found f = FindName(session, source, name, false);
+  Found f = FindName(session, source, name);
   if (f.text) return f.text;
   BrowseSymbol* s = f.name->first;
   if (s && s->next) {
@@ -134,7 +143,9 @@ std::optional<std::string> FindSymbolLocation(BrowseSession& session, const Brow
   return std::string();
 }
 
-static bool LocationStep(BrowseSession& session, bool forward) {
+namespace {
+
+bool LocationStep(BrowseSession& session, bool forward) {
   const BrowseOccurrence* o = Step(session, forward);
   if (!o) return false;
   BrowseModule& m = *session.Module();
@@ -143,6 +154,8 @@ static bool LocationStep(BrowseSession& session, bool forward) {
   session.AddInLocation() = BrowseAddInLocation{file, o->line, m.cursor.name};
   return true;
 }
+
+}  // namespace
 
 bool GetNextReferenceLocation(BrowseSession& session) { return LocationStep(session, true); }
 bool GetPreviousReferenceLocation(BrowseSession& session) { return LocationStep(session, false); }

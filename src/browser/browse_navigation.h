@@ -34,8 +34,9 @@ class BrowseViewer {
  public:
   virtual ~BrowseViewer() = default;
   // Shows the name in the browser window; `open` opens the window when it
-  // is not open, else only an open window follows.
-  virtual void ShowBrowseResult(bool open, BrowseName& name) = 0;
+  // is not open, else only an open window follows. False when no browser
+  // window shows it.
+  virtual bool ShowBrowseResult(bool open, BrowseName& name) = 0;
   // Opens the file in the editor at the line.
   virtual void ShowSourceLocation(const std::string& path, uint32_t line, const std::string& name) = 0;
   virtual void Beep() = 0;
@@ -48,16 +49,18 @@ std::string UndefinedPlaceText(const std::string& name);
 
 // The editor's go to definition (definition set) or first reference. The
 // name is also tried as "_%s" and "_?%s". Several symbol records open the
-// browser on the name instead. Returns "" on success (or when only a beep
-// was due), else the message to show.
+// browser on the name instead; where no browser window can show it, the
+// chooser picks one (a cancelled choice ends with ""). Returns "" on
+// success (or when only a beep was due), else the message to show.
 std::string GoToSymbol(BrowseSession& session, const BrowseSource& source, const std::string& name,
-                       bool definition, BrowseViewer& viewer);
+                       bool definition, BrowseViewer& viewer, BrowseChooser& chooser);
 // The editor's steps; false when there is no place to show.
 bool GoToNextReference(BrowseSession& session, BrowseViewer& viewer);
 bool GoToPreviousReference(BrowseSession& session, BrowseViewer& viewer);
 
-// The add-in's look-up of exactly `name`: several symbol records are put to
-// the chooser. Nothing when the choice was cancelled; "" when found (the
+// The add-in's look-up, with the same "_%s" and "_?%s" forms (the add-in
+// names functions as written in the source, the compilers may not); several
+// symbol records are put to the chooser. Nothing when the choice was cancelled; "" when found (the
 // add-in location and the cursor hold the place); else the message.
 std::optional<std::string> FindSymbolLocation(BrowseSession& session, const BrowseSource& source,
                                               const std::string& name, bool definition,

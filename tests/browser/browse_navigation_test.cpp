@@ -16,14 +16,16 @@ namespace pm2 {
 namespace {
 
 struct FakeViewer : BrowseViewer {
-  void ShowBrowseResult(bool open, BrowseName& name) override {
+  bool ShowBrowseResult(bool open, BrowseName& name) override {
     log.push_back(std::string(open ? "browser-open:" : "browser:") + name.text);
+    return hasBrowser;
   }
   void ShowSourceLocation(const std::string& path, uint32_t line, const std::string& name) override {
     log.push_back("show:" + path + ":" + std::to_string(line) + ":" + name);
   }
   void Beep() override { log.push_back("beep"); }
   std::vector<std::string> log;
+  bool hasBrowser = true;
 };
 
 struct FakeChooser : BrowseChooser {
@@ -67,9 +69,11 @@ struct FindRow {
   const char* text;      // the result; null: found
   const char* file;      // "main" for src/main.c, else the path
   uint32_t line;
+  const char* found = nullptr;  // the name recorded, when not the one asked for
 };
 class BrowseFindRows : public NavFixture, public ::testing::WithParamInterface<FindRow> {};
 TEST_P(BrowseFindRows, AddInLookUp) {
+  Use(SampleModule(true));
   const FindRow& r = GetParam();
   std::optional<std::string> text = FindSymbolLocation(session, source, r.symbol, r.definition, chooser);
   ASSERT_TRUE(text);
@@ -80,7 +84,7 @@ TEST_P(BrowseFindRows, AddInLookUp) {
   }
   EXPECT_EQ(*text, "");
   const std::string file = std::string(r.file) == "main" ? Main() : r.file;
-  EXPECT_EQ(Location(), file + ":" + std::to_string(r.line) + ":" + r.symbol);
+  EXPECT_EQ(Location(), file + ":" + std::to_string(r.line) + ":" + (r.found ? r.found : r.symbol));
   EXPECT_TRUE(chooser.asked.empty());
 }
 INSTANTIATE_TEST_SUITE_P(
@@ -95,8 +99,12 @@ INSTANTIATE_TEST_SUITE_P(
         FindRow{"NoReference", "pair", false, "Source Browser: 'pair' - undefined Definition/Reference !", nullptr,
                 0},
         FindRow{"Undefined", "nothing", true, "Source Browser: 'nothing' is undefined !", nullptr, 0},
-        FindRow{"NoUnderscoreFormForTheAddIn", "isr", true, "Source Browser: 'isr' is undefined !", nullptr, 0},
-        FindRow{"UnderscoreNameAsAsked", "_isr", true, nullptr, "/abs/util.c", 50}),
+        FindRow{"UnderscoreNameAsAsked", "_isr", true, nullptr, "/abs/util.c", 50, "_isr"},
+        FindRow{"UnderscoreForm", "isr", true, nullptr, "/abs/util.c", 50, "_isr"},
+        FindRow{"UnderscoreQuestionForm", "vector", false, "Source Browser: 'vector' - undefined Definition/Reference !",
+                nullptr, 0},
+        FindRow{"UnderscoreQuestionFormDefinition", "vector", true, nullptr, "/abs/util.c", 90, "_?vector"},
+        FindRow{"PrefixOnlyInFront", "sr", true, "Source Browser: 'sr' is undefined !", nullptr, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(NavFixture, LoaderErrorIsTheAnswer) {
@@ -104,7 +112,7 @@ TEST_F(NavFixture, LoaderErrorIsTheAnswer) {
   EXPECT_EQ(FindSymbolLocation(session, source, "main", true, chooser),
             std::optional<std::string>("Can't open file '" + source.file + "'"));
   FakeViewer v;
-  EXPECT_EQ(GoToSymbol(session, source, "main", true, v), "Can't open file '" + source.file + "'");
+  EXPECT_EQ(GoToSymbol(session, source, "main", true, v, chooser), "Can't open file '" + source.file + "'");
 }
 
 struct GoRow {
@@ -119,7 +127,7 @@ TEST_P(BrowseGoToRows, EditorLookUp) {
   BrowseSampleFile f = SampleModule(true);
   Use(f);
   const GoRow& r = GetParam();
-  EXPECT_EQ(GoToSymbol(session, source, r.symbol, r.definition, viewer), r.result);
+  EXPECT_EQ(GoToSymbol(session, source, r.symbol, r.definition, viewer, chooser), r.result);
   std::string shown = viewer.log.empty() ? "nothing" : viewer.log.back();
   const std::string mainPath = Main();
   if (shown.find(mainPath) != std::string::npos) shown.replace(shown.find(mainPath), mainPath.size(), "main");
@@ -243,8 +251,19 @@ TEST_F(SeveralFixture, AddInAsksTheChooser) {
 }
 
 TEST_F(SeveralFixture, EditorOpensTheBrowserInstead) {
-  EXPECT_EQ(GoToSymbol(session, source, "i", true, viewer), "");
+  EXPECT_EQ(GoToSymbol(session, source, "i", true, viewer, chooser), "");
   EXPECT_EQ(viewer.log, std::vector<std::string>{"browser-open:i"});
+  EXPECT_TRUE(chooser.asked.empty());
+}
+
+TEST_F(SeveralFixture, EditorWithoutBrowserWindowAsksTheChooser) {
+  viewer.hasBrowser = false;
+  EXPECT_EQ(GoToSymbol(session, source, "i", true, viewer, chooser), "");  // cancelled
+  EXPECT_EQ(viewer.log, std::vector<std::string>{"browser-open:i"});
+  chooser.pick = 1;
+  EXPECT_EQ(GoToSymbol(session, source, "i", false, viewer, chooser), "");
+  EXPECT_EQ(viewer.log.back(), "show:" + dir / "a.c" + ":21:i");
+  EXPECT_EQ(chooser.asked.size(), 2u);
 }
 
 TEST_F(SeveralFixture, ChoiceLinesNameClassAndPlace) {
@@ -268,7 +287,7 @@ TEST_F(NavFixture, OccurrenceWithoutFile) {
   Use(f);
   EXPECT_EQ(FindSymbolLocation(session, source, "x", true, chooser),
             std::optional<std::string>("Source Browser: 'x' - undefined Definition/Reference !"));
-  EXPECT_EQ(GoToSymbol(session, source, "x", true, viewer), "");
+  EXPECT_EQ(GoToSymbol(session, source, "x", true, viewer, chooser), "");
   EXPECT_EQ(viewer.log.back(), "beep");
 }
 

@@ -96,10 +96,16 @@ TEST_F(AddInBrowseFixture, FirstReference) {
   EXPECT_EQ(peer.blocks, (std::vector<std::string>{"file:" + dir / "src/main.c", "line:20"}));
 }
 
+TEST_F(AddInBrowseFixture, FunctionRecordedWithUnderscore) {
+  Run(kAddInCmdDefinition, "isr");
+  EXPECT_EQ(peer.blocks, (std::vector<std::string>{"file:/abs/util.c", "line:50"}));
+  EXPECT_EQ(link.Link().browse.symbol, "_isr");
+}
+
 TEST_F(AddInBrowseFixture, UnknownSymbolBeepsAndShowsTheText) {
-  Run(kAddInCmdDefinition, "isr");  // recorded as "_isr": the add-in asks for the exact name
+  Run(kAddInCmdDefinition, "main_loop");
   EXPECT_TRUE(peer.blocks.empty());
-  EXPECT_EQ(frame.log, (std::vector<std::string>{"beep", "box:Source Browser: 'isr' is undefined !"}));
+  EXPECT_EQ(frame.log, (std::vector<std::string>{"beep", "box:Source Browser: 'main_loop' is undefined !"}));
   // With no location, stepping only beeps.
   frame.log.clear();
   Run(kAddInCmdNextRef);
