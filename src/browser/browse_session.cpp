@@ -1,7 +1,7 @@
 #include "browser/browse_session.h"
 
 #include "browser/browse_loader.h"
-#include "platform/mapped_file.h"
+#include "platform/atomic_file.h"
 
 namespace pm2 {
 
@@ -12,13 +12,14 @@ std::string BrowseSession::Open(const std::string& file, std::string_view baseFo
     return std::string();
   }
   Free();
-  MappedFileView view;
-  if (view.Open(file)) {
-    m_error = LoadBrowseInfo(reinterpret_cast<const uint8_t*>(view.data()), view.size(), baseFolder, &m_module);
-  } else {
-    // An empty file holds no module; anything else could not be read.
-    m_error = view.error() == MapError::kEmpty ? kBrowseInvalid : kBrowseCantOpen;
-  }
+  // Read, not mapped: a build may rewrite the output while it is read, and
+  // a mapping cut short under us would crash the program instead of
+  // giving a damaged-file message.
+  std::string bytes;
+  if (ReadWholeFile(file, bytes, nullptr))
+    m_error = LoadBrowseInfo(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), baseFolder, &m_module);
+  else
+    m_error = kBrowseCantOpen;
   if (m_error != 0) {
     m_module.reset();
     m_errorText = BrowseErrorText(m_error, file);

@@ -365,6 +365,7 @@ TEST_F(SessionFixture, FailureLeavesNoTableAndNamesTheFile) {
   const std::string missing = dir / "missing";
   EXPECT_EQ(session.Open(missing, dir.path()), "Can't open file '" + missing + "'");
   EXPECT_EQ(session.Module(), nullptr);
+  EXPECT_EQ(session.Open(dir.path(), dir.path()), "Can't open file '" + dir.path() + "'");  // a folder
   ASSERT_EQ(session.Open(good, dir.path()), "");
   EXPECT_EQ(session.ErrorText(), "");
 }
