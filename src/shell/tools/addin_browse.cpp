@@ -4,8 +4,9 @@ namespace pm2 {
 namespace {
 
 void CopyLocation(const BrowseAddInLocation& from, BrowseLocation* to) {
+  // A place on line 0 is still sent; only stepping needs a line.
   *to = BrowseLocation();
-  if (!from.Complete()) return;
+  if (!from.file || !from.name) return;
   to->file = from.file->path;
   to->line = static_cast<int>(from.line);
   to->symbol = from.name->text;
