@@ -55,6 +55,7 @@ void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
   PoolFree(kPoolProject);
   PoolFree(kPoolDebugLists);
   m_szBrowseFile.clear();
+  Frame().CloseBrowser();  // what it knew was the old project's
   m_familyWord2 = 0;
 
   if (HasExtension(path, ".DPT")) {

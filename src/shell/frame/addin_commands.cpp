@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 #include <unistd.h>
 
+#include "browser/browse_file_name.h"
 #include "platform/settings_store.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
@@ -13,7 +14,9 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/document_lookup.h"
 #include "shell/frame/main_frame.h"
+#include "shell/tools/addin_browse.h"
 #include "shell/tools/addin_socket.h"
+#include "shell/tools/ui/browse_choice_dialog.h"
 #include "shell/tools/ui/lint_options_dialog.h"
 
 namespace pm2 {
@@ -151,11 +154,25 @@ void AddInCommands::RunTarget() { m_app.Debug().ExecCommand("g", 1); }
 
 intptr_t AddInCommands::IdeServiceCall(int code, intptr_t arg) { return m_app.IdeServiceCall(code, arg); }
 
-// The frame has no source browser of its own: nothing is looked up.
-std::optional<std::string> AddInCommands::FindSymbolLocation(const std::string&, bool, BrowseLocation*) {
-  return std::nullopt;
+// The current target's linker output, whose browse records name the places;
+// relative source names in it are the project folder's.
+static BrowseSource CurrentBrowseSource(ShellApp& app) {
+  BrowseSource source;
+  ProjectRec* p = app.Project();
+  if (!p || !p->curTarget) return source;
+  source.file = TargetBrowseFile(*p, *p->curTarget);
+  source.baseFolder = p->folder.str();
+  return source;
 }
 
-bool AddInCommands::StepReference(bool, BrowseLocation*) { return false; }
+std::optional<std::string> AddInCommands::FindSymbolLocation(const std::string& symbol, bool definition,
+                                                             BrowseLocation* location) {
+  DialogBrowseChooser chooser(m_browse, &m_frame, m_runDialog);
+  return FindAddInSymbol(m_browse, CurrentBrowseSource(m_app), chooser, symbol, definition, location);
+}
+
+bool AddInCommands::StepReference(bool next, BrowseLocation* location) {
+  return StepAddInReference(m_browse, next, location);
+}
 
 }  // namespace pm2

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "browser/browse_session.h"
 #include "shell/tools/addin_link.h"
 
 class QDialog;
@@ -40,6 +41,10 @@ class AddInCommands : public AddInFrame {
   void NotifyClose();
   // A file was saved or shown: the add-in follows it.
   void NotifyFile(const std::string& file, int line);
+  // The browse information the add-in's look-ups load on demand; dropped
+  // whenever it may be stale (project opened or closed, a build).
+  BrowseSession& Browse() { return m_browse; }
+  void FreeBrowseInfo() { m_browse.Free(); }
 
   void OnSetup();
   void OnToggle();
@@ -75,6 +80,7 @@ class AddInCommands : public AddInFrame {
   std::unique_ptr<QSocketNotifier> m_connNotifier;
   int m_watchedConn = -1;
   bool m_polling = false;
+  BrowseSession m_browse;
 };
 
 }  // namespace pm2

@@ -565,6 +565,10 @@ void CMainFrame::ReloadChangedDocuments() {
   m_editors->ReloadChanged();
 }
 
+void CMainFrame::CloseBrowser() {
+  if (m_addIns) m_addIns->FreeBrowseInfo();
+}
+
 void CMainFrame::ToggleBar(SECControlBar* bar) {
   if (bar) ShowControlBar(bar, !bar->IsBarVisible(), false);
 }

@@ -104,6 +104,8 @@ class CMainFrame : public SECWorkbookWnd,
   void CheckChangedSourceFiles() override;
   void ReloadChangedDocuments() override;
   void ForAllDocuments(int action) override { RunDocumentAction(action, {}); }
+  // Drops the loaded browse information (the add-in's look-ups hold it).
+  void CloseBrowser() override;
 
   // ---- documents and source positions
   // Gives every editor document the hints of a DocumentAction; debuggerFile

@@ -397,6 +397,20 @@ TEST_F(FrameCommandsTest, StartedAddInRegistersFollowsTheAnnouncedFileAndDetache
   ASSERT_TRUE(fs::exists(peer)) << peer;
   const std::string log = dir + "addin.log";
   qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
+  // The ARM-GNU target's output is an ELF image: it holds no browse
+  // records, so the peer's definition request ends with a message naming it.
+  fs::create_directories(dir + "Obj");
+  const std::string elf = dir + "Obj/Blinky.elf";
+  std::ofstream(elf, std::ios::binary) << "\x7f" "ELF\x01\x01\x01";
+  std::vector<std::string> boxes;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      boxes.push_back(box->text().toStdString());
+      box->done(QMessageBox::Ok);
+    }
+  });
+  closer.start(20);
   SettingsStore settings(dir + "settings.ini");
   settings.WriteProfileString("Settings\\EasyCase", "Bin", ("  " + peer + " ").c_str());
   test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
@@ -416,6 +430,8 @@ TEST_F(FrameCommandsTest, StartedAddInRegistersFollowsTheAnnouncedFileAndDetache
     return std::string(std::istreambuf_iterator<char>(in), {});
   };
   ASSERT_TRUE(WaitFor([&] { return logText().find("code 80000009") != std::string::npos; }, 10000)) << logText();
+  ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }, 10000));
+  EXPECT_EQ(boxes, std::vector<std::string>{"Invalid file '" + elf + "'"});
   // Announcing a file and its line lets the peer go on to its file request
   // and its detach.
   const std::string file = dir + "Blinky.c";

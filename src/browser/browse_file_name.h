@@ -1,0 +1,19 @@
+// Which file holds a target's browse information: the linker's output.
+#pragma once
+
+#include <string>
+
+namespace pm2 {
+
+struct OptionBlock;
+struct ProjectRec;
+struct TargetRec;
+
+// The output of the target's link: "%s%s" of the output folder (nothing
+// for the project folder) and the output name, with ".elf" for ARM-GNU and
+// ".axf" for ARM-ADS (the 51, 251 and 166 linkers add no extension), as a
+// path of this machine taken against the project folder. Empty when the
+// target has no options.
+std::string TargetBrowseFile(const ProjectRec& project, const TargetRec& target);
+
+}  // namespace pm2

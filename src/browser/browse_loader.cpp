@@ -1,0 +1,254 @@
+#include "browser/browse_loader.h"
+
+#include <new>
+#include <optional>
+
+#include "browser/browse_merge.h"
+#include "browser/browse_records.h"
+#include "platform/win_path.h"
+
+namespace pm2 {
+namespace {
+
+// Bytes of one 0x63 record and of one occurrence entry: the most symbol
+// records or entries a count can honestly claim is bounded by the data.
+constexpr size_t kSymbolRecordBytes = 3 + 12 + 1;
+constexpr size_t kOccurrenceBytes = 16;
+
+bool IsCallOrMember(uint16_t kind) { return kind >= kOccCalls && kind <= kOccMemberDefinition; }
+
+class Loader {
+ public:
+  Loader(size_t dataSize, std::string_view baseFolder) : m_dataSize(dataSize), m_base(baseFolder) {}
+
+  int Record(const BrowseRecord& r);
+  int CloseSection();
+  int Finish(std::unique_ptr<BrowseModule>* out);
+
+ private:
+  int Header(const BrowseRecord& r);
+  int SourceFile(const BrowseRecord& r);
+  int Name(const BrowseRecord& r);
+  int Symbol(const BrowseRecord& r);
+  int Occurrences(const BrowseRecord& r);
+  std::string FullPath(const std::string& stored) const;
+
+  size_t m_dataSize;
+  std::string_view m_base;
+  std::unique_ptr<BrowseModule> m_module;  // from the first section
+  std::optional<BrowseSection> m_open;     // the section being read
+  int m_closed = 0;                        // sections closed so far
+  BrowseName* m_name = nullptr;            // of the section being read
+  BrowseSymbol* m_symbol = nullptr;
+  uint32_t m_nextNumber = 0;
+};
+
+std::string Loader::FullPath(const std::string& stored) const {
+  static const DriveMap kNoDrives;
+  std::string out, err;
+  if (ToLocalPath(stored, m_base, kNoDrives, &out, &err)) return out;
+  return stored;  // a drive path, or no folder to take it against
+}
+
+int Loader::Record(const BrowseRecord& r) {
+  if (r.type == kRecBrowseHeader) return Header(r);
+  if (r.type > kRecBrowseHeader && r.type <= kRecOccurrences) {
+    if (!m_open) return kBrowseDamaged;
+    switch (r.type) {
+      case kRecSourceFile: return SourceFile(r);
+      case kRecName: return Name(r);
+      case kRecSymbol: return Symbol(r);
+      default: return Occurrences(r);
+    }
+  }
+  return CloseSection();
+}
+
+int Loader::Header(const BrowseRecord& r) {
+  if (int e = CloseSection()) return e;
+  ContentCursor c(r);
+  uint16_t version = 0, word = 0;
+  uint32_t count = 0;
+  if (!c.U16(&version) || !c.U16(&word) || !c.U32(&count)) return kBrowseDamaged;
+  if (version < kMinBrowseVersion) return kBrowseInvalid;
+  if (count > m_dataSize / kSymbolRecordBytes) return kBrowseDamaged;
+  BrowseSection s;
+  s.table = std::make_unique<BrowseModule>();
+  s.table->version = version;
+  s.table->headerWord = word;
+  s.table->symbolCount = count;
+  s.numbers.assign(count, nullptr);
+  if (m_closed == 0) {
+    uint16_t spaces = 0;
+    if (!c.U16(&spaces)) return kBrowseDamaged;
+    for (uint16_t i = 0; i < spaces; ++i) {
+      std::string n;
+      if (!c.Name(&n)) return kBrowseDamaged;
+      s.table->spaceNames.push_back(std::move(n));
+    }
+  }
+  m_open = std::move(s);
+  m_name = nullptr;
+  m_symbol = nullptr;
+  m_nextNumber = 0;
+  return kBrowseOk;
+}
+
+int Loader::SourceFile(const BrowseRecord& r) {
+  ContentCursor c(r);
+  uint32_t v32 = 0;
+  uint16_t v16 = 0;
+  std::string name;
+  if (!c.U32(&v32) || !c.U16(&v16) || !c.Name(&name)) return kBrowseDamaged;
+  BrowseFile& f = m_open->table->AddFile();
+  f.value32 = v32;
+  f.value16 = v16;
+  f.path = FullPath(name);
+  return kBrowseOk;
+}
+
+int Loader::Name(const BrowseRecord& r) {
+  ContentCursor c(r);
+  uint32_t unused = 0;
+  std::string text;
+  if (!c.U32(&unused) || !c.Name(&text)) return kBrowseDamaged;
+  m_name = &m_open->table->AddName(std::move(text));
+  m_symbol = nullptr;
+  return kBrowseOk;
+}
+
+int Loader::Symbol(const BrowseRecord& r) {
+  if (!m_name) return kBrowseDamaged;
+  ContentCursor c(r);
+  uint16_t cls = 0, space = 0, type = 0, kind = 0;
+  uint32_t unused = 0;
+  if (!c.U16(&cls) || !c.U16(&space) || !c.U16(&type) || !c.U16(&kind) || !c.U32(&unused))
+    return kBrowseDamaged;
+  if (m_nextNumber >= m_open->numbers.size()) return kBrowseDamaged;
+  BrowseSymbol& s = m_open->table->AddSymbol(*m_name, false);
+  s.cls = cls;
+  s.space = space;
+  s.type = type;
+  s.kind = kind;
+  s.number = m_nextNumber;
+  m_open->numbers[m_nextNumber++] = &s;
+  m_symbol = &s;
+  return kBrowseOk;
+}
+
+int Loader::Occurrences(const BrowseRecord& r) {
+  if (!m_symbol) return kBrowseDamaged;
+  ContentCursor c(r);
+  uint32_t n = 0;
+  if (!c.U32(&n) || n > c.Left() / kOccurrenceBytes) return kBrowseDamaged;
+  std::vector<BrowseOccurrence>& list = m_symbol->occurrences;
+  list.reserve(list.size() + n);
+  for (uint32_t i = 0; i < n; ++i) {
+    BrowseOccurrence o;
+    uint16_t kind = 0, file = 0;
+    c.U16(&kind);
+    c.U16(&file);
+    c.U32(&o.line);
+    c.U32(&o.access);
+    c.U32(&o.refNumber);
+    o.kind = kind;
+    o.file = file;
+    if (IsCallOrMember(kind) && o.refNumber != kNoSymbolNumber && o.refNumber >= m_open->numbers.size())
+      return kBrowseDamaged;
+    list.push_back(o);
+  }
+  return kBrowseOk;
+}
+
+int Loader::CloseSection() {
+  if (!m_open) return kBrowseOk;
+  BrowseSection& s = *m_open;
+  // Call and member references now name their records.
+  for (BrowseSymbol* sym : s.numbers) {
+    if (!sym) continue;
+    for (BrowseOccurrence& o : sym->occurrences)
+      if (IsCallOrMember(o.kind) && !(o.flags & kOccResolved)) {
+        o.ref = o.refNumber == kNoSymbolNumber ? nullptr : s.numbers[o.refNumber];
+        o.flags |= kOccResolved;
+      }
+  }
+  if (m_closed == 0)
+    m_module = std::move(s.table);
+  else
+    MergeBrowseSection(*m_module, s);
+  ++m_closed;
+  m_open.reset();
+  m_name = nullptr;
+  m_symbol = nullptr;
+  return kBrowseOk;
+}
+
+int Loader::Finish(std::unique_ptr<BrowseModule>* out) {
+  if (!m_module) return kBrowseNoInfo;
+  for (BrowseSymbol& s : m_module->Symbols()) {
+    std::vector<BrowseOccurrence> ordered;
+    ordered.reserve(s.occurrences.size());
+    for (const BrowseOccurrence& o : s.occurrences)
+      if (o.kind >= kOccReference && o.kind <= kOccMemberReference) ordered.push_back(o);
+    for (const BrowseOccurrence& o : s.occurrences)
+      if (o.kind == kOccDefinition || o.kind == kOccMemberDefinition) ordered.push_back(o);
+    s.defRefCount = 0;
+    for (const BrowseOccurrence& o : ordered)
+      if (o.kind != kOccCalls && o.kind != kOccCalledBy) ++s.defRefCount;
+    s.occurrences = std::move(ordered);
+  }
+  *out = std::move(m_module);
+  return kBrowseOk;
+}
+
+int Load(const uint8_t* data, size_t size, std::string_view baseFolder, std::unique_ptr<BrowseModule>* out) {
+  if (size == 0 || !IsModuleStartType(data[0])) return kBrowseInvalid;
+  Loader loader(size, baseFolder);
+  BrowseRecordReader reader(data, size);
+  for (;;) {
+    BrowseRecord r;
+    const RecordStatus st = reader.Next(&r);
+    // Data that ends before an end record was cut off.
+    if (st != RecordStatus::kRecord) return kBrowseDamaged;
+    if (r.type == kRecEnd || IsModuleEndType(r.type)) {
+      if (int e = loader.CloseSection()) return e;
+      break;
+    }
+    if (int e = loader.Record(r)) return e;
+  }
+  return loader.Finish(out);
+}
+
+}  // namespace
+
+std::string BrowseErrorText(int code, const std::string& file) {
+  struct Text {
+    int code;
+    const char* before;
+    const char* after;
+  };
+  static constexpr Text kTexts[] = {
+      {kBrowseCantOpen, "Can't open file '", "'"},
+      {kBrowseInvalid, "Invalid file '", "'"},
+      {kBrowseDamaged, "Invalid file '", "'"},
+      {kBrowseNoMemory, "Out of memory loading '", "'"},
+      {kBrowseNoInfo, "No Browse Information available in '",
+       "'\n\nCheck - [Target-Options] [Output] [Browse Information]\nthen Rebuild the target !\n"},
+  };
+  for (const Text& t : kTexts)
+    if (t.code == code) return t.before + file + t.after;
+  return std::string();
+}
+
+int LoadBrowseInfo(const uint8_t* data, size_t size, std::string_view baseFolder,
+                   std::unique_ptr<BrowseModule>* out) {
+  out->reset();
+  try {
+    return Load(data, size, baseFolder, out);
+  } catch (const std::bad_alloc&) {
+    out->reset();
+    return kBrowseNoMemory;
+  }
+}
+
+}  // namespace pm2

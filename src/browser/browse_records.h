@@ -1,0 +1,78 @@
+// The browse records that the compilers and linkers leave in a target's
+// output (object) file, and a bounded reader over them.
+//
+// The file is a stream of records:
+//   +0      u8   record type
+//   +1      u16  length L (little-endian): the bytes after the length field,
+//                the final checksum byte included (L >= 1)
+//   +3      L-1  contents
+//   +2+L    u8   checksum (read, not checked)
+// Multi-byte values are little-endian; a 32-bit value is two 16-bit words,
+// low word first. A name is a length byte (0..255) and that many characters.
+//
+// The first byte must be a module-start type (0x02, 0x2E, 0x70, 0x82, 0x8A,
+// 0xC4). Reading ends at record 0x1A or at a module end (0x04, 0x8A, 0xC6).
+// Browse records (0x60..0x64) are described in browse_loader.h. A record
+// whose length runs past the end of the data, or data that ends before an
+// end record, is a damaged file: nothing of it is used.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace pm2 {
+
+enum BrowseRecordType : uint8_t {
+  kRecEnd = 0x1A,
+  kRecBrowseHeader = 0x60,
+  kRecSourceFile = 0x61,
+  kRecName = 0x62,
+  kRecSymbol = 0x63,
+  kRecOccurrences = 0x64,
+};
+
+bool IsModuleStartType(uint8_t type);
+bool IsModuleEndType(uint8_t type);
+
+// One record's contents, checksum excluded; points into the caller's data.
+struct BrowseRecord {
+  uint8_t type = 0;
+  const uint8_t* contents = nullptr;
+  size_t size = 0;
+};
+
+enum class RecordStatus { kRecord, kEndOfData, kDamaged };
+
+// Walks the records of a byte range; never reads outside it.
+class BrowseRecordReader {
+ public:
+  BrowseRecordReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+  // The next record; kEndOfData when no byte is left, kDamaged when the
+  // header or the contents run past the end or the length is 0.
+  RecordStatus Next(BrowseRecord* record);
+
+ private:
+  const uint8_t* m_data;
+  size_t m_size;
+  size_t m_pos = 0;
+};
+
+// Reads the fields of one record's contents; each read fails (and leaves the
+// cursor where it was) when the contents end before the field does.
+class ContentCursor {
+ public:
+  explicit ContentCursor(const BrowseRecord& r) : m_data(r.contents), m_size(r.size) {}
+  bool U8(uint8_t* v);
+  bool U16(uint16_t* v);
+  bool U32(uint32_t* v);  // two words, low first
+  bool Name(std::string* v);
+  size_t Left() const { return m_size - m_pos; }
+
+ private:
+  const uint8_t* m_data;
+  size_t m_size;
+  size_t m_pos = 0;
+};
+
+}  // namespace pm2
