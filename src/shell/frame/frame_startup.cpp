@@ -1,5 +1,7 @@
 #include "shell/frame/frame_startup.h"
 
+#include <QFontDatabase>
+
 #include "editor/text/editor_keys.h"
 #include "shell/app/shell_app.h"
 #include "ipc/ipc_interface.h"
@@ -12,9 +14,16 @@
 namespace pm2 {
 
 FrameStartup::FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool splash)
-    : m_runtime(runtime), m_store(settings), m_splash(splash) {}
+    : m_runtime(runtime), m_store(settings), m_splash(splash) {
+  // Reading the font configuration and the list of fonts takes a few
+  // milliseconds that the first measured text would otherwise wait for;
+  // done here on a helper thread (the database locks itself), it overlaps
+  // the steps before the frame measures its first text.
+  m_fontReader = std::thread([] { (void)QFontDatabase::families(); });
+}
 
 FrameStartup::~FrameStartup() {
+  if (m_fontReader.joinable()) m_fontReader.join();
   DestroyFrame();
   if (m_ipc) m_runtime.App().SetIpcPort(nullptr);
   m_ipc.reset();
