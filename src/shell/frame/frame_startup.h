@@ -47,7 +47,7 @@ class FrameStartup : public StartupPorts {
   FrameSettings m_settings;
   std::unique_ptr<CMainFrame> m_frame;
   std::unique_ptr<IpcWiring> m_ipc;
-  std::thread m_fontReader;  // reads the font database while the frame is made
+  std::thread m_helper;  // prepares what the frame and the events need, meanwhile
 };
 
 }  // namespace pm2
