@@ -30,10 +30,12 @@ DriverBuildPort::~DriverBuildPort() {
 }
 
 void DriverBuildPort::StartBuild(ProjectRec* project, TargetRec* target, int mode) {
+  m_started = true;
   m_driver->StartBuildThread(project, target, mode);
 }
 
 void DriverBuildPort::StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) {
+  m_started = true;
   m_driver->StartTranslateThread(project, target, file);
 }
 
@@ -43,6 +45,8 @@ int DriverBuildPort::StopBuild() { return m_driver->StopBuild(); }
 
 void DriverBuildPort::Finish(const std::function<void()>& pump) {
   m_driver->StopBuild();
+  // Nothing was ever started: no thread to wait for, no helper to start.
+  if (!m_started) return;
   std::atomic<bool> done{false};
   std::thread waiter([&] {
     m_driver->Wait();

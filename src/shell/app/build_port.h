@@ -60,6 +60,7 @@ class DriverBuildPort : public BuildPort {
   std::unique_ptr<BuildDriver> m_driver;
   std::unique_ptr<BuildLog> m_log;
   ProjectRec* m_project = nullptr;  // the project whose log is open
+  bool m_started = false;           // a build or translation was started
 };
 
 }  // namespace pm2

@@ -1,10 +1,13 @@
 // Opening, saving and closing the one project the program holds, and what
 // the user is told. Reading and writing the files themselves is the
 // project model's (project/files/project_open.h).
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <system_error>
 
 #include "platform/ascii_case.h"
+#include "platform/notification_hub.h"
 #include "platform/win_path.h"
 #include "project/files/file_watcher.h"
 #include "project/files/project_file.h"
@@ -17,6 +20,7 @@
 #include "shell/app/debug_port.h"
 #include "shell/app/frame_hooks.h"
 #include "shell/app/shell_app.h"
+#include "shell/app/timer_port.h"
 #include "shell/app/user_dialogs.h"
 
 namespace pm2 {
@@ -31,6 +35,13 @@ bool HasExtension(const std::string& path, const char* ext) {
 
 std::string ProjectFilePath(const ProjectRec& project) {
   return ProjectSiblingPath(project, "Pm2");
+}
+
+// The file's write time in nanoseconds; -1 when it does not exist.
+std::int64_t WriteTimeOf(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return -1;
+  return std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
 }  // namespace
@@ -73,7 +84,16 @@ void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
   }
 
   std::string why;
-  int rc = OpenProjectFile(ToForwardSlashes(path), &why, m_deps.watcher);
+  const std::string file = ToForwardSlashes(path);
+  int rc = OpenProjectFile(file, &why, nullptr);
+  if (rc == 0) {
+    ScheduleProjectWatch(file);
+  } else if (m_deps.watcher && WriteTimeOf(file) != -1) {
+    // A file that was there but did not read ends the watch; a missing
+    // one leaves it as it was.
+    CancelProjectWatch();
+    m_deps.watcher->Stop();
+  }
   ProjectRec* p = rc == 0 ? Project() : nullptr;
   if (p) {
     m_szWatchedProject = path;
@@ -114,6 +134,7 @@ bool ShellApp::CloseProject(bool interactive) {
     Frame().StoreOpenEditorWindows(p);
     Frame().ForAllDocuments(kDocBeforeSaveOrTargetChange);
     // Our own write is no change made by another program.
+    CancelProjectWatch();
     if (m_deps.watcher) m_deps.watcher->Stop();
     for (;;) {
       std::string why;
@@ -172,12 +193,40 @@ void ShellApp::SaveProject() {
   Frame().StoreOpenEditorWindows(p);
   // Our own write is no change made by another program: the watch starts
   // again on the file as written.
+  CancelProjectWatch();
   if (m_deps.watcher) m_deps.watcher->Stop();
   std::string why;
   int rc = SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
   m_szWatchedProject = ProjectFilePath(*p);
   if (m_deps.watcher) m_deps.watcher->Watch(ToForwardSlashes(m_szWatchedProject));
   if (rc != 0) ShowError(Dialogs(), "Can't write project file '" + m_szWatchedProject + "' !");
+}
+
+void ShellApp::ScheduleProjectWatch(const std::string& path) {
+  if (!m_deps.watcher) return;
+  CancelProjectWatch();
+  m_deps.watcher->Stop();  // the earlier project's watch ends with its open
+  m_watchPath = path;
+  m_watchFileTime = WriteTimeOf(path);
+  m_watchTimer = m_deps.timer->StartTimer(kProjectWatchDelayMs, [this](int) { StartProjectWatch(); });
+}
+
+void ShellApp::StartProjectWatch() {
+  const std::string path = m_watchPath;
+  const std::int64_t readTime = m_watchFileTime;
+  CancelProjectWatch();
+  if (!m_deps.watcher || path.empty() || !m_deps.watcher->Watch(path)) return;
+  // Written by another program since it was read: reported as the watch
+  // reports a change.
+  if (WriteTimeOf(path) != readTime)
+    OnDebugNotify(kNotifyProjectFileChanged, reinterpret_cast<intptr_t>(path.c_str()));
+}
+
+void ShellApp::CancelProjectWatch() {
+  if (m_watchTimer) m_deps.timer->KillTimer(m_watchTimer);
+  m_watchTimer = 0;
+  m_watchPath.clear();
+  m_watchFileTime = -1;
 }
 
 bool ShellApp::SaveProjectAs(ProjectRec* project) {

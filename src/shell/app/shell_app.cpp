@@ -85,6 +85,7 @@ ShellApp::ShellApp(ShellDeps deps)
 
 ShellApp::~ShellApp() {
   m_deferred.Cancel();
+  CancelProjectWatch();
   CloseOutputCopy();
   if (theApp().m_pShell == m_services.get()) theApp().m_pShell = m_previousServices;
   if (g_instance == this) g_instance = nullptr;

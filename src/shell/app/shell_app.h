@@ -272,11 +272,20 @@ class ShellApp {
   static bool FindImportedProject(const std::string& dptPath, std::string* out);
   // Makes the first non-hidden target of exactly that name current.
   static bool SelectTargetByName(ProjectRec* project, const std::string& name);
+  // The watch of an opened project's file starts this long after the open,
+  // when the window is up: setting it up and taking it down again (the
+  // kernel waits out a grace period when a watch descriptor closes) is no
+  // part of showing the project. A change made meanwhile is still reported.
+  static constexpr int kProjectWatchDelayMs = 500;
+  bool ProjectWatchPending() const { return m_watchTimer != 0; }
 
  private:
   class Services;
   void RunDeferred(int code);
   void ProjectFileChanged();
+  void ScheduleProjectWatch(const std::string& path);
+  void StartProjectWatch();
+  void CancelProjectWatch();
   void BuildEnded(intptr_t notBuilt);
   void WriteOutputCopy(const char* text);
   void CloseOutputCopy();
@@ -299,6 +308,9 @@ class ShellApp {
   int m_lastBuildEnd = -1;          // code 7's argument: 0 built, 1 not; -1 none yet
   ProgressRequest m_ddeProgress;   // the instance channel's progress record
   std::string m_ddeLabel;
+  int m_watchTimer = 0;             // the pending start of the project-file watch
+  std::string m_watchPath;          // the file it will watch
+  std::int64_t m_watchFileTime = -1;  // its write time (ns) when it was read; -1 none
 };
 
 }  // namespace pm2

@@ -8,6 +8,7 @@
 #include "project/text/pool.h"
 #include "shell/app/frame_hooks.h"
 #include "shell/app/shell_app.h"
+#include "shell/app/settings_flush.h"
 #include "shell/app/startup_ports.h"
 #include "shell/app/user_dialogs.h"
 #include "shell/command_line_build.h"
@@ -113,7 +114,7 @@ int ShellApp::ExitInstance(StartupPorts& ports) {
   ports.SaveFrameSettings();
   SaveRecentProjects();
   std::string err;
-  if (!Settings().SaveIfDirty(&err)) ShowError(Dialogs(), err);
+  if (!SaveSettingsIfChanged(Settings(), &err)) ShowError(Dialogs(), err);
   // Nothing may point into the pools once they are gone.
   theApp().m_pProject = nullptr;
   m_pSelItem = nullptr;

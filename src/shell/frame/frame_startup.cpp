@@ -1,5 +1,7 @@
 #include "shell/frame/frame_startup.h"
 
+#include <QFontDatabase>
+
 #include "editor/text/editor_keys.h"
 #include "shell/app/shell_app.h"
 #include "ipc/ipc_interface.h"
@@ -12,9 +14,22 @@
 namespace pm2 {
 
 FrameStartup::FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool splash)
-    : m_runtime(runtime), m_store(settings), m_splash(splash) {}
+    : m_runtime(runtime), m_store(settings), m_splash(splash) {
+  // Work that needs no window is done on a helper thread while the frame
+  // is made. Reading the font configuration and the list of fonts takes a
+  // few milliseconds that the first measured text would otherwise wait
+  // for (the database locks itself). The event interface's shared objects
+  // are made then too: the interface is still announced, with its handlers
+  // in place, at its own start-up step, whose activation finds them made
+  // (activation locks itself and is done once).
+  m_helper = std::thread([] {
+    (void)QFontDatabase::families();
+    (void)GetEventDispatcher().Activate();
+  });
+}
 
 FrameStartup::~FrameStartup() {
+  if (m_helper.joinable()) m_helper.join();
   DestroyFrame();
   if (m_ipc) m_runtime.App().SetIpcPort(nullptr);
   m_ipc.reset();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <thread>
 
 #include "shell/app/startup_ports.h"
 #include "shell/frame/frame_settings.h"
@@ -46,6 +47,7 @@ class FrameStartup : public StartupPorts {
   FrameSettings m_settings;
   std::unique_ptr<CMainFrame> m_frame;
   std::unique_ptr<IpcWiring> m_ipc;
+  std::thread m_helper;  // prepares what the frame and the events need, meanwhile
 };
 
 }  // namespace pm2

@@ -29,6 +29,8 @@
 #include "shell/frame/addin_commands.h"
 #include "shell/frame/project_commands_ext.h"
 #include "shell/frame/tool_commands.h"
+#include "shell/tools/scc_commands.h"
+#include "shell/tools/user_tools.h"
 #include "shell/frame/shell_resources.h"
 #include "shell/output/out_win.h"
 #include "shell/project_window/prj_view.h"
@@ -149,18 +151,24 @@ bool CMainFrame::OnCreate() {
     return false;
   }
   // The Project menu (the frame's and the editor window's) lists the
-  // recent projects after its last separator.
+  // recent projects after its last separator; the Tools and SVCS popups
+  // list the user tools and the source-control commands as they stand when
+  // they open. Only those popups are made now; the others are made when
+  // they first open, as nothing is added to them.
   SECMenuBar* menuBar = m_bars->MenuBar();
   for (int i = 0; i < int(menuBar->Model().Rows().size()); ++i) {
+    const MenuBarRow& row = menuBar->Model().Rows()[std::size_t(i)];
+    if (!row.IsPopup()) continue;
+    auto has = [&row](CommandId id) {
+      for (const MenuEntry& e : row.entry->children)
+        if (e.kind == MenuEntry::Kind::Item && e.id == id) return true;
+      return false;
+    };
+    const bool recent = has(cmd::kNewProject);
+    if (!recent && !has(kCmdCustomizeTools) && !has(kCmdConfigureScc)) continue;
     QMenu* menu = menuBar->PopupFor(i);
     if (!menu) continue;
-    for (QAction* a : menu->actions())
-      if (a->data().toUInt() == cmd::kNewProject) {
-        connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateRecentMenu(menu); });
-        break;
-      }
-    // The Tools and SVCS popups list the user tools and the source-control
-    // commands as they stand when they open.
+    if (recent) connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateRecentMenu(menu); });
     connect(menu, &QMenu::aboutToShow, this, [this, menu] {
       if (m_tools) m_tools->PopupAboutToShow(menu);
     });

@@ -17,6 +17,7 @@
 #include "toolkit/models/list_client.h"
 #include "toolkit/models/list_host.h"
 #include "toolkit/models/list_item.h"
+#include "toolkit/models/measure_cache.h"
 
 namespace pm2 {
 
@@ -196,6 +197,9 @@ class SECListBaseC : public SECListClient {
   int GetItemCount() const { return int(m_items.size()); }
   SECListItem* GetItemRecord(int index) const;
   int FindItemRecord(const SECListItem* rec) const;
+  // The row of a record that is in the list, found without a search: rows
+  // are numbered lazily from the first row an insert or delete moved.
+  int RowOfRecord(const SECListItem* rec) const;
   int InsertItem(const ListItemDesc& desc);
   int InsertItemText(int index, const std::string& text);
   int InsertItemImage(int index, const std::string& text, int image);
@@ -467,6 +471,8 @@ class SECListBaseC : public SECListClient {
   virtual void OnColumnMoved(int /*from*/, int /*to*/) {}
   virtual int GetRowSpacing() const { return 0; }
   virtual std::unique_ptr<SECListItem> NewItem() { return std::make_unique<SECListItem>(); }
+  // Rows [index, index + count) are about to go (DeleteItems, DeleteAllItems).
+  virtual void OnRowsRemoving(int /*index*/, int /*count*/) {}
   virtual void CalcItemHeight(SECListPaintContext& ctx, int* height);
   virtual void CalcImageRect(SECListPaintContext& ctx, Rect* r);
   virtual void CalcLabelRect(SECListPaintContext& ctx, int availWidth);
@@ -488,6 +494,8 @@ class SECListBaseC : public SECListClient {
   // Label of column 0 as the type-ahead compares it.
   virtual std::string TypeAheadLabel(int index) { return GetItemText(index, 0); }
   TextMeasurer& Measurer() { return *m_measurer; }
+  // Measurer().Measure, answered from the cache for a text measured before.
+  Size MeasureText(std::string_view text, FontChoice font, int maxWidth, bool singleLine);
   void AddSubItems(SECListItem& rec);
   void ChangeSelected(int index, bool select);
 
@@ -515,6 +523,7 @@ class SECListBaseC : public SECListClient {
   ListHost* m_host = &m_nullHost;
   FixedTextMeasurer m_defaultMeasurer;
   TextMeasurer* m_measurer = &m_defaultMeasurer;
+  MeasureCache m_measured;  // cleared with every InvalidateAllMeasures
   NotifyListener* m_notify = nullptr;
   unsigned m_controlId = 0;
 
@@ -572,6 +581,8 @@ class SECListBaseC : public SECListClient {
   std::vector<std::unique_ptr<SECListColumn>> m_columns;
   std::vector<std::unique_ptr<SECListItem>> m_items;
   std::vector<int> m_selection;  // ascending, no duplicates
+  // Every record in rows [0, m_rowsNumbered) has rowIndex equal to its row.
+  mutable int m_rowsNumbered = 0;
 };
 
 // The concrete list control model.

@@ -157,6 +157,22 @@ int SECListBaseC::FindItemRecord(const SECListItem* rec) const {
   return -1;
 }
 
+int SECListBaseC::RowOfRecord(const SECListItem* rec) const {
+  if (!rec) return -1;
+  const int known = rec->rowIndex;
+  if (known >= 0 && known < m_rowsNumbered && m_items[known].get() == rec) return known;
+  // Number the rows on from where the numbering stopped until the record
+  // shows up; a run of inserts or deletes in one place costs no more than
+  // the rows it moved.
+  const int n = int(m_items.size());
+  while (m_rowsNumbered < n) {
+    SECListItem* r = m_items[m_rowsNumbered].get();
+    r->rowIndex = m_rowsNumbered++;
+    if (r == rec) return r->rowIndex;
+  }
+  return FindItemRecord(rec);
+}
+
 void SECListBaseC::AddSubItems(SECListItem& rec) {
   while (int(rec.subItems.size()) < m_subItemColumns) rec.AddSubItem();
 }
@@ -209,7 +225,11 @@ int SECListBaseC::InsertItemRecord(int index, std::unique_ptr<SECListItem> rec) 
   // selection bookkeeping, so it is taken as 0.
   index = std::clamp(index, 0, int(m_items.size()));
   while (int(rec->subItems.size()) < int(m_columns.size()) - 1) rec->AddSubItem();
+  rec->rowIndex = index;
   m_items.insert(m_items.begin() + index, std::move(rec));
+  // Rows after the new one moved; the ones before it did not.
+  m_rowsNumbered = std::min(m_rowsNumbered, index);
+  if (m_rowsNumbered == index) ++m_rowsNumbered;
   if (m_focus >= index) ++m_focus;
   if (m_dropHilite >= index) ++m_dropHilite;
   if (m_anchor >= index) ++m_anchor;
@@ -227,7 +247,9 @@ bool SECListBaseC::DeleteItems(int index, int count) {
   if (m_editItem >= index && m_editItem < index + count) EndLabelEdit(false);
   Host().Invalidate(nullptr, false);
   NotifyDeleteItem(index);
+  OnRowsRemoving(index, count);
   m_items.erase(m_items.begin() + index, m_items.begin() + index + count);
+  m_rowsNumbered = std::min(m_rowsNumbered, index);
   const int n = int(m_items.size());
   m_top = std::clamp(m_top, 0, std::max(0, n - 1));
   auto adjust = [&](int& v) {
@@ -259,7 +281,9 @@ bool SECListBaseC::DeleteItemRecord(const SECListItem* rec) {
 
 void SECListBaseC::DeleteAllItems() {
   EndAnyEdit();
+  OnRowsRemoving(0, int(m_items.size()));
   m_items.clear();
+  m_rowsNumbered = 0;
   m_selection.clear();
   m_top = 0;
   m_focus = -1;

@@ -66,7 +66,7 @@ void SECListBaseC::CalcImageRect(SECListPaintContext& ctx, Rect* r) {
 
 void SECListBaseC::CalcLabelRect(SECListPaintContext& ctx, int availWidth) {
   const bool single = !IsLabelWrap();
-  Size s = Measurer().Measure(ctx.item.text, ctx.font, std::max(1, availWidth), single);
+  Size s = MeasureText(ctx.item.text, ctx.font, std::max(1, availWidth), single);
   if (s.cy == 0) s.cy = Measurer().LineHeight(ctx.font);
   Rect r{6, 2, 6 + s.cx, 2 + s.cy};
   if (ctx.item.subItem == 0 && ctx.record && !ctx.record->imageRect.IsEmpty()) {
@@ -86,7 +86,16 @@ void SECListBaseC::CalcLabelRect(SECListPaintContext& ctx, int availWidth) {
   }
 }
 
+Size SECListBaseC::MeasureText(std::string_view text, FontChoice font, int maxWidth, bool singleLine) {
+  if (const Size* known = m_measured.Find(text, font, maxWidth, singleLine)) return *known;
+  const Size s = Measurer().Measure(text, font, maxWidth, singleLine);
+  m_measured.Add(text, font, maxWidth, singleLine, s);
+  return s;
+}
+
 void SECListBaseC::InvalidateAllMeasures() {
+  // The fonts or the measurer may be new: nothing measured before counts.
+  m_measured.Clear();
   for (auto& rec : m_items) {
     rec->height = -1;
     rec->needsMeasuring = true;

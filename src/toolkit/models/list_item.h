@@ -52,6 +52,11 @@ class SECListItem {
   Rect labelRect;            // relative to the cell's top-left corner
   Rect imageRect;
   Rect stateRect;
+  // Bookkeeping of the engine, not item data: the record's row while the
+  // engine's numbering reaches it (see SECListBaseC::RowOfRecord), and a
+  // derived engine's own link from the row to what it shows.
+  mutable int rowIndex = -1;
+  void* link = nullptr;
 
   // Appends an empty sub-item; returns the count before the append.
   int AddSubItem();

@@ -105,10 +105,47 @@ HTREEITEM SECTreeBaseC::GetItemAtRow(int row) const {
 int SECTreeBaseC::GetRowOfItem(HTREEITEM item, int firstRow) const {
   if (IsRootHandle(item)) return -1;
   const auto want = reinterpret_cast<std::intptr_t>(item);
+  // The index answers while every row names the node it was made for; a
+  // node shown in several rows, or rows renamed through the list, are
+  // looked up the long way (first match from firstRow on).
+  if (!m_rowsRenamed) {
+    if (item->rowCount == 0) return -1;
+    if (item->rowCount == 1 && item->rowRecord) {
+      const int r = RowOfRecord(item->rowRecord);
+      if (r >= 0 && GetItemRecord(r)->param == want) return r >= firstRow ? r : -1;
+    }
+  }
+  return FindRowLinear(item, firstRow);
+}
+
+int SECTreeBaseC::FindRowLinear(HTREEITEM item, int firstRow) const {
+  if (IsRootHandle(item)) return -1;
+  const auto want = reinterpret_cast<std::intptr_t>(item);
   for (int r = std::max(0, firstRow); r < GetItemCount(); ++r) {
     if (GetItemRecord(r)->param == want) return r;
   }
   return -1;
+}
+
+void SECTreeBaseC::OnRowsRemoving(int index, int count) {
+  for (int r = index; r < index + count; ++r) {
+    SECListItem* rec = GetItemRecord(r);
+    if (!rec || !rec->link) continue;
+    auto* node = static_cast<TreeNode*>(rec->link);
+    --node->rowCount;
+    if (node->rowRecord == rec) node->rowRecord = nullptr;
+  }
+}
+
+void SECTreeBaseC::ForgetRowsOf(TreeNode* node) {
+  // Only a node shown twice still has rows when it goes; they stay (as
+  // before) but no longer link to it.
+  if (node->rowCount <= 0) return;
+  for (int r = 0; r < GetItemCount(); ++r) {
+    if (GetItemRecord(r)->link == node) GetItemRecord(r)->link = nullptr;
+  }
+  node->rowCount = 0;
+  node->rowRecord = nullptr;
 }
 
 bool SECTreeBaseC::IsNodeVisible(HTREEITEM item) const {
@@ -141,6 +178,9 @@ TreeNode* SECTreeBaseC::NextVisible(TreeNode* node) const {
 int SECTreeBaseC::InsertRow(int row, TreeNode* node) {
   auto rec = NewItem();
   rec->param = reinterpret_cast<std::intptr_t>(node);
+  rec->link = node;
+  node->rowRecord = rec.get();
+  ++node->rowCount;
   rec->state2 = node->rowWord;
   AddSubItems(*rec);
   const bool was = m_busyRows;
@@ -254,6 +294,7 @@ bool SECTreeBaseC::DeleteNodeLevel(TreeNode* start, bool wholeTree) {
       if (row >= 0) SECListBaseC::DeleteItems(row, 1);
     }
     OnDeleteItem(leaf);
+    ForgetRowsOf(leaf);
     leaf->Detach();
     delete leaf;
   }
@@ -267,6 +308,7 @@ bool SECTreeBaseC::DeleteItem(HTREEITEM item) {
     // row whose node is already gone.
     EndLabelEdit(true);
     SECListBaseC::DeleteAllItems();
+    m_rowsRenamed = false;
     DeleteNodeLevel(node, true);
     NewRoot();
     return true;
@@ -275,6 +317,7 @@ bool SECTreeBaseC::DeleteItem(HTREEITEM item) {
   int row = GetRowOfItem(node);
   if (row >= 0) SECListBaseC::DeleteItems(row, 1);
   OnDeleteItem(node);
+  ForgetRowsOf(node);
   node->Detach();
   delete node;
   return true;
@@ -871,7 +914,7 @@ void SECTreeBaseC::CalcItemHeight(SECListPaintContext& ctx, int* height) {
   else if (!single) avail = GetInsideRect().Width() - 5 - x;
   std::string_view text = ctx.item.text;
   if (single) text = text.substr(0, std::min(text.find('\n'), kSingleLineLabelMax));
-  Size s = Measurer().Measure(text, ctx.font, std::max(1, avail), single);
+  Size s = MeasureText(text, ctx.font, std::max(1, avail), single);
   if (s.cy == 0) s.cy = Measurer().LineHeight(ctx.font);
   if (single) {
     s.cx += 1;
@@ -942,6 +985,8 @@ bool SECTreeBaseC::SetItem(const ListItemDesc& desc, bool redraw) {
   }
   ListItemDesc rest = desc;
   rest.mask &= ~LVIF_TEXT;
+  // A row given another node through the list no longer matches the index.
+  if ((rest.mask & LVIF_PARAM) && desc.param != reinterpret_cast<std::intptr_t>(n)) m_rowsRenamed = true;
   return rest.mask ? SECListBaseC::SetItem(rest, redraw) : true;
 }
 

@@ -117,6 +117,8 @@ class SECTreeBaseC : public SECListBaseC {
   HTREEITEM HitTest(int x, int y, unsigned* flags);
   HTREEITEM GetItemAtRow(int row) const;
   int GetRowOfItem(HTREEITEM item, int firstRow = 0) const;
+  // The same answer by a search of every row (what the index must match).
+  int FindRowLinear(HTREEITEM item, int firstRow = 0) const;
   virtual int CompareItems(HTREEITEM a, HTREEITEM b);
   // The extended state of an item: 0x100 greys it and its subtree, 0x200
   // hides them. GetItemExState reports 0x100 also when an ancestor has it.
@@ -166,6 +168,7 @@ class SECTreeBaseC : public SECListBaseC {
   bool InitPaintContext(SECListPaintContext& ctx, int index, int column) override;
 
  protected:
+  void OnRowsRemoving(int index, int count) override;
   bool OnSelChanging(int item, int oldFocus, bool byMouse) override;
   void OnSelChanged(int item, int oldFocus, bool byMouse) override;
   void OnBeginDrag(int focus, Point pt) override;
@@ -198,6 +201,7 @@ class SECTreeBaseC : public SECListBaseC {
   int InsertDescendantRows(TreeNode* node, int row);
   bool DeleteNodeLevel(TreeNode* node, bool wholeTree);
   void RebuildRows();
+  void ForgetRowsOf(TreeNode* node);
   void NewRoot();
 
   std::unique_ptr<SECSubItemTextStorage> m_store;
@@ -208,6 +212,7 @@ class SECTreeBaseC : public SECListBaseC {
   bool m_hoverTimer = false;
   int m_hoverDelay = 1000;
   bool m_keepParentVisible = true;
+  bool m_rowsRenamed = false;  // a row's node was changed through the list: no index
   bool m_busyRows = false;  // rows change from within the tree: no selection notifications
 };
 

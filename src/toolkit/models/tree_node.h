@@ -11,6 +11,8 @@
 
 namespace pm2 {
 
+class SECListItem;
+
 class SECTreeNode {
  public:
   SECTreeNode() = default;
@@ -91,6 +93,10 @@ class TreeNode : public SECTreeNodeX {
   TreeItemDesc item;
   unsigned extState = 0;   // 0x100 grey (inherited), 0x200 hidden subtree
   unsigned rowWord = 0;
+  // The tree engine's index from a node to its row: the rows that show
+  // the node, and the record of one of them (null when none or unknown).
+  int rowCount = 0;
+  const SECListItem* rowRecord = nullptr;
 };
 
 }  // namespace pm2

@@ -1,4 +1,5 @@
 // Opening, saving and closing the project through the application object.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 
 #include "../example_project.h"
 #include "platform/fault_disk.h"
+#include "project/files/file_watcher.h"
 #include "project/model/project_records.h"
 #include "shell_fakes.h"
 
@@ -207,6 +209,76 @@ TEST_F(ProjectActionsTest, TargetByNameSkipsHiddenTargetsAndCountsCase) {
   EXPECT_TRUE(ShellApp::SelectTargetByName(p, "LPC2138"));
   p->firstTarget->flags |= kTargetDeleted;
   EXPECT_FALSE(ShellApp::SelectTargetByName(p, "LPC2138"));
+}
+
+// The watch of the project file starts a while after the open, so that the
+// window comes up first; nothing another program did meanwhile is lost.
+class DeferredWatch : public ProjectActionsTest {
+ protected:
+  void SetUp() override {
+    ProjectActionsTest::SetUp();
+    app.reset();
+    deps.watcher = &watch;
+    app = std::make_unique<ShellApp>(deps);
+  }
+  void TearDown() override {
+    app.reset();
+    watch.Stop();
+    ProjectActionsTest::TearDown();
+  }
+  // Moves the file's write time on, as another program's save would.
+  void TouchLater(const std::string& p) {
+    struct stat st;
+    ASSERT_EQ(::stat(p.c_str(), &st), 0);
+    timespec times[2] = {st.st_atim, st.st_mtim};
+    times[1].tv_sec += 5;
+    ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), times, 0), 0);
+  }
+  FileWatch watch{hub};
+};
+
+TEST_F(DeferredWatch, StartsOnceTheDelayHasPassed) {
+  app->OpenProject(path);
+  ASSERT_NE(app->Project(), nullptr);
+  EXPECT_FALSE(watch.Active());
+  EXPECT_TRUE(app->ProjectWatchPending());
+  timer.Advance(ShellApp::kProjectWatchDelayMs - 1);
+  EXPECT_FALSE(watch.Active());
+  timer.Advance(1);
+  EXPECT_TRUE(watch.Active());
+  EXPECT_FALSE(app->ProjectWatchPending());
+  EXPECT_EQ(timer.Running(), 0);
+  EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(DeferredWatch, ChangeBeforeTheStartIsOfferedForReload) {
+  app->OpenProject(path);
+  TouchLater(path);
+  dialogs.answers = {kIdNo};
+  timer.Advance(ShellApp::kProjectWatchDelayMs);
+  EXPECT_TRUE(watch.Active());
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text, "Project File '" + path + "'\n\nhas been modified externally, Reload ?");
+}
+
+TEST_F(DeferredWatch, CloseOrSaveBeforeTheStartLeaveNoStaleStart) {
+  struct Row {
+    const char* name;
+    bool save;  // else close
+    bool activeAfter;
+  } rows[] = {{"close", false, false}, {"save", true, true}};
+  for (const Row& r : rows) {
+    app->OpenProject(path);
+    if (r.save) app->SaveProject();
+    else app->CloseProject();
+    EXPECT_FALSE(app->ProjectWatchPending()) << r.name;
+    // A save watches the file as written at once; a close watches nothing.
+    EXPECT_EQ(watch.Active(), r.activeAfter) << r.name;
+    timer.Advance(ShellApp::kProjectWatchDelayMs);
+    EXPECT_EQ(watch.Active(), r.activeAfter) << r.name;
+    EXPECT_TRUE(dialogs.boxes.empty()) << r.name;
+    app->CloseProject();
+  }
 }
 
 }  // namespace
