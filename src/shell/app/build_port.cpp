@@ -1,8 +1,6 @@
 #include "shell/app/build_port.h"
 
-#include <atomic>
 #include <filesystem>
-#include <thread>
 #include <string_view>
 #include <system_error>
 
@@ -43,17 +41,11 @@ int DriverBuildPort::LastErrorCount() const { return m_driver->State().errors; }
 
 int DriverBuildPort::StopBuild() { return m_driver->StopBuild(); }
 
-void DriverBuildPort::Finish(const std::function<void()>& pump) {
+void DriverBuildPort::Finish(const ServingWait& wait) {
   m_driver->StopBuild();
   // Nothing was ever started: no thread to wait for, no helper to start.
   if (!m_started) return;
-  std::atomic<bool> done{false};
-  std::thread waiter([&] {
-    m_driver->Wait();
-    done = true;
-  });
-  while (!done) pump();
-  waiter.join();
+  wait([this] { m_driver->Wait(); });
 }
 
 void DriverBuildPort::UpdateDependencies(ProjectRec* project, TargetRec* target) {

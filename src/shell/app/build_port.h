@@ -52,9 +52,12 @@ class DriverBuildPort : public BuildPort {
   int LastErrorCount() const override;
 
   BuildDriver& Driver() { return *m_driver; }
-  // Asks a running build to stop and waits for its thread, calling pump
-  // meanwhile: the thread may be waiting for the GUI thread to take a line.
-  void Finish(const std::function<void()>& pump);
+  // Asks a running build to stop and waits for its thread through `wait`,
+  // which is handed the blocking wait: the thread may be waiting for the
+  // GUI thread to take a line, so the window program serves its calls
+  // meanwhile.
+  using ServingWait = std::function<void(const std::function<void()>& blockingWait)>;
+  void Finish(const ServingWait& wait);
 
  private:
   std::unique_ptr<BuildDriver> m_driver;

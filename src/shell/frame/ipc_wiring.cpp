@@ -17,6 +17,8 @@
 #include "shell/project_window/project_tree_model.h"
 #include "shell/tools/ipc_build_handlers.h"
 #include "shell/tools/ipc_notifications.h"
+#include "shell/tools/serve_while_waiting.h"
+#include "shell/windows/gui_call_server.h"
 
 namespace pm2 {
 
@@ -31,8 +33,14 @@ IpcWiring::~IpcWiring() {
   CloseInstanceChannel();
   // Nothing more goes out; the handlers leave the dispatcher with them.
   m_state.muted = 1;
-  m_notifier.reset();
-  m_handlers.reset();
+  // Leaving the dispatcher waits for a delivery under way on the receiver
+  // thread, whose handler may be waiting for this thread: served meanwhile.
+  WaitServing(
+      [this] {
+        m_notifier.reset();
+        m_handlers.reset();
+      },
+      ServePendingGuiCalls);
 }
 
 void IpcWiring::StartEventInterface() {

@@ -1,8 +1,6 @@
 #include "shell/frame/tool_commands.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QThread>
 #include <QMenu>
 
 #include "builder/runner/tool_runner.h"
@@ -29,6 +27,7 @@
 #include "shell/tools/ui/tools_menu_dialog.h"
 #include "shell/tools/user_tool_thread.h"
 #include "shell/tools/user_tools.h"
+#include "shell/windows/gui_call_server.h"
 #include "shell/windows/window_tracking.h"
 #include "toolkit/controls/qt_bridge.h"
 
@@ -70,21 +69,21 @@ class PerRunExternal : public ExternalRunner {
 ToolCommands::ToolCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings, ActiveEditorQuery editor)
     : m_frame(frame), m_app(app), m_settings(settings), m_editor(std::move(editor)) {
   m_external = std::make_unique<PerRunExternal>(app);
-  // A tool ending while the frame goes away waits in its code-8 call for
-  // this thread, which then joins it: the call is handed over meanwhile.
-  QObject* hub = dynamic_cast<QObject*>(&app.Hub());
-  auto deliver = [hub] {
-    if (hub && QThread::currentThread() == hub->thread())
-      QCoreApplication::sendPostedEvents(hub, QEvent::MetaCall);
-  };
-  m_launcher = std::make_unique<UserToolLauncher>(*m_external, app.Hub(), app.State().m_nState, deliver);
+  // The tools' threads wait in their notifications for this thread, which
+  // joins them when the frame goes away or a run starts: their calls are
+  // served meanwhile.
+  const GuiCallServer serve = ServePendingGuiCalls;
+  m_launcher = std::make_unique<UserToolLauncher>(*m_external, app.Hub(), app.State().m_nState, serve);
   m_tools = std::make_unique<UserToolsMenu>(*this, *m_launcher, app.State().m_nState);
   m_scc = std::make_unique<SccMenu>(*this, *m_launcher, app.State().m_nState);
-  m_find = std::make_unique<FindInFiles>(app.Hub(), [this] { Beep(); });
-  m_lint = std::make_unique<LintRunner>(*this, app.Hub(), app.State().m_nState, [&app](ToolRunRequest& r) {
-    ToolRunner runner(RunnerDeps(app));
-    runner.RunBuildStep(r);
-  });
+  m_find = std::make_unique<FindInFiles>(app.Hub(), [this] { Beep(); }, serve);
+  m_lint = std::make_unique<LintRunner>(
+      *this, app.Hub(), app.State().m_nState,
+      [&app](ToolRunRequest& r) {
+        ToolRunner runner(RunnerDeps(app));
+        runner.RunBuildStep(r);
+      },
+      std::string(), serve);
   m_tools->Load(settings);
   m_scc->Load(settings);
   // The search's lines reach the find page only while it is known open.

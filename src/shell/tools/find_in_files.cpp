@@ -103,8 +103,8 @@ bool IsSkippedFindFile(std::string_view name) {
   return false;
 }
 
-FindInFiles::FindInFiles(NotificationHub& hub, std::function<void()> beep)
-    : m_hub(hub), m_beep(std::move(beep)) {}
+FindInFiles::FindInFiles(NotificationHub& hub, std::function<void()> beep, GuiCallServer serve)
+    : m_hub(hub), m_beep(std::move(beep)), m_serve(std::move(serve)) {}
 
 FindInFiles::~FindInFiles() {
   RequestStop();
@@ -122,9 +122,7 @@ bool FindInFiles::Start(FindInFilesRequest request) {
   return true;
 }
 
-void FindInFiles::Join() {
-  if (m_thread.joinable()) m_thread.join();
-}
+void FindInFiles::Join() { JoinServing(m_thread, m_serve); }
 
 void FindInFiles::Send(const std::string& text) {
   m_hub.Send(kNotifyFindInFilesText, reinterpret_cast<intptr_t>(text.c_str()));

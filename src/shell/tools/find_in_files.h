@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "shell/tools/serve_while_waiting.h"
+
 namespace pm2 {
 
 class NotificationHub;
@@ -55,8 +57,10 @@ bool IsSkippedFindFile(std::string_view name);
 
 class FindInFiles {
  public:
-  // `beep` sounds when the hit limit ends a search.
-  FindInFiles(NotificationHub& hub, std::function<void()> beep);
+  // `beep` sounds when the hit limit ends a search. Each line waits in its
+  // notification until the GUI thread takes it, so the waits for the
+  // search serve the GUI thread's calls (`serve`).
+  FindInFiles(NotificationHub& hub, std::function<void()> beep, GuiCallServer serve = {});
   ~FindInFiles();  // stops a running search and waits for it
   FindInFiles(const FindInFiles&) = delete;
   FindInFiles& operator=(const FindInFiles&) = delete;
@@ -82,6 +86,7 @@ class FindInFiles {
 
   NotificationHub& m_hub;
   std::function<void()> m_beep;
+  GuiCallServer m_serve;
   std::atomic<bool> m_running{false};
   std::atomic<int> m_stop{kFindRun};
   std::atomic<uint32_t> m_hits{0};

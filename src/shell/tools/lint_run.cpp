@@ -86,8 +86,13 @@ bool LintAllFilesEnabled(const LintSettings& s, bool busy) {
 std::string LintFileMenuText(const std::string& path) { return "&Lint " + path; }
 
 LintRunner::LintRunner(ToolFrame& frame, NotificationHub& hub, std::atomic<uint32_t>& state,
-                       std::function<void(ToolRunRequest&)> run, std::string tempFolder)
-    : m_frame(frame), m_hub(hub), m_state(state), m_run(std::move(run)), m_tempFolder(std::move(tempFolder)) {
+                       std::function<void(ToolRunRequest&)> run, std::string tempFolder, GuiCallServer serve)
+    : m_frame(frame),
+      m_hub(hub),
+      m_state(state),
+      m_run(std::move(run)),
+      m_tempFolder(std::move(tempFolder)),
+      m_serve(std::move(serve)) {
   if (m_tempFolder.empty()) {
     const char* t = std::getenv("TMPDIR");
     m_tempFolder = (t && *t) ? t : "/tmp";
@@ -97,9 +102,7 @@ LintRunner::LintRunner(ToolFrame& frame, NotificationHub& hub, std::atomic<uint3
 
 LintRunner::~LintRunner() { Join(); }
 
-void LintRunner::Join() {
-  if (m_thread.joinable()) m_thread.join();
-}
+void LintRunner::Join() { JoinServing(m_thread, m_serve); }
 
 bool LintRunner::LintFile(const LintSettings& settings, const struct LintFile& file) {
   if (file.path.empty()) {

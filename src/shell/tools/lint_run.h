@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "builder/runner/tool_run_request.h"
+#include "shell/tools/serve_while_waiting.h"
 #include "shell/tools/tool_frame.h"
 
 namespace pm2 {
@@ -67,9 +68,11 @@ std::string LintFileMenuText(const std::string& path);
 class LintRunner {
  public:
   // `run` is the tool runner's RunBuildStep; `tempFolder` empty: $TMPDIR
-  // or /tmp.
+  // or /tmp. The run's lines and its code 9 wait until the GUI thread takes
+  // them, so Join serves the GUI thread's calls (`serve`) while it waits.
   LintRunner(ToolFrame& frame, NotificationHub& hub, std::atomic<uint32_t>& state,
-             std::function<void(ToolRunRequest&)> run, std::string tempFolder = {});
+             std::function<void(ToolRunRequest&)> run, std::string tempFolder = {},
+             GuiCallServer serve = {});
   ~LintRunner();
 
   // The two commands; false (after a beep, with the message for a command
@@ -87,6 +90,7 @@ class LintRunner {
   std::atomic<uint32_t>& m_state;
   std::function<void(ToolRunRequest&)> m_run;
   std::string m_tempFolder;
+  GuiCallServer m_serve;
   std::atomic<bool> m_running{false};
   std::thread m_thread;
 };

@@ -1,15 +1,13 @@
 #include "shell/tools/user_tool_thread.h"
 
-#include <chrono>
-
 #include "platform/notification_hub.h"
 #include "project/model/app_state.h"
 
 namespace pm2 {
 
 UserToolLauncher::UserToolLauncher(ExternalRunner& runner, NotificationHub& hub,
-                                   std::atomic<uint32_t>& state, std::function<void()> deliver)
-    : m_runner(runner), m_hub(hub), m_state(state), m_deliver(std::move(deliver)) {}
+                                   std::atomic<uint32_t>& state, GuiCallServer serve)
+    : m_runner(runner), m_hub(hub), m_state(state), m_serve(std::move(serve)) {}
 
 UserToolLauncher::~UserToolLauncher() { JoinAll(); }
 
@@ -59,14 +57,7 @@ void UserToolLauncher::JoinAll() {
     std::lock_guard<std::mutex> lock(m_lock);
     threads.swap(m_threads);
   }
-  for (Run& r : threads) {
-    if (m_deliver)
-      while (!r.done->load()) {
-        m_deliver();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-    if (r.thread.joinable()) r.thread.join();
-  }
+  for (Run& r : threads) JoinServing(r.thread, m_serve);
 }
 
 }  // namespace pm2

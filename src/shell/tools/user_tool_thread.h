@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "builder/runner/tool_environment.h"
+#include "shell/tools/serve_while_waiting.h"
 
 namespace pm2 {
 
@@ -46,12 +47,10 @@ class ExternalRunner {
 class UserToolLauncher {
  public:
   // `state` is the application's flags word (busy bit 0x1). A waiting run
-  // blocks in its code-8 notification until the GUI thread handles it; a
-  // GUI thread that joins such a run would wait for it for ever, so
-  // `deliver` (when set) hands the thread's pending notifications over
-  // while JoinAll waits.
+  // blocks in its code-8 notification until the GUI thread handles it, so
+  // JoinAll serves the GUI thread's calls (`serve`) while it waits.
   UserToolLauncher(ExternalRunner& runner, NotificationHub& hub, std::atomic<uint32_t>& state,
-                   std::function<void()> deliver = {});
+                   GuiCallServer serve = {});
   // Waits for every thread it started.
   ~UserToolLauncher();
   UserToolLauncher(const UserToolLauncher&) = delete;
@@ -71,7 +70,7 @@ class UserToolLauncher {
   ExternalRunner& m_runner;
   NotificationHub& m_hub;
   std::atomic<uint32_t>& m_state;
-  std::function<void()> m_deliver;
+  GuiCallServer m_serve;
   std::atomic<bool> m_waitingActive{false};
   struct Run {
     std::thread thread;

@@ -1,10 +1,10 @@
 #include "shell/windows/shell_runtime.h"
 
-#include <QCoreApplication>
-
 #include "project/files/file_watcher.h"
 #include "shell/app/build_port.h"
 #include "shell/app/shell_app.h"
+#include "shell/tools/serve_while_waiting.h"
+#include "shell/windows/gui_call_server.h"
 #include "shell/windows/qt_notification_hub.h"
 #include "shell/windows/qt_timer_port.h"
 #include "shell/windows/qt_user_dialogs.h"
@@ -34,7 +34,7 @@ ShellRuntime::~ShellRuntime() {
   // by now, so what they still report reaches no window.
   m_app->SetFrame(nullptr);
   m_watch->Stop();
-  m_build->Finish([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); });
+  m_build->Finish([](const std::function<void()>& wait) { WaitServing(wait, ServePendingGuiCalls); });
   m_build.reset();
   m_hub->SetHandler(nullptr);
   m_app.reset();

@@ -38,6 +38,7 @@
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/main_frame.h"
 #include "shell/frame/project_commands_ext.h"
+#include "shell/windows/watchdog.h"
 #include "shell/frame/editor_windows.h"
 #include "editor/ide/editor_view.h"
 #include "shell/frame/tool_commands.h"
@@ -247,6 +248,34 @@ TEST_F(FrameCommandsTest, AUserToolFromTheSettingsRunsFromTheToolsMenuIntoTheBui
   emit tools->aboutToShow();
   EXPECT_NE(ActionOf(tools, 32930), nullptr);
   EXPECT_EQ(ActionOf(tools, 32931), nullptr);
+}
+
+// The frame goes away while a search waits for the GUI thread to take a
+// line: the lines are served while the search is stopped and joined.
+TEST_F(FrameCommandsTest, FrameGoesAwayWhileASearchWaitsForTheGuiThread) {
+  {
+    std::ofstream many(dir + "many.txt");
+    for (int i = 0; i < 3000; ++i) many << "needle " << i << "\n";
+  }
+  SettingsStore settings(dir + "settings.ini");
+  auto s = std::make_unique<test::Session>(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s->Frame();
+  ASSERT_NE(f, nullptr);
+  bool driven = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<FindInFilesDialog*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    driven = true;
+    dlg->FindCombo()->setEditText("needle");
+    dlg->TypesCombo()->setEditText("*.txt");
+    dlg->FolderCombo()->setEditText(QString::fromStdString(dir));
+    dlg->accept();
+  });
+  EXPECT_TRUE(f->ExecuteCommand(kCmdFindInFiles));
+  ASSERT_TRUE(driven);
+  EXPECT_TRUE(f->Tools()->FindRunning());
+  Watchdog guard(std::chrono::seconds(20));
+  s.reset();
 }
 
 TEST_F(FrameCommandsTest, FindInFilesListsHitsAndADoubleClickOpensTheLine) {

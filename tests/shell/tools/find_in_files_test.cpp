@@ -10,6 +10,7 @@
 #include "platform/notification_hub.h"
 #include "platform/settings_store.h"
 #include "shell/tools/find_history.h"
+#include "shell/tools/tool_fakes.h"
 
 namespace pm2 {
 namespace {
@@ -238,6 +239,31 @@ TEST(FindInFiles, MatchesGrepOverSourceTree) {
   }
   EXPECT_EQ(ours, normalised);
   EXPECT_EQ(s.find.Hits(), normalised.size());
+}
+
+
+// A search is stopped and joined (the frame going away) while one of its
+// lines waits for the GUI thread: the lines are served while the join
+// waits, and the search ends with "Job aborted.".
+TEST(FindInFilesJoin, StopWhileALineWaitsForTheGuiThread) {
+  TempTree tree;
+  std::string text;
+  for (int i = 0; i < 50; ++i) text += "needle " + std::to_string(i) + "\n";
+  tree.File("a.c", text);
+  HandOverHub hub;
+  auto find = std::make_unique<FindInFiles>(hub, [] {}, [&hub] { hub.gate.Serve(); });
+  FindInFilesRequest r;
+  r.findText = "needle";
+  r.fileTypes = "*.c";
+  r.folder = tree.root;
+  ASSERT_TRUE(find->Start(r));
+  ASSERT_TRUE(hub.gate.WaitForCaller());
+  ExpectReturnsWithin(std::chrono::seconds(20), [&] { find.reset(); });
+  const std::vector<std::string> lines = hub.Texts();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines.front(), "Searching for 'needle'...");
+  EXPECT_EQ(lines.back(), "Job aborted.");
+  EXPECT_LT(lines.size(), 52u);  // stopped before the end of the file
 }
 
 }  // namespace

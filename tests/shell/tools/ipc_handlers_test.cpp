@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "ipc/event_dispatcher.h"
 #include "project/model/app_state.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/tools/ipc_notifications.h"
+#include "shell/tools/serve_while_waiting.h"
+#include "shell/tools/tool_fakes.h"
 
 namespace pm2 {
 namespace {
@@ -323,6 +328,47 @@ TEST_F(IpcFixture, StartMuteRuleAndWhoIs) {
   n2.OnWhoIs();
   EXPECT_EQ(other.muted, 1);
   EXPECT_EQ(reports, (std::vector<std::string>{kIpcStartFailed}));
+}
+
+
+// The shell as the receiver thread sees it in the program: what it asks of
+// the GUI thread waits until the GUI thread serves it.
+struct GuiThreadShell : FakeIpcShell {
+  bool IsDebugging() override {
+    bool on = false;
+    RunOnGuiThread([&] { on = debugging; });
+    return on;
+  }
+  void RunOnGuiThread(const std::function<void()>& fn) override { gate.Call(fn); }
+  HandOverGate gate;
+};
+
+// The handlers leave the dispatcher (the program closing) while a request
+// delivered on the receiver thread waits for the GUI thread: leaving waits
+// for that delivery, so the GUI thread serves the request meanwhile.
+TEST(IpcHandlersLeave, WhileARequestWaitsForTheGuiThread) {
+  EventDispatcher dispatcher;
+  GuiThreadShell shell;
+  shell.debugging = true;  // the build is refused with a status: no project needed
+  IpcShellState state;
+  state.muted = 0;
+  std::atomic<int> sent{0};
+  auto handlers = std::make_unique<IpcBuildHandlers>(dispatcher, shell, state, [&](dtc_EventBase&) {
+    ++sent;
+    return true;
+  });
+  std::thread receiver([&] {
+    dtc_Make::Build request(0);
+    request.m_nSender = 4;
+    dispatcher.Deliver(request);
+  });
+  ASSERT_TRUE(shell.gate.WaitForCaller());
+  ExpectReturnsWithin(std::chrono::seconds(20),
+                      [&] { WaitServing([&] { handlers.reset(); }, [&] { shell.gate.Serve(); }); });
+  receiver.join();
+  EXPECT_EQ(shell.gate.Served(), 1);
+  EXPECT_EQ(sent, 1);  // "Can't execute command while debugging"
+  EXPECT_EQ(state.buildClient, -1);
 }
 
 }  // namespace

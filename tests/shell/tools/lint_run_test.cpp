@@ -123,5 +123,26 @@ TEST(LintRunner, UnwritableCommandFileReported) {
   PoolFreeAll();
 }
 
+
+// The GUI thread joins the lint thread while its code 9 waits for the GUI
+// thread: when the frame goes away, and when a new run starts just after
+// the last one cleared the busy bit. The code is served while it waits.
+TEST(LintRunnerJoin, ServesTheEndNotificationWhileItWaits) {
+  FakeToolFrame frame;
+  HandOverHub hub;
+  std::atomic<uint32_t> state{0};
+  int runs = 0;
+  LintRunner lint(frame, hub, state, [&](ToolRunRequest&) { ++runs; }, {}, [&hub] { hub.gate.Serve(); });
+  ASSERT_TRUE(lint.LintFile(Settings({}), {"/p/a.c", false, ""}));
+  ASSERT_TRUE(hub.gate.WaitForCaller());
+  // The first run still waits in its code 9; the busy bit is clear already.
+  ExpectReturnsWithin(std::chrono::seconds(20),
+                      [&] { EXPECT_TRUE(lint.LintFile(Settings({}), {"/p/a.c", false, ""})); });
+  ASSERT_TRUE(hub.gate.WaitForCaller());
+  ExpectReturnsWithin(std::chrono::seconds(20), [&] { lint.Join(); });
+  EXPECT_EQ(runs, 2);
+  EXPECT_EQ(hub.Codes(), (std::vector<int>{kNotifyLintFinished, kNotifyLintFinished}));
+}
+
 }  // namespace
 }  // namespace pm2

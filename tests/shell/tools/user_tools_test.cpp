@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
-
 #include "platform/notification_hub.h"
 #include "platform/settings_store.h"
 #include "project/model/app_state.h"
@@ -157,41 +154,17 @@ TEST_F(MenuFixture, SecondWaitingRunRefusedWhileFirstHoldsBusy) {
   EXPECT_EQ(hub.Entries().size(), 1u);
 }
 
-// A hub whose sent notifications wait until the joining thread hands them
-// over, as the GUI thread's queue does.
-class HandOverHub : public NotificationHub {
- public:
-  intptr_t Send(int code, intptr_t) override {
-    std::unique_lock<std::mutex> lock(m_);
-    pending_ = code;
-    cv_.wait(lock, [this] { return pending_ == 0; });
-    return 0;
-  }
-  void Post(int, intptr_t) override {}
-  void Deliver() {
-    std::lock_guard<std::mutex> lock(m_);
-    if (pending_) delivered.push_back(pending_);
-    pending_ = 0;
-    cv_.notify_all();
-  }
-  std::vector<int> delivered;
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  int pending_ = 0;
-};
-
 // Joining a run that is still inside its code-8 call does not wait for
 // ever: the call is handed over while the join waits.
 TEST(UserToolLauncherJoin, HandsOverTheEndNotificationWhileItWaits) {
   FakeExternalRunner runner;
   HandOverHub hub;
   std::atomic<uint32_t> state{0};
-  UserToolLauncher launcher(runner, hub, state, [&hub] { hub.Deliver(); });
+  UserToolLauncher launcher(runner, hub, state, [&hub] { hub.gate.Serve(); });
   ASSERT_TRUE(launcher.StartWaiting(ExternalRun{}));
-  launcher.JoinAll();
-  EXPECT_EQ(hub.delivered, std::vector<int>{kNotifyUserToolFinished});
+  ASSERT_TRUE(hub.gate.WaitForCaller());
+  ExpectReturnsWithin(std::chrono::seconds(20), [&] { launcher.JoinAll(); });
+  EXPECT_EQ(hub.Codes(), std::vector<int>{kNotifyUserToolFinished});
   EXPECT_EQ(runner.Runs().size(), 1u);
 }
 

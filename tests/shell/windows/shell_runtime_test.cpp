@@ -17,6 +17,7 @@
 #include "shell/app/frame_hooks.h"
 #include "shell/app/shell_app.h"
 #include "shell/windows/shell_runtime.h"
+#include "shell/windows/watchdog.h"
 
 namespace fs = std::filesystem;
 
@@ -94,6 +95,28 @@ TEST_F(ShellRuntimeTest, BuildLinesReachThePaneAndTheCopyThroughTheGuiThread) {
   EXPECT_EQ(copy.find('\r'), std::string::npos);
   app.CloseProject();
   EXPECT_NE(ReadText(dir + "Obj/Blinky.plg").find("0 Error(s), 0 Warning(s)."), std::string::npos);
+}
+
+
+// The program ends while a build runs: its lines wait for the GUI thread,
+// which waits for the build thread, serving them meanwhile.
+TEST_F(ShellRuntimeTest, EndingWhileABuildSendsItsLinesReturns) {
+  SettingsStore settings(dir + "settings.ini");
+  auto rt = std::make_unique<ShellRuntime>(settings);
+  ShellApp& app = rt->App();
+  PaneFrame frame;
+  app.SetFrame(&frame);
+  ASSERT_TRUE(app.FindToolsIni(root + "PM2/pelmora2"));
+  app.OpenProject(dir + "Blinky.pm2");
+  ProjectRec* p = app.Project();
+  ASSERT_NE(p, nullptr);
+  app.SetState(kStateBusy);
+  rt->Build().StartBuild(p, p->curTarget, 1);
+  {
+    Watchdog guard(std::chrono::seconds(60));
+    rt.reset();
+  }
+  EXPECT_FALSE(frame.closeAsked);  // the frame had left before the end came
 }
 
 }  // namespace
