@@ -17,7 +17,7 @@
 #include "shell/project_window/project_tree_model.h"
 #include "shell/tools/ipc_build_handlers.h"
 #include "shell/tools/ipc_notifications.h"
-#include "shell/tools/serve_while_waiting.h"
+#include "platform/serve_while_waiting.h"
 #include "shell/windows/gui_call_server.h"
 
 namespace pm2 {

@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "shell/tools/serve_while_waiting.h"
+#include "platform/serve_while_waiting.h"
 
 namespace pm2 {
 

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "builder/runner/tool_run_request.h"
-#include "shell/tools/serve_while_waiting.h"
+#include "platform/serve_while_waiting.h"
 #include "shell/tools/tool_frame.h"
 
 namespace pm2 {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "builder/runner/tool_environment.h"
-#include "shell/tools/serve_while_waiting.h"
+#include "platform/serve_while_waiting.h"
 
 namespace pm2 {
 

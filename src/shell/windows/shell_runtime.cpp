@@ -3,7 +3,7 @@
 #include "project/files/file_watcher.h"
 #include "shell/app/build_port.h"
 #include "shell/app/shell_app.h"
-#include "shell/tools/serve_while_waiting.h"
+#include "platform/serve_while_waiting.h"
 #include "shell/windows/gui_call_server.h"
 #include "shell/windows/qt_notification_hub.h"
 #include "shell/windows/qt_timer_port.h"

@@ -11,7 +11,7 @@
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/tools/ipc_notifications.h"
-#include "shell/tools/serve_while_waiting.h"
+#include "platform/serve_while_waiting.h"
 #include "shell/tools/tool_fakes.h"
 
 namespace pm2 {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/notification_hub.h"
-#include "shell/tools/serve_while_waiting.h"
+#include "platform/serve_while_waiting.h"
 #include "shell/windows/gui_call_server.h"
 #include "shell/windows/qt_notification_hub.h"
 #include "shell/windows/watchdog.h"

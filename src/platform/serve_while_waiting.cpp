@@ -1,4 +1,4 @@
-#include "shell/tools/serve_while_waiting.h"
+#include "platform/serve_while_waiting.h"
 
 #include <chrono>
 #include <condition_variable>
