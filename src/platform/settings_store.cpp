@@ -288,6 +288,9 @@ bool SettingsStore::WriteValue(std::string_view key, std::string_view name, uint
   if (!v) {
     node->values.push_back(SettingValue{std::string(name), type, std::string(data)});
   } else {
+    // The same type and bytes again (the frame rewrites its layout, the
+    // recent lists their entries) changes nothing that a save would write.
+    if (v->type == type && v->data == data) return true;
     v->type = type;
     v->data = std::string(data);
   }

@@ -157,6 +157,47 @@ TEST(SettingsStore, DeleteKeyTakesTheSubtreeAndProfileHelpers) {
   EXPECT_FALSE(store.DeleteKey(""));
 }
 
+// A write after a save leaves the store clean only when it changes nothing
+// the file holds.
+struct WriteAfterSave {
+  const char* name;
+  const char* key;
+  const char* value;
+  uint32_t type;
+  std::string data;
+  bool dirty;
+};
+
+class SettingsStoreWriteAfterSave : public testing::TestWithParam<WriteAfterSave> {};
+
+TEST_P(SettingsStoreWriteAfterSave, MarksTheStoreChangedOnlyForAChange) {
+  const WriteAfterSave& row = GetParam();
+  FaultDisk disk;
+  SettingsStore store("cfg/settings.ini", &disk);
+  ASSERT_TRUE(store.SetString("Software\\Vond\\Pelmora2\\MFrame", "Rect", "0 0 640 480"));
+  ASSERT_TRUE(store.SetInt("Software\\Vond\\Pelmora2\\MFrame", "Maximized", 1));
+  std::string err;
+  ASSERT_TRUE(store.Save(&err)) << err;
+  const std::string before = disk.Get("cfg/settings.ini");
+  ASSERT_TRUE(store.WriteValue(row.key, row.value, row.type, row.data));
+  EXPECT_EQ(store.IsDirty(), row.dirty);
+  EXPECT_EQ(store.Serialize() != before, row.dirty);  // dirty exactly when the stored form differs
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsStoreWriteAfterSave,
+    testing::Values(
+        WriteAfterSave{"SameString", "Software\\Vond\\Pelmora2\\MFrame", "Rect", kSettingString, "0 0 640 480", false},
+        WriteAfterSave{"SameStringOtherCase", "software\\VOND\\pelmora2\\mframe", "RECT", kSettingString,
+                       "0 0 640 480", false},
+        WriteAfterSave{"SameInt", "Software\\Vond\\Pelmora2\\MFrame", "Maximized", kSettingInt, std::string("\x01\0\0\0", 4), false},
+        WriteAfterSave{"OtherText", "Software\\Vond\\Pelmora2\\MFrame", "Rect", kSettingString, "0 0 640 481", true},
+        WriteAfterSave{"SameBytesOtherType", "Software\\Vond\\Pelmora2\\MFrame", "Rect", kSettingBinary,
+                       "0 0 640 480", true},
+        WriteAfterSave{"NewValue", "Software\\Vond\\Pelmora2\\MFrame", "Zoom", kSettingString, "", true},
+        WriteAfterSave{"NewKey", "Software\\Vond\\Pelmora2\\Recent", "File1", kSettingString, "a.pm2", true}),
+    [](const testing::TestParamInfo<WriteAfterSave>& info) { return std::string(info.param.name); });
+
 TEST(SettingsStore, SavesAtomicallyAndLoadsBack) {
   FaultDisk disk;
   SettingsStore store("cfg/settings.ini", &disk);
