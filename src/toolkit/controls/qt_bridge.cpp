@@ -1,5 +1,6 @@
 #include "toolkit/controls/qt_bridge.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -12,6 +13,14 @@ QFont DefaultGuiFont() {
   QFont f("DejaVu Sans");
   f.setPixelSize(11);
   return f;
+}
+
+QStringList InstalledFamilies(const QStringList& wanted) {
+  const QStringList installed = QFontDatabase::families();
+  QStringList out;
+  for (const QString& family : wanted)
+    if (installed.contains(family, Qt::CaseInsensitive)) out << family;
+  return out.isEmpty() ? wanted : out;
 }
 
 QFont QtTextMeasurer::FontFor(FontChoice c) const {

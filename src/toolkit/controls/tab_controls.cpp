@@ -58,7 +58,11 @@ int QtTabMeasurer::LineHeight(FontChoice font) { return QFontMetrics(font.bold ?
 
 SECTabControl::SECTabControl(QWidget* parent, std::uint32_t style, unsigned id, TabListener* listener)
     : QWidget(parent), SECTabControlModel(&m_measurer, id, listener) {
-  QFont f("Tahoma");
+  // Tahoma, or the face the font system puts in its place on machines
+  // without it.
+  static const QStringList kFamilies = InstalledFamilies({"Tahoma", "DejaVu Sans"});
+  QFont f;
+  f.setFamilies(kFamilies);
   f.setPixelSize(GetSystemMetric(SysMetric::CyHScroll) - 4);
   m_fonts[0] = m_fonts[1] = m_measurer.normal = f;
   f.setBold(true);
@@ -275,8 +279,10 @@ void SEC3DTabControl::CreateFonts(std::uint32_t style) {
   QFont f;
   // The named faces first; a narrow stand-in where they are missing, so
   // the labels keep about their width.
-  f.setFamilies(flat ? QStringList{"Tahoma", "DejaVu Sans Condensed", "DejaVu Sans"}
-                     : QStringList{"Arial Narrow", "Liberation Sans Narrow", "DejaVu Sans Condensed"});
+  static const QStringList kFlat = InstalledFamilies({"Tahoma", "DejaVu Sans Condensed", "DejaVu Sans"});
+  static const QStringList kClassic =
+      InstalledFamilies({"Arial Narrow", "Liberation Sans Narrow", "DejaVu Sans Condensed"});
+  f.setFamilies(flat ? kFlat : kClassic);
   if (flat) {
     // 8.5 points at the screen's resolution, as a character height.
     f.setPixelSize(Tab3DFlatFontPixels(logicalDpiY()));

@@ -1,8 +1,10 @@
 // The label measurer's one-line width against a full text layout of the
-// same line: the quick path must give the layout's result.
+// same line: the quick path must give the layout's result. And the choice
+// of installed font families.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <string>
 
@@ -60,6 +62,41 @@ INSTANTIATE_TEST_SUITE_P(
                     MeasureRow{"Digits", "0x00400000"}, MeasureRow{"EndsInQuote", "'abc'"},
                     MeasureRow{"StartsInJ", "jump"}, MeasureRow{"AmpersandLast", "Build &"}),
     [](const testing::TestParamInfo<MeasureRow>& info) { return std::string(info.param.name); });
+
+// Families asked for by the tab strips: the installed ones are kept in
+// order, a list with none installed is left to the font system's fallback.
+struct FamiliesRow {
+  const char* name;
+  QStringList wanted;
+  QStringList expected;  // "<installed>" stands for a family this machine has
+};
+
+class InstalledFamiliesRows : public testing::TestWithParam<FamiliesRow> {};
+
+TEST_P(InstalledFamiliesRows, KeepsTheInstalledInOrder) {
+  App();
+  const QStringList families = QFontDatabase::families();
+  ASSERT_GE(families.size(), 2);
+  auto expand = [&](QStringList list) {
+    for (QString& f : list) {
+      if (f == "<installed>") f = families[0];
+      else if (f == "<installed2>") f = families[1];
+      else if (f == "<INSTALLED>") f = families[0].toUpper();
+    }
+    return list;
+  };
+  const FamiliesRow& row = GetParam();
+  EXPECT_EQ(InstalledFamilies(expand(row.wanted)), expand(row.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, InstalledFamiliesRows,
+    testing::Values(
+        FamiliesRow{"MissingFirst", {"No Such Face 1", "<installed>"}, {"<installed>"}},
+        FamiliesRow{"OrderKept", {"<installed2>", "No Such Face 1", "<installed>"}, {"<installed2>", "<installed>"}},
+        FamiliesRow{"NoneInstalled", {"No Such Face 1", "No Such Face 2"}, {"No Such Face 1", "No Such Face 2"}},
+        FamiliesRow{"CaseIgnored", {"<INSTALLED>"}, {"<INSTALLED>"}}, FamiliesRow{"Empty", {}, {}}),
+    [](const testing::TestParamInfo<FamiliesRow>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2
