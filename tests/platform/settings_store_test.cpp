@@ -157,6 +157,36 @@ TEST(SettingsStore, DeleteKeyTakesTheSubtreeAndProfileHelpers) {
   EXPECT_FALSE(store.DeleteKey(""));
 }
 
+// Key paths: one leading and one trailing '\\' are ignored, an empty name
+// anywhere makes the path unusable and creates nothing.
+struct KeyPathRow {
+  const char* name;
+  const char* path;
+  bool valid;
+  std::vector<std::string> topKeys;  // the root's subkeys after CreateKey
+};
+
+class SettingsStoreKeyPath : public testing::TestWithParam<KeyPathRow> {};
+
+TEST_P(SettingsStoreKeyPath, CreatesOnlyValidPaths) {
+  const KeyPathRow& row = GetParam();
+  SettingsStore store("unused");
+  EXPECT_EQ(store.CreateKey(row.path), row.valid);
+  EXPECT_EQ(store.SubKeys(""), row.topKeys);
+  EXPECT_EQ(store.KeyExists(row.path), row.valid);
+  EXPECT_EQ(store.IsDirty(), !row.topKeys.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsStoreKeyPath,
+    testing::Values(KeyPathRow{"Root", "", true, {}}, KeyPathRow{"RootBySeparator", "\\", true, {}},
+                    KeyPathRow{"RootByTwoSeparators", "\\\\", true, {}},
+                    KeyPathRow{"ThreeSeparators", "\\\\\\", false, {}}, KeyPathRow{"One", "a", true, {"a"}},
+                    KeyPathRow{"Nested", "a\\b\\c", true, {"a"}}, KeyPathRow{"OuterSeparators", "\\a\\b\\", true, {"a"}},
+                    KeyPathRow{"EmptyInside", "a\\\\b", false, {}}, KeyPathRow{"EmptyFirst", "\\\\a", false, {}},
+                    KeyPathRow{"EmptyLast", "a\\\\", false, {}}),
+    [](const testing::TestParamInfo<KeyPathRow>& info) { return std::string(info.param.name); });
+
 // A write after a save leaves the store clean only when it changes nothing
 // the file holds.
 struct WriteAfterSave {
