@@ -56,6 +56,21 @@ void QtTabMeasurer::SetFonts(const QFont& normal, const QFont& bold) {
   }
 }
 
+int LargestSizeFitting(int cell, int smallest, const std::function<int(int)>& lineHeight) {
+  // The line height grows with the size, so the search starts one below the
+  // cell, where the narrow faces land, and walks from there: each size
+  // tried loads a font of its own.
+  const auto fits = [&](int px) { return lineHeight(px) <= cell; };
+  int px = std::max(smallest, cell - 1);
+  if (fits(px)) {
+    if (px < cell && fits(cell)) px = cell;
+    return px;
+  }
+  while (px > smallest && !fits(--px)) {
+  }
+  return px;
+}
+
 Size QtTabMeasurer::Measure(std::string_view text, FontChoice font, int, bool) {
   const int k = font.bold ? 1 : 0;
   auto it = m_width[k].find(std::string(text));
@@ -308,8 +323,10 @@ void SEC3DTabControl::CreateFonts(std::uint32_t style) {
     f.setPixelSize(Tab3DFlatFontPixels(logicalDpiY()));
   } else {
     // A 15-pixel cell: the largest size whose line height fits in it.
-    int px = kTab3DClassicFontCell;
-    do f.setPixelSize(px); while (QFontMetrics(f).height() > kTab3DClassicFontCell && --px > 6);
+    f.setPixelSize(LargestSizeFitting(kTab3DClassicFontCell, 7, [&f](int px) {
+      f.setPixelSize(px);
+      return QFontMetrics(f).height();
+    }));
   }
   f.setWeight(QFont::Normal);
   m_measurer.SetFonts(f, f);

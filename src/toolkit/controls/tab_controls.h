@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -17,6 +18,11 @@
 #include "toolkit/models/tab_layout.h"
 
 namespace pm2 {
+
+// The largest size from `smallest` up to `cell` whose line height (given by
+// `lineHeight`, which grows with the size) fits in `cell`; `smallest` when
+// none does.
+int LargestSizeFitting(int cell, int smallest, const std::function<int(int)>& lineHeight);
 
 // Measures labels with a tab strip's fonts (bold: the active-tab font).
 // A strip lays out all its labels again whenever a tab comes or goes, so

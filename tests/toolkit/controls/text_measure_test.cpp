@@ -7,8 +7,10 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <string>
+#include <vector>
 
 #include "toolkit/controls/qt_bridge.h"
+#include "toolkit/controls/tab_controls.h"
 
 namespace pm2 {
 namespace {
@@ -97,6 +99,39 @@ INSTANTIATE_TEST_SUITE_P(
         FamiliesRow{"NoneInstalled", {"No Such Face 1", "No Such Face 2"}, {"No Such Face 1", "No Such Face 2"}},
         FamiliesRow{"CaseIgnored", {"<INSTALLED>"}, {"<INSTALLED>"}}, FamiliesRow{"Empty", {}, {}}),
     [](const testing::TestParamInfo<FamiliesRow>& info) { return std::string(info.param.name); });
+
+// The classic tab strip's font size: the largest whose line height fits the
+// cell, found with as few sizes tried as the heights allow.
+struct FitRow {
+  const char* name;
+  int heightPer100;  // line height = size * this / 100, rounded up
+  int expected;
+  int tries;  // sizes whose height was asked for
+};
+
+class LargestSizeFittingRows : public testing::TestWithParam<FitRow> {};
+
+TEST_P(LargestSizeFittingRows, TakesTheLargestThatFits) {
+  const FitRow& row = GetParam();
+  std::vector<int> asked;
+  const int size = LargestSizeFitting(15, 7, [&](int px) {
+    asked.push_back(px);
+    return (px * row.heightPer100 + 99) / 100;
+  });
+  EXPECT_EQ(size, row.expected);
+  EXPECT_EQ(int(asked.size()), row.tries);
+  // What a walk down from the cell would choose.
+  int walk = 15;
+  while (walk > 7 && (walk * row.heightPer100 + 99) / 100 > 15) --walk;
+  EXPECT_EQ(size, walk);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LargestSizeFittingRows,
+                         testing::Values(FitRow{"CellFits", 100, 15, 2}, FitRow{"OneBelowTheCell", 105, 14, 2},
+                                         FitRow{"NarrowFace", 110, 13, 2}, FitRow{"Wider", 120, 12, 3},
+                                         FitRow{"WiderStill", 130, 11, 4}, FitRow{"NothingFits", 300, 7, 8},
+                                         FitRow{"OnlyTheSmallest", 210, 7, 8}),
+                         [](const testing::TestParamInfo<FitRow>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2
