@@ -153,12 +153,16 @@ void bs_InterProcessEventHandler::ReleaseStuckWriter(SlotView slot) {
 
 void bs_InterProcessEventHandler::ReceiverLoop() {
   SlotView slot = SlotView::At(m_objects.View(), m_nOwnSlot);
-  std::vector<IpcEvent*> waitList {&m_objects.QueueFilled(m_nOwnSlot), &m_objects.Kill(m_nOwnSlot)};
+  // Only the queue's event is waited on: waiting on the kill event as well
+  // would poll it every few milliseconds for the life of the program. The
+  // destructor sets the queue's event after the kill, so its kill is seen at
+  // once; a kill set alone is seen at the next idle wake-up.
+  IpcEvent& filled = m_objects.QueueFilled(m_nOwnSlot);
+  IpcEvent& kill = m_objects.Kill(m_nOwnSlot);
   while (!m_stop) {
-    int index = -1;
-    IpcWaitResult r = WaitForAnyEvent(waitList, m_options.idleWakeMs, &index);
+    IpcWaitResult r = filled.Wait(m_options.idleWakeMs);
     if (r == IpcWaitResult::Failed) return;
-    if (m_stop || (r == IpcWaitResult::Acquired && index == 1)) return;
+    if (m_stop || kill.Poll()) return;
     DrainResult d = DrainRing(slot, *this, m_scratch);
     if (d.needsReset) {
       IpcLock lock(m_objects.Guard(m_nOwnSlot));

@@ -178,34 +178,62 @@ std::string SettingsStore::DefaultPath() {
   return base + "/Vond/Pelmora2/settings.ini";
 }
 
-SettingsStore::Node* SettingsStore::FindKey(std::string_view key) const {
-  std::vector<std::string_view> parts;
-  if (!SplitKey(key, &parts)) return nullptr;
-  Node* node = m_root.get();
-  for (std::string_view part : parts) {
-    Node* next = nullptr;
-    for (auto& child : node->children)
-      if (EqualIgnoringCase(child->name, part)) {
-        next = child.get();
-        break;
-      }
-    if (!next) return nullptr;
-    node = next;
+namespace {
+
+// The names of a key path one by one, without splitting it into a list
+// first: the frame reads and writes a few hundred values at start-up and
+// exit, each through its key path.
+class KeyParts {
+ public:
+  // A path with an empty component (after one leading and one trailing
+  // '\' are dropped) is not valid and gives no parts.
+  explicit KeyParts(std::string_view key) {
+    if (!key.empty() && key.front() == '\\') key.remove_prefix(1);
+    if (!key.empty() && key.back() == '\\') key.remove_suffix(1);
+    m_valid = key.empty() ||
+              (key.front() != '\\' && key.back() != '\\' && key.find("\\\\") == std::string_view::npos);
+    m_rest = m_valid ? key : std::string_view();
   }
+  bool Valid() const { return m_valid; }
+  // The next name; false after the last.
+  bool Next(std::string_view* part) {
+    if (m_rest.empty()) return false;
+    const size_t sep = m_rest.find('\\');
+    *part = m_rest.substr(0, sep);
+    m_rest = sep == std::string_view::npos ? std::string_view() : m_rest.substr(sep + 1);
+    return true;
+  }
+
+ private:
+  std::string_view m_rest;
+  bool m_valid = true;
+};
+
+template <class NodeT>
+NodeT* Child(const std::vector<std::unique_ptr<NodeT>>& children, std::string_view name) {
+  for (auto& child : children)
+    if (EqualIgnoringCase(child->name, name)) return child.get();
+  return nullptr;
+}
+
+}  // namespace
+
+SettingsStore::Node* SettingsStore::FindKey(std::string_view key) const {
+  KeyParts parts(key);
+  if (!parts.Valid()) return nullptr;
+  Node* node = m_root.get();
+  std::string_view part;
+  while (node && parts.Next(&part)) node = Child(node->children, part);
   return node;
 }
 
 SettingsStore::Node* SettingsStore::MakeKey(std::string_view key) {
-  std::vector<std::string_view> parts;
-  if (!SplitKey(key, &parts)) return nullptr;
+  KeyParts parts(key);
+  if (!parts.Valid()) return nullptr;
   Node* node = m_root.get();
-  for (std::string_view part : parts) {
-    Node* next = nullptr;
-    for (auto& child : node->children)
-      if (EqualIgnoringCase(child->name, part)) {
-        next = child.get();
-        break;
-      }
+  std::string_view part;
+  while (parts.Next(&part)) {
+    Node* next = Child(node->children, part);
     if (!next) {
       node->children.push_back(std::make_unique<Node>());
       next = node->children.back().get();
@@ -288,6 +316,9 @@ bool SettingsStore::WriteValue(std::string_view key, std::string_view name, uint
   if (!v) {
     node->values.push_back(SettingValue{std::string(name), type, std::string(data)});
   } else {
+    // The same type and bytes again (the frame rewrites its layout, the
+    // recent lists their entries) changes nothing that a save would write.
+    if (v->type == type && v->data == data) return true;
     v->type = type;
     v->data = std::string(data);
   }

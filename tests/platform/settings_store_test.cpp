@@ -157,6 +157,77 @@ TEST(SettingsStore, DeleteKeyTakesTheSubtreeAndProfileHelpers) {
   EXPECT_FALSE(store.DeleteKey(""));
 }
 
+// Key paths: one leading and one trailing '\\' are ignored, an empty name
+// anywhere makes the path unusable and creates nothing.
+struct KeyPathRow {
+  const char* name;
+  const char* path;
+  bool valid;
+  std::vector<std::string> topKeys;  // the root's subkeys after CreateKey
+};
+
+class SettingsStoreKeyPath : public testing::TestWithParam<KeyPathRow> {};
+
+TEST_P(SettingsStoreKeyPath, CreatesOnlyValidPaths) {
+  const KeyPathRow& row = GetParam();
+  SettingsStore store("unused");
+  EXPECT_EQ(store.CreateKey(row.path), row.valid);
+  EXPECT_EQ(store.SubKeys(""), row.topKeys);
+  EXPECT_EQ(store.KeyExists(row.path), row.valid);
+  EXPECT_EQ(store.IsDirty(), !row.topKeys.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsStoreKeyPath,
+    testing::Values(KeyPathRow{"Root", "", true, {}}, KeyPathRow{"RootBySeparator", "\\", true, {}},
+                    KeyPathRow{"RootByTwoSeparators", "\\\\", true, {}},
+                    KeyPathRow{"ThreeSeparators", "\\\\\\", false, {}}, KeyPathRow{"One", "a", true, {"a"}},
+                    KeyPathRow{"Nested", "a\\b\\c", true, {"a"}}, KeyPathRow{"OuterSeparators", "\\a\\b\\", true, {"a"}},
+                    KeyPathRow{"EmptyInside", "a\\\\b", false, {}}, KeyPathRow{"EmptyFirst", "\\\\a", false, {}},
+                    KeyPathRow{"EmptyLast", "a\\\\", false, {}}),
+    [](const testing::TestParamInfo<KeyPathRow>& info) { return std::string(info.param.name); });
+
+// A write after a save leaves the store clean only when it changes nothing
+// the file holds.
+struct WriteAfterSave {
+  const char* name;
+  const char* key;
+  const char* value;
+  uint32_t type;
+  std::string data;
+  bool dirty;
+};
+
+class SettingsStoreWriteAfterSave : public testing::TestWithParam<WriteAfterSave> {};
+
+TEST_P(SettingsStoreWriteAfterSave, MarksTheStoreChangedOnlyForAChange) {
+  const WriteAfterSave& row = GetParam();
+  FaultDisk disk;
+  SettingsStore store("cfg/settings.ini", &disk);
+  ASSERT_TRUE(store.SetString("Software\\Vond\\Pelmora2\\MFrame", "Rect", "0 0 640 480"));
+  ASSERT_TRUE(store.SetInt("Software\\Vond\\Pelmora2\\MFrame", "Maximized", 1));
+  std::string err;
+  ASSERT_TRUE(store.Save(&err)) << err;
+  const std::string before = disk.Get("cfg/settings.ini");
+  ASSERT_TRUE(store.WriteValue(row.key, row.value, row.type, row.data));
+  EXPECT_EQ(store.IsDirty(), row.dirty);
+  EXPECT_EQ(store.Serialize() != before, row.dirty);  // dirty exactly when the stored form differs
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsStoreWriteAfterSave,
+    testing::Values(
+        WriteAfterSave{"SameString", "Software\\Vond\\Pelmora2\\MFrame", "Rect", kSettingString, "0 0 640 480", false},
+        WriteAfterSave{"SameStringOtherCase", "software\\VOND\\pelmora2\\mframe", "RECT", kSettingString,
+                       "0 0 640 480", false},
+        WriteAfterSave{"SameInt", "Software\\Vond\\Pelmora2\\MFrame", "Maximized", kSettingInt, std::string("\x01\0\0\0", 4), false},
+        WriteAfterSave{"OtherText", "Software\\Vond\\Pelmora2\\MFrame", "Rect", kSettingString, "0 0 640 481", true},
+        WriteAfterSave{"SameBytesOtherType", "Software\\Vond\\Pelmora2\\MFrame", "Rect", kSettingBinary,
+                       "0 0 640 480", true},
+        WriteAfterSave{"NewValue", "Software\\Vond\\Pelmora2\\MFrame", "Zoom", kSettingString, "", true},
+        WriteAfterSave{"NewKey", "Software\\Vond\\Pelmora2\\Recent", "File1", kSettingString, "a.pm2", true}),
+    [](const testing::TestParamInfo<WriteAfterSave>& info) { return std::string(info.param.name); });
+
 TEST(SettingsStore, SavesAtomicallyAndLoadsBack) {
   FaultDisk disk;
   SettingsStore store("cfg/settings.ini", &disk);

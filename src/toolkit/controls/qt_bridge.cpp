@@ -1,7 +1,11 @@
 #include "toolkit/controls/qt_bridge.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPainter>
+
+#include <cmath>
 
 namespace pm2 {
 
@@ -9,6 +13,14 @@ QFont DefaultGuiFont() {
   QFont f("DejaVu Sans");
   f.setPixelSize(11);
   return f;
+}
+
+QStringList InstalledFamilies(const QStringList& wanted) {
+  const QStringList installed = QFontDatabase::families();
+  QStringList out;
+  for (const QString& family : wanted)
+    if (installed.contains(family, Qt::CaseInsensitive)) out << family;
+  return out.isEmpty() ? wanted : out;
 }
 
 QFont QtTextMeasurer::FontFor(FontChoice c) const {
@@ -24,6 +36,17 @@ Size QtTextMeasurer::Measure(std::string_view text, FontChoice font, int maxWidt
     int nl = s.indexOf('\n');
     if (nl >= 0) s.truncate(nl);
     s.truncate(259);
+    // A line without tabs and without trailing blanks (which a laid-out line
+    // leaves out of its width) is as wide as its advance; measuring that
+    // skips the text layout that the labels of a tree or list would
+    // otherwise each go through.
+    if (!s.contains(QLatin1Char('\t')) && (s.isEmpty() || !s.back().isSpace())) {
+      // The layout widens a line by the part of its last glyph that stands
+      // out past the glyph's advance.
+      const QFontMetricsF fmf(FontFor(font));
+      const qreal overhang = s.isEmpty() ? 0 : std::max<qreal>(0, -fmf.rightBearing(s.back()));
+      return {int(std::ceil(fmf.horizontalAdvance(s) + overhang)), fm.height()};
+    }
     QRect r = fm.boundingRect(QRect(0, 0, 100000, 1000), Qt::TextSingleLine | Qt::TextExpandTabs, s);
     return {r.width(), fm.height()};
   }

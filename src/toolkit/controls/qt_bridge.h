@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class QPainter;
@@ -25,6 +26,13 @@ inline std::string FromQString(const QString& s) { return s.toLocal8Bit().toStdS
 
 // The toolkit's default GUI font (DEFAULT_GUI_FONT of the classic look).
 QFont DefaultGuiFont();
+
+// The families of `wanted` that this machine has, in their order; `wanted`
+// itself when it has none of them, so that the font system's own fallback
+// chooses. A font asked for by a family that is not installed costs a
+// fallback search every time it is made; the named faces of the classic
+// look (Tahoma, Arial Narrow) are missing on most machines.
+QStringList InstalledFamilies(const QStringList& wanted);
 
 // Measures with QFontMetrics: font 0 is the owner's font, bold on request.
 class QtTextMeasurer : public TextMeasurer {

@@ -47,22 +47,62 @@ Color LightColor() {
 
 }  // namespace
 
-Size QtTabMeasurer::Measure(std::string_view text, FontChoice font, int, bool) {
-  QFontMetrics fm(font.bold ? bold : normal);
-  return {fm.horizontalAdvance(QString::fromUtf8(text.data(), int(text.size()))), fm.height()};
+void QtTabMeasurer::SetFonts(const QFont& normal, const QFont& bold) {
+  m_normal = normal;
+  m_bold = bold;
+  for (int i = 0; i < 2; ++i) {
+    m_height[i] = -1;
+    m_width[i].clear();
+  }
 }
 
-int QtTabMeasurer::LineHeight(FontChoice font) { return QFontMetrics(font.bold ? bold : normal).height(); }
+int LargestSizeFitting(int cell, int smallest, const std::function<int(int)>& lineHeight) {
+  // The line height grows with the size, so the search starts one below the
+  // cell, where the narrow faces land, and walks from there: each size
+  // tried loads a font of its own.
+  const auto fits = [&](int px) { return lineHeight(px) <= cell; };
+  int px = std::max(smallest, cell - 1);
+  if (fits(px)) {
+    if (px < cell && fits(cell)) px = cell;
+    return px;
+  }
+  while (px > smallest && !fits(--px)) {
+  }
+  return px;
+}
+
+Size QtTabMeasurer::Measure(std::string_view text, FontChoice font, int, bool) {
+  const int k = font.bold ? 1 : 0;
+  auto it = m_width[k].find(std::string(text));
+  if (it == m_width[k].end()) {
+    if (m_width[k].size() >= 256) m_width[k].clear();  // labels renamed many times over
+    const QFontMetrics fm(k ? m_bold : m_normal);
+    it = m_width[k].emplace(std::string(text), fm.horizontalAdvance(QString::fromUtf8(text.data(), int(text.size()))))
+             .first;
+  }
+  return {it->second, LineHeight(font)};
+}
+
+int QtTabMeasurer::LineHeight(FontChoice font) {
+  const int k = font.bold ? 1 : 0;
+  if (m_height[k] < 0) m_height[k] = QFontMetrics(k ? m_bold : m_normal).height();
+  return m_height[k];
+}
 
 // ================================================================ flat
 
 SECTabControl::SECTabControl(QWidget* parent, std::uint32_t style, unsigned id, TabListener* listener)
     : QWidget(parent), SECTabControlModel(&m_measurer, id, listener) {
-  QFont f("Tahoma");
+  // Tahoma, or the face the font system puts in its place on machines
+  // without it.
+  static const QStringList kFamilies = InstalledFamilies({"Tahoma", "DejaVu Sans"});
+  QFont f;
+  f.setFamilies(kFamilies);
   f.setPixelSize(GetSystemMetric(SysMetric::CyHScroll) - 4);
-  m_fonts[0] = m_fonts[1] = m_measurer.normal = f;
+  m_fonts[0] = m_fonts[1] = f;
   f.setBold(true);
-  m_fonts[2] = m_measurer.bold = f;
+  m_fonts[2] = f;
+  m_measurer.SetFonts(m_fonts[0], m_fonts[2]);
   Initialize(style);
   LoadColors();
   m_repeat.callOnTimeout([this] {
@@ -74,8 +114,7 @@ SECTabControl::SECTabControl(QWidget* parent, std::uint32_t style, unsigned id, 
 bool SECTabControl::SetFontObject(const QFont& font, int which, bool redraw) {
   if (which < 0 || which > 2) return false;
   m_fonts[which] = font;
-  m_measurer.normal = m_fonts[0];
-  m_measurer.bold = m_fonts[2];
+  m_measurer.SetFonts(m_fonts[0], m_fonts[2]);
   RecalcLayout();
   UpdateScrollButtons();
   if (redraw) {
@@ -275,19 +314,22 @@ void SEC3DTabControl::CreateFonts(std::uint32_t style) {
   QFont f;
   // The named faces first; a narrow stand-in where they are missing, so
   // the labels keep about their width.
-  f.setFamilies(flat ? QStringList{"Tahoma", "DejaVu Sans Condensed", "DejaVu Sans"}
-                     : QStringList{"Arial Narrow", "Liberation Sans Narrow", "DejaVu Sans Condensed"});
+  static const QStringList kFlat = InstalledFamilies({"Tahoma", "DejaVu Sans Condensed", "DejaVu Sans"});
+  static const QStringList kClassic =
+      InstalledFamilies({"Arial Narrow", "Liberation Sans Narrow", "DejaVu Sans Condensed"});
+  f.setFamilies(flat ? kFlat : kClassic);
   if (flat) {
     // 8.5 points at the screen's resolution, as a character height.
     f.setPixelSize(Tab3DFlatFontPixels(logicalDpiY()));
   } else {
     // A 15-pixel cell: the largest size whose line height fits in it.
-    int px = kTab3DClassicFontCell;
-    do f.setPixelSize(px); while (QFontMetrics(f).height() > kTab3DClassicFontCell && --px > 6);
+    f.setPixelSize(LargestSizeFitting(kTab3DClassicFontCell, 7, [&f](int px) {
+      f.setPixelSize(px);
+      return QFontMetrics(f).height();
+    }));
   }
   f.setWeight(QFont::Normal);
-  m_measurer.normal = f;
-  m_measurer.bold = f;
+  m_measurer.SetFonts(f, f);
   m_fontActive = f;
   if (!flat) m_fontActive.setWeight(QFont::DemiBold);
 }
@@ -305,7 +347,7 @@ void SEC3DTabControl::OnSysColorChange() {
 }
 
 bool SEC3DTabControl::SetFontObject(const QFont& font, int which) {
-  if (which == 0) m_measurer.normal = m_measurer.bold = font;
+  if (which == 0) m_measurer.SetFonts(font, font);
   else if (which == 1) m_fontActive = font;
   else return false;
   RecalcLayout();
@@ -538,7 +580,7 @@ void SEC3DTabControl::DrawContentParts(QPainter& p, int index, bool active, cons
   if (g.text.IsEmpty() || t.m_strLabel.empty()) return;
   p.save();
   p.setClipRect(ToQRect(g.hit));
-  p.setFont(active ? m_fontActive : m_measurer.normal);
+  p.setFont(active ? m_fontActive : m_measurer.Normal());
   p.setPen(text);
   const QString label = QString::fromStdString(t.m_strLabel);
   if (g.textAngle == 0) {

@@ -8,6 +8,9 @@
 #include <QIcon>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
+#include <string>
+#include <unordered_map>
 
 #include <memory>
 #include <vector>
@@ -16,13 +19,26 @@
 
 namespace pm2 {
 
+// The largest size from `smallest` up to `cell` whose line height (given by
+// `lineHeight`, which grows with the size) fits in `cell`; `smallest` when
+// none does.
+int LargestSizeFitting(int cell, int smallest, const std::function<int(int)>& lineHeight);
+
 // Measures labels with a tab strip's fonts (bold: the active-tab font).
+// A strip lays out all its labels again whenever a tab comes or goes, so
+// the widths are remembered until the fonts change.
 class QtTabMeasurer : public TextMeasurer {
  public:
-  QFont normal;
-  QFont bold;
+  void SetFonts(const QFont& normal, const QFont& bold);
+  const QFont& Normal() const { return m_normal; }
   Size Measure(std::string_view text, FontChoice font, int maxWidth, bool singleLine) override;
   int LineHeight(FontChoice font) override;
+
+ private:
+  QFont m_normal;
+  QFont m_bold;
+  int m_height[2] = {-1, -1};                       // line height by font (0 normal, 1 bold); -1 not yet known
+  std::unordered_map<std::string, int> m_width[2];  // label width by font
 };
 
 struct TabMeasurerHolder {

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <unordered_map>
 
 #include "toolkit/controls/pixel_image.h"
 #include "toolkit/controls/qt_bridge.h"
@@ -11,9 +12,16 @@
 namespace pm2 {
 
 Size MeasureMenuButtonText(const std::string& text) {
+  // The menu bar and the toolbars measure the same few titles again at
+  // every layout (over a hundred times while the frame is made); the font
+  // never changes, so each title is laid out once. GUI thread only.
+  static std::unordered_map<std::string, Size> measured;
+  if (const auto it = measured.find(text); it != measured.end()) return it->second;
   const QFontMetrics fm(DefaultGuiFont());
   const QRect r = fm.boundingRect(QRect(), Qt::TextSingleLine | Qt::TextShowMnemonic, ToQString(text));
-  return {r.width(), r.height()};
+  const Size size{r.width(), r.height()};
+  if (measured.size() < 256) measured.emplace(text, size);
+  return size;
 }
 
 void DrawMenuButtonText(PixelBuffer& into, int x, int y, const std::string& text, Color color) {

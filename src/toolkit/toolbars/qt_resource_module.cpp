@@ -1,6 +1,8 @@
 #include "toolkit/toolbars/qt_resource_module.h"
 
+#include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 
 #include "toolkit/controls/pixel_image.h"
 #include "toolkit/toolbars/toolbar_images.h"
@@ -8,12 +10,26 @@
 
 namespace pm2 {
 
+namespace {
+
+// The strips are PNGs built into the program: read as such, without probing
+// the data, which would load every image-format plug-in at start-up.
+QImage ReadPng(std::string_view png) {
+  QByteArray bytes = QByteArray::fromRawData(png.data(), qsizetype(png.size()));
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, "png");
+  reader.setAutoDetectImageFormat(false);
+  return reader.read();
+}
+
+}  // namespace
+
 bool BuildResourceModule(const ResourceTables& tables, MemoryResourceModule* out, std::string* err) {
   bool ok = true;
   for (const ToolbarImage& strip : ToolbarImages()) {
     const std::vector<CommandId>* ids = tables.Toolbar(strip.id);
-    QImage image;
-    image.loadFromData(reinterpret_cast<const uchar*>(strip.png.data()), int(strip.png.size()), "PNG");
+    const QImage image = ReadPng(strip.png);
     int images = 0;
     if (ids)
       for (CommandId id : *ids) images += id != 0;
