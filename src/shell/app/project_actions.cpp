@@ -291,9 +291,13 @@ int ShellApp::CheckImportedProjectChanged(ProjectRec* project) {
     m_bImportChangePending = true;  // asked again when the session ends
     return 0;
   }
+  if (m_bAskingImportChange) return 0;
+  m_bAskingImportChange = true;
   Dialogs().Beep();
-  if (Dialogs().MessageBox(CodeGenChangedQuestion(dpt), kMbYesNo | kMbIconExclamation) != kIdYes) return 0;
-  return ImportCodeGenProject(dpt, CodeGenEnv(), project) ? 1 : 0;
+  const bool yes = Dialogs().MessageBox(CodeGenChangedQuestion(dpt), kMbYesNo | kMbIconExclamation) == kIdYes;
+  const bool migrated = yes && ImportCodeGenProject(dpt, CodeGenEnv(), project);
+  m_bAskingImportChange = false;
+  return migrated ? 1 : 0;
 }
 
 bool ShellApp::TakeImportChangePending() {

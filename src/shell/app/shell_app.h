@@ -151,6 +151,9 @@ class ShellApp {
   std::atomic<bool> m_bMirrorActive{false};  // a typed command's output is mirrored
   bool m_bDirErrorShown = false;
   bool m_bImportChangePending = false;
+  // The migration question is open: a check that comes meanwhile (the
+  // program activated again, a tool ended) must not ask it a second time.
+  bool m_bAskingImportChange = false;
   bool m_bProjectChangedWhileBusy = false;
   std::string m_szDriverStatus;      // at most 30 characters (code 13)
 

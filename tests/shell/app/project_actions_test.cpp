@@ -202,6 +202,29 @@ TEST_F(ProjectActionsTest, CodeGeneratorFileOpensItsProjectFile) {
   EXPECT_FALSE(ShellApp::FindImportedProject("a.dp", &found));
 }
 
+// The migration question's box runs timers and activations while it is
+// open; a check that comes meanwhile must not ask a second time.
+TEST_F(ProjectActionsTest, ChangedCodeGeneratorFileIsAskedAboutOnce) {
+  app->OpenProject(path);
+  ProjectRec* p = app->Project();
+  ASSERT_NE(p, nullptr);
+  p->codeGenTime[0] = 1;  // imported once, from an older file
+  std::ofstream(dir / "Blinky.dpt") << "[General]\r\n";
+  dialogs.answers = {kIdNo};
+  int nested = 0;
+  dialogs.whileOpen = [&] {
+    if (nested++ == 0) app->ReloadProjectAfterTool();
+  };
+  EXPECT_EQ(app->ReloadProjectAfterTool(), 0);
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_NE(dialogs.boxes[0].text.find("has changed"), std::string::npos) << dialogs.boxes[0].text;
+  // Once answered, a later check asks again.
+  dialogs.whileOpen = nullptr;
+  dialogs.answers = {kIdNo};
+  app->ReloadProjectAfterTool();
+  EXPECT_EQ(dialogs.boxes.size(), 2u);
+}
+
 TEST_F(ProjectActionsTest, TargetByNameSkipsHiddenTargetsAndCountsCase) {
   app->OpenProject(path);
   ProjectRec* p = app->Project();

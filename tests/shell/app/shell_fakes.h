@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -35,6 +36,8 @@ class RecordingDialogs : public UserDialogs {
   void Beep() override { ++beeps; }
   int MessageBox(const std::string& text, int kind) override {
     boxes.push_back({text, kind});
+    // What a real box's event loop may run while it is open.
+    if (whileOpen) whileOpen();
     if (!answers.empty()) {
       int a = answers.front();
       answers.pop_front();
@@ -55,6 +58,7 @@ class RecordingDialogs : public UserDialogs {
   std::deque<int> answers;  // answers in order; then Yes/OK
   std::string savePath;     // empty: the save dialog is cancelled
   std::vector<std::string> saveTitles;
+  std::function<void()> whileOpen;
 };
 
 // Timers on a clock that only moves when the test says so.
