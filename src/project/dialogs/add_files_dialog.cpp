@@ -41,14 +41,16 @@ AddFilesDialog::AddFilesDialog(const std::string& groupName, const std::vector<F
 
 void AddFilesDialog::accept() {
   const QStringList files = selectedFiles();
-  for (const QString& f : files) {
-    if (QFileInfo(f).isDir()) {
-      QFileDialog::accept();  // enters the folder; the dialog stays open
-      return;
-    }
+  // A folder alone is entered; the dialog stays open. A folder that the view
+  // still holds selected beside typed or chosen files is passed over, so
+  // the files are added rather than the folder entered.
+  if (files.size() == 1 && QFileInfo(files.front()).isDir()) {
+    QFileDialog::accept();
+    return;
   }
   for (const QString& f : files) {
     QFileInfo info(f);
+    if (info.isDir()) continue;
     if (!info.exists()) {
       Beep();
       continue;

@@ -1,4 +1,7 @@
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
+#include <QListView>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -40,6 +43,52 @@ TEST_F(FileDialogsTest, AddStaysOpenAndAddsEverySelectedFile) {
   EXPECT_EQ(added[0], (dir.path() + "/a.c").toStdString());
   EXPECT_EQ(dlg.AddedCount(), 3);
   EXPECT_EQ(dlg.nameFilters().size(), 6) << "no C++ row without a 166 target";
+  dlg.reject();
+}
+
+// A folder chosen together with files is passed over: Add adds the files
+// instead of entering the folder; a folder alone is entered.
+TEST_F(FileDialogsTest, FolderBesideChosenFilesIsPassedOver) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+  for (const char* n : {"a.c", "sub/b.c"}) {
+    QFile f(dir.filePath(n));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  ProjectRec* p = OpenProject((dir.path() + "/demo.pm2").toLocal8Bit().constData());
+  std::vector<std::string> added;
+  AddFilesDialog dlg("Source Group 1", ProjectAddFilesFilter(p, false), dir.path());
+  dlg.SetAdder([&](const std::string& folder, const std::string& name) {
+    added.push_back(folder + name);
+    return true;
+  });
+  dlg.show();
+  dlg.selectNameFilter(dlg.nameFilters().back());
+  auto* model = dlg.findChild<QFileSystemModel*>();
+  auto* view = dlg.findChild<QListView*>("listView");
+  ASSERT_NE(model, nullptr);
+  ASSERT_NE(view, nullptr);
+  const QModelIndex folder = model->index(dir.path());
+  QElapsedTimer t;
+  t.start();
+  while (model->rowCount(folder) < 2 && t.elapsed() < 20000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  ASSERT_EQ(model->rowCount(folder), 2) << "the folder's entries are listed";
+  QItemSelection both;
+  for (const char* n : {"sub", "a.c"}) {
+    const QModelIndex i = model->index(dir.filePath(n));
+    both.select(i, i);
+  }
+  view->selectionModel()->select(both, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  dlg.accept();
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_EQ(added[0], dir.filePath("a.c").toStdString());
+  EXPECT_EQ(QDir(dlg.directory()).canonicalPath(), QDir(dir.path()).canonicalPath()) << "the folder is not entered";
+  // The folder alone is entered.
+  const QModelIndex sub = model->index(dir.filePath("sub"));
+  view->selectionModel()->select(sub, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  dlg.accept();
+  EXPECT_EQ(added.size(), 1u);
+  EXPECT_EQ(QDir(dlg.directory()).canonicalPath(), QDir(dir.filePath("sub")).canonicalPath());
   dlg.reject();
 }
 

@@ -140,7 +140,7 @@ TEST_F(NewProjectDialogsTest, LPC2138ProjectMadeThroughTheDialogsBuildsAndReadsB
   {
     BoxAnswers boxes({QMessageBox::Yes});
     ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
-    ASSERT_EQ(boxes.texts.size(), 1u);
+    ASSERT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
     EXPECT_EQ(boxes.texts[0], "Copy " + root + "ARM/Startup\\NXP\\Startup.s to Project Folder and Add File to Project ?");
   }
   ProjectRec* p = s.App().Project();
@@ -296,7 +296,7 @@ TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrNothin
     BoxAnswers boxes({QMessageBox::Ok});
     f->m_chooseProjectFile = [&](const std::string&) { return dir + "dave/broken.dpt"; };
     ASSERT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
-    ASSERT_EQ(boxes.texts.size(), 1u);
+    ASSERT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
     EXPECT_EQ(boxes.texts[0], "No device of the device database matches the device type ''");
     EXPECT_FALSE(fs::exists(dir + "dave/broken.Pm2"));
     EXPECT_EQ(s.App().Project(), nullptr);
@@ -321,7 +321,7 @@ TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrNothin
   {
     BoxAnswers boxes({QMessageBox::Yes});
     ASSERT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
-    ASSERT_EQ(boxes.texts.size(), 1u);
+    ASSERT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
     EXPECT_EQ(boxes.texts[0], "File '" + dir + "dave/motor.dpt' has changed.\nDo you want to migrate the changes ?");
   }
   p = s.App().Project();
