@@ -81,11 +81,24 @@ std::string CommandInputFileName(const std::string& objectFile, int toolCode) {
 std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStatus* status) {
   std::string local;
   *status = FileStatus{};
-  if (ToLocalPath(stored, folder_, resolver_.Drives(), &local, nullptr) && !local.empty() &&
-      StatFile(local, status))
-    return local;
-  if (resolver_.ResolveStoredPath(stored, folder_, &local)) StatFile(local, status);
+  if (files_.Converted(stored, &local)) {
+    *status = files_.Status(local);
+    if (status->exists) return local;
+  }
+  // Not there by its exact name: the case-insensitive lookup.
+  if (resolver_.ResolveStoredPath(stored, folder_, &local)) {
+    StatFile(local, status);
+    files_.Keep(local, *status);
+  }
   return local;
+}
+
+std::string BuildDriver::Impl::LocalOutput(std::string_view stored) {
+  const std::string_view name = FileNamePart(stored);
+  const std::string_view folder = stored.substr(0, stored.size() - name.size());
+  std::string local = Local(folder.empty() ? std::string_view("./") : folder);
+  if (!local.empty() && !IsPathSeparator(local.back())) local += '/';
+  return local + std::string(name);
 }
 
 // Sized to the text: a fixed buffer would cut a long path or user command
@@ -138,6 +151,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     if (!folder_.empty() && !IsPathSeparator(folder_.back())) folder_ += '/';
   }
   resolver_.InvalidateAll();
+  files_.Reset(folder_, resolver_.Drives());
   depDataChanged_ = false;
   includeTimes_.clear();
   sourceTimes_.clear();
@@ -218,9 +232,12 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
     // The GNU tools write nothing but their own outputs, so their
     // translations may run side by side; the other families' tools share
     // scratch files or a licence, and a batch file lists the lines in order.
+    // The workers start with the first run handed over: a build with
+    // nothing to translate starts none.
     const int workers = TranslationWorkerCount();
+    poolWorkers_ = 0;
     if (target->toolset == kToolsetArmGnu && !deps_.run && !batch_.Active() && workers > 1) {
-      pool_ = std::make_unique<TranslationPool>(workers);
+      poolWorkers_ = workers;
       window_ = size_t(workers) * 4;
     }
     constexpr uint32_t kStop = kBuildStopAfterError | kBuildStopRequested;
@@ -241,6 +258,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
     }
     CompleteAll();
     pool_.reset();
+    poolWorkers_ = 0;
     if (s_.Flags() & kBuildStopRequested) {
       Print("Project build/rebuild aborted.\n");
       s_.SetFlags(kBuildNotBuilt);
@@ -315,6 +333,13 @@ void BuildDriver::Impl::Link(const OptionBlock& opts) {
   env.overlay = &overlay_;
   env.batch = &batch_;
   env.trace = &trace_;
+  // The objects' statuses of the translation checks, unless a tool has
+  // written them since.
+  env.fileTime = [this](const std::string& local) -> std::optional<int64_t> {
+    const FileStatus status = files_.Status(local);
+    if (!status.exists) return std::nullopt;
+    return status.ns;
+  };
   const bool library = !opts.out.flags.GENAPP;
   switch (target_->toolset) {
     case kToolsetArmGnu: {
@@ -527,7 +552,11 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       r.objectFile = c.g_szObjFileName;
     }
     // An old object must not reach the link as if this build had made it.
-    if (!r.objectFile.empty()) ::unlink(Local(r.objectFile).c_str());
+    if (!r.objectFile.empty()) {
+      const std::string object = Local(r.objectFile);
+      ::unlink(object.c_str());
+      files_.Forget(object);
+    }
   }
 
   if (!props.genAsm && props.alwaysBuild != 1) {
@@ -544,7 +573,7 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
     owner_.explanations_.push_back({file->name.str(), true, "always translated"});
   }
   if (!WriteCommandInputFile(r)) return;
-  if (pool_ && !(!assemble && props.genAsm)) {
+  if (poolWorkers_ > 0 && !(!assemble && props.genAsm)) {
     SubmitTranslation(group, file, props.stopCode);
     return;
   }
@@ -955,6 +984,12 @@ void BuildDriver::StartBuildThread(ProjectRec* project, TargetRec* target, int m
     BuildTarget(project, target, mode);
     ThreadEnd(target, false);
   });
+}
+
+void BuildDriver::RunBuild(ProjectRec* project, TargetRec* target, int mode) {
+  if (!BeginRun()) return;
+  BuildTarget(project, target, mode);
+  ThreadEnd(target, false);
 }
 
 void BuildDriver::StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file) {

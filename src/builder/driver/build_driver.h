@@ -88,6 +88,10 @@ class BuildDriver {
   // way; mode 0 build, 1 rebuild.
   void StartBuildThread(ProjectRec* project, TargetRec* target, int mode);
   void StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file);
+  // The build StartBuildThread runs, on the calling thread: returns when it
+  // has ended and its end is announced (a program that only waits for the
+  // build spares the thread's start and the wake-up at its end).
+  void RunBuild(ProjectRec* project, TargetRec* target, int mode);
   // 1 when the stop was requested; 0 (with a beep) in the link phase.
   int StopBuild();
   // Waits for the worker thread to end.

@@ -43,7 +43,7 @@ struct BuildDriver::Impl::Pending {
 };
 
 bool BuildDriver::Impl::Poolable(GroupRec* group, FileRec* file, int mode) {
-  if (!pool_ || (file->type != kFileC && file->type != kFileAsm)) return false;
+  if (poolWorkers_ == 0 || (file->type != kFileC && file->type != kFileAsm)) return false;
   const OptionBlock* gopts = group ? FindTargetOptions(group->pOpts, target_) : nullptr;
   const OptionBlock* fopts = FindTargetOptions(file->pOpts, target_);
   // Generated assembler source goes through two tools in a row.
@@ -80,6 +80,7 @@ void BuildDriver::Impl::SubmitTranslation(GroupRec* group, FileRec* file, uint16
   p->stopCode = stopCode;
   p->job = job;
   pending_.push_back(p);
+  if (!pool_) pool_ = std::make_unique<TranslationPool>(poolWorkers_);
   pool_->Submit(job);
   if (pending_.size() >= window_) CompleteOldest();
 }
@@ -92,6 +93,9 @@ void BuildDriver::Impl::CompleteOldest() {
     TranslationJob& job = *p->job;
     job.Wait();
     journal_.StepDone(job.step);
+    // The tool wrote its object (GNU tools write nothing else).
+    const std::string object = WithoutQuotes(job.request.objectFile);
+    if (!object.empty()) files_.Forget(Local(object));
     for (const std::string& line : job.shell.lines) shell_.PostOutputText(line);
     s_.request = std::move(job.request);
     s_.AddCounts();
@@ -134,7 +138,11 @@ void BuildDriver::Impl::DiscardPending() {
     // Whole or not, the object does not match what this build recorded of
     // its file: the next build makes it again.
     const std::string object = WithoutQuotes(job.request.objectFile);
-    if (!object.empty()) ::unlink(Local(object).c_str());
+    if (!object.empty()) {
+      const std::string local = Local(object);
+      ::unlink(local.c_str());
+      files_.Forget(local);
+    }
     if (!job.request.commandFile.empty()) ::unlink(job.request.commandFile.c_str());
     journal_.StepDone(job.step);
   }
