@@ -253,8 +253,13 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     folder = (std::filesystem::current_path(ec) / folder).string();
   }
   if (!folder.empty() && !IsPathSeparator(folder.back())) folder += '/';
-  BuildLogProject logProject{project->folder.str(), project->name.str(),
-                             folder + std::string(FileNamePart(ProjectSiblingPath(*project, "pm2")))};
+  // The project file's name as on the disk: the exact one in one stat call,
+  // else the folder's listing finds its case variant.
+  std::string projectFile = project->name.str() + ".pm2";
+  std::error_code noFile;
+  if (!std::filesystem::exists(folder + projectFile, noFile))
+    projectFile = std::string(FileNamePart(ProjectSiblingPath(*project, "pm2")));
+  BuildLogProject logProject{project->folder.str(), project->name.str(), folder + projectFile};
   const OptionBlock* own = FindTargetOptions(target->pOpts, target);
   if (own) {
     // The window keeps the project folder current; here a relative output
@@ -275,8 +280,7 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   driver.UpdateDependencies(project, target);
   app.m_nState |= kStateBusy;
   // -b wins over -r when both are given.
-  driver.StartBuildThread(project, target, args.build ? kBuildModeBuild : kBuildModeRebuild);
-  driver.Wait();
+  driver.RunBuild(project, target, args.build ? kBuildModeBuild : kBuildModeRebuild);
   app.m_nState &= ~kStateBusy;
   log.SetBuildLogFile(0, std::string(), &logProject);
   if (copy) std::fclose(copy);
