@@ -152,6 +152,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   }
   resolver_.InvalidateAll();
   files_.Reset(folder_, resolver_.Drives());
+  deletedCommandFiles_.clear();
   depDataChanged_ = false;
   includeTimes_.clear();
   sourceTimes_.clear();
@@ -851,8 +852,10 @@ void BuildDriver::Impl::DeleteCommandInputFiles() {
   for (const BuildItem& item : s_.items) {
     const ToolRunRequest& r = item.request;
     if (r.commandFile.empty() || IsLinkerCode(r.toolCode) || (r.flags & kItemLibrary)) continue;
+    if (deletedCommandFiles_.count(r.commandFile)) continue;
     ::unlink(r.commandFile.c_str());
   }
+  deletedCommandFiles_.clear();
 }
 
 void BuildDriver::Impl::TranslateOne(ProjectRec* project, TargetRec* target, FileRec* file) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <unordered_set>
 
 #include "builder/driver/build_driver.h"
 #include "builder/driver/build_file_cache.h"
@@ -244,6 +245,8 @@ class BuildDriver::Impl {
   ToolRunnerDeps runnerDeps_;
 
   BuildFileCache files_;  // conversions and statuses of this build's files
+  // Command input files the workers deleted after their tool's run.
+  std::unordered_set<std::string> deletedCommandFiles_;
   bool depDataChanged_ = false;  // this build translated or rescanned a file
   std::unordered_map<std::string, FileStatus> includeTimes_;  // of this build's include tests
   // Source times taken by this build's checks (stored path -> time), for the

@@ -2,6 +2,8 @@
 // decides in project order and hands each tool run to the pool; it takes
 // the runs back in the same order, showing each run's output, counting it
 // and recording its item just as a build one file at a time would.
+#include <unistd.h>
+
 #include <atomic>
 
 #include "builder/driver/build_driver_impl.h"
@@ -23,12 +25,17 @@ class BufferShell : public ShellServices {
 class TranslationJob : public PoolJob {
  public:
   void Execute() override {
-    if (!cancelled.load()) runner->RunBuildStep(request);
+    if (cancelled.load()) return;
+    runner->RunBuildStep(request);
+    // The tool has read its command file: gone now, on this worker, while
+    // it was written so lately that the disk holds no block of it yet.
+    if (!request.commandFile.empty()) commandFileDeleted = ::unlink(request.commandFile.c_str()) == 0;
   }
   ToolRunRequest request;
   BufferShell shell;
   std::unique_ptr<ToolRunner> runner;
   std::atomic<bool> cancelled{false};
+  bool commandFileDeleted = false;
   int step = 0;  // the journal's step
 };
 
@@ -96,6 +103,7 @@ void BuildDriver::Impl::CompleteOldest() {
     // The tool wrote its object (GNU tools write nothing else).
     const std::string object = WithoutQuotes(job.request.objectFile);
     if (!object.empty()) files_.Forget(Local(object));
+    if (job.commandFileDeleted) deletedCommandFiles_.insert(job.request.commandFile);
     for (const std::string& line : job.shell.lines) shell_.PostOutputText(line);
     s_.request = std::move(job.request);
     s_.AddCounts();
