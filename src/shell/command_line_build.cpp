@@ -157,7 +157,7 @@ TargetRec* FindTarget(ProjectRec* project, const std::string& name) {
 }  // namespace
 
 int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, std::FILE* out,
-                   std::FILE* err) {
+                   std::FILE* err, const std::function<void(int status)>& built) {
   if (args.help) {
     std::fputs(kUsageText, out);
     return 0;
@@ -285,7 +285,9 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   log.SetBuildLogFile(0, std::string(), &logProject);
   if (copy) std::fclose(copy);
   app.m_pShell = nullptr;
-  return (!notBuilt && driver.State().errors == 0) ? 0 : 1;
+  const int status = (!notBuilt && driver.State().errors == 0) ? 0 : 1;
+  if (built) built(status);
+  return status;
 }
 
 }  // namespace pm2

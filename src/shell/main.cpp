@@ -44,5 +44,11 @@ int main(int argc, char** argv) {
     std::fputs("Pelmora2 needs a display to open its window (none found: DISPLAY and WAYLAND_DISPLAY are unset).\n"
                "Without one it builds from the command line:\n\n",
                stderr);
-  return pm2::RunCommandLine(args, program, stdout, stderr);
+  // The process ends as soon as the build's files are closed: freeing the
+  // records of every file of the project would only add to the build's time.
+  return pm2::RunCommandLine(args, program, stdout, stderr, [](int status) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
+  });
 }
