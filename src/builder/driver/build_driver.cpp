@@ -151,7 +151,11 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     if (!folder_.empty() && !IsPathSeparator(folder_.back())) folder_ += '/';
   }
   resolver_.InvalidateAll();
-  files_.Reset(folder_, resolver_.Drives());
+  size_t files = 0;
+  for (GroupRec* g = project->firstGroup; g; g = g->next)
+    for (FileRec* f = g->firstFile; f; f = f->next) ++files;
+  files_.Reset(folder_, resolver_.Drives(), files);
+  s_.items.reserve(files + 1);
   deletedCommandFiles_.clear();
   depDataChanged_ = false;
   includeTimes_.clear();
@@ -334,10 +338,12 @@ void BuildDriver::Impl::Link(const OptionBlock& opts) {
   env.overlay = &overlay_;
   env.batch = &batch_;
   env.trace = &trace_;
-  // The objects' statuses of the translation checks, unless a tool has
-  // written them since.
-  env.fileTime = [this](const std::string& local) -> std::optional<int64_t> {
-    const FileStatus status = files_.Status(local);
+  // The objects' conversions and statuses of the translation checks,
+  // unless a tool has written them since.
+  env.storedFileTime = [this](std::string_view stored, std::string* local) -> std::optional<int64_t> {
+    const std::string* converted = files_.Converted(stored);
+    local->assign(converted ? *converted : std::string(stored));
+    const FileStatus status = files_.Status(*local);
     if (!status.exists) return std::nullopt;
     return status.ns;
   };

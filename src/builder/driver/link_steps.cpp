@@ -146,20 +146,22 @@ int IsGnuLinkUpToDate(const LinkStepEnv& env, const std::string& output,
     if (reason) *reason = std::move(why);
     return 1;
   };
-  auto fileTime = [&](const std::string& local) { return env.fileTime ? env.fileTime(local) : FileTime(local); };
-  const std::string out = LocalPath(env, output);
-  auto outTime = fileTime(out);
+  auto timeOf = [&](std::string_view stored, std::string* local) -> std::optional<int64_t> {
+    if (env.storedFileTime) return env.storedFileTime(stored, local);
+    *local = LocalPath(env, stored);
+    return FileTime(*local);
+  };
+  std::string out, cmd, extra, obj;
+  auto outTime = timeOf(output, &out);
   if (!outTime) return link("'" + out + "' does not exist");
-  const std::string cmd = LocalPath(env, commandFile);
-  auto cmdTime = fileTime(cmd);
+  auto cmdTime = timeOf(commandFile, &cmd);
   if (!cmdTime) return link("'" + cmd + "' does not exist");
   if (!extraFile.empty()) {
-    auto t = fileTime(LocalPath(env, extraFile));
+    auto t = timeOf(extraFile, &extra);
     if (!t || *t > *outTime) return link("'" + extraFile + "' is missing or newer than '" + out + "'");
   }
   for (BuildItem* item : env.state->LinkInputs()) {
-    const std::string obj = LocalPath(env, WithoutQuotes(item->request.objectFile));
-    auto t = fileTime(obj);
+    auto t = timeOf(WithoutQuotes(item->request.objectFile), &obj);
     if (!t || *t > *outTime) return link("'" + obj + "' is missing or newer than '" + out + "'");
   }
   std::string old;

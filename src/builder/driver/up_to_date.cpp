@@ -1,5 +1,6 @@
 #include "builder/driver/up_to_date.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "builder/driver/dependency_file.h"
@@ -25,11 +26,27 @@ Verdict Translate(std::string why) { return Verdict{true, std::move(why)}; }
 
 }  // namespace
 
+namespace {
+
+FileStatus FromStat(const struct stat& st) {
+  return FileStatus{true, uint32_t(st.st_mtime), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
 bool StatFile(const std::string& path, FileStatus* status) {
   struct stat st;
   *status = FileStatus{};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
-  *status = FileStatus{true, uint32_t(st.st_mtime), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+  *status = FromStat(st);
+  return true;
+}
+
+bool StatFileAt(int dirFd, const char* path, FileStatus* status) {
+  struct stat st;
+  *status = FileStatus{};
+  if (!*path || ::fstatat(dirFd, path, &st, 0) != 0) return false;
+  *status = FromStat(st);
   return true;
 }
 

@@ -39,6 +39,8 @@ struct FileStatus {
 
 // One stat call: false when the file has no status.
 bool StatFile(const std::string& path, FileStatus* status);
+// The same for a path relative to the open folder dirFd.
+bool StatFileAt(int dirFd, const char* path, FileStatus* status);
 
 // 51, 251 and 166 families: the recorded command line (its first two
 // tokens skipped) against the new control string, token by token
