@@ -111,3 +111,27 @@ TEST(BuildFileCache, MissingFileHasNoTime) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// A file in the project folder is looked up from the folder, one elsewhere
+// from the root: both give what a stat call of the whole path gives.
+TEST(BuildFileCache, InAndOutsideTheFolderAsStat) {
+  test::ScratchFolder project, other;
+  std::filesystem::create_directories(project.Path() + "Obj");
+  const std::string paths[] = {project.Path() + "a.c", project.Path() + "Obj/a.o", other.Path() + "b.h"};
+  for (const std::string& p : paths) test::WriteFile(p, "x\n");
+  BuildFileCache cache;
+  cache.Reset(project.Path(), DriveMap());
+  for (const std::string& p : paths) {
+    FileStatus disk;
+    ASSERT_TRUE(StatFile(p, &disk)) << p;
+    const FileStatus cached = cache.Status(p);
+    EXPECT_TRUE(cached.exists) << p;
+    EXPECT_EQ(cached.ns, disk.ns) << p;
+  }
+}
+
+}  // namespace
+}  // namespace pm2
