@@ -78,17 +78,17 @@ std::string CommandInputFileName(const std::string& objectFile, int toolCode) {
 
 // ---------------------------------------------------------------- the build
 
-std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStatus* status) {
+std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStatus* status, bool keep) {
   std::string local;
   *status = FileStatus{};
-  if (files_.Converted(stored, &local)) {
-    *status = files_.Status(local);
+  if (keep ? files_.Converted(stored, &local) : ToLocalPath(stored, folder_, resolver_.Drives(), &local, nullptr)) {
+    *status = keep ? files_.Status(local) : files_.Peek(local);
     if (status->exists) return local;
   }
   // Not there by its exact name: the case-insensitive lookup.
   if (resolver_.ResolveStoredPath(stored, folder_, &local)) {
     StatFile(local, status);
-    files_.Keep(local, *status);
+    if (keep) files_.Keep(local, *status);
   }
   return local;
 }
@@ -523,8 +523,10 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       std::string controls(c.Text());
       FileStatus source, object;
       ArmCheckInput in;
-      in.sourceLocal = LocalWithStatus(file->path.view(), &source);
-      in.objectLocal = LocalWithStatus(c.g_szObjFileName, &object);
+      // The source is looked at once (its time is noted below for the
+      // dependency file); the object again by the link's test.
+      in.sourceLocal = LocalWithStatus(file->path.view(), &source, false);
+      in.objectLocal = LocalWithStatus(c.g_szObjFileName, &object, true);
       in.source = &source;
       in.object = &object;
       in.projectFolder = folder_;

@@ -191,7 +191,8 @@ class BuildDriver::Impl {
   std::string LocalOutput(std::string_view stored);
   // The local path of a stored one with its status, in one stat call when
   // the exact name exists; else through the case-insensitive lookup.
-  std::string LocalWithStatus(std::string_view stored, FileStatus* status);
+  // keep: the conversion and status are kept for the rest of the build.
+  std::string LocalWithStatus(std::string_view stored, FileStatus* status, bool keep);
   void PrepareScan(DepScanRequest& scan, FileRec* file, const std::string& controls,
                    const std::string& object);
 

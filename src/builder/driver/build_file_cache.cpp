@@ -33,12 +33,22 @@ const std::string* BuildFileCache::Converted(std::string_view stored) {
 FileStatus BuildFileCache::Status(const std::string& local) {
   auto known = statuses_.find(local);
   if (known != statuses_.end()) return known->second;
+  const FileStatus status = StatNow(local);
+  statuses_.emplace(local, status);
+  return status;
+}
+
+FileStatus BuildFileCache::Peek(const std::string& local) {
+  auto known = statuses_.find(local);
+  return known != statuses_.end() ? known->second : StatNow(local);
+}
+
+FileStatus BuildFileCache::StatNow(const std::string& local) const {
   FileStatus status;
   const bool inFolder = folderFd_ >= 0 && local.size() > folder_.size() &&
                         local.compare(0, folder_.size(), folder_) == 0 && local[folder_.size()] != '/';
   if (inFolder) StatFileAt(folderFd_, local.c_str() + folder_.size(), &status);
   else StatFile(local, &status);
-  statuses_.emplace(local, status);
   return status;
 }
 

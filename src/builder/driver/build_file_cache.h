@@ -41,6 +41,9 @@ class BuildFileCache {
   // The status of a local path: one stat call the first time (a path in
   // the project folder is looked up from the folder, not from the root).
   FileStatus Status(const std::string& local);
+  // The status of a file looked at once: the one kept, else a stat call
+  // whose answer is not kept.
+  FileStatus Peek(const std::string& local);
   // A status just taken by the caller, kept as the file's.
   void Keep(const std::string& local, const FileStatus& status) { statuses_[local] = status; }
 
@@ -53,6 +56,7 @@ class BuildFileCache {
     using is_transparent = void;
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
+  FileStatus StatNow(const std::string& local) const;
   template <class T>
   using Table = std::unordered_map<std::string, T, Hash, std::equal_to<>>;
 
