@@ -93,6 +93,12 @@ std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStat
   return local;
 }
 
+void BuildDriver::Impl::ForgetObject(std::string_view stored) {
+  if (!stored.empty() && stored.front() == '"') stored.remove_prefix(1);
+  if (!stored.empty() && stored.back() == '"') stored.remove_suffix(1);
+  if (const std::string* local = files_.Converted(stored)) files_.Forget(*local);
+}
+
 std::string BuildDriver::Impl::LocalOutput(std::string_view stored) {
   const std::string_view name = FileNamePart(stored);
   const std::string_view folder = stored.substr(0, stored.size() - name.size());
@@ -561,11 +567,8 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       r.objectFile = c.g_szObjFileName;
     }
     // An old object must not reach the link as if this build had made it.
-    if (!r.objectFile.empty()) {
-      const std::string object = Local(r.objectFile);
-      ::unlink(object.c_str());
-      files_.Forget(object);
-    }
+    if (!r.objectFile.empty()) ::unlink(Local(r.objectFile).c_str());
+    ForgetObject(r.objectFile);
   }
 
   if (!props.genAsm && props.alwaysBuild != 1) {

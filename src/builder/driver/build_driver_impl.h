@@ -186,6 +186,9 @@ class BuildDriver::Impl {
     resolver_.ResolveStoredPath(stored, folder_, &out);
     return out;
   }
+  // A tool wrote (or a step deleted) the object: its status, kept under
+  // the conversion the checks used, is taken again when next asked for.
+  void ForgetObject(std::string_view stored);
   // The local path of an output that need not exist yet: its folder
   // resolved (it exists), the name as given.
   std::string LocalOutput(std::string_view stored);

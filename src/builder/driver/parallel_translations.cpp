@@ -101,8 +101,7 @@ void BuildDriver::Impl::CompleteOldest() {
     job.Wait();
     journal_.StepDone(job.step);
     // The tool wrote its object (GNU tools write nothing else).
-    const std::string object = WithoutQuotes(job.request.objectFile);
-    if (!object.empty()) files_.Forget(Local(object));
+    ForgetObject(job.request.objectFile);
     if (job.commandFileDeleted) deletedCommandFiles_.insert(job.request.commandFile);
     for (const std::string& line : job.shell.lines) shell_.PostOutputText(line);
     s_.request = std::move(job.request);
@@ -146,11 +145,8 @@ void BuildDriver::Impl::DiscardPending() {
     // Whole or not, the object does not match what this build recorded of
     // its file: the next build makes it again.
     const std::string object = WithoutQuotes(job.request.objectFile);
-    if (!object.empty()) {
-      const std::string local = Local(object);
-      ::unlink(local.c_str());
-      files_.Forget(local);
-    }
+    if (!object.empty()) ::unlink(Local(object).c_str());
+    ForgetObject(object);
     if (!job.request.commandFile.empty()) ::unlink(job.request.commandFile.c_str());
     journal_.StepDone(job.step);
   }
