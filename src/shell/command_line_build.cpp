@@ -275,9 +275,10 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     if (!base.empty()) log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &logProject);
   }
 
-  // What the last build of an ARM target left (scanned anew when its
-  // dependency file is gone), so only what changed is translated.
-  driver.UpdateDependencies(project, target);
+  // What the last build of an ARM target left, so only what changed is
+  // translated; when its dependency file is gone, the build scans each file
+  // as it comes to it instead of all of them before the first translation.
+  driver.UpdateDependencies(project, target, false);
   app.m_nState |= kStateBusy;
   // -b wins over -r when both are given.
   driver.RunBuild(project, target, args.build ? kBuildModeBuild : kBuildModeRebuild);

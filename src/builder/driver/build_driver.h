@@ -121,7 +121,11 @@ class BuildDriver {
   // through the hub); then the dependency file is written again. The other
   // families keep their evidence in their objects. No message box: a target
   // its build would refuse is left as it is.
-  void UpdateDependencies(ProjectRec* project, TargetRec* target);
+  // scanNow false, for a build that follows at once: without a dependency
+  // file only each file's controls are noted; the build scans each C file
+  // when it comes to it (side by side with the translations before it)
+  // and writes the file at its end.
+  void UpdateDependencies(ProjectRec* project, TargetRec* target, bool scanNow = true);
 
   // The include files the project window shows under a C, assembler or C++
   // file (file->includes, records of kind 4 in the project's pool), when

@@ -130,7 +130,7 @@ class BuildDriver::Impl {
 
   void Build(ProjectRec* project, TargetRec* target, int mode);
   void TranslateOne(ProjectRec* project, TargetRec* target, FileRec* file);
-  void UpdateDependencies(ProjectRec* project, TargetRec* target);
+  void UpdateDependencies(ProjectRec* project, TargetRec* target, bool scanNow);
   int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file);
 
  private:

@@ -38,8 +38,7 @@ int RunJournal::Begin(const std::string& path, const LocalPathFn& local) {
       if (line.size() < 3 || line[1] != ' ') continue;
       const char kind = line[0];
       std::string file = line.substr(2);
-      if (kind == 'O') file = local ? local(file) : file;
-      else if (kind == 'o') file = local ? local(file) : file;
+      if (kind == 'O' || kind == 'o') file = local ? local(file) : file;
       else if (kind != 'C' && kind != 'T' && kind != 't') continue;
       if (file.empty()) continue;
       if (kind == 'o' || kind == 't') {
