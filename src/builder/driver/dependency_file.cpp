@@ -131,6 +131,7 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
   std::unordered_map<std::string, FileRec*> byPath;
   ForEachBuildFile(project, [&](FileRec& f) { byPath.emplace(FoldPath(f.path.view()), &f); });
   std::string folded;          // reused for every F line
+  std::unordered_map<std::string_view, OptString> stored;  // include paths (views into text)
   FileRec* current = nullptr;  // the file whose I lines follow
   DepIncludeRec* tail = nullptr;
   size_t pos = 0;
@@ -164,7 +165,10 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
       if (!ReadField(line, p, &path)) continue;
       ReadField(line, p, &time);
       auto* r = PoolNew<DepIncludeRec>(kPoolDependencies);
-      r->path = OptString::Pooled(path, kPoolDependencies);
+      // The same headers are named by many files: one stored copy each.
+      auto known = stored.find(path);
+      if (known == stored.end()) known = stored.emplace(path, OptString::Pooled(path, kPoolDependencies)).first;
+      r->path = known->second;
       r->time = ParseTime(time);
       (tail ? tail->next : current->depIncludes) = r;
       tail = r;
