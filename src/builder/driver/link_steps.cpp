@@ -161,7 +161,10 @@ int IsGnuLinkUpToDate(const LinkStepEnv& env, const std::string& output,
     if (!t || *t > *outTime) return link("'" + extraFile + "' is missing or newer than '" + out + "'");
   }
   for (BuildItem* item : env.state->LinkInputs()) {
-    auto t = timeOf(WithoutQuotes(item->request.objectFile), &obj);
+    std::string_view stored = item->request.objectFile;  // in double quotes
+    if (!stored.empty() && stored.front() == '"') stored.remove_prefix(1);
+    if (!stored.empty() && stored.back() == '"') stored.remove_suffix(1);
+    auto t = timeOf(stored, &obj);
     if (!t || *t > *outTime) return link("'" + obj + "' is missing or newer than '" + out + "'");
   }
   std::string old;

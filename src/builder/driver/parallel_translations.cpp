@@ -57,13 +57,16 @@ bool BuildDriver::Impl::Poolable(GroupRec* group, FileRec* file, int mode) {
   return ResolveBuildProperties(gopts, fopts, mode).genAsm == 0;
 }
 
+// The request is the item's from here on (the caller's step is done).
 void BuildDriver::Impl::Record(GroupRec* group, FileRec* file) {
   if (pending_.empty()) {
-    RecordBuildItem(s_, target_, group, file);
+    RecordBuildItem(s_, target_, group, file, std::move(s_.request));
+    s_.request = ToolRunRequest{};
     return;
   }
   auto p = std::make_shared<Pending>();
-  p->request = s_.request;
+  p->request = std::move(s_.request);
+  s_.request = ToolRunRequest{};
   p->group = group;
   p->file = file;
   pending_.push_back(std::move(p));
@@ -112,7 +115,7 @@ void BuildDriver::Impl::CompleteOldest() {
   } else {
     s_.request = std::move(p->request);
   }
-  RecordBuildItem(s_, target_, p->group, p->file);
+  RecordBuildItem(s_, target_, p->group, p->file, std::move(s_.request));
   s_.request = std::move(current);
 }
 
