@@ -252,7 +252,7 @@ class BuildDriver::Impl {
   // Command input files the workers deleted after their tool's run.
   std::unordered_set<std::string> deletedCommandFiles_;
   bool depDataChanged_ = false;  // this build translated or rescanned a file
-  std::unordered_map<std::string, FileStatus> includeTimes_;  // of this build's include tests
+  IncludeStatuses includeTimes_;  // of this build's include tests
   // Source times taken by this build's checks (stored path -> time), for the
   // dependency file.
   std::unordered_map<std::string, uint32_t> sourceTimes_;
