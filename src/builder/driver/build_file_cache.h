@@ -56,12 +56,14 @@ class BuildFileCache {
     using is_transparent = void;
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
-  FileStatus StatNow(const std::string& local) const;
+  FileStatus StatNow(const std::string& local);
   template <class T>
   using Table = std::unordered_map<std::string, T, Hash, std::equal_to<>>;
 
   std::string folder_;
   int folderFd_ = -1;
+  std::string subfolder_;  // the subfolder last looked in, relative, ends in '/'
+  int subfolderFd_ = -1;
   DriveMap drives_;
   Table<std::string> locals_;  // stored -> local ("" unmappable)
   Table<FileStatus> statuses_;

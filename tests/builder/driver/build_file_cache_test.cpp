@@ -119,8 +119,11 @@ namespace {
 // from the root: both give what a stat call of the whole path gives.
 TEST(BuildFileCache, InAndOutsideTheFolderAsStat) {
   test::ScratchFolder project, other;
-  std::filesystem::create_directories(project.Path() + "Obj");
-  const std::string paths[] = {project.Path() + "a.c", project.Path() + "Obj/a.o", other.Path() + "b.h"};
+  for (const char* sub : {"Obj", "Lst", "Obj/deep"}) std::filesystem::create_directories(project.Path() + sub);
+  // Subfolders in turn, so each is looked up from after another.
+  const std::string paths[] = {project.Path() + "a.c",      project.Path() + "Obj/a.o", project.Path() + "Lst/a.lst",
+                               project.Path() + "Obj/b.o",  project.Path() + "Obj/deep/c.o",
+                               other.Path() + "b.h"};
   for (const std::string& p : paths) test::WriteFile(p, "x\n");
   BuildFileCache cache;
   cache.Reset(project.Path(), DriveMap());
