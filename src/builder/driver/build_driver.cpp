@@ -162,6 +162,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     for (FileRec* f = g->firstFile; f; f = f->next) ++files;
   files_.Reset(folder_, resolver_.Drives(), files);
   s_.items.reserve(files + 1);
+  s_.recordedFiles.reserve(files);
   deletedCommandFiles_.clear();
   depDataChanged_ = false;
   includeTimes_.clear();
