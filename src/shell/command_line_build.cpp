@@ -157,7 +157,7 @@ TargetRec* FindTarget(ProjectRec* project, const std::string& name) {
 }  // namespace
 
 int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, std::FILE* out,
-                   std::FILE* err) {
+                   std::FILE* err, const std::function<void(int status)>& built) {
   if (args.help) {
     std::fputs(kUsageText, out);
     return 0;
@@ -253,8 +253,13 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     folder = (std::filesystem::current_path(ec) / folder).string();
   }
   if (!folder.empty() && !IsPathSeparator(folder.back())) folder += '/';
-  BuildLogProject logProject{project->folder.str(), project->name.str(),
-                             folder + std::string(FileNamePart(ProjectSiblingPath(*project, "pm2")))};
+  // The project file's name as on the disk: the exact one in one stat call,
+  // else the folder's listing finds its case variant.
+  std::string projectFile = project->name.str() + ".pm2";
+  std::error_code noFile;
+  if (!std::filesystem::exists(folder + projectFile, noFile))
+    projectFile = std::string(FileNamePart(ProjectSiblingPath(*project, "pm2")));
+  BuildLogProject logProject{project->folder.str(), project->name.str(), folder + projectFile};
   const OptionBlock* own = FindTargetOptions(target->pOpts, target);
   if (own) {
     // The window keeps the project folder current; here a relative output
@@ -270,18 +275,20 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     if (!base.empty()) log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &logProject);
   }
 
-  // What the last build of an ARM target left (scanned anew when its
-  // dependency file is gone), so only what changed is translated.
-  driver.UpdateDependencies(project, target);
+  // What the last build of an ARM target left, so only what changed is
+  // translated; when its dependency file is gone, the build scans each file
+  // as it comes to it instead of all of them before the first translation.
+  driver.UpdateDependencies(project, target, false);
   app.m_nState |= kStateBusy;
   // -b wins over -r when both are given.
-  driver.StartBuildThread(project, target, args.build ? kBuildModeBuild : kBuildModeRebuild);
-  driver.Wait();
+  driver.RunBuild(project, target, args.build ? kBuildModeBuild : kBuildModeRebuild);
   app.m_nState &= ~kStateBusy;
   log.SetBuildLogFile(0, std::string(), &logProject);
   if (copy) std::fclose(copy);
   app.m_pShell = nullptr;
-  return (!notBuilt && driver.State().errors == 0) ? 0 : 1;
+  const int status = (!notBuilt && driver.State().errors == 0) ? 0 : 1;
+  if (built) built(status);
+  return status;
 }
 
 }  // namespace pm2

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -50,7 +51,11 @@ extern const char kUsageText[];
 
 // Runs the command-line build; programPath is the running program (the
 // installation paths are taken from it). Output lines go to out.
+// `built`, when given, is called with the exit status once the build has
+// ended and its log and output copy are closed, before the build's records
+// are freed: a program that ends there spares freeing what it no longer
+// needs (for a large project a good part of a no-op build).
 int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, std::FILE* out,
-                   std::FILE* err);
+                   std::FILE* err, const std::function<void(int status)>& built = nullptr);
 
 }  // namespace pm2

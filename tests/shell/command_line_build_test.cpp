@@ -220,6 +220,17 @@ TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {
   EXPECT_TRUE(Compiled("LED.c")) << out_;
   EXPECT_FALSE(Compiled("Timer.c")) << out_;
   EXPECT_NE(out_.find("linking..."), std::string::npos) << out_;
+
+  // The dependency file lost and a header changed: the build scans each
+  // file as it comes to it and still translates exactly the includers.
+  fs::remove(dir_ + "Blinky_LPC2138.dep");
+  SetTime(dir_ + "LED.h", MTime(dir_ + "Obj/LED.o") - 10);  // older again
+  SetTime(dir_ + "Timer.h", MTime(dir_ + "Obj/Timer.o") + 1);
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_TRUE(Compiled("Blinky.c")) << out_;
+  EXPECT_FALSE(Compiled("LED.c")) << out_;
+  EXPECT_TRUE(Compiled("Timer.c")) << out_;
+  EXPECT_NE(ReadText(dir_ + "Blinky_LPC2138.dep").find("I (Timer.h)"), std::string::npos);
 }
 
 TEST_F(ExampleBuild, BuildWinsOverRebuildAndUncreatableCopyIsReported) {

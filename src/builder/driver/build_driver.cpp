@@ -78,14 +78,33 @@ std::string CommandInputFileName(const std::string& objectFile, int toolCode) {
 
 // ---------------------------------------------------------------- the build
 
-std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStatus* status) {
+std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStatus* status, bool keep) {
   std::string local;
   *status = FileStatus{};
-  if (ToLocalPath(stored, folder_, resolver_.Drives(), &local, nullptr) && !local.empty() &&
-      StatFile(local, status))
-    return local;
-  if (resolver_.ResolveStoredPath(stored, folder_, &local)) StatFile(local, status);
+  if (keep ? files_.Converted(stored, &local) : ToLocalPath(stored, folder_, resolver_.Drives(), &local, nullptr)) {
+    *status = keep ? files_.Status(local) : files_.Peek(local);
+    if (status->exists) return local;
+  }
+  // Not there by its exact name: the case-insensitive lookup.
+  if (resolver_.ResolveStoredPath(stored, folder_, &local)) {
+    StatFile(local, status);
+    if (keep) files_.Keep(local, *status);
+  }
   return local;
+}
+
+void BuildDriver::Impl::ForgetObject(std::string_view stored) {
+  if (!stored.empty() && stored.front() == '"') stored.remove_prefix(1);
+  if (!stored.empty() && stored.back() == '"') stored.remove_suffix(1);
+  if (const std::string* local = files_.Converted(stored)) files_.Forget(*local);
+}
+
+std::string BuildDriver::Impl::LocalOutput(std::string_view stored) {
+  const std::string_view name = FileNamePart(stored);
+  const std::string_view folder = stored.substr(0, stored.size() - name.size());
+  std::string local = Local(folder.empty() ? std::string_view("./") : folder);
+  if (!local.empty() && !IsPathSeparator(local.back())) local += '/';
+  return local + std::string(name);
 }
 
 // Sized to the text: a fixed buffer would cut a long path or user command
@@ -138,6 +157,13 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     if (!folder_.empty() && !IsPathSeparator(folder_.back())) folder_ += '/';
   }
   resolver_.InvalidateAll();
+  size_t files = 0;
+  for (GroupRec* g = project->firstGroup; g; g = g->next)
+    for (FileRec* f = g->firstFile; f; f = f->next) ++files;
+  files_.Reset(folder_, resolver_.Drives(), files);
+  s_.items.reserve(files + 1);
+  s_.recordedFiles.reserve(files);
+  deletedCommandFiles_.clear();
   depDataChanged_ = false;
   includeTimes_.clear();
   sourceTimes_.clear();
@@ -218,9 +244,12 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
     // The GNU tools write nothing but their own outputs, so their
     // translations may run side by side; the other families' tools share
     // scratch files or a licence, and a batch file lists the lines in order.
+    // The workers start with the first run handed over: a build with
+    // nothing to translate starts none.
     const int workers = TranslationWorkerCount();
+    poolWorkers_ = 0;
     if (target->toolset == kToolsetArmGnu && !deps_.run && !batch_.Active() && workers > 1) {
-      pool_ = std::make_unique<TranslationPool>(workers);
+      poolWorkers_ = workers;
       window_ = size_t(workers) * 4;
     }
     constexpr uint32_t kStop = kBuildStopAfterError | kBuildStopRequested;
@@ -241,6 +270,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
     }
     CompleteAll();
     pool_.reset();
+    poolWorkers_ = 0;
     if (s_.Flags() & kBuildStopRequested) {
       Print("Project build/rebuild aborted.\n");
       s_.SetFlags(kBuildNotBuilt);
@@ -315,6 +345,15 @@ void BuildDriver::Impl::Link(const OptionBlock& opts) {
   env.overlay = &overlay_;
   env.batch = &batch_;
   env.trace = &trace_;
+  // The objects' conversions and statuses of the translation checks,
+  // unless a tool has written them since.
+  env.storedFileTime = [this](std::string_view stored, std::string* local) -> std::optional<int64_t> {
+    const std::string* converted = files_.Converted(stored);
+    local->assign(converted ? *converted : std::string(stored));
+    const FileStatus status = files_.Status(*local);
+    if (!status.exists) return std::nullopt;
+    return status.ns;
+  };
   const bool library = !opts.out.flags.GENAPP;
   switch (target_->toolset) {
     case kToolsetArmGnu: {
@@ -491,8 +530,10 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       std::string controls(c.Text());
       FileStatus source, object;
       ArmCheckInput in;
-      in.sourceLocal = LocalWithStatus(file->path.view(), &source);
-      in.objectLocal = LocalWithStatus(c.g_szObjFileName, &object);
+      // The source is looked at once (its time is noted below for the
+      // dependency file); the object again by the link's test.
+      in.sourceLocal = LocalWithStatus(file->path.view(), &source, false);
+      in.objectLocal = LocalWithStatus(c.g_szObjFileName, &object, true);
       in.source = &source;
       in.object = &object;
       in.projectFolder = folder_;
@@ -528,6 +569,7 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
     }
     // An old object must not reach the link as if this build had made it.
     if (!r.objectFile.empty()) ::unlink(Local(r.objectFile).c_str());
+    ForgetObject(r.objectFile);
   }
 
   if (!props.genAsm && props.alwaysBuild != 1) {
@@ -544,7 +586,7 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
     owner_.explanations_.push_back({file->name.str(), true, "always translated"});
   }
   if (!WriteCommandInputFile(r)) return;
-  if (pool_ && !(!assemble && props.genAsm)) {
+  if (poolWorkers_ > 0 && !(!assemble && props.genAsm)) {
     SubmitTranslation(group, file, props.stopCode);
     return;
   }
@@ -822,8 +864,10 @@ void BuildDriver::Impl::DeleteCommandInputFiles() {
   for (const BuildItem& item : s_.items) {
     const ToolRunRequest& r = item.request;
     if (r.commandFile.empty() || IsLinkerCode(r.toolCode) || (r.flags & kItemLibrary)) continue;
+    if (deletedCommandFiles_.count(r.commandFile)) continue;
     ::unlink(r.commandFile.c_str());
   }
+  deletedCommandFiles_.clear();
 }
 
 void BuildDriver::Impl::TranslateOne(ProjectRec* project, TargetRec* target, FileRec* file) {
@@ -955,6 +999,12 @@ void BuildDriver::StartBuildThread(ProjectRec* project, TargetRec* target, int m
     BuildTarget(project, target, mode);
     ThreadEnd(target, false);
   });
+}
+
+void BuildDriver::RunBuild(ProjectRec* project, TargetRec* target, int mode) {
+  if (!BeginRun()) return;
+  BuildTarget(project, target, mode);
+  ThreadEnd(target, false);
 }
 
 void BuildDriver::StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file) {

@@ -88,6 +88,10 @@ class BuildDriver {
   // way; mode 0 build, 1 rebuild.
   void StartBuildThread(ProjectRec* project, TargetRec* target, int mode);
   void StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file);
+  // The build StartBuildThread runs, on the calling thread: returns when it
+  // has ended and its end is announced (a program that only waits for the
+  // build spares the thread's start and the wake-up at its end).
+  void RunBuild(ProjectRec* project, TargetRec* target, int mode);
   // 1 when the stop was requested; 0 (with a beep) in the link phase.
   int StopBuild();
   // Waits for the worker thread to end.
@@ -117,7 +121,11 @@ class BuildDriver {
   // through the hub); then the dependency file is written again. The other
   // families keep their evidence in their objects. No message box: a target
   // its build would refuse is left as it is.
-  void UpdateDependencies(ProjectRec* project, TargetRec* target);
+  // scanNow false, for a build that follows at once: without a dependency
+  // file only each file's controls are noted; the build scans each C file
+  // when it comes to it (side by side with the translations before it)
+  // and writes the file at its end.
+  void UpdateDependencies(ProjectRec* project, TargetRec* target, bool scanNow = true);
 
   // The include files the project window shows under a C, assembler or C++
   // file (file->includes, records of kind 4 in the project's pool), when

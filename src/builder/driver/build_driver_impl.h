@@ -12,8 +12,10 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <unordered_set>
 
 #include "builder/driver/build_driver.h"
+#include "builder/driver/build_file_cache.h"
 #include "builder/commands/arm_controls.h"
 #include "builder/commands/arm_ads_command.h"
 #include "builder/commands/arm_gnu_command.h"
@@ -128,7 +130,7 @@ class BuildDriver::Impl {
 
   void Build(ProjectRec* project, TargetRec* target, int mode);
   void TranslateOne(ProjectRec* project, TargetRec* target, FileRec* file);
-  void UpdateDependencies(ProjectRec* project, TargetRec* target);
+  void UpdateDependencies(ProjectRec* project, TargetRec* target, bool scanNow);
   int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file);
 
  private:
@@ -139,8 +141,12 @@ class BuildDriver::Impl {
     shell_.MessageBox(text, kMbOk | kMbIconExclamation);
   }
   void Run(ToolRunRequest& r) {
-    includeTimes_.clear();  // the tool may write any file
-    sourceTimes_.clear();
+    // The tool may write any file. (The source times noted for the
+    // dependency file stay: they are the times this build decided on, so a
+    // source changed since is older in the file than on the disk, and the
+    // next build looks at it again.)
+    includeTimes_.clear();
+    files_.ForgetStatuses();
     // Until the tool has ended its outputs are not whole: a build killed
     // meanwhile must not leave them to be taken as up to date.
     std::vector<std::string> outputs;
@@ -156,7 +162,7 @@ class BuildDriver::Impl {
   }
   // Starts the journal of a build or translation, undoing a killed one's.
   void BeginJournal() {
-    journal_.Begin(Local(OutputBase(*options_)) + ".pm2run",
+    journal_.Begin(LocalOutput(OutputBase(*options_) + ".pm2run"),
                    [this](const std::string& stored) { return Local(stored); });
   }
   bool CheckTargetToolset(ProjectRec* project, TargetRec* target);
@@ -180,9 +186,16 @@ class BuildDriver::Impl {
     resolver_.ResolveStoredPath(stored, folder_, &out);
     return out;
   }
+  // A tool wrote (or a step deleted) the object: its status, kept under
+  // the conversion the checks used, is taken again when next asked for.
+  void ForgetObject(std::string_view stored);
+  // The local path of an output that need not exist yet: its folder
+  // resolved (it exists), the name as given.
+  std::string LocalOutput(std::string_view stored);
   // The local path of a stored one with its status, in one stat call when
   // the exact name exists; else through the case-insensitive lookup.
-  std::string LocalWithStatus(std::string_view stored, FileStatus* status);
+  // keep: the conversion and status are kept for the rest of the build.
+  std::string LocalWithStatus(std::string_view stored, FileStatus* status, bool keep);
   void PrepareScan(DepScanRequest& scan, FileRec* file, const std::string& controls,
                    const std::string& object);
 
@@ -229,15 +242,19 @@ class BuildDriver::Impl {
   // may have half written (object, command file) is deleted, so no later
   // build takes it as up to date.
   void DiscardPending();
-  std::unique_ptr<TranslationPool> pool_;
+  std::unique_ptr<TranslationPool> pool_;  // made by the first run handed over
+  int poolWorkers_ = 0;                     // 0: this build translates one file at a time
   std::deque<std::shared_ptr<Pending>> pending_;
   size_t window_ = 0;
   ToolRunnerDeps runnerDeps_;
 
+  BuildFileCache files_;  // conversions and statuses of this build's files
+  // Command input files the workers deleted after their tool's run.
+  std::unordered_set<std::string> deletedCommandFiles_;
   bool depDataChanged_ = false;  // this build translated or rescanned a file
-  std::unordered_map<std::string, FileStatus> includeTimes_;  // of this build's include tests
+  IncludeStatuses includeTimes_;  // of this build's include tests
   // Source times taken by this build's checks (stored path -> time), for the
-  // dependency file; emptied whenever a tool may have written a file.
+  // dependency file.
   std::unordered_map<std::string, uint32_t> sourceTimes_;
 };
 

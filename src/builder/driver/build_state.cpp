@@ -16,11 +16,20 @@ std::string WithoutQuotes(const std::string& name) {
 }
 
 void RecordBuildItem(BuildState& state, TargetRec* target, GroupRec* group, FileRec* file) {
+  RecordBuildItem(state, target, group, file, ToolRunRequest(state.request));
+}
+
+void RecordBuildItem(BuildState& state, TargetRec* target, GroupRec* group, FileRec* file,
+                     ToolRunRequest&& request) {
   BuildItem item;
-  item.request = state.request;
+  item.request = std::move(request);
   item.request.runThrough = state.vspawnPath;
-  if (!item.request.objectFile.empty() && item.request.objectFile.front() != '"')
-    item.request.objectFile = "\"" + item.request.objectFile + "\"";
+  std::string& object = item.request.objectFile;
+  if (!object.empty() && object.front() != '"') {
+    object.reserve(object.size() + 2);
+    object.insert(object.begin(), '"');
+    object.push_back('"');
+  }
   item.target = target;
   item.group = group;
   item.file = file;

@@ -83,6 +83,10 @@ struct BuildState {
 // step replaces that file's item or is appended. The copy gets the spawn
 // helper as program to run through and the object file in double quotes.
 void RecordBuildItem(BuildState& state, TargetRec* target, GroupRec* group, FileRec* file);
+// The same with the request given (moved into the item, not copied from
+// state.request).
+void RecordBuildItem(BuildState& state, TargetRec* target, GroupRec* group, FileRec* file,
+                     ToolRunRequest&& request);
 
 // The object file of an item without its surrounding double quotes.
 std::string WithoutQuotes(const std::string& name);

@@ -36,7 +36,7 @@ void AppendHex8(std::string& text, uint32_t v) {
 }
 
 // Reads the next parenthesised field at pos; false when none starts there.
-bool ReadField(std::string_view line, size_t& pos, std::string* out) {
+bool ReadField(std::string_view line, size_t& pos, std::string_view* out) {
   while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
   if (pos >= line.size() || line[pos] != '(') return false;
   ++pos;
@@ -46,7 +46,7 @@ bool ReadField(std::string_view line, size_t& pos, std::string* out) {
     if (line[pos] == '(') ++depth;
     else if (line[pos] == ')' && depth-- == 0) break;
   }
-  out->assign(line.substr(start, pos - start));
+  *out = line.substr(start, pos - start);
   if (pos < line.size()) ++pos;
   return true;
 }
@@ -112,9 +112,14 @@ namespace {
 
 // A path as SamePathIgnoringCase sees it: ASCII letters lower case, every
 // separator '/'.
+void FoldPathInto(std::string_view path, std::string* folded) {
+  folded->assign(path);
+  for (char& c : *folded) c = IsPathSeparator(c) ? '/' : AsciiLower(c);
+}
+
 std::string FoldPath(std::string_view path) {
-  std::string folded(path);
-  for (char& c : folded) c = IsPathSeparator(c) ? '/' : AsciiLower(c);
+  std::string folded;
+  FoldPathInto(path, &folded);
   return folded;
 }
 
@@ -125,6 +130,8 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
   // in project order finds it): one look-up per F line, not a walk.
   std::unordered_map<std::string, FileRec*> byPath;
   ForEachBuildFile(project, [&](FileRec& f) { byPath.emplace(FoldPath(f.path.view()), &f); });
+  std::string folded;          // reused for every F line
+  std::unordered_map<std::string_view, OptString> stored;  // include paths (views into text)
   FileRec* current = nullptr;  // the file whose I lines follow
   DepIncludeRec* tail = nullptr;
   size_t pos = 0;
@@ -140,14 +147,15 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
       continue;
     }
     size_t p = 1;
-    std::string path, time, controls;
+    std::string_view path, time, controls;
     if (!line.empty() && line[0] == 'F') {
       current = nullptr;
       tail = nullptr;
       if (!ReadField(line, p, &path)) continue;
       ReadField(line, p, &time);
       ReadField(line, p, &controls);
-      auto found = byPath.find(FoldPath(path));
+      FoldPathInto(path, &folded);
+      auto found = byPath.find(folded);
       if (found == byPath.end()) continue;
       current = found->second;
       current->time = ParseTime(time);
@@ -157,7 +165,10 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
       if (!ReadField(line, p, &path)) continue;
       ReadField(line, p, &time);
       auto* r = PoolNew<DepIncludeRec>(kPoolDependencies);
-      r->path = OptString::Pooled(path, kPoolDependencies);
+      // The same headers are named by many files: one stored copy each.
+      auto known = stored.find(path);
+      if (known == stored.end()) known = stored.emplace(path, OptString::Pooled(path, kPoolDependencies)).first;
+      r->path = known->second;
       r->time = ParseTime(time);
       (tail ? tail->next : current->depIncludes) = r;
       tail = r;

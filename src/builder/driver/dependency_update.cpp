@@ -42,7 +42,7 @@ void BuildDriver::Impl::ScanArmCFile(FileRec* file, DepScanRequest& scan) {
   PreprocessForDependencies(scan, resolver_, folder_);
 }
 
-void BuildDriver::Impl::UpdateDependencies(ProjectRec* project, TargetRec* target) {
+void BuildDriver::Impl::UpdateDependencies(ProjectRec* project, TargetRec* target, bool scanNow) {
   if (project) ClearDependencyData(*project);
   if (!project || !target) return;
   quiet_ = true;
@@ -56,24 +56,26 @@ void BuildDriver::Impl::UpdateDependencies(ProjectRec* project, TargetRec* targe
       int total = 0;
       for (GroupRec* g = project->firstGroup; g; g = g->next)
         for (FileRec* f = g->firstFile; f; f = f->next) ++total;
-      Progress(kProgressShow, 0);
+      if (scanNow) Progress(kProgressShow, 0);
       int step = 0;
       for (GroupRec* g = project->firstGroup; g; g = g->next) {
         for (FileRec* f = g->firstFile; f; f = f->next) {
-          Progress(kProgressMove, uint32_t(++step * 100 / std::max(total, 1)));
+          if (scanNow) Progress(kProgressMove, uint32_t(++step * 100 / std::max(total, 1)));
           if ((g->flags & kGroupDeleted) || (f->flags & kFileRemoved)) continue;
           if ((f->type != kFileC && f->type != kFileAsm) || !f->lastControls.empty()) continue;
           if (!ArmControls(g, f, f->type == kFileAsm)) continue;
           f->lastControls = OptString::Pooled(ctx_->Text(), kPoolDependencies);
-          if (f->type == kFileC) {
+          if (f->type == kFileC && scanNow) {
             DepScanRequest scan;
             ScanArmCFile(f, scan);
             MergeIncludeList(*f, scan.includes);
           }
         }
       }
-      Progress(kProgressMove, 100);
-      Progress(kProgressEnd, 0);
+      if (scanNow) {
+        Progress(kProgressMove, 100);
+        Progress(kProgressEnd, 0);
+      }
     }
     std::string err;
     DepFileTime time = [this](const std::string& stored, uint32_t* t) {
@@ -82,7 +84,7 @@ void BuildDriver::Impl::UpdateDependencies(ProjectRec* project, TargetRec* targe
       *t = uint32_t(st.st_mtime);
       return true;
     };
-    if (!read && !WriteDependencyFile(*project, *target, time, &err)) Print("%s\n", err.c_str());
+    if (!read && scanNow && !WriteDependencyFile(*project, *target, time, &err)) Print("%s\n", err.c_str());
   }
   s_.ClearItems();
   ctx_.reset();
@@ -154,11 +156,11 @@ int BuildDriver::Impl::ScanFileIncludes(ProjectRec* project, TargetRec* target, 
   return result;
 }
 
-void BuildDriver::UpdateDependencies(ProjectRec* project, TargetRec* target) {
+void BuildDriver::UpdateDependencies(ProjectRec* project, TargetRec* target, bool scanNow) {
   if (running_) return;  // the build owns the data while it runs
   bool own = false;
   if (!ClaimForRun(project, target, &own)) return;  // another build writes the file
-  impl_->UpdateDependencies(project, target);
+  impl_->UpdateDependencies(project, target, scanNow);
   if (own) lock_.Release();
 }
 

@@ -32,6 +32,17 @@ void Trace(const LinkStepEnv& env, const std::string& text) {
   if (env.trace) env.trace->Text(text);
 }
 
+// The path in double quotes (built in place: GCC 12 warns falsely about
+// the chain of '+' it would be).
+std::string Quoted(const std::string& path) {
+  std::string text;
+  text.reserve(path.size() + 2);
+  text += '"';
+  text += path;
+  text += '"';
+  return text;
+}
+
 // Modification time in nanoseconds; nullopt when the file is missing.
 std::optional<int64_t> FileTime(const std::string& path) {
   struct stat st;
@@ -135,19 +146,25 @@ int IsGnuLinkUpToDate(const LinkStepEnv& env, const std::string& output,
     if (reason) *reason = std::move(why);
     return 1;
   };
-  const std::string out = LocalPath(env, output);
-  auto outTime = FileTime(out);
+  auto timeOf = [&](std::string_view stored, std::string* local) -> std::optional<int64_t> {
+    if (env.storedFileTime) return env.storedFileTime(stored, local);
+    *local = LocalPath(env, stored);
+    return FileTime(*local);
+  };
+  std::string out, cmd, extra, obj;
+  auto outTime = timeOf(output, &out);
   if (!outTime) return link("'" + out + "' does not exist");
-  const std::string cmd = LocalPath(env, commandFile);
-  auto cmdTime = FileTime(cmd);
+  auto cmdTime = timeOf(commandFile, &cmd);
   if (!cmdTime) return link("'" + cmd + "' does not exist");
   if (!extraFile.empty()) {
-    auto t = FileTime(LocalPath(env, extraFile));
+    auto t = timeOf(extraFile, &extra);
     if (!t || *t > *outTime) return link("'" + extraFile + "' is missing or newer than '" + out + "'");
   }
   for (BuildItem* item : env.state->LinkInputs()) {
-    const std::string obj = LocalPath(env, WithoutQuotes(item->request.objectFile));
-    auto t = FileTime(obj);
+    std::string_view stored = item->request.objectFile;  // in double quotes
+    if (!stored.empty() && stored.front() == '"') stored.remove_prefix(1);
+    if (!stored.empty() && stored.back() == '"') stored.remove_suffix(1);
+    auto t = timeOf(stored, &obj);
     if (!t || *t > *outTime) return link("'" + obj + "' is missing or newer than '" + out + "'");
   }
   std::string old;
@@ -204,7 +221,7 @@ void MakeGnuHexFile(LinkStepEnv& env, TargetRec* target, const OptionBlock& opti
   s.request.environment = env.overlay;
   s.request.file = elf;
   // objcopy takes its files as arguments: hand it this machine's paths.
-  auto quoted = [&](const std::string& stored) { return "\"" + LocalPath(env, stored) + "\""; };
+  auto quoted = [&](const std::string& stored) { return Quoted(LocalPath(env, stored)); };
   s.request.controlString = "-O ihex " + quoted(base + ".elf") + " " + quoted(base + ".hex") + "\r\n";
   s.request.objectFile = base;
   s.request.flags = kToolFlagHexOutput;
@@ -222,7 +239,7 @@ void MakeAdsHexFile(LinkStepEnv& env, const OptionBlock& options, bool linked) {
   s.request.toolCode = kToolAdsHex;
   s.request.toolFolder = StepToolFolder(env, true);
   s.request.environment = env.overlay;
-  auto quoted = [&](const std::string& stored) { return "\"" + LocalPath(env, stored) + "\""; };
+  auto quoted = [&](const std::string& stored) { return Quoted(LocalPath(env, stored)); };
   s.request.controlString = "--i32 --output " + quoted(base + ".hex") + " " + quoted(base + ".axf");
   s.request.objectFile = base;
   s.request.flags = kToolFlagHexOutput;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,11 @@ struct LinkStepEnv {
   BatchFile* batch = nullptr;
   TraceFile* trace = nullptr;                // ADS link preparation
   Disk* disk = nullptr;                      // command input files; null: the real disk
+  // The modification time (ns) of a stored path, nullopt when it is
+  // missing, with its local path; null: LocalPath and a stat call. The
+  // up-to-date test of the link takes the times of its output, command file
+  // and objects through it.
+  std::function<std::optional<int64_t>(std::string_view stored, std::string* local)> storedFileTime;
 };
 
 // Shared by the steps of every family.

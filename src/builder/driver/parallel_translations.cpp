@@ -2,6 +2,8 @@
 // decides in project order and hands each tool run to the pool; it takes
 // the runs back in the same order, showing each run's output, counting it
 // and recording its item just as a build one file at a time would.
+#include <unistd.h>
+
 #include <atomic>
 
 #include "builder/driver/build_driver_impl.h"
@@ -23,12 +25,17 @@ class BufferShell : public ShellServices {
 class TranslationJob : public PoolJob {
  public:
   void Execute() override {
-    if (!cancelled.load()) runner->RunBuildStep(request);
+    if (cancelled.load()) return;
+    runner->RunBuildStep(request);
+    // The tool has read its command file: gone now, on this worker, while
+    // it was written so lately that the disk holds no block of it yet.
+    if (!request.commandFile.empty()) commandFileDeleted = ::unlink(request.commandFile.c_str()) == 0;
   }
   ToolRunRequest request;
   BufferShell shell;
   std::unique_ptr<ToolRunner> runner;
   std::atomic<bool> cancelled{false};
+  bool commandFileDeleted = false;
   int step = 0;  // the journal's step
 };
 
@@ -43,20 +50,23 @@ struct BuildDriver::Impl::Pending {
 };
 
 bool BuildDriver::Impl::Poolable(GroupRec* group, FileRec* file, int mode) {
-  if (!pool_ || (file->type != kFileC && file->type != kFileAsm)) return false;
+  if (poolWorkers_ == 0 || (file->type != kFileC && file->type != kFileAsm)) return false;
   const OptionBlock* gopts = group ? FindTargetOptions(group->pOpts, target_) : nullptr;
   const OptionBlock* fopts = FindTargetOptions(file->pOpts, target_);
   // Generated assembler source goes through two tools in a row.
   return ResolveBuildProperties(gopts, fopts, mode).genAsm == 0;
 }
 
+// The request is the item's from here on (the caller's step is done).
 void BuildDriver::Impl::Record(GroupRec* group, FileRec* file) {
   if (pending_.empty()) {
-    RecordBuildItem(s_, target_, group, file);
+    RecordBuildItem(s_, target_, group, file, std::move(s_.request));
+    s_.request = ToolRunRequest{};
     return;
   }
   auto p = std::make_shared<Pending>();
-  p->request = s_.request;
+  p->request = std::move(s_.request);
+  s_.request = ToolRunRequest{};
   p->group = group;
   p->file = file;
   pending_.push_back(std::move(p));
@@ -80,6 +90,7 @@ void BuildDriver::Impl::SubmitTranslation(GroupRec* group, FileRec* file, uint16
   p->stopCode = stopCode;
   p->job = job;
   pending_.push_back(p);
+  if (!pool_) pool_ = std::make_unique<TranslationPool>(poolWorkers_);
   pool_->Submit(job);
   if (pending_.size() >= window_) CompleteOldest();
 }
@@ -92,6 +103,9 @@ void BuildDriver::Impl::CompleteOldest() {
     TranslationJob& job = *p->job;
     job.Wait();
     journal_.StepDone(job.step);
+    // The tool wrote its object (GNU tools write nothing else).
+    ForgetObject(job.request.objectFile);
+    if (job.commandFileDeleted) deletedCommandFiles_.insert(job.request.commandFile);
     for (const std::string& line : job.shell.lines) shell_.PostOutputText(line);
     s_.request = std::move(job.request);
     s_.AddCounts();
@@ -101,7 +115,7 @@ void BuildDriver::Impl::CompleteOldest() {
   } else {
     s_.request = std::move(p->request);
   }
-  RecordBuildItem(s_, target_, p->group, p->file);
+  RecordBuildItem(s_, target_, p->group, p->file, std::move(s_.request));
   s_.request = std::move(current);
 }
 
@@ -135,6 +149,7 @@ void BuildDriver::Impl::DiscardPending() {
     // its file: the next build makes it again.
     const std::string object = WithoutQuotes(job.request.objectFile);
     if (!object.empty()) ::unlink(Local(object).c_str());
+    ForgetObject(object);
     if (!job.request.commandFile.empty()) ::unlink(job.request.commandFile.c_str());
     journal_.StepDone(job.step);
   }

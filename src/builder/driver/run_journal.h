@@ -6,11 +6,16 @@
 //                     image, hex): not complete until the tool has ended
 //   C <local path>    a command input file of this build (deleted at its end)
 //   T <local path>    a capture file of the running tool (temporary folder)
-// The file is rewritten whole (a scratch file renamed over it) whenever an
-// entry comes or goes, always before the file an entry names is made, and
-// removed when the build ends. A build that finds one deletes every file it names,
-// so a killed tool's output is made again and no scratch file stays behind.
-// A line that is cut off or of another kind is skipped.
+//   o <stored path>   the output named before is complete (its tool ended)
+//   t <local path>    the capture file named before is gone
+// Entries are appended (one write each, always before the file an entry
+// names is made), and the file is removed when the build ends. A build
+// that finds one deletes every file it names that is not marked complete
+// or gone by a later entry, so a killed tool's output is made again and no
+// scratch file stays behind. A line that is cut off or of another kind is
+// skipped. (An append costs the same however long the build: a journal
+// rewritten whole at each entry grew with every command file, and each
+// rewrite freed the old file's blocks.)
 //
 // Translations run side by side, so several steps may be under way at once;
 // each has its own entries. The journal may be called from any thread.
@@ -20,6 +25,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace pm2 {
@@ -30,6 +36,7 @@ class RunJournal {
   using LocalPathFn = std::function<std::string(const std::string& stored)>;
 
   RunJournal() = default;
+  ~RunJournal();
   RunJournal(const RunJournal&) = delete;
   RunJournal& operator=(const RunJournal&) = delete;
 
@@ -54,14 +61,17 @@ class RunJournal {
     std::vector<std::string> outputs;
     std::vector<std::string> temps;
   };
-  void Write();  // with mutex_ held
+  // Appends the text (whole lines), with mutex_ held; the file is made by
+  // the first entry.
+  void Append(const std::string& text);
 
   std::mutex mutex_;
   std::string path_;
+  int fd_ = -1;
   std::map<int, Step> steps_;
   int current_ = 0;
   int nextStep_ = 1;
-  std::vector<std::string> commandFiles_;
+  std::unordered_set<std::string> commandFiles_;
 };
 
 }  // namespace pm2

@@ -1,5 +1,6 @@
 #include "builder/driver/up_to_date.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "builder/driver/dependency_file.h"
@@ -25,11 +26,27 @@ Verdict Translate(std::string why) { return Verdict{true, std::move(why)}; }
 
 }  // namespace
 
+namespace {
+
+FileStatus FromStat(const struct stat& st) {
+  return FileStatus{true, uint32_t(st.st_mtime), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
 bool StatFile(const std::string& path, FileStatus* status) {
   struct stat st;
   *status = FileStatus{};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
-  *status = FileStatus{true, uint32_t(st.st_mtime), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+  *status = FromStat(st);
+  return true;
+}
+
+bool StatFileAt(int dirFd, const char* path, FileStatus* status) {
+  struct stat st;
+  *status = FileStatus{};
+  if (!*path || ::fstatat(dirFd, path, &st, 0) != 0) return false;
+  *status = FromStat(st);
   return true;
 }
 
@@ -67,16 +84,23 @@ Verdict IncludeTest(FileRec& file, const ArmCheckInput& in) {
   if (s.ns > o.ns) return Translate("'" + in.sourceLocal + "' is newer than its object");
   for (DepIncludeRec* r = file.depIncludes; r; r = r->next) {
     FileStatus t;
-    const std::string& stored = r->path.str();
-    auto known = in.includeTimes ? in.includeTimes->find(stored) : decltype(in.includeTimes->end()){};
-    if (in.includeTimes && known != in.includeTimes->end()) {
-      t = known->second;
+    IncludeStatuses* known = in.includeTimes;
+    auto atAddress = known ? known->byAddress.find(r->path.c_str()) : decltype(known->byAddress.end()){};
+    if (known && atAddress != known->byAddress.end()) {
+      t = atAddress->second;
     } else {
-      std::string local;
-      bool found = in.resolver ? in.resolver->ResolveStoredPath(r->path.view(), in.projectFolder, &local)
-                               : (local = stored, true);
-      if (found) StatFile(local, &t);
-      if (in.includeTimes) in.includeTimes->emplace(stored, t);
+      const std::string stored = r->path.str();
+      auto byPath = known ? known->byPath.find(stored) : decltype(known->byPath.end()){};
+      if (known && byPath != known->byPath.end()) {
+        t = byPath->second;
+      } else {
+        std::string local;
+        bool found = in.resolver ? in.resolver->ResolveStoredPath(r->path.view(), in.projectFolder, &local)
+                                 : (local = stored, true);
+        if (found) StatFile(local, &t);
+        if (known) known->byPath.emplace(stored, t);
+      }
+      if (known) known->byAddress.emplace(r->path.c_str(), t);
     }
     if (!t.exists || t.time == 0) return Translate("include '" + r->path.str() + "' is missing");
     if (t.ns >= o.ns) return Translate("include '" + r->path.str() + "' is not older than the object");

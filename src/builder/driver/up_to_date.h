@@ -39,6 +39,8 @@ struct FileStatus {
 
 // One stat call: false when the file has no status.
 bool StatFile(const std::string& path, FileStatus* status);
+// The same for a path relative to the open folder dirFd.
+bool StatFileAt(int dirFd, const char* path, FileStatus* status);
 
 // 51, 251 and 166 families: the recorded command line (its first two
 // tokens skipped) against the new control string, token by token
@@ -53,6 +55,18 @@ Verdict ObjectOlderThanSource(const std::string& source, const std::string& obje
                               const FileStatus* sourceStatus = nullptr,
                               const FileStatus* objectStatus = nullptr);
 
+// The include statuses a build has taken, by stored path. The dependency
+// data store each path once, so most look-ups go by the stored text's
+// address; another copy of the same path is found by its text.
+struct IncludeStatuses {
+  std::unordered_map<const char*, FileStatus> byAddress;
+  std::unordered_map<std::string, FileStatus> byPath;
+  void clear() {
+    byAddress.clear();
+    byPath.clear();
+  }
+};
+
 // What the ARM checks need: the file's paths on this machine and the path
 // layer for the stored include paths.
 struct ArmCheckInput {
@@ -64,10 +78,9 @@ struct ArmCheckInput {
   const FileStatus* object = nullptr;
   std::string projectFolder;  // stored include paths are taken against it
   PathResolver* resolver = nullptr;
-  // Include statuses already taken in this build (stored path -> status);
-  // null: none kept. The owner empties it whenever a tool may have written
-  // a file.
-  std::unordered_map<std::string, FileStatus>* includeTimes = nullptr;
+  // Include statuses already taken in this build; null: none kept. The
+  // owner empties it whenever a tool may have written a file.
+  IncludeStatuses* includeTimes = nullptr;
   // Fills the scan request just before a rescan, so a file settled by its
   // include list costs no scan preparation; null: the request is ready.
   std::function<void(DepScanRequest&)> prepareScan;

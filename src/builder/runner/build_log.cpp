@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pm2 {
 
@@ -37,9 +39,19 @@ void BuildLog::SetBuildLogFile(int action, const std::string& name, const BuildL
   if (!(file_ && name == name_)) {
     CloseWithoutTrailer();
     name_ = name;
-    file_ = std::fopen(name.c_str(), "wb");
+    // Opened without emptying: the old log is cut after the new heading
+    // instead (TruncateHere), so a log that stays within its first block
+    // frees none, which on a file system that discards freed blocks costs
+    // a wait for the device on every build.
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    file_ = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!file_) {
+      if (fd >= 0) ::close(fd);
       name_.clear();
+      return;
+    }
+    if (headerWritten_ || !project) {
+      TruncateHere();
       return;
     }
   }
@@ -59,6 +71,16 @@ void BuildLog::SetBuildLogFile(int action, const std::string& name, const BuildL
   }
   WriteBuildLogText(("Project File Date:  " + date + "\r\n\r\n").c_str());
   WriteBuildLogText("<h2>Output:</h2>\r\n");
+  TruncateHere();
+}
+
+void BuildLog::TruncateHere() {
+  if (!file_) return;
+  std::fflush(file_);
+  const long at = std::ftell(file_);
+  if (at >= 0 && ::ftruncate(::fileno(file_), at) != 0) {
+    // Left longer than written: the old log's tail stays after this one's end.
+  }
 }
 
 void BuildLog::WriteBuildLogText(const char* text, long length) {

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "builder/runner/command_line_split.h"
+#include "builder/runner/folder_names.h"
 #include "builder/runner/tool_environment.h"
 
 extern char** environ;
@@ -33,22 +34,14 @@ bool EndsWithCi(const std::string& s, const char* tail) {
   return s.size() >= n && strcasecmp(s.c_str() + s.size() - n, tail) == 0;
 }
 
-// The entry of folder whose name equals name ignoring case, or "".
+// The entry of folder whose name equals name ignoring case (the first in
+// the folder's order that is a regular file), or "".
 std::string FindIgnoringCase(const std::string& folder, const std::string& name) {
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (!dir) return {};
-  std::string found;
-  while (dirent* e = ::readdir(dir)) {
-    if (strcasecmp(e->d_name, name.c_str()) == 0) {
-      std::string path = folder + e->d_name;
-      if (IsRegularFile(path)) {
-        found = path;
-        break;
-      }
-    }
+  for (const std::string& entry : FolderNamesIgnoringCase(folder, name)) {
+    std::string path = folder + entry;
+    if (IsRegularFile(path)) return path;
   }
-  ::closedir(dir);
-  return found;
+  return {};
 }
 
 // The folder as it exists on disk, each component matched ignoring case

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "builder/build_test_support.h"
@@ -213,11 +214,50 @@ TEST(RunJournal, NextBuildDeletesWhatAKilledOneLeft) {
   EXPECT_FALSE(FileExists(dir / "B.pm2run"));
   journal.StepStarting({"./Next.o"});
   EXPECT_EQ(ReadFile(dir / "B.pm2run"), "O ./Next.o\n");
+  journal.CaptureStarting(dir / "Pm2__cap2");
   journal.StepDone();
-  EXPECT_EQ(ReadFile(dir / "B.pm2run"), "");
+  EXPECT_EQ(ReadFile(dir / "B.pm2run"),
+            "O ./Next.o\nT " + dir.Path() + "Pm2__cap2\no ./Next.o\nt " + dir.Path() + "Pm2__cap2\n");
   journal.End();
   EXPECT_FALSE(FileExists(dir / "B.pm2run"));
 }
+
+struct ReplayRow {
+  const char* name;
+  const char* journal;   // {d} stands for the folder
+  const char* deleted;   // the files that must be gone, blank-separated
+  const char* kept;
+};
+
+class JournalReplay : public ::testing::TestWithParam<ReplayRow> {};
+
+// The entries are replayed in order: an output marked complete and a
+// capture marked gone stay; one named again after its mark goes.
+TEST_P(JournalReplay, DeletesWhatIsNotMarkedDone) {
+  test::ScratchFolder dir;
+  for (const char* name : {"A.o", "B.o", "cap1", "cap2", "A.__i"}) WriteFile(dir / name, "x");
+  auto expand = [&](std::string text) {
+    for (size_t at; (at = text.find("{d}")) != std::string::npos;) text.replace(at, 3, dir.Path());
+    return text;
+  };
+  WriteFile(dir / "B.pm2run", expand(GetParam().journal));
+  RunJournal journal;
+  journal.Begin(dir / "B.pm2run", [&](const std::string& stored) { return dir.Path() + stored.substr(2); });
+  std::istringstream deleted(GetParam().deleted), kept(GetParam().kept);
+  for (std::string name; deleted >> name;) EXPECT_FALSE(FileExists(dir / name)) << name;
+  for (std::string name; kept >> name;) EXPECT_TRUE(FileExists(dir / name)) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, JournalReplay,
+    ::testing::Values(
+        ReplayRow{"StepDone", "O ./A.o\nT {d}cap1\no ./A.o\nt {d}cap1\n", "", "A.o cap1"},
+        ReplayRow{"SecondStepUnderWay", "O ./A.o\no ./A.o\nO ./B.o\nT {d}cap2\n", "B.o cap2", "A.o"},
+        ReplayRow{"NamedAgainAfterItsMark", "O ./A.o\no ./A.o\nO ./A.o\n", "A.o", ""},
+        ReplayRow{"CaptureReplaced", "O ./A.o\nT {d}cap1\nt {d}cap1\nT {d}cap2\n", "A.o cap2", "cap1"},
+        ReplayRow{"CommandFileAlwaysGoes", "C {d}A.__i\nO ./A.o\no ./A.o\n", "A.__i", "A.o"},
+        ReplayRow{"MarkCutOff", "O ./A.o\no ./A.o", "A.o", ""}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(TargetBuildLock, OneHolderPerProjectAndTarget) {
   test::ScratchFolder dir;

@@ -168,6 +168,95 @@ TEST(TranslationWorkerCount, TheVariableOnlyLowersTheCoreCount) {
   for (const Row& r : rows) EXPECT_EQ(TranslationWorkerCount(r.cores, r.variable), r.expected) << r.name;
 }
 
+void SetFutureTime(const std::string& path, int seconds) {
+  const time_t later = time(nullptr) + seconds;
+  struct utimbuf times{later, later};
+  ASSERT_EQ(::utime(path.c_str(), &times), 0);
+}
+
+struct RelinkRow {
+  const char* name;
+  const char* jobs;
+};
+
+class TranslatedObject : public ::testing::TestWithParam<RelinkRow> {};
+
+// The link's up-to-date test takes the objects' statuses of the build's
+// own checks: an object this build made must count with its new time.
+TEST_P(TranslatedObject, IsLinkedAgain) {
+  ArmGnuProject p;
+  p.Add("A.c", kFileC, "int a;\n");
+  p.Add("B.c", kFileC, "int b;\n");
+  ScopedEnv limit("PM2_BUILD_JOBS", GetParam().jobs);
+  {
+    BuildDriver driver(p.Deps());
+    driver.BuildTarget(p.project, p.target, kBuildModeBuild);
+  }
+  ASSERT_GE(p.LineIndex("linking..."), 0) << ::testing::PrintToString(p.Lines());
+  {
+    const size_t before = p.Lines().size();
+    BuildDriver driver(p.Deps());
+    driver.BuildTarget(p.project, p.target, kBuildModeBuild);
+    const auto lines = p.Lines();
+    EXPECT_EQ(std::count(lines.begin() + long(before), lines.end(), std::string("linking...\n")), 0)
+        << "nothing changed: " << ::testing::PrintToString(lines);
+  }
+  SetFutureTime(p.dir / "B.c", 5);
+  const size_t before = p.Lines().size();
+  BuildDriver driver(p.Deps());
+  driver.BuildTarget(p.project, p.target, kBuildModeBuild);
+  ASSERT_EQ(driver.Explanations().size(), 2u);
+  EXPECT_FALSE(driver.Explanations()[0].translated);
+  EXPECT_TRUE(driver.Explanations()[1].translated);
+  const auto lines = p.Lines();
+  EXPECT_EQ(std::count(lines.begin() + long(before), lines.end(), std::string("linking...\n")), 1)
+      << ::testing::PrintToString(lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TranslatedObject,
+                         ::testing::Values(RelinkRow{"OneAtATime", "1"}, RelinkRow{"SideBySide", "8"}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// A source saved while the build runs, after the build looked at it: the
+// dependency file keeps the time the build decided on, so the next build
+// translates the file.
+TEST(ParallelBuild, SourceEditedDuringTheBuildIsTranslatedNext) {
+  ArmGnuProject p;
+  p.opts->out.flags.GENAPP = 0;
+  p.Add("A.c", kFileC, "int a;\n// !standin sleep 0.4\n");
+  p.Add("B.c", kFileC, "int b;\n");
+  {
+    BuildDriver driver(p.Deps());
+    driver.BuildTarget(p.project, p.target, kBuildModeBuild);
+  }
+  // A's object older than its source: A is translated again, slowly.
+  const time_t past = time(nullptr) - 60;
+  struct utimbuf old{past, past};
+  ASSERT_EQ(::utime((p.dir / "A.o").c_str(), &old), 0);
+  {
+    const size_t before = p.Lines().size();
+    BuildDriver driver(p.Deps());
+    driver.StartBuildThread(p.project, p.target, kBuildModeBuild);
+    // B is looked at before A's run is taken back and shown.
+    auto shown = [&] {
+      const auto lines = p.Lines();
+      return std::find(lines.begin() + long(before), lines.end(), std::string("compiling A.c...\n")) != lines.end();
+    };
+    for (int i = 0; i < 1000 && !shown(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(shown()) << ::testing::PrintToString(p.Lines());
+    WriteFile(p.dir / "B.c", "int b2;\n");
+    driver.Wait();
+    ASSERT_EQ(driver.Explanations().size(), 2u);
+    EXPECT_TRUE(driver.Explanations()[0].translated);
+    EXPECT_FALSE(driver.Explanations()[1].translated);
+  }
+  BuildDriver next(p.Deps());
+  next.BuildTarget(p.project, p.target, kBuildModeBuild);
+  ASSERT_EQ(next.Explanations().size(), 2u);
+  EXPECT_FALSE(next.Explanations()[0].translated) << next.Explanations()[0].reason;
+  EXPECT_TRUE(next.Explanations()[1].translated);
+}
+
 struct SameSecondRow {
   const char* name;
   bool withHeader;

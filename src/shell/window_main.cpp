@@ -1,0 +1,55 @@
+// pelmora2_window: the main window, started by pelmora2 in its own place
+// when there is a display (see main.cpp). With -b or -r the build runs in
+// the window, which closes when it ends; the exit status is the build's.
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/settings_store.h"
+#include "project/environment/install_paths.h"
+#include "shell/app/frame_hooks.h"
+#include "shell/app/shell_app.h"
+#include "shell/command_line_build.h"
+#include "shell/frame/frame_startup.h"
+#include "shell/window_program.h"
+#include "shell/windows/shell_runtime.h"
+
+int main(int argc, char** argv) {
+  const std::string line = pm2::JoinArguments(argc, argv);
+  const pm2::CommandLineArgs args = pm2::ParseCommandLine(line);
+  std::string self = pm2::CurrentProgramPath();
+  if (self.empty()) self = argv[0];
+  // Everything named after the program is pelmora2's, beside this one.
+  const std::string program = pm2::MainProgramPath(self);
+  const bool batch = args.build || args.rebuild;
+
+  QApplication qt(argc, argv);
+  QApplication::setApplicationName("Pelmora2");
+  QApplication::setOrganizationName("Vond");
+  pm2::SettingsStore settings(pm2::SettingsStore::DefaultPath());
+  std::string err;
+  if (!settings.Load(&err)) std::fprintf(stderr, "%s\n", err.c_str());
+  pm2::ShellRuntime runtime(settings);
+  pm2::ShellApp& app = runtime.App();
+  // The picture would only hide what a build shows; PM2_NO_SPLASH leaves it
+  // out for scripted starts.
+  pm2::FrameStartup ports(runtime, settings, !batch && std::getenv("PM2_NO_SPLASH") == nullptr);
+  int rc = 0;
+  if (app.InitInstance(ports, line, program)) {
+    // A batch start whose project did not open has nothing to wait for.
+    if (app.HasState(pm2::kStateBatchBuild) && !app.HasState(pm2::kStateBusy) && ports.Frame())
+      app.Frame().CloseMainWindow();
+    // PM2_QUIT_WHEN_IDLE: end as soon as the started window has handled
+    // what its start queued, so that a script can time the start-up.
+    if (ports.Frame() && std::getenv("PM2_QUIT_WHEN_IDLE")) QTimer::singleShot(0, &qt, &QCoreApplication::quit);
+    if (ports.Frame()) rc = qt.exec();
+  } else {
+    rc = 1;
+  }
+  ports.DestroyFrame();
+  const bool wasBatch = app.HasState(pm2::kStateBatchBuild);
+  app.ExitInstance(ports);
+  return wasBatch ? app.BatchExitStatus() : rc;
+}
