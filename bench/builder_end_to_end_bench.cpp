@@ -218,28 +218,41 @@ Project& ProjectOf(int files) {
   return *p;
 }
 
-void BM_EndToEnd(benchmark::State& state) {
-  const int files = int(state.range(0));
-  const Tool tool = Tool(state.range(1));
-  const Case which = Case(state.range(2));
+// The generated project of `files` sources, or nothing (the benchmark
+// skipped) when a tool is missing or the command lines could not be taken.
+Project* ReadyProject(benchmark::State& state, int files) {
   if (std::system("arm-none-eabi-gcc --version >/dev/null 2>&1") != 0 ||
       std::system("ninja --version >/dev/null 2>&1") != 0 || std::system("make --version >/dev/null 2>&1") != 0) {
     state.SkipWithError("arm-none-eabi-gcc, ninja or make is not installed");
-    return;
+    return nullptr;
   }
   Project& p = ProjectOf(files);
   if (!p.Ok()) {
     state.SkipWithError("the command lines could not be taken from a build");
-    return;
+    return nullptr;
   }
-  const int jobs = pm2::TranslationWorkerCount();
-  const std::string j = std::to_string(jobs);
-  std::string cmd;
+  return &p;
+}
+
+std::string CommandOf(const Project& p, Tool tool) {
+  const std::string j = std::to_string(pm2::TranslationWorkerCount());
   switch (tool) {
-    case Tool::kPelmora2: cmd = p.Pm2("-b"); break;
-    case Tool::kNinja: cmd = "ninja -j" + j + " -C " + p.Folder() + " >/dev/null"; break;
-    case Tool::kMake: cmd = "make -s -j" + j + " -C " + p.Folder() + " >/dev/null"; break;
+    case Tool::kPelmora2: return p.Pm2("-b");
+    case Tool::kNinja: return "ninja -j" + j + " -C " + p.Folder() + " >/dev/null";
+    case Tool::kMake: return "make -s -j" + j + " -C " + p.Folder() + " >/dev/null";
   }
+  return std::string();
+}
+
+void BM_EndToEnd(benchmark::State& state) {
+  const int files = int(state.range(0));
+  const Tool tool = Tool(state.range(1));
+  const Case which = Case(state.range(2));
+  Project* ready = ReadyProject(state, files);
+  if (!ready) return;
+  Project& p = *ready;
+  const int jobs = pm2::TranslationWorkerCount();
+  const std::string cmd = CommandOf(p, tool);
   // Each tool starts from a full build of its own: no records of another.
   p.CleanKeepingCommandFiles();
   if (which != Case::kFull && std::system(cmd.c_str()) != 0) state.SkipWithError("the first build failed");
@@ -265,6 +278,36 @@ void Args(benchmark::internal::Benchmark* b) {
 }
 BENCHMARK(BM_EndToEnd)->Apply(Args)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// A no-op takes some 20 ms, so a change of load between the blocks above
+// weighs on its ratio: here pelmora2 and ninja check the same up-to-date
+// project in turns, run by run, and each is reported as its median.
+std::map<int, std::pair<double, double>> g_noOpInTurns;  // files -> (pelmora2, ninja) seconds
+
+void BM_NoOpInTurns(benchmark::State& state) {
+  const int files = int(state.range(0));
+  Project* ready = ReadyProject(state, files);
+  if (!ready) return;
+  const std::string mine = CommandOf(*ready, Tool::kPelmora2);
+  const std::string ninja = CommandOf(*ready, Tool::kNinja);
+  ready->CleanKeepingCommandFiles();
+  // Both build once, then each checks once so both know every output.
+  for (const std::string* cmd : {&mine, &ninja, &mine, &ninja})
+    if (std::system(cmd->c_str()) != 0) {
+      state.SkipWithError("the first build failed");
+      return;
+    }
+  std::vector<double> ours, theirs;
+  for (auto _ : state) {
+    ours.push_back(Seconds(mine));
+    theirs.push_back(Seconds(ninja));
+    state.SetIterationTime(ours.back());
+  }
+  std::sort(ours.begin(), ours.end());
+  std::sort(theirs.begin(), theirs.end());
+  if (!ours.empty()) g_noOpInTurns[files] = {ours[ours.size() / 2], theirs[theirs.size() / 2]};
+}
+BENCHMARK(BM_NoOpInTurns)->Arg(200)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(31);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -282,6 +325,9 @@ int main(int argc, char** argv) {
       std::printf("%5d files, %-18s pelmora2 %8.1f ms  ninja %8.1f ms (%.2fx)  make %8.1f ms (%.2fx)\n", files,
                   kCaseNames[c], me * 1000, ninja * 1000, me / ninja, make * 1000, me / make);
     }
+  for (const auto& [files, t] : g_noOpInTurns)
+    std::printf("%5d files, no-op in turns      pelmora2 %8.1f ms  ninja %8.1f ms (%.2fx)\n", files, t.first * 1000,
+                t.second * 1000, t.first / t.second);
   benchmark::Shutdown();
   return 0;
 }
