@@ -421,21 +421,6 @@ TEST_F(FrameCommandsTest, FileExtensionsStoresAnEditedFilterInTheProjectOnOkOnly
   EXPECT_EQ(p->filters[kFilterAsm].str(), "*.s; *.a51");
 }
 
-// Notes and closes every message box that comes up while it lives: the
-// add-in peer's definition request ends in one.
-struct MessageBoxCloser {
-  MessageBoxCloser() {
-    QObject::connect(&timer, &QTimer::timeout, [this] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        texts.push_back(box->text().toStdString());
-        box->done(QMessageBox::Ok);
-      }
-    });
-    timer.start(20);
-  }
-  QTimer timer;
-  std::vector<std::string> texts;
-};
 
 TEST_F(FrameCommandsTest, StartedAddInRegistersFollowsTheAnnouncedFileAndDetaches) {
   const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
@@ -447,7 +432,7 @@ TEST_F(FrameCommandsTest, StartedAddInRegistersFollowsTheAnnouncedFileAndDetache
   fs::create_directories(dir + "Obj");
   const std::string elf = dir + "Obj/Blinky.elf";
   std::ofstream(elf, std::ios::binary) << "\x7f" "ELF\x01\x01\x01";
-  MessageBoxCloser closer;
+  test::BoxAnswers closer({QMessageBox::Ok});
   std::vector<std::string>& boxes = closer.texts;
   SettingsStore settings(dir + "settings.ini");
   settings.WriteProfileString("Settings\\EasyCase", "Bin", ("  " + peer + " ").c_str());
@@ -493,7 +478,7 @@ TEST_F(FrameCommandsTest, SaveAnnouncesTheFileAndItsLineToTheAddIn) {
   const std::string log = dir + "addin-save.log";
   qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
   // The peer's definition request finds no browse records and shows why.
-  MessageBoxCloser closer;
+  test::BoxAnswers closer({QMessageBox::Ok});
   SettingsStore settings(dir + "settings.ini");
   settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
   test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");

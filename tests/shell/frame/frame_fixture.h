@@ -6,9 +6,17 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/settings_store.h"
 #include "project/model/app_state.h"
@@ -16,6 +24,8 @@
 #include "shell/app/shell_app.h"
 #include "shell/frame/frame_startup.h"
 #include "shell/frame/main_frame.h"
+#include "shell/output/out_view.h"
+#include "shell/output/out_win.h"
 #include "shell/windows/shell_runtime.h"
 
 namespace pm2::test {
@@ -57,7 +67,43 @@ class ExampleFrameTest : public ::testing::Test {
     PoolFreeAll();
     if (!dir.empty()) std::filesystem::remove_all(dir);
   }
+  bool HaveTools() const { return std::filesystem::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc"); }
+  // Runs the event loop until the build (or tool) is over.
+  static bool WaitIdle(ShellApp& app, int ms = 120000) {
+    QElapsedTimer t;
+    t.start();
+    while (app.HasState(kStateBusy) && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::processEvents();
+    return !app.HasState(kStateBusy);
+  }
+  static std::string BuildText(CMainFrame* f) {
+    std::string all;
+    for (const std::string& l : f->Output()->BuildPane()->Model().Lines()) all += l + "\n";
+    return all;
+  }
   std::string root, dir;
+};
+
+// Answers every message box that comes up while it lives, in order (the
+// last answer again for any more), and notes their texts.
+class BoxAnswers {
+ public:
+  explicit BoxAnswers(std::vector<QMessageBox::StandardButton> answers) : m_answers(std::move(answers)) {
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      texts.push_back(box->text().toStdString());
+      const size_t i = std::min(texts.size() - 1, m_answers.size() - 1);
+      if (QAbstractButton* b = box->button(m_answers[i])) b->click();
+      else box->reject();
+    });
+    m_timer.start(10);
+  }
+  std::vector<std::string> texts;
+
+ private:
+  std::vector<QMessageBox::StandardButton> m_answers;
+  QTimer m_timer;
 };
 
 }  // namespace pm2::test

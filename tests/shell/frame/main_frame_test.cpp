@@ -50,22 +50,7 @@ namespace pm2 {
 namespace {
 
 
-class MainFrameTest : public test::ExampleFrameTest {
- protected:
-  bool HaveTools() const { return fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc"); }
-  static bool WaitIdle(ShellApp& app, int ms = 120000) {
-    QElapsedTimer t;
-    t.start();
-    while (app.HasState(kStateBusy) && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QCoreApplication::processEvents();
-    return !app.HasState(kStateBusy);
-  }
-  static std::string BuildText(CMainFrame* f) {
-    std::string all;
-    for (const std::string& l : f->Output()->BuildPane()->Model().Lines()) all += l + "\n";
-    return all;
-  }
-};
+class MainFrameTest : public test::ExampleFrameTest {};
 
 TEST_F(MainFrameTest, OpensTheProjectInTheProjectWindow) {
   SettingsStore settings(dir + "settings.ini");

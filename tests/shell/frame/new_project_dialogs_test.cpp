@@ -51,41 +51,9 @@ std::string ReadFile(const std::string& path) {
 
 // Answers each message box as it shows with the next answer of a script
 // (the last one repeats) and records its text.
-class BoxAnswers {
- public:
-  explicit BoxAnswers(std::vector<QMessageBox::StandardButton> answers) : m_answers(std::move(answers)) {
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
-      texts.push_back(box->text().toStdString());
-      const size_t i = std::min(texts.size() - 1, m_answers.size() - 1);
-      if (QAbstractButton* b = box->button(m_answers[i])) b->click();
-      else box->reject();
-    });
-    m_timer.start(10);
-  }
-  std::vector<std::string> texts;
-
- private:
-  std::vector<QMessageBox::StandardButton> m_answers;
-  QTimer m_timer;
-};
 
 class NewProjectDialogsTest : public test::ExampleFrameTest {
  protected:
-  bool HaveTools() const { return fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc"); }
-  static bool WaitIdle(ShellApp& app, int ms = 120000) {
-    QElapsedTimer t;
-    t.start();
-    while (app.HasState(kStateBusy) && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QCoreApplication::processEvents();
-    return !app.HasState(kStateBusy);
-  }
-  static std::string BuildText(CMainFrame* f) {
-    std::string all;
-    for (const std::string& l : f->Output()->BuildPane()->Model().Lines()) all += l + "\n";
-    return all;
-  }
   // The device sheet's OK on the example's device.
   static int ChooseLpc2138(QDialog& d) {
     auto* sheet = dynamic_cast<DeviceSheet*>(&d);
@@ -138,7 +106,7 @@ TEST_F(NewProjectDialogsTest, LPC2138ProjectMadeThroughTheDialogsBuildsAndReadsB
   commands->m_chooseNewProjectName = [&] { return folder + "Fresh.pm2"; };
   commands->m_runDialog = ChooseLpc2138;
   {
-    BoxAnswers boxes({QMessageBox::Yes});
+    test::BoxAnswers boxes({QMessageBox::Yes});
     ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
     ASSERT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
     EXPECT_EQ(boxes.texts[0], "Copy " + root + "ARM/Startup\\NXP\\Startup.s to Project Folder and Add File to Project ?");
@@ -208,7 +176,7 @@ TEST_F(NewProjectDialogsTest, StartupFileNoAndAlreadyPresent) {
     fs::create_directories(folder);
     if (r.present) std::ofstream(folder + "Startup.s") << "mine\n";
     commands->m_chooseNewProjectName = [&] { return folder + "P.pm2"; };
-    BoxAnswers boxes(r.answers);
+    test::BoxAnswers boxes(r.answers);
     ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject)) << r.name;
     EXPECT_EQ(boxes.texts.size(), r.questions) << r.name;
     if (r.present && boxes.texts.size() == 2) {
@@ -293,7 +261,7 @@ TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrNothin
 
   {
     // A damaged file: the message, no project file, and no project open.
-    BoxAnswers boxes({QMessageBox::Ok});
+    test::BoxAnswers boxes({QMessageBox::Ok});
     f->m_chooseProjectFile = [&](const std::string&) { return dir + "dave/broken.dpt"; };
     ASSERT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
     ASSERT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
@@ -319,7 +287,7 @@ TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrNothin
   std::ofstream(dir + "dave/motor.dpt", std::ios::app) << "File3=\"CAN.C\"\r\n";
   fs::last_write_time(dir + "dave/motor.dpt", fs::last_write_time(dir + "dave/motor.dpt") + std::chrono::seconds(5));
   {
-    BoxAnswers boxes({QMessageBox::Yes});
+    test::BoxAnswers boxes({QMessageBox::Yes});
     ASSERT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
     ASSERT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
     EXPECT_EQ(boxes.texts[0], "File '" + dir + "dave/motor.dpt' has changed.\nDo you want to migrate the changes ?");
@@ -329,7 +297,7 @@ TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrNothin
   EXPECT_NE(FindProjectFile(p, "CAN.C", kFileC), nullptr);
   {
     // Asked no more once taken in.
-    BoxAnswers boxes({QMessageBox::No});
+    test::BoxAnswers boxes({QMessageBox::No});
     ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
     ASSERT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
     EXPECT_TRUE(boxes.texts.empty());
