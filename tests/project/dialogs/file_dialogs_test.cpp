@@ -14,21 +14,32 @@
 namespace pm2 {
 namespace {
 
-class FileDialogsTest : public DialogTest {};
+class FileDialogsTest : public DialogTest {
+ protected:
+  // Empty files of these names in the folder.
+  static bool MakeFiles(const QTemporaryDir& dir, std::initializer_list<const char*> names) {
+    for (const char* n : names) {
+      QFile f(dir.filePath(n));
+      if (!f.open(QIODevice::WriteOnly)) return false;
+    }
+    return true;
+  }
+  // An adder that takes every file and notes its path.
+  static std::function<bool(const std::string&, const std::string&)> Recorder(std::vector<std::string>* added) {
+    return [added](const std::string& folder, const std::string& name) {
+      added->push_back(folder + name);
+      return true;
+    };
+  }
+};
 
 TEST_F(FileDialogsTest, AddStaysOpenAndAddsEverySelectedFile) {
   QTemporaryDir dir;
-  for (const char* n : {"a.c", "b.c", "c.c"}) {
-    QFile f(dir.filePath(n));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  }
+  ASSERT_TRUE(MakeFiles(dir, {"a.c", "b.c", "c.c"}));
   ProjectRec* p = OpenProject((dir.path() + "/demo.pm2").toLocal8Bit().constData());
   std::vector<std::string> added;
   AddFilesDialog dlg("Source Group 1", ProjectAddFilesFilter(p, false), dir.path());
-  dlg.SetAdder([&](const std::string& folder, const std::string& name) {
-    added.push_back(folder + name);
-    return true;
-  });
+  dlg.SetAdder(Recorder(&added));
   dlg.show();
   QApplication::processEvents();
   EXPECT_EQ(dlg.windowTitle(), "Add Files to Group 'Source Group 1'");
@@ -51,17 +62,11 @@ TEST_F(FileDialogsTest, AddStaysOpenAndAddsEverySelectedFile) {
 TEST_F(FileDialogsTest, FolderBesideChosenFilesIsPassedOver) {
   QTemporaryDir dir;
   ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
-  for (const char* n : {"a.c", "sub/b.c"}) {
-    QFile f(dir.filePath(n));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  }
+  ASSERT_TRUE(MakeFiles(dir, {"a.c", "sub/b.c"}));
   ProjectRec* p = OpenProject((dir.path() + "/demo.pm2").toLocal8Bit().constData());
   std::vector<std::string> added;
   AddFilesDialog dlg("Source Group 1", ProjectAddFilesFilter(p, false), dir.path());
-  dlg.SetAdder([&](const std::string& folder, const std::string& name) {
-    added.push_back(folder + name);
-    return true;
-  });
+  dlg.SetAdder(Recorder(&added));
   dlg.show();
   dlg.selectNameFilter(dlg.nameFilters().back());
   auto* model = dlg.findChild<QFileSystemModel*>();

@@ -252,6 +252,22 @@ TEST_F(FrameCommandsTest, AUserToolFromTheSettingsRunsFromTheToolsMenuIntoTheBui
 
 // The frame goes away while a search waits for the GUI thread to take a
 // line: the lines are served while the search is stopped and joined.
+// Starts Find in Files from its command with the dialog filled in;
+// false when the dialog did not come up.
+bool StartFindInFiles(CMainFrame* f, const char* word, const char* types, const std::string& folder) {
+  bool driven = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<FindInFilesDialog*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    driven = true;
+    dlg->FindCombo()->setEditText(word);
+    dlg->TypesCombo()->setEditText(types);
+    dlg->FolderCombo()->setEditText(QString::fromStdString(folder));
+    dlg->accept();
+  });
+  return f->ExecuteCommand(kCmdFindInFiles) && driven;
+}
+
 TEST_F(FrameCommandsTest, FrameGoesAwayWhileASearchWaitsForTheGuiThread) {
   {
     std::ofstream many(dir + "many.txt");
@@ -261,18 +277,7 @@ TEST_F(FrameCommandsTest, FrameGoesAwayWhileASearchWaitsForTheGuiThread) {
   auto s = std::make_unique<test::Session>(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s->Frame();
   ASSERT_NE(f, nullptr);
-  bool driven = false;
-  QTimer::singleShot(0, [&] {
-    auto* dlg = qobject_cast<FindInFilesDialog*>(QApplication::activeModalWidget());
-    if (!dlg) return;
-    driven = true;
-    dlg->FindCombo()->setEditText("needle");
-    dlg->TypesCombo()->setEditText("*.txt");
-    dlg->FolderCombo()->setEditText(QString::fromStdString(dir));
-    dlg->accept();
-  });
-  EXPECT_TRUE(f->ExecuteCommand(kCmdFindInFiles));
-  ASSERT_TRUE(driven);
+  ASSERT_TRUE(StartFindInFiles(f, "needle", "*.txt", dir));
   EXPECT_TRUE(f->Tools()->FindRunning());
   Watchdog guard(std::chrono::seconds(20));
   s.reset();
@@ -283,18 +288,7 @@ TEST_F(FrameCommandsTest, FindInFilesListsHitsAndADoubleClickOpensTheLine) {
   test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
-  bool driven = false;
-  QTimer::singleShot(0, [&] {
-    auto* dlg = qobject_cast<FindInFilesDialog*>(QApplication::activeModalWidget());
-    if (!dlg) return;
-    driven = true;
-    dlg->FindCombo()->setEditText("LED_On");
-    dlg->TypesCombo()->setEditText("*.c");
-    dlg->FolderCombo()->setEditText(QString::fromStdString(dir));
-    dlg->accept();
-  });
-  EXPECT_TRUE(f->ExecuteCommand(kCmdFindInFiles));
-  ASSERT_TRUE(driven);
+  ASSERT_TRUE(StartFindInFiles(f, "LED_On", "*.c", dir));
   ASSERT_TRUE(WaitFor([&] { return !f->Tools()->FindRunning(); }));
   ASSERT_TRUE(WaitFor([&] {
     auto lines = PaneLines(f->Output()->FindPane());
