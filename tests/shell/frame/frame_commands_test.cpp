@@ -75,14 +75,7 @@ bool Contains(const std::vector<std::string>& v, const std::string& s) {
 
 std::vector<std::string> PaneLines(COutView* pane) { return pane->Model().Lines(); }
 
-template <class Pred>
-bool WaitFor(Pred pred, int ms = 60000) {
-  QElapsedTimer t;
-  t.start();
-  while (!pred() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  QCoreApplication::processEvents();
-  return pred();
-}
+using test::WaitFor;
 
 class FrameCommandsTest : public test::ExampleFrameTest {
  protected:

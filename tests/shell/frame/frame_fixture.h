@@ -46,6 +46,17 @@ struct Session {
   bool started = false;
 };
 
+// Runs the event loop until `pred` holds, or for `ms` at most (a guard
+// against a runaway, not a timing); returns whether it holds.
+template <class Pred>
+bool WaitFor(Pred pred, int ms = 60000) {
+  QElapsedTimer t;
+  t.start();
+  while (!pred() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  QCoreApplication::processEvents();
+  return pred();
+}
+
 // `root` is the build tree's installation root, `dir` a copy of
 // examples/blinky without its outputs; both end in '/'.
 class ExampleFrameTest : public ::testing::Test {

@@ -124,9 +124,9 @@ TEST_F(MainFrameTest, BuildShowsTheLinesAndAJumpOpensTheErrorLine) {
   ASSERT_TRUE(WaitIdle(s.App()));
   EXPECT_TRUE(f->Bars()->TargetBox()->isEnabled());
   f->UpdateCommandUi();
-  QTest::qWait(300);
-  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
-  EXPECT_LT(f->Status()->ProgressPane(), 0);
+  // The build's end reaches the status bar through the event loop.
+  EXPECT_TRUE(test::WaitFor([&] { return f->Status()->GetWindowText() == "Ready"; })) << f->Status()->GetWindowText();
+  EXPECT_TRUE(test::WaitFor([&] { return f->Status()->ProgressPane() < 0; }));
   std::string text = BuildText(f);
   EXPECT_NE(text.find("compiling LED.c..."), std::string::npos) << text;
   EXPECT_NE(text.find("Target not created"), std::string::npos) << text;
@@ -557,10 +557,8 @@ TEST_F(MainFrameTest, AFileChangedOnDiskIsOfferedForReload) {
   emit qApp->applicationStateChanged(Qt::ApplicationActive);
   EXPECT_TRUE(s.App().Deferred().Pending());
   EXPECT_TRUE(questions.asked.empty());
-  QElapsedTimer wait;
-  wait.start();
-  while (questions.asked.empty() && wait.elapsed() < 3000) QTest::qWait(20);
-  QTest::qWait(200);
+  EXPECT_TRUE(test::WaitFor([&] { return !questions.asked.empty(); }));
+  QTest::qWait(200);  // room for a second question, which must not come
   ASSERT_EQ(questions.asked.size(), 1u);
   EXPECT_NE(questions.asked[0].find("File has been changed outside the editor, reload ?"), std::string::npos);
   std::string all;
