@@ -20,6 +20,7 @@
 #include <QWheelEvent>
 #include <fstream>
 
+#include "toolkit/qt_test_app.h"
 #include "editor/document/print_layout.h"
 #include "editor/ide/editor_panes.h"
 #include "editor/ide/editor_printer.h"
@@ -34,13 +35,7 @@
 namespace pm2 {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "editor_ide_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
+using test::App;
 
 class RecordingStatus : public EditorStatusPanes {
  public:

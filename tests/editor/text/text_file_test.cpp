@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/read_file.h"
 #include "editor/text/file_lock.h"
 #include "editor/text/text_buffer.h"
 #include "platform/fault_disk.h"
@@ -15,12 +16,7 @@ namespace {
 void WriteFile(const std::string& path, const std::string& data) {
   std::ofstream(path, std::ios::binary) << data;
 }
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using test::ReadFile;
 
 TEST(TextFile, EachLineEndModeLoadsAndSavesByteIdentical) {
   struct Row { const char* name; std::string data; int mode; int lines; };

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <fstream>
 
+#include "toolkit/qt_test_app.h"
 #include "editor/text/editor_keys.h"
 #include "editor/view/edit_view.h"
 #include "platform/ini_file.h"
@@ -19,13 +20,7 @@
 namespace pm2 {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "editor_view_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
+using test::App;
 
 class ViewTest : public ::testing::Test {
  protected:

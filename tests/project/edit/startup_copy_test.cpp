@@ -1,3 +1,4 @@
+#include "platform/read_file.h"
 #include "project/edit/startup_copy.h"
 
 #include <gtest/gtest.h>
@@ -30,12 +31,7 @@ class ScriptedUser : public StartupCopyUser {
   void Report(const std::string& text) override { reports.push_back(text); }
 };
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::ReadFile;
 
 // A tools root "<tmp>/root/ARM/" with "LIB/" and the startup file
 // "Startup/NXP/Startup.s", and a project folder "<tmp>/proj/".

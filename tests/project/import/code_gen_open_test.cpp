@@ -1,3 +1,4 @@
+#include "platform/read_file.h"
 #include "project/import/code_gen_open.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +18,7 @@ namespace fs = std::filesystem;
 namespace pm2 {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::ReadFile;
 
 const char* const kStart167 =
     "$SET (STK_SIZE = 0)   ; system stack\r\n"

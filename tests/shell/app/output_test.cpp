@@ -6,17 +6,13 @@
 #include <set>
 #include <thread>
 
+#include "platform/read_file.h"
 #include "shell_fakes.h"
 
 namespace pm2 {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::ReadFile;
 
 class OutputTest : public ShellAppTest {
  protected:

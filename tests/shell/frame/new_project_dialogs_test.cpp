@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/read_file.h"
 #include "builder/commands/arm_gnu_command.h"
 #include "platform/settings_store.h"
 #include "project/devices/device_db.h"
@@ -42,12 +43,7 @@ namespace fs = std::filesystem;
 namespace pm2 {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::ReadFile;
 
 // Answers each message box as it shows with the next answer of a script
 // (the last one repeats) and records its text.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "toolkit/qt_test_app.h"
 #include "toolkit/controls/list_ctrl.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/tab_controls.h"
@@ -18,13 +19,7 @@
 namespace pm2 {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);  // never destroyed, as Qt wants
-  return *app;
-}
+using test::App;
 
 // ------------------------------------------------ a visual style of our own
 

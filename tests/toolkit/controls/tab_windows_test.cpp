@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "toolkit/qt_test_app.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/tab_controls.h"
 #include "toolkit/controls/tab_windows.h"
@@ -16,14 +17,7 @@
 namespace pm2 {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: Qt's teardown must not race the static destructors.
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
+using test::App;
 
 struct Pane : QWidget, TabPaneScrollClient {
   std::vector<std::pair<int, int>> scrolls;

@@ -9,19 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/qt_test_app.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/controls/tab_controls.h"
 
 namespace pm2 {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);  // never destroyed, as Qt wants
-  return *app;
-}
+using test::App;
 
 struct MeasureRow {
   const char* name;
