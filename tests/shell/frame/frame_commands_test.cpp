@@ -94,8 +94,7 @@ class FrameCommandsTest : public test::ExampleFrameTest {
 };
 
 TEST_F(FrameCommandsTest, ComponentsSheetFromTheMenuAddsAGroupToTheProjectWindow) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EXPECT_FALSE(Contains(TreeTexts(f), "Drivers"));
@@ -129,8 +128,7 @@ TEST_F(FrameCommandsTest, ComponentsSheetFromTheMenuAddsAGroupToTheProjectWindow
 }
 
 TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ProjectCommandsExt* commands = f->ProjectCommands();
@@ -178,8 +176,7 @@ TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
 
 TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
   { std::ofstream(dir + "Extra.c") << "int extra;\n"; }
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   GroupRec* group = s.App().Project()->firstGroup;
@@ -277,8 +274,7 @@ TEST_F(FrameCommandsTest, FrameGoesAwayWhileASearchWaitsForTheGuiThread) {
 }
 
 TEST_F(FrameCommandsTest, FindInFilesListsHitsAndADoubleClickOpensTheLine) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(StartFindInFiles(f, "LED_On", "*.c", dir));
@@ -322,8 +318,7 @@ TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd
   if (!fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc")) GTEST_SKIP() << "the ARM tools are not installed";
   const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
   ASSERT_TRUE(fs::exists(client)) << client;
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   const IpcNamespace ns = IpcNamespace::FromEnvironment();
@@ -369,8 +364,7 @@ TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
 
 
 TEST_F(FrameCommandsTest, FileExtensionsStoresAnEditedFilterInTheProjectOnOkOnly) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ProjectRec* p = s.App().Project();

@@ -57,6 +57,18 @@ bool WaitFor(Pred pred, int ms = 60000) {
   return pred();
 }
 
+// The program started on the example copy in `dir`, its settings kept in
+// that folder; `root` is the installation root. The settings come first
+// because the session holds on to them.
+struct SettingsInFolder {
+  explicit SettingsInFolder(const std::string& dir) : settings(dir + "settings.ini") {}
+  SettingsStore settings;
+};
+struct ExampleSession : SettingsInFolder, Session {
+  ExampleSession(const std::string& dir, const std::string& root)
+      : SettingsInFolder(dir), Session(settings, dir + "Blinky.pm2", root + "PM2/pelmora2") {}
+};
+
 // `root` is the build tree's installation root, `dir` a copy of
 // examples/blinky without its outputs; both end in '/'.
 class ExampleFrameTest : public ::testing::Test {

@@ -15,6 +15,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
+#include <QPlainTextEdit>
+#include <QClipboard>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -30,6 +33,7 @@
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_startup.h"
 #include "shell/frame/frame_fixture.h"
+#include "shell/frame/about_dialog.h"
 #include "shell/frame/main_frame.h"
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
@@ -53,8 +57,7 @@ namespace {
 class MainFrameTest : public test::ExampleFrameTest {};
 
 TEST_F(MainFrameTest, OpensTheProjectInTheProjectWindow) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
@@ -73,8 +76,7 @@ TEST_F(MainFrameTest, OpensTheProjectInTheProjectWindow) {
 }
 
 TEST_F(MainFrameTest, DoubleClickOnAFileOpensItInAnEditorWindow) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   CPrjView* view = f->ProjectBar()->View();
@@ -108,8 +110,7 @@ TEST_F(MainFrameTest, BuildShowsTheLinesAndAJumpOpensTheErrorLine) {
     std::ofstream led(dir + "LED.c", std::ios::app);
     led << "\nint broken_value = ;\n";
   }
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
@@ -196,11 +197,6 @@ TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) 
   EXPECT_NE(s.App().m_recent.At(0).find("Blinky"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 std::vector<std::string> GroupFiles(GroupRec* g) {
   std::vector<std::string> names;
@@ -210,8 +206,7 @@ std::vector<std::string> GroupFiles(GroupRec* g) {
 }
 
 TEST_F(MainFrameTest, DraggingAFileMovesItBetweenGroups) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   ASSERT_NE(s.Frame(), nullptr);
   CPrjView* view = s.Frame()->ProjectBar()->View();
   ProjectRec* p = s.App().Project();
@@ -241,8 +236,7 @@ TEST_F(MainFrameTest, DraggingAFileMovesItBetweenGroups) {
 }
 
 TEST_F(MainFrameTest, RenamingAGroupKeepsTheOldNameForAnEmptyText) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   ASSERT_NE(s.Frame(), nullptr);
   CPrjView* view = s.Frame()->ProjectBar()->View();
   GroupRec* source = FindGroupByName(s.App().Project()->firstGroup, "Source");
@@ -272,15 +266,9 @@ TEST_F(MainFrameTest, RenamingAGroupKeepsTheOldNameForAnEmptyText) {
   EXPECT_EQ(s.Frame()->Bars()->TargetBox()->currentText().toStdString(), "Release");
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 TEST_F(MainFrameTest, EditCommandsReachTheActiveEditorAndSaveWritesIt) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EXPECT_FALSE(f->QueryCommand(57643).enabled);  // no editor: no undo
@@ -301,16 +289,10 @@ TEST_F(MainFrameTest, EditCommandsReachTheActiveEditorAndSaveWritesIt) {
   EXPECT_NE(text.str().find("/*z*/"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 TEST_F(MainFrameTest, StopBuildEndsTheBuildAndANewOneRunsAfterIt) {
   if (!HaveTools()) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
@@ -325,15 +307,9 @@ TEST_F(MainFrameTest, StopBuildEndsTheBuildAndANewOneRunsAfterIt) {
   EXPECT_NE(BuildText(f).find("0 Error(s), 0 Warning(s)."), std::string::npos) << BuildText(f);
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 TEST_F(MainFrameTest, FindBoxSearchesTheEditorAndKeepsItsHistory) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EditorView* edit = f->Editors().Open(dir + "LED.c");
@@ -347,14 +323,9 @@ TEST_F(MainFrameTest, FindBoxSearchesTheEditorAndKeepsItsHistory) {
   bool column = false;
   EXPECT_EQ(edit->Engine().GetSelectedText(&column), "LED_Off");
   EXPECT_EQ(box->itemText(0).toStdString(), "LED_Off");
-  EXPECT_EQ(settings.GetProfileString("Settings\\Find", "Find1"), "LED_Off");
+  EXPECT_EQ(s.settings.GetProfileString("Settings\\Find", "Find1"), "LED_Off");
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 // The documents' questions, recorded and answered from a script.
 class ScriptedQuestions : public DocumentQuestions {
@@ -387,8 +358,7 @@ SECStdBtn* ToolButton(CMainFrame* f, unsigned bar, CommandId id) {
 }
 
 TEST_F(MainFrameTest, AltThenDownOpensTheFileMenuOfTheMenuBar) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   SECMenuBar* bar = f->Bars()->MenuBar();
@@ -438,8 +408,7 @@ TEST_F(MainFrameTest, AltThenDownOpensTheFileMenuOfTheMenuBar) {
 }
 
 TEST_F(MainFrameTest, TheToolbarsShowTheirButtonsAndAClickOnBuildBuilds) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(f->Bars()->IsToolBarVisible(kFileToolBarId));
@@ -464,8 +433,7 @@ TEST_F(MainFrameTest, TheToolbarsShowTheirButtonsAndAClickOnBuildBuilds) {
 }
 
 TEST_F(MainFrameTest, F7Builds) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   // The frame's keys work while it is the active window.
@@ -478,8 +446,7 @@ TEST_F(MainFrameTest, F7Builds) {
 }
 
 TEST_F(MainFrameTest, AJumpShowsTheLineAThirdDownAndTheStatusPanesFollow) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(PaneText(f, 118), "");
@@ -505,8 +472,7 @@ TEST_F(MainFrameTest, AJumpShowsTheLineAThirdDownAndTheStatusPanesFollow) {
 }
 
 TEST_F(MainFrameTest, ClosingAModifiedEditorAsksAndCancelKeepsIt) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ScriptedQuestions questions;
@@ -534,8 +500,7 @@ TEST_F(MainFrameTest, ClosingAModifiedEditorAsksAndCancelKeepsIt) {
 }
 
 TEST_F(MainFrameTest, AFileChangedOnDiskIsOfferedForReload) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ScriptedQuestions questions;
@@ -567,15 +532,9 @@ TEST_F(MainFrameTest, AFileChangedOnDiskIsOfferedForReload) {
   f->SetDocumentQuestions(nullptr);
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 TEST_F(MainFrameTest, FindAndGoToLineOfTheEditMenuReachTheActiveEditor) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EXPECT_FALSE(f->QueryCommand(cmd::kEditFind).enabled);  // no editor
@@ -603,8 +562,7 @@ TEST_F(MainFrameTest, FindAndGoToLineOfTheEditMenuReachTheActiveEditor) {
 }
 
 TEST_F(MainFrameTest, TheIncludeFileOfTheCaretLineOpensFromTheProjectFolder) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EditorView* v = f->Editors().Open(dir + "Blinky.c");
@@ -618,21 +576,9 @@ TEST_F(MainFrameTest, TheIncludeFileOfTheCaretLineOpensFromTheProjectFolder) {
   EXPECT_EQ(f->Editors().Count(), 2);
 }
 
-}  // namespace
-}  // namespace pm2
-
-#include <QClipboard>
-#include <QPlainTextEdit>
-#include <QTimer>
-
-#include "shell/frame/about_dialog.h"
-
-namespace pm2 {
-namespace {
 
 TEST_F(MainFrameTest, DocumentsAreFoundByNameAndTheActiveFileTellsItsCaret) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   SourcePosition pos;
@@ -679,8 +625,7 @@ TEST_F(MainFrameTest, DocumentsAreFoundByNameAndTheActiveFileTellsItsCaret) {
 }
 
 TEST_F(MainFrameTest, OpenFileOffersTheFiltersAndKeepsFolderAndFilter) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   std::vector<std::string> folders, firstFilters;
@@ -713,8 +658,7 @@ TEST_F(MainFrameTest, OpenFileOffersTheFiltersAndKeepsFolderAndFilter) {
 }
 
 TEST_F(MainFrameTest, ToolHelpShowsTheHelpFileOrBeeps) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   std::vector<std::string> shown;
@@ -726,8 +670,7 @@ TEST_F(MainFrameTest, ToolHelpShowsTheHelpFileOrBeeps) {
 }
 
 TEST_F(MainFrameTest, TheAboutBoxOpensFromTheHelpMenuAndCloses) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(f->QueryCommand(cmd::kAppAbout).enabled);

@@ -192,8 +192,7 @@ TEST_F(NewProjectDialogsTest, StartupFileNoAndAlreadyPresent) {
 }
 
 TEST_F(NewProjectDialogsTest, CancelOnEverySheetLeavesTheProjectFilesAsTheyWere) {
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ProjectRec* p = s.App().Project();
@@ -247,8 +246,7 @@ TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrNothin
                                            "[Interface]\r\nMemoryModel=\"LARGE\"\r\n[Environment]\r\nDeviceFrequency=10\r\n"
                                            "[Files]\r\nFile1=\"MAIN.C\"\r\nFile2=\"IO.C\"\r\n";
   std::ofstream(dir + "dave/broken.dpt", std::ios::binary) << std::string("\x00\x01\xff[General\r\nDevi", 17);
-  SettingsStore settings(dir + "settings.ini");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ToolsetInfo* c51 = s.App().State().m_pToolsetInfo[0];

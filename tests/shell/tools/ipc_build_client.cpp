@@ -6,44 +6,27 @@
 // "waiting" and waits for the StatusText "go"; builds again and prints the
 // number of build lines and the BuildEnd result.
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 #include "ipc/event_catalog.h"
 #include "ipc/event_factory.h"
 #include "ipc/ipc_transport.h"
+#include "ipc/client_inbox.h"
 
 using namespace pm2;
 
 namespace {
 
-std::mutex g_lock;
-std::condition_variable g_cv;
-std::deque<std::string> g_inbox;
+test::ClientInbox g_inbox;
 
-void Push(std::string s) {
-  std::lock_guard<std::mutex> g(g_lock);
-  g_inbox.push_back(std::move(s));
-  g_cv.notify_all();
-}
-
-std::string Next(int ms = 10000) {
-  std::unique_lock<std::mutex> g(g_lock);
-  if (!g_cv.wait_for(g, std::chrono::milliseconds(ms), [] { return !g_inbox.empty(); })) return "timeout";
-  std::string s = g_inbox.front();
-  g_inbox.pop_front();
-  return s;
-}
+std::string Next(int ms = 10000) { return g_inbox.Next(ms); }
 
 template <class X>
-struct Collect : X::Handler {
-  Collect(EventHandlerRegistry& r, std::function<std::string(X&)> f) : X::Handler(r), fn(std::move(f)) {}
-  void Handle(X& e) override { Push(fn(e)); }
-  std::function<std::string(X&)> fn;
+struct Collect : test::Collect<X, EventHandlerRegistry> {
+  Collect(EventHandlerRegistry& r, std::function<std::string(X&)> f)
+      : test::Collect<X, EventHandlerRegistry>(r, g_inbox, std::move(f)) {}
 };
 
 }  // namespace
