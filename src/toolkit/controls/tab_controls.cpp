@@ -50,10 +50,8 @@ Color LightColor() {
 void QtTabMeasurer::SetFonts(const QFont& normal, const QFont& bold) {
   m_normal = normal;
   m_bold = bold;
-  for (int i = 0; i < 2; ++i) {
-    m_height[i] = -1;
-    m_width[i].clear();
-  }
+  m_height[0] = m_height[1] = -1;
+  m_sizes.Clear();
 }
 
 int LargestSizeFitting(int cell, int smallest, const std::function<int(int)>& lineHeight) {
@@ -72,15 +70,12 @@ int LargestSizeFitting(int cell, int smallest, const std::function<int(int)>& li
 }
 
 Size QtTabMeasurer::Measure(std::string_view text, FontChoice font, int, bool) {
-  const int k = font.bold ? 1 : 0;
-  auto it = m_width[k].find(std::string(text));
-  if (it == m_width[k].end()) {
-    if (m_width[k].size() >= 256) m_width[k].clear();  // labels renamed many times over
-    const QFontMetrics fm(k ? m_bold : m_normal);
-    it = m_width[k].emplace(std::string(text), fm.horizontalAdvance(QString::fromUtf8(text.data(), int(text.size()))))
-             .first;
-  }
-  return {it->second, LineHeight(font)};
+  // A tab label is one line whatever the width offered.
+  if (const Size* known = m_sizes.Find(text, font, 0, true)) return *known;
+  const QFontMetrics fm(font.bold ? m_bold : m_normal);
+  const Size size{fm.horizontalAdvance(QString::fromUtf8(text.data(), int(text.size()))), LineHeight(font)};
+  m_sizes.Add(text, font, 0, true, size);
+  return size;
 }
 
 int QtTabMeasurer::LineHeight(FontChoice font) {

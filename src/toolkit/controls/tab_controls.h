@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "toolkit/models/measure_cache.h"
 #include "toolkit/models/tab_layout.h"
 
 namespace pm2 {
@@ -37,8 +38,8 @@ class QtTabMeasurer : public TextMeasurer {
  private:
   QFont m_normal;
   QFont m_bold;
-  int m_height[2] = {-1, -1};                       // line height by font (0 normal, 1 bold); -1 not yet known
-  std::unordered_map<std::string, int> m_width[2];  // label width by font
+  int m_height[2] = {-1, -1};  // line height by font (0 normal, 1 bold); -1 not yet known
+  MeasureCache m_sizes;        // label sizes, forgotten when the fonts change
 };
 
 struct TabMeasurerHolder {
