@@ -74,7 +74,8 @@ bool CopyStartupFileToProject(ProjectRec* project, const std::string& libFolder,
     return false;
   }
   if (decision != StartupPlan::kOffer) return false;
-  if (!user.AskYesNo(Format1(kStartupCopyQuestion, plan.source))) return false;
+  // The file as it is named on this machine, not in the database's form.
+  if (!user.AskYesNo(Format1(kStartupCopyQuestion, plan.sourceLocal))) return false;
   Disk& d = disk ? *disk : RealDisk();
   bool exists = false;
   unsigned mode = 0;

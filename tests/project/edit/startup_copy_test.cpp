@@ -137,7 +137,7 @@ TEST_F(StartupCopyTest, YesCopiesAndAddsToTheFirstGroup) {
   ASSERT_TRUE(CopyStartupFileToProject(project, lib, user));
   ASSERT_EQ(user.questions.size(), 1u);
   EXPECT_EQ(user.questions[0],
-            "Copy " + tmp + "root/ARM/Startup\\NXP\\Startup.s to Project Folder and Add File to Project ?");
+            "Copy " + tmp + "root/ARM/Startup/NXP/Startup.s to Project Folder and Add File to Project ?");
   EXPECT_TRUE(user.reports.empty());
   EXPECT_EQ(ReadFile(tmp + "proj/Startup.s"), kStartup);
   FileRec* f = project->firstGroup->firstFile;

@@ -105,7 +105,7 @@ TEST_F(NewProjectDialogsTest, LPC2138ProjectMadeThroughTheDialogsBuildsAndReadsB
     test::BoxAnswers boxes({QMessageBox::Yes});
     ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
     ASSERT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
-    EXPECT_EQ(boxes.texts[0], "Copy " + root + "ARM/Startup\\NXP\\Startup.s to Project Folder and Add File to Project ?");
+    EXPECT_EQ(boxes.texts[0], "Copy " + root + "ARM/Startup/NXP/Startup.s to Project Folder and Add File to Project ?");
   }
   ProjectRec* p = s.App().Project();
   ASSERT_NE(p, nullptr);
