@@ -469,7 +469,7 @@ void CMainFrame::RegisterCommands() {
   // Save is refused while the window's find or replace dialog is open.
   OnUpdate(cmd::kFileSave, [this](CommandState& s) {
     EditorView* v = m_editors->Active();
-    s.Enable(v && !v->IsFindDialogOpen());
+    s.Enable(v ? !v->IsFindDialogOpen() : m_editors->ActiveDocument() != nullptr);  // or the wizard's document
   });
   OnUpdate(cmd::kAppExit, [](CommandState& s) { s.Enable(true); });
 }
