@@ -71,7 +71,15 @@ COptionsTreeCtrl::COptionsTreeCtrl(COptionsTree* owner)
       m_owner(owner) {
   setObjectName("OptionsTreeCtrl");
   EnableSubItemText(true);
-  InsertColumn(0, "Option", LVCFMT_LEFT, 300);
+  // A click anywhere on a row hits it, the value column too.
+  SetListStyleEx(GetListStyleEx() | LVXS_FULLROWSELECT);
+  // The tree's label column is there from the start: it is "Option".
+  if (GetColumnCount() == 0) InsertColumn(0, "Option", LVCFMT_LEFT, 300);
+  ListColumnDesc label;
+  label.mask = LVCF_TEXT | LVCF_WIDTH;
+  label.text = "Option";
+  label.width = 300;
+  SetColumnInfo(0, label);
   InsertColumn(1, "Value", LVCFMT_LEFT, 5000);
 }
 
@@ -100,9 +108,9 @@ void COptionsTreeCtrl::paintEvent(QPaintEvent* e) {
     if (cell.top > height()) break;
     const int row = ModelRowAt(listRow);
     if (row < 0 || rows.Row(row).kind != kRowCheck) continue;
-    const int side = std::max(cell.Height() - 4, 6);
+    const int side = std::max(cell.Height() - 2, 8);
     QStyleOptionButton box;
-    box.rect = QRect(cell.left + 2, cell.top + (cell.Height() - side) / 2, side, side);
+    box.rect = QRect(cell.left + 4, cell.top + (cell.Height() - side) / 2, side, side);
     box.state = rows.Row(row).value ? QStyle::State_On : QStyle::State_Off;
     if (!(rows.Row(row).flags & kRowDisabled)) box.state |= QStyle::State_Enabled;
     ClassicStyle()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, &p, this);
