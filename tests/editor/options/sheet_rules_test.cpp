@@ -58,7 +58,9 @@ TEST(SheetRulesTest, ControlsEditTheirRecordsBits) {
     EXPECT_EQ(r.bit, all[size_t(r.record)].flags & r.bit) << r.id;
     EXPECT_EQ(1, EditorOptionValue(all, *c)) << r.id;
     for (int k = 0; k < kFileTypeRecords; ++k) {
-      if (k != r.record) EXPECT_EQ(EditFileTypeSettings{}, all[size_t(k)]) << r.id << " record " << k;
+      if (k != r.record) {
+        EXPECT_EQ(EditFileTypeSettings{}, all[size_t(k)]) << r.id << " record " << k;
+      }
     }
     SetEditorOptionValue(all, *c, 0);
     EXPECT_EQ(0u, all[size_t(r.record)].flags & r.bit) << r.id;
