@@ -65,6 +65,8 @@ CPgColFnt::CPgColFnt(EditorTypeSettings& records, QWidget* parent)
   m_kinds->setCurrentRow(-1);
   m_faces->addItems(FixedPitchFamilies());
   for (int size : kFontSizes) m_sizes->addItem(QString::number(size));
+  m_faces->setCurrentIndex(-1);  // nothing shown until an element is chosen
+  m_sizes->setCurrentIndex(-1);
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel("Window:", this), 0, 0);
   grid->addWidget(m_kinds, 1, 0);
