@@ -31,6 +31,8 @@ CColFnt::CColFnt(EditorTypeSettings& records, const SECShortcutTable* shortcuts,
   m_tabs->addTab(m_editor, "Editor");
   m_tabs->addTab(m_colours, "Colors && Fonts");
   m_tabs->addTab(m_shortcuts, "Shortcuts");
+  // Without the program's shortcut table there is nothing to edit there.
+  m_tabs->setTabEnabled(2, shortcuts && commands);
   connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
     if (m_tabs->widget(index) == m_editor) m_editor->Activate();
     if (m_tabs->widget(index) == m_colours) m_colours->Activate();

@@ -50,6 +50,7 @@ TEST_F(SheetTest, EditorOptionsReachTheStoredSections) {
   };
   ctx.exec = [](CColFnt& sheet) {
     EXPECT_EQ(3, sheet.Tabs()->count());
+    EXPECT_FALSE(sheet.Tabs()->isTabEnabled(2)) << "no shortcut table given";
     auto* tab = qobject_cast<QSpinBox*>(sheet.EditorPage()->Control(1489));
     auto* backup = qobject_cast<QCheckBox*>(sheet.EditorPage()->Control(1482));
     auto* reloadBox = qobject_cast<QCheckBox*>(sheet.EditorPage()->Control(1490));
@@ -178,6 +179,7 @@ TEST_F(ShortcutsTest, OkInstallsAChangedTable) {
   ctx.shortcuts = table.get();
   ctx.commands = commands.get();
   ctx.exec = [](CColFnt& sheet) {
+    EXPECT_TRUE(sheet.Tabs()->isTabEnabled(2));
     CPgScut* page = sheet.ShortcutsPage();
     page->Commands()->setCurrentRow(1);
     page->captureKey = [] { return uint32_t(0x200 | 'B'); };
