@@ -313,6 +313,12 @@ class Parser {
   }
 
   bool Folder(Chain& chain) {
+    // Folders nest as deep as a person writes them; a file that nests them
+    // without end is refused before the parse runs out of stack.
+    if (m_depth >= kMaxFolderDepth) {
+      Unexpected();
+      return false;
+    }
     COptionNode* n = m_map.Pool().NewNode(kNodeFolder, m_lex.TokenLine());
     chain.Add(n);
     if (m_lex.Next() != kTokOpen) {
@@ -330,7 +336,11 @@ class Parser {
         // Folders take STYLE too: the wizard opens a folder with EXPAND.
         case kTokStyle: ok = Style(&n->style); break;
         case kTokOption: ok = Option(children); break;
-        case kTokFolder: ok = Folder(children); break;
+        case kTokFolder:
+          ++m_depth;
+          ok = Folder(children);
+          --m_depth;
+          break;
         case kTokClose: m_lex.Next(); return true;
         default: Unexpected(); return false;
       }
@@ -338,6 +348,7 @@ class Parser {
     }
   }
 
+  int m_depth = 0;  // folders open around the one being read
   OptionsIdMap& m_map;
   ReportList m_sink;
   OptionsLexer m_lex;

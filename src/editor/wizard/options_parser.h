@@ -42,6 +42,8 @@ enum OptionNodeType : int {
 enum OptionNodeStyle : uint32_t { kStyleDisabled = 1, kStyleReadOnly = 2, kStyleHideValue = 4, kStyleExpand = 8 };
 
 constexpr size_t kNoPos = size_t(-1);
+// Folders nested deeper than this are refused ("'FOLDER' unexpected").
+constexpr int kMaxFolderDepth = 200;
 
 // One node of the tree. Texts point into the parser's arena (empty views
 // when absent); the tree lives as long as the OptionsIdMap that built it.

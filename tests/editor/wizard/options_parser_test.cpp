@@ -379,6 +379,21 @@ TEST(OptionsRobustnessTest, DamagedBytesNeverCrashTheParser) {
   }
 }
 
+TEST(OptionsRobustnessTest, FoldersNestedWithoutEndAreRefused) {
+  std::string deep = ";; PELMORA_OPTIONS_BLOCK { ID = r\n";
+  for (int i = 0; i < 100000; ++i) deep += ";; FOLDER { ID = f" + std::to_string(i) + "\n";
+  OptionsIdMap map;
+  LoadOptionsText(map, deep, false);
+  ASSERT_EQ(1u, map.Reports().size());
+  EXPECT_EQ((OptionsReport{kMaxFolderDepth + 2, "'FOLDER' unexpected\n"}), map.Reports()[0]);
+  std::string fine = ";; PELMORA_OPTIONS_BLOCK { ID = r\n";
+  for (int i = 0; i < kMaxFolderDepth; ++i) fine += ";; FOLDER { ID = f" + std::to_string(i) + "\n";
+  for (int i = 0; i < kMaxFolderDepth; ++i) fine += ";; }\n";
+  OptionsIdMap ok;
+  EXPECT_NE(nullptr, LoadOptionsText(ok, fine, false));
+  EXPECT_TRUE(ok.Reports().empty()) << "as deep as allowed";
+}
+
 TEST(OptionsRobustnessTest, AMissingFileIsNoBlockAndNoMessage) {
   OptionsIdMap map;
   EXPECT_EQ(nullptr, LoadOptionsFile(map, "/nonexistent/startup.s", false));
