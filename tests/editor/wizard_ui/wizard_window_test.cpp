@@ -182,6 +182,16 @@ TEST_F(WizardTest, InPlaceEditorsByKind) {
   EXPECT_EQ("        .equ PSEL, 1", Line(16));
 }
 
+TEST_F(WizardTest, AReadOnlyTextKeepsItsValues) {
+  StartupWizardHost& host = Open(kStartup);
+  ASSERT_TRUE(host.ShowWizard());
+  m_doc->Text().SetReadOnly(1);
+  ClickValue("PLL");
+  EXPECT_EQ(0, Tree().Rows().Row(RowNamed("PLL")).value) << "the tree shows what the text holds";
+  EXPECT_EQ("        .equ PLL_SETUP, 0", Line(14));
+  EXPECT_FALSE(m_doc->IsModified());
+}
+
 TEST_F(WizardTest, SavingTheDocumentSavesTheValues) {
   StartupWizardHost& host = Open(kStartup);
   ASSERT_TRUE(host.ShowWizard());
