@@ -372,6 +372,11 @@ void EditorView::OpenIncludeFile() {
 
 bool EditorView::BuildContextMenu(QMenu& menu) {
   EditView::BuildContextMenu(menu);
+  if (m_ctx->startupEditorOffered && m_ctx->openStartupEditor && m_ctx->startupEditorOffered(*this)) {
+    menu.addSeparator();
+    connect(menu.addAction(QStringLiteral("Open in Startup Editor")), &QAction::triggered, this,
+            [this] { m_ctx->openStartupEditor(*this); });
+  }
   m_includePath.clear();
   IncludeContext probe;
   bool project = m_ctx->includeContext && m_ctx->includeContext(&probe);

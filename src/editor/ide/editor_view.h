@@ -16,6 +16,7 @@ namespace pm2 {
 
 class EditFindDialog;
 class EditorPanes;
+class EditorView;
 class EditorStatusPanes;
 class SettingsStore;
 
@@ -52,6 +53,10 @@ struct EditorViewContext {
   std::function<std::string()> registerHeader;
   std::function<void()> goToLineDialog;   // the shell's modeless dialog
   std::function<void(const std::string&)> addFindHistory;  // the main frame's list
+  // The configuration wizard of a text with an options block: whether the
+  // context menu offers it, and opening it in the view's window.
+  std::function<bool(EditorView&)> startupEditorOffered;
+  std::function<void(EditorView&)> openStartupEditor;
   std::string lastCaretStatus;            // one cache for all views
 };
 

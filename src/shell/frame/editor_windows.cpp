@@ -7,6 +7,8 @@
 
 #include "editor/document/editor_document.h"
 #include "editor/ide/editor_panes.h"
+#include "editor/wizard/options_parser.h"
+#include "editor/wizard_ui/startup_wizard_host.h"
 #include "platform/settings_store.h"
 #include "shell/project_window/prj_images.h"
 #include "toolkit/controls/qt_bridge.h"
@@ -31,6 +33,7 @@ struct EditorWindows::Window {
   std::unique_ptr<EditorDocument> doc;
   SECWorksheetWnd* sheet = nullptr;
   EditorPanes* panes = nullptr;
+  StartupWizardHost* host = nullptr;  // the panes, or the wizard of a startup file
 };
 
 EditorWindows::EditorWindows(SECWorkbookWnd& frame, EditorWindowServices services)
@@ -39,6 +42,12 @@ EditorWindows::EditorWindows(SECWorkbookWnd& frame, EditorWindowServices service
   m_ctx.appState = m_services.appState;
   m_ctx.status = m_services.status;
   m_ctx.settings = m_services.settings;
+  // A text with an options block offers the configuration wizard.
+  m_ctx.startupEditorOffered = [](EditorView& v) { return HasOptionsBlockText(v.Document().Text().GetText()); };
+  m_ctx.openStartupEditor = [this](EditorView& v) {
+    for (const auto& w : m_windows)
+      if (w->doc.get() == &v.Document()) w->host->ShowWizard();
+  };
 }
 
 EditorWindows::~EditorWindows() { CloseAll(); }
@@ -65,6 +74,7 @@ EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column)
   Window* win = nullptr;
   for (const auto& w : m_windows)
     if (w->doc->Path() == path) win = w.get();
+  const bool created = !win;
   if (!win) {
     DocumentEnvironment env;
     env.text.pSettings = m_services.settings;
@@ -83,7 +93,13 @@ EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column)
     win->sheet->setAttribute(Qt::WA_DeleteOnClose);
     win->sheet->SetMenuResourceId(kEditorMenuId);
     win->panes = new EditorPanes(win->doc.get(), &m_ctx);
-    win->sheet->setWidget(win->panes);
+    StartupWizardHooks hooks;
+    hooks.showError = [this](const std::string& text) {
+      if (m_services.questions) m_services.questions->ShowError(text);
+    };
+    win->host = new StartupWizardHost(win->doc.get(), win->panes, std::move(hooks));
+    connect(win->host, &StartupWizardHost::viewChanged, this, &EditorWindows::titleChanged);
+    win->sheet->setWidget(win->host);
     win->sheet->setWindowTitle(ToQString(win->doc->FileName()));
     win->sheet->setObjectName(ToQString("Source:" + path));
     static const QIcon kIcon(ProjectTreeImages()->images[5]);  // a translated source file
@@ -110,6 +126,9 @@ EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column)
   if (win->sheet->isMinimized()) win->sheet->showNormal();
   m_frame.MdiClient()->setActiveSubWindow(win->sheet);
   EditorView* view = win->panes->ActiveView();
+  // A jump to a line shows the text; a startup file opens in its wizard.
+  if (line > 0 && win->host->ShowsWizard()) win->host->ShowText();
+  if (created && line <= 0 && win->host->Offered()) win->host->ShowWizard();
   if (line > 0) {
     view->GotoLineCentered(line, column);
     // The line is selected, the caret stays at its start.
@@ -148,7 +167,7 @@ bool EditorWindows::eventFilter(QObject* watched, QEvent* event) {
 
 EditorView* EditorWindows::Active() const {
   Window* w = ActiveWindow();
-  return w ? w->panes->ActiveView() : nullptr;
+  return w && !w->host->ShowsWizard() ? w->panes->ActiveView() : nullptr;
 }
 
 EditorDocument* EditorWindows::ActiveDocument() const {

@@ -17,6 +17,7 @@
 #include "editor/document/view_commands.h"
 #include "editor/ide/editor_view.h"
 #include "editor/ide/message_box_questions.h"
+#include "editor/wizard_ui/editor_config_sheet.h"
 #include "shell/app/deferred_commands.h"
 #include "platform/settings_store.h"
 #include "project/model/project_records.h"
@@ -448,6 +449,18 @@ void CMainFrame::RegisterCommands() {
   OnCommand(cmd::kCloseAll, [this](CommandId) { SaveAndCloseTextDocuments(true, true); });
   OnCommand(cmd::kAppExit, [this](CommandId) { CloseMainWindow(); });
   OnCommand(cmd::kAppAbout, [this](CommandId) { ShowAboutBox(); });
+  // View > Options: the editor configuration sheet on the "Editor\..." sections.
+  OnCommand(32763, [this](CommandId) {
+    EditorConfigurationContext c;
+    c.settings = &m_settings;
+    c.toolset = TargetToolset();
+    c.applied = [this](bool reload) {
+      if (reload) m_app.SetState(kStateReloadWithoutAsking);
+      else m_app.ClearState(kStateReloadWithoutAsking);
+      m_editors->SettingsChanged();
+    };
+    RunEditorConfigurationSheet(this, c);
+  });
   OnCommand(cmd::kTargetBox, [](CommandId) {});
   OnCommand(cmd::kFindBox, [](CommandId) {});  // the box reports its text itself
   // The toolbars' boxes follow their controls' rules: the find box while an
@@ -469,7 +482,7 @@ void CMainFrame::RegisterCommands() {
   // Save is refused while the window's find or replace dialog is open.
   OnUpdate(cmd::kFileSave, [this](CommandState& s) {
     EditorView* v = m_editors->Active();
-    s.Enable(v && !v->IsFindDialogOpen());
+    s.Enable(v ? !v->IsFindDialogOpen() : m_editors->ActiveDocument() != nullptr);  // or the wizard's document
   });
   OnUpdate(cmd::kAppExit, [](CommandState& s) { s.Enable(true); });
 }

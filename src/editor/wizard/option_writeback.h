@@ -1,0 +1,43 @@
+// Writing a value changed in the wizard back into the file's text, so that
+// saving the document saves it and the next build uses it:
+//  - the option's DEFAULT clause gets the new value (one is added after
+//    its TYPE word when it has none), so the wizard shows it next time;
+//  - when the option names a KEY, the first value after that symbol on a
+//    code line (not a comment line of the block) is replaced:
+//    ".equ Stack_Size, 0x400", "Stack_Size EQU 400H", "#define Stack_Size 1024".
+//    Numbers keep the form they had (0x prefix, H suffix, decimal); a
+//    selection writes its item's VALUE when the item has one, else its
+//    index; text and file rows replace the quoted string after the symbol.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pm2 {
+
+struct OptionRow;
+
+// One replacement inside one line: `length` bytes at byte `index` of line
+// `line` (from 1) become `text`. Edits never add or remove line ends.
+struct LineEdit {
+  int line = 0;
+  int index = 0;
+  int length = 0;
+  std::string text;
+  bool operator==(const LineEdit&) const = default;
+};
+
+// The DEFAULT clause's value for the row: "%u", "0x%X", 0/1, the index, or
+// the text in quotes (quotes and line ends dropped, at most 1022 characters).
+std::string DefaultValueText(const OptionRow& row);
+
+// The edits that store the row's value in `fileText` (the whole file);
+// empty when the row's option is not found in it.
+std::vector<LineEdit> PlanWriteBack(std::string_view fileText, const OptionRow& row);
+
+// Applies edits to a text held as one string (tests, and files not open in
+// an editor); edits are applied from the last to the first.
+std::string ApplyLineEdits(std::string_view text, std::vector<LineEdit> edits);
+
+}  // namespace pm2

@@ -1,0 +1,162 @@
+#include "editor/wizard_ui/colours_fonts_page.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QScreen>
+
+#include "editor/options/sheet_rules.h"
+#include "editor/wizard_ui/color_combo.h"
+#include "toolkit/controls/qt_bridge.h"
+
+namespace pm2 {
+
+namespace {
+
+// Record colours are 0x00BBGGRR (the toolkit's Color is 0xRRGGBB).
+QColor RecordColour(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+
+// The records that share the editors' font.
+constexpr int kFontRecords[] = {kFtRecCFiles, kFtRecDefault, kFtRecAsmPage};
+
+// Fixed-pitch families whose name begins with a letter, digit or
+// underscore (vertical faces begin with '@'), each once.
+QStringList FixedPitchFamilies() {
+  QStringList out;
+  for (const QString& f : QFontDatabase::families()) {
+    if (f.isEmpty() || !(f[0].isLetterOrNumber() || f[0] == '_')) continue;
+    if (QFontDatabase::isFixedPitch(f) && !out.contains(f)) out << f;
+  }
+  return out;
+}
+
+}  // namespace
+
+void FontSample::paintEvent(QPaintEvent* e) {
+  QFrame::paintEvent(e);
+  QPainter p(this);
+  const QRect inside = contentsRect();
+  p.fillRect(inside, RecordColour(background));
+  p.setPen(RecordColour(foreground));
+  p.setFont(sampleFont);
+  p.drawText(inside, Qt::AlignCenter | Qt::TextSingleLine, "AaBbYyZz");
+}
+
+CPgColFnt::CPgColFnt(EditorTypeSettings& records, QWidget* parent)
+    : QWidget(parent),
+      m_records(records),
+      m_kinds(new QListWidget(this)),
+      m_elements(new QListWidget(this)),
+      m_colours(new CColorCmb(this)),
+      m_faces(new QComboBox(this)),
+      m_sizes(new QComboBox(this)),
+      m_bold(new QCheckBox("Bold", this)),
+      m_sample(new FontSample(this)) {
+  if (QScreen* s = QGuiApplication::primaryScreen()) m_ppi = int(s->logicalDotsPerInch() + 0.5);
+  if (m_ppi <= 0) m_ppi = 96;
+  m_kinds->setObjectName("WindowKinds");
+  m_elements->setObjectName("Elements");
+  for (int i = 0; i < kEditorWindowKindCount; ++i) m_kinds->addItem(kEditorWindowKinds[i].name);
+  m_kinds->setCurrentRow(-1);
+  m_faces->addItems(FixedPitchFamilies());
+  for (int size : kFontSizes) m_sizes->addItem(QString::number(size));
+  m_faces->setCurrentIndex(-1);  // nothing shown until an element is chosen
+  m_sizes->setCurrentIndex(-1);
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(new QLabel("Window:", this), 0, 0);
+  grid->addWidget(m_kinds, 1, 0);
+  grid->addWidget(new QLabel("Element:", this), 2, 0);
+  grid->addWidget(m_elements, 3, 0);
+  auto* right = new QGridLayout;
+  right->addWidget(new QLabel("Font:", this), 0, 0);
+  right->addWidget(m_faces, 0, 1);
+  right->addWidget(new QLabel("Size:", this), 1, 0);
+  right->addWidget(m_sizes, 1, 1);
+  right->addWidget(m_bold, 2, 1);
+  right->addWidget(new QLabel("Colour:", this), 3, 0);
+  right->addWidget(m_colours, 3, 1);
+  right->addWidget(new QLabel("Sample:", this), 4, 0, Qt::AlignTop);
+  m_sample->setMinimumSize(180, 60);
+  right->addWidget(m_sample, 4, 1);
+  right->setRowStretch(5, 1);
+  grid->addLayout(right, 0, 1, 4, 1);
+  connect(m_kinds, &QListWidget::currentRowChanged, this, &CPgColFnt::KindChosen);
+  connect(m_elements, &QListWidget::currentRowChanged, this, &CPgColFnt::ElementChosen);
+  connect(m_colours, &QComboBox::activated, this, &CPgColFnt::ColourChosen);
+  connect(m_faces, &QComboBox::activated, this, [this] { FontChanged(); });
+  connect(m_sizes, &QComboBox::activated, this, [this] { FontChanged(); });
+  connect(m_bold, &QCheckBox::toggled, this, [this] { FontChanged(); });
+  Activate();
+}
+
+EditFileTypeSettings* CPgColFnt::Record() {
+  return m_kind >= 0 ? &m_records[size_t(kEditorWindowKinds[m_kind].record)] : nullptr;
+}
+
+void CPgColFnt::Activate() {
+  m_sample->foreground = 0;
+  m_sample->background = 0xC0C0C0;
+  ShowSample();
+}
+
+void CPgColFnt::KindChosen(int row) {
+  m_kind = row;
+  m_elements->clear();
+  if (row < 0) return;
+  for (int i = 0; i < kEditorColourElementCount; ++i) m_elements->addItem(kEditorColourElements[i].name);
+  m_elements->setCurrentRow(0);
+}
+
+void CPgColFnt::ElementChosen(int row) {
+  EditFileTypeSettings* rec = Record();
+  if (!rec || row < 0 || row >= kEditorColourElementCount) return;
+  const ColourElement& e = kEditorColourElements[row];
+  const uint32_t colour = rec->*e.colour;
+  m_sample->background = rec->crBackground;
+  if (e.background)
+    m_sample->background = colour;
+  else
+    m_sample->foreground = colour;
+  m_loading = true;
+  m_colours->SelectColour(colour);
+  m_faces->setCurrentIndex(m_faces->findText(ToQString(rec->fontFace), Qt::MatchExactly | Qt::MatchCaseSensitive));
+  m_sizes->setCurrentIndex(m_sizes->findText(QString::number(rec->fontSize), Qt::MatchExactly));
+  m_bold->setChecked(rec->fontWeight == 700);
+  m_loading = false;
+  ShowSample();
+}
+
+void CPgColFnt::ColourChosen(int index) {
+  EditFileTypeSettings* rec = Record();
+  const int row = m_elements->currentRow();
+  if (!rec || row < 0 || index < 0) return;
+  rec->*kEditorColourElements[row].colour = CColorCmb::ColourAt(index);
+  ElementChosen(row);
+}
+
+void CPgColFnt::FontChanged() {
+  if (m_loading) return;
+  for (int r : kFontRecords) {
+    EditFileTypeSettings& rec = m_records[size_t(r)];
+    if (m_faces->currentIndex() >= 0) rec.fontFace = FromQString(m_faces->currentText());
+    if (m_sizes->currentIndex() >= 0) rec.fontSize = m_sizes->currentText().toInt();
+    rec.fontWeight = m_bold->isChecked() ? 700 : 400;
+  }
+  ShowSample();
+}
+
+void CPgColFnt::ShowSample() {
+  const EditFileTypeSettings& rec = m_records[kFtRecCFiles];
+  QFont f(ToQString(rec.fontFace));
+  f.setPixelSize(std::max(1, -FontHeightOfPoints(rec.fontSize, m_ppi)));
+  f.setBold(rec.fontWeight >= 700);
+  m_sample->sampleFont = f;
+  m_sample->update();
+}
+
+}  // namespace pm2

@@ -1,0 +1,71 @@
+// CPgColFnt: colours and fonts of the editor windows. A window kind is
+// chosen from the list, then one of its elements (text, keywords,
+// comments, strings, characters, background); the colour combo sets the
+// element's colour, the face, size and bold switch set the editors' font
+// (one font for the C, assembler and other files' records). The sample
+// "AaBbYyZz" shows the element's colour on the kind's background in the
+// font.
+#pragma once
+
+#include <QFrame>
+#include <QWidget>
+
+#include "editor/options/file_type_settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QListWidget;
+
+namespace pm2 {
+
+class CColorCmb;
+
+// The sample text in the page's font and colours.
+class FontSample : public QFrame {
+ public:
+  explicit FontSample(QWidget* parent) : QFrame(parent) { setFrameStyle(QFrame::Sunken | QFrame::Panel); }
+  QFont sampleFont;
+  uint32_t foreground = 0;
+  uint32_t background = 0xC0C0C0;
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+};
+
+class CPgColFnt : public QWidget {
+  Q_OBJECT
+ public:
+  CPgColFnt(EditorTypeSettings& records, QWidget* parent = nullptr);
+  void Activate();
+
+  QListWidget* Kinds() const { return m_kinds; }
+  QListWidget* Elements() const { return m_elements; }
+  CColorCmb* Colours() const { return m_colours; }
+  QComboBox* Faces() const { return m_faces; }
+  QComboBox* Sizes() const { return m_sizes; }
+  QCheckBox* Bold() const { return m_bold; }
+  FontSample* Sample() const { return m_sample; }
+  int PixelsPerInch() const { return m_ppi; }
+
+ private:
+  void KindChosen(int row);
+  void ElementChosen(int row);
+  void ColourChosen(int index);
+  void FontChanged();
+  void ShowSample();
+  EditFileTypeSettings* Record();
+
+  EditorTypeSettings& m_records;
+  QListWidget* m_kinds;
+  QListWidget* m_elements;
+  CColorCmb* m_colours;
+  QComboBox* m_faces;
+  QComboBox* m_sizes;
+  QCheckBox* m_bold;
+  FontSample* m_sample;
+  int m_ppi = 96;
+  int m_kind = -1;
+  bool m_loading = false;
+};
+
+}  // namespace pm2

@@ -1,0 +1,74 @@
+// CColFnt: the editor configuration sheet "Options" with the pages
+// "Editor" (CPgEdOpt), "Colors & Fonts" (CPgColFnt) and "Shortcuts"
+// (CPgScut). The pages work on working copies of the file-type records;
+// OK keeps them, Cancel drops them.
+//
+// RunEditorConfigurationSheet is the program's command: it reads the
+// records from the "Editor\..." sections, opens the sheet on the current
+// toolset's records, and after OK writes the sections back and tells the
+// program (reload changed files without asking, editors take the new
+// settings); a changed shortcut table is saved and installed.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "editor/options/file_type_settings.h"
+
+class QPushButton;
+class QTabWidget;
+
+namespace pm2 {
+
+class CPgColFnt;
+class CPgEdOpt;
+class CPgScut;
+class SECCommandList;
+class SECShortcutTable;
+class SettingsStore;
+
+class CColFnt : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr int kDefaultsButton = 1329;
+
+  CColFnt(EditorTypeSettings& records, const SECShortcutTable* shortcuts, const SECCommandList* commands,
+          QWidget* parent = nullptr);
+
+  QTabWidget* Tabs() const { return m_tabs; }
+  CPgEdOpt* EditorPage() const { return m_editor; }
+  CPgColFnt* ColoursPage() const { return m_colours; }
+  CPgScut* ShortcutsPage() const { return m_shortcuts; }
+  QPushButton* OkButton() const { return m_ok; }
+  QPushButton* CancelButton() const { return m_cancel; }
+  QPushButton* DefaultsButton() const { return m_defaults; }
+
+ private:
+  void RestoreDefaults();
+
+  EditorTypeSettings& m_records;
+  QTabWidget* m_tabs;
+  CPgEdOpt* m_editor;
+  CPgColFnt* m_colours;
+  CPgScut* m_shortcuts;
+  QPushButton* m_ok;
+  QPushButton* m_cancel;
+  QPushButton* m_defaults;
+};
+
+struct EditorConfigurationContext {
+  SettingsStore* settings = nullptr;   // the "Editor\..." sections
+  int toolset = 100;                   // the current target's; another value: no project
+  SECShortcutTable* shortcuts = nullptr;       // null: the program has no table
+  const SECCommandList* commands = nullptr;
+  // After OK: whether changed files reload without asking; the editors
+  // then read their settings again.
+  std::function<void(bool reloadWithoutAsking)> applied;
+  // Replaceable by tests: runs the sheet, true on OK.
+  std::function<bool(CColFnt&)> exec;
+};
+
+// True when the sheet was confirmed.
+bool RunEditorConfigurationSheet(QWidget* parent, const EditorConfigurationContext& ctx);
+
+}  // namespace pm2

@@ -1,0 +1,232 @@
+// The wizard's rows made from a block, their shown values, in-place edit
+// results, the enabling rule, and writing changed values back into the text.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "editor/wizard/option_rows.h"
+#include "editor/wizard/option_writeback.h"
+#include "editor/wizard/options_parser.h"
+
+namespace pm2 {
+namespace {
+
+const char kBlock[] =
+    "//;; PELMORA_OPTIONS_BLOCK { NAME = \"Startup\" STYLE = EXPAND\n"
+    "//;; OPTION { ID = stack NAME = \"Stack\" TYPE = HEXADECIMAL DEFAULT = 0x80 KEY = \"Stack_Size\" }\n"
+    "//;; OPTION { ID = pll NAME = \"PLL\" TYPE = BOOL DEFAULT = 0 KEY = \"PLL_SETUP\" }\n"
+    "//;; FOLDER { ID = clk NAME = \"Clock\" STYLE = EXPAND\n"
+    "//;;   OPTION { ID = msel NAME = \"M\" TYPE = DECIMAL DEFAULT = 5 MIN = 1 MAX = 32 ENABLEDBY = pll KEY = \"MSEL\" }\n"
+    "//;;   OPTION { ID = psel NAME = \"P\" TYPE = SELECTION DEFAULT = 7 ENABLEDBY = msel KEY = \"PSEL\"\n"
+    "//;;     ITEMS { ITEM { ENTRY = \"1\" VALUE = 0 } ITEM { ENTRY = \"2\" VALUE = 1 } ITEM { ENTRY = \"4\" } } }\n"
+    "//;;   OPTION { ID = notype NAME = \"none\" }\n"
+    "//;; }\n"
+    "//;; OPTION { ID = mapfile NAME = \"Map\" TYPE = FILE DEFAULT = \"a.map\" KEY = \"MAPNAME\" }\n"
+    "//;; OPTION { ID = hidden NAME = \"H\" TYPE = DECIMAL DEFAULT = 3 STYLE = HIDEVALUE }\n"
+    "//;; OPTION { ID = nodef NAME = \"N\" TYPE = DECIMAL }\n"
+    "//;; }\n"
+    "        .equ Stack_Size, 0x80   @ 128 bytes\n"
+    "        .equ PLL_SETUP, 0\n"
+    "MSEL    EQU  05H\n"
+    "#define PSEL 4\n"
+    "        .ascii \"MAPNAME\"\n"
+    "name:   .asciz MAPNAME \"a.map\"\n";
+
+struct Loaded {
+  OptionsIdMap map;
+  OptionRows rows;
+  explicit Loaded(const std::string& text) { rows.Build(LoadOptionsText(map, text, false)); }
+};
+
+int RowNamed(const OptionRows& rows, const std::string& label) {
+  for (int i = 0; i < rows.Count(); ++i)
+    if (rows.Row(i).label == label) return i;
+  return -1;
+}
+
+TEST(OptionRowsTest, TypesBecomeRowsInFileOrder) {
+  Loaded l(kBlock);
+  ASSERT_TRUE(l.map.Reports().empty());
+  struct Row {
+    const char* label;
+    int kind;
+    int depth;
+    std::string value;
+  };
+  const Row rows[] = {
+      {"Startup", kRowLabel, 0, ""}, {"Stack", kRowHex, 1, "80H"},    {"PLL", kRowCheck, 1, ""},
+      {"Clock", kRowLabel, 1, ""},   {"M", kRowDecimal, 2, "5"},      {"P", kRowSelection, 2, "1"},
+      {"Map", kRowFile, 1, "a.map"}, {"H", kRowDecimal, 1, ""},       {"N", kRowDecimal, 1, "0"},
+  };
+  ASSERT_EQ(int(std::size(rows)), l.rows.Count()) << "the option without TYPE has no row";
+  for (int i = 0; i < l.rows.Count(); ++i) {
+    SCOPED_TRACE(rows[i].label);
+    EXPECT_EQ(rows[i].label, l.rows.Row(i).label);
+    EXPECT_EQ(rows[i].kind, l.rows.Row(i).kind);
+    EXPECT_EQ(rows[i].depth, l.rows.Row(i).depth);
+    EXPECT_EQ(rows[i].value, l.rows.ValueText(i));
+  }
+  EXPECT_EQ(0, l.rows.Row(RowNamed(l.rows, "P")).value) << "an index beyond the entries shows the first";
+  EXPECT_EQ(5, l.rows.Row(RowNamed(l.rows, "Map")).option) << "options are numbered with the one without a row";
+}
+
+TEST(OptionRowsTest, HexadecimalInputInEveryForm) {
+  struct Row {
+    const char* input;
+    uint32_t value;
+  };
+  const Row rows[] = {{"0x1f", 31}, {"1FH", 31}, {"1f", 31}, {"  0X1F  ", 31}, {"H", 0},
+                      {"F", 15},    {"0", 0},    {"FFFFFFFF", 0xFFFFFFFFu}, {"12G4", 0x12}};
+  for (const Row& r : rows) EXPECT_EQ(r.value, OptionRows::ParseHexInput(r.input)) << r.input;
+  Loaded l(kBlock);
+  const int stack = RowNamed(l.rows, "Stack");
+  EXPECT_TRUE(l.rows.EndEdit(stack, "1f"));
+  EXPECT_EQ("1FH", l.rows.ValueText(stack));
+  EXPECT_FALSE(l.rows.EndEdit(stack, "0x1F")) << "the same value is no change";
+}
+
+TEST(OptionRowsTest, DecimalAndSelectionEdits) {
+  struct Row {
+    const char* input;
+    int32_t value;
+  };
+  const Row rows[] = {{"12", 12}, {" -7", -7}, {"+3x", 3}, {"abc", 0}, {"", 0}};
+  for (const Row& r : rows) EXPECT_EQ(r.value, OptionRows::ParseDecimalInput(r.input)) << r.input;
+  Loaded l(kBlock);
+  const int p = RowNamed(l.rows, "P");
+  EXPECT_TRUE(l.rows.EndEdit(p, "4"));
+  EXPECT_EQ(2, l.rows.Row(p).value);
+  EXPECT_FALSE(l.rows.EndEdit(p, "8")) << "a text that is no entry changes nothing";
+  EXPECT_EQ("4", l.rows.ValueText(p));
+}
+
+TEST(OptionRowsTest, EnablingRowsGreyTheirDirectDependantsOnly) {
+  Loaded l(kBlock);
+  const int pll = RowNamed(l.rows, "PLL"), m = RowNamed(l.rows, "M"), p = RowNamed(l.rows, "P");
+  EXPECT_EQ(pll, l.rows.Row(m).enablingRow);
+  EXPECT_TRUE(l.rows.Row(m).flags & kRowDisabled) << "PLL starts unchecked";
+  EXPECT_FALSE(l.rows.Row(p).flags & kRowDisabled) << "M is 5; that M itself is greyed does not matter";
+  EXPECT_FALSE(l.rows.Editable(m));
+  ASSERT_TRUE(l.rows.Toggle(pll));
+  EXPECT_FALSE(l.rows.Row(m).flags & kRowDisabled);
+  EXPECT_TRUE(l.rows.Editable(m));
+  ASSERT_TRUE(l.rows.EndEdit(m, "0"));
+  EXPECT_TRUE(l.rows.Row(p).flags & kRowDisabled);
+  ASSERT_TRUE(l.rows.Toggle(pll));
+  EXPECT_TRUE(l.rows.Row(m).flags & kRowDisabled);
+  EXPECT_TRUE(l.rows.Row(p).flags & kRowDisabled) << "only direct dependants follow";
+}
+
+TEST(OptionRowsTest, RowsThatCannotBeEdited) {
+  const char text[] =
+      ";; PELMORA_OPTIONS_BLOCK { OPTION { ID = a NAME = \"ro\" TYPE = TEXT STYLE = READONLY }\n"
+      ";; OPTION { ID = b NAME = \"dis\" TYPE = BOOL STYLE = DISABLED }\n"
+      ";; OPTION { ID = c NAME = \"hid\" TYPE = DECIMAL STYLE = HIDEVALUE }\n"
+      ";; OPTION { ID = d NAME = \"ok\" TYPE = TEXT } }\n";
+  Loaded l(text);
+  struct Row {
+    const char* label;
+    bool editable;
+  };
+  const Row rows[] = {{"ro", false}, {"dis", false}, {"hid", false}, {"ok", true}};
+  for (const Row& r : rows) EXPECT_EQ(r.editable, l.rows.Editable(RowNamed(l.rows, r.label))) << r.label;
+  EXPECT_FALSE(l.rows.Editable(0)) << "the block's label";
+}
+
+TEST(OptionRowsTest, VisibleRowsFollowTheExpandedFolders) {
+  Loaded l(kBlock);
+  const int n = l.rows.Count();
+  const int clock = RowNamed(l.rows, "Clock");
+  std::vector<bool> all(size_t(n), true);
+  EXPECT_EQ(n, l.rows.CountVisibleRows(all));
+  std::vector<bool> clockShut = all;
+  clockShut[size_t(clock)] = false;
+  EXPECT_EQ(n - 2, l.rows.CountVisibleRows(clockShut));
+  std::vector<bool> none(size_t(n), false);
+  EXPECT_EQ(1, l.rows.CountVisibleRows(none));
+  EXPECT_EQ(clock + 3, l.rows.SkipSubtree(clock));
+}
+
+// ------------------------------------------------------------------ write-back
+
+std::string Changed(const std::string& text, const std::string& label, auto change) {
+  Loaded l(text);
+  const int row = RowNamed(l.rows, label);
+  change(l.rows, row);
+  return ApplyLineEdits(text, PlanWriteBack(text, l.rows.Row(row)));
+}
+
+std::string LineOf(const std::string& text, int n) {
+  size_t at = 0;
+  for (int i = 1; i < n; ++i) at = text.find('\n', at) + 1;
+  return text.substr(at, text.find('\n', at) - at);
+}
+
+TEST(OptionWriteBackTest, ValuesReachTheDefaultClauseAndTheCode) {
+  struct Row {
+    const char* name;
+    const char* label;
+    std::function<void(OptionRows&, int)> change;
+    int blockLine;
+    const char* blockPart;
+    int codeLine;
+    const char* code;
+  };
+  const std::vector<Row> rows = {
+      {"hexadecimal keeps the 0x form", "Stack", [](OptionRows& r, int i) { r.EndEdit(i, "200H"); }, 2,
+       "DEFAULT = 0x200 KEY", 14, "        .equ Stack_Size, 0x200   @ 128 bytes"},
+      {"check box", "PLL", [](OptionRows& r, int i) { r.Toggle(i); }, 3, "DEFAULT = 1 KEY", 15,
+       "        .equ PLL_SETUP, 1"},
+      {"decimal keeps the H form", "M", [](OptionRows& r, int i) { r.EndEdit(i, "12"); }, 5, "DEFAULT = 12 MIN", 16,
+       "MSEL    EQU  0CH"},
+      {"selection writes its item's value", "P", [](OptionRows& r, int i) { r.EndEdit(i, "2"); }, 6,
+       "DEFAULT = 1 ENABLEDBY", 17, "#define PSEL 1"},
+      {"selection without a value writes its index", "P", [](OptionRows& r, int i) { r.EndEdit(i, "4"); }, 6,
+       "DEFAULT = 2 ENABLEDBY", 17, "#define PSEL 2"},
+      {"file replaces the quoted text after the symbol", "Map",
+       [](OptionRows& r, int i) { r.SetFile(i, "b\"ad.map"); }, 10, "DEFAULT = \"bad.map\" KEY", 19,
+       "name:   .asciz MAPNAME \"bad.map\""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const std::string out = Changed(kBlock, r.label, r.change);
+    EXPECT_NE(std::string::npos, LineOf(out, r.blockLine).find(r.blockPart)) << LineOf(out, r.blockLine);
+    EXPECT_EQ(r.code, LineOf(out, r.codeLine));
+    Loaded again(out);
+    EXPECT_TRUE(again.map.Reports().empty()) << "the block still parses";
+  }
+}
+
+TEST(OptionWriteBackTest, AnOptionWithoutDefaultGetsOne) {
+  const std::string out = Changed(kBlock, "N", [](OptionRows& r, int i) { r.EndEdit(i, "9"); });
+  EXPECT_EQ("//;; OPTION { ID = nodef NAME = \"N\" TYPE = DECIMAL DEFAULT = 9 }", LineOf(out, 12));
+  Loaded again(out);
+  EXPECT_EQ("9", again.rows.ValueText(RowNamed(again.rows, "N")));
+}
+
+TEST(OptionWriteBackTest, WithoutTheOptionNothingIsWritten) {
+  Loaded l(kBlock);
+  OptionRow row = l.rows.Row(RowNamed(l.rows, "Stack"));
+  EXPECT_TRUE(PlanWriteBack("no block here\n", row).empty());
+  row.option = -1;
+  EXPECT_TRUE(PlanWriteBack(kBlock, row).empty());
+  row = l.rows.Row(RowNamed(l.rows, "Stack"));
+  row.key = "Missing_Symbol";
+  EXPECT_EQ(1u, PlanWriteBack(kBlock, row).size()) << "only the DEFAULT clause when the symbol is not in the code";
+}
+
+TEST(OptionWriteBackTest, CrLfTextsKeepTheirLineEnds) {
+  std::string crlf;
+  for (char c : std::string(kBlock)) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  const std::string out = Changed(crlf, "Stack", [](OptionRows& r, int i) { r.EndEdit(i, "0x40"); });
+  EXPECT_EQ("        .equ Stack_Size, 0x40   @ 128 bytes\r", LineOf(out, 14));
+  EXPECT_EQ(std::count(crlf.begin(), crlf.end(), '\r'), std::count(out.begin(), out.end(), '\r'));
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,196 @@
+// The editor configuration sheet on the offscreen platform: the editor
+// options reach their records and the stored sections, the colours page
+// shows and sets element colours and the editors' font, the shortcuts page
+// removes, assigns and resets keys, and Cancel keeps the stored settings.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+
+#include "editor/options/sheet_rules.h"
+#include "editor/wizard_ui/color_combo.h"
+#include "editor/wizard_ui/colours_fonts_page.h"
+#include "editor/wizard_ui/editor_config_sheet.h"
+#include "editor/wizard_ui/editor_options_page.h"
+#include "editor/wizard_ui/shortcuts_page.h"
+#include "platform/fault_disk.h"
+#include "platform/settings_store.h"
+#include "platform/temp_dir.h"
+#include "toolkit/core/resources.h"
+#include "toolkit/menus/command_list.h"
+#include "toolkit/menus/fake_frame.h"
+#include "toolkit/menus/shortcut_table.h"
+#include "toolkit/qt_test_app.h"
+
+namespace pm2 {
+namespace {
+
+class SheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override { test::App(); }
+  TempDir m_dir;
+  SettingsStore m_store{m_dir / "settings"};
+};
+
+TEST_F(SheetTest, EditorOptionsReachTheStoredSections) {
+  EditorConfigurationContext ctx;
+  ctx.settings = &m_store;
+  bool reload = false;
+  int applied = 0;
+  ctx.applied = [&](bool r) {
+    reload = r;
+    ++applied;
+  };
+  ctx.exec = [](CColFnt& sheet) {
+    EXPECT_EQ(3, sheet.Tabs()->count());
+    EXPECT_FALSE(sheet.Tabs()->isTabEnabled(2)) << "no shortcut table given";
+    auto* tab = qobject_cast<QSpinBox*>(sheet.EditorPage()->Control(1489));
+    auto* backup = qobject_cast<QCheckBox*>(sheet.EditorPage()->Control(1482));
+    auto* reloadBox = qobject_cast<QCheckBox*>(sheet.EditorPage()->Control(1490));
+    auto* otherTabs = qobject_cast<QCheckBox*>(sheet.EditorPage()->Control(1196));
+    EXPECT_TRUE(tab && backup && reloadBox && otherTabs);
+    if (!tab || !backup || !reloadBox || !otherTabs) return false;
+    EXPECT_EQ(4, tab->value());
+    tab->setValue(8);
+    backup->setChecked(true);
+    reloadBox->setChecked(true);
+    otherTabs->setChecked(true);
+    return true;
+  };
+  ASSERT_TRUE(RunEditorConfigurationSheet(nullptr, ctx));
+  EXPECT_EQ(1, applied);
+  EXPECT_TRUE(reload);
+  EditorTypeSettings all{};
+  LoadAllEditorTypeSettings(m_store, &all);
+  EXPECT_EQ(8, all[kFtRecCFiles].TabSize());
+  EXPECT_TRUE(all[kFtRecCFiles].Has(kFtBackupFiles));
+  EXPECT_TRUE(all[kFtRecDefault].Has(kFtTabsToBlanks));
+  EXPECT_EQ(8, m_store.GetProfileInt("Editor\\C Files", "Tab Size", 0));
+  EXPECT_EQ(0, m_store.GetProfileInt("Editor\\Default Files", "Keep Tabs", 1));
+}
+
+TEST_F(SheetTest, CancelKeepsTheStoredSettings) {
+  EditorConfigurationContext ctx;
+  ctx.settings = &m_store;
+  int applied = 0;
+  ctx.applied = [&](bool) { ++applied; };
+  ctx.exec = [](CColFnt& sheet) {
+    qobject_cast<QSpinBox*>(sheet.EditorPage()->Control(1489))->setValue(12);
+    return false;
+  };
+  EXPECT_FALSE(RunEditorConfigurationSheet(nullptr, ctx));
+  EXPECT_EQ(0, applied);
+  EditorTypeSettings all{};
+  LoadAllEditorTypeSettings(m_store, &all);
+  EXPECT_EQ(4, all[kFtRecCFiles].TabSize());
+}
+
+TEST_F(SheetTest, ColoursPageShowsAndSetsElementColours) {
+  EditorTypeSettings all{};
+  all[kFtRecCFiles].crKeyword = 0xFF0000;  // blue, a table colour
+  all[kFtRecCFiles].crComment = 0x123456;  // not a table colour
+  all[kFtRecCFiles].fontSize = 10;
+  CPgColFnt page(all);
+  page.show();
+  EXPECT_EQ(-1, page.Kinds()->currentRow()) << "nothing chosen at first";
+  page.Kinds()->setCurrentRow(0);  // Editor C files
+  EXPECT_EQ(kEditorColourElementCount, page.Elements()->count());
+  page.Elements()->setCurrentRow(1);  // Keywords
+  EXPECT_EQ(ComboColourIndex(0xFF0000), page.Colours()->currentIndex());
+  EXPECT_EQ(0xFF0000u, page.Sample()->foreground);
+  EXPECT_EQ("10", page.Sizes()->currentText());
+  page.Elements()->setCurrentRow(2);  // Comments
+  EXPECT_EQ(-1, page.Colours()->currentIndex()) << "a colour outside the table selects nothing";
+  page.Colours()->setCurrentIndex(9);
+  emit page.Colours()->activated(9);
+  EXPECT_EQ(ComboColourAt(9), all[kFtRecCFiles].crComment);
+  page.Elements()->setCurrentRow(5);  // Background
+  EXPECT_EQ(all[kFtRecCFiles].crBackground, page.Sample()->background);
+  // The size sets the font of the C, assembler and other files alike.
+  page.Sizes()->setCurrentIndex(page.Sizes()->findText("14"));
+  emit page.Sizes()->activated(page.Sizes()->currentIndex());
+  page.Bold()->setChecked(true);
+  for (int r : {kFtRecCFiles, kFtRecAsmPage, kFtRecDefault}) {
+    EXPECT_EQ(14, all[size_t(r)].fontSize) << r;
+    EXPECT_EQ(700, all[size_t(r)].fontWeight) << r;
+  }
+  EXPECT_EQ(-FontHeightOfPoints(14, page.PixelsPerInch()), page.Sample()->sampleFont.pixelSize());
+}
+
+class ShortcutsTest : public SheetTest {
+ protected:
+  void SetUp() override {
+    SheetTest::SetUp();
+    frame.AddMenu("POPUP \"&Project\"\nITEM 32720 \"&Build target\"\nITEM 35051 \"&Options...\"\nEND\n");
+    std::string err;
+    ASSERT_TRUE(strings.Load("", "t", &err));
+    table = std::make_unique<SECShortcutTable>(frame, ShortcutFilePaths{"/cfg/a.Mac", "/cfg/a.Mac"}, &disk);
+    commands = std::make_unique<SECCommandList>(frame, strings);
+    commands->BuildFromMenus();
+  }
+  test::FakeFrame frame{AccelTable{{FVIRTKEY | FNOINVERT, 118, 32720}, {FVIRTKEY | FNOINVERT | FALT, 118, 35051}}};
+  ResourceTables strings;
+  FaultDisk disk;
+  std::unique_ptr<SECShortcutTable> table;
+  std::unique_ptr<SECCommandList> commands;
+};
+
+TEST_F(ShortcutsTest, RemoveAssignAndReset) {
+  CPgScut page(table.get(), commands.get());
+  std::vector<std::string> messages;
+  page.showMessage = [&](const std::string& t) { messages.push_back(t); };
+  ASSERT_EQ(2, page.Commands()->count());
+  // Remove with nothing chosen: the message, nothing changes.
+  QTest::mouseClick(page.RemoveButton(), Qt::LeftButton);
+  EXPECT_EQ(std::vector<std::string>{"No shortcut selected !"}, messages);
+  EXPECT_FALSE(page.Modified());
+  QTest::mouseClick(page.AssignButton(), Qt::LeftButton);
+  EXPECT_EQ("Select Item first !", messages.back());
+  page.Commands()->setCurrentRow(0);
+  ASSERT_EQ(1, page.Keys()->count());
+  EXPECT_EQ("F7", page.Keys()->item(0)->text());
+  page.Keys()->setCurrentRow(0);
+  QTest::mouseClick(page.RemoveButton(), Qt::LeftButton);
+  EXPECT_EQ(0, page.Keys()->count());
+  EXPECT_TRUE(page.Modified());
+  EXPECT_EQ(1u, page.Records().size());
+  // Assign: Alt+F7 moves from the other command to this one.
+  page.captureKey = [] { return uint32_t(0x400 | 118); };
+  QTest::mouseClick(page.AssignButton(), Qt::LeftButton);
+  ASSERT_EQ(1u, page.Records().size());
+  EXPECT_EQ(32720, page.Records()[0].cmd);
+  EXPECT_EQ(1, page.Keys()->count());
+  page.askOkCancel = [](const std::string& t) { return t == "Sure to kill all shortcuts ?"; };
+  QTest::mouseClick(page.ResetButton(), Qt::LeftButton);
+  EXPECT_TRUE(page.Records().empty());
+  EXPECT_EQ(2u, table->Records().size()) << "the page works on a copy";
+}
+
+TEST_F(ShortcutsTest, OkInstallsAChangedTable) {
+  EditorConfigurationContext ctx;
+  ctx.settings = &m_store;
+  ctx.shortcuts = table.get();
+  ctx.commands = commands.get();
+  ctx.exec = [](CColFnt& sheet) {
+    EXPECT_TRUE(sheet.Tabs()->isTabEnabled(2));
+    CPgScut* page = sheet.ShortcutsPage();
+    page->Commands()->setCurrentRow(1);
+    page->captureKey = [] { return uint32_t(0x200 | 'B'); };
+    QTest::mouseClick(page->AssignButton(), Qt::LeftButton);
+    return true;
+  };
+  const int installs = frame.installs;
+  ASSERT_TRUE(RunEditorConfigurationSheet(nullptr, ctx));
+  EXPECT_EQ(3u, table->Records().size());
+  EXPECT_EQ(installs + 1, frame.installs);
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The configuration wizard in the program under Xvfb: builds the example,
+# opens its startup file (which opens in the wizard), checks "Set up the
+# PLL", saves, builds again and finds the PLL code in the startup object;
+# then opens View > Options. Every step is a PNG in <build>/gallery/wizard.
+#   wizard_end_to_end.sh <build> <source> <screen_grab>
+# Exit 77 (skipped) without xvfb-run, xdotool or the ARM tools.
+set -euo pipefail
+build=$(cd "$1" && pwd); src=$2; grab=$3
+command -v xvfb-run > /dev/null || { echo "xvfb-run is not installed"; exit 77; }
+command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 77; }
+command -v arm-none-eabi-size > /dev/null || { echo "arm-none-eabi-size is not installed"; exit 77; }
+[ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
+if [ "${PM2_IN_XVFB:-}" != 1 ]; then
+  export PM2_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d /tmp/pm2wizard_XXXXXX)
+trap 'kill "${pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
+cp -r "$src/examples/blinky" "$work/blinky"
+rm -rf "$work/blinky/Obj"
+gallery="$build/gallery/wizard"
+mkdir -p "$gallery"
+export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
+unset WAYLAND_DISPLAY
+prog="$build/root/PM2/pelmora2"
+startup="$work/blinky/Startup.s"
+
+fail() { "$grab" "$gallery/failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt; exit 1; }
+shot() { sleep 0.6; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
+wait_log() {
+  for _ in $(seq 1 600); do
+    grep -q "$1" "$work/blinky/Obj/Blinky.plg" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "the build log never showed '$1'"
+}
+# Clicks at a point given relative to the main window's top left corner.
+click_at() { xdotool mousemove "$((X + $1))" "$((Y + $2))" click --repeat "${3:-1}" --delay 80 1; }
+
+"$prog" "$work/blinky/Blinky.pm2" > "$work/run1.txt" 2>&1 &
+pid=$!
+win=""
+for _ in $(seq 1 100); do
+  win=$(xdotool search --onlyvisible --name "Pelmora2" 2>/dev/null | head -1 || true)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || fail "the main window did not appear"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove 640 500
+xdotool key F7
+wait_log "0 Error(s), 0 Warning(s)"
+before=$(arm-none-eabi-size "$work/blinky/Obj/Startup.o" | awk 'NR==2 {print $1}')
+# 1: a double click on Startup.s in the project window opens the wizard.
+click_at 116 106 2
+sleep 1
+shot 01-wizard
+xdotool search --onlyvisible --name "Startup.s" > /dev/null || fail "Startup.s did not open"
+# 2: the PLL's check box enables the clock settings; Ctrl+S saves.
+click_at 384 139
+shot 02-pll-checked
+xdotool key ctrl+s
+sleep 1
+grep -q "^        .equ    PLL_SETUP, 1" "$startup" || fail "the saved file does not set up the PLL"
+grep -q "TYPE = BOOL  DEFAULT = 1" "$startup" || fail "the block does not keep the checked value"
+# 3: the next build assembles the PLL code.
+sleep 1
+xdotool key F7
+sleep 1
+wait_log "0 Error(s), 0 Warning(s)"
+after=$(arm-none-eabi-size "$work/blinky/Obj/Startup.o" | awk 'NR==2 {print $1}')
+[ "$after" -gt "$before" ] || fail "the startup code did not grow with the PLL ($before -> $after bytes)"
+shot 03-built
+# 4: the text editor button shows the text.
+click_at 232 426
+shot 04-text
+# 5: View > Options opens the editor configuration sheet.
+xdotool key alt+v
+sleep 0.5
+xdotool key t
+sleep 1
+xdotool search --onlyvisible --name "^Options$" > /dev/null || fail "View > Options opened no sheet"
+shot 05-options
+xdotool key Escape
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+echo "pictures in $gallery"

@@ -1,0 +1,99 @@
+// Renders the configuration wizard and the editor configuration sheet to
+// PNG files on the offscreen platform: the example's startup file in the
+// wizard (PLL off, then on with an edit running), and the sheet's editor and
+// colours pages. Usage: wizard_gallery <output folder> <source folder>. Exits
+// non-zero when a picture could not be made.
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <cstdio>
+
+#include "editor/document/editor_document.h"
+#include "editor/ide/editor_panes.h"
+#include "editor/ide/editor_view.h"
+#include "editor/text/editor_keys.h"
+#include "editor/wizard/option_rows.h"
+#include "editor/wizard_ui/colours_fonts_page.h"
+#include "editor/wizard_ui/editor_config_sheet.h"
+#include "editor/wizard_ui/options_tree.h"
+#include "editor/wizard_ui/startup_view.h"
+#include "editor/wizard_ui/startup_wizard_host.h"
+#include "platform/settings_store.h"
+
+namespace pm2 {
+namespace {
+
+int g_failed = 0;
+
+void Save(QWidget& w, const QString& dir, const char* name) {
+  QApplication::processEvents();
+  const QString file = QDir(dir).filePath(QString(name) + ".png");
+  if (!w.grab().toImage().save(file)) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+    ++g_failed;
+  }
+}
+
+int RowNamed(const OptionRows& rows, const std::string& label) {
+  for (int i = 0; i < rows.Count(); ++i)
+    if (rows.Row(i).label == label) return i;
+  return -1;
+}
+
+int Run(const QString& outDir, const std::string& sourceDir) {
+  QDir().mkpath(outDir);
+  SettingsStore store{std::string()};
+  InitEditorProfiles(store);
+  uint32_t state = 0;
+  DocumentEnvironment env;
+  env.text.pSettings = &store;
+  env.appState = &state;
+  EditorDocument doc(env);
+  if (!doc.OnOpenDocument(sourceDir + "/examples/blinky/Startup.s")) {
+    std::fprintf(stderr, "cannot read the example's startup file\n");
+    return 1;
+  }
+  EditorViewContext ctx;
+  ctx.appState = &state;
+  auto* panes = new EditorPanes(&doc, &ctx);
+  StartupWizardHost host(&doc, panes, {});
+  host.resize(620, 330);
+  host.show();
+  if (!host.ShowWizard()) {
+    std::fprintf(stderr, "the example's block does not load\n");
+    return 1;
+  }
+  Save(host, outDir, "wizard-pll-off");
+  COptionsTree& tree = *host.Wizard()->Tree();
+  tree.BeginEdit(RowNamed(tree.Rows(), "Set up the PLL"));
+  tree.BeginEdit(RowNamed(tree.Rows(), "PLL multiplier (MSEL)"));
+  Save(host, outDir, "wizard-pll-on-editing");
+  host.ShowText();
+  Save(host, outDir, "wizard-text");
+
+  EditorTypeSettings records{};
+  LoadAllEditorTypeSettings(store, &records);
+  CColFnt sheet(records, nullptr, nullptr);
+  sheet.show();
+  Save(sheet, outDir, "sheet-editor");
+  sheet.Tabs()->setCurrentIndex(1);
+  sheet.ColoursPage()->Kinds()->setCurrentRow(0);
+  sheet.ColoursPage()->Elements()->setCurrentRow(2);
+  Save(sheet, outDir, "sheet-colours");
+  return g_failed;
+}
+
+}  // namespace
+}  // namespace pm2
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: wizard_gallery <output folder> <source folder>\n");
+    return 2;
+  }
+  return pm2::Run(argv[1], argv[2]);
+}
