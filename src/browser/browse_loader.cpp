@@ -10,16 +10,15 @@
 namespace pm2 {
 namespace {
 
-// Bytes of one 0x63 record and of one occurrence entry: the most symbol
-// records or entries a count can honestly claim is bounded by the data.
-constexpr size_t kSymbolRecordBytes = 3 + 12 + 1;
+// Bytes of one occurrence entry: the most entries a count can honestly
+// claim is bounded by its record.
 constexpr size_t kOccurrenceBytes = 16;
 
 bool IsCallOrMember(uint16_t kind) { return kind >= kOccCalls && kind <= kOccMemberDefinition; }
 
 class Loader {
  public:
-  Loader(size_t dataSize, std::string_view baseFolder) : m_dataSize(dataSize), m_base(baseFolder) {}
+  explicit Loader(std::string_view baseFolder) : m_base(baseFolder) {}
 
   int Record(const BrowseRecord& r);
   int CloseSection();
@@ -33,7 +32,6 @@ class Loader {
   int Occurrences(const BrowseRecord& r);
   std::string FullPath(const std::string& stored) const;
 
-  size_t m_dataSize;
   std::string_view m_base;
   std::unique_ptr<BrowseModule> m_module;  // from the first section
   std::optional<BrowseSection> m_open;     // the section being read
@@ -71,13 +69,13 @@ int Loader::Header(const BrowseRecord& r) {
   uint32_t count = 0;
   if (!c.U16(&version) || !c.U16(&word) || !c.U32(&count)) return kBrowseDamaged;
   if (version < kMinBrowseVersion) return kBrowseInvalid;
-  if (count > m_dataSize / kSymbolRecordBytes) return kBrowseDamaged;
   BrowseSection s;
   s.table = std::make_unique<BrowseModule>();
   s.table->version = version;
   s.table->headerWord = word;
   s.table->symbolCount = count;
-  s.numbers.assign(count, nullptr);
+  // The number table grows with the records read: a count is checked,
+  // never trusted for an allocation.
   if (m_closed == 0) {
     uint16_t spaces = 0;
     if (!c.U16(&spaces)) return kBrowseDamaged;
@@ -124,14 +122,15 @@ int Loader::Symbol(const BrowseRecord& r) {
   uint32_t unused = 0;
   if (!c.U16(&cls) || !c.U16(&space) || !c.U16(&type) || !c.U16(&kind) || !c.U32(&unused))
     return kBrowseDamaged;
-  if (m_nextNumber >= m_open->numbers.size()) return kBrowseDamaged;
+  if (m_nextNumber >= m_open->table->symbolCount) return kBrowseDamaged;
   BrowseSymbol& s = m_open->table->AddSymbol(*m_name, false);
   s.cls = cls;
   s.space = space;
   s.type = type;
   s.kind = kind;
   s.number = m_nextNumber;
-  m_open->numbers[m_nextNumber++] = &s;
+  m_open->numbers.push_back(&s);
+  ++m_nextNumber;
   m_symbol = &s;
   return kBrowseOk;
 }
@@ -153,7 +152,7 @@ int Loader::Occurrences(const BrowseRecord& r) {
     c.U32(&o.refNumber);
     o.kind = kind;
     o.file = file;
-    if (IsCallOrMember(kind) && o.refNumber != kNoSymbolNumber && o.refNumber >= m_open->numbers.size())
+    if (IsCallOrMember(kind) && o.refNumber != kNoSymbolNumber && o.refNumber >= m_open->table->symbolCount)
       return kBrowseDamaged;
     list.push_back(o);
   }
@@ -163,12 +162,13 @@ int Loader::Occurrences(const BrowseRecord& r) {
 int Loader::CloseSection() {
   if (!m_open) return kBrowseOk;
   BrowseSection& s = *m_open;
-  // Call and member references now name their records.
+  // Call and member references now name their records; a number the
+  // header counts whose record never came (a cut file) names none.
   for (BrowseSymbol* sym : s.numbers) {
     if (!sym) continue;
     for (BrowseOccurrence& o : sym->occurrences)
       if (IsCallOrMember(o.kind) && !(o.flags & kOccResolved)) {
-        o.ref = o.refNumber == kNoSymbolNumber ? nullptr : s.numbers[o.refNumber];
+        o.ref = o.refNumber < s.numbers.size() ? s.numbers[o.refNumber] : nullptr;
         o.flags |= kOccResolved;
       }
   }
@@ -203,14 +203,15 @@ int Loader::Finish(std::unique_ptr<BrowseModule>* out) {
 
 int Load(const uint8_t* data, size_t size, std::string_view baseFolder, std::unique_ptr<BrowseModule>* out) {
   if (size == 0 || !IsModuleStartType(data[0])) return kBrowseInvalid;
-  Loader loader(size, baseFolder);
+  Loader loader(baseFolder);
   BrowseRecordReader reader(data, size);
   for (;;) {
     BrowseRecord r;
     const RecordStatus st = reader.Next(&r);
-    // Data that ends before an end record was cut off.
-    if (st != RecordStatus::kRecord) return kBrowseDamaged;
-    if (r.type == kRecEnd || IsModuleEndType(r.type)) {
+    // The end of the data, also inside a record that claims more bytes than
+    // are left, ends the reading as an end record does: what was read
+    // before stays usable.
+    if (st != RecordStatus::kRecord || r.type == kRecEnd || IsModuleEndType(r.type)) {
       if (int e = loader.CloseSection()) return e;
       break;
     }

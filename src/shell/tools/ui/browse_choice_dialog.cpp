@@ -38,7 +38,7 @@ BrowseSymbol* BrowseChoiceDialog::Chosen() const {
 BrowseSymbol* DialogBrowseChooser::Choose(const BrowseName& name) {
   const BrowseModule* m = m_session.Module();
   if (!m) return nullptr;
-  BrowseChoiceDialog dialog(name.text, BrowseChoices(*m, name), m_parent);
+  BrowseChoiceDialog dialog(name.text, BrowseChoices(name), m_parent);
   if (m_run(dialog) != QDialog::Accepted) return nullptr;
   return dialog.Chosen();
 }
