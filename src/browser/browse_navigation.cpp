@@ -1,5 +1,7 @@
 #include "browser/browse_navigation.h"
 
+#include "browser/browse_loader.h"
+
 namespace pm2 {
 namespace {
 
@@ -53,6 +55,11 @@ struct Found {
 // functions ("_?").
 Found FindName(BrowseSession& session, const BrowseSource& source, const std::string& name, bool prefixes) {
   Found r;
+  if (source.toolsWriteNone) {
+    session.Free();
+    r.text = BrowseErrorText(kBrowseNoInfo, source.file);
+    return r;
+  }
   std::string err = session.Open(source.file, source.baseFolder);
   if (!err.empty()) {
     r.text = err;

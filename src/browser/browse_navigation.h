@@ -19,6 +19,9 @@ namespace pm2 {
 struct BrowseSource {
   std::string file;
   std::string baseFolder;
+  // The target's tools write no browse records (ARM-GNU): every look-up
+  // answers with the no-information text without reading the file.
+  bool toolsWriteNone = false;
 };
 
 // Picks one of several symbol records that share a name.

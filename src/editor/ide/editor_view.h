@@ -52,6 +52,9 @@ struct EditorViewContext {
   std::function<std::string()> registerHeader;
   std::function<void()> goToLineDialog;   // the shell's modeless dialog
   std::function<void(const std::string&)> addFindHistory;  // the main frame's list
+  // Adds the source browser's items for the word at the caret to a
+  // context menu (empty: none).
+  std::function<void(class EditorView& view, QMenu& menu)> browserMenu;
   std::string lastCaretStatus;            // one cache for all views
 };
 
