@@ -139,7 +139,6 @@ void BrowserWindow::Build() {
   m_results->installEventFilter(this);
   m_splitter->addWidget(m_list);
   m_splitter->addWidget(m_results);
-  m_splitter->setSizes({m_layout.listHeight > 0 ? m_layout.listHeight : kDefaultListHeight, kDefaultResultsHeight});
   ClearResults();
   resize(720, 560);
 }
@@ -194,12 +193,22 @@ void BrowserWindow::Layout() {
   }
   m_bar->setGeometry(0, 0, w, y);
   m_splitter->setGeometry(0, y, w, std::max(0, height() - y));
+  if (!m_splitPlaced && isVisible() && m_splitter->height() > 0) {
+    // The list pane gets its saved height once the splitter has a size
+    // to share; the results pane the rest.
+    const int list = m_layout.listHeight > 0 ? m_layout.listHeight : kDefaultListHeight;
+    const int rest = m_splitter->height() - m_splitter->handleWidth() - list;
+    m_splitter->setSizes({list, std::max(kDefaultResultsHeight / 4, rest)});
+    m_splitPlaced = true;
+  }
   const int th = m_resultsTitle->sizeHint().height();
   m_resultsTitle->setGeometry(0, 0, m_results->width(), th);
   m_tree->setGeometry(0, th + 1, m_results->width(), std::max(0, m_results->height() - th - 1));
 }
 
 void BrowserWindow::resizeEvent(QResizeEvent*) { Layout(); }
+
+void BrowserWindow::showEvent(QShowEvent*) { Layout(); }
 
 bool BrowserWindow::eventFilter(QObject* watched, QEvent* event) {
   // The frame around the window closes: its layout is kept.
@@ -611,7 +620,7 @@ void BrowserWindow::SaveLayout() {
   for (int c = 0; c < kBrowseColumns; ++c) m_layout.widths[static_cast<size_t>(c)] = m_list->GetColumnWidth(c);
   // The list pane's height, so that the next window opens with the same
   // split (not the list's width).
-  m_layout.listHeight = m_list->height();
+  m_layout.listHeight = m_splitter->sizes().front();
 }
 
 }  // namespace pm2

@@ -109,6 +109,7 @@ class BrowserWindow : public QWidget, public NotifyListener {
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -152,6 +153,7 @@ class BrowserWindow : public QWidget, public NotifyListener {
   int m_mode = kResultsDefRef;
   std::string m_title = "Browse - No File";
   bool m_filling = false;
+  bool m_splitPlaced = false;  // the saved split applied
 
   // Rows of the results tree: an occurrence, a file or a graph node.
   struct ResultRow {
