@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const pm2::BrowseName& n : session.Module()->Names()) {
     (void)pm2::GoToSymbol(session, source, n.text, true, viewer, chooser);
     (void)pm2::GoToNextReference(session, viewer);
-    (void)pm2::BrowseChoices(*session.Module(), n);
+    (void)pm2::BrowseChoices(n);
     for (bool definition : {true, false}) {
       if (pm2::FindSymbolLocation(session, source, n.text, definition, chooser) != std::string()) continue;
       for (int i = 0; i < 4; ++i) pm2::GetNextReferenceLocation(session);

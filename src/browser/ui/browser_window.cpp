@@ -61,6 +61,11 @@ BrowserWindow::BrowserWindow(BrowseSession& session, BrowserHost& host, BrowseFi
 
 BrowserWindow::~BrowserWindow() {
   m_filterMemory.Store(m_toolset, m_filter.kinds, m_filter.spaces);
+  // The boxes still speak while their children go (a losing focus
+  // activates the name box): nothing of theirs reaches this half-gone
+  // window.
+  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+  for (QObject* child : findChildren<QObject*>()) child->removeEventFilter(this);
   // The tree's rows point into the graph: they go first.
   if (m_tree) m_tree->SetNotifyListener(nullptr);
   if (m_list) m_list->SetNotifyListener(nullptr);
