@@ -135,26 +135,29 @@ int Loader::Symbol(const BrowseRecord& r) {
   return kBrowseOk;
 }
 
+// Little-endian fields of an occurrence entry; the caller has checked that
+// the entry lies inside its record.
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Le32(const uint8_t* p) { return static_cast<uint32_t>(Le16(p)) | static_cast<uint32_t>(Le16(p + 2)) << 16; }
+
 int Loader::Occurrences(const BrowseRecord& r) {
   if (!m_symbol) return kBrowseDamaged;
   ContentCursor c(r);
   uint32_t n = 0;
   if (!c.U32(&n) || n > c.Left() / kOccurrenceBytes) return kBrowseDamaged;
   std::vector<BrowseOccurrence>& list = m_symbol->occurrences;
-  list.reserve(list.size() + n);
-  for (uint32_t i = 0; i < n; ++i) {
-    BrowseOccurrence o;
-    uint16_t kind = 0, file = 0;
-    c.U16(&kind);
-    c.U16(&file);
-    c.U32(&o.line);
-    c.U32(&o.access);
-    c.U32(&o.refNumber);
-    o.kind = kind;
-    o.file = file;
-    if (IsCallOrMember(kind) && o.refNumber != kNoSymbolNumber && o.refNumber >= m_open->table->symbolCount)
-      return kBrowseDamaged;
-    list.push_back(o);
+  const size_t first = list.size();
+  list.resize(first + n);
+  const uint8_t* p = r.contents + 4;
+  const uint32_t count = m_open->table->symbolCount;
+  for (uint32_t i = 0; i < n; ++i, p += kOccurrenceBytes) {
+    BrowseOccurrence& o = list[first + i];
+    o.kind = Le16(p);
+    o.file = Le16(p + 2);
+    o.line = Le32(p + 4);
+    o.access = Le32(p + 8);
+    o.refNumber = Le32(p + 12);
+    if (IsCallOrMember(o.kind) && o.refNumber != kNoSymbolNumber && o.refNumber >= count) return kBrowseDamaged;
   }
   return kBrowseOk;
 }
@@ -183,20 +186,33 @@ int Loader::CloseSection() {
   return kBrowseOk;
 }
 
+// Kinds 2 to 5 first in their order, then kinds 1 and 6; others dropped.
+// The references are moved forward in place and the definitions kept in
+// one scratch buffer shared by all records. Returns the number of
+// definitions and references (kinds 1, 2, 5 and 6).
+uint32_t OrderOccurrences(std::vector<BrowseOccurrence>& list, std::vector<BrowseOccurrence>& defs) {
+  defs.clear();
+  size_t refs = 0;
+  uint32_t calls = 0;
+  for (size_t i = 0; i < list.size(); ++i) {
+    const uint16_t k = list[i].kind;
+    if (k >= kOccReference && k <= kOccMemberReference) {
+      if (refs != i) list[refs] = list[i];
+      ++refs;
+      calls += k == kOccCalls || k == kOccCalledBy;
+    } else if (k == kOccDefinition || k == kOccMemberDefinition) {
+      defs.push_back(list[i]);
+    }
+  }
+  list.resize(refs);
+  list.insert(list.end(), defs.begin(), defs.end());
+  return static_cast<uint32_t>(list.size()) - calls;
+}
+
 int Loader::Finish(std::unique_ptr<BrowseModule>* out) {
   if (!m_module) return kBrowseNoInfo;
-  for (BrowseSymbol& s : m_module->Symbols()) {
-    std::vector<BrowseOccurrence> ordered;
-    ordered.reserve(s.occurrences.size());
-    for (const BrowseOccurrence& o : s.occurrences)
-      if (o.kind >= kOccReference && o.kind <= kOccMemberReference) ordered.push_back(o);
-    for (const BrowseOccurrence& o : s.occurrences)
-      if (o.kind == kOccDefinition || o.kind == kOccMemberDefinition) ordered.push_back(o);
-    s.defRefCount = 0;
-    for (const BrowseOccurrence& o : ordered)
-      if (o.kind != kOccCalls && o.kind != kOccCalledBy) ++s.defRefCount;
-    s.occurrences = std::move(ordered);
-  }
+  std::vector<BrowseOccurrence> defs;
+  for (BrowseSymbol& s : m_module->Symbols()) s.defRefCount = OrderOccurrences(s.occurrences, defs);
   *out = std::move(m_module);
   return kBrowseOk;
 }
