@@ -15,6 +15,7 @@
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/main_frame.h"
 #include "shell/tools/ui/browse_choice_dialog.h"
+#include "toolkit/controls/list_ctrl.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/frames/mdi_child.h"
 
@@ -74,7 +75,9 @@ void BrowserCommands::OnSourceBrowser() {
     m_app.Dialogs().MessageBox(err, kMbOkStop);
     return;
   }
-  if (OpenWindow()) m_window->Refresh();
+  if (!OpenWindow()) return;
+  m_window->Refresh();
+  m_window->List()->setFocus();
 }
 
 bool BrowserCommands::OpenWindow() {
