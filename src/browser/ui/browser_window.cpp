@@ -220,6 +220,8 @@ bool BrowserWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Close && watched != this && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->isAncestorOf(this)) {
     SaveLayout();
+    const QRect r = static_cast<QWidget*>(watched)->geometry();
+    m_layout.placement = {r.x(), r.y(), r.width(), r.height()};
     return false;
   }
   if (watched == m_results && event->type() == QEvent::Resize) {

@@ -44,6 +44,9 @@ class BrowserHost {
 struct BrowserLayoutMemory {
   std::array<int, kBrowseColumns> widths{};
   int listHeight = 0;
+  // The frame's place in the main window when it last closed (left, top,
+  // width, height); a width of 0: none kept.
+  std::array<int, 4> placement{};
 };
 
 // Command ids of the two context menus.

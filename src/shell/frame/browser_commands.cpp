@@ -97,7 +97,11 @@ bool BrowserCommands::OpenWindow() {
   sheet->installEventFilter(window);
   QObject::connect(window, &QObject::destroyed, &m_frame, [this] { m_window = nullptr; });
   m_frame.MdiClient()->addSubWindow(sheet);
-  sheet->resize(760, 600);
+  const std::array<int, 4>& at = m_layout.placement;
+  if (at[2] > 0)
+    sheet->setGeometry(at[0], at[1], at[2], at[3]);  // where it was when it closed
+  else
+    sheet->resize(760, 600);
   // A maximised request shows the window normally.
   sheet->showNormal();
   m_frame.MdiClient()->setActiveSubWindow(sheet);
@@ -109,6 +113,8 @@ bool BrowserCommands::OpenWindow() {
 void BrowserCommands::Close() {
   if (m_window) m_window->SaveLayout();
   if (m_sheet) {
+    const QRect r = m_sheet->geometry();
+    m_layout.placement = {r.x(), r.y(), r.width(), r.height()};
     SECWorksheetWnd* sheet = m_sheet.data();
     m_sheet = nullptr;
     m_window = nullptr;
@@ -151,6 +157,22 @@ void BrowserCommands::AddEditorMenuItems(EditorView& view, QMenu& menu) {
   QAction* prev = menu.addAction(QStringLiteral("Go To Previous Reference"));
   prev->setEnabled(cursor);
   QObject::connect(prev, &QAction::triggered, &m_frame, [this] { StepReference(false); });
+}
+
+void BrowserCommands::BrowseSymbolKind(bool open, uint32_t kinds) {
+  if (m_window) {
+    m_window->SetSymbolKind(kinds);
+    return;
+  }
+  const BrowseSource source = Source();
+  const std::string err = m_session.Open(source.file, source.baseFolder);
+  if (!err.empty()) {
+    m_app.Dialogs().MessageBox(err, kMbOkStop);
+    return;
+  }
+  if (!open || !OpenWindow()) return;
+  m_window->Refresh();
+  m_window->SetSymbolKind(kinds);
 }
 
 bool BrowserCommands::ShowBrowseResult(bool open, BrowseName& name) {

@@ -47,6 +47,10 @@ class BrowserCommands : public BrowserHost, public BrowseViewer {
   // The current target's browse file and base folder.
   BrowseSource Source() const;
 
+  // Hands the open browser a kind filter (kind bits of the filter bar);
+  // without one loads the browse information and, with `open`, opens the
+  // browser with that filter.
+  void BrowseSymbolKind(bool open, uint32_t kinds);
   // The editor's look-ups; a failure beeps and shows the message.
   void GoToSymbol(const std::string& word, bool definition);
   void StepReference(bool next);

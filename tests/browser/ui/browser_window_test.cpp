@@ -303,6 +303,17 @@ TEST_F(WindowTest, FileBoxListsOnlyWhatIsReferencedInTheFile) {
   EXPECT_EQ(Rows(), (std::vector<std::string>{"STEP"}));
 }
 
+TEST_F(WindowTest, SymbolKindSetFromOutsideChecksTheBoxes) {
+  window->SetSymbolKind(kKindFunctions | kKindMacros);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"STEP", "delay", "main", "util_add"}));
+  EXPECT_TRUE(window->KindBox(0)->isChecked());
+  EXPECT_TRUE(window->KindBox(1)->isChecked());
+  EXPECT_FALSE(window->KindBox(2)->isChecked());
+  EXPECT_TRUE(window->SpaceButton(0)->isEnabled());  // the function box is checked
+  window->SetSymbolKind(kKindMacros);
+  EXPECT_FALSE(window->SpaceButton(0)->isEnabled());
+}
+
 TEST_F(WindowTest, ShowNameListsThatNameOnly) {
   window->SelectName(session.Module()->FindName("delay"));
   EXPECT_EQ(Rows(), (std::vector<std::string>{"delay"}));
