@@ -36,6 +36,11 @@ class Loader {
   std::unique_ptr<BrowseModule> m_module;  // from the first section
   std::optional<BrowseSection> m_open;     // the section being read
   int m_closed = 0;                        // sections closed so far
+  // The first section's records by number while its references wait to
+  // be resolved: before a later section merges into it, else in the last
+  // pass over the table, which orders each record's entries anyway.
+  std::vector<BrowseSymbol*> m_firstNumbers;
+  bool m_firstResolved = true;
   BrowseName* m_name = nullptr;            // of the section being read
   BrowseSymbol* m_symbol = nullptr;
   uint32_t m_nextNumber = 0;
@@ -155,30 +160,42 @@ int Loader::Occurrences(const BrowseRecord& r) {
     o.kind = Le16(p);
     o.file = Le16(p + 2);
     o.line = Le32(p + 4);
-    o.access = Le32(p + 8);
+    o.access = static_cast<uint8_t>(Le32(p + 8) & (kAccessRead | kAccessWritten | kAccessAddress));
     o.refNumber = Le32(p + 12);
     if (IsCallOrMember(o.kind) && o.refNumber != kNoSymbolNumber && o.refNumber >= count) return kBrowseDamaged;
   }
   return kBrowseOk;
 }
 
+// Call and member references of one record name their records now; a
+// number the header counts whose record never came (a cut file) names none.
+void Resolve(BrowseSymbol& sym, const std::vector<BrowseSymbol*>& numbers) {
+  for (BrowseOccurrence& o : sym.occurrences)
+    if (IsCallOrMember(o.kind) && !(o.flags & kOccResolved)) {
+      o.ref = o.refNumber < numbers.size() ? numbers[o.refNumber] : nullptr;
+      o.flags |= kOccResolved;
+    }
+}
+
+void ResolveAll(const std::vector<BrowseSymbol*>& numbers) {
+  for (BrowseSymbol* sym : numbers) Resolve(*sym, numbers);
+}
+
 int Loader::CloseSection() {
   if (!m_open) return kBrowseOk;
   BrowseSection& s = *m_open;
-  // Call and member references now name their records; a number the
-  // header counts whose record never came (a cut file) names none.
-  for (BrowseSymbol* sym : s.numbers) {
-    if (!sym) continue;
-    for (BrowseOccurrence& o : sym->occurrences)
-      if (IsCallOrMember(o.kind) && !(o.flags & kOccResolved)) {
-        o.ref = o.refNumber < s.numbers.size() ? s.numbers[o.refNumber] : nullptr;
-        o.flags |= kOccResolved;
-      }
-  }
-  if (m_closed == 0)
+  if (m_closed == 0) {
     m_module = std::move(s.table);
-  else
+    m_firstNumbers = std::move(s.numbers);
+    m_firstResolved = false;
+  } else {
+    // Both sides resolved before they meet: the merge compares tag names
+    // and carries the section's references over to the module's records.
+    if (!m_firstResolved) ResolveAll(m_firstNumbers);
+    m_firstResolved = true;
+    ResolveAll(s.numbers);
     MergeBrowseSection(*m_module, s);
+  }
   ++m_closed;
   m_open.reset();
   m_name = nullptr;
@@ -212,7 +229,10 @@ uint32_t OrderOccurrences(std::vector<BrowseOccurrence>& list, std::vector<Brows
 int Loader::Finish(std::unique_ptr<BrowseModule>* out) {
   if (!m_module) return kBrowseNoInfo;
   std::vector<BrowseOccurrence> defs;
-  for (BrowseSymbol& s : m_module->Symbols()) s.defRefCount = OrderOccurrences(s.occurrences, defs);
+  for (BrowseSymbol& s : m_module->Symbols()) {
+    if (!m_firstResolved) Resolve(s, m_firstNumbers);
+    s.defRefCount = OrderOccurrences(s.occurrences, defs);
+  }
   *out = std::move(m_module);
   return kBrowseOk;
 }

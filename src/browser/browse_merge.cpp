@@ -116,7 +116,7 @@ void MergeBrowseSection(BrowseModule& module, const BrowseSection& section) {
               break;
             }
         if (same)
-          same->access |= o.access;
+          same->access = static_cast<uint8_t>(same->access | o.access);
         else
           to.occurrences.push_back(o);
       }

@@ -64,12 +64,13 @@ struct BrowseFile {
   std::string path;      // full path
 };
 
+// 24 bytes: a table holds a million of them.
 struct BrowseOccurrence {
   uint16_t kind = 0;
   uint8_t flags = 0;
+  uint8_t access = 0;   // BrowseAccess bits (the file's word has no others)
   uint32_t file = 0;    // 1-based file number; 0 or above the count: no file
   uint32_t line = 0;
-  uint32_t access = 0;  // BrowseAccess bits
   // The number read from the file (kNoSymbolNumber: none); once resolved,
   // `ref` is the symbol record it names (null for none).
   uint32_t refNumber = kNoSymbolNumber;
