@@ -2,6 +2,9 @@
 
 namespace pm2 {
 
+// A table holds a million entries: each stays small.
+static_assert(sizeof(BrowseOccurrence) <= 24);
+
 size_t BrowseHash(std::string_view name) {
   uint32_t h = 0;
   for (char ch : name) {
