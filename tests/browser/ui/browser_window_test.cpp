@@ -295,6 +295,40 @@ TEST_F(WindowTest, CallAndCallersGraphsFromTheContextMenu) {
   EXPECT_EQ(window->ResultsMode(), kResultsDefRef);
 }
 
+TEST_F(WindowTest, ResultRowMenusOpenTheSourceAndSwitchTheGraph) {
+  SECTreeCtrl* tree = window->Tree();
+  auto menuOn = [&](HTREEITEM item) {
+    ASSERT_NE(item, nullptr);
+    tree->SelectItem(item);
+    // Below the last row: the selected row stays the menu's.
+    QContextMenuEvent e(QContextMenuEvent::Keyboard, QPoint(5, 2000), tree->mapToGlobal(QPoint(5, 2000)));
+    QApplication::sendEvent(tree, &e);
+  };
+  ClickRow("counter");
+  HTREEITEM file = tree->GetRootItem();
+  menuOn(tree->GetChildItem(file));  // [ D ] Line 12
+  ASSERT_EQ(menuItems.size(), 1u);
+  EXPECT_NE(menuItems[0].find("Main.c' at Line 12"), std::string::npos) << menuItems[0];
+  host.log.clear();
+  window->RunCommand(kBrwShowFile);
+  EXPECT_EQ(host.log, std::vector<std::string>{"Main.c:12:counter"});
+  menuOn(file);
+  window->RunCommand(kBrwShowFileTop);
+  EXPECT_EQ(host.log.back(), "Main.c:1:counter");
+
+  ClickRow("util_add");
+  window->RunCommand(kBrwListCallers);
+  menuOn(tree->GetChildItem(tree->GetRootItem()));  // main, the caller
+  ASSERT_EQ(menuItems.size(), 4u);
+  EXPECT_EQ(menuItems[0], "Show Definitions/References of 'util_add'");
+  EXPECT_EQ(menuItems[1], "Show Call Graph for 'util_add'");
+  EXPECT_NE(menuItems[2].find("Show Caller '"), std::string::npos);
+  EXPECT_NE(menuItems[2].find("Main.c (15)'"), std::string::npos) << menuItems[2];
+  window->RunCommand(kBrwResCallGraph);
+  EXPECT_EQ(window->ResultsTitleLabel()->text().toStdString(), "Call Graph - util_add");
+  EXPECT_EQ(TreeRows(), std::vector<std::string>{"util_add"});
+}
+
 TEST_F(WindowTest, FileBoxListsOnlyWhatIsReferencedInTheFile) {
   ASSERT_EQ(window->FileBox()->count(), 3);
   EXPECT_EQ(window->FileBox()->itemText(0).toStdString(), "<All Files>");
