@@ -14,7 +14,7 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/main_frame.h"
-#include "shell/tools/ui/browse_choice_dialog.h"
+#include "browser/ui/browse_result_dialog.h"
 #include "toolkit/controls/list_ctrl.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/frames/mdi_child.h"
@@ -125,7 +125,7 @@ void BrowserCommands::Close() {
 }
 
 void BrowserCommands::GoToSymbol(const std::string& word, bool definition) {
-  DialogBrowseChooser chooser(m_session, &m_frame, m_runDialog);
+  DialogBrowseChooser chooser(&m_frame, m_runDialog);
   const std::string text = pm2::GoToSymbol(m_session, Source(), word, definition, *this, chooser);
   if (text.empty()) return;
   Beep();

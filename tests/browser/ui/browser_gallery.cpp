@@ -14,6 +14,7 @@
 
 #include "../../../tools/standin/standin_browse.h"
 #include "browser/browse_navigation.h"
+#include "browser/ui/browse_result_dialog.h"
 #include "browser/ui/browser_window.h"
 #include "toolkit/controls/list_ctrl.h"
 
@@ -129,6 +130,19 @@ int Run(const QString& outDir) {
   QApplication::sendEvent(w.MaskBox()->lineEdit(), &enter);
   w.SetSymbolKind(kKindData | kKindSfr);
   Save(w, outDir, "browser_data_and_sfr");
+  // The choice between records of one name: "n", a parameter of delay and
+  // a data symbol of the same name elsewhere.
+  BrowseName name;
+  name.text = "n";
+  BrowseSymbol data, parameter;
+  data.cls = kClassLocalData;
+  parameter.cls = kClassParameter;
+  name.first = &data;
+  data.next = &parameter;
+  BrowseResultDialog choice(name);
+  choice.show();
+  choice.SelectRow(1);
+  Save(choice, outDir, "browser_result_dialog");
   return g_failed;
 }
 

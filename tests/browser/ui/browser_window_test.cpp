@@ -15,7 +15,9 @@
 
 #include "browser/browse_file_name.h"
 #include "browser/browse_navigation.h"
+#include "browser/ui/browse_result_dialog.h"
 #include "browser/ui/browser_window.h"
+#include "browser/browse_sample_file.h"
 #include "builder/driver/tools_project.h"
 #include "toolkit/controls/list_ctrl.h"
 #include "toolkit/controls/tree_ctrl.h"
@@ -365,6 +367,62 @@ TEST_F(WindowTest, ClosingKeepsTheListHeightNotItsWidth) {
   again.show();
   EXPECT_EQ(again.List()->GetColumnWidth(kColName), 123);
   EXPECT_EQ(again.Splitter()->sizes().front(), layout.listHeight);
+}
+
+// ---- the choice between the records of one name
+
+struct TwoRecords : ::testing::Test {
+  void SetUp() override {
+    test::App();
+    BrowseSampleFile f;
+    f.ModuleStart().Header(3).File("a.c").NameRec("i").Symbol(2, 0, 4).Occurrences({{1, 1, 10}});
+    f.Symbol(256, 0, 4).Occurrences({{1, 1, 20}}).NameRec("once").Symbol(4).ModuleEnd();
+    f.Write(dir / "out");
+    ASSERT_EQ(session.Open(dir / "out", dir.Path()), "");
+  }
+  test::ScratchFolder dir;
+  BrowseSession session;
+};
+
+TEST_F(TwoRecords, DialogListsEachRecordAndOkTakesTheClickedOne) {
+  const BrowseName& name = *session.Module()->FindName("i");
+  BrowseResultDialog dlg(name);
+  dlg.show();
+  ASSERT_EQ(dlg.List()->GetItemCount(), 2);
+  EXPECT_EQ(dlg.List()->GetItemText(0, 0), "local sym - i");
+  EXPECT_EQ(dlg.List()->GetItemText(1, 0), "parameter - i");
+  EXPECT_FALSE(dlg.OkButton()->isEnabled());
+  EXPECT_EQ(dlg.Chosen(), nullptr);
+  Rect r;
+  ASSERT_TRUE(dlg.List()->GetItemRect(1, &r, 0));
+  QTest::mouseClick(dlg.List(), Qt::LeftButton, {}, QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+  EXPECT_TRUE(dlg.OkButton()->isEnabled());
+  EXPECT_EQ(dlg.Chosen(), name.first->next);
+  QTest::mouseClick(dlg.OkButton(), Qt::LeftButton);
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST_F(TwoRecords, SingleRecordGivesAnEmptyList) {
+  BrowseResultDialog dlg(*session.Module()->FindName("once"));
+  EXPECT_EQ(dlg.List()->GetItemCount(), 0);
+}
+
+TEST_F(TwoRecords, ChooserGivesNothingWhenCancelled) {
+  const BrowseName& name = *session.Module()->FindName("i");
+  int shown = 0;
+  DialogBrowseChooser pickSecond(nullptr, [&](QDialog& d) {
+    ++shown;
+    static_cast<BrowseResultDialog&>(d).SelectRow(1);
+    return static_cast<int>(QDialog::Accepted);
+  });
+  EXPECT_EQ(pickSecond.Choose(name), name.first->next);
+  DialogBrowseChooser cancel(nullptr, [&](QDialog& d) {
+    ++shown;
+    static_cast<BrowseResultDialog&>(d).SelectRow(0);
+    return static_cast<int>(QDialog::Rejected);
+  });
+  EXPECT_EQ(cancel.Choose(name), nullptr);
+  EXPECT_EQ(shown, 2);
 }
 
 }  // namespace
