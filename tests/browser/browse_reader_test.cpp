@@ -355,6 +355,35 @@ TEST(BrowseMerge, SecondModuleJoinsTheFirst) {
   EXPECT_EQ(f.occurrences[1].ref, &g);
 }
 
+// A member recorded by two modules at one place is one entry only when it
+// belongs to a tag of the same name: the first module's tag references
+// are resolved before the second joins.
+TEST(BrowseMerge, MemberPlacesCompareTheirTagNames) {
+  auto module = [](BrowseSampleFile& f, const char* tag, bool first) {
+    if (first)
+      f.Header(2, {"none"});
+    else
+      f.Other().SectionHeader(2);
+    f.File("/p/s.h").NameRec(tag).Symbol(32, 0, 15).Occurrences({{1, 1, 3}});
+    f.NameRec("field").Symbol(16, 0, 4).Occurrences({{6, 1, 4, 0, 0}});
+  };
+  for (const bool sameTag : {true, false}) {
+    BrowseSampleFile f;
+    f.ModuleStart();
+    module(f, "pair", true);
+    module(f, sameTag ? "pair" : "other", false);
+    f.ModuleEnd();
+    std::unique_ptr<BrowseModule> m;
+    ASSERT_EQ(Load(f, &m), kBrowseOk);
+    const BrowseSymbol& field = *m->FindName("field")->first;
+    ASSERT_EQ(field.occurrences.size(), sameTag ? 1u : 2u) << sameTag;
+    EXPECT_EQ(field.occurrences[0].ref, m->FindName("pair")->first);
+    if (!sameTag) {
+      EXPECT_EQ(field.occurrences[1].ref, m->FindName("other")->first);
+    }
+  }
+}
+
 // ---- the session: loading on demand
 
 struct SessionFixture : ::testing::Test {
