@@ -439,7 +439,9 @@ NotifyResult BrowserWindow::OnNotify(NotifyHeader& hdr) {
         SelectionChanged();
         break;
       case LVN_KEYDOWN:
-        // The key moves the selection after this notification.
+      case NM_SETFOCUS:
+        // The key moves the selection after this notification; a list
+        // taking the focus selects its focused row after it.
         QTimer::singleShot(0, this, [this] { SelectionChanged(); });
         break;
       case NM_DBLCLK:

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMenu>
 
 #include "browser/browse_file_name.h"
+#include "browser/ui/browser_images.h"
 #include "editor/ide/editor_view.h"
 #include "project/model/app_state.h"
 #include "project/model/option_block.h"
@@ -88,6 +90,9 @@ bool BrowserCommands::OpenWindow() {
   auto* sheet = new SECWorksheetWnd(&m_frame);
   sheet->setAttribute(Qt::WA_DeleteOnClose);
   sheet->setObjectName("SourceBrowserFrame");
+  static const QIcon kIcon(BrowserResultImages().images[3]);  // the browser's own mark, in its tab too
+  sheet->setWindowIcon(kIcon);
+  sheet->SetTabIcon(kIcon);
   auto* window = new BrowserWindow(m_session, *this, m_filters, m_layout, toolset);
   sheet->setWidget(window);
   sheet->setWindowTitle(ToQString(window->Title()));
