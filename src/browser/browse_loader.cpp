@@ -150,13 +150,11 @@ int Loader::Occurrences(const BrowseRecord& r) {
   ContentCursor c(r);
   uint32_t n = 0;
   if (!c.U32(&n) || n > c.Left() / kOccurrenceBytes) return kBrowseDamaged;
-  std::vector<BrowseOccurrence>& list = m_symbol->occurrences;
-  const size_t first = list.size();
-  list.resize(first + n);
+  BrowseOccurrence* added = m_open->table->GrowOccurrences(*m_symbol, n);
   const uint8_t* p = r.contents + 4;
   const uint32_t count = m_open->table->symbolCount;
   for (uint32_t i = 0; i < n; ++i, p += kOccurrenceBytes) {
-    BrowseOccurrence& o = list[first + i];
+    BrowseOccurrence& o = added[i];
     o.kind = Le16(p);
     o.file = Le16(p + 2);
     o.line = Le32(p + 4);
@@ -207,7 +205,7 @@ int Loader::CloseSection() {
 // The references are moved forward in place and the definitions kept in
 // one scratch buffer shared by all records. Returns the number of
 // definitions and references (kinds 1, 2, 5 and 6).
-uint32_t OrderOccurrences(std::vector<BrowseOccurrence>& list, std::vector<BrowseOccurrence>& defs) {
+uint32_t OrderOccurrences(BrowseOccurrences& list, std::vector<BrowseOccurrence>& defs) {
   defs.clear();
   size_t refs = 0;
   uint32_t calls = 0;
@@ -221,8 +219,8 @@ uint32_t OrderOccurrences(std::vector<BrowseOccurrence>& list, std::vector<Brows
       defs.push_back(list[i]);
     }
   }
-  list.resize(refs);
-  list.insert(list.end(), defs.begin(), defs.end());
+  std::copy(defs.begin(), defs.end(), list.begin() + refs);
+  list.Truncate(refs + defs.size());
   return static_cast<uint32_t>(list.size()) - calls;
 }
 

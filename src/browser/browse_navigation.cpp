@@ -31,7 +31,7 @@ const BrowseFile* PlaceFile(const BrowseModule& m, const BrowseOccurrence& o) {
 const BrowseOccurrence* Step(BrowseSession& session, bool forward) {
   BrowseModule* m = session.Module();
   if (!m || !m->cursor.name || !m->cursor.symbol) return nullptr;
-  const std::vector<BrowseOccurrence>& list = m->cursor.symbol->occurrences;
+  const BrowseOccurrences& list = m->cursor.symbol->occurrences;
   const size_t n = list.size();
   if (n == 0) return nullptr;
   size_t i = m->cursor.index < n ? m->cursor.index : 0;

@@ -20,7 +20,7 @@ bool CallsItself(const BrowseSymbol& s) {
 
 void Collect(BrowseGraphNode& node, uint16_t kind, int depth, size_t* count) {
   if (depth >= kGraphDepth) return;
-  const std::vector<BrowseOccurrence>& list = node.symbol->occurrences;
+  const BrowseOccurrences& list = node.symbol->occurrences;
   for (size_t i = list.size(); i-- > 0;) {
     const BrowseOccurrence& o = list[i];
     if (o.kind != kind || !o.ref || CallsItself(*o.ref)) continue;
