@@ -71,6 +71,7 @@ std::string BrowseSession::Open(const std::string& file, std::string_view baseFo
 }
 
 void BrowseSession::Free() {
+  if (m_module && m_beforeFree) m_beforeFree();
   m_module.reset();
   m_addIn = BrowseAddInLocation();
 }

@@ -415,6 +415,27 @@ TEST_F(SessionFixture, SameNameReadsOnceAnotherNameReloads) {
   EXPECT_FALSE(session.Module()->FindName("main"));
 }
 
+// Whoever shows the table's records hears of it before the table goes:
+// freed, or replaced by another file's; not when nothing was loaded.
+TEST_F(SessionFixture, TableGoingIsAnnouncedFirst) {
+  int heard = 0;
+  session.m_beforeFree = [&] {
+    EXPECT_NE(session.Module(), nullptr);  // still there to let go of
+    ++heard;
+  };
+  const std::string path = Write("a", SampleModule());
+  const std::string other = Write("b", SampleModule(true));
+  session.Free();
+  EXPECT_EQ(heard, 0);
+  ASSERT_EQ(session.Open(path, dir.path()), "");
+  ASSERT_EQ(session.Open(path, dir.path()), "");  // the same file: kept
+  EXPECT_EQ(heard, 0);
+  ASSERT_EQ(session.Open(other, dir.path()), "");
+  EXPECT_EQ(heard, 1);
+  session.Free();
+  EXPECT_EQ(heard, 2);
+}
+
 TEST_F(SessionFixture, FailureLeavesNoTableAndNamesTheFile) {
   const std::string good = Write("good", SampleModule());
   ASSERT_EQ(session.Open(good, dir.path()), "");

@@ -34,6 +34,9 @@ bool BrowsableToolset(int toolset) { return toolset >= kToolset51 && toolset <= 
 BrowserCommands::BrowserCommands(CMainFrame& frame, ShellApp& app, BrowseSession& session)
     : m_frame(frame), m_app(app), m_session(session) {
   m_runDialog = [](QDialog& d) { return d.exec(); };
+  // Another file's table replacing this one (a look-up on another target)
+  // takes the window that shows its records with it.
+  m_session.m_beforeFree = [this] { CloseWindow(); };
   m_frame.OnCommand(kCmdSourceBrowser, [this](CommandId) { OnSourceBrowser(); });
   m_frame.OnUpdate(kCmdSourceBrowser, [this](CommandState& s) {
     ProjectRec* p = m_app.Project();
@@ -48,6 +51,7 @@ BrowserCommands::BrowserCommands(CMainFrame& frame, ShellApp& app, BrowseSession
 }
 
 BrowserCommands::~BrowserCommands() {
+  m_session.m_beforeFree = nullptr;
   m_frame.Editors().ViewContext().browserMenu = nullptr;
   if (m_sheet) delete m_sheet.data();
 }
@@ -115,17 +119,20 @@ bool BrowserCommands::OpenWindow() {
   return true;
 }
 
-void BrowserCommands::Close() {
+void BrowserCommands::CloseWindow() {
   if (m_window) m_window->SaveLayout();
-  if (m_sheet) {
-    const QRect r = m_sheet->geometry();
-    m_layout.placement = {r.x(), r.y(), r.width(), r.height()};
-    SECWorksheetWnd* sheet = m_sheet.data();
-    m_sheet = nullptr;
-    m_window = nullptr;
-    m_frame.MdiClient()->removeSubWindow(sheet);
-    delete sheet;
-  }
+  if (!m_sheet) return;
+  const QRect r = m_sheet->geometry();
+  m_layout.placement = {r.x(), r.y(), r.width(), r.height()};
+  SECWorksheetWnd* sheet = m_sheet.data();
+  m_sheet = nullptr;
+  m_window = nullptr;
+  m_frame.MdiClient()->removeSubWindow(sheet);
+  delete sheet;
+}
+
+void BrowserCommands::Close() {
+  CloseWindow();
   m_session.Free();
 }
 

@@ -43,6 +43,8 @@ class BrowserCommands : public BrowserHost, public BrowseViewer {
   // Closes the window (its layout kept for the next one) and drops the
   // browse information.
   void Close();
+  // Closes the window only.
+  void CloseWindow();
   BrowserWindow* Window() const;
   // The current target's browse file and base folder.
   BrowseSource Source() const;
