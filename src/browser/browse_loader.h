@@ -16,11 +16,12 @@
 // to close builds the module; later ones (other modules linked into the
 // file) are merged into it (browse_merge.h).
 //
-// Damage is refused as a whole: a record cut off by the end of the data, a
-// field running past its record, data ending before an end record, a browse
-// record outside a section or before its name or symbol record, more symbol
-// records than the header counts, or a reference to a symbol number the
-// header does not count: code 3, and no table.
+// The end of the data, also inside a record whose length runs past it, ends
+// the reading like an end record: the open section is closed and what was
+// read is used. Damaged contents are refused as a whole: a field running
+// past its record, a browse record outside a section or before its name or
+// symbol record, more symbol records than the header counts, or a reference
+// to a symbol number the header does not count: code 3, and no table.
 #pragma once
 
 #include <cstddef>

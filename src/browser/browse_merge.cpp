@@ -1,5 +1,6 @@
 #include "browser/browse_merge.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace pm2 {
@@ -100,26 +101,30 @@ void MergeBrowseSection(BrowseModule& module, const BrowseSection& section) {
     }
   }
 
+  std::vector<BrowseOccurrence> added;
   for (const BrowseName& name : part.Names())
     for (const BrowseSymbol* s = name.first; s; s = s->next) {
       BrowseSymbol& to = *into[s];
       const bool join = joins[s];
+      added.clear();
       for (BrowseOccurrence o : s->occurrences) {
         o.file = o.file < fileMap.size() ? fileMap[o.file] : 0;
         if (o.ref) o.ref = into.count(o.ref) ? into[o.ref] : nullptr;
         o.flags = static_cast<uint8_t>((o.flags & kOccResolved) | kOccRemapped);
+        // Equal to one the record has, or to one this section adds.
         BrowseOccurrence* same = nullptr;
-        if (join)
+        if (join) {
           for (BrowseOccurrence& h : to.occurrences)
-            if (SameOccurrence(h, o)) {
-              same = &h;
-              break;
-            }
+            if (!same && SameOccurrence(h, o)) same = &h;
+          for (BrowseOccurrence& h : added)
+            if (!same && SameOccurrence(h, o)) same = &h;
+        }
         if (same)
-          same->access |= o.access;
+          same->access = static_cast<uint8_t>(same->access | o.access);
         else
-          to.occurrences.push_back(o);
+          added.push_back(o);
       }
+      if (!added.empty()) std::copy(added.begin(), added.end(), module.GrowOccurrences(to, added.size()));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "browser/browse_navigation.h"
 
+#include "browser/browse_loader.h"
+
 namespace pm2 {
 namespace {
 
@@ -29,7 +31,7 @@ const BrowseFile* PlaceFile(const BrowseModule& m, const BrowseOccurrence& o) {
 const BrowseOccurrence* Step(BrowseSession& session, bool forward) {
   BrowseModule* m = session.Module();
   if (!m || !m->cursor.name || !m->cursor.symbol) return nullptr;
-  const std::vector<BrowseOccurrence>& list = m->cursor.symbol->occurrences;
+  const BrowseOccurrences& list = m->cursor.symbol->occurrences;
   const size_t n = list.size();
   if (n == 0) return nullptr;
   size_t i = m->cursor.index < n ? m->cursor.index : 0;
@@ -51,8 +53,13 @@ struct Found {
 // Loads the table and finds the name, else its forms with the prefixes the
 // compilers give functions with register parameters ("_") and reentrant
 // functions ("_?").
-Found FindName(BrowseSession& session, const BrowseSource& source, const std::string& name) {
+Found FindName(BrowseSession& session, const BrowseSource& source, const std::string& name, bool prefixes) {
   Found r;
+  if (source.toolsWriteNone) {
+    session.Free();
+    r.text = BrowseErrorText(kBrowseNoInfo, source.file);
+    return r;
+  }
   std::string err = session.Open(source.file, source.baseFolder);
   if (!err.empty()) {
     r.text = err;
@@ -60,8 +67,8 @@ Found FindName(BrowseSession& session, const BrowseSource& source, const std::st
   }
   BrowseModule& m = *session.Module();
   r.name = m.FindName(name);
-  if (!r.name) r.name = m.FindName("_" + name);
-  if (!r.name) r.name = m.FindName("_?" + name);
+  if (!r.name && prefixes) r.name = m.FindName("_" + name);
+  if (!r.name && prefixes) r.name = m.FindName("_?" + name);
   if (!r.name) r.text = UndefinedSymbolText(name);
   return r;
 }
@@ -76,7 +83,7 @@ std::string UndefinedPlaceText(const std::string& name) {
 
 std::string GoToSymbol(BrowseSession& session, const BrowseSource& source, const std::string& name,
                        bool definition, BrowseViewer& viewer, BrowseChooser& chooser) {
-  Found f = FindName(session, source, name);
+  Found f = FindName(session, source, name, true);
   if (f.text) return *f.text;
   BrowseSymbol* s = f.name->first;
   if (!s) return UndefinedPlaceText(name);
@@ -125,7 +132,8 @@ std::optional<std::string> FindSymbolLocation(BrowseSession& session, const Brow
                                               const std::string& name, bool definition,
                                               BrowseChooser& chooser) {
   session.AddInLocation() = BrowseAddInLocation();
-  Found f = FindName(session, source, name);
+  // The add-in names the symbol as the browse records hold it.
+  Found f = FindName(session, source, name, false);
   if (f.text) return f.text;
   BrowseSymbol* s = f.name->first;
   if (s && s->next) {
@@ -171,7 +179,7 @@ void SetBrowseCursor(BrowseSession& session, BrowseSymbol* symbol, size_t index)
   m->cursor = BrowseCursor{symbol->owner, symbol, index};
 }
 
-std::vector<BrowseChoice> BrowseChoices(const BrowseModule& module, const BrowseName& name) {
+std::vector<BrowseChoice> BrowseChoices(const BrowseName& name) {
   struct ClassWord {
     uint16_t cls;
     const char* word;
@@ -186,13 +194,7 @@ std::vector<BrowseChoice> BrowseChoices(const BrowseModule& module, const Browse
   for (BrowseSymbol* s = name.first; s; s = s->next)
     for (const ClassWord& w : kWords) {
       if (w.cls != s->cls) continue;
-      BrowseChoice row{std::string(w.word) + " - " + name.text, s};
-      // Records of one class differ only by where they are defined.
-      const size_t i = FirstWanted(*s, true);
-      if (i != std::string::npos)
-        if (const BrowseFile* f = PlaceFile(module, s->occurrences[i]))
-          row.text += "  (" + f->path + "(" + std::to_string(s->occurrences[i].line) + "))";
-      rows.push_back(std::move(row));
+      rows.push_back(BrowseChoice{std::string(w.word) + " - " + name.text, s});
     }
   return rows;
 }

@@ -19,6 +19,9 @@ namespace pm2 {
 struct BrowseSource {
   std::string file;
   std::string baseFolder;
+  // The target's tools write no browse records (ARM-GNU): every look-up
+  // answers with the no-information text without reading the file.
+  bool toolsWriteNone = false;
 };
 
 // Picks one of several symbol records that share a name.
@@ -58,9 +61,8 @@ std::string GoToSymbol(BrowseSession& session, const BrowseSource& source, const
 bool GoToNextReference(BrowseSession& session, BrowseViewer& viewer);
 bool GoToPreviousReference(BrowseSession& session, BrowseViewer& viewer);
 
-// The add-in's look-up, with the same "_%s" and "_?%s" forms (the add-in
-// names functions as written in the source, the compilers may not); several
-// symbol records are put to the chooser. Nothing when the choice was cancelled; "" when found (the
+// The add-in's look-up of exactly that name; several symbol records are
+// put to the chooser. Nothing when the choice was cancelled; "" when found (the
 // add-in location and the cursor hold the place); else the message.
 std::optional<std::string> FindSymbolLocation(BrowseSession& session, const BrowseSource& source,
                                               const std::string& name, bool definition,
@@ -75,13 +77,13 @@ bool GetPreviousReferenceLocation(BrowseSession& session);
 void SetBrowseCursor(BrowseSession& session, BrowseSymbol* symbol, size_t index);
 
 // One line of the choice between a name's symbol records: "%s - %s" with the
-// class word and the name, and the first definition's place when known.
+// class word and the name.
 struct BrowseChoice {
   std::string text;
   BrowseSymbol* symbol = nullptr;
 };
 // Empty for a name with fewer than two records; records of other classes
 // than the nine are left out.
-std::vector<BrowseChoice> BrowseChoices(const BrowseModule& module, const BrowseName& name);
+std::vector<BrowseChoice> BrowseChoices(const BrowseName& name);
 
 }  // namespace pm2

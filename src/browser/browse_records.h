@@ -13,8 +13,8 @@
 // The first byte must be a module-start type (0x02, 0x2E, 0x70, 0x82, 0x8A,
 // 0xC4). Reading ends at record 0x1A or at a module end (0x04, 0x8A, 0xC6).
 // Browse records (0x60..0x64) are described in browse_loader.h. A record
-// whose length runs past the end of the data, or data that ends before an
-// end record, is a damaged file: nothing of it is used.
+// whose length runs past the end of the data is not used; the reading ends
+// there.
 #pragma once
 
 #include <cstddef>

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +36,9 @@ class BrowseSession {
   std::string Open(const std::string& file, std::string_view baseFolder);
   // Drops the table, its cursor and the add-in location.
   void Free();
+  // Called before a loaded table goes (freed, or replaced by another
+  // file's): windows that show its records let go of them.
+  std::function<void()> m_beforeFree;
 
   // The loaded table, or null.
   BrowseModule* Module() const { return m_module && m_module->loaded ? m_module.get() : nullptr; }

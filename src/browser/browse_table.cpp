@@ -1,6 +1,11 @@
 #include "browser/browse_table.h"
 
+#include <algorithm>
+
 namespace pm2 {
+
+// A table holds a million entries: each stays small.
+static_assert(sizeof(BrowseOccurrence) <= 24);
 
 size_t BrowseHash(std::string_view name) {
   uint32_t h = 0;
@@ -36,6 +41,31 @@ BrowseSymbol& BrowseModule::AddSymbol(BrowseName& name, bool front) {
     name.last = &s;
   }
   return s;
+}
+
+BrowseOccurrence* BrowseModule::GrowOccurrences(BrowseSymbol& symbol, size_t n) {
+  static constexpr size_t kBlockEntries = 1 << 16;
+  BrowseOccurrences& list = symbol.occurrences;
+  const size_t total = list.m_size + n;
+  BrowseOccurrence* array = nullptr;
+  if (total > kBlockEntries / 4) {
+    // A large array gets a block of its own.
+    m_blocks.push_back(std::make_unique<BrowseOccurrence[]>(total));
+    array = m_blocks.back().get();
+  } else {
+    if (m_freeLeft < total) {
+      m_blocks.push_back(std::make_unique<BrowseOccurrence[]>(kBlockEntries));
+      m_free = m_blocks.back().get();
+      m_freeLeft = kBlockEntries;
+    }
+    array = m_free;
+    m_free += total;
+    m_freeLeft -= total;
+  }
+  std::copy(list.begin(), list.end(), array);
+  list.m_data = array;
+  list.m_size = static_cast<uint32_t>(total);
+  return array + (total - n);
 }
 
 const BrowseFile* BrowseModule::FileByNumber(uint32_t n) const {

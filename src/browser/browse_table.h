@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,16 +65,39 @@ struct BrowseFile {
   std::string path;      // full path
 };
 
+// 24 bytes: a table holds a million of them.
 struct BrowseOccurrence {
   uint16_t kind = 0;
   uint8_t flags = 0;
+  uint8_t access = 0;   // BrowseAccess bits (the file's word has no others)
   uint32_t file = 0;    // 1-based file number; 0 or above the count: no file
   uint32_t line = 0;
-  uint32_t access = 0;  // BrowseAccess bits
   // The number read from the file (kNoSymbolNumber: none); once resolved,
   // `ref` is the symbol record it names (null for none).
   uint32_t refNumber = kNoSymbolNumber;
   BrowseSymbol* ref = nullptr;
+};
+
+// A record's occurrences: an array in its module's store (blocks of many
+// records' entries, freed with the module), so that a table of a million
+// entries costs a few allocations, not one per record.
+class BrowseOccurrences {
+ public:
+  BrowseOccurrence* begin() { return m_data; }
+  BrowseOccurrence* end() { return m_data + m_size; }
+  const BrowseOccurrence* begin() const { return m_data; }
+  const BrowseOccurrence* end() const { return m_data + m_size; }
+  size_t size() const { return m_size; }
+  bool empty() const { return m_size == 0; }
+  BrowseOccurrence& operator[](size_t i) { return m_data[i]; }
+  const BrowseOccurrence& operator[](size_t i) const { return m_data[i]; }
+  // Keeps the first n entries (n at most the size).
+  void Truncate(size_t n) { m_size = n < m_size ? static_cast<uint32_t>(n) : m_size; }
+
+ private:
+  friend class BrowseModule;
+  BrowseOccurrence* m_data = nullptr;
+  uint32_t m_size = 0;
 };
 
 struct BrowseName {
@@ -93,7 +117,7 @@ struct BrowseSymbol {
   // Definitions and references (kinds 1, 2, 5, 6), set after loading.
   uint32_t defRefCount = 0;
   // After loading: kinds 2 to 5 in file order, then kinds 1 and 6.
-  std::vector<BrowseOccurrence> occurrences;
+  BrowseOccurrences occurrences;
   BrowseName* owner = nullptr;
 };
 
@@ -129,6 +153,9 @@ class BrowseModule {
   BrowseName& AddName(std::string text);
   // A new symbol record of `name`, at the end of its records or in front.
   BrowseSymbol& AddSymbol(BrowseName& name, bool front);
+  // Grows a record's occurrences by n entries (a new array of old + n, the
+  // old ones copied) and returns the first new one.
+  BrowseOccurrence* GrowOccurrences(BrowseSymbol& symbol, size_t n);
 
   // ---- reading
   size_t FileCount() const { return m_files.size(); }
@@ -147,6 +174,10 @@ class BrowseModule {
   std::deque<BrowseFile> m_files;
   std::deque<BrowseName> m_names;
   std::deque<BrowseSymbol> m_symbols;
+  // The store of the occurrence arrays: blocks handed out front to back.
+  std::vector<std::unique_ptr<BrowseOccurrence[]>> m_blocks;
+  BrowseOccurrence* m_free = nullptr;
+  size_t m_freeLeft = 0;
   std::array<BrowseName*, kBrowseBuckets> m_buckets{};
 };
 

@@ -100,11 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
                 0},
         FindRow{"Undefined", "nothing", true, "Source Browser: 'nothing' is undefined !", nullptr, 0},
         FindRow{"UnderscoreNameAsAsked", "_isr", true, nullptr, "/abs/util.c", 50, "_isr"},
-        FindRow{"UnderscoreForm", "isr", true, nullptr, "/abs/util.c", 50, "_isr"},
-        FindRow{"UnderscoreQuestionForm", "vector", false, "Source Browser: 'vector' - undefined Definition/Reference !",
-                nullptr, 0},
-        FindRow{"UnderscoreQuestionFormDefinition", "vector", true, nullptr, "/abs/util.c", 90, "_?vector"},
-        FindRow{"PrefixOnlyInFront", "sr", true, "Source Browser: 'sr' is undefined !", nullptr, 0}),
+        // The add-in's name is taken as it is: no compiler prefixes tried.
+        FindRow{"UnderscoreFormNotTried", "isr", true, "Source Browser: 'isr' is undefined !", nullptr, 0},
+        FindRow{"UnderscoreQuestionFormNotTried", "vector", true, "Source Browser: 'vector' is undefined !", nullptr,
+                0},
+        FindRow{"UnderscoreQuestionNameAsAsked", "_?vector", true, nullptr, "/abs/util.c", 90, "_?vector"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(NavFixture, LoaderErrorIsTheAnswer) {
@@ -266,19 +266,20 @@ TEST_F(SeveralFixture, EditorWithoutBrowserWindowAsksTheChooser) {
   EXPECT_EQ(chooser.asked.size(), 2u);
 }
 
-TEST_F(SeveralFixture, ChoiceLinesNameClassAndPlace) {
+TEST_F(SeveralFixture, ChoiceLinesNameClassAndName) {
   ASSERT_EQ(session.Open(source.file, source.baseFolder), "");
   const BrowseModule& m = *session.Module();
-  std::vector<BrowseChoice> rows = BrowseChoices(m, *m.FindName("i"));
+  std::vector<BrowseChoice> rows = BrowseChoices(*m.FindName("i"));
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0].text, "local sym - i  (" + dir / "a.c" + "(10))");
-  EXPECT_EQ(rows[1].text, "local sym - i  (" + dir / "a.c" + "(20))");
+  EXPECT_EQ(rows[0].text, "local sym - i");
+  EXPECT_EQ(rows[1].text, "local sym - i");
+  EXPECT_EQ(rows[0].symbol, m.FindName("i")->first);
   EXPECT_EQ(rows[1].symbol, m.FindName("i")->first->next);
 }
 
 TEST_F(NavFixture, SingleRecordGivesNoChoiceLines) {
   ASSERT_EQ(session.Open(source.file, source.baseFolder), "");
-  EXPECT_TRUE(BrowseChoices(*session.Module(), *session.Module()->FindName("main")).empty());
+  EXPECT_TRUE(BrowseChoices(*session.Module()->FindName("main")).empty());
 }
 
 TEST_F(NavFixture, OccurrenceWithoutFile) {

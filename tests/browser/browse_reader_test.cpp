@@ -130,17 +130,44 @@ TEST(BrowseReader, NamesSharingABucketAreBothFound) {
   EXPECT_EQ(m->FindName("A"), nullptr);
 }
 
-// Every cut of the sample is refused whole: no table is left behind.
-TEST(BrowseReader, EveryTruncationIsAnErrorWithoutTable) {
+// A cut anywhere ends the reading there: what was read before the cut is
+// the table (its names a leading part of the whole file's), a cut before
+// the first browse header leaves no information, and nothing else fails.
+TEST(BrowseReader, EveryTruncationKeepsWhatWasReadBeforeIt) {
   const BrowseSampleFile whole = SampleModule();
+  std::unique_ptr<BrowseModule> full;
+  ASSERT_EQ(Load(whole, &full), kBrowseOk);
+  size_t lastNames = 0;
   for (size_t n = 0; n < whole.bytes.size(); ++n) {
     BrowseSampleFile cut;
     cut.bytes.assign(whole.bytes.begin(), whole.bytes.begin() + static_cast<long>(n));
     std::unique_ptr<BrowseModule> m;
     const int code = Load(cut, &m);
-    EXPECT_EQ(code, n == 0 ? kBrowseInvalid : kBrowseDamaged) << "cut at " << n;
-    EXPECT_FALSE(m) << "cut at " << n;
+    if (n == 0) {
+      EXPECT_EQ(code, kBrowseInvalid);
+      continue;
+    }
+    if (code == kBrowseNoInfo) {
+      EXPECT_FALSE(m) << "cut at " << n;
+      EXPECT_EQ(lastNames, 0u) << "cut at " << n;
+      continue;
+    }
+    ASSERT_EQ(code, kBrowseOk) << "cut at " << n;
+    ASSERT_TRUE(m);
+    ASSERT_LE(m->Names().size(), full->Names().size());
+    EXPECT_GE(m->Names().size(), lastNames) << "cut at " << n;
+    lastNames = m->Names().size();
+    for (size_t i = 0; i < m->Names().size(); ++i) EXPECT_EQ(m->Names()[i].text, full->Names()[i].text);
+    // A reference to a record not read yet resolves to none, never to
+    // another record.
+    for (const BrowseSymbol& s : m->Symbols())
+      for (const BrowseOccurrence& o : s.occurrences) {
+        if (o.ref) {
+          EXPECT_EQ(o.ref->number, o.refNumber) << "cut at " << n;
+        }
+      }
   }
+  EXPECT_EQ(lastNames, full->Names().size());
 }
 
 struct BadRow {
@@ -167,7 +194,6 @@ std::vector<BadRow> BadRows() {
   rows.push_back({"NoBrowseSection", Started().Other().ModuleEnd(), kBrowseNoInfo});
   rows.push_back({"EndsAtFirstRecordThatIsAnEnd", BrowseSampleFile().ModuleStart(0x8A).Header(0).ModuleEnd(),
                   kBrowseNoInfo});
-  rows.push_back({"NoEndRecord", Started().Header(0), kBrowseDamaged});
   rows.push_back({"BrowseRecordOutsideSection", Started().NameRec("x").ModuleEnd(), kBrowseDamaged});
   rows.push_back({"SymbolBeforeName", Started().Header(1).Symbol(4).ModuleEnd(), kBrowseDamaged});
   rows.push_back({"OccurrencesBeforeSymbol", Started().Header(1).NameRec("x").Occurrences({{1, 1, 1}}).ModuleEnd(),
@@ -177,7 +203,6 @@ std::vector<BadRow> BadRows() {
   rows.push_back({"CallToUncountedSymbol",
                   Started().Header(1).NameRec("x").Symbol(8).Occurrences({{3, 1, 1, 0, 1}}).ModuleEnd(),
                   kBrowseDamaged});
-  rows.push_back({"SymbolCountBeyondTheData", Started().Header(0x40000000).ModuleEnd(), kBrowseDamaged});
   BrowseSampleFile manyOccurrences = Started().Header(1).NameRec("x").Symbol(4);
   std::vector<uint8_t> c;
   BrowseSampleFile::U32(c, 1000);  // a count the record cannot hold
@@ -189,7 +214,7 @@ std::vector<BadRow> BadRows() {
   BrowseSampleFile zeroLength = Started();
   zeroLength.bytes.insert(zeroLength.bytes.end(), {0x0E, 0x00, 0x00});
   zeroLength.ModuleEnd();
-  rows.push_back({"ZeroLength", zeroLength, kBrowseDamaged});
+  rows.push_back({"ZeroLengthEndsTheReading", zeroLength, kBrowseNoInfo});
   return rows;
 }
 
@@ -226,6 +251,13 @@ std::vector<GoodRow> GoodRows() {
                     return f;
                   }(), 1});
   rows.push_back({"EmptyName", Started().Header(1).NameRec("").Symbol(4).ModuleEnd(), 1});
+  rows.push_back({"NoEndRecord", Started().Header(0).NameRec("x"), 1});
+  rows.push_back({"SymbolCountBeyondTheData", Started().Header(0x40000000).NameRec("x").Symbol(4).ModuleEnd(), 1});
+  rows.push_back({"LastRecordLongerThanTheData", [] {
+                    BrowseSampleFile f = Started().Header(0).NameRec("x");
+                    f.bytes.insert(f.bytes.end(), {0x62, 0x40, 0x00, 0x00});
+                    return f;
+                  }(), 1});
   return rows;
 }
 class BrowseGoodFile : public ::testing::TestWithParam<GoodRow> {};
@@ -323,6 +355,35 @@ TEST(BrowseMerge, SecondModuleJoinsTheFirst) {
   EXPECT_EQ(f.occurrences[1].ref, &g);
 }
 
+// A member recorded by two modules at one place is one entry only when it
+// belongs to a tag of the same name: the first module's tag references
+// are resolved before the second joins.
+TEST(BrowseMerge, MemberPlacesCompareTheirTagNames) {
+  auto module = [](BrowseSampleFile& f, const char* tag, bool first) {
+    if (first)
+      f.Header(2, {"none"});
+    else
+      f.Other().SectionHeader(2);
+    f.File("/p/s.h").NameRec(tag).Symbol(32, 0, 15).Occurrences({{1, 1, 3}});
+    f.NameRec("field").Symbol(16, 0, 4).Occurrences({{6, 1, 4, 0, 0}});
+  };
+  for (const bool sameTag : {true, false}) {
+    BrowseSampleFile f;
+    f.ModuleStart();
+    module(f, "pair", true);
+    module(f, sameTag ? "pair" : "other", false);
+    f.ModuleEnd();
+    std::unique_ptr<BrowseModule> m;
+    ASSERT_EQ(Load(f, &m), kBrowseOk);
+    const BrowseSymbol& field = *m->FindName("field")->first;
+    ASSERT_EQ(field.occurrences.size(), sameTag ? 1u : 2u) << sameTag;
+    EXPECT_EQ(field.occurrences[0].ref, m->FindName("pair")->first);
+    if (!sameTag) {
+      EXPECT_EQ(field.occurrences[1].ref, m->FindName("other")->first);
+    }
+  }
+}
+
 // ---- the session: loading on demand
 
 struct SessionFixture : ::testing::Test {
@@ -352,6 +413,27 @@ TEST_F(SessionFixture, SameNameReadsOnceAnotherNameReloads) {
   ASSERT_TRUE(session.Module());
   EXPECT_TRUE(session.Module()->FindName("only"));
   EXPECT_FALSE(session.Module()->FindName("main"));
+}
+
+// Whoever shows the table's records hears of it before the table goes:
+// freed, or replaced by another file's; not when nothing was loaded.
+TEST_F(SessionFixture, TableGoingIsAnnouncedFirst) {
+  int heard = 0;
+  session.m_beforeFree = [&] {
+    EXPECT_NE(session.Module(), nullptr);  // still there to let go of
+    ++heard;
+  };
+  const std::string path = Write("a", SampleModule());
+  const std::string other = Write("b", SampleModule(true));
+  session.Free();
+  EXPECT_EQ(heard, 0);
+  ASSERT_EQ(session.Open(path, dir.path()), "");
+  ASSERT_EQ(session.Open(path, dir.path()), "");  // the same file: kept
+  EXPECT_EQ(heard, 0);
+  ASSERT_EQ(session.Open(other, dir.path()), "");
+  EXPECT_EQ(heard, 1);
+  session.Free();
+  EXPECT_EQ(heard, 2);
 }
 
 TEST_F(SessionFixture, FailureLeavesNoTableAndNamesTheFile) {

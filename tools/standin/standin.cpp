@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -25,6 +26,7 @@
 
 #include "builder/runner/command_line_split.h"
 #include "builder/runner/progress_channel.h"
+#include "standin_browse.h"
 
 namespace {
 
@@ -197,6 +199,8 @@ int main(int argc, char** argv) {
   }
   std::vector<std::string> inputs;
   bool assemblerSource = false;  // GNU and ADS compilers: "-S"
+  bool browse = false;           // the C compilers' BROWSE control
+  bool srcControl = false;       // the C compilers' SRC(): assembler source out
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a.rfind("PR(", 0) == 0 && a.back() == ')') r.listing = a.substr(3, a.size() - 4);
@@ -205,9 +209,13 @@ int main(int argc, char** argv) {
     {
       ++i;
       r.outputName = Local(args[i].substr(1, args[i].size() - 2));
+      srcControl = true;
     }
-    else if (r.kind == Kind::kCompiler && a.rfind("SRC(", 0) == 0 && a.back() == ')')
+    else if (r.kind == Kind::kCompiler && a.rfind("SRC(", 0) == 0 && a.back() == ')') {
       r.outputName = Local(a.substr(4, a.size() - 5));
+      srcControl = true;
+    }
+    else if (r.kind == Kind::kCompiler && strcasecmp(a.c_str(), "BROWSE") == 0) browse = true;
     else if ((r.kind == Kind::kGnu || r.kind == Kind::kAds) && a == "-S") assemblerSource = true;
     else if ((a == "TO" || a == "-o" || a == "--output" || a == "-output") && i + 1 < args.size()) r.outputName = args[++i];
     else if (r.kind != Kind::kYq166 && a.rfind("OBJECT(", 0) == 0 && a.back() == ')') r.outputName = Local(a.substr(7, a.size() - 8));
@@ -276,7 +284,31 @@ int main(int argc, char** argv) {
   }
   if (!output.empty() && r.errors == 0) {
     std::ofstream f(output, std::ios::binary);
-    f << "stand-in output of " << self << " for " << r.source << "\n";
+    // The C compilers (not the C++ translator) told BROWSE write a module
+    // with browse records; a linker joins those of its objects.
+    static const char* const kBrowseCompilers[] = {"Q51", "Q251", "Q166", "QX51", "Q66"};
+    bool browseCompiler = false;
+    for (const char* name : kBrowseCompilers) browseCompiler = browseCompiler || strcasecmp(name, self.c_str()) == 0;
+    std::string linked;
+    if (r.kind == Kind::kLinker) {
+      std::vector<std::string> objects;
+      for (const std::string& a : args) {
+        std::string item;
+        std::istringstream parts(a);
+        while (std::getline(parts, item, ',')) {
+          while (!item.empty() && (item.front() == '"' || item.front() == ' ')) item.erase(0, 1);
+          while (!item.empty() && (item.back() == '"' || item.back() == ' ')) item.pop_back();
+          if (!item.empty() && Exists(Local(item))) objects.push_back(ReadFile(Local(item)));
+        }
+      }
+      linked = standin::LinkBrowseSections(objects);
+    }
+    if (browseCompiler && browse && !srcControl && !r.source.empty())
+      f << standin::BrowseObject(std::filesystem::absolute(r.source).lexically_normal().string(), ReadFile(r.source));
+    else if (!linked.empty())
+      f << linked;
+    else
+      f << "stand-in output of " << self << " for " << r.source << "\n";
   }
   std::fflush(stdout);
   if (r.exitCode >= 0) return r.exitCode;

@@ -400,6 +400,7 @@ bool EditorView::BuildContextMenu(QMenu& menu) {
   if (openAdded || !project) return true;
   menu.addSeparator();
   add(QStringLiteral("Go To Line"), kCmdGoToLine);
+  if (m_ctx->browserMenu) m_ctx->browserMenu(*this, menu);
   return true;
 }
 

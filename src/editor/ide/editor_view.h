@@ -57,6 +57,9 @@ struct EditorViewContext {
   // context menu offers it, and opening it in the view's window.
   std::function<bool(EditorView&)> startupEditorOffered;
   std::function<void(EditorView&)> openStartupEditor;
+  // Adds the source browser's items for the word at the caret to a
+  // context menu (empty: none).
+  std::function<void(class EditorView& view, QMenu& menu)> browserMenu;
   std::string lastCaretStatus;            // one cache for all views
 };
 

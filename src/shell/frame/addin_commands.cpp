@@ -16,7 +16,7 @@
 #include "shell/frame/main_frame.h"
 #include "shell/tools/addin_browse.h"
 #include "shell/tools/addin_socket.h"
-#include "shell/tools/ui/browse_choice_dialog.h"
+#include "browser/ui/browse_result_dialog.h"
 #include "shell/tools/ui/lint_options_dialog.h"
 
 namespace pm2 {
@@ -162,12 +162,13 @@ static BrowseSource CurrentBrowseSource(ShellApp& app) {
   if (!p || !p->curTarget) return source;
   source.file = TargetBrowseFile(*p, *p->curTarget);
   source.baseFolder = p->folder.str();
+  source.toolsWriteNone = p->curTarget->toolset == kToolsetArmGnu;  // its tools write no browse records
   return source;
 }
 
 std::optional<std::string> AddInCommands::FindSymbolLocation(const std::string& symbol, bool definition,
                                                              BrowseLocation* location) {
-  DialogBrowseChooser chooser(m_browse, &m_frame, m_runDialog);
+  DialogBrowseChooser chooser(&m_frame, m_runDialog);
   return FindAddInSymbol(m_browse, CurrentBrowseSource(m_app), chooser, symbol, definition, location);
 }
 

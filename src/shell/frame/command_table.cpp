@@ -119,7 +119,7 @@ const std::vector<CommandRow>& CommandTable() {
       {35048, 35048, "View", "symbols window", SessionWindow},
       {35073, 35073, "View", "tool box", SessionWindow},
       {35081, 35081, "View", "periodic window update", SessionWindow},
-      {35096, 35096, "View", "source browser", PWithTarget},
+      {35096, 35096, "View", "source browser (its own rule, browser_commands.cpp)", nullptr},
       {35409, 35409, "View", "include dependencies in the project tree", IncludeDeps},
       {32702, 32702, "Project", "new project", RuleP},
       {32792, 32792, "Project", "open project", RuleP},

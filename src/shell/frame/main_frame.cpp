@@ -28,6 +28,7 @@
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_title.h"
 #include "shell/frame/addin_commands.h"
+#include "shell/frame/browser_commands.h"
 #include "shell/frame/project_commands_ext.h"
 #include "shell/frame/tool_commands.h"
 #include "shell/tools/scc_commands.h"
@@ -126,6 +127,7 @@ CMainFrame::~CMainFrame() {
   // Nothing may reach this half of the frame while the rest goes away.
   disconnect(MdiClient(), nullptr, this, nullptr);
   m_tools.reset();  // its threads end before the windows they write to
+  m_browser.reset();
   m_addIns.reset();
   m_editors->CloseAll();
   m_app.m_windows.Forget(WindowSlot::OutputPane, m_output);
@@ -192,6 +194,7 @@ bool CMainFrame::OnCreate() {
   };
   m_tools = std::make_unique<ToolCommands>(*this, m_app, m_settings, std::move(editor));
   m_addIns = std::make_unique<AddInCommands>(*this, m_app, m_settings);
+  m_browser = std::make_unique<BrowserCommands>(*this, m_app, m_addIns->Browse());
   RegisterKeys();
   SetCloseHook([this] { return CloseSequence(); });
   auto* idle = new QTimer(this);
@@ -587,6 +590,7 @@ void CMainFrame::ReloadChangedDocuments() {
 }
 
 void CMainFrame::CloseBrowser() {
+  if (m_browser) m_browser->Close();
   if (m_addIns) m_addIns->FreeBrowseInfo();
 }
 

@@ -30,6 +30,7 @@ class QMenu;
 namespace pm2 {
 
 class AddInCommands;
+class BrowserCommands;
 class BuildPort;
 class COutWin;
 class CPrjWin;
@@ -104,7 +105,7 @@ class CMainFrame : public SECWorkbookWnd,
   void CheckChangedSourceFiles() override;
   void ReloadChangedDocuments() override;
   void ForAllDocuments(int action) override { RunDocumentAction(action, {}); }
-  // Drops the loaded browse information (the add-in's look-ups hold it).
+  // Closes the source browser and drops the loaded browse information.
   void CloseBrowser() override;
 
   // ---- documents and source positions
@@ -224,11 +225,14 @@ class CMainFrame : public SECWorkbookWnd,
   ToolCommands* Tools() const { return m_tools.get(); }
   // The add-in link's commands (addin_commands.h).
   AddInCommands* AddIns() const { return m_addIns.get(); }
+  // The source browser's command, window and look-ups (browser_commands.h).
+  BrowserCommands* Browser() const { return m_browser.get(); }
 
  private:
   std::unique_ptr<ProjectCommandsExt> m_projectCommands;
   std::unique_ptr<ToolCommands> m_tools;
   std::unique_ptr<AddInCommands> m_addIns;
+  std::unique_ptr<BrowserCommands> m_browser;
 };
 
 }  // namespace pm2

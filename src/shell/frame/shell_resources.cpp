@@ -87,6 +87,7 @@ ITEM 35039 "&Build Toolbar"
 ITEM 35040 "&Debug Toolbar"
 ITEM 35037 "&Project Window"
 ITEM 35033 "&Output Window"
+ITEM 35096 "&Source Browser"
 SEPARATOR
 ITEM 32752 "D&isassembly Window"
 ITEM 32749 "&Watch && Call Stack Window"

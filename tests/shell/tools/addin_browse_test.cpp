@@ -96,8 +96,10 @@ TEST_F(AddInBrowseFixture, FirstReference) {
   EXPECT_EQ(peer.blocks, (std::vector<std::string>{"file:" + dir / "src/main.c", "line:20"}));
 }
 
-TEST_F(AddInBrowseFixture, FunctionRecordedWithUnderscore) {
+TEST_F(AddInBrowseFixture, FunctionRecordedWithUnderscoreIsFoundOnlyByThatName) {
   Run(kAddInCmdDefinition, "isr");
+  EXPECT_TRUE(peer.blocks.empty());
+  Run(kAddInCmdDefinition, "_isr");
   EXPECT_EQ(peer.blocks, (std::vector<std::string>{"file:/abs/util.c", "line:50"}));
   EXPECT_EQ(link.Link().browse.symbol, "_isr");
 }

@@ -6,13 +6,10 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include <QListWidget>
 #include <QPushButton>
 
-#include "browser/browse_sample_file.h"
 #include "platform/settings_store.h"
 #include "platform/temp_dir.h"
-#include "shell/tools/ui/browse_choice_dialog.h"
 #include "shell/tools/ui/find_in_files_dialog.h"
 #include "shell/tools/ui/lint_options_dialog.h"
 #include "shell/tools/ui/scc_query_dialog.h"
@@ -243,48 +240,6 @@ TEST(SvcsTemplateDialog, IdentifierFieldHoldsSixtyFourCharacters) {
   dlg.accept();
   EXPECT_EQ(block->lst.SVCSID.str(), std::string(64, 'k'));
   PoolFreeAll();
-}
-
-TEST(BrowseChoiceDialog, OkTakesTheClickedRecord) {
-  App();
-  BrowseSymbol a, b;
-  BrowseChoiceDialog dlg("i", {{"local sym - i  (a.c(10))", &a}, {"local sym - i  (a.c(20))", &b}});
-  dlg.show();
-  EXPECT_EQ(dlg.List()->count(), 2);
-  EXPECT_FALSE(dlg.OkButton()->isEnabled());
-  EXPECT_EQ(dlg.Chosen(), nullptr);
-  QListWidgetItem* second = dlg.List()->item(1);
-  QTest::mouseClick(dlg.List()->viewport(), Qt::LeftButton, {}, dlg.List()->visualItemRect(second).center());
-  EXPECT_TRUE(dlg.OkButton()->isEnabled());
-  EXPECT_EQ(dlg.Chosen(), &b);
-  QTest::mouseClick(dlg.OkButton(), Qt::LeftButton);
-  EXPECT_EQ(dlg.result(), QDialog::Accepted);
-}
-
-TEST(BrowseChoiceDialog, ChooserGivesNothingWhenCancelled) {
-  App();
-  TempDir dir;
-  BrowseSampleFile f;
-  f.ModuleStart().Header(2).File("a.c").NameRec("i").Symbol(2).Occurrences({{1, 1, 10}}).Symbol(2).ModuleEnd();
-  f.Write(dir / "out");
-  BrowseSession session;
-  ASSERT_EQ(session.Open(dir / "out", dir.path()), "");
-  BrowseName& name = *session.Module()->FindName("i");
-  int shown = 0;
-  DialogBrowseChooser pickFirst(session, nullptr, [&](QDialog& d) {
-    ++shown;
-    auto& choice = static_cast<BrowseChoiceDialog&>(d);
-    choice.List()->setCurrentRow(0);
-    return static_cast<int>(QDialog::Accepted);
-  });
-  EXPECT_EQ(pickFirst.Choose(name), name.first);
-  DialogBrowseChooser cancel(session, nullptr, [&](QDialog& d) {
-    ++shown;
-    static_cast<BrowseChoiceDialog&>(d).List()->setCurrentRow(1);
-    return static_cast<int>(QDialog::Rejected);
-  });
-  EXPECT_EQ(cancel.Choose(name), nullptr);
-  EXPECT_EQ(shown, 2);
 }
 
 }  // namespace

@@ -2,12 +2,10 @@
 // the folder given (offscreen), for a person to look at.
 #include <QApplication>
 #include <QDir>
-#include <QListWidget>
 #include <QPixmap>
 #include <cstdio>
 
 #include "platform/settings_store.h"
-#include "shell/tools/ui/browse_choice_dialog.h"
 #include "shell/tools/ui/find_in_files_dialog.h"
 #include "shell/tools/ui/lint_options_dialog.h"
 #include "shell/tools/ui/scc_query_dialog.h"
@@ -105,15 +103,6 @@ int main(int argc, char** argv) {
     store.WriteProfileString("Settings\\EasyCase", "Bin", "/opt/easycase/Easy-Cpp.exe");
     AddInSetupDialog dlg(store);
     ok &= Save(dlg, folder, "shell_tools_addin_setup");
-  }
-  {
-    BrowseSymbol a, b, c;
-    BrowseChoiceDialog dlg("count",
-                           {{"local sym - count  (/home/user/blinky/main.c(12))", &a},
-                            {"local sym - count  (/home/user/blinky/timer.c(40))", &b},
-                            {"parameter - count  (/home/user/blinky/timer.c(88))", &c}});
-    dlg.List()->setCurrentRow(1);
-    ok &= Save(dlg, folder, "shell_tools_browse_choice");
   }
   return ok ? 0 : 1;
 }

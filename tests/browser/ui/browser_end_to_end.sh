@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# The source browser end to end on the X11 platform under Xvfb: starts
+# <build>/root/PM2/pelmora2 on a 51-family project built with the stand-in
+# tools (their objects carry browse records), opens View > Source Browser,
+# selects a symbol, goes to its definition with Enter, then to a reference
+# and the next one from the editor's context menu, and closes the browser;
+# every step is a PNG in <build>/gallery/browser_ide.
+#   browser_end_to_end.sh <build> <source> <screen_grab>
+# Exit 77 (skipped) without xvfb-run or xdotool.
+set -euo pipefail
+build=$(cd "$1" && pwd); src=$2; grab=$3
+command -v xvfb-run > /dev/null || { echo "xvfb-run is not installed"; exit 77; }
+command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 77; }
+if [ "${PM2_IN_XVFB:-}" != 1 ]; then
+  export PM2_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d /tmp/pm2browser_XXXXXX)
+trap 'kill "${pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
+gallery="$build/gallery/browser_ide"
+mkdir -p "$gallery" "$work/board"
+export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
+unset WAYLAND_DISPLAY
+prog="$build/root/PM2/pelmora2"
+
+cat > "$work/board/Main.c" << 'C'
+sfr P1 = 0x90;
+sbit LED = P1^0;
+unsigned char counter;
+int total = 0;
+extern int util_add(int a, int b);
+
+void delay(unsigned int n) {
+  while (n--) ;
+}
+
+void main(void) {
+  counter = 0;
+  while (1) {
+    LED = !LED;
+    total += util_add(counter, 1);
+    counter++;
+    delay(100);
+    LED = 0;
+  }
+}
+C
+printf 'int util_add(int a, int b) {\n  return a + b;\n}\n' > "$work/board/Util.c"
+# A 51-family target with browse information on.
+printf '%s\r\n' '### Pelmora2 Project, (C) Vond Software' '### Do not modify !' '' \
+  "Target (Board), 0x0000 // Tools: 'MCS-51'" '' 'Group (Source)' '' \
+  'File 1,1,<./Main.c><Main.c> 0x0 ' 'File 1,1,<./Util.c><Util.c> 0x0 ' '' '' \
+  "Options 1,0,0  // Target 'Board'" ' OutDir (./Obj/)' ' OutName (Blinky)' ' Browse=1' 'EndOpt' '' \
+  > "$work/board/Board.pm2"
+
+fail() { "$grab" "$gallery/failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt; exit 1; }
+wait_title() {
+  for _ in $(seq 1 100); do
+    win=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && return 0
+    sleep 0.1
+  done
+  fail "no window titled '$1'"
+}
+shot() { sleep 0.6; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
+wait_log() {
+  for _ in $(seq 1 600); do
+    grep -q "$1" "$work/board/Obj/Blinky.plg" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "the build log never showed '$1'"
+}
+
+"$prog" "$work/board/Board.pm2" > "$work/run1.txt" 2>&1 &
+pid=$!
+wait_title "Pelmora2"
+sleep 1
+xdotool mousemove 640 500
+xdotool key F7
+wait_log "0 Error(s), 0 Warning(s)"
+[ "$(head -c 1 "$work/board/Obj/Blinky" | od -An -tx1 | tr -d ' ')" = 02 ] || fail "the linker wrote no browse module"
+shot 01-built
+# View > Source Browser: the list has the focus.
+xdotool key alt+v
+sleep 0.3
+xdotool key s
+shot 02-browser
+# The third symbol (counter) selected: the results show its places.
+xdotool key Down Down
+shot 03-selected
+# Enter goes to its definition in the editor (line 3), which selects the
+# name there.
+xdotool key Return
+wait_title "Main.c"
+shot 04-definition
+# The editor's context menu from the keyboard: its last four items are Go
+# To Definition, Go To Reference, Next and Previous Reference.
+xdotool key Menu
+sleep 0.4
+shot 05-context-menu
+xdotool key Up Up Up Return
+shot 06-reference  # line 12
+
+xdotool key Menu
+sleep 0.4
+xdotool key Up Up Return
+shot 07-next-reference  # line 15
+# The command again closes the browser.
+xdotool key alt+v
+sleep 0.3
+xdotool key s
+shot 08-browser-closed
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+echo "pictures in $gallery"
