@@ -107,7 +107,13 @@ bool EditEngine::CanUndo() const { return m_pText->GetUndoIndex() > 0; }
 bool EditEngine::CanRedo() const {
   return m_pText->GetUndoTop() > 0 && m_pText->GetUndoIndex() < m_pText->GetUndoTop();
 }
-bool EditEngine::CanFindNext() const { return !m_pShared->find.text.empty(); }
+bool EditEngine::CanFindNext() const {
+  // The search Find Next repeats: the profile's newest entry when the
+  // window keeps one, else this program run's last search.
+  EditFindOptions stored;
+  if (m_pHost->LoadFindOptions(&stored)) return !stored.text.empty();
+  return !m_pShared->find.text.empty();
+}
 bool EditEngine::HasBookmarks() const { return m_pShared->nBookmarks > 0; }
 
 void EditEngine::ToggleOverwrite() { m_pText->SetInsertMode(!m_pText->GetInsertMode()); }

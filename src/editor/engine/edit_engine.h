@@ -188,9 +188,12 @@ class EditEngine {
   int CopySelection();
   // Text dropped at the caret (a column block when it carries the marker).
   int InsertDroppedText(const std::string& text);
-  // A drop at a client point: moves (`move`, from this window's selection
-  // when `fromSelf`) or copies the text there. False when refused.
-  bool DropText(int x, int y, const std::string& text, bool move, bool fromSelf);
+  // A drop at a client point: moves (`move`, taking the text away from the
+  // selection of `source`, the editor window the drag began in, which may
+  // be this one or another window of the same or another text) or copies
+  // the text there. The source's text is deleted first, by positions taken
+  // before the insert. False when refused (onto the selection itself).
+  bool DropText(int x, int y, const std::string& text, bool move, EditEngine* source);
 
   // ---- selection ----
   void ClearSelection();
@@ -209,13 +212,22 @@ class EditEngine {
   bool GetFindText(std::string* pOut) const;
 
   // ---- find, replace and jump ----
+  // What a search from the find or replace dialog came to: a match is
+  // selected; nothing was found (reported); or a replace pass has seen
+  // every match (reported as finished; the window is asked to close the
+  // dialog).
+  enum class FindOutcome { kFound, kNotFound, kPassDone };
   // Stores the text as the search and searches as Find Next does.
   bool FindText(const std::string& text, bool matchCase);
+  // The dialog's Find Next: searches with the shared options; a match
+  // found leaves a replacement pending.
+  FindOutcome FindFromDialog();
+  // Searches with the shared options as they stand (a word search).
+  FindOutcome FindAgain() { return SearchNext(false); }
   // The Replace button: when the selection still holds the match found
-  // last, it is replaced (by the substituted template for a regular
-  // expression); then the next match is found and selected. Returns
-  // whether a match is selected afterwards.
-  bool ReplaceNext();
+  // last, it is replaced by what the Replace box holds now (substituted
+  // for a regular expression); then the next match is found and selected.
+  FindOutcome ReplaceNext();
   // Replaces every match from the start of the text, in one undo step;
   // returns the number replaced (0: reported as not found).
   int ReplaceAll();
@@ -314,6 +326,12 @@ class EditEngine {
   // The replacement of a match: the substituted template for a regular
   // expression, the template itself otherwise.
   std::string ReplacementFor(const std::string& substituted) const;
+  // The replacement of the match at `at` from the template as it is now.
+  std::string CurrentReplacement(EditPos at, int length);
+  // Find Next's search from the caret, wrapping when asked; `replacing`:
+  // a replacement is pending, so finding nothing more (or wrapping past
+  // the starting point) finishes the pass.
+  FindOutcome SearchNext(bool replacing);
   // Repaints the rows of lines a..b (in either order) that are visible.
   void InvalidateLines(int a, int b);
   // One line down or up, scrolling by one line when the caret leaves the
@@ -338,8 +356,12 @@ class EditEngine {
   // The match Find Next selected last and its replacement; Replace acts
   // only while the selection still holds that text.
   std::string m_matchText;
-  std::string m_matchReplacement;
   bool m_bReplacePending = false;
+  // Where the current find or replace pass began, and whether its search
+  // has wrapped round since.
+  int m_nPassLine = 1;
+  int m_nPassIndex = 0;
+  bool m_bPassWrapped = false;
 };
 
 }  // namespace pm2

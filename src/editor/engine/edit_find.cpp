@@ -14,9 +14,9 @@ bool EditEngine::SearchFrom(EditPos& pos, const EditFindOptions& opt, int* pLeng
   req.replacement = m_pShared->replacement;
   req.nFlags = (opt.matchCase ? uint32_t(kSearchMatchCase) : 0u) |
                (opt.forward ? uint32_t(kSearchDown) : 0u) | (opt.regex ? uint32_t(kSearchRegex) : 0u);
-  CEditLine* pLimit = opt.forward ? LastEditLine(m_pText->FirstLine()) : m_pText->FirstLine();
-  EditPos limit{pLimit, opt.forward ? pLimit->Length() : 0};
-  if (!m_pText->Search(pos, limit, req)) return false;
+  // No limit line: the search runs to the end (or start) of the text
+  // without walking the list to find it first.
+  if (!m_pText->Search(pos, EditPos{}, req)) return false;
   *pLength = req.nMatchLength;
   if (pSubstituted) *pSubstituted = req.substituted;
   return true;
@@ -26,13 +26,35 @@ std::string EditEngine::ReplacementFor(const std::string& substituted) const {
   return m_pShared->find.regex ? substituted : m_pShared->replacement;
 }
 
+std::string EditEngine::CurrentReplacement(EditPos at, int length) {
+  if (!m_pShared->find.regex) return m_pShared->replacement;
+  // The template as it stands now, substituted with the selected match.
+  EditFindOptions opt = m_pShared->find;
+  opt.forward = true;
+  EditPos pos = at;
+  int found = 0;
+  std::string substituted;
+  if (SearchFrom(pos, opt, &found, &substituted) && pos.pLine == at.pLine && pos.nIndex == at.nIndex &&
+      found == length)
+    return substituted;
+  return m_pShared->replacement;
+}
+
 void EditEngine::FindNext() {
   m_s.bFound = false;
-  const EditFindOptions& opt = m_pShared->find;
-  if (opt.text.empty()) {
-    m_pHost->RequestDialog(kCmdEditFind);
+  // A restarted program repeats the search the profile kept.
+  EditFindOptions stored;
+  if (m_pHost->LoadFindOptions(&stored)) m_pShared->find = stored;
+  if (m_pShared->find.text.empty()) {
+    m_pHost->RequestDialog(kCmdFindNext);
     return;
   }
+  SearchNext(false);
+}
+
+EditEngine::FindOutcome EditEngine::SearchNext(bool replacing) {
+  m_s.bFound = false;
+  const EditFindOptions& opt = m_pShared->find;
   if (m_s.bSelActive && HasSelection()) {
     // From the selection's far end, so that the same match is not found again.
     if (opt.forward)
@@ -41,41 +63,79 @@ void EditEngine::FindNext() {
       SetCaret(m_s.pSelStart, m_s.nSelStartCol);
     ClearSelection();
   }
-  EditPos pos = CaretPos();
+  EditPos start = CaretPos();
+  if (!replacing) {
+    // A new pass begins here; it has seen every match once a wrapped
+    // search comes back to this point.
+    m_nPassLine = m_s.nCaretLine;
+    m_nPassIndex = start.nIndex;
+    m_bPassWrapped = false;
+  }
+  EditPos pos = start;
   int length = 0;
   std::string substituted;
   bool found = SearchFrom(pos, opt, &length, &substituted);
   if (!found && opt.wrap) {
-    CEditLine* pFrom = opt.forward ? m_pText->FirstLine() : LastEditLine(m_pText->FirstLine());
+    CEditLine* pFrom = opt.forward ? m_pText->FirstLine() : m_pText->LastLine();
     pos = {pFrom, opt.forward ? 0 : m_pText->ContentLength(pFrom)};
     found = SearchFrom(pos, opt, &length, &substituted);
+    m_bPassWrapped = true;
+  }
+  if (found && replacing && m_bPassWrapped) {
+    int line = m_pText->LineNumber(pos.pLine);
+    bool passed = opt.forward ? (line > m_nPassLine || (line == m_nPassLine && pos.nIndex >= m_nPassIndex))
+                              : (line < m_nPassLine || (line == m_nPassLine && pos.nIndex < m_nPassIndex));
+    if (passed) found = false;
   }
   if (!found) {
     m_bReplacePending = false;
+    if (replacing) {
+      Report(kEditSearchDone, opt.text);
+      m_pHost->RequestDialog(kCmdCloseFindDialog);
+      return FindOutcome::kPassDone;
+    }
     Report(kEditNotFound, opt.text);
-    return;
+    return FindOutcome::kNotFound;
   }
   int startCol = m_pText->IndexToColumn(pos.pLine, pos.nIndex);
   SelectText(pos, m_pText->IndexToColumn(pos.pLine, pos.nIndex + length) - startCol);
   m_s.bFound = true;
   m_matchText = pos.pLine->m_text.substr(size_t(pos.nIndex), size_t(length));
-  m_matchReplacement = ReplacementFor(substituted);
-  m_bReplacePending = true;
+  return FindOutcome::kFound;
 }
 
-bool EditEngine::ReplaceNext() {
-  if (m_pText->IsReadOnly()) return false;
+EditEngine::FindOutcome EditEngine::FindFromDialog() {
+  if (m_pShared->find.text.empty()) return FindOutcome::kNotFound;
+  FindOutcome outcome = SearchNext(m_bReplacePending);
+  m_bReplacePending = outcome == FindOutcome::kFound;
+  return outcome;
+}
+
+EditEngine::FindOutcome EditEngine::ReplaceNext() {
+  if (m_pText->IsReadOnly() || m_pShared->find.text.empty()) return FindOutcome::kNotFound;
+  bool replaced = false;
   if (m_bReplacePending && HasSelection() && GetSelectedText(nullptr) == m_matchText) {
-    if (LineWidth(m_s.pCaretLine) + int(m_matchReplacement.size()) < kMaxLineColumns) {
+    EditPos a, b;
+    bool column = false;
+    GetSelection(&a, &b, &column);
+    // The replacement the Replace box holds now, not the one of the search
+    // that found the match.
+    std::string with = CurrentReplacement(a, int(m_matchText.size()));
+    if (LineWidth(m_s.pCaretLine) + int(with.size()) < kMaxLineColumns) {
       UndoGroup group(m_pText);
       DeleteSelection(true);
-      if (!m_matchReplacement.empty()) InsertAtCaret(m_matchReplacement, true);
+      if (!with.empty()) InsertAtCaret(with, true);
+      replaced = true;
+      // The pass's starting point keeps its place in the text.
+      if (m_pText->LineNumber(a.pLine) == m_nPassLine && a.nIndex < m_nPassIndex)
+        m_nPassIndex += int(with.size()) - int(m_matchText.size());
     } else {
       ClearSelection();  // a line that would grow too long keeps its match
     }
   }
-  FindNext();
-  return m_s.bFound;
+  FindOutcome outcome = SearchNext(replaced || m_bReplacePending);
+  m_bReplacePending = outcome == FindOutcome::kFound;
+  return outcome;
 }
 
 int EditEngine::ReplaceAll() {
@@ -97,7 +157,7 @@ int EditEngine::ReplaceAll() {
       std::string with = ReplacementFor(substituted);
       int next = pos.nIndex + std::max(length, 1);
       if (LineWidth(pos.pLine) - length + int(with.size()) < kMaxLineColumns) {
-        if (length > 0) m_pText->DeleteRange(pos, {pos.pLine, pos.nIndex + length}, true);
+        if (length > 0) m_pText->DeleteChars(pos, length, true);
         if (!with.empty()) m_pText->InsertString(pos, with, true, true);
         ++count;
         // The search goes on after the replacement, so replacing a text by
@@ -158,6 +218,7 @@ int EditEngine::MarkAll() {
 }
 
 bool EditEngine::FindText(const std::string& text, bool matchCase) {
+  m_pHost->StoreFindText(text, matchCase);
   m_pShared->find.text = text;
   m_pShared->find.matchCase = matchCase;
   FindNext();
@@ -301,7 +362,7 @@ void EditEngine::NextBookmark() {
 void EditEngine::PrevBookmark() {
   if (m_pShared->nBookmarks == 0) return;
   CEditLine* p = FindMarked(m_s.pCaretLine->m_pPrev, false);
-  if (!p) p = FindMarked(LastEditLine(m_pText->FirstLine()), false);
+  if (!p) p = FindMarked(m_pText->LastLine(), false);
   if (p) GoToBookmark(p);
 }
 

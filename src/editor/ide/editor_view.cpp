@@ -106,6 +106,16 @@ void EditorView::ScrollBarsChanged() {
 }
 
 void EditorView::RequestDialog(int command) {
+  if (command == kCmdCloseFindDialog) {
+    if (m_findDialog) m_findDialog->close();
+    return;
+  }
+  // An open dialog, find or replace, is only brought forward.
+  if (IsFindDialogOpen()) {
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
+    return;
+  }
   bool replace = command == kCmdEditReplace;
   if (m_findDialog && m_findDialog->IsReplace() != replace) delete m_findDialog.data();
   if (!m_findDialog) m_findDialog = new EditFindDialog(this, replace, m_ctx->settings);
@@ -113,6 +123,28 @@ void EditorView::RequestDialog(int command) {
   m_findDialog->show();
   m_findDialog->raise();
   m_findDialog->activateWindow();
+}
+
+bool EditorView::LoadFindOptions(EditFindOptions* pOptions) const {
+  if (!m_ctx->settings) return false;
+  FindHistory history;
+  LoadFindSettings(*m_ctx->settings, pOptions, &history);
+  return true;
+}
+
+void EditorView::StoreFindText(const std::string& text, bool matchCase) {
+  if (!m_ctx->settings) return;
+  EditFindOptions opt;
+  FindHistory history;
+  LoadFindSettings(*m_ctx->settings, &opt, &history);
+  // Entry 1 is overwritten, not pushed.
+  if (history.find.empty())
+    history.find.push_back(text);
+  else
+    history.find[0] = text;
+  opt.text = text;
+  opt.matchCase = matchCase;
+  SaveFindSettings(*m_ctx->settings, opt, history);
 }
 
 EditFindDialog* EditorView::FindDialog() const { return m_findDialog.data(); }
@@ -273,7 +305,7 @@ void EditorView::FindWord(bool forward) {
   shared.find.wrap = opt.wrap;
   shared.find.regex = false;
   shared.find.forward = forward;
-  Engine().FindNext();
+  Engine().FindAgain();
   UpdateStatus();
 }
 

@@ -103,6 +103,8 @@ class EditorView : public EditView, public DocumentView {
   void Notify(int hint) override;
   void ScrollBarsChanged() override;
   void RequestDialog(int command) override;
+  bool LoadFindOptions(EditFindOptions* pOptions) const override;
+  void StoreFindText(const std::string& text, bool matchCase) override;
   bool BuildContextMenu(QMenu& menu) override;
 
  signals:

@@ -104,9 +104,12 @@ class CEditTextBuffer {
 
   // ---- lines ----
   CEditLine* FirstLine() const { return m_pFirstLine; }
+  CEditLine* LastLine() const { return LastEditLine(m_pFirstLine); }
   // 1-based; n beyond the end, 0 or negative gives the last line.
   CEditLine* GetLine(int n) const;
   int GetLineCount() const { return m_nLineCount; }
+  // The line's 1-based number (0 for none).
+  int LineNumber(const CEditLine* pLine) const { return pLine ? pLine->m_nLine : 0; }
   // Renumbers the whole list and updates the line count; returns it.
   int Renumber();
   // The whole text as it would be saved.
@@ -191,11 +194,15 @@ class CEditTextBuffer {
   const std::string& LastBackupWarning() const { return m_backupWarning; }
 
   // ---- search ----
+  // Searches from pos up to limit (a null limit line: to the end or start
+  // of the text).
   int Search(EditPos& pos, EditPos limit, SearchRequest& request);
   // The first match in text at or after `from` (an offset into text, whose
   // beginning stays the line's start for "^"), or -1.
+  // `original` (when given) is the line the text was folded from, of the
+  // same length; the replacement's groups are taken from it.
   int FindRegexInLine(SearchRequest& request, std::string_view text, CEditRegExp& re,
-                      int from = 0);
+                      int from = 0, std::string_view original = {});
   static int FindFirst(std::string_view pattern, const char* text, int n);
   static int FindLast(std::string_view pattern, const char* text, int n);
 

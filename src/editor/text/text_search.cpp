@@ -27,13 +27,14 @@ int CEditTextBuffer::FindLast(std::string_view pattern, const char* text, int n)
 }
 
 int CEditTextBuffer::FindRegexInLine(SearchRequest& request, std::string_view text,
-                                     CEditRegExp& re, int from) {
+                                     CEditRegExp& re, int from, std::string_view original) {
   size_t cr = text.find('\r');
   if (cr != std::string_view::npos) text = text.substr(0, cr);
   int at = re.Exec(text, size_t(std::max(from, 0)));
   if (at < 0) return -1;
   request.nMatchLength = int(re.MatchText().size());
-  request.substituted = re.Substitute(request.replacement.c_str()).value_or(std::string());
+  // Groups come from the line as it stands, not from a case-folded copy.
+  request.substituted = re.Substitute(request.replacement.c_str(), original).value_or(std::string());
   return at;
 }
 
@@ -47,11 +48,20 @@ int CEditTextBuffer::Search(EditPos& pos, EditPos limit, SearchRequest& request)
   CEditRegExp re;
   if (regex && !re.Compile(pattern.c_str())) return 0;
 
+  // Without match case each line is folded into one reused buffer; with
+  // it the line is searched where it lies. Either way a pass costs the
+  // text's length, not a copy per line.
+  std::string folded;
   int startIndex = std::clamp(pos.nIndex, 0, ContentLength(pos.pLine));
   for (CEditLine* pLine = pos.pLine; pLine;
        pLine = forward ? pLine->m_pNext : pLine->m_pPrev) {
-    std::string text = pLine->m_text.substr(0, size_t(ContentLength(pLine)));
-    if (!matchCase) LowerInPlace(text);
+    std::string_view original(pLine->m_text.data(), size_t(ContentLength(pLine)));
+    std::string_view text = original;
+    if (!matchCase) {
+      folded.assign(original);
+      LowerInPlace(folded);
+      text = folded;
+    }
     int from = 0;
     int to = int(text.size());
     bool first = pLine == pos.pLine;
@@ -76,18 +86,19 @@ int CEditTextBuffer::Search(EditPos& pos, EditPos limit, SearchRequest& request)
       // The expression sees the line from its start, so "^" matches only
       // there and not at the search point or after an earlier match.
       std::string_view line(text.data(), size_t(std::max(from, to)));
+      std::string_view source = original.substr(0, line.size());
       if (forward) {
-        at = FindRegexInLine(request, line, re, from);
+        at = FindRegexInLine(request, line, re, from, source);
       } else {
         // The last match: search again one character after each match
         // while matches still end within the text.
         for (int s = from; s <= int(line.size());) {
-          int m = FindRegexInLine(request, line, re, s);
+          int m = FindRegexInLine(request, line, re, s, source);
           if (m < 0) break;
           at = m;
           s = m + 1;
         }
-        if (at >= 0) FindRegexInLine(request, line, re, at);
+        if (at >= 0) FindRegexInLine(request, line, re, at, source);
       }
     }
     if (at >= 0) {

@@ -111,7 +111,7 @@ class EditView : public QAbstractScrollArea, public EditHost {
   bool m_syncingBars = false;  // the bars are being set from the engine
   bool m_dragPending = false;  // pressed inside the selection
   QPoint m_pressPoint;
-  bool m_droppedOnSelf = false;
+  bool m_droppedOnSelf = false;  // a drop into an editor window took the text
 };
 
 // The engine on a plain window with its own text: the editor control that

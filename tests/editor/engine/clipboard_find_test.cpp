@@ -97,9 +97,10 @@ TEST_F(EngineFixture, CopyColumnBlockCarriesMarkerAndPastesBack) {
 struct DropRow {
   const char* name;
   const char* text;
-  int fromCol, toCol;  // the selection on line 1
+  int fromLine, fromCol, toLine, toCol;  // the dragged selection
   int dropLine, dropCol;
   bool move;
+  bool fromOtherPane;  // dragged from a second window of the same text
   const char* want;
 };
 
@@ -108,20 +109,33 @@ class Drop : public EngineFixture, public ::testing::WithParamInterface<DropRow>
 TEST_P(Drop, MovesOrCopiesAndOneUndoRestores) {
   const DropRow& r = GetParam();
   Load(r.text);
-  m_engine.SetSelection({m_text.GetLine(1), r.fromCol}, {m_text.GetLine(1), r.toCol}, false);
-  std::string moved = Selected();
+  FakeEditHost paneHost;
+  EditEngine pane(&m_text, &m_shared, &paneHost);
+  pane.SetMetrics(kCellW, kCellH);
+  pane.SetClientSize(400, 160);
+  pane.InitView();
+  EditEngine& source = r.fromOtherPane ? pane : m_engine;
+  source.SetSelection({m_text.GetLine(r.fromLine), r.fromCol}, {m_text.GetLine(r.toLine), r.toCol}, false);
+  std::string moved = source.GetSelectedText(nullptr);
   std::string before = Text();
-  ASSERT_TRUE(m_engine.DropText(X(r.dropCol), Y(r.dropLine - 1), moved, r.move, true));
+  ASSERT_TRUE(m_engine.DropText(X(r.dropCol), Y(r.dropLine - 1), moved, r.move, &source));
   EXPECT_EQ(r.want, Text());
   m_engine.RunCommand(kCmdEditUndo);
   EXPECT_EQ(before, Text());
 }
 
 const DropRow kDropRows[] = {
-    {"MoveWordLaterOnSameLine", "one two three", 0, 4, 1, 13, true, "two threeone "},
-    {"MoveWordEarlierOnSameLine", "one two three", 8, 13, 1, 0, true, "threeone two "},
-    {"MoveWordToNextLine", "one two\nxy", 0, 4, 2, 1, true, "two\nxone y"},
-    {"CopyKeepsSource", "one two", 0, 3, 1, 7, false, "one twoone"},
+    {"MoveWordLaterOnSameLine", "one two three", 1, 0, 1, 4, 1, 13, true, false, "two threeone "},
+    {"MoveWordEarlierOnSameLine", "one two three", 1, 8, 1, 13, 1, 0, true, false, "threeone two "},
+    {"MoveWordToNextLine", "one two\nxy", 1, 0, 1, 4, 2, 1, true, false, "two\nxone y"},
+    {"CopyKeepsSource", "one two", 1, 0, 1, 3, 1, 7, false, false, "one twoone"},
+    {"OtherPaneMoveWordEarlierOnSameLine", "one two three", 1, 8, 1, 13, 1, 0, true, true,
+     "threeone two "},
+    {"OtherPaneMoveWordLaterOnSameLine", "one two three", 1, 0, 1, 4, 1, 13, true, true,
+     "two threeone "},
+    {"OtherPaneMoveLinesDown", "a\nb\nc\nd", 1, 0, 3, 0, 4, 1, true, true, "c\nda\nb\n"},
+    {"OtherPaneMoveTailUpAcrossLines", "ab\ncd\nef", 2, 1, 3, 1, 1, 0, true, true, "d\neab\ncf"},
+    {"OtherPaneCopyKeepsSource", "one two", 1, 0, 1, 3, 1, 7, false, true, "one twoone"},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, Drop, ::testing::ValuesIn(kDropRows),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -129,13 +143,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, Drop, ::testing::ValuesIn(kDropRows),
 TEST_F(EngineFixture, DropOntoSelectionIsRefused) {
   Load("one two three");
   m_engine.SetSelection({m_text.GetLine(1), 4}, {m_text.GetLine(1), 7}, false);
-  EXPECT_FALSE(m_engine.DropText(X(5), Y(0), "two", true, true));
+  EXPECT_FALSE(m_engine.DropText(X(5), Y(0), "two", true, &m_engine));
   EXPECT_EQ("one two three", Text());
 }
 
 TEST_F(EngineFixture, DroppedColumnBlockGoesInAsBlock) {
   Load("ab\ncd");
-  ASSERT_TRUE(m_engine.DropText(X(1), Y(0), "*SECEdit Column Block*\r\nX\r\nY", false, false));
+  ASSERT_TRUE(m_engine.DropText(X(1), Y(0), "*SECEdit Column Block*\r\nX\r\nY", false, nullptr));
   EXPECT_EQ("aXb\ncYd", Text());
 }
 
@@ -187,10 +201,11 @@ TEST_F(Finding, RegularExpression) {
   EXPECT_EQ("gamma", Selected());
 }
 
-TEST_F(Finding, EmptySearchAsksForTheDialog) {
+// Not the Find dialog outright: an open Replace dialog is brought forward.
+TEST_F(Finding, EmptySearchAsksForAnOpenDialogOrTheFindDialog) {
   m_engine.RunCommand(kCmdFindNext);
   ASSERT_EQ(1u, m_host.dialogs.size());
-  EXPECT_EQ(kCmdEditFind, m_host.dialogs[0]);
+  EXPECT_EQ(kCmdFindNext, m_host.dialogs[0]);
 }
 
 TEST_F(Finding, FindTextOfSelectionOrWord) {
@@ -372,6 +387,7 @@ struct ReplaceRow {
   bool regex;
   int count;
   const char* want;
+  bool matchCase = true;
 };
 
 class ReplaceAll : public EngineFixture, public ::testing::WithParamInterface<ReplaceRow> {};
@@ -381,7 +397,7 @@ TEST_P(ReplaceAll, ReplacesEveryMatchAndOneUndoRestores) {
   Load(r.text);
   m_shared.find.text = r.find;
   m_shared.find.regex = r.regex;
-  m_shared.find.matchCase = true;
+  m_shared.find.matchCase = r.matchCase;
   m_shared.replacement = r.with;
   std::string before = Text();
   EXPECT_EQ(r.count, m_engine.ReplaceAll());
@@ -399,6 +415,13 @@ const ReplaceRow kReplaceRows[] = {
     {"RegexWholeMatch", "foo bar", "[a-z]+", "<&>", true, 2, "<foo> <bar>"},
     {"RegexEmptyMatchEnds", "ab", "x*", "-", true, 3, "-a-b-"},
     {"Deleting", "a1b1c", "1", "", false, 2, "abc"},
+    {"RegexGroupsKeepTheirCaseMatchCaseOn", "LED_Init();", "([A-Z]+)_Init", "\\1_Start", true, 1,
+     "LED_Start();", true},
+    {"RegexGroupsKeepTheirCaseMatchCaseOff", "LED_Init();", "([a-z]+)_init", "\\1_Start", true, 1,
+     "LED_Start();", false},
+    {"RegexWholeMatchKeepsCaseMatchCaseOff", "Foo fOO", "foo", "<&>", true, 2, "<Foo> <fOO>", false},
+    {"PlainMatchCaseOffFindsEveryCase", "Ab aB ab", "ab", "x", false, 3, "x x x", false},
+    {"PlainMatchCaseOnFindsOnlyThatCase", "Ab aB ab", "ab", "x", false, 1, "Ab aB x", true},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, ReplaceAll, ::testing::ValuesIn(kReplaceRows),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -414,17 +437,20 @@ TEST_F(EngineFixture, ReplaceAllWithoutMatchReportsAndKeepsCaret) {
   EXPECT_EQ(1, CaretCol());
 }
 
+constexpr EditEngine::FindOutcome kFound = EditEngine::FindOutcome::kFound;
+constexpr EditEngine::FindOutcome kPassDone = EditEngine::FindOutcome::kPassDone;
+
 TEST_F(EngineFixture, ReplaceNextFindsThenReplacesWhileSelectionHoldsMatch) {
   Load("one x two x three x");
   m_shared.find.text = "x";
   m_shared.replacement = "YY";
-  EXPECT_TRUE(m_engine.ReplaceNext());  // finds the first
+  EXPECT_EQ(kFound, m_engine.ReplaceNext());  // finds the first
   EXPECT_EQ("one x two x three x", Text());
-  EXPECT_TRUE(m_engine.ReplaceNext());  // replaces it, finds the second
+  EXPECT_EQ(kFound, m_engine.ReplaceNext());  // replaces it, finds the second
   EXPECT_EQ("one YY two x three x", Text());
   Caret(1, 0);                          // the user moved away: no replace
   m_engine.ClearSelection();
-  EXPECT_TRUE(m_engine.ReplaceNext());
+  EXPECT_EQ(kFound, m_engine.ReplaceNext());
   EXPECT_EQ("one YY two x three x", Text());
   EXPECT_EQ("x", Selected());
   EXPECT_EQ(12, CaretCol());
@@ -439,6 +465,83 @@ TEST_F(EngineFixture, RegexReplaceNextInsertsSubstitutedText) {
   m_engine.ReplaceNext();
   EXPECT_EQ("v=(12);", Text());
 }
+
+// The Replace button takes what the Replace box holds when it is pressed,
+// not what it held when the match was found.
+struct FreshReplaceRow {
+  const char* name;
+  const char* find;
+  bool regex;
+  bool matchCase;
+  const char* want;
+};
+
+class FreshReplacement : public EngineFixture, public ::testing::WithParamInterface<FreshReplaceRow> {};
+
+TEST_P(FreshReplacement, ReplaceTakesTheBoxAsItIsNow) {
+  const FreshReplaceRow& r = GetParam();
+  Load("call LED_Init(); done");
+  m_shared.find.text = r.find;
+  m_shared.find.regex = r.regex;
+  m_shared.find.matchCase = r.matchCase;
+  m_shared.replacement = "stale";
+  ASSERT_EQ(kFound, m_engine.FindFromDialog());
+  m_shared.replacement = r.regex ? "<\\1>" : "fresh";
+  m_engine.ReplaceNext();
+  EXPECT_EQ(r.want, Text());
+}
+
+const FreshReplaceRow kFreshRows[] = {
+    {"PlainMatchCaseOn", "LED_Init", false, true, "call fresh(); done"},
+    {"PlainMatchCaseOff", "led_init", false, false, "call fresh(); done"},
+    {"RegexMatchCaseOn", "([A-Z]+)_Init", true, true, "call <LED>(); done"},
+    {"RegexMatchCaseOff", "([a-z]+)_init", true, false, "call <LED>(); done"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, FreshReplacement, ::testing::ValuesIn(kFreshRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct PassRow {
+  const char* name;
+  const char* text;
+  bool matchCase;
+  bool wrap;
+  int caretCol;  // where the pass begins
+  const char* want;
+};
+
+class ReplacePass : public EngineFixture, public ::testing::WithParamInterface<PassRow> {};
+
+// Replacing match after match ends with "search finished" and the dialog
+// is asked to close, whether the pass ends at the text's end or wraps
+// round to where it began.
+TEST_P(ReplacePass, EndsWithSearchFinished) {
+  const PassRow& r = GetParam();
+  Load(r.text);
+  Caret(1, r.caretCol);
+  m_shared.find.text = "x";
+  m_shared.find.matchCase = r.matchCase;
+  m_shared.find.wrap = r.wrap;
+  m_shared.replacement = "yx";
+  ASSERT_EQ(kFound, m_engine.FindFromDialog());
+  EditEngine::FindOutcome outcome = kFound;
+  int presses = 0;
+  while (outcome == kFound && presses++ < 10) outcome = m_engine.ReplaceNext();
+  EXPECT_EQ(kPassDone, outcome);
+  EXPECT_EQ(r.want, Text());
+  ASSERT_FALSE(m_host.messageIds.empty());
+  EXPECT_EQ(kEditSearchDone, m_host.messageIds.back());
+  ASSERT_FALSE(m_host.dialogs.empty());
+  EXPECT_EQ(kCmdCloseFindDialog, m_host.dialogs.back());
+}
+
+const PassRow kPassRows[] = {
+    {"NoWrapMatchCaseOn", "x a x b x", true, false, 0, "yx a yx b yx"},
+    {"NoWrapMatchCaseOff", "X a x b X", false, false, 0, "yx a yx b yx"},
+    {"WrapFromTheMiddleMatchCaseOn", "x a x b x", true, true, 3, "yx a yx b yx"},
+    {"WrapFromTheMiddleMatchCaseOff", "X a x b X", false, true, 3, "yx a yx b yx"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ReplacePass, ::testing::ValuesIn(kPassRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EngineFixture, MarkAllBookmarksMatchingLines) {
   Load("a key\nb\nkey key\nc");

@@ -226,7 +226,7 @@ TEST_P(RandomCommands, UndoAllRestoresAndRedoAllReplays) {
     } else if (what < 9) {
       m_engine.RunCommand(edits[rng() % std::size(edits)]);
     } else if (m_engine.HasSelection() && rng() % 2) {
-      m_engine.DropText(X(int(rng() % 20)), Y(int(rng() % 10)), Selected(), true, true);
+      m_engine.DropText(X(int(rng() % 20)), Y(int(rng() % 10)), Selected(), true, &m_engine);
     } else {
       m_engine.OnLButtonDown(X(int(rng() % 30)), Y(int(rng() % 10)), false, rng() % 4 == 0);
       m_engine.OnMouseMove(X(int(rng() % 30)), Y(int(rng() % 10)));
