@@ -76,13 +76,31 @@ void EditView::ApplyTextFont() {
   SetEditorFont(f);
 }
 
+bool IsFixedPitchFont(const QFont& font) {
+  QFontInfo info(font);
+  if (info.fixedPitch() || QFontDatabase::isFixedPitch(info.family())) return true;
+  // Some monospace fonts do not say so: equal advances decide.
+  QFontMetricsF fm(font);
+  return fm.horizontalAdvance(QLatin1Char('i')) == fm.horizontalAdvance(QLatin1Char('W'));
+}
+
 void EditView::SetEditorFont(const QFont& font) {
   QFont f = font;
   f.setStyleHint(QFont::TypeWriter);
   f.setFixedPitch(true);
   f.setKerning(false);
-  if (!QFontInfo(f).fixedPitch()) {
+  if (!IsFixedPitchFont(f)) {
+    // The system's fixed font, else the first installed fixed-pitch family:
+    // a fallback that is itself proportional would give ragged columns.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (!IsFixedPitchFont(fixed)) {
+      const QStringList families = QFontDatabase::families();
+      for (const QString& family : families)
+        if (QFontDatabase::isFixedPitch(family)) {
+          fixed = QFont(family);
+          break;
+        }
+    }
     fixed.setPointSize(f.pointSize() > 0 ? f.pointSize() : fixed.pointSize());
     fixed.setWeight(f.weight());
     fixed.setItalic(f.italic());

@@ -17,6 +17,10 @@
 
 namespace pm2 {
 
+// Whether a font (as the machine resolves it) gives every character the
+// same advance.
+bool IsFixedPitchFont(const QFont& font);
+
 class EditView : public QAbstractScrollArea, public EditHost {
   Q_OBJECT
  public:
