@@ -199,10 +199,6 @@ class CEditTextBuffer {
   int Search(EditPos& pos, EditPos limit, SearchRequest& request);
   // The first match in text at or after `from` (an offset into text, whose
   // beginning stays the line's start for "^"), or -1.
-  // `original` (when given) is the line the text was folded from, of the
-  // same length; the replacement's groups are taken from it.
-  int FindRegexInLine(SearchRequest& request, std::string_view text, CEditRegExp& re,
-                      int from = 0, std::string_view original = {});
   static int FindFirst(std::string_view pattern, const char* text, int n);
   static int FindLast(std::string_view pattern, const char* text, int n);
 
