@@ -124,7 +124,7 @@ int FindListingLine(const CEditTextBuffer& text, int n, const std::string& quote
     if (!inSection) continue;
     size_t i = 0;
     while (i < line.size() && IsBlank(line[i])) ++i;
-    if (line.substr(i, want.size()) == want) return p->m_nLine;
+    if (line.substr(i, want.size()) == want) return text.LineNumber(p);
   }
   return 0;
 }

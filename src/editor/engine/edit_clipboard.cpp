@@ -76,7 +76,7 @@ void EditEngine::Paste() {
   int index = CaretIndex();
   int tail = std::max(m_pText->ContentLength(pLine) - index, 0);
   int before = m_pText->GetLineCount();
-  int firstLine = pLine->m_nLine;
+  int firstLine = m_pText->LineNumber(pLine);
   int rc = m_pText->InsertText({pLine, index}, text.data(), int(text.size()), true);
   if (rc) {
     Report(rc);
@@ -230,7 +230,6 @@ void EditEngine::ShowUndoneStep(EditPos pos) {
   } else {
     ResolveTop();
   }
-  m_comments.Clear();
   Invalidate();
   UpdateCaret();
   Notify(kHintTextChanged);

@@ -159,16 +159,23 @@ void EditEngine::Notify(int hint) { m_pHost->Notify(hint); }
 
 // ---- lines and columns ----
 
-CEditLine* EditEngine::WalkTo(CEditLine* p, int n) {
+CEditLine* EditEngine::WalkTo(CEditLine* p, int n) const {
   if (!p) return nullptr;
-  while (p->m_nLine < n && p->m_pNext) p = p->m_pNext;
-  while (p->m_nLine > n && p->m_pPrev) p = p->m_pPrev;
+  int k = m_pText->LineNumber(p);
+  while (k < n && p->m_pNext) {
+    p = p->m_pNext;
+    ++k;
+  }
+  while (k > n && p->m_pPrev) {
+    p = p->m_pPrev;
+    --k;
+  }
   return p;
 }
 
 void EditEngine::ResolveTop() {
   int count = m_pText->GetLineCount();
-  m_s.nCaretLine = m_s.pCaretLine->m_nLine;
+  m_s.nCaretLine = m_pText->LineNumber(m_s.pCaretLine);
   m_s.nTopLine = std::clamp(m_s.nTopLine, 1, std::max(count, 1));
   m_s.pTopLine = WalkTo(m_s.pCaretLine, m_s.nTopLine);
 }
@@ -190,7 +197,7 @@ int EditEngine::CaretIndex() const { return IndexOfColumn(m_s.pCaretLine, m_s.nC
 
 void EditEngine::SetCaret(CEditLine* pLine, int column) {
   m_s.pCaretLine = pLine;
-  m_s.nCaretLine = pLine->m_nLine;
+  m_s.nCaretLine = m_pText->LineNumber(pLine);
   m_s.nCaretCol = column;
 }
 
@@ -241,7 +248,7 @@ void EditEngine::ClearSelection() {
     if (m_s.nSelMode == kSelColumn)
       Invalidate();
     else
-      InvalidateLines(m_s.pSelStart->m_nLine, m_s.pSelEnd->m_nLine);
+      InvalidateLines(m_pText->LineNumber(m_s.pSelStart), m_pText->LineNumber(m_s.pSelEnd));
   }
   m_s.pSelStart = m_s.pSelEnd = nullptr;
   m_s.nSelStartCol = m_s.nSelEndCol = 0;
@@ -263,7 +270,7 @@ void EditEngine::UpdateSelection() {
   m_s.pSelEnd = m_s.pCaretLine;
   m_s.nSelEndCol = m_s.nCaretCol;
   if (m_s.nSelMode == kSelColumn) return;
-  int a = m_s.pSelStart->m_nLine, b = m_s.pSelEnd->m_nLine;
+  int a = m_pText->LineNumber(m_s.pSelStart), b = m_pText->LineNumber(m_s.pSelEnd);
   if (b < a || (a == b && m_s.nSelEndCol < m_s.nSelStartCol)) {
     std::swap(m_s.pSelStart, m_s.pSelEnd);
     std::swap(m_s.nSelStartCol, m_s.nSelEndCol);
@@ -273,8 +280,8 @@ void EditEngine::UpdateSelection() {
 bool EditEngine::GetLineSelection(const CEditLine* pLine, int e, int* pStart, int* pWidth) const {
   *pStart = *pWidth = 0;
   if (!m_s.pSelStart || !m_s.pSelEnd || !pLine) return false;
-  int n = pLine->m_nLine;
-  int a = m_s.pSelStart->m_nLine, b = m_s.pSelEnd->m_nLine;
+  int n = m_pText->LineNumber(pLine);
+  int a = m_pText->LineNumber(m_s.pSelStart), b = m_pText->LineNumber(m_s.pSelEnd);
   if (m_s.nSelMode == kSelColumn) {
     if (n < std::min(a, b) || n > std::max(a, b)) return false;
     *pStart = std::min(m_s.nSelStartCol, m_s.nSelEndCol);
@@ -301,7 +308,13 @@ bool EditEngine::ShowsSelection() const {
   return !m_pShared->pLastFocus || m_pShared->pLastFocus == this;
 }
 
-int EditEngine::CommentCarryAt(const CEditLine* pLine) { return m_comments.CarryAt(*m_pText, pLine); }
+int EditEngine::CommentCarryAt(const CEditLine* pLine) {
+  // Edits made through any window of the text since the cache was last
+  // brought up to date: only the lines from the lowest one are redone.
+  if (int lowest = m_pText->LowestChangeSince(m_nCommentsSeen)) m_comments.InvalidateFrom(lowest);
+  m_nCommentsSeen = m_pText->EditSerial();
+  return m_comments.CarryAt(*m_pText, pLine);
+}
 
 void EditEngine::TextChangedFrom(int lineNumber) { m_comments.InvalidateFrom(lineNumber); }
 

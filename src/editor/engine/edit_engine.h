@@ -265,6 +265,9 @@ class EditEngine {
   void SetTopLine(int n);
   int SyncLineCount();
   void RepairLinePointers();
+  // No line was taken out of the text since this window last checked its
+  // line pointers.
+  bool LinesUnchangedSinceCheck() const;
   // Scroll-bar values as the bar shows them (divided by the factor).
   int VScrollMax() const;
   int VScrollPage() const;
@@ -340,7 +343,7 @@ class EditEngine {
   bool StepUp();
   // The line numbered n reached from a live line (numbers are kept in list
   // order by the text engine).
-  static CEditLine* WalkTo(CEditLine* pFrom, int n);
+  CEditLine* WalkTo(CEditLine* pFrom, int n) const;
   // After lines were added or removed: the caret is live, the top line is
   // found again by its number.
   void ResolveTop();
@@ -352,6 +355,9 @@ class EditEngine {
   EditHost* m_pHost;
   EditState m_s;
   CommentCache m_comments;
+  uint64_t m_nCommentsSeen = 0;     // the text's edit serial the cache follows
+  uint64_t m_nRemovedSeen = 0;      // the removal serial at the last pointer check
+  int m_nShownLineCount = 0;        // the count the scroll bars were given
   bool m_bExtending = false;  // a move runs as a selection extension
   // The match Find Next selected last and its replacement; Replace acts
   // only while the selection still holds that text.

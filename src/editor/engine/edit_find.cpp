@@ -184,7 +184,6 @@ int EditEngine::ReplaceAll() {
   SyncLineCount();
   ResolveTop();
   m_s.nCaretCol = FixCaretColumn(m_s.nCaretCol);
-  m_comments.Clear();
   Invalidate();
   UpdateCaret();
   Notify(kHintTextChanged);
@@ -299,7 +298,7 @@ std::string EditEngine::GetSelectedText(bool* pColumn) const {
   if (pColumn) *pColumn = column;
   if (!column) return m_pText->CopyRange(a, b);
   // A block's corners: both columns are taken on the top line.
-  const CEditLine* pTop = a.pLine->m_nLine <= b.pLine->m_nLine ? a.pLine : b.pLine;
+  const CEditLine* pTop = m_pText->LineNumber(a.pLine) <= m_pText->LineNumber(b.pLine) ? a.pLine : b.pLine;
   const CEditLine* pBottom = pTop == a.pLine ? b.pLine : a.pLine;
   int left = std::min(m_s.nSelStartCol, m_s.nSelEndCol);
   int right = std::max(m_s.nSelStartCol, m_s.nSelEndCol);

@@ -9,9 +9,17 @@
 // text_file.cpp, language.cpp (settings, keywords, comments),
 // text_search.cpp (search and ranges), column_block.cpp.
 //
-// Invariants: the list is never empty; line numbers are 1..m_nLineCount in
-// list order after every public operation; every line's line end, when it
-// has one, is the buffer's line-end bytes.
+// Invariants: the list is never empty; LineNumber() gives 1..m_nLineCount
+// in list order after every public operation; every line's line end, when
+// it has one, is the buffer's line-end bytes.
+//
+// Line numbers are kept lazily so that an edit costs nothing for the lines
+// after it. Every change of the line list raises a generation and records
+// the line it happened at (lines up to there keep their numbers). A line's
+// stored number is true when it was set in the current generation, or when
+// it lies at or above every change made since it was set; otherwise the
+// line is numbered by walking on from the watermark, the last line known
+// to be numbered truly. Read numbers through LineNumber().
 #pragma once
 
 #include <array>
@@ -104,13 +112,22 @@ class CEditTextBuffer {
 
   // ---- lines ----
   CEditLine* FirstLine() const { return m_pFirstLine; }
-  CEditLine* LastLine() const { return LastEditLine(m_pFirstLine); }
+  CEditLine* LastLine() const { return GetLine(0); }
   // 1-based; n beyond the end, 0 or negative gives the last line.
   CEditLine* GetLine(int n) const;
   int GetLineCount() const { return m_nLineCount; }
-  // The line's 1-based number (0 for none).
-  int LineNumber(const CEditLine* pLine) const { return pLine ? pLine->m_nLine : 0; }
-  // Renumbers the whole list and updates the line count; returns it.
+  // The line's 1-based number (0 for none); the line must be one of this
+  // text's.
+  int LineNumber(const CEditLine* pLine) const;
+  // Rises each time lines are taken out of the list: a window whose count
+  // is unchanged knows all its line pointers still live.
+  uint64_t LinesRemovedSerial() const { return m_nRemovedSerial; }
+  // The lowest line number changed by edits since `serial` (a value of
+  // EditSerial() taken earlier); 0 when nothing changed. When too many
+  // edits passed to tell, 1.
+  int LowestChangeSince(uint64_t serial) const;
+  uint64_t EditSerial() const { return m_nEditSerial; }
+  // Numbers the whole list and counts it again; returns the count.
   int Renumber();
   // The whole text as it would be saved.
   std::string GetText() const;
@@ -125,7 +142,7 @@ class CEditTextBuffer {
   // Bytes of text that fit within the column limit less the line end.
   int CharsWithinLineLimit(const char* text, int n) const;
   std::string ExpandTabs(const char* text, int n, int lineEndLength) const;
-  static bool IsPositionBefore(const EditPos& a, const EditPos& b);
+  bool IsPositionBefore(const EditPos& a, const EditPos& b) const;
 
   // ---- edits (status codes; the last argument asks for undo) ----
   int InsertText(EditPos pos, const char* text, int n, bool recordUndo, int* pOutN = nullptr);
@@ -277,7 +294,14 @@ class CEditTextBuffer {
   void AddLineEndIfMissing(CEditLine* pLine);
   // Appends the next line to pLine (dropping pLine's line end) and frees it.
   void JoinRaw(CEditLine* pLine);
-  void RenumberFrom(CEditLine* pLine);
+  // Lines after pLine were added or removed (pLine's number is true).
+  void NumbersChangedAfter(CEditLine* pLine);
+  bool NumberIsTrue(const CEditLine* pLine) const;
+  // Numbers on from the watermark up to pLine (or the n-th line).
+  CEditLine* NumberOnTo(const CEditLine* pLine, int n) const;
+  // The text changed on a line (for the windows' colouring state).
+  void NoteChange(int lineNumber);
+  void NoteChange(const CEditLine* pLine) { NoteChange(LineNumber(pLine)); }
   void SetFirstLine(CEditLine* pList);
 
   EditEnvironment m_env;
@@ -296,6 +320,19 @@ class CEditTextBuffer {
   int m_nLineEndLength = 2;
   char m_szLineEnd[3] = {'\r', '\n', 0};
   int m_nLineCount = 1;
+  mutable CEditLine* m_pNumbered = nullptr;  // the watermark line
+  mutable int m_nNumbered = 0;               // its number
+  mutable CEditLine* m_pCursor = nullptr;    // the line GetLine found last
+  uint64_t m_nGeneration = 1;
+  // (generation, line) of the list changes not yet folded into a full
+  // numbering, the lines rising with the generations (a later change at a
+  // lower line makes the earlier ones moot).
+  std::vector<std::pair<uint64_t, int>> m_listChanges;
+  uint64_t m_nRemovedSerial = 0;
+  uint64_t m_nEditSerial = 0;
+  // The last edits' serials and lines, in a ring.
+  static constexpr int kChangeRing = 64;
+  std::array<std::pair<uint64_t, int>, kChangeRing> m_changes{};
   int m_bModified = 0;
   int m_bReadOnly = 0;
   int m_bWordWrap = 0;

@@ -177,6 +177,7 @@ void CEditTextBuffer::RemoveInsertedChar(EditPos pos, uint8_t ch) {
   if (pos.nIndex >= 0 && size_t(pos.nIndex) < t.size() && uint8_t(t[size_t(pos.nIndex)]) == ch) {
     t.erase(size_t(pos.nIndex), 1);
     m_bModified = 1;
+    NoteChange(pos.pLine);
   } else {
     DeleteChar(pos, false);
   }

@@ -269,7 +269,7 @@ TEST_P(GotoLine, PlacesCaretAndTop) {
   EXPECT_EQ(GetParam().wantCaret, CaretLine());
   EXPECT_EQ(GetParam().wantTop, m_engine.State().nTopLine);
   EXPECT_EQ(2, CaretCol());
-  EXPECT_EQ(m_engine.State().nTopLine, m_engine.State().pTopLine->m_nLine);
+  EXPECT_EQ(m_engine.State().nTopLine, m_text.LineNumber(m_engine.State().pTopLine));
 }
 
 const GotoRow kGotoRows[] = {
@@ -364,7 +364,7 @@ TEST_F(EngineFixture, DeletingLinesRepairsTopLine) {
   EXPECT_EQ(4, m_text.GetLineCount());
   EXPECT_EQ(3, CaretLine());
   EXPECT_LE(m_engine.State().nTopLine, 3);
-  EXPECT_EQ(m_engine.State().nTopLine, m_engine.State().pTopLine->m_nLine);
+  EXPECT_EQ(m_engine.State().nTopLine, m_text.LineNumber(m_engine.State().pTopLine));
 }
 
 }  // namespace
@@ -639,8 +639,8 @@ TEST_F(EngineFixture, SecondWindowFindsItsLinesAfterDeletionInFirst) {
   EXPECT_FALSE(other.HasSelection());
   EXPECT_EQ(10, m_text.GetLineCount());
   EXPECT_EQ(10, other.State().nCaretLine);  // its old number is past the end: the last line
-  EXPECT_EQ(m_text.GetLineCount(), other.State().pCaretLine->m_nLine);
-  EXPECT_EQ(other.State().nTopLine, other.State().pTopLine->m_nLine);
+  EXPECT_EQ(m_text.GetLineCount(), m_text.LineNumber(other.State().pCaretLine));
+  EXPECT_EQ(other.State().nTopLine, m_text.LineNumber(other.State().pTopLine));
 }
 }  // namespace
 }  // namespace pm2

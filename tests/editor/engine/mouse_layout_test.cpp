@@ -233,8 +233,8 @@ TEST_P(RandomCommands, UndoAllRestoresAndRedoAllReplays) {
       m_engine.OnLButtonUp(X(int(rng() % 30)), Y(int(rng() % 10)));
     }
     // The window's line pointers and numbers stay in step with the text.
-    ASSERT_EQ(m_engine.State().nCaretLine, m_engine.State().pCaretLine->m_nLine) << "step " << step;
-    ASSERT_EQ(m_engine.State().nTopLine, m_engine.State().pTopLine->m_nLine) << "step " << step;
+    ASSERT_EQ(m_engine.State().nCaretLine, m_text.LineNumber(m_engine.State().pCaretLine)) << "step " << step;
+    ASSERT_EQ(m_engine.State().nTopLine, m_text.LineNumber(m_engine.State().pTopLine)) << "step " << step;
   }
   std::string final = m_text.GetText();
   int guard = 0;

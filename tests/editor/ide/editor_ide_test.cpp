@@ -146,7 +146,7 @@ TEST_F(IdeTest, FindWordAtTheCaretBothWaysWithWrap) {
     EditPos a, b;
     bool column;
     ASSERT_TRUE(v.Engine().GetSelection(&a, &b, &column));
-    EXPECT_EQ(s.line, a.pLine->m_nLine);
+    EXPECT_EQ(s.line, v.Text().LineNumber(a.pLine));
     EXPECT_EQ(s.column, a.nIndex);
     EXPECT_EQ(3, b.nIndex - a.nIndex);
   }

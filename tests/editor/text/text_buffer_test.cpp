@@ -98,7 +98,7 @@ TEST(TextBuffer, InsertTextConvertsLineEndsAndReportsLength) {
   EXPECT_EQ(7, n);
   EXPECT_EQ((std::vector<std::string>{"head X\r\n", "Y\r\n", "Ztail\r\n"}), Lines(b));
   EXPECT_EQ(3, b.GetLineCount());
-  EXPECT_EQ(3, b.GetLine(3)->m_nLine);
+  EXPECT_EQ(3, b.LineNumber(b.GetLine(3)));
 }
 
 TEST(TextBuffer, EditsRefusedWhileReadOnly) {
