@@ -98,7 +98,6 @@ int EditEngine::NewLine(bool recordUndo) {
   UpdateCaret();
   int rc = m_pText->SplitLine(CaretPos(), recordUndo);
   if (rc) return rc;
-  m_pText->Renumber();
   TextChangedFrom(m_s.nCaretLine);
   StepDown();
   m_s.nCaretCol = 0;
