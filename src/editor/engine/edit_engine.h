@@ -20,6 +20,8 @@
 
 namespace pm2 {
 
+class LineSearch;
+
 // Status codes of the engine beyond the text engine's (message ids).
 enum EditEngineStatus : int {
   kEditClipboardEmpty = 22576,
@@ -329,6 +331,10 @@ class EditEngine {
   // The replacement of a match: the substituted template for a regular
   // expression, the template itself otherwise.
   std::string ReplacementFor(const std::string& substituted) const;
+  // Replace All's request (forward, the shared options and template).
+  SearchRequest PassRequest() const;
+  int ReplaceAllLines(LineSearch& search);
+  int ReplaceAllByMatch(LineSearch& search);
   // The replacement of the match at `at` from the template as it is now.
   std::string CurrentReplacement(EditPos at, int length);
   // Find Next's search from the caret, wrapping when asked; `replacing`:

@@ -4,6 +4,7 @@
 
 #include "editor/engine/edit_engine.h"
 #include "editor/engine/undo_group.h"
+#include "editor/text/line_search.h"
 
 namespace pm2 {
 
@@ -138,47 +139,27 @@ EditEngine::FindOutcome EditEngine::ReplaceNext() {
   return outcome;
 }
 
+SearchRequest EditEngine::PassRequest() const {
+  SearchRequest req;
+  req.pattern = m_pShared->find.text;
+  req.replacement = m_pShared->replacement;
+  req.nFlags = kSearchDown | (m_pShared->find.matchCase ? uint32_t(kSearchMatchCase) : 0u) |
+               (m_pShared->find.regex ? uint32_t(kSearchRegex) : 0u);
+  return req;
+}
+
 int EditEngine::ReplaceAll() {
   if (m_pText->IsReadOnly() || m_pShared->find.text.empty()) return 0;
-  EditFindOptions opt = m_pShared->find;
-  opt.forward = true;
   EditPos oldCaret = CaretPos();
-  bool redraw = m_s.bRedraw;
-  m_s.bRedraw = false;
   if (m_s.bSelActive) ClearSelection();
-  int count = 0;
-  {
-    // One undo step takes back the whole pass.
-    UndoGroup group(m_pText);
-    EditPos pos{m_pText->FirstLine(), 0};
-    int length = 0;
-    std::string substituted;
-    while (SearchFrom(pos, opt, &length, &substituted)) {
-      std::string with = ReplacementFor(substituted);
-      int next = pos.nIndex + std::max(length, 1);
-      if (LineWidth(pos.pLine) - length + int(with.size()) < kMaxLineColumns) {
-        if (length > 0) m_pText->DeleteChars(pos, length, true);
-        if (!with.empty()) m_pText->InsertString(pos, with, true, true);
-        ++count;
-        // The search goes on after the replacement, so replacing a text by
-        // itself ends; an empty match moves on by one character.
-        next = pos.nIndex + int(with.size()) + (length == 0 ? 1 : 0);
-      }
-      if (next > m_pText->ContentLength(pos.pLine)) {
-        if (!pos.pLine->m_pNext) break;
-        pos = {pos.pLine->m_pNext, 0};
-      } else {
-        pos.nIndex = next;
-      }
-    }
-  }
-  m_s.bRedraw = redraw;
+  LineSearch search;
+  int count = search.Prepare(PassRequest()) ? ReplaceAllLines(search) : 0;
   m_bReplacePending = false;
   // Matches lie within one line and no line is removed, so the caret's
   // line lives on; it stays where it stood.
   SetCaret(oldCaret.pLine, m_pText->IndexToColumn(oldCaret.pLine, oldCaret.nIndex));
   if (count == 0) {
-    Report(kEditNotFound, opt.text);
+    Report(kEditNotFound, m_pShared->find.text);
     return 0;
   }
   SyncLineCount();
@@ -190,21 +171,119 @@ int EditEngine::ReplaceAll() {
   return count;
 }
 
+// One pass down the text: each line with matches gets its new content in
+// one go, and all of them go into the text as one undo step.
+int EditEngine::ReplaceAllLines(LineSearch& search) {
+  bool regex = m_pShared->find.regex;
+  const std::string& plain = m_pShared->replacement;
+  // A replacement that holds a line end would split lines: such a pass
+  // replaces match by match instead.
+  if (plain.find_first_of("\r\n") != std::string::npos) return ReplaceAllByMatch(search);
+  bool tabs = plain.find('\t') != std::string::npos;
+  std::vector<CEditTextBuffer::LineEdit> edits;
+  std::string out, substituted;
+  int count = 0;
+  for (CEditLine* p = m_pText->FirstLine(); p; p = p->m_pNext) {
+    std::string_view line(p->m_text.data(), size_t(m_pText->ContentLength(p)));
+    int length = 0;
+    int at = search.Forward(line, 0, int(line.size()), &length, regex ? &substituted : nullptr);
+    if (at < 0) continue;
+    bool lineTabs = tabs || line.find('\t') != std::string_view::npos;
+    out.clear();
+    size_t done = 0;  // bytes of the line already in `out`
+    int replaced = 0;
+    while (at >= 0) {
+      const std::string& with = regex ? substituted : plain;
+      std::string_view rest = line.substr(done);
+      // The line as it would stand, measured as the display measures it
+      // (bytes are columns unless a tab is involved).
+      int width = int(out.size() + rest.size()) - length + int(with.size());
+      if (lineTabs) {
+        std::string probe = out;
+        probe.append(line.substr(done, size_t(at) - done)).append(with).append(line.substr(size_t(at + length)));
+        width = m_pText->TextColumns(probe.data(), int(probe.size()));
+      }
+      int next = at + std::max(length, 1);
+      if (width < kMaxLineColumns) {
+        out.append(line.substr(done, size_t(at) - done));
+        out.append(with);
+        done = size_t(at + length);
+        ++replaced;
+        // The search goes on after the match, so replacing a text by itself
+        // ends; an empty match moves on by one character.
+        if (length == 0 && size_t(at) < line.size()) {
+          out += line[size_t(at)];
+          done = size_t(at) + 1;
+        }
+        next = at + std::max(length, 1);
+      }
+      if (next > int(line.size())) break;
+      at = search.Forward(line, next, int(line.size()), &length, regex ? &substituted : nullptr);
+    }
+    if (replaced == 0) continue;
+    out.append(line.substr(std::min(done, line.size())));
+    edits.push_back({p, out});
+    count += replaced;
+  }
+  if (count) m_pText->ReplaceLineContents(edits, true);
+  return count;
+}
+
+int EditEngine::ReplaceAllByMatch(LineSearch& search) {
+  bool redraw = m_s.bRedraw;
+  m_s.bRedraw = false;
+  int count = 0;
+  {
+    // One undo step takes back the whole pass.
+    UndoGroup group(m_pText);
+    EditPos pos{m_pText->FirstLine(), 0};
+    std::string substituted;
+    while (pos.pLine) {
+      std::string_view line(pos.pLine->m_text.data(), size_t(m_pText->ContentLength(pos.pLine)));
+      int length = 0;
+      int at = search.Forward(line, pos.nIndex, int(line.size()), &length, &substituted);
+      if (at < 0) {
+        pos = {pos.pLine->m_pNext, 0};
+        continue;
+      }
+      pos.nIndex = at;
+      std::string with = ReplacementFor(substituted);
+      int next = pos.nIndex + std::max(length, 1);
+      if (LineWidth(pos.pLine) - length + int(with.size()) < kMaxLineColumns) {
+        if (length > 0) m_pText->DeleteChars(pos, length, true);
+        CEditLine* pAfter = pos.pLine->m_pNext;
+        if (!with.empty()) m_pText->InsertString(pos, with, true, true);
+        ++count;
+        // After the inserted lines, on the line that holds the old tail.
+        CEditLine* pTail = pAfter ? pAfter->m_pPrev : m_pText->LastLine();
+        int tail = int(line.size()) - at - length;
+        pos = {pTail, m_pText->ContentLength(pTail) - tail + (length == 0 ? 1 : 0)};
+        if (pos.nIndex > m_pText->ContentLength(pTail)) pos = {pTail->m_pNext, 0};
+        continue;
+      }
+      pos.nIndex = next;
+      if (next > int(line.size())) pos = {pos.pLine->m_pNext, 0};
+    }
+  }
+  m_s.bRedraw = redraw;
+  return count;
+}
+
 int EditEngine::MarkAll() {
   if (m_pShared->find.text.empty()) return 0;
-  EditFindOptions opt = m_pShared->find;
-  opt.forward = true;
+  LineSearch search;
   int marked = 0;
-  EditPos pos{m_pText->FirstLine(), 0};
-  int length = 0;
-  while (SearchFrom(pos, opt, &length)) {
-    if (!(pos.pLine->m_nFlags & kLineBookmark)) {
-      pos.pLine->m_nFlags |= kLineBookmark;
-      ++m_pShared->nBookmarks;
+  if (search.Prepare(PassRequest())) {
+    for (CEditLine* p = m_pText->FirstLine(); p; p = p->m_pNext) {
+      int length = 0;
+      std::string_view line(p->m_text.data(), size_t(m_pText->ContentLength(p)));
+      if (search.Forward(line, 0, int(line.size()), &length, nullptr) < 0) continue;
+      if (!(p->m_nFlags & kLineBookmark)) {
+        p->m_nFlags |= kLineBookmark;
+        ++m_pShared->nBookmarks;
+      }
+      ++marked;
     }
-    ++marked;
-    if (!pos.pLine->m_pNext) break;
-    pos = {pos.pLine->m_pNext, 0};
   }
   m_bReplacePending = false;
   if (marked) {

@@ -156,6 +156,14 @@ class CEditTextBuffer {
   int JoinLines(EditPos pos, bool recordUndo);
   int InsertColumnText(EditPos pos, const char* text, int n, bool recordUndo);
   int DeleteColumnBlock(EditPos from, EditPos to, bool recordUndo);
+  // Gives whole lines new contents (their line ends stay; a new content
+  // holds no line-end byte), recorded as one undo step. The lines are
+  // given in text order; on return each edit holds the line's old content.
+  struct LineEdit {
+    CEditLine* pLine;
+    std::string content;
+  };
+  int ReplaceLineContents(std::vector<LineEdit>& edits, bool recordUndo);
 
   // ---- extraction ----
   // The range as lines, line ends converted to CR LF.
@@ -174,6 +182,8 @@ class CEditTextBuffer {
   // ---- undo ----
   // Adds one record; the request's row starts are kept for column blocks.
   int AddUndo(const CEditUndoRecord& request, std::string_view text);
+  // Adds a record made whole by the caller (moved in, in the open group).
+  int AddUndoRecord(CEditUndoRecord&& record);
   void BeginUndoGroup(int open);
   uint32_t GetUndoGroupStamp() const { return m_nUndoGroupStamp; }
   int Undo();
@@ -284,7 +294,9 @@ class CEditTextBuffer {
   int InsertCharAt(EditPos pos, uint8_t ch, bool insertMode, bool recordUndo);
   int InsertStringAt(EditPos pos, std::string_view text, bool insertMode, bool recordUndo);
   std::string CopyRangeRaw(EditPos from, EditPos to) const;
-  void ReplayUndo(const CEditUndoRecord& r, bool redo);
+  void ReplayUndo(CEditUndoRecord& r, bool redo);
+  // Swaps the contents of a lines-replaced record with the lines'.
+  void SwapLineContents(CEditUndoRecord& r);
   void RemoveInsertedChar(EditPos pos, uint8_t ch);
   void FreeUndoFrom(int from, int to);
   void CloseKeptHandle();

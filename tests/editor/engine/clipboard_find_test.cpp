@@ -422,9 +422,30 @@ const ReplaceRow kReplaceRows[] = {
     {"RegexWholeMatchKeepsCaseMatchCaseOff", "Foo fOO", "foo", "<&>", true, 2, "<Foo> <fOO>", false},
     {"PlainMatchCaseOffFindsEveryCase", "Ab aB ab", "ab", "x", false, 3, "x x x", false},
     {"PlainMatchCaseOnFindsOnlyThatCase", "Ab aB ab", "ab", "x", false, 1, "Ab aB x", true},
+    {"ReplacementWithLineEndSplitsLines", "a,b\nc,d", ",", "\r\n", false, 2, "a\nb\nc\nd"},
+    {"TabsCountAsTheirColumns", "\tx\tx", "x", "yy", false, 2, "\tyy\tyy"},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, ReplaceAll, ::testing::ValuesIn(kReplaceRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// More matches than the undo log has steps: still one Undo and one Redo.
+TEST_F(EngineFixture, ReplaceAllOfManyMatchesUndoesInOneStep) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "a b a\n";
+  Load(text);
+  std::string before = Text();
+  m_shared.find.text = "a";
+  m_shared.find.matchCase = false;
+  m_shared.replacement = "A";
+  EXPECT_EQ(6000, m_engine.ReplaceAll());
+  std::string after = Text();
+  EXPECT_EQ(std::string::npos, after.find('a'));
+  m_engine.RunCommand(kCmdEditUndo);
+  EXPECT_EQ(before, Text());
+  EXPECT_FALSE(m_engine.IsCommandEnabled(kCmdEditUndo));
+  m_engine.RunCommand(kCmdEditRedo);
+  EXPECT_EQ(after, Text());
+}
 
 TEST_F(EngineFixture, ReplaceAllWithoutMatchReportsAndKeepsCaret) {
   Load("abc\ndef");
