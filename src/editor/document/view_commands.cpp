@@ -139,6 +139,8 @@ std::string CaretStatusText(int line, int column) {
 
 const char* ReadOnlyStatusText(bool readOnly) { return readOnly ? "R/O" : "R/W"; }
 
+const char* OverwriteStatusText(bool insertMode) { return insertMode ? "" : "OVR"; }
+
 WheelStep WheelScroll(bool ctrl, bool forward) {
   if (ctrl) return {forward ? 2 : 3, 1};
   return {forward ? 0 : 1, 2};

@@ -208,8 +208,7 @@ bool EditEngine::DropText(int x, int y, const std::string& text, bool move, Edit
 void EditEngine::Undo() {
   if (m_s.bSelActive) ClearSelection();
   if (!m_pText->Undo()) return;
-  ShowUndoneStep(m_pText->UndoCaret());
-  if (m_pText->GetUndoIndex() == 0) m_pText->SetModified(0);
+  ShowUndoneStep(m_pText->UndoCaret());  // the text knows whether this is the saved state
 }
 
 void EditEngine::Redo() {

@@ -116,7 +116,10 @@ bool EditEngine::CanFindNext() const {
 }
 bool EditEngine::HasBookmarks() const { return m_pShared->nBookmarks > 0; }
 
-void EditEngine::ToggleOverwrite() { m_pText->SetInsertMode(!m_pText->GetInsertMode()); }
+void EditEngine::ToggleOverwrite() {
+  m_pText->SetInsertMode(!m_pText->GetInsertMode());
+  Notify(kHintCaretMoved);  // the window's indicators follow
+}
 
 // ---- reports and repaints ----
 

@@ -40,6 +40,9 @@ class EditHost {
   virtual void PlaceCaret(int x, int y, bool visible) = 0;
   // The scroll bars must be read again from the engine.
   virtual void ScrollBarsChanged() = 0;
+  // The caret was placed (after every move, edit or jump, whether or not
+  // other windows are told): status panes follow it from here.
+  virtual void CaretPlaced() {}
   // A message for the user (a status code and its text).
   virtual void ShowMessage(int id, const std::string& text) = 0;
   // The text changed or the caret moved (other windows of the same text).

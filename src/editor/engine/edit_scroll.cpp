@@ -59,6 +59,7 @@ void EditEngine::UpdateCaret() {
   m_s.nScrollFactor = ScrollFactor(m_pText->GetLineCount());
   m_pHost->ScrollBarsChanged();
   PlaceCaret();
+  m_pHost->CaretPlaced();
 }
 
 void EditEngine::PlaceCaret() {

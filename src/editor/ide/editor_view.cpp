@@ -169,6 +169,7 @@ void EditorView::UpdateStatus() {
     emit titleChanged();
   }
   m_ctx->status->SetReadOnly(ReadOnlyStatusText(Text().IsReadOnly() != 0));
+  m_ctx->status->SetOverwrite(OverwriteStatusText(Text().GetInsertMode() != 0));
 }
 
 // ---- positions ----

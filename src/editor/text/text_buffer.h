@@ -83,7 +83,9 @@ class CEditTextBuffer {
 
   // ---- flags (each setter stores its argument and returns it) ----
   virtual int IsModified() const { return m_bModified; }
-  virtual int SetModified(int b) { return m_bModified = b; }
+  // Clearing the flag marks the present undo position as the saved state:
+  // undo or redo back to it clears the flag again.
+  virtual int SetModified(int b);
   virtual int SetLockFile(int b) { return m_bLockFile = b; }
   virtual int GetLockFile() const { return m_bLockFile; }
   virtual int SetReadOnly(int b) { return m_bReadOnly = b; }
@@ -346,6 +348,7 @@ class CEditTextBuffer {
   static constexpr int kChangeRing = 64;
   std::array<std::pair<uint64_t, int>, kChangeRing> m_changes{};
   int m_bModified = 0;
+  int m_nSavedUndo = 0;  // the undo position of the saved text; -1: out of reach
   int m_bReadOnly = 0;
   int m_bWordWrap = 0;
   int m_nTabSize = 3;

@@ -37,6 +37,15 @@ void CEditTextBuffer::FreeUndoFrom(int from, int to) {
 void CEditTextBuffer::ResetUndo() {
   m_nUndoReserved1 = m_nUndoCurrent = m_nUndoTop = m_nUndoReserved2 = 0;
   m_nUndoGroupStamp = 0;
+  m_nSavedUndo = m_bModified ? -1 : 0;
+}
+
+int CEditTextBuffer::SetModified(int b) {
+  if (!b)
+    m_nSavedUndo = m_nUndoCurrent;
+  else if (!m_bModified)
+    m_nSavedUndo = -1;  // a change the log does not hold: undo cannot reach the saved text
+  return m_bModified = b;
 }
 
 void CEditTextBuffer::FreeUndo() {
@@ -50,8 +59,10 @@ void CEditTextBuffer::DropOldestUndo() {
   if (m_nUndoCurrent < kUndoDrop) {
     FreeUndoFrom(m_nUndoCurrent, m_nUndoTop);
     m_nUndoTop = m_nUndoCurrent;
+    if (m_nSavedUndo > m_nUndoCurrent) m_nSavedUndo = -1;
     return;
   }
+  m_nSavedUndo = m_nSavedUndo >= kUndoDrop ? m_nSavedUndo - kUndoDrop : -1;
   std::move(m_undo.begin() + kUndoDrop, m_undo.end(), m_undo.begin());
   for (size_t i = m_undo.size() - kUndoDrop; i < m_undo.size(); ++i) m_undo[i] = {};
   m_nUndoCurrent -= kUndoDrop;
@@ -60,6 +71,7 @@ void CEditTextBuffer::DropOldestUndo() {
 
 int CEditTextBuffer::AddUndoRecord(CEditUndoRecord&& record) {
   if (m_undo.empty()) return 0;
+  if (m_nSavedUndo > m_nUndoCurrent) m_nSavedUndo = -1;  // it lay in the redo part
   if (m_nUndoTop >= kUndoSlots) DropOldestUndo();
   if (m_nUndoCurrent >= kUndoSlots) DropOldestUndo();
   record.m_nGroup = m_nUndoGroupStamp;
@@ -71,6 +83,7 @@ int CEditTextBuffer::AddUndoRecord(CEditUndoRecord&& record) {
 
 int CEditTextBuffer::AddUndo(const CEditUndoRecord& request, std::string_view text) {
   if (m_undo.empty()) return 0;
+  if (m_nSavedUndo > m_nUndoCurrent) m_nSavedUndo = -1;  // it lay in the redo part
   if (m_nUndoTop >= kUndoSlots) DropOldestUndo();
   if (m_nUndoCurrent >= kUndoSlots) DropOldestUndo();
   CEditUndoRecord& r = m_undo[size_t(m_nUndoCurrent)];
@@ -206,6 +219,7 @@ int CEditTextBuffer::Undo() {
     --m_nUndoCurrent;
     if (m_nUndoCurrent == 0 || !Continues(done, m_undo[size_t(m_nUndoCurrent - 1)])) break;
   }
+  m_bModified = m_nUndoCurrent == m_nSavedUndo ? 0 : 1;
   return 1;
 }
 
@@ -217,6 +231,7 @@ int CEditTextBuffer::Redo() {
     ++m_nUndoCurrent;
     if (m_nUndoCurrent >= m_nUndoTop || !Continues(done, m_undo[size_t(m_nUndoCurrent)])) break;
   }
+  m_bModified = m_nUndoCurrent == m_nSavedUndo ? 0 : 1;
   return 1;
 }
 

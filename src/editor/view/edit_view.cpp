@@ -161,6 +161,14 @@ void EditView::ScrollBarsChanged() {
   m_syncingBars = false;
 }
 
+void EditView::CaretPlaced() {
+  const EditState& s = m_engine->State();
+  if (s.nCaretLine == m_placedLine && s.nCaretCol == m_placedCol) return;
+  m_placedLine = s.nCaretLine;
+  m_placedCol = s.nCaretCol;
+  emit caretMoved();
+}
+
 void EditView::ShowMessage(int id, const std::string& text) {
   QApplication::beep();
   emit message(id, QString::fromLatin1(text.data(), qsizetype(text.size())));

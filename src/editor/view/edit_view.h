@@ -52,6 +52,7 @@ class EditView : public QAbstractScrollArea, public EditHost {
   void InvalidateRect(int x, int y, int width, int height) override;
   void PlaceCaret(int x, int y, bool visible) override;
   void ScrollBarsChanged() override;
+  void CaretPlaced() override;
   void ShowMessage(int id, const std::string& text) override;
   void Notify(int hint) override;
   void RequestDialog(int command) override { emit dialogRequested(command); }
@@ -115,7 +116,8 @@ class EditView : public QAbstractScrollArea, public EditHost {
   bool m_syncingBars = false;  // the bars are being set from the engine
   bool m_dragPending = false;  // pressed inside the selection
   QPoint m_pressPoint;
-  bool m_droppedOnSelf = false;  // a drop into an editor window took the text
+  bool m_droppedOnSelf = false;
+  int m_placedLine = 0, m_placedCol = -1;  // the caret caretMoved last told  // a drop into an editor window took the text
 };
 
 // The engine on a plain window with its own text: the editor control that

@@ -203,7 +203,8 @@ TEST_F(Finding, RegularExpression) {
 
 // Not the Find dialog outright: an open Replace dialog is brought forward.
 TEST_F(Finding, EmptySearchAsksForAnOpenDialogOrTheFindDialog) {
-  m_engine.RunCommand(kCmdFindNext);
+  EXPECT_FALSE(m_engine.IsCommandEnabled(kCmdFindNext));
+  m_engine.FindNext();
   ASSERT_EQ(1u, m_host.dialogs.size());
   EXPECT_EQ(kCmdFindNext, m_host.dialogs[0]);
 }
