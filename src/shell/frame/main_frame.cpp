@@ -53,7 +53,7 @@ namespace {
 constexpr int kMessagePane = 0;
 constexpr int kMaxRecent = 10;
 const CommandId kStatusPanes[] = {0, 123, 118, 59137, 59138, 59139, 59140, 395};
-constexpr CommandId kCaretPane = 118, kReadOnlyPane = 395;
+constexpr CommandId kCaretPane = 118, kReadOnlyPane = 395, kOverwritePane = 59140;
 // The default toolbars by their View menu commands.
 constexpr struct {
   CommandId command;
@@ -385,6 +385,7 @@ void CMainFrame::UpdateCommandUi() {
   if (!m_editors->Active()) {  // no editor: the editor's panes are empty
     SetCaretPosition("");
     SetReadOnly("");
+    SetOverwrite("");
   }
   if (m_buildProgress && !m_app.HasState(kStateBusy)) {
     m_buildProgress = false;
@@ -547,6 +548,12 @@ void CMainFrame::SetCaretPosition(const std::string& text) {
 void CMainFrame::SetReadOnly(const std::string& text) {
   if (!m_status) return;
   int index = m_status->CommandToIndex(kReadOnlyPane);
+  if (index >= 0) m_status->SetPaneText(index, text);
+}
+
+void CMainFrame::SetOverwrite(const std::string& text) {
+  if (!m_status) return;
+  int index = m_status->CommandToIndex(kOverwritePane);
   if (index >= 0) m_status->SetPaneText(index, text);
 }
 
