@@ -613,3 +613,25 @@ INSTANTIATE_TEST_SUITE_P(Rows, ReplaceDialog, ::testing::ValuesIn(kReplaceDialog
                          [](const auto& info) { return std::string(info.param.name); });
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+// A Save As that changes the file's type gives the views its settings.
+TEST_F(IdeTest, SaveAsTakesTheNewTypesSettings) {
+  EditorTypeSettings types{};
+  types[kFtRecDefault].flags = 4;
+  types[kFtRecQP166].flags = 7;
+  DocumentEnvironment env;
+  env.text.pSettings = &m_store;
+  env.appState = &m_state;
+  env.typeSettings = &types;
+  m_doc = std::make_unique<EditorDocument>(env);
+  m_path = m_dir / "notes.txt";
+  EditorView& v = Open("\tx\r\n");
+  EXPECT_EQ(4, v.Text().GetTabSize());
+  ASSERT_TRUE(m_doc->OnSaveDocument(m_dir / "main.cpp"));
+  EXPECT_EQ("Editor\\QP166", v.Text().GetProfileSection());
+  EXPECT_EQ(7, v.Text().GetTabSize());
+}
+}  // namespace
+}  // namespace pm2
