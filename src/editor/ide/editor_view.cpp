@@ -235,6 +235,7 @@ bool EditorView::IsViewCommandEnabled(int id) const {
     case kCmdMatchBracket:
     case kCmdGoToLine:
     case kCmdOpenIncludeFile:
+    case kCmdOpenLinkerCod:
     case kCmdPageSetup:
     case kCmdPrint:
     case kCmdPrintPreview:
@@ -254,6 +255,7 @@ bool EditorView::RunViewCommand(int id) {
     case kCmdMatchBracket: MatchBracket(); return true;
     case kCmdInsertInclude: InsertIncludeLine(); return true;
     case kCmdOpenIncludeFile: OpenIncludeFile(); return true;
+    case kCmdOpenLinkerCod: OpenLinkerCod(); return true;
     case kCmdGoToLine:
       if (m_ctx->goToLineDialog) m_ctx->goToLineDialog();
       return true;
@@ -391,6 +393,14 @@ std::string EditorView::ResolveIncludeAtCaret(std::string* spec) const {
   return FindIncludeFile(inc, ctx, open);
 }
 
+void EditorView::OpenLinkerCod() {
+  std::string path = m_codPath;
+  int line = m_codLine;
+  m_codPath.clear();
+  std::string quoted = "'" + m_doc->FileName() + "'";
+  if (path.empty() || !m_ctx->showListingLine || !m_ctx->showListingLine(path, line, quoted)) Beep();
+}
+
 void EditorView::OpenIncludeFile() {
   std::string path = m_includePath.empty() ? ResolveIncludeAtCaret() : m_includePath;
   m_includePath.clear();
@@ -422,6 +432,9 @@ bool EditorView::BuildContextMenu(QMenu& menu) {
       add(QStringLiteral("&Open document %1").arg(Latin1(spec)), kCmdOpenIncludeFile);
       openAdded = true;
     }
+    m_codPath = m_doc->FileType() == 1 && m_ctx->linkerCodPath ? m_ctx->linkerCodPath() : std::string();
+    m_codLine = Engine().State().nCaretLine;
+    if (!m_codPath.empty()) add(QStringLiteral("Open Linker COD File"), kCmdOpenLinkerCod);
   }
   std::string header = m_ctx->registerHeader ? m_ctx->registerHeader() : std::string();
   if (!header.empty()) add(QStringLiteral("Insert '#include <%1>'").arg(Latin1(header)), kCmdInsertInclude);

@@ -91,6 +91,18 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
   EditorViewContext& ctx = m_editors->ViewContext();
   ctx.openDocument = [this](const std::string& path) { OpenFileAndShow(path, 0, 0); };
   ctx.goToLineDialog = [this] { ShowGotoLineDialog(); };
+  // The context menu's Open Linker COD File.
+  ctx.linkerCodPath = [] {
+    std::string path;
+    return GetLinkerCodFilePath(&path) ? path : std::string();
+  };
+  ctx.showListingLine = [this](const std::string& path, int n, const std::string& quotedName) {
+    OpenFileAndShow(path, 0, 0);
+    EditorDocument* doc = FindTextDocument(path);
+    for (DocumentView* v : doc ? doc->Views() : std::vector<DocumentView*>{})
+      if (auto* view = dynamic_cast<EditorView*>(v)) return view->GotoListingLine(n, quotedName) != 0;
+    return false;
+  };
   // Include files of the context menu: looked for in the project's folders.
   ctx.includeContext = [this](IncludeContext* inc) {
     ProjectRec* p = m_app.Project();

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <fstream>
+#include <tuple>
 
 #include "toolkit/qt_test_app.h"
 #include "editor/document/print_layout.h"
@@ -632,6 +633,41 @@ TEST_F(IdeTest, SaveAsTakesTheNewTypesSettings) {
   ASSERT_TRUE(m_doc->OnSaveDocument(m_dir / "main.cpp"));
   EXPECT_EQ("Editor\\QP166", v.Text().GetProfileSection());
   EXPECT_EQ(7, v.Text().GetTabSize());
+}
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+// The context menu of a C file offers the target's linker code listing and
+// shows the menu's line of that file's section there.
+TEST_F(IdeTest, OpenLinkerCodFileShowsTheMenusLine) {
+  std::vector<std::tuple<std::string, int, std::string>> shown;
+  m_ctx.includeContext = [](IncludeContext* inc) {
+    inc->toolset = 0;
+    return true;
+  };
+  m_ctx.linkerCodPath = [] { return std::string("/prj/blinky.cod"); };
+  m_ctx.showListingLine = [&](const std::string& path, int n, const std::string& name) {
+    shown.emplace_back(path, n, name);
+    return true;
+  };
+  EditorView& v = Open(Lines(5));
+  v.Engine().GotoLine(4, 0);
+  QMenu menu;
+  v.BuildContextMenu(menu);
+  QAction* cod = nullptr;
+  for (QAction* a : menu.actions())
+    if (a->text() == "Open Linker COD File") cod = a;
+  ASSERT_NE(nullptr, cod);
+  cod->trigger();
+  ASSERT_EQ(1u, shown.size());
+  EXPECT_EQ(std::make_tuple(std::string("/prj/blinky.cod"), 4, std::string("'main.c'")), shown[0]);
+
+  m_ctx.linkerCodPath = [] { return std::string(); };
+  QMenu without;
+  v.BuildContextMenu(without);
+  for (QAction* a : without.actions()) EXPECT_NE("Open Linker COD File", a->text().toStdString());
 }
 }  // namespace
 }  // namespace pm2
