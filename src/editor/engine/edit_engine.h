@@ -266,6 +266,7 @@ class EditEngine {
   int ScrollLineDown();
   void SetTopLine(int n);
   int SyncLineCount();
+  void ScrollBackWhenTextFits();
   void RepairLinePointers();
   // No line was taken out of the text since this window last checked its
   // line pointers.

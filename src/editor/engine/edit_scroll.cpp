@@ -55,6 +55,7 @@ void EditEngine::UpdateCaret() {
     m_s.nDialogTop = m_s.nDialogBottom = 0;
   }
   if (!m_s.bRedraw) return;
+  ScrollBackWhenTextFits();
   if (oldTop != m_s.nTopLine || oldLeft != m_s.nLeftCol) Invalidate();
   m_s.nScrollFactor = ScrollFactor(m_pText->GetLineCount());
   m_pHost->ScrollBarsChanged();
@@ -69,11 +70,23 @@ void EditEngine::PlaceCaret() {
   m_pHost->PlaceCaret(x, y, !m_s.bSelActive && m_pHost->HasFocus() && x >= 0);
 }
 
+// A text that now fits into the window (lines were deleted, here or in
+// another window) is shown from its first line.
+void EditEngine::ScrollBackWhenTextFits() {
+  int rows = Rows();
+  if (rows <= 0 || m_s.nTopLine <= 1 || rows < m_pText->GetLineCount()) return;
+  m_s.pTopLine = m_pText->FirstLine();
+  m_s.nTopLine = 1;
+  Invalidate();
+  PlaceCaret();
+}
+
 int EditEngine::SyncLineCount() {
   // The text keeps its count as lines come and go; nothing is walked.
   int count = m_pText->GetLineCount();
   int before = m_nShownLineCount;
   m_nShownLineCount = count;
+  if (count != before) ScrollBackWhenTextFits();
   m_s.nScrollFactor = ScrollFactor(count);
   if (count != before) m_pHost->ScrollBarsChanged();
   return count;
@@ -141,6 +154,7 @@ void EditEngine::OnOtherViewChanged(int hint) {
   }
   RepairLinePointers();
   m_nRemovedSeen = m_pText->LinesRemovedSerial();
+  SyncLineCount();
   Invalidate();
   PlaceCaret();
 }

@@ -355,6 +355,46 @@ TEST_F(EngineFixture, CaretLeftOfMarginIsParked) {
   EXPECT_FALSE(m_host.caretVisible);
 }
 
+// A window scrolled down whose text, after lines were deleted here or in
+// another window, fits into it shows the text from line 1 again.
+struct FitRow {
+  const char* name;
+  bool inOtherWindow;
+  int fromLine, toLine;  // deleted: from the start of one to the start of the other
+};
+
+class TextFits : public EngineFixture, public ::testing::WithParamInterface<FitRow> {};
+
+TEST_P(TextFits, ScrollsBackToLineOne) {
+  const FitRow& r = GetParam();
+  std::string text;
+  for (int i = 1; i <= 30; ++i) text += "line " + std::to_string(i) + "\n";
+  Load(text);
+  FakeEditHost otherHost;
+  EditEngine other(&m_text, &m_shared, &otherHost);
+  other.SetMetrics(kCellW, kCellH);
+  other.SetClientSize(400, 160);
+  other.InitView();
+  m_engine.GotoLine(30, 0);
+  ASSERT_GT(m_engine.State().nTopLine, 1);
+  EditEngine& deleting = r.inOtherWindow ? other : m_engine;
+  deleting.SetSelection({m_text.GetLine(r.fromLine), 0}, {m_text.GetLine(r.toLine), 0}, false);
+  deleting.RunCommand(kCmdEditClear);
+  if (r.inOtherWindow)
+    for (int hint : otherHost.hints) m_engine.OnOtherViewChanged(hint);
+  ASSERT_LE(m_text.GetLineCount(), m_engine.Rows());
+  EXPECT_EQ(1, m_engine.State().nTopLine);
+  EXPECT_EQ(m_text.FirstLine(), m_engine.State().pTopLine);
+}
+
+const FitRow kFitRows[] = {
+    {"InOtherWindowAboveTheCaret", true, 1, 25},
+    {"InOtherWindowAcrossTheTop", true, 5, 29},
+    {"HereAboveTheCaret", false, 2, 27},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, TextFits, ::testing::ValuesIn(kFitRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(EngineFixture, DeletingLinesRepairsTopLine) {
   std::string text;
   for (int i = 1; i <= 30; ++i) text += "line " + std::to_string(i) + "\n";
