@@ -294,6 +294,8 @@ class EditEngine {
   bool ShowsSelection() const;
   // The comment state at the start of a line (kCarryNone or the kind).
   int CommentCarryAt(const CEditLine* pLine);
+  // The line starts whose colouring state is known (for tests).
+  int CommentStatesKnown() const { return m_comments.Known(); }
   // Lines from `lineNumber` on changed: colouring state is recomputed.
   void TextChangedFrom(int lineNumber);
 

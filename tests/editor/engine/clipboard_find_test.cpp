@@ -750,3 +750,46 @@ TEST_F(EngineFixture, DragHoverScrollsWhereItCan) {
 }
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+// An edit in one window costs another window of the text its colouring
+// state from the edited line on only, not from line 1.
+struct OtherWindowRow {
+  const char* name;
+  int col;                // the caret on line 80
+  std::vector<int> keys;  // typed there (13: Enter)
+  int command;            // or a command run there (0: none)
+};
+
+class OtherWindowColouring : public EngineFixture, public ::testing::WithParamInterface<OtherWindowRow> {};
+
+TEST_P(OtherWindowColouring, KeepsTheStatesAboveTheEdit) {
+  std::string text;
+  for (int i = 1; i <= 200; ++i) text += "line " + std::to_string(i) + "\n";
+  Load(text);
+  FakeEditHost otherHost;
+  EditEngine other(&m_text, &m_shared, &otherHost);
+  other.SetMetrics(kCellW, kCellH);
+  other.SetClientSize(400, 160);
+  other.InitView();
+  other.CommentCarryAt(m_text.GetLine(150));
+  ASSERT_GE(other.CommentStatesKnown(), 150);
+  Caret(80, GetParam().col);
+  for (int k : GetParam().keys) m_engine.OnChar(k);
+  if (GetParam().command) m_engine.RunCommand(GetParam().command);
+  for (int hint : m_host.hints) other.OnOtherViewChanged(hint);
+  other.CommentCarryAt(m_text.GetLine(10));
+  EXPECT_GE(other.CommentStatesKnown(), 79);
+  EXPECT_LE(other.CommentStatesKnown(), 81);
+}
+
+const OtherWindowRow kOtherWindowRows[] = {
+    {"Typing", 2, {'x', 'y'}, 0},
+    {"Enter", 2, {13}, 0},
+    {"JoinWithTheLineAbove", 0, {}, kCmdBackspace},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, OtherWindowColouring, ::testing::ValuesIn(kOtherWindowRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+}  // namespace
+}  // namespace pm2
