@@ -126,8 +126,8 @@ void BM_MarkAllPeerGrep(benchmark::State& state) {
 
 BENCHMARK(BM_ReplaceAllOurs)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ReplaceAllPeerSed)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_MarkAllOurs)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_MarkAllPeerGrep)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MarkAllOurs)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_MarkAllPeerGrep)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:

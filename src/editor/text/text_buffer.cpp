@@ -212,15 +212,6 @@ std::string CEditTextBuffer::GetText() const {
   return all;
 }
 
-bool CEditTextBuffer::HasLineEnd(const CEditLine* pLine) const {
-  std::string_view t = pLine->m_text;
-  return t.size() >= size_t(m_nLineEndLength) && t.ends_with(GetLineEnd());
-}
-
-int CEditTextBuffer::ContentLength(const CEditLine* pLine) const {
-  if (!pLine) return 0;
-  return pLine->Length() - (HasLineEnd(pLine) ? m_nLineEndLength : 0);
-}
 
 void CEditTextBuffer::AddLineEndIfMissing(CEditLine* pLine) {
   if (!HasLineEnd(pLine)) pLine->m_text.append(GetLineEnd());

@@ -133,9 +133,18 @@ class CEditTextBuffer {
   int Renumber();
   // The whole text as it would be saved.
   std::string GetText() const;
-  // Bytes of the line's text before its line end.
-  int ContentLength(const CEditLine* pLine) const;
-  bool HasLineEnd(const CEditLine* pLine) const;
+  // Bytes of the line's text before its line end. Inline: whole-text
+  // passes ask it for every line.
+  int ContentLength(const CEditLine* pLine) const {
+    if (!pLine) return 0;
+    return pLine->Length() - (HasLineEnd(pLine) ? m_nLineEndLength : 0);
+  }
+  bool HasLineEnd(const CEditLine* pLine) const {
+    const std::string& t = pLine->m_text;
+    size_t n = t.size(), k = size_t(m_nLineEndLength);
+    if (k == 0 || n < k) return false;
+    return t[n - 1] == m_szLineEnd[k - 1] && (k == 1 || t[n - 2] == m_szLineEnd[0]);
+  }
 
   // ---- columns ----
   int ColumnToIndex(const CEditLine* pLine, int column) const;
