@@ -4,8 +4,10 @@
 // the repaint of the window, and a page of scrolling with its repaint, in a
 // 100,000-line file. Then a 50 MB C file opened from disk and its first page
 // painted: the IDE's editor document and view (with colouring) against a
-// plain QPlainTextEdit reading the same file. Prints the time of each and
-// the ratio ours/peer.
+// plain QPlainTextEdit reading the same file. Then an 8 MB text of one line
+// loaded and painted (goal: faster), and Enter at line 1 of a
+// 1,000,000-line text with the repaint (goal: no slower). Prints the time
+// of each and the ratio ours/peer.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -270,6 +272,69 @@ void BM_Open50MbPeer(benchmark::State& state) {
   }
 }
 
+// One line of 8 MB (with its line end), C-like words without line ends.
+const std::string& LongLine() {
+  static std::string line = [] {
+    std::string l;
+    l.reserve(8u << 20);
+    for (int i = 0; l.size() < (8u << 20); ++i) l += "value_" + std::to_string(i) + " = x + 1; ";
+    l += "\r\n";
+    return l;
+  }();
+  return line;
+}
+
+void BM_LongLineOurs(benchmark::State& state) {
+  auto e = MakeOurs("\r\n");
+  QImage image(e->viewport()->size(), QImage::Format_RGB32);
+  for (auto _ : state) {
+    e->Text().LoadFromBytes(LongLine());
+    e->ResetView();
+    Paint(e->viewport(), image);
+  }
+  state.counters["lines"] = e->Text().GetLineCount();
+}
+
+void BM_LongLinePeer(benchmark::State& state) {
+  CHighlighter* h = nullptr;
+  auto e = MakePeer(&h, "\r\n");
+  QImage image(e->viewport()->size(), QImage::Format_RGB32);
+  QString text = QString::fromLatin1(LongLine().data(), qsizetype(LongLine().size()));
+  for (auto _ : state) {
+    e->setPlainText(text);
+    Paint(e->viewport(), image);
+  }
+}
+
+constexpr int kMillionLines = 1000000;
+
+const std::string& MillionLines() {
+  static std::string text = BigFile(kMillionLines);
+  return text;
+}
+
+void BM_EnterAtTopOurs(benchmark::State& state) {
+  auto e = MakeOurs(MillionLines());
+  QImage image(e->viewport()->size(), QImage::Format_RGB32);
+  for (auto _ : state) {
+    e->GotoLine(1, 0);
+    e->Engine().OnChar(13);
+    Paint(e->viewport(), image);
+  }
+  state.counters["lines"] = e->Text().GetLineCount();
+}
+
+void BM_EnterAtTopPeer(benchmark::State& state) {
+  CHighlighter* h = nullptr;
+  auto e = MakePeer(&h, MillionLines());
+  QImage image(e->viewport()->size(), QImage::Format_RGB32);
+  for (auto _ : state) {
+    e->moveCursor(QTextCursor::Start);
+    e->insertPlainText("\n");
+    Paint(e->viewport(), image);
+  }
+}
+
 BENCHMARK(BM_OpenOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenPeer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeOurs)->Unit(benchmark::kMicrosecond);
@@ -278,6 +343,10 @@ BENCHMARK(BM_ScrollOurs)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollPeer)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Open50MbOurs)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Open50MbPeer)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_LongLineOurs)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LongLinePeer)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_EnterAtTopOurs)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+BENCHMARK(BM_EnterAtTopPeer)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
@@ -291,7 +360,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
                               {"type a character and repaint (100,000 lines)", "BM_TypeOurs", "BM_TypePeer"},
                               {"scroll a page and repaint (100,000 lines)", "BM_ScrollOurs", "BM_ScrollPeer"},
                               {"open a 50 MB C file and paint the first page", "BM_Open50MbOurs/iterations:2",
-                               "BM_Open50MbPeer/iterations:2"}};
+                               "BM_Open50MbPeer/iterations:2"},
+                              {"load an 8 MB one-line text and paint", "BM_LongLineOurs/iterations:3",
+                               "BM_LongLinePeer/iterations:3"},
+                              {"Enter at line 1 of 1,000,000 lines and repaint", "BM_EnterAtTopOurs/iterations:2000",
+                               "BM_EnterAtTopPeer/iterations:2000"}};
     for (auto& p : pairs) {
       double ours = m_time[p[1]], peer = m_time[p[2]];
       if (ours > 0 && peer > 0)

@@ -133,8 +133,10 @@ bool EditorDocument::OnSaveDocument(const std::string& path) {
   if (!m_text->LastBackupWarning().empty()) Error(Format("Could not create file -\n\n'%s'", backup));
   DiskFileStatus after = StatFile(path);
   m_text->SetReadOnly(after.readOnly ? 1 : 0);
-  // A "Save As" may change the type.
+  // A "Save As" may change the type: the views take its settings too.
+  std::string section = m_section;
   ApplyFileTypeSettings(&path);
+  if (m_section != section) UpdateAllViews(kHintSettingsChanged);
   for (DocumentView* v : m_views) v->TitleChanged();
   if (m_env.shell) {
     int top = 1, caret = 1, column = 1;

@@ -40,15 +40,19 @@ std::vector<std::string> PrintedRows(const CEditTextBuffer& text, const CEditLin
 }
 
 std::vector<int> PaginateLines(const CEditTextBuffer& text, const CEditLine* first,
-                               const CEditLine* last, const PageLayout& layout) {
+                               const CEditLine* last, const PageLayout& layout,
+                               std::vector<const CEditLine*>* pStartLines) {
   std::vector<int> starts;
+  if (pStartLines) pStartLines->clear();
   if (!first) return starts;
   int used = 0;
-  for (const CEditLine* p = first; p; p = p->m_pNext) {
+  int number = text.LineNumber(first);
+  for (const CEditLine* p = first; p; p = p->m_pNext, ++number) {
     int rows = int(PrintedRows(text, p, layout.charsPerRow).size());
     if (starts.empty() || used + rows > layout.rowsPerPage) {
       if (starts.empty() || used > 0) {
-        starts.push_back(p->m_nLine);
+        starts.push_back(number);
+        if (pStartLines) pStartLines->push_back(p);
         used = 0;
       }
     }

@@ -36,10 +36,12 @@ std::vector<std::string> PrintedRows(const CEditTextBuffer& text, const CEditLin
                                      int charsPerRow);
 
 // The line numbers at which pages start, from `first` to `last` (null: to
-// the end). Lines are counted with their printed rows, so a page never
-// holds more rows than it can print; a line longer than a page starts a
-// page of its own and runs over.
+// the end), and (when asked) the lines themselves, so that a page is
+// printed without walking to it. Lines are counted with their printed
+// rows, so a page never holds more rows than it can print; a line longer
+// than a page starts a page of its own and runs over.
 std::vector<int> PaginateLines(const CEditTextBuffer& text, const CEditLine* first,
-                               const CEditLine* last, const PageLayout& layout);
+                               const CEditLine* last, const PageLayout& layout,
+                               std::vector<const CEditLine*>* pStartLines = nullptr);
 
 }  // namespace pm2

@@ -124,7 +124,7 @@ int FindListingLine(const CEditTextBuffer& text, int n, const std::string& quote
     if (!inSection) continue;
     size_t i = 0;
     while (i < line.size() && IsBlank(line[i])) ++i;
-    if (line.substr(i, want.size()) == want) return p->m_nLine;
+    if (line.substr(i, want.size()) == want) return text.LineNumber(p);
   }
   return 0;
 }
@@ -138,6 +138,8 @@ std::string CaretStatusText(int line, int column) {
 }
 
 const char* ReadOnlyStatusText(bool readOnly) { return readOnly ? "R/O" : "R/W"; }
+
+const char* OverwriteStatusText(bool insertMode) { return insertMode ? "" : "OVR"; }
 
 WheelStep WheelScroll(bool ctrl, bool forward) {
   if (ctrl) return {forward ? 2 : 3, 1};

@@ -40,6 +40,8 @@ int CenteredTopLine(int line, int rows);
 // "R/W".
 std::string CaretStatusText(int line, int column);
 const char* ReadOnlyStatusText(bool readOnly);
+// The overwrite pane: "OVR" while typing overwrites, empty while it inserts.
+const char* OverwriteStatusText(bool insertMode);
 
 // What one wheel turn does: with Ctrl one page, else two lines; `forward`
 // scrolls towards the start. The code is the engine's scroll request (0

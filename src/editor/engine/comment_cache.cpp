@@ -32,17 +32,21 @@ int CommentCache::CarryAfter(CEditTextBuffer& buf, const CEditLine* pLine, int c
 
 int CommentCache::CarryAt(CEditTextBuffer& buf, const CEditLine* pLine) {
   if (!pLine) return 0;
-  int n = pLine->m_nLine;
+  int n = buf.LineNumber(pLine);
   if (n < 1) return 0;
   if (m_carry.empty()) m_carry.push_back(0);
   if (int(m_carry.size()) < n) {
-    // Walk from the last known line start; line numbers are kept in list
-    // order by the text engine, so the walk starts from the known line.
+    // Back from the line to the last known line start, then forward
+    // computing the states in between.
     const CEditLine* p = pLine;
+    int k = n;
     int known = int(m_carry.size());
-    while (p && p->m_nLine > known) p = p->m_pPrev;
+    while (p && k > known) {
+      p = p->m_pPrev;
+      --k;
+    }
     int carry = m_carry.back();
-    for (; p && p->m_nLine < n; p = p->m_pNext) {
+    for (; p && k < n; p = p->m_pNext, ++k) {
       carry = CarryAfter(buf, p, carry);
       m_carry.push_back(int8_t(carry));
     }

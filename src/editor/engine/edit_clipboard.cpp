@@ -3,6 +3,7 @@
 // marker line "*SECEdit Column Block*" CR LF.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "editor/engine/edit_engine.h"
 #include "editor/engine/undo_group.h"
@@ -75,7 +76,7 @@ void EditEngine::Paste() {
   int index = CaretIndex();
   int tail = std::max(m_pText->ContentLength(pLine) - index, 0);
   int before = m_pText->GetLineCount();
-  int firstLine = pLine->m_nLine;
+  int firstLine = m_pText->LineNumber(pLine);
   int rc = m_pText->InsertText({pLine, index}, text.data(), int(text.size()), true);
   if (rc) {
     Report(rc);
@@ -128,46 +129,68 @@ int EditEngine::InsertDroppedText(const std::string& text) {
   return m_pText->InsertText(pos, text.data(), int(text.size()), true);
 }
 
-bool EditEngine::DropText(int x, int y, const std::string& text, bool move, bool fromSelf) {
+bool EditEngine::DropText(int x, int y, const std::string& text, bool move, EditEngine* source) {
   if (m_pText->IsReadOnly()) return false;
   if (HasSelection() && IsPointInSelection(x, y)) return false;  // onto itself
+  bool fromSelf = source == this;
+  bool moving = move && source && source->HasSelection() && !source->m_pText->IsReadOnly();
+  bool sameText = moving && source->m_pText == m_pText;
   PointToCaretNearest(x, y);
-  UndoGroup group(m_pText);
-  if (move && fromSelf && HasSelection()) {
-    // The drop index is corrected for the text about to disappear.
-    int b = CaretIndex();
-    int dropLine = m_s.nCaretLine;
-    bool column = m_s.nSelMode == kSelColumn;
-    int startLine = m_s.pSelStart->m_nLine, endLine = m_s.pSelEnd->m_nLine;
-    if (column) {
+  // Where the text goes, as a line number and a byte index taken before
+  // anything changes: the source's selection may lie before it in the
+  // same text, seen from this window or from another.
+  int dropLine = m_s.nCaretLine;
+  int b = CaretIndex();
+  if (sameText) {
+    const EditState& src = source->m_s;
+    int startLine = m_pText->LineNumber(src.pSelStart), endLine = m_pText->LineNumber(src.pSelEnd);
+    if (src.nSelMode == kSelColumn) {
       int top = std::min(startLine, endLine), bottom = std::max(startLine, endLine);
-      int left = std::min(m_s.nSelStartCol, m_s.nSelEndCol);
-      int right = std::max(m_s.nSelStartCol, m_s.nSelEndCol);
+      int left = std::min(src.nSelStartCol, src.nSelEndCol);
+      int right = std::max(src.nSelStartCol, src.nSelEndCol);
       if (dropLine >= top && dropLine <= bottom) {
         int l = IndexOfColumn(m_s.pCaretLine, left), r = IndexOfColumn(m_s.pCaretLine, right);
+        if (b > l && b < r) return false;  // into the block that goes away
         if (b >= r) b -= r - l;
       }
     } else {
-      int startIdx = IndexOfColumn(m_s.pSelStart, m_s.nSelStartCol);
-      int endIdx = IndexOfColumn(m_s.pSelEnd, m_s.nSelEndCol);
-      if (dropLine == endLine) {
-        if (startLine == endLine) {
-          if (b >= endIdx) b -= endIdx - startIdx;
-        } else {
+      int startIdx = source->IndexOfColumn(src.pSelStart, src.nSelStartCol);
+      int endIdx = source->IndexOfColumn(src.pSelEnd, src.nSelEndCol);
+      bool after = dropLine > endLine || (dropLine == endLine && b >= endIdx);
+      bool before = dropLine < startLine || (dropLine == startLine && b <= startIdx);
+      if (!after && !before) return false;  // into the text that goes away
+      if (after) {
+        if (dropLine == endLine) {
           b += startIdx - endIdx;
+          dropLine = startLine;
+        } else {
+          dropLine -= endLine - startLine;
         }
-        dropLine = startLine;
-      } else if (dropLine > endLine) {
-        dropLine -= endLine - startLine;
       }
     }
-    int rc = DeleteSelection(true);
-    if (rc) return false;
-    CEditLine* pLine = WalkTo(m_s.pCaretLine, dropLine);
-    SetCaret(pLine, m_pText->IndexToColumn(pLine, std::max(b, 0)));
-  } else if (HasSelection()) {
-    ClearSelection();
   }
+  if (!fromSelf && HasSelection()) ClearSelection();
+  UndoGroup group(m_pText);
+  if (moving) {
+    std::unique_ptr<UndoGroup> sourceGroup;
+    if (!sameText) sourceGroup = std::make_unique<UndoGroup>(source->m_pText);
+    int rc = source->DeleteSelection(true);
+    if (rc) return false;
+    if (!fromSelf) {
+      source->Invalidate();
+      source->UpdateCaret();
+    }
+    if (sameText) {
+      // This window's own line pointers may have gone with the deleted
+      // lines: the caret is found again by number, the top line after it.
+      CEditLine* pLine = m_pText->GetLine(dropLine);
+      m_s.pCaretLine = pLine;
+      m_s.nCaretLine = m_pText->LineNumber(pLine);
+      if (!fromSelf) RepairLinePointers();
+      SetCaret(pLine, m_pText->IndexToColumn(pLine, std::max(b, 0)));
+    }
+  }
+  if (HasSelection()) ClearSelection();
   int firstLine = m_s.nCaretLine;
   int rc = InsertDroppedText(text);
   SyncLineCount();
@@ -185,8 +208,7 @@ bool EditEngine::DropText(int x, int y, const std::string& text, bool move, bool
 void EditEngine::Undo() {
   if (m_s.bSelActive) ClearSelection();
   if (!m_pText->Undo()) return;
-  ShowUndoneStep(m_pText->UndoCaret());
-  if (m_pText->GetUndoIndex() == 0) m_pText->SetModified(0);
+  ShowUndoneStep(m_pText->UndoCaret());  // the text knows whether this is the saved state
 }
 
 void EditEngine::Redo() {
@@ -207,7 +229,6 @@ void EditEngine::ShowUndoneStep(EditPos pos) {
   } else {
     ResolveTop();
   }
-  m_comments.Clear();
   Invalidate();
   UpdateCaret();
   Notify(kHintTextChanged);

@@ -51,7 +51,9 @@ enum EditCommandId : int {
   kCmdEditRedo = 57644,
   kCmdEditReplace = 57641,
   kCmdEditUndo = 57643,
-  kCmdOverwrite = 59142,
+  kCmdOverwrite = 59140,  // the status bar's overwrite pane shares the id
+  // Not a command: asks the window to close its find or replace dialog.
+  kCmdCloseFindDialog = -1,
 };
 
 // One row of the command table.

@@ -107,10 +107,19 @@ bool EditEngine::CanUndo() const { return m_pText->GetUndoIndex() > 0; }
 bool EditEngine::CanRedo() const {
   return m_pText->GetUndoTop() > 0 && m_pText->GetUndoIndex() < m_pText->GetUndoTop();
 }
-bool EditEngine::CanFindNext() const { return !m_pShared->find.text.empty(); }
+bool EditEngine::CanFindNext() const {
+  // The search Find Next repeats: the profile's newest entry when the
+  // window keeps one, else this program run's last search.
+  EditFindOptions stored;
+  if (m_pHost->LoadFindOptions(&stored)) return !stored.text.empty();
+  return !m_pShared->find.text.empty();
+}
 bool EditEngine::HasBookmarks() const { return m_pShared->nBookmarks > 0; }
 
-void EditEngine::ToggleOverwrite() { m_pText->SetInsertMode(!m_pText->GetInsertMode()); }
+void EditEngine::ToggleOverwrite() {
+  m_pText->SetInsertMode(!m_pText->GetInsertMode());
+  Notify(kHintCaretMoved);  // the window's indicators follow
+}
 
 // ---- reports and repaints ----
 
@@ -153,16 +162,23 @@ void EditEngine::Notify(int hint) { m_pHost->Notify(hint); }
 
 // ---- lines and columns ----
 
-CEditLine* EditEngine::WalkTo(CEditLine* p, int n) {
+CEditLine* EditEngine::WalkTo(CEditLine* p, int n) const {
   if (!p) return nullptr;
-  while (p->m_nLine < n && p->m_pNext) p = p->m_pNext;
-  while (p->m_nLine > n && p->m_pPrev) p = p->m_pPrev;
+  int k = m_pText->LineNumber(p);
+  while (k < n && p->m_pNext) {
+    p = p->m_pNext;
+    ++k;
+  }
+  while (k > n && p->m_pPrev) {
+    p = p->m_pPrev;
+    --k;
+  }
   return p;
 }
 
 void EditEngine::ResolveTop() {
   int count = m_pText->GetLineCount();
-  m_s.nCaretLine = m_s.pCaretLine->m_nLine;
+  m_s.nCaretLine = m_pText->LineNumber(m_s.pCaretLine);
   m_s.nTopLine = std::clamp(m_s.nTopLine, 1, std::max(count, 1));
   m_s.pTopLine = WalkTo(m_s.pCaretLine, m_s.nTopLine);
 }
@@ -184,7 +200,7 @@ int EditEngine::CaretIndex() const { return IndexOfColumn(m_s.pCaretLine, m_s.nC
 
 void EditEngine::SetCaret(CEditLine* pLine, int column) {
   m_s.pCaretLine = pLine;
-  m_s.nCaretLine = pLine->m_nLine;
+  m_s.nCaretLine = m_pText->LineNumber(pLine);
   m_s.nCaretCol = column;
 }
 
@@ -235,7 +251,7 @@ void EditEngine::ClearSelection() {
     if (m_s.nSelMode == kSelColumn)
       Invalidate();
     else
-      InvalidateLines(m_s.pSelStart->m_nLine, m_s.pSelEnd->m_nLine);
+      InvalidateLines(m_pText->LineNumber(m_s.pSelStart), m_pText->LineNumber(m_s.pSelEnd));
   }
   m_s.pSelStart = m_s.pSelEnd = nullptr;
   m_s.nSelStartCol = m_s.nSelEndCol = 0;
@@ -257,7 +273,7 @@ void EditEngine::UpdateSelection() {
   m_s.pSelEnd = m_s.pCaretLine;
   m_s.nSelEndCol = m_s.nCaretCol;
   if (m_s.nSelMode == kSelColumn) return;
-  int a = m_s.pSelStart->m_nLine, b = m_s.pSelEnd->m_nLine;
+  int a = m_pText->LineNumber(m_s.pSelStart), b = m_pText->LineNumber(m_s.pSelEnd);
   if (b < a || (a == b && m_s.nSelEndCol < m_s.nSelStartCol)) {
     std::swap(m_s.pSelStart, m_s.pSelEnd);
     std::swap(m_s.nSelStartCol, m_s.nSelEndCol);
@@ -267,8 +283,8 @@ void EditEngine::UpdateSelection() {
 bool EditEngine::GetLineSelection(const CEditLine* pLine, int e, int* pStart, int* pWidth) const {
   *pStart = *pWidth = 0;
   if (!m_s.pSelStart || !m_s.pSelEnd || !pLine) return false;
-  int n = pLine->m_nLine;
-  int a = m_s.pSelStart->m_nLine, b = m_s.pSelEnd->m_nLine;
+  int n = m_pText->LineNumber(pLine);
+  int a = m_pText->LineNumber(m_s.pSelStart), b = m_pText->LineNumber(m_s.pSelEnd);
   if (m_s.nSelMode == kSelColumn) {
     if (n < std::min(a, b) || n > std::max(a, b)) return false;
     *pStart = std::min(m_s.nSelStartCol, m_s.nSelEndCol);
@@ -295,7 +311,13 @@ bool EditEngine::ShowsSelection() const {
   return !m_pShared->pLastFocus || m_pShared->pLastFocus == this;
 }
 
-int EditEngine::CommentCarryAt(const CEditLine* pLine) { return m_comments.CarryAt(*m_pText, pLine); }
+int EditEngine::CommentCarryAt(const CEditLine* pLine) {
+  // Edits made through any window of the text since the cache was last
+  // brought up to date: only the lines from the lowest one are redone.
+  if (int lowest = m_pText->LowestChangeSince(m_nCommentsSeen)) m_comments.InvalidateFrom(lowest);
+  m_nCommentsSeen = m_pText->EditSerial();
+  return m_comments.CarryAt(*m_pText, pLine);
+}
 
 void EditEngine::TextChangedFrom(int lineNumber) { m_comments.InvalidateFrom(lineNumber); }
 

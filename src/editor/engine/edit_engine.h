@@ -20,6 +20,8 @@
 
 namespace pm2 {
 
+class LineSearch;
+
 // Status codes of the engine beyond the text engine's (message ids).
 enum EditEngineStatus : int {
   kEditClipboardEmpty = 22576,
@@ -188,9 +190,12 @@ class EditEngine {
   int CopySelection();
   // Text dropped at the caret (a column block when it carries the marker).
   int InsertDroppedText(const std::string& text);
-  // A drop at a client point: moves (`move`, from this window's selection
-  // when `fromSelf`) or copies the text there. False when refused.
-  bool DropText(int x, int y, const std::string& text, bool move, bool fromSelf);
+  // A drop at a client point: moves (`move`, taking the text away from the
+  // selection of `source`, the editor window the drag began in, which may
+  // be this one or another window of the same or another text) or copies
+  // the text there. The source's text is deleted first, by positions taken
+  // before the insert. False when refused (onto the selection itself).
+  bool DropText(int x, int y, const std::string& text, bool move, EditEngine* source);
 
   // ---- selection ----
   void ClearSelection();
@@ -209,13 +214,22 @@ class EditEngine {
   bool GetFindText(std::string* pOut) const;
 
   // ---- find, replace and jump ----
+  // What a search from the find or replace dialog came to: a match is
+  // selected; nothing was found (reported); or a replace pass has seen
+  // every match (reported as finished; the window is asked to close the
+  // dialog).
+  enum class FindOutcome { kFound, kNotFound, kPassDone };
   // Stores the text as the search and searches as Find Next does.
   bool FindText(const std::string& text, bool matchCase);
+  // The dialog's Find Next: searches with the shared options; a match
+  // found leaves a replacement pending.
+  FindOutcome FindFromDialog();
+  // Searches with the shared options as they stand (a word search).
+  FindOutcome FindAgain() { return SearchNext(false); }
   // The Replace button: when the selection still holds the match found
-  // last, it is replaced (by the substituted template for a regular
-  // expression); then the next match is found and selected. Returns
-  // whether a match is selected afterwards.
-  bool ReplaceNext();
+  // last, it is replaced by what the Replace box holds now (substituted
+  // for a regular expression); then the next match is found and selected.
+  FindOutcome ReplaceNext();
   // Replaces every match from the start of the text, in one undo step;
   // returns the number replaced (0: reported as not found).
   int ReplaceAll();
@@ -252,7 +266,11 @@ class EditEngine {
   int ScrollLineDown();
   void SetTopLine(int n);
   int SyncLineCount();
+  void ScrollBackWhenTextFits();
   void RepairLinePointers();
+  // No line was taken out of the text since this window last checked its
+  // line pointers.
+  bool LinesUnchangedSinceCheck() const;
   // Scroll-bar values as the bar shows them (divided by the factor).
   int VScrollMax() const;
   int VScrollPage() const;
@@ -276,6 +294,8 @@ class EditEngine {
   bool ShowsSelection() const;
   // The comment state at the start of a line (kCarryNone or the kind).
   int CommentCarryAt(const CEditLine* pLine);
+  // The line starts whose colouring state is known (for tests).
+  int CommentStatesKnown() const { return m_comments.Known(); }
   // Lines from `lineNumber` on changed: colouring state is recomputed.
   void TextChangedFrom(int lineNumber);
 
@@ -314,6 +334,16 @@ class EditEngine {
   // The replacement of a match: the substituted template for a regular
   // expression, the template itself otherwise.
   std::string ReplacementFor(const std::string& substituted) const;
+  // Replace All's request (forward, the shared options and template).
+  SearchRequest PassRequest() const;
+  int ReplaceAllLines(LineSearch& search);
+  int ReplaceAllByMatch(LineSearch& search);
+  // The replacement of the match at `at` from the template as it is now.
+  std::string CurrentReplacement(EditPos at, int length);
+  // Find Next's search from the caret, wrapping when asked; `replacing`:
+  // a replacement is pending, so finding nothing more (or wrapping past
+  // the starting point) finishes the pass.
+  FindOutcome SearchNext(bool replacing);
   // Repaints the rows of lines a..b (in either order) that are visible.
   void InvalidateLines(int a, int b);
   // One line down or up, scrolling by one line when the caret leaves the
@@ -322,7 +352,7 @@ class EditEngine {
   bool StepUp();
   // The line numbered n reached from a live line (numbers are kept in list
   // order by the text engine).
-  static CEditLine* WalkTo(CEditLine* pFrom, int n);
+  CEditLine* WalkTo(CEditLine* pFrom, int n) const;
   // After lines were added or removed: the caret is live, the top line is
   // found again by its number.
   void ResolveTop();
@@ -334,12 +364,19 @@ class EditEngine {
   EditHost* m_pHost;
   EditState m_s;
   CommentCache m_comments;
+  uint64_t m_nCommentsSeen = 0;     // the text's edit serial the cache follows
+  uint64_t m_nRemovedSeen = 0;      // the removal serial at the last pointer check
+  int m_nShownLineCount = 0;        // the count the scroll bars were given
   bool m_bExtending = false;  // a move runs as a selection extension
   // The match Find Next selected last and its replacement; Replace acts
   // only while the selection still holds that text.
   std::string m_matchText;
-  std::string m_matchReplacement;
   bool m_bReplacePending = false;
+  // Where the current find or replace pass began, and whether its search
+  // has wrapped round since.
+  int m_nPassLine = 1;
+  int m_nPassIndex = 0;
+  bool m_bPassWrapped = false;
 };
 
 }  // namespace pm2

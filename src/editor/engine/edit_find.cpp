@@ -4,6 +4,7 @@
 
 #include "editor/engine/edit_engine.h"
 #include "editor/engine/undo_group.h"
+#include "editor/text/line_search.h"
 
 namespace pm2 {
 
@@ -14,9 +15,9 @@ bool EditEngine::SearchFrom(EditPos& pos, const EditFindOptions& opt, int* pLeng
   req.replacement = m_pShared->replacement;
   req.nFlags = (opt.matchCase ? uint32_t(kSearchMatchCase) : 0u) |
                (opt.forward ? uint32_t(kSearchDown) : 0u) | (opt.regex ? uint32_t(kSearchRegex) : 0u);
-  CEditLine* pLimit = opt.forward ? LastEditLine(m_pText->FirstLine()) : m_pText->FirstLine();
-  EditPos limit{pLimit, opt.forward ? pLimit->Length() : 0};
-  if (!m_pText->Search(pos, limit, req)) return false;
+  // No limit line: the search runs to the end (or start) of the text
+  // without walking the list to find it first.
+  if (!m_pText->Search(pos, EditPos{}, req)) return false;
   *pLength = req.nMatchLength;
   if (pSubstituted) *pSubstituted = req.substituted;
   return true;
@@ -26,13 +27,35 @@ std::string EditEngine::ReplacementFor(const std::string& substituted) const {
   return m_pShared->find.regex ? substituted : m_pShared->replacement;
 }
 
+std::string EditEngine::CurrentReplacement(EditPos at, int length) {
+  if (!m_pShared->find.regex) return m_pShared->replacement;
+  // The template as it stands now, substituted with the selected match.
+  EditFindOptions opt = m_pShared->find;
+  opt.forward = true;
+  EditPos pos = at;
+  int found = 0;
+  std::string substituted;
+  if (SearchFrom(pos, opt, &found, &substituted) && pos.pLine == at.pLine && pos.nIndex == at.nIndex &&
+      found == length)
+    return substituted;
+  return m_pShared->replacement;
+}
+
 void EditEngine::FindNext() {
   m_s.bFound = false;
-  const EditFindOptions& opt = m_pShared->find;
-  if (opt.text.empty()) {
-    m_pHost->RequestDialog(kCmdEditFind);
+  // A restarted program repeats the search the profile kept.
+  EditFindOptions stored;
+  if (m_pHost->LoadFindOptions(&stored)) m_pShared->find = stored;
+  if (m_pShared->find.text.empty()) {
+    m_pHost->RequestDialog(kCmdFindNext);
     return;
   }
+  SearchNext(false);
+}
+
+EditEngine::FindOutcome EditEngine::SearchNext(bool replacing) {
+  m_s.bFound = false;
+  const EditFindOptions& opt = m_pShared->find;
   if (m_s.bSelActive && HasSelection()) {
     // From the selection's far end, so that the same match is not found again.
     if (opt.forward)
@@ -41,111 +64,226 @@ void EditEngine::FindNext() {
       SetCaret(m_s.pSelStart, m_s.nSelStartCol);
     ClearSelection();
   }
-  EditPos pos = CaretPos();
+  EditPos start = CaretPos();
+  if (!replacing) {
+    // A new pass begins here; it has seen every match once a wrapped
+    // search comes back to this point.
+    m_nPassLine = m_s.nCaretLine;
+    m_nPassIndex = start.nIndex;
+    m_bPassWrapped = false;
+  }
+  EditPos pos = start;
   int length = 0;
   std::string substituted;
   bool found = SearchFrom(pos, opt, &length, &substituted);
   if (!found && opt.wrap) {
-    CEditLine* pFrom = opt.forward ? m_pText->FirstLine() : LastEditLine(m_pText->FirstLine());
+    CEditLine* pFrom = opt.forward ? m_pText->FirstLine() : m_pText->LastLine();
     pos = {pFrom, opt.forward ? 0 : m_pText->ContentLength(pFrom)};
     found = SearchFrom(pos, opt, &length, &substituted);
+    m_bPassWrapped = true;
+  }
+  if (found && replacing && m_bPassWrapped) {
+    int line = m_pText->LineNumber(pos.pLine);
+    bool passed = opt.forward ? (line > m_nPassLine || (line == m_nPassLine && pos.nIndex >= m_nPassIndex))
+                              : (line < m_nPassLine || (line == m_nPassLine && pos.nIndex < m_nPassIndex));
+    if (passed) found = false;
   }
   if (!found) {
     m_bReplacePending = false;
+    if (replacing) {
+      Report(kEditSearchDone, opt.text);
+      m_pHost->RequestDialog(kCmdCloseFindDialog);
+      return FindOutcome::kPassDone;
+    }
     Report(kEditNotFound, opt.text);
-    return;
+    return FindOutcome::kNotFound;
   }
   int startCol = m_pText->IndexToColumn(pos.pLine, pos.nIndex);
   SelectText(pos, m_pText->IndexToColumn(pos.pLine, pos.nIndex + length) - startCol);
   m_s.bFound = true;
   m_matchText = pos.pLine->m_text.substr(size_t(pos.nIndex), size_t(length));
-  m_matchReplacement = ReplacementFor(substituted);
-  m_bReplacePending = true;
+  return FindOutcome::kFound;
 }
 
-bool EditEngine::ReplaceNext() {
-  if (m_pText->IsReadOnly()) return false;
+EditEngine::FindOutcome EditEngine::FindFromDialog() {
+  if (m_pShared->find.text.empty()) return FindOutcome::kNotFound;
+  FindOutcome outcome = SearchNext(m_bReplacePending);
+  m_bReplacePending = outcome == FindOutcome::kFound;
+  return outcome;
+}
+
+EditEngine::FindOutcome EditEngine::ReplaceNext() {
+  if (m_pText->IsReadOnly() || m_pShared->find.text.empty()) return FindOutcome::kNotFound;
+  bool replaced = false;
   if (m_bReplacePending && HasSelection() && GetSelectedText(nullptr) == m_matchText) {
-    if (LineWidth(m_s.pCaretLine) + int(m_matchReplacement.size()) < kMaxLineColumns) {
+    EditPos a, b;
+    bool column = false;
+    GetSelection(&a, &b, &column);
+    // The replacement the Replace box holds now, not the one of the search
+    // that found the match.
+    std::string with = CurrentReplacement(a, int(m_matchText.size()));
+    if (LineWidth(m_s.pCaretLine) + int(with.size()) < kMaxLineColumns) {
       UndoGroup group(m_pText);
       DeleteSelection(true);
-      if (!m_matchReplacement.empty()) InsertAtCaret(m_matchReplacement, true);
+      if (!with.empty()) InsertAtCaret(with, true);
+      replaced = true;
+      // The pass's starting point keeps its place in the text.
+      if (m_pText->LineNumber(a.pLine) == m_nPassLine && a.nIndex < m_nPassIndex)
+        m_nPassIndex += int(with.size()) - int(m_matchText.size());
     } else {
       ClearSelection();  // a line that would grow too long keeps its match
     }
   }
-  FindNext();
-  return m_s.bFound;
+  FindOutcome outcome = SearchNext(replaced || m_bReplacePending);
+  m_bReplacePending = outcome == FindOutcome::kFound;
+  return outcome;
+}
+
+SearchRequest EditEngine::PassRequest() const {
+  SearchRequest req;
+  req.pattern = m_pShared->find.text;
+  req.replacement = m_pShared->replacement;
+  req.nFlags = kSearchDown | (m_pShared->find.matchCase ? uint32_t(kSearchMatchCase) : 0u) |
+               (m_pShared->find.regex ? uint32_t(kSearchRegex) : 0u);
+  return req;
 }
 
 int EditEngine::ReplaceAll() {
   if (m_pText->IsReadOnly() || m_pShared->find.text.empty()) return 0;
-  EditFindOptions opt = m_pShared->find;
-  opt.forward = true;
   EditPos oldCaret = CaretPos();
-  bool redraw = m_s.bRedraw;
-  m_s.bRedraw = false;
   if (m_s.bSelActive) ClearSelection();
-  int count = 0;
-  {
-    // One undo step takes back the whole pass.
-    UndoGroup group(m_pText);
-    EditPos pos{m_pText->FirstLine(), 0};
-    int length = 0;
-    std::string substituted;
-    while (SearchFrom(pos, opt, &length, &substituted)) {
-      std::string with = ReplacementFor(substituted);
-      int next = pos.nIndex + std::max(length, 1);
-      if (LineWidth(pos.pLine) - length + int(with.size()) < kMaxLineColumns) {
-        if (length > 0) m_pText->DeleteRange(pos, {pos.pLine, pos.nIndex + length}, true);
-        if (!with.empty()) m_pText->InsertString(pos, with, true, true);
-        ++count;
-        // The search goes on after the replacement, so replacing a text by
-        // itself ends; an empty match moves on by one character.
-        next = pos.nIndex + int(with.size()) + (length == 0 ? 1 : 0);
-      }
-      if (next > m_pText->ContentLength(pos.pLine)) {
-        if (!pos.pLine->m_pNext) break;
-        pos = {pos.pLine->m_pNext, 0};
-      } else {
-        pos.nIndex = next;
-      }
-    }
-  }
-  m_s.bRedraw = redraw;
+  LineSearch search;
+  int count = search.Prepare(PassRequest()) ? ReplaceAllLines(search) : 0;
   m_bReplacePending = false;
   // Matches lie within one line and no line is removed, so the caret's
   // line lives on; it stays where it stood.
   SetCaret(oldCaret.pLine, m_pText->IndexToColumn(oldCaret.pLine, oldCaret.nIndex));
   if (count == 0) {
-    Report(kEditNotFound, opt.text);
+    Report(kEditNotFound, m_pShared->find.text);
     return 0;
   }
   SyncLineCount();
   ResolveTop();
   m_s.nCaretCol = FixCaretColumn(m_s.nCaretCol);
-  m_comments.Clear();
   Invalidate();
   UpdateCaret();
   Notify(kHintTextChanged);
   return count;
 }
 
+// One pass down the text: each line with matches gets its new content in
+// one go, and all of them go into the text as one undo step.
+int EditEngine::ReplaceAllLines(LineSearch& search) {
+  bool regex = m_pShared->find.regex;
+  const std::string& plain = m_pShared->replacement;
+  // A replacement that holds a line end would split lines: such a pass
+  // replaces match by match instead.
+  if (plain.find_first_of("\r\n") != std::string::npos) return ReplaceAllByMatch(search);
+  bool tabs = plain.find('\t') != std::string::npos;
+  std::vector<CEditTextBuffer::LineEdit> edits;
+  std::string out, substituted;
+  int count = 0;
+  for (CEditLine* p = m_pText->FirstLine(); p; p = p->m_pNext) {
+    std::string_view line(p->m_text.data(), size_t(m_pText->ContentLength(p)));
+    int length = 0;
+    int at = search.Forward(line, 0, int(line.size()), &length, regex ? &substituted : nullptr);
+    if (at < 0) continue;
+    bool lineTabs = tabs || line.find('\t') != std::string_view::npos;
+    out.clear();
+    size_t done = 0;  // bytes of the line already in `out`
+    int replaced = 0;
+    while (at >= 0) {
+      const std::string& with = regex ? substituted : plain;
+      std::string_view rest = line.substr(done);
+      // The line as it would stand, measured as the display measures it
+      // (bytes are columns unless a tab is involved).
+      int width = int(out.size() + rest.size()) - length + int(with.size());
+      if (lineTabs) {
+        std::string probe = out;
+        probe.append(line.substr(done, size_t(at) - done)).append(with).append(line.substr(size_t(at + length)));
+        width = m_pText->TextColumns(probe.data(), int(probe.size()));
+      }
+      int next = at + std::max(length, 1);
+      if (width < kMaxLineColumns) {
+        out.append(line.substr(done, size_t(at) - done));
+        out.append(with);
+        done = size_t(at + length);
+        ++replaced;
+        // The search goes on after the match, so replacing a text by itself
+        // ends; an empty match moves on by one character.
+        if (length == 0 && size_t(at) < line.size()) {
+          out += line[size_t(at)];
+          done = size_t(at) + 1;
+        }
+        next = at + std::max(length, 1);
+      }
+      if (next > int(line.size())) break;
+      at = search.Forward(line, next, int(line.size()), &length, regex ? &substituted : nullptr);
+    }
+    if (replaced == 0) continue;
+    out.append(line.substr(std::min(done, line.size())));
+    edits.push_back({p, out});
+    count += replaced;
+  }
+  if (count) m_pText->ReplaceLineContents(edits, true);
+  return count;
+}
+
+int EditEngine::ReplaceAllByMatch(LineSearch& search) {
+  bool redraw = m_s.bRedraw;
+  m_s.bRedraw = false;
+  int count = 0;
+  {
+    // One undo step takes back the whole pass.
+    UndoGroup group(m_pText);
+    EditPos pos{m_pText->FirstLine(), 0};
+    std::string substituted;
+    while (pos.pLine) {
+      std::string_view line(pos.pLine->m_text.data(), size_t(m_pText->ContentLength(pos.pLine)));
+      int length = 0;
+      int at = search.Forward(line, pos.nIndex, int(line.size()), &length, &substituted);
+      if (at < 0) {
+        pos = {pos.pLine->m_pNext, 0};
+        continue;
+      }
+      pos.nIndex = at;
+      std::string with = ReplacementFor(substituted);
+      int next = pos.nIndex + std::max(length, 1);
+      if (LineWidth(pos.pLine) - length + int(with.size()) < kMaxLineColumns) {
+        if (length > 0) m_pText->DeleteChars(pos, length, true);
+        CEditLine* pAfter = pos.pLine->m_pNext;
+        if (!with.empty()) m_pText->InsertString(pos, with, true, true);
+        ++count;
+        // After the inserted lines, on the line that holds the old tail.
+        CEditLine* pTail = pAfter ? pAfter->m_pPrev : m_pText->LastLine();
+        int tail = int(line.size()) - at - length;
+        pos = {pTail, m_pText->ContentLength(pTail) - tail + (length == 0 ? 1 : 0)};
+        if (pos.nIndex > m_pText->ContentLength(pTail)) pos = {pTail->m_pNext, 0};
+        continue;
+      }
+      pos.nIndex = next;
+      if (next > int(line.size())) pos = {pos.pLine->m_pNext, 0};
+    }
+  }
+  m_s.bRedraw = redraw;
+  return count;
+}
+
 int EditEngine::MarkAll() {
   if (m_pShared->find.text.empty()) return 0;
-  EditFindOptions opt = m_pShared->find;
-  opt.forward = true;
+  LineSearch search;
   int marked = 0;
-  EditPos pos{m_pText->FirstLine(), 0};
-  int length = 0;
-  while (SearchFrom(pos, opt, &length)) {
-    if (!(pos.pLine->m_nFlags & kLineBookmark)) {
-      pos.pLine->m_nFlags |= kLineBookmark;
-      ++m_pShared->nBookmarks;
+  if (search.Prepare(PassRequest())) {
+    for (CEditLine* p = m_pText->FirstLine(); p; p = p->m_pNext) {
+      int length = 0;
+      std::string_view line(p->m_text.data(), size_t(m_pText->ContentLength(p)));
+      if (search.Forward(line, 0, int(line.size()), &length, nullptr) < 0) continue;
+      if (!(p->m_nFlags & kLineBookmark)) {
+        p->m_nFlags |= kLineBookmark;
+        ++m_pShared->nBookmarks;
+      }
+      ++marked;
     }
-    ++marked;
-    if (!pos.pLine->m_pNext) break;
-    pos = {pos.pLine->m_pNext, 0};
   }
   m_bReplacePending = false;
   if (marked) {
@@ -158,6 +296,7 @@ int EditEngine::MarkAll() {
 }
 
 bool EditEngine::FindText(const std::string& text, bool matchCase) {
+  m_pHost->StoreFindText(text, matchCase);
   m_pShared->find.text = text;
   m_pShared->find.matchCase = matchCase;
   FindNext();
@@ -238,7 +377,7 @@ std::string EditEngine::GetSelectedText(bool* pColumn) const {
   if (pColumn) *pColumn = column;
   if (!column) return m_pText->CopyRange(a, b);
   // A block's corners: both columns are taken on the top line.
-  const CEditLine* pTop = a.pLine->m_nLine <= b.pLine->m_nLine ? a.pLine : b.pLine;
+  const CEditLine* pTop = m_pText->LineNumber(a.pLine) <= m_pText->LineNumber(b.pLine) ? a.pLine : b.pLine;
   const CEditLine* pBottom = pTop == a.pLine ? b.pLine : a.pLine;
   int left = std::min(m_s.nSelStartCol, m_s.nSelEndCol);
   int right = std::max(m_s.nSelStartCol, m_s.nSelEndCol);
@@ -301,7 +440,7 @@ void EditEngine::NextBookmark() {
 void EditEngine::PrevBookmark() {
   if (m_pShared->nBookmarks == 0) return;
   CEditLine* p = FindMarked(m_s.pCaretLine->m_pPrev, false);
-  if (!p) p = FindMarked(LastEditLine(m_pText->FirstLine()), false);
+  if (!p) p = FindMarked(m_pText->LastLine(), false);
   if (p) GoToBookmark(p);
 }
 

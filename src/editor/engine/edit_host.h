@@ -8,6 +8,8 @@
 
 namespace pm2 {
 
+struct EditFindOptions;
+
 // The clipboard as the engine sees it: 8-bit text, never re-encoded.
 class EditClipboard {
  public:
@@ -38,13 +40,26 @@ class EditHost {
   virtual void PlaceCaret(int x, int y, bool visible) = 0;
   // The scroll bars must be read again from the engine.
   virtual void ScrollBarsChanged() = 0;
+  // The caret was placed (after every move, edit or jump, whether or not
+  // other windows are told): status panes follow it from here.
+  virtual void CaretPlaced() {}
   // A message for the user (a status code and its text).
   virtual void ShowMessage(int id, const std::string& text) = 0;
   // The text changed or the caret moved (other windows of the same text).
   virtual void Notify(int /*hint*/) {}
   // The find or replace dialog is asked for (kCmdEditFind, kCmdEditReplace);
   // the dialogs belong to the window.
+  // kCmdFindNext asks to activate whichever dialog is open, else to open
+  // the Find dialog. kCmdCloseFindDialog closes an open one (a finished
+  // replace pass).
   virtual void RequestDialog(int /*command*/) {}
+  // The find options the profile keeps, the newest history entry as the
+  // text; false when the window keeps none (the engine then repeats its
+  // own last search).
+  virtual bool LoadFindOptions(EditFindOptions* /*pOptions*/) const { return false; }
+  // A programmatic search: the text becomes the newest history entry
+  // (overwriting it) and the match-case option is stored.
+  virtual void StoreFindText(const std::string& /*text*/, bool /*matchCase*/) {}
   virtual EditClipboard& Clipboard() = 0;
   // Whether the window has the keyboard focus.
   virtual bool HasFocus() const = 0;

@@ -55,10 +55,12 @@ void EditEngine::UpdateCaret() {
     m_s.nDialogTop = m_s.nDialogBottom = 0;
   }
   if (!m_s.bRedraw) return;
+  ScrollBackWhenTextFits();
   if (oldTop != m_s.nTopLine || oldLeft != m_s.nLeftCol) Invalidate();
   m_s.nScrollFactor = ScrollFactor(m_pText->GetLineCount());
   m_pHost->ScrollBarsChanged();
   PlaceCaret();
+  m_pHost->CaretPlaced();
 }
 
 void EditEngine::PlaceCaret() {
@@ -68,25 +70,37 @@ void EditEngine::PlaceCaret() {
   m_pHost->PlaceCaret(x, y, !m_s.bSelActive && m_pHost->HasFocus() && x >= 0);
 }
 
+// A text that now fits into the window (lines were deleted, here or in
+// another window) is shown from its first line.
+void EditEngine::ScrollBackWhenTextFits() {
+  int rows = Rows();
+  if (rows <= 0 || m_s.nTopLine <= 1 || rows < m_pText->GetLineCount()) return;
+  m_s.pTopLine = m_pText->FirstLine();
+  m_s.nTopLine = 1;
+  Invalidate();
+  PlaceCaret();
+}
+
 int EditEngine::SyncLineCount() {
-  int before = m_pText->GetLineCount();
-  int count = m_pText->Renumber();
+  // The text keeps its count as lines come and go; nothing is walked.
+  int count = m_pText->GetLineCount();
+  int before = m_nShownLineCount;
+  m_nShownLineCount = count;
+  if (count != before) ScrollBackWhenTextFits();
   m_s.nScrollFactor = ScrollFactor(count);
   if (count != before) m_pHost->ScrollBarsChanged();
   return count;
 }
 
 void EditEngine::RepairLinePointers() {
-  // The caret line still belongs to the text when walking from the first
-  // line meets it; addresses are compared, never read.
-  bool caretLives = false;
-  for (const CEditLine* p = m_pText->FirstLine(); p; p = p->m_pNext)
-    if (p == m_s.pCaretLine) {
-      caretLives = true;
-      break;
-    }
+  // The caret line still belongs to the text when no line was taken out
+  // since the last check, or when walking from the first line meets it;
+  // addresses are compared, never read.
+  bool caretLives = LinesUnchangedSinceCheck();
+  for (const CEditLine* p = m_pText->FirstLine(); p && !caretLives; p = p->m_pNext)
+    if (p == m_s.pCaretLine) caretLives = true;
   if (caretLives) {
-    m_s.nCaretLine = m_s.pCaretLine->m_nLine;
+    m_s.nCaretLine = m_pText->LineNumber(m_s.pCaretLine);
     ResolveTop();
     if (m_s.nTopLine > m_s.nCaretLine) {
       m_s.pTopLine = m_s.pCaretLine;
@@ -95,7 +109,7 @@ void EditEngine::RepairLinePointers() {
     return;
   }
   m_s.pCaretLine = m_s.pTopLine = m_pText->GetLine(std::max(m_s.nCaretLine, 1));
-  m_s.nCaretLine = m_s.nTopLine = m_s.pCaretLine->m_nLine;
+  m_s.nCaretLine = m_s.nTopLine = m_pText->LineNumber(m_s.pCaretLine);
 }
 
 void EditEngine::SetDialogRect(int top, int bottom) {
@@ -121,22 +135,32 @@ bool EditEngine::OnDragScroll(int horizontal, int vertical, bool doScroll) {
 
 void EditEngine::OnOtherViewChanged(int hint) {
   if (hint == kHintCaretMoved) return;
-  m_comments.Clear();
-  // Lines may have gone: every line pointer of this window is checked
-  // against the text (addresses are compared, never read).
-  auto lives = [&](const CEditLine* q) {
-    for (const CEditLine* p = m_pText->FirstLine(); p; p = p->m_pNext)
-      if (p == q) return true;
-    return false;
-  };
-  if (m_s.pSelStart && (!lives(m_s.pSelStart) || !lives(m_s.pSelEnd) || !lives(m_s.pAnchorLine))) {
+  // The colouring state follows the text by itself (CommentCarryAt). Lines
+  // may have gone: unless none was taken out since the last check, every
+  // line pointer of this window is checked against the text in one walk
+  // (addresses are compared, never read).
+  bool unchanged = LinesUnchangedSinceCheck();
+  bool selStartLives = unchanged, selEndLives = unchanged, anchorLives = unchanged || !m_s.pAnchorLine;
+  for (const CEditLine* p = m_pText->FirstLine(); p && !(selStartLives && selEndLives && anchorLives);
+       p = p->m_pNext) {
+    selStartLives = selStartLives || p == m_s.pSelStart;
+    selEndLives = selEndLives || p == m_s.pSelEnd;
+    anchorLives = anchorLives || p == m_s.pAnchorLine;
+  }
+  if (m_s.pSelStart && (!selStartLives || !selEndLives || !anchorLives)) {
     m_s.pSelStart = m_s.pSelEnd = m_s.pAnchorLine = nullptr;
     m_s.bSelActive = false;
     m_s.nSelMode = kSelStream;
   }
   RepairLinePointers();
+  m_nRemovedSeen = m_pText->LinesRemovedSerial();
+  SyncLineCount();
   Invalidate();
   PlaceCaret();
+}
+
+bool EditEngine::LinesUnchangedSinceCheck() const {
+  return m_nRemovedSeen == m_pText->LinesRemovedSerial();
 }
 
 int EditEngine::ScrollLineUp() {
@@ -205,7 +229,7 @@ void EditEngine::OnVScroll(int code, int position) {
       // Walk from the nearer of the top line and the first line.
       CEditLine* from = std::abs(n + 1 - m_s.nTopLine) < n ? m_s.pTopLine : m_pText->FirstLine();
       m_s.pTopLine = WalkTo(from, n + 1);
-      m_s.nTopLine = m_s.pTopLine->m_nLine;
+      m_s.nTopLine = m_pText->LineNumber(m_s.pTopLine);
       Invalidate();
       PlaceCaret();
       break;

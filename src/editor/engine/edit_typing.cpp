@@ -98,7 +98,6 @@ int EditEngine::NewLine(bool recordUndo) {
   UpdateCaret();
   int rc = m_pText->SplitLine(CaretPos(), recordUndo);
   if (rc) return rc;
-  m_pText->Renumber();
   TextChangedFrom(m_s.nCaretLine);
   StepDown();
   m_s.nCaretCol = 0;
@@ -193,7 +192,7 @@ int EditEngine::ShiftBlock(int direction, bool recordUndo) {
   SetCaret(pStart, 0);
   m_s.nSelMode = kSelStream;
   UpdateSelection();
-  TextChangedFrom(pStart->m_nLine);
+  TextChangedFrom(m_pText->LineNumber(pStart));
   Invalidate();
   UpdateCaret();
   Notify(kHintTextChanged);
@@ -207,7 +206,8 @@ int EditEngine::DeleteSelection(bool recordUndo) {
   CEditLine* pCaret = nullptr;
   int caretCol = 0;
   if (m_s.nSelMode == kSelColumn) {
-    CEditLine* pTop = m_s.pSelStart->m_nLine <= m_s.pSelEnd->m_nLine ? m_s.pSelStart : m_s.pSelEnd;
+    CEditLine* pTop =
+        m_pText->LineNumber(m_s.pSelStart) <= m_pText->LineNumber(m_s.pSelEnd) ? m_s.pSelStart : m_s.pSelEnd;
     CEditLine* pBottom = pTop == m_s.pSelStart ? m_s.pSelEnd : m_s.pSelStart;
     int left = std::min(m_s.nSelStartCol, m_s.nSelEndCol);
     int right = std::max(m_s.nSelStartCol, m_s.nSelEndCol);

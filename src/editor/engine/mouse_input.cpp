@@ -158,7 +158,7 @@ void EditEngine::OnLButtonUp(int x, int /*y*/) {
     if (!StepDown()) m_s.nCaretCol = LineEndColumn(m_s.pCaretLine);
     UpdateSelection();
     UpdateCaret();
-    InvalidateLines(m_s.pSelStart->m_nLine, m_s.pSelEnd->m_nLine);
+    InvalidateLines(m_pText->LineNumber(m_s.pSelStart), m_pText->LineNumber(m_s.pSelEnd));
   }
 }
 

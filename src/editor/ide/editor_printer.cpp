@@ -44,7 +44,8 @@ PrintPlan PlanPrintJob(const PrintJob& job, QPainter& painter, int pageWidth, in
   plan.layout = ComputePageLayout(m);
   const CEditLine* first = job.text->GetLine(std::max(job.firstLine, 1));
   const CEditLine* last = job.lastLine > 0 ? job.text->GetLine(job.lastLine) : nullptr;
-  plan.pageStarts = PaginateLines(*job.text, first, last, plan.layout);
+  plan.pageStarts = PaginateLines(*job.text, first, last, plan.layout, &plan.pageLines);
+  plan.lastLine = last;
   return plan;
 }
 
@@ -63,19 +64,20 @@ void PaintPrintPage(QPainter& painter, const PrintJob& job, const PrintPlan& pla
     painter.drawLine(0, rule, pageWidth, rule);
     y = plan.layout.headerHeight;
   }
-  int firstLine = plan.pageStarts[size_t(page - 1)];
-  int stopLine = page < int(plan.pageStarts.size()) ? plan.pageStarts[size_t(page)] : 0;
+  // The page's lines are reached from the plan, not by walking from the
+  // first line of the text.
+  const CEditLine* start = plan.pageLines[size_t(page - 1)];
+  const CEditLine* stop = page < int(plan.pageLines.size()) ? plan.pageLines[size_t(page)] : nullptr;
   // Rows below the text area (only a line taller than a page has them)
   // are not drawn over the footer.
   int bottom = pageHeight - plan.layout.footerHeight;
-  for (const CEditLine* p = job.text->GetLine(firstLine); p; p = p->m_pNext) {
-    if (stopLine && p->m_nLine >= stopLine) break;
+  for (const CEditLine* p = start; p && p != stop; p = p->m_pNext) {
     for (const std::string& row : PrintedRows(*job.text, p, plan.layout.charsPerRow)) {
       if (y + lh > bottom) break;
       painter.drawText(0, y + plan.ascent, Latin1(row));
       y += lh;
     }
-    if (job.lastLine > 0 && p->m_nLine >= job.lastLine) break;
+    if (p == plan.lastLine) break;
   }
   if (!job.setup.footer.empty()) {
     std::string footer = HeaderFooterText(job.setup.footer, HeaderName(job), page, TimeOf(job, job.setup.footerTime));
@@ -115,8 +117,9 @@ PrintJob MakePrintJob(EditorView& view, SettingsStore* settings, bool selectionO
   EditPos a, b;
   bool column = false;
   if (selectionOnly && view.Engine().GetSelection(&a, &b, &column)) {
-    job.firstLine = std::min(a.pLine->m_nLine, b.pLine->m_nLine);
-    job.lastLine = std::max(a.pLine->m_nLine, b.pLine->m_nLine);
+    int na = job.text->LineNumber(a.pLine), nb = job.text->LineNumber(b.pLine);
+    job.firstLine = std::min(na, nb);
+    job.lastLine = std::max(na, nb);
   }
   return job;
 }

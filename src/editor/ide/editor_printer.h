@@ -37,6 +37,8 @@ struct PrintJob {
 struct PrintPlan {
   PageLayout layout;
   std::vector<int> pageStarts;
+  std::vector<const CEditLine*> pageLines;  // the first line of each page
+  const CEditLine* lastLine = nullptr;      // the last line printed (null: the text's)
   int lineHeight = 0;
   int ascent = 0;
 };

@@ -13,6 +13,8 @@ class EditorStatusPanes {
   virtual void SetCaretPosition(const std::string& text) = 0;
   // "R/O" or "R/W".
   virtual void SetReadOnly(const std::string& text) = 0;
+  // "OVR" while typing overwrites, "" while it inserts.
+  virtual void SetOverwrite(const std::string& /*text*/) {}
 };
 
 }  // namespace pm2

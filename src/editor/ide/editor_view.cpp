@@ -106,6 +106,16 @@ void EditorView::ScrollBarsChanged() {
 }
 
 void EditorView::RequestDialog(int command) {
+  if (command == kCmdCloseFindDialog) {
+    if (m_findDialog) m_findDialog->close();
+    return;
+  }
+  // An open dialog, find or replace, is only brought forward.
+  if (IsFindDialogOpen()) {
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
+    return;
+  }
   bool replace = command == kCmdEditReplace;
   if (m_findDialog && m_findDialog->IsReplace() != replace) delete m_findDialog.data();
   if (!m_findDialog) m_findDialog = new EditFindDialog(this, replace, m_ctx->settings);
@@ -113,6 +123,28 @@ void EditorView::RequestDialog(int command) {
   m_findDialog->show();
   m_findDialog->raise();
   m_findDialog->activateWindow();
+}
+
+bool EditorView::LoadFindOptions(EditFindOptions* pOptions) const {
+  if (!m_ctx->settings) return false;
+  FindHistory history;
+  LoadFindSettings(*m_ctx->settings, pOptions, &history);
+  return true;
+}
+
+void EditorView::StoreFindText(const std::string& text, bool matchCase) {
+  if (!m_ctx->settings) return;
+  EditFindOptions opt;
+  FindHistory history;
+  LoadFindSettings(*m_ctx->settings, &opt, &history);
+  // Entry 1 is overwritten, not pushed.
+  if (history.find.empty())
+    history.find.push_back(text);
+  else
+    history.find[0] = text;
+  opt.text = text;
+  opt.matchCase = matchCase;
+  SaveFindSettings(*m_ctx->settings, opt, history);
 }
 
 EditFindDialog* EditorView::FindDialog() const { return m_findDialog.data(); }
@@ -137,6 +169,7 @@ void EditorView::UpdateStatus() {
     emit titleChanged();
   }
   m_ctx->status->SetReadOnly(ReadOnlyStatusText(Text().IsReadOnly() != 0));
+  m_ctx->status->SetOverwrite(OverwriteStatusText(Text().GetInsertMode() != 0));
 }
 
 // ---- positions ----
@@ -202,6 +235,7 @@ bool EditorView::IsViewCommandEnabled(int id) const {
     case kCmdMatchBracket:
     case kCmdGoToLine:
     case kCmdOpenIncludeFile:
+    case kCmdOpenLinkerCod:
     case kCmdPageSetup:
     case kCmdPrint:
     case kCmdPrintPreview:
@@ -221,6 +255,7 @@ bool EditorView::RunViewCommand(int id) {
     case kCmdMatchBracket: MatchBracket(); return true;
     case kCmdInsertInclude: InsertIncludeLine(); return true;
     case kCmdOpenIncludeFile: OpenIncludeFile(); return true;
+    case kCmdOpenLinkerCod: OpenLinkerCod(); return true;
     case kCmdGoToLine:
       if (m_ctx->goToLineDialog) m_ctx->goToLineDialog();
       return true;
@@ -273,7 +308,7 @@ void EditorView::FindWord(bool forward) {
   shared.find.wrap = opt.wrap;
   shared.find.regex = false;
   shared.find.forward = forward;
-  Engine().FindNext();
+  Engine().FindAgain();
   UpdateStatus();
 }
 
@@ -358,6 +393,14 @@ std::string EditorView::ResolveIncludeAtCaret(std::string* spec) const {
   return FindIncludeFile(inc, ctx, open);
 }
 
+void EditorView::OpenLinkerCod() {
+  std::string path = m_codPath;
+  int line = m_codLine;
+  m_codPath.clear();
+  std::string quoted = "'" + m_doc->FileName() + "'";
+  if (path.empty() || !m_ctx->showListingLine || !m_ctx->showListingLine(path, line, quoted)) Beep();
+}
+
 void EditorView::OpenIncludeFile() {
   std::string path = m_includePath.empty() ? ResolveIncludeAtCaret() : m_includePath;
   m_includePath.clear();
@@ -394,6 +437,9 @@ bool EditorView::BuildContextMenu(QMenu& menu) {
       add(QStringLiteral("&Open document %1").arg(Latin1(spec)), kCmdOpenIncludeFile);
       openAdded = true;
     }
+    m_codPath = m_doc->FileType() == 1 && m_ctx->linkerCodPath ? m_ctx->linkerCodPath() : std::string();
+    m_codLine = Engine().State().nCaretLine;
+    if (!m_codPath.empty()) add(QStringLiteral("Open Linker COD File"), kCmdOpenLinkerCod);
   }
   std::string header = m_ctx->registerHeader ? m_ctx->registerHeader() : std::string();
   if (!header.empty()) add(QStringLiteral("Insert '#include <%1>'").arg(Latin1(header)), kCmdInsertInclude);

@@ -23,6 +23,7 @@ class SettingsStore;
 // Command ids of the view.
 enum EditorViewCommand : int {
   kCmdInsertInclude = 171,
+  kCmdOpenLinkerCod = 35401,
   kCmdOpenIncludeFile = 32708,
   kCmdUnindentBlock = 35070,
   kCmdIndentBlock = 35071,
@@ -60,6 +61,11 @@ struct EditorViewContext {
   // Adds the source browser's items for the word at the caret to a
   // context menu (empty: none).
   std::function<void(class EditorView& view, QMenu& menu)> browserMenu;
+  // The current target's linker code listing ("" when it has none).
+  std::function<std::string()> linkerCodPath;
+  // Opens a listing and shows line n of a file's section ("'main.c'");
+  // false when the line is not there.
+  std::function<bool(const std::string& path, int n, const std::string& quotedName)> showListingLine;
   std::string lastCaretStatus;            // one cache for all views
 };
 
@@ -111,6 +117,8 @@ class EditorView : public EditView, public DocumentView {
   void Notify(int hint) override;
   void ScrollBarsChanged() override;
   void RequestDialog(int command) override;
+  bool LoadFindOptions(EditFindOptions* pOptions) const override;
+  void StoreFindText(const std::string& text, bool matchCase) override;
   bool BuildContextMenu(QMenu& menu) override;
 
  signals:
@@ -132,6 +140,7 @@ class EditorView : public EditView, public DocumentView {
   void ShiftSelectedBlock(int direction);
   void InsertIncludeLine();
   void OpenIncludeFile();
+  void OpenLinkerCod();
   void Beep();
 
   EditorDocument* m_doc;
@@ -141,6 +150,8 @@ class EditorView : public EditView, public DocumentView {
   int m_row = 0, m_column = 0;
   int m_rememberedTop = 0, m_rememberedCaret = 0;  // 0: none
   std::string m_includePath;  // what the context menu found for 32708
+  std::string m_codPath;      // the listing the context menu found for 35401
+  int m_codLine = 0;          // and the menu's line
   bool m_shownModified = false;  // the modified flag the title shows
   QPointer<EditFindDialog> m_findDialog;
 };

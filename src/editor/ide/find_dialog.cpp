@@ -13,16 +13,14 @@
 
 #include "editor/document/find_placement.h"
 #include "editor/ide/editor_view.h"
+#include "editor/view/qt_clipboard.h"
 #include "platform/settings_store.h"
 
 namespace pm2 {
 
 namespace {
-QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
-std::string Bytes(const QString& s) {
-  QByteArray b = s.toLatin1();
-  return std::string(b.constData(), size_t(b.size()));
-}
+QString Latin1(const std::string& s) { return EditFieldText(s); }
+std::string Bytes(const QString& s) { return EditFieldBytes(s); }
 
 void FillCombo(QComboBox* combo, const std::vector<std::string>& items) {
   combo->clear();
@@ -89,8 +87,8 @@ EditFindDialog::EditFindDialog(EditorView* view, bool replace, SettingsStore* se
   next->setDefault(true);
   button("&Mark All", &EditFindDialog::MarkAll);
   if (replace) {
-    button("&Replace", &EditFindDialog::ReplaceOne);
-    button("Replace &All", &EditFindDialog::ReplaceAll);
+    m_replaceButton = button("&Replace", &EditFindDialog::ReplaceOne);
+    m_replaceAllButton = button("Replace &All", &EditFindDialog::ReplaceAll);
   }
   auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -118,6 +116,8 @@ void EditFindDialog::Prepare() {
   if (m_replaceWith) {
     FillCombo(m_replaceWith, m_history.replace);
     if (!m_history.replace.empty()) m_replaceWith->setCurrentIndex(0);
+    m_replaceButton->setEnabled(true);
+    m_replaceAllButton->setEnabled(true);
   }
   adjustSize();
   Place();
@@ -177,14 +177,24 @@ void EditFindDialog::KeepCaretVisible() {
 
 void EditFindDialog::FindNext() {
   if (!Apply()) return;
-  m_view->Engine().FindNext();
-  m_view->UpdateStatus();
+  ShowOutcome(m_view->Engine().FindFromDialog());
 }
 
 void EditFindDialog::ReplaceOne() {
   if (!Apply()) return;
-  m_view->Engine().ReplaceNext();
+  ShowOutcome(m_view->Engine().ReplaceNext());
+}
+
+void EditFindDialog::ShowOutcome(EditEngine::FindOutcome outcome) {
   m_view->UpdateStatus();
+  if (outcome == EditEngine::FindOutcome::kPassDone) return;  // the engine closed the dialog
+  bool found = outcome == EditEngine::FindOutcome::kFound;
+  // A wrapped search that found nothing leaves nothing to replace.
+  if (m_replaceButton && (found || m_wrap->isChecked())) {
+    m_replaceButton->setEnabled(found);
+    m_replaceAllButton->setEnabled(found);
+  }
+  if (!found) m_find->setFocus();
 }
 
 void EditFindDialog::ReplaceAll() {

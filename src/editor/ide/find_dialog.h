@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include "editor/engine/edit_engine.h"
 #include "editor/engine/find_settings.h"
 
 class QCheckBox;
@@ -43,12 +44,16 @@ class EditFindDialog : public QDialog {
   QCheckBox* RegexBox() const { return m_regex; }
   QCheckBox* WrapBox() const { return m_wrap; }
   QRadioButton* UpButton() const { return m_up; }
+  QPushButton* ReplaceButton() const { return m_replaceButton; }
+  QPushButton* ReplaceAllButton() const { return m_replaceAllButton; }
 
  private:
   // The controls into the engine's search, the texts into the histories.
   bool Apply();
   void Place();
   void KeepCaretVisible();
+  // The buttons and the focus after a search from the dialog.
+  void ShowOutcome(EditEngine::FindOutcome outcome);
 
   EditorView* m_view;
   bool m_replace;
@@ -61,6 +66,8 @@ class EditFindDialog : public QDialog {
   QCheckBox* m_wrap = nullptr;
   QRadioButton* m_up = nullptr;
   QRadioButton* m_down = nullptr;
+  QPushButton* m_replaceButton = nullptr;
+  QPushButton* m_replaceAllButton = nullptr;
 };
 
 }  // namespace pm2

@@ -69,6 +69,7 @@ int CEditTextBuffer::DeleteColumnBlock(EditPos from, EditPos to, bool recordUndo
       removed.append(p->m_text, size_t(at), size_t(n));
       p->m_text.erase(size_t(at), size_t(n));
       m_bModified = 1;
+      NoteChange(p);
     }
     if (p == to.pLine) break;
     removed += "\r\n";
@@ -76,9 +77,9 @@ int CEditTextBuffer::DeleteColumnBlock(EditPos from, EditPos to, bool recordUndo
   if (recordUndo) {
     CEditUndoRecord r;
     r.m_nType = kUndoBlockDeleted;
-    r.m_nLine = from.pLine->m_nLine;
+    r.m_nLine = LineNumber(from.pLine);
     r.m_nColumn = ColumnToIndex(from.pLine, column);
-    r.m_nEndLine = to.pLine->m_nLine;
+    r.m_nEndLine = LineNumber(to.pLine);
     r.m_nEndColumn = r.m_nColumn + count;
     r.m_rowStarts = std::move(starts);
     AddUndo(r, removed);
@@ -97,6 +98,7 @@ int CEditTextBuffer::InsertColumnRows(EditPos pos, const char* text, int n, bool
   std::vector<std::string> rows = SplitRows(text ? text : "", text ? n : 0);
   if (rows.empty()) return kEditOk;
   m_bModified = 1;
+  NoteChange(pos.pLine);
   int column = IndexToColumn(pos.pLine, pos.nIndex);
   // The record's width is the first row's; a longer row still goes in
   // whole, since cutting it would lose pasted text, and a shorter one is
@@ -118,7 +120,7 @@ int CEditTextBuffer::InsertColumnRows(EditPos pos, const char* text, int n, bool
       continue;
     }
     if (!pLine) {
-      CEditLine* pLastLine = LastEditLine(m_pFirstLine);
+      CEditLine* pLastLine = LastLine();
       rc = SplitLine({pLastLine, ContentLength(pLastLine)}, recordUndo);
       if (rc) break;
       pLine = pLastLine->m_pNext;
@@ -144,9 +146,9 @@ int CEditTextBuffer::InsertColumnRows(EditPos pos, const char* text, int n, bool
   if (recordUndo && rc == kEditOk) {
     CEditUndoRecord r;
     r.m_nType = kUndoBlockInserted;
-    r.m_nLine = pos.pLine->m_nLine;
+    r.m_nLine = LineNumber(pos.pLine);
     r.m_nColumn = firstIndex;
-    r.m_nEndLine = pos.pLine->m_nLine + int(rows.size());
+    r.m_nEndLine = LineNumber(pos.pLine) + int(rows.size());
     r.m_nEndColumn = firstIndex + width;
     r.m_rowStarts = std::move(starts);
     std::string kept(text, size_t(n));
@@ -172,6 +174,7 @@ void CEditTextBuffer::RemoveColumnRows(int firstLine, const std::string& text,
     if (n > 0) pLine->m_text.erase(size_t(at), size_t(n));
   }
   m_bModified = 1;
+  NoteChange(firstLine);
 }
 
 }  // namespace pm2

@@ -26,7 +26,8 @@ struct CEditLine {
   // The characters followed by the line-end bytes when the line has them.
   // Bytes are kept as read (NUL included); never re-encoded.
   std::string m_text;
-  int m_nLine = 1;               // 1-based, renumbered after list changes
+  int m_nLine = 1;               // 1-based; read through CEditTextBuffer::LineNumber
+  uint64_t m_nNumberStamp = 0;   // the text's line-list generation m_nLine was set in
   uint32_t m_nDisplay = 0;       // low half: engine; high half: engine's view
   uint32_t m_nFlags = 0;         // EditLineFlag bits
   uint32_t m_nCodeAddress = 0;   // valid with kLineHasCode

@@ -512,11 +512,20 @@ bool CEditRegExp::Match(int scan) {
 }
 
 std::optional<std::string> CEditRegExp::Substitute(const char* tmpl) const {
+  return Substitute(tmpl, {});
+}
+
+std::optional<std::string> CEditRegExp::Substitute(const char* tmpl, std::string_view source) const {
   if (!tmpl || !m_bMatched) return std::nullopt;
   auto group = [&](int n) -> std::string_view {
     if (m_start[n] < 0 || m_end[n] <= m_start[n]) return {};
-    size_t off = size_t(m_start[n] - m_start[0]);
     size_t len = size_t(m_end[n] - m_start[n]);
+    if (!source.empty()) {
+      size_t at = size_t(m_start[n]);
+      if (at + len > source.size()) return {};
+      return source.substr(at, len);
+    }
+    size_t off = size_t(m_start[n] - m_start[0]);
     if (off + len > m_match.size()) return {};
     return std::string_view(m_match).substr(off, len);
   };

@@ -55,6 +55,10 @@ class CEditRegExp {
   // The template with "&" as the whole match, "\n" as group n, "\\" and
   // "\&" as the plain character. Nothing when there was no match.
   std::optional<std::string> Substitute(const char* tmpl) const;
+  // The same, with the groups taken from `source` at the offsets the last
+  // Exec found: a search of a case-folded copy of a line substitutes the
+  // line's own bytes.
+  std::optional<std::string> Substitute(const char* tmpl, std::string_view source) const;
 
   bool HasMatch() const { return m_bMatched; }
   const std::string& MatchText() const { return m_match; }

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <algorithm>
 
 #include "platform/settings_store.h"
 
@@ -33,7 +35,10 @@ void CEditTextBuffer::Init() {
   SetReadOnly(0);
   CloseKeptHandle();
   ResetUndo();
-  m_nLineCount = 1;
+  m_pCursor = nullptr;
+  Renumber();
+  ++m_nRemovedSerial;
+  NoteChange(1);
   ClearProfileSection();
   LoadSettings();
   SetLineEndMode(ProfileInt("Line end", 0));
@@ -42,6 +47,11 @@ void CEditTextBuffer::Init() {
 void CEditTextBuffer::Clear() {
   if (m_pFirstLine) FreeEditLineList(m_pFirstLine);
   m_pFirstLine = nullptr;
+  m_pNumbered = m_pCursor = nullptr;
+  m_nNumbered = 0;
+  m_listChanges.clear();
+  ++m_nGeneration;
+  ++m_nRemovedSerial;
   FreeUndo();
   m_undo.clear();
   FreeLanguageData();
@@ -78,22 +88,122 @@ void CEditTextBuffer::CloseKeptHandle() {
 
 // ---- lines ----
 
+bool CEditTextBuffer::NumberIsTrue(const CEditLine* pLine) const {
+  if (pLine->m_nNumberStamp == m_nGeneration) return true;
+  // The lowest change since the number was set: the first recorded change
+  // of a later generation (the lines rise with the generations).
+  auto it = std::upper_bound(m_listChanges.begin(), m_listChanges.end(), pLine->m_nNumberStamp,
+                             [](uint64_t g, const std::pair<uint64_t, int>& c) { return g < c.first; });
+  if (it != m_listChanges.end() && pLine->m_nLine > it->second) return false;
+  const_cast<CEditLine*>(pLine)->m_nNumberStamp = m_nGeneration;
+  return true;
+}
+
+CEditLine* CEditTextBuffer::NumberOnTo(const CEditLine* pLine, int n) const {
+  if (!m_pNumbered) {
+    m_pNumbered = m_pFirstLine;
+    m_nNumbered = m_pFirstLine->m_nLine = 1;
+    m_pFirstLine->m_nNumberStamp = m_nGeneration;
+  }
+  CEditLine* q = m_pNumbered;
+  int k = m_nNumbered;
+  while (q != pLine && (n <= 0 || k < n) && q->m_pNext) {
+    q = q->m_pNext;
+    q->m_nLine = ++k;
+    q->m_nNumberStamp = m_nGeneration;
+  }
+  m_pNumbered = q;
+  m_nNumbered = k;
+  return q;
+}
+
 CEditLine* CEditTextBuffer::GetLine(int n) const {
-  CEditLine* p = m_pFirstLine;
-  if (!p) return nullptr;
-  if (n <= 0) return LastEditLine(p);
-  for (int i = 1; i < n && p->m_pNext; ++i) p = p->m_pNext;
-  return p;
+  if (!m_pFirstLine) return nullptr;
+  if (n <= 0 || n > m_nLineCount) n = m_nLineCount;
+  if (!m_pNumbered || n > m_nNumbered) return m_pCursor = NumberOnTo(nullptr, n);
+  // Within the numbered lines: from whichever known line lies nearest.
+  CEditLine* q = m_pFirstLine;
+  int k = 1;
+  auto consider = [&](CEditLine* c) {
+    if (c && NumberIsTrue(c) && std::abs(c->m_nLine - n) < std::abs(k - n)) {
+      q = c;
+      k = c->m_nLine;
+    }
+  };
+  consider(m_pNumbered);
+  consider(m_pCursor);
+  while (k < n && q->m_pNext) {
+    q = q->m_pNext;
+    ++k;
+  }
+  while (k > n && q->m_pPrev) {
+    q = q->m_pPrev;
+    --k;
+  }
+  return m_pCursor = q;
+}
+
+int CEditTextBuffer::LineNumber(const CEditLine* pLine) const {
+  if (!pLine) return 0;
+  if (m_pNumbered && NumberIsTrue(pLine)) return pLine->m_nLine;
+  NumberOnTo(pLine, 0);
+  return pLine->m_nLine;
+}
+
+void CEditTextBuffer::NumbersChangedAfter(CEditLine* pLine) {
+  int n = pLine->m_nLine;  // true: every caller has asked for it
+  ++m_nGeneration;
+  while (!m_listChanges.empty() && m_listChanges.back().second >= n) m_listChanges.pop_back();
+  m_listChanges.emplace_back(m_nGeneration, n);
+  pLine->m_nNumberStamp = m_nGeneration;
+  if (!m_pNumbered || n < m_nNumbered) {
+    m_pNumbered = pLine;
+    m_nNumbered = n;
+  } else {
+    m_pNumbered->m_nNumberStamp = m_nGeneration;
+  }
+  // Many changes at rising lines: one full numbering folds them all.
+  if (m_listChanges.size() > 4096) Renumber();
+}
+
+void CEditTextBuffer::NoteChange(int lineNumber) {
+  ++m_nEditSerial;
+  m_changes[size_t(m_nEditSerial % kChangeRing)] = {m_nEditSerial, std::max(lineNumber, 1)};
+}
+
+int CEditTextBuffer::LowestChangeSince(uint64_t serial) const {
+  if (serial >= m_nEditSerial) return 0;
+  if (m_nEditSerial - serial > uint64_t(kChangeRing)) return 1;
+  int lowest = 0;
+  for (uint64_t s = serial + 1; s <= m_nEditSerial; ++s) {
+    const auto& c = m_changes[size_t(s % kChangeRing)];
+    if (lowest == 0 || c.second < lowest) lowest = c.second;
+  }
+  return lowest;
 }
 
 int CEditTextBuffer::Renumber() {
-  m_nLineCount = NumberEditLines(m_pFirstLine);
+  ++m_nGeneration;
+  m_listChanges.clear();
+  int n = 0;
+  CEditLine* pLast = nullptr;
+  for (CEditLine* p = m_pFirstLine; p; p = p->m_pNext) {
+    p->m_nLine = ++n;
+    p->m_nNumberStamp = m_nGeneration;
+    pLast = p;
+  }
+  m_nLineCount = n;
+  m_pNumbered = pLast;
+  m_nNumbered = n;
   return m_nLineCount;
 }
 
 void CEditTextBuffer::SetFirstLine(CEditLine* pList) {
   m_pFirstLine = pList;
+  m_pCursor = nullptr;
+  ++m_nRemovedSerial;
   Renumber();
+  NoteChange(1);
 }
 
 std::string CEditTextBuffer::GetText() const {
@@ -102,15 +212,6 @@ std::string CEditTextBuffer::GetText() const {
   return all;
 }
 
-bool CEditTextBuffer::HasLineEnd(const CEditLine* pLine) const {
-  std::string_view t = pLine->m_text;
-  return t.size() >= size_t(m_nLineEndLength) && t.ends_with(GetLineEnd());
-}
-
-int CEditTextBuffer::ContentLength(const CEditLine* pLine) const {
-  if (!pLine) return 0;
-  return pLine->Length() - (HasLineEnd(pLine) ? m_nLineEndLength : 0);
-}
 
 void CEditTextBuffer::AddLineEndIfMissing(CEditLine* pLine) {
   if (!HasLineEnd(pLine)) pLine->m_text.append(GetLineEnd());
@@ -186,11 +287,10 @@ std::string CEditTextBuffer::ExpandTabs(const char* text, int n, int lineEndLeng
   return out;
 }
 
-bool CEditTextBuffer::IsPositionBefore(const EditPos& a, const EditPos& b) {
+bool CEditTextBuffer::IsPositionBefore(const EditPos& a, const EditPos& b) const {
   if (a.pLine == b.pLine) return a.nIndex <= b.nIndex;
-  for (const CEditLine* p = a.pLine ? a.pLine->m_pNext : nullptr; p; p = p->m_pNext)
-    if (p == b.pLine) return true;
-  return false;
+  if (!a.pLine || !b.pLine) return false;
+  return LineNumber(a.pLine) < LineNumber(b.pLine);
 }
 
 // ---- splitting and line ends ----
@@ -236,6 +336,7 @@ CEditLine* CEditTextBuffer::TextToLines(const char* text, int n, int* pCount) {
   bool reported = false;
   auto append = [&](const char* p, int len, bool lineEnd) {
     CEditLine* pLine = NewEditLine(len + m_nLineEndLength + 1);
+    pLine->m_nLine = count + 1;
     pLine->m_text.assign(p, size_t(len));
     if (lineEnd) pLine->m_text.append(GetLineEnd());
     if (pLast) {
@@ -251,9 +352,11 @@ CEditLine* CEditTextBuffer::TextToLines(const char* text, int n, int* pCount) {
   // without line end, so the saved file keeps the long line whole.
   auto emit = [&](const char* p, int len, bool lineEnd) {
     // 64-bit product: a large tab size from the profile must not wrap.
-    while (len > 0 && int64_t(m_nTabSize) * len > kMaxLineColumns &&
-           TextColumns(p, len) > kMaxLineColumns - m_nLineEndLength) {
+    // Only the piece's first limit's worth is measured, so a long line is
+    // cut in one pass over it.
+    while (len > 0 && int64_t(m_nTabSize) * len > kMaxLineColumns) {
       int keep = CharsWithinLineLimit(p, len);
+      if (keep >= len) break;
       if (keep <= 0) keep = 1;
       if (!reported) {
         char msg[160];

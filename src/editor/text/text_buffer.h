@@ -9,9 +9,17 @@
 // text_file.cpp, language.cpp (settings, keywords, comments),
 // text_search.cpp (search and ranges), column_block.cpp.
 //
-// Invariants: the list is never empty; line numbers are 1..m_nLineCount in
-// list order after every public operation; every line's line end, when it
-// has one, is the buffer's line-end bytes.
+// Invariants: the list is never empty; LineNumber() gives 1..m_nLineCount
+// in list order after every public operation; every line's line end, when
+// it has one, is the buffer's line-end bytes.
+//
+// Line numbers are kept lazily so that an edit costs nothing for the lines
+// after it. Every change of the line list raises a generation and records
+// the line it happened at (lines up to there keep their numbers). A line's
+// stored number is true when it was set in the current generation, or when
+// it lies at or above every change made since it was set; otherwise the
+// line is numbered by walking on from the watermark, the last line known
+// to be numbered truly. Read numbers through LineNumber().
 #pragma once
 
 #include <array>
@@ -75,7 +83,9 @@ class CEditTextBuffer {
 
   // ---- flags (each setter stores its argument and returns it) ----
   virtual int IsModified() const { return m_bModified; }
-  virtual int SetModified(int b) { return m_bModified = b; }
+  // Clearing the flag marks the present undo position as the saved state:
+  // undo or redo back to it clears the flag again.
+  virtual int SetModified(int b);
   virtual int SetLockFile(int b) { return m_bLockFile = b; }
   virtual int GetLockFile() const { return m_bLockFile; }
   virtual int SetReadOnly(int b) { return m_bReadOnly = b; }
@@ -104,16 +114,37 @@ class CEditTextBuffer {
 
   // ---- lines ----
   CEditLine* FirstLine() const { return m_pFirstLine; }
+  CEditLine* LastLine() const { return GetLine(0); }
   // 1-based; n beyond the end, 0 or negative gives the last line.
   CEditLine* GetLine(int n) const;
   int GetLineCount() const { return m_nLineCount; }
-  // Renumbers the whole list and updates the line count; returns it.
+  // The line's 1-based number (0 for none); the line must be one of this
+  // text's.
+  int LineNumber(const CEditLine* pLine) const;
+  // Rises each time lines are taken out of the list: a window whose count
+  // is unchanged knows all its line pointers still live.
+  uint64_t LinesRemovedSerial() const { return m_nRemovedSerial; }
+  // The lowest line number changed by edits since `serial` (a value of
+  // EditSerial() taken earlier); 0 when nothing changed. When too many
+  // edits passed to tell, 1.
+  int LowestChangeSince(uint64_t serial) const;
+  uint64_t EditSerial() const { return m_nEditSerial; }
+  // Numbers the whole list and counts it again; returns the count.
   int Renumber();
   // The whole text as it would be saved.
   std::string GetText() const;
-  // Bytes of the line's text before its line end.
-  int ContentLength(const CEditLine* pLine) const;
-  bool HasLineEnd(const CEditLine* pLine) const;
+  // Bytes of the line's text before its line end. Inline: whole-text
+  // passes ask it for every line.
+  int ContentLength(const CEditLine* pLine) const {
+    if (!pLine) return 0;
+    return pLine->Length() - (HasLineEnd(pLine) ? m_nLineEndLength : 0);
+  }
+  bool HasLineEnd(const CEditLine* pLine) const {
+    const std::string& t = pLine->m_text;
+    size_t n = t.size(), k = size_t(m_nLineEndLength);
+    if (k == 0 || n < k) return false;
+    return t[n - 1] == m_szLineEnd[k - 1] && (k == 1 || t[n - 2] == m_szLineEnd[0]);
+  }
 
   // ---- columns ----
   int ColumnToIndex(const CEditLine* pLine, int column) const;
@@ -122,7 +153,7 @@ class CEditTextBuffer {
   // Bytes of text that fit within the column limit less the line end.
   int CharsWithinLineLimit(const char* text, int n) const;
   std::string ExpandTabs(const char* text, int n, int lineEndLength) const;
-  static bool IsPositionBefore(const EditPos& a, const EditPos& b);
+  bool IsPositionBefore(const EditPos& a, const EditPos& b) const;
 
   // ---- edits (status codes; the last argument asks for undo) ----
   int InsertText(EditPos pos, const char* text, int n, bool recordUndo, int* pOutN = nullptr);
@@ -136,6 +167,14 @@ class CEditTextBuffer {
   int JoinLines(EditPos pos, bool recordUndo);
   int InsertColumnText(EditPos pos, const char* text, int n, bool recordUndo);
   int DeleteColumnBlock(EditPos from, EditPos to, bool recordUndo);
+  // Gives whole lines new contents (their line ends stay; a new content
+  // holds no line-end byte), recorded as one undo step. The lines are
+  // given in text order; on return each edit holds the line's old content.
+  struct LineEdit {
+    CEditLine* pLine;
+    std::string content;
+  };
+  int ReplaceLineContents(std::vector<LineEdit>& edits, bool recordUndo);
 
   // ---- extraction ----
   // The range as lines, line ends converted to CR LF.
@@ -154,6 +193,8 @@ class CEditTextBuffer {
   // ---- undo ----
   // Adds one record; the request's row starts are kept for column blocks.
   int AddUndo(const CEditUndoRecord& request, std::string_view text);
+  // Adds a record made whole by the caller (moved in, in the open group).
+  int AddUndoRecord(CEditUndoRecord&& record);
   void BeginUndoGroup(int open);
   uint32_t GetUndoGroupStamp() const { return m_nUndoGroupStamp; }
   int Undo();
@@ -191,11 +232,11 @@ class CEditTextBuffer {
   const std::string& LastBackupWarning() const { return m_backupWarning; }
 
   // ---- search ----
+  // Searches from pos up to limit (a null limit line: to the end or start
+  // of the text).
   int Search(EditPos& pos, EditPos limit, SearchRequest& request);
   // The first match in text at or after `from` (an offset into text, whose
   // beginning stays the line's start for "^"), or -1.
-  int FindRegexInLine(SearchRequest& request, std::string_view text, CEditRegExp& re,
-                      int from = 0);
   static int FindFirst(std::string_view pattern, const char* text, int n);
   static int FindLast(std::string_view pattern, const char* text, int n);
 
@@ -264,7 +305,9 @@ class CEditTextBuffer {
   int InsertCharAt(EditPos pos, uint8_t ch, bool insertMode, bool recordUndo);
   int InsertStringAt(EditPos pos, std::string_view text, bool insertMode, bool recordUndo);
   std::string CopyRangeRaw(EditPos from, EditPos to) const;
-  void ReplayUndo(const CEditUndoRecord& r, bool redo);
+  void ReplayUndo(CEditUndoRecord& r, bool redo);
+  // Swaps the contents of a lines-replaced record with the lines'.
+  void SwapLineContents(CEditUndoRecord& r);
   void RemoveInsertedChar(EditPos pos, uint8_t ch);
   void FreeUndoFrom(int from, int to);
   void CloseKeptHandle();
@@ -274,7 +317,14 @@ class CEditTextBuffer {
   void AddLineEndIfMissing(CEditLine* pLine);
   // Appends the next line to pLine (dropping pLine's line end) and frees it.
   void JoinRaw(CEditLine* pLine);
-  void RenumberFrom(CEditLine* pLine);
+  // Lines after pLine were added or removed (pLine's number is true).
+  void NumbersChangedAfter(CEditLine* pLine);
+  bool NumberIsTrue(const CEditLine* pLine) const;
+  // Numbers on from the watermark up to pLine (or the n-th line).
+  CEditLine* NumberOnTo(const CEditLine* pLine, int n) const;
+  // The text changed on a line (for the windows' colouring state).
+  void NoteChange(int lineNumber);
+  void NoteChange(const CEditLine* pLine) { NoteChange(LineNumber(pLine)); }
   void SetFirstLine(CEditLine* pList);
 
   EditEnvironment m_env;
@@ -293,7 +343,21 @@ class CEditTextBuffer {
   int m_nLineEndLength = 2;
   char m_szLineEnd[3] = {'\r', '\n', 0};
   int m_nLineCount = 1;
+  mutable CEditLine* m_pNumbered = nullptr;  // the watermark line
+  mutable int m_nNumbered = 0;               // its number
+  mutable CEditLine* m_pCursor = nullptr;    // the line GetLine found last
+  uint64_t m_nGeneration = 1;
+  // (generation, line) of the list changes not yet folded into a full
+  // numbering, the lines rising with the generations (a later change at a
+  // lower line makes the earlier ones moot).
+  std::vector<std::pair<uint64_t, int>> m_listChanges;
+  uint64_t m_nRemovedSerial = 0;
+  uint64_t m_nEditSerial = 0;
+  // The last edits' serials and lines, in a ring.
+  static constexpr int kChangeRing = 64;
+  std::array<std::pair<uint64_t, int>, kChangeRing> m_changes{};
   int m_bModified = 0;
+  int m_nSavedUndo = 0;  // the undo position of the saved text; -1: out of reach
   int m_bReadOnly = 0;
   int m_bWordWrap = 0;
   int m_nTabSize = 3;

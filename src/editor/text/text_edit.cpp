@@ -16,21 +16,21 @@ CEditUndoRecord MakeRecord(int type, int line, int column) {
 }
 }  // namespace
 
-void CEditTextBuffer::RenumberFrom(CEditLine* pLine) {
-  if (!pLine) return;
-  m_nLineCount = RenumberEditLinesFrom(pLine);
-}
-
 void CEditTextBuffer::JoinRaw(CEditLine* pLine) {
   CEditLine* pNext = pLine->m_pNext;
   if (!pNext) return;
+  LineNumber(pLine);
   if ((pNext->m_nFlags & kLineBookmark) && pLine->m_text == GetLineEnd())
     pLine->m_nFlags |= kLineBookmark;
   pLine->m_text.resize(size_t(ContentLength(pLine)));
   pLine->m_text += pNext->m_text;
   UnlinkEditLine(pNext);
   FreeEditLine(pNext);
-  RenumberFrom(pLine);
+  --m_nLineCount;
+  ++m_nRemovedSerial;
+  m_pCursor = nullptr;
+  NumbersChangedAfter(pLine);
+  NoteChange(pLine);
 }
 
 int CEditTextBuffer::PadLine(EditPos& pos, bool recordUndo) {
@@ -53,9 +53,11 @@ int CEditTextBuffer::PadLine(EditPos& pos, bool recordUndo) {
   pLine->m_text.insert(size_t(content), padding);
   pos.nIndex = content + int(padding.size());
   m_bModified = 1;
+  NoteChange(pLine);
   if (recordUndo) {
-    CEditUndoRecord r = MakeRecord(kUndoTextInserted, pLine->m_nLine, content);
-    r.m_nEndLine = pLine->m_nLine;
+    int line = LineNumber(pLine);
+    CEditUndoRecord r = MakeRecord(kUndoTextInserted, line, content);
+    r.m_nEndLine = line;
     r.m_nEndColumn = pos.nIndex;
     AddUndo(r, padding);
   }
@@ -86,7 +88,7 @@ int CEditTextBuffer::InsertCharAt(EditPos pos, uint8_t ch, bool insertMode, bool
   bool lengthens = insertMode || pos.nIndex >= content;
   if (recordUndo) {
     CEditUndoRecord r =
-        MakeRecord(insertMode ? kUndoCharInserted : kUndoCharOverwritten, pLine->m_nLine, pos.nIndex);
+        MakeRecord(insertMode ? kUndoCharInserted : kUndoCharOverwritten, LineNumber(pLine), pos.nIndex);
     r.m_ch = ch;
     if (!insertMode)
       r.m_ch2 = lengthens ? kUndoOverwroteLineEnd : uint8_t(pLine->m_text[at]);
@@ -99,6 +101,7 @@ int CEditTextBuffer::InsertCharAt(EditPos pos, uint8_t ch, bool insertMode, bool
   // A line without line end (the last line of a file without a final one)
   // stays without: adding one would make the edit impossible to undo.
   m_bModified = 1;
+  NoteChange(pLine);
   return kEditOk;
 }
 
@@ -108,11 +111,12 @@ int CEditTextBuffer::DeleteChar(EditPos pos, bool recordUndo) {
   if (!pLine || pLine->m_text.empty()) return kEditOk;
   if (pos.nIndex < 0 || pos.nIndex >= ContentLength(pLine)) return kEditEndOfLine;
   if (recordUndo) {
-    CEditUndoRecord r = MakeRecord(kUndoCharDeleted, pLine->m_nLine, pos.nIndex);
+    CEditUndoRecord r = MakeRecord(kUndoCharDeleted, LineNumber(pLine), pos.nIndex);
     r.m_ch = uint8_t(pLine->m_text[size_t(pos.nIndex)]);
     AddUndo(r, {});
   }
   m_bModified = 1;
+  NoteChange(pLine);
   pLine->m_text.erase(size_t(pos.nIndex), 1);
   return kEditOk;
 }
@@ -132,9 +136,11 @@ int CEditTextBuffer::DeleteChars(EditPos pos, int count, bool recordUndo) {
     std::string removed = pLine->m_text.substr(size_t(pos.nIndex), size_t(n));
     pLine->m_text.erase(size_t(pos.nIndex), size_t(n));
     m_bModified = 1;
+    NoteChange(pLine);
     if (recordUndo) {
-      CEditUndoRecord r = MakeRecord(kUndoTextDeleted, pLine->m_nLine, pos.nIndex);
-      r.m_nEndLine = pLine->m_nLine;
+      int line = LineNumber(pLine);
+      CEditUndoRecord r = MakeRecord(kUndoTextDeleted, line, pos.nIndex);
+      r.m_nEndLine = line;
       r.m_nEndColumn = pos.nIndex + n;
       AddUndo(r, removed);
     }
@@ -169,9 +175,11 @@ int CEditTextBuffer::InsertStringAt(EditPos pos, std::string_view text, bool ins
   }
   pos.pLine->m_text.insert(size_t(pos.nIndex), text);
   m_bModified = 1;
+  NoteChange(pos.pLine);
   if (recordUndo) {
-    CEditUndoRecord r = MakeRecord(kUndoTextInserted, pos.pLine->m_nLine, pos.nIndex);
-    r.m_nEndLine = pos.pLine->m_nLine;
+    int line = LineNumber(pos.pLine);
+    CEditUndoRecord r = MakeRecord(kUndoTextInserted, line, pos.nIndex);
+    r.m_nEndLine = line;
     r.m_nEndColumn = pos.nIndex + int(text.size());
     AddUndo(r, text);
   }
@@ -185,16 +193,21 @@ int CEditTextBuffer::SplitLine(EditPos pos, bool recordUndo) {
   // Past the content's end the split happens at the end; the record keeps
   // that index so that joining back adds no padding.
   int index = std::clamp(pos.nIndex, 0, ContentLength(pLine));
+  int line = LineNumber(pLine);
   CEditLine* pNew = NewEditLine(pLine->Length() - index + m_nLineEndLength + 1);
   pNew->m_text = pLine->m_text.substr(size_t(index));
   pLine->m_text.resize(size_t(index));
   pLine->m_text.append(GetLineEnd());
   InsertEditLinesAfter(pNew, pLine);
-  RenumberFrom(pLine);
+  ++m_nLineCount;
+  NumbersChangedAfter(pLine);
+  pNew->m_nLine = line + 1;
+  pNew->m_nNumberStamp = m_nGeneration;
   m_bModified = 1;
+  NoteChange(line);
   if (recordUndo) {
-    CEditUndoRecord r = MakeRecord(kUndoLineSplit, pLine->m_nLine, index);
-    r.m_nEndLine = pLine->m_nLine + 1;
+    CEditUndoRecord r = MakeRecord(kUndoLineSplit, line, index);
+    r.m_nEndLine = line + 1;
     AddUndo(r, {});
   }
   return kEditOk;
@@ -218,7 +231,7 @@ int CEditTextBuffer::JoinLines(EditPos pos, bool recordUndo) {
     int joinAt = ContentLength(pLine);
     JoinRaw(pLine);
     m_bModified = 1;
-    if (recordUndo) AddUndo(MakeRecord(kUndoLinesJoined, pLine->m_nLine, joinAt), {});
+    if (recordUndo) AddUndo(MakeRecord(kUndoLinesJoined, LineNumber(pLine), joinAt), {});
   }
   BeginUndoGroup(0);
   return rc;
@@ -268,17 +281,26 @@ int CEditTextBuffer::InsertLines(EditPos pos, const std::string& text, bool reco
     return kEditLineTooLong;
   }
 
-  int startLine = pHead->m_nLine;
+  int startLine = LineNumber(pHead);
   int endLine = startLine + count - 1;
   int endColumn = lastHasEnd ? 0 : pLast->Length() + (count == 1 ? pos.nIndex : 0);
   if (lastHasEnd) ++endLine;
 
   SplitLine(pos, false);
   InsertEditLinesAfter(pNew, pHead);
+  m_nLineCount += count;
+  NumbersChangedAfter(pHead);
+  // The new lines are numbered after the head; the lines after them wait.
+  int k = startLine;
+  for (CEditLine* p = pNew;; p = p->m_pNext) {
+    p->m_nLine = ++k;
+    p->m_nNumberStamp = m_nGeneration;
+    if (p == pLast) break;
+  }
   JoinRaw(pHead);
   if (!lastHasEnd) JoinRaw(count == 1 ? pHead : pLast);
-  RenumberFrom(pHead);
   m_bModified = 1;
+  NoteChange(startLine);
   if (recordUndo) {
     CEditUndoRecord r = MakeRecord(kUndoTextInserted, startLine, pos.nIndex);
     r.m_nEndLine = endLine;
@@ -330,8 +352,8 @@ int CEditTextBuffer::DeleteRange(EditPos from, EditPos to, bool recordUndo) {
   }
   std::string removed;
   if (recordUndo) removed = CopyRangeRaw(from, to);
-  int fromLine = pFirst->m_nLine;
-  int toLine = pLast->m_nLine;
+  int fromLine = LineNumber(pFirst);
+  int toLine = LineNumber(pLast);
   if (pFirst == pLast) {
     pFirst->m_text.erase(size_t(from.nIndex), size_t(to.nIndex - from.nIndex));
   } else {
@@ -341,11 +363,15 @@ int CEditTextBuffer::DeleteRange(EditPos from, EditPos to, bool recordUndo) {
       CEditLine* pGone = pFirst->m_pNext;
       UnlinkEditLine(pGone);
       FreeEditLine(pGone);
+      --m_nLineCount;
     }
+    ++m_nRemovedSerial;
+    m_pCursor = nullptr;
+    NumbersChangedAfter(pFirst);
     JoinRaw(pFirst);
   }
-  RenumberFrom(pFirst);
   m_bModified = 1;
+  NoteChange(fromLine);
   if (recordUndo) {
     CEditUndoRecord r = MakeRecord(kUndoTextDeleted, fromLine, from.nIndex);
     r.m_nEndLine = toLine;

@@ -138,7 +138,7 @@ int CEditTextBuffer::SaveFile(const std::string& path, const std::string& backup
     m_keptFd = fd;
     LockKeptFile(fd);
   }
-  m_bModified = 0;
+  SetModified(0);
   return kEditOk;
 }
 

@@ -1,18 +1,11 @@
 // Forward and backward search through the line list, plain or by regular
 // expression, one line at a time; the search does not wrap.
 #include <algorithm>
-#include <cctype>
 
-#include "editor/text/regexp.h"
+#include "editor/text/line_search.h"
 #include "editor/text/text_buffer.h"
 
 namespace pm2 {
-
-namespace {
-void LowerInPlace(std::string& s) {
-  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-}
-}  // namespace
 
 int CEditTextBuffer::FindFirst(std::string_view pattern, const char* text, int n) {
   if (pattern.empty() || n < int(pattern.size())) return -1;
@@ -26,34 +19,17 @@ int CEditTextBuffer::FindLast(std::string_view pattern, const char* text, int n)
   return at == std::string_view::npos ? -1 : int(at);
 }
 
-int CEditTextBuffer::FindRegexInLine(SearchRequest& request, std::string_view text,
-                                     CEditRegExp& re, int from) {
-  size_t cr = text.find('\r');
-  if (cr != std::string_view::npos) text = text.substr(0, cr);
-  int at = re.Exec(text, size_t(std::max(from, 0)));
-  if (at < 0) return -1;
-  request.nMatchLength = int(re.MatchText().size());
-  request.substituted = re.Substitute(request.replacement.c_str()).value_or(std::string());
-  return at;
-}
-
 int CEditTextBuffer::Search(EditPos& pos, EditPos limit, SearchRequest& request) {
   if (!pos.pLine || request.pattern.empty()) return 0;
-  bool matchCase = request.nFlags & kSearchMatchCase;
   bool forward = request.nFlags & kSearchDown;
-  bool regex = request.nFlags & kSearchRegex;
-  std::string pattern = request.pattern;
-  if (!matchCase) LowerInPlace(pattern);
-  CEditRegExp re;
-  if (regex && !re.Compile(pattern.c_str())) return 0;
-
+  LineSearch search;
+  if (!search.Prepare(request)) return 0;
   int startIndex = std::clamp(pos.nIndex, 0, ContentLength(pos.pLine));
   for (CEditLine* pLine = pos.pLine; pLine;
        pLine = forward ? pLine->m_pNext : pLine->m_pPrev) {
-    std::string text = pLine->m_text.substr(0, size_t(ContentLength(pLine)));
-    if (!matchCase) LowerInPlace(text);
+    std::string_view line(pLine->m_text.data(), size_t(ContentLength(pLine)));
     int from = 0;
-    int to = int(text.size());
+    int to = int(line.size());
     bool first = pLine == pos.pLine;
     bool last = pLine == limit.pLine;
     if (forward) {
@@ -63,34 +39,11 @@ int CEditTextBuffer::Search(EditPos& pos, EditPos limit, SearchRequest& request)
       if (first) to = startIndex;
       if (last && !first) from = std::clamp(limit.nIndex, 0, to);
     }
-    int at = -1;
-    if (!regex) {
-      std::string_view seg(text.data() + from, size_t(std::max(0, to - from)));
-      at = forward ? FindFirst(pattern, seg.data(), int(seg.size()))
-                   : FindLast(pattern, seg.data(), int(seg.size()));
-      if (at >= 0) {
-        at += from;
-        request.nMatchLength = int(pattern.size());
-      }
-    } else {
-      // The expression sees the line from its start, so "^" matches only
-      // there and not at the search point or after an earlier match.
-      std::string_view line(text.data(), size_t(std::max(from, to)));
-      if (forward) {
-        at = FindRegexInLine(request, line, re, from);
-      } else {
-        // The last match: search again one character after each match
-        // while matches still end within the text.
-        for (int s = from; s <= int(line.size());) {
-          int m = FindRegexInLine(request, line, re, s);
-          if (m < 0) break;
-          at = m;
-          s = m + 1;
-        }
-        if (at >= 0) FindRegexInLine(request, line, re, at);
-      }
-    }
+    int length = 0;
+    int at = forward ? search.Forward(line, from, to, &length, &request.substituted)
+                     : search.Backward(line, from, to, &length, &request.substituted);
     if (at >= 0) {
+      request.nMatchLength = length;
       pos.pLine = pLine;
       pos.nIndex = at;
       return 1;

@@ -37,6 +37,15 @@ void CEditTextBuffer::FreeUndoFrom(int from, int to) {
 void CEditTextBuffer::ResetUndo() {
   m_nUndoReserved1 = m_nUndoCurrent = m_nUndoTop = m_nUndoReserved2 = 0;
   m_nUndoGroupStamp = 0;
+  m_nSavedUndo = m_bModified ? -1 : 0;
+}
+
+int CEditTextBuffer::SetModified(int b) {
+  if (!b)
+    m_nSavedUndo = m_nUndoCurrent;
+  else if (!m_bModified)
+    m_nSavedUndo = -1;  // a change the log does not hold: undo cannot reach the saved text
+  return m_bModified = b;
 }
 
 void CEditTextBuffer::FreeUndo() {
@@ -50,16 +59,31 @@ void CEditTextBuffer::DropOldestUndo() {
   if (m_nUndoCurrent < kUndoDrop) {
     FreeUndoFrom(m_nUndoCurrent, m_nUndoTop);
     m_nUndoTop = m_nUndoCurrent;
+    if (m_nSavedUndo > m_nUndoCurrent) m_nSavedUndo = -1;
     return;
   }
+  m_nSavedUndo = m_nSavedUndo >= kUndoDrop ? m_nSavedUndo - kUndoDrop : -1;
   std::move(m_undo.begin() + kUndoDrop, m_undo.end(), m_undo.begin());
   for (size_t i = m_undo.size() - kUndoDrop; i < m_undo.size(); ++i) m_undo[i] = {};
   m_nUndoCurrent -= kUndoDrop;
   m_nUndoTop -= kUndoDrop;
 }
 
+int CEditTextBuffer::AddUndoRecord(CEditUndoRecord&& record) {
+  if (m_undo.empty()) return 0;
+  if (m_nSavedUndo > m_nUndoCurrent) m_nSavedUndo = -1;  // it lay in the redo part
+  if (m_nUndoTop >= kUndoSlots) DropOldestUndo();
+  if (m_nUndoCurrent >= kUndoSlots) DropOldestUndo();
+  record.m_nGroup = m_nUndoGroupStamp;
+  m_undo[size_t(m_nUndoCurrent)] = std::move(record);
+  FreeUndoFrom(m_nUndoCurrent + 1, m_nUndoTop);
+  m_nUndoTop = m_nUndoCurrent = m_nUndoCurrent + 1;
+  return 1;
+}
+
 int CEditTextBuffer::AddUndo(const CEditUndoRecord& request, std::string_view text) {
   if (m_undo.empty()) return 0;
+  if (m_nSavedUndo > m_nUndoCurrent) m_nSavedUndo = -1;  // it lay in the redo part
   if (m_nUndoTop >= kUndoSlots) DropOldestUndo();
   if (m_nUndoCurrent >= kUndoSlots) DropOldestUndo();
   CEditUndoRecord& r = m_undo[size_t(m_nUndoCurrent)];
@@ -108,7 +132,11 @@ void CEditTextBuffer::BeginUndoGroup(int open) {
   }
 }
 
-void CEditTextBuffer::ReplayUndo(const CEditUndoRecord& r, bool redo) {
+void CEditTextBuffer::ReplayUndo(CEditUndoRecord& r, bool redo) {
+  if (r.m_nType == kUndoLinesReplaced) {
+    SwapLineContents(r);
+    return;
+  }
   EditPos start{GetLine(r.m_nLine), r.m_nColumn};
   EditPos end{GetLine(r.m_nEndLine), r.m_nEndColumn};
   switch (r.m_nType) {
@@ -177,6 +205,7 @@ void CEditTextBuffer::RemoveInsertedChar(EditPos pos, uint8_t ch) {
   if (pos.nIndex >= 0 && size_t(pos.nIndex) < t.size() && uint8_t(t[size_t(pos.nIndex)]) == ch) {
     t.erase(size_t(pos.nIndex), 1);
     m_bModified = 1;
+    NoteChange(pos.pLine);
   } else {
     DeleteChar(pos, false);
   }
@@ -185,23 +214,77 @@ void CEditTextBuffer::RemoveInsertedChar(EditPos pos, uint8_t ch) {
 int CEditTextBuffer::Undo() {
   if (m_nUndoCurrent <= 0) return 0;
   for (;;) {
-    const CEditUndoRecord& done = m_undo[size_t(m_nUndoCurrent - 1)];
+    CEditUndoRecord& done = m_undo[size_t(m_nUndoCurrent - 1)];
     ReplayUndo(done, false);
     --m_nUndoCurrent;
     if (m_nUndoCurrent == 0 || !Continues(done, m_undo[size_t(m_nUndoCurrent - 1)])) break;
   }
+  m_bModified = m_nUndoCurrent == m_nSavedUndo ? 0 : 1;
   return 1;
 }
 
 int CEditTextBuffer::Redo() {
   if (m_nUndoTop == 0 || m_nUndoCurrent >= m_nUndoTop) return 0;
   for (;;) {
-    const CEditUndoRecord& done = m_undo[size_t(m_nUndoCurrent)];
+    CEditUndoRecord& done = m_undo[size_t(m_nUndoCurrent)];
     ReplayUndo(done, true);
     ++m_nUndoCurrent;
     if (m_nUndoCurrent >= m_nUndoTop || !Continues(done, m_undo[size_t(m_nUndoCurrent)])) break;
   }
+  m_bModified = m_nUndoCurrent == m_nSavedUndo ? 0 : 1;
   return 1;
+}
+
+void CEditTextBuffer::SwapLineContents(CEditUndoRecord& r) {
+  if (m_bReadOnly || r.m_lines.empty()) return;
+  // One walk down the text: the numbers rise.
+  CEditLine* p = GetLine(r.m_lines.front());
+  int k = r.m_lines.front();
+  for (size_t i = 0; i < r.m_lines.size() && p; ++i) {
+    while (k < r.m_lines[i] && p->m_pNext) {
+      p = p->m_pNext;
+      ++k;
+    }
+    std::string& old = r.m_lineTexts[i];
+    std::string lineEnd = p->m_text.substr(size_t(ContentLength(p)));
+    old += lineEnd;
+    p->m_text.swap(old);
+    old.resize(old.size() - lineEnd.size());
+  }
+  m_bModified = 1;
+  NoteChange(r.m_lines.front());
+}
+
+int CEditTextBuffer::ReplaceLineContents(std::vector<LineEdit>& edits, bool recordUndo) {
+  if (m_bReadOnly) return kEditReadOnly;
+  if (edits.empty()) return kEditOk;
+  CEditUndoRecord r;
+  r.m_nType = kUndoLinesReplaced;
+  r.m_nLine = r.m_nEndLine = LineNumber(edits.front().pLine);
+  int k = r.m_nLine;
+  const CEditLine* walked = edits.front().pLine;
+  r.m_lines.reserve(edits.size());
+  r.m_lineTexts.reserve(edits.size());
+  for (LineEdit& e : edits) {
+    // Numbers by walking on from the previous edit: the edits come in text
+    // order, so the whole pass is one walk.
+    while (walked && walked != e.pLine) {
+      walked = walked->m_pNext;
+      ++k;
+    }
+    std::string lineEnd = e.pLine->m_text.substr(size_t(ContentLength(e.pLine)));
+    e.content += lineEnd;
+    e.pLine->m_text.swap(e.content);
+    e.content.resize(e.content.size() - lineEnd.size());
+    if (recordUndo) {
+      r.m_lines.push_back(k);
+      r.m_lineTexts.push_back(e.content);
+    }
+  }
+  m_bModified = 1;
+  NoteChange(r.m_nLine);
+  if (recordUndo) AddUndoRecord(std::move(r));
+  return kEditOk;
 }
 
 EditPos CEditTextBuffer::UndoCaret() const {

@@ -19,6 +19,7 @@ enum UndoType : int {
   kUndoCharOverwritten = 8, // line, column, new and old character
   kUndoBlockDeleted = 9,    // start, end, text (column block)
   kUndoBlockInserted = 10,  // start, end, text (column block)
+  kUndoLinesReplaced = 11,  // whole lines' contents (a replace-all pass)
 };
 
 // The old character of an overwrite that lengthened the line.
@@ -41,6 +42,10 @@ struct CEditUndoRecord {
   // block column may fall inside a tab, so the column alone cannot tell
   // where a row goes back.
   std::vector<int> m_rowStarts;
+  // Lines replaced whole (rising numbers) and the contents they held
+  // before; undo and redo swap them with the lines' contents.
+  std::vector<int> m_lines;
+  std::vector<std::string> m_lineTexts;
 };
 
 // True for the types whose record keeps a text.

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 
 #include "editor/view/edit_keys_qt.h"
+#include "editor/view/qt_clipboard.h"
 #include "editor/view/edit_view_paint.h"
 
 namespace pm2 {
@@ -23,7 +24,7 @@ namespace pm2 {
 namespace {
 // The window a running text drag started from; a drop compares itself with
 // it to recognise a move inside one window. One drag runs at a time.
-const EditView* g_dragSource = nullptr;
+EditView* g_dragSource = nullptr;
 
 constexpr int kWheelLines = 3;
 
@@ -75,13 +76,31 @@ void EditView::ApplyTextFont() {
   SetEditorFont(f);
 }
 
+bool IsFixedPitchFont(const QFont& font) {
+  QFontInfo info(font);
+  if (info.fixedPitch() || QFontDatabase::isFixedPitch(info.family())) return true;
+  // Some monospace fonts do not say so: equal advances decide.
+  QFontMetricsF fm(font);
+  return fm.horizontalAdvance(QLatin1Char('i')) == fm.horizontalAdvance(QLatin1Char('W'));
+}
+
 void EditView::SetEditorFont(const QFont& font) {
   QFont f = font;
   f.setStyleHint(QFont::TypeWriter);
   f.setFixedPitch(true);
   f.setKerning(false);
-  if (!QFontInfo(f).fixedPitch()) {
+  if (!IsFixedPitchFont(f)) {
+    // The system's fixed font, else the first installed fixed-pitch family:
+    // a fallback that is itself proportional would give ragged columns.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (!IsFixedPitchFont(fixed)) {
+      const QStringList families = QFontDatabase::families();
+      for (const QString& family : families)
+        if (QFontDatabase::isFixedPitch(family)) {
+          fixed = QFont(family);
+          break;
+        }
+    }
     fixed.setPointSize(f.pointSize() > 0 ? f.pointSize() : fixed.pointSize());
     fixed.setWeight(f.weight());
     fixed.setItalic(f.italic());
@@ -140,6 +159,14 @@ void EditView::ScrollBarsChanged() {
   h->setPageStep(32);
   h->setValue(m_engine->State().nLeftCol);
   m_syncingBars = false;
+}
+
+void EditView::CaretPlaced() {
+  const EditState& s = m_engine->State();
+  if (s.nCaretLine == m_placedLine && s.nCaretCol == m_placedCol) return;
+  m_placedLine = s.nCaretLine;
+  m_placedCol = s.nCaretCol;
+  emit caretMoved();
 }
 
 void EditView::ShowMessage(int id, const std::string& text) {
@@ -346,22 +373,22 @@ void EditView::StartTextDrag() {
   std::string text = m_engine->GetSelectedText(&column);
   if (column) text = std::string(kColumnBlockMarker) + "\r\n" + text;
   auto* data = new QMimeData;
-  data->setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+  PutEditText(data, text);
   auto* drag = new QDrag(this);
   drag->setMimeData(data);
   g_dragSource = this;
   m_droppedOnSelf = false;
   Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
   g_dragSource = nullptr;
-  // A move into another window takes the text away here; a move inside
-  // this window was done by the drop.
+  // A move into an editor window took the text away in the drop; a move
+  // into another program takes it away here.
   if (action == Qt::MoveAction && !m_droppedOnSelf && m_engine->HasSelection())
     m_engine->DeleteSelection(true);
   if (action == Qt::IgnoreAction) m_engine->DragFinished(false, m_lastMouse.x(), m_lastMouse.y());
 }
 
 void EditView::dragEnterEvent(QDragEnterEvent* e) {
-  if (!e->mimeData()->hasText() || m_text->IsReadOnly()) {
+  if (!HasEditText(e->mimeData()) || m_text->IsReadOnly()) {
     e->ignore();
     return;
   }
@@ -370,7 +397,7 @@ void EditView::dragEnterEvent(QDragEnterEvent* e) {
 }
 
 void EditView::dragMoveEvent(QDragMoveEvent* e) {
-  if (!e->mimeData()->hasText() || m_text->IsReadOnly()) {
+  if (!HasEditText(e->mimeData()) || m_text->IsReadOnly()) {
     e->ignore();
     return;
   }
@@ -425,16 +452,15 @@ void EditView::dropEvent(QDropEvent* e) {
   m_dropScroll.Reset();
   viewport()->update(m_dropCaret);
   m_dropCaret = QRect();
-  QByteArray bytes = e->mimeData()->text().toLatin1();
-  std::string text(bytes.constData(), size_t(bytes.size()));
-  bool fromSelf = g_dragSource == this;
+  std::optional<std::string> text = TakeEditText(e->mimeData());
+  EditView* source = g_dragSource;
   bool move = !(e->modifiers() & Qt::ControlModifier);
   QPoint pt = e->position().toPoint();
-  if (!m_engine->DropText(pt.x(), pt.y(), text, move, fromSelf)) {
+  if (!text || !m_engine->DropText(pt.x(), pt.y(), *text, move, source ? source->m_engine.get() : nullptr)) {
     e->ignore();
     return;
   }
-  if (fromSelf) m_droppedOnSelf = true;
+  if (source) source->m_droppedOnSelf = true;
   e->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
   e->accept();
   setFocus();
@@ -468,6 +494,16 @@ int EditControl::Open(const std::string& path) {
 }
 
 int EditControl::Save(const std::string& path) { return Text().SaveFile(path); }
+
+void EditControl::focusInEvent(QFocusEvent* e) {
+  EditView::focusInEvent(e);
+  emit focusGained();
+}
+
+void EditControl::focusOutEvent(QFocusEvent* e) {
+  EditView::focusOutEvent(e);
+  emit focusLost();
+}
 
 bool EditControl::IsModified() const { return m_ownText->IsModified() != 0; }
 

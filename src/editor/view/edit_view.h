@@ -17,6 +17,10 @@
 
 namespace pm2 {
 
+// Whether a font (as the machine resolves it) gives every character the
+// same advance.
+bool IsFixedPitchFont(const QFont& font);
+
 class EditView : public QAbstractScrollArea, public EditHost {
   Q_OBJECT
  public:
@@ -48,6 +52,7 @@ class EditView : public QAbstractScrollArea, public EditHost {
   void InvalidateRect(int x, int y, int width, int height) override;
   void PlaceCaret(int x, int y, bool visible) override;
   void ScrollBarsChanged() override;
+  void CaretPlaced() override;
   void ShowMessage(int id, const std::string& text) override;
   void Notify(int hint) override;
   void RequestDialog(int command) override { emit dialogRequested(command); }
@@ -112,6 +117,7 @@ class EditView : public QAbstractScrollArea, public EditHost {
   bool m_dragPending = false;  // pressed inside the selection
   QPoint m_pressPoint;
   bool m_droppedOnSelf = false;
+  int m_placedLine = 0, m_placedCol = -1;  // the caret caretMoved last told  // a drop into an editor window took the text
 };
 
 // The engine on a plain window with its own text: the editor control that
@@ -137,9 +143,16 @@ class EditControl : public EditView {
   // deleted.
   void ReplacePlaceholder(QWidget* placeholder);
 
+ signals:
+  // The control gained or lost the keyboard focus (its parent's notice).
+  void focusGained();
+  void focusLost();
+
  protected:
   // Escape also reaches the dialog that holds the control, which closes.
   void keyPressEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
 
  private:
   std::unique_ptr<CEditTextBuffer> m_ownText;

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <algorithm>
+#include <vector>
 
 #include "editor/engine/edit_engine.h"
 #include "editor/engine/line_layout.h"
@@ -70,51 +71,57 @@ void PaintEditRows(QPainter& p, EditEngine& engine, const QRect& area, const QFo
   if (!s.pTopLine || s.nLineHeight <= 0 || s.nCharWidth <= 0) return;
   p.save();
   EditPaintColours c = EditColoursOf(engine);
-  QBrush margin = MarginBrush(c);
+  // The brush is made once per set of colours, not on every paint.
+  static QBrush margin;
+  static QColor marginColour, marginBackground;
+  if (margin.style() == Qt::NoBrush || marginColour != c.margin || marginBackground != c.background) {
+    margin = MarginBrush(c);
+    marginColour = c.margin;
+    marginBackground = c.background;
+  }
   p.setFont(font);
   int width = std::max(s.nTextWidth, area.right() + 1);
-  const CEditLine* pLine = s.pTopLine;
-  for (int row = 0; RowY(s, row) <= area.bottom(); ++row) {
-    int y = RowY(s, row);
-    if (y + s.nLineHeight <= area.top()) {
-      if (pLine) pLine = pLine->m_pNext;
-      continue;
-    }
-    QRect marginRect(0, y, s.nLeftMargin, s.nLineHeight);
-    p.fillRect(marginRect, margin);
+  // Row by row: a fill of the whole window at once would be handed to
+  // worker threads, which costs more than it saves for one window.
+  int firstRow = std::max(area.top() / s.nLineHeight, 0);
+  int top = RowY(s, firstRow);
+  int bottom = area.bottom() + 1;
+  for (int y = top; y < bottom; y += s.nLineHeight) {
+    p.fillRect(QRect(0, y, s.nLeftMargin, s.nLineHeight), margin);
     p.fillRect(QRect(s.nLeftMargin, y, width - s.nLeftMargin, s.nLineHeight), c.background);
-    if (pLine) {
-      RowLayout r = LayoutRow(engine, pLine);
-      if (r.bookmark) DrawLineMarks(p, marginRect, s.nLeftMargin);
-      p.setClipRect(QRect(s.nLeftMargin, y, width - s.nLeftMargin, s.nLineHeight));
-      int selA = r.selWidth > 0 ? r.selStart : 0;
-      int selB = r.selWidth > 0 ? r.selStart + r.selWidth : 0;
-      if (selB > selA) {
-        int x0 = ColumnX(s, std::max(selA, s.nLeftCol));
-        int x1 = ColumnX(s, selB);
-        if (x1 > x0) p.fillRect(QRect(x0, y, x1 - x0, s.nLineHeight), c.highlight);
-      }
-      int n = int(r.text.size());
-      int visibleEnd = std::min(n, s.nLeftCol + s.nTextWidth / s.nCharWidth + 2);
-      // Runs of cells with one colour, the selection splitting them.
-      for (int col = s.nLeftCol; col < visibleEnd;) {
-        uint8_t a = r.cells[size_t(col)];
-        bool sel = col >= selA && col < selB;
-        int end = col + 1;
-        while (end < visibleEnd && r.cells[size_t(end)] == a && (end >= selA && end < selB) == sel) ++end;
-        p.setPen(sel ? c.highlightText : CellColour(c, a));
-        p.drawText(ColumnX(s, col), y + ascent,
-                   QString::fromLatin1(r.text.data() + col, qsizetype(end - col)));
-        col = end;
-      }
-      p.setClipping(false);
-    }
-    if (!caret.isEmpty() && caret.intersects(QRect(0, y, width, s.nLineHeight)))
-      p.fillRect(caret, c.caret);
-    if (!dropCaret.isEmpty() && dropCaret.intersects(QRect(0, y, width, s.nLineHeight)))
-      p.fillRect(dropCaret, Qt::gray);
-    if (pLine) pLine = pLine->m_pNext;
   }
+  const CEditLine* pLine = s.pTopLine;
+  for (int row = 0; row < firstRow && pLine; ++row) pLine = pLine->m_pNext;
+  std::vector<int> marks;  // rows whose line has a bookmark
+  p.setClipRect(QRect(s.nLeftMargin, top, width - s.nLeftMargin, bottom - top));
+  for (int row = firstRow; RowY(s, row) <= area.bottom() && pLine; ++row, pLine = pLine->m_pNext) {
+    int y = RowY(s, row);
+    RowLayout r = LayoutRow(engine, pLine);
+    if (r.bookmark) marks.push_back(y);
+    int selA = r.selWidth > 0 ? r.selStart : 0;
+    int selB = r.selWidth > 0 ? r.selStart + r.selWidth : 0;
+    if (selB > selA) {
+      int x0 = ColumnX(s, std::max(selA, s.nLeftCol));
+      int x1 = ColumnX(s, selB);
+      if (x1 > x0) p.fillRect(QRect(x0, y, x1 - x0, s.nLineHeight), c.highlight);
+    }
+    int n = int(r.text.size());
+    int visibleEnd = std::min(n, s.nLeftCol + s.nTextWidth / s.nCharWidth + 2);
+    // Runs of cells with one colour, the selection splitting them.
+    for (int col = s.nLeftCol; col < visibleEnd;) {
+      uint8_t a = r.cells[size_t(col)];
+      bool sel = col >= selA && col < selB;
+      int end = col + 1;
+      while (end < visibleEnd && r.cells[size_t(end)] == a && (end >= selA && end < selB) == sel) ++end;
+      p.setPen(sel ? c.highlightText : CellColour(c, a));
+      p.drawText(ColumnX(s, col), y + ascent, QString::fromLatin1(r.text.data() + col, qsizetype(end - col)));
+      col = end;
+    }
+  }
+  p.setClipping(false);
+  for (int y : marks) DrawLineMarks(p, QRect(0, y, s.nLeftMargin, s.nLineHeight), s.nLeftMargin);
+  if (!caret.isEmpty() && caret.intersects(area)) p.fillRect(caret, c.caret);
+  if (!dropCaret.isEmpty() && dropCaret.intersects(area)) p.fillRect(dropCaret, Qt::gray);
   p.restore();
 }
 

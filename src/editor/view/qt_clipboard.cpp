@@ -3,22 +3,59 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QStringDecoder>
 
 namespace pm2 {
 
-bool QtEditClipboard::HasText() const {
-  const QMimeData* d = QGuiApplication::clipboard()->mimeData();
-  return d && d->hasText();
+namespace {
+std::string FromByteArray(const QByteArray& b) { return std::string(b.constData(), size_t(b.size())); }
+QByteArray ToByteArray(const std::string& s) { return QByteArray(s.data(), qsizetype(s.size())); }
+}  // namespace
+
+QString EditTextForOthers(const std::string& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8(ToByteArray(bytes));
+  if (!utf8.hasError()) return text;
+  return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
 }
 
+void PutEditText(QMimeData* data, const std::string& bytes) {
+  data->setData(QString::fromLatin1(kEditBytesMime), ToByteArray(bytes));
+  data->setText(EditTextForOthers(bytes));
+}
+
+bool HasEditText(const QMimeData* data) {
+  return data && (data->hasFormat(QString::fromLatin1(kEditBytesMime)) || data->hasText());
+}
+
+std::optional<std::string> TakeEditText(const QMimeData* data) {
+  if (!data) return std::nullopt;
+  if (data->hasFormat(QString::fromLatin1(kEditBytesMime)))
+    return FromByteArray(data->data(QString::fromLatin1(kEditBytesMime)));
+  if (!data->hasText()) return std::nullopt;
+  return FromByteArray(data->text().toUtf8());
+}
+
+QString EditFieldText(const std::string& bytes) {
+  return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+std::string EditFieldBytes(const QString& text) {
+  for (QChar c : text)
+    if (c.unicode() > 0xFF) return FromByteArray(text.toUtf8());
+  return FromByteArray(text.toLatin1());
+}
+
+bool QtEditClipboard::HasText() const { return HasEditText(QGuiApplication::clipboard()->mimeData()); }
+
 std::optional<std::string> QtEditClipboard::GetText() const {
-  if (!HasText()) return std::nullopt;
-  QByteArray bytes = QGuiApplication::clipboard()->text().toLatin1();
-  return std::string(bytes.constData(), size_t(bytes.size()));
+  return TakeEditText(QGuiApplication::clipboard()->mimeData());
 }
 
 bool QtEditClipboard::SetText(const std::string& text) {
-  QGuiApplication::clipboard()->setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+  auto* data = new QMimeData;
+  PutEditText(data, text);
+  QGuiApplication::clipboard()->setMimeData(data);
   return true;
 }
 

@@ -1,10 +1,36 @@
-// The engine's clipboard on Qt's: 8-bit text passed as Latin-1, so that
-// every byte goes out and comes back unchanged.
+// The editor's text at the edge of the program. The text is bytes and is
+// never re-encoded inside; leaving the program it is offered twice: as the
+// exact bytes under a type of our own (so a copy and paste or a drag
+// between our windows gives back every byte), and as ordinary text for
+// other programs (UTF-8 when the bytes are valid UTF-8, else Latin-1).
+// Text arriving from another program comes in as its UTF-8 bytes.
 #pragma once
+
+#include <QString>
 
 #include "editor/engine/edit_host.h"
 
+class QMimeData;
+
 namespace pm2 {
+
+// The MIME type that carries the exact bytes between our own windows.
+inline constexpr const char kEditBytesMime[] = "application/x-pm2-editor-bytes";
+
+// Fills mime data with the bytes and their text form.
+void PutEditText(QMimeData* data, const std::string& bytes);
+// The bytes of mime data: ours exactly, another program's text as UTF-8;
+// none without text.
+std::optional<std::string> TakeEditText(const QMimeData* data);
+bool HasEditText(const QMimeData* data);
+// The text form of bytes shown outside the editor's own painting.
+QString EditTextForOthers(const std::string& bytes);
+
+// Field texts (find and replace boxes) shown as the editor shows bytes,
+// one character per byte, and read back to the same bytes; a character
+// beyond one byte makes the whole field UTF-8 rather than '?'.
+QString EditFieldText(const std::string& bytes);
+std::string EditFieldBytes(const QString& text);
 
 class QtEditClipboard : public EditClipboard {
  public:

@@ -55,7 +55,7 @@ namespace {
 constexpr int kMessagePane = 0;
 constexpr int kMaxRecent = 10;
 const CommandId kStatusPanes[] = {0, 123, 118, 59137, 59138, 59139, 59140, 395};
-constexpr CommandId kCaretPane = 118, kReadOnlyPane = 395;
+constexpr CommandId kCaretPane = 118, kReadOnlyPane = 395, kOverwritePane = 59140;
 // The default toolbars by their View menu commands.
 constexpr struct {
   CommandId command;
@@ -93,6 +93,18 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
   EditorViewContext& ctx = m_editors->ViewContext();
   ctx.openDocument = [this](const std::string& path) { OpenFileAndShow(path, 0, 0); };
   ctx.goToLineDialog = [this] { ShowGotoLineDialog(); };
+  // The context menu's Open Linker COD File.
+  ctx.linkerCodPath = [] {
+    std::string path;
+    return GetLinkerCodFilePath(&path) ? path : std::string();
+  };
+  ctx.showListingLine = [this](const std::string& path, int n, const std::string& quotedName) {
+    OpenFileAndShow(path, 0, 0);
+    EditorDocument* doc = FindTextDocument(path);
+    for (DocumentView* v : doc ? doc->Views() : std::vector<DocumentView*>{})
+      if (auto* view = dynamic_cast<EditorView*>(v)) return view->GotoListingLine(n, quotedName) != 0;
+    return false;
+  };
   // Include files of the context menu: looked for in the project's folders.
   ctx.includeContext = [this](IncludeContext* inc) {
     ProjectRec* p = m_app.Project();
@@ -389,6 +401,7 @@ void CMainFrame::UpdateCommandUi() {
   if (!m_editors->Active()) {  // no editor: the editor's panes are empty
     SetCaretPosition("");
     SetReadOnly("");
+    SetOverwrite("");
   }
   if (m_buildProgress && !m_app.HasState(kStateBusy)) {
     m_buildProgress = false;
@@ -563,6 +576,12 @@ void CMainFrame::SetCaretPosition(const std::string& text) {
 void CMainFrame::SetReadOnly(const std::string& text) {
   if (!m_status) return;
   int index = m_status->CommandToIndex(kReadOnlyPane);
+  if (index >= 0) m_status->SetPaneText(index, text);
+}
+
+void CMainFrame::SetOverwrite(const std::string& text) {
+  if (!m_status) return;
+  int index = m_status->CommandToIndex(kOverwritePane);
   if (index >= 0) m_status->SetPaneText(index, text);
 }
 

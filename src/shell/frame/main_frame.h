@@ -134,6 +134,7 @@ class CMainFrame : public SECWorkbookWnd,
   // ---- EditorStatusPanes (panes 118 and 395)
   void SetCaretPosition(const std::string& text) override;
   void SetReadOnly(const std::string& text) override;
+  void SetOverwrite(const std::string& text) override;  // pane 59140
 
   // ---- DocumentShell
   int TargetToolset() const override;

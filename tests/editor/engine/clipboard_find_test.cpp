@@ -97,9 +97,10 @@ TEST_F(EngineFixture, CopyColumnBlockCarriesMarkerAndPastesBack) {
 struct DropRow {
   const char* name;
   const char* text;
-  int fromCol, toCol;  // the selection on line 1
+  int fromLine, fromCol, toLine, toCol;  // the dragged selection
   int dropLine, dropCol;
   bool move;
+  bool fromOtherPane;  // dragged from a second window of the same text
   const char* want;
 };
 
@@ -108,20 +109,33 @@ class Drop : public EngineFixture, public ::testing::WithParamInterface<DropRow>
 TEST_P(Drop, MovesOrCopiesAndOneUndoRestores) {
   const DropRow& r = GetParam();
   Load(r.text);
-  m_engine.SetSelection({m_text.GetLine(1), r.fromCol}, {m_text.GetLine(1), r.toCol}, false);
-  std::string moved = Selected();
+  FakeEditHost paneHost;
+  EditEngine pane(&m_text, &m_shared, &paneHost);
+  pane.SetMetrics(kCellW, kCellH);
+  pane.SetClientSize(400, 160);
+  pane.InitView();
+  EditEngine& source = r.fromOtherPane ? pane : m_engine;
+  source.SetSelection({m_text.GetLine(r.fromLine), r.fromCol}, {m_text.GetLine(r.toLine), r.toCol}, false);
+  std::string moved = source.GetSelectedText(nullptr);
   std::string before = Text();
-  ASSERT_TRUE(m_engine.DropText(X(r.dropCol), Y(r.dropLine - 1), moved, r.move, true));
+  ASSERT_TRUE(m_engine.DropText(X(r.dropCol), Y(r.dropLine - 1), moved, r.move, &source));
   EXPECT_EQ(r.want, Text());
   m_engine.RunCommand(kCmdEditUndo);
   EXPECT_EQ(before, Text());
 }
 
 const DropRow kDropRows[] = {
-    {"MoveWordLaterOnSameLine", "one two three", 0, 4, 1, 13, true, "two threeone "},
-    {"MoveWordEarlierOnSameLine", "one two three", 8, 13, 1, 0, true, "threeone two "},
-    {"MoveWordToNextLine", "one two\nxy", 0, 4, 2, 1, true, "two\nxone y"},
-    {"CopyKeepsSource", "one two", 0, 3, 1, 7, false, "one twoone"},
+    {"MoveWordLaterOnSameLine", "one two three", 1, 0, 1, 4, 1, 13, true, false, "two threeone "},
+    {"MoveWordEarlierOnSameLine", "one two three", 1, 8, 1, 13, 1, 0, true, false, "threeone two "},
+    {"MoveWordToNextLine", "one two\nxy", 1, 0, 1, 4, 2, 1, true, false, "two\nxone y"},
+    {"CopyKeepsSource", "one two", 1, 0, 1, 3, 1, 7, false, false, "one twoone"},
+    {"OtherPaneMoveWordEarlierOnSameLine", "one two three", 1, 8, 1, 13, 1, 0, true, true,
+     "threeone two "},
+    {"OtherPaneMoveWordLaterOnSameLine", "one two three", 1, 0, 1, 4, 1, 13, true, true,
+     "two threeone "},
+    {"OtherPaneMoveLinesDown", "a\nb\nc\nd", 1, 0, 3, 0, 4, 1, true, true, "c\nda\nb\n"},
+    {"OtherPaneMoveTailUpAcrossLines", "ab\ncd\nef", 2, 1, 3, 1, 1, 0, true, true, "d\neab\ncf"},
+    {"OtherPaneCopyKeepsSource", "one two", 1, 0, 1, 3, 1, 7, false, true, "one twoone"},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, Drop, ::testing::ValuesIn(kDropRows),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -129,13 +143,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, Drop, ::testing::ValuesIn(kDropRows),
 TEST_F(EngineFixture, DropOntoSelectionIsRefused) {
   Load("one two three");
   m_engine.SetSelection({m_text.GetLine(1), 4}, {m_text.GetLine(1), 7}, false);
-  EXPECT_FALSE(m_engine.DropText(X(5), Y(0), "two", true, true));
+  EXPECT_FALSE(m_engine.DropText(X(5), Y(0), "two", true, &m_engine));
   EXPECT_EQ("one two three", Text());
 }
 
 TEST_F(EngineFixture, DroppedColumnBlockGoesInAsBlock) {
   Load("ab\ncd");
-  ASSERT_TRUE(m_engine.DropText(X(1), Y(0), "*SECEdit Column Block*\r\nX\r\nY", false, false));
+  ASSERT_TRUE(m_engine.DropText(X(1), Y(0), "*SECEdit Column Block*\r\nX\r\nY", false, nullptr));
   EXPECT_EQ("aXb\ncYd", Text());
 }
 
@@ -187,10 +201,12 @@ TEST_F(Finding, RegularExpression) {
   EXPECT_EQ("gamma", Selected());
 }
 
-TEST_F(Finding, EmptySearchAsksForTheDialog) {
-  m_engine.RunCommand(kCmdFindNext);
+// Not the Find dialog outright: an open Replace dialog is brought forward.
+TEST_F(Finding, EmptySearchAsksForAnOpenDialogOrTheFindDialog) {
+  EXPECT_FALSE(m_engine.IsCommandEnabled(kCmdFindNext));
+  m_engine.FindNext();
   ASSERT_EQ(1u, m_host.dialogs.size());
-  EXPECT_EQ(kCmdEditFind, m_host.dialogs[0]);
+  EXPECT_EQ(kCmdFindNext, m_host.dialogs[0]);
 }
 
 TEST_F(Finding, FindTextOfSelectionOrWord) {
@@ -254,7 +270,7 @@ TEST_P(GotoLine, PlacesCaretAndTop) {
   EXPECT_EQ(GetParam().wantCaret, CaretLine());
   EXPECT_EQ(GetParam().wantTop, m_engine.State().nTopLine);
   EXPECT_EQ(2, CaretCol());
-  EXPECT_EQ(m_engine.State().nTopLine, m_engine.State().pTopLine->m_nLine);
+  EXPECT_EQ(m_engine.State().nTopLine, m_text.LineNumber(m_engine.State().pTopLine));
 }
 
 const GotoRow kGotoRows[] = {
@@ -339,6 +355,46 @@ TEST_F(EngineFixture, CaretLeftOfMarginIsParked) {
   EXPECT_FALSE(m_host.caretVisible);
 }
 
+// A window scrolled down whose text, after lines were deleted here or in
+// another window, fits into it shows the text from line 1 again.
+struct FitRow {
+  const char* name;
+  bool inOtherWindow;
+  int fromLine, toLine;  // deleted: from the start of one to the start of the other
+};
+
+class TextFits : public EngineFixture, public ::testing::WithParamInterface<FitRow> {};
+
+TEST_P(TextFits, ScrollsBackToLineOne) {
+  const FitRow& r = GetParam();
+  std::string text;
+  for (int i = 1; i <= 30; ++i) text += "line " + std::to_string(i) + "\n";
+  Load(text);
+  FakeEditHost otherHost;
+  EditEngine other(&m_text, &m_shared, &otherHost);
+  other.SetMetrics(kCellW, kCellH);
+  other.SetClientSize(400, 160);
+  other.InitView();
+  m_engine.GotoLine(30, 0);
+  ASSERT_GT(m_engine.State().nTopLine, 1);
+  EditEngine& deleting = r.inOtherWindow ? other : m_engine;
+  deleting.SetSelection({m_text.GetLine(r.fromLine), 0}, {m_text.GetLine(r.toLine), 0}, false);
+  deleting.RunCommand(kCmdEditClear);
+  if (r.inOtherWindow)
+    for (int hint : otherHost.hints) m_engine.OnOtherViewChanged(hint);
+  ASSERT_LE(m_text.GetLineCount(), m_engine.Rows());
+  EXPECT_EQ(1, m_engine.State().nTopLine);
+  EXPECT_EQ(m_text.FirstLine(), m_engine.State().pTopLine);
+}
+
+const FitRow kFitRows[] = {
+    {"InOtherWindowAboveTheCaret", true, 1, 25},
+    {"InOtherWindowAcrossTheTop", true, 5, 29},
+    {"HereAboveTheCaret", false, 2, 27},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, TextFits, ::testing::ValuesIn(kFitRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(EngineFixture, DeletingLinesRepairsTopLine) {
   std::string text;
   for (int i = 1; i <= 30; ++i) text += "line " + std::to_string(i) + "\n";
@@ -349,7 +405,7 @@ TEST_F(EngineFixture, DeletingLinesRepairsTopLine) {
   EXPECT_EQ(4, m_text.GetLineCount());
   EXPECT_EQ(3, CaretLine());
   EXPECT_LE(m_engine.State().nTopLine, 3);
-  EXPECT_EQ(m_engine.State().nTopLine, m_engine.State().pTopLine->m_nLine);
+  EXPECT_EQ(m_engine.State().nTopLine, m_text.LineNumber(m_engine.State().pTopLine));
 }
 
 }  // namespace
@@ -372,6 +428,7 @@ struct ReplaceRow {
   bool regex;
   int count;
   const char* want;
+  bool matchCase = true;
 };
 
 class ReplaceAll : public EngineFixture, public ::testing::WithParamInterface<ReplaceRow> {};
@@ -381,7 +438,7 @@ TEST_P(ReplaceAll, ReplacesEveryMatchAndOneUndoRestores) {
   Load(r.text);
   m_shared.find.text = r.find;
   m_shared.find.regex = r.regex;
-  m_shared.find.matchCase = true;
+  m_shared.find.matchCase = r.matchCase;
   m_shared.replacement = r.with;
   std::string before = Text();
   EXPECT_EQ(r.count, m_engine.ReplaceAll());
@@ -399,9 +456,37 @@ const ReplaceRow kReplaceRows[] = {
     {"RegexWholeMatch", "foo bar", "[a-z]+", "<&>", true, 2, "<foo> <bar>"},
     {"RegexEmptyMatchEnds", "ab", "x*", "-", true, 3, "-a-b-"},
     {"Deleting", "a1b1c", "1", "", false, 2, "abc"},
+    {"RegexGroupsKeepTheirCaseMatchCaseOn", "LED_Init();", "([A-Z]+)_Init", "\\1_Start", true, 1,
+     "LED_Start();", true},
+    {"RegexGroupsKeepTheirCaseMatchCaseOff", "LED_Init();", "([a-z]+)_init", "\\1_Start", true, 1,
+     "LED_Start();", false},
+    {"RegexWholeMatchKeepsCaseMatchCaseOff", "Foo fOO", "foo", "<&>", true, 2, "<Foo> <fOO>", false},
+    {"PlainMatchCaseOffFindsEveryCase", "Ab aB ab", "ab", "x", false, 3, "x x x", false},
+    {"PlainMatchCaseOnFindsOnlyThatCase", "Ab aB ab", "ab", "x", false, 1, "Ab aB x", true},
+    {"ReplacementWithLineEndSplitsLines", "a,b\nc,d", ",", "\r\n", false, 2, "a\nb\nc\nd"},
+    {"TabsCountAsTheirColumns", "\tx\tx", "x", "yy", false, 2, "\tyy\tyy"},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, ReplaceAll, ::testing::ValuesIn(kReplaceRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// More matches than the undo log has steps: still one Undo and one Redo.
+TEST_F(EngineFixture, ReplaceAllOfManyMatchesUndoesInOneStep) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "a b a\n";
+  Load(text);
+  std::string before = Text();
+  m_shared.find.text = "a";
+  m_shared.find.matchCase = false;
+  m_shared.replacement = "A";
+  EXPECT_EQ(6000, m_engine.ReplaceAll());
+  std::string after = Text();
+  EXPECT_EQ(std::string::npos, after.find('a'));
+  m_engine.RunCommand(kCmdEditUndo);
+  EXPECT_EQ(before, Text());
+  EXPECT_FALSE(m_engine.IsCommandEnabled(kCmdEditUndo));
+  m_engine.RunCommand(kCmdEditRedo);
+  EXPECT_EQ(after, Text());
+}
 
 TEST_F(EngineFixture, ReplaceAllWithoutMatchReportsAndKeepsCaret) {
   Load("abc\ndef");
@@ -414,17 +499,20 @@ TEST_F(EngineFixture, ReplaceAllWithoutMatchReportsAndKeepsCaret) {
   EXPECT_EQ(1, CaretCol());
 }
 
+constexpr EditEngine::FindOutcome kFound = EditEngine::FindOutcome::kFound;
+constexpr EditEngine::FindOutcome kPassDone = EditEngine::FindOutcome::kPassDone;
+
 TEST_F(EngineFixture, ReplaceNextFindsThenReplacesWhileSelectionHoldsMatch) {
   Load("one x two x three x");
   m_shared.find.text = "x";
   m_shared.replacement = "YY";
-  EXPECT_TRUE(m_engine.ReplaceNext());  // finds the first
+  EXPECT_EQ(kFound, m_engine.ReplaceNext());  // finds the first
   EXPECT_EQ("one x two x three x", Text());
-  EXPECT_TRUE(m_engine.ReplaceNext());  // replaces it, finds the second
+  EXPECT_EQ(kFound, m_engine.ReplaceNext());  // replaces it, finds the second
   EXPECT_EQ("one YY two x three x", Text());
   Caret(1, 0);                          // the user moved away: no replace
   m_engine.ClearSelection();
-  EXPECT_TRUE(m_engine.ReplaceNext());
+  EXPECT_EQ(kFound, m_engine.ReplaceNext());
   EXPECT_EQ("one YY two x three x", Text());
   EXPECT_EQ("x", Selected());
   EXPECT_EQ(12, CaretCol());
@@ -439,6 +527,83 @@ TEST_F(EngineFixture, RegexReplaceNextInsertsSubstitutedText) {
   m_engine.ReplaceNext();
   EXPECT_EQ("v=(12);", Text());
 }
+
+// The Replace button takes what the Replace box holds when it is pressed,
+// not what it held when the match was found.
+struct FreshReplaceRow {
+  const char* name;
+  const char* find;
+  bool regex;
+  bool matchCase;
+  const char* want;
+};
+
+class FreshReplacement : public EngineFixture, public ::testing::WithParamInterface<FreshReplaceRow> {};
+
+TEST_P(FreshReplacement, ReplaceTakesTheBoxAsItIsNow) {
+  const FreshReplaceRow& r = GetParam();
+  Load("call LED_Init(); done");
+  m_shared.find.text = r.find;
+  m_shared.find.regex = r.regex;
+  m_shared.find.matchCase = r.matchCase;
+  m_shared.replacement = "stale";
+  ASSERT_EQ(kFound, m_engine.FindFromDialog());
+  m_shared.replacement = r.regex ? "<\\1>" : "fresh";
+  m_engine.ReplaceNext();
+  EXPECT_EQ(r.want, Text());
+}
+
+const FreshReplaceRow kFreshRows[] = {
+    {"PlainMatchCaseOn", "LED_Init", false, true, "call fresh(); done"},
+    {"PlainMatchCaseOff", "led_init", false, false, "call fresh(); done"},
+    {"RegexMatchCaseOn", "([A-Z]+)_Init", true, true, "call <LED>(); done"},
+    {"RegexMatchCaseOff", "([a-z]+)_init", true, false, "call <LED>(); done"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, FreshReplacement, ::testing::ValuesIn(kFreshRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct PassRow {
+  const char* name;
+  const char* text;
+  bool matchCase;
+  bool wrap;
+  int caretCol;  // where the pass begins
+  const char* want;
+};
+
+class ReplacePass : public EngineFixture, public ::testing::WithParamInterface<PassRow> {};
+
+// Replacing match after match ends with "search finished" and the dialog
+// is asked to close, whether the pass ends at the text's end or wraps
+// round to where it began.
+TEST_P(ReplacePass, EndsWithSearchFinished) {
+  const PassRow& r = GetParam();
+  Load(r.text);
+  Caret(1, r.caretCol);
+  m_shared.find.text = "x";
+  m_shared.find.matchCase = r.matchCase;
+  m_shared.find.wrap = r.wrap;
+  m_shared.replacement = "yx";
+  ASSERT_EQ(kFound, m_engine.FindFromDialog());
+  EditEngine::FindOutcome outcome = kFound;
+  int presses = 0;
+  while (outcome == kFound && presses++ < 10) outcome = m_engine.ReplaceNext();
+  EXPECT_EQ(kPassDone, outcome);
+  EXPECT_EQ(r.want, Text());
+  ASSERT_FALSE(m_host.messageIds.empty());
+  EXPECT_EQ(kEditSearchDone, m_host.messageIds.back());
+  ASSERT_FALSE(m_host.dialogs.empty());
+  EXPECT_EQ(kCmdCloseFindDialog, m_host.dialogs.back());
+}
+
+const PassRow kPassRows[] = {
+    {"NoWrapMatchCaseOn", "x a x b x", true, false, 0, "yx a yx b yx"},
+    {"NoWrapMatchCaseOff", "X a x b X", false, false, 0, "yx a yx b yx"},
+    {"WrapFromTheMiddleMatchCaseOn", "x a x b x", true, true, 3, "yx a yx b yx"},
+    {"WrapFromTheMiddleMatchCaseOff", "X a x b X", false, true, 3, "yx a yx b yx"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ReplacePass, ::testing::ValuesIn(kPassRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EngineFixture, MarkAllBookmarksMatchingLines) {
   Load("a key\nb\nkey key\nc");
@@ -536,8 +701,8 @@ TEST_F(EngineFixture, SecondWindowFindsItsLinesAfterDeletionInFirst) {
   EXPECT_FALSE(other.HasSelection());
   EXPECT_EQ(10, m_text.GetLineCount());
   EXPECT_EQ(10, other.State().nCaretLine);  // its old number is past the end: the last line
-  EXPECT_EQ(m_text.GetLineCount(), other.State().pCaretLine->m_nLine);
-  EXPECT_EQ(other.State().nTopLine, other.State().pTopLine->m_nLine);
+  EXPECT_EQ(m_text.GetLineCount(), m_text.LineNumber(other.State().pCaretLine));
+  EXPECT_EQ(other.State().nTopLine, m_text.LineNumber(other.State().pTopLine));
 }
 }  // namespace
 }  // namespace pm2
@@ -583,5 +748,48 @@ TEST_F(EngineFixture, DragHoverScrollsWhereItCan) {
   EXPECT_TRUE(m_engine.OnDragScroll(1, -1, true));
   EXPECT_EQ(1, m_engine.State().nLeftCol);
 }
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+// An edit in one window costs another window of the text its colouring
+// state from the edited line on only, not from line 1.
+struct OtherWindowRow {
+  const char* name;
+  int col;                // the caret on line 80
+  std::vector<int> keys;  // typed there (13: Enter)
+  int command;            // or a command run there (0: none)
+};
+
+class OtherWindowColouring : public EngineFixture, public ::testing::WithParamInterface<OtherWindowRow> {};
+
+TEST_P(OtherWindowColouring, KeepsTheStatesAboveTheEdit) {
+  std::string text;
+  for (int i = 1; i <= 200; ++i) text += "line " + std::to_string(i) + "\n";
+  Load(text);
+  FakeEditHost otherHost;
+  EditEngine other(&m_text, &m_shared, &otherHost);
+  other.SetMetrics(kCellW, kCellH);
+  other.SetClientSize(400, 160);
+  other.InitView();
+  other.CommentCarryAt(m_text.GetLine(150));
+  ASSERT_GE(other.CommentStatesKnown(), 150);
+  Caret(80, GetParam().col);
+  for (int k : GetParam().keys) m_engine.OnChar(k);
+  if (GetParam().command) m_engine.RunCommand(GetParam().command);
+  for (int hint : m_host.hints) other.OnOtherViewChanged(hint);
+  other.CommentCarryAt(m_text.GetLine(10));
+  EXPECT_GE(other.CommentStatesKnown(), 79);
+  EXPECT_LE(other.CommentStatesKnown(), 81);
+}
+
+const OtherWindowRow kOtherWindowRows[] = {
+    {"Typing", 2, {'x', 'y'}, 0},
+    {"Enter", 2, {13}, 0},
+    {"JoinWithTheLineAbove", 0, {}, kCmdBackspace},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, OtherWindowColouring, ::testing::ValuesIn(kOtherWindowRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 }  // namespace
 }  // namespace pm2

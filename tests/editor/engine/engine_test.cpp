@@ -21,7 +21,7 @@ TEST_P(CaretMoves, EndsAt) {
   for (int id : r.commands) m_engine.RunCommand(id);
   EXPECT_EQ(r.wantLine, CaretLine());
   EXPECT_EQ(r.wantCol, CaretCol());
-  EXPECT_EQ(r.wantLine, m_engine.State().pCaretLine->m_nLine);
+  EXPECT_EQ(r.wantLine, m_text.LineNumber(m_engine.State().pCaretLine));
 }
 
 const MoveRow kMoveRows[] = {
@@ -101,7 +101,7 @@ TEST_P(KeyboardSelection, Selects) {
   EditPos a, b;
   bool column = false;
   if (m_engine.GetSelection(&a, &b, &column)) {
-    EXPECT_TRUE(CEditTextBuffer::IsPositionBefore(a, b));
+    EXPECT_TRUE(m_text.IsPositionBefore(a, b));
   }
 }
 

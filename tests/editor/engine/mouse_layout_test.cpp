@@ -226,15 +226,15 @@ TEST_P(RandomCommands, UndoAllRestoresAndRedoAllReplays) {
     } else if (what < 9) {
       m_engine.RunCommand(edits[rng() % std::size(edits)]);
     } else if (m_engine.HasSelection() && rng() % 2) {
-      m_engine.DropText(X(int(rng() % 20)), Y(int(rng() % 10)), Selected(), true, true);
+      m_engine.DropText(X(int(rng() % 20)), Y(int(rng() % 10)), Selected(), true, &m_engine);
     } else {
       m_engine.OnLButtonDown(X(int(rng() % 30)), Y(int(rng() % 10)), false, rng() % 4 == 0);
       m_engine.OnMouseMove(X(int(rng() % 30)), Y(int(rng() % 10)));
       m_engine.OnLButtonUp(X(int(rng() % 30)), Y(int(rng() % 10)));
     }
     // The window's line pointers and numbers stay in step with the text.
-    ASSERT_EQ(m_engine.State().nCaretLine, m_engine.State().pCaretLine->m_nLine) << "step " << step;
-    ASSERT_EQ(m_engine.State().nTopLine, m_engine.State().pTopLine->m_nLine) << "step " << step;
+    ASSERT_EQ(m_engine.State().nCaretLine, m_text.LineNumber(m_engine.State().pCaretLine)) << "step " << step;
+    ASSERT_EQ(m_engine.State().nTopLine, m_text.LineNumber(m_engine.State().pTopLine)) << "step " << step;
   }
   std::string final = m_text.GetText();
   int guard = 0;

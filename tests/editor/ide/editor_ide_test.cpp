@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QPushButton>
 #include <QDialog>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -19,6 +21,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <fstream>
+#include <tuple>
 
 #include "toolkit/qt_test_app.h"
 #include "editor/document/print_layout.h"
@@ -41,8 +44,10 @@ class RecordingStatus : public EditorStatusPanes {
  public:
   void SetCaretPosition(const std::string& text) override { caret.push_back(text); }
   void SetReadOnly(const std::string& text) override { readOnly = text; }
+  void SetOverwrite(const std::string& text) override { overwrite = text; }
   std::vector<std::string> caret;
   std::string readOnly;
+  std::string overwrite = "unset";
 };
 
 std::string Lines(int n) {
@@ -146,7 +151,7 @@ TEST_F(IdeTest, FindWordAtTheCaretBothWaysWithWrap) {
     EditPos a, b;
     bool column;
     ASSERT_TRUE(v.Engine().GetSelection(&a, &b, &column));
-    EXPECT_EQ(s.line, a.pLine->m_nLine);
+    EXPECT_EQ(s.line, v.Text().LineNumber(a.pLine));
     EXPECT_EQ(s.column, a.nIndex);
     EXPECT_EQ(3, b.nIndex - a.nIndex);
   }
@@ -451,5 +456,218 @@ TEST_F(IdeTest, EscapeInTheControlClosesItsDialog) {
   EXPECT_FALSE(dialog.isVisible());
 }
 
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+// The caret pane follows every command that moves the caret, also those
+// that tell no other window.
+struct CaretPaneRow {
+  const char* name;
+  std::vector<int> setup;  // commands run first
+  int command;
+  const char* want;
+};
+
+class CaretPane : public IdeTest, public ::testing::WithParamInterface<CaretPaneRow> {};
+
+TEST_P(CaretPane, FollowsTheCommand) {
+  const CaretPaneRow& r = GetParam();
+  EditorView& v = Open("alpha\r\n\tbeta key\r\ngamma\r\nkey delta\r\n");
+  m_store.WriteProfileString(kFindSection, "Find 1", "key");
+  v.Engine().GotoLine(1, 0);
+  for (int c : r.setup) v.RunViewCommand(c);
+  v.RunViewCommand(r.command);
+  ASSERT_FALSE(m_status.caret.empty());
+  EXPECT_EQ(r.want, m_status.caret.back());
+}
+
+const CaretPaneRow kCaretPaneRows[] = {
+    {"NextBookmark", {kCmdDown, kCmdDown, kCmdToggleBookmark, kCmdTop}, kCmdNextBookmark, "L:3 C:1"},
+    {"PreviousBookmark", {kCmdDown, kCmdToggleBookmark, kCmdBottom}, kCmdPrevBookmark, "L:2 C:1"},
+    {"FindNextRepeatsTheStoredSearch", {}, kCmdFindNext, "L:2 C:13"},
+    {"BackTab", {kCmdDown, kCmdEnd}, kCmdBackTab, "L:2 C:9"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, CaretPane, ::testing::ValuesIn(kCaretPaneRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IdeTest, OverwritePaneFollowsTheInsertKey) {
+  EditorView& v = Open(Lines(3));
+  v.UpdateStatus();
+  EXPECT_EQ("", m_status.overwrite);
+  QTest::keyClick(&v, Qt::Key_Insert);
+  EXPECT_EQ("OVR", m_status.overwrite);
+  QTest::keyClick(&v, Qt::Key_Insert);
+  EXPECT_EQ("", m_status.overwrite);
+}
+
+// Undo back to the text as saved clears the modified flag (the title's
+// star) even when the log holds older steps; redo away sets it again.
+TEST_F(IdeTest, UndoBackToTheSavedTextIsNotModified) {
+  EditorView& v = Open("ab\r\n");
+  int titles = 0;
+  QObject::connect(&v, &EditorView::titleChanged, [&] { ++titles; });
+  v.Engine().GotoLine(1, 2);
+  QTest::keyClicks(&v, "x");
+  ASSERT_TRUE(m_doc->OnSaveDocument(m_path));
+  EXPECT_FALSE(m_doc->Text().IsModified());
+  QTest::keyClick(&v, Qt::Key_Return);
+  QTest::keyClicks(&v, "y");
+  EXPECT_TRUE(m_doc->Text().IsModified());
+  QTest::keyClick(&v, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(&v, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ("abx\r\n", Text());
+  EXPECT_FALSE(m_doc->Text().IsModified());
+  QTest::keyClick(&v, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_TRUE(m_doc->Text().IsModified()) << "before the save";
+  QTest::keyClick(&v, Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier);
+  EXPECT_FALSE(m_doc->Text().IsModified());
+  EXPECT_GT(titles, 0);
+}
+
+// A program restarted with the profile of the last one: F3 repeats its
+// newest search with its options; a programmatic search becomes entry 1.
+TEST_F(IdeTest, FindNextAfterARestartRepeatsTheNewestSearch) {
+  m_store.WriteProfileString(kFindSection, "Find 1", "Key");
+  m_store.WriteProfileString(kFindSection, "Find 2", "older");
+  m_store.WriteProfileInt(kFindSection, "Match case", 1);
+  EditorView& v = Open("key\r\nKey\r\n");
+  EXPECT_TRUE(v.IsViewCommandEnabled(kCmdFindNext));
+  QTest::keyClick(&v, Qt::Key_F3);
+  EXPECT_EQ(2, v.Engine().State().nCaretLine) << "match case from the profile";
+  EXPECT_EQ("Key", v.Engine().GetSelectedText(nullptr));
+  EXPECT_TRUE(v.Engine().FindText("key", false));
+  EXPECT_EQ("key", m_store.GetProfileString(kFindSection, "Find 1", ""));
+  EXPECT_EQ("older", m_store.GetProfileString(kFindSection, "Find 2", "")) << "entry 1 overwritten, not pushed";
+  EXPECT_EQ(0, m_store.GetProfileInt(kFindSection, "Match case", 1));
+}
+
+TEST_F(IdeTest, FindNextIsDisabledWithoutAStoredSearch) {
+  EditorView& v = Open("key\r\n");
+  EXPECT_FALSE(v.IsViewCommandEnabled(kCmdFindNext));
+}
+
+// Ctrl+F, or Find Next with nothing to repeat, while the Replace dialog
+// is open brings that dialog forward instead of replacing it.
+struct OpenDialogRow {
+  const char* name;
+  int command;
+};
+
+class OpenDialog : public IdeTest, public ::testing::WithParamInterface<OpenDialogRow> {};
+
+TEST_P(OpenDialog, BringsTheReplaceDialogForward) {
+  EditorView& v = Open("abc\r\n");
+  v.RunViewCommand(kCmdEditReplace);
+  EditFindDialog* d = v.FindDialog();
+  ASSERT_NE(nullptr, d);
+  v.RunViewCommand(GetParam().command);
+  EXPECT_EQ(d, v.FindDialog());
+  v.Engine().FindNext();  // nothing stored to repeat
+  EXPECT_EQ(d, v.FindDialog());
+  EXPECT_TRUE(v.IsFindDialogOpen());
+  EXPECT_TRUE(d->IsReplace());
+}
+
+const OpenDialogRow kOpenDialogRows[] = {{"Find", kCmdEditFind}};
+INSTANTIATE_TEST_SUITE_P(Rows, OpenDialog, ::testing::ValuesIn(kOpenDialogRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The Replace dialog: a wrapped search that finds nothing leaves nothing to
+// replace; a pass replaced to its end closes the dialog.
+struct ReplaceDialogRow {
+  const char* name;
+  bool matchCase;
+};
+
+class ReplaceDialog : public IdeTest, public ::testing::WithParamInterface<ReplaceDialogRow> {};
+
+TEST_P(ReplaceDialog, ButtonsAndTheEndOfThePass) {
+  EditorView& v = Open("LED_Init();\r\nled_init();\r\n");
+  v.RunViewCommand(kCmdEditReplace);
+  EditFindDialog* d = v.FindDialog();
+  ASSERT_NE(nullptr, d);
+  d->MatchCaseBox()->setChecked(GetParam().matchCase);
+  d->RegexBox()->setChecked(true);
+  d->WrapBox()->setChecked(true);
+  d->FindCombo()->setCurrentText("nowhere");
+  d->FindNext();
+  EXPECT_FALSE(d->ReplaceButton()->isEnabled());
+  EXPECT_FALSE(d->ReplaceAllButton()->isEnabled());
+  d->FindCombo()->setCurrentText(GetParam().matchCase ? "([A-Z]+)_Init" : "([a-z]+)_init");
+  d->ReplaceCombo()->setCurrentText("\\1_Start");
+  d->FindNext();
+  EXPECT_TRUE(d->ReplaceButton()->isEnabled());
+  d->ReplaceOne();
+  if (GetParam().matchCase) {
+    EXPECT_EQ("LED_Start();\r\nled_init();\r\n", Text());
+  } else {
+    d->ReplaceOne();  // the second line's match
+    EXPECT_EQ("LED_Start();\r\nled_Start();\r\n", Text());
+  }
+  EXPECT_FALSE(v.IsFindDialogOpen()) << "the pass is finished";
+}
+
+const ReplaceDialogRow kReplaceDialogRows[] = {{"MatchCaseOn", true}, {"MatchCaseOff", false}};
+INSTANTIATE_TEST_SUITE_P(Rows, ReplaceDialog, ::testing::ValuesIn(kReplaceDialogRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+// A Save As that changes the file's type gives the views its settings.
+TEST_F(IdeTest, SaveAsTakesTheNewTypesSettings) {
+  EditorTypeSettings types{};
+  types[kFtRecDefault].flags = 4;
+  types[kFtRecQP166].flags = 7;
+  DocumentEnvironment env;
+  env.text.pSettings = &m_store;
+  env.appState = &m_state;
+  env.typeSettings = &types;
+  m_doc = std::make_unique<EditorDocument>(env);
+  m_path = m_dir / "notes.txt";
+  EditorView& v = Open("\tx\r\n");
+  EXPECT_EQ(4, v.Text().GetTabSize());
+  ASSERT_TRUE(m_doc->OnSaveDocument(m_dir / "main.cpp"));
+  EXPECT_EQ("Editor\\QP166", v.Text().GetProfileSection());
+  EXPECT_EQ(7, v.Text().GetTabSize());
+}
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+// The context menu of a C file offers the target's linker code listing and
+// shows the menu's line of that file's section there.
+TEST_F(IdeTest, OpenLinkerCodFileShowsTheMenusLine) {
+  std::vector<std::tuple<std::string, int, std::string>> shown;
+  m_ctx.includeContext = [](IncludeContext* inc) {
+    inc->toolset = 0;
+    return true;
+  };
+  m_ctx.linkerCodPath = [] { return std::string("/prj/blinky.cod"); };
+  m_ctx.showListingLine = [&](const std::string& path, int n, const std::string& name) {
+    shown.emplace_back(path, n, name);
+    return true;
+  };
+  EditorView& v = Open(Lines(5));
+  v.Engine().GotoLine(4, 0);
+  QMenu menu;
+  v.BuildContextMenu(menu);
+  QAction* cod = nullptr;
+  for (QAction* a : menu.actions())
+    if (a->text() == "Open Linker COD File") cod = a;
+  ASSERT_NE(nullptr, cod);
+  cod->trigger();
+  ASSERT_EQ(1u, shown.size());
+  EXPECT_EQ(std::make_tuple(std::string("/prj/blinky.cod"), 4, std::string("'main.c'")), shown[0]);
+
+  m_ctx.linkerCodPath = [] { return std::string(); };
+  QMenu without;
+  v.BuildContextMenu(without);
+  for (QAction* a : without.actions()) EXPECT_NE("Open Linker COD File", a->text().toStdString());
+}
 }  // namespace
 }  // namespace pm2

@@ -19,7 +19,7 @@ Found Find(CEditTextBuffer& b, int line, int index, uint32_t flags, const char* 
   req.nFlags = flags;
   req.pattern = pattern;
   if (!b.Search(p, {}, req)) return {0, 0, 0};
-  return {p.pLine->m_nLine, p.nIndex, req.nMatchLength};
+  return {b.LineNumber(p.pLine), p.nIndex, req.nMatchLength};
 }
 
 TEST(Search, ForwardBackwardPlainAndRegex) {

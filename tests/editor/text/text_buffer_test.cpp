@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "editor/text/text_buffer.h"
@@ -98,7 +99,7 @@ TEST(TextBuffer, InsertTextConvertsLineEndsAndReportsLength) {
   EXPECT_EQ(7, n);
   EXPECT_EQ((std::vector<std::string>{"head X\r\n", "Y\r\n", "Ztail\r\n"}), Lines(b));
   EXPECT_EQ(3, b.GetLineCount());
-  EXPECT_EQ(3, b.GetLine(3)->m_nLine);
+  EXPECT_EQ(3, b.LineNumber(b.GetLine(3)));
 }
 
 TEST(TextBuffer, EditsRefusedWhileReadOnly) {
@@ -201,5 +202,52 @@ TEST(TextBuffer, TypedLineEndByteStartsANewLine) {
   EXPECT_EQ("abcd\r\n", b.GetText());
 }
 
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+// Numbers are kept lazily: after list changes high up, lines further down
+// are asked for in an order that meets stale numbers below the line the
+// numbering has reached.
+struct NumberingRow {
+  const char* name;
+  int editLine;   // where the change is made
+  int splits;     // Enter this many times there
+  int joins;      // then join this many times there
+  std::vector<int> asked;  // lines asked for, in this order (final numbers)
+};
+
+class LazyNumbers : public ::testing::TestWithParam<NumberingRow> {};
+
+TEST_P(LazyNumbers, AgreeWithTheList) {
+  const NumberingRow& r = GetParam();
+  CEditTextBuffer b;
+  std::string text;
+  for (int i = 1; i <= 2000; ++i) text += "l" + std::to_string(i) + "\r\n";
+  ASSERT_EQ(0, b.LoadFromBytes(text));
+  // Numbers asked for before the change, so that stale ones exist after it.
+  for (int n : {1500, 700, 1999}) ASSERT_EQ(n, b.LineNumber(b.GetLine(n)));
+  for (int i = 0; i < r.splits; ++i) ASSERT_EQ(0, b.SplitLine({b.GetLine(r.editLine), 0}, false));
+  for (int i = 0; i < r.joins; ++i) ASSERT_EQ(0, b.JoinLines({b.GetLine(r.editLine), 0}, false));
+  std::vector<const CEditLine*> lines{nullptr};
+  for (const CEditLine* p = b.FirstLine(); p; p = p->m_pNext) lines.push_back(p);
+  ASSERT_EQ(int(lines.size()) - 1, b.GetLineCount());
+  for (int n : r.asked) {
+    ASSERT_LT(n, int(lines.size()));
+    EXPECT_EQ(n, b.LineNumber(lines[size_t(n)])) << "line " << n;
+    EXPECT_EQ(lines[size_t(n)], b.GetLine(n)) << "line " << n;
+  }
+}
+
+const NumberingRow kNumberingRows[] = {
+    {"InsertedAtTopAskedDownThenUp", 1, 3, 0, {500, 501, 502, 503, 1500, 2, 2003}},
+    {"InsertedAtTopAskedPastAStaleNumber", 1, 1, 0, {501, 502, 1501, 1500, 2001}},
+    {"RemovedAtTopAskedDownThenUp", 1, 0, 3, {400, 399, 1996, 1, 1997}},
+    {"InsertedMidwayAskedAroundIt", 1000, 5, 0, {999, 1000, 1005, 1006, 2005, 3}},
+    {"InsertedAndRemovedAtTop", 2, 4, 6, {1, 2, 3, 1000, 1998}},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, LazyNumbers, ::testing::ValuesIn(kNumberingRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 }  // namespace
 }  // namespace pm2

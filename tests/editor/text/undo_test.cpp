@@ -12,7 +12,7 @@ struct Caret {
   int index;
   bool operator==(const Caret&) const = default;
 };
-Caret At(const EditPos& p) { return {p.pLine ? p.pLine->m_nLine : 0, p.nIndex}; }
+Caret At(const CEditTextBuffer& b, const EditPos& p) { return {b.LineNumber(p.pLine), p.nIndex}; }
 
 // Each row makes one recorded edit on the same start text; undo must give
 // the start text back with the caret where the edit began, and redo the
@@ -64,11 +64,11 @@ TEST(Undo, EachEditUndoesAndRedoesExactly) {
     ASSERT_EQ(1, b.Undo()) << r.name;
     EXPECT_EQ(start, b.GetText()) << r.name;
     EXPECT_EQ(0, b.GetUndoIndex()) << r.name << ": one step undoes the whole edit";
-    EXPECT_EQ(r.undoCaret, At(b.UndoCaret())) << r.name;
+    EXPECT_EQ(r.undoCaret, At(b, b.UndoCaret())) << r.name;
     ASSERT_EQ(1, b.Redo()) << r.name;
     EXPECT_EQ(edited, b.GetText()) << r.name;
     EXPECT_EQ(lines, b.GetLineCount()) << r.name;
-    EXPECT_EQ(r.redoCaret, At(b.RedoCaret())) << r.name;
+    EXPECT_EQ(r.redoCaret, At(b, b.RedoCaret())) << r.name;
     EXPECT_EQ(0, b.Redo()) << r.name;
   }
 }
@@ -185,13 +185,13 @@ TEST(Undo, SeededRandomStress) {
         case 5: b.JoinLines(p, true); break;
         case 6: b.InsertText(p, "xy\r\nz\tw", 7, true); break;
         case 7: {
-          CEditLine* l2 = b.GetLine(l->m_nLine + pick(3));
+          CEditLine* l2 = b.GetLine(b.LineNumber(l) + pick(3));
           b.DeleteRange(p, {l2, pick(b.ContentLength(l2) + 1)}, true);
           break;
         }
         case 8: b.InsertString(p, "str", pick(2) != 0, true); break;
         case 9: {
-          CEditLine* l2 = b.GetLine(l->m_nLine + pick(3));
+          CEditLine* l2 = b.GetLine(b.LineNumber(l) + pick(3));
           b.DeleteColumnBlock({l, pick(len + 1)}, {l2, pick(6)}, true);
           break;
         }
@@ -199,7 +199,15 @@ TEST(Undo, SeededRandomStress) {
       }
       if (group) b.BeginUndoGroup(0);
       steps = b.GetUndoIndex();
-      ASSERT_EQ(b.GetLineCount(), NumberEditLines(b.FirstLine())) << "seed " << seed << " edit " << i;
+      // Numbers kept lazily agree with the list, asked for in any order.
+      int count = 0;
+      for (const CEditLine* q = b.FirstLine(); q; q = q->m_pNext) ++count;
+      ASSERT_EQ(count, b.GetLineCount()) << "seed " << seed << " edit " << i;
+      int k = 1 + pick(count);
+      const CEditLine* walked = b.FirstLine();
+      for (int j = 1; j < k; ++j) walked = walked->m_pNext;
+      ASSERT_EQ(k, b.LineNumber(walked)) << "seed " << seed << " edit " << i;
+      ASSERT_EQ(walked, b.GetLine(k)) << "seed " << seed << " edit " << i;
     }
     // Keep the log from wrapping so that every edit is undoable.
     ASSERT_LT(steps, kUndoSlots) << "seed " << seed;

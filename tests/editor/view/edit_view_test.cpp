@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QImage>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
 #include <fstream>
@@ -230,15 +232,95 @@ TEST_F(ViewTest, ContextMenuEntriesFollowTheEnableRules) {
 }  // namespace pm2
 namespace pm2 {
 namespace {
+// Whatever fonts the machine has: a proportional font asked for gives way
+// to an installed fixed-pitch one, whose cells are the engine's.
 TEST_F(ViewTest, VariablePitchFontIsUsedWithFixedPitch) {
-  QFont proportional("DejaVu Sans");
+  QString proportionalFamily, fixedFamily;
+  for (const QString& family : QFontDatabase::families()) {
+    bool fixed = IsFixedPitchFont(QFont(family));
+    if (fixed && fixedFamily.isEmpty()) fixedFamily = family;
+    if (!fixed && proportionalFamily.isEmpty()) proportionalFamily = family;
+  }
+  if (fixedFamily.isEmpty() || proportionalFamily.isEmpty())
+    GTEST_SKIP() << "the machine needs one fixed-pitch and one proportional font";
+  QFont proportional(proportionalFamily);
   proportional.setPointSize(11);
+  ASSERT_FALSE(IsFixedPitchFont(proportional));
   m_edit->SetEditorFont(proportional);
-  EXPECT_TRUE(QFontInfo(m_edit->EditorFont()).fixedPitch());
+  EXPECT_TRUE(IsFixedPitchFont(m_edit->EditorFont()));
   QFontMetrics fm(m_edit->EditorFont());
   EXPECT_EQ(S().nCharWidth, fm.horizontalAdvance(QString("i")));
   EXPECT_EQ(S().nCharWidth * 4, fm.horizontalAdvance(QString("iWmi")));
   EXPECT_EQ(S().nLeftMargin, S().nLineHeight);
+}
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+// Bytes leave and come back unchanged between our windows; other programs
+// get readable text, and their text arrives as its UTF-8 bytes.
+struct EdgeRow {
+  const char* name;
+  std::string bytes;
+  const char* othersSee;  // UTF-8
+};
+
+class TextEdge : public ViewTest, public ::testing::WithParamInterface<EdgeRow> {};
+
+TEST_P(TextEdge, CopyAndPasteKeepTheBytes) {
+  const EdgeRow& r = GetParam();
+  Load(r.bytes + "\r\n");
+  m_edit->Engine().RunCommand(kCmdSelectAll);
+  m_edit->Engine().RunCommand(kCmdEditCopy);
+  EXPECT_EQ(QString::fromUtf8(r.othersSee), QApplication::clipboard()->text());
+  m_edit->Engine().RunCommand(kCmdBottom);
+  m_edit->Engine().RunCommand(kCmdEditPaste);
+  EXPECT_EQ(r.bytes + r.bytes + "\r\n", Text());
+}
+
+const EdgeRow kEdgeRows[] = {
+    {"Latin1Bytes", "\xB5s \xE9t\xE9", "\xC2\xB5s \xC3\xA9t\xC3\xA9"},
+    {"Utf8Bytes", "\xE2\x82\xAC 5", "\xE2\x82\xAC 5"},
+    {"Ascii", "plain", "plain"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, TextEdge, ::testing::ValuesIn(kEdgeRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ViewTest, TextFromAnotherProgramArrivesAsUtf8) {
+  Load("ab\r\n");
+  QApplication::clipboard()->setText(QString::fromUtf8("\xE2\x82\xAC\xC3\xA9"));
+  m_edit->Engine().SetCaret(m_edit->Text().FirstLine(), 1);
+  m_edit->Engine().RunCommand(kCmdEditPaste);
+  EXPECT_EQ("a\xE2\x82\xAC\xC3\xA9" "b\r\n", Text());
+}
+
+TEST_F(ViewTest, DroppedTextFromAnotherProgramArrivesAsUtf8) {
+  Load("ab\r\n");
+  QMimeData data;
+  data.setText(QString::fromUtf8("\xE2\x82\xAC"));
+  QPoint at = Cell(0, 1);
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::ControlModifier);
+  QApplication::sendEvent(Port(), &enter);
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::ControlModifier);
+  QApplication::sendEvent(Port(), &drop);
+  EXPECT_EQ("a\xE2\x82\xAC" "b\r\n", Text());
+}
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+// The control tells its parent when it gains and loses the focus.
+TEST_F(ViewTest, ControlTellsItsParentOfFocus) {
+  std::vector<std::string> told;
+  QObject::connect(m_edit.get(), &EditControl::focusGained, [&] { told.push_back("gained"); });
+  QObject::connect(m_edit.get(), &EditControl::focusLost, [&] { told.push_back("lost"); });
+  QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(m_edit.get(), &in);
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(m_edit.get(), &out);
+  EXPECT_EQ((std::vector<std::string>{"gained", "lost"}), told);
 }
 }  // namespace
 }  // namespace pm2

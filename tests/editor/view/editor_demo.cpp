@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
   QObject::connect(editor, &EditView::caretMoved, showStatus);
   QObject::connect(editor, &EditView::textChanged, showStatus);
   QObject::connect(editor, &EditView::message, [&](int, const QString& text) { status->setText(text); });
-  QObject::connect(editor, &EditView::dialogRequested, [&](int) {
+  QObject::connect(editor, &EditView::dialogRequested, [&](int command) {
+    if (command == kCmdCloseFindDialog) return;  // the demo's dialog is modal
     bool ok = false;
     QString text = QInputDialog::getText(&window, "Find", "Find what:", QLineEdit::Normal, {}, &ok);
     if (ok && !text.isEmpty()) editor->Engine().FindText(text.toStdString(), false);

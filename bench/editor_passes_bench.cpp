@@ -1,0 +1,161 @@
+// Whole-text passes of the editor engine on a 1,000,000-line file, each
+// against a peer in the same run: Replace All of a one-character word
+// against `sed -i` on the same file, and Mark All against `grep -c`.
+// Prints the ratio ours/peer for each (goal: at most 3).
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "editor/engine/edit_engine.h"
+#include "editor/text/text_buffer.h"
+
+namespace pm2 {
+namespace {
+
+constexpr int kLines = 1000000;
+
+class NoClipboard : public EditClipboard {
+ public:
+  bool HasText() const override { return false; }
+  std::optional<std::string> GetText() const override { return std::nullopt; }
+  bool SetText(const std::string&) override { return false; }
+};
+
+// A window that shows nothing: the engine's passes run as they would in
+// the editor, without painting.
+class QuietHost : public EditHost {
+ public:
+  void InvalidateAll() override {}
+  void InvalidateRect(int, int, int, int) override {}
+  void PlaceCaret(int, int, bool) override {}
+  void ScrollBarsChanged() override {}
+  void ShowMessage(int, const std::string&) override {}
+  EditClipboard& Clipboard() override { return m_clip; }
+  bool HasFocus() const override { return false; }
+
+ private:
+  NoClipboard m_clip;
+};
+
+struct Fixture {
+  std::string dir;
+  std::string file;
+  std::string data;
+  Fixture() {
+    char tmpl[] = "/tmp/pm2passesXXXXXX";
+    dir = ::mkdtemp(tmpl) ? tmpl : "/tmp";
+    file = dir + "/big.c";
+    data.reserve(size_t(kLines) * 32);
+    for (int i = 0; i < kLines; ++i)
+      data += "\tsum = sum + q * " + std::to_string(i % 1000) + ";\r\n";
+    std::ofstream(file, std::ios::binary) << data;
+  }
+  ~Fixture() { std::filesystem::remove_all(dir); }
+};
+
+Fixture& Data() {
+  static Fixture f;
+  return f;
+}
+
+struct Editor {
+  CEditTextBuffer text;
+  EditShared shared;
+  QuietHost host;
+  EditEngine engine{&text, &shared, &host};
+  Editor() {
+    text.LoadFromBytes(Data().data);
+    engine.SetMetrics(8, 16);
+    engine.SetClientSize(800, 600);
+    engine.InitView();
+    shared.find.text = "q";
+    shared.find.matchCase = true;
+    shared.replacement = "r";
+  }
+};
+
+void BM_ReplaceAllOurs(benchmark::State& state) {
+  Editor e;
+  int replaced = 0;
+  for (auto _ : state) {
+    replaced = e.engine.ReplaceAll();
+    state.PauseTiming();
+    e.engine.RunCommand(kCmdEditUndo);  // the next pass finds the words again
+    state.ResumeTiming();
+  }
+  if (replaced != kLines) state.SkipWithError("not every word was replaced");
+  state.counters["replaced"] = replaced;
+}
+
+void BM_ReplaceAllPeerSed(benchmark::State& state) {
+  std::string copy = Data().dir + "/sed.c";
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::filesystem::copy_file(Data().file, copy, std::filesystem::copy_options::overwrite_existing);
+    state.ResumeTiming();
+    std::string cmd = "sed -i 's/q/r/g' " + copy;
+    if (std::system(cmd.c_str()) != 0) state.SkipWithError("sed did not run");
+  }
+}
+
+void BM_MarkAllOurs(benchmark::State& state) {
+  Editor e;
+  int marked = 0;
+  for (auto _ : state) {
+    marked = e.engine.MarkAll();
+    state.PauseTiming();
+    e.engine.ClearBookmarks();
+    state.ResumeTiming();
+  }
+  if (marked != kLines) state.SkipWithError("not every line was marked");
+  state.counters["marked"] = marked;
+}
+
+void BM_MarkAllPeerGrep(benchmark::State& state) {
+  for (auto _ : state) {
+    std::string cmd = "grep -c q " + Data().file + " >/dev/null";
+    if (std::system(cmd.c_str()) != 0) state.SkipWithError("grep did not run");
+  }
+}
+
+BENCHMARK(BM_ReplaceAllOurs)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReplaceAllPeerSed)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MarkAllOurs)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_MarkAllPeerGrep)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> times;
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+}  // namespace
+}  // namespace pm2
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  pm2::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const char* pairs[][3] = {{"Replace All vs sed -i", "BM_ReplaceAllOurs", "BM_ReplaceAllPeerSed"},
+                            {"Mark All vs grep -c", "BM_MarkAllOurs", "BM_MarkAllPeerGrep"}};
+  for (auto& p : pairs) {
+    auto find = [&](const char* prefix) {
+      for (auto& [name, t] : reporter.times)
+        if (name.rfind(prefix, 0) == 0) return t;
+      return 0.0;
+    };
+    double a = find(p[1]), b = find(p[2]);
+    if (a > 0 && b > 0) std::printf("%s (1,000,000 lines): ours/peer ratio %.2f (goal <= 3)\n", p[0], a / b);
+  }
+  benchmark::Shutdown();
+  return 0;
+}
