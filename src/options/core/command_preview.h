@@ -1,0 +1,33 @@
+// The live command-line preview of the compiler, assembler and linker
+// pages: the tool's line built by the build's own builders from the page's
+// copy, with the copy standing in for the node's block while it is built.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "options/core/page_set.h"
+
+namespace pm2 {
+
+class CommandContext;
+class OptionsSession;
+struct OptionBlock;
+
+enum class PreviewTool : uint8_t {
+  kNone,
+  kQ51, kQ251, kQ166, kYQ166,
+  kW51, kW166,
+  kNB51, kNX51, kN251, kN166,
+  kGnuCc, kGnuAs, kGnuLd,
+  kAdsCc, kAdsAsm, kAdsLink,
+};
+
+// The tool whose line a page shows; kNone for pages without a preview.
+PreviewTool PreviewToolOf(PageId page, uint16_t toolset, uint32_t x51);
+
+// Builds the line into ctx's buffer and returns it. pageCopy (may be null)
+// stands for the node's level; the project is as it was afterwards.
+std::string BuildPreview(CommandContext& ctx, OptionsSession& session, PreviewTool tool, OptionBlock* pageCopy);
+
+}  // namespace pm2
