@@ -63,6 +63,14 @@ const PageTool kPageTools[] = {
 
 }  // namespace
 
+void PreviewContextDeleter::operator()(CommandContext* ctx) const { delete ctx; }
+
+PreviewContextPtr NewPreviewContext(const std::string& toolsFolder) {
+  PreviewContextPtr ctx(new CommandContext);
+  ctx->m_szToolsFolder = toolsFolder;
+  return ctx;
+}
+
 PreviewTool PreviewToolOf(PageId page, uint16_t toolset, uint32_t x51) {
   if (page == PageId::kLocate251 || page == PageId::kMisc251)
     return toolset == 1 ? PreviewTool::kN251 : PreviewTool::kNX51;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "options/core/page_set.h"
@@ -25,6 +26,14 @@ enum class PreviewTool : uint8_t {
 
 // The tool whose line a page shows; kNone for pages without a preview.
 PreviewTool PreviewToolOf(PageId page, uint16_t toolset, uint32_t x51);
+
+// A command-line context of its own for a sheet's previews (the build
+// keeps its own); windows hold it without seeing the builder's header.
+struct PreviewContextDeleter {
+  void operator()(CommandContext* ctx) const;
+};
+using PreviewContextPtr = std::unique_ptr<CommandContext, PreviewContextDeleter>;
+PreviewContextPtr NewPreviewContext(const std::string& toolsFolder);
 
 // Builds the line into ctx's buffer and returns it. pageCopy (may be null)
 // stands for the node's level; the project is as it was afterwards.

@@ -1,0 +1,168 @@
+#include "options/pages/debug_page.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+
+#include "options/core/options_session.h"
+#include "options/pages/options_sheet.h"
+#include "project/environment/environment.h"
+#include "project/model/option_defaults.h"
+#include "project/text/path_text.h"
+#include "project/text/pool.h"
+
+namespace pm2 {
+
+namespace {
+
+QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
+std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+// The flag bits of the two columns: simulator (bits 2-8), target (9-15).
+const char* const kColumnTexts[] = {"Load Application at Startup", "Go till main()", "Breakpoints",
+                                    "Watchpoints", "Memory Display", "Functions", "Toolbox"};
+const char* const kDllLabels[] = {"CPU DLL:", "Parameter:", "Dialog DLL:", "Parameter:",
+                                  "Driver DLL:", "Parameter:", "Dialog DLL:", "Parameter:"};
+
+void SetStored(OptString& stored, const std::string& text) {
+  if (text.empty())
+    stored = OptString();
+  else if (stored.view() != text)
+    stored = OptString::Pooled(text, kPoolProject);
+}
+
+}  // namespace
+
+DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m_flags(16, nullptr) {
+  auto* grid = new QGridLayout(this);
+  m_sim = new QRadioButton("Use Simulator", this);
+  m_target = new QRadioButton("Use:", this);
+  m_drivers = new QComboBox(this);
+  m_settings = new QPushButton("Settings", this);
+  m_settings->setAutoDefault(false);
+  grid->addWidget(m_sim, 0, 0);
+  auto* driverRow = new QHBoxLayout;
+  driverRow->addWidget(m_target);
+  driverRow->addWidget(m_drivers, 1);
+  driverRow->addWidget(m_settings);
+  grid->addLayout(driverRow, 0, 1);
+  for (int column = 0; column < 2; ++column) {
+    auto* box = new QGroupBox(column == 0 ? "Simulator" : "Target Debugger", this);
+    auto* g = new QGridLayout(box);
+    for (int i = 0; i < 7; ++i) {
+      const int bit = 2 + column * 7 + i;
+      auto* check = new QCheckBox(kColumnTexts[i], box);
+      m_flags[std::size_t(bit)] = check;
+      g->addWidget(check, i, 0, 1, 2);
+      connect(check, &QCheckBox::toggled, this, [this, bit](bool on) {
+        if (Loading()) return;
+        uint32_t& w = Block().dbg.flags;
+        w = on ? w | (1u << bit) : w & ~(1u << bit);
+        EnableGoMain();
+      });
+    }
+    m_ini[column] = new QLineEdit(box);
+    m_ini[column]->setMaxLength(260);
+    g->addWidget(new QLabel("Initialization File:", box), 7, 0);
+    g->addWidget(m_ini[column], 8, 0, 1, 2);
+    for (int i = 0; i < 4; ++i) {
+      QLineEdit*& edit = m_dll[column * 4 + i];
+      edit = new QLineEdit(box);
+      edit->setMaxLength(i % 2 ? 128 : 260);
+      g->addWidget(new QLabel(kDllLabels[column * 4 + i], box), 9 + i, 0);
+      g->addWidget(edit, 9 + i, 1);
+    }
+    grid->addWidget(box, 1, column);
+  }
+  grid->setRowStretch(2, 1);
+  connect(m_sim, &QRadioButton::toggled, this, [this](bool on) {
+    if (Loading()) return;
+    uint32_t& w = Block().dbg.flags;
+    w = (w & ~3u) | (on ? 1u : 2u);
+  });
+  connect(m_settings, &QPushButton::clicked, this, &DebugPage::RunDriverSettings);
+
+  // The driver list of the environment file, selected by the stored path
+  // or else by the file name of the device's driver.
+  m_entries = ToolsetDrivers(Sheet().ToolsetEnvironment());
+  for (const DriverEntry& e : m_entries) m_drivers->addItem(ToQ(e.title), ToQ(e.path));
+  const std::string stored = Block().dbg.str[kDbgDriverText].str();
+  int selected = -1;
+  for (std::size_t i = 0; i < m_entries.size() && selected < 0; ++i)
+    if (!stored.empty() && m_entries[i].path == stored) selected = int(i);
+  if (selected < 0 && Session().Target()) {
+    const std::string flashDriver = DriverFileName(Session().Target()->FLASHDR.str());
+    for (std::size_t i = 0; i < m_entries.size() && selected < 0; ++i)
+      if (!flashDriver.empty() && DriverFileName(m_entries[i].path) == flashDriver) selected = int(i);
+  }
+  m_drivers->setCurrentIndex(selected);
+}
+
+OptionBlock& DebugPage::Block() const { return *Session().TargetCopy(); }
+
+void DebugPage::Load() {
+  const OptionBlock& b = Block();
+  m_sim->setChecked(b.dbg.flags & 1);
+  m_target->setChecked(!(b.dbg.flags & 1));
+  for (int bit = 2; bit < 16; ++bit) m_flags[std::size_t(bit)]->setChecked((b.dbg.flags >> bit) & 1);
+  m_ini[0]->setText(ToQ(b.dbg.str[kDbgSimIniText].str()));
+  m_ini[1]->setText(ToQ(b.dbg.str[kDbgTargetIniText].str()));
+  if (TargetRec* t = Session().Target())
+    for (int i = 0; i < 8; ++i) m_dll[i]->setText(ToQ(t->OPTDL[i].str()));
+  EnableGoMain();
+}
+
+void DebugPage::EnableGoMain() {
+  m_flags[3]->setEnabled(m_flags[2]->isChecked());
+  m_flags[10]->setEnabled(m_flags[9]->isChecked());
+}
+
+void DebugPage::RunDriverSettings() {
+  const int row = m_drivers->currentIndex();
+  if (row < 0 || row >= int(m_entries.size())) return;
+  const ToolsetInfo* env = Sheet().ToolsetEnvironment();
+  const std::string entry = m_entries[std::size_t(row)].path;
+  const std::string base = DriverBaseName(entry);
+  const std::string path = DriverLoadPath(entry, env ? env->toolsFolder : std::string(), env ? env->debuggerFlag : 0);
+  std::string buffer = m_settingsTexts[base];
+  buffer.resize(kDriverSettingsSize, '\0');
+  ProjectRec* p = Session().Project();
+  const std::string config = DriverConfigFile(p ? p->folder.str() : "", p ? p->name.str() : "",
+                                              Session().Target() ? Session().Target()->name.str() : "");
+  int32_t family = 0;
+  if (!Sheet().Drivers().Call(path, kCapFamily, nullptr, &family)) {
+    Refuse(m_drivers, "Error: Can't load driver '" + path + "' !");
+    return;
+  }
+  if (!FamilyMatches(Session().Toolset(), family)) {
+    Refuse(m_drivers, "Invalid Target Driver !");
+    return;
+  }
+  DriverSettingsRecord record;
+  record.parentWindow = this;
+  record.dllPath = path.c_str();
+  record.baseName = base.c_str();
+  record.buffer = buffer.data();
+  record.configFile = config.c_str();
+  int32_t answer = 0;
+  if (Sheet().Drivers().Call(path, kCapSettings, &record, &answer) && answer == 1)
+    m_settingsTexts[base] = std::string(buffer.c_str());
+}
+
+bool DebugPage::Leave() {
+  OptionBlock& b = Block();
+  SetStored(b.dbg.str[kDbgSimIniText], std::string(TrimBlanks(FromQ(m_ini[0]->text()))));
+  SetStored(b.dbg.str[kDbgTargetIniText], std::string(TrimBlanks(FromQ(m_ini[1]->text()))));
+  if (TargetRec* t = Session().Target())
+    for (int i = 0; i < 8; ++i) SetStored(t->OPTDL[i], FromQ(m_dll[i]->text().left(510)));
+  const int row = m_drivers->currentIndex();
+  if (row >= 0 && row < int(m_entries.size())) SetStored(b.dbg.str[kDbgDriverText], m_entries[std::size_t(row)].path);
+  return true;
+}
+
+void DebugPage::Defaults() {
+  InitDebugOpts(Block().dbg);
+  Activate();
+}
+
+}  // namespace pm2

@@ -1,0 +1,305 @@
+#include "options/pages/tool_page.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "options/core/options_session.h"
+#include "options/core/tri_state.h"
+#include "options/pages/folder_list_dialog.h"
+#include "options/pages/options_sheet.h"
+#include "project/model/option_defaults.h"
+#include "project/text/path_text.h"
+#include "project/text/pool.h"
+
+namespace pm2 {
+
+namespace {
+
+constexpr int kTextLimit = 256;
+
+uint32_t GnuCcWord(const OptionBlock& b) { return FirstWord(b.cGnu.ACCFLG); }
+void SetGnuCcWord(OptionBlock& b, uint32_t w) { SetFirstWord(b.cGnu.ACCFLG, w); }
+
+const std::vector<const char*> kGnuOptimize = {"-O (default)", "Level 0 (-O0)", "Level 1 (-O1)", "Level 2 (-O2)",
+                                               "Size (-Os)", "Level 3 (-O3)"};
+const std::vector<const char*> kGnuWarnings = {"All warnings", "No warnings", "Some warnings"};
+
+constexpr int kPlain = -1, kDef = int(ListMode::kDefine), kUndef = int(ListMode::kUndefine),
+              kSet = int(ListMode::kSet), kReset = int(ListMode::kReset);
+
+#define PM2_FIELD(expr) [](OptionBlock& b) -> OptString& { return b.expr; }
+
+const ToolPageSpec kSpecs[] = {
+    {PageId::kArmGnuCompiler,
+     {{"Optimization:", GnuCcWord, SetGnuCcWord, 12, 8, kGnuOptimize},
+      {"Warnings:", GnuCcWord, SetGnuCcWord, 20, 8, kGnuWarnings},
+      {"Enable APCS (ARM Procedure Call Standard)", GnuCcWord, SetGnuCcWord, 0, 2, {}},
+      {"Generate Stack Check Code", GnuCcWord, SetGnuCcWord, 2, 2, {}},
+      {"Support Calls between ARM and THUMB Instruction Set", GnuCcWord, SetGnuCcWord, 6, 2, {}},
+      {"Strict ANSI C", GnuCcWord, SetGnuCcWord, 10, 2, {}}},
+     {{"Define:", kDef, false, PM2_FIELD(cGnu.ACDEFN)},
+      {"Undefine:", kUndef, false, PM2_FIELD(cGnu.ACUDEF)},
+      {"Include Paths:", kPlain, true, PM2_FIELD(cGnu.ACINCD)},
+      {"Misc Controls:", kPlain, false, PM2_FIELD(cGnu.ACMISC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.cGnu = p.cGnu; },
+     [](OptionBlock& e, const TargetRec* t, int level) { InitCompilerArmGnuOpts(e.cGnu, t, level); }},
+    {PageId::kArmGnuAsm, {},
+     {{"Define:", kDef, false, PM2_FIELD(aGnu.AADEFN)},
+      {"Undefine:", kUndef, false, PM2_FIELD(aGnu.AAUDEF)},
+      {"Include Paths:", kPlain, true, PM2_FIELD(aGnu.AAINCD)},
+      {"Misc Controls:", kPlain, false, PM2_FIELD(aGnu.AAMISC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.aGnu = p.aGnu; },
+     [](OptionBlock& e, const TargetRec* t, int level) { InitAsmArmGnuOpts(e.aGnu, t, level); }},
+    {PageId::kArmGnuLinker, {},
+     {{"Misc Controls:", kPlain, false, PM2_FIELD(lGnu.ALDMISC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.lGnu = p.lGnu; },
+     [](OptionBlock& e, const TargetRec*, int) { InitLinkerArmGnuOpts(e.lGnu); }},
+    {PageId::kArmGnuOutput, {},
+     {{"Output Folder:", kPlain, false, PM2_FIELD(out.OUTDIR)},
+      {"Name of Executable:", kPlain, false, PM2_FIELD(out.OUTNAME)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.out = p.out; },
+     [](OptionBlock& e, const TargetRec*, int) { InitOutputOpts(e); }},
+    {PageId::kArmAdsCompiler, {},
+     {{"Define:", kDef, false, PM2_FIELD(cAds.ADSCDEFN)},
+      {"Undefine:", kUndef, false, PM2_FIELD(cAds.ADSCUDEF)},
+      {"Include Paths:", kPlain, true, PM2_FIELD(cAds.ADSCINCD)},
+      {"Misc Controls:", kPlain, false, PM2_FIELD(cAds.ADSCMISC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.cAds = p.cAds; },
+     [](OptionBlock& e, const TargetRec* t, int level) { InitCompilerArmAdsOpts(e.cAds, t, level); }},
+    {PageId::kArmAdsAsm, {},
+     {{"Define:", kDef, false, PM2_FIELD(aAds.ADSADEFN)},
+      {"Undefine:", kUndef, false, PM2_FIELD(aAds.ADSAUDEF)},
+      {"Include Paths:", kPlain, true, PM2_FIELD(aAds.ADSAINCD)},
+      {"Misc Controls:", kPlain, false, PM2_FIELD(aAds.ADSAMISC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.aAds = p.aAds; },
+     [](OptionBlock& e, const TargetRec* t, int level) { InitAsmArmAdsOpts(e.aAds, t, level); }},
+    {PageId::kArmAdsLinker, {},
+     {{"Misc Controls:", kPlain, false, PM2_FIELD(lAds.ADSLDMC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.lAds = p.lAds; },
+     [](OptionBlock& e, const TargetRec*, int) { InitLinkerArmAdsOpts(e.lAds); }},
+    {PageId::kArmAdsOutput, {},
+     {{"Output Folder:", kPlain, false, PM2_FIELD(out.OUTDIR)},
+      {"Name of Executable:", kPlain, false, PM2_FIELD(out.OUTNAME)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.out = p.out; },
+     [](OptionBlock& e, const TargetRec*, int) { InitOutputOpts(e); }},
+    {PageId::kCompiler51, {},
+     {{"Define:", kDef, false, PM2_FIELD(c51.Q51DEF)},
+      {"Undefine:", kUndef, false, PM2_FIELD(c51.Q51UDF)},
+      {"Include Paths:", kPlain, true, PM2_FIELD(c51.INCC5)},
+      {"Misc Controls:", kPlain, false, PM2_FIELD(c51.Q51MSC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.c51 = p.c51; },
+     [](OptionBlock& e, const TargetRec* t, int level) { InitCompiler51Opts(e.c51, t, level); }},
+    {PageId::kCompiler251, {},
+     {{"Define:", kDef, false, PM2_FIELD(c251.Q251DEF)},
+      {"Undefine:", kUndef, false, PM2_FIELD(c251.Q251UDF)},
+      {"Include Paths:", kPlain, true, PM2_FIELD(c251.INCC2)},
+      {"Misc Controls:", kPlain, false, PM2_FIELD(c251.Q251MSC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.c251 = p.c251; },
+     [](OptionBlock& e, const TargetRec* t, int level) { InitCompiler251Opts(e.c251, t, level); }},
+    {PageId::kCompiler166, {},
+     {{"Define:", kDef, false, PM2_FIELD(c166.DEFINE)},
+      {"Undefine:", kUndef, false, PM2_FIELD(c166.UNDEFINE)},
+      {"Include Paths:", kPlain, true, PM2_FIELD(c166.INCC6)},
+      {"Misc Controls:", kPlain, false, PM2_FIELD(c166.CMISC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.c166 = p.c166; },
+     [](OptionBlock& e, const TargetRec*, int level) { InitCompiler166Opts(e.c166, level); }},
+    {PageId::kCompilerEc166, {},
+     {{"Define:", kDef, false, PM2_FIELD(ec166.ECDEFINE)},
+      {"Undefine:", kUndef, false, PM2_FIELD(ec166.ECUNDEF)},
+      {"Include Paths:", kPlain, true, PM2_FIELD(ec166.ECINC)},
+      {"Misc Controls:", kPlain, false, PM2_FIELD(ec166.ECMISC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.ec166 = p.ec166; },
+     [](OptionBlock& e, const TargetRec*, int level) { InitCompilerEc166Opts(e.ec166, level); }},
+    {PageId::kAsm51, {},
+     {{"Set:", kSet, false, PM2_FIELD(a51.WX51SET)},
+      {"Reset:", kReset, false, PM2_FIELD(a51.WX51RST)},
+      {"Include Paths:", kPlain, true, PM2_FIELD(a51.INCA5)},
+      {"Misc Controls:", kPlain, false, PM2_FIELD(a51.WX51MSC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.a51 = p.a51; },
+     [](OptionBlock& e, const TargetRec* t, int level) { InitAsm51Opts(e.a51, t, level); }},
+    {PageId::kAsm251, {},
+     {{"Set:", kSet, false, PM2_FIELD(a51.WX51SET)},
+      {"Reset:", kReset, false, PM2_FIELD(a51.WX51RST)},
+      {"Include Paths:", kPlain, true, PM2_FIELD(a51.INCA5)},
+      {"Misc Controls:", kPlain, false, PM2_FIELD(a51.WX51MSC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.a51 = p.a51; },
+     [](OptionBlock& e, const TargetRec* t, int level) { InitAsm51Opts(e.a51, t, level); }},
+    {PageId::kAsm166, {},
+     {{"Set:", kSet, false, PM2_FIELD(a166.ASET)},
+      {"Reset:", kReset, false, PM2_FIELD(a166.ARESET)},
+      {"Include Paths:", kPlain, true, PM2_FIELD(a166.INCA6)},
+      {"Misc Controls:", kPlain, false, PM2_FIELD(a166.AMISC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.a166 = p.a166; },
+     [](OptionBlock& e, const TargetRec*, int level) { InitAsm166Opts(e.a166, level); }},
+    {PageId::kMisc51, {},
+     {{"Misc Controls:", kPlain, false, PM2_FIELD(l51.NX51MSC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
+     [](OptionBlock& e, const TargetRec*, int) { InitLinker51Opts(e.l51, false); }},
+    {PageId::kMisc251, {},
+     {{"Misc Controls:", kPlain, false, PM2_FIELD(l51.NX51MSC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
+     [](OptionBlock& e, const TargetRec*, int) { InitLinker51Opts(e.l51, true); }},
+    {PageId::kMisc166, {},
+     {{"Misc Controls:", kPlain, false, PM2_FIELD(l166.LMISC)}},
+     [](OptionBlock& e, const OptionBlock& p) { e.l166 = p.l166; },
+     [](OptionBlock& e, const TargetRec*, int) { InitLinker166Opts(e.l166); }},
+};
+
+#undef PM2_FIELD
+
+QString ToQ(const char* s) { return QString::fromLocal8Bit(s); }
+std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+}  // namespace
+
+const ToolPageSpec* FindToolPageSpec(PageId id) {
+  for (const ToolPageSpec& s : kSpecs)
+    if (s.id == id) return &s;
+  return nullptr;
+}
+
+ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : OptionPage(sheet, id), m_spec(spec) {
+  const OptionBlock* target = Session().TargetCopy();
+  m_tool = PreviewToolOf(id, Session().Toolset(), target ? target->t51.T51FL : 0);
+  auto* layout = new QVBoxLayout(this);
+  auto* form = new QFormLayout;
+  layout->addLayout(form);
+  if (spec) {
+    for (std::size_t i = 0; i < spec->words.size(); ++i) {
+      const ToolWordField& w = spec->words[i];
+      if (w.rows.empty()) {
+        TriBox* box = NewTriBox(ToQ(w.label));
+        connect(box, &QCheckBox::stateChanged, this, [this, i] { ReadWord(int(i)); });
+        form->addRow(box);
+        m_words.push_back(box);
+      } else {
+        auto* combo = new QComboBox(this);
+        connect(combo, &QComboBox::currentIndexChanged, this, [this, i] { ReadWord(int(i)); });
+        form->addRow(ToQ(w.label), combo);
+        m_words.push_back(combo);
+      }
+    }
+    for (std::size_t i = 0; i < spec->texts.size(); ++i) {
+      const ToolTextField& t = spec->texts[i];
+      auto* edit = new QLineEdit(this);
+      edit->setMaxLength(kTextLimit);
+      connect(edit, &QLineEdit::textEdited, this, [this] { UpdatePreview(); });
+      m_texts.push_back(edit);
+      QPushButton* button = nullptr;
+      if (t.folders) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(edit);
+        button = new QPushButton("...", this);
+        button->setAutoDefault(false);
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance("...") + 16);
+        row->addWidget(button);
+        const QString caption = QString("Setup %1 %2").arg(DefaultPageTitle(id), ToQ(t.label));
+        connect(button, &QPushButton::clicked, this, [this, edit, caption] {
+          FolderListDialog dialog(caption, FromQ(edit->text()), ";,", this);
+          if (dialog.exec() != QDialog::Accepted) return;
+          edit->setText(ToQ(dialog.Result().c_str()));
+          UpdatePreview();
+        });
+        form->addRow(ToQ(t.label), row);
+      } else {
+        form->addRow(ToQ(t.label), edit);
+      }
+      m_folderButtons.push_back(button);
+    }
+  }
+  if (m_tool != PreviewTool::kNone) {
+    layout->addWidget(new QLabel("Command Line Controls:", this));
+    m_preview = new QPlainTextEdit(this);
+    m_preview->setReadOnly(true);
+    m_preview->setObjectName("preview");
+    layout->addWidget(m_preview, 1);
+  } else {
+    layout->addStretch();
+  }
+}
+
+OptionBlock* ToolPage::EditedBlock() const { return Session().EditedBlock(); }
+
+void ToolPage::Load() {
+  m_copy = *EditedBlock();
+  if (m_spec) {
+    for (std::size_t i = 0; i < m_spec->words.size(); ++i) {
+      const ToolWordField& w = m_spec->words[i];
+      const uint32_t v = GetBitField(w.get(m_copy), w.shift, w.width);
+      if (auto* box = qobject_cast<QCheckBox*>(m_words[i])) {
+        SetTri(box, v);
+      } else if (auto* combo = qobject_cast<QComboBox*>(m_words[i])) {
+        combo->clear();
+        if (NodeLevel()) combo->addItem("<default>", 0);
+        for (std::size_t r = 0; r < w.rows.size(); ++r) combo->addItem(w.rows[r], int(r + 1));
+        combo->setCurrentIndex(combo->findData(int(v)));
+      }
+    }
+    for (std::size_t i = 0; i < m_spec->texts.size(); ++i)
+      m_texts[i]->setText(ToQ(m_spec->texts[i].field(m_copy).c_str()));
+  }
+}
+
+void ToolPage::ReadWord(int i) {
+  if (Loading()) return;
+  const ToolWordField& w = m_spec->words[std::size_t(i)];
+  uint32_t v = 0;
+  if (auto* box = qobject_cast<QCheckBox*>(m_words[std::size_t(i)]))
+    v = TriOf(box);
+  else if (auto* combo = qobject_cast<QComboBox*>(m_words[std::size_t(i)]))
+    v = uint32_t(combo->currentData().toInt());
+  w.set(m_copy, SetBitField(w.get(m_copy), w.shift, w.width, v));
+  UpdatePreview();
+}
+
+void ToolPage::UpdatePreview() {
+  if (!m_preview || !Active() || Loading()) return;
+  // The edits' texts stand in for the stored ones while the line is built;
+  // nothing is copied into a pool per key press.
+  OptionBlock work = m_copy;
+  std::vector<std::string> texts;
+  texts.reserve(m_texts.size());
+  for (std::size_t i = 0; i < m_texts.size(); ++i) {
+    texts.push_back(FromQ(m_texts[i]->text()));
+    m_spec->texts[i].field(work) = OptString(texts.back().c_str());
+  }
+  const std::string line = BuildPreview(Sheet().PreviewContext(), Session(), m_tool, &work);
+  m_preview->setPlainText(ToQ(line.c_str()));
+}
+
+bool ToolPage::Leave() {
+  if (!m_spec) return true;
+  std::vector<std::string> values(m_texts.size());
+  for (std::size_t i = 0; i < m_texts.size(); ++i) {
+    const ToolTextField& t = m_spec->texts[i];
+    const std::string text = FromQ(m_texts[i]->text());
+    OptString& stored = t.field(m_copy);
+    if (t.list >= 0) {
+      const ListMode mode = ListMode(t.list);
+      const ListCheckResult r = CheckOptionList(mode, text);
+      if (!r.ok) return Refuse(m_texts[i], r.message);
+      values[i] = ListTextToStore(mode, text, r, stored.view());
+    } else {
+      values[i] = std::string(TrimBlanks(text));
+    }
+  }
+  for (std::size_t i = 0; i < m_texts.size(); ++i) {
+    OptString& stored = m_spec->texts[i].field(m_copy);
+    if (values[i].empty())
+      stored = OptString();
+    else if (stored.view() != values[i])
+      stored = OptString::Pooled(values[i], kPoolProject);
+  }
+  m_spec->writeBack(*EditedBlock(), m_copy);
+  return true;
+}
+
+void ToolPage::Defaults() {
+  if (!m_spec) return;
+  m_spec->defaults(*EditedBlock(), Session().Target(), Session().Level());
+  Activate();
+}
+
+}  // namespace pm2
