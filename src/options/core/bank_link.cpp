@@ -258,7 +258,9 @@ void PlaceModules(BankModel& model) {
         for (int i = 0; i < count; ++i) {
           if (!named(i, k)) continue;
           const BankModule& m = model.modules[std::size_t(i)];
-          if (sizes[std::size_t(u)] + m.size > model.Limit(k)) continue;
+          // A move must fit the receiving bank's own limit (the common
+          // area is smaller than a bank).
+          if (sizes[std::size_t(u)] + m.size > model.Limit(u)) continue;
           uint64_t t = total[std::size_t(i)];
           if (u != 0) t -= std::min<uint64_t>(t, into[std::size_t(i)][std::size_t(u)]);
           t -= std::min<uint64_t>(t, from[std::size_t(i)][std::size_t(u)]);

@@ -51,7 +51,7 @@ bool ParseClockMHz(std::string_view text, uint32_t* hz) {
   return true;
 }
 
-std::string FormatClockMHz(uint32_t hz) {
+std::string ClockEditText(uint32_t hz) {
   char buffer[64];
   const auto r = std::to_chars(buffer, buffer + sizeof buffer, double(hz) * 1e-6, std::chars_format::general, 9);
   std::string s(buffer, r.ptr);

@@ -24,7 +24,7 @@ bool ReadNumberField(std::string_view text, int64_t lower, int64_t upper, uint32
 bool ParseClockMHz(std::string_view text, uint32_t* hz);
 // A clock in Hz shown in MHz with up to nine significant digits and at
 // least one decimal: 12000000 gives "12.0", 11059200 "11.0592".
-std::string FormatClockMHz(uint32_t hz);
+std::string ClockEditText(uint32_t hz);
 
 // The code-banking wizard's reader: upper-cased; leading blanks skipped;
 // a blank or one of ";,()=#!" ends the number; an optional sign; "0x"

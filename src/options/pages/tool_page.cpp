@@ -299,6 +299,9 @@ bool ToolPage::Leave() {
 void ToolPage::Defaults() {
   if (!m_spec) return;
   m_spec->defaults(*EditedBlock(), Session().Target(), Session().Level());
+  // A group's or file's defaults inherit everything: its texts go empty.
+  if (NodeLevel())
+    for (const ToolTextField& t : m_spec->texts) t.field(*EditedBlock()) = OptString();
   Activate();
 }
 
