@@ -124,7 +124,8 @@ void DebugPage::RunDriverSettings() {
   const std::string entry = m_entries[std::size_t(row)].path;
   const std::string base = DriverBaseName(entry);
   const std::string path = DriverLoadPath(entry, env ? env->toolsFolder : std::string(), env ? env->debuggerFlag : 0);
-  std::string buffer = m_settingsTexts[base];
+  const auto kept = m_settingsTexts.find(base);
+  std::string buffer = kept == m_settingsTexts.end() ? std::string() : kept->second;
   buffer.resize(kDriverSettingsSize, '\0');
   ProjectRec* p = Session().Project();
   const std::string config = DriverConfigFile(p ? p->folder.str() : "", p ? p->name.str() : "",

@@ -187,10 +187,10 @@ bool OutputPage::CheckHex() {
   if (!b.out.flags.GENAPP || !b.out.flags.GENHEX) return true;
   const uint16_t t = Session().Toolset();
   uint32_t fill = 0xFFFF;
-  if (m_fill->isVisible() && !TrimBlanks(FromQ(m_fill->text())).empty() &&
+  if (m_fill->isHidden() == false && !TrimBlanks(FromQ(m_fill->text())).empty() &&
       !ReadNumberField(FromQ(m_fill->text()), 0, 255, &fill))
     return Refuse(m_fill, kBadNumberMessage);
-  if (!m_start->isVisible()) return true;
+  if (!m_start->isHidden() == false) return true;
   const int64_t upper = t == 0 ? (Extended51() ? 0xFFFFFFFFll : 0xFFFF) : 0xFFFFFF;
   const bool hasStart = !TrimBlanks(FromQ(m_start->text())).empty();
   const bool hasEnd = !TrimBlanks(FromQ(m_end->text())).empty();
@@ -204,8 +204,8 @@ bool OutputPage::CheckHex() {
 
 bool OutputPage::CheckOffset() {
   uint32_t offset = 0;
-  if (m_offset->isVisible() && !TrimBlanks(FromQ(m_offset->text())).empty() &&
-      !ReadNumberField(FromQ(m_offset->text()), INT32_MIN, INT32_MAX, &offset))
+  if (m_offset->isHidden() == false && !TrimBlanks(FromQ(m_offset->text())).empty() &&
+      !ReadNumberField(FromQ(m_offset->text()), INT32_MIN, UINT32_MAX, &offset))
     return Refuse(m_offset, kBadNumberMessage);
   return true;
 }
@@ -217,9 +217,9 @@ bool OutputPage::Leave() {
   SetStored(b.out.OUTNAME, std::string(TrimBlanks(FromQ(m_name->text()).substr(0, 254))));
   if (b.out.flags.GENAPP && b.out.flags.GENHEX) {
     uint32_t v = 0;
-    b.out.outWord2 = m_fill->isVisible() && ReadNumberField(FromQ(m_fill->text()), 0, 255, &v) ? uint16_t(v) : 0xFFFF;
+    b.out.outWord2 = m_fill->isHidden() == false && ReadNumberField(FromQ(m_fill->text()), 0, 255, &v) ? uint16_t(v) : 0xFFFF;
     uint32_t start = 0, end = 0;
-    if (m_start->isVisible()) {
+    if (m_start->isHidden() == false) {
       ReadNumberField(FromQ(m_start->text()), 0, 0xFFFFFFFFll, &start);
       ReadNumberField(FromQ(m_end->text()), 0, 0xFFFFFFFFll, &end);
     }
@@ -227,7 +227,7 @@ bool OutputPage::Leave() {
     b.out.outSpare[kHexEndWord] = end;
   }
   uint32_t offset = 0;
-  if (m_offset->isVisible()) ReadNumberField(FromQ(m_offset->text()), INT32_MIN, INT32_MAX, &offset);
+  if (m_offset->isHidden() == false) ReadNumberField(FromQ(m_offset->text()), INT32_MIN, UINT32_MAX, &offset);
   b.out.outSpare[kHexOffsetWord] = offset;
   SetStored(b.out.OUTDIR, m_folder);
   for (int i = 0; i < 2; ++i) {

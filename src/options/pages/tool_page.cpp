@@ -24,7 +24,7 @@ void SetGnuCcWord(OptionBlock& b, uint32_t w) { SetFirstWord(b.cGnu.ACCFLG, w); 
 
 const std::vector<const char*> kGnuOptimize = {"-O (default)", "Level 0 (-O0)", "Level 1 (-O1)", "Level 2 (-O2)",
                                                "Size (-Os)", "Level 3 (-O3)"};
-const std::vector<const char*> kGnuWarnings = {"All warnings", "No warnings", "Some warnings"};
+const std::vector<const char*> kGnuWarnings = {"No warnings (-w)", "All warnings (-Wall)", "Pedantic (-pedantic)"};
 
 constexpr int kPlain = -1, kDef = int(ListMode::kDefine), kUndef = int(ListMode::kUndefine),
               kSet = int(ListMode::kSet), kReset = int(ListMode::kReset);
@@ -232,7 +232,8 @@ void ToolPage::Load() {
         SetTri(box, v);
       } else if (auto* combo = qobject_cast<QComboBox*>(m_words[i])) {
         combo->clear();
-        if (NodeLevel()) combo->addItem("<default>", 0);
+        // 0 is the level above at a group or file, the tool's own default at a target.
+        combo->addItem("<default>", 0);
         for (std::size_t r = 0; r < w.rows.size(); ++r) combo->addItem(w.rows[r], int(r + 1));
         combo->setCurrentIndex(combo->findData(int(v)));
       }

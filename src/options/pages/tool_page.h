@@ -34,7 +34,7 @@ struct ToolWordField {
   void (*set)(OptionBlock&, uint32_t);
   int shift;
   int width;                      // 2 for a yes/no option
-  std::vector<const char*> rows;  // a choice's rows for values 1, 2 ... (0: "<default>")
+  std::vector<const char*> rows;  // a choice's rows for values 1, 2 ... (0 is "<default>")
 };
 
 struct ToolPageSpec {
