@@ -237,6 +237,38 @@ TEST_F(SheetTest, AcceptedListsReachTheWorkingCopyWhenThePageIsLeft) {
   EXPECT_EQ(m_target->pOpts->cGnu.ACDEFN.str(), "");
 }
 
+struct ClockRow {
+  const char* name;
+  const char* text;
+  const char* refusal;
+  uint32_t hz;
+};
+class ClockEdits : public SheetTest, public ::testing::WithParamInterface<ClockRow> {};
+TEST_P(ClockEdits, StoredRoundedOrRefused) {
+  UseToolset(kToolsetArmGnu);
+  m_target->pOpts->tGnu.clock = 12000000;
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<ToolPage>(PageId::kArmGnuTarget);
+  EXPECT_EQ(page->ClockEdit()->text(), "12.0");
+  page->ClockEdit()->setText(GetParam().text);
+  sheet.accept();
+  if (*GetParam().refusal) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], GetParam().refusal);
+    EXPECT_EQ(m_session->TargetCopy()->tGnu.clock, 12000000u);
+  } else {
+    EXPECT_TRUE(m_refusals.empty());
+    EXPECT_EQ(m_session->TargetCopy()->tGnu.clock, GetParam().hz);
+  }
+}
+const ClockRow kClockEditRows[] = {
+    {"RoundedNotTruncated", "1.001", "", 1001000},
+    {"EmptyKeepsTheClock", "  ", "", 12000000},
+    {"WithAUnit", "12 MHz", "Illegal Clock frequency value", 0},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ClockEdits, ::testing::ValuesIn(kClockEditRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(SheetTest, EnterAndEscapeInAPageCloseNothing) {
   UseToolset(kToolsetArmGnu);
   OptionsSheet& sheet = Open(m_target);

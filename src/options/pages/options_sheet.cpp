@@ -11,6 +11,7 @@
 #include "options/pages/option_page.h"
 #include "options/pages/page_factory.h"
 #include "project/environment/environment.h"
+#include "project/model/app_state.h"
 #include "project/model/project_records.h"
 
 namespace pm2 {
@@ -63,6 +64,8 @@ OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, cons
 
   m_set = BuildPageSet(SetInput());
   AddPages(m_set.pages);
+  // Wide enough for the tabs of the longest page set.
+  setMinimumWidth(720);
   connect(m_tabs, &QTabWidget::currentChanged, this, &OptionsSheet::PageChosen);
   m_current = -1;
   if (!m_pages.empty()) {
@@ -80,8 +83,10 @@ DriverCaps& OptionsSheet::Drivers() const { return *m_services.drivers; }
 
 const ToolsetInfo* OptionsSheet::ToolsetEnvironment() const {
   const uint16_t t = m_session.Toolset();
-  if (!m_services.environment || t >= kToolsetCount) return nullptr;
-  return m_services.environment->toolsets[t].get();
+  if (t >= kToolsetCount) return nullptr;
+  // The toolset the build itself uses, else the environment as read.
+  if (const ToolsetInfo* running = theApp().m_pToolsetInfo[t]) return running;
+  return m_services.environment ? m_services.environment->toolsets[t].get() : nullptr;
 }
 
 PageSetInput OptionsSheet::SetInput() const {

@@ -16,6 +16,7 @@
 
 #include "options/core/command_preview.h"
 #include "options/core/page_set.h"
+#include "project/environment/environment.h"
 
 namespace pm2 {
 
@@ -23,12 +24,12 @@ class CommandContext;
 class DriverCaps;
 class OptionPage;
 class OptionsSession;
-struct EnvironmentInfo;
-struct ToolsetInfo;
 
 // What the pages need of the program around them.
 struct SheetServices {
   const EnvironmentInfo* environment = nullptr;  // TOOLS.INI as read; may be null
+  // The device databases the device page offers (the generic one first).
+  std::vector<TitledPath> databases;
   DriverCaps* drivers = nullptr;                 // null: the real loader
   // Beep and message box of a refusal; replaceable by tests.
   std::function<void(const std::string&)> refuse;

@@ -25,8 +25,8 @@ class DevicePage : public OptionPage {
   explicit DevicePage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDevice) {
     auto* layout = new QVBoxLayout(this);
     const EnvironmentInfo* env = sheet.Services().environment;
-    std::vector<TitledPath> databases;
-    if (env) databases = env->deviceDatabases;
+    std::vector<TitledPath> databases = sheet.Services().databases;
+    if (databases.empty() && env) databases = env->deviceDatabases;
     m_selector = new DeviceSelector(databases, env ? env->armSelect : 0, Session().Target(),
                                     DeviceSelector::kOptionsPage, this);
     layout->addWidget(m_selector);

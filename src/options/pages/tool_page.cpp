@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
 #include "options/pages/folder_list_dialog.h"
@@ -33,121 +34,146 @@ constexpr int kPlain = -1, kDef = int(ListMode::kDefine), kUndef = int(ListMode:
 
 const ToolPageSpec kSpecs[] = {
     {PageId::kArmGnuCompiler,
-     {{"Optimization:", GnuCcWord, SetGnuCcWord, 12, 8, kGnuOptimize},
-      {"Warnings:", GnuCcWord, SetGnuCcWord, 20, 8, kGnuWarnings},
+     {{"Optimi&zation:", GnuCcWord, SetGnuCcWord, 12, 8, kGnuOptimize},
+      {"&Warnings:", GnuCcWord, SetGnuCcWord, 20, 8, kGnuWarnings},
       {"Enable APCS (ARM Procedure Call Standard)", GnuCcWord, SetGnuCcWord, 0, 2, {}},
       {"Generate Stack Check Code", GnuCcWord, SetGnuCcWord, 2, 2, {}},
       {"Support Calls between ARM and THUMB Instruction Set", GnuCcWord, SetGnuCcWord, 6, 2, {}},
       {"Strict ANSI C", GnuCcWord, SetGnuCcWord, 10, 2, {}}},
-     {{"Define:", kDef, false, PM2_FIELD(cGnu.ACDEFN)},
-      {"Undefine:", kUndef, false, PM2_FIELD(cGnu.ACUDEF)},
-      {"Include Paths:", kPlain, true, PM2_FIELD(cGnu.ACINCD)},
-      {"Misc Controls:", kPlain, false, PM2_FIELD(cGnu.ACMISC)}},
+     {{"&Define:", kDef, false, PM2_FIELD(cGnu.ACDEFN)},
+      {"&Undefine:", kUndef, false, PM2_FIELD(cGnu.ACUDEF)},
+      {"&Include Paths:", kPlain, true, PM2_FIELD(cGnu.ACINCD)},
+      {"&Misc Controls:", kPlain, false, PM2_FIELD(cGnu.ACMISC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.cGnu = p.cGnu; },
      [](OptionBlock& e, const TargetRec* t, int level) { InitCompilerArmGnuOpts(e.cGnu, t, level); }},
     {PageId::kArmGnuAsm, {},
-     {{"Define:", kDef, false, PM2_FIELD(aGnu.AADEFN)},
-      {"Undefine:", kUndef, false, PM2_FIELD(aGnu.AAUDEF)},
-      {"Include Paths:", kPlain, true, PM2_FIELD(aGnu.AAINCD)},
-      {"Misc Controls:", kPlain, false, PM2_FIELD(aGnu.AAMISC)}},
+     {{"&Define:", kDef, false, PM2_FIELD(aGnu.AADEFN)},
+      {"&Undefine:", kUndef, false, PM2_FIELD(aGnu.AAUDEF)},
+      {"&Include Paths:", kPlain, true, PM2_FIELD(aGnu.AAINCD)},
+      {"&Misc Controls:", kPlain, false, PM2_FIELD(aGnu.AAMISC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.aGnu = p.aGnu; },
      [](OptionBlock& e, const TargetRec* t, int level) { InitAsmArmGnuOpts(e.aGnu, t, level); }},
     {PageId::kArmGnuLinker, {},
-     {{"Misc Controls:", kPlain, false, PM2_FIELD(lGnu.ALDMISC)}},
+     {{"&Misc Controls:", kPlain, false, PM2_FIELD(lGnu.ALDMISC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.lGnu = p.lGnu; },
      [](OptionBlock& e, const TargetRec*, int) { InitLinkerArmGnuOpts(e.lGnu); }},
     {PageId::kArmGnuOutput, {},
-     {{"Output Folder:", kPlain, false, PM2_FIELD(out.OUTDIR)},
-      {"Name of Executable:", kPlain, false, PM2_FIELD(out.OUTNAME)}},
+     {{"Output &Folder:", kPlain, false, PM2_FIELD(out.OUTDIR)},
+      {"&Name of Executable:", kPlain, false, PM2_FIELD(out.OUTNAME)}},
      [](OptionBlock& e, const OptionBlock& p) { e.out = p.out; },
      [](OptionBlock& e, const TargetRec*, int) { InitOutputOpts(e); }},
     {PageId::kArmAdsCompiler, {},
-     {{"Define:", kDef, false, PM2_FIELD(cAds.ADSCDEFN)},
-      {"Undefine:", kUndef, false, PM2_FIELD(cAds.ADSCUDEF)},
-      {"Include Paths:", kPlain, true, PM2_FIELD(cAds.ADSCINCD)},
-      {"Misc Controls:", kPlain, false, PM2_FIELD(cAds.ADSCMISC)}},
+     {{"&Define:", kDef, false, PM2_FIELD(cAds.ADSCDEFN)},
+      {"&Undefine:", kUndef, false, PM2_FIELD(cAds.ADSCUDEF)},
+      {"&Include Paths:", kPlain, true, PM2_FIELD(cAds.ADSCINCD)},
+      {"&Misc Controls:", kPlain, false, PM2_FIELD(cAds.ADSCMISC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.cAds = p.cAds; },
      [](OptionBlock& e, const TargetRec* t, int level) { InitCompilerArmAdsOpts(e.cAds, t, level); }},
     {PageId::kArmAdsAsm, {},
-     {{"Define:", kDef, false, PM2_FIELD(aAds.ADSADEFN)},
-      {"Undefine:", kUndef, false, PM2_FIELD(aAds.ADSAUDEF)},
-      {"Include Paths:", kPlain, true, PM2_FIELD(aAds.ADSAINCD)},
-      {"Misc Controls:", kPlain, false, PM2_FIELD(aAds.ADSAMISC)}},
+     {{"&Define:", kDef, false, PM2_FIELD(aAds.ADSADEFN)},
+      {"&Undefine:", kUndef, false, PM2_FIELD(aAds.ADSAUDEF)},
+      {"&Include Paths:", kPlain, true, PM2_FIELD(aAds.ADSAINCD)},
+      {"&Misc Controls:", kPlain, false, PM2_FIELD(aAds.ADSAMISC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.aAds = p.aAds; },
      [](OptionBlock& e, const TargetRec* t, int level) { InitAsmArmAdsOpts(e.aAds, t, level); }},
     {PageId::kArmAdsLinker, {},
-     {{"Misc Controls:", kPlain, false, PM2_FIELD(lAds.ADSLDMC)}},
+     {{"&Misc Controls:", kPlain, false, PM2_FIELD(lAds.ADSLDMC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.lAds = p.lAds; },
      [](OptionBlock& e, const TargetRec*, int) { InitLinkerArmAdsOpts(e.lAds); }},
     {PageId::kArmAdsOutput, {},
-     {{"Output Folder:", kPlain, false, PM2_FIELD(out.OUTDIR)},
-      {"Name of Executable:", kPlain, false, PM2_FIELD(out.OUTNAME)}},
+     {{"Output &Folder:", kPlain, false, PM2_FIELD(out.OUTDIR)},
+      {"&Name of Executable:", kPlain, false, PM2_FIELD(out.OUTNAME)}},
      [](OptionBlock& e, const OptionBlock& p) { e.out = p.out; },
      [](OptionBlock& e, const TargetRec*, int) { InitOutputOpts(e); }},
     {PageId::kCompiler51, {},
-     {{"Define:", kDef, false, PM2_FIELD(c51.Q51DEF)},
-      {"Undefine:", kUndef, false, PM2_FIELD(c51.Q51UDF)},
-      {"Include Paths:", kPlain, true, PM2_FIELD(c51.INCC5)},
-      {"Misc Controls:", kPlain, false, PM2_FIELD(c51.Q51MSC)}},
+     {{"&Define:", kDef, false, PM2_FIELD(c51.Q51DEF)},
+      {"&Undefine:", kUndef, false, PM2_FIELD(c51.Q51UDF)},
+      {"&Include Paths:", kPlain, true, PM2_FIELD(c51.INCC5)},
+      {"&Misc Controls:", kPlain, false, PM2_FIELD(c51.Q51MSC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.c51 = p.c51; },
      [](OptionBlock& e, const TargetRec* t, int level) { InitCompiler51Opts(e.c51, t, level); }},
     {PageId::kCompiler251, {},
-     {{"Define:", kDef, false, PM2_FIELD(c251.Q251DEF)},
-      {"Undefine:", kUndef, false, PM2_FIELD(c251.Q251UDF)},
-      {"Include Paths:", kPlain, true, PM2_FIELD(c251.INCC2)},
-      {"Misc Controls:", kPlain, false, PM2_FIELD(c251.Q251MSC)}},
+     {{"&Define:", kDef, false, PM2_FIELD(c251.Q251DEF)},
+      {"&Undefine:", kUndef, false, PM2_FIELD(c251.Q251UDF)},
+      {"&Include Paths:", kPlain, true, PM2_FIELD(c251.INCC2)},
+      {"&Misc Controls:", kPlain, false, PM2_FIELD(c251.Q251MSC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.c251 = p.c251; },
      [](OptionBlock& e, const TargetRec* t, int level) { InitCompiler251Opts(e.c251, t, level); }},
     {PageId::kCompiler166, {},
-     {{"Define:", kDef, false, PM2_FIELD(c166.DEFINE)},
-      {"Undefine:", kUndef, false, PM2_FIELD(c166.UNDEFINE)},
-      {"Include Paths:", kPlain, true, PM2_FIELD(c166.INCC6)},
-      {"Misc Controls:", kPlain, false, PM2_FIELD(c166.CMISC)}},
+     {{"&Define:", kDef, false, PM2_FIELD(c166.DEFINE)},
+      {"&Undefine:", kUndef, false, PM2_FIELD(c166.UNDEFINE)},
+      {"&Include Paths:", kPlain, true, PM2_FIELD(c166.INCC6)},
+      {"&Misc Controls:", kPlain, false, PM2_FIELD(c166.CMISC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.c166 = p.c166; },
      [](OptionBlock& e, const TargetRec*, int level) { InitCompiler166Opts(e.c166, level); }},
     {PageId::kCompilerEc166, {},
-     {{"Define:", kDef, false, PM2_FIELD(ec166.ECDEFINE)},
-      {"Undefine:", kUndef, false, PM2_FIELD(ec166.ECUNDEF)},
-      {"Include Paths:", kPlain, true, PM2_FIELD(ec166.ECINC)},
-      {"Misc Controls:", kPlain, false, PM2_FIELD(ec166.ECMISC)}},
+     {{"&Define:", kDef, false, PM2_FIELD(ec166.ECDEFINE)},
+      {"&Undefine:", kUndef, false, PM2_FIELD(ec166.ECUNDEF)},
+      {"&Include Paths:", kPlain, true, PM2_FIELD(ec166.ECINC)},
+      {"&Misc Controls:", kPlain, false, PM2_FIELD(ec166.ECMISC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.ec166 = p.ec166; },
      [](OptionBlock& e, const TargetRec*, int level) { InitCompilerEc166Opts(e.ec166, level); }},
     {PageId::kAsm51, {},
-     {{"Set:", kSet, false, PM2_FIELD(a51.WX51SET)},
-      {"Reset:", kReset, false, PM2_FIELD(a51.WX51RST)},
-      {"Include Paths:", kPlain, true, PM2_FIELD(a51.INCA5)},
-      {"Misc Controls:", kPlain, false, PM2_FIELD(a51.WX51MSC)}},
+     {{"&Set:", kSet, false, PM2_FIELD(a51.WX51SET)},
+      {"&Reset:", kReset, false, PM2_FIELD(a51.WX51RST)},
+      {"&Include Paths:", kPlain, true, PM2_FIELD(a51.INCA5)},
+      {"&Misc Controls:", kPlain, false, PM2_FIELD(a51.WX51MSC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.a51 = p.a51; },
      [](OptionBlock& e, const TargetRec* t, int level) { InitAsm51Opts(e.a51, t, level); }},
     {PageId::kAsm251, {},
-     {{"Set:", kSet, false, PM2_FIELD(a51.WX51SET)},
-      {"Reset:", kReset, false, PM2_FIELD(a51.WX51RST)},
-      {"Include Paths:", kPlain, true, PM2_FIELD(a51.INCA5)},
-      {"Misc Controls:", kPlain, false, PM2_FIELD(a51.WX51MSC)}},
+     {{"&Set:", kSet, false, PM2_FIELD(a51.WX51SET)},
+      {"&Reset:", kReset, false, PM2_FIELD(a51.WX51RST)},
+      {"&Include Paths:", kPlain, true, PM2_FIELD(a51.INCA5)},
+      {"&Misc Controls:", kPlain, false, PM2_FIELD(a51.WX51MSC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.a51 = p.a51; },
      [](OptionBlock& e, const TargetRec* t, int level) { InitAsm51Opts(e.a51, t, level); }},
     {PageId::kAsm166, {},
-     {{"Set:", kSet, false, PM2_FIELD(a166.ASET)},
-      {"Reset:", kReset, false, PM2_FIELD(a166.ARESET)},
-      {"Include Paths:", kPlain, true, PM2_FIELD(a166.INCA6)},
-      {"Misc Controls:", kPlain, false, PM2_FIELD(a166.AMISC)}},
+     {{"&Set:", kSet, false, PM2_FIELD(a166.ASET)},
+      {"&Reset:", kReset, false, PM2_FIELD(a166.ARESET)},
+      {"&Include Paths:", kPlain, true, PM2_FIELD(a166.INCA6)},
+      {"&Misc Controls:", kPlain, false, PM2_FIELD(a166.AMISC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.a166 = p.a166; },
      [](OptionBlock& e, const TargetRec*, int level) { InitAsm166Opts(e.a166, level); }},
     {PageId::kMisc51, {},
-     {{"Misc Controls:", kPlain, false, PM2_FIELD(l51.NX51MSC)}},
+     {{"&Misc Controls:", kPlain, false, PM2_FIELD(l51.NX51MSC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
      [](OptionBlock& e, const TargetRec*, int) { InitLinker51Opts(e.l51, false); }},
     {PageId::kMisc251, {},
-     {{"Misc Controls:", kPlain, false, PM2_FIELD(l51.NX51MSC)}},
+     {{"&Misc Controls:", kPlain, false, PM2_FIELD(l51.NX51MSC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
      [](OptionBlock& e, const TargetRec*, int) { InitLinker51Opts(e.l51, true); }},
     {PageId::kMisc166, {},
-     {{"Misc Controls:", kPlain, false, PM2_FIELD(l166.LMISC)}},
+     {{"&Misc Controls:", kPlain, false, PM2_FIELD(l166.LMISC)}},
      [](OptionBlock& e, const OptionBlock& p) { e.l166 = p.l166; },
      [](OptionBlock& e, const TargetRec*, int) { InitLinker166Opts(e.l166); }},
 };
 
 #undef PM2_FIELD
+
+// The target pages' clock edits (MHz), all read by the one clock parser.
+struct ClockRow {
+  PageId id;
+  uint32_t& (*clock)(OptionBlock&);
+  void (*writeBack)(OptionBlock& edited, const OptionBlock& page);
+};
+const ClockRow kClocks[] = {
+    {PageId::kTarget51, [](OptionBlock& b) -> uint32_t& { return b.t51.clock; },
+     [](OptionBlock& e, const OptionBlock& p) { e.t51.clock = p.t51.clock; }},
+    {PageId::kTarget251, [](OptionBlock& b) -> uint32_t& { return b.t251.clock; },
+     [](OptionBlock& e, const OptionBlock& p) { e.t251.clock = p.t251.clock; }},
+    {PageId::kTarget166, [](OptionBlock& b) -> uint32_t& { return b.t166.clock; },
+     [](OptionBlock& e, const OptionBlock& p) { e.t166.clock = p.t166.clock; }},
+    {PageId::kArmGnuTarget, [](OptionBlock& b) -> uint32_t& { return b.tGnu.clock; },
+     [](OptionBlock& e, const OptionBlock& p) { e.tGnu.clock = p.tGnu.clock; }},
+    {PageId::kArmAdsTarget, [](OptionBlock& b) -> uint32_t& { return b.tAds.clock; },
+     [](OptionBlock& e, const OptionBlock& p) { e.tAds.clock = p.tAds.clock; }},
+};
+
+const ClockRow* FindClock(PageId id) {
+  for (const ClockRow& r : kClocks)
+    if (r.id == id) return &r;
+  return nullptr;
+}
 
 QString ToQ(const char* s) { return QString::fromLocal8Bit(s); }
 std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
@@ -166,6 +192,11 @@ ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : O
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
   layout->addLayout(form);
+  if (FindClock(id)) {
+    m_clock = new QLineEdit(this);
+    m_clock->setMaxLength(16);
+    form->addRow("&Xtal (MHz):", m_clock);
+  }
   if (spec) {
     for (std::size_t i = 0; i < spec->words.size(); ++i) {
       const ToolWordField& w = spec->words[i];
@@ -195,14 +226,16 @@ ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : O
         button->setAutoDefault(false);
         button->setFixedWidth(button->fontMetrics().horizontalAdvance("...") + 16);
         row->addWidget(button);
-        const QString caption = QString("Setup %1 %2").arg(DefaultPageTitle(id), ToQ(t.label));
+        const QString caption = QString("Setup %1 %2").arg(DefaultPageTitle(id), ToQ(t.label).remove('&'));
         connect(button, &QPushButton::clicked, this, [this, edit, caption] {
           FolderListDialog dialog(caption, FromQ(edit->text()), ";,", this);
           if (dialog.exec() != QDialog::Accepted) return;
           edit->setText(ToQ(dialog.Result().c_str()));
           UpdatePreview();
         });
-        form->addRow(ToQ(t.label), row);
+        auto* label = new QLabel(ToQ(t.label), this);
+        label->setBuddy(edit);
+        form->addRow(label, row);
       } else {
         form->addRow(ToQ(t.label), edit);
       }
@@ -224,6 +257,7 @@ OptionBlock* ToolPage::EditedBlock() const { return Session().EditedBlock(); }
 
 void ToolPage::Load() {
   m_copy = *EditedBlock();
+  if (const ClockRow* c = FindClock(Id())) m_clock->setText(ToQ(ClockEditText(c->clock(m_copy)).c_str()));
   if (m_spec) {
     for (std::size_t i = 0; i < m_spec->words.size(); ++i) {
       const ToolWordField& w = m_spec->words[i];
@@ -271,7 +305,23 @@ void ToolPage::UpdatePreview() {
 }
 
 bool ToolPage::Leave() {
-  if (!m_spec) return true;
+  const ClockRow* clock = FindClock(Id());
+  uint32_t hz = 0;
+  if (clock) {
+    // An empty edit keeps the stored clock.
+    const std::string text(TrimBlanks(FromQ(m_clock->text())));
+    if (text.empty())
+      hz = clock->clock(m_copy);
+    else if (!ParseClockMHz(text, &hz))
+      return Refuse(m_clock, kBadClockMessage);
+  }
+  if (!m_spec) {
+    if (clock) {
+      clock->clock(m_copy) = hz;
+      clock->writeBack(*EditedBlock(), m_copy);
+    }
+    return true;
+  }
   std::vector<std::string> values(m_texts.size());
   for (std::size_t i = 0; i < m_texts.size(); ++i) {
     const ToolTextField& t = m_spec->texts[i];
@@ -293,12 +343,19 @@ bool ToolPage::Leave() {
     else if (stored.view() != values[i])
       stored = OptString::Pooled(values[i], kPoolProject);
   }
+  if (clock) clock->clock(m_copy) = hz;
   m_spec->writeBack(*EditedBlock(), m_copy);
+  if (clock) clock->writeBack(*EditedBlock(), m_copy);
   return true;
 }
 
 void ToolPage::Defaults() {
-  if (!m_spec) return;
+  if (!m_spec) {
+    // The target pages: the target sub-record from the device again.
+    if (FindClock(Id())) InitTargetSubRecord(*EditedBlock(), Session().Target(), Session().Toolset());
+    Activate();
+    return;
+  }
   m_spec->defaults(*EditedBlock(), Session().Target(), Session().Level());
   // A group's or file's defaults inherit everything: its texts go empty.
   if (NodeLevel())

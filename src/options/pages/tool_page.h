@@ -57,6 +57,7 @@ class ToolPage : public OptionPage {
   void Defaults() override;
   QWidget* Preview() const override { return m_preview; }
   QLineEdit* TextEdit(int i) const { return m_texts[std::size_t(i)]; }
+  QLineEdit* ClockEdit() const { return m_clock; }
   QWidget* WordControl(int i) const { return m_words[std::size_t(i)]; }
   QPushButton* FolderButton(int i) const { return m_folderButtons[std::size_t(i)]; }
   const OptionBlock& PageCopy() const { return m_copy; }
@@ -78,6 +79,7 @@ class ToolPage : public OptionPage {
   std::vector<QLineEdit*> m_texts;
   std::vector<QPushButton*> m_folderButtons;
   QPlainTextEdit* m_preview = nullptr;
+  QLineEdit* m_clock = nullptr;
 };
 
 }  // namespace pm2

@@ -89,6 +89,7 @@ void ProjectCommandsExt::OnOptions(bool currentTarget, bool flashPage) {
   r.openOnFlash = flashPage;
   r.parent = &m_frame;
   r.services.environment = m_app.State().m_pEnvironment;
+  r.services.databases = Databases(m_app);
   r.services.openFile = [this](const std::string& path) { m_frame.OpenDocument(path); };
   r.message = [this](const std::string& text, int kind) {
     m_app.Dialogs().Beep();
@@ -97,7 +98,11 @@ void ProjectCommandsExt::OnOptions(bool currentTarget, bool flashPage) {
   r.run = m_runOptionsSheet;
   const OptionsOutcome outcome = RunOptionsCommand(r);
   if (outcome == OptionsOutcome::kRefused) return;
-  if (outcome == OptionsOutcome::kChanged) m_app.SaveProject();
+  if (outcome == OptionsOutcome::kChanged) {
+    m_app.SaveProject();
+    // The next build's log follows a changed output folder or name.
+    m_app.SetBuildLogName(nullptr);
+  }
   m_app.m_pSelItem = nullptr;
   Refill();
 }
