@@ -433,7 +433,7 @@ TEST_F(Session, PreviewSeesThePageCopyAndLeavesTheProjectAsItWas) {
   OptionBlock* fileBlocks = m_file->pOpts;
   OptionBlock* targetBlock = m_target->pOpts;
   PreviewContextPtr ctx = NewPreviewContext("");
-  const std::string line = BuildPreview(*ctx, s, PreviewTool::kGnuCc, &page);
+  const std::string line(BuildPreview(*ctx, s, PreviewTool::kGnuCc, &page));
   EXPECT_NE(line.find("PREVIEW_ONLY"), std::string::npos) << line;
   EXPECT_EQ(m_file->pOpts, fileBlocks);
   EXPECT_EQ(m_target->pOpts, targetBlock);

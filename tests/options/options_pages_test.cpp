@@ -139,12 +139,11 @@ TEST_F(SheetTest, PreviewFollowsEveryKeyPress) {
   Open(m_target);
   auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
   ASSERT_NE(page, nullptr);
-  auto* preview = static_cast<QPlainTextEdit*>(page->Preview());
-  ASSERT_NE(preview, nullptr);
-  EXPECT_EQ(preview->toPlainText().indexOf("FROM_KEYS"), -1);
+  ASSERT_NE(page->Preview(), nullptr);
+  EXPECT_EQ(page->PreviewText().indexOf("FROM_KEYS"), -1);
   page->TextEdit(0)->setFocus();
   QTest::keyClicks(page->TextEdit(0), "FROM_KEYS");
-  EXPECT_NE(preview->toPlainText().indexOf("FROM_KEYS"), -1) << preview->toPlainText().toStdString();
+  EXPECT_NE(page->PreviewText().indexOf("FROM_KEYS"), -1) << page->PreviewText().toStdString();
   // Nothing reached the project, nor even the working copy, yet.
   EXPECT_EQ(m_target->pOpts->cGnu.ACDEFN.str(), "");
   EXPECT_EQ(m_session->TargetCopy()->cGnu.ACDEFN.str(), "");
@@ -157,8 +156,7 @@ TEST_F(SheetTest, OptimisationChoiceShowsInThePreview) {
   auto* combo = qobject_cast<QComboBox*>(page->WordControl(0));
   ASSERT_NE(combo, nullptr);
   combo->setCurrentIndex(combo->findData(6));
-  auto* preview = static_cast<QPlainTextEdit*>(page->Preview());
-  EXPECT_NE(preview->toPlainText().indexOf("-O3"), -1) << preview->toPlainText().toStdString();
+  EXPECT_NE(page->PreviewText().indexOf("-O3"), -1) << page->PreviewText().toStdString();
 }
 
 TEST_F(SheetTest, GroupBoxCyclesFromInheritToOffAndThePreviewFollows) {
@@ -169,12 +167,11 @@ TEST_F(SheetTest, GroupBoxCyclesFromInheritToOffAndThePreviewFollows) {
   auto* box = qobject_cast<QCheckBox*>(page->WordControl(4));
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
-  auto* preview = static_cast<QPlainTextEdit*>(page->Preview());
-  const QString before = preview->toPlainText();
+  const QString before = page->PreviewText();
   QTest::mouseClick(box, Qt::LeftButton);
   EXPECT_EQ(box->checkState(), Qt::Unchecked);
   EXPECT_EQ((FirstWord(page->PageCopy().cGnu.ACCFLG) >> 6) & 3, 0u);
-  EXPECT_NE(preview->toPlainText(), before);
+  EXPECT_NE(page->PreviewText(), before);
   QTest::mouseClick(box, Qt::LeftButton);
   EXPECT_EQ(box->checkState(), Qt::Checked);
   QTest::mouseClick(box, Qt::LeftButton);

@@ -80,7 +80,7 @@ PreviewTool PreviewToolOf(PageId page, uint16_t toolset, uint32_t x51) {
   return PreviewTool::kNone;
 }
 
-std::string BuildPreview(CommandContext& ctx, OptionsSession& session, PreviewTool tool, OptionBlock* pageCopy) {
+std::string_view BuildPreview(CommandContext& ctx, OptionsSession& session, PreviewTool tool, OptionBlock* pageCopy) {
   ctx.ResetBuffer();
   for (const ToolRow& row : kTools) {
     if (row.tool != tool) continue;
@@ -95,7 +95,7 @@ std::string BuildPreview(CommandContext& ctx, OptionsSession& session, PreviewTo
     }
     break;
   }
-  return std::string(ctx.Text());
+  return ctx.Text();
 }
 
 }  // namespace pm2

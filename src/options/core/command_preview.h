@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "options/core/page_set.h"
 
@@ -35,8 +36,9 @@ struct PreviewContextDeleter {
 using PreviewContextPtr = std::unique_ptr<CommandContext, PreviewContextDeleter>;
 PreviewContextPtr NewPreviewContext(const std::string& toolsFolder);
 
-// Builds the line into ctx's buffer and returns it. pageCopy (may be null)
-// stands for the node's level; the project is as it was afterwards.
-std::string BuildPreview(CommandContext& ctx, OptionsSession& session, PreviewTool tool, OptionBlock* pageCopy);
+// Builds the line into ctx's buffer and returns it (valid until ctx builds
+// again). pageCopy (may be null) stands for the node's level; the project
+// is as it was afterwards.
+std::string_view BuildPreview(CommandContext& ctx, OptionsSession& session, PreviewTool tool, OptionBlock* pageCopy);
 
 }  // namespace pm2

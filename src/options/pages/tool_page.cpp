@@ -216,8 +216,16 @@ ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : O
       const ToolTextField& t = spec->texts[i];
       auto* edit = new QLineEdit(this);
       edit->setMaxLength(kTextLimit);
-      connect(edit, &QLineEdit::textEdited, this, [this] { UpdatePreview(); });
+      // Each change converts only its own edit's text for the preview.
+      const std::size_t index = m_texts.size();
+      connect(edit, &QLineEdit::textChanged, this, [this, index](const QString& text) {
+        const QByteArray bytes = text.toLocal8Bit();
+        m_previewTexts[index].assign(bytes.constData(), std::size_t(bytes.size()));
+        UpdatePreview();
+      });
       m_texts.push_back(edit);
+      m_previewTexts.emplace_back();
+      m_savedTexts.emplace_back();
       QPushButton* button = nullptr;
       if (t.folders) {
         auto* row = new QHBoxLayout;
@@ -231,7 +239,6 @@ ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : O
           FolderListDialog dialog(caption, FromQ(edit->text()), ";,", this);
           if (dialog.exec() != QDialog::Accepted) return;
           edit->setText(ToQ(dialog.Result().c_str()));
-          UpdatePreview();
         });
         auto* label = new QLabel(ToQ(t.label), this);
         label->setBuddy(edit);
@@ -244,8 +251,7 @@ ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : O
   }
   if (m_tool != PreviewTool::kNone) {
     layout->addWidget(new QLabel("Command Line Controls:", this));
-    m_preview = new QPlainTextEdit(this);
-    m_preview->setReadOnly(true);
+    m_preview = new PreviewView(this);
     m_preview->setObjectName("preview");
     layout->addWidget(m_preview, 1);
   } else {
@@ -291,17 +297,18 @@ void ToolPage::ReadWord(int i) {
 
 void ToolPage::UpdatePreview() {
   if (!m_preview || !Active() || Loading()) return;
-  // The edits' texts stand in for the stored ones while the line is built;
-  // nothing is copied into a pool per key press.
-  OptionBlock work = m_copy;
-  std::vector<std::string> texts;
-  texts.reserve(m_texts.size());
-  for (std::size_t i = 0; i < m_texts.size(); ++i) {
-    texts.push_back(FromQ(m_texts[i]->text()));
-    m_spec->texts[i].field(work) = OptString(texts.back().c_str());
+  // Nothing is copied into a pool per key press.
+  // The edits' texts stand in the page's copy while the line is built,
+  // then the stored ones come back.
+  const std::size_t n = m_texts.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    OptString& field = m_spec->texts[i].field(m_copy);
+    m_savedTexts[i] = field;
+    field = OptString(m_previewTexts[i].c_str());
   }
-  const std::string line = BuildPreview(Sheet().PreviewContext(), Session(), m_tool, &work);
-  m_preview->setPlainText(ToQ(line.c_str()));
+  const std::string_view line = BuildPreview(Sheet().PreviewContext(), Session(), m_tool, &m_copy);
+  for (std::size_t i = 0; i < n; ++i) m_spec->texts[i].field(m_copy) = m_savedTexts[i];
+  m_preview->SetText(QString::fromLocal8Bit(line.data(), qsizetype(line.size())));
 }
 
 bool ToolPage::Leave() {

@@ -9,13 +9,13 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <vector>
 
 #include "options/core/command_preview.h"
 #include "options/core/list_check.h"
 #include "options/pages/option_page.h"
+#include "options/pages/preview_view.h"
 #include "project/model/option_block.h"
 
 namespace pm2 {
@@ -56,6 +56,8 @@ class ToolPage : public OptionPage {
   bool Leave() override;
   void Defaults() override;
   QWidget* Preview() const override { return m_preview; }
+  // The preview's text.
+  QString PreviewText() const { return m_preview ? m_preview->Text() : QString(); }
   QLineEdit* TextEdit(int i) const { return m_texts[std::size_t(i)]; }
   QLineEdit* ClockEdit() const { return m_clock; }
   QWidget* WordControl(int i) const { return m_words[std::size_t(i)]; }
@@ -78,7 +80,9 @@ class ToolPage : public OptionPage {
   std::vector<QWidget*> m_words;
   std::vector<QLineEdit*> m_texts;
   std::vector<QPushButton*> m_folderButtons;
-  QPlainTextEdit* m_preview = nullptr;
+  PreviewView* m_preview = nullptr;
+  std::vector<std::string> m_previewTexts;  // the edits' texts, kept up to date by their changes
+  std::vector<OptString> m_savedTexts;      // the stored ones meanwhile
   QLineEdit* m_clock = nullptr;
 };
 
