@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cstdio>
 #include <functional>
@@ -44,6 +45,7 @@
 #include "options/pages/tool_page.h"
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
+#include "toolkit/controls/tree_ctrl.h"
 
 namespace {
 
@@ -66,16 +68,21 @@ struct Project {
     p->curTarget->pOpts->cGnu.ACINCD = OptString("./inc;../common");
     AddFileToGroup(p->firstGroup, "Blinky.c", ".\\", kFileC);
     for (int t = 0; t < 5; ++t) env.toolsets[t] = std::make_unique<ToolsetInfo>();
+    // The device page reads the program's own device database, as it does
+    // in the program.
+    databases.push_back({std::string(PM2_BENCH_INSTALL_ROOT) + "/PM2/pelmora2.cdb", "Generic CPU Data Base"});
   }
   SheetServices Services() {
     SheetServices s;
     s.environment = &env;
+    s.databases = databases;
     s.drivers = &drivers;
     s.refuse = [](const std::string&) {};
     return s;
   }
   ProjectRec* p = nullptr;
   EnvironmentInfo env;
+  std::vector<TitledPath> databases;
   NoDrivers drivers;
 };
 
@@ -85,8 +92,14 @@ void Idle() {
 }
 
 // The controls of each page, by kind, as the peer makes them again.
-enum class Kind { Label, LineEdit, CheckBox, Combo, Radio, Button, Group, PlainText };
-using Recipe = std::vector<std::vector<std::pair<Kind, int>>>;  // (kind, combo rows)
+enum class Kind { Label, LineEdit, CheckBox, Combo, Radio, Button, Group, PlainText, Tree };
+using Recipe = std::vector<std::vector<std::pair<Kind, int>>>;  // (kind, combo or tree rows)
+
+int TreeRows(SECTreeCtrl* tree, HTREEITEM first) {
+  int n = 0;
+  for (HTREEITEM h = first; h; h = tree->GetNextSiblingItem(h)) n += 1 + TreeRows(tree, tree->GetChildItem(h));
+  return n;
+}
 
 Recipe TakeRecipe(OptionsSheet& sheet) {
   Recipe recipe;
@@ -94,6 +107,7 @@ Recipe TakeRecipe(OptionsSheet& sheet) {
     std::vector<std::pair<Kind, int>> page;
     for (QWidget* w : sheet.Page(i)->findChildren<QWidget*>()) {
       if (auto* c = qobject_cast<QComboBox*>(w)) page.push_back({Kind::Combo, c->count()});
+      else if (auto* t = dynamic_cast<SECTreeCtrl*>(w)) page.push_back({Kind::Tree, TreeRows(t, t->GetRootItem())});
       else if (qobject_cast<QCheckBox*>(w)) page.push_back({Kind::CheckBox, 0});
       else if (qobject_cast<QRadioButton*>(w)) page.push_back({Kind::Radio, 0});
       else if (qobject_cast<QPushButton*>(w)) page.push_back({Kind::Button, 0});
@@ -150,6 +164,18 @@ void BM_QTabWidgetPeerOpen(benchmark::State& state) {
           case Kind::Button: form->addWidget(new QPushButton("Button", page)); break;
           case Kind::Group: form->addWidget(new QGroupBox("Group", page)); break;
           case Kind::PlainText: form->addWidget(new QPlainTextEdit("-c -mcpu=arm7tdmi", page)); break;
+          case Kind::Tree: {
+            auto* tree = new QTreeWidget(page);
+            QTreeWidgetItem* parent = nullptr;
+            for (int r = 0; r < rows; ++r) {
+              // Vendors with their devices, ten to a vendor.
+              if (r % 10 == 0) parent = new QTreeWidgetItem(tree, QStringList("Vendor"));
+              else new QTreeWidgetItem(parent, QStringList("Device"));
+            }
+            tree->expandAll();
+            form->addWidget(tree);
+            break;
+          }
           case Kind::Combo: {
             auto* combo = new QComboBox(page);
             for (int r = 0; r < rows; ++r) combo->addItem("row");
