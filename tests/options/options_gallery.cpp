@@ -5,10 +5,14 @@
 #include <QDir>
 #include <QPixmap>
 #include <cstdio>
+#include <map>
+#include <fstream>
 #include <memory>
 
 #include "options/core/driver_caps.h"
+#include "options/bank_stream.h"
 #include "options/core/options_session.h"
+#include "options/pages/bank_wizard_dialog.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/option_page.h"
 #include "options/pages/options_sheet.h"
@@ -79,6 +83,29 @@ int Render(const QString& folder) {
   folders.show();
   QApplication::processEvents();
   if (folders.grab().save(folder + "/options_folder_list.png")) ++written;
+  // The code-banking wizard on a small banked program: bank 2 over its limit.
+  const std::string bankFile = (folder + "/gallery.Sbr").toStdString();
+  std::ofstream(bankFile, std::ios::binary) << test::BankStream()
+                                                   .Module(0, 0, 9000, 40, "MAIN")
+                                                   .Module(1, 0, 12000, 0, "DISPLAY")
+                                                   .Module(2, 0, 4000, 12, "SERIAL")
+                                                   .Module(3, 0, 2500, 0, "TIMER")
+                                                   .Calls(0, {{1, 12}, {2, 3}})
+                                                   .Calls(1, {{3, 7}})
+                                                   .End();
+  BankWizardDialog::Services services;
+  const std::map<std::string, uint8_t> stored = {{"MAIN", 1}, {"DISPLAY", 2}, {"SERIAL", 2}, {"TIMER", 3}};
+  services.storedBank = [&stored](const std::string& name) { return stored.at(name); };
+  BankWizardDialog wizard(bankFile, 0xC000, services);
+  wizard.show();
+  wizard.SelectBank(2);
+  QApplication::processEvents();
+  if (wizard.grab().save(folder + "/options_bank_wizard.png")) ++written;
+  wizard.Place();
+  wizard.SelectBank(1);
+  QApplication::processEvents();
+  if (wizard.grab().save(folder + "/options_bank_wizard_placed.png")) ++written;
+  std::remove(bankFile.c_str());
   return written;
 }
 

@@ -8,7 +8,9 @@
 #include <QTest>
 #include <map>
 
+#include "options/bank_stream.h"
 #include "options/core/options_session.h"
+#include "options/pages/bank_wizard_dialog.h"
 #include "options/pages/debug_page.h"
 #include "options/pages/flash_page.h"
 #include "options/pages/folder_list_dialog.h"
@@ -22,6 +24,8 @@
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
 #include "toolkit/controls/browse_edit.h"
+#include "toolkit/controls/list_ctrl.h"
+#include <fstream>
 #include "toolkit/qt_test_app.h"
 
 namespace pm2 {
@@ -569,6 +573,122 @@ TEST_F(SheetTest, OptionsCommandIsRefusedWhileBusy) {
   r.message = [&](const std::string&, int) { ++messages; };
   EXPECT_EQ(RunOptionsCommand(r), OptionsOutcome::kRefused);
   EXPECT_EQ(messages, 1);
+}
+
+// A bank link file on disk.
+std::string WriteBankFile(const std::string& bytes) {
+  const std::string path = "/tmp/pm2_options_test_" + std::to_string(::getpid()) + ".Sbr";
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+class BankWizard : public SheetTest {
+ protected:
+  BankWizardDialog::Services Services() {
+    BankWizardDialog::Services s;
+    s.message = [this](const std::string& title, const std::string& text) { m_boxes.push_back(title + ": " + text); };
+    s.storedBank = [this](const std::string& name) { return m_stored.count(name) ? m_stored[name] : uint8_t(0); };
+    s.apply = [this](const BankModel& m) { m_applied = m; };
+    return s;
+  }
+  std::vector<std::string> m_boxes;
+  std::map<std::string, uint8_t> m_stored;
+  BankModel m_applied;
+};
+
+TEST_F(BankWizard, MissingFileOpensWithEmptyLists) {
+  BankWizardDialog dialog("/nonexistent/x.Sbr", 0xC000, Services());
+  ASSERT_EQ(m_boxes.size(), 1u);
+  EXPECT_EQ(m_boxes[0], "Code Banking Wizard: Bank Link File cannot be opened");
+  EXPECT_EQ(dialog.Modules()->GetItemCount(), 0);
+  EXPECT_EQ(dialog.CommonSize()->text(), "0xC000");
+}
+
+TEST_F(BankWizard, BanksModulesAndMoves) {
+  m_stored = {{"MAIN", 5}, {"UTIL", 5}, {"IO", 1}};
+  const std::string path = WriteBankFile(test::BankStream()
+                                             .Module(0, 0, 1000, 10, "main")
+                                             .Module(1, 0, 2000, 20, "util")
+                                             .Module(2, 0, 300, 0, "io")
+                                             .Calls(0, {{2, 4}})
+                                             .End());
+  BankWizardDialog dialog(path, 0xC000, Services());
+  EXPECT_TRUE(m_boxes.empty());
+  EXPECT_EQ(dialog.Banks()->GetItemCount(), 8);
+  EXPECT_EQ(dialog.Banks()->GetItemText(5, 0), "Bank #5");
+  EXPECT_EQ(dialog.Banks()->GetItemText(5, 1), "3000");
+  EXPECT_EQ(dialog.Banks()->GetItemText(0, 1), "30");  // the common area adds every common size
+  dialog.SelectBank(5);
+  ASSERT_EQ(dialog.Modules()->GetItemCount(), 2);
+  EXPECT_EQ(dialog.Modules()->GetItemText(0, 0), "MAIN");
+  EXPECT_EQ(dialog.Modules()->GetItemText(0, 4), "  4>[B #1]");
+  dialog.SortByColumn(1);  // by size
+  dialog.SortByColumn(1);  // reversed
+  EXPECT_EQ(dialog.Modules()->GetItemText(0, 0), "UTIL");
+  dialog.MoveModules({1}, 1);
+  EXPECT_EQ(dialog.Modules()->GetItemCount(), 1);
+  EXPECT_EQ(dialog.Banks()->GetItemText(1, 1), "2300");
+  EXPECT_NE(dialog.Statistics()->text().indexOf("Calls to other banks:\t4"), -1)
+      << dialog.Statistics()->text().toStdString();
+  dialog.accept();
+  EXPECT_EQ(m_applied.modules[1].bank, 1);
+  ::unlink(path.c_str());
+}
+
+struct CommonRow {
+  const char* name;
+  const char* text;
+  const char* box;  // "" accepted
+  const char* shown;
+};
+class CommonSizes : public BankWizard, public ::testing::WithParamInterface<CommonRow> {};
+TEST_P(CommonSizes, ReadOrRestored) {
+  BankWizardDialog dialog("/nonexistent/x.Sbr", 0xC000, Services());
+  m_boxes.clear();
+  dialog.CommonSize()->setText(GetParam().text);
+  EXPECT_EQ(dialog.ReadCommonSize(), *GetParam().box == 0);
+  if (*GetParam().box) {
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].substr(0, m_boxes[0].find(':')), GetParam().box);
+  }
+  EXPECT_EQ(dialog.CommonSize()->text(), GetParam().shown);
+}
+const CommonRow kCommonRows[] = {
+    {"HexSuffix", "8000H", "", "0x8000"},
+    {"Binary", "10101010B", "", "0x00AA"},
+    {"NotANumber", "12G", "Invalid number", "0xC000"},
+    {"TooLarge", "0x10000", "Out of range", "0xC000"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, CommonSizes, ::testing::ValuesIn(kCommonRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetTest, BankWizardOfTheTargetPageStoresOnlyOnOk) {
+  UseToolset(kToolset51);
+  m_target->pOpts->t51.T51FL |= 0x2000;
+  m_target->pOpts->out.OUTNAME = OptString::Pooled("opts_bank", kPoolProject);
+  m_target->pOpts->out.OUTDIR = OptString::Pooled("/tmp/", kPoolProject);
+  std::ofstream("/tmp/opts_bank.Sbr", std::ios::binary) << test::BankStream().Module(0, 0, 100, 0, "main.c").End();
+  OptionsSheet& sheet = Open(m_target);
+  // The sheet's own services, with a dialog runner that moves the module.
+  const_cast<SheetServices&>(sheet.Services()).runDialog = [](QDialog& d) {
+    auto& wizard = static_cast<BankWizardDialog&>(d);
+    wizard.MoveModules({0}, 3);
+    wizard.CommonSize()->setText("0x8000");
+    wizard.accept();
+    return wizard.result();
+  };
+  auto* page = Go<ToolPage>(PageId::kTarget51);
+  ASSERT_NE(page->BankingButton(), nullptr);
+  EXPECT_TRUE(page->BankingButton()->isEnabled());
+  page->BankingButton()->click();
+  EXPECT_EQ(m_session->FileBank("MAIN.C"), 3);
+  EXPECT_EQ(GetKeyValue(m_session->TargetCopy()->lst.OPTKUS, "NSZCOM"), "0x8000");
+  EXPECT_EQ(GetKeyValue(m_target->pOpts->lst.OPTKUS, "NSZCOM"), "");  // not yet in the project
+  sheet.accept();
+  EXPECT_TRUE(m_session->Commit());
+  EXPECT_EQ(GetFileBankNo("main.c"), 3);
+  EXPECT_EQ(GetKeyValue(m_target->pOpts->lst.OPTKUS, "NSZCOM"), "0x8000");
+  ::unlink("/tmp/opts_bank.Sbr");
 }
 
 }  // namespace

@@ -128,9 +128,26 @@ void OptionsSession::SetFileType(uint8_t type) {
   if (FileRec* f = File()) f->type = type;
 }
 
+void OptionsSession::SetPendingFileBank(const std::string& fileName, uint16_t bank) {
+  m_pendingBanks[fileName] = bank;
+}
+
+uint16_t OptionsSession::FileBank(const std::string& fileName) const {
+  const auto it = m_pendingBanks.find(fileName);
+  return it != m_pendingBanks.end() ? it->second : GetFileBankNo(fileName.c_str());
+}
+
+void OptionsSession::SetTargetOption(const std::string& key, const std::string& value) {
+  // The list is shared with the project's block until this copy changes.
+  OptionBlock& b = *m_targetCopy;
+  b.lst.OPTKUS = SetKeyValue(CopyKeyValueList(b.lst.OPTKUS, kCopyPool), key, value, kCopyPool);
+}
+
 bool OptionsSession::Commit() {
   if (!m_begun) return false;
   bool changed = false;
+  for (const auto& [name, bank] : m_pendingBanks)
+    if (GetFileBankNo(name.c_str()) != bank && SetFileBankNo(name.c_str(), bank)) changed = true;
   if (OptionBlocksDiffer(m_targetSnapshot, *m_targetCopy)) {
     if (OptionBlock* real = FindTargetOptions(m_target->pOpts, m_target)) WriteOver(*real, *m_targetCopy);
     changed = true;

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -59,6 +60,14 @@ class OptionsSession {
   // The properties page changed the file's type (undone by Rollback).
   void SetFileType(uint8_t type);
 
+  // The code-banking wizard's placement: a file's bank, kept until OK
+  // stores it in the file's options; and a target option (KEY=value) set in
+  // the target's working copy.
+  void SetPendingFileBank(const std::string& fileName, uint16_t bank);
+  // The pending bank of a file, else the bank its options store (0: none).
+  uint16_t FileBank(const std::string& fileName) const;
+  void SetTargetOption(const std::string& key, const std::string& value);
+
   // Resets the part of the edited block that a page's defaults cover uses
   // these: the node's level (kLevelTarget or kLevelNode).
   int Level() const { return Kind() == kKindTarget ? 1 : 0; }
@@ -99,6 +108,7 @@ class OptionsSession {
   std::unique_ptr<TargetRec> m_savedTargetRec;  // a shallow copy of the record
   OptionBlock m_savedTargetBlock;
   uint8_t m_savedFileType = 0;
+  std::map<std::string, uint16_t> m_pendingBanks;  // by file name
   bool m_begun = false;
 };
 

@@ -33,6 +33,8 @@ struct SheetServices {
   DriverCaps* drivers = nullptr;                 // null: the real loader
   // Beep and message box of a refusal; replaceable by tests.
   std::function<void(const std::string&)> refuse;
+  // Runs a dialog a page opens modally; tests replace it to drive it.
+  std::function<int(QDialog&)> runDialog;
   // Opens a file in the editor (the debug page's Edit buttons).
   std::function<void(const std::string&)> openFile;
 };

@@ -8,9 +8,12 @@
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
+#include "options/pages/bank_wizard_dialog.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/options_sheet.h"
+#include "platform/win_path.h"
 #include "project/model/option_defaults.h"
+#include "project/model/project_records.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
 
@@ -197,6 +200,12 @@ ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : O
     m_clock->setMaxLength(16);
     form->addRow("&Xtal (MHz):", m_clock);
   }
+  if (id == PageId::kTarget51) {
+    m_banking = new QPushButton("Code Banking...", this);
+    m_banking->setAutoDefault(false);
+    connect(m_banking, &QPushButton::clicked, this, &ToolPage::RunBankWizard);
+    form->addRow(m_banking);
+  }
   if (spec) {
     for (std::size_t i = 0; i < spec->words.size(); ++i) {
       const ToolWordField& w = spec->words[i];
@@ -261,8 +270,36 @@ ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : O
 
 OptionBlock* ToolPage::EditedBlock() const { return Session().EditedBlock(); }
 
+void ToolPage::RunBankWizard() {
+  OptionsSession& session = Session();
+  OptionBlock& target = *session.TargetCopy();
+  std::string stored = GetKeyValue(target.lst.OPTKUS, "NSZCOM");
+  uint16_t common = kDefaultCommonSize;
+  if (!stored.empty()) common = uint16_t(std::strtoul(stored.c_str(), nullptr, 16));
+  std::string file;
+  PathResolver resolver;
+  ProjectRec* p = session.Project();
+  resolver.ResolveStoredPath(GetOutputFileBase(target), p ? p->folder.view() : std::string_view(), &file);
+  BankWizardDialog::Services services;
+  services.message = [this](const std::string&, const std::string& text) { Sheet().ShowRefusal(text); };
+  services.storedBank = [&session](const std::string& name) { return uint8_t(session.FileBank(name)); };
+  services.apply = [&session](const BankModel& model) {
+    for (const BankModule& m : model.modules)
+      if (m.present && !m.noName) session.SetPendingFileBank(m.name, m.bank);
+    char value[16];
+    std::snprintf(value, sizeof value, "0x%X", unsigned(model.commonSize));
+    session.SetTargetOption("NSZCOM", value);
+  };
+  BankWizardDialog dialog(file, common, services, this);
+  if (Sheet().Services().runDialog)
+    Sheet().Services().runDialog(dialog);
+  else
+    dialog.exec();
+}
+
 void ToolPage::Load() {
   m_copy = *EditedBlock();
+  if (m_banking) m_banking->setEnabled((Session().TargetCopy()->t51.T51FL & 0x2000) != 0);
   if (const ClockRow* c = FindClock(Id())) m_clock->setText(ToQ(ClockEditText(c->clock(m_copy)).c_str()));
   if (m_spec) {
     for (std::size_t i = 0; i < m_spec->words.size(); ++i) {
