@@ -115,6 +115,19 @@ click_button 0
 sleep 1
 cmp -s "$project" "$work/before.pm2" || fail "Cancel changed the project file"
 shot 07-cancelled
+# 8: the project window's menu opens the sheet on a file: its properties
+# and its compiler page.
+focus_main
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove "$((X + 110))" "$((Y + 165))" click 1   # LED.c in the project tree
+sleep 0.3
+xdotool click 3
+sleep 0.5
+xdotool key Down Return   # the first enabled item: a file has no device
+sheet=$(find_window "Options for File 'LED.c'") || fail "the context menu did not open the file's sheet"
+shot 08-file-sheet
+click_button 0
+sleep 0.5
 focus_main
 xdotool key alt+F4
 for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
