@@ -40,6 +40,7 @@ class FakeDrivers : public DriverCaps {
     int32_t flash = 0;
     int32_t settings = 0;
     std::string newSettings;
+    int32_t hasConfig = 1;
   };
   std::map<std::string, Driver> drivers;
   std::vector<std::pair<std::string, int>> calls;
@@ -50,6 +51,9 @@ class FakeDrivers : public DriverCaps {
     switch (code) {
       case kCapFamily: *result = it->second.family; break;
       case kCapFlash: *result = it->second.flash; break;
+      case kCapHasConfig: *result = it->second.hasConfig; break;
+      case kCapFlashSettings:
+      case kCapConfigDialog:
       case kCapSettings: {
         auto* record = static_cast<DriverSettingsRecord*>(argument);
         std::snprintf(record->buffer, record->bufferSize, "%s", it->second.newSettings.c_str());
@@ -98,6 +102,9 @@ class SheetTest : public ::testing::Test {
     services.environment = &m_env;
     services.drivers = &m_drivers;
     services.refuse = [this](const std::string& text) { m_refusals.push_back(text); };
+    services.chooseFile = [this](const std::string&, const std::string&, const std::string&) { return m_chosen; };
+    services.chooseFolder = [this](const std::string&, const std::string&) { return m_chosen; };
+    services.openFile = [this](const std::string& path) { m_opened.push_back(path); };
     m_sheet = std::make_unique<OptionsSheet>(*m_session, services, "Options");
     m_sheet->show();
     return *m_sheet;
@@ -125,6 +132,8 @@ class SheetTest : public ::testing::Test {
   EnvironmentInfo m_env;
   FakeDrivers m_drivers;
   std::vector<std::string> m_refusals;
+  std::string m_chosen;                 // what the file and folder questions answer
+  std::vector<std::string> m_opened;    // files opened in the editor
   std::unique_ptr<OptionsSession> m_session;
   std::unique_ptr<OptionsSheet> m_sheet;
 };
@@ -528,6 +537,99 @@ TEST_F(SheetTest, FlashPageListsOnlyFlashCapableDriversAndSplitsTheCommand) {
   page->Arguments()->setText("x");
   sheet.accept();
   EXPECT_EQ(m_session->TargetCopy()->flash.FLASH3.str(), "\"prog\" (x)");
+}
+
+TEST_F(SheetTest, UserProgramWithABlankIsQuotedAndTheFolderIsStoredRelative) {
+  UseToolset(kToolset166);
+  Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  m_chosen = "/opt/my tools/run.sh";
+  page->ProgramBrowse(0)->click();
+  EXPECT_EQ(page->Program(0)->text(), "\"/opt/my tools/run.sh\"");
+  m_chosen = "/opt/tools/run.sh";
+  page->ProgramBrowse(1)->click();
+  EXPECT_EQ(page->Program(1)->text(), "/opt/tools/run.sh");
+  m_chosen = "/tmp/out/";
+  page->FolderButton()->click();
+  EXPECT_NE(page->Folder().find("out"), std::string::npos);
+  EXPECT_EQ(page->Folder().find("/tmp"), std::string::npos) << page->Folder();
+  EXPECT_NE(page->Executable()->text().indexOf("out"), -1);
+}
+
+TEST_F(SheetTest, InitializationFileIsPickedRelativeAndOpened) {
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  EXPECT_FALSE(page->IniEdit(0)->isEnabled());
+  m_chosen = "/tmp/sim.ini";
+  page->IniBrowse(0)->click();
+  EXPECT_EQ(page->IniFile(0)->text().toStdString().find("/tmp"), std::string::npos);
+  EXPECT_TRUE(page->IniEdit(0)->isEnabled());
+  page->IniEdit(0)->click();
+  ASSERT_EQ(m_opened.size(), 1u);
+}
+
+struct DialogDllRow {
+  const char* name;
+  uint16_t toolset;
+  const char* dll;
+  bool loads;
+  int32_t family;
+  int32_t hasConfig;
+  const char* refusal;
+};
+class DialogDllSettings : public SheetTest, public ::testing::WithParamInterface<DialogDllRow> {};
+TEST_P(DialogDllSettings, ChecksInOrder) {
+  const DialogDllRow& r = GetParam();
+  UseToolset(r.toolset);
+  m_env.toolsets[r.toolset] = std::make_unique<ToolsetInfo>();
+  m_env.toolsets[r.toolset]->rootFolder = "/root/";
+  if (r.loads) m_drivers.drivers["/root/BIN\\dlg.dll"] = {r.family, 0, 1, "CFG", r.hasConfig};
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  page->DllText(2)->setText(r.dll);
+  page->RunDialogDllSettings();
+  if (*r.refusal) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], r.refusal);
+  } else {
+    EXPECT_TRUE(m_refusals.empty());
+    EXPECT_EQ(page->DriverSettingsTexts().at("dlg"), "CFG");
+  }
+}
+const DialogDllRow kDialogRows[] = {
+    {"NotSpecified", 3, "", true, 7, 1, "Dialog DLL not specified !"},
+    {"NotFound", 3, "dlg.dll", false, 7, 1, "Error: Can't find Dialog DLL '/root/BIN\\dlg.dll' !"},
+    {"Wrong51Family", 0, "dlg.dll", true, 8563, 1, "Invalid Target Driver !"},
+    {"NoConfigOptions", 0, "dlg.dll", true, 8051, 0, "The selected device has no configuration options!"},
+    {"Configured", 3, "dlg.dll", true, 7, 1, ""},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, DialogDllSettings, ::testing::ValuesIn(kDialogRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetTest, CpuDllSettingsNeedADll) {
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  page->DllText(0)->setText("");
+  page->RunDllSettings(0);
+  page->DllText(0)->setText("nothere.dll");
+  page->RunDllSettings(0);
+  ASSERT_EQ(m_refusals.size(), 2u);
+  EXPECT_EQ(m_refusals[0], "Select a dll first !");
+  EXPECT_EQ(m_refusals[1], "Invalid Target Driver !");
+}
+
+TEST_F(SheetTest, FlashDriverSettingsAreKeptPerDriver) {
+  UseToolset(kToolsetArmGnu);
+  m_env.toolsets[3]->targetDrivers = {{"a.dll", "Flasher"}};
+  m_drivers.drivers["a.dll"] = {7, 5, 1, "SECTORS=ALL"};
+  SetFirstWord(m_target->pOpts->flash.FLASH1, 1);
+  Open(m_target);
+  auto* page = Go<FlashPage>(PageId::kFlash);
+  page->Drivers()->setCurrentIndex(0);
+  page->RunFlashSettings();
+  EXPECT_EQ(page->SettingsTexts().at("a"), "SECTORS=ALL");
 }
 
 TEST_F(SheetTest, FolderListSplitsAndJoins) {

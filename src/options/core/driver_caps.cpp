@@ -69,6 +69,17 @@ bool FamilyMatches(uint16_t toolset, int32_t id) {
   }
 }
 
+bool DialogFamilyMatches(uint16_t toolset, int32_t id) {
+  if (toolset == 0) return id == 8051 || id == 8307;
+  return FamilyMatches(toolset, id);
+}
+
+std::string DialogLoadPath(const std::string& entry, const std::string& folder, int folderKind) {
+  if (folderKind == 1 || folderKind == 2) return DriverLoadPath(entry, folder, folderKind);
+  const bool absolute = entry.size() > 2 && (entry[0] == '\\' || entry[0] == '/' || entry[1] == ':');
+  return absolute ? entry : folder + "BIN\\" + entry;
+}
+
 std::string DriverFileName(const std::string& path) {
   const std::size_t cut = path.find_last_of("\\/:");
   return cut == std::string::npos ? path : path.substr(cut + 1);

@@ -42,6 +42,13 @@ struct DriverSettingsRecord {
   const char* configFile = nullptr;
 };
 
+// Handed to code 1 by the CPU and driver DLL buttons.
+struct DriverShortRecord {
+  void* parentWindow = nullptr;
+  const char* toolsetFolder = nullptr;
+  void* library = nullptr;  // the loaded library, when the caller has it
+};
+
 class DriverCaps {
  public:
   virtual ~DriverCaps() = default;
@@ -71,6 +78,9 @@ std::vector<DriverEntry> ToolsetDrivers(const ToolsetInfo* toolset);
 // (51: 8563, 8051, 8307; 251: 80251; 166: 80167; ARM: 7).
 bool FamilyMatches(uint16_t toolset, int32_t identifier);
 
+// The 51 family's dialog libraries answer only 8051 or 8307.
+bool DialogFamilyMatches(uint16_t toolset, int32_t identifier);
+
 // The file name of an entry without folder (after the last "\", "/" or ":").
 std::string DriverFileName(const std::string& path);
 // The file name without its extension.
@@ -79,6 +89,8 @@ std::string DriverBaseName(const std::string& path);
 // the toolset's driver-folder kind 1 "<folder><base>\Debug\<base>.dll",
 // 2 "<folder><base>\Release\<base>.dll", otherwise "<folder><entry>".
 std::string DriverLoadPath(const std::string& entry, const std::string& toolsetFolder, int folderKind);
+// A dialog library's path: the same rules with "<folder>BIN\<entry>" last.
+std::string DialogLoadPath(const std::string& entry, const std::string& toolsetFolder, int folderKind);
 // "<project folder><project name>_<target name>.cfg".
 std::string DriverConfigFile(const std::string& projectFolder, const std::string& projectName,
                              const std::string& targetName);

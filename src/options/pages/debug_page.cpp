@@ -63,14 +63,43 @@ DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m
     }
     m_ini[column] = new QLineEdit(box);
     m_ini[column]->setMaxLength(260);
+    m_iniBrowse[column] = new QPushButton("...", box);
+    m_iniEdit[column] = new QPushButton("Edit...", box);
+    for (QPushButton* b : {m_iniBrowse[column], m_iniEdit[column]}) b->setAutoDefault(false);
     g->addWidget(new QLabel("Initialization File:", box), 7, 0);
-    g->addWidget(m_ini[column], 8, 0, 1, 2);
+    auto* iniRow = new QHBoxLayout;
+    iniRow->addWidget(m_ini[column], 1);
+    iniRow->addWidget(m_iniBrowse[column]);
+    iniRow->addWidget(m_iniEdit[column]);
+    g->addLayout(iniRow, 8, 0, 1, 2);
+    QLineEdit* ini = m_ini[column];
+    QPushButton* edit = m_iniEdit[column];
+    connect(ini, &QLineEdit::textChanged, edit, [edit](const QString& t) { edit->setEnabled(!t.trimmed().isEmpty()); });
+    connect(edit, &QPushButton::clicked, this, [this, ini] {
+      if (Sheet().Services().openFile) Sheet().Services().openFile(FromQ(ini->text().trimmed()));
+    });
+    const char* title = column == 0 ? "Select Simulator Initialization File" : "Select Target Debugger Initialization File";
+    connect(m_iniBrowse[column], &QPushButton::clicked, this, [this, ini, title] {
+      const std::string chosen =
+          Sheet().Services().chooseFile(title, "Ini Files (*.ini)|*.ini|All Files (*.*)|*.*||", Sheet().ProjectFolder());
+      if (!chosen.empty()) ini->setText(ToQ(Sheet().StoredPath(chosen)));
+    });
     for (int i = 0; i < 4; ++i) {
       QLineEdit*& edit = m_dll[column * 4 + i];
       edit = new QLineEdit(box);
       edit->setMaxLength(i % 2 ? 128 : 260);
       g->addWidget(new QLabel(kDllLabels[column * 4 + i], box), 9 + i, 0);
       g->addWidget(edit, 9 + i, 1);
+    }
+    auto* settings = new QPushButton(column == 0 ? "CPU DLL Settings" : "Driver DLL Settings", box);
+    settings->setAutoDefault(false);
+    connect(settings, &QPushButton::clicked, this, [this, column] { RunDllSettings(column); });
+    g->addWidget(settings, 13, 0);
+    if (column == 0) {
+      auto* dialogSettings = new QPushButton("Dialog DLL Settings", box);
+      dialogSettings->setAutoDefault(false);
+      connect(dialogSettings, &QPushButton::clicked, this, &DebugPage::RunDialogDllSettings);
+      g->addWidget(dialogSettings, 13, 1);
     }
     grid->addWidget(box, 1, column);
   }
@@ -107,6 +136,7 @@ void DebugPage::Load() {
   for (int bit = 2; bit < 16; ++bit) m_flags[std::size_t(bit)]->setChecked((b.dbg.flags >> bit) & 1);
   m_ini[0]->setText(ToQ(b.dbg.str[kDbgSimIniText].str()));
   m_ini[1]->setText(ToQ(b.dbg.str[kDbgTargetIniText].str()));
+  for (int i = 0; i < 2; ++i) m_iniEdit[i]->setEnabled(!m_ini[i]->text().trimmed().isEmpty());
   if (TargetRec* t = Session().Target())
     for (int i = 0; i < 8; ++i) m_dll[i]->setText(ToQ(t->OPTDL[i].str()));
   EnableGoMain();
@@ -117,6 +147,80 @@ void DebugPage::EnableGoMain() {
   m_flags[10]->setEnabled(m_flags[9]->isChecked());
 }
 
+std::string DebugPage::ToolsetFolder() const {
+  const ToolsetInfo* env = Sheet().ToolsetEnvironment();
+  return env ? env->toolsFolder : std::string();
+}
+
+int DebugPage::FolderKind() const {
+  const ToolsetInfo* env = Sheet().ToolsetEnvironment();
+  return env ? env->debuggerFlag : 0;
+}
+
+// Code 1 or 4 with the settings record; true when the library gave new
+// settings text, which is kept for its base name.
+bool DebugPage::RunSettingsDialog(const std::string& path, int code, const std::string& base) {
+  const auto kept = m_settingsTexts.find(base);
+  std::string buffer = kept == m_settingsTexts.end() ? std::string() : kept->second;
+  buffer.resize(kDriverSettingsSize, '\0');
+  ProjectRec* p = Session().Project();
+  const std::string config = DriverConfigFile(p ? p->folder.str() : "", p ? p->name.str() : "",
+                                              Session().Target() ? Session().Target()->name.str() : "");
+  DriverSettingsRecord record;
+  record.parentWindow = this;
+  record.dllPath = path.c_str();
+  record.baseName = base.c_str();
+  record.buffer = buffer.data();
+  record.configFile = config.c_str();
+  int32_t answer = 0;
+  if (!Sheet().Drivers().Call(path, code, &record, &answer) || answer != 1) return false;
+  m_settingsTexts[base] = std::string(buffer.c_str());
+  return true;
+}
+
+void DebugPage::RunDllSettings(int which) {
+  QLineEdit* field = m_dll[which == 0 ? 0 : 4];
+  const std::string name(TrimBlanks(FromQ(field->text())));
+  if (name.empty()) {
+    Refuse(field, "Select a dll first !");
+    return;
+  }
+  const std::string folder = ToolsetFolder();
+  DriverShortRecord record;
+  record.parentWindow = this;
+  record.toolsetFolder = folder.c_str();
+  int32_t answer = 0;
+  if (!Sheet().Drivers().Call(folder + name, kCapSettings, &record, &answer)) Refuse(field, "Invalid Target Driver !");
+}
+
+void DebugPage::RunDialogDllSettings() {
+  const std::string name(TrimBlanks(FromQ(m_dll[2]->text())));
+  if (name.empty()) {
+    Refuse(m_dll[2], "Dialog DLL not specified !");
+    return;
+  }
+  if (TargetRec* t = Session().Target()) SetStored(t->OPTDL[2], name);
+  const ToolsetInfo* env = Sheet().ToolsetEnvironment();
+  const std::string path = DialogLoadPath(name, env ? env->rootFolder : std::string(), FolderKind());
+  int32_t family = 0;
+  if (!Sheet().Drivers().Call(path, kCapFamily, nullptr, &family)) {
+    Refuse(m_dll[2], "Error: Can't find Dialog DLL '" + path + "' !");
+    return;
+  }
+  if (!DialogFamilyMatches(Session().Toolset(), family)) {
+    Refuse(m_dll[2], "Invalid Target Driver !");
+    return;
+  }
+  std::string parameter = FromQ(m_dll[3]->text());
+  int32_t hasOptions = 0;
+  Sheet().Drivers().Call(path, kCapHasConfig, parameter.data(), &hasOptions);
+  if (hasOptions == 0) {
+    Refuse(m_dll[2], "The selected device has no configuration options!");
+    return;
+  }
+  RunSettingsDialog(path, kCapConfigDialog, DriverBaseName(name));
+}
+
 void DebugPage::RunDriverSettings() {
   const int row = m_drivers->currentIndex();
   if (row < 0 || row >= int(m_entries.size())) return;
@@ -124,12 +228,6 @@ void DebugPage::RunDriverSettings() {
   const std::string entry = m_entries[std::size_t(row)].path;
   const std::string base = DriverBaseName(entry);
   const std::string path = DriverLoadPath(entry, env ? env->toolsFolder : std::string(), env ? env->debuggerFlag : 0);
-  const auto kept = m_settingsTexts.find(base);
-  std::string buffer = kept == m_settingsTexts.end() ? std::string() : kept->second;
-  buffer.resize(kDriverSettingsSize, '\0');
-  ProjectRec* p = Session().Project();
-  const std::string config = DriverConfigFile(p ? p->folder.str() : "", p ? p->name.str() : "",
-                                              Session().Target() ? Session().Target()->name.str() : "");
   int32_t family = 0;
   if (!Sheet().Drivers().Call(path, kCapFamily, nullptr, &family)) {
     Refuse(m_drivers, "Error: Can't load driver '" + path + "' !");
@@ -139,15 +237,7 @@ void DebugPage::RunDriverSettings() {
     Refuse(m_drivers, "Invalid Target Driver !");
     return;
   }
-  DriverSettingsRecord record;
-  record.parentWindow = this;
-  record.dllPath = path.c_str();
-  record.baseName = base.c_str();
-  record.buffer = buffer.data();
-  record.configFile = config.c_str();
-  int32_t answer = 0;
-  if (Sheet().Drivers().Call(path, kCapSettings, &record, &answer) && answer == 1)
-    m_settingsTexts[base] = std::string(buffer.c_str());
+  RunSettingsDialog(path, kCapSettings, base);
 }
 
 bool DebugPage::Leave() {

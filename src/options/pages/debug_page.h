@@ -39,6 +39,12 @@ class DebugPage : public OptionPage {
   const std::map<std::string, std::string>& DriverSettingsTexts() const { return m_settingsTexts; }
   // Runs the selected driver's settings dialog (button 1523).
   void RunDriverSettings();
+  // The CPU (0) or driver (1) library's own settings dialog.
+  void RunDllSettings(int which);
+  // The simulator's dialog library's configuration dialog.
+  void RunDialogDllSettings();
+  QPushButton* IniBrowse(int i) const { return m_iniBrowse[i]; }
+  QPushButton* IniEdit(int i) const { return m_iniEdit[i]; }
 
  protected:
   void Load() override;
@@ -46,6 +52,9 @@ class DebugPage : public OptionPage {
  private:
   OptionBlock& Block() const;
   void EnableGoMain();
+  std::string ToolsetFolder() const;
+  int FolderKind() const;
+  bool RunSettingsDialog(const std::string& path, int code, const std::string& base);
 
   QRadioButton* m_sim;
   QRadioButton* m_target;
@@ -53,6 +62,8 @@ class DebugPage : public OptionPage {
   QPushButton* m_settings;
   std::vector<QCheckBox*> m_flags;
   QLineEdit* m_ini[2];
+  QPushButton* m_iniBrowse[2];
+  QPushButton* m_iniEdit[2];
   QLineEdit* m_dll[8];
   std::vector<DriverEntry> m_entries;
   std::map<std::string, std::string> m_settingsTexts;

@@ -30,6 +30,9 @@ FlashPage::FlashPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kFlash) {
   auto* grid = new QGridLayout(this);
   m_driver = new QRadioButton("Use Target Driver for Flash Programming", this);
   m_drivers = new QComboBox(this);
+  m_settings = new QPushButton("Settings", this);
+  m_settings->setAutoDefault(false);
+  connect(m_settings, &QPushButton::clicked, this, &FlashPage::RunFlashSettings);
   m_tool = new QRadioButton("Use External Tool for Flash Programming", this);
   m_command = new QLineEdit(this);
   m_command->setMaxLength(256);
@@ -39,6 +42,7 @@ FlashPage::FlashPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kFlash) {
   m_cpuDll = new QLabel(this);
   grid->addWidget(m_driver, 0, 0, 1, 2);
   grid->addWidget(m_drivers, 1, 1);
+  grid->addWidget(m_settings, 1, 2);
   grid->addWidget(m_tool, 2, 0, 1, 2);
   grid->addWidget(new QLabel("Command:", this), 3, 0);
   grid->addWidget(m_command, 3, 1);
@@ -69,6 +73,7 @@ FlashPage::FlashPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kFlash) {
     if (!Sheet().Drivers().Call(path, kCapFlash, &record, &cap) || cap == 0) continue;
     e.flashCap = cap;
     m_entries.push_back(e);
+    m_paths.push_back(path);
     m_drivers->addItem(ToQ(e.title), ToQ(e.path));
   }
 }
@@ -103,9 +108,32 @@ void FlashPage::Load() {
 void FlashPage::EnableGroups() {
   const bool driver = Flags() & 1;
   m_drivers->setEnabled(driver);
+  m_settings->setEnabled(driver);
   m_command->setEnabled(!driver);
   m_arguments->setEnabled(!driver);
   m_independent->setEnabled(!driver);
+}
+
+void FlashPage::RunFlashSettings() {
+  const int row = m_drivers->currentIndex();
+  if (row < 0 || row >= int(m_entries.size())) return;
+  const std::string& path = m_paths[std::size_t(row)];
+  const std::string base = DriverBaseName(m_entries[std::size_t(row)].path);
+  const auto kept = m_settingsTexts.find(base);
+  std::string buffer = kept == m_settingsTexts.end() ? std::string() : kept->second;
+  buffer.resize(kDriverSettingsSize, '\0');
+  ProjectRec* p = Session().Project();
+  const std::string config = DriverConfigFile(p ? p->folder.str() : "", p ? p->name.str() : "",
+                                              Session().Target() ? Session().Target()->name.str() : "");
+  DriverSettingsRecord record;
+  record.parentWindow = this;
+  record.dllPath = path.c_str();
+  record.baseName = base.c_str();
+  record.buffer = buffer.data();
+  record.configFile = config.c_str();
+  int32_t answer = 0;
+  if (Sheet().Drivers().Call(path, kCapFlashSettings, &record, &answer) && answer == 1)
+    m_settingsTexts[base] = std::string(buffer.c_str());
 }
 
 bool FlashPage::Leave() {

@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <map>
 #include <vector>
 
 #include "options/core/driver_caps.h"
@@ -29,6 +31,10 @@ class FlashPage : public OptionPage {
   QLineEdit* Arguments() const { return m_arguments; }
   QCheckBox* Independent() const { return m_independent; }
   QLabel* CpuDll() const { return m_cpuDll; }
+  QPushButton* Settings() const { return m_settings; }
+  // The selected driver's flash settings dialog.
+  void RunFlashSettings();
+  const std::map<std::string, std::string>& SettingsTexts() const { return m_settingsTexts; }
 
  protected:
   void Load() override;
@@ -47,6 +53,9 @@ class FlashPage : public OptionPage {
   QCheckBox* m_independent;
   QLabel* m_cpuDll;
   std::vector<DriverEntry> m_entries;  // the flash-capable drivers
+  std::vector<std::string> m_paths;     // where each is loaded from
+  QPushButton* m_settings;
+  std::map<std::string, std::string> m_settingsTexts;  // by driver base name
 };
 
 }  // namespace pm2

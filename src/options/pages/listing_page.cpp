@@ -60,6 +60,15 @@ ListingPage::ListingPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kListi
   grid->addWidget(m_length, 0, 3);
   grid->addWidget(new QLabel("Tab Space:", this), 0, 4);
   grid->addWidget(m_tab, 0, 5);
+  m_folderButton = new QPushButton("Select Folder for List Files...", this);
+  m_folderButton->setAutoDefault(false);
+  grid->addWidget(m_folderButton, 5, 0, 1, 3);
+  connect(m_folderButton, &QPushButton::clicked, this, [this] {
+    const std::string chosen = Sheet().Services().chooseFolder("Browse for Folder", Sheet().ProjectFolder() + m_folder);
+    if (chosen.empty()) return;
+    m_folder = Sheet().StoredPath(chosen);
+    UpdateLabels();
+  });
   QGridLayout* groups[3];
   for (int g = 0; g < 3; ++g) {
     auto* box = new QGroupBox(kGroups[g], this);
@@ -91,7 +100,7 @@ ListingPage::ListingPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kListi
     uint32_t v = 0;
     if (ReadNumberField(FromQ(m_tab->text()), 1, 16, &v)) Block().lst.lstByte = uint8_t(v);
   });
-  grid->setRowStretch(4, 1);
+  grid->setRowStretch(6, 1);
 }
 
 OptionBlock& ListingPage::Block() const { return *Session().TargetCopy(); }

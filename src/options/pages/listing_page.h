@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <vector>
 
 #include "options/pages/option_page.h"
@@ -24,6 +25,7 @@ class ListingPage : public OptionPage {
   QLineEdit* TabSpace() const { return m_tab; }
   // The box of a bit of the listing word.
   QCheckBox* BitBox(int bit) const { return m_bits[std::size_t(bit)]; }
+  QPushButton* FolderButton() const { return m_folderButton; }
 
  protected:
   void Load() override;
@@ -37,6 +39,7 @@ class ListingPage : public OptionPage {
   QLineEdit* m_length;
   QLineEdit* m_tab;
   QComboBox* m_macro;
+  QPushButton* m_folderButton;
   std::vector<QCheckBox*> m_bits;
   std::string m_folder;
 };

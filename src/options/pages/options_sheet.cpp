@@ -1,6 +1,7 @@
 #include "options/pages/options_sheet.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -13,6 +14,8 @@
 #include "project/environment/environment.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
+#include "project/text/path_text.h"
+#include "toolkit/controls/browse_edit.h"
 
 namespace pm2 {
 
@@ -25,6 +28,21 @@ OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, cons
     m_services.refuse = [this](const std::string& text) {
       QApplication::beep();
       QMessageBox::warning(this, windowTitle(), QString::fromLocal8Bit(text.c_str()));
+    };
+  }
+  if (!m_services.chooseFile) {
+    m_services.chooseFile = [this](const std::string& title, const std::string& filter, const std::string& folder) {
+      const QString path = QFileDialog::getOpenFileName(this, QString::fromLocal8Bit(title.c_str()),
+                                                        QString::fromLocal8Bit(folder.c_str()),
+                                                        SECBrowseFileEdit::ToQtFilter(filter));
+      return path.toLocal8Bit().toStdString();
+    };
+  }
+  if (!m_services.chooseFolder) {
+    m_services.chooseFolder = [this](const std::string& title, const std::string& folder) {
+      const QString path = QFileDialog::getExistingDirectory(this, QString::fromLocal8Bit(title.c_str()),
+                                                             QString::fromLocal8Bit(folder.c_str()));
+      return path.isEmpty() ? std::string() : (path + "/").toLocal8Bit().toStdString();
     };
   }
   if (!m_services.drivers) {
@@ -153,6 +171,16 @@ void OptionsSheet::RebuildFilePages() {
   RemovePagesFrom(1);
   AddPages(NodeToolPages(SetInput()));
   m_set = BuildPageSet(SetInput());
+}
+
+std::string OptionsSheet::ProjectFolder() const {
+  const ProjectRec* p = m_session.Project();
+  return p ? p->folder.str() : std::string();
+}
+
+std::string OptionsSheet::StoredPath(const std::string& path) const {
+  const std::string folder = ProjectFolder();
+  return folder.empty() ? path : MakeRelativePath(folder, path);
 }
 
 void OptionsSheet::ShowRefusal(const std::string& message) { m_services.refuse(message); }

@@ -33,6 +33,11 @@ struct SheetServices {
   DriverCaps* drivers = nullptr;                 // null: the real loader
   // Beep and message box of a refusal; replaceable by tests.
   std::function<void(const std::string&)> refuse;
+  // The file and folder questions ("" for Cancel); replaceable by tests.
+  // filter in the stored form "Text (*.x)|*.x|All files (*.*)|*.*||".
+  std::function<std::string(const std::string& title, const std::string& filter, const std::string& folder)>
+      chooseFile;
+  std::function<std::string(const std::string& title, const std::string& folder)> chooseFolder;
   // Runs a dialog a page opens modally; tests replace it to drive it.
   std::function<int(QDialog&)> runDialog;
   // Opens a file in the editor (the debug page's Edit buttons).
@@ -72,6 +77,10 @@ class OptionsSheet : public QDialog {
   // are made again.
   void RebuildFilePages();
   void ShowRefusal(const std::string& message);
+  // The project's folder (ends in a separator; "" without a project).
+  std::string ProjectFolder() const;
+  // A path as the project stores it: relative to the project's folder.
+  std::string StoredPath(const std::string& path) const;
 
   void accept() override;
   void reject() override;

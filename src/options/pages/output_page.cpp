@@ -35,7 +35,16 @@ OutputPage::OutputPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kOutput)
   m_name = new QLineEdit(this);
   m_name->setMaxLength(50);
   grid->addWidget(new QLabel("Name of Executable:", this), 0, 0);
-  grid->addWidget(m_name, 0, 1, 1, 3);
+  grid->addWidget(m_name, 0, 1, 1, 2);
+  m_folderButton = new QPushButton("Select Folder for Objects...", this);
+  m_folderButton->setAutoDefault(false);
+  grid->addWidget(m_folderButton, 0, 3);
+  connect(m_folderButton, &QPushButton::clicked, this, [this] {
+    const std::string chosen = Sheet().Services().chooseFolder("Browse for Folder", Sheet().ProjectFolder() + m_folder);
+    if (chosen.empty()) return;
+    m_folder = Sheet().StoredPath(chosen);
+    UpdateRadioTexts();
+  });
   m_exe = new QRadioButton(this);
   m_lib = new QRadioButton(this);
   grid->addWidget(m_exe, 1, 0, 1, 4);
@@ -77,7 +86,19 @@ OutputPage::OutputPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kOutput)
     m_prog[i] = new QLineEdit(after);
     m_prog[i]->setMaxLength(300);
     ag->addWidget(m_run[i], 1 + i, 0);
-    ag->addWidget(m_prog[i], 1 + i, 1, 1, 2);
+    ag->addWidget(m_prog[i], 1 + i, 1);
+    m_progBrowse[i] = new QPushButton("...", after);
+    m_progBrowse[i]->setAutoDefault(false);
+    ag->addWidget(m_progBrowse[i], 1 + i, 2);
+    QLineEdit* program = m_prog[i];
+    connect(m_progBrowse[i], &QPushButton::clicked, this, [this, program] {
+      const std::string chosen = Sheet().Services().chooseFile(
+          "Select an executable file", "Executables (*.exe;*.bat)|*.exe;*.bat|All files (*.*)|*.*||",
+          Sheet().ProjectFolder());
+      if (chosen.empty()) return;
+      // A path with a blank goes in double quotes.
+      program->setText(ToQ(chosen.find(' ') == std::string::npos ? chosen : "\"" + chosen + "\""));
+    });
   }
   grid->addWidget(after, 7, 0, 1, 4);
   grid->setRowStretch(8, 1);

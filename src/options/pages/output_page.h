@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include "options/pages/option_page.h"
@@ -34,6 +35,9 @@ class OutputPage : public OptionPage {
   QLineEdit* Fill() const { return m_fill; }
   QLineEdit* Offset() const { return m_offset; }
   QLineEdit* Program(int i) const { return m_prog[i]; }
+  QPushButton* FolderButton() const { return m_folderButton; }
+  QPushButton* ProgramBrowse(int i) const { return m_progBrowse[i]; }
+  const std::string& Folder() const { return m_folder; }
 
  protected:
   void Load() override;
@@ -64,6 +68,8 @@ class OutputPage : public OptionPage {
   QCheckBox* m_startDebug;
   QCheckBox* m_run[2];
   QLineEdit* m_prog[2];
+  QPushButton* m_progBrowse[2];
+  QPushButton* m_folderButton;
   QCheckBox* m_batch;
   std::string m_folder;  // the output folder, written back on leaving
 };
