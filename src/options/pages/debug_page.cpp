@@ -65,7 +65,11 @@ DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m
     m_ini[column]->setMaxLength(260);
     m_iniBrowse[column] = new QPushButton("...", box);
     m_iniEdit[column] = new QPushButton("Edit...", box);
-    for (QPushButton* b : {m_iniBrowse[column], m_iniEdit[column]}) b->setAutoDefault(false);
+    for (QPushButton* b : {m_iniBrowse[column], m_iniEdit[column]}) {
+      b->setAutoDefault(false);
+      b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+    m_iniBrowse[column]->setFixedWidth(m_iniBrowse[column]->fontMetrics().horizontalAdvance("...") + 16);
     g->addWidget(new QLabel("Initialization File:", box), 7, 0);
     auto* iniRow = new QHBoxLayout;
     iniRow->addWidget(m_ini[column], 1);
