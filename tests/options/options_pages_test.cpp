@@ -421,6 +421,33 @@ const HexRow kHexRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, HexRanges, ::testing::ValuesIn(kHexRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct MergeRow {
+  const char* name;
+  uint8_t hexsel;
+  uint32_t bankedStart, bankedSize;
+  bool enabled;
+};
+class MergeBox : public SheetTest, public ::testing::WithParamInterface<MergeRow> {};
+TEST_P(MergeBox, NeedsTheSecondFormatAndTheUpperBankedHalf) {
+  UseToolset(kToolset51, 0x8000 | 0x2000);
+  m_target->pOpts->out.HEXSEL = GetParam().hexsel;
+  m_target->pOpts->t51.RCB51 = {0, GetParam().bankedStart, GetParam().bankedSize};
+  Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  QCheckBox* merge = nullptr;
+  for (QCheckBox* b : page->findChildren<QCheckBox*>())
+    if (b->text().startsWith("Merge")) merge = b;
+  ASSERT_NE(merge, nullptr);
+  EXPECT_EQ(merge->isEnabled(), GetParam().enabled);
+}
+const MergeRow kMergeRows[] = {
+    {"UpperHalfSecondFormat", 1, 0x8000, 0x8000, true},
+    {"FirstFormat", 0, 0x8000, 0x8000, false},
+    {"OtherArea", 1, 0x4000, 0xC000, false},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, MergeBox, ::testing::ValuesIn(kMergeRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(SheetTest, NegativeOffsetIsStoredSignedAndShownAgain) {
   UseToolset(kToolset166);
   OptionsSheet& sheet = Open(m_target);
