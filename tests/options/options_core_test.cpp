@@ -440,5 +440,49 @@ TEST_F(Session, PreviewSeesThePageCopyAndLeavesTheProjectAsItWas) {
   EXPECT_EQ(FindTargetOptions(m_file->pOpts, m_target), nullptr);
 }
 
+TEST_F(Session, FilePreviewMergesTheGroupsOverrideWithItsOwn) {
+  {
+    OptionsSession group;
+    std::string error;
+    ASSERT_TRUE(group.Begin(m_project, m_group, &error));
+    group.NodeCopy()->cGnu.ACDEFN = OptString::Pooled("FROM_GROUP", kPoolProject);
+    ASSERT_TRUE(group.Commit());
+  }
+  OptionsSession file;
+  std::string error;
+  ASSERT_TRUE(file.Begin(m_project, m_file, &error));
+  OptionBlock page = *file.NodeCopy();
+  page.cGnu.ACDEFN = OptString("FROM_FILE");
+  PreviewContextPtr ctx = NewPreviewContext("");
+  const std::string line(BuildPreview(*ctx, file, PreviewTool::kGnuCc, &page));
+  EXPECT_NE(line.find("FROM_GROUP"), std::string::npos) << line;
+  EXPECT_NE(line.find("FROM_FILE"), std::string::npos) << line;
+  // The target's own line knows neither.
+  OptionsSession target;
+  ASSERT_TRUE(target.Begin(m_project, m_target, &error));
+  const std::string targetLine(BuildPreview(*ctx, target, PreviewTool::kGnuCc, nullptr));
+  EXPECT_EQ(targetLine.find("FROM_GROUP"), std::string::npos) << targetLine;
+}
+
+struct PreviewToolRow {
+  const char* name;
+  PageId page;
+  uint16_t toolset;
+  PreviewTool tool;
+};
+class PreviewTools : public ::testing::TestWithParam<PreviewToolRow> {};
+TEST_P(PreviewTools, PageShowsItsTool) {
+  EXPECT_EQ(PreviewToolOf(GetParam().page, GetParam().toolset), GetParam().tool);
+}
+const PreviewToolRow kPreviewToolRows[] = {
+    {"ExtendedLinkerOf51", PageId::kLocate251, 0, PreviewTool::kNX51},
+    {"LinkerOf251", PageId::kMisc251, 1, PreviewTool::kN251},
+    {"WX51IsThe51Assembler", PageId::kAsm251, 0, PreviewTool::kW51},
+    {"GnuLinker", PageId::kArmGnuLinker, 3, PreviewTool::kGnuLd},
+    {"OutputHasNone", PageId::kOutput, 0, PreviewTool::kNone},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, PreviewTools, ::testing::ValuesIn(kPreviewToolRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace pm2

@@ -71,10 +71,9 @@ PreviewContextPtr NewPreviewContext(const std::string& toolsFolder) {
   return ctx;
 }
 
-PreviewTool PreviewToolOf(PageId page, uint16_t toolset, uint32_t x51) {
+PreviewTool PreviewToolOf(PageId page, uint16_t toolset) {
   if (page == PageId::kLocate251 || page == PageId::kMisc251)
     return toolset == 1 ? PreviewTool::kN251 : PreviewTool::kNX51;
-  (void)x51;
   for (const PageTool& p : kPageTools)
     if (p.page == page) return p.tool;
   return PreviewTool::kNone;

@@ -26,7 +26,7 @@ enum class PreviewTool : uint8_t {
 };
 
 // The tool whose line a page shows; kNone for pages without a preview.
-PreviewTool PreviewToolOf(PageId page, uint16_t toolset, uint32_t x51);
+PreviewTool PreviewToolOf(PageId page, uint16_t toolset);
 
 // A command-line context of its own for a sheet's previews (the build
 // keeps its own); windows hold it without seeing the builder's header.

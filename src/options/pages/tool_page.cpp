@@ -190,8 +190,7 @@ const ToolPageSpec* FindToolPageSpec(PageId id) {
 }
 
 ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : OptionPage(sheet, id), m_spec(spec) {
-  const OptionBlock* target = Session().TargetCopy();
-  m_tool = PreviewToolOf(id, Session().Toolset(), target ? target->t51.T51FL : 0);
+  m_tool = PreviewToolOf(id, Session().Toolset());
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
   layout->addLayout(form);
