@@ -369,6 +369,17 @@ TEST_F(Session, TargetCopyChangesTheProjectOnlyOnCommit) {
   EXPECT_EQ(m_target->pOpts->owner, m_target);
 }
 
+TEST_F(Session, TheApplicationsEditedBlocksNameTheCopiesWhileTheSheetRuns) {
+  OptionsSession s;
+  std::string error;
+  ASSERT_TRUE(s.Begin(m_project, m_file, &error));
+  EXPECT_EQ(theApp().m_pEditTargetOpts, s.TargetCopy());
+  EXPECT_EQ(theApp().m_pEditFileOpts, s.NodeCopy());
+  s.Rollback();
+  EXPECT_EQ(theApp().m_pEditTargetOpts, m_target->pOpts);
+  EXPECT_EQ(theApp().m_pEditFileOpts, nullptr);
+}
+
 TEST_F(Session, UnchangedCommitReportsNoChange) {
   OptionsSession s;
   std::string error;

@@ -120,6 +120,12 @@ void OptionsSession::MakeCopies() {
     }
     m_nodeSnapshot = *m_nodeCopy;
   }
+  // The application's edited blocks name the copies while the sheet runs.
+  AppState& app = theApp();
+  SelectEditedOptions(m_node);
+  app.m_pEditTargetOpts = m_targetCopy;
+  if (Kind() == kKindGroup) app.m_pEditGroupOpts = m_nodeCopy;
+  if (Kind() == kKindFile) app.m_pEditFileOpts = m_nodeCopy;
 }
 
 void OptionsSession::RestartAfterDeviceChange() { MakeCopies(); }
@@ -172,6 +178,7 @@ bool OptionsSession::Commit() {
     }
   }
   if (FileRec* f = File(); f && f->type != m_savedFileType) changed = true;
+  SelectEditedOptions(m_node);
   m_begun = false;
   return changed;
 }
@@ -184,6 +191,7 @@ void OptionsSession::Rollback() {
   m_target->next = next;
   if (savedBlock) *savedBlock = m_savedTargetBlock;
   if (FileRec* f = File()) f->type = m_savedFileType;
+  SelectEditedOptions(m_node);
   m_begun = false;
 }
 
