@@ -78,9 +78,11 @@ OutputPage::OutputPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kOutput)
   m_beep = new QCheckBox("Beep When Complete", after);
   m_startDebug = new QCheckBox("Start Debugging", after);
   m_batch = new QCheckBox("Create Batch File", after);
+  m_runDebugger = new QCheckBox("Run Target Debugger", after);
   ag->addWidget(m_beep, 0, 0);
   ag->addWidget(m_startDebug, 0, 1);
   ag->addWidget(m_batch, 0, 2);
+  ag->addWidget(m_runDebugger, 3, 0);
   for (int i = 0; i < 2; ++i) {
     m_run[i] = new QCheckBox(QString("Run User Program #%1").arg(i + 1), after);
     m_prog[i] = new QLineEdit(after);
@@ -122,6 +124,8 @@ OutputPage::OutputPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kOutput)
       {m_run[1], [](OptionBlock& b, bool v) { b.out.flags.RUNUSR1 = v; }},
       {m_browse, [](OptionBlock& b, bool v) { b.out.flags.BROWSE = v; }},
       {m_merge, [](OptionBlock& b, bool v) { b.out.flags.MG32K = v; }},
+      // The target debugger run after a build: the box writes its bit too.
+      {m_runDebugger, [](OptionBlock& b, bool v) { b.out.flags.bit6 = v; }},
       {m_startDebug, [](OptionBlock& b, bool v) { b.dbg.flags = v ? b.dbg.flags | kDebugStartBit : b.dbg.flags & ~kDebugStartBit; }},
       {m_batch, [](OptionBlock& b, bool v) { b.out.TGMORE = v ? b.out.TGMORE | 1 : b.out.TGMORE & ~1u; }},
   };
@@ -172,6 +176,7 @@ void OutputPage::Load() {
   m_run[1]->setChecked(b.out.flags.RUNUSR1);
   m_browse->setChecked(b.out.flags.BROWSE);
   m_merge->setChecked(b.out.flags.MG32K);
+  m_runDebugger->setChecked(b.out.flags.bit6);
   m_startDebug->setChecked(b.dbg.flags & kDebugStartBit);
   m_batch->setChecked(b.out.TGMORE & 1);
   m_prog[0]->setText(ToQ(b.out.RUNUSR[0].str()));

@@ -71,6 +71,7 @@ class OutputPage : public OptionPage {
   QPushButton* m_progBrowse[2];
   QPushButton* m_folderButton;
   QCheckBox* m_batch;
+  QCheckBox* m_runDebugger;
   std::string m_folder;  // the output folder, written back on leaving
 };
 
