@@ -75,7 +75,7 @@ const PageRow kPages[] = {
 OptionPage* MakeOptionPage(OptionsSheet& sheet, PageId id) {
   for (const PageRow& r : kPages)
     if (r.id == id) return r.make(sheet);
-  return new ToolPage(sheet, id, FindToolPageSpec(id));
+  return new ToolPage(sheet, id, FindToolPageRow(id));
 }
 
 }  // namespace pm2

@@ -35,7 +35,7 @@ constexpr int kPlain = -1, kDef = int(ListMode::kDefine), kUndef = int(ListMode:
 
 #define PM2_FIELD(expr) [](OptionBlock& b) -> OptString& { return b.expr; }
 
-const ToolPageSpec kSpecs[] = {
+const ToolPageRow kToolPages[] = {
     {PageId::kArmGnuCompiler,
      {{"Optimi&zation:", GnuCcWord, SetGnuCcWord, 12, 8, kGnuOptimize},
       {"&Warnings:", GnuCcWord, SetGnuCcWord, 20, 8, kGnuWarnings},
@@ -183,13 +183,13 @@ std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
 }  // namespace
 
-const ToolPageSpec* FindToolPageSpec(PageId id) {
-  for (const ToolPageSpec& s : kSpecs)
+const ToolPageRow* FindToolPageRow(PageId id) {
+  for (const ToolPageRow& s : kToolPages)
     if (s.id == id) return &s;
   return nullptr;
 }
 
-ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : OptionPage(sheet, id), m_spec(spec) {
+ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageRow* row) : OptionPage(sheet, id), m_row(row) {
   m_tool = PreviewToolOf(id, Session().Toolset());
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
@@ -205,9 +205,9 @@ ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : O
     connect(m_banking, &QPushButton::clicked, this, &ToolPage::RunBankWizard);
     form->addRow(m_banking);
   }
-  if (spec) {
-    for (std::size_t i = 0; i < spec->words.size(); ++i) {
-      const ToolWordField& w = spec->words[i];
+  if (row) {
+    for (std::size_t i = 0; i < row->words.size(); ++i) {
+      const ToolWordField& w = row->words[i];
       if (w.rows.empty()) {
         TriBox* box = NewTriBox(ToQ(w.label));
         connect(box, &QCheckBox::stateChanged, this, [this, i] { ReadWord(int(i)); });
@@ -220,8 +220,8 @@ ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec) : O
         m_words.push_back(combo);
       }
     }
-    for (std::size_t i = 0; i < spec->texts.size(); ++i) {
-      const ToolTextField& t = spec->texts[i];
+    for (std::size_t i = 0; i < row->texts.size(); ++i) {
+      const ToolTextField& t = row->texts[i];
       auto* edit = new QLineEdit(this);
       edit->setMaxLength(kTextLimit);
       // Each change converts only its own edit's text for the preview.
@@ -300,9 +300,9 @@ void ToolPage::Load() {
   m_copy = *EditedBlock();
   if (m_banking) m_banking->setEnabled((Session().TargetCopy()->t51.T51FL & 0x2000) != 0);
   if (const ClockRow* c = FindClock(Id())) m_clock->setText(ToQ(ClockEditText(c->clock(m_copy)).c_str()));
-  if (m_spec) {
-    for (std::size_t i = 0; i < m_spec->words.size(); ++i) {
-      const ToolWordField& w = m_spec->words[i];
+  if (m_row) {
+    for (std::size_t i = 0; i < m_row->words.size(); ++i) {
+      const ToolWordField& w = m_row->words[i];
       const uint32_t v = GetBitField(w.get(m_copy), w.shift, w.width);
       if (auto* box = qobject_cast<QCheckBox*>(m_words[i])) {
         SetTri(box, v);
@@ -314,14 +314,14 @@ void ToolPage::Load() {
         combo->setCurrentIndex(combo->findData(int(v)));
       }
     }
-    for (std::size_t i = 0; i < m_spec->texts.size(); ++i)
-      m_texts[i]->setText(ToQ(m_spec->texts[i].field(m_copy).c_str()));
+    for (std::size_t i = 0; i < m_row->texts.size(); ++i)
+      m_texts[i]->setText(ToQ(m_row->texts[i].field(m_copy).c_str()));
   }
 }
 
 void ToolPage::ReadWord(int i) {
   if (Loading()) return;
-  const ToolWordField& w = m_spec->words[std::size_t(i)];
+  const ToolWordField& w = m_row->words[std::size_t(i)];
   uint32_t v = 0;
   if (auto* box = qobject_cast<QCheckBox*>(m_words[std::size_t(i)]))
     v = TriOf(box);
@@ -338,12 +338,12 @@ void ToolPage::UpdatePreview() {
   // then the stored ones come back.
   const std::size_t n = m_texts.size();
   for (std::size_t i = 0; i < n; ++i) {
-    OptString& field = m_spec->texts[i].field(m_copy);
+    OptString& field = m_row->texts[i].field(m_copy);
     m_savedTexts[i] = field;
     field = OptString(m_previewTexts[i].c_str());
   }
   const std::string_view line = BuildPreview(Sheet().PreviewContext(), Session(), m_tool, &m_copy);
-  for (std::size_t i = 0; i < n; ++i) m_spec->texts[i].field(m_copy) = m_savedTexts[i];
+  for (std::size_t i = 0; i < n; ++i) m_row->texts[i].field(m_copy) = m_savedTexts[i];
   m_preview->SetText(QString::fromLocal8Bit(line.data(), qsizetype(line.size())));
 }
 
@@ -358,7 +358,7 @@ bool ToolPage::Leave() {
     else if (!ParseClockMHz(text, &hz))
       return Refuse(m_clock, kBadClockMessage);
   }
-  if (!m_spec) {
+  if (!m_row) {
     if (clock) {
       clock->clock(m_copy) = hz;
       clock->writeBack(*EditedBlock(), m_copy);
@@ -367,7 +367,7 @@ bool ToolPage::Leave() {
   }
   std::vector<std::string> values(m_texts.size());
   for (std::size_t i = 0; i < m_texts.size(); ++i) {
-    const ToolTextField& t = m_spec->texts[i];
+    const ToolTextField& t = m_row->texts[i];
     const std::string text = FromQ(m_texts[i]->text());
     OptString& stored = t.field(m_copy);
     if (t.list >= 0) {
@@ -380,29 +380,29 @@ bool ToolPage::Leave() {
     }
   }
   for (std::size_t i = 0; i < m_texts.size(); ++i) {
-    OptString& stored = m_spec->texts[i].field(m_copy);
+    OptString& stored = m_row->texts[i].field(m_copy);
     if (values[i].empty())
       stored = OptString();
     else if (stored.view() != values[i])
       stored = OptString::Pooled(values[i], kPoolProject);
   }
   if (clock) clock->clock(m_copy) = hz;
-  m_spec->writeBack(*EditedBlock(), m_copy);
+  m_row->writeBack(*EditedBlock(), m_copy);
   if (clock) clock->writeBack(*EditedBlock(), m_copy);
   return true;
 }
 
 void ToolPage::Defaults() {
-  if (!m_spec) {
+  if (!m_row) {
     // The target pages: the target sub-record from the device again.
     if (FindClock(Id())) InitTargetSubRecord(*EditedBlock(), Session().Target(), Session().Toolset());
     Activate();
     return;
   }
-  m_spec->defaults(*EditedBlock(), Session().Target(), Session().Level());
+  m_row->defaults(*EditedBlock(), Session().Target(), Session().Level());
   // A group's or file's defaults inherit everything: its texts go empty.
   if (NodeLevel())
-    for (const ToolTextField& t : m_spec->texts) t.field(*EditedBlock()) = OptString();
+    for (const ToolTextField& t : m_row->texts) t.field(*EditedBlock()) = OptString();
   Activate();
 }
 

@@ -37,7 +37,7 @@ struct ToolWordField {
   std::vector<const char*> rows;  // a choice's rows for values 1, 2 ... (0 is "<default>")
 };
 
-struct ToolPageSpec {
+struct ToolPageRow {
   PageId id;
   std::vector<ToolWordField> words;
   std::vector<ToolTextField> texts;
@@ -46,12 +46,12 @@ struct ToolPageSpec {
 };
 
 // The row of a page id, or null.
-const ToolPageSpec* FindToolPageSpec(PageId id);
+const ToolPageRow* FindToolPageRow(PageId id);
 
 class ToolPage : public OptionPage {
   Q_OBJECT
  public:
-  ToolPage(OptionsSheet& sheet, PageId id, const ToolPageSpec* spec);
+  ToolPage(OptionsSheet& sheet, PageId id, const ToolPageRow* row);
 
   bool Leave() override;
   void Defaults() override;
@@ -77,7 +77,7 @@ class ToolPage : public OptionPage {
   void ReadWord(int i);
   OptionBlock* EditedBlock() const;
 
-  const ToolPageSpec* m_spec;
+  const ToolPageRow* m_row;
   PreviewTool m_tool = PreviewTool::kNone;
   OptionBlock m_copy;
   std::vector<QWidget*> m_words;
