@@ -12,6 +12,7 @@
 #include "project/dialogs/file_type_dialog.h"
 #include "project/dialogs/old_project_import.h"
 #include "project/dialogs/project_sheet.h"
+#include "options/pages/options_command.h"
 #include "project/edit/startup_copy.h"
 #include "project/environment/environment.h"
 #include "project/model/app_state.h"
@@ -74,6 +75,36 @@ ProjectCommandsExt::ProjectCommandsExt(CMainFrame& frame, ShellApp& app) : m_fra
   frame.OnCommand(cmd::kAddFiles, [this](CommandId) { OnAddFilesToGroup(); });
   frame.OnCommand(kCmdFileExtensions, [this](CommandId) { OnFileExtensions(); });
   frame.OnUpdate(kCmdFileExtensions, [this](CommandState& s) { s.Enable(m_app.Project() != nullptr); });
+  frame.OnCommand(cmd::kOptionsForItem, [this](CommandId) { OnOptions(false, false); });
+  frame.OnCommand(cmd::kOptionsForTarget, [this](CommandId) { OnOptions(true, false); });
+  frame.OnCommand(35415, [this](CommandId) { OnOptions(true, true); });
+}
+
+void ProjectCommandsExt::OnOptions(bool currentTarget, bool flashPage) {
+  ProjectRec* p = m_app.Project();
+  OptionsRequest r;
+  r.project = p;
+  r.node = currentTarget && p ? p->curTarget : m_app.m_pSelItem;
+  r.busy = m_app.HasState(kStateBusy);
+  r.openOnFlash = flashPage;
+  r.parent = &m_frame;
+  r.services.environment = m_app.State().m_pEnvironment;
+  r.services.databases = Databases(m_app);
+  r.services.openFile = [this](const std::string& path) { m_frame.OpenDocument(path); };
+  r.message = [this](const std::string& text, int kind) {
+    m_app.Dialogs().Beep();
+    if (!text.empty()) m_app.Dialogs().MessageBox(text, kind);
+  };
+  r.run = m_runOptionsSheet;
+  const OptionsOutcome outcome = RunOptionsCommand(r);
+  if (outcome == OptionsOutcome::kRefused) return;
+  if (outcome == OptionsOutcome::kChanged) {
+    m_app.SaveProject();
+    // The next build's log follows a changed output folder or name.
+    m_app.SetBuildLogName(nullptr);
+  }
+  m_app.m_pSelItem = nullptr;
+  Refill();
 }
 
 void ProjectCommandsExt::Refill() {

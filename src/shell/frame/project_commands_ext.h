@@ -15,6 +15,7 @@
 namespace pm2 {
 
 class FileTypesPage;
+class OptionsSheet;
 struct ProjectRec;
 
 // The Project menu's "File Extensions..." item.
@@ -58,6 +59,12 @@ class ProjectCommandsExt {
   void OnAddFilesToGroup();
   // The project's file-type filters; OK stores them in the project.
   void OnFileExtensions();
+  // The options sheet of the selected item (32707), of the current target
+  // (35051), or of the current target on its flash page (35415); OK saves
+  // the project.
+  void OnOptions(bool currentTarget, bool flashPage);
+  // Drives the options sheet instead of running it modally (tests).
+  std::function<int(OptionsSheet&)> m_runOptionsSheet;
   // Raised by a new project (1) and its device (2), so the importer knows
   // both steps happened.
   int CreationCounter() const { return m_created; }

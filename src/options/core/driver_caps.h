@@ -1,0 +1,98 @@
+// The debug and flash pages' view of the driver libraries: the target
+// drivers that the environment file lists per toolset, the paths they are
+// loaded from, and the drivers' capability export "DllPm3Cap" (code,
+// argument) behind a small interface, so the pages can be tested with a
+// fake and the real loader stays in one place.
+//
+// Codes: 2 the family identifier; 1 the settings dialog (argument: a
+// DriverSettingsRecord, or a short record from the CPU and driver DLL
+// buttons), 1 = new settings text; 3 (parameter text) nonzero when the
+// device has configuration options; 4 the dialog DLL's configuration
+// dialog; 100 nonzero when the driver can program flash; 110 its flash
+// settings dialog.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "project/environment/environment.h"
+
+namespace pm2 {
+
+
+inline constexpr uint32_t kDriverSettingsSize = 16384;
+
+enum DriverCapCode : int {
+  kCapSettings = 1,
+  kCapFamily = 2,
+  kCapHasConfig = 3,
+  kCapConfigDialog = 4,
+  kCapFlash = 100,
+  kCapFlashSettings = 110,
+};
+
+// Handed to codes 1, 4, 100 and 110, fields in this order.
+struct DriverSettingsRecord {
+  void* parentWindow = nullptr;
+  const char* dllPath = nullptr;
+  uint32_t bufferSize = kDriverSettingsSize;
+  const char* baseName = nullptr;
+  char* buffer = nullptr;
+  const char* configFile = nullptr;
+};
+
+// Handed to code 1 by the CPU and driver DLL buttons.
+struct DriverShortRecord {
+  void* parentWindow = nullptr;
+  const char* toolsetFolder = nullptr;
+  void* library = nullptr;  // the loaded library, when the caller has it
+};
+
+class DriverCaps {
+ public:
+  virtual ~DriverCaps() = default;
+  // Loads the library, calls its export with the code and frees it again.
+  // False (and *error set to the message) when the library does not load
+  // or lacks the export; *result gets the export's answer.
+  virtual bool Call(const std::string& dllPath, int code, void* argument, int32_t* result) = 0;
+};
+
+// The real loader: dlopen, with "X.DLL" looked up as X.so or libX.so in
+// the same folder, ignoring case.
+class LoadedDriverCaps : public DriverCaps {
+ public:
+  bool Call(const std::string& dllPath, int code, void* argument, int32_t* result) override;
+};
+
+struct DriverEntry {
+  std::string title;  // "<untitled>" for an empty description
+  std::string path;   // as the environment file gives it
+  int32_t flashCap = 0;
+};
+
+// The toolset's drivers, at most 40, stopping at the first without a path.
+std::vector<DriverEntry> ToolsetDrivers(const ToolsetInfo* toolset);
+
+// True when the family identifier a driver answers belongs to the toolset
+// (51: 8563, 8051, 8307; 251: 80251; 166: 80167; ARM: 7).
+bool FamilyMatches(uint16_t toolset, int32_t identifier);
+
+// The 51 family's dialog libraries answer only 8051 or 8307.
+bool DialogFamilyMatches(uint16_t toolset, int32_t identifier);
+
+// The file name of an entry without folder (after the last "\", "/" or ":").
+std::string DriverFileName(const std::string& path);
+// The file name without its extension.
+std::string DriverBaseName(const std::string& path);
+// The path a driver is loaded from: an absolute entry as it is; else by
+// the toolset's driver-folder kind 1 "<folder><base>\Debug\<base>.dll",
+// 2 "<folder><base>\Release\<base>.dll", otherwise "<folder><entry>".
+std::string DriverLoadPath(const std::string& entry, const std::string& toolsetFolder, int folderKind);
+// A dialog library's path: the same rules with "<folder>BIN\<entry>" last.
+std::string DialogLoadPath(const std::string& entry, const std::string& toolsetFolder, int folderKind);
+// "<project folder><project name>_<target name>.cfg".
+std::string DriverConfigFile(const std::string& projectFolder, const std::string& projectName,
+                             const std::string& targetName);
+
+}  // namespace pm2

@@ -1,0 +1,29 @@
+// The flash page's external tool command and the folder list dialog's
+// list text: how a stored text splits into its parts and joins again.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pm2 {
+
+struct ToolCommand {
+  std::string program;
+  std::string arguments;
+};
+
+// FLASH3's stored form "\"program\" (arguments)": a leading double quote
+// runs the program to the closing quote, else it runs to the first "(";
+// trailing blanks are cut; after blanks and tabs a "(" starts the
+// arguments, which run to the matching ")" (nested pairs are kept).
+ToolCommand SplitToolCommand(std::string_view stored);
+std::string JoinToolCommand(const ToolCommand& command);
+
+// A folder list split at any of the separator characters, empty pieces
+// left out.
+std::vector<std::string> SplitFolderList(std::string_view text, std::string_view separators);
+// Rows trimmed of blanks, empty ones skipped, joined by the first separator.
+std::string JoinFolderList(const std::vector<std::string>& rows, std::string_view separators);
+
+}  // namespace pm2

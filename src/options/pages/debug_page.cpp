@@ -1,0 +1,263 @@
+#include "options/pages/debug_page.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+
+#include "options/core/options_session.h"
+#include "options/pages/options_sheet.h"
+#include "project/environment/environment.h"
+#include "project/model/option_defaults.h"
+#include "project/text/path_text.h"
+#include "project/text/pool.h"
+
+namespace pm2 {
+
+namespace {
+
+QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
+std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+// The flag bits of the two columns: simulator (bits 2-8), target (9-15).
+const char* const kColumnTexts[] = {"Load Application at Startup", "Go till main()", "Breakpoints",
+                                    "Watchpoints", "Memory Display", "Functions", "Toolbox"};
+const char* const kDllLabels[] = {"CPU DLL:", "Parameter:", "Dialog DLL:", "Parameter:",
+                                  "Driver DLL:", "Parameter:", "Dialog DLL:", "Parameter:"};
+
+void SetStored(OptString& stored, const std::string& text) {
+  if (text.empty())
+    stored = OptString();
+  else if (stored.view() != text)
+    stored = OptString::Pooled(text, kPoolProject);
+}
+
+}  // namespace
+
+DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m_flags(16, nullptr) {
+  auto* grid = new QGridLayout(this);
+  m_sim = new QRadioButton("Use Simulator", this);
+  m_target = new QRadioButton("Use:", this);
+  m_drivers = new QComboBox(this);
+  m_settings = new QPushButton("Settings", this);
+  m_settings->setAutoDefault(false);
+  grid->addWidget(m_sim, 0, 0);
+  auto* driverRow = new QHBoxLayout;
+  driverRow->addWidget(m_target);
+  driverRow->addWidget(m_drivers, 1);
+  driverRow->addWidget(m_settings);
+  grid->addLayout(driverRow, 0, 1);
+  for (int column = 0; column < 2; ++column) {
+    auto* box = new QGroupBox(column == 0 ? "Simulator" : "Target Debugger", this);
+    auto* g = new QGridLayout(box);
+    for (int i = 0; i < 7; ++i) {
+      const int bit = 2 + column * 7 + i;
+      auto* check = new QCheckBox(kColumnTexts[i], box);
+      m_flags[std::size_t(bit)] = check;
+      g->addWidget(check, i, 0, 1, 2);
+      connect(check, &QCheckBox::toggled, this, [this, bit](bool on) {
+        if (Loading()) return;
+        uint32_t& w = Block().dbg.flags;
+        w = on ? w | (1u << bit) : w & ~(1u << bit);
+        EnableGoMain();
+      });
+    }
+    m_ini[column] = new QLineEdit(box);
+    m_ini[column]->setMaxLength(260);
+    m_iniBrowse[column] = new QPushButton("...", box);
+    m_iniEdit[column] = new QPushButton("Edit...", box);
+    for (QPushButton* b : {m_iniBrowse[column], m_iniEdit[column]}) {
+      b->setAutoDefault(false);
+      b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+    m_iniBrowse[column]->setFixedWidth(m_iniBrowse[column]->fontMetrics().horizontalAdvance("...") + 16);
+    g->addWidget(new QLabel("Initialization File:", box), 7, 0);
+    auto* iniRow = new QHBoxLayout;
+    iniRow->addWidget(m_ini[column], 1);
+    iniRow->addWidget(m_iniBrowse[column]);
+    iniRow->addWidget(m_iniEdit[column]);
+    g->addLayout(iniRow, 8, 0, 1, 2);
+    QLineEdit* ini = m_ini[column];
+    QPushButton* edit = m_iniEdit[column];
+    connect(ini, &QLineEdit::textChanged, edit, [edit](const QString& t) { edit->setEnabled(!t.trimmed().isEmpty()); });
+    connect(edit, &QPushButton::clicked, this, [this, ini] {
+      if (Sheet().Services().openFile) Sheet().Services().openFile(FromQ(ini->text().trimmed()));
+    });
+    const char* title = column == 0 ? "Select Simulator Initialization File" : "Select Target Debugger Initialization File";
+    connect(m_iniBrowse[column], &QPushButton::clicked, this, [this, ini, title] {
+      const std::string chosen =
+          Sheet().Services().chooseFile(title, "Ini Files (*.ini)|*.ini|All Files (*.*)|*.*||", Sheet().ProjectFolder());
+      if (!chosen.empty()) ini->setText(ToQ(Sheet().StoredPath(chosen)));
+    });
+    for (int i = 0; i < 4; ++i) {
+      QLineEdit*& edit = m_dll[column * 4 + i];
+      edit = new QLineEdit(box);
+      edit->setMaxLength(i % 2 ? 128 : 260);
+      g->addWidget(new QLabel(kDllLabels[column * 4 + i], box), 9 + i, 0);
+      g->addWidget(edit, 9 + i, 1);
+    }
+    auto* settings = new QPushButton(column == 0 ? "CPU DLL Settings" : "Driver DLL Settings", box);
+    settings->setAutoDefault(false);
+    connect(settings, &QPushButton::clicked, this, [this, column] { RunDllSettings(column); });
+    g->addWidget(settings, 13, 0);
+    if (column == 0) {
+      auto* dialogSettings = new QPushButton("Dialog DLL Settings", box);
+      dialogSettings->setAutoDefault(false);
+      connect(dialogSettings, &QPushButton::clicked, this, &DebugPage::RunDialogDllSettings);
+      g->addWidget(dialogSettings, 13, 1);
+    }
+    grid->addWidget(box, 1, column);
+  }
+  grid->setRowStretch(2, 1);
+  connect(m_sim, &QRadioButton::toggled, this, [this](bool on) {
+    if (Loading()) return;
+    uint32_t& w = Block().dbg.flags;
+    w = (w & ~3u) | (on ? 1u : 2u);
+  });
+  connect(m_settings, &QPushButton::clicked, this, &DebugPage::RunDriverSettings);
+
+  // The driver list of the environment file, selected by the stored path
+  // or else by the file name of the device's driver.
+  m_entries = ToolsetDrivers(Sheet().ToolsetEnvironment());
+  for (const DriverEntry& e : m_entries) m_drivers->addItem(ToQ(e.title), ToQ(e.path));
+  const std::string stored = Block().dbg.str[kDbgDriverText].str();
+  int selected = -1;
+  for (std::size_t i = 0; i < m_entries.size() && selected < 0; ++i)
+    if (!stored.empty() && m_entries[i].path == stored) selected = int(i);
+  if (selected < 0 && Session().Target()) {
+    const std::string flashDriver = DriverFileName(Session().Target()->FLASHDR.str());
+    for (std::size_t i = 0; i < m_entries.size() && selected < 0; ++i)
+      if (!flashDriver.empty() && DriverFileName(m_entries[i].path) == flashDriver) selected = int(i);
+  }
+  m_drivers->setCurrentIndex(selected);
+}
+
+OptionBlock& DebugPage::Block() const { return *Session().TargetCopy(); }
+
+void DebugPage::Load() {
+  const OptionBlock& b = Block();
+  m_sim->setChecked(b.dbg.flags & 1);
+  m_target->setChecked(!(b.dbg.flags & 1));
+  for (int bit = 2; bit < 16; ++bit) m_flags[std::size_t(bit)]->setChecked((b.dbg.flags >> bit) & 1);
+  m_ini[0]->setText(ToQ(b.dbg.str[kDbgSimIniText].str()));
+  m_ini[1]->setText(ToQ(b.dbg.str[kDbgTargetIniText].str()));
+  for (int i = 0; i < 2; ++i) m_iniEdit[i]->setEnabled(!m_ini[i]->text().trimmed().isEmpty());
+  if (TargetRec* t = Session().Target())
+    for (int i = 0; i < 8; ++i) m_dll[i]->setText(ToQ(t->OPTDL[i].str()));
+  EnableGoMain();
+}
+
+void DebugPage::EnableGoMain() {
+  m_flags[3]->setEnabled(m_flags[2]->isChecked());
+  m_flags[10]->setEnabled(m_flags[9]->isChecked());
+}
+
+std::string DebugPage::ToolsetFolder() const {
+  const ToolsetInfo* env = Sheet().ToolsetEnvironment();
+  return env ? env->toolsFolder : std::string();
+}
+
+int DebugPage::FolderKind() const {
+  const ToolsetInfo* env = Sheet().ToolsetEnvironment();
+  return env ? env->debuggerFlag : 0;
+}
+
+// Code 1 or 4 with the settings record; true when the library gave new
+// settings text, which is kept for its base name.
+bool DebugPage::RunSettingsDialog(const std::string& path, int code, const std::string& base) {
+  const auto kept = m_settingsTexts.find(base);
+  std::string buffer = kept == m_settingsTexts.end() ? std::string() : kept->second;
+  buffer.resize(kDriverSettingsSize, '\0');
+  ProjectRec* p = Session().Project();
+  const std::string config = DriverConfigFile(p ? p->folder.str() : "", p ? p->name.str() : "",
+                                              Session().Target() ? Session().Target()->name.str() : "");
+  DriverSettingsRecord record;
+  record.parentWindow = this;
+  record.dllPath = path.c_str();
+  record.baseName = base.c_str();
+  record.buffer = buffer.data();
+  record.configFile = config.c_str();
+  int32_t answer = 0;
+  if (!Sheet().Drivers().Call(path, code, &record, &answer) || answer != 1) return false;
+  m_settingsTexts[base] = std::string(buffer.c_str());
+  return true;
+}
+
+void DebugPage::RunDllSettings(int which) {
+  QLineEdit* field = m_dll[which == 0 ? 0 : 4];
+  const std::string name(TrimBlanks(FromQ(field->text())));
+  if (name.empty()) {
+    Refuse(field, "Select a dll first !");
+    return;
+  }
+  const std::string folder = ToolsetFolder();
+  DriverShortRecord record;
+  record.parentWindow = this;
+  record.toolsetFolder = folder.c_str();
+  int32_t answer = 0;
+  if (!Sheet().Drivers().Call(folder + name, kCapSettings, &record, &answer)) Refuse(field, "Invalid Target Driver !");
+}
+
+void DebugPage::RunDialogDllSettings() {
+  const std::string name(TrimBlanks(FromQ(m_dll[2]->text())));
+  if (name.empty()) {
+    Refuse(m_dll[2], "Dialog DLL not specified !");
+    return;
+  }
+  if (TargetRec* t = Session().Target()) SetStored(t->OPTDL[2], name);
+  const ToolsetInfo* env = Sheet().ToolsetEnvironment();
+  const std::string path = DialogLoadPath(name, env ? env->rootFolder : std::string(), FolderKind());
+  int32_t family = 0;
+  if (!Sheet().Drivers().Call(path, kCapFamily, nullptr, &family)) {
+    Refuse(m_dll[2], "Error: Can't find Dialog DLL '" + path + "' !");
+    return;
+  }
+  if (!DialogFamilyMatches(Session().Toolset(), family)) {
+    Refuse(m_dll[2], "Invalid Target Driver !");
+    return;
+  }
+  std::string parameter = FromQ(m_dll[3]->text());
+  int32_t hasOptions = 0;
+  Sheet().Drivers().Call(path, kCapHasConfig, parameter.data(), &hasOptions);
+  if (hasOptions == 0) {
+    Refuse(m_dll[2], "The selected device has no configuration options!");
+    return;
+  }
+  RunSettingsDialog(path, kCapConfigDialog, DriverBaseName(name));
+}
+
+void DebugPage::RunDriverSettings() {
+  const int row = m_drivers->currentIndex();
+  if (row < 0 || row >= int(m_entries.size())) return;
+  const ToolsetInfo* env = Sheet().ToolsetEnvironment();
+  const std::string entry = m_entries[std::size_t(row)].path;
+  const std::string base = DriverBaseName(entry);
+  const std::string path = DriverLoadPath(entry, env ? env->toolsFolder : std::string(), env ? env->debuggerFlag : 0);
+  int32_t family = 0;
+  if (!Sheet().Drivers().Call(path, kCapFamily, nullptr, &family)) {
+    Refuse(m_drivers, "Error: Can't load driver '" + path + "' !");
+    return;
+  }
+  if (!FamilyMatches(Session().Toolset(), family)) {
+    Refuse(m_drivers, "Invalid Target Driver !");
+    return;
+  }
+  RunSettingsDialog(path, kCapSettings, base);
+}
+
+bool DebugPage::Leave() {
+  OptionBlock& b = Block();
+  SetStored(b.dbg.str[kDbgSimIniText], std::string(TrimBlanks(FromQ(m_ini[0]->text()))));
+  SetStored(b.dbg.str[kDbgTargetIniText], std::string(TrimBlanks(FromQ(m_ini[1]->text()))));
+  if (TargetRec* t = Session().Target())
+    for (int i = 0; i < 8; ++i) SetStored(t->OPTDL[i], FromQ(m_dll[i]->text().left(510)));
+  const int row = m_drivers->currentIndex();
+  if (row >= 0 && row < int(m_entries.size())) SetStored(b.dbg.str[kDbgDriverText], m_entries[std::size_t(row)].path);
+  return true;
+}
+
+void DebugPage::Defaults() {
+  InitDebugOpts(Block().dbg);
+  Activate();
+}
+
+}  // namespace pm2

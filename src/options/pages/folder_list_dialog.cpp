@@ -1,0 +1,36 @@
+#include "options/pages/folder_list_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QVBoxLayout>
+
+#include "options/core/tool_command.h"
+#include "toolkit/controls/browse_edit.h"
+
+namespace pm2 {
+
+FolderListDialog::FolderListDialog(const QString& caption, const std::string& listText,
+                                   const std::string& separators, QWidget* parent)
+    : QDialog(parent), m_separators(separators) {
+  setWindowTitle("Folder Setup");
+  auto* layout = new QVBoxLayout(this);
+  m_list = new SECListBoxDirEditor(this);
+  m_list->SetCaption(caption);
+  m_list->Initialize(LBE_BUTTONS | LBE_TOOLTIPS | LBE_SHORTCUTS | LBE_DRAG);
+  m_list->setMinimumSize(420, 220);
+  layout->addWidget(m_list, 1);
+  int row = 0;
+  for (const std::string& folder : SplitFolderList(listText, separators)) m_list->InsertString(row++, folder);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &FolderListDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void FolderListDialog::accept() {
+  std::vector<std::string> rows;
+  for (int i = 0; i < m_list->GetItemCount(); ++i) rows.push_back(m_list->GetText(i));
+  m_result = JoinFolderList(rows, m_separators);
+  QDialog::accept();
+}
+
+}  // namespace pm2

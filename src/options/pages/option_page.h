@@ -1,0 +1,79 @@
+// The base of every page of the options sheet: loading on activation,
+// checking and writing back when the page is left, the Defaults
+// operation, refusals that keep the page current on the failing field,
+// and the check boxes of options that a group or file may override
+// (three states there: off, on, inherit).
+#pragma once
+
+#include <QCheckBox>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+#include "options/core/page_set.h"
+
+namespace pm2 {
+
+class OptionsSession;
+class OptionsSheet;
+struct OptionBlock;
+
+// A check box whose click order is the option fields' own: unchecked,
+// checked, inherit (grey), unchecked.
+class TriBox : public QCheckBox {
+  Q_OBJECT
+ public:
+  using QCheckBox::QCheckBox;
+
+ protected:
+  void nextCheckState() override;
+};
+
+class OptionPage : public QWidget {
+  Q_OBJECT
+ public:
+  OptionPage(OptionsSheet& sheet, PageId id);
+  PageId Id() const { return m_id; }
+
+  // Fills the controls from the edited block (every activation).
+  void Activate();
+  // Checks the entries and writes them back; false keeps the page current
+  // with the focus on the failing field and the edited block unchanged.
+  virtual bool Leave() = 0;
+  // Resets the page's part of the edited block and loads it again.
+  virtual void Defaults() = 0;
+  virtual bool HasDefaults() const { return true; }
+  // The read-only preview of the tool's line, or null.
+  virtual QWidget* Preview() const { return nullptr; }
+  bool Active() const { return m_active; }
+  void Deactivated() { m_active = false; }
+
+ protected:
+  virtual void Load() = 0;
+  // Runs after loading, with the loading flag cleared (the preview).
+  virtual void AfterLoad() {}
+  OptionsSheet& Sheet() const { return m_sheet; }
+  OptionsSession& Session() const;
+  bool NodeLevel() const;  // a group or file is edited
+  // Beep, the message, the focus on the field; returns false.
+  bool Refuse(QWidget* field, const std::string& message);
+  bool Loading() const { return m_loading; }
+
+ public:
+  // The 2-bit value a box shows.
+  static uint32_t TriOf(const QCheckBox* box);
+
+ protected:
+  // A yes/no box of a 2-bit field: two states at target level, three at
+  // group and file level (grey = inherit).
+  TriBox* NewTriBox(const QString& text);
+  void SetTri(QCheckBox* box, uint32_t value);
+
+ private:
+  OptionsSheet& m_sheet;
+  PageId m_id;
+  bool m_active = false;
+  bool m_loading = false;
+};
+
+}  // namespace pm2

@@ -1,0 +1,228 @@
+#include "options/pages/options_sheet.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+#include "options/core/driver_caps.h"
+#include "options/core/options_session.h"
+#include "options/pages/option_page.h"
+#include "options/pages/page_factory.h"
+#include "project/environment/environment.h"
+#include "project/model/app_state.h"
+#include "project/model/project_records.h"
+#include "project/text/path_text.h"
+#include "toolkit/controls/browse_edit.h"
+
+namespace pm2 {
+
+OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, const QString& caption,
+                           QWidget* parent)
+    : QDialog(parent), m_session(session), m_services(std::move(services)),
+      m_preview(NewPreviewContext("")) {
+  setWindowTitle(caption);
+  if (!m_services.refuse) {
+    m_services.refuse = [this](const std::string& text) {
+      QApplication::beep();
+      QMessageBox::warning(this, windowTitle(), QString::fromLocal8Bit(text.c_str()));
+    };
+  }
+  if (!m_services.chooseFile) {
+    m_services.chooseFile = [this](const std::string& title, const std::string& filter, const std::string& folder) {
+      const QString path = QFileDialog::getOpenFileName(this, QString::fromLocal8Bit(title.c_str()),
+                                                        QString::fromLocal8Bit(folder.c_str()),
+                                                        SECBrowseFileEdit::ToQtFilter(filter));
+      return path.toLocal8Bit().toStdString();
+    };
+  }
+  if (!m_services.chooseFolder) {
+    m_services.chooseFolder = [this](const std::string& title, const std::string& folder) {
+      const QString path = QFileDialog::getExistingDirectory(this, QString::fromLocal8Bit(title.c_str()),
+                                                             QString::fromLocal8Bit(folder.c_str()));
+      return path.isEmpty() ? std::string() : (path + "/").toLocal8Bit().toStdString();
+    };
+  }
+  if (!m_services.drivers) {
+    m_ownDrivers = std::make_unique<LoadedDriverCaps>();
+    m_services.drivers = m_ownDrivers.get();
+  }
+  if (const ToolsetInfo* t = ToolsetEnvironment()) m_preview = NewPreviewContext(t->toolsFolder);
+
+  auto* layout = new QVBoxLayout(this);
+  m_tabs = new QTabWidget(this);
+  layout->addWidget(m_tabs);
+  // OK, Cancel and Defaults in one row centred under the pages, all as
+  // wide as Cancel.
+  auto* row = new QHBoxLayout;
+  m_ok = new QPushButton("OK", this);
+  m_cancel = new QPushButton("Cancel", this);
+  m_defaults = new QPushButton("Defaults", this);
+  for (QPushButton* b : {m_ok, m_cancel, m_defaults}) {
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  row->addStretch();
+  row->addWidget(m_ok);
+  row->addSpacing(6);
+  row->addWidget(m_cancel);
+  row->addSpacing(6);
+  row->addWidget(m_defaults);
+  row->addStretch();
+  layout->addLayout(row);
+  const int w = std::max({m_ok->sizeHint().width(), m_cancel->sizeHint().width(), m_defaults->sizeHint().width()});
+  for (QPushButton* b : {m_ok, m_cancel, m_defaults}) b->setFixedWidth(w);
+  connect(m_ok, &QPushButton::clicked, this, &OptionsSheet::accept);
+  connect(m_cancel, &QPushButton::clicked, this, &OptionsSheet::reject);
+  connect(m_defaults, &QPushButton::clicked, this, [this] {
+    if (OptionPage* p = CurrentPage(); p && p->HasDefaults()) p->Defaults();
+  });
+
+  m_set = BuildPageSet(SetInput());
+  AddPages(m_set.pages);
+  // Wide enough for the tabs of the longest page set.
+  setMinimumWidth(720);
+  connect(m_tabs, &QTabWidget::currentChanged, this, &OptionsSheet::PageChosen);
+  m_current = -1;
+  if (!m_pages.empty()) {
+    m_switching = true;
+    m_tabs->setCurrentIndex(m_set.startIndex);
+    m_switching = false;
+    m_current = m_set.startIndex;
+    m_pages[std::size_t(m_current)]->Activate();
+  }
+}
+
+OptionsSheet::~OptionsSheet() = default;
+
+DriverCaps& OptionsSheet::Drivers() const { return *m_services.drivers; }
+
+const ToolsetInfo* OptionsSheet::ToolsetEnvironment() const {
+  const uint16_t t = m_session.Toolset();
+  if (t >= kToolsetCount) return nullptr;
+  // The toolset the build itself uses, else the environment as read.
+  if (const ToolsetInfo* running = theApp().m_pToolsetInfo[t]) return running;
+  return m_services.environment ? m_services.environment->toolsets[t].get() : nullptr;
+}
+
+PageSetInput OptionsSheet::SetInput() const {
+  PageSetInput in;
+  in.toolset = m_session.Toolset();
+  in.kind = m_session.Kind();
+  if (const OptionBlock* b = m_session.TargetCopy()) in.x51 = b->t51.T51FL;
+  if (const FileRec* f = m_session.File()) in.fileType = f->type;
+  return in;
+}
+
+OptionPage* OptionsSheet::Page(int index) const {
+  return index >= 0 && index < PageCount() ? m_pages[std::size_t(index)] : nullptr;
+}
+
+OptionPage* OptionsSheet::FindPage(PageId id) const {
+  for (OptionPage* p : m_pages)
+    if (p->Id() == id) return p;
+  return nullptr;
+}
+
+OptionPage* OptionsSheet::CurrentPage() const { return Page(m_current); }
+
+void OptionsSheet::AddPages(const std::vector<PageEntry>& pages) {
+  m_switching = true;
+  for (const PageEntry& e : pages) {
+    OptionPage* page = MakeOptionPage(*this, e.id);
+    m_pages.push_back(page);
+    m_tabs->addTab(page, QString::fromLatin1(e.title.c_str()));
+  }
+  m_switching = false;
+}
+
+void OptionsSheet::RemovePagesFrom(int first) {
+  m_switching = true;
+  while (PageCount() > first) {
+    OptionPage* p = m_pages.back();
+    m_pages.pop_back();
+    m_tabs->removeTab(PageCount());
+    p->deleteLater();
+  }
+  m_switching = false;
+}
+
+bool OptionsSheet::SelectInitialPage() {
+  if (m_set.flashIndex < 0 || m_set.flashIndex >= PageCount()) return false;
+  m_tabs->setCurrentIndex(m_set.flashIndex);
+  return true;
+}
+
+void OptionsSheet::ResetPages() {
+  m_session.RestartAfterDeviceChange();
+  RemovePagesFrom(1);
+  PageSet set = BuildPageSet(SetInput());
+  std::vector<PageEntry> rest;
+  for (std::size_t i = 1; i < set.pages.size(); ++i) rest.push_back(set.pages[i]);
+  AddPages(rest);
+  m_set = set;
+  m_current = 0;
+}
+
+void OptionsSheet::RebuildFilePages() {
+  if (PageCount() == 0) return;
+  RemovePagesFrom(1);
+  AddPages(NodeToolPages(SetInput()));
+  m_set = BuildPageSet(SetInput());
+}
+
+std::string OptionsSheet::ProjectFolder() const {
+  const ProjectRec* p = m_session.Project();
+  return p ? p->folder.str() : std::string();
+}
+
+std::string OptionsSheet::StoredPath(const std::string& path) const {
+  const std::string folder = ProjectFolder();
+  return folder.empty() ? path : MakeRelativePath(folder, path);
+}
+
+void OptionsSheet::ShowRefusal(const std::string& message) { m_services.refuse(message); }
+
+bool OptionsSheet::LeaveCurrent() {
+  OptionPage* p = CurrentPage();
+  if (!p) return true;
+  if (!p->Leave()) return false;
+  p->Deactivated();
+  return true;
+}
+
+void OptionsSheet::PageChosen(int index) {
+  if (m_switching || index == m_current) return;
+  if (!LeaveCurrent()) {
+    m_switching = true;
+    m_tabs->setCurrentIndex(m_current);
+    m_switching = false;
+    return;
+  }
+  m_current = index;
+  if (OptionPage* p = CurrentPage()) p->Activate();
+}
+
+void OptionsSheet::accept() {
+  if (!LeaveCurrent()) return;
+  QDialog::accept();
+}
+
+void OptionsSheet::reject() { QDialog::reject(); }
+
+void OptionsSheet::keyPressEvent(QKeyEvent* e) {
+  // Enter and Escape inside a page neither press OK nor close the sheet.
+  switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+      e->accept();
+      return;
+    default:
+      QDialog::keyPressEvent(e);
+  }
+}
+
+}  // namespace pm2

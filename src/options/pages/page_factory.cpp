@@ -1,0 +1,81 @@
+#include "options/pages/page_factory.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "options/core/options_session.h"
+#include "options/pages/debug_page.h"
+#include "options/pages/flash_page.h"
+#include "options/pages/listing_page.h"
+#include "options/pages/options_sheet.h"
+#include "options/pages/output_page.h"
+#include "options/pages/properties_page.h"
+#include "options/pages/tool_page.h"
+#include "project/dialogs/device_selection.h"
+#include "project/environment/environment.h"
+
+namespace pm2 {
+
+namespace {
+
+// The device page: choosing a device applies it to the target at once (the
+// session undoes it on Cancel) and the toolset's pages follow behind it.
+class DevicePage : public OptionPage {
+ public:
+  explicit DevicePage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDevice) {
+    auto* layout = new QVBoxLayout(this);
+    const EnvironmentInfo* env = sheet.Services().environment;
+    std::vector<TitledPath> databases = sheet.Services().databases;
+    if (databases.empty() && env) databases = env->deviceDatabases;
+    m_selector = new DeviceSelector(databases, env ? env->armSelect : 0, Session().Target(),
+                                    DeviceSelector::kOptionsPage, this);
+    layout->addWidget(m_selector);
+    connect(m_selector, &DeviceSelector::deviceApplied, this, [this] { Sheet().ResetPages(); });
+  }
+  bool Leave() override { return true; }
+  void Defaults() override {}
+  bool HasDefaults() const override { return false; }
+
+ protected:
+  void Load() override {}
+
+ private:
+  DeviceSelector* m_selector = nullptr;
+};
+
+// Shown when a file's target has no toolset.
+class EmptyPage : public OptionPage {
+ public:
+  explicit EmptyPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kEmpty) {}
+  bool Leave() override { return true; }
+  void Defaults() override {}
+  bool HasDefaults() const override { return false; }
+
+ protected:
+  void Load() override {}
+};
+
+using Maker = OptionPage* (*)(OptionsSheet&);
+struct PageRow {
+  PageId id;
+  Maker make;
+};
+const PageRow kPages[] = {
+    {PageId::kEmpty, [](OptionsSheet& s) -> OptionPage* { return new EmptyPage(s); }},
+    {PageId::kDevice, [](OptionsSheet& s) -> OptionPage* { return new DevicePage(s); }},
+    {PageId::kProperties, [](OptionsSheet& s) -> OptionPage* { return new PropertiesPage(s); }},
+    {PageId::kOutput, [](OptionsSheet& s) -> OptionPage* { return new OutputPage(s); }},
+    {PageId::kListing, [](OptionsSheet& s) -> OptionPage* { return new ListingPage(s); }},
+    {PageId::kDebug, [](OptionsSheet& s) -> OptionPage* { return new DebugPage(s); }},
+    {PageId::kFlash, [](OptionsSheet& s) -> OptionPage* { return new FlashPage(s); }},
+};
+
+}  // namespace
+
+OptionPage* MakeOptionPage(OptionsSheet& sheet, PageId id) {
+  for (const PageRow& r : kPages)
+    if (r.id == id) return r.make(sheet);
+  return new ToolPage(sheet, id, FindToolPageRow(id));
+}
+
+}  // namespace pm2

@@ -1,0 +1,824 @@
+// The options sheet and its pages on the offscreen platform, driven by
+// QTest: page sets in the sheet, tri-state boxes, list and number
+// refusals that keep the page, live previews, Defaults, Cancel, the
+// shared pages' own rules, the folder list and the Options command.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <map>
+
+#include "options/bank_stream.h"
+#include "options/core/options_session.h"
+#include "options/pages/bank_wizard_dialog.h"
+#include "options/pages/debug_page.h"
+#include "options/pages/flash_page.h"
+#include "options/pages/folder_list_dialog.h"
+#include "options/pages/listing_page.h"
+#include "options/pages/options_command.h"
+#include "options/pages/options_sheet.h"
+#include "options/pages/output_page.h"
+#include "options/pages/properties_page.h"
+#include "options/pages/tool_page.h"
+#include "project/environment/environment.h"
+#include "project/model/option_defaults.h"
+#include "project/text/pool.h"
+#include "toolkit/controls/browse_edit.h"
+#include "toolkit/controls/list_ctrl.h"
+#include <fstream>
+#include "toolkit/qt_test_app.h"
+
+namespace pm2 {
+namespace {
+
+// Drivers answering from a table: path -> {family, flash capability,
+// settings dialog answer}.
+class FakeDrivers : public DriverCaps {
+ public:
+  struct Driver {
+    int32_t family = 7;
+    int32_t flash = 0;
+    int32_t settings = 0;
+    std::string newSettings;
+    int32_t hasConfig = 1;
+  };
+  std::map<std::string, Driver> drivers;
+  std::vector<std::pair<std::string, int>> calls;
+  bool Call(const std::string& path, int code, void* argument, int32_t* result) override {
+    calls.emplace_back(path, code);
+    auto it = drivers.find(path);
+    if (it == drivers.end()) return false;
+    switch (code) {
+      case kCapFamily: *result = it->second.family; break;
+      case kCapFlash: *result = it->second.flash; break;
+      case kCapHasConfig: *result = it->second.hasConfig; break;
+      case kCapFlashSettings:
+      case kCapConfigDialog:
+      case kCapSettings: {
+        auto* record = static_cast<DriverSettingsRecord*>(argument);
+        std::snprintf(record->buffer, record->bufferSize, "%s", it->second.newSettings.c_str());
+        *result = it->second.settings;
+        break;
+      }
+      default: *result = 0;
+    }
+    return true;
+  }
+};
+
+class SheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::App();
+    ResetAppState();
+    PoolFreeAll();
+    m_project = NewProject(nullptr, "/tmp/opts_demo.pm2");
+    theApp().m_pProject = m_project;
+    m_target = m_project->curTarget;
+    m_group = m_project->firstGroup;
+    m_file = AddFileToGroup(m_group, "main.c", ".\\", kFileC);
+    m_text = AddFileToGroup(m_group, "notes.txt", ".\\", kFileText);
+    m_lib = AddFileToGroup(m_group, "missing.lib", ".\\", kFileLibrary);
+    m_env.toolsets[3] = std::make_unique<ToolsetInfo>();
+    m_env.toolsets[3]->toolset = 3;
+    m_env.toolsets[0] = std::make_unique<ToolsetInfo>();
+  }
+  void TearDown() override {
+    m_sheet.reset();
+    m_session.reset();
+    ResetAppState();
+    PoolFreeAll();
+  }
+  void UseToolset(uint16_t toolset, uint32_t x51 = 0) {
+    m_target->toolset = toolset;
+    ResetTargetOptions(m_target, kToolsetUndefined);
+    m_target->pOpts->t51.T51FL |= x51;
+  }
+  OptionsSheet& Open(NodeRec* node) {
+    m_session = std::make_unique<OptionsSession>();
+    std::string error;
+    EXPECT_TRUE(m_session->Begin(m_project, node, &error)) << error;
+    SheetServices services;
+    services.environment = &m_env;
+    services.drivers = &m_drivers;
+    services.refuse = [this](const std::string& text) { m_refusals.push_back(text); };
+    services.chooseFile = [this](const std::string&, const std::string&, const std::string&) { return m_chosen; };
+    services.chooseFolder = [this](const std::string&, const std::string&) { return m_chosen; };
+    services.openFile = [this](const std::string& path) { m_opened.push_back(path); };
+    m_sheet = std::make_unique<OptionsSheet>(*m_session, services, "Options");
+    m_sheet->show();
+    return *m_sheet;
+  }
+  template <class P>
+  P* Go(PageId id) {
+    OptionPage* p = m_sheet->FindPage(id);
+    EXPECT_NE(p, nullptr);
+    for (int i = 0; i < m_sheet->PageCount(); ++i)
+      if (m_sheet->Page(i) == p) m_sheet->Tabs()->setCurrentIndex(i);
+    return dynamic_cast<P*>(p);
+  }
+  QStringList TabTitles() const {
+    QStringList out;
+    for (int i = 0; i < m_sheet->Tabs()->count(); ++i) out << m_sheet->Tabs()->tabText(i);
+    return out;
+  }
+
+  ProjectRec* m_project = nullptr;
+  TargetRec* m_target = nullptr;
+  GroupRec* m_group = nullptr;
+  FileRec* m_file = nullptr;
+  FileRec* m_text = nullptr;
+  FileRec* m_lib = nullptr;
+  EnvironmentInfo m_env;
+  FakeDrivers m_drivers;
+  std::vector<std::string> m_refusals;
+  std::string m_chosen;                 // what the file and folder questions answer
+  std::vector<std::string> m_opened;    // files opened in the editor
+  std::unique_ptr<OptionsSession> m_session;
+  std::unique_ptr<OptionsSheet> m_sheet;
+};
+
+TEST_F(SheetTest, ArmGnuTargetOpensOnItsTargetPage) {
+  UseToolset(kToolsetArmGnu);
+  OptionsSheet& sheet = Open(m_target);
+  EXPECT_EQ(TabTitles().join("|"), "Device|Target|Output|Listing|CC|Asm|Linker|Debug|Utilities");
+  EXPECT_EQ(sheet.Tabs()->currentIndex(), 1);
+  EXPECT_TRUE(sheet.SelectInitialPage());
+  EXPECT_EQ(sheet.CurrentPage()->Id(), PageId::kFlash);
+}
+
+TEST_F(SheetTest, PreviewFollowsEveryKeyPress) {
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
+  ASSERT_NE(page, nullptr);
+  ASSERT_NE(page->Preview(), nullptr);
+  EXPECT_EQ(page->PreviewText().indexOf("FROM_KEYS"), -1);
+  page->TextEdit(0)->setFocus();
+  QTest::keyClicks(page->TextEdit(0), "FROM_KEYS");
+  EXPECT_NE(page->PreviewText().indexOf("FROM_KEYS"), -1) << page->PreviewText().toStdString();
+  // Nothing reached the project, nor even the working copy, yet.
+  EXPECT_EQ(m_target->pOpts->cGnu.ACDEFN.str(), "");
+  EXPECT_EQ(m_session->TargetCopy()->cGnu.ACDEFN.str(), "");
+}
+
+TEST_F(SheetTest, OptimisationChoiceShowsInThePreview) {
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
+  auto* combo = qobject_cast<QComboBox*>(page->WordControl(0));
+  ASSERT_NE(combo, nullptr);
+  combo->setCurrentIndex(combo->findData(6));
+  EXPECT_NE(page->PreviewText().indexOf("-O3"), -1) << page->PreviewText().toStdString();
+}
+
+TEST_F(SheetTest, GroupBoxCyclesFromInheritToOffAndThePreviewFollows) {
+  UseToolset(kToolsetArmGnu);
+  m_target->pOpts->cGnu.ACCFLG[0] |= 0x40;  // interwork on at target level
+  Open(m_group);
+  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
+  auto* box = qobject_cast<QCheckBox*>(page->WordControl(4));
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
+  const QString before = page->PreviewText();
+  QTest::mouseClick(box, Qt::LeftButton);
+  EXPECT_EQ(box->checkState(), Qt::Unchecked);
+  EXPECT_EQ((FirstWord(page->PageCopy().cGnu.ACCFLG) >> 6) & 3, 0u);
+  EXPECT_NE(page->PreviewText(), before);
+  QTest::mouseClick(box, Qt::LeftButton);
+  EXPECT_EQ(box->checkState(), Qt::Checked);
+  QTest::mouseClick(box, Qt::LeftButton);
+  EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
+}
+
+TEST_F(SheetTest, TargetBoxesNeverShowGrey) {
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
+  auto* box = qobject_cast<QCheckBox*>(page->WordControl(4));
+  for (int i = 0; i < 3; ++i) {
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_NE(box->checkState(), Qt::PartiallyChecked);
+  }
+}
+
+struct RefusalRow {
+  const char* name;
+  int field;
+  const char* text;
+  const char* message;
+};
+class ListRefusals : public SheetTest, public ::testing::WithParamInterface<RefusalRow> {};
+TEST_P(ListRefusals, KeepThePageOnTheFieldAndTheBlockUnchanged) {
+  UseToolset(kToolsetArmGnu);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
+  const OptionBlock before = *m_session->TargetCopy();
+  page->TextEdit(GetParam().field)->setText(GetParam().text);
+  sheet.Tabs()->setCurrentIndex(1);  // try to leave
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], GetParam().message);
+  EXPECT_EQ(sheet.CurrentPage(), page);
+  EXPECT_EQ(sheet.Tabs()->currentWidget(), page);
+  EXPECT_EQ(m_sheet->focusWidget(), page->TextEdit(GetParam().field));
+  EXPECT_FALSE(OptionBlocksDiffer(before, *m_session->TargetCopy()));
+  sheet.accept();  // OK is refused the same way
+  EXPECT_EQ(m_refusals.size(), 2u);
+  EXPECT_EQ(sheet.result(), 0);
+}
+const RefusalRow kRefusalRows[] = {
+    {"DefineWithoutValue", 0, "A=", "Syntax error in 'Define'"},
+    {"DefineSemicolon", 0, "A;B", "Syntax error in 'Define'"},
+    {"UndefineWithValue", 1, "A=1", "Syntax error in 'Undefine'"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ListRefusals, ::testing::ValuesIn(kRefusalRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetTest, AcceptedListsReachTheWorkingCopyWhenThePageIsLeft) {
+  UseToolset(kToolsetArmGnu);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
+  page->TextEdit(0)->setText(" A, B=1 ");
+  page->TextEdit(2)->setText("inc;lib");
+  sheet.Tabs()->setCurrentIndex(1);
+  EXPECT_TRUE(m_refusals.empty());
+  EXPECT_EQ(m_session->TargetCopy()->cGnu.ACDEFN.str(), "A, B=1");
+  EXPECT_EQ(m_session->TargetCopy()->cGnu.ACINCD.str(), "inc;lib");
+  EXPECT_EQ(m_target->pOpts->cGnu.ACDEFN.str(), "");
+}
+
+struct ClockRow {
+  const char* name;
+  const char* text;
+  const char* refusal;
+  uint32_t hz;
+};
+class ClockEdits : public SheetTest, public ::testing::WithParamInterface<ClockRow> {};
+TEST_P(ClockEdits, StoredRoundedOrRefused) {
+  UseToolset(kToolsetArmGnu);
+  m_target->pOpts->tGnu.clock = 12000000;
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<ToolPage>(PageId::kArmGnuTarget);
+  EXPECT_EQ(page->ClockEdit()->text(), "12.0");
+  page->ClockEdit()->setText(GetParam().text);
+  sheet.accept();
+  if (*GetParam().refusal) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], GetParam().refusal);
+    EXPECT_EQ(m_session->TargetCopy()->tGnu.clock, 12000000u);
+  } else {
+    EXPECT_TRUE(m_refusals.empty());
+    EXPECT_EQ(m_session->TargetCopy()->tGnu.clock, GetParam().hz);
+  }
+}
+const ClockRow kClockEditRows[] = {
+    {"RoundedNotTruncated", "1.001", "", 1001000},
+    {"EmptyKeepsTheClock", "  ", "", 12000000},
+    {"WithAUnit", "12 MHz", "Illegal Clock frequency value", 0},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ClockEdits, ::testing::ValuesIn(kClockEditRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetTest, EnterAndEscapeInAPageCloseNothing) {
+  UseToolset(kToolsetArmGnu);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
+  page->TextEdit(0)->setFocus();
+  QTest::keyClick(page->TextEdit(0), Qt::Key_Return);
+  QTest::keyClick(page->TextEdit(0), Qt::Key_Escape);
+  EXPECT_TRUE(sheet.isVisible());
+  EXPECT_EQ(sheet.result(), 0);
+}
+
+TEST_F(SheetTest, DefaultsOnAFileCompilerPageInheritEverythingAndCancelKeepsTheProject) {
+  UseToolset(kToolsetArmGnu);
+  OptionBlock* own = CloneOptionBlock(m_file, m_target->pOpts);
+  MakeNodeLevelBlock(*own, m_target, kKindFile);
+  own->owner = m_target;
+  own->cGnu.ACDEFN = OptString::Pooled("FILE_DEF", kPoolProject);
+  SetFirstWord(own->cGnu.ACCFLG, FirstWord(own->cGnu.ACCFLG) & ~0xC0u);  // interwork off
+  OptionsSheet& sheet = Open(m_file);
+  EXPECT_EQ(TabTitles().join("|"), "Properties|CC");
+  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
+  EXPECT_EQ(page->TextEdit(0)->text(), "FILE_DEF");
+  sheet.DefaultsButton()->click();
+  EXPECT_EQ(page->TextEdit(0)->text(), "");
+  EXPECT_EQ(qobject_cast<QCheckBox*>(page->WordControl(4))->checkState(), Qt::PartiallyChecked);
+  EXPECT_EQ(qobject_cast<QComboBox*>(page->WordControl(0))->currentText(), "<default>");
+  m_session->Rollback();
+  EXPECT_EQ(own->cGnu.ACDEFN.str(), "FILE_DEF");
+}
+
+TEST_F(SheetTest, ChangingATextFileToCAddsTheCompilerPage) {
+  UseToolset(kToolsetArmGnu);
+  OptionsSheet& sheet = Open(m_text);
+  EXPECT_EQ(TabTitles().join("|"), "Properties");
+  auto* page = Go<PropertiesPage>(PageId::kProperties);
+  page->FileType()->setCurrentIndex(page->FileType()->findData(int(kFileC)));
+  EXPECT_EQ(TabTitles().join("|"), "Properties|CC");
+  EXPECT_EQ(m_text->type, kFileC);
+  EXPECT_EQ(sheet.CurrentPage(), page);
+  m_session->Rollback();
+  EXPECT_EQ(m_text->type, kFileText);
+}
+
+struct TypeRow {
+  const char* name;
+  uint8_t type;
+  std::vector<int> enabledBoxes;  // include, always, gen asm, asm asm, publics
+};
+class PropertyEnables : public SheetTest, public ::testing::WithParamInterface<TypeRow> {};
+TEST_P(PropertyEnables, ByFileType) {
+  UseToolset(kToolsetArmGnu);
+  m_file->type = GetParam().type;
+  Open(m_file);
+  auto* page = Go<PropertiesPage>(PageId::kProperties);
+  for (int i = 0; i < 5; ++i) {
+    const bool expected = std::find(GetParam().enabledBoxes.begin(), GetParam().enabledBoxes.end(), i) !=
+                          GetParam().enabledBoxes.end();
+    EXPECT_EQ(page->PropBox(i)->isEnabled(), expected) << i;
+  }
+}
+const TypeRow kTypeRows[] = {
+    {"ObjectFile", kFileObject, {0, 4}},
+    {"CSource", kFileC, {0, 1, 2, 3, 4}},
+    {"AssemblerSource", kFileAsm, {0, 1, 4}},
+    {"TextDocument", kFileText, {}},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, PropertyEnables, ::testing::ValuesIn(kTypeRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetTest, FailedLibraryReadKeepsTheChosenModules) {
+  UseToolset(kToolset51);
+  OptionBlock* own = CloneOptionBlock(m_lib, m_target->pOpts);
+  MakeNodeLevelBlock(*own, m_target, kKindFile);
+  own->owner = m_target;
+  own->prop.LIBMODS = OptString::Pooled("MAIN,UTIL", kPoolProject);
+  OptionsSheet& sheet = Open(m_lib);
+  ASSERT_FALSE(m_refusals.empty());
+  EXPECT_EQ(m_refusals[0], "can't open library");
+  sheet.accept();
+  EXPECT_EQ(m_session->NodeCopy()->prop.LIBMODS.str(), "MAIN,UTIL");
+}
+
+TEST_F(SheetTest, BankComboOfABanked51Target) {
+  UseToolset(kToolset51);
+  m_target->pOpts->t51.T51FL |= 0x2000;
+  m_target->pOpts->t51.CBANKS5 = 2;  // 8 banks
+  OptionsSheet& sheet = Open(m_file);
+  auto* page = Go<PropertiesPage>(PageId::kProperties);
+  ASSERT_EQ(page->Bank()->count(), 10);
+  EXPECT_EQ(page->Bank()->itemText(1), "Bank #0");
+  EXPECT_EQ(page->Bank()->itemText(8), "Bank #7");
+  EXPECT_EQ(page->Bank()->currentText(), "<default>");
+  sheet.accept();
+  EXPECT_EQ(m_session->NodeCopy()->prop.BANKNO, kNoBank);
+}
+
+TEST_F(SheetTest, OutputPageRefusesAnEmptyName) {
+  UseToolset(kToolset166);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  page->Name()->setText("   ");
+  sheet.accept();
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], "Bad or missing Name of Executable !");
+  EXPECT_EQ(m_sheet->focusWidget(), page->Name());
+}
+
+struct HexRow {
+  const char* name;
+  uint16_t toolset;
+  uint32_t x51;
+  const char* start;
+  const char* end;
+  bool accepted;
+};
+class HexRanges : public SheetTest, public ::testing::WithParamInterface<HexRow> {};
+TEST_P(HexRanges, CheckedOnlyWhenAHexFileIsBuilt) {
+  UseToolset(GetParam().toolset, GetParam().x51);
+  m_target->pOpts->out.flags.GENAPP = 1;
+  m_target->pOpts->out.flags.GENHEX = 1;
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  page->Start()->setText(GetParam().start);
+  page->End()->setText(GetParam().end);
+  const OptionBlock before = *m_session->TargetCopy();
+  sheet.accept();
+  EXPECT_EQ(m_refusals.empty(), GetParam().accepted);
+  if (!GetParam().accepted) {
+    EXPECT_EQ(m_refusals[0], "Invalid or out of range number !");
+    EXPECT_FALSE(OptionBlocksDiffer(before, *m_session->TargetCopy()));  // nothing set to 0
+    EXPECT_EQ(page->Start()->text(), GetParam().start);
+  }
+}
+const HexRow kHexRows[] = {
+    {"Range166", 2, 0, "0x100", "0xFFFF", true},
+    {"Start166TooHigh", 2, 0, "0x1000000", "0x1000001", false},
+    {"OnlyOneGiven", 2, 0, "0x100", "", false},
+    {"Negative", 1, 0, "-1", "10", false},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, HexRanges, ::testing::ValuesIn(kHexRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct MergeRow {
+  const char* name;
+  uint8_t hexsel;
+  uint32_t bankedStart, bankedSize;
+  bool enabled;
+};
+class MergeBox : public SheetTest, public ::testing::WithParamInterface<MergeRow> {};
+TEST_P(MergeBox, NeedsTheSecondFormatAndTheUpperBankedHalf) {
+  UseToolset(kToolset51, 0x8000 | 0x2000);
+  m_target->pOpts->out.HEXSEL = GetParam().hexsel;
+  m_target->pOpts->t51.RCB51 = {0, GetParam().bankedStart, GetParam().bankedSize};
+  Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  QCheckBox* merge = nullptr;
+  for (QCheckBox* b : page->findChildren<QCheckBox*>())
+    if (b->text().startsWith("Merge")) merge = b;
+  ASSERT_NE(merge, nullptr);
+  EXPECT_EQ(merge->isEnabled(), GetParam().enabled);
+}
+const MergeRow kMergeRows[] = {
+    {"UpperHalfSecondFormat", 1, 0x8000, 0x8000, true},
+    {"FirstFormat", 0, 0x8000, 0x8000, false},
+    {"OtherArea", 1, 0x4000, 0xC000, false},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, MergeBox, ::testing::ValuesIn(kMergeRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetTest, NegativeOffsetIsStoredSignedAndShownAgain) {
+  UseToolset(kToolset166);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  page->Offset()->setText("-0x10");
+  sheet.Tabs()->setCurrentIndex(1);
+  EXPECT_EQ(int32_t(m_session->TargetCopy()->out.outSpare[kHexOffsetWord]), -16);
+  Go<OutputPage>(PageId::kOutput);
+  EXPECT_EQ(page->Offset()->text(), "-0x0010");
+}
+
+struct ListingRow {
+  const char* name;
+  const char* width;
+  const char* length;
+  const char* tab;
+  const char* message;  // "" accepted
+};
+class ListingChecks : public SheetTest, public ::testing::WithParamInterface<ListingRow> {};
+TEST_P(ListingChecks, InOrder) {
+  UseToolset(kToolset251);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<ListingPage>(PageId::kListing);
+  page->PageWidth()->setText(GetParam().width);
+  page->PageLength()->setText(GetParam().length);
+  page->TabSpace()->setText(GetParam().tab);
+  sheet.accept();
+  if (*GetParam().message) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], GetParam().message);
+  } else {
+    EXPECT_TRUE(m_refusals.empty());
+    EXPECT_EQ(m_session->TargetCopy()->lst.pageWidth, 100);
+  }
+}
+const ListingRow kListingRows[] = {
+    {"Accepted", "100", "60", "8", ""},
+    {"WidthSeventyTwo", "72", "60", "8", "Invalid Pagewidth"},
+    {"LengthTooShort", "100", "17", "8", "Invalid Pagelength"},
+    {"TabMissing", "100", "60", "", "Bad or missing 'Tab space'"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ListingChecks, ::testing::ValuesIn(kListingRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetTest, ListingContentBoxesFollowTheirListing) {
+  UseToolset(kToolset166);
+  m_target->pOpts->lst.listFlags = 1u << 7;  // compiler conditionals on, C listing off
+  Open(m_target);
+  auto* page = Go<ListingPage>(PageId::kListing);
+  EXPECT_FALSE(page->BitBox(7)->isEnabled());
+  EXPECT_TRUE(page->BitBox(7)->isChecked());
+  page->BitBox(0)->click();
+  EXPECT_TRUE(page->BitBox(7)->isEnabled());
+}
+
+TEST_F(SheetTest, DebugPageListsTheEnvironmentsDrivers) {
+  UseToolset(kToolsetArmGnu);
+  for (int i = 0; i < 45; ++i) m_env.toolsets[3]->targetDrivers.push_back({"d" + std::to_string(i) + ".dll", i == 1 ? "" : "Driver"});
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  EXPECT_EQ(page->Drivers()->count(), 40);
+  EXPECT_EQ(page->Drivers()->itemText(1), "<untitled>");
+}
+
+struct DriverRow {
+  const char* name;
+  uint16_t toolset;
+  int32_t family;
+  bool loads;
+  const char* refusal;
+};
+class DriverSettings : public SheetTest, public ::testing::WithParamInterface<DriverRow> {};
+TEST_P(DriverSettings, FamilyIsCheckedFirst) {
+  UseToolset(GetParam().toolset);
+  m_env.toolsets[GetParam().toolset] = std::make_unique<ToolsetInfo>();
+  m_env.toolsets[GetParam().toolset]->toolsFolder = "/tools/";
+  m_env.toolsets[GetParam().toolset]->targetDrivers.push_back({"drv.dll", "A driver"});
+  if (GetParam().loads) m_drivers.drivers["/tools/drv.dll"] = {GetParam().family, 0, 1, "SPEED=4"};
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  page->Drivers()->setCurrentIndex(0);
+  page->RunDriverSettings();
+  if (*GetParam().refusal) {
+    ASSERT_EQ(m_refusals.size(), 1u) << (m_refusals.empty() ? "" : m_refusals[0]);
+    EXPECT_EQ(m_refusals[0], GetParam().refusal);
+    EXPECT_TRUE(page->DriverSettingsTexts().empty());
+  } else {
+    EXPECT_TRUE(m_refusals.empty());
+    EXPECT_EQ(page->DriverSettingsTexts().at("drv"), "SPEED=4");
+  }
+}
+const DriverRow kDriverRows[] = {
+    {"ArmDriver", 3, 7, true, ""},
+    {"WrongFamilyFor166", 2, 80251, true, "Invalid Target Driver !"},
+    {"DoesNotLoad", 3, 7, false, "Error: Can't load driver '/tools/drv.dll' !"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, DriverSettings, ::testing::ValuesIn(kDriverRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetTest, FlashPageListsOnlyFlashCapableDriversAndSplitsTheCommand) {
+  UseToolset(kToolsetArmGnu);
+  m_env.toolsets[3]->targetDrivers = {{"a.dll", "Flasher"}, {"b.dll", "Debug only"}};
+  m_drivers.drivers["a.dll"] = {7, 5, 0, ""};
+  m_drivers.drivers["b.dll"] = {7, 0, 0, ""};
+  m_target->pOpts->flash.FLASH3 = OptString::Pooled("\"prog\" (a (b) c)", kPoolProject);
+  SetFirstWord(m_target->pOpts->flash.FLASH1, 0);  // neither driver nor tool chosen yet
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<FlashPage>(PageId::kFlash);
+  ASSERT_EQ(page->Drivers()->count(), 1);
+  EXPECT_EQ(page->Drivers()->itemText(0), "Flasher");
+  EXPECT_EQ(page->Command()->text(), "prog");
+  EXPECT_EQ(page->Arguments()->text(), "a (b) c");
+  EXPECT_TRUE(page->UseTool()->isChecked());  // a command was stored
+  page->Arguments()->setText("x");
+  sheet.accept();
+  EXPECT_EQ(m_session->TargetCopy()->flash.FLASH3.str(), "\"prog\" (x)");
+}
+
+TEST_F(SheetTest, UserProgramWithABlankIsQuotedAndTheFolderIsStoredRelative) {
+  UseToolset(kToolset166);
+  Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  m_chosen = "/opt/my tools/run.sh";
+  page->ProgramBrowse(0)->click();
+  EXPECT_EQ(page->Program(0)->text(), "\"/opt/my tools/run.sh\"");
+  m_chosen = "/opt/tools/run.sh";
+  page->ProgramBrowse(1)->click();
+  EXPECT_EQ(page->Program(1)->text(), "/opt/tools/run.sh");
+  m_chosen = "/tmp/out/";
+  page->FolderButton()->click();
+  EXPECT_NE(page->Folder().find("out"), std::string::npos);
+  EXPECT_EQ(page->Folder().find("/tmp"), std::string::npos) << page->Folder();
+  EXPECT_NE(page->Executable()->text().indexOf("out"), -1);
+}
+
+TEST_F(SheetTest, InitializationFileIsPickedRelativeAndOpened) {
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  EXPECT_FALSE(page->IniEdit(0)->isEnabled());
+  m_chosen = "/tmp/sim.ini";
+  page->IniBrowse(0)->click();
+  EXPECT_EQ(page->IniFile(0)->text().toStdString().find("/tmp"), std::string::npos);
+  EXPECT_TRUE(page->IniEdit(0)->isEnabled());
+  page->IniEdit(0)->click();
+  ASSERT_EQ(m_opened.size(), 1u);
+}
+
+struct DialogDllRow {
+  const char* name;
+  uint16_t toolset;
+  const char* dll;
+  bool loads;
+  int32_t family;
+  int32_t hasConfig;
+  const char* refusal;
+};
+class DialogDllSettings : public SheetTest, public ::testing::WithParamInterface<DialogDllRow> {};
+TEST_P(DialogDllSettings, ChecksInOrder) {
+  const DialogDllRow& r = GetParam();
+  UseToolset(r.toolset);
+  m_env.toolsets[r.toolset] = std::make_unique<ToolsetInfo>();
+  m_env.toolsets[r.toolset]->rootFolder = "/root/";
+  if (r.loads) m_drivers.drivers["/root/BIN\\dlg.dll"] = {r.family, 0, 1, "CFG", r.hasConfig};
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  page->DllText(2)->setText(r.dll);
+  page->RunDialogDllSettings();
+  if (*r.refusal) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], r.refusal);
+  } else {
+    EXPECT_TRUE(m_refusals.empty());
+    EXPECT_EQ(page->DriverSettingsTexts().at("dlg"), "CFG");
+  }
+}
+const DialogDllRow kDialogRows[] = {
+    {"NotSpecified", 3, "", true, 7, 1, "Dialog DLL not specified !"},
+    {"NotFound", 3, "dlg.dll", false, 7, 1, "Error: Can't find Dialog DLL '/root/BIN\\dlg.dll' !"},
+    {"Wrong51Family", 0, "dlg.dll", true, 8563, 1, "Invalid Target Driver !"},
+    {"NoConfigOptions", 0, "dlg.dll", true, 8051, 0, "The selected device has no configuration options!"},
+    {"Configured", 3, "dlg.dll", true, 7, 1, ""},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, DialogDllSettings, ::testing::ValuesIn(kDialogRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetTest, CpuDllSettingsNeedADll) {
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  page->DllText(0)->setText("");
+  page->RunDllSettings(0);
+  page->DllText(0)->setText("nothere.dll");
+  page->RunDllSettings(0);
+  ASSERT_EQ(m_refusals.size(), 2u);
+  EXPECT_EQ(m_refusals[0], "Select a dll first !");
+  EXPECT_EQ(m_refusals[1], "Invalid Target Driver !");
+}
+
+TEST_F(SheetTest, FlashDriverSettingsAreKeptPerDriver) {
+  UseToolset(kToolsetArmGnu);
+  m_env.toolsets[3]->targetDrivers = {{"a.dll", "Flasher"}};
+  m_drivers.drivers["a.dll"] = {7, 5, 1, "SECTORS=ALL"};
+  SetFirstWord(m_target->pOpts->flash.FLASH1, 1);
+  Open(m_target);
+  auto* page = Go<FlashPage>(PageId::kFlash);
+  page->Drivers()->setCurrentIndex(0);
+  page->RunFlashSettings();
+  EXPECT_EQ(page->SettingsTexts().at("a"), "SECTORS=ALL");
+}
+
+TEST_F(SheetTest, FolderListSplitsAndJoins) {
+  test::App();
+  FolderListDialog dialog("Setup Include Paths:", "a;b,c", ";,");
+  EXPECT_EQ(dialog.List()->GetItemCount(), 3);
+  dialog.accept();
+  EXPECT_EQ(dialog.Result(), "a;b;c");
+}
+
+TEST_F(SheetTest, OptionsCommandCommitsOnOkAndRestoresOnCancel) {
+  UseToolset(kToolsetArmGnu);
+  auto run = [this](bool ok) {
+    OptionsRequest r;
+    r.project = m_project;
+    r.node = m_target;
+    r.services.environment = &m_env;
+    r.services.drivers = &m_drivers;
+    r.services.refuse = [this](const std::string& t) { m_refusals.push_back(t); };
+    r.run = [ok](OptionsSheet& sheet) {
+      for (int i = 0; i < sheet.PageCount(); ++i)
+        if (sheet.Page(i)->Id() == PageId::kArmGnuOutput) sheet.Tabs()->setCurrentIndex(i);
+      static_cast<ToolPage*>(sheet.CurrentPage())->TextEdit(1)->setText("NewName");
+      if (!ok) return int(QDialog::Rejected);
+      sheet.accept();
+      return sheet.result();
+    };
+    return RunOptionsCommand(r);
+  };
+  EXPECT_EQ(run(false), OptionsOutcome::kCancelled);
+  EXPECT_NE(m_target->pOpts->out.OUTNAME.str(), "NewName");
+  EXPECT_EQ(run(true), OptionsOutcome::kChanged);
+  EXPECT_EQ(m_target->pOpts->out.OUTNAME.str(), "NewName");
+}
+
+TEST_F(SheetTest, OptionsCommandIsRefusedWhileBusy) {
+  UseToolset(kToolsetArmGnu);
+  OptionsRequest r;
+  r.project = m_project;
+  r.node = m_target;
+  r.busy = true;
+  int messages = 0;
+  r.message = [&](const std::string&, int) { ++messages; };
+  EXPECT_EQ(RunOptionsCommand(r), OptionsOutcome::kRefused);
+  EXPECT_EQ(messages, 1);
+}
+
+// A bank link file on disk.
+std::string WriteBankFile(const std::string& bytes) {
+  const std::string path = "/tmp/pm2_options_test_" + std::to_string(::getpid()) + ".Sbr";
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+class BankWizard : public SheetTest {
+ protected:
+  BankWizardDialog::Services Services() {
+    BankWizardDialog::Services s;
+    s.message = [this](const std::string& title, const std::string& text) { m_boxes.push_back(title + ": " + text); };
+    s.storedBank = [this](const std::string& name) { return m_stored.count(name) ? m_stored[name] : uint8_t(0); };
+    s.apply = [this](const BankModel& m) { m_applied = m; };
+    return s;
+  }
+  std::vector<std::string> m_boxes;
+  std::map<std::string, uint8_t> m_stored;
+  BankModel m_applied;
+};
+
+TEST_F(BankWizard, MissingFileOpensWithEmptyLists) {
+  BankWizardDialog dialog("/nonexistent/x.Sbr", 0xC000, Services());
+  ASSERT_EQ(m_boxes.size(), 1u);
+  EXPECT_EQ(m_boxes[0], "Code Banking Wizard: Bank Link File cannot be opened");
+  EXPECT_EQ(dialog.Modules()->GetItemCount(), 0);
+  EXPECT_EQ(dialog.CommonSize()->text(), "0xC000");
+}
+
+TEST_F(BankWizard, BanksModulesAndMoves) {
+  m_stored = {{"MAIN", 5}, {"UTIL", 5}, {"IO", 1}};
+  const std::string path = WriteBankFile(test::BankStream()
+                                             .Module(0, 0, 1000, 10, "main")
+                                             .Module(1, 0, 2000, 20, "util")
+                                             .Module(2, 0, 300, 0, "io")
+                                             .Calls(0, {{2, 4}})
+                                             .End());
+  BankWizardDialog dialog(path, 0xC000, Services());
+  EXPECT_TRUE(m_boxes.empty());
+  EXPECT_EQ(dialog.Banks()->GetItemCount(), 8);
+  EXPECT_EQ(dialog.Banks()->GetItemText(5, 0), "Bank #5");
+  EXPECT_EQ(dialog.Banks()->GetItemText(5, 1), "3000");
+  EXPECT_EQ(dialog.Banks()->GetItemText(0, 1), "30");  // the common area adds every common size
+  dialog.SelectBank(5);
+  ASSERT_EQ(dialog.Modules()->GetItemCount(), 2);
+  EXPECT_EQ(dialog.Modules()->GetItemText(0, 0), "MAIN");
+  EXPECT_EQ(dialog.Modules()->GetItemText(0, 4), "  4>[B #1]");
+  dialog.SortByColumn(1);  // by size
+  dialog.SortByColumn(1);  // reversed
+  EXPECT_EQ(dialog.Modules()->GetItemText(0, 0), "UTIL");
+  dialog.MoveModules({1}, 1);
+  EXPECT_EQ(dialog.Modules()->GetItemCount(), 1);
+  EXPECT_EQ(dialog.Banks()->GetItemText(1, 1), "2300");
+  EXPECT_NE(dialog.Statistics()->text().indexOf("Calls to other banks:\t4"), -1)
+      << dialog.Statistics()->text().toStdString();
+  dialog.accept();
+  EXPECT_EQ(m_applied.modules[1].bank, 1);
+  ::unlink(path.c_str());
+}
+
+struct CommonRow {
+  const char* name;
+  const char* text;
+  const char* box;  // "" accepted
+  const char* shown;
+};
+class CommonSizes : public BankWizard, public ::testing::WithParamInterface<CommonRow> {};
+TEST_P(CommonSizes, ReadOrRestored) {
+  BankWizardDialog dialog("/nonexistent/x.Sbr", 0xC000, Services());
+  m_boxes.clear();
+  dialog.CommonSize()->setText(GetParam().text);
+  EXPECT_EQ(dialog.ReadCommonSize(), *GetParam().box == 0);
+  if (*GetParam().box) {
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].substr(0, m_boxes[0].find(':')), GetParam().box);
+  }
+  EXPECT_EQ(dialog.CommonSize()->text(), GetParam().shown);
+}
+const CommonRow kCommonRows[] = {
+    {"HexSuffix", "8000H", "", "0x8000"},
+    {"Binary", "10101010B", "", "0x00AA"},
+    {"NotANumber", "12G", "Invalid number", "0xC000"},
+    {"TooLarge", "0x10000", "Out of range", "0xC000"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, CommonSizes, ::testing::ValuesIn(kCommonRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetTest, BankWizardOfTheTargetPageStoresOnlyOnOk) {
+  UseToolset(kToolset51);
+  m_target->pOpts->t51.T51FL |= 0x2000;
+  m_target->pOpts->out.OUTNAME = OptString::Pooled("opts_bank", kPoolProject);
+  m_target->pOpts->out.OUTDIR = OptString::Pooled("/tmp/", kPoolProject);
+  std::ofstream("/tmp/opts_bank.Sbr", std::ios::binary) << test::BankStream().Module(0, 0, 100, 0, "main.c").End();
+  OptionsSheet& sheet = Open(m_target);
+  // The sheet's own services, with a dialog runner that moves the module.
+  const_cast<SheetServices&>(sheet.Services()).runDialog = [](QDialog& d) {
+    auto& wizard = static_cast<BankWizardDialog&>(d);
+    wizard.MoveModules({0}, 3);
+    wizard.CommonSize()->setText("0x8000");
+    wizard.accept();
+    return wizard.result();
+  };
+  auto* page = Go<ToolPage>(PageId::kTarget51);
+  ASSERT_NE(page->BankingButton(), nullptr);
+  EXPECT_TRUE(page->BankingButton()->isEnabled());
+  page->BankingButton()->click();
+  EXPECT_EQ(m_session->FileBank("MAIN.C"), 3);
+  EXPECT_EQ(GetKeyValue(m_session->TargetCopy()->lst.OPTKUS, "NSZCOM"), "0x8000");
+  EXPECT_EQ(GetKeyValue(m_target->pOpts->lst.OPTKUS, "NSZCOM"), "");  // not yet in the project
+  sheet.accept();
+  EXPECT_TRUE(m_session->Commit());
+  EXPECT_EQ(GetFileBankNo("main.c"), 3);
+  EXPECT_EQ(GetKeyValue(m_target->pOpts->lst.OPTKUS, "NSZCOM"), "0x8000");
+  ::unlink("/tmp/opts_bank.Sbr");
+}
+
+}  // namespace
+}  // namespace pm2
