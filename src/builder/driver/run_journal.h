@@ -17,6 +17,15 @@
 // rewritten whole at each entry grew with every command file, and each
 // rewrite freed the old file's blocks.)
 //
+// A journal is only a list of names, and a damaged or planted one must not
+// make a build delete a user's file: an entry is acted on only when it is
+// a plain file directly inside one of the scope's folders (the target's
+// output and listing folders, the tools' temporary folder), names no parent
+// folder, is of the kind its entry says (capture files "Pm2__*", command
+// files "*.__i", "*._ia", "*._ii", "*.lnp", "*.__b" and their atomic
+// writes' "*.~pm2tmp*") and is no file of the project. Any other entry is
+// left alone with a warning.
+//
 // Translations run side by side, so several steps may be under way at once;
 // each has its own entries. The journal may be called from any thread.
 #pragma once
@@ -25,10 +34,31 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
 namespace pm2 {
+
+// Where a journal may delete, given by the build that reads it.
+struct JournalScope {
+  // Local folders ending in '/': the output, listing and temporary folders.
+  std::vector<std::string> folders;
+  // True for a file a build must never delete (sources, the project and
+  // options files); may be empty.
+  std::function<bool(const std::string& local)> isProjectFile;
+};
+
+// Why the journal entry of `kind` ('O', 'C' or 'T') with the stored text
+// `stored` and the local path `local` (which exists) must not be deleted;
+// empty when it may.
+std::string JournalEntryRefusal(char kind, std::string_view stored, const std::string& local,
+                                const JournalScope& scope);
+
+// Makes `folder` (ends in '/') the tools' own temporary folder and empties
+// it: what a killed build's tools left there goes. False with *err when it
+// is no folder of ours (a link, a file) or cannot be made.
+bool PrepareToolTempFolder(const std::string& folder, std::string* err);
 
 class RunJournal {
  public:
@@ -41,8 +71,10 @@ class RunJournal {
   RunJournal& operator=(const RunJournal&) = delete;
 
   // Recovers from the journal a killed build left at `path` (deleting what
-  // it names) and starts an empty one. Returns the number of files deleted.
-  int Begin(const std::string& path, const LocalPathFn& local);
+  // it names within `scope`) and starts an empty one. Returns the number of
+  // files deleted; each entry left alone adds a line to *warnings.
+  int Begin(const std::string& path, const LocalPathFn& local, const JournalScope& scope,
+            std::vector<std::string>* warnings = nullptr);
   // A tool is about to write these outputs (stored paths). Returns the
   // step's number; the step becomes the current one of the calls below
   // that take none.

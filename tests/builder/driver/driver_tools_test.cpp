@@ -205,7 +205,7 @@ TEST(RunJournal, NextBuildDeletesWhatAKilledOneLeft) {
   RunJournal journal;
   const int deleted = journal.Begin(dir / "B.pm2run", [&](const std::string& stored) {
     return dir.Path() + stored.substr(2);
-  });
+  }, JournalScope{{dir.Path()}, nullptr});
   EXPECT_EQ(deleted, 3);
   EXPECT_FALSE(FileExists(dir / "Main.o"));
   EXPECT_FALSE(FileExists(dir / "Main.__i"));
@@ -235,14 +235,15 @@ class JournalReplay : public ::testing::TestWithParam<ReplayRow> {};
 // capture marked gone stay; one named again after its mark goes.
 TEST_P(JournalReplay, DeletesWhatIsNotMarkedDone) {
   test::ScratchFolder dir;
-  for (const char* name : {"A.o", "B.o", "cap1", "cap2", "A.__i"}) WriteFile(dir / name, "x");
+  for (const char* name : {"A.o", "B.o", "Pm2__cap1", "Pm2__cap2", "A.__i"}) WriteFile(dir / name, "x");
   auto expand = [&](std::string text) {
     for (size_t at; (at = text.find("{d}")) != std::string::npos;) text.replace(at, 3, dir.Path());
     return text;
   };
   WriteFile(dir / "B.pm2run", expand(GetParam().journal));
   RunJournal journal;
-  journal.Begin(dir / "B.pm2run", [&](const std::string& stored) { return dir.Path() + stored.substr(2); });
+  journal.Begin(dir / "B.pm2run", [&](const std::string& stored) { return dir.Path() + stored.substr(2); },
+                JournalScope{{dir.Path()}, nullptr});
   std::istringstream deleted(GetParam().deleted), kept(GetParam().kept);
   for (std::string name; deleted >> name;) EXPECT_FALSE(FileExists(dir / name)) << name;
   for (std::string name; kept >> name;) EXPECT_TRUE(FileExists(dir / name)) << name;
@@ -251,13 +252,87 @@ TEST_P(JournalReplay, DeletesWhatIsNotMarkedDone) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, JournalReplay,
     ::testing::Values(
-        ReplayRow{"StepDone", "O ./A.o\nT {d}cap1\no ./A.o\nt {d}cap1\n", "", "A.o cap1"},
-        ReplayRow{"SecondStepUnderWay", "O ./A.o\no ./A.o\nO ./B.o\nT {d}cap2\n", "B.o cap2", "A.o"},
+        ReplayRow{"StepDone", "O ./A.o\nT {d}Pm2__cap1\no ./A.o\nt {d}Pm2__cap1\n", "", "A.o Pm2__cap1"},
+        ReplayRow{"SecondStepUnderWay", "O ./A.o\no ./A.o\nO ./B.o\nT {d}Pm2__cap2\n", "B.o Pm2__cap2", "A.o"},
         ReplayRow{"NamedAgainAfterItsMark", "O ./A.o\no ./A.o\nO ./A.o\n", "A.o", ""},
-        ReplayRow{"CaptureReplaced", "O ./A.o\nT {d}cap1\nt {d}cap1\nT {d}cap2\n", "A.o cap2", "cap1"},
+        ReplayRow{"CaptureReplaced", "O ./A.o\nT {d}Pm2__cap1\nt {d}Pm2__cap1\nT {d}Pm2__cap2\n", "A.o Pm2__cap2",
+                  "Pm2__cap1"},
         ReplayRow{"CommandFileAlwaysGoes", "C {d}A.__i\nO ./A.o\no ./A.o\n", "A.__i", "A.o"},
         ReplayRow{"MarkCutOff", "O ./A.o\no ./A.o", "A.o", ""}),
     [](const auto& row) { return std::string(row.param.name); });
+
+struct ForeignRow {
+  const char* name;
+  const char* entry;   // the journal's line; {d} the project folder, {o} a folder outside it
+  const char* victim;  // the file it names, made before the build ({o}/ for the outside folder)
+};
+
+class ForeignJournalEntry : public ToolsFixture, public ::testing::WithParamInterface<ForeignRow> {};
+
+// A journal names only what a build writes itself: an entry naming any
+// other file is left alone, with a warning, and the build goes on.
+TEST_P(ForeignJournalEntry, IsLeftAloneWithAWarning) {
+  SetUpProject(kToolset51, "C51/");
+  Add("Main.c", kFileC);
+  Add("Util.a51", kFileAsm, "; nothing\n");
+  test::ScratchFolder outside;
+  auto expand = [&](std::string text) {
+    for (size_t at; (at = text.find("{d}")) != std::string::npos;) text.replace(at, 3, dir.Path());
+    for (size_t at; (at = text.find("{o}")) != std::string::npos;) text.replace(at, 3, outside.Path());
+    return text;
+  };
+  const std::string victim = expand(GetParam().victim);
+  WriteFile(outside / "target.o", "precious\n");
+  if (!FileExists(victim)) WriteFile(victim, "precious\n");
+  const std::string before = ReadFile(victim);
+  fs::create_symlink(outside / "target.o", dir / "Linked.o");
+  WriteFile(dir / "Blinky.pm2run", expand(GetParam().entry) + "\n");
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  EXPECT_EQ(ReadFile(victim), before);
+  EXPECT_EQ(ReadFile(outside / "target.o"), "precious\n");
+  EXPECT_TRUE(fs::is_symlink(dir / "Linked.o"));
+  EXPECT_GE(LineIndex("*** WARNING: '" + dir.Path() + "Blinky.pm2run' names '"), 0);
+  ASSERT_FALSE(Lines().empty());
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ForeignJournalEntry,
+    ::testing::Values(ForeignRow{"Source", "O .\\Main.c", "{d}Main.c"},
+                      ForeignRow{"SourceAsCommandFile", "C {d}Main.c", "{d}Main.c"},
+                      ForeignRow{"ProjectFile", "O .\\P.pm2", "{d}P.pm2"},
+                      ForeignRow{"OptionsFile", "O .\\P.Opt", "{d}P.Opt"},
+                      ForeignRow{"HeaderBesideTheOutputs", "O .\\Main.h", "{d}Main.h"},
+                      ForeignRow{"OutsideTheProject", "C {o}Main.__i", "{o}Main.__i"},
+                      ForeignRow{"AbsoluteOutput", "O {o}Other.o", "{o}Other.o"},
+                      ForeignRow{"CaptureOutside", "T {o}Pm2__1234", "{o}Pm2__1234"},
+                      ForeignRow{"ParentFolder", "O sub\\..\\Keep.o", "{d}Keep.o"},
+                      ForeignRow{"Link", "O .\\Linked.o", "{o}target.o"},
+                      ForeignRow{"NotACaptureFile", "T {d}notes.txt", "{d}notes.txt"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// A killed link's command file write leaves its temporary file named in the
+// journal, and the tools' own temporary folder holds what they left: the
+// next build takes both away.
+TEST_F(ToolsFixture, KilledBuildsTemporaryFilesGo) {
+  SetUpProject(kToolset51, "C51/");
+  Add("Main.c", kFileC);
+  BuildDriverDeps deps = Deps();
+  deps.tempFolder.clear();  // the build's own temporary folder
+  fs::create_directory(dir / "Blinky.pm2tmp");
+  WriteFile(dir / "Blinky.pm2tmp/left", "x");
+  WriteFile(dir / "Blinky.lnp.~pm2tmp77_3", "x");
+  WriteFile(dir / "Blinky.pm2run", "C " + dir.Path() + "Blinky.lnp.~pm2tmp77_3\n");
+  BuildDriver driver(deps);
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+  EXPECT_FALSE(FileExists(dir / "Blinky.lnp.~pm2tmp77_3"));
+  EXPECT_FALSE(FileExists(dir / "Blinky.pm2tmp/left"));
+  EXPECT_TRUE(fs::is_directory(dir / "Blinky.pm2tmp"));
+}
 
 TEST(TargetBuildLock, OneHolderPerProjectAndTarget) {
   test::ScratchFolder dir;
