@@ -202,7 +202,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   overlay_ = EnvOverlay();
   toolFolder_ = target->toolset == kToolsetArmAds ? SetArmToolEnvironment(envInput_, 0, overlay_, nullptr)
                                                   : SetToolEnvironment(envInput_, 0, overlay_, nullptr);
-  tempFolder_ = deps_.tempFolder.empty() ? ToolTempFolder() : deps_.tempFolder;
+  tempFolder_ = deps_.tempFolder.empty() ? ToolTempPath() : deps_.tempFolder;
   SetToolTempEnvironment();
   if (!deps_.run) {
     ToolRunnerDeps rd;
@@ -377,7 +377,9 @@ void BuildDriver::Impl::BeginJournal() {
   for (const std::string& w : warnings) Print("%s", w.c_str());
   if (!deps_.tempFolder.empty() || !runner_) return;
   std::string err;
-  if (!PrepareToolTempFolder(tempFolder_, &err)) {
+  const bool usable = toolTemp_.Prepare(tempFolder_, 5000, &err);
+  if (usable && !err.empty()) Print("*** WARNING: %s.\n", err.c_str());
+  if (!usable) {
     // Not ours to empty: the tools take the usual temporary folder.
     Print("*** WARNING: %s: the tools use the system's temporary folder.\n", err.c_str());
     tempFolder_.clear();
@@ -392,6 +394,7 @@ void BuildDriver::Impl::Finish() {
   DeleteCommandInputFiles();
   batch_.Close();
   journal_.End();
+  toolTemp_.Release();
 }
 
 void BuildDriver::Impl::Link(const OptionBlock& opts) {

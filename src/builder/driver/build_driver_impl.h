@@ -164,7 +164,7 @@ class BuildDriver::Impl {
   void BeginJournal();
   // The tools' own temporary folder of the target (ends in '/'): beside
   // the journal, emptied by each build.
-  std::string ToolTempFolder() { return LocalOutput(OutputBase(*options_) + ".pm2tmp") + "/"; }
+  std::string ToolTempPath() { return LocalOutput(OutputBase(*options_) + ".pm2tmp") + "/"; }
   // The tools' temporary folder into the environment overlay.
   void SetToolTempEnvironment();
   // True for a file no build may delete: the project's own files and sources.
@@ -231,6 +231,7 @@ class BuildDriver::Impl {
   BatchFile batch_;
   TraceFile trace_;
   RunJournal journal_;
+  ToolTempFolder toolTemp_;
   // Translations side by side (ARM-GNU builds): the pool, and every file
   // decided since the oldest run not yet taken back, oldest first. A file
   // that needs no run waits there too, so the items keep project order.

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,18 +77,39 @@ std::string JournalEntryRefusal(char kind, std::string_view stored, const std::s
   return std::string();
 }
 
-bool PrepareToolTempFolder(const std::string& folder, std::string* err) {
+bool ToolTempFolder::Prepare(const std::string& folder, int waitMs, std::string* err) {
+  Release();
   std::string path = folder;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) {
-    if (::mkdir(path.c_str(), 0700) == 0) return true;
+  if (::lstat(path.c_str(), &st) != 0 && ::mkdir(path.c_str(), 0700) != 0) {
     if (err) *err = "cannot make the temporary folder '" + path + "'";
     return false;
   }
-  if (!S_ISDIR(st.st_mode)) {
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     if (err) *err = "'" + path + "' is no folder";
     return false;
+  }
+  // Inherited by the tools on purpose (no O_CLOEXEC).
+  const std::string lockName = ".pm2lock";
+  lockFd_ = ::open((path + "/" + lockName).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0600);
+  if (lockFd_ < 0) {
+    if (err) *err = "cannot lock the temporary folder '" + path + "'";
+    return false;
+  }
+  bool locked = false;
+  for (int waited = 0;; waited += 20) {
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
+      locked = true;
+      break;
+    }
+    if (waited >= waitMs) break;
+    ::usleep(20 * 1000);
+  }
+  if (!locked) {
+    // Tools of an earlier build still write there: theirs stays.
+    if (err) *err = "tools of an earlier build still use '" + path + "'";
+    return true;
   }
   DIR* dir = ::opendir(path.c_str());
   if (!dir) {
@@ -97,7 +119,7 @@ bool PrepareToolTempFolder(const std::string& folder, std::string* err) {
   std::vector<std::string> names;
   while (dirent* e = ::readdir(dir)) {
     std::string_view n = e->d_name;
-    if (n != "." && n != "..") names.emplace_back(n);
+    if (n != "." && n != ".." && n != lockName) names.emplace_back(n);
   }
   ::closedir(dir);
   for (const std::string& n : names) {
@@ -106,6 +128,11 @@ bool PrepareToolTempFolder(const std::string& folder, std::string* err) {
     std::filesystem::remove_all(path + "/" + n, ec);
   }
   return true;
+}
+
+void ToolTempFolder::Release() {
+  if (lockFd_ >= 0) ::close(lockFd_);
+  lockFd_ = -1;
 }
 
 RunJournal::~RunJournal() {

@@ -55,10 +55,28 @@ struct JournalScope {
 std::string JournalEntryRefusal(char kind, std::string_view stored, const std::string& local,
                                 const JournalScope& scope);
 
-// Makes `folder` (ends in '/') the tools' own temporary folder and empties
-// it: what a killed build's tools left there goes. False with *err when it
-// is no folder of ours (a link, a file) or cannot be made.
-bool PrepareToolTempFolder(const std::string& folder, std::string* err);
+// The tools' own temporary folder of a build. The build holds a lock file
+// in it whose handle every tool inherits, so the lock stays held while a
+// tool of a killed build still runs: the next build waits for those tools
+// before it empties the folder under them.
+class ToolTempFolder {
+ public:
+  ToolTempFolder() = default;
+  ~ToolTempFolder() { Release(); }
+  ToolTempFolder(const ToolTempFolder&) = delete;
+  ToolTempFolder& operator=(const ToolTempFolder&) = delete;
+
+  // Makes `folder` (ends in '/') the temporary folder, waits up to `waitMs`
+  // for tools of an earlier build to end, and empties it. False with *err
+  // when it is no folder of ours (a link, a file) or cannot be made; true
+  // with *err set when it was left as it is because tools still use it.
+  bool Prepare(const std::string& folder, int waitMs, std::string* err);
+  // The build ended: the lock goes with the last tool that holds it.
+  void Release();
+
+ private:
+  int lockFd_ = -1;
+};
 
 class RunJournal {
  public:

@@ -334,6 +334,32 @@ TEST_F(ToolsFixture, KilledBuildsTemporaryFilesGo) {
   EXPECT_TRUE(fs::is_directory(dir / "Blinky.pm2tmp"));
 }
 
+// The next build empties the tools' temporary folder only once the tools
+// of the build before have ended, and never follows a link there.
+TEST(ToolTempFolder, WaitsForEarlierToolsAndRefusesALink) {
+  test::ScratchFolder dir;
+  const std::string folder = dir / "T.pm2tmp/";
+  ToolTempFolder earlier, next;
+  std::string err;
+  ASSERT_TRUE(earlier.Prepare(folder, 0, &err)) << err;
+  WriteFile(folder + "ccA.s", "x");
+  EXPECT_TRUE(next.Prepare(folder, 40, &err));
+  EXPECT_EQ(err, "tools of an earlier build still use '" + dir.Path() + "T.pm2tmp'");
+  EXPECT_TRUE(FileExists(folder + "ccA.s"));
+  earlier.Release();
+  err.clear();
+  EXPECT_TRUE(next.Prepare(folder, 40, &err));
+  EXPECT_EQ(err, "");
+  EXPECT_FALSE(FileExists(folder + "ccA.s"));
+  test::ScratchFolder elsewhere;
+  WriteFile(elsewhere / "keep", "x");
+  fs::create_directory_symlink(elsewhere.Path(), dir / "L.pm2tmp");
+  ToolTempFolder linked;
+  EXPECT_FALSE(linked.Prepare(dir / "L.pm2tmp/", 0, &err));
+  EXPECT_EQ(err, "'" + dir.Path() + "L.pm2tmp' is no folder");
+  EXPECT_TRUE(FileExists(elsewhere / "keep"));
+}
+
 TEST(TargetBuildLock, OneHolderPerProjectAndTarget) {
   test::ScratchFolder dir;
   TargetBuildLock a, b, c;
