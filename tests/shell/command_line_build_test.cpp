@@ -546,6 +546,26 @@ TEST_F(CommandLineRefusals, DebugSessionIsNotABuild) {
   EXPECT_EQ(out_.find("Build target"), std::string::npos) << out_;
 }
 
+// A project path that can't be examined (a link loop, a name part longer
+// than the file system allows) is reported as not found, with or without a
+// display, never ended by an exception.
+TEST_F(CommandLineRefusals, UnexaminablePathsAreNotFound) {
+  fs::create_symlink(dir_ + "loop2.pm2", dir_ + "loop1.pm2");
+  fs::create_symlink(dir_ + "loop1.pm2", dir_ + "loop2.pm2");
+  for (const std::string& path : {dir_ + "loop1.pm2", dir_ + "loop1.pm2/x.pm2", dir_ + std::string(300, 'a') + ".pm2"}) {
+    SCOPED_TRACE(path);
+    for (const char* display : {"", "DISPLAY=:97 "}) {
+      EXPECT_EQ(Run(std::string("-b ") + path), 1) << out_;
+      const std::string cmd = std::string(display) + root_ + "PM2/pelmora2 -b " + path + " > " + dir_ +
+                              "stdout.txt 2>&1";
+      const int status = std::system(cmd.c_str());
+      ASSERT_TRUE(WIFEXITED(status)) << display;
+      EXPECT_EQ(WEXITSTATUS(status), 1) << display << ReadText(dir_ + "stdout.txt");
+      EXPECT_NE(ReadText(dir_ + "stdout.txt").find("' not found"), std::string::npos) << display;
+    }
+  }
+}
+
 TEST(CommandLineBuild, UsageErrors) {
   const std::string prog = std::string(std::getenv("PM2_TEST_BIN")) + "/root/PM2/pelmora2";
   EXPECT_EQ(WEXITSTATUS(std::system((prog + " > /dev/null 2>&1").c_str())), 2);
