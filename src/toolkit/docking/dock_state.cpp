@@ -353,11 +353,12 @@ void SECDockState::LoadState(const SettingsStore& store, const std::string& prof
   std::string summary = SummarySection(profile);
   int bars = store.GetProfileInt(summary, "Bars", 0);
   m_screen = {store.GetProfileInt(summary, "ScreenCX", 0), store.GetProfileInt(summary, "ScreenCY", 0)};
-  // Each record is a section of its own beside the summary.
+  // Each record is a section of its own, numbered from 0 without gaps: a
+  // damaged count ends at the first that is missing.
   const std::string& root = store.ProfileRoot();
-  const std::size_t sections = store.SubKeys(root).size();
-  bars = int(std::clamp<long long>(bars, 0, static_cast<long long>(sections)));
   for (int i = 0; i < bars; ++i) {
+    const std::string section = BarSection(profile, i);
+    if (!store.KeyExists(root.empty() ? section : root + "\\" + section)) break;
     ControlBarInfo* r = NewBarInfo();
     r->LoadFromProfile(store, profile, i);
     if (m_source) {

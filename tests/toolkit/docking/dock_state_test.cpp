@@ -126,7 +126,7 @@ TEST(DockState, HugeCountsAreBoundedByTheRecords) {
   SECDockState back;
   back.LoadState(store, "MFrame-Bars");
   // No more records than sections, no more ids than entries.
-  EXPECT_LE(back.Records().size(), store.SubKeys(store.ProfileRoot()).size());
+  EXPECT_EQ(back.Records().size(), 3u);
   ASSERT_FALSE(back.Records().empty());
   EXPECT_LE(back.Records()[0]->bars.size(),
             store.ValueNames(store.ProfileRoot() + "\\MFrame-Bars-Bar0").size());
