@@ -49,6 +49,19 @@ int main(int argc, char** argv) {
                stderr);
   // The process ends as soon as the build's files are closed: freeing the
   // records of every file of the project would only add to the build's time.
+  // A sanitized build frees them and returns, so that its leak check runs.
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr bool kLeakChecked = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  constexpr bool kLeakChecked = true;
+#else
+  constexpr bool kLeakChecked = false;
+#endif
+#else
+  constexpr bool kLeakChecked = false;
+#endif
+  if (kLeakChecked) return pm2::RunCommandLine(args, program, stdout, stderr);
   return pm2::RunCommandLine(args, program, stdout, stderr, [](int status) {
     std::fflush(stdout);
     std::fflush(stderr);

@@ -349,7 +349,7 @@ bool BuildDriver::Impl::IsProjectFile(const std::string& local) {
   // Sources, headers, documents and the project's own files, whatever
   // their folder.
   static const char* const kNeverOutputs[] = {".c",   ".cpp", ".cc",  ".cxx", ".h",   ".hpp", ".hh", ".inc",
-                                              ".asm", ".a51", ".a66", ".a251", ".s",  ".src", ".plm", ".txt",
+                                              ".asm", ".a51", ".a66", ".a251", ".s",   ".plm", ".txt",
                                               ".ini", ".pm2", ".opt", ".bak", ".sct", ".ld"};
   for (const char* e : kNeverOutputs)
     if (ext == e) return true;
