@@ -640,7 +640,9 @@ bool SettingsStore::Load(std::string* err) {
   }
   ParseLocked(bytes, m_path);
   if (!m_warnings.empty()) {
-    // Kept before a save replaces it without the damaged lines.
+    // The next save writes the file again without the damaged lines, even
+    // when nothing else changes; the damaged one is kept before that.
+    ++m_version;
     const std::string backup = BackupNameOf(m_path);
     std::string why;
     if (AtomicFileWriter(m_disk).Write(backup, bytes, &why)) m_backupPath = backup;

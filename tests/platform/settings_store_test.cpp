@@ -232,6 +232,7 @@ TEST(SettingsStore, DamagedFileIsKeptAndTold) {
   std::ofstream(file, std::ios::binary) << damaged;
   SettingsStore store(file);
   ASSERT_TRUE(store.Load());
+  EXPECT_TRUE(store.IsDirty()) << "a damaged file is written again at exit";
   const std::string backup = dir / "settings_ini.Bak";
   std::ifstream in(backup, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
