@@ -213,6 +213,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     rd.runtimeFolder = deps_.runtimeFolder;
     rd.workFolder = folder_;
     rd.onCaptureFile = [this](const std::string& name) { journal_.CaptureStarting(name); };
+    rd.toolLockFd = [this] { return toolTemp_.LockFd(); };
     runnerDeps_ = rd;
     runner_ = std::make_unique<ToolRunner>(rd);
   }

@@ -90,9 +90,8 @@ bool ToolTempFolder::Prepare(const std::string& folder, int waitMs, std::string*
     if (err) *err = "'" + path + "' is no folder";
     return false;
   }
-  // Inherited by the tools on purpose (no O_CLOEXEC).
   const std::string lockName = ".pm2lock";
-  lockFd_ = ::open((path + "/" + lockName).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0600);
+  lockFd_ = ::open((path + "/" + lockName).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (lockFd_ < 0) {
     if (err) *err = "cannot lock the temporary folder '" + path + "'";
     return false;

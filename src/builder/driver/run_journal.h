@@ -56,9 +56,10 @@ std::string JournalEntryRefusal(char kind, std::string_view stored, const std::s
                                 const JournalScope& scope);
 
 // The tools' own temporary folder of a build. The build holds a lock file
-// in it whose handle every tool inherits, so the lock stays held while a
-// tool of a killed build still runs: the next build waits for those tools
-// before it empties the folder under them.
+// in it whose handle every build step's tool is given (LockFd; other
+// programs started meanwhile do not get it), so the lock stays held while
+// a tool of a killed build still runs: the next build waits for those
+// tools before it empties the folder under them.
 class ToolTempFolder {
  public:
   ToolTempFolder() = default;
@@ -73,6 +74,7 @@ class ToolTempFolder {
   bool Prepare(const std::string& folder, int waitMs, std::string* err);
   // The build ended: the lock goes with the last tool that holds it.
   void Release();
+  int LockFd() const { return lockFd_; }
 
  private:
   int lockFd_ = -1;

@@ -16,6 +16,7 @@
 #include "builder/driver/build_driver.h"
 #include "builder/driver/dependency_file.h"
 #include "builder/driver/run_journal.h"
+#include "builder/runner/process_spawn.h"
 #include "builder/runner/progress_channel.h"
 #include "platform/notification_hub.h"
 #include "project/environment/environment.h"
@@ -358,6 +359,31 @@ TEST(ToolTempFolder, WaitsForEarlierToolsAndRefusesALink) {
   EXPECT_FALSE(linked.Prepare(dir / "L.pm2tmp/", 0, &err));
   EXPECT_EQ(err, "'" + dir.Path() + "L.pm2tmp' is no folder");
   EXPECT_TRUE(FileExists(elsewhere / "keep"));
+}
+
+// The lock is handed to the tools only: a tool that outlives the build
+// holds it, a program started without it does not.
+TEST(ToolTempFolder, ToolsGivenTheLockHoldItAfterTheBuild) {
+  test::ScratchFolder dir;
+  const std::string folder = dir / "T.pm2tmp/";
+  std::string err;
+  for (const bool given : {true, false}) {
+    SCOPED_TRACE(given ? "given" : "not given");
+    ToolTempFolder build;
+    ASSERT_TRUE(build.Prepare(folder, 0, &err)) << err;
+    SpawnSpec spec;
+    spec.commandLine = "/bin/sleep 0.5";
+    spec.inheritFd = given ? build.LockFd() : -1;
+    SpawnResult tool = SpawnProcess(spec);
+    ASSERT_GE(tool.pid, 0) << tool.error;
+    build.Release();  // the build was killed; its tool runs on
+    WriteFile(folder + "ccB.s", "x");
+    ToolTempFolder next;
+    err.clear();
+    EXPECT_TRUE(next.Prepare(folder, 0, &err));
+    EXPECT_EQ(FileExists(folder + "ccB.s"), given);
+    EXPECT_EQ(WaitProcess(tool.pid, 5000), 0);
+  }
 }
 
 TEST(TargetBuildLock, OneHolderPerProjectAndTarget) {
