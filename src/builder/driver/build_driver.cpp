@@ -372,6 +372,8 @@ void BuildDriver::Impl::BeginJournal() {
   scope.folders.push_back(LocalOutput(options_->lst.LSTDIR.str() + "x"));
   scope.folders.back().pop_back();
   scope.folders.push_back(tempFolder_);
+  for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR})
+    if (!f->empty()) scope.storedFolders.push_back(f->str());
   scope.isProjectFile = [this](const std::string& local) { return IsProjectFile(local); };
   std::vector<std::string> warnings;
   journal_.Begin(base + ".pm2run", [this](const std::string& stored) { return Local(stored); }, scope, &warnings);

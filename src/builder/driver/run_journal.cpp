@@ -29,6 +29,23 @@ bool HasParentPart(std::string_view path) {
   return false;
 }
 
+bool SameSeparatorsNoCase(char a, char b) {
+  if (a == '\\') a = '/';
+  if (b == '\\') b = '/';
+  return (a >= 'A' && a <= 'Z' ? char(a + 32) : a) == (b >= 'A' && b <= 'Z' ? char(b + 32) : b);
+}
+
+// A parent folder in the path beyond the first of the folders it starts with.
+bool GoesUpBeyond(std::string_view path, const std::vector<std::string>& folders) {
+  for (const std::string& f : folders) {
+    if (f.empty() || path.size() < f.size()) continue;
+    bool starts = true;
+    for (size_t i = 0; i < f.size() && starts; ++i) starts = SameSeparatorsNoCase(path[i], f[i]);
+    if (starts) return HasParentPart(path.substr(f.size()));
+  }
+  return HasParentPart(path);
+}
+
 // The folder's real path ending in '/', "" when it does not resolve.
 std::string RealFolder(const std::string& folder) {
   char buf[PATH_MAX];
@@ -58,7 +75,8 @@ bool IsCommandFileName(std::string_view name) {
 
 std::string JournalEntryRefusal(char kind, std::string_view stored, const std::string& local,
                                 const JournalScope& scope) {
-  if (HasParentPart(stored) || HasParentPart(local)) return "its path goes up a folder";
+  if (GoesUpBeyond(stored, kind == 'O' ? scope.storedFolders : scope.folders) || GoesUpBeyond(local, scope.folders))
+    return "its path goes up a folder";
   if (local.empty() || local.front() != '/') return "not a path of this machine";
   struct stat st;
   if (::lstat(local.c_str(), &st) != 0) return "it cannot be examined";

@@ -21,7 +21,7 @@
 // make a build delete a user's file: an entry is acted on only when it is
 // a plain file directly inside one of the scope's folders (the target's
 // output and listing folders, the tools' temporary folder), names no parent
-// folder, is of the kind its entry says (capture files "Pm2__*", command
+// folder beyond those folders' own, is of the kind its entry says (capture files "Pm2__*", command
 // files "*.__i", "*._ia", "*._ii", "*.lnp", "*.__b" and their atomic
 // writes' "*.~pm2tmp*") and is no file of the project. Any other entry is
 // left alone with a warning.
@@ -44,6 +44,10 @@ namespace pm2 {
 struct JournalScope {
   // Local folders ending in '/': the output, listing and temporary folders.
   std::vector<std::string> folders;
+  // The output and listing folders as the options store them ("..\\out\\"):
+  // a parent folder named by them is the project's own choice; any other
+  // in an entry is refused.
+  std::vector<std::string> storedFolders;
   // True for a file a build must never delete (sources, the project and
   // options files); may be empty.
   std::function<bool(const std::string& local)> isProjectFile;

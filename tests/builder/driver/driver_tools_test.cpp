@@ -206,7 +206,7 @@ TEST(RunJournal, NextBuildDeletesWhatAKilledOneLeft) {
   RunJournal journal;
   const int deleted = journal.Begin(dir / "B.pm2run", [&](const std::string& stored) {
     return dir.Path() + stored.substr(2);
-  }, JournalScope{{dir.Path()}, nullptr});
+  }, JournalScope{{dir.Path()}, {}, nullptr});
   EXPECT_EQ(deleted, 3);
   EXPECT_FALSE(FileExists(dir / "Main.o"));
   EXPECT_FALSE(FileExists(dir / "Main.__i"));
@@ -244,7 +244,7 @@ TEST_P(JournalReplay, DeletesWhatIsNotMarkedDone) {
   WriteFile(dir / "B.pm2run", expand(GetParam().journal));
   RunJournal journal;
   journal.Begin(dir / "B.pm2run", [&](const std::string& stored) { return dir.Path() + stored.substr(2); },
-                JournalScope{{dir.Path()}, nullptr});
+                JournalScope{{dir.Path()}, {}, nullptr});
   std::istringstream deleted(GetParam().deleted), kept(GetParam().kept);
   for (std::string name; deleted >> name;) EXPECT_FALSE(FileExists(dir / name)) << name;
   for (std::string name; kept >> name;) EXPECT_TRUE(FileExists(dir / name)) << name;
@@ -313,6 +313,26 @@ INSTANTIATE_TEST_SUITE_P(
                       ForeignRow{"Link", "O .\\Linked.o", "{o}target.o"},
                       ForeignRow{"NotACaptureFile", "T {d}notes.txt", "{d}notes.txt"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// A parent folder in an entry is taken only as part of the output or
+// listing folder the options name; anywhere else it is refused.
+TEST(RunJournal, ParentFoldersOnlyThroughTheOptionsOwnFolders) {
+  test::ScratchFolder dir;
+  fs::create_directories(dir / "proj/sub");
+  fs::create_directories(dir / "out");
+  WriteFile(dir / "out/main.o", "x");
+  // The folders' local form is the one the build resolves from "..\\out\\".
+  const JournalScope scope{{dir / "proj/../out/"}, {"..\\out\\"}, nullptr};
+  const std::string local = dir / "proj/../out/main.o";
+  EXPECT_EQ(JournalEntryRefusal('O', "..\\out\\main.o", local, scope), "");
+  EXPECT_EQ(JournalEntryRefusal('O', "..\\OUT/main.o", local, scope), "");
+  EXPECT_EQ(JournalEntryRefusal('O', "..\\out\\..\\out\\main.o", local, scope), "its path goes up a folder");
+  EXPECT_EQ(JournalEntryRefusal('O', "sub\\..\\..\\out\\main.o", local, scope), "its path goes up a folder");
+  EXPECT_EQ(JournalEntryRefusal('C', dir / "proj/../out/../out/main.o", dir / "proj/../out/../out/main.o", scope),
+            "its path goes up a folder");
+  const JournalScope noParent{{dir / "out/"}, {"Obj\\"}, nullptr};
+  EXPECT_EQ(JournalEntryRefusal('O', "..\\out\\main.o", local, noParent), "its path goes up a folder");
+}
 
 // A killed link's command file write leaves its temporary file named in the
 // journal, and the tools' own temporary folder holds what they left: the
