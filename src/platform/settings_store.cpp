@@ -528,6 +528,7 @@ void SettingsStore::ParseLocked(std::string_view bytes, std::string_view fileNam
                          what);
   };
   Node* current = nullptr;
+  std::string currentPath;  // the key the values belong to, for the warnings
   size_t lineNo = 0;
   size_t start = 0;
   while (start < bytes.size()) {
@@ -545,7 +546,9 @@ void SettingsStore::ParseLocked(std::string_view bytes, std::string_view fileNam
         warn(lineNo, "key line without ']' skipped");
       } else if (!Unescape(line.substr(1, line.size() - 2), &path)) {
         warn(lineNo, "bad escape in key name");
-      } else if (!(current = MakeKey(path))) {
+      } else if ((current = MakeKey(path))) {
+        currentPath = path;
+      } else {
         std::vector<std::string_view> parts;
         if (SplitKey(path, &parts))
           warn(lineNo, "key path '" + path.substr(0, 80) + "...' too deep or with a name too long");
@@ -597,7 +600,7 @@ void SettingsStore::ParseLocked(std::string_view bytes, std::string_view fileNam
       ok = false;
     }
     if (!ok) {
-      warn(lineNo, "value '" + name + "' cannot be read");
+      warn(lineNo, "value '" + name + "' of '" + currentPath + "' cannot be read");
       continue;
     }
     if (SettingValue* old = current->Value(v.name))

@@ -93,10 +93,10 @@ TEST(SettingsStore, MalformedLinesAreSkippedAndReported) {
   std::vector<std::string> expected = {
       "'settings.ini' line 2: value outside a valid key skipped",
       "'settings.ini' line 5: line without '=' skipped",
-      "'settings.ini' line 6: value 'bad1' cannot be read",
-      "'settings.ini' line 7: value 'bad2' cannot be read",
-      "'settings.ini' line 8: value 'bad3' cannot be read",
-      "'settings.ini' line 9: value 'bad4' cannot be read",
+      "'settings.ini' line 6: value 'bad1' of 'Shell\\MFrame' cannot be read",
+      "'settings.ini' line 7: value 'bad2' of 'Shell\\MFrame' cannot be read",
+      "'settings.ini' line 8: value 'bad3' of 'Shell\\MFrame' cannot be read",
+      "'settings.ini' line 9: value 'bad4' of 'Shell\\MFrame' cannot be read",
       "'settings.ini' line 10: key line without ']' skipped",
       "'settings.ini' line 11: value outside a valid key skipped",
       "'settings.ini' line 12: empty name in key path 'a\\\\b'",
@@ -238,7 +238,7 @@ TEST(SettingsStore, DamagedFileIsKeptAndTold) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
   EXPECT_EQ(store.DamageReport(), "The settings file '" + file +
                                       "' is damaged. What these lines held has its default now:\n\n'" + file +
-                                      "' line 4: value 'bad' cannot be read\n\nThe damaged file is kept as '" +
+                                      "' line 4: value 'bad' of 'Shell\\MFrame' cannot be read\n\nThe damaged file is kept as '" +
                                       backup + "'.");
   SettingsStore sound(file);
   ASSERT_TRUE(store.Save());

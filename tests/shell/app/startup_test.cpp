@@ -138,7 +138,7 @@ TEST_F(StartupTest, DamagedSettingsAreToldOnce) {
   ASSERT_TRUE(settings.Load());
   ASSERT_TRUE(Start(""));
   ASSERT_EQ(dialogs.boxes.size(), 1u);
-  EXPECT_NE(dialogs.boxes[0].text.find("line 2: value 'Rect' cannot be read"), std::string::npos)
+  EXPECT_NE(dialogs.boxes[0].text.find("line 2: value 'Rect' of 'MFrame' cannot be read"), std::string::npos)
       << dialogs.boxes[0].text;
   app->ExitInstance(ports);
   EXPECT_EQ(dialogs.boxes.size(), 1u);
