@@ -354,10 +354,11 @@ bool BuildDriver::Impl::IsProjectFile(const std::string& local) {
                                               ".ini", ".pm2", ".opt", ".bak", ".sct", ".ld"};
   for (const char* e : kNeverOutputs)
     if (ext == e) return true;
-  switch (GetFileTypeOfName(std::string(name).c_str())) {
-    case kFileC: case kFileAsm: case kFileText: case kFilePlm: case kFileCpp: return true;
-    default: break;
-  }
+  // And what the project's own file types call a source or a document.
+  static constexpr uint8_t kSourceTypes[] = {kFileC, kFileAsm, kFileText, kFilePlm, kFileCpp};
+  const uint8_t type = GetFileTypeOfName(std::string(name).c_str());
+  for (uint8_t t : kSourceTypes)
+    if (type == t) return true;
   if (SamePathIgnoringCase(stem, project_->name.view()) && (ext == ".pm2" || ext == ".opt")) return true;
   for (GroupRec* g = project_->firstGroup; g; g = g->next)
     for (FileRec* f = g->firstFile; f; f = f->next)
