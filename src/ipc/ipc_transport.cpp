@@ -53,13 +53,13 @@ void bs_InterProcessEventHandler::ClaimSlot() {
     if (!m_objects.TryClaimSlot(s)) continue;
     SlotView slot = SlotView::At(m_objects.View(), s);
     // A writer of the previous owner's life may still be in the ring.
-    IpcSemaphore& guard = m_objects.Guard(s);
-    // When the wait times out, a writer died holding the guard; the release
-    // below gives it back either way.
-    guard.Wait(m_options.guardTimeoutMs);
+    // A guard its holder died with is taken over; one a live writer keeps
+    // past the wait is given back by the release below either way.
+    const bool held = m_objects.LockGuard(s, m_options.guardTimeoutMs);
     slot.InitialiseRing();
     slot.Set(slot_field::kInUse, 1);
-    guard.Release();
+    if (held) m_objects.UnlockGuard(s);
+    else m_objects.Guard(s).Release();
     m_objects.QueueFilled(s).Poll();
     m_objects.Kill(s).Poll();
     m_nOwnSlot = s;
@@ -107,7 +107,7 @@ bool bs_InterProcessEventHandler::WriteEventToSlot(const dtc_EventBase& event, i
   if (size == 0) return false;
   bool ok;
   {
-    IpcLock lock(m_objects.Guard(s));
+    IpcGuardHold lock(m_objects, s);
     if (lock.Lock(m_options.guardTimeoutMs)) {
       EventFiller filler(m_factory, event, m_nOwnSlot);
       ok = WriteRingRecord(slot, size, filler) == RingWrite::Written;
@@ -145,10 +145,9 @@ void bs_InterProcessEventHandler::ReleaseStuckWriter(SlotView slot) {
   // A writer that died between reserving and publishing leaves the ring
   // busy for ever; with the guard free nobody is writing.
   if (slot.Get(slot_field::kWriterPending) == kIpcIdle) return;
-  IpcSemaphore& guard = m_objects.Guard(m_nOwnSlot);
-  if (!guard.TryWait()) return;
+  if (!m_objects.LockGuard(m_nOwnSlot, 0)) return;
   if (slot.Get(slot_field::kWriterPending) != kIpcIdle) slot.Set(slot_field::kWriterPending, kIpcIdle);
-  guard.Release();
+  m_objects.UnlockGuard(m_nOwnSlot);
 }
 
 void bs_InterProcessEventHandler::ReceiverLoop() {
@@ -165,7 +164,7 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     if (m_stop || kill.Poll()) return;
     DrainResult d = DrainRing(slot, *this, m_scratch);
     if (d.needsReset) {
-      IpcLock lock(m_objects.Guard(m_nOwnSlot));
+      IpcGuardHold lock(m_objects, m_nOwnSlot);
       if (lock.Lock(m_options.guardTimeoutMs)) slot.InitialiseRing();
     }
     if (r == IpcWaitResult::TimedOut) ReleaseStuckWriter(slot);

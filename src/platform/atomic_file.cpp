@@ -145,6 +145,7 @@ bool AtomicFileWriter::Write(const std::string& path, std::string_view data, std
   for (int attempt = 0;; ++attempt) {
     temp = path + ".~pm2tmp" + std::to_string(::getpid()) + "_" +
            std::to_string(g_tempCounter.fetch_add(1));
+    if (m_tempObserver) m_tempObserver(temp);
     int e = m_disk->CreateNew(temp, mode, &handle);
     if (e == 0) break;
     if (e != EEXIST || attempt > 100) return fail(e);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -65,9 +66,16 @@ class AtomicFileWriter {
   // asked for.
   const std::string& BackupWarning() const { return m_backupWarning; }
 
+  // Told each temporary name before the file is made, so that a journal
+  // can name it and a killed program's temporary file is found again.
+  void SetTempNameObserver(std::function<void(const std::string&)> observer) {
+    m_tempObserver = std::move(observer);
+  }
+
  private:
   Disk* m_disk;
   std::string m_backupWarning;
+  std::function<void(const std::string&)> m_tempObserver;
 };
 
 // The backup name of a user's file: its name with every '.' turned into '_'

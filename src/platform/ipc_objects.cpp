@@ -1,5 +1,7 @@
 #include "platform/ipc_objects.h"
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 
 namespace pm2 {
@@ -122,6 +124,44 @@ void IpcObjects::Detach() {
 bool IpcObjects::OpenSlotLock(int slot, std::string* err) {
   if (m_slotLocks[slot].IsOpen()) return true;
   return m_slotLocks[slot].Open(m_ns.LockPath(Indexed("bs_InterProcessEventHandler_slot", slot)), err);
+}
+
+bool IpcObjects::OpenGuardLock(int slot) {
+  if (m_guardLocks[slot].IsOpen()) return true;
+  return m_guardLocks[slot].Open(m_ns.LockPath(Indexed("bs_InterProcessEventHandler_guard", slot)), nullptr);
+}
+
+bool IpcObjects::LockGuard(int slot, int timeoutMs) {
+  if (slot < 0 || slot >= kIpcSlotCount || !m_guards[slot]->IsOpen()) return false;
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  auto left = [&] {
+    return int(std::max<Clock::rep>(
+        0, std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count()));
+  };
+  if (!m_guardMutex[slot].try_lock_until(end)) return false;
+  if (!OpenGuardLock(slot) || !m_guardLocks[slot].Exclusive(left())) {
+    m_guardMutex[slot].unlock();
+    return false;
+  }
+  // Every holder that takes the guard this way holds the lock file too. A
+  // peer speaking the layout on its own takes only the semaphore, and only
+  // for a moment: the wait gives it that time. Taken still after it, with
+  // the lock file ours, the guard was left by a holder that died: it is
+  // taken over as it is (the semaphore stays taken, now for us). A caller
+  // that does not wait (timeoutMs 0) takes nothing over.
+  const IpcWaitResult r = m_guards[slot]->Wait(left());
+  if (r == IpcWaitResult::Acquired || (r == IpcWaitResult::TimedOut && timeoutMs > 0)) return true;
+  m_guardLocks[slot].Unlock();
+  m_guardMutex[slot].unlock();
+  return false;
+}
+
+void IpcObjects::UnlockGuard(int slot) {
+  if (slot < 0 || slot >= kIpcSlotCount) return;
+  m_guards[slot]->Release();
+  m_guardLocks[slot].Unlock();
+  m_guardMutex[slot].unlock();
 }
 
 bool IpcObjects::TryClaimSlot(int slot) {

@@ -12,13 +12,18 @@
 //    and removes and re-creates every object (the mapping then reads zero);
 //  - each claimed slot is backed by an exclusive lock on its slot lock file,
 //    held for the owner's life; a slot whose lock can be taken is free,
-//    whatever its in-use flag says.
+//    whatever its in-use flag says;
+//  - a slot's access guard is taken through LockGuard, which holds the
+//    guard's lock file while it holds the semaphore: a waiter that holds the
+//    lock file and still finds the semaphore taken after its wait knows the
+//    holder died holding it, and takes the guard over.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/ipc_file_lock.h"
@@ -61,6 +66,11 @@ class IpcObjects {
   IpcEvent& QueueFilled(int slot) { return *m_filled[slot]; }
   IpcEvent& Kill(int slot) { return *m_kill[slot]; }
 
+  // Takes the slot's access guard, waiting at most timeoutMs; a guard whose
+  // holder died holding it is taken over. UnlockGuard gives it back.
+  bool LockGuard(int slot, int timeoutMs);
+  void UnlockGuard(int slot);
+
   // Takes the slot's lock when nobody holds it; the lock is kept until
   // ReleaseSlot or Detach, or the process's end.
   bool TryClaimSlot(int slot);
@@ -76,6 +86,7 @@ class IpcObjects {
   void UnlinkAll();
   void CloseHandles();
   bool OpenSlotLock(int slot, std::string* err);
+  bool OpenGuardLock(int slot);
 
   IpcNamespace m_ns;
   ShmRegion m_region;
@@ -85,7 +96,30 @@ class IpcObjects {
   std::array<std::unique_ptr<IpcEvent>, kIpcSlotCount> m_kill;
   std::array<IpcFileLock, kIpcSlotCount> m_slotLocks;
   std::array<bool, kIpcSlotCount> m_slotHeld {};
+  // The threads of this process take a guard one at a time; its lock file
+  // then stands for all of them.
+  std::array<std::timed_mutex, kIpcSlotCount> m_guardMutex;
+  std::array<IpcFileLock, kIpcSlotCount> m_guardLocks;
   bool m_created = false;
+};
+
+// Holds a slot's access guard for one scope; Lock is true only when taken.
+class IpcGuardHold {
+ public:
+  IpcGuardHold(IpcObjects& objects, int slot) : m_objects(objects), m_slot(slot) {}
+  ~IpcGuardHold() { Unlock(); }
+  IpcGuardHold(const IpcGuardHold&) = delete;
+  IpcGuardHold& operator=(const IpcGuardHold&) = delete;
+  bool Lock(int timeoutMs) { return m_held = m_held || m_objects.LockGuard(m_slot, timeoutMs); }
+  void Unlock() {
+    if (m_held) m_objects.UnlockGuard(m_slot);
+    m_held = false;
+  }
+
+ private:
+  IpcObjects& m_objects;
+  int m_slot;
+  bool m_held = false;
 };
 
 }  // namespace pm2

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <unordered_map>
 
 #include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
@@ -10,10 +11,56 @@
 
 namespace pm2 {
 
+namespace {
+
+// Names hashed and compared ignoring ASCII case, looked up by string_view.
+struct NoCaseHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const {
+    uint64_t h = 1469598103934665603ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211ull;
+    return static_cast<size_t>(h);
+  }
+};
+struct NoCaseEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return EqualIgnoringCase(a, b); }
+};
+
+}  // namespace
+
 struct SettingsStore::Node {
   std::string name;
   std::vector<std::unique_ptr<Node>> children;  // creation order
   std::vector<SettingValue> values;             // creation order
+  // By name ignoring case: the child, and the value's index in `values`.
+  std::unordered_map<std::string, Node*, NoCaseHash, NoCaseEqual> childIndex;
+  std::unordered_map<std::string, size_t, NoCaseHash, NoCaseEqual> valueIndex;
+
+  Node* Child(std::string_view n) const {
+    auto it = childIndex.find(n);
+    return it == childIndex.end() ? nullptr : it->second;
+  }
+  SettingValue* Value(std::string_view n) {
+    auto it = valueIndex.find(n);
+    return it == valueIndex.end() ? nullptr : &values[it->second];
+  }
+  Node* AddChild(std::string_view n) {
+    children.push_back(std::make_unique<Node>());
+    Node* child = children.back().get();
+    child->name = std::string(n);
+    childIndex.emplace(child->name, child);
+    return child;
+  }
+  void AddValue(SettingValue v) {
+    valueIndex.emplace(v.name, values.size());
+    values.push_back(std::move(v));
+  }
+  void RemoveValue(size_t i) {
+    values.erase(values.begin() + static_cast<std::ptrdiff_t>(i));
+    valueIndex.clear();
+    for (size_t k = 0; k < values.size(); ++k) valueIndex.emplace(values[k].name, k);
+  }
 };
 
 namespace {
@@ -152,12 +199,6 @@ bool SplitKey(std::string_view key, std::vector<std::string_view>* parts) {
   }
 }
 
-SettingValue* FindValue(std::vector<SettingValue>& values, std::string_view name) {
-  for (SettingValue& v : values)
-    if (EqualIgnoringCase(v.name, name)) return &v;
-  return nullptr;
-}
-
 }  // namespace
 
 SettingsStore::SettingsStore(std::string filePath, Disk* disk)
@@ -192,6 +233,17 @@ class KeyParts {
     if (!key.empty() && key.back() == '\\') key.remove_suffix(1);
     m_valid = key.empty() ||
               (key.front() != '\\' && key.back() != '\\' && key.find("\\\\") == std::string_view::npos);
+    // Bounded depth and name length.
+    size_t depth = 0, length = 0;
+    for (size_t i = 0; m_valid && i <= key.size(); ++i) {
+      if (i == key.size() || key[i] == '\\') {
+        m_valid = ++depth <= SettingsStore::kMaxKeyDepth && length <= SettingsStore::kMaxNameLength;
+        length = 0;
+      } else {
+        ++length;
+      }
+    }
+    if (key.empty()) m_valid = true;
     m_rest = m_valid ? key : std::string_view();
   }
   bool Valid() const { return m_valid; }
@@ -209,13 +261,6 @@ class KeyParts {
   bool m_valid = true;
 };
 
-template <class NodeT>
-NodeT* Child(const std::vector<std::unique_ptr<NodeT>>& children, std::string_view name) {
-  for (auto& child : children)
-    if (EqualIgnoringCase(child->name, name)) return child.get();
-  return nullptr;
-}
-
 }  // namespace
 
 SettingsStore::Node* SettingsStore::FindKey(std::string_view key) const {
@@ -223,7 +268,7 @@ SettingsStore::Node* SettingsStore::FindKey(std::string_view key) const {
   if (!parts.Valid()) return nullptr;
   Node* node = m_root.get();
   std::string_view part;
-  while (node && parts.Next(&part)) node = Child(node->children, part);
+  while (node && parts.Next(&part)) node = node->Child(part);
   return node;
 }
 
@@ -233,11 +278,9 @@ SettingsStore::Node* SettingsStore::MakeKey(std::string_view key) {
   Node* node = m_root.get();
   std::string_view part;
   while (parts.Next(&part)) {
-    Node* next = Child(node->children, part);
+    Node* next = node->Child(part);
     if (!next) {
-      node->children.push_back(std::make_unique<Node>());
-      next = node->children.back().get();
-      next->name = std::string(part);
+      next = node->AddChild(part);
       ++m_version;
     }
     node = next;
@@ -271,14 +314,17 @@ bool SettingsStore::DeleteKey(std::string_view key) {
   }
   Node* parent = FindKey(parentPath);
   if (!parent) return false;
+  Node* child = parent->Child(parts.back());
+  if (!child) return false;
+  parent->childIndex.erase(child->name);
   auto& kids = parent->children;
   for (auto it = kids.begin(); it != kids.end(); ++it)
-    if (EqualIgnoringCase((*it)->name, parts.back())) {
+    if (it->get() == child) {
       kids.erase(it);
-      ++m_version;
-      return true;
+      break;
     }
-  return false;
+  ++m_version;
+  return true;
 }
 
 std::vector<std::string> SettingsStore::SubKeys(std::string_view key) const {
@@ -301,7 +347,7 @@ bool SettingsStore::ReadValue(std::string_view key, std::string_view name, Setti
   std::lock_guard<std::mutex> lock(m_mutex);
   Node* node = FindKey(key);
   if (!node) return false;
-  SettingValue* v = FindValue(node->values, name);
+  SettingValue* v = node->Value(name);
   if (!v) return false;
   *out = *v;
   return true;
@@ -312,9 +358,10 @@ bool SettingsStore::WriteValue(std::string_view key, std::string_view name, uint
   std::lock_guard<std::mutex> lock(m_mutex);
   Node* node = MakeKey(key);
   if (!node) return false;
-  SettingValue* v = FindValue(node->values, name);
+  if (name.size() > kMaxNameLength) return false;
+  SettingValue* v = node->Value(name);
   if (!v) {
-    node->values.push_back(SettingValue{std::string(name), type, std::string(data)});
+    node->AddValue(SettingValue{std::string(name), type, std::string(data)});
   } else {
     // The same type and bytes again (the frame rewrites its layout, the
     // recent lists their entries) changes nothing that a save would write.
@@ -330,13 +377,11 @@ bool SettingsStore::DeleteValue(std::string_view key, std::string_view name) {
   std::lock_guard<std::mutex> lock(m_mutex);
   Node* node = FindKey(key);
   if (!node) return false;
-  for (auto it = node->values.begin(); it != node->values.end(); ++it)
-    if (EqualIgnoringCase(it->name, name)) {
-      node->values.erase(it);
-      ++m_version;
-      return true;
-    }
-  return false;
+  auto it = node->valueIndex.find(name);
+  if (it == node->valueIndex.end()) return false;
+  node->RemoveValue(it->second);
+  ++m_version;
+  return true;
 }
 
 bool SettingsStore::GetString(std::string_view key, std::string_view name, std::string* out) const {
@@ -483,6 +528,7 @@ void SettingsStore::ParseLocked(std::string_view bytes, std::string_view fileNam
                          what);
   };
   Node* current = nullptr;
+  std::string currentPath;  // the key the values belong to, for the warnings
   size_t lineNo = 0;
   size_t start = 0;
   while (start < bytes.size()) {
@@ -500,8 +546,14 @@ void SettingsStore::ParseLocked(std::string_view bytes, std::string_view fileNam
         warn(lineNo, "key line without ']' skipped");
       } else if (!Unescape(line.substr(1, line.size() - 2), &path)) {
         warn(lineNo, "bad escape in key name");
-      } else if (!(current = MakeKey(path))) {
-        warn(lineNo, "empty name in key path '" + path + "'");
+      } else if ((current = MakeKey(path))) {
+        currentPath = path;
+      } else {
+        std::vector<std::string_view> parts;
+        if (SplitKey(path, &parts))
+          warn(lineNo, "key path '" + path.substr(0, 80) + "...' too deep or with a name too long");
+        else
+          warn(lineNo, "empty name in key path '" + path + "'");
       }
       continue;
     }
@@ -517,6 +569,10 @@ void SettingsStore::ParseLocked(std::string_view bytes, std::string_view fileNam
     }
     if (!Unescape(line.substr(0, eq), &name)) {
       warn(lineNo, "bad escape in value name");
+      continue;
+    }
+    if (name.size() > kMaxNameLength) {
+      warn(lineNo, "value name '" + name.substr(0, 80) + "...' too long");
       continue;
     }
     std::string_view payload = line.substr(eq + 1);
@@ -544,13 +600,13 @@ void SettingsStore::ParseLocked(std::string_view bytes, std::string_view fileNam
       ok = false;
     }
     if (!ok) {
-      warn(lineNo, "value '" + name + "' cannot be read");
+      warn(lineNo, "value '" + name + "' of '" + currentPath + "' cannot be read");
       continue;
     }
-    if (SettingValue* old = FindValue(current->values, v.name))
+    if (SettingValue* old = current->Value(v.name))
       *old = std::move(v);
     else
-      current->values.push_back(std::move(v));
+      current->AddValue(std::move(v));
   }
   m_savedVersion = m_version;
 }
@@ -562,8 +618,13 @@ void SettingsStore::Parse(std::string_view bytes, std::string_view fileName) {
 
 bool SettingsStore::Load(std::string* err) {
   std::string bytes;
+  // The disk reads regular files only: a folder, a pipe or a device in the
+  // file's place is refused, not waited on or read without end.
   int e = m_disk->ReadAll(m_path, &bytes);
   std::lock_guard<std::mutex> lock(m_mutex);
+  m_loadError.clear();
+  m_backupPath.clear();
+  m_writable = true;
   if (e == ENOENT) {
     m_root = std::make_unique<Node>();
     m_warnings.clear();
@@ -571,14 +632,46 @@ bool SettingsStore::Load(std::string* err) {
     return true;
   }
   if (e != 0) {
-    if (err) *err = FileErrorText("read", m_path, e);
+    m_root = std::make_unique<Node>();
+    m_warnings.clear();
+    m_savedVersion = m_version;
+    m_loadError = e == EINVAL ? "'" + m_path + "' is no regular file" : FileErrorText("read", m_path, e);
+    // What is there is not ours to replace.
+    m_writable = false;
+    if (err) *err = m_loadError;
     return false;
   }
   ParseLocked(bytes, m_path);
+  if (!m_warnings.empty()) {
+    // The next save writes the file again without the damaged lines, even
+    // when nothing else changes; the damaged one is kept before that.
+    ++m_version;
+    const std::string backup = BackupNameOf(m_path);
+    std::string why;
+    if (AtomicFileWriter(m_disk).Write(backup, bytes, &why)) m_backupPath = backup;
+    else m_warnings.push_back(why);
+  }
   return true;
 }
 
+std::string SettingsStore::DamageReport() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (!m_loadError.empty())
+    return "The settings could not be read: " + m_loadError +
+           ".\nEvery setting has its default now, and the settings of this session will not be saved.";
+  if (m_warnings.empty()) return std::string();
+  std::string text = "The settings file '" + m_path +
+                     "' is damaged. What these lines held has its default now:\n";
+  constexpr size_t kShown = 10;
+  for (size_t i = 0; i < m_warnings.size() && i < kShown; ++i) text += "\n" + m_warnings[i];
+  if (m_warnings.size() > kShown)
+    text += "\n... and " + std::to_string(m_warnings.size() - kShown) + " more lines";
+  if (!m_backupPath.empty()) text += "\n\nThe damaged file is kept as '" + m_backupPath + "'.";
+  return text;
+}
+
 bool SettingsStore::Save(std::string* err) {
+  if (!m_writable) return true;
   std::string bytes;
   uint64_t version;
   {

@@ -19,7 +19,9 @@
 // In names and payloads every byte below 0x20, 0x7F, '%', and bytes that
 // are not part of valid UTF-8 are written as %HH; names escape '=' too, and
 // key paths ']'. A line that cannot be read is skipped and reported through
-// LoadWarnings(); the rest of the file is kept.
+// LoadWarnings(); the rest of the file is kept. Each key keeps an index of
+// its subkeys and values by name ignoring case, so loading and looking up
+// cost the same per entry however many there are.
 #pragma once
 
 #include <cstdint>
@@ -65,13 +67,27 @@ class SettingsStore {
   // Replaces the tree with the file's contents. A missing file gives an
   // empty store and true; an unreadable one false with *err. Malformed
   // lines are skipped and listed in LoadWarnings() as "'<file>' line N: ...".
+  // A file with damaged lines is kept as its backup (BackupNameOf) before
+  // anything replaces it. A file that is there but is no regular file (a
+  // folder, a pipe, a device) is refused and never written over: the
+  // store then starts empty and Save does nothing.
   bool Load(std::string* err = nullptr);
   const std::vector<std::string>& LoadWarnings() const { return m_warnings; }
+  // What the last Load reset, in words for the user, naming the file, the
+  // damaged lines (the first few) and the backup; empty when nothing was.
+  std::string DamageReport() const;
+  // False after a Load refused what is at the path: it is not replaced.
+  bool Writable() const { return m_writable; }
 
   // Writes the whole tree atomically (creating the folder when missing).
   bool Save(std::string* err = nullptr);
   bool SaveIfDirty(std::string* err = nullptr);
   bool IsDirty() const;
+
+  // Key paths deeper than this, and names longer, are refused (a damaged
+  // or hostile file can't grow the tree without bound).
+  static constexpr size_t kMaxKeyDepth = 64;
+  static constexpr size_t kMaxNameLength = 255;
 
   // Keys.
   bool KeyExists(std::string_view key) const;
@@ -132,6 +148,9 @@ class SettingsStore {
   mutable std::mutex m_mutex;
   std::unique_ptr<Node> m_root;
   std::vector<std::string> m_warnings;
+  std::string m_loadError;   // why the last Load read nothing
+  std::string m_backupPath;  // where the last Load kept a damaged file
+  bool m_writable = true;
   uint64_t m_version = 0;       // counts changes
   uint64_t m_savedVersion = 0;  // m_version as last loaded or saved
 };

@@ -28,7 +28,10 @@ int main(int argc, char** argv) {
   const bool batch = args.build || args.rebuild;
   // A batch start whose project is not there would only wait in a message
   // box for nobody; the build without a window reports it and ends.
-  const bool batchCanStart = !batch || std::filesystem::exists(args.project);
+  // (A path that can't be examined - a link loop, a name too long - is no
+  // project either, and must not end the program with an exception.)
+  std::error_code noProject;
+  const bool batchCanStart = !batch || std::filesystem::exists(args.project, noProject);
   // A timed start (PM2_QUIT_WHEN_IDLE) opens the window on any platform,
   // the offscreen one included.
   if (batchCanStart && (pm2::HasDisplay([](const char* name) { return std::getenv(name); }) ||
@@ -46,6 +49,19 @@ int main(int argc, char** argv) {
                stderr);
   // The process ends as soon as the build's files are closed: freeing the
   // records of every file of the project would only add to the build's time.
+  // A sanitized build frees them and returns, so that its leak check runs.
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr bool kLeakChecked = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  constexpr bool kLeakChecked = true;
+#else
+  constexpr bool kLeakChecked = false;
+#endif
+#else
+  constexpr bool kLeakChecked = false;
+#endif
+  if (kLeakChecked) return pm2::RunCommandLine(args, program, stdout, stderr);
   return pm2::RunCommandLine(args, program, stdout, stderr, [](int status) {
     std::fflush(stdout);
     std::fflush(stderr);

@@ -5,9 +5,12 @@
 //   dtc_Make::BuildInfo         -> counted; lines must arrive numbered 0, 1, 2, ...
 //   dtc_Make::BuildEnd          -> dtc_Make::SetStatus {count, "in order" / "out of order"}
 //   dtc_Debug::StatusText "quit" -> leaves and exits 0
+//   dtc_Debug::StatusText "hold guard <n>" -> takes slot n's access guard,
+//                                prints "holding" and keeps it (to be killed)
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <thread>
 
 #include "ipc/event_catalog.h"
@@ -54,10 +57,19 @@ struct EndHandler : dtc_Make::BuildEnd::Handler {
   }
 };
 
+IpcNamespace* g_pNamespace = nullptr;
+
 struct QuitHandler : dtc_Debug::StatusText::Handler {
   using Handler::Handler;
   void Handle(dtc_Debug::StatusText& e) override {
     if (e.m_strText == "quit") g_quit = true;
+    if (e.m_strText.rfind("hold guard ", 0) == 0) {
+      static IpcObjects objects(*g_pNamespace);
+      std::string err;
+      const bool held = objects.Attach(&err) && objects.LockGuard(std::stoi(e.m_strText.substr(11)), 2000);
+      std::printf("%s\n", held ? "holding" : err.c_str());
+      std::fflush(stdout);
+    }
   }
 };
 
@@ -69,6 +81,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   IpcNamespace ns = IpcNamespace::ForTest(argv[1], argv[2]);
+  g_pNamespace = &ns;
   {
     EventDispatcher dispatcher([&ns](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
       return bs_InterProcessEventHandler::Attach(ns, sink, GetEventFactory(), err);

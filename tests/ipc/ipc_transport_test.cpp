@@ -187,6 +187,31 @@ TEST_F(TransportTest, SlotOfAKilledOwnerIsClaimedAgain) {
   Quit(*next, 1);
 }
 
+// A peer killed while it holds the guard of this process's slot blocks the
+// other peers' writes there only until the guard is found abandoned.
+TEST_F(TransportTest, GuardOfAKilledHolderIsTakenOver) {
+  ASSERT_TRUE(dispatcher.Activate());
+  {
+    auto holder = StartPeer(1);
+    dtc_Debug::StatusText hold("hold guard 0");
+    ASSERT_TRUE(SendTo(hold, 1));
+    ASSERT_EQ(holder->Line(), "holding");
+    holder->Signal(SIGKILL);
+    EXPECT_EQ(holder->Wait(5000), 128);
+  }
+  auto next = StartPeer(1);
+  dtc_Identify::WhoIs who;
+  EXPECT_TRUE(SendTo(who, 1));
+  // The answer is written into slot 0 once its guard is taken over.
+  dtc_Identify::Identity id;
+  ASSERT_TRUE(identities.Next(id, 10000));
+  EXPECT_EQ(id.m_strName, "peer 1");
+  // And writes after it do not wait again.
+  EXPECT_TRUE(SendTo(who, 1));
+  ASSERT_TRUE(identities.Next(id, 1000));
+  Quit(*next, 1);
+}
+
 TEST_F(TransportTest, ObjectsLeftByADeadProcessAreRebuiltByTheNextFirstAttacher) {
   {
     auto peer = StartPeer(0);
@@ -231,12 +256,12 @@ TEST_F(TransportTest, ReaderFedGarbageSurvivesAndGoesOn) {
   for (const Garbage& g : rows) {
     SCOPED_TRACE(g.name);
     SlotView s = Slot(1);
-    ASSERT_EQ(raw.Guard(1).Wait(2000), IpcWaitResult::Acquired);
+    ASSERT_TRUE(raw.LockGuard(1, 2000));
     uint32_t W = s.Get(slot_field::kWriteOffset);
     if (W + g.bytes.size() + 8 > kIpcRingLimit) W = 0, s.Set(slot_field::kReadOffset, 0);
     std::memcpy(s.Ring() + W, g.bytes.data(), g.bytes.size());
     s.Set(slot_field::kWriteOffset, W + static_cast<uint32_t>(g.bytes.size()) + g.publishExtra);
-    raw.Guard(1).Release();
+    raw.UnlockGuard(1);
     raw.QueueFilled(1).Set();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     ASSERT_TRUE(SendPatiently(who, 1));

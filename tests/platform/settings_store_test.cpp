@@ -1,6 +1,11 @@
 #include "platform/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "fault_disk.h"
 #include "platform/atomic_file.h"
@@ -88,10 +93,10 @@ TEST(SettingsStore, MalformedLinesAreSkippedAndReported) {
   std::vector<std::string> expected = {
       "'settings.ini' line 2: value outside a valid key skipped",
       "'settings.ini' line 5: line without '=' skipped",
-      "'settings.ini' line 6: value 'bad1' cannot be read",
-      "'settings.ini' line 7: value 'bad2' cannot be read",
-      "'settings.ini' line 8: value 'bad3' cannot be read",
-      "'settings.ini' line 9: value 'bad4' cannot be read",
+      "'settings.ini' line 6: value 'bad1' of 'Shell\\MFrame' cannot be read",
+      "'settings.ini' line 7: value 'bad2' of 'Shell\\MFrame' cannot be read",
+      "'settings.ini' line 8: value 'bad3' of 'Shell\\MFrame' cannot be read",
+      "'settings.ini' line 9: value 'bad4' of 'Shell\\MFrame' cannot be read",
       "'settings.ini' line 10: key line without ']' skipped",
       "'settings.ini' line 11: value outside a valid key skipped",
       "'settings.ini' line 12: empty name in key path 'a\\\\b'",
@@ -156,6 +161,126 @@ TEST(SettingsStore, DeleteKeyTakesTheSubtreeAndProfileHelpers) {
   EXPECT_FALSE(store.DeleteKey("Software\\Vond\\Pelmora2\\Toolbars"));
   EXPECT_FALSE(store.DeleteKey(""));
 }
+
+// Key paths and names are bounded: a file can't grow the tree without end.
+TEST(SettingsStore, KeyDepthAndNameLengthAreBounded) {
+  SettingsStore store("unused");
+  std::string deepest, tooDeep;
+  for (size_t i = 0; i < SettingsStore::kMaxKeyDepth; ++i) deepest += (i ? "\\k" : "k") + std::to_string(i);
+  tooDeep = deepest + "\\one more";
+  EXPECT_TRUE(store.CreateKey(deepest));
+  EXPECT_FALSE(store.CreateKey(tooDeep));
+  EXPECT_FALSE(store.KeyExists(tooDeep));
+  const std::string longest(SettingsStore::kMaxNameLength, 'n');
+  EXPECT_TRUE(store.CreateKey("a\\" + longest));
+  EXPECT_FALSE(store.CreateKey("a\\" + longest + "n"));
+  EXPECT_TRUE(store.SetString("a", longest, "x"));
+  EXPECT_FALSE(store.SetString("a", longest + "n", "x"));
+  // A key line thousands of levels deep is reported, and saves as nothing.
+  std::string line = "[";
+  for (int i = 0; i < 5000; ++i) line += "deep\\";
+  line += "end]\nv=s:x\n";
+  SettingsStore loaded("unused");
+  loaded.Parse(line, "settings.ini");
+  ASSERT_EQ(loaded.LoadWarnings().size(), 2u);
+  EXPECT_NE(loaded.LoadWarnings()[0].find("'settings.ini' line 1: key path 'deep\\deep"), std::string::npos);
+  EXPECT_EQ(loaded.LoadWarnings()[1], "'settings.ini' line 2: value outside a valid key skipped");
+  EXPECT_EQ(loaded.SubKeys(""), std::vector<std::string>{});
+  EXPECT_LT(loaded.Serialize().size(), 100u);
+}
+
+// Look-ups go through each key's index: it stays right through deletions,
+// re-creation in another case and many entries under one key.
+TEST(SettingsStore, IndexStaysRightThroughDeletesAndManyEntries) {
+  SettingsStore store("unused");
+  std::string text = "[Many]\n";
+  for (int i = 0; i < 20000; ++i) text += "Value" + std::to_string(i) + "=d:" + std::to_string(i) + "\n";
+  for (int i = 0; i < 20000; ++i) text += "[Keys\\K" + std::to_string(i) + "]\nv=d:" + std::to_string(i) + "\n";
+  store.Parse(text, "settings.ini");
+  EXPECT_TRUE(store.LoadWarnings().empty());
+  uint32_t n = 0;
+  ASSERT_TRUE(store.GetInt("many", "VALUE19999", &n));
+  EXPECT_EQ(n, 19999u);
+  ASSERT_TRUE(store.GetInt("keys\\k12345", "V", &n));
+  EXPECT_EQ(n, 12345u);
+  EXPECT_EQ(store.SubKeys("Keys").size(), 20000u);
+  // A value deleted in the middle: those after it are still found.
+  EXPECT_TRUE(store.DeleteValue("Many", "value10"));
+  EXPECT_FALSE(store.GetInt("Many", "Value10", &n));
+  ASSERT_TRUE(store.GetInt("Many", "Value11", &n));
+  EXPECT_EQ(n, 11u);
+  ASSERT_TRUE(store.GetInt("Many", "Value19999", &n));
+  EXPECT_EQ(n, 19999u);
+  EXPECT_TRUE(store.SetInt("Many", "VALUE10", 7));
+  EXPECT_EQ(store.ValueNames("Many").back(), "VALUE10");
+  // A key deleted and made again in another spelling.
+  EXPECT_TRUE(store.DeleteKey("Keys\\K5"));
+  EXPECT_FALSE(store.KeyExists("keys\\k5"));
+  EXPECT_TRUE(store.CreateKey("KEYS\\k5"));
+  EXPECT_EQ(store.SubKeys("Keys").back(), "k5");
+  EXPECT_FALSE(store.GetInt("Keys\\K5", "v", &n));
+  ASSERT_TRUE(store.GetInt("Keys\\K6", "v", &n));
+  EXPECT_EQ(n, 6u);
+}
+
+// A damaged file is kept as a backup before anything replaces it, and the
+// report names what was reset and where the backup is.
+TEST(SettingsStore, DamagedFileIsKeptAndTold) {
+  TempDir dir;
+  const std::string file = dir / "settings.ini";
+  const std::string damaged = "; Pelmora2 settings 1\n[Shell\\MFrame]\ngood=s:kept\nbad=d:12x\n";
+  std::ofstream(file, std::ios::binary) << damaged;
+  SettingsStore store(file);
+  ASSERT_TRUE(store.Load());
+  EXPECT_TRUE(store.IsDirty()) << "a damaged file is written again at exit";
+  const std::string backup = dir / "settings_ini.Bak";
+  std::ifstream in(backup, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
+  EXPECT_EQ(store.DamageReport(), "The settings file '" + file +
+                                      "' is damaged. What these lines held has its default now:\n\n'" + file +
+                                      "' line 4: value 'bad' of 'Shell\\MFrame' cannot be read\n\nThe damaged file is kept as '" +
+                                      backup + "'.");
+  SettingsStore sound(file);
+  ASSERT_TRUE(store.Save());
+  ASSERT_TRUE(sound.Load());
+  EXPECT_EQ(sound.DamageReport(), "");
+}
+
+struct InPlaceRow {
+  const char* name;
+  void (*make)(const std::string& path);
+};
+
+class SettingsFileInPlace : public testing::TestWithParam<InPlaceRow> {};
+
+// Something other than a regular file where the settings file belongs is
+// refused at once (no wait, no endless read), told, and never replaced.
+TEST_P(SettingsFileInPlace, IsRefusedToldAndLeftAlone) {
+  TempDir dir;
+  const std::string file = dir / "settings.ini";
+  GetParam().make(file);
+  struct stat before;
+  ASSERT_EQ(::lstat(file.c_str(), &before), 0);
+  SettingsStore store(file);
+  std::string err;
+  EXPECT_FALSE(store.Load(&err));
+  EXPECT_FALSE(store.Writable());
+  EXPECT_NE(store.DamageReport().find("will not be saved"), std::string::npos) << store.DamageReport();
+  store.SetString("Frame", "Layout", "x");
+  EXPECT_TRUE(store.Save(&err));
+  struct stat after;
+  ASSERT_EQ(::lstat(file.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode, before.st_mode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsFileInPlace,
+    testing::Values(InPlaceRow{"Folder", [](const std::string& p) { std::filesystem::create_directory(p); }},
+                    InPlaceRow{"Pipe", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); }},
+                    InPlaceRow{"EndlessDevice",
+                               [](const std::string& p) { std::filesystem::create_symlink("/dev/zero", p); }}),
+    [](const testing::TestParamInfo<InPlaceRow>& info) { return std::string(info.param.name); });
 
 // Key paths: one leading and one trailing '\\' are ignored, an empty name
 // anywhere makes the path unusable and creates nothing.

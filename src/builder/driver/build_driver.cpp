@@ -202,15 +202,18 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   overlay_ = EnvOverlay();
   toolFolder_ = target->toolset == kToolsetArmAds ? SetArmToolEnvironment(envInput_, 0, overlay_, nullptr)
                                                   : SetToolEnvironment(envInput_, 0, overlay_, nullptr);
+  tempFolder_ = deps_.tempFolder.empty() ? ToolTempPath() : deps_.tempFolder;
+  SetToolTempEnvironment();
   if (!deps_.run) {
     ToolRunnerDeps rd;
     rd.shell = &shell_;
     rd.hub = deps_.hub;
     rd.batch = &batch_;
-    rd.tempFolder = deps_.tempFolder;
+    rd.tempFolder = tempFolder_;
     rd.runtimeFolder = deps_.runtimeFolder;
     rd.workFolder = folder_;
     rd.onCaptureFile = [this](const std::string& name) { journal_.CaptureStarting(name); };
+    rd.toolLockFd = [this] { return toolTemp_.LockFd(); };
     runnerDeps_ = rd;
     runner_ = std::make_unique<ToolRunner>(rd);
   }
@@ -239,6 +242,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
         overlay_ = EnvOverlay();
         if (target->toolset == kToolsetArmAds) SetArmToolEnvironment(envInput_, 0, overlay_, &batch_);
         else SetToolEnvironment(envInput_, 0, overlay_, &batch_);
+        SetToolTempEnvironment();
       }
     }
     // The GNU tools write nothing but their own outputs, so their
@@ -328,10 +332,73 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
   target->TGSTAT = s_.Flags();
 }
 
+void BuildDriver::Impl::SetToolTempEnvironment() {
+  if (!deps_.tempFolder.empty() || tempFolder_.empty()) return;
+  // Temporary files of the tools go where the next build finds them.
+  std::string folder = tempFolder_;
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  for (const char* name : {"TMP", "TEMP", "TMPDIR"}) overlay_.Set(name, folder);
+}
+
+bool BuildDriver::Impl::IsProjectFile(const std::string& local) {
+  if (!project_) return false;
+  const std::string_view name = FileNamePart(local);
+  const size_t dot = name.rfind('.');
+  const std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
+  std::string ext = dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  // Sources, headers, documents and the project's own files, whatever
+  // their folder.
+  static const char* const kNeverOutputs[] = {".c",   ".cpp", ".cc",  ".cxx", ".h",   ".hpp", ".hh", ".inc",
+                                              ".asm", ".a51", ".a66", ".a251", ".s",   ".plm", ".txt",
+                                              ".ini", ".pm2", ".opt", ".bak", ".sct", ".ld"};
+  for (const char* e : kNeverOutputs)
+    if (ext == e) return true;
+  // And what the project's own file types call a source or a document.
+  static constexpr uint8_t kSourceTypes[] = {kFileC, kFileAsm, kFileText, kFilePlm, kFileCpp};
+  const uint8_t type = GetFileTypeOfName(std::string(name).c_str());
+  for (uint8_t t : kSourceTypes)
+    if (type == t) return true;
+  if (SamePathIgnoringCase(stem, project_->name.view()) && (ext == ".pm2" || ext == ".opt")) return true;
+  for (GroupRec* g = project_->firstGroup; g; g = g->next)
+    for (FileRec* f = g->firstFile; f; f = f->next)
+      if (Local(f->path.view()) == local) return true;
+  return false;
+}
+
+void BuildDriver::Impl::BeginJournal() {
+  JournalScope scope;
+  const std::string base = LocalOutput(OutputBase(*options_));
+  scope.folders.push_back(base.substr(0, base.size() - FileNamePart(base).size()));
+  scope.folders.push_back(LocalOutput(options_->lst.LSTDIR.str() + "x"));
+  scope.folders.back().pop_back();
+  scope.folders.push_back(tempFolder_);
+  for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR})
+    if (!f->empty()) scope.storedFolders.push_back(f->str());
+  scope.isProjectFile = [this](const std::string& local) { return IsProjectFile(local); };
+  std::vector<std::string> warnings;
+  journal_.Begin(base + ".pm2run", [this](const std::string& stored) { return Local(stored); }, scope, &warnings);
+  for (const std::string& w : warnings) Print("%s", w.c_str());
+  if (!deps_.tempFolder.empty() || !runner_) return;
+  std::string err;
+  const bool usable = toolTemp_.Prepare(tempFolder_, 5000, &err);
+  if (usable && !err.empty()) Print("*** WARNING: %s.\n", err.c_str());
+  if (!usable) {
+    // Not ours to empty: the tools take the usual temporary folder.
+    Print("*** WARNING: %s: the tools use the system's temporary folder.\n", err.c_str());
+    tempFolder_.clear();
+    const char* system = std::getenv("TMPDIR");
+    for (const char* name : {"TMP", "TEMP", "TMPDIR"}) overlay_.Set(name, system && *system ? system : "/tmp");
+    runnerDeps_.tempFolder.clear();
+    runner_ = std::make_unique<ToolRunner>(runnerDeps_);
+  }
+}
+
 void BuildDriver::Impl::Finish() {
   DeleteCommandInputFiles();
   batch_.Close();
   journal_.End();
+  toolTemp_.Release();
 }
 
 void BuildDriver::Impl::Link(const OptionBlock& opts) {
@@ -339,6 +406,7 @@ void BuildDriver::Impl::Link(const OptionBlock& opts) {
   env.cmd = ctx_.get();
   env.state = &s_;
   env.run = [this](ToolRunRequest& r) { Run(r); };
+  env.onTempFile = [this](const std::string& temp) { journal_.AddCommandFile(temp); };
   env.shell = &shell_;
   env.projectFolder = folder_;
   env.envInput = envInput_;

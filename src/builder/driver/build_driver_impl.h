@@ -161,10 +161,14 @@ class BuildDriver::Impl {
     journal_.StepDone();
   }
   // Starts the journal of a build or translation, undoing a killed one's.
-  void BeginJournal() {
-    journal_.Begin(LocalOutput(OutputBase(*options_) + ".pm2run"),
-                   [this](const std::string& stored) { return Local(stored); });
-  }
+  void BeginJournal();
+  // The tools' own temporary folder of the target (ends in '/'): beside
+  // the journal, emptied by each build.
+  std::string ToolTempPath() { return LocalOutput(OutputBase(*options_) + ".pm2tmp") + "/"; }
+  // The tools' temporary folder into the environment overlay.
+  void SetToolTempEnvironment();
+  // True for a file no build may delete: the project's own files and sources.
+  bool IsProjectFile(const std::string& local);
   bool CheckTargetToolset(ProjectRec* project, TargetRec* target);
   void TranslateFileByType(GroupRec* group, FileRec* file, int mode);
   void CompileOrAssemble(GroupRec* group, FileRec* file, const BuildProperties& props, bool assemble);
@@ -223,9 +227,11 @@ class BuildDriver::Impl {
   EnvOverlay overlay_;
   ToolEnvInput envInput_;
   std::string toolFolder_;
+  std::string tempFolder_;  // the tools' temporary folder, ends in '/'
   BatchFile batch_;
   TraceFile trace_;
   RunJournal journal_;
+  ToolTempFolder toolTemp_;
   // Translations side by side (ARM-GNU builds): the pool, and every file
   // decided since the oldest run not yet taken back, oldest first. A file
   // that needs no run waits there too, so the items keep project order.

@@ -73,6 +73,7 @@ std::string StepToolFolder(LinkStepEnv& env, bool ads) {
 bool WriteStepCommandFile(LinkStepEnv& env, const std::string& path, std::string_view text) {
   std::string err;
   AtomicFileWriter writer(env.disk);
+  if (env.onTempFile) writer.SetTempNameObserver(env.onTempFile);
   if (writer.Write(path, text, &err)) return true;
   PrintStepText(env, "error - can't create command input file '" + path + "'\n");
   env.state->SetFlags(kBuildFailed);

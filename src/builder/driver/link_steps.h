@@ -39,6 +39,8 @@ struct LinkStepEnv {
   BatchFile* batch = nullptr;
   TraceFile* trace = nullptr;                // ADS link preparation
   Disk* disk = nullptr;                      // command input files; null: the real disk
+  // Told the temporary name of each command file's write before it is made.
+  std::function<void(const std::string&)> onTempFile;
   // The modification time (ns) of a stored path, nullopt when it is
   // missing, with its local path; null: LocalPath and a stat call. The
   // up-to-date test of the link takes the times of its output, command file

@@ -1,20 +1,163 @@
 #include "builder/driver/run_journal.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <unordered_map>
 
 #include "project/files/stored_file_read.h"
 
 namespace pm2 {
 
+namespace {
+
+bool HasParentPart(std::string_view path) {
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find_first_of("/\\", start);
+    if (end == std::string_view::npos) end = path.size();
+    if (path.substr(start, end - start) == "..") return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+bool SameSeparatorsNoCase(char a, char b) {
+  if (a == '\\') a = '/';
+  if (b == '\\') b = '/';
+  return (a >= 'A' && a <= 'Z' ? char(a + 32) : a) == (b >= 'A' && b <= 'Z' ? char(b + 32) : b);
+}
+
+// A parent folder in the path beyond the first of the folders it starts with.
+bool GoesUpBeyond(std::string_view path, const std::vector<std::string>& folders) {
+  for (const std::string& f : folders) {
+    if (f.empty() || path.size() < f.size()) continue;
+    bool starts = true;
+    for (size_t i = 0; i < f.size() && starts; ++i) starts = SameSeparatorsNoCase(path[i], f[i]);
+    if (starts) return HasParentPart(path.substr(f.size()));
+  }
+  return HasParentPart(path);
+}
+
+// The folder's real path ending in '/', "" when it does not resolve.
+std::string RealFolder(const std::string& folder) {
+  char buf[PATH_MAX];
+  if (!::realpath(folder.empty() ? "." : folder.c_str(), buf)) return std::string();
+  std::string out = buf;
+  if (out.empty() || out.back() != '/') out += '/';
+  return out;
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
+
+bool EndsWithNoCase(std::string_view text, std::string_view tail) {
+  if (text.size() < tail.size()) return false;
+  for (size_t i = 0; i < tail.size(); ++i)
+    if (LowerAscii(text[text.size() - tail.size() + i]) != tail[i]) return false;
+  return true;
+}
+
+bool IsCommandFileName(std::string_view name) {
+  if (name.find(".~pm2tmp") != std::string_view::npos) return true;
+  for (std::string_view ext : {".__i", "._ia", "._ii", ".lnp", ".__b"})
+    if (EndsWithNoCase(name, ext)) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string JournalEntryRefusal(char kind, std::string_view stored, const std::string& local,
+                                const JournalScope& scope) {
+  if (GoesUpBeyond(stored, kind == 'O' ? scope.storedFolders : scope.folders) || GoesUpBeyond(local, scope.folders))
+    return "its path goes up a folder";
+  if (local.empty() || local.front() != '/') return "not a path of this machine";
+  struct stat st;
+  if (::lstat(local.c_str(), &st) != 0) return "it cannot be examined";
+  if (S_ISLNK(st.st_mode)) return "it is a link";
+  if (!S_ISREG(st.st_mode)) return "it is no plain file";
+  const size_t cut = local.rfind('/');
+  const std::string name = local.substr(cut + 1);
+  const std::string parent = RealFolder(local.substr(0, cut + 1));
+  bool inside = false;
+  for (const std::string& folder : scope.folders)
+    if (!parent.empty() && RealFolder(folder) == parent) inside = true;
+  if (!inside) return "it is outside the target's output and listing folders";
+  if (scope.isProjectFile && scope.isProjectFile(local)) return "it is a file of the project";
+  if (kind == 'T' && name.rfind("Pm2__", 0) != 0) return "it is no capture file";
+  if (kind == 'C' && !IsCommandFileName(name)) return "it is no command file";
+  return std::string();
+}
+
+bool ToolTempFolder::Prepare(const std::string& folder, int waitMs, std::string* err) {
+  Release();
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 && ::mkdir(path.c_str(), 0700) != 0) {
+    if (err) *err = "cannot make the temporary folder '" + path + "'";
+    return false;
+  }
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (err) *err = "'" + path + "' is no folder";
+    return false;
+  }
+  const std::string lockName = ".pm2lock";
+  lockFd_ = ::open((path + "/" + lockName).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (lockFd_ < 0) {
+    if (err) *err = "cannot lock the temporary folder '" + path + "'";
+    return false;
+  }
+  bool locked = false;
+  for (int waited = 0;; waited += 20) {
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
+      locked = true;
+      break;
+    }
+    if (waited >= waitMs) break;
+    ::usleep(20 * 1000);
+  }
+  if (!locked) {
+    // Tools of an earlier build still write there: theirs stays.
+    if (err) *err = "tools of an earlier build still use '" + path + "'";
+    return true;
+  }
+  DIR* dir = ::opendir(path.c_str());
+  if (!dir) {
+    if (err) *err = "cannot read the temporary folder '" + path + "'";
+    return false;
+  }
+  std::vector<std::string> names;
+  while (dirent* e = ::readdir(dir)) {
+    std::string_view n = e->d_name;
+    if (n != "." && n != ".." && n != lockName) names.emplace_back(n);
+  }
+  ::closedir(dir);
+  for (const std::string& n : names) {
+    // remove_all takes a link away without following it.
+    std::error_code ec;
+    std::filesystem::remove_all(path + "/" + n, ec);
+  }
+  return true;
+}
+
+void ToolTempFolder::Release() {
+  if (lockFd_ >= 0) ::close(lockFd_);
+  lockFd_ = -1;
+}
+
 RunJournal::~RunJournal() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-int RunJournal::Begin(const std::string& path, const LocalPathFn& local) {
+int RunJournal::Begin(const std::string& path, const LocalPathFn& local, const JournalScope& scope,
+                      std::vector<std::string>* warnings) {
   std::lock_guard<std::mutex> hold(mutex_);
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
@@ -27,7 +170,12 @@ int RunJournal::Begin(const std::string& path, const LocalPathFn& local) {
   if (ReadStoredFile(path, kStoredTextFileMax, text, nullptr)) {
     // Replayed in order: what is named and not marked complete or gone
     // afterwards is deleted (a file named twice needs two marks).
-    std::vector<std::string> named;
+    struct Named {
+      std::string file;
+      char kind;
+      std::string stored;
+    };
+    std::vector<Named> named;
     std::unordered_map<std::string, int> open;
     size_t start = 0;
     while (start < text.size()) {
@@ -37,7 +185,8 @@ int RunJournal::Begin(const std::string& path, const LocalPathFn& local) {
       start = end + 1;
       if (line.size() < 3 || line[1] != ' ') continue;
       const char kind = line[0];
-      std::string file = line.substr(2);
+      const std::string stored = line.substr(2);
+      std::string file = stored;
       if (kind == 'O' || kind == 'o') file = local ? local(file) : file;
       else if (kind != 'C' && kind != 'T' && kind != 't') continue;
       if (file.empty()) continue;
@@ -46,10 +195,20 @@ int RunJournal::Begin(const std::string& path, const LocalPathFn& local) {
         if (it != open.end() && it->second > 0) --it->second;
         continue;
       }
-      if (open[file]++ == 0) named.push_back(file);
+      if (open[file]++ == 0) named.push_back({file, kind, stored});
     }
-    for (const std::string& file : named)
-      if (open[file] > 0 && ::unlink(file.c_str()) == 0) ++deleted;
+    for (const Named& n : named) {
+      struct stat st;
+      if (open[n.file] <= 0 || ::lstat(n.file.c_str(), &st) != 0) continue;
+      const std::string why = JournalEntryRefusal(n.kind, n.stored, n.file, scope);
+      if (!why.empty()) {
+        if (warnings)
+          warnings->push_back("*** WARNING: '" + path + "' names '" + n.stored + "', which is left as it is: " +
+                              why + ".\n");
+        continue;
+      }
+      if (::unlink(n.file.c_str()) == 0) ++deleted;
+    }
     ::unlink(path.c_str());
   }
   ::unlink((path + ".new").c_str());  // an older program's rewrite the kill cut short

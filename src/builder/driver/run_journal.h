@@ -17,6 +17,15 @@
 // rewritten whole at each entry grew with every command file, and each
 // rewrite freed the old file's blocks.)
 //
+// A journal is only a list of names, and a damaged or planted one must not
+// make a build delete a user's file: an entry is acted on only when it is
+// a plain file directly inside one of the scope's folders (the target's
+// output and listing folders, the tools' temporary folder), names no parent
+// folder beyond those folders' own, is of the kind its entry says (capture files "Pm2__*", command
+// files "*.__i", "*._ia", "*._ii", "*.lnp", "*.__b" and their atomic
+// writes' "*.~pm2tmp*") and is no file of the project. Any other entry is
+// left alone with a warning.
+//
 // Translations run side by side, so several steps may be under way at once;
 // each has its own entries. The journal may be called from any thread.
 #pragma once
@@ -25,10 +34,55 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
 namespace pm2 {
+
+// Where a journal may delete, given by the build that reads it.
+struct JournalScope {
+  // Local folders ending in '/': the output, listing and temporary folders.
+  std::vector<std::string> folders;
+  // The output and listing folders as the options store them ("..\\out\\"):
+  // a parent folder named by them is the project's own choice; any other
+  // in an entry is refused.
+  std::vector<std::string> storedFolders;
+  // True for a file a build must never delete (sources, the project and
+  // options files); may be empty.
+  std::function<bool(const std::string& local)> isProjectFile;
+};
+
+// Why the journal entry of `kind` ('O', 'C' or 'T') with the stored text
+// `stored` and the local path `local` (which exists) must not be deleted;
+// empty when it may.
+std::string JournalEntryRefusal(char kind, std::string_view stored, const std::string& local,
+                                const JournalScope& scope);
+
+// The tools' own temporary folder of a build. The build holds a lock file
+// in it whose handle every build step's tool is given (LockFd; other
+// programs started meanwhile do not get it), so the lock stays held while
+// a tool of a killed build still runs: the next build waits for those
+// tools before it empties the folder under them.
+class ToolTempFolder {
+ public:
+  ToolTempFolder() = default;
+  ~ToolTempFolder() { Release(); }
+  ToolTempFolder(const ToolTempFolder&) = delete;
+  ToolTempFolder& operator=(const ToolTempFolder&) = delete;
+
+  // Makes `folder` (ends in '/') the temporary folder, waits up to `waitMs`
+  // for tools of an earlier build to end, and empties it. False with *err
+  // when it is no folder of ours (a link, a file) or cannot be made; true
+  // with *err set when it was left as it is because tools still use it.
+  bool Prepare(const std::string& folder, int waitMs, std::string* err);
+  // The build ended: the lock goes with the last tool that holds it.
+  void Release();
+  int LockFd() const { return lockFd_; }
+
+ private:
+  int lockFd_ = -1;
+};
 
 class RunJournal {
  public:
@@ -41,8 +95,10 @@ class RunJournal {
   RunJournal& operator=(const RunJournal&) = delete;
 
   // Recovers from the journal a killed build left at `path` (deleting what
-  // it names) and starts an empty one. Returns the number of files deleted.
-  int Begin(const std::string& path, const LocalPathFn& local);
+  // it names within `scope`) and starts an empty one. Returns the number of
+  // files deleted; each entry left alone adds a line to *warnings.
+  int Begin(const std::string& path, const LocalPathFn& local, const JournalScope& scope,
+            std::vector<std::string>* warnings = nullptr);
   // A tool is about to write these outputs (stored paths). Returns the
   // step's number; the step becomes the current one of the calls below
   // that take none.

@@ -296,6 +296,9 @@ SpawnResult SpawnProcess(const SpawnSpec& spec) {
     posix_spawn_file_actions_adddup2(&actions, spec.outputFd, 2);
   }
   if (!spec.folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, spec.folder.c_str());
+  // Duplicated onto itself, the handle loses its close-on-exec flag in the
+  // child only.
+  if (spec.inheritFd >= 0) posix_spawn_file_actions_adddup2(&actions, spec.inheritFd, spec.inheritFd);
 
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);

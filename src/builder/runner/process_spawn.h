@@ -24,6 +24,7 @@ struct SpawnSpec {
   int outputFd = -1;               // standard output and error; -1 inherits
   bool nullInput = true;           // standard input from /dev/null, so no tool waits
   bool ownProcessGroup = true;     // a stop ends the tool and its children
+  int inheritFd = -1;              // a close-on-exec handle the child keeps open
 };
 
 struct ResolvedCommand {

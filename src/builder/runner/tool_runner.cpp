@@ -204,6 +204,7 @@ int ToolRunner::RunToolProcess(const std::string& commandLine, const std::string
   spec.folder = folder;
   spec.env = work_.environment;
   spec.outputFd = out;
+  spec.inheritFd = deps_.toolLockFd ? deps_.toolLockFd() : -1;
   SpawnResult started = SpawnProcess(spec);
   if (started.pid < 0) {
     startError_ = started.error;
@@ -247,6 +248,7 @@ int ToolRunner::RunToolWithoutCapture(const std::string& commandLine, const std:
   SpawnSpec spec;
   spec.commandLine = commandLine;
   spec.folder = folder;
+  spec.inheritFd = deps_.toolLockFd ? deps_.toolLockFd() : -1;
   SpawnResult started = SpawnProcess(spec);
   if (started.pid < 0) {
     startError_ = started.error;

@@ -53,6 +53,9 @@ struct ToolRunnerDeps {
   // Told the capture file's name before the tool starts (so a killed
   // build's capture can be found and removed); may be empty.
   std::function<void(const std::string& name)> onCaptureFile;
+  // A handle every build step's tool keeps open (the lock of the build's
+  // temporary folder), or -1; may be empty.
+  std::function<int()> toolLockFd;
   // Opens the finished capture for reading (test seam); -1 on failure.
   std::function<int(const std::string& name)> openCapture;
 };

@@ -56,6 +56,9 @@ struct TextReader {
   std::vector<TargetRec*> targets;
   std::vector<GroupRec*> groups;
   std::vector<FileRec*> files;
+  std::string blockError;  // why the last block could not be read (empty: cut off)
+  int blockErrorLine = 0;      // its line when not the reader's current one
+  std::string blockErrorText;  // what stands there
 
   // False when the text ends inside the block.
   bool ReadTargetBlock(TargetRec* t) {
@@ -63,8 +66,19 @@ struct TextReader {
     b->owner = t;
     t->pOpts = b;
     SetDefaultOptions(*b, t, t->toolset, kLevelTarget);
-    if (!ReadTargetOptionLines(lines, t, b, io.pool)) return false;
-    if (!t->CPU.empty()) ParseCpuSpec(*b, t->toolset, t->CPU.c_str(), false);
+    int cpuLine = 0;
+    if (!ReadTargetOptionLines(lines, t, b, io.pool, &blockError, &cpuLine)) return false;
+    if (!t->CPU.empty()) {
+      std::string problem;
+      ParseCpuSpec(*b, t->toolset, t->CPU.c_str(), false, &problem);
+      if (!problem.empty()) {
+        // The clock or a memory range stays at its default otherwise.
+        blockError = problem + " in the CPU string";
+        blockErrorLine = cpuLine;
+        blockErrorText = "(" + t->CPU.str() + ")";
+        return false;
+      }
+    }
     return true;
   }
 
@@ -76,11 +90,18 @@ struct TextReader {
     if (t->toolset < kToolsetCount) kNodeInit[t->toolset](*b, t);
     InitBuildPropOpts(b->prop, kLevelTarget);
     b->prop.PROPFLD[0] = uint8_t((b->prop.PROPFLD[0] & ~3u) | (isFile ? 2u : 0u));
-    return ReadTargetOptionLines(lines, t, b, io.pool);
+    return ReadTargetOptionLines(lines, t, b, io.pool, &blockError);
   }
 
-  // The file is cut off inside a block: what it holds is not what was saved.
+  // The file is cut off inside a block, or a line of it can't be read:
+  // what it holds is not what was saved.
   int CutOff(const TargetRec* t) {
+    if (!blockError.empty() && blockErrorLine > 0) {
+      io.message = "'" + io.path + "' line " + std::to_string(blockErrorLine) + ": " + blockError + ": '" +
+                   blockErrorText + "'";
+      return kProjectFileBadContents;
+    }
+    if (!blockError.empty()) return Bad(blockError.c_str());
     io.message = "'" + io.path + "' is damaged: it ends inside the options of target '" + t->name.str() + "'";
     return kProjectFileBadContents;
   }
@@ -94,10 +115,14 @@ struct TextReader {
         t->kind = kKindTarget;
         t->name = lines.String(io.pool);
         lines.SkipComma();
-        t->toolset = uint16_t(lines.Number());
+        const int32_t toolset = lines.Number();
         // Read as 0, a toolset that is no number would build the target
-        // with the wrong family's tools.
+        // with the wrong family's tools; cut to its field, one too big
+        // would too.
         if (!lines.LastNumberValid()) return Bad("the toolset is not a number");
+        if (lines.LastNumberOverflowed() || toolset < 0 || toolset > 0xFFFF)
+          return Bad("the toolset does not fit its field");
+        t->toolset = uint16_t(toolset);
         if (project->lastTarget) project->lastTarget->next = t; else project->firstTarget = t;
         project->lastTarget = t;
         if (!project->curTarget) project->curTarget = t;
@@ -113,9 +138,10 @@ struct TextReader {
         g->number = uint16_t(groups.size());
       } else if (key == "FILE") {
         int gn = lines.NumberComma();
-        if (!lines.LastNumberValid()) return Bad("the group number is not a number");
+        if (!lines.LastNumberValid() || lines.LastNumberOverflowed()) return Bad("the group number is not a number");
         int type = lines.NumberComma();
         if (!lines.LastNumberValid()) return Bad("the file type is not a number");
+        if (lines.LastNumberOverflowed() || type < 0 || type > 0xFF) return Bad("the file type does not fit its field");
         if (gn < 1 || std::size_t(gn) > groups.size()) return Bad("unknown group");
         GroupRec* g = groups[std::size_t(gn - 1)];
         FileRec* f = PoolNew<FileRec>(io.pool);
@@ -131,11 +157,11 @@ struct TextReader {
         f->number = uint16_t(files.size());
       } else if (key == "OPTIONS") {
         int tn = lines.NumberComma();
-        bool valid = lines.LastNumberValid();
+        bool valid = lines.LastNumberValid() && !lines.LastNumberOverflowed();
         int gn = lines.NumberComma();
-        valid = valid && lines.LastNumberValid();
+        valid = valid && lines.LastNumberValid() && !lines.LastNumberOverflowed();
         int fn = lines.NumberComma();
-        valid = valid && lines.LastNumberValid();
+        valid = valid && lines.LastNumberValid() && !lines.LastNumberOverflowed();
         if (!valid) return Bad("a record number is not a number");
         if (tn < 1 || std::size_t(tn) > targets.size()) return Bad("unknown target");
         TargetRec* t = targets[std::size_t(tn - 1)];
@@ -184,7 +210,7 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
   PoolFree(kPoolScratch);
   io.project = project;
 
-  TextReader reader{io, ProjectLineReader(text), project, {}, {}, {}};
+  TextReader reader{io, ProjectLineReader(text), project, {}, {}, {}, {}, 0, {}};
   int rc = reader.ReadRecords();
   project->curTarget = project->firstTarget;
   if (rc != kProjectFileOk) return io.error = rc;

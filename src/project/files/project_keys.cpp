@@ -453,17 +453,20 @@ void WriteFieldRow(ProjectLineWriter& w, KeyContext& c, const FieldRow& row) {
   }
 }
 
-void ReadFieldRow(ProjectLineReader& r, KeyContext& c, const FieldRow& row) {
+std::string ReadFieldRow(ProjectLineReader& r, KeyContext& c, const FieldRow& row) {
   switch (row.kind) {
-    case FieldKind::kNumber: {
-      uint32_t v = uint32_t(r.Number());
-      if (row.width < 32) v &= (1u << row.width) - 1;
-      row.set(c, v);
+    case FieldKind::kNumber:
+    case FieldKind::kBits: {
+      const int32_t n = r.Number();
+      if (!r.LastNumberValid() || !r.AtLineEnd()) return "the value of '" + std::string(row.key) + "' is no number";
+      // A field narrower than 32 bits was written as a value it holds; a
+      // full one may have been written signed.
+      const bool fits = !r.LastNumberOverflowed() &&
+                        (row.width >= 32 || (n >= 0 && uint32_t(n) < (1u << row.width)));
+      if (!fits) return "the value of '" + std::string(row.key) + "' does not fit its field";
+      row.set(c, uint32_t(n));
       break;
     }
-    case FieldKind::kBits:
-      row.set(c, uint32_t(r.Number()));
-      break;
     case FieldKind::kString:
       *row.str(c) = r.String(c.pool);
       break;
@@ -478,6 +481,7 @@ void ReadFieldRow(ProjectLineReader& r, KeyContext& c, const FieldRow& row) {
       row.read(r, c);
       break;
   }
+  return std::string();
 }
 
 void WriteOptionKeyLines(ProjectLineWriter& w, TargetRec* target, OptionBlock* block,
@@ -490,7 +494,7 @@ void WriteOptionKeyLines(ProjectLineWriter& w, TargetRec* target, OptionBlock* b
 }
 
 bool ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock* block,
-                           int pool) {
+                           int pool, std::string* error, int* cpuLine) {
   OptionBlock& b = *block;
   for (OptString* s : {&b.c166.INCC6, &b.a166.INCA6, &b.c51.INCC5, &b.a51.INCA5, &b.c251.INCC2,
                        &b.ec166.ECINC, &b.cGnu.ACINCD, &b.aGnu.AAINCD, &b.cAds.ADSCINCD,
@@ -500,7 +504,22 @@ bool ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock*
   KeyContext c{target, block, pool};
   while (r.NextLine()) {
     if (r.Key() == "ENDOPT") return true;
-    if (const FieldRow* row = FindFieldRow(r.Key())) ReadFieldRow(r, c, *row);
+    const FieldRow* row = FindFieldRow(r.Key());
+    // Skipped, the key's default would build something else than the
+    // project says (an output folder, a hex file).
+    if (!row) {
+      // Keys of the file that fill no field ("PRJNAME", ...) are older
+      // programs' and stay skipped.
+      if (LookupProjectKey(r.Key(), 0)) continue;
+      if (error) *error = "unknown key '" + r.Key() + "' in the options";
+      return false;
+    }
+    if (cpuLine && row->kind == FieldKind::kString && std::string_view(row->key) == "Cpu") *cpuLine = r.LineNumber();
+    std::string why = ReadFieldRow(r, c, *row);
+    if (!why.empty()) {
+      if (error) *error = why;
+      return false;
+    }
   }
   return false;
 }

@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -100,16 +101,22 @@ std::vector<int> BlockFamilies(int nodeKind, uint16_t toolset, uint8_t fileType)
 const FieldRow* FindFieldRow(std::string_view upperKey);
 
 // Writes one row, or reads the rest of the current line into its field.
+// The read gives what is wrong with a number or bit-field value (no
+// number, more than the field holds), empty when nothing is; the field
+// then keeps its value.
 void WriteFieldRow(ProjectLineWriter& w, KeyContext& c, const FieldRow& row);
-void ReadFieldRow(ProjectLineReader& r, KeyContext& c, const FieldRow& row);
+std::string ReadFieldRow(ProjectLineReader& r, KeyContext& c, const FieldRow& row);
 
 // The key lines of the block's families.
 void WriteOptionKeyLines(ProjectLineWriter& w, TargetRec* target, OptionBlock* block,
                          int nodeKind, uint8_t fileType);
 // Reads key lines into the block until "EndOpt" or the end of the text;
-// false when the text ended before "EndOpt" (a cut-off file).
+// false when the text ended before "EndOpt" (a cut-off file, *error left
+// empty) or at a line it cannot take: a key no block holds or a value its
+// field can't (*error says what; the reader stands at that line).
+// *cpuLine (may be null) receives the line number of the "Cpu" key line.
 bool ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock* block,
-                           int pool);
+                           int pool, std::string* error, int* cpuLine = nullptr);
 
 // The "OPTDL" and "OPTDBG" lines (the options file writes them too).
 void WriteOptDlLine(ProjectLineWriter& w, KeyContext& c);

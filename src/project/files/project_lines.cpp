@@ -108,11 +108,18 @@ int32_t ProjectLineReader::Number() {
     }
   }
   uint32_t value = 0;
+  uint64_t whole = 0;
+  m_numberOverflowed = false;
   const std::size_t digitsFrom = p;
   while (p < m_line.size()) {
     int d = HexValue(m_line[p]);
-    if (d < 0) break;
+    if (d < 0 || (base == 10 && d > 9)) break;
     value = value * base + uint32_t(d);
+    whole = whole * base + uint64_t(d);
+    if (whole > 0xFFFFFFFFull) {
+      m_numberOverflowed = true;
+      whole = 0xFFFFFFFFull + 1;  // stays over the bound
+    }
     ++p;
   }
   m_numberValid = p > digitsFrom;

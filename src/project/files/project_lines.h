@@ -62,6 +62,11 @@ class ProjectLineReader {
   int32_t Number();
   // False when the last Number found no digit where the number stands.
   bool LastNumberValid() const { return m_numberValid; }
+  // True when the last Number's digits did not fit in 32 bits (the value
+  // returned is then cut).
+  bool LastNumberOverflowed() const { return m_numberOverflowed; }
+  // True when the current line has nothing left to read.
+  bool AtLineEnd() const { return m_pos >= m_line.size(); }
   // A number and one optional ','.
   int32_t NumberComma();
   void SkipComma();
@@ -83,6 +88,7 @@ class ProjectLineReader {
   std::string m_key;
   int m_lineNo = 0;
   bool m_numberValid = true;
+  bool m_numberOverflowed = false;
 };
 
 // Builds the text of one file, line by line, with CR LF endings.

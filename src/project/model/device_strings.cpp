@@ -112,6 +112,7 @@ struct CpuTarget {
   uint32_t flags = 0;
   OptString* cpuType = nullptr;
   bool bigEndian = false;
+  std::string* problem = nullptr;  // why the parse stopped early; may be null
 };
 
 template <std::size_t N>
@@ -148,13 +149,18 @@ void ParseCpuItems(CpuTarget& t, const CpuKeyword (&table)[N], const char* cpu, 
     if (!k || (k->paren && delim != '(')) return;
     switch (k->effect) {
       case Effect::kRange:
-        if (!ParseMemRange(sc, *t.slots[k->slot], k->kind)) return;
+        if (!ParseMemRange(sc, *t.slots[k->slot], k->kind)) {
+          if (t.problem) *t.problem = "the range of '" + token + "' cannot be read";
+          return;
+        }
         break;
       case Effect::kClock: {
         std::string number;
         uint32_t value = 0;
-        if (sc.ScanToken(number, false) != ')' || ParseNumber(number.c_str(), value) == 0)
+        if (sc.ScanToken(number, false) != ')' || ParseNumber(number.c_str(), value) == 0) {
+          if (t.problem) *t.problem = "the value of 'CLOCK' is no number";
           return;
+        }
         *t.clock = value;
         break;
       }
@@ -215,8 +221,9 @@ bool ParseMemRange(TextScanner& sc, MemRangeRec& range, uint8_t kind) {
   return true;
 }
 
-void ParseCpu51(Target51Opts& t, const char* cpu, bool reset) {
+void ParseCpu51(Target51Opts& t, const char* cpu, bool reset, std::string* problem) {
   CpuTarget v;
+  v.problem = problem;
   v.clock = &t.clock;
   v.slots[0] = &t.IRA51;
   v.slots[1] = &t.XRA51;
@@ -229,8 +236,9 @@ void ParseCpu51(Target51Opts& t, const char* cpu, bool reset) {
   t.T51FL = v.flags;
 }
 
-void ParseCpu251(Target251Opts& t, const char* cpu, bool reset) {
+void ParseCpu251(Target251Opts& t, const char* cpu, bool reset, std::string* problem) {
   CpuTarget v;
+  v.problem = problem;
   v.clock = &t.clock;
   v.slots[0] = &t.ERA25;
   v.slots[1] = &t.XRA25;
@@ -241,8 +249,9 @@ void ParseCpu251(Target251Opts& t, const char* cpu, bool reset) {
   t.T251FL = v.flags;
 }
 
-void ParseCpu166(Target166Opts& t, const char* cpu, bool reset) {
+void ParseCpu166(Target166Opts& t, const char* cpu, bool reset, std::string* problem) {
   CpuTarget v;
+  v.problem = problem;
   v.clock = &t.clock;
   v.slots[0] = &t.CAN;
   v.slots[1] = &t.IROM;
@@ -263,8 +272,9 @@ ArmTargetView ArmView(TargetArmAdsOpts& t) {
           &t.ACPUTYP};
 }
 
-bool ParseCpuArm(const ArmTargetView& t, const char* cpu, bool reset) {
+bool ParseCpuArm(const ArmTargetView& t, const char* cpu, bool reset, std::string* problem) {
   CpuTarget v;
+  v.problem = problem;
   v.clock = t.clock;
   v.slots[0] = t.iram;
   v.slots[1] = t.irom;
@@ -325,13 +335,13 @@ void ParseMemArm(const ArmTargetView& t, const char* mem) {
   }
 }
 
-bool ParseCpuSpec(OptionBlock& b, uint16_t toolset, const char* cpu, bool reset) {
+bool ParseCpuSpec(OptionBlock& b, uint16_t toolset, const char* cpu, bool reset, std::string* problem) {
   switch (toolset) {
-    case kToolset51: ParseCpu51(b.t51, cpu, reset); return false;
-    case kToolset251: ParseCpu251(b.t251, cpu, reset); return false;
-    case kToolset166: ParseCpu166(b.t166, cpu, reset); return false;
-    case kToolsetArmGnu: return ParseCpuArm(ArmView(b.tGnu), cpu, reset);
-    case kToolsetArmAds: return ParseCpuArm(ArmView(b.tAds), cpu, reset);
+    case kToolset51: ParseCpu51(b.t51, cpu, reset, problem); return false;
+    case kToolset251: ParseCpu251(b.t251, cpu, reset, problem); return false;
+    case kToolset166: ParseCpu166(b.t166, cpu, reset, problem); return false;
+    case kToolsetArmGnu: return ParseCpuArm(ArmView(b.tGnu), cpu, reset, problem);
+    case kToolsetArmAds: return ParseCpuArm(ArmView(b.tAds), cpu, reset, problem);
     default: return false;
   }
 }

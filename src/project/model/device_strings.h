@@ -38,9 +38,9 @@ bool ParseMemRange(TextScanner& scanner, MemRangeRec& range, uint8_t kind);
 
 // CPU parsers. reset also clears the bits that only a device selection
 // sets (see each family's table).
-void ParseCpu51(Target51Opts& t, const char* cpu, bool reset);
-void ParseCpu251(Target251Opts& t, const char* cpu, bool reset);
-void ParseCpu166(Target166Opts& t, const char* cpu, bool reset);
+void ParseCpu51(Target51Opts& t, const char* cpu, bool reset, std::string* problem = nullptr);
+void ParseCpu251(Target251Opts& t, const char* cpu, bool reset, std::string* problem = nullptr);
+void ParseCpu166(Target166Opts& t, const char* cpu, bool reset, std::string* problem = nullptr);
 
 // The ARM target sub-records differ only in names; this view serves both.
 struct ArmTargetView {
@@ -55,7 +55,7 @@ struct ArmTargetView {
 ArmTargetView ArmView(TargetArmGnuOpts& t);
 ArmTargetView ArmView(TargetArmAdsOpts& t);
 // Returns true when the CPU string said "EBIG" (big-endian device).
-bool ParseCpuArm(const ArmTargetView& t, const char* cpu, bool reset);
+bool ParseCpuArm(const ArmTargetView& t, const char* cpu, bool reset, std::string* problem = nullptr);
 
 // MEM parsers: fill the ranges from the MEM string (the caller clears
 // them first).
@@ -65,8 +65,10 @@ void ParseMemArm(const ArmTargetView& t, const char* mem);
 
 // The CPU parser of the toolset on the block's target sub-record (the
 // project-file reader calls it with reset false after the key lines).
+// A parser stops at an item it can't read; *problem then says which
+// (a known keyword's argument that is no number or range).
 // Returns the ARM big-endian flag (false for other toolsets).
-bool ParseCpuSpec(OptionBlock& b, uint16_t toolset, const char* cpu, bool reset);
+bool ParseCpuSpec(OptionBlock& b, uint16_t toolset, const char* cpu, bool reset, std::string* problem = nullptr);
 
 // The device step of a toolset: clears the device-derived part of the
 // target sub-record, parses CPU with reset, then MEM. Returns the ARM

@@ -119,7 +119,7 @@ void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
     theApp().m_pProject = nullptr;
     std::string text = "Cannot open project file '" + path + "'";
     if (!why.empty()) text += "\n\n" + why;
-    ShowError(Dialogs(), text);
+    if (!m_bHoldOpenError) ShowError(Dialogs(), text);
     RemoveRecentProject(path);
     PoolFree(kPoolDebugLists);
   }

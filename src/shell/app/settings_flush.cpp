@@ -1,19 +1,17 @@
 #include "shell/app/settings_flush.h"
 
-#include <fstream>
-#include <iterator>
-
+#include "platform/atomic_file.h"
 #include "platform/settings_store.h"
 
 namespace pm2 {
 
 bool SaveSettingsIfChanged(SettingsStore& store, std::string* err) {
-  if (!store.IsDirty()) return true;
-  std::ifstream in(store.FilePath(), std::ios::binary);
-  if (in) {
-    const std::string onDisk((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.bad() && onDisk == store.Serialize()) return true;
-  }
+  if (!store.IsDirty() || !store.Writable()) return true;
+  // Read as every stored file is: regular files only, so that a folder,
+  // pipe or device put in the file's place meanwhile can't hang or abort
+  // the exit.
+  std::string onDisk;
+  if (ReadWholeFile(store.FilePath(), onDisk, nullptr) && onDisk == store.Serialize()) return true;
   return store.Save(err);
 }
 

@@ -150,6 +150,7 @@ class ShellApp {
   bool m_bMirrorCommands = false;    // -x
   std::atomic<bool> m_bMirrorActive{false};  // a typed command's output is mirrored
   bool m_bDirErrorShown = false;
+  bool m_bHoldOpenError = false;  // a failed open is tried again: say nothing yet
   bool m_bImportChangePending = false;
   // The migration question is open: a check that comes meanwhile (the
   // program activated again, a tool ended) must not ask it a second time.

@@ -73,6 +73,14 @@ bool ShellApp::InitInstance(StartupPorts& ports, const std::string& commandLine,
   ports.ShowMainFrame();                                 // 12
   ParseCommandLine(commandLine);                         // 13
   ClearState(kStateCreatingFrame);
+  // Settings that were damaged or could not be read are said once, over
+  // the window; a build started from the command line shows it among its
+  // output instead of waiting for an answer.
+  const std::string damage = Settings().DamageReport();
+  if (!damage.empty()) {
+    if (HasState(kStateBuildOnStart | kStateRebuildOnStart)) PostOutputText((damage + "\n").c_str());
+    else ShowError(Dialogs(), damage);
+  }
   ports.StartEventInterface();                           // 14
 
   // 15: the project, and the build or debug session the command line asks for.
@@ -83,7 +91,9 @@ bool ShellApp::InitInstance(StartupPorts& ports, const std::string& commandLine,
     else
       ClearState(kStateDebugOnStart);
   } else if (!m_szProjectArg.empty()) {
+    m_bHoldOpenError = true;
     OpenProject(m_szProjectArg);
+    m_bHoldOpenError = false;
     if (Project() && Project()->curTarget) {
       if (HasState(kStateBuildOnStart)) {
         Frame().RouteCommand(kCmdBuildTarget);
@@ -95,7 +105,8 @@ bool ShellApp::InitInstance(StartupPorts& ports, const std::string& commandLine,
       }
     }
     // A project that did not open is tried once more (a file that was still
-    // being written, a share that came up late).
+    // being written, a share that came up late); only the last attempt's
+    // failure is shown.
     if (!Project()) OpenProject(m_szProjectArg);
   } else if (!m_recent.At(0).empty() && HasState(kStateReopenLastProject)) {
     OpenProject(m_recent.At(0));

@@ -1,6 +1,8 @@
 #include "shell/frame/addin_commands.h"
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <unistd.h>
@@ -36,6 +38,10 @@ AddInCommands::AddInCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
       m_logic(*this, static_cast<uint32_t>(::getpid())),
       m_server(std::make_unique<AddInServer>(m_logic)) {
   m_runDialog = [](QDialog& d) { return d.exec(); };
+  // Waiting for an answer, the window keeps painting (its input waits);
+  // an add-in that does not answer is detached with a message.
+  m_server->SetWaitServer([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10); });
+  m_server->SetTimeoutHandler([this](const std::string& text) { MessageBox(text, kMbOk | kMbIconExclamation); });
   m_logic.Link().programPath = ProgramPath();
   Register();
 }

@@ -1,5 +1,6 @@
 #include "shell/frame/frame_settings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -68,6 +69,30 @@ bool ParseFramePlacement(std::string_view text, FramePlacement* out) {
   w.bottom = int32_t(v[9]);
   *out = w;
   return true;
+}
+
+bool FitFrameRect(const FramePlacement& p, const std::vector<ScreenArea>& screens, ScreenArea* out) {
+  const int64_t left = p.left, top = p.top, width = int64_t(p.right) - p.left, height = int64_t(p.bottom) - p.top;
+  if (width <= 0 || height <= 0 || screens.empty()) return false;
+  auto overlap = [&](const ScreenArea& s) {
+    const int64_t w = std::min<int64_t>(left + width, int64_t(s.x) + s.width) - std::max<int64_t>(left, s.x);
+    const int64_t h = std::min<int64_t>(top + height, int64_t(s.y) + s.height) - std::max<int64_t>(top, s.y);
+    return w > 0 && h > 0 ? w * h : 0;
+  };
+  const ScreenArea* best = &screens.front();
+  int64_t bestArea = 0;
+  for (const ScreenArea& s : screens) {
+    const int64_t a = overlap(s);
+    if (a > bestArea) {
+      bestArea = a;
+      best = &s;
+    }
+  }
+  const int64_t w = std::min<int64_t>(width, best->width), h = std::min<int64_t>(height, best->height);
+  const int64_t x = std::clamp<int64_t>(left, best->x, int64_t(best->x) + best->width - w);
+  const int64_t y = std::clamp<int64_t>(top, best->y, int64_t(best->y) + best->height - h);
+  *out = {int(x), int(y), int(w), int(h)};
+  return w > 0 && h > 0;
 }
 
 std::string FormatFramePlacement(const FramePlacement& p) {

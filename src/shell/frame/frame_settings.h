@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace pm2 {
@@ -47,6 +48,19 @@ struct FrameSettings {
 // "WinPos": false (and *out untouched) unless all ten numbers parse.
 bool ParseFramePlacement(std::string_view text, FramePlacement* out);
 std::string FormatFramePlacement(const FramePlacement& p);
+
+// A rectangle of the desktop: a screen's available area, or the window.
+struct ScreenArea {
+  int x = 0, y = 0, width = 0, height = 0;
+  friend bool operator==(const ScreenArea&, const ScreenArea&) = default;
+};
+
+// The stored normal rectangle fitted to the screens there are (the first is
+// the primary one): on the screen it overlaps most, else on the primary;
+// no larger than that screen and moved inside it. False when the stored
+// rectangle is empty or there is no screen (the caller's default stays).
+// Computed in 64 bits, so no stored value overflows.
+bool FitFrameRect(const FramePlacement& p, const std::vector<ScreenArea>& screens, ScreenArea* out);
 
 // "Dbg": true with *out holding exactly kWindowFontsSize bytes only when the
 // text holds exactly that many valid hex digit pairs.

@@ -289,9 +289,20 @@ void CMainFrame::ShowMainFrame(int showCmd) {
     normal = QRect(avail.left() + avail.width() / 16, avail.top() + avail.height() / 16, avail.width() * 7 / 8,
                    avail.height() * 7 / 8);
   }
-  if (s.hasPlacement && s.placement.right > s.placement.left && s.placement.bottom > s.placement.top) {
-    normal = QRect(s.placement.left, s.placement.top, s.placement.right - s.placement.left,
-                   s.placement.bottom - s.placement.top);
+  // The stored place is fitted to the screens there are now: one that is
+  // gone, or values past any screen, must not open the window out of sight.
+  std::vector<ScreenArea> screens;
+  if (QScreen* primary = QGuiApplication::primaryScreen()) {
+    const QRect a = primary->availableGeometry();
+    screens.push_back({a.x(), a.y(), a.width(), a.height()});
+  }
+  for (QScreen* screen : QGuiApplication::screens()) {
+    const QRect a = screen->availableGeometry();
+    screens.push_back({a.x(), a.y(), a.width(), a.height()});
+  }
+  ScreenArea fitted;
+  if (s.hasPlacement && FitFrameRect(s.placement, screens, &fitted)) {
+    normal = QRect(fitted.x, fitted.y, fitted.width, fitted.height);
     showCmd = int(s.placement.showCmd);
   }
   setGeometry(normal);

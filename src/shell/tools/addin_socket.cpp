@@ -1,6 +1,8 @@
 #include "shell/tools/addin_socket.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
@@ -46,8 +48,6 @@ std::vector<uint8_t> Word(uint32_t v) {
   return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
           static_cast<uint8_t>(v >> 24)};
 }
-
-constexpr int kReplyWaitMs = 10000;
 
 }  // namespace
 
@@ -108,6 +108,7 @@ bool AddInServer::StartAddIn(const std::string& program, bool debugging, int tim
     return false;
   }
   m_childPid = started.pid;
+  m_program = program;
   if (!AcceptFrom(static_cast<uint32_t>(started.pid), timeoutMs)) {
     if (err) *err = failure;
     return false;
@@ -156,10 +157,10 @@ bool AddInServer::ReadFrame(uint8_t* kind, std::vector<uint8_t>* payload, int ti
   if (!FullRead(m_connFd, head, 4, timeoutMs)) return false;
   uint32_t n = head[0] | head[1] << 8 | head[2] << 16 | static_cast<uint32_t>(head[3]) << 24;
   if (n == 0 || n > kAddInFrameLimit + 1) return false;
-  if (!FullRead(m_connFd, head + 4, 1, kReplyWaitMs)) return false;
+  if (!FullRead(m_connFd, head + 4, 1, m_replyTimeoutMs)) return false;
   *kind = head[4];
   payload->assign(n - 1, 0);
-  return payload->empty() || FullRead(m_connFd, payload->data(), payload->size(), kReplyWaitMs);
+  return payload->empty() || FullRead(m_connFd, payload->data(), payload->size(), m_replyTimeoutMs);
 }
 
 void AddInServer::HandleIncoming(const std::vector<uint8_t>& payload) {
@@ -172,7 +173,22 @@ void AddInServer::HandleIncoming(const std::vector<uint8_t>& payload) {
   answer(1);
 }
 
+void AddInServer::RefuseWaitingConnections() {
+  if (m_listenFd < 0) return;
+  for (;;) {
+    pollfd pf{m_listenFd, POLLIN, 0};
+    if (::poll(&pf, 1, 0) <= 0) return;
+    int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) return;
+    ::close(fd);
+  }
+}
+
 void AddInServer::Poll(int timeoutMs) {
+  // Only StartAddIn takes a connection; left waiting, any other would keep
+  // the listening socket readable and its watcher busy.
+  RefuseWaitingConnections();
+  if (m_inSend) return;
   while (!m_queued.empty() && m_connFd >= 0) {
     std::vector<uint8_t> payload = std::move(m_queued.front());
     m_queued.pop_front();
@@ -191,16 +207,47 @@ void AddInServer::Poll(int timeoutMs) {
   }
 }
 
+bool AddInServer::WaitReadable(int timeoutMs, bool* timedOut) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  *timedOut = false;
+  for (;;) {
+    if (m_connFd < 0) return false;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+    if (left <= 0) {
+      *timedOut = true;
+      return false;
+    }
+    pollfd pf{m_connFd, POLLIN, 0};
+    const int r = ::poll(&pf, 1, int(m_serve ? std::min<long long>(left, 15) : left));
+    if (r > 0) return true;
+    if (r < 0 && errno != EINTR) return false;
+    if (m_serve) m_serve();
+  }
+}
+
 bool AddInServer::Send(const std::vector<uint8_t>& block, AddInReply* reply) {
+  // A request made while another awaits its answer (from what the wait
+  // served) would read that answer: it is not sent.
+  if (m_inSend) return false;
   if (!WriteFrame(0, block)) {
     Drop();
     return false;
   }
+  struct InSend {
+    bool& flag;
+    explicit InSend(bool& f) : flag(f) { flag = true; }
+    ~InSend() { flag = false; }
+  } inSend(m_inSend);
   for (;;) {
     uint8_t kind = 0;
     std::vector<uint8_t> payload;
-    if (!ReadFrame(&kind, &payload, kReplyWaitMs)) {
+    bool timedOut = false;
+    if (!WaitReadable(m_replyTimeoutMs, &timedOut) || !ReadFrame(&kind, &payload, m_replyTimeoutMs)) {
       Drop();
+      if (timedOut && m_onTimeout)
+        m_onTimeout("The add-in '" + m_program + "' gave no answer within " +
+                    std::to_string((m_replyTimeoutMs + 999) / 1000) + " seconds and is detached.");
       return false;
     }
     if (kind == 0) {

@@ -10,10 +10,17 @@
 // 128-byte text area. A frame longer than 1024 bytes, or a block the link
 // refuses, is answered 0 (a malformed frame ends the connection). A block
 // the add-in sends while the IDE waits for an answer is handled after it.
+// Any other connection to the socket (a second add-in, a stranger) is
+// accepted and closed at once, so none stays pending on it.
+//
+// The wait for an answer serves the caller's thread (the window keeps
+// painting) and ends after the reply time: the add-in is then detached and
+// the timeout handler told.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +54,14 @@ class AddInServer : public AddInPeer {
 
   bool Send(const std::vector<uint8_t>& block, AddInReply* reply) override;
 
+  // Called every few milliseconds while an answer is awaited (the window
+  // program delivers its paint and timer events); may be empty.
+  void SetWaitServer(std::function<void()> serve) { m_serve = std::move(serve); }
+  void SetReplyTimeout(int ms) { m_replyTimeoutMs = ms; }
+  // Told "The add-in '<program>' gave no answer within <n> seconds ..."
+  // when an answer did not come in time.
+  void SetTimeoutHandler(std::function<void(const std::string&)> handler) { m_onTimeout = std::move(handler); }
+
  private:
   bool AcceptFrom(uint32_t pid, int timeoutMs);
   // Reads one frame; false when the connection failed or ended.
@@ -54,6 +69,11 @@ class AddInServer : public AddInPeer {
   bool WriteFrame(uint8_t kind, const std::vector<uint8_t>& payload);
   void HandleIncoming(const std::vector<uint8_t>& payload);
   void Drop();
+  // Closes every connection waiting on the listening socket.
+  void RefuseWaitingConnections();
+  // Waits for the connection to be readable, serving meanwhile; false on
+  // a timeout (*timedOut set) or a failed connection.
+  bool WaitReadable(int timeoutMs, bool* timedOut);
 
   AddInLinkLogic& m_logic;
   std::string m_folder;
@@ -63,6 +83,11 @@ class AddInServer : public AddInPeer {
   uint32_t m_peerPid = 0;
   int m_childPid = -1;
   std::deque<std::vector<uint8_t>> m_queued;  // blocks that came while we waited
+  std::string m_program;
+  std::function<void()> m_serve;
+  std::function<void(const std::string&)> m_onTimeout;
+  int m_replyTimeoutMs = 10000;
+  bool m_inSend = false;  // an answer is awaited: Poll and another Send keep off the connection
 };
 
 }  // namespace pm2

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/settings_store.h"
 #include "toolkit/core/persistent_tree.h"
@@ -36,6 +37,8 @@ class EntryReader {
   virtual bool Bool(const char* key, bool def) const = 0;
   virtual std::string Text(const char* key) const = 0;
   virtual std::vector<std::uint8_t> Binary(const char* key) const = 0;
+  // How many entries the record holds: no count read from it is larger.
+  virtual std::size_t EntryCount() const = 0;
 };
 
 class NodeWriter : public EntryWriter {
@@ -73,6 +76,7 @@ class NodeReader : public EntryReader {
     m_n->GetKeyValueBinary(k, &v);
     return v;
   }
+  std::size_t EntryCount() const override { return m_n->Pairs().size(); }
 
  private:
   const SECPersistentTreeNode* m_n;
@@ -103,6 +107,10 @@ class ProfileReader : public EntryReader {
     std::string bytes;
     if (!m_s.GetProfileBinary(m_sec, k, &bytes)) return {};
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+  }
+  std::size_t EntryCount() const override {
+    const std::string& root = m_s.ProfileRoot();
+    return m_s.ValueNames(root.empty() ? m_sec : root + "\\" + m_sec).size();
   }
 
  private:
@@ -152,7 +160,8 @@ void LoadBase(ControlBarInfo& r, const EntryReader& rd) {
     r.mruFloatStyle = std::uint32_t(rd.Int("MRUFloatStyle", 0));
     r.mruFloatPos = {rd.Int("MRUFloatXPos", 0), rd.Int("MRUFloatYPos", 0)};
   }
-  int n = rd.Int("Bars", 0);
+  // A damaged count can't make the loop run past the entries there are.
+  const int n = std::clamp<long long>(rd.Int("Bars", 0), 0, static_cast<long long>(rd.EntryCount()));
   for (int i = 0; i < n; ++i) r.bars.push_back(std::uint32_t(rd.Int(("Bar#" + std::to_string(i)).c_str(), 0)));
   r.isDockBar = !r.bars.empty() || (r.barId >= 0xE81B && r.barId <= 0xE81F);
 }
@@ -303,9 +312,22 @@ bool SECDockState::LoadStateFromNode(const SECPersistentTreeNode* parent) {
   node->GetKeyValueInt("ScreenCX", &cx, 0);
   node->GetKeyValueInt("ScreenCY", &cy, 0);
   m_screen = {cx, cy};
-  for (int i = 0; i < bars; ++i) {
-    const SECPersistentTreeNode* child = node->FindChild("Bar-" + std::to_string(i));
-    if (!child) continue;
+  // The records are the children "Bar-<i>" for i below the count, in order
+  // of i; taken from the children there are, so a damaged count costs
+  // nothing.
+  std::vector<std::pair<long, const SECPersistentTreeNode*>> numbered;
+  for (const SECPersistentTreeNode* c : node->Children()) {
+    const std::string& name = c->Name();
+    if (name.size() < 5 || name.size() > 14 || name.compare(0, 4, "Bar-") != 0) continue;
+    char* end = nullptr;
+    const long i = std::strtol(name.c_str() + 4, &end, 10);
+    if (*end == '\0' && i >= 0 && i < bars && name == "Bar-" + std::to_string(i)) numbered.emplace_back(i, c);
+  }
+  std::stable_sort(numbered.begin(), numbered.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t k = 0; k < numbered.size(); ++k) {
+    if (k > 0 && numbered[k].first == numbered[k - 1].first) continue;
+    const SECPersistentTreeNode* child = numbered[k].second;
     ControlBarInfo* r = NewBarInfo();
     r->LoadFromNode(child);
     if (m_source) {
@@ -331,7 +353,12 @@ void SECDockState::LoadState(const SettingsStore& store, const std::string& prof
   std::string summary = SummarySection(profile);
   int bars = store.GetProfileInt(summary, "Bars", 0);
   m_screen = {store.GetProfileInt(summary, "ScreenCX", 0), store.GetProfileInt(summary, "ScreenCY", 0)};
+  // Each record is a section of its own, numbered from 0 without gaps: a
+  // damaged count ends at the first that is missing.
+  const std::string& root = store.ProfileRoot();
   for (int i = 0; i < bars; ++i) {
+    const std::string section = BarSection(profile, i);
+    if (!store.KeyExists(root.empty() ? section : root + "\\" + section)) break;
     ControlBarInfo* r = NewBarInfo();
     r->LoadFromProfile(store, profile, i);
     if (m_source) {

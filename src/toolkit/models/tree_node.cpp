@@ -10,25 +10,28 @@ SECTreeNode::~SECTreeNode() { DeleteAllChildren(); }
 bool SECTreeNode::AddChild(SECTreeNode* child, SECTreeNode* after) {
   if (!m_firstChild) {
     child->m_next = child->m_prev = nullptr;
+    m_lastChild = child;
   } else if (after == kLast || after == reinterpret_cast<SECTreeNode*>(std::uintptr_t(2))) {
-    SECTreeNode* last = m_firstChild;
-    while (last->m_next) last = last->m_next;
+    SECTreeNode* last = m_lastChild;
     last->m_next = child;
     child->m_prev = last;
     child->m_next = nullptr;
     child->m_parent = this;
+    m_lastChild = child;
     return true;
   } else if (after == kFirst) {
     child->m_prev = nullptr;
     child->m_next = m_firstChild;
     m_firstChild->m_prev = child;
   } else {
-    SECTreeNode* s = m_firstChild;
+    // After the last one is an append too (no walk for it).
+    SECTreeNode* s = after == m_lastChild ? m_lastChild : m_firstChild;
     while (s && s != after) s = s->m_next;
     if (!s) return false;
     child->m_prev = s;
     child->m_next = s->m_next;
     if (s->m_next) s->m_next->m_prev = child;
+    else m_lastChild = child;
     s->m_next = child;
     child->m_parent = this;
     return true;
@@ -42,7 +45,9 @@ void SECTreeNode::Detach() {
   if (m_prev) m_prev->m_next = m_next;
   if (m_next) m_next->m_prev = m_prev;
   if (m_parent && m_parent->m_firstChild == this) m_parent->m_firstChild = m_next;
+  if (m_parent && m_parent->m_lastChild == this) m_parent->m_lastChild = m_prev;
   m_parent = nullptr;
+  m_next = m_prev = nullptr;
 }
 
 int SECTreeNode::DeleteAllChildren() {

@@ -32,6 +32,7 @@ class SECTreeNode {
   SECTreeNode* RawNext() const { return m_next; }
   SECTreeNode* RawPrev() const { return m_prev; }
   SECTreeNode* RawFirstChild() const { return m_firstChild; }
+  SECTreeNode* RawLastChild() const { return m_lastChild; }
 
   // position: 0 first, 1 or 2 last, else the sibling to insert after.
   // False (nothing linked) when that sibling is not a child of this node.
@@ -59,6 +60,7 @@ class SECTreeNode {
   SECTreeNode* m_next = nullptr;
   SECTreeNode* m_prev = nullptr;
   SECTreeNode* m_firstChild = nullptr;
+  SECTreeNode* m_lastChild = nullptr;  // kept with m_firstChild: appending costs the same for any count
 };
 
 class SECTreeNodeX : public SECTreeNode {

@@ -117,7 +117,7 @@ std::vector<Reader> Readers(const test::ScratchFolder& scratch) {
   r.push_back({"run journal", "B.pm2run",
                [](const std::string& path, std::string*) {
                  RunJournal j;
-                 j.Begin(path, nullptr);
+                 j.Begin(path, nullptr, JournalScope{});
                  j.End();
                  return true;
                },

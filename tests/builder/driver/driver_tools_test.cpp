@@ -16,6 +16,7 @@
 #include "builder/driver/build_driver.h"
 #include "builder/driver/dependency_file.h"
 #include "builder/driver/run_journal.h"
+#include "builder/runner/process_spawn.h"
 #include "builder/runner/progress_channel.h"
 #include "platform/notification_hub.h"
 #include "project/environment/environment.h"
@@ -205,7 +206,7 @@ TEST(RunJournal, NextBuildDeletesWhatAKilledOneLeft) {
   RunJournal journal;
   const int deleted = journal.Begin(dir / "B.pm2run", [&](const std::string& stored) {
     return dir.Path() + stored.substr(2);
-  });
+  }, JournalScope{{dir.Path()}, {}, nullptr});
   EXPECT_EQ(deleted, 3);
   EXPECT_FALSE(FileExists(dir / "Main.o"));
   EXPECT_FALSE(FileExists(dir / "Main.__i"));
@@ -235,14 +236,15 @@ class JournalReplay : public ::testing::TestWithParam<ReplayRow> {};
 // capture marked gone stay; one named again after its mark goes.
 TEST_P(JournalReplay, DeletesWhatIsNotMarkedDone) {
   test::ScratchFolder dir;
-  for (const char* name : {"A.o", "B.o", "cap1", "cap2", "A.__i"}) WriteFile(dir / name, "x");
+  for (const char* name : {"A.o", "B.o", "Pm2__cap1", "Pm2__cap2", "A.__i"}) WriteFile(dir / name, "x");
   auto expand = [&](std::string text) {
     for (size_t at; (at = text.find("{d}")) != std::string::npos;) text.replace(at, 3, dir.Path());
     return text;
   };
   WriteFile(dir / "B.pm2run", expand(GetParam().journal));
   RunJournal journal;
-  journal.Begin(dir / "B.pm2run", [&](const std::string& stored) { return dir.Path() + stored.substr(2); });
+  journal.Begin(dir / "B.pm2run", [&](const std::string& stored) { return dir.Path() + stored.substr(2); },
+                JournalScope{{dir.Path()}, {}, nullptr});
   std::istringstream deleted(GetParam().deleted), kept(GetParam().kept);
   for (std::string name; deleted >> name;) EXPECT_FALSE(FileExists(dir / name)) << name;
   for (std::string name; kept >> name;) EXPECT_TRUE(FileExists(dir / name)) << name;
@@ -251,13 +253,158 @@ TEST_P(JournalReplay, DeletesWhatIsNotMarkedDone) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, JournalReplay,
     ::testing::Values(
-        ReplayRow{"StepDone", "O ./A.o\nT {d}cap1\no ./A.o\nt {d}cap1\n", "", "A.o cap1"},
-        ReplayRow{"SecondStepUnderWay", "O ./A.o\no ./A.o\nO ./B.o\nT {d}cap2\n", "B.o cap2", "A.o"},
+        ReplayRow{"StepDone", "O ./A.o\nT {d}Pm2__cap1\no ./A.o\nt {d}Pm2__cap1\n", "", "A.o Pm2__cap1"},
+        ReplayRow{"SecondStepUnderWay", "O ./A.o\no ./A.o\nO ./B.o\nT {d}Pm2__cap2\n", "B.o Pm2__cap2", "A.o"},
         ReplayRow{"NamedAgainAfterItsMark", "O ./A.o\no ./A.o\nO ./A.o\n", "A.o", ""},
-        ReplayRow{"CaptureReplaced", "O ./A.o\nT {d}cap1\nt {d}cap1\nT {d}cap2\n", "A.o cap2", "cap1"},
+        ReplayRow{"CaptureReplaced", "O ./A.o\nT {d}Pm2__cap1\nt {d}Pm2__cap1\nT {d}Pm2__cap2\n", "A.o Pm2__cap2",
+                  "Pm2__cap1"},
         ReplayRow{"CommandFileAlwaysGoes", "C {d}A.__i\nO ./A.o\no ./A.o\n", "A.__i", "A.o"},
         ReplayRow{"MarkCutOff", "O ./A.o\no ./A.o", "A.o", ""}),
     [](const auto& row) { return std::string(row.param.name); });
+
+struct ForeignRow {
+  const char* name;
+  const char* entry;   // the journal's line; {d} the project folder, {o} a folder outside it
+  const char* victim;  // the file it names, made before the build ({o}/ for the outside folder)
+};
+
+class ForeignJournalEntry : public ToolsFixture, public ::testing::WithParamInterface<ForeignRow> {};
+
+// A journal names only what a build writes itself: an entry naming any
+// other file is left alone, with a warning, and the build goes on.
+TEST_P(ForeignJournalEntry, IsLeftAloneWithAWarning) {
+  SetUpProject(kToolset51, "C51/");
+  Add("Main.c", kFileC);
+  Add("Util.a51", kFileAsm, "; nothing\n");
+  test::ScratchFolder outside;
+  auto expand = [&](std::string text) {
+    for (size_t at; (at = text.find("{d}")) != std::string::npos;) text.replace(at, 3, dir.Path());
+    for (size_t at; (at = text.find("{o}")) != std::string::npos;) text.replace(at, 3, outside.Path());
+    return text;
+  };
+  const std::string victim = expand(GetParam().victim);
+  WriteFile(outside / "target.o", "precious\n");
+  if (!FileExists(victim)) WriteFile(victim, "precious\n");
+  const std::string before = ReadFile(victim);
+  fs::create_symlink(outside / "target.o", dir / "Linked.o");
+  WriteFile(dir / "Blinky.pm2run", expand(GetParam().entry) + "\n");
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  EXPECT_EQ(ReadFile(victim), before);
+  EXPECT_EQ(ReadFile(outside / "target.o"), "precious\n");
+  EXPECT_TRUE(fs::is_symlink(dir / "Linked.o"));
+  EXPECT_GE(LineIndex("*** WARNING: '" + dir.Path() + "Blinky.pm2run' names '"), 0);
+  ASSERT_FALSE(Lines().empty());
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ForeignJournalEntry,
+    ::testing::Values(ForeignRow{"Source", "O .\\Main.c", "{d}Main.c"},
+                      ForeignRow{"SourceAsCommandFile", "C {d}Main.c", "{d}Main.c"},
+                      ForeignRow{"ProjectFile", "O .\\P.pm2", "{d}P.pm2"},
+                      ForeignRow{"OptionsFile", "O .\\P.Opt", "{d}P.Opt"},
+                      ForeignRow{"HeaderBesideTheOutputs", "O .\\Main.h", "{d}Main.h"},
+                      ForeignRow{"OutsideTheProject", "C {o}Main.__i", "{o}Main.__i"},
+                      ForeignRow{"AbsoluteOutput", "O {o}Other.o", "{o}Other.o"},
+                      ForeignRow{"CaptureOutside", "T {o}Pm2__1234", "{o}Pm2__1234"},
+                      ForeignRow{"ParentFolder", "O sub\\..\\Keep.o", "{d}Keep.o"},
+                      ForeignRow{"Link", "O .\\Linked.o", "{o}target.o"},
+                      ForeignRow{"NotACaptureFile", "T {d}notes.txt", "{d}notes.txt"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// A parent folder in an entry is taken only as part of the output or
+// listing folder the options name; anywhere else it is refused.
+TEST(RunJournal, ParentFoldersOnlyThroughTheOptionsOwnFolders) {
+  test::ScratchFolder dir;
+  fs::create_directories(dir / "proj/sub");
+  fs::create_directories(dir / "out");
+  WriteFile(dir / "out/main.o", "x");
+  // The folders' local form is the one the build resolves from "..\\out\\".
+  const JournalScope scope{{dir / "proj/../out/"}, {"..\\out\\"}, nullptr};
+  const std::string local = dir / "proj/../out/main.o";
+  EXPECT_EQ(JournalEntryRefusal('O', "..\\out\\main.o", local, scope), "");
+  EXPECT_EQ(JournalEntryRefusal('O', "..\\OUT/main.o", local, scope), "");
+  EXPECT_EQ(JournalEntryRefusal('O', "..\\out\\..\\out\\main.o", local, scope), "its path goes up a folder");
+  EXPECT_EQ(JournalEntryRefusal('O', "sub\\..\\..\\out\\main.o", local, scope), "its path goes up a folder");
+  EXPECT_EQ(JournalEntryRefusal('C', dir / "proj/../out/../out/main.o", dir / "proj/../out/../out/main.o", scope),
+            "its path goes up a folder");
+  const JournalScope noParent{{dir / "out/"}, {"Obj\\"}, nullptr};
+  EXPECT_EQ(JournalEntryRefusal('O', "..\\out\\main.o", local, noParent), "its path goes up a folder");
+}
+
+// A killed link's command file write leaves its temporary file named in the
+// journal, and the tools' own temporary folder holds what they left: the
+// next build takes both away.
+TEST_F(ToolsFixture, KilledBuildsTemporaryFilesGo) {
+  SetUpProject(kToolset51, "C51/");
+  Add("Main.c", kFileC);
+  BuildDriverDeps deps = Deps();
+  deps.tempFolder.clear();  // the build's own temporary folder
+  fs::create_directory(dir / "Blinky.pm2tmp");
+  WriteFile(dir / "Blinky.pm2tmp/left", "x");
+  WriteFile(dir / "Blinky.lnp.~pm2tmp77_3", "x");
+  WriteFile(dir / "Blinky.pm2run", "C " + dir.Path() + "Blinky.lnp.~pm2tmp77_3\n");
+  BuildDriver driver(deps);
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+  EXPECT_FALSE(FileExists(dir / "Blinky.lnp.~pm2tmp77_3"));
+  EXPECT_FALSE(FileExists(dir / "Blinky.pm2tmp/left"));
+  EXPECT_TRUE(fs::is_directory(dir / "Blinky.pm2tmp"));
+}
+
+// The next build empties the tools' temporary folder only once the tools
+// of the build before have ended, and never follows a link there.
+TEST(ToolTempFolder, WaitsForEarlierToolsAndRefusesALink) {
+  test::ScratchFolder dir;
+  const std::string folder = dir / "T.pm2tmp/";
+  ToolTempFolder earlier, next;
+  std::string err;
+  ASSERT_TRUE(earlier.Prepare(folder, 0, &err)) << err;
+  WriteFile(folder + "ccA.s", "x");
+  EXPECT_TRUE(next.Prepare(folder, 40, &err));
+  EXPECT_EQ(err, "tools of an earlier build still use '" + dir.Path() + "T.pm2tmp'");
+  EXPECT_TRUE(FileExists(folder + "ccA.s"));
+  earlier.Release();
+  err.clear();
+  EXPECT_TRUE(next.Prepare(folder, 40, &err));
+  EXPECT_EQ(err, "");
+  EXPECT_FALSE(FileExists(folder + "ccA.s"));
+  test::ScratchFolder elsewhere;
+  WriteFile(elsewhere / "keep", "x");
+  fs::create_directory_symlink(elsewhere.Path(), dir / "L.pm2tmp");
+  ToolTempFolder linked;
+  EXPECT_FALSE(linked.Prepare(dir / "L.pm2tmp/", 0, &err));
+  EXPECT_EQ(err, "'" + dir.Path() + "L.pm2tmp' is no folder");
+  EXPECT_TRUE(FileExists(elsewhere / "keep"));
+}
+
+// The lock is handed to the tools only: a tool that outlives the build
+// holds it, a program started without it does not.
+TEST(ToolTempFolder, ToolsGivenTheLockHoldItAfterTheBuild) {
+  test::ScratchFolder dir;
+  const std::string folder = dir / "T.pm2tmp/";
+  std::string err;
+  for (const bool given : {true, false}) {
+    SCOPED_TRACE(given ? "given" : "not given");
+    ToolTempFolder build;
+    ASSERT_TRUE(build.Prepare(folder, 0, &err)) << err;
+    SpawnSpec spec;
+    spec.commandLine = "/bin/sleep 0.5";
+    spec.inheritFd = given ? build.LockFd() : -1;
+    SpawnResult tool = SpawnProcess(spec);
+    ASSERT_GE(tool.pid, 0) << tool.error;
+    build.Release();  // the build was killed; its tool runs on
+    WriteFile(folder + "ccB.s", "x");
+    ToolTempFolder next;
+    err.clear();
+    EXPECT_TRUE(next.Prepare(folder, 0, &err));
+    EXPECT_EQ(FileExists(folder + "ccB.s"), given);
+    EXPECT_EQ(WaitProcess(tool.pid, 5000), 0);
+  }
+}
 
 TEST(TargetBuildLock, OneHolderPerProjectAndTarget) {
   test::ScratchFolder dir;

@@ -448,9 +448,10 @@ TEST_F(ProjFileErrors, NewProjectWithoutToolsetOpensAgainAfterSave) {
   EXPECT_EQ(BuildProjectFileText(*io.project), text);
 }
 
-TEST_F(ProjFileErrors, UnknownKeysAreSkipped) {
+// Keys of the file that fill no field of a block are skipped in it.
+TEST_F(ProjFileErrors, FileKeysWithoutAFieldAreSkipped) {
   std::string body =
-      "Target (T), 0x0000\r\nGroup (G)\r\n\r\nOptions 1,0,0\r\n PRJNAME (x)\r\n Frobnicate=7\r\n"
+      "Target (T), 0x0000\r\nGroup (G)\r\n\r\nOptions 1,0,0\r\n PRJNAME (x)\r\n PRJPATH (y)\r\n"
       " Q51MSC (A)\r\nEndOpt\r\nOptions 1,1,0\r\n Q51MSC (B)\r\nEndOpt\r\n";
   ProjectFileIo io;
   ASSERT_EQ(0, ReadProjectText(io, "/p/x.pm2", Text(body), nullptr));
@@ -480,6 +481,24 @@ TEST_F(ProjFileErrors, DamagedFilesAreReportedWithTheirLine) {
        "'/p/x.pm2' line 6: the group number is not a number: 'File one,1,<a.c><a.c> 0x0'"},
       {"options numbers not numbers", "Target (T), 0x0000\r\nOptions x,0,0\r\nEndOpt\r\n",
        "'/p/x.pm2' line 5: a record number is not a number: 'Options x,0,0'"},
+      // Inside a block: read as its default, a key or value the block can't
+      // take would build something else (no hex file, another folder).
+      {"unknown key in a block", "Target (T), 0x0000\r\nOptions 1,0,0\r\n GenHexx=1\r\nEndOpt\r\n",
+       "'/p/x.pm2' line 6: unknown key 'GENHEXX' in the options: 'GenHexx=1'"},
+      {"bit-field value not a number", "Target (T), 0x0000\r\nOptions 1,0,0\r\n GenHex=yes\r\nEndOpt\r\n",
+       "'/p/x.pm2' line 6: the value of 'GenHex' is no number: 'GenHex=yes'"},
+      {"number followed by more", "Target (T), 0x0000\r\nOptions 1,0,0\r\n HexSel=1x\r\nEndOpt\r\n",
+       "'/p/x.pm2' line 6: the value of 'HexSel' is no number: 'HexSel=1x'"},
+      {"bit-field too big", "Target (T), 0x0000\r\nOptions 1,0,0\r\n GenHex=2\r\nEndOpt\r\n",
+       "'/p/x.pm2' line 6: the value of 'GenHex' does not fit its field: 'GenHex=2'"},
+      {"byte field too big", "Target (T), 0x0000\r\nOptions 1,0,0\r\n HexSel=256\r\nEndOpt\r\n",
+       "'/p/x.pm2' line 6: the value of 'HexSel' does not fit its field: 'HexSel=256'"},
+      {"word overflowing 32 bits", "Target (T), 0x0000\r\nOptions 1,0,0\r\n TGMORE=0x100000001\r\nEndOpt\r\n",
+       "'/p/x.pm2' line 6: the value of 'TGMORE' does not fit its field: 'TGMORE=0x100000001'"},
+      {"toolset overflowing its field", "Target (T), 0x1000000000003\r\n",
+       "'/p/x.pm2' line 4: the toolset does not fit its field: 'Target (T), 0x1000000000003'"},
+      {"clock not a number", "Target (T), 0x0000\r\nOptions 1,0,0\r\n Cpu (CLOCK(fast))\r\nEndOpt\r\n",
+       "'/p/x.pm2' line 6: the value of 'CLOCK' is no number in the CPU string: '(CLOCK(fast))'"},
   };
   for (const Row& r : rows) {
     ProjectFileIo io;

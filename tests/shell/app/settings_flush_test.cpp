@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -73,6 +74,39 @@ TEST(SettingsFlushFailure, AFailedWriteIsReported) {
   EXPECT_FALSE(SaveSettingsIfChanged(store, &err));
   EXPECT_NE(err.find("blocker"), std::string::npos) << err;
 }
+
+struct ReplacedRow {
+  const char* name;
+  void (*make)(const std::string& path);
+  bool saved;  // the store's file is written over what is there
+};
+
+class SettingsFlushReplaced : public ::testing::TestWithParam<ReplacedRow> {};
+
+// What stands in the file's place at exit is read only when it is a
+// regular file: a folder is reported, a pipe does not hang the exit and an
+// endless device is not read.
+TEST_P(SettingsFlushReplaced, ExitNeitherHangsNorAborts) {
+  TempDir dir;
+  const std::string file = dir.path() + "/settings.ini";
+  SettingsStore store(file);
+  ASSERT_TRUE(store.Load());
+  store.SetString("Frame", "Layout", "x");
+  GetParam().make(file);
+  std::string err;
+  EXPECT_EQ(SaveSettingsIfChanged(store, &err), GetParam().saved) << err;
+  if (GetParam().saved) EXPECT_EQ(Read(file), store.Serialize());
+  else EXPECT_NE(err.find(file), std::string::npos) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsFlushReplaced,
+    ::testing::Values(
+        ReplacedRow{"Folder", [](const std::string& p) { std::filesystem::create_directory(p); }, false},
+        ReplacedRow{"Pipe", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); }, true},
+        ReplacedRow{"EndlessDevice", [](const std::string& p) { std::filesystem::create_symlink("/dev/zero", p); },
+                    true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

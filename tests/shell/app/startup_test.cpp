@@ -122,10 +122,26 @@ TEST_F(StartupTest, DebugStartWithoutAProjectClearsTheBit) {
   EXPECT_FALSE(frame.Called("Route 32802"));
 }
 
-TEST_F(StartupTest, NamedProjectThatFailsIsTriedTwice) {
+// Tried twice, told once.
+TEST_F(StartupTest, NamedProjectThatFailsIsToldOnce) {
   ASSERT_TRUE(Start(dir / "Gone.pm2"));
-  EXPECT_EQ(dialogs.boxes.size(), 2u);
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text.rfind("Cannot open project file '" + dir / "Gone.pm2" + "'", 0), 0u)
+      << dialogs.boxes[0].text;
   EXPECT_EQ(app->Project(), nullptr);
+}
+
+// Damaged settings are said once at start, over the window, naming the
+// line that was reset; a build from the command line prints it instead.
+TEST_F(StartupTest, DamagedSettingsAreToldOnce) {
+  std::ofstream(settings.FilePath(), std::ios::binary) << "[MFrame]\nRect=d:1x\n";
+  ASSERT_TRUE(settings.Load());
+  ASSERT_TRUE(Start(""));
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_NE(dialogs.boxes[0].text.find("line 2: value 'Rect' of 'MFrame' cannot be read"), std::string::npos)
+      << dialogs.boxes[0].text;
+  app->ExitInstance(ports);
+  EXPECT_EQ(dialogs.boxes.size(), 1u);
 }
 
 TEST_F(StartupTest, LastProjectReopensOnlyWithLprJ) {

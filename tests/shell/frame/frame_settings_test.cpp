@@ -150,5 +150,56 @@ TEST_P(Display, Decides) {
 INSTANTIATE_TEST_SUITE_P(Rows, Display, ::testing::ValuesIn(kDisplays),
                          [](const ::testing::TestParamInfo<DisplayRow>& i) { return std::string(i.param.name); });
 
+struct FitRow {
+  const char* name;
+  FramePlacement stored;
+  bool fitted;
+  ScreenArea expected;
+};
+
+// Two screens side by side: the primary 1920x1040 at 0,0, the second
+// 1280x984 at 1920,40.
+const std::vector<ScreenArea> kScreens = {{0, 0, 1920, 1040}, {1920, 40, 1280, 984}};
+
+FramePlacement Stored(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  FramePlacement p;
+  p.left = left;
+  p.top = top;
+  p.right = right;
+  p.bottom = bottom;
+  return p;
+}
+
+const FitRow kFits[] = {
+    {"OnThePrimary", Stored(100, 50, 1200, 900), true, {100, 50, 1100, 850}},
+    {"OnTheSecond", Stored(2000, 100, 2800, 700), true, {2000, 100, 800, 600}},
+    {"ScreenGoneRight", Stored(4000, 100, 4800, 700), true, {1120, 100, 800, 600}},
+    {"ScreenGoneAbove", Stored(100, -3000, 900, -2400), true, {100, 0, 800, 600}},
+    {"LargerThanTheScreen", Stored(-50, -50, 3000, 2000), true, {0, 0, 1920, 1040}},
+    {"MostlyOnTheSecond", Stored(1800, 100, 2600, 700), true, {1920, 100, 800, 600}},
+    {"OverflowingWidth", Stored(-2147483647 - 1, 0, 2147483647, 500), true, {0, 0, 1920, 500}},
+    {"OverflowingHeight", Stored(0, 2147483000, 500, 2147483647), true, {0, 393, 500, 647}},
+    {"Empty", Stored(10, 10, 10, 500), false, {}},
+    {"Inverted", Stored(500, 10, 10, 500), false, {}},
+};
+
+class FitToScreens : public ::testing::TestWithParam<FitRow> {};
+
+TEST_P(FitToScreens, KeepsTheWindowInSight) {
+  ScreenArea out;
+  ASSERT_EQ(FitFrameRect(GetParam().stored, kScreens, &out), GetParam().fitted);
+  if (GetParam().fitted) {
+    EXPECT_EQ(out, GetParam().expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FitToScreens, ::testing::ValuesIn(kFits),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FitToScreensNone, NoScreenKeepsTheDefault) {
+  ScreenArea out;
+  EXPECT_FALSE(FitFrameRect(Stored(0, 0, 100, 100), {}, &out));
+}
+
 }  // namespace
 }  // namespace pm2

@@ -158,7 +158,7 @@ TEST_F(MainFrameTest, ClosingAndStartingAgainRestoresLayoutPlacementAndProject) 
     test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
     CMainFrame* f = s.Frame();
     ASSERT_NE(f, nullptr);
-    f->setGeometry(40, 30, 900, 640);
+    f->setGeometry(40, 30, 700, 500);  // on the offscreen platform's screen
     placed = f->geometry();
     f->ExecuteCommand(cmd::kViewOutputBar);  // hide the output bar
     EXPECT_FALSE(f->OutputBar()->IsBarVisible());

@@ -4,6 +4,8 @@
 // line 42), and sends: register, open file "/src/main.c", a block with a
 // wrong process id, run command 9564, want file, detach. Every block it
 // receives is logged to $PM2_ADDIN_LOG as "code <hex> <arg2> <path>".
+// With PM2_ADDIN_SILENT set it connects, reads what comes and never
+// answers, until the IDE closes the connection.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -91,6 +93,13 @@ int main(int argc, char** argv) {
   a.sun_family = AF_UNIX;
   std::snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
   if (connect(g_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return 4;
+  if (std::getenv("PM2_ADDIN_SILENT")) {
+    unsigned char sink[256];
+    while (read(g_fd, sink, sizeof sink) > 0) {
+    }
+    std::fclose(g_log);
+    return 0;
+  }
   for (int i = 0; i < 6; ++i) Exchange(nullptr);  // the command states
   const unsigned me = static_cast<unsigned>(getpid());
   std::vector<unsigned char> b;

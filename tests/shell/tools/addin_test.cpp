@@ -1,6 +1,9 @@
 #include "shell/tools/addin_link.h"
 
 #include <gtest/gtest.h>
+#include <sys/un.h>
+#include <sys/socket.h>
+#include <poll.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -252,6 +255,66 @@ TEST(AddInServer, PeerProgramEndToEnd) {
   std::string missing;
   EXPECT_FALSE(server.StartAddIn(dir + "/nothing", false, 1000, &missing));
   EXPECT_EQ(missing, "Cannot run '" + dir + "/nothing' !");
+}
+
+// An add-in that never answers: the wait serves the caller all along, ends
+// after the reply time with a message, and detaches the add-in.
+TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
+  const char* bin = std::getenv("PM2_TEST_BIN");
+  std::string peer = bin ? std::string(bin) + "/tests/shell/tools/shell_tools_addin_peer" : "";
+  if (::access(peer.c_str(), X_OK) != 0) GTEST_SKIP() << "add-in program missing";
+  char tmpl[] = "/tmp/pm2addinXXXXXX";
+  std::string dir = ::mkdtemp(tmpl);
+  ::setenv("PM2_ADDIN_LOG", (dir + "/log").c_str(), 1);
+  ::setenv("PM2_ADDIN_SILENT", "1", 1);
+  ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  FakeAddInFrame frame;
+  AddInLinkLogic link(frame, static_cast<uint32_t>(::getpid()));
+  AddInServer server(link, dir);
+  int served = 0;
+  std::vector<std::string> told;
+  server.SetReplyTimeout(300);
+  server.SetWaitServer([&] { ++served; });
+  server.SetTimeoutHandler([&](const std::string& text) { told.push_back(text); });
+  std::string err;
+  const bool started = server.StartAddIn(peer, false, 10000, &err);
+  ::unsetenv("PM2_ADDIN_SILENT");
+  ASSERT_TRUE(started) << err;
+  // The command states went out first: the first of them found no answer.
+  EXPECT_FALSE(link.Running());
+  EXPECT_GE(served, 5);
+  EXPECT_EQ(told, (std::vector<std::string>{"The add-in '" + peer + "' gave no answer within 1 seconds and is detached."}));
+  EXPECT_EQ(server.WaitForExit(5000), 0);
+  std::system(("rm -rf " + dir).c_str());
+}
+
+// Connections nobody asked for (a second add-in, a stranger) are taken off
+// the listening socket and closed, so its watcher does not fire for ever.
+TEST(AddInServer, ExtraConnectionsAreRefusedAndClosed) {
+  char tmpl[] = "/tmp/pm2addinXXXXXX";
+  std::string dir = ::mkdtemp(tmpl);
+  FakeAddInFrame frame;
+  AddInLinkLogic link(frame, static_cast<uint32_t>(::getpid()));
+  AddInServer server(link, dir);
+  ASSERT_TRUE(server.Listen());
+  std::vector<int> strangers;
+  for (int i = 0; i < 2; ++i) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    std::snprintf(a.sun_path, sizeof a.sun_path, "%s", server.SocketPath().c_str());
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    strangers.push_back(fd);
+  }
+  server.Poll(0);
+  pollfd pf{server.ListenFd(), POLLIN, 0};
+  EXPECT_EQ(::poll(&pf, 1, 0), 0) << "a connection is still waiting";
+  for (int fd : strangers) {
+    char c;
+    EXPECT_EQ(::recv(fd, &c, 1, 0), 0) << "the connection was not closed";
+    ::close(fd);
+  }
+  std::system(("rm -rf " + dir).c_str());
 }
 
 }  // namespace

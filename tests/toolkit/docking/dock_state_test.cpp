@@ -115,6 +115,36 @@ TEST(DockState, ProfileFormRoundTrip) {
   ExpectSample(back);
 }
 
+// A damaged layout's counts can't run a load past what its records hold.
+TEST(DockState, HugeCountsAreBoundedByTheRecords) {
+  SettingsStore store("/nonexistent/settings.ini");
+  SECDockState st;
+  FillSample(st);
+  st.SaveState(store, "MFrame-Bars");
+  store.WriteProfileInt("MFrame-Bars-Summary", "Bars", 2000000000);
+  store.WriteProfileInt("MFrame-Bars-Bar0", "Bars", 2000000000);
+  SECDockState back;
+  back.LoadState(store, "MFrame-Bars");
+  // No more records than sections, no more ids than entries.
+  EXPECT_EQ(back.Records().size(), 3u);
+  ASSERT_FALSE(back.Records().empty());
+  EXPECT_LE(back.Records()[0]->bars.size(),
+            store.ValueNames(store.ProfileRoot() + "\\MFrame-Bars-Bar0").size());
+  EXPECT_EQ(std::vector<std::uint32_t>(back.Records()[0]->bars.begin(), back.Records()[0]->bars.begin() + 5),
+            (std::vector<std::uint32_t>{0xE901, 0xE902, 0, 0x1E903, 0}));
+
+  SECPTNFactory f;
+  SECPersistentTreeNode* root = f.CreateNode("WorkState_v1_2");
+  ASSERT_TRUE(st.SaveStateToNode(root));
+  SECPersistentTreeNode* ds = root->FindChild("DockState");
+  ds->SetKeyValueLong("Bars", 2000000000);
+  ds->FindChild("Bar-0")->SetKeyValueLong("Bars", 2000000000);
+  SECDockState fromTree;
+  ASSERT_TRUE(fromTree.LoadStateFromNode(root));
+  EXPECT_EQ(fromTree.Records().size(), 3u);
+  EXPECT_LE(fromTree.Records()[0]->bars.size(), ds->FindChild("Bar-0")->Pairs().size());
+}
+
 TEST(DockState, DefaultPlaceStoresNoPosition) {
   SECDockState st;
   ControlBarInfo* r = st.NewBarInfo();

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+
 #include "fake_list_host.h"
 #include "toolkit/models/subitem_text_storage.h"
 #include "toolkit/models/tree_engine.h"
+#include "toolkit/models/tree_node.h"
 
 namespace pm2 {
 namespace {
@@ -605,6 +609,65 @@ TEST(SubItemTextStorage, TheLabelColumnIsRefusedNotIndexed) {
   EXPECT_TRUE(s.GetSubItemText(&a, 1, &t));
   EXPECT_EQ(t, "one");
 }
+
+// The parent keeps its last child through every way of linking and
+// unlinking, so appending never walks the children.
+struct LastChildRow {
+  const char* name;
+  std::vector<std::string> ops;  // "last N", "first N", "after A N", "detach N"
+  std::string order;             // the children, first to last
+};
+
+class TreeNodeLastChild : public ::testing::TestWithParam<LastChildRow> {};
+
+TEST_P(TreeNodeLastChild, StaysTheWalkedLast) {
+  SECTreeNode parent;
+  std::map<std::string, SECTreeNode*> nodes;
+  auto node = [&](const std::string& n) {
+    if (!nodes[n]) nodes[n] = new SECTreeNode;
+    return nodes[n];
+  };
+  for (const std::string& op : GetParam().ops) {
+    std::istringstream in(op);
+    std::string verb, a, b;
+    in >> verb >> a >> b;
+    if (verb == "last") {
+      ASSERT_TRUE(parent.AddChildLast(node(a)));
+    } else if (verb == "first") {
+      ASSERT_TRUE(parent.AddChildFirst(node(a)));
+    } else if (verb == "after") {
+      ASSERT_TRUE(parent.AddChild(node(b), node(a)));
+    }
+    if (verb == "detach") {
+      node(a)->Detach();
+      delete node(a);
+      nodes.erase(a);
+    }
+  }
+  std::string order;
+  SECTreeNode* walked = nullptr;
+  for (SECTreeNode* c = parent.RawFirstChild(); c; c = c->RawNext()) {
+    for (const auto& [n, p] : nodes)
+      if (p == c) order += n;
+    walked = c;
+  }
+  EXPECT_EQ(order, GetParam().order);
+  EXPECT_EQ(parent.RawLastChild(), walked);
+  EXPECT_EQ(parent.GetLastChild(), walked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TreeNodeLastChild,
+    ::testing::Values(LastChildRow{"Appends", {"last a", "last b", "last c"}, "abc"},
+                      LastChildRow{"FirstIntoEmpty", {"first a", "last b"}, "ab"},
+                      LastChildRow{"FirstBeforeOthers", {"last a", "first b"}, "ba"},
+                      LastChildRow{"AfterTheLast", {"last a", "after a b", "last c"}, "abc"},
+                      LastChildRow{"AfterAMiddleOne", {"last a", "last c", "after a b"}, "abc"},
+                      LastChildRow{"LastDetached", {"last a", "last b", "detach b", "last c"}, "ac"},
+                      LastChildRow{"OnlyDetached", {"last a", "detach a", "last b"}, "b"},
+                      LastChildRow{"FirstDetached", {"last a", "last b", "detach a"}, "b"},
+                      LastChildRow{"MiddleDetached", {"last a", "last b", "last c", "detach b"}, "ac"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# A new user's start under Xvfb with a settings file that is damaged, a pipe
+# in the file's place, or a file of 100,000 keys: the window appears, says
+# once what was reset (a message over the window), closes with Alt+F4 and
+# ends with status 0 without hanging on the pipe. Pictures in
+# <build>/gallery/settings.
+#   damaged_settings_end_to_end.sh <build> <screen_grab>
+# Exit 77 (skipped) without xvfb-run or xdotool.
+set -euo pipefail
+build=$(cd "$1" && pwd); grab=$2
+command -v xvfb-run > /dev/null || { echo "xvfb-run is not installed"; exit 77; }
+command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 77; }
+if [ "${PM2_IN_XVFB:-}" != 1 ]; then
+  export PM2_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d /tmp/pm2settings_XXXXXX)
+trap 'kill "${pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
+gallery="$build/gallery/settings"
+mkdir -p "$gallery"
+export QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
+unset WAYLAND_DISPLAY
+prog="$build/root/PM2/pelmora2"
+
+fail() { "$grab" "$gallery/failed-$case.png" || true; echo "FAIL ($case): $*"; cat "$work"/run-*.txt; exit 1; }
+# The number of visible windows named exactly "Pelmora2" (the frame without
+# a project, and the message box over it).
+windows() { xdotool search --onlyvisible --name '^Pelmora2' 2>/dev/null | wc -l || true; }
+
+run_case() {
+  case=$1; expect=$2
+  export XDG_CONFIG_HOME="$work/$case"
+  local file="$XDG_CONFIG_HOME/Vond/Pelmora2/settings.ini"
+  local started=$(date +%s%N)
+  "$prog" > "$work/run-$case.txt" 2>&1 &
+  pid=$!
+  for _ in $(seq 1 300); do [ "$(windows)" -ge 2 ] && break; sleep 0.1; done
+  [ "$(windows)" -ge 2 ] || fail "no window with a message over it"
+  echo "$case: window and message after $(( ($(date +%s%N) - started) / 1000000 )) ms"
+  sleep 0.5
+  "$grab" "$gallery/$case.png" || fail "no screenshot"
+  # The message is the narrowest of the two; it gets the keyboard by hand
+  # (no window manager), until it goes.
+  for _ in $(seq 1 50); do
+    [ "$(windows)" -le 1 ] && break
+    local box="" narrowest=100000 w
+    for w in $(xdotool search --onlyvisible --name '^Pelmora2' 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$w")"
+      if [ "$WIDTH" -lt "$narrowest" ]; then narrowest=$WIDTH; box=$w; fi
+    done
+    [ -n "$box" ] && xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
+    sleep 0.2
+  done
+  sleep 1
+  [ "$(windows)" -le 1 ] || fail "the message was shown more than once"
+  # Without a window manager the keyboard goes back to the frame by hand.
+  local frame
+  frame=$(xdotool search --onlyvisible --name '^Pelmora2' | head -1)
+  xdotool windowfocus --sync "$frame" 2>/dev/null || true
+  xdotool mousemove 640 500
+  xdotool key alt+F4
+  for _ in $(seq 1 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "the program did not close"
+  local status=0
+  wait "$pid" || status=$?
+  [ "$status" = 0 ] || fail "the program ended with status $status"
+  case "$expect" in
+    backup) [ -f "${file%.ini}_ini.Bak" ] || fail "the damaged file was not kept"
+            grep -q "LprJ" "$file" || fail "the settings were not saved" ;;
+    kept)   [ -p "$file" ] || fail "the pipe was replaced" ;;
+  esac
+}
+
+# A damaged file: one line that can't be read.
+mkdir -p "$work/damaged/Vond/Pelmora2"
+printf '; Pelmora2 settings 1\n[Software\\Vond\\Pelmora2\\MFrame]\nLprJ=d:12x\n' \
+  > "$work/damaged/Vond/Pelmora2/settings.ini"
+run_case damaged backup
+# A pipe where the file belongs: refused at once, never written over.
+mkdir -p "$work/pipe/Vond/Pelmora2"
+mkfifo "$work/pipe/Vond/Pelmora2/settings.ini"
+run_case pipe kept
+# 100,000 keys, one of them damaged.
+mkdir -p "$work/large/Vond/Pelmora2"
+{
+  echo '; Pelmora2 settings 1'
+  for i in $(seq 1 100000); do printf '[Software\\Vond\\Pelmora2\\Many\\K%d]\nv=s:x\n' "$i"; done
+  echo 'broken line'
+} > "$work/large/Vond/Pelmora2/settings.ini"
+run_case large backup
+echo "pictures in $gallery"
