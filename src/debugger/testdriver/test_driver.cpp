@@ -11,6 +11,7 @@
 //   menustate <table> <index> <checked 0/1>
 //   mem <hex address> <hex bytes>    target memory
 //   readable <hex end>          reads stop at this address
+//   stopat <hex>                the stop address a failed read reports
 //   eval <expression> <hex value>
 //   pc <hex>                    the program counter
 //   windows <hex>               window flags the driver sets at start
@@ -43,6 +44,7 @@ struct Script {
   std::vector<uint32_t> menuStates[4];  // two words per entry
   std::map<uint32_t, uint8_t> memory;
   uint32_t readableEnd = 0xFFFFFFFFu;
+  uint32_t stopAt = 0;  // non-zero: a failed read reports this stop address
   std::map<std::string, uint64_t> evals;
   std::map<std::string, int> execResults;
   uint32_t pc = 0;
@@ -125,6 +127,10 @@ void ReadScript(const std::string& path) {
       uint32_t a = Hex(addr);
       for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
         g_script.memory[a++] = uint8_t(Hex(bytes.substr(i, 2)));
+    } else if (cmd == "stopat") {
+      std::string at;
+      in >> at;
+      g_script.stopAt = Hex(at);
     } else if (cmd == "readable") {
       std::string end;
       in >> end;
@@ -224,7 +230,7 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       return 0;
     }
     case kDbgCtlIpcClearBreak:
-      Log("clearbreak " + std::to_string(uint32_t(a)));
+      Log("clearbreak " + std::to_string(reinterpret_cast<const uint32_t*>(a)[0]));
       return 0;
     case kDbgCtlIpcMessage: {
       auto* m = reinterpret_cast<TargetMessageRecord*>(a);
@@ -239,7 +245,7 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
         for (uint32_t i = 0; i < r->count; ++i)
           if (!ReadByte(r->addressLow + i, &bytes[i])) {
             r->failed = 1;
-            r->stoppedAt = r->addressLow + i;
+            r->stoppedAt = g_script.stopAt ? g_script.stopAt : r->addressLow + i;
             break;
           }
       } else if (r->kind == 2) {
