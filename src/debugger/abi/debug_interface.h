@@ -90,6 +90,9 @@ enum {
 
 /* The notification codes a driver posts to the IDE (PostNotify). */
 enum { kDbgNotifyStopSession = 5, kDbgNotifyStatusText = 13, kDbgNotifyCommandText = 16 };
+/* The target stopped: the IDE refreshes its windows (IDE service 2, run
+ * later on the GUI thread, so a driver thread never waits for the GUI). */
+enum { kDbgNotifyTargetStopped = 0x1002 };
 
 /* ---------------------------------------------------------------- the record */
 typedef struct DebugInterface DebugInterface;
@@ -146,7 +149,7 @@ struct DebugInterface {
   uint32_t selector;          /* 0x010: the target's selector byte */
   uint32_t flags;             /* 0x014: kDbgFlag... */
   uint32_t serviceWritten;    /* 0x018 */
-  void* srcFile;              /* 0x01C: file record found by DbgFindSource */
+  void* srcFile;              /* 0x01C: what DbgFindSource found: the source file's full path (char*) */
   uint32_t srcLine;           /* 0x020: its line */
   void* publicsList2;         /* 0x024 */
   uint32_t word28[3];         /* 0x028 */

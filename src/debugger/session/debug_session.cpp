@@ -101,6 +101,10 @@ int32_t CbSerial16(int32_t window, const uint16_t* chars, int32_t count) {
 }
 void CbSyntaxTables(const void*, const void*, const void*) {}
 void CbPostNotify(int32_t code, intptr_t arg) {
+  if (code == kDbgNotifyTargetStopped) {
+    if (g_active) g_active->Host().PostTargetStopped();
+    return;
+  }
   if (App()) App()->Hub().Post(code, arg);
 }
 

@@ -46,6 +46,8 @@ class SessionHost {
   virtual void DriverMenusChanged() {}
   // The target stopped: refresh the register page and show the position.
   virtual void TargetStopped() {}
+  // The same from any thread: queued for the GUI thread.
+  virtual void PostTargetStopped() {}
   // Drains the GUI thread's queue (the driver's PumpPendingMessages).
   virtual void PumpMessages() {}
 };
