@@ -26,6 +26,7 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_title.h"
+#include "debugger/ui/debug_commands.h"
 #include "shell/frame/addin_commands.h"
 #include "shell/frame/project_commands_ext.h"
 #include "shell/frame/tool_commands.h"
@@ -191,6 +192,7 @@ bool CMainFrame::OnCreate() {
   };
   m_tools = std::make_unique<ToolCommands>(*this, m_app, m_settings, std::move(editor));
   m_addIns = std::make_unique<AddInCommands>(*this, m_app, m_settings);
+  m_debug = std::make_unique<DebugCommands>(*this, m_app, m_settings);
   RegisterKeys();
   SetCloseHook([this] { return CloseSequence(); });
   auto* idle = new QTimer(this);
@@ -363,7 +365,10 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
         if (m_tools) m_tools->RunRuntimeCommand(id);
         return true;
       case RuntimeRange::DriverMenu:
-        return true;  // without a session the driver's menus do nothing
+        // Without a session the driver's menus do nothing; in one they run
+        // the driver's entries (debugger/ui).
+        if (HasHandler(id) && m_app.Debug().SessionActive()) break;
+        return true;
       default:
         break;
     }
@@ -575,6 +580,20 @@ void CMainFrame::ReloadChangedDocuments() {
 
 void CMainFrame::CloseBrowser() {
   if (m_addIns) m_addIns->FreeBrowseInfo();
+}
+
+void CMainFrame::StartDebugger() {
+  if (m_debug) m_debug->StartDebugger();
+}
+void CMainFrame::StopDebugger() {
+  if (m_debug) m_debug->StopDebugger();
+}
+void CMainFrame::OnDebugStartStop() {
+  if (m_debug) m_debug->OnDebugStartStop();
+}
+intptr_t CMainFrame::DebugService(int code, intptr_t arg) { return m_debug ? m_debug->DebugService(code, arg) : 0; }
+void CMainFrame::AppendCommandOutput(const char* text) {
+  if (m_debug) m_debug->AppendCommandOutput(text);
 }
 
 void CMainFrame::ToggleBar(SECControlBar* bar) {

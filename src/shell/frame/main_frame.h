@@ -30,6 +30,7 @@ class QMenu;
 namespace pm2 {
 
 class AddInCommands;
+class DebugCommands;
 class BuildPort;
 class COutWin;
 class CPrjWin;
@@ -106,6 +107,12 @@ class CMainFrame : public SECWorkbookWnd,
   void ForAllDocuments(int action) override { RunDocumentAction(action, {}); }
   // Drops the loaded browse information (the add-in's look-ups hold it).
   void CloseBrowser() override;
+  // The debug session (debugger/ui/debug_commands.h).
+  void StartDebugger() override;
+  void StopDebugger() override;
+  void OnDebugStartStop() override;
+  intptr_t DebugService(int code, intptr_t arg) override;
+  void AppendCommandOutput(const char* text) override;
 
   // ---- documents and source positions
   // Gives every editor document the hints of a DocumentAction; debuggerFile
@@ -224,11 +231,13 @@ class CMainFrame : public SECWorkbookWnd,
   ToolCommands* Tools() const { return m_tools.get(); }
   // The add-in link's commands (addin_commands.h).
   AddInCommands* AddIns() const { return m_addIns.get(); }
+  DebugCommands* Debugger() const { return m_debug.get(); }
 
  private:
   std::unique_ptr<ProjectCommandsExt> m_projectCommands;
   std::unique_ptr<ToolCommands> m_tools;
   std::unique_ptr<AddInCommands> m_addIns;
+  std::unique_ptr<DebugCommands> m_debug;
 };
 
 }  // namespace pm2

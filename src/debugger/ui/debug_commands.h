@@ -1,0 +1,76 @@
+// The main frame's debug session: the start/stop and run-control commands,
+// the driver's menu entries in the Debug menu, flash download and erase,
+// the register page of the project window and the command page's stand-in
+// in the output window. It is the session's SessionHost: the frame's
+// layouts and windows as the session asks for them. The debug windows of
+// the next stage open at the points marked in OpenWindow.
+#pragma once
+
+#include <QPointer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "debugger/session/debug_session.h"
+
+class QAction;
+class QMenu;
+
+namespace pm2 {
+
+class CMainFrame;
+class CommandStandIn;
+class RegisterPage;
+class SettingsStore;
+class ShellApp;
+
+class DebugCommands : public SessionHost {
+ public:
+  DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings);
+  ~DebugCommands() override;
+
+  DebugSession& Session() { return *m_session; }
+  RegisterPage* Registers() const { return m_registers; }
+  CommandStandIn* CommandPage() const { return m_command; }
+
+  // ---- what the frame forwards (FrameHooks)
+  void OnDebugStartStop() { m_session->OnDebugStartStop(); }
+  void StartDebugger();
+  void StopDebugger() { m_session->StopDebugger(); }
+  intptr_t DebugService(int code, intptr_t arg);
+  void AppendCommandOutput(const char* text);
+
+  // ---- SessionHost
+  void SaveDockLayout(int which) override;
+  void ApplyDockLayout(int which) override;
+  bool TakeFirstRun() override;
+  void ShowDebugToolbar() override;
+  void ProjectBarDebugState(bool on) override;
+  void OpenWindow(DebugWindow) override {}  // the debug windows come with their own stage
+  void SetRegisterSet(const RegisterSet* set) override;
+  void SendDebuggerAborted() override;
+  void DriverMenusChanged() override;
+  void TargetStopped() override;
+  void PostTargetStopped() override;
+  void PumpMessages() override;
+
+ private:
+  void RegisterCommands();
+  void RegisterKeys();
+  void InstallRegisterPage();
+  void InstallCommandPage();
+  void FillDebugMenu(QMenu* menu);
+  bool FlashEnabled(bool erase) const;
+  void OnFlash(int command);
+
+  CMainFrame& m_frame;
+  ShellApp& m_app;
+  SettingsStore& m_settings;
+  std::unique_ptr<DebugSession> m_session;
+  RegisterPage* m_registers = nullptr;
+  CommandStandIn* m_command = nullptr;
+  std::vector<QPointer<QAction>> m_driverActions;
+  bool m_firstRun = false;
+};
+
+}  // namespace pm2
