@@ -35,7 +35,7 @@ void GdbConnection::ReadLoop() {
     for (;;) {
       std::size_t end = buffer.find('\n', start);
       if (end == std::string::npos) break;
-      HandleLine(buffer.substr(start, end - start));
+      HandleLine(std::string_view(buffer).substr(start, end - start));
       start = end + 1;
     }
     buffer.erase(0, start);
@@ -43,7 +43,7 @@ void GdbConnection::ReadLoop() {
   Die("gdb-multiarch ended");
 }
 
-void GdbConnection::HandleLine(const std::string& line) {
+void GdbConnection::HandleLine(std::string_view line) {
   MiRecord r = ParseMiLine(line);
   switch (r.kind) {
     case MiKind::Result: {
@@ -116,9 +116,9 @@ MiRecord GdbConnection::Call(const std::string& command, int timeoutMs) {
     MiRecord record;
   };
   auto slot = std::make_shared<Slot>();
-  const int64_t token = Send(command, [slot](const MiRecord& r) {
+  const int64_t token = Send(command, [slot](MiRecord& r) {
     std::lock_guard<std::mutex> lock(slot->m);
-    slot->record = r;
+    slot->record = std::move(r);
     slot->done = true;
     slot->cv.notify_all();
   });

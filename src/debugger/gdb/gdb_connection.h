@@ -25,7 +25,7 @@ const char* StateName(SessionState s);
 
 class GdbConnection {
  public:
-  using Continuation = std::function<void(const MiRecord&)>;
+  using Continuation = std::function<void(MiRecord&)>;
   struct Handlers {
     std::function<void(const MiRecord&)> stopped;   // *stopped
     std::function<void()> running;                  // *running
@@ -65,7 +65,7 @@ class GdbConnection {
   pid_t Pid() const { return m_child.Pid(); }
 
   // Handles one line as the reader does (also for tests).
-  void HandleLine(const std::string& line);
+  void HandleLine(std::string_view line);
 
  private:
   void ReadLoop();

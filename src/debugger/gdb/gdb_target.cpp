@@ -207,7 +207,9 @@ int GdbTarget::Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* re
       bool ok1 = false, ok2 = false;
       const uint64_t begin = ParseNumber(block.Str("begin"), &ok1);
       const uint64_t offset = ParseNumber(block.Str("offset"), &ok2);
-      const std::string contents = block.Str("contents");
+      const MiValue* hex = block.Find("contents");
+      if (!hex) continue;
+      const std::string& contents = hex->text;
       if (!ok1) continue;
       const uint64_t at = begin + (ok2 ? offset : 0);
       for (std::size_t i = 0; i + 1 < contents.size(); i += 2) {

@@ -16,6 +16,14 @@ std::string MiValue::Str(std::string_view name) const {
 bool ParseMiCString(std::string_view in, std::string* out, std::size_t* used) {
   out->clear();
   if (in.empty() || in[0] != '"') return false;
+  // Most strings (memory contents above all) hold no escape: one copy.
+  const std::size_t plain = in.find_first_of("\\\"", 1);
+  if (plain != std::string_view::npos && in[plain] == '"') {
+    out->assign(in.data() + 1, plain - 1);
+    *used = plain + 1;
+    return true;
+  }
+  out->reserve(in.size());
   for (std::size_t i = 1; i < in.size(); ++i) {
     char c = in[i];
     if (c == '"') {
