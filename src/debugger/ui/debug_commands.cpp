@@ -15,6 +15,7 @@
 #include "debugger/ui/command_stand_in.h"
 #include <QLineEdit>
 #include "debugger/ui/register_page.h"
+#include "debugger/ui/shell_links.h"
 #include "platform/settings_store.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -59,6 +60,7 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
   InstallRegisterPage();
   InstallCommandPage();
   RegisterCommands();
+  m_links = new ShellLinks(frame);
   // After the frame's own keys, so that a key it binds itself stays its own.
   QTimer::singleShot(0, &m_frame, [this] { RegisterKeys(); });
 }

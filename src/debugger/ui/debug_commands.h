@@ -22,6 +22,7 @@ class CMainFrame;
 class CommandStandIn;
 class RegisterPage;
 class SettingsStore;
+class ShellLinks;
 class ShellApp;
 
 class DebugCommands : public SessionHost {
@@ -69,6 +70,7 @@ class DebugCommands : public SessionHost {
   std::unique_ptr<DebugSession> m_session;
   RegisterPage* m_registers = nullptr;
   CommandStandIn* m_command = nullptr;
+  ShellLinks* m_links = nullptr;  // owned by the frame
   std::vector<QPointer<QAction>> m_driverActions;
   bool m_firstRun = false;
 };

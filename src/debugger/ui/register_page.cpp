@@ -70,7 +70,7 @@ NotifyResult RegisterPage::NotifyBeginLabelEdit(int item, int subItem) {
 }
 
 NotifyResult RegisterPage::NotifyEndLabelEdit(int item, int subItem, std::string* text, bool commit) {
-  if (!commit || subItem != 1 || !text || text->empty()) return 1;
+  if (!commit || subItem != 1 || !text || text->empty()) return 0;
   if (text->size() > RegisterSetModel::kEditMax) text->resize(RegisterSetModel::kEditMax);
   const int row = ModelRowOfListRow(item);
   uint64_t value = 0;
@@ -79,11 +79,13 @@ NotifyResult RegisterPage::NotifyEndLabelEdit(int item, int subItem, std::string
   m_evaluating = false;
   if (!ok) {
     m_beep();
-    return 1;
+    return 0;
   }
   m_model.SetValue(row, value);
   UpdateAll();
-  return 1;  // the refresh wrote the driver's text
+  // The cell shows the driver's text of the new value, not what was typed.
+  *text = m_model.ValueText(row);
+  return 1;
 }
 
 void RegisterPage::OnKeyEditLabel(int focus) {

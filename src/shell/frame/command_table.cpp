@@ -163,6 +163,7 @@ const std::vector<CommandRow>& CommandTable() {
       {35124, 35125, "(watch window)", "radix 10 or 16", SessionWindow},
       {35129, 35129, "Window", "close all documents", Always},
       {35134, 35137, "Help", "books, peripheral help, web pages", Always},
+      {35400, 35400, "Help", "update check web page", Always},
       {35404, 35405, "Flash", "download, erase", PWithTarget},
       {35415, 35415, "Flash", "configure flash tools", RuleP},
       {32789, 32789, "(none)", "empty handler", Always},
