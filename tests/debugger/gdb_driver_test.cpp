@@ -153,7 +153,7 @@ TEST_F(GdbSessionTest, SimulationRunsToMainStepsAndShowsRegisters) {
   const RegisterEntry& pc = host.registerSet->registers[15];
   EXPECT_STREQ(pc.name, "PC");
   char expected[16];
-  std::snprintf(expected, sizeof expected, "0x%08X", r->pc);
+  std::snprintf(expected, sizeof expected, "%08X", r->pc);
   EXPECT_STREQ(pc.value, expected);
 
   // Memory: the first word of the program is its reset vector.

@@ -395,7 +395,8 @@ void GdbTarget::RefreshRegisters() {
     bool ok = false;
     const uint64_t value = ParseNumber(byNumber[m_regNumbers[i]], &ok);
     char text[40];
-    std::snprintf(text, sizeof text, "0x%08llX", static_cast<unsigned long long>(value));
+    // Eight hex digits without a prefix: they fit the narrow project bar.
+    std::snprintf(text, sizeof text, "%08llX", static_cast<unsigned long long>(value));
     RegisterEntry& e = m_regs[i];
     e.redraw = std::strcmp(e.value, text) != 0;
     e.changed = e.redraw && e.value[0] != '\0';

@@ -123,7 +123,7 @@ void RegisterPage::resizeEvent(QResizeEvent* e) {
   // The names are short: on a narrow page the values keep the room they
   // need, on a wide one the name column has its 115 pixels.
   const int w = e->size().width();
-  const int name = w >= 230 ? 115 : std::max(60, w * 2 / 5);
+  const int name = std::clamp(w - 78, 60, 115);
   SetColumnWidth(0, name);
   SetColumnWidth(1, w > name ? w - name : 150);
 }
