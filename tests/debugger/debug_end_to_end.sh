@@ -3,8 +3,9 @@
 # with the GDB driver and qemu: Ctrl+F5 starts the session in simulation,
 # "BS main" typed in the command page sets a breakpoint, F5 runs to it, F10
 # steps over a line and F11 into LED_Init, the register page shows the registers, Ctrl+F5 ends the
-# session and no gdb or qemu is left; a session whose IDE is killed leaves
-# none either. Every step is a PNG in <build>/gallery/debugger.
+# session and no gdb or qemu is left; a session whose qemu is killed ends
+# with a message and keeps the editor's unsaved text; a session whose IDE
+# is killed leaves no gdb or qemu either. Every step is a PNG in <build>/gallery/debugger.
 #   debug_end_to_end.sh <build> <source> <screen_grab>
 # Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
@@ -82,7 +83,25 @@ xdotool search --onlyvisible --name "LED.c" > /dev/null 2>&1 || fail "stepping i
 xdotool key ctrl+F5
 wait_children 0
 shot 06-session-ended
-# 5: a second session, and the IDE killed: its children go with it.
+# 5: a session whose qemu dies ends with a message; the IDE and the unsaved
+# text in the editor stay.
+xdotool key ctrl+F5
+wait_children 2
+sleep 1
+# A click into the LED.c editor (the right-hand child window) gives it the keys.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove "$((X + 1000))" "$((Y + 300))" click 1
+sleep 0.5
+xdotool key ctrl+End
+xdotool type --delay 20 "// unsaved line"
+pkill -KILL -f "qemu-system-arm.*$elf" || fail "no qemu to kill"
+wait_children 0
+sleep 1
+shot 07-qemu-killed
+kill -0 "$pid" 2>/dev/null || fail "the IDE ended with the session"
+grep -q "unsaved line" "$work/blinky/LED.c" && fail "the unsaved text was written"
+xdotool search --onlyvisible --name "LED.c" > /dev/null 2>&1 || fail "the editor with the unsaved text is gone"
+# 6: a third session, and the IDE killed: its children go with it.
 xdotool key ctrl+F5
 wait_children 2
 kill -KILL "$pid"

@@ -102,11 +102,6 @@ class GdbSessionTest : public ShellAppTest {
     for (const std::string& t : hub.Texts(kNotifyCommandText2)) all += t;
     return all;
   }
-  bool StopPosted() const {
-    for (const auto& e : hub.Entries())
-      if (e.code == kNotifyStopDebugSession && e.posted) return true;
-    return false;
-  }
   uint32_t Evaluate(const char* what) {
     uint64_t v = 0;
     EXPECT_EQ(session->Record()->DbgEvalExpression(1, what, &v), 0) << what;
@@ -181,7 +176,7 @@ TEST_P(GdbChildKilled, EndsTheSessionWithAMessageWithinSeconds) {
   std::vector<pid_t> victims = Children(GetParam().victim);
   ASSERT_EQ(victims.size(), 1u);
   kill(victims[0], SIGKILL);
-  ASSERT_TRUE(WaitFor([&] { return StopPosted(); }, 3000));
+  ASSERT_TRUE(WaitFor([&] { return host.driverEnded.load(); }, 3000));
   EXPECT_NE(CommandTexts().find(std::string("*** Error: ") + GetParam().reason + ": the debug session ends"),
             std::string::npos)
       << CommandTexts();

@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -48,6 +49,8 @@ class RecordingHost : public SessionHost {
   }
   void SendDebuggerAborted() override { calls.push_back("aborted"); }
   void TargetStopped() override { calls.push_back("stopped"); }
+  void PostDriverEnded() override { driverEnded = true; }
+  std::atomic<bool> driverEnded{false};
   bool Called(const std::string& what) const {
     for (const auto& c : calls)
       if (c == what) return true;

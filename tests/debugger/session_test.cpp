@@ -206,6 +206,11 @@ class FlashThroughDriver : public SessionTest, public ::testing::WithParamInterf
 
 TEST_P(FlashThroughDriver, CallsTheFlashCodesAndEndsTheSession) {
   Script(GetParam().script);
+  // The flash options name the driver; its parameters are the target side's.
+  OptionBlock* o = project->curTarget->pOpts;
+  o->dbg.str[0] = OptString::Pooled("NOSUCH.DLL", kPoolScratch);
+  o->flash.FLASH2 = OptString::Pooled("TestDrv.dll", kPoolScratch);
+  o->dbg.str[6] = OptString::Pooled(scriptPath, kPoolScratch);
   session->FlashViaDriver(GetParam().command);
   const std::string log = DriverLog();
   const std::string code = GetParam().command == 35405 ? "boot 7" : "boot 6";

@@ -93,6 +93,9 @@ enum { kDbgNotifyStopSession = 5, kDbgNotifyStatusText = 13, kDbgNotifyCommandTe
 /* The target stopped: the IDE refreshes its windows (IDE service 2, run
  * later on the GUI thread, so a driver thread never waits for the GUI). */
 enum { kDbgNotifyTargetStopped = 0x1002 };
+/* The driver's process or target ended (its message already printed): the
+ * IDE ends the session and keeps the command window in view. */
+enum { kDbgNotifyDriverEnded = 0x1003 };
 
 /* ---------------------------------------------------------------- the record */
 typedef struct DebugInterface DebugInterface;

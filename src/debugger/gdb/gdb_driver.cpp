@@ -46,7 +46,7 @@ pm2::gdb::TargetEvents Events() {
   };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
-    if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyStopSession, 0);
+    if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, 0);
   };
   return e;
 }

@@ -105,6 +105,10 @@ void CbPostNotify(int32_t code, intptr_t arg) {
     if (g_active) g_active->Host().PostTargetStopped();
     return;
   }
+  if (code == kDbgNotifyDriverEnded) {
+    if (g_active) g_active->Host().PostDriverEnded();
+    return;
+  }
   if (App()) App()->Hub().Post(code, arg);
 }
 

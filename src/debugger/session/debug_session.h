@@ -48,6 +48,9 @@ class SessionHost {
   virtual void TargetStopped() {}
   // The same from any thread: queued for the GUI thread.
   virtual void PostTargetStopped() {}
+  // From any thread: the driver's process or target is gone; the session
+  // ends on the GUI thread with the driver's message left in view.
+  virtual void PostDriverEnded() {}
   // Drains the GUI thread's queue (the driver's PumpPendingMessages).
   virtual void PumpMessages() {}
 };

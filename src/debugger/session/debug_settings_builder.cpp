@@ -64,7 +64,6 @@ std::string TargetProgramFile(const ProjectRec& project, const TargetRec& target
 int BuildDebugSettings(const ProjectRec& project, const TargetRec& target, int toolset,
                        const ToolsetInfo* family, int mode, DebugSettings* s, DeviceWords* words,
                        std::string* err) {
-  (void)mode;  // flash and debug sessions fill the same fields
   const OptionBlock* o = target.pOpts;
   if (!family || family->toolsFolder.empty() || !o) {
     char text[128];
@@ -94,6 +93,11 @@ int BuildDebugSettings(const ProjectRec& project, const TargetRec& target, int t
   const OptString* str = o->dbg.str;
   Side side = simulator ? Side{str[0].view(), str[1].view(), str[2].view(), str[3].view(), str[4].view()}
                         : Side{str[5].view(), str[6].view(), str[7].view(), str[8].view(), str[9].view()};
+  // A flash session loads the flash driver of the flash options when one is
+  // named, with the target side's parameters.
+  if (mode == kSettingsFlash && !o->flash.FLASH2.empty()) {
+    side = Side{o->flash.FLASH2.view(), str[6].view(), {}, {}, {}};
+  }
   s->flags = simulator ? ((opt >> 2) & 0x7F) << 1 : kDbgSettingsTargetDriver | (((opt >> 9) & 0x7F) << 1);
 
   const std::string folder = project.folder.str();

@@ -307,6 +307,19 @@ void DebugCommands::PostTargetStopped() {
       &m_frame, [this] { TargetStopped(); }, Qt::QueuedConnection);
 }
 
+void DebugCommands::PostDriverEnded() {
+  QMetaObject::invokeMethod(
+      &m_frame,
+      [this] {
+        if (!m_session->SessionActive()) return;
+        m_session->StopDebugger();
+        // The driver's message says why: the command page stays in front.
+        m_frame.ShowOutputPage(kOutputCommandPage);
+        m_frame.DriverStatusChanged("Debug session ended");
+      },
+      Qt::QueuedConnection);
+}
+
 void DebugCommands::PumpMessages() { QCoreApplication::processEvents(); }
 
 }  // namespace pm2

@@ -53,6 +53,7 @@ class DebugCommands : public SessionHost {
   void DriverMenusChanged() override;
   void TargetStopped() override;
   void PostTargetStopped() override;
+  void PostDriverEnded() override;
   void PumpMessages() override;
 
  private:
