@@ -280,6 +280,9 @@ int GdbTarget::Execute(const std::string& input) {
     return 0;
   }
   if (line == "g" || line == "G") return Go(0xFFFFFFFFu) ? 0 : 1;
+  // "Include file" runs a command file: gdb's "source".
+  if (line.size() > 8 && (line.compare(0, 8, "Include ") == 0 || line.compare(0, 8, "include ") == 0))
+    line = "source " + line.substr(8);
   MiRecord r = m_gdb->Call("-interpreter-exec console " + MiQuote(line), kCommandTimeoutMs);
   std::string err;
   if (!Ok(r, &err)) {

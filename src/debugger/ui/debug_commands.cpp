@@ -128,6 +128,11 @@ void DebugCommands::RegisterKeys() {
   }
 }
 
+void DebugCommands::RunInitFileInclude() {
+  const std::string line = std::string("Include ") + m_session->Settings().initFile + "\n";
+  if (m_session->SessionActive() && m_session->Settings().initFile[0]) m_app.ExecDebugCommandLine(line.c_str());
+}
+
 void DebugCommands::AppendCommandOutput(const char* text) {
   if (m_command) m_command->Append(text);
 }
@@ -254,6 +259,8 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
 
 void DebugCommands::SaveDockLayout(int which) {
   if (m_frame.Bars()) m_frame.Bars()->SaveState(m_settings, which ? CMainFrame::kBuildLayout : CMainFrame::kDebugLayout);
+  // A debug layout exists from now on: later first sessions keep it.
+  if (which == 0) m_settings.CreateKey(kDebugLayoutKey);
 }
 
 void DebugCommands::ApplyDockLayout(int which) {
@@ -303,8 +310,10 @@ void DebugCommands::TargetStopped() {
 }
 
 void DebugCommands::PostTargetStopped() {
+  // IDE service 2 on the GUI thread: the windows refresh and the event
+  // interface hears that execution stopped.
   QMetaObject::invokeMethod(
-      &m_frame, [this] { TargetStopped(); }, Qt::QueuedConnection);
+      &m_frame, [this] { m_app.IdeServiceCall(2, 0); }, Qt::QueuedConnection);
 }
 
 void DebugCommands::PostDriverEnded() {

@@ -40,6 +40,8 @@ class DebugCommands : public SessionHost {
   void StopDebugger() { m_session->StopDebugger(); }
   intptr_t DebugService(int code, intptr_t arg);
   void AppendCommandOutput(const char* text);
+  // Deferred command 2050: the initialisation file of a -d session.
+  void RunInitFileInclude();
 
   // ---- SessionHost
   void SaveDockLayout(int which) override;

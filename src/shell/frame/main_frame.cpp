@@ -595,6 +595,9 @@ intptr_t CMainFrame::DebugService(int code, intptr_t arg) { return m_debug ? m_d
 void CMainFrame::AppendCommandOutput(const char* text) {
   if (m_debug) m_debug->AppendCommandOutput(text);
 }
+void CMainFrame::RunInitFileInclude() {
+  if (m_debug) m_debug->RunInitFileInclude();
+}
 
 void CMainFrame::ToggleBar(SECControlBar* bar) {
   if (bar) ShowControlBar(bar, !bar->IsBarVisible(), false);

@@ -113,6 +113,7 @@ class CMainFrame : public SECWorkbookWnd,
   void OnDebugStartStop() override;
   intptr_t DebugService(int code, intptr_t arg) override;
   void AppendCommandOutput(const char* text) override;
+  void RunInitFileInclude() override;
 
   // ---- documents and source positions
   // Gives every editor document the hints of a DocumentAction; debuggerFile
