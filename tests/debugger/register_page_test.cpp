@@ -10,7 +10,6 @@
 #include <cstring>
 
 #include "debugger/ui/command_stand_in.h"
-#include "toolkit/qt_test_app.h"
 
 namespace pm2 {
 namespace {
@@ -43,7 +42,6 @@ RegisterEntry Reg(const char* name, const char* value, bool editable, uint16_t c
 class RegisterPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::App();
     g_calls.clear();
     regs = {Reg("R0", "0x00000001", true), Reg("CPSR", "0x600000D3", false, 0x100), Reg("N", "0", false, 0x101)};
     groups = {RegisterGroup{0, 1, "Core"}};
@@ -115,7 +113,6 @@ TEST_F(RegisterPageTest, RefreshOnlyDuringASession) {
 }
 
 TEST(CommandStandIn, TypedLinesGoToTheDriverAndOutputIsShown) {
-  test::App();
   std::vector<std::string> lines;
   CommandStandIn page([&](const std::string& l) { lines.push_back(l); });
   page.show();

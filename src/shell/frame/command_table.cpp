@@ -84,7 +84,10 @@ void TranslateNamed(C c, S s) {
 }
 void StopBuild(C c, S s) { s.Enable(c.buildRunning && !c.stopBlocked); }
 void Recent(C c, S s) { s.Enable(ProjectMayChange(c)); }
-void StartStopDebug(C c, S s) { s.Enable(c.hasTarget && !c.buildRunning); }
+void StartStopDebug(C c, S s) {
+  s.Enable(c.hasTarget && c.currentTargetHasOptions && !c.buildRunning);
+  s.SetCheck(c.sessionActive ? 1 : 0);
+}
 void StopRunning(C c, S s) { s.Enable(c.sessionActive && c.targetExecuting); }
 void FindBox(C c, S s) { s.Enable(c.activeViewKind == 1 || c.activeViewKind == 2); }
 
