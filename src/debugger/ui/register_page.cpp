@@ -11,13 +11,20 @@ namespace pm2 {
 RegisterPage::RegisterPage(std::function<bool()> sessionActive,
                            std::function<bool(const std::string&, uint64_t*)> evaluate, std::function<void()> beep,
                            QWidget* parent)
-    : SECTreeCtrl(parent, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS),
+    : SECTreeCtrl(parent, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS,
+                  TVXS_COLUMNHEADER),
       m_sessionActive(std::move(sessionActive)),
       m_evaluate(std::move(evaluate)),
       m_beep(std::move(beep)) {
   setObjectName("Regs");
   EnableSubItemText(true);
-  InsertColumn(0, "Register", LVCFMT_LEFT, 115);
+  // Column 0 is the tree's own; it gets its title, the value column follows.
+  if (GetColumnCount() == 0) InsertColumn(0, "Register", LVCFMT_LEFT, 115);
+  ListColumnDesc name;
+  name.mask = LVCF_TEXT | LVCF_WIDTH;
+  name.text = "Register";
+  name.width = 115;
+  SetColumnInfo(0, name);
   InsertColumn(1, "Value", LVCFMT_LEFT, 150);
 }
 
