@@ -89,5 +89,66 @@ TEST_F(DebugFrameTest, SessionWithTheTestDriverRunsInTheFrame) {
   dlclose(driver);
 }
 
+TEST_F(DebugFrameTest, FlashDownloadThroughTheDriverAndItsUpdateRules) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  const std::string script = dir + "flash.script";
+  std::ofstream(script) << "fail 7 sector locked\n";
+  o->flash.FLASH1[0] = 0x1;  // through the driver
+  EXPECT_FALSE(f->QueryCommand(35404).enabled);  // no driver named
+  o->flash.FLASH2 = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[6] = OptString::Pooled(script, kPoolScratch);
+  EXPECT_TRUE(f->QueryCommand(35404).enabled);
+  EXPECT_FALSE(f->QueryCommand(35405).enabled);  // erase is not enabled in the options
+  o->flash.FLASH1[4] = 0x1;
+  EXPECT_TRUE(f->QueryCommand(35405).enabled);
+  o->flash.FLASH1[0] = 0x3;  // with the external tool as well: erase is greyed
+  EXPECT_FALSE(f->QueryCommand(35405).enabled);
+  o->flash.FLASH1[0] = 0x1;
+
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+  reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"))();
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  ASSERT_TRUE(f->ExecuteCommand(35404));
+  EXPECT_NE(std::string(log()).find("boot 6\n"), std::string::npos) << log();
+  EXPECT_TRUE(boxes.texts.empty());
+  ASSERT_TRUE(f->ExecuteCommand(35405));
+  EXPECT_NE(std::string(log()).find("boot 7\n"), std::string::npos) << log();
+  EXPECT_TRUE(Until([&] { return !boxes.texts.empty(); }));
+  ASSERT_FALSE(boxes.texts.empty());
+  EXPECT_EQ(boxes.texts[0], "Error: Flash Erase failed  -  sector locked");
+  EXPECT_FALSE(f->Debugger()->Session().DriverLoaded());
+  dlclose(driver);
+}
+
+struct SplitRow {
+  const char* name;
+  const char* command;
+  const char* program;
+  const char* arguments;
+};
+
+class FlashCommandSplit : public ::testing::TestWithParam<SplitRow> {};
+
+TEST_P(FlashCommandSplit, ProgramAndArguments) {
+  std::string program, arguments;
+  SplitFlashCommand(GetParam().command, &program, &arguments);
+  EXPECT_EQ(program, GetParam().program);
+  EXPECT_EQ(arguments, GetParam().arguments);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FlashCommandSplit,
+    ::testing::Values(SplitRow{"Plain", "lpc21isp #H /dev/ttyUSB0 38400 12000", "lpc21isp", "#H /dev/ttyUSB0 38400 12000"},
+                      SplitRow{"QuotedProgramWithBlank", "\"/opt/my tools/flash\" -p #H", "/opt/my tools/flash", "-p #H"},
+                      SplitRow{"ProgramAlone", "  flash  ", "flash", ""},
+                      SplitRow{"UnclosedQuote", "\"flash -x", "flash -x", ""}, SplitRow{"Empty", "   ", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace pm2

@@ -23,7 +23,9 @@
 #include "shell/app/ipc_port.h"
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
+#include "builder/commands/key_sequences.h"
 #include "shell/frame/frame_bars.h"
+#include "shell/frame/tool_commands.h"
 #include "shell/frame/main_frame.h"
 #include "shell/output/out_win.h"
 #include "shell/project_window/prj_win.h"
@@ -142,10 +144,6 @@ void DebugCommands::AppendCommandOutput(const char* text) {
 void DebugCommands::RegisterCommands() {
   DebugSession& s = *m_session;
   m_frame.OnCommand(kCmdStartStop, [this](CommandId) { m_session->OnDebugStartStop(); });
-  m_frame.OnUpdate(kCmdStartStop, [&s](CommandState& st) {
-    st.Enable(s.StartStopEnabled());
-    st.SetCheck(s.SessionActive() ? 1 : 0);
-  });
   m_frame.OnCommand(kCmdStopSession, [this](CommandId) { m_session->StopDebugger(); });
   m_frame.OnCommand(kCmdGo, [&s](CommandId) { s.Go(); });
   m_frame.OnCommand(kCmdStepInto, [&s](CommandId) { s.Step(kDbgStepInto); });
@@ -153,9 +151,7 @@ void DebugCommands::RegisterCommands() {
   m_frame.OnCommand(kCmdStepOut, [&s](CommandId) { s.Step(kDbgStepOut); });
   m_frame.OnCommand(kCmdStopRunning, [&s](CommandId) { s.StopRunning(); });
   m_frame.OnCommand(kCmdFlashDownload, [this](CommandId) { OnFlash(kCmdFlashDownload); });
-  m_frame.OnUpdate(kCmdFlashDownload, [this](CommandState& st) { st.Enable(FlashEnabled(false)); });
   m_frame.OnCommand(kCmdFlashErase, [this](CommandId) { OnFlash(kCmdFlashErase); });
-  m_frame.OnUpdate(kCmdFlashErase, [this](CommandState& st) { st.Enable(FlashEnabled(true)); });
   // The driver's four menu tables.
   for (int t = 0; t < 4; ++t) {
     const unsigned base = kDllMenuBases[t];
@@ -244,8 +240,41 @@ void DebugCommands::OnFlash(int command) {
     m_session->FlashViaDriver(command);
     return;
   }
-  // The external flash tool is not run from here yet.
-  m_app.Dialogs().Beep();
+  // The external flash tool: its program (quoted, or up to the first
+  // blank) and its arguments with their key sequences expanded.
+  const FlashOpts& f = p->curTarget->pOpts->flash;
+  ToolCommands* tools = m_frame.Tools();
+  std::string program, arguments;
+  SplitFlashCommand(f.FLASH3.str(), &program, &arguments);
+  std::string expanded;
+  if (!tools || program.empty() || ExpandToolArguments(tools->Sources(), arguments, expanded) != kExpandDone) {
+    m_app.Dialogs().Beep();
+    return;
+  }
+  if (m_app.Project()) m_app.SaveProject();
+  ExternalRun run;
+  run.program = program;
+  run.arguments = expanded;
+  if (!tools->RunExternal(std::move(run), (Word(f.FLASH1) & 0x4) != 0)) m_app.Dialogs().Beep();
+}
+
+void SplitFlashCommand(const std::string& command, std::string* program, std::string* arguments) {
+  std::size_t b = command.find_first_not_of(' ');
+  program->clear();
+  arguments->clear();
+  if (b == std::string::npos) return;
+  std::size_t end;
+  if (command[b] == '"') {
+    end = command.find('"', b + 1);
+    *program = command.substr(b + 1, end == std::string::npos ? std::string::npos : end - b - 1);
+    end = end == std::string::npos ? command.size() : end + 1;
+  } else {
+    end = command.find(' ', b);
+    if (end == std::string::npos) end = command.size();
+    *program = command.substr(b, end - b);
+  }
+  std::size_t a = command.find_first_not_of(' ', end);
+  if (a != std::string::npos) *arguments = command.substr(a);
 }
 
 intptr_t DebugCommands::DebugService(int code, intptr_t arg) {

@@ -25,6 +25,10 @@ class SettingsStore;
 class ShellLinks;
 class ShellApp;
 
+// The external flash tool's command split into its program (quoted, or up
+// to the first blank) and the argument text.
+void SplitFlashCommand(const std::string& command, std::string* program, std::string* arguments);
+
 class DebugCommands : public SessionHost {
  public:
   DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings);
@@ -40,6 +44,9 @@ class DebugCommands : public SessionHost {
   void StopDebugger() { m_session->StopDebugger(); }
   intptr_t DebugService(int code, intptr_t arg);
   void AppendCommandOutput(const char* text);
+  // The flash options select the driver with a name, or the external tool
+  // with a command (erase: the driver, with erase enabled).
+  bool FlashEnabled(bool erase) const;
   // Deferred command 2050: the initialisation file of a -d session.
   void RunInitFileInclude();
 
@@ -64,7 +71,6 @@ class DebugCommands : public SessionHost {
   void InstallRegisterPage();
   void InstallCommandPage();
   void FillDebugMenu(QMenu* menu);
-  bool FlashEnabled(bool erase) const;
   void OnFlash(int command);
 
   CMainFrame& m_frame;

@@ -337,6 +337,8 @@ CommandUpdateContext CMainFrame::Context() const {
   c.workbookMode = IsWorkbookMode();
   c.includeDependencies = m_frameSettings.includeDependencies;
   c.findRunning = m_tools && m_tools->FindRunning();
+  c.flashDownloadReady = m_debug && m_debug->FlashEnabled(false);
+  c.flashEraseReady = m_debug && m_debug->FlashEnabled(true);
   c.recentCount = 0;
   for (int i = 0; i < kMaxRecent; ++i)
     if (!m_app.m_recent.At(i).empty()) ++c.recentCount;
