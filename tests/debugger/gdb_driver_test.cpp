@@ -151,6 +151,18 @@ TEST_F(GdbSessionTest, SimulationRunsToMainStepsAndShowsRegisters) {
   std::snprintf(expected, sizeof expected, "%08X", r->pc);
   EXPECT_STREQ(pc.value, expected);
 
+  // The code lines of a source file, and the instruction at the position.
+  auto* lines = static_cast<const DbgLineTableRecord*>(r->DbgLineTable((ExampleFolder() + "Blinky.c").c_str()));
+  ASSERT_NE(lines, nullptr);
+  bool mainLine = false;
+  for (uint32_t i = 0; i < lines->count; ++i) mainLine |= lines->pairs[i].line == lineAtMain;
+  EXPECT_TRUE(mainLine);
+  char instruction[256] = {};
+  const uint32_t pcNow = r->pc;
+  EXPECT_EQ(r->DbgControl(kDbgCtlInstructionText, reinterpret_cast<intptr_t>(&pcNow),
+                          reinterpret_cast<intptr_t>(instruction)), 0);
+  EXPECT_NE(std::string(instruction), "");
+
   // Memory: the first word of the program is its reset vector.
   uint8_t bytes[4] = {};
   EXPECT_EQ(r->DbgReadMemory(0, 4, bytes), 0);

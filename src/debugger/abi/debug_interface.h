@@ -81,6 +81,7 @@ enum {
   kDbgCtlMayStop = 9,       /* non-zero: refused, the reason written into a */
   kDbgCtlBeforeStop = 10,
   kDbgCtlExecNow = 11,
+  kDbgCtlInstructionText = 13, /* (pointer to a u32 address, buffer of 256) */
   kDbgCtlProgramCounter = 14,
   kDbgCtlIpcEvaluate = 0x800,
   kDbgCtlIpcClearBreak = 0x801,
@@ -363,6 +364,17 @@ typedef struct TargetMessageRecord {
   uint32_t word[6];
   uint64_t value;
 } TargetMessageRecord;
+
+/* What DbgLineTable answers: the code lines of one source file, valid until
+ * the next call. */
+typedef struct DbgLinePair {
+  uint32_t line;
+  uint32_t address;
+} DbgLinePair;
+typedef struct DbgLineTableRecord {
+  uint32_t count;
+  const DbgLinePair* pairs;
+} DbgLineTableRecord;
 
 /* The driver's one export. */
 typedef int32_t (*BootDllFn)(int32_t code, void* argument);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/gdb/gdb_target.h"
@@ -24,6 +25,8 @@ DebugInterface g_record;
 DebugInterface* g_ide = nullptr;
 std::unique_ptr<GdbTarget> g_target;
 std::string g_sourcePath;  // what srcFile points at after DbgFindSource
+std::vector<DbgLinePair> g_lines;  // what the last DbgLineTable answered
+DbgLineTableRecord g_lineTable;
 
 void SetFlag(uint32_t bit, bool on) {
   if (on)
@@ -62,6 +65,11 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       return g_target ? g_target->Execute(reinterpret_cast<const char*>(a)) : 1;
     case kDbgCtlProgramCounter:
       return g_target ? intptr_t(g_target->Pc()) : 0;
+    case kDbgCtlInstructionText: {
+      const std::string text = g_target ? g_target->Instruction(*reinterpret_cast<const uint32_t*>(a)) : "";
+      std::snprintf(reinterpret_cast<char*>(b), 256, "%s", text.c_str());
+      return text.empty() ? 1 : 0;
+    }
     case kDbgCtlEvalAddress: {
       uint64_t value = 0;
       if (!g_target || !g_target->Evaluate(reinterpret_cast<const char*>(a), &value)) return 1;
@@ -153,6 +161,11 @@ int32_t FindSource(uint32_t address) {
   g_record.srcLine = uint32_t(line.line);
   return 0;
 }
+void* LineTable(const char* path) {
+  if (!g_target || !path || !g_target->LineTable(path, &g_lines) || g_lines.empty()) return nullptr;
+  g_lineTable = DbgLineTableRecord{uint32_t(g_lines.size()), g_lines.data()};
+  return &g_lineTable;
+}
 int32_t FormatAddress(uint64_t address, char* buffer, int32_t size) {
   return std::snprintf(buffer, std::size_t(size), "0x%08llX", static_cast<unsigned long long>(address));
 }
@@ -203,6 +216,7 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_record.DbgExecCommand = ExecCommand;
       g_record.DbgEvalExpression = Eval;
       g_record.DbgFindSource = FindSource;
+      g_record.DbgLineTable = LineTable;
       g_record.DbgFormatAddress = FormatAddress;
       g_record.DbgExit = Exit;
       // GDB has no performance analyser and no code coverage.

@@ -338,6 +338,30 @@ bool GdbTarget::FindSource(uint64_t address, SourceLine* out) {
   return false;
 }
 
+bool GdbTarget::LineTable(const std::string& file, std::vector<DbgLinePair>* out) {
+  out->clear();
+  if (!Halted()) return false;
+  MiRecord r = m_gdb->Call("-symbol-list-lines " + MiQuote(file), kCommandTimeoutMs);
+  const MiValue* lines = r.results.Find("lines");
+  if (!Ok(r) || !lines) return false;
+  for (const auto& [name, entry] : lines->items) {
+    bool okLine = false, okPc = false;
+    const uint64_t line = ParseNumber(entry.Str("line"), &okLine);
+    const uint64_t pc = ParseNumber(entry.Str("pc"), &okPc);
+    if (okLine && okPc && line > 0) out->push_back(DbgLinePair{uint32_t(line), uint32_t(pc)});
+  }
+  return true;
+}
+
+std::string GdbTarget::Instruction(uint64_t address) {
+  if (!Halted()) return {};
+  MiRecord r = m_gdb->Call("-data-disassemble -s " + Hex(address) + " -e " + Hex(address + 1) + " -- 0",
+                           kCommandTimeoutMs);
+  const MiValue* insns = r.results.Find("asm_insns");
+  if (!Ok(r) || !insns || insns->items.empty()) return {};
+  return insns->items[0].second.Str("inst");
+}
+
 std::string GdbTarget::SymbolAt(uint64_t address) {
   if (!Halted()) return {};
   uint64_t value = 0;

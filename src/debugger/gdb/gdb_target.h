@@ -72,6 +72,10 @@ class GdbTarget {
   bool Breakpoint(uint64_t address, bool insert);
   bool HasBreakpoint(uint64_t address) const;
   bool FindSource(uint64_t address, SourceLine* out);
+  // The code lines of a source file: (line, address) pairs in gdb's order.
+  bool LineTable(const std::string& file, std::vector<DbgLinePair>* out);
+  // The instruction at an address as gdb disassembles it; "" when none.
+  std::string Instruction(uint64_t address);
   std::string SymbolAt(uint64_t address);
   bool Download(std::string* err);
 
