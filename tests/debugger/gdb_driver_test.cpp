@@ -143,6 +143,17 @@ TEST_F(GdbSessionTest, SimulationRunsToMainStepsAndShowsRegisters) {
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("LED.c"), std::string::npos);
 
+  // The call stack: main outermost, LED_Init innermost, called from main.
+  ASSERT_EQ(r->DbgControl(kDbgCtlBeforeCallStack, 0, 0), 0);
+  ASSERT_EQ(r->callStackTop, 1);
+  const auto* calls = static_cast<const DbgCallStackEntry*>(r->callStack);
+  EXPECT_EQ(calls[0].called, main);
+  EXPECT_EQ(calls[1].called, Evaluate("&LED_Init"));
+  EXPECT_GT(calls[1].calling, main);
+  char name[256] = {};
+  EXPECT_EQ(r->DbgEnum(kDbgEnumAddressName, intptr_t(calls[1].called), reinterpret_cast<intptr_t>(name)), 1);
+  EXPECT_STREQ(name, "LED_Init");
+
   // The register page's refresh reads the program counter gdb reports.
   host.registerSet->refresh(nullptr, 0x80000000u);
   const RegisterEntry& pc = host.registerSet->registers[15];

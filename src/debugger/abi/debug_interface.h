@@ -72,6 +72,17 @@ enum {
   kDbgWinSerial3 = 0x80000
 };
 
+/* An entry of the call stack (DebugInterface.callStack, entry 0 the
+ * outermost, callStackTop the innermost). */
+typedef struct DbgCallStackEntry {
+  uint32_t calling;  /* the calling place; 0 when unknown */
+  uint32_t called;   /* the called function's address */
+  uint32_t reserved[3];
+} DbgCallStackEntry;
+
+/* DbgEnum codes the drivers answer. */
+enum { kDbgEnumAddressName = 9 /* (address, buffer of 256): non-zero when named */ };
+
 /* DbgStep modes. */
 enum { kDbgStepInto = 0, kDbgStepOver = 1, kDbgStepOut = 2, kDbgStepInstruction = 3 };
 
@@ -82,6 +93,7 @@ enum {
   kDbgCtlBeforeStop = 10,
   kDbgCtlExecNow = 11,
   kDbgCtlInstructionText = 13, /* (pointer to a u32 address, buffer of 256) */
+  kDbgCtlBeforeCallStack = 0x1001, /* refresh the call stack at callStack */
   kDbgCtlProgramCounter = 14,
   kDbgCtlIpcEvaluate = 0x800,
   kDbgCtlIpcClearBreak = 0x801,
@@ -410,6 +422,8 @@ PM2_DBG_STATIC_ASSERT(sizeof(RegisterEntry) == 65, "RegisterEntry layout");
 PM2_DBG_STATIC_ASSERT(sizeof(RegisterGroup) == 16, "RegisterGroup layout");
 PM2_DBG_STATIC_ASSERT(sizeof(RegisterSet) == 40, "RegisterSet layout");
 PM2_DBG_STATIC_ASSERT(sizeof(TargetMessageRecord) == 32, "TargetMessageRecord layout");
+PM2_DBG_STATIC_ASSERT(sizeof(DbgCallStackEntry) == 20, "DbgCallStackEntry layout");
+PM2_DBG_STATIC_ASSERT(sizeof(DbgLinePair) == 8, "DbgLinePair layout");
 #endif
 
 #endif /* PM2_DEBUGGER_ABI_DEBUG_INTERFACE_H */

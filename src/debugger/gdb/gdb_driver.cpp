@@ -27,6 +27,7 @@ std::unique_ptr<GdbTarget> g_target;
 std::string g_sourcePath;  // what srcFile points at after DbgFindSource
 std::vector<DbgLinePair> g_lines;  // what the last DbgLineTable answered
 DbgLineTableRecord g_lineTable;
+std::vector<DbgCallStackEntry> g_callStack;
 
 void SetFlag(uint32_t bit, bool on) {
   if (on)
@@ -65,6 +66,11 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       return g_target ? g_target->Execute(reinterpret_cast<const char*>(a)) : 1;
     case kDbgCtlProgramCounter:
       return g_target ? intptr_t(g_target->Pc()) : 0;
+    case kDbgCtlBeforeCallStack:
+      if (!g_target || !g_target->CallStack(&g_callStack)) g_callStack.clear();
+      g_record.callStack = g_callStack.data();
+      g_record.callStackTop = int32_t(g_callStack.size()) - 1;
+      return 0;
     case kDbgCtlInstructionText: {
       const std::string text = g_target ? g_target->Instruction(*reinterpret_cast<const uint32_t*>(a)) : "";
       std::snprintf(reinterpret_cast<char*>(b), 256, "%s", text.c_str());
@@ -124,6 +130,14 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       (void)b;
       return 1;
   }
+}
+
+intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
+  if (code != kDbgEnumAddressName || !g_target || !b) return 0;
+  const std::string name = g_target->SymbolAt(uint64_t(uint32_t(a)));
+  if (name.empty()) return 0;
+  std::snprintf(reinterpret_cast<char*>(b), 256, "%s", name.c_str());
+  return 1;
 }
 
 int32_t Go(uint32_t stop) { return g_target && g_target->Go(stop) ? 0 : 1; }
@@ -217,6 +231,7 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_record.DbgEvalExpression = Eval;
       g_record.DbgFindSource = FindSource;
       g_record.DbgLineTable = LineTable;
+      g_record.DbgEnum = Enum;
       g_record.DbgFormatAddress = FormatAddress;
       g_record.DbgExit = Exit;
       // GDB has no performance analyser and no code coverage.

@@ -362,6 +362,32 @@ std::string GdbTarget::Instruction(uint64_t address) {
   return insns->items[0].second.Str("inst");
 }
 
+bool GdbTarget::CallStack(std::vector<DbgCallStackEntry>* out) {
+  out->clear();
+  if (!Halted()) return false;
+  MiRecord r = m_gdb->Call("-stack-list-frames", kCommandTimeoutMs);
+  const MiValue* stack = r.results.Find("stack");
+  if (!Ok(r) || !stack) return false;
+  struct Frame {
+    uint64_t addr;
+    std::string func;
+  };
+  std::vector<Frame> frames;  // innermost first
+  for (const auto& [name, f] : stack->items) {
+    bool ok = false;
+    frames.push_back({ParseNumber(f.Str("addr"), &ok), f.Str("func")});
+  }
+  for (std::size_t i = frames.size(); i-- > 0;) {
+    DbgCallStackEntry e{};
+    e.calling = i + 1 < frames.size() ? uint32_t(frames[i + 1].addr) : 0;
+    uint64_t start = 0;
+    if (!frames[i].func.empty() && frames[i].func != "??" && Evaluate("&" + frames[i].func, &start))
+      e.called = uint32_t(start);
+    out->push_back(e);
+  }
+  return true;
+}
+
 std::string GdbTarget::SymbolAt(uint64_t address) {
   if (!Halted()) return {};
   uint64_t value = 0;

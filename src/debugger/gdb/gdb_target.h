@@ -77,6 +77,8 @@ class GdbTarget {
   // The instruction at an address as gdb disassembles it; "" when none.
   std::string Instruction(uint64_t address);
   std::string SymbolAt(uint64_t address);
+  // The active calls, outermost first.
+  bool CallStack(std::vector<DbgCallStackEntry>* out);
   bool Download(std::string* err);
 
   uint32_t Pc() const { return m_pc; }
