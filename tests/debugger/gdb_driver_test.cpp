@@ -174,6 +174,19 @@ TEST_F(GdbSessionTest, SimulationRunsToMainStepsAndShowsRegisters) {
                           reinterpret_cast<intptr_t>(instruction)), 0);
   EXPECT_NE(std::string(instruction), "");
 
+  // An assignment through the driver, read back as an expression and a string.
+  EXPECT_EQ(r->DbgAssign("$r0 = 0x41", -1), 0);
+  EXPECT_EQ(Evaluate("$r0"), 0x41u);
+  char formatted[64];
+  EXPECT_EQ(r->DbgFormatAddress(0, 0xB4, 0, formatted), 10);
+  EXPECT_STREQ(formatted, "0x000000B4");
+
+  const uint8_t hello[] = {'h', 'i', 0, 'x'};
+  ASSERT_EQ(r->DbgWriteMemory(0x40001000u, 4, hello), 0u);
+  char text[150] = {};
+  EXPECT_EQ(r->DbgReadString(text, 0x40001000u, 150), 2);
+  EXPECT_STREQ(text, "hi");
+
   // Memory: the first word of the program is its reset vector.
   uint8_t bytes[4] = {};
   EXPECT_EQ(r->DbgReadMemory(0, 4, bytes), 0);

@@ -137,7 +137,14 @@ typedef int32_t (*DbgEvalExpressionFn)(int32_t mode, const char* text, uint64_t*
 typedef intptr_t (*DbgWatchFn)(intptr_t a, intptr_t b, intptr_t c);
 /* Writes the file and line of an address into srcFile/srcLine; 0 = found. */
 typedef int32_t (*DbgFindSourceFn)(uint32_t address);
-typedef int32_t (*DbgFormatAddressFn)(uint64_t address, char* buffer, int32_t size);
+/* (mode: 1 memory-window addresses and titles, 0 elsewhere; address; 0;
+ * buffer of at least 64 bytes) -> length of the text written. */
+typedef int32_t (*DbgFormatAddressFn)(int32_t mode, uint64_t address, intptr_t zero, char* buffer);
+/* (text, length) -> 0 when the assignment was done. */
+typedef int32_t (*DbgAssignFn)(const char* text, int32_t length);
+/* (buffer, address, maximum) -> copies a zero-terminated target string;
+ * its length, or -1 when the memory cannot be read. */
+typedef int32_t (*DbgReadStringFn)(char* buffer, uint64_t address, int32_t maximum);
 
 /* IDE callbacks. */
 typedef void (*IdePumpFn)(void);
@@ -259,9 +266,9 @@ struct DebugInterface {
   /* 0x28C: further operations of the driver */
   DbgEvalExpressionFn DbgEvalExpression;    /* 0x28C */
   DbgWatchFn DbgEvalSymbol;                 /* 0x290 */
-  DbgWatchFn DbgAssign;                     /* 0x294 */
+  DbgAssignFn DbgAssign;                    /* 0x294 */
   DbgWatchFn DbgFormatValue;                /* 0x298 */
-  DbgWatchFn DbgReadString;                 /* 0x29C */
+  DbgReadStringFn DbgReadString;            /* 0x29C */
   DbgFindSourceFn DbgFindSource;            /* 0x2A0 */
   DbgReservedFn slot2A4[5];                 /* 0x2A4 */
   DbgFormatAddressFn DbgFormatAddress;      /* 0x2B8 */

@@ -180,8 +180,24 @@ void* LineTable(const char* path) {
   g_lineTable = DbgLineTableRecord{uint32_t(g_lines.size()), g_lines.data()};
   return &g_lineTable;
 }
-int32_t FormatAddress(uint64_t address, char* buffer, int32_t size) {
-  return std::snprintf(buffer, std::size_t(size), "0x%08llX", static_cast<unsigned long long>(address));
+int32_t FormatAddress(int32_t mode, uint64_t address, intptr_t, char* buffer) {
+  return std::snprintf(buffer, 64, mode == 1 ? "%08llX" : "0x%08llX", static_cast<unsigned long long>(address));
+}
+int32_t Assign(const char* text, int32_t length) {
+  if (!g_target || !text) return 1;
+  uint64_t value = 0;
+  return g_target->Evaluate(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)), &value) ? 0 : 1;
+}
+int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
+  if (!g_target || !buffer || maximum <= 0) return -1;
+  std::vector<uint8_t> bytes(std::size_t(maximum), 0);
+  uint32_t upTo = 0;
+  if (g_target->Read(address, uint32_t(maximum), bytes.data(), &upTo) != 0 && upTo == uint32_t(address)) return -1;
+  int32_t n = 0;
+  while (n < maximum - 1 && bytes[std::size_t(n)]) ++n;
+  std::memcpy(buffer, bytes.data(), std::size_t(n));
+  buffer[n] = '\0';
+  return n;
 }
 void Exit() {
   if (g_target) g_target->Close();
@@ -233,6 +249,8 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_record.DbgLineTable = LineTable;
       g_record.DbgEnum = Enum;
       g_record.DbgFormatAddress = FormatAddress;
+      g_record.DbgAssign = Assign;
+      g_record.DbgReadString = ReadString;
       g_record.DbgExit = Exit;
       // GDB has no performance analyser and no code coverage.
       g_record.flags &= ~uint32_t(0x4000 | 0x8000);
