@@ -57,6 +57,8 @@ pm2::gdb::TargetEvents Events() {
 
 // ---- slots
 
+int32_t Assign(const char* text, int32_t length);
+
 intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
   switch (code) {
     case kDbgCtlMayStop:
@@ -65,7 +67,14 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case kDbgCtlExecNow:
       return g_target ? g_target->Execute(reinterpret_cast<const char*>(a)) : 1;
     case kDbgCtlProgramCounter:
+    case 12:  // the current assembly address
       return g_target ? intptr_t(g_target->Pc()) : 0;
+    case 3:  // a value assignment
+      return Assign(reinterpret_cast<const char*>(a), -1);
+    case 8:  // Esc in the command window: stop a running target
+      return g_target && g_target->Interrupt() ? 0 : 1;
+    case 15:  // the size of an address's memory space: all 4 GB
+      return -1;
     case kDbgCtlBeforeCallStack:
       if (!g_target || !g_target->CallStack(&g_callStack)) g_callStack.clear();
       g_record.callStack = g_callStack.data();
@@ -161,8 +170,7 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
 int32_t ExecCommand(const char* text, int32_t length) {
   if (!g_target || !text) return 0;
   Print(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)) + "\n");
-  g_target->Execute(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)));
-  return 0;
+  return g_target->Execute(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)));
 }
 int32_t Eval(int32_t, const char* text, uint64_t* value) {
   return g_target && g_target->Evaluate(text ? text : "", value) ? 0 : 1;
