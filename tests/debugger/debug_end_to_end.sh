@@ -40,6 +40,14 @@ wait_window() {
   fail "the main window did not appear"
 }
 shot() { sleep 0.7; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
+# A window (the main window's title names the active editor) within 10 s.
+wait_title() {
+  for _ in $(seq 1 100); do
+    xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  fail "$2"
+}
 # gdb and qemu of this test's program file, by their command lines.
 children() { pgrep -f "$elf" || true; }
 wait_children() {  # wait_children <count>
@@ -68,17 +76,15 @@ xdotool type --delay 30 "BS main"
 xdotool key Return
 sleep 0.5
 xdotool key F5
-sleep 2
+wait_title "Blinky.c" "the stop at main did not show Blinky.c"
 shot 03-stopped-at-main
-xdotool search --onlyvisible --name "Blinky.c" > /dev/null 2>&1 || fail "the stop at main did not show Blinky.c"
 # 3: step over, then step into LED_Init.
 xdotool key F10
 sleep 1.5
 shot 04-step-over
 xdotool key F11
-sleep 1.5
+wait_title "LED.c" "stepping into LED_Init did not show LED.c"
 shot 05-step-into
-xdotool search --onlyvisible --name "LED.c" > /dev/null 2>&1 || fail "stepping into LED_Init did not show LED.c"
 # 4: Ctrl+F5 ends the session; gdb and qemu are gone.
 xdotool key ctrl+F5
 wait_children 0
