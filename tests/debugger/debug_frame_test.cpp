@@ -80,6 +80,15 @@ TEST_F(DebugFrameTest, SessionWithTheTestDriverRunsInTheFrame) {
   EXPECT_EQ(f->Debugger()->Registers()->Model().Rows().size(), 2u);
   EXPECT_NE(f->Debugger()->CommandPage()->Text().toStdString().find("Test driver: session started"), std::string::npos);
 
+  // Closing the program ends the session first; a driver that refuses to
+  // stop keeps the program open.
+  std::ofstream(script, std::ios::app) << "refuse 1 still flashing\n";
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_FALSE(session.SessionActive());
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(Until([&] { return session.SessionActive(); }));
+  EXPECT_FALSE(f->Debugger()->EndForClose());
+  EXPECT_TRUE(session.SessionActive());
   ASSERT_TRUE(f->ExecuteCommand(32802));
   EXPECT_FALSE(session.SessionActive());
   EXPECT_FALSE(session.DriverLoaded());

@@ -130,6 +130,12 @@ void DebugCommands::RegisterKeys() {
   }
 }
 
+bool DebugCommands::EndForClose() {
+  if (!m_session->SessionActive()) return true;
+  m_session->StopDebugger();
+  return !m_session->SessionActive();
+}
+
 void DebugCommands::RunInitFileInclude() {
   const std::string line = std::string("Include ") + m_session->Settings().initFile + "\n";
   if (m_session->SessionActive() && m_session->Settings().initFile[0]) m_app.ExecDebugCommandLine(line.c_str());

@@ -47,6 +47,9 @@ class DebugCommands : public SessionHost {
   // The flash options select the driver with a name, or the external tool
   // with a command (erase: the driver, with erase enabled).
   bool FlashEnabled(bool erase) const;
+  // Ends a session before the program closes; false when the driver
+  // refused to stop.
+  bool EndForClose();
   // Deferred command 2050: the initialisation file of a -d session.
   void RunInitFileInclude();
 
