@@ -46,6 +46,13 @@ constexpr CommandId kCmdFlashDownload = 35404, kCmdFlashErase = 35405;
 
 const char* const kDebugLayoutKey = "Software\\Vond\\Pelmora2\\DSTAT1";
 
+// The base id of the driver table an id belongs to.
+unsigned TableBase(unsigned id) {
+  for (int t = 3; t >= 0; --t)
+    if (id >= kDllMenuBases[t]) return kDllMenuBases[t];
+  return kDllMenuBases[0];
+}
+
 uint32_t Word(const uint8_t* bytes) {
   uint32_t w;
   std::memcpy(&w, bytes, 4);
@@ -198,11 +205,9 @@ void DebugCommands::FillDebugMenu(QMenu* menu) {
     QAction* a = row.kind == DllMenuRow::Kind::Separator ? to->addSeparator()
                                                          : to->addAction(QString::fromLocal8Bit(row.text.c_str()));
     a->setData(row.id);
+    const unsigned base = TableBase(row.id);
     const DllMenuItemState st =
-        UpdateDllMenuItem(DllMenuTable(*m_session->Record(), row.id >= 35114 ? 35114 : row.id >= 33000 ? 33000
-                                                                                 : row.id >= 32880 ? 32880 : 32820),
-                          int(row.id) - int(row.id >= 35114 ? 35114 : row.id >= 33000 ? 33000 : row.id >= 32880 ? 32880 : 32820),
-                          true);
+        UpdateDllMenuItem(DllMenuTable(*m_session->Record(), base), int(row.id) - int(base), true);
     if (row.kind == DllMenuRow::Kind::Item) {
       a->setCheckable(st.checked);
       a->setChecked(st.checked);
