@@ -35,6 +35,12 @@ ProjectRec* MakeExampleProject(const std::string& folder) {
   o.lst.GLFLAGS |= 0x100;          // map file
   o.lGnu.ALDSCAT = Text("LPC2138.ld");
   o.lGnu.ALDFLAG[0] |= 0x04;       // -nostartfiles
+  // Debugging in simulation through the GDB driver (qemu); the target side
+  // names a GDB server such as OpenOCD.
+  o.dbg.str[0] = Text("GDBDRV.DLL");
+  o.dbg.str[1] = Text("-sim");
+  o.dbg.str[5] = Text("GDBDRV.DLL");
+  o.dbg.str[6] = Text("-remote localhost:3333");
 
   GroupRec* startup = p->firstGroup;
   startup->name = Text("Startup");

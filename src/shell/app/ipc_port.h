@@ -15,6 +15,8 @@ class IpcPort {
   virtual void SendGoodbye() {}
   virtual void SendTargetMessage(intptr_t /*record*/) {}
   virtual void SendTargetConnection(bool /*connected*/) {}
+  // A session start failed or a second start tore a session down.
+  virtual void SendDebuggerAborted() {}
   // A text for the other instances over the instance channel (kind 2: a
   // mirrored command-window line).
   virtual void ChannelSend(int /*kind*/, const char* /*text*/) {}

@@ -84,9 +84,14 @@ void TranslateNamed(C c, S s) {
 }
 void StopBuild(C c, S s) { s.Enable(c.buildRunning && !c.stopBlocked); }
 void Recent(C c, S s) { s.Enable(ProjectMayChange(c)); }
-void StartStopDebug(C c, S s) { s.Enable(c.hasTarget && !c.buildRunning); }
+void StartStopDebug(C c, S s) {
+  s.Enable(c.hasTarget && c.currentTargetHasOptions && !c.buildRunning);
+  s.SetCheck(c.sessionActive ? 1 : 0);
+}
 void StopRunning(C c, S s) { s.Enable(c.sessionActive && c.targetExecuting); }
 void FindBox(C c, S s) { s.Enable(c.activeViewKind == 1 || c.activeViewKind == 2); }
+void FlashDownload(C c, S s) { s.Enable(ProjectMayChange(c) && c.hasTarget && c.flashDownloadReady); }
+void FlashErase(C c, S s) { s.Enable(ProjectMayChange(c) && c.hasTarget && c.flashEraseReady); }
 
 }  // namespace
 
@@ -163,7 +168,9 @@ const std::vector<CommandRow>& CommandTable() {
       {35124, 35125, "(watch window)", "radix 10 or 16", SessionWindow},
       {35129, 35129, "Window", "close all documents", Always},
       {35134, 35137, "Help", "books, peripheral help, web pages", Always},
-      {35404, 35405, "Flash", "download, erase", PWithTarget},
+      {35400, 35400, "Help", "update check web page", Always},
+      {35404, 35404, "Flash", "download", FlashDownload},
+      {35405, 35405, "Flash", "erase", FlashErase},
       {35415, 35415, "Flash", "configure flash tools", RuleP},
       {32789, 32789, "(none)", "empty handler", Always},
       {1000, 1000, "toolbar", "find box", FindBox},

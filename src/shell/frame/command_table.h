@@ -39,6 +39,8 @@ struct CommandUpdateContext {
   bool includeDependencies = false;
   bool findRunning = false;
   int recentCount = 0;            // entries of the recent-project list
+  bool flashDownloadReady = false;  // the flash options name a driver or a tool
+  bool flashEraseReady = false;     // erase through the driver is enabled
 };
 
 using UpdateRule = void (*)(const CommandUpdateContext&, CommandState&);

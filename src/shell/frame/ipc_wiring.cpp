@@ -6,6 +6,8 @@
 #include <QThread>
 #include <filesystem>
 
+#include "debugger/ipc/ipc_debug_handlers.h"
+#include "debugger/ui/ipc_debug_shell.h"
 #include "ipc/event_dispatcher.h"
 #include "platform/notification_hub.h"
 #include "project/model/app_state.h"
@@ -27,6 +29,11 @@ IpcWiring::IpcWiring(ShellApp& app, EventDispatcher& dispatcher) : m_app(app), m
   m_handlers = std::make_unique<IpcBuildHandlers>(dispatcher, *this, m_state, send);
   m_notifier = std::make_unique<IpcNotifier>(dispatcher, *this, m_state, send,
                                              [this] { return m_dispatcher.OwnSlot(); });
+  m_debugShell = std::make_unique<IpcDebugShellImpl>(
+      app, [this](const std::function<void()>& fn) { RunOnGuiThread(fn); },
+      [this] { return m_handlers->CanStartBuild(); });
+  m_debugHandlers = std::make_unique<IpcDebugHandlers>(dispatcher, *m_debugShell,
+                                                       IpcDebugState{&m_state.muted, &m_state.debugClient}, send);
 }
 
 IpcWiring::~IpcWiring() {
@@ -37,6 +44,7 @@ IpcWiring::~IpcWiring() {
   // thread, whose handler may be waiting for this thread: served meanwhile.
   WaitServing(
       [this] {
+        m_debugHandlers.reset();
         m_notifier.reset();
         m_handlers.reset();
       },
@@ -77,6 +85,8 @@ void IpcWiring::SendBuildInfo(const char* line) {
 }
 
 void IpcWiring::SendBuildEnd() { m_notifier->SendBuildEndEvent(m_app.BatchExitStatus() != 0 ? 1 : 0); }
+
+void IpcWiring::SendDebuggerAborted() { m_notifier->SendDebuggerStoppedEvent(); }
 
 void IpcWiring::SendGoodbye() { m_notifier->SendGoodbyeEvent(); }
 

@@ -23,6 +23,9 @@ class IpcBuildHandlers;
 class IpcNotifier;
 class ShellApp;
 
+class IpcDebugHandlers;
+class IpcDebugShellImpl;
+
 class IpcWiring : public IpcPort, public IpcShell, public InstanceChannelHandler {
  public:
   // `dispatcher`: the process's dispatcher (GetEventDispatcher()).
@@ -46,6 +49,7 @@ class IpcWiring : public IpcPort, public IpcShell, public InstanceChannelHandler
   void SendBuildEnd() override;
   void SendGoodbye() override;
   void ChannelSend(int kind, const char* text) override;
+  void SendDebuggerAborted() override;
 
   // ---- IpcShell (the transport's receiver thread)
   bool HasTarget() override;
@@ -69,6 +73,8 @@ class IpcWiring : public IpcPort, public IpcShell, public InstanceChannelHandler
   IpcShellState m_state;
   std::unique_ptr<IpcBuildHandlers> m_handlers;
   std::unique_ptr<IpcNotifier> m_notifier;
+  std::unique_ptr<IpcDebugShellImpl> m_debugShell;  // the debug requests (debugger/ui)
+  std::unique_ptr<IpcDebugHandlers> m_debugHandlers;
   std::unique_ptr<InstanceChannel> m_channel;
   QSocketNotifier* m_channelNotifier = nullptr;
 };

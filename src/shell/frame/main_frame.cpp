@@ -27,6 +27,7 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_title.h"
+#include "debugger/ui/debug_commands.h"
 #include "shell/frame/addin_commands.h"
 #include "shell/frame/browser_commands.h"
 #include "shell/frame/project_commands_ext.h"
@@ -207,6 +208,7 @@ bool CMainFrame::OnCreate() {
   m_tools = std::make_unique<ToolCommands>(*this, m_app, m_settings, std::move(editor));
   m_addIns = std::make_unique<AddInCommands>(*this, m_app, m_settings);
   m_browser = std::make_unique<BrowserCommands>(*this, m_app, m_addIns->Browse());
+  m_debug = std::make_unique<DebugCommands>(*this, m_app, m_settings);
   RegisterKeys();
   SetCloseHook([this] { return CloseSequence(); });
   auto* idle = new QTimer(this);
@@ -362,6 +364,8 @@ CommandUpdateContext CMainFrame::Context() const {
   c.workbookMode = IsWorkbookMode();
   c.includeDependencies = m_frameSettings.includeDependencies;
   c.findRunning = m_tools && m_tools->FindRunning();
+  c.flashDownloadReady = m_debug && m_debug->FlashEnabled(false);
+  c.flashEraseReady = m_debug && m_debug->FlashEnabled(true);
   c.recentCount = 0;
   for (int i = 0; i < kMaxRecent; ++i)
     if (!m_app.m_recent.At(i).empty()) ++c.recentCount;
@@ -390,7 +394,10 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
         if (m_tools) m_tools->RunRuntimeCommand(id);
         return true;
       case RuntimeRange::DriverMenu:
-        return true;  // without a session the driver's menus do nothing
+        // Without a session the driver's menus do nothing; in one they run
+        // the driver's entries (debugger/ui).
+        if (HasHandler(id) && m_app.Debug().SessionActive()) break;
+        return true;
       default:
         break;
     }
@@ -622,6 +629,23 @@ void CMainFrame::ReloadChangedDocuments() {
 void CMainFrame::CloseBrowser() {
   if (m_browser) m_browser->Close();
   if (m_addIns) m_addIns->FreeBrowseInfo();
+}
+
+void CMainFrame::StartDebugger() {
+  if (m_debug) m_debug->StartDebugger();
+}
+void CMainFrame::StopDebugger() {
+  if (m_debug) m_debug->StopDebugger();
+}
+void CMainFrame::OnDebugStartStop() {
+  if (m_debug) m_debug->OnDebugStartStop();
+}
+intptr_t CMainFrame::DebugService(int code, intptr_t arg) { return m_debug ? m_debug->DebugService(code, arg) : 0; }
+void CMainFrame::AppendCommandOutput(const char* text) {
+  if (m_debug) m_debug->AppendCommandOutput(text);
+}
+void CMainFrame::RunInitFileInclude() {
+  if (m_debug) m_debug->RunInitFileInclude();
 }
 
 void CMainFrame::ToggleBar(SECControlBar* bar) {
@@ -1011,6 +1035,9 @@ bool CMainFrame::CloseSequence() {
     m_app.Dialogs().Beep();
     return false;
   }
+  // A halted session ends first (its layout goes back to the build one); a
+  // driver that refuses keeps the program open.
+  if (m_debug && !m_debug->EndForClose()) return false;
   // A build still running is stopped first; its end arrives through the hub.
   if (m_app.HasState(kStateBusy) && m_build) m_build->StopBuild();
   // 8, 9: the closing flag, the bar sizes, the workbook mode and the layout.

@@ -31,6 +31,7 @@ namespace pm2 {
 
 class AddInCommands;
 class BrowserCommands;
+class DebugCommands;
 class BuildPort;
 class COutWin;
 class CPrjWin;
@@ -107,6 +108,13 @@ class CMainFrame : public SECWorkbookWnd,
   void ForAllDocuments(int action) override { RunDocumentAction(action, {}); }
   // Closes the source browser and drops the loaded browse information.
   void CloseBrowser() override;
+  // The debug session (debugger/ui/debug_commands.h).
+  void StartDebugger() override;
+  void StopDebugger() override;
+  void OnDebugStartStop() override;
+  intptr_t DebugService(int code, intptr_t arg) override;
+  void AppendCommandOutput(const char* text) override;
+  void RunInitFileInclude() override;
 
   // ---- documents and source positions
   // Gives every editor document the hints of a DocumentAction; debuggerFile
@@ -228,12 +236,14 @@ class CMainFrame : public SECWorkbookWnd,
   AddInCommands* AddIns() const { return m_addIns.get(); }
   // The source browser's command, window and look-ups (browser_commands.h).
   BrowserCommands* Browser() const { return m_browser.get(); }
+  DebugCommands* Debugger() const { return m_debug.get(); }
 
  private:
   std::unique_ptr<ProjectCommandsExt> m_projectCommands;
   std::unique_ptr<ToolCommands> m_tools;
   std::unique_ptr<AddInCommands> m_addIns;
   std::unique_ptr<BrowserCommands> m_browser;
+  std::unique_ptr<DebugCommands> m_debug;
 };
 
 }  // namespace pm2

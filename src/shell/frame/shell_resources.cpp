@@ -159,6 +159,11 @@ ITEM 35129 "Close &All"
 END
 POPUP "&Help"
 ITEM 35134 "Open &Books Window"
+SEPARATOR
+ITEM 35136 "Knowledge &Base"
+ITEM 35137 "&Contact Support"
+ITEM 35400 "Check for &Update"
+SEPARATOR
 ITEM 57664 "&About Pelmora2..."
 END
 END

@@ -311,6 +311,14 @@ bool ToolCommands::QuerySccTexts(const SccQueryFlags& flags, std::string* commen
   return true;
 }
 
+bool ToolCommands::RunExternal(ExternalRun run, bool independent) {
+  if (independent) {
+    m_launcher->StartIndependent(std::move(run));
+    return true;
+  }
+  return m_launcher->StartWaiting(std::move(run));
+}
+
 void ToolCommands::SaveProject() {
   if (m_app.Project()) m_app.SaveProject();
 }

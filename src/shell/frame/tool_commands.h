@@ -16,6 +16,7 @@
 
 #include "builder/commands/key_sequences.h"
 #include "shell/tools/tool_frame.h"
+#include "shell/tools/user_tool_thread.h"
 #include "toolkit/core/commands.h"
 
 class QMenu;
@@ -64,6 +65,9 @@ class ToolCommands : public ToolFrame {
   FindInFiles& Finder() { return *m_find; }
   // The key-sequence sources of the moment (project, target, editor file).
   KeySequenceSources Sources() const;
+  // Runs a program on the user-tool thread (the external flash tool):
+  // waiting (busy until it ends) or independent; false when refused.
+  bool RunExternal(ExternalRun run, bool independent);
 
   // ---- ToolFrame
   void Beep() override;

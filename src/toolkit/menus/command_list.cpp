@@ -16,8 +16,11 @@ bool SECCommandList::IsExcludedCommand(std::uint32_t id) const {
 }
 
 bool SCmdl::IsExcludedCommand(std::uint32_t id) const {
+  // Every range filled at run time: recent projects, the four driver menu
+  // tables, the user tools and the source-control entries.
   return SECCommandList::IsExcludedCommand(id) || (id >= 32804 && id <= 32813) || (id >= 32820 && id <= 32869) ||
-         (id >= 32880 && id <= 32929);
+         (id >= 32880 && id <= 32929) || (id >= 33000 && id <= 33009) || (id >= 35114 && id <= 35123) ||
+         (id >= 32930 && id <= 32999);
 }
 
 int SECCommandList::Find(std::uint32_t id) const {

@@ -88,7 +88,7 @@ TEST_F(CommandListTest, TheIdesListExcludesRunTimeMenus) {
   EXPECT_EQ(list.Find(32804), -1);
   EXPECT_TRUE(list.IsExcludedCommand(32850));
   EXPECT_TRUE(list.IsExcludedCommand(32929));
-  EXPECT_FALSE(list.IsExcludedCommand(32930));
+  EXPECT_TRUE(list.IsExcludedCommand(32930));  // the user tools fill their ids at run time too
 }
 
 TEST_F(CommandListTest, AddCommandsTakesStringsThenMenus) {
@@ -170,6 +170,28 @@ INSTANTIATE_TEST_SUITE_P(Rows, DescribeKey,
                                          DescribeRow{"Pause", 19, true, false, ""},
                                          DescribeRow{"ScrollLock", 0x200 | 145, true, false, ""},
                                          DescribeRow{"None", 0, false, false, ""}),
+                         [](const auto& info) { return info.param.name; });
+
+struct HiddenRow {
+  const char* name;
+  std::uint32_t id;
+  bool hidden;
+};
+
+class HiddenIds : public CommandListTest, public testing::WithParamInterface<HiddenRow> {};
+
+// The ids filled in at run time are never offered for a key.
+TEST_P(HiddenIds, Row) {
+  SCmdl list(frame, strings);
+  EXPECT_EQ(list.IsExcludedCommand(GetParam().id), GetParam().hidden);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, HiddenIds,
+                         testing::Values(HiddenRow{"RecentProject", 32804, true}, HiddenRow{"DriverTable1", 32869, true},
+                                         HiddenRow{"DriverTable2", 32880, true}, HiddenRow{"DriverTable3", 33005, true},
+                                         HiddenRow{"DriverTable4", 35123, true}, HiddenRow{"UserTool", 32930, true},
+                                         HiddenRow{"SourceControl", 32999, true}, HiddenRow{"BuildTarget", 32720, false},
+                                         HiddenRow{"AfterTable4", 35124, false}, HiddenRow{"SystemRange", 65280, true}),
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace

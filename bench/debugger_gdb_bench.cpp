@@ -1,0 +1,271 @@
+// The GDB driver against gdb-multiarch alone, each on its own qemu with the
+// example program: one instruction step (the driver's DbgStep against
+// "-exec-step-instruction" and its "*stopped" read straight from gdb), and
+// reading 64 KB of target memory (the driver's DbgReadMemory against
+// "-data-read-memory-bytes" with its answer line read straight from gdb).
+// Prints the ratios, of the separate runs and of the two measured side by
+// side (alternating calls, the headline figures). Needs gdb-multiarch, qemu-system-arm and
+// arm-none-eabi-gcc; without them it says so and measures nothing.
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "debugger/abi/debug_interface.h"
+#include "debugger/gdb/child_process.h"
+#include "debugger/gdb/qemu_launcher.h"
+
+namespace {
+
+using pm2::gdb::ChildProcess;
+
+constexpr uint32_t kReadAddress = 0x40000000u;  // the example's RAM
+constexpr uint32_t kReadSize = 65536;
+
+std::string g_elf;
+std::string g_skip;
+
+// The example built once by the program into a temporary folder.
+bool BuildExample() {
+  std::string dir = std::filesystem::temp_directory_path().string() + "/pm2bench" + std::to_string(getpid());
+  std::filesystem::remove_all(dir);
+  std::filesystem::copy(std::string(PM2_SOURCE_DIR) + "/examples/blinky", dir, std::filesystem::copy_options::recursive);
+  std::filesystem::remove_all(dir + "/Obj");
+  std::string cmd = "cd '" + dir + "' && '" + std::string(PM2_PROGRAM_DIR) + "/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
+  if (std::system(cmd.c_str()) != 0) return false;
+  g_elf = dir + "/Obj/Blinky.elf";
+  return std::filesystem::exists(g_elf);
+}
+
+// ---- the peer: gdb-multiarch over MI, lines read straight from its pipe
+class RawGdb {
+ public:
+  bool Start() {
+    std::string err;
+    int port = 0;
+    if (!pm2::gdb::StartQemu(g_elf, &m_qemu, &port, &err)) return false;
+    if (!m_gdb.Start({"gdb-multiarch", "-q", "-nx", "--interpreter=mi2", g_elf}, true, &err)) return false;
+    Command("-gdb-set confirm off", "^done");
+    return Command("-target-select remote 127.0.0.1:" + std::to_string(port), "*stopped");
+  }
+  // Sends a command and reads lines until one starts with `until`.
+  bool Command(const std::string& command, const char* until) {
+    std::string line = command + "\n";
+    if (write(m_gdb.InFd(), line.data(), line.size()) != ssize_t(line.size())) return false;
+    for (;;) {
+      std::size_t nl;
+      while ((nl = m_buffer.find('\n')) != std::string::npos) {
+        const bool done = m_buffer.compare(0, std::strlen(until), until) == 0;
+        const bool error = m_buffer.compare(0, 6, "^error") == 0;
+        m_last = m_buffer.substr(0, nl);
+        m_buffer.erase(0, nl + 1);
+        if (done) return true;
+        if (error) return false;
+      }
+      char chunk[65536];
+      ssize_t n = read(m_gdb.OutFd(), chunk, sizeof chunk);
+      if (n <= 0) return false;
+      m_buffer.append(chunk, std::size_t(n));
+    }
+  }
+  const std::string& Last() const { return m_last; }
+  ~RawGdb() {
+    m_gdb.Kill();
+    m_qemu.Kill();
+  }
+
+ private:
+  ChildProcess m_qemu, m_gdb;
+  std::string m_buffer, m_last;
+};
+
+// ---- ours: the driver library through its record
+class Driver {
+ public:
+  bool Start() {
+    m_lib = dlopen((std::string(PM2_PROGRAM_DIR) + "/GdbDrv.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m_lib) return false;
+    auto boot = reinterpret_cast<BootDllFn>(dlsym(m_lib, "BootDll"));
+    if (!boot) return false;
+    std::memset(&m_ide, 0, sizeof m_ide);
+    std::memset(&m_settings, 0, sizeof m_settings);
+    m_ide.size = sizeof m_ide;
+    std::snprintf(m_settings.programFile, sizeof m_settings.programFile, "%s", g_elf.c_str());
+    std::snprintf(m_settings.dllParams, sizeof m_settings.dllParams, "-sim");
+    boot(1, &m_ide);
+    boot(2, &m_record);
+    boot(3, &m_settings);
+    boot(4, &m_settings);
+    return !(m_settings.flags & kDbgSettingsStartFailed);
+  }
+  DebugInterface* Record() const { return m_record; }
+  ~Driver() {
+    if (m_record && m_record->DbgExit) m_record->DbgExit();
+  }
+
+ private:
+  void* m_lib = nullptr;
+  DebugInterface m_ide;
+  DebugInterface* m_record = nullptr;
+  DebugSettings m_settings;
+};
+
+// Both started once, and ended before the program ends (their gdb and
+// qemu with them).
+std::unique_ptr<RawGdb> g_peer;
+std::unique_ptr<Driver> g_ours;
+bool g_peerTried = false, g_oursTried = false;
+
+RawGdb* Peer() {
+  if (!g_peerTried) {
+    g_peerTried = true;
+    g_peer = std::make_unique<RawGdb>();
+    if (!g_peer->Start()) g_peer.reset();
+  }
+  return g_peer.get();
+}
+
+Driver* Ours() {
+  if (!g_oursTried) {
+    g_oursTried = true;
+    g_ours = std::make_unique<Driver>();
+    if (!g_ours->Start()) g_ours.reset();
+  }
+  return g_ours.get();
+}
+
+Driver* Ours_() { return Ours(); }
+RawGdb* Peer_() { return Peer(); }
+
+void BM_DriverStep(benchmark::State& state) {
+  Driver* d = g_skip.empty() ? Ours() : nullptr;
+  if (!d) return state.SkipWithError(g_skip.empty() ? "the GDB driver did not start" : g_skip.c_str());
+  for (auto _ : state)
+    if (d->Record()->DbgStep(kDbgStepInstruction) != 0) return state.SkipWithError("a step failed");
+}
+BENCHMARK(BM_DriverStep)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(1.0);
+
+void BM_GdbStep(benchmark::State& state) {
+  RawGdb* g = g_skip.empty() ? Peer() : nullptr;
+  if (!g) return state.SkipWithError(g_skip.empty() ? "gdb-multiarch did not start" : g_skip.c_str());
+  for (auto _ : state)
+    if (!g->Command("-exec-step-instruction", "*stopped")) return state.SkipWithError("a step failed");
+}
+BENCHMARK(BM_GdbStep)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(1.0);
+
+void BM_DriverRead64K(benchmark::State& state) {
+  Driver* d = g_skip.empty() ? Ours() : nullptr;
+  if (!d) return state.SkipWithError(g_skip.empty() ? "the GDB driver did not start" : g_skip.c_str());
+  std::vector<uint8_t> buffer(kReadSize);
+  for (auto _ : state)
+    if (d->Record()->DbgReadMemory(kReadAddress, kReadSize, buffer.data()) != 0)
+      return state.SkipWithError("a read failed");
+  state.SetBytesProcessed(int64_t(state.iterations()) * kReadSize);
+}
+BENCHMARK(BM_DriverRead64K)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(1.0);
+
+void BM_GdbRead64K(benchmark::State& state) {
+  RawGdb* g = g_skip.empty() ? Peer() : nullptr;
+  if (!g) return state.SkipWithError(g_skip.empty() ? "gdb-multiarch did not start" : g_skip.c_str());
+  const std::string command = "-data-read-memory-bytes " + std::to_string(kReadAddress) + " " + std::to_string(kReadSize);
+  for (auto _ : state)
+    if (!g->Command(command, "^done")) return state.SkipWithError("a read failed");
+  state.SetBytesProcessed(int64_t(state.iterations()) * kReadSize);
+}
+BENCHMARK(BM_GdbRead64K)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(1.0);
+
+// The two side by side, alternating, so that the load of a shared machine
+// falls on both alike: the ratio of their summed times.
+template <class Ours, class Peer>
+void Paired(benchmark::State& state, Ours ours, Peer peer, const char* counter) {
+  Driver* d = g_skip.empty() ? Ours_() : nullptr;
+  RawGdb* g = g_skip.empty() ? Peer_() : nullptr;
+  if (!d || !g) return state.SkipWithError(g_skip.empty() ? "gdb or the driver did not start" : g_skip.c_str());
+  double oursTime = 0, peerTime = 0;
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    if (!ours(d)) return state.SkipWithError("the driver failed");
+    const auto t1 = std::chrono::steady_clock::now();
+    if (!peer(g)) return state.SkipWithError("gdb failed");
+    const auto t2 = std::chrono::steady_clock::now();
+    oursTime += std::chrono::duration<double>(t1 - t0).count();
+    peerTime += std::chrono::duration<double>(t2 - t1).count();
+  }
+  state.counters[counter] = peerTime > 0 ? oursTime / peerTime : 0;
+}
+
+void BM_PairedStep(benchmark::State& state) {
+  Paired(
+      state, [](Driver* d) { return d->Record()->DbgStep(kDbgStepInstruction) == 0; },
+      [](RawGdb* g) { return g->Command("-exec-step-instruction", "*stopped"); }, "step_ratio");
+}
+BENCHMARK(BM_PairedStep)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(2.0);
+
+void BM_PairedRead64K(benchmark::State& state) {
+  static std::vector<uint8_t> buffer(kReadSize);
+  static const std::string command =
+      "-data-read-memory-bytes " + std::to_string(kReadAddress) + " " + std::to_string(kReadSize);
+  Paired(
+      state, [](Driver* d) { return d->Record()->DbgReadMemory(kReadAddress, kReadSize, buffer.data()) == 0; },
+      [](RawGdb* g) { return g->Command(command, "^done"); }, "read_ratio");
+}
+BENCHMARK(BM_PairedRead64K)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(2.0);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs) {
+      const std::string name = r.benchmark_name();
+      const double t = r.GetAdjustedRealTime();
+      for (const char* counter : {"step_ratio", "read_ratio"}) {
+        auto it = r.counters.find(counter);
+        if (it == r.counters.end()) continue;
+        std::printf("%s, measured side by side: GDB driver vs gdb-multiarch alone: %.2fx the time (goal <= 1.2x)\n",
+                    std::string(counter) == "step_ratio" ? "single step" : "64 KB read", double(it->second));
+      }
+      if (name.find("BM_DriverStep") == 0) m_driverStep = t;
+      if (name.find("BM_GdbStep") == 0) m_gdbStep = t;
+      if (name.find("BM_DriverRead64K") == 0) m_driverRead = t;
+      if (name.find("BM_GdbRead64K") == 0) m_gdbRead = t;
+    }
+    if (m_driverStep > 0 && m_gdbStep > 0 && !m_stepShown) {
+      std::printf("single step: GDB driver vs gdb-multiarch alone: %.2fx the time (goal <= 1.2x)\n",
+                  m_driverStep / m_gdbStep);
+      m_stepShown = true;
+    }
+    if (m_driverRead > 0 && m_gdbRead > 0 && !m_readShown) {
+      std::printf("64 KB read: GDB driver vs -data-read-memory-bytes: %.2fx the time (goal <= 1.2x)\n",
+                  m_driverRead / m_gdbRead);
+      m_readShown = true;
+    }
+  }
+
+ private:
+  double m_driverStep = 0, m_gdbStep = 0, m_driverRead = 0, m_gdbRead = 0;
+  bool m_stepShown = false, m_readShown = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (pm2::gdb::FindInPath("gdb-multiarch").empty() || pm2::gdb::FindInPath("qemu-system-arm").empty())
+    g_skip = "gdb-multiarch or qemu-system-arm is not installed";
+  else if (!BuildExample())
+    g_skip = "the example does not build here";
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  g_ours.reset();
+  g_peer.reset();
+  if (!g_elf.empty()) std::filesystem::remove_all(std::filesystem::path(g_elf).parent_path().parent_path());
+}

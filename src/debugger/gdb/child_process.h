@@ -1,0 +1,49 @@
+// A child process of the driver (gdb, qemu) that ends with its owner: it
+// runs in a process group of its own, which Kill ends as a whole, and it is
+// sent SIGKILL by the kernel when the thread that started it ends, so a
+// killed IDE leaves no child behind.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace pm2::gdb {
+
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Starts argv[0] (looked up in PATH). With pipes set, standard input and
+  // output are pipes to this process (stderr joins stdout); otherwise both
+  // go to /dev/null. False with *err naming the program.
+  bool Start(const std::vector<std::string>& argv, bool pipes, std::string* err);
+  pid_t Pid() const { return m_pid; }
+  int InFd() const { return m_in; }    // write end of the child's stdin
+  int OutFd() const { return m_out; }  // read end of the child's stdout
+  // True while the child has not ended (reaps it when it has).
+  bool Running();
+  // Ends the process group (SIGKILL) and reaps the child; the output pipe
+  // stays open for a reader to see its end.
+  void Kill();
+  // Closes the pipe to the child's stdin.
+  void CloseInput();
+
+ private:
+  pid_t m_pid = -1;
+  int m_in = -1;
+  int m_out = -1;
+  bool m_reaped = false;
+};
+
+// The full path of a program found in PATH; "" when none.
+std::string FindInPath(const std::string& program);
+
+// A TCP port on 127.0.0.1 that was free a moment ago.
+int FreeTcpPort();
+
+}  // namespace pm2::gdb

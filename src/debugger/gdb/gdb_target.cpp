@@ -1,0 +1,469 @@
+#include "debugger/gdb/gdb_target.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+#include "debugger/gdb/qemu_launcher.h"
+
+namespace pm2::gdb {
+
+namespace {
+
+constexpr int kCommandTimeoutMs = 3000;
+constexpr int kStepTimeoutMs = 3000;
+
+std::string Hex(uint64_t v) {
+  char b[24];
+  std::snprintf(b, sizeof b, "0x%llX", static_cast<unsigned long long>(v));
+  return b;
+}
+
+uint64_t ParseNumber(const std::string& text, bool* ok) {
+  const char* s = text.c_str();
+  char* end = nullptr;
+  unsigned long long v = 0;
+  if (text.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+    v = std::strtoull(s + 2, &end, 16);
+  else if (!text.empty() && text[0] == '-')
+    v = static_cast<unsigned long long>(std::strtoll(s, &end, 10));
+  else
+    v = std::strtoull(s, &end, 10);
+  *ok = end && end != s && (*end == '\0' || *end == ' ');
+  return v;
+}
+
+// The names the register page shows for gdb's core registers of ARM.
+struct CoreRegister {
+  const char* gdb;
+  const char* shown;
+};
+constexpr CoreRegister kCore[] = {{"r0", "R0"},   {"r1", "R1"},   {"r2", "R2"},   {"r3", "R3"},  {"r4", "R4"},
+                                  {"r5", "R5"},   {"r6", "R6"},   {"r7", "R7"},   {"r8", "R8"},  {"r9", "R9"},
+                                  {"r10", "R10"}, {"r11", "R11"}, {"r12", "R12"}, {"sp", "SP"},  {"lr", "LR"},
+                                  {"pc", "PC"},   {"cpsr", "CPSR"}};
+
+}  // namespace
+
+TargetParams ParseTargetParams(const std::string& text) {
+  TargetParams p;
+  std::istringstream in(text);
+  std::string word;
+  while (in >> word) {
+    if (word == "-sim") {
+      p.simulate = true;
+    } else if (word == "-remote") {
+      p.simulate = false;
+      in >> p.remote;
+    } else if (word == "-gdb") {
+      in >> p.gdb;
+    } else if (word == "-timeout") {
+      int seconds = 0;
+      in >> seconds;
+      if (seconds > 0) p.connectTimeoutMs = seconds * 1000;
+    }
+  }
+  return p;
+}
+
+GdbTarget::GdbTarget(TargetEvents events) : m_events(std::move(events)) {}
+
+GdbTarget::~GdbTarget() { Close(); }
+
+bool GdbTarget::Ok(const MiRecord& r, std::string* err) const {
+  if (r.cls == "done" || r.cls == "running" || r.cls == "connected") return true;
+  if (err) *err = r.results.Str("msg").empty() ? r.cls : r.results.Str("msg");
+  return false;
+}
+
+bool GdbTarget::Start(const TargetParams& params, const std::string& program, std::string* err) {
+  if (FindInPath(params.gdb).empty()) {
+    *err = MissingProgramText(params.gdb);
+    return false;
+  }
+  std::string remote = params.remote;
+  m_simulated = params.simulate;
+  if (params.simulate) {
+    int port = 0;
+    if (!StartQemu(program, &m_qemu, &port, err)) return false;
+    remote = "127.0.0.1:" + std::to_string(port);
+  }
+  GdbConnection::Handlers h;
+  h.stopped = [this](const MiRecord& r) { OnStopped(r); };
+  h.running = [this] {
+    if (m_events.executing) m_events.executing(true);
+  };
+  h.console = [this](const std::string& text) {
+    if (m_events.print) m_events.print(text);
+  };
+  h.dead = [this](const std::string& reason) { OnDead(reason); };
+  m_gdb = std::make_unique<GdbConnection>(std::move(h));
+  if (!m_gdb->Start({params.gdb, "-q", "-nx", "--interpreter=mi2", program}, err)) return false;
+  std::string why;
+  for (const char* setup : {"-gdb-set confirm off", "-gdb-set pagination off", "-gdb-set remotetimeout 2",
+                            "-gdb-set tcp connect-timeout 3"})
+    if (!Ok(m_gdb->Call(setup, kCommandTimeoutMs), &why)) {
+      *err = "gdb-multiarch does not answer: " + why;
+      return false;
+    }
+  MiRecord connected = m_gdb->Call("-target-select remote " + remote, params.connectTimeoutMs);
+  if (!Ok(connected, &why)) {
+    *err = "GDB server at " + remote + " does not answer" + (why.empty() ? "" : ": " + why);
+    return false;
+  }
+  // The first stop comes with the connection; its frame is the position.
+  m_gdb->WaitStopped(kCommandTimeoutMs);
+  BuildRegisterSet();
+  m_monitor = std::thread([this] { Monitor(); });
+  if (m_events.print)
+    m_events.print(params.simulate ? "GDB driver: simulation in qemu-system-arm, GDB stub at " + remote + "\n"
+                                   : "GDB driver: connected to the GDB server at " + remote + "\n");
+  return true;
+}
+
+void GdbTarget::Monitor() {
+  // A simulation whose qemu ends, or a gdb that ends, ends the session.
+  while (!m_closing) {
+    if (m_simulated && !m_qemu.Running() && !m_closing) {
+      if (m_gdb) m_gdb->Die("qemu-system-arm ended");
+      if (m_gdb) m_gdb->KillProcess();
+      return;
+    }
+    if (m_gdb && m_gdb->State() == SessionState::Dead) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+void GdbTarget::OnDead(const std::string& reason) {
+  if (m_closing) return;
+  if (m_events.executing) m_events.executing(false);
+  if (m_events.ended) m_events.ended(reason);
+}
+
+void GdbTarget::Close() {
+  m_closing = true;
+  if (m_gdb) m_gdb->Close();
+  m_qemu.Kill();
+  if (m_monitor.joinable()) m_monitor.join();
+  m_gdb.reset();
+}
+
+void GdbTarget::OnStopped(const MiRecord& r) {
+  const MiValue* frame = r.results.Find("frame");
+  if (frame) {
+    bool ok = false;
+    uint64_t pc = ParseNumber(frame->Str("addr"), &ok);
+    if (ok) m_pc = uint32_t(pc);
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    m_stopLine.file = frame->Str("fullname");
+    bool lineOk = false;
+    m_stopLine.line = int(ParseNumber(frame->Str("line"), &lineOk));
+    if (!lineOk) m_stopLine.line = 0;
+  }
+  if (m_events.executing) m_events.executing(false);
+  const std::string reason = r.results.Str("reason");
+  if (reason == "exited" || reason == "exited-normally" || reason == "signal-received")
+    if (m_events.print) m_events.print("GDB driver: the program stopped (" + reason + ")\n");
+  if (m_events.stopped) m_events.stopped();
+}
+
+bool GdbTarget::Go(uint32_t stopAddress) {
+  if (!Halted()) return false;
+  if (stopAddress != 0xFFFFFFFFu && !Ok(m_gdb->Call("-break-insert -t *" + Hex(stopAddress), kCommandTimeoutMs)))
+    return false;
+  return Ok(m_gdb->Call("-exec-continue", kCommandTimeoutMs));
+}
+
+bool GdbTarget::Step(int mode) {
+  if (!Halted()) return false;
+  static const char* const kCommands[] = {"-exec-step", "-exec-next", "-exec-finish", "-exec-step-instruction"};
+  if (mode < 0 || mode > 3) return false;
+  const uint64_t before = m_gdb->Stops();
+  if (!Ok(m_gdb->Call(kCommands[mode], kCommandTimeoutMs))) return false;
+  // A step that does not end soon leaves the target running; its stop
+  // comes later like any other.
+  return m_gdb->WaitStops(before + 1, kStepTimeoutMs);
+}
+
+bool GdbTarget::Interrupt() {
+  if (State() != SessionState::Running) return true;
+  const uint64_t before = m_gdb->Stops();
+  m_gdb->Call("-exec-interrupt", kCommandTimeoutMs);
+  return m_gdb->WaitStops(before + 1, kStepTimeoutMs);
+}
+
+int GdbTarget::Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* readUpTo) {
+  if (readUpTo) *readUpTo = uint32_t(address);
+  if (!Halted()) return 1;
+  if (count == 0) return 0;
+  MiRecord r = m_gdb->Call("-data-read-memory-bytes " + Hex(address) + " " + std::to_string(count),
+                           kCommandTimeoutMs);
+  if (!Ok(r)) return 1;
+  const MiValue* blocks = r.results.Find("memory");
+  uint64_t covered = address;
+  if (blocks) {
+    for (const auto& [name, block] : blocks->items) {
+      bool ok1 = false, ok2 = false;
+      const uint64_t begin = ParseNumber(block.Str("begin"), &ok1);
+      const uint64_t offset = ParseNumber(block.Str("offset"), &ok2);
+      const MiValue* hex = block.Find("contents");
+      if (!hex) continue;
+      const std::string& contents = hex->text;
+      if (!ok1) continue;
+      const uint64_t at = begin + (ok2 ? offset : 0);
+      for (std::size_t i = 0; i + 1 < contents.size(); i += 2) {
+        const uint64_t a = at + i / 2;
+        if (a < address || a >= address + count) continue;
+        auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+        out[a - address] = uint8_t(nibble(contents[i]) * 16 + nibble(contents[i + 1]));
+        if (a == covered) covered = a + 1;
+      }
+    }
+  }
+  if (readUpTo) *readUpTo = uint32_t(covered);
+  return covered >= address + count ? 0 : 1;
+}
+
+bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes) {
+  if (!Halted()) return false;
+  std::string hex;
+  hex.reserve(count * 2);
+  static const char kDigits[] = "0123456789abcdef";
+  for (uint32_t i = 0; i < count; ++i) {
+    hex.push_back(kDigits[bytes[i] >> 4]);
+    hex.push_back(kDigits[bytes[i] & 15]);
+  }
+  return Ok(m_gdb->Call("-data-write-memory-bytes " + Hex(address) + " " + hex, kCommandTimeoutMs));
+}
+
+bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::string* text) {
+  if (!Halted()) return false;
+  MiRecord r = m_gdb->Call("-data-evaluate-expression " + MiQuote(expression), kCommandTimeoutMs);
+  if (!Ok(r)) {
+    if (text) *text = r.results.Str("msg");
+    return false;
+  }
+  const std::string v = r.results.Str("value");
+  if (text) *text = v;
+  bool ok = false;
+  // "0x100 <main>" and "42 '*'" evaluate to their leading number.
+  *value = ParseNumber(v.substr(0, v.find(' ')), &ok);
+  return ok;
+}
+
+int GdbTarget::Execute(const std::string& input) {
+  std::string line = input;
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
+  if (line.empty()) return 0;
+  if (!m_gdb || State() == SessionState::Dead) return 1;
+  // "BS expression": a breakpoint, as the command window's own syntax has it.
+  if (line.size() > 3 && (line.compare(0, 3, "BS ") == 0 || line.compare(0, 3, "bs ") == 0)) {
+    MiRecord r = m_gdb->Call("-break-insert " + line.substr(3), kCommandTimeoutMs);
+    std::string err;
+    if (!Ok(r, &err)) {
+      if (m_events.print) m_events.print("*** error: " + err + "\n");
+      return 1;
+    }
+    if (const MiValue* b = r.results.Find("bkpt")) {
+      bool ok = false;
+      uint64_t addr = ParseNumber(b->Str("addr"), &ok);
+      int number = int(ParseNumber(b->Str("number"), &ok));
+      {
+        std::lock_guard<std::mutex> lock(m_bpMutex);
+        m_breakpoints[addr] = number;
+      }
+      if (m_events.print)
+        m_events.print("Breakpoint " + b->Str("number") + " at " + b->Str("addr") + ": " + b->Str("file") + ", line " +
+                       b->Str("line") + "\n");
+    }
+    return 0;
+  }
+  if (line == "g" || line == "G") return Go(0xFFFFFFFFu) ? 0 : 1;
+  // "Include file" runs a command file: gdb's "source".
+  if (line.size() > 8 && (line.compare(0, 8, "Include ") == 0 || line.compare(0, 8, "include ") == 0))
+    line = "source " + line.substr(8);
+  MiRecord r = m_gdb->Call("-interpreter-exec console " + MiQuote(line), kCommandTimeoutMs);
+  std::string err;
+  if (!Ok(r, &err)) {
+    if (m_events.print) m_events.print("*** error: " + err + "\n");
+    return 1;
+  }
+  return 0;
+}
+
+bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
+  if (!Halted()) return false;
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  auto it = m_breakpoints.find(address);
+  if (!insert) {
+    if (it == m_breakpoints.end()) return false;
+    const int number = it->second;
+    m_breakpoints.erase(it);
+    return Ok(m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs));
+  }
+  if (it != m_breakpoints.end()) return true;
+  MiRecord r = m_gdb->Call("-break-insert *" + Hex(address), kCommandTimeoutMs);
+  if (!Ok(r)) return false;
+  bool ok = false;
+  if (const MiValue* b = r.results.Find("bkpt")) m_breakpoints[address] = int(ParseNumber(b->Str("number"), &ok));
+  return true;
+}
+
+bool GdbTarget::HasBreakpoint(uint64_t address) const {
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  return m_breakpoints.count(address) != 0;
+}
+
+bool GdbTarget::FindSource(uint64_t address, SourceLine* out) {
+  {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    if (address == m_pc && !m_stopLine.file.empty()) {
+      *out = m_stopLine;
+      return true;
+    }
+  }
+  if (!Halted()) return false;
+  MiRecord r = m_gdb->Call("-data-disassemble -s " + Hex(address) + " -e " + Hex(address + 1) + " -- 1",
+                           kCommandTimeoutMs);
+  const MiValue* lines = r.results.Find("asm_insns");
+  if (!Ok(r) || !lines) return false;
+  for (const auto& [name, line] : lines->items) {
+    if (line.Str("fullname").empty()) continue;
+    bool ok = false;
+    out->file = line.Str("fullname");
+    out->line = int(ParseNumber(line.Str("line"), &ok));
+    return ok;
+  }
+  return false;
+}
+
+bool GdbTarget::LineTable(const std::string& file, std::vector<DbgLinePair>* out) {
+  out->clear();
+  if (!Halted()) return false;
+  MiRecord r = m_gdb->Call("-symbol-list-lines " + MiQuote(file), kCommandTimeoutMs);
+  const MiValue* lines = r.results.Find("lines");
+  if (!Ok(r) || !lines) return false;
+  for (const auto& [name, entry] : lines->items) {
+    bool okLine = false, okPc = false;
+    const uint64_t line = ParseNumber(entry.Str("line"), &okLine);
+    const uint64_t pc = ParseNumber(entry.Str("pc"), &okPc);
+    if (okLine && okPc && line > 0) out->push_back(DbgLinePair{uint32_t(line), uint32_t(pc)});
+  }
+  return true;
+}
+
+std::string GdbTarget::Instruction(uint64_t address) {
+  if (!Halted()) return {};
+  MiRecord r = m_gdb->Call("-data-disassemble -s " + Hex(address) + " -e " + Hex(address + 1) + " -- 0",
+                           kCommandTimeoutMs);
+  const MiValue* insns = r.results.Find("asm_insns");
+  if (!Ok(r) || !insns || insns->items.empty()) return {};
+  return insns->items[0].second.Str("inst");
+}
+
+bool GdbTarget::CallStack(std::vector<DbgCallStackEntry>* out) {
+  out->clear();
+  if (!Halted()) return false;
+  MiRecord r = m_gdb->Call("-stack-list-frames", kCommandTimeoutMs);
+  const MiValue* stack = r.results.Find("stack");
+  if (!Ok(r) || !stack) return false;
+  struct Frame {
+    uint64_t addr;
+    std::string func;
+  };
+  std::vector<Frame> frames;  // innermost first
+  for (const auto& [name, f] : stack->items) {
+    bool ok = false;
+    frames.push_back({ParseNumber(f.Str("addr"), &ok), f.Str("func")});
+  }
+  for (std::size_t i = frames.size(); i-- > 0;) {
+    DbgCallStackEntry e{};
+    e.calling = i + 1 < frames.size() ? uint32_t(frames[i + 1].addr) : 0;
+    uint64_t start = 0;
+    if (!frames[i].func.empty() && frames[i].func != "??" && Evaluate("&" + frames[i].func, &start))
+      e.called = uint32_t(start);
+    out->push_back(e);
+  }
+  return true;
+}
+
+std::string GdbTarget::SymbolAt(uint64_t address) {
+  if (!Halted()) return {};
+  uint64_t value = 0;
+  std::string text;
+  if (!Evaluate("(void*)" + Hex(address), &value, &text)) return {};
+  std::size_t lt = text.find('<'), gt = text.rfind('>');
+  if (lt == std::string::npos || gt == std::string::npos || gt <= lt + 1) return {};
+  return text.substr(lt + 1, gt - lt - 1);
+}
+
+bool GdbTarget::Download(std::string* err) {
+  MiRecord r = m_gdb->Call("-target-download", 60000);
+  return Ok(r, err);
+}
+
+// ------------------------------------------------------------------ registers
+
+void GdbTarget::BuildRegisterSet() {
+  MiRecord r = m_gdb->Call("-data-list-register-names", kCommandTimeoutMs);
+  const MiValue* names = r.results.Find("register-names");
+  m_regs.clear();
+  m_regNumbers.clear();
+  m_regNames.clear();
+  if (!names) return;
+  for (const CoreRegister& core : kCore) {
+    for (std::size_t i = 0; i < names->items.size(); ++i) {
+      if (names->items[i].second.text != core.gdb) continue;
+      RegisterEntry e{};
+      e.kind = 1;
+      e.group = 0;
+      e.editable = 1;
+      e.refreshDisasm = std::strcmp(core.gdb, "pc") == 0;
+      std::snprintf(e.name, sizeof e.name, "%s", core.shown);
+      m_regs.push_back(e);
+      m_regNumbers.push_back(int(i));
+      m_regNames.push_back(core.gdb);
+    }
+  }
+  m_groups = {RegisterGroup{0, 1, nullptr}};
+  m_groups[0].name = m_groupName.c_str();
+  m_set = RegisterSet{1, uint32_t(m_regs.size()), m_groups.data(), m_regs.data(), nullptr, nullptr};
+  RefreshRegisters();
+}
+
+void GdbTarget::RefreshRegisters() {
+  if (!Halted() || m_regs.empty()) return;
+  std::string command = "-data-list-register-values x";
+  for (int n : m_regNumbers) command += " " + std::to_string(n);
+  MiRecord r = m_gdb->Call(command, kCommandTimeoutMs);
+  const MiValue* values = r.results.Find("register-values");
+  if (!values) return;
+  std::map<int, std::string> byNumber;
+  for (const auto& [name, v] : values->items) {
+    bool ok = false;
+    byNumber[int(ParseNumber(v.Str("number"), &ok))] = v.Str("value");
+  }
+  for (std::size_t i = 0; i < m_regs.size(); ++i) {
+    bool ok = false;
+    const uint64_t value = ParseNumber(byNumber[m_regNumbers[i]], &ok);
+    char text[40];
+    // Eight hex digits without a prefix: they fit the narrow project bar.
+    std::snprintf(text, sizeof text, "%08llX", static_cast<unsigned long long>(value));
+    RegisterEntry& e = m_regs[i];
+    e.redraw = std::strcmp(e.value, text) != 0;
+    e.changed = e.redraw && e.value[0] != '\0';
+    std::snprintf(e.value, sizeof e.value, "%s", text);
+  }
+}
+
+void GdbTarget::SetRegister(RegisterEntry* entry, uint64_t value) {
+  const std::ptrdiff_t i = entry - m_regs.data();
+  if (i < 0 || std::size_t(i) >= m_regs.size() || !Halted()) return;
+  m_gdb->Call("-data-evaluate-expression " + MiQuote("$" + m_regNames[std::size_t(i)] + "=" + Hex(value)),
+              kCommandTimeoutMs);
+  RefreshRegisters();
+  entry->changed = 1;
+}
+
+}  // namespace pm2::gdb

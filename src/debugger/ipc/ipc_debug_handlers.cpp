@@ -1,0 +1,306 @@
+#include "debugger/ipc/ipc_debug_handlers.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "debugger/abi/debug_interface.h"
+
+namespace pm2 {
+namespace {
+
+template <class X, void (IpcDebugHandlers::*M)(X&)>
+class Forward final : public X::Handler {
+ public:
+  Forward(EventHandlerRegistry& r, IpcDebugHandlers& owner) : X::Handler(r), m_owner(owner) {}
+  void Handle(X& e) override { (m_owner.*M)(e); }
+
+ private:
+  IpcDebugHandlers& m_owner;
+};
+
+// The driver's memory request (service 2052), zeroed.
+DriverMemoryRequest MemoryRequest(uint64_t address, uint32_t kind) {
+  DriverMemoryRequest r;
+  std::memset(&r, 0, sizeof r);
+  r.addressLow = uint32_t(address);
+  r.addressHigh = uint32_t(address >> 32);
+  r.kind = kind;
+  return r;
+}
+
+}  // namespace
+
+using H = IpcDebugHandlers;
+struct IpcDebugHandlers::Handlers {
+  Handlers(EventHandlerRegistry& r, H& o)
+      : start(r, o), stop(r, o), go(r, o), halt(r, o), hll(r, o), asmStep(r, o), ins(r, o), out(r, o),
+        till(r, o), setBp(r, o), clrBp(r, o), rdReg(r, o), wrReg(r, o), memAdr(r, o), readMem(r, o),
+        writeMem(r, o), dcm(r, o), dts(r, o), toTarget(r, o), filter(r, o) {}
+  Forward<dtc_Debug::StartDebugging, &H::OnStartDebugging> start;
+  Forward<dtc_Debug::StopDebugging, &H::OnStopDebugging> stop;
+  Forward<dtc_Debug::StartExecution, &H::OnStartExecution> go;
+  Forward<dtc_Debug::StopExecution, &H::OnStopExecution> halt;
+  Forward<dtc_Debug::StepOver, &H::OnStepOver> hll;
+  Forward<dtc_Debug::StepInto, &H::OnStepInto> asmStep;
+  Forward<dtc_Debug::StepInstruction, &H::OnStepInstruction> ins;
+  Forward<dtc_Debug::StepOut, &H::OnStepOut> out;
+  Forward<dtc_Debug::ExecuteUntil, &H::OnExecuteUntil> till;
+  Forward<dtc_Debug::SetBreakpoint, &H::OnSetBreakpoint> setBp;
+  Forward<dtc_Debug::ClearBreakpoint, &H::OnClearBreakpoint> clrBp;
+  Forward<dtc_Debug::ReadRegister, &H::OnReadRegister> rdReg;
+  Forward<dtc_Debug::WriteRegister, &H::OnWriteRegister> wrReg;
+  Forward<dtc_Debug::GetMemoryAddress, &H::OnGetMemoryAddress> memAdr;
+  Forward<dtc_Debug::ReadMemory, &H::OnReadMemory> readMem;
+  Forward<dtc_Debug::WriteMemory, &H::OnWriteMemory> writeMem;
+  Forward<dtc_Debug::DecodeMemAddress, &H::OnDecodeMemAddress> dcm;
+  Forward<dtc_TargetMessaging::DecodeTimeStamp, &H::OnDecodeTimeStamp> dts;
+  Forward<dtc_TargetMessaging::MsgToTarget, &H::OnMsgToTarget> toTarget;
+  Forward<dtc_TargetMessaging::MsgFromFilter, &H::OnMsgFromFilter> filter;
+};
+
+IpcDebugHandlers::IpcDebugHandlers(EventHandlerRegistry& registry, IpcDebugShell& shell, IpcDebugState state,
+                                   Send send)
+    : m_shell(shell), m_state(state), m_send(std::move(send)) {
+  m_handlers = std::make_unique<Handlers>(registry, *this);
+}
+
+IpcDebugHandlers::~IpcDebugHandlers() = default;
+
+void IpcDebugHandlers::SendDebugStatusText(const std::string& text) {
+  if (Muted()) return;
+  dtc_Debug::StatusText s(text);
+  Reply(s, -1);
+}
+
+void IpcDebugHandlers::Reply(dtc_EventBase& event, int32_t to) {
+  event.m_nDestination = to;
+  m_send(event);
+}
+
+bool IpcDebugHandlers::Halted(bool refuseRunning) {
+  if (!m_shell.IsDebugging()) {
+    SendDebugStatusText(kIpcDebuggerNotRunning);
+    return false;
+  }
+  if (refuseRunning && m_shell.IsRunning()) {
+    SendDebugStatusText(kIpcAlreadyExecuting);
+    return false;
+  }
+  return true;
+}
+
+bool IpcDebugHandlers::Evaluate(const std::string& text, uint64_t* value) {
+  DriverExpressionRecord r{};
+  r.text = text.c_str();
+  m_shell.Service(2048, reinterpret_cast<intptr_t>(&r));
+  *value = uint64_t(r.resultLow) | (uint64_t(r.resultHigh) << 32);
+  return r.error == 0;
+}
+
+void IpcDebugHandlers::OnStartDebugging(dtc_Debug::StartDebugging& e) {
+  if (m_shell.IsDebugging()) {
+    SendDebugStatusText(kIpcDebuggerRunsAlready);
+    return;
+  }
+  if (!m_shell.CanStartBuild()) {
+    SendDebugStatusText(kIpcCannotAccessProject);
+    return;
+  }
+  if (m_state.debugClient) *m_state.debugClient = e.m_nSender;
+  m_shell.StartStopDebug();
+}
+
+void IpcDebugHandlers::OnStopDebugging(dtc_Debug::StopDebugging&) {
+  if (!m_shell.IsDebugging()) return;
+  if (m_shell.IsRunning()) {
+    m_shell.StopRunning();
+    m_shell.Sleep(10);
+    if (m_shell.IsRunning()) {
+      SendDebugStatusText(kIpcCannotStop);
+      return;
+    }
+  }
+  if (m_state.debugClient) *m_state.debugClient = -1;
+  m_shell.StopSession();
+}
+
+void IpcDebugHandlers::OnStartExecution(dtc_Debug::StartExecution&) {
+  if (Halted()) m_shell.RunCommand(32791);
+}
+
+void IpcDebugHandlers::OnStopExecution(dtc_Debug::StopExecution&) {
+  if (!Halted(false)) return;
+  if (m_shell.IsRunning()) m_shell.RunCommand(32797);
+}
+
+void IpcDebugHandlers::Step(int service) {
+  if (Halted()) m_shell.Service(service, 1);
+}
+void IpcDebugHandlers::OnStepOver(dtc_Debug::StepOver&) { Step(8); }
+void IpcDebugHandlers::OnStepInto(dtc_Debug::StepInto&) { Step(7); }
+void IpcDebugHandlers::OnStepInstruction(dtc_Debug::StepInstruction&) { Step(2053); }
+void IpcDebugHandlers::OnStepOut(dtc_Debug::StepOut&) { Step(9); }
+
+void IpcDebugHandlers::OnExecuteUntil(dtc_Debug::ExecuteUntil& e) {
+  if (!Halted()) return;
+  std::string text = "g," + e.m_strAddress + "\n";
+  m_shell.Service(34, reinterpret_cast<intptr_t>(text.c_str()));
+}
+
+void IpcDebugHandlers::OnSetBreakpoint(dtc_Debug::SetBreakpoint& e) {
+  if (Muted()) return;
+  if (!Halted(false)) return;
+  std::string text = "BS " + e.m_strExpression + "\n";
+  const bool ok = m_shell.Service(34, reinterpret_cast<intptr_t>(text.c_str())) == 0;
+  dtc_Debug::SetBreakpointReply reply(e.m_strExpression, ok ? 1 : 0);
+  Reply(reply, e.m_nSender);
+  m_shell.Service(14, 0);
+}
+
+void IpcDebugHandlers::OnClearBreakpoint(dtc_Debug::ClearBreakpoint& e) {
+  if (Muted()) return;
+  if (!Halted(false)) return;
+  uint64_t address = 0;
+  if (!Evaluate(e.m_strAddress, &address)) {
+    SendDebugStatusText(kIpcInvalidAddress);
+    return;
+  }
+  uint32_t pair[2] = {uint32_t(address), uint32_t(address >> 32)};
+  const bool ok = m_shell.Service(2049, reinterpret_cast<intptr_t>(pair)) == 0;
+  dtc_Debug::ClearBreakpointReply reply(e.m_strAddress, ok ? 1 : 0);
+  Reply(reply, e.m_nSender);
+  m_shell.Service(14, 0);
+}
+
+void IpcDebugHandlers::OnReadRegister(dtc_Debug::ReadRegister& e) {
+  if (!Halted(false)) return;
+  uint64_t value = 0;
+  if (!Evaluate(e.m_strRegister, &value)) {
+    SendDebugStatusText("Can't read register '" + e.m_strRegister + "'");
+    return;
+  }
+  dtc_Debug::ReadRegisterReply reply(e.m_strRegister, uint32_t(value));
+  Reply(reply, e.m_nSender);
+}
+
+void IpcDebugHandlers::OnWriteRegister(dtc_Debug::WriteRegister& e) {
+  if (!Halted(false)) return;
+  char text[300];
+  std::snprintf(text, sizeof text, "%s = 0x%X\n", e.m_strRegister.c_str(), e.m_nValue);
+  if (m_shell.Service(34, reinterpret_cast<intptr_t>(text)) != 0) {
+    SendDebugStatusText("Can't write register '" + e.m_strRegister + "'");
+    return;
+  }
+  dtc_Debug::WriteRegisterReply reply(e.m_strRegister, e.m_nValue);
+  Reply(reply, e.m_nSender);
+}
+
+void IpcDebugHandlers::OnGetMemoryAddress(dtc_Debug::GetMemoryAddress& e) {
+  if (!Halted(false)) return;
+  uint64_t address = 0;
+  const bool ok = Evaluate(e.m_strExpression, &address);
+  dtc_Debug::GetMemoryAddressReply reply(e.m_strExpression, address, ok ? 1 : 0);
+  Reply(reply, e.m_nSender);
+}
+
+void IpcDebugHandlers::OnReadMemory(dtc_Debug::ReadMemory& e) {
+  if (!Halted(false)) return;
+  // A count above what one answer carries is refused, not allocated.
+  if (e.m_nCount > kIpcReadMemoryMax) {
+    SendDebugStatusText("ReadMemory: " + std::to_string(e.m_nCount) + " bytes asked, at most " +
+                        std::to_string(kIpcReadMemoryMax) + " per request");
+    return;
+  }
+  std::vector<uint8_t> buffer;
+  try {
+    buffer.assign(std::size_t(e.m_nCount) + 2, 0);
+  } catch (const std::bad_alloc&) {
+    SendDebugStatusText(kIpcOutOfMemory);
+    return;
+  }
+  DriverMemoryRequest r = MemoryRequest(e.m_nAddress, 1);
+  r.count = e.m_nCount;
+  r.buffer = buffer.data();
+  m_shell.Service(2052, reinterpret_cast<intptr_t>(&r));
+  uint32_t count = e.m_nCount;
+  if (r.failed) {
+    // A stop address outside the range read is the driver's fault: answered
+    // as an error rather than as a count that wrapped around.
+    const uint32_t start = uint32_t(e.m_nAddress);
+    if (r.stoppedAt < start || r.stoppedAt - start > e.m_nCount) {
+      SendDebugStatusText("ReadMemory: the driver stopped at 0x" + [&] {
+        char b[16];
+        std::snprintf(b, sizeof b, "%X", r.stoppedAt);
+        return std::string(b);
+      }() + ", outside the range read");
+      return;
+    }
+    count = r.stoppedAt - start;
+  }
+  dtc_Debug::ReadMemoryReply reply(e.m_nAddress, DataBlock(buffer.data(), count));
+  Reply(reply, e.m_nSender);
+}
+
+void IpcDebugHandlers::OnWriteMemory(dtc_Debug::WriteMemory& e) {
+  if (!Halted(false)) return;
+  std::vector<uint8_t> buffer(kIpcWriteMemoryMax, 0);
+  const uint32_t n = uint32_t(std::min<std::size_t>(e.m_Data.bytes.size(), kIpcWriteMemoryMax));
+  if (n) std::memcpy(buffer.data(), e.m_Data.bytes.data(), n);
+  DriverMemoryRequest r = MemoryRequest(e.m_nAddress, 2);
+  r.count = n;
+  r.buffer = buffer.data();
+  m_shell.Service(2052, reinterpret_cast<intptr_t>(&r));
+  uint32_t count = n;
+  if (r.failed) {
+    const uint32_t start = uint32_t(e.m_nAddress);
+    count = (r.stoppedAt >= start && r.stoppedAt - start <= n) ? r.stoppedAt - start : 0;
+  }
+  dtc_Debug::WriteMemoryReply reply(e.m_nAddress, DataBlock(buffer.data(), count));
+  Reply(reply, e.m_nSender);
+}
+
+void IpcDebugHandlers::OnDecodeMemAddress(dtc_Debug::DecodeMemAddress& e) {
+  if (Muted()) return;
+  if (!Halted(false)) return;
+  char text[512] = {};
+  DriverMemoryRequest r = MemoryRequest(e.m_nAddress, 4);
+  r.count = 510;
+  r.buffer = text;
+  r.textFlag = 1;
+  m_shell.Service(2052, reinterpret_cast<intptr_t>(&r));
+  if (r.failed) std::snprintf(text, sizeof text, "0x%X", uint32_t(e.m_nAddress));
+  text[510] = '\0';
+  dtc_Debug::DecodeMemAddressReply reply(e.m_nAddress, std::string(text));
+  Reply(reply, e.m_nSender);
+}
+
+void IpcDebugHandlers::OnDecodeTimeStamp(dtc_TargetMessaging::DecodeTimeStamp& e) {
+  if (!Halted(false)) return;
+  DriverMemoryRequest r = MemoryRequest(0, 3);
+  r.timeLow = uint32_t(e.m_nTimeStamp);
+  r.timeHigh = uint32_t(e.m_nTimeStamp >> 32);
+  m_shell.Service(2052, reinterpret_cast<intptr_t>(&r));
+  dtc_TargetMessaging::DecodedTimeStamp reply(uint64_t(r.timeLow) | (uint64_t(r.timeHigh) << 32), r.time);
+  Reply(reply, e.m_nSender);
+}
+
+void IpcDebugHandlers::OnMsgToTarget(dtc_TargetMessaging::MsgToTarget& e) {
+  if (!Halted(false)) return;
+  TargetMessageRecord m{};
+  m.word[0] = e.m_Words[0];
+  m.word[1] = e.m_Words[1];
+  m.word[2] = e.m_Words[2];
+  m.word[4] = e.m_nWord4;
+  m.value = e.m_nValue;
+  m_shell.Service(2050, reinterpret_cast<intptr_t>(&m));
+}
+
+void IpcDebugHandlers::OnMsgFromFilter(dtc_TargetMessaging::MsgFromFilter& e) {
+  m_filter[0] = e.m_nFirst;
+  m_filter[1] = e.m_nSecond;
+}
+
+}  // namespace pm2

@@ -1,0 +1,468 @@
+#include "debugger/session/debug_session.h"
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "platform/notification_hub.h"
+#include "project/environment/environment.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/app/frame_hooks.h"
+#include "shell/app/shell_app.h"
+#include "shell/app/user_dialogs.h"
+
+namespace pm2 {
+
+namespace {
+
+DebugSession* g_active = nullptr;
+
+constexpr uint32_t kNotifyMessage = 0x414;  // the notification message
+constexpr uint32_t kMainWindowId = 1;
+
+// The window-flag bits a session closes, with the window each stands for.
+struct WindowBit {
+  uint32_t bit;
+  DebugWindow window;
+};
+constexpr WindowBit kCloseOrder[] = {
+    {kDbgWinSymbols, DebugWindow::Symbols},   {0, DebugWindow::InlineAsm},
+    {0, DebugWindow::FuncEditor},             {kDbgWinCoverage, DebugWindow::Coverage},
+    {kDbgWinToolBox, DebugWindow::ToolBox},   {kDbgWinDisassembly, DebugWindow::Disassembly},
+    {kDbgWinAnalyser, DebugWindow::Analyser}, {kDbgWinSerial1, DebugWindow::Serial1},
+    {kDbgWinSerial2, DebugWindow::Serial2},   {kDbgWinSerial3, DebugWindow::Serial3},
+};
+// Opened between BootDll codes 3 and 4, then after code 4.
+constexpr WindowBit kOpenBeforeStart[] = {{kDbgWinDisassembly, DebugWindow::Disassembly},
+                                          {kDbgWinSerial1, DebugWindow::Serial1},
+                                          {kDbgWinSerial2, DebugWindow::Serial2},
+                                          {kDbgWinSerial3, DebugWindow::Serial3}};
+constexpr WindowBit kOpenAfterStart[] = {{kDbgWinAnalyser, DebugWindow::Analyser},
+                                         {kDbgWinSymbols, DebugWindow::Symbols},
+                                         {kDbgWinCoverage, DebugWindow::Coverage}};
+
+// Window-flag bits kept in the target's flag word at their own places; bit
+// 0x40000 (the third serial window's hex mode) is restored as well as saved.
+constexpr uint32_t kSameBits = 0x380 | 0x3C00 | 0x4000 | 0x8000 | 0x10000 | 0x20000 | 0x40000 | 0x80000;
+// Window bits 0x2..0x20 sit one place higher in the target's word. The
+// periodic-update bit (0x1) is left out: the target keeps another flag in
+// its bit 0x2.
+constexpr uint32_t kShiftedBits = 0x3E;
+
+// ---- the IDE's callbacks in the record
+
+ShellApp* App() { return g_active ? &g_active->App() : nullptr; }
+
+void CbPump() {
+  if (g_active) g_active->Host().PumpMessages();
+}
+intptr_t CbService(int32_t code, intptr_t arg) { return App() ? App()->IdeServiceCall(code, arg) : 0; }
+void CbPrint(const char* text) {
+  if (App()) App()->PrintToCommandWindow(text);
+}
+void CbDriverOutput(const char* text) {
+  ShellApp* app = App();
+  if (!app) return;
+  if (app->IsGuiThread())
+    app->DriverCommandOutput(text);
+  else
+    app->PrintToCommandWindow(text);
+}
+
+// The driver's pools: blocks freed all at once per pool.
+std::mutex g_poolMutex;
+std::map<int, std::vector<void*>> g_pools;
+void CbPoolFree(int32_t pool) {
+  std::lock_guard<std::mutex> lock(g_poolMutex);
+  for (void* p : g_pools[pool]) std::free(p);
+  g_pools.erase(pool);
+}
+void* CbPoolAlloc(uint32_t size, int32_t pool) {
+  void* p = std::calloc(1, size ? size : 1);
+  if (!p) return nullptr;
+  std::lock_guard<std::mutex> lock(g_poolMutex);
+  g_pools[pool].push_back(p);
+  return p;
+}
+char* CbPoolStrDup(const char* text, int32_t pool) {
+  const std::size_t n = text ? std::strlen(text) : 0;
+  auto* p = static_cast<char*>(CbPoolAlloc(uint32_t(n + 1), pool));
+  if (p && n) std::memcpy(p, text, n);
+  return p;
+}
+int32_t CbSerial(int32_t window, const uint8_t* bytes, int32_t count) {
+  return App() ? App()->WriteSerialWindow(window, bytes, count) : -1;
+}
+int32_t CbSerial16(int32_t window, const uint16_t* chars, int32_t count) {
+  return App() ? App()->WriteSerialWindow16(window, chars, count) : -1;
+}
+void CbSyntaxTables(const void*, const void*, const void*) {}
+void CbPostNotify(int32_t code, intptr_t arg) {
+  if (code == kDbgNotifyTargetStopped) {
+    if (g_active) g_active->Host().PostTargetStopped();
+    return;
+  }
+  if (code == kDbgNotifyDriverEnded) {
+    if (g_active) g_active->Host().PostDriverEnded();
+    return;
+  }
+  if (App()) App()->Hub().Post(code, arg);
+}
+
+}  // namespace
+
+DebugSession* DebugSession::Active() { return g_active; }
+
+DebugSession::DebugSession(ShellApp& app, SessionHost& host) : m_app(app), m_host(host) {
+  g_active = this;
+  InitDebugInterface(app.m_familyWord, app.m_familyWord2);
+  m_mirror.mainWindow = kMainWindowId;
+  m_mirror.notifyMessage = kNotifyMessage;
+}
+
+DebugSession::~DebugSession() {
+  // A driver still loaded at exit is told to end (its children with it).
+  if (m_pRecord != &m_mirror && m_pRecord->DbgExit) m_pRecord->DbgExit();
+  UnloadDebugDll(&m_driver);
+  if (g_active == this) g_active = nullptr;
+}
+
+void DebugSession::InitDebugInterface(uint16_t family, uint16_t version) {
+  std::memset(&m_mirror, 0, sizeof m_mirror);
+  m_mirror.size = sizeof(DebugInterface);
+  m_mirror.family = family;
+  m_mirror.version = version;
+  m_mirror.PumpPendingMessages = CbPump;
+  m_mirror.IdeServiceCall = CbService;
+  m_mirror.PrintToCommandWindow = CbPrint;
+  m_mirror.DriverCommandOutput = CbDriverOutput;
+  m_mirror.PoolFree = CbPoolFree;
+  m_mirror.PoolAlloc = CbPoolAlloc;
+  m_mirror.PoolStrDup = CbPoolStrDup;
+  m_mirror.WriteSerialWindow = CbSerial;
+  m_mirror.WriteSerialWindow16 = CbSerial16;
+  m_mirror.SetCommandSyntaxTables = CbSyntaxTables;
+  m_mirror.PostNotify = CbPostNotify;
+  if (m_settings.flags & kDbgSettingsTargetDriver) m_mirror.flags |= kDbgFlagTargetDriver;
+}
+
+TargetRec* DebugSession::CurrentTarget() const {
+  ProjectRec* p = m_app.Project();
+  return p ? p->curTarget : nullptr;
+}
+
+// ------------------------------------------------------------------ start
+
+bool DebugSession::StartStopEnabled() const {
+  if (m_driverBusy || m_app.HasState(kStateBusy)) return false;
+  TargetRec* t = CurrentTarget();
+  // A toolset outside 0-4 cannot be debugged.
+  if (!t || t->toolset > 4 || !t->pOpts) return false;
+  return true;
+}
+
+void DebugSession::OnDebugStartStop() {
+  if (!SessionActive()) {
+    m_app.PostDeferredCommand(kDeferStartDebugger);
+    return;
+  }
+  if (TargetExecuting()) {
+    m_app.Dialogs().Beep();
+    return;
+  }
+  StopDebugger();
+}
+
+bool DebugSession::PrepareDriver(int toolset, int mode, std::string* err) {
+  ProjectRec* p = m_app.Project();
+  TargetRec* t = CurrentTarget();
+  if (!p || !t) return false;
+  const ToolsetInfo* family = theApp().m_pToolsetInfo[toolset];
+  if (!BuildDebugSettings(*p, *t, toolset, family, mode, &m_settings, &m_words, err)) return false;
+  m_settings.projectFolder = nullptr;
+  return LoadDebugDll(m_settings, m_programFolder.empty() ? m_app.m_szProgramFolder : m_programFolder, &m_driver,
+                      err);
+}
+
+void DebugSession::FillRecordForStart(int toolset) {
+  InitDebugInterface(uint16_t(toolset), m_app.m_familyWord2);
+  ExchangeTargetDebugState(true);
+  m_mirror.mainWindow = kMainWindowId;
+  m_mirror.flags |= kDbgFlagsAtStart;
+  m_mirror.version = m_app.m_familyWord2;
+  m_mirror.device32 = m_words.device32;
+  m_mirror.device16 = m_words.device16;
+  m_mirror.selector = m_words.selector;
+  m_mirror.notifyMessage = kNotifyMessage;
+}
+
+void DebugSession::CopyDriverRecord() {
+  // Without a driver record the IDE's own is the active one: nothing to copy.
+  if (m_pRecord != &m_mirror) std::memcpy(&m_mirror, m_pRecord, sizeof m_mirror);
+}
+
+void DebugSession::StartDebugger() {
+  if (SessionActive()) {
+    m_host.SendDebuggerAborted();
+    StopDebugger();
+    return;
+  }
+  m_refusals = 0;
+  m_app.Frame().ForAllDocuments(kDocBeforeSaveOrTargetChange);
+  std::memset(&m_settings, 0, sizeof m_settings);
+
+  const int toolset = m_app.GetTargetToolset();
+  std::string err;
+  if (toolset < 0 || toolset > 4 || !PrepareDriver(toolset, kSettingsDebug, &err)) {
+    m_host.SendDebuggerAborted();
+    m_app.Dialogs().Beep();
+    if (!err.empty()) m_app.Dialogs().MessageBox(err, kMbOk | kMbIconExclamation);
+    return;
+  }
+  m_settings.projectFolder = m_app.Project()->folder.c_str();
+
+  m_app.SetState(kStateLayoutSwitch);
+  m_host.SaveDockLayout(1);
+  m_host.ApplyDockLayout(0);
+  m_app.ClearState(kStateLayoutSwitch);
+  if (m_host.TakeFirstRun()) m_host.ShowDebugToolbar();
+  m_app.Frame().EnableTargetBox(false);
+  m_app.Frame().ShowOutputPage(kOutputCommandPage);
+  m_host.ProjectBarDebugState(true);
+  m_host.SerialTerminals(true);
+
+  FillRecordForStart(toolset);
+  if (m_mirror.windowFlags & kDbgWinToolBox) m_host.OpenWindow(DebugWindow::ToolBox);
+  m_driverBusy = true;
+  m_mirror.optionBits &= ~0x4u;
+  if (TargetRec* t = CurrentTarget(); t && (t->debugFlags & 0x80000000u)) m_mirror.optionBits |= 0x4;
+
+  m_driver.boot(1, &m_mirror);
+  m_driver.boot(2, &m_pRecord);
+  m_driver.boot(3, &m_settings);
+  CopyDriverRecord();
+  m_host.DriverMenusChanged();
+
+  bool failed = (m_settings.flags & kDbgSettingsStartFailed) != 0;
+  if (!failed) {
+    m_host.AttachWatch();
+    for (const WindowBit& w : kOpenBeforeStart)
+      if ((m_pRecord->windowFlags & w.bit) && !m_host.WindowOpen(w.window)) m_host.OpenWindow(w.window);
+    m_driverStarting = true;
+    m_driver.boot(4, &m_settings);
+    CopyDriverRecord();
+    m_driverStarting = false;
+    failed = (m_settings.flags & kDbgSettingsStartFailed) != 0;
+  }
+  m_driverBusy = false;
+  if (!failed) {
+    for (const WindowBit& w : kOpenAfterStart)
+      if (m_pRecord->windowFlags & w.bit) m_host.OpenWindow(w.window);
+    if (m_app.m_windows.IsOpen(WindowSlot::CommandPage) && m_app.HasState(kStateDebugOnStart) &&
+        !(m_settings.flags & 0x2) && m_settings.initFile[0])
+      m_app.PostDeferredCommand(kDeferIncludeInitFile);
+    m_host.DriverMenusChanged();
+    return;
+  }
+  m_host.SendDebuggerAborted();
+  Stop(true);
+  m_app.Dialogs().MessageBox(std::string("Error: ") + m_settings.errorText + "\nDebugger aborted !",
+                             kMbOk | kMbIconExclamation);
+}
+
+// ------------------------------------------------------------------ stop
+
+void DebugSession::Stop(bool afterFailedStart) {
+  // A start that failed tears down without asking the driver.
+  if (!afterFailedStart) {
+    if (!m_pRecord->DbgControl) return;
+    char reason[1024] = {};
+    m_pRecord->DbgControl(kDbgCtlBeforeStop, 0, 0);
+    if (m_pRecord->DbgControl(kDbgCtlMayStop, reinterpret_cast<intptr_t>(reason), 0) != 0) {
+      if (++m_refusals > 2) {
+        m_refusals = 2;
+        m_app.Dialogs().Beep();
+        m_app.Dialogs().MessageBox(reason, kMbOk | kMbIconExclamation);
+      }
+      return;
+    }
+  }
+  CloseDebugWindows();
+  m_app.SetState(kStateLayoutSwitch);
+  m_host.SaveDockLayout(0);
+  m_host.ApplyDockLayout(1);
+  m_app.ClearState(kStateLayoutSwitch);
+  m_app.Frame().EnableTargetBox(true);
+  m_host.SetRegisterSet(nullptr);
+  m_app.Frame().ShowOutputPage(kOutputBuildPage);
+  m_host.ProjectBarDebugState(false);
+
+  m_pRecord->flags &= ~uint32_t(kDbgFlagActive);
+  CopyDriverRecord();
+  DbgExitFn exitFn = m_mirror.DbgExit;
+  if (m_pRecord != &m_mirror) {
+    if (exitFn) exitFn();
+    std::memset(m_pRecord, 0, sizeof *m_pRecord);
+  }
+  InitDebugInterface(m_app.m_familyWord, m_app.m_familyWord2);
+  m_mirror.mainWindow = kMainWindowId;
+  UnloadDebugDll(&m_driver);
+  m_pRecord = &m_mirror;
+  m_mirror.notifyMessage = kNotifyMessage;
+  m_driverBusy = false;
+
+  m_app.Frame().ForAllDocuments(4);
+  m_app.Frame().ForAllDocuments(kDocReloadStoredBreakpoints);
+  m_app.m_szDriverStatus.clear();
+  m_app.Frame().DriverStatusChanged("");
+  m_host.DriverMenusChanged();
+  if (m_app.HasState(kStateDebugOnStart)) m_app.Frame().CloseMainWindow();
+}
+
+void DebugSession::CloseDebugWindows() {
+  uint32_t& flags = m_pRecord->windowFlags;
+  for (const WindowBit& w : kCloseOrder) flags &= ~w.bit;
+  m_app.IdeServiceCall(20, 0);
+  for (const WindowBit& w : kCloseOrder) {
+    if (!m_host.WindowOpen(w.window)) continue;
+    flags |= w.bit;
+    m_host.CloseWindow(w.window);
+  }
+  ExchangeTargetDebugState(false);
+  m_host.SerialTerminals(false);
+}
+
+void DebugSession::ExchangeTargetDebugState(bool toSession) {
+  TargetRec* t = CurrentTarget();
+  if (t && toSession) {
+    m_mirror.traceOn = (m_mirror.traceOn & ~1u) | (t->debugFlags & 1u);
+    m_mirror.windowFlags = (m_mirror.windowFlags & ~(kShiftedBits | kSameBits)) |
+                           ((t->debugFlags >> 1) & kShiftedBits) | (t->debugFlags & kSameBits);
+  } else if (t && !(m_settings.flags & kDbgSettingsStartFailed)) {
+    const uint32_t wf = m_pRecord->windowFlags;
+    t->debugFlags = (t->debugFlags & ~(1u | (kShiftedBits << 1) | kSameBits)) | (m_pRecord->traceOn & 1u) |
+                    ((wf & kShiftedBits) << 1) | (wf & kSameBits);
+  }
+  m_mirror.mainWindow = kMainWindowId;
+  m_mirror.notifyMessage = kNotifyMessage;
+}
+
+// ------------------------------------------------------------------ flash
+
+void DebugSession::FlashViaDriver(int command) {
+  std::memset(&m_settings, 0, sizeof m_settings);
+  const int toolset = m_app.GetTargetToolset();
+  std::string err;
+  if (toolset < 0 || toolset > 4 || !PrepareDriver(toolset, kSettingsFlash, &err)) {
+    m_app.Dialogs().Beep();
+    if (!err.empty()) m_app.Dialogs().MessageBox(err, kMbOk | kMbIconExclamation);
+    return;
+  }
+  m_settings.projectFolder = m_app.Project()->folder.c_str();
+  m_app.Frame().EnableTargetBox(false);
+  FillRecordForStart(toolset);
+  m_mirror.word0A |= 0x20;
+  m_flashSession = true;
+  m_driver.boot(1, &m_mirror);
+  m_driver.boot(2, &m_pRecord);
+  m_driver.boot(5, &m_settings);
+  const int result = m_driver.boot(command == 35405 ? 7 : 6, &m_settings);
+  CopyDriverRecord();
+  if (result != 0) {
+    m_flashSession = false;
+    m_app.Dialogs().Beep();
+    m_app.Dialogs().MessageBox(std::string(command == 35405 ? "Error: Flash Erase failed  -  "
+                                                            : "Error: Flash Download failed  -  ") +
+                                   m_settings.errorText,
+                               kMbOk | kMbIconExclamation);
+  }
+  m_pRecord->word0A &= ~0x20u;
+  // EndFlashSession
+  m_app.Frame().EnableTargetBox(true);
+  m_app.Frame().ShowOutputPage(kOutputBuildPage);
+  m_pRecord->flags &= ~uint32_t(kDbgFlagActive);
+  CopyDriverRecord();
+  if (m_pRecord != &m_mirror) {
+    if (m_mirror.DbgExit) m_mirror.DbgExit();
+    std::memset(m_pRecord, 0, sizeof *m_pRecord);
+  }
+  InitDebugInterface(uint16_t(toolset), m_app.m_familyWord2);
+  UnloadDebugDll(&m_driver);
+  m_pRecord = &m_mirror;
+  m_mirror.mainWindow = kMainWindowId;
+  m_mirror.notifyMessage = kNotifyMessage;
+  m_host.SetRegisterSet(nullptr);
+  m_flashSession = false;
+}
+
+// ------------------------------------------------------------------ run control
+
+void DebugSession::Go() {
+  if (SessionActive() && !TargetExecuting() && m_pRecord->DbgGo) m_pRecord->DbgGo(0xFFFFFFFFu);
+}
+
+void DebugSession::Step(int mode) {
+  if (!SessionActive() || TargetExecuting() || !m_pRecord->DbgStep) return;
+  m_pRecord->DbgStep(mode);
+}
+
+void DebugSession::StopRunning() {
+  if (SessionActive() && TargetExecuting() && m_pRecord->DbgStopExecution) m_pRecord->DbgStopExecution();
+}
+
+bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
+  *result = 0;
+  switch (code) {
+    case 2:  // the target stopped
+      m_host.TargetStopped();
+      return true;
+    case 7: case 8: case 9: case 2053: {
+      static const std::map<int, int> kModes = {{7, kDbgStepInto}, {8, kDbgStepOver}, {9, kDbgStepOut},
+                                                {2053, kDbgStepInstruction}};
+      (void)arg;
+      Step(kModes.at(code));
+      return true;
+    }
+    case 14:
+      m_host.TargetStopped();
+      return true;
+    case 34:
+      *result = SessionActive() ? Control(kDbgCtlExecNow, arg, 0) : 1;
+      return true;
+    case 44: {
+      const auto* set = reinterpret_cast<const RegisterSet*>(arg);
+      const bool empty = !set || (set->groupCount == 0 && set->registerCount == 0);
+      m_host.SetRegisterSet(empty ? nullptr : set);
+      return true;
+    }
+    case 2048: case 2049: case 2050: case 2052:
+      *result = SessionActive() ? Control(kDbgCtlIpcEvaluate + (code - 2048), arg, 0) : 1;
+      if (code == 2048) *result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ------------------------------------------------------------------ DebugPort
+
+void DebugSession::Log(int kind, const char* data, int count) {
+  if (m_pRecord->DbgLog) m_pRecord->DbgLog(kind, data, count);
+}
+
+int DebugSession::ExecCommand(const char* text, int length) {
+  return m_pRecord->DbgExecCommand ? m_pRecord->DbgExecCommand(text, length) : 0;
+}
+
+void DebugSession::SerialInput(uint32_t value, uint16_t extra) {
+  if (m_pRecord->DbgSerialInput) m_pRecord->DbgSerialInput(value, extra);
+}
+
+intptr_t DebugSession::Control(int code, intptr_t a, intptr_t b) {
+  return m_pRecord->DbgControl ? m_pRecord->DbgControl(code, a, b) : 0;
+}
+
+}  // namespace pm2

@@ -1,0 +1,142 @@
+// A debug session and a flash session through a driver library: the IDE's
+// own record, the pointer to the active record, the settings block, the
+// loaded driver, and the start and stop in their fixed order. Runs on the
+// GUI thread; the driver reaches the IDE only through the callbacks in the
+// record. The windows and the frame's layouts are the SessionHost's.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "debugger/abi/debug_interface.h"
+#include "debugger/session/debug_settings_builder.h"
+#include "debugger/session/driver_library.h"
+#include "shell/app/debug_port.h"
+
+namespace pm2 {
+
+class ShellApp;
+struct TargetRec;
+
+// The debug windows a session opens from the window flags.
+enum class DebugWindow : int {
+  Disassembly, Serial1, Serial2, Serial3, Analyser, Symbols, Coverage, ToolBox, InlineAsm, FuncEditor
+};
+
+// What the session asks of the frame and the debug windows. Every operation
+// has a neutral default; the frame implements them, tests record them.
+class SessionHost {
+ public:
+  virtual ~SessionHost() = default;
+  virtual void SaveDockLayout(int /*which: 0 debug, 1 build*/) {}
+  virtual void ApplyDockLayout(int /*which*/) {}
+  // The first-run flag: true once, when the debug layout was never saved.
+  virtual bool TakeFirstRun() { return false; }
+  virtual void ShowDebugToolbar() {}  // hides "Build", shows "Debug"
+  virtual void ProjectBarDebugState(bool /*on*/) {}
+  virtual bool WindowOpen(DebugWindow) { return false; }
+  virtual void OpenWindow(DebugWindow) {}
+  virtual void CloseWindow(DebugWindow) {}
+  virtual void AttachWatch() {}
+  virtual void SerialTerminals(bool /*create*/) {}
+  virtual void SetRegisterSet(const RegisterSet* /*set or null*/) {}
+  virtual void SendDebuggerAborted() {}
+  // The driver's menus changed (session started or ended).
+  virtual void DriverMenusChanged() {}
+  // The target stopped: refresh the register page and show the position.
+  virtual void TargetStopped() {}
+  // The same from any thread: queued for the GUI thread.
+  virtual void PostTargetStopped() {}
+  // From any thread: the driver's process or target is gone; the session
+  // ends on the GUI thread with the driver's message left in view.
+  virtual void PostDriverEnded() {}
+  // Drains the GUI thread's queue (the driver's PumpPendingMessages).
+  virtual void PumpMessages() {}
+};
+
+class DebugSession : public DebugPort {
+ public:
+  DebugSession(ShellApp& app, SessionHost& host);
+  ~DebugSession() override;
+  DebugSession(const DebugSession&) = delete;
+  DebugSession& operator=(const DebugSession&) = delete;
+
+  // Fills the IDE's own record (cleared; family and version; the IDE's
+  // callbacks; bit 9 from the settings' bit 0).
+  void InitDebugInterface(uint16_t family, uint16_t version);
+
+  // The start/stop command: no session schedules the start; an idle
+  // session stops; a running target beeps.
+  void OnDebugStartStop();
+  bool StartStopEnabled() const;
+  void StartDebugger();
+  void StopDebugger() { Stop(false); }
+  void CloseDebugWindows();
+  void ExchangeTargetDebugState(bool toSession);
+
+  // Flash download (35404) and erase (35405) through the driver.
+  void FlashViaDriver(int command);
+  bool InFlashSession() const { return m_flashSession; }
+
+  // Run control for the frame's commands.
+  void Go();
+  void Step(int mode);
+  void StopRunning();
+
+  // IDE services whose work lies in the session (step, evaluate, memory,
+  // register set, target stopped); false when the code is not the session's.
+  bool Service(int code, intptr_t arg, intptr_t* result);
+
+  DebugInterface* Record() const { return m_pRecord; }
+  DebugInterface& Mirror() { return m_mirror; }
+  DebugSettings& Settings() { return m_settings; }
+  bool DriverLoaded() const { return m_driver.handle != nullptr; }
+  bool DriverBusy() const { return m_driverBusy; }
+  bool DriverStarting() const { return m_driverStarting; }
+  int Refusals() const { return m_refusals; }
+  // The folder the shipped drivers lie in (the program's folder).
+  void SetProgramFolder(std::string folder) { m_programFolder = std::move(folder); }
+
+  // ---- DebugPort
+  bool SessionActive() const override { return (m_pRecord->flags & kDbgFlagActive) != 0 && !m_flashSession; }
+  bool TargetExecuting() const override { return (m_pRecord->flags & kDbgFlagExecuting) != 0; }
+  bool CommandLogOn() const override { return (m_pRecord->flags & 0x3) == 0x3; }
+  bool SerialLogOn() const override { return (m_pRecord->flags & 0x5) == 0x5; }
+  bool LoadedForFlash() const override { return m_flashSession; }
+  void Log(int kind, const char* data, int count) override;
+  int ExecCommand(const char* text, int length) override;
+  void SerialInput(uint32_t value, uint16_t extra) override;
+  bool HasControl() const override { return m_pRecord->DbgControl != nullptr; }
+  intptr_t Control(int code, intptr_t a, intptr_t b) override;
+
+  // The session the record's C callbacks reach (the one live instance).
+  static DebugSession* Active();
+  ShellApp& App() { return m_app; }
+  SessionHost& Host() { return m_host; }
+
+ private:
+  void Stop(bool afterFailedStart);
+  void CopyDriverRecord();
+  bool PrepareDriver(int toolset, int mode, std::string* err);
+  void FillRecordForStart(int toolset);
+  TargetRec* CurrentTarget() const;
+
+  ShellApp& m_app;
+  SessionHost& m_host;
+  DebugInterface m_mirror{};
+  DebugInterface* m_pRecord = &m_mirror;
+  DebugSettings m_settings{};
+  LoadedDriver m_driver;
+  DeviceWords m_words;
+  std::string m_programFolder;
+  bool m_driverBusy = false;
+  bool m_driverStarting = false;
+  bool m_flashSession = false;
+  int m_refusals = 0;
+};
+
+// The IDE's version word handed to the driver.
+constexpr uint16_t kIdeVersionWord = 0x0200;
+
+}  // namespace pm2

@@ -1,0 +1,132 @@
+#include "debugger/session/debug_settings_builder.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "project/environment/environment.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+
+namespace pm2 {
+
+namespace {
+
+void Copy(char* to, std::size_t size, std::string_view from) {
+  std::size_t n = std::min(from.size(), size - 1);
+  std::memcpy(to, from.data(), n);
+  to[n] = '\0';
+}
+template <std::size_t N>
+void Copy(char (&to)[N], std::string_view from) {
+  Copy(to, N, from);
+}
+
+bool StartsWithDot(std::string_view s) { return s.size() >= 2 && s[0] == '.' && (s[1] == '\\' || s[1] == '/'); }
+bool IsRooted(std::string_view s) {
+  return s.size() >= 3 && (s[0] == '\\' || s[0] == '/' || s[1] == ':');
+}
+// A name taken relative to a folder: a leading ".\" dropped.
+std::string Below(const std::string& folder, std::string_view name) {
+  if (StartsWithDot(name)) name.remove_prefix(2);
+  return folder + std::string(name);
+}
+// The file name of a path up to its first dot.
+std::string BaseUpToDot(std::string_view path) {
+  std::size_t slash = path.find_last_of("\\/:");
+  if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+  return std::string(path.substr(0, path.find('.')));
+}
+
+// The names of one side of the debug options: DLL, parameter, dialog DLL,
+// its parameter, initialisation file.
+struct Side {
+  std::string_view dll, params, dialog, dialogParams, initFile;
+};
+
+}  // namespace
+
+const char* FamilySectionName(int toolset) {
+  static const char* const kNames[] = {"Q51", "Q251", "Q166", "ARM", "ARM"};
+  return toolset >= 0 && toolset < 5 ? kNames[toolset] : "";
+}
+
+std::string TargetProgramFile(const ProjectRec& project, const TargetRec& target, int toolset) {
+  const OptionBlock* o = target.pOpts;
+  if (!o) return {};
+  std::string folder = o->out.OUTDIR.str();
+  if (StartsWithDot(folder)) folder = project.folder.str() + folder.substr(2);
+  std::string file = folder + o->out.OUTNAME.str();
+  if (toolset == 3) file += ".ELF";
+  if (toolset == 4) file += ".AXF";
+  return file;
+}
+
+int BuildDebugSettings(const ProjectRec& project, const TargetRec& target, int toolset,
+                       const ToolsetInfo* family, int mode, DebugSettings* s, DeviceWords* words,
+                       std::string* err) {
+  const OptionBlock* o = target.pOpts;
+  if (!family || family->toolsFolder.empty() || !o) {
+    char text[128];
+    std::snprintf(text, sizeof text, "Bad or missing [%s] section in file 'Tools.Ini'", FamilySectionName(toolset));
+    *err = text;
+    return 0;
+  }
+  // Device values: the two strings of the target and its selector byte.
+  Copy(s->deviceText1, target.DEVICE.view());
+  Copy(s->deviceText2, target.VENDOR.view());
+  words->selector = s->selector;
+  words->device32 = s->device32;
+  if (toolset <= 2) words->device16 = s->device16a;
+
+  // The target driver: the option's text, else the environment's entry.
+  std::string targetDriver = o->dbg.str11.str();
+  const int index = static_cast<int32_t>(o->dbg.word2);
+  if (targetDriver.empty() && index >= 0 && index < static_cast<int>(family->targetDrivers.size()))
+    targetDriver = family->targetDrivers[std::size_t(index)].path;
+  if (!targetDriver.empty() && !IsRooted(targetDriver)) targetDriver = Below(family->toolsFolder, targetDriver);
+  Copy(s->targetDriverPath, targetDriver);
+  Copy(s->targetDriverBase, BaseUpToDot(targetDriver));
+
+  // The side: the use-simulator bit chooses the simulator's names.
+  const uint32_t opt = o->dbg.flags;
+  const bool simulator = (opt & 1) != 0;
+  const OptString* str = o->dbg.str;
+  Side side = simulator ? Side{str[0].view(), str[1].view(), str[2].view(), str[3].view(), str[4].view()}
+                        : Side{str[5].view(), str[6].view(), str[7].view(), str[8].view(), str[9].view()};
+  // A flash session loads the flash driver of the flash options when one is
+  // named, with the target side's parameters.
+  if (mode == kSettingsFlash && !o->flash.FLASH2.empty()) {
+    side = Side{o->flash.FLASH2.view(), str[6].view(), {}, {}, {}};
+  }
+  s->flags = simulator ? ((opt >> 2) & 0x7F) << 1 : kDbgSettingsTargetDriver | (((opt >> 9) & 0x7F) << 1);
+
+  const std::string folder = project.folder.str();
+  if (StartsWithDot(side.initFile))
+    Copy(s->initFile, folder + std::string(side.initFile.substr(2)));
+  else
+    Copy(s->initFile, side.initFile);
+  Copy(s->functionFile, folder + target.name.str() + ".Fnc");
+  Copy(s->programFile, TargetProgramFile(project, target, toolset));
+
+  const std::string dll = BaseUpToDot(side.dll);
+  if (dll.empty()) {
+    *err = "No CPU DLL specified under 'Options for Target - Debug' !";
+    return 0;
+  }
+  const std::string dialog = BaseUpToDot(side.dialog);
+  Copy(s->dllParams, side.params);
+  Copy(s->dialogDllParams, side.dialogParams);
+  // The names cut at their first dot; the loader finds the library file.
+  auto path = [&](std::string_view name, const std::string& base) {
+    if (!IsRooted(name)) return family->toolsFolder + base;
+    std::size_t slash = name.find_last_of("\\/:");
+    return std::string(name.substr(0, slash + 1)) + base;
+  };
+  Copy(s->dllPath, path(side.dll, dll));
+  if (!dialog.empty()) Copy(s->dialogDllPath, path(side.dialog, dialog));
+  if (!family->rootFolder.empty()) Copy(s->canDllPath, family->rootFolder + "Can.Dll");
+  s->familyRecord = family;
+  return 1;
+}
+
+}  // namespace pm2

@@ -1,0 +1,63 @@
+#include "debugger/session/driver_menu.h"
+
+namespace pm2 {
+
+DebugMenuEntry* DllMenuTable(const DebugInterface& record, unsigned base) {
+  if (base == 32820) return record.menu1;
+  if (base == 33000) return record.menu3;
+  if (base == 35114) return record.menu4;
+  return record.menu2;
+}
+
+std::vector<DllMenuRow> AppendDllMenu(DebugMenuEntry* table, unsigned base) {
+  std::vector<DllMenuRow> rows(1);  // the separator
+  if (!table) return rows;
+  unsigned id = base;
+  for (DebugMenuEntry* e = table;; ++e, ++id) {
+    if (e->kind == kDbgMenuItem) {
+      e->id = id;
+      rows.push_back({DllMenuRow::Kind::Item, id, e->text ? e->text : "", {}});
+      continue;
+    }
+    if (e->kind != kDbgMenuPopup) break;
+    DllMenuRow popup{DllMenuRow::Kind::Popup, 0, e->text ? e->text : "", {}};
+    while (e[1].kind == kDbgMenuItem) {
+      ++e;
+      ++id;
+      e->id = id;
+      popup.items.push_back({DllMenuRow::Kind::Item, id, e->text ? e->text : "", {}});
+    }
+    rows.push_back(std::move(popup));
+    if (e[1].kind == kDbgMenuPopupEnd) {
+      ++e;
+      ++id;
+    }
+  }
+  return rows;
+}
+
+namespace {
+// Entries before the end of a table (an entry of kind -1 or another kind).
+int TableLength(const DebugMenuEntry* table) {
+  int n = 0;
+  while (table[n].kind == kDbgMenuItem || table[n].kind == kDbgMenuPopup || table[n].kind == kDbgMenuPopupEnd) ++n;
+  return n;
+}
+}  // namespace
+
+DllMenuItemState UpdateDllMenuItem(DebugMenuEntry* table, int index, bool sessionActive) {
+  DllMenuItemState s;
+  if (!sessionActive || !table || index < 0) return s;
+  s.enabled = true;
+  if (index >= TableLength(table)) return s;
+  s.checked = table[index].state && table[index].state[1] != 0;
+  return s;
+}
+
+bool RunDllMenuItem(DebugMenuEntry* table, int index) {
+  if (!table || index < 0 || index >= TableLength(table) || !table[index].callback) return false;
+  table[index].callback(&table[index]);
+  return true;
+}
+
+}  // namespace pm2

@@ -1,0 +1,374 @@
+#include "debugger/ui/debug_commands.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMetaObject>
+#include <QPointer>
+#include <QShortcut>
+#include <QTimer>
+#include <algorithm>
+#include <QVBoxLayout>
+#include <cstring>
+
+#include "debugger/session/driver_menu.h"
+#include "debugger/ui/command_stand_in.h"
+#include <QLineEdit>
+#include "debugger/ui/register_page.h"
+#include "debugger/ui/shell_links.h"
+#include "platform/settings_store.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/app/frame_hooks.h"
+#include "shell/app/ipc_port.h"
+#include "shell/app/shell_app.h"
+#include "shell/app/user_dialogs.h"
+#include "builder/commands/key_sequences.h"
+#include "shell/frame/frame_bars.h"
+#include "shell/frame/tool_commands.h"
+#include "shell/frame/main_frame.h"
+#include "shell/output/out_win.h"
+#include "shell/project_window/prj_win.h"
+#include "toolkit/controls/tab_windows.h"
+#include "toolkit/frames/control_bar.h"
+#include "toolkit/menus/menu_bar.h"
+#include "toolkit/toolbars/toolbar_manager.h"
+
+namespace pm2 {
+
+namespace {
+
+// Command ids of the run control this stage offers; the full debug command
+// set comes with the debug windows.
+constexpr CommandId kCmdStartStop = 32802, kCmdStopSession = 32815, kCmdGo = 32791, kCmdStepInto = 32794,
+                    kCmdStepOver = 32795, kCmdStepOut = 32741, kCmdStopRunning = 32797;
+constexpr CommandId kCmdFlashDownload = 35404, kCmdFlashErase = 35405;
+
+const char* const kDebugLayoutKey = "Software\\Vond\\Pelmora2\\DSTAT1";
+
+// The base id of the driver table an id belongs to.
+unsigned TableBase(unsigned id) {
+  for (int t = 3; t >= 0; --t)
+    if (id >= kDllMenuBases[t]) return kDllMenuBases[t];
+  return kDllMenuBases[0];
+}
+
+uint32_t Word(const uint8_t* bytes) {
+  uint32_t w;
+  std::memcpy(&w, bytes, 4);
+  return w;
+}
+
+}  // namespace
+
+DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings)
+    : m_frame(frame), m_app(app), m_settings(settings) {
+  m_session = std::make_unique<DebugSession>(app, *this);
+  m_app.SetDebugPort(m_session.get());
+  m_firstRun = !m_settings.KeyExists(kDebugLayoutKey);
+  InstallRegisterPage();
+  InstallCommandPage();
+  RegisterCommands();
+  m_links = new ShellLinks(frame);
+  // After the frame's own keys, so that a key it binds itself stays its own.
+  QTimer::singleShot(0, &m_frame, [this] { RegisterKeys(); });
+}
+
+DebugCommands::~DebugCommands() {
+  // The driver's children end with it even when the frame closes mid-session.
+  m_app.SetDebugPort(nullptr);
+  m_app.m_windows.Forget(WindowSlot::CommandPage, m_command);
+  m_app.m_windows.Forget(WindowSlot::RegTree, m_registers);
+  m_session.reset();
+}
+
+// ------------------------------------------------------------------ pages
+
+void DebugCommands::InstallRegisterPage() {
+  CPrjWin* bar = m_frame.ProjectBar();
+  if (!bar || !bar->Tabs()) return;
+  m_registers = new RegisterPage([this] { return m_session->SessionActive(); },
+                                 [this](const std::string& text, uint64_t* value) {
+                                   DebugInterface* r = m_session->Record();
+                                   return r->DbgEvalExpression && r->DbgEvalExpression(1, text.c_str(), value) == 0;
+                                 },
+                                 [this] { m_app.Dialogs().Beep(); });
+  // The page takes the place of the project bar's empty register tab.
+  SEC3DTabWnd* tabs = bar->Tabs();
+  QWidget* placeholder = nullptr;
+  if (tabs->GetTabInfo(1, nullptr, nullptr, &placeholder, nullptr, nullptr)) tabs->RemoveTab(1);
+  tabs->InsertTab(m_registers, 1, "Regs");
+  if (placeholder && placeholder != m_registers) placeholder->deleteLater();
+  tabs->ActivateTab(0);
+  m_app.m_windows.Set(WindowSlot::RegTree, m_registers);
+}
+
+void DebugCommands::InstallCommandPage() {
+  COutWin* out = m_frame.Output();
+  if (!out || !out->CommandPage()) return;
+  m_command = new CommandStandIn([this](const std::string& line) { m_app.ExecDebugCommandLine(line.c_str()); },
+                                 out->CommandPage());
+  auto* layout = new QVBoxLayout(out->CommandPage());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(m_command);
+  m_app.m_windows.Set(WindowSlot::CommandPage, m_command);
+}
+
+void DebugCommands::StartDebugger() {
+  m_session->StartDebugger();
+  // Typed commands go to the driver from the start.
+  if (m_session->SessionActive() && m_command) m_command->Input()->setFocus();
+}
+
+void DebugCommands::RegisterKeys() {
+  static const struct {
+    const char* keys;
+    CommandId id;
+  } kKeys[] = {{"F5", kCmdGo}, {"F10", kCmdStepOver}, {"F11", kCmdStepInto}, {"Ctrl+F11", kCmdStepOut}};
+  std::vector<QKeySequence> taken;
+  for (QShortcut* s : m_frame.findChildren<QShortcut*>()) taken.push_back(s->key());
+  for (const auto& k : kKeys) {
+    const QKeySequence seq(k.keys);
+    if (std::find(taken.begin(), taken.end(), seq) != taken.end()) continue;
+    auto* s = new QShortcut(seq, &m_frame);
+    s->setContext(Qt::WindowShortcut);
+    const CommandId id = k.id;
+    QObject::connect(s, &QShortcut::activated, &m_frame, [this, id] { m_frame.ExecuteCommand(id); });
+  }
+}
+
+bool DebugCommands::EndForClose() {
+  if (!m_session->SessionActive()) return true;
+  m_session->StopDebugger();
+  return !m_session->SessionActive();
+}
+
+void DebugCommands::RunInitFileInclude() {
+  const std::string line = std::string("Include ") + m_session->Settings().initFile + "\n";
+  if (m_session->SessionActive() && m_session->Settings().initFile[0]) m_app.ExecDebugCommandLine(line.c_str());
+}
+
+void DebugCommands::AppendCommandOutput(const char* text) {
+  if (m_command) m_command->Append(text);
+}
+
+// ------------------------------------------------------------------ commands
+
+void DebugCommands::RegisterCommands() {
+  DebugSession& s = *m_session;
+  m_frame.OnCommand(kCmdStartStop, [this](CommandId) { m_session->OnDebugStartStop(); });
+  m_frame.OnCommand(kCmdStopSession, [this](CommandId) { m_session->StopDebugger(); });
+  m_frame.OnCommand(kCmdGo, [&s](CommandId) { s.Go(); });
+  m_frame.OnCommand(kCmdStepInto, [&s](CommandId) { s.Step(kDbgStepInto); });
+  m_frame.OnCommand(kCmdStepOver, [&s](CommandId) { s.Step(kDbgStepOver); });
+  m_frame.OnCommand(kCmdStepOut, [&s](CommandId) { s.Step(kDbgStepOut); });
+  m_frame.OnCommand(kCmdStopRunning, [&s](CommandId) { s.StopRunning(); });
+  m_frame.OnCommand(kCmdFlashDownload, [this](CommandId) { OnFlash(kCmdFlashDownload); });
+  m_frame.OnCommand(kCmdFlashErase, [this](CommandId) { OnFlash(kCmdFlashErase); });
+  // The driver's four menu tables.
+  for (int t = 0; t < 4; ++t) {
+    const unsigned base = kDllMenuBases[t];
+    m_frame.OnCommandRange(base, base + kDllMenuSizes[t] - 1, [this, base](CommandId id) {
+      RunDllMenuItem(DllMenuTable(*m_session->Record(), base), int(id - base));
+    });
+    for (unsigned id = base; id < base + kDllMenuSizes[t]; ++id)
+      m_frame.OnUpdate(id, [this, base](CommandState& st) {
+        DllMenuItemState state =
+            UpdateDllMenuItem(DllMenuTable(*m_session->Record(), base), int(st.id - base), m_session->SessionActive());
+        st.Enable(state.enabled);
+        st.SetCheck(state.checked ? 1 : 0);
+      });
+  }
+  // The Debug popup lists the driver's entries after its own.
+  if (SECMenuBar* bar = m_frame.Bars() ? m_frame.Bars()->MenuBar() : nullptr) {
+    for (int i = 0; i < int(bar->Model().Rows().size()); ++i) {
+      const MenuBarRow& row = bar->Model().Rows()[std::size_t(i)];
+      if (!row.IsPopup()) continue;
+      bool debug = false;
+      for (const MenuEntry& e : row.entry->children) debug |= e.id == kCmdStartStop;
+      if (!debug) continue;
+      if (QMenu* menu = bar->PopupFor(i))
+        QObject::connect(menu, &QMenu::aboutToShow, menu, [this, menu] { FillDebugMenu(menu); });
+    }
+  }
+}
+
+void DebugCommands::FillDebugMenu(QMenu* menu) {
+  for (QPointer<QAction>& a : m_driverActions)
+    if (a) {
+      menu->removeAction(a);
+      a->deleteLater();
+    }
+  m_driverActions.clear();
+  if (!m_session->SessionActive()) return;
+  auto add = [this](QMenu* to, const DllMenuRow& row) {
+    QAction* a = row.kind == DllMenuRow::Kind::Separator ? to->addSeparator()
+                                                         : to->addAction(QString::fromLocal8Bit(row.text.c_str()));
+    a->setData(row.id);
+    const unsigned base = TableBase(row.id);
+    const DllMenuItemState st =
+        UpdateDllMenuItem(DllMenuTable(*m_session->Record(), base), int(row.id) - int(base), true);
+    if (row.kind == DllMenuRow::Kind::Item) {
+      a->setCheckable(st.checked);
+      a->setChecked(st.checked);
+    }
+    return a;
+  };
+  for (int t = 0; t < 4; ++t) {
+    DebugMenuEntry* table = DllMenuTable(*m_session->Record(), kDllMenuBases[t]);
+    if (!table) continue;
+    for (const DllMenuRow& row : AppendDllMenu(table, kDllMenuBases[t])) {
+      if (row.kind != DllMenuRow::Kind::Popup) {
+        m_driverActions.push_back(add(menu, row));
+        continue;
+      }
+      QMenu* popup = menu->addMenu(QString::fromLocal8Bit(row.text.c_str()));
+      for (const DllMenuRow& item : row.items) add(popup, item);
+      m_driverActions.push_back(popup->menuAction());
+    }
+  }
+}
+
+bool DebugCommands::FlashEnabled(bool erase) const {
+  if (m_app.HasState(kStateBusy) || m_session->SessionActive()) return false;
+  ProjectRec* p = m_app.Project();
+  if (!p || !p->curTarget || (p->curTarget->flags & kTargetDeleted) || !p->curTarget->pOpts) return false;
+  const FlashOpts& f = p->curTarget->pOpts->flash;
+  const uint32_t flags = Word(f.FLASH1);
+  if (erase) return !(flags & 0x2) && (Word(f.FLASH1 + 4) & 1);
+  if (flags & 0x1) return !f.FLASH2.empty();
+  return (flags & 0x2) && !f.FLASH3.empty();
+}
+
+void DebugCommands::OnFlash(int command) {
+  ProjectRec* p = m_app.Project();
+  if (!p || !p->curTarget || !p->curTarget->pOpts) {
+    m_app.Dialogs().Beep();
+    return;
+  }
+  if (Word(p->curTarget->pOpts->flash.FLASH1) & 0x1) {
+    m_frame.ShowOutputPage(kOutputCommandPage);
+    m_session->FlashViaDriver(command);
+    return;
+  }
+  // The external flash tool: its program (quoted, or up to the first
+  // blank) and its arguments with their key sequences expanded.
+  const FlashOpts& f = p->curTarget->pOpts->flash;
+  ToolCommands* tools = m_frame.Tools();
+  std::string program, arguments;
+  SplitFlashCommand(f.FLASH3.str(), &program, &arguments);
+  std::string expanded;
+  if (!tools || program.empty() || ExpandToolArguments(tools->Sources(), arguments, expanded) != kExpandDone) {
+    m_app.Dialogs().Beep();
+    return;
+  }
+  if (m_app.Project()) m_app.SaveProject();
+  ExternalRun run;
+  run.program = program;
+  run.arguments = expanded;
+  if (!tools->RunExternal(std::move(run), (Word(f.FLASH1) & 0x4) != 0)) m_app.Dialogs().Beep();
+}
+
+void SplitFlashCommand(const std::string& command, std::string* program, std::string* arguments) {
+  std::size_t b = command.find_first_not_of(' ');
+  program->clear();
+  arguments->clear();
+  if (b == std::string::npos) return;
+  std::size_t end;
+  if (command[b] == '"') {
+    end = command.find('"', b + 1);
+    *program = command.substr(b + 1, end == std::string::npos ? std::string::npos : end - b - 1);
+    end = end == std::string::npos ? command.size() : end + 1;
+  } else {
+    end = command.find(' ', b);
+    if (end == std::string::npos) end = command.size();
+    *program = command.substr(b, end - b);
+  }
+  std::size_t a = command.find_first_not_of(' ', end);
+  if (a != std::string::npos) *arguments = command.substr(a);
+}
+
+intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
+  intptr_t result = 0;
+  if (m_session->Service(code, arg, &result)) return result;
+  // The codes of the debug windows arrive here once those windows exist.
+  return 0;
+}
+
+// ------------------------------------------------------------------ SessionHost
+
+void DebugCommands::SaveDockLayout(int which) {
+  if (m_frame.Bars()) m_frame.Bars()->SaveState(m_settings, which ? CMainFrame::kBuildLayout : CMainFrame::kDebugLayout);
+  // A debug layout exists from now on: later first sessions keep it.
+  if (which == 0) m_settings.CreateKey(kDebugLayoutKey);
+}
+
+void DebugCommands::ApplyDockLayout(int which) {
+  if (!m_frame.Bars()) return;
+  if (which == 0 && m_frame.OutputBar()) m_frame.ShowControlBar(m_frame.OutputBar(), false, false);
+  if (!m_firstRun || which == 1)
+    m_frame.Bars()->LoadState(m_settings, which ? CMainFrame::kBuildLayout : CMainFrame::kDebugLayout);
+}
+
+bool DebugCommands::TakeFirstRun() {
+  const bool was = m_firstRun;
+  m_firstRun = false;
+  return was;
+}
+
+void DebugCommands::ShowDebugToolbar() {
+  FrameBars* bars = m_frame.Bars();
+  if (!bars) return;
+  if (bars->IsToolBarVisible(kBuildToolBarId)) bars->ToggleToolBar(kBuildToolBarId);
+  if (!bars->IsToolBarVisible(kDebugToolBarId)) bars->ToggleToolBar(kDebugToolBarId);
+}
+
+void DebugCommands::ProjectBarDebugState(bool on) {
+  // In a session the register page is in front; afterwards the files.
+  if (CPrjWin* bar = m_frame.ProjectBar()) bar->ActivatePane(on ? CPrjWin::kRegsPageId : CPrjWin::kFilesPageId);
+}
+
+void DebugCommands::SetRegisterSet(const RegisterSet* set) {
+  if (m_registers) m_registers->SetRegisterSet(set);
+}
+
+void DebugCommands::SendDebuggerAborted() { m_app.Ipc().SendDebuggerAborted(); }
+
+void DebugCommands::DriverMenusChanged() { m_frame.UpdateCommandUi(); }
+
+void DebugCommands::TargetStopped() {
+  if (!m_session->SessionActive()) return;
+  if (m_registers) m_registers->UpdateAll();
+  DebugInterface* r = m_session->Record();
+  // The program counter's line in the source: the editor shows it.
+  if (r->DbgFindSource && r->DbgFindSource(r->pc) == 0 && r->srcFile && r->srcLine > 0)
+    m_frame.OpenFileAndShow(static_cast<const char*>(r->srcFile), int(r->srcLine), 0);
+  char status[64];
+  std::snprintf(status, sizeof status, "PC: 0x%08X", r->pc);
+  m_frame.DriverStatusChanged(status);
+  m_frame.UpdateCommandUi();
+}
+
+void DebugCommands::PostTargetStopped() {
+  // IDE service 2 on the GUI thread: the windows refresh and the event
+  // interface hears that execution stopped.
+  QMetaObject::invokeMethod(
+      &m_frame, [this] { m_app.IdeServiceCall(2, 0); }, Qt::QueuedConnection);
+}
+
+void DebugCommands::PostDriverEnded() {
+  QMetaObject::invokeMethod(
+      &m_frame,
+      [this] {
+        if (!m_session->SessionActive()) return;
+        m_session->StopDebugger();
+        // The driver's message says why: the command page stays in front.
+        m_frame.ShowOutputPage(kOutputCommandPage);
+        m_frame.DriverStatusChanged("Debug session ended");
+      },
+      Qt::QueuedConnection);
+}
+
+void DebugCommands::PumpMessages() { QCoreApplication::processEvents(); }
+
+}  // namespace pm2

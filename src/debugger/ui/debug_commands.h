@@ -1,0 +1,90 @@
+// The main frame's debug session: the start/stop and run-control commands,
+// the driver's menu entries in the Debug menu, flash download and erase,
+// the register page of the project window and the command page's stand-in
+// in the output window. It is the session's SessionHost: the frame's
+// layouts and windows as the session asks for them. The debug windows of
+// the next stage open at the points marked in OpenWindow.
+#pragma once
+
+#include <QPointer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "debugger/session/debug_session.h"
+
+class QAction;
+class QMenu;
+
+namespace pm2 {
+
+class CMainFrame;
+class CommandStandIn;
+class RegisterPage;
+class SettingsStore;
+class ShellLinks;
+class ShellApp;
+
+// The external flash tool's command split into its program (quoted, or up
+// to the first blank) and the argument text.
+void SplitFlashCommand(const std::string& command, std::string* program, std::string* arguments);
+
+class DebugCommands : public SessionHost {
+ public:
+  DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings);
+  ~DebugCommands() override;
+
+  DebugSession& Session() { return *m_session; }
+  RegisterPage* Registers() const { return m_registers; }
+  CommandStandIn* CommandPage() const { return m_command; }
+
+  // ---- what the frame forwards (FrameHooks)
+  void OnDebugStartStop() { m_session->OnDebugStartStop(); }
+  void StartDebugger();
+  void StopDebugger() { m_session->StopDebugger(); }
+  intptr_t DebugService(int code, intptr_t arg);
+  void AppendCommandOutput(const char* text);
+  // The flash options select the driver with a name, or the external tool
+  // with a command (erase: the driver, with erase enabled).
+  bool FlashEnabled(bool erase) const;
+  // Ends a session before the program closes; false when the driver
+  // refused to stop.
+  bool EndForClose();
+  // Deferred command 2050: the initialisation file of a -d session.
+  void RunInitFileInclude();
+
+  // ---- SessionHost
+  void SaveDockLayout(int which) override;
+  void ApplyDockLayout(int which) override;
+  bool TakeFirstRun() override;
+  void ShowDebugToolbar() override;
+  void ProjectBarDebugState(bool on) override;
+  void OpenWindow(DebugWindow) override {}  // the debug windows come with their own stage
+  void SetRegisterSet(const RegisterSet* set) override;
+  void SendDebuggerAborted() override;
+  void DriverMenusChanged() override;
+  void TargetStopped() override;
+  void PostTargetStopped() override;
+  void PostDriverEnded() override;
+  void PumpMessages() override;
+
+ private:
+  void RegisterCommands();
+  void RegisterKeys();
+  void InstallRegisterPage();
+  void InstallCommandPage();
+  void FillDebugMenu(QMenu* menu);
+  void OnFlash(int command);
+
+  CMainFrame& m_frame;
+  ShellApp& m_app;
+  SettingsStore& m_settings;
+  std::unique_ptr<DebugSession> m_session;
+  RegisterPage* m_registers = nullptr;
+  CommandStandIn* m_command = nullptr;
+  ShellLinks* m_links = nullptr;  // owned by the frame
+  std::vector<QPointer<QAction>> m_driverActions;
+  bool m_firstRun = false;
+};
+
+}  // namespace pm2

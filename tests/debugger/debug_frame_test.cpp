@@ -1,0 +1,163 @@
+// The debug session in the real main frame over the scriptable test
+// driver: Ctrl+F5's command starts it, the driver's entries appear in the
+// Debug menu and call the driver, the register page and the command page
+// show what the driver gave, and the command ends it again.
+#include <dlfcn.h>
+
+#include <QMenu>
+#include <fstream>
+
+#include "debugger/ui/command_stand_in.h"
+#include "debugger/ui/debug_commands.h"
+#include "debugger/ui/register_page.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/frame/frame_bars.h"
+#include "shell/frame/frame_fixture.h"
+#include "toolkit/menus/menu_bar.h"
+
+namespace pm2 {
+namespace {
+
+class DebugFrameTest : public test::ExampleFrameTest {};
+
+QMenu* DebugMenu(CMainFrame* f) {
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  for (int i = 0; i < int(bar->Model().Rows().size()); ++i) {
+    const MenuBarRow& row = bar->Model().Rows()[std::size_t(i)];
+    if (!row.IsPopup()) continue;
+    for (const MenuEntry& e : row.entry->children)
+      if (e.id == 32802) return bar->PopupFor(i);
+  }
+  return nullptr;
+}
+
+template <class Pred>
+bool Until(Pred done, int ms = 5000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
+
+TEST_F(DebugFrameTest, SessionWithTheTestDriverRunsInTheFrame) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->Debugger(), nullptr);
+  const std::string script = dir + "driver.script";
+  std::ofstream(script) << "menu 1 1 Trace Recording\nmenustate 1 0 1\ngroup Core 1\nreg 0 R0 00000001 edit\n";
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  o->dbg.flags |= 1;
+  o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+
+  DebugSession& session = f->Debugger()->Session();
+  ASSERT_TRUE(f->QueryCommand(32802).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(Until([&] { return session.SessionActive(); })) << log();
+  EXPECT_EQ(f->QueryCommand(32802).check, 1);
+  EXPECT_TRUE(f->QueryCommand(32795).enabled);  // step over while halted
+
+  // The driver's entry in the Debug menu, checked by its state block.
+  QMenu* menu = DebugMenu(f);
+  ASSERT_NE(menu, nullptr);
+  emit menu->aboutToShow();
+  QAction* trace = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text() == "Trace Recording") trace = a;
+  ASSERT_NE(trace, nullptr);
+  EXPECT_EQ(trace->data().toUInt(), 32820u);
+  EXPECT_TRUE(trace->isChecked());
+  EXPECT_TRUE(f->ExecuteCommand(32820));
+  EXPECT_NE(std::string(log()).find("menu Trace Recording\n"), std::string::npos);
+
+  // The register page and the command page.
+  EXPECT_EQ(f->Debugger()->Registers()->Model().Rows().size(), 2u);
+  EXPECT_NE(f->Debugger()->CommandPage()->Text().toStdString().find("Test driver: session started"), std::string::npos);
+
+  // Closing the program ends the session first; a driver that refuses to
+  // stop keeps the program open.
+  std::ofstream(script, std::ios::app) << "refuse 1 still flashing\n";
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_FALSE(session.SessionActive());
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(Until([&] { return session.SessionActive(); }));
+  EXPECT_FALSE(f->Debugger()->EndForClose());
+  EXPECT_TRUE(session.SessionActive());
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  EXPECT_FALSE(session.SessionActive());
+  EXPECT_FALSE(session.DriverLoaded());
+  EXPECT_TRUE(f->Debugger()->Registers()->Model().Rows().empty());
+  emit menu->aboutToShow();
+  for (QAction* a : menu->actions()) EXPECT_NE(a->text(), "Trace Recording");
+  dlclose(driver);
+}
+
+TEST_F(DebugFrameTest, FlashDownloadThroughTheDriverAndItsUpdateRules) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  const std::string script = dir + "flash.script";
+  std::ofstream(script) << "fail 7 sector locked\n";
+  o->flash.FLASH1[0] = 0x1;  // through the driver
+  EXPECT_FALSE(f->QueryCommand(35404).enabled);  // no driver named
+  o->flash.FLASH2 = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[6] = OptString::Pooled(script, kPoolScratch);
+  EXPECT_TRUE(f->QueryCommand(35404).enabled);
+  EXPECT_FALSE(f->QueryCommand(35405).enabled);  // erase is not enabled in the options
+  o->flash.FLASH1[4] = 0x1;
+  EXPECT_TRUE(f->QueryCommand(35405).enabled);
+  o->flash.FLASH1[0] = 0x3;  // with the external tool as well: erase is greyed
+  EXPECT_FALSE(f->QueryCommand(35405).enabled);
+  o->flash.FLASH1[0] = 0x1;
+
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+  reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"))();
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  ASSERT_TRUE(f->ExecuteCommand(35404));
+  EXPECT_NE(std::string(log()).find("boot 6\n"), std::string::npos) << log();
+  EXPECT_TRUE(boxes.texts.empty());
+  ASSERT_TRUE(f->ExecuteCommand(35405));
+  EXPECT_NE(std::string(log()).find("boot 7\n"), std::string::npos) << log();
+  EXPECT_TRUE(Until([&] { return !boxes.texts.empty(); }));
+  ASSERT_FALSE(boxes.texts.empty());
+  EXPECT_EQ(boxes.texts[0], "Error: Flash Erase failed  -  sector locked");
+  EXPECT_FALSE(f->Debugger()->Session().DriverLoaded());
+  dlclose(driver);
+}
+
+struct SplitRow {
+  const char* name;
+  const char* command;
+  const char* program;
+  const char* arguments;
+};
+
+class FlashCommandSplit : public ::testing::TestWithParam<SplitRow> {};
+
+TEST_P(FlashCommandSplit, ProgramAndArguments) {
+  std::string program, arguments;
+  SplitFlashCommand(GetParam().command, &program, &arguments);
+  EXPECT_EQ(program, GetParam().program);
+  EXPECT_EQ(arguments, GetParam().arguments);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FlashCommandSplit,
+    ::testing::Values(SplitRow{"Plain", "lpc21isp #H /dev/ttyUSB0 38400 12000", "lpc21isp", "#H /dev/ttyUSB0 38400 12000"},
+                      SplitRow{"QuotedProgramWithBlank", "\"/opt/my tools/flash\" -p #H", "/opt/my tools/flash", "-p #H"},
+                      SplitRow{"ProgramAlone", "  flash  ", "flash", ""},
+                      SplitRow{"UnclosedQuote", "\"flash -x", "flash -x", ""}, SplitRow{"Empty", "   ", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pm2

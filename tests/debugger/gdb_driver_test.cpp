@@ -1,0 +1,268 @@
+// The GDB driver in a debug session: gdb-multiarch and qemu-system-arm on
+// the example program, built once for the whole program by pelmora2.
+#include <dirent.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "session_fixture.h"
+
+namespace pm2 {
+namespace {
+
+// The example, copied and built once.
+const std::string& ExampleFolder() {
+  static std::string folder = [] {
+    std::string dir = std::filesystem::temp_directory_path().string() + "/pm2gdb" + std::to_string(getpid());
+    std::filesystem::remove_all(dir);
+    std::filesystem::copy(std::string(PM2_SOURCE_DIR) + "/examples/blinky", dir,
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::remove_all(dir + "/Obj");
+    std::string cmd = "cd '" + dir + "' && '" + std::string(PM2_PROGRAM_DIR) + "/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return std::string();
+    return dir + "/";
+  }();
+  return folder;
+}
+
+// Our own children of a program name (gdb-multiarch, qemu-system-arm).
+std::vector<pid_t> Children(const std::string& comm) {
+  std::vector<pid_t> out;
+  DIR* d = opendir("/proc");
+  while (dirent* e = d ? readdir(d) : nullptr) {
+    const pid_t pid = pid_t(std::atoi(e->d_name));
+    if (pid <= 0) continue;
+    std::ifstream stat("/proc/" + std::string(e->d_name) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    std::size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    const std::string name = line.substr(line.find('(') + 1, close - line.find('(') - 1);
+    char state = 0;
+    int ppid = 0;
+    std::sscanf(line.c_str() + close + 2, "%c %d", &state, &ppid);
+    if (ppid == getpid() && state != 'Z' && comm.compare(0, 15, name) == 0) out.push_back(pid);
+  }
+  if (d) closedir(d);
+  return out;
+}
+
+template <class F>
+bool WaitFor(F done, int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
+}
+
+class GdbSessionTest : public ShellAppTest {
+ protected:
+  void SetUp() override {
+    ShellAppTest::SetUp();
+    if (ExampleFolder().empty()) GTEST_SKIP() << "the example does not build here";
+    if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
+      GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is missing (./pm2.sh installs them)";
+    project = MakeExampleProject(ExampleFolder());
+    app->State().m_pProject = project;
+    arm.toolset = 3;
+    arm.toolsFolder = dir.path() + "/ARM/BIN/";
+    theApp().m_pToolsetInfo[3] = &arm;
+    app->m_szProgramFolder = std::string(PM2_PROGRAM_DIR) + "/";
+    session = std::make_unique<DebugSession>(*app, host);
+    routed.session = session.get();
+    app->SetFrame(&routed);
+    app->SetDebugPort(session.get());
+    app->m_windows.Set(WindowSlot::CommandPage, this);
+    Params("-sim");
+  }
+  void TearDown() override {
+    if (session) session->StopDebugger();
+    app->SetDebugPort(nullptr);
+    session.reset();
+    theApp().m_pToolsetInfo[3] = nullptr;
+    ShellAppTest::TearDown();
+  }
+  void Params(const std::string& params) {
+    OptionBlock* o = project->curTarget->pOpts;
+    o->dbg.flags |= 1;
+    o->dbg.str[0] = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
+    o->dbg.str[1] = OptString::Pooled(params, kPoolScratch);
+  }
+  std::string CommandTexts() const {
+    std::string all;
+    for (const std::string& t : routed.commandLines) all += t;
+    for (const std::string& t : hub.Texts(kNotifyCommandText2)) all += t;
+    return all;
+  }
+  uint32_t Evaluate(const char* what) {
+    uint64_t v = 0;
+    EXPECT_EQ(session->Record()->DbgEvalExpression(1, what, &v), 0) << what;
+    return uint32_t(v);
+  }
+
+  ProjectRec* project = nullptr;
+  ToolsetInfo arm;
+  RecordingHost host;
+  RoutingFrame routed;
+  std::unique_ptr<DebugSession> session;
+};
+
+TEST_F(GdbSessionTest, SimulationRunsToMainStepsAndShowsRegisters) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  ASSERT_EQ(Children("gdb-multiarch").size(), 1u);
+  ASSERT_EQ(Children("qemu-system-arm").size(), 1u);
+  EXPECT_NE(CommandTexts().find("GDB driver: simulation in qemu-system-arm"), std::string::npos) << CommandTexts();
+  // The register page got the core registers.
+  ASSERT_NE(host.registerSet, nullptr);
+  EXPECT_EQ(host.registerSet->registerCount, 17u);
+
+  DebugInterface* r = session->Record();
+  EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
+  const uint32_t main = Evaluate("&main");
+  ASSERT_NE(main, 0u);
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+      << std::hex << r->pc << " main " << main << " flags " << r->flags << " " << CommandTexts();
+  ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+  EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Blinky.c"), std::string::npos);
+  const uint32_t lineAtMain = r->srcLine;
+
+  session->Step(kDbgStepOver);
+  ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+  EXPECT_EQ(r->srcLine, lineAtMain + 1);
+  session->Step(kDbgStepInto);  // into LED_Count
+  ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+  EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("LED.c"), std::string::npos);
+
+  // The call stack: main outermost, LED_Init innermost, called from main.
+  ASSERT_EQ(r->DbgControl(kDbgCtlBeforeCallStack, 0, 0), 0);
+  ASSERT_EQ(r->callStackTop, 1);
+  const auto* calls = static_cast<const DbgCallStackEntry*>(r->callStack);
+  EXPECT_EQ(calls[0].called, main);
+  EXPECT_EQ(calls[1].called, Evaluate("&LED_Init"));
+  EXPECT_GT(calls[1].calling, main);
+  char name[256] = {};
+  EXPECT_EQ(r->DbgEnum(kDbgEnumAddressName, intptr_t(calls[1].called), reinterpret_cast<intptr_t>(name)), 1);
+  EXPECT_STREQ(name, "LED_Init");
+
+  // The register page's refresh reads the program counter gdb reports.
+  host.registerSet->refresh(nullptr, 0x80000000u);
+  const RegisterEntry& pc = host.registerSet->registers[15];
+  EXPECT_STREQ(pc.name, "PC");
+  char expected[16];
+  std::snprintf(expected, sizeof expected, "%08X", r->pc);
+  EXPECT_STREQ(pc.value, expected);
+
+  // The code lines of a source file, and the instruction at the position.
+  auto* lines = static_cast<const DbgLineTableRecord*>(r->DbgLineTable((ExampleFolder() + "Blinky.c").c_str()));
+  ASSERT_NE(lines, nullptr);
+  bool mainLine = false;
+  for (uint32_t i = 0; i < lines->count; ++i) mainLine |= lines->pairs[i].line == lineAtMain;
+  EXPECT_TRUE(mainLine);
+  char instruction[256] = {};
+  const uint32_t pcNow = r->pc;
+  EXPECT_EQ(r->DbgControl(kDbgCtlInstructionText, reinterpret_cast<intptr_t>(&pcNow),
+                          reinterpret_cast<intptr_t>(instruction)), 0);
+  EXPECT_NE(std::string(instruction), "");
+
+  // An assignment through the driver, read back as an expression and a string.
+  EXPECT_EQ(r->DbgAssign("$r0 = 0x41", -1), 0);
+  EXPECT_EQ(Evaluate("$r0"), 0x41u);
+  char formatted[64];
+  EXPECT_EQ(r->DbgFormatAddress(0, 0xB4, 0, formatted), 10);
+  EXPECT_STREQ(formatted, "0x000000B4");
+
+  const uint8_t hello[] = {'h', 'i', 0, 'x'};
+  ASSERT_EQ(r->DbgWriteMemory(0x40001000u, 4, hello), 0u);
+  char text[150] = {};
+  EXPECT_EQ(r->DbgReadString(text, 0x40001000u, 150), 2);
+  EXPECT_STREQ(text, "hi");
+
+  // Memory: the first word of the program is its reset vector.
+  uint8_t bytes[4] = {};
+  EXPECT_EQ(r->DbgReadMemory(0, 4, bytes), 0);
+  EXPECT_EQ(bytes[3], 0xE5);  // an "ldr pc, [pc, #...]"
+
+  session->StopDebugger();
+  EXPECT_FALSE(session->SessionActive());
+  EXPECT_TRUE(Children("gdb-multiarch").empty());
+  EXPECT_TRUE(Children("qemu-system-arm").empty());
+}
+
+struct KillRow {
+  const char* name;
+  const char* victim;
+  const char* reason;
+};
+
+class GdbChildKilled : public GdbSessionTest, public ::testing::WithParamInterface<KillRow> {};
+
+TEST_P(GdbChildKilled, EndsTheSessionWithAMessageWithinSeconds) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive());
+  std::vector<pid_t> victims = Children(GetParam().victim);
+  ASSERT_EQ(victims.size(), 1u);
+  kill(victims[0], SIGKILL);
+  ASSERT_TRUE(WaitFor([&] { return host.driverEnded.load(); }, 3000));
+  EXPECT_NE(CommandTexts().find(std::string("*** Error: ") + GetParam().reason + ": the debug session ends"),
+            std::string::npos)
+      << CommandTexts();
+  // What the notification does on the GUI thread.
+  session->StopDebugger();
+  EXPECT_FALSE(session->SessionActive());
+  EXPECT_TRUE(Children("gdb-multiarch").empty());
+  EXPECT_TRUE(Children("qemu-system-arm").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GdbChildKilled,
+                         ::testing::Values(KillRow{"Gdb", "gdb-multiarch", "gdb-multiarch ended"},
+                                           KillRow{"Qemu", "qemu-system-arm", "qemu-system-arm ended"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GdbSessionTest, ServerThatNeverAnswersFailsTheStartWithinSeconds) {
+  // A server that accepts and then says nothing.
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(listen(fd, 4), 0);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  const std::string remote = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+  Params("-remote " + remote + " -timeout 4");
+  project->curTarget->pOpts->dbg.flags |= 1;
+  const auto began = std::chrono::steady_clock::now();
+  session->StartDebugger();
+  const auto took = std::chrono::steady_clock::now() - began;
+  close(fd);
+  EXPECT_FALSE(session->SessionActive());
+  EXPECT_LT(took, std::chrono::seconds(8));
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text.rfind("Error: GDB server at " + remote + " does not answer", 0), 0u)
+      << dialogs.boxes[0].text;
+  EXPECT_TRUE(Children("gdb-multiarch").empty());
+}
+
+TEST_F(GdbSessionTest, MissingGdbIsNamedWithItsPackage) {
+  Params("-sim -gdb gdb-nosuch");
+  session->StartDebugger();
+  EXPECT_FALSE(session->SessionActive());
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text,
+            "Error: 'gdb-nosuch' is not installed; install the Debian package gdb-nosuch (apt-get install gdb-nosuch, "
+            "or run ./pm2.sh run)\nDebugger aborted !");
+  EXPECT_TRUE(Children("qemu-system-arm").empty());
+}
+
+}  // namespace
+}  // namespace pm2

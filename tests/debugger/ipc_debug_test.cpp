@@ -1,0 +1,199 @@
+// The debug requests of the event interface, delivered through the
+// dispatcher and answered by a session over the scriptable test driver.
+#include "debugger/ipc/ipc_debug_handlers.h"
+
+#include "ipc/event_dispatcher.h"
+#include "session_fixture.h"
+
+namespace pm2 {
+namespace {
+
+// The shell of the handlers over the real session (one thread here).
+struct SessionShell : IpcDebugShell {
+  explicit SessionShell(DebugSession*& s) : session(s) {}
+  bool IsDebugging() override { return session->SessionActive(); }
+  bool IsRunning() override { return session->TargetExecuting(); }
+  bool CanStartBuild() override { return canStart; }
+  void StartStopDebug() override { calls.push_back("startstop"); }
+  void StopRunning() override { calls.push_back("stoprunning"); }
+  void StopSession() override { calls.push_back("stopsession"); }
+  void RunCommand(int id) override { calls.push_back("command " + std::to_string(id)); }
+  intptr_t Service(int code, intptr_t arg) override {
+    intptr_t result = 0;
+    session->Service(code, arg, &result);
+    return result;
+  }
+  void Sleep(int) override {}
+  DebugSession*& session;
+  bool canStart = true;
+  std::vector<std::string> calls;
+};
+
+class IpcDebugTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    muted = 0;
+    raw = session.get();
+    handlers = std::make_unique<IpcDebugHandlers>(dispatcher, shell, IpcDebugState{&muted, &client},
+                                                  [this](dtc_EventBase& e) {
+                                                    sent.push_back(Describe(e));
+                                                    return true;
+                                                  });
+  }
+  void TearDown() override {
+    handlers.reset();
+    SessionTest::TearDown();
+  }
+  static std::string Describe(dtc_EventBase& e) {
+    std::string to = " @" + std::to_string(e.m_nDestination);
+    if (auto* s = dynamic_cast<dtc_Debug::StatusText*>(&e)) return "status " + s->m_strText + to;
+    if (auto* r = dynamic_cast<dtc_Debug::ReadMemoryReply*>(&e)) {
+      std::string bytes;
+      for (uint8_t b : r->m_Data.bytes) bytes += std::to_string(b) + ",";
+      return "read " + std::to_string(r->m_nAddress) + " [" + bytes + "]" + to;
+    }
+    if (auto* w = dynamic_cast<dtc_Debug::WriteMemoryReply*>(&e))
+      return "written " + std::to_string(w->m_Data.bytes.size()) + to;
+    if (auto* b = dynamic_cast<dtc_Debug::SetBreakpointReply*>(&e))
+      return "bs " + b->m_strExpression + " " + std::to_string(b->m_bSuccess) + to;
+    if (auto* c = dynamic_cast<dtc_Debug::ClearBreakpointReply*>(&e))
+      return "bc " + c->m_strAddress + " " + std::to_string(c->m_bSuccess) + to;
+    if (auto* r = dynamic_cast<dtc_Debug::ReadRegisterReply*>(&e))
+      return "reg " + r->m_strRegister + "=" + std::to_string(r->m_nValue) + to;
+    if (auto* a = dynamic_cast<dtc_Debug::GetMemoryAddressReply*>(&e))
+      return "addr " + std::to_string(a->m_nAddress) + " " + std::to_string(a->m_bValid) + to;
+    if (auto* d = dynamic_cast<dtc_Debug::DecodeMemAddressReply*>(&e)) return "decoded " + d->m_strText + to;
+    if (auto* t = dynamic_cast<dtc_TargetMessaging::DecodedTimeStamp*>(&e))
+      return "time " + std::to_string(t->m_dTime) + to;
+    return "other" + to;
+  }
+  template <class X>
+  void From(int32_t sender, X event) {
+    event.m_nSender = sender;
+    dispatcher.Deliver(event);
+  }
+
+  EventDispatcher dispatcher;
+  std::atomic<int32_t> muted{0}, client{-1};
+  DebugSession* raw = nullptr;
+  SessionShell shell{raw};
+  std::unique_ptr<IpcDebugHandlers> handlers;
+  std::vector<std::string> sent;
+};
+
+TEST_F(IpcDebugTest, RequestsWithoutASessionAreAnsweredDebuggerNotRunning) {
+  From(4, dtc_Debug::StepOver());
+  From(4, dtc_Debug::ReadMemory(0x100, 4));
+  From(4, dtc_Debug::StartExecution());
+  EXPECT_EQ(sent, (std::vector<std::string>{"status Debugger not running @-1", "status Debugger not running @-1",
+                                            "status Debugger not running @-1"}));
+  EXPECT_TRUE(DriverLog().empty());
+}
+
+TEST_F(IpcDebugTest, StartDebuggingRemembersTheClientAndStartsTheSession) {
+  From(6, dtc_Debug::StartDebugging());
+  EXPECT_EQ(client.load(), 6);
+  EXPECT_EQ(shell.calls, std::vector<std::string>{"startstop"});
+  shell.canStart = false;
+  client = -1;
+  From(6, dtc_Debug::StartDebugging());
+  EXPECT_EQ(sent, std::vector<std::string>{"status Can't access the project now @-1"});
+  EXPECT_EQ(client.load(), -1);
+}
+
+TEST_F(IpcDebugTest, StepWhileRunningIsRefusedAndStopOnlyWhileRunning) {
+  Start();
+  SetExecuting(true);
+  ClearDriverLog();
+  From(4, dtc_Debug::StepInto());
+  EXPECT_EQ(sent, std::vector<std::string>{"status Already executing @-1"});
+  From(4, dtc_Debug::StopExecution());
+  EXPECT_EQ(shell.calls, std::vector<std::string>{"command 32797"});
+  SetExecuting(false);
+  sent.clear();
+  From(4, dtc_Debug::StopExecution());  // halted: nothing, no answer
+  From(4, dtc_Debug::StepInto());
+  EXPECT_TRUE(sent.empty());
+  EXPECT_EQ(DriverLog(), "step 0\n");
+}
+
+TEST_F(IpcDebugTest, ReadMemoryAnswersTheBytesUpToWhereTheDriverStopped) {
+  Script("mem 100 0102030405\nreadable 103\n");
+  Start();
+  From(9, dtc_Debug::ReadMemory(0x100, 5));
+  EXPECT_EQ(sent, std::vector<std::string>{"read 256 [1,2,3,] @9"});
+}
+
+TEST_F(IpcDebugTest, ReadMemoryOfTooManyBytesIsRefusedWithoutAsking) {
+  Start();
+  ClearDriverLog();
+  From(9, dtc_Debug::ReadMemory(0x100, 0xFFFFFFF0u));
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0], "status ReadMemory: 4294967280 bytes asked, at most 16384 per request @-1");
+  EXPECT_EQ(DriverLog().find("memory"), std::string::npos);
+}
+
+TEST_F(IpcDebugTest, ReadMemoryStoppedBelowTheStartIsAnError) {
+  Script("readable 104\nstopat 80\n");
+  Start();
+  From(9, dtc_Debug::ReadMemory(0x100, 8));
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0], "status ReadMemory: the driver stopped at 0x80, outside the range read @-1");
+}
+
+TEST_F(IpcDebugTest, WriteMemoryWritesAtMostThirtyTwoKilobytes) {
+  Start();
+  ClearDriverLog();
+  From(9, dtc_Debug::WriteMemory(0x1000, DataBlock(std::vector<uint8_t>(40000, 7))));
+  EXPECT_EQ(sent, std::vector<std::string>{"written 32768 @9"});
+  EXPECT_EQ(DriverLog(), "control 2052\nmemory kind 2 count 32768\n");
+}
+
+TEST_F(IpcDebugTest, BreakpointsRegistersAndAddresses) {
+  Script("eval main 200\neval R0 2a\nexec R1_=_0x5 1\n");
+  Start();
+  From(3, dtc_Debug::SetBreakpoint("main"));
+  From(3, dtc_Debug::ClearBreakpoint("main"));
+  From(3, dtc_Debug::ClearBreakpoint("nowhere"));
+  From(3, dtc_Debug::ReadRegister("R0"));
+  From(3, dtc_Debug::ReadRegister("R9"));
+  From(3, dtc_Debug::GetMemoryAddress("main"));
+  From(3, dtc_Debug::GetMemoryAddress("nowhere"));
+  From(3, dtc_Debug::DecodeMemAddress(0x200));
+  From(3, dtc_Debug::DecodeMemAddress(0x204));
+  EXPECT_EQ(sent, (std::vector<std::string>{"bs main 1 @3", "bc main 1 @3", "status Invalid address parameter given @-1",
+                                            "reg R0=42 @3", "status Can't read register 'R9' @-1",
+                                            "addr 512 1 @3", "addr 0 0 @3", "decoded main @3", "decoded 0x204 @3"}));
+  EXPECT_TRUE(DriverLog().find("exec BS main\n") != std::string::npos);
+  EXPECT_TRUE(DriverLog().find("clearbreak 512") != std::string::npos);
+}
+
+TEST_F(IpcDebugTest, MutedHandlersSendNothing) {
+  muted = 1;
+  From(3, dtc_Debug::StepOver());
+  From(3, dtc_Debug::SetBreakpoint("main"));
+  EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(IpcDebugTest, MessagesToTheTargetAndTheFilter) {
+  Start();
+  ClearDriverLog();
+  From(3, dtc_TargetMessaging::MsgToTarget(PackedWords{7, 8, 9}, 10, 11, 99));
+  From(3, dtc_TargetMessaging::MsgFromFilter(5, 6));
+  EXPECT_EQ(DriverLog(), "control 2050\nmessage 7 99\n");
+  EXPECT_EQ(handlers->FilterFirst(), 5u);
+  EXPECT_EQ(handlers->FilterSecond(), 6u);
+  EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(IpcDebugTest, StopDebuggingEndsTheSessionAndForgetsTheClient) {
+  Start();
+  client = 6;
+  From(6, dtc_Debug::StopDebugging());
+  EXPECT_EQ(client.load(), -1);
+  EXPECT_EQ(shell.calls, std::vector<std::string>{"stopsession"});
+}
+
+}  // namespace
+}  // namespace pm2

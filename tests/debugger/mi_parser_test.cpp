@@ -1,0 +1,146 @@
+// The GDB/MI parser with lines recorded from gdb-multiarch, the odd ones
+// included: async records between results, escapes, errors.
+#include "debugger/gdb/mi_parser.h"
+
+#include <gtest/gtest.h>
+
+#include "debugger/gdb/gdb_connection.h"
+
+namespace pm2::gdb {
+namespace {
+
+struct LineRow {
+  const char* name;
+  std::string line;
+  MiKind kind;
+  int64_t token;
+  std::string cls;
+  std::string probe;     // "a.b" a nested string to read, or "" for the stream
+  std::string expected;  // its value
+};
+
+std::string Probe(const MiRecord& r, const std::string& path) {
+  if (path.empty()) return r.stream;
+  const MiValue* v = &r.results;
+  std::size_t b = 0;
+  while (true) {
+    std::size_t dot = path.find('.', b);
+    std::string part = path.substr(b, dot == std::string::npos ? std::string::npos : dot - b);
+    if (!part.empty() && part[0] == '#') {
+      std::size_t i = std::stoul(part.substr(1));
+      if (i >= v->items.size()) return "<no item>";
+      v = &v->items[i].second;
+    } else {
+      v = v->Find(part);
+      if (!v) return "<absent>";
+    }
+    if (dot == std::string::npos) break;
+    b = dot + 1;
+  }
+  return v->text;
+}
+
+class MiLines : public ::testing::TestWithParam<LineRow> {};
+
+TEST_P(MiLines, ParseAsRecorded) {
+  const LineRow& row = GetParam();
+  MiRecord r = ParseMiLine(row.line);
+  EXPECT_EQ(r.kind, row.kind) << r.error;
+  EXPECT_EQ(r.token, row.token);
+  EXPECT_EQ(r.cls, row.cls);
+  EXPECT_EQ(Probe(r, row.probe), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Recorded, MiLines,
+    ::testing::Values(
+        LineRow{"Prompt", "(gdb) ", MiKind::Prompt, -1, "", "", ""},
+        LineRow{"PromptWithCarriageReturn", "(gdb) \r", MiKind::Prompt, -1, "", "", ""},
+        LineRow{"DoneWithoutResults", "5^done", MiKind::Result, 5, "done", "", ""},
+        LineRow{"Connected", "12^connected", MiKind::Result, 12, "connected", "", ""},
+        LineRow{"BreakpointInserted",
+                "3^done,bkpt={number=\"1\",type=\"breakpoint\",disp=\"keep\",enabled=\"y\",addr=\"0x000000b4\","
+                "func=\"main\",file=\"Blinky.c\",fullname=\"/tmp/blinkytest/Blinky.c\",line=\"10\","
+                "thread-groups=[\"i1\"],times=\"0\",original-location=\"main\"}",
+                MiKind::Result, 3, "done", "bkpt.addr", "0x000000b4"},
+        LineRow{"ListOfStringsInsideATuple",
+                "3^done,bkpt={number=\"1\",thread-groups=[\"i1\",\"i2\"]}", MiKind::Result, 3, "done",
+                "bkpt.thread-groups.#1", "i2"},
+        LineRow{"StoppedAtBreakpoint",
+                "*stopped,reason=\"breakpoint-hit\",disp=\"keep\",bkptno=\"1\",frame={addr=\"0x000000b4\","
+                "func=\"main\",args=[],file=\"Blinky.c\",fullname=\"/tmp/blinkytest/Blinky.c\",line=\"10\","
+                "arch=\"armv4t\"},thread-id=\"1\",stopped-threads=\"all\"",
+                MiKind::Exec, -1, "stopped", "frame.line", "10"},
+        LineRow{"StoppedWithEmptyArgs", "*stopped,frame={addr=\"0x00000000\",func=\"_start\",args=[],arch=\"armv4t\"}",
+                MiKind::Exec, -1, "stopped", "frame.func", "_start"},
+        LineRow{"Running", "*running,thread-id=\"all\"", MiKind::Exec, -1, "running", "thread-id", "all"},
+        LineRow{"NotifyBetweenResults", "=thread-group-started,id=\"i1\",pid=\"1\"", MiKind::Notify, -1,
+                "thread-group-started", "pid", "1"},
+        LineRow{"ErrorWithMessage", "7^error,msg=\"No symbol \\\"nosuch\\\" in current context.\"",
+                MiKind::Result, 7, "error", "msg", "No symbol \"nosuch\" in current context."},
+        LineRow{"ConsoleWithTabAndNewline", "~\"10\\t  unsigned int n = LED_Count();\\n\"", MiKind::Console, -1, "",
+                "", "10\t  unsigned int n = LED_Count();\n"},
+        LineRow{"LogLine", "&\"Cannot execute this command while the target is running.\\n\"", MiKind::Log, -1, "",
+                "", "Cannot execute this command while the target is running.\n"},
+        LineRow{"OctalEscape", "~\"\\033[0m\\101\"", MiKind::Console, -1, "", "", "\033[0mA"},
+        LineRow{"RegisterValuesListOfTuples",
+                "9^done,register-values=[{number=\"0\",value=\"0x0\"},{number=\"15\",value=\"0xb4\"}]",
+                MiKind::Result, 9, "done", "register-values.#1.value", "0xb4"},
+        LineRow{"MemoryBlocks",
+                "4^done,memory=[{begin=\"0x00000000\",offset=\"0x00000000\",end=\"0x00000004\","
+                "contents=\"18f09fe5\"}]",
+                MiKind::Result, 4, "done", "memory.#0.contents", "18f09fe5"},
+        LineRow{"ListOfResults", "2^done,stack=[frame={level=\"0\",func=\"main\"},frame={level=\"1\",func=\"x\"}]",
+                MiKind::Result, 2, "done", "stack.#1.func", "x"},
+        LineRow{"GarbageIsNoRecord", "Reading symbols from Obj/Blinky.elf...", MiKind::Invalid, -1, "", "", ""},
+        LineRow{"UnclosedStringIsRefused", "3^done,msg=\"abc", MiKind::Invalid, 3, "done", "msg", "<absent>"},
+        LineRow{"UnclosedTupleIsRefused", "3^done,bkpt={number=\"1\"", MiKind::Invalid, 3, "done", "bkpt", "<absent>"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MiQuoting, RoundTripsThroughTheParser) {
+  const std::string text = "say \"hi\"\\now\n";
+  std::string back;
+  std::size_t used = 0;
+  ASSERT_TRUE(ParseMiCString(MiQuote(text), &back, &used));
+  EXPECT_EQ(back, text);
+}
+
+// The token table: answers reach their continuations by token, in any
+// order, and async records between them go to the handlers.
+TEST(GdbTokens, AnswersFindTheirContinuationsByToken) {
+  std::vector<std::string> seen;
+  GdbConnection::Handlers h;
+  h.stopped = [&](const MiRecord& r) { seen.push_back("stopped " + r.results.Find("frame")->Str("line")); };
+  h.console = [&](const std::string& t) { seen.push_back("console " + t); };
+  GdbConnection c(h);
+  // Without a process the commands go nowhere, but their tokens are taken.
+  const int64_t a = c.Send("-exec-next", [&](const MiRecord& r) { seen.push_back("a " + r.cls); });
+  const int64_t b = c.Send("-break-insert main", [&](const MiRecord& r) { seen.push_back("b " + r.cls); });
+  EXPECT_EQ(b, a + 1);
+  c.HandleLine(std::to_string(b) + "^done,bkpt={number=\"1\"}");
+  c.HandleLine("~\"Breakpoint 1\\n\"");
+  c.HandleLine(std::to_string(a) + "^running");
+  EXPECT_EQ(c.State(), SessionState::Running);
+  c.HandleLine("*stopped,frame={line=\"11\"}");
+  EXPECT_EQ(c.State(), SessionState::Stopped);
+  c.HandleLine(std::to_string(a) + "^done");  // a second answer to a token finds nobody
+  EXPECT_EQ(seen, (std::vector<std::string>{"b done", "console Breakpoint 1\n", "a running", "stopped 11"}));
+  EXPECT_EQ(c.Stops(), 1u);
+}
+
+TEST(GdbTokens, DeathAnswersWaitingCommandsWithItsReason) {
+  std::string dead;
+  GdbConnection::Handlers h;
+  h.dead = [&](const std::string& reason) { dead = reason; };
+  GdbConnection c(h);
+  std::string answer;
+  c.Send("-exec-continue", [&](const MiRecord& r) { answer = r.cls + " " + r.results.Str("msg"); });
+  c.Die("gdb-multiarch ended");
+  EXPECT_EQ(answer, "error gdb-multiarch ended");
+  EXPECT_EQ(dead, "gdb-multiarch ended");
+  EXPECT_EQ(c.State(), SessionState::Dead);
+  EXPECT_EQ(c.Send("-exec-next"), -1);  // refused once dead
+}
+
+}  // namespace
+}  // namespace pm2::gdb

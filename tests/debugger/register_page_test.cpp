@@ -1,0 +1,130 @@
+// The register page and the command page's stand-in on the offscreen
+// platform: rows from a register set, a value edit that reaches the
+// driver's callback, refusals, and typed commands.
+#include "debugger/ui/register_page.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+#include <cstring>
+
+#include "debugger/ui/command_stand_in.h"
+
+namespace pm2 {
+namespace {
+
+std::vector<std::string> g_calls;
+
+void Refresh(RegisterEntry* e, uint32_t mode) {
+  if (!e) {
+    g_calls.push_back("refresh " + std::to_string(mode));
+    return;
+  }
+  e->redraw = 0;
+}
+void SetValue(RegisterEntry* e, const uint64_t* v) {
+  std::snprintf(e->value, sizeof e->value, "0x%08llX", static_cast<unsigned long long>(*v));
+  e->changed = 1;
+  g_calls.push_back(std::string("set ") + e->name);
+}
+
+RegisterEntry Reg(const char* name, const char* value, bool editable, uint16_t code = 0) {
+  RegisterEntry e{};
+  e.kind = 1;
+  e.composite = code;
+  e.editable = editable;
+  std::strncpy(e.name, name, sizeof e.name - 1);
+  std::strncpy(e.value, value, sizeof e.value - 1);
+  return e;
+}
+
+class RegisterPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_calls.clear();
+    regs = {Reg("R0", "0x00000001", true), Reg("CPSR", "0x600000D3", false, 0x100), Reg("N", "0", false, 0x101)};
+    groups = {RegisterGroup{0, 1, "Core"}};
+    set = RegisterSet{1, 3, groups.data(), regs.data(), Refresh, SetValue};
+    page = std::make_unique<RegisterPage>([this] { return active; },
+                                          [this](const std::string& text, uint64_t* v) {
+                                            evaluated.push_back(text);
+                                            if (text == "bad") return false;
+                                            *v = std::strtoull(text.c_str(), nullptr, 0);
+                                            return true;
+                                          },
+                                          [this] { ++beeps; });
+    page->resize(300, 200);
+    page->show();
+  }
+  std::vector<RegisterEntry> regs;
+  std::vector<RegisterGroup> groups;
+  RegisterSet set{};
+  std::unique_ptr<RegisterPage> page;
+  bool active = true;
+  int beeps = 0;
+  std::vector<std::string> evaluated;
+};
+
+TEST_F(RegisterPageTest, ShowsGroupsRegistersAndFieldsWithValues) {
+  page->SetRegisterSet(&set);
+  ASSERT_EQ(page->GetItemCount(), 3);  // the group expanded at load, the head collapsed
+  EXPECT_EQ(page->GetItemText(page->GetItemAtRow(0), 0), "Core");
+  EXPECT_EQ(page->GetItemText(page->GetItemAtRow(1), 1), "0x00000001");
+  EXPECT_EQ(page->GetItemText(page->GetItemAtRow(2), 0), "CPSR");
+  page->SetRegisterSet(nullptr);
+  EXPECT_EQ(page->GetItemCount(), 0);
+}
+
+TEST_F(RegisterPageTest, EditedValueGoesThroughEvaluationToTheDriver) {
+  page->SetRegisterSet(&set);
+  ASSERT_TRUE(page->EditValue(1));
+  QLineEdit* edit = page->findChild<QLineEdit*>();
+  if (SECListEdit* e = page->GetEditControl()) {
+    e->setPlainText("0x2A");
+    QTest::keyClick(e, Qt::Key_Return);
+  } else if (edit) {
+    edit->setText("0x2A");
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+  EXPECT_EQ(evaluated, std::vector<std::string>{"0x2A"});
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"set R0", "refresh 2147483648"}));
+  EXPECT_EQ(page->GetItemText(page->GetItemAtRow(1), 1), "0x0000002A");
+}
+
+TEST_F(RegisterPageTest, EditsAreRefusedWithABeep) {
+  page->SetRegisterSet(&set);
+  EXPECT_FALSE(page->EditValue(2));  // CPSR is not editable
+  EXPECT_EQ(beeps, 1);
+  active = false;
+  EXPECT_FALSE(page->EditValue(1));  // no session
+  EXPECT_EQ(beeps, 2);
+  EXPECT_TRUE(g_calls.empty());
+}
+
+TEST_F(RegisterPageTest, RefreshOnlyDuringASession) {
+  page->SetRegisterSet(&set);
+  active = false;
+  page->UpdateAll();
+  EXPECT_TRUE(g_calls.empty());
+  active = true;
+  page->UpdateAll();
+  EXPECT_EQ(g_calls, std::vector<std::string>{"refresh 2147483648"});
+}
+
+TEST(CommandStandIn, TypedLinesGoToTheDriverAndOutputIsShown) {
+  std::vector<std::string> lines;
+  CommandStandIn page([&](const std::string& l) { lines.push_back(l); });
+  page.show();
+  QTest::keyClicks(page.Input(), "BS main");
+  QTest::keyClick(page.Input(), Qt::Key_Return);
+  EXPECT_EQ(lines, std::vector<std::string>{"BS main"});
+  EXPECT_TRUE(page.Input()->text().isEmpty());
+  page.Append("Breakpoint 1 at 0xb4\n");
+  EXPECT_EQ(page.Text().toStdString(), "Breakpoint 1 at 0xb4");
+  page.Append(nullptr);
+  EXPECT_TRUE(page.Text().isEmpty());
+}
+
+}  // namespace
+}  // namespace pm2

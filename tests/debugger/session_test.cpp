@@ -1,0 +1,255 @@
+#include "session_fixture.h"
+
+#include <cstring>
+
+#include "project/text/pool.h"
+
+namespace pm2 {
+
+namespace {
+
+bool Has(const std::string& log, const std::string& line) { return log.find(line + "\n") != std::string::npos; }
+
+TEST_F(SessionTest, StartCallsTheDriverInOrderAndTheSessionIsActive) {
+  host.firstRun = true;
+  Start();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  const std::string log = DriverLog();
+  const std::size_t b1 = log.find("boot 1"), b2 = log.find("boot 2"), b3 = log.find("boot 3"),
+                    b4 = log.find("boot 4");
+  ASSERT_NE(b4, std::string::npos) << log;
+  EXPECT_LT(b1, b2);
+  EXPECT_LT(b2, b3);
+  EXPECT_LT(b3, b4);
+  // The driver's own record is the active one; the IDE's copy follows it.
+  EXPECT_NE(session->Record(), &session->Mirror());
+  EXPECT_TRUE(session->Mirror().flags & kDbgFlagActive);
+  EXPECT_EQ(session->Record()->flags & kDbgFlagsAtStart, uint32_t(kDbgFlagsAtStart));
+  // The program file of an ARM-GNU target ends in ".ELF".
+  EXPECT_TRUE(Has(log, "program " + dir.path() + "/Obj/Blinky.ELF")) << log;
+  EXPECT_EQ(host.calls[0], "save 1");
+  EXPECT_EQ(host.calls[1], "apply 0");
+  EXPECT_TRUE(host.Called("debug toolbar"));
+  EXPECT_TRUE(routed.Called("DisableTargetBox"));
+  EXPECT_TRUE(routed.Called("ShowOutputPage 1"));
+  EXPECT_EQ(routed.commandLines, std::vector<std::string>{"Test driver: session started\n"});
+  EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(SessionTest, WindowsOfTheFlagsOpenBeforeAndAfterTheDriverStarts) {
+  // Disassembly (0x2), serial 2 (0x10), symbols (0x4000), code coverage (0x4).
+  Script("windows 4016\n");
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  std::vector<std::string> opened;
+  for (const auto& c : host.calls)
+    if (c.starts_with("open ")) opened.push_back(c);
+  EXPECT_EQ(opened, (std::vector<std::string>{"open 0 after boot 3", "open 2 after boot 3", "open 5 after boot 4",
+                                              "open 6 after boot 4"}));
+}
+
+struct FailRow {
+  const char* name;
+  std::string script;         // the driver's script
+  int setup;                  // 0 as is, 1 no ARM section, 2 no DLL named, 3 unknown DLL, 4 no BootDll
+  std::string message;        // the message box; "$" stands for the test folder
+  bool driverCalled;
+};
+
+class StartFailure : public SessionTest, public ::testing::WithParamInterface<FailRow> {};
+
+TEST_P(StartFailure, EndsIdleWithItsMessage) {
+  const FailRow& row = GetParam();
+  Script(row.script);
+  OptionBlock* o = project->curTarget->pOpts;
+  if (row.setup == 1) arm.toolsFolder.clear();
+  if (row.setup == 2) o->dbg.str[0] = OptString();
+  if (row.setup == 3) o->dbg.str[0] = OptString::Pooled("NOSUCH.DLL", kPoolScratch);
+  if (row.setup == 4) {
+    std::filesystem::create_directories(dir / "ARM/BIN");
+    std::filesystem::copy_file("/lib/x86_64-linux-gnu/libm.so.6", dir / "ARM/BIN/NoBoot.so");
+    o->dbg.str[0] = OptString::Pooled("NOBOOT.DLL", kPoolScratch);
+  }
+  Start();
+  EXPECT_FALSE(session->SessionActive());
+  EXPECT_FALSE(session->DriverLoaded());
+  EXPECT_EQ(session->Record(), &session->Mirror());
+  EXPECT_TRUE(host.Called("aborted"));
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  std::string expected = row.message;
+  if (auto at = expected.find('$'); at != std::string::npos) expected.replace(at, 1, dir.path());
+  EXPECT_EQ(dialogs.boxes[0].text, expected);
+  EXPECT_EQ(dialogs.boxes[0].kind, kMbOk | kMbIconExclamation);
+  EXPECT_EQ(DriverLog().find("boot 1") != std::string::npos, row.driverCalled);
+  if (row.driverCalled) {
+    // Torn down: the build layout is back and the driver was told to exit.
+    EXPECT_TRUE(host.Called("no registers"));
+    EXPECT_TRUE(host.Called("apply 1"));
+    EXPECT_TRUE(Has(DriverLog(), "exit"));
+    EXPECT_TRUE(routed.Called("EnableTargetBox"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StartFailure,
+    ::testing::Values(
+        FailRow{"NoToolsetSection", "", 1, "Bad or missing [ARM] section in file 'Tools.Ini'", false},
+        FailRow{"NoDriverNamed", "", 2, "No CPU DLL specified under 'Options for Target - Debug' !", false},
+        FailRow{"DriverNotFound", "", 3, "*** Error: '$/ARM/BIN/NOSUCH' not found\n", false},
+        FailRow{"NoBootDll", "", 4, "*** Error: '$/ARM/BIN/NOBOOT' invalid debug Dll\n", false},
+        FailRow{"FailsAtCode3", "fail 3 no target connected\n", 0, "Error: no target connected\nDebugger aborted !",
+                true},
+        FailRow{"FailsAtCode4", "fail 4 program not loaded\n", 0, "Error: program not loaded\nDebugger aborted !",
+                true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SessionTest, StopEndsTheSessionAndFreesTheDriver) {
+  host.open[int(DebugWindow::Serial1)] = false;
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  host.calls.clear();
+  session->StopDebugger();
+  EXPECT_FALSE(session->SessionActive());
+  EXPECT_FALSE(session->DriverLoaded());
+  EXPECT_EQ(session->Record(), &session->Mirror());
+  EXPECT_TRUE(Has(DriverLog(), "control 10"));
+  EXPECT_TRUE(Has(DriverLog(), "control 9"));
+  EXPECT_TRUE(Has(DriverLog(), "exit"));
+  EXPECT_EQ(host.calls[0], "save 0");
+  EXPECT_EQ(host.calls[1], "apply 1");
+  EXPECT_TRUE(host.Called("no registers"));
+  EXPECT_TRUE(routed.Called("ShowOutputPage 0"));
+  // The IDE's own record carries its callbacks again.
+  EXPECT_NE(session->Mirror().IdeServiceCall, nullptr);
+  EXPECT_EQ(session->Mirror().notifyMessage, 0x414u);
+}
+
+TEST_F(SessionTest, ThirdRefusalShowsTheDriversReason) {
+  Script("refuse 3 target still flashing\n");
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  session->StopDebugger();
+  session->StopDebugger();
+  EXPECT_TRUE(session->SessionActive());
+  EXPECT_TRUE(dialogs.boxes.empty());
+  EXPECT_EQ(dialogs.beeps, 0);
+  session->StopDebugger();
+  EXPECT_TRUE(session->SessionActive());
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text, "target still flashing");
+  EXPECT_EQ(dialogs.beeps, 1);
+  session->StopDebugger();  // the driver now agrees
+  EXPECT_FALSE(session->SessionActive());
+}
+
+TEST_F(SessionTest, StartStopCommandBeepsWhileTheTargetRuns) {
+  Start();
+  SetExecuting(true);
+  session->OnDebugStartStop();
+  EXPECT_EQ(dialogs.beeps, 1);
+  EXPECT_TRUE(session->SessionActive());
+  SetExecuting(false);
+  session->OnDebugStartStop();
+  EXPECT_FALSE(session->SessionActive());
+}
+
+TEST_F(SessionTest, StartStopWithoutSessionSchedulesTheStart) {
+  session->OnDebugStartStop();
+  EXPECT_TRUE(app->Deferred().Pending());
+  EXPECT_FALSE(session->SessionActive());
+  EXPECT_TRUE(DriverLog().empty());
+}
+
+TEST_F(SessionTest, SecondStartStopsTheRunningSession) {
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  Start();
+  EXPECT_FALSE(session->SessionActive());
+  EXPECT_TRUE(host.Called("aborted"));
+}
+
+TEST_F(SessionTest, StartStopIsGreyedForATargetThatCannotBeDebugged) {
+  EXPECT_TRUE(session->StartStopEnabled());
+  project->curTarget->toolset = 5;  // "above 5" means anything not 0 to 4
+  EXPECT_FALSE(session->StartStopEnabled());
+  project->curTarget->toolset = 3;
+  app->SetState(kStateBusy);
+  EXPECT_FALSE(session->StartStopEnabled());
+}
+
+TEST_F(SessionTest, SessionStartedWithDashDClosesTheProgramAtTheEnd) {
+  app->SetState(kStateDebugOnStart);
+  Start();
+  session->StopDebugger();
+  EXPECT_TRUE(routed.Called("CloseMainWindow"));
+}
+
+TEST_F(SessionTest, WindowFlagsGoBackIntoTheTargetWithTheSerialHexMode) {
+  // Serial windows 1 and 3 open, the third one's hex mode (0x40000) on.
+  project->curTarget->debugFlags = 0x10 | 0x80000 | 0x40000;
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  EXPECT_EQ(session->Record()->windowFlags & (kDbgWinSerial1 | kDbgWinSerial3 | 0x40000u),
+            uint32_t(kDbgWinSerial1 | kDbgWinSerial3 | 0x40000u));
+  session->StopDebugger();
+  EXPECT_EQ(project->curTarget->debugFlags & (0x10u | 0x80000u | 0x40000u), 0x10u | 0x80000u | 0x40000u);
+}
+
+struct FlashRow {
+  const char* name;
+  int command;
+  std::string script;
+  std::string message;  // empty: no message
+};
+
+class FlashThroughDriver : public SessionTest, public ::testing::WithParamInterface<FlashRow> {};
+
+TEST_P(FlashThroughDriver, CallsTheFlashCodesAndEndsTheSession) {
+  Script(GetParam().script);
+  // The flash options name the driver; its parameters are the target side's.
+  OptionBlock* o = project->curTarget->pOpts;
+  o->dbg.str[0] = OptString::Pooled("NOSUCH.DLL", kPoolScratch);
+  o->flash.FLASH2 = OptString::Pooled("TestDrv.dll", kPoolScratch);
+  o->dbg.str[6] = OptString::Pooled(scriptPath, kPoolScratch);
+  session->FlashViaDriver(GetParam().command);
+  const std::string log = DriverLog();
+  const std::string code = GetParam().command == 35405 ? "boot 7" : "boot 6";
+  EXPECT_LT(log.find("boot 5"), log.find(code)) << log;
+  EXPECT_TRUE(Has(log, "exit"));
+  EXPECT_FALSE(session->DriverLoaded());
+  EXPECT_FALSE(session->InFlashSession());
+  EXPECT_EQ(session->Record(), &session->Mirror());
+  if (GetParam().message.empty()) {
+    EXPECT_TRUE(dialogs.boxes.empty());
+  } else {
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, GetParam().message);
+    EXPECT_EQ(dialogs.beeps, 1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FlashThroughDriver,
+    ::testing::Values(FlashRow{"DownloadOk", 35404, "", ""}, FlashRow{"EraseOk", 35405, "", ""},
+                      FlashRow{"DownloadFails", 35404, "fail 6 no flash algorithm\n",
+                               "Error: Flash Download failed  -  no flash algorithm"},
+                      FlashRow{"EraseFails", 35405, "fail 7 sector locked\n",
+                               "Error: Flash Erase failed  -  sector locked"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SessionTest, StepAndRunGoToTheDriverOnlyWhileHalted) {
+  Script("pc 100\n");
+  Start();
+  ClearDriverLog();
+  intptr_t result = 0;
+  EXPECT_TRUE(session->Service(8, 1, &result));  // step over
+  session->Go();
+  SetExecuting(true);
+  session->Step(kDbgStepInto);  // refused while running
+  session->StopRunning();
+  EXPECT_EQ(DriverLog(), "step 1\ngo 4294967295\nstop\n");
+  EXPECT_EQ(session->Record()->pc, 0x104u);
+}
+
+}  // namespace
+}  // namespace pm2
