@@ -194,9 +194,13 @@ void ArmLinkerPage::AfterLoad() {
 void ArmLinkerPage::ReadEdits() {
   // Every text field takes a handle of its own; the shared empty text is
   // never written through.
-  for (std::size_t i = 0; i < m_edits.size(); ++i)
-    m_row.texts[i].field(m_copy) = OptString(FromQ(m_edits[i]->text()).c_str());
-  m_row.script(m_copy) = OptString(FromQ(m_script->text()).c_str());
+  m_typed.resize(m_edits.size() + 1);
+  for (std::size_t i = 0; i < m_edits.size(); ++i) {
+    m_typed[i] = FromQ(m_edits[i]->text());
+    m_row.texts[i].field(m_copy) = OptString(m_typed[i].c_str());
+  }
+  m_typed.back() = FromQ(m_script->text());
+  m_row.script(m_copy) = OptString(m_typed.back().c_str());
 }
 
 void ArmLinkerPage::UpdatePreview() {

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <string>
 #include <vector>
 
 #include "options/core/command_preview.h"
@@ -58,6 +59,7 @@ class ArmLinkerPage : public OptionPage {
   QPushButton* m_open = nullptr;
   QPushButton* m_include = nullptr;
   PreviewView* m_preview;
+  std::vector<std::string> m_typed;  // the edits' texts while a preview is built
   bool m_initialised = false;
 };
 
