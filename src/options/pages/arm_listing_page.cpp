@@ -35,7 +35,7 @@ const ArmListingBit kGnuBits[] = {
     {10, "Cross Reference", 1, false},
 };
 const ArmListingBit kAdsBits[] = {
-    {0, "&Assembler Listing:  ", 0, true},   {1, "Cross Reference", 0, false},
+    {0, "&Assembler Listing:  ", 0, true},   {1, "Cross &Reference", 0, false},
     {2, "No Paging", 0, false},              {3, "No Terse Listing", 0, false},
     {4, "L&inker Listing:  ", 1, true},      {5, "Memory Map", 1, false},
     {6, "Call Graph", 1, false},             {7, "Symbols", 1, false},

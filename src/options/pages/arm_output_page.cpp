@@ -52,7 +52,9 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
   auto* grid = new QGridLayout(this);
   m_name = new QLineEdit(this);
   m_name->setMaxLength(50);
-  grid->addWidget(new QLabel("Name of Executable:", this), 0, 0);
+  auto* nameLabel = new QLabel("&Name of Executable:", this);
+  nameLabel->setBuddy(m_name);
+  grid->addWidget(nameLabel, 0, 0);
   grid->addWidget(m_name, 0, 1, 1, 2);
   m_folderButton = new QPushButton("Select Folder for Objects...", this);
   m_folderButton->setAutoDefault(false);
@@ -68,10 +70,10 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
   m_lib->hide();  // ARM targets build executables only
   grid->addWidget(m_exe, 1, 0, 1, 4);
   grid->addWidget(m_lib, 7, 0, 1, 4);
-  m_debug = new QCheckBox("Debug Information", this);
-  m_browse = new QCheckBox("Browse Information", this);
-  m_bigEndian = new QCheckBox("Big Endian", this);
-  m_hex = new QCheckBox("Create HEX File", this);
+  m_debug = new QCheckBox("&Debug Information", this);
+  m_browse = new QCheckBox("B&rowse Information", this);
+  m_bigEndian = new QCheckBox("Big &Endian", this);
+  m_hex = new QCheckBox("Create &HEX File", this);
   m_hexFormat = new QComboBox(this);
   m_hexFormat->setEnabled(false);
   grid->addWidget(m_debug, 2, 0);
