@@ -6,6 +6,8 @@
 # change (the preview shows it), OK saves the project, and the next build
 # runs with it. Every step is a PNG in <build>/gallery/arm_options_ide.
 #   arm_options_end_to_end.sh <build> <source> <screen_grab>
+# Matches after a pipe read all their input: an early exit would break the
+# writer's pipe and fail the pipeline under pipefail.
 # Exit 77 (skipped) without xvfb-run, xdotool or the ARM tools.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
@@ -108,9 +110,9 @@ for text in "OutName (ArmE2E)" "E2E_ARM" "E2E_ASM" "E2E_LD"; do
 done
 build_and_wait "$work/blinky/Obj/ArmE2E.plg" '"./Obj/ArmE2E.elf"'
 shot gnu-08-built
-strings "$work/blinky/Obj/Blinky.o" | grep -q "E2E_ARM" || fail "the compiler did not get the define"
-arm-none-eabi-nm "$work/blinky/Obj/Startup.o" | grep -q "E2E_ASM" || fail "the assembler did not get the symbol"
-arm-none-eabi-nm "$work/blinky/Obj/ArmE2E.elf" | grep -q "E2E_LD" || fail "the linker did not get the misc controls"
+strings "$work/blinky/Obj/Blinky.o" | grep "E2E_ARM" > /dev/null || fail "the compiler did not get the define"
+arm-none-eabi-nm "$work/blinky/Obj/Startup.o" | grep "E2E_ASM" > /dev/null || fail "the assembler did not get the symbol"
+arm-none-eabi-nm "$work/blinky/Obj/ArmE2E.elf" | grep "E2E_LD" > /dev/null || fail "the linker did not get the misc controls"
 grep -q -- "--defsym=E2E_LD=1" "$work/blinky/Obj/ArmE2E.lnp" || fail "the linker's command file lacks the misc controls"
 ls "$work/blinky/Obj/"*.lst > /dev/null 2>&1 || fail "no assembler listings"
 # The stored options come back on the next opening.
@@ -181,7 +183,7 @@ shot ads-07-built
 log="$work/standin.log"
 grep -q '^ArmCC: .*-DADS_DEF .*Blinky.c' "$log" || fail "the compiler's line lacks the define: $(cat "$log")"
 grep -q '^ArmAsm: .*ADS_SYM SETA' "$log" || fail "the assembler's line lacks the symbol: $(cat "$log")"
-grep '^ArmAsm: ' "$log" | grep -q -- ' -xref' && fail "the assembler's line still has the cross reference"
+grep '^ArmAsm: ' "$log" | grep -- ' -xref' > /dev/null && fail "the assembler's line still has the cross reference"
 grep -q '^ArmLink: .*-ro-base 0x8000.*-remove.*AdsE2E.axf' "$log" || fail "the linker's line lacks the changes: $(cat "$log")"
 quit
 grep -q "ADSCLK=20000000" "$work/ads/Ads.Opt" || fail "the options file lacks the ADS clock"

@@ -663,6 +663,66 @@ TEST_F(ArmSheet, GnuListingBoxesReachTheCompilerAndLinkerLines) {
   EXPECT_NE(BuildLine(PreviewTool::kGnuLd, m_target).find("-Map="), std::string::npos);
 }
 
+// Each listing box against the lines the build makes: the line of its
+// tool changes exactly when the tool has a control for it.
+struct ListingBitRow {
+  const char* name;
+  uint16_t toolset;
+  int bit;
+  PreviewTool tool;
+  bool changes;
+};
+class ArmListingBits : public ArmSheet, public ::testing::WithParamInterface<ListingBitRow> {};
+TEST_P(ArmListingBits, ReachTheirToolsLine) {
+  const ListingBitRow& row = GetParam();
+  const bool gnu = row.toolset == kToolsetArmGnu;
+  UseToolset(row.toolset);
+  if (gnu)
+    m_target->pOpts->lst.GLFLAGS = 0x101;  // both listings on, no contents
+  else
+    SetFirstWord(m_target->pOpts->lst.ADSFLGA, 0x11);
+  const std::string before = BuildLine(row.tool, m_target);
+  Open(m_target);
+  auto* page = Go<ArmListingPage>(gnu ? PageId::kArmGnuListing : PageId::kArmAdsListing);
+  ASSERT_NE(page->BitBox(row.bit), nullptr);
+  const bool was = page->BitBox(row.bit)->isChecked();
+  Click(page->BitBox(row.bit));
+  EXPECT_NE(page->BitBox(row.bit)->isChecked(), was);
+  Ok();
+  const uint32_t word = gnu ? m_target->pOpts->lst.GLFLAGS : FirstWord(m_target->pOpts->lst.ADSFLGA);
+  EXPECT_EQ(((word >> row.bit) & 1) != 0, !was);
+  const std::string after = BuildLine(row.tool, m_target);
+  if (row.changes)
+    EXPECT_NE(after, before);
+  else
+    EXPECT_EQ(after, before);
+}
+const ListingBitRow kListingBitRows[] = {
+    {"GnuAssemblerListing", 3, 0, PreviewTool::kGnuAs, true},
+    {"GnuHighLevelSource", 3, 1, PreviewTool::kGnuCc, true},
+    {"GnuAssemblyCode", 3, 2, PreviewTool::kGnuAs, true},
+    {"GnuMacros", 3, 3, PreviewTool::kGnuAs, true},
+    {"GnuSymbols", 3, 4, PreviewTool::kGnuAs, true},
+    {"GnuFalseConditionals", 3, 5, PreviewTool::kGnuAs, true},
+    {"GnuDebugDirectives", 3, 6, PreviewTool::kGnuAs, true},
+    {"GnuFormFeeds", 3, 7, PreviewTool::kGnuCc, true},
+    {"GnuLinkerMap", 3, 8, PreviewTool::kGnuLd, true},
+    {"GnuMemoryMapHasNoLinkerControl", 3, 9, PreviewTool::kGnuLd, false},
+    {"AdsAssemblerListing", 4, 0, PreviewTool::kAdsAsm, true},
+    {"AdsAssemblerXref", 4, 1, PreviewTool::kAdsAsm, true},
+    {"AdsLinkerListing", 4, 4, PreviewTool::kAdsLink, true},
+    {"AdsMemoryMap", 4, 5, PreviewTool::kAdsLink, true},
+    {"AdsCallGraph", 4, 6, PreviewTool::kAdsLink, true},
+    {"AdsSymbols", 4, 7, PreviewTool::kAdsLink, true},
+    {"AdsSizes", 4, 8, PreviewTool::kAdsLink, true},
+    {"AdsTotals", 4, 9, PreviewTool::kAdsLink, true},
+    {"AdsUnused", 4, 10, PreviewTool::kAdsLink, true},
+    {"AdsVeneers", 4, 11, PreviewTool::kAdsLink, true},
+    {"AdsLinkerXref", 4, 12, PreviewTool::kAdsLink, true},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ArmListingBits, ::testing::ValuesIn(kListingBitRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ArmSheet, ListingFolderIsStoredEvenWithoutAFolderOfItsOwn) {
   UseToolset(kToolsetArmGnu);
   m_target->pOpts->lst.LSTDIR = OptString();
@@ -671,6 +731,10 @@ TEST_F(ArmSheet, ListingFolderIsStoredEvenWithoutAFolderOfItsOwn) {
   auto* page = Go<ArmListingPage>(PageId::kArmGnuListing);
   EXPECT_EQ(page->Folder(), "obj/");
   EXPECT_TRUE(page->BitBox(0)->text().contains("obj/*.lst"));
+  // Shown, not chosen: the output folder does not become the listing folder.
+  EXPECT_TRUE(LeavePage());
+  EXPECT_TRUE(m_session->TargetCopy()->lst.LSTDIR.empty());
+  page = Go<ArmListingPage>(PageId::kArmGnuListing);
   m_chosen = "/tmp/arm_opts/lst/";
   Click(page->FolderButton());
   EXPECT_TRUE(page->BitBox(0)->text().contains("./lst/*.lst"));

@@ -76,6 +76,7 @@ ArmListingPage::ArmListingPage(OptionsSheet& sheet, PageId id) : OptionPage(shee
     const std::string chosen = Sheet().Services().chooseFolder("Browse for Folder", Sheet().ProjectFolder() + m_folder);
     if (chosen.empty()) return;
     m_folder = Sheet().StoredPath(chosen);
+    m_folderPicked = true;
     UpdateLabels();
   });
   QGridLayout* groups[2];
@@ -122,6 +123,7 @@ void ArmListingPage::SetWord(uint32_t w) {
 void ArmListingPage::Load() {
   m_copy = *Session().TargetCopy();
   m_folder = m_copy.lst.LSTDIR.empty() ? m_copy.out.OUTDIR.str() : m_copy.lst.LSTDIR.str();
+  m_folderPicked = false;
   if (Ads()) {
     m_width->setValue(m_copy.lst.pageWidth);
     m_length->setValue(m_copy.lst.pageLength);
@@ -157,8 +159,10 @@ bool ArmListingPage::Leave() {
   }
   OptionBlock& target = *Session().TargetCopy();
   // A folder picked on the page is stored even when the target had none
-  // of its own, else the choice would be lost without a word.
-  if (m_folder != target.lst.LSTDIR.view())
+  // of its own, else the choice would be lost without a word; the output
+  // folder shown in its place is not made the listing folder unasked.
+  const bool own = !target.lst.LSTDIR.empty();
+  if ((own || m_folderPicked) && m_folder != target.lst.LSTDIR.view())
     target.lst.LSTDIR = m_folder.empty() ? OptString() : OptString::Pooled(m_folder, kPoolProject);
   if (Ads()) {
     target.lst.pageWidth = uint16_t(width);

@@ -47,6 +47,7 @@ class ArmListingPage : public OptionPage {
   QSpinBox* m_width = nullptr;
   QSpinBox* m_length = nullptr;
   std::string m_folder;
+  bool m_folderPicked = false;
 };
 
 }  // namespace pm2
