@@ -2,7 +2,7 @@
 # The options sheet in the running program on the X11 platform under Xvfb:
 # Alt+F7 opens it on the example's target, the output name and a define
 # are changed through the pages (the preview shows the define), a bad
-# Undefine list is refused and the sheet stays, OK saves the project file
+# Define list is refused and the sheet stays, OK saves the project file
 # (a new file renamed over the old), F7 builds with the new options, and
 # Cancel changes nothing. Every step is a PNG in <build>/gallery/options_ide.
 #   options_end_to_end.sh <build> <source> <screen_grab>
@@ -70,19 +70,19 @@ shot 02-output-name
 xdotool key ctrl+Tab ctrl+Tab
 type_into alt+d "E2E_OPT"
 shot 03-define-in-preview
-# 4: Enter closes nothing; a bad Undefine list is refused on OK and the
+# 4: Enter closes nothing; a bad Define list is refused on OK and the
 # sheet stays open on the field.
 xdotool key Return
 sleep 0.3
 xdotool search --onlyvisible --name "Options for Target" > /dev/null || fail "Enter closed the sheet"
-type_into alt+u "A;B"
+type_into alt+d "A;B"
 click_button -1
 sleep 0.5
-shot 04-undefine-refused
+shot 04-define-refused
 xdotool key Return   # the message box's OK
 sleep 0.3
 xdotool search --onlyvisible --name "Options for Target" > /dev/null || fail "the refused sheet closed"
-type_into alt+u ""
+type_into alt+d "E2E_OPT"
 # 5: OK saves the project through a new file renamed over the old one.
 inode=$(stat -c %i "$project")
 click_button -1

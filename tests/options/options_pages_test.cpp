@@ -10,6 +10,9 @@
 
 #include "options/bank_stream.h"
 #include "options/core/options_session.h"
+#include "options/pages/arm_compiler_page.h"
+#include "options/pages/arm_output_page.h"
+#include "options/pages/arm_target_page.h"
 #include "options/pages/bank_wizard_dialog.h"
 #include "options/pages/debug_page.h"
 #include "options/pages/flash_page.h"
@@ -150,12 +153,12 @@ TEST_F(SheetTest, ArmGnuTargetOpensOnItsTargetPage) {
 TEST_F(SheetTest, PreviewFollowsEveryKeyPress) {
   UseToolset(kToolsetArmGnu);
   Open(m_target);
-  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
+  auto* page = Go<ArmToolPage>(PageId::kArmGnuCompiler);
   ASSERT_NE(page, nullptr);
   ASSERT_NE(page->Preview(), nullptr);
   EXPECT_EQ(page->PreviewText().indexOf("FROM_KEYS"), -1);
-  page->TextEdit(0)->setFocus();
-  QTest::keyClicks(page->TextEdit(0), "FROM_KEYS");
+  page->Text(kArmDefine)->setFocus();
+  QTest::keyClicks(page->Text(kArmDefine), "FROM_KEYS");
   EXPECT_NE(page->PreviewText().indexOf("FROM_KEYS"), -1) << page->PreviewText().toStdString();
   // Nothing reached the project, nor even the working copy, yet.
   EXPECT_EQ(m_target->pOpts->cGnu.ACDEFN.str(), "");
@@ -165,8 +168,8 @@ TEST_F(SheetTest, PreviewFollowsEveryKeyPress) {
 TEST_F(SheetTest, OptimisationChoiceShowsInThePreview) {
   UseToolset(kToolsetArmGnu);
   Open(m_target);
-  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
-  auto* combo = qobject_cast<QComboBox*>(page->WordControl(0));
+  auto* page = Go<ArmToolPage>(PageId::kArmGnuCompiler);
+  auto* combo = qobject_cast<QComboBox*>(page->Field(0));
   ASSERT_NE(combo, nullptr);
   combo->setCurrentIndex(combo->findData(6));
   EXPECT_NE(page->PreviewText().indexOf("-O3"), -1) << page->PreviewText().toStdString();
@@ -176,8 +179,8 @@ TEST_F(SheetTest, GroupBoxCyclesFromInheritToOffAndThePreviewFollows) {
   UseToolset(kToolsetArmGnu);
   m_target->pOpts->cGnu.ACCFLG[0] |= 0x40;  // interwork on at target level
   Open(m_group);
-  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
-  auto* box = qobject_cast<QCheckBox*>(page->WordControl(4));
+  auto* page = Go<ArmToolPage>(PageId::kArmGnuCompiler);
+  auto* box = qobject_cast<QCheckBox*>(page->Field(5));
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
   const QString before = page->PreviewText();
@@ -194,8 +197,8 @@ TEST_F(SheetTest, GroupBoxCyclesFromInheritToOffAndThePreviewFollows) {
 TEST_F(SheetTest, TargetBoxesNeverShowGrey) {
   UseToolset(kToolsetArmGnu);
   Open(m_target);
-  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
-  auto* box = qobject_cast<QCheckBox*>(page->WordControl(4));
+  auto* page = Go<ArmToolPage>(PageId::kArmGnuCompiler);
+  auto* box = qobject_cast<QCheckBox*>(page->Field(5));
   for (int i = 0; i < 3; ++i) {
     QTest::mouseClick(box, Qt::LeftButton);
     EXPECT_NE(box->checkState(), Qt::PartiallyChecked);
@@ -212,15 +215,15 @@ class ListRefusals : public SheetTest, public ::testing::WithParamInterface<Refu
 TEST_P(ListRefusals, KeepThePageOnTheFieldAndTheBlockUnchanged) {
   UseToolset(kToolsetArmGnu);
   OptionsSheet& sheet = Open(m_target);
-  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
+  auto* page = Go<ArmToolPage>(PageId::kArmGnuCompiler);
   const OptionBlock before = *m_session->TargetCopy();
-  page->TextEdit(GetParam().field)->setText(GetParam().text);
+  page->Text(ArmToolText(GetParam().field))->setText(GetParam().text);
   sheet.Tabs()->setCurrentIndex(1);  // try to leave
   ASSERT_EQ(m_refusals.size(), 1u);
   EXPECT_EQ(m_refusals[0], GetParam().message);
   EXPECT_EQ(sheet.CurrentPage(), page);
   EXPECT_EQ(sheet.Tabs()->currentWidget(), page);
-  EXPECT_EQ(m_sheet->focusWidget(), page->TextEdit(GetParam().field));
+  EXPECT_EQ(m_sheet->focusWidget(), page->Text(ArmToolText(GetParam().field)));
   EXPECT_FALSE(OptionBlocksDiffer(before, *m_session->TargetCopy()));
   sheet.accept();  // OK is refused the same way
   EXPECT_EQ(m_refusals.size(), 2u);
@@ -229,7 +232,6 @@ TEST_P(ListRefusals, KeepThePageOnTheFieldAndTheBlockUnchanged) {
 const RefusalRow kRefusalRows[] = {
     {"DefineWithoutValue", 0, "A=", "Syntax error in 'Define'"},
     {"DefineSemicolon", 0, "A;B", "Syntax error in 'Define'"},
-    {"UndefineWithValue", 1, "A=1", "Syntax error in 'Undefine'"},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, ListRefusals, ::testing::ValuesIn(kRefusalRows),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -237,9 +239,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, ListRefusals, ::testing::ValuesIn(kRefusalRows),
 TEST_F(SheetTest, AcceptedListsReachTheWorkingCopyWhenThePageIsLeft) {
   UseToolset(kToolsetArmGnu);
   OptionsSheet& sheet = Open(m_target);
-  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
-  page->TextEdit(0)->setText(" A, B=1 ");
-  page->TextEdit(2)->setText("inc;lib");
+  auto* page = Go<ArmToolPage>(PageId::kArmGnuCompiler);
+  page->Text(kArmDefine)->setText(" A, B=1 ");
+  page->Text(kArmInclude)->setText("inc;lib");
   sheet.Tabs()->setCurrentIndex(1);
   EXPECT_TRUE(m_refusals.empty());
   EXPECT_EQ(m_session->TargetCopy()->cGnu.ACDEFN.str(), "A, B=1");
@@ -258,9 +260,9 @@ TEST_P(ClockEdits, StoredRoundedOrRefused) {
   UseToolset(kToolsetArmGnu);
   m_target->pOpts->tGnu.clock = 12000000;
   OptionsSheet& sheet = Open(m_target);
-  auto* page = Go<ToolPage>(PageId::kArmGnuTarget);
-  EXPECT_EQ(page->ClockEdit()->text(), "12.0");
-  page->ClockEdit()->setText(GetParam().text);
+  auto* page = Go<ArmTargetPage>(PageId::kArmGnuTarget);
+  EXPECT_EQ(page->Clock()->text(), "12.0");
+  page->Clock()->setText(GetParam().text);
   sheet.accept();
   if (*GetParam().refusal) {
     ASSERT_EQ(m_refusals.size(), 1u);
@@ -282,10 +284,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, ClockEdits, ::testing::ValuesIn(kClockEditRows),
 TEST_F(SheetTest, EnterAndEscapeInAPageCloseNothing) {
   UseToolset(kToolsetArmGnu);
   OptionsSheet& sheet = Open(m_target);
-  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
-  page->TextEdit(0)->setFocus();
-  QTest::keyClick(page->TextEdit(0), Qt::Key_Return);
-  QTest::keyClick(page->TextEdit(0), Qt::Key_Escape);
+  auto* page = Go<ArmToolPage>(PageId::kArmGnuCompiler);
+  page->Text(kArmDefine)->setFocus();
+  QTest::keyClick(page->Text(kArmDefine), Qt::Key_Return);
+  QTest::keyClick(page->Text(kArmDefine), Qt::Key_Escape);
   EXPECT_TRUE(sheet.isVisible());
   EXPECT_EQ(sheet.result(), 0);
 }
@@ -299,12 +301,12 @@ TEST_F(SheetTest, DefaultsOnAFileCompilerPageInheritEverythingAndCancelKeepsTheP
   SetFirstWord(own->cGnu.ACCFLG, FirstWord(own->cGnu.ACCFLG) & ~0xC0u);  // interwork off
   OptionsSheet& sheet = Open(m_file);
   EXPECT_EQ(TabTitles().join("|"), "Properties|CC");
-  auto* page = Go<ToolPage>(PageId::kArmGnuCompiler);
-  EXPECT_EQ(page->TextEdit(0)->text(), "FILE_DEF");
+  auto* page = Go<ArmToolPage>(PageId::kArmGnuCompiler);
+  EXPECT_EQ(page->Text(kArmDefine)->text(), "FILE_DEF");
   sheet.DefaultsButton()->click();
-  EXPECT_EQ(page->TextEdit(0)->text(), "");
-  EXPECT_EQ(qobject_cast<QCheckBox*>(page->WordControl(4))->checkState(), Qt::PartiallyChecked);
-  EXPECT_EQ(qobject_cast<QComboBox*>(page->WordControl(0))->currentText(), "<default>");
+  EXPECT_EQ(page->Text(kArmDefine)->text(), "");
+  EXPECT_EQ(qobject_cast<QCheckBox*>(page->Field(5))->checkState(), Qt::PartiallyChecked);
+  EXPECT_EQ(qobject_cast<QComboBox*>(page->Field(0))->currentText(), "<default>");
   m_session->Rollback();
   EXPECT_EQ(own->cGnu.ACDEFN.str(), "FILE_DEF");
 }
@@ -679,7 +681,7 @@ TEST_F(SheetTest, OptionsCommandCommitsOnOkAndRestoresOnCancel) {
     r.run = [ok](OptionsSheet& sheet) {
       for (int i = 0; i < sheet.PageCount(); ++i)
         if (sheet.Page(i)->Id() == PageId::kArmGnuOutput) sheet.Tabs()->setCurrentIndex(i);
-      static_cast<ToolPage*>(sheet.CurrentPage())->TextEdit(1)->setText("NewName");
+      static_cast<ArmOutputPage*>(sheet.CurrentPage())->Name()->setText("NewName");
       if (!ok) return int(QDialog::Rejected);
       sheet.accept();
       return sheet.result();

@@ -11,6 +11,8 @@
 //
 // Directives: error N LINE text | warning N LINE text | print text |
 // exit N | sleep SECONDS | spew BYTES | zero | progress KIND POS LO HI text
+//
+// PM2_STANDIN_LOG names a file that each run appends its command line to.
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -195,6 +197,15 @@ int main(int argc, char** argv) {
       for (auto& t : pm2::SplitCommandLine(ReadFile(file))) args.push_back(t);
     } else {
       args.push_back(a);
+    }
+  }
+  // Tests that check what a build ran name a log of every command line.
+  if (const char* log = std::getenv("PM2_STANDIN_LOG")) {
+    if (std::FILE* f = std::fopen(log, "a")) {
+      std::fprintf(f, "%s:", self.c_str());
+      for (const std::string& a : args) std::fprintf(f, " %s", a.c_str());
+      std::fprintf(f, "\n");
+      std::fclose(f);
     }
   }
   std::vector<std::string> inputs;

@@ -4,6 +4,11 @@
 #include <QVBoxLayout>
 
 #include "options/core/options_session.h"
+#include "options/pages/arm_compiler_page.h"
+#include "options/pages/arm_linker_page.h"
+#include "options/pages/arm_listing_page.h"
+#include "options/pages/arm_output_page.h"
+#include "options/pages/arm_target_page.h"
 #include "options/pages/debug_page.h"
 #include "options/pages/flash_page.h"
 #include "options/pages/listing_page.h"
@@ -68,6 +73,18 @@ const PageRow kPages[] = {
     {PageId::kListing, [](OptionsSheet& s) -> OptionPage* { return new ListingPage(s); }},
     {PageId::kDebug, [](OptionsSheet& s) -> OptionPage* { return new DebugPage(s); }},
     {PageId::kFlash, [](OptionsSheet& s) -> OptionPage* { return new FlashPage(s); }},
+    {PageId::kArmGnuTarget, [](OptionsSheet& s) -> OptionPage* { return new ArmTargetPage(s, PageId::kArmGnuTarget); }},
+    {PageId::kArmAdsTarget, [](OptionsSheet& s) -> OptionPage* { return new ArmTargetPage(s, PageId::kArmAdsTarget); }},
+    {PageId::kArmGnuOutput, [](OptionsSheet& s) -> OptionPage* { return new ArmOutputPage(s, PageId::kArmGnuOutput); }},
+    {PageId::kArmAdsOutput, [](OptionsSheet& s) -> OptionPage* { return new ArmOutputPage(s, PageId::kArmAdsOutput); }},
+    {PageId::kArmGnuListing, [](OptionsSheet& s) -> OptionPage* { return new ArmListingPage(s, PageId::kArmGnuListing); }},
+    {PageId::kArmAdsListing, [](OptionsSheet& s) -> OptionPage* { return new ArmListingPage(s, PageId::kArmAdsListing); }},
+    {PageId::kArmGnuCompiler, [](OptionsSheet& s) -> OptionPage* { return new ArmToolPage(s, PageId::kArmGnuCompiler); }},
+    {PageId::kArmAdsCompiler, [](OptionsSheet& s) -> OptionPage* { return new ArmToolPage(s, PageId::kArmAdsCompiler); }},
+    {PageId::kArmGnuAsm, [](OptionsSheet& s) -> OptionPage* { return new ArmToolPage(s, PageId::kArmGnuAsm); }},
+    {PageId::kArmAdsAsm, [](OptionsSheet& s) -> OptionPage* { return new ArmToolPage(s, PageId::kArmAdsAsm); }},
+    {PageId::kArmGnuLinker, [](OptionsSheet& s) -> OptionPage* { return new ArmLinkerPage(s, PageId::kArmGnuLinker); }},
+    {PageId::kArmAdsLinker, [](OptionsSheet& s) -> OptionPage* { return new ArmLinkerPage(s, PageId::kArmAdsLinker); }},
 };
 
 }  // namespace

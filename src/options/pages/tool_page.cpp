@@ -23,71 +23,12 @@ namespace {
 
 constexpr int kTextLimit = 256;
 
-uint32_t GnuCcWord(const OptionBlock& b) { return FirstWord(b.cGnu.ACCFLG); }
-void SetGnuCcWord(OptionBlock& b, uint32_t w) { SetFirstWord(b.cGnu.ACCFLG, w); }
-
-const std::vector<const char*> kGnuOptimize = {"-O (default)", "Level 0 (-O0)", "Level 1 (-O1)", "Level 2 (-O2)",
-                                               "Size (-Os)", "Level 3 (-O3)"};
-const std::vector<const char*> kGnuWarnings = {"No warnings (-w)", "All warnings (-Wall)", "Pedantic (-pedantic)"};
-
 constexpr int kPlain = -1, kDef = int(ListMode::kDefine), kUndef = int(ListMode::kUndefine),
               kSet = int(ListMode::kSet), kReset = int(ListMode::kReset);
 
 #define PM2_FIELD(expr) [](OptionBlock& b) -> OptString& { return b.expr; }
 
 const ToolPageRow kToolPages[] = {
-    {PageId::kArmGnuCompiler,
-     {{"Optimi&zation:", GnuCcWord, SetGnuCcWord, 12, 8, kGnuOptimize},
-      {"&Warnings:", GnuCcWord, SetGnuCcWord, 20, 8, kGnuWarnings},
-      {"Enable APCS (ARM Procedure Call Standard)", GnuCcWord, SetGnuCcWord, 0, 2, {}},
-      {"Generate Stack Check Code", GnuCcWord, SetGnuCcWord, 2, 2, {}},
-      {"Support Calls between ARM and THUMB Instruction Set", GnuCcWord, SetGnuCcWord, 6, 2, {}},
-      {"Strict ANSI C", GnuCcWord, SetGnuCcWord, 10, 2, {}}},
-     {{"&Define:", kDef, false, PM2_FIELD(cGnu.ACDEFN)},
-      {"&Undefine:", kUndef, false, PM2_FIELD(cGnu.ACUDEF)},
-      {"&Include Paths:", kPlain, true, PM2_FIELD(cGnu.ACINCD)},
-      {"&Misc Controls:", kPlain, false, PM2_FIELD(cGnu.ACMISC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.cGnu = p.cGnu; },
-     [](OptionBlock& e, const TargetRec* t, int level) { InitCompilerArmGnuOpts(e.cGnu, t, level); }},
-    {PageId::kArmGnuAsm, {},
-     {{"&Define:", kDef, false, PM2_FIELD(aGnu.AADEFN)},
-      {"&Undefine:", kUndef, false, PM2_FIELD(aGnu.AAUDEF)},
-      {"&Include Paths:", kPlain, true, PM2_FIELD(aGnu.AAINCD)},
-      {"&Misc Controls:", kPlain, false, PM2_FIELD(aGnu.AAMISC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.aGnu = p.aGnu; },
-     [](OptionBlock& e, const TargetRec* t, int level) { InitAsmArmGnuOpts(e.aGnu, t, level); }},
-    {PageId::kArmGnuLinker, {},
-     {{"&Misc Controls:", kPlain, false, PM2_FIELD(lGnu.ALDMISC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.lGnu = p.lGnu; },
-     [](OptionBlock& e, const TargetRec*, int) { InitLinkerArmGnuOpts(e.lGnu); }},
-    {PageId::kArmGnuOutput, {},
-     {{"Output &Folder:", kPlain, false, PM2_FIELD(out.OUTDIR)},
-      {"&Name of Executable:", kPlain, false, PM2_FIELD(out.OUTNAME)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.out = p.out; },
-     [](OptionBlock& e, const TargetRec*, int) { InitOutputOpts(e); }},
-    {PageId::kArmAdsCompiler, {},
-     {{"&Define:", kDef, false, PM2_FIELD(cAds.ADSCDEFN)},
-      {"&Undefine:", kUndef, false, PM2_FIELD(cAds.ADSCUDEF)},
-      {"&Include Paths:", kPlain, true, PM2_FIELD(cAds.ADSCINCD)},
-      {"&Misc Controls:", kPlain, false, PM2_FIELD(cAds.ADSCMISC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.cAds = p.cAds; },
-     [](OptionBlock& e, const TargetRec* t, int level) { InitCompilerArmAdsOpts(e.cAds, t, level); }},
-    {PageId::kArmAdsAsm, {},
-     {{"&Define:", kDef, false, PM2_FIELD(aAds.ADSADEFN)},
-      {"&Undefine:", kUndef, false, PM2_FIELD(aAds.ADSAUDEF)},
-      {"&Include Paths:", kPlain, true, PM2_FIELD(aAds.ADSAINCD)},
-      {"&Misc Controls:", kPlain, false, PM2_FIELD(aAds.ADSAMISC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.aAds = p.aAds; },
-     [](OptionBlock& e, const TargetRec* t, int level) { InitAsmArmAdsOpts(e.aAds, t, level); }},
-    {PageId::kArmAdsLinker, {},
-     {{"&Misc Controls:", kPlain, false, PM2_FIELD(lAds.ADSLDMC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.lAds = p.lAds; },
-     [](OptionBlock& e, const TargetRec*, int) { InitLinkerArmAdsOpts(e.lAds); }},
-    {PageId::kArmAdsOutput, {},
-     {{"Output &Folder:", kPlain, false, PM2_FIELD(out.OUTDIR)},
-      {"&Name of Executable:", kPlain, false, PM2_FIELD(out.OUTNAME)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.out = p.out; },
-     [](OptionBlock& e, const TargetRec*, int) { InitOutputOpts(e); }},
     {PageId::kCompiler51, {},
      {{"&Define:", kDef, false, PM2_FIELD(c51.Q51DEF)},
       {"&Undefine:", kUndef, false, PM2_FIELD(c51.Q51UDF)},
@@ -166,10 +107,6 @@ const ClockRow kClocks[] = {
      [](OptionBlock& e, const OptionBlock& p) { e.t251.clock = p.t251.clock; }},
     {PageId::kTarget166, [](OptionBlock& b) -> uint32_t& { return b.t166.clock; },
      [](OptionBlock& e, const OptionBlock& p) { e.t166.clock = p.t166.clock; }},
-    {PageId::kArmGnuTarget, [](OptionBlock& b) -> uint32_t& { return b.tGnu.clock; },
-     [](OptionBlock& e, const OptionBlock& p) { e.tGnu.clock = p.tGnu.clock; }},
-    {PageId::kArmAdsTarget, [](OptionBlock& b) -> uint32_t& { return b.tAds.clock; },
-     [](OptionBlock& e, const OptionBlock& p) { e.tAds.clock = p.tAds.clock; }},
 };
 
 const ClockRow* FindClock(PageId id) {

@@ -1,0 +1,232 @@
+#include "options/pages/arm_output_page.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+
+#include "options/core/options_session.h"
+#include "options/pages/options_sheet.h"
+#include "project/model/option_defaults.h"
+#include "project/text/path_text.h"
+#include "project/text/pool.h"
+
+namespace pm2 {
+
+namespace {
+
+QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
+std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+constexpr uint32_t kDebugStartBit = 1u << 16;
+
+void SetStored(OptString& stored, const std::string& text) {
+  if (text.empty())
+    stored = OptString();
+  else if (stored.view() != text)
+    stored = OptString::Pooled(text, kPoolProject);
+}
+
+// The user programs: their run bit and their command text.
+struct ProgramRow {
+  const char* text;
+  bool adsOnly;
+  bool (*get)(const OutputFlags&);
+  void (*set)(OutputFlags&, bool);
+  OptString& (*command)(OptionBlock&);
+};
+const ProgramRow kPrograms[] = {
+    {"Run User Program #1", false, [](const OutputFlags& f) -> bool { return f.RUNUSR0; },
+     [](OutputFlags& f, bool v) { f.RUNUSR0 = v; }, [](OptionBlock& b) -> OptString& { return b.out.RUNUSR[0]; }},
+    {"Run User Program #2", false, [](const OutputFlags& f) -> bool { return f.RUNUSR1; },
+     [](OutputFlags& f, bool v) { f.RUNUSR1 = v; }, [](OptionBlock& b) -> OptString& { return b.out.RUNUSR[1]; }},
+    {"Run User Program #1", true, [](const OutputFlags& f) -> bool { return f.BRUNUSR0; },
+     [](OutputFlags& f, bool v) { f.BRUNUSR0 = v; }, [](OptionBlock& b) -> OptString& { return b.out.BRUNUSR[0]; }},
+    {"Run User Program #2", true, [](const OutputFlags& f) -> bool { return f.BRUNUSR1; },
+     [](OutputFlags& f, bool v) { f.BRUNUSR1 = v; }, [](OptionBlock& b) -> OptString& { return b.out.BRUNUSR[1]; }},
+};
+
+}  // namespace
+
+ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet, id) {
+  auto* grid = new QGridLayout(this);
+  m_name = new QLineEdit(this);
+  m_name->setMaxLength(50);
+  auto* nameLabel = new QLabel("&Name of Executable:", this);
+  nameLabel->setBuddy(m_name);
+  grid->addWidget(nameLabel, 0, 0);
+  grid->addWidget(m_name, 0, 1, 1, 2);
+  m_folderButton = new QPushButton("Select Folder for Objects...", this);
+  m_folderButton->setAutoDefault(false);
+  grid->addWidget(m_folderButton, 0, 3);
+  connect(m_folderButton, &QPushButton::clicked, this, [this] {
+    const std::string chosen = Sheet().Services().chooseFolder("Browse for Folder", Sheet().ProjectFolder() + m_folder);
+    if (chosen.empty()) return;
+    m_folder = Sheet().StoredPath(chosen);
+    UpdateRadioTexts();
+  });
+  m_exe = new QRadioButton(this);
+  m_lib = new QRadioButton(this);
+  m_lib->hide();  // ARM targets build executables only
+  grid->addWidget(m_exe, 1, 0, 1, 4);
+  grid->addWidget(m_lib, 7, 0, 1, 4);
+  m_debug = new QCheckBox("&Debug Information", this);
+  m_browse = new QCheckBox("B&rowse Information", this);
+  m_bigEndian = new QCheckBox("Big &Endian", this);
+  m_hex = new QCheckBox("Create &HEX File", this);
+  m_hexFormat = new QComboBox(this);
+  m_hexFormat->setEnabled(false);
+  grid->addWidget(m_debug, 2, 0);
+  grid->addWidget(m_browse, 2, 1);
+  grid->addWidget(m_bigEndian, 2, 2);
+  grid->addWidget(m_hex, 3, 0);
+  auto* formatLabel = new QLabel("HEX Format:", this);
+  grid->addWidget(formatLabel, 3, 1);
+  grid->addWidget(m_hexFormat, 3, 2);
+  if (Ads()) {
+    formatLabel->hide();
+    m_hexFormat->hide();
+    m_hex->setEnabled(false);
+  }
+  auto* after = new QGroupBox("After Make", this);
+  auto* ag = new QGridLayout(after);
+  m_beep = new QCheckBox("Beep When Complete", after);
+  m_startDebug = new QCheckBox("Start Debugging", after);
+  m_runDebugger = new QCheckBox("Run Target Debugger", after);
+  m_runDebugger->hide();  // its bit is kept as stored
+  ag->addWidget(m_beep, 0, 0);
+  ag->addWidget(m_startDebug, 0, 1);
+  QGroupBox* before = nullptr;
+  QGridLayout* bg = nullptr;
+  if (Ads()) {
+    before = new QGroupBox("Before Make", this);
+    bg = new QGridLayout(before);
+  }
+  for (std::size_t i = 0; i < std::size(kPrograms); ++i) {
+    const ProgramRow& row = kPrograms[i];
+    if (row.adsOnly && !Ads()) continue;
+    QGroupBox* box = row.adsOnly ? before : after;
+    QGridLayout* g = row.adsOnly ? bg : ag;
+    const int line = 1 + int(i % 2);
+    m_run[i] = new QCheckBox(row.text, box);
+    m_prog[i] = new QLineEdit(box);
+    m_prog[i]->setMaxLength(300);
+    m_browseProg[i] = new QPushButton("...", box);
+    m_browseProg[i]->setAutoDefault(false);
+    g->addWidget(m_run[i], line, 0);
+    g->addWidget(m_prog[i], line, 1);
+    g->addWidget(m_browseProg[i], line, 2);
+    QLineEdit* program = m_prog[i];
+    connect(m_browseProg[i], &QPushButton::clicked, this, [this, program] {
+      const std::string chosen = Sheet().Services().chooseFile(
+          "Select an executable file", "Executables (*.exe;*.bat)|*.exe;*.bat|All files (*.*)|*.*||",
+          Sheet().ProjectFolder());
+      if (chosen.empty()) return;
+      program->setText(ToQ(chosen.find(' ') == std::string::npos ? chosen : "\"" + chosen + "\""));
+    });
+    auto set = row.set;
+    connect(m_run[i], &QCheckBox::toggled, this, [this, set](bool on) {
+      if (!Loading()) set(Block().out.flags, on);
+    });
+  }
+  if (before) grid->addWidget(before, 4, 0, 1, 4);
+  grid->addWidget(after, 5, 0, 1, 4);
+  grid->setRowStretch(6, 1);
+
+  connect(m_name, &QLineEdit::textEdited, this, [this] { UpdateRadioTexts(); });
+  struct Bit {
+    QCheckBox* box;
+    void (*set)(OptionBlock&, bool);
+  };
+  const Bit bits[] = {
+      {m_debug, [](OptionBlock& b, bool v) { b.out.flags.DEBUG = v; }},
+      {m_hex, [](OptionBlock& b, bool v) { b.out.flags.GENHEX = v; }},
+      {m_browse, [](OptionBlock& b, bool v) { b.out.flags.BROWSE = v; }},
+      {m_beep, [](OptionBlock& b, bool v) { b.out.flags.bit4 = v; }},
+      {m_runDebugger, [](OptionBlock& b, bool v) { b.out.flags.bit6 = v; }},
+      {m_bigEndian, [](OptionBlock& b, bool v) {
+         b.lst.GLFLAGS = v ? b.lst.GLFLAGS | kGlFlagsBigEndian : b.lst.GLFLAGS & ~kGlFlagsBigEndian;
+       }},
+      {m_startDebug, [](OptionBlock& b, bool v) {
+         b.dbg.flags = v ? b.dbg.flags | kDebugStartBit : b.dbg.flags & ~kDebugStartBit;
+       }},
+  };
+  for (const Bit& bit : bits) {
+    auto set = bit.set;
+    connect(bit.box, &QCheckBox::toggled, this, [this, set](bool on) {
+      if (!Loading()) set(Block(), on);
+    });
+  }
+}
+
+OptionBlock& ArmOutputPage::Block() const { return *Session().TargetCopy(); }
+
+void ArmOutputPage::Load() {
+  const OptionBlock& b = Block();
+  m_hexFormat->clear();
+  if (!Ads()) m_hexFormat->addItems({"HEX-80", "HEX-386"});
+  m_hexFormat->setCurrentIndex(b.out.HEXSEL < m_hexFormat->count() ? b.out.HEXSEL : -1);
+  m_folder = b.out.OUTDIR.str();
+  m_name->setText(ToQ(b.out.OUTNAME.str()));
+  m_exe->setChecked(true);
+  m_debug->setChecked(b.out.flags.DEBUG);
+  m_hex->setChecked(b.out.flags.GENHEX);
+  m_browse->setChecked(b.out.flags.BROWSE);
+  m_beep->setChecked(b.out.flags.bit4);
+  m_runDebugger->setChecked(b.out.flags.bit6);
+  m_startDebug->setChecked(b.dbg.flags & kDebugStartBit);
+  m_bigEndian->setChecked(b.lst.GLFLAGS & kGlFlagsBigEndian);
+  OptionBlock& w = Block();
+  for (std::size_t i = 0; i < std::size(kPrograms); ++i) {
+    if (!m_run[i]) continue;
+    m_run[i]->setChecked(kPrograms[i].get(b.out.flags));
+    m_prog[i]->setText(ToQ(kPrograms[i].command(w).str()));
+  }
+  UpdateRadioTexts();
+}
+
+void ArmOutputPage::UpdateRadioTexts() {
+  const QString folder = ToQ(m_folder), name = m_name->text().left(258);
+  m_exe->setText(QString("Create Executable:  %1%2").arg(folder, name));
+  m_lib->setText(QString("Create Library:  %1%2.LIB").arg(folder, name));
+}
+
+bool ArmOutputPage::CheckName() {
+  const std::string name(TrimBlanks(FromQ(m_name->text()).substr(0, 254)));
+  if (name.empty()) return Refuse(m_name, "Bad or missing Name of Executable !");
+  return true;
+}
+
+bool ArmOutputPage::Leave() {
+  if (!CheckName()) return false;
+  OptionBlock& b = Block();
+  SetStored(b.out.OUTNAME, std::string(TrimBlanks(FromQ(m_name->text()).substr(0, 254))));
+  SetStored(b.out.OUTDIR, m_folder);
+  for (std::size_t i = 0; i < std::size(kPrograms); ++i) {
+    if (!m_prog[i]) continue;
+    const std::string program(TrimBlanks(FromQ(m_prog[i]->text()).substr(0, 510)));
+    SetStored(kPrograms[i].command(b), program);
+    if (program.empty()) kPrograms[i].set(b.out.flags, false);
+  }
+  return true;
+}
+
+void ArmOutputPage::Defaults() {
+  InitOutputOpts(Block());
+  Activate();
+}
+
+void ArmOutputPage::keyPressEvent(QKeyEvent* e) {
+  // Enter in the name checks it at once; nothing closes the sheet.
+  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+    if (focusWidget() == m_name) {
+      CheckName();
+      UpdateRadioTexts();
+    }
+    e->accept();
+    return;
+  }
+  OptionPage::keyPressEvent(e);
+}
+
+}  // namespace pm2

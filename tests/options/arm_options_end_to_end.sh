@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# The option pages of both ARM toolsets in the running program on the X11
+# platform under Xvfb. For the example's ARM-GNU target (real
+# arm-none-eabi tools) and an ARM-ADS target (the stand-in tools, which log
+# their command lines): every page opens with the stored options, takes a
+# change (the preview shows it), OK saves the project, and the next build
+# runs with it. Every step is a PNG in <build>/gallery/arm_options_ide.
+#   arm_options_end_to_end.sh <build> <source> <screen_grab>
+# Matches after a pipe read all their input: an early exit would break the
+# writer's pipe and fail the pipeline under pipefail.
+# Exit 77 (skipped) without xvfb-run, xdotool or the ARM tools.
+set -euo pipefail
+build=$(cd "$1" && pwd); src=$2; grab=$3
+command -v xvfb-run > /dev/null || { echo "xvfb-run is not installed"; exit 77; }
+command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 77; }
+command -v arm-none-eabi-gcc > /dev/null || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
+if [ "${PM2_IN_XVFB:-}" != 1 ]; then
+  export PM2_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d /tmp/pm2armopts_XXXXXX)
+trap 'kill "${pid:-0}" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+gallery="$build/gallery/arm_options_ide"
+mkdir -p "$gallery"
+export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1 PM2_STANDIN_LOG="$work/standin.log"
+unset WAYLAND_DISPLAY
+prog="$build/root/PM2/pelmora2"
+
+fail() { "$grab" "$gallery/failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt 2>/dev/null || true; exit 1; }
+find_window() {
+  for _ in $(seq 1 100); do
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+shot() { sleep 0.5; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
+# Clicks a button of the sheet's bottom row: -1 OK, 0 Cancel, 1 Defaults.
+click_button() {
+  eval "$(xdotool getwindowgeometry --shell "$sheet")"
+  xdotool mousemove "$((X + WIDTH / 2 + $1 * 92))" "$((Y + HEIGHT - 22))" click 1
+}
+type_into() {  # mnemonic, text: replaces the field's text
+  xdotool key "$1"
+  xdotool key ctrl+a BackSpace
+  [ -n "$2" ] && xdotool type --delay 30 -- "$2"
+  return 0
+}
+next_page() { xdotool key ctrl+Tab; sleep 0.3; }
+start() {  # project, log
+  "$prog" "$1" > "$2" 2>&1 &
+  pid=$!
+  main=$(find_window "Pelmora2") || fail "the main window did not appear"
+  sleep 1
+  xdotool mousemove 640 500
+}
+focus_main() { xdotool mousemove 640 500; xdotool windowfocus "$main" 2>/dev/null || true; sleep 0.3; }
+ok_and_wait() {
+  click_button -1
+  for _ in $(seq 1 50); do xdotool search --onlyvisible --name "Options for Target" > /dev/null 2>&1 || break; sleep 0.1; done
+  xdotool search --onlyvisible --name "Options for Target" > /dev/null 2>&1 && fail "OK did not close the sheet"
+  sleep 0.5
+}
+build_and_wait() {  # plg file, output text
+  focus_main
+  xdotool key F7
+  for _ in $(seq 1 600); do
+    grep -q "Error(s)" "$1" 2>/dev/null && break
+    sleep 0.1
+  done
+  grep -q "$2 - 0 Error(s)" "$1" || fail "the build of $2 failed: $(cat "$1" 2>/dev/null)"
+}
+quit() {
+  focus_main
+  xdotool key alt+F4
+  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+}
+
+# ---------------------------------------------------------------- ARM-GNU
+cp -r "$src/examples/blinky" "$work/blinky"
+rm -rf "$work/blinky/Obj"
+project="$work/blinky/Blinky.pm2"
+start "$project" "$work/run1.txt"
+xdotool key alt+F7
+sheet=$(find_window "Options for Target 'LPC2138'") || fail "the options sheet did not open"
+shot gnu-01-target
+type_into alt+x "14.7456"
+shot gnu-02-target-clock
+next_page
+type_into alt+n "ArmE2E"
+shot gnu-03-output
+next_page
+xdotool key alt+a   # the assembler listing on
+shot gnu-04-listing
+next_page
+type_into alt+d "E2E_ARM"
+type_into alt+m "-g3"   # macro definitions in the debug information
+shot gnu-05-compiler
+next_page
+type_into alt+d "E2E_ASM"
+shot gnu-06-assembler
+next_page
+type_into alt+m "-Wl,--defsym=E2E_LD=1"
+shot gnu-07-linker
+ok_and_wait
+for text in "OutName (ArmE2E)" "E2E_ARM" "E2E_ASM" "E2E_LD"; do
+  grep -q -- "$text" "$project" || fail "the project file lacks $text"
+done
+build_and_wait "$work/blinky/Obj/ArmE2E.plg" '"./Obj/ArmE2E.elf"'
+shot gnu-08-built
+strings "$work/blinky/Obj/Blinky.o" | grep "E2E_ARM" > /dev/null || fail "the compiler did not get the define"
+arm-none-eabi-nm "$work/blinky/Obj/Startup.o" | grep "E2E_ASM" > /dev/null || fail "the assembler did not get the symbol"
+arm-none-eabi-nm "$work/blinky/Obj/ArmE2E.elf" | grep "E2E_LD" > /dev/null || fail "the linker did not get the misc controls"
+grep -q -- "--defsym=E2E_LD=1" "$work/blinky/Obj/ArmE2E.lnp" || fail "the linker's command file lacks the misc controls"
+ls "$work/blinky/Obj/"*.lst > /dev/null 2>&1 || fail "no assembler listings"
+# The stored options come back on the next opening.
+focus_main
+xdotool key alt+F7
+sheet=$(find_window "Options for Target 'LPC2138'") || fail "the options sheet did not open again"
+shot gnu-09-reopened
+click_button 0
+sleep 0.5
+quit
+# The clock lives in the options file, written when the project closes.
+grep -q "ARMCLK=14745600" "$work/blinky/Blinky.Opt" || fail "the options file lacks the clock"
+
+# ---------------------------------------------------------------- ARM-ADS
+mkdir -p "$work/ads"
+cp "$src/examples/blinky/"{Blinky.c,LED.c,LED.h,Startup.s,LPC2138.h,Timer.h} "$work/ads/"
+cat > "$work/ads/Ads.pm2" << 'PROJECT'
+### Pelmora2 Project, (C) Vond Software
+### Do not modify !
+
+Target (AdsBoard), 0x0004 // Tools: 'ARM-ADS'
+
+Group (Source)
+
+File 1,1,<./Blinky.c><Blinky.c> 0x0 
+File 1,1,<./LED.c><LED.c> 0x0 
+File 1,2,<./Startup.s><Startup.s> 0x0 
+
+
+Options 1,0,0  // Target 'AdsBoard'
+ Device (LPC2138)
+ Vendor (NXP)
+ Cpu (IRAM(0x40000000-0x40007FFF) IROM(0-0x7FFFF) CLOCK(12000000) CPUTYPE(ARM7TDMI-S))
+ OutDir (./Obj/)
+ OutName (AdsOut)
+ GenApp=1
+ LstDir (./Obj/)
+EndOpt
+PROJECT
+project="$work/ads/Ads.pm2"
+start "$project" "$work/run2.txt"
+xdotool key alt+F7
+sheet=$(find_window "Options for Target 'AdsBoard'") || fail "the ARM-ADS options sheet did not open"
+shot ads-01-target
+type_into alt+x "20"
+next_page
+type_into alt+n "AdsE2E"
+shot ads-02-output
+next_page
+xdotool key alt+r   # no cross reference in the assembler listing
+shot ads-03-listing
+next_page
+type_into alt+d "ADS_DEF"
+shot ads-04-compiler
+next_page
+type_into alt+d "ADS_SYM"
+shot ads-05-assembler
+next_page
+type_into alt+r "0x8000"
+type_into alt+m "-remove"
+shot ads-06-linker
+ok_and_wait
+for text in "OutName (AdsE2E)" "ADS_DEF" "ADS_SYM" "0x8000" "-remove"; do
+  grep -q -- "$text" "$project" || fail "the project file lacks $text"
+done
+build_and_wait "$work/ads/Obj/AdsE2E.plg" '"./Obj/AdsE2E.axf"'
+shot ads-07-built
+log="$work/standin.log"
+grep -q '^ArmCC: .*-DADS_DEF .*Blinky.c' "$log" || fail "the compiler's line lacks the define: $(cat "$log")"
+grep -q '^ArmAsm: .*ADS_SYM SETA' "$log" || fail "the assembler's line lacks the symbol: $(cat "$log")"
+grep '^ArmAsm: ' "$log" | grep -- ' -xref' > /dev/null && fail "the assembler's line still has the cross reference"
+grep -q '^ArmLink: .*-ro-base 0x8000.*-remove.*AdsE2E.axf' "$log" || fail "the linker's line lacks the changes: $(cat "$log")"
+quit
+grep -q "ADSCLK=20000000" "$work/ads/Ads.Opt" || fail "the options file lacks the ADS clock"
+echo "pictures in $gallery"
