@@ -5,6 +5,8 @@
 
 #include "options/core/options_session.h"
 #include "options/pages/debug_page.h"
+#include "options/pages/family_target_page.h"
+#include "options/pages/family_tool_page.h"
 #include "options/pages/flash_page.h"
 #include "options/pages/listing_page.h"
 #include "options/pages/options_sheet.h"
@@ -56,6 +58,10 @@ class EmptyPage : public OptionPage {
 };
 
 using Maker = OptionPage* (*)(OptionsSheet&);
+template <PageId id>
+OptionPage* FamilyPage(OptionsSheet& s) {
+  return new FamilyToolPage(s, *FindFamilyPageRow(id));
+}
 struct PageRow {
   PageId id;
   Maker make;
@@ -68,6 +74,22 @@ const PageRow kPages[] = {
     {PageId::kListing, [](OptionsSheet& s) -> OptionPage* { return new ListingPage(s); }},
     {PageId::kDebug, [](OptionsSheet& s) -> OptionPage* { return new DebugPage(s); }},
     {PageId::kFlash, [](OptionsSheet& s) -> OptionPage* { return new FlashPage(s); }},
+    {PageId::kTarget51, [](OptionsSheet& s) -> OptionPage* { return new Target51Page(s); }},
+    {PageId::kTarget251, [](OptionsSheet& s) -> OptionPage* { return new Target251Page(s); }},
+    {PageId::kTarget166, [](OptionsSheet& s) -> OptionPage* { return new Target166Page(s); }},
+    {PageId::kCompiler51, FamilyPage<PageId::kCompiler51>},
+    {PageId::kCompiler251, FamilyPage<PageId::kCompiler251>},
+    {PageId::kCompiler166, FamilyPage<PageId::kCompiler166>},
+    {PageId::kCompilerEc166, FamilyPage<PageId::kCompilerEc166>},
+    {PageId::kAsm51, FamilyPage<PageId::kAsm51>},
+    {PageId::kAsm251, FamilyPage<PageId::kAsm251>},
+    {PageId::kAsm166, FamilyPage<PageId::kAsm166>},
+    {PageId::kLocate51, FamilyPage<PageId::kLocate51>},
+    {PageId::kLocate251, FamilyPage<PageId::kLocate251>},
+    {PageId::kLocate166, FamilyPage<PageId::kLocate166>},
+    {PageId::kMisc51, FamilyPage<PageId::kMisc51>},
+    {PageId::kMisc251, FamilyPage<PageId::kMisc251>},
+    {PageId::kMisc166, FamilyPage<PageId::kMisc166>},
 };
 
 }  // namespace
