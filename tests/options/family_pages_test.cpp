@@ -9,8 +9,12 @@
 #include <QTest>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "options/core/family_entries.h"
 #include "options/core/options_session.h"
+#include "options/core/tri_state.h"
 #include "options/pages/family_target_page.h"
 #include "options/pages/family_tool_page.h"
 #include "options/pages/options_sheet.h"
@@ -250,6 +254,418 @@ const PreviewRow kPreviewRows[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Rows, PreviewMatchesBuild, ::testing::ValuesIn(kPreviewRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+
+// ---------------------------------------------------------------- compiler pages
+
+QComboBox* ListOf(FamilyToolPage* page, const char* label) {
+  return static_cast<QComboBox*>(page->Control(page->Find(label)));
+}
+QCheckBox* BoxOf(FamilyToolPage* page, const char* label) {
+  return static_cast<QCheckBox*>(page->Control(page->Find(label)));
+}
+QLineEdit* EditOf(FamilyToolPage* page, const char* label) {
+  return static_cast<QLineEdit*>(page->Control(page->Find(label)));
+}
+
+struct VectorRow {
+  const char* name;
+  const char* text;
+  const char* refusal;
+  uint32_t stored;
+};
+class VectorAddresses : public FamilyPages, public ::testing::WithParamInterface<VectorRow> {};
+TEST_P(VectorAddresses, ReadWhenTheTargetPageIsLeft) {
+  UseToolset(0);
+  m_target->pOpts->c51.Q51VA = 32768;
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kCompiler51);
+  QLineEdit* edit = EditOf(page, "Interrupt vector &address:");
+  EXPECT_EQ(edit->text(), "0x8000");
+  edit->setText(GetParam().text);
+  m_sheet->accept();
+  if (*GetParam().refusal) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], GetParam().refusal);
+    EXPECT_EQ(m_session->TargetCopy()->c51.Q51VA, 32768u);
+  } else {
+    EXPECT_TRUE(m_refusals.empty());
+    EXPECT_EQ(m_session->TargetCopy()->c51.Q51VA, GetParam().stored);
+  }
+}
+const VectorRow kVectorRows[] = {
+    {"EmptyGivesZero", "  ", "", 0},
+    {"HexTop", "0xFFFF", "", 0xFFFF},
+    {"AboveSixteenBits", "0x10000", "Invalid Interrupt Vector Address !", 0},
+    {"NotANumber", "8000G", "Invalid Interrupt Vector Address !", 0},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, VectorAddresses, ::testing::ValuesIn(kVectorRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FamilyPages, Q51GroupDisablesTheTargetControlsAndInheritsCodePacking) {
+  UseToolset(0, 0x8000);
+  m_target->pOpts->c51.Q51FL = SetBitField(m_target->pOpts->c51.Q51FL, 26, 2, 1);
+  Open(m_group);
+  auto* page = Go<FamilyToolPage>(PageId::kCompiler51);
+  EXPECT_FALSE(EditOf(page, "Interrupt vector &address:")->isEnabled());
+  EXPECT_FALSE(BoxOf(page, "Interrupt vectors at address")->isEnabled());
+  EXPECT_FALSE(BoxOf(page, "Linker Code Packing (max. AJMP / ACALL)")->isEnabled());
+  EXPECT_FALSE(BoxOf(page, "Global Register Coloring")->isEnabled());
+  EXPECT_TRUE(EditOf(page, "&Undefine:")->isEnabled());
+  EXPECT_EQ(GetBitField(page->Copy().c51.Q51FL, 26, 2), 2u);
+  // The target packs code, so the group's list has the two upper levels.
+  EXPECT_EQ(ListOf(page, "Code Optimization &Level:")->count(), 13);
+}
+
+TEST_F(FamilyPages, CodePackingOffDropsTheUpperLevels) {
+  UseToolset(0, 0x8000);
+  uint32_t& fl = m_target->pOpts->c51.Q51FL;
+  fl = SetBitField(SetBitField(fl, 26, 2, 1), 14, 4, 12);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kCompiler51);
+  QComboBox* level = ListOf(page, "Code Optimization &Level:");
+  ASSERT_EQ(level->count(), 13);
+  EXPECT_EQ(level->currentText(), "11: Reuse Common Exit Code");
+  BoxOf(page, "Linker Code Packing (max. AJMP / ACALL)")->click();
+  EXPECT_EQ(level->count(), 11);
+  EXPECT_EQ(level->currentText(), "<default>");
+  EXPECT_EQ(GetBitField(page->Copy().c51.Q51FL, 14, 4), 10u);
+}
+
+TEST_F(FamilyPages, WithoutTheExtendedToolsTheListHasElevenRowsAndPackingIsOff) {
+  UseToolset(0);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kCompiler51);
+  EXPECT_EQ(ListOf(page, "Code Optimization &Level:")->count(), 11);
+  EXPECT_FALSE(BoxOf(page, "Linker Code Packing (max. AJMP / ACALL)")->isEnabled());
+}
+
+struct InheritRow {
+  const char* name;
+  uint16_t toolset;
+  PageId page;
+  const char* label;
+  uint16_t kind;
+  uint32_t (*field)(const OptionBlock&);
+  uint32_t expected;  // ~0u: unchanged
+};
+class InheritChoices : public FamilyPages, public ::testing::WithParamInterface<InheritRow> {};
+TEST_P(InheritChoices, RefusedAtTargetLevelOnly) {
+  const InheritRow& r = GetParam();
+  UseToolset(r.toolset);
+  NodeRec* node = r.kind == 2 ? static_cast<NodeRec*>(m_target) : static_cast<NodeRec*>(m_file);
+  Open(node);
+  auto* page = Go<FamilyToolPage>(r.page);
+  const uint32_t before = r.field(page->Copy());
+  QComboBox* list = ListOf(page, r.label);
+  list->setCurrentIndex(list->findText("<default>"));
+  ASSERT_TRUE(Ok());
+  const OptionBlock& stored = r.kind == 2 ? *m_target->pOpts : *m_session->NodeCopy();
+  EXPECT_EQ(r.field(stored), r.expected == ~0u ? before : r.expected);
+  if (r.kind == 2) {
+    EXPECT_EQ(uint32_t(list->currentIndex()), before);
+  }
+}
+const InheritRow kInheritRows[] = {
+    {"Q51LevelAtTarget", 0, PageId::kCompiler51, "Code Optimization &Level:", 2,
+     [](const OptionBlock& b) { return GetBitField(b.c51.Q51FL, 14, 4); }, ~0u},
+    {"Q51EmphasisAtTarget", 0, PageId::kCompiler51, "&Emphasis:", 2,
+     [](const OptionBlock& b) { return GetBitField(b.c51.Q51FL, 22, 2); }, ~0u},
+    {"Q51LevelAtFile", 0, PageId::kCompiler51, "Code Optimization &Level:", 4,
+     [](const OptionBlock& b) { return GetBitField(b.c51.Q51FL, 14, 4); }, 10},
+    {"Q251WarningsAtTarget", 1, PageId::kCompiler251, "&Warnings:", 2,
+     [](const OptionBlock& b) { return GetBitField(b.c251.Q251F1, 20, 4); }, ~0u},
+    {"Q166WarningsAtTarget", 2, PageId::kCompiler166, "&Warnings:", 2,
+     [](const OptionBlock& b) { return uint32_t(b.c166.WARNINGLEV); }, ~0u},
+    {"Q166WarningsAtFile", 2, PageId::kCompiler166, "&Warnings:", 4,
+     [](const OptionBlock& b) { return uint32_t(b.c166.WARNINGLEV); }, 4},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, InheritChoices, ::testing::ValuesIn(kInheritRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FamilyPages, FloatRoundingDefaultIsAValueAtTargetLevel) {
+  UseToolset(0);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kCompiler51);
+  ListOf(page, "Bits to &round for float compare:")->setCurrentIndex(8);
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(GetBitField(m_target->pOpts->c51.Q51FL, 10, 4), 8u);
+}
+
+// ---------------------------------------------------------------- assembler pages
+
+struct SfrRow {
+  const char* name;
+  uint16_t kind;
+  uint32_t stored;   // the field before
+  int clicks;
+  Qt::CheckState shown;
+  uint32_t after;
+};
+class SfrBox : public FamilyPages, public ::testing::WithParamInterface<SfrRow> {};
+TEST_P(SfrBox, InvertedWithInheritKept) {
+  const SfrRow& r = GetParam();
+  UseToolset(0);
+  NodeRec* node = r.kind == 2 ? static_cast<NodeRec*>(m_target) : static_cast<NodeRec*>(m_group);
+  Open(node);
+  auto* page = Go<FamilyToolPage>(PageId::kAsm51);
+  page->Copy().a51.WX51FL = SetBitField(page->Copy().a51.WX51FL, 6, 2, r.stored);
+  m_session->EditedBlock()->a51.WX51FL = page->Copy().a51.WX51FL;
+  page->Activate();
+  QCheckBox* box = BoxOf(page, "Define 8051 SFR Names");
+  EXPECT_EQ(box->checkState(), r.shown);
+  for (int i = 0; i < r.clicks; ++i) box->click();
+  ASSERT_TRUE(Ok());
+  const OptionBlock& b = r.kind == 2 ? *m_target->pOpts : *m_session->NodeCopy();
+  EXPECT_EQ(GetBitField(b.a51.WX51FL, 6, 2), r.after);
+}
+const SfrRow kSfrRows[] = {
+    {"TargetCheckedIsZero", 2, 0, 0, Qt::Checked, 0},
+    {"TargetUncheckIsOne", 2, 0, 1, Qt::Checked, 1},
+    {"OldThreeLoadsUnchecked", 2, 3, 1, Qt::Unchecked, 0},
+    {"GroupInheritShowsGrey", 3, 2, 0, Qt::PartiallyChecked, 2},
+    // grey -> unchecked -> checked -> grey: the inherit value stays 2, never 3.
+    {"GroupGreyAgainIsInherit", 3, 2, 3, Qt::PartiallyChecked, 2},
+    {"GroupGreyThenUncheckedIsOne", 3, 2, 1, Qt::PartiallyChecked, 1},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, SfrBox, ::testing::ValuesIn(kSfrRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FamilyPages, SfrBoxDisabledWithTheExtendedAssembler) {
+  UseToolset(0, 0x10000);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kAsm251);
+  EXPECT_EQ(page->Find("Define 8051 SFR Names"), -1);
+  UseToolset(0, 0x1000);
+  Open(m_target);
+  page = Go<FamilyToolPage>(PageId::kAsm51);
+  EXPECT_FALSE(BoxOf(page, "Define 8051 SFR Names")->isEnabled());
+}
+
+TEST_F(FamilyPages, ResetEditByLevel) {
+  UseToolset(0);
+  Open(m_target);
+  EXPECT_FALSE(EditOf(Go<FamilyToolPage>(PageId::kAsm51), "&Reset:")->isEnabled());
+  UseToolset(2);
+  Open(m_target);
+  EXPECT_TRUE(EditOf(Go<FamilyToolPage>(PageId::kAsm166), "&Reset:")->isEnabled());
+}
+
+TEST_F(FamilyPages, SetListJoinedAndIncludeOfBlanksStoredEmpty) {
+  UseToolset(0);
+  m_target->pOpts->a51.INCA5 = OptString::Pooled("old", kPoolProject);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kAsm51);
+  EXPECT_EQ(EditOf(page, "&Include Paths:")->text(), "old");
+  EditOf(page, "&Set:")->setText("ONE TWO=0x10");
+  EditOf(page, "&Include Paths:")->setText("   ");
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(m_target->pOpts->a51.WX51SET.str(), "ONE,TWO=0x10");
+  EXPECT_EQ(m_target->pOpts->a51.INCA5.str(), "");
+}
+
+// ---------------------------------------------------------------- linker pages
+
+TEST_F(FamilyPages, Locate51TakesTheTargetLayoutAndAControlFileDisablesIt) {
+  UseToolset(0);
+  m_target->pOpts->t51.OCM51[0] = {0, 0, 0x4000};
+  m_target->pOpts->t51.OCM51[1] = {0, 0x4000, 0x1000};
+  m_target->pOpts->l51.NX51FL &= ~4u;
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kLocate51);
+  QLineEdit* code = EditOf(page, "&Code Range:");
+  EXPECT_TRUE(code->isEnabled());
+  BoxOf(page, "Use Memory Layout from Target Dialog")->click();
+  EXPECT_FALSE(code->isEnabled());
+  EXPECT_EQ(code->text(), "0X0000-0X4FFF");  // touching ranges merged
+  BoxOf(page, "Use Memory Layout from Target Dialog")->click();
+  EXPECT_TRUE(code->isEnabled());
+  EXPECT_EQ(code->text(), "0X0000-0X4FFF");
+
+  m_target->pOpts->l51.NX51FL |= 1;
+  Open(m_target);
+  page = Go<FamilyToolPage>(PageId::kLocate51);
+  for (int i = 0; i < page->ControlCount(); ++i) EXPECT_FALSE(page->Control(i)->isEnabled()) << i;
+  EditOf(page, "&Stack:")->setText("?STACK");
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(m_target->pOpts->l51.NX51STK.str(), "");
+}
+
+TEST_F(FamilyPages, Locate251ShowsTheGeneratedClasses) {
+  UseToolset(1);
+  m_target->pOpts->l51.NX51FL |= 4;
+  m_target->pOpts->t251.OCM251[0] = {1, 0xFF0000, 0x10000};
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kLocate251);
+  const std::string classes =
+      static_cast<QPlainTextEdit*>(page->Control(page->Find("Classes:")))->toPlainText().toStdString();
+  const std::string marked = page->MarkedPreviewPart();
+  ASSERT_FALSE(marked.empty());
+  EXPECT_EQ(marked.back(), ')');
+  EXPECT_EQ(QString::fromStdString(marked).replace("\r\n", "\n").toStdString(), classes);
+  EXPECT_NE(page->PreviewText().toStdString().find(marked.substr(0, marked.size() - 1)), std::string::npos);
+}
+
+struct RangeRow166 {
+  const char* name;
+  bool dppUse;
+  bool fromTarget;
+  const char* nearData;
+  const char* initTable;
+  const char* refusal;
+};
+class Locate166Ranges : public FamilyPages, public ::testing::WithParamInterface<RangeRow166> {};
+TEST_P(Locate166Ranges, CheckedWhenAsked) {
+  const RangeRow166& r = GetParam();
+  UseToolset(2);
+  m_target->pOpts->l166.flags.DPPUSE = r.dppUse;
+  m_target->pOpts->l166.flags.USETARGSET = r.fromTarget;
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kLocate166);
+  EditOf(page, "Near Data &Range:")->setText(r.nearData);
+  EditOf(page, "Near Const R&ange:")->setText("0x8000-0xBFFF");
+  EditOf(page, "C &Init Table Range:")->setText(r.initTable);
+  m_sheet->accept();
+  if (*r.refusal) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], r.refusal);
+  } else {
+    EXPECT_TRUE(m_refusals.empty());
+  }
+}
+const RangeRow166 kRange166Rows[] = {
+    {"EmptyNearData", true, false, "", "", "Bad or missing address range !"},
+    {"NearDataBackwards", true, false, "0x8000-0x4000", "", "Bad or missing address range !"},
+    {"NearDataGood", true, false, "0x4000-0x7FFF", "", ""},
+    {"NotAskedWithoutDppUse", false, false, "", "", ""},
+    {"InitTableMalformed", false, false, "", "0x12G-0x20", "Bad or missing address range !"},
+    {"FromTheTargetNothingIsAsked", true, true, "junk", "junk", ""},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, Locate166Ranges, ::testing::ValuesIn(kRange166Rows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FamilyPages, EnterInAn166LocateEditClosesNothing) {
+  UseToolset(2);
+  m_target->pOpts->l166.flags.USETARGSET = 0;
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kLocate166);
+  QLineEdit* edit = EditOf(page, "C &Init Table Range:");
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(m_sheet->isVisible());
+  auto* classes = static_cast<QPlainTextEdit*>(page->Control(page->Find("User C&lasses:")));
+  classes->setFocus();
+  QTest::keyClicks(classes, "A");
+  QTest::keyClick(classes, Qt::Key_Return);
+  QTest::keyClicks(classes, "B");
+  EXPECT_EQ(classes->toPlainText(), "A\nB");
+  EXPECT_TRUE(m_sheet->isVisible());
+}
+
+struct WarningPageRow {
+  const char* name;
+  uint16_t toolset;
+  PageId page;
+  const char* vector;  // the 166 interrupt vector table address
+  const char* warnings;
+  const char* refusal;
+};
+class MiscChecks : public FamilyPages, public ::testing::WithParamInterface<WarningPageRow> {};
+TEST_P(MiscChecks, InOrder) {
+  const WarningPageRow& r = GetParam();
+  UseToolset(r.toolset);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(r.page);
+  EditOf(page, "Disable &Warning Numbers:")->setText(r.warnings);
+  if (r.toolset == 2) EditOf(page, "Interrupt &Vector Table Address:")->setText(r.vector);
+  m_sheet->accept();
+  if (*r.refusal) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], r.refusal);
+  } else {
+    EXPECT_TRUE(m_refusals.empty());
+  }
+}
+const WarningPageRow kMiscRows[] = {
+    {"Nb51List", 0, PageId::kMisc51, "", "22,23,88", ""},
+    {"Nb51EmptyList", 0, PageId::kMisc51, "", "", ""},
+    {"Nb51AboveThousand", 0, PageId::kMisc51, "", "1001", kBadWarningListMessage},
+    {"N251TwoCommas", 1, PageId::kMisc251, "", "22,,23", kBadWarningListMessage},
+    {"N166HexVector", 2, PageId::kMisc166, "0x0000", "22", ""},
+    {"N166SuffixVector", 2, PageId::kMisc166, "12H", "22", ""},
+    {"N166BadVectorFirst", 2, PageId::kMisc166, "0x12G", "22,,", "Error in Interrupt vector table address"},
+    {"N166BadList", 2, PageId::kMisc166, "", "x", kBadWarningListMessage},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, MiscChecks, ::testing::ValuesIn(kMiscRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FamilyPages, ControlFileNeedsAName) {
+  UseToolset(0);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kMisc51);
+  EXPECT_FALSE(page->BrowseButton()->isEnabled());
+  BoxOf(page, "use linker control file")->click();
+  EXPECT_TRUE(page->BrowseButton()->isEnabled());
+  EXPECT_FALSE(page->EditButton()->isEnabled());
+  EXPECT_FALSE(EditOf(page, "&Misc Controls:")->isEnabled());
+  m_sheet->accept();
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], "Linker command file not specified !");
+}
+
+TEST_F(FamilyPages, CreateWritesThePreviewAndStoresTheNameRelative) {
+  UseToolset(0);
+  ::mkdir("/tmp/fam_pages", 0755);
+  m_target->pOpts->l51.NX51MSC = OptString::Pooled("REMOVEUNUSED", kPoolProject);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kMisc51);
+  const std::string preview = page->PreviewText().toStdString();
+  EXPECT_NE(preview.find("REMOVEUNUSED"), std::string::npos);
+  BoxOf(page, "use linker control file")->click();
+  m_chosen = "/tmp/fam_pages/own.lin";
+  page->CreateButton()->click();
+  std::ifstream in(m_chosen, std::ios::binary);
+  std::stringstream written;
+  written << in.rdbuf();
+  EXPECT_EQ(written.str(), preview);
+  EXPECT_TRUE(page->EditButton()->isEnabled());
+  EXPECT_EQ(BoxOf(page, "use linker control file")->text(), "use linker control file: own.lin");
+  // The preview keeps its text while the file is in use.
+  EditOf(page, "&Misc Controls:")->setText("OTHER");
+  EXPECT_EQ(page->PreviewText().toStdString(), preview);
+  page->EditButton()->click();
+  ASSERT_EQ(m_opened.size(), 1u);
+  EXPECT_EQ(m_opened[0], "/tmp/fam_pages/own.lin");
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(m_target->pOpts->l51.NX51LFI.str(), "own.lin");
+  EXPECT_EQ(m_target->pOpts->l51.NX51FL & 1, 1u);
+  ::unlink(m_chosen.c_str());
+}
+
+TEST_F(FamilyPages, BrowseOnThe166PageStoresAPathOutsideTheProjectWhole) {
+  UseToolset(2);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kMisc166);
+  BoxOf(page, "use linker control file")->click();
+  m_chosen = "/opt/link/common.lin";
+  page->BrowseButton()->click();
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(m_target->pOpts->l166.LNKFILE.str(), "/opt/link/common.lin");
+}
+
+TEST_F(FamilyPages, MiscDefaultsOnTheCopyReachTheBlockWhenLeft) {
+  UseToolset(0);
+  m_target->pOpts->l51.NX51FL = 0x1 | 0x4 | 0x10;
+  m_target->pOpts->l51.NX51LFI = OptString::Pooled("x.lin", kPoolProject);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kMisc51);
+  m_sheet->DefaultsButton()->click();
+  EXPECT_EQ(m_session->TargetCopy()->l51.NX51FL, 0x1u | 0x4 | 0x10);  // not yet
+  EXPECT_FALSE(BoxOf(page, "use linker control file")->isChecked());
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(m_target->pOpts->l51.NX51FL, 0x4u | 0x20 | 0x100);
+  EXPECT_EQ(m_target->pOpts->l51.NX51LFI.str(), "");
+}
 
 }  // namespace
 }  // namespace pm2

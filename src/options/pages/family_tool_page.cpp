@@ -40,6 +40,14 @@ int ListModeOf(FamilyCheck c) {
   }
 }
 
+// The control file's name as stored: relative to the project's folder,
+// a file in that folder by its name alone.
+std::string LinkFileName(const OptionsSheet& sheet, const std::string& path) {
+  std::string name = sheet.StoredPath(path);
+  if (name.size() > 2 && name[0] == '.' && (name[1] == '/' || name[1] == '\\')) name.erase(0, 2);
+  return name;
+}
+
 }  // namespace
 
 FamilyToolPage::FamilyToolPage(OptionsSheet& sheet, const FamilyPageRow& row)
@@ -459,7 +467,7 @@ void FamilyToolPage::CreateLinkFile() {
   static_cast<QCheckBox*>(m_controls[std::size_t(link)])->setChecked(true);
   std::string error;
   if (WriteFileAtomically(path, text, &error))
-    m_linkFile = Sheet().StoredPath(path);
+    m_linkFile = LinkFileName(Sheet(), path);
   else
     m_linkFile.clear();
   ShowLinkFileLabel();
@@ -470,7 +478,7 @@ void FamilyToolPage::BrowseLinkFile() {
   const std::string path =
       Sheet().Services().chooseFile("Open Linker input comand file", kLinkFilter, Sheet().ProjectFolder());
   if (path.empty()) return;
-  m_linkFile = Sheet().StoredPath(path);
+  m_linkFile = LinkFileName(Sheet(), path);
   ShowLinkFileLabel();
   UpdateEnabling();
 }
