@@ -667,5 +667,318 @@ TEST_F(FamilyPages, MiscDefaultsOnTheCopyReachTheBlockWhenLeft) {
   EXPECT_EQ(m_target->pOpts->l51.NX51LFI.str(), "");
 }
 
+// ---------------------------------------------------------------- target pages
+
+struct Clock51Row {
+  const char* name;
+  const char* text;
+  const char* refusal;
+  uint32_t hz;
+};
+class TargetClocks : public FamilyPages, public ::testing::WithParamInterface<Clock51Row> {};
+TEST_P(TargetClocks, StoredOrRefusedOnEveryFamily) {
+  for (uint16_t toolset : {0, 1, 2}) {
+    SCOPED_TRACE(toolset);
+    UseToolset(toolset);
+    m_target->pOpts->t51.clock = m_target->pOpts->t251.clock = m_target->pOpts->t166.clock = 12000000;
+    m_refusals.clear();
+    Open(m_target);
+    auto* page = Go<FamilyTargetPage>(toolset == 0 ? PageId::kTarget51 : toolset == 1 ? PageId::kTarget251
+                                                                                        : PageId::kTarget166);
+    EXPECT_EQ(page->ClockEdit()->text(), "12.0");
+    page->ClockEdit()->clear();
+    QTest::keyClicks(page->ClockEdit(), GetParam().text);
+    m_sheet->accept();
+    const OptionBlock& b = *m_session->TargetCopy();
+    const uint32_t clock = toolset == 0 ? b.t51.clock : toolset == 1 ? b.t251.clock : b.t166.clock;
+    if (*GetParam().refusal) {
+      ASSERT_EQ(m_refusals.size(), 1u);
+      EXPECT_EQ(m_refusals[0], GetParam().refusal);
+      EXPECT_EQ(clock, 12000000u);
+    } else {
+      EXPECT_TRUE(m_refusals.empty());
+      EXPECT_EQ(clock, GetParam().hz);
+    }
+  }
+}
+const Clock51Row kClock51Rows[] = {
+    {"CrystalOf11059200", "11.0592", "", 11059200},
+    {"EmptyKeeps", "", "", 12000000},
+    {"BelowTheLowest", "0.0005", "Illegal Clock frequency value", 0},
+    {"AboveTheHighest", "1000", "Illegal Clock frequency value", 0},
+    {"WithAUnit", "12 MHz", "Illegal Clock frequency value", 0},
+    {"DecimalComma", "12,5", "Illegal Clock frequency value", 0},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, TargetClocks, ::testing::ValuesIn(kClock51Rows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct Memory51Row {
+  const char* name;
+  const char* rows[6][2];  // Eprom #1..#3, Ram #1..#3: start, size
+  const char* refusal;
+  MemRangeRec eprom1;
+};
+class Target51Memory : public FamilyPages, public ::testing::WithParamInterface<Memory51Row> {};
+TEST_P(Target51Memory, CheckedOnLeaving) {
+  const Memory51Row& r = GetParam();
+  UseToolset(0);
+  Open(m_target);
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  for (int i = 0; i < 6; ++i) {
+    const MemRowEdits& e = i < 3 ? page->Eprom(i) : page->Ram(i - 3);
+    e.start->setText(r.rows[i][0]);
+    e.second->setText(r.rows[i][1]);
+  }
+  m_sheet->accept();
+  if (*r.refusal) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], r.refusal);
+    EXPECT_EQ(m_session->TargetCopy()->t51.OCM51[0], m_target->pOpts->t51.OCM51[0]);
+  } else {
+    ASSERT_TRUE(m_refusals.empty()) << m_refusals[0];
+    EXPECT_EQ(m_session->TargetCopy()->t51.OCM51[0].start, r.eprom1.start);
+    EXPECT_EQ(m_session->TargetCopy()->t51.OCM51[0].size, r.eprom1.size);
+  }
+}
+const Memory51Row kMemory51Rows[] = {
+    {"LoneFirstStartCoversTheRest", {{"0x8000", ""}, {"", ""}, {"", ""}, {"", ""}, {"", ""}, {"", ""}}, "",
+     {0, 0x8000, 0x8000}},
+    {"SecondInsideFirst",
+     {{"0x0000", "0x8000"}, {"0x4000", "0x1000"}, {"", ""}, {"", ""}, {"", ""}, {"", ""}},
+     "External memory #2 overlaps #1", {}},
+    {"SecondRamPastTheTop", {{"", ""}, {"", ""}, {"", ""}, {"", ""}, {"0xF000", "0x2000"}, {"", ""}},
+     "Xdata memory range out of bounds", {}},
+    {"LoneSecondStart", {{"", ""}, {"0x100", ""}, {"", ""}, {"", ""}, {"", ""}, {"", ""}}, "Illegal Range !", {}},
+    {"CodeAndXdataMayShareAddresses",
+     {{"0", "0x8000"}, {"", ""}, {"", ""}, {"0", "0x8000"}, {"", ""}, {"", ""}}, "", {0, 0, 0x8000}},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, Target51Memory, ::testing::ValuesIn(kMemory51Rows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FamilyPages, Target51BankAreaCheckedOnlyWithBanking) {
+  UseToolset(0);
+  Open(m_target);
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  EXPECT_FALSE(page->BankArea().start->isEnabled());
+  page->BankArea().start->setText("0x8000");
+  page->BankArea().second->setText("0x1000");
+  m_sheet->Tabs()->setCurrentIndex(m_sheet->Tabs()->currentIndex() + 1);
+  EXPECT_TRUE(m_refusals.empty());
+  Go<Target51Page>(PageId::kTarget51);
+  page->Banking()->click();
+  EXPECT_TRUE(page->BankArea().start->isEnabled());
+  page->BankArea().start->setText("0x8000");
+  page->BankArea().second->setText("0x1000");
+  m_sheet->accept();
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], "Code bank area incorrect !");
+}
+
+TEST_F(FamilyPages, Target51ModelChangeClearsThresholds) {
+  UseToolset(0);
+  m_target->pOpts->t51.DHOLD5 = 8;
+  m_target->pOpts->t51.XHOLD5 = 100;
+  Open(m_target);
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  EXPECT_EQ(page->DataThreshold()->text(), "8");
+  page->Model()->setCurrentIndex(2);
+  EXPECT_EQ(page->DataThreshold()->text(), "0");
+  EXPECT_EQ(page->XdataThreshold()->text(), "0");
+  page->XdataThreshold()->setText("70000");
+  m_sheet->accept();
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], "Invalid threshold size: '70000'");
+  page->XdataThreshold()->setText("");
+  m_refusals.clear();
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(m_target->pOpts->t51.MODEL5, 2);
+  EXPECT_EQ(m_target->pOpts->t51.XHOLD5, 0u);
+}
+
+TEST_F(FamilyPages, Target51FarAreaKeptWithTheExtendedLinker) {
+  UseToolset(0, 0x8000);
+  Open(m_target);
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  EXPECT_TRUE(page->Far()->isEnabled());
+  page->Far()->click();
+  page->FarArea().start->setText("0x1000");
+  page->FarArea().second->setText("0x7FFF");
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(m_target->pOpts->t51.T51FL & 0x4000, 0x4000u);
+  Open(m_target);
+  page = Go<Target51Page>(PageId::kTarget51);
+  EXPECT_EQ(page->FarArea().start->text(), "0x1000");
+  EXPECT_EQ(page->FarArea().second->text(), "0x7FFF");
+}
+
+TEST_F(FamilyPages, Target51LayoutReachesTheLocatePage) {
+  UseToolset(0);
+  m_target->pOpts->l51.NX51FL |= 4;
+  Open(m_target);
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  page->Eprom(0).start->setText("0");
+  page->Eprom(0).second->setText("0x4000");
+  page->Eprom(1).start->setText("0x8000");
+  page->Eprom(1).second->setText("0x100");
+  page->Ram(0).start->setText("0x100");
+  page->Ram(0).second->setText("0x100");
+  auto* locate = Go<FamilyToolPage>(PageId::kLocate51);
+  EXPECT_EQ(m_session->TargetCopy()->l51.NX51COB.str(), "0X0000-0X3FFF,0X8000-0X80FF");
+  EXPECT_EQ(m_session->TargetCopy()->l51.NX51XDB.str(), "0X0100-0X01FF");
+  EXPECT_EQ(EditOf(locate, "&Code Range:")->text(), "0X0000-0X3FFF,0X8000-0X80FF");
+}
+
+TEST_F(FamilyPages, Target51OnChipBoxesFollowTheDevice) {
+  UseToolset(0, 0x40 | 0x800 | 0x400000);
+  m_target->pOpts->t51.IRO51 = {1, 0, 0x2000};
+  Open(m_target);
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  EXPECT_TRUE(page->OnChipRom()->isVisibleTo(page));
+  EXPECT_EQ(page->OnChipRom()->text(), "Use On-chip ROM (0x0-0x1FFF)");
+  EXPECT_FALSE(page->OnChipXram()->isVisibleTo(page));
+  EXPECT_EQ(page->Arithmetic()->text(), "Use On-chip Arithmetic Accelerator");
+  EXPECT_FALSE(page->MultiDptr()->isVisibleTo(page));
+  page->OnChipRom()->click();
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(m_target->pOpts->t51.T51FL & 1, 1u);
+}
+
+TEST_F(FamilyPages, Target51KernelsFromTheEnvironment) {
+  UseToolset(0);
+  Open(m_target);
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  ASSERT_EQ(page->Kernel()->count(), 2);
+  EXPECT_EQ(page->Kernel()->itemText(1), "RTX-51 Tiny");
+  page->Kernel()->setCurrentIndex(1);
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(m_target->pOpts->t51.RTOS5, 1);
+}
+
+struct Rows251 {
+  const char* name;
+  const char* holds[3];
+  bool banking;
+  const char* bank[2];
+  const char* ext[2][2];
+  const char* refusal;
+};
+class Target251Checks : public FamilyPages, public ::testing::WithParamInterface<Rows251> {};
+TEST_P(Target251Checks, InOrder) {
+  const Rows251& r = GetParam();
+  UseToolset(1);
+  Open(m_target);
+  auto* page = Go<Target251Page>(PageId::kTarget251);
+  for (int i = 0; i < 3; ++i) page->Threshold(i)->setText(r.holds[i]);
+  if (r.banking) page->Banking()->click();
+  page->BankArea().start->setText(r.bank[0]);
+  page->BankArea().second->setText(r.bank[1]);
+  for (int i = 0; i < 2; ++i) {
+    page->External(i).start->setText(r.ext[i][0]);
+    page->External(i).second->setText(r.ext[i][1]);
+  }
+  page->External(1).type->setCurrentIndex(1);
+  m_sheet->accept();
+  if (*r.refusal) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], r.refusal);
+  } else {
+    ASSERT_TRUE(m_refusals.empty()) << m_refusals[0];
+    EXPECT_EQ(m_session->TargetCopy()->t251.OCM251[1].kind, 1);
+  }
+}
+const Rows251 kRows251[] = {
+    {"Accepted", {"128", "65536", "32"}, true, {"0x8000", "0xFFFF"}, {{"0", "0x10000"}, {"0xFF0000", "0x10000"}}, ""},
+    {"DataThresholdAbove128", {"129", "", ""}, false, {"", ""}, {{"", ""}, {"", ""}}, "Invalid threshold size: '129'"},
+    {"FarThresholdAbove32", {"", "", "33"}, false, {"", ""}, {{"", ""}, {"", ""}}, "Invalid threshold size: '33'"},
+    {"BankEndAlone", {"", "", ""}, true, {"", "0x100"}, {{"", ""}, {"", ""}}, "Missing start address !"},
+    {"BankStartAlone", {"", "", ""}, true, {"0x100", ""}, {{"", ""}, {"", ""}}, "Missing size !"},
+    {"BankEndTooHigh", {"", "", ""}, true, {"0", "0x10001"}, {{"", ""}, {"", ""}}, "Invalid end address given !"},
+    {"ExternalSizeAlone", {"", "", ""}, false, {"", ""}, {{"", "0x100"}, {"", ""}},
+     "Missing external memory start address !"},
+    {"ExternalOverlap", {"", "", ""}, false, {"", ""}, {{"0", "0x10000"}, {"0x8000", "0x100"}},
+     "External memory #2 overlaps #1"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, Target251Checks, ::testing::ValuesIn(kRows251),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct Threshold166Row {
+  const char* name;
+  const char* text;
+  const char* refusal;
+  uint16_t nhold, bhold;
+};
+class Target166Thresholds : public FamilyPages, public ::testing::WithParamInterface<Threshold166Row> {};
+TEST_P(Target166Thresholds, ReadWhenChanged) {
+  UseToolset(2);
+  Open(m_target);
+  auto* page = Go<Target166Page>(PageId::kTarget166);
+  // Deleted and typed as a user would.
+  page->Thresholds()->selectAll();
+  QTest::keyClick(page->Thresholds(), Qt::Key_Delete);
+  QTest::keyClicks(page->Thresholds(), GetParam().text);
+  m_sheet->accept();
+  if (*GetParam().refusal) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], GetParam().refusal);
+  } else {
+    ASSERT_TRUE(m_refusals.empty());
+    const Target166Opts& t = m_session->TargetCopy()->t166;
+    EXPECT_EQ(t.NHOLD, GetParam().nhold);
+    EXPECT_EQ(t.BHOLD, GetParam().bhold);
+    EXPECT_EQ(t.IHOLD, 0xFFFF);
+    EXPECT_EQ(t.SHOLD, 0xFFFF);
+  }
+}
+const Threshold166Row kThreshold166Rows[] = {
+    {"NearAndBdata", "near 4, bdata 2", "", 4, 2},
+    {"Empty", "", "", 0xFFFF, 0xFFFF},
+    {"FarIsNoSpace", "far 4", "Invalid threshold memory space: 'far'", 0, 0},
+    {"TooLarge", "near 20000", "Invalid threshold size: '20000'", 0, 0},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, Target166Thresholds, ::testing::ValuesIn(kThreshold166Rows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FamilyPages, Target166NearRamPushesNearRomDown) {
+  UseToolset(2);
+  m_target->pOpts->t166.NEARRAM = 0;
+  m_target->pOpts->t166.NEARROM = 1;
+  Open(m_target);
+  auto* page = Go<Target166Page>(PageId::kTarget166);
+  page->NearRam()->setCurrentIndex(2);
+  EXPECT_EQ(page->NearRom()->currentIndex(), 0);
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(m_target->pOpts->t166.NEARRAM, 2);
+  EXPECT_EQ(m_target->pOpts->t166.NEARROM, 0);
+}
+
+TEST_F(FamilyPages, Target166ReadsOnlyTheRowsThatChanged) {
+  UseToolset(2);
+  // A stored row the edits cannot show exactly is kept as it is.
+  m_target->pOpts->t166.EXTMEM[0] = {1, 0x10000, 0x8000};
+  Open(m_target);
+  auto* page = Go<Target166Page>(PageId::kTarget166);
+  EXPECT_EQ(page->External(0).start->text(), "0x10000");
+  EXPECT_EQ(page->External(0).type->currentIndex(), 1);
+  QTest::keyClicks(page->External(1).start, "0x40000");
+  QTest::keyClicks(page->External(1).second, "0x20000");
+  page->External(0).type->setCurrentIndex(0);
+  ASSERT_TRUE(Ok());
+  const Target166Opts& t = m_target->pOpts->t166;
+  EXPECT_EQ(t.EXTMEM[0], (MemRangeRec{0, 0x10000, 0x8000}));
+  EXPECT_EQ(t.EXTMEM[1], (MemRangeRec{0, 0x40000, 0x20000}));
+}
+
+TEST_F(FamilyPages, Target166OverlapAcrossChangedAndKeptRows) {
+  UseToolset(2);
+  m_target->pOpts->t166.EXTMEM[0] = {0, 0x10000, 0x8000};
+  Open(m_target);
+  auto* page = Go<Target166Page>(PageId::kTarget166);
+  QTest::keyClicks(page->External(2).start, "0x14000");
+  QTest::keyClicks(page->External(2).second, "0x100");
+  m_sheet->accept();
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], "External memory #3 overlaps #1");
+}
+
 }  // namespace
 }  // namespace pm2
