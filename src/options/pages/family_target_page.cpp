@@ -235,8 +235,10 @@ void Target51Page::LoadControls() {
   const uint32_t fl = m_t.T51FL;
   m_manage->setVisible((fl & kNp51) && (fl & kExtLinker));
   const bool farOk = (fl & kExtLinker) && !(fl & kExtCompiler);
-  m_far->setEnabled(farOk);
-  m_sfr->setEnabled(farOk);
+  // The 'far' rows are the extended linker's.
+  for (QWidget* w : {static_cast<QWidget*>(m_far), static_cast<QWidget*>(m_sfr), static_cast<QWidget*>(m_farBanks),
+                     static_cast<QWidget*>(m_farArea.start), static_cast<QWidget*>(m_farArea.second)})
+    w->setEnabled(farOk);
   // The code-size list: the three fixed rows, then what the tools allow.
   while (m_rom->count() > 3) m_rom->removeItem(m_rom->count() - 1);
   if ((fl & (kExtLinker | kExtAsm | kContiguous)) == (kExtLinker | kExtAsm | kContiguous)) {
