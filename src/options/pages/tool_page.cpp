@@ -8,10 +8,8 @@
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
-#include "options/pages/bank_wizard_dialog.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/options_sheet.h"
-#include "platform/win_path.h"
 #include "project/model/option_defaults.h"
 #include "project/model/project_records.h"
 #include "project/text/path_text.h"
@@ -30,8 +28,7 @@ const std::vector<const char*> kGnuOptimize = {"-O (default)", "Level 0 (-O0)", 
                                                "Size (-Os)", "Level 3 (-O3)"};
 const std::vector<const char*> kGnuWarnings = {"No warnings (-w)", "All warnings (-Wall)", "Pedantic (-pedantic)"};
 
-constexpr int kPlain = -1, kDef = int(ListMode::kDefine), kUndef = int(ListMode::kUndefine),
-              kSet = int(ListMode::kSet), kReset = int(ListMode::kReset);
+constexpr int kPlain = -1, kDef = int(ListMode::kDefine), kUndef = int(ListMode::kUndefine);
 
 #define PM2_FIELD(expr) [](OptionBlock& b) -> OptString& { return b.expr; }
 
@@ -88,67 +85,6 @@ const ToolPageRow kToolPages[] = {
       {"&Name of Executable:", kPlain, false, PM2_FIELD(out.OUTNAME)}},
      [](OptionBlock& e, const OptionBlock& p) { e.out = p.out; },
      [](OptionBlock& e, const TargetRec*, int) { InitOutputOpts(e); }},
-    {PageId::kCompiler51, {},
-     {{"&Define:", kDef, false, PM2_FIELD(c51.Q51DEF)},
-      {"&Undefine:", kUndef, false, PM2_FIELD(c51.Q51UDF)},
-      {"&Include Paths:", kPlain, true, PM2_FIELD(c51.INCC5)},
-      {"&Misc Controls:", kPlain, false, PM2_FIELD(c51.Q51MSC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.c51 = p.c51; },
-     [](OptionBlock& e, const TargetRec* t, int level) { InitCompiler51Opts(e.c51, t, level); }},
-    {PageId::kCompiler251, {},
-     {{"&Define:", kDef, false, PM2_FIELD(c251.Q251DEF)},
-      {"&Undefine:", kUndef, false, PM2_FIELD(c251.Q251UDF)},
-      {"&Include Paths:", kPlain, true, PM2_FIELD(c251.INCC2)},
-      {"&Misc Controls:", kPlain, false, PM2_FIELD(c251.Q251MSC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.c251 = p.c251; },
-     [](OptionBlock& e, const TargetRec* t, int level) { InitCompiler251Opts(e.c251, t, level); }},
-    {PageId::kCompiler166, {},
-     {{"&Define:", kDef, false, PM2_FIELD(c166.DEFINE)},
-      {"&Undefine:", kUndef, false, PM2_FIELD(c166.UNDEFINE)},
-      {"&Include Paths:", kPlain, true, PM2_FIELD(c166.INCC6)},
-      {"&Misc Controls:", kPlain, false, PM2_FIELD(c166.CMISC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.c166 = p.c166; },
-     [](OptionBlock& e, const TargetRec*, int level) { InitCompiler166Opts(e.c166, level); }},
-    {PageId::kCompilerEc166, {},
-     {{"&Define:", kDef, false, PM2_FIELD(ec166.ECDEFINE)},
-      {"&Undefine:", kUndef, false, PM2_FIELD(ec166.ECUNDEF)},
-      {"&Include Paths:", kPlain, true, PM2_FIELD(ec166.ECINC)},
-      {"&Misc Controls:", kPlain, false, PM2_FIELD(ec166.ECMISC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.ec166 = p.ec166; },
-     [](OptionBlock& e, const TargetRec*, int level) { InitCompilerEc166Opts(e.ec166, level); }},
-    {PageId::kAsm51, {},
-     {{"&Set:", kSet, false, PM2_FIELD(a51.WX51SET)},
-      {"&Reset:", kReset, false, PM2_FIELD(a51.WX51RST)},
-      {"&Include Paths:", kPlain, true, PM2_FIELD(a51.INCA5)},
-      {"&Misc Controls:", kPlain, false, PM2_FIELD(a51.WX51MSC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.a51 = p.a51; },
-     [](OptionBlock& e, const TargetRec* t, int level) { InitAsm51Opts(e.a51, t, level); }},
-    {PageId::kAsm251, {},
-     {{"&Set:", kSet, false, PM2_FIELD(a51.WX51SET)},
-      {"&Reset:", kReset, false, PM2_FIELD(a51.WX51RST)},
-      {"&Include Paths:", kPlain, true, PM2_FIELD(a51.INCA5)},
-      {"&Misc Controls:", kPlain, false, PM2_FIELD(a51.WX51MSC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.a51 = p.a51; },
-     [](OptionBlock& e, const TargetRec* t, int level) { InitAsm51Opts(e.a51, t, level); }},
-    {PageId::kAsm166, {},
-     {{"&Set:", kSet, false, PM2_FIELD(a166.ASET)},
-      {"&Reset:", kReset, false, PM2_FIELD(a166.ARESET)},
-      {"&Include Paths:", kPlain, true, PM2_FIELD(a166.INCA6)},
-      {"&Misc Controls:", kPlain, false, PM2_FIELD(a166.AMISC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.a166 = p.a166; },
-     [](OptionBlock& e, const TargetRec*, int level) { InitAsm166Opts(e.a166, level); }},
-    {PageId::kMisc51, {},
-     {{"&Misc Controls:", kPlain, false, PM2_FIELD(l51.NX51MSC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
-     [](OptionBlock& e, const TargetRec*, int) { InitLinker51Opts(e.l51, false); }},
-    {PageId::kMisc251, {},
-     {{"&Misc Controls:", kPlain, false, PM2_FIELD(l51.NX51MSC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
-     [](OptionBlock& e, const TargetRec*, int) { InitLinker51Opts(e.l51, true); }},
-    {PageId::kMisc166, {},
-     {{"&Misc Controls:", kPlain, false, PM2_FIELD(l166.LMISC)}},
-     [](OptionBlock& e, const OptionBlock& p) { e.l166 = p.l166; },
-     [](OptionBlock& e, const TargetRec*, int) { InitLinker166Opts(e.l166); }},
 };
 
 #undef PM2_FIELD
@@ -160,12 +96,6 @@ struct ClockRow {
   void (*writeBack)(OptionBlock& edited, const OptionBlock& page);
 };
 const ClockRow kClocks[] = {
-    {PageId::kTarget51, [](OptionBlock& b) -> uint32_t& { return b.t51.clock; },
-     [](OptionBlock& e, const OptionBlock& p) { e.t51.clock = p.t51.clock; }},
-    {PageId::kTarget251, [](OptionBlock& b) -> uint32_t& { return b.t251.clock; },
-     [](OptionBlock& e, const OptionBlock& p) { e.t251.clock = p.t251.clock; }},
-    {PageId::kTarget166, [](OptionBlock& b) -> uint32_t& { return b.t166.clock; },
-     [](OptionBlock& e, const OptionBlock& p) { e.t166.clock = p.t166.clock; }},
     {PageId::kArmGnuTarget, [](OptionBlock& b) -> uint32_t& { return b.tGnu.clock; },
      [](OptionBlock& e, const OptionBlock& p) { e.tGnu.clock = p.tGnu.clock; }},
     {PageId::kArmAdsTarget, [](OptionBlock& b) -> uint32_t& { return b.tAds.clock; },
@@ -198,12 +128,6 @@ ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageRow* row) : Opt
     m_clock = new QLineEdit(this);
     m_clock->setMaxLength(16);
     form->addRow("&Xtal (MHz):", m_clock);
-  }
-  if (id == PageId::kTarget51) {
-    m_banking = new QPushButton("Code Banking...", this);
-    m_banking->setAutoDefault(false);
-    connect(m_banking, &QPushButton::clicked, this, &ToolPage::RunBankWizard);
-    form->addRow(m_banking);
   }
   if (row) {
     for (std::size_t i = 0; i < row->words.size(); ++i) {
@@ -269,36 +193,8 @@ ToolPage::ToolPage(OptionsSheet& sheet, PageId id, const ToolPageRow* row) : Opt
 
 OptionBlock* ToolPage::EditedBlock() const { return Session().EditedBlock(); }
 
-void ToolPage::RunBankWizard() {
-  OptionsSession& session = Session();
-  OptionBlock& target = *session.TargetCopy();
-  std::string stored = GetKeyValue(target.lst.OPTKUS, "NSZCOM");
-  uint16_t common = kDefaultCommonSize;
-  if (!stored.empty()) common = uint16_t(std::strtoul(stored.c_str(), nullptr, 16));
-  std::string file;
-  PathResolver resolver;
-  ProjectRec* p = session.Project();
-  resolver.ResolveStoredPath(GetOutputFileBase(target), p ? p->folder.view() : std::string_view(), &file);
-  BankWizardDialog::Services services;
-  services.message = [this](const std::string&, const std::string& text) { Sheet().ShowRefusal(text); };
-  services.storedBank = [&session](const std::string& name) { return uint8_t(session.FileBank(name)); };
-  services.apply = [&session](const BankModel& model) {
-    for (const BankModule& m : model.modules)
-      if (m.present && !m.noName) session.SetPendingFileBank(m.name, m.bank);
-    char value[16];
-    std::snprintf(value, sizeof value, "0x%X", unsigned(model.commonSize));
-    session.SetTargetOption("NSZCOM", value);
-  };
-  BankWizardDialog dialog(file, common, services, this);
-  if (Sheet().Services().runDialog)
-    Sheet().Services().runDialog(dialog);
-  else
-    dialog.exec();
-}
-
 void ToolPage::Load() {
   m_copy = *EditedBlock();
-  if (m_banking) m_banking->setEnabled((Session().TargetCopy()->t51.T51FL & 0x2000) != 0);
   if (const ClockRow* c = FindClock(Id())) m_clock->setText(ToQ(ClockEditText(c->clock(m_copy)).c_str()));
   if (m_row) {
     for (std::size_t i = 0; i < m_row->words.size(); ++i) {

@@ -63,9 +63,6 @@ class ToolPage : public OptionPage {
   QWidget* WordControl(int i) const { return m_words[std::size_t(i)]; }
   QPushButton* FolderButton(int i) const { return m_folderButtons[std::size_t(i)]; }
   const OptionBlock& PageCopy() const { return m_copy; }
-  // The code-banking wizard of a banked 51 target.
-  void RunBankWizard();
-  QPushButton* BankingButton() const { return m_banking; }
   // Rebuilds the preview from the controls (after every change).
   void UpdatePreview();
 
@@ -87,7 +84,6 @@ class ToolPage : public OptionPage {
   std::vector<std::string> m_previewTexts;  // the edits' texts, kept up to date by their changes
   std::vector<OptString> m_savedTexts;      // the stored ones meanwhile
   QLineEdit* m_clock = nullptr;
-  QPushButton* m_banking = nullptr;  // the 51 target's code-banking wizard
 };
 
 }  // namespace pm2
