@@ -748,6 +748,8 @@ const Memory51Row kMemory51Rows[] = {
      "External memory #2 overlaps #1", {}},
     {"SecondRamPastTheTop", {{"", ""}, {"", ""}, {"", ""}, {"", ""}, {"0xF000", "0x2000"}, {"", ""}},
      "Xdata memory range out of bounds", {}},
+    {"FirstRamStartAboveSixtyFourK", {{"", ""}, {"", ""}, {"", ""}, {"0x20000", "0x10"}, {"", ""}, {"", ""}},
+     "Invalid start address: '0x20000'", {}},
     {"LoneSecondStart", {{"", ""}, {"0x100", ""}, {"", ""}, {"", ""}, {"", ""}, {"", ""}}, "Illegal Range !", {}},
     {"CodeAndXdataMayShareAddresses",
      {{"0", "0x8000"}, {"", ""}, {"", ""}, {"0", "0x8000"}, {"", ""}, {"", ""}}, "", {0, 0, 0x8000}},

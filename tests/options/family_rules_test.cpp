@@ -136,6 +136,25 @@ TEST(MemoryRanges, UsedRangesListSkipsUnusedRows) {
   EXPECT_EQ(UsedRangesText(rows, 3), "0X0000-0X7FFF,0XC000-0XCFFF");
 }
 
+struct FirstStartRow {
+  const char* name;
+  const char* text;
+  const char* message;
+};
+class FirstStarts : public ::testing::TestWithParam<FirstStartRow> {};
+TEST_P(FirstStarts, CheckedAlone) {
+  std::string message;
+  EXPECT_EQ(CheckFirstStart51(GetParam().text, &message), std::string(GetParam().message).empty());
+  EXPECT_EQ(message, GetParam().message);
+}
+const FirstStartRow kFirstStartRows[] = {
+    {"Empty", "  ", ""},
+    {"TopOfSixtyFourK", "0x10000", ""},
+    {"AboveSixtyFourK", "0x10001", "Invalid start address: '0x10001'"},
+    {"Word", "start", "Invalid start address: 'start'"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, FirstStarts, ::testing::ValuesIn(kFirstStartRows), RowName<FirstStartRow>);
+
 TEST(MemoryRanges, LoneFirstStartIsCompletedOnlyWhenTheOthersAreUnused) {
   MemRangeRec a[3] = {{0, 0x8000, 0}, {}, {}};
   CompleteFirstRange51(a);

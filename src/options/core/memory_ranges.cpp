@@ -67,6 +67,14 @@ RangeCheck CheckRange51(RangeRow51 row, std::string_view startText, std::string_
   return r;
 }
 
+bool CheckFirstStart51(std::string_view startText, std::string* message) {
+  const std::string_view start = TrimBlanks(startText);
+  uint32_t value = 0;
+  if (start.empty() || ReadIn(start, 0x10000, &value)) return true;
+  *message = "Invalid start address: '" + std::string(startText) + "'";
+  return false;
+}
+
 void CompleteFirstRange51(MemRangeRec rows[3]) {
   if (rows[0].size == 0 && rows[0].start != 0 && rows[1].size == 0 && rows[2].size == 0 && rows[0].start < 0x10000)
     rows[0].size = 0x10000 - rows[0].start;

@@ -39,6 +39,10 @@ RangeCheck CheckRange51(RangeRow51 row, std::string_view startText, std::string_
                         bool banking);
 // The limit of the 51 rows for the target's T51FL.
 uint32_t Range51Limit(uint32_t t51fl);
+// The start of Eprom #1 or Ram #1 on its own, before the rows are read
+// (without the extended linker): empty, or a number from 0 to 65536;
+// else the message "Invalid start address: '%s'".
+bool CheckFirstStart51(std::string_view startText, std::string* message);
 // A lone start of Eprom #1 or Ram #1 (size 0 while #2 and #3 are unused)
 // covers the rest of the 64K: the size shown and stored.
 void CompleteFirstRange51(MemRangeRec rows[3]);

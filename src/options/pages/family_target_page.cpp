@@ -315,6 +315,12 @@ bool Target51Page::Leave() {
                                   {RangeRow51::kFirstXdata, RangeRow51::kXdata, RangeRow51::kXdata}};
   MemRangeRec* rows[2] = {t.OCM51, t.OCR51};
   const std::array<MemRowEdits, 3>* edits[2] = {&m_eprom, &m_ram};
+  if (!(t.T51FL & kExtLinker)) {
+    for (const auto* group : edits) {
+      std::string message;
+      if (!CheckFirstStart51(Text((*group)[0].start), &message)) return Refuse((*group)[0].start, message);
+    }
+  }
   for (int g = 0; g < 2; ++g)
     for (int i = 0; i < 3; ++i)
       if (!ReadRange(kinds[g][i], (*edits[g])[std::size_t(i)], &rows[g][i], limit)) return false;
