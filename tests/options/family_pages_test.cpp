@@ -544,6 +544,20 @@ const RangeRow166 kRange166Rows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, Locate166Ranges, ::testing::ValuesIn(kRange166Rows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(FamilyPages, InitTableRangeFollowsItsText) {
+  UseToolset(2);
+  m_target->pOpts->l166.flags.USETARGSET = 0;
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kLocate166);
+  QLineEdit* edit = EditOf(page, "C &Init Table Range:");
+  edit->setText("0x100-0x1FF");
+  EXPECT_NE(page->PreviewText().indexOf("CINITTAB (0x100-0x1FF)"), -1);
+  // A text that is no range leaves no old range behind.
+  edit->setText("0x100-");
+  EXPECT_EQ(page->PreviewText().indexOf("CINITTAB"), -1);
+  EXPECT_EQ(page->Copy().l166.lnkWords2[0], 0u);
+}
+
 TEST_F(FamilyPages, EnterInAn166LocateEditClosesNothing) {
   UseToolset(2);
   m_target->pOpts->l166.flags.USETARGSET = 0;

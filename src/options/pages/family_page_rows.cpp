@@ -95,10 +95,11 @@ FamilyControl MultiLine(FamilyControl c) {
   return c;
 }
 
-FamilyControl Shown(const char* label) {
+FamilyControl Shown(const char* label, OptString& (*field)(OptionBlock&) = nullptr) {
   FamilyControl c;
   c.kind = K::kShown;
   c.label = label;
+  c.text = field;
   return c;
 }
 
@@ -321,6 +322,7 @@ const std::vector<FamilyControl> kNX51LocateControls = {
     Text("User &Classes:", PM2_TEXT(l51.NX51UCL), 24584, C::kNone, NoLinkFile),
     Text("User &Sections:", PM2_TEXT(l51.NX51UCS), 24584, C::kNone, NoLinkFile),
     Shown("Classes:"),
+    Shown("C Sections:", PM2_TEXT(l51.NX51CSC)),
 };
 
 void ShowMarkedClasses(FamilyToolPage& page, int shown) {
@@ -400,6 +402,14 @@ void Locate166Previewed(FamilyToolPage& page) {
 }
 
 void Locate166Changed(FamilyToolPage& page, int control) {
+  if (control == kInitTable) {
+    // The table's range as typed, or none while it is not a range.
+    uint32_t low = 0, high = 0;
+    if (!ReadAddressRange(page.TextOf(kInitTable), &low, &high)) low = high = 0;
+    page.Copy().l166.lnkWords2[0] = low;
+    page.Copy().l166.lnkWords2[1] = high;
+    return;
+  }
   if (control >= 0) return;
   // An initialisation table of 0 to 0 is shown empty.
   uint32_t low = 0, high = 0;

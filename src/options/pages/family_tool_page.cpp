@@ -247,6 +247,8 @@ void FamilyToolPage::LoadControls() {
         break;
       }
       case FamilyKind::kShown:
+        // A field shown, not read back; else the page fills it later.
+        if (c.text) SetTextQuietly(int(i), c.text(m_copy).str());
         break;
       case FamilyKind::kLinkFile: {
         m_linkFile = c.text(m_copy).str();
