@@ -813,6 +813,8 @@ TEST_F(SheetTest, BankWizardOfTheTargetPageStoresOnlyOnOk) {
   EXPECT_TRUE(page->BankingButton()->isEnabled());
   page->BankingButton()->click();
   EXPECT_EQ(m_session->FileBank("MAIN.C"), 3);
+  // Bank 3 needs four banks: the banks list follows the wizard.
+  EXPECT_EQ(page->Banks()->currentText(), "4");
   EXPECT_EQ(GetKeyValue(m_session->TargetCopy()->lst.OPTKUS, "NSZCOM"), "0x8000");
   EXPECT_EQ(GetKeyValue(m_target->pOpts->lst.OPTKUS, "NSZCOM"), "");  // not yet in the project
   sheet.accept();
