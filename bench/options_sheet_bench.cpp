@@ -42,7 +42,7 @@
 #include "options/core/options_session.h"
 #include "options/pages/option_page.h"
 #include "options/pages/options_sheet.h"
-#include "options/pages/tool_page.h"
+#include "options/pages/arm_compiler_page.h"
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
 #include "toolkit/controls/tree_ctrl.h"
@@ -210,14 +210,14 @@ void BM_PreviewAfterKeyPress(benchmark::State& state) {
   session.Begin(project.p, project.p->curTarget, &error);
   OptionsSheet sheet(session, project.Services(), "Options");
   sheet.show();
-  ToolPage* page = nullptr;
+  ArmToolPage* page = nullptr;
   for (int i = 0; i < sheet.PageCount(); ++i)
     if (sheet.Page(i)->Id() == PageId::kArmGnuCompiler) {
       sheet.Tabs()->setCurrentIndex(i);
-      page = static_cast<ToolPage*>(sheet.Page(i));
+      page = static_cast<ArmToolPage*>(sheet.Page(i));
     }
   Idle();
-  QLineEdit* define = page->TextEdit(0);
+  QLineEdit* define = page->Text(kArmDefine);
   define->setText("LED_SPEED=4 DEBUG");
   define->setFocus();
   define->end(false);
@@ -239,14 +239,14 @@ void BM_PreviewUpdate(benchmark::State& state) {
   session.Begin(project.p, project.p->curTarget, &error);
   OptionsSheet sheet(session, project.Services(), "Options");
   sheet.show();
-  ToolPage* page = nullptr;
+  ArmToolPage* page = nullptr;
   for (int i = 0; i < sheet.PageCount(); ++i)
     if (sheet.Page(i)->Id() == PageId::kArmGnuCompiler) {
       sheet.Tabs()->setCurrentIndex(i);
-      page = static_cast<ToolPage*>(sheet.Page(i));
+      page = static_cast<ArmToolPage*>(sheet.Page(i));
     }
   Idle();
-  page->TextEdit(0)->setText("LED_SPEED=4 DEBUG");
+  page->Text(kArmDefine)->setText("LED_SPEED=4 DEBUG");
   for (auto _ : state) {
     page->UpdatePreview();
     benchmark::DoNotOptimize(page->PreviewText().constData());

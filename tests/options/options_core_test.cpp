@@ -117,7 +117,7 @@ const ListRow kListRows[] = {
     {"UndefineWithValue", ListMode::kUndefine, "A=1", false, "Syntax error in 'Undefine'"},
     {"UndefineNames", ListMode::kUndefine, "A B,C", true, "A,B,C"},
     {"SetValueTooLarge", ListMode::kSet, "X=70000", false, "Syntax error in 'Set'"},
-    {"SetHexTop", ListMode::kSet, "X=0xFFFF", true, "X=65535"},
+    {"SetHexTopKeepsItsForm", ListMode::kSet, "X=0xFFFF", true, "X=0xFFFF"},
     {"SetNotANumber", ListMode::kSet, "X=abc", false, "Syntax error in 'Set'"},
     {"ResetTakesNoValue", ListMode::kReset, "X=1", false, "Syntax error in 'Reset'"},
 };

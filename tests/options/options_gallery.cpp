@@ -31,7 +31,7 @@ class NoDrivers : public DriverCaps {
   }
 };
 
-const char* const kToolsetNames[] = {"51", "251", "166", "armgnu", "armads"};
+const char* const kToolsetNames[] = {"51", "251", "166", "armgnu", "armads", "51np"};
 
 int Render(const QString& folder) {
   int written = 0;
@@ -41,7 +41,10 @@ int Render(const QString& folder) {
     env.toolsets[t] = std::make_unique<ToolsetInfo>();
     env.toolsets[t]->targetDrivers = {{"GDB.DLL", "GDB Server"}, {"SIM.DLL", ""}};
   }
-  for (uint16_t toolset = 0; toolset < 5; ++toolset) {
+  // The last pass: a banked 51 target with the NP51 linker and on-chip ROM
+  // and XRAM, for the extended pages and the target page's other rows.
+  for (uint16_t pass = 0; pass < 6; ++pass) {
+    const uint16_t toolset = pass == 5 ? 0 : pass;
     ResetAppState();
     PoolFreeAll();
     ProjectRec* p = NewProject(nullptr, "/tmp/gallery.pm2");
@@ -49,6 +52,14 @@ int Render(const QString& folder) {
     TargetRec* target = p->curTarget;
     target->toolset = toolset;
     ResetTargetOptions(target, kToolsetUndefined);
+    if (pass == 5) {
+      Target51Opts& t = target->pOpts->t51;
+      t.T51FL |= 0x108000 | 0x2000 | 0x40 | 0x20 | 0x1;
+      t.IRO51 = {1, 0, 0x2000};
+      t.XRA51 = {0, 0, 0x300};
+      t.OCM51[0] = {0, 0, 0x10000};
+      t.RCB51 = {0, 0x8000, 0xFFFF};
+    }
     FileRec* file = AddFileToGroup(p->firstGroup, "main.c", ".\\", kFileC);
     struct Node {
       NodeRec* node;
@@ -70,7 +81,7 @@ int Render(const QString& folder) {
         QApplication::processEvents();
         QString title = sheet.Tabs()->tabText(i).toLower().replace(' ', '_').replace('+', 'p');
         const QString name = QString("%1/options_%2_%3_%4_%5.png")
-                                 .arg(folder, kToolsetNames[toolset], n.level)
+                                 .arg(folder, kToolsetNames[pass], n.level)
                                  .arg(i, 2, 10, QChar('0'))
                                  .arg(title);
         if (sheet.grab().save(name)) ++written;

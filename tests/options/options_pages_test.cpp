@@ -15,6 +15,7 @@
 #include "options/pages/arm_target_page.h"
 #include "options/pages/bank_wizard_dialog.h"
 #include "options/pages/debug_page.h"
+#include "options/pages/family_target_page.h"
 #include "options/pages/flash_page.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/listing_page.h"
@@ -22,7 +23,6 @@
 #include "options/pages/options_sheet.h"
 #include "options/pages/output_page.h"
 #include "options/pages/properties_page.h"
-#include "options/pages/tool_page.h"
 #include "project/environment/environment.h"
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
@@ -795,7 +795,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CommonSizes, ::testing::ValuesIn(kCommonRows),
 
 TEST_F(SheetTest, BankWizardOfTheTargetPageStoresOnlyOnOk) {
   UseToolset(kToolset51);
-  m_target->pOpts->t51.T51FL |= 0x2000;
+  m_target->pOpts->t51.T51FL |= 0x2000 | 0x108000;  // banking with the NP51 linker
   m_target->pOpts->out.OUTNAME = OptString::Pooled("opts_bank", kPoolProject);
   m_target->pOpts->out.OUTDIR = OptString::Pooled("/tmp/", kPoolProject);
   std::ofstream("/tmp/opts_bank.Sbr", std::ios::binary) << test::BankStream().Module(0, 0, 100, 0, "main.c").End();
@@ -808,11 +808,14 @@ TEST_F(SheetTest, BankWizardOfTheTargetPageStoresOnlyOnOk) {
     wizard.accept();
     return wizard.result();
   };
-  auto* page = Go<ToolPage>(PageId::kTarget51);
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  ASSERT_NE(page, nullptr);
   ASSERT_NE(page->BankingButton(), nullptr);
   EXPECT_TRUE(page->BankingButton()->isEnabled());
   page->BankingButton()->click();
   EXPECT_EQ(m_session->FileBank("MAIN.C"), 3);
+  // Bank 3 needs four banks: the banks list follows the wizard.
+  EXPECT_EQ(page->Banks()->currentText(), "4");
   EXPECT_EQ(GetKeyValue(m_session->TargetCopy()->lst.OPTKUS, "NSZCOM"), "0x8000");
   EXPECT_EQ(GetKeyValue(m_target->pOpts->lst.OPTKUS, "NSZCOM"), "");  // not yet in the project
   sheet.accept();

@@ -10,7 +10,9 @@
 // an object.
 //
 // Directives: error N LINE text | warning N LINE text | print text |
-// exit N | sleep SECONDS | spew BYTES | zero | progress KIND POS LO HI text
+// exit N | sleep SECONDS | spew BYTES | zero | progress KIND POS LO HI text |
+// record FILE (appends the tool's name and its arguments, command files
+// expanded, as one line)
 //
 // PM2_STANDIN_LOG names a file that each run appends its command line to.
 #include <cctype>
@@ -60,6 +62,7 @@ struct Run {
   std::string outputName;
   int errors = 0, warnings = 0;
   int exitCode = -1;
+  std::string commandLine;  // the arguments, command files expanded, joined by blanks
   std::FILE* out = stdout;
 };
 
@@ -138,6 +141,8 @@ void Directive(Run& r, const std::string& d) {
     int code = 0, line = 0;
     in >> code >> line;
     Message(r, verb == "error", code, line, tail());
+  } else if (verb == "record") {
+    std::ofstream(tail(), std::ios::app | std::ios::binary) << r.self << ' ' << r.commandLine << '\n';
   } else if (verb == "print") {
     std::fprintf(r.out, "%s\n", tail().c_str());
   } else if (verb == "exit") {
@@ -208,6 +213,7 @@ int main(int argc, char** argv) {
       std::fclose(f);
     }
   }
+  for (const std::string& a : args) r.commandLine += (r.commandLine.empty() ? "" : " ") + a;
   std::vector<std::string> inputs;
   bool assemblerSource = false;  // GNU and ADS compilers: "-S"
   bool browse = false;           // the C compilers' BROWSE control

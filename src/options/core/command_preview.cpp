@@ -97,4 +97,12 @@ std::string_view BuildPreview(CommandContext& ctx, OptionsSession& session, Prev
   return ctx.Text();
 }
 
+std::string MarkedPreviewPart(const CommandContext& ctx) {
+  const std::string_view line = ctx.Text();
+  const int32_t from = ctx.g_nPreviewFrom, to = ctx.g_nPreviewTo;
+  if (from < 0 || to <= from || std::size_t(to) >= line.size()) return std::string();
+  // The character at the end mark becomes the closing parenthesis.
+  return std::string(line.substr(std::size_t(from), std::size_t(to - from))) + ')';
+}
+
 }  // namespace pm2

@@ -41,4 +41,8 @@ PreviewContextPtr NewPreviewContext(const std::string& toolsFolder);
 // is as it was afterwards.
 std::string_view BuildPreview(CommandContext& ctx, OptionsSession& session, PreviewTool tool, OptionBlock* pageCopy);
 
+// The part of the last line that the linker builders marked as their
+// generated classes, closed with ")"; "" when nothing is marked.
+std::string MarkedPreviewPart(const CommandContext& ctx);
+
 }  // namespace pm2

@@ -48,7 +48,8 @@ ListCheckResult CheckOptionList(ListMode mode, std::string_view text) {
       if (mode == ListMode::kSet) {
         uint32_t number = 0;
         if (ParseNumberInRange(value.c_str(), number, 0, 65535) == kNumberInvalid) return fail();
-        r.normalized += "=" + std::to_string(number);
+        // The value is kept as typed (0x10 stays 0x10), as the preview shows it.
+        r.normalized += "=" + value;
       } else {
         r.normalized += "=\"" + value + "\"";
       }

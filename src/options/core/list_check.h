@@ -5,7 +5,7 @@
 // may be followed by "=" and a value, in a Set list by "=" and a number
 // from 0 to 65535. The check gives the list in its normalised form (names
 // joined by commas, a define's value in double quotes, set values as
-// numbers) so that a page can tell whether the text really changed.
+// typed) so that a page can tell whether the text really changed.
 #pragma once
 
 #include <string>

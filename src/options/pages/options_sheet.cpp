@@ -38,6 +38,14 @@ OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, cons
       return path.toLocal8Bit().toStdString();
     };
   }
+  if (!m_services.chooseNewFile) {
+    m_services.chooseNewFile = [this](const std::string& title, const std::string& filter, const std::string& folder) {
+      const QString path = QFileDialog::getSaveFileName(this, QString::fromLocal8Bit(title.c_str()),
+                                                        QString::fromLocal8Bit(folder.c_str()),
+                                                        SECBrowseFileEdit::ToQtFilter(filter));
+      return path.toLocal8Bit().toStdString();
+    };
+  }
   if (!m_services.chooseFolder) {
     m_services.chooseFolder = [this](const std::string& title, const std::string& folder) {
       const QString path = QFileDialog::getExistingDirectory(this, QString::fromLocal8Bit(title.c_str()),

@@ -38,6 +38,9 @@ struct SheetServices {
   std::function<std::string(const std::string& title, const std::string& filter, const std::string& folder)>
       chooseFile;
   std::function<std::string(const std::string& title, const std::string& folder)> chooseFolder;
+  // A file to create (asks before overwriting; "" for Cancel).
+  std::function<std::string(const std::string& title, const std::string& filter, const std::string& folder)>
+      chooseNewFile;
   // Runs a dialog a page opens modally; tests replace it to drive it.
   std::function<int(QDialog&)> runDialog;
   // Opens a file in the editor (the debug page's Edit buttons).

@@ -10,12 +10,13 @@
 #include "options/pages/arm_output_page.h"
 #include "options/pages/arm_target_page.h"
 #include "options/pages/debug_page.h"
+#include "options/pages/family_target_page.h"
+#include "options/pages/family_tool_page.h"
 #include "options/pages/flash_page.h"
 #include "options/pages/listing_page.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/output_page.h"
 #include "options/pages/properties_page.h"
-#include "options/pages/tool_page.h"
 #include "project/dialogs/device_selection.h"
 #include "project/environment/environment.h"
 
@@ -61,6 +62,10 @@ class EmptyPage : public OptionPage {
 };
 
 using Maker = OptionPage* (*)(OptionsSheet&);
+template <PageId id>
+OptionPage* FamilyPage(OptionsSheet& s) {
+  return new FamilyToolPage(s, *FindFamilyPageRow(id));
+}
 struct PageRow {
   PageId id;
   Maker make;
@@ -85,6 +90,22 @@ const PageRow kPages[] = {
     {PageId::kArmAdsAsm, [](OptionsSheet& s) -> OptionPage* { return new ArmToolPage(s, PageId::kArmAdsAsm); }},
     {PageId::kArmGnuLinker, [](OptionsSheet& s) -> OptionPage* { return new ArmLinkerPage(s, PageId::kArmGnuLinker); }},
     {PageId::kArmAdsLinker, [](OptionsSheet& s) -> OptionPage* { return new ArmLinkerPage(s, PageId::kArmAdsLinker); }},
+    {PageId::kTarget51, [](OptionsSheet& s) -> OptionPage* { return new Target51Page(s); }},
+    {PageId::kTarget251, [](OptionsSheet& s) -> OptionPage* { return new Target251Page(s); }},
+    {PageId::kTarget166, [](OptionsSheet& s) -> OptionPage* { return new Target166Page(s); }},
+    {PageId::kCompiler51, FamilyPage<PageId::kCompiler51>},
+    {PageId::kCompiler251, FamilyPage<PageId::kCompiler251>},
+    {PageId::kCompiler166, FamilyPage<PageId::kCompiler166>},
+    {PageId::kCompilerEc166, FamilyPage<PageId::kCompilerEc166>},
+    {PageId::kAsm51, FamilyPage<PageId::kAsm51>},
+    {PageId::kAsm251, FamilyPage<PageId::kAsm251>},
+    {PageId::kAsm166, FamilyPage<PageId::kAsm166>},
+    {PageId::kLocate51, FamilyPage<PageId::kLocate51>},
+    {PageId::kLocate251, FamilyPage<PageId::kLocate251>},
+    {PageId::kLocate166, FamilyPage<PageId::kLocate166>},
+    {PageId::kMisc51, FamilyPage<PageId::kMisc51>},
+    {PageId::kMisc251, FamilyPage<PageId::kMisc251>},
+    {PageId::kMisc166, FamilyPage<PageId::kMisc166>},
 };
 
 }  // namespace
@@ -92,7 +113,7 @@ const PageRow kPages[] = {
 OptionPage* MakeOptionPage(OptionsSheet& sheet, PageId id) {
   for (const PageRow& r : kPages)
     if (r.id == id) return r.make(sheet);
-  return new ToolPage(sheet, id, FindToolPageRow(id));
+  return new EmptyPage(sheet);
 }
 
 }  // namespace pm2
