@@ -9,7 +9,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 #include <cstdio>
 
@@ -19,12 +18,14 @@
 #include "editor/ide/message_box_questions.h"
 #include "shell/app/deferred_commands.h"
 #include "platform/settings_store.h"
+#include "project/files/project_file.h"
 #include "project/model/project_records.h"
 #include "shell/app/build_port.h"
 #include "shell/app/debug_port.h"
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/frame_bars.h"
+#include "shell/frame/frame_keys.h"
 #include "shell/frame/frame_title.h"
 #include "shell/frame/addin_commands.h"
 #include "shell/frame/project_commands_ext.h"
@@ -182,6 +183,7 @@ bool CMainFrame::OnCreate() {
   // places given above and makes the default toolbars.
   m_bars->LoadState(m_settings, kBuildLayout);
   RegisterCommands();
+  RegisterWindowCommands();
   m_projectCommands = std::make_unique<ProjectCommandsExt>(*this, m_app);
   ActiveEditorQuery editor;
   editor.path = [this] { return m_editors->Active() ? m_editors->ActivePath() : std::string(); };
@@ -247,22 +249,14 @@ void CMainFrame::CreateBars() {
   ShowControlBar(m_memoryBar, false, false);
 }
 
-void CMainFrame::RegisterKeys() {
-  struct Key {
-    const char* keys;
-    CommandId id;
-  };
-  static const Key kKeys[] = {
-      {"F7", cmd::kBuildTarget}, {"Ctrl+F7", cmd::kTranslate}, {"Alt+F7", cmd::kOptionsForTarget},
-      {"Ctrl+O", cmd::kFileOpen}, {"Ctrl+S", cmd::kFileSave},  {"Ctrl+F5", cmd::kDebugStartStop},
-      {"Alt+F4", cmd::kAppExit},
-  };
-  for (const Key& k : kKeys) {
-    auto* s = new QShortcut(QKeySequence(k.keys), this);
-    s->setContext(Qt::WindowShortcut);
-    CommandId id = k.id;
-    connect(s, &QShortcut::activated, this, [this, id] { ExecuteCommand(id); });
-  }
+void CMainFrame::RegisterKeys() { m_keys = new FrameKeys(*this); }
+
+void CMainFrame::InstallShortcutTable() {
+  if (m_keys) m_keys->Install();
+}
+
+void CMainFrame::SetHelpReady(bool ready) {
+  if (m_keys) m_keys->SetHelpReady(ready);
 }
 
 void CMainFrame::ShowMainFrame(int showCmd) {
@@ -593,6 +587,14 @@ void CMainFrame::OnOpenProject() {
 }
 
 void CMainFrame::OnCloseProject() {
+  // The modified texts are asked about once, before anything is closed;
+  // Cancel keeps the project and the texts open.
+  if (!SaveAndCloseTextDocuments(false, true)) return;
+  m_documentsAsked = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{m_documentsAsked};
   if (m_build) m_build->SetBuildLogFile(0, {});
   CloseBrowser();
   m_app.m_szBrowseFile.clear();
@@ -607,7 +609,9 @@ void CMainFrame::OnSaveAll() {
   ProjectRec* p = m_app.Project();
   if (!p) return;
   m_app.SaveProject();
-  m_app.AddRecentProject(p->folder.str() + p->name.str() + ".Pm2");
+  // The name as it is on disk: a list entry in another case would not open
+  // after a restart.
+  m_app.AddRecentProject(ProjectSiblingPath(*p, "pm2"));
 }
 
 void CMainFrame::OnBuild(int mode) {
@@ -932,6 +936,13 @@ void CMainFrame::RefreshBooks() {
 bool CMainFrame::SaveAndCloseTextDocuments(bool close, bool ask) {
   // Each modified document asks its own question; a batch build saves them.
   EditorState();
+  // A close that has asked already neither asks again nor saves what the
+  // user chose not to save.
+  if (m_documentsAsked) {
+    if (close) m_editors->CloseAll();
+    UpdateTitle();
+    return true;
+  }
   if (!m_editors->SaveAllModified(ask && !m_app.HasState(kStateBatchBuild))) return false;
   if (close) m_editors->CloseAll();
   UpdateTitle();
@@ -955,12 +966,17 @@ bool CMainFrame::CloseSequence() {
     return false;
   }
   if (m_closing) return true;
-  // 3: the modified text documents (asking).
+  // 3: the modified text documents (asking, once for each).
   if (!SaveAndCloseTextDocuments(false, true)) return false;
+  m_documentsAsked = true;
   // 4-6: refused while find in files runs; the source-control comment file goes.
-  if (m_tools && !m_tools->MayClose()) return false;
+  if (m_tools && !m_tools->MayClose()) {
+    m_documentsAsked = false;
+    return false;
+  }
   // 7: a debug session: refused while the target runs.
   if (m_app.Debug().SessionActive() && m_app.Debug().TargetExecuting()) {
+    m_documentsAsked = false;
     m_app.Dialogs().Beep();
     return false;
   }
@@ -974,6 +990,7 @@ bool CMainFrame::CloseSequence() {
   m_frameSettings.reopenLastProject = m_app.Project() != nullptr;
   if (m_app.Project() && !m_app.CloseProject(!m_app.HasState(kStateBatchBuild))) {
     m_closing = false;
+    m_documentsAsked = false;
     return false;
   }
   // 11: the placement was taken with the layout; the find history.

@@ -35,6 +35,7 @@ class COutWin;
 class CPrjWin;
 class EditorView;
 class FrameBars;
+class FrameKeys;
 class SECControlBar;
 class SECStatusBar;
 class SettingsStore;
@@ -72,6 +73,11 @@ class CMainFrame : public SECWorkbookWnd,
   // The open-project question: returns a chosen path or "" (replaceable by tests).
   std::function<std::string(const std::string& folder)> m_chooseProjectFile;
 
+  // Start-up: the shortcut table as the frame's accelerators; the help
+  // viewer ready for F1 (frame_keys.h).
+  void InstallShortcutTable();
+  void SetHelpReady(bool ready);
+  FrameKeys* Keys() const { return m_keys; }
   COutWin* Output() const { return m_output; }
   CPrjWin* ProjectBar() const { return m_projectBar; }
   SECControlBar* OutputBar() const { return m_outputBar; }
@@ -104,6 +110,20 @@ class CMainFrame : public SECWorkbookWnd,
   void CheckChangedSourceFiles() override;
   void ReloadChangedDocuments() override;
   void ForAllDocuments(int action) override { RunDocumentAction(action, {}); }
+  // The project's editor windows: what the options file keeps of them, and
+  // the windows reopened from it (frame_window_commands.cpp).
+  void StoreOpenEditorWindows(ProjectRec* project) override;
+  void RestoreEditorWindows(ProjectRec* project) override;
+  bool LineInput(const std::string& prompt, std::string* text) override;
+  void AppendCommandOutput(const char* text) override;
+  void MarkCommandOutput(bool typedCommand) override { m_typedCommandOutput = typedCommand; }
+  void ActivatePendingFrame() override;
+  // The one-line input (replaceable by tests; default: the modal dialog).
+  std::function<bool(const std::string& prompt, std::string* text)> m_lineInput;
+  // The Save As question: the chosen path or "" (replaceable by tests).
+  std::function<std::string(const std::string& suggested)> m_chooseSaveAsFile;
+  // Opens an address of the support pages (replaceable by tests).
+  std::function<void(const std::string& url)> m_openUrl;
   // Drops the loaded browse information (the add-in's look-ups hold it).
   void CloseBrowser() override;
 
@@ -179,6 +199,19 @@ class CMainFrame : public SECWorkbookWnd,
   void OnFileSave();
   void ToggleBar(SECControlBar* bar);
   void RegisterEditorCommands();
+  // File New, Save As and Close, the Window menu, the Help menu's books and
+  // pages, and the editor options (frame_window_commands.cpp).
+  void RegisterWindowCommands();
+  void OnFileNew();
+  void OnFileSaveAs();
+  void OnEditorOptions();
+  void OnBooksWindow();
+  void UpdateWindowMenu(QMenu* menu);
+  bool m_typedCommandOutput = false;
+  FrameKeys* m_keys = nullptr;
+  // Set while a close has asked its questions about the modified texts:
+  // later steps of the same close neither ask again nor save.
+  bool m_documentsAsked = false;
   void ShowGotoLineDialog();
   void ActiveEditorChanged();
   uint32_t* EditorState();

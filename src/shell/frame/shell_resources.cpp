@@ -14,7 +14,9 @@ MENU 120
 POPUP "&File"
 ITEM 57600 "&New\tCtrl+N"
 ITEM 57601 "&Open...\tCtrl+O"
+ITEM 57602 "&Close"
 ITEM 57603 "&Save\tCtrl+S"
+ITEM 57604 "Save &As..."
 ITEM 32717 "Save A&ll"
 SEPARATOR
 ITEM 32710 "&Device Database..."
@@ -44,7 +46,9 @@ MENU 121
 POPUP "&File"
 ITEM 57600 "&New\tCtrl+N"
 ITEM 57601 "&Open...\tCtrl+O"
+ITEM 57602 "&Close"
 ITEM 57603 "&Save\tCtrl+S"
+ITEM 57604 "Save &As..."
 ITEM 32717 "Save A&ll"
 SEPARATOR
 ITEM 32710 "&Device Database..."
@@ -154,10 +158,21 @@ POPUP "&SVCS"
 ITEM 35113 "&Configure Version Control..."
 END
 POPUP "&Window"
+ITEM 57650 "&Cascade"
+ITEM 57651 "Tile &Horizontally"
+ITEM 57652 "Tile &Vertically"
+ITEM 57649 "&Arrange Icons"
+ITEM 57653 "&Split"
+SEPARATOR
 ITEM 35129 "Close &All"
 END
 POPUP "&Help"
 ITEM 35134 "Open &Books Window"
+ITEM 35135 "Peripheral &Help"
+SEPARATOR
+ITEM 35136 "&Knowledge Base"
+ITEM 35137 "&Contact Support"
+SEPARATOR
 ITEM 57664 "&About Pelmora2..."
 END
 END

@@ -1,0 +1,22 @@
+// View > Options: the editor options of the current toolset's file types
+// in a sheet, saved to the profile on OK and handed to every open editor.
+// The sheet itself is a replaceable function, so that a fuller sheet can
+// take the place of the small one built in.
+#pragma once
+
+#include <functional>
+
+class QWidget;
+
+namespace pm2 {
+
+class EditorOptionsSession;
+
+// Shows the sheet over `parent` on the session's records; true on OK.
+using EditorOptionsSheet = std::function<bool(QWidget* parent, EditorOptionsSession& session)>;
+void SetEditorOptionsSheet(EditorOptionsSheet sheet);
+// The one set, else the built-in sheet (tab size and tab handling of the C,
+// assembler and other files pages).
+const EditorOptionsSheet& CurrentEditorOptionsSheet();
+
+}  // namespace pm2
