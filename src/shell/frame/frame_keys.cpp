@@ -100,6 +100,22 @@ unsigned FrameKeys::CommandOfKey(QObject* target, const QKeyEvent& key) const {
 }
 
 bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
+  // A menu of the frame tells the status line what its item under the
+  // mouse does (connected the first time it shows).
+  if (event->type() == QEvent::Show) {
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (menu && !menu->property("pm2Prompts").toBool() && menu->parentWidget() &&
+        menu->parentWidget()->window() == &m_frame) {
+      menu->setProperty("pm2Prompts", true);
+      connect(menu, &QMenu::hovered, this, [this](QAction* a) {
+        bool ok = false;
+        const unsigned id = a->data().toUInt(&ok);
+        m_frame.ShowCommandPrompt(ok ? id : 0);
+      });
+      connect(menu, &QMenu::aboutToHide, this, [this] { m_frame.ShowCommandPrompt(0); });
+    }
+    return false;
+  }
   if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
   auto* widget = static_cast<QWidget*>(watched);
   // Only keys of the frame's own windows (not of its dialogs or menus).
@@ -108,6 +124,7 @@ bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
   auto* key = static_cast<QKeyEvent*>(event);
   if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) return HandleF1();
   if (const unsigned id = CommandOfKey(watched, *key)) {
+    if (onCommandKey) onCommandKey(id);
     const bool enabled = m_frame.QueryCommand(id).enabled;
     // Esc stops a running target; otherwise it keeps its usual meaning.
     if (!enabled && key->key() == Qt::Key_Escape) return HandleEscape(watched);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,10 @@ class FrameKeys : public QObject, public AcceleratorFrame {
   std::shared_ptr<const AccelTable> Accelerators() const override { return m_table; }
   void SetAccelerators(std::shared_ptr<const AccelTable> table) override { m_table = std::move(table); }
   std::vector<MenuAccess*> Menus() override;
+
+  // Told of every key the table took, with its command, before the
+  // command's state decides whether it runs (tests watch the keys).
+  std::function<void(unsigned command)> onCommandKey;
 
   // The command a key press runs here, 0 when it goes to its window.
   unsigned CommandOfKey(QObject* target, const QKeyEvent& key) const;

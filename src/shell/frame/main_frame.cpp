@@ -219,6 +219,7 @@ void CMainFrame::CreateStatusBar() {
   m_status->SetWindowText("Ready");
   SetStatusBar(m_status);
   SetMessageHandler([this](const std::string& text) { m_status->SetWindowText(text); });
+  SetPromptSource([](unsigned id) { return CommandPrompt(id); });
 }
 
 void CMainFrame::CreateBars() {

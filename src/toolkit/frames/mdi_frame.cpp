@@ -321,6 +321,23 @@ void SECMDIFrameWnd::ShowMessageString(unsigned id) {
   if (m_messageHandler) m_messageHandler(FrameString(id));
 }
 
+void SECMDIFrameWnd::ShowCommandPrompt(unsigned id) {
+  const std::string prompt = id && m_promptSource ? m_promptSource(id) : std::string();
+  if (prompt.empty())
+    ShowMessageString(kIdsIdlePrompt);
+  else if (m_messageHandler)
+    m_messageHandler(prompt);
+}
+
+void SECMDIFrameWnd::ShowCommandPromptFrom(QWidget* inside, unsigned id) {
+  for (QWidget* w = inside ? inside->window() : nullptr; w;
+       w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
+    if (auto* frame = dynamic_cast<SECMDIFrameWnd*>(w)) {
+      frame->ShowCommandPrompt(id);
+      return;
+    }
+}
+
 void SECMDIFrameWnd::RecalcLayout() {
   if (m_inLayout) return;
   m_inLayout = true;

@@ -501,6 +501,7 @@ int SECCustomToolBar::HitTestIndex(QPoint p) const {
 
 void SECCustomToolBar::SetHot(int index) {
   if (index == m_nHot) return;
+
   if (m_nHot >= 0 && m_nHot < ButtonCount()) {
     m_btns[std::size_t(m_nHot)]->m_nStyle &= ~TBBS_HOT;
     m_btns[std::size_t(m_nHot)]->Invalidate();
@@ -570,7 +571,9 @@ void SECCustomToolBar::mouseMoveEvent(QMouseEvent* e) {
     m_btns[std::size_t(m_nPressed)]->Invalidate();
     return;
   }
-  if (IsCoolLook()) SetHot(HitTestIndex(pt));
+  const int hit = HitTestIndex(pt);
+  if (IsCoolLook()) SetHot(hit);
+  ShowPrompt(hit >= 0 ? m_btns[std::size_t(hit)]->m_nID : 0);
   SECControlBar::mouseMoveEvent(e);
 }
 
@@ -590,7 +593,15 @@ void SECCustomToolBar::mouseReleaseEvent(QMouseEvent* e) {
   SECControlBar::mouseReleaseEvent(e);
 }
 
+// The status line tells what the button under the mouse does.
+void SECCustomToolBar::ShowPrompt(unsigned id) {
+  if (id == m_promptId) return;
+  m_promptId = id;
+  SECMDIFrameWnd::ShowCommandPromptFrom(this, id);
+}
+
 void SECCustomToolBar::leaveEvent(QEvent* e) {
+  ShowPrompt(0);
   if (m_nPressed < 0) SetHot(-1);
   SECControlBar::leaveEvent(e);
 }

@@ -234,3 +234,29 @@ TEST(ShellMenus, EditorMenuKeepsTheMainMenusPopupsFromViewOn) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+struct PromptRow {
+  const char* name;
+  CommandId id;
+  const char* prompt;
+};
+
+class CommandPromptRows : public ::testing::TestWithParam<PromptRow> {};
+
+TEST_P(CommandPromptRows, TellsWhatTheCommandDoes) { EXPECT_EQ(CommandPrompt(GetParam().id), GetParam().prompt); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CommandPromptRows,
+    ::testing::Values(PromptRow{"SingleRowOfTheTable", 32720, "Build the current target"},
+                      PromptRow{"RangeRowTakesTheMenuText", 57634, "Copy"},
+                      PromptRow{"DotsAndKeyCutOff", 57601, "Open"},
+                      PromptRow{"EditorMenuOnly", 35130, "Go To Line"},
+                      PromptRow{"FrameworkCommandOfTheMenu", 57650, "Cascade"},
+                      PromptRow{"Unknown", 4242, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pm2

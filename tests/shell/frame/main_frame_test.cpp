@@ -328,21 +328,7 @@ TEST_F(MainFrameTest, FindBoxSearchesTheEditorAndKeepsItsHistory) {
 
 
 // The documents' questions, recorded and answered from a script.
-class ScriptedQuestions : public DocumentQuestions {
- public:
-  Answer AskSaveChanges(const std::string& text) override {
-    asked.push_back(text);
-    return saveAnswer;
-  }
-  bool AskYesNo(const std::string& text) override {
-    asked.push_back(text);
-    return yes;
-  }
-  void ShowError(const std::string& text) override { errors.push_back(text); }
-  std::vector<std::string> asked, errors;
-  Answer saveAnswer = kCancel;
-  bool yes = false;
-};
+using test::ScriptedQuestions;
 
 std::string PaneText(CMainFrame* f, CommandId pane) {
   int index = f->Status()->CommandToIndex(pane);

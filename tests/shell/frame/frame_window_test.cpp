@@ -1,0 +1,290 @@
+// The frame as a user drives it: every key its menus show reaches that
+// item's command, File New and Save As, the Window menu, the project's
+// editor windows back after a restart, one question per modified text on
+// exit, and the recent list keeping the project's name as it is on disk.
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "editor/document/editor_document.h"
+#include "editor/ide/editor_view.h"
+#include "project/model/project_records.h"
+#include "shell/frame/frame_accelerators.h"
+#include "shell/frame/frame_fixture.h"
+#include "shell/frame/frame_bars.h"
+#include "shell/frame/frame_keys.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
+#include "toolkit/controls/tree_ctrl.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
+#include "toolkit/toolbars/custom_toolbar.h"
+#include "toolkit/toolbars/std_btn.h"
+#include "toolkit/toolbars/toolbar_manager.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+using test::ScriptedQuestions;
+
+class FrameWindowTest : public test::ExampleFrameTest {};
+
+// The Qt key of a record's virtual key.
+Qt::Key QtKeyOf(std::uint16_t vk) {
+  if (vk >= 112 && vk <= 123) return Qt::Key(Qt::Key_F1 + (vk - 112));
+  if (vk == 27) return Qt::Key_Escape;
+  return Qt::Key(Qt::Key_A + (vk - 'A'));
+}
+
+Qt::KeyboardModifiers QtModsOf(const ACCEL& a) {
+  Qt::KeyboardModifiers m;
+  if (a.fVirt & FCONTROL) m |= Qt::ControlModifier;
+  if (a.fVirt & FALT) m |= Qt::AltModifier;
+  if (a.fVirt & FSHIFT) m |= Qt::ShiftModifier;
+  return m;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST_F(FrameWindowTest, EveryKeyTheMenusShowReachesItsItemsCommand) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->m_chooseSourceFile = [](const std::string&, const std::vector<std::string>&, int*) { return std::string(); };
+  f->OpenFileAndShow(dir + "Blinky.c", 5, 0);
+  // Dialogs the commands open are closed again as they come up.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    if (QWidget* w = QApplication::activeModalWidget()) w->close();
+  });
+  closer.start(20);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  std::vector<unsigned> reached;
+  f->Keys()->onCommandKey = [&reached](unsigned id) { reached.push_back(id); };
+  QWidget* tree = f->ProjectBar()->View()->Tree();
+  ACCEL exitKey{};
+  for (const ACCEL& a : DefaultFrameAccelerators()) {
+    if (a.cmd == cmd::kAppExit) {
+      exitKey = a;
+      continue;
+    }
+    SCOPED_TRACE(FrameKeyName(a));
+    f->activateWindow();
+    tree->setFocus();
+    QCoreApplication::processEvents();
+    reached.clear();
+    QTest::keyClick(tree, QtKeyOf(a.key), QtModsOf(a));
+    ASSERT_EQ(reached.size(), 1u);
+    EXPECT_EQ(reached[0], a.cmd);
+    ASSERT_TRUE(WaitIdle(s.App()));
+  }
+  // Exit last: the frame closes.
+  ASSERT_EQ(exitKey.cmd, cmd::kAppExit);
+  f->activateWindow();
+  tree->setFocus();
+  QTest::keyClick(tree, QtKeyOf(exitKey.key), QtModsOf(exitKey));
+  EXPECT_TRUE(test::WaitFor([f] { return !f->isVisible(); }, 10000));
+  f->Keys()->onCommandKey = nullptr;
+}
+
+TEST_F(FrameWindowTest, TheEditorsMenuKeysWorkInTheEditor) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 5, 0);
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  v->setFocus();
+  // Ctrl+F2 sets a bookmark on line 5, F2 comes back to it from line 1.
+  QTest::keyClick(v, Qt::Key_F2, Qt::ControlModifier);
+  QTest::keyClick(v, Qt::Key_Home, Qt::ControlModifier);
+  ASSERT_EQ(v->Engine().State().nCaretLine, 1);
+  QTest::keyClick(v, Qt::Key_F2);
+  EXPECT_EQ(v->Engine().State().nCaretLine, 5);
+  // Ctrl+G: the go-to-line dialog.
+  QTest::keyClick(v, Qt::Key_G, Qt::ControlModifier);
+  QWidget* gotoLine = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->inherits("pm2::GotoLineDialog")) gotoLine = w;
+  ASSERT_NE(gotoLine, nullptr);
+  gotoLine->close();
+  // Ctrl+N: a new text in a window of its own.
+  v->setFocus();
+  QTest::keyClick(v, Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(f->Editors().Count(), 2);
+  EXPECT_EQ(f->MdiClient()->activeSubWindow()->windowTitle().toStdString(), "Text1");
+}
+
+TEST_F(FrameWindowTest, FileNewThenSaveAsWritesTheTextUnderTheChosenName) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kFileNew));
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  // Save has no file to write to yet; Save As asks for one.
+  EXPECT_FALSE(f->QueryCommand(cmd::kFileSave).enabled && f->Editors().SaveActive());
+  QTest::keyClicks(v, "int x;");
+  std::string offered;
+  f->m_chooseSaveAsFile = [&](const std::string& suggested) {
+    offered = suggested;
+    return dir + "new.c";
+  };
+  EXPECT_TRUE(f->ExecuteCommand(57604));
+  EXPECT_EQ(offered, dir + "Text1");
+  EXPECT_NE(ReadAll(dir + "new.c").find("int x;"), std::string::npos);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "new.c");
+  EXPECT_EQ(f->MdiClient()->activeSubWindow()->windowTitle().toStdString(), "new.c");
+  // File Close closes it.
+  EXPECT_TRUE(f->ExecuteCommand(57602));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(f->Editors().Count(), 0);
+}
+
+TEST_F(FrameWindowTest, TheWindowMenuArrangesAndListsTheWindows) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  f->OpenFileAndShow(dir + "Timer.c", 0, 0);
+  QList<QMdiSubWindow*> list = f->MdiClient()->subWindowList();
+  ASSERT_EQ(list.size(), 2);
+  EXPECT_TRUE(f->ExecuteCommand(57651));  // tile: side by side, no overlap
+  EXPECT_FALSE(list[0]->geometry().intersects(list[1]->geometry()));
+  EXPECT_TRUE(f->ExecuteCommand(57650));  // cascade: the second below and right of the first
+  EXPECT_GT(list[1]->y(), list[0]->y());
+  // The list's first entry brings the first window to the front.
+  EXPECT_EQ(f->MdiClient()->activeSubWindow(), list[1]);
+  EXPECT_TRUE(f->ExecuteCommand(65280));
+  EXPECT_EQ(f->MdiClient()->activeSubWindow(), list[0]);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "Blinky.c");
+}
+
+TEST_F(FrameWindowTest, EditorWindowsComeBackWithTheProjectAtTheirPlace) {
+  SettingsStore settings(dir + "settings.ini");
+  {
+    std::ofstream(dir + "notes.txt") << "one\ntwo\nthree\nfour\n";
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    f->OpenFileAndShow(dir + "notes.txt", 3, 0);   // no file of the project
+    f->OpenFileAndShow(dir + "Timer.c", 12, 0);
+    f->OpenFileAndShow(dir + "Blinky.c", 15, 0);  // the active one
+    ASSERT_EQ(f->Editors().Active()->Engine().State().nCaretLine, 15);
+    ASSERT_EQ(f->Editors().Count(), 3);
+    EXPECT_TRUE(f->close());
+  }
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::Session s(again, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(s.App().Project(), nullptr);
+  EXPECT_EQ(f->Editors().Count(), 3);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "Blinky.c");
+  ASSERT_NE(f->Editors().Active(), nullptr);
+  EXPECT_EQ(f->Editors().Active()->Engine().State().nCaretLine, 15);
+  EditorDocument* timer = f->Editors().Find(dir + "Timer.c");
+  ASSERT_NE(timer, nullptr);
+  EXPECT_EQ(f->Editors().ViewOf(timer)->Engine().State().nCaretLine, 12);
+  EditorDocument* notes = f->Editors().Find(dir + "notes.txt");
+  ASSERT_NE(notes, nullptr);
+  EXPECT_EQ(f->Editors().ViewOf(notes)->Engine().State().nCaretLine, 3);
+}
+
+TEST_F(FrameWindowTest, ExitAsksOncePerModifiedTextAndCancelKeepsTheProgram) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ScriptedQuestions questions;
+  f->SetDocumentQuestions(&questions);
+  EditorView* v = f->Editors().Open(dir + "Timer.h");
+  ASSERT_NE(v, nullptr);
+  QTest::keyClicks(v, "/*q*/");
+  questions.saveAnswer = DocumentQuestions::kCancel;
+  EXPECT_FALSE(f->close());
+  EXPECT_EQ(questions.asked.size(), 1u);
+  EXPECT_NE(s.App().Project(), nullptr);
+  EXPECT_EQ(f->Editors().Count(), 1);
+  // No: one question, the program closes, the file keeps its old text.
+  questions.asked.clear();
+  questions.saveAnswer = DocumentQuestions::kNo;
+  EXPECT_TRUE(f->close());
+  EXPECT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(ReadAll(dir + "Timer.h").find("/*q*/"), std::string::npos);
+  f->SetDocumentQuestions(nullptr);
+}
+
+TEST_F(FrameWindowTest, ClosingTheProjectAsksOnceAndCancelKeepsIt) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ScriptedQuestions questions;
+  f->SetDocumentQuestions(&questions);
+  EditorView* v = f->Editors().Open(dir + "Timer.h");
+  ASSERT_NE(v, nullptr);
+  QTest::keyClicks(v, "/*q*/");
+  questions.saveAnswer = DocumentQuestions::kCancel;
+  f->ExecuteCommand(cmd::kCloseProject);
+  EXPECT_NE(s.App().Project(), nullptr);
+  EXPECT_EQ(questions.asked.size(), 1u);
+  questions.asked.clear();
+  questions.saveAnswer = DocumentQuestions::kNo;
+  f->ExecuteCommand(cmd::kCloseProject);
+  EXPECT_EQ(s.App().Project(), nullptr);
+  EXPECT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(f->Editors().Count(), 0);
+  f->SetDocumentQuestions(nullptr);
+}
+
+TEST_F(FrameWindowTest, TheStatusLineTellsWhatTheButtonUnderTheMouseDoes) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  SECCustomToolBar* bar = f->Bars()->ToolBar(kBuildToolBarId);
+  ASSERT_NE(bar, nullptr);
+  SECStdBtn* build = nullptr;
+  for (int i = 0; i < bar->ButtonCount(); ++i)
+    if (bar->Button(i)->m_nID == cmd::kBuildTarget) build = bar->Button(i);
+  ASSERT_NE(build, nullptr);
+  auto moveTo = [bar](QPoint p) {
+    QMouseEvent move(QEvent::MouseMove, p, bar->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &move);
+  };
+  moveTo(QPoint(build->m_x + build->m_cx / 2, build->m_y + build->m_cy / 2));
+  EXPECT_EQ(f->Status()->GetWindowText(), "Build the current target");
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(bar, &leave);
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+}
+
+TEST_F(FrameWindowTest, SaveAllListsTheProjectUnderItsNameOnDisk) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->ExecuteCommand(cmd::kSaveAll);
+  const std::string first = s.App().m_recent.At(0);
+  EXPECT_TRUE(fs::exists(first)) << first;
+  EXPECT_EQ(fs::path(first).filename().string(), "Blinky.pm2");
+}
+
+}  // namespace
+}  // namespace pm2
