@@ -48,6 +48,10 @@ void DriverBuildPort::Finish(const ServingWait& wait) {
   wait([this] { m_driver->Wait(); });
 }
 
+int DriverBuildPort::ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file) {
+  return m_driver->ScanFileIncludes(project, target, file);
+}
+
 void DriverBuildPort::UpdateDependencies(ProjectRec* project, TargetRec* target) {
   if (!project || !target) return;
   // What the last build of the target left: without it every file would be

@@ -35,6 +35,9 @@ class BuildPort {
   virtual void LogOutputLine(const char* line) = 0;
   // The error count of the build that ended last.
   virtual int LastErrorCount() const { return 0; }
+  // Brings the include files the project window shows under a file up to
+  // date; 0 nothing done (or a build runs), 1 unchanged, 2 replaced.
+  virtual int ScanFileIncludes(ProjectRec* /*project*/, TargetRec* /*target*/, FileRec* /*file*/) { return 0; }
 };
 
 class DriverBuildPort : public BuildPort {
@@ -50,6 +53,7 @@ class DriverBuildPort : public BuildPort {
   void SetBuildLogFile(int action, const std::string& name) override;
   void LogOutputLine(const char* line) override;
   int LastErrorCount() const override;
+  int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file) override;
 
   BuildDriver& Driver() { return *m_driver; }
   // Asks a running build to stop and waits for its thread through `wait`,

@@ -233,6 +233,12 @@ void CMainFrame::OnBooksWindow() {
   m_projectBar->ActivatePane(CPrjWin::kBooksPageId);
 }
 
+void CMainFrame::RefreshFileMarks(TargetRec* target) {
+  if (!m_projectBar || !target) return;
+  m_projectBar->View()->SetShowIncludes(m_frameSettings.includeDependencies);
+  m_projectBar->View()->FillTree(16);
+}
+
 bool CMainFrame::LineInput(const std::string& prompt, std::string* text) {
   if (m_lineInput) return m_lineInput(prompt, text);
   return LineInputDialog::Run(prompt, text, this);

@@ -926,6 +926,9 @@ void CMainFrame::AppendOutputLine(int page, const char* text) {
 void CMainFrame::RefreshProjectTree() {
   if (!m_projectBar) return;
   m_projectBar->View()->SetShowIncludes(m_frameSettings.includeDependencies);
+  if (m_build)
+    m_projectBar->View()->SetIncludeScanner(
+        [this](ProjectRec* p, TargetRec* t, FileRec* f) { m_build->ScanFileIncludes(p, t, f); });
   m_projectBar->View()->FillTree(1);
 }
 

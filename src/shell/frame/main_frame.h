@@ -104,6 +104,9 @@ class CMainFrame : public SECWorkbookWnd,
   void AppendOutputLine(int page, const char* text) override;
   void RefreshProjectTree() override;
   void RefreshBooks() override;
+  // After a build: the project window's include lists and images as the
+  // build left them.
+  void RefreshFileMarks(TargetRec* target) override;
   bool SaveAndCloseTextDocuments(bool close, bool ask) override;
   void* OpenDocument(const std::string& path) override;
   std::string ActiveDocumentTitle() override;

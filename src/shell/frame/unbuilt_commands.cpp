@@ -59,7 +59,7 @@ const std::vector<UnbuiltService>& UnbuiltServiceTable() {
   static const std::vector<UnbuiltService> rows = {
       {"StartDebugger", "debugger"},     {"StopDebugger", "debugger"},   {"OnDebugStartStop", "debugger"},
       {"RefreshWatch", "debugger"},      {"RunInitFileInclude", "debugger"}, {"WriteSerial", "debugger"},
-      {"DebugService", "debugger"},      {"RefreshFileMarks", "debugger"},
+      {"DebugService", "debugger"},
   };
   return rows;
 }

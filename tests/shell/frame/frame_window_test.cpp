@@ -288,3 +288,38 @@ TEST_F(FrameWindowTest, SaveAllListsTheProjectUnderItsNameOnDisk) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+std::vector<std::string> ChildTexts(SECTreeCtrl* tree, HTREEITEM item) {
+  std::vector<std::string> out;
+  for (HTREEITEM c = tree->GetChildItem(item); c; c = tree->GetNextSiblingItem(c)) {
+    std::string t = tree->GetItemText(c);
+    for (char& ch : t) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+    out.push_back(t);
+  }
+  return out;
+}
+
+TEST_F(FrameWindowTest, TheIncludeFilesShowUnderTheirFileBeforeTheFirstBuild) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  // Nothing was built: no object file and no dependency record.
+  for (const auto& e : fs::recursive_directory_iterator(dir))
+    ASSERT_NE(e.path().extension(), ".o") << e.path();
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  FileRec* blinky = FindSourceFileByPath((dir + "Blinky.c").c_str());
+  ASSERT_NE(blinky, nullptr);
+  SECTreeCtrl* tree = f->ProjectBar()->View()->Tree();
+  HTREEITEM item = f->ProjectBar()->View()->ItemOf(blinky);
+  ASSERT_NE(item, nullptr);
+  const std::vector<std::string> shown = ChildTexts(tree, item);
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "led.h"), shown.end()) << ::testing::PrintToString(shown);
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "timer.h"), shown.end()) << ::testing::PrintToString(shown);
+}
+
+}  // namespace
+}  // namespace pm2
