@@ -211,6 +211,8 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     rd.runtimeFolder = deps_.runtimeFolder;
     rd.workFolder = folder_;
     rd.onCaptureFile = [this](const std::string& name) { journal_.CaptureStarting(name); };
+    // Stop Build ends the running tools at once instead of waiting for them.
+    rd.stopWanted = [this] { return (s_.Flags() & kBuildStopRequested) != 0; };
     runnerDeps_ = rd;
     runner_ = std::make_unique<ToolRunner>(rd);
   }

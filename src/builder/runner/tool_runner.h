@@ -53,6 +53,9 @@ struct ToolRunnerDeps {
   // Told the capture file's name before the tool starts (so a killed
   // build's capture can be found and removed); may be empty.
   std::function<void(const std::string& name)> onCaptureFile;
+  // Asked while a tool runs (every wait slice, from the running thread):
+  // true ends it at once, as RequestStop does. Null: only RequestStop.
+  std::function<bool()> stopWanted;
   // Opens the finished capture for reading (test seam); -1 on failure.
   std::function<int(const std::string& name)> openCapture;
 };
@@ -74,6 +77,8 @@ class ToolRunner {
   void RequestStop();
 
   const std::string& LastCaptureName() const { return captureName_; }
+  // The last tool run was ended by a stop request.
+  bool WasStopped() const { return stopped_; }
 
  private:
   int RunToolProcess(const std::string& commandLine, const std::string& folder, bool capture);
