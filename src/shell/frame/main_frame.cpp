@@ -852,8 +852,12 @@ void CMainFrame::EnableTargetBox(bool enable) {
 
 void CMainFrame::ShowOutputPage(int page) {
   if (!m_output) return;
+  // Showing a page is no reason to take the keyboard from where the user
+  // types: edit, F7, edit needs no click.
+  QPointer<QWidget> focus = QApplication::focusWidget();
   if (m_outputBar && !m_outputBar->IsBarVisible()) ShowControlBar(m_outputBar, true, false);
   m_output->SelectPage(page);
+  if (focus && QApplication::focusWidget() != focus) focus->setFocus();
 }
 
 void CMainFrame::SetWaitCursor(bool on) {

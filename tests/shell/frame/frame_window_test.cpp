@@ -276,6 +276,22 @@ TEST_F(FrameWindowTest, TheStatusLineTellsWhatTheButtonUnderTheMouseDoes) {
   EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
 }
 
+TEST_F(FrameWindowTest, ABuildLeavesTheKeyboardWithTheEditor) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 3, 0);
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  v->setFocus();
+  QTest::keyClick(v, Qt::Key_F7);
+  EXPECT_EQ(QApplication::focusWidget(), v);
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(QApplication::focusWidget(), v);
+}
+
 TEST_F(FrameWindowTest, SaveAllListsTheProjectUnderItsNameOnDisk) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
