@@ -42,6 +42,7 @@
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/frames/status_bar.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/menus/menu_builder.h"
@@ -284,6 +285,13 @@ void CMainFrame::ShowMainFrame(int showCmd) {
   UpdateCommandUi();
   raise();
   activateWindow();
+  // Bars restored floating were shown with the layout, before the frame:
+  // they stay above it and are painted now that it is up.
+  for (SECMiniDockFrameWnd* floating : FloatingFrames()) {
+    if (!floating->isVisible()) continue;
+    floating->raise();
+    floating->update();
+  }
 }
 
 // ------------------------------------------------------------------ commands

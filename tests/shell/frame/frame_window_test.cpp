@@ -23,6 +23,8 @@
 #include "shell/project_window/prj_win.h"
 #include "toolkit/controls/tree_ctrl.h"
 #include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/docking/bar_styles.h"
+#include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/status_bar.h"
 #include "toolkit/toolbars/custom_toolbar.h"
 #include "toolkit/toolbars/std_btn.h"
@@ -335,6 +337,41 @@ TEST_F(FrameWindowTest, TheIncludeFilesShowUnderTheirFileBeforeTheFirstBuild) {
   const std::vector<std::string> shown = ChildTexts(tree, item);
   EXPECT_NE(std::find(shown.begin(), shown.end(), "led.h"), shown.end()) << ::testing::PrintToString(shown);
   EXPECT_NE(std::find(shown.begin(), shown.end(), "timer.h"), shown.end()) << ::testing::PrintToString(shown);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+TEST_F(FrameWindowTest, AFloatingOutputWindowComesBackShownAndPainted) {
+  SettingsStore settings(dir + "settings.ini");
+  {
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    f->FloatControlBar(f->OutputBar(), f->mapToGlobal(QPoint(200, 200)), CBRS_ALIGN_TOP);
+    ASSERT_TRUE(f->OutputBar()->IsFloating());
+    EXPECT_TRUE(f->close());
+  }
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::Session s(again, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  QCoreApplication::processEvents();
+  SECControlBar* bar = f->OutputBar();
+  ASSERT_TRUE(bar->IsFloating());
+  EXPECT_TRUE(f->QueryCommand(cmd::kViewOutputBar).check);
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_TRUE(bar->window()->isVisible());
+  EXPECT_NE(bar->window(), f);
+  EXPECT_GT(bar->width(), 20);
+  EXPECT_GT(bar->height(), 20);
+  EXPECT_TRUE(f->Output()->isVisible());
 }
 
 }  // namespace
