@@ -529,7 +529,9 @@ void SECCustomToolBar::mousePressEvent(QMouseEvent* e) {
   const int idx = HitTestIndex(pt);
   const bool alt = e->modifiers() & Qt::AltModifier;
   const bool ctrl = e->modifiers() & Qt::ControlModifier;
-  if (idx >= 0 && (alt || ctrl || m_bCustomize) && m_pManager && m_btns[std::size_t(idx)]->CanDrag()) {
+  // Alt (with Ctrl: a copy) moves a button; in customise mode any press
+  // does. A plain Ctrl+click is a click: it runs the command.
+  if (idx >= 0 && (alt || m_bCustomize) && m_pManager && m_btns[std::size_t(idx)]->CanDrag()) {
     // Customising: the button follows the mouse until it is dropped.
     SelectButton(idx);
     m_drag = Drag{true, idx, ctrl, pt - QPoint(m_btns[std::size_t(idx)]->m_x, m_btns[std::size_t(idx)]->m_y)};
