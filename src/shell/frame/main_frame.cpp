@@ -485,13 +485,27 @@ void CMainFrame::RegisterEditorCommands() {
       kCmdEditReplace, kCmdFindNext, cmd::kPrint, kCmdPrintPreview, kCmdPageSetup, 45027, 45028, 45029, 45030,
       kCmdIndentBlock, kCmdUnindentBlock, kCmdMatchBracket, kCmdFindWordForward, kCmdFindWordBackward, kCmdCutLine,
       kCmdGoToLine};
+  // Copy and Find go to the output window while it has the keyboard.
+  auto outputFocused = [this] {
+    QWidget* focus = QApplication::focusWidget();
+    return m_output && focus && m_output->isAncestorOf(focus);
+  };
   for (CommandId id : kViewCommands) {
-    OnCommand(id, [this](CommandId c) {
+    const bool outputToo = id == cmd::kEditCopy || id == cmd::kEditFind;
+    OnCommand(id, [this, outputToo, outputFocused](CommandId c) {
+      if (outputToo && outputFocused()) {
+        m_output->Commands().Execute(c);
+        return;
+      }
       if (EditorView* v = m_editors->Active()) v->RunViewCommand(int(c));
     });
     // Indent and unindent keep their table rule (kind 2 with a selection).
     if (id == kCmdIndentBlock || id == kCmdUnindentBlock) continue;
-    OnUpdate(id, [this](CommandState& st) {
+    OnUpdate(id, [this, outputToo, outputFocused](CommandState& st) {
+      if (outputToo && outputFocused()) {
+        m_output->Commands().Update(st);
+        return;
+      }
       EditorView* v = m_editors->Active();
       st.Enable(v && v->IsViewCommandEnabled(int(st.id)));
     });

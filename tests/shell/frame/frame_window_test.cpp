@@ -4,6 +4,7 @@
 // exit, and the recent list keeping the project's name as it is on disk.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QMdiSubWindow>
@@ -19,6 +20,9 @@
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_keys.h"
+#include "shell/output/find_dialog.h"
+#include "shell/output/out_view.h"
+#include "shell/output/out_win.h"
 #include "shell/project_window/prj_view.h"
 #include "shell/project_window/prj_win.h"
 #include "toolkit/controls/tree_ctrl.h"
@@ -292,6 +296,34 @@ TEST_F(FrameWindowTest, ABuildLeavesTheKeyboardWithTheEditor) {
   EXPECT_EQ(QApplication::focusWidget(), v);
   ASSERT_TRUE(WaitIdle(s.App()));
   EXPECT_EQ(QApplication::focusWidget(), v);
+}
+
+TEST_F(FrameWindowTest, CopyAndFindOfTheEditMenuReachTheOutputWindowWhenItHasTheKeyboard) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 3, 0);
+  f->AppendOutputLine(kOutputBuildPage, "compiling Blinky.c...");
+  f->AppendOutputLine(kOutputBuildPage, "linking...");
+  COutView* pane = f->Output()->BuildPane();
+  pane->Model().SelectOnly(1);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  pane->setFocus();
+  QApplication::clipboard()->clear();
+  EXPECT_TRUE(f->QueryCommand(cmd::kEditCopy).enabled);
+  QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text().trimmed().toStdString(), "linking...");
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kEditFind));
+  ASSERT_NE(f->Output()->FindDialog(), nullptr);
+  EXPECT_TRUE(f->Output()->FindDialog()->isVisible());
+  f->Output()->FindDialog()->close();
+  // Back in the editor, Copy is the editor's again: its selected line.
+  f->Editors().Active()->setFocus();
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kEditCopy));
+  EXPECT_NE(QApplication::clipboard()->text().toStdString().find(f->Editors().Active()->Engine().GetSelectedText(nullptr)),
+            std::string::npos);
+  EXPECT_NE(QApplication::clipboard()->text().trimmed().toStdString(), "linking...");
 }
 
 TEST_F(FrameWindowTest, SaveAllListsTheProjectUnderItsNameOnDisk) {
