@@ -39,6 +39,11 @@ void DriverBuildPort::StartTranslate(ProjectRec* project, TargetRec* target, Fil
 
 int DriverBuildPort::LastErrorCount() const { return m_driver->State().errors; }
 
+int DriverBuildPort::LastBuildResult() const {
+  const int total = m_driver->ResultTotal();
+  return total < 0 ? -1 : total > 0 ? 1 : 0;
+}
+
 int DriverBuildPort::StopBuild() { return m_driver->StopBuild(); }
 
 void DriverBuildPort::Finish(const ServingWait& wait) {

@@ -111,7 +111,7 @@ ITEM 32712 "Select &Device for Target..."
 ITEM 35085 "R&emove Item"
 ITEM 35000 "Add &Files to Group..."
 ITEM 35051 "Options for &Target...\tAlt+F7"
-ITEM 35097 "File &Extensions..."
+ITEM 35140 "File &Extensions..."
 SEPARATOR
 ITEM 32720 "&Build Target\tF7"
 ITEM 32816 "&Rebuild all target files"
