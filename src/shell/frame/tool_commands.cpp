@@ -272,11 +272,8 @@ void ToolCommands::OnLint(bool allFiles) {
     m_lint->LintAllFiles(settings, *p);
     return;
   }
-  LintFile file;
-  file.path = m_editor.path();
-  FileRec* f = FindSourceFileByPath(file.path.c_str());
-  file.inProject = f && f->group;
-  m_lint->LintFile(settings, file);
+  const std::string path = m_editor.path();
+  m_lint->LintFile(settings, LintFileFor(path, FindSourceFileByPath(path.c_str()), p->curTarget));
 }
 
 void ToolCommands::OnConfigureLint() {
