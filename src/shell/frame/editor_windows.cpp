@@ -251,7 +251,31 @@ bool EditorWindows::SaveActive() {
 }
 
 bool EditorWindows::SaveAllModified(bool ask) {
+  // New texts first: they have no file the list could write them to.
+  for (const auto& w : m_windows) {
+    if (!w->untitled || !w->doc->IsModified()) continue;
+    if (ask && m_services.questions) {
+      const auto answer = m_services.questions->AskSaveChanges("Save changes to '" + w->doc->Title() + "' ?");
+      if (answer == DocumentQuestions::kCancel) return false;
+      if (answer == DocumentQuestions::kNo) continue;
+    } else if (!ask) {
+      continue;  // saved without asking: nothing to ask the name of
+    }
+    const std::string path = chooseSaveAs ? chooseSaveAs(w->doc->Title()) : std::string();
+    if (path.empty()) return false;
+    const std::string canonical = Canonical(path);
+    if (!w->doc->OnSaveDocument(canonical)) return false;
+    w->untitled = false;
+    w->sheet->setObjectName(ToQString("Source:" + canonical));
+    Retitle(w.get());
+  }
+  // The list's walk must not write a new text under its title.
+  std::vector<EditorDocument*> untitled;
+  for (const auto& w : m_windows)
+    if (w->untitled) untitled.push_back(w->doc.get());
+  for (EditorDocument* d : untitled) m_docs.Remove(d);
   bool ok = m_docs.SaveAllModified(ask, m_services.appState);
+  for (EditorDocument* d : untitled) m_docs.Add(d);
   emit titleChanged();
   return ok;
 }

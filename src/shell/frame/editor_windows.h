@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,8 +78,10 @@ class EditorWindows : public QObject, public GotoLineTarget {
   // Saves the active document; false when it could not be written.
   bool SaveActive();
   // Saves every modified document, asking first when `ask`; false when the
-  // user cancelled or a write failed.
+  // user cancelled or a write failed. A new text without a file is written
+  // only under a name the user chooses (through `chooseSaveAs`).
   bool SaveAllModified(bool ask);
+  std::function<std::string(const std::string& suggested)> chooseSaveAs;
   // Each document checks its file on disk (asking before a reload).
   int CheckChangedFiles();
   // Reloads changed files without asking.

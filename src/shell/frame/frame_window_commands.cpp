@@ -83,6 +83,15 @@ void CMainFrame::RegisterWindowCommands() {
     s.Enable(v && !v->IsFindDialogOpen());
   });
   OnCommand(kFileClose, [this](CommandId) { m_editors->CloseActive(); });
+  m_chooseSaveAsFile = [this](const std::string& start) {
+    return FromQString(QFileDialog::getSaveFileName(this, "Save As", ToQString(start)));
+  };
+  // A new text that has to be saved (Save All, a build, the close) asks
+  // for its name the same way.
+  m_editors->chooseSaveAs = [this](const std::string& title) {
+    ProjectRec* p = m_app.Project();
+    return m_chooseSaveAsFile ? m_chooseSaveAsFile((p ? p->folder.str() : std::string()) + title) : std::string();
+  };
   OnUpdate(kFileClose, editorActive);
 
   QMdiArea* area = MdiClient();
@@ -217,10 +226,6 @@ void CMainFrame::OnFileSaveAs() {
     ProjectRec* p = m_app.Project();
     suggested = (p ? p->folder.str() : std::string()) + doc->Title();
   }
-  if (!m_chooseSaveAsFile)
-    m_chooseSaveAsFile = [this](const std::string& start) {
-      return FromQString(QFileDialog::getSaveFileName(this, "Save As", ToQString(start)));
-    };
   const std::string path = m_chooseSaveAsFile(suggested);
   if (path.empty()) return;
   m_editors->SaveActiveAs(path);

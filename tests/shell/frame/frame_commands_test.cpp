@@ -38,6 +38,7 @@
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/main_frame.h"
 #include "shell/frame/project_commands_ext.h"
+#include "shell/windows/qt_user_dialogs.h"
 #include "shell/windows/watchdog.h"
 #include "shell/frame/editor_windows.h"
 #include "editor/ide/editor_view.h"
@@ -312,6 +313,35 @@ TEST_F(FrameCommandsTest, FindInFilesListsHitsAndADoubleClickOpensTheLine) {
   bool column = false;
   const std::string selected = f->Editors().Active()->Engine().GetSelectedText(&column);
   EXPECT_NE(selected.find(line.substr(line.find("): ") + 3)), std::string::npos) << selected;
+}
+
+// The search reads the files on disk: an edit not yet saved is found, as
+// it is saved first; a second request while it runs stops it with a beep.
+TEST_F(FrameCommandsTest, FindInFilesSavesTheEditedTextsFirstAndASecondRequestStopsIt) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* v = f->Editors().Open(dir + "Timer.h");
+  ASSERT_NE(v, nullptr);
+  QTest::keyClicks(v, "/*unsaved_marker*/");
+  ASSERT_TRUE(StartFindInFiles(f, "unsaved_marker", "*.h", dir));
+  ASSERT_TRUE(WaitFor([&] { return !f->Tools()->FindRunning(); }));
+  EXPECT_FALSE(f->Editors().ActiveDocument()->IsModified());
+  ASSERT_TRUE(WaitFor([&] {
+    auto lines = PaneLines(f->Output()->FindPane());
+    return !lines.empty() && lines.back() == "1 occurrence(s) have been found.";
+  }, 5000)) << ::testing::PrintToString(PaneLines(f->Output()->FindPane()));
+
+  {
+    std::ofstream many(dir + "many.txt");
+    for (int i = 0; i < 20000; ++i) many << "needle " << i << "\n";
+  }
+  ASSERT_TRUE(StartFindInFiles(f, "needle", "*.txt", dir));
+  const int beeps = s.runtime.Dialogs().BeepCount();
+  ASSERT_TRUE(f->Tools()->FindRunning());
+  f->ExecuteCommand(kCmdFindInFiles);
+  EXPECT_EQ(s.runtime.Dialogs().BeepCount(), beeps + 1);
+  ASSERT_TRUE(WaitFor([&] { return !f->Tools()->FindRunning(); }));
 }
 
 TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd) {

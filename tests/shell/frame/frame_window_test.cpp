@@ -163,6 +163,33 @@ TEST_F(FrameWindowTest, FileNewThenSaveAsWritesTheTextUnderTheChosenName) {
   EXPECT_EQ(f->Editors().Count(), 0);
 }
 
+// Save All (as a build or the close) writes a new text only under a name
+// the user gives; Cancel there writes nothing and says so.
+TEST_F(FrameWindowTest, SavingAllAsksANewTextForItsName) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ScriptedQuestions questions;
+  questions.saveAnswer = DocumentQuestions::kYes;
+  f->SetDocumentQuestions(&questions);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kFileNew));
+  QTest::keyClicks(f->Editors().Active(), "int y;");
+  std::vector<std::string> offered;
+  f->m_chooseSaveAsFile = [&](const std::string& suggested) {
+    offered.push_back(suggested);
+    return std::string();  // Cancel
+  };
+  EXPECT_FALSE(f->SaveAndCloseTextDocuments(false, true));
+  ASSERT_EQ(offered.size(), 1u);
+  EXPECT_EQ(offered[0], dir + "Text1");
+  EXPECT_FALSE(fs::exists(dir + "Text1"));
+  f->m_chooseSaveAsFile = [&](const std::string&) { return dir + "y.c"; };
+  EXPECT_TRUE(f->SaveAndCloseTextDocuments(false, true));
+  EXPECT_NE(ReadAll(dir + "y.c").find("int y;"), std::string::npos);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "y.c");
+  f->SetDocumentQuestions(nullptr);
+}
+
 TEST_F(FrameWindowTest, TheWindowMenuArrangesAndListsTheWindows) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
