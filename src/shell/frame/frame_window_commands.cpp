@@ -20,6 +20,7 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/main_frame.h"
+#include "shell/frame/frame_workspace.h"
 #include "shell/frame/window_placement.h"
 #include "shell/output/out_edv.h"
 #include "shell/output/out_win.h"
@@ -74,6 +75,7 @@ void ApplyPlacement(QMdiSubWindow* sheet, const std::uint8_t* bytes) {
 }  // namespace
 
 void CMainFrame::RegisterWindowCommands() {
+  m_workspace = new FrameWorkspace(*this, *m_bars, m_settings);
   auto editorActive = [this](CommandState& s) { s.Enable(m_editors->Active() != nullptr); };
   OnCommand(cmd::kFileNew, [this](CommandId) { OnFileNew(); });
   OnUpdate(cmd::kFileNew, [](CommandState& s) { s.Enable(true); });
@@ -160,7 +162,10 @@ void CMainFrame::RegisterWindowCommands() {
       if (e.kind == MenuEntry::Kind::Item && e.id == kWindowCascade) window = true;
     if (!window) continue;
     if (QMenu* menu = menuBar->PopupFor(i))
-      connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateWindowMenu(menu); });
+      connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        if (m_workspace) m_workspace->FillRecentMenu(menu);
+        UpdateWindowMenu(menu);
+      });
   }
   g_syncFrame = this;
   SetSyncFileHook([](FileRec* file) -> int {

@@ -36,6 +36,7 @@ class CPrjWin;
 class EditorView;
 class FrameBars;
 class FrameKeys;
+class FrameWorkspace;
 class SECControlBar;
 class SECStatusBar;
 class SettingsStore;
@@ -78,6 +79,8 @@ class CMainFrame : public SECWorkbookWnd,
   void InstallShortcutTable();
   void SetHelpReady(bool ready);
   FrameKeys* Keys() const { return m_keys; }
+  // The workspace commands of the Window menu (frame_workspace.h).
+  FrameWorkspace* Workspace() const { return m_workspace; }
   COutWin* Output() const { return m_output; }
   CPrjWin* ProjectBar() const { return m_projectBar; }
   SECControlBar* OutputBar() const { return m_outputBar; }
@@ -212,6 +215,7 @@ class CMainFrame : public SECWorkbookWnd,
   void UpdateWindowMenu(QMenu* menu);
   bool m_typedCommandOutput = false;
   FrameKeys* m_keys = nullptr;
+  FrameWorkspace* m_workspace = nullptr;
   // Set while a close has asked its questions about the modified texts:
   // later steps of the same close neither ask again nor save.
   bool m_documentsAsked = false;

@@ -161,8 +161,13 @@ POPUP "&Window"
 ITEM 57650 "&Cascade"
 ITEM 57651 "Tile &Horizontally"
 ITEM 57652 "Tile &Vertically"
-ITEM 57649 "&Arrange Icons"
+ITEM 57649 "Arrange &Icons"
 ITEM 57653 "&Split"
+SEPARATOR
+ITEM 43008 "&Open Workspace..."
+ITEM 43009 "Save Wor&kspace"
+ITEM 43013 "Save &Workspace As..."
+ITEM 43012 "Clos&e Workspace"
 SEPARATOR
 ITEM 35129 "Close &All"
 END

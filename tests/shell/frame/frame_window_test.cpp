@@ -20,6 +20,9 @@
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_keys.h"
+#include "shell/frame/frame_workspace.h"
+#include "toolkit/workspace/workspace_list.h"
+#include "toolkit/workspace/workspace_manager.h"
 #include "shell/output/find_dialog.h"
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
@@ -431,6 +434,41 @@ TEST_F(FrameWindowTest, AFloatingOutputWindowComesBackShownAndPainted) {
   EXPECT_GT(bar->width(), 20);
   EXPECT_GT(bar->height(), 20);
   EXPECT_TRUE(f->Output()->isVisible());
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// A named workspace keeps the layout: saved with the output window hidden,
+// reopened from the recent list after it was shown again.
+TEST_F(FrameWindowTest, AWorkspaceSavesAndReopensTheLayout) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->Workspace(), nullptr);
+  SECWorkspaceManagerEx& mgr = f->Workspace()->Manager();
+  ASSERT_TRUE(f->OutputBar()->IsBarVisible());
+  f->ExecuteCommand(cmd::kViewOutputBar);
+  ASSERT_FALSE(f->OutputBar()->IsBarVisible());
+  ASSERT_TRUE(mgr.SaveWorkspace("Quiet")) << mgr.LastError();
+  EXPECT_TRUE(f->QueryCommand(kIdWorkspaceClose).enabled);
+  f->ExecuteCommand(cmd::kViewOutputBar);
+  ASSERT_TRUE(f->OutputBar()->IsBarVisible());
+  EXPECT_TRUE(f->ExecuteCommand(kIdWorkspaceRecentFirst));
+  EXPECT_FALSE(f->OutputBar()->IsBarVisible());
+  EXPECT_EQ(mgr.CurrentName(), "Quiet");
+  // Save Workspace keeps the layout under the current name; the editor
+  // windows stay what the project has.
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  f->ExecuteCommand(cmd::kViewOutputBar);
+  EXPECT_TRUE(f->ExecuteCommand(kIdWorkspaceSave));
+  f->ExecuteCommand(cmd::kViewOutputBar);
+  EXPECT_TRUE(f->ExecuteCommand(kIdWorkspaceRecentFirst));
+  EXPECT_TRUE(f->OutputBar()->IsBarVisible());
+  EXPECT_EQ(f->Editors().Count(), 1);
 }
 
 }  // namespace

@@ -105,6 +105,14 @@ xdotool key ctrl+n
 sleep 0.5
 xdotool search --onlyvisible --name "Text1" > /dev/null || fail "Ctrl+N opened no new text"
 shot 05c-new-text
+# Window > Save Workspace As...: the workspace dialog.
+xdotool key alt+w
+sleep 0.3
+xdotool key w
+sleep 0.5
+shot 05d-workspace-dialog
+xdotool key Escape
+sleep 0.3
 # 5: the Project menu dropped from the menu bar with Alt+P, drawn with its
 # button images; then the File menu with Alt, then Down.
 xdotool key alt+p
