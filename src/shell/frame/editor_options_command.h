@@ -11,9 +11,21 @@ class QWidget;
 namespace pm2 {
 
 class EditorOptionsSession;
+class SECCommandList;
+class SECShortcutTable;
 
-// Shows the sheet over `parent` on the session's records; true on OK.
-using EditorOptionsSheet = std::function<bool(QWidget* parent, EditorOptionsSession& session)>;
+// The shortcuts page's data: a copy of the frame's table the page edits,
+// the commands a key may be given to, and whether the page changed it.
+struct ShortcutPageData {
+  SECShortcutTable* table = nullptr;
+  const SECCommandList* commands = nullptr;
+  bool modified = false;
+};
+
+// Shows the sheet over `parent` on the session's records and the
+// shortcuts; true on OK.
+using EditorOptionsSheet =
+    std::function<bool(QWidget* parent, EditorOptionsSession& session, ShortcutPageData& shortcuts)>;
 void SetEditorOptionsSheet(EditorOptionsSheet sheet);
 // The one set, else the built-in sheet (tab size and tab handling of the C,
 // assembler and other files pages).

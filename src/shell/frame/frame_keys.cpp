@@ -52,7 +52,10 @@ EditorView* EditorViewOf(QObject* o) {
 
 }  // namespace
 
-FrameKeys::FrameKeys(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
+FrameKeys::FrameKeys(CMainFrame& frame, const std::string& settingsFile) : QObject(&frame), m_frame(frame) {
+  const std::size_t cut = settingsFile.find_last_of('/');
+  const std::string folder = cut == std::string::npos ? std::string() : settingsFile.substr(0, cut + 1);
+  m_paths = {folder + "pelmora2.Mac", folder + "pelmora2.Mac"};
   m_table = std::make_shared<const AccelTable>(DefaultFrameAccelerators());
   qApp->installEventFilter(this);
   // F10 is Step Over while the table binds it; the menu bar keeps it otherwise.
@@ -63,10 +66,18 @@ FrameKeys::FrameKeys(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
 FrameKeys::~FrameKeys() { qApp->removeEventFilter(this); }
 
 void FrameKeys::Install() {
-  m_shortcuts = std::make_unique<SECShortcutTable>(*this, DefaultShortcutFilePaths());
+  m_shortcuts = std::make_unique<SECShortcutTable>(*this, m_paths);
   // Only a user's file changes the menus' key texts; the defaults are
   // what the menus show already.
   if (m_shortcuts->Load()) m_shortcuts->CreateAccelTable();
+}
+
+bool FrameKeys::TakeShortcuts(const SECShortcutTable& edited) {
+  if (!m_shortcuts) m_shortcuts = std::make_unique<SECShortcutTable>(*this, m_paths);
+  m_shortcuts->Records() = edited.Records();
+  const bool saved = m_shortcuts->Save();
+  m_shortcuts->CreateAccelTable();
+  return saved;
 }
 
 std::vector<MenuAccess*> FrameKeys::Menus() {

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <functional>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -21,12 +22,18 @@ class QMenuAccess;
 
 class FrameKeys : public QObject, public AcceleratorFrame {
  public:
-  explicit FrameKeys(CMainFrame& frame);
+  // The shortcut file lies beside the settings ("pelmora2.Mac").
+  FrameKeys(CMainFrame& frame, const std::string& settingsFile);
+  const ShortcutFilePaths& FilePaths() const { return m_paths; }
   ~FrameKeys() override;
 
   // Reads the shortcut file and installs its table, or the defaults.
   void Install();
   SECShortcutTable* Shortcuts() const { return m_shortcuts.get(); }
+  // A table the options sheet edited becomes the frame's: written to the
+  // shortcut file and installed (the menus show its keys); false when the
+  // file could not be written (the table is installed all the same).
+  bool TakeShortcuts(const SECShortcutTable& edited);
   // The help viewer is ready for F1 look-ups.
   void SetHelpReady(bool ready) { m_helpReady = ready; }
 
@@ -51,6 +58,7 @@ class FrameKeys : public QObject, public AcceleratorFrame {
   bool HandleEscape(QObject* target);
 
   CMainFrame& m_frame;
+  ShortcutFilePaths m_paths;
   std::shared_ptr<const AccelTable> m_table;
   std::unique_ptr<SECShortcutTable> m_shortcuts;
   std::vector<std::unique_ptr<QMenuAccess>> m_menus;

@@ -251,7 +251,7 @@ void CMainFrame::CreateBars() {
   ShowControlBar(m_memoryBar, false, false);
 }
 
-void CMainFrame::RegisterKeys() { m_keys = new FrameKeys(*this); }
+void CMainFrame::RegisterKeys() { m_keys = new FrameKeys(*this, m_settings.FilePath()); }
 
 void CMainFrame::InstallShortcutTable() {
   if (m_keys) m_keys->Install();

@@ -19,7 +19,10 @@
 #include "shell/frame/frame_accelerators.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/frame_bars.h"
+#include "shell/frame/editor_options_command.h"
 #include "shell/frame/frame_keys.h"
+#include "toolkit/menus/command_list.h"
+#include "toolkit/menus/qt_keys.h"
 #include "shell/frame/frame_workspace.h"
 #include "toolkit/workspace/workspace_list.h"
 #include "toolkit/workspace/workspace_manager.h"
@@ -469,6 +472,54 @@ TEST_F(FrameWindowTest, AWorkspaceSavesAndReopensTheLayout) {
   EXPECT_TRUE(f->ExecuteCommand(kIdWorkspaceRecentFirst));
   EXPECT_TRUE(f->OutputBar()->IsBarVisible());
   EXPECT_EQ(f->Editors().Count(), 1);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// View > Options: a key the shortcuts page gives a command runs it at once,
+// is kept in the shortcut file beside the settings and works after a restart.
+TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
+  SetEditorOptionsSheet([](QWidget*, EditorOptionsSession&, ShortcutPageData& keys) {
+    if (!keys.table || !keys.commands) return false;
+    EXPECT_GE(keys.commands->Find(cmd::kBuildTarget), 0);
+    keys.table->AssignShortcut(HotKeyOf(Qt::Key_F9, Qt::NoModifier), cmd::kBuildTarget);
+    keys.modified = true;
+    return true;
+  });
+  SettingsStore settings(dir + "settings.ini");
+  auto pressF9 = [](CMainFrame* f) {
+    f->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(f));
+    std::vector<unsigned> reached;
+    f->Keys()->onCommandKey = [&reached](unsigned id) { reached.push_back(id); };
+    QTest::keyClick(f->ProjectBar()->View()->Tree(), Qt::Key_F9);
+    f->Keys()->onCommandKey = nullptr;
+    return reached;
+  };
+  {
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(pressF9(f).empty());
+    EXPECT_TRUE(f->ExecuteCommand(32763));
+    EXPECT_EQ(pressF9(f), (std::vector<unsigned>{cmd::kBuildTarget}));
+    ASSERT_TRUE(WaitIdle(s.App()));
+    EXPECT_TRUE(fs::exists(dir + "pelmora2.Mac"));
+    EXPECT_TRUE(f->close());
+  }
+  SetEditorOptionsSheet(nullptr);
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::Session s(again, "", root + "PM2/pelmora2");
+  ASSERT_NE(s.Frame(), nullptr);
+  EXPECT_EQ(pressF9(s.Frame()), (std::vector<unsigned>{cmd::kBuildTarget}));
+  ASSERT_TRUE(WaitIdle(s.App()));
 }
 
 }  // namespace

@@ -113,6 +113,14 @@ sleep 0.5
 shot 05d-workspace-dialog
 xdotool key Escape
 sleep 0.3
+# View > Options: the editor options with their shortcuts page.
+xdotool key alt+v
+sleep 0.3
+xdotool key t
+sleep 0.5
+shot 05e-options
+xdotool key Escape
+sleep 0.3
 # 5: the Project menu dropped from the menu bar with Alt+P, drawn with its
 # button images; then the File menu with Alt, then Down.
 xdotool key alt+p
