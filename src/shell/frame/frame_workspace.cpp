@@ -61,9 +61,9 @@ FrameWorkspace::FrameWorkspace(CMainFrame& frame, FrameBars& bars, SettingsStore
   }
 }
 
-FrameWorkspace::~FrameWorkspace() {
-  AttachWorkspaceManager(&m_frame, nullptr);
-}
+// The frame goes first (this object is its child): it asks the manager
+// nothing more by then.
+FrameWorkspace::~FrameWorkspace() = default;
 
 void FrameWorkspace::FillRecentMenu(QMenu* menu) { FillRecentWorkspaceMenu(menu, &m_frame, *m_manager); }
 

@@ -26,6 +26,7 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_keys.h"
+#include "shell/frame/frame_workspace.h"
 #include "shell/frame/frame_title.h"
 #include "shell/frame/addin_commands.h"
 #include "shell/frame/project_commands_ext.h"
@@ -124,7 +125,13 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
 }
 
 CMainFrame::~CMainFrame() {
-  // Nothing may reach this half of the frame while the rest goes away.
+  // Nothing may reach this half of the frame while the rest goes away:
+  // no key, no workspace command.
+  delete m_keys;
+  m_keys = nullptr;
+  SetWorkspaceHook(nullptr);
+  delete m_workspace;
+  m_workspace = nullptr;
   disconnect(MdiClient(), nullptr, this, nullptr);
   m_tools.reset();  // its threads end before the windows they write to
   m_addIns.reset();

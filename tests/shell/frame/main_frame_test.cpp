@@ -679,6 +679,13 @@ TEST_F(MainFrameTest, TheAboutBoxOpensFromTheHelpMenuAndCloses) {
   EXPECT_EQ(seen.rfind("Pelmora2 V", 0), 0u);
   EXPECT_NE(seen.find("Toolchain Path:    "), std::string::npos);
   EXPECT_EQ(seen.find('\t'), std::string::npos);
+  // The tools the build really runs, with the versions they tell.
+  if (HaveTools()) {
+    const std::size_t gcc = seen.find("arm-none-eabi-gcc.Exe");
+    ASSERT_NE(gcc, std::string::npos) << seen;
+    const std::string line = seen.substr(gcc, seen.find('\n', gcc) - gcc);
+    EXPECT_NE(line.find(" V"), std::string::npos) << line;
+  }
   // Text on the clipboard was replaced by the box's text.
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), seen);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
