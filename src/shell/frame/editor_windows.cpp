@@ -23,13 +23,23 @@ std::string Canonical(const std::string& path) {
   return c.isEmpty() ? FromQString(fi.absoluteFilePath()) : FromQString(c);
 }
 
+// An editor window's child frame: its caption is the document's full path
+// with "*" right after it while the text is modified; its workbook tab
+// keeps the shorter file name.
+class EditorSheet : public SECWorksheetWnd {
+ public:
+  using SECWorksheetWnd::SECWorksheetWnd;
+  std::string SheetLabel() const override { return label; }
+  std::string label;
+};
+
 }  // namespace
 
 // One editor window: the document, its MDI child and the panes in it. The
 // document outlives its views: it goes when the panes are gone.
 struct EditorWindows::Window {
   std::unique_ptr<EditorDocument> doc;
-  SECWorksheetWnd* sheet = nullptr;
+  EditorSheet* sheet = nullptr;
   EditorPanes* panes = nullptr;
   bool untitled = false;  // made by File > New and not yet written
 };
@@ -74,8 +84,11 @@ DocumentEnvironment EditorWindows::Environment() const {
 }
 
 void EditorWindows::Retitle(Window* w) {
-  const std::string name = w->untitled ? w->doc->Title() : w->doc->FileName();
-  w->sheet->setWindowTitle(ToQString(name + (w->doc->IsModified() ? " *" : "")));
+  const bool modified = w->doc->IsModified();
+  const std::string caption = (w->untitled ? w->doc->Title() : w->doc->Path()) + (modified ? "*" : "");
+  w->sheet->label = (w->untitled ? w->doc->Title() : w->doc->FileName()) + (modified ? "*" : "");
+  // Set only when it changed: a caption set anew repaints the frame.
+  if (FromQString(w->sheet->windowTitle()) != caption) w->sheet->setWindowTitle(ToQString(caption));
 }
 
 EditorWindows::Window* EditorWindows::AddWindow(std::unique_ptr<EditorDocument> doc) {
@@ -86,7 +99,7 @@ EditorWindows::Window* EditorWindows::AddWindow(std::unique_ptr<EditorDocument> 
   auto owned = std::make_unique<Window>();
   Window* win = owned.get();
   win->doc = std::move(doc);
-  win->sheet = new SECWorksheetWnd(&m_frame);
+  win->sheet = new EditorSheet(&m_frame);
   win->sheet->setAttribute(Qt::WA_DeleteOnClose);
   win->sheet->SetMenuResourceId(kEditorMenuId);
   win->panes = new EditorPanes(win->doc.get(), &m_ctx);

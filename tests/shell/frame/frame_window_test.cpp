@@ -35,6 +35,7 @@
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/status_bar.h"
 #include "toolkit/toolbars/custom_toolbar.h"
 #include "toolkit/toolbars/std_btn.h"
@@ -104,8 +105,11 @@ TEST_F(FrameWindowTest, EveryKeyTheMenusShowReachesItsItemsCommand) {
     EXPECT_EQ(reached[0], a.cmd);
     ASSERT_TRUE(WaitIdle(s.App()));
   }
-  // Exit last: the frame closes.
+  // Exit last: the frame closes, the texts the keys changed left unsaved.
   ASSERT_EQ(exitKey.cmd, cmd::kAppExit);
+  ScriptedQuestions questions;
+  questions.saveAnswer = DocumentQuestions::kNo;
+  f->SetDocumentQuestions(&questions);
   f->activateWindow();
   tree->setFocus();
   QTest::keyClick(tree, QtKeyOf(exitKey.key), QtModsOf(exitKey));
@@ -162,7 +166,15 @@ TEST_F(FrameWindowTest, FileNewThenSaveAsWritesTheTextUnderTheChosenName) {
   EXPECT_EQ(offered, dir + "Text1");
   EXPECT_NE(ReadAll(dir + "new.c").find("int x;"), std::string::npos);
   EXPECT_EQ(f->Editors().ActiveTitle(), "new.c");
-  EXPECT_EQ(f->MdiClient()->activeSubWindow()->windowTitle().toStdString(), "new.c");
+  // The caption is the full path, "*" right after it while modified; the
+  // workbook tab keeps the file name.
+  QMdiSubWindow* sheet = f->MdiClient()->activeSubWindow();
+  EXPECT_EQ(sheet->windowTitle().toStdString(), fs::canonical(dir + "new.c").string());
+  EXPECT_EQ(f->GetSheetLabel(static_cast<SECWorksheetWnd*>(sheet)), "new.c");
+  QTest::keyClicks(f->Editors().Active(), "x");
+  EXPECT_EQ(sheet->windowTitle().toStdString(), fs::canonical(dir + "new.c").string() + "*");
+  EXPECT_EQ(f->GetSheetLabel(static_cast<SECWorksheetWnd*>(sheet)), "new.c*");
+  f->Editors().SaveActive();
   // File Close closes it.
   EXPECT_TRUE(f->ExecuteCommand(57602));
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
