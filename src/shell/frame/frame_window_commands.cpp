@@ -243,6 +243,20 @@ void CMainFrame::OnBooksWindow() {
   m_projectBar->ActivatePane(CPrjWin::kBooksPageId);
 }
 
+void CMainFrame::SaveDockLayout(int which) {
+  m_app.SetState(kStateLayoutSwitch);
+  m_bars->SaveState(m_settings, which ? kBuildLayout : kDebugLayout);
+  m_app.ClearState(kStateLayoutSwitch);
+}
+
+void CMainFrame::ApplyDockLayout(int which) {
+  m_app.SetState(kStateLayoutSwitch);
+  if (!which && m_outputBar) ShowControlBar(m_outputBar, false, false);
+  m_bars->LoadState(m_settings, which ? kBuildLayout : kDebugLayout);
+  RecalcLayout();
+  m_app.ClearState(kStateLayoutSwitch);
+}
+
 void CMainFrame::RefreshFileMarks(TargetRec* target) {
   if (!m_projectBar || !target) return;
   m_projectBar->View()->SetShowIncludes(m_frameSettings.includeDependencies);

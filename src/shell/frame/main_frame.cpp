@@ -1045,7 +1045,9 @@ void CMainFrame::SaveLayoutAndPlacement() {
   m_app.m_outputHeight = m_frameSettings.outputHeight;
   m_frameSettings.workbookMode = IsWorkbookMode();
   m_frameSettings.visualStyle = m_app.m_visualStyle;
-  m_bars->SaveState(m_settings, kBuildLayout);
+  // The layout in use goes into its own slot: the debug layout while a
+  // session runs, the build layout otherwise.
+  SaveDockLayout(m_app.Debug().SessionActive() ? 0 : 1);
   QRect g = isMaximized() || isMinimized() ? normalGeometry() : geometry();
   FramePlacement& w = m_frameSettings.placement;
   w.showCmd = isMaximized() ? 3 : 1;

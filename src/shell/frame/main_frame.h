@@ -74,6 +74,11 @@ class CMainFrame : public SECWorkbookWnd,
   // The open-project question: returns a chosen path or "" (replaceable by tests).
   std::function<std::string(const std::string& folder)> m_chooseProjectFile;
 
+  // The two docking layouts (0 debug "DSTAT2\XX", 1 build "BSTAT2\XX"): the
+  // layout in use captured into one, or one applied (the debug layout
+  // starts without the output bar). A debug session switches between them.
+  void SaveDockLayout(int which);
+  void ApplyDockLayout(int which);
   // Start-up: the shortcut table as the frame's accelerators; the help
   // viewer ready for F1 (frame_keys.h).
   void InstallShortcutTable();

@@ -536,3 +536,31 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// The debug layout is a layout of its own: it starts without the output
+// window, keeps what a session changed, and the build layout comes back.
+TEST_F(FrameWindowTest, TheBuildAndDebugLayoutsAreKeptApart) {
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->OutputBar()->IsBarVisible());
+  f->SaveDockLayout(1);
+  f->ApplyDockLayout(0);
+  EXPECT_FALSE(f->OutputBar()->IsBarVisible());
+  f->ExecuteCommand(cmd::kViewProjectBar);  // the session hides the project window
+  ASSERT_FALSE(f->ProjectBar()->IsBarVisible());
+  f->SaveDockLayout(0);
+  f->ApplyDockLayout(1);
+  EXPECT_TRUE(f->OutputBar()->IsBarVisible());
+  EXPECT_TRUE(f->ProjectBar()->IsBarVisible());
+  f->ApplyDockLayout(0);
+  EXPECT_FALSE(f->ProjectBar()->IsBarVisible());
+  EXPECT_TRUE(settings.KeyExists("Software\\Vond\\Pelmora2\\DSTAT2\\XX-Bar0"));
+}
+
+}  // namespace
+}  // namespace pm2
