@@ -1,5 +1,7 @@
 #include "shell/project_window/prj_view.h"
 
+#include "toolkit/controls/list_edit.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMouseEvent>
@@ -279,6 +281,8 @@ NotifyResult CPrjView::OnNotify(NotifyHeader& hdr) {
         return 1;
       }
       m_editRecord = rec;
+      // A name takes at most 40 characters: the edit stops typing there.
+      if (SECListEdit* edit = m_tree->GetEditControl()) edit->SetLimitText(kMaxLabel);
       return 0;
     }
     case TVN_ENDLABELEDIT: {

@@ -40,6 +40,7 @@
 #include "shell/project_window/prj_view.h"
 #include "shell/project_window/prj_win.h"
 #include "shell/windows/shell_runtime.h"
+#include "toolkit/controls/list_edit.h"
 #include "toolkit/controls/tree_ctrl.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/controls/progress_ctrl.h"
@@ -260,6 +261,14 @@ TEST_F(MainFrameTest, RenamingAGroupKeepsTheOldNameForAnEmptyText) {
   EXPECT_EQ(source->name.size(), 40u);
   // A file cannot be renamed here.
   EXPECT_FALSE(rename(FindSourceFileByName("LED.c"), "Other.c"));
+  // Typing in the name's edit stops at 40 characters.
+  SECTreeCtrl* tree = view->Tree();
+  ASSERT_TRUE(tree->EditLabel(0, 0));  // the target, the first row
+  SECListEdit* edit = tree->GetEditControl();
+  ASSERT_NE(edit, nullptr);
+  QTest::keyClicks(edit, QString(50, 'y'));
+  EXPECT_EQ(edit->toPlainText().size(), 40);
+  QTest::keyClick(edit, Qt::Key_Escape);
   // A renamed target shows in the target box at once.
   TargetRec* t = s.App().Project()->curTarget;
   EXPECT_TRUE(rename(t, "Release"));
