@@ -38,6 +38,7 @@
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/main_frame.h"
 #include "shell/frame/project_commands_ext.h"
+#include "platform/win_path.h"
 #include "shell/windows/qt_user_dialogs.h"
 #include "shell/windows/watchdog.h"
 #include "shell/frame/editor_windows.h"
@@ -172,7 +173,13 @@ TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
   EXPECT_EQ(commands->CreationCounter(), 2);
   EXPECT_EQ(f->windowTitle().toStdString().rfind("Fresh", 0), 0u) << f->windowTitle().toStdString();
   EXPECT_TRUE(Contains(TreeTexts(f), p->curTarget->name.str()));
-  EXPECT_TRUE(fs::exists(dir + "Fresh/Fresh.pm2") || fs::exists(dir + "Fresh/Fresh.Pm2"));
+  // Written under the name as typed, and listed so: it opens after a restart.
+  std::vector<std::string> written;
+  for (const auto& e : fs::directory_iterator(dir + "Fresh"))
+    if (SamePathIgnoringCase(e.path().extension().string(), ".pm2")) written.push_back(e.path().filename().string());
+  EXPECT_EQ(written, (std::vector<std::string>{"Fresh.pm2"}));
+  EXPECT_GT(fs::file_size(dir + "Fresh/Fresh.pm2"), 0u);
+  EXPECT_EQ(s.App().m_recent.At(0), dir + "Fresh/Fresh.pm2");
 }
 
 TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
