@@ -43,6 +43,10 @@ SECMDIFrameWnd::SECMDIFrameWnd(QWidget* parent) : QWidget(parent) {
   m_mdi = new QMdiArea(this);
   m_mdi->setBackground(SysQColor(SysColor::AppWorkspace));
   m_mdi->setFrameShape(QFrame::NoFrame);
+  // A child window partly outside the area can be scrolled into view, as
+  // in an MDI client window.
+  m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setAttribute(Qt::WA_OpaquePaintEvent);
   QObject::connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) { OnChildActivated(w); });
   m_maxChildButtons = new MaxChildCaptionButtons(this, m_mdi);

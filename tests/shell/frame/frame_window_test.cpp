@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QMdiArea>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QMdiSubWindow>
 #include <QTest>
 #include <filesystem>
@@ -560,6 +561,31 @@ TEST_F(FrameWindowTest, TheBuildAndDebugLayoutsAreKeptApart) {
   f->ApplyDockLayout(0);
   EXPECT_FALSE(f->ProjectBar()->IsBarVisible());
   EXPECT_TRUE(settings.KeyExists("Software\\Vond\\Pelmora2\\DSTAT2\\XX-Bar0"));
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// A window moved partly out of the area can be scrolled back into view.
+TEST_F(FrameWindowTest, TheWindowAreaScrollsToAChildPartlyOutsideIt) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  QMdiSubWindow* w = f->MdiClient()->activeSubWindow();
+  ASSERT_NE(w, nullptr);
+  w->showNormal();
+  w->setGeometry(0, 0, 300, 200);
+  const QSize area = f->MdiClient()->viewport()->size();
+  w->move(area.width() - 100, area.height() - 50);
+  QCoreApplication::processEvents();
+  QScrollBar* h = f->MdiClient()->horizontalScrollBar();
+  QScrollBar* v = f->MdiClient()->verticalScrollBar();
+  EXPECT_TRUE(h->isVisible() || v->isVisible());
+  EXPECT_GT(std::max(h->maximum(), v->maximum()), 0);
 }
 
 }  // namespace
