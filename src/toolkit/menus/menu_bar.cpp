@@ -143,7 +143,13 @@ void SECMenuBar::UpdatePopup(QMenu* menu) {
     a->setEnabled(s.enabled);
     a->setCheckable(s.check != 0);
     a->setChecked(s.check == 1);
-    if (s.textSet) a->setText(ToQString(s.text));
+    if (s.textSet) {
+      // A text given without a key keeps the key the item shows.
+      QString text = ToQString(s.text);
+      const int tab = a->text().indexOf('\t');
+      if (!text.contains('\t') && tab >= 0) text += a->text().mid(tab);
+      a->setText(text);
+    }
   }
 }
 

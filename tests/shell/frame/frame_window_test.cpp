@@ -38,6 +38,7 @@
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/status_bar.h"
+#include "toolkit/menus/menu_bar.h"
 #include "toolkit/toolbars/custom_toolbar.h"
 #include "toolkit/toolbars/std_btn.h"
 #include "toolkit/toolbars/toolbar_manager.h"
@@ -586,6 +587,34 @@ TEST_F(FrameWindowTest, TheWindowAreaScrollsToAChildPartlyOutsideIt) {
   QScrollBar* v = f->MdiClient()->verticalScrollBar();
   EXPECT_TRUE(h->isVisible() || v->isVisible());
   EXPECT_GT(std::max(h->maximum(), v->maximum()), 0);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// An item whose text follows the state ("Translate Blinky.c") keeps the key
+// its menu shows.
+TEST_F(FrameWindowTest, AnItemWithAChangingTextKeepsItsKey) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  QAction* translate = nullptr;
+  for (int i = 0; i < int(bar->Model().Rows().size()) && !translate; ++i) {
+    QMenu* menu = bar->Model().Rows()[std::size_t(i)].IsPopup() ? bar->PopupFor(i) : nullptr;
+    if (!menu) continue;
+    for (QAction* a : menu->actions())
+      if (a->data().toUInt() == cmd::kTranslate) {
+        emit menu->aboutToShow();
+        translate = a;
+      }
+  }
+  ASSERT_NE(translate, nullptr);
+  EXPECT_EQ(translate->text().toStdString(), "&Translate Blinky.c\tCtrl+F7");
 }
 
 }  // namespace
