@@ -197,6 +197,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     return false;
   }
   ctx_ = std::make_unique<CommandContext>();
+  ctx_->m_nCTabWidth = owner_.cTabWidth_.load();
   ctx_->m_szToolsFolder = info->toolsFolder;
   envInput_ = MakeToolEnvInput(*target, info);
   overlay_ = EnvOverlay();

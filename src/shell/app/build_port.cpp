@@ -44,6 +44,8 @@ int DriverBuildPort::LastBuildResult() const {
   return total < 0 ? -1 : total > 0 ? 1 : 0;
 }
 
+void DriverBuildPort::SetCTabWidth(int width) { m_driver->SetCTabWidth(width); }
+
 int DriverBuildPort::StopBuild() { return m_driver->StopBuild(); }
 
 void DriverBuildPort::Finish(const ServingWait& wait) {

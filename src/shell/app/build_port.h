@@ -40,6 +40,8 @@ class BuildPort {
   // Brings the include files the project window shows under a file up to
   // date; 0 nothing done (or a build runs), 1 unchanged, 2 replaced.
   virtual int ScanFileIncludes(ProjectRec* /*project*/, TargetRec* /*target*/, FileRec* /*file*/) { return 0; }
+  // The C compilers' tab width for the next build (the editor's tab size).
+  virtual void SetCTabWidth(int /*width*/) {}
 };
 
 class DriverBuildPort : public BuildPort {
@@ -57,6 +59,7 @@ class DriverBuildPort : public BuildPort {
   int LastErrorCount() const override;
   int LastBuildResult() const override;
   int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file) override;
+  void SetCTabWidth(int width) override;
 
   BuildDriver& Driver() { return *m_driver; }
   // Asks a running build to stop and waits for its thread through `wait`,

@@ -142,6 +142,15 @@ const EditorOptionsSheet& CurrentEditorOptionsSheet() {
   return Sheet() ? Sheet() : builtIn;
 }
 
+int CMainFrame::CTabWidth() const {
+  ProjectRec* p = m_app.Project();
+  if (!p || !p->curTarget) return 4;
+  EditorTypeSettings all{};
+  LoadAllEditorTypeSettings(m_settings, &all);
+  const int size = GetFileTypeTabSize(all, int(p->curTarget->toolset), kFileKindC);
+  return size > 0 ? size : 4;
+}
+
 void CMainFrame::OnEditorOptions() {
   EditorTypeSettings all{};
   LoadAllEditorTypeSettings(m_settings, &all);

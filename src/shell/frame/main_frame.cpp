@@ -659,6 +659,7 @@ void CMainFrame::OnBuild(int mode) {
       for (FileRec* file = g->firstFile; file && !(g->flags & kGroupDeleted); file = file->next)
         if (!(file->flags & kFileRemoved) && Translatable(file->type)) ++steps;
     StartBuildProgress((mode ? "Rebuild target '" : "Build target '") + p->curTarget->name.str() + "'", steps);
+    m_build->SetCTabWidth(CTabWidth());
     m_build->StartBuild(p, p->curTarget, mode);
   } else {
     m_app.ClearState(kStateBusy);
@@ -683,6 +684,7 @@ void CMainFrame::OnTranslateFile() {
   ShowOutputPage(kOutputBuildPage);
   if (m_output) m_output->ClearBuildPage();
   EnableTargetBox(false);
+  m_build->SetCTabWidth(CTabWidth());
   m_build->StartTranslate(p, p->curTarget, f);
 }
 
@@ -698,6 +700,7 @@ void CMainFrame::OnTranslateSelected() {
   ShowOutputPage(kOutputBuildPage);
   if (m_output) m_output->ClearBuildPage();
   EnableTargetBox(false);
+  m_build->SetCTabWidth(CTabWidth());
   m_build->StartTranslate(p, p->curTarget, f);
 }
 

@@ -216,6 +216,8 @@ class CMainFrame : public SECWorkbookWnd,
   void OnFileNew();
   void OnFileSaveAs();
   void OnEditorOptions();
+  // The editor's tab size of the current target's C files, for the compilers.
+  int CTabWidth() const;
   void OnBooksWindow();
   void UpdateWindowMenu(QMenu* menu);
   bool m_typedCommandOutput = false;
