@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -615,6 +616,40 @@ TEST_F(FrameWindowTest, AnItemWithAChangingTextKeepsItsKey) {
   }
   ASSERT_NE(translate, nullptr);
   EXPECT_EQ(translate->text().toStdString(), "&Translate Blinky.c\tCtrl+F7");
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// The find box is moved like any button: Alt and drag it onto another toolbar.
+TEST_F(FrameWindowTest, AltDragMovesTheFindBoxToAnotherToolbar) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  SECCustomToolBar* file = f->Bars()->ToolBar(kFileToolBarId);
+  SECCustomToolBar* build = f->Bars()->ToolBar(kBuildToolBarId);
+  QComboBox* box = f->Bars()->FindBox();
+  ASSERT_TRUE(file && build && box);
+  ASSERT_GE(file->FindButton(kFindBoxButton), 0);
+  const QPoint onBox = box->rect().center();
+  const QPoint global = box->mapToGlobal(onBox);
+  const SECStdBtn* third = build->Button(3);
+  const QPoint target = build->mapToGlobal(QPoint(third->m_x + third->m_cx / 2, third->m_y + third->m_cy / 2));
+  auto send = [](QWidget* w, QEvent::Type type, QPoint globalPos, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, w->mapFromGlobal(globalPos), globalPos, Qt::LeftButton, buttons, Qt::AltModifier);
+    QApplication::sendEvent(w, &e);
+  };
+  send(box, QEvent::MouseButtonPress, global, Qt::LeftButton);
+  send(box, QEvent::MouseMove, target, Qt::LeftButton);
+  send(box, QEvent::MouseButtonRelease, target, Qt::NoButton);
+  QCoreApplication::processEvents();
+  const auto left = file->ButtonIds();
+  EXPECT_EQ(std::find(left.begin(), left.end(), kFindBoxButton), left.end());
+  const auto ids = build->ButtonIds();
+  EXPECT_NE(std::find(ids.begin(), ids.end(), kFindBoxButton), ids.end()) << ::testing::PrintToString(ids);
 }
 
 }  // namespace
