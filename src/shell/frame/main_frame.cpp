@@ -391,6 +391,7 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
 
 void CMainFrame::UpdateCommandUi() {
   if (m_bars) m_bars->UpdateButtons();
+  UpdateControlBars();
   EditorState();  // the editor's focus bit reaches the application
   if (!m_editors->Active()) {  // no editor: the editor's panes are empty
     SetCaretPosition("");

@@ -333,6 +333,12 @@ void SECMDIFrameWnd::ShowCommandPrompt(unsigned id) {
     m_messageHandler(prompt);
 }
 
+void SECMDIFrameWnd::UpdateControlBars() {
+  const std::vector<SECControlBar*> bars = m_bars;  // an update may not change the list
+  for (SECControlBar* bar : bars)
+    if (bar->IsBarVisible()) bar->OnUpdateCmdUI(this);
+}
+
 void SECMDIFrameWnd::ShowCommandPromptFrom(QWidget* inside, unsigned id) {
   for (QWidget* w = inside ? inside->window() : nullptr; w;
        w = w->parentWidget() ? w->parentWidget()->window() : nullptr)

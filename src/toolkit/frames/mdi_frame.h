@@ -62,6 +62,8 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   void AddControlBar(SECControlBar* bar);
   void RemoveControlBar(SECControlBar* bar);
   const std::vector<SECControlBar*>& ControlBars() const { return m_bars; }
+  // Every shown bar updates its controls from the command states.
+  void UpdateControlBars();
   SECControlBar* GetControlBar(unsigned id) const;
 
   // Docking. Without a dock bar the side whose alignment equals the bar's
