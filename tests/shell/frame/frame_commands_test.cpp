@@ -209,6 +209,10 @@ TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
   EXPECT_TRUE(driven);
   EXPECT_NE(FindSourceFileByName("Extra.c"), nullptr);
   EXPECT_TRUE(Contains(TreeTexts(f), "Extra.c"));
+  // After the dialog the Project menu acts on what the tree shows selected.
+  NodeRec* shown = view->RecordOf(view->Tree()->GetCaretItem());
+  EXPECT_EQ(s.App().m_pSelItem, shown);
+  EXPECT_EQ(f->QueryCommand(cmd::kAddFiles).enabled, shown && shown->kind == kKindGroup);
 }
 
 TEST_F(FrameCommandsTest, AUserToolFromTheSettingsRunsFromTheToolsMenuIntoTheBuildPage) {
