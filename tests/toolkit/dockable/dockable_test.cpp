@@ -27,6 +27,7 @@
 #include "toolkit/docking/sdi_layout.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/dock_context.h"
+#include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/mdi_frame.h"
 #include "toolkit/frames/mini_dock_frame.h"
 
@@ -130,6 +131,32 @@ TEST(DockableFrame, PlacementMenuMovesTheView) {
   choice = kPlaceMdiMax;
   QTest::mouseClick(m.view, Qt::RightButton, {}, m.CaptionPoint());
   EXPECT_EQ(m.view->CurrentPlacement(nullptr), kPlaceMdiMax);
+}
+
+// A click on a document window takes the activation back from the
+// dockable frame: the document's menu shows and the frame routes no more.
+TEST(DockableFrame, AClickOnADocumentHandsTheActivationBack) {
+  Main m;
+  auto* child = new SECMDIChildWnd(m.frame.get());
+  child->SetMenuResourceId(141);
+  auto* text = new QPlainTextEdit("int main(void);");
+  child->setWidget(text);
+  m.frame->MdiClient()->addSubWindow(child);
+  child->show();
+  m.frame->MdiClient()->setActiveSubWindow(child);
+  bool ran = false;
+  m.view->OnCommand(0x9001, [&](CommandId) { ran = true; });
+  m.view->SetMenuResourceId(140);
+  int menu = 0;
+  m.frame->SetMenuSelector([&](int id) { menu = id; });
+  QTest::mouseClick(m.view->View(), Qt::LeftButton);
+  ASSERT_TRUE(m.view->IsActiveFrame());
+  EXPECT_EQ(menu, 140);
+  QTest::mouseClick(text->viewport(), Qt::LeftButton);
+  EXPECT_FALSE(m.view->IsActiveFrame());
+  EXPECT_EQ(menu, 141);
+  EXPECT_FALSE(m.frame->RouteCommand(0x9001));
+  EXPECT_FALSE(ran);
 }
 
 TEST(DockableFrame, CloseButtonHidesTheBarAndActivationRoutesCommands) {
