@@ -38,6 +38,8 @@
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mdi_child.h"
+#include "toolkit/controls/tab_windows.h"
+#include "toolkit/frames/dock_context.h"
 #include "toolkit/frames/status_bar.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/toolbars/custom_toolbar.h"
@@ -650,6 +652,36 @@ TEST_F(FrameWindowTest, AltDragMovesTheFindBoxToAnotherToolbar) {
   EXPECT_EQ(std::find(left.begin(), left.end(), kFindBoxButton), left.end());
   const auto ids = build->ButtonIds();
   EXPECT_NE(std::find(ids.begin(), ids.end(), kFindBoxButton), ids.end()) << ::testing::PrintToString(ids);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// Floated and docked again, the output window's tab strip is as before.
+TEST_F(FrameWindowTest, TheOutputTabsComeBackWholeAfterFloatAndDock) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->RecalcLayout();
+  QCoreApplication::processEvents();
+  SECTabWnd* tabs = f->Output()->TabWnd();
+  ASSERT_NE(tabs, nullptr);
+  const QRect before = tabs->geometry();
+  const QSize outBefore = f->Output()->size();
+  // As the user does it: a double click on the caption floats it, a second
+  // one on the floating frame's caption docks it again.
+  ASSERT_NE(f->OutputBar()->DockContext(), nullptr);
+  f->OutputBar()->DockContext()->ToggleDocking();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(f->OutputBar()->IsFloating());
+  f->OutputBar()->DockContext()->ToggleDocking();
+  f->RecalcLayout();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(f->Output()->size(), outBefore);
+  EXPECT_EQ(tabs->geometry(), before);
 }
 
 }  // namespace
