@@ -190,6 +190,14 @@ void CMainFrame::RegisterWindowCommands() {
   });
 }
 
+void CMainFrame::ForgetWindowCommands() {
+  // The project writer must not ask a frame that is gone.
+  if (g_syncFrame == this) {
+    g_syncFrame = nullptr;
+    SetSyncFileHook(nullptr);
+  }
+}
+
 void CMainFrame::UpdateWindowMenu(QMenu* menu) {
   QList<QAction*> actions = menu->actions();
   // Our entries carry the window ids; earlier ones go first.

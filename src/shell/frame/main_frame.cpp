@@ -127,6 +127,7 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
 CMainFrame::~CMainFrame() {
   // Nothing may reach this half of the frame while the rest goes away:
   // no key, no workspace command.
+  ForgetWindowCommands();
   delete m_keys;
   m_keys = nullptr;
   SetWorkspaceHook(nullptr);

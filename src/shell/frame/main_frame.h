@@ -213,6 +213,7 @@ class CMainFrame : public SECWorkbookWnd,
   // File New, Save As and Close, the Window menu, the Help menu's books and
   // pages, and the editor options (frame_window_commands.cpp).
   void RegisterWindowCommands();
+  void ForgetWindowCommands();
   void OnFileNew();
   void OnFileSaveAs();
   void OnEditorOptions();
