@@ -22,6 +22,8 @@
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/editor_options_command.h"
+#include "project/environment/environment.h"
+#include "shell/frame/document_lookup.h"
 #include "shell/frame/frame_keys.h"
 #include "toolkit/menus/command_list.h"
 #include "toolkit/menus/qt_keys.h"
@@ -682,6 +684,49 @@ TEST_F(FrameWindowTest, TheOutputTabsComeBackWholeAfterFloatAndDock) {
   QCoreApplication::processEvents();
   EXPECT_EQ(f->Output()->size(), outBefore);
   EXPECT_EQ(tabs->geometry(), before);
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// F1 in a C file looks the word at the caret up in the compiler's manual;
+// Esc in the output window gives the keyboard back to the editor.
+TEST_F(FrameWindowTest, F1LooksTheWordUpAndEscReturnsToTheEditor) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ToolsetInfo* arm = theEnvironment().toolsets[s.App().Project()->curTarget->toolset].get();
+  ASSERT_NE(arm, nullptr);
+  EnvBook manual;
+  manual.path = "gcc.pdf";
+  manual.kind = 1;  // the C compiler's manual
+  arm->books.push_back(manual);
+  std::vector<ToolHelpRequest> shown;
+  f->m_showHelp = [&shown](const ToolHelpRequest& r) { shown.push_back(r); };
+  f->OpenFileAndShow(dir + "LED.c", 0, 0);
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  v->setFocus();
+  std::string word;
+  for (int i = 0; i < 40 && (!v->GetWordAtCaret(&word) || word.empty()); ++i) QTest::keyClick(v, Qt::Key_Right);
+  ASSERT_FALSE(word.empty());
+  QTest::keyClick(v, Qt::Key_F1);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].file, arm->rootFolder + "gcc.pdf");
+  EXPECT_EQ(shown[0].keyword, word);
+  // F1 elsewhere does nothing and goes nowhere.
+  QWidget* pane = f->Output()->BuildPane();
+  pane->setFocus();
+  QTest::keyClick(pane, Qt::Key_F1);
+  EXPECT_EQ(shown.size(), 1u);
+  QTest::keyClick(pane, Qt::Key_Escape);
+  EXPECT_EQ(QApplication::focusWidget(), v);
+  arm->books.pop_back();
 }
 
 }  // namespace
