@@ -60,11 +60,6 @@ TEST(AboutText, EveryToolsetListsItsPrograms) {
   EXPECT_TRUE(AboutToolsOf(100).empty());
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 struct BannerRow {
   const char* name;

@@ -197,11 +197,6 @@ TEST_P(RuntimeIds, Classify) {
 INSTANTIATE_TEST_SUITE_P(Rows, RuntimeIds, ::testing::ValuesIn(kRanges),
                          [](const ::testing::TestParamInfo<RangeRow>& i) { return std::string(i.param.name); });
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 // The ids of a popup's items, submenus included.
 void CollectIds(const std::vector<MenuEntry>& entries, std::vector<CommandId>* ids) {
@@ -232,11 +227,6 @@ TEST(ShellMenus, EditorMenuKeepsTheMainMenusPopupsFromViewOn) {
     EXPECT_NE(std::find(editorAll.begin(), editorAll.end(), id), editorAll.end()) << id;
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 struct PromptRow {
   const char* name;

@@ -388,11 +388,6 @@ TEST_F(FrameWindowTest, SaveAllListsTheProjectUnderItsNameOnDisk) {
   EXPECT_EQ(fs::path(first).filename().string(), "Blinky.pm2");
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 std::vector<std::string> ChildTexts(SECTreeCtrl* tree, HTREEITEM item) {
   std::vector<std::string> out;
@@ -423,11 +418,6 @@ TEST_F(FrameWindowTest, TheIncludeFilesShowUnderTheirFileBeforeTheFirstBuild) {
   EXPECT_NE(std::find(shown.begin(), shown.end(), "timer.h"), shown.end()) << ::testing::PrintToString(shown);
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 TEST_F(FrameWindowTest, AFloatingOutputWindowComesBackShownAndPainted) {
   SettingsStore settings(dir + "settings.ini");
@@ -458,11 +448,6 @@ TEST_F(FrameWindowTest, AFloatingOutputWindowComesBackShownAndPainted) {
   EXPECT_TRUE(f->Output()->isVisible());
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 // A named workspace keeps the layout: saved with the output window hidden,
 // reopened from the recent list after it was shown again.
@@ -493,11 +478,6 @@ TEST_F(FrameWindowTest, AWorkspaceSavesAndReopensTheLayout) {
   EXPECT_EQ(f->Editors().Count(), 1);
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 // View > Options: a key the shortcuts page gives a command runs it at once,
 // is kept in the shortcut file beside the settings and works after a restart.
@@ -541,11 +521,6 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
   ASSERT_TRUE(WaitIdle(s.App()));
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 // The debug layout is a layout of its own: it starts without the output
 // window, keeps what a session changed, and the build layout comes back.
@@ -569,11 +544,6 @@ TEST_F(FrameWindowTest, TheBuildAndDebugLayoutsAreKeptApart) {
   EXPECT_TRUE(settings.KeyExists("Software\\Vond\\Pelmora2\\DSTAT2\\XX-Bar0"));
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 // A window moved partly out of the area can be scrolled back into view.
 TEST_F(FrameWindowTest, TheWindowAreaScrollsToAChildPartlyOutsideIt) {
@@ -594,11 +564,6 @@ TEST_F(FrameWindowTest, TheWindowAreaScrollsToAChildPartlyOutsideIt) {
   EXPECT_GT(std::max(h->maximum(), v->maximum()), 0);
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 // An item whose text follows the state ("Translate Blinky.c") keeps the key
 // its menu shows.
@@ -622,11 +587,6 @@ TEST_F(FrameWindowTest, AnItemWithAChangingTextKeepsItsKey) {
   EXPECT_EQ(translate->text().toStdString(), "&Translate Blinky.c\tCtrl+F7");
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 // The find box is moved like any button: Alt and drag it onto another toolbar.
 TEST_F(FrameWindowTest, AltDragMovesTheFindBoxToAnotherToolbar) {
@@ -656,11 +616,6 @@ TEST_F(FrameWindowTest, AltDragMovesTheFindBoxToAnotherToolbar) {
   EXPECT_NE(std::find(ids.begin(), ids.end(), kFindBoxButton), ids.end()) << ::testing::PrintToString(ids);
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 // Floated and docked again, the output window's tab strip is as before.
 TEST_F(FrameWindowTest, TheOutputTabsComeBackWholeAfterFloatAndDock) {
@@ -686,11 +641,6 @@ TEST_F(FrameWindowTest, TheOutputTabsComeBackWholeAfterFloatAndDock) {
   EXPECT_EQ(tabs->geometry(), before);
 }
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 // F1 in a C file looks the word at the caret up in the compiler's manual;
 // Esc in the output window gives the keyboard back to the editor.
