@@ -94,9 +94,8 @@ shot 06-session-ended
 xdotool key ctrl+F5
 wait_children 2
 sleep 1
-# A click into the LED.c editor (the right-hand child window) gives it the keys.
-eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove "$((X + 1000))" "$((Y + 300))" click 1
+# Esc hands the keys back to the active editor.
+xdotool key Escape
 sleep 0.5
 xdotool key ctrl+End
 xdotool type --delay 20 "// unsaved line"
@@ -105,8 +104,9 @@ wait_children 0
 sleep 1
 shot 07-qemu-killed
 kill -0 "$pid" 2>/dev/null || fail "the IDE ended with the session"
-grep -q "unsaved line" "$work/blinky/LED.c" && fail "the unsaved text was written"
-xdotool search --onlyvisible --name "LED.c" > /dev/null 2>&1 || fail "the editor with the unsaved text is gone"
+grep -q "unsaved line" "$work"/blinky/*.c && fail "the unsaved text was written"
+# The editor is still there: the frame's title names its text.
+xdotool search --onlyvisible --name '\.c' > /dev/null 2>&1 || fail "the editor with the unsaved text is gone"
 # 6: a third session, and the IDE killed: its children go with it.
 xdotool key ctrl+F5
 wait_children 2

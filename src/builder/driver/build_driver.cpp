@@ -197,6 +197,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     return false;
   }
   ctx_ = std::make_unique<CommandContext>();
+  ctx_->m_nCTabWidth = owner_.cTabWidth_.load();
   ctx_->m_szToolsFolder = info->toolsFolder;
   envInput_ = MakeToolEnvInput(*target, info);
   overlay_ = EnvOverlay();
@@ -214,6 +215,8 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     rd.workFolder = folder_;
     rd.onCaptureFile = [this](const std::string& name) { journal_.CaptureStarting(name); };
     rd.toolLockFd = [this] { return toolTemp_.LockFd(); };
+    // Stop Build ends the running tools at once instead of waiting for them.
+    rd.stopWanted = [this] { return (s_.Flags() & kBuildStopRequested) != 0; };
     runnerDeps_ = rd;
     runner_ = std::make_unique<ToolRunner>(rd);
   }

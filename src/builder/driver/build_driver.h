@@ -140,6 +140,9 @@ class BuildDriver {
   // The error total as the build reports it when it ends: 1 after an
   // error, -1 after a stop request, else the count of errors.
   int32_t ResultTotal() const { return resultTotal_; }
+  // The C compilers' tab width (the editor's tab size of C files), taken
+  // by the next build or translation; 0 or 4: the compilers' own.
+  void SetCTabWidth(int width) { cTabWidth_ = width > 0 ? width : 4; }
   // The file that was translated last by a build (tests ask why).
   struct Explained {
     std::string file;
@@ -165,6 +168,7 @@ class BuildDriver {
   std::thread thread_;
   std::atomic<bool> running_{false};
   int32_t resultTotal_ = 0;
+  std::atomic<int> cTabWidth_{4};
   std::vector<Explained> explanations_;
 };
 

@@ -102,6 +102,11 @@ void BuildDriver::Impl::CompleteOldest() {
   if (p->job) {
     TranslationJob& job = *p->job;
     job.Wait();
+    // A run that a stop ended leaves no half-written object behind.
+    if (job.runner->WasStopped()) {
+      const std::string object = WithoutQuotes(job.request.objectFile);
+      if (!object.empty()) ::unlink(Local(object).c_str());
+    }
     journal_.StepDone(job.step);
     // The tool wrote its object (GNU tools write nothing else).
     ForgetObject(job.request.objectFile);

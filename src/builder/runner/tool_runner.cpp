@@ -220,6 +220,7 @@ int ToolRunner::RunToolProcess(const std::string& commandLine, const std::string
   int exitCode;
   while ((exitCode = WaitProcess(started.pid, kWaitSliceMs)) == kExitRunning) {
     if (progress) progress_.Drain(deps_.hub);
+    if (!stopRequested_ && deps_.stopWanted && deps_.stopWanted()) RequestStop();
   }
   runningPid_ = -1;
   stopped_ = stopRequested_.load();
@@ -258,6 +259,7 @@ int ToolRunner::RunToolWithoutCapture(const std::string& commandLine, const std:
   runningPid_ = started.pid;
   int exitCode;
   while ((exitCode = WaitProcess(started.pid, kWaitSliceMs)) == kExitRunning) {
+    if (!stopRequested_ && deps_.stopWanted && deps_.stopWanted()) RequestStop();
   }
   runningPid_ = -1;
   stopped_ = stopRequested_.load();

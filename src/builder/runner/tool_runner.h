@@ -56,6 +56,9 @@ struct ToolRunnerDeps {
   // A handle every build step's tool keeps open (the lock of the build's
   // temporary folder), or -1; may be empty.
   std::function<int()> toolLockFd;
+  // Asked while a tool runs (every wait slice, from the running thread):
+  // true ends it at once, as RequestStop does. Null: only RequestStop.
+  std::function<bool()> stopWanted;
   // Opens the finished capture for reading (test seam); -1 on failure.
   std::function<int(const std::string& name)> openCapture;
 };
@@ -77,6 +80,8 @@ class ToolRunner {
   void RequestStop();
 
   const std::string& LastCaptureName() const { return captureName_; }
+  // The last tool run was ended by a stop request.
+  bool WasStopped() const { return stopped_; }
 
  private:
   int RunToolProcess(const std::string& commandLine, const std::string& folder, bool capture);

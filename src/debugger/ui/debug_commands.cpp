@@ -5,8 +5,6 @@
 #include <QMenu>
 #include <QMetaObject>
 #include <QPointer>
-#include <QShortcut>
-#include <QTimer>
 #include <algorithm>
 #include <QVBoxLayout>
 #include <cstring>
@@ -70,8 +68,6 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
   InstallCommandPage();
   RegisterCommands();
   m_links = new ShellLinks(frame);
-  // After the frame's own keys, so that a key it binds itself stays its own.
-  QTimer::singleShot(0, &m_frame, [this] { RegisterKeys(); });
 }
 
 DebugCommands::~DebugCommands() {
@@ -118,23 +114,6 @@ void DebugCommands::StartDebugger() {
   m_session->StartDebugger();
   // Typed commands go to the driver from the start.
   if (m_session->SessionActive() && m_command) m_command->Input()->setFocus();
-}
-
-void DebugCommands::RegisterKeys() {
-  static const struct {
-    const char* keys;
-    CommandId id;
-  } kKeys[] = {{"F5", kCmdGo}, {"F10", kCmdStepOver}, {"F11", kCmdStepInto}, {"Ctrl+F11", kCmdStepOut}};
-  std::vector<QKeySequence> taken;
-  for (QShortcut* s : m_frame.findChildren<QShortcut*>()) taken.push_back(s->key());
-  for (const auto& k : kKeys) {
-    const QKeySequence seq(k.keys);
-    if (std::find(taken.begin(), taken.end(), seq) != taken.end()) continue;
-    auto* s = new QShortcut(seq, &m_frame);
-    s->setContext(Qt::WindowShortcut);
-    const CommandId id = k.id;
-    QObject::connect(s, &QShortcut::activated, &m_frame, [this, id] { m_frame.ExecuteCommand(id); });
-  }
 }
 
 bool DebugCommands::EndForClose() {

@@ -70,7 +70,6 @@ class DebugCommands : public SessionHost {
 
  private:
   void RegisterCommands();
-  void RegisterKeys();
   void InstallRegisterPage();
   void InstallCommandPage();
   void FillDebugMenu(QMenu* menu);

@@ -1,7 +1,5 @@
 #include "debugger/ui/shell_links.h"
 
-#include <QApplication>
-#include <QDesktopServices>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -10,27 +8,7 @@
 
 namespace pm2 {
 
-std::string SupportPageUrl(const std::string& page) {
-  return "https://www.vond-software.example" + page + "?P=Pelmora2&V=2.0&S=Linux";
-}
-
-ShellLinks::ShellLinks(CMainFrame& frame, std::function<bool(const std::string&)> open)
-    : QObject(&frame), m_frame(frame), m_open(std::move(open)) {
-  if (!m_open)
-    m_open = [](const std::string& url) { return QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); };
-  static const struct {
-    unsigned id;
-    const char* page;
-  } kPages[] = {{kCmdKnowledgeBase, "/support/kb.asp"},
-                {kCmdContact, "/support/contact.asp"},
-                {kCmdUpdateCheck, "/update/check.asp"}};
-  for (const auto& p : kPages) {
-    const std::string url = SupportPageUrl(p.page);
-    m_frame.OnCommand(p.id, [this, url](CommandId) {
-      if (!m_open(url)) QApplication::beep();
-    });
-    m_frame.OnUpdate(p.id, [](CommandState& s) { s.Enable(true); });
-  }
+ShellLinks::ShellLinks(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
   m_frame.setAcceptDrops(true);
   m_frame.installEventFilter(this);
 }

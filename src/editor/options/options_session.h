@@ -19,6 +19,8 @@ class EditorOptionsSession {
   EditFileTypeSettings& CPage() { return m_all[kFtRecCFiles]; }
   EditFileTypeSettings& AssemblerPage() { return m_all[kFtRecAsmPage]; }
   EditFileTypeSettings& OtherFilesPage() { return m_all[kFtRecDefault]; }
+  // Every record, for a sheet that shows more than the three pages.
+  EditorTypeSettings& All() { return m_all; }
 
   // Puts back the C files and other files records as they were.
   void Cancel();

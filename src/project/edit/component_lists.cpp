@@ -157,13 +157,8 @@ std::string CheckComponentsComplete(const ProjectSheetCopy& c) {
 // ---------------------------------------------------------------- adding files
 
 std::string FileMembershipText(const FileRec& file, AddFileStyle style) {
-  std::string text = "File '" + file.name.str() + "' is already a member of -\n\n   Group:\t'";
-  text += file.group ? file.group->name.str() : std::string();
-  text += "'\n   Type:\t";
-  text += GetFileTypeName(file.type);
-  text += '\n';
-  text += style == AddFileStyle::kSheet ? "File will not be added." : "File will not be added to target.";
-  return text;
+  return FileMembershipMessage(&file, style == AddFileStyle::kSheet ? "File will not be added."
+                                                                    : "File will not be added to target.");
 }
 
 namespace {

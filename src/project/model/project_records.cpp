@@ -420,9 +420,7 @@ const char* GetFileTypeName(uint8_t type) {
   return type < std::size(kFileTypeNames) ? kFileTypeNames[type] : kFileTypeNames[0];
 }
 
-int CheckFileMembership(const FileRec* file, const char* extraText, int boxKind) {
-  AppState& app = theApp();
-  app.Shell().Beep();
+std::string FileMembershipMessage(const FileRec* file, const char* extraText) {
   std::string text = "File '";
   text += file ? file->name.view() : "";
   text += "' is already a member of -\n   Group:\t'";
@@ -434,7 +432,13 @@ int CheckFileMembership(const FileRec* file, const char* extraText, int boxKind)
     text += '\n';
     text += extraText;
   }
-  return app.Shell().MessageBox(text, boxKind);
+  return text;
+}
+
+int CheckFileMembership(const FileRec* file, const char* extraText, int boxKind) {
+  AppState& app = theApp();
+  app.Shell().Beep();
+  return app.Shell().MessageBox(FileMembershipMessage(file, extraText), boxKind);
 }
 
 // ---------------------------------------------------------------- copying

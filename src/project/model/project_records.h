@@ -259,8 +259,11 @@ uint8_t GetFileTypeOfName(const char* name);
 uint8_t GetFileTypeOfExt(const char* ext);  // ext starts at the dot
 bool MatchFilterList(const char* filterList, const char* ext);
 const char* GetFileTypeName(uint8_t type);
-// Beeps and shows "File '%s' is already a member of ..." with the file's
-// name, group and type (and extra text); returns the message box result.
+// "File '%s' is already a member of -\n   Group:\t'%s'\n   Type:\t%s\n"
+// with the file's name, group and type, then a line feed and the extra
+// text when there is one: the one text of every membership message.
+std::string FileMembershipMessage(const FileRec* file, const char* extraText);
+// Beeps and shows that message; returns the message box result.
 int CheckFileMembership(const FileRec* file, const char* extraText,
                         int boxKind = kMbOk | kMbIconExclamation);
 

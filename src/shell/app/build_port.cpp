@@ -39,6 +39,13 @@ void DriverBuildPort::StartTranslate(ProjectRec* project, TargetRec* target, Fil
 
 int DriverBuildPort::LastErrorCount() const { return m_driver->State().errors; }
 
+int DriverBuildPort::LastBuildResult() const {
+  const int total = m_driver->ResultTotal();
+  return total < 0 ? -1 : total > 0 ? 1 : 0;
+}
+
+void DriverBuildPort::SetCTabWidth(int width) { m_driver->SetCTabWidth(width); }
+
 int DriverBuildPort::StopBuild() { return m_driver->StopBuild(); }
 
 void DriverBuildPort::Finish(const ServingWait& wait) {
@@ -46,6 +53,10 @@ void DriverBuildPort::Finish(const ServingWait& wait) {
   // Nothing was ever started: no thread to wait for, no helper to start.
   if (!m_started) return;
   wait([this] { m_driver->Wait(); });
+}
+
+int DriverBuildPort::ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file) {
+  return m_driver->ScanFileIncludes(project, target, file);
 }
 
 void DriverBuildPort::UpdateDependencies(ProjectRec* project, TargetRec* target) {

@@ -35,6 +35,13 @@ class BuildPort {
   virtual void LogOutputLine(const char* line) = 0;
   // The error count of the build that ended last.
   virtual int LastErrorCount() const { return 0; }
+  // How the build that ended last ended: -1 stopped, 0 without errors, 1 with.
+  virtual int LastBuildResult() const { return LastErrorCount() != 0 ? 1 : 0; }
+  // Brings the include files the project window shows under a file up to
+  // date; 0 nothing done (or a build runs), 1 unchanged, 2 replaced.
+  virtual int ScanFileIncludes(ProjectRec* /*project*/, TargetRec* /*target*/, FileRec* /*file*/) { return 0; }
+  // The C compilers' tab width for the next build (the editor's tab size).
+  virtual void SetCTabWidth(int /*width*/) {}
 };
 
 class DriverBuildPort : public BuildPort {
@@ -50,6 +57,9 @@ class DriverBuildPort : public BuildPort {
   void SetBuildLogFile(int action, const std::string& name) override;
   void LogOutputLine(const char* line) override;
   int LastErrorCount() const override;
+  int LastBuildResult() const override;
+  int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file) override;
+  void SetCTabWidth(int width) override;
 
   BuildDriver& Driver() { return *m_driver; }
   // Asks a running build to stop and waits for its thread through `wait`,

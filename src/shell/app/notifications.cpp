@@ -133,6 +133,11 @@ void ShellApp::BuildEnded(intptr_t notBuilt) {
   }
 }
 
+int ShellApp::BuildEndResult() const {
+  if (m_deps.build && m_deps.build->LastBuildResult() < 0) return -1;
+  return BatchExitStatus() != 0 ? 1 : 0;
+}
+
 int ShellApp::BatchExitStatus() const {
   if (m_lastBuildEnd != 0) return 1;
   return (m_deps.build && m_deps.build->LastErrorCount() != 0) ? 1 : 0;

@@ -255,6 +255,17 @@ void* ShellApp::OpenDocumentFile(const std::string& pathIn) {
       Dialogs().Beep();
       return nullptr;
     }
+    // A code-generator file is converted before anything is closed: one
+    // that does not convert (the importer said why) leaves the open
+    // project as it was.
+    if (codeGen) {
+      std::string projectFile;
+      if (!FindImportedProject(path, &projectFile)) {
+        projectFile = ImportCodeGenProjectFiles(ToForwardSlashes(path), CodeGenEnv());
+        if (projectFile.empty()) return kProjectOpenedMarker;
+      }
+      path = projectFile;
+    }
     if (!CloseProject(true)) return kProjectOpenedMarker;
     OpenProject(path);
     return kProjectOpenedMarker;

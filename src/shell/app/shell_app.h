@@ -237,6 +237,9 @@ class ShellApp {
   // build gives it: 0 when the last build created its target without
   // errors, 1 otherwise (also when no build ended).
   int BatchExitStatus() const;
+  // What the build-end event tells a peer: -1 stopped, 0 built without
+  // errors, 1 not built.
+  int BuildEndResult() const;
   DeferredCommands& Deferred() { return m_deferred; }
 
   // ---------------------------------------------------------- service calls

@@ -30,6 +30,31 @@ constexpr ToolRow kTools[] = {
 
 }  // namespace
 
+std::string VersionFromBanner(const std::string& line) {
+  std::string found, word;
+  auto take = [&] {
+    bool digits = !word.empty(), dot = false;
+    for (std::size_t i = 0; i < word.size() && digits; ++i) {
+      if (word[i] == '.') {
+        dot = true;
+        digits = i > 0 && i + 1 < word.size() && word[i - 1] != '.';
+      } else {
+        digits = word[i] >= '0' && word[i] <= '9';
+      }
+    }
+    if (digits && dot) found = word;
+    word.clear();
+  };
+  for (char c : line) {
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
+      take();
+    else
+      word += c;
+  }
+  take();
+  return found;
+}
+
 std::vector<AboutTool> AboutToolsOf(int toolset) {
   std::vector<AboutTool> tools;
   for (const ToolRow& r : kTools)

@@ -31,6 +31,11 @@ std::string AboutText(const AboutInfo& info);
 // for an unknown toolset.
 std::vector<AboutTool> AboutToolsOf(int toolset);
 
+// The version a tool tells in the first line of its "--version" answer:
+// its last word made of numbers and dots ("arm-none-eabi-gcc (15:12.2.rel1-1)
+// 12.2.1 20221205" tells 12.2.1); "" when there is none.
+std::string VersionFromBanner(const std::string& firstLine);
+
 // The message when there is no project or no current target.
 extern const char* const kAboutNoTarget;
 

@@ -1,5 +1,7 @@
 #include "shell/frame/command_table.h"
 
+#include "shell/frame/shell_resources.h"
+
 namespace pm2 {
 
 namespace {
@@ -193,6 +195,44 @@ CommandState EvaluateCommand(CommandId id, const CommandUpdateContext& ctx) {
   const CommandRow* row = FindCommandRow(id);
   if (row && row->update) row->update(ctx, s);
   return s;
+}
+
+namespace {
+
+// The item text of a command in a menu, without '&' and its key.
+std::string MenuItemText(const std::vector<MenuEntry>& entries, CommandId id) {
+  for (const MenuEntry& e : entries) {
+    if (e.kind == MenuEntry::Kind::Popup) {
+      std::string t = MenuItemText(e.children, id);
+      if (!t.empty()) return t;
+    }
+    if (e.kind != MenuEntry::Kind::Item || e.id != id) continue;
+    std::string t;
+    for (char c : e.text) {
+      if (c == '\t') break;
+      if (c != '&') t += c;
+    }
+    while (t.size() > 3 && t.compare(t.size() - 3, 3, "...") == 0) t.resize(t.size() - 3);
+    return t;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string CommandPrompt(CommandId id) {
+  const CommandRow* row = FindCommandRow(id);
+  if (row && row->first == row->last && std::string_view(row->menu).find('(') == std::string_view::npos) {
+    std::string t = row->what;
+    if (!t.empty() && t[0] >= 'a' && t[0] <= 'z') t[0] = char(t[0] - 'a' + 'A');
+    return t;
+  }
+  for (unsigned menu : {kEditorMenuId, kMainMenuId})
+    if (const std::vector<MenuEntry>* m = ShellResources().Menu(menu)) {
+      std::string t = MenuItemText(*m, id);
+      if (!t.empty()) return t;
+    }
+  return {};
 }
 
 RuntimeRange ClassifyRuntimeId(CommandId id, int* index, int* table) {

@@ -80,6 +80,10 @@ const CommandRow* FindCommandRow(CommandId id);
 // no rule; handled stays false for an id without a row).
 CommandState EvaluateCommand(CommandId id, const CommandUpdateContext& ctx);
 
+// The status line's prompt of a command: what a single row of the table
+// says it does, else the text of its menu item; "" when neither has it.
+std::string CommandPrompt(CommandId id);
+
 // Ids the frame fills at run time.
 enum class RuntimeRange { None, RecentProject, DriverMenu, UserTool, SourceControl };
 // The range of an id; *index is its place in the range and *table the

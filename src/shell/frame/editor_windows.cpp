@@ -1,5 +1,7 @@
 #include "shell/frame/editor_windows.h"
 
+#include <QLayout>
+
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -25,15 +27,26 @@ std::string Canonical(const std::string& path) {
   return c.isEmpty() ? FromQString(fi.absoluteFilePath()) : FromQString(c);
 }
 
+// An editor window's child frame: its caption is the document's full path
+// with "*" right after it while the text is modified; its workbook tab
+// keeps the shorter file name.
+class EditorSheet : public SECWorksheetWnd {
+ public:
+  using SECWorksheetWnd::SECWorksheetWnd;
+  std::string SheetLabel() const override { return label; }
+  std::string label;
+};
+
 }  // namespace
 
 // One editor window: the document, its MDI child and the panes in it. The
 // document outlives its views: it goes when the panes are gone.
 struct EditorWindows::Window {
   std::unique_ptr<EditorDocument> doc;
-  SECWorksheetWnd* sheet = nullptr;
+  EditorSheet* sheet = nullptr;
   EditorPanes* panes = nullptr;
   StartupWizardHost* host = nullptr;  // the panes, or the wizard of a startup file
+  bool untitled = false;  // made by File > New and not yet written
 };
 
 EditorWindows::EditorWindows(SECWorkbookWnd& frame, EditorWindowServices services)
@@ -69,6 +82,74 @@ EditorDocument* EditorWindows::Find(const std::string& path) const {
   return nullptr;
 }
 
+DocumentEnvironment EditorWindows::Environment() const {
+  DocumentEnvironment env;
+  env.text.pSettings = m_services.settings;
+  env.text.pIni = const_cast<IniFiles*>(&m_keywordFiles);
+  env.text.programDir = m_services.programDir;
+  env.typeSettings = const_cast<EditorTypeSettings*>(&m_typeSettings);
+  env.appState = m_services.appState;
+  env.questions = m_services.questions;
+  env.shell = m_services.shell;
+  return env;
+}
+
+void EditorWindows::Retitle(Window* w) {
+  const bool modified = w->doc->IsModified();
+  const std::string caption = (w->untitled ? w->doc->Title() : w->doc->Path()) + (modified ? "*" : "");
+  w->sheet->label = (w->untitled ? w->doc->Title() : w->doc->FileName()) + (modified ? "*" : "");
+  // Set only when it changed: a caption set anew repaints the frame.
+  if (FromQString(w->sheet->windowTitle()) != caption) w->sheet->setWindowTitle(ToQString(caption));
+}
+
+EditorWindows::Window* EditorWindows::AddWindow(std::unique_ptr<EditorDocument> doc) {
+  // A new window opens maximised when the active one is, else it fills the
+  // area (a small window in a corner is of no use for editing).
+  QMdiSubWindow* before = m_frame.MdiClient()->activeSubWindow();
+  const bool maximised = before && before->isMaximized();
+  auto owned = std::make_unique<Window>();
+  Window* win = owned.get();
+  win->doc = std::move(doc);
+  win->sheet = new EditorSheet(&m_frame);
+  win->sheet->setAttribute(Qt::WA_DeleteOnClose);
+  win->sheet->SetMenuResourceId(kEditorMenuId);
+  win->panes = new EditorPanes(win->doc.get(), &m_ctx);
+  StartupWizardHooks hooks;
+  hooks.showError = [this](const std::string& text) {
+    if (m_services.questions) m_services.questions->ShowError(text);
+  };
+  win->host = new StartupWizardHost(win->doc.get(), win->panes, std::move(hooks));
+  connect(win->host, &StartupWizardHost::viewChanged, this, &EditorWindows::titleChanged);
+  win->sheet->setWidget(win->host);
+  win->sheet->setObjectName(ToQString("Source:" + win->doc->Path()));
+  static const QIcon kIcon(ProjectTreeImages()->images[5]);  // a translated source file
+  win->sheet->setWindowIcon(kIcon);
+  win->sheet->SetTabIcon(kIcon);
+  win->sheet->installEventFilter(this);
+  m_frame.MdiClient()->addSubWindow(win->sheet);
+  Retitle(win);
+  const QSize area = m_frame.MdiClient()->viewport()->size();
+  win->sheet->setGeometry(QRect(QPoint(0, 0), area.width() > 200 && area.height() > 120 ? area : QSize(600, 400)));
+  if (maximised)
+    win->sheet->showMaximized();
+  else
+    win->sheet->show();
+  // The panes take their size now, so that a first jump can place its line.
+  for (QWidget* w : {static_cast<QWidget*>(win->sheet), static_cast<QWidget*>(win->host)})
+    if (QLayout* l = w->layout()) l->activate();
+  EditorView* view = win->panes->ActiveView();
+  view->InitialUpdate();
+  connect(view, &EditorView::titleChanged, this, [this, sheet = win->sheet] {
+    if (Window* w = WindowOf(sheet)) Retitle(w);
+    emit titleChanged();
+  });
+  // The document goes once its views are gone with the panes.
+  connect(win->panes, &QObject::destroyed, this, [this, sheet = win->sheet] { Forget(sheet); });
+  m_docs.Add(win->doc.get());
+  m_windows.push_back(std::move(owned));
+  return win;
+}
+
 EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column) {
   const std::string path = Canonical(pathIn);
   Window* win = nullptr;
@@ -76,52 +157,9 @@ EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column)
     if (w->doc->Path() == path) win = w.get();
   const bool created = !win;
   if (!win) {
-    DocumentEnvironment env;
-    env.text.pSettings = m_services.settings;
-    env.text.pIni = &m_keywordFiles;
-    env.text.programDir = m_services.programDir;
-    env.typeSettings = &m_typeSettings;
-    env.appState = m_services.appState;
-    env.questions = m_services.questions;
-    env.shell = m_services.shell;
-    auto doc = std::make_unique<EditorDocument>(env);
+    auto doc = std::make_unique<EditorDocument>(Environment());
     if (!doc->OnOpenDocument(path)) return nullptr;
-    auto owned = std::make_unique<Window>();
-    win = owned.get();
-    win->doc = std::move(doc);
-    win->sheet = new SECWorksheetWnd(&m_frame);
-    win->sheet->setAttribute(Qt::WA_DeleteOnClose);
-    win->sheet->SetMenuResourceId(kEditorMenuId);
-    win->panes = new EditorPanes(win->doc.get(), &m_ctx);
-    StartupWizardHooks hooks;
-    hooks.showError = [this](const std::string& text) {
-      if (m_services.questions) m_services.questions->ShowError(text);
-    };
-    win->host = new StartupWizardHost(win->doc.get(), win->panes, std::move(hooks));
-    connect(win->host, &StartupWizardHost::viewChanged, this, &EditorWindows::titleChanged);
-    win->sheet->setWidget(win->host);
-    win->sheet->setWindowTitle(ToQString(win->doc->FileName()));
-    win->sheet->setObjectName(ToQString("Source:" + path));
-    static const QIcon kIcon(ProjectTreeImages()->images[5]);  // a translated source file
-    win->sheet->setWindowIcon(kIcon);
-    win->sheet->SetTabIcon(kIcon);
-    win->sheet->installEventFilter(this);
-    m_frame.MdiClient()->addSubWindow(win->sheet);
-    win->sheet->resize(600, 400);
-    win->sheet->show();
-    EditorView* view = win->panes->ActiveView();
-    view->InitialUpdate();
-    connect(view, &EditorView::titleChanged, this, [this, sheet = win->sheet] {
-      if (Window* w = WindowOf(sheet)) {
-        const std::string name = w->doc->FileName() + (w->doc->IsModified() ? " *" : "");
-        w->sheet->setWindowTitle(ToQString(name));
-      }
-      emit titleChanged();
-    });
-    // The document goes once its views are gone with the panes.
-    connect(win->panes, &QObject::destroyed, this, [this, sheet = win->sheet] { Forget(sheet); });
-    m_docs.Add(win->doc.get());
-    m_windows.push_back(std::move(owned));
+    win = AddWindow(std::move(doc));
   }
   if (win->sheet->isMinimized()) win->sheet->showNormal();
   m_frame.MdiClient()->setActiveSubWindow(win->sheet);
@@ -141,6 +179,62 @@ EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column)
   view->UpdateStatus();
   view->setFocus();
   return view;
+}
+
+EditorView* EditorWindows::NewDocument() {
+  auto doc = std::make_unique<EditorDocument>(Environment());
+  if (!doc->OnNewDocument("Text" + std::to_string(++m_untitled))) return nullptr;
+  Window* win = AddWindow(std::move(doc));
+  win->untitled = true;
+  Retitle(win);
+  m_frame.MdiClient()->setActiveSubWindow(win->sheet);
+  EditorView* view = win->panes->ActiveView();
+  m_ctx.lastCaretStatus.clear();
+  view->UpdateStatus();
+  view->setFocus();
+  emit titleChanged();
+  return view;
+}
+
+bool EditorWindows::SaveActiveAs(const std::string& pathIn) {
+  Window* w = ActiveWindow();
+  if (!w || pathIn.empty()) return false;
+  const std::string path = Canonical(pathIn);
+  // From now on the document is the file it was written to: its name,
+  // time and file-type settings follow the new path.
+  if (!w->doc->OnSaveDocument(path)) return false;
+  w->untitled = false;
+  w->sheet->setObjectName(ToQString("Source:" + path));
+  Retitle(w);
+  emit titleChanged();
+  return true;
+}
+
+void EditorWindows::CloseActive() {
+  if (Window* w = ActiveWindow()) w->sheet->close();
+}
+
+bool EditorWindows::ActiveIsUntitled() const {
+  Window* w = ActiveWindow();
+  return w && w->untitled;
+}
+
+SECWorksheetWnd* EditorWindows::SheetOf(const EditorDocument* doc) const {
+  for (const auto& w : m_windows)
+    if (w->doc.get() == doc) return w->sheet;
+  return nullptr;
+}
+
+EditorView* EditorWindows::ViewOf(const EditorDocument* doc) const {
+  for (const auto& w : m_windows)
+    if (w->doc.get() == doc) return w->panes->ActiveView();
+  return nullptr;
+}
+
+std::vector<SECWorksheetWnd*> EditorWindows::Sheets() const {
+  std::vector<SECWorksheetWnd*> out;
+  for (const auto& w : m_windows) out.push_back(w->sheet);
+  return out;
 }
 
 void EditorWindows::Forget(QObject* sheet) {
@@ -187,14 +281,38 @@ std::string EditorWindows::ActiveTitle() const {
 
 bool EditorWindows::SaveActive() {
   EditorDocument* d = ActiveDocument();
-  if (!d) return false;
+  if (!d || ActiveIsUntitled()) return false;
   bool ok = d->OnSaveDocument(d->Path());
   emit titleChanged();
   return ok;
 }
 
 bool EditorWindows::SaveAllModified(bool ask) {
+  // New texts first: they have no file the list could write them to.
+  for (const auto& w : m_windows) {
+    if (!w->untitled || !w->doc->IsModified()) continue;
+    if (ask && m_services.questions) {
+      const auto answer = m_services.questions->AskSaveChanges("Save changes to '" + w->doc->Title() + "' ?");
+      if (answer == DocumentQuestions::kCancel) return false;
+      if (answer == DocumentQuestions::kNo) continue;
+    } else if (!ask) {
+      continue;  // saved without asking: nothing to ask the name of
+    }
+    const std::string path = chooseSaveAs ? chooseSaveAs(w->doc->Title()) : std::string();
+    if (path.empty()) return false;
+    const std::string canonical = Canonical(path);
+    if (!w->doc->OnSaveDocument(canonical)) return false;
+    w->untitled = false;
+    w->sheet->setObjectName(ToQString("Source:" + canonical));
+    Retitle(w.get());
+  }
+  // The list's walk must not write a new text under its title.
+  std::vector<EditorDocument*> untitled;
+  for (const auto& w : m_windows)
+    if (w->untitled) untitled.push_back(w->doc.get());
+  for (EditorDocument* d : untitled) m_docs.Remove(d);
   bool ok = m_docs.SaveAllModified(ask, m_services.appState);
+  for (EditorDocument* d : untitled) m_docs.Add(d);
   emit titleChanged();
   return ok;
 }

@@ -7,11 +7,13 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "editor/document/document_list.h"
+#include "editor/document/editor_document.h"
 #include "editor/document/document_services.h"
 #include "editor/ide/editor_view.h"
 #include "editor/options/file_type_settings.h"
@@ -51,6 +53,21 @@ class EditorWindows : public QObject, public GotoLineTarget {
   // file cannot be read (the document said why through its questions).
   EditorView* Open(const std::string& path, int line = 0, int column = 0);
   EditorDocument* Find(const std::string& path) const;
+  // A new, empty text "Text<n>" in a window of its own (File > New).
+  EditorView* NewDocument();
+  // Writes the active text under `path`, which it is named after from now
+  // on; false when it could not be written.
+  bool SaveActiveAs(const std::string& path);
+  // The active text was made by File > New and has no file yet.
+  bool ActiveIsUntitled() const;
+  // Closes the active window, asking first for a modified text.
+  void CloseActive();
+  // The MDI child of a document (null when it has none).
+  SECWorksheetWnd* SheetOf(const EditorDocument* doc) const;
+  // The first view of a document (null when it has none).
+  EditorView* ViewOf(const EditorDocument* doc) const;
+  // The windows in the order they were opened.
+  std::vector<SECWorksheetWnd*> Sheets() const;
   EditorView* Active() const;
   EditorDocument* ActiveDocument() const;
   std::string ActivePath() const;
@@ -61,8 +78,10 @@ class EditorWindows : public QObject, public GotoLineTarget {
   // Saves the active document; false when it could not be written.
   bool SaveActive();
   // Saves every modified document, asking first when `ask`; false when the
-  // user cancelled or a write failed.
+  // user cancelled or a write failed. A new text without a file is written
+  // only under a name the user chooses (through `chooseSaveAs`).
   bool SaveAllModified(bool ask);
+  std::function<std::string(const std::string& suggested)> chooseSaveAs;
   // Each document checks its file on disk (asking before a reload).
   int CheckChangedFiles();
   // Reloads changed files without asking.
@@ -86,6 +105,10 @@ class EditorWindows : public QObject, public GotoLineTarget {
   void Forget(QObject* sheet);
   Window* WindowOf(const QObject* sheet) const;
   Window* ActiveWindow() const;
+  Window* AddWindow(std::unique_ptr<EditorDocument> doc);
+  DocumentEnvironment Environment() const;
+  void Retitle(Window* w);
+  int m_untitled = 0;
 
   SECWorkbookWnd& m_frame;
   EditorWindowServices m_services;

@@ -4,10 +4,12 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProcess>
 #include <QUrl>
 
 #include "editor/document/editor_document.h"
 #include "editor/ide/editor_view.h"
+#include "platform/win_path.h"
 #include "project/environment/environment.h"
 #include "project/model/project_records.h"
 #include "shell/app/shell_app.h"
@@ -114,6 +116,23 @@ std::string CMainFrame::AboutBoxText() const {
     info.hasTarget = true;
     if (const ToolsetInfo* env = theEnvironment().toolsets[toolset].get()) info.toolchainPath = env->rootFolder;
     info.tools = AboutToolsOf(toolset);
+    // The programs the build really runs: a tool name that stands for
+    // another program (a link to the installed cross tools) is shown as
+    // that program, with the version it tells.
+    const ToolsetInfo* env = theEnvironment().toolsets[toolset].get();
+    const std::string folder = env ? env->ProgramFolder() : std::string();
+    for (AboutTool& tool : info.tools) {
+      QFileInfo file(ToQString(ToForwardSlashes(folder) + tool.program));
+      if (!file.exists()) continue;
+      const QString real = file.canonicalFilePath();
+      tool.program = FromQString(QFileInfo(real).fileName());
+      QProcess run;
+      run.start(real, {"--version"});
+      if (run.waitForFinished(2000) && run.exitStatus() == QProcess::NormalExit)
+        tool.version = VersionFromBanner(FromQString(QString::fromLocal8Bit(run.readAllStandardOutput()).section('\n', 0, 0)));
+      else
+        run.kill();
+    }
     info.targetDll = t->OPTDL[4].str();
   }
   return AboutText(info);

@@ -1,8 +1,10 @@
 #include "shell/frame/frame_startup.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 
 #include "editor/text/editor_keys.h"
+#include "platform/settings_store.h"
 #include "shell/app/shell_app.h"
 #include "ipc/ipc_interface.h"
 #include "shell/frame/ipc_wiring.h"
@@ -53,6 +55,48 @@ void FrameStartup::CloseInstanceChannel() {
 
 void FrameStartup::SendGoodbye() {
   if (m_ipc) m_ipc->SendGoodbye();
+}
+
+// The settings live under the maker's and the program's names; Qt's own
+// places (its caches, the desktop's file dialogs) take the same names.
+void FrameStartup::SetUpProfile() {
+  QCoreApplication::setOrganizationName("Vond");
+  QCoreApplication::setApplicationName("Pelmora2");
+}
+
+// The add-in link is made with the frame (step 10); one left from an
+// earlier start in this process goes with its frame.
+void FrameStartup::ClearAddInLink() { DestroyFrame(); }
+
+void FrameStartup::SetUpRecentFileList(int entries) {
+  m_recentFiles.clear();
+  for (int i = 1; i <= entries; ++i) {
+    std::string file = m_store.GetProfileString("Recent File List", "File" + std::to_string(i), "");
+    if (file.empty()) break;
+    m_recentFiles.push_back(file);
+  }
+}
+
+// The editor's documents are the one template this program has built; the
+// disassembly, serial, analyser and browse windows come with their parts.
+void FrameStartup::RegisterDocumentTemplates() { m_templates = {"Text"}; }
+
+// The framework's own command line has nothing more to do here: the
+// program's options are read by the application at the next steps, and no
+// empty document is opened at start.
+bool FrameStartup::ProcessShellCommand() { return m_frame != nullptr; }
+
+void FrameStartup::LoadShortcutTable() {
+  if (m_frame) m_frame->InstallShortcutTable();
+}
+
+// Help files open in the desktop's viewer; the frame owns the requests.
+void FrameStartup::InitHelp() {
+  if (m_frame) m_frame->SetHelpReady(true);
+}
+
+void FrameStartup::CloseHelp() {
+  if (m_frame) m_frame->SetHelpReady(false);
 }
 
 // The editor's file-type sections get their defaults (keyword files,

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "shell/app/startup_ports.h"
 #include "shell/frame/frame_settings.h"
@@ -22,7 +24,15 @@ class FrameStartup : public StartupPorts {
   FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool splash = true);
   ~FrameStartup() override;
 
+  void SetUpProfile() override;
   void LoadEditorDefaults() override;
+  void ClearAddInLink() override;
+  void SetUpRecentFileList(int entries) override;
+  void RegisterDocumentTemplates() override;
+  bool ProcessShellCommand() override;
+  void LoadShortcutTable() override;
+  void InitHelp() override;
+  void CloseHelp() override;
   void LoadFrameSettings() override;
   void ShowSplash(int bitmap, int ms) override;
   bool CreateMainFrame() override;
@@ -39,6 +49,10 @@ class FrameStartup : public StartupPorts {
   // Deletes the main frame (after the event loop, before the exit steps).
   void DestroyFrame();
   FrameSettings& Settings() { return m_settings; }
+  // The document templates registered at start-up, in their order.
+  const std::vector<std::string>& DocumentTemplates() const { return m_templates; }
+  // The framework's recent-file list (section "Recent File List").
+  const std::vector<std::string>& RecentFiles() const { return m_recentFiles; }
 
  private:
   ShellRuntime& m_runtime;
@@ -47,6 +61,8 @@ class FrameStartup : public StartupPorts {
   FrameSettings m_settings;
   std::unique_ptr<CMainFrame> m_frame;
   std::unique_ptr<IpcWiring> m_ipc;
+  std::vector<std::string> m_templates;
+  std::vector<std::string> m_recentFiles;
   std::thread m_helper;  // prepares what the frame and the events need, meanwhile
 };
 

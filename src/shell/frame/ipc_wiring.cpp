@@ -84,7 +84,7 @@ void IpcWiring::SendBuildInfo(const char* line) {
   if (line) m_notifier->SendBuildInfoEvent(line);
 }
 
-void IpcWiring::SendBuildEnd() { m_notifier->SendBuildEndEvent(m_app.BatchExitStatus() != 0 ? 1 : 0); }
+void IpcWiring::SendBuildEnd() { m_notifier->SendBuildEndEvent(m_app.BuildEndResult()); }
 
 void IpcWiring::SendDebuggerAborted() { m_notifier->SendDebuggerStoppedEvent(); }
 

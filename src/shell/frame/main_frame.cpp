@@ -9,7 +9,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 #include <cstdio>
 
@@ -17,15 +16,17 @@
 #include "editor/document/view_commands.h"
 #include "editor/ide/editor_view.h"
 #include "editor/ide/message_box_questions.h"
-#include "editor/wizard_ui/editor_config_sheet.h"
 #include "shell/app/deferred_commands.h"
 #include "platform/settings_store.h"
+#include "project/files/project_file.h"
 #include "project/model/project_records.h"
 #include "shell/app/build_port.h"
 #include "shell/app/debug_port.h"
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/frame_bars.h"
+#include "shell/frame/frame_keys.h"
+#include "shell/frame/frame_workspace.h"
 #include "shell/frame/frame_title.h"
 #include "debugger/ui/debug_commands.h"
 #include "shell/frame/addin_commands.h"
@@ -44,6 +45,7 @@
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/frames/status_bar.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/menus/menu_builder.h"
@@ -137,7 +139,14 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
 }
 
 CMainFrame::~CMainFrame() {
-  // Nothing may reach this half of the frame while the rest goes away.
+  // Nothing may reach this half of the frame while the rest goes away:
+  // no key, no workspace command.
+  ForgetWindowCommands();
+  delete m_keys;
+  m_keys = nullptr;
+  SetWorkspaceHook(nullptr);
+  delete m_workspace;
+  m_workspace = nullptr;
   disconnect(MdiClient(), nullptr, this, nullptr);
   m_tools.reset();  // its threads end before the windows they write to
   m_browser.reset();
@@ -198,6 +207,7 @@ bool CMainFrame::OnCreate() {
   // places given above and makes the default toolbars.
   m_bars->LoadState(m_settings, kBuildLayout);
   RegisterCommands();
+  RegisterWindowCommands();
   m_projectCommands = std::make_unique<ProjectCommandsExt>(*this, m_app);
   ActiveEditorQuery editor;
   editor.path = [this] { return m_editors->Active() ? m_editors->ActivePath() : std::string(); };
@@ -235,6 +245,7 @@ void CMainFrame::CreateStatusBar() {
   m_status->SetWindowText("Ready");
   SetStatusBar(m_status);
   SetMessageHandler([this](const std::string& text) { m_status->SetWindowText(text); });
+  SetPromptSource([](unsigned id) { return CommandPrompt(id); });
 }
 
 void CMainFrame::CreateBars() {
@@ -265,22 +276,14 @@ void CMainFrame::CreateBars() {
   ShowControlBar(m_memoryBar, false, false);
 }
 
-void CMainFrame::RegisterKeys() {
-  struct Key {
-    const char* keys;
-    CommandId id;
-  };
-  static const Key kKeys[] = {
-      {"F7", cmd::kBuildTarget}, {"Ctrl+F7", cmd::kTranslate}, {"Alt+F7", cmd::kOptionsForTarget},
-      {"Ctrl+O", cmd::kFileOpen}, {"Ctrl+S", cmd::kFileSave},  {"Ctrl+F5", cmd::kDebugStartStop},
-      {"Alt+F4", cmd::kAppExit},
-  };
-  for (const Key& k : kKeys) {
-    auto* s = new QShortcut(QKeySequence(k.keys), this);
-    s->setContext(Qt::WindowShortcut);
-    CommandId id = k.id;
-    connect(s, &QShortcut::activated, this, [this, id] { ExecuteCommand(id); });
-  }
+void CMainFrame::RegisterKeys() { m_keys = new FrameKeys(*this, m_settings.FilePath()); }
+
+void CMainFrame::InstallShortcutTable() {
+  if (m_keys) m_keys->Install();
+}
+
+void CMainFrame::SetHelpReady(bool ready) {
+  if (m_keys) m_keys->SetHelpReady(ready);
 }
 
 void CMainFrame::ShowMainFrame(int showCmd) {
@@ -318,6 +321,13 @@ void CMainFrame::ShowMainFrame(int showCmd) {
   UpdateCommandUi();
   raise();
   activateWindow();
+  // Bars restored floating were shown with the layout, before the frame:
+  // they stay above it and are painted now that it is up.
+  for (SECMiniDockFrameWnd* floating : FloatingFrames()) {
+    if (!floating->isVisible()) continue;
+    floating->raise();
+    floating->update();
+  }
 }
 
 // ------------------------------------------------------------------ commands
@@ -415,6 +425,7 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
 
 void CMainFrame::UpdateCommandUi() {
   if (m_bars) m_bars->UpdateButtons();
+  UpdateControlBars();
   EditorState();  // the editor's focus bit reaches the application
   if (!m_editors->Active()) {  // no editor: the editor's panes are empty
     SetCaretPosition("");
@@ -483,18 +494,6 @@ void CMainFrame::RegisterCommands() {
   OnCommand(cmd::kCloseAll, [this](CommandId) { SaveAndCloseTextDocuments(true, true); });
   OnCommand(cmd::kAppExit, [this](CommandId) { CloseMainWindow(); });
   OnCommand(cmd::kAppAbout, [this](CommandId) { ShowAboutBox(); });
-  // View > Options: the editor configuration sheet on the "Editor\..." sections.
-  OnCommand(32763, [this](CommandId) {
-    EditorConfigurationContext c;
-    c.settings = &m_settings;
-    c.toolset = TargetToolset();
-    c.applied = [this](bool reload) {
-      if (reload) m_app.SetState(kStateReloadWithoutAsking);
-      else m_app.ClearState(kStateReloadWithoutAsking);
-      m_editors->SettingsChanged();
-    };
-    RunEditorConfigurationSheet(this, c);
-  });
   OnCommand(cmd::kTargetBox, [](CommandId) {});
   OnCommand(cmd::kFindBox, [](CommandId) {});  // the box reports its text itself
   // The toolbars' boxes follow their controls' rules: the find box while an
@@ -529,13 +528,27 @@ void CMainFrame::RegisterEditorCommands() {
       kCmdEditReplace, kCmdFindNext, cmd::kPrint, kCmdPrintPreview, kCmdPageSetup, 45027, 45028, 45029, 45030,
       kCmdIndentBlock, kCmdUnindentBlock, kCmdMatchBracket, kCmdFindWordForward, kCmdFindWordBackward, kCmdCutLine,
       kCmdGoToLine};
+  // Copy and Find go to the output window while it has the keyboard.
+  auto outputFocused = [this] {
+    QWidget* focus = QApplication::focusWidget();
+    return m_output && focus && m_output->isAncestorOf(focus);
+  };
   for (CommandId id : kViewCommands) {
-    OnCommand(id, [this](CommandId c) {
+    const bool outputToo = id == cmd::kEditCopy || id == cmd::kEditFind;
+    OnCommand(id, [this, outputToo, outputFocused](CommandId c) {
+      if (outputToo && outputFocused()) {
+        m_output->Commands().Execute(c);
+        return;
+      }
       if (EditorView* v = m_editors->Active()) v->RunViewCommand(int(c));
     });
     // Indent and unindent keep their table rule (kind 2 with a selection).
     if (id == kCmdIndentBlock || id == kCmdUnindentBlock) continue;
-    OnUpdate(id, [this](CommandState& st) {
+    OnUpdate(id, [this, outputToo, outputFocused](CommandState& st) {
+      if (outputToo && outputFocused()) {
+        m_output->Commands().Update(st);
+        return;
+      }
       EditorView* v = m_editors->Active();
       st.Enable(v && v->IsViewCommandEnabled(int(st.id)));
     });
@@ -641,9 +654,6 @@ void CMainFrame::OnDebugStartStop() {
   if (m_debug) m_debug->OnDebugStartStop();
 }
 intptr_t CMainFrame::DebugService(int code, intptr_t arg) { return m_debug ? m_debug->DebugService(code, arg) : 0; }
-void CMainFrame::AppendCommandOutput(const char* text) {
-  if (m_debug) m_debug->AppendCommandOutput(text);
-}
 void CMainFrame::RunInitFileInclude() {
   if (m_debug) m_debug->RunInitFileInclude();
 }
@@ -664,6 +674,14 @@ void CMainFrame::OnOpenProject() {
 }
 
 void CMainFrame::OnCloseProject() {
+  // The modified texts are asked about once, before anything is closed;
+  // Cancel keeps the project and the texts open.
+  if (!SaveAndCloseTextDocuments(false, true)) return;
+  m_documentsAsked = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{m_documentsAsked};
   if (m_build) m_build->SetBuildLogFile(0, {});
   CloseBrowser();
   m_app.m_szBrowseFile.clear();
@@ -678,7 +696,9 @@ void CMainFrame::OnSaveAll() {
   ProjectRec* p = m_app.Project();
   if (!p) return;
   m_app.SaveProject();
-  m_app.AddRecentProject(p->folder.str() + p->name.str() + ".Pm2");
+  // The name as it is on disk: a list entry in another case would not open
+  // after a restart.
+  m_app.AddRecentProject(ProjectSiblingPath(*p, "pm2"));
 }
 
 void CMainFrame::OnBuild(int mode) {
@@ -696,6 +716,7 @@ void CMainFrame::OnBuild(int mode) {
       for (FileRec* file = g->firstFile; file && !(g->flags & kGroupDeleted); file = file->next)
         if (!(file->flags & kFileRemoved) && Translatable(file->type)) ++steps;
     StartBuildProgress((mode ? "Rebuild target '" : "Build target '") + p->curTarget->name.str() + "'", steps);
+    m_build->SetCTabWidth(CTabWidth());
     m_build->StartBuild(p, p->curTarget, mode);
   } else {
     m_app.ClearState(kStateBusy);
@@ -720,6 +741,7 @@ void CMainFrame::OnTranslateFile() {
   ShowOutputPage(kOutputBuildPage);
   if (m_output) m_output->ClearBuildPage();
   EnableTargetBox(false);
+  m_build->SetCTabWidth(CTabWidth());
   m_build->StartTranslate(p, p->curTarget, f);
 }
 
@@ -735,6 +757,7 @@ void CMainFrame::OnTranslateSelected() {
   ShowOutputPage(kOutputBuildPage);
   if (m_output) m_output->ClearBuildPage();
   EnableTargetBox(false);
+  m_build->SetCTabWidth(CTabWidth());
   m_build->StartTranslate(p, p->curTarget, f);
 }
 
@@ -918,8 +941,12 @@ void CMainFrame::EnableTargetBox(bool enable) {
 
 void CMainFrame::ShowOutputPage(int page) {
   if (!m_output) return;
+  // Showing a page is no reason to take the keyboard from where the user
+  // types: edit, F7, edit needs no click.
+  QPointer<QWidget> focus = QApplication::focusWidget();
   if (m_outputBar && !m_outputBar->IsBarVisible()) ShowControlBar(m_outputBar, true, false);
   m_output->SelectPage(page);
+  if (focus && QApplication::focusWidget() != focus) focus->setFocus();
 }
 
 void CMainFrame::SetWaitCursor(bool on) {
@@ -992,6 +1019,9 @@ void CMainFrame::AppendOutputLine(int page, const char* text) {
 void CMainFrame::RefreshProjectTree() {
   if (!m_projectBar) return;
   m_projectBar->View()->SetShowIncludes(m_frameSettings.includeDependencies);
+  if (m_build)
+    m_projectBar->View()->SetIncludeScanner(
+        [this](ProjectRec* p, TargetRec* t, FileRec* f) { m_build->ScanFileIncludes(p, t, f); });
   m_projectBar->View()->FillTree(1);
 }
 
@@ -1003,6 +1033,13 @@ void CMainFrame::RefreshBooks() {
 bool CMainFrame::SaveAndCloseTextDocuments(bool close, bool ask) {
   // Each modified document asks its own question; a batch build saves them.
   EditorState();
+  // A close that has asked already neither asks again nor saves what the
+  // user chose not to save.
+  if (m_documentsAsked) {
+    if (close) m_editors->CloseAll();
+    UpdateTitle();
+    return true;
+  }
   if (!m_editors->SaveAllModified(ask && !m_app.HasState(kStateBatchBuild))) return false;
   if (close) m_editors->CloseAll();
   UpdateTitle();
@@ -1026,12 +1063,17 @@ bool CMainFrame::CloseSequence() {
     return false;
   }
   if (m_closing) return true;
-  // 3: the modified text documents (asking).
+  // 3: the modified text documents (asking, once for each).
   if (!SaveAndCloseTextDocuments(false, true)) return false;
+  m_documentsAsked = true;
   // 4-6: refused while find in files runs; the source-control comment file goes.
-  if (m_tools && !m_tools->MayClose()) return false;
+  if (m_tools && !m_tools->MayClose()) {
+    m_documentsAsked = false;
+    return false;
+  }
   // 7: a debug session: refused while the target runs.
   if (m_app.Debug().SessionActive() && m_app.Debug().TargetExecuting()) {
+    m_documentsAsked = false;
     m_app.Dialogs().Beep();
     return false;
   }
@@ -1048,6 +1090,7 @@ bool CMainFrame::CloseSequence() {
   m_frameSettings.reopenLastProject = m_app.Project() != nullptr;
   if (m_app.Project() && !m_app.CloseProject(!m_app.HasState(kStateBatchBuild))) {
     m_closing = false;
+    m_documentsAsked = false;
     return false;
   }
   // 11: the placement was taken with the layout; the find history.
@@ -1065,7 +1108,9 @@ void CMainFrame::SaveLayoutAndPlacement() {
   m_app.m_outputHeight = m_frameSettings.outputHeight;
   m_frameSettings.workbookMode = IsWorkbookMode();
   m_frameSettings.visualStyle = m_app.m_visualStyle;
-  m_bars->SaveState(m_settings, kBuildLayout);
+  // The layout in use goes into its own slot: the debug layout while a
+  // session runs, the build layout otherwise.
+  SaveDockLayout(m_app.Debug().SessionActive() ? 0 : 1);
   QRect g = isMaximized() || isMinimized() ? normalGeometry() : geometry();
   FramePlacement& w = m_frameSettings.placement;
   w.showCmd = isMaximized() ? 3 : 1;

@@ -37,6 +37,8 @@ class COutWin;
 class CPrjWin;
 class EditorView;
 class FrameBars;
+class FrameKeys;
+class FrameWorkspace;
 class SECControlBar;
 class SECStatusBar;
 class SettingsStore;
@@ -74,6 +76,18 @@ class CMainFrame : public SECWorkbookWnd,
   // The open-project question: returns a chosen path or "" (replaceable by tests).
   std::function<std::string(const std::string& folder)> m_chooseProjectFile;
 
+  // The two docking layouts (0 debug "DSTAT2\XX", 1 build "BSTAT2\XX"): the
+  // layout in use captured into one, or one applied (the debug layout
+  // starts without the output bar). A debug session switches between them.
+  void SaveDockLayout(int which);
+  void ApplyDockLayout(int which);
+  // Start-up: the shortcut table as the frame's accelerators; the help
+  // viewer ready for F1 (frame_keys.h).
+  void InstallShortcutTable();
+  void SetHelpReady(bool ready);
+  FrameKeys* Keys() const { return m_keys; }
+  // The workspace commands of the Window menu (frame_workspace.h).
+  FrameWorkspace* Workspace() const { return m_workspace; }
   COutWin* Output() const { return m_output; }
   CPrjWin* ProjectBar() const { return m_projectBar; }
   SECControlBar* OutputBar() const { return m_outputBar; }
@@ -100,12 +114,29 @@ class CMainFrame : public SECWorkbookWnd,
   void AppendOutputLine(int page, const char* text) override;
   void RefreshProjectTree() override;
   void RefreshBooks() override;
+  // After a build: the project window's include lists and images as the
+  // build left them.
+  void RefreshFileMarks(TargetRec* target) override;
   bool SaveAndCloseTextDocuments(bool close, bool ask) override;
   void* OpenDocument(const std::string& path) override;
   std::string ActiveDocumentTitle() override;
   void CheckChangedSourceFiles() override;
   void ReloadChangedDocuments() override;
   void ForAllDocuments(int action) override { RunDocumentAction(action, {}); }
+  // The project's editor windows: what the options file keeps of them, and
+  // the windows reopened from it (frame_window_commands.cpp).
+  void StoreOpenEditorWindows(ProjectRec* project) override;
+  void RestoreEditorWindows(ProjectRec* project) override;
+  bool LineInput(const std::string& prompt, std::string* text) override;
+  void AppendCommandOutput(const char* text) override;
+  void MarkCommandOutput(bool typedCommand) override { m_typedCommandOutput = typedCommand; }
+  void ActivatePendingFrame() override;
+  // The one-line input (replaceable by tests; default: the modal dialog).
+  std::function<bool(const std::string& prompt, std::string* text)> m_lineInput;
+  // The Save As question: the chosen path or "" (replaceable by tests).
+  std::function<std::string(const std::string& suggested)> m_chooseSaveAsFile;
+  // Opens an address of the support pages (replaceable by tests).
+  std::function<void(const std::string& url)> m_openUrl;
   // Closes the source browser and drops the loaded browse information.
   void CloseBrowser() override;
   // The debug session (debugger/ui/debug_commands.h).
@@ -113,7 +144,6 @@ class CMainFrame : public SECWorkbookWnd,
   void StopDebugger() override;
   void OnDebugStartStop() override;
   intptr_t DebugService(int code, intptr_t arg) override;
-  void AppendCommandOutput(const char* text) override;
   void RunInitFileInclude() override;
 
   // ---- documents and source positions
@@ -189,6 +219,23 @@ class CMainFrame : public SECWorkbookWnd,
   void OnFileSave();
   void ToggleBar(SECControlBar* bar);
   void RegisterEditorCommands();
+  // File New, Save As and Close, the Window menu, the Help menu's books and
+  // pages, and the editor options (frame_window_commands.cpp).
+  void RegisterWindowCommands();
+  void ForgetWindowCommands();
+  void OnFileNew();
+  void OnFileSaveAs();
+  void OnEditorOptions();
+  // The editor's tab size of the current target's C files, for the compilers.
+  int CTabWidth() const;
+  void OnBooksWindow();
+  void UpdateWindowMenu(QMenu* menu);
+  bool m_typedCommandOutput = false;
+  FrameKeys* m_keys = nullptr;
+  FrameWorkspace* m_workspace = nullptr;
+  // Set while a close has asked its questions about the modified texts:
+  // later steps of the same close neither ask again nor save.
+  bool m_documentsAsked = false;
   void ShowGotoLineDialog();
   void ActiveEditorChanged();
   uint32_t* EditorState();

@@ -4,8 +4,11 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QVBoxLayout>
+#include <fstream>
 
 #include "builder/driver/toolset_folders.h"
+#include "editor/document/editor_document.h"
+#include "platform/win_path.h"
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/device_db_editor.h"
 #include "project/dialogs/device_selection.h"
@@ -123,7 +126,13 @@ void ProjectCommandsExt::OnNewProject() {
   }
   const std::size_t dot = path.rfind('.');
   const std::size_t slash = path.find_last_of("/\\:");
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.resize(dot);
+  // The file is written under the name as typed ("Test.pm2"), whatever the
+  // case of its extension; without one it gets ".pm2".
+  std::string extension = ".pm2";
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+    if (path.size() - dot == 4 && SamePathIgnoringCase(path.substr(dot), ".pm2")) extension = path.substr(dot);
+    path.resize(dot);
+  }
   ProjectRec* p = NewProject(nullptr, path.c_str());
   if (!p) {
     ShowError(m_app.Dialogs(), "Cannot create project '" + path + "'");
@@ -132,7 +141,11 @@ void ProjectCommandsExt::OnNewProject() {
   m_app.State().m_pProject = p;
   m_app.m_pSelItem = p->curTarget;
   m_app.SetProjectDirectory();
-  m_app.AddRecentProject(path + ".pm2");
+  const std::string file = path + extension;
+  m_app.AddRecentProject(file);
+  // The writer keeps the name of a file that is there: the new one takes
+  // its place under the typed name.
+  if (!StatFile(ToForwardSlashes(file)).exists) std::ofstream(ToForwardSlashes(file), std::ios::binary);
   Refill();
   m_created = 1;
   if (OnSelectDevice() == 1) OfferStartupFile();

@@ -19,7 +19,7 @@ class OptionsSheet;
 struct ProjectRec;
 
 // The Project menu's "File Extensions..." item.
-inline constexpr unsigned kCmdFileExtensions = 35097;
+inline constexpr unsigned kCmdFileExtensions = 35140;  // 35097 is the browser's Go To Next Reference
 
 // The file-type filters in a dialog of their own: OK stores only what the
 // page accepts.

@@ -14,7 +14,9 @@ MENU 120
 POPUP "&File"
 ITEM 57600 "&New\tCtrl+N"
 ITEM 57601 "&Open...\tCtrl+O"
+ITEM 57602 "&Close"
 ITEM 57603 "&Save\tCtrl+S"
+ITEM 57604 "Save &As..."
 ITEM 32717 "Save A&ll"
 SEPARATOR
 ITEM 32710 "&Device Database..."
@@ -44,7 +46,9 @@ MENU 121
 POPUP "&File"
 ITEM 57600 "&New\tCtrl+N"
 ITEM 57601 "&Open...\tCtrl+O"
+ITEM 57602 "&Close"
 ITEM 57603 "&Save\tCtrl+S"
+ITEM 57604 "Save &As..."
 ITEM 32717 "Save A&ll"
 SEPARATOR
 ITEM 32710 "&Device Database..."
@@ -108,7 +112,7 @@ ITEM 32712 "Select &Device for Target..."
 ITEM 35085 "R&emove Item"
 ITEM 35000 "Add &Files to Group..."
 ITEM 35051 "Options for &Target...\tAlt+F7"
-ITEM 35097 "File &Extensions..."
+ITEM 35140 "File &Extensions..."
 SEPARATOR
 ITEM 32720 "&Build Target\tF7"
 ITEM 32816 "&Rebuild all target files"
@@ -155,12 +159,24 @@ POPUP "&SVCS"
 ITEM 35113 "&Configure Version Control..."
 END
 POPUP "&Window"
+ITEM 57650 "&Cascade"
+ITEM 57651 "Tile &Horizontally"
+ITEM 57652 "Tile &Vertically"
+ITEM 57649 "Arrange &Icons"
+ITEM 57653 "&Split"
+SEPARATOR
+ITEM 43008 "&Open Workspace..."
+ITEM 43009 "Save Wor&kspace"
+ITEM 43013 "Save &Workspace As..."
+ITEM 43012 "Clos&e Workspace"
+SEPARATOR
 ITEM 35129 "Close &All"
 END
 POPUP "&Help"
 ITEM 35134 "Open &Books Window"
+ITEM 35135 "Peripheral &Help"
 SEPARATOR
-ITEM 35136 "Knowledge &Base"
+ITEM 35136 "&Knowledge Base"
 ITEM 35137 "&Contact Support"
 ITEM 35400 "Check for &Update"
 SEPARATOR

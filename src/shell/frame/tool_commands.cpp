@@ -240,6 +240,7 @@ void ToolCommands::OnConfigureScc() {
 void ToolCommands::OnFindInFiles() {
   if (m_find->Running()) {
     m_find->RequestStop();
+    Beep();
     return;
   }
   const std::string preset = m_editor.selection();
@@ -253,6 +254,12 @@ void ToolCommands::OnFindInFiles() {
   FindInFilesDialog dialog(m_settings, preset, projectFolder, &m_frame);
   if (dialog.exec() != QDialog::Accepted) return;
   m_settings.Save(nullptr);
+  // The search reads the files from disk: edits made in the editor are
+  // saved first, with the project.
+  if (m_app.Project())
+    m_app.SaveProject();
+  else
+    m_frame.SaveAndCloseTextDocuments(false, false);
   m_frame.ShowOutputPage(kOutputFindPage);
   if (COutWin* out = m_frame.Output()) out->FindPane()->Clear();
   m_find->Join();
@@ -272,11 +279,8 @@ void ToolCommands::OnLint(bool allFiles) {
     m_lint->LintAllFiles(settings, *p);
     return;
   }
-  LintFile file;
-  file.path = m_editor.path();
-  FileRec* f = FindSourceFileByPath(file.path.c_str());
-  file.inProject = f && f->group;
-  m_lint->LintFile(settings, file);
+  const std::string path = m_editor.path();
+  m_lint->LintFile(settings, LintFileFor(path, FindSourceFileByPath(path.c_str()), p->curTarget));
 }
 
 void ToolCommands::OnConfigureLint() {

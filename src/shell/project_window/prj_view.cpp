@@ -1,5 +1,7 @@
 #include "shell/project_window/prj_view.h"
 
+#include "toolkit/controls/list_edit.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMouseEvent>
@@ -56,9 +58,18 @@ void CPrjView::FillTree(int flags) {
   m_items.clear();
   m_includePaths.clear();
   ProjectRec* p = m_app.Project();
-  // An ARM target asked to keep its include lists shows them as they stand;
-  // every other fill takes them from the last translation.
-  (void)flags;
+  // Each file is scanned for its include files, so that they show before
+  // the first build; an ARM target asked to keep its include lists (after
+  // its build updated them) shows them as they stand.
+  TargetRec* t = p ? p->curTarget : nullptr;
+  while (t && (t->flags & kTargetDeleted)) t = t->next;
+  const bool keepLists = t && (t->toolset == 3 || t->toolset == 4) && (flags & 16);
+  if (m_includes && m_scan && t && !keepLists && !m_app.HasState(kStateBusy))
+    for (GroupRec* g = p->firstGroup; g; g = g->next) {
+      if (g->flags & kGroupDeleted) continue;
+      for (FileRec* f = g->firstFile; f; f = f->next)
+        if (!(f->flags & kFileRemoved)) m_scan(p, t, f);
+    }
   ProjectTree tree = BuildProjectTree(p, m_includes, m_probe);
   std::vector<HTREEITEM> items(tree.rows.size(), nullptr);
   for (std::size_t i = 0; i < tree.rows.size(); ++i) {
@@ -270,6 +281,8 @@ NotifyResult CPrjView::OnNotify(NotifyHeader& hdr) {
         return 1;
       }
       m_editRecord = rec;
+      // A name takes at most 40 characters: the edit stops typing there.
+      if (SECListEdit* edit = m_tree->GetEditControl()) edit->SetLimitText(kMaxLabel);
       return 0;
     }
     case TVN_ENDLABELEDIT: {

@@ -8,6 +8,7 @@
 
 #include <QPoint>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -42,6 +43,9 @@ class CPrjView : public QWidget, public NotifyListener {
   void FillTree(int flags = 1);
   void SetShowIncludes(bool on) { m_includes = on; }
   void SetFileProbe(FileProbe probe) { m_probe = std::move(probe); }
+  // Scans a file for the include files shown under it (the build's own
+  // reader); none: the lists stay as the last build left them.
+  void SetIncludeScanner(std::function<void(ProjectRec*, TargetRec*, FileRec*)> scan) { m_scan = std::move(scan); }
   SECTreeCtrl* Tree() const { return m_tree; }
   // The tree item that shows a record (null when none).
   HTREEITEM ItemOf(const NodeRec* record) const;
@@ -66,6 +70,7 @@ class CPrjView : public QWidget, public NotifyListener {
   ProjectViewOwner& m_owner;
   SECTreeCtrl* m_tree = nullptr;
   FileProbe m_probe;
+  std::function<void(ProjectRec*, TargetRec*, FileRec*)> m_scan;
   bool m_includes = true;
   bool m_closing = false;
   bool m_filling = false;

@@ -1,8 +1,11 @@
 #include "shell/tools/lint_run.h"
 
 #include <cstdlib>
+#include <memory>
 #include <unistd.h>
 
+#include "builder/commands/command_context.h"
+#include "builder/commands/key_sequences.h"
 #include "builder/runner/tool_table.h"
 #include "platform/notification_hub.h"
 #include "project/model/app_state.h"
@@ -54,6 +57,19 @@ void ApplyLintSettings(TargetRec& target, const LintSettings& s) {
     tail = &node->next;
   }
   target.OPTLI = head;
+}
+
+LintFile LintFileFor(const std::string& path, FileRec* record, TargetRec* target) {
+  LintFile file;
+  file.path = path;
+  file.inProject = record && record->group;
+  if (file.inProject && target) {
+    auto ctx = std::make_unique<CommandContext>();
+    std::string defines(kLintDefinesLimit, '\0');
+    defines.resize(std::size_t(MakeLintDefineArgs(*ctx, record, target, defines.data(), defines.size())));
+    file.defines = std::move(defines);
+  }
+  return file;
 }
 
 std::string MakeLintCommandText(const LintSettings& settings, const LintFile& file) {

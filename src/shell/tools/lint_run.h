@@ -27,6 +27,7 @@
 namespace pm2 {
 
 class NotificationHub;
+struct FileRec;
 struct ProjectRec;
 struct TargetRec;
 
@@ -53,6 +54,10 @@ struct LintFile {
   bool inProject = false;
   std::string defines;  // its define arguments (MakeLintDefineArgs)
 };
+
+// The single-file run's file: a file of the project (`record` with a
+// group) gets the defines its C compiler would get at its levels.
+LintFile LintFileFor(const std::string& path, FileRec* record, TargetRec* target);
 
 std::string MakeLintCommandText(const LintSettings& settings, const LintFile& file);
 std::string MakeLintAllFilesText(const LintSettings& settings, const ProjectRec& project);

@@ -53,7 +53,10 @@ int Answer(QMessageBox::StandardButton b) {
 
 QtUserDialogs::QtUserDialogs(QWidget* parent) : m_parent(parent) {}
 
-void QtUserDialogs::Beep() { QApplication::beep(); }
+void QtUserDialogs::Beep() {
+  ++m_beeps;
+  QApplication::beep();
+}
 
 int QtUserDialogs::ShowBox(const std::string& text, int kind) {
   QMessageBox box(m_parent);

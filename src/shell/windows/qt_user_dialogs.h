@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <atomic>
 
 #include "shell/app/user_dialogs.h"
 
@@ -19,6 +20,8 @@ class QtUserDialogs : public QObject, public UserDialogs {
   void SetParentWindow(QWidget* parent) { m_parent = parent; }
 
   void Beep() override;
+  // Beeps so far (the program's refusals are beeps: tests count them).
+  int BeepCount() const { return m_beeps; }
   int MessageBox(const std::string& text, int kind) override;
   bool SaveFileDialog(const std::string& title, const std::string& filter,
                       const std::string& defaultExt, std::string* path) override;
@@ -29,6 +32,7 @@ class QtUserDialogs : public QObject, public UserDialogs {
  private:
   int ShowBox(const std::string& text, int kind);
   QWidget* m_parent;
+  std::atomic<int> m_beeps{0};
 };
 
 }  // namespace pm2

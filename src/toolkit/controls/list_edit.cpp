@@ -1,6 +1,9 @@
 #include "toolkit/controls/list_edit.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <algorithm>
 
 #include "toolkit/models/list_client.h"
 
@@ -25,7 +28,28 @@ void SECListEdit::keyPressEvent(QKeyEvent* e) {
     m_client->EndLabelEdit(false);
     return;
   }
+  const QString typed = e->text();
+  if (m_limit > 0 && !typed.isEmpty() && typed[0].isPrint() && !(e->modifiers() & Qt::ControlModifier) &&
+      int(typed.size()) > Room()) {
+    QApplication::beep();
+    return;
+  }
   QPlainTextEdit::keyPressEvent(e);
+}
+
+int SECListEdit::Room() const {
+  const int selected = int(textCursor().selectedText().size());
+  return m_limit - (int(toPlainText().size()) - selected);
+}
+
+void SECListEdit::insertFromMimeData(const QMimeData* source) {
+  if (m_limit <= 0 || !source || !source->hasText()) {
+    QPlainTextEdit::insertFromMimeData(source);
+    return;
+  }
+  const QString text = source->text().left(std::max(0, Room()));
+  if (text.size() < source->text().size()) QApplication::beep();
+  textCursor().insertText(text);
 }
 
 void SECListEdit::focusOutEvent(QFocusEvent* e) {

@@ -13,13 +13,21 @@ class SECListEdit : public QPlainTextEdit {
   Q_OBJECT
  public:
   SECListEdit(SECListClient* client, QWidget* parent);
+  // At most this many characters (0: no limit): typing more is refused
+  // with a beep, pasted text is cut to fit.
+  void SetLimitText(int characters) { m_limit = characters; }
+  int LimitText() const { return m_limit; }
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
+  void insertFromMimeData(const QMimeData* source) override;
 
  private:
+  // Characters that fit in place of the selection.
+  int Room() const;
   SECListClient* m_client;
+  int m_limit = 0;
 };
 
 }  // namespace pm2

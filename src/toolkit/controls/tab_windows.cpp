@@ -344,9 +344,11 @@ void SECTabWnd::resizeEvent(QResizeEvent*) {
   const bool h = GetActiveTab(&active) && Has(active, kPaneHScroll);
   if (m_bFirstSize) {
     m_nSplitterPos = h ? std::max(width() - 60, 0) : GetInsideRect().Width();
+    m_nWantedSplitterPos = m_nSplitterPos;
     m_bFirstSize = false;
-  } else if (h && m_nSplitterPos > width() - 60) {
-    m_nSplitterPos = std::max(width() - 60, 0);
+  } else if (h) {
+    if (m_nWantedSplitterPos < 0) m_nWantedSplitterPos = m_nSplitterPos;
+    m_nSplitterPos = std::min(m_nWantedSplitterPos, std::max(width() - 60, 0));
   }
   RecalcLayout();
   update();
@@ -364,6 +366,7 @@ void SECTabWnd::mouseMoveEvent(QMouseEvent* e) {
   const Point pt{int(e->position().x()), int(e->position().y())};
   if (m_bTracking) {
     m_nSplitterPos = pt.x - m_nDragOffset - 1;
+    m_nWantedSplitterPos = m_nSplitterPos;
     RecalcLayout();
     update();
   } else {

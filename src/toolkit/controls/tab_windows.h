@@ -158,6 +158,9 @@ class SECTabWnd : public SECTabWndBase {
   int m_nDragOffset = 0;
   bool m_bTracking = false;
   bool m_bFirstSize = true;
+  // Where the user wants the splitter: a narrow window moves it left, a
+  // wider one again brings it back to here.
+  int m_nWantedSplitterPos = -1;
 };
 
 // The window style bit that makes a 3-D tab window a keyboard stop.

@@ -1,5 +1,6 @@
 #include "toolkit/dockable/dockable_frame.h"
 
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -177,6 +178,13 @@ void SECDockableFrame::mouseMoveEvent(QMouseEvent* e) {
 bool SECDockableFrame::eventFilter(QObject* o, QEvent* e) {
   // A click into the view activates the frame as a click on an MDI child would.
   if (o == m_view && e->type() == QEvent::MouseButtonPress) OnUpdateFrameMenu(true);
+  // While active, a click on a document window hands the activation back
+  // to it (its menu and its commands), as a click on another child would.
+  if (m_active && e->type() == QEvent::MouseButtonPress && o->isWidgetType() && m_main) {
+    auto* w = static_cast<QWidget*>(o);
+    if (QMdiArea* area = m_main->MdiClient(); area && area->isAncestorOf(w) && !isAncestorOf(w))
+      OnUpdateFrameMenu(false);
+  }
   return QWidget::eventFilter(o, e);
 }
 
@@ -205,6 +213,11 @@ bool SECDockableFrame::event(QEvent* e) {
 void SECDockableFrame::OnUpdateFrameMenu(bool active) {
   if (active == m_active) return;
   m_active = active;
+  // The application's clicks are watched only while this frame is active.
+  if (active)
+    qApp->installEventFilter(this);
+  else
+    qApp->removeEventFilter(this);
   if (active) {
     m_main->SetActiveBarChild(this);
     m_main->SelectMenu(m_menuId);

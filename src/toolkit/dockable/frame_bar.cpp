@@ -1,6 +1,11 @@
 #include "toolkit/dockable/frame_bar.h"
 
+#include <QAbstractButton>
+
+#include "toolkit/controls/dialog_item.h"
+#include "toolkit/core/commands.h"
 #include "toolkit/docking/dock_state.h"
+#include "toolkit/frames/mdi_frame.h"
 
 namespace pm2 {
 
@@ -42,6 +47,19 @@ SECControlBar* CreateDockableBar(const std::string& className) {
   if (className == "SECFrameBar") return new SECFrameBar;
   if (className == "SECDialogBar") return new SECDialogBar;
   return nullptr;
+}
+
+void SECDialogBar::OnUpdateCmdUI(SECMDIFrameWnd* frame) {
+  if (!frame) return;
+  for (QWidget* control : findChildren<QWidget*>()) {
+    bool ok = false;
+    const unsigned id = control->property(kDialogItemId).toUInt(&ok);
+    if (!ok || id == 0) continue;
+    const CommandState s = frame->QueryCommandState(id);
+    control->setEnabled(s.enabled);
+    if (auto* button = qobject_cast<QAbstractButton*>(control); button && button->isCheckable())
+      button->setChecked(s.check == 1);
+  }
 }
 
 }  // namespace pm2

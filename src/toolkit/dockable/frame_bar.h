@@ -35,6 +35,9 @@ class SECDialogBar : public SECControlBar {
 
   void OnGetBarInfoEx(ControlBarInfo* info) const override;
   void OnSetBarInfoEx(const ControlBarInfo& info, SECMDIFrameWnd* frame) override;
+  // The dialog's controls that carry a command id are enabled and checked
+  // as the frame's update handlers say.
+  void OnUpdateCmdUI(SECMDIFrameWnd* frame) override;
 
  private:
   unsigned m_templateId = 0;

@@ -31,6 +31,8 @@ struct DockMru {
   std::uint32_t floatStyle = CBRS_ALIGN_TOP;
   Point floatPos{-1, -1};        // negative: never floated
   bool wasFloating = false;      // floating when it became an MDI child
+  int row = -1, column = -1;     // its place in that dock bar then; -1: none
+  int thickness = 0;             // and its row's thickness
 };
 
 constexpr Size kDefaultBarSize{300, 180};

@@ -76,6 +76,8 @@ class SECControlBar : public QWidget {
   virtual void OnBarFloat() {}
   virtual void OnBarMDIFloat() {}
   virtual void OnExtendContextMenu(QMenu*) {}
+  // The frame's update of its commands reaches the bar's own controls.
+  virtual void OnUpdateCmdUI(SECMDIFrameWnd*) {}
   virtual bool CanHide() { return true; }
   virtual bool CanExpand() { return true; }
 

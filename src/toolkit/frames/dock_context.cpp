@@ -252,6 +252,11 @@ void SECDockContext::ToggleMDIFloat() {
   if (!m_bar->IsMDIChildFloat()) {
     s.savedStretch = s.stretch;
     s.mru.wasFloating = m_bar->IsFloating();
+    // Its row and column, to come back to them.
+    s.mru.row = s.mru.column = -1;
+    if (SECDockBar* docked = m_bar->DockBar(); docked && !m_bar->IsFloating())
+      if (!docked->Model().GetBarRowInfo(&s, &s.mru.row, &s.mru.column, &s.mru.thickness))
+        s.mru.row = s.mru.column = -1;
     frame->FloatControlBarInMDIChild(m_bar, QPoint(-1, -1), s.mru.floatStyle ? s.mru.floatStyle : CBRS_ALIGN_TOP);
     return;
   }
@@ -263,7 +268,13 @@ void SECDockContext::ToggleMDIFloat() {
                            s.mru.floatStyle ? s.mru.floatStyle : CBRS_ALIGN_TOP);
     return;
   }
+  // Back to where it was docked: the dock bar and its row and column there.
   SECDockBar* d = s.mru.dockId ? frame->GetDockBar(s.mru.dockId) : nullptr;
+  if (d && s.mru.row >= 0 && s.mru.thickness > 0) {
+    frame->DockControlBarEx(m_bar, DockPosition{s.mru.row, s.mru.column, 0}, s.mru.dockId,
+                            DockSizeInfo{s.stretch, s.mru.thickness});
+    return;
+  }
   frame->DockControlBar(m_bar, d);
 }
 

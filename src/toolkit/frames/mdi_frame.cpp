@@ -43,6 +43,10 @@ SECMDIFrameWnd::SECMDIFrameWnd(QWidget* parent) : QWidget(parent) {
   m_mdi = new QMdiArea(this);
   m_mdi->setBackground(SysQColor(SysColor::AppWorkspace));
   m_mdi->setFrameShape(QFrame::NoFrame);
+  // A child window partly outside the area can be scrolled into view, as
+  // in an MDI client window.
+  m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setAttribute(Qt::WA_OpaquePaintEvent);
   QObject::connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) { OnChildActivated(w); });
   m_maxChildButtons = new MaxChildCaptionButtons(this, m_mdi);
@@ -319,6 +323,29 @@ void SECMDIFrameWnd::PlaceMdiClient(const QRect& area) {
 
 void SECMDIFrameWnd::ShowMessageString(unsigned id) {
   if (m_messageHandler) m_messageHandler(FrameString(id));
+}
+
+void SECMDIFrameWnd::ShowCommandPrompt(unsigned id) {
+  const std::string prompt = id && m_promptSource ? m_promptSource(id) : std::string();
+  if (prompt.empty())
+    ShowMessageString(kIdsIdlePrompt);
+  else if (m_messageHandler)
+    m_messageHandler(prompt);
+}
+
+void SECMDIFrameWnd::UpdateControlBars() {
+  const std::vector<SECControlBar*> bars = m_bars;  // an update may not change the list
+  for (SECControlBar* bar : bars)
+    if (bar->IsBarVisible()) bar->OnUpdateCmdUI(this);
+}
+
+void SECMDIFrameWnd::ShowCommandPromptFrom(QWidget* inside, unsigned id) {
+  for (QWidget* w = inside ? inside->window() : nullptr; w;
+       w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
+    if (auto* frame = dynamic_cast<SECMDIFrameWnd*>(w)) {
+      frame->ShowCommandPrompt(id);
+      return;
+    }
 }
 
 void SECMDIFrameWnd::RecalcLayout() {

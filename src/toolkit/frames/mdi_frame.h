@@ -62,6 +62,8 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   void AddControlBar(SECControlBar* bar);
   void RemoveControlBar(SECControlBar* bar);
   const std::vector<SECControlBar*>& ControlBars() const { return m_bars; }
+  // Every shown bar updates its controls from the command states.
+  void UpdateControlBars();
   SECControlBar* GetControlBar(unsigned id) const;
 
   // Docking. Without a dock bar the side whose alignment equals the bar's
@@ -101,6 +103,13 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   // the idle prompt afterwards) to whoever shows them, usually the status bar.
   void SetMessageHandler(std::function<void(const std::string&)> f) { m_messageHandler = std::move(f); }
   void ShowMessageString(unsigned id);
+  // The prompt of a menu item or toolbar button under the mouse, from the
+  // prompt source; 0 (or a command without a prompt) shows the idle prompt.
+  void SetPromptSource(std::function<std::string(unsigned)> f) { m_promptSource = std::move(f); }
+  void ShowCommandPrompt(unsigned id);
+  // The same from a bar: the main frame of `inside` (a floating bar's frame
+  // is owned by it) shows the prompt.
+  static void ShowCommandPromptFrom(QWidget* inside, unsigned id);
 
   // Called with the menu resource id of the active document window, or -1
   // for the frame's own menu (no document window, or one without a menu).
@@ -170,6 +179,7 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   bool m_layoutPending = false;
   ControlBarInfoExSource* m_infoExSource = nullptr;
   std::function<void(const std::string&)> m_messageHandler;
+  std::function<std::string(unsigned)> m_promptSource;
   void OnChildActivated(QMdiSubWindow* w);
 };
 

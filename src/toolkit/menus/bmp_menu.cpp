@@ -58,7 +58,8 @@ class SECBmpMenuStyle : public QProxyStyle {
     const QString text = item->text;
     const QFontMetrics fm(MenuFont(item->menuItemType == QStyleOptionMenuItem::DefaultItem));
     const QString label = text.section('\t', 0, 0);
-    const int textCx = fm.horizontalAdvance(QString(label).remove('&')) + (text.contains('\t') ? kTabGap : 0);
+    const int textCx = fm.horizontalAdvance(ToQString(MenuShownText(FromQString(label)))) +
+                       (text.contains('\t') ? kTabGap : 0);
     const SECBmpMgr* mgr = m_owner->BmpMgr();
     const Size s = MeasureMenuItem({textCx, fm.height()}, {mgr->m_cxSmall, mgr->m_cySmall},
                                    GetSystemMetric(SysMetric::CyMenu));

@@ -8,6 +8,21 @@
 
 namespace pm2 {
 
+std::string MenuShownText(const std::string& text) {
+  std::string shown;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '&') {
+      shown += text[i];
+      continue;
+    }
+    if (i + 1 < text.size() && text[i + 1] == '&') {
+      shown += '&';
+      ++i;
+    }
+  }
+  return shown;
+}
+
 char MenuMnemonic(const std::string& text) {
   const auto at = text.find('&');
   if (at == std::string::npos || at + 1 >= text.size()) return 0;

@@ -23,6 +23,9 @@ struct SECBmpMenuItemInfo {
 
 // The character after the first "&", upper-cased; 0 when none.
 char MenuMnemonic(const std::string& text);
+// The text as the menu draws it: "&&" shows one '&', a single '&' marks the
+// mnemonic and is not drawn ("&Watch && Call Stack" -> "Watch & Call Stack").
+std::string MenuShownText(const std::string& text);
 // The label before the first tab and the shortcut text after it.
 void SplitMenuText(const std::string& text, std::string* label, std::string* shortcut);
 

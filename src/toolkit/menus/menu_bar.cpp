@@ -143,7 +143,13 @@ void SECMenuBar::UpdatePopup(QMenu* menu) {
     a->setEnabled(s.enabled);
     a->setCheckable(s.check != 0);
     a->setChecked(s.check == 1);
-    if (s.textSet) a->setText(ToQString(s.text));
+    if (s.textSet) {
+      // A text given without a key keeps the key the item shows.
+      QString text = ToQString(s.text);
+      const int tab = a->text().indexOf('\t');
+      if (!text.contains('\t') && tab >= 0) text += a->text().mid(tab);
+      a->setText(text);
+    }
   }
 }
 
@@ -215,6 +221,10 @@ void SECMenuBar::OpenPopup(int index, bool byKeyboard) {
   m_openIndex = index;
   m_openMenu = menu;
   m_endReason = PopupEnd::Outside;
+  if (byKeyboard)
+    m_openedByMouse.invalidate();
+  else
+    m_openedByMouse.start();
   menu->installEventFilter(this);
   const QPoint at = IsVerticalDock() ? mapToGlobal(QPoint(b->m_x + b->m_cx, b->m_y))
                                      : mapToGlobal(QPoint(b->m_x, b->m_y + b->m_cy));
@@ -236,7 +246,10 @@ void SECMenuBar::PopupHidden(QMenu* menu) {
     const int to = m_switchTo;
     const bool kb = m_switchByKeyboard;
     m_switchTo = -1;
-    QTimer::singleShot(0, this, [this, to, kb] { OpenPopup(to, kb); });
+    QTimer::singleShot(0, this, [this, to, kb] {
+      OpenPopup(to, kb);
+      m_openedByMouse.invalidate();  // moved onto by the mouse, not clicked open
+    });
     return;
   }
   m_tracker.PopupEnded(m_endReason);
@@ -264,7 +277,8 @@ bool SECMenuBar::FilterPopup(QMenu* menu, QEvent* event) {
       return false;
     }
     case QEvent::MouseMove:
-    case QEvent::MouseButtonPress: {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
       auto* m = static_cast<QMouseEvent*>(event);
       const QPoint local = mapFromGlobal(m->globalPosition().toPoint());
       if (!rect().contains(local)) return false;
@@ -275,6 +289,11 @@ bool SECMenuBar::FilterPopup(QMenu* menu, QEvent* event) {
         return false;
       }
       if (index < 0) return false;
+      // The second press of a double click on the title that opened the
+      // menu leaves it open.
+      if (index == m_openIndex && m_openedByMouse.isValid() &&
+          m_openedByMouse.elapsed() < QApplication::doubleClickInterval())
+        return true;
       const int next = m_tracker.Click(index);
       if (next >= 0) {
         SwitchTo(next, false);
@@ -541,6 +560,9 @@ void SECMenuBar::mouseDoubleClickEvent(QMouseEvent* e) {
     mousePressEvent(e);  // a quick second click is a click
     return;
   }
+  // The second press of a double click on a title is not a second click:
+  // the menu the first one opened stays open.
+  if (HitTestIndex(e->position().toPoint()) >= 0) return;
   SECCustomToolBar::mouseDoubleClickEvent(e);
 }
 

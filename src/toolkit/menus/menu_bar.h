@@ -11,6 +11,7 @@
 // application gives Alt, F10 and the keys of keyboard menu mode to the bar.
 // The logic itself is MenuTracker's; the rows MenuBarModel's.
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <functional>
 #include <map>
@@ -126,6 +127,7 @@ class SECMenuBar : public SECCustomToolBar {
   std::map<int, QPointer<QWidget>> m_popups;  // by model row
   std::unique_ptr<SECBmpMenuPlugIn> m_bmpMenus;
   QPointer<QWidget> m_openMenu;
+  QElapsedTimer m_openedByMouse;  // since a click opened the menu; invalid for a key
   int m_openIndex = -1;
   int m_switchTo = -1;
   bool m_switchByKeyboard = false;

@@ -501,6 +501,7 @@ int SECCustomToolBar::HitTestIndex(QPoint p) const {
 
 void SECCustomToolBar::SetHot(int index) {
   if (index == m_nHot) return;
+
   if (m_nHot >= 0 && m_nHot < ButtonCount()) {
     m_btns[std::size_t(m_nHot)]->m_nStyle &= ~TBBS_HOT;
     m_btns[std::size_t(m_nHot)]->Invalidate();
@@ -528,7 +529,9 @@ void SECCustomToolBar::mousePressEvent(QMouseEvent* e) {
   const int idx = HitTestIndex(pt);
   const bool alt = e->modifiers() & Qt::AltModifier;
   const bool ctrl = e->modifiers() & Qt::ControlModifier;
-  if (idx >= 0 && (alt || ctrl || m_bCustomize) && m_pManager && m_btns[std::size_t(idx)]->CanDrag()) {
+  // Alt (with Ctrl: a copy) moves a button; in customise mode any press
+  // does. A plain Ctrl+click is a click: it runs the command.
+  if (idx >= 0 && (alt || m_bCustomize) && m_pManager && m_btns[std::size_t(idx)]->CanDrag()) {
     // Customising: the button follows the mouse until it is dropped.
     SelectButton(idx);
     m_drag = Drag{true, idx, ctrl, pt - QPoint(m_btns[std::size_t(idx)]->m_x, m_btns[std::size_t(idx)]->m_y)};
@@ -570,7 +573,9 @@ void SECCustomToolBar::mouseMoveEvent(QMouseEvent* e) {
     m_btns[std::size_t(m_nPressed)]->Invalidate();
     return;
   }
-  if (IsCoolLook()) SetHot(HitTestIndex(pt));
+  const int hit = HitTestIndex(pt);
+  if (IsCoolLook()) SetHot(hit);
+  ShowPrompt(hit >= 0 ? m_btns[std::size_t(hit)]->m_nID : 0);
   SECControlBar::mouseMoveEvent(e);
 }
 
@@ -590,7 +595,15 @@ void SECCustomToolBar::mouseReleaseEvent(QMouseEvent* e) {
   SECControlBar::mouseReleaseEvent(e);
 }
 
+// The status line tells what the button under the mouse does.
+void SECCustomToolBar::ShowPrompt(unsigned id) {
+  if (id == m_promptId) return;
+  m_promptId = id;
+  SECMDIFrameWnd::ShowCommandPromptFrom(this, id);
+}
+
 void SECCustomToolBar::leaveEvent(QEvent* e) {
+  ShowPrompt(0);
   if (m_nPressed < 0) SetHot(-1);
   SECControlBar::leaveEvent(e);
 }

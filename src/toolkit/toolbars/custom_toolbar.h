@@ -181,6 +181,8 @@ class SECCustomToolBar : public SECControlBar, public ButtonHost {
   std::uint32_t m_tbFlags = 0;
   int m_nPressed = -1;
   int m_nHot = -1;
+  unsigned m_promptId = 0;  // the command whose prompt the status line shows
+  void ShowPrompt(unsigned id);
   int m_nSelected = -1;
   bool m_bCustomize = false;
   int m_cxMax = 0, m_cyMax = 0;

@@ -114,6 +114,15 @@ bool SECWndBtn::ResizeTo(int width) {
   return true;
 }
 
+void SECWndBtn::Forward(QEvent* event) {
+  auto* bar = dynamic_cast<QWidget*>(m_pToolBar);
+  if (!bar) return;
+  auto* m = static_cast<QMouseEvent*>(event);
+  const QPointF global = m->globalPosition();
+  QMouseEvent copy(m->type(), bar->mapFromGlobal(global), global, m->button(), m->buttons(), m->modifiers());
+  QApplication::sendEvent(bar, &copy);
+}
+
 bool SECWndBtn::eventFilter(QObject* watched, QEvent* event) {
   if (!m_wnd) return false;
   const bool customizing = m_pToolBar && m_pToolBar->Look().customizing;
@@ -135,9 +144,16 @@ bool SECWndBtn::eventFilter(QObject* watched, QEvent* event) {
         m_resizing = true;
         return true;
       }
-      return true;  // a customising click never reaches the control
+      // A customising click never reaches the control: it takes the button.
+      m_forwarding = true;
+      Forward(event);
+      return true;
     }
     case QEvent::MouseMove: {
+      if (m_forwarding) {
+        Forward(event);
+        return true;
+      }
       if (!m_resizing) return false;
       auto* m = static_cast<QMouseEvent*>(event);
       const QPoint p = m_wnd->mapFromGlobal(m->globalPosition().toPoint());
@@ -145,6 +161,11 @@ bool SECWndBtn::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
     case QEvent::MouseButtonRelease:
+      if (m_forwarding) {
+        m_forwarding = false;
+        Forward(event);
+        return true;
+      }
       if (!m_resizing) return false;
       m_resizing = false;
       return true;

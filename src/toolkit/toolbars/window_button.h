@@ -62,6 +62,10 @@ class SECWndBtn : public SECStdBtn, public QObject {
   QPointer<QWidget> m_wnd;
   bool m_bWndMode = true;
   bool m_resizing = false;
+  // An Alt or customising press on the control moves the button: the
+  // toolbar gets the press and the mouse until the release.
+  bool m_forwarding = false;
+  void Forward(QEvent* event);
 };
 
 class SECComboBtn : public SECWndBtn {

@@ -13,6 +13,7 @@
 
 #include "builder/build_test_support.h"
 #include "builder/driver/tools_project.h"
+#include "builder/commands/command_listing.h"
 #include "builder/driver/build_driver.h"
 #include "builder/driver/dependency_file.h"
 #include "builder/driver/run_journal.h"
@@ -151,6 +152,22 @@ TEST_F(ToolsFixture, Cpp51SourcesGoThroughTheNamedTranslator) {
 
 // An output folder the file system can't hold (a name too long) is
 // reported and the target is not built; nothing is thrown to the top.
+// The editor's tab size of C files reaches the compiler's listing controls.
+TEST_F(ToolsFixture, TheCTabWidthGoesToTheCompilersListing) {
+  SetUpProject(kToolset51, "C51/");
+  target->pOpts->lst.listFlags |= kLstC;
+  FileRec* c = Add("Main.c", kFileC);
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  ASSERT_NE(ItemOf(driver, c), nullptr);
+  EXPECT_EQ(ItemOf(driver, c)->request.controlString.find("TABS"), std::string::npos);
+  driver.SetCTabWidth(8);
+  driver.BuildTarget(project, target, kBuildModeRebuild);
+  ASSERT_NE(ItemOf(driver, c), nullptr);
+  EXPECT_NE(ItemOf(driver, c)->request.controlString.find("TABS (8)"), std::string::npos)
+      << ItemOf(driver, c)->request.controlString;
+}
+
 TEST_F(ToolsFixture, OutputFolderWithTooLongANameIsReported) {
   SetUpProject(kToolset51, "C51/");
   const std::string folder = ".\\" + std::string(300, 'x') + "\\";

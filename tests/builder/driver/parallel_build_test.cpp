@@ -85,9 +85,9 @@ TEST(ParallelBuild, TranslationsRunSideBySide) {
   EXPECT_TRUE(FileExists(p.dir / "D.o"));
 }
 
-// Stopped while several runs are under way: the runs not shown are ended
-// and their objects deleted, so the next build translates every file whose
-// translation was not shown whole.
+// Stopped while several runs are under way: the runs are ended and their
+// objects deleted, so the next build translates every file whose
+// translation did not end whole before the stop.
 TEST(ParallelBuild, StopLeavesNoObjectTakenAsUpToDate) {
   ArmGnuProject p;
   const char* names[] = {"A.c", "B.c", "C.c", "D.c", "E.c", "F.c"};
@@ -102,19 +102,56 @@ TEST(ParallelBuild, StopLeavesNoObjectTakenAsUpToDate) {
     EXPECT_EQ(driver.ResultTotal(), -1);
   }
   EXPECT_TRUE(p.HasLine("Project build/rebuild aborted.\n"));
-  std::vector<std::string> shown;
-  for (const char* name : names)
-    if (p.LineIndex(std::string("compiling ") + name) >= 0) shown.push_back(name);
-  ASSERT_LT(shown.size(), 6u);
+  // A file whose run ended whole is shown and keeps its object; the run
+  // the stop met is shown, ended and its object gone.
+  std::vector<std::string> whole;
+  for (const char* name : names) {
+    const std::string object = std::string(name, std::strlen(name) - 2) + ".o";
+    if (FileExists(p.dir / object)) {
+      EXPECT_GE(p.LineIndex(std::string("compiling ") + name), 0) << name;
+      whole.push_back(name);
+    }
+  }
+  ASSERT_LT(whole.size(), 6u);
   EXPECT_TRUE(p.FilesWithExtension(".__i").empty());
   EXPECT_FALSE(FileExists(p.dir / "Blinky.pm2run"));
   BuildDriver again(p.Deps());
   again.BuildTarget(p.project, p.target, kBuildModeBuild);
   for (const auto& e : again.Explanations()) {
-    const bool wasShown = std::find(shown.begin(), shown.end(), e.file) != shown.end();
-    EXPECT_EQ(e.translated, !wasShown) << e.file << ": " << e.reason;
+    const bool wasWhole = std::find(whole.begin(), whole.end(), e.file) != whole.end();
+    EXPECT_EQ(e.translated, !wasWhole) << e.file << ": " << e.reason;
   }
 }
+
+// A stop ends the translation under way instead of waiting for it: the
+// tool here would run ten minutes. One row builds one file at a time, the
+// other side by side.
+class StopEndsTheRunningTool : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(StopEndsTheRunningTool, AndTheBuildEndsWithoutItsObject) {
+  ArmGnuProject p;
+  p.Add("A.c", kFileC, "int x;\n// !standin sleep 600\n");
+  p.Add("B.c", kFileC, "int y;\n// !standin sleep 600\n");
+  {
+    ScopedEnv limit("PM2_BUILD_JOBS", GetParam());
+    BuildDriver driver(p.Deps());
+    driver.StartBuildThread(p.project, p.target, kBuildModeBuild);
+    // Side by side, a run's lines show when it ends: give the tools time to start.
+    if (std::string(GetParam()) == "1")
+      p.WaitForLine("compiling A.c");
+    else
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(driver.StopBuild(), 1);
+    driver.Wait();
+    EXPECT_EQ(driver.ResultTotal(), -1);
+  }
+  EXPECT_TRUE(p.HasLine("Project build/rebuild aborted.\n"));
+  EXPECT_FALSE(FileExists(p.dir / "A.o"));
+  EXPECT_FALSE(FileExists(p.dir / "B.o"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, StopEndsTheRunningTool, ::testing::Values("1", "3"),
+                         [](const auto& row) { return std::string("Jobs") + row.param; });
 
 // A build that translates nothing leaves the dependency file as it is; one
 // that translates a file writes it anew.

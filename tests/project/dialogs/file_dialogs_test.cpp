@@ -4,6 +4,9 @@
 #include <QListView>
 #include <QFile>
 #include <QLineEdit>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QDialogButtonBox>
 #include <QTemporaryDir>
 
 #include "project/dialogs/add_files_dialog.h"
@@ -55,6 +58,48 @@ TEST_F(FileDialogsTest, AddStaysOpenAndAddsEverySelectedFile) {
   EXPECT_EQ(dlg.AddedCount(), 3);
   EXPECT_EQ(dlg.nameFilters().size(), 6) << "no C++ row without a 166 target";
   dlg.reject();
+}
+
+// After an Add the dialog still shows its Add button, ready for the next
+// choice, and one Esc closes it.
+TEST_F(FileDialogsTest, AddKeepsItsButtonAndOneEscCloses) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(MakeFiles(dir, {"a.c", "b.c"}));
+  ProjectRec* p = OpenProject((dir.path() + "/demo.pm2").toLocal8Bit().constData());
+  std::vector<std::string> added;
+  AddFilesDialog dlg("Source Group 1", ProjectAddFilesFilter(p, false), dir.path());
+  dlg.SetAdder(Recorder(&added));
+  dlg.show();
+  QApplication::processEvents();
+  dlg.selectNameFilter(dlg.nameFilters().back());
+  QLineEdit* name = dlg.findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_NE(name, nullptr);
+  auto key = [](QWidget* w, int k) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+  };
+  name->setFocus();
+  for (QChar c : QString("a.c")) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(name, &press);
+  }
+  QApplication::processEvents();
+  key(name, Qt::Key_Return);
+  QApplication::processEvents();
+  ASSERT_EQ(added.size(), 1u);
+  ASSERT_TRUE(dlg.isVisible());
+  auto* box = dlg.findChild<QDialogButtonBox*>("buttonBox");
+  ASSERT_NE(box, nullptr);
+  QPushButton* accept = box->button(QDialogButtonBox::Open);
+  if (!accept) accept = box->button(QDialogButtonBox::Save);
+  ASSERT_NE(accept, nullptr);
+  EXPECT_TRUE(accept->isVisible());
+  EXPECT_EQ(accept->text(), "Add");
+  key(QApplication::focusWidget() ? QApplication::focusWidget() : &dlg, Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_FALSE(dlg.isVisible());
 }
 
 // A folder chosen together with files is passed over: Add adds the files

@@ -119,10 +119,21 @@ struct AddRow {
   const char* messageStart;
 };
 
+// The project window's Add Files says it with the same text as every
+// other membership message, ending in its own line.
+TEST_F(ComponentsTest, TheFramesMembershipMessageIsTheOneText) {
+  AddFileOutcome o = AddFileToGroupChecked(c.project, c.groups[1], "/work/demo/src/", "main.c",
+                                           [](const std::string&) { return uint8_t(0); }, AddFileStyle::kFrame);
+  EXPECT_EQ(o.file, nullptr);
+  EXPECT_EQ(o.message,
+            "File 'main.c' is already a member of -\n   Group:\t'Source Group 1'\n   Type:\tC source file\n\n"
+            "File will not be added to target.");
+}
+
 TEST_F(ComponentsTest, AddFileRows) {
   const AddRow rows[] = {
       {"same name other case", "MAIN.C", "/work/demo/src/", 0, false, 0,
-       "File 'main.c' is already a member of -\n\n   Group:\t'Source Group 1'"},
+       "File 'main.c' is already a member of -\n   Group:\t'Source Group 1'"},
       {"library twice allowed", "rt.lib", "/work/demo/lib/", 0, true, kFileLibrary, ""},
       {"unknown type chosen", "notes.xyz", "/work/demo/doc", kFileText, true, kFileText, ""},
       {"unknown type not chosen", "data.bin", "/work/demo/", 0, false, 0, ""},
@@ -150,7 +161,7 @@ TEST_F(ComponentsTest, FrameStyleMembershipNamesTarget) {
   AddFileOutcome o = AddFileToGroupChecked(open, open->firstGroup, "/work/demo/", "util.c", nullptr,
                                            AddFileStyle::kFrame);
   EXPECT_TRUE(o.beep);
-  EXPECT_TRUE(o.message.ends_with("Type:\tC source file\nFile will not be added to target."))
+  EXPECT_TRUE(o.message.ends_with("Type:\tC source file\n\nFile will not be added to target."))
       << o.message;
 }
 

@@ -44,6 +44,30 @@ INSTANTIATE_TEST_SUITE_P(Rows, BatchExit,
                                            ExitRow{"NoBuildEnded", false, 0, 0, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct EndRow {
+  const char* name;
+  intptr_t notBuilt;
+  int errors;
+  bool stopped;
+  int result;
+};
+
+class BuildEndResult : public NotifyTest, public ::testing::WithParamInterface<EndRow> {};
+
+// A peer that asked for the build learns whether it was stopped.
+TEST_P(BuildEndResult, TellsStoppedBuiltOrNotBuilt) {
+  build.errors = GetParam().errors;
+  build.stopped = GetParam().stopped;
+  Notify(kNotifyBuildFinished, GetParam().notBuilt);
+  EXPECT_EQ(app->BuildEndResult(), GetParam().result);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BuildEndResult,
+                         ::testing::Values(EndRow{"Built", 0, 0, false, 0},
+                                           EndRow{"Errors", 1, 2, false, 1},
+                                           EndRow{"Stopped", 1, 0, true, -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(NotifyTest, BuildEndWithoutBatchStartKeepsTheProgramOpen) {
   app->SetState(kStateBusy);
   Notify(kNotifyBuildFinished, 0);

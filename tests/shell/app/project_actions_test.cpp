@@ -202,6 +202,16 @@ TEST_F(ProjectActionsTest, CodeGeneratorFileOpensItsProjectFile) {
   EXPECT_FALSE(ShellApp::FindImportedProject("a.dp", &found));
 }
 
+TEST_F(ProjectActionsTest, ACodeGeneratorFileThatDoesNotConvertLeavesTheOpenProject) {
+  app->OpenProject(path);
+  ProjectRec* before = app->Project();
+  ASSERT_NE(before, nullptr);
+  std::ofstream(dir / "Broken.dpt") << "no project here\r\n";
+  EXPECT_EQ(app->OpenDocumentFile(dir / "Broken.dpt"), kProjectOpenedMarker);
+  EXPECT_EQ(app->Project(), before);
+  EXPECT_FALSE(dialogs.boxes.empty());  // the importer said why
+}
+
 // The migration question's box runs timers and activations while it is
 // open; a check that comes meanwhile must not ask a second time.
 TEST_F(ProjectActionsTest, ChangedCodeGeneratorFileIsAskedAboutOnce) {

@@ -170,7 +170,9 @@ class RecordingBuild : public BuildPort {
   }
   void LogOutputLine(const char* line) override { logged.push_back(line); }
   int LastErrorCount() const override { return errors; }
+  int LastBuildResult() const override { return stopped ? -1 : BuildPort::LastBuildResult(); }
   int errors = 0;
+  bool stopped = false;
   std::vector<std::string> calls;
   std::vector<std::string> logged;
 };

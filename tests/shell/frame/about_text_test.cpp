@@ -60,5 +60,27 @@ TEST(AboutText, EveryToolsetListsItsPrograms) {
   EXPECT_TRUE(AboutToolsOf(100).empty());
 }
 
+
+struct BannerRow {
+  const char* name;
+  const char* line;
+  const char* version;
+};
+
+class VersionBanner : public ::testing::TestWithParam<BannerRow> {};
+
+TEST_P(VersionBanner, TakesTheLastNumberWithDots) {
+  EXPECT_EQ(VersionFromBanner(GetParam().line), GetParam().version);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, VersionBanner,
+    ::testing::Values(BannerRow{"GccWithDate", "arm-none-eabi-gcc (15:12.2.rel1-1) 12.2.1 20221205", "12.2.1"},
+                      BannerRow{"BinutilsAssembler", "GNU assembler (2.40-2+18+b1) 2.40", "2.40"},
+                      BannerRow{"TrailingLineEnd", "GNU ar (GNU Binutils) 2.40\r\n", "2.40"},
+                      BannerRow{"NoVersion", "usage: tool [options]", ""},
+                      BannerRow{"DotsAtTheEdges", "tool .5 5. 1..2", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace pm2

@@ -197,11 +197,6 @@ TEST_P(RuntimeIds, Classify) {
 INSTANTIATE_TEST_SUITE_P(Rows, RuntimeIds, ::testing::ValuesIn(kRanges),
                          [](const ::testing::TestParamInfo<RangeRow>& i) { return std::string(i.param.name); });
 
-}  // namespace
-}  // namespace pm2
-
-namespace pm2 {
-namespace {
 
 // The ids of a popup's items, submenus included.
 void CollectIds(const std::vector<MenuEntry>& entries, std::vector<CommandId>* ids) {
@@ -231,6 +226,27 @@ TEST(ShellMenus, EditorMenuKeepsTheMainMenusPopupsFromViewOn) {
   for (CommandId id : frameAll)
     EXPECT_NE(std::find(editorAll.begin(), editorAll.end(), id), editorAll.end()) << id;
 }
+
+
+struct PromptRow {
+  const char* name;
+  CommandId id;
+  const char* prompt;
+};
+
+class CommandPromptRows : public ::testing::TestWithParam<PromptRow> {};
+
+TEST_P(CommandPromptRows, TellsWhatTheCommandDoes) { EXPECT_EQ(CommandPrompt(GetParam().id), GetParam().prompt); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CommandPromptRows,
+    ::testing::Values(PromptRow{"SingleRowOfTheTable", 32720, "Build the current target"},
+                      PromptRow{"RangeRowTakesTheMenuText", 57634, "Copy"},
+                      PromptRow{"DotsAndKeyCutOff", 57601, "Open"},
+                      PromptRow{"EditorMenuOnly", 35130, "Go To Line"},
+                      PromptRow{"FrameworkCommandOfTheMenu", 57650, "Cascade"},
+                      PromptRow{"Unknown", 4242, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

@@ -39,6 +39,8 @@
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/main_frame.h"
 #include "shell/frame/project_commands_ext.h"
+#include "platform/win_path.h"
+#include "shell/windows/qt_user_dialogs.h"
 #include "shell/windows/watchdog.h"
 #include "shell/frame/editor_windows.h"
 #include "editor/ide/editor_view.h"
@@ -172,7 +174,13 @@ TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
   EXPECT_EQ(commands->CreationCounter(), 2);
   EXPECT_EQ(f->windowTitle().toStdString().rfind("Fresh", 0), 0u) << f->windowTitle().toStdString();
   EXPECT_TRUE(Contains(TreeTexts(f), p->curTarget->name.str()));
-  EXPECT_TRUE(fs::exists(dir + "Fresh/Fresh.pm2") || fs::exists(dir + "Fresh/Fresh.Pm2"));
+  // Written under the name as typed, and listed so: it opens after a restart.
+  std::vector<std::string> written;
+  for (const auto& e : fs::directory_iterator(dir + "Fresh"))
+    if (SamePathIgnoringCase(e.path().extension().string(), ".pm2")) written.push_back(e.path().filename().string());
+  EXPECT_EQ(written, (std::vector<std::string>{"Fresh.pm2"}));
+  EXPECT_GT(fs::file_size(dir + "Fresh/Fresh.pm2"), 0u);
+  EXPECT_EQ(s.App().m_recent.At(0), dir + "Fresh/Fresh.pm2");
 }
 
 TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
@@ -202,6 +210,10 @@ TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
   EXPECT_TRUE(driven);
   EXPECT_NE(FindSourceFileByName("Extra.c"), nullptr);
   EXPECT_TRUE(Contains(TreeTexts(f), "Extra.c"));
+  // After the dialog the Project menu acts on what the tree shows selected.
+  NodeRec* shown = view->RecordOf(view->Tree()->GetCaretItem());
+  EXPECT_EQ(s.App().m_pSelItem, shown);
+  EXPECT_EQ(f->QueryCommand(cmd::kAddFiles).enabled, shown && shown->kind == kKindGroup);
 }
 
 TEST_F(FrameCommandsTest, AUserToolFromTheSettingsRunsFromTheToolsMenuIntoTheBuildPage) {
@@ -313,6 +325,35 @@ TEST_F(FrameCommandsTest, FindInFilesListsHitsAndADoubleClickOpensTheLine) {
   bool column = false;
   const std::string selected = f->Editors().Active()->Engine().GetSelectedText(&column);
   EXPECT_NE(selected.find(line.substr(line.find("): ") + 3)), std::string::npos) << selected;
+}
+
+// The search reads the files on disk: an edit not yet saved is found, as
+// it is saved first; a second request while it runs stops it with a beep.
+TEST_F(FrameCommandsTest, FindInFilesSavesTheEditedTextsFirstAndASecondRequestStopsIt) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* v = f->Editors().Open(dir + "Timer.h");
+  ASSERT_NE(v, nullptr);
+  QTest::keyClicks(v, "/*unsaved_marker*/");
+  ASSERT_TRUE(StartFindInFiles(f, "unsaved_marker", "*.h", dir));
+  ASSERT_TRUE(WaitFor([&] { return !f->Tools()->FindRunning(); }));
+  EXPECT_FALSE(f->Editors().ActiveDocument()->IsModified());
+  ASSERT_TRUE(WaitFor([&] {
+    auto lines = PaneLines(f->Output()->FindPane());
+    return !lines.empty() && lines.back() == "1 occurrence(s) have been found.";
+  }, 5000)) << ::testing::PrintToString(PaneLines(f->Output()->FindPane()));
+
+  {
+    std::ofstream many(dir + "many.txt");
+    for (int i = 0; i < 20000; ++i) many << "needle " << i << "\n";
+  }
+  ASSERT_TRUE(StartFindInFiles(f, "needle", "*.txt", dir));
+  const int beeps = s.runtime.Dialogs().BeepCount();
+  ASSERT_TRUE(f->Tools()->FindRunning());
+  f->ExecuteCommand(kCmdFindInFiles);
+  EXPECT_EQ(s.runtime.Dialogs().BeepCount(), beeps + 1);
+  ASSERT_TRUE(WaitFor([&] { return !f->Tools()->FindRunning(); }));
 }
 
 TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd) {

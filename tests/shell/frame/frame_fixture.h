@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/document/document_services.h"
 #include "platform/settings_store.h"
 #include "project/model/app_state.h"
 #include "project/text/pool.h"
@@ -105,6 +106,23 @@ class ExampleFrameTest : public ::testing::Test {
     return all;
   }
   std::string root, dir;
+};
+
+// The documents' questions answered from a script, and noted.
+class ScriptedQuestions : public DocumentQuestions {
+ public:
+  Answer AskSaveChanges(const std::string& text) override {
+    asked.push_back(text);
+    return saveAnswer;
+  }
+  bool AskYesNo(const std::string& text) override {
+    asked.push_back(text);
+    return yes;
+  }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  std::vector<std::string> asked, errors;
+  Answer saveAnswer = kCancel;
+  bool yes = false;
 };
 
 // Answers every message box that comes up while it lives, in order (the

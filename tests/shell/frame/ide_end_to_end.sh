@@ -91,6 +91,36 @@ wait_window
 sleep 1
 shot 05-restarted
 xdotool search --onlyvisible --name "Blinky" > /dev/null || fail "the second start did not reopen the project"
+# The editor window open at the close is open again, and active.
+xdotool search --onlyvisible --name "LED.c" > /dev/null || fail "the second start did not reopen LED.c"
+# The status line tells what the toolbar button under the mouse does.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove "$((X + 14))" "$((Y + 40))"
+sleep 0.3
+xdotool mousemove "$((X + 16))" "$((Y + 42))"
+shot 05b-status-prompt
+# Ctrl+N: a new text in a window of its own.
+xdotool mousemove 640 500
+xdotool key ctrl+n
+sleep 0.5
+xdotool search --onlyvisible --name "Text1" > /dev/null || fail "Ctrl+N opened no new text"
+shot 05c-new-text
+# Window > Save Workspace As...: the workspace dialog.
+xdotool key alt+w
+sleep 0.3
+xdotool key w
+sleep 0.5
+shot 05d-workspace-dialog
+xdotool key Escape
+sleep 0.3
+# View > Options: the editor options with their shortcuts page.
+xdotool key alt+v
+sleep 0.3
+xdotool key t
+sleep 0.5
+shot 05e-options
+xdotool key Escape
+sleep 0.3
 # 5: the Project menu dropped from the menu bar with Alt+P, drawn with its
 # button images; then the File menu with Alt, then Down.
 xdotool key alt+p

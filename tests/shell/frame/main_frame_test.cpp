@@ -40,6 +40,7 @@
 #include "shell/project_window/prj_view.h"
 #include "shell/project_window/prj_win.h"
 #include "shell/windows/shell_runtime.h"
+#include "toolkit/controls/list_edit.h"
 #include "toolkit/controls/tree_ctrl.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/controls/progress_ctrl.h"
@@ -260,6 +261,14 @@ TEST_F(MainFrameTest, RenamingAGroupKeepsTheOldNameForAnEmptyText) {
   EXPECT_EQ(source->name.size(), 40u);
   // A file cannot be renamed here.
   EXPECT_FALSE(rename(FindSourceFileByName("LED.c"), "Other.c"));
+  // Typing in the name's edit stops at 40 characters.
+  SECTreeCtrl* tree = view->Tree();
+  ASSERT_TRUE(tree->EditLabel(0, 0));  // the target, the first row
+  SECListEdit* edit = tree->GetEditControl();
+  ASSERT_NE(edit, nullptr);
+  QTest::keyClicks(edit, QString(50, 'y'));
+  EXPECT_EQ(edit->toPlainText().size(), 40);
+  QTest::keyClick(edit, Qt::Key_Escape);
   // A renamed target shows in the target box at once.
   TargetRec* t = s.App().Project()->curTarget;
   EXPECT_TRUE(rename(t, "Release"));
@@ -328,21 +337,7 @@ TEST_F(MainFrameTest, FindBoxSearchesTheEditorAndKeepsItsHistory) {
 
 
 // The documents' questions, recorded and answered from a script.
-class ScriptedQuestions : public DocumentQuestions {
- public:
-  Answer AskSaveChanges(const std::string& text) override {
-    asked.push_back(text);
-    return saveAnswer;
-  }
-  bool AskYesNo(const std::string& text) override {
-    asked.push_back(text);
-    return yes;
-  }
-  void ShowError(const std::string& text) override { errors.push_back(text); }
-  std::vector<std::string> asked, errors;
-  Answer saveAnswer = kCancel;
-  bool yes = false;
-};
+using test::ScriptedQuestions;
 
 std::string PaneText(CMainFrame* f, CommandId pane) {
   int index = f->Status()->CommandToIndex(pane);
@@ -456,7 +451,9 @@ TEST_F(MainFrameTest, AJumpShowsTheLineAThirdDownAndTheStatusPanesFollow) {
   const EditState& st = v->Engine().State();
   EXPECT_EQ(st.nCaretLine, 16);
   ASSERT_GT(v->Engine().Rows(), 3);
-  EXPECT_EQ(st.nTopLine, std::max(1, 16 - v->Engine().Rows() / 3));
+  // A third down the window, unless the whole text fits: then from line 1.
+  const bool fits = v->Engine().Rows() >= v->Document().Text().GetLineCount();
+  EXPECT_EQ(st.nTopLine, fits ? 1 : std::max(1, 16 - v->Engine().Rows() / 3));
   bool column = false;
   EXPECT_FALSE(v->Engine().GetSelectedText(&column).empty());
   EXPECT_EQ(PaneText(f, 118), "L:16 C:1");
@@ -693,6 +690,13 @@ TEST_F(MainFrameTest, TheAboutBoxOpensFromTheHelpMenuAndCloses) {
   EXPECT_EQ(seen.rfind("Pelmora2 V", 0), 0u);
   EXPECT_NE(seen.find("Toolchain Path:    "), std::string::npos);
   EXPECT_EQ(seen.find('\t'), std::string::npos);
+  // The tools the build really runs, with the versions they tell.
+  if (HaveTools()) {
+    const std::size_t gcc = seen.find("arm-none-eabi-gcc.Exe");
+    ASSERT_NE(gcc, std::string::npos) << seen;
+    const std::string line = seen.substr(gcc, seen.find('\n', gcc) - gcc);
+    EXPECT_NE(line.find(" V"), std::string::npos) << line;
+  }
   // Text on the clipboard was replaced by the box's text.
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), seen);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

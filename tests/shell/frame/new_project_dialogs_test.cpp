@@ -234,7 +234,7 @@ TEST_F(NewProjectDialogsTest, CancelOnEverySheetLeavesTheProjectFilesAsTheyWere)
   EXPECT_EQ(ReadFile(dir + "Blinky.Opt"), opt);
 }
 
-TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrNothing) {
+TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrLeavesTheOpenOne) {
   // A 51 device of the shipped database and its startup file in the
   // toolset's library folder, as the code generator's import finds them.
   const std::string lib = dir + "root51/C51/lib/";
@@ -254,14 +254,18 @@ TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrNothin
   c51->toolsFolder = dir + "root51/C51/BIN/";
 
   {
-    // A damaged file: the message, no project file, and no project open.
+    // A damaged file: the message, no project file, and the open project
+    // stays as it was.
+    ProjectRec* before = s.App().Project();
+    ASSERT_NE(before, nullptr);
     test::BoxAnswers boxes({QMessageBox::Ok});
     f->m_chooseProjectFile = [&](const std::string&) { return dir + "dave/broken.dpt"; };
     ASSERT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
     ASSERT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
     EXPECT_EQ(boxes.texts[0], "No device of the device database matches the device type ''");
     EXPECT_FALSE(fs::exists(dir + "dave/broken.Pm2"));
-    EXPECT_EQ(s.App().Project(), nullptr);
+    EXPECT_EQ(s.App().Project(), before);
+    EXPECT_EQ(s.App().Project()->name.str(), "Blinky");
   }
   f->m_chooseProjectFile = [&](const std::string&) { return dir + "dave/motor.dpt"; };
   ASSERT_TRUE(f->ExecuteCommand(cmd::kOpenProject));

@@ -7,6 +7,8 @@
 #include "builder/runner/tool_table.h"
 #include "platform/notification_hub.h"
 #include "project/model/app_state.h"
+#include "project/model/option_block.h"
+#include "project/model/option_defaults.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/tools/tool_fakes.h"
@@ -57,6 +59,28 @@ TEST(LintText, AllFilesOnlyCSourcesOfLiveGroups) {
   GroupRec* g3 = AddGroup(p, "Lib");
   AddFileToGroup(g3, "b.c", "/q/", kFileC);
   EXPECT_EQ(MakeLintAllFilesText(Settings({"/i"}), *p), "-i/i\nstd.lnt\n\"/p/a.c\"\n\"/q/b.c\"\n");
+  PoolFreeAll();
+}
+
+// The single-file run hands lint the defines the file's compiler gets.
+TEST(LintText, AProjectFileGetsItsCompilersDefines) {
+  ProjectRec* p = NewProject("demo", "/p/");
+  TargetRec& t = *p->curTarget;
+  t.toolset = kToolsetArmGnu;
+  OptionBlock* opts = NewOptionBlock(kPoolProject);
+  SetDefaultOptions(*opts, &t, kToolsetArmGnu, kLevelTarget);
+  opts->owner = &t;
+  opts->cGnu.ACDEFN = OptString("DEBUG, LEDS=8");
+  t.pOpts = opts;
+  FileRec* a = AddFileToGroup(p->firstGroup, "a.c", "/p/", kFileC);
+  LintFile file = LintFileFor("/p/a.c", a, &t);
+  EXPECT_TRUE(file.inProject);
+  EXPECT_EQ(file.defines, "-dDEBUG -dLEDS=8");
+  EXPECT_NE(MakeLintCommandText(Settings({}), file).find("-dDEBUG -dLEDS=8 \"/p/a.c\""), std::string::npos);
+  // A file outside the project gets none.
+  LintFile other = LintFileFor("/x/b.c", nullptr, &t);
+  EXPECT_FALSE(other.inProject);
+  EXPECT_EQ(other.defines, "");
   PoolFreeAll();
 }
 

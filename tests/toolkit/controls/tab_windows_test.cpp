@@ -24,6 +24,28 @@ struct Pane : QWidget, TabPaneScrollClient {
   void OnTabWndScroll(int bar, int value) override { scrolls.push_back({bar, value}); }
 };
 
+// Made narrow (a floating frame) and wide again (docked), the tab strip
+// takes its width back instead of staying squeezed.
+TEST(TabWnd, TheStripWidthComesBackWhenTheWindowGrowsAgain) {
+  App();
+  SECTabWnd wnd(nullptr, 0x2, 59648);
+  wnd.resize(900, 200);
+  Pane a;
+  wnd.AddTab(&a, "Build");
+  wnd.SetScrollStyle(0, kPaneHScroll);
+  wnd.show();
+  wnd.ActivateTab(0);
+  QApplication::processEvents();
+  const int wide = wnd.TabWidget()->width();
+  ASSERT_GT(wide, 500);
+  wnd.resize(300, 200);
+  QApplication::processEvents();
+  EXPECT_LT(wnd.TabWidget()->width(), 300);
+  wnd.resize(900, 200);
+  QApplication::processEvents();
+  EXPECT_EQ(wnd.TabWidget()->width(), wide);
+}
+
 TEST(TabWnd, SharedScrollBarsFollowTheActivePane) {
   App();
   SECTabWnd wnd(nullptr, 0x2, 59648);

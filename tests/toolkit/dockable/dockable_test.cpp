@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +18,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "toolkit/controls/dialog_item.h"
 #include "toolkit/dockable/dockable_frame.h"
 #include "toolkit/dockable/frame_bar.h"
 #include "toolkit/dockable/sdi_frame.h"
@@ -24,6 +27,7 @@
 #include "toolkit/docking/sdi_layout.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/dock_context.h"
+#include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/mdi_frame.h"
 #include "toolkit/frames/mini_dock_frame.h"
 
@@ -129,6 +133,32 @@ TEST(DockableFrame, PlacementMenuMovesTheView) {
   EXPECT_EQ(m.view->CurrentPlacement(nullptr), kPlaceMdiMax);
 }
 
+// A click on a document window takes the activation back from the
+// dockable frame: the document's menu shows and the frame routes no more.
+TEST(DockableFrame, AClickOnADocumentHandsTheActivationBack) {
+  Main m;
+  auto* child = new SECMDIChildWnd(m.frame.get());
+  child->SetMenuResourceId(141);
+  auto* text = new QPlainTextEdit("int main(void);");
+  child->setWidget(text);
+  m.frame->MdiClient()->addSubWindow(child);
+  child->show();
+  m.frame->MdiClient()->setActiveSubWindow(child);
+  bool ran = false;
+  m.view->OnCommand(0x9001, [&](CommandId) { ran = true; });
+  m.view->SetMenuResourceId(140);
+  int menu = 0;
+  m.frame->SetMenuSelector([&](int id) { menu = id; });
+  QTest::mouseClick(m.view->View(), Qt::LeftButton);
+  ASSERT_TRUE(m.view->IsActiveFrame());
+  EXPECT_EQ(menu, 140);
+  QTest::mouseClick(text->viewport(), Qt::LeftButton);
+  EXPECT_FALSE(m.view->IsActiveFrame());
+  EXPECT_EQ(menu, 141);
+  EXPECT_FALSE(m.frame->RouteCommand(0x9001));
+  EXPECT_FALSE(ran);
+}
+
 TEST(DockableFrame, CloseButtonHidesTheBarAndActivationRoutesCommands) {
   Main m;
   bool ran = false;
@@ -187,6 +217,43 @@ TEST(DialogBar, SizedByItsDialogAndMadeAgainFromTheDockState) {
   EXPECT_EQ(again->TemplateId(), 3100u);
   EXPECT_EQ(again->DialogSize(), QSize(220, 90));
   EXPECT_EQ(again->DockBar(), fresh.DockBarFor(DockSide::Top));
+}
+
+// A dialog bar's controls follow the frame's command states, as a
+// toolbar's buttons do.
+TEST(DialogBar, ItsControlsFollowTheCommandStates) {
+  App();
+  SECDialogBar::SetDialogFactory([](unsigned id) -> QWidget* {
+    if (id != 3101) return nullptr;
+    auto* w = new QWidget;
+    w->setFixedSize(200, 40);
+    auto* go = new QPushButton("Go", w);
+    go->setProperty(kDialogItemId, 4001u);
+    auto* trace = new QCheckBox("Trace", w);
+    trace->setProperty(kDialogItemId, 4002u);
+    return w;
+  });
+  SECMDIFrameWnd frame;
+  frame.EnableDocking(CBRS_ALIGN_ANY);
+  bool running = false;
+  frame.OnCommand(4001, [](CommandId) {});
+  frame.OnUpdate(4001, [&](CommandState& s) { s.Enable(!running); });
+  frame.OnCommand(4002, [](CommandId) {});
+  frame.OnUpdate(4002, [&](CommandState& s) { s.SetCheck(running ? 1 : 0); });
+  auto* bar = new SECDialogBar;
+  ASSERT_TRUE(bar->Create(&frame, 3101, CBRS_ALIGN_TOP, 0, 0xE962, "Run"));
+  frame.DockControlBar(bar);
+  frame.show();
+  auto* go = bar->findChild<QPushButton*>();
+  auto* trace = bar->findChild<QCheckBox*>();
+  ASSERT_TRUE(go && trace);
+  frame.UpdateControlBars();
+  EXPECT_TRUE(go->isEnabled());
+  EXPECT_FALSE(trace->isChecked());
+  running = true;
+  frame.UpdateControlBars();
+  EXPECT_FALSE(go->isEnabled());
+  EXPECT_TRUE(trace->isChecked());
 }
 
 TEST(SdiFrame, ViewTakesTheClientArea) {

@@ -285,6 +285,22 @@ TEST_F(FramesTest, FloatInMainWindowAndBack) {
   EXPECT_EQ(d.memory->DockBar(), Side(DockSide::Right));
 }
 
+// Back from the main window, a bar takes its place in its dock bar again
+// (its row beside the others), not the dock bar's end.
+TEST_F(FramesTest, FloatInMainWindowReturnsToItsPlace) {
+  d.frame->RecalcLayout();
+  SECDockBar* dock = d.callStack->DockBar();
+  ASSERT_NE(dock, nullptr);
+  const QRect before = d.callStack->geometry();
+  d.callStack->OnFloatInMainWindow();
+  ASSERT_TRUE(d.callStack->IsMDIChildFloat());
+  d.callStack->OnFloatInMainWindow();
+  d.frame->RecalcLayout();
+  EXPECT_FALSE(d.callStack->IsMDIChildFloat());
+  EXPECT_EQ(d.callStack->DockBar(), dock);
+  EXPECT_EQ(d.callStack->geometry(), before);
+}
+
 TEST_F(FramesTest, WorkbookTabClickActivatesItsSheet) {
   const auto& sheets = d.frame->Sheets();
   ASSERT_EQ(sheets.size(), 3u);

@@ -11,6 +11,10 @@ TEST(BmpMenuText, MnemonicAndSplit) {
   EXPECT_EQ(MenuMnemonic("&New\tCtrl+N"), 'N');
   EXPECT_EQ(MenuMnemonic("Save A&ll"), 'L');
   EXPECT_EQ(MenuMnemonic("Exit"), 0);
+  // What is drawn, and so measured: a doubled '&' is one '&'.
+  EXPECT_EQ(MenuShownText("&Watch && Call Stack Window"), "Watch & Call Stack Window");
+  EXPECT_EQ(MenuShownText("Save A&ll"), "Save All");
+  EXPECT_EQ(MenuShownText("R&&D"), "R&D");
   EXPECT_EQ(MenuMnemonic("Trailing&"), 0);
   std::string label, key;
   SplitMenuText("&Open...\tCtrl+O", &label, &key);

@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QTest>
 
 #include "toolkit/frames/mdi_child.h"
@@ -118,6 +119,30 @@ TEST_F(MenuBarTest, AClickOnATitleOpensItsPopupAndEscClosesIt) {
   EXPECT_TRUE(bar->Button(1)->m_nStyle & TBBS_HOT);
   Key(Qt::Key_Escape);
   EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
+}
+
+// A double click on a title: the second press reaches the open popup (it
+// holds the mouse) and then the bar as a double click; neither closes the
+// menu the first press opened.
+TEST_F(MenuBarTest, ADoubleClickOnATitleLeavesItsMenuOpen) {
+  QTest::mouseClick(bar, Qt::LeftButton, {}, Centre(1));
+  QMenu* popup = Popup();
+  ASSERT_NE(popup, nullptr);
+  int hidden = 0;
+  QObject::connect(popup, &QMenu::aboutToHide, [&hidden] { ++hidden; });
+  const QPoint global = bar->mapToGlobal(Centre(1));
+  QMouseEvent press(QEvent::MouseButtonPress, popup->mapFromGlobal(global), global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(popup, &press);
+  QMouseEvent dbl(QEvent::MouseButtonDblClick, Centre(1), global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(bar, &dbl);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(hidden, 0);
+  EXPECT_EQ(Popup(), popup);
+  EXPECT_EQ(bar->OpenIndex(), 1);
+  QObject::disconnect(popup, &QMenu::aboutToHide, nullptr, nullptr);
+  Key(Qt::Key_Escape);
+  Key(Qt::Key_Escape);
 }
 
 TEST_F(MenuBarTest, AltThenArrowsWalkTheBarAndDownOpens) {

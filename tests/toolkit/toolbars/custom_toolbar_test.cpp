@@ -145,14 +145,15 @@ TEST_F(CustomToolBarTest, TipsNameTheCommandUnderTheMouseWhileSwitchedOn) {
   EXPECT_EQ(b->mgr->TipText(kSave), "Save File");
 }
 
-TEST_F(CustomToolBarTest, CtrlDragCopiesAndAltDragMovesAButtonToAnotherToolbar) {
+TEST_F(CustomToolBarTest, CtrlAltDragCopiesAndAltDragMovesAButtonToAnotherToolbar) {
   SECCustomToolBar* file = b->Bar(kFileToolBarId);
   SECCustomToolBar* build = b->Bar(kBuildToolBarId);
   const int buildCount = build->ButtonCount();
   const QPoint onBuild = file->mapFromGlobal(build->mapToGlobal(Centre(build, kBuild)));
-  QTest::mousePress(file, Qt::LeftButton, Qt::ControlModifier, Centre(file, kNew));
+  const Qt::KeyboardModifiers copy = Qt::ControlModifier | Qt::AltModifier;
+  QTest::mousePress(file, Qt::LeftButton, copy, Centre(file, kNew));
   QTest::mouseMove(file, onBuild);
-  QTest::mouseRelease(file, Qt::LeftButton, Qt::ControlModifier, onBuild);
+  QTest::mouseRelease(file, Qt::LeftButton, copy, onBuild);
   EXPECT_EQ(build->ButtonCount(), buildCount + 1);
   EXPECT_GE(build->FindButton(kNew), 0);
   EXPECT_GE(file->FindButton(kNew), 0);  // a copy leaves the original
@@ -167,11 +168,21 @@ TEST_F(CustomToolBarTest, CtrlDragCopiesAndAltDragMovesAButtonToAnotherToolbar) 
   EXPECT_EQ(file->ButtonCount(), fileCount - 1);
 }
 
-TEST_F(CustomToolBarTest, CtrlDragOffEveryToolbarMakesUserToolbarOne) {
+TEST_F(CustomToolBarTest, APlainCtrlClickRunsTheCommandInsteadOfCopyingTheButton) {
+  SECCustomToolBar* file = b->Bar(kFileToolBarId);
+  const int count = file->ButtonCount();
+  QTest::mouseClick(file, Qt::LeftButton, Qt::ControlModifier, Centre(file, kSave));
+  EXPECT_EQ(b->ran, (std::vector<CommandId>{kSave}));
+  EXPECT_EQ(file->ButtonCount(), count);
+  EXPECT_EQ(b->Bar(kFirstUserToolBarId), nullptr);
+}
+
+TEST_F(CustomToolBarTest, CtrlAltDragOffEveryToolbarMakesUserToolbarOne) {
   SECCustomToolBar* file = b->Bar(kFileToolBarId);
   const QPoint empty = file->mapFromGlobal(b->frame->mapToGlobal(QPoint(450, 300)));
-  QTest::mousePress(file, Qt::LeftButton, Qt::ControlModifier, Centre(file, kSave));
-  QTest::mouseRelease(file, Qt::LeftButton, Qt::ControlModifier, empty);
+  const Qt::KeyboardModifiers copy = Qt::ControlModifier | Qt::AltModifier;
+  QTest::mousePress(file, Qt::LeftButton, copy, Centre(file, kSave));
+  QTest::mouseRelease(file, Qt::LeftButton, copy, empty);
   SECCustomToolBar* user = b->Bar(kFirstUserToolBarId);
   ASSERT_NE(user, nullptr);
   EXPECT_EQ(user->Title(), "Toolbar1");

@@ -44,6 +44,7 @@ LintOptionsDialog::LintOptionsDialog(TargetRec& target, QWidget* parent) : QDial
   m_config->setText(QString::fromStdString(s.configFile));
   m_folders = new SECListBoxDirEditor(this);
   m_folders->Initialize(0xF3E);
+  m_folders->SetSpacesAllowed(true);  // folders with blanks in their names
   m_folders->SetCaption("PC-Lint Include Folders:");
   m_folders->setMinimumSize(380, 120);
   int row = 0;

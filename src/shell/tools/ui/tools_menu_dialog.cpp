@@ -54,6 +54,7 @@ ToolsMenuDialog::ToolsMenuDialog(SettingsStore& store, QWidget* parent) : QDialo
   setWindowTitle("Customize Tools Menu");
   m_list = new ToolListEditor(this, this);
   m_list->Initialize(0xF3E, this, 1524);
+  m_list->SetSpacesAllowed(true);  // "Run Grep", "Open in Editor"
   m_list->SetCaption("Menu Content:");
   m_list->setMinimumSize(360, 150);
   m_program = new SECBrowseFileEdit(this);

@@ -61,6 +61,27 @@ TEST(ToolsMenuDialog, EditsTheSelectedToolAndSavesOnOk) {
   EXPECT_EQ(back[0].options, 0u);
 }
 
+TEST(ToolsMenuDialog, AToolNameMayHaveBlanks) {
+  App();
+  SettingsStore store("/nonexistent/settings.ini");
+  WriteUserTools(store, {Tool("Grep", "/bin/grep")});
+  ToolsMenuDialog dlg(store);
+  dlg.show();
+  dlg.List()->SetCurSel(1);  // the empty last row
+  dlg.List()->setFocus();
+  QTest::keyClick(dlg.List(), 'R');
+  ASSERT_NE(dlg.List()->InPlaceEdit(), nullptr);
+  QTest::keyClicks(dlg.List()->InPlaceEdit(), "un tests");
+  ASSERT_NE(dlg.List()->InPlaceEdit(), nullptr);  // the blank did not end the entry
+  QTest::keyClick(dlg.List()->InPlaceEdit(), Qt::Key_Return);
+  EXPECT_EQ(dlg.List()->GetText(1), "Run tests");
+  dlg.ProgramEdit()->setText("/bin/true");
+  dlg.accept();
+  std::vector<UserToolEntry> back = ReadUserTools(store);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[1].menuText, "Run tests");
+}
+
 TEST(ToolsMenuDialog, CancelWritesNothing) {
   App();
   SettingsStore store("/nonexistent/settings.ini");

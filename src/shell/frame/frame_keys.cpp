@@ -1,0 +1,190 @@
+#include "shell/frame/frame_keys.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QUrl>
+
+#include "editor/document/editor_document.h"
+#include "editor/engine/edit_commands.h"
+#include "editor/ide/editor_view.h"
+#include "editor/view/edit_keys_qt.h"
+#include "project/environment/environment.h"
+#include "project/model/project_records.h"
+#include "shell/app/key_routing.h"
+#include "shell/app/shell_app.h"
+#include "shell/frame/editor_windows.h"
+#include "shell/frame/frame_accelerators.h"
+#include "shell/frame/frame_bars.h"
+#include "shell/frame/main_frame.h"
+#include "toolkit/controls/qt_bridge.h"
+#include "toolkit/menus/menu_bar.h"
+#include "toolkit/menus/qt_keys.h"
+#include "toolkit/menus/qt_menu_access.h"
+
+namespace pm2 {
+
+namespace {
+
+// A field that takes typed text keeps its own editing keys.
+bool IsTextField(const QObject* o) {
+  if (qobject_cast<const QLineEdit*>(o) || qobject_cast<const QAbstractSpinBox*>(o) ||
+      qobject_cast<const QTextEdit*>(o) || qobject_cast<const QPlainTextEdit*>(o))
+    return true;
+  auto* combo = qobject_cast<const QComboBox*>(o);
+  return combo && combo->isEditable();
+}
+
+// The editor view a widget is or lies in.
+EditorView* EditorViewOf(QObject* o) {
+  for (; o; o = o->parent())
+    if (auto* v = qobject_cast<EditorView*>(o)) return v;
+  return nullptr;
+}
+
+}  // namespace
+
+FrameKeys::FrameKeys(CMainFrame& frame, const std::string& settingsFile) : QObject(&frame), m_frame(frame) {
+  const std::size_t cut = settingsFile.find_last_of('/');
+  const std::string folder = cut == std::string::npos ? std::string() : settingsFile.substr(0, cut + 1);
+  m_paths = {folder + "pelmora2.Mac", folder + "pelmora2.Mac"};
+  m_table = std::make_shared<const AccelTable>(DefaultFrameAccelerators());
+  qApp->installEventFilter(this);
+  // F10 is Step Over while the table binds it; the menu bar keeps it otherwise.
+  if (SECMenuBar* bar = m_frame.Bars() ? m_frame.Bars()->MenuBar() : nullptr)
+    bar->SetF10Bound([this] { return m_table && FindAccelCommand(*m_table, FVIRTKEY, 121) != 0; });
+}
+
+FrameKeys::~FrameKeys() { qApp->removeEventFilter(this); }
+
+void FrameKeys::Install() {
+  m_shortcuts = std::make_unique<SECShortcutTable>(*this, m_paths);
+  // Only a user's file changes the menus' key texts; the defaults are
+  // what the menus show already.
+  if (m_shortcuts->Load()) m_shortcuts->CreateAccelTable();
+}
+
+bool FrameKeys::TakeShortcuts(const SECShortcutTable& edited) {
+  if (!m_shortcuts) m_shortcuts = std::make_unique<SECShortcutTable>(*this, m_paths);
+  m_shortcuts->Records() = edited.Records();
+  const bool saved = m_shortcuts->Save();
+  m_shortcuts->CreateAccelTable();
+  return saved;
+}
+
+std::vector<MenuAccess*> FrameKeys::Menus() {
+  m_menus.clear();
+  std::vector<MenuAccess*> out;
+  SECMenuBar* bar = m_frame.Bars() ? m_frame.Bars()->MenuBar() : nullptr;
+  if (!bar) return out;
+  for (int i = 0; i < int(bar->Model().Rows().size()); ++i) {
+    if (!bar->Model().Rows()[std::size_t(i)].IsPopup()) continue;
+    if (QMenu* menu = bar->PopupFor(i)) {
+      m_menus.push_back(std::make_unique<QMenuAccess>(menu));
+      out.push_back(m_menus.back().get());
+    }
+  }
+  return out;
+}
+
+unsigned FrameKeys::CommandOfKey(QObject* target, const QKeyEvent& key) const {
+  if (!m_table) return 0;
+  const Qt::KeyboardModifiers mods = key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+  // Typing and the editing keys of a text field stay with it.
+  if (IsTextField(target) && !(mods & Qt::AltModifier) &&
+      (key.key() < Qt::Key_F1 || key.key() > Qt::Key_F35) && key.key() != Qt::Key_Escape)
+    return 0;
+  // An editor view runs the keys of its own table itself.
+  if (EditorViewOf(target) && FindKeyCommand(EditKeyFromQt(key.key()), EditModsFromQt(unsigned(mods))) != 0)
+    return 0;
+  const QString text = key.text();
+  const char typed = text.size() == 1 && text[0].unicode() < 128 ? char(text[0].unicode()) : 0;
+  return MatchKeyPress(*m_table, key.key(), mods, typed);
+}
+
+bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
+  // A menu of the frame tells the status line what its item under the
+  // mouse does (connected the first time it shows).
+  if (event->type() == QEvent::Show) {
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (menu && !menu->property("pm2Prompts").toBool() && menu->parentWidget() &&
+        menu->parentWidget()->window() == &m_frame) {
+      menu->setProperty("pm2Prompts", true);
+      connect(menu, &QMenu::hovered, this, [this](QAction* a) {
+        bool ok = false;
+        const unsigned id = a->data().toUInt(&ok);
+        m_frame.ShowCommandPrompt(ok ? id : 0);
+      });
+      connect(menu, &QMenu::aboutToHide, this, [this] { m_frame.ShowCommandPrompt(0); });
+    }
+    return false;
+  }
+  if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+  auto* widget = static_cast<QWidget*>(watched);
+  // Only keys of the frame's own windows (not of its dialogs or menus).
+  if (widget->window() != &m_frame || QApplication::activePopupWidget() || QApplication::activeModalWidget())
+    return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) return HandleF1();
+  if (const unsigned id = CommandOfKey(watched, *key)) {
+    if (onCommandKey) onCommandKey(id);
+    const bool enabled = m_frame.QueryCommand(id).enabled;
+    // Esc stops a running target; otherwise it keeps its usual meaning.
+    if (!enabled && key->key() == Qt::Key_Escape) return HandleEscape(watched);
+    if (enabled) m_frame.ExecuteCommand(id);
+    return true;
+  }
+  if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) return HandleEscape(watched);
+  return false;
+}
+
+// Esc in one of the frame's bars gives the focus back to the active
+// editor; elsewhere it goes to its window.
+bool FrameKeys::HandleEscape(QObject* target) {
+  if (EditorViewOf(target) || IsTextField(target)) return false;
+  KeyRoutingContext c;
+  c.key = RoutedKey::Escape;
+  c.inEscapeParent = !m_frame.MdiClient()->isAncestorOf(static_cast<QWidget*>(target));
+  EditorView* view = m_frame.Editors().Active();
+  c.hasActiveView = view != nullptr;
+  if (RouteKey(c) != KeyAction::FocusActiveView) return false;
+  view->setFocus();
+  return true;
+}
+
+// F1 is always taken: in a C or assembler editor it looks the word at the
+// caret up in the compiler's or assembler's manual.
+bool FrameKeys::HandleF1() {
+  KeyRoutingContext c;
+  c.key = RoutedKey::F1;
+  EditorView* view = m_frame.Editors().Active();
+  c.editorFocus = view && view->hasFocus();
+  c.hasActiveView = view != nullptr;
+  if (view) {
+    c.editorFileKind = view->Document().FileType();
+    view->GetWordAtCaret(&c.wordAtCaret);
+  }
+  ProjectRec* p = theApp().m_pProject;
+  c.toolset = p && p->curTarget ? int(p->curTarget->toolset) : 100;
+  if (RouteKey(c) != KeyAction::BookHelp || !m_helpReady) return true;
+  const ToolsetInfo* family =
+      c.toolset >= 0 && c.toolset < kToolsetCount ? theEnvironment().toolsets[std::size_t(c.toolset)].get() : nullptr;
+  std::string book = BookForWord(family, c.toolset, c.editorFileKind);
+  if (book.empty()) return true;
+  ToolHelpRequest help{family->rootFolder + book, c.wordAtCaret};
+  if (m_frame.m_showHelp)
+    m_frame.m_showHelp(help);
+  else if (QFileInfo::exists(ToQString(help.file)))
+    QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(help.file)));
+  return true;
+}
+
+}  // namespace pm2

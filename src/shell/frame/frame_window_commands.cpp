@@ -1,0 +1,369 @@
+// The main frame's document and window commands: File New, Save As and
+// Close, the Window menu (cascade, tile, arrange, split, the list of open
+// windows), the Help menu's books window and support pages, the editor
+// options; and the project's editor windows, kept in the options file and
+// reopened with the project.
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QUrl>
+
+#include "editor/document/editor_document.h"
+#include "editor/ide/editor_panes.h"
+#include "editor/ide/editor_view.h"
+#include "project/files/debug_lists.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/app/shell_app.h"
+#include "shell/app/user_dialogs.h"
+#include "shell/frame/frame_bars.h"
+#include "shell/frame/main_frame.h"
+#include "debugger/ui/debug_commands.h"
+#include "shell/frame/frame_workspace.h"
+#include "shell/frame/window_placement.h"
+#include "shell/output/out_edv.h"
+#include "shell/output/out_win.h"
+#include "shell/project_window/prj_win.h"
+#include "shell/project_window/project_tree_model.h"
+#include "shell/windows/line_input_dialog.h"
+#include "toolkit/controls/qt_bridge.h"
+#include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/mdi_child.h"
+#include "toolkit/menus/menu_bar.h"
+
+namespace pm2 {
+
+namespace {
+
+// The framework's command ids of these menus.
+constexpr CommandId kFileClose = 57602, kFileSaveAs = 57604;
+constexpr CommandId kWindowArrange = 57649, kWindowCascade = 57650, kWindowTileHorz = 57651,
+                    kWindowTileVert = 57652, kWindowSplit = 57653;
+constexpr CommandId kFirstMdiChild = 65280, kLastMdiChild = 65280 + 8;
+constexpr CommandId kBooksWindow = 35134, kPeripheralHelp = 35135, kSupportKb = 35136, kSupportContact = 35137,
+                    kSupportUpdate = 35400;
+constexpr CommandId kEditorOptions = 32763;
+
+// The maker's support pages.
+constexpr const char* kSupportHost = "https://www.vond.example";
+
+// The frame the project writer asks about open editor windows.
+CMainFrame* g_syncFrame = nullptr;
+
+WindowPlacementRec PlacementOf(const QMdiSubWindow* sheet) {
+  WindowPlacementRec r;
+  const QRect g = sheet->isMaximized() || sheet->isMinimized() ? sheet->normalGeometry() : sheet->geometry();
+  r.showCmd = sheet->isMaximized() ? 3 : sheet->isMinimized() ? 2 : 1;
+  r.left = g.left();
+  r.top = g.top();
+  r.right = g.left() + g.width();
+  r.bottom = g.top() + g.height();
+  return r;
+}
+
+void ApplyPlacement(QMdiSubWindow* sheet, const std::uint8_t* bytes) {
+  WindowPlacementRec r;
+  if (!DecodePlacement(bytes, &r)) return;
+  if (r.showCmd == 3) {
+    sheet->showMaximized();
+    return;
+  }
+  sheet->showNormal();
+  sheet->setGeometry(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+}
+
+}  // namespace
+
+void CMainFrame::RegisterWindowCommands() {
+  m_workspace = new FrameWorkspace(*this, *m_bars, m_settings);
+  auto editorActive = [this](CommandState& s) { s.Enable(m_editors->Active() != nullptr); };
+  OnCommand(cmd::kFileNew, [this](CommandId) { OnFileNew(); });
+  OnUpdate(cmd::kFileNew, [](CommandState& s) { s.Enable(true); });
+  OnCommand(kFileSaveAs, [this](CommandId) { OnFileSaveAs(); });
+  OnUpdate(kFileSaveAs, [this](CommandState& s) {
+    EditorView* v = m_editors->Active();
+    s.Enable(v && !v->IsFindDialogOpen());
+  });
+  OnCommand(kFileClose, [this](CommandId) { m_editors->CloseActive(); });
+  m_chooseSaveAsFile = [this](const std::string& start) {
+    return FromQString(QFileDialog::getSaveFileName(this, "Save As", ToQString(start)));
+  };
+  // A new text that has to be saved (Save All, a build, the close) asks
+  // for its name the same way.
+  m_editors->chooseSaveAs = [this](const std::string& title) {
+    ProjectRec* p = m_app.Project();
+    return m_chooseSaveAsFile ? m_chooseSaveAsFile((p ? p->folder.str() : std::string()) + title) : std::string();
+  };
+  OnUpdate(kFileClose, editorActive);
+
+  QMdiArea* area = MdiClient();
+  OnCommand(kWindowCascade, [area](CommandId) { area->cascadeSubWindows(); });
+  OnCommand(kWindowTileHorz, [area](CommandId) { area->tileSubWindows(); });
+  OnCommand(kWindowTileVert, [area](CommandId) { area->tileSubWindows(); });
+  // Arrange: the minimised windows line up along the bottom of the area.
+  OnCommand(kWindowArrange, [area](CommandId) {
+    int x = 0;
+    for (QMdiSubWindow* w : area->subWindowList()) {
+      if (!w->isMinimized()) continue;
+      const QSize size = w->size();
+      w->move(x, area->viewport()->height() - size.height());
+      x += size.width();
+    }
+  });
+  auto anyWindow = [area](CommandState& s) { s.Enable(!area->subWindowList().isEmpty()); };
+  for (CommandId id : {kWindowCascade, kWindowTileHorz, kWindowTileVert, kWindowArrange}) OnUpdate(id, anyWindow);
+  // The editor's splitter: the active window shows two panes, or one again.
+  OnCommand(kWindowSplit, [this](CommandId) {
+    EditorView* v = m_editors->Active();
+    auto* panes = v ? qobject_cast<EditorPanes*>(v->parentWidget()) : nullptr;
+    for (QWidget* p = v; p && !panes; p = p->parentWidget()) panes = qobject_cast<EditorPanes*>(p);
+    if (panes) panes->Split(panes->Rows() > 1 ? 1 : 2, panes->Columns());
+  });
+  OnUpdate(kWindowSplit, editorActive);
+  OnCommandRange(kFirstMdiChild, kLastMdiChild, [area](CommandId id) {
+    const QList<QMdiSubWindow*> list = area->subWindowList();
+    const int index = int(id - kFirstMdiChild);
+    if (index >= list.size()) return;
+    QMdiSubWindow* w = list[index];
+    if (w->isMinimized()) w->showNormal();
+    area->setActiveSubWindow(w);
+  });
+
+  OnCommand(kBooksWindow, [this](CommandId) { OnBooksWindow(); });
+  OnCommand(kPeripheralHelp, [this](CommandId) {
+    // The device records of this program carry no help file of their own.
+    m_app.Dialogs().Beep();
+  });
+  OnUpdate(kPeripheralHelp, [this](CommandState& s) {
+    ProjectRec* p = m_app.Project();
+    TargetRec* t = p ? p->curTarget : nullptr;
+    const bool usable = t && !(t->flags & kTargetDeleted) && t->toolset != kToolsetUndefined;
+    s.Enable(usable);
+    if (usable && !t->DEVICE.empty()) s.SetText("Peripheral &Help for " + t->DEVICE.str());
+  });
+  m_openUrl = [](const std::string& url) { QDesktopServices::openUrl(QUrl(ToQString(url))); };
+  auto support = [this](const char* page) {
+    return [this, page](CommandId) {
+      const std::string url = std::string(kSupportHost) + page + "?P=Pelmora2&V=" PM2_VERSION "&S=Linux";
+      if (m_openUrl) m_openUrl(url);
+    };
+  };
+  OnCommand(kSupportKb, support("/support/kb.asp"));
+  OnCommand(kSupportContact, support("/support/contact.asp"));
+  OnCommand(kSupportUpdate, support("/update/check.asp"));
+  OnCommand(kEditorOptions, [this](CommandId) { OnEditorOptions(); });
+
+  // The Window menu lists the open windows after its last separator.
+  SECMenuBar* menuBar = m_bars->MenuBar();
+  for (int i = 0; i < int(menuBar->Model().Rows().size()); ++i) {
+    const MenuBarRow& row = menuBar->Model().Rows()[std::size_t(i)];
+    if (!row.IsPopup()) continue;
+    bool window = false;
+    for (const MenuEntry& e : row.entry->children)
+      if (e.kind == MenuEntry::Kind::Item && e.id == kWindowCascade) window = true;
+    if (!window) continue;
+    if (QMenu* menu = menuBar->PopupFor(i))
+      connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        if (m_workspace) m_workspace->FillRecentMenu(menu);
+        UpdateWindowMenu(menu);
+      });
+  }
+  g_syncFrame = this;
+  SetSyncFileHook([](FileRec* file) -> int {
+    file->flags &= uint8_t(~kFileActiveWindow);
+    std::fill(std::begin(file->windowPlacement), std::end(file->windowPlacement), std::uint8_t(0));
+    file->topLine = file->caretLine = file->caretColumn = 0;
+    ProjectRec* p = g_syncFrame ? g_syncFrame->m_app.Project() : nullptr;
+    if (!p) return 0;
+    const std::string path = LocalFilePath(*p, *file);
+    EditorDocument* doc = path.empty() ? nullptr : g_syncFrame->m_editors->Find(path);
+    SECWorksheetWnd* sheet = doc ? g_syncFrame->m_editors->SheetOf(doc) : nullptr;
+    EditorView* view = doc ? g_syncFrame->m_editors->ViewOf(doc) : nullptr;
+    if (!sheet || !view) return 0;
+    int top = 1, caret = 1, column = 1;
+    if (!view->GetViewPosition(&top, &caret, &column)) top = caret = column = 1;
+    file->topLine = top;
+    file->caretLine = caret;
+    file->caretColumn = column;
+    if (g_syncFrame->MdiClient()->activeSubWindow() == sheet) file->flags |= kFileActiveWindow;
+    EncodePlacement(PlacementOf(sheet), file->windowPlacement);
+    return 1;
+  });
+}
+
+void CMainFrame::ForgetWindowCommands() {
+  // The project writer must not ask a frame that is gone.
+  if (g_syncFrame == this) {
+    g_syncFrame = nullptr;
+    SetSyncFileHook(nullptr);
+  }
+}
+
+void CMainFrame::UpdateWindowMenu(QMenu* menu) {
+  QList<QAction*> actions = menu->actions();
+  // Our entries carry the window ids; earlier ones go first.
+  for (QAction* a : actions) {
+    bool ok = false;
+    const uint id = a->data().toUInt(&ok);
+    if (ok && id >= kFirstMdiChild && id <= kLastMdiChild) {
+      menu->removeAction(a);
+      delete a;
+    }
+    if (a->property("pm2WindowList").toBool()) {
+      menu->removeAction(a);
+      delete a;
+    }
+  }
+  const QList<QMdiSubWindow*> list = MdiClient()->subWindowList();
+  if (list.isEmpty()) return;
+  QAction* sep = menu->addSeparator();
+  sep->setProperty("pm2WindowList", true);
+  for (int i = 0; i < list.size() && kFirstMdiChild + CommandId(i) <= kLastMdiChild; ++i) {
+    QAction* a = menu->addAction(QString("&%1 %2").arg(i + 1).arg(list[i]->windowTitle()));
+    a->setData(uint(kFirstMdiChild + CommandId(i)));
+    a->setCheckable(true);
+    a->setChecked(list[i] == MdiClient()->activeSubWindow());
+  }
+}
+
+void CMainFrame::OnFileNew() {
+  EditorState();
+  if (m_editors->NewDocument()) UpdateTitle();
+}
+
+void CMainFrame::OnFileSaveAs() {
+  EditorState();
+  EditorDocument* doc = m_editors->ActiveDocument();
+  if (!doc) return;
+  std::string suggested = doc->Path();
+  if (m_editors->ActiveIsUntitled()) {
+    ProjectRec* p = m_app.Project();
+    suggested = (p ? p->folder.str() : std::string()) + doc->Title();
+  }
+  const std::string path = m_chooseSaveAsFile(suggested);
+  if (path.empty()) return;
+  m_editors->SaveActiveAs(path);
+  UpdateTitle();
+}
+
+void CMainFrame::OnBooksWindow() {
+  if (!m_projectBar) return;
+  if (!m_projectBar->IsBarVisible()) ShowControlBar(m_projectBar, true, false);
+  m_projectBar->ActivatePane(CPrjWin::kBooksPageId);
+}
+
+void CMainFrame::SaveDockLayout(int which) {
+  m_app.SetState(kStateLayoutSwitch);
+  m_bars->SaveState(m_settings, which ? kBuildLayout : kDebugLayout);
+  m_app.ClearState(kStateLayoutSwitch);
+}
+
+void CMainFrame::ApplyDockLayout(int which) {
+  m_app.SetState(kStateLayoutSwitch);
+  if (!which && m_outputBar) ShowControlBar(m_outputBar, false, false);
+  m_bars->LoadState(m_settings, which ? kBuildLayout : kDebugLayout);
+  RecalcLayout();
+  m_app.ClearState(kStateLayoutSwitch);
+}
+
+void CMainFrame::RefreshFileMarks(TargetRec* target) {
+  if (!m_projectBar || !target) return;
+  m_projectBar->View()->SetShowIncludes(m_frameSettings.includeDependencies);
+  m_projectBar->View()->FillTree(16);
+}
+
+bool CMainFrame::LineInput(const std::string& prompt, std::string* text) {
+  if (m_lineInput) return m_lineInput(prompt, text);
+  return LineInputDialog::Run(prompt, text, this);
+}
+
+void CMainFrame::AppendCommandOutput(const char* text) {
+  // The debugger's command page while it exists, else the output window's.
+  if (m_debug) {
+    m_debug->AppendCommandOutput(text);
+    return;
+  }
+  COutEdv* pane = m_output ? m_output->EditPane() : nullptr;
+  if (!pane) return;
+  if (!text)
+    pane->SetText("");
+  else
+    pane->AppendText(text);
+}
+
+void CMainFrame::ActivatePendingFrame() {
+  // The window just opened takes the focus as if its caption were clicked.
+  if (QMdiSubWindow* w = MdiClient()->activeSubWindow()) {
+    MdiClient()->setActiveSubWindow(w);
+    if (EditorView* v = m_editors->Active()) v->setFocus();
+  }
+}
+
+// ------------------------------------------------------------------ the project's windows
+
+void CMainFrame::StoreOpenEditorWindows(ProjectRec* project) {
+  if (!project) return;
+  // The records of the last store stay in the project's pool until it goes.
+  project->editorFiles = nullptr;
+  for (EditorDocument* doc : m_editors->Documents().Documents()) {
+    if (FindSourceFileByPath(doc->Path().c_str())) continue;  // kept with its file record
+    SECWorksheetWnd* sheet = m_editors->SheetOf(doc);
+    EditorView* view = m_editors->ViewOf(doc);
+    if (!sheet || !view) continue;
+    EditorFileRec* e = AppendEditorFile(&project->editorFiles);
+    e->path = OptString::Pooled(doc->Path(), kPoolProject);
+    int top = 1, caret = 1, column = 1;
+    if (!view->GetViewPosition(&top, &caret, &column)) top = caret = 1;
+    e->number1 = top;
+    e->number2 = caret;
+    EncodePlacement(PlacementOf(sheet), e->placement);
+  }
+}
+
+void CMainFrame::RestoreEditorWindows(ProjectRec* project) {
+  if (!project || m_app.HasState(kStateBatchBuild)) return;
+  EditorState();
+  struct Reopened {
+    EditorView* view;
+    const FileRec* file;
+  };
+  Reopened active{nullptr, nullptr};
+  for (GroupRec* g = project->firstGroup; g; g = g->next) {
+    if (g->flags & kGroupDeleted) continue;
+    for (FileRec* f = g->firstFile; f; f = f->next) {
+      WindowPlacementRec placement;
+      if ((f->flags & kFileRemoved) || !DecodePlacement(f->windowPlacement, &placement)) continue;
+      const std::string path = LocalFilePath(*project, *f);
+      if (path.empty()) continue;
+      EditorView* view = m_editors->Open(path);
+      if (!view) continue;
+      if (f->flags & kFileActiveWindow) {
+        active = {view, f};
+        continue;
+      }
+      ApplyPlacement(m_editors->SheetOf(&view->Document()), f->windowPlacement);
+      if (f->topLine) view->RestoreViewPosition(f->topLine, f->caretLine, f->caretColumn);
+    }
+  }
+  for (const EditorFileRec* e = project->editorFiles; e; e = e->next) {
+    const std::string path = LocalFilePath(*project, e->path.str());
+    if (path.empty()) continue;
+    EditorView* view = m_editors->Open(path);
+    if (!view) continue;
+    ApplyPlacement(m_editors->SheetOf(&view->Document()), e->placement);
+    if (e->number1) view->RestoreViewPosition(e->number1, e->number2, 0);
+  }
+  if (active.view) {
+    SECWorksheetWnd* sheet = m_editors->SheetOf(&active.view->Document());
+    ApplyPlacement(sheet, active.file->windowPlacement);
+    MdiClient()->setActiveSubWindow(sheet);
+    if (active.file->topLine)
+      active.view->RestoreViewPosition(active.file->topLine, active.file->caretLine, active.file->caretColumn);
+    active.view->setFocus();
+  }
+  UpdateTitle();
+}
+
+}  // namespace pm2

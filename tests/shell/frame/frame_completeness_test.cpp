@@ -1,0 +1,162 @@
+// No silent gaps: the real main frame, started as the program starts it,
+// has a handler for every command its table, menus and toolbars offer, and
+// the program's start-up and frame classes implement every operation of
+// their interfaces, except what the list of unbuilt parts names.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "shell/frame/command_table.h"
+#include "shell/frame/frame_fixture.h"
+#include "shell/frame/frame_startup.h"
+#include "shell/frame/main_frame.h"
+#include "shell/frame/shell_resources.h"
+#include "shell/frame/unbuilt_commands.h"
+#include "toolkit/core/resources.h"
+
+namespace pm2 {
+namespace {
+
+// Every command id a user can reach: the rows of the command table, the
+// items of the frame's menus and the buttons of its default toolbars.
+std::set<CommandId> OfferedCommands() {
+  std::set<CommandId> ids;
+  for (const CommandRow& r : CommandTable()) {
+    // The status panes are rows of the table but no commands.
+    if (std::string(r.menu) == "status bar") continue;
+    for (CommandId id = r.first; id <= r.last; ++id) ids.insert(id);
+  }
+  std::vector<const std::vector<MenuEntry>*> todo;
+  for (unsigned menu : {kMainMenuId, kEditorMenuId, kProjectContextMenuId})
+    if (const auto* m = ShellResources().Menu(menu)) todo.push_back(m);
+  while (!todo.empty()) {
+    const std::vector<MenuEntry>* level = todo.back();
+    todo.pop_back();
+    for (const MenuEntry& e : *level) {
+      if (e.kind == MenuEntry::Kind::Item) ids.insert(e.id);
+      if (e.kind == MenuEntry::Kind::Popup) todo.push_back(&e.children);
+    }
+  }
+  for (unsigned bar : {59392u, 59397u, 59398u})
+    if (const auto* buttons = ToolkitResources().Toolbar(bar))
+      for (CommandId id : *buttons)
+        if (id != 0) ids.insert(id);
+  return ids;
+}
+
+class FrameCompletenessTest : public test::ExampleFrameTest {};
+
+TEST_F(FrameCompletenessTest, EveryOfferedCommandHasAHandlerOrIsOfAnUnbuiltPart) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::vector<std::string> missing, stale;
+  for (CommandId id : OfferedCommands()) {
+    const bool handled = f->HasHandler(id);
+    const char* area = UnbuiltArea(id);
+    if (!handled && !area) missing.push_back(std::to_string(id));
+    if (handled && area) stale.push_back(std::to_string(id) + " (" + area + ")");
+  }
+  EXPECT_EQ(::testing::PrintToString(missing), "{}") << "commands without a handler";
+  EXPECT_EQ(::testing::PrintToString(stale), "{}") << "built now: take them off the unbuilt list";
+}
+
+TEST_F(FrameCompletenessTest, AnUnbuiltCommandIsGreyedAndRefused) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  for (const UnbuiltCommands& r : UnbuiltCommandTable()) {
+    SCOPED_TRACE(r.what);
+    EXPECT_FALSE(s.Frame()->QueryCommand(r.first).enabled);
+    EXPECT_FALSE(s.Frame()->ExecuteCommand(r.first));
+  }
+}
+
+// Whether a class declares its own version of an interface operation: the
+// type of &Class::Op names the class that declares it.
+#define PM2_OWN(Class, Base, Op) \
+  { #Op, !std::is_same_v<decltype(&Class::Op), decltype(&Base::Op)> }
+
+struct Operation {
+  const char* name;
+  bool own;
+};
+
+TEST(FrameInterfaces, TheProgramsStartUpStepsAreAllImplemented) {
+  const Operation steps[] = {
+      PM2_OWN(FrameStartup, StartupPorts, SetUpProfile),
+      PM2_OWN(FrameStartup, StartupPorts, LoadEditorDefaults),
+      PM2_OWN(FrameStartup, StartupPorts, ClearAddInLink),
+      PM2_OWN(FrameStartup, StartupPorts, LoadFrameSettings),
+      PM2_OWN(FrameStartup, StartupPorts, SetUpRecentFileList),
+      PM2_OWN(FrameStartup, StartupPorts, ShowSplash),
+      PM2_OWN(FrameStartup, StartupPorts, RegisterDocumentTemplates),
+      PM2_OWN(FrameStartup, StartupPorts, CreateMainFrame),
+      PM2_OWN(FrameStartup, StartupPorts, ProcessShellCommand),
+      PM2_OWN(FrameStartup, StartupPorts, ShowMainFrame),
+      PM2_OWN(FrameStartup, StartupPorts, StartEventInterface),
+      PM2_OWN(FrameStartup, StartupPorts, LoadShortcutTable),
+      PM2_OWN(FrameStartup, StartupPorts, OpenInstanceChannel),
+      PM2_OWN(FrameStartup, StartupPorts, InitHelp),
+      PM2_OWN(FrameStartup, StartupPorts, SendGoodbye),
+      PM2_OWN(FrameStartup, StartupPorts, CloseHelp),
+      PM2_OWN(FrameStartup, StartupPorts, CloseInstanceChannel),
+      PM2_OWN(FrameStartup, StartupPorts, SaveFrameSettings),
+  };
+  std::vector<std::string> missing;
+  for (const Operation& op : steps)
+    if (!op.own && !UnbuiltServiceArea(op.name)) missing.push_back(op.name);
+  EXPECT_EQ(::testing::PrintToString(missing), "{}");
+}
+
+TEST(FrameInterfaces, TheMainFrameImplementsEveryHook) {
+  const Operation hooks[] = {
+      PM2_OWN(CMainFrame, FrameHooks, CloseMainWindow),
+      PM2_OWN(CMainFrame, FrameHooks, UpdateTitle),
+      PM2_OWN(CMainFrame, FrameHooks, EnableTargetBox),
+      PM2_OWN(CMainFrame, FrameHooks, IdleUpdate),
+      PM2_OWN(CMainFrame, FrameHooks, ShowOutputPage),
+      PM2_OWN(CMainFrame, FrameHooks, RepaintMainWindow),
+      PM2_OWN(CMainFrame, FrameHooks, SetWaitCursor),
+      PM2_OWN(CMainFrame, FrameHooks, ShowStatusProgress),
+      PM2_OWN(CMainFrame, FrameHooks, DriverStatusChanged),
+      PM2_OWN(CMainFrame, FrameHooks, RouteCommand),
+      PM2_OWN(CMainFrame, FrameHooks, AppendOutputLine),
+      PM2_OWN(CMainFrame, FrameHooks, AppendCommandOutput),
+      PM2_OWN(CMainFrame, FrameHooks, MarkCommandOutput),
+      PM2_OWN(CMainFrame, FrameHooks, RefreshProjectTree),
+      PM2_OWN(CMainFrame, FrameHooks, RefreshBooks),
+      PM2_OWN(CMainFrame, FrameHooks, RefreshFileMarks),
+      PM2_OWN(CMainFrame, FrameHooks, ForAllDocuments),
+      PM2_OWN(CMainFrame, FrameHooks, SaveAndCloseTextDocuments),
+      PM2_OWN(CMainFrame, FrameHooks, StoreOpenEditorWindows),
+      PM2_OWN(CMainFrame, FrameHooks, RestoreEditorWindows),
+      PM2_OWN(CMainFrame, FrameHooks, OpenDocument),
+      PM2_OWN(CMainFrame, FrameHooks, CheckChangedSourceFiles),
+      PM2_OWN(CMainFrame, FrameHooks, ReloadChangedDocuments),
+      PM2_OWN(CMainFrame, FrameHooks, ActiveDocumentTitle),
+      PM2_OWN(CMainFrame, FrameHooks, LineInput),
+      PM2_OWN(CMainFrame, FrameHooks, CloseBrowser),
+      PM2_OWN(CMainFrame, FrameHooks, StartDebugger),
+      PM2_OWN(CMainFrame, FrameHooks, StopDebugger),
+      PM2_OWN(CMainFrame, FrameHooks, OnDebugStartStop),
+      PM2_OWN(CMainFrame, FrameHooks, RefreshWatch),
+      PM2_OWN(CMainFrame, FrameHooks, RunInitFileInclude),
+      PM2_OWN(CMainFrame, FrameHooks, ActivatePendingFrame),
+      PM2_OWN(CMainFrame, FrameHooks, WriteSerial),
+      PM2_OWN(CMainFrame, FrameHooks, DebugService),
+  };
+  std::vector<std::string> missing, stale;
+  for (const Operation& op : hooks) {
+    if (!op.own && !UnbuiltServiceArea(op.name)) missing.push_back(op.name);
+    if (op.own && UnbuiltServiceArea(op.name)) stale.push_back(op.name);
+  }
+  EXPECT_EQ(::testing::PrintToString(missing), "{}");
+  EXPECT_EQ(::testing::PrintToString(stale), "{}") << "built now: take them off the unbuilt list";
+}
+
+}  // namespace
+}  // namespace pm2

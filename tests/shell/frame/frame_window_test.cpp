@@ -1,0 +1,683 @@
+// The frame as a user drives it: every key its menus show reaches that
+// item's command, File New and Save As, the Window menu, the project's
+// editor windows back after a restart, one question per modified text on
+// exit, and the recent list keeping the project's name as it is on disk.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "editor/document/editor_document.h"
+#include "editor/ide/editor_view.h"
+#include "project/model/project_records.h"
+#include "shell/frame/frame_accelerators.h"
+#include "shell/frame/frame_fixture.h"
+#include "shell/frame/frame_bars.h"
+#include "shell/frame/editor_options_command.h"
+#include "project/environment/environment.h"
+#include "shell/frame/document_lookup.h"
+#include "shell/frame/frame_keys.h"
+#include "toolkit/menus/command_list.h"
+#include "toolkit/menus/qt_keys.h"
+#include "shell/frame/frame_workspace.h"
+#include "toolkit/workspace/workspace_list.h"
+#include "toolkit/workspace/workspace_manager.h"
+#include "shell/output/find_dialog.h"
+#include "shell/output/out_view.h"
+#include "shell/output/out_win.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
+#include "toolkit/controls/tree_ctrl.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/docking/bar_styles.h"
+#include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/mdi_child.h"
+#include "toolkit/controls/tab_windows.h"
+#include "toolkit/frames/dock_context.h"
+#include "toolkit/frames/status_bar.h"
+#include "toolkit/menus/menu_bar.h"
+#include "toolkit/toolbars/custom_toolbar.h"
+#include "toolkit/toolbars/std_btn.h"
+#include "toolkit/toolbars/toolbar_manager.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+using test::ScriptedQuestions;
+
+class FrameWindowTest : public test::ExampleFrameTest {};
+
+// The Qt key of a record's virtual key.
+Qt::Key QtKeyOf(std::uint16_t vk) {
+  if (vk >= 112 && vk <= 123) return Qt::Key(Qt::Key_F1 + (vk - 112));
+  if (vk == 27) return Qt::Key_Escape;
+  return Qt::Key(Qt::Key_A + (vk - 'A'));
+}
+
+Qt::KeyboardModifiers QtModsOf(const ACCEL& a) {
+  Qt::KeyboardModifiers m;
+  if (a.fVirt & FCONTROL) m |= Qt::ControlModifier;
+  if (a.fVirt & FALT) m |= Qt::AltModifier;
+  if (a.fVirt & FSHIFT) m |= Qt::ShiftModifier;
+  return m;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST_F(FrameWindowTest, EveryKeyTheMenusShowReachesItsItemsCommand) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->m_chooseSourceFile = [](const std::string&, const std::vector<std::string>&, int*) { return std::string(); };
+  f->OpenFileAndShow(dir + "Blinky.c", 5, 0);
+  // Dialogs the commands open are closed again as they come up.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    if (QWidget* w = QApplication::activeModalWidget()) w->close();
+  });
+  closer.start(20);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  std::vector<unsigned> reached;
+  f->Keys()->onCommandKey = [&reached](unsigned id) { reached.push_back(id); };
+  QWidget* tree = f->ProjectBar()->View()->Tree();
+  ACCEL exitKey{};
+  for (const ACCEL& a : DefaultFrameAccelerators()) {
+    if (a.cmd == cmd::kAppExit) {
+      exitKey = a;
+      continue;
+    }
+    SCOPED_TRACE(FrameKeyName(a));
+    f->activateWindow();
+    tree->setFocus();
+    QCoreApplication::processEvents();
+    reached.clear();
+    QTest::keyClick(tree, QtKeyOf(a.key), QtModsOf(a));
+    ASSERT_EQ(reached.size(), 1u);
+    EXPECT_EQ(reached[0], a.cmd);
+    ASSERT_TRUE(WaitIdle(s.App()));
+  }
+  // Exit last: the frame closes, the texts the keys changed left unsaved.
+  ASSERT_EQ(exitKey.cmd, cmd::kAppExit);
+  ScriptedQuestions questions;
+  questions.saveAnswer = DocumentQuestions::kNo;
+  f->SetDocumentQuestions(&questions);
+  f->activateWindow();
+  tree->setFocus();
+  QTest::keyClick(tree, QtKeyOf(exitKey.key), QtModsOf(exitKey));
+  EXPECT_TRUE(test::WaitFor([f] { return !f->isVisible(); }, 10000));
+  f->Keys()->onCommandKey = nullptr;
+}
+
+TEST_F(FrameWindowTest, TheEditorsMenuKeysWorkInTheEditor) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 5, 0);
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  v->setFocus();
+  // Ctrl+F2 sets a bookmark on line 5, F2 comes back to it from line 1.
+  QTest::keyClick(v, Qt::Key_F2, Qt::ControlModifier);
+  QTest::keyClick(v, Qt::Key_Home, Qt::ControlModifier);
+  ASSERT_EQ(v->Engine().State().nCaretLine, 1);
+  QTest::keyClick(v, Qt::Key_F2);
+  EXPECT_EQ(v->Engine().State().nCaretLine, 5);
+  // Ctrl+G: the go-to-line dialog.
+  QTest::keyClick(v, Qt::Key_G, Qt::ControlModifier);
+  QWidget* gotoLine = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->inherits("pm2::GotoLineDialog")) gotoLine = w;
+  ASSERT_NE(gotoLine, nullptr);
+  gotoLine->close();
+  // Ctrl+N: a new text in a window of its own.
+  v->setFocus();
+  QTest::keyClick(v, Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(f->Editors().Count(), 2);
+  EXPECT_EQ(f->MdiClient()->activeSubWindow()->windowTitle().toStdString(), "Text1");
+}
+
+TEST_F(FrameWindowTest, FileNewThenSaveAsWritesTheTextUnderTheChosenName) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kFileNew));
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  // Save has no file to write to yet; Save As asks for one.
+  EXPECT_FALSE(f->QueryCommand(cmd::kFileSave).enabled && f->Editors().SaveActive());
+  QTest::keyClicks(v, "int x;");
+  std::string offered;
+  f->m_chooseSaveAsFile = [&](const std::string& suggested) {
+    offered = suggested;
+    return dir + "new.c";
+  };
+  EXPECT_TRUE(f->ExecuteCommand(57604));
+  EXPECT_EQ(offered, dir + "Text1");
+  EXPECT_NE(ReadAll(dir + "new.c").find("int x;"), std::string::npos);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "new.c");
+  // The caption is the full path, "*" right after it while modified; the
+  // workbook tab keeps the file name.
+  QMdiSubWindow* sheet = f->MdiClient()->activeSubWindow();
+  EXPECT_EQ(sheet->windowTitle().toStdString(), fs::canonical(dir + "new.c").string());
+  EXPECT_EQ(f->GetSheetLabel(static_cast<SECWorksheetWnd*>(sheet)), "new.c");
+  QTest::keyClicks(f->Editors().Active(), "x");
+  EXPECT_EQ(sheet->windowTitle().toStdString(), fs::canonical(dir + "new.c").string() + "*");
+  EXPECT_EQ(f->GetSheetLabel(static_cast<SECWorksheetWnd*>(sheet)), "new.c*");
+  f->Editors().SaveActive();
+  // File Close closes it.
+  EXPECT_TRUE(f->ExecuteCommand(57602));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(f->Editors().Count(), 0);
+}
+
+// Save All (as a build or the close) writes a new text only under a name
+// the user gives; Cancel there writes nothing and says so.
+TEST_F(FrameWindowTest, SavingAllAsksANewTextForItsName) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ScriptedQuestions questions;
+  questions.saveAnswer = DocumentQuestions::kYes;
+  f->SetDocumentQuestions(&questions);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kFileNew));
+  QTest::keyClicks(f->Editors().Active(), "int y;");
+  std::vector<std::string> offered;
+  f->m_chooseSaveAsFile = [&](const std::string& suggested) {
+    offered.push_back(suggested);
+    return std::string();  // Cancel
+  };
+  EXPECT_FALSE(f->SaveAndCloseTextDocuments(false, true));
+  ASSERT_EQ(offered.size(), 1u);
+  EXPECT_EQ(offered[0], dir + "Text1");
+  EXPECT_FALSE(fs::exists(dir + "Text1"));
+  f->m_chooseSaveAsFile = [&](const std::string&) { return dir + "y.c"; };
+  EXPECT_TRUE(f->SaveAndCloseTextDocuments(false, true));
+  EXPECT_NE(ReadAll(dir + "y.c").find("int y;"), std::string::npos);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "y.c");
+  f->SetDocumentQuestions(nullptr);
+}
+
+TEST_F(FrameWindowTest, TheWindowMenuArrangesAndListsTheWindows) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  f->OpenFileAndShow(dir + "Timer.c", 0, 0);
+  QList<QMdiSubWindow*> list = f->MdiClient()->subWindowList();
+  ASSERT_EQ(list.size(), 2);
+  EXPECT_TRUE(f->ExecuteCommand(57651));  // tile: side by side, no overlap
+  EXPECT_FALSE(list[0]->geometry().intersects(list[1]->geometry()));
+  EXPECT_TRUE(f->ExecuteCommand(57650));  // cascade: the second below and right of the first
+  EXPECT_GT(list[1]->y(), list[0]->y());
+  // The list's first entry brings the first window to the front.
+  EXPECT_EQ(f->MdiClient()->activeSubWindow(), list[1]);
+  EXPECT_TRUE(f->ExecuteCommand(65280));
+  EXPECT_EQ(f->MdiClient()->activeSubWindow(), list[0]);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "Blinky.c");
+}
+
+TEST_F(FrameWindowTest, EditorWindowsComeBackWithTheProjectAtTheirPlace) {
+  SettingsStore settings(dir + "settings.ini");
+  {
+    std::ofstream(dir + "notes.txt") << "one\ntwo\nthree\nfour\n";
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    f->OpenFileAndShow(dir + "notes.txt", 3, 0);   // no file of the project
+    f->OpenFileAndShow(dir + "Timer.c", 12, 0);
+    f->OpenFileAndShow(dir + "Blinky.c", 15, 0);  // the active one
+    ASSERT_EQ(f->Editors().Active()->Engine().State().nCaretLine, 15);
+    ASSERT_EQ(f->Editors().Count(), 3);
+    EXPECT_TRUE(f->close());
+  }
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::Session s(again, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(s.App().Project(), nullptr);
+  EXPECT_EQ(f->Editors().Count(), 3);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "Blinky.c");
+  ASSERT_NE(f->Editors().Active(), nullptr);
+  EXPECT_EQ(f->Editors().Active()->Engine().State().nCaretLine, 15);
+  EditorDocument* timer = f->Editors().Find(dir + "Timer.c");
+  ASSERT_NE(timer, nullptr);
+  EXPECT_EQ(f->Editors().ViewOf(timer)->Engine().State().nCaretLine, 12);
+  EditorDocument* notes = f->Editors().Find(dir + "notes.txt");
+  ASSERT_NE(notes, nullptr);
+  EXPECT_EQ(f->Editors().ViewOf(notes)->Engine().State().nCaretLine, 3);
+}
+
+TEST_F(FrameWindowTest, ExitAsksOncePerModifiedTextAndCancelKeepsTheProgram) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ScriptedQuestions questions;
+  f->SetDocumentQuestions(&questions);
+  EditorView* v = f->Editors().Open(dir + "Timer.h");
+  ASSERT_NE(v, nullptr);
+  QTest::keyClicks(v, "/*q*/");
+  questions.saveAnswer = DocumentQuestions::kCancel;
+  EXPECT_FALSE(f->close());
+  EXPECT_EQ(questions.asked.size(), 1u);
+  EXPECT_NE(s.App().Project(), nullptr);
+  EXPECT_EQ(f->Editors().Count(), 1);
+  // No: one question, the program closes, the file keeps its old text.
+  questions.asked.clear();
+  questions.saveAnswer = DocumentQuestions::kNo;
+  EXPECT_TRUE(f->close());
+  EXPECT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(ReadAll(dir + "Timer.h").find("/*q*/"), std::string::npos);
+  f->SetDocumentQuestions(nullptr);
+}
+
+TEST_F(FrameWindowTest, ClosingTheProjectAsksOnceAndCancelKeepsIt) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ScriptedQuestions questions;
+  f->SetDocumentQuestions(&questions);
+  EditorView* v = f->Editors().Open(dir + "Timer.h");
+  ASSERT_NE(v, nullptr);
+  QTest::keyClicks(v, "/*q*/");
+  questions.saveAnswer = DocumentQuestions::kCancel;
+  f->ExecuteCommand(cmd::kCloseProject);
+  EXPECT_NE(s.App().Project(), nullptr);
+  EXPECT_EQ(questions.asked.size(), 1u);
+  questions.asked.clear();
+  questions.saveAnswer = DocumentQuestions::kNo;
+  f->ExecuteCommand(cmd::kCloseProject);
+  EXPECT_EQ(s.App().Project(), nullptr);
+  EXPECT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(f->Editors().Count(), 0);
+  f->SetDocumentQuestions(nullptr);
+}
+
+TEST_F(FrameWindowTest, TheStatusLineTellsWhatTheButtonUnderTheMouseDoes) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  SECCustomToolBar* bar = f->Bars()->ToolBar(kBuildToolBarId);
+  ASSERT_NE(bar, nullptr);
+  SECStdBtn* build = nullptr;
+  for (int i = 0; i < bar->ButtonCount(); ++i)
+    if (bar->Button(i)->m_nID == cmd::kBuildTarget) build = bar->Button(i);
+  ASSERT_NE(build, nullptr);
+  auto moveTo = [bar](QPoint p) {
+    QMouseEvent move(QEvent::MouseMove, p, bar->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &move);
+  };
+  moveTo(QPoint(build->m_x + build->m_cx / 2, build->m_y + build->m_cy / 2));
+  EXPECT_EQ(f->Status()->GetWindowText(), "Build the current target");
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(bar, &leave);
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+}
+
+TEST_F(FrameWindowTest, ABuildLeavesTheKeyboardWithTheEditor) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 3, 0);
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  v->setFocus();
+  QTest::keyClick(v, Qt::Key_F7);
+  EXPECT_EQ(QApplication::focusWidget(), v);
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(QApplication::focusWidget(), v);
+}
+
+TEST_F(FrameWindowTest, CopyAndFindOfTheEditMenuReachTheOutputWindowWhenItHasTheKeyboard) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 3, 0);
+  f->AppendOutputLine(kOutputBuildPage, "compiling Blinky.c...");
+  f->AppendOutputLine(kOutputBuildPage, "linking...");
+  COutView* pane = f->Output()->BuildPane();
+  pane->Model().SelectOnly(1);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  pane->setFocus();
+  QApplication::clipboard()->clear();
+  EXPECT_TRUE(f->QueryCommand(cmd::kEditCopy).enabled);
+  QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text().trimmed().toStdString(), "linking...");
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kEditFind));
+  ASSERT_NE(f->Output()->FindDialog(), nullptr);
+  EXPECT_TRUE(f->Output()->FindDialog()->isVisible());
+  f->Output()->FindDialog()->close();
+  // Back in the editor, Copy is the editor's again: its selected line.
+  f->Editors().Active()->setFocus();
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kEditCopy));
+  EXPECT_NE(QApplication::clipboard()->text().toStdString().find(f->Editors().Active()->Engine().GetSelectedText(nullptr)),
+            std::string::npos);
+  EXPECT_NE(QApplication::clipboard()->text().trimmed().toStdString(), "linking...");
+}
+
+TEST_F(FrameWindowTest, SaveAllListsTheProjectUnderItsNameOnDisk) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->ExecuteCommand(cmd::kSaveAll);
+  const std::string first = s.App().m_recent.At(0);
+  EXPECT_TRUE(fs::exists(first)) << first;
+  EXPECT_EQ(fs::path(first).filename().string(), "Blinky.pm2");
+}
+
+
+std::vector<std::string> ChildTexts(SECTreeCtrl* tree, HTREEITEM item) {
+  std::vector<std::string> out;
+  for (HTREEITEM c = tree->GetChildItem(item); c; c = tree->GetNextSiblingItem(c)) {
+    std::string t = tree->GetItemText(c);
+    for (char& ch : t) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+    out.push_back(t);
+  }
+  return out;
+}
+
+TEST_F(FrameWindowTest, TheIncludeFilesShowUnderTheirFileBeforeTheFirstBuild) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  // Nothing was built: no object file and no dependency record.
+  for (const auto& e : fs::recursive_directory_iterator(dir))
+    ASSERT_NE(e.path().extension(), ".o") << e.path();
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  FileRec* blinky = FindSourceFileByPath((dir + "Blinky.c").c_str());
+  ASSERT_NE(blinky, nullptr);
+  SECTreeCtrl* tree = f->ProjectBar()->View()->Tree();
+  HTREEITEM item = f->ProjectBar()->View()->ItemOf(blinky);
+  ASSERT_NE(item, nullptr);
+  const std::vector<std::string> shown = ChildTexts(tree, item);
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "led.h"), shown.end()) << ::testing::PrintToString(shown);
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "timer.h"), shown.end()) << ::testing::PrintToString(shown);
+}
+
+
+TEST_F(FrameWindowTest, AFloatingOutputWindowComesBackShownAndPainted) {
+  SettingsStore settings(dir + "settings.ini");
+  {
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    f->FloatControlBar(f->OutputBar(), f->mapToGlobal(QPoint(200, 200)), CBRS_ALIGN_TOP);
+    ASSERT_TRUE(f->OutputBar()->IsFloating());
+    EXPECT_TRUE(f->close());
+  }
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::Session s(again, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  QCoreApplication::processEvents();
+  SECControlBar* bar = f->OutputBar();
+  ASSERT_TRUE(bar->IsFloating());
+  EXPECT_TRUE(f->QueryCommand(cmd::kViewOutputBar).check);
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_TRUE(bar->window()->isVisible());
+  EXPECT_NE(bar->window(), f);
+  EXPECT_GT(bar->width(), 20);
+  EXPECT_GT(bar->height(), 20);
+  EXPECT_TRUE(f->Output()->isVisible());
+}
+
+
+// A named workspace keeps the layout: saved with the output window hidden,
+// reopened from the recent list after it was shown again.
+TEST_F(FrameWindowTest, AWorkspaceSavesAndReopensTheLayout) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->Workspace(), nullptr);
+  SECWorkspaceManagerEx& mgr = f->Workspace()->Manager();
+  ASSERT_TRUE(f->OutputBar()->IsBarVisible());
+  f->ExecuteCommand(cmd::kViewOutputBar);
+  ASSERT_FALSE(f->OutputBar()->IsBarVisible());
+  ASSERT_TRUE(mgr.SaveWorkspace("Quiet")) << mgr.LastError();
+  EXPECT_TRUE(f->QueryCommand(kIdWorkspaceClose).enabled);
+  f->ExecuteCommand(cmd::kViewOutputBar);
+  ASSERT_TRUE(f->OutputBar()->IsBarVisible());
+  EXPECT_TRUE(f->ExecuteCommand(kIdWorkspaceRecentFirst));
+  EXPECT_FALSE(f->OutputBar()->IsBarVisible());
+  EXPECT_EQ(mgr.CurrentName(), "Quiet");
+  // Save Workspace keeps the layout under the current name; the editor
+  // windows stay what the project has.
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  f->ExecuteCommand(cmd::kViewOutputBar);
+  EXPECT_TRUE(f->ExecuteCommand(kIdWorkspaceSave));
+  f->ExecuteCommand(cmd::kViewOutputBar);
+  EXPECT_TRUE(f->ExecuteCommand(kIdWorkspaceRecentFirst));
+  EXPECT_TRUE(f->OutputBar()->IsBarVisible());
+  EXPECT_EQ(f->Editors().Count(), 1);
+}
+
+
+// View > Options: a key the shortcuts page gives a command runs it at once,
+// is kept in the shortcut file beside the settings and works after a restart.
+TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
+  SetEditorOptionsSheet([](QWidget*, EditorOptionsSession&, ShortcutPageData& keys) {
+    if (!keys.table || !keys.commands) return false;
+    EXPECT_GE(keys.commands->Find(cmd::kBuildTarget), 0);
+    keys.table->AssignShortcut(HotKeyOf(Qt::Key_F9, Qt::NoModifier), cmd::kBuildTarget);
+    keys.modified = true;
+    return true;
+  });
+  SettingsStore settings(dir + "settings.ini");
+  auto pressF9 = [](CMainFrame* f) {
+    f->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(f));
+    std::vector<unsigned> reached;
+    f->Keys()->onCommandKey = [&reached](unsigned id) { reached.push_back(id); };
+    QTest::keyClick(f->ProjectBar()->View()->Tree(), Qt::Key_F9);
+    f->Keys()->onCommandKey = nullptr;
+    return reached;
+  };
+  {
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(pressF9(f).empty());
+    EXPECT_TRUE(f->ExecuteCommand(32763));
+    EXPECT_EQ(pressF9(f), (std::vector<unsigned>{cmd::kBuildTarget}));
+    ASSERT_TRUE(WaitIdle(s.App()));
+    EXPECT_TRUE(fs::exists(dir + "pelmora2.Mac"));
+    EXPECT_TRUE(f->close());
+  }
+  SetEditorOptionsSheet(nullptr);
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::Session s(again, "", root + "PM2/pelmora2");
+  ASSERT_NE(s.Frame(), nullptr);
+  EXPECT_EQ(pressF9(s.Frame()), (std::vector<unsigned>{cmd::kBuildTarget}));
+  ASSERT_TRUE(WaitIdle(s.App()));
+}
+
+
+// The debug layout is a layout of its own: it starts without the output
+// window, keeps what a session changed, and the build layout comes back.
+TEST_F(FrameWindowTest, TheBuildAndDebugLayoutsAreKeptApart) {
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->OutputBar()->IsBarVisible());
+  f->SaveDockLayout(1);
+  f->ApplyDockLayout(0);
+  EXPECT_FALSE(f->OutputBar()->IsBarVisible());
+  f->ExecuteCommand(cmd::kViewProjectBar);  // the session hides the project window
+  ASSERT_FALSE(f->ProjectBar()->IsBarVisible());
+  f->SaveDockLayout(0);
+  f->ApplyDockLayout(1);
+  EXPECT_TRUE(f->OutputBar()->IsBarVisible());
+  EXPECT_TRUE(f->ProjectBar()->IsBarVisible());
+  f->ApplyDockLayout(0);
+  EXPECT_FALSE(f->ProjectBar()->IsBarVisible());
+  EXPECT_TRUE(settings.KeyExists("Software\\Vond\\Pelmora2\\DSTAT2\\XX-Bar0"));
+}
+
+
+// A window moved partly out of the area can be scrolled back into view.
+TEST_F(FrameWindowTest, TheWindowAreaScrollsToAChildPartlyOutsideIt) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  QMdiSubWindow* w = f->MdiClient()->activeSubWindow();
+  ASSERT_NE(w, nullptr);
+  w->showNormal();
+  w->setGeometry(0, 0, 300, 200);
+  const QSize area = f->MdiClient()->viewport()->size();
+  w->move(area.width() - 100, area.height() - 50);
+  QCoreApplication::processEvents();
+  QScrollBar* h = f->MdiClient()->horizontalScrollBar();
+  QScrollBar* v = f->MdiClient()->verticalScrollBar();
+  EXPECT_TRUE(h->isVisible() || v->isVisible());
+  EXPECT_GT(std::max(h->maximum(), v->maximum()), 0);
+}
+
+
+// An item whose text follows the state ("Translate Blinky.c") keeps the key
+// its menu shows.
+TEST_F(FrameWindowTest, AnItemWithAChangingTextKeepsItsKey) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  QAction* translate = nullptr;
+  for (int i = 0; i < int(bar->Model().Rows().size()) && !translate; ++i) {
+    QMenu* menu = bar->Model().Rows()[std::size_t(i)].IsPopup() ? bar->PopupFor(i) : nullptr;
+    if (!menu) continue;
+    for (QAction* a : menu->actions())
+      if (a->data().toUInt() == cmd::kTranslate) {
+        emit menu->aboutToShow();
+        translate = a;
+      }
+  }
+  ASSERT_NE(translate, nullptr);
+  EXPECT_EQ(translate->text().toStdString(), "&Translate Blinky.c\tCtrl+F7");
+}
+
+
+// The find box is moved like any button: Alt and drag it onto another toolbar.
+TEST_F(FrameWindowTest, AltDragMovesTheFindBoxToAnotherToolbar) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  SECCustomToolBar* file = f->Bars()->ToolBar(kFileToolBarId);
+  SECCustomToolBar* build = f->Bars()->ToolBar(kBuildToolBarId);
+  QComboBox* box = f->Bars()->FindBox();
+  ASSERT_TRUE(file && build && box);
+  ASSERT_GE(file->FindButton(kFindBoxButton), 0);
+  const QPoint onBox = box->rect().center();
+  const QPoint global = box->mapToGlobal(onBox);
+  const SECStdBtn* third = build->Button(3);
+  const QPoint target = build->mapToGlobal(QPoint(third->m_x + third->m_cx / 2, third->m_y + third->m_cy / 2));
+  auto send = [](QWidget* w, QEvent::Type type, QPoint globalPos, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, w->mapFromGlobal(globalPos), globalPos, Qt::LeftButton, buttons, Qt::AltModifier);
+    QApplication::sendEvent(w, &e);
+  };
+  send(box, QEvent::MouseButtonPress, global, Qt::LeftButton);
+  send(box, QEvent::MouseMove, target, Qt::LeftButton);
+  send(box, QEvent::MouseButtonRelease, target, Qt::NoButton);
+  QCoreApplication::processEvents();
+  const auto left = file->ButtonIds();
+  EXPECT_EQ(std::find(left.begin(), left.end(), kFindBoxButton), left.end());
+  const auto ids = build->ButtonIds();
+  EXPECT_NE(std::find(ids.begin(), ids.end(), kFindBoxButton), ids.end()) << ::testing::PrintToString(ids);
+}
+
+
+// Floated and docked again, the output window's tab strip is as before.
+TEST_F(FrameWindowTest, TheOutputTabsComeBackWholeAfterFloatAndDock) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->RecalcLayout();
+  QCoreApplication::processEvents();
+  SECTabWnd* tabs = f->Output()->TabWnd();
+  ASSERT_NE(tabs, nullptr);
+  const QRect before = tabs->geometry();
+  const QSize outBefore = f->Output()->size();
+  // As the user does it: a double click on the caption floats it, a second
+  // one on the floating frame's caption docks it again.
+  ASSERT_NE(f->OutputBar()->DockContext(), nullptr);
+  f->OutputBar()->DockContext()->ToggleDocking();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(f->OutputBar()->IsFloating());
+  f->OutputBar()->DockContext()->ToggleDocking();
+  f->RecalcLayout();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(f->Output()->size(), outBefore);
+  EXPECT_EQ(tabs->geometry(), before);
+}
+
+
+// F1 in a C file looks the word at the caret up in the compiler's manual;
+// Esc in the output window gives the keyboard back to the editor.
+TEST_F(FrameWindowTest, F1LooksTheWordUpAndEscReturnsToTheEditor) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ToolsetInfo* arm = theEnvironment().toolsets[s.App().Project()->curTarget->toolset].get();
+  ASSERT_NE(arm, nullptr);
+  EnvBook manual;
+  manual.path = "gcc.pdf";
+  manual.kind = 1;  // the C compiler's manual
+  arm->books.push_back(manual);
+  std::vector<ToolHelpRequest> shown;
+  f->m_showHelp = [&shown](const ToolHelpRequest& r) { shown.push_back(r); };
+  f->OpenFileAndShow(dir + "LED.c", 0, 0);
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  v->setFocus();
+  std::string word;
+  for (int i = 0; i < 40 && (!v->GetWordAtCaret(&word) || word.empty()); ++i) QTest::keyClick(v, Qt::Key_Right);
+  ASSERT_FALSE(word.empty());
+  QTest::keyClick(v, Qt::Key_F1);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].file, arm->rootFolder + "gcc.pdf");
+  EXPECT_EQ(shown[0].keyword, word);
+  // F1 elsewhere does nothing and goes nowhere.
+  QWidget* pane = f->Output()->BuildPane();
+  pane->setFocus();
+  QTest::keyClick(pane, Qt::Key_F1);
+  EXPECT_EQ(shown.size(), 1u);
+  QTest::keyClick(pane, Qt::Key_Escape);
+  EXPECT_EQ(QApplication::focusWidget(), v);
+  arm->books.pop_back();
+}
+
+}  // namespace
+}  // namespace pm2
