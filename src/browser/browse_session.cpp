@@ -5,17 +5,20 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <vector>
+#include <cstring>
+#include <memory>
 
 #include "browser/browse_loader.h"
 
 namespace pm2 {
 namespace {
 
-// The whole of a regular file in one buffer, read straight into it (an
-// output file holds millions of entries; a second copy costs as much as
-// the read). Non-blocking, so that a named pipe can't hold the open.
-bool ReadBrowseFile(const std::string& path, std::vector<uint8_t>* out) {
+// The whole of a regular file in one buffer, read straight into it and
+// left uninitialized before (an output file holds millions of entries; a
+// second pass over them costs as much as the read). The table keeps the
+// buffer: its arrays are decoded from it when first read. Non-blocking, so
+// that a named pipe can't hold the open.
+bool ReadBrowseFile(const std::string& path, std::unique_ptr<uint8_t[]>* out, size_t* size) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
@@ -23,12 +26,19 @@ bool ReadBrowseFile(const std::string& path, std::vector<uint8_t>* out) {
     ::close(fd);
     return false;
   }
-  out->resize(static_cast<size_t>(st.st_size));
+  // One byte of room more than the size: a full buffer means the file grew
+  // meanwhile, and it is then read to its new end.
+  size_t room = static_cast<size_t>(st.st_size) + 1;
+  std::unique_ptr<uint8_t[]> bytes = std::make_unique_for_overwrite<uint8_t[]>(room);
   size_t got = 0;
   for (;;) {
-    // A file that grew meanwhile is read to its new end.
-    if (got == out->size()) out->resize(out->size() + 65536);
-    const ssize_t n = ::read(fd, out->data() + got, out->size() - got);
+    if (got == room) {
+      std::unique_ptr<uint8_t[]> more = std::make_unique_for_overwrite<uint8_t[]>(room * 2);
+      std::memcpy(more.get(), bytes.get(), got);
+      bytes = std::move(more);
+      room *= 2;
+    }
+    const ssize_t n = ::read(fd, bytes.get() + got, room - got);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       ::close(fd);
@@ -38,7 +48,8 @@ bool ReadBrowseFile(const std::string& path, std::vector<uint8_t>* out) {
     got += static_cast<size_t>(n);
   }
   ::close(fd);
-  out->resize(got);
+  *out = std::move(bytes);
+  *size = got;
   return true;
 }
 
@@ -51,12 +62,13 @@ std::string BrowseSession::Open(const std::string& file, std::string_view baseFo
     return std::string();
   }
   Free();
-  // Read, not mapped: a build may rewrite the output while it is read, and
-  // a mapping cut short under us would crash the program instead of
-  // giving a damaged-file message.
-  std::vector<uint8_t> bytes;
-  if (ReadBrowseFile(file, &bytes))
-    m_error = LoadBrowseInfo(bytes.data(), bytes.size(), baseFolder, &m_module);
+  // Read, not mapped: a build may rewrite the output while it is read or
+  // while the table is shown, and a mapping cut short under us would crash
+  // the program instead of giving a damaged-file message.
+  std::unique_ptr<uint8_t[]> bytes;
+  size_t size = 0;
+  if (ReadBrowseFile(file, &bytes, &size))
+    m_error = LoadBrowseInfo(std::move(bytes), size, baseFolder, &m_module);
   else
     m_error = kBrowseCantOpen;
   if (m_error != 0) {

@@ -3,7 +3,7 @@
 // name and each record's occurrences, plus the browse cursor that the
 // look-ups move. The table never changes once loaded except for the cursor.
 //
-// Records live in deques owned by the module, so pointers between them stay
+// Records live in stores owned by the module, so pointers between them stay
 // valid while the module lives and nothing is freed one by one.
 #pragma once
 
@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "browser/browse_store.h"
 
 namespace pm2 {
 
@@ -78,26 +80,51 @@ struct BrowseOccurrence {
   BrowseSymbol* ref = nullptr;
 };
 
+// Bytes of one occurrence entry in the file (browse_loader.h).
+inline constexpr size_t kOccurrenceEntryBytes = 16;
+// An entry as the file holds it, its reference not yet resolved.
+BrowseOccurrence DecodeOccurrence(const uint8_t* entry);
+// The kinds whose referenced symbol is a record of the table (3 to 6).
+inline bool IsCallOrMemberKind(uint16_t kind) { return kind >= kOccCalls && kind <= kOccMemberDefinition; }
+
+class BrowseModule;
+
 // A record's occurrences: an array in its module's store (blocks of many
 // records' entries, freed with the module), so that a table of a million
 // entries costs a few allocations, not one per record.
+//
+// A loaded table leaves most arrays in the file's bytes that its module
+// keeps: the entries are decoded, ordered and their references resolved
+// the first time the array is read, so loading pays only for a check of
+// each entry. Reading may thus fill the array through a const table; the
+// table serves one thread.
 class BrowseOccurrences {
  public:
-  BrowseOccurrence* begin() { return m_data; }
-  BrowseOccurrence* end() { return m_data + m_size; }
-  const BrowseOccurrence* begin() const { return m_data; }
-  const BrowseOccurrence* end() const { return m_data + m_size; }
+  BrowseOccurrence* begin() { return Decoded(); }
+  BrowseOccurrence* end() { return Decoded() + m_size; }
+  const BrowseOccurrence* begin() const { return Decoded(); }
+  const BrowseOccurrence* end() const { return Decoded() + m_size; }
   size_t size() const { return m_size; }
   bool empty() const { return m_size == 0; }
-  BrowseOccurrence& operator[](size_t i) { return m_data[i]; }
-  const BrowseOccurrence& operator[](size_t i) const { return m_data[i]; }
+  BrowseOccurrence& operator[](size_t i) { return Decoded()[i]; }
+  const BrowseOccurrence& operator[](size_t i) const { return Decoded()[i]; }
   // Keeps the first n entries (n at most the size).
-  void Truncate(size_t n) { m_size = n < m_size ? static_cast<uint32_t>(n) : m_size; }
+  void Truncate(size_t n) {
+    Decoded();
+    m_size = n < m_size ? static_cast<uint32_t>(n) : m_size;
+  }
 
  private:
   friend class BrowseModule;
-  BrowseOccurrence* m_data = nullptr;
-  uint32_t m_size = 0;
+  BrowseOccurrence* Decoded() const;
+
+  mutable BrowseOccurrence* m_data = nullptr;
+  // While not decoded: the entries in the file's bytes, in file order.
+  mutable const uint8_t* m_raw = nullptr;
+  mutable uint32_t m_size = 0;  // once decoded; before, what decoding keeps
+  uint32_t m_rawCount = 0;
+  BrowseModule* m_module = nullptr;
+  bool m_listed = false;  // decoded while loading: ordered after it
 };
 
 struct BrowseName {
@@ -153,9 +180,27 @@ class BrowseModule {
   BrowseName& AddName(std::string text);
   // A new symbol record of `name`, at the end of its records or in front.
   BrowseSymbol& AddSymbol(BrowseName& name, bool front);
+  // Leaves a record's `count` entries in the file's bytes (16 each, the
+  // table's own section numbering their references) for the first read
+  // to decode; `kept` of them are of a kind that decoding keeps. The bytes
+  // must outlive the table (KeepBytes).
+  void LeaveOccurrences(BrowseSymbol& symbol, const uint8_t* entries, uint32_t count, uint32_t kept);
   // Grows a record's occurrences by n entries (a new array of old + n, the
-  // old ones copied) and returns the first new one.
+  // old ones copied, all in file order) and returns the first new one.
   BrowseOccurrence* GrowOccurrences(BrowseSymbol& symbol, size_t n);
+  // Decodes a record's entries in file order, as growing does.
+  void DecodeInFileOrder(BrowseSymbol& symbol);
+  // The table's own section is read whole: its symbol numbers now name
+  // their records, and the references of the entries decoded so far are
+  // resolved.
+  void CloseNumbers();
+  // After the last record: the arrays decoded while loading are ordered
+  // (kinds 2 to 5 in their order, then kinds 1 and 6, others dropped) and
+  // their definitions and references counted; arrays decoded later are
+  // ordered as they are decoded.
+  void FinishOccurrences();
+  // The file's bytes that undecoded arrays point into, kept with the table.
+  void KeepBytes(std::unique_ptr<uint8_t[]> bytes) { m_bytes = std::move(bytes); }
 
   // ---- reading
   size_t FileCount() const { return m_files.size(); }
@@ -164,21 +209,41 @@ class BrowseModule {
   // The name, compared exactly; null when not in the table.
   BrowseName* FindName(std::string_view name) const;
   // Names in list order.
-  std::deque<BrowseName>& Names() { return m_names; }
-  const std::deque<BrowseName>& Names() const { return m_names; }
-  std::deque<BrowseSymbol>& Symbols() { return m_symbols; }
+  BrowseStore<BrowseName>& Names() { return m_names; }
+  const BrowseStore<BrowseName>& Names() const { return m_names; }
+  BrowseStore<BrowseSymbol>& Symbols() { return m_symbols; }
+  // The record numbered n in the table's own section; null when the
+  // section had no such record.
+  BrowseSymbol* SymbolByNumber(uint32_t n) { return n < m_numbered ? &m_symbols[n] : nullptr; }
   // The memory-space name of a symbol; empty when the index has none.
   std::string_view SpaceName(uint16_t space) const;
 
  private:
+  friend class BrowseOccurrences;
+  BrowseOccurrence* Allocate(size_t n);
+  // Decodes an undecoded array, in file order or in the table's order.
+  void Decode(BrowseOccurrences& list, bool fileOrder);
+  void Resolve(BrowseOccurrences& list);
+
   std::deque<BrowseFile> m_files;
-  std::deque<BrowseName> m_names;
-  std::deque<BrowseSymbol> m_symbols;
+  BrowseStore<BrowseName> m_names;
+  BrowseStore<BrowseSymbol> m_symbols;
+  uint32_t m_numbered = 0;  // records of the table's own section
+  bool m_numbersClosed = false;
+  bool m_finished = false;
+  // Records whose arrays were decoded or grown while loading.
+  std::vector<BrowseSymbol*> m_decoded;
+  std::unique_ptr<uint8_t[]> m_bytes;
   // The store of the occurrence arrays: blocks handed out front to back.
   std::vector<std::unique_ptr<BrowseOccurrence[]>> m_blocks;
   BrowseOccurrence* m_free = nullptr;
   size_t m_freeLeft = 0;
   std::array<BrowseName*, kBrowseBuckets> m_buckets{};
 };
+
+inline BrowseOccurrence* BrowseOccurrences::Decoded() const {
+  if (m_raw) m_module->Decode(const_cast<BrowseOccurrences&>(*this), false);
+  return m_data;
+}
 
 }  // namespace pm2
