@@ -106,9 +106,9 @@ int Loader::SourceFile(const BrowseRecord& r) {
 int Loader::Name(const BrowseRecord& r) {
   ContentCursor c(r);
   uint32_t unused = 0;
-  std::string text;
+  std::string_view text;  // stays in the bytes the table keeps
   if (!c.U32(&unused) || !c.Name(&text)) return kBrowseDamaged;
-  m_name = &m_open->table->AddName(std::move(text));
+  m_name = &m_open->table->AddName(text);
   m_symbol = nullptr;
   return kBrowseOk;
 }

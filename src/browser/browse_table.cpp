@@ -26,13 +26,24 @@ size_t BrowseHash(std::string_view name) {
 
 BrowseFile& BrowseModule::AddFile() { return m_files.emplace_back(); }
 
-BrowseName& BrowseModule::AddName(std::string text) {
+BrowseName& BrowseModule::AddName(std::string_view text) {
   BrowseName& n = m_names.emplace_back();
-  n.text = std::move(text);
-  BrowseName*& head = m_buckets[BrowseHash(n.text)];
-  n.nextInBucket = head;
-  head = &n;
+  n.text = text;
+  if (m_bucketsFilled) {
+    BrowseName*& head = m_buckets[BrowseHash(n.text)];
+    n.nextInBucket = head;
+    head = &n;
+  }
   return n;
+}
+
+void BrowseModule::FillBuckets() {
+  for (BrowseName& n : m_names) {
+    BrowseName*& head = m_buckets[BrowseHash(n.text)];
+    n.nextInBucket = head;
+    head = &n;
+  }
+  m_bucketsFilled = true;
 }
 
 BrowseSymbol& BrowseModule::AddSymbol(BrowseName& name, bool front) {
@@ -191,6 +202,8 @@ const BrowseFile* BrowseModule::FileByNumber(uint32_t n) const {
 }
 
 BrowseName* BrowseModule::FindName(std::string_view name) const {
+  // The table is built once and read by one thread.
+  if (!m_bucketsFilled) const_cast<BrowseModule*>(this)->FillBuckets();
   for (BrowseName* n = m_buckets[BrowseHash(name)]; n; n = n->nextInBucket)
     if (n->text == name) return n;
   return nullptr;

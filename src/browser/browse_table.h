@@ -128,7 +128,7 @@ class BrowseOccurrences {
 };
 
 struct BrowseName {
-  std::string text;
+  std::string_view text;  // in the file's bytes that the module keeps
   BrowseSymbol* first = nullptr;        // its symbol records
   BrowseSymbol* last = nullptr;
   BrowseName* nextInBucket = nullptr;
@@ -176,8 +176,9 @@ class BrowseModule {
 
   // ---- building
   BrowseFile& AddFile();
-  // A new name at the end of the list and in front of its bucket.
-  BrowseName& AddName(std::string text);
+  // A new name at the end of the list and in front of its bucket. The
+  // characters must outlive the table (in the bytes it keeps).
+  BrowseName& AddName(std::string_view text);
   // A new symbol record of `name`, at the end of its records or in front.
   BrowseSymbol& AddSymbol(BrowseName& name, bool front);
   // Leaves a record's `count` entries in the file's bytes (16 each, the
@@ -206,7 +207,10 @@ class BrowseModule {
   size_t FileCount() const { return m_files.size(); }
   // The file numbered n (1-based); null for 0 or above the count.
   const BrowseFile* FileByNumber(uint32_t n) const;
-  // The name, compared exactly; null when not in the table.
+  // The name, compared exactly; null when not in the table. The first
+  // look-up enters the names in their buckets (in list order, each in
+  // front of its bucket, as if entered when added): loading need not hash
+  // a hundred thousand names that a window may only list.
   BrowseName* FindName(std::string_view name) const;
   // Names in list order.
   BrowseStore<BrowseName>& Names() { return m_names; }
@@ -238,7 +242,9 @@ class BrowseModule {
   std::vector<std::unique_ptr<BrowseOccurrence[]>> m_blocks;
   BrowseOccurrence* m_free = nullptr;
   size_t m_freeLeft = 0;
+  void FillBuckets();
   std::array<BrowseName*, kBrowseBuckets> m_buckets{};
+  bool m_bucketsFilled = false;
 };
 
 inline BrowseOccurrence* BrowseOccurrences::Decoded() const {

@@ -61,7 +61,7 @@ TEST(BrowseReader, EveryRecordKindOfTheSample) {
   std::vector<std::string> names;
   size_t symbols = 0, occurrences = 0;
   for (const BrowseName& n : m->Names()) {
-    names.push_back(n.text);
+    names.emplace_back(n.text);
     for (const BrowseSymbol* s = n.first; s; s = s->next) {
       ++symbols;
       occurrences += s->occurrences.size();
