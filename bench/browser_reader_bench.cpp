@@ -128,6 +128,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
+      // With repetitions the ratio is taken of the medians.
+      if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
       const std::string& n = r.run_name.function_name;
       if (n == "BM_IfstreamBaseline") read_ = r.GetAdjustedRealTime();
       if (n == "BM_LoadBrowseInfo") load_ = r.GetAdjustedRealTime();

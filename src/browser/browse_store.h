@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <iterator>
 #include <memory>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 namespace pm2 {
@@ -46,13 +48,23 @@ class BrowseStore {
   BrowseStore() = default;
   BrowseStore(const BrowseStore&) = delete;
   BrowseStore& operator=(const BrowseStore&) = delete;
-
-  T& emplace_back() {
-    if (m_size == m_chunks.size() * kChunk) m_chunks.push_back(std::make_unique<T[]>(kChunk));
-    return (*this)[m_size++];
+  ~BrowseStore() {
+    if constexpr (!std::is_trivially_destructible_v<T>)
+      for (size_t i = 0; i < m_size; ++i) (*this)[i].~T();
   }
-  T& operator[](size_t i) { return m_chunks[i >> kShift][i & (kChunk - 1)]; }
-  const T& operator[](size_t i) const { return m_chunks[i >> kShift][i & (kChunk - 1)]; }
+
+  // A record is made where it stays, when it is added: a chunk is not
+  // filled beforehand.
+  T& emplace_back() {
+    if (m_size == m_chunks.size() * kChunk) m_chunks.push_back(std::make_unique_for_overwrite<Slot[]>(kChunk));
+    T* record = ::new (static_cast<void*>(&m_chunks[m_size >> kShift][m_size & (kChunk - 1)])) T();
+    ++m_size;
+    return *record;
+  }
+  T& operator[](size_t i) { return *std::launder(reinterpret_cast<T*>(&m_chunks[i >> kShift][i & (kChunk - 1)])); }
+  const T& operator[](size_t i) const {
+    return *std::launder(reinterpret_cast<const T*>(&m_chunks[i >> kShift][i & (kChunk - 1)]));
+  }
   T& back() { return (*this)[m_size - 1]; }
   const T& back() const { return (*this)[m_size - 1]; }
   size_t size() const { return m_size; }
@@ -63,7 +75,10 @@ class BrowseStore {
   const_iterator end() const { return const_iterator(this, m_size); }
 
  private:
-  std::vector<std::unique_ptr<T[]>> m_chunks;
+  struct Slot {
+    alignas(T) unsigned char bytes[sizeof(T)];
+  };
+  std::vector<std::unique_ptr<Slot[]>> m_chunks;
   size_t m_size = 0;
 };
 
