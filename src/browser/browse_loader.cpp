@@ -142,24 +142,16 @@ int Loader::Occurrences(const BrowseRecord& r) {
   const uint8_t* entries = r.contents + 4;
   const uint32_t count = m_open->table->symbolCount;
   // Each entry is checked now; decoding waits for the first read of the
-  // record's array.
-  uint32_t kept = 0, defRefs = 0;
+  // record's array. Kinds 3 to 6 name a symbol of the section, or none:
+  // ref + 1 wraps none to 0, so one comparison finds the numbers beyond.
   for (uint32_t i = 0; i < n; ++i) {
     const uint8_t* e = entries + i * kOccurrenceEntryBytes;
-    const uint16_t kind = static_cast<uint16_t>(e[0] | e[1] << 8);
-    if (kind >= kOccDefinition && kind <= kOccMemberDefinition) {
-      ++kept;
-      if (IsCallOrMemberKind(kind)) {
-        const uint32_t ref = static_cast<uint32_t>(e[12] | e[13] << 8 | e[14] << 16) | static_cast<uint32_t>(e[15]) << 24;
-        if (ref != kNoSymbolNumber && ref >= count) return kBrowseDamaged;
-      }
-      defRefs += kind != kOccCalls && kind != kOccCalledBy;
-    }
+    const uint32_t ref = static_cast<uint32_t>(e[12] | e[13] << 8 | e[14] << 16) | static_cast<uint32_t>(e[15]) << 24;
+    if (ref + 1u > count && IsCallOrMemberKind(static_cast<uint16_t>(e[0] | e[1] << 8))) return kBrowseDamaged;
   }
   if (!m_symbolHasEntries) {
     m_symbolHasEntries = true;
-    m_open->table->LeaveOccurrences(*m_symbol, entries, n, kept);
-    m_symbol->defRefCount = defRefs;
+    m_open->table->LeaveOccurrences(*m_symbol, entries, n);
     return kBrowseOk;
   }
   // Several records in a row add up.

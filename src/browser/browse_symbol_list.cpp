@@ -160,7 +160,7 @@ std::string ColumnText(const BrowseModule& module, const BrowseSymbol& s, int co
     case kColClass: return ClassText(s);
     case kColType: return TypeText(s);
     case kColSpace: return std::string(module.SpaceName(s.space));
-    case kColUses: return std::to_string(s.defRefCount);
+    case kColUses: return std::to_string(s.DefRefCount());
     default: return std::string();
   }
 }
@@ -171,7 +171,7 @@ void SortSymbols(std::vector<BrowseSymbol*>& rows, int column, bool descending) 
       case kColClass: return s->cls;
       case kColType: return s->type;
       case kColSpace: return s->space;
-      default: return s->defRefCount;
+      default: return s->DefRefCount();
     }
   };
   auto less = [&](const BrowseSymbol* a, const BrowseSymbol* b) {

@@ -89,19 +89,29 @@ BrowseOccurrence* BrowseModule::Allocate(size_t n) {
   return array;
 }
 
-void BrowseModule::LeaveOccurrences(BrowseSymbol& symbol, const uint8_t* entries, uint32_t count, uint32_t kept) {
+void BrowseModule::LeaveOccurrences(BrowseSymbol& symbol, const uint8_t* entries, uint32_t count) {
   BrowseOccurrences& list = symbol.occurrences;
   list.m_module = this;
   list.m_data = nullptr;
   list.m_raw = entries;
   list.m_rawCount = count;
-  list.m_size = kept;
+  list.m_size = 0;
 }
 
 void BrowseModule::Decode(BrowseOccurrences& list, bool fileOrder) {
   const uint8_t* raw = list.m_raw;
   const uint32_t n = list.m_rawCount;
-  const size_t room = fileOrder ? n : list.m_size;
+  size_t room = n;
+  uint32_t calls = 0;
+  if (!fileOrder) {
+    // Only the kinds kept take room.
+    room = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+      const uint16_t kind = Le16(raw + i * kOccurrenceEntryBytes);
+      room += kind >= kOccDefinition && kind <= kOccMemberDefinition;
+      calls += kind == kOccCalls || kind == kOccCalledBy;
+    }
+  }
   BrowseOccurrence* array = Allocate(room);
   size_t k = 0;
   if (fileOrder) {
@@ -109,7 +119,7 @@ void BrowseModule::Decode(BrowseOccurrences& list, bool fileOrder) {
   } else {
     // References and calls first in their order, then the definitions.
     for (int pass = 0; pass < 2; ++pass)
-      for (uint32_t i = 0; i < n && k < room; ++i) {
+      for (uint32_t i = 0; i < n; ++i) {
         const uint8_t* entry = raw + i * kOccurrenceEntryBytes;
         const uint16_t kind = Le16(entry);
         const bool reference = kind >= kOccReference && kind <= kOccMemberReference;
@@ -120,6 +130,7 @@ void BrowseModule::Decode(BrowseOccurrences& list, bool fileOrder) {
   list.m_data = array;
   list.m_raw = nullptr;
   list.m_size = static_cast<uint32_t>(k);
+  list.m_defRefs = static_cast<uint32_t>(k) - calls;
   if (m_numbersClosed) Resolve(list);
 }
 
@@ -191,7 +202,7 @@ uint32_t OrderOccurrences(BrowseOccurrences& list, std::vector<BrowseOccurrence>
 
 void BrowseModule::FinishOccurrences() {
   std::vector<BrowseOccurrence> defs;
-  for (BrowseSymbol* s : m_decoded) s->defRefCount = OrderOccurrences(s->occurrences, defs);
+  for (BrowseSymbol* s : m_decoded) s->occurrences.m_defRefs = OrderOccurrences(s->occurrences, defs);
   m_decoded = std::vector<BrowseSymbol*>();
   m_finished = true;
 }

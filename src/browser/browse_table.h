@@ -104,8 +104,8 @@ class BrowseOccurrences {
   BrowseOccurrence* end() { return Decoded() + m_size; }
   const BrowseOccurrence* begin() const { return Decoded(); }
   const BrowseOccurrence* end() const { return Decoded() + m_size; }
-  size_t size() const { return m_size; }
-  bool empty() const { return m_size == 0; }
+  size_t size() const { return Decoded(), m_size; }
+  bool empty() const { return size() == 0; }
   BrowseOccurrence& operator[](size_t i) { return Decoded()[i]; }
   const BrowseOccurrence& operator[](size_t i) const { return Decoded()[i]; }
   // Keeps the first n entries (n at most the size).
@@ -113,6 +113,9 @@ class BrowseOccurrences {
     Decoded();
     m_size = n < m_size ? static_cast<uint32_t>(n) : m_size;
   }
+  // Definitions and references (kinds 1, 2, 5 and 6) once the table is
+  // loaded.
+  uint32_t DefRefCount() const { return Decoded(), m_defRefs; }
 
  private:
   friend class BrowseModule;
@@ -121,10 +124,11 @@ class BrowseOccurrences {
   mutable BrowseOccurrence* m_data = nullptr;
   // While not decoded: the entries in the file's bytes, in file order.
   mutable const uint8_t* m_raw = nullptr;
-  mutable uint32_t m_size = 0;  // once decoded; before, what decoding keeps
+  mutable uint32_t m_size = 0;     // once decoded
+  mutable uint32_t m_defRefs = 0;  // once decoded and ordered
   uint32_t m_rawCount = 0;
-  BrowseModule* m_module = nullptr;
   bool m_listed = false;  // decoded while loading: ordered after it
+  BrowseModule* m_module = nullptr;
 };
 
 struct BrowseName {
@@ -141,11 +145,11 @@ struct BrowseSymbol {
   uint16_t type = 0;
   uint16_t kind = 0;
   uint32_t number = 0;           // in its module's section
-  // Definitions and references (kinds 1, 2, 5, 6), set after loading.
-  uint32_t defRefCount = 0;
   // After loading: kinds 2 to 5 in file order, then kinds 1 and 6.
   BrowseOccurrences occurrences;
   BrowseName* owner = nullptr;
+  // Definitions and references (kinds 1, 2, 5, 6).
+  uint32_t DefRefCount() const { return occurrences.DefRefCount(); }
 };
 
 // Where the look-ups stand: a name, one of its symbol records and an index
@@ -183,9 +187,8 @@ class BrowseModule {
   BrowseSymbol& AddSymbol(BrowseName& name, bool front);
   // Leaves a record's `count` entries in the file's bytes (16 each, the
   // table's own section numbering their references) for the first read
-  // to decode; `kept` of them are of a kind that decoding keeps. The bytes
-  // must outlive the table (KeepBytes).
-  void LeaveOccurrences(BrowseSymbol& symbol, const uint8_t* entries, uint32_t count, uint32_t kept);
+  // to decode. The bytes must outlive the table (KeepBytes).
+  void LeaveOccurrences(BrowseSymbol& symbol, const uint8_t* entries, uint32_t count);
   // Grows a record's occurrences by n entries (a new array of old + n, the
   // old ones copied, all in file order) and returns the first new one.
   BrowseOccurrence* GrowOccurrences(BrowseSymbol& symbol, size_t n);

@@ -82,11 +82,11 @@ TEST(BrowseReader, EveryRecordKindOfTheSample) {
   // the 32-bit line arrives whole.
   EXPECT_EQ(KindsAndLines(main),
             (std::vector<std::pair<int, uint32_t>>{{2, 40}, {3, 12}, {2, 0x00012345}, {1, 10}}));
-  EXPECT_EQ(main.defRefCount, 3u);
+  EXPECT_EQ(main.DefRefCount(), 3u);
 
   const BrowseSymbol& counter = *m->FindName("counter")->first;
   EXPECT_EQ(KindsAndLines(counter), (std::vector<std::pair<int, uint32_t>>{{2, 20}, {2, 30}, {3, 31}, {1, 2}}));
-  EXPECT_EQ(counter.defRefCount, 3u);
+  EXPECT_EQ(counter.DefRefCount(), 3u);
   EXPECT_EQ(counter.occurrences[1].access, kAccessRead | kAccessWritten);
 
   // Call and member references name their records.
@@ -96,7 +96,7 @@ TEST(BrowseReader, EveryRecordKindOfTheSample) {
   const BrowseSymbol& field = *m->FindName("field")->first;
   EXPECT_EQ(KindsAndLines(field), (std::vector<std::pair<int, uint32_t>>{{5, 80}, {6, 71}}));
   EXPECT_EQ(field.occurrences[0].ref->owner->text, "pair");
-  EXPECT_EQ(field.defRefCount, 2u);
+  EXPECT_EQ(field.DefRefCount(), 2u);
   EXPECT_EQ(m->FindName("Main"), nullptr);  // names compare exactly
 }
 
@@ -340,7 +340,7 @@ TEST(BrowseMerge, SecondModuleJoinsTheFirst) {
   EXPECT_EQ(data.occurrences[2].file, 2u);
   EXPECT_EQ(data.occurrences[1].file, 3u);
   EXPECT_TRUE(data.occurrences[1].flags & kOccRemapped);
-  EXPECT_EQ(data.defRefCount, 3u);
+  EXPECT_EQ(data.DefRefCount(), 3u);
 
   // A new name goes to the end of the list; calls across the modules end at
   // the module's records.
