@@ -144,8 +144,8 @@ int Loader::Occurrences(const BrowseRecord& r) {
   // Each entry is checked now; decoding waits for the first read of the
   // record's array. Kinds 3 to 6 name a symbol of the section, or none:
   // ref + 1 wraps none to 0, so one comparison finds the numbers beyond.
-  for (uint32_t i = 0; i < n; ++i) {
-    const uint8_t* e = entries + i * kOccurrenceEntryBytes;
+  const uint8_t* const end = entries + size_t{n} * kOccurrenceEntryBytes;
+  for (const uint8_t* e = entries; e != end; e += kOccurrenceEntryBytes) {
     const uint32_t ref = static_cast<uint32_t>(e[12] | e[13] << 8 | e[14] << 16) | static_cast<uint32_t>(e[15]) << 24;
     if (ref + 1u > count && IsCallOrMemberKind(static_cast<uint16_t>(e[0] | e[1] << 8))) return kBrowseDamaged;
   }
@@ -195,7 +195,7 @@ int Load(std::unique_ptr<uint8_t[]> bytes, size_t size, std::string_view baseFol
     // The end of the data, also inside a record that claims more bytes than
     // are left, ends the reading as an end record does: what was read
     // before stays usable.
-    if (st != RecordStatus::kRecord || r.type == kRecEnd || IsModuleEndType(r.type)) {
+    if (st != RecordStatus::kRecord || kEndsReading[r.type]) {
       if (int e = loader.CloseSection()) return e;
       break;
     }

@@ -17,6 +17,7 @@
 // there.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -35,6 +36,12 @@ enum BrowseRecordType : uint8_t {
 
 bool IsModuleStartType(uint8_t type);
 inline bool IsModuleEndType(uint8_t type) { return type == 0x04 || type == 0x8A || type == 0xC6; }
+// The end record or a module end: one look-up per record.
+inline constexpr std::array<bool, 256> kEndsReading = [] {
+  std::array<bool, 256> t{};
+  t[kRecEnd] = t[0x04] = t[0x8A] = t[0xC6] = true;
+  return t;
+}();
 
 // One record's contents, checksum excluded; points into the caller's data.
 struct BrowseRecord {

@@ -56,8 +56,8 @@ class BrowseStore {
   // A record is made where it stays, when it is added: a chunk is not
   // filled beforehand.
   T& emplace_back() {
-    if (m_size == m_chunks.size() * kChunk) m_chunks.push_back(std::make_unique_for_overwrite<Slot[]>(kChunk));
-    T* record = ::new (static_cast<void*>(&m_chunks[m_size >> kShift][m_size & (kChunk - 1)])) T();
+    if (m_next == m_chunkEnd) NewChunk();
+    T* record = ::new (static_cast<void*>(m_next++)) T();
     ++m_size;
     return *record;
   }
@@ -78,7 +78,15 @@ class BrowseStore {
   struct Slot {
     alignas(T) unsigned char bytes[sizeof(T)];
   };
+  void NewChunk() {
+    m_chunks.push_back(std::make_unique_for_overwrite<Slot[]>(kChunk));
+    m_next = m_chunks.back().get();
+    m_chunkEnd = m_next + kChunk;
+  }
+
   std::vector<std::unique_ptr<Slot[]>> m_chunks;
+  Slot* m_next = nullptr;  // the next record's room in the last chunk
+  Slot* m_chunkEnd = nullptr;
   size_t m_size = 0;
 };
 

@@ -26,17 +26,6 @@ size_t BrowseHash(std::string_view name) {
 
 BrowseFile& BrowseModule::AddFile() { return m_files.emplace_back(); }
 
-BrowseName& BrowseModule::AddName(std::string_view text) {
-  BrowseName& n = m_names.emplace_back();
-  n.text = text;
-  if (m_bucketsFilled) {
-    BrowseName*& head = m_buckets[BrowseHash(n.text)];
-    n.nextInBucket = head;
-    head = &n;
-  }
-  return n;
-}
-
 void BrowseModule::FillBuckets() {
   for (BrowseName& n : m_names) {
     BrowseName*& head = m_buckets[BrowseHash(n.text)];
@@ -44,21 +33,6 @@ void BrowseModule::FillBuckets() {
     head = &n;
   }
   m_bucketsFilled = true;
-}
-
-BrowseSymbol& BrowseModule::AddSymbol(BrowseName& name, bool front) {
-  BrowseSymbol& s = m_symbols.emplace_back();
-  s.owner = &name;
-  if (!name.first) {
-    name.first = name.last = &s;
-  } else if (front) {
-    s.next = name.first;
-    name.first = &s;
-  } else {
-    name.last->next = &s;
-    name.last = &s;
-  }
-  return s;
 }
 
 BrowseOccurrence DecodeOccurrence(const uint8_t* entry) {

@@ -250,6 +250,33 @@ class BrowseModule {
   bool m_bucketsFilled = false;
 };
 
+// A table is a hundred thousand names and records: adding them is inline.
+inline BrowseName& BrowseModule::AddName(std::string_view text) {
+  BrowseName& n = m_names.emplace_back();
+  n.text = text;
+  if (m_bucketsFilled) {
+    BrowseName*& head = m_buckets[BrowseHash(n.text)];
+    n.nextInBucket = head;
+    head = &n;
+  }
+  return n;
+}
+
+inline BrowseSymbol& BrowseModule::AddSymbol(BrowseName& name, bool front) {
+  BrowseSymbol& s = m_symbols.emplace_back();
+  s.owner = &name;
+  if (!name.first) {
+    name.first = name.last = &s;
+  } else if (front) {
+    s.next = name.first;
+    name.first = &s;
+  } else {
+    name.last->next = &s;
+    name.last = &s;
+  }
+  return s;
+}
+
 inline BrowseOccurrence* BrowseOccurrences::Decoded() const {
   if (m_raw) m_module->Decode(const_cast<BrowseOccurrences&>(*this), false);
   return m_data;
