@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -280,6 +281,44 @@ TEST(BrowseReader, ErrorTextsNameTheFile) {
   EXPECT_EQ(BrowseErrorText(kBrowseOk, "a"), "");
 }
 
+// An array read after loading is decoded from the file's bytes; one that
+// several records grew while loading is ordered at the end of it. Both
+// give the same entries, references and counts.
+TEST(BrowseReader, ArraysDecodedLateMatchArraysGrownWhileLoading) {
+  const std::initializer_list<SampleOccurrence> whole = {
+      {1, 1, 10}, {3, 1, 11, 0, 1}, {7, 1, 12}, {2, 2, 13, 2}, {6, 1, 14, 0, 1}, {4, 2, 15, 0, 0}, {5, 1, 16, 1, 1}};
+  BrowseSampleFile one = Started().Header(2).File("/p/a.c").File("/p/b.c").NameRec("f").Symbol(8);
+  one.Occurrences(whole).NameRec("t").Symbol(32).ModuleEnd();
+  BrowseSampleFile split = Started().Header(2).File("/p/a.c").File("/p/b.c").NameRec("f").Symbol(8);
+  split.Occurrences({{1, 1, 10}, {3, 1, 11, 0, 1}, {7, 1, 12}})
+      .Occurrences({{2, 2, 13, 2}, {6, 1, 14, 0, 1}})
+      .Occurrences({{4, 2, 15, 0, 0}, {5, 1, 16, 1, 1}})
+      .NameRec("t")
+      .Symbol(32)
+      .ModuleEnd();
+  std::unique_ptr<BrowseModule> a, b;
+  ASSERT_EQ(Load(one, &a), kBrowseOk);
+  ASSERT_EQ(Load(split, &b), kBrowseOk);
+  const BrowseModule& late = *a;  // read through a const table
+  const BrowseSymbol& f = *late.FindName("f")->first;
+  const BrowseSymbol& g = *b->FindName("f")->first;
+  EXPECT_EQ(f.DefRefCount(), 4u);
+  EXPECT_EQ(g.DefRefCount(), 4u);
+  const std::vector<std::pair<int, uint32_t>> order = {{3, 11}, {2, 13}, {4, 15}, {5, 16}, {1, 10}, {6, 14}};
+  EXPECT_EQ(KindsAndLines(f), order);
+  EXPECT_EQ(KindsAndLines(g), order);
+  for (size_t i = 0; i < order.size(); ++i) {
+    EXPECT_EQ(f.occurrences[i].file, g.occurrences[i].file) << i;
+    EXPECT_EQ(f.occurrences[i].access, g.occurrences[i].access) << i;
+    EXPECT_EQ(f.occurrences[i].flags, g.occurrences[i].flags) << i;
+    EXPECT_EQ(f.occurrences[i].ref ? f.occurrences[i].ref->owner->text : "-",
+              g.occurrences[i].ref ? g.occurrences[i].ref->owner->text : "-")
+        << i;
+  }
+  EXPECT_EQ(f.occurrences[0].ref, late.FindName("t")->first);
+  EXPECT_EQ(f.occurrences[2].ref, &f);
+}
+
 // ---- merging the sections of several modules linked into one file
 
 BrowseSampleFile TwoModules() {
@@ -384,6 +423,34 @@ TEST(BrowseMerge, MemberPlacesCompareTheirTagNames) {
   }
 }
 
+// The first section numbers its own records only: a number its header
+// counts whose record never came names none, also once a later section
+// has added records to the table.
+TEST(BrowseMerge, MissingRecordOfTheFirstSectionStaysUnnamed) {
+  BrowseSampleFile f;
+  f.ModuleStart()
+      .Header(3, {"none"})
+      .NameRec("caller")
+      .Symbol(8, 0, 17)
+      .Occurrences({{3, 0, 5, 0, 1}, {3, 0, 6, 0, 2}})
+      .NameRec("callee")
+      .Symbol(8, 0, 17)
+      .Other()
+      .SectionHeader(1)
+      .NameRec("later")
+      .Symbol(8, 0, 17)
+      .Occurrences({{1, 0, 9}})
+      .ModuleEnd();
+  std::unique_ptr<BrowseModule> m;
+  ASSERT_EQ(Load(f, &m), kBrowseOk);
+  ASSERT_EQ(m->Symbols().size(), 3u);
+  const BrowseSymbol& caller = *m->FindName("caller")->first;
+  ASSERT_EQ(caller.occurrences.size(), 2u);
+  EXPECT_EQ(caller.occurrences[0].ref, m->FindName("callee")->first);
+  EXPECT_EQ(caller.occurrences[1].ref, nullptr);  // not "later", third in the table
+  EXPECT_TRUE(caller.occurrences[1].flags & kOccResolved);
+}
+
 // ---- the session: loading on demand
 
 struct SessionFixture : ::testing::Test {
@@ -434,6 +501,25 @@ TEST_F(SessionFixture, TableGoingIsAnnouncedFirst) {
   EXPECT_EQ(heard, 1);
   session.Free();
   EXPECT_EQ(heard, 2);
+}
+
+// The table holds its own copy of the file: a build that cuts the file
+// short or rewrites it after loading changes nothing that is read later
+// (a mapped file cut short would crash the first late read).
+TEST_F(SessionFixture, TableOutlivesItsFileBeingCutOrRewritten) {
+  const std::string path = Write("a", SampleModule());
+  ASSERT_EQ(session.Open(path, dir.path()), "");
+  BrowseSampleFile other;
+  other.ModuleStart().Header(1).NameRec("zzzzzzzz").Symbol(4).Occurrences({{1, 1, 1}, {1, 1, 2}}).ModuleEnd();
+  Write("a", other);
+  { std::ofstream cut(path, std::ios::binary | std::ios::trunc); }
+  const BrowseModule& m = *session.Module();
+  ASSERT_TRUE(m.FindName("counter"));
+  const BrowseSymbol& counter = *m.FindName("counter")->first;
+  EXPECT_EQ(KindsAndLines(counter), (std::vector<std::pair<int, uint32_t>>{{2, 20}, {2, 30}, {3, 31}, {1, 2}}));
+  EXPECT_EQ(counter.occurrences[2].ref, m.FindName("main")->first);
+  EXPECT_EQ(m.FindName("field")->first->occurrences[0].ref->owner->text, "pair");
+  EXPECT_EQ(m.FindName("zzzzzzzz"), nullptr);
 }
 
 TEST_F(SessionFixture, FailureLeavesNoTableAndNamesTheFile) {
