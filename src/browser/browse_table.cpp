@@ -104,6 +104,8 @@ void BrowseModule::Decode(BrowseOccurrences& list, bool fileOrder) {
   list.m_data = array;
   list.m_raw = nullptr;
   list.m_size = static_cast<uint32_t>(k);
+  // In file order (while loading) the count is taken when the array is
+  // ordered (FinishOccurrences).
   list.m_defRefs = static_cast<uint32_t>(k) - calls;
   if (m_numbersClosed) Resolve(list);
 }

@@ -1,7 +1,8 @@
 // The in-memory browse table of one output file: the module with its source
 // files, its names hashed into 211 buckets, one or more symbol records per
 // name and each record's occurrences, plus the browse cursor that the
-// look-ups move. The table never changes once loaded except for the cursor.
+// look-ups move. The table never changes once loaded except for the cursor
+// and the arrays and buckets it fills when they are first read.
 //
 // Records live in stores owned by the module, so pointers between them stay
 // valid while the module lives and nothing is freed one by one.
@@ -104,7 +105,10 @@ class BrowseOccurrences {
   BrowseOccurrence* end() { return Decoded() + m_size; }
   const BrowseOccurrence* begin() const { return Decoded(); }
   const BrowseOccurrence* end() const { return Decoded() + m_size; }
-  size_t size() const { return Decoded(), m_size; }
+  size_t size() const {
+    Decoded();
+    return m_size;
+  }
   bool empty() const { return size() == 0; }
   BrowseOccurrence& operator[](size_t i) { return Decoded()[i]; }
   const BrowseOccurrence& operator[](size_t i) const { return Decoded()[i]; }
@@ -115,7 +119,10 @@ class BrowseOccurrences {
   }
   // Definitions and references (kinds 1, 2, 5 and 6) once the table is
   // loaded.
-  uint32_t DefRefCount() const { return Decoded(), m_defRefs; }
+  uint32_t DefRefCount() const {
+    Decoded();
+    return m_defRefs;
+  }
 
  private:
   friend class BrowseModule;
