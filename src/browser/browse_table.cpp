@@ -125,7 +125,8 @@ void BrowseModule::Resolve(BrowseOccurrences& list) {
 void BrowseModule::DecodeInFileOrder(BrowseSymbol& symbol) {
   BrowseOccurrences& list = symbol.occurrences;
   list.m_module = this;
-  if (list.m_raw) Decode(list, true);
+  // Only loading keeps file order: a finished table's arrays are ordered.
+  if (list.m_raw) Decode(list, !m_finished);
   if (!m_finished && !list.m_listed) {
     list.m_listed = true;
     m_decoded.push_back(&symbol);

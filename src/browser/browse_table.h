@@ -199,7 +199,8 @@ class BrowseModule {
   // Grows a record's occurrences by n entries (a new array of old + n, the
   // old ones copied, all in file order) and returns the first new one.
   BrowseOccurrence* GrowOccurrences(BrowseSymbol& symbol, size_t n);
-  // Decodes a record's entries in file order, as growing does.
+  // Decodes a record's entries in file order while loading, as growing
+  // does (ordered at the end of loading).
   void DecodeInFileOrder(BrowseSymbol& symbol);
   // The table's own section is read whole: its symbol numbers now name
   // their records, and the references of the entries decoded so far are
