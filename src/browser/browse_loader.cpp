@@ -106,7 +106,7 @@ int Loader::SourceFile(const BrowseRecord& r) {
 int Loader::Name(const BrowseRecord& r) {
   ContentCursor c(r);
   uint32_t unused = 0;
-  std::string_view text;  // stays in the bytes the table keeps
+  std::string_view text;
   if (!c.U32(&unused) || !c.Name(&text)) return kBrowseDamaged;
   m_name = &m_open->table->AddName(text);
   m_symbol = nullptr;

@@ -26,6 +26,14 @@ size_t BrowseHash(std::string_view name) {
 
 BrowseFile& BrowseModule::AddFile() { return m_files.emplace_back(); }
 
+void BrowseModule::NewTextBlock(size_t least) {
+  static constexpr size_t kTextBlock = 1 << 16;
+  const size_t size = least > kTextBlock ? least : kTextBlock;
+  m_textBlocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+  m_textFree = m_textBlocks.back().get();
+  m_textLeft = size;
+}
+
 void BrowseModule::FillBuckets() {
   for (BrowseName& n : m_names) {
     BrowseName*& head = m_buckets[BrowseHash(n.text)];

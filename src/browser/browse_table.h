@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <string>
@@ -139,7 +140,7 @@ class BrowseOccurrences {
 };
 
 struct BrowseName {
-  std::string_view text;  // in the file's bytes that the module keeps
+  std::string_view text;  // in the module's name store
   BrowseSymbol* first = nullptr;        // its symbol records
   BrowseSymbol* last = nullptr;
   BrowseName* nextInBucket = nullptr;
@@ -187,8 +188,8 @@ class BrowseModule {
 
   // ---- building
   BrowseFile& AddFile();
-  // A new name at the end of the list and in front of its bucket. The
-  // characters must outlive the table (in the bytes it keeps).
+  // A new name at the end of the list and in front of its bucket; its
+  // characters are copied into the table's name store.
   BrowseName& AddName(std::string_view text);
   // A new symbol record of `name`, at the end of its records or in front.
   BrowseSymbol& AddSymbol(BrowseName& name, bool front);
@@ -254,14 +255,33 @@ class BrowseModule {
   BrowseOccurrence* m_free = nullptr;
   size_t m_freeLeft = 0;
   void FillBuckets();
+  // The names' characters one after another in a few blocks: a look-up or
+  // a mask that goes over every name reads them in a row, not one cache
+  // line of the file per name.
+  std::string_view KeepText(std::string_view text) {
+    if (text.size() > m_textLeft) NewTextBlock(text.size());
+    char* at = m_textFree;
+    // Names are short: a plain copy, without a block move's start-up.
+    const size_t n = text.size();
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) std::memcpy(at + i, text.data() + i, 8);
+    for (; i < n; ++i) at[i] = text[i];
+    m_textFree += text.size();
+    m_textLeft -= text.size();
+    return std::string_view(at, text.size());
+  }
+  void NewTextBlock(size_t least);
   std::array<BrowseName*, kBrowseBuckets> m_buckets{};
   bool m_bucketsFilled = false;
+  std::vector<std::unique_ptr<char[]>> m_textBlocks;
+  char* m_textFree = nullptr;
+  size_t m_textLeft = 0;
 };
 
 // A table is a hundred thousand names and records: adding them is inline.
 inline BrowseName& BrowseModule::AddName(std::string_view text) {
   BrowseName& n = m_names.emplace_back();
-  n.text = text;
+  n.text = KeepText(text);
   if (m_bucketsFilled) {
     BrowseName*& head = m_buckets[BrowseHash(n.text)];
     n.nextInBucket = head;
