@@ -281,6 +281,31 @@ TEST(BrowseReader, ErrorTextsNameTheFile) {
   EXPECT_EQ(BrowseErrorText(kBrowseOk, "a"), "");
 }
 
+// Enough long names and records to fill several blocks of the name store
+// and several chunks of the record stores: every name keeps its text and
+// every record its name across the block boundaries.
+TEST(BrowseReader, ManyLongNamesAcrossTheStoreBlocks) {
+  constexpr uint32_t kCount = 5000;  // past 4,096 records; 1 MB of names
+  auto nameOf = [](uint32_t i) { return std::to_string(i) + std::string(200, static_cast<char>('a' + i % 26)); };
+  BrowseSampleFile f = Started().Header(kCount).File("/p/a.c");
+  for (uint32_t i = 0; i < kCount; ++i)
+    f.NameRec(nameOf(i)).Symbol(4).Occurrences({{1, 1, i + 1}, {3, 1, i, 0, (i + 1) % kCount}});
+  f.ModuleEnd();
+  std::unique_ptr<BrowseModule> m;
+  ASSERT_EQ(Load(f, &m), kBrowseOk);
+  ASSERT_EQ(m->Names().size(), kCount);
+  uint32_t wrong = 0;
+  for (uint32_t i = 0; i < kCount; ++i) {
+    const BrowseName& n = m->Names()[i];
+    const BrowseName* found = m->FindName(nameOf(i));
+    const BrowseSymbol* s = n.first;
+    if (n.text != nameOf(i) || found != &n || !s || s->owner != &n || s->number != i || s->occurrences.size() != 2 ||
+        s->occurrences[1].line != i + 1 || s->occurrences[0].ref != m->Names()[(i + 1) % kCount].first)
+      ++wrong;
+  }
+  EXPECT_EQ(wrong, 0u);
+}
+
 // An array read after loading is decoded from the file's bytes; one that
 // several records grew while loading is ordered at the end of it. Both
 // give the same entries, references and counts.
