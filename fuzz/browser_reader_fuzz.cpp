@@ -53,11 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)pm2::BuildGraph(*s, pm2::kResultsCallers);
   }
   for (const pm2::BrowseName& n : session.Module()->Names()) {
-    (void)pm2::GoToSymbol(session, source, n.text, true, viewer, chooser);
+    const std::string name(n.text);
+    (void)pm2::GoToSymbol(session, source, name, true, viewer, chooser);
     (void)pm2::GoToNextReference(session, viewer);
     (void)pm2::BrowseChoices(n);
     for (bool definition : {true, false}) {
-      if (pm2::FindSymbolLocation(session, source, n.text, definition, chooser) != std::string()) continue;
+      if (pm2::FindSymbolLocation(session, source, name, definition, chooser) != std::string()) continue;
       for (int i = 0; i < 4; ++i) pm2::GetNextReferenceLocation(session);
       for (int i = 0; i < 4; ++i) pm2::GetPreviousReferenceLocation(session);
     }

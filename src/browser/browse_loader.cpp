@@ -1,5 +1,6 @@
 #include "browser/browse_loader.h"
 
+#include <cstring>
 #include <new>
 #include <optional>
 
@@ -10,15 +11,10 @@
 namespace pm2 {
 namespace {
 
-// Bytes of one occurrence entry: the most entries a count can honestly
-// claim is bounded by its record.
-constexpr size_t kOccurrenceBytes = 16;
-
-bool IsCallOrMember(uint16_t kind) { return kind >= kOccCalls && kind <= kOccMemberDefinition; }
-
 class Loader {
  public:
-  explicit Loader(std::string_view baseFolder) : m_base(baseFolder) {}
+  Loader(std::string_view baseFolder, std::unique_ptr<uint8_t[]> bytes)
+      : m_base(baseFolder), m_bytes(std::move(bytes)) {}
 
   int Record(const BrowseRecord& r);
   int CloseSection();
@@ -33,16 +29,13 @@ class Loader {
   std::string FullPath(const std::string& stored) const;
 
   std::string_view m_base;
+  std::unique_ptr<uint8_t[]> m_bytes;      // the records; the table keeps them
   std::unique_ptr<BrowseModule> m_module;  // from the first section
   std::optional<BrowseSection> m_open;     // the section being read
   int m_closed = 0;                        // sections closed so far
-  // The first section's records by number while its references wait to
-  // be resolved: before a later section merges into it, else in the last
-  // pass over the table, which orders each record's entries anyway.
-  std::vector<BrowseSymbol*> m_firstNumbers;
-  bool m_firstResolved = true;
   BrowseName* m_name = nullptr;            // of the section being read
   BrowseSymbol* m_symbol = nullptr;
+  bool m_symbolHasEntries = false;         // an 0x64 record came for it
   uint32_t m_nextNumber = 0;
 };
 
@@ -113,9 +106,9 @@ int Loader::SourceFile(const BrowseRecord& r) {
 int Loader::Name(const BrowseRecord& r) {
   ContentCursor c(r);
   uint32_t unused = 0;
-  std::string text;
+  std::string_view text;
   if (!c.U32(&unused) || !c.Name(&text)) return kBrowseDamaged;
-  m_name = &m_open->table->AddName(std::move(text));
+  m_name = &m_open->table->AddName(text);
   m_symbol = nullptr;
   return kBrowseOk;
 }
@@ -134,66 +127,47 @@ int Loader::Symbol(const BrowseRecord& r) {
   s.type = type;
   s.kind = kind;
   s.number = m_nextNumber;
-  m_open->numbers.push_back(&s);
   ++m_nextNumber;
   m_symbol = &s;
+  m_symbolHasEntries = false;
   return kBrowseOk;
 }
-
-// Little-endian fields of an occurrence entry; the caller has checked that
-// the entry lies inside its record.
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) { return static_cast<uint32_t>(Le16(p)) | static_cast<uint32_t>(Le16(p + 2)) << 16; }
 
 int Loader::Occurrences(const BrowseRecord& r) {
   if (!m_symbol) return kBrowseDamaged;
   ContentCursor c(r);
   uint32_t n = 0;
-  if (!c.U32(&n) || n > c.Left() / kOccurrenceBytes) return kBrowseDamaged;
-  BrowseOccurrence* added = m_open->table->GrowOccurrences(*m_symbol, n);
-  const uint8_t* p = r.contents + 4;
+  // The most entries a count can honestly claim is bounded by its record.
+  if (!c.U32(&n) || n > c.Left() / kOccurrenceEntryBytes) return kBrowseDamaged;
+  const uint8_t* entries = r.contents + 4;
   const uint32_t count = m_open->table->symbolCount;
-  for (uint32_t i = 0; i < n; ++i, p += kOccurrenceBytes) {
-    BrowseOccurrence& o = added[i];
-    o.kind = Le16(p);
-    o.file = Le16(p + 2);
-    o.line = Le32(p + 4);
-    o.access = static_cast<uint8_t>(Le32(p + 8) & (kAccessRead | kAccessWritten | kAccessAddress));
-    o.refNumber = Le32(p + 12);
-    if (IsCallOrMember(o.kind) && o.refNumber != kNoSymbolNumber && o.refNumber >= count) return kBrowseDamaged;
+  // Each entry is checked now; decoding waits for the first read of the
+  // record's array. Kinds 3 to 6 name a symbol of the section, or none:
+  // ref + 1 wraps none to 0, so one comparison finds the numbers beyond.
+  const uint8_t* const end = entries + size_t{n} * kOccurrenceEntryBytes;
+  for (const uint8_t* e = entries; e != end; e += kOccurrenceEntryBytes) {
+    const uint32_t ref = static_cast<uint32_t>(e[12] | e[13] << 8 | e[14] << 16) | static_cast<uint32_t>(e[15]) << 24;
+    if (ref + 1u > count && IsCallOrMemberKind(static_cast<uint16_t>(e[0] | e[1] << 8))) return kBrowseDamaged;
   }
+  if (!m_symbolHasEntries) {
+    m_symbolHasEntries = true;
+    m_open->table->LeaveOccurrences(*m_symbol, entries, n);
+    return kBrowseOk;
+  }
+  // Several records in a row add up.
+  BrowseOccurrence* added = m_open->table->GrowOccurrences(*m_symbol, n);
+  for (uint32_t i = 0; i < n; ++i) added[i] = DecodeOccurrence(entries + i * kOccurrenceEntryBytes);
   return kBrowseOk;
-}
-
-// Call and member references of one record name their records now; a
-// number the header counts whose record never came (a cut file) names none.
-void Resolve(BrowseSymbol& sym, const std::vector<BrowseSymbol*>& numbers) {
-  for (BrowseOccurrence& o : sym.occurrences)
-    if (IsCallOrMember(o.kind) && !(o.flags & kOccResolved)) {
-      o.ref = o.refNumber < numbers.size() ? numbers[o.refNumber] : nullptr;
-      o.flags |= kOccResolved;
-    }
-}
-
-void ResolveAll(const std::vector<BrowseSymbol*>& numbers) {
-  for (BrowseSymbol* sym : numbers) Resolve(*sym, numbers);
 }
 
 int Loader::CloseSection() {
   if (!m_open) return kBrowseOk;
   BrowseSection& s = *m_open;
-  if (m_closed == 0) {
+  s.table->CloseNumbers();
+  if (m_closed == 0)
     m_module = std::move(s.table);
-    m_firstNumbers = std::move(s.numbers);
-    m_firstResolved = false;
-  } else {
-    // Both sides resolved before they meet: the merge compares tag names
-    // and carries the section's references over to the module's records.
-    if (!m_firstResolved) ResolveAll(m_firstNumbers);
-    m_firstResolved = true;
-    ResolveAll(s.numbers);
+  else
     MergeBrowseSection(*m_module, s);
-  }
   ++m_closed;
   m_open.reset();
   m_name = nullptr;
@@ -201,43 +175,19 @@ int Loader::CloseSection() {
   return kBrowseOk;
 }
 
-// Kinds 2 to 5 first in their order, then kinds 1 and 6; others dropped.
-// The references are moved forward in place and the definitions kept in
-// one scratch buffer shared by all records. Returns the number of
-// definitions and references (kinds 1, 2, 5 and 6).
-uint32_t OrderOccurrences(BrowseOccurrences& list, std::vector<BrowseOccurrence>& defs) {
-  defs.clear();
-  size_t refs = 0;
-  uint32_t calls = 0;
-  for (size_t i = 0; i < list.size(); ++i) {
-    const uint16_t k = list[i].kind;
-    if (k >= kOccReference && k <= kOccMemberReference) {
-      if (refs != i) list[refs] = list[i];
-      ++refs;
-      calls += k == kOccCalls || k == kOccCalledBy;
-    } else if (k == kOccDefinition || k == kOccMemberDefinition) {
-      defs.push_back(list[i]);
-    }
-  }
-  std::copy(defs.begin(), defs.end(), list.begin() + refs);
-  list.Truncate(refs + defs.size());
-  return static_cast<uint32_t>(list.size()) - calls;
-}
-
 int Loader::Finish(std::unique_ptr<BrowseModule>* out) {
   if (!m_module) return kBrowseNoInfo;
-  std::vector<BrowseOccurrence> defs;
-  for (BrowseSymbol& s : m_module->Symbols()) {
-    if (!m_firstResolved) Resolve(s, m_firstNumbers);
-    s.defRefCount = OrderOccurrences(s.occurrences, defs);
-  }
+  m_module->FinishOccurrences();
+  m_module->KeepBytes(std::move(m_bytes));
   *out = std::move(m_module);
   return kBrowseOk;
 }
 
-int Load(const uint8_t* data, size_t size, std::string_view baseFolder, std::unique_ptr<BrowseModule>* out) {
+int Load(std::unique_ptr<uint8_t[]> bytes, size_t size, std::string_view baseFolder,
+         std::unique_ptr<BrowseModule>* out) {
+  const uint8_t* data = bytes.get();
   if (size == 0 || !IsModuleStartType(data[0])) return kBrowseInvalid;
-  Loader loader(baseFolder);
+  Loader loader(baseFolder, std::move(bytes));
   BrowseRecordReader reader(data, size);
   for (;;) {
     BrowseRecord r;
@@ -245,7 +195,7 @@ int Load(const uint8_t* data, size_t size, std::string_view baseFolder, std::uni
     // The end of the data, also inside a record that claims more bytes than
     // are left, ends the reading as an end record does: what was read
     // before stays usable.
-    if (st != RecordStatus::kRecord || r.type == kRecEnd || IsModuleEndType(r.type)) {
+    if (st != RecordStatus::kRecord || kEndsReading[r.type]) {
       if (int e = loader.CloseSection()) return e;
       break;
     }
@@ -275,11 +225,24 @@ std::string BrowseErrorText(int code, const std::string& file) {
   return std::string();
 }
 
+int LoadBrowseInfo(std::unique_ptr<uint8_t[]> bytes, size_t size, std::string_view baseFolder,
+                   std::unique_ptr<BrowseModule>* out) {
+  out->reset();
+  try {
+    return Load(std::move(bytes), size, baseFolder, out);
+  } catch (const std::bad_alloc&) {
+    out->reset();
+    return kBrowseNoMemory;
+  }
+}
+
 int LoadBrowseInfo(const uint8_t* data, size_t size, std::string_view baseFolder,
                    std::unique_ptr<BrowseModule>* out) {
   out->reset();
   try {
-    return Load(data, size, baseFolder, out);
+    std::unique_ptr<uint8_t[]> bytes = std::make_unique_for_overwrite<uint8_t[]>(size);
+    if (size != 0) std::memcpy(bytes.get(), data, size);
+    return Load(std::move(bytes), size, baseFolder, out);
   } catch (const std::bad_alloc&) {
     out->reset();
     return kBrowseNoMemory;

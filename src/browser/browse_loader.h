@@ -54,5 +54,9 @@ std::string BrowseErrorText(int code, const std::string& file);
 // empty.
 int LoadBrowseInfo(const uint8_t* data, size_t size, std::string_view baseFolder,
                    std::unique_ptr<BrowseModule>* out);
+// The same over bytes that the table takes over: its arrays are decoded
+// from them when first read, so the bytes are not copied.
+int LoadBrowseInfo(std::unique_ptr<uint8_t[]> bytes, size_t size, std::string_view baseFolder,
+                   std::unique_ptr<BrowseModule>* out);
 
 }  // namespace pm2

@@ -103,9 +103,12 @@ void MergeBrowseSection(BrowseModule& module, const BrowseSection& section) {
 
   std::vector<BrowseOccurrence> added;
   for (const BrowseName& name : part.Names())
-    for (const BrowseSymbol* s = name.first; s; s = s->next) {
+    for (BrowseSymbol* s = name.first; s; s = s->next) {
       BrowseSymbol& to = *into[s];
       const bool join = joins[s];
+      // Both sides in file order, as read.
+      part.DecodeInFileOrder(*s);
+      if (join) module.DecodeInFileOrder(to);
       added.clear();
       for (BrowseOccurrence o : s->occurrences) {
         o.file = o.file < fileMap.size() ? fileMap[o.file] : 0;

@@ -9,11 +9,11 @@
 
 namespace pm2 {
 
-// One section as read, before it joins the module. Its call and member
-// references are resolved to its own symbol records.
+// One section as read, before it joins the module. Its symbol numbers are
+// closed (BrowseModule::CloseNumbers), so its call and member references
+// resolve to its own symbol records.
 struct BrowseSection {
   std::unique_ptr<BrowseModule> table;
-  std::vector<BrowseSymbol*> numbers;  // symbol records by number
 };
 
 // Files are matched by full path (exactly) and appended when new; names

@@ -105,7 +105,7 @@ std::string GoToSymbol(BrowseSession& session, const BrowseSource& source, const
     return std::string();
   }
   SetBrowseCursor(session, s, i);
-  viewer.ShowSourceLocation(file->path, o.line, f.name->text);
+  viewer.ShowSourceLocation(file->path, o.line, std::string(f.name->text));
   return std::string();
 }
 
@@ -117,7 +117,7 @@ bool GoToStep(BrowseSession& session, BrowseViewer& viewer, bool forward) {
   BrowseModule& m = *session.Module();
   const BrowseFile* file = PlaceFile(m, *o);
   if (!file) return false;
-  viewer.ShowSourceLocation(file->path, o->line, m.cursor.name->text);
+  viewer.ShowSourceLocation(file->path, o->line, std::string(m.cursor.name->text));
   return true;
 }
 
@@ -194,7 +194,7 @@ std::vector<BrowseChoice> BrowseChoices(const BrowseName& name) {
   for (BrowseSymbol* s = name.first; s; s = s->next)
     for (const ClassWord& w : kWords) {
       if (w.cls != s->cls) continue;
-      rows.push_back(BrowseChoice{std::string(w.word) + " - " + name.text, s});
+      rows.push_back(BrowseChoice{std::string(w.word) + " - " + std::string(name.text), s});
     }
   return rows;
 }

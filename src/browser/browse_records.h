@@ -17,9 +17,11 @@
 // there.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace pm2 {
 
@@ -33,7 +35,13 @@ enum BrowseRecordType : uint8_t {
 };
 
 bool IsModuleStartType(uint8_t type);
-bool IsModuleEndType(uint8_t type);
+inline bool IsModuleEndType(uint8_t type) { return type == 0x04 || type == 0x8A || type == 0xC6; }
+// The end record or a module end: one look-up per record.
+inline constexpr std::array<bool, 256> kEndsReading = [] {
+  std::array<bool, 256> t{};
+  t[kRecEnd] = t[0x04] = t[0x8A] = t[0xC6] = true;
+  return t;
+}();
 
 // One record's contents, checksum excluded; points into the caller's data.
 struct BrowseRecord {
@@ -50,7 +58,17 @@ class BrowseRecordReader {
   BrowseRecordReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
   // The next record; kEndOfData when no byte is left, kDamaged when the
   // header or the contents run past the end or the length is 0.
-  RecordStatus Next(BrowseRecord* record);
+  RecordStatus Next(BrowseRecord* record) {
+    if (m_pos == m_size) return RecordStatus::kEndOfData;
+    if (m_size - m_pos < 3) return RecordStatus::kDamaged;
+    const size_t length = static_cast<size_t>(m_data[m_pos + 1]) | static_cast<size_t>(m_data[m_pos + 2]) << 8;
+    if (length == 0 || length > m_size - m_pos - 3) return RecordStatus::kDamaged;
+    record->type = m_data[m_pos];
+    record->contents = m_data + m_pos + 3;
+    record->size = length - 1;
+    m_pos += 3 + length;
+    return RecordStatus::kRecord;
+  }
 
  private:
   const uint8_t* m_data;
@@ -63,10 +81,39 @@ class BrowseRecordReader {
 class ContentCursor {
  public:
   explicit ContentCursor(const BrowseRecord& r) : m_data(r.contents), m_size(r.size) {}
-  bool U8(uint8_t* v);
-  bool U16(uint16_t* v);
-  bool U32(uint32_t* v);  // two words, low first
-  bool Name(std::string* v);
+  bool U8(uint8_t* v) {
+    if (Left() < 1) return false;
+    *v = m_data[m_pos++];
+    return true;
+  }
+  bool U16(uint16_t* v) {
+    if (Left() < 2) return false;
+    *v = static_cast<uint16_t>(m_data[m_pos] | m_data[m_pos + 1] << 8);
+    m_pos += 2;
+    return true;
+  }
+  bool U32(uint32_t* v) {  // two words, low first
+    if (Left() < 4) return false;
+    const uint8_t* p = m_data + m_pos;
+    *v = static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<uint32_t>(p[3]) << 24;
+    m_pos += 4;
+    return true;
+  }
+  // The name's characters stay in the record's bytes.
+  bool Name(std::string_view* v) {
+    if (Left() < 1) return false;
+    const size_t n = m_data[m_pos];
+    if (Left() - 1 < n) return false;
+    *v = std::string_view(reinterpret_cast<const char*>(m_data + m_pos + 1), n);
+    m_pos += 1 + n;
+    return true;
+  }
+  bool Name(std::string* v) {
+    std::string_view view;
+    if (!Name(&view)) return false;
+    v->assign(view);
+    return true;
+  }
   size_t Left() const { return m_size - m_pos; }
 
  private:

@@ -27,7 +27,7 @@ void Collect(BrowseGraphNode& node, uint16_t kind, int depth, size_t* count) {
     if (*count >= kGraphMaxNodes) return;
     ++*count;
     BrowseGraphNode child;
-    child.name = o.ref->owner ? o.ref->owner->text : std::string();
+    child.name = o.ref->owner ? std::string(o.ref->owner->text) : std::string();
     child.symbol = o.ref;
     child.via = &o;
     child.kind = o.kind;
@@ -41,7 +41,7 @@ void Collect(BrowseGraphNode& node, uint16_t kind, int depth, size_t* count) {
 
 std::string ResultsTitle(int mode, const BrowseSymbol* symbol) {
   const char* text = mode >= 0 && mode <= 2 ? kModeTexts[mode] : kModeTexts[0];
-  return std::string(text) + " - " + (symbol && symbol->owner ? symbol->owner->text : std::string("<none>"));
+  return std::string(text) + " - " + (symbol && symbol->owner ? std::string(symbol->owner->text) : std::string("<none>"));
 }
 
 std::string AccessSuffix(uint32_t access) {
@@ -71,7 +71,7 @@ std::string OccurrenceRowText(const BrowseOccurrence& o) {
   text += OccurrenceImage(o) == 1 ? 'R' : 'D';
   text += " ] Line " + std::to_string(o.line);
   const bool member = o.kind == kOccMemberReference || o.kind == kOccMemberDefinition;
-  if (member && o.ref && o.ref->owner) text += ", member of tag '" + o.ref->owner->text + "'";
+  if (member && o.ref && o.ref->owner) text += ", member of tag '" + std::string(o.ref->owner->text) + "'";
   return text + AccessSuffix(o.access);
 }
 
@@ -105,7 +105,7 @@ const BrowseOccurrence* GraphRootPlace(const BrowseSymbol& symbol) {
 
 BrowseGraphNode BuildGraph(const BrowseSymbol& symbol, int mode, size_t* nodes) {
   BrowseGraphNode root;
-  root.name = symbol.owner ? symbol.owner->text : std::string();
+  root.name = symbol.owner ? std::string(symbol.owner->text) : std::string();
   root.symbol = &symbol;
   root.via = GraphRootPlace(symbol);
   size_t count = 1;

@@ -156,11 +156,11 @@ std::string TypeText(const BrowseSymbol& s) {
 
 std::string ColumnText(const BrowseModule& module, const BrowseSymbol& s, int column) {
   switch (column) {
-    case kColName: return s.owner ? s.owner->text : std::string();
+    case kColName: return s.owner ? std::string(s.owner->text) : std::string();
     case kColClass: return ClassText(s);
     case kColType: return TypeText(s);
     case kColSpace: return std::string(module.SpaceName(s.space));
-    case kColUses: return std::to_string(s.defRefCount);
+    case kColUses: return std::to_string(s.DefRefCount());
     default: return std::string();
   }
 }
@@ -171,14 +171,14 @@ void SortSymbols(std::vector<BrowseSymbol*>& rows, int column, bool descending) 
       case kColClass: return s->cls;
       case kColType: return s->type;
       case kColSpace: return s->space;
-      default: return s->defRefCount;
+      default: return s->DefRefCount();
     }
   };
   auto less = [&](const BrowseSymbol* a, const BrowseSymbol* b) {
     if (column == kColName) {
-      const std::string& x = a->owner->text;
-      const std::string& y = b->owner->text;
-      return descending ? y < x : x < y;  // std::string compares bytes unsigned
+      const std::string_view x = a->owner->text;
+      const std::string_view y = b->owner->text;
+      return descending ? y < x : x < y;  // compares bytes unsigned
     }
     return descending ? key(b) < key(a) : key(a) < key(b);
   };

@@ -135,7 +135,7 @@ std::unique_ptr<BrowseModule> Loaded(const BrowseSampleFile& f) {
 
 std::vector<std::string> Names(const std::vector<BrowseSymbol*>& rows) {
   std::vector<std::string> out;
-  for (const BrowseSymbol* s : rows) out.push_back(s->owner->text);
+  for (const BrowseSymbol* s : rows) out.emplace_back(s->owner->text);
   return out;
 }
 

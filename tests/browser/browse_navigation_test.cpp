@@ -17,7 +17,7 @@ namespace {
 
 struct FakeViewer : BrowseViewer {
   bool ShowBrowseResult(bool open, BrowseName& name) override {
-    log.push_back(std::string(open ? "browser-open:" : "browser:") + name.text);
+    log.push_back(std::string(open ? "browser-open:" : "browser:") + std::string(name.text));
     return hasBrowser;
   }
   void ShowSourceLocation(const std::string& path, uint32_t line, const std::string& name) override {
@@ -30,7 +30,7 @@ struct FakeViewer : BrowseViewer {
 
 struct FakeChooser : BrowseChooser {
   BrowseSymbol* Choose(const BrowseName& name) override {
-    asked.push_back(name.text);
+    asked.emplace_back(name.text);
     if (pick < 0) return nullptr;
     BrowseSymbol* s = name.first;
     for (int i = 0; i < pick && s; ++i) s = s->next;
@@ -58,7 +58,7 @@ struct NavFixture : ::testing::Test {
   std::string Location() {
     const BrowseAddInLocation& l = session.AddInLocation();
     if (!l.Complete()) return "none";
-    return l.file->path + ":" + std::to_string(l.line) + ":" + l.name->text;
+    return l.file->path + ":" + std::to_string(l.line) + ":" + std::string(l.name->text);
   }
 };
 

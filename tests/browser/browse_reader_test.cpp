@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,7 +62,7 @@ TEST(BrowseReader, EveryRecordKindOfTheSample) {
   std::vector<std::string> names;
   size_t symbols = 0, occurrences = 0;
   for (const BrowseName& n : m->Names()) {
-    names.push_back(n.text);
+    names.emplace_back(n.text);
     for (const BrowseSymbol* s = n.first; s; s = s->next) {
       ++symbols;
       occurrences += s->occurrences.size();
@@ -82,11 +83,11 @@ TEST(BrowseReader, EveryRecordKindOfTheSample) {
   // the 32-bit line arrives whole.
   EXPECT_EQ(KindsAndLines(main),
             (std::vector<std::pair<int, uint32_t>>{{2, 40}, {3, 12}, {2, 0x00012345}, {1, 10}}));
-  EXPECT_EQ(main.defRefCount, 3u);
+  EXPECT_EQ(main.DefRefCount(), 3u);
 
   const BrowseSymbol& counter = *m->FindName("counter")->first;
   EXPECT_EQ(KindsAndLines(counter), (std::vector<std::pair<int, uint32_t>>{{2, 20}, {2, 30}, {3, 31}, {1, 2}}));
-  EXPECT_EQ(counter.defRefCount, 3u);
+  EXPECT_EQ(counter.DefRefCount(), 3u);
   EXPECT_EQ(counter.occurrences[1].access, kAccessRead | kAccessWritten);
 
   // Call and member references name their records.
@@ -96,7 +97,7 @@ TEST(BrowseReader, EveryRecordKindOfTheSample) {
   const BrowseSymbol& field = *m->FindName("field")->first;
   EXPECT_EQ(KindsAndLines(field), (std::vector<std::pair<int, uint32_t>>{{5, 80}, {6, 71}}));
   EXPECT_EQ(field.occurrences[0].ref->owner->text, "pair");
-  EXPECT_EQ(field.defRefCount, 2u);
+  EXPECT_EQ(field.DefRefCount(), 2u);
   EXPECT_EQ(m->FindName("Main"), nullptr);  // names compare exactly
 }
 
@@ -280,6 +281,69 @@ TEST(BrowseReader, ErrorTextsNameTheFile) {
   EXPECT_EQ(BrowseErrorText(kBrowseOk, "a"), "");
 }
 
+// Enough long names and records to fill several blocks of the name store
+// and several chunks of the record stores: every name keeps its text and
+// every record its name across the block boundaries.
+TEST(BrowseReader, ManyLongNamesAcrossTheStoreBlocks) {
+  constexpr uint32_t kCount = 5000;  // past 4,096 records; 1 MB of names
+  auto nameOf = [](uint32_t i) { return std::to_string(i) + std::string(200, static_cast<char>('a' + i % 26)); };
+  BrowseSampleFile f = Started().Header(kCount).File("/p/a.c");
+  for (uint32_t i = 0; i < kCount; ++i)
+    f.NameRec(nameOf(i)).Symbol(4).Occurrences({{1, 1, i + 1}, {3, 1, i, 0, (i + 1) % kCount}});
+  f.ModuleEnd();
+  std::unique_ptr<BrowseModule> m;
+  ASSERT_EQ(Load(f, &m), kBrowseOk);
+  ASSERT_EQ(m->Names().size(), kCount);
+  uint32_t wrong = 0;
+  for (uint32_t i = 0; i < kCount; ++i) {
+    const BrowseName& n = m->Names()[i];
+    const BrowseName* found = m->FindName(nameOf(i));
+    const BrowseSymbol* s = n.first;
+    if (n.text != nameOf(i) || found != &n || !s || s->owner != &n || s->number != i || s->occurrences.size() != 2 ||
+        s->occurrences[1].line != i + 1 || s->occurrences[0].ref != m->Names()[(i + 1) % kCount].first)
+      ++wrong;
+  }
+  EXPECT_EQ(wrong, 0u);
+}
+
+// An array read after loading is decoded from the file's bytes; one that
+// several records grew while loading is ordered at the end of it. Both
+// give the same entries, references and counts.
+TEST(BrowseReader, ArraysDecodedLateMatchArraysGrownWhileLoading) {
+  const std::initializer_list<SampleOccurrence> whole = {
+      {1, 1, 10}, {3, 1, 11, 0, 1}, {7, 1, 12}, {2, 2, 13, 2}, {6, 1, 14, 0, 1}, {4, 2, 15, 0, 0}, {5, 1, 16, 1, 1}};
+  BrowseSampleFile one = Started().Header(2).File("/p/a.c").File("/p/b.c").NameRec("f").Symbol(8);
+  one.Occurrences(whole).NameRec("t").Symbol(32).ModuleEnd();
+  BrowseSampleFile split = Started().Header(2).File("/p/a.c").File("/p/b.c").NameRec("f").Symbol(8);
+  split.Occurrences({{1, 1, 10}, {3, 1, 11, 0, 1}, {7, 1, 12}})
+      .Occurrences({{2, 2, 13, 2}, {6, 1, 14, 0, 1}})
+      .Occurrences({{4, 2, 15, 0, 0}, {5, 1, 16, 1, 1}})
+      .NameRec("t")
+      .Symbol(32)
+      .ModuleEnd();
+  std::unique_ptr<BrowseModule> a, b;
+  ASSERT_EQ(Load(one, &a), kBrowseOk);
+  ASSERT_EQ(Load(split, &b), kBrowseOk);
+  const BrowseModule& late = *a;  // read through a const table
+  const BrowseSymbol& f = *late.FindName("f")->first;
+  const BrowseSymbol& g = *b->FindName("f")->first;
+  EXPECT_EQ(f.DefRefCount(), 4u);
+  EXPECT_EQ(g.DefRefCount(), 4u);
+  const std::vector<std::pair<int, uint32_t>> order = {{3, 11}, {2, 13}, {4, 15}, {5, 16}, {1, 10}, {6, 14}};
+  EXPECT_EQ(KindsAndLines(f), order);
+  EXPECT_EQ(KindsAndLines(g), order);
+  for (size_t i = 0; i < order.size(); ++i) {
+    EXPECT_EQ(f.occurrences[i].file, g.occurrences[i].file) << i;
+    EXPECT_EQ(f.occurrences[i].access, g.occurrences[i].access) << i;
+    EXPECT_EQ(f.occurrences[i].flags, g.occurrences[i].flags) << i;
+    EXPECT_EQ(f.occurrences[i].ref ? f.occurrences[i].ref->owner->text : "-",
+              g.occurrences[i].ref ? g.occurrences[i].ref->owner->text : "-")
+        << i;
+  }
+  EXPECT_EQ(f.occurrences[0].ref, late.FindName("t")->first);
+  EXPECT_EQ(f.occurrences[2].ref, &f);
+}
+
 // ---- merging the sections of several modules linked into one file
 
 BrowseSampleFile TwoModules() {
@@ -340,7 +404,7 @@ TEST(BrowseMerge, SecondModuleJoinsTheFirst) {
   EXPECT_EQ(data.occurrences[2].file, 2u);
   EXPECT_EQ(data.occurrences[1].file, 3u);
   EXPECT_TRUE(data.occurrences[1].flags & kOccRemapped);
-  EXPECT_EQ(data.defRefCount, 3u);
+  EXPECT_EQ(data.DefRefCount(), 3u);
 
   // A new name goes to the end of the list; calls across the modules end at
   // the module's records.
@@ -382,6 +446,34 @@ TEST(BrowseMerge, MemberPlacesCompareTheirTagNames) {
       EXPECT_EQ(field.occurrences[1].ref, m->FindName("other")->first);
     }
   }
+}
+
+// The first section numbers its own records only: a number its header
+// counts whose record never came names none, also once a later section
+// has added records to the table.
+TEST(BrowseMerge, MissingRecordOfTheFirstSectionStaysUnnamed) {
+  BrowseSampleFile f;
+  f.ModuleStart()
+      .Header(3, {"none"})
+      .NameRec("caller")
+      .Symbol(8, 0, 17)
+      .Occurrences({{3, 0, 5, 0, 1}, {3, 0, 6, 0, 2}})
+      .NameRec("callee")
+      .Symbol(8, 0, 17)
+      .Other()
+      .SectionHeader(1)
+      .NameRec("later")
+      .Symbol(8, 0, 17)
+      .Occurrences({{1, 0, 9}})
+      .ModuleEnd();
+  std::unique_ptr<BrowseModule> m;
+  ASSERT_EQ(Load(f, &m), kBrowseOk);
+  ASSERT_EQ(m->Symbols().size(), 3u);
+  const BrowseSymbol& caller = *m->FindName("caller")->first;
+  ASSERT_EQ(caller.occurrences.size(), 2u);
+  EXPECT_EQ(caller.occurrences[0].ref, m->FindName("callee")->first);
+  EXPECT_EQ(caller.occurrences[1].ref, nullptr);  // not "later", third in the table
+  EXPECT_TRUE(caller.occurrences[1].flags & kOccResolved);
 }
 
 // ---- the session: loading on demand
@@ -434,6 +526,25 @@ TEST_F(SessionFixture, TableGoingIsAnnouncedFirst) {
   EXPECT_EQ(heard, 1);
   session.Free();
   EXPECT_EQ(heard, 2);
+}
+
+// The table holds its own copy of the file: a build that cuts the file
+// short or rewrites it after loading changes nothing that is read later
+// (a mapped file cut short would crash the first late read).
+TEST_F(SessionFixture, TableOutlivesItsFileBeingCutOrRewritten) {
+  const std::string path = Write("a", SampleModule());
+  ASSERT_EQ(session.Open(path, dir.path()), "");
+  BrowseSampleFile other;
+  other.ModuleStart().Header(1).NameRec("zzzzzzzz").Symbol(4).Occurrences({{1, 1, 1}, {1, 1, 2}}).ModuleEnd();
+  Write("a", other);
+  { std::ofstream cut(path, std::ios::binary | std::ios::trunc); }
+  const BrowseModule& m = *session.Module();
+  ASSERT_TRUE(m.FindName("counter"));
+  const BrowseSymbol& counter = *m.FindName("counter")->first;
+  EXPECT_EQ(KindsAndLines(counter), (std::vector<std::pair<int, uint32_t>>{{2, 20}, {2, 30}, {3, 31}, {1, 2}}));
+  EXPECT_EQ(counter.occurrences[2].ref, m.FindName("main")->first);
+  EXPECT_EQ(m.FindName("field")->first->occurrences[0].ref->owner->text, "pair");
+  EXPECT_EQ(m.FindName("zzzzzzzz"), nullptr);
 }
 
 TEST_F(SessionFixture, FailureLeavesNoTableAndNamesTheFile) {

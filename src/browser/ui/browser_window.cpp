@@ -366,7 +366,7 @@ void BrowserWindow::ShowRows() {
   const BrowseModule* m = m_session.Module();
   int row = 0;
   for (BrowseSymbol* s : m_rows) {
-    const int at = m_list->InsertItemText(row, s->owner->text);
+    const int at = m_list->InsertItemText(row, std::string(s->owner->text));
     if (at < 0) break;  // the list is full
     m_list->SetItemData(at, reinterpret_cast<std::intptr_t>(s));
     for (int c = 1; c < kBrowseColumns; ++c) m_list->SetItemText(at, c, ColumnText(*m, *s, c));
@@ -423,7 +423,7 @@ void BrowserWindow::GoToListDefinition(int row) {
       const BrowseFile* f = wanted ? m->FileByNumber(o.file) : nullptr;
       if (!f || f->path.empty()) continue;
       SetBrowseCursor(m_session, const_cast<BrowseSymbol*>(s), i);
-      m_host.ShowSourceLocation(f->path, o.line, s->owner->text);
+      m_host.ShowSourceLocation(f->path, o.line, std::string(s->owner->text));
       return;
     }
   m_host.Beep();
@@ -462,7 +462,7 @@ void BrowserWindow::ListContextMenu(const QPoint& global) {
   const BrowseSymbol* s = RowSymbol(m_list->GetNextItem(-1, LVNI_SELECTED));
   if (!s) return m_host.Beep();
   QMenu menu(this);
-  const QString name = Q(s->owner->text);
+  const QString name = Q(std::string(s->owner->text));
   auto add = [&](const QString& text, int id, bool enabled) {
     QAction* a = menu.addAction(text);
     a->setEnabled(enabled);
@@ -493,7 +493,7 @@ void BrowserWindow::RunCommand(int id) {
     }
   if (id == kBrwShowFile || id == kBrwShowFileTop) {
     if (m_menuPath.empty()) return m_host.Beep();
-    const std::string name = m_context && m_context->owner ? m_context->owner->text : std::string();
+    const std::string name = m_context && m_context->owner ? std::string(m_context->owner->text) : std::string();
     m_host.ShowSourceLocation(m_menuPath, id == kBrwShowFile ? m_menuLine : 1, name);
   }
 }
@@ -570,7 +570,7 @@ void BrowserWindow::OpenTreeRow(std::intptr_t data) {
   const ResultRow* r = RowOf(data);
   const BrowseModule* m = m_session.Module();
   if (!r || !m) return m_host.Beep();
-  const std::string name = m_context && m_context->owner ? m_context->owner->text : std::string();
+  const std::string name = m_context && m_context->owner ? std::string(m_context->owner->text) : std::string();
   const BrowseOccurrence* o = r->occurrence ? r->occurrence : r->node ? r->node->via : nullptr;
   const BrowseFile* f = r->file ? r->file : o ? m->FileByNumber(o->file) : nullptr;
   if (!f || f->path.empty()) return m_host.Beep();
@@ -587,7 +587,7 @@ void BrowserWindow::TreeContextMenu(const QPoint& global) {
     QAction* a = menu.addAction(text);
     connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
   };
-  const QString name = Q(m_context->owner ? m_context->owner->text : std::string());
+  const QString name = Q(m_context->owner ? std::string(m_context->owner->text) : std::string());
   m_menuPath.clear();
   m_menuLine = 0;
   if (r->occurrence) {

@@ -60,7 +60,7 @@ class FakeHost : public BrowserHost, public BrowseViewer, public BrowseChooser {
   }
   void Beep() override { log.push_back("beep"); }
   bool ShowBrowseResult(bool, BrowseName& name) override {
-    log.push_back("browser:" + name.text);
+    log.push_back("browser:" + std::string(name.text));
     return true;
   }
   BrowseSymbol* Choose(const BrowseName&) override { return nullptr; }
