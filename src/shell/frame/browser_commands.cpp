@@ -45,6 +45,15 @@ BrowserCommands::BrowserCommands(CMainFrame& frame, ShellApp& app, BrowseSession
     s.Enable(!m_app.HasState(kStateBusy) && !m_app.m_szBrowseFile.empty() && target);
     s.SetCheck(m_window ? 1 : 0);
   });
+  // Stepping through the current symbol's references needs a place found
+  // before by a look-up.
+  for (const auto& [id, next] : {std::pair{kCmdNextReference, true}, std::pair{kCmdPreviousReference, false}}) {
+    m_frame.OnCommand(id, [this, next = next](CommandId) { StepReference(next); });
+    m_frame.OnUpdate(id, [this](CommandState& s) {
+      const BrowseModule* m = m_session.Module();
+      s.Enable(m && m->cursor.symbol);
+    });
+  }
   m_frame.Editors().ViewContext().browserMenu = [this](EditorView& view, QMenu& menu) {
     AddEditorMenuItems(view, menu);
   };
@@ -165,10 +174,10 @@ void BrowserCommands::AddEditorMenuItems(EditorView& view, QMenu& menu) {
   const bool cursor = m && m->cursor.symbol;
   QAction* next = menu.addAction(QStringLiteral("Go To Next Reference"));
   next->setEnabled(cursor);
-  QObject::connect(next, &QAction::triggered, &m_frame, [this] { StepReference(true); });
+  QObject::connect(next, &QAction::triggered, &m_frame, [this] { m_frame.ExecuteCommand(kCmdNextReference); });
   QAction* prev = menu.addAction(QStringLiteral("Go To Previous Reference"));
   prev->setEnabled(cursor);
-  QObject::connect(prev, &QAction::triggered, &m_frame, [this] { StepReference(false); });
+  QObject::connect(prev, &QAction::triggered, &m_frame, [this] { m_frame.ExecuteCommand(kCmdPreviousReference); });
 }
 
 void BrowserCommands::BrowseSymbolKind(bool open, uint32_t kinds) {

@@ -24,6 +24,8 @@ class SECWorksheetWnd;
 class ShellApp;
 
 inline constexpr unsigned kCmdSourceBrowser = 35096;
+// The editor's steps through the current browse symbol's references.
+inline constexpr unsigned kCmdNextReference = 35097, kCmdPreviousReference = 35098;
 
 class BrowserCommands : public BrowserHost, public BrowseViewer {
  public:
