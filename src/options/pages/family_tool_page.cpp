@@ -16,7 +16,6 @@
 #include "options/pages/options_sheet.h"
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
-#include "project/text/number_parse.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
 
@@ -372,8 +371,7 @@ bool FamilyToolPage::CheckText(int i, const std::string& text) {
       return CheckWarningList(text) || Refuse(w, kBadWarningListMessage);
     case FamilyCheck::kAnyNumber: {
       uint32_t v = 0;
-      const std::string t(trimmed);
-      return t.empty() || ParseNumber(t.c_str(), v) != kNumberInvalid ||
+      return trimmed.empty() || ReadNumberInRange(trimmed, INT64_MIN, INT64_MAX, &v) ||
              Refuse(w, "Error in Interrupt vector table address");
     }
     case FamilyCheck::kNearRange:
