@@ -23,7 +23,7 @@ work=$(mktemp -d /tmp/pm2armopts_XXXXXX)
 trap 'kill "${pid:-0}" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 gallery="$build/gallery/arm_options_ide"
 mkdir -p "$gallery"
-export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1 PM2_STANDIN_LOG="$work/standin.log"
+export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1 PM2_STANDIN="record $work/standin.log"
 unset WAYLAND_DISPLAY
 prog="$build/root/PM2/pelmora2"
 
@@ -181,10 +181,10 @@ done
 build_and_wait "$work/ads/Obj/AdsE2E.plg" '"./Obj/AdsE2E.axf"'
 shot ads-07-built
 log="$work/standin.log"
-grep -q '^ArmCC: .*-DADS_DEF .*Blinky.c' "$log" || fail "the compiler's line lacks the define: $(cat "$log")"
-grep -q '^ArmAsm: .*ADS_SYM SETA' "$log" || fail "the assembler's line lacks the symbol: $(cat "$log")"
-grep '^ArmAsm: ' "$log" | grep -- ' -xref' > /dev/null && fail "the assembler's line still has the cross reference"
-grep -q '^ArmLink: .*-ro-base 0x8000.*-remove.*AdsE2E.axf' "$log" || fail "the linker's line lacks the changes: $(cat "$log")"
+grep -q '^ArmCC .*-DADS_DEF .*Blinky.c' "$log" || fail "the compiler's line lacks the define: $(cat "$log")"
+grep -q '^ArmAsm .*ADS_SYM SETA' "$log" || fail "the assembler's line lacks the symbol: $(cat "$log")"
+grep '^ArmAsm ' "$log" | grep -- ' -xref' > /dev/null && fail "the assembler's line still has the cross reference"
+grep -q '^ArmLink .*-ro-base 0x8000.*-remove.*AdsE2E.axf' "$log" || fail "the linker's line lacks the changes: $(cat "$log")"
 quit
 grep -q "ADSCLK=20000000" "$work/ads/Ads.Opt" || fail "the options file lacks the ADS clock"
 echo "pictures in $gallery"
