@@ -7,6 +7,7 @@
 
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -15,17 +16,7 @@ namespace pm2 {
 
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
-
 constexpr uint32_t kDebugStartBit = 1u << 16;
-
-void SetStored(OptString& stored, const std::string& text) {
-  if (text.empty())
-    stored = OptString();
-  else if (stored.view() != text)
-    stored = OptString::Pooled(text, kPoolProject);
-}
 
 // The user programs: their run bit and their command text.
 struct ProgramRow {

@@ -11,6 +11,7 @@
 #include "options/core/options_session.h"
 #include "options/pages/bank_wizard_dialog.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "platform/win_path.h"
 #include "project/model/option_defaults.h"
 #include "project/model/project_records.h"
@@ -21,7 +22,6 @@ namespace pm2 {
 
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
 
 QString Format(const char* format, unsigned a, unsigned b) {
   char text[96];

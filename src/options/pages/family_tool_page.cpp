@@ -14,6 +14,7 @@
 #include "options/core/tri_state.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
 #include "project/text/path_text.h"
@@ -22,9 +23,6 @@
 namespace pm2 {
 
 namespace {
-
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
 constexpr const char* kLinkFilter = "Linker input files (*.lin)|*.lin||";
 constexpr const char* kLinkFileLabel = "use linker control file";
