@@ -7,6 +7,7 @@
 
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/output_fields.h"
 #include "options/pages/page_text.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
@@ -109,11 +110,7 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
     g->addWidget(m_browseProg[i], line, 2);
     QLineEdit* program = m_prog[i];
     connect(m_browseProg[i], &QPushButton::clicked, this, [this, program] {
-      const std::string chosen = Sheet().Services().chooseFile(
-          "Select an executable file", "Executables (*.exe;*.bat)|*.exe;*.bat|All files (*.*)|*.*||",
-          Sheet().ProjectFolder());
-      if (chosen.empty()) return;
-      program->setText(ToQ(chosen.find(' ') == std::string::npos ? chosen : "\"" + chosen + "\""));
+      BrowseForProgram(Sheet(), *program);
     });
     auto set = row.set;
     connect(m_run[i], &QCheckBox::toggled, this, [this, set](bool on) {
@@ -176,22 +173,14 @@ void ArmOutputPage::Load() {
   UpdateRadioTexts();
 }
 
-void ArmOutputPage::UpdateRadioTexts() {
-  const QString folder = ToQ(m_folder), name = m_name->text().left(258);
-  m_exe->setText(QString("Create Executable:  %1%2").arg(folder, name));
-  m_lib->setText(QString("Create Library:  %1%2.LIB").arg(folder, name));
-}
+void ArmOutputPage::UpdateRadioTexts() { ShowOutputKinds(*m_exe, *m_lib, m_folder, *m_name); }
 
-bool ArmOutputPage::CheckName() {
-  const std::string name(TrimBlanks(FromQ(m_name->text()).substr(0, 254)));
-  if (name.empty()) return Refuse(m_name, "Bad or missing Name of Executable !");
-  return true;
-}
+bool ArmOutputPage::CheckName() { return !OutputNameOf(*m_name).empty() || Refuse(m_name, kBadOutputNameMessage); }
 
 bool ArmOutputPage::Leave() {
   if (!CheckName()) return false;
   OptionBlock& b = Block();
-  SetStored(b.out.OUTNAME, std::string(TrimBlanks(FromQ(m_name->text()).substr(0, 254))));
+  SetStored(b.out.OUTNAME, OutputNameOf(*m_name));
   SetStored(b.out.OUTDIR, m_folder);
   for (std::size_t i = 0; i < std::size(kPrograms); ++i) {
     if (!m_prog[i]) continue;

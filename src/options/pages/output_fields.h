@@ -1,0 +1,24 @@
+// What the output pages of every toolset share: the output name as it is
+// stored, the texts of the executable and library buttons (which show the
+// folder and name), and the browse button of a user program's command.
+#pragma once
+
+#include <string>
+
+class QAbstractButton;
+class QLineEdit;
+
+namespace pm2 {
+
+class OptionsSheet;
+
+inline constexpr const char* kBadOutputNameMessage = "Bad or missing Name of Executable !";
+
+// The name field's first 254 characters, blanks trimmed ("" refuses).
+std::string OutputNameOf(const QLineEdit& name);
+void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name);
+// The file chooser for a user program: a chosen path with a blank goes in
+// double quotes; cancelling leaves the field alone.
+void BrowseForProgram(const OptionsSheet& sheet, QLineEdit& program);
+
+}  // namespace pm2
