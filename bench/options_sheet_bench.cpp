@@ -46,6 +46,7 @@
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
 #include "toolkit/controls/tree_ctrl.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -300,38 +301,23 @@ BENCHMARK(BM_PreviewUpdate)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeyPressThenDirect)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CommandLineDirect)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) m_us[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    Ratio("opening the sheet", "BM_OptionsSheetOpen", "QTabWidget", "BM_QTabWidgetPeerOpen", 1.5);
-    Ratio("preview update", "BM_PreviewUpdate", "the builder alone", "BM_CommandLineDirect", 2.0);
-    Ratio("key press with its preview", "BM_PreviewAfterKeyPress", "a key press and the builder",
-          "BM_KeyPressThenDirect", 2.0);
-  }
-
- private:
-  void Ratio(const char* what, const char* ours, const char* peerName, const char* peer, double goal) {
-    const double a = m_us[ours], b = m_us[peer];
+void PrintRatios(const pm2::bench::TimesReporter& times) {
+  const auto ratio = [&](const char* what, const char* ours, const char* peerName, const char* peer, double goal) {
+    const double a = times.Time(ours), b = times.Time(peer);
     if (a > 0 && b > 0)
       std::printf("%s: %.1f us, %s %.1f us; ratio %.2f (goal at most %.1f: %s)\n", what, a, peerName, b, a / b, goal,
                   a / b <= goal ? "met" : "missed");
-  }
-  std::map<std::string, double> m_us;
-};
+  };
+  ratio("opening the sheet", "BM_OptionsSheetOpen", "QTabWidget", "BM_QTabWidgetPeerOpen", 1.5);
+  ratio("preview update", "BM_PreviewUpdate", "the builder alone", "BM_CommandLineDirect", 2.0);
+  ratio("key press with its preview", "BM_PreviewAfterKeyPress", "a key press and the builder",
+        "BM_KeyPressThenDirect", 2.0);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, PrintRatios);
 }
