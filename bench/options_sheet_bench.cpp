@@ -35,6 +35,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -197,6 +198,28 @@ void BM_QTabWidgetPeerOpen(benchmark::State& state) {
 
 // One key press: a character typed, or taken back with Backspace, so the
 // text stays short.
+// The ARM-GNU compiler page current in a shown sheet on the test project;
+// the edits are rolled back at the end.
+struct CompilerPageOpen {
+  Project project;
+  OptionsSession session;
+  std::unique_ptr<OptionsSheet> sheet;
+  ArmToolPage* page = nullptr;
+  CompilerPageOpen() {
+    std::string error;
+    session.Begin(project.p, project.p->curTarget, &error);
+    sheet = std::make_unique<OptionsSheet>(session, project.Services(), "Options");
+    sheet->show();
+    for (int i = 0; i < sheet->PageCount(); ++i)
+      if (sheet->Page(i)->Id() == PageId::kArmGnuCompiler) {
+        sheet->Tabs()->setCurrentIndex(i);
+        page = static_cast<ArmToolPage*>(sheet->Page(i));
+      }
+    Idle();
+  }
+  ~CompilerPageOpen() { session.Rollback(); }
+};
+
 void Key(QWidget* w, bool add) {
   QKeyEvent press(QEvent::KeyPress, add ? Qt::Key_X : Qt::Key_Backspace, Qt::NoModifier, add ? "X" : "");
   QKeyEvent release(QEvent::KeyRelease, add ? Qt::Key_X : Qt::Key_Backspace, Qt::NoModifier, add ? "X" : "");
@@ -205,19 +228,8 @@ void Key(QWidget* w, bool add) {
 }
 
 void BM_PreviewAfterKeyPress(benchmark::State& state) {
-  Project project;
-  OptionsSession session;
-  std::string error;
-  session.Begin(project.p, project.p->curTarget, &error);
-  OptionsSheet sheet(session, project.Services(), "Options");
-  sheet.show();
-  ArmToolPage* page = nullptr;
-  for (int i = 0; i < sheet.PageCount(); ++i)
-    if (sheet.Page(i)->Id() == PageId::kArmGnuCompiler) {
-      sheet.Tabs()->setCurrentIndex(i);
-      page = static_cast<ArmToolPage*>(sheet.Page(i));
-    }
-  Idle();
+  CompilerPageOpen open;
+  ArmToolPage* page = open.page;
   QLineEdit* define = page->Text(kArmDefine);
   define->setText("LED_SPEED=4 DEBUG");
   define->setFocus();
@@ -228,31 +240,18 @@ void BM_PreviewAfterKeyPress(benchmark::State& state) {
     add = !add;
     benchmark::DoNotOptimize(page->Preview());
   }
-  session.Rollback();
 }
 
 // The preview's own work after an edit changed: the edits' texts read,
 // the line built from the page's copy, the text handed to the view.
 void BM_PreviewUpdate(benchmark::State& state) {
-  Project project;
-  OptionsSession session;
-  std::string error;
-  session.Begin(project.p, project.p->curTarget, &error);
-  OptionsSheet sheet(session, project.Services(), "Options");
-  sheet.show();
-  ArmToolPage* page = nullptr;
-  for (int i = 0; i < sheet.PageCount(); ++i)
-    if (sheet.Page(i)->Id() == PageId::kArmGnuCompiler) {
-      sheet.Tabs()->setCurrentIndex(i);
-      page = static_cast<ArmToolPage*>(sheet.Page(i));
-    }
-  Idle();
+  CompilerPageOpen open;
+  ArmToolPage* page = open.page;
   page->Text(kArmDefine)->setText("LED_SPEED=4 DEBUG");
   for (auto _ : state) {
     page->UpdatePreview();
     benchmark::DoNotOptimize(page->PreviewText().constData());
   }
-  session.Rollback();
 }
 
 void BM_CommandLineDirect(benchmark::State& state) {
