@@ -19,6 +19,13 @@ void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::stri
   lib.setText(QString("Create Library:  %1.LIB").arg(path));
 }
 
+bool ChooseOutputFolder(const OptionsSheet& sheet, std::string& folder) {
+  const std::string chosen = sheet.Services().chooseFolder("Browse for Folder", sheet.ProjectFolder() + folder);
+  if (chosen.empty()) return false;
+  folder = sheet.StoredPath(chosen);
+  return true;
+}
+
 void BrowseForProgram(const OptionsSheet& sheet, QLineEdit& program) {
   const std::string chosen = sheet.Services().chooseFile(
       "Select an executable file", "Executables (*.exe;*.bat)|*.exe;*.bat|All files (*.*)|*.*||",

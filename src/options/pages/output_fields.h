@@ -17,6 +17,9 @@ inline constexpr const char* kBadOutputNameMessage = "Bad or missing Name of Exe
 // The name field's first 254 characters, blanks trimmed ("" refuses).
 std::string OutputNameOf(const QLineEdit& name);
 void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name);
+// The chooser of the folder for objects: true when one was chosen, which
+// folder then holds as the project stores it.
+bool ChooseOutputFolder(const OptionsSheet& sheet, std::string& folder);
 // The file chooser for a user program: a chosen path with a blank goes in
 // double quotes; cancelling leaves the field alone.
 void BrowseForProgram(const OptionsSheet& sheet, QLineEdit& program);

@@ -32,10 +32,7 @@ OutputPage::OutputPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kOutput)
   m_folderButton->setAutoDefault(false);
   grid->addWidget(m_folderButton, 0, 3);
   connect(m_folderButton, &QPushButton::clicked, this, [this] {
-    const std::string chosen = Sheet().Services().chooseFolder("Browse for Folder", Sheet().ProjectFolder() + m_folder);
-    if (chosen.empty()) return;
-    m_folder = Sheet().StoredPath(chosen);
-    UpdateRadioTexts();
+    if (ChooseOutputFolder(Sheet(), m_folder)) UpdateRadioTexts();
   });
   m_exe = new QRadioButton(this);
   m_lib = new QRadioButton(this);
