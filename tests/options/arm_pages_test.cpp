@@ -532,6 +532,19 @@ TEST_F(ArmSheet, TargetPageRefusesStoredOverlapsAndKeepsTheOnChipBits) {
   EXPECT_EQ(FirstWord(saved.ADSTFLGA), (1u << 8) | (1u << 13));
 }
 
+// A start past 32 bits is refused on the page, not taken as its low 32 bits.
+TEST_F(ArmSheet, TargetPageRefusesAnOffChipStartPast32Bits) {
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<ArmTargetPage>(PageId::kArmGnuTarget);
+  page->RowStart(1)->setText("0x100000000");
+  page->RowSize(1)->setText("0x1000");
+  EXPECT_FALSE(LeavePage());
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], "Illegal external memory start address !");
+  EXPECT_EQ(m_session->TargetCopy()->tGnu.OCMARM[1], m_target->pOpts->tGnu.OCMARM[1]);
+}
+
 // ---------------------------------------------------------------- output pages
 
 TEST_F(ArmSheet, GnuOutputOffersTwoHexFormatsAndBigEndianReachesEveryTool) {

@@ -715,6 +715,8 @@ const Memory51Row kMemory51Rows[] = {
      "Xdata memory range out of bounds", {}},
     {"FirstRamStartAboveSixtyFourK", {{"", ""}, {"", ""}, {"", ""}, {"0x20000", "0x10"}, {"", ""}, {"", ""}},
      "Invalid start address: '0x20000'", {}},
+    {"FirstEpromStartPast32Bits", {{"0x100000000", "0x10"}, {"", ""}, {"", ""}, {"", ""}, {"", ""}, {"", ""}},
+     "Invalid start address: '0x100000000'", {}},
     {"LoneSecondStart", {{"", ""}, {"0x100", ""}, {"", ""}, {"", ""}, {"", ""}, {"", ""}}, "Illegal Range !", {}},
     {"CodeAndXdataMayShareAddresses",
      {{"0", "0x8000"}, {"", ""}, {"", ""}, {"0", "0x8000"}, {"", ""}, {"", ""}}, "", {0, 0, 0x8000}},
