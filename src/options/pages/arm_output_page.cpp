@@ -181,7 +181,7 @@ bool ArmOutputPage::Leave() {
   SetStored(b.out.OUTDIR, m_folder);
   for (std::size_t i = 0; i < std::size(kPrograms); ++i) {
     if (!m_prog[i]) continue;
-    const std::string program(TrimBlanks(FromQ(m_prog[i]->text()).substr(0, 510)));
+    const std::string program = ProgramCommandOf(*m_prog[i]);
     SetStored(kPrograms[i].command(b), program);
     if (program.empty()) kPrograms[i].set(b.out.flags, false);
   }

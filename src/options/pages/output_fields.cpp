@@ -13,6 +13,10 @@ std::string OutputNameOf(const QLineEdit& name) {
   return std::string(TrimBlanks(FromQ(name.text()).substr(0, 254)));
 }
 
+std::string ProgramCommandOf(const QLineEdit& program) {
+  return std::string(TrimBlanks(FromQ(program.text()).substr(0, 510)));
+}
+
 void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name) {
   const QString path = ToQ(folder) + name.text().left(258);
   exe.setText(QString("Create Executable:  %1").arg(path));

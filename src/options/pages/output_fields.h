@@ -16,6 +16,9 @@ inline constexpr const char* kBadOutputNameMessage = "Bad or missing Name of Exe
 
 // The name field's first 254 characters, blanks trimmed ("" refuses).
 std::string OutputNameOf(const QLineEdit& name);
+// A user program's command as stored: the first 510 characters, blanks
+// trimmed ("" clears its run box).
+std::string ProgramCommandOf(const QLineEdit& program);
 void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name);
 // The chooser of the folder for objects: true when one was chosen, which
 // folder then holds as the project stores it.

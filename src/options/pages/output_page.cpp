@@ -242,7 +242,7 @@ bool OutputPage::Leave() {
   b.out.outSpare[kHexOffsetWord] = offset;
   SetStored(b.out.OUTDIR, m_folder);
   for (int i = 0; i < 2; ++i) {
-    const std::string program(TrimBlanks(FromQ(m_prog[i]->text()).substr(0, 510)));
+    const std::string program = ProgramCommandOf(*m_prog[i]);
     SetStored(b.out.RUNUSR[i], program);
     if (program.empty()) (i == 0 ? b.out.flags.RUNUSR0 : b.out.flags.RUNUSR1) = 0;
   }
