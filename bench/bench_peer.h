@@ -20,13 +20,15 @@ class TimesReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
-      times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-      times_[r.run_name.function_name] = r.GetAdjustedRealTime();
+      // A run that stopped with an error has no time to compare.
+      const double t = r.error_occurred ? 0.0 : r.GetAdjustedRealTime();
+      times_[r.benchmark_name()] = t;
+      times_[r.run_name.function_name] = t;
     }
   }
   // The adjusted real time of a benchmark by its full name
   // ("BM_Open/iterations:2") or by its function's name (its last variant
-  // run); 0 when it did not run.
+  // run); 0 when it did not run or stopped with an error.
   double Time(const std::string& name) const {
     const auto it = times_.find(name);
     return it == times_.end() ? 0.0 : it->second;
