@@ -10,6 +10,7 @@
 #include "builder/commands/q166_command.h"
 #include "project/model/option_defaults.h"
 #include "project/model/project_records.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -104,30 +105,14 @@ void BM_SnprintfBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_SnprintfBaseline)->Unit(benchmark::kMillisecond);
 
-// Prints the ratio of the two rates after the runs.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      double perLine = r.GetAdjustedRealTime() / kFiles;
-      if (r.benchmark_name().find("CompilerLines") != std::string::npos) m_lines = perLine;
-      if (r.benchmark_name().find("Snprintf") != std::string::npos) m_base = perLine;
-    }
-    if (m_lines > 0 && m_base > 0)
-      std::printf("compiler line vs snprintf of a %zu-byte line: %.1fx the time\n", g_lineLength,
-                  m_lines / m_base);
-  }
-
- private:
-  double m_lines = 0, m_base = 0;
-};
+void PrintRatios(const pm2::bench::TimesReporter& times) {
+  const double lines = times.Time("BM_CompilerLines") / kFiles, base = times.Time("BM_SnprintfBaseline") / kFiles;
+  if (lines > 0 && base > 0)
+    std::printf("compiler line vs snprintf of a %zu-byte line: %.1fx the time\n", g_lineLength, lines / base);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  return pm2::bench::RunAndReport(argc, argv, PrintRatios);
 }

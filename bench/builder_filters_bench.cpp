@@ -8,6 +8,7 @@
 #include "builder/runner/output_filters.h"
 #include "builder/runner/tool_run_request.h"
 #include "project/model/app_state.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -65,32 +66,14 @@ void BM_CompilerFilter(benchmark::State& state) {
 BENCHMARK(BM_SplitLinesBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompilerFilter)->Unit(benchmark::kMillisecond);
 
-// Prints the filter's cost relative to splitting alone.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      if (r.run_name.function_name == "BM_SplitLinesBaseline") baseline_ = r.GetAdjustedRealTime();
-      if (r.run_name.function_name == "BM_CompilerFilter") filter_ = r.GetAdjustedRealTime();
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    if (baseline_ > 0 && filter_ > 0)
-      std::printf("compiler filter / line split baseline: %.2fx the time\n", filter_ / baseline_);
-  }
-
- private:
-  double baseline_ = 0, filter_ = 0;
-};
+void PrintRatios(const pm2::bench::TimesReporter& times) {
+  const double baseline = times.Time("BM_SplitLinesBaseline"), filter = times.Time("BM_CompilerFilter");
+  if (baseline > 0 && filter > 0)
+    std::printf("compiler filter / line split baseline: %.2fx the time\n", filter / baseline);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, PrintRatios);
 }

@@ -14,6 +14,7 @@
 
 #include "editor/engine/edit_engine.h"
 #include "editor/text/text_buffer.h"
+#include "bench_peer.h"
 
 namespace pm2 {
 namespace {
@@ -44,19 +45,17 @@ class QuietHost : public EditHost {
 };
 
 struct Fixture {
-  std::string dir;
+  bench::TempFolder folder{"pm2passes"};  // removed with the fixture
+  std::string dir = folder.Path();
   std::string file;
   std::string data;
   Fixture() {
-    char tmpl[] = "/tmp/pm2passesXXXXXX";
-    dir = ::mkdtemp(tmpl) ? tmpl : "/tmp";
     file = dir + "/big.c";
     data.reserve(size_t(kLines) * 32);
     for (int i = 0; i < kLines; ++i)
       data += "\tsum = sum + q * " + std::to_string(i % 1000) + ";\r\n";
     std::ofstream(file, std::ios::binary) << data;
   }
-  ~Fixture() { std::filesystem::remove_all(dir); }
 };
 
 Fixture& Data() {
@@ -129,33 +128,18 @@ BENCHMARK(BM_ReplaceAllPeerSed)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_MarkAllOurs)->Unit(benchmark::kMillisecond)->Iterations(30);
 BENCHMARK(BM_MarkAllPeerGrep)->Unit(benchmark::kMillisecond)->Iterations(30);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> times;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
+void PrintRatios(const bench::TimesReporter& times) {
+  const char* pairs[][3] = {{"Replace All vs sed -i", "BM_ReplaceAllOurs", "BM_ReplaceAllPeerSed"},
+                            {"Mark All vs grep -c", "BM_MarkAllOurs", "BM_MarkAllPeerGrep"}};
+  for (auto& p : pairs) {
+    const double a = times.Time(p[1]), b = times.Time(p[2]);
+    if (a > 0 && b > 0) std::printf("%s (1,000,000 lines): ours/peer ratio %.2f (goal <= 3)\n", p[0], a / b);
   }
-};
+}
 
 }  // namespace
 }  // namespace pm2
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  pm2::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const char* pairs[][3] = {{"Replace All vs sed -i", "BM_ReplaceAllOurs", "BM_ReplaceAllPeerSed"},
-                            {"Mark All vs grep -c", "BM_MarkAllOurs", "BM_MarkAllPeerGrep"}};
-  for (auto& p : pairs) {
-    auto find = [&](const char* prefix) {
-      for (auto& [name, t] : reporter.times)
-        if (name.rfind(prefix, 0) == 0) return t;
-      return 0.0;
-    };
-    double a = find(p[1]), b = find(p[2]);
-    if (a > 0 && b > 0) std::printf("%s (1,000,000 lines): ours/peer ratio %.2f (goal <= 3)\n", p[0], a / b);
-  }
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, pm2::PrintRatios);
 }

@@ -23,18 +23,18 @@
 #include "editor/text/text_buffer.h"
 #include "platform/ini_file.h"
 #include "platform/settings_store.h"
+#include "bench_peer.h"
 
 namespace pm2 {
 namespace {
 
 struct Fixture {
-  std::string dir;
+  bench::TempFolder folder{"pm2bench"};  // removed with the fixture
+  std::string dir = folder.Path();
   std::string file;
   std::string keywords;
   size_t bytes = 0;
   Fixture() {
-    char tmpl[] = "/tmp/pm2benchXXXXXX";
-    dir = ::mkdtemp(tmpl) ? tmpl : "/tmp";
     file = dir + "/big.c";
     keywords = dir + "/c.ini";
     const char* mb = std::getenv("PM2_BENCH_MB");
@@ -65,7 +65,6 @@ struct Fixture {
     std::ofstream(keywords) << "[Keywords]\nint\nunsigned\nstatic\nwhile\nif\nreturn\n[Colors]\n1=0,0,255\n";
     bytes = data.size();
   }
-  ~Fixture() { std::filesystem::remove_all(dir); }
 };
 
 Fixture& Data() {
@@ -190,35 +189,19 @@ BENCHMARK(BM_Peer_GrepCount)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ColourAllLines)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Peer_ExpandTabsAllLines)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// Remembers each run's time so that main can print the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> times;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
+void PrintRatios(const bench::TimesReporter& times) {
+  const char* pairs[][2] = {{"BM_LoadSave", "BM_Peer_ReadSplitMemchr"},
+                            {"BM_RegexSearch", "BM_Peer_GrepCount"},
+                            {"BM_ColourAllLines", "BM_Peer_ExpandTabsAllLines"}};
+  for (auto& p : pairs) {
+    const double a = times.Time(p[0]), b = times.Time(p[1]);
+    if (a > 0 && b > 0) std::printf("ratio %s / %s = %.2f\n", p[0], p[1], a / b);
   }
-};
+}
 
 }  // namespace
 }  // namespace pm2
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  pm2::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const char* pairs[][2] = {{"BM_LoadSave", "BM_Peer_ReadSplitMemchr"},
-                            {"BM_RegexSearch", "BM_Peer_GrepCount"},
-                            {"BM_ColourAllLines", "BM_Peer_ExpandTabsAllLines"}};
-  for (auto& p : pairs) {
-    auto find = [&](const char* prefix) {
-      for (auto& [name, t] : reporter.times)
-        if (name.rfind(prefix, 0) == 0) return t;
-      return 0.0;
-    };
-    double a = find(p[0]), b = find(p[1]);
-    if (a > 0 && b > 0) std::printf("ratio %s / %s = %.2f\n", p[0], p[1], a / b);
-  }
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, pm2::PrintRatios);
 }

@@ -32,6 +32,7 @@
 #include "editor/view/edit_view.h"
 #include "platform/ini_file.h"
 #include "platform/settings_store.h"
+#include "bench_peer.h"
 
 namespace pm2 {
 namespace {
@@ -348,34 +349,20 @@ BENCHMARK(BM_LongLinePeer)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_EnterAtTopOurs)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 BENCHMARK(BM_EnterAtTopPeer)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) m_time[r.benchmark_name()] = r.GetAdjustedRealTime();
+void PrintRatios(const bench::TimesReporter& times) {
+  const char* pairs[][3] = {{"open 50,000 lines and paint the first page", "BM_OpenOurs", "BM_OpenPeer"},
+                            {"type a character and repaint (100,000 lines)", "BM_TypeOurs", "BM_TypePeer"},
+                            {"scroll a page and repaint (100,000 lines)", "BM_ScrollOurs", "BM_ScrollPeer"},
+                            {"open a 50 MB C file and paint the first page", "BM_Open50MbOurs", "BM_Open50MbPeer"},
+                            {"load an 8 MB one-line text and paint", "BM_LongLineOurs", "BM_LongLinePeer"},
+                            {"Enter at line 1 of 1,000,000 lines and repaint", "BM_EnterAtTopOurs",
+                             "BM_EnterAtTopPeer"}};
+  for (auto& p : pairs) {
+    const double ours = times.Time(p[1]), peer = times.Time(p[2]);
+    if (ours > 0 && peer > 0)
+      std::printf("%s: ours/QPlainTextEdit ratio %.2f (%s)\n", p[0], ours / peer, ours <= peer ? "no slower" : "slower");
   }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const char* pairs[][3] = {{"open 50,000 lines and paint the first page", "BM_OpenOurs", "BM_OpenPeer"},
-                              {"type a character and repaint (100,000 lines)", "BM_TypeOurs", "BM_TypePeer"},
-                              {"scroll a page and repaint (100,000 lines)", "BM_ScrollOurs", "BM_ScrollPeer"},
-                              {"open a 50 MB C file and paint the first page", "BM_Open50MbOurs/iterations:2",
-                               "BM_Open50MbPeer/iterations:2"},
-                              {"load an 8 MB one-line text and paint", "BM_LongLineOurs/iterations:3",
-                               "BM_LongLinePeer/iterations:3"},
-                              {"Enter at line 1 of 1,000,000 lines and repaint", "BM_EnterAtTopOurs/iterations:2000",
-                               "BM_EnterAtTopPeer/iterations:2000"}};
-    for (auto& p : pairs) {
-      double ours = m_time[p[1]], peer = m_time[p[2]];
-      if (ours > 0 && peer > 0)
-        std::printf("%s: ours/QPlainTextEdit ratio %.2f (%s)\n", p[0], ours / peer,
-                    ours <= peer ? "no slower" : "slower");
-    }
-  }
-
- private:
-  std::map<std::string, double> m_time;
-};
+}
 
 }  // namespace
 }  // namespace pm2
@@ -383,9 +370,5 @@ class RatioReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  pm2::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, pm2::PrintRatios);
 }

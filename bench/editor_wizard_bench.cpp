@@ -9,6 +9,7 @@
 #include <string>
 
 #include "editor/wizard/options_parser.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -61,32 +62,15 @@ void BM_ParseOptionsBlock(benchmark::State& state) {
 BENCHMARK(BM_RegexTokenise)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseOptionsBlock)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      if (r.run_name.function_name == "BM_RegexTokenise") regex_ = r.GetAdjustedRealTime();
-      if (r.run_name.function_name == "BM_ParseOptionsBlock") parse_ = r.GetAdjustedRealTime();
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    if (regex_ > 0 && parse_ > 0)
-      std::printf("options block parse / std::regex tokenising: %.3fx the time (%.1fx faster)\n", parse_ / regex_,
-                  regex_ / parse_);
-  }
-
- private:
-  double regex_ = 0, parse_ = 0;
-};
+void PrintRatios(const pm2::bench::TimesReporter& times) {
+  const double regex = times.Time("BM_RegexTokenise"), parse = times.Time("BM_ParseOptionsBlock");
+  if (regex > 0 && parse > 0)
+    std::printf("options block parse / std::regex tokenising: %.3fx the time (%.1fx faster)\n", parse / regex,
+                regex / parse);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, PrintRatios);
 }

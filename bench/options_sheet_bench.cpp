@@ -35,6 +35,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,7 @@
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
 #include "toolkit/controls/tree_ctrl.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -196,6 +198,28 @@ void BM_QTabWidgetPeerOpen(benchmark::State& state) {
 
 // One key press: a character typed, or taken back with Backspace, so the
 // text stays short.
+// The ARM-GNU compiler page current in a shown sheet on the test project;
+// the edits are rolled back at the end.
+struct CompilerPageOpen {
+  Project project;
+  OptionsSession session;
+  std::unique_ptr<OptionsSheet> sheet;
+  ArmToolPage* page = nullptr;
+  CompilerPageOpen() {
+    std::string error;
+    session.Begin(project.p, project.p->curTarget, &error);
+    sheet = std::make_unique<OptionsSheet>(session, project.Services(), "Options");
+    sheet->show();
+    for (int i = 0; i < sheet->PageCount(); ++i)
+      if (sheet->Page(i)->Id() == PageId::kArmGnuCompiler) {
+        sheet->Tabs()->setCurrentIndex(i);
+        page = static_cast<ArmToolPage*>(sheet->Page(i));
+      }
+    Idle();
+  }
+  ~CompilerPageOpen() { session.Rollback(); }
+};
+
 void Key(QWidget* w, bool add) {
   QKeyEvent press(QEvent::KeyPress, add ? Qt::Key_X : Qt::Key_Backspace, Qt::NoModifier, add ? "X" : "");
   QKeyEvent release(QEvent::KeyRelease, add ? Qt::Key_X : Qt::Key_Backspace, Qt::NoModifier, add ? "X" : "");
@@ -204,19 +228,8 @@ void Key(QWidget* w, bool add) {
 }
 
 void BM_PreviewAfterKeyPress(benchmark::State& state) {
-  Project project;
-  OptionsSession session;
-  std::string error;
-  session.Begin(project.p, project.p->curTarget, &error);
-  OptionsSheet sheet(session, project.Services(), "Options");
-  sheet.show();
-  ArmToolPage* page = nullptr;
-  for (int i = 0; i < sheet.PageCount(); ++i)
-    if (sheet.Page(i)->Id() == PageId::kArmGnuCompiler) {
-      sheet.Tabs()->setCurrentIndex(i);
-      page = static_cast<ArmToolPage*>(sheet.Page(i));
-    }
-  Idle();
+  CompilerPageOpen open;
+  ArmToolPage* page = open.page;
   QLineEdit* define = page->Text(kArmDefine);
   define->setText("LED_SPEED=4 DEBUG");
   define->setFocus();
@@ -227,31 +240,18 @@ void BM_PreviewAfterKeyPress(benchmark::State& state) {
     add = !add;
     benchmark::DoNotOptimize(page->Preview());
   }
-  session.Rollback();
 }
 
 // The preview's own work after an edit changed: the edits' texts read,
 // the line built from the page's copy, the text handed to the view.
 void BM_PreviewUpdate(benchmark::State& state) {
-  Project project;
-  OptionsSession session;
-  std::string error;
-  session.Begin(project.p, project.p->curTarget, &error);
-  OptionsSheet sheet(session, project.Services(), "Options");
-  sheet.show();
-  ArmToolPage* page = nullptr;
-  for (int i = 0; i < sheet.PageCount(); ++i)
-    if (sheet.Page(i)->Id() == PageId::kArmGnuCompiler) {
-      sheet.Tabs()->setCurrentIndex(i);
-      page = static_cast<ArmToolPage*>(sheet.Page(i));
-    }
-  Idle();
+  CompilerPageOpen open;
+  ArmToolPage* page = open.page;
   page->Text(kArmDefine)->setText("LED_SPEED=4 DEBUG");
   for (auto _ : state) {
     page->UpdatePreview();
     benchmark::DoNotOptimize(page->PreviewText().constData());
   }
-  session.Rollback();
 }
 
 void BM_CommandLineDirect(benchmark::State& state) {
@@ -300,38 +300,23 @@ BENCHMARK(BM_PreviewUpdate)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeyPressThenDirect)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CommandLineDirect)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) m_us[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    Ratio("opening the sheet", "BM_OptionsSheetOpen", "QTabWidget", "BM_QTabWidgetPeerOpen", 1.5);
-    Ratio("preview update", "BM_PreviewUpdate", "the builder alone", "BM_CommandLineDirect", 2.0);
-    Ratio("key press with its preview", "BM_PreviewAfterKeyPress", "a key press and the builder",
-          "BM_KeyPressThenDirect", 2.0);
-  }
-
- private:
-  void Ratio(const char* what, const char* ours, const char* peerName, const char* peer, double goal) {
-    const double a = m_us[ours], b = m_us[peer];
+void PrintRatios(const pm2::bench::TimesReporter& times) {
+  const auto ratio = [&](const char* what, const char* ours, const char* peerName, const char* peer, double goal) {
+    const double a = times.Time(ours), b = times.Time(peer);
     if (a > 0 && b > 0)
       std::printf("%s: %.1f us, %s %.1f us; ratio %.2f (goal at most %.1f: %s)\n", what, a, peerName, b, a / b, goal,
                   a / b <= goal ? "met" : "missed");
-  }
-  std::map<std::string, double> m_us;
-};
+  };
+  ratio("opening the sheet", "BM_OptionsSheetOpen", "QTabWidget", "BM_QTabWidgetPeerOpen", 1.5);
+  ratio("preview update", "BM_PreviewUpdate", "the builder alone", "BM_CommandLineDirect", 2.0);
+  ratio("key press with its preview", "BM_PreviewAfterKeyPress", "a key press and the builder",
+        "BM_KeyPressThenDirect", 2.0);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, PrintRatios);
 }

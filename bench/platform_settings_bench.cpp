@@ -11,6 +11,7 @@
 
 #include "platform/ascii_case.h"
 #include "platform/settings_store.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -73,33 +74,15 @@ void BM_SettingsStore(benchmark::State& state) {
 BENCHMARK(BM_MapPeer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SettingsStore)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      const std::string& n = r.run_name.function_name;
-      if (n == "BM_MapPeer") peer_ = r.GetAdjustedRealTime();
-      if (n == "BM_SettingsStore") store_ = r.GetAdjustedRealTime();
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    if (peer_ > 0)
-      std::printf("settings store / std::map peer: %.2fx the time (%.2f ms against %.2f ms)\n", store_ / peer_,
-                  store_, peer_);
-  }
-
- private:
-  double peer_ = 0, store_ = 0;
-};
+void PrintRatios(const pm2::bench::TimesReporter& times) {
+  const double peer = times.Time("BM_MapPeer"), store = times.Time("BM_SettingsStore");
+  if (peer > 0)
+    std::printf("settings store / std::map peer: %.2fx the time (%.2f ms against %.2f ms)\n", store / peer, store,
+                peer);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, PrintRatios);
 }

@@ -12,6 +12,7 @@
 #include "project/model/option_defaults.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -115,38 +116,18 @@ BENCHMARK(BM_SplitLinesBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadProject)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteProject)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      const std::string& n = r.run_name.function_name;
-      if (n == "BM_SplitLinesBaseline") baseline_ = r.GetAdjustedRealTime();
-      if (n == "BM_ReadProject") read_ = r.GetAdjustedRealTime();
-      if (n == "BM_WriteProject") write_ = r.GetAdjustedRealTime();
-    }
+void PrintRatios(const pm2::bench::TimesReporter& times) {
+  const double baseline = times.Time("BM_SplitLinesBaseline");
+  const double read = times.Time("BM_ReadProject"), write = times.Time("BM_WriteProject");
+  if (baseline > 0) {
+    std::printf("line split baseline: %.2f ms\n", baseline);
+    std::printf("project read / line split baseline: %.2fx the time (%.2f ms)\n", read / baseline, read);
+    std::printf("project write / line split baseline: %.2fx the time (%.2f ms)\n", write / baseline, write);
   }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    if (baseline_ > 0) {
-      std::printf("line split baseline: %.2f ms\n", baseline_);
-      std::printf("project read / line split baseline: %.2fx the time (%.2f ms)\n",
-                  read_ / baseline_, read_);
-      std::printf("project write / line split baseline: %.2fx the time (%.2f ms)\n",
-                  write_ / baseline_, write_);
-    }
-  }
-
- private:
-  double baseline_ = 0, read_ = 0, write_ = 0;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, PrintRatios);
 }

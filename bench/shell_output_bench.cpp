@@ -17,6 +17,7 @@
 #include "project/model/app_state.h"
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -84,35 +85,20 @@ BENCHMARK(BM_OutWinAppend)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_OutWinAppendBracketed)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_QPlainTextEditAppend)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) m_ms[r.benchmark_name()] = r.GetAdjustedRealTime();
+void PrintRatios(const pm2::bench::TimesReporter& times) {
+  const double peer = times.Time("BM_QPlainTextEditAppend/iterations:3");
+  for (const char* ours : {"BM_OutWinAppend/iterations:3", "BM_OutWinAppendBracketed/iterations:3"}) {
+    const double t = times.Time(ours);
+    if (t > 0 && peer > 0)
+      std::printf("100,000 lines: %s %.1f ms, QPlainTextEdit %.1f ms; ratio ours/peer %.3f (%s)\n", ours, t, peer,
+                  t / peer, t <= peer ? "no slower" : "slower");
   }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double peer = m_ms["BM_QPlainTextEditAppend/iterations:3"];
-    for (const char* ours : {"BM_OutWinAppend/iterations:3", "BM_OutWinAppendBracketed/iterations:3"}) {
-      const double t = m_ms[ours];
-      if (t > 0 && peer > 0)
-        std::printf("100,000 lines: %s %.1f ms, QPlainTextEdit %.1f ms; ratio ours/peer %.3f (%s)\n", ours, t, peer,
-                    t / peer, t <= peer ? "no slower" : "slower");
-    }
-  }
-
- private:
-  std::map<std::string, double> m_ms;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, PrintRatios);
 }

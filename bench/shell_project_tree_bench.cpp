@@ -30,6 +30,7 @@
 #include "shell/windows/shell_runtime.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/controls/tree_ctrl.h"
+#include "bench_peer.h"
 
 namespace pm2 {
 namespace {
@@ -164,31 +165,20 @@ BENCHMARK(BM_FillPeer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillOursOneGroup)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_FillPeerOneGroup)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) m_time[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    double ours = m_time["BM_FillOurs"], peer = m_time["BM_FillPeer"];
-    if (ours > 0 && peer > 0)
-      std::printf("fill the project window with 4,000 files and their includes: ours/QTreeWidget ratio %.2f (%s)\n",
-                  ours / peer, ours <= peer ? "no slower" : "slower");
-    const double first = m_time["BM_FillOursFirst"];
-    if (first > 0 && peer > 0)
-      std::printf("the same, no label measured before (a first fill): ours/QTreeWidget ratio %.2f (%s)\n",
-                  first / peer, first <= peer ? "no slower" : "slower");
-    const double one = m_time["BM_FillOursOneGroup/iterations:2"], onePeer = m_time["BM_FillPeerOneGroup/iterations:2"];
-    if (one > 0 && onePeer > 0)
-      std::printf("one group of 100,000 files: ours/QTreeWidget ratio %.2f (%.0f ms against %.0f ms)\n", one / onePeer,
-                  one, onePeer);
-  }
-
- private:
-  std::map<std::string, double> m_time;
-};
+void PrintRatios(const bench::TimesReporter& times) {
+  const double ours = times.Time("BM_FillOurs"), peer = times.Time("BM_FillPeer");
+  if (ours > 0 && peer > 0)
+    std::printf("fill the project window with 4,000 files and their includes: ours/QTreeWidget ratio %.2f (%s)\n",
+                ours / peer, ours <= peer ? "no slower" : "slower");
+  const double first = times.Time("BM_FillOursFirst");
+  if (first > 0 && peer > 0)
+    std::printf("the same, no label measured before (a first fill): ours/QTreeWidget ratio %.2f (%s)\n",
+                first / peer, first <= peer ? "no slower" : "slower");
+  const double one = times.Time("BM_FillOursOneGroup"), onePeer = times.Time("BM_FillPeerOneGroup");
+  if (one > 0 && onePeer > 0)
+    std::printf("one group of 100,000 files: ours/QTreeWidget ratio %.2f (%.0f ms against %.0f ms)\n", one / onePeer,
+                one, onePeer);
+}
 
 }  // namespace
 }  // namespace pm2
@@ -196,9 +186,5 @@ class RatioReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  pm2::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, pm2::PrintRatios);
 }

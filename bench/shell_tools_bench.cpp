@@ -10,6 +10,7 @@
 
 #include "platform/notification_hub.h"
 #include "shell/tools/find_in_files.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -50,30 +51,13 @@ void BM_FindInFiles(benchmark::State& state) {
 BENCHMARK(BM_GrepBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindInFiles)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      if (r.run_name.function_name == "BM_GrepBaseline") grep_ = r.GetAdjustedRealTime();
-      if (r.run_name.function_name == "BM_FindInFiles") find_ = r.GetAdjustedRealTime();
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    if (grep_ > 0 && find_ > 0) std::printf("find in files / grep -rn: %.2fx the time\n", find_ / grep_);
-  }
-
- private:
-  double grep_ = 0, find_ = 0;
-};
+void PrintRatios(const pm2::bench::TimesReporter& times) {
+  const double grep = times.Time("BM_GrepBaseline"), find = times.Time("BM_FindInFiles");
+  if (grep > 0 && find > 0) std::printf("find in files / grep -rn: %.2fx the time\n", find / grep);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, PrintRatios);
 }

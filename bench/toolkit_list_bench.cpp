@@ -16,6 +16,7 @@
 #include <string>
 
 #include "toolkit/controls/list_ctrl.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -74,34 +75,17 @@ void BM_QListWidgetPage(benchmark::State& state) {
 BENCHMARK(BM_SECListCtrlPage)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QListWidgetPage)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) m_us[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double ours = m_us["BM_SECListCtrlPage"];
-    const double peer = m_us["BM_QListWidgetPage"];
-    if (ours > 0 && peer > 0) {
-      std::printf("time per page: SECListCtrl %.1f us, QListWidget %.1f us; ratio ours/peer %.2f (%s)\n", ours, peer,
-                  ours / peer, ours <= peer ? "no slower" : "slower");
-    }
-  }
-
- private:
-  std::map<std::string, double> m_us;
-};
+void PrintRatios(const pm2::bench::TimesReporter& times) {
+  const double ours = times.Time("BM_SECListCtrlPage"), peer = times.Time("BM_QListWidgetPage");
+  if (ours > 0 && peer > 0)
+    std::printf("time per page: SECListCtrl %.1f us, QListWidget %.1f us; ratio ours/peer %.2f (%s)\n", ours, peer,
+                ours / peer, ours <= peer ? "no slower" : "slower");
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, PrintRatios);
 }

@@ -49,6 +49,9 @@ const ReadRow kReadRows[] = {
     {"StartNotANumber", 3, "0xZZ", "0x10", "Illegal external memory start address !", ArmRowField::kStart},
     {"SizeNotANumber", 0, "0", "ten", "Illegal external memory block size !", ArmRowField::kSize},
     {"NegativeSize", 0, "0", "-1", "Illegal external memory block size !", ArmRowField::kSize},
+    {"StartAbove32BitsIsNoWrap", 2, "0x100000000", "0x10", "Illegal external memory start address !",
+     ArmRowField::kStart},
+    {"SizeAbove32BitsIsNoWrap", 1, "0", "4294967296", "Illegal external memory block size !", ArmRowField::kSize},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, ArmRowReads, ::testing::ValuesIn(kReadRows),
                          [](const auto& info) { return std::string(info.param.name); });

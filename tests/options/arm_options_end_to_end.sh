@@ -11,72 +11,21 @@
 # Exit 77 (skipped) without xvfb-run, xdotool or the ARM tools.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
-command -v xvfb-run > /dev/null || { echo "xvfb-run is not installed"; exit 77; }
-command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 77; }
-command -v arm-none-eabi-gcc > /dev/null || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
-if [ "${PM2_IN_XVFB:-}" != 1 ]; then
-  export PM2_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/options_e2e.sh"
+e2e_need xvfb-run xdotool arm-none-eabi-gcc
+e2e_in_xvfb "$@"
+e2e_start_work pm2armopts arm_options_ide
+export PM2_STANDIN="record $work/standin.log"
 
-work=$(mktemp -d /tmp/pm2armopts_XXXXXX)
-trap 'kill "${pid:-0}" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
-gallery="$build/gallery/arm_options_ide"
-mkdir -p "$gallery"
-export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1 PM2_STANDIN_LOG="$work/standin.log"
-unset WAYLAND_DISPLAY
-prog="$build/root/PM2/pelmora2"
-
-fail() { "$grab" "$gallery/failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt 2>/dev/null || true; exit 1; }
-find_window() {
-  for _ in $(seq 1 100); do
-    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$found" ] && { echo "$found"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-shot() { sleep 0.5; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
-# Clicks a button of the sheet's bottom row: -1 OK, 0 Cancel, 1 Defaults.
-click_button() {
-  eval "$(xdotool getwindowgeometry --shell "$sheet")"
-  xdotool mousemove "$((X + WIDTH / 2 + $1 * 92))" "$((Y + HEIGHT - 22))" click 1
-}
-type_into() {  # mnemonic, text: replaces the field's text
-  xdotool key "$1"
-  xdotool key ctrl+a BackSpace
-  [ -n "$2" ] && xdotool type --delay 30 -- "$2"
-  return 0
-}
-next_page() { xdotool key ctrl+Tab; sleep 0.3; }
-start() {  # project, log
-  "$prog" "$1" > "$2" 2>&1 &
-  pid=$!
-  main=$(find_window "Pelmora2") || fail "the main window did not appear"
-  sleep 1
-  xdotool mousemove 640 500
-}
-focus_main() { xdotool mousemove 640 500; xdotool windowfocus "$main" 2>/dev/null || true; sleep 0.3; }
-ok_and_wait() {
-  click_button -1
-  for _ in $(seq 1 50); do xdotool search --onlyvisible --name "Options for Target" > /dev/null 2>&1 || break; sleep 0.1; done
-  xdotool search --onlyvisible --name "Options for Target" > /dev/null 2>&1 && fail "OK did not close the sheet"
-  sleep 0.5
-}
+start() { start_program "$2" "$1"; }  # project, log
 build_and_wait() {  # plg file, output text
   focus_main
   xdotool key F7
-  for _ in $(seq 1 600); do
-    grep -q "Error(s)" "$1" 2>/dev/null && break
-    sleep 0.1
-  done
+  poll 600 in_file "$1" "Error(s)" || true
   grep -q "$2 - 0 Error(s)" "$1" || fail "the build of $2 failed: $(cat "$1" 2>/dev/null)"
 }
-quit() {
-  focus_main
-  xdotool key alt+F4
-  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-}
+quit() { quit_program; }
 
 # ---------------------------------------------------------------- ARM-GNU
 cp -r "$src/examples/blinky" "$work/blinky"
@@ -181,10 +130,10 @@ done
 build_and_wait "$work/ads/Obj/AdsE2E.plg" '"./Obj/AdsE2E.axf"'
 shot ads-07-built
 log="$work/standin.log"
-grep -q '^ArmCC: .*-DADS_DEF .*Blinky.c' "$log" || fail "the compiler's line lacks the define: $(cat "$log")"
-grep -q '^ArmAsm: .*ADS_SYM SETA' "$log" || fail "the assembler's line lacks the symbol: $(cat "$log")"
-grep '^ArmAsm: ' "$log" | grep -- ' -xref' > /dev/null && fail "the assembler's line still has the cross reference"
-grep -q '^ArmLink: .*-ro-base 0x8000.*-remove.*AdsE2E.axf' "$log" || fail "the linker's line lacks the changes: $(cat "$log")"
+grep -q '^ArmCC .*-DADS_DEF .*Blinky.c' "$log" || fail "the compiler's line lacks the define: $(cat "$log")"
+grep -q '^ArmAsm .*ADS_SYM SETA' "$log" || fail "the assembler's line lacks the symbol: $(cat "$log")"
+grep '^ArmAsm ' "$log" | grep -- ' -xref' > /dev/null && fail "the assembler's line still has the cross reference"
+grep -q '^ArmLink .*-ro-base 0x8000.*-remove.*AdsE2E.axf' "$log" || fail "the linker's line lacks the changes: $(cat "$log")"
 quit
 grep -q "ADSCLK=20000000" "$work/ads/Ads.Opt" || fail "the options file lacks the ADS clock"
 echo "pictures in $gallery"

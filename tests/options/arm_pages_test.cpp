@@ -20,6 +20,7 @@
 #include "options/pages/arm_output_page.h"
 #include "options/pages/arm_target_page.h"
 #include "options/pages/options_sheet.h"
+#include "options/sheet_fixture.h"
 #include "project/environment/environment.h"
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
@@ -34,58 +35,17 @@ void Click(QAbstractButton* button) {
   QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(std::min(8, button->width() / 2), button->height() / 2));
 }
 
-class ArmSheet : public ::testing::Test {
+class ArmSheet : public test::SheetFixture {
  protected:
+  ArmSheet() : SheetFixture("/tmp/arm_opts/demo.pm2") {}
   void SetUp() override {
-    test::App();
-    ResetAppState();
-    PoolFreeAll();
-    m_project = NewProject(nullptr, "/tmp/arm_opts/demo.pm2");
-    theApp().m_pProject = m_project;
-    m_target = m_project->curTarget;
-    m_group = m_project->firstGroup;
-    m_file = AddFileToGroup(m_group, "main.c", ".\\", kFileC);
+    SheetFixture::SetUp();
     for (int t : {3, 4}) {
       m_env.toolsets[t] = std::make_unique<ToolsetInfo>();
       m_env.toolsets[t]->toolset = t;
     }
     m_env.toolsets[3]->rtos[0] = {"RTX.DLL", "RTX Kernel"};
     m_env.toolsets[3]->rtos[2] = {"TINY.DLL", "Tiny Kernel"};
-  }
-  void TearDown() override {
-    m_sheet.reset();
-    m_session.reset();
-    ResetAppState();
-    PoolFreeAll();
-  }
-  void UseToolset(uint16_t toolset) {
-    m_target->toolset = toolset;
-    ResetTargetOptions(m_target, kToolsetUndefined);
-  }
-  OptionsSheet& Open(NodeRec* node) {
-    m_session = std::make_unique<OptionsSession>();
-    std::string error;
-    EXPECT_TRUE(m_session->Begin(m_project, node, &error)) << error;
-    SheetServices services;
-    services.environment = &m_env;
-    services.refuse = [this](const std::string& text) { m_refusals.push_back(text); };
-    services.chooseFile = [this](const std::string& title, const std::string& filter, const std::string& folder) {
-      m_asked.push_back(title + "|" + filter + "|" + folder);
-      return m_chosen;
-    };
-    services.chooseFolder = [this](const std::string&, const std::string&) { return m_chosen; };
-    services.openFile = [this](const std::string& path) { m_opened.push_back(path); };
-    m_sheet = std::make_unique<OptionsSheet>(*m_session, services, "Options");
-    m_sheet->show();
-    return *m_sheet;
-  }
-  template <class P>
-  P* Go(PageId id) {
-    OptionPage* p = m_sheet->FindPage(id);
-    EXPECT_NE(p, nullptr);
-    for (int i = 0; i < m_sheet->PageCount(); ++i)
-      if (m_sheet->Page(i) == p) m_sheet->Tabs()->setCurrentIndex(i);
-    return dynamic_cast<P*>(p);
   }
   // Leaves the current page (to the first tab); false when refused.
   bool LeavePage() {
@@ -120,17 +80,6 @@ class ArmSheet : public ::testing::Test {
     return std::string(ctx.Text());
   }
 
-  ProjectRec* m_project = nullptr;
-  TargetRec* m_target = nullptr;
-  GroupRec* m_group = nullptr;
-  FileRec* m_file = nullptr;
-  EnvironmentInfo m_env;
-  std::vector<std::string> m_refusals;
-  std::vector<std::string> m_asked;
-  std::string m_chosen;
-  std::vector<std::string> m_opened;
-  std::unique_ptr<OptionsSession> m_session;
-  std::unique_ptr<OptionsSheet> m_sheet;
 };
 
 // ---------------------------------------------------------------- compiler and assembler pages
@@ -581,6 +530,19 @@ TEST_F(ArmSheet, TargetPageRefusesStoredOverlapsAndKeepsTheOnChipBits) {
   EXPECT_EQ(saved.OCMADSOCM[1].start, 0x1000u);
   EXPECT_EQ(saved.OCMADSOCM[4].start, 0u);
   EXPECT_EQ(FirstWord(saved.ADSTFLGA), (1u << 8) | (1u << 13));
+}
+
+// A start past 32 bits is refused on the page, not taken as its low 32 bits.
+TEST_F(ArmSheet, TargetPageRefusesAnOffChipStartPast32Bits) {
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<ArmTargetPage>(PageId::kArmGnuTarget);
+  page->RowStart(1)->setText("0x100000000");
+  page->RowSize(1)->setText("0x1000");
+  EXPECT_FALSE(LeavePage());
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], "Illegal external memory start address !");
+  EXPECT_EQ(m_session->TargetCopy()->tGnu.OCMARM[1], m_target->pOpts->tGnu.OCMARM[1]);
 }
 
 // ---------------------------------------------------------------- output pages

@@ -18,6 +18,7 @@
 #include "options/pages/family_target_page.h"
 #include "options/pages/family_tool_page.h"
 #include "options/pages/options_sheet.h"
+#include "options/sheet_fixture.h"
 #include "project/environment/environment.h"
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
@@ -37,53 +38,13 @@
 namespace pm2 {
 namespace {
 
-class FamilyPages : public ::testing::Test {
+class FamilyPages : public test::SheetFixture {
  protected:
+  FamilyPages() : SheetFixture("/tmp/fam_pages/demo.pm2") {}
   void SetUp() override {
-    test::App();
-    ResetAppState();
-    PoolFreeAll();
-    m_project = NewProject(nullptr, "/tmp/fam_pages/demo.pm2");
-    theApp().m_pProject = m_project;
-    m_target = m_project->curTarget;
-    m_group = m_project->firstGroup;
-    m_file = AddFileToGroup(m_group, "main.c", ".\\", kFileC);
+    SheetFixture::SetUp();
     for (int t = 0; t < 3; ++t) m_env.toolsets[t] = std::make_unique<ToolsetInfo>();
     m_env.toolsets[0]->rtos[0] = {"RTX51.DLL", "RTX-51 Tiny"};
-  }
-  void TearDown() override {
-    m_sheet.reset();
-    m_session.reset();
-    ResetAppState();
-    PoolFreeAll();
-  }
-  void UseToolset(uint16_t toolset, uint32_t x51 = 0) {
-    m_target->toolset = toolset;
-    ResetTargetOptions(m_target, kToolsetUndefined);
-    m_target->pOpts->t51.T51FL |= x51;
-  }
-  OptionsSheet& Open(NodeRec* node) {
-    m_sheet.reset();
-    m_session = std::make_unique<OptionsSession>();
-    std::string error;
-    EXPECT_TRUE(m_session->Begin(m_project, node, &error)) << error;
-    SheetServices services;
-    services.environment = &m_env;
-    services.refuse = [this](const std::string& text) { m_refusals.push_back(text); };
-    services.chooseFile = [this](const std::string&, const std::string&, const std::string&) { return m_chosen; };
-    services.chooseNewFile = [this](const std::string&, const std::string&, const std::string&) { return m_chosen; };
-    services.openFile = [this](const std::string& path) { m_opened.push_back(path); };
-    m_sheet = std::make_unique<OptionsSheet>(*m_session, services, "Options");
-    m_sheet->show();
-    return *m_sheet;
-  }
-  template <class P>
-  P* Go(PageId id) {
-    OptionPage* p = m_sheet->FindPage(id);
-    EXPECT_NE(p, nullptr);
-    for (int i = 0; i < m_sheet->PageCount(); ++i)
-      if (m_sheet->Page(i) == p) m_sheet->Tabs()->setCurrentIndex(i);
-    return dynamic_cast<P*>(p);
   }
   // OK on the sheet and the session committed into the project.
   bool Ok() {
@@ -125,16 +86,6 @@ class FamilyPages : public ::testing::Test {
     return std::string(ctx.Text());
   }
 
-  ProjectRec* m_project = nullptr;
-  TargetRec* m_target = nullptr;
-  GroupRec* m_group = nullptr;
-  FileRec* m_file = nullptr;
-  EnvironmentInfo m_env;
-  std::vector<std::string> m_refusals;
-  std::string m_chosen;
-  std::vector<std::string> m_opened;
-  std::unique_ptr<OptionsSession> m_session;
-  std::unique_ptr<OptionsSheet> m_sheet;
 };
 
 // A value each kind of text takes that its check accepts.
@@ -764,6 +715,8 @@ const Memory51Row kMemory51Rows[] = {
      "Xdata memory range out of bounds", {}},
     {"FirstRamStartAboveSixtyFourK", {{"", ""}, {"", ""}, {"", ""}, {"0x20000", "0x10"}, {"", ""}, {"", ""}},
      "Invalid start address: '0x20000'", {}},
+    {"FirstEpromStartPast32Bits", {{"0x100000000", "0x10"}, {"", ""}, {"", ""}, {"", ""}, {"", ""}, {"", ""}},
+     "Invalid start address: '0x100000000'", {}},
     {"LoneSecondStart", {{"", ""}, {"0x100", ""}, {"", ""}, {"", ""}, {"", ""}, {"", ""}}, "Illegal Range !", {}},
     {"CodeAndXdataMayShareAddresses",
      {{"0", "0x8000"}, {"", ""}, {"", ""}, {"0", "0x8000"}, {"", ""}, {"", ""}}, "", {0, 0, 0x8000}},

@@ -52,6 +52,9 @@ const Range51Row kRange51Rows[] = {
     {"LoneSizeWantsAStart", RangeRow51::kXdata, "", "0x100", k64K, false, "Missing start address !", 0, 0, 0},
     {"StartAboveTheLimit", RangeRow51::kCode, "0x10001", "1", k64K, false, "Missing start address !", 0, 0, 0},
     {"SizeNotANumber", RangeRow51::kCode, "0", "12G", k64K, false, "Illegal Range !", 1, 0, 0},
+    {"StartAbove32BitsIsNoWrap", RangeRow51::kCode, "0x100000000", "1", k64K, false, "Missing start address !", 0, 0,
+     0},
+    {"SizeAbove32BitsIsNoWrap", RangeRow51::kCode, "0", "0x100000010", k64K, false, "Illegal Range !", 1, 0, 0},
     {"RamPastTheTopIsOutOfBounds", RangeRow51::kXdata, "0xF000", "0x2000", k64K, false,
      "Xdata memory range out of bounds", 1, 0, 0},
     {"EpromPastTheTopIsOutOfBounds", RangeRow51::kFirstCode, "0x8000", "0x8001", k64K, false,
@@ -126,6 +129,7 @@ const ExternalRow kExternalRows[] = {
     {"StartAlone", "0x1000", "", "Missing external memory size !", 1},
     {"SizeAlone", "", "0x1000", "Missing external memory start address !", 0},
     {"StartTooHigh", "0x1000000", "1", "Illegal external memory start address !", 0},
+    {"StartAbove32BitsIsNoWrap", "0x100000000", "1", "Illegal external memory start address !", 0},
     {"SizeTooLarge", "0", "0x1000000", "Illegal external memory block size !", 1},
     {"Accepted", "0x200000", "0xFFFFFF", "", 0},
 };
@@ -275,6 +279,8 @@ const AddressRangeRow kAddressRangeRows[] = {
     {"HighBelowLow", "0x8000-0x4000", false, 0, 0},
     {"Empty", "", false, 0, 0},
     {"OneNumber", "0x8000", false, 0, 0},
+    {"HighAbove32BitsIsNoWrap", "0x4000-0x100007FFF", false, 0, 0},
+    {"LowAbove32BitsIsNoWrap", "4294967296,4294967297", false, 0, 0},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, AddressRanges, ::testing::ValuesIn(kAddressRangeRows), RowName<AddressRangeRow>);
 

@@ -157,6 +157,11 @@ const NumberRow kNumberRows[] = {
     {"NegativeOutOfUnsigned", "-1", 0, 255, false, 0},
     {"Letters", "12x", 0, 255, false, 0},
     {"EmptyIsNoNumber", "  ", 0, 255, false, 0},
+    {"HexAbove32BitsIsNoWrap", "0x100000000", 0, 0xFFFFFFFF, false, 0},
+    {"HSuffixAbove32BitsIsNoWrap", "100000001H", 0, 0xFFFFFFFF, false, 0},
+    {"DecimalAbove32BitsIsNoWrap", "4294967297", 0, 0xFFFFFFFF, false, 0},
+    {"NegativeAbove32BitsIsNoWrap", "-4294967296", INT32_MIN, INT32_MAX, false, 0},
+    {"LeadingZerosStillFit", "0x000000000FF", 0, 255, true, 255},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, NumberReader, ::testing::ValuesIn(kNumberRows),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "options/bank_stream.h"
+#include "options/sheet_fixture.h"
 #include "options/core/options_session.h"
 #include "options/pages/arm_compiler_page.h"
 #include "options/pages/arm_output_page.h"
@@ -69,56 +70,16 @@ class FakeDrivers : public DriverCaps {
   }
 };
 
-class SheetTest : public ::testing::Test {
+class SheetTest : public test::SheetFixture {
  protected:
+  SheetTest() : SheetFixture("/tmp/opts_demo.pm2") { m_drivers = &m_fakeDrivers; }
   void SetUp() override {
-    test::App();
-    ResetAppState();
-    PoolFreeAll();
-    m_project = NewProject(nullptr, "/tmp/opts_demo.pm2");
-    theApp().m_pProject = m_project;
-    m_target = m_project->curTarget;
-    m_group = m_project->firstGroup;
-    m_file = AddFileToGroup(m_group, "main.c", ".\\", kFileC);
+    SheetFixture::SetUp();
     m_text = AddFileToGroup(m_group, "notes.txt", ".\\", kFileText);
     m_lib = AddFileToGroup(m_group, "missing.lib", ".\\", kFileLibrary);
     m_env.toolsets[3] = std::make_unique<ToolsetInfo>();
     m_env.toolsets[3]->toolset = 3;
     m_env.toolsets[0] = std::make_unique<ToolsetInfo>();
-  }
-  void TearDown() override {
-    m_sheet.reset();
-    m_session.reset();
-    ResetAppState();
-    PoolFreeAll();
-  }
-  void UseToolset(uint16_t toolset, uint32_t x51 = 0) {
-    m_target->toolset = toolset;
-    ResetTargetOptions(m_target, kToolsetUndefined);
-    m_target->pOpts->t51.T51FL |= x51;
-  }
-  OptionsSheet& Open(NodeRec* node) {
-    m_session = std::make_unique<OptionsSession>();
-    std::string error;
-    EXPECT_TRUE(m_session->Begin(m_project, node, &error)) << error;
-    SheetServices services;
-    services.environment = &m_env;
-    services.drivers = &m_drivers;
-    services.refuse = [this](const std::string& text) { m_refusals.push_back(text); };
-    services.chooseFile = [this](const std::string&, const std::string&, const std::string&) { return m_chosen; };
-    services.chooseFolder = [this](const std::string&, const std::string&) { return m_chosen; };
-    services.openFile = [this](const std::string& path) { m_opened.push_back(path); };
-    m_sheet = std::make_unique<OptionsSheet>(*m_session, services, "Options");
-    m_sheet->show();
-    return *m_sheet;
-  }
-  template <class P>
-  P* Go(PageId id) {
-    OptionPage* p = m_sheet->FindPage(id);
-    EXPECT_NE(p, nullptr);
-    for (int i = 0; i < m_sheet->PageCount(); ++i)
-      if (m_sheet->Page(i) == p) m_sheet->Tabs()->setCurrentIndex(i);
-    return dynamic_cast<P*>(p);
   }
   QStringList TabTitles() const {
     QStringList out;
@@ -126,19 +87,9 @@ class SheetTest : public ::testing::Test {
     return out;
   }
 
-  ProjectRec* m_project = nullptr;
-  TargetRec* m_target = nullptr;
-  GroupRec* m_group = nullptr;
-  FileRec* m_file = nullptr;
   FileRec* m_text = nullptr;
   FileRec* m_lib = nullptr;
-  EnvironmentInfo m_env;
-  FakeDrivers m_drivers;
-  std::vector<std::string> m_refusals;
-  std::string m_chosen;                 // what the file and folder questions answer
-  std::vector<std::string> m_opened;    // files opened in the editor
-  std::unique_ptr<OptionsSession> m_session;
-  std::unique_ptr<OptionsSheet> m_sheet;
+  FakeDrivers m_fakeDrivers;
 };
 
 TEST_F(SheetTest, ArmGnuTargetOpensOnItsTargetPage) {
@@ -527,7 +478,7 @@ TEST_P(DriverSettings, FamilyIsCheckedFirst) {
   m_env.toolsets[GetParam().toolset] = std::make_unique<ToolsetInfo>();
   m_env.toolsets[GetParam().toolset]->toolsFolder = "/tools/";
   m_env.toolsets[GetParam().toolset]->targetDrivers.push_back({"drv.dll", "A driver"});
-  if (GetParam().loads) m_drivers.drivers["/tools/drv.dll"] = {GetParam().family, 0, 1, "SPEED=4"};
+  if (GetParam().loads) m_fakeDrivers.drivers["/tools/drv.dll"] = {GetParam().family, 0, 1, "SPEED=4"};
   Open(m_target);
   auto* page = Go<DebugPage>(PageId::kDebug);
   page->Drivers()->setCurrentIndex(0);
@@ -552,8 +503,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, DriverSettings, ::testing::ValuesIn(kDriverRows),
 TEST_F(SheetTest, FlashPageListsOnlyFlashCapableDriversAndSplitsTheCommand) {
   UseToolset(kToolsetArmGnu);
   m_env.toolsets[3]->targetDrivers = {{"a.dll", "Flasher"}, {"b.dll", "Debug only"}};
-  m_drivers.drivers["a.dll"] = {7, 5, 0, ""};
-  m_drivers.drivers["b.dll"] = {7, 0, 0, ""};
+  m_fakeDrivers.drivers["a.dll"] = {7, 5, 0, ""};
+  m_fakeDrivers.drivers["b.dll"] = {7, 0, 0, ""};
   m_target->pOpts->flash.FLASH3 = OptString::Pooled("\"prog\" (a (b) c)", kPoolProject);
   SetFirstWord(m_target->pOpts->flash.FLASH1, 0);  // neither driver nor tool chosen yet
   OptionsSheet& sheet = Open(m_target);
@@ -613,7 +564,7 @@ TEST_P(DialogDllSettings, ChecksInOrder) {
   UseToolset(r.toolset);
   m_env.toolsets[r.toolset] = std::make_unique<ToolsetInfo>();
   m_env.toolsets[r.toolset]->rootFolder = "/root/";
-  if (r.loads) m_drivers.drivers["/root/BIN\\dlg.dll"] = {r.family, 0, 1, "CFG", r.hasConfig};
+  if (r.loads) m_fakeDrivers.drivers["/root/BIN\\dlg.dll"] = {r.family, 0, 1, "CFG", r.hasConfig};
   Open(m_target);
   auto* page = Go<DebugPage>(PageId::kDebug);
   page->DllText(2)->setText(r.dll);
@@ -652,7 +603,7 @@ TEST_F(SheetTest, CpuDllSettingsNeedADll) {
 TEST_F(SheetTest, FlashDriverSettingsAreKeptPerDriver) {
   UseToolset(kToolsetArmGnu);
   m_env.toolsets[3]->targetDrivers = {{"a.dll", "Flasher"}};
-  m_drivers.drivers["a.dll"] = {7, 5, 1, "SECTORS=ALL"};
+  m_fakeDrivers.drivers["a.dll"] = {7, 5, 1, "SECTORS=ALL"};
   SetFirstWord(m_target->pOpts->flash.FLASH1, 1);
   Open(m_target);
   auto* page = Go<FlashPage>(PageId::kFlash);
@@ -676,7 +627,7 @@ TEST_F(SheetTest, OptionsCommandCommitsOnOkAndRestoresOnCancel) {
     r.project = m_project;
     r.node = m_target;
     r.services.environment = &m_env;
-    r.services.drivers = &m_drivers;
+    r.services.drivers = &m_fakeDrivers;
     r.services.refuse = [this](const std::string& t) { m_refusals.push_back(t); };
     r.run = [ok](OptionsSheet& sheet) {
       for (int i = 0; i < sheet.PageCount(); ++i)

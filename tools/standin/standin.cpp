@@ -12,9 +12,8 @@
 // Directives: error N LINE text | warning N LINE text | print text |
 // exit N | sleep SECONDS | spew BYTES | zero | progress KIND POS LO HI text |
 // record FILE (appends the tool's name and its arguments, command files
-// expanded, as one line)
-//
-// PM2_STANDIN_LOG names a file that each run appends its command line to.
+// expanded, as one line: tests that check what a build ran set
+// PM2_STANDIN="record FILE")
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -202,15 +201,6 @@ int main(int argc, char** argv) {
       for (auto& t : pm2::SplitCommandLine(ReadFile(file))) args.push_back(t);
     } else {
       args.push_back(a);
-    }
-  }
-  // Tests that check what a build ran name a log of every command line.
-  if (const char* log = std::getenv("PM2_STANDIN_LOG")) {
-    if (std::FILE* f = std::fopen(log, "a")) {
-      std::fprintf(f, "%s:", self.c_str());
-      for (const std::string& a : args) std::fprintf(f, " %s", a.c_str());
-      std::fprintf(f, "\n");
-      std::fclose(f);
     }
   }
   for (const std::string& a : args) r.commandLine += (r.commandLine.empty() ? "" : " ") + a;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <strings.h>
 
+#include "options/core/number_entry.h"
 #include "project/text/number_parse.h"
 #include "project/text/path_text.h"
 
@@ -66,7 +67,7 @@ bool ParseThresholds166(std::string_view text, Thresholds166* out, std::string* 
     }
     const std::string size(NextWord(rest));
     uint32_t value = 0;
-    if (size.empty() || ParseNumberInRange(size.c_str(), value, 0, 16384) == kNumberInvalid) {
+    if (size.empty() || !ReadNumberInRange(size, 0, 16384, &value)) {
       *message = Quoted("Invalid threshold size: '%s'", size);
       return false;
     }
@@ -89,7 +90,7 @@ bool CheckWarningList(std::string_view text) {
     while (n < rest.size() && !IsBlank(rest[n]) && rest[n] != ',') ++n;
     const std::string token(rest.substr(0, n));
     uint32_t value = 0;
-    if (token.empty() || ParseNumberInRange(token.c_str(), value, 0, 1000) == kNumberInvalid) return false;
+    if (token.empty() || !ReadNumberInRange(token, 0, 1000, &value)) return false;
     rest.remove_prefix(n);
     while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
     if (!rest.empty() && rest.front() == ',') {
@@ -103,6 +104,12 @@ bool CheckWarningList(std::string_view text) {
 bool ReadAddressRange(std::string_view text, uint32_t* low, uint32_t* high) {
   const std::string t(TrimBlanks(text));
   if (t.empty()) return false;
+  // The low number ends at the first comma or at a dash after its first
+  // character (a leading sign is part of it).
+  const std::size_t cut = t.find_first_of(",-", 1);
+  if (cut != std::string::npos && (!NumberFits32Bits(std::string_view(t).substr(0, cut)) ||
+                                   !NumberFits32Bits(std::string_view(t).substr(cut + 1))))
+    return false;
   return ParseNumberRangeChecked(t.c_str(), *low, *high) == 1;
 }
 

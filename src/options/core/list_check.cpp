@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "options/core/number_entry.h"
 #include "project/text/number_parse.h"
 #include "project/text/path_text.h"
 #include "project/text/scanner.h"
@@ -47,7 +48,7 @@ ListCheckResult CheckOptionList(ListMode mode, std::string_view text) {
       if (value.empty()) return fail();
       if (mode == ListMode::kSet) {
         uint32_t number = 0;
-        if (ParseNumberInRange(value.c_str(), number, 0, 65535) == kNumberInvalid) return fail();
+        if (!ReadNumberInRange(value, 0, 65535, &number)) return fail();
         // The value is kept as typed (0x10 stays 0x10), as the preview shows it.
         r.normalized += "=" + value;
       } else {

@@ -2,17 +2,14 @@
 
 #include <cstdio>
 
-#include "project/text/number_parse.h"
+#include "options/core/number_entry.h"
 #include "project/text/path_text.h"
 
 namespace pm2 {
 
 namespace {
 
-bool ReadIn(std::string_view text, int64_t upper, uint32_t* value) {
-  const std::string t(text);
-  return ParseNumberInRange(t.c_str(), *value, 0, upper) != kNumberInvalid;
-}
+bool ReadIn(std::string_view text, int64_t upper, uint32_t* value) { return ReadNumberInRange(text, 0, upper, value); }
 
 RangeCheck Refused(std::string message, int focus) {
   RangeCheck r;

@@ -28,13 +28,43 @@ int DigitValue(char c) {
 
 }  // namespace
 
-bool ReadNumberField(std::string_view text, int64_t lower, int64_t upper, uint32_t* value) {
-  const std::string trimmed(TrimSpace(text));
-  if (trimmed.empty()) return false;
+bool NumberFits32Bits(std::string_view t) {
+  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+  if (!t.empty() && (t.front() == '+' || t.front() == '-')) t.remove_prefix(1);
+  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+  uint64_t base = 10;
+  if (t.size() >= 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
+    base = 16;
+    t.remove_prefix(2);
+  } else {
+    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+    if (!t.empty() && (t.back() == 'H' || t.back() == 'h')) {
+      base = 16;
+      t.remove_suffix(1);
+    }
+  }
+  uint64_t v = 0;
+  for (char c : t) {
+    const int d = DigitValue(c >= 'a' && c <= 'f' ? char(c - 32) : c);
+    if (uint64_t(d) >= base) return true;
+    v = v * base + uint64_t(d);
+    if (v > 0xFFFFFFFFull) return false;
+  }
+  return true;
+}
+
+bool ReadNumberInRange(std::string_view text, int64_t lower, int64_t upper, uint32_t* value) {
+  const std::string t(text);
   uint32_t v = 0;
-  if (ParseNumberInRange(trimmed.c_str(), v, lower, upper) == kNumberInvalid) return false;
+  if (!NumberFits32Bits(t) || ParseNumberInRange(t.c_str(), v, lower, upper) == kNumberInvalid) return false;
   *value = v;
   return true;
+}
+
+bool ReadNumberField(std::string_view text, int64_t lower, int64_t upper, uint32_t* value) {
+  const std::string_view trimmed = TrimSpace(text);
+  if (trimmed.empty()) return false;
+  return ReadNumberInRange(trimmed, lower, upper, value);
 }
 
 bool ParseClockMHz(std::string_view text, uint32_t* hz) {

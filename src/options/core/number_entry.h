@@ -17,6 +17,14 @@ inline constexpr const char* kBadClockMessage = "Illegal Clock frequency value";
 // a signed 64-bit number; *value gets the 32-bit form.
 bool ReadNumberField(std::string_view text, int64_t lower, int64_t upper, uint32_t* value);
 
+// The shared number parser's forms and range test (an empty text is 0), but
+// a number whose digits do not fit in 32 bits is refused: that parser keeps
+// only the low 32 bits, which would read 0x100000000 as 0.
+bool ReadNumberInRange(std::string_view text, int64_t lower, int64_t upper, uint32_t* value);
+// Whether the digits of a number in those forms stay within 32 bits; other
+// faults are left to the parser.
+bool NumberFits32Bits(std::string_view text);
+
 // The clock edit: one decimal number of MHz from 0.001 to 999.999 and
 // nothing else but blanks; the clock in Hz, rounded to the nearest Hz
 // (1.001 gives 1001000). False for any other text; an empty text is for the

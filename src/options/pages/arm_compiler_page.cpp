@@ -10,6 +10,7 @@
 #include "options/core/tri_state.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -103,9 +104,6 @@ const ArmToolRow& RowOf(PageId id) {
 }
 
 const char* const kTextLabels[kArmTextCount] = {"&Define:", "&Undefine:", "&Include Paths:", "&Misc Controls:"};
-
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "options/core/options_session.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -90,9 +91,6 @@ const ArmLinkerRow& RowOf(PageId id) {
     if (r.id == id) return r;
   return kRows[0];
 }
-
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
 }  // namespace
 

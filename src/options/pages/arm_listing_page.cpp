@@ -9,6 +9,7 @@
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -49,9 +50,6 @@ template <std::size_t N>
 std::span<const ArmListingBit> Span(const ArmListingBit (&a)[N]) {
   return {a, N};
 }
-
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
 }  // namespace
 

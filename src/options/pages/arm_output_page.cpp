@@ -7,6 +7,8 @@
 
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/output_fields.h"
+#include "options/pages/page_text.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -15,17 +17,7 @@ namespace pm2 {
 
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
-
 constexpr uint32_t kDebugStartBit = 1u << 16;
-
-void SetStored(OptString& stored, const std::string& text) {
-  if (text.empty())
-    stored = OptString();
-  else if (stored.view() != text)
-    stored = OptString::Pooled(text, kPoolProject);
-}
 
 // The user programs: their run bit and their command text.
 struct ProgramRow {
@@ -60,10 +52,7 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
   m_folderButton->setAutoDefault(false);
   grid->addWidget(m_folderButton, 0, 3);
   connect(m_folderButton, &QPushButton::clicked, this, [this] {
-    const std::string chosen = Sheet().Services().chooseFolder("Browse for Folder", Sheet().ProjectFolder() + m_folder);
-    if (chosen.empty()) return;
-    m_folder = Sheet().StoredPath(chosen);
-    UpdateRadioTexts();
+    if (ChooseOutputFolder(Sheet(), m_folder)) UpdateRadioTexts();
   });
   m_exe = new QRadioButton(this);
   m_lib = new QRadioButton(this);
@@ -118,11 +107,7 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
     g->addWidget(m_browseProg[i], line, 2);
     QLineEdit* program = m_prog[i];
     connect(m_browseProg[i], &QPushButton::clicked, this, [this, program] {
-      const std::string chosen = Sheet().Services().chooseFile(
-          "Select an executable file", "Executables (*.exe;*.bat)|*.exe;*.bat|All files (*.*)|*.*||",
-          Sheet().ProjectFolder());
-      if (chosen.empty()) return;
-      program->setText(ToQ(chosen.find(' ') == std::string::npos ? chosen : "\"" + chosen + "\""));
+      BrowseForProgram(Sheet(), *program);
     });
     auto set = row.set;
     connect(m_run[i], &QCheckBox::toggled, this, [this, set](bool on) {
@@ -185,26 +170,18 @@ void ArmOutputPage::Load() {
   UpdateRadioTexts();
 }
 
-void ArmOutputPage::UpdateRadioTexts() {
-  const QString folder = ToQ(m_folder), name = m_name->text().left(258);
-  m_exe->setText(QString("Create Executable:  %1%2").arg(folder, name));
-  m_lib->setText(QString("Create Library:  %1%2.LIB").arg(folder, name));
-}
+void ArmOutputPage::UpdateRadioTexts() { ShowOutputKinds(*m_exe, *m_lib, m_folder, *m_name); }
 
-bool ArmOutputPage::CheckName() {
-  const std::string name(TrimBlanks(FromQ(m_name->text()).substr(0, 254)));
-  if (name.empty()) return Refuse(m_name, "Bad or missing Name of Executable !");
-  return true;
-}
+bool ArmOutputPage::CheckName() { return !OutputNameOf(*m_name).empty() || Refuse(m_name, kBadOutputNameMessage); }
 
 bool ArmOutputPage::Leave() {
   if (!CheckName()) return false;
   OptionBlock& b = Block();
-  SetStored(b.out.OUTNAME, std::string(TrimBlanks(FromQ(m_name->text()).substr(0, 254))));
+  SetStored(b.out.OUTNAME, OutputNameOf(*m_name));
   SetStored(b.out.OUTDIR, m_folder);
   for (std::size_t i = 0; i < std::size(kPrograms); ++i) {
     if (!m_prog[i]) continue;
-    const std::string program(TrimBlanks(FromQ(m_prog[i]->text()).substr(0, 510)));
+    const std::string program = ProgramCommandOf(*m_prog[i]);
     SetStored(kPrograms[i].command(b), program);
     if (program.empty()) kPrograms[i].set(b.out.flags, false);
   }

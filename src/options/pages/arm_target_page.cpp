@@ -7,6 +7,7 @@
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "project/environment/environment.h"
 #include "project/model/device_strings.h"
 #include "project/model/project_records.h"
@@ -48,9 +49,6 @@ const OnChipRow kOnChip[] = {
     {"Use On-chip XRAM", 1u << 13, kTArmXram},
 };
 const char* const kRowNames[kArmMemRows] = {"Eprom #1", "Eprom #2", "Eprom #3", "Ram #1", "Ram #2", "Ram #3"};
-
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
 }  // namespace
 

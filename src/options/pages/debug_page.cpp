@@ -6,6 +6,7 @@
 
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "project/environment/environment.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
@@ -15,21 +16,11 @@ namespace pm2 {
 
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
-
 // The flag bits of the two columns: simulator (bits 2-8), target (9-15).
 const char* const kColumnTexts[] = {"Load Application at Startup", "Go till main()", "Breakpoints",
                                     "Watchpoints", "Memory Display", "Functions", "Toolbox"};
 const char* const kDllLabels[] = {"CPU DLL:", "Parameter:", "Dialog DLL:", "Parameter:",
                                   "Driver DLL:", "Parameter:", "Dialog DLL:", "Parameter:"};
-
-void SetStored(OptString& stored, const std::string& text) {
-  if (text.empty())
-    stored = OptString();
-  else if (stored.view() != text)
-    stored = OptString::Pooled(text, kPoolProject);
-}
 
 }  // namespace
 
@@ -161,27 +152,6 @@ int DebugPage::FolderKind() const {
   return env ? env->debuggerFlag : 0;
 }
 
-// Code 1 or 4 with the settings record; true when the library gave new
-// settings text, which is kept for its base name.
-bool DebugPage::RunSettingsDialog(const std::string& path, int code, const std::string& base) {
-  const auto kept = m_settingsTexts.find(base);
-  std::string buffer = kept == m_settingsTexts.end() ? std::string() : kept->second;
-  buffer.resize(kDriverSettingsSize, '\0');
-  ProjectRec* p = Session().Project();
-  const std::string config = DriverConfigFile(p ? p->folder.str() : "", p ? p->name.str() : "",
-                                              Session().Target() ? Session().Target()->name.str() : "");
-  DriverSettingsRecord record;
-  record.parentWindow = this;
-  record.dllPath = path.c_str();
-  record.baseName = base.c_str();
-  record.buffer = buffer.data();
-  record.configFile = config.c_str();
-  int32_t answer = 0;
-  if (!Sheet().Drivers().Call(path, code, &record, &answer) || answer != 1) return false;
-  m_settingsTexts[base] = std::string(buffer.c_str());
-  return true;
-}
-
 void DebugPage::RunDllSettings(int which) {
   QLineEdit* field = m_dll[which == 0 ? 0 : 4];
   const std::string name(TrimBlanks(FromQ(field->text())));
@@ -222,7 +192,7 @@ void DebugPage::RunDialogDllSettings() {
     Refuse(m_dll[2], "The selected device has no configuration options!");
     return;
   }
-  RunSettingsDialog(path, kCapConfigDialog, DriverBaseName(name));
+  RunDriverDialog(path, kCapConfigDialog, DriverBaseName(name), m_settingsTexts);
 }
 
 void DebugPage::RunDriverSettings() {
@@ -241,7 +211,7 @@ void DebugPage::RunDriverSettings() {
     Refuse(m_drivers, "Invalid Target Driver !");
     return;
   }
-  RunSettingsDialog(path, kCapSettings, base);
+  RunDriverDialog(path, kCapSettings, base, m_settingsTexts);
 }
 
 bool DebugPage::Leave() {

@@ -54,7 +54,6 @@ class DebugPage : public OptionPage {
   void EnableGoMain();
   std::string ToolsetFolder() const;
   int FolderKind() const;
-  bool RunSettingsDialog(const std::string& path, int code, const std::string& base);
 
   QRadioButton* m_sim;
   QRadioButton* m_target;

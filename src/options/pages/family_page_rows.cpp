@@ -25,44 +25,38 @@ using L = FamilyLevel;
   [](OptionBlock& b, uint32_t w) { SetFlagWord(b.expr, w); }
 #define PM2_TEXT(expr) [](OptionBlock& b) -> OptString& { return b.expr; }
 
-FamilyControl Box(const char* label, uint32_t (*get)(const OptionBlock&), void (*set)(OptionBlock&, uint32_t),
-                  int shift, L level = L::kAny) {
+// A control on width bits of a word of the block, from shift up.
+FamilyControl Bits(K kind, const char* label, uint32_t (*get)(const OptionBlock&),
+                   void (*set)(OptionBlock&, uint32_t), int shift, int width, bool (*enabled)(const OptionBlock&)) {
   FamilyControl c;
-  c.kind = K::kBox;
+  c.kind = kind;
   c.label = label;
   c.get = get;
   c.set = set;
   c.shift = shift;
+  c.width = width;
+  c.enabled = enabled;
+  return c;
+}
+
+FamilyControl Box(const char* label, uint32_t (*get)(const OptionBlock&), void (*set)(OptionBlock&, uint32_t),
+                  int shift, L level = L::kAny) {
+  FamilyControl c = Bits(K::kBox, label, get, set, shift, FamilyControl().width, nullptr);
   c.level = level;
   return c;
 }
 
 FamilyControl Flag(const char* label, uint32_t (*get)(const OptionBlock&), void (*set)(OptionBlock&, uint32_t),
                    int bit, bool (*enabled)(const OptionBlock&) = nullptr) {
-  FamilyControl c;
-  c.kind = K::kFlag;
-  c.label = label;
-  c.get = get;
-  c.set = set;
-  c.shift = bit;
-  c.width = 1;
-  c.enabled = enabled;
-  return c;
+  return Bits(K::kFlag, label, get, set, bit, 1, enabled);
 }
 
 FamilyControl List(const char* label, uint32_t (*get)(const OptionBlock&), void (*set)(OptionBlock&, uint32_t),
                    int shift, int width, std::vector<const char*> entries, int targetInherit,
                    bool (*enabled)(const OptionBlock&) = nullptr) {
-  FamilyControl c;
-  c.kind = K::kList;
-  c.label = label;
-  c.get = get;
-  c.set = set;
-  c.shift = shift;
-  c.width = width;
+  FamilyControl c = Bits(K::kList, label, get, set, shift, width, enabled);
   c.entries = std::move(entries);
   c.targetInherit = targetInherit;
-  c.enabled = enabled;
   return c;
 }
 

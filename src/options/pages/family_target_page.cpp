@@ -11,10 +11,10 @@
 #include "options/core/options_session.h"
 #include "options/pages/bank_wizard_dialog.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "platform/win_path.h"
 #include "project/model/option_defaults.h"
 #include "project/model/project_records.h"
-#include "project/text/number_parse.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
 
@@ -22,7 +22,6 @@ namespace pm2 {
 
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
 
 QString Format(const char* format, unsigned a, unsigned b) {
   char text[96];
@@ -76,7 +75,7 @@ bool FamilyTargetPage::ReadClock(uint32_t* clock) {
 bool FamilyTargetPage::ReadThreshold(QLineEdit* edit, uint32_t max, uint32_t* value) {
   const std::string text(TrimBlanks(Text(edit)));
   uint32_t v = 0;
-  if (!text.empty() && ParseNumberInRange(text.c_str(), v, 0, max) == kNumberInvalid)
+  if (!text.empty() && !ReadNumberInRange(text, 0, max, &v))
     return Refuse(edit, "Invalid threshold size: '" + Text(edit) + "'");
   *value = v;
   return true;
@@ -502,9 +501,9 @@ bool Target251Page::Leave() {
       if (start.empty()) return Refuse(m_bankArea.start, "Missing start address !");
       if (end.empty()) return Refuse(m_bankArea.second, "Missing size !");
       uint32_t s = 0, e = 0;
-      if (ParseNumberInRange(start.c_str(), s, 0, 65536) == kNumberInvalid)
+      if (!ReadNumberInRange(start, 0, 65536, &s))
         return Refuse(m_bankArea.start, "Missing start address !");
-      if (ParseNumberInRange(end.c_str(), e, 0, 65536) == kNumberInvalid)
+      if (!ReadNumberInRange(end, 0, 65536, &e))
         return Refuse(m_bankArea.second, "Invalid end address given !");
       t.RCB25.start = s;
       t.RCB25.size = e;

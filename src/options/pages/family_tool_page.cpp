@@ -14,18 +14,15 @@
 #include "options/core/tri_state.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
-#include "project/text/number_parse.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
 
 namespace pm2 {
 
 namespace {
-
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
 constexpr const char* kLinkFilter = "Linker input files (*.lin)|*.lin||";
 constexpr const char* kLinkFileLabel = "use linker control file";
@@ -372,8 +369,7 @@ bool FamilyToolPage::CheckText(int i, const std::string& text) {
       return CheckWarningList(text) || Refuse(w, kBadWarningListMessage);
     case FamilyCheck::kAnyNumber: {
       uint32_t v = 0;
-      const std::string t(trimmed);
-      return t.empty() || ParseNumber(t.c_str(), v) != kNumberInvalid ||
+      return trimmed.empty() || ReadNumberInRange(trimmed, INT64_MIN, INT64_MAX, &v) ||
              Refuse(w, "Error in Interrupt vector table address");
     }
     case FamilyCheck::kNearRange:

@@ -5,26 +5,13 @@
 #include "options/core/options_session.h"
 #include "options/core/tool_command.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "project/environment/environment.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
 
 namespace pm2 {
-
-namespace {
-
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
-
-void SetStored(OptString& stored, const std::string& text) {
-  if (text.empty())
-    stored = OptString();
-  else if (stored.view() != text)
-    stored = OptString::Pooled(text, kPoolProject);
-}
-
-}  // namespace
 
 FlashPage::FlashPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kFlash) {
   auto* grid = new QGridLayout(this);
@@ -119,21 +106,7 @@ void FlashPage::RunFlashSettings() {
   if (row < 0 || row >= int(m_entries.size())) return;
   const std::string& path = m_paths[std::size_t(row)];
   const std::string base = DriverBaseName(m_entries[std::size_t(row)].path);
-  const auto kept = m_settingsTexts.find(base);
-  std::string buffer = kept == m_settingsTexts.end() ? std::string() : kept->second;
-  buffer.resize(kDriverSettingsSize, '\0');
-  ProjectRec* p = Session().Project();
-  const std::string config = DriverConfigFile(p ? p->folder.str() : "", p ? p->name.str() : "",
-                                              Session().Target() ? Session().Target()->name.str() : "");
-  DriverSettingsRecord record;
-  record.parentWindow = this;
-  record.dllPath = path.c_str();
-  record.baseName = base.c_str();
-  record.buffer = buffer.data();
-  record.configFile = config.c_str();
-  int32_t answer = 0;
-  if (Sheet().Drivers().Call(path, kCapFlashSettings, &record, &answer) && answer == 1)
-    m_settingsTexts[base] = std::string(buffer.c_str());
+  RunDriverDialog(path, kCapFlashSettings, base, m_settingsTexts);
 }
 
 bool FlashPage::Leave() {

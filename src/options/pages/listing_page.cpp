@@ -7,6 +7,7 @@
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -14,9 +15,6 @@
 namespace pm2 {
 
 namespace {
-
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
 // Each bit of the listing word: its box's text and the group it sits in
 // (0 compiler, 1 assembler, 2 linker); the three group switches are bits
@@ -38,13 +36,6 @@ const BitRow kBits[] = {
 const char* const kGroups[] = {"C Compiler", "Assembler", "Linker"};
 
 bool IsExtended51(const OptionBlock& b) { return (b.t51.T51FL & 0x1028000) != 0; }
-
-void SetStored(OptString& stored, const std::string& text) {
-  if (text.empty())
-    stored = OptString();
-  else if (stored.view() != text)
-    stored = OptString::Pooled(text, kPoolProject);
-}
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "options/pages/option_page.h"
 
+#include "options/core/driver_caps.h"
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
 #include "options/pages/options_sheet.h"
@@ -49,6 +50,26 @@ uint32_t OptionPage::TriOf(const QCheckBox* box) {
     case Qt::PartiallyChecked: return 2;
     default: return 0;
   }
+}
+
+bool OptionPage::RunDriverDialog(const std::string& path, int code, const std::string& base,
+                                   std::map<std::string, std::string>& kept) {
+  const auto found = kept.find(base);
+  std::string buffer = found == kept.end() ? std::string() : found->second;
+  buffer.resize(kDriverSettingsSize, '\0');
+  ProjectRec* p = Session().Project();
+  const std::string config = DriverConfigFile(p ? p->folder.str() : "", p ? p->name.str() : "",
+                                              Session().Target() ? Session().Target()->name.str() : "");
+  DriverSettingsRecord record;
+  record.parentWindow = this;
+  record.dllPath = path.c_str();
+  record.baseName = base.c_str();
+  record.buffer = buffer.data();
+  record.configFile = config.c_str();
+  int32_t answer = 0;
+  if (!Sheet().Drivers().Call(path, code, &record, &answer) || answer != 1) return false;
+  kept[base] = std::string(buffer.c_str());
+  return true;
 }
 
 }  // namespace pm2

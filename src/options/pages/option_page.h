@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QWidget>
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "options/core/page_set.h"
@@ -58,6 +59,11 @@ class OptionPage : public QWidget {
   // Beep, the message, the focus on the field; returns false.
   bool Refuse(QWidget* field, const std::string& message);
   bool Loading() const { return m_loading; }
+  // A driver's settings dialog (code with the settings record) on the text
+  // kept for its base name; true when the driver gave new settings text,
+  // which then replaces the kept one.
+  bool RunDriverDialog(const std::string& path, int code, const std::string& base,
+                         std::map<std::string, std::string>& kept);
 
  public:
   // The 2-bit value a box shows.

@@ -8,6 +8,8 @@
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/output_fields.h"
+#include "options/pages/page_text.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -16,17 +18,7 @@ namespace pm2 {
 
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
-
 constexpr uint32_t kDebugStartBit = 1u << 16;
-
-void SetStored(OptString& stored, const std::string& text) {
-  if (text.empty())
-    stored = OptString();
-  else if (stored.view() != text)
-    stored = OptString::Pooled(text, kPoolProject);
-}
 
 }  // namespace
 
@@ -40,10 +32,7 @@ OutputPage::OutputPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kOutput)
   m_folderButton->setAutoDefault(false);
   grid->addWidget(m_folderButton, 0, 3);
   connect(m_folderButton, &QPushButton::clicked, this, [this] {
-    const std::string chosen = Sheet().Services().chooseFolder("Browse for Folder", Sheet().ProjectFolder() + m_folder);
-    if (chosen.empty()) return;
-    m_folder = Sheet().StoredPath(chosen);
-    UpdateRadioTexts();
+    if (ChooseOutputFolder(Sheet(), m_folder)) UpdateRadioTexts();
   });
   m_exe = new QRadioButton(this);
   m_lib = new QRadioButton(this);
@@ -94,12 +83,7 @@ OutputPage::OutputPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kOutput)
     ag->addWidget(m_progBrowse[i], 1 + i, 2);
     QLineEdit* program = m_prog[i];
     connect(m_progBrowse[i], &QPushButton::clicked, this, [this, program] {
-      const std::string chosen = Sheet().Services().chooseFile(
-          "Select an executable file", "Executables (*.exe;*.bat)|*.exe;*.bat|All files (*.*)|*.*||",
-          Sheet().ProjectFolder());
-      if (chosen.empty()) return;
-      // A path with a blank goes in double quotes.
-      program->setText(ToQ(chosen.find(' ') == std::string::npos ? chosen : "\"" + chosen + "\""));
+      BrowseForProgram(Sheet(), *program);
     });
   }
   grid->addWidget(after, 7, 0, 1, 4);
@@ -205,17 +189,9 @@ void OutputPage::EnableByKind() {
   if (t == 1) m_offset->setVisible(b.out.HEXSEL > 0);
 }
 
-void OutputPage::UpdateRadioTexts() {
-  const QString folder = ToQ(m_folder), name = m_name->text().left(258);
-  m_exe->setText(QString("Create Executable:  %1%2").arg(folder, name));
-  m_lib->setText(QString("Create Library:  %1%2.LIB").arg(folder, name));
-}
+void OutputPage::UpdateRadioTexts() { ShowOutputKinds(*m_exe, *m_lib, m_folder, *m_name); }
 
-bool OutputPage::CheckName() {
-  const std::string name(TrimBlanks(FromQ(m_name->text()).substr(0, 254)));
-  if (name.empty()) return Refuse(m_name, "Bad or missing Name of Executable !");
-  return true;
-}
+bool OutputPage::CheckName() { return !OutputNameOf(*m_name).empty() || Refuse(m_name, kBadOutputNameMessage); }
 
 bool OutputPage::CheckHex() {
   const OptionBlock& b = Block();
@@ -249,7 +225,7 @@ bool OutputPage::Leave() {
   // Every check first: a refusal leaves the block as it was.
   if (!CheckName() || !CheckHex() || !CheckOffset()) return false;
   OptionBlock& b = Block();
-  SetStored(b.out.OUTNAME, std::string(TrimBlanks(FromQ(m_name->text()).substr(0, 254))));
+  SetStored(b.out.OUTNAME, OutputNameOf(*m_name));
   if (b.out.flags.GENAPP && b.out.flags.GENHEX) {
     uint32_t v = 0;
     b.out.outWord2 = m_fill->isHidden() == false && ReadNumberField(FromQ(m_fill->text()), 0, 255, &v) ? uint16_t(v) : 0xFFFF;
@@ -266,7 +242,7 @@ bool OutputPage::Leave() {
   b.out.outSpare[kHexOffsetWord] = offset;
   SetStored(b.out.OUTDIR, m_folder);
   for (int i = 0; i < 2; ++i) {
-    const std::string program(TrimBlanks(FromQ(m_prog[i]->text()).substr(0, 510)));
+    const std::string program = ProgramCommandOf(*m_prog[i]);
     SetStored(b.out.RUNUSR[i], program);
     if (program.empty()) (i == 0 ? b.out.flags.RUNUSR0 : b.out.flags.RUNUSR1) = 0;
   }

@@ -11,6 +11,7 @@
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -19,9 +20,6 @@
 namespace pm2 {
 
 namespace {
-
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
 const char* const kStopRows[] = {"Never", "Warnings", "Errors", "Fatal Errors", "Exit code >= 4", "Exit code >= 5",
                                  "Exit code >= 6", "Exit code >= 7", "Exit code >= 8", "Exit code >= 9",
@@ -58,13 +56,6 @@ const TypeEnable kEnables[] = {
 
 uint16_t PropWord(const BuildPropOpts& p) { return uint16_t(FlagWord(p.flags)); }
 void SetPropWord(BuildPropOpts& p, uint32_t w) { SetFlagWord(p.flags, w); }
-
-void SetStored(OptString& stored, const std::string& text) {
-  if (text.empty())
-    stored = OptString();
-  else if (stored.view() != text)
-    stored = OptString::Pooled(text, kPoolProject);
-}
 
 }  // namespace
 

@@ -9,20 +9,12 @@
 # Exit 77 (skipped) without xvfb-run or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
-command -v xvfb-run > /dev/null || { echo "xvfb-run is not installed"; exit 77; }
-command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 77; }
-if [ "${PM2_IN_XVFB:-}" != 1 ]; then
-  export PM2_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-
-work=$(mktemp -d /tmp/pm2browser_XXXXXX)
-trap 'kill "${pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
-gallery="$build/gallery/browser_ide"
-mkdir -p "$gallery" "$work/board"
-export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
-unset WAYLAND_DISPLAY
-prog="$build/root/PM2/pelmora2"
+. "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
+e2e_need xvfb-run xdotool
+e2e_in_xvfb "$@"
+e2e_start_work pm2browser browser_ide
+shot_delay=0.6
+mkdir -p "$work/board"
 
 cat > "$work/board/Main.c" << 'C'
 sfr P1 = 0x90;
@@ -54,29 +46,9 @@ printf '%s\r\n' '### Pelmora2 Project, (C) Vond Software' '### Do not modify !' 
   "Options 1,0,0  // Target 'Board'" ' OutDir (./Obj/)' ' OutName (Blinky)' ' Browse=1' 'EndOpt' '' \
   > "$work/board/Board.pm2"
 
-fail() { "$grab" "$gallery/failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt; exit 1; }
-wait_title() {
-  for _ in $(seq 1 100); do
-    win=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && return 0
-    sleep 0.1
-  done
-  fail "no window titled '$1'"
-}
-shot() { sleep 0.6; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
-wait_log() {
-  for _ in $(seq 1 600); do
-    grep -q "$1" "$work/board/Obj/Blinky.plg" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "the build log never showed '$1'"
-}
+wait_log() { poll 600 in_file "$work/board/Obj/Blinky.plg" "$1" || fail "the build log never showed '$1'"; }
 
-"$prog" "$work/board/Board.pm2" > "$work/run1.txt" 2>&1 &
-pid=$!
-wait_title "Pelmora2"
-sleep 1
-xdotool mousemove 640 500
+start_program "$work/run1.txt" "$work/board/Board.pm2"
 xdotool key F7
 wait_log "0 Error(s), 0 Warning(s)"
 [ "$(head -c 1 "$work/board/Obj/Blinky" | od -An -tx1 | tr -d ' ')" = 02 ] || fail "the linker wrote no browse module"
@@ -92,7 +64,7 @@ shot 03-selected
 # Enter goes to its definition in the editor (line 3), which selects the
 # name there.
 xdotool key Return
-wait_title "Main.c"
+find_window "Main.c" > /dev/null || fail "no window titled 'Main.c'"
 shot 04-definition
 # The editor's context menu from the keyboard: its last four items are Go
 # To Definition, Go To Reference, Next and Previous Reference.

@@ -8,41 +8,16 @@
 # Exit 77 (skipped) without xvfb-run or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); grab=$2
-command -v xvfb-run > /dev/null || { echo "xvfb-run is not installed"; exit 77; }
-command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 77; }
-if [ "${PM2_IN_XVFB:-}" != 1 ]; then
-  export PM2_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-
-work=$(mktemp -d /tmp/pm2edit_XXXXXX)
-trap 'kill "${pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
-gallery="$build/gallery/editor_ide"
-mkdir -p "$gallery"
-rm -f "$gallery/failed.png"
-export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
-unset WAYLAND_DISPLAY
-prog="$build/root/PM2/pelmora2"
+. "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
+e2e_need xvfb-run xdotool
+e2e_in_xvfb "$@"
+e2e_start_work pm2edit editor_ide
 printf 'void main(void)\r\n{\r\n  LED_Init();\r\n  led_init();\r\n}\r\n' > "$work/main.c"
 awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "\tsum = sum + q * %d;\r\n", i % 1000 }' > "$work/big.c"
 cp "$work/big.c" "$work/big.orig"
 
-fail() { "$grab" "$gallery/failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt; exit 1; }
-shot() { sleep "${2:-0.5}"; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
-wait_name() {  # a window whose title matches
-  for _ in $(seq 1 "${2:-100}"); do
-    xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "no window named '$1'"
-}
-start() {
-  "$prog" > "$work/run$1.txt" 2>&1 &
-  pid=$!
-  wait_name "Pelmora2" 300
-  sleep 1
-  xdotool mousemove 640 500
-}
+wait_name() { find_window "$1" "${2:-100}" > /dev/null || fail "no window named '$1'"; }
+start() { start_program "$work/run$1.txt"; }
 open_file() {
   xdotool key ctrl+o
   sleep 1.2
@@ -50,18 +25,9 @@ open_file() {
   xdotool key Return
 }
 # The saved file passes a check (a command given as words).
-wait_file() {
-  for _ in $(seq 1 300); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_file() { poll 300 "$@"; }
 lines_replaced() { [ "$(grep -c ' r \* ' "$work/big.c")" = 1000000 ]; }
-stop() {
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
+stop() { stop_program; }
 
 # 1: a regular expression with a group, match case off: the group keeps
 # the case the text has.

@@ -7,50 +7,22 @@
 # Exit 77 (skipped) without xvfb-run, xdotool or the ARM tools.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
-command -v xvfb-run > /dev/null || { echo "xvfb-run is not installed"; exit 77; }
-command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 77; }
-command -v arm-none-eabi-size > /dev/null || { echo "arm-none-eabi-size is not installed"; exit 77; }
+. "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
+e2e_need xvfb-run xdotool arm-none-eabi-size
 [ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
-if [ "${PM2_IN_XVFB:-}" != 1 ]; then
-  export PM2_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-
-work=$(mktemp -d /tmp/pm2wizard_XXXXXX)
-trap 'kill "${pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
+e2e_in_xvfb "$@"
+e2e_start_work pm2wizard wizard
+shot_delay=0.6
 cp -r "$src/examples/blinky" "$work/blinky"
 rm -rf "$work/blinky/Obj"
-gallery="$build/gallery/wizard"
-mkdir -p "$gallery"
-export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
-unset WAYLAND_DISPLAY
-prog="$build/root/PM2/pelmora2"
 startup="$work/blinky/Startup.s"
 
-fail() { "$grab" "$gallery/failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt; exit 1; }
-shot() { sleep 0.6; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
-wait_log() {
-  for _ in $(seq 1 600); do
-    grep -q "$1" "$work/blinky/Obj/Blinky.plg" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "the build log never showed '$1'"
-}
+wait_log() { poll 600 in_file "$work/blinky/Obj/Blinky.plg" "$1" || fail "the build log never showed '$1'"; }
 # Clicks at a point given relative to the main window's top left corner.
 click_at() { xdotool mousemove "$((X + $1))" "$((Y + $2))" click --repeat "${3:-1}" --delay 80 1; }
 
-"$prog" "$work/blinky/Blinky.pm2" > "$work/run1.txt" 2>&1 &
-pid=$!
-win=""
-for _ in $(seq 1 100); do
-  win=$(xdotool search --onlyvisible --name "Pelmora2" 2>/dev/null | head -1 || true)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || fail "the main window did not appear"
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove 640 500
+start_program "$work/run1.txt" "$work/blinky/Blinky.pm2"
+eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool key F7
 wait_log "0 Error(s), 0 Warning(s)"
 before=$(arm-none-eabi-size "$work/blinky/Obj/Startup.o" | awk 'NR==2 {print $1}')

@@ -1,0 +1,77 @@
+// What the benches share: every run's time kept by name, so that after
+// all runs a bench can print its ratio against the peer measured in the
+// same run, and a private scratch folder removed at exit.
+#pragma once
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace pm2::bench {
+
+class TimesReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs) {
+      // A run that stopped with an error has no time to compare.
+      const double t = r.error_occurred ? 0.0 : r.GetAdjustedRealTime();
+      times_[r.benchmark_name()] = t;
+      times_[r.run_name.function_name] = t;
+    }
+  }
+  // The adjusted real time of a benchmark by its full name
+  // ("BM_Open/iterations:2") or by its function's name (its last variant
+  // run); 0 when it did not run or stopped with an error.
+  double Time(const std::string& name) const {
+    const auto it = times_.find(name);
+    return it == times_.end() ? 0.0 : it->second;
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+// Runs the benchmarks the command line selects, then report(times) prints
+// the ratios.
+template <class Report>
+int RunAndReport(int argc, char** argv, Report report) {
+  benchmark::Initialize(&argc, argv);
+  TimesReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  report(static_cast<const TimesReporter&>(reporter));
+  benchmark::Shutdown();
+  return 0;
+}
+
+// A new folder /tmp/<prefix>XXXXXX, removed with everything in it when the
+// object goes. Without one the bench cannot run: it stops.
+class TempFolder {
+ public:
+  explicit TempFolder(const char* prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (std::string(prefix) + "XXXXXX")).string();
+    if (!::mkdtemp(pattern.data())) {
+      std::perror("mkdtemp");
+      std::exit(1);
+    }
+    path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace pm2::bench

@@ -1,0 +1,41 @@
+#include "options/pages/output_fields.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+
+#include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
+#include "project/text/path_text.h"
+
+namespace pm2 {
+
+std::string OutputNameOf(const QLineEdit& name) {
+  return std::string(TrimBlanks(FromQ(name.text()).substr(0, 254)));
+}
+
+std::string ProgramCommandOf(const QLineEdit& program) {
+  return std::string(TrimBlanks(FromQ(program.text()).substr(0, 510)));
+}
+
+void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name) {
+  const QString path = ToQ(folder) + name.text().left(258);
+  exe.setText(QString("Create Executable:  %1").arg(path));
+  lib.setText(QString("Create Library:  %1.LIB").arg(path));
+}
+
+bool ChooseOutputFolder(const OptionsSheet& sheet, std::string& folder) {
+  const std::string chosen = sheet.Services().chooseFolder("Browse for Folder", sheet.ProjectFolder() + folder);
+  if (chosen.empty()) return false;
+  folder = sheet.StoredPath(chosen);
+  return true;
+}
+
+void BrowseForProgram(const OptionsSheet& sheet, QLineEdit& program) {
+  const std::string chosen = sheet.Services().chooseFile(
+      "Select an executable file", "Executables (*.exe;*.bat)|*.exe;*.bat|All files (*.*)|*.*||",
+      sheet.ProjectFolder());
+  if (chosen.empty()) return;
+  program.setText(ToQ(chosen.find(' ') == std::string::npos ? chosen : "\"" + chosen + "\""));
+}
+
+}  // namespace pm2

@@ -1,0 +1,30 @@
+// What the output pages of every toolset share: the output name as it is
+// stored, the texts of the executable and library buttons (which show the
+// folder and name), and the browse button of a user program's command.
+#pragma once
+
+#include <string>
+
+class QAbstractButton;
+class QLineEdit;
+
+namespace pm2 {
+
+class OptionsSheet;
+
+inline constexpr const char* kBadOutputNameMessage = "Bad or missing Name of Executable !";
+
+// The name field's first 254 characters, blanks trimmed ("" refuses).
+std::string OutputNameOf(const QLineEdit& name);
+// A user program's command as stored: the first 510 characters, blanks
+// trimmed ("" clears its run box).
+std::string ProgramCommandOf(const QLineEdit& program);
+void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name);
+// The chooser of the folder for objects: true when one was chosen, which
+// folder then holds as the project stores it.
+bool ChooseOutputFolder(const OptionsSheet& sheet, std::string& folder);
+// The file chooser for a user program: a chosen path with a blank goes in
+// double quotes; cancelling leaves the field alone.
+void BrowseForProgram(const OptionsSheet& sheet, QLineEdit& program);
+
+}  // namespace pm2

@@ -1,0 +1,94 @@
+# Shared by the scripts that drive the whole program on the X11 platform
+# under Xvfb with xdotool. A script reads its arguments into build and grab
+# (the screen grabber), sources this file, then:
+#   e2e_need xvfb-run xdotool [command...]  exit 77 (skipped) when missing
+#   e2e_in_xvfb "$@"                        runs the script again under xvfb-run
+#   e2e_start_work PREFIX GALLERY           work folder (removed on exit unless
+#                                           PM2_KEEP_WORK is set), gallery
+#                                           folder, environment and prog
+# The program's output goes to "$work"/run*.txt, which fail shows.
+
+shot_delay=0.5  # seconds a screenshot waits for the screen to settle
+type_delay=30   # milliseconds between typed keys
+
+e2e_need() {
+  local c
+  for c in "$@"; do
+    command -v "$c" > /dev/null || { echo "$c is not installed"; exit 77; }
+  done
+}
+
+e2e_in_xvfb() {
+  [ "${PM2_IN_XVFB:-}" = 1 ] && return 0
+  export PM2_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+}
+
+e2e_start_work() {  # mktemp prefix, gallery folder name
+  work=$(mktemp -d "/tmp/$1_XXXXXX")
+  trap 'kill "${pid:-0}" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+  gallery="$build/gallery/$2"
+  mkdir -p "$gallery"
+  rm -f "$gallery/failed.png"
+  export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
+  unset WAYLAND_DISPLAY
+  prog="$build/root/PM2/pelmora2"
+}
+
+fail() { "$grab" "$gallery/failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt 2>/dev/null || true; exit 1; }
+shot() { sleep "${2:-$shot_delay}"; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
+
+# Runs a command every 0.1 s until it succeeds: tries, command...
+poll() {
+  local tries=$1
+  shift
+  for _ in $(seq 1 "$tries"); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+in_file() { grep -q -- "$2" "$1" 2>/dev/null; }  # file, pattern
+
+# Prints the id of the first visible window whose title matches: title [tries].
+find_window() {
+  local found
+  for _ in $(seq 1 "${2:-100}"); do
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Starts the program in the background (pid) and waits for its main window
+# (main): log file, then the program's arguments.
+start_program() {
+  local log=$1
+  shift
+  "$prog" "$@" > "$log" 2>&1 &
+  pid=$!
+  main=$(find_window "Pelmora2" 300) || fail "the main window did not appear"
+  sleep 1
+  xdotool mousemove 640 500
+}
+# Without a window manager a closed dialog leaves no window with the
+# keyboard: the main window gets it back explicitly.
+focus_main() { xdotool mousemove 640 500; xdotool windowfocus "$main" 2>/dev/null || true; sleep 0.3; }
+# Alt+F4 on the main window, then up to ten seconds for the program to end.
+quit_program() {
+  focus_main
+  xdotool key alt+F4
+  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+}
+stop_program() {
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+type_into() {  # mnemonic, text: replaces the field's text
+  xdotool key "$1"
+  xdotool key ctrl+a BackSpace
+  [ -n "$2" ] && xdotool type --delay "$type_delay" -- "$2"
+  return 0
+}
