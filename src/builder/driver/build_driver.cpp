@@ -585,6 +585,7 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
   } else {
     owner_.explanations_.push_back({file->name.str(), true, "always translated"});
   }
+  NameSourceAsOnDisk(r, file->path.view());
   if (!WriteCommandInputFile(r)) return;
   if (poolWorkers_ > 0 && !(!assemble && props.genAsm)) {
     SubmitTranslation(group, file, props.stopCode);
@@ -673,6 +674,17 @@ void BuildDriver::Impl::FillRequest(FileRec* file, const BuildProperties& props)
   r.toolFolder = toolFolder_;
   r.environment = &overlay_;
   if (props.publicsOnly == 1) r.flags |= kItemPublicsOnly;
+}
+
+// A source renamed on disk to another case is found by the up-to-date test
+// ignoring case; the tool opens it by name, so it is handed the name on disk.
+void BuildDriver::Impl::NameSourceAsOnDisk(ToolRunRequest& r, std::string_view stored) {
+  const std::string* local = files_.Converted(stored);
+  if (!local || files_.Peek(*local).exists) return;
+  std::string found;
+  if (!resolver_.ResolveStoredPath(stored, folder_, &found)) return;
+  const bool inFolder = !folder_.empty() && found.compare(0, folder_.size(), folder_) == 0;
+  r.projectFileName = inFolder ? found.substr(folder_.size()) : found;
 }
 
 // A 51, 251 or 166 tool told no OBJECT() names the object itself, in upper

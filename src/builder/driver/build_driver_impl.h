@@ -173,6 +173,7 @@ class BuildDriver::Impl {
   // itemFile: the project's file the item belongs to (file may be a copy).
   void AssembleGeneratedSource(GroupRec* group, FileRec* file, FileRec* itemFile, const BuildProperties& props);
   void NameObjectAsOnDisk(ToolRunRequest& r);
+  void NameSourceAsOnDisk(ToolRunRequest& r, std::string_view stored);
   void RunCustomTranslator(FileRec* file, const BuildProperties& props);
   void AddFileToLink(GroupRec* group, FileRec* file, const BuildProperties& props, bool library);
   bool WriteCommandInputFile(ToolRunRequest& r);
