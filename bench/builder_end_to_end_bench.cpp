@@ -4,7 +4,10 @@
 // lines with the same number of jobs, in one run, ratios printed.
 //
 // The project is the example (startup code, three sources, linker script)
-// with 200 or 2,000 generated C files that share headers. The command
+// with 200 or 2,000 generated C files that share headers, laid out as users
+// lay out theirs: the sources in ten subfolders of src/, the headers in
+// three include folders named by the target's options, the objects in Obj/.
+// The command
 // lines for ninja and make are taken from one build of the program through
 // wrappers that note every tool run; they get "-MMD" so that they, too,
 // know the headers.
@@ -33,6 +36,7 @@ namespace fs = std::filesystem;
 constexpr int kHeaders = 40;
 constexpr int kHeadersPerFile = 6;
 const int kSizes[] = {200, 2000};
+const char* const kIncludeFolders[] = {"inc/", "inc/dev/", "inc/drv/"};
 
 std::string InstallRoot() { return PM2_BENCH_INSTALL_ROOT "/"; }
 std::string Example() { return PM2_BENCH_SOURCE_ROOT "/examples/blinky/"; }
@@ -69,31 +73,45 @@ class Project {
     folder_ = std::string(::mkdtemp(pattern)) + "/";
     for (const char* f : {"Startup.s", "Blinky.c", "LED.c", "LED.h", "Timer.c", "Timer.h", "LPC2138.h", "LPC2138.ld"})
       fs::copy_file(Example() + f, folder_ + f);
-    std::ofstream(folder_ + "common.h") << "#ifndef COMMON_H\n#define COMMON_H\n#define WORD(x) ((x) * 2)\n#endif\n";
+    for (const char* sub : kIncludeFolders) fs::create_directories(folder_ + sub);
+    std::ofstream(folder_ + kIncludeFolders[2] + "common.h")
+        << "#ifndef COMMON_H\n#define COMMON_H\n#define WORD(x) ((x) * 2)\n#endif\n";
     for (int h = 0; h < kHeaders; ++h)
-      std::ofstream(folder_ + "h" + std::to_string(h) + ".h")
-          << "#ifndef H" << h << "\n#define H" << h << "\n#include \"common.h\"\nextern int v" << h << ";\n#endif\n";
+      std::ofstream(HeaderPath(h)) << "#ifndef H" << h << "\n#define H" << h << "\n#include \"common.h\"\nextern int v" << h
+                                   << ";\n#endif\n";
     std::string lines;
     for (int i = 0; i < files; ++i) {
-      std::ofstream f(folder_ + Name(i) + ".c");
+      const std::string sub = SourceFolder(i);
+      fs::create_directories(folder_ + sub);
+      std::ofstream f(folder_ + sub + Name(i) + ".c");
       for (int k = 0; k < kHeadersPerFile; ++k) f << "#include \"h" << (i * 7 + k * 5) % kHeaders << ".h\"\n";
       f << "int " << Name(i) << "(int a) { return WORD(a) + " << i << "; }\n";
-      lines += "File 2,1,<./" + Name(i) + ".c><" + Name(i) + ".c> 0x0 \r\n";
+      lines += "File 2,1,<./" + sub + Name(i) + ".c><" + Name(i) + ".c> 0x0 \r\n";
     }
-    // The example's project file with the generated files after its own.
+    // The example's project file with the generated files after its own,
+    // and the include folders in the target's C options.
     std::string text = ReadAll(Example() + "Blinky.pm2");
     const std::string last = "File 2,1,<./Timer.c><Timer.c> 0x0 \r\n";
     const size_t at = text.find(last);
     if (at != std::string::npos) text.insert(at + last.size(), lines);
+    const std::string noIncludes = " ACINCD ()";
+    const size_t inc = text.find(noIncludes);
+    std::string includes;
+    for (const char* sub : kIncludeFolders) includes += std::string(includes.empty() ? "" : ";") + "./" + sub;
+    if (inc != std::string::npos) text.replace(inc, noIncludes.size(), " ACINCD (" + includes + ")");
     std::ofstream(folder_ + "Blinky.pm2", std::ios::binary) << text;
     fs::copy_file(Example() + "Blinky.Opt", folder_ + "Blinky.Opt");
     SetOld(folder_);
-    ok_ = text.find(lines) != std::string::npos && NoteCommandLines();
+    ok_ = text.find(lines) != std::string::npos && inc != std::string::npos && NoteCommandLines();
   }
   ~Project() {
     if (ok_ && !std::getenv("PM2_BENCH_KEEP")) fs::remove_all(folder_);
   }
   bool Ok() const { return ok_; }
+  // Header h lies in one of the include folders; source i in one of ten
+  // subfolders of src/.
+  std::string HeaderPath(int h) const { return folder_ + kIncludeFolders[h % 2] + "h" + std::to_string(h) + ".h"; }
+  static std::string SourceFolder(int i) { return "src/mod" + std::to_string(i % 10) + "/"; }
   const std::string& Folder() const { return folder_; }
   int Files() const { return files_; }
 
@@ -105,9 +123,7 @@ class Project {
     fs::remove_all(folder_ + "Obj");
     for (const char* f : {"Blinky_LPC2138.dep", ".ninja_log", ".ninja_deps"}) fs::remove(folder_ + f);
   }
-  void TouchHeader() const {
-    fs::last_write_time(folder_ + "h3.h", fs::file_time_type::clock::now());
-  }
+  void TouchHeader() const { fs::last_write_time(HeaderPath(3), fs::file_time_type::clock::now()); }
 
  private:
   // Builds once through wrappers of the tools that note each run (its

@@ -5,9 +5,14 @@
 
 namespace pm2 {
 
-BuildFileCache::~BuildFileCache() {
+BuildFileCache::~BuildFileCache() { CloseFolders(); }
+
+void BuildFileCache::CloseFolders() {
+  for (const auto& [sub, fd] : subfolderFds_)
+    if (fd >= 0) ::close(fd);
+  subfolderFds_.clear();
   if (folderFd_ >= 0) ::close(folderFd_);
-  if (subfolderFd_ >= 0) ::close(subfolderFd_);
+  folderFd_ = -1;
 }
 
 void BuildFileCache::Reset(const std::string& folder, const DriveMap& drives, size_t files) {
@@ -17,10 +22,7 @@ void BuildFileCache::Reset(const std::string& folder, const DriveMap& drives, si
   statuses_.clear();
   locals_.reserve(files * 2);
   statuses_.reserve(files * 2);
-  if (folderFd_ >= 0) ::close(folderFd_);
-  if (subfolderFd_ >= 0) ::close(subfolderFd_);
-  subfolderFd_ = -1;
-  subfolder_.clear();
+  CloseFolders();
   folderFd_ = folder_.empty() ? -1 : ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
@@ -60,15 +62,26 @@ FileStatus BuildFileCache::StatNow(const std::string& local) {
     StatFileAt(folderFd_, local.c_str() + folder_.size(), &status);
     return status;
   }
-  const std::string_view sub = relative.substr(0, slash + 1);
-  if (sub != subfolder_) {
-    if (subfolderFd_ >= 0) ::close(subfolderFd_);
-    subfolder_.assign(sub);
-    subfolderFd_ = ::openat(folderFd_, subfolder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  }
-  if (subfolderFd_ >= 0) StatFileAt(subfolderFd_, local.c_str() + folder_.size() + slash + 1, &status);
+  const int fd = SubfolderFd(relative.substr(0, slash + 1));
+  if (fd >= 0) StatFileAt(fd, local.c_str() + folder_.size() + slash + 1, &status);
   else StatFile(local, &status);
   return status;
+}
+
+int BuildFileCache::SubfolderFd(std::string_view sub) {
+  auto known = subfolderFds_.find(sub);
+  if (known != subfolderFds_.end()) return known->second;
+  const std::string name(sub);
+  const int fd = ::openat(folderFd_, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  subfolderFds_.emplace(name, fd);
+  return fd;
+}
+
+void BuildFileCache::ForgetStatuses() {
+  statuses_.clear();
+  for (auto& [sub, fd] : subfolderFds_)
+    if (fd >= 0) ::close(fd);
+  subfolderFds_.clear();
 }
 
 void BuildFileCache::Forget(const std::string& local) {

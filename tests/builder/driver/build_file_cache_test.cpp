@@ -136,5 +136,35 @@ TEST(BuildFileCache, InAndOutsideTheFolderAsStat) {
   }
 }
 
+// Sources in subfolders and objects in another, looked up in turns, each
+// from its own folder handle; a folder replaced or made by a tool (forgotten
+// statuses) is looked up anew.
+TEST(BuildFileCache, SubfoldersInTurnsAndReplacedFolders) {
+  test::ScratchFolder project;
+  const std::string root = project.Path();
+  for (const char* sub : {"src/a", "src/b", "Obj"}) std::filesystem::create_directories(root + sub);
+  BuildFileCache cache;
+  cache.Reset(root, DriveMap());
+  for (int i = 0; i < 6; ++i) {
+    const std::string source = root + (i % 2 ? "src/b/" : "src/a/") + std::to_string(i) + ".c";
+    const std::string object = root + "Obj/" + std::to_string(i) + ".o";
+    test::WriteFile(source, "x\n");
+    if (i % 3 != 0) test::WriteFile(object, "o\n");
+    EXPECT_TRUE(cache.Status(source).exists) << source;
+    EXPECT_EQ(cache.Status(object).exists, i % 3 != 0) << object;
+  }
+  EXPECT_FALSE(cache.Status(root + "Lst/0.lst").exists) << "a folder not there";
+  // A tool replaces Obj and makes Lst.
+  std::filesystem::remove_all(root + "Obj");
+  std::filesystem::create_directories(root + "Obj");
+  std::filesystem::create_directories(root + "Lst");
+  test::WriteFile(root + "Obj/new.o", "o\n");
+  test::WriteFile(root + "Lst/0.lst", "l\n");
+  cache.ForgetStatuses();
+  EXPECT_TRUE(cache.Status(root + "Obj/new.o").exists);
+  EXPECT_FALSE(cache.Status(root + "Obj/1.o").exists);
+  EXPECT_TRUE(cache.Status(root + "Lst/0.lst").exists);
+}
+
 }  // namespace
 }  // namespace pm2
