@@ -81,7 +81,7 @@ std::string CommandInputFileName(const std::string& objectFile, int toolCode) {
 std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStatus* status, bool keep) {
   std::string local;
   *status = FileStatus{};
-  if (keep ? files_.Converted(stored, &local) : ToLocalPath(stored, folder_, resolver_.Drives(), &local, nullptr)) {
+  if (keep ? files_.Converted(stored, &local) : files_.ConvertedOnce(stored, &local)) {
     *status = keep ? files_.Status(local) : files_.Peek(local);
     if (status->exists) return local;
   }

@@ -19,6 +19,7 @@ void BuildFileCache::Reset(const std::string& folder, const DriveMap& drives, si
   folder_ = folder;
   drives_ = drives;
   locals_.clear();
+  folderLocals_.clear();
   statuses_.clear();
   locals_.reserve(files * 2);
   statuses_.reserve(files * 2);
@@ -30,10 +31,41 @@ const std::string* BuildFileCache::Converted(std::string_view stored) {
   auto known = locals_.find(stored);
   if (known == locals_.end()) {
     std::string out;
-    if (!ToLocalPath(stored, folder_, drives_, &out, nullptr)) out.clear();
+    ConvertNow(stored, &out);
     known = locals_.emplace(std::string(stored), std::move(out)).first;
   }
   return known->second.empty() ? nullptr : &known->second;
+}
+
+// A plain name (no separator, drive or dot name) appended to its folder's
+// conversion is the path's conversion: the folder is converted once for all
+// of its files. Anything else is converted whole.
+void BuildFileCache::ConvertNow(std::string_view stored, std::string* out) {
+  const size_t cut = stored.find_last_of("/\\");
+  const std::string_view name = cut == std::string_view::npos ? stored : stored.substr(cut + 1);
+  const bool plain = !name.empty() && name != "." && name != ".." && name.find(':') == std::string_view::npos;
+  if (!plain) {
+    if (!ToLocalPath(stored, folder_, drives_, out, nullptr)) out->clear();
+    return;
+  }
+  const std::string_view folder = stored.substr(0, stored.size() - name.size());
+  auto known = folderLocals_.find(folder);
+  if (known == folderLocals_.end()) {
+    // Converted with a stand-in name, which is then taken off again.
+    std::string local;
+    if (ToLocalPath(std::string(folder) + "x", folder_, drives_, &local, nullptr) && !local.empty() &&
+        local.back() == 'x')
+      local.pop_back();
+    else
+      local.clear();
+    known = folderLocals_.emplace(std::string(folder), std::move(local)).first;
+  }
+  if (known->second.empty()) {
+    out->clear();
+    return;
+  }
+  out->reserve(known->second.size() + name.size());
+  out->assign(known->second).append(name);
 }
 
 FileStatus BuildFileCache::Status(const std::string& local) {

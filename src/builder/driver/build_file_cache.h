@@ -38,6 +38,13 @@ class BuildFileCache {
     return found != nullptr;
   }
 
+  // The stored path as a path of this machine, made as Converted does but
+  // not kept (for a path looked at once); false when it can't be mapped.
+  bool ConvertedOnce(std::string_view stored, std::string* local) {
+    ConvertNow(stored, local);
+    return !local->empty();
+  }
+
   // The status of a local path: one stat call the first time (a path in
   // the project folder is looked up from the folder, not from the root).
   FileStatus Status(const std::string& local);
@@ -72,7 +79,10 @@ class BuildFileCache {
   int folderFd_ = -1;
   Table<int> subfolderFds_;  // -1: could not be opened
   DriveMap drives_;
-  Table<std::string> locals_;  // stored -> local ("" unmappable)
+  void ConvertNow(std::string_view stored, std::string* out);
+
+  Table<std::string> locals_;        // stored -> local ("" unmappable)
+  Table<std::string> folderLocals_;  // stored folder -> local folder ("" unmappable)
   Table<FileStatus> statuses_;
 };
 

@@ -19,18 +19,27 @@ struct ConversionRow {
 
 class CachedConversion : public ::testing::TestWithParam<ConversionRow> {};
 
-// Asked twice, the cached conversion equals the uncached one.
+// Asked twice, the cached conversion equals the uncached one, also when a
+// file of the same folder was converted before (the folder is converted
+// once and the name appended).
 TEST_P(CachedConversion, IsTheUncachedOne) {
   DriveMap drives;
   drives.Set("K", "/mnt/keil");
+  const std::string stored = GetParam().stored;
+  const size_t cut = stored.find_last_of("/\\");
+  const std::string sibling = (cut == std::string::npos ? std::string() : stored.substr(0, cut + 1)) + "zz.c";
   BuildFileCache cache;
   cache.Reset("/proj/", drives);
-  std::string expected, err;
-  const bool mapped = ToLocalPath(GetParam().stored, "/proj/", drives, &expected, &err);
-  for (int i = 0; i < 2; ++i) {
-    std::string local;
-    EXPECT_EQ(cache.Converted(GetParam().stored, &local), mapped);
-    EXPECT_EQ(local, mapped ? expected : std::string());
+  for (const std::string& path : {sibling, stored, sibling}) {
+    std::string expected, err;
+    const bool mapped = ToLocalPath(path, "/proj/", drives, &expected, &err);
+    for (int i = 0; i < 2; ++i) {
+      std::string local, once;
+      EXPECT_EQ(cache.Converted(path, &local), mapped) << path;
+      EXPECT_EQ(local, mapped ? expected : std::string()) << path;
+      EXPECT_EQ(cache.ConvertedOnce(path, &once), mapped) << path;
+      EXPECT_EQ(once, local) << path;
+    }
   }
 }
 
@@ -39,7 +48,18 @@ INSTANTIATE_TEST_SUITE_P(Rows, CachedConversion,
                                            ConversionRow{"Parent", "..\\inc\\b.h"},
                                            ConversionRow{"Absolute", "/usr/include/c.h"},
                                            ConversionRow{"MappedDrive", "K:\\ARM\\INC\\d.h"},
-                                           ConversionRow{"UnmappedDrive", "Q:\\e.c"}),
+                                           ConversionRow{"UnmappedDrive", "Q:\\e.c"},
+                                           ConversionRow{"BareName", "a.c"},
+                                           ConversionRow{"DriveRelative", "K:d.h"},
+                                           ConversionRow{"UnmappedDriveRelative", "Q:d.h"},
+                                           ConversionRow{"MixedSeparators", "./src\\mod/f.c"},
+                                           ConversionRow{"ParentInTheMiddle", ".\\src\\..\\x.c"},
+                                           ConversionRow{"NameIsParent", ".\\Obj\\.."},
+                                           ConversionRow{"NameIsDot", ".\\Obj\\."},
+                                           ConversionRow{"FolderOnly", ".\\Obj\\"},
+                                           ConversionRow{"DotsInName", "..\\a..b.c"},
+                                           ConversionRow{"RepeatedSeparators", ".//src//f.c"},
+                                           ConversionRow{"Root", "/x.c"}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 // A new build starts from nothing: a folder given anew is taken.
