@@ -219,6 +219,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
 
 void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) {
   owner_.explanations_.clear();
+  gnuCcMemo_ = GnuCcLineMemo();
   if (target) target->TGSTAT &= ~kBuildNotBuilt;
   if (!CheckTargetToolset(project, target)) {
     if (target) target->TGSTAT = s_.Flags() | kBuildNotBuilt;
@@ -517,7 +518,7 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
     case kToolsetArmAds: {
       if (toolset == kToolsetArmGnu) {
         if (assemble) MakeGnuAsCommand(c, file, target_, true);
-        else MakeGnuCcCommand(c, file, target_, true);
+        else MakeGnuCcLine(file);
         r.toolCode = assemble ? kToolGnuAs : kToolGnuCc;
         r.flags = assemble ? kFlagArmTool : kFlagGnuTool;
       } else {
@@ -674,6 +675,40 @@ void BuildDriver::Impl::FillRequest(FileRec* file, const BuildProperties& props)
   r.toolFolder = toolFolder_;
   r.environment = &overlay_;
   if (props.publicsOnly == 1) r.flags |= kItemPublicsOnly;
+}
+
+void BuildDriver::Impl::MakeGnuCcLine(FileRec* file) {
+  CommandContext& c = *ctx_;
+  GnuCcLineMemo& m = gnuCcMemo_;
+  const bool own = FindTargetOptions(file->pOpts, target_) != nullptr;
+  const bool dot = StartsWithDotBackslash(file->path.view());
+  // Reused only while the context still holds what the group's last C file
+  // set up (no other line made since).
+  if (!own && m.group && m.group == file->group && m.dotPath == dot && c.g_pCmdNode == m.lastFile) {
+    c.g_pCmdNode = file;
+    c.ResetBuffer();
+    c.AppendControl(m.prefix, false);
+    c.g_szObjFolder = m.objFolder;
+    MakeArmObjectName(c);
+    c.AppendControl("-o " + QuoteIfBlank(c.g_szObjFileName));
+    m.lastFile = file;
+    return;
+  }
+  MakeGnuCcCommand(c, file, target_, true);
+  m.group = nullptr;
+  // Kept when the line ends in the object's name alone: no listing named
+  // after the file, no assembler source instead of the object.
+  const std::string objectPart = "-o " + QuoteIfBlank(c.g_szObjFileName);
+  const std::string_view text = c.Text();
+  const bool listing = c.g_WorkOptions.lst.GLFLAGS & kGlListingOn;
+  if (own || listing || !file->group || c.g_szObjFileName.empty() || text.size() <= objectPart.size() ||
+      text.substr(text.size() - objectPart.size()) != objectPart || text[text.size() - objectPart.size() - 1] != ' ')
+    return;
+  m.group = file->group;
+  m.dotPath = dot;
+  m.lastFile = file;
+  m.prefix.assign(text.substr(0, text.size() - objectPart.size()));
+  m.objFolder = c.g_szObjFolder;
 }
 
 // A source renamed on disk to another case is found by the up-to-date test

@@ -257,6 +257,19 @@ class BuildDriver::Impl {
   // Source times taken by this build's checks (stored path -> time), for the
   // dependency file.
   std::unordered_map<std::string, uint32_t> sourceTimes_;
+
+  // The ARM-GNU compiler line of a group's C files without options of their
+  // own differs between them in the object's name only: it is made whole
+  // for the first and reused for the others of this build.
+  struct GnuCcLineMemo {
+    const GroupRec* group = nullptr;  // null: nothing kept
+    bool dotPath = false;             // the files' paths start with ".\" (decides the object folder)
+    const NodeRec* lastFile = nullptr;  // the context was last set up for it
+    std::string prefix;               // the line before "-o <object>", ending in a blank
+    std::string objFolder;
+  };
+  void MakeGnuCcLine(FileRec* file);
+  GnuCcLineMemo gnuCcMemo_;
 };
 
 }  // namespace pm2
