@@ -225,6 +225,11 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
     if (target) target->TGSTAT = s_.Flags() | kBuildNotBuilt;
     return;
   }
+  if (BuildFromMemory(project, target, mode)) {
+    Finish();
+    target->TGSTAT = s_.Flags();
+    return;
+  }
   BeginJournal();
   Print("Build target '%s'\n", target->name.c_str());
   const OptionBlock& opts = *options_;
@@ -295,14 +300,17 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
       }
     }
   }
+  std::string finalLine;
   if ((s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) || !s_.HeadIsLinkItem()) {
     Print("Target not created\n");
     // A target without a link item was not made, whatever else happened (an
     // ARM library target has no librarian step).
     s_.SetFlags(kBuildNotBuilt);
   } else {
-    Print("%s - %d Error(s), %d Warning(s).\n", s_.items.front().request.objectFile.c_str(),
-          s_.errors, s_.warnings);
+    char counts[64];
+    std::snprintf(counts, sizeof counts, " - %d Error(s), %d Warning(s).\n", s_.errors, s_.warnings);
+    finalLine = s_.items.front().request.objectFile + counts;
+    Print("%s", finalLine.c_str());
     if (s_.errors != 0) s_.SetFlags(kBuildNotBuilt);
   }
   if (opts.out.flags.bit4) shell_.Beep();  // beep when the build is complete
@@ -326,6 +334,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
     };
     if (!WriteDependencyFile(*project, *target, time, &err)) Print("%s\n", err.c_str());
   }
+  RememberBuild(project, target, mode, finalLine);
   target->TGSTAT = s_.Flags();
 }
 
@@ -552,6 +561,11 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
         verdict = CheckArmCFile(*file, controls, scan, in);
       }
       if (source.exists) sourceTimes_[file->path.str()] = source.time;
+      if (deps_.keepUpToDateState) {
+        inputs_.insert(in.sourceLocal);
+        if (!verdict.translate && ChangedWhileWatched(*file, in.sourceLocal))
+          verdict = {true, "'" + in.sourceLocal + "' or one of its include files changed"};
+      }
       if (verdict.translate) depDataChanged_ = true;
       decided = true;
       break;
