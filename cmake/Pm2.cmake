@@ -2,6 +2,14 @@
 
 set(PM2_WARNINGS -Wall -Wextra)
 
+# The gold linker links our programs in about a third of the default one's
+# time; CI links some sixty of them.
+include(CheckLinkerFlag)
+check_linker_flag(CXX -fuse-ld=gold PM2_HAVE_GOLD)
+if(PM2_HAVE_GOLD)
+  add_link_options(-fuse-ld=gold)
+endif()
+
 if(PM2_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
