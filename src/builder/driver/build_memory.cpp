@@ -53,6 +53,8 @@ uint64_t BuildDriver::Impl::Fingerprint(ProjectRec* project, TargetRec* target, 
   if (opts.out.flags.BRUNUSR0 || opts.out.flags.BRUNUSR1 || opts.out.flags.RUNUSR0 || opts.out.flags.RUNUSR1)
     *usable = false;  // user programs run on every build
   Fnv f;
+  f.Add(folder_);  // another project may be opened at the same address
+  f.Add(target->name.view());
   CommandContext& c = *ctx_;
   for (GroupRec* g = project->firstGroup; g && *usable; g = g->next) {
     if (g->flags & kGroupDeleted) continue;
