@@ -134,10 +134,25 @@ std::string FoldPath(std::string_view path) {
 }  // namespace
 
 void ReadDependencyText(ProjectRec& project, std::string_view text) {
-  // The project's files by folded path (the first of equal ones, as a walk
-  // in project order finds it): one look-up per F line, not a walk.
+  // The file is written in project order, so each F line names the next
+  // file of the project (a file named twice gets its own record); only when
+  // it does not are the files looked up by folded path (the first of equal
+  // ones), in a table made then.
+  std::vector<FileRec*> inOrder;
+  ForEachBuildFile(project, [&](FileRec& f) { inOrder.push_back(&f); });
+  size_t next = 0;
   std::unordered_map<std::string, FileRec*> byPath;
-  ForEachBuildFile(project, [&](FileRec& f) { byPath.emplace(FoldPath(f.path.view()), &f); });
+  auto lookUp = [&](std::string_view path, std::string* folded) -> FileRec* {
+    if (next < inOrder.size() && SamePathIgnoringCase(inOrder[next]->path.view(), path)) {
+      FileRec* f = inOrder[next++];
+      if (byPath.empty()) return f;
+    }
+    if (byPath.empty())
+      for (auto it = inOrder.rbegin(); it != inOrder.rend(); ++it) byPath[FoldPath((*it)->path.view())] = *it;
+    FoldPathInto(path, folded);
+    auto found = byPath.find(*folded);
+    return found == byPath.end() ? nullptr : found->second;
+  };
   std::string folded;          // reused for every F line
   // The same headers are named by many files, and files of one group share
   // their command line: one stored copy of each text (keys are views into text).
@@ -165,10 +180,8 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
       if (!ReadField(line, p, &path)) continue;
       ReadField(line, p, &time);
       ReadField(line, p, &controls);
-      FoldPathInto(path, &folded);
-      auto found = byPath.find(folded);
-      if (found == byPath.end()) continue;
-      current = found->second;
+      current = lookUp(path, &folded);
+      if (!current) continue;
       current->time = ParseTime(time);
       auto command = commands.find(controls);
       if (command == commands.end())
