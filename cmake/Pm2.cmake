@@ -3,11 +3,14 @@
 set(PM2_WARNINGS -Wall -Wextra)
 
 # The gold linker links our programs in about a third of the default one's
-# time; CI links some sixty of them.
-include(CheckLinkerFlag)
-check_linker_flag(CXX -fuse-ld=gold PM2_HAVE_GOLD)
-if(PM2_HAVE_GOLD)
-  add_link_options(-fuse-ld=gold)
+# time; CI links some sixty of them. (Not the sanitizers' runtime: gold
+# warns about its symbols.)
+if(NOT PM2_SANITIZE AND NOT PM2_FUZZ)
+  include(CheckLinkerFlag)
+  check_linker_flag(CXX -fuse-ld=gold PM2_HAVE_GOLD)
+  if(PM2_HAVE_GOLD)
+    add_link_options(-fuse-ld=gold)
+  endif()
 endif()
 
 if(PM2_SANITIZE)
