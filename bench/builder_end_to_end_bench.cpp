@@ -4,17 +4,28 @@
 // lines with the same number of jobs, in one run, ratios printed.
 //
 // The project is the example (startup code, three sources, linker script)
-// with 200 or 2,000 generated C files that share headers. The command
+// with 200 or 2,000 generated C files that share headers, laid out as users
+// lay out theirs: the sources in ten subfolders of src/, the headers in
+// three include folders named by the target's options, the objects in Obj/.
+// The command
 // lines for ninja and make are taken from one build of the program through
 // wrappers that note every tool run; they get "-MMD" so that they, too,
 // know the headers.
 #include <benchmark/benchmark.h>
 
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,9 +33,16 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "builder/driver/translation_pool.h"
+#include "ipc/event_catalog.h"
+#include "ipc/event_factory.h"
+#include "ipc/ipc_transport.h"
+#include "platform/ipc_namespace.h"
+
+extern char** environ;
 
 namespace {
 
@@ -33,6 +51,7 @@ namespace fs = std::filesystem;
 constexpr int kHeaders = 40;
 constexpr int kHeadersPerFile = 6;
 const int kSizes[] = {200, 2000};
+const char* const kIncludeFolders[] = {"inc/", "inc/dev/", "inc/drv/"};
 
 std::string InstallRoot() { return PM2_BENCH_INSTALL_ROOT "/"; }
 std::string Example() { return PM2_BENCH_SOURCE_ROOT "/examples/blinky/"; }
@@ -69,31 +88,45 @@ class Project {
     folder_ = std::string(::mkdtemp(pattern)) + "/";
     for (const char* f : {"Startup.s", "Blinky.c", "LED.c", "LED.h", "Timer.c", "Timer.h", "LPC2138.h", "LPC2138.ld"})
       fs::copy_file(Example() + f, folder_ + f);
-    std::ofstream(folder_ + "common.h") << "#ifndef COMMON_H\n#define COMMON_H\n#define WORD(x) ((x) * 2)\n#endif\n";
+    for (const char* sub : kIncludeFolders) fs::create_directories(folder_ + sub);
+    std::ofstream(folder_ + kIncludeFolders[2] + "common.h")
+        << "#ifndef COMMON_H\n#define COMMON_H\n#define WORD(x) ((x) * 2)\n#endif\n";
     for (int h = 0; h < kHeaders; ++h)
-      std::ofstream(folder_ + "h" + std::to_string(h) + ".h")
-          << "#ifndef H" << h << "\n#define H" << h << "\n#include \"common.h\"\nextern int v" << h << ";\n#endif\n";
+      std::ofstream(HeaderPath(h)) << "#ifndef H" << h << "\n#define H" << h << "\n#include \"common.h\"\nextern int v" << h
+                                   << ";\n#endif\n";
     std::string lines;
     for (int i = 0; i < files; ++i) {
-      std::ofstream f(folder_ + Name(i) + ".c");
+      const std::string sub = SourceFolder(i);
+      fs::create_directories(folder_ + sub);
+      std::ofstream f(folder_ + sub + Name(i) + ".c");
       for (int k = 0; k < kHeadersPerFile; ++k) f << "#include \"h" << (i * 7 + k * 5) % kHeaders << ".h\"\n";
       f << "int " << Name(i) << "(int a) { return WORD(a) + " << i << "; }\n";
-      lines += "File 2,1,<./" + Name(i) + ".c><" + Name(i) + ".c> 0x0 \r\n";
+      lines += "File 2,1,<./" + sub + Name(i) + ".c><" + Name(i) + ".c> 0x0 \r\n";
     }
-    // The example's project file with the generated files after its own.
+    // The example's project file with the generated files after its own,
+    // and the include folders in the target's C options.
     std::string text = ReadAll(Example() + "Blinky.pm2");
     const std::string last = "File 2,1,<./Timer.c><Timer.c> 0x0 \r\n";
     const size_t at = text.find(last);
     if (at != std::string::npos) text.insert(at + last.size(), lines);
+    const std::string noIncludes = " ACINCD ()";
+    const size_t inc = text.find(noIncludes);
+    std::string includes;
+    for (const char* sub : kIncludeFolders) includes += std::string(includes.empty() ? "" : ";") + "./" + sub;
+    if (inc != std::string::npos) text.replace(inc, noIncludes.size(), " ACINCD (" + includes + ")");
     std::ofstream(folder_ + "Blinky.pm2", std::ios::binary) << text;
     fs::copy_file(Example() + "Blinky.Opt", folder_ + "Blinky.Opt");
     SetOld(folder_);
-    ok_ = text.find(lines) != std::string::npos && NoteCommandLines();
+    ok_ = text.find(lines) != std::string::npos && inc != std::string::npos && NoteCommandLines();
   }
   ~Project() {
     if (ok_ && !std::getenv("PM2_BENCH_KEEP")) fs::remove_all(folder_);
   }
   bool Ok() const { return ok_; }
+  // Header h lies in one of the include folders; source i in one of ten
+  // subfolders of src/.
+  std::string HeaderPath(int h) const { return folder_ + kIncludeFolders[h % 2] + "h" + std::to_string(h) + ".h"; }
+  static std::string SourceFolder(int i) { return "src/mod" + std::to_string(i % 10) + "/"; }
   const std::string& Folder() const { return folder_; }
   int Files() const { return files_; }
 
@@ -105,9 +138,7 @@ class Project {
     fs::remove_all(folder_ + "Obj");
     for (const char* f : {"Blinky_LPC2138.dep", ".ninja_log", ".ninja_deps"}) fs::remove(folder_ + f);
   }
-  void TouchHeader() const {
-    fs::last_write_time(folder_ + "h3.h", fs::file_time_type::clock::now());
-  }
+  void TouchHeader() const { fs::last_write_time(HeaderPath(3), fs::file_time_type::clock::now()); }
 
  private:
   // Builds once through wrappers of the tools that note each run (its
@@ -308,6 +339,189 @@ void BM_NoOpInTurns(benchmark::State& state) {
 }
 BENCHMARK(BM_NoOpInTurns)->Arg(200)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(31);
 
+// One header touched, in turns likewise: a build of a second or so on a
+// shared machine meets different loads from one block to the next.
+std::map<int, std::pair<double, double>> g_headerInTurns;  // files -> (pelmora2, ninja) seconds
+
+void BM_HeaderInTurns(benchmark::State& state) {
+  const int files = int(state.range(0));
+  Project* ready = ReadyProject(state, files);
+  if (!ready) return;
+  const std::string mine = CommandOf(*ready, Tool::kPelmora2);
+  const std::string ninja = CommandOf(*ready, Tool::kNinja);
+  ready->CleanKeepingCommandFiles();
+  for (const std::string* cmd : {&mine, &ninja})
+    if (std::system(cmd->c_str()) != 0) {
+      state.SkipWithError("the first build failed");
+      return;
+    }
+  std::vector<double> ours, theirs;
+  for (auto _ : state) {
+    ready->TouchHeader();
+    ours.push_back(Seconds(mine));
+    ready->TouchHeader();
+    theirs.push_back(Seconds(ninja));
+    state.SetIterationTime(ours.back());
+  }
+  std::sort(ours.begin(), ours.end());
+  std::sort(theirs.begin(), theirs.end());
+  if (!ours.empty()) g_headerInTurns[files] = {ours[ours.size() / 2], theirs[theirs.size() / 2]};
+}
+BENCHMARK(BM_HeaderInTurns)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
+
+// The build inside the running IDE: pelmora2 with its window (offscreen)
+// has the project open and is asked over the event interface to build it,
+// as another program would; the time runs from the request to the build's
+// end event. The IDE knows what changed since its last build, so a no-op
+// looks at no file; ninja's no-op is timed in turns with it.
+class Inbox {
+ public:
+  void Push(std::string s) {
+    std::lock_guard<std::mutex> g(lock_);
+    texts_.push_back(std::move(s));
+    cv_.notify_all();
+  }
+  std::string Next(int ms) {
+    std::unique_lock<std::mutex> g(lock_);
+    if (!cv_.wait_for(g, std::chrono::milliseconds(ms), [this] { return !texts_.empty(); })) return "timeout";
+    std::string s = texts_.front();
+    texts_.pop_front();
+    return s;
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable cv_;
+  std::deque<std::string> texts_;
+};
+
+template <class X>
+struct Collect : X::Handler {
+  Collect(pm2::EventHandlerRegistry& r, Inbox& inbox, std::function<std::string(X&)> f)
+      : X::Handler(r), box(inbox), fn(std::move(f)) {}
+  void Handle(X& e) override { box.Push(fn(e)); }
+  Inbox& box;
+  std::function<std::string(X&)> fn;
+};
+
+// The running IDE on the project, ended with the object.
+class RunningIde {
+ public:
+  explicit RunningIde(const Project& p) {
+    char pattern[] = "/tmp/pm2ide_XXXXXX";
+    home_ = ::mkdtemp(pattern);
+    fs::create_directories(home_ + "/run");
+    fs::permissions(home_ + "/run", fs::perms::owner_all, fs::perm_options::replace);
+    suffix_ = "-e2e" + std::to_string(::getpid());
+    std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "PM2_NO_SPLASH=1", "HOME=" + home_,
+                                    "XDG_CONFIG_HOME=" + home_ + "/.config", "XDG_RUNTIME_DIR=" + home_ + "/run",
+                                    "PM2_IPC_SUFFIX=" + suffix_, "PATH=/usr/bin:/bin"};
+    // The window program itself: pelmora2 hands itself over to it only when
+    // a display is named, and the offscreen platform needs none.
+    const std::string program = InstallRoot() + "PM2/pelmora2_window";
+    const std::string project = p.Folder() + "Blinky.pm2";
+    std::vector<char*> args = {const_cast<char*>(program.c_str()), const_cast<char*>(project.c_str()), nullptr};
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    if (posix_spawn(&pid_, args[0], &quiet, nullptr, args.data(), envp.data()) != 0) pid_ = 0;
+    posix_spawn_file_actions_destroy(&quiet);
+    if (pid_ == 0) return;
+    const pm2::IpcNamespace ns = pm2::IpcNamespace::ForTest(suffix_, home_ + "/run");
+    client_ = std::make_unique<pm2::EventDispatcher>(
+        [ns](pm2::EventSink& sink, std::string* err) -> std::unique_ptr<pm2::EventTransport> {
+          return pm2::bs_InterProcessEventHandler::Attach(ns, sink, pm2::GetEventFactory(), err);
+        });
+    id_ = std::make_unique<Collect<pm2::dtc_Identify::Identity>>(*client_, inbox_, [](auto&) { return "identity"; });
+    status_ = std::make_unique<Collect<pm2::dtc_Make::SetStatus>>(*client_, inbox_, [](auto& e) {
+      return "status " + std::to_string(e.m_nStatus);
+    });
+    end_ = std::make_unique<Collect<pm2::dtc_Make::BuildEnd>>(*client_, inbox_, [](auto& e) {
+      return "end " + std::to_string(e.m_nResult);
+    });
+    if (!client_->Activate()) return;
+    for (int i = 0; i < 100 && !ready_ && ::waitpid(pid_, nullptr, WNOHANG) == 0; ++i) {
+      Send(pm2::dtc_Identify::WhoIs());
+      for (std::string s = inbox_.Next(100); s != "timeout"; s = inbox_.Next(10))
+        if (s == "identity") ready_ = true;
+    }
+  }
+  ~RunningIde() {
+    client_.reset();
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    fs::remove_all(home_);
+  }
+  bool Ready() const { return ready_; }
+  // One build to its end; false when it failed or did not end.
+  bool Build() {
+    Send(pm2::dtc_Make::Build(0));
+    for (;;) {
+      const std::string s = inbox_.Next(120000);
+      if (s == "status 0" || s == "identity") continue;  // started
+      return s == "end 0";
+    }
+  }
+
+ private:
+  void Send(pm2::dtc_EventBase&& e) {
+    e.m_nDestination = -1;
+    for (int i = 0; i < 200 && !client_->SendEvent(e); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  std::string home_, suffix_;
+  pid_t pid_ = 0;
+  Inbox inbox_;
+  std::unique_ptr<pm2::EventDispatcher> client_;
+  std::unique_ptr<Collect<pm2::dtc_Identify::Identity>> id_;
+  std::unique_ptr<Collect<pm2::dtc_Make::SetStatus>> status_;
+  std::unique_ptr<Collect<pm2::dtc_Make::BuildEnd>> end_;
+  bool ready_ = false;
+};
+
+std::map<int, std::pair<double, double>> g_inIde;  // files -> (pelmora2 in the IDE, ninja) seconds
+
+void BM_InIdeNoOpInTurns(benchmark::State& state) {
+  const int files = int(state.range(0));
+  Project* ready = ReadyProject(state, files);
+  if (!ready) return;
+  const std::string ninja = CommandOf(*ready, Tool::kNinja);
+  ready->CleanKeepingCommandFiles();
+  if (std::system(ready->Pm2("-b").c_str()) != 0 || std::system(ninja.c_str()) != 0 ||
+      std::system(ninja.c_str()) != 0) {
+    state.SkipWithError("the first build failed");
+    return;
+  }
+  RunningIde ide(*ready);
+  if (!ide.Ready()) {
+    state.SkipWithError("the IDE did not answer over the event interface");
+    return;
+  }
+  // The first builds check every file and leave what they found in memory.
+  for (int i = 0; i < 3; ++i)
+    if (!ide.Build()) {
+      state.SkipWithError("the IDE's build failed");
+      return;
+    }
+  std::vector<double> ours, theirs;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    if (!ide.Build()) state.SkipWithError("the IDE's build failed");
+    ours.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    theirs.push_back(Seconds(ninja));
+    state.SetIterationTime(ours.back());
+  }
+  std::sort(ours.begin(), ours.end());
+  std::sort(theirs.begin(), theirs.end());
+  if (!ours.empty()) g_inIde[files] = {ours[ours.size() / 2], theirs[theirs.size() / 2]};
+}
+BENCHMARK(BM_InIdeNoOpInTurns)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(31);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -328,6 +542,12 @@ int main(int argc, char** argv) {
   for (const auto& [files, t] : g_noOpInTurns)
     std::printf("%5d files, no-op in turns      pelmora2 %8.1f ms  ninja %8.1f ms (%.2fx)\n", files, t.first * 1000,
                 t.second * 1000, t.first / t.second);
+  for (const auto& [files, t] : g_headerInTurns)
+    std::printf("%5d files, header in turns      pelmora2 %8.1f ms  ninja %8.1f ms (%.2fx)\n", files, t.first * 1000,
+                t.second * 1000, t.first / t.second);
+  for (const auto& [files, t] : g_inIde)
+    std::printf("%5d files, no-op in the IDE      pelmora2 %8.1f ms  ninja %8.1f ms (%.2fx, goal 0.2)\n", files,
+                t.first * 1000, t.second * 1000, t.first / t.second);
   benchmark::Shutdown();
   return 0;
 }

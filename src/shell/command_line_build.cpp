@@ -259,7 +259,8 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   std::error_code noFile;
   if (!std::filesystem::exists(folder + projectFile, noFile))
     projectFile = std::string(FileNamePart(ProjectSiblingPath(*project, "pm2")));
-  BuildLogProject logProject{project->folder.str(), project->name.str(), folder + projectFile};
+  // The heading names the project in the folder worked out above.
+  BuildLogProject logProject{folder, project->name.str(), folder + projectFile};
   const OptionBlock* own = FindTargetOptions(target->pOpts, target);
   if (own) {
     // The window keeps the project folder current; here a relative output

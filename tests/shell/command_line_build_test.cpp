@@ -281,9 +281,26 @@ TEST_F(ExampleBuild, WindowsFormFoldersBuildWhenOpenedByBareNameInItsFolder) {
   EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.hex").substr(0, 1), ":");
 }
 
+// A source renamed on disk to another case is still the project's file: the
+// up-to-date test finds it ignoring case, and so does the compiler, which is
+// handed the name as it stands on disk.
+TEST_F(ExampleBuild, SourceRenamedToAnotherCaseIsCompiledByItsNameOnDisk) {
+  fs::rename(dir_ + "LED.c", dir_ + "led.c");
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_TRUE(Compiled("LED.c")) << out_;
+  EXPECT_EQ(out_.find("No such file"), std::string::npos) << out_;
+  EXPECT_TRUE(fs::exists(dir_ + "Obj/LED.o"));
+  // Changed later, it is translated again the same way.
+  SetTime(dir_ + "led.c", time(nullptr) + 5);
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_TRUE(Compiled("LED.c")) << out_;
+  EXPECT_FALSE(Compiled("Timer.c")) << out_;
+}
+
 // As a new user runs it: inside the example's folder, the project named by
 // its bare file name (here saved in another case, as the save may name it).
-// The log is whole: heading with the file's date, every line, trailer.
+// The log is whole: heading with the project's folder and the file's date,
+// every line, trailer.
 TEST_F(ExampleBuild, BareNameInItsFolderWritesTheWholeBuildLog) {
   fs::rename(dir_ + "Blinky.pm2", dir_ + "Blinky.Pm2");
   std::string cmd = "cd " + dir_ + " && " + root_ + "PM2/pelmora2 -b Blinky.Pm2 > stdout.txt 2>&1";
@@ -295,6 +312,8 @@ TEST_F(ExampleBuild, BareNameInItsFolderWritesTheWholeBuildLog) {
   EXPECT_EQ(log.substr(log.size() - 9), "</html>\r\n") << log;
   EXPECT_EQ(log.find("<unknown>"), std::string::npos) << log;
   EXPECT_NE(log.find("Project File Date:  "), std::string::npos) << log;
+  // The project line names the folder the build worked in, not the bare name.
+  EXPECT_NE(log.find("<h2>Project:</h2>\r\n" + dir_ + "Blinky.pm2\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s).\r\n</pre>"), std::string::npos) << log;
   // Every line the user saw is in the log.
   std::istringstream lines(out_);

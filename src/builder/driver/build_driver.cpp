@@ -81,7 +81,7 @@ std::string CommandInputFileName(const std::string& objectFile, int toolCode) {
 std::string BuildDriver::Impl::LocalWithStatus(std::string_view stored, FileStatus* status, bool keep) {
   std::string local;
   *status = FileStatus{};
-  if (keep ? files_.Converted(stored, &local) : ToLocalPath(stored, folder_, resolver_.Drives(), &local, nullptr)) {
+  if (keep ? files_.Converted(stored, &local) : files_.ConvertedOnce(stored, &local)) {
     *status = keep ? files_.Status(local) : files_.Peek(local);
     if (status->exists) return local;
   }
@@ -225,9 +225,15 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
 
 void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) {
   owner_.explanations_.clear();
+  gnuCcMemo_ = GnuCcLineMemo();
   if (target) target->TGSTAT &= ~kBuildNotBuilt;
   if (!CheckTargetToolset(project, target)) {
     if (target) target->TGSTAT = s_.Flags() | kBuildNotBuilt;
+    return;
+  }
+  if (BuildFromMemory(project, target, mode)) {
+    Finish();
+    target->TGSTAT = s_.Flags();
     return;
   }
   BeginJournal();
@@ -301,14 +307,17 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
       }
     }
   }
+  std::string finalLine;
   if ((s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) || !s_.HeadIsLinkItem()) {
     Print("Target not created\n");
     // A target without a link item was not made, whatever else happened (an
     // ARM library target has no librarian step).
     s_.SetFlags(kBuildNotBuilt);
   } else {
-    Print("%s - %d Error(s), %d Warning(s).\n", s_.items.front().request.objectFile.c_str(),
-          s_.errors, s_.warnings);
+    char counts[64];
+    std::snprintf(counts, sizeof counts, " - %d Error(s), %d Warning(s).\n", s_.errors, s_.warnings);
+    finalLine = s_.items.front().request.objectFile + counts;
+    Print("%s", finalLine.c_str());
     if (s_.errors != 0) s_.SetFlags(kBuildNotBuilt);
   }
   if (opts.out.flags.bit4) shell_.Beep();  // beep when the build is complete
@@ -332,6 +341,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
     };
     if (!WriteDependencyFile(*project, *target, time, &err)) Print("%s\n", err.c_str());
   }
+  RememberBuild(project, target, mode, finalLine);
   target->TGSTAT = s_.Flags();
 }
 
@@ -588,7 +598,7 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
     case kToolsetArmAds: {
       if (toolset == kToolsetArmGnu) {
         if (assemble) MakeGnuAsCommand(c, file, target_, true);
-        else MakeGnuCcCommand(c, file, target_, true);
+        else MakeGnuCcLine(file);
         r.toolCode = assemble ? kToolGnuAs : kToolGnuCc;
         r.flags = assemble ? kFlagArmTool : kFlagGnuTool;
       } else {
@@ -622,6 +632,11 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
         verdict = CheckArmCFile(*file, controls, scan, in);
       }
       if (source.exists) sourceTimes_[file->path.str()] = source.time;
+      if (deps_.keepUpToDateState) {
+        inputs_.insert(in.sourceLocal);
+        if (!verdict.translate && ChangedWhileWatched(*file, in.sourceLocal))
+          verdict = {true, "'" + in.sourceLocal + "' or one of its include files changed"};
+      }
       if (verdict.translate) depDataChanged_ = true;
       decided = true;
       break;
@@ -656,6 +671,7 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
   } else {
     owner_.explanations_.push_back({file->name.str(), true, "always translated"});
   }
+  NameSourceAsOnDisk(r, file->path.view());
   if (!WriteCommandInputFile(r)) return;
   if (poolWorkers_ > 0 && !(!assemble && props.genAsm)) {
     SubmitTranslation(group, file, props.stopCode);
@@ -744,6 +760,51 @@ void BuildDriver::Impl::FillRequest(FileRec* file, const BuildProperties& props)
   r.toolFolder = toolFolder_;
   r.environment = &overlay_;
   if (props.publicsOnly == 1) r.flags |= kItemPublicsOnly;
+}
+
+void BuildDriver::Impl::MakeGnuCcLine(FileRec* file) {
+  CommandContext& c = *ctx_;
+  GnuCcLineMemo& m = gnuCcMemo_;
+  const bool own = FindTargetOptions(file->pOpts, target_) != nullptr;
+  const bool dot = StartsWithDotBackslash(file->path.view());
+  // Reused only while the context still holds what the group's last C file
+  // set up (no other line made since).
+  if (!own && m.group && m.group == file->group && m.dotPath == dot && c.g_pCmdNode == m.lastFile) {
+    c.g_pCmdNode = file;
+    c.ResetBuffer();
+    c.AppendControl(m.prefix, false);
+    c.g_szObjFolder = m.objFolder;
+    MakeArmObjectName(c);
+    c.AppendControl("-o " + QuoteIfBlank(c.g_szObjFileName));
+    m.lastFile = file;
+    return;
+  }
+  MakeGnuCcCommand(c, file, target_, true);
+  m.group = nullptr;
+  // Kept when the line ends in the object's name alone: no listing named
+  // after the file, no assembler source instead of the object.
+  const std::string objectPart = "-o " + QuoteIfBlank(c.g_szObjFileName);
+  const std::string_view text = c.Text();
+  const bool listing = c.g_WorkOptions.lst.GLFLAGS & kGlListingOn;
+  if (own || listing || !file->group || c.g_szObjFileName.empty() || text.size() <= objectPart.size() ||
+      text.substr(text.size() - objectPart.size()) != objectPart || text[text.size() - objectPart.size() - 1] != ' ')
+    return;
+  m.group = file->group;
+  m.dotPath = dot;
+  m.lastFile = file;
+  m.prefix.assign(text.substr(0, text.size() - objectPart.size()));
+  m.objFolder = c.g_szObjFolder;
+}
+
+// A source renamed on disk to another case is found by the up-to-date test
+// ignoring case; the tool opens it by name, so it is handed the name on disk.
+void BuildDriver::Impl::NameSourceAsOnDisk(ToolRunRequest& r, std::string_view stored) {
+  const std::string* local = files_.Converted(stored);
+  if (!local || files_.Peek(*local).exists) return;
+  std::string found;
+  if (!resolver_.ResolveStoredPath(stored, folder_, &found)) return;
+  const bool inFolder = !folder_.empty() && found.compare(0, folder_.size(), folder_) == 0;
+  r.projectFileName = inFolder ? found.substr(folder_.size()) : found;
 }
 
 // A 51, 251 or 166 tool told no OBJECT() names the object itself, in upper

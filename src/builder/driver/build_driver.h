@@ -49,6 +49,10 @@ struct BuildDriverDeps {
   std::function<void(ToolRunRequest&)> run;
   std::string tempFolder;          // capture files of our own runner; empty: $TMPDIR
   std::string runtimeFolder;       // progress channel of our own runner; empty: default
+  // The running IDE's driver: it watches the folders of a target's files and
+  // keeps what its last build found up to date, so that a build after which
+  // nothing changed looks at no file (see build_memory.cpp).
+  bool keepUpToDateState = false;
 };
 
 // A file's resolved build properties (group and file levels).

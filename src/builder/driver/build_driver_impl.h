@@ -28,6 +28,7 @@
 #include "builder/commands/w51_command.h"
 #include "builder/commands/yq166_command.h"
 #include "builder/driver/dependency_file.h"
+#include "builder/driver/folder_watch.h"
 #include "builder/driver/link_51_steps.h"
 #include "builder/driver/link_steps.h"
 #include "builder/driver/register_optimization.h"
@@ -177,6 +178,7 @@ class BuildDriver::Impl {
   // itemFile: the project's file the item belongs to (file may be a copy).
   void AssembleGeneratedSource(GroupRec* group, FileRec* file, FileRec* itemFile, const BuildProperties& props);
   void NameObjectAsOnDisk(ToolRunRequest& r);
+  void NameSourceAsOnDisk(ToolRunRequest& r, std::string_view stored);
   void RunCustomTranslator(FileRec* file, const BuildProperties& props);
   void AddFileToLink(GroupRec* group, FileRec* file, const BuildProperties& props, bool library);
   bool WriteCommandInputFile(ToolRunRequest& r);
@@ -262,6 +264,54 @@ class BuildDriver::Impl {
   // Source times taken by this build's checks (stored path -> time), for the
   // dependency file.
   std::unordered_map<std::string, uint32_t> sourceTimes_;
+
+  // The ARM-GNU compiler line of a group's C files without options of their
+  // own differs between them in the object's name only: it is made whole
+  // for the first and reused for the others of this build.
+  struct GnuCcLineMemo {
+    const GroupRec* group = nullptr;  // null: nothing kept
+    bool dotPath = false;             // the files' paths start with ".\" (decides the object folder)
+    const NodeRec* lastFile = nullptr;  // the context was last set up for it
+    std::string prefix;               // the line before "-o <object>", ending in a blank
+    std::string objFolder;
+  };
+  void MakeGnuCcLine(FileRec* file);
+  GnuCcLineMemo gnuCcMemo_;
+
+  // What the running IDE's driver keeps between builds (build_memory.cpp).
+  struct UpToDateMemory {
+    bool valid = false;  // the last build made the target, and nothing it read changed since
+    const ProjectRec* project = nullptr;
+    const TargetRec* target = nullptr;
+    uint64_t fingerprint = 0;  // of the files, their command lines and the target's options
+    std::string finalLine;     // the last build's closing line
+    std::unordered_set<std::string> files;  // what it read (sources, include files) and made (objects, image, hex)
+  };
+  // Before a build: true when it may end at once (nothing changed since a
+  // build that made the target); else the watch is set up and what it
+  // reported is noted for the checks.
+  bool BuildFromMemory(ProjectRec* project, TargetRec* target, int mode);
+  // After the build: keeps what it found when it made the target.
+  void RememberBuild(ProjectRec* project, TargetRec* target, int mode, const std::string& finalLine);
+  // The fingerprint of what decides the build's lines; usable false when
+  // the build can't be taken from memory at all (user programs, files
+  // always built, other file kinds).
+  uint64_t Fingerprint(ProjectRec* project, TargetRec* target, bool* usable);
+  // Watches the folders of the sources, their include files and the
+  // outputs; false when one can't be watched.
+  bool WatchBuildFolders(ProjectRec* project);
+  // The include file as it lies on disk (empty when missing), once per build.
+  const std::string& IncludeOnDisk(std::string_view stored);
+  // A source or one of its include files was reported changed by the watch.
+  bool ChangedWhileWatched(const FileRec& file, const std::string& sourceLocal);
+
+  FolderWatch watch_;
+  UpToDateMemory memory_;
+  bool watchComplete_ = false;                     // this build's folders are all watched
+  std::unordered_set<std::string> changed_;        // paths the watch reported before this build
+  std::unordered_set<std::string> carried_;        // reported during a build, for the next one
+  std::unordered_set<std::string> inputs_;         // the sources and include files this build read
+  std::unordered_map<std::string, std::string> includeOnDisk_;  // stored -> on disk
 };
 
 }  // namespace pm2

@@ -38,6 +38,13 @@ class BuildFileCache {
     return found != nullptr;
   }
 
+  // The stored path as a path of this machine, made as Converted does but
+  // not kept (for a path looked at once); false when it can't be mapped.
+  bool ConvertedOnce(std::string_view stored, std::string* local) {
+    ConvertNow(stored, local);
+    return !local->empty();
+  }
+
   // The status of a local path: one stat call the first time (a path in
   // the project folder is looked up from the folder, not from the root).
   FileStatus Status(const std::string& local);
@@ -47,9 +54,11 @@ class BuildFileCache {
   // A status just taken by the caller, kept as the file's.
   void Keep(const std::string& local, const FileStatus& status) { statuses_[local] = status; }
 
-  // A tool may have written the file (or any file): the next Status stats again.
+  // A tool may have written the file (or any file): the next Status stats
+  // again. A tool may also have replaced a folder, so after it the folders
+  // are opened again.
   void Forget(const std::string& local);
-  void ForgetStatuses() { statuses_.clear(); }
+  void ForgetStatuses();
 
  private:
   struct Hash {
@@ -60,12 +69,20 @@ class BuildFileCache {
   template <class T>
   using Table = std::unordered_map<std::string, T, Hash, std::equal_to<>>;
 
+  // The handle of a subfolder of the project folder (relative, ends in
+  // '/'), opened on first use and kept for the build: sources in src/ and
+  // objects in Obj/ are looked up in turns.
+  int SubfolderFd(std::string_view sub);
+  void CloseFolders();
+
   std::string folder_;
   int folderFd_ = -1;
-  std::string subfolder_;  // the subfolder last looked in, relative, ends in '/'
-  int subfolderFd_ = -1;
+  Table<int> subfolderFds_;  // -1: could not be opened
   DriveMap drives_;
-  Table<std::string> locals_;  // stored -> local ("" unmappable)
+  void ConvertNow(std::string_view stored, std::string* out);
+
+  Table<std::string> locals_;        // stored -> local ("" unmappable)
+  Table<std::string> folderLocals_;  // stored folder -> local folder ("" unmappable)
   Table<FileStatus> statuses_;
 };
 

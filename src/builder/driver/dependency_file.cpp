@@ -8,6 +8,7 @@
 #include "builder/preprocessor/preprocessor.h"
 #include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
+#include "platform/mapped_file.h"
 #include "platform/win_path.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
@@ -42,6 +43,13 @@ bool ReadField(std::string_view line, size_t& pos, std::string_view* out) {
   ++pos;
   int depth = 0;
   size_t start = pos;
+  // Most fields hold no parenthesis of their own: the first ')' ends them.
+  const size_t close = line.find(')', pos);
+  if (close != std::string_view::npos && line.substr(pos, close - pos).find('(') == std::string_view::npos) {
+    *out = line.substr(start, close - start);
+    pos = close + 1;
+    return true;
+  }
   for (; pos < line.size(); ++pos) {
     if (line[pos] == '(') ++depth;
     else if (line[pos] == ')' && depth-- == 0) break;
@@ -126,12 +134,30 @@ std::string FoldPath(std::string_view path) {
 }  // namespace
 
 void ReadDependencyText(ProjectRec& project, std::string_view text) {
-  // The project's files by folded path (the first of equal ones, as a walk
-  // in project order finds it): one look-up per F line, not a walk.
+  // The file is written in project order, so each F line names the next
+  // file of the project (a file named twice gets its own record); only when
+  // it does not are the files looked up by folded path (the first of equal
+  // ones), in a table made then.
+  std::vector<FileRec*> inOrder;
+  ForEachBuildFile(project, [&](FileRec& f) { inOrder.push_back(&f); });
+  size_t next = 0;
   std::unordered_map<std::string, FileRec*> byPath;
-  ForEachBuildFile(project, [&](FileRec& f) { byPath.emplace(FoldPath(f.path.view()), &f); });
+  auto lookUp = [&](std::string_view path, std::string* folded) -> FileRec* {
+    if (next < inOrder.size() && SamePathIgnoringCase(inOrder[next]->path.view(), path)) {
+      FileRec* f = inOrder[next++];
+      if (byPath.empty()) return f;
+    }
+    if (byPath.empty())
+      for (auto it = inOrder.rbegin(); it != inOrder.rend(); ++it) byPath[FoldPath((*it)->path.view())] = *it;
+    FoldPathInto(path, folded);
+    auto found = byPath.find(*folded);
+    return found == byPath.end() ? nullptr : found->second;
+  };
   std::string folded;          // reused for every F line
-  std::unordered_map<std::string_view, OptString> stored;  // include paths (views into text)
+  // The same headers are named by many files, and files of one group share
+  // their command line: one stored copy of each text (keys are views into text).
+  std::unordered_map<std::string_view, OptString> stored;    // include paths
+  std::unordered_map<std::string_view, OptString> commands;  // command lines
   FileRec* current = nullptr;  // the file whose I lines follow
   DepIncludeRec* tail = nullptr;
   size_t pos = 0;
@@ -154,18 +180,18 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
       if (!ReadField(line, p, &path)) continue;
       ReadField(line, p, &time);
       ReadField(line, p, &controls);
-      FoldPathInto(path, &folded);
-      auto found = byPath.find(folded);
-      if (found == byPath.end()) continue;
-      current = found->second;
+      current = lookUp(path, &folded);
+      if (!current) continue;
       current->time = ParseTime(time);
-      current->lastControls = OptString::Pooled(controls, kPoolDependencies);
+      auto command = commands.find(controls);
+      if (command == commands.end())
+        command = commands.emplace(controls, OptString::Pooled(controls, kPoolDependencies)).first;
+      current->lastControls = command->second;
       current->depIncludes = nullptr;
     } else if (!line.empty() && line[0] == 'I' && current) {
       if (!ReadField(line, p, &path)) continue;
       ReadField(line, p, &time);
       auto* r = PoolNew<DepIncludeRec>(kPoolDependencies);
-      // The same headers are named by many files: one stored copy each.
       auto known = stored.find(path);
       if (known == stored.end()) known = stored.emplace(path, OptString::Pooled(path, kPoolDependencies)).first;
       r->path = known->second;
@@ -180,9 +206,17 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
 
 int ReadDependencyFile(ProjectRec& project, const TargetRec& target) {
   if (target.toolset != kToolsetArmGnu && target.toolset != kToolsetArmAds) return 0;
-  std::string text;
-  if (!ReadStoredFile(DependencyFileName(project, target), kStoredTextFileMax, text, nullptr)) return 0;
-  ReadDependencyText(project, text);
+  // Mapped, not copied: the text is only looked through, and what is kept
+  // of it is stored in the pool. (Our own writes replace the file by a
+  // rename, so the mapped one is never cut short under us.)
+  MappedFileView mapped;
+  if (!mapped.Open(DependencyFileName(project, target))) {
+    if (mapped.error() != MapError::kEmpty) return 0;
+    ReadDependencyText(project, std::string_view());
+    return 1;
+  }
+  if (mapped.size() > kStoredTextFileMax) return 0;
+  ReadDependencyText(project, std::string_view(mapped.data(), mapped.size()));
   return 1;
 }
 

@@ -19,6 +19,7 @@ DriverBuildPort::DriverBuildPort(NotificationHub& hub, ShellServices* shell)
   BuildDriverDeps deps;
   deps.hub = &hub;
   deps.shell = shell;
+  deps.keepUpToDateState = true;  // the IDE's builds know what changed since the last
   m_driver = std::make_unique<BuildDriver>(std::move(deps));
 }
 

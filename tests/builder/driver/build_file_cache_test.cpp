@@ -19,18 +19,27 @@ struct ConversionRow {
 
 class CachedConversion : public ::testing::TestWithParam<ConversionRow> {};
 
-// Asked twice, the cached conversion equals the uncached one.
+// Asked twice, the cached conversion equals the uncached one, also when a
+// file of the same folder was converted before (the folder is converted
+// once and the name appended).
 TEST_P(CachedConversion, IsTheUncachedOne) {
   DriveMap drives;
   drives.Set("K", "/mnt/keil");
+  const std::string stored = GetParam().stored;
+  const size_t cut = stored.find_last_of("/\\");
+  const std::string sibling = (cut == std::string::npos ? std::string() : stored.substr(0, cut + 1)) + "zz.c";
   BuildFileCache cache;
   cache.Reset("/proj/", drives);
-  std::string expected, err;
-  const bool mapped = ToLocalPath(GetParam().stored, "/proj/", drives, &expected, &err);
-  for (int i = 0; i < 2; ++i) {
-    std::string local;
-    EXPECT_EQ(cache.Converted(GetParam().stored, &local), mapped);
-    EXPECT_EQ(local, mapped ? expected : std::string());
+  for (const std::string& path : {sibling, stored, sibling}) {
+    std::string expected, err;
+    const bool mapped = ToLocalPath(path, "/proj/", drives, &expected, &err);
+    for (int i = 0; i < 2; ++i) {
+      std::string local, once;
+      EXPECT_EQ(cache.Converted(path, &local), mapped) << path;
+      EXPECT_EQ(local, mapped ? expected : std::string()) << path;
+      EXPECT_EQ(cache.ConvertedOnce(path, &once), mapped) << path;
+      EXPECT_EQ(once, local) << path;
+    }
   }
 }
 
@@ -39,7 +48,18 @@ INSTANTIATE_TEST_SUITE_P(Rows, CachedConversion,
                                            ConversionRow{"Parent", "..\\inc\\b.h"},
                                            ConversionRow{"Absolute", "/usr/include/c.h"},
                                            ConversionRow{"MappedDrive", "K:\\ARM\\INC\\d.h"},
-                                           ConversionRow{"UnmappedDrive", "Q:\\e.c"}),
+                                           ConversionRow{"UnmappedDrive", "Q:\\e.c"},
+                                           ConversionRow{"BareName", "a.c"},
+                                           ConversionRow{"DriveRelative", "K:d.h"},
+                                           ConversionRow{"UnmappedDriveRelative", "Q:d.h"},
+                                           ConversionRow{"MixedSeparators", "./src\\mod/f.c"},
+                                           ConversionRow{"ParentInTheMiddle", ".\\src\\..\\x.c"},
+                                           ConversionRow{"NameIsParent", ".\\Obj\\.."},
+                                           ConversionRow{"NameIsDot", ".\\Obj\\."},
+                                           ConversionRow{"FolderOnly", ".\\Obj\\"},
+                                           ConversionRow{"DotsInName", "..\\a..b.c"},
+                                           ConversionRow{"RepeatedSeparators", ".//src//f.c"},
+                                           ConversionRow{"Root", "/x.c"}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 // A new build starts from nothing: a folder given anew is taken.
@@ -134,6 +154,36 @@ TEST(BuildFileCache, InAndOutsideTheFolderAsStat) {
     EXPECT_TRUE(cached.exists) << p;
     EXPECT_EQ(cached.ns, disk.ns) << p;
   }
+}
+
+// Sources in subfolders and objects in another, looked up in turns, each
+// from its own folder handle; a folder replaced or made by a tool (forgotten
+// statuses) is looked up anew.
+TEST(BuildFileCache, SubfoldersInTurnsAndReplacedFolders) {
+  test::ScratchFolder project;
+  const std::string root = project.Path();
+  for (const char* sub : {"src/a", "src/b", "Obj"}) std::filesystem::create_directories(root + sub);
+  BuildFileCache cache;
+  cache.Reset(root, DriveMap());
+  for (int i = 0; i < 6; ++i) {
+    const std::string source = root + (i % 2 ? "src/b/" : "src/a/") + std::to_string(i) + ".c";
+    const std::string object = root + "Obj/" + std::to_string(i) + ".o";
+    test::WriteFile(source, "x\n");
+    if (i % 3 != 0) test::WriteFile(object, "o\n");
+    EXPECT_TRUE(cache.Status(source).exists) << source;
+    EXPECT_EQ(cache.Status(object).exists, i % 3 != 0) << object;
+  }
+  EXPECT_FALSE(cache.Status(root + "Lst/0.lst").exists) << "a folder not there";
+  // A tool replaces Obj and makes Lst.
+  std::filesystem::remove_all(root + "Obj");
+  std::filesystem::create_directories(root + "Obj");
+  std::filesystem::create_directories(root + "Lst");
+  test::WriteFile(root + "Obj/new.o", "o\n");
+  test::WriteFile(root + "Lst/0.lst", "l\n");
+  cache.ForgetStatuses();
+  EXPECT_TRUE(cache.Status(root + "Obj/new.o").exists);
+  EXPECT_FALSE(cache.Status(root + "Obj/1.o").exists);
+  EXPECT_TRUE(cache.Status(root + "Lst/0.lst").exists);
 }
 
 }  // namespace

@@ -69,6 +69,26 @@ TEST_F(DepFixture, LinesOfFilesNotInTheProjectAreSkipped) {
   EXPECT_EQ(main->depIncludes->next, nullptr);  // an unknown line ends the I lines
 }
 
+// Records come in project order as written; after files were added,
+// removed or moved in the project they don't, and each still reaches its file.
+TEST_F(DepFixture, RecordsOutOfProjectOrderReachTheirFiles) {
+  FileRec* added = AddFileToGroup(project->firstGroup, "added.c", "./", kFileC);
+  FileRec* last = AddFileToGroup(project->firstGroup, "last.c", "./", kFileC);
+  ReadDependencyText(*project,
+                     "header\n"
+                     "F (./last.c)(0x4)(l)\n"
+                     "F (./start.s)(0x2)(s)\n"
+                     "F (./main.c)(0x1)(m)\nI (m.h)(0x5)\n");
+  EXPECT_EQ(main->lastControls.str(), "m");
+  ASSERT_NE(main->depIncludes, nullptr);
+  EXPECT_EQ(main->depIncludes->path.str(), "m.h");
+  EXPECT_EQ(start->lastControls.str(), "s");
+  EXPECT_EQ(last->lastControls.str(), "l");
+  EXPECT_EQ(last->time, 4u);
+  EXPECT_TRUE(added->lastControls.empty());
+  EXPECT_EQ(added->time, 0u);
+}
+
 // What one file's record looked like after a read.
 struct DepSnapshot {
   uint32_t time = 0;

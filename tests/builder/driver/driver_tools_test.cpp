@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "builder/build_test_support.h"
+#include "builder/commands/arm_gnu_command.h"
+#include "builder/commands/command_context.h"
 #include "builder/driver/tools_project.h"
 #include "builder/commands/command_listing.h"
 #include "builder/driver/build_driver.h"
@@ -584,6 +586,54 @@ TEST_F(ToolsFixture, ArmGnuSystemHeaderKeepsTheFileUpToDate) {
   for (size_t i = firstBuild; i < lines.size(); ++i) EXPECT_EQ(lines[i].find("compiling"), std::string::npos);
   ASSERT_EQ(driver.Explanations().size(), 1u);
   EXPECT_FALSE(driver.Explanations()[0].translated) << driver.Explanations()[0].reason;
+}
+
+// The compiler line of a group's C files is made once and reused with each
+// file's object name: whatever lies between them (a file with options of
+// its own, an assembler source, another group), each line is the one made
+// from nothing for that file.
+TEST_F(ToolsFixture, ReusedGnuCompilerLinesAreTheFilesOwn) {
+  const std::string root = test::InstallRoot();
+  if (!FileExists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc")) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
+  SetUpProject(kToolsetArmGnu, "ARM/");
+  info.makerFolder = info.rootFolder;
+  info.secondFolder = info.armToolFolder = root + "GNU/";
+  info.secondToolsFolder = root + "GNU/Arm-Tools/Bin/";
+  opts->out.flags.GENAPP = 0;  // objects only
+  opts->cGnu.ACDEFN = OptString("ALL");
+  Add("a.c", kFileC);
+  FileRec* own = Add("b.c", kFileC);
+  SetGenAsm(own, target, 0, 0);  // a block of its own...
+  FindTargetOptions(own->pOpts, target)->cGnu.ACDEFN = OptString("ONLY_B");  // ...with a define of its own
+  Add("c.c", kFileC);
+  Add("s.s", kFileAsm, "  .text\n");
+  Add("d e.c", kFileC);
+  GroupRec* second = AddGroup(project, "Second");
+  OptionBlock* groupBlock = NewOptionBlock(kPoolProject);
+  InitBuildPropOpts(groupBlock->prop, kLevelNode);
+  groupBlock->owner = target;
+  groupBlock->cGnu.ACDEFN = OptString("GROUP_TWO");
+  second->pOpts = groupBlock;
+  WriteFile(dir / "f.c", "int f;\n");
+  AddFileToGroup(second, "f.c", ".\\", kFileC);
+  WriteFile(dir / "g.c", "int g;\n");
+  AddFileToGroup(second, "g.c", ".\\", kFileC);
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  ASSERT_GE(LineIndex("compiling g.c"), 0) << testing::PrintToString(Lines());
+  ClearDependencyData(*project);
+  ASSERT_EQ(ReadDependencyFile(*project, *target), 1);
+  int checked = 0;
+  for (GroupRec* g = project->firstGroup; g; g = g->next)
+    for (FileRec* f = g->firstFile; f; f = f->next) {
+      if (f->type != kFileC) continue;
+      CommandContext fresh;
+      fresh.m_szToolsFolder = info.toolsFolder;
+      MakeGnuCcCommand(fresh, f, target, true);
+      EXPECT_EQ(f->lastControls.view(), fresh.Text()) << f->name.str();
+      ++checked;
+    }
+  EXPECT_EQ(checked, 6);
 }
 
 // The compiler writing assembler source: the old object is deleted first;
