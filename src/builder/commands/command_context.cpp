@@ -188,7 +188,7 @@ void ResolveInheritFields(CommandContext& ctx, std::span<const InheritField> fie
 void EmitControlRows(CommandContext& ctx, std::span<const ControlRow> rows) {
   for (const ControlRow& row : rows) {
     if (row.when && !row.when(ctx)) continue;
-    if (row.emit) row.emit(ctx);
+    if (row.emitter) row.emitter(ctx);
     else if (row.text) ctx.AppendControl(row.text);
   }
 }

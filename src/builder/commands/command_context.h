@@ -163,7 +163,7 @@ void ResolveInheritFields(CommandContext& ctx, std::span<const InheritField> fie
 struct ControlRow {
   const char* text = nullptr;
   bool (*when)(const CommandContext&) = nullptr;  // null: always
-  void (*emit)(CommandContext&) = nullptr;
+  void (*emitter)(CommandContext&) = nullptr;
 };
 void EmitControlRows(CommandContext& ctx, std::span<const ControlRow> rows);
 
