@@ -50,22 +50,34 @@ bool IsEmptyWatchName(const std::string& text) { return text.empty() || text == 
 bool BuildAssignableExpression(const std::vector<WatchChainPart>& chain, std::string* out) {
   if (chain.empty() || chain.size() > std::size_t(kWatchMaxAssignDepth)) return false;
   std::string text = " ";
+  bool arrow = false;  // the component before wrote "->"
   for (std::size_t i = 0; i < chain.size(); ++i) {
     const WatchChainPart& part = chain[i];
     const bool last = i + 1 == chain.size();
-    if (!part.name.empty() && part.name[0] == '*') {
-      // A dereference child: the whole expression so far is dereferenced.
-      if (!text.empty() && text[0] == ' ') text[0] = '*';
-      else text.insert(text.begin(), '*');
+    if (i > 0 && !part.name.empty() && part.name[0] == '*') {
+      // A dereference child: the expression so far is dereferenced, unless
+      // a "->" already did it (a member follows directly then).
+      if (!arrow) {
+        if (!text.empty() && text[0] == ' ')
+          text[0] = '*';
+        else
+          text.insert(text.begin(), '*');
+      }
+      arrow = false;
       continue;
     }
+    arrow = false;
     if (i == 0 && !part.name.empty() &&
         (std::isalpha(static_cast<unsigned char>(part.name[0])) || part.name[0] == '_'))
       text += '`';
     text += i == 0 ? StripRadixSuffix(part.name) : part.name;
     if (!last) {
-      if (part.pointerToStruct) text += "->";
-      else if (part.structOrUnion) text += ".";
+      if (part.pointerToStruct) {
+        text += "->";
+        arrow = true;
+      } else if (part.structOrUnion) {
+        text += ".";
+      }
     }
   }
   if (text.size() > kWatchMaxAssignText) return false;
