@@ -83,6 +83,9 @@ typedef struct DbgCallStackEntry {
 /* DbgEnum codes the drivers answer. */
 enum { kDbgEnumAddressName = 9 /* (address, buffer of 256): non-zero when named */ };
 
+/* DbgBreakpointList operations of the whole list. */
+enum { kDbgBpListDisableAll = 10, kDbgBpListKillAll = 11 };
+
 /* DbgStep modes. */
 enum { kDbgStepInto = 0, kDbgStepOver = 1, kDbgStepOut = 2, kDbgStepInstruction = 3 };
 

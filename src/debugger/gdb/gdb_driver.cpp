@@ -214,6 +214,13 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
       return 0;
   }
 }
+intptr_t BreakpointList(int32_t op, intptr_t, intptr_t, void*) {
+  if (!g_target) return 1;
+  if (op == kDbgBpListDisableAll) g_target->DisableAllBreakpoints();
+  else if (op == kDbgBpListKillAll) g_target->DeleteAllBreakpoints();
+  else return 1;
+  return 0;
+}
 int32_t ResetCpu(int32_t) { return g_target && g_target->Reset() ? 0 : 1; }
 int32_t ExecCommand(const char* text, int32_t length) {
   if (!g_target || !text) return 0;
@@ -312,6 +319,7 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_record.DbgReadString = ReadString;
       g_record.DbgExit = Exit;
       g_record.DbgResetCpu = ResetCpu;
+      g_record.DbgBreakpointList = BreakpointList;
       // GDB has no performance analyser and no code coverage.
       g_record.flags &= ~uint32_t(0x4000 | 0x8000);
       return 0;

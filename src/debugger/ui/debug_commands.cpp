@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "debugger/session/driver_menu.h"
+#include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/command_stand_in.h"
 #include <QLineEdit>
 #include "debugger/ui/register_page.h"
@@ -68,6 +69,7 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
   m_firstRun = !m_settings.KeyExists(kDebugLayoutKey);
   InstallRegisterPage();
   InstallCommandPage();
+  m_windows = std::make_unique<DebugBarCommands>(frame, app, *m_session);
   RegisterCommands();
   m_links = new ShellLinks(frame);
   // After the frame's own keys, so that a key it binds itself stays its own.
@@ -80,6 +82,7 @@ DebugCommands::~DebugCommands() {
   m_app.m_windows.Forget(WindowSlot::CommandPage, m_command);
   m_app.m_windows.Forget(WindowSlot::RegTree, m_registers);
   m_session.reset();
+  m_windows.reset();
 }
 
 // ------------------------------------------------------------------ pages
@@ -291,7 +294,7 @@ void SplitFlashCommand(const std::string& command, std::string* program, std::st
 intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   intptr_t result = 0;
   if (m_session->Service(code, arg, &result)) return result;
-  // The codes of the debug windows arrive here once those windows exist.
+  if (m_windows && m_windows->Service(code, arg, &result)) return result;
   return 0;
 }
 
@@ -323,7 +326,12 @@ void DebugCommands::ShowDebugToolbar() {
   if (!bars->IsToolBarVisible(kDebugToolBarId)) bars->ToggleToolBar(kDebugToolBarId);
 }
 
+void DebugCommands::AttachWatch() {
+  if (m_windows) m_windows->SessionStarting();
+}
+
 void DebugCommands::ProjectBarDebugState(bool on) {
+  if (!on && m_windows) m_windows->SessionEnded();
   // In a session the register page is in front; afterwards the files.
   if (CPrjWin* bar = m_frame.ProjectBar()) bar->ActivatePane(on ? CPrjWin::kRegsPageId : CPrjWin::kFilesPageId);
 }
@@ -339,6 +347,7 @@ void DebugCommands::DriverMenusChanged() { m_frame.UpdateCommandUi(); }
 void DebugCommands::TargetStopped() {
   if (!m_session->SessionActive()) return;
   if (m_registers) m_registers->UpdateAll();
+  if (m_windows) m_windows->TargetStopped();
   DebugInterface* r = m_session->Record();
   // The program counter's line in the source: the editor shows it.
   if (r->DbgFindSource && r->DbgFindSource(r->pc) == 0 && r->srcFile && r->srcLine > 0)
