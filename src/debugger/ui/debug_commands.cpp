@@ -43,7 +43,7 @@ namespace {
 // set comes with the debug windows.
 constexpr CommandId kCmdStartStop = 32802, kCmdStopSession = 32815, kCmdGo = 32791, kCmdStepInto = 32794,
                     kCmdStepOver = 32795, kCmdStepOut = 32741, kCmdStopRunning = 32797;
-constexpr CommandId kCmdFlashDownload = 35404, kCmdFlashErase = 35405;
+constexpr CommandId kCmdFlashDownload = 35404, kCmdFlashErase = 35405, kCmdResetCpu = 35020;
 
 const char* const kDebugLayoutKey = "Software\\Vond\\Pelmora2\\DSTAT1";
 
@@ -182,14 +182,15 @@ void DebugCommands::RegisterCommands() {
         st.SetCheck(state.checked ? 1 : 0);
       });
   }
-  // The Debug popup lists the driver's entries after its own.
+  // The Peripherals popup lists the driver's tables after "Reset CPU" (on opening).
   if (SECMenuBar* bar = m_frame.Bars() ? m_frame.Bars()->MenuBar() : nullptr) {
     for (int i = 0; i < int(bar->Model().Rows().size()); ++i) {
       const MenuBarRow& row = bar->Model().Rows()[std::size_t(i)];
       if (!row.IsPopup()) continue;
-      bool debug = false;
-      for (const MenuEntry& e : row.entry->children) debug |= e.id == kCmdStartStop;
-      if (!debug) continue;
+      // The Peripherals menu: "Reset CPU" first, the driver's tables after it.
+      bool peripherals = false;
+      for (const MenuEntry& e : row.entry->children) peripherals |= e.id == kCmdResetCpu;
+      if (!peripherals) continue;
       if (QMenu* menu = bar->PopupFor(i))
         QObject::connect(menu, &QMenu::aboutToShow, menu, [this, menu] { FillDebugMenu(menu); });
     }
@@ -217,10 +218,9 @@ void DebugCommands::FillDebugMenu(QMenu* menu) {
     }
     return a;
   };
-  for (int t = 0; t < 4; ++t) {
-    DebugMenuEntry* table = DllMenuTable(*m_session->Record(), kDllMenuBases[t]);
-    if (!table) continue;
-    for (const DllMenuRow& row : AppendDllMenu(table, kDllMenuBases[t])) {
+  for (unsigned base : PeripheralsMenuOrder(*m_session->Record(), true)) {
+    DebugMenuEntry* table = DllMenuTable(*m_session->Record(), base);
+    for (const DllMenuRow& row : AppendDllMenu(table, base)) {
       if (row.kind != DllMenuRow::Kind::Popup) {
         m_driverActions.push_back(add(menu, row));
         continue;
