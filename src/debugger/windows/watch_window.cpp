@@ -217,8 +217,10 @@ void WatchWindow::keyPressEvent(QKeyEvent* e) {
 
 void WatchWindow::mouseDoubleClickEvent(QMouseEvent* e) {
   unsigned flags = 0;
-  HTREEITEM item = HitTest(int(e->position().x()), int(e->position().y()), &flags);
-  if (item && e->position().x() > GetColumnWidth(0)) {
+  int column = -1;
+  const int row = SECListBaseC::HitTest(int(e->position().x()), int(e->position().y()), &flags, &column);
+  HTREEITEM item = row >= 0 ? GetItemAtRow(row) : nullptr;
+  if (item && column == 1) {
     SelectItem(item);
     EditSelected(1);
     return;

@@ -196,8 +196,10 @@ std::string EditorMargin::TipAt(const QPoint& point) {
   CEditLine* line = e.State().pCaretLine;
   const int column = e.State().nCaretCol;
   e.PointToCaretNearest(point.x(), point.y());
+  // The word itself, whatever is selected.
+  const EditPos at = e.CaretPos();
   std::string word;
-  const bool found = WordAtCaret(e, &word);
+  const bool found = at.pLine && WordAtIndex(m_view.Text(), at.pLine->m_text, at.nIndex, &word);
   e.SetCaret(line, column);
   if (!found || word.empty() || word.size() >= std::size_t(kTipWordMax)) return {};
   char buffer[kTipMax] = {};
