@@ -66,14 +66,28 @@ void WatchModel::Attach() {
 }
 
 void WatchModel::ClearValues() {
-  m_rows.clear();
   m_context = nullptr;
   m_lastScope = 0;
   m_lastCount = 0;
   ++m_structure;
+  if (m_locals) {
+    m_rows.clear();
+    return;
+  }
+  // A watch window keeps the user's expressions: only their values go,
+  // and the next refresh evaluates them again.
+  for (auto& row : m_rows) {
+    if (row->placeholder) continue;
+    row->children.clear();
+    row->expanded = false;
+    row->value.clear();
+    row->type = DbgWatchValue{};
+    row->flags = kWatchTopLevel | kWatchFailed;
+  }
 }
 
 void WatchModel::Rebuild() {
+  m_rows.clear();
   ClearValues();
   AddPlaceholder();
 }

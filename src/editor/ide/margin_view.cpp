@@ -192,15 +192,16 @@ std::string EditorMargin::TipAt(const QPoint& point) {
   if (!r || !r->DbgControl || !m_inProject || (r->flags & kDbgFlagExecuting)) return {};
   EditEngine& e = m_view.Engine();
   if (point.x() < e.State().nLeftMargin) return {};
-  // The word under the mouse: the caret goes there for a moment.
+  // The word under the mouse (whatever is selected): the caret goes there
+  // for a moment.
   CEditLine* line = e.State().pCaretLine;
   const int column = e.State().nCaretCol;
   e.PointToCaretNearest(point.x(), point.y());
-  // The word itself, whatever is selected.
   const EditPos at = e.CaretPos();
   std::string word;
   const bool found = at.pLine && WordAtIndex(m_view.Text(), at.pLine->m_text, at.nIndex, &word);
   e.SetCaret(line, column);
+  m_view.UpdateStatus();
   if (!found || word.empty() || word.size() >= std::size_t(kTipWordMax)) return {};
   char buffer[kTipMax] = {};
   std::snprintf(buffer, sizeof buffer, "%s", word.c_str());

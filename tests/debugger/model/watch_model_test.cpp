@@ -163,6 +163,27 @@ TEST_F(WatchModelTest, ValueEditAssignsThroughTheDriver) {
   EXPECT_EQ(deferred, 1);
 }
 
+TEST_F(WatchModelTest, ClearingValuesKeepsTheExpressions) {
+  WatchModel m(false, &drv.pointer, env);
+  m.Attach();
+  WatchItem* row = Add(m, "pt");
+  m.Expand(row);
+  m.ClearValues();
+  ASSERT_EQ(m.Rows().size(), 2u);
+  EXPECT_TRUE(row->children.empty());
+  EXPECT_EQ(row->value, "");
+  m.Refresh();
+  EXPECT_EQ(row->value, "struct point { ... }");
+  EXPECT_EQ(m.Expressions(), std::vector<std::string>{"pt"});
+  // The locals go whole.
+  drv.scope = 1;
+  drv.locals = {"count"};
+  WatchModel locals(true, &drv.pointer, env);
+  locals.Attach();
+  locals.ClearValues();
+  EXPECT_TRUE(locals.Rows().empty());
+}
+
 TEST_F(WatchModelTest, EditsRefusedWithoutASession) {
   WatchModel m(false, &drv.pointer, env);
   m.Attach();
