@@ -57,14 +57,14 @@ void WatchWindow::Fill(const std::vector<std::unique_ptr<WatchItem>>& rows, HTRE
   }
 }
 
-void WatchWindow::WriteValues(const std::vector<std::unique_ptr<WatchItem>>& rows) {
-  HTREEITEM item = nullptr;
-  for (const auto& r : rows) {
-    item = ItemOf(r.get());
-    if (!item) continue;
-    if (GetItemText(item, 0) != r->name) SetItemLabel(item, r->name);
-    SetItemText(item, 1, (r->flags & kWatchNoValue) ? std::string() : WatchValueCell(r->value));
-    if (r->expanded) WriteValues(r->children);
+void WatchWindow::WriteValues() {
+  // One walk of the tree's items in order; each item names its row.
+  for (HTREEITEM item = GetRootItem(); item; item = GetNextItemInOrder(item)) {
+    const WatchItem* r = RowOf(item);
+    if (!r) continue;
+    if (r->placeholder && GetItemText(item, 0) != r->name) SetItemLabel(item, r->name);
+    const std::string cell = (r->flags & kWatchNoValue) ? std::string() : WatchValueCell(r->value);
+    if (GetItemText(item, 1) != cell) SetItemText(item, 1, cell);
   }
 }
 
@@ -80,7 +80,7 @@ void WatchWindow::Sync() {
     for (WatchItem* r : m_model.VisibleRows())
       if (r == selected) SelectItem(ItemOf(r));
   } else {
-    WriteValues(m_model.Rows());
+    WriteValues();
   }
   m_filling = false;
   update();

@@ -56,7 +56,7 @@ class WatchWindow : public SECTreeCtrl {
   // texts are written.
   void Sync();
   void Fill(const std::vector<std::unique_ptr<WatchItem>>& rows, HTREEITEM parent);
-  void WriteValues(const std::vector<std::unique_ptr<WatchItem>>& rows);
+  void WriteValues();
   HTREEITEM Insert(WatchItem* row, HTREEITEM parent);
   void Beep();
 
