@@ -235,8 +235,8 @@ TEST_F(GdbSessionTest, WatchValuesLocalsAssignmentsAndBreakpoints) {
   ASSERT_TRUE(session->SessionActive());
   DebugInterface* r = session->Record();
   EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
-  session->Go();
   const uint32_t main = Evaluate("&main");
+  session->Go();
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000));
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   ASSERT_EQ(r->srcLine, 10u);
