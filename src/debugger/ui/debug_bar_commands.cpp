@@ -49,7 +49,12 @@ DebugBarCommands::DebugBarCommands(CMainFrame& frame, ShellApp& app, DebugSessio
   for (int i = 1; i < 3; ++i)
     m_bar->Watch(i)->SetCommandSink([this](int id) { m_frame.ExecuteCommand(CommandId(id)); });
   m_bar->Watch(0)->SetCommandSink([this](int id) { m_frame.ExecuteCommand(CommandId(id)); });
-  if (SECControlBar* bar = m_frame.WatchBar()) bar->SetChild(m_bar);
+  if (SECControlBar* bar = m_frame.WatchBar()) {
+    // The bar's empty stand-in makes room for the debug bar.
+    QWidget* standIn = bar->Child();
+    bar->SetChild(m_bar);
+    if (standIn && standIn != m_bar) standIn->deleteLater();
+  }
   m_frame.Editors().ViewContext().debug = this;
   RegisterCommands();
 }
