@@ -239,6 +239,17 @@ TEST_F(DebugWindowsTest, MarginBreakpointsWithAndWithoutASession) {
   EXPECT_EQ(tip, "pattern_step = 3") << Log() << " top " << v->Engine().State().nTopLine << " y " << y;
   ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdResetCpu));
   EXPECT_NE(Log().find("reset 0\n"), std::string::npos);
+  // Trace and the periodic update flip their bits and show them checked.
+  DebugInterface* r = f->Debugger()->Session().Record();
+  ASSERT_TRUE(f->QueryCommand(DebugBarCommands::kCmdTrace).enabled);
+  const int trace = f->QueryCommand(DebugBarCommands::kCmdTrace).check;
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdTrace));
+  EXPECT_EQ(f->QueryCommand(DebugBarCommands::kCmdTrace).check, 1 - trace);
+  EXPECT_EQ(r->traceOn & 1, 1 - trace);
+  r->flags &= ~uint32_t(0x1000);  // the driver no longer offers it
+  r->windowFlags |= kDbgWinPeriodic;
+  EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdPeriodicUpdate).enabled);
+  EXPECT_FALSE(r->windowFlags & kDbgWinPeriodic);
   ASSERT_TRUE(f->ExecuteCommand(32802));
 }
 

@@ -27,6 +27,8 @@ namespace {
 constexpr uint32_t kHintLoadLineInfo = 0x12341002, kHintPcMoved = 0x12341003, kHintStoredAgain = 0x12342100;
 constexpr int kAssignRefreshMs = 100;  // deferred command 2048
 constexpr uint32_t kResetWhileRunning = 0x20000;
+// What the driver offers, in its record's flags.
+constexpr uint32_t kOffersTrace = 0x2000, kOffersPeriodicUpdate = 0x800 | 0x1000;
 
 }  // namespace
 
@@ -163,6 +165,22 @@ void DebugBarCommands::RegisterCommands() {
   m_frame.OnCommand(kCmdShowNext, [this](CommandId) {
     intptr_t result = 0;
     Service(30, 0, &result);
+  });
+  // Trace recording and the periodic window update: bits of the record.
+  m_frame.OnCommand(kCmdTrace, [this](CommandId) { m_session.Record()->traceOn ^= 1; });
+  Rule(kCmdTrace, [this](CommandState& s) {
+    const DebugInterface* r = m_session.Record();
+    s.Enable(m_session.SessionActive() && (r->flags & kOffersTrace));
+    s.SetCheck(r->traceOn & 1);
+  });
+  m_frame.OnCommand(kCmdPeriodicUpdate, [this](CommandId) { m_session.Record()->windowFlags ^= kDbgWinPeriodic; });
+  Rule(kCmdPeriodicUpdate, [this](CommandState& s) {
+    DebugInterface* r = m_session.Record();
+    const bool offered = (r->flags & kOffersPeriodicUpdate) == kOffersPeriodicUpdate;
+    // Not offered in a session: the bit goes.
+    if (m_session.SessionActive() && !offered) r->windowFlags &= ~uint32_t(kDbgWinPeriodic);
+    s.Enable(m_session.SessionActive() && offered);
+    s.SetCheck(r->windowFlags & kDbgWinPeriodic ? 1 : 0);
   });
   // The radix of the current watch page.
   for (unsigned id : {kCmdRadixHex, kCmdRadixDecimal}) {

@@ -26,7 +26,8 @@ class DebugBarCommands : public EditorDebugLink {
   static constexpr unsigned kCmdRunToCursor = 32796, kCmdResetCpu = 35020, kCmdToggleBreak = 35012,
                             kCmdEnableBreak = 35017, kCmdDisableAll = 35015, kCmdKillAll = 35016,
                             kCmdWatchBar = 32749, kCmdMemoryBar = 32758, kCmdDisassembly = 32752,
-                            kCmdShowNext = 35072, kCmdRadixHex = 35124, kCmdRadixDecimal = 35125;
+                            kCmdShowNext = 35072, kCmdRadixHex = 35124, kCmdRadixDecimal = 35125,
+                            kCmdTrace = 35019, kCmdPeriodicUpdate = 35081;
 
   DebugBarCommands(CMainFrame& frame, ShellApp& app, DebugSession& session);
   ~DebugBarCommands() override;
