@@ -121,10 +121,9 @@ shot 05-call-stack
 # number assign it through gdb, and the new value is highlighted.
 xdotool mousemove "$((wx + 112))" "$tab_y" click 1
 shot 06-watch-global
-# The row selected, Ctrl+F2 opens its value in place.
-xdotool mousemove "$((wx + 60))" "$row_y" click 1
-sleep 0.3
-xdotool key ctrl+F2
+# A double click on the value opens it in place.
+xdotool mousemove "$((wx + 233))" "$row_y"
+xdotool click --repeat 2 --delay 80 1
 sleep 0.5
 xdotool type --delay 40 "5"
 xdotool key Return

@@ -145,7 +145,10 @@ TEST_F(DebugWindowsTest, WatchPagesTakeKeysAndTheMouse) {
   // A double click on the value assigns through the driver.
   QTest::mouseDClick(watch, Qt::LeftButton, {},
                      CellCentre(watch, x, 1));
-  ASSERT_TRUE(TypeIntoEdit(watch, "7")) << "no edit opened";
+  // The edit opens once the click has gone by.
+  ASSERT_TRUE(Until([&] { return watch->GetEditItem() >= 0; })) << "no edit opened";
+  EXPECT_EQ(watch->GetEditColumn(), 1);
+  ASSERT_TRUE(TypeIntoEdit(watch, "7"));
   EXPECT_NE(Log().find("assign  `pt.x = 7\n"), std::string::npos) << Log();
   ASSERT_TRUE(Until([&] { return watch->GetItemText(watch->GetItemAtRow(1), 1).rfind("7", 0) == 0; }));
   // Delete removes an expression, not the placeholder.

@@ -222,7 +222,9 @@ void WatchWindow::mouseDoubleClickEvent(QMouseEvent* e) {
   HTREEITEM item = row >= 0 ? GetItemAtRow(row) : nullptr;
   if (item && column == 1) {
     SelectItem(item);
-    EditSelected(1);
+    CancelEditTimer();
+    // Once the click's release has gone by, so that it does not end the edit.
+    QTimer::singleShot(0, this, [this] { EditSelected(1); });
     return;
   }
   SECTreeCtrl::mouseDoubleClickEvent(e);
