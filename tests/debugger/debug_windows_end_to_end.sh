@@ -91,27 +91,28 @@ mid=$(( (ay0 + ay1) / 2 ))
 h=$(find_png "$gallery/windows-01-stopped-at-main.png" runnot 255 255 255 $((ax1 + 60)) "$mid")
 [ "$h" -ge 8 ] && [ "$h" -le 40 ] || fail "no line height from the highlight ($h)"
 echo "arrow $ax0 $ay0 $ax1 $ay1 mid $mid height $h window $wx $wy"
-# 1: a double click in the margin of line 11 (the line after main's first
+# 1: View > Watch & Call Stack Window opens the debug bar with the locals
+# of main (n not yet set).
+xdotool mousemove "$((wx + 80))" "$((wy + 10))" click 1
+sleep 0.5
+xdotool key w
+shot 02-watch-bar-locals
+# 2: a double click in the margin of line 11 (the line after main's first
 # one; qemu's empty machine has none of the board's peripherals, so the
 # program gets no further than LED_Init) sets a breakpoint; F5 runs to it
-# and the arrow moves there.
+# and the arrow moves there; the locals show n's new value highlighted.
 target=$((mid + h))
 xdotool mousemove "$((ax0 + 1))" "$target"
 sleep 0.3
 xdotool click --repeat 2 --delay 80 1
-shot 02-margin-breakpoint
+shot 03-margin-breakpoint
 xdotool key F5
 sleep 2
-shot 03-stopped-at-breakpoint
-read -r bx0 by0 bx1 by1 <<< "$(arrow "$gallery/windows-03-stopped-at-breakpoint.png")" || true
+shot 04-stopped-at-breakpoint
+read -r bx0 by0 bx1 by1 <<< "$(arrow "$gallery/windows-04-stopped-at-breakpoint.png")" || true
 [ -n "${by1:-}" ] || fail "no arrow after the run to the breakpoint"
 [ $(( (by0 + by1) / 2 - target )) -le 3 ] && [ $(( target - (by0 + by1) / 2 )) -le 3 ] ||
   fail "the arrow is not on the breakpoint's line ($by0..$by1, expected about $target)"
-# 2: View > Watch & Call Stack Window opens the debug bar with the locals.
-xdotool mousemove "$((wx + 80))" "$((wy + 10))" click 1
-sleep 0.5
-xdotool key w
-shot 04-watch-bar-locals
 # The bar's tabs and first row lie where the fresh layout puts them.
 tab_y=$((wy + 854)); row_y=$((wy + 778))
 # 3: the call stack shows main and its caller.

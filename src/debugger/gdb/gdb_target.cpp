@@ -91,6 +91,10 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   }
   GdbConnection::Handlers h;
   h.stopped = [this](const MiRecord& r) { OnStopped(r); };
+  // The IDE hears of a stop once gdb takes questions again.
+  h.settled = [this] {
+    if (m_events.stopped) m_events.stopped();
+  };
   h.running = [this] {
     if (m_events.executing) m_events.executing(true);
   };
@@ -165,7 +169,6 @@ void GdbTarget::OnStopped(const MiRecord& r) {
   const std::string reason = r.results.Str("reason");
   if (reason == "exited" || reason == "exited-normally" || reason == "signal-received")
     if (m_events.print) m_events.print("GDB driver: the program stopped (" + reason + ")\n");
-  if (m_events.stopped) m_events.stopped();
 }
 
 bool GdbTarget::Go(uint32_t stopAddress) {
