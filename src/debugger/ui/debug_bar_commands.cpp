@@ -286,7 +286,9 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
       return true;
     }
     case 24:
-      if (arg) m_bar->Watch(1)->AddExpression(reinterpret_cast<const char*>(arg));
+      // Into the watch page in front, else Watch #1.
+      if (arg) (current && current != m_bar->Watch(0) ? current : m_bar->Watch(1))
+                   ->AddExpression(reinterpret_cast<const char*>(arg));
       *result = 1;
       return true;
     case 31: case 45:
