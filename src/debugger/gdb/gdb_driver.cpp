@@ -189,8 +189,18 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
 }
 
 int32_t Go(uint32_t stop) { return g_target && g_target->Go(stop) ? 0 : 1; }
-int32_t Step(int32_t mode) { return g_target && g_target->Step(mode) ? 0 : 1; }
-int32_t StopExecution() { return g_target && g_target->Interrupt() ? 0 : 1; }
+// A step or a stop waits for the target; the record's position is the new
+// one when it returns (the posted notice may come later).
+int32_t Step(int32_t mode) {
+  const bool ok = g_target && g_target->Step(mode);
+  if (g_target) g_record.pc = g_target->Pc();
+  return ok ? 0 : 1;
+}
+int32_t StopExecution() {
+  const bool ok = g_target && g_target->Interrupt();
+  if (g_target) g_record.pc = g_target->Pc();
+  return ok ? 0 : 1;
+}
 int32_t ReadMemory(uint64_t address, uint32_t count, void* buffer) {
   return g_target ? g_target->Read(address, count, static_cast<uint8_t*>(buffer)) : 1;
 }
