@@ -1,6 +1,6 @@
 // The debug session in the real main frame over the scriptable test
 // driver: Ctrl+F5's command starts it, the driver's entries appear in the
-// Debug menu and call the driver, the register page and the command page
+// Peripherals menu and call the driver, the register page and the command page
 // show what the driver gave, and the command ends it again.
 #include <dlfcn.h>
 
@@ -21,13 +21,14 @@ namespace {
 
 class DebugFrameTest : public test::ExampleFrameTest {};
 
-QMenu* DebugMenu(CMainFrame* f) {
+// The Peripherals menu: "Reset CPU", then the driver's tables.
+QMenu* PeripheralsMenu(CMainFrame* f) {
   SECMenuBar* bar = f->Bars()->MenuBar();
   for (int i = 0; i < int(bar->Model().Rows().size()); ++i) {
     const MenuBarRow& row = bar->Model().Rows()[std::size_t(i)];
     if (!row.IsPopup()) continue;
     for (const MenuEntry& e : row.entry->children)
-      if (e.id == 32802) return bar->PopupFor(i);
+      if (e.id == 35020) return bar->PopupFor(i);
   }
   return nullptr;
 }
@@ -63,8 +64,8 @@ TEST_F(DebugFrameTest, SessionWithTheTestDriverRunsInTheFrame) {
   EXPECT_EQ(f->QueryCommand(32802).check, 1);
   EXPECT_TRUE(f->QueryCommand(32795).enabled);  // step over while halted
 
-  // The driver's entry in the Debug menu, checked by its state block.
-  QMenu* menu = DebugMenu(f);
+  // The driver's entry in the Peripherals menu, checked by its state block.
+  QMenu* menu = PeripheralsMenu(f);
   ASSERT_NE(menu, nullptr);
   emit menu->aboutToShow();
   QAction* trace = nullptr;

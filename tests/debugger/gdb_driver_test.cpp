@@ -228,6 +228,66 @@ INSTANTIATE_TEST_SUITE_P(Rows, GdbChildKilled,
                                            KillRow{"Qemu", "qemu-system-arm", "qemu-system-arm ended"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The watch windows' questions through gdb's variable objects, an
+// assignment, value tips and the breakpoints of the editor's margin.
+TEST_F(GdbSessionTest, WatchValuesLocalsAssignmentsAndBreakpoints) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive());
+  DebugInterface* r = session->Record();
+  EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
+  const uint32_t main = Evaluate("&main");
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000));
+  ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+  ASSERT_EQ(r->srcLine, 10u);
+
+  DbgWatchValue v{};
+  v.expression = " `pattern_step";
+  v.radix = -1;
+  ASSERT_EQ(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
+  EXPECT_EQ(v.code, kDbgTypeScalar);
+  EXPECT_STREQ(v.text, "0");
+  // An assignment as the watch window writes it, read back in hexadecimal.
+  const char* assign = " `pattern_step = 5\n";
+  EXPECT_EQ(r->DbgAssign(assign, int32_t(std::strlen(assign))), 0);
+  v.radix = 16;
+  ASSERT_EQ(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
+  EXPECT_STREQ(v.text, "0x5");
+  v.expression = "nosuchthing";
+  EXPECT_NE(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
+
+  // The locals of main, with main's address as the scope.
+  auto names = std::make_unique<DbgWatchNames>();
+  ASSERT_EQ(r->DbgControl(kDbgCtlLocals, reinterpret_cast<intptr_t>(names.get()), 0), 0);
+  EXPECT_EQ(names->key, main);
+  ASSERT_EQ(names->count, 1u);
+  EXPECT_STREQ(names->names, "n");
+
+  // A value tip.
+  char tip[1024] = "pattern_step";
+  ASSERT_EQ(r->DbgControl(kDbgCtlValueTip, reinterpret_cast<intptr_t>(tip), 0), 0);
+  EXPECT_STREQ(tip, "pattern_step = 5");
+
+  // A breakpoint at line 11's address: inserted, disabled, enabled, removed.
+  auto* lines = static_cast<const DbgLineTableRecord*>(r->DbgLineTable((ExampleFolder() + "Blinky.c").c_str()));
+  ASSERT_NE(lines, nullptr);
+  uint32_t line11 = 0;
+  for (uint32_t i = 0; i < lines->count; ++i)
+    if (lines->pairs[i].line == 11) line11 = lines->pairs[i].address;
+  ASSERT_NE(line11, 0u);
+  EXPECT_EQ(r->DbgBreakpoint(line11, 3), 0u);
+  EXPECT_EQ(r->DbgBreakpoint(line11, 7), 1u);
+  EXPECT_EQ(r->DbgBreakpoint(line11, 2), 0u);
+  EXPECT_EQ(r->DbgBreakpoint(line11, 1), 2u);
+  EXPECT_EQ(r->DbgBreakpoint(line11, 2), 0u);
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc == line11; }, 5000)) << std::hex << r->pc;
+  EXPECT_EQ(r->DbgBreakpoint(line11, 3), 0u);
+  EXPECT_EQ(r->DbgBreakpoint(line11, 1), 0u);
+  // Kill all through the list operation.
+  EXPECT_EQ(r->DbgBreakpointList(kDbgBpListKillAll, 0, 0, nullptr), 0);
+}
+
 TEST_F(GdbSessionTest, ServerThatNeverAnswersFailsTheStartWithinSeconds) {
   // A server that accepts and then says nothing.
   int fd = socket(AF_INET, SOCK_STREAM, 0);

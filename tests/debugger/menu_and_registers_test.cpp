@@ -171,3 +171,35 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+DebugMenuEntry g_someTable[] = {{kDbgMenuEnd, nullptr, nullptr, 0, 0, nullptr}};
+
+struct OrderRow {
+  const char* name;
+  bool t104, t108, t10C, t7C, session;
+  std::vector<unsigned> order;
+};
+class PeripheralsOrder : public ::testing::TestWithParam<OrderRow> {};
+TEST_P(PeripheralsOrder, Tables) {
+  DebugInterface r{};
+  const OrderRow& row = GetParam();
+  r.menu1 = row.t104 ? g_someTable : nullptr;
+  r.menu2 = row.t108 ? g_someTable : nullptr;
+  r.menu3 = row.t10C ? g_someTable : nullptr;
+  r.menu4 = row.t7C ? g_someTable : nullptr;
+  EXPECT_EQ(PeripheralsMenuOrder(r, row.session), row.order);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PeripheralsOrder,
+    ::testing::Values(OrderRow{"All", true, true, true, true, true, {33000, 32820, 32880, 35114}},
+                      OrderRow{"NoSession", true, true, true, true, false, {}},
+                      OrderRow{"LastAloneIsLeftOut", false, false, false, true, true, {}},
+                      OrderRow{"ThirdAndLast", false, false, true, true, true, {33000, 35114}},
+                      OrderRow{"FirstTwo", true, true, false, false, true, {32820, 32880}}),
+    [](const auto& i) { return std::string(i.param.name); });
+
+}  // namespace
+}  // namespace pm2

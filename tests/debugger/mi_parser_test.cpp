@@ -128,6 +128,22 @@ TEST(GdbTokens, AnswersFindTheirContinuationsByToken) {
   EXPECT_EQ(c.Stops(), 1u);
 }
 
+// A stop is told to the stop handler while the state is still Running (it
+// records the position) and to the settled handler once it is Stopped,
+// when the IDE's windows may ask gdb again.
+TEST(GdbTokens, SettledHandlerSeesTheStoppedState) {
+  std::vector<std::string> seen;
+  GdbConnection* conn = nullptr;
+  GdbConnection::Handlers h;
+  h.stopped = [&](const MiRecord&) { seen.push_back(std::string("stopped ") + StateName(conn->State())); };
+  h.settled = [&] { seen.push_back(std::string("settled ") + StateName(conn->State())); };
+  GdbConnection c(h);
+  conn = &c;
+  c.HandleLine("*running,thread-id=\"all\"");
+  c.HandleLine("*stopped,frame={line=\"11\"}");
+  EXPECT_EQ(seen, (std::vector<std::string>{"stopped running", "settled stopped"}));
+}
+
 TEST(GdbTokens, DeathAnswersWaitingCommandsWithItsReason) {
   std::string dead;
   GdbConnection::Handlers h;

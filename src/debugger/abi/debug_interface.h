@@ -83,6 +83,9 @@ typedef struct DbgCallStackEntry {
 /* DbgEnum codes the drivers answer. */
 enum { kDbgEnumAddressName = 9 /* (address, buffer of 256): non-zero when named */ };
 
+/* DbgBreakpointList operations of the whole list. */
+enum { kDbgBpListDisableAll = 10, kDbgBpListKillAll = 11 };
+
 /* DbgStep modes. */
 enum { kDbgStepInto = 0, kDbgStepOver = 1, kDbgStepOut = 2, kDbgStepInstruction = 3 };
 
@@ -100,6 +103,52 @@ enum {
   kDbgCtlIpcMessage = 0x802,
   kDbgCtlIpcMemory = 0x804
 };
+
+/* The watch and locals windows' questions (DbgControl):
+ *   kDbgCtlWatchEval   (DbgWatchValue*, 0): evaluates value->expression;
+ *                      0 = done (the record filled), else not evaluated
+ *   kDbgCtlWatchMembers(expression, DbgWatchNames*): the member names of a
+ *                      struct or union; 0 = done
+ *   kDbgCtlLocals      (DbgWatchNames*, 0): the locals in scope at the
+ *                      program counter, key = the scope's start address;
+ *                      0 = done
+ *   kDbgCtlValueTip    (buffer of 1024 holding a word, document title):
+ *                      the word's value written over the buffer; 0 = done */
+enum {
+  kDbgCtlValueTip = 5,
+  kDbgCtlWatchEval = 0x1010,
+  kDbgCtlWatchMembers = 0x1011,
+  kDbgCtlLocals = 0x1012
+};
+
+/* Type codes of a watched value. */
+enum {
+  kDbgTypeScalar = 0,
+  kDbgTypeChar = 2,
+  kDbgTypePointer = 12, /* pointer, or array with isArray */
+  kDbgTypeUnion = 13,
+  kDbgTypeStruct = 14,
+  kDbgTypeHidden = 15   /* never listed among the locals */
+};
+
+typedef struct DbgWatchValue {
+  const char* expression; /* in: the expression ("`" before a symbol allowed) */
+  int32_t radix;          /* in: 10 or 16; -1 the driver's default */
+  uint8_t code;           /* out: kDbgType... */
+  uint8_t isArray;        /* with kDbgTypePointer */
+  uint8_t targetCode;     /* a pointer's target, an array's element; 0xFF none */
+  uint8_t outOfScope;     /* 1: the symbol is not in scope now */
+  uint32_t count;         /* an array's element count */
+  uint32_t address;       /* an array's, struct's or union's address; a pointer's value */
+  char tag[64];           /* a struct's or union's tag; "" none */
+  char text[256];         /* scalars and pointers: the value (number only) */
+} DbgWatchValue;
+
+typedef struct DbgWatchNames {
+  uint32_t key;           /* kDbgCtlLocals: the scope; 0 none */
+  uint32_t count;         /* names in the list */
+  char names[4096];       /* count names, each ending in NUL */
+} DbgWatchNames;
 
 /* The notification codes a driver posts to the IDE (PostNotify). */
 enum { kDbgNotifyStopSession = 5, kDbgNotifyStatusText = 13, kDbgNotifyCommandText = 16 };
@@ -431,6 +480,8 @@ PM2_DBG_STATIC_ASSERT(sizeof(RegisterSet) == 40, "RegisterSet layout");
 PM2_DBG_STATIC_ASSERT(sizeof(TargetMessageRecord) == 32, "TargetMessageRecord layout");
 PM2_DBG_STATIC_ASSERT(sizeof(DbgCallStackEntry) == 20, "DbgCallStackEntry layout");
 PM2_DBG_STATIC_ASSERT(sizeof(DbgLinePair) == 8, "DbgLinePair layout");
+PM2_DBG_STATIC_ASSERT(sizeof(DbgWatchValue) == 344, "DbgWatchValue layout");
+PM2_DBG_STATIC_ASSERT(sizeof(DbgWatchNames) == 4104, "DbgWatchNames layout");
 #endif
 
 #endif /* PM2_DEBUGGER_ABI_DEBUG_INTERFACE_H */

@@ -75,6 +75,7 @@ void GdbConnection::HandleLine(std::string_view line) {
           if (m_state != SessionState::Exiting && m_state != SessionState::Dead) m_state = SessionState::Stopped;
         }
         m_changed.notify_all();
+        if (m_handlers.settled) m_handlers.settled();
       }
       break;
     case MiKind::Console:

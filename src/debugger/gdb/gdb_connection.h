@@ -28,6 +28,8 @@ class GdbConnection {
   using Continuation = std::function<void(MiRecord&)>;
   struct Handlers {
     std::function<void(const MiRecord&)> stopped;   // *stopped
+    // After a stop's state is Stopped: others may now ask gdb.
+    std::function<void()> settled;
     std::function<void()> running;                  // *running
     std::function<void(const std::string&)> console;  // ~ and @ streams
     std::function<void(const std::string& reason)> dead;

@@ -58,6 +58,7 @@ pm2::gdb::TargetEvents Events() {
 // ---- slots
 
 int32_t Assign(const char* text, int32_t length);
+void PutNames(DbgWatchNames* out, const std::vector<std::string>& names);
 
 intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
   switch (code) {
@@ -89,6 +90,33 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       uint64_t value = 0;
       if (!g_target || !g_target->Evaluate(reinterpret_cast<const char*>(a), &value)) return 1;
       std::memcpy(reinterpret_cast<uint8_t*>(b) + 12, &value, 4);
+      return 0;
+    }
+    case kDbgCtlWatchEval: {
+      auto* v = reinterpret_cast<DbgWatchValue*>(a);
+      return g_target && v && v->expression && g_target->WatchValue(v->expression, v->radix, v) ? 0 : 1;
+    }
+    case kDbgCtlWatchMembers: {
+      std::vector<std::string> names;
+      if (!g_target || !a || !b || !g_target->WatchMembers(reinterpret_cast<const char*>(a), &names)) return 1;
+      PutNames(reinterpret_cast<DbgWatchNames*>(b), names);
+      return 0;
+    }
+    case kDbgCtlLocals: {
+      std::vector<std::string> names;
+      auto* out = reinterpret_cast<DbgWatchNames*>(a);
+      if (!g_target || !out || !g_target->Locals(&out->key, &names)) return 1;
+      PutNames(out, names);
+      return 0;
+    }
+    case kDbgCtlValueTip: {
+      // The word under the mouse in an editor: "name = value".
+      auto* buffer = reinterpret_cast<char*>(a);
+      std::string text;
+      uint64_t value = 0;
+      if (!g_target || !buffer || !buffer[0] || !g_target->Evaluate(buffer, &value, &text)) return 1;
+      const std::string tip = std::string(buffer) + " = " + text;
+      std::snprintf(buffer, 1024, "%s", tip.c_str());
       return 0;
     }
     case kDbgCtlIpcEvaluate: {
@@ -141,6 +169,17 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
   }
 }
 
+void PutNames(DbgWatchNames* out, const std::vector<std::string>& names) {
+  std::size_t at = 0;
+  out->count = 0;
+  for (const std::string& n : names) {
+    if (at + n.size() + 1 > sizeof out->names) break;
+    std::memcpy(out->names + at, n.c_str(), n.size() + 1);
+    at += n.size() + 1;
+    ++out->count;
+  }
+}
+
 intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
   if (code != kDbgEnumAddressName || !g_target || !b) return 0;
   const std::string name = g_target->SymbolAt(uint64_t(uint32_t(a)));
@@ -150,23 +189,49 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
 }
 
 int32_t Go(uint32_t stop) { return g_target && g_target->Go(stop) ? 0 : 1; }
-int32_t Step(int32_t mode) { return g_target && g_target->Step(mode) ? 0 : 1; }
-int32_t StopExecution() { return g_target && g_target->Interrupt() ? 0 : 1; }
+// A step or a stop waits for the target; the record's position is the new
+// one when it returns (the posted notice may come later).
+int32_t Step(int32_t mode) {
+  const bool ok = g_target && g_target->Step(mode);
+  if (g_target) g_record.pc = g_target->Pc();
+  return ok ? 0 : 1;
+}
+int32_t StopExecution() {
+  const bool ok = g_target && g_target->Interrupt();
+  if (g_target) g_record.pc = g_target->Pc();
+  return ok ? 0 : 1;
+}
 int32_t ReadMemory(uint64_t address, uint32_t count, void* buffer) {
   return g_target ? g_target->Read(address, count, static_cast<uint8_t*>(buffer)) : 1;
 }
 uint32_t WriteMemory(uint64_t address, uint32_t count, const void* bytes) {
   return g_target && g_target->Write(address, count, static_cast<const uint8_t*>(bytes)) ? 0 : 1;
 }
+// op 1 and 7: 0 none, 1 enabled, 2 disabled (no coverage through GDB);
+// op 2 flips enabled, op 3 inserts or removes.
 uint32_t Breakpoint(uint64_t address, int32_t op) {
   if (!g_target) return uint32_t(-1);
+  const int state = g_target->BreakpointState(address);
   switch (op) {
-    case 1: return g_target->HasBreakpoint(address) ? 1 : 0;
-    case 3: return g_target->Breakpoint(address, !g_target->HasBreakpoint(address)) ? 0 : uint32_t(-1);
-    case 7: return g_target->HasBreakpoint(address) ? 1 : 0;
-    default: return 0;
+    case 1:
+    case 7:
+      return uint32_t(state);
+    case 2:
+      return state && g_target->EnableBreakpoint(address, state == 2) ? 0 : uint32_t(-1);
+    case 3:
+      return g_target->Breakpoint(address, state == 0) ? 0 : uint32_t(-1);
+    default:
+      return 0;
   }
 }
+intptr_t BreakpointList(int32_t op, intptr_t, intptr_t, void*) {
+  if (!g_target) return 1;
+  if (op == kDbgBpListDisableAll) g_target->DisableAllBreakpoints();
+  else if (op == kDbgBpListKillAll) g_target->DeleteAllBreakpoints();
+  else return 1;
+  return 0;
+}
+int32_t ResetCpu(int32_t) { return g_target && g_target->Reset() ? 0 : 1; }
 int32_t ExecCommand(const char* text, int32_t length) {
   if (!g_target || !text) return 0;
   Print(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)) + "\n");
@@ -193,8 +258,11 @@ int32_t FormatAddress(int32_t mode, uint64_t address, intptr_t, char* buffer) {
 }
 int32_t Assign(const char* text, int32_t length) {
   if (!g_target || !text) return 1;
-  uint64_t value = 0;
-  return g_target->Evaluate(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)), &value) ? 0 : 1;
+  // " `count = 5\n": gdb knows no back-quote and wants no line end.
+  std::string line;
+  for (const char* p = text; p < text + (length > 0 ? length : int32_t(std::strlen(text))); ++p)
+    if (*p != '`' && *p != '\n' && *p != '\r') line += *p;
+  return g_target->Assign(line) ? 0 : 1;
 }
 int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
   if (!g_target || !buffer || maximum <= 0) return -1;
@@ -260,6 +328,8 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_record.DbgAssign = Assign;
       g_record.DbgReadString = ReadString;
       g_record.DbgExit = Exit;
+      g_record.DbgResetCpu = ResetCpu;
+      g_record.DbgBreakpointList = BreakpointList;
       // GDB has no performance analyser and no code coverage.
       g_record.flags &= ~uint32_t(0x4000 | 0x8000);
       return 0;

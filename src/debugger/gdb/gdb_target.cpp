@@ -91,6 +91,10 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   }
   GdbConnection::Handlers h;
   h.stopped = [this](const MiRecord& r) { OnStopped(r); };
+  // The IDE hears of a stop once gdb takes questions again.
+  h.settled = [this] {
+    if (m_events.stopped) m_events.stopped();
+  };
   h.running = [this] {
     if (m_events.executing) m_events.executing(true);
   };
@@ -165,7 +169,6 @@ void GdbTarget::OnStopped(const MiRecord& r) {
   const std::string reason = r.results.Str("reason");
   if (reason == "exited" || reason == "exited-normally" || reason == "signal-received")
     if (m_events.print) m_events.print("GDB driver: the program stopped (" + reason + ")\n");
-  if (m_events.stopped) m_events.stopped();
 }
 
 bool GdbTarget::Go(uint32_t stopAddress) {
@@ -191,6 +194,28 @@ bool GdbTarget::Interrupt() {
   const uint64_t before = m_gdb->Stops();
   m_gdb->Call("-exec-interrupt", kCommandTimeoutMs);
   return m_gdb->WaitStops(before + 1, kStepTimeoutMs);
+}
+
+bool GdbTarget::Reset() {
+  if (!Halted()) return false;
+  const char* const kResets[] = {"monitor system_reset", "monitor reset halt"};
+  bool done = false;
+  for (const char* command : kResets)
+    if (Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kCommandTimeoutMs))) {
+      done = true;
+      break;
+    }
+  if (!done) return false;
+  // gdb's own idea of the registers is stale after a reset behind its back.
+  m_gdb->Call("-interpreter-exec console " + MiQuote("flushregs"), kCommandTimeoutMs);
+  uint64_t pc = 0;
+  if (Evaluate("(unsigned long)$pc", &pc)) m_pc = uint32_t(pc);
+  {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    m_stopLine = SourceLine{};
+  }
+  if (m_events.stopped) m_events.stopped();
+  return true;
 }
 
 int GdbTarget::Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* readUpTo) {
@@ -252,6 +277,10 @@ bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::st
   return ok;
 }
 
+bool GdbTarget::Assign(const std::string& assignment) {
+  return Halted() && Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(assignment), kCommandTimeoutMs));
+}
+
 int GdbTarget::Execute(const std::string& input) {
   std::string line = input;
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
@@ -300,6 +329,7 @@ bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
     if (it == m_breakpoints.end()) return false;
     const int number = it->second;
     m_breakpoints.erase(it);
+    m_disabled.erase(address);
     return Ok(m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs));
   }
   if (it != m_breakpoints.end()) return true;
@@ -308,6 +338,41 @@ bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
   bool ok = false;
   if (const MiValue* b = r.results.Find("bkpt")) m_breakpoints[address] = int(ParseNumber(b->Str("number"), &ok));
   return true;
+}
+
+int GdbTarget::BreakpointState(uint64_t address) const {
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  if (!m_breakpoints.count(address)) return 0;
+  auto it = m_disabled.find(address);
+  return it != m_disabled.end() && it->second ? 2 : 1;
+}
+
+bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
+  if (!Halted()) return false;
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  auto it = m_breakpoints.find(address);
+  if (it == m_breakpoints.end()) return false;
+  if (!Ok(m_gdb->Call(std::string(enable ? "-break-enable " : "-break-disable ") + std::to_string(it->second),
+                      kCommandTimeoutMs)))
+    return false;
+  m_disabled[address] = !enable;
+  return true;
+}
+
+void GdbTarget::DisableAllBreakpoints() {
+  if (!Halted()) return;
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  for (const auto& [address, number] : m_breakpoints)
+    if (Ok(m_gdb->Call("-break-disable " + std::to_string(number), kCommandTimeoutMs))) m_disabled[address] = true;
+}
+
+void GdbTarget::DeleteAllBreakpoints() {
+  if (!Halted()) return;
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  for (const auto& [address, number] : m_breakpoints)
+    m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs);
+  m_breakpoints.clear();
+  m_disabled.clear();
 }
 
 bool GdbTarget::HasBreakpoint(uint64_t address) const {
@@ -385,6 +450,127 @@ bool GdbTarget::CallStack(std::vector<DbgCallStackEntry>* out) {
       e.called = uint32_t(start);
     out->push_back(e);
   }
+  return true;
+}
+
+// ------------------------------------------------------------------ watch
+
+namespace {
+
+std::string Trim(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  std::size_t b = s.find_first_not_of(' ');
+  return b == std::string::npos ? std::string() : s.substr(b);
+}
+
+// The type code of a C type as gdb names it.
+uint8_t TypeCode(const std::string& type) {
+  const std::string t = Trim(type);
+  static const char* const kChars[] = {"char", "signed char", "unsigned char", "uint8_t", "int8_t",
+                                       "const char", "volatile char", "const unsigned char"};
+  for (const char* c : kChars)
+    if (t == c) return kDbgTypeChar;
+  if (t.rfind("struct ", 0) == 0) return kDbgTypeStruct;
+  if (t.rfind("union ", 0) == 0) return kDbgTypeUnion;
+  if (t == "void" || t == "const void") return 0;
+  if (!t.empty() && t.back() == '*') return kDbgTypePointer;
+  return kDbgTypeScalar;
+}
+
+// The watch windows write a back-quote before a symbol; gdb knows none.
+std::string WithoutQuotes(const std::string& expression) {
+  std::string out;
+  for (char c : expression)
+    if (c != '`') out += c;
+  return out;
+}
+
+}  // namespace
+
+bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchValue* out) {
+  if (!Halted()) return false;
+  const std::string expr = WithoutQuotes(expression);
+  MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(expr), kCommandTimeoutMs);
+  if (!Ok(created)) return false;
+  const std::string name = created.results.Str("name");
+  const std::string type = created.results.Str("type");
+  std::string value = created.results.Str("value");
+  bool ok = false;
+  const int children = int(ParseNumber(created.results.Str("numchild"), &ok));
+  if (radix == 10 || radix == 16) {
+    m_gdb->Call("-var-set-format " + name + (radix == 16 ? " hexadecimal" : " decimal"), kCommandTimeoutMs);
+    MiRecord v = m_gdb->Call("-var-evaluate-expression " + name, kCommandTimeoutMs);
+    if (Ok(v)) value = v.results.Str("value");
+  }
+  m_gdb->Call("-var-delete " + name, kCommandTimeoutMs);
+  out->isArray = 0;
+  out->targetCode = 0xFF;
+  out->count = 0;
+  out->address = 0;
+  out->tag[0] = '\0';
+  out->text[0] = '\0';
+  const std::string t = Trim(type);
+  uint64_t address = 0;
+  if (!t.empty() && t.back() == ']') {
+    const std::size_t open = t.rfind('[');
+    out->code = kDbgTypePointer;
+    out->isArray = 1;
+    out->count = uint32_t(ParseNumber(t.substr(open + 1, t.size() - open - 2), &ok));
+    out->targetCode = TypeCode(t.substr(0, open));
+    if (Evaluate("(unsigned long)&(" + expr + ")", &address)) out->address = uint32_t(address);
+    return true;
+  }
+  const uint8_t code = TypeCode(t);
+  if (code == kDbgTypePointer) {
+    out->code = kDbgTypePointer;
+    out->targetCode = TypeCode(t.substr(0, t.size() - 1));
+    if (out->targetCode == kDbgTypeScalar && children > 1) out->targetCode = kDbgTypeStruct;
+    const std::string number = value.substr(0, value.find(' '));
+    out->address = uint32_t(ParseNumber(number, &ok));
+    std::snprintf(out->text, sizeof out->text, "%s", number.c_str());
+    return true;
+  }
+  if (code == kDbgTypeStruct || code == kDbgTypeUnion || (!value.empty() && value[0] == '{')) {
+    out->code = code == kDbgTypeUnion ? kDbgTypeUnion : kDbgTypeStruct;
+    const std::size_t blank = t.find(' ');
+    const std::string tag = code == kDbgTypeScalar ? t : (blank == std::string::npos ? "" : t.substr(blank + 1));
+    std::snprintf(out->tag, sizeof out->tag, "%s", tag.c_str());
+    if (Evaluate("(unsigned long)&(" + expr + ")", &address)) out->address = uint32_t(address);
+    return true;
+  }
+  out->code = code;
+  // A character's value is its number; the window writes the character.
+  const std::string text = code == kDbgTypeChar ? value.substr(0, value.find(' ')) : value;
+  std::snprintf(out->text, sizeof out->text, "%s", text.c_str());
+  return true;
+}
+
+bool GdbTarget::WatchMembers(const std::string& expression, std::vector<std::string>* out) {
+  out->clear();
+  if (!Halted()) return false;
+  MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(WithoutQuotes(expression)), kCommandTimeoutMs);
+  if (!Ok(created)) return false;
+  const std::string name = created.results.Str("name");
+  MiRecord r = m_gdb->Call("-var-list-children " + name, kCommandTimeoutMs);
+  if (const MiValue* children = Ok(r) ? r.results.Find("children") : nullptr)
+    for (const auto& [key, child] : children->items) out->push_back(child.Str("exp"));
+  m_gdb->Call("-var-delete " + name, kCommandTimeoutMs);
+  return true;
+}
+
+bool GdbTarget::Locals(uint32_t* scope, std::vector<std::string>* out) {
+  out->clear();
+  *scope = 0;
+  if (!Halted()) return false;
+  MiRecord frame = m_gdb->Call("-stack-info-frame", kCommandTimeoutMs);
+  const MiValue* f = Ok(frame) ? frame.results.Find("frame") : nullptr;
+  const std::string func = f ? f->Str("func") : "";
+  uint64_t start = 0;
+  if (func.empty() || func == "??" || !Evaluate("(unsigned long)&" + func, &start)) return false;
+  *scope = uint32_t(start);
+  MiRecord r = m_gdb->Call("-stack-list-variables --no-values", kCommandTimeoutMs);
+  if (const MiValue* vars = Ok(r) ? r.results.Find("variables") : nullptr)
+    for (const auto& [key, v] : vars->items) out->push_back(v.Str("name"));
   return true;
 }
 

@@ -62,15 +62,33 @@ class GdbTarget {
   bool Go(uint32_t stopAddress);
   bool Step(int mode);
   bool Interrupt();
+  // Resets the target (qemu's and OpenOCD's "monitor" reset) and reports
+  // the stop at the new program counter.
+  bool Reset();
 
   // Memory: 0 when all was read; otherwise the bytes up to *readUpTo.
   int Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* readUpTo = nullptr);
   bool Write(uint64_t address, uint32_t count, const uint8_t* bytes);
   bool Evaluate(const std::string& expression, uint64_t* value, std::string* text = nullptr);
+  // "x = 5": true when gdb accepted it.
+  bool Assign(const std::string& assignment);
   // A command line of the command window (gdb's CLI; "BS x" sets a breakpoint).
   int Execute(const std::string& line);
   bool Breakpoint(uint64_t address, bool insert);
   bool HasBreakpoint(uint64_t address) const;
+  // 0 none, 1 an enabled breakpoint, 2 a disabled one.
+  int BreakpointState(uint64_t address) const;
+  bool EnableBreakpoint(uint64_t address, bool enable);
+  // Every breakpoint disabled, or deleted.
+  void DisableAllBreakpoints();
+  void DeleteAllBreakpoints();
+  // The watch windows' questions through gdb's variable objects: the type
+  // and value of an expression (radix 10, 16 or -1), the member names of a
+  // struct or union, the locals of the current frame with its function's
+  // address as the scope.
+  bool WatchValue(const std::string& expression, int radix, DbgWatchValue* out);
+  bool WatchMembers(const std::string& expression, std::vector<std::string>* out);
+  bool Locals(uint32_t* scope, std::vector<std::string>* out);
   bool FindSource(uint64_t address, SourceLine* out);
   // The code lines of a source file: (line, address) pairs in gdb's order.
   bool LineTable(const std::string& file, std::vector<DbgLinePair>* out);
@@ -106,6 +124,7 @@ class GdbTarget {
   SourceLine m_stopLine;
   std::mutex m_stopMutex;
   std::map<uint64_t, int> m_breakpoints;  // address -> gdb's number
+  std::map<uint64_t, bool> m_disabled;    // address -> disabled
   mutable std::mutex m_bpMutex;
 
   // The register page: one group of the core registers.

@@ -89,6 +89,8 @@ class DebugSession : public DebugPort {
   bool Service(int code, intptr_t arg, intptr_t* result);
 
   DebugInterface* Record() const { return m_pRecord; }
+  // The pointer to the active record itself (windows read it on each call).
+  DebugInterface* const& RecordSlot() const { return m_pRecord; }
   DebugInterface& Mirror() { return m_mirror; }
   DebugSettings& Settings() { return m_settings; }
   bool DriverLoaded() const { return m_driver.handle != nullptr; }

@@ -60,4 +60,13 @@ bool RunDllMenuItem(DebugMenuEntry* table, int index) {
   return true;
 }
 
+std::vector<unsigned> PeripheralsMenuOrder(const DebugInterface& record, bool sessionActive) {
+  std::vector<unsigned> order;
+  if (!sessionActive) return order;
+  for (unsigned base : {33000u, 32820u, 32880u})
+    if (DllMenuTable(record, base)) order.push_back(base);
+  if (!order.empty() && DllMenuTable(record, 35114)) order.push_back(35114);
+  return order;
+}
+
 }  // namespace pm2

@@ -40,6 +40,12 @@ struct DllMenuItemState {
 // is non-zero.
 DllMenuItemState UpdateDllMenuItem(DebugMenuEntry* table, int index, bool sessionActive);
 
+// The tables appended to the Peripherals menu after "Reset CPU", in their
+// order: 33000, 32820, 32880, then 35114, each when present; none at all
+// while no session is active, and 35114 only when one of the first three
+// exists.
+std::vector<unsigned> PeripheralsMenuOrder(const DebugInterface& record, bool sessionActive);
+
 // Runs the callback of the entry at index; false when it has none.
 bool RunDllMenuItem(DebugMenuEntry* table, int index);
 

@@ -16,6 +16,17 @@
 //   pc <hex>                    the program counter
 //   windows <hex>               window flags the driver sets at start
 //   exec <text> <result>        a command text and the answer of DbgControl 11
+//   value <expr> <code> <array 0/1> <target code> <count> <hex address> [text]
+//                               what the watch windows get for an expression
+//                               (the text is the value, or a struct's tag)
+//   members <expr> <name>...    a struct's member names
+//   locals <hex scope> <name>...  the locals at the program counter
+//   frame <hex calling> <hex called>  a call, outermost first
+//   name <hex> <text>           DbgEnum 9's name of an address
+//   string <hex> <text>         a target string (DbgReadString)
+//   line <file> <line> <hex>    a (line, address) pair of a file's table;
+//                               DbgFindSource answers the file and line
+//   tip <word> <text>           a value tip's text
 // Every call is written to a log that tests read through TestDriverLog().
 #include <algorithm>
 #include <cstdio>
@@ -49,6 +60,20 @@ struct Script {
   std::map<std::string, int> execResults;
   uint32_t pc = 0;
   uint32_t windowFlags = 0;
+  struct Value {
+    uint8_t code = 0, isArray = 0, target = 0xFF;
+    uint32_t count = 0, address = 0;
+    std::string text;
+  };
+  std::map<std::string, Value> values;
+  std::map<std::string, std::vector<std::string>> members;
+  uint32_t scope = 0;
+  std::vector<std::string> locals;
+  std::vector<DbgCallStackEntry> frames;
+  std::map<uint32_t, std::string> names, strings;
+  std::map<std::string, std::vector<DbgLinePair>> lines;
+  std::map<std::string, std::string> tips;
+  std::map<uint32_t, int> breakpoints;  // address -> 1 enabled, 2 disabled
 };
 
 DebugInterface g_record;
@@ -70,6 +95,13 @@ std::string Rest(std::istringstream& in) {
   std::getline(in, rest);
   std::size_t b = rest.find_first_not_of(' ');
   return b == std::string::npos ? std::string() : rest.substr(b);
+}
+
+std::string Unquoted(const char* text) {
+  std::string s;
+  for (const char* p = text ? text : ""; *p; ++p)
+    if (*p != '`' && *p != ' ' && *p != '(' && *p != ')') s += *p;
+  return s;
 }
 
 void ReadScript(const std::string& path) {
@@ -148,6 +180,45 @@ void ReadScript(const std::string& path) {
       std::string pc;
       in >> pc;
       g_script.pc = Hex(pc);
+    } else if (cmd == "value") {
+      std::string expr, address;
+      int code = 0, isArray = 0, target = 0xFF;
+      Script::Value v;
+      in >> expr >> code >> isArray >> target >> v.count >> address;
+      v.code = uint8_t(code);
+      v.isArray = uint8_t(isArray);
+      v.target = uint8_t(target);
+      v.address = Hex(address);
+      v.text = Rest(in);
+      g_script.values[Unquoted(expr.c_str())] = v;
+    } else if (cmd == "members" || cmd == "locals") {
+      std::string first, name;
+      in >> first;
+      std::vector<std::string> names;
+      while (in >> name) names.push_back(name);
+      if (cmd == "members") {
+        g_script.members[Unquoted(first.c_str())] = names;
+      } else {
+        g_script.scope = Hex(first);
+        g_script.locals = names;
+      }
+    } else if (cmd == "frame") {
+      std::string calling, called;
+      in >> calling >> called;
+      g_script.frames.push_back(DbgCallStackEntry{Hex(calling), Hex(called), {}});
+    } else if (cmd == "name" || cmd == "string") {
+      std::string at;
+      in >> at;
+      (cmd == "name" ? g_script.names : g_script.strings)[Hex(at)] = Rest(in);
+    } else if (cmd == "line") {
+      std::string file, at;
+      uint32_t number = 0;
+      in >> file >> number >> at;
+      g_script.lines[file].push_back(DbgLinePair{number, Hex(at)});
+    } else if (cmd == "tip") {
+      std::string word;
+      in >> word;
+      g_script.tips[word] = Rest(in);
     } else if (cmd == "windows") {
       std::string w;
       in >> w;
@@ -198,6 +269,17 @@ bool ReadByte(uint32_t a, uint8_t* out) {
   return true;
 }
 
+void PutNames(DbgWatchNames* out, const std::vector<std::string>& names) {
+  std::size_t at = 0;
+  out->count = 0;
+  for (const std::string& n : names) {
+    if (at + n.size() + 1 > sizeof out->names) break;
+    std::memcpy(out->names + at, n.c_str(), n.size() + 1);
+    at += n.size() + 1;
+    ++out->count;
+  }
+}
+
 intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
   Log("control " + std::to_string(code));
   switch (code) {
@@ -218,6 +300,51 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       auto it = g_script.execResults.find(key);
       return it == g_script.execResults.end() ? 0 : it->second;
     }
+    case kDbgCtlWatchEval: {
+      auto* v = reinterpret_cast<DbgWatchValue*>(a);
+      auto it = g_script.values.find(Unquoted(v->expression));
+      if (it == g_script.values.end()) return 1;
+      const Script::Value& sv = it->second;
+      v->code = sv.code;
+      v->isArray = sv.isArray;
+      v->targetCode = sv.target;
+      v->count = sv.count;
+      v->address = sv.address;
+      v->outOfScope = 0;
+      const bool structured = sv.code == kDbgTypeStruct || sv.code == kDbgTypeUnion;
+      std::snprintf(v->tag, sizeof v->tag, "%s", structured ? sv.text.c_str() : "");
+      std::string text = sv.text;
+      if (v->radix == 16 && !structured && !text.empty() && text[0] != '0') {
+        char hex[32];
+        std::snprintf(hex, sizeof hex, "0x%llX", std::strtoull(text.c_str(), nullptr, 0));
+        text = hex;
+      }
+      std::snprintf(v->text, sizeof v->text, "%s", structured ? "" : text.c_str());
+      return 0;
+    }
+    case kDbgCtlWatchMembers: {
+      auto it = g_script.members.find(Unquoted(reinterpret_cast<const char*>(a)));
+      if (it == g_script.members.end()) return 1;
+      PutNames(reinterpret_cast<DbgWatchNames*>(b), it->second);
+      return 0;
+    }
+    case kDbgCtlLocals: {
+      auto* out = reinterpret_cast<DbgWatchNames*>(a);
+      out->key = g_script.scope;
+      PutNames(out, g_script.locals);
+      return 0;
+    }
+    case kDbgCtlValueTip: {
+      auto* buffer = reinterpret_cast<char*>(a);
+      auto it = g_script.tips.find(buffer);
+      if (it == g_script.tips.end()) return 1;
+      std::snprintf(buffer, 1024, "%s", it->second.c_str());
+      return 0;
+    }
+    case kDbgCtlBeforeCallStack:
+      g_record.callStack = g_script.frames.data();
+      g_record.callStackTop = int32_t(g_script.frames.size()) - 1;
+      return 0;
     case kDbgCtlIpcEvaluate: {
       auto* r = reinterpret_cast<DriverExpressionRecord*>(a);
       auto it = g_script.evals.find(r->text ? r->text : "");
@@ -301,6 +428,82 @@ int32_t Exec(const char* text, int32_t length) {
   return 0;
 }
 void Exit() { Log("exit"); }
+// " `count = 7\n": logged; a scripted value takes the new text.
+int32_t Assign(const char* text, int32_t length) {
+  std::string line(text ? text : "", text && length > 0 ? std::size_t(length) : 0);
+  Log("assign " + line);
+  const std::size_t eq = line.find(" = ");
+  if (eq == std::string::npos) return 1;
+  auto it = g_script.values.find(Unquoted(line.substr(0, eq).c_str()));
+  if (it == g_script.values.end()) return 1;
+  std::string value = line.substr(eq + 3);
+  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
+  it->second.text = value;
+  return 0;
+}
+intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
+  if (code != kDbgEnumAddressName) return 0;
+  auto it = g_script.names.find(uint32_t(a));
+  if (it == g_script.names.end()) return 0;
+  std::snprintf(reinterpret_cast<char*>(b), 256, "%s", it->second.c_str());
+  return 1;
+}
+int32_t FormatAddress(int32_t, uint64_t address, intptr_t, char* buffer) {
+  return std::snprintf(buffer, 64, "0x%08llX", static_cast<unsigned long long>(address));
+}
+int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
+  auto it = g_script.strings.find(uint32_t(address));
+  if (it == g_script.strings.end()) return -1;
+  std::snprintf(buffer, std::size_t(maximum) + 1, "%s", it->second.c_str());
+  return int32_t(std::strlen(buffer));
+}
+std::string g_sourceFile;
+int32_t FindSource(uint32_t address) {
+  for (const auto& [file, pairs] : g_script.lines)
+    for (const DbgLinePair& p : pairs)
+      if (p.address == address) {
+        g_sourceFile = file;
+        g_record.srcFile = const_cast<char*>(g_sourceFile.c_str());
+        g_record.srcLine = p.line;
+        return 0;
+      }
+  return 1;
+}
+DbgLineTableRecord g_table;
+void* LineTable(const char* path) {
+  const std::string p = path ? path : "";
+  for (const auto& [file, pairs] : g_script.lines)
+    if (p.size() >= file.size() && p.compare(p.size() - file.size(), file.size(), file) == 0) {
+      g_table = DbgLineTableRecord{uint32_t(pairs.size()), pairs.data()};
+      return &g_table;
+    }
+  return nullptr;
+}
+uint32_t Breakpoint(uint64_t address, int32_t op) {
+  Log("breakpoint " + std::to_string(address) + " " + std::to_string(op));
+  auto it = g_script.breakpoints.find(uint32_t(address));
+  const int state = it == g_script.breakpoints.end() ? 0 : it->second;
+  if (op == 1 || op == 7) return uint32_t(state);
+  if (op == 2 && state) it->second = state == 1 ? 2 : 1;
+  if (op == 3) {
+    if (state)
+      g_script.breakpoints.erase(it);
+    else
+      g_script.breakpoints[uint32_t(address)] = 1;
+  }
+  return 0;
+}
+intptr_t BreakpointList(int32_t op, intptr_t, intptr_t, void*) {
+  Log("breakpoints " + std::to_string(op));
+  if (op == kDbgBpListKillAll) g_script.breakpoints.clear();
+  if (op == kDbgBpListDisableAll)
+    for (auto& [address, state] : g_script.breakpoints) state = 2;
+  return 0;
+}
+int32_t ResetCpu(int32_t how) {
+  Log("reset " + std::to_string(how));
+  return 0;
+}
 int32_t Eval(int32_t, const char* text, uint64_t* value) {
   auto it = g_script.evals.find(text ? text : "");
   if (it == g_script.evals.end()) return 1;
@@ -326,6 +529,15 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
       g_record.DbgExecCommand = Exec;
       g_record.DbgExit = Exit;
       g_record.DbgEvalExpression = Eval;
+      g_record.DbgAssign = Assign;
+      g_record.DbgEnum = Enum;
+      g_record.DbgFormatAddress = FormatAddress;
+      g_record.DbgReadString = ReadString;
+      g_record.DbgFindSource = FindSource;
+      g_record.DbgLineTable = LineTable;
+      g_record.DbgBreakpoint = Breakpoint;
+      g_record.DbgBreakpointList = BreakpointList;
+      g_record.DbgResetCpu = ResetCpu;
       return 0;
     }
     case 2:

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "debugger/session/driver_menu.h"
+#include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/command_stand_in.h"
 #include <QLineEdit>
 #include "debugger/ui/register_page.h"
@@ -40,7 +41,7 @@ namespace {
 // set comes with the debug windows.
 constexpr CommandId kCmdStartStop = 32802, kCmdStopSession = 32815, kCmdGo = 32791, kCmdStepInto = 32794,
                     kCmdStepOver = 32795, kCmdStepOut = 32741, kCmdStopRunning = 32797;
-constexpr CommandId kCmdFlashDownload = 35404, kCmdFlashErase = 35405;
+constexpr CommandId kCmdFlashDownload = 35404, kCmdFlashErase = 35405, kCmdResetCpu = 35020;
 
 const char* const kDebugLayoutKey = "Software\\Vond\\Pelmora2\\DSTAT1";
 
@@ -66,6 +67,7 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
   m_firstRun = !m_settings.KeyExists(kDebugLayoutKey);
   InstallRegisterPage();
   InstallCommandPage();
+  m_windows = std::make_unique<DebugBarCommands>(frame, app, *m_session);
   RegisterCommands();
   m_links = new ShellLinks(frame);
 }
@@ -76,6 +78,7 @@ DebugCommands::~DebugCommands() {
   m_app.m_windows.Forget(WindowSlot::CommandPage, m_command);
   m_app.m_windows.Forget(WindowSlot::RegTree, m_registers);
   m_session.reset();
+  m_windows.reset();
 }
 
 // ------------------------------------------------------------------ pages
@@ -158,14 +161,15 @@ void DebugCommands::RegisterCommands() {
         st.SetCheck(state.checked ? 1 : 0);
       });
   }
-  // The Debug popup lists the driver's entries after its own.
+  // The Peripherals popup lists the driver's tables after "Reset CPU" (on opening).
   if (SECMenuBar* bar = m_frame.Bars() ? m_frame.Bars()->MenuBar() : nullptr) {
     for (int i = 0; i < int(bar->Model().Rows().size()); ++i) {
       const MenuBarRow& row = bar->Model().Rows()[std::size_t(i)];
       if (!row.IsPopup()) continue;
-      bool debug = false;
-      for (const MenuEntry& e : row.entry->children) debug |= e.id == kCmdStartStop;
-      if (!debug) continue;
+      // The Peripherals menu: "Reset CPU" first, the driver's tables after it.
+      bool peripherals = false;
+      for (const MenuEntry& e : row.entry->children) peripherals |= e.id == kCmdResetCpu;
+      if (!peripherals) continue;
       if (QMenu* menu = bar->PopupFor(i))
         QObject::connect(menu, &QMenu::aboutToShow, menu, [this, menu] { FillDebugMenu(menu); });
     }
@@ -193,10 +197,9 @@ void DebugCommands::FillDebugMenu(QMenu* menu) {
     }
     return a;
   };
-  for (int t = 0; t < 4; ++t) {
-    DebugMenuEntry* table = DllMenuTable(*m_session->Record(), kDllMenuBases[t]);
-    if (!table) continue;
-    for (const DllMenuRow& row : AppendDllMenu(table, kDllMenuBases[t])) {
+  for (unsigned base : PeripheralsMenuOrder(*m_session->Record(), true)) {
+    DebugMenuEntry* table = DllMenuTable(*m_session->Record(), base);
+    for (const DllMenuRow& row : AppendDllMenu(table, base)) {
       if (row.kind != DllMenuRow::Kind::Popup) {
         m_driverActions.push_back(add(menu, row));
         continue;
@@ -270,7 +273,7 @@ void SplitFlashCommand(const std::string& command, std::string* program, std::st
 intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   intptr_t result = 0;
   if (m_session->Service(code, arg, &result)) return result;
-  // The codes of the debug windows arrive here once those windows exist.
+  if (m_windows && m_windows->Service(code, arg, &result)) return result;
   return 0;
 }
 
@@ -302,7 +305,12 @@ void DebugCommands::ShowDebugToolbar() {
   if (!bars->IsToolBarVisible(kDebugToolBarId)) bars->ToggleToolBar(kDebugToolBarId);
 }
 
+void DebugCommands::AttachWatch() {
+  if (m_windows) m_windows->SessionStarting();
+}
+
 void DebugCommands::ProjectBarDebugState(bool on) {
+  if (!on && m_windows) m_windows->SessionEnded();
   // In a session the register page is in front; afterwards the files.
   if (CPrjWin* bar = m_frame.ProjectBar()) bar->ActivatePane(on ? CPrjWin::kRegsPageId : CPrjWin::kFilesPageId);
 }
@@ -318,6 +326,7 @@ void DebugCommands::DriverMenusChanged() { m_frame.UpdateCommandUi(); }
 void DebugCommands::TargetStopped() {
   if (!m_session->SessionActive()) return;
   if (m_registers) m_registers->UpdateAll();
+  if (m_windows) m_windows->TargetStopped();
   DebugInterface* r = m_session->Record();
   // The program counter's line in the source: the editor shows it.
   if (r->DbgFindSource && r->DbgFindSource(r->pc) == 0 && r->srcFile && r->srcLine > 0)

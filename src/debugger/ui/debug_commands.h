@@ -20,6 +20,7 @@ namespace pm2 {
 
 class CMainFrame;
 class CommandStandIn;
+class DebugBarCommands;
 class RegisterPage;
 class SettingsStore;
 class ShellLinks;
@@ -37,6 +38,8 @@ class DebugCommands : public SessionHost {
   DebugSession& Session() { return *m_session; }
   RegisterPage* Registers() const { return m_registers; }
   CommandStandIn* CommandPage() const { return m_command; }
+  // The debug bar, the editor margin's link and the window commands.
+  DebugBarCommands& Windows() { return *m_windows; }
 
   // ---- what the frame forwards (FrameHooks)
   void OnDebugStartStop() { m_session->OnDebugStartStop(); }
@@ -64,6 +67,7 @@ class DebugCommands : public SessionHost {
   void SendDebuggerAborted() override;
   void DriverMenusChanged() override;
   void TargetStopped() override;
+  void AttachWatch() override;
   void PostTargetStopped() override;
   void PostDriverEnded() override;
   void PumpMessages() override;
@@ -79,6 +83,7 @@ class DebugCommands : public SessionHost {
   ShellApp& m_app;
   SettingsStore& m_settings;
   std::unique_ptr<DebugSession> m_session;
+  std::unique_ptr<DebugBarCommands> m_windows;
   RegisterPage* m_registers = nullptr;
   CommandStandIn* m_command = nullptr;
   ShellLinks* m_links = nullptr;  // owned by the frame

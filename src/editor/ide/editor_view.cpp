@@ -1,5 +1,7 @@
 #include "editor/ide/editor_view.h"
 
+#include "editor/ide/margin_view.h"
+
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
@@ -29,6 +31,8 @@ EditorView::EditorView(EditorDocument* doc, EditShared* shared, EditorViewContex
   m_doc->AddView(this);
   connect(this, &EditView::caretMoved, this, &EditorView::UpdateStatus);
   connect(this, &EditView::textChanged, this, &EditorView::UpdateStatus);
+  m_margin = new EditorMargin(*this, &m_ctx->debug);
+  SetMarginPainter([this](QPainter& p, const QRect& cell, const CEditLine& line) { m_margin->Paint(p, cell, line); });
   ApplyTypeSettings();
 }
 
@@ -57,6 +61,7 @@ void EditorView::InitialUpdate() {
   // The lines were replaced: the engine lets go of the old ones first.
   ResetView();
   ApplyTypeSettings();
+  m_margin->LoadMarks();
   if (m_rememberedTop > 0) {
     Engine().SetTopLine(m_rememberedTop);
     CEditLine* line = Text().GetLine(std::max(m_rememberedCaret, 1));
@@ -69,6 +74,7 @@ void EditorView::InitialUpdate() {
 
 void EditorView::OnDocumentHint(uint32_t hint) {
   const EditState& s = Engine().State();
+  if (m_margin->OnHint(hint)) return;
   switch (hint) {  // the hints a view acts on; any other repaints
     case kHintRememberPosition:
       m_rememberedTop = s.nTopLine;
@@ -480,6 +486,12 @@ void EditorView::mousePressEvent(QMouseEvent* e) {
 void EditorView::mouseDoubleClickEvent(QMouseEvent* e) {
   // While the print preview shows the text, a double click selects nothing.
   if (PreviewRefuses()) return;
+  // In the margin a double click is the breakpoint toggle, nothing else.
+  if (e->position().x() < Engine().State().nLeftMargin) {
+    Engine().PointToCaretNearest(int(e->position().x()) + Engine().State().nLeftMargin, int(e->position().y()));
+    if (!m_margin->ToggleBreakpoint()) Beep();
+    return;
+  }
   EditView::mouseDoubleClickEvent(e);
 }
 

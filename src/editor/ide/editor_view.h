@@ -15,6 +15,8 @@
 namespace pm2 {
 
 class EditFindDialog;
+class EditorDebugLink;
+class EditorMargin;
 class EditorPanes;
 class EditorView;
 class EditorStatusPanes;
@@ -67,6 +69,8 @@ struct EditorViewContext {
   // false when the line is not there.
   std::function<bool(const std::string& path, int n, const std::string& quotedName)> showListingLine;
   std::string lastCaretStatus;            // one cache for all views
+  // The debugger's side of the margin (null: marks of bookmarks only).
+  EditorDebugLink* debug = nullptr;
 };
 
 class EditorView : public EditView, public DocumentView {
@@ -96,6 +100,8 @@ class EditorView : public EditView, public DocumentView {
   // Goes to listing line n of a file's section ("'main.c'"); 0 when not found.
   int GotoListingLine(int n, const std::string& quotedName);
   bool IsFindDialogOpen() const;
+  // The margin's marks, breakpoints and value tips.
+  EditorMargin& Margin() { return *m_margin; }
   EditFindDialog* FindDialog() const;
   // Writes the status panes (the caret text only when it changed).
   void UpdateStatus();
@@ -154,6 +160,7 @@ class EditorView : public EditView, public DocumentView {
   int m_codLine = 0;          // and the menu's line
   bool m_shownModified = false;  // the modified flag the title shows
   QPointer<EditFindDialog> m_findDialog;
+  EditorMargin* m_margin = nullptr;  // a child object
 };
 
 }  // namespace pm2

@@ -200,7 +200,7 @@ void EditView::OnScrollAction(Qt::Orientation o, int action) {
 
 void EditView::paintEvent(QPaintEvent* e) {
   QPainter p(viewport());
-  PaintEditRows(p, *m_engine, e->rect(), m_font, m_ascent, m_caret, m_dropCaret);
+  PaintEditRows(p, *m_engine, e->rect(), m_font, m_ascent, m_caret, m_dropCaret, m_marginPainter);
 }
 
 void EditView::resizeEvent(QResizeEvent* e) {

@@ -13,6 +13,7 @@
 
 #include "editor/engine/drag_scroll.h"
 #include "editor/engine/edit_engine.h"
+#include "editor/view/edit_view_paint.h"
 #include "editor/view/qt_clipboard.h"
 
 namespace pm2 {
@@ -46,6 +47,8 @@ class EditView : public QAbstractScrollArea, public EditHost {
   // Bookmark, each enabled by its command's rule); true to show it. A
   // derived view adds its own entries.
   virtual bool BuildContextMenu(QMenu& menu);
+  // Draws the margin's marks of the rows (unset: bookmarks only).
+  void SetMarginPainter(MarginPainter painter) { m_marginPainter = std::move(painter); }
 
   // ---- EditHost ----
   void InvalidateAll() override;
@@ -102,6 +105,7 @@ class EditView : public QAbstractScrollArea, public EditHost {
 
   CEditTextBuffer* m_text;
   EditShared* m_shared;
+  MarginPainter m_marginPainter;
   QtEditClipboard m_clipboard;
   std::unique_ptr<EditEngine> m_engine;
   QFont m_font;

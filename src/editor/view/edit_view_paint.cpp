@@ -66,7 +66,7 @@ EditPaintColours EditColoursOf(const EditEngine& engine) {
 }
 
 void PaintEditRows(QPainter& p, EditEngine& engine, const QRect& area, const QFont& font,
-                   int ascent, const QRect& caret, const QRect& dropCaret) {
+                   int ascent, const QRect& caret, const QRect& dropCaret, const MarginPainter& painter) {
   const EditState& s = engine.State();
   if (!s.pTopLine || s.nLineHeight <= 0 || s.nCharWidth <= 0) return;
   p.save();
@@ -93,11 +93,15 @@ void PaintEditRows(QPainter& p, EditEngine& engine, const QRect& area, const QFo
   const CEditLine* pLine = s.pTopLine;
   for (int row = 0; row < firstRow && pLine; ++row) pLine = pLine->m_pNext;
   std::vector<int> marks;  // rows whose line has a bookmark
+  std::vector<std::pair<int, const CEditLine*>> cells;  // rows for the margin painter
   p.setClipRect(QRect(s.nLeftMargin, top, width - s.nLeftMargin, bottom - top));
   for (int row = firstRow; RowY(s, row) <= area.bottom() && pLine; ++row, pLine = pLine->m_pNext) {
     int y = RowY(s, row);
     RowLayout r = LayoutRow(engine, pLine);
-    if (r.bookmark) marks.push_back(y);
+    if (painter)
+      cells.emplace_back(y, pLine);
+    else if (r.bookmark)
+      marks.push_back(y);
     int selA = r.selWidth > 0 ? r.selStart : 0;
     int selB = r.selWidth > 0 ? r.selStart + r.selWidth : 0;
     if (selB > selA) {
@@ -120,6 +124,7 @@ void PaintEditRows(QPainter& p, EditEngine& engine, const QRect& area, const QFo
   }
   p.setClipping(false);
   for (int y : marks) DrawLineMarks(p, QRect(0, y, s.nLeftMargin, s.nLineHeight), s.nLeftMargin);
+  for (const auto& [y, line] : cells) painter(p, QRect(0, y, s.nLeftMargin, s.nLineHeight), *line);
   if (!caret.isEmpty() && caret.intersects(area)) p.fillRect(caret, c.caret);
   if (!dropCaret.isEmpty() && dropCaret.intersects(area)) p.fillRect(dropCaret, Qt::gray);
   p.restore();

@@ -6,12 +6,18 @@
 #include <QColor>
 #include <QFont>
 #include <QRect>
+#include <functional>
 
 class QPainter;
 
 namespace pm2 {
 
 class EditEngine;
+struct CEditLine;
+
+// Draws a line's margin cell in place of the bookmark mark (a debugger's
+// marks); unset: bookmarks only.
+using MarginPainter = std::function<void(QPainter&, const QRect& cell, const CEditLine& line)>;
 
 struct EditPaintColours {
   QColor text, background, keyword, quote, comment;  // the text's language
@@ -26,6 +32,6 @@ EditPaintColours EditColoursOf(const EditEngine& engine);
 // Paints the rows that meet `area` (viewport pixels). `caret` is the caret
 // rectangle (empty: none); `dropCaret` the drop point while a drag hovers.
 void PaintEditRows(QPainter& p, EditEngine& engine, const QRect& area, const QFont& font,
-                   int ascent, const QRect& caret, const QRect& dropCaret);
+                   int ascent, const QRect& caret, const QRect& dropCaret, const MarginPainter& marks = {});
 
 }  // namespace pm2

@@ -1,0 +1,57 @@
+#include "debugger/model/call_stack_fill.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace pm2 {
+
+std::string CallStackTextArea::Store(const std::string& text) {
+  if (m_fill + int(text.size()) >= kCallStackTextArea - 3) return "...";
+  m_fill += int(text.size()) + 2;
+  return text;
+}
+
+namespace {
+
+// The driver's name of an address, else the address as it writes one.
+std::string NameOf(DebugInterface& r, uint32_t address) {
+  char buffer[256];
+  buffer[0] = '\0';
+  if (r.DbgEnum && r.DbgEnum(kDbgEnumAddressName, intptr_t(address), reinterpret_cast<intptr_t>(buffer)) != 0) {
+    buffer[sizeof buffer - 1] = '\0';
+    return buffer;
+  }
+  char formatted[64] = "";
+  if (r.DbgFormatAddress)
+    r.DbgFormatAddress(0, address, 0, formatted);
+  else
+    std::snprintf(formatted, sizeof formatted, "0x%08X", address);
+  return formatted;
+}
+
+}  // namespace
+
+std::vector<CallStackRow> FillCallStack(DebugInterface& r) {
+  std::vector<CallStackRow> rows;
+  const auto* entries = static_cast<const DbgCallStackEntry*>(r.callStack);
+  if (!entries || r.callStackTop < 0) return rows;
+  CallStackTextArea area;
+  int number = 0;
+  for (int i = r.callStackTop; i >= 0 && number < kCallStackMaxRows; --i) {
+    const DbgCallStackEntry& e = entries[i];
+    // The outermost entry without a function is not a call.
+    if (i == 0 && e.called == 0) continue;
+    CallStackRow row;
+    row.calling = e.calling;
+    row.called = e.called;
+    row.callingText = area.Store(NameOf(r, e.calling));
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%03d: ", number);
+    row.calledText = area.Store(prefix + NameOf(r, e.called));
+    rows.push_back(std::move(row));
+    ++number;
+  }
+  return rows;
+}
+
+}  // namespace pm2

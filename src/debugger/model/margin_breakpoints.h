@@ -1,0 +1,36 @@
+// The editor's stored breakpoints: line breakpoints set in an editor
+// outside a debug session, kept in the current target's breakpoint list as
+// breakpoint records of kind 0 (value1 the line's debugger word, text1 the
+// file name, kBreakFlag3 enabled, kBreakFlag4 removed from the editor).
+#pragma once
+
+#include <string>
+
+#include "editor/text/edit_line.h"
+
+namespace pm2 {
+
+struct BreakpointRec;
+struct TargetRec;
+
+inline constexpr uint8_t kStoredBreakKind = 0;
+
+// True for an editor line breakpoint of the file that is still set.
+bool IsStoredLineBreakpoint(const BreakpointRec& b, const std::string& fileName);
+// Marks the lines of the file's stored breakpoints (0x100, and 0x80 when
+// enabled); returns how many were applied.
+int ApplyStoredBreakpoints(CEditLine* first, const TargetRec* target, const std::string& fileName);
+// Toggles a stored breakpoint on a line: a new record at the head of the
+// list (enabled) or the line's record marked removed.
+void ToggleStoredBreakpoint(CEditLine* line, TargetRec* target, const std::string& fileName);
+// Flips the line's enabled bit and the record's; false when the line has
+// no stored breakpoint.
+bool ToggleStoredEnable(CEditLine* line, TargetRec* target, const std::string& fileName);
+// Marks removed every record of the file whose line no longer matches a
+// line's debugger word (before a save).
+int PurgeStoredBreakpoints(const CEditLine* first, TargetRec* target, const std::string& fileName);
+// Disable all and kill all outside a session: true when any record changed.
+bool DisableAllStored(TargetRec* target);
+bool KillAllStored(TargetRec* target);
+
+}  // namespace pm2

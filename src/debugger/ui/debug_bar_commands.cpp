@@ -1,0 +1,352 @@
+#include "debugger/ui/debug_bar_commands.h"
+
+#include <QTimer>
+#include <cstring>
+
+#include "debugger/model/margin_breakpoints.h"
+#include "debugger/session/debug_session.h"
+#include "debugger/windows/call_stack_window.h"
+#include "debugger/windows/debug_bar_window.h"
+#include "debugger/windows/watch_window.h"
+#include "editor/document/margin_marks.h"
+#include "editor/ide/editor_view.h"
+#include "project/files/debug_lists.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/app/shell_app.h"
+#include "shell/app/user_dialogs.h"
+#include "shell/frame/editor_windows.h"
+#include "shell/frame/main_frame.h"
+#include "toolkit/frames/control_bar.h"
+
+namespace pm2 {
+
+namespace {
+
+constexpr uint32_t kHintLoadLineInfo = 0x12341002, kHintPcMoved = 0x12341003, kHintStoredAgain = 0x12342100;
+constexpr int kAssignRefreshMs = 100;  // deferred command 2048
+constexpr uint32_t kResetWhileRunning = 0x20000;
+// What the driver offers, in its record's flags.
+constexpr uint32_t kOffersTrace = 0x2000, kOffersPeriodicUpdate = 0x800 | 0x1000;
+
+}  // namespace
+
+DebugBarCommands::DebugBarCommands(CMainFrame& frame, ShellApp& app, DebugSession& session)
+    : m_frame(frame), m_app(app), m_session(session) {
+  DebugBarWindow::Services services;
+  services.beep = [this] { Beep(); };
+  services.assignmentDone = [this] {
+    QTimer::singleShot(kAssignRefreshMs, m_bar, [this] {
+      if (WatchWindow* w = m_bar->CurrentWatch()) w->Refresh();
+      HintAllViews(0x12341000);
+    });
+  };
+  services.showSource = [this](uint32_t address) {
+    intptr_t result = 0;
+    Service(21, intptr_t(address), &result);
+    return result != 0;
+  };
+  m_bar = new DebugBarWindow(&m_session.RecordSlot(), services);
+  for (int i = 1; i < 3; ++i)
+    m_bar->Watch(i)->SetCommandSink([this](int id) { m_frame.ExecuteCommand(CommandId(id)); });
+  m_bar->Watch(0)->SetCommandSink([this](int id) { m_frame.ExecuteCommand(CommandId(id)); });
+  if (SECControlBar* bar = m_frame.WatchBar()) {
+    // The bar's empty stand-in makes room for the debug bar.
+    QWidget* standIn = bar->Child();
+    bar->SetChild(m_bar);
+    if (standIn && standIn != m_bar) standIn->deleteLater();
+  }
+  m_frame.Editors().ViewContext().debug = this;
+  RegisterCommands();
+}
+
+DebugBarCommands::~DebugBarCommands() {
+  if (m_frame.Editors().ViewContext().debug == this) m_frame.Editors().ViewContext().debug = nullptr;
+}
+
+void DebugBarCommands::Beep() { m_app.Dialogs().Beep(); }
+
+bool DebugBarCommands::DebugIdle() const { return m_session.SessionActive() && !m_session.TargetExecuting(); }
+
+EditorView* DebugBarCommands::ActiveEditor() const { return m_frame.Editors().Active(); }
+
+void DebugBarCommands::HintAllViews(uint32_t hint) {
+  for (EditorDocument* doc : m_frame.Editors().Documents().Documents()) doc->UpdateAllViews(hint, nullptr);
+}
+
+void DebugBarCommands::SetDisassemblyToggle(std::function<void()> toggle, std::function<bool()> isOpen) {
+  m_toggleDisassembly = std::move(toggle);
+  m_disassemblyOpen = std::move(isOpen);
+}
+
+// ------------------------------------------------------------------ commands
+
+void DebugBarCommands::Rule(unsigned id, std::function<void(CommandState&)> rule) {
+  m_frame.OnUpdate(id, [rule = std::move(rule)](CommandState& s) { rule(s); });
+}
+
+void DebugBarCommands::RegisterCommands() {
+  // Run to the cursor: the active editor's caret line when it has code.
+  m_frame.OnCommand(kCmdRunToCursor, [this](CommandId) {
+    uint32_t address = 0;
+    EditorView* v = ActiveEditor();
+    DebugInterface* r = m_session.Record();
+    if (!DebugIdle() || !v || !v->Margin().CaretLineAddress(&address) || !r->DbgGo) return Beep();
+    r->DbgGo(address);
+  });
+  Rule(kCmdRunToCursor, [this](CommandState& s) {
+    uint32_t address = 0;
+    EditorView* v = ActiveEditor();
+    s.Enable(DebugIdle() && v && v->Margin().CaretLineAddress(&address));
+  });
+  m_frame.OnCommand(kCmdResetCpu, [this](CommandId) {
+    DebugInterface* r = m_session.Record();
+    if (r->DbgResetCpu) r->DbgResetCpu(0);
+  });
+  Rule(kCmdResetCpu, [this](CommandState& s) {
+    const DebugInterface* r = m_session.Record();
+    s.Enable(m_session.SessionActive() &&
+             (!m_session.TargetExecuting() || (r->flags & kResetWhileRunning)) && r->DbgResetCpu);
+  });
+  // Breakpoints at the caret line of the active editor.
+  m_frame.OnCommand(kCmdToggleBreak, [this](CommandId) {
+    EditorView* v = ActiveEditor();
+    if (!v || !v->Margin().ToggleBreakpoint()) Beep();
+  });
+  Rule(kCmdToggleBreak, [this](CommandState& s) {
+    EditorView* v = ActiveEditor();
+    s.Enable(v && !m_session.TargetExecuting() && v->Margin().CanInsertBreakpoint());
+  });
+  m_frame.OnCommand(kCmdEnableBreak, [this](CommandId) {
+    EditorView* v = ActiveEditor();
+    if (!v || !v->Margin().ToggleBreakpointEnable()) Beep();
+  });
+  Rule(kCmdEnableBreak, [this](CommandState& s) {
+    EditorView* v = ActiveEditor();
+    s.Enable(v && !m_session.TargetExecuting() && v->Margin().CanEnableBreakpoint());
+  });
+  for (unsigned id : {kCmdDisableAll, kCmdKillAll})
+    m_frame.OnCommand(id, [this, id](CommandId) {
+      const bool kill = id == kCmdKillAll;
+      if (m_session.SessionActive()) {
+        intptr_t result = 0;
+        Service(kill ? 11 : 10, 0, &result);
+        return;
+      }
+      ProjectRec* p = m_app.Project();
+      TargetRec* t = p ? p->curTarget : nullptr;
+      if (kill ? KillAllStored(t) : DisableAllStored(t)) HintAllViews(kHintStoredAgain);
+    });
+  // The windows.
+  m_frame.OnCommand(kCmdWatchBar, [this](CommandId) { ToggleWatchBar(); });
+  Rule(kCmdWatchBar, [this](CommandState& s) {
+    s.Enable(m_session.SessionActive());
+    s.SetCheck(m_frame.WatchBar() && m_frame.WatchBar()->IsBarVisible() ? 1 : 0);
+  });
+  m_frame.OnCommand(kCmdMemoryBar, [this](CommandId) {
+    SECControlBar* bar = m_frame.MemoryBar();
+    if (bar) m_frame.ShowControlBar(bar, !bar->IsBarVisible(), false);
+  });
+  Rule(kCmdMemoryBar, [this](CommandState& s) {
+    s.Enable(m_session.SessionActive());
+    s.SetCheck(m_frame.MemoryBar() && m_frame.MemoryBar()->IsBarVisible() ? 1 : 0);
+  });
+  m_frame.OnCommand(kCmdDisassembly, [this](CommandId) {
+    if (m_toggleDisassembly)
+      m_toggleDisassembly();
+    else
+      Beep();
+  });
+  Rule(kCmdDisassembly, [this](CommandState& s) {
+    s.Enable(m_session.SessionActive() && m_toggleDisassembly != nullptr);
+    s.SetCheck(m_disassemblyOpen && m_disassemblyOpen() ? 1 : 0);
+  });
+  m_frame.OnCommand(kCmdShowNext, [this](CommandId) {
+    intptr_t result = 0;
+    Service(30, 0, &result);
+  });
+  // Trace recording and the periodic window update: bits of the record.
+  m_frame.OnCommand(kCmdTrace, [this](CommandId) { m_session.Record()->traceOn ^= 1; });
+  Rule(kCmdTrace, [this](CommandState& s) {
+    const DebugInterface* r = m_session.Record();
+    s.Enable(m_session.SessionActive() && (r->flags & kOffersTrace));
+    s.SetCheck(r->traceOn & 1);
+  });
+  m_frame.OnCommand(kCmdPeriodicUpdate, [this](CommandId) { m_session.Record()->windowFlags ^= kDbgWinPeriodic; });
+  Rule(kCmdPeriodicUpdate, [this](CommandState& s) {
+    DebugInterface* r = m_session.Record();
+    const bool offered = (r->flags & kOffersPeriodicUpdate) == kOffersPeriodicUpdate;
+    // Not offered in a session: the bit goes.
+    if (m_session.SessionActive() && !offered) r->windowFlags &= ~uint32_t(kDbgWinPeriodic);
+    s.Enable(m_session.SessionActive() && offered);
+    s.SetCheck(r->windowFlags & kDbgWinPeriodic ? 1 : 0);
+  });
+  // The radix of the current watch page.
+  for (unsigned id : {kCmdRadixHex, kCmdRadixDecimal}) {
+    const int radix = id == kCmdRadixHex ? 16 : 10;
+    m_frame.OnCommand(id, [this, radix](CommandId) {
+      if (WatchWindow* w = m_bar->CurrentWatch()) w->SetRadix(radix);
+    });
+    Rule(id, [this, radix](CommandState& s) {
+      WatchWindow* w = m_bar->CurrentWatch();
+      s.Enable(w != nullptr);
+      s.SetCheck(w && w->Model().WindowRadix() == radix ? 1 : 0);
+    });
+  }
+}
+
+void DebugBarCommands::ToggleWatchBar() {
+  SECControlBar* bar = m_frame.WatchBar();
+  if (!bar) return;
+  if (bar->IsBarVisible()) {
+    m_frame.ShowControlBar(bar, false, false);
+    return;
+  }
+  if (bar->IsFloating()) m_frame.DockControlBarEx(bar, AFX_IDW_DOCKBAR_BOTTOM, 0, 1, 0.5f, bar->height());
+  m_frame.ShowControlBar(bar, true, false);
+  if (WatchWindow* w = m_bar->CurrentWatch()) w->Refresh();
+}
+
+// ------------------------------------------------------------------ session
+
+void DebugBarCommands::SessionStarting() {
+  m_marksLoaded = false;
+  RestoreWatchLists();
+  m_bar->SessionStarted();
+}
+
+void DebugBarCommands::SessionEnded() {
+  m_bar->SessionEnded();
+  m_marksLoaded = false;
+  HintAllViews(kHintStoredAgain);
+}
+
+void DebugBarCommands::TargetStopped() {
+  if (!m_session.SessionActive()) return;
+  if (!m_marksLoaded) {
+    m_marksLoaded = true;
+    HintAllViews(kHintLoadLineInfo);
+  }
+  HintAllViews(kHintPcMoved);
+  // The watch pages re-evaluate the expressions that failed before the
+  // target was there.
+  for (int i = 1; i < 3; ++i)
+    if (m_bar->Watch(i) != m_bar->CurrentWatch()) m_bar->Watch(i)->Model().Refresh();
+  m_bar->TargetStopped();
+}
+
+void DebugBarCommands::SaveWatchLists() {
+  ProjectRec* p = m_app.Project();
+  TargetRec* t = p ? p->curTarget : nullptr;
+  if (!t) return;
+  for (int list = 0; list < 2; ++list) {
+    t->watches[list] = nullptr;  // the records stay in their pool until it is freed
+    for (const std::string& e : m_bar->Watch(list + 1)->Model().Expressions())
+      AppendWatch(t, list, OptString::Pooled(e, kPoolDebugLists));
+  }
+}
+
+void DebugBarCommands::RestoreWatchLists() {
+  ProjectRec* p = m_app.Project();
+  TargetRec* t = p ? p->curTarget : nullptr;
+  for (int list = 0; list < 2; ++list) {
+    WatchWindow* w = m_bar->Watch(list + 1);
+    w->Rebuild();
+    for (const WatchRec* r = t ? t->watches[list] : nullptr; r; r = r->next)
+      if (!r->expression.empty()) w->AddExpression(r->expression.c_str());
+  }
+}
+
+bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
+  *result = 0;
+  DebugInterface* r = m_session.Record();
+  WatchWindow* current = m_bar->CurrentWatch();
+  switch (code) {
+    case 1: case 3: case 4:
+      for (int i = 0; i < 3; ++i) m_bar->Watch(i)->ClearValues();
+      return true;
+    case 5:
+      if (current) current->Refresh();
+      m_bar->CallStack()->Clear();
+      return true;
+    case 20:
+      SaveWatchLists();
+      m_bar->CallStack()->Clear();
+      return true;
+    case 10: case 11:
+      if (r->DbgBreakpointList) r->DbgBreakpointList(code == 10 ? kDbgBpListDisableAll : kDbgBpListKillAll, 0, 0, nullptr);
+      HintAllViews(0x12341000);
+      return true;
+    case 21: case 30: {
+      const uint32_t address = code == 21 ? uint32_t(arg) : uint32_t(r->DbgControl ? r->DbgControl(kDbgCtlProgramCounter, 0, 0) : 0);
+      if (!r->DbgFindSource || r->DbgFindSource(address) != 0 || !r->srcFile || r->srcLine == 0) return true;
+      m_frame.OpenFileAndShow(static_cast<const char*>(r->srcFile), int(r->srcLine), 0);
+      *result = 1;
+      return true;
+    }
+    case 24:
+      // Into the watch page in front, else Watch #1.
+      if (arg) (current && current != m_bar->Watch(0) ? current : m_bar->Watch(1))
+                   ->AddExpression(reinterpret_cast<const char*>(arg));
+      *result = 1;
+      return true;
+    case 31: case 45:
+      if (current) current->Refresh();
+      return true;
+    case 49:
+      for (int i = 0; i < 3; ++i) m_bar->Watch(i)->Rebuild();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ------------------------------------------------------------------ EditorDebugLink
+
+DebugInterface* DebugBarCommands::SessionRecord() { return m_session.SessionActive() ? m_session.Record() : nullptr; }
+
+uint32_t DebugBarCommands::ShownPosition() { return m_session.Record()->shownAddress; }
+
+bool DebugBarCommands::InProject(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (FindSourceFileByName(name.c_str())) return true;
+  DebugInterface* r = SessionRecord();
+  if (!r || !r->DbgLineTable) return false;
+  const auto* table = static_cast<const DbgLineTableRecord*>(r->DbgLineTable(path.c_str()));
+  return table && table->count > 0;
+}
+
+bool DebugBarCommands::DebugInfoOn() {
+  ProjectRec* p = m_app.Project();
+  TargetRec* t = p ? p->curTarget : nullptr;
+  return t && t->pOpts && t->pOpts->out.flags.DEBUG;
+}
+
+void DebugBarCommands::ApplyStored(CEditLine* first, const std::string& fileName) {
+  ProjectRec* p = m_app.Project();
+  ApplyStoredBreakpoints(first, p ? p->curTarget : nullptr, fileName);
+}
+
+void DebugBarCommands::ToggleStored(CEditLine* line, const std::string& fileName) {
+  ProjectRec* p = m_app.Project();
+  ToggleStoredBreakpoint(line, p ? p->curTarget : nullptr, fileName);
+}
+
+bool DebugBarCommands::ToggleStoredEnable(CEditLine* line, const std::string& fileName) {
+  ProjectRec* p = m_app.Project();
+  return pm2::ToggleStoredEnable(line, p ? p->curTarget : nullptr, fileName);
+}
+
+void DebugBarCommands::PurgeStored(const CEditLine* first, const std::string& fileName) {
+  ProjectRec* p = m_app.Project();
+  PurgeStoredBreakpoints(first, p ? p->curTarget : nullptr, fileName);
+}
+
+void DebugBarCommands::BreakpointsChanged() {
+  // Other views of the same files redraw their margins.
+  HintAllViews(m_session.SessionActive() ? 0x12341000 : kHintStoredAgain);
+}
+
+}  // namespace pm2

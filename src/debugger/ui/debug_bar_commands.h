@@ -1,0 +1,79 @@
+// The main frame's debug windows and their commands: the debug bar (watch,
+// locals, call stack) in the frame's watch bar, the editor margin's link to
+// the session and the project's stored breakpoints, run to the cursor,
+// reset, the breakpoint commands, the window toggles and the watch radix,
+// with their update rules, and the IDE services the windows serve.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "editor/ide/margin_view.h"
+
+namespace pm2 {
+
+class CMainFrame;
+class DebugBarWindow;
+class DebugSession;
+class EditorView;
+class ShellApp;
+struct CommandState;
+
+class DebugBarCommands : public EditorDebugLink {
+ public:
+  // Command ids of the windows and commands served here.
+  static constexpr unsigned kCmdRunToCursor = 32796, kCmdResetCpu = 35020, kCmdToggleBreak = 35012,
+                            kCmdEnableBreak = 35017, kCmdDisableAll = 35015, kCmdKillAll = 35016,
+                            kCmdWatchBar = 32749, kCmdMemoryBar = 32758, kCmdDisassembly = 32752,
+                            kCmdShowNext = 35072, kCmdRadixHex = 35124, kCmdRadixDecimal = 35125,
+                            kCmdTrace = 35019, kCmdPeriodicUpdate = 35081;
+
+  DebugBarCommands(CMainFrame& frame, ShellApp& app, DebugSession& session);
+  ~DebugBarCommands() override;
+
+  DebugBarWindow* Bar() const { return m_bar; }
+  // The session's steps.
+  void SessionStarting();   // the saved watch lists come back
+  void SessionEnded();
+  void TargetStopped();
+  // IDE services of the debug windows; false when the code is not theirs.
+  bool Service(int code, intptr_t arg, intptr_t* result);
+
+  // The disassembly window's toggle belongs to the disassembly window:
+  // until it is installed here, its command stays greyed.
+  void SetDisassemblyToggle(std::function<void()> toggle, std::function<bool()> isOpen);
+
+  // ---- EditorDebugLink
+  DebugInterface* SessionRecord() override;
+  uint32_t ShownPosition() override;
+  bool InProject(const std::string& path) override;
+  bool DebugInfoOn() override;
+  void ApplyStored(CEditLine* first, const std::string& fileName) override;
+  void ToggleStored(CEditLine* line, const std::string& fileName) override;
+  bool ToggleStoredEnable(CEditLine* line, const std::string& fileName) override;
+  void PurgeStored(const CEditLine* first, const std::string& fileName) override;
+  void BreakpointsChanged() override;
+
+ private:
+  void RegisterCommands();
+  void Rule(unsigned id, std::function<void(CommandState&)> rule);
+  bool DebugIdle() const;
+  EditorView* ActiveEditor() const;
+  // Every editor document's views get a hint.
+  void HintAllViews(uint32_t hint);
+  void ToggleWatchBar();
+  void SaveWatchLists();
+  void RestoreWatchLists();
+  void Beep();
+
+  CMainFrame& m_frame;
+  ShellApp& m_app;
+  DebugSession& m_session;
+  DebugBarWindow* m_bar = nullptr;  // owned by the watch bar
+  bool m_marksLoaded = false;
+  std::function<void()> m_toggleDisassembly;
+  std::function<bool()> m_disassemblyOpen;
+};
+
+}  // namespace pm2

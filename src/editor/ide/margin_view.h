@@ -1,0 +1,89 @@
+// The debugger's side of an editor window: the margin's marks (code lines,
+// breakpoints, executed code, the program counter's arrow, the shown
+// position), breakpoints set from the editor with and without a debug
+// session, and value tips of the word under the mouse. Everything about
+// the session and the project comes through an EditorDebugLink.
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <string>
+
+#include "debugger/abi/debug_interface.h"
+#include "editor/text/edit_line.h"
+
+class QPainter;
+class QRect;
+
+namespace pm2 {
+
+class EditorView;
+
+// What the margin needs of the program: the session's record and the
+// project's stored breakpoints. The frame implements it.
+class EditorDebugLink {
+ public:
+  virtual ~EditorDebugLink() = default;
+  // The active driver record during a session, else null.
+  virtual DebugInterface* SessionRecord() = 0;
+  // The record's shown position (also outside a session).
+  virtual uint32_t ShownPosition() = 0;
+  // The file is a source file of the project.
+  virtual bool InProject(const std::string& path) = 0;
+  // The current target exists and creates debug information.
+  virtual bool DebugInfoOn() = 0;
+  virtual void ApplyStored(CEditLine* first, const std::string& fileName) = 0;
+  virtual void ToggleStored(CEditLine* line, const std::string& fileName) = 0;
+  virtual bool ToggleStoredEnable(CEditLine* line, const std::string& fileName) = 0;
+  virtual void PurgeStored(const CEditLine* first, const std::string& fileName) = 0;
+  // A breakpoint changed from an editor (other windows redraw their marks).
+  virtual void BreakpointsChanged() = 0;
+};
+
+class EditorMargin : public QObject {
+ public:
+  EditorMargin(EditorView& view, EditorDebugLink* const* link);
+
+  // The marks again: in a session the driver's line table, outside one
+  // the stored breakpoints.
+  void LoadMarks();
+  // The program counter's line in this file (0: none), found again.
+  uint32_t FindPcLine();
+  uint32_t PcLine() const { return m_pcLine; }
+  bool InProject() const { return m_inProject; }
+  // An update hint; true when the margin handled it.
+  bool OnHint(uint32_t hint);
+
+  bool CanInsertBreakpoint() const;
+  bool CanEnableBreakpoint() const;
+  // Commands 35012 and 35017 at the caret line; false (after a beep) when
+  // the line takes none.
+  bool ToggleBreakpoint();
+  bool ToggleBreakpointEnable();
+  // The caret line's code address; false when it has none.
+  bool CaretLineAddress(uint32_t* address) const;
+
+  // The value tip's text for the word at a viewport point ("" none).
+  std::string TipAt(const QPoint& point);
+
+  void Paint(QPainter& p, const QRect& cell, const CEditLine& line);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  EditorDebugLink* Link() const { return *m_link; }
+  DebugInterface* Record() const;
+  std::string FileName() const;
+  CEditLine* CaretLine() const;
+  bool CaretLineVisible() const;
+  void Repaint();
+
+  EditorView& m_view;
+  EditorDebugLink* const* m_link;
+  bool m_inProject = false;
+  uint32_t m_pcLine = 0;
+  QPoint m_lastTip{-1, -1};
+};
+
+}  // namespace pm2

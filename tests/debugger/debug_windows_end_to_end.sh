@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# The debug windows of the example end to end on the X11 platform under
+# Xvfb, with the GDB driver and qemu: a breakpoint set by a double click in
+# the editor's margin, F5 runs to it and the arrow stands on its line; the
+# watch bar (View menu) shows the locals of main, Watch #1 the global
+# pattern_step (kept in the options file) and its change after a step, the
+# call stack main and its caller; a value tip shows pattern_step's value.
+# Every step is a PNG in <build>/gallery/debugger/windows-*.png.
+#   debug_windows_end_to_end.sh <build> <source> <screen_grab>
+# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+set -euo pipefail
+build=$(cd "$1" && pwd); src=$2; grab=$3
+here=$(cd "$(dirname "$0")" && pwd)
+for p in xvfb-run xdotool gdb-multiarch qemu-system-arm python3; do
+  command -v "$p" > /dev/null || { echo "$p is not installed"; exit 77; }
+done
+[ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
+if [ "${PM2_IN_XVFB:-}" != 1 ]; then
+  export PM2_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d /tmp/pm2dbgwin_XXXXXX)
+trap 'kill "${pid:-0}" 2>/dev/null || true; pkill -KILL -f "$work/" 2>/dev/null || true; rm -rf "$work"' EXIT
+cp -r "$src/examples/blinky" "$work/blinky"
+rm -rf "$work/blinky/Obj"
+# Watch #1 of the target holds pattern_step, as a session would leave it.
+sed -i 's/^  OPTLC <>\(\r\?\)$/  OPTLC <>\1\n  OPTWA 0,1,(pattern_step)\1/' "$work/blinky/Blinky.Opt"
+grep -q "OPTWA 0,1,(pattern_step)" "$work/blinky/Blinky.Opt" || { echo "the options file has no OPTLC line"; exit 1; }
+gallery="$build/gallery/debugger"
+mkdir -p "$gallery"
+export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
+unset WAYLAND_DISPLAY
+prog="$build/root/PM2/pelmora2"
+elf="$work/blinky/Obj/Blinky.elf"
+find_png() { python3 "$here/png_find.py" "$@"; }
+
+fail() { "$grab" "$gallery/windows-failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt 2>/dev/null; exit 1; }
+shot() { sleep 0.8; "$grab" "$gallery/windows-$1.png" || fail "no screenshot $1"; }
+wait_window() {
+  for _ in $(seq 1 100); do
+    win=$(xdotool search --onlyvisible --name "Pelmora2" 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && return 0
+    sleep 0.1
+  done
+  fail "the main window did not appear"
+}
+wait_title() {
+  for _ in $(seq 1 100); do
+    xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  fail "$2"
+}
+children() { pgrep -f "$elf" || true; }
+wait_children() {
+  for _ in $(seq 1 100); do
+    [ "$(children | wc -l)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "expected $1 gdb/qemu processes, found: $(children | tr '\n' ' ')"
+}
+# The program counter's arrow (its yellow) in the editors' area: "x0 y0 x1 y1".
+arrow() { find_png "$1" bbox 255 255 0 80 125 900 760; }
+
+timeout 120 "$prog" -b "$work/blinky/Blinky.pm2" > "$work/run0.txt" 2>&1 || fail "the example did not build"
+[ -f "$elf" ] || fail "no program file after the build"
+
+"$prog" "$work/blinky/Blinky.pm2" > "$work/run1.txt" 2>&1 &
+pid=$!
+wait_window
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$win")"
+wx=$X; wy=$Y
+xdotool mousemove 640 400
+xdotool key ctrl+F5
+wait_children 2
+xdotool type --delay 30 "BS main"
+xdotool key Return
+sleep 0.5
+xdotool key F5
+wait_title "Blinky.c" "the stop at main did not show Blinky.c"
+# The main window's place, for the menu bar.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+wx=$X; wy=$Y
+shot 01-stopped-at-main
+read -r ax0 ay0 ax1 ay1 <<< "$(arrow "$gallery/windows-01-stopped-at-main.png")" || true
+[ -n "${ay1:-}" ] || fail "no arrow in the margin at main"
+mid=$(( (ay0 + ay1) / 2 ))
+# The line height: the selected line's highlight, right of the margin.
+h=$(find_png "$gallery/windows-01-stopped-at-main.png" runnot 255 255 255 $((ax1 + 60)) "$mid")
+[ "$h" -ge 8 ] && [ "$h" -le 40 ] || fail "no line height from the highlight ($h)"
+echo "arrow $ax0 $ay0 $ax1 $ay1 mid $mid height $h window $wx $wy"
+# 1: View > Watch & Call Stack Window opens the debug bar with the locals
+# of main (n not yet set).
+xdotool mousemove "$((wx + 80))" "$((wy + 10))" click 1
+sleep 0.5
+xdotool key w
+shot 02-watch-bar-locals
+# 2: a double click in the margin of line 11 (the line after main's first
+# one; qemu's empty machine has none of the board's peripherals, so the
+# program gets no further than LED_Init) sets a breakpoint; F5 runs to it
+# and the arrow moves there; the locals show n's new value highlighted.
+target=$((mid + h))
+xdotool mousemove "$((ax0 + 1))" "$target"
+sleep 0.3
+xdotool click --repeat 2 --delay 80 1
+shot 03-margin-breakpoint
+xdotool key F5
+sleep 2
+shot 04-stopped-at-breakpoint
+read -r bx0 by0 bx1 by1 <<< "$(arrow "$gallery/windows-04-stopped-at-breakpoint.png")" || true
+[ -n "${by1:-}" ] || fail "no arrow after the run to the breakpoint"
+[ $(( (by0 + by1) / 2 - target )) -le 3 ] && [ $(( target - (by0 + by1) / 2 )) -le 3 ] ||
+  fail "the arrow is not on the breakpoint's line ($by0..$by1, expected about $target)"
+# The bar's tabs and first row lie where the fresh layout puts them.
+tab_y=$((wy + 854)); row_y=$((wy + 778))
+# 3: the call stack shows main and its caller.
+xdotool mousemove "$((wx + 250))" "$tab_y" click 1
+shot 05-call-stack
+# 4: Watch #1 shows the global; its value edited in place and a typed
+# number assign it through gdb, and the new value is highlighted.
+xdotool mousemove "$((wx + 112))" "$tab_y" click 1
+shot 06-watch-global
+# A double click on the value opens it in place.
+xdotool mousemove "$((wx + 233))" "$row_y"
+xdotool click --repeat 2 --delay 80 1
+sleep 0.5
+xdotool type --delay 40 "5"
+xdotool key Return
+sleep 1
+shot 07-watch-assigned
+# 5: a value tip over pattern_step in line 14 of the editor.
+xdotool mousemove "$((ax1 + 5 + 16 * 8))" "$((mid + 4 * h))"
+sleep 0.3
+xdotool mousemove "$((ax1 + 6 + 16 * 8))" "$((mid + 4 * h))"
+sleep 2
+shot 08-value-tip
+# 6: a step into LED_Init refreshes the watch page; the call stack follows.
+xdotool key F11
+wait_title "LED.c" "stepping into LED_Init did not show LED.c"
+shot 09-step-into
+xdotool mousemove "$((wx + 250))" "$tab_y" click 1
+shot 10-call-stack-in-led-init
+# 7: Ctrl+F5 ends the session; gdb and qemu are gone.
+xdotool key ctrl+F5
+wait_children 0
+shot 11-session-ended
+echo "pictures in $gallery"

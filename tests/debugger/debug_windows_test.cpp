@@ -1,0 +1,260 @@
+// The debug bar, the editor margin and the frame's debug commands in the
+// real main frame over the scriptable test driver: keys and the mouse on
+// the watch and call-stack pages, breakpoints from the editor with and
+// without a session, run to the cursor and reset.
+#include <dlfcn.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <fstream>
+
+#include "debugger/ui/debug_bar_commands.h"
+#include "debugger/ui/debug_commands.h"
+#include "debugger/windows/call_stack_window.h"
+#include "debugger/windows/debug_bar_window.h"
+#include "debugger/windows/watch_window.h"
+#include "editor/ide/editor_view.h"
+#include "editor/ide/margin_view.h"
+#include "project/files/debug_lists.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/frame/editor_windows.h"
+#include "shell/frame/frame_fixture.h"
+#include "toolkit/controls/list_edit.h"
+#include "toolkit/frames/control_bar.h"
+
+namespace pm2 {
+namespace {
+
+template <class Pred>
+bool Until(Pred done, int ms = 5000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
+
+// Types a text into a tree's open in-place edit and ends it with Enter.
+bool TypeIntoEdit(SECTreeCtrl* tree, const char* text) {
+  if (SECListEdit* e = tree->GetEditControl()) {
+    e->setPlainText(text);
+    QTest::keyClick(e, Qt::Key_Return);
+    return true;
+  }
+  if (QLineEdit* edit = tree->findChild<QLineEdit*>()) {
+    edit->setText(text);
+    QTest::keyClick(edit, Qt::Key_Return);
+    return true;
+  }
+  return false;
+}
+
+// A point on an item's row in a column, found by the tree's own hit test.
+QPoint CellCentre(SECTreeCtrl* tree, HTREEITEM item, int column) {
+  const int x = column == 0 ? 20 : tree->GetColumnWidth(0) + 20;
+  unsigned flags = 0;
+  for (int y = 0; y < tree->height(); ++y)
+    if (tree->HitTest(20, y, &flags) == item) return QPoint(x, y + 2);
+  return QPoint(x, -1);
+}
+
+class DebugWindowsTest : public test::ExampleFrameTest {
+ protected:
+  // Starts a session on the test driver with a script.
+  bool Start(test::ExampleSession& s, const std::string& lines) {
+    const std::string script = dir + "windows.script";
+    std::ofstream(script) << lines;
+    OptionBlock* o = s.App().Project()->curTarget->pOpts;
+    o->dbg.flags |= 1;
+    o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+    o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+    CMainFrame* f = s.Frame();
+    if (!f->ExecuteCommand(32802)) return false;
+    return Until([&] { return f->Debugger()->Session().SessionActive(); });
+  }
+  std::string Log() {
+    void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!driver) return "";
+    auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+    std::string text = log ? log() : "";
+    dlclose(driver);
+    return text;
+  }
+};
+
+const char* const kScript =
+    "pc 100\n"
+    "value count 0 0 255 0 0 5\n"
+    "value pattern_step 0 0 255 0 0 3\n"
+    "value pt 14 0 255 0 40000300 point\n"
+    "value (pt).x 0 0 255 0 0 1\n"
+    "value (pt).y 0 0 255 0 0 2\n"
+    "members pt x y\n"
+    "locals 100 count pattern_step\n"
+    "frame 0 200\n"
+    "frame 210 100\n"
+    "name 100 main\n"
+    "name 200 Reset_Handler\n"
+    "name 210 Reset_Handler+16\n"
+    "line Blinky.c 12 100\n"
+    "line Blinky.c 14 108\n"
+    "line Blinky.c 17 110\n"
+    "line Startup.s 5 210\n"
+    "tip pattern_step pattern_step = 3\n";
+
+TEST_F(DebugWindowsTest, WatchPagesTakeKeysAndTheMouse) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_TRUE(Start(s, kScript)) << Log();
+  // The bar opens with its command, which is then checked.
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
+  EXPECT_TRUE(f->WatchBar()->IsBarVisible());
+  EXPECT_EQ(f->QueryCommand(DebugBarCommands::kCmdWatchBar).check, 1);
+  DebugBarWindow* bar = f->Debugger()->Windows().Bar();
+  f->Debugger()->TargetStopped();
+
+  // Locals: the function's variables.
+  WatchWindow* locals = bar->Watch(0);
+  EXPECT_EQ(bar->CurrentWatch(), locals);
+  ASSERT_EQ(locals->GetItemCount(), 2);
+  EXPECT_EQ(locals->GetItemText(locals->GetItemAtRow(0), 0), "count");
+  EXPECT_EQ(locals->GetItemText(locals->GetItemAtRow(1), 1), "3               ");
+
+  // Watch #1: F2 on the placeholder, a typed expression, Enter.
+  bar->ActivatePage(DebugBarWindow::kWatch1);
+  WatchWindow* watch = bar->Watch(1);
+  ASSERT_EQ(bar->CurrentWatch(), watch);
+  watch->resize(500, 200);
+  ASSERT_EQ(watch->GetItemCount(), 1);
+  EXPECT_EQ(watch->GetItemText(watch->GetItemAtRow(0), 0), "<type F2 to edit>");
+  watch->setFocus();
+  watch->SelectItem(watch->GetItemAtRow(0));
+  QTest::keyClick(watch, Qt::Key_F2);
+  ASSERT_TRUE(TypeIntoEdit(watch, "pt"));
+  ASSERT_TRUE(Until([&] { return watch->GetItemCount() == 2; }));
+  HTREEITEM pt = watch->GetItemAtRow(0);
+  EXPECT_EQ(watch->GetItemText(pt, 1), "struct point { ... }");
+  EXPECT_EQ(watch->GetItemText(watch->GetItemAtRow(1), 0), "<type F2 to edit>");
+  // Expanding builds the members.
+  ASSERT_TRUE(watch->Expand(pt, TVE_EXPAND));
+  ASSERT_EQ(watch->GetItemCount(), 4);
+  HTREEITEM x = watch->GetItemAtRow(1);
+  EXPECT_EQ(watch->GetItemText(x, 0), "x");
+  // A double click on the value assigns through the driver.
+  QTest::mouseDClick(watch, Qt::LeftButton, {},
+                     CellCentre(watch, x, 1));
+  // The edit opens once the click has gone by.
+  ASSERT_TRUE(Until([&] { return watch->GetEditItem() >= 0; })) << "no edit opened";
+  EXPECT_EQ(watch->GetEditColumn(), 1);
+  ASSERT_TRUE(TypeIntoEdit(watch, "7"));
+  EXPECT_NE(Log().find("assign  `pt.x = 7\n"), std::string::npos) << Log();
+  ASSERT_TRUE(Until([&] { return watch->GetItemText(watch->GetItemAtRow(1), 1).rfind("7", 0) == 0; }));
+  // Delete removes an expression, not the placeholder.
+  watch->SelectItem(watch->GetItemAtRow(0));
+  QTest::keyClick(watch, Qt::Key_Delete);
+  ASSERT_EQ(watch->GetItemCount(), 1);
+  QTest::keyClick(watch, Qt::Key_Delete);
+  EXPECT_EQ(watch->GetItemCount(), 1);
+  // The expressions are kept with the target when the session ends.
+  watch->AddExpression("count");
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  const WatchRec* kept = s.App().Project()->curTarget->watches[0];
+  ASSERT_NE(kept, nullptr);
+  EXPECT_STREQ(kept->expression.c_str(), "count");
+  EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdWatchBar).enabled);
+}
+
+TEST_F(DebugWindowsTest, CallStackShowsTheCallsAndGoesToTheSource) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_TRUE(Start(s, kScript)) << Log();
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
+  DebugBarWindow* bar = f->Debugger()->Windows().Bar();
+  bar->ActivatePage(DebugBarWindow::kCallStack);
+  EXPECT_EQ(bar->CurrentWatch(), nullptr);
+  CallStackWindow* stack = bar->CallStack();
+  stack->resize(400, 200);
+  ASSERT_EQ(stack->GetItemCount(), 2);
+  EXPECT_EQ(stack->GetItemText(stack->GetItemAtRow(0), 0), "000: main");
+  EXPECT_EQ(stack->GetItemText(stack->GetItemAtRow(0), 1), "Reset_Handler+16");
+  EXPECT_EQ(stack->GetItemText(stack->GetItemAtRow(1), 0), "001: Reset_Handler");
+  // A double click on main's row opens the calling place; the outermost
+  // row has none and beeps.
+  QTest::mouseDClick(stack, Qt::LeftButton, {},
+                     CellCentre(stack, stack->GetItemAtRow(0), 0));
+  ASSERT_TRUE(Until([&] { return f->Editors().ActivePath().find("Startup.s") != std::string::npos; }));
+  EXPECT_FALSE(stack->ShowCallingPlace(1));
+  // The radix commands need a current watch page.
+  EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdRadixHex).enabled);
+  bar->ActivatePage(DebugBarWindow::kLocals);
+  EXPECT_TRUE(f->QueryCommand(DebugBarCommands::kCmdRadixHex).enabled);
+}
+
+TEST_F(DebugWindowsTest, MarginBreakpointsWithAndWithoutASession) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  EditorView* v = f->Editors().Open(dir + "Blinky.c", 14);
+  ASSERT_NE(v, nullptr);
+  v->resize(600, 400);
+  v->Engine().GotoLine(14, 0);
+  // Outside a session: a stored breakpoint of the target, kind 0.
+  ASSERT_TRUE(f->QueryCommand(DebugBarCommands::kCmdToggleBreak).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdToggleBreak));
+  const BreakpointRec* b = s.App().Project()->curTarget->breakpoints;
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->value1, 14u);
+  EXPECT_EQ(b->flags & kBreakKindMask, 0);
+  EXPECT_STREQ(b->text1.c_str(), "Blinky.c");
+  EXPECT_TRUE(v->Text().GetLine(14)->m_nFlags & kLineBreakSet);
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdEnableBreak));
+  EXPECT_FALSE(b->flags & kBreakFlag3);
+  // Kill all outside a session marks it killed.
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdKillAll));
+  EXPECT_TRUE(b->flags & kBreakFlag4);
+  EXPECT_FALSE(v->Text().GetLine(14)->m_nFlags & kLineBreakSet);
+
+  // In a session: the driver's line table marks code lines.
+  ASSERT_TRUE(Start(s, kScript)) << Log();
+  f->Debugger()->TargetStopped();
+  EXPECT_TRUE(v->Text().GetLine(14)->m_nFlags & kLineHasCode);
+  EXPECT_FALSE(v->Text().GetLine(13)->m_nFlags & kLineHasCode);
+  EXPECT_EQ(v->Margin().PcLine(), 12u);
+  v->Engine().GotoLine(14, 0);
+  // A double click in the margin toggles the line's breakpoint.
+  const int y = (14 - v->Engine().State().nTopLine) * v->Engine().State().nLineHeight + 3;
+  QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, QPoint(2, y));
+  EXPECT_NE(Log().find("breakpoint 264 3\n"), std::string::npos) << Log();
+  // Run to the cursor line goes to its address; on a line without code
+  // the command is greyed.
+  ASSERT_TRUE(f->QueryCommand(DebugBarCommands::kCmdRunToCursor).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdRunToCursor));
+  EXPECT_NE(Log().find("go 264\n"), std::string::npos) << Log();
+  v->Engine().GotoLine(13, 0);
+  EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdRunToCursor).enabled);
+  // The value tip of a word in the text.
+  const std::string tip = v->Margin().TipAt(QPoint(v->Engine().State().nLeftMargin +
+                                                       v->Engine().State().nCharWidth * 20,
+                                                   y));
+  EXPECT_EQ(tip, "pattern_step = 3") << Log() << " top " << v->Engine().State().nTopLine << " y " << y;
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdResetCpu));
+  EXPECT_NE(Log().find("reset 0\n"), std::string::npos);
+  // Trace and the periodic update flip their bits and show them checked.
+  DebugInterface* r = f->Debugger()->Session().Record();
+  ASSERT_TRUE(f->QueryCommand(DebugBarCommands::kCmdTrace).enabled);
+  const int trace = f->QueryCommand(DebugBarCommands::kCmdTrace).check;
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdTrace));
+  EXPECT_EQ(f->QueryCommand(DebugBarCommands::kCmdTrace).check, 1 - trace);
+  EXPECT_EQ(r->traceOn & 1, 1 - trace);
+  r->flags &= ~uint32_t(0x1000);  // the driver no longer offers it
+  r->windowFlags |= kDbgWinPeriodic;
+  EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdPeriodicUpdate).enabled);
+  EXPECT_FALSE(r->windowFlags & kDbgWinPeriodic);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,93 @@
+#include "debugger/model/margin_breakpoints.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "editor/document/margin_marks.h"
+#include "project/files/debug_lists.h"
+#include "project/model/project_records.h"
+
+namespace pm2 {
+namespace {
+
+// A text of n lines, numbered and reset like a view's marks.
+struct Lines {
+  std::vector<std::unique_ptr<CEditLine>> lines;
+  explicit Lines(int n) {
+    for (int i = 0; i < n; ++i) {
+      lines.push_back(std::make_unique<CEditLine>());
+      if (i) {
+        lines[std::size_t(i - 1)]->m_pNext = lines.back().get();
+        lines.back()->m_pPrev = lines[std::size_t(i - 1)].get();
+      }
+    }
+    ResetMarginMarks(First());
+  }
+  CEditLine* First() { return lines[0].get(); }
+  CEditLine* At(int number) { return lines[std::size_t(number - 1)].get(); }
+};
+
+int Count(const TargetRec& t, bool live) {
+  int n = 0;
+  for (const BreakpointRec* b = t.breakpoints; b; b = b->next)
+    if (!live || !(b->flags & kBreakFlag4)) ++n;
+  return n;
+}
+
+TEST(StoredBreakpoints, ToggleAddsAtTheHeadAndMarksRemoved) {
+  TargetRec target;
+  Lines text(10);
+  ToggleStoredBreakpoint(text.At(3), &target, "LED.c");
+  ToggleStoredBreakpoint(text.At(7), &target, "LED.c");
+  ASSERT_EQ(Count(target, true), 2);
+  EXPECT_EQ(target.breakpoints->value1, 7u);  // the newest first
+  EXPECT_EQ(target.breakpoints->flags & kBreakKindMask, 0);
+  EXPECT_TRUE(target.breakpoints->flags & kBreakFlag3);
+  EXPECT_STREQ(target.breakpoints->text1.c_str(), "LED.c");
+  EXPECT_EQ(text.At(3)->m_nFlags & (kLineBreakSet | kLineBreakEnabled), kLineBreakSet | kLineBreakEnabled);
+  ToggleStoredBreakpoint(text.At(3), &target, "LED.c");
+  EXPECT_EQ(Count(target, true), 1);
+  EXPECT_EQ(Count(target, false), 2);  // kept, marked removed
+  EXPECT_FALSE(text.At(3)->m_nFlags & kLineBreakSet);
+}
+
+TEST(StoredBreakpoints, AppliedByFileNameIgnoringCase) {
+  TargetRec target;
+  Lines a(10), b(10);
+  ToggleStoredBreakpoint(a.At(4), &target, "LED.c");
+  ASSERT_TRUE(ToggleStoredEnable(a.At(4), &target, "LED.c"));
+  ToggleStoredBreakpoint(a.At(5), &target, "Other.c");
+  EXPECT_EQ(ApplyStoredBreakpoints(b.First(), &target, "led.C"), 1);
+  EXPECT_EQ(b.At(4)->m_nFlags & (kLineBreakSet | kLineBreakEnabled), kLineBreakSet);
+  EXPECT_FALSE(b.At(5)->m_nFlags & kLineBreakSet);
+  EXPECT_FALSE(ToggleStoredEnable(b.At(6), &target, "LED.c"));
+}
+
+TEST(StoredBreakpoints, ALineDeletedLaterIsPurgedBeforeASave) {
+  TargetRec target;
+  Lines text(10);
+  ToggleStoredBreakpoint(text.At(9), &target, "LED.c");
+  // The text lost its last two lines: no debugger word 9 is left.
+  text.At(8)->m_pNext = nullptr;
+  EXPECT_EQ(PurgeStoredBreakpoints(text.First(), &target, "LED.c"), 1);
+  Lines again(8);
+  EXPECT_EQ(ApplyStoredBreakpoints(again.First(), &target, "LED.c"), 0);
+}
+
+TEST(StoredBreakpoints, DisableAndKillAllReportAChange) {
+  TargetRec target;
+  EXPECT_FALSE(DisableAllStored(&target));
+  EXPECT_FALSE(KillAllStored(&target));
+  Lines text(5);
+  ToggleStoredBreakpoint(text.At(2), &target, "LED.c");
+  EXPECT_TRUE(DisableAllStored(&target));
+  EXPECT_FALSE(DisableAllStored(&target));  // nothing left enabled
+  EXPECT_TRUE(KillAllStored(&target));
+  EXPECT_FALSE(KillAllStored(&target));
+  EXPECT_EQ(Count(target, true), 0);
+}
+
+}  // namespace
+}  // namespace pm2
