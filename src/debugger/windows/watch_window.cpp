@@ -196,6 +196,21 @@ NotifyResult WatchWindow::NotifyTreeGetDispInfo(TreeItemDesc& desc) {
 
 void WatchWindow::OnKeyEditLabel(int) { EditSelected(0); }
 
+// F2, Ctrl+F2 and Delete are the window's own, before any shortcut of the
+// frame that holds it.
+bool WatchWindow::event(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) {
+    auto* k = static_cast<QKeyEvent*>(e);
+    const Qt::KeyboardModifiers mods = k->modifiers() & ~Qt::KeypadModifier;
+    if ((k->key() == Qt::Key_F2 && (mods == Qt::NoModifier || mods == Qt::ControlModifier)) ||
+        (k->key() == Qt::Key_Delete && mods == Qt::NoModifier)) {
+      e->accept();
+      return true;
+    }
+  }
+  return SECTreeCtrl::event(e);
+}
+
 void WatchWindow::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Delete) {
     WatchItem* row = RowOf(GetCaretItem());

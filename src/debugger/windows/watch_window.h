@@ -46,6 +46,7 @@ class WatchWindow : public SECTreeCtrl {
   NotifyResult NotifyTreeGetDispInfo(TreeItemDesc& desc) override;
   void OnKeyEditLabel(int focus) override;
   void PickItemColors(SECListPaintContext& ctx) override;
+  bool event(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;

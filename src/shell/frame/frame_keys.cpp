@@ -134,6 +134,12 @@ bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
     return false;
   auto* key = static_cast<QKeyEvent*>(event);
   if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) return HandleF1();
+  // A window that uses the key itself (an edit key of a list, say) claims
+  // it the way Qt's own controls claim shortcuts.
+  QKeyEvent claim(QEvent::ShortcutOverride, key->key(), key->modifiers(), key->text());
+  claim.ignore();
+  QCoreApplication::sendEvent(widget, &claim);
+  if (claim.isAccepted()) return false;
   if (const unsigned id = CommandOfKey(watched, *key)) {
     if (onCommandKey) onCommandKey(id);
     const bool enabled = m_frame.QueryCommand(id).enabled;

@@ -5,25 +5,14 @@ namespace pm2 {
 const std::vector<UnbuiltCommands>& UnbuiltCommandTable() {
   static const std::vector<UnbuiltCommands> rows = {
       // The debug session and its windows.
-      {32796, 32796, "debugger", "run to the cursor line"},
-      {35072, 35072, "debugger", "show the next statement"},
-      {35012, 35012, "debugger", "insert or remove a breakpoint"},
-      {35017, 35017, "debugger", "enable or disable a breakpoint"},
-      {35015, 35016, "debugger", "disable all, kill all breakpoints"},
       {35041, 35041, "debugger", "breakpoint dialog"},
-      {35019, 35019, "debugger", "trace recording"},
       {35043, 35043, "debugger", "view trace records"},
       {35069, 35069, "debugger", "memory map dialog"},
       {35079, 35079, "debugger", "performance analyser setup"},
       {35082, 35083, "debugger", "inline assembler, debug-function editor"},
-      {35020, 35020, "debugger", "reset the CPU"},
       {35058, 35067, "debugger", "memory window display format"},
       {35407, 35408, "debugger", "memory window display format"},
       {35090, 35090, "debugger", "modify memory"},
-      {35124, 35125, "debugger", "watch window radix"},
-      {32752, 32752, "debugger", "disassembly window"},
-      {32749, 32749, "debugger", "watch and call-stack bar"},
-      {32758, 32758, "debugger", "memory bar"},
       {32735, 32735, "debugger", "serial window 1"},
       {32728, 32728, "debugger", "serial window 2"},
       {35418, 35418, "debugger", "serial window 3"},
@@ -31,7 +20,6 @@ const std::vector<UnbuiltCommands>& UnbuiltCommandTable() {
       {35047, 35047, "debugger", "code coverage"},
       {35048, 35048, "debugger", "symbols window"},
       {35073, 35073, "debugger", "tool box"},
-      {35081, 35081, "debugger", "periodic window update"},
   };
   return rows;
 }
