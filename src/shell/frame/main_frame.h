@@ -113,6 +113,7 @@ class CMainFrame : public SECWorkbookWnd,
   void StopDebugger() override;
   void OnDebugStartStop() override;
   intptr_t DebugService(int code, intptr_t arg) override;
+  void WriteSerial(int window, const void* chars, int count, bool wide) override;
   void AppendCommandOutput(const char* text) override;
   void RunInitFileInclude() override;
 
