@@ -32,6 +32,8 @@ InlineAssembler::InlineAssembler(DebugDialogContext ctx, QWidget* parent)
   grid->addWidget(new QLabel("Enter New Instruction:", this), 2, 0);
   grid->addWidget(m_instruction, 2, 1);
   m_address->installEventFilter(this);
+  connect(m_address, &QLineEdit::returnPressed, this, [this] { SetAddress(); });
+  connect(m_instruction, &QLineEdit::returnPressed, this, [this] { Assemble(); });
   DebugInterface* r = m_ctx.R();
   if (r) {
     if (r->shownAddress == 0xFFFFFFFFu && r->DbgControl) r->shownAddress = uint32_t(r->DbgControl(12, 0, 0));
@@ -92,12 +94,8 @@ bool InlineAssembler::Assemble() {
 
 void InlineAssembler::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-    if (m_address->hasFocus())
-      SetAddress();
-    else if (m_instruction->hasFocus())
-      Assemble();
-    else
-      m_ctx.Beep();
+    // The two edits act on their own Enter; anywhere else it beeps.
+    if (focusWidget() != m_address && focusWidget() != m_instruction) m_ctx.Beep();
     return;
   }
   QDialog::keyPressEvent(e);

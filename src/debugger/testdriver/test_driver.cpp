@@ -15,8 +15,8 @@
 //   eval <expression> <hex value>
 //   pc <hex>                    the program counter
 //   windows <hex>               window flags the driver sets at start
-//   exec <text> <result>        a command text and the answer of DbgControl 11
-//                               and DbgExecCommand
+//   exec <text> <result>        a command text ("_" for a blank) and the
+//                               answer of DbgControl 11 and DbgExecCommand
 //   bp <hex flags> <hex address> <pass count> <expression|-> [command]
 //                               a breakpoint of the driver's list
 //   bpdefine <error 0/1> <outcome>   how DbgBreakpointDefine answers
@@ -240,6 +240,7 @@ void ReadScript(const std::string& path) {
       std::string text;
       int result = 0;
       in >> text >> result;
+      std::replace(text.begin(), text.end(), '_', ' ');  // "_" stands for a blank
       g_script.execResults[text] = result;
     } else if (cmd == "pc") {
       std::string pc;
