@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "debugger/abi/debug_records.h"
 #include "session_fixture.h"
 
 namespace pm2 {
@@ -196,6 +197,100 @@ TEST_F(GdbSessionTest, SimulationRunsToMainStepsAndShowsRegisters) {
   EXPECT_FALSE(session->SessionActive());
   EXPECT_TRUE(Children("gdb-multiarch").empty());
   EXPECT_TRUE(Children("qemu-system-arm").empty());
+}
+
+// What the program sent to serial window 1 so far (notification 15: the
+// window in bits 24 to 31, the byte below).
+std::string SerialOne(const RecordingHub& hub) {
+  std::string out;
+  for (const RecordingHub::Entry& e : hub.Entries())
+    if (e.code == kNotifySerialOutput3 && ((uint32_t(e.arg) >> 24) & 0xFF) == 0) out += char(e.arg & 0xFF);
+  return out;
+}
+
+TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("LED 1 on\r\n") != std::string::npos; }, 15000))
+      << SerialOne(hub) << CommandTexts();
+  EXPECT_EQ(SerialOne(hub).substr(0, 22), "Blinky: running\r\nLED 0");
+  // A key typed into the window reaches the program, which echoes it.
+  r->DbgSerialInput(0, 'z');
+  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("key: z\r\n") != std::string::npos; }, 15000)) << SerialOne(hub);
+  // Keys for other windows are not the UART's.
+  r->DbgSerialInput(1, 'q');
+  session->StopRunning();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+  EXPECT_EQ(SerialOne(hub).find("key: q"), std::string::npos);
+}
+
+TEST_F(GdbSessionTest, TheDialogsRecordsComeFromGdb) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  // The symbols: main among the public symbols, with its address.
+  DbgSymbolRecord* publics = nullptr;
+  r->DbgEnum(kDbgEnumPublics, 0, reinterpret_cast<intptr_t>(&publics));
+  const DbgSymbolRecord* main = nullptr;
+  for (const DbgSymbolRecord* s = publics; s; s = s->next)
+    if (std::string(s->name) == "main") main = s;
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(main->value, Evaluate("&main"));
+  ASSERT_NE(main->type, nullptr);
+  EXPECT_EQ(main->type->code, 15);
+  DbgScopeRecord* scopes = nullptr;
+  r->DbgEnum(kDbgEnumScopes, 0, reinterpret_cast<intptr_t>(&scopes));
+  ASSERT_NE(scopes, nullptr);
+  bool blinky = false;
+  for (const DbgScopeRecord* m = scopes->children; m; m = m->next)
+    blinky |= std::string(m->name) == "Blinky.c" && m->lineCount > 0;
+  EXPECT_TRUE(blinky);
+  DbgCoverageRecord* coverage = nullptr;
+  r->DbgEnum(kDbgEnumScopes, 1, reinterpret_cast<intptr_t>(&coverage));
+  EXPECT_EQ(coverage, nullptr);  // no code coverage through GDB
+  EXPECT_EQ(r->analyserRest, nullptr);
+
+  // Breakpoints: one set by command, one defined by the dialog's request.
+  EXPECT_EQ(r->DbgExecCommand("BS LED_On", 9), 0);
+  DbgBreakpointRequest q{};
+  q.expression = "Timer_Delay";
+  q.passCount = q.passCount2 = 2;
+  r->DbgBreakpointDefine(0, 0, 0, &q);
+  ASSERT_EQ(q.error, 0);
+  ASSERT_NE(q.result, nullptr);
+  auto* head = reinterpret_cast<DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  ASSERT_NE(head, nullptr);
+  ASSERT_NE(head->next, nullptr);
+  EXPECT_GE(head->address, Evaluate("&LED_On"));
+  EXPECT_LT(head->address, Evaluate("&LED_On") + 32);
+  EXPECT_EQ(head->next, q.result);
+  EXPECT_EQ(q.result->passCount, 2u);
+  EXPECT_TRUE(head->flags & kDbgBpEnabled);
+  // Disabled in the dialog, then closed: gdb hears of it; killed: it goes.
+  head->flags &= ~uint32_t(kDbgBpEnabled);
+  r->DbgBreakpointList(kDbgBpListClose, 0, 0, nullptr);
+  head = reinterpret_cast<DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  EXPECT_FALSE(head->flags & kDbgBpEnabled);
+  r->DbgBreakpointList(kDbgBpListKill, 0, 0, head);
+  head = reinterpret_cast<DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(head, q.result);
+  EXPECT_EQ(head->next, nullptr);
+  DbgBreakpointRequest bad{};
+  bad.expression = "no_such_function";
+  r->DbgBreakpointDefine(0, 0, 0, &bad);
+  EXPECT_NE(bad.error, 0);
+
+  // The memory map: the program's code from address 0, executable.
+  DbgMemorySpaceRecord space{};
+  ASSERT_EQ(r->DbgControl(4, 0, reinterpret_cast<intptr_t>(&space)), 0);
+  ASSERT_NE(space.attributes, nullptr);
+  EXPECT_EQ(space.count, 0x10000u);
+  EXPECT_EQ(space.attributes[0] & 3, 3);
+  r->DbgControl(4, 0x10000000, reinterpret_cast<intptr_t>(&space));
+  EXPECT_EQ(space.attributes, nullptr);
 }
 
 struct KillRow {

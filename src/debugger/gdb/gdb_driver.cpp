@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "debugger/abi/debug_interface.h"
+#include "debugger/abi/debug_records.h"
+#include "debugger/gdb/gdb_dialog_records.h"
 #include "debugger/gdb/gdb_target.h"
 
 namespace {
@@ -24,10 +26,15 @@ using pm2::gdb::SourceLine;
 DebugInterface g_record;
 DebugInterface* g_ide = nullptr;
 std::unique_ptr<GdbTarget> g_target;
+std::unique_ptr<pm2::gdb::GdbDialogRecords> g_records;  // what the debug dialogs read
 std::string g_sourcePath;  // what srcFile points at after DbgFindSource
 std::vector<DbgLinePair> g_lines;  // what the last DbgLineTable answered
 DbgLineTableRecord g_lineTable;
 std::vector<DbgCallStackEntry> g_callStack;
+
+// The notification that carries one serial byte: the window number in
+// bits 24 to 31, the byte in the low 8 bits.
+constexpr int32_t kSerialByteNotify = 15;
 
 void SetFlag(uint32_t bit, bool on) {
   if (on)
@@ -47,6 +54,11 @@ pm2::gdb::TargetEvents Events() {
   e.stopped = [] {
     if (g_target) g_record.pc = g_target->Pc();
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
+  };
+  // A character of the simulated UART: to serial window 1 (number 0),
+  // posted, as the reader thread must not wait for the GUI.
+  e.serial = [](uint8_t c) {
+    if (g_record.PostNotify) g_record.PostNotify(kSerialByteNotify, intptr_t(c));
   };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
@@ -75,6 +87,10 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       return g_target && g_target->Interrupt() ? 0 : 1;
     case 15:  // the size of an address's memory space: all 4 GB
       return -1;
+    case 4:  // a memory space's attributes, from the program's sections
+      if (!g_records || !b) return 1;
+      g_records->MemorySpace(uint32_t(a), reinterpret_cast<DbgMemorySpaceRecord*>(b));
+      return 0;
     case kDbgCtlBeforeCallStack:
       if (!g_target || !g_target->CallStack(&g_callStack)) g_callStack.clear();
       g_record.callStack = g_callStack.data();
@@ -142,6 +158,15 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
 }
 
 intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
+  if (code == kDbgEnumPublics && b) {
+    *reinterpret_cast<DbgSymbolRecord**>(b) = g_records ? g_records->Publics() : nullptr;
+    return 0;
+  }
+  if (code == kDbgEnumScopes && b) {
+    // The scope tree; GDB keeps no code coverage (a = 1).
+    *reinterpret_cast<DbgScopeRecord**>(b) = g_records && a == 0 ? g_records->Scopes() : nullptr;
+    return 0;
+  }
   if (code != kDbgEnumAddressName || !g_target || !b) return 0;
   const std::string name = g_target->SymbolAt(uint64_t(uint32_t(a)));
   if (name.empty()) return 0;
@@ -166,6 +191,28 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
     case 7: return g_target->HasBreakpoint(address) ? 1 : 0;
     default: return 0;
   }
+}
+intptr_t BreakpointList(int32_t op, intptr_t, intptr_t, void* record) {
+  if (!g_records) return 0;
+  switch (op) {
+    case kDbgBpListHead: return reinterpret_cast<intptr_t>(g_records->BreakpointHead());
+    case kDbgBpListKill: g_records->KillBreakpoint(static_cast<DbgBreakpointRecord*>(record)); return 0;
+    case kDbgBpListClose: g_records->ApplyEnables(); return 0;
+    default: return 0;
+  }
+}
+intptr_t BreakpointDefine(int32_t, intptr_t, intptr_t, void* request) {
+  auto* q = static_cast<DbgBreakpointRequest*>(request);
+  if (!q) return 0;
+  if (!g_records) {
+    q->error = 1;
+    return 0;
+  }
+  g_records->Define(q);
+  return 0;
+}
+void SerialInput(uint32_t window, uint16_t c) {
+  if (g_target && window == 0) g_target->SerialInput(uint8_t(c));
 }
 int32_t ExecCommand(const char* text, int32_t length) {
   if (!g_target || !text) return 0;
@@ -208,6 +255,7 @@ int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
   return n;
 }
 void Exit() {
+  g_records.reset();
   if (g_target) g_target->Close();
   g_target.reset();
 }
@@ -260,6 +308,9 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_record.DbgAssign = Assign;
       g_record.DbgReadString = ReadString;
       g_record.DbgExit = Exit;
+      g_record.DbgBreakpointList = BreakpointList;
+      g_record.DbgBreakpointDefine = BreakpointDefine;
+      g_record.DbgSerialInput = SerialInput;
       // GDB has no performance analyser and no code coverage.
       g_record.flags &= ~uint32_t(0x4000 | 0x8000);
       return 0;
@@ -290,6 +341,7 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
     case 4: {
       auto* s = static_cast<DebugSettings*>(argument);
       if (!StartTarget(s, false)) return 1;
+      g_records = std::make_unique<pm2::gdb::GdbDialogRecords>(*g_target, s->programFile);
       g_record.pc = g_target->Pc();
       Print("GDB driver: no performance analyser and no code coverage through GDB\n");
       g_target->Registers()->refresh = RefreshRegisters;

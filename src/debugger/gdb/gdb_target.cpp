@@ -58,6 +58,11 @@ TargetParams ParseTargetParams(const std::string& text) {
       in >> p.remote;
     } else if (word == "-gdb") {
       in >> p.gdb;
+    } else if (word == "-uart") {
+      std::string base;
+      in >> base;
+      p.uart = base != "none";
+      if (p.uart) p.uartBase = uint32_t(std::strtoul(base.c_str(), nullptr, 0));
     } else if (word == "-timeout") {
       int seconds = 0;
       in >> seconds;
@@ -115,6 +120,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   // The first stop comes with the connection; its frame is the position.
   m_gdb->WaitStopped(kCommandTimeoutMs);
   BuildRegisterSet();
+  if (params.simulate && params.uart) SetupUart(params);
   m_monitor = std::thread([this] { Monitor(); });
   if (m_events.print)
     m_events.print(params.simulate ? "GDB driver: simulation in qemu-system-arm, GDB stub at " + remote + "\n"
@@ -150,6 +156,11 @@ void GdbTarget::Close() {
 }
 
 void GdbTarget::OnStopped(const MiRecord& r) {
+  if (UartStop(r)) return;
+  ReportStop(r);
+}
+
+void GdbTarget::ReportStop(const MiRecord& r) {
   const MiValue* frame = r.results.Find("frame");
   if (frame) {
     bool ok = false;
@@ -172,6 +183,7 @@ bool GdbTarget::Go(uint32_t stopAddress) {
   if (!Halted()) return false;
   if (stopAddress != 0xFFFFFFFFu && !Ok(m_gdb->Call("-break-insert -t *" + Hex(stopAddress), kCommandTimeoutMs)))
     return false;
+  m_freeRun = true;
   return Ok(m_gdb->Call("-exec-continue", kCommandTimeoutMs));
 }
 
@@ -179,6 +191,7 @@ bool GdbTarget::Step(int mode) {
   if (!Halted()) return false;
   static const char* const kCommands[] = {"-exec-step", "-exec-next", "-exec-finish", "-exec-step-instruction"};
   if (mode < 0 || mode > 3) return false;
+  m_freeRun = false;
   const uint64_t before = m_gdb->Stops();
   if (!Ok(m_gdb->Call(kCommands[mode], kCommandTimeoutMs))) return false;
   // A step that does not end soon leaves the target running; its stop
@@ -187,6 +200,9 @@ bool GdbTarget::Step(int mode) {
 }
 
 bool GdbTarget::Interrupt() {
+  // A stop of the UART stand-in under way now reports itself instead of
+  // resuming the program.
+  m_freeRun = false;
   if (State() != SessionState::Running) return true;
   const uint64_t before = m_gdb->Stops();
   m_gdb->Call("-exec-interrupt", kCommandTimeoutMs);
