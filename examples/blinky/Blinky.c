@@ -1,10 +1,9 @@
-/* Blinky: runs a light along the eight LEDs of the board and reports each
-   step on UART0 (9600 baud, 8 bits, no parity); a key typed on the
-   terminal is echoed. */
-#include "LPC2138.h"
+/* Blinky: runs a light along the eight LEDs, reports each step on UART0 and echoes keys. */
 #include "LED.h"
 #include "Timer.h"
+#include "LPC2138.h"
 
+/* UART0: 9600 baud, 8 bits, no parity, 1 stop bit. */
 #define PCLK_HZ 15000000UL
 #define BAUD    9600UL
 
