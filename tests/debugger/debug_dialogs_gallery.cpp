@@ -76,8 +76,14 @@ int Run(const std::string& build) {
   }
   bool ok = true;
   {
+    BreakpointsDialog first(d.Context());
+    auto* access = static_cast<DbgBreakpointRecord*>(first.List()->At(2).data);
+    access->access = 2;
+    access->length = 4;
+    access->count = 2;
+  }
+  {
     BreakpointsDialog dlg(d.Context());
-    static_cast<DbgBreakpointRecord*>(dlg.List()->At(2).data)->access = 2;
     dlg.List()->SetChecked(3, false);
     dlg.List()->Select(1);
     dlg.Expression()->setText("pattern_step == 3");

@@ -40,6 +40,11 @@ BreakpointsDialog::BreakpointsDialog(DebugDialogContext ctx, QWidget* parent)
   m_objects->setAutoExclusive(false);
   for (const char* text : {"Current Breakpoints:", "&Expression:", "C&ount:", "Co&mmand:", "Access:", "Si&ze:"})
     m_labels.push_back(new QLabel(text, this));
+  // The labels' keys go to their fields.
+  static_cast<QLabel*>(m_labels[1])->setBuddy(m_expr);
+  static_cast<QLabel*>(m_labels[2])->setBuddy(m_count);
+  static_cast<QLabel*>(m_labels[3])->setBuddy(m_command);
+  static_cast<QLabel*>(m_labels[5])->setBuddy(m_size);
   for (QPushButton* b : {m_define, m_kill, m_killAll, m_close}) b->setAutoDefault(false);
 
   m_list->selectionChanged = [this] { SelectionChanged(); };

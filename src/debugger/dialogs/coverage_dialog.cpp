@@ -41,7 +41,7 @@ CoverageDialog::CoverageDialog(DebugDialogContext ctx, QWidget* parent)
   m_modules->setObjectName("CoverageModules");
   m_list->setObjectName("CoverageList");
   m_list->InsertColumn(0, "Modules/Functions", LVCFMT_LEFT, 240);
-  m_list->InsertColumn(1, "Execution percentage", LVCFMT_LEFT, 330);
+  m_list->InsertColumn(1, "Execution percentage", LVCFMT_LEFT, 420);
   for (QPushButton* b : {m_reset, m_update, m_close}) b->setAutoDefault(false);
   connect(m_modules, &QComboBox::currentIndexChanged, this, [this] { BuildTree(); });
   connect(m_reset, &QPushButton::clicked, this, [this] { Reset(); });

@@ -643,6 +643,8 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
         g_record.windowFlags |= g_script.windowFlags;
         g_record.pc = g_script.pc;
         g_record.cycles = g_script.cycles;
+        g_script.rest.name = "<other>";
+        g_script.rest.nameLength = 7;
         g_record.analyserRest = &g_script.rest;
         g_record.analyserRanges = g_script.ranges.empty() ? nullptr : &g_script.ranges[0];
         Log(std::string("program ") + s->programFile);
