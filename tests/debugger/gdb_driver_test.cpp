@@ -219,6 +219,12 @@ TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
   // A key typed into the window reaches the program, which echoes it.
   r->DbgSerialInput(0, 'z');
   ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("key: z\r\n") != std::string::npos; }, 15000)) << SerialOne(hub);
+  // The key is taken once: it is neither shown as output nor read again.
+  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("LED 7 on", SerialOne(hub).find("key: z")) != std::string::npos; },
+                      15000));
+  const std::string out = SerialOne(hub);
+  EXPECT_EQ(out.find("key: z"), out.rfind("key: z")) << out;
+  EXPECT_EQ(out.find("zkey"), std::string::npos) << out;
   // Keys for other windows are not the UART's.
   r->DbgSerialInput(1, 'q');
   session->StopRunning();

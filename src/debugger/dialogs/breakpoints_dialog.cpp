@@ -66,6 +66,7 @@ BreakpointsDialog::BreakpointsDialog(DebugDialogContext ctx, QWidget* parent)
   UpdateSizeControls();
   resize(560, 400);
   Layout();
+  m_expr->setFocus();
 }
 
 DbgBreakpointRecord* BreakpointsDialog::Head() const {

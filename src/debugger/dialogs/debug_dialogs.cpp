@@ -1,6 +1,7 @@
 #include "debugger/dialogs/debug_dialogs.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMdiArea>
 
 #include "debugger/dialogs/breakpoints_dialog.h"
@@ -301,6 +302,8 @@ void DebugDialogs::OpenSymbols() {
   m_symbols = dialog;
   m_app.m_windows.Set(WindowSlot::SymbolsDlg, dialog);
   dialog->show();
+  dialog->activateWindow();
+  dialog->Mask()->setFocus();
 }
 
 void DebugDialogs::OpenToolBox() {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -70,14 +71,18 @@ pm2::gdb::TargetEvents Events() {
 // ---- slots
 
 int32_t Assign(const char* text, int32_t length);
+bool ToolBoxCommand(const std::string& line, int32_t* result);
 
 intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
   switch (code) {
     case kDbgCtlMayStop:
     case kDbgCtlBeforeStop:
       return 0;
-    case kDbgCtlExecNow:
+    case kDbgCtlExecNow: {
+      int32_t result = 0;
+      if (a && ToolBoxCommand(reinterpret_cast<const char*>(a), &result)) return result;
       return g_target ? g_target->Execute(reinterpret_cast<const char*>(a)) : 1;
+    }
     case kDbgCtlProgramCounter:
     case 12:  // the current assembly address
       return g_target ? intptr_t(g_target->Pc()) : 0;
@@ -214,8 +219,50 @@ intptr_t BreakpointDefine(int32_t, intptr_t, intptr_t, void* request) {
 void SerialInput(uint32_t window, uint16_t c) {
   if (g_target && window == 0) g_target->SerialInput(uint8_t(c));
 }
+// The driver's own commands of the tool box: DEFINE BUTTON "label", "command"
+// and KILL BUTTON n (* for all) hand the button to the IDE (services 32, 33).
+// True when the line was one of them; *result 0 when it was done.
+bool ToolBoxCommand(const std::string& line, int32_t* result) {
+  auto starts = [&](const char* word) { return strncasecmp(line.c_str(), word, std::strlen(word)) == 0; };
+  if (starts("DEFINE BUTTON")) {
+    std::vector<std::string> quoted;
+    std::string cur;
+    bool in = false;
+    for (std::size_t i = 13; i < line.size(); ++i) {
+      const char c = line[i];
+      if (in && c == '\\' && i + 1 < line.size()) {
+        cur += line[++i];
+      } else if (c == '"') {
+        if (in) quoted.push_back(cur);
+        cur.clear();
+        in = !in;
+      } else if (in) {
+        cur += c;
+      }
+    }
+    if (quoted.size() != 2 || quoted[0].empty() || !g_record.IdeServiceCall) {
+      Print("*** error: DEFINE BUTTON \"label\", \"command\"\n");
+      *result = 1;
+      return true;
+    }
+    const char* words[2] = {quoted[0].c_str(), quoted[1].c_str()};
+    *result = g_record.IdeServiceCall(32, reinterpret_cast<intptr_t>(words)) ? 0 : 1;
+    return true;
+  }
+  if (starts("KILL BUTTON")) {
+    std::string arg = line.substr(11);
+    arg.erase(0, arg.find_first_not_of(' '));
+    const intptr_t n = arg.compare(0, 1, "*") == 0 ? intptr_t(-1) : intptr_t(std::atoi(arg.c_str()));
+    *result = g_record.IdeServiceCall && g_record.IdeServiceCall(33, n) ? 0 : 1;
+    return true;
+  }
+  return false;
+}
+
 int32_t ExecCommand(const char* text, int32_t length) {
   if (!g_target || !text) return 0;
+  int32_t result = 0;
+  if (ToolBoxCommand(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)), &result)) return result;
   Print(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)) + "\n");
   return g_target->Execute(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)));
 }

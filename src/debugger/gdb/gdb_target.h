@@ -163,6 +163,7 @@ class GdbTarget {
   std::mutex m_keyMutex;
   std::atomic<bool> m_freeRun{false};
   std::atomic<bool> m_keyInterrupt{false};
+  std::atomic<uint8_t> m_cell{0};  // what the driver left in the receive/transmit register
   mutable std::mutex m_bpMutex;
 
   // The register page: one group of the core registers.

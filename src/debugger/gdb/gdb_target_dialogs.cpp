@@ -3,11 +3,13 @@
 // the UART. qemu's empty machine is RAM from end to end, so the program's
 // UART registers are plain memory: the driver keeps the line status saying
 // "transmitter empty" and watches the receive/transmit register with one
-// access watchpoint (gdb ignores a read watchpoint whose value changed, so
-// reads and writes are told apart by the value): a change is a character
-// written (to serial window 1; the register is cleared for the next), an
-// unchanged value a read (a typed key waits there with "data ready" set
-// until the program reads it).
+// access watchpoint. Reads and writes are told apart by the value against
+// the one the driver left there itself (gdb's own old value does not
+// follow the driver's writes): another value is a character the program
+// wrote (to serial window 1; the register then holds the waiting key or 0
+// again), the same value a read (a typed key waits there with "data ready"
+// set until the program reads it). A program that writes the very key
+// that waits is taken as reading it.
 #include <cstdio>
 #include <cstdlib>
 
@@ -187,12 +189,12 @@ void GdbTarget::ArmKey() {
   // The next key waits in the receive register with "data ready" set.
   std::lock_guard<std::mutex> lock(m_keyMutex);
   if (m_keys.empty()) {
-    // The register is cleared too, so that the next character the program
-    // sends is a change the write watchpoint sees.
+    m_cell = 0;
     m_gdb->Send(WriteByte(m_uartBase, 0));
     m_gdb->Send(WriteByte(m_uartBase + kLsrOffset, kLsrEmpty));
     return;
   }
+  m_cell = m_keys.front();
   m_gdb->Send(WriteByte(m_uartBase, m_keys.front()));
   m_gdb->Send(WriteByte(m_uartBase + kLsrOffset, kLsrEmpty | kLsrReady));
 }
@@ -230,8 +232,13 @@ bool GdbTarget::UartStop(const MiRecord& r) {
     if (!wpt || std::atoi(wpt->Str("number").c_str()) != m_uartWrite) return false;
     const MiValue* value = r.results.Find("value");
     uint64_t c = 0;
-    const bool written = value && value->Find("new") && LeadingNumber(value->Str("new"), &c);
-    if (!written) {
+    const bool known = value && (value->Find("new") ? LeadingNumber(value->Str("new"), &c)
+                                                    : LeadingNumber(value->Str("value"), &c));
+    if (!known) {
+      ResumeAfterUart(r);
+      return true;
+    }
+    if (uint8_t(c) == m_cell.load()) {
       // The program read the receive register: the key is taken.
       {
         std::lock_guard<std::mutex> lock(m_keyMutex);
