@@ -137,6 +137,7 @@ class GdbTarget {
   bool UartStop(const MiRecord& r);
   void SetupUart(const TargetParams& params);
   void ArmKey();
+  void Written(uint8_t c, const MiRecord& r);
   void ResumeAfterUart(const MiRecord& r);
   void ReportStop(const MiRecord& r);
   void OnDead(const std::string& reason);

@@ -3,13 +3,12 @@
 // the UART. qemu's empty machine is RAM from end to end, so the program's
 // UART registers are plain memory: the driver keeps the line status saying
 // "transmitter empty" and watches the receive/transmit register with one
-// access watchpoint. Reads and writes are told apart by the value against
-// the one the driver left there itself (gdb's own old value does not
-// follow the driver's writes): another value is a character the program
-// wrote (to serial window 1; the register then holds the waiting key or 0
-// again), the same value a read (a typed key waits there with "data ready"
-// set until the program reads it). A program that writes the very key
-// that waits is taken as reading it.
+// access watchpoint. A read or a write is told by the instruction that made
+// the access (the one before the stop: the load bit of an ARM-state load or
+// store; where it cannot be read, by the value against the one the driver
+// left there). A write is a character the program sent (to serial window 1; the
+// register then holds the waiting key or 0 again); a read takes the key
+// that waited there with "data ready" set.
 #include <cstdio>
 #include <cstdlib>
 
@@ -45,6 +44,13 @@ std::string WriteByte(uint32_t address, uint8_t value) {
   char b[64];
   std::snprintf(b, sizeof b, "-data-write-memory-bytes 0x%X %02X", address, value);
   return b;
+}
+
+uint64_t ParseHex(const std::string& text, bool* ok) {
+  char* end = nullptr;
+  const uint64_t v = std::strtoull(text.c_str(), &end, 16);
+  *ok = !text.empty() && end && *end == '\0';
+  return v;
 }
 
 int WatchNumber(const MiRecord& r) {
@@ -224,6 +230,19 @@ void GdbTarget::ResumeAfterUart(const MiRecord& r) {
     ReportStop(r);
 }
 
+void GdbTarget::Written(uint8_t c, const MiRecord& r) {
+  // With the divisor latch open the register is the divisor, not a character.
+  m_gdb->Send("-data-read-memory-bytes " + HexText(m_uartBase + kLcrOffset) + " 1", [this, c, r](MiRecord& lcr) {
+    uint8_t lcrValue = 0;
+    if (const MiValue* mem = lcr.results.Find("memory"))
+      if (!mem->items.empty())
+        lcrValue = uint8_t(std::strtoul(mem->items[0].second.Str("contents").c_str(), nullptr, 16));
+    if (c != 0 && !(lcrValue & 0x80) && m_events.serial) m_events.serial(c);
+    ArmKey();  // the register holds the waiting key again, or 0
+    ResumeAfterUart(r);
+  });
+}
+
 bool GdbTarget::UartStop(const MiRecord& r) {
   if (m_uartWrite < 0) return false;
   const std::string reason = r.results.Str("reason");
@@ -238,25 +257,34 @@ bool GdbTarget::UartStop(const MiRecord& r) {
       ResumeAfterUart(r);
       return true;
     }
-    if (uint8_t(c) == m_cell.load()) {
-      // The program read the receive register: the key is taken.
-      {
-        std::lock_guard<std::mutex> lock(m_keyMutex);
-        if (!m_keys.empty()) m_keys.pop_front();
+    bool ok = false;
+    const MiValue* frame = r.results.Find("frame");
+    const uint64_t pc = frame ? ParseHex(frame->Str("addr"), &ok) : 0;
+    const bool valueSaysRead = uint8_t(c) == m_cell.load();
+    m_gdb->Send("-data-read-memory-bytes " + HexText(pc - 4) + " 4", [this, c, r, ok, valueSaysRead](MiRecord& mem) {
+      bool read = valueSaysRead;
+      if (ok)
+        if (const MiValue* m = mem.results.Find("memory"))
+          if (!m->items.empty()) {
+            const std::string hex = m->items[0].second.Str("contents");
+            if (hex.size() == 8) {
+              const uint32_t insn = uint32_t(std::strtoul((hex.substr(6, 2) + hex.substr(4, 2) + hex.substr(2, 2) +
+                                                           hex.substr(0, 2)).c_str(), nullptr, 16));
+              if (((insn >> 26) & 3) == 1 || ((insn >> 25) & 7) == 0 || ((insn >> 25) & 7) == 4)
+                read = ((insn >> 20) & 1) != 0;
+            }
+          }
+      if (read) {
+        // The program read the receive register: the key is taken.
+        {
+          std::lock_guard<std::mutex> lock(m_keyMutex);
+          if (!m_keys.empty()) m_keys.pop_front();
+        }
+        ArmKey();
+        ResumeAfterUart(r);  // gdb takes the commands in order: the writes come first
+        return;
       }
-      ArmKey();
-      ResumeAfterUart(r);  // gdb takes the commands in order: the writes come first
-      return true;
-    }
-    // With the divisor latch open the register is the divisor, not a character.
-    m_gdb->Send("-data-read-memory-bytes " + HexText(m_uartBase + kLcrOffset) + " 1", [this, c, r](MiRecord& lcr) {
-      uint8_t lcrValue = 0;
-      if (const MiValue* mem = lcr.results.Find("memory"))
-        if (!mem->items.empty())
-          lcrValue = uint8_t(std::strtoul(mem->items[0].second.Str("contents").c_str(), nullptr, 16));
-      if (c != 0 && !(lcrValue & 0x80) && m_events.serial) m_events.serial(uint8_t(c));
-      ArmKey();  // the register holds the waiting key again, or 0
-      ResumeAfterUart(r);
+      Written(uint8_t(c), r);
     });
     return true;
   }
