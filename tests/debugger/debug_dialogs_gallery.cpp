@@ -16,6 +16,7 @@
 #include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/dialogs/inline_asm_dialog.h"
 #include "debugger/dialogs/memory_map_dialog.h"
+#include "debugger/dialogs/perf_analyzer_setup.h"
 #include "debugger/dialogs/perf_analyzer_view.h"
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/symbols_dialog.h"
@@ -130,6 +131,13 @@ int Run(const std::string& build) {
   {
     InlineAssembler dlg(d.Context());
     ok &= Save(dlg, folder, "inline_assembler");
+  }
+  {
+    d.Record()->family = 0;  // the 8-bit families list their functions too
+    PerfAnalyzerSetup setup(d.Context());
+    setup.PickFunction(1);
+    ok &= Save(setup, folder, "analyser_setup");
+    d.Record()->family = 3;
   }
   {
     PerfAnalyzerView v(d.Context());

@@ -20,6 +20,7 @@
 #include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/dialogs/inline_asm_dialog.h"
 #include "debugger/dialogs/memory_map_dialog.h"
+#include "debugger/dialogs/perf_analyzer_setup.h"
 #include "debugger/dialogs/perf_analyzer_view.h"
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/symbols_dialog.h"
@@ -424,6 +425,38 @@ TEST(PerfAnalyzerTest, RowsBarsAndStatistics) {
   EXPECT_EQ(v.Statistics().average, "0.000075");
   v.ResetCounts();
   EXPECT_TRUE(d.Logged("enum 2"));
+}
+
+TEST(PerfAnalyzerTest, SetupDefinesAndKillsRangesThroughCommands) {
+  ScriptedDriver d(
+      "pa 1 `main 100 200 4 10 90 300\n"
+      "pa 2 loop: 300 0 2 5 900 900\n"
+      "exec PA_bad 1\n"
+      "module Blinky\n"
+      "func main 10 10 0\n");
+  d.Record()->family = 0;  // the 8-bit families list their functions
+  PerfAnalyzerSetup dlg(d.Context());
+  dlg.show();
+  const std::vector<std::string> lines = dlg.RangeLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "1\tmain (0x00000100-0x00000200)");
+  EXPECT_EQ(lines[1], "2\tloop (0x00000300)");
+  EXPECT_FALSE(dlg.DefineButton()->isEnabled());
+  dlg.PickFunction(0);
+  EXPECT_EQ(dlg.Definition()->text(), "\\Blinky\\main");
+  QTest::keyClick(dlg.Definition(), Qt::Key_Return);
+  EXPECT_TRUE(d.Logged("command PA \\Blinky\\main\n"));
+  EXPECT_TRUE(dlg.Definition()->text().isEmpty());
+  dlg.Definition()->setText("  bad");
+  EXPECT_FALSE(dlg.Define());
+  EXPECT_EQ(dlg.Definition()->text(), "  bad");
+  EXPECT_EQ(d.services.back(), 35);
+  dlg.Ranges()->SelectItem(1, true);
+  EXPECT_TRUE(dlg.KillSelected());
+  EXPECT_TRUE(d.Logged("command PA Kill 2\n"));
+  EXPECT_TRUE(dlg.KillAll());
+  EXPECT_TRUE(d.Logged("command PA Kill *\n"));
+  EXPECT_EQ(PaRangeLine(DbgPaRangeRecord{}, "0x0", "0x0"), "0\t (0x0)");
 }
 
 TEST(PerfAnalyzerTest, ADriverWithoutRangesSaysSo) {

@@ -9,6 +9,7 @@
 #include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/dialogs/inline_asm_dialog.h"
 #include "debugger/dialogs/memory_map_dialog.h"
+#include "debugger/dialogs/perf_analyzer_setup.h"
 #include "debugger/dialogs/perf_analyzer_view.h"
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/tool_box.h"
@@ -22,7 +23,8 @@ namespace pm2 {
 namespace {
 
 constexpr CommandId kCmdBreakpoints = 35041, kCmdMemoryMap = 35069, kCmdSymbols = 35048, kCmdToolBox = 35073,
-                    kCmdFuncEditor = 35083, kCmdInlineAsm = 35082, kCmdAnalyser = 32732, kCmdCoverage = 35047;
+                    kCmdFuncEditor = 35083, kCmdInlineAsm = 35082, kCmdAnalyser = 32732, kCmdCoverage = 35047,
+                    kCmdAnalyserSetup = 35079;
 constexpr CommandId kCmdSerial[3] = {32735, 32728, 35418};
 
 // The hex mode of serial window n in the record's window flags.
@@ -88,6 +90,11 @@ void DebugDialogs::RegisterCommands() {
   m_frame.OnCommand(kCmdInlineAsm, [this](CommandId) { OpenInlineAssembler(); });
   m_frame.OnCommand(kCmdAnalyser, [this](CommandId) { OpenAnalyser(); });
   m_frame.OnCommand(kCmdCoverage, [this](CommandId) { OpenCoverage(); });
+  m_frame.OnCommand(kCmdAnalyserSetup, [this](CommandId) {
+    PerfAnalyzerSetup dialog(Context(), &m_frame);
+    dialog.exec();
+    if (m_analyser) m_analyser->Refresh();
+  });
   for (int n = 0; n < 3; ++n) m_frame.OnCommand(kCmdSerial[n], [this, n](CommandId) { ToggleSerial(n); });
 }
 

@@ -141,6 +141,7 @@ SEPARATOR
 ITEM 35069 "&Memory Map..."
 ITEM 35082 "Inline Assembl&y..."
 ITEM 35083 "&Function Editor (Open Ini File)..."
+ITEM 35079 "Performance Analy&zer Setup..."
 END
 POPUP "F&lash"
 ITEM 35404 "&Download"
