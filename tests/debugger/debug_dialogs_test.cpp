@@ -11,10 +11,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QElapsedTimer>
+#include <dlfcn.h>
 #include <filesystem>
+#include <fstream>
 
 #include "debug_dialogs_fixture.h"
 #include "debugger/dialogs/breakpoints_check_list.h"
+#include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/dialogs/breakpoints_dialog.h"
 #include "debugger/dialogs/coverage_dialog.h"
 #include "debugger/dialogs/func_editor_dialog.h"
@@ -25,7 +29,12 @@
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/symbols_dialog.h"
 #include "debugger/dialogs/tool_box.h"
+#include "debugger/ui/command_stand_in.h"
+#include "debugger/ui/debug_commands.h"
 #include "editor/view/edit_view.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/frame/frame_fixture.h"
 #include "toolkit/controls/list_ctrl.h"
 
 namespace pm2 {
@@ -490,6 +499,87 @@ TEST(CoverageDialogTest, ModulesFunctionsAndTheirTexts) {
   QTest::mouseClick(dlg.ResetButton(), Qt::LeftButton);
   EXPECT_EQ(dlg.RowTexts()[1].second, "0% of 10 instructions");
   EXPECT_EQ(d.services.back(), 14);
+}
+
+}  // namespace
+}  // namespace pm2
+
+// ------------------------------------------------------------ in the frame
+
+namespace pm2 {
+namespace {
+
+class DebugDialogsFrameTest : public test::ExampleFrameTest {};
+
+template <class Pred>
+bool UntilDone(Pred done, int ms = 5000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
+
+TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  const std::string script = dir + "driver.script";
+  std::ofstream(script) << "pc 100\n";
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  o->dbg.flags |= 1;
+  o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+  // Without a session the windows' commands are greyed.
+  EXPECT_FALSE(f->QueryCommand(32735).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(UntilDone([&] { return f->Debugger()->Session().SessionActive(); })) << log();
+  DebugDialogs* dialogs = f->Debugger()->Dialogs();
+  ASSERT_NE(dialogs, nullptr);
+  // Output for a closed window goes into its terminal; the window opened
+  // later shows it.
+  const uint8_t hello[] = {'h', 'i', '\n', 'x'};
+  EXPECT_EQ(s.App().WriteSerialWindow(0, hello, 4), 0);
+  EXPECT_EQ(s.App().WriteSerialWindow(3, hello, 4), -1);
+  EXPECT_TRUE(f->QueryCommand(32735).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(32735));
+  SerialWindow* w = dialogs->Serial(0);
+  ASSERT_NE(w, nullptr);
+  QApplication::processEvents();
+  std::vector<std::string> rows = w->VisibleRows();
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows[rows.size() - 2], "hi");
+  EXPECT_EQ(rows.back(), "x");
+  // Keys typed there reach the driver; F5 there runs the program.
+  QTest::keyClick(w, Qt::Key_A);
+  EXPECT_NE(std::string(log()).find("serial 0 97\n"), std::string::npos) << log();
+  QTest::keyClick(w, Qt::Key_F5);
+  EXPECT_NE(std::string(log()).find("go "), std::string::npos) << log();
+  // The analyser and coverage need a driver that offers them.
+  EXPECT_TRUE(f->QueryCommand(32732).enabled);  // the test driver has its remainder record
+  EXPECT_FALSE(f->QueryCommand(35047).enabled);  // but no coverage records in this script
+  // The tool box takes the driver's buttons (service 32) and keeps them
+  // while it is closed.
+  const char* words[2] = {"Go", "g"};
+  EXPECT_EQ(s.App().IdeServiceCall(32, reinterpret_cast<intptr_t>(words)), 1);
+  ASSERT_TRUE(f->ExecuteCommand(35073));
+  ToolBox* box = dialogs->Box();
+  ASSERT_NE(box, nullptr);
+  ASSERT_EQ(box->Buttons().Count(), 1);
+  const char* more[2] = {"Step", "t"};
+  EXPECT_EQ(s.App().IdeServiceCall(32, reinterpret_cast<intptr_t>(more)), 1);
+  EXPECT_EQ(box->Buttons().Count(), 2);
+  QTest::mouseClick(box->Button(1), Qt::LeftButton);
+  EXPECT_NE(std::string(log()).find("exec t\n"), std::string::npos) << log();
+  EXPECT_NE(f->Debugger()->CommandPage()->Text().toStdString().find("t"), std::string::npos);
+  ASSERT_TRUE(f->ExecuteCommand(32802));  // the session ends: the windows go
+  EXPECT_EQ(dialogs->Box(), nullptr);
+  EXPECT_TRUE(UntilDone([&] { return dialogs->Serial(0) == nullptr; }));
+  EXPECT_EQ(s.App().SavedToolBox().size(), 2u);
+  dlclose(driver);
 }
 
 }  // namespace

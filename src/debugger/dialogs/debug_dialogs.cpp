@@ -110,6 +110,16 @@ bool DebugDialogs::HasCoverage() const {
 
 // ------------------------------------------------------------------ windows
 
+void DebugDialogs::CloseSheet(QPointer<SECWorksheetWnd>& sheet) {
+  // Taken out of the MDI area and deleted at once: the session's end
+  // must not leave a window whose terminal is reset behind it.
+  if (!sheet) return;
+  SECWorksheetWnd* s = sheet.data();
+  sheet = nullptr;
+  m_frame.MdiClient()->removeSubWindow(s);
+  delete s;
+}
+
 bool DebugDialogs::WindowOpen(DebugWindow w) const {
   const int n = SerialOf(w);
   if (n >= 0) return m_serial[std::size_t(n)] != nullptr;
@@ -144,7 +154,7 @@ void DebugDialogs::OpenWindow(DebugWindow w) {
 void DebugDialogs::CloseWindow(DebugWindow w) {
   const int n = SerialOf(w);
   if (n >= 0) {
-    if (m_serialSheets[std::size_t(n)]) m_serialSheets[std::size_t(n)]->close();
+    CloseSheet(m_serialSheets[std::size_t(n)]);
     return;
   }
   switch (w) {
@@ -159,7 +169,7 @@ void DebugDialogs::CloseWindow(DebugWindow w) {
       if (m_funcEditor) m_funcEditor->close();
       return;
     case DebugWindow::Analyser:
-      if (m_analyserSheet) m_analyserSheet->close();
+      CloseSheet(m_analyserSheet);
       return;
     case DebugWindow::Coverage:
       if (m_coverage) m_coverage->close();
@@ -174,8 +184,7 @@ void DebugDialogs::SerialTerminals(bool create) {
     for (auto& t : m_terminals) t->Reset();
     return;
   }
-  for (int n = 0; n < 3; ++n)
-    if (m_serialSheets[std::size_t(n)]) m_serialSheets[std::size_t(n)]->close();
+  for (auto& sheet : m_serialSheets) CloseSheet(sheet);
 }
 
 void DebugDialogs::WriteSerial(int window, const void* chars, int count, bool wide) {

@@ -80,6 +80,7 @@ class DebugDialogs {
  private:
   void RegisterCommands();
   void CloseToolBox();
+  void CloseSheet(QPointer<SECWorksheetWnd>& sheet);
   DebugInterface* Record() const { return m_session.Record(); }
 
   CMainFrame& m_frame;
