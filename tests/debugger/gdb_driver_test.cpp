@@ -220,6 +220,9 @@ TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
       << SerialOne(hub) << CommandTexts();
   EXPECT_EQ(SerialOne(hub).substr(0, 22), "Blinky: running\r\nLED 0");
   EXPECT_NE(SerialOne(hub).find("key: k\r\n"), std::string::npos);
+  // The driver's own stops leave the command window alone.
+  EXPECT_EQ(CommandTexts().find("atchpoint"), std::string::npos) << CommandTexts();
+  EXPECT_EQ(CommandTexts().find("Serial_PutChar"), std::string::npos) << CommandTexts();
   // A key typed into the window reaches the program, which echoes it.
   r->DbgSerialInput(0, 'z');
   ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("key: z\r\n") != std::string::npos; }, 15000)) << SerialOne(hub);

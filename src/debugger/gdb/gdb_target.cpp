@@ -99,9 +99,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   h.running = [this] {
     if (m_events.executing) m_events.executing(true);
   };
-  h.console = [this](const std::string& text) {
-    if (m_events.print) m_events.print(text);
-  };
+  h.console = [this](const std::string& text) { OnConsole(text); };
   h.dead = [this](const std::string& reason) { OnDead(reason); };
   m_gdb = std::make_unique<GdbConnection>(std::move(h));
   if (!m_gdb->Start({params.gdb, "-q", "-nx", "--interpreter=mi2", program}, err)) return false;
@@ -156,7 +154,9 @@ void GdbTarget::Close() {
 }
 
 void GdbTarget::OnStopped(const MiRecord& r) {
+  const std::string held = TakeHeldConsole();
   if (UartStop(r)) return;
+  if (!held.empty() && m_events.print) m_events.print(held);
   ReportStop(r);
 }
 

@@ -137,6 +137,8 @@ class GdbTarget {
   bool UartStop(const MiRecord& r);
   void SetupUart(const TargetParams& params);
   void ArmKey();
+  void OnConsole(const std::string& text);
+  std::string TakeHeldConsole();
   void Written(uint8_t c, const MiRecord& r);
   void ResumeAfterUart(const MiRecord& r);
   void ReportStop(const MiRecord& r);
@@ -164,7 +166,10 @@ class GdbTarget {
   std::mutex m_keyMutex;
   std::atomic<bool> m_freeRun{false};
   std::atomic<bool> m_keyInterrupt{false};
-  std::atomic<uint8_t> m_cell{0};  // what the driver left in the receive/transmit register
+  std::atomic<uint8_t> m_cell{0};
+  std::mutex m_consoleMutex;
+  bool m_holding = false;  // console text held until the stop shows whose it is
+  std::string m_held;  // what the driver left in the receive/transmit register
   mutable std::mutex m_bpMutex;
 
   // The register page: one group of the core registers.

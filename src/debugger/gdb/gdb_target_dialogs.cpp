@@ -189,6 +189,32 @@ void GdbTarget::SetupUart(const TargetParams& params) {
   m_gdb->Call(WriteByte(m_uartBase, 0), kTimeoutMs);
   MiRecord w = m_gdb->Call("-break-watch -a " + MiQuote(ByteCell(m_uartBase)), kTimeoutMs);
   if (Ok(w)) m_uartWrite = m_uartRead = WatchNumber(w);
+
+}
+
+void GdbTarget::OnConsole(const std::string& text) {
+  // gdb announces a watchpoint's stop before the stop itself: the
+  // announcement of the UART's watchpoint is held until the stop shows
+  // whose it is, and dropped with the driver's own stops.
+  {
+    std::lock_guard<std::mutex> lock(m_consoleMutex);
+    if (!m_holding && m_uartWrite > 0 &&
+        text.find("atchpoint " + std::to_string(m_uartWrite) + ":") != std::string::npos)
+      m_holding = true;
+    if (m_holding) {
+      if (m_held.size() < 65536) m_held += text;
+      return;
+    }
+  }
+  if (m_events.print) m_events.print(text);
+}
+
+std::string GdbTarget::TakeHeldConsole() {
+  std::lock_guard<std::mutex> lock(m_consoleMutex);
+  m_holding = false;
+  std::string held;
+  held.swap(m_held);
+  return held;
 }
 
 void GdbTarget::ArmKey() {
