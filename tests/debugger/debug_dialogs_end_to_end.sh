@@ -34,7 +34,7 @@ elf="$work/blinky/Obj/Blinky.elf"
 fail() { "$grab" "$gallery/e2e-failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt 2>/dev/null; exit 1; }
 shot() { sleep 0.7; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
 wait_title() {  # wait_title <window name> <message>
-  for _ in $(seq 1 150); do
+  for _ in $(seq 1 300); do
     xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 && return 0
     sleep 0.1
   done
@@ -77,7 +77,7 @@ wait_title "Blinky.c" "the stop at main did not show Blinky.c"
 shot e2e-01-stopped-at-main
 # 2: Debug > Breakpoints: the breakpoint at main is listed; Timer_Init defined by expression.
 xdotool key alt+d
-sleep 0.3
+sleep 0.8
 xdotool key b
 wait_title "^Breakpoints$" "the breakpoints dialog did not open"
 shot e2e-02-breakpoints
@@ -88,19 +88,19 @@ xdotool key Return
 wait_gone "^Breakpoints$" "Enter with an empty expression did not close the dialog"
 # 3: View > Serial Window #1; a key typed there; the run stops at Timer_Init.
 xdotool key alt+v
-sleep 0.3
+sleep 0.8
 xdotool key 1
 sleep 1  # an MDI child of the main window: the screenshots show it
 xdotool type "k"
 sleep 0.5
 xdotool key alt+d
-sleep 0.3
+sleep 0.8
 xdotool key g
 wait_title "Timer.c" "the run did not stop at the breakpoint defined in the dialog"
 shot e2e-04-serial-and-timer-init
 # 4: View > Symbols: main found by mask.
 xdotool key alt+v
-sleep 0.3
+sleep 0.8
 xdotool key y
 wait_title "^Symbols$" "the symbols dialog did not open"
 sleep 1
@@ -111,7 +111,7 @@ xdotool key Escape
 wait_gone "^Symbols$" "Escape did not close the symbols dialog"
 # 5: Debug > Memory Map: the program's memory.
 xdotool key alt+d
-sleep 0.3
+sleep 0.8
 xdotool key m
 wait_title "^Memory Map$" "the memory map dialog did not open"
 sleep 1.5
@@ -120,7 +120,7 @@ xdotool key Escape
 wait_gone "^Memory Map$" "Escape did not close the memory map dialog"
 # 6: View > Toolbox; its button sets a breakpoint at LED_Off, where the run stops.
 xdotool key alt+v
-sleep 0.3
+sleep 0.8
 xdotool key x
 wait_title "^Toolbox$" "the tool box did not open"
 sleep 0.5
