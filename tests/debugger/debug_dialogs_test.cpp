@@ -163,6 +163,24 @@ TEST(BreakpointsDialogTest, KillSelectedAndKillAll) {
   EXPECT_EQ(list->Count(), 0);
 }
 
+// A driver whose breakpoint list runs in a circle: the dialog lists a
+// bounded number of lines and does not hang.
+DbgBreakpointRecord g_loop{};
+intptr_t LoopingList(int32_t op, intptr_t, intptr_t, void*) { return op == kDbgBpListHead ? intptr_t(&g_loop) : 0; }
+
+TEST(BreakpointsDialogTest, ALoopingDriverListIsCut) {
+  g_loop.next = &g_loop;
+  g_loop.flags = kDbgBpEnabled;
+  DebugInterface record{};
+  record.DbgBreakpointList = LoopingList;
+  RecordingDialogs dialogs;
+  DebugDialogContext ctx;
+  ctx.record = [&] { return &record; };
+  ctx.dialogs = &dialogs;
+  BreakpointsDialog dlg(ctx);
+  EXPECT_EQ(dlg.List()->Count(), 10000);
+}
+
 // ------------------------------------------------------------ serial
 
 TEST(SerialWindowTest, ShowsTheNewestLinesAndSendsTypedKeys) {

@@ -446,6 +446,46 @@ TEST(CoverageTexts, TreeRows) {
   EXPECT_TRUE(CoverageRows(&app, 3).empty());
 }
 
+// ------------------------------------------------------------ driver records bounded
+
+TEST(DriverRecordBounds, LoopingListsAndLongNamesAreCut) {
+  // A range list that loops back on itself is walked no further than the bound.
+  DbgPaRangeRecord rest{}, loop{};
+  loop.next = &loop;
+  loop.totalTime = 1;
+  std::string longName(600, 'n');
+  loop.name = longName.c_str();
+  loop.nameLength = 0xFFFFFFFFu;  // a length beyond the text
+  const std::vector<PaRow> rows = PaComputeRows(&rest, &loop, 100, 0);
+  EXPECT_EQ(rows.size(), std::size_t(kPaMaxRanges) + 1);
+  EXPECT_EQ(rows[1].name.size(), 255u);
+  // A coverage module list that loops.
+  DbgCoverageRecord f{}, m{}, app{};
+  f.kind = kDbgCovFunction;
+  f.next = &f;
+  m.child = &f;
+  m.next = &m;
+  app.child = &m;
+  EXPECT_LE(CoverageModules(&app).size(), std::size_t(kCoverageMaxRecords));
+  EXPECT_LE(CoverageRows(&app, 1).size(), std::size_t(kCoverageMaxRecords));
+  // A symbol name without a terminator within the bound.
+  std::vector<char> raw(400, 's');
+  EXPECT_EQ(BoundedName(raw.data()).size(), kSymbolNameMax);
+  // An array type claiming more dimensions than it holds.
+  DbgTypeRecord t{};
+  t.code = 12;
+  t.isArray = 1;
+  t.dimensionCount = 0xFFFFFFFFu;
+  EXPECT_EQ(SymbolTypeText(&t, 3), "array[0][0][0][0][0][0][0][0] of ");
+  // A type whose element is itself: the text stops.
+  DbgTypeRecord self{};
+  self.code = 12;
+  self.isArray = 1;
+  self.dimensionCount = 1;
+  self.element = &self;
+  EXPECT_LT(SymbolTypeText(&self, 3).size(), 200u);
+}
+
 // ------------------------------------------------------------ tool box
 
 TEST(ToolBoxList, AddReplaceRemove) {
