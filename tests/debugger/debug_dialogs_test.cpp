@@ -593,10 +593,27 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   QTest::mouseClick(box->Button(1), Qt::LeftButton);
   EXPECT_NE(std::string(log()).find("exec t\n"), std::string::npos) << log();
   EXPECT_NE(f->Debugger()->CommandPage()->Text().toStdString().find("t"), std::string::npos);
+  // The coverage dialog opened again takes its last place.
+  ASSERT_TRUE(f->ExecuteCommand(35073));  // the box is open: its command raises it
+  std::ofstream(script, std::ios::app) << "module M\nfunc F 4 2 0\n";
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(UntilDone([&] { return f->Debugger()->Session().SessionActive(); }));
+  ASSERT_TRUE(f->QueryCommand(35047).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(35047));
+  ASSERT_NE(dialogs->Coverage(), nullptr);
+  dialogs->Coverage()->setGeometry(QRect(120, 130, 420, 300));
+  const QRect placed = dialogs->Coverage()->geometry();
+  ASSERT_TRUE(f->ExecuteCommand(35047));  // the command closes it
+  EXPECT_TRUE(UntilDone([&] { return dialogs->Coverage() == nullptr; }));
+  ASSERT_TRUE(f->ExecuteCommand(35047));
+  ASSERT_NE(dialogs->Coverage(), nullptr);
+  EXPECT_EQ(dialogs->Coverage()->geometry(), placed);
   ASSERT_TRUE(f->ExecuteCommand(32802));  // the session ends: the windows go
   EXPECT_EQ(dialogs->Box(), nullptr);
   EXPECT_TRUE(UntilDone([&] { return dialogs->Serial(0) == nullptr; }));
-  EXPECT_EQ(s.App().SavedToolBox().size(), 2u);
+  EXPECT_TRUE(UntilDone([&] { return dialogs->Coverage() == nullptr; }));
+  EXPECT_EQ(s.App().SavedToolBox().size(), 2u);  // the buttons outlive the box
   dlclose(driver);
 }
 

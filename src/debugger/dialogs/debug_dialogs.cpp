@@ -1,5 +1,6 @@
 #include "debugger/dialogs/debug_dialogs.h"
 
+#include <QEvent>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -118,6 +119,35 @@ void DebugDialogs::CloseSheet(QPointer<SECWorksheetWnd>& sheet) {
   sheet = nullptr;
   m_frame.MdiClient()->removeSubWindow(s);
   delete s;
+}
+
+namespace {
+
+// Stores the window's place when it goes.
+class PlacementKeeper : public QObject {
+ public:
+  PlacementKeeper(QWidget* window, QRect* slot) : QObject(window), m_window(window), m_slot(slot) {
+    window->installEventFilter(this);
+  }
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (o == m_window && (e->type() == QEvent::Close || e->type() == QEvent::Hide || e->type() == QEvent::Move ||
+                          e->type() == QEvent::Resize) &&
+        m_window->isVisible())
+      *m_slot = m_window->geometry();
+    return false;
+  }
+
+ private:
+  QWidget* m_window;
+  QRect* m_slot;
+};
+
+}  // namespace
+
+void DebugDialogs::KeepPlacement(QWidget* window, DebugWindow which) {
+  QRect& slot = m_placements[int(which)];
+  if (slot.isValid()) window->setGeometry(slot);
+  new PlacementKeeper(window, &slot);
 }
 
 bool DebugDialogs::WindowOpen(DebugWindow w) const {
@@ -318,6 +348,7 @@ void DebugDialogs::OpenSymbols() {
   m_symbols = dialog;
   m_app.m_windows.Set(WindowSlot::SymbolsDlg, dialog);
   dialog->show();
+  KeepPlacement(dialog, DebugWindow::Symbols);
   dialog->activateWindow();
   dialog->Mask()->setFocus();
 }
@@ -339,6 +370,9 @@ void DebugDialogs::OpenToolBox() {
   m_app.m_windows.Set(WindowSlot::ToolBox, box);
   box->move(m_frame.geometry().topRight() - QPoint(box->width() + 40, -80));
   box->show();
+  const QRect kept = m_placements[int(DebugWindow::ToolBox)];
+  if (kept.isValid()) box->move(kept.topLeft());  // the box keeps its own size
+  new PlacementKeeper(box, &m_placements[int(DebugWindow::ToolBox)]);
 }
 
 void DebugDialogs::CloseToolBox() {
@@ -383,6 +417,7 @@ void DebugDialogs::OpenFunctionEditor() {
   m_funcEditor = editor;
   m_app.m_windows.Set(WindowSlot::FuncEditor, editor);
   editor->show();
+  KeepPlacement(editor, DebugWindow::FuncEditor);
   const std::string file = m_session.Settings().functionFile;
   if (!file.empty())
     editor->LoadFile(file);
@@ -405,6 +440,7 @@ void DebugDialogs::OpenInlineAssembler() {
   m_inlineAsm = dialog;
   m_app.m_windows.Set(WindowSlot::InlineAsmDlg, dialog);
   dialog->show();
+  KeepPlacement(dialog, DebugWindow::InlineAsm);
 }
 
 void DebugDialogs::OpenAnalyser() {
@@ -446,6 +482,7 @@ void DebugDialogs::OpenCoverage() {
   m_coverage = dialog;
   m_app.m_windows.Set(WindowSlot::CoverageDlg, dialog);
   dialog->show();
+  KeepPlacement(dialog, DebugWindow::Coverage);
 }
 
 }  // namespace pm2

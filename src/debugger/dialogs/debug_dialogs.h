@@ -9,7 +9,9 @@
 #pragma once
 
 #include <QPointer>
+#include <QRect>
 #include <array>
+#include <map>
 #include <functional>
 #include <memory>
 #include <string>
@@ -81,6 +83,9 @@ class DebugDialogs {
   void RegisterCommands();
   void CloseToolBox();
   void CloseSheet(QPointer<SECWorksheetWnd>& sheet);
+  // A modeless window takes the place it had when it last closed, and keeps
+  // its place when it goes.
+  void KeepPlacement(QWidget* window, DebugWindow which);
   DebugInterface* Record() const { return m_session.Record(); }
 
   CMainFrame& m_frame;
@@ -98,6 +103,7 @@ class DebugDialogs {
   QPointer<PerfAnalyzerView> m_analyser;
   QPointer<SECWorksheetWnd> m_analyserSheet;
   QPointer<CoverageDialog> m_coverage;
+  std::map<int, QRect> m_placements;  // by DebugWindow, for this run of the program
 };
 
 }  // namespace pm2
