@@ -213,6 +213,26 @@ TEST(SerialWindowTest, ShowsTheNewestLinesAndSendsTypedKeys) {
   EXPECT_TRUE(d.Logged("serial 0 107"));
 }
 
+TEST(SerialWindowTest, LongLinesScrollSideways) {
+  SerialTerminal terminal;
+  SerialWindow w(0, terminal, false, nullptr);
+  w.resize(200, 120);
+  w.show();
+  const std::string line(200, 'w');
+  w.WriteBytes(reinterpret_cast<const uint8_t*>(line.data()), int(line.size()));
+  QApplication::processEvents();
+  EXPECT_EQ(w.HorizontalOffset(), 0);
+  QTest::keyClick(&w, Qt::Key_Right);
+  QTest::keyClick(&w, Qt::Key_Right);
+  EXPECT_EQ(w.HorizontalOffset(), 2);  // a pixel a step
+  QTest::keyClick(&w, Qt::Key_Left);
+  EXPECT_EQ(w.HorizontalOffset(), 1);
+  w.Clear();
+  EXPECT_EQ(w.HorizontalOffset(), 0);
+  QTest::keyClick(&w, Qt::Key_Right);
+  EXPECT_EQ(w.HorizontalOffset(), 0);  // nothing wider than the window
+}
+
 TEST(SerialWindowTest, HexModeAndClear) {
   SerialTerminal terminal;
   bool modeSeen = false;

@@ -18,7 +18,7 @@ namespace pm2 {
 SerialWindow::SerialWindow(int number, SerialTerminal& terminal, bool hexMode, std::function<void(int, uint16_t)> input,
                            QWidget* parent)
     : QWidget(parent), m_number(number), m_terminal(terminal), m_hex(hexMode), m_input(std::move(input)),
-      m_vbar(new QScrollBar(Qt::Vertical, this)) {
+      m_vbar(new QScrollBar(Qt::Vertical, this)), m_hbar(new QScrollBar(Qt::Horizontal, this)) {
   setObjectName(QString("SerialWindow%1").arg(number + 1));
   setWindowTitle(QString("Serial #%1").arg(number + 1));
   setFocusPolicy(Qt::StrongFocus);
@@ -30,25 +30,55 @@ SerialWindow::SerialWindow(int number, SerialTerminal& terminal, bool hexMode, s
     m_follow = m_top >= RowCount() - m_visibleRows;
     update();
   });
+  connect(m_hbar, &QScrollBar::valueChanged, this, [this](int v) {
+    m_offset = v;
+    update();
+  });
   Layout();
 }
 
 int SerialWindow::RowCount() const { return m_hex ? m_terminal.HexRowCount() : m_terminal.LineCount(); }
 
-QRect SerialWindow::TextArea() const { return QRect(0, 0, std::max(0, width() - m_vbar->sizeHint().width()), height()); }
+QRect SerialWindow::TextArea() const {
+  const int barH = m_hex ? 0 : m_hbar->sizeHint().height();
+  return QRect(0, 0, std::max(0, width() - m_vbar->sizeHint().width()), std::max(0, height() - barH));
+}
 
 void SerialWindow::Layout() {
   const QFontMetrics fm(font());
   m_charWidth = std::max(1, std::max(fm.averageCharWidth(), fm.horizontalAdvance('W')));
   m_lineHeight = std::max(1, fm.height() + fm.leading());
   const int barW = m_vbar->sizeHint().width();
-  m_vbar->setGeometry(width() - barW, 0, barW, height());
   const QRect area = TextArea();
+  m_vbar->setGeometry(width() - barW, 0, barW, area.height());
+  m_hbar->setVisible(!m_hex);
+  m_hbar->setGeometry(0, area.height(), area.width(), height() - area.height());
   m_visibleColumns = std::max(1, area.width() / m_charWidth);
   m_visibleRows = std::clamp(area.height() / m_lineHeight, 1, 256);
   int cells = m_visibleColumns / 4 + (m_visibleColumns % 4 == 3 ? 1 : 0);
   m_terminal.SetCellsPerRow(std::max(1, cells));
   FollowNewest();
+  UpdateHorizontalBar();
+}
+
+// ASCII mode: the bar runs over what the longest line is wider than the window.
+void SerialWindow::UpdateHorizontalBar() {
+  const int range = m_hex ? 0 : std::max(0, (m_terminal.LongestLine() - m_visibleColumns) * m_charWidth);
+  const QSignalBlocker block(m_hbar);
+  m_hbar->setRange(0, range);
+  m_hbar->setPageStep(5 * m_charWidth);
+  m_hbar->setSingleStep(1);
+  m_hbar->setEnabled(range > 0);
+  m_offset = std::clamp(m_offset, 0, range);
+  m_hbar->setValue(m_offset);
+}
+
+void SerialWindow::ScrollHorizontally(int offset) {
+  if (m_hex) return;
+  m_offset = std::clamp(offset, 0, m_hbar->maximum());
+  const QSignalBlocker block(m_hbar);
+  m_hbar->setValue(m_offset);
+  update();
 }
 
 void SerialWindow::FollowNewest() {
@@ -81,6 +111,7 @@ void SerialWindow::SetHexMode(bool hex) {
 void SerialWindow::Clear() {
   m_terminal.Reset();
   m_follow = true;
+  m_offset = 0;
   Layout();
   update();
 }
@@ -94,6 +125,7 @@ void SerialWindow::Received() {
   QTimer::singleShot(0, this, [this] {
     m_pending = false;
     FollowNewest();
+    UpdateHorizontalBar();
     update();
   });
 }
@@ -131,13 +163,15 @@ void SerialWindow::paintEvent(QPaintEvent*) {
   const std::vector<std::string> rows = VisibleRows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const int y = int(i) * m_lineHeight;
-    p.drawText(QPoint(area.left(), y + fm.ascent()), QString::fromLatin1(rows[i].data(), int(rows[i].size())));
+    p.drawText(QPoint(area.left() - (m_hex ? 0 : m_offset), y + fm.ascent()),
+               QString::fromLatin1(rows[i].data(), int(rows[i].size())));
   }
   if (hasFocus() && m_follow) {
     // The caret at the current column of the newest row.
     const int row = int(rows.size()) - 1;
     const int col = m_hex ? m_terminal.HexColumn() : m_terminal.Column();
-    if (row >= 0) p.fillRect(QRect(area.left() + col * m_charWidth, row * m_lineHeight, 2, m_lineHeight), text);
+    const int x = area.left() + col * m_charWidth - (m_hex ? 0 : m_offset);
+    if (row >= 0 && x >= area.left()) p.fillRect(QRect(x, row * m_lineHeight, 2, m_lineHeight), text);
   }
   p.restore();
 }
@@ -150,6 +184,8 @@ void SerialWindow::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_PageDown: return ScrollTo(m_top + m_visibleRows);
     case Qt::Key_Up: return ScrollTo(m_top - 1);
     case Qt::Key_Down: return ScrollTo(m_top + 1);
+    case Qt::Key_Left: return ScrollHorizontally(m_offset - 1);  // one pixel, as the bar's arrows
+    case Qt::Key_Right: return ScrollHorizontally(m_offset + 1);
     case Qt::Key_Home: return ScrollTo(0);
     case Qt::Key_End:
       m_follow = true;

@@ -31,6 +31,7 @@ class SerialWindow : public QWidget {
   // The rows as painted (for tests and the gallery): the visible rows' texts.
   std::vector<std::string> VisibleRows() const;
   int TopRow() const { return m_top; }
+  int HorizontalOffset() const { return m_offset; }
   int RowCount() const;
   int VisibleRowCount() const { return m_visibleRows; }
   // Told when the user switches between ASCII and hex mode.
@@ -49,6 +50,8 @@ class SerialWindow : public QWidget {
   void Layout();
   void FollowNewest();
   void ScrollTo(int top);
+  void ScrollHorizontally(int offset);
+  void UpdateHorizontalBar();
   void Received();
   QRect TextArea() const;
 
@@ -57,6 +60,8 @@ class SerialWindow : public QWidget {
   bool m_hex;
   std::function<void(int, uint16_t)> m_input;
   QScrollBar* m_vbar;
+  QScrollBar* m_hbar;  // ASCII mode: lines wider than the window
+  int m_offset = 0;    // horizontal pixel offset
   int m_charWidth = 8, m_lineHeight = 16;
   int m_visibleRows = 1, m_visibleColumns = 1;
   int m_top = 0;         // first shown row
