@@ -18,6 +18,15 @@
 #define T0MCR    REG32(0xE0004014)
 #define T0MR0    REG32(0xE0004018)
 
+/* UART0 and the pin connect block */
+#define U0RBR    REG32(0xE000C000)   /* receive buffer (divisor latch closed) */
+#define U0THR    REG32(0xE000C000)   /* transmit holding (divisor latch closed) */
+#define U0DLL    REG32(0xE000C000)   /* divisor latch, low byte (latch open) */
+#define U0DLM    REG32(0xE000C004)   /* divisor latch, high byte (latch open) */
+#define U0LCR    REG32(0xE000C00C)
+#define U0LSR    REG32(0xE000C014)
+#define PINSEL0  REG32(0xE002C000)
+
 /* Vectored interrupt controller */
 #define VICIntEnable  REG32(0xFFFFF010)
 #define VICVectAddr   REG32(0xFFFFF030)

@@ -235,11 +235,28 @@ TEST_F(DebugWindowsTest, MarginBreakpointsWithAndWithoutASession) {
   EXPECT_NE(Log().find("go 264\n"), std::string::npos) << Log();
   v->Engine().GotoLine(13, 0);
   EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdRunToCursor).enabled);
-  // The value tip of a word in the text.
+  // The value tip of a word in the text: the first line of the file that
+  // names pattern_step after its declaration, shown from the top.
+  int tipLine = 0, tipColumn = 0;
+  {
+    std::ifstream in(dir + "Blinky.c");
+    std::string text;
+    for (int n = 1; std::getline(in, text); ++n) {
+      const std::size_t at = text.find("pattern_step");
+      if (at != std::string::npos && text.find("static") == std::string::npos) {
+        tipLine = n;
+        tipColumn = int(at) + 2;
+        break;
+      }
+    }
+  }
+  ASSERT_GT(tipLine, 0);
+  v->Engine().GotoLine(tipLine, 0);
+  const int tipY = (tipLine - v->Engine().State().nTopLine) * v->Engine().State().nLineHeight + 3;
   const std::string tip = v->Margin().TipAt(QPoint(v->Engine().State().nLeftMargin +
-                                                       v->Engine().State().nCharWidth * 20,
-                                                   y));
-  EXPECT_EQ(tip, "pattern_step = 3") << Log() << " top " << v->Engine().State().nTopLine << " y " << y;
+                                                       v->Engine().State().nCharWidth * tipColumn,
+                                                   tipY));
+  EXPECT_EQ(tip, "pattern_step = 3") << Log() << " top " << v->Engine().State().nTopLine << " y " << tipY;
   ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdResetCpu));
   EXPECT_NE(Log().find("reset 0\n"), std::string::npos);
   // Trace and the periodic update flip their bits and show them checked.

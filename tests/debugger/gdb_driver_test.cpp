@@ -9,8 +9,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
+#include "debugger/abi/debug_records.h"
 #include "session_fixture.h"
 
 namespace pm2 {
@@ -29,6 +31,15 @@ const std::string& ExampleFolder() {
     return dir + "/";
   }();
   return folder;
+}
+
+// The number of the example file's first line that holds `text` (0: none).
+uint32_t ExampleLineOf(const std::string& file, const std::string& text) {
+  std::ifstream in(ExampleFolder() + file);
+  std::string line;
+  for (uint32_t n = 1; std::getline(in, line); ++n)
+    if (line.find(text) != std::string::npos) return n;
+  return 0;
 }
 
 // Our own children of a program name (gdb-multiarch, qemu-system-arm).
@@ -198,6 +209,113 @@ TEST_F(GdbSessionTest, SimulationRunsToMainStepsAndShowsRegisters) {
   EXPECT_TRUE(Children("qemu-system-arm").empty());
 }
 
+// What the program sent to serial window 1 so far (notification 15: the
+// window in bits 24 to 31, the byte below).
+std::string SerialOne(const RecordingHub& hub) {
+  std::string out;
+  for (const RecordingHub::Entry& e : hub.Entries())
+    if (e.code == kNotifySerialOutput3 && ((uint32_t(e.arg) >> 24) & 0xFF) == 0) out += char(e.arg & 0xFF);
+  return out;
+}
+
+TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  // A key typed before the program runs waits; the program's own output
+  // (with that letter in it) goes on whole.
+  r->DbgSerialInput(0, 'k');
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("LED 1 on\r\n") != std::string::npos; }, 15000))
+      << SerialOne(hub) << CommandTexts();
+  EXPECT_EQ(SerialOne(hub).substr(0, 22), "Blinky: running\r\nLED 0");
+  EXPECT_NE(SerialOne(hub).find("key: k\r\n"), std::string::npos);
+  // The driver's own stops leave the command window alone.
+  EXPECT_EQ(CommandTexts().find("atchpoint"), std::string::npos) << CommandTexts();
+  EXPECT_EQ(CommandTexts().find("Serial_PutChar"), std::string::npos) << CommandTexts();
+  // A key typed into the window reaches the program, which echoes it.
+  r->DbgSerialInput(0, 'z');
+  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("key: z\r\n") != std::string::npos; }, 15000)) << SerialOne(hub);
+  // The key is taken once: it is neither shown as output nor read again.
+  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("LED 7 on", SerialOne(hub).find("key: z")) != std::string::npos; },
+                      15000));
+  const std::string out = SerialOne(hub);
+  EXPECT_EQ(out.find("key: z"), out.rfind("key: z")) << out;
+  EXPECT_EQ(out.find("zkey"), std::string::npos) << out;
+  // Keys for other windows are not the UART's.
+  r->DbgSerialInput(1, 'q');
+  session->StopRunning();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+  EXPECT_EQ(SerialOne(hub).find("key: q"), std::string::npos);
+}
+
+TEST_F(GdbSessionTest, TheDialogsRecordsComeFromGdb) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  // The symbols: main among the public symbols, with its address.
+  DbgSymbolRecord* publics = nullptr;
+  r->DbgEnum(kDbgEnumPublics, 0, reinterpret_cast<intptr_t>(&publics));
+  const DbgSymbolRecord* main = nullptr;
+  for (const DbgSymbolRecord* s = publics; s; s = s->next)
+    if (std::string(s->name) == "main") main = s;
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(main->value, Evaluate("&main"));
+  ASSERT_NE(main->type, nullptr);
+  EXPECT_EQ(main->type->code, 15);
+  DbgScopeRecord* scopes = nullptr;
+  r->DbgEnum(kDbgEnumScopes, 0, reinterpret_cast<intptr_t>(&scopes));
+  ASSERT_NE(scopes, nullptr);
+  bool blinky = false;
+  for (const DbgScopeRecord* m = scopes->children; m; m = m->next)
+    blinky |= std::string(m->name) == "Blinky.c" && m->lineCount > 0;
+  EXPECT_TRUE(blinky);
+  DbgCoverageRecord* coverage = nullptr;
+  r->DbgEnum(kDbgEnumScopes, 1, reinterpret_cast<intptr_t>(&coverage));
+  EXPECT_EQ(coverage, nullptr);  // no code coverage through GDB
+  EXPECT_EQ(r->analyserRest, nullptr);
+
+  // Breakpoints: one set by command, one defined by the dialog's request.
+  EXPECT_EQ(r->DbgExecCommand("BS LED_On", 9), 0);
+  DbgBreakpointRequest q{};
+  q.expression = "Timer_Delay";
+  q.passCount = q.passCount2 = 2;
+  r->DbgBreakpointDefine(0, 0, 0, &q);
+  ASSERT_EQ(q.error, 0);
+  ASSERT_NE(q.result, nullptr);
+  auto* head = reinterpret_cast<DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  ASSERT_NE(head, nullptr);
+  ASSERT_NE(head->next, nullptr);
+  EXPECT_GE(head->address, Evaluate("&LED_On"));
+  EXPECT_LT(head->address, Evaluate("&LED_On") + 32);
+  EXPECT_EQ(head->next, q.result);
+  EXPECT_EQ(q.result->passCount, 2u);
+  EXPECT_TRUE(head->flags & kDbgBpEnabled);
+  // Disabled in the dialog, then closed: gdb hears of it; killed: it goes.
+  head->flags &= ~uint32_t(kDbgBpEnabled);
+  r->DbgBreakpointList(kDbgBpListClose, 0, 0, nullptr);
+  head = reinterpret_cast<DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  EXPECT_FALSE(head->flags & kDbgBpEnabled);
+  r->DbgBreakpointList(kDbgBpListKill, 0, 0, head);
+  head = reinterpret_cast<DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(head, q.result);
+  EXPECT_EQ(head->next, nullptr);
+  DbgBreakpointRequest bad{};
+  bad.expression = "no_such_function";
+  r->DbgBreakpointDefine(0, 0, 0, &bad);
+  EXPECT_NE(bad.error, 0);
+
+  // The memory map: the program's code from address 0, executable.
+  DbgMemorySpaceRecord space{};
+  ASSERT_EQ(r->DbgControl(4, 0, reinterpret_cast<intptr_t>(&space)), 0);
+  ASSERT_NE(space.attributes, nullptr);
+  EXPECT_EQ(space.count, 0x10000u);
+  EXPECT_EQ(space.attributes[0] & 3, 3);
+  r->DbgControl(4, 0x10000000, reinterpret_cast<intptr_t>(&space));
+  EXPECT_EQ(space.attributes, nullptr);
+}
+
 struct KillRow {
   const char* name;
   const char* victim;
@@ -239,7 +357,8 @@ TEST_F(GdbSessionTest, WatchValuesLocalsAssignmentsAndBreakpoints) {
   session->Go();
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000));
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
-  ASSERT_EQ(r->srcLine, 10u);
+  // main stops on its first statement.
+  ASSERT_EQ(r->srcLine, ExampleLineOf("Blinky.c", "= LED_Count();"));
 
   DbgWatchValue v{};
   v.expression = " `pattern_step";
@@ -268,12 +387,14 @@ TEST_F(GdbSessionTest, WatchValuesLocalsAssignmentsAndBreakpoints) {
   ASSERT_EQ(r->DbgControl(kDbgCtlValueTip, reinterpret_cast<intptr_t>(tip), 0), 0);
   EXPECT_STREQ(tip, "pattern_step = 5");
 
-  // A breakpoint at line 11's address: inserted, disabled, enabled, removed.
+  // A breakpoint at the next statement's address: inserted, disabled,
+  // enabled, removed.
   auto* lines = static_cast<const DbgLineTableRecord*>(r->DbgLineTable((ExampleFolder() + "Blinky.c").c_str()));
   ASSERT_NE(lines, nullptr);
+  const uint32_t next = ExampleLineOf("Blinky.c", "  LED_Init();");
   uint32_t line11 = 0;
   for (uint32_t i = 0; i < lines->count; ++i)
-    if (lines->pairs[i].line == 11) line11 = lines->pairs[i].address;
+    if (lines->pairs[i].line == next) line11 = lines->pairs[i].address;
   ASSERT_NE(line11, 0u);
   EXPECT_EQ(r->DbgBreakpoint(line11, 3), 0u);
   EXPECT_EQ(r->DbgBreakpoint(line11, 7), 1u);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include "debugger/abi/debug_interface.h"
+#include "debugger/abi/debug_records.h"
+#include "debugger/gdb/gdb_dialog_records.h"
 #include "debugger/gdb/gdb_target.h"
 
 namespace {
@@ -24,10 +27,15 @@ using pm2::gdb::SourceLine;
 DebugInterface g_record;
 DebugInterface* g_ide = nullptr;
 std::unique_ptr<GdbTarget> g_target;
+std::unique_ptr<pm2::gdb::GdbDialogRecords> g_records;  // what the debug dialogs read
 std::string g_sourcePath;  // what srcFile points at after DbgFindSource
 std::vector<DbgLinePair> g_lines;  // what the last DbgLineTable answered
 DbgLineTableRecord g_lineTable;
 std::vector<DbgCallStackEntry> g_callStack;
+
+// The notification that carries one serial byte: the window number in
+// bits 24 to 31, the byte in the low 8 bits.
+constexpr int32_t kSerialByteNotify = 15;
 
 void SetFlag(uint32_t bit, bool on) {
   if (on)
@@ -48,6 +56,11 @@ pm2::gdb::TargetEvents Events() {
     if (g_target) g_record.pc = g_target->Pc();
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
   };
+  // A character of the simulated UART: to serial window 1 (number 0),
+  // posted, as the reader thread must not wait for the GUI.
+  e.serial = [](uint8_t c) {
+    if (g_record.PostNotify) g_record.PostNotify(kSerialByteNotify, intptr_t(c));
+  };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, 0);
@@ -59,14 +72,18 @@ pm2::gdb::TargetEvents Events() {
 
 int32_t Assign(const char* text, int32_t length);
 void PutNames(DbgWatchNames* out, const std::vector<std::string>& names);
+bool ToolBoxCommand(const std::string& line, int32_t* result);
 
 intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
   switch (code) {
     case kDbgCtlMayStop:
     case kDbgCtlBeforeStop:
       return 0;
-    case kDbgCtlExecNow:
+    case kDbgCtlExecNow: {
+      int32_t result = 0;
+      if (a && ToolBoxCommand(reinterpret_cast<const char*>(a), &result)) return result;
       return g_target ? g_target->Execute(reinterpret_cast<const char*>(a)) : 1;
+    }
     case kDbgCtlProgramCounter:
     case 12:  // the current assembly address
       return g_target ? intptr_t(g_target->Pc()) : 0;
@@ -76,6 +93,10 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       return g_target && g_target->Interrupt() ? 0 : 1;
     case 15:  // the size of an address's memory space: all 4 GB
       return -1;
+    case 4:  // a memory space's attributes, from the program's sections
+      if (!g_records || !b) return 1;
+      g_records->MemorySpace(uint32_t(a), reinterpret_cast<DbgMemorySpaceRecord*>(b));
+      return 0;
     case kDbgCtlBeforeCallStack:
       if (!g_target || !g_target->CallStack(&g_callStack)) g_callStack.clear();
       g_record.callStack = g_callStack.data();
@@ -181,6 +202,15 @@ void PutNames(DbgWatchNames* out, const std::vector<std::string>& names) {
 }
 
 intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
+  if (code == kDbgEnumPublics && b) {
+    *reinterpret_cast<DbgSymbolRecord**>(b) = g_records ? g_records->Publics() : nullptr;
+    return 0;
+  }
+  if (code == kDbgEnumScopes && b) {
+    // The scope tree; GDB keeps no code coverage (a = 1).
+    *reinterpret_cast<DbgScopeRecord**>(b) = g_records && a == 0 ? g_records->Scopes() : nullptr;
+    return 0;
+  }
   if (code != kDbgEnumAddressName || !g_target || !b) return 0;
   const std::string name = g_target->SymbolAt(uint64_t(uint32_t(a)));
   if (name.empty()) return 0;
@@ -224,16 +254,81 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
       return 0;
   }
 }
-intptr_t BreakpointList(int32_t op, intptr_t, intptr_t, void*) {
-  if (!g_target) return 1;
-  if (op == kDbgBpListDisableAll) g_target->DisableAllBreakpoints();
-  else if (op == kDbgBpListKillAll) g_target->DeleteAllBreakpoints();
-  else return 1;
+int32_t ResetCpu(int32_t) { return g_target && g_target->Reset() ? 0 : 1; }
+intptr_t BreakpointList(int32_t op, intptr_t, intptr_t, void* record) {
+  if (op == kDbgBpListDisableAll || op == kDbgBpListKillAll) {
+    if (!g_target) return 1;
+    if (op == kDbgBpListDisableAll)
+      g_target->DisableAllBreakpoints();
+    else
+      g_target->DeleteAllBreakpoints();
+    return 0;
+  }
+  if (!g_records) return 0;
+  switch (op) {
+    case kDbgBpListHead: return reinterpret_cast<intptr_t>(g_records->BreakpointHead());
+    case kDbgBpListKill: g_records->KillBreakpoint(static_cast<DbgBreakpointRecord*>(record)); return 0;
+    case kDbgBpListClose: g_records->ApplyEnables(); return 0;
+    default: return 0;
+  }
+}
+intptr_t BreakpointDefine(int32_t, intptr_t, intptr_t, void* request) {
+  auto* q = static_cast<DbgBreakpointRequest*>(request);
+  if (!q) return 0;
+  if (!g_records) {
+    q->error = 1;
+    return 0;
+  }
+  g_records->Define(q);
   return 0;
 }
-int32_t ResetCpu(int32_t) { return g_target && g_target->Reset() ? 0 : 1; }
+void SerialInput(uint32_t window, uint16_t c) {
+  if (g_target && window == 0) g_target->SerialInput(uint8_t(c));
+}
+// The driver's own commands of the tool box: DEFINE BUTTON "label", "command"
+// and KILL BUTTON n (* for all) hand the button to the IDE (services 32, 33).
+// True when the line was one of them; *result 0 when it was done.
+bool ToolBoxCommand(const std::string& line, int32_t* result) {
+  auto starts = [&](const char* word) { return strncasecmp(line.c_str(), word, std::strlen(word)) == 0; };
+  if (starts("DEFINE BUTTON")) {
+    std::vector<std::string> quoted;
+    std::string cur;
+    bool in = false;
+    for (std::size_t i = 13; i < line.size(); ++i) {
+      const char c = line[i];
+      if (in && c == '\\' && i + 1 < line.size()) {
+        cur += line[++i];
+      } else if (c == '"') {
+        if (in) quoted.push_back(cur);
+        cur.clear();
+        in = !in;
+      } else if (in) {
+        cur += c;
+      }
+    }
+    if (quoted.size() != 2 || quoted[0].empty() || !g_record.IdeServiceCall) {
+      Print("*** error: DEFINE BUTTON \"label\", \"command\"\n");
+      *result = 1;
+      return true;
+    }
+    const char* words[2] = {quoted[0].c_str(), quoted[1].c_str()};
+    *result = g_record.IdeServiceCall(32, reinterpret_cast<intptr_t>(words)) ? 0 : 1;
+    return true;
+  }
+  if (starts("KILL BUTTON")) {
+    std::string arg = line.substr(11);
+    arg.erase(0, arg.find_first_not_of(' '));
+    const intptr_t n = arg.compare(0, 1, "*") == 0 ? intptr_t(-1) : intptr_t(std::atoi(arg.c_str()));
+    *result = g_record.IdeServiceCall && g_record.IdeServiceCall(33, n) ? 0 : 1;
+    return true;
+  }
+  return false;
+}
+
 int32_t ExecCommand(const char* text, int32_t length) {
   if (!g_target || !text) return 0;
+  int32_t result = 0;
+  if (ToolBoxCommand(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)), &result)) return result;
   Print(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)) + "\n");
   return g_target->Execute(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)));
 }
@@ -276,6 +371,7 @@ int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
   return n;
 }
 void Exit() {
+  g_records.reset();
   if (g_target) g_target->Close();
   g_target.reset();
 }
@@ -330,6 +426,8 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_record.DbgExit = Exit;
       g_record.DbgResetCpu = ResetCpu;
       g_record.DbgBreakpointList = BreakpointList;
+      g_record.DbgBreakpointDefine = BreakpointDefine;
+      g_record.DbgSerialInput = SerialInput;
       // GDB has no performance analyser and no code coverage.
       g_record.flags &= ~uint32_t(0x4000 | 0x8000);
       return 0;
@@ -360,6 +458,7 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
     case 4: {
       auto* s = static_cast<DebugSettings*>(argument);
       if (!StartTarget(s, false)) return 1;
+      g_records = std::make_unique<pm2::gdb::GdbDialogRecords>(*g_target, s->programFile);
       g_record.pc = g_target->Pc();
       Print("GDB driver: no performance analyser and no code coverage through GDB\n");
       g_target->Registers()->refresh = RefreshRegisters;

@@ -58,6 +58,11 @@ TargetParams ParseTargetParams(const std::string& text) {
       in >> p.remote;
     } else if (word == "-gdb") {
       in >> p.gdb;
+    } else if (word == "-uart") {
+      std::string base;
+      in >> base;
+      p.uart = base != "none";
+      if (p.uart) p.uartBase = uint32_t(std::strtoul(base.c_str(), nullptr, 0));
     } else if (word == "-timeout") {
       int seconds = 0;
       in >> seconds;
@@ -98,9 +103,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   h.running = [this] {
     if (m_events.executing) m_events.executing(true);
   };
-  h.console = [this](const std::string& text) {
-    if (m_events.print) m_events.print(text);
-  };
+  h.console = [this](const std::string& text) { OnConsole(text); };
   h.dead = [this](const std::string& reason) { OnDead(reason); };
   m_gdb = std::make_unique<GdbConnection>(std::move(h));
   if (!m_gdb->Start({params.gdb, "-q", "-nx", "--interpreter=mi2", program}, err)) return false;
@@ -119,6 +122,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   // The first stop comes with the connection; its frame is the position.
   m_gdb->WaitStopped(kCommandTimeoutMs);
   BuildRegisterSet();
+  if (params.simulate && params.uart) SetupUart(params);
   m_monitor = std::thread([this] { Monitor(); });
   if (m_events.print)
     m_events.print(params.simulate ? "GDB driver: simulation in qemu-system-arm, GDB stub at " + remote + "\n"
@@ -154,6 +158,13 @@ void GdbTarget::Close() {
 }
 
 void GdbTarget::OnStopped(const MiRecord& r) {
+  const std::string held = TakeHeldConsole();
+  if (UartStop(r)) return;
+  if (!held.empty() && m_events.print) m_events.print(held);
+  ReportStop(r);
+}
+
+void GdbTarget::ReportStop(const MiRecord& r) {
   const MiValue* frame = r.results.Find("frame");
   if (frame) {
     bool ok = false;
@@ -175,6 +186,7 @@ bool GdbTarget::Go(uint32_t stopAddress) {
   if (!Halted()) return false;
   if (stopAddress != 0xFFFFFFFFu && !Ok(m_gdb->Call("-break-insert -t *" + Hex(stopAddress), kCommandTimeoutMs)))
     return false;
+  m_freeRun = true;
   return Ok(m_gdb->Call("-exec-continue", kCommandTimeoutMs));
 }
 
@@ -182,6 +194,7 @@ bool GdbTarget::Step(int mode) {
   if (!Halted()) return false;
   static const char* const kCommands[] = {"-exec-step", "-exec-next", "-exec-finish", "-exec-step-instruction"};
   if (mode < 0 || mode > 3) return false;
+  m_freeRun = false;
   const uint64_t before = m_gdb->Stops();
   if (!Ok(m_gdb->Call(kCommands[mode], kCommandTimeoutMs))) return false;
   // A step that does not end soon leaves the target running; its stop
@@ -190,6 +203,9 @@ bool GdbTarget::Step(int mode) {
 }
 
 bool GdbTarget::Interrupt() {
+  // A stop of the UART stand-in under way now reports itself instead of
+  // resuming the program.
+  m_freeRun = false;
   if (State() != SessionState::Running) return true;
   const uint64_t before = m_gdb->Stops();
   m_gdb->Call("-exec-interrupt", kCommandTimeoutMs);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <deque>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -28,6 +29,11 @@ struct TargetParams {
   std::string remote = "localhost:3333";
   std::string gdb = "gdb-multiarch";
   int connectTimeoutMs = 6000;
+  // In simulation the driver stands in for the UART whose registers start
+  // here (the LPC2xxx layout: receive/transmit at +0, line status at +0x14);
+  // "-uart none" leaves it out.
+  bool uart = true;
+  uint32_t uartBase = 0xE000C000u;
 };
 TargetParams ParseTargetParams(const std::string& text);
 
@@ -36,6 +42,29 @@ struct TargetEvents {
   std::function<void()> stopped;                  // the target stopped (posted)
   std::function<void(const std::string&)> ended;  // the session must end (posted)
   std::function<void(bool)> executing;            // the executing bit
+  std::function<void(uint8_t)> serial;            // a character the program sent to its UART
+};
+
+// A breakpoint or watchpoint as gdb lists it.
+struct GdbBreakpointInfo {
+  int number = 0;
+  bool enabled = true;
+  uint64_t address = 0;
+  std::string location;   // the expression it was set with
+  std::string condition;
+  uint32_t passCount = 1;
+  std::string command;
+  int access = 0;         // watchpoints: 1 read, 2 write, 3 both
+  uint32_t length = 0;    // watchpoints: the watched size
+};
+
+// A function or variable of the program.
+struct GdbSymbol {
+  std::string name;
+  std::string file;      // the source file's full path ("" without debug information)
+  std::string type;      // gdb's type text
+  uint64_t address = 0;
+  bool function = false;
 };
 
 struct SourceLine {
@@ -99,6 +128,19 @@ class GdbTarget {
   bool CallStack(std::vector<DbgCallStackEntry>* out);
   bool Download(std::string* err);
 
+  // The breakpoints dialog: gdb's breakpoints, the driver's own left out.
+  bool ListBreakpoints(std::vector<GdbBreakpointInfo>* out);
+  bool DeleteBreakpoint(int number);
+  bool EnableBreakpoint(int number, bool on);
+  // A breakpoint at an expression, or a watchpoint with access (1 read,
+  // 2 write, 3 both); passCount above 1 lets it pass that often first.
+  bool DefineBreakpoint(const std::string& expression, uint32_t passCount, int access, const std::string& command,
+                        int* number, std::string* err);
+  // The program's functions and variables (at most `limit`).
+  bool Symbols(std::vector<GdbSymbol>* out, std::size_t limit);
+  // A key typed into serial window 1 for the simulated UART.
+  void SerialInput(uint8_t c);
+
   uint32_t Pc() const { return m_pc; }
   const SourceLine& StopLine() const { return m_stopLine; }
 
@@ -109,6 +151,15 @@ class GdbTarget {
 
  private:
   void OnStopped(const MiRecord& r);
+  // A stop of the UART stand-in: handled here and the program resumed.
+  bool UartStop(const MiRecord& r);
+  void SetupUart(const TargetParams& params);
+  void ArmKey();
+  void OnConsole(const std::string& text);
+  std::string TakeHeldConsole();
+  void Written(uint8_t c, const MiRecord& r);
+  void ResumeAfterUart(const MiRecord& r);
+  void ReportStop(const MiRecord& r);
   void OnDead(const std::string& reason);
   void BuildRegisterSet();
   void Monitor();
@@ -125,6 +176,19 @@ class GdbTarget {
   std::mutex m_stopMutex;
   std::map<uint64_t, int> m_breakpoints;  // address -> gdb's number
   std::map<uint64_t, bool> m_disabled;    // address -> disabled
+  // The UART stand-in: its two watchpoints, the keys not yet read, whether
+  // the program runs freely (a stop in a step is reported) and whether an
+  // interrupt was the driver's own, to hand over a key.
+  int m_uartWrite = -1, m_uartRead = -1;
+  uint32_t m_uartBase = 0;
+  std::deque<uint8_t> m_keys;
+  std::mutex m_keyMutex;
+  std::atomic<bool> m_freeRun{false};
+  std::atomic<bool> m_keyInterrupt{false};
+  std::atomic<uint8_t> m_cell{0};
+  std::mutex m_consoleMutex;
+  bool m_holding = false;  // console text held until the stop shows whose it is
+  std::string m_held;  // what the driver left in the receive/transmit register
   mutable std::mutex m_bpMutex;
 
   // The register page: one group of the core registers.

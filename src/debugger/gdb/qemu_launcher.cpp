@@ -11,7 +11,10 @@
 namespace pm2::gdb {
 
 std::vector<std::string> QemuCommandLine(const std::string& elf, int port) {
-  return {"qemu-system-arm", "-M", "none", "-cpu", "arm926", "-m", "1040M", "-device",
+  // The whole 32-bit address space is RAM: the program's peripheral
+  // accesses neither fault nor hang (a register reads what was written),
+  // and the driver stands in for the UART through watchpoints.
+  return {"qemu-system-arm", "-M", "none", "-cpu", "arm926", "-m", "4096M", "-device",
           "loader,file=" + elf + ",cpu-num=0", "-S", "-gdb", "tcp:127.0.0.1:" + std::to_string(port),
           "-display", "none", "-monitor", "none", "-serial", "none", "-nodefaults"};
 }

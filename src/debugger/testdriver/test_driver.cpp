@@ -15,7 +15,8 @@
 //   eval <expression> <hex value>
 //   pc <hex>                    the program counter
 //   windows <hex>               window flags the driver sets at start
-//   exec <text> <result>        a command text and the answer of DbgControl 11
+//   exec <text> <result>        a command text ("_" for a blank) and the
+//                               answer of DbgControl 11 and DbgExecCommand
 //   value <expr> <code> <array 0/1> <target code> <count> <hex address> [text]
 //                               what the watch windows get for an expression
 //                               (the text is the value, or a struct's tag)
@@ -27,11 +28,25 @@
 //   line <file> <line> <hex>    a (line, address) pair of a file's table;
 //                               DbgFindSource answers the file and line
 //   tip <word> <text>           a value tip's text
+//   bp <hex flags> <hex address> <pass count> <expression|-> [command]
+//                               a breakpoint of the driver's list
+//   bpdefine <error 0/1> <outcome>   how DbgBreakpointDefine answers
+//   sym <name> <hex class> <hex value> <type code>   a public symbol
+//   module <name>               a module of the scope and coverage trees
+//   func <name> <instructions> <executed> <open jumps>   a function of it
+//   local <name> <hex class> <hex value> <type code>    a symbol of the last
+//                               function (or module)
+//   line <number> <hex address> (a number first) a line of the last
+//                               module's line table
+//   map <hex start> <hex end> <hex attributes>  the memory map
+//   pa <number> <name> <hex start> <hex end> <count> <min> <max> <total>
+//   cycles <n>                  the time counter
 // Every call is written to a log that tests read through TestDriverLog().
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -40,6 +55,7 @@
 #include <vector>
 
 #include "debugger/abi/debug_interface.h"
+#include "debugger/abi/debug_records.h"
 
 namespace {
 
@@ -74,6 +90,22 @@ struct Script {
   std::map<std::string, std::vector<DbgLinePair>> lines;
   std::map<std::string, std::string> tips;
   std::map<uint32_t, int> breakpoints;  // address -> 1 enabled, 2 disabled
+  // The dialogs' records; deques keep their addresses while they grow.
+  std::deque<DbgBreakpointRecord> bps;
+  std::deque<std::string> texts;
+  int bpDefineError = 0, bpDefineOutcome = 0;
+  std::deque<DbgTypeRecord> types;
+  std::deque<DbgSymbolRecord> publics;
+  std::deque<DbgScopeRecord> scopes;     // [0] the application
+  std::deque<DbgSymbolRecord> scopeLocals;
+  std::map<const DbgScopeRecord*, std::vector<DbgLineRecord>> moduleLines;
+  std::map<const DbgScopeRecord*, DbgCoverageRecord*> coverageOf;
+  std::deque<DbgCoverageRecord> coverage;  // [0] the application
+  std::vector<uint32_t> mapRuns;           // start, end, attribute
+  std::map<uint32_t, std::vector<uint16_t>> spaces;
+  std::deque<DbgPaRangeRecord> ranges;
+  DbgPaRangeRecord rest{};
+  uint64_t cycles = 0;
 };
 
 DebugInterface g_record;
@@ -102,6 +134,72 @@ std::string Unquoted(const char* text) {
   for (const char* p = text ? text : ""; *p; ++p)
     if (*p != '`' && *p != ' ' && *p != '(' && *p != ')') s += *p;
   return s;
+}
+
+const char* Keep(const std::string& text) {
+  g_script.texts.push_back(text);
+  return g_script.texts.back().c_str();
+}
+
+void AppendBp(const DbgBreakpointRecord& r) {
+  g_script.bps.push_back(r);
+  // Relink: the list runs in the order the records were made, skipping killed ones.
+}
+
+DbgScopeRecord* LastModule() {
+  for (auto it = g_script.scopes.rbegin(); it != g_script.scopes.rend(); ++it)
+    if (it->kind == kDbgScopeModule) return &*it;
+  return nullptr;
+}
+
+// A module or function of the scope tree and of the coverage tree, both
+// under one application record.
+void AddScope(uint32_t kind, const std::string& name) {
+  if (g_script.scopes.empty()) {
+    g_script.scopes.push_back(DbgScopeRecord{});
+    g_script.scopes[0].kind = kDbgScopeApp;
+    g_script.scopes[0].name = Keep("unnamed");
+    g_script.coverage.push_back(DbgCoverageRecord{});
+    g_script.coverage[0].name = g_script.scopes[0].name;
+    g_script.coverageOf[&g_script.scopes[0]] = &g_script.coverage[0];
+  }
+  DbgScopeRecord* parent = kind == kDbgScopeModule ? &g_script.scopes[0] : LastModule();
+  if (!parent) return;
+  DbgCoverageRecord* covParent = g_script.coverageOf[parent];
+  DbgScopeRecord s{};
+  s.kind = kind;
+  s.name = Keep(name);
+  s.parent = parent;
+  g_script.scopes.push_back(s);
+  DbgCoverageRecord c{};
+  c.name = s.name;
+  c.kind = uint8_t(kind == kDbgScopeFunction ? kDbgCovFunction : 1);
+  g_script.coverage.push_back(c);
+  g_script.coverageOf[&g_script.scopes.back()] = &g_script.coverage.back();
+  // Appended last among the parent's children.
+  DbgScopeRecord** link = &parent->children;
+  while (*link) link = &(*link)->next;
+  *link = &g_script.scopes.back();
+  DbgCoverageRecord** clink = &covParent->child;
+  while (*clink) clink = &(*clink)->next;
+  *clink = &g_script.coverage.back();
+}
+
+void LinkBps() {
+  DbgBreakpointRecord* prev = nullptr;
+  for (auto& r : g_script.bps) {
+    if (r.word04 == 0xDEADu) continue;  // killed
+    r.next = nullptr;
+    if (prev) prev->next = &r;
+    prev = &r;
+  }
+}
+
+DbgBreakpointRecord* BpHead() {
+  LinkBps();
+  for (auto& r : g_script.bps)
+    if (r.word04 != 0xDEADu) return &r;
+  return nullptr;
 }
 
 void ReadScript(const std::string& path) {
@@ -175,6 +273,7 @@ void ReadScript(const std::string& path) {
       std::string text;
       int result = 0;
       in >> text >> result;
+      std::replace(text.begin(), text.end(), '_', ' ');  // "_" stands for a blank
       g_script.execResults[text] = result;
     } else if (cmd == "pc") {
       std::string pc;
@@ -211,14 +310,99 @@ void ReadScript(const std::string& path) {
       in >> at;
       (cmd == "name" ? g_script.names : g_script.strings)[Hex(at)] = Rest(in);
     } else if (cmd == "line") {
-      std::string file, at;
-      uint32_t number = 0;
-      in >> file >> number >> at;
-      g_script.lines[file].push_back(DbgLinePair{number, Hex(at)});
+      // "line <file> <line> <hex>", or with a number first a line of the
+      // last module's table.
+      std::string first;
+      in >> first;
+      if (!first.empty() && first.find_first_not_of("0123456789") == std::string::npos) {
+        std::string addr;
+        in >> addr;
+        DbgScopeRecord* module = LastModule();
+        if (module) {
+          auto& table = g_script.moduleLines[module];
+          table.push_back(DbgLineRecord{uint32_t(std::stoul(first)), Hex(addr)});
+          module->lines = table.data();
+          module->lineCount = uint32_t(table.size());
+        }
+      } else {
+        std::string at;
+        uint32_t number = 0;
+        in >> number >> at;
+        g_script.lines[first].push_back(DbgLinePair{number, Hex(at)});
+      }
     } else if (cmd == "tip") {
       std::string word;
       in >> word;
       g_script.tips[word] = Rest(in);
+    } else if (cmd == "bp") {
+      std::string flags, addr, pass, expr;
+      in >> flags >> addr >> pass >> expr;
+      DbgBreakpointRecord r{};
+      r.flags = Hex(flags);
+      r.address = Hex(addr);
+      r.passCount = uint32_t(std::atoi(pass.c_str()));
+      if (expr != "-") r.expression = Keep(expr);
+      const std::string command = Rest(in);
+      if (!command.empty()) r.command = Keep(command);
+      AppendBp(r);
+    } else if (cmd == "bpdefine") {
+      in >> g_script.bpDefineError >> g_script.bpDefineOutcome;
+    } else if (cmd == "sym" || cmd == "local") {
+      std::string name, cls, value;
+      int type = 0;
+      in >> name >> cls >> value >> type;
+      DbgSymbolRecord sym{};
+      sym.name = Keep(name);
+      sym.classWord = Hex(cls);
+      sym.value = Hex(value);
+      g_script.types.push_back(DbgTypeRecord{});
+      g_script.types.back().code = uint8_t(type);
+      sym.type = &g_script.types.back();
+      if (cmd == "sym") {
+        g_script.publics.push_back(sym);
+        if (g_script.publics.size() > 1) g_script.publics[g_script.publics.size() - 2].next = &g_script.publics.back();
+      } else if (g_script.scopes.size() > 1) {
+        DbgScopeRecord& owner = g_script.scopes.back();
+        g_script.scopeLocals.push_back(sym);
+        g_script.scopeLocals.back().next = owner.symbols;
+        owner.symbols = &g_script.scopeLocals.back();
+      }
+    } else if (cmd == "module" || cmd == "func") {
+      std::string name;
+      in >> name;
+      AddScope(cmd == "module" ? kDbgScopeModule : kDbgScopeFunction, name);
+      if (cmd == "func") {
+        DbgCoverageRecord& f = g_script.coverage.back();
+        in >> f.instructions >> f.executed >> f.jumpsOpen;
+        if (f.instructions && f.executed >= f.instructions) f.kind |= kDbgCovFull;
+      }
+    } else if (cmd == "map") {
+      std::string from, to, attr;
+      in >> from >> to >> attr;
+      for (uint32_t a = Hex(from); a <= Hex(to); ++a) {
+        auto& space = g_script.spaces[a & 0xFFFF0000u];
+        if (space.empty()) space.resize(0x10000);
+        space[a & 0xFFFF] = uint16_t(Hex(attr));
+        if (a == 0xFFFFFFFFu) break;
+      }
+    } else if (cmd == "pa") {
+      DbgPaRangeRecord r{};
+      std::string name, start, end;
+      int number = 0;
+      unsigned long long mn = 0, mx = 0, total = 0;
+      in >> number >> name >> start >> end >> r.count >> mn >> mx >> total;
+      r.number = uint16_t(number);
+      r.name = Keep(name);
+      r.nameLength = uint32_t(name.size());
+      r.start = Hex(start);
+      r.end = Hex(end);
+      r.minTime = mn;
+      r.maxTime = mx;
+      r.totalTime = total;
+      g_script.ranges.push_back(r);
+      if (g_script.ranges.size() > 1) g_script.ranges[g_script.ranges.size() - 2].next = &g_script.ranges.back();
+    } else if (cmd == "cycles") {
+      in >> g_script.cycles;
     } else if (cmd == "windows") {
       std::string w;
       in >> w;
@@ -291,7 +475,26 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       }
       return 0;
     case kDbgCtlProgramCounter:
+    case 12:  // the assembly address
       return g_script.pc;
+    case 4: {  // a memory space's attribute array
+      auto* out = reinterpret_cast<DbgMemorySpaceRecord*>(b);
+      auto it = g_script.spaces.find(uint32_t(a));
+      *out = DbgMemorySpaceRecord{};
+      if (it != g_script.spaces.end()) {
+        out->attributes = it->second.data();
+        out->count = uint32_t(it->second.size());
+      }
+      return 0;
+    }
+    case kDbgCtlInstructionText: {
+      const uint32_t address = *reinterpret_cast<const uint32_t*>(a);
+      std::snprintf(reinterpret_cast<char*>(b), 256, "%08X  NOP", address);
+      return 0;
+    }
+    case 7:  // the text of a command result
+      std::snprintf(reinterpret_cast<char*>(b), 256, "*** error %d", int(a));
+      return 0;
     case kDbgCtlExecNow: {
       const char* text = reinterpret_cast<const char*>(a);
       Log(std::string("exec ") + (text ? text : ""));
@@ -424,8 +627,112 @@ int32_t ReadMemory(uint64_t address, uint32_t count, void* buffer) {
   return 0;
 }
 int32_t Exec(const char* text, int32_t length) {
-  Log("command " + std::string(text ? text : "", text && length > 0 ? std::size_t(length) : 0));
+  std::string line(text ? text : "", text && length > 0 ? std::size_t(length) : 0);
+  Log("command " + line);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  auto it = g_script.execResults.find(line);
+  return it == g_script.execResults.end() ? 0 : it->second;
+}
+
+intptr_t BreakpointList(int32_t op, intptr_t, intptr_t, void* record) {
+  Log("bplist " + std::to_string(op));
+  if (op == kDbgBpListKillAll) g_script.breakpoints.clear();
+  if (op == kDbgBpListDisableAll)
+    for (auto& [address, state] : g_script.breakpoints) state = 2;
+  if (op == kDbgBpListHead) return reinterpret_cast<intptr_t>(BpHead());
+  if (op == kDbgBpListKill && record) {
+    auto* r = static_cast<DbgBreakpointRecord*>(record);
+    Log("bpkill " + std::to_string(r->address));
+    r->word04 = 0xDEADu;
+    LinkBps();
+  }
   return 0;
+}
+
+intptr_t BreakpointDefine(int32_t, intptr_t, intptr_t, void* request) {
+  auto* q = static_cast<DbgBreakpointRequest*>(request);
+  const std::string expr = q->expression ? q->expression : "";
+  Log("bpdefine " + expr + " count " + std::to_string(q->passCount) + " access " + std::to_string(q->access) +
+      " size " + std::to_string(q->size) + " cmd " + (q->command ? q->command : ""));
+  if (g_script.bpDefineError) {
+    q->error = 1;
+    return 0;
+  }
+  q->outcome = uint8_t(g_script.bpDefineOutcome);
+  if (q->outcome == 2) return 0;
+  auto known = g_script.evals.find(expr);
+  DbgBreakpointRecord r{};
+  r.flags = kDbgBpEnabled | (q->access ? 2u : known != g_script.evals.end() ? 0u : 1u) | (q->flags & kDbgBpObjects);
+  r.address = known != g_script.evals.end() ? uint32_t(known->second) : 0;
+  r.access = q->access;
+  r.length = q->size;
+  r.count = (q->flags & kDbgBpObjects) ? 1 : 0;
+  r.passCount = q->passCount;
+  if (!expr.empty() && known == g_script.evals.end()) r.expression = Keep(expr);
+  if (q->command && *q->command) r.command = Keep(q->command);
+  if (q->outcome == 1) {
+    for (auto& old : g_script.bps)
+      if (old.word04 != 0xDEADu && old.address == r.address) {
+        DbgBreakpointRecord* next = old.next;
+        old = r;
+        old.next = next;
+        q->result = &old;
+        return 0;
+      }
+  }
+  AppendBp(r);
+  LinkBps();
+  q->result = &g_script.bps.back();
+  return 0;
+}
+
+intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
+  Log("enum " + std::to_string(code));
+  switch (code) {
+    case kDbgEnumAddressName: {
+      auto it = g_script.names.find(uint32_t(a));
+      if (it == g_script.names.end()) return 0;
+      std::snprintf(reinterpret_cast<char*>(b), 256, "%s", it->second.c_str());
+      return 1;
+    }
+    case kDbgEnumPublics:
+      *reinterpret_cast<DbgSymbolRecord**>(b) = g_script.publics.empty() ? nullptr : &g_script.publics[0];
+      return 0;
+    case kDbgEnumScopes:
+      // a = 1: the coverage tree; else the scope tree.
+      if (a == 1)
+        *reinterpret_cast<DbgCoverageRecord**>(b) = g_script.coverage.empty() ? nullptr : &g_script.coverage[0];
+      else
+        *reinterpret_cast<DbgScopeRecord**>(b) = g_script.scopes.empty() ? nullptr : &g_script.scopes[0];
+      return 0;
+    case kDbgEnumCyclesToSeconds: {
+      auto* rec = reinterpret_cast<uint8_t*>(b);
+      uint64_t cycles = 0;
+      std::memcpy(&cycles, rec, 8);
+      const double seconds = double(cycles) / 1e6;
+      std::memcpy(rec + 8, &seconds, 8);
+      return 0;
+    }
+    case kDbgEnumCoverageClear:
+      for (auto& c : g_script.coverage) {
+        c.executed = 0;
+        c.kind &= uint8_t(~kDbgCovFull);
+      }
+      return 0;
+    case kDbgEnumPaClear:
+      for (auto& r : g_script.ranges) r.count = 0, r.totalTime = r.minTime = r.maxTime = 0;
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+
+void SerialInput(uint32_t window, uint16_t value) { Log("serial " + std::to_string(window) + " " + std::to_string(value)); }
+
+std::map<uint32_t, uint16_t> g_attrs;
+intptr_t AddressAttr(void* address) {
+  return reinterpret_cast<intptr_t>(&g_attrs[uint32_t(reinterpret_cast<uintptr_t>(address))]);
 }
 void Exit() { Log("exit"); }
 // " `count = 7\n": logged; a scripted value takes the new text.
@@ -440,13 +747,6 @@ int32_t Assign(const char* text, int32_t length) {
   while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
   it->second.text = value;
   return 0;
-}
-intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
-  if (code != kDbgEnumAddressName) return 0;
-  auto it = g_script.names.find(uint32_t(a));
-  if (it == g_script.names.end()) return 0;
-  std::snprintf(reinterpret_cast<char*>(b), 256, "%s", it->second.c_str());
-  return 1;
 }
 int32_t FormatAddress(int32_t, uint64_t address, intptr_t, char* buffer) {
   return std::snprintf(buffer, 64, "0x%08llX", static_cast<unsigned long long>(address));
@@ -493,13 +793,6 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
   }
   return 0;
 }
-intptr_t BreakpointList(int32_t op, intptr_t, intptr_t, void*) {
-  Log("breakpoints " + std::to_string(op));
-  if (op == kDbgBpListKillAll) g_script.breakpoints.clear();
-  if (op == kDbgBpListDisableAll)
-    for (auto& [address, state] : g_script.breakpoints) state = 2;
-  return 0;
-}
 int32_t ResetCpu(int32_t how) {
   Log("reset " + std::to_string(how));
   return 0;
@@ -538,6 +831,9 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
       g_record.DbgBreakpoint = Breakpoint;
       g_record.DbgBreakpointList = BreakpointList;
       g_record.DbgResetCpu = ResetCpu;
+      g_record.DbgBreakpointDefine = BreakpointDefine;
+      g_record.DbgSerialInput = SerialInput;
+      g_record.DbgAddressAttr = AddressAttr;
       return 0;
     }
     case 2:
@@ -553,6 +849,11 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
         BuildTables();
         g_record.windowFlags |= g_script.windowFlags;
         g_record.pc = g_script.pc;
+        g_record.cycles = g_script.cycles;
+        g_script.rest.name = "<other>";
+        g_script.rest.nameLength = 7;
+        g_record.analyserRest = &g_script.rest;
+        g_record.analyserRanges = g_script.ranges.empty() ? nullptr : &g_script.ranges[0];
         Log(std::string("program ") + s->programFile);
       }
       auto fail = g_script.failAt.find(code);
@@ -596,6 +897,8 @@ __attribute__((visibility("default"))) void TestDriverClearLog() {
   std::lock_guard<std::mutex> lock(g_logMutex);
   g_log.clear();
 }
+// The driver's own record (tests read and change its words).
+__attribute__((visibility("default"))) DebugInterface* TestDriverRecord() { return &g_record; }
 // Sets or clears the executing bit of the driver's record.
 __attribute__((visibility("default"))) void TestDriverSetExecuting(int on) {
   if (on)

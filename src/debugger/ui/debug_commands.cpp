@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <cstring>
 
+#include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/session/driver_menu.h"
 #include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/command_stand_in.h"
@@ -69,6 +70,7 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
   InstallCommandPage();
   m_windows = std::make_unique<DebugBarCommands>(frame, app, *m_session);
   RegisterCommands();
+  m_dialogs = std::make_unique<DebugDialogs>(frame, app, *m_session, [this](const char* text) { AppendCommandOutput(text); });
   m_links = new ShellLinks(frame);
 }
 
@@ -77,6 +79,8 @@ DebugCommands::~DebugCommands() {
   m_app.SetDebugPort(nullptr);
   m_app.m_windows.Forget(WindowSlot::CommandPage, m_command);
   m_app.m_windows.Forget(WindowSlot::RegTree, m_registers);
+  // The windows read the session's record: they go first.
+  m_dialogs.reset();
   m_session.reset();
   m_windows.reset();
 }
@@ -272,12 +276,29 @@ void SplitFlashCommand(const std::string& command, std::string* program, std::st
 
 intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   intptr_t result = 0;
+  if (m_dialogs && m_dialogs->Service(code, arg, &result)) return result;
   if (m_session->Service(code, arg, &result)) return result;
   if (m_windows && m_windows->Service(code, arg, &result)) return result;
   return 0;
 }
 
 // ------------------------------------------------------------------ SessionHost
+
+bool DebugCommands::AnalyserAvailable() const { return m_dialogs && m_dialogs->HasAnalyser(); }
+bool DebugCommands::CoverageAvailable() const { return m_dialogs && m_dialogs->HasCoverage(); }
+void DebugCommands::WriteSerial(int window, const void* chars, int count, bool wide) {
+  if (m_dialogs) m_dialogs->WriteSerial(window, chars, count, wide);
+}
+bool DebugCommands::WindowOpen(DebugWindow w) { return m_dialogs && m_dialogs->WindowOpen(w); }
+void DebugCommands::OpenWindow(DebugWindow w) {
+  if (m_dialogs) m_dialogs->OpenWindow(w);
+}
+void DebugCommands::CloseWindow(DebugWindow w) {
+  if (m_dialogs) m_dialogs->CloseWindow(w);
+}
+void DebugCommands::SerialTerminals(bool create) {
+  if (m_dialogs) m_dialogs->SerialTerminals(create);
+}
 
 void DebugCommands::SaveDockLayout(int which) {
   if (m_frame.Bars()) m_frame.Bars()->SaveState(m_settings, which ? CMainFrame::kBuildLayout : CMainFrame::kDebugLayout);

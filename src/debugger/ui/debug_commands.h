@@ -21,6 +21,7 @@ namespace pm2 {
 class CMainFrame;
 class CommandStandIn;
 class DebugBarCommands;
+class DebugDialogs;
 class RegisterPage;
 class SettingsStore;
 class ShellLinks;
@@ -40,6 +41,10 @@ class DebugCommands : public SessionHost {
   CommandStandIn* CommandPage() const { return m_command; }
   // The debug bar, the editor margin's link and the window commands.
   DebugBarCommands& Windows() { return *m_windows; }
+  DebugDialogs* Dialogs() const { return m_dialogs.get(); }
+  bool AnalyserAvailable() const;
+  bool CoverageAvailable() const;
+  void WriteSerial(int window, const void* chars, int count, bool wide);
 
   // ---- what the frame forwards (FrameHooks)
   void OnDebugStartStop() { m_session->OnDebugStartStop(); }
@@ -62,7 +67,10 @@ class DebugCommands : public SessionHost {
   bool TakeFirstRun() override;
   void ShowDebugToolbar() override;
   void ProjectBarDebugState(bool on) override;
-  void OpenWindow(DebugWindow) override {}  // the debug windows come with their own stage
+  bool WindowOpen(DebugWindow w) override;
+  void OpenWindow(DebugWindow w) override;
+  void CloseWindow(DebugWindow w) override;
+  void SerialTerminals(bool create) override;
   void SetRegisterSet(const RegisterSet* set) override;
   void SendDebuggerAborted() override;
   void DriverMenusChanged() override;
@@ -86,6 +94,7 @@ class DebugCommands : public SessionHost {
   std::unique_ptr<DebugBarCommands> m_windows;
   RegisterPage* m_registers = nullptr;
   CommandStandIn* m_command = nullptr;
+  std::unique_ptr<DebugDialogs> m_dialogs;
   ShellLinks* m_links = nullptr;  // owned by the frame
   std::vector<QPointer<QAction>> m_driverActions;
   bool m_firstRun = false;

@@ -254,6 +254,8 @@ class ShellApp {
     std::string command;
   };
   const std::vector<ToolBoxButton>& SavedToolBox() const { return m_toolBox; }
+  // The tool box hands its buttons back when it closes.
+  void SetSavedToolBox(std::vector<ToolBoxButton> buttons) { m_toolBox = std::move(buttons); }
 
   // ---------------------------------------------------------- project
   // fromWatcher: the reload after an external change (no -t, -o again).

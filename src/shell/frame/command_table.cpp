@@ -33,6 +33,15 @@ void SessionWindow(C c, S s) {
   s.Enable(c.sessionActive);
   s.SetCheck(0);
 }
+// The analyser and the coverage dialog also need a driver that offers them.
+void AnalyserWindow(C c, S s) {
+  s.Enable(c.sessionActive && c.analyserAvailable);
+  s.SetCheck(0);
+}
+void CoverageWindow(C c, S s) {
+  s.Enable(c.sessionActive && c.coverageAvailable);
+  s.SetCheck(0);
+}
 void ProjectBar(C c, S s) {
   s.Enable(true);
   s.SetCheck(c.projectBarOpen ? 1 : 0);
@@ -121,8 +130,8 @@ const std::vector<CommandRow>& CommandTable() {
       {32735, 32735, "View", "serial window 1", SessionWindow},
       {32728, 32728, "View", "serial window 2", SessionWindow},
       {35418, 35418, "View", "serial window 3", SessionWindow},
-      {32732, 32732, "View", "performance analyser", SessionWindow},
-      {35047, 35047, "View", "code coverage", SessionWindow},
+      {32732, 32732, "View", "performance analyser", AnalyserWindow},
+      {35047, 35047, "View", "code coverage", CoverageWindow},
       {35048, 35048, "View", "symbols window", SessionWindow},
       {35073, 35073, "View", "tool box", SessionWindow},
       {35081, 35081, "View", "periodic window update (its own rule, debug_bar_commands.cpp)", nullptr},
@@ -161,7 +170,7 @@ const std::vector<CommandRow>& CommandTable() {
       {35019, 35019, "Debug", "trace recording (its own rule, debug_bar_commands.cpp)", nullptr},
       {35043, 35043, "Debug", "view trace records", RuleD},
       {35069, 35069, "Debug", "memory map dialog", SessionWindow},
-      {35079, 35079, "Debug", "performance analyser setup", SessionWindow},
+      {35079, 35079, "Debug", "performance analyser setup", AnalyserWindow},
       {35082, 35083, "Debug", "inline assembler, debug-function editor", SessionWindow},
       {35020, 35020, "Peripherals", "reset the CPU (its own rule, debug_bar_commands.cpp)", nullptr},
       {35058, 35067, "(memory window)", "display format", SessionWindow},

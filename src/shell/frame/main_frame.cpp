@@ -335,6 +335,8 @@ void CMainFrame::ShowMainFrame(int showCmd) {
 CommandUpdateContext CMainFrame::Context() const {
   CommandUpdateContext c;
   c.sessionActive = m_app.Debug().SessionActive();
+  c.analyserAvailable = m_debug && m_debug->AnalyserAvailable();
+  c.coverageAvailable = m_debug && m_debug->CoverageAvailable();
   c.targetExecuting = m_app.Debug().TargetExecuting();
   c.buildRunning = m_app.HasState(kStateBusy);
   ProjectRec* p = m_app.Project();
@@ -654,6 +656,9 @@ void CMainFrame::OnDebugStartStop() {
   if (m_debug) m_debug->OnDebugStartStop();
 }
 intptr_t CMainFrame::DebugService(int code, intptr_t arg) { return m_debug ? m_debug->DebugService(code, arg) : 0; }
+void CMainFrame::WriteSerial(int window, const void* chars, int count, bool wide) {
+  if (m_debug) m_debug->WriteSerial(window, chars, count, wide);
+}
 void CMainFrame::RunInitFileInclude() {
   if (m_debug) m_debug->RunInitFileInclude();
 }

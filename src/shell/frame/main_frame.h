@@ -146,6 +146,7 @@ class CMainFrame : public SECWorkbookWnd,
   void StopDebugger() override;
   void OnDebugStartStop() override;
   intptr_t DebugService(int code, intptr_t arg) override;
+  void WriteSerial(int window, const void* chars, int count, bool wide) override;
   void RunInitFileInclude() override;
 
   // ---- documents and source positions

@@ -1,0 +1,43 @@
+// What every debug dialog gets from the frame: the active driver record,
+// beeps and message boxes, the IDE services and the one road by which a
+// dialog hands a command to the command window (echoed there and run by
+// the driver at once; 0 = accepted).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "debugger/abi/debug_interface.h"
+#include "shell/app/user_dialogs.h"
+
+namespace pm2 {
+
+struct DebugDialogContext {
+  std::function<DebugInterface*()> record;
+  UserDialogs* dialogs = nullptr;
+  std::function<intptr_t(int, intptr_t)> service;
+  std::function<int(const std::string&)> sendCommand;
+
+  DebugInterface* R() const { return record ? record() : nullptr; }
+  void Beep() const {
+    if (dialogs) dialogs->Beep();
+  }
+  void Message(const std::string& text) const {
+    if (dialogs) dialogs->MessageBox(text, kMbOk | kMbIconExclamation);
+  }
+  // The driver's text of an address (mode 0), "0x%08X" without the slot.
+  std::string AddressText(uint32_t address) const {
+    DebugInterface* r = R();
+    char buf[128] = {};
+    if (r && r->DbgFormatAddress && r->DbgFormatAddress(0, address, 0, buf) > 0) {
+      buf[sizeof buf - 1] = 0;
+      return buf;
+    }
+    std::snprintf(buf, sizeof buf, "0x%08X", address);
+    return buf;
+  }
+};
+
+}  // namespace pm2

@@ -1,0 +1,72 @@
+// A serial window: a terminal on one of the target's serial channels. It
+// shows its terminal buffer as text (ASCII mode) or as hexadecimal values
+// (hex mode), newest output at the bottom; characters typed into it go to
+// the driver. The buffer outlives the window, so a window opened later
+// shows what arrived before.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "debugger/model/serial_terminal.h"
+
+class QScrollBar;
+
+namespace pm2 {
+
+class SerialWindow : public QWidget {
+ public:
+  // input: a typed character for the driver (window number, character).
+  SerialWindow(int number, SerialTerminal& terminal, bool hexMode, std::function<void(int, uint16_t)> input,
+               QWidget* parent = nullptr);
+
+  int Number() const { return m_number; }
+  bool HexMode() const { return m_hex; }
+  void SetHexMode(bool hex);
+  void Clear();
+  // Received characters (the buffer takes them, the view follows them).
+  void WriteBytes(const uint8_t* bytes, int count);
+  void WriteWords(const uint16_t* chars, int count);
+
+  // The rows as painted (for tests and the gallery): the visible rows' texts.
+  std::vector<std::string> VisibleRows() const;
+  int TopRow() const { return m_top; }
+  int HorizontalOffset() const { return m_offset; }
+  int RowCount() const;
+  int VisibleRowCount() const { return m_visibleRows; }
+  // Told when the user switches between ASCII and hex mode.
+  std::function<void(bool hex)> modeChanged;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
+  void keyPressEvent(QKeyEvent*) override;
+  void contextMenuEvent(QContextMenuEvent*) override;
+  void wheelEvent(QWheelEvent*) override;
+
+ private:
+  // The one geometry: character cell, visible rows and columns, the text
+  // area left of the scroll bar.
+  void Layout();
+  void FollowNewest();
+  void ScrollTo(int top);
+  void ScrollHorizontally(int offset);
+  void UpdateHorizontalBar();
+  void Received();
+  QRect TextArea() const;
+
+  int m_number;
+  SerialTerminal& m_terminal;
+  bool m_hex;
+  std::function<void(int, uint16_t)> m_input;
+  QScrollBar* m_vbar;
+  QScrollBar* m_hbar;  // ASCII mode: lines wider than the window
+  int m_offset = 0;    // horizontal pixel offset
+  int m_charWidth = 8, m_lineHeight = 16;
+  int m_visibleRows = 1, m_visibleColumns = 1;
+  int m_top = 0;         // first shown row
+  bool m_follow = true;  // the view shows the newest rows
+  bool m_pending = false;
+};
+
+}  // namespace pm2

@@ -1,0 +1,62 @@
+// The records the debug dialogs read from the GDB driver, built from what
+// gdb answers: the breakpoint list (kept at stable addresses while the
+// dialog holds them), the public symbols and the scope tree by source
+// file, and the memory map from the program's sections.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "debugger/abi/debug_records.h"
+#include "debugger/gdb/elf_sections.h"
+#include "debugger/gdb/gdb_target.h"
+
+namespace pm2::gdb {
+
+// A type code of the symbols dialog for gdb's type text.
+DbgTypeRecord TypeOfGdbText(const std::string& text);
+
+class GdbDialogRecords {
+ public:
+  GdbDialogRecords(GdbTarget& target, std::string programFile);
+
+  // DbgBreakpointList op 8: gdb's list now; records of breakpoints gdb
+  // still has keep their addresses.
+  DbgBreakpointRecord* BreakpointHead();
+  void KillBreakpoint(DbgBreakpointRecord* r);
+  // op 7: the enabled bits the dialog changed go to gdb.
+  void ApplyEnables();
+  void Define(DbgBreakpointRequest* q);
+
+  DbgSymbolRecord* Publics();
+  DbgScopeRecord* Scopes();
+  void Forget();  // the program changed: symbols are read again
+
+  // DbgControl 4: the attribute array of a 64 K space, or none.
+  void MemorySpace(uint32_t base, DbgMemorySpaceRecord* out);
+
+ private:
+  const char* Keep(const std::string& text);
+  DbgBreakpointRecord* RecordOf(int number);
+  void ReadSymbols();
+
+  GdbTarget& m_target;
+  std::string m_program;
+  std::deque<std::string> m_texts;
+  std::deque<DbgBreakpointRecord> m_bps;  // word04: gdb's number; never shrinks
+  std::map<int, DbgBreakpointRecord*> m_byNumber;
+  DbgBreakpointRecord* m_head = nullptr;
+  bool m_symbolsRead = false;
+  std::deque<DbgTypeRecord> m_types;
+  std::deque<DbgSymbolRecord> m_publics;
+  std::deque<DbgSymbolRecord> m_locals;
+  std::deque<DbgScopeRecord> m_scopes;
+  std::deque<std::vector<DbgLineRecord>> m_lines;
+  bool m_regionsRead = false;
+  std::vector<ElfRegion> m_regions;
+  std::map<uint32_t, std::vector<uint16_t>> m_spaces;
+};
+
+}  // namespace pm2::gdb

@@ -1,0 +1,325 @@
+// What the debug dialogs ask of a GDB target: the breakpoint list and
+// definitions, the program's symbols, and in simulation the stand-in for
+// the UART. qemu's empty machine is RAM from end to end, so the program's
+// UART registers are plain memory: the driver keeps the line status saying
+// "transmitter empty" and watches the receive/transmit register with one
+// access watchpoint. A read or a write is told by the instruction that made
+// the access (the one before the stop: the load bit of an ARM-state load or
+// store; where it cannot be read, by the value against the one the driver
+// left there). A write is a character the program sent (to serial window 1; the
+// register then holds the waiting key or 0 again); a read takes the key
+// that waited there with "data ready" set.
+#include <cstdio>
+#include <cstdlib>
+
+#include "debugger/gdb/gdb_target.h"
+
+namespace pm2::gdb {
+
+namespace {
+
+constexpr int kTimeoutMs = 3000;
+constexpr uint8_t kLsrEmpty = 0x60;  // transmitter holding and shift registers empty
+constexpr uint8_t kLsrReady = 0x01;  // receive data ready
+constexpr uint32_t kLsrOffset = 0x14, kLcrOffset = 0x0C;
+
+std::string HexText(uint64_t v) {
+  char b[24];
+  std::snprintf(b, sizeof b, "0x%llX", static_cast<unsigned long long>(v));
+  return b;
+}
+
+std::string ByteCell(uint32_t address) { return "*(unsigned char*)" + HexText(address); }
+
+// The leading number of a gdb value text ("72 'H'", "0x10", "-1").
+bool LeadingNumber(const std::string& text, uint64_t* out) {
+  const std::string t = text.substr(0, text.find(' '));
+  if (t.empty()) return false;
+  char* end = nullptr;
+  *out = std::strtoull(t.c_str(), &end, 0);
+  return end && *end == '\0';
+}
+
+std::string WriteByte(uint32_t address, uint8_t value) {
+  char b[64];
+  std::snprintf(b, sizeof b, "-data-write-memory-bytes 0x%X %02X", address, value);
+  return b;
+}
+
+uint64_t ParseHex(const std::string& text, bool* ok) {
+  char* end = nullptr;
+  const uint64_t v = std::strtoull(text.c_str(), &end, 16);
+  *ok = !text.empty() && end && *end == '\0';
+  return v;
+}
+
+int WatchNumber(const MiRecord& r) {
+  for (const char* key : {"wpt", "hw-rwpt", "hw-awpt"})
+    if (const MiValue* w = r.results.Find(key)) return std::atoi(w->Str("number").c_str());
+  return -1;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ breakpoints
+
+bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
+  out->clear();
+  if (!Halted()) return false;
+  MiRecord r = m_gdb->Call("-break-list", kTimeoutMs);
+  if (!Ok(r)) return false;
+  const MiValue* table = r.results.Find("BreakpointTable");
+  const MiValue* body = table ? table->Find("body") : nullptr;
+  if (!body) return true;
+  for (const auto& item : body->items) {
+    const MiValue& b = item.second;
+    GdbBreakpointInfo info;
+    info.number = std::atoi(b.Str("number").c_str());
+    if (info.number <= 0 || info.number == m_uartWrite || info.number == m_uartRead) continue;
+    const std::string type = b.Str("type");
+    info.enabled = b.Str("enabled") == "y";
+    info.condition = b.Str("cond");
+    info.passCount = uint32_t(std::strtoul(b.Str("ignore").c_str(), nullptr, 10)) + 1;
+    if (const MiValue* script = b.Find("script"))
+      for (const auto& line : script->items) info.command += (info.command.empty() ? "" : "\n") + line.second.text;
+    uint64_t addr = 0;
+    if (type.find("watchpoint") != std::string::npos) {
+      info.access = type.find("read") != std::string::npos ? 1 : type.find("acc") != std::string::npos ? 3 : 2;
+      info.location = b.Str("what");
+      uint64_t v = 0;
+      if (Evaluate("(unsigned long)&(" + info.location + ")", &v)) info.address = v;
+      if (Evaluate("sizeof(" + info.location + ")", &v)) info.length = uint32_t(v);
+    } else {
+      info.location = b.Str("original-location");
+      if (LeadingNumber(b.Str("addr"), &addr)) info.address = addr;
+    }
+    out->push_back(info);
+  }
+  return true;
+}
+
+bool GdbTarget::DeleteBreakpoint(int number) {
+  if (!Halted()) return false;
+  {
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    for (auto it = m_breakpoints.begin(); it != m_breakpoints.end();)
+      it = it->second == number ? m_breakpoints.erase(it) : std::next(it);
+  }
+  return Ok(m_gdb->Call("-break-delete " + std::to_string(number), kTimeoutMs));
+}
+
+bool GdbTarget::EnableBreakpoint(int number, bool on) {
+  if (!Halted()) return false;
+  return Ok(m_gdb->Call((on ? "-break-enable " : "-break-disable ") + std::to_string(number), kTimeoutMs));
+}
+
+bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCount, int access,
+                                 const std::string& command, int* number, std::string* err) {
+  if (!Halted()) {
+    *err = "the target runs";
+    return false;
+  }
+  std::string cmd;
+  if (access)
+    cmd = std::string("-break-watch ") + (access == 1 ? "-r " : access == 3 ? "-a " : "") + MiQuote(expression);
+  else
+    cmd = "-break-insert " + MiQuote(expression);
+  MiRecord r = m_gdb->Call(cmd, kTimeoutMs);
+  if (!Ok(r, err)) return false;
+  *number = access ? WatchNumber(r) : -1;
+  if (!access)
+    if (const MiValue* b = r.results.Find("bkpt")) {
+      *number = std::atoi(b->Str("number").c_str());
+      bool ok = false;
+      uint64_t addr = 0;
+      if (LeadingNumber(b->Str("addr"), &addr)) ok = true;
+      std::lock_guard<std::mutex> lock(m_bpMutex);
+      if (ok) m_breakpoints[addr] = *number;
+    }
+  if (*number <= 0) {
+    *err = "gdb gave no breakpoint number";
+    return false;
+  }
+  if (passCount > 1)
+    m_gdb->Call("-break-after " + std::to_string(*number) + " " + std::to_string(passCount - 1), kTimeoutMs);
+  if (!command.empty())
+    m_gdb->Call("-break-commands " + std::to_string(*number) + " " + MiQuote(command), kTimeoutMs);
+  return true;
+}
+
+// ------------------------------------------------------------------ symbols
+
+bool GdbTarget::Symbols(std::vector<GdbSymbol>* out, std::size_t limit) {
+  out->clear();
+  if (!Halted()) return false;
+  for (const bool functions : {true, false}) {
+    MiRecord r = m_gdb->Call(functions ? "-symbol-info-functions" : "-symbol-info-variables", kTimeoutMs);
+    if (!Ok(r)) continue;
+    const MiValue* symbols = r.results.Find("symbols");
+    const MiValue* debug = symbols ? symbols->Find("debug") : nullptr;
+    if (!debug) continue;
+    for (const auto& file : debug->items) {
+      const std::string fullname = file.second.Str("fullname");
+      const std::string filename = file.second.Str("filename");
+      const MiValue* list = file.second.Find("symbols");
+      if (!list) continue;
+      for (const auto& s : list->items) {
+        if (out->size() >= limit) return true;
+        GdbSymbol sym;
+        sym.name = s.second.Str("name");
+        sym.type = s.second.Str("type");
+        sym.file = fullname.empty() ? filename : fullname;
+        sym.function = functions;
+        uint64_t v = 0;
+        const std::string base = filename.substr(filename.find_last_of("/\\") + 1);
+        if (Evaluate("(unsigned long)&'" + base + "'::" + sym.name, &v) || Evaluate("(unsigned long)&" + sym.name, &v))
+          sym.address = v;
+        out->push_back(sym);
+      }
+    }
+  }
+  return true;
+}
+
+// ------------------------------------------------------------------ the UART stand-in
+
+void GdbTarget::SetupUart(const TargetParams& params) {
+  m_uartBase = params.uartBase;
+  m_gdb->Call(WriteByte(m_uartBase + kLsrOffset, kLsrEmpty), kTimeoutMs);
+  m_gdb->Call(WriteByte(m_uartBase, 0), kTimeoutMs);
+  MiRecord w = m_gdb->Call("-break-watch -a " + MiQuote(ByteCell(m_uartBase)), kTimeoutMs);
+  if (Ok(w)) m_uartWrite = m_uartRead = WatchNumber(w);
+
+}
+
+void GdbTarget::OnConsole(const std::string& text) {
+  // gdb announces a watchpoint's stop before the stop itself: the
+  // announcement of the UART's watchpoint is held until the stop shows
+  // whose it is, and dropped with the driver's own stops.
+  {
+    std::lock_guard<std::mutex> lock(m_consoleMutex);
+    if (!m_holding && m_uartWrite > 0 &&
+        text.find("atchpoint " + std::to_string(m_uartWrite) + ":") != std::string::npos)
+      m_holding = true;
+    if (m_holding) {
+      if (m_held.size() < 65536) m_held += text;
+      return;
+    }
+  }
+  if (m_events.print) m_events.print(text);
+}
+
+std::string GdbTarget::TakeHeldConsole() {
+  std::lock_guard<std::mutex> lock(m_consoleMutex);
+  m_holding = false;
+  std::string held;
+  held.swap(m_held);
+  return held;
+}
+
+void GdbTarget::ArmKey() {
+  // The next key waits in the receive register with "data ready" set.
+  std::lock_guard<std::mutex> lock(m_keyMutex);
+  if (m_keys.empty()) {
+    m_cell = 0;
+    m_gdb->Send(WriteByte(m_uartBase, 0));
+    m_gdb->Send(WriteByte(m_uartBase + kLsrOffset, kLsrEmpty));
+    return;
+  }
+  m_cell = m_keys.front();
+  m_gdb->Send(WriteByte(m_uartBase, m_keys.front()));
+  m_gdb->Send(WriteByte(m_uartBase + kLsrOffset, kLsrEmpty | kLsrReady));
+}
+
+void GdbTarget::SerialInput(uint8_t c) {
+  if (m_uartWrite < 0 || !m_gdb) return;
+  bool first = false;
+  {
+    std::lock_guard<std::mutex> lock(m_keyMutex);
+    first = m_keys.empty();
+    if (m_keys.size() < 4096) m_keys.push_back(c);
+  }
+  if (!first) return;
+  if (Halted()) {
+    ArmKey();
+    return;
+  }
+  // A running target is stopped for a moment to take the key.
+  m_keyInterrupt = true;
+  m_gdb->Send("-exec-interrupt");
+}
+
+void GdbTarget::ResumeAfterUart(const MiRecord& r) {
+  if (m_freeRun)
+    m_gdb->Send("-exec-continue");
+  else
+    ReportStop(r);
+}
+
+void GdbTarget::Written(uint8_t c, const MiRecord& r) {
+  // With the divisor latch open the register is the divisor, not a character.
+  m_gdb->Send("-data-read-memory-bytes " + HexText(m_uartBase + kLcrOffset) + " 1", [this, c, r](MiRecord& lcr) {
+    uint8_t lcrValue = 0;
+    if (const MiValue* mem = lcr.results.Find("memory"))
+      if (!mem->items.empty())
+        lcrValue = uint8_t(std::strtoul(mem->items[0].second.Str("contents").c_str(), nullptr, 16));
+    if (c != 0 && !(lcrValue & 0x80) && m_events.serial) m_events.serial(c);
+    ArmKey();  // the register holds the waiting key again, or 0
+    ResumeAfterUart(r);
+  });
+}
+
+bool GdbTarget::UartStop(const MiRecord& r) {
+  if (m_uartWrite < 0) return false;
+  const std::string reason = r.results.Str("reason");
+  if (reason == "access-watchpoint-trigger") {
+    const MiValue* wpt = r.results.Find("hw-awpt");
+    if (!wpt || std::atoi(wpt->Str("number").c_str()) != m_uartWrite) return false;
+    const MiValue* value = r.results.Find("value");
+    uint64_t c = 0;
+    const bool known = value && (value->Find("new") ? LeadingNumber(value->Str("new"), &c)
+                                                    : LeadingNumber(value->Str("value"), &c));
+    if (!known) {
+      ResumeAfterUart(r);
+      return true;
+    }
+    bool ok = false;
+    const MiValue* frame = r.results.Find("frame");
+    const uint64_t pc = frame ? ParseHex(frame->Str("addr"), &ok) : 0;
+    const bool valueSaysRead = uint8_t(c) == m_cell.load();
+    m_gdb->Send("-data-read-memory-bytes " + HexText(pc - 4) + " 4", [this, c, r, ok, valueSaysRead](MiRecord& mem) {
+      bool read = valueSaysRead;
+      if (ok)
+        if (const MiValue* m = mem.results.Find("memory"))
+          if (!m->items.empty()) {
+            const std::string hex = m->items[0].second.Str("contents");
+            if (hex.size() == 8) {
+              const uint32_t insn = uint32_t(std::strtoul((hex.substr(6, 2) + hex.substr(4, 2) + hex.substr(2, 2) +
+                                                           hex.substr(0, 2)).c_str(), nullptr, 16));
+              if (((insn >> 26) & 3) == 1 || ((insn >> 25) & 7) == 0 || ((insn >> 25) & 7) == 4)
+                read = ((insn >> 20) & 1) != 0;
+            }
+          }
+      if (read) {
+        // The program read the receive register: the key is taken.
+        {
+          std::lock_guard<std::mutex> lock(m_keyMutex);
+          if (!m_keys.empty()) m_keys.pop_front();
+        }
+        ArmKey();
+        ResumeAfterUart(r);  // gdb takes the commands in order: the writes come first
+        return;
+      }
+      Written(uint8_t(c), r);
+    });
+    return true;
+  }
+  if (reason == "signal-received" && m_keyInterrupt.exchange(false)) {
+    ArmKey();
+    m_gdb->Send("-exec-continue");
+    return true;
+  }
+  return false;
+}
+
+}  // namespace pm2::gdb

@@ -1,0 +1,46 @@
+#include "debugger/model/tool_box_buttons.h"
+
+namespace pm2 {
+
+int ToolBoxButtons::Add(const std::string& labelIn, const std::string& commandIn) {
+  const std::string label = labelIn.substr(0, kTextMax);
+  const std::string command = commandIn.substr(0, kTextMax);
+  for (ToolButton& b : m_buttons)
+    if (b.label == label) {
+      if (b.command != command) b.command = command;
+      return 1;
+    }
+  if (Count() >= kMax) return 0;
+  m_buttons.push_back(ToolButton{label, command});
+  return 1;
+}
+
+int ToolBoxButtons::Remove(uint32_t n) {
+  if (n == 0xFFFFFFFFu) {
+    m_buttons.clear();
+    return 1;
+  }
+  if (n == 0 || n > uint32_t(Count())) return 0;
+  m_buttons.erase(m_buttons.begin() + int(n - 1));
+  return 1;
+}
+
+void ToolBoxButtons::Assign(const std::vector<ToolButton>& list) {
+  m_buttons.clear();
+  for (const ToolButton& b : list) {
+    if (Count() >= kMax) break;
+    m_buttons.push_back(ToolButton{b.label.substr(0, kTextMax), b.command.substr(0, kTextMax)});
+  }
+}
+
+ToolBoxSize ToolBoxLayout(int top, int updateBottom, int buttonWidth, int buttonHeight, int count) {
+  const int base = updateBottom > top ? updateBottom - top : 0;
+  ToolBoxSize s;
+  s.height = base + count * buttonHeight + 8;
+  s.width = buttonWidth + buttonWidth / 3;
+  return s;
+}
+
+std::string ToolButtonCommand(const ToolButton& b) { return b.command.empty() ? std::string() : b.command + "\n"; }
+
+}  // namespace pm2

@@ -1,0 +1,47 @@
+// The tool box's button list without a window: up to 16 buttons, each a
+// label and a debugger command; add, replace by label, remove, and the
+// box's size for its buttons. The shell keeps a list while the box is
+// closed and the box works on the same kind of list.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pm2 {
+
+struct ToolButton {
+  std::string label;
+  std::string command;
+};
+
+class ToolBoxButtons {
+ public:
+  static constexpr int kMax = 16;
+  // Labels and commands from a driver are cut to this length.
+  static constexpr std::size_t kTextMax = 255;
+
+  // 1 when added or updated, 0 when full (the caller beeps).
+  int Add(const std::string& label, const std::string& command);
+  // n from 1 removes that button, 0xFFFFFFFF all; 0 for a bad n.
+  int Remove(uint32_t n);
+  const std::vector<ToolButton>& Buttons() const { return m_buttons; }
+  int Count() const { return int(m_buttons.size()); }
+  void Assign(const std::vector<ToolButton>& list);
+
+ private:
+  std::vector<ToolButton> m_buttons;
+};
+
+struct ToolBoxSize {
+  int width = 0;
+  int height = 0;
+};
+// The box's size: the update button's bottom (below the top) plus the
+// buttons' heights plus 8; the width a third wider than the button.
+ToolBoxSize ToolBoxLayout(int top, int updateBottom, int buttonWidth, int buttonHeight, int count);
+
+// The command a user button executes ("%s\n"), "" for none.
+std::string ToolButtonCommand(const ToolButton& b);
+
+}  // namespace pm2

@@ -1,0 +1,641 @@
+// The debug dialogs and tool windows on the offscreen platform, driven by
+// keys and the mouse, against the scriptable test driver.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QElapsedTimer>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+
+#include "debug_dialogs_fixture.h"
+#include "debugger/dialogs/breakpoints_check_list.h"
+#include "debugger/dialogs/debug_dialogs.h"
+#include "debugger/dialogs/breakpoints_dialog.h"
+#include "debugger/dialogs/coverage_dialog.h"
+#include "debugger/dialogs/func_editor_dialog.h"
+#include "debugger/dialogs/inline_asm_dialog.h"
+#include "debugger/dialogs/memory_map_dialog.h"
+#include "debugger/dialogs/perf_analyzer_setup.h"
+#include "debugger/dialogs/perf_analyzer_view.h"
+#include "debugger/dialogs/serial_window.h"
+#include "debugger/dialogs/symbols_dialog.h"
+#include "debugger/dialogs/tool_box.h"
+#include "debugger/ui/command_stand_in.h"
+#include "debugger/ui/debug_commands.h"
+#include "editor/view/edit_view.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/frame/frame_fixture.h"
+#include "toolkit/controls/list_ctrl.h"
+
+namespace pm2 {
+namespace {
+
+using test::ScriptedDriver;
+
+// ------------------------------------------------------------ breakpoints
+
+const char* const kBpScript =
+    "eval main 100\n"
+    "bp 10 100 1 -\n"
+    "bp 11 0 3 i==5 printf(\"x\")\n"
+    "bp 52 2000 1 - \n";
+
+QPoint LineCenter(BpCheckList* list, int row) { return list->LineRect(row).center() + QPoint(40, 0); }
+
+TEST(BreakpointsDialogTest, ListsTheDriversBreakpointsWithTheirLines) {
+  ScriptedDriver d(kBpScript);
+  ASSERT_TRUE(d.Loaded());
+  BreakpointsDialog dlg(d.Context());
+  BpCheckList* list = dlg.List();
+  ASSERT_EQ(list->Count(), 3);
+  EXPECT_EQ(list->At(0).text, " 00: (E) 0x00000100");
+  EXPECT_EQ(list->At(1).text, " 01: (C)  'i==5',  count=3,  cmd: \"printf(\\\"x\\\")\"");
+  EXPECT_TRUE(list->At(0).checked);
+  EXPECT_TRUE(d.Logged("bplist 6"));
+  EXPECT_FALSE(dlg.KillButton()->isEnabled());
+  EXPECT_FALSE(dlg.DefineButton()->isEnabled());
+}
+
+TEST(BreakpointsDialogTest, ClickingTheBoxDisablesTheBreakpointAtOnce) {
+  ScriptedDriver d(kBpScript);
+  BreakpointsDialog dlg(d.Context());
+  dlg.show();
+  BpCheckList* list = dlg.List();
+  auto* bp = static_cast<DbgBreakpointRecord*>(list->At(0).data);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->BoxRect(0).center());
+  EXPECT_FALSE(list->At(0).checked);
+  EXPECT_EQ(bp->flags & kDbgBpEnabled, 0u);
+  EXPECT_TRUE(dlg.KillButton()->isEnabled());
+  // Close renumbers, tells the driver and has the marks refreshed.
+  QTest::mouseClick(dlg.CloseButton(), Qt::LeftButton);
+  EXPECT_TRUE(d.Logged("bplist 7"));
+  EXPECT_EQ(d.services, std::vector<int>{14});
+}
+
+TEST(BreakpointsDialogTest, DoubleClickCopiesTheRecordIntoTheFields) {
+  ScriptedDriver d(kBpScript);
+  BreakpointsDialog dlg(d.Context());
+  dlg.show();
+  BpCheckList* list = dlg.List();
+  static_cast<DbgBreakpointRecord*>(list->At(2).data)->access = 1;  // read
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, LineCenter(list, 2));
+  EXPECT_TRUE(dlg.Read()->isChecked());
+  EXPECT_TRUE(dlg.Objects()->isChecked());
+  EXPECT_FALSE(dlg.Bytes()->isChecked());
+  EXPECT_TRUE(dlg.Size()->isEnabled());
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, LineCenter(list, 1));
+  EXPECT_EQ(dlg.Expression()->text(), "i==5");
+  EXPECT_EQ(dlg.Count()->text(), "3");
+  EXPECT_EQ(dlg.Command()->text(), "printf(\\\"x\\\")");
+  EXPECT_FALSE(dlg.Size()->isEnabled());  // no access: the size controls are off
+}
+
+TEST(BreakpointsDialogTest, EnterDefinesFromTheExpression) {
+  ScriptedDriver d("eval main 100\n");
+  BreakpointsDialog dlg(d.Context());
+  dlg.show();
+  EXPECT_EQ(dlg.List()->Count(), 0);
+  QTest::keyClicks(dlg.Expression(), "main");
+  EXPECT_TRUE(dlg.DefineButton()->isEnabled());
+  dlg.Count()->setText("2");
+  QTest::keyClick(&dlg, Qt::Key_Return);
+  EXPECT_TRUE(d.Logged("bpdefine main count 2 access 0 size 0 cmd "));
+  ASSERT_EQ(dlg.List()->Count(), 1);
+  EXPECT_EQ(dlg.List()->At(0).text, " 00: (E) 0x00000100,  count=2, ");
+  EXPECT_TRUE(dlg.Expression()->text().isEmpty());
+  // An access breakpoint: read checked turns the size controls on, unit objects.
+  QTest::keyClicks(dlg.Expression(), "buf");
+  QTest::mouseClick(dlg.Read(), Qt::LeftButton);
+  EXPECT_TRUE(dlg.Objects()->isChecked());
+  dlg.Size()->setText("4");
+  QTest::mouseClick(dlg.DefineButton(), Qt::LeftButton);
+  EXPECT_TRUE(d.Logged("bpdefine buf count 2 access 1 size 4 cmd "));
+  EXPECT_EQ(dlg.List()->Count(), 2);
+}
+
+TEST(BreakpointsDialogTest, RefusalsKeepTheFields) {
+  {
+    ScriptedDriver d("bpdefine 1 0\n");
+    BreakpointsDialog dlg(d.Context());
+    dlg.show();
+    QTest::keyClicks(dlg.Expression(), "nowhere");
+    QTest::mouseClick(dlg.DefineButton(), Qt::LeftButton);
+    ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(d.dialogs.boxes[0].text, "Breakpoint definition error");
+    EXPECT_EQ(dlg.Expression()->text(), "nowhere");
+    EXPECT_EQ(dlg.List()->Count(), 0);
+  }
+  ScriptedDriver d("");
+  BreakpointsDialog dlg(d.Context());
+  dlg.show();
+  QTest::keyClicks(dlg.Expression(), "main");
+  dlg.Count()->setText("x1");
+  QTest::mouseClick(dlg.DefineButton(), Qt::LeftButton);
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, "Invalid number");
+  EXPECT_EQ(d.dialogs.beeps, 1);
+  EXPECT_TRUE(d.Log().find("bpdefine") == std::string::npos);
+}
+
+TEST(BreakpointsDialogTest, KillSelectedAndKillAll) {
+  ScriptedDriver d(kBpScript);
+  BreakpointsDialog dlg(d.Context());
+  dlg.show();
+  BpCheckList* list = dlg.List();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, LineCenter(list, 0));
+  QTest::mouseClick(dlg.KillButton(), Qt::LeftButton);
+  EXPECT_TRUE(d.Logged("bpkill 256"));
+  ASSERT_EQ(list->Count(), 2);
+  EXPECT_EQ(list->Selected(), 1);  // the last line becomes the selection
+  QTest::mouseClick(dlg.KillAllButton(), Qt::LeftButton);
+  EXPECT_EQ(list->Count(), 0);
+  QTest::mouseClick(dlg.KillAllButton(), Qt::LeftButton);  // on an empty list
+  EXPECT_EQ(list->Count(), 0);
+}
+
+// A driver whose breakpoint list runs in a circle: the dialog lists a
+// bounded number of lines and does not hang.
+DbgBreakpointRecord g_loop{};
+intptr_t LoopingList(int32_t op, intptr_t, intptr_t, void*) { return op == kDbgBpListHead ? intptr_t(&g_loop) : 0; }
+
+TEST(BreakpointsDialogTest, ALoopingDriverListIsCut) {
+  g_loop.next = &g_loop;
+  g_loop.flags = kDbgBpEnabled;
+  DebugInterface record{};
+  record.DbgBreakpointList = LoopingList;
+  RecordingDialogs dialogs;
+  DebugDialogContext ctx;
+  ctx.record = [&] { return &record; };
+  ctx.dialogs = &dialogs;
+  BreakpointsDialog dlg(ctx);
+  EXPECT_EQ(dlg.List()->Count(), 10000);
+}
+
+// ------------------------------------------------------------ serial
+
+TEST(SerialWindowTest, ShowsTheNewestLinesAndSendsTypedKeys) {
+  ScriptedDriver d("");
+  SerialTerminal terminal;
+  std::vector<std::pair<int, uint16_t>> typed;
+  SerialWindow w(0, terminal, false, [&](int n, uint16_t c) {
+    typed.emplace_back(n, c);
+    d.Record()->DbgSerialInput(uint32_t(n), c);
+  });
+  w.resize(400, 120);
+  w.show();
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "line " + std::to_string(i) + "\n";
+  w.WriteBytes(reinterpret_cast<const uint8_t*>(text.data()), int(text.size()));
+  QApplication::processEvents();
+  std::vector<std::string> rows = w.VisibleRows();
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows.back(), "");  // the current, empty line at the bottom
+  EXPECT_EQ(rows[rows.size() - 2], "line 39");
+  QTest::keyClick(&w, Qt::Key_PageUp);
+  EXPECT_NE(w.VisibleRows()[rows.size() - 2], "line 39");
+  QTest::keyClick(&w, Qt::Key_End);
+  EXPECT_EQ(w.VisibleRows()[rows.size() - 2], "line 39");
+  QTest::keyClick(&w, Qt::Key_Home);
+  EXPECT_EQ(w.VisibleRows()[0], "line 0");
+  QTest::keyClicks(&w, "ok");
+  ASSERT_EQ(typed.size(), 2u);
+  EXPECT_EQ(typed[0].second, uint16_t('o'));
+  EXPECT_TRUE(d.Logged("serial 0 107"));
+}
+
+TEST(SerialWindowTest, LongLinesScrollSideways) {
+  SerialTerminal terminal;
+  SerialWindow w(0, terminal, false, nullptr);
+  w.resize(200, 120);
+  w.show();
+  const std::string line(200, 'w');
+  w.WriteBytes(reinterpret_cast<const uint8_t*>(line.data()), int(line.size()));
+  QApplication::processEvents();
+  EXPECT_EQ(w.HorizontalOffset(), 0);
+  QTest::keyClick(&w, Qt::Key_Right);
+  QTest::keyClick(&w, Qt::Key_Right);
+  EXPECT_EQ(w.HorizontalOffset(), 2);  // a pixel a step
+  QTest::keyClick(&w, Qt::Key_Left);
+  EXPECT_EQ(w.HorizontalOffset(), 1);
+  w.Clear();
+  EXPECT_EQ(w.HorizontalOffset(), 0);
+  QTest::keyClick(&w, Qt::Key_Right);
+  EXPECT_EQ(w.HorizontalOffset(), 0);  // nothing wider than the window
+}
+
+TEST(SerialWindowTest, HexModeAndClear) {
+  SerialTerminal terminal;
+  bool modeSeen = false;
+  SerialWindow w(1, terminal, true, nullptr);
+  w.modeChanged = [&](bool hex) { modeSeen = !hex; };
+  w.resize(300, 100);
+  const uint16_t values[] = {0x41, 0x141};
+  w.WriteWords(values, 2);
+  QApplication::processEvents();
+  EXPECT_EQ(w.VisibleRows().back().substr(0, 8), " 41 141 ");
+  w.SetHexMode(false);
+  EXPECT_TRUE(modeSeen);
+  EXPECT_EQ(w.VisibleRows().back(), "A" + std::string(1, char(0x41)));
+  w.Clear();
+  EXPECT_EQ(w.RowCount(), 1);
+  EXPECT_EQ(w.VisibleRows().back(), "");
+}
+
+// ------------------------------------------------------------ symbols
+
+const char* const kSymScript =
+    "sym main f 100 15\n"
+    "sym MAINLOOP f 200 15\n"
+    "sym counter 1 40000000 4\n"
+    "sym m1 1 40000010 2\n"
+    "module Blinky\n"
+    "local pattern_step 1 40000020 5\n"
+    "func main 10 10 0\n"
+    "local n 10 4 5\n"
+    "line 9 100\n"
+    "line 10 104\n";
+
+TEST(SymbolsDialogTest, FindsSymbolsByMask) {
+  ScriptedDriver d(kSymScript);
+  SymbolsDialog dlg(d.Context(), SymbolsDialogState{});
+  dlg.show();
+  SECListCtrl* list = dlg.List();
+  EXPECT_EQ(list->GetItemCount(), 4);
+  dlg.Mask()->setText("ma*");
+  QTest::keyClick(dlg.Mask(), Qt::Key_Return);
+  ASSERT_EQ(list->GetItemCount(), 2);  // case ignored: main and MAINLOOP
+  EXPECT_EQ(list->GetItemText(0, 1), "MAINLOOP");  // sorted by name, byte order
+  EXPECT_EQ(list->GetItemText(1, 1), "main");
+  EXPECT_EQ(list->GetItemText(1, 2), " function");
+  QTest::mouseClick(dlg.CaseSensitive(), Qt::LeftButton);
+  ASSERT_EQ(list->GetItemCount(), 1);
+  EXPECT_EQ(list->GetItemText(0, 0), "0x00000100");
+}
+
+TEST(SymbolsDialogTest, ABadMaskBeepsWithTheCaretAtTheFault) {
+  ScriptedDriver d(kSymScript);
+  SymbolsDialog dlg(d.Context(), SymbolsDialogState{});
+  dlg.show();
+  dlg.Mask()->setText("a*$");
+  QTest::mouseClick(dlg.Apply(), Qt::LeftButton);
+  EXPECT_EQ(d.dialogs.beeps, 1);
+  EXPECT_EQ(dlg.Mask()->cursorPosition(), 2);
+  EXPECT_EQ(dlg.List()->GetItemCount(), 4);  // the list keeps the last good mask
+}
+
+TEST(SymbolsDialogTest, LocalsLinesAndCopy) {
+  ScriptedDriver d(kSymScript);
+  SymbolsDialog dlg(d.Context(), SymbolsDialogState{});
+  dlg.show();
+  dlg.Mode()->setCurrentIndex(1);
+  SECListCtrl* list = dlg.List();
+  ASSERT_EQ(list->GetItemCount(), 4);
+  EXPECT_EQ(list->GetItemText(0, 0), "<Module>");
+  EXPECT_EQ(list->GetItemText(1, 1), "  pattern_step");
+  EXPECT_EQ(list->GetItemText(2, 0), "<Function>");
+  EXPECT_EQ(list->GetItemText(3, 1), "    n");
+  EXPECT_EQ(list->GetItemText(3, 0), "R4");
+  EXPECT_EQ(dlg.QualifiedName(3), "\\Blinky\\main\\n");
+  list->SelectItem(3, true);
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_C);
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "\\Blinky\\main\\n");
+  dlg.Mode()->setCurrentIndex(2);
+  ASSERT_EQ(list->GetItemCount(), 3);
+  EXPECT_EQ(list->GetItemText(2, 1), "# 10");
+  EXPECT_FALSE(dlg.Mask()->isEnabled());
+  // A column click beeps outside the public symbols.
+  const int beeps = d.dialogs.beeps;
+  NMLISTVIEW click{};
+  click.hdr.code = LVN_COLUMNCLICK;
+  click.iSubItem = 0;
+  dlg.OnNotify(click.hdr);
+  EXPECT_EQ(d.dialogs.beeps, beeps + 1);
+}
+
+// ------------------------------------------------------------ memory map
+
+TEST(MemoryMapDialogTest, ListsRunsMapsAndClears) {
+  ScriptedDriver d(
+      "map 0 3FF 3\n"
+      "map 40000000 40000FFF 6\n"
+      "exec Map_0x10,0x20_read_ 0\n");
+  MemoryMapDialog dlg(d.Context());
+  dlg.show();
+  const std::vector<std::string> lines = dlg.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "001:  0x00000000 - 0x000003FF  exec read ");
+  EXPECT_EQ(lines[1], "002:  0x40000000 - 0x40000FFF  read write ");
+  EXPECT_FALSE(dlg.MapButton()->isEnabled());
+  QTest::keyClicks(dlg.Range(), "   ");
+  EXPECT_FALSE(dlg.MapButton()->isEnabled());  // blanks only
+  dlg.Range()->setText("0x10,0x20");
+  QTest::mouseClick(dlg.Read(), Qt::LeftButton);
+  QTest::keyClick(dlg.Range(), Qt::Key_Return);
+  ASSERT_EQ(d.commands.size(), 1u);
+  EXPECT_EQ(d.commands[0], "Map 0x10,0x20 read \n");
+  // Clear the selected line.
+  dlg.List()->SelectItem(1, true);
+  dlg.ClearSelected();
+  EXPECT_TRUE(d.Logged("command Map 0x40000000 , 0x40000FFF Clear\n"));
+}
+
+TEST(MemoryMapDialogTest, ARefusedRangeSaysSo) {
+  ScriptedDriver d("exec Map_bad_clear_ 1\n");
+  MemoryMapDialog dlg(d.Context());
+  dlg.show();
+  dlg.Range()->setText("bad");
+  QTest::mouseClick(dlg.MapButton(), Qt::LeftButton);
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, "Error: invalid address range given.");
+}
+
+// ------------------------------------------------------------ tool box
+
+TEST(ToolBoxTest, ButtonsRunTheirCommands) {
+  ScriptedDriver d("");
+  ToolBox box(d.Context(), {{"Go", "g"}, {"Reset", "reset"}, {"Step", "t"}});
+  box.show();
+  const int h3 = box.height();
+  EXPECT_TRUE(box.Button(1)->isVisible());
+  EXPECT_FALSE(box.Button(3)->isVisible());
+  EXPECT_EQ(box.Button(1)->text(), "Reset");
+  QTest::mouseClick(box.Button(1), Qt::LeftButton);
+  ASSERT_EQ(d.commands.size(), 1u);
+  EXPECT_EQ(d.commands[0], "reset\n");
+  EXPECT_TRUE(d.Logged("exec reset\n"));
+  EXPECT_EQ(box.RemoveButton(1), 1);
+  EXPECT_EQ(box.Button(0)->text(), "Reset");
+  EXPECT_EQ(box.height(), h3 - box.UpdateButton()->height());
+  EXPECT_EQ(box.RemoveButton(0), 0);
+  EXPECT_EQ(d.dialogs.beeps, 1);
+  for (int i = 0; i < 14; ++i) EXPECT_EQ(box.AddButton("b" + std::to_string(i), "x"), 1);
+  EXPECT_EQ(box.AddButton("full", "x"), 0);
+  EXPECT_EQ(d.dialogs.beeps, 2);
+  QTest::mouseClick(box.UpdateButton(), Qt::LeftButton);
+  EXPECT_EQ(d.services.back(), 310);
+  d.Record()->flags |= kDbgFlagExecuting;  // running, without live update
+  QTest::mouseClick(box.UpdateButton(), Qt::LeftButton);
+  EXPECT_EQ(d.dialogs.beeps, 3);
+}
+
+// ------------------------------------------------------------ function editor, inline assembler
+
+TEST(FunctionEditorTest, CompileOfAnUnnamedTextUsesTheTemporaryFile) {
+  ScriptedDriver d("");
+  const std::string temp = std::filesystem::temp_directory_path().string() + "/pm2-fedit-" +
+                           std::to_string(::getpid()) + ".CTmp";
+  FunctionEditor ed(d.Context(), temp, [](bool) { return std::string(); });
+  ed.show();
+  EXPECT_EQ(ed.Title(), "Function Editor - Untitled");
+  QTest::keyClicks(ed.Editor(), "func void f(void) {}");
+  ASSERT_TRUE(ed.Editor()->IsModified());
+  QTest::mouseClick(ed.CompileButton(), Qt::LeftButton);
+  EXPECT_TRUE(d.Logged("command " + FuncEditorIncludeCommand(temp).substr(0, FuncEditorIncludeCommand(temp).size() - 1)));
+  EXPECT_TRUE(std::filesystem::exists(temp));
+  EXPECT_TRUE(ed.Editor()->IsModified());
+  ASSERT_EQ(ed.Errors()->count(), 1);
+  EXPECT_EQ(ed.Errors()->currentText(), "Compilation complete, no errors.");
+  ed.Errors()->clear();
+  ed.AddError(3, "error at line 3");
+  EXPECT_EQ(ed.Errors()->itemData(0).toUInt(), 3u);
+  std::filesystem::remove(temp);
+  EXPECT_EQ(FuncEditorIncludeCommand("C:\\a\\b.ini"), "Include \"C:\\\\a\\\\b.ini\"\n");
+  // Cancel in the save question keeps the editor open.
+  d.dialogs.answers.push_back(kIdCancel);
+  EXPECT_FALSE(ed.close());
+  EXPECT_TRUE(ed.isVisible());
+}
+
+TEST(FunctionEditorTest, AMissingFileIsRefused) {
+  ScriptedDriver d("");
+  FunctionEditor ed(d.Context(), "/tmp/x.CTmp", nullptr);
+  EXPECT_FALSE(ed.LoadFile("/nonexistent/f.ini"));
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, "Cannot access file '/nonexistent/f.ini' !");
+}
+
+TEST(InlineAssemblerTest, AssemblesAndClearsTheInstruction) {
+  ScriptedDriver d("pc 100\nexec asm_BAD 1\n");
+  InlineAssembler dlg(d.Context());
+  dlg.show();
+  EXPECT_EQ(dlg.Address()->text(), "0x00000100");
+  EXPECT_TRUE(d.Logged("exec asm 0x00000100\n"));
+  EXPECT_EQ(dlg.Current()->text(), "00000100  NOP");
+  dlg.Instruction()->setFocus();
+  QTest::keyClicks(dlg.Instruction(), "  NOP");
+  QTest::keyClick(dlg.Instruction(), Qt::Key_Return);
+  EXPECT_TRUE(d.Logged("exec asm NOP\n"));
+  EXPECT_TRUE(dlg.Instruction()->text().isEmpty());
+  // A refused instruction stays, with the driver's text in a message.
+  QTest::keyClicks(dlg.Instruction(), "BAD");
+  QTest::keyClick(dlg.Instruction(), Qt::Key_Return);
+  EXPECT_EQ(dlg.Instruction()->text(), "BAD");
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, "*** error 1");
+  EXPECT_TRUE(InlineAsmCommand("   ").empty());
+}
+
+// ------------------------------------------------------------ analyser, coverage
+
+TEST(PerfAnalyzerTest, RowsBarsAndStatistics) {
+  ScriptedDriver d(
+      "cycles 1000\n"
+      "pa 1 `main 100 200 4 10 90 300 \n"
+      "pa 2 loop 300 0 2 5 900 900\n");
+  DebugInterface* r = d.Record();
+  r->analyserRest = r->analyserRest;  // the driver set its remainder record
+  PerfAnalyzerView v(d.Context());
+  v.resize(500, 200);
+  v.show();
+  r->cycles = 2000;  // 1000 cycles since the view's base
+  r->analyserFlags = 0x08 | 0x10;
+  v.Refresh();
+  ASSERT_EQ(v.Rows().size(), 3u);
+  EXPECT_DOUBLE_EQ(v.Rows()[0].percent, 0.0);  // ranges above the elapsed time: no remainder
+  EXPECT_EQ(v.Rows()[1].name, "main");
+  EXPECT_DOUBLE_EQ(v.Rows()[2].percent, 90.0);
+  EXPECT_LE(v.BarWidth(2), v.BarBox(2).width());
+  QTest::keyClick(&v, Qt::Key_Down);
+  EXPECT_EQ(v.Selected(), 1);
+  EXPECT_EQ(v.Statistics().count, "4");
+  EXPECT_EQ(v.Statistics().average, "0.000075");
+  v.ResetCounts();
+  EXPECT_TRUE(d.Logged("enum 2"));
+}
+
+TEST(PerfAnalyzerTest, SetupDefinesAndKillsRangesThroughCommands) {
+  ScriptedDriver d(
+      "pa 1 `main 100 200 4 10 90 300\n"
+      "pa 2 loop: 300 0 2 5 900 900\n"
+      "exec PA_bad 1\n"
+      "module Blinky\n"
+      "func main 10 10 0\n");
+  d.Record()->family = 0;  // the 8-bit families list their functions
+  PerfAnalyzerSetup dlg(d.Context());
+  dlg.show();
+  const std::vector<std::string> lines = dlg.RangeLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "1\tmain (0x00000100-0x00000200)");
+  EXPECT_EQ(lines[1], "2\tloop (0x00000300)");
+  EXPECT_FALSE(dlg.DefineButton()->isEnabled());
+  dlg.PickFunction(0);
+  EXPECT_EQ(dlg.Definition()->text(), "\\Blinky\\main");
+  QTest::keyClick(dlg.Definition(), Qt::Key_Return);
+  EXPECT_TRUE(d.Logged("command PA \\Blinky\\main\n"));
+  EXPECT_TRUE(dlg.Definition()->text().isEmpty());
+  dlg.Definition()->setText("  bad");
+  EXPECT_FALSE(dlg.Define());
+  EXPECT_EQ(dlg.Definition()->text(), "  bad");
+  EXPECT_EQ(d.services.back(), 35);
+  dlg.Ranges()->SelectItem(1, true);
+  EXPECT_TRUE(dlg.KillSelected());
+  EXPECT_TRUE(d.Logged("command PA Kill 2\n"));
+  EXPECT_TRUE(dlg.KillAll());
+  EXPECT_TRUE(d.Logged("command PA Kill *\n"));
+  EXPECT_EQ(PaRangeLine(DbgPaRangeRecord{}, "0x0", "0x0"), "0\t (0x0)");
+}
+
+TEST(PerfAnalyzerTest, ADriverWithoutRangesSaysSo) {
+  ScriptedDriver d("");
+  d.Record()->analyserRest = nullptr;
+  PerfAnalyzerView v(d.Context());
+  EXPECT_FALSE(v.Available());
+  EXPECT_TRUE(v.Rows().empty());
+}
+
+TEST(CoverageDialogTest, ModulesFunctionsAndTheirTexts) {
+  ScriptedDriver d(
+      "module Blinky\n"
+      "func main 10 10 2\n"
+      "func {block} 10 5 1\n"
+      "module LED\n"
+      "func LED_On 8 0 0\n");
+  CoverageDialog dlg(d.Context());
+  dlg.show();
+  ASSERT_EQ(dlg.Modules()->count(), 3);
+  EXPECT_EQ(dlg.Modules()->currentIndex(), 1);
+  auto rows = dlg.RowTexts();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].second, "100% of 10 instructions, 2 condjump(s) not fully executed");
+  EXPECT_EQ(rows[1].second, "50% of 10 instructions");
+  dlg.Modules()->setCurrentIndex(0);
+  rows = dlg.RowTexts();
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[3].first, "LED");
+  EXPECT_EQ(rows[4].second, "0% of 8 instructions");
+  QTest::mouseClick(dlg.ResetButton(), Qt::LeftButton);
+  EXPECT_EQ(dlg.RowTexts()[1].second, "0% of 10 instructions");
+  EXPECT_EQ(d.services.back(), 14);
+}
+
+}  // namespace
+}  // namespace pm2
+
+// ------------------------------------------------------------ in the frame
+
+namespace pm2 {
+namespace {
+
+class DebugDialogsFrameTest : public test::ExampleFrameTest {};
+
+template <class Pred>
+bool UntilDone(Pred done, int ms = 5000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
+
+TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  const std::string script = dir + "driver.script";
+  std::ofstream(script) << "pc 100\n";
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  o->dbg.flags |= 1;
+  o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+  // Without a session the windows' commands are greyed.
+  EXPECT_FALSE(f->QueryCommand(32735).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(UntilDone([&] { return f->Debugger()->Session().SessionActive(); })) << log();
+  DebugDialogs* dialogs = f->Debugger()->Dialogs();
+  ASSERT_NE(dialogs, nullptr);
+  // Output for a closed window goes into its terminal; the window opened
+  // later shows it.
+  const uint8_t hello[] = {'h', 'i', '\n', 'x'};
+  EXPECT_EQ(s.App().WriteSerialWindow(0, hello, 4), 0);
+  EXPECT_EQ(s.App().WriteSerialWindow(3, hello, 4), -1);
+  EXPECT_TRUE(f->QueryCommand(32735).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(32735));
+  SerialWindow* w = dialogs->Serial(0);
+  ASSERT_NE(w, nullptr);
+  QApplication::processEvents();
+  std::vector<std::string> rows = w->VisibleRows();
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows[rows.size() - 2], "hi");
+  EXPECT_EQ(rows.back(), "x");
+  // Keys typed there reach the driver; F5 there runs the program.
+  QTest::keyClick(w, Qt::Key_A);
+  EXPECT_NE(std::string(log()).find("serial 0 97\n"), std::string::npos) << log();
+  QTest::keyClick(w, Qt::Key_F5);
+  EXPECT_NE(std::string(log()).find("go "), std::string::npos) << log();
+  // The analyser and coverage need a driver that offers them.
+  EXPECT_TRUE(f->QueryCommand(32732).enabled);  // the test driver has its remainder record
+  EXPECT_FALSE(f->QueryCommand(35047).enabled);  // but no coverage records in this script
+  // The tool box takes the driver's buttons (service 32) and keeps them
+  // while it is closed.
+  const char* words[2] = {"Go", "g"};
+  EXPECT_EQ(s.App().IdeServiceCall(32, reinterpret_cast<intptr_t>(words)), 1);
+  ASSERT_TRUE(f->ExecuteCommand(35073));
+  ToolBox* box = dialogs->Box();
+  ASSERT_NE(box, nullptr);
+  ASSERT_EQ(box->Buttons().Count(), 1);
+  const char* more[2] = {"Step", "t"};
+  EXPECT_EQ(s.App().IdeServiceCall(32, reinterpret_cast<intptr_t>(more)), 1);
+  EXPECT_EQ(box->Buttons().Count(), 2);
+  QTest::mouseClick(box->Button(1), Qt::LeftButton);
+  EXPECT_NE(std::string(log()).find("exec t\n"), std::string::npos) << log();
+  EXPECT_NE(f->Debugger()->CommandPage()->Text().toStdString().find("t"), std::string::npos);
+  // The coverage dialog opened again takes its last place.
+  ASSERT_TRUE(f->ExecuteCommand(35073));  // the box is open: its command raises it
+  std::ofstream(script, std::ios::app) << "module M\nfunc F 4 2 0\n";
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(UntilDone([&] { return f->Debugger()->Session().SessionActive(); }));
+  ASSERT_TRUE(f->QueryCommand(35047).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(35047));
+  ASSERT_NE(dialogs->Coverage(), nullptr);
+  dialogs->Coverage()->setGeometry(QRect(120, 130, 420, 300));
+  const QRect placed = dialogs->Coverage()->geometry();
+  ASSERT_TRUE(f->ExecuteCommand(35047));  // the command closes it
+  EXPECT_TRUE(UntilDone([&] { return dialogs->Coverage() == nullptr; }));
+  ASSERT_TRUE(f->ExecuteCommand(35047));
+  ASSERT_NE(dialogs->Coverage(), nullptr);
+  EXPECT_EQ(dialogs->Coverage()->geometry(), placed);
+  ASSERT_TRUE(f->ExecuteCommand(32802));  // the session ends: the windows go
+  EXPECT_EQ(dialogs->Box(), nullptr);
+  EXPECT_TRUE(UntilDone([&] { return dialogs->Serial(0) == nullptr; }));
+  EXPECT_TRUE(UntilDone([&] { return dialogs->Coverage() == nullptr; }));
+  EXPECT_EQ(s.App().SavedToolBox().size(), 2u);  // the buttons outlive the box
+  dlclose(driver);
+}
+
+}  // namespace
+}  // namespace pm2
