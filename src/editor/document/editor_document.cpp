@@ -35,6 +35,24 @@ DiskFileStatus StatFile(const std::string& path) {
   return st;
 }
 
+FileBytesPrint FileBytesPrintOf(const std::string& path) {
+  FileBytesPrint print;
+  std::FILE* f = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+  if (!f) return print;
+  // FNV-1a over every byte; with the size it tells a touched file from an edited one.
+  uint64_t hash = 1469598103934665603ull;
+  unsigned char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+    for (size_t i = 0; i < n; ++i) hash = (hash ^ buf[i]) * 1099511628211ull;
+    print.size += n;
+  }
+  print.read = !std::ferror(f);
+  std::fclose(f);
+  print.hash = hash;
+  return print;
+}
+
 std::string BackupPathOf(const std::string& path) { return BackupNameOf(path); }
 
 EditorDocument::EditorDocument(DocumentEnvironment env)
@@ -78,6 +96,7 @@ void EditorDocument::ApplyFileTypeSettings(const std::string* path) {
   if (path) m_path = *path;
   m_title = FileName();
   m_modTime = StatFile(m_path).modTime;
+  m_bytes = FileBytesPrintOf(m_path);
   m_fileType = 0;
   int toolset = m_env.shell ? m_env.shell->TargetToolset() : 100;
   int filtered = m_env.shell ? m_env.shell->FileTypeOfName(m_path) : 0;
@@ -96,6 +115,7 @@ bool EditorDocument::OnNewDocument(const std::string& title) {
   m_path = title;
   m_title = title;
   m_modTime = 0;
+  m_bytes = {};
   m_fileType = 0;
   m_section = kDefaultEditorSection;
   m_record = kFtRecDefault;
@@ -190,7 +210,7 @@ bool EditorDocument::ReloadFile(const std::string& path) {
 int EditorDocument::CheckModifiedOnDisk() {
   if (m_modTime == 0 || m_path.empty()) return 0;
   DiskFileStatus st = StatFile(m_path);
-  if (!st.exists || st.modTime == m_modTime) return 0;
+  if (!st.exists || !ChangedOnDisk(st)) return 0;
   if (!(*m_state & kAppReloadWithoutAsking)) {
     const char* format = m_text->IsModified()
                              ? "%s\n\nFile has been changed outside the editor, cancel changes and reload ?"
@@ -213,10 +233,22 @@ int EditorDocument::UpdateDebugFileHint(int kind, const std::string& moduleFileN
   return match;
 }
 
+bool EditorDocument::ChangedOnDisk(const DiskFileStatus& st) {
+  if (st.modTime == m_modTime) return false;
+  // Only the time moved (a touch, a checkout of the same text): the new
+  // time is taken and nothing is offered.
+  FileBytesPrint now = FileBytesPrintOf(m_path);
+  if (now.read && m_bytes.read && now.size == m_bytes.size && now.hash == m_bytes.hash) {
+    m_modTime = st.modTime;
+    return false;
+  }
+  return true;
+}
+
 bool EditorDocument::ReloadIfChanged() {
   DiskFileStatus st = StatFile(m_path);
   if (!st.exists) return false;
-  if (st.modTime == m_modTime) {
+  if (!ChangedOnDisk(st)) {
     m_text->SetReadOnly(st.readOnly ? 1 : 0);
     return false;
   }

@@ -14,6 +14,23 @@
 
 namespace pm2 {
 
+// Size and hash of a file's bytes; `read` false when it could not be read.
+struct FileBytesPrint {
+  bool read = false;
+  uint64_t size = 0;
+  uint64_t hash = 0;
+};
+FileBytesPrint FileBytesPrintOf(const std::string& path);
+
+// File status as the document reads it: modification time (seconds; 0 when
+// the file cannot be read) and whether it has no write permission.
+struct DiskFileStatus {
+  bool exists = false;
+  int64_t modTime = 0;
+  bool readOnly = false;
+};
+DiskFileStatus StatFile(const std::string& path);
+
 class EditorDocument {
  public:
   explicit EditorDocument(DocumentEnvironment env);
@@ -90,6 +107,8 @@ class EditorDocument {
 
  private:
   bool Reload();  // clears the text, applies the settings, loads, updates views
+  // The file's time differs from the one kept and so do its bytes.
+  bool ChangedOnDisk(const DiskFileStatus& st);
   bool Ask(DocumentQuestions::Answer* answer, const std::string& text);
   void Error(const std::string& text);
 
@@ -104,16 +123,8 @@ class EditorDocument {
   int m_fileType = 0;
   int m_record = 9;
   int64_t m_modTime = 0;  // 0: no time taken
+  FileBytesPrint m_bytes;  // the file's bytes when the time was taken
 };
-
-// File status as the document reads it: modification time (seconds; 0 when
-// the file cannot be read) and whether it has no write permission.
-struct DiskFileStatus {
-  bool exists = false;
-  int64_t modTime = 0;
-  bool readOnly = false;
-};
-DiskFileStatus StatFile(const std::string& path);
 
 // "dir/main.c" -> "dir/main_c.Bak" (BackupNameOf).
 std::string BackupPathOf(const std::string& path);

@@ -1,7 +1,11 @@
 #include "project/dialogs/add_files_dialog.h"
 
+#include <QAbstractItemView>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 
 #include "project/dialogs/dialog_services.h"
 #include "project/dialogs/file_type_dialog.h"
@@ -37,6 +41,22 @@ AddFilesDialog::AddFilesDialog(const std::string& groupName, const std::vector<F
   setLabelText(QFileDialog::Accept, "Add");
   setLabelText(QFileDialog::Reject, "Close");
   setSizeGripEnabled(true);
+  // Qt renames its accept button "Open" whenever the selection names a
+  // folder, which it does as soon as Add has cleared the name. The label
+  // is put back once Qt has finished with it.
+  auto later = [this] { QTimer::singleShot(0, this, &AddFilesDialog::KeepAddLabel); };
+  connect(this, &QFileDialog::currentChanged, this, later);
+  connect(this, &QFileDialog::directoryEntered, this, later);
+  if (QLineEdit* name = findChild<QLineEdit*>("fileNameEdit")) connect(name, &QLineEdit::textChanged, this, later);
+  for (QAbstractItemView* view : findChildren<QAbstractItemView*>())
+    if (view->selectionModel())
+      connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, later);
+}
+
+void AddFilesDialog::KeepAddLabel() {
+  auto* box = findChild<QDialogButtonBox*>("buttonBox");
+  QPushButton* button = box ? box->button(QDialogButtonBox::Open) : nullptr;
+  if (button && button->text() != "Add") button->setText("Add");
 }
 
 void AddFilesDialog::accept() {
@@ -59,6 +79,7 @@ void AddFilesDialog::accept() {
   }
   // The dialog stays open in the same folder for the next choice.
   if (QLineEdit* name = findChild<QLineEdit*>()) name->clear();
+  KeepAddLabel();
 }
 
 void RunAddFilesToGroup(ProjectRec* project, GroupRec* group, QWidget* owner,

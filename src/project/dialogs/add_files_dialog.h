@@ -28,6 +28,8 @@ class AddFilesDialog : public QFileDialog {
   void accept() override;
 
  private:
+  void KeepAddLabel();
+
   Adder m_adder;
   int m_added = 0;
 };

@@ -260,8 +260,8 @@ void ProjectCommandsExt::OnAddFilesToGroup() {
   bool any = false;
   RunAddFilesToGroup(p, group, &m_frame, [&any](FileRec*) { any = true; });
   if (!any) return;
-  // The selection pointed into the tree that is filled again.
-  m_app.m_pSelItem = nullptr;
+  // The group stays selected in the tree filled again.
+  m_app.m_pSelItem = group;
   Refill();
 }
 

@@ -51,6 +51,9 @@ NodeRec* CPrjView::RecordOf(HTREEITEM item) const {
 void CPrjView::FillTree(int flags) {
   if (m_closing) return;
   m_filling = true;
+  // A record still in the tree keeps the selection, so that the menus,
+  // which follow the selection, name what the tree shows.
+  const NodeRec* kept = m_app.m_pSelItem;
   m_app.m_pSelItem = nullptr;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   m_tree->setUpdatesEnabled(false);
@@ -91,12 +94,15 @@ void CPrjView::FillTree(int flags) {
   }
   for (std::size_t i = 0; i < tree.rows.size(); ++i)
     if (tree.rows[i].expanded) m_tree->Expand(items[i], TVE_EXPAND, false);
-  if (tree.selected >= 0) m_tree->SelectItem(items[tree.selected]);
+  int selected = tree.selected;
+  for (std::size_t i = 0; kept && i < tree.rows.size(); ++i)
+    if (tree.rows[i].record == kept) selected = int(i);
+  if (selected >= 0) m_tree->SelectItem(items[size_t(selected)]);
   m_tree->setUpdatesEnabled(true);
   m_tree->update();
   QApplication::restoreOverrideCursor();
   m_filling = false;
-  if (tree.selected >= 0) m_app.m_pSelItem = tree.rows[tree.selected].record;
+  if (selected >= 0) m_app.m_pSelItem = tree.rows[size_t(selected)].record;
 }
 
 void CPrjView::Expanded(HTREEITEM item, bool open) {

@@ -276,6 +276,41 @@ TEST_F(DocumentTest, AFileChangedOnDiskIsReloadedAfterTheQuestion) {
   }
 }
 
+// A file whose time moved but whose bytes did not is not offered: the new
+// time is taken, so the question does not come later either. Either check
+// (the asking one and the quiet one) goes by the bytes.
+TEST_F(DocumentTest, OnlyChangedBytesCountAsAChangeOnDisk) {
+  struct Row {
+    const char* name;
+    const char* onDisk;  // written before the time moves
+    bool quiet;          // ReloadIfChanged instead of CheckModifiedOnDisk
+    int result;
+  };
+  const Row rows[] = {
+      {"touched", "int a;\r\nint b;\r\n", false, 0},
+      {"touched, quiet check", "int a;\r\nint b;\r\n", true, 0},
+      {"same size, other bytes", "int a;\r\nint c;\r\n", false, 1},
+      {"same size, other bytes, quiet", "int a;\r\nint c;\r\n", true, 1},
+      {"longer", "int a;\r\nint b;\r\nint c;\r\n", false, 1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::ofstream(m_path, std::ios::binary) << "int a;\r\nint b;\r\n";
+    SetFileTime(m_path, 1000000);
+    m_questions.asked.clear();
+    m_questions.yesNo = true;
+    auto doc = Open();
+    std::ofstream(m_path, std::ios::binary) << r.onDisk;
+    SetFileTime(m_path, 2000000);
+    int got = r.quiet ? (doc->ReloadIfChanged() ? 1 : 0) : doc->CheckModifiedOnDisk();
+    EXPECT_EQ(r.result, got);
+    EXPECT_EQ(r.quiet || !r.result ? 0u : 1u, m_questions.asked.size());
+    EXPECT_EQ(2000000, doc->ModificationTime()) << "the new time is kept";
+    EXPECT_EQ(r.onDisk, doc->Text().GetText());
+    EXPECT_EQ(0, doc->CheckModifiedOnDisk());
+  }
+}
+
 // A view that records what the document tells it.
 class RecordingView : public DocumentView {
  public:
@@ -295,6 +330,7 @@ TEST_F(DocumentTest, ViewsHearOfSavesReloadsAndClosing) {
   doc->AddView(&view);
   Type(*doc, "x");
   ASSERT_TRUE(doc->OnSaveDocument(m_path));
+  std::ofstream(m_path, std::ios::binary) << "changed\r\n";
   SetFileTime(m_path, 3000000);
   m_state = kAppReloadWithoutAsking;
   ASSERT_EQ(1, doc->CheckModifiedOnDisk());
@@ -397,6 +433,7 @@ TEST_F(DocumentTest, TheListFindsSavesAndChecks) {
   EXPECT_FALSE(a->IsModified() || b->IsModified());
   EXPECT_EQ(0u, m_state & kAppSaveWithoutAsking);
 
+  std::ofstream(m_path, std::ios::binary) << "changed\r\n";
   SetFileTime(m_path, 4000000);
   EXPECT_EQ(1, list.ReloadChanged());
   EXPECT_EQ(0, list.ReloadChanged());

@@ -492,6 +492,37 @@ const CaretPaneRow kCaretPaneRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, CaretPane, ::testing::ValuesIn(kCaretPaneRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A mouse click moves the caret without a command; the pane follows at once,
+// before any key or later event.
+struct ClickPaneRow {
+  const char* name;
+  Qt::KeyboardModifiers mods;
+  int row, column;  // where the click lands; column -1 is the margin
+  const char* want;
+};
+
+class ClickPane : public IdeTest, public ::testing::WithParamInterface<ClickPaneRow> {};
+
+TEST_P(ClickPane, FollowsTheClick) {
+  const ClickPaneRow& r = GetParam();
+  EditorView& v = Open(Lines(6));
+  v.Engine().GotoLine(1, 1);
+  const EditState& s = v.Engine().State();
+  int x = r.column < 0 ? 1 : s.nLeftMargin + r.column * s.nCharWidth + 1;
+  int y = r.row * s.nLineHeight + s.nLineHeight / 2;
+  QTest::mouseClick(v.viewport(), Qt::LeftButton, r.mods, QPoint(x, y));
+  ASSERT_FALSE(m_status.caret.empty());
+  EXPECT_EQ(r.want, m_status.caret.back());
+}
+
+const ClickPaneRow kClickPaneRows[] = {
+    {"PlainClick", Qt::NoModifier, 2, 3, "L:3 C:4"},
+    {"ShiftClickExtends", Qt::ShiftModifier, 3, 2, "L:4 C:3"},
+    {"MarginClickSelectsTheLine", Qt::NoModifier, 1, -1, "L:3 C:1"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ClickPane, ::testing::ValuesIn(kClickPaneRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(IdeTest, OverwritePaneFollowsTheInsertKey) {
   EditorView& v = Open(Lines(3));
   v.UpdateStatus();

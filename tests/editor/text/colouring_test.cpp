@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -67,6 +68,30 @@ TEST_F(Colouring, CLanguageLines) {
       {"block comment closes", 5, "cccccc.kkk"},
       {"opener between single quotes", 6, ".ss..kkk"},
       {"real opener after a quoted line opener", 7, ".....ss...cccccccccc"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(r.cells, Cells(*b, r.line)) << r.name;
+}
+
+// The keyword file the program ships: every preprocessor directive is
+// coloured as one word with its '#', in files with either line end.
+TEST_F(Colouring, ShippedKeywordsColourEveryDirective) {
+  const char* src = std::getenv("PM2_TEST_SRC");
+  ASSERT_NE(nullptr, src);
+  m_store.WriteProfileString("Editor\\C Files", "Keywords", (std::string(src) + "/src/resources/editor/c.ini").c_str());
+  auto b = Buffer("Editor\\C Files",
+                  "#include \"LED.h\"\n"
+                  "\n"
+                  "#define PCLK_HZ 15000000UL\n"
+                  "#ifdef LED_ON\n"
+                  "#endif\n"
+                  "  #define X 2\n");
+  struct Row { const char* name; int line; const char* cells; };
+  const Row rows[] = {
+      {"include", 1, "kkkkkkkk..sssss."},
+      {"define after a blank line", 3, "kkkkkkk..................."},
+      {"ifdef", 4, "kkkkkk......."},
+      {"endif", 5, "kkkkkk"},
+      {"indented define", 6, "..kkkkkkk...."},
   };
   for (const Row& r : rows) EXPECT_EQ(r.cells, Cells(*b, r.line)) << r.name;
 }

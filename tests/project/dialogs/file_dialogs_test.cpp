@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QDialogButtonBox>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
 
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/book_view.h"
@@ -100,6 +102,59 @@ TEST_F(FileDialogsTest, AddKeepsItsButtonAndOneEscCloses) {
   key(QApplication::focusWidget() ? QApplication::focusWidget() : &dlg, Qt::Key_Escape);
   QApplication::processEvents();
   EXPECT_FALSE(dlg.isVisible());
+}
+
+// Qt names its accept button "Open" whenever the selection is a folder (an
+// empty name, the folder row chosen); the dialog's button stays "Add".
+TEST_F(FileDialogsTest, ButtonStaysAddWhateverIsChosen) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+  ASSERT_TRUE(MakeFiles(dir, {"a.c"}));
+  ProjectRec* p = OpenProject((dir.path() + "/demo.pm2").toLocal8Bit().constData());
+  std::vector<std::string> added;
+  AddFilesDialog dlg("Source Group 1", ProjectAddFilesFilter(p, false), dir.path());
+  dlg.SetAdder(Recorder(&added));
+  dlg.show();
+  dlg.selectNameFilter(dlg.nameFilters().back());
+  auto* model = dlg.findChild<QFileSystemModel*>();
+  auto* view = dlg.findChild<QListView*>("listView");
+  auto* box = dlg.findChild<QDialogButtonBox*>("buttonBox");
+  QLineEdit* name = dlg.findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_TRUE(model && view && box && name);
+  const QModelIndex folder = model->index(dir.path());
+  QElapsedTimer t;
+  t.start();
+  while (model->rowCount(folder) < 2 && t.elapsed() < 20000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  struct Row {
+    const char* name;
+    const char* choose;  // the row chosen in the list; null: the name emptied
+  };
+  const Row rows[] = {{"file chosen", "a.c"}, {"folder chosen", "sub"}, {"name emptied", nullptr},
+                      {"file added by a double click", "a.c"}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    if (r.choose && std::string(r.name).find("double") != std::string::npos) {
+      // As a user with the detail view: one click chooses, a double click adds.
+      dlg.setViewMode(QFileDialog::Detail);
+      auto* tree = dlg.findChild<QTreeView*>("treeView");
+      ASSERT_NE(tree, nullptr);
+      QApplication::processEvents();
+      const QModelIndex i = model->index(dir.filePath(r.choose));
+      const QPoint at = tree->visualRect(tree->model() == model ? i : QModelIndex()).center();
+      QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+      QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+      EXPECT_EQ(1u, added.size());
+    } else if (r.choose) {
+      const QModelIndex i = model->index(dir.filePath(r.choose));
+      view->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
+    } else {
+      name->clear();
+    }
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(box->button(QDialogButtonBox::Open)->text().toStdString(), "Add");
+  }
+  dlg.reject();
 }
 
 // A folder chosen together with files is passed over: Add adds the files

@@ -210,10 +210,14 @@ TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
   EXPECT_TRUE(driven);
   EXPECT_NE(FindSourceFileByName("Extra.c"), nullptr);
   EXPECT_TRUE(Contains(TreeTexts(f), "Extra.c"));
-  // After the dialog the Project menu acts on what the tree shows selected.
+  // After the dialog the group is still selected in the tree filled again,
+  // and the Project menu acts on it: more files can be added at once.
   NodeRec* shown = view->RecordOf(view->Tree()->GetCaretItem());
+  EXPECT_EQ(shown, group);
   EXPECT_EQ(s.App().m_pSelItem, shown);
-  EXPECT_EQ(f->QueryCommand(cmd::kAddFiles).enabled, shown && shown->kind == kKindGroup);
+  CommandState add = f->QueryCommand(cmd::kAddFiles);
+  EXPECT_TRUE(add.enabled);
+  EXPECT_EQ(add.text, "Add Files to Group '" + group->name.str() + "'...");
 }
 
 TEST_F(FrameCommandsTest, AUserToolFromTheSettingsRunsFromTheToolsMenuIntoTheBuildPage) {
