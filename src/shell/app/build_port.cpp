@@ -118,9 +118,12 @@ void DriverBuildPort::LogOutputLine(const char* line) {
   text.remove_prefix(i);
   if (text.empty()) return;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  // Kept for the log of the next build (bounded: tools may write to the
+  // page for a long time before any build).
+  constexpr std::size_t kMaxPendingLines = 10000;
   if (m_log->IsOpen())
     m_log->WriteOutputLine(std::string(text));
-  else
+  else if (m_pendingLines.size() < kMaxPendingLines)
     m_pendingLines.emplace_back(text);
 }
 
