@@ -229,8 +229,11 @@ bool PathResolver::ResolveStoredPath(std::string_view stored, std::string_view b
   *out = local;
   if (m_fs->Exists(local)) return true;
 
-  // Walk the components, taking each as it stands when it exists in the
-  // folder listing, else its first case variant in name order.
+  // Walk the components, taking each as it stands when it exists, else its
+  // first case variant in name order from the folder's listing. Only the
+  // folders where a name differs in case are listed: a missing file under a
+  // long path reads one folder, not every folder above it (/tmp alone may
+  // hold thousands of names).
   std::lock_guard<std::mutex> lock(m_mutex);
   bool absolute = local[0] == '/';
   std::string path = absolute ? "/" : "";
@@ -244,7 +247,10 @@ bool PathResolver::ResolveStoredPath(std::string_view stored, std::string_view b
     std::string folder = path.empty() ? "." : path;
     if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     std::string match;
-    if (part == "." || part == "..") {
+    std::string exact = path;
+    if (!exact.empty() && exact.back() != '/') exact += '/';
+    exact += part;
+    if (part == "." || part == ".." || m_fs->Exists(exact)) {
       match = std::string(part);
     } else if (const std::vector<std::string>* names = Listing(folder)) {
       if (std::binary_search(names->begin(), names->end(), part)) {

@@ -2,7 +2,9 @@
 // when there is a display (see main.cpp). With -b or -r the build runs in
 // the window, which closes when it ends; the exit status is the build's.
 #include <QApplication>
+#include <QEvent>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,33 @@
 #include "shell/frame/frame_startup.h"
 #include "shell/window_program.h"
 #include "shell/windows/shell_runtime.h"
+
+namespace {
+
+// PM2_QUIT_WHEN_SHOWN: at the first paint of a top-level window (the main
+// one: PM2_NO_SPLASH leaves out the picture), once the paint of all of it is
+// done, print "shown" and end, so that a script can time the start-up to the
+// window on the screen.
+class QuitWhenShown : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !m_seen && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow()) {
+      m_seen = true;
+      QTimer::singleShot(0, qApp, [] {
+        std::fputs("shown\n", stdout);
+        std::fflush(stdout);
+        QCoreApplication::quit();
+      });
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  bool m_seen = false;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const std::string line = pm2::JoinArguments(argc, argv);
@@ -37,6 +66,8 @@ int main(int argc, char** argv) {
   // out for scripted starts.
   pm2::FrameStartup ports(runtime, settings, !batch && std::getenv("PM2_NO_SPLASH") == nullptr);
   int rc = 0;
+  QuitWhenShown quitWhenShown;
+  if (std::getenv("PM2_QUIT_WHEN_SHOWN") && !batch) qt.installEventFilter(&quitWhenShown);
   if (app.InitInstance(ports, line, program)) {
     // A batch start whose project did not open has nothing to wait for.
     if (app.HasState(pm2::kStateBatchBuild) && !app.HasState(pm2::kStateBusy) && ports.Frame())

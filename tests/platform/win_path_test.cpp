@@ -127,5 +127,46 @@ TEST(PathResolver, FolderListingIsCachedUntilInvalidated) {
   EXPECT_FALSE(resolver.ResolveStoredPath("NEW.C", dir.path(), &out));
 }
 
+// The real file system, with the folders listed counted.
+class CountingFileSystem : public FileSystemView {
+ public:
+  bool Exists(const std::string& path) override { return RealFileSystem().Exists(path); }
+  bool ListFolder(const std::string& folder, std::vector<std::string>* names) override {
+    listed.push_back(folder);
+    return RealFileSystem().ListFolder(folder, names);
+  }
+  std::vector<std::string> listed;
+};
+
+// Only a folder where a name is not found as spelt is read: looking up a
+// file under a deep path reads none of the folders above it (one of them may
+// be /tmp, with thousands of names).
+TEST(PathResolver, ListsOnlyFoldersWhereANameDiffersInCase) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "Src/Obj");
+  Touch(dir / "Src/Obj/Blinky.plg");
+  struct Row {
+    const char* name;
+    const char* stored;
+    bool found;
+    std::vector<std::string> listed;  // relative to dir
+  } rows[] = {
+      {"exact", "Src/Obj/Blinky.plg", true, {}},
+      {"missing_file", "Src/Obj/Blinky.dep", false, {"Src/Obj"}},
+      {"file_in_other_case", "Src/Obj/BLINKY.PLG", true, {"Src/Obj"}},
+      {"folder_in_other_case", "src/Obj/Blinky.plg", true, {""}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    CountingFileSystem fs;
+    PathResolver resolver(&fs);
+    std::string out;
+    EXPECT_EQ(resolver.ResolveStoredPath(r.stored, dir.path(), &out), r.found);
+    std::vector<std::string> expected;
+    for (const std::string& rel : r.listed) expected.push_back(rel.empty() ? dir.path() : dir / rel);
+    EXPECT_EQ(fs.listed, expected);
+  }
+}
+
 }  // namespace
 }  // namespace pm2

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -557,6 +558,49 @@ TEST_F(CommandLineRefusals, TargetBeingBuiltElsewhereIsRefused) {
   EXPECT_FALSE(fs::exists(dir_ + "Obj/Blinky.plg"));
   EXPECT_FALSE(fs::exists(dir_ + "Blinky_LPC2138.dep"));
   other.Release();
+}
+
+// Every file under a folder with its content, but the test's own output.
+std::map<std::string, std::string> FolderContents(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    const std::string rel = fs::relative(e.path(), dir).string();
+    if (rel == "stdout.txt" || rel.rfind("home", 0) == 0) continue;
+    files[rel] = e.is_regular_file() ? ReadText(e.path().string()) : std::string("<folder>");
+  }
+  return files;
+}
+
+// Started with a display the refusal is the same: the window program leaves
+// the log of the build that holds the target, the dependency files and the
+// project files (no re-save, no backup) exactly as they were.
+TEST_F(CommandLineRefusals, TargetBeingBuiltElsewhereIsRefusedInTheWindowToo) {
+  const std::string window = root_ + "PM2/pelmora2_window";
+  if (!fs::exists(window)) GTEST_SKIP() << "built without the window program";
+  fs::create_directories(dir_ + "Obj");
+  { std::ofstream(dir_ + "Obj/Blinky.plg") << "the log of the build that holds the target\n"; }
+  fs::create_directories(dir_ + "home");
+  const auto before = FolderContents(dir_);
+  TargetBuildLock other;
+  ASSERT_TRUE(other.Acquire(DefaultRuntimeFolder(), dir_ + "Blinky.pm2", "LPC2138"));
+  const std::string cmd = "cd " + dir_ + " && HOME=" + dir_ + "home XDG_CONFIG_HOME=" + dir_ +
+                          "home/.config QT_QPA_PLATFORM=offscreen PM2_NO_SPLASH=1 timeout 60 " + window + " -b " +
+                          dir_ + "Blinky.pm2 > " + dir_ + "stdout.txt 2>&1";
+  const int status = std::system(cmd.c_str());
+  other.Release();
+  out_ = ReadText(dir_ + "stdout.txt");
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1) << out_;
+  EXPECT_NE(out_.find("Target 'LPC2138' is being built by another build"), std::string::npos) << out_;
+  const auto after = FolderContents(dir_);
+  for (const auto& [name, text] : after) {
+    const auto was = before.find(name);
+    EXPECT_TRUE(was != before.end()) << "written: " << name;
+    if (was != before.end()) {
+      EXPECT_EQ(text, was->second) << "changed: " << name;
+    }
+  }
+  EXPECT_EQ(after.size(), before.size());
 }
 
 TEST_F(CommandLineRefusals, DebugSessionIsNotABuild) {

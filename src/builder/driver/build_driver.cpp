@@ -1057,6 +1057,14 @@ bool BuildDriver::ClaimTarget(const ProjectRec* project, const TargetRec* target
   return true;
 }
 
+bool BuildDriver::TargetHeldElsewhere(const ProjectRec* project, const TargetRec* target) const {
+  if (!project || !target) return false;
+  if (lock_.Held() && lock_.Key() == ProjectFileKey(*project) + '\n' + target->name.str()) return false;
+  TargetBuildLock probe;
+  return !probe.Acquire(deps_.runtimeFolder.empty() ? DefaultRuntimeFolder() : deps_.runtimeFolder,
+                        ProjectFileKey(*project), target->name.str());
+}
+
 void BuildDriver::ReleaseTarget() {
   lock_.Release();
   claimedByCaller_ = false;

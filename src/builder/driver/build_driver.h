@@ -113,6 +113,9 @@ class BuildDriver {
   // itself for its own duration when the caller has not.
   bool ClaimTarget(const ProjectRec* project, const TargetRec* target);
   void ReleaseTarget();
+  // True when a build other than this driver's holds the target now: a
+  // build started on it would be refused. Claims nothing.
+  bool TargetHeldElsewhere(const ProjectRec* project, const TargetRec* target) const;
   // What a build of a target that another build holds says.
   static std::string TargetBusyMessage(const TargetRec& target);
 

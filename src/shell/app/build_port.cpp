@@ -28,13 +28,24 @@ DriverBuildPort::~DriverBuildPort() {
   m_log->SetBuildLogFile(0, std::string(), nullptr);
 }
 
+void DriverBuildPort::OpenLogFor(ProjectRec* project, TargetRec* target) {
+  m_refused = m_driver->TargetHeldElsewhere(project, target);
+  if (m_refused || m_logName.empty() || m_log->IsOpen()) return;
+  BuildLogProject lp{m_logFolder, m_logProjectName, m_logProjectFile};
+  m_log->SetBuildLogFile(1, m_logName, &lp);
+  for (const std::string& line : m_pendingLines) m_log->WriteOutputLine(line);
+  m_pendingLines.clear();
+}
+
 void DriverBuildPort::StartBuild(ProjectRec* project, TargetRec* target, int mode) {
   m_started = true;
+  OpenLogFor(project, target);
   m_driver->StartBuildThread(project, target, mode);
 }
 
 void DriverBuildPort::StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) {
   m_started = true;
+  OpenLogFor(project, target);
   m_driver->StartTranslateThread(project, target, file);
 }
 
@@ -72,6 +83,8 @@ void DriverBuildPort::SetBuildLogFile(int action, const std::string& name) {
   ProjectRec* project = theApp().m_pProject;
   if (action == 0 || !project || name.empty()) {
     m_log->SetBuildLogFile(0, std::string(), nullptr);
+    m_logName.clear();
+    m_pendingLines.clear();
     return;
   }
   // The name is in the project's stored form; the log is a file of this machine.
@@ -86,19 +99,32 @@ void DriverBuildPort::SetBuildLogFile(int action, const std::string& name) {
   std::string onDisk;
   ToLocalPath(ProjectSiblingPath(*project, "pm2"), folder.empty() ? "./" : ToForwardSlashes(folder), kNoDrives,
               &onDisk, &why);
-  BuildLogProject lp{folder, project->name.str(), onDisk};
-  m_log->SetBuildLogFile(1, local, &lp);
+  // Another log open stays open for this one's name (the next build's
+  // heading cuts it); any other closes now and the named one opens with
+  // the next build.
+  if (m_log->IsOpen() && local != m_logName) m_log->SetBuildLogFile(0, std::string(), nullptr);
+  m_logName = local;
+  m_logFolder = folder;
+  m_logProjectName = project->name.str();
+  m_logProjectFile = onDisk;
 }
 
 void DriverBuildPort::LogOutputLine(const char* line) {
-  if (!line || !m_log->IsOpen()) return;
+  // A refused build's lines belong in the log of the build holding the target.
+  if (!line || m_refused || (!m_log->IsOpen() && m_logName.empty())) return;
   std::string_view text(line);
   std::size_t i = 0;
   while (i < text.size() && static_cast<unsigned char>(text[i]) >= 249) ++i;
   text.remove_prefix(i);
   if (text.empty()) return;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-  m_log->WriteOutputLine(std::string(text));
+  // Kept for the log of the next build (bounded: tools may write to the
+  // page for a long time before any build).
+  constexpr std::size_t kMaxPendingLines = 10000;
+  if (m_log->IsOpen())
+    m_log->WriteOutputLine(std::string(text));
+  else if (m_pendingLines.size() < kMaxPendingLines)
+    m_pendingLines.emplace_back(text);
 }
 
 }  // namespace pm2

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pm2 {
 
@@ -28,13 +29,17 @@ class BuildPort {
   virtual int StopBuild() = 0;
   // Refreshes what the project knows of the target's include dependencies.
   virtual void UpdateDependencies(ProjectRec* project, TargetRec* target) = 0;
-  // Action 1 opens the log "<base>.plg" (the stored form of the path),
+  // Action 1 names the log "<base>.plg" (the stored form of the path),
   // action 0 closes it.
   virtual void SetBuildLogFile(int action, const std::string& name) = 0;
   // One line of the build page, also kept in the open log.
   virtual void LogOutputLine(const char* line) = 0;
   // The error count of the build that ended last.
   virtual int LastErrorCount() const { return 0; }
+  // The last build or translation started was refused because another
+  // build holds its target: it wrote nothing, and nothing of the project
+  // may be written on its account.
+  virtual bool LastStartRefused() const { return false; }
   // How the build that ended last ended: -1 stopped, 0 without errors, 1 with.
   virtual int LastBuildResult() const { return LastErrorCount() != 0 ? 1 : 0; }
   // Brings the include files the project window shows under a file up to
@@ -58,6 +63,7 @@ class DriverBuildPort : public BuildPort {
   void LogOutputLine(const char* line) override;
   int LastErrorCount() const override;
   int LastBuildResult() const override;
+  bool LastStartRefused() const override { return m_refused; }
   int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file) override;
   void SetCTabWidth(int width) override;
 
@@ -70,10 +76,18 @@ class DriverBuildPort : public BuildPort {
   void Finish(const ServingWait& wait);
 
  private:
+  // Opens the named log for a build of the target, unless another build
+  // holds the target: that build's log is left whole (m_refused).
+  void OpenLogFor(ProjectRec* project, TargetRec* target);
+
   std::unique_ptr<BuildDriver> m_driver;
   std::unique_ptr<BuildLog> m_log;
-  ProjectRec* m_project = nullptr;  // the project whose log is open
-  bool m_started = false;           // a build or translation was started
+  // The log named for the current target; opened (its heading written) only
+  // when a build starts, so that a build refused its target cuts no log.
+  std::string m_logName, m_logFolder, m_logProjectName, m_logProjectFile;
+  std::vector<std::string> m_pendingLines;  // lines shown before the log opened
+  bool m_started = false;                   // a build or translation was started
+  bool m_refused = false;                   // see LastStartRefused
 };
 
 }  // namespace pm2

@@ -136,7 +136,10 @@ bool ShellApp::CloseProject(bool interactive) {
     // Our own write is no change made by another program.
     CancelProjectWatch();
     if (m_deps.watcher) m_deps.watcher->Stop();
-    for (;;) {
+    // A build started from the command line that another build's hold on
+    // its target refused writes nothing, the project files included.
+    const bool writeNothing = HasState(kStateBatchBuild) && m_deps.build && m_deps.build->LastStartRefused();
+    for (; !writeNothing;) {
       std::string why;
       int rc = SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
       if (rc == 0) break;

@@ -25,8 +25,7 @@ COutWin::COutWin(BuildLog* log, ShellServices& shell, QWidget* parent)
       tabs_(new SECTabWnd(this, 0x2, kTabWndId)),
       build_(new COutView(PaneKind::kBuild, log, shell)),
       command_(new QWidget),
-      find_(new COutView(PaneKind::kFindInFiles, nullptr, shell)),
-      edit_(new COutEdv(shell, this)) {
+      find_(new COutView(PaneKind::kFindInFiles, nullptr, shell)) {
   setWindowTitle(Caption());
   // The command page belongs to the debugger; until it exists the page is
   // an empty window of the pane's colour.
@@ -40,7 +39,6 @@ COutWin::COutWin(BuildLog* log, ShellServices& shell, QWidget* parent)
     tabs_->AddTab(pages[i], kPageCaptions[i]);
     tabs_->SetScrollStyle(i, kPaneHScroll | kPaneVScroll);
   }
-  edit_->hide();
   tabs_->ActivateTab(kBuildPage);
 
   commands_->OnCommand(kCmdCopy, [this](CommandId) { OnCopy(); });
@@ -73,7 +71,18 @@ int COutWin::ActivePage() const {
 void COutWin::SetJumpListener(MessageJumpTarget* listener) {
   build_->SetJumpTarget(listener);
   find_->SetJumpTarget(listener);
-  edit_->SetJumpTarget(listener);
+  jump_ = listener;
+  if (edit_) edit_->SetJumpTarget(listener);
+}
+
+COutEdv* COutWin::EditPane() {
+  // Shown only on demand: not made with the window.
+  if (!edit_) {
+    edit_ = new COutEdv(shell_, this);
+    edit_->hide();
+    if (jump_) edit_->SetJumpTarget(jump_);
+  }
+  return edit_;
 }
 
 void COutWin::ApplyFont(const QFont* font) {

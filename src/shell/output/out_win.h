@@ -63,7 +63,8 @@ class COutWin : public QWidget {
   COutView* BuildPane() const { return build_; }
   COutView* FindPane() const { return find_; }
   QWidget* CommandPage() const { return command_; }
-  COutEdv* EditPane() const { return edit_; }
+  // The edit pane, made when first asked for (hidden until shown).
+  COutEdv* EditPane();
   SECTabWnd* TabWnd() const { return tabs_; }
   OutputFindDialog* FindDialog() const { return findDialog_; }
 
@@ -80,7 +81,8 @@ class COutWin : public QWidget {
   COutView* build_;
   QWidget* command_;
   COutView* find_;
-  COutEdv* edit_;
+  COutEdv* edit_ = nullptr;
+  MessageJumpTarget* jump_ = nullptr;  // given to the edit pane when made
   OutputFindDialog* findDialog_ = nullptr;
 };
 

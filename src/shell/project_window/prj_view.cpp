@@ -55,12 +55,20 @@ void CPrjView::FillTree(int flags) {
   // which follow the selection, name what the tree shows.
   const NodeRec* kept = m_app.m_pSelItem;
   m_app.m_pSelItem = nullptr;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  ProjectRec* p = m_app.Project();
+  // The wait cursor only where the fill can last long enough to be seen: a
+  // small project's fill ends before the cursor would show, and its first
+  // use loads the cursor theme from disk (milliseconds at every start).
+  constexpr int kWaitCursorFiles = 200;
+  int files = 0;
+  for (GroupRec* g = p ? p->firstGroup : nullptr; g && files < kWaitCursorFiles; g = g->next)
+    for (FileRec* f = g->firstFile; f && files < kWaitCursorFiles; f = f->next) ++files;
+  const bool waitCursor = files >= kWaitCursorFiles;
+  if (waitCursor) QApplication::setOverrideCursor(Qt::WaitCursor);
   m_tree->setUpdatesEnabled(false);
   m_tree->DeleteAllItems();
   m_items.clear();
   m_includePaths.clear();
-  ProjectRec* p = m_app.Project();
   // Each file is scanned for its include files, so that they show before
   // the first build; an ARM target asked to keep its include lists (after
   // its build updated them) shows them as they stand.
@@ -100,7 +108,7 @@ void CPrjView::FillTree(int flags) {
   if (selected >= 0) m_tree->SelectItem(items[size_t(selected)]);
   m_tree->setUpdatesEnabled(true);
   m_tree->update();
-  QApplication::restoreOverrideCursor();
+  if (waitCursor) QApplication::restoreOverrideCursor();
   m_filling = false;
   if (selected >= 0) m_app.m_pSelItem = tree.rows[size_t(selected)].record;
 }

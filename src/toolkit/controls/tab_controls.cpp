@@ -317,11 +317,18 @@ void SEC3DTabControl::CreateFonts(std::uint32_t style) {
     // 8.5 points at the screen's resolution, as a character height.
     f.setPixelSize(Tab3DFlatFontPixels(logicalDpiY()));
   } else {
-    // A 15-pixel cell: the largest size whose line height fits in it.
-    f.setPixelSize(LargestSizeFitting(kTab3DClassicFontCell, 7, [&f](int px) {
-      f.setPixelSize(px);
-      return QFontMetrics(f).height();
-    }));
+    // A 15-pixel cell: the largest size whose line height fits in it. The
+    // faces are the same for every control: sought once (each size tried
+    // loads a font).
+    static const int kClassicPixels = [] {
+      QFont probe;
+      probe.setFamilies(kClassic);
+      return LargestSizeFitting(kTab3DClassicFontCell, 7, [&probe](int px) {
+        probe.setPixelSize(px);
+        return QFontMetrics(probe).height();
+      });
+    }();
+    f.setPixelSize(kClassicPixels);
   }
   f.setWeight(QFont::Normal);
   m_measurer.SetFonts(f, f);
