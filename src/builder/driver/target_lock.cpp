@@ -45,7 +45,20 @@ bool TargetBuildLock::Acquire(const std::string& runtimeFolder, const std::strin
     if (err) *err = "Can't create '" + path + "': " + std::strerror(errno);
     return true;
   }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  // A tool that a killed build was starting holds a copy of the handle
+  // until it runs (close-on-exec drops it then), which on a loaded machine
+  // can take a moment: a holder that goes within the grace time was no
+  // build.
+  bool locked = false;
+  for (int waited = 0;; waited += kGraceStepMs) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      locked = true;
+      break;
+    }
+    if (waited >= graceMs_) break;
+    ::usleep(kGraceStepMs * 1000);
+  }
+  if (!locked) {
     if (err) err->clear();
     ::close(fd);
     return false;

@@ -16,18 +16,24 @@ class TargetBuildLock {
   ~TargetBuildLock() { Release(); }
 
   // projectFile: the project file's absolute path. False, with nothing
-  // held, when another build holds the target. When the lock file can't be
+  // held, when another build holds the target (still holds it after the
+  // grace time). When the lock file can't be
   // made, true with nothing held and *err saying why: a build is not
   // refused for want of a lock.
   bool Acquire(const std::string& runtimeFolder, const std::string& projectFile, const std::string& target,
                std::string* err = nullptr);
   void Release();
   bool Held() const { return fd_ >= 0; }
+  // How long Acquire waits for a holder that is about to go before it
+  // says another build holds the target.
+  void SetGraceMs(int ms) { graceMs_ = ms; }
   // The key it holds: project file and target.
   const std::string& Key() const { return key_; }
 
  private:
+  static constexpr int kGraceStepMs = 10;
   int fd_ = -1;
+  int graceMs_ = 500;
   std::string key_;
 };
 

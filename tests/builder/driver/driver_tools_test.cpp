@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -440,6 +441,26 @@ TEST(TargetBuildLock, OneHolderPerProjectAndTarget) {
   EXPECT_TRUE(none.Acquire(dir / "no/such/folder/", "/p/P.pm2", "T1", &err));
   EXPECT_FALSE(none.Held());
   EXPECT_FALSE(err.empty());
+}
+
+// A copy of the lock's handle in a child that is about to run another
+// program (a tool a killed build was starting) goes when the child does:
+// the next build waits for that instead of calling it another build.
+TEST(TargetBuildLock, AHolderThatGoesWithinTheGraceTimeIsNoBuild) {
+  test::ScratchFolder dir;
+  auto holder = std::make_unique<TargetBuildLock>();
+  ASSERT_TRUE(holder->Acquire(dir.Path(), "/p/P.pm2", "T1"));
+  std::thread release([&holder] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    holder->Release();
+  });
+  TargetBuildLock next;
+  EXPECT_TRUE(next.Acquire(dir.Path(), "/p/P.pm2", "T1"));
+  release.join();
+  // One that stays is another build.
+  TargetBuildLock late;
+  late.SetGraceMs(50);
+  EXPECT_FALSE(late.Acquire(dir.Path(), "/p/P.pm2", "T1"));
 }
 
 TEST_F(ToolsFixture, StopBetweenFilesAbortsTheBuild) {
