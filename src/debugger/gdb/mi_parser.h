@@ -14,16 +14,28 @@
 
 namespace pm2::gdb {
 
+struct MiItem;
+
 struct MiValue {
   enum class Kind { String, Tuple, List } kind = Kind::String;
   std::string text;  // a string value
   // Tuple: named values; list: values (names empty) or results (named).
-  std::vector<std::pair<std::string, MiValue>> items;
+  // (A record of our own rather than std::pair, which can't hold the
+  // value while its type is still being defined.)
+  std::vector<MiItem> items;
 
   // The value of a name in a tuple (or a list of results); null when absent.
   const MiValue* Find(std::string_view name) const;
   // The string of a name, or "" when absent or not a string.
   std::string Str(std::string_view name) const;
+};
+
+// A name and its value, named as a pair's members are.
+struct MiItem {
+  MiItem() = default;
+  MiItem(std::string name, MiValue value) : first(std::move(name)), second(std::move(value)) {}
+  std::string first;
+  MiValue second;
 };
 
 enum class MiKind { Result, Exec, Status, Notify, Console, Target, Log, Prompt, Invalid };
