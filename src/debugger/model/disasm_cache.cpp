@@ -14,25 +14,34 @@ DisasmLine EndLine() {
 }  // namespace
 
 void RecordDisasmSource::Next(DisasmLine& line) {
-  if (m_record && m_record->DbgGetDisasmLine) m_record->DbgGetDisasmLine(&line);
-  else line.kind = kDisasmEnd;
+  DebugInterface* r = Record();
+  if (r && r->DbgGetDisasmLine)
+    r->DbgGetDisasmLine(&line);
+  else
+    line.kind = kDisasmEnd;
 }
 void RecordDisasmSource::Prev(DisasmLine& line) {
-  if (m_record && m_record->DbgPrevDisasmLine) m_record->DbgPrevDisasmLine(&line);
-  else line.kind = kDisasmEnd;
+  DebugInterface* r = Record();
+  if (r && r->DbgPrevDisasmLine)
+    r->DbgPrevDisasmLine(&line);
+  else
+    line.kind = kDisasmEnd;
 }
 void RecordDisasmSource::Refresh(DisasmLine& line) {
-  if (m_record && m_record->DbgRefreshDisasmLine) m_record->DbgRefreshDisasmLine(&line);
+  DebugInterface* r = Record();
+  if (r && r->DbgRefreshDisasmLine) r->DbgRefreshDisasmLine(&line);
 }
 std::string RecordDisasmSource::Text(DisasmLine& line) {
-  if (!m_record || !m_record->DbgDisasmLineText) return {};
-  const char* text = reinterpret_cast<const char*>(m_record->DbgDisasmLineText(&line));
+  DebugInterface* r = Record();
+  if (!r || !r->DbgDisasmLineText) return {};
+  const char* text = reinterpret_cast<const char*>(r->DbgDisasmLineText(&line));
   return text ? std::string(text) : std::string();
 }
 void RecordDisasmSource::Request(uint32_t address) {
-  if (!m_record) return;
-  m_record->disasmRequest[0] = address;
-  m_record->disasmRequest[1] = address;
+  DebugInterface* r = Record();
+  if (!r) return;
+  r->disasmRequest[0] = address;
+  r->disasmRequest[1] = address;
 }
 
 void DisasmCache::Resize(int visible) {

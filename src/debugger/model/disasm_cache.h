@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,8 @@ class DisasmSource {
 // The protocol over a driver's record.
 class RecordDisasmSource : public DisasmSource {
  public:
-  explicit RecordDisasmSource(DebugInterface* record) : m_record(record) {}
+  // The record of the session at the time of each call (null: none).
+  explicit RecordDisasmSource(std::function<DebugInterface*()> record) : m_record(std::move(record)) {}
   void Next(DisasmLine& line) override;
   void Prev(DisasmLine& line) override;
   void Refresh(DisasmLine& line) override;
@@ -34,7 +36,8 @@ class RecordDisasmSource : public DisasmSource {
   void Request(uint32_t address) override;
 
  private:
-  DebugInterface* m_record;
+  DebugInterface* Record() const { return m_record ? m_record() : nullptr; }
+  std::function<DebugInterface*()> m_record;
 };
 
 class DisasmCache {

@@ -12,8 +12,8 @@
 #include <cstring>
 
 #include "debugger/session/driver_menu.h"
-#include "debugger/ui/command_stand_in.h"
-#include <QLineEdit>
+#include "debugger/ui/debug_windows.h"
+#include "debugger/windows/command_window.h"
 #include "debugger/ui/register_page.h"
 #include "debugger/ui/shell_links.h"
 #include "platform/settings_store.h"
@@ -67,7 +67,7 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
   m_app.SetDebugPort(m_session.get());
   m_firstRun = !m_settings.KeyExists(kDebugLayoutKey);
   InstallRegisterPage();
-  InstallCommandPage();
+  m_windows = std::make_unique<DebugWindows>(frame, app, *m_session);
   RegisterCommands();
   m_links = new ShellLinks(frame);
   // After the frame's own keys, so that a key it binds itself stays its own.
@@ -77,7 +77,7 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
 DebugCommands::~DebugCommands() {
   // The driver's children end with it even when the frame closes mid-session.
   m_app.SetDebugPort(nullptr);
-  m_app.m_windows.Forget(WindowSlot::CommandPage, m_command);
+  m_windows.reset();
   m_app.m_windows.Forget(WindowSlot::RegTree, m_registers);
   m_session.reset();
 }
@@ -103,21 +103,20 @@ void DebugCommands::InstallRegisterPage() {
   m_app.m_windows.Set(WindowSlot::RegTree, m_registers);
 }
 
-void DebugCommands::InstallCommandPage() {
-  COutWin* out = m_frame.Output();
-  if (!out || !out->CommandPage()) return;
-  m_command = new CommandStandIn([this](const std::string& line) { m_app.ExecDebugCommandLine(line.c_str()); },
-                                 out->CommandPage());
-  auto* layout = new QVBoxLayout(out->CommandPage());
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(m_command);
-  m_app.m_windows.Set(WindowSlot::CommandPage, m_command);
+CommandWindow* DebugCommands::CommandPage() const { return m_windows ? m_windows->Command() : nullptr; }
+
+void DebugCommands::OpenWindow(DebugWindow w) {
+  if (w == DebugWindow::Disassembly) m_windows->OpenDisassemblyWindow();
+}
+
+void DebugCommands::SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root) {
+  m_windows->SetSyntaxTables(fallback1, fallback2, root);
 }
 
 void DebugCommands::StartDebugger() {
   m_session->StartDebugger();
   // Typed commands go to the driver from the start.
-  if (m_session->SessionActive() && m_command) m_command->Input()->setFocus();
+  if (m_session->SessionActive() && CommandPage()) CommandPage()->Input()->setFocus();
 }
 
 void DebugCommands::RegisterKeys() {
@@ -149,7 +148,7 @@ void DebugCommands::RunInitFileInclude() {
 }
 
 void DebugCommands::AppendCommandOutput(const char* text) {
-  if (m_command) m_command->Append(text);
+  if (m_windows) m_windows->Append(text);
 }
 
 // ------------------------------------------------------------------ commands
@@ -291,7 +290,7 @@ void SplitFlashCommand(const std::string& command, std::string* program, std::st
 intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   intptr_t result = 0;
   if (m_session->Service(code, arg, &result)) return result;
-  // The codes of the debug windows arrive here once those windows exist.
+  if (m_windows && m_windows->Service(code, arg, &result)) return result;
   return 0;
 }
 
@@ -339,6 +338,7 @@ void DebugCommands::DriverMenusChanged() { m_frame.UpdateCommandUi(); }
 void DebugCommands::TargetStopped() {
   if (!m_session->SessionActive()) return;
   if (m_registers) m_registers->UpdateAll();
+  m_windows->TargetStopped();
   DebugInterface* r = m_session->Record();
   // The program counter's line in the source: the editor shows it.
   if (r->DbgFindSource && r->DbgFindSource(r->pc) == 0 && r->srcFile && r->srcLine > 0)

@@ -1,7 +1,6 @@
 // The main frame's debug session: the start/stop and run-control commands,
 // the driver's menu entries in the Debug menu, flash download and erase,
-// the register page of the project window and the command page's stand-in
-// in the output window. It is the session's SessionHost: the frame's
+// the register page of the project window; the debug windows (debug_windows.h). It is the session's SessionHost: the frame's
 // layouts and windows as the session asks for them. The debug windows of
 // the next stage open at the points marked in OpenWindow.
 #pragma once
@@ -19,7 +18,8 @@ class QMenu;
 namespace pm2 {
 
 class CMainFrame;
-class CommandStandIn;
+class CommandWindow;
+class DebugWindows;
 class RegisterPage;
 class SettingsStore;
 class ShellLinks;
@@ -36,7 +36,9 @@ class DebugCommands : public SessionHost {
 
   DebugSession& Session() { return *m_session; }
   RegisterPage* Registers() const { return m_registers; }
-  CommandStandIn* CommandPage() const { return m_command; }
+  CommandWindow* CommandPage() const;
+  // The debug windows: command, disassembly, memory.
+  DebugWindows& Windows() { return *m_windows; }
 
   // ---- what the frame forwards (FrameHooks)
   void OnDebugStartStop() { m_session->OnDebugStartStop(); }
@@ -59,7 +61,8 @@ class DebugCommands : public SessionHost {
   bool TakeFirstRun() override;
   void ShowDebugToolbar() override;
   void ProjectBarDebugState(bool on) override;
-  void OpenWindow(DebugWindow) override {}  // the debug windows come with their own stage
+  void OpenWindow(DebugWindow) override;
+  void SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root) override;
   void SetRegisterSet(const RegisterSet* set) override;
   void SendDebuggerAborted() override;
   void DriverMenusChanged() override;
@@ -72,7 +75,6 @@ class DebugCommands : public SessionHost {
   void RegisterCommands();
   void RegisterKeys();
   void InstallRegisterPage();
-  void InstallCommandPage();
   void FillDebugMenu(QMenu* menu);
   void OnFlash(int command);
 
@@ -81,7 +83,7 @@ class DebugCommands : public SessionHost {
   SettingsStore& m_settings;
   std::unique_ptr<DebugSession> m_session;
   RegisterPage* m_registers = nullptr;
-  CommandStandIn* m_command = nullptr;
+  std::unique_ptr<DebugWindows> m_windows;
   ShellLinks* m_links = nullptr;  // owned by the frame
   std::vector<QPointer<QAction>> m_driverActions;
   bool m_firstRun = false;

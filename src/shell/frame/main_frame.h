@@ -77,6 +77,7 @@ class CMainFrame : public SECWorkbookWnd,
   COutWin* Output() const { return m_output; }
   CPrjWin* ProjectBar() const { return m_projectBar; }
   SECControlBar* OutputBar() const { return m_outputBar; }
+  SECControlBar* MemoryBar() const { return m_memoryBar; }
   SECStatusBar* Status() const { return m_status; }
   FrameBars* Bars() const { return m_bars; }
   EditorWindows& Editors() const { return *m_editors; }

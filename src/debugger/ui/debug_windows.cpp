@@ -1,0 +1,219 @@
+#include "debugger/ui/debug_windows.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMdiArea>
+#include <QVBoxLayout>
+
+#include "debugger/session/debug_session.h"
+#include "debugger/windows/command_window.h"
+#include "debugger/windows/disassembly_window.h"
+#include "debugger/windows/memory_window.h"
+#include "project/model/app_state.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/app/shell_app.h"
+#include "shell/app/user_dialogs.h"
+#include "shell/frame/main_frame.h"
+#include "shell/output/out_win.h"
+#include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/mdi_child.h"
+
+namespace pm2 {
+
+namespace {
+constexpr CommandId kCmdDisassemblyWindow = 32752, kCmdMemoryWindow = 32758;
+}  // namespace
+
+DebugWindows::DebugWindows(CMainFrame& frame, ShellApp& app, DebugSession& session)
+    : m_frame(frame), m_app(app), m_session(session) {
+  InstallCommandPage();
+  RegisterCommands();
+}
+
+DebugWindows::~DebugWindows() {
+  m_app.m_windows.Forget(WindowSlot::CommandPage, m_command);
+  if (m_disassemblySheet) delete m_disassemblySheet.data();
+}
+
+DisassemblyView* DebugWindows::Disassembly() const { return m_disassembly; }
+MemoryWindow* DebugWindows::Memory() const { return m_memory; }
+
+void DebugWindows::InstallCommandPage() {
+  COutWin* out = m_frame.Output();
+  if (!out || !out->CommandPage()) return;
+  CommandWindowHost host;
+  host.execute = [this](const std::string& line) { m_app.ExecDebugCommandLine(line.c_str()); };
+  host.debugging = [this] { return m_session.SessionActive(); };
+  host.noCompletion = [this] { return m_session.SessionActive() && m_session.Record()->noCompletion != 0; };
+  host.escape = [this] {
+    if (m_session.SessionActive()) m_session.Control(8, 0, 0);
+  };
+  host.beep = [this] { m_app.Dialogs().Beep(); };
+  m_command = new CommandWindow(host, out->CommandPage());
+  auto* layout = new QVBoxLayout(out->CommandPage());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(m_command);
+  m_app.m_windows.Set(WindowSlot::CommandPage, m_command);
+}
+
+void DebugWindows::RegisterCommands() {
+  m_frame.OnCommand(kCmdDisassemblyWindow, [this](CommandId) { OpenDisassemblyWindow(); });
+  m_frame.OnCommand(kCmdMemoryWindow, [this](CommandId) { OpenMemoryWindow(); });
+}
+
+CommandWindow* DebugWindows::ShowCommandWindow() {
+  if (!m_command) return nullptr;
+  if (m_frame.OutputBar()) m_frame.ShowControlBar(m_frame.OutputBar(), true, false);
+  if (COutWin* out = m_frame.Output()) out->SelectPage(COutWin::kCommandPage);
+  m_command->Input()->setFocus();
+  return m_command;
+}
+
+DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
+  if (m_disassembly) {
+    if (m_disassemblySheet) m_frame.MdiClient()->setActiveSubWindow(m_disassemblySheet);
+    m_disassembly->setFocus();
+    return m_disassembly;
+  }
+  DisassemblyHost host;
+  host.record = [this] { return m_session.SessionActive() ? m_session.Record() : nullptr; };
+  host.active = [this] { return m_session.SessionActive(); };
+  host.beep = [this] { m_app.Dialogs().Beep(); };
+  host.runToCursor = [this](uint32_t address) {
+    DebugInterface* r = m_session.Record();
+    if (m_session.SessionActive() && !m_session.TargetExecuting() && r->DbgGo) r->DbgGo(address);
+  };
+  host.breakpointsChanged = [this] { m_app.IdeServiceCall(14, 0); };
+  host.askText = [this](const std::string& title, const std::string& label, std::string* text) {
+    bool ok = false;
+    const QString t = QInputDialog::getText(&m_frame, QString::fromStdString(title), QString::fromStdString(label),
+                                            QLineEdit::Normal, QString(), &ok);
+    *text = t.toLocal8Bit().toStdString();
+    return ok;
+  };
+  host.askFile = [this](std::string* path) {
+    const QString p = QFileDialog::getOpenFileName(&m_frame, "Select Hex/absolute object file", QString(),
+                                                   "All Files (*.*);;Hex Files (*.hex)");
+    *path = p.toLocal8Bit().toStdString();
+    return !p.isEmpty();
+  };
+  host.execute = [this](const std::string& command) { m_app.ExecDebugCommand(command.c_str(), -1); };
+  host.message = [this](const std::string& text) { m_app.Dialogs().MessageBox(text, kMbOk | kMbIconExclamation); };
+  host.question = [this](const std::string& text) {
+    return m_app.Dialogs().MessageBox(text, kMbYesNo | kMbIconQuestion) == kIdYes;
+  };
+  host.copy = [](const std::string& text) { QApplication::clipboard()->setText(QString::fromLocal8Bit(text.c_str())); };
+  auto* sheet = new SECWorksheetWnd(&m_frame);
+  sheet->setAttribute(Qt::WA_DeleteOnClose);
+  sheet->setObjectName("DisassemblyFrame");
+  m_disassembly = new DisassemblyView(host);
+  sheet->setWidget(m_disassembly);
+  sheet->setWindowTitle("Disassembly");
+  m_disassemblySheet = sheet;
+  m_frame.MdiClient()->addSubWindow(sheet);
+  sheet->resize(640, 420);
+  sheet->showNormal();
+  if (m_session.SessionActive()) {
+    m_session.Record()->windowFlags |= kDbgWinDisassembly;
+    m_disassembly->GotoAddress(m_session.Record()->pc);
+  }
+  m_disassembly->setFocus();
+  return m_disassembly;
+}
+
+MemoryWindow* DebugWindows::OpenMemoryWindow() {
+  SECControlBar* bar = m_frame.MemoryBar();
+  if (!bar) return nullptr;
+  if (!m_memory) {
+    MemoryHost host;
+    host.record = [this] { return m_session.SessionActive() ? m_session.Record() : nullptr; };
+    host.active = [this] { return m_session.SessionActive(); };
+    host.toolset = [this] {
+      ProjectRec* p = m_app.Project();
+      return p && p->curTarget ? int(p->curTarget->toolset) : 3;
+    };
+    host.bigEndian = [this] {
+      ProjectRec* p = m_app.Project();
+      return p && p->curTarget && p->curTarget->pOpts && (p->curTarget->pOpts->lst.GLFLAGS & kGlFlagsBigEndian);
+    };
+    host.beep = [this] { m_app.Dialogs().Beep(); };
+    host.askValues = [this](const std::string& title, const std::string& example, std::string* text) {
+      bool ok = false;
+      const QString t = QInputDialog::getText(&m_frame, QString::fromStdString(title), QString::fromStdString(example),
+                                              QLineEdit::Normal, QString(), &ok);
+      *text = t.toLocal8Bit().toStdString();
+      return ok;
+    };
+    m_memory = new MemoryWindow(host);
+    QWidget* placeholder = bar->Child();
+    bar->SetChild(m_memory);
+    if (placeholder && placeholder != m_memory) placeholder->deleteLater();
+  }
+  m_frame.ShowControlBar(bar, true, false);
+  m_memory->UpdateAll();
+  return m_memory;
+}
+
+void DebugWindows::Append(const char* text) {
+  if (m_command) m_command->Append(text);
+}
+
+void DebugWindows::TargetStopped() {
+  if (m_disassembly && m_session.SessionActive()) m_disassembly->GotoAddress(m_session.Record()->pc);
+  if (m_memory) m_memory->UpdateAll();
+}
+
+void DebugWindows::SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root) {
+  if (m_command) m_command->SetSyntaxTables(fallback1, fallback2, root);
+}
+
+bool DebugWindows::Service(int code, intptr_t arg, intptr_t* result) {
+  *result = 0;
+  switch (code) {
+    case 25: {  // the command window's visible lines and columns
+      auto* out = reinterpret_cast<uint32_t*>(arg);
+      int lines = 0, columns = 0;
+      if (m_command && out) {
+        m_command->VisibleSize(&lines, &columns);
+        out[0] = uint32_t(lines);
+        out[1] = uint32_t(columns);
+      }
+      return true;
+    }
+    case 36: {  // a typed line for the driver: (length*, buffer*, prompt*, capacity)
+      if (!m_command || !arg) return true;
+      struct Request {
+        uint32_t* length;
+        char* buffer;
+        const char* prompt;
+        uint32_t capacity;
+      };
+      const auto* r = reinterpret_cast<const Request*>(arg);
+      m_command->RequestInput({r->length, r->buffer, r->prompt, r->capacity});
+      *result = 1;
+      return true;
+    }
+    case 37:  // the prompt
+      if (m_command) m_command->SetPrompt(reinterpret_cast<const char*>(arg));
+      return true;
+    case 6:
+    case 22:
+    case 28:
+      if (m_disassembly) m_disassembly->ScrollToAddress(uint32_t(arg));
+      return true;
+    case 40:
+      if (m_disassembly) m_disassembly->GotoAddress(uint32_t(arg));
+      return true;
+    case 5:
+    case 45:
+      if (m_memory) m_memory->UpdateAll();
+      return code == 45;
+    default:
+      return false;
+  }
+}
+
+}  // namespace pm2
