@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "debugger/ui/command_stand_in.h"
+#include "debugger/windows/command_window.h"
 #include "debugger/ui/register_page.h"
 
 namespace pm2 {
@@ -60,7 +60,9 @@ int Run(const std::string& build) {
     page.Expand(page.GetItemAtRow(6), TVE_EXPAND);  // the CPSR head with its fields
     ok &= Save(page, folder, width < 200 ? "register-page-narrow" : "register-page-wide");
   }
-  CommandStandIn command([](const std::string&) {});
+  CommandWindowHost host;
+  host.debugging = [] { return true; };
+  CommandWindow command(host);
   command.resize(600, 140);
   command.Append("GDB driver: simulation in qemu-system-arm, GDB stub at 127.0.0.1:36631\n");
   command.Append("BS main\n");
