@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "debugger/abi/debug_interface.h"
+#include "debugger/gdb/gdb_commands.h"
+#include "debugger/gdb/gdb_listing.h"
 #include "debugger/gdb/gdb_target.h"
 
 namespace {
@@ -28,6 +30,14 @@ std::string g_sourcePath;  // what srcFile points at after DbgFindSource
 std::vector<DbgLinePair> g_lines;  // what the last DbgLineTable answered
 DbgLineTableRecord g_lineTable;
 std::vector<DbgCallStackEntry> g_callStack;
+// The disassembly window's listing, a chunk at a time from gdb.
+pm2::gdb::GdbListing g_listing([](uint32_t from, uint32_t to) {
+  return g_target ? g_target->Disassemble(from, to) : std::vector<pm2::gdb::ListingLine>{};
+});
+std::string g_lineText;  // what DbgDisasmLineText answered last
+// The command syntax handed to the command window.
+pm2::SyntaxTableBuilder g_syntaxTables;
+pm2::gdb::GdbSyntax g_syntax;
 
 void SetFlag(uint32_t bit, bool on) {
   if (on)
@@ -193,6 +203,14 @@ int32_t FormatAddress(int32_t mode, uint64_t address, intptr_t, char* buffer) {
 }
 int32_t Assign(const char* text, int32_t length) {
   if (!g_target || !text) return 1;
+  // The memory window's typed writes: one assignment a value.
+  std::vector<std::string> writes;
+  if (pm2::gdb::TypedWriteAssignments(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)), &writes)) {
+    uint64_t ignored = 0;
+    for (const std::string& w : writes)
+      if (!g_target->Evaluate(w, &ignored)) return 1;
+    return 0;
+  }
   uint64_t value = 0;
   return g_target->Evaluate(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)), &value) ? 0 : 1;
 }
@@ -207,7 +225,25 @@ int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
   buffer[n] = '\0';
   return n;
 }
+intptr_t DisasmNext(void* record) {
+  g_listing.Next(static_cast<DisasmLine*>(record), g_record.disasmRequest[0]);
+  return 0;
+}
+intptr_t DisasmPrev(void* record) {
+  g_listing.Prev(static_cast<DisasmLine*>(record));
+  return 0;
+}
+intptr_t DisasmRefresh(void* record) {
+  auto* l = static_cast<DisasmLine*>(record);
+  g_listing.Refresh(l, g_target ? g_target->Pc() : 0, g_target && g_target->HasBreakpoint(l->address));
+  return 0;
+}
+intptr_t DisasmText(void* record) {
+  g_lineText = g_listing.Text(*static_cast<DisasmLine*>(record));
+  return reinterpret_cast<intptr_t>(g_lineText.c_str());
+}
 void Exit() {
+  g_listing.Forget();
   if (g_target) g_target->Close();
   g_target.reset();
 }
@@ -260,6 +296,10 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_record.DbgAssign = Assign;
       g_record.DbgReadString = ReadString;
       g_record.DbgExit = Exit;
+      g_record.DbgGetDisasmLine = DisasmNext;
+      g_record.DbgPrevDisasmLine = DisasmPrev;
+      g_record.DbgRefreshDisasmLine = DisasmRefresh;
+      g_record.DbgDisasmLineText = DisasmText;
       // GDB has no performance analyser and no code coverage.
       g_record.flags &= ~uint32_t(0x4000 | 0x8000);
       return 0;
@@ -296,6 +336,10 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_target->Registers()->setValue = SetRegister;
       if (g_record.IdeServiceCall)
         g_record.IdeServiceCall(44, reinterpret_cast<intptr_t>(g_target->Registers()));
+      g_listing.Forget();
+      if (!g_syntax.root) g_syntax = pm2::gdb::BuildGdbSyntax(g_syntaxTables);
+      if (g_record.SetCommandSyntaxTables)
+        g_record.SetCommandSyntaxTables(g_syntax.fallback, g_syntax.fallback, g_syntax.root);
       if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
       return 0;
     }
