@@ -17,6 +17,9 @@ void AddInstruction(const MiValue& insn, std::vector<ListingLine>* out) {
   char head[32];
   std::snprintf(head, sizeof head, "0x%08X  ", l.address);
   l.text = head + insn.Str("inst");
+  // Columns of blanks: the window draws no tab stops.
+  for (size_t tab = l.text.find('\t'); tab != std::string::npos; tab = l.text.find('\t', tab))
+    l.text.replace(tab, 1, std::string(8 - (tab - 12) % 8, ' '));
   out->push_back(std::move(l));
 }
 

@@ -4,7 +4,11 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <QVBoxLayout>
 
 #include "debugger/session/debug_session.h"
@@ -31,6 +35,44 @@ DebugWindows::DebugWindows(CMainFrame& frame, ShellApp& app, DebugSession& sessi
     : m_frame(frame), m_app(app), m_session(session) {
   InstallCommandPage();
   RegisterCommands();
+  if (const char* path = std::getenv("PM2_DEBUG_WINDOWS_DUMP")) {
+    auto* timer = new QTimer(&m_frame);
+    QObject::connect(timer, &QTimer::timeout, &m_frame, [this, file = std::string(path)] { WriteDump(file.c_str()); });
+    timer->start(250);
+  }
+}
+
+void DebugWindows::WriteDump(const char* path) const {
+  std::string out;
+  if (m_command) {
+    out += "help: " + m_command->HelpText().toStdString() + "\n";
+    out += "edit: " + m_command->Input()->text().toStdString() + "\n";
+  }
+  if (m_disassembly) {
+    DisasmCache& c = m_disassembly->Cache();
+    for (int i = 0; i < c.Visible() && i < c.Size(); ++i) {
+      const DisasmLine& l = c.Line(i);
+      char head[40];
+      if (l.state & kDisasmPc) {
+        std::snprintf(head, sizeof head, "disasm-pc: 0x%08X ", l.address);
+        out += head + c.Text(i) + "\n";
+      }
+      if (l.kind == kDisasmSource) out += "disasm-source: " + c.Text(i) + "\n";
+    }
+  }
+  if (m_memory) {
+    MemoryPage* page = m_memory->ActivePage();
+    for (const std::string& row : page->Rows()) out += "memory: " + row + "\n";
+    // Where the first value lies on the screen, for a click.
+    const QPoint at = page->mapToGlobal(page->FirstValueCentre());
+    out += "memory-value: " + std::to_string(at.x()) + " " + std::to_string(at.y()) + "\n";
+  }
+  const std::string temp = std::string(path) + ".tmp";
+  if (FILE* f = std::fopen(temp.c_str(), "w")) {
+    std::fwrite(out.data(), 1, out.size(), f);
+    std::fclose(f);
+    std::rename(temp.c_str(), path);
+  }
 }
 
 DebugWindows::~DebugWindows() {
@@ -114,7 +156,9 @@ DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
   sheet->setWindowTitle("Disassembly");
   m_disassemblySheet = sheet;
   m_frame.MdiClient()->addSubWindow(sheet);
-  sheet->resize(640, 420);
+  // The right half of the client area, beside the source it disassembles.
+  const QRect area = m_frame.MdiClient()->viewport()->rect();
+  sheet->setGeometry(area.width() / 2, 0, std::max(320, area.width() / 2), std::max(240, area.height()));
   sheet->showNormal();
   if (m_session.SessionActive()) {
     m_session.Record()->windowFlags |= kDbgWinDisassembly;
@@ -154,6 +198,9 @@ MemoryWindow* DebugWindows::OpenMemoryWindow() {
   }
   m_frame.ShowControlBar(bar, true, false);
   m_memory->UpdateAll();
+  // A page without an address takes the keys in its address bar.
+  MemoryPage* page = m_memory->ActivePage();
+  if (page->AddressEdit()->text().isEmpty()) page->AddressEdit()->setFocus();
   return m_memory;
 }
 

@@ -43,6 +43,9 @@ class DebugWindows {
  private:
   void InstallCommandPage();
   void RegisterCommands();
+  // What the windows show, written to the file PM2_DEBUG_WINDOWS_DUMP names
+  // (for the end-to-end tests, which cannot read a painted window).
+  void WriteDump(const char* path) const;
 
   CMainFrame& m_frame;
   ShellApp& m_app;

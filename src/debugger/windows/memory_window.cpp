@@ -225,6 +225,11 @@ bool MemoryPage::HitTest(QPoint at, uint64_t* address) const {
   return MemHitTest(m_look, in, address);
 }
 
+QPoint MemoryPage::FirstValueCentre() const {
+  if (m_spans.empty()) return QPoint(width() / 2, kMemBarHeight + RowHeight() / 2);
+  return QPoint((m_spans[0].first + m_spans[0].second) / 2, kMemBarHeight + RowHeight() / 2);
+}
+
 void MemoryPage::ScrollBy(int rows) {
   const int64_t before = m_top;
   m_top = std::clamp<int64_t>(m_top + rows, 0, m_bar->maximum());
@@ -275,24 +280,24 @@ QMenu* MemoryPage::BuildContextMenu(QPoint at) {
     a->setChecked(format == kMenuDecimal ? m_look.decimal : m_look.format == format);
     connect(a, &QAction::triggered, this, [this, format] { SetFormat(format); });
   };
-  add(menu, "Decimal", kMenuDecimal);
-  QMenu* u = menu->addMenu("Unsigned");
-  add(u, "Char", kMemUChar);
-  add(u, "Int", kMemUInt);
-  add(u, "Short", kMemUShort);
-  add(u, "Long", kMemULong);
-  QMenu* s = menu->addMenu("Signed");
-  add(s, "Char", kMemSChar);
-  add(s, "Int", kMemSInt);
-  add(s, "Short", kMemSShort);
-  add(s, "Long", kMemSLong);
-  add(menu, "Ascii", kMemAscii);
-  add(menu, "Float", kMemFloat);
-  add(menu, "Double", kMemDouble);
+  add(menu, "&Decimal", kMenuDecimal);
+  QMenu* u = menu->addMenu("&Unsigned");
+  add(u, "&Char", kMemUChar);
+  add(u, "&Int", kMemUInt);
+  add(u, "&Short", kMemUShort);
+  add(u, "&Long", kMemULong);
+  QMenu* s = menu->addMenu("&Signed");
+  add(s, "&Char", kMemSChar);
+  add(s, "&Int", kMemSInt);
+  add(s, "&Short", kMemSShort);
+  add(s, "&Long", kMemSLong);
+  add(menu, "&Ascii", kMemAscii);
+  add(menu, "&Float", kMemFloat);
+  add(menu, "D&ouble", kMemDouble);
   uint64_t address = 0;
   if (HitTest(at, &address)) {
     menu->addSeparator();
-    QAction* a = menu->addAction(QString::fromStdString("Modify Memory at " + AddressText(address)));
+    QAction* a = menu->addAction(QString::fromStdString("&Modify Memory at " + AddressText(address)));
     connect(a, &QAction::triggered, this, [this, address] { ModifyMemory(address); });
   }
   return menu;

@@ -58,6 +58,8 @@ class MemoryPage : public QWidget {
   // The row texts as drawn (address and values).
   std::vector<std::string> Rows() const;
   bool HitTest(QPoint at, uint64_t* address) const;
+  // The middle of the first value shown (the page's coordinates).
+  QPoint FirstValueCentre() const;
   std::string AddressText(uint64_t address) const;
   void ThumbTracked(int position);
   void ThumbReleased();
