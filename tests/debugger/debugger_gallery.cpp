@@ -1,8 +1,9 @@
 // Pictures of the debugger's widgets on the offscreen platform:
 // debugger_gallery <build folder>. The register page with a register set
 // (a changed register highlighted, a composite register with its fields,
-// a bold group) at the project bar's width and wider, and the command
-// page's stand-in with driver output, into <build>/gallery/debugger.
+// a bold group) at the project bar's width and wider, the command window
+// with driver output, and the command, disassembly and memory windows in
+// their states (debug_windows_gallery.cpp), into <build>/gallery/debugger.
 // Exits non-zero when a picture could not be made.
 #include <QApplication>
 #include <QDir>
@@ -31,7 +32,9 @@ RegisterEntry Reg(int group, const char* name, const char* value, uint16_t code 
 
 void Refresh(RegisterEntry*, uint32_t) {}
 
-bool Save(QWidget& w, const QString& folder, const char* name) {
+}  // namespace
+
+bool SaveWidget(QWidget& w, const QString& folder, const char* name) {
   w.show();
   QApplication::processEvents();
   const QString path = folder + "/" + name + ".png";
@@ -41,6 +44,12 @@ bool Save(QWidget& w, const QString& folder, const char* name) {
   }
   return true;
 }
+
+bool DebugWindowsGallery(const QString& folder);
+
+namespace {
+
+bool Save(QWidget& w, const QString& folder, const char* name) { return SaveWidget(w, folder, name); }
 
 int Run(const std::string& build) {
   const QString folder = QString::fromStdString(build + "/gallery/debugger");
@@ -69,6 +78,7 @@ int Run(const std::string& build) {
   command.Append("Breakpoint 1 at 0x000000b4: Blinky.c, line 10\n");
   command.Input()->setText("info registers");
   ok &= Save(command, folder, "command-page");
+  ok &= DebugWindowsGallery(folder);
   return ok ? 0 : 1;
 }
 
