@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QProgressDialog>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QScrollBar>
 #include <algorithm>
 #include <cctype>
@@ -59,7 +61,12 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
       m_hbar(new QScrollBar(Qt::Horizontal, this)) {
   setObjectName("DisassemblyView");
   setFocusPolicy(Qt::StrongFocus);
-  setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  // Listing text needs no shaping: plain glyphs a character each draw faster.
+  fixed.setStyleStrategy(QFont::PreferNoShaping);
+  fixed.setKerning(false);
+  setFont(fixed);
+  BuildGlyphs();
   setAttribute(Qt::WA_OpaquePaintEvent);
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   // The first code address of the family.
@@ -79,7 +86,7 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
     }
     if (!ok) Beep();
     SetThumb();
-    update();
+    UpdateLines();
   });
   connect(m_vbar, &QScrollBar::sliderMoved, this, [this](int pos) {
     DebugInterface* rec = m_host.record ? m_host.record() : nullptr;
@@ -99,6 +106,51 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
 }
 
 DisassemblyView::~DisassemblyView() = default;
+
+void DisassemblyView::BuildGlyphs() {
+  m_glyphs.clear();
+  m_raw = std::make_unique<QRawFont>(QRawFont::fromFont(font()));
+  if (!m_raw->isValid()) return;
+  QString ascii;
+  for (char c = 32; c < 127; ++c) ascii += QChar(c);
+  const QList<quint32> glyphs = m_raw->glyphIndexesForString(ascii);
+  if (glyphs.size() != ascii.size()) return;
+  const QList<QPointF> advances = m_raw->advancesForGlyphIndexes(glyphs);
+  for (const QPointF& a : advances)
+    if (a.x() != advances[0].x() || glyphs[advances.indexOf(a)] == 0) return;  // not fixed-pitch, or a missing glyph
+  m_advance = advances[0].x();
+  m_glyphs.assign(glyphs.begin(), glyphs.end());
+}
+
+void DisassemblyView::DrawText(QPainter& p, int x, int baseline, const std::string& text) {
+  bool ascii = !m_glyphs.empty();
+  for (char c : text) ascii &= c >= 32 && c < 127;
+  if (!ascii) {
+    p.drawText(x, baseline, QString::fromLocal8Bit(text.c_str()));
+    return;
+  }
+  QList<quint32> glyphs;
+  QList<QPointF> positions;
+  glyphs.reserve(qsizetype(text.size()));
+  positions.reserve(qsizetype(text.size()));
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == ' ') continue;
+    glyphs.push_back(m_glyphs[size_t(text[i] - 32)]);
+    positions.push_back(QPointF(x + qreal(i) * m_advance, baseline));
+  }
+  if (glyphs.isEmpty()) return;
+  QGlyphRun run;
+  run.setRawFont(*m_raw);
+  run.setGlyphIndexes(glyphs);
+  run.setPositions(positions);
+  p.drawGlyphRun(QPointF(0, 0), run);
+}
+
+void DisassemblyView::UpdateLines() {
+  // The lines and their gutter only: the scroll bars keep their pixels.
+  const Geometry g = Layout();
+  update(QRect(0, 0, g.text.right() + 1, g.text.height()));
+}
 
 void DisassemblyView::Beep() {
   if (m_host.beep) m_host.beep();
@@ -156,25 +208,25 @@ void DisassemblyView::GotoAddress(uint32_t address) {
   m_cache->GotoAddress(address);
   m_pcFollow = false;
   SetThumb();
-  update();
+  UpdateLines();
 }
 
 void DisassemblyView::ScrollToAddress(uint32_t address) {
   m_cache->ScrollToAddress(address);
   SetThumb();
-  update();
+  UpdateLines();
 }
 
 bool DisassemblyView::ScrollToCodeAddress(uint32_t address) {
   const bool ok = m_cache->ScrollToCodeAddress(address);
   SetThumb();
-  update();
+  UpdateLines();
   return ok;
 }
 
 void DisassemblyView::UpdateLineStates() {
   m_cache->UpdateLineStates();
-  update();
+  UpdateLines();
 }
 
 int DisassemblyView::Mode() const {
@@ -189,7 +241,7 @@ void DisassemblyView::SetMode(int mode) {
   const uint32_t at = m_cache->Size() ? m_cache->Line(0).address : m_start;
   m_cache->Resize(m_cache->Visible());
   m_cache->ScrollToAddress(at);
-  update();
+  UpdateLines();
 }
 
 // ------------------------------------------------------------------ painting
@@ -200,17 +252,15 @@ void DisassemblyView::paintEvent(QPaintEvent*) {
   const Geometry g = Layout();
   p.fillRect(QRect(0, 0, g.text.right() + 1, g.text.height()), kBack);
   p.setFont(font());
-  for (int i = 0; i < m_cache->Visible() && i < m_cache->Size(); ++i) PaintLine(p, g, i);
+  const int ascent = QFontMetrics(font()).ascent();
+  for (int i = 0; i < m_cache->Visible() && i < m_cache->Size(); ++i) PaintLine(p, g, i, ascent);
   p.restore();
 }
 
-void DisassemblyView::PaintLine(QPainter& p, const Geometry& g, int i) {
+void DisassemblyView::PaintLine(QPainter& p, const Geometry& g, int i, int ascent) {
   const DisasmLine& line = m_cache->Line(i);
-  const QRect row(0, i * g.lineHeight, g.text.right() + 1, g.lineHeight);
-  if (line.kind == kDisasmEnd || line.kind == kDisasmRequest) {
-    p.fillRect(row, kBack);
-    return;
-  }
+  if (line.kind == kDisasmEnd || line.kind == kDisasmRequest) return;  // the background stays
+  const int top = i * g.lineHeight;
   const KindLook look = LookOf(line.kind);
   QColor back = look.back;
   unsigned marks = 0;
@@ -218,22 +268,22 @@ void DisassemblyView::PaintLine(QPainter& p, const Geometry& g, int i) {
   if (look.code) marks = (r && r->DbgBreakpoint ? r->DbgBreakpoint(line.address, 7) & 0x0F : 0) | 0x40;
   if (i == m_cache->Cursor()) back = kCursorBack;
   if (line.state & kDisasmPc) marks |= 0x80;
-  PaintGutter(p, QRect(0, row.top(), g.gutter, g.lineHeight), i, marks);
-  const QRect text(g.gutter, row.top(), g.text.width(), g.lineHeight);
-  p.fillRect(text, back);
+  const QRect text(g.gutter, top, g.text.width(), g.lineHeight);
+  if (back != kBack) p.fillRect(text, back);
   p.setPen(look.text);
-  p.setClipRect(text);
-  p.drawText(text.adjusted(-m_hbar->value() * g.charWidth, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-             QString::fromLocal8Bit(m_cache->Text(i).c_str()));
-  p.setClipping(false);
+  // The gutter is painted after the text, over what scrolled left of it.
+  DrawText(p, g.gutter - m_hbar->value() * g.charWidth, top + ascent, m_cache->Text(i));
+  PaintGutter(p, QRect(0, top, g.gutter, g.lineHeight), i, marks);
 }
 
 void DisassemblyView::PaintGutter(QPainter& p, const QRect& r, int i, unsigned marks) {
   const int w = r.width(), h = r.height(), L = r.left(), T = r.top();
   if (marks & 0x40)
     p.fillRect(r, kGutterFill[(marks >> 2) & 3]);
-  else
-    p.fillRect(r, QBrush(QColor(160, 160, 160), Qt::Dense5Pattern)), p.fillRect(r, QColor(192, 192, 192, 128));
+  else {
+    p.fillRect(r, QColor(192, 192, 192));
+    p.fillRect(r, QBrush(QColor(160, 160, 160), Qt::Dense5Pattern));
+  }
   if (marks & 0x03) {
     p.setPen(Qt::black);
     p.setBrush(marks & 0x01 ? QColor(255, 0, 0) : QColor(255, 255, 255));
@@ -292,7 +342,7 @@ void DisassemblyView::keyPressEvent(QKeyEvent* e) {
   }
   if (!ok) Beep();
   SetThumb();
-  update();
+  UpdateLines();
 }
 
 void DisassemblyView::mousePressEvent(QMouseEvent* e) {
@@ -304,7 +354,7 @@ void DisassemblyView::mousePressEvent(QMouseEvent* e) {
     return;
   }
   m_cache->SetCursor(i);
-  update();
+  UpdateLines();
 }
 
 void DisassemblyView::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -328,7 +378,7 @@ void DisassemblyView::mouseDoubleClickEvent(QMouseEvent* e) {
   m_cache->UpdateLineStates();
   m_cache->SetCursor(i);
   if (m_host.breakpointsChanged) m_host.breakpointsChanged();
-  update();
+  UpdateLines();
 }
 
 void DisassemblyView::wheelEvent(QWheelEvent* e) {
@@ -340,13 +390,13 @@ void DisassemblyView::wheelEvent(QWheelEvent* e) {
     ok = down ? (m_cache->LineDown() && m_cache->LineDown()) : (m_cache->LineUp() && m_cache->LineUp());
   if (!ok) Beep();
   SetThumb();
-  update();
+  UpdateLines();
 }
 
 void DisassemblyView::contextMenuEvent(QContextMenuEvent* e) {
   const int i = LineAt(e->pos());
   if (i >= 0) m_cache->SetCursor(i);
-  update();
+  UpdateLines();
   QMenu* menu = BuildContextMenu();
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(e->globalPos());
@@ -507,7 +557,7 @@ void DisassemblyView::Find(const std::string& what, bool down, bool matchCase, b
       m_cache->FillBackFrom(line, 0);
       m_cache->SetCursor(0);
       SetThumb();
-      update();
+      UpdateLines();
       return;
     }
   }
@@ -523,7 +573,7 @@ void DisassemblyView::LoadFile() {
   }
   if (m_host.execute) m_host.execute("Load \"" + doubled + "\" \n");
   m_cache->Refill(m_start);
-  update();
+  UpdateLines();
 }
 
 void DisassemblyView::ToggleBookmark() {
@@ -536,7 +586,7 @@ void DisassemblyView::ToggleBookmark() {
     m_bookmarks.erase(inside);
   else
     m_bookmarks.insert(std::upper_bound(m_bookmarks.begin(), m_bookmarks.end(), at), at);
-  update();
+  UpdateLines();
 }
 
 void DisassemblyView::NextBookmark(bool forward) {
@@ -554,7 +604,7 @@ void DisassemblyView::NextBookmark(bool forward) {
     if (m_cache->ScrollToCodeAddress(target)) {
       m_cache->SetCursor(0);
       SetThumb();
-      update();
+      UpdateLines();
       return;
     }
     // A bookmark the listing no longer has goes.
@@ -564,7 +614,7 @@ void DisassemblyView::NextBookmark(bool forward) {
 
 void DisassemblyView::ClearBookmarks() {
   m_bookmarks.clear();
-  update();
+  UpdateLines();
 }
 
 void DisassemblyView::ShowCodeAt() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QWidget>
+#include <QtGlobal>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 #include "debugger/model/disasm_cache.h"
 
 class QMenu;
+class QRawFont;
 class QScrollBar;
 
 namespace pm2 {
@@ -77,6 +79,8 @@ class DisassemblyView : public QWidget {
   };
   Geometry Layout() const;
   int LineAt(QPoint at) const;  // -1: no whole line there
+  // Repaints the lines (not the scroll bars).
+  void UpdateLines();
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -88,9 +92,12 @@ class DisassemblyView : public QWidget {
   void contextMenuEvent(QContextMenuEvent*) override;
 
  private:
-  void PaintLine(QPainter& p, const Geometry& g, int i);
+  void PaintLine(QPainter& p, const Geometry& g, int i, int ascent);
   void PaintGutter(QPainter& p, const QRect& r, int i, unsigned marks);
   void Relayout();
+  // Draws a line's text; plain ASCII as glyphs straight from the font.
+  void DrawText(QPainter& p, int x, int baseline, const std::string& text);
+  void BuildGlyphs();
   void SetThumb();
   uint32_t NextCodeAddress(const DisasmLine& line) const;
   void Beep();
@@ -103,6 +110,11 @@ class DisassemblyView : public QWidget {
   ValueTip* m_tip;
   std::vector<uint32_t> m_bookmarks;
   bool m_pcFollow = false;
+  // The glyphs of the printable ASCII characters of a fixed-pitch font
+  // (listing text is ASCII): drawn without text layout. Empty: lay out.
+  std::vector<quint32> m_glyphs;
+  qreal m_advance = 0;
+  std::unique_ptr<QRawFont> m_raw;
   uint32_t m_start = 0;
 };
 
