@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -176,6 +177,57 @@ TEST_F(DebugWindowsTest, DisassemblyFollowsThePcKeysAndMouse) {
   QTest::keyClick(v, Qt::Key_PageDown);
   v->NextBookmark(true);
   EXPECT_EQ(c.Line(0).address, v->Bookmarks()[0]);
+}
+
+TEST_F(DebugWindowsTest, DisassemblySelectionCopiesItsLines) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  v->resize(500, 300);
+  QApplication::processEvents();
+  v->ScrollToAddress(0x1000);
+  const DisassemblyView::Geometry g = v->Layout();
+  auto rowAt = [&](int row) { return QPoint(g.gutter + 20, row * g.lineHeight + g.lineHeight / 2); };
+  DisasmCache& c = v->Cache();
+  // Without a selection Copy takes the cursor line alone.
+  QTest::mouseClick(v, Qt::LeftButton, {}, rowAt(1));
+  v->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), c.Text(1));
+  // Shift extends the selection: four lines, CR LF between them.
+  QTest::mouseClick(v, Qt::LeftButton, Qt::ShiftModifier, rowAt(4));
+  EXPECT_TRUE(v->HasSelection());
+  v->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+            c.Text(1) + "\r\n" + c.Text(2) + "\r\n" + c.Text(3) + "\r\n" + c.Text(4));
+  // Shift+Up shrinks it from the end; a plain key collapses it.
+  QTest::keyClick(v, Qt::Key_Up, Qt::ShiftModifier);
+  v->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text().count("\r\n"), 2);
+  QTest::keyClick(v, Qt::Key_Up);
+  v->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), c.Text(v->CursorLine()));
+}
+
+TEST_F(DebugWindowsTest, MemoryPageLargerThanTheReadBufferDrawsOnlyWhatWasRead) {
+  ASSERT_TRUE(f->ExecuteCommand(32758));
+  MemoryPage* p = windows->Memory()->Page(0);
+  p->AddressEdit()->setText("0x40000000");
+  p->EvaluateEntered();
+  p->SetFormat(kMemDouble);
+  // 256 doubles a row and more rows than the read buffer holds.
+  p->resize(QFontMetrics(p->font()).averageCharWidth() * (256 * 15 + 40), 33 + 20 * QFontMetrics(p->font()).height());
+  QApplication::processEvents();
+  ASSERT_EQ(p->Geometry().columns, 256);
+  const int perRow = 8 * 256;
+  const int rows = p->Geometry().rows + (p->Geometry().partial ? 1 : 0);
+  ASSERT_GT(rows * perRow, kMemReadBuffer);
+  EXPECT_EQ(p->BytesRead(), kMemReadBuffer);
+  const std::vector<std::string> shown = p->Rows();
+  ASSERT_EQ(int(shown.size()), rows);
+  const int full = kMemReadBuffer / perRow;  // rows read whole
+  EXPECT_EQ(shown[0].size(), shown[size_t(full - 1)].size());  // whole rows: 256 columns of 15
+  // The row the buffer ends in shows what was read, the rows after it their address only.
+  EXPECT_LT(shown[size_t(full)].size(), shown[0].size());
+  EXPECT_EQ(shown[size_t(full + 1)].size(), std::string("0x40000000: ").size()) << shown[size_t(full + 1)];
 }
 
 TEST_F(DebugWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {

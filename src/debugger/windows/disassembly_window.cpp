@@ -273,6 +273,11 @@ void DisassemblyView::PaintLine(QPainter& p, const Geometry& g, int i, int ascen
   p.setPen(look.text);
   // The gutter is painted after the text, over what scrolled left of it.
   DrawText(p, g.gutter - m_hbar->value() * g.charWidth, top + ascent, m_cache->Text(i));
+  if (Selected(line)) {
+    p.setCompositionMode(QPainter::RasterOp_NotDestination);
+    p.fillRect(text, Qt::black);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
   PaintGutter(p, QRect(0, top, g.gutter, g.lineHeight), i, marks);
 }
 
@@ -341,6 +346,45 @@ void DisassemblyView::keyPressEvent(QKeyEvent* e) {
     default: QWidget::keyPressEvent(e); return;
   }
   if (!ok) Beep();
+  FollowSelection(e->modifiers() & Qt::ShiftModifier);
+  SetThumb();
+  UpdateLines();
+}
+
+void DisassemblyView::FollowSelection(bool extend) {
+  const int c = m_cache->Cursor();
+  if (c < 0) return;
+  const DisasmLine& line = m_cache->Line(c);
+  if (extend) {
+    if (m_anchor.kind == kDisasmRequest) m_anchor = line;
+    m_end = line;
+  } else {
+    m_anchor = line;
+    m_end = DisasmLine{};
+  }
+}
+
+int DisassemblyView::CompareLines(const DisasmLine& a, const DisasmLine& b) {
+  // Lines of one address: the source line before its code.
+  const auto key = [](const DisasmLine& l) { return (uint64_t(l.address) << 8) | (l.kind == kDisasmSource ? 0 : 1); };
+  return key(a) < key(b) ? -1 : key(a) > key(b) ? 1 : 0;
+}
+
+bool DisassemblyView::Selected(const DisasmLine& line) const {
+  if (m_anchor.kind == kDisasmRequest || m_end.kind == kDisasmRequest || CompareLines(m_anchor, m_end) == 0) return false;
+  return CompareLines(m_end, line) * CompareLines(m_anchor, line) <= 0;
+}
+
+void DisassemblyView::mouseMoveEvent(QMouseEvent* e) {
+  if (!(e->buttons() & Qt::LeftButton)) return;
+  const Geometry g = Layout();
+  const int y = int(e->position().y());
+  // Above or below the lines: the listing scrolls a line with the drag.
+  if (y < 0 && m_cache->LineUp()) m_cache->SetCursor(0);
+  if (y >= g.text.height() && m_cache->LineDown()) m_cache->SetCursor(std::max(0, m_cache->Visible() - 2));
+  const int i = LineAt(QPoint(g.gutter, std::clamp(y, 0, std::max(0, (m_cache->Visible() - 1) * g.lineHeight - 1))));
+  if (i >= 0) m_cache->SetCursor(i);
+  FollowSelection(true);
   SetThumb();
   UpdateLines();
 }
@@ -354,6 +398,7 @@ void DisassemblyView::mousePressEvent(QMouseEvent* e) {
     return;
   }
   m_cache->SetCursor(i);
+  FollowSelection(e->modifiers() & Qt::ShiftModifier);
   UpdateLines();
 }
 
@@ -493,27 +538,32 @@ void DisassemblyView::RunToCursor() {
 }
 
 void DisassemblyView::Copy() {
+  if (!m_host.copy) return;
   const int c = m_cache->Cursor();
-  if (c < 0 || !m_host.copy) return;
-  // From the cursor line to the end of the view, collected in blocks;
-  // a long walk shows its progress and can be cancelled.
+  if (m_anchor.kind == kDisasmRequest || m_end.kind == kDisasmRequest) {
+    // No selection: the cursor line alone.
+    if (c >= 0) m_host.copy(m_cache->Text(c));
+    return;
+  }
+  DisasmLine line = CompareLines(m_anchor, m_end) <= 0 ? m_anchor : m_end;
+  const DisasmLine last = CompareLines(m_anchor, m_end) <= 0 ? m_end : m_anchor;
+  // Collected in blocks; a long walk shows its progress and can be cancelled.
   std::string result;
   std::string block;
   block.reserve(100000);
-  DisasmLine line = m_cache->Line(c);
-  const int last = m_cache->Visible() - 1;
   QElapsedTimer clock;
   clock.start();
   QProgressDialog progress("Prepare clipboard content", "Cancel", 0, 60, this);
   progress.setMinimumDuration(1000);
-  for (int i = c; i <= last; ++i) {
-    if (line.kind == kDisasmEnd || line.kind == kDisasmRequest) break;
+  bool first = true;
+  while (line.kind != kDisasmEnd && line.kind != kDisasmRequest && CompareLines(line, last) <= 0) {
     const std::string text = m_source->Text(line);
     if (block.size() + text.size() + 2 >= 99995) {
       result += block;
       block.clear();
     }
-    if (i != c) block += "\r\n";
+    if (!first) block += "\r\n";
+    first = false;
     block += text;
     if (clock.elapsed() > 1000) {
       char label[80];
@@ -523,7 +573,6 @@ void DisassemblyView::Copy() {
       QApplication::processEvents();
       if (progress.wasCanceled()) return;
     }
-    if (i == c && c == last) break;
     m_source->Next(line);
   }
   result += block;

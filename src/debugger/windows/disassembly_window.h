@@ -69,6 +69,9 @@ class DisassemblyView : public QWidget {
   bool CursorAddress(uint32_t* address) const;
   const std::vector<uint32_t>& Bookmarks() const { return m_bookmarks; }
   QMenu* BuildContextMenu();
+  // The order of two lines of the listing: -1, 0, 1.
+  static int CompareLines(const DisasmLine& a, const DisasmLine& b);
+  bool HasSelection() const { return m_anchor.kind != 0 && m_end.kind != 0; }
   // Where each line's gutter marks and text lie (one geometry for paint and hits).
   struct Geometry {
     int lineHeight = 1;
@@ -88,6 +91,7 @@ class DisassemblyView : public QWidget {
   void keyPressEvent(QKeyEvent*) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseDoubleClickEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
   void wheelEvent(QWheelEvent*) override;
   void contextMenuEvent(QContextMenuEvent*) override;
 
@@ -95,6 +99,9 @@ class DisassemblyView : public QWidget {
   void PaintLine(QPainter& p, const Geometry& g, int i, int ascent);
   void PaintGutter(QPainter& p, const QRect& r, int i, unsigned marks);
   void Relayout();
+  // The selection follows the cursor line (extend: Shift held or a drag).
+  void FollowSelection(bool extend);
+  bool Selected(const DisasmLine& line) const;
   // Draws a line's text; plain ASCII as glyphs straight from the font.
   void DrawText(QPainter& p, int x, int baseline, const std::string& text);
   void BuildGlyphs();
@@ -110,6 +117,7 @@ class DisassemblyView : public QWidget {
   ValueTip* m_tip;
   std::vector<uint32_t> m_bookmarks;
   bool m_pcFollow = false;
+  DisasmLine m_anchor{}, m_end{};  // the selection; kind 0: not set
   // The glyphs of the printable ASCII characters of a fixed-pitch font
   // (listing text is ASCII): drawn without text layout. Empty: lay out.
   std::vector<quint32> m_glyphs;
