@@ -17,8 +17,8 @@ GdbSyntax BuildGdbSyntax(SyntaxTableBuilder& b) {
   };
   // The driver's own commands, then gdb's most used ones.
   static const Row kRows[] = {
-      {"BS - set breakpoint", 2, 2, true},   {"BK - kill breakpoint", 2, 2, true},
-      {"BL - list breakpoints", 2, 2, false}, {"G - go", 1, 1, false},
+      {"BS - set breakpoint", 2, 2, true},   {"G - go", 1, 1, false},
+      {"DELETE", 6, 6, false},
       {"BREAK", 5, 5, true},                 {"CONTINUE", 8, 8, false},
       {"STEP", 4, 4, false},                 {"NEXT", 4, 4, false},
       {"FINISH", 6, 6, false},               {"PRINT", 5, 5, true},

@@ -179,7 +179,7 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
 }
 int32_t ExecCommand(const char* text, int32_t length) {
   if (!g_target || !text) return 0;
-  Print(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)) + "\n");
+  // The command window shows the line as it was typed: no echo here.
   return g_target->Execute(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)));
 }
 int32_t Eval(int32_t, const char* text, uint64_t* value) {

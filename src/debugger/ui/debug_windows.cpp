@@ -87,7 +87,8 @@ void DebugWindows::InstallCommandPage() {
   COutWin* out = m_frame.Output();
   if (!out || !out->CommandPage()) return;
   CommandWindowHost host;
-  host.execute = [this](const std::string& line) { m_app.ExecDebugCommandLine(line.c_str()); };
+  // The window has shown the typed line itself (selected: the history).
+  host.execute = [this](const std::string& line) { m_app.ExecDebugCommand(line.c_str(), int(line.size())); };
   host.debugging = [this] { return m_session.SessionActive(); };
   host.noCompletion = [this] { return m_session.SessionActive() && m_session.Record()->noCompletion != 0; };
   host.escape = [this] {
