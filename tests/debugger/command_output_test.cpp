@@ -185,6 +185,22 @@ INSTANTIATE_TEST_SUITE_P(
                       RequestRow{"OneByteHoldsTerminatorOnly", "abc", 1, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct WordRow {
+  const char* name;
+  std::string line;
+  std::string word;
+};
+class CommandHelpWords : public ::testing::TestWithParam<WordRow> {};
+TEST_P(CommandHelpWords, F1) { EXPECT_EQ(CommandHelpWord(GetParam().line), GetParam().word); }
+INSTANTIATE_TEST_SUITE_P(Rows, CommandHelpWords,
+                         ::testing::Values(WordRow{"LeadingBlanks", "   display x", "display"},
+                                           WordRow{"UnderscoreAndQuestion", "_is_set? 1", "_is_set?"},
+                                           WordRow{"DigitEnds", "bs2 main", "bs"},
+                                           WordRow{"Empty", "   ", ""},
+                                           WordRow{"AtMost64", std::string(100, 'a'), std::string(64, 'a')},
+                                           WordRow{"OnlyThe128First", std::string(127, ' ') + "go", "g"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(CommandOutput, NullPromptCancelsTheRequest) {
   CommandOutput out;
   char buffer[8] = "keep";

@@ -1,9 +1,22 @@
 #include "debugger/model/command_output.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace pm2 {
+
+std::string CommandHelpWord(const std::string& line) {
+  const std::string head = line.substr(0, 128);
+  size_t i = head.find_first_not_of(' ');
+  std::string word;
+  for (; i < head.size() && word.size() < 64; ++i) {
+    const char c = head[i];
+    if (!(std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '?')) break;
+    word.push_back(c);
+  }
+  return word;
+}
 
 size_t CommandOutput::Append(const char* text) {
   if (!text) {

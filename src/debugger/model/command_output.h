@@ -25,6 +25,10 @@ struct CommandInputRequest {
   uint32_t capacity = 0;         // bytes at buffer, terminator included
 };
 
+// The word F1 looks up: after leading blanks, the letters, underscores and
+// question marks that follow (at most 64), in the first 128 characters.
+std::string CommandHelpWord(const std::string& line);
+
 class CommandOutput {
  public:
   static constexpr size_t kMaxLine = 290;      // characters of one list line

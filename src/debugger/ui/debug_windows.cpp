@@ -20,6 +20,7 @@
 #include "project/model/project_records.h"
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
+#include "shell/frame/document_lookup.h"
 #include "shell/frame/main_frame.h"
 #include "shell/output/out_win.h"
 #include "toolkit/frames/control_bar.h"
@@ -95,6 +96,7 @@ void DebugWindows::InstallCommandPage() {
     if (m_session.SessionActive()) m_session.Control(8, 0, 0);
   };
   host.beep = [this] { m_app.Dialogs().Beep(); };
+  host.toolHelp = [this](const std::string& word) { m_frame.ShowToolHelp(kHelpToolTopic, word); };
   m_command = new CommandWindow(host, out->CommandPage());
   auto* layout = new QVBoxLayout(out->CommandPage());
   layout->setContentsMargins(0, 0, 0, 0);

@@ -109,6 +109,8 @@ void CommandEdit::keyPressEvent(QKeyEvent* e) {
       m_owner->History(e->key() == Qt::Key_Up);
       return;
     case Qt::Key_F1:
+      m_owner->ToolHelp();
+      return;
     case Qt::Key_Help:
       m_owner->RefreshHelp(2);
       return;
@@ -270,6 +272,11 @@ void CommandWindow::TypeBlank() {
     m_edit->insert(QString::fromLocal8Bit(m_help.Complete(before.toLocal8Bit().toStdString()).c_str()));
   }
   RefreshHelp(1);
+}
+
+void CommandWindow::ToolHelp() {
+  const std::string word = CommandHelpWord(m_edit->text().toLocal8Bit().toStdString());
+  if (!word.empty() && m_host.toolHelp) m_host.toolHelp(word);
 }
 
 void CommandWindow::RefreshHelp(int mode) {

@@ -24,6 +24,7 @@ struct CommandWindowHost {
   std::function<bool()> noCompletion;                // the driver turned completion off
   std::function<void()> escape;                      // Esc while debugging
   std::function<void()> beep;
+  std::function<void(const std::string& word)> toolHelp;  // F1 on a word
 };
 
 class CommandOutputList;
@@ -65,6 +66,7 @@ class CommandWindow : public QWidget {
   void History(bool up);
   void Escape();
   void TypeBlank();
+  void ToolHelp();
   // mode 1 analyse, 2 next page
   void RefreshHelp(int mode);
 
