@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMessageBox>
 #include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -205,6 +206,34 @@ TEST_F(DebugWindowsTest, DisassemblySelectionCopiesItsLines) {
   QTest::keyClick(v, Qt::Key_Up);
   v->Copy();
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), c.Text(v->CursorLine()));
+}
+
+TEST_F(DebugWindowsTest, DisassemblyFindGoesOnFromTheTopWhenAsked) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  v->resize(500, 200);
+  QApplication::processEvents();
+  v->ScrollToAddress(0x1060);
+  v->Cache().SetCursor(0);
+  // Below: the line of instruction 36 (the case of the text ignored).
+  v->Find("MOV R4, #36", true, false, false);
+  ASSERT_EQ(v->CursorLine(), 0);
+  EXPECT_NE(v->Cache().Text(0).find("mov r4, #36"), std::string::npos) << v->Cache().Text(0);
+  // "source line 1:" lies above: found after Yes to going on from the top.
+  {
+    test::BoxAnswers boxes({QMessageBox::Yes});
+    v->Find("source line 1", true, true, true);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "String not found - Continue search from the top?");
+    EXPECT_EQ(v->Cache().Text(0), "1: source line 1");
+  }
+  // A text that is nowhere: after the wrap, "String not found.".
+  {
+    test::BoxAnswers boxes({QMessageBox::Yes, QMessageBox::Ok});
+    v->Find("nosuchtext", true, false, false);
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[1], "String not found.");
+  }
 }
 
 TEST_F(DebugWindowsTest, MemoryPageLargerThanTheReadBufferDrawsOnlyWhatWasRead) {

@@ -587,24 +587,54 @@ void DisassemblyView::Find(const std::string& what, bool down, bool matchCase, b
     return s;
   };
   const std::string needle = norm(what);
-  const int start = std::max(0, m_cache->Cursor());
-  DisasmLine line = m_cache->Line(start);
-  for (int steps = 0; steps < 200000; ++steps) {
+  auto matches = [&](DisasmLine& l) {
+    const std::string text = norm(m_source->Text(l));
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
+      const bool wordBefore = at > 0 && IsWordChar(text[at - 1]);
+      const bool wordAfter = at + needle.size() < text.size() && IsWordChar(text[at + needle.size()]);
+      if (!wholeWord || (!wordBefore && !wordAfter)) return true;
+    }
+    return false;
+  };
+  auto ends = [](const DisasmLine& l) { return l.kind == kDisasmEnd || l.kind == kDisasmRequest; };
+  const DisasmLine origin = m_cache->Line(std::max(0, m_cache->Cursor()));
+  DisasmLine line = origin;
+  bool wrapped = false;
+  int steps = 0;
+  while (steps++ < 200000) {
     if (down)
       m_source->Next(line);
     else
       m_source->Prev(line);
-    if (line.kind == kDisasmEnd || line.kind == kDisasmRequest) {
+    if (ends(line)) {
+      const char* ask = down ? "String not found - Continue search from the top?"
+                             : "String not found - Continue search from the bottom?";
+      if (wrapped || !m_host.question || !m_host.question(ask)) {
+        if (wrapped && m_host.message) m_host.message("String not found.");
+        return;
+      }
+      wrapped = true;
+      // The listing's other end: its first line (the source line before the
+      // first code line too) or its last.
+      m_source->Request(m_start);
+      line = DisasmLine{};
+      m_source->Next(line);
+      for (DisasmLine next = line; !ends(next) && steps++ < 200000; line = next) {
+        if (down)
+          m_source->Prev(next);
+        else
+          m_source->Next(next);
+        if (ends(next)) break;
+      }
+      if (ends(line)) return;
+    } else if (wrapped && CompareLines(line, origin) == 0) {
       if (m_host.message) m_host.message("String not found.");
       return;
     }
-    const std::string text = norm(m_source->Text(line));
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
-      if (wholeWord && ((at > 0 && IsWordChar(text[at - 1])) ||
-                        (at + needle.size() < text.size() && IsWordChar(text[at + needle.size()]))))
-        continue;
+    if (matches(line)) {
       m_cache->FillBackFrom(line, 0);
       m_cache->SetCursor(0);
+      FollowSelection(false);
       SetThumb();
       UpdateLines();
       return;
