@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
 #include <QMessageBox>
 #include <QElapsedTimer>
 #include <QInputDialog>
@@ -19,6 +20,7 @@
 #include "debugger/windows/command_window.h"
 #include "debugger/windows/disassembly_window.h"
 #include "debugger/windows/memory_window.h"
+#include "debugger/windows/value_tip.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/frame_fixture.h"
@@ -277,6 +279,21 @@ TEST_F(DebugWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {
   EXPECT_EQ(p->Rows()[0].substr(0, std::strlen("0x40000000: 6C6C6548 77202C6F")), "0x40000000: 6C6C6548 77202C6F");
   p->SetFormat(kMemAscii);
   EXPECT_EQ(p->Rows()[0].substr(0, std::strlen("0x40000000: Hello, world!")), "0x40000000: Hello, world!");
+  // The context menu offers the modification only on a value; the value
+  // tip of the thumb names the address of a position.
+  {
+    std::unique_ptr<QMenu> onValue(p->BuildContextMenu(p->FirstValueCentre()));
+    std::unique_ptr<QMenu> inBar(p->BuildContextMenu(QPoint(5, 5)));
+    EXPECT_EQ(onValue->actions().last()->text().toStdString(), "&Modify Memory at 0x40000000");
+    EXPECT_EQ(onValue->actions().size(), inBar->actions().size() + 2);
+    p->ThumbTracked(2);
+    const auto tips = p->findChildren<QWidget*>("ValueTip");
+    ASSERT_EQ(tips.size(), 1);
+    EXPECT_EQ(static_cast<ValueTip*>(tips[0])->Text().toStdString(),
+              "Addr=0x" + QString::number(0x40000000 + 2 * p->Geometry().columns, 16).toUpper().toStdString());
+    p->ThumbReleased();
+    EXPECT_FALSE(tips[0]->isVisible());
+  }
   // Page keys scroll by rows, never above the base.
   QTest::keyClick(p, Qt::Key_Down);
   EXPECT_EQ(p->TopRow(), 1);

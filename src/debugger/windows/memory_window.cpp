@@ -196,21 +196,26 @@ void MemoryPage::paintEvent(QPaintEvent*) {
     p.setFont(font());
     const std::vector<std::string> rows = Rows();
     const int h = RowHeight();
-    const int cw = CharWidth();
     for (size_t i = 0; i < rows.size(); ++i)
       p.drawText(QRect(2, kMemBarHeight + int(i) * h, width(), h), Qt::AlignLeft | Qt::AlignVCenter,
                  QString::fromLatin1(rows[i].c_str()));
-    // Where each value of a row lies, for the hit test.
-    m_spans.clear();
-    const int perRow = m_look.Size() * m_geometry.columns;
-    const MemRowText first = FormatMemRow(m_look, m_buffer.data(), std::min(m_read, perRow), m_geometry.columns);
-    const int addressChars = int(AddressText(m_base).size()) + 2;
-    for (const auto& s : first.spans) m_spans.emplace_back(2 + (addressChars + s.first) * cw, 2 + (addressChars + s.second) * cw);
   }
   p.restore();
 }
 
+std::vector<std::pair<int, int>> MemoryPage::ValueSpans() const {
+  // Every value of a format has its column's width (floats are padded to it).
+  std::vector<std::pair<int, int>> spans;
+  const int cw = CharWidth();
+  const int w = m_look.Width();
+  const int shown = m_look.format == kMemAscii ? w : w - 1;  // the trailing blank is no part of it
+  const int first = 2 + int(AddressText(m_base).size() + 2) * cw;
+  for (int c = 0; c < m_geometry.columns; ++c) spans.emplace_back(first + c * w * cw, first + (c * w + shown) * cw);
+  return spans;
+}
+
 bool MemoryPage::HitTest(QPoint at, uint64_t* address) const {
+  const std::vector<std::pair<int, int>> spans = ValueSpans();
   MemHitInput in;
   in.valid = m_valid;
   in.x = at.x();
@@ -221,13 +226,13 @@ bool MemoryPage::HitTest(QPoint at, uint64_t* address) const {
   in.topRow = m_top;
   in.columns = m_geometry.columns;
   in.rowsShown = m_geometry.rows + (m_geometry.partial ? 1 : 0) - 1;
-  in.spans = &m_spans;
+  in.spans = &spans;
   return MemHitTest(m_look, in, address);
 }
 
 QPoint MemoryPage::FirstValueCentre() const {
-  if (m_spans.empty()) return QPoint(width() / 2, kMemBarHeight + RowHeight() / 2);
-  return QPoint((m_spans[0].first + m_spans[0].second) / 2, kMemBarHeight + RowHeight() / 2);
+  const std::vector<std::pair<int, int>> spans = ValueSpans();
+  return QPoint((spans[0].first + spans[0].second) / 2, kMemBarHeight + RowHeight() / 2);
 }
 
 void MemoryPage::ScrollBy(int rows) {

@@ -58,6 +58,8 @@ class MemoryPage : public QWidget {
   // The row texts as drawn (address and values).
   std::vector<std::string> Rows() const;
   bool HitTest(QPoint at, uint64_t* address) const;
+  // Where the values of a row lie: [start, end) in pixels, one per column.
+  std::vector<std::pair<int, int>> ValueSpans() const;
   // The middle of the first value shown (the page's coordinates).
   QPoint FirstValueCentre() const;
   std::string AddressText(uint64_t address) const;
@@ -95,7 +97,6 @@ class MemoryPage : public QWidget {
   bool m_editing = false;
   std::vector<uint8_t> m_buffer = std::vector<uint8_t>(kMemReadBuffer);
   int m_read = 0;  // bytes of the buffer that hold what was read
-  mutable std::vector<std::pair<int, int>> m_spans;  // pixel spans of a row's values
 };
 
 class MemoryWindow : public QWidget {
