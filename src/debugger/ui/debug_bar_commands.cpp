@@ -144,10 +144,7 @@ void DebugBarCommands::RegisterCommands() {
     s.Enable(m_session.SessionActive());
     s.SetCheck(m_frame.WatchBar() && m_frame.WatchBar()->IsBarVisible() ? 1 : 0);
   });
-  m_frame.OnCommand(kCmdMemoryBar, [this](CommandId) {
-    SECControlBar* bar = m_frame.MemoryBar();
-    if (bar) m_frame.ShowControlBar(bar, !bar->IsBarVisible(), false);
-  });
+  // The memory window's command is the memory window's own (debug_windows.cpp).
   Rule(kCmdMemoryBar, [this](CommandState& s) {
     s.Enable(m_session.SessionActive());
     s.SetCheck(m_frame.MemoryBar() && m_frame.MemoryBar()->IsBarVisible() ? 1 : 0);

@@ -6,7 +6,7 @@
 # pattern_step (kept in the options file) and its change after a step, the
 # call stack main and its caller; a value tip shows pattern_step's value.
 # Every step is a PNG in <build>/gallery/debugger/windows-*.png.
-#   debug_windows_end_to_end.sh <build> <source> <screen_grab>
+#   debug_bar_windows_end_to_end.sh <build> <source> <screen_grab>
 # Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3

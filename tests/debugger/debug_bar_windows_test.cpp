@@ -112,7 +112,7 @@ TEST_F(DebugWindowsTest, WatchPagesTakeKeysAndTheMouse) {
   ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
   EXPECT_TRUE(f->WatchBar()->IsBarVisible());
   EXPECT_EQ(f->QueryCommand(DebugBarCommands::kCmdWatchBar).check, 1);
-  DebugBarWindow* bar = f->Debugger()->Windows().Bar();
+  DebugBarWindow* bar = f->Debugger()->BarCommands().Bar();
   f->Debugger()->TargetStopped();
 
   // Locals: the function's variables.
@@ -172,7 +172,7 @@ TEST_F(DebugWindowsTest, CallStackShowsTheCallsAndGoesToTheSource) {
   CMainFrame* f = s.Frame();
   ASSERT_TRUE(Start(s, kScript)) << Log();
   ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
-  DebugBarWindow* bar = f->Debugger()->Windows().Bar();
+  DebugBarWindow* bar = f->Debugger()->BarCommands().Bar();
   bar->ActivatePage(DebugBarWindow::kCallStack);
   EXPECT_EQ(bar->CurrentWatch(), nullptr);
   CallStackWindow* stack = bar->CallStack();
