@@ -54,7 +54,7 @@ std::string Script() {
   return s;
 }
 
-class DebugWindowsTest : public test::ExampleFrameTest {
+class DebugViewWindowsTest : public test::ExampleFrameTest {
  protected:
   void SetUp() override {
     test::ExampleFrameTest::SetUp();
@@ -92,7 +92,7 @@ class DebugWindowsTest : public test::ExampleFrameTest {
   void (*clearLog)() = nullptr;
 };
 
-TEST_F(DebugWindowsTest, CommandWindowHelpCompletionHistoryAndEscape) {
+TEST_F(DebugViewWindowsTest, CommandWindowHelpCompletionHistoryAndEscape) {
   CommandWindow* w = windows->ShowCommandWindow();
   ASSERT_NE(w, nullptr);
   w->resize(700, 200);
@@ -123,7 +123,7 @@ TEST_F(DebugWindowsTest, CommandWindowHelpCompletionHistoryAndEscape) {
   EXPECT_TRUE(Logged("control 8\n")) << log();
 }
 
-TEST_F(DebugWindowsTest, CommandWindowInputRequestTakesTheLine) {
+TEST_F(DebugViewWindowsTest, CommandWindowInputRequestTakesTheLine) {
   CommandWindow* w = windows->ShowCommandWindow();
   char buffer[6] = {};
   uint32_t length = 0;
@@ -143,7 +143,7 @@ TEST_F(DebugWindowsTest, CommandWindowInputRequestTakesTheLine) {
   EXPECT_FALSE(Logged("command")) << log();
 }
 
-TEST_F(DebugWindowsTest, DisassemblyFollowsThePcKeysAndMouse) {
+TEST_F(DebugViewWindowsTest, DisassemblyFollowsThePcKeysAndMouse) {
   ASSERT_TRUE(f->ExecuteCommand(32752));
   DisassemblyView* v = windows->Disassembly();
   ASSERT_NE(v, nullptr);
@@ -182,7 +182,7 @@ TEST_F(DebugWindowsTest, DisassemblyFollowsThePcKeysAndMouse) {
   EXPECT_EQ(c.Line(0).address, v->Bookmarks()[0]);
 }
 
-TEST_F(DebugWindowsTest, DisassemblySelectionCopiesItsLines) {
+TEST_F(DebugViewWindowsTest, DisassemblySelectionCopiesItsLines) {
   ASSERT_TRUE(f->ExecuteCommand(32752));
   DisassemblyView* v = windows->Disassembly();
   v->resize(500, 300);
@@ -210,7 +210,7 @@ TEST_F(DebugWindowsTest, DisassemblySelectionCopiesItsLines) {
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), c.Text(v->CursorLine()));
 }
 
-TEST_F(DebugWindowsTest, DisassemblyFindGoesOnFromTheTopWhenAsked) {
+TEST_F(DebugViewWindowsTest, DisassemblyFindGoesOnFromTheTopWhenAsked) {
   ASSERT_TRUE(f->ExecuteCommand(32752));
   DisassemblyView* v = windows->Disassembly();
   v->resize(500, 200);
@@ -238,7 +238,7 @@ TEST_F(DebugWindowsTest, DisassemblyFindGoesOnFromTheTopWhenAsked) {
   }
 }
 
-TEST_F(DebugWindowsTest, MemoryPageLargerThanTheReadBufferDrawsOnlyWhatWasRead) {
+TEST_F(DebugViewWindowsTest, MemoryPageLargerThanTheReadBufferDrawsOnlyWhatWasRead) {
   ASSERT_TRUE(f->ExecuteCommand(32758));
   MemoryPage* p = windows->Memory()->Page(0);
   p->AddressEdit()->setText("0x40000000");
@@ -261,7 +261,7 @@ TEST_F(DebugWindowsTest, MemoryPageLargerThanTheReadBufferDrawsOnlyWhatWasRead) 
   EXPECT_EQ(shown[size_t(full + 1)].size(), std::string("0x40000000: ").size()) << shown[size_t(full + 1)];
 }
 
-TEST_F(DebugWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {
+TEST_F(DebugViewWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {
   ASSERT_TRUE(f->ExecuteCommand(32758));
   MemoryWindow* m = windows->Memory();
   ASSERT_NE(m, nullptr);
