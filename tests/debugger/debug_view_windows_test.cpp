@@ -279,6 +279,18 @@ TEST_F(DebugViewWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {
   EXPECT_EQ(p->Rows()[0].substr(0, std::strlen("0x40000000: 6C6C6548 77202C6F")), "0x40000000: 6C6C6548 77202C6F");
   p->SetFormat(kMemAscii);
   EXPECT_EQ(p->Rows()[0].substr(0, std::strlen("0x40000000: Hello, world!")), "0x40000000: Hello, world!");
+  // The frame's format commands act on the page in front and show its format checked.
+  ASSERT_TRUE(f->QueryCommand(35060).enabled);
+  EXPECT_EQ(f->QueryCommand(35066).check, 1);  // ASCII
+  ASSERT_TRUE(f->ExecuteCommand(35060));        // unsigned long
+  EXPECT_EQ(p->Look().format, kMemULong);
+  EXPECT_EQ(f->QueryCommand(35060).check, 1);
+  EXPECT_EQ(f->QueryCommand(35066).check, 0);
+  const bool decimal = p->Look().decimal;
+  ASSERT_TRUE(f->ExecuteCommand(35067));
+  EXPECT_NE(p->Look().decimal, decimal);
+  ASSERT_TRUE(f->ExecuteCommand(35067));
+  p->SetFormat(kMemAscii);
   // The context menu offers the modification only on a value; the value
   // tip of the thumb names the address of a position.
   {

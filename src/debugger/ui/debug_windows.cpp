@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <QVBoxLayout>
 
+#include "debugger/model/memory_format.h"
 #include "debugger/session/debug_session.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/windows/disassembly_window.h"
@@ -29,7 +30,7 @@
 namespace pm2 {
 
 namespace {
-constexpr CommandId kCmdMemoryWindow = 32758;
+constexpr CommandId kCmdMemoryWindow = 32758, kCmdMemoryDecimal = 35067, kCmdModifyMemory = 35090;
 }  // namespace
 
 DebugWindows::DebugWindows(CMainFrame& frame, ShellApp& app, DebugSession& session)
@@ -108,6 +109,41 @@ void DebugWindows::RegisterCommands() {
   // The memory window's one handler; its rule (enabled in a session, checked
   // when shown) is the debug bar's.
   m_frame.OnCommand(kCmdMemoryWindow, [this](CommandId) { ToggleMemoryWindow(); });
+  // The memory window's display formats, the decimal switch and Modify
+  // Memory as the frame's commands: they act on the page in front (Modify
+  // Memory at its first value); the page's context menu does the same.
+  auto page = [this]() -> MemoryPage* {
+    return m_memory && m_session.SessionActive() ? m_memory->ActivePage() : nullptr;
+  };
+  for (int format = 0; format < kMemFormatCount; ++format) {
+    const CommandId id = CommandId(MemFormatInfo(format).command);
+    m_frame.OnCommand(id, [page, format](CommandId) {
+      if (MemoryPage* p = page()) p->SetFormat(format);
+    });
+    m_frame.OnUpdate(id, [page, format](CommandState& s) {
+      MemoryPage* p = page();
+      s.Enable(p != nullptr);
+      s.SetCheck(p && p->Look().format == format ? 1 : 0);
+    });
+  }
+  m_frame.OnCommand(kCmdMemoryDecimal, [page](CommandId) {
+    if (MemoryPage* p = page()) p->SetFormat(kMemToggleDecimal);
+  });
+  m_frame.OnUpdate(kCmdMemoryDecimal, [page](CommandState& s) {
+    MemoryPage* p = page();
+    s.Enable(p != nullptr);
+    s.SetCheck(p && p->Look().decimal ? 1 : 0);
+  });
+  m_frame.OnCommand(kCmdModifyMemory, [this, page](CommandId) {
+    MemoryPage* p = page();
+    uint64_t address = 0;
+    if (!p || !p->Valid() || !p->HitTest(p->FirstValueCentre(), &address)) return m_app.Dialogs().Beep();
+    p->ModifyMemory(address);
+  });
+  m_frame.OnUpdate(kCmdModifyMemory, [this, page](CommandState& s) {
+    MemoryPage* p = page();
+    s.Enable(p && p->Valid() && !m_session.TargetExecuting());
+  });
 }
 
 void DebugWindows::ToggleMemoryWindow() {
