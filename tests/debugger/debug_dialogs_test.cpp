@@ -29,7 +29,7 @@
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/symbols_dialog.h"
 #include "debugger/dialogs/tool_box.h"
-#include "debugger/ui/command_stand_in.h"
+#include "debugger/windows/command_window.h"
 #include "debugger/ui/debug_commands.h"
 #include "editor/view/edit_view.h"
 #include "project/model/option_block.h"
@@ -612,7 +612,9 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   EXPECT_EQ(box->Buttons().Count(), 2);
   QTest::mouseClick(box->Button(1), Qt::LeftButton);
   EXPECT_NE(std::string(log()).find("exec t\n"), std::string::npos) << log();
-  EXPECT_NE(f->Debugger()->CommandPage()->Text().toStdString().find("t"), std::string::npos);
+  // The button's command shows in the command window as a line of its own.
+  const std::string shown = "\n" + f->Debugger()->CommandPage()->Text().toStdString();
+  EXPECT_NE(shown.find("\nt\n"), std::string::npos) << shown;
   // The coverage dialog opened again takes its last place.
   ASSERT_TRUE(f->ExecuteCommand(35073));  // the box is open: its command raises it
   std::ofstream(script, std::ios::app) << "module M\nfunc F 4 2 0\n";

@@ -7,7 +7,7 @@
 #include <QMenu>
 #include <fstream>
 
-#include "debugger/ui/command_stand_in.h"
+#include "debugger/windows/command_window.h"
 #include "debugger/ui/debug_commands.h"
 #include "debugger/ui/register_page.h"
 #include "project/model/option_block.h"

@@ -1,9 +1,10 @@
 // Pictures of the debugger's widgets on the offscreen platform:
 // debugger_gallery <build folder>. The register page with a register set
 // (a changed register highlighted, a composite register with its fields,
-// a bold group) at the project bar's width and wider, and the command
-// page's stand-in with driver output, and the debug bar's pages (Locals,
-// Watch #1, Call Stack) with no session, stopped, running and with
+// a bold group) at the project bar's width and wider, the command window
+// with driver output, the command, disassembly and memory windows in
+// their states (debug_windows_gallery.cpp), and the debug bar's pages
+// (Locals, Watch #1, Call Stack) with no session, stopped, running and with
 // expressions the driver cannot evaluate, into <build>/gallery/debugger.
 // Exits non-zero when a picture could not be made.
 #include <QApplication>
@@ -13,7 +14,7 @@
 #include <cstring>
 #include <vector>
 
-#include "debugger/ui/command_stand_in.h"
+#include "debugger/windows/command_window.h"
 #include "debugger/ui/register_page.h"
 #include "debugger/windows/call_stack_window.h"
 #include "debugger/windows/debug_bar_window.h"
@@ -105,7 +106,9 @@ int32_t GalleryString(char* buffer, uint64_t, int32_t maximum) {
   return std::snprintf(buffer, std::size_t(maximum), "%s", "Blinky");
 }
 
-bool Save(QWidget& w, const QString& folder, const char* name) {
+}  // namespace
+
+bool SaveWidget(QWidget& w, const QString& folder, const char* name) {
   w.show();
   QApplication::processEvents();
   const QString path = folder + "/" + name + ".png";
@@ -115,6 +118,12 @@ bool Save(QWidget& w, const QString& folder, const char* name) {
   }
   return true;
 }
+
+bool DebugWindowsGallery(const QString& folder);
+
+namespace {
+
+bool Save(QWidget& w, const QString& folder, const char* name) { return SaveWidget(w, folder, name); }
 
 int Run(const std::string& build) {
   const QString folder = QString::fromStdString(build + "/gallery/debugger");
@@ -134,7 +143,9 @@ int Run(const std::string& build) {
     page.Expand(page.GetItemAtRow(6), TVE_EXPAND);  // the CPSR head with its fields
     ok &= Save(page, folder, width < 200 ? "register-page-narrow" : "register-page-wide");
   }
-  CommandStandIn command([](const std::string&) {});
+  CommandWindowHost host;
+  host.debugging = [] { return true; };
+  CommandWindow command(host);
   command.resize(600, 140);
   command.Append("GDB driver: simulation in qemu-system-arm, GDB stub at 127.0.0.1:36631\n");
   command.Append("BS main\n");
@@ -180,6 +191,8 @@ int Run(const std::string& build) {
     bar.ActivatePage(DebugBarWindow::kCallStack);
     ok &= Save(bar, folder, (std::string("debug-bar-call-stack-") + st.name).c_str());
   }
+
+  ok &= DebugWindowsGallery(folder);
   return ok ? 0 : 1;
 }
 

@@ -9,7 +9,6 @@
 #include <QTest>
 #include <cstring>
 
-#include "debugger/ui/command_stand_in.h"
 
 namespace pm2 {
 namespace {
@@ -110,20 +109,6 @@ TEST_F(RegisterPageTest, RefreshOnlyDuringASession) {
   active = true;
   page->UpdateAll();
   EXPECT_EQ(g_calls, std::vector<std::string>{"refresh 2147483648"});
-}
-
-TEST(CommandStandIn, TypedLinesGoToTheDriverAndOutputIsShown) {
-  std::vector<std::string> lines;
-  CommandStandIn page([&](const std::string& l) { lines.push_back(l); });
-  page.show();
-  QTest::keyClicks(page.Input(), "BS main");
-  QTest::keyClick(page.Input(), Qt::Key_Return);
-  EXPECT_EQ(lines, std::vector<std::string>{"BS main"});
-  EXPECT_TRUE(page.Input()->text().isEmpty());
-  page.Append("Breakpoint 1 at 0xb4\n");
-  EXPECT_EQ(page.Text().toStdString(), "Breakpoint 1 at 0xb4");
-  page.Append(nullptr);
-  EXPECT_TRUE(page.Text().isEmpty());
 }
 
 }  // namespace

@@ -444,6 +444,43 @@ typedef struct DbgLineTableRecord {
   const DbgLinePair* pairs;
 } DbgLineTableRecord;
 
+/* One line of the disassembly listing, exchanged with DbgGetDisasmLine
+ * (next line; a kind-0 record asks for the line at disasmRequest[0]),
+ * DbgPrevDisasmLine, DbgRefreshDisasmLine (states in place) and
+ * DbgDisasmLineText (answers the line's text as a const char*). */
+enum {
+  kDisasmRequest = 0,
+  kDisasmSource = 32,
+  kDisasmCode = 33,
+  kDisasmOther = 34,
+  kDisasmTrace1 = 35,
+  kDisasmTrace2 = 36,
+  kDisasmTrace3 = 37,
+  kDisasmEnd = 38
+};
+enum {
+  kDisasmAsked = 0x08,     /* the line holds the address asked for */
+  kDisasmRegister = 0x20,  /* the line refers to a register item (item) */
+  kDisasmClass1 = 0x40,
+  kDisasmClass2 = 0x100,
+  kDisasmPc = 0x80         /* the line holds the program counter */
+};
+typedef struct DisasmLine {
+  uint16_t kind;      /* 0: kDisasm... */
+  uint16_t kindPart;  /* 2 */
+  uint16_t state;     /* 4: kDisasmAsked... */
+  uint16_t pad6;      /* 6 */
+  uint32_t file;      /* 8: the source file of a source line; the trace descriptor */
+  uint32_t own12;     /* 12: the driver's own */
+  uint32_t address;   /* 16 */
+  uint32_t line;      /* 20: the source line number; the history index */
+  uint32_t item;      /* 24: the register item; the history's ordering key */
+  uint32_t own28;     /* 28: the driver's own */
+  uint16_t drawn;     /* 32: written by the view */
+  uint16_t length;    /* 34: the text's length, written by the view (at most 256) */
+  uint32_t changed;   /* 36: non-zero when the line changed since it was drawn */
+} DisasmLine;
+
 /* The driver's one export. */
 typedef int32_t (*BootDllFn)(int32_t code, void* argument);
 
@@ -482,6 +519,9 @@ PM2_DBG_STATIC_ASSERT(sizeof(DbgCallStackEntry) == 20, "DbgCallStackEntry layout
 PM2_DBG_STATIC_ASSERT(sizeof(DbgLinePair) == 8, "DbgLinePair layout");
 PM2_DBG_STATIC_ASSERT(sizeof(DbgWatchValue) == 344, "DbgWatchValue layout");
 PM2_DBG_STATIC_ASSERT(sizeof(DbgWatchNames) == 4104, "DbgWatchNames layout");
+PM2_DBG_STATIC_ASSERT(sizeof(DisasmLine) == 40, "DisasmLine layout");
+PM2_DBG_STATIC_ASSERT(offsetof(DisasmLine, address) == 16, "DisasmLine.address");
+PM2_DBG_STATIC_ASSERT(offsetof(DisasmLine, length) == 34, "DisasmLine.length");
 #endif
 
 #endif /* PM2_DEBUGGER_ABI_DEBUG_INTERFACE_H */

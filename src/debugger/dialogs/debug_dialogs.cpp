@@ -76,8 +76,8 @@ DebugDialogContext DebugDialogs::Context() {
 }
 
 int DebugDialogs::SendToCommandWindow(const std::string& text) {
-  // Today the command page's stand-in shows the echo; the driver runs the
-  // command at once (IDE service 34).
+  // The command window shows the line; the driver runs the command at once
+  // (IDE service 34).
   if (m_appendCommand) m_appendCommand(text.c_str());
   return int(m_app.IdeServiceCall(34, reinterpret_cast<intptr_t>(text.c_str())));
 }

@@ -37,7 +37,7 @@ class SECWorksheetWnd;
 
 class DebugDialogs {
  public:
-  // appendCommand: text into the command page (the command window's stand-in today).
+  // appendCommand: text into the command window.
   DebugDialogs(CMainFrame& frame, ShellApp& app, DebugSession& session,
                std::function<void(const char*)> appendCommand);
   ~DebugDialogs();

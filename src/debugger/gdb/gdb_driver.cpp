@@ -16,7 +16,9 @@
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/abi/debug_records.h"
+#include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_dialog_records.h"
+#include "debugger/gdb/gdb_listing.h"
 #include "debugger/gdb/gdb_target.h"
 
 namespace {
@@ -32,6 +34,14 @@ std::string g_sourcePath;  // what srcFile points at after DbgFindSource
 std::vector<DbgLinePair> g_lines;  // what the last DbgLineTable answered
 DbgLineTableRecord g_lineTable;
 std::vector<DbgCallStackEntry> g_callStack;
+// The disassembly window's listing, a chunk at a time from gdb.
+pm2::gdb::GdbListing g_listing([](uint32_t from, uint32_t to) {
+  return g_target ? g_target->Disassemble(from, to) : std::vector<pm2::gdb::ListingLine>{};
+});
+std::string g_lineText;  // what DbgDisasmLineText answered last
+// The command syntax handed to the command window.
+pm2::SyntaxTableBuilder g_syntaxTables;
+pm2::gdb::GdbSyntax g_syntax;
 
 // The notification that carries one serial byte: the window number in
 // bits 24 to 31, the byte in the low 8 bits.
@@ -327,10 +337,11 @@ bool ToolBoxCommand(const std::string& line, int32_t* result) {
 
 int32_t ExecCommand(const char* text, int32_t length) {
   if (!g_target || !text) return 0;
+  const std::string line(text, length > 0 ? std::size_t(length) : std::strlen(text));
   int32_t result = 0;
-  if (ToolBoxCommand(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)), &result)) return result;
-  Print(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)) + "\n");
-  return g_target->Execute(std::string(text, length > 0 ? std::size_t(length) : std::strlen(text)));
+  if (ToolBoxCommand(line, &result)) return result;
+  // The command window shows the line as it was typed: no echo here.
+  return g_target->Execute(line);
 }
 int32_t Eval(int32_t, const char* text, uint64_t* value) {
   return g_target && g_target->Evaluate(text ? text : "", value) ? 0 : 1;
@@ -357,6 +368,14 @@ int32_t Assign(const char* text, int32_t length) {
   std::string line;
   for (const char* p = text; p < text + (length > 0 ? length : int32_t(std::strlen(text))); ++p)
     if (*p != '`' && *p != '\n' && *p != '\r') line += *p;
+  // The memory window's typed writes: one assignment a value.
+  std::vector<std::string> writes;
+  if (pm2::gdb::TypedWriteAssignments(line, &writes)) {
+    uint64_t ignored = 0;
+    for (const std::string& w : writes)
+      if (!g_target->Evaluate(w, &ignored)) return 1;
+    return 0;
+  }
   return g_target->Assign(line) ? 0 : 1;
 }
 int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
@@ -370,8 +389,26 @@ int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
   buffer[n] = '\0';
   return n;
 }
+intptr_t DisasmNext(void* record) {
+  g_listing.Next(static_cast<DisasmLine*>(record), g_record.disasmRequest[0]);
+  return 0;
+}
+intptr_t DisasmPrev(void* record) {
+  g_listing.Prev(static_cast<DisasmLine*>(record));
+  return 0;
+}
+intptr_t DisasmRefresh(void* record) {
+  auto* l = static_cast<DisasmLine*>(record);
+  g_listing.Refresh(l, g_target ? g_target->Pc() : 0, g_target && g_target->HasBreakpoint(l->address));
+  return 0;
+}
+intptr_t DisasmText(void* record) {
+  g_lineText = g_listing.Text(*static_cast<DisasmLine*>(record));
+  return reinterpret_cast<intptr_t>(g_lineText.c_str());
+}
 void Exit() {
   g_records.reset();
+  g_listing.Forget();
   if (g_target) g_target->Close();
   g_target.reset();
 }
@@ -428,6 +465,10 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_record.DbgBreakpointList = BreakpointList;
       g_record.DbgBreakpointDefine = BreakpointDefine;
       g_record.DbgSerialInput = SerialInput;
+      g_record.DbgGetDisasmLine = DisasmNext;
+      g_record.DbgPrevDisasmLine = DisasmPrev;
+      g_record.DbgRefreshDisasmLine = DisasmRefresh;
+      g_record.DbgDisasmLineText = DisasmText;
       // GDB has no performance analyser and no code coverage.
       g_record.flags &= ~uint32_t(0x4000 | 0x8000);
       return 0;
@@ -465,6 +506,10 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_target->Registers()->setValue = SetRegister;
       if (g_record.IdeServiceCall)
         g_record.IdeServiceCall(44, reinterpret_cast<intptr_t>(g_target->Registers()));
+      g_listing.Forget();
+      if (!g_syntax.root) g_syntax = pm2::gdb::BuildGdbSyntax(g_syntaxTables);
+      if (g_record.SetCommandSyntaxTables)
+        g_record.SetCommandSyntaxTables(g_syntax.fallback, g_syntax.fallback, g_syntax.root);
       if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
       return 0;
     }

@@ -443,6 +443,18 @@ std::string GdbTarget::Instruction(uint64_t address) {
   return insns->items[0].second.Str("inst");
 }
 
+std::vector<ListingLine> GdbTarget::Disassemble(uint32_t from, uint32_t to) {
+  if (!Halted()) return {};
+  auto source = [this](const std::string& file, int line) { return m_sources.Line(file, line); };
+  // Source and assembly where the program has line information, else assembly.
+  for (const char* mode : {" -- 4", " -- 0"}) {
+    MiRecord r = m_gdb->Call("-data-disassemble -s " + Hex(from) + " -e " + Hex(to) + mode, kCommandTimeoutMs);
+    const MiValue* insns = r.results.Find("asm_insns");
+    if (Ok(r) && insns && !insns->items.empty()) return ParseListing(*insns, source);
+  }
+  return {};
+}
+
 bool GdbTarget::CallStack(std::vector<DbgCallStackEntry>* out) {
   out->clear();
   if (!Halted()) return false;

@@ -19,6 +19,7 @@
 #include "debugger/abi/debug_interface.h"
 #include "debugger/gdb/child_process.h"
 #include "debugger/gdb/gdb_connection.h"
+#include "debugger/gdb/gdb_listing.h"
 
 namespace pm2::gdb {
 
@@ -123,6 +124,8 @@ class GdbTarget {
   bool LineTable(const std::string& file, std::vector<DbgLinePair>* out);
   // The instruction at an address as gdb disassembles it; "" when none.
   std::string Instruction(uint64_t address);
+  // The listing of [from, to): source lines with their instructions.
+  std::vector<ListingLine> Disassemble(uint32_t from, uint32_t to);
   std::string SymbolAt(uint64_t address);
   // The active calls, outermost first.
   bool CallStack(std::vector<DbgCallStackEntry>* out);
@@ -173,6 +176,7 @@ class GdbTarget {
   std::atomic<bool> m_closing{false};
   std::atomic<uint32_t> m_pc{0};
   SourceLine m_stopLine;
+  SourceCache m_sources;
   std::mutex m_stopMutex;
   std::map<uint64_t, int> m_breakpoints;  // address -> gdb's number
   std::map<uint64_t, bool> m_disabled;    // address -> disabled

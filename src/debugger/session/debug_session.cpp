@@ -99,7 +99,9 @@ int32_t CbSerial(int32_t window, const uint8_t* bytes, int32_t count) {
 int32_t CbSerial16(int32_t window, const uint16_t* chars, int32_t count) {
   return App() ? App()->WriteSerialWindow16(window, chars, count) : -1;
 }
-void CbSyntaxTables(const void*, const void*, const void*) {}
+void CbSyntaxTables(const void* a, const void* b, const void* c) {
+  if (g_active) g_active->Host().SetSyntaxTables(a, b, c);
+}
 void CbPostNotify(int32_t code, intptr_t arg) {
   if (code == kDbgNotifyTargetStopped) {
     if (g_active) g_active->Host().PostTargetStopped();

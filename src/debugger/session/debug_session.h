@@ -53,6 +53,8 @@ class SessionHost {
   virtual void PostDriverEnded() {}
   // Drains the GUI thread's queue (the driver's PumpPendingMessages).
   virtual void PumpMessages() {}
+  // The driver's command syntax tables for the command window's help.
+  virtual void SetSyntaxTables(const void* /*fallback1*/, const void* /*fallback2*/, const void* /*root*/) {}
 };
 
 class DebugSession : public DebugPort {

@@ -41,6 +41,11 @@
 //   map <hex start> <hex end> <hex attributes>  the memory map
 //   pa <number> <name> <hex start> <hex end> <count> <min> <max> <total>
 //   cycles <n>                  the time counter
+//   dis <hex address> <kind> <text>  a line of the disassembly listing
+//                               (kind 32 source, 33 code, 34 other)
+//   break <hex address>         a breakpoint set at the start
+// The driver hands over a small command syntax (BS, BK, BL, G, Display) at
+// the start of a session.
 // Every call is written to a log that tests read through TestDriverLog().
 #include <algorithm>
 #include <cstdio>
@@ -56,6 +61,7 @@
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/abi/debug_records.h"
+#include "debugger/model/syntax_table_builder.h"
 
 namespace {
 
@@ -106,6 +112,12 @@ struct Script {
   std::deque<DbgPaRangeRecord> ranges;
   DbgPaRangeRecord rest{};
   uint64_t cycles = 0;
+  struct Listed {
+    uint16_t kind;
+    uint32_t address;
+    std::string text;
+  };
+  std::vector<Listed> listing;
 };
 
 DebugInterface g_record;
@@ -257,6 +269,15 @@ void ReadScript(const std::string& path) {
       uint32_t a = Hex(addr);
       for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
         g_script.memory[a++] = uint8_t(Hex(bytes.substr(i, 2)));
+    } else if (cmd == "dis") {
+      std::string addr;
+      int kind = kDisasmCode;
+      in >> addr >> kind;
+      g_script.listing.push_back({uint16_t(kind), Hex(addr), Rest(in)});
+    } else if (cmd == "break") {
+      std::string addr;
+      in >> addr;
+      g_script.breakpoints[Hex(addr)] = 1;
     } else if (cmd == "stopat") {
       std::string at;
       in >> at;
@@ -495,6 +516,19 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case 7:  // the text of a command result
       std::snprintf(reinterpret_cast<char*>(b), 256, "*** error %d", int(a));
       return 0;
+    case kDbgCtlEvalAddress: {
+      auto it = g_script.evals.find(reinterpret_cast<const char*>(a));
+      if (it == g_script.evals.end()) return 1;
+      const uint32_t value = uint32_t(it->second);
+      std::memcpy(reinterpret_cast<uint8_t*>(b) + 12, &value, 4);
+      return 0;
+    }
+    case 3:  // a value assignment
+      Log(std::string("assign ") + reinterpret_cast<const char*>(a));
+      return g_script.execResults.count(reinterpret_cast<const char*>(a)) ? 1 : 0;
+    case 8:
+      Log("escape");
+      return 0;
     case kDbgCtlExecNow: {
       const char* text = reinterpret_cast<const char*>(a);
       Log(std::string("exec ") + (text ? text : ""));
@@ -626,6 +660,80 @@ int32_t ReadMemory(uint64_t address, uint32_t count, void* buffer) {
     if (!ReadByte(uint32_t(address + i), &bytes[i])) return 1;
   return 0;
 }
+uint32_t WriteMemory(uint64_t address, uint32_t count, const void* bytes) {
+  Log("write " + std::to_string(address) + " " + std::to_string(count));
+  for (uint32_t i = 0; i < count; ++i) {
+    if (uint32_t(address + i) >= g_script.readableEnd) return 1;
+    g_script.memory[uint32_t(address + i)] = static_cast<const uint8_t*>(bytes)[i];
+  }
+  return 0;
+}
+
+// ---- the disassembly listing: own12 holds the line's index + 1.
+void SetLine(DisasmLine* l, int i, bool asked) {
+  const uint16_t wasKind = l->kind;
+  *l = DisasmLine{};
+  if (i < 0 || i >= int(g_script.listing.size())) {
+    l->kind = kDisasmEnd;
+    return;
+  }
+  const auto& row = g_script.listing[std::size_t(i)];
+  l->kind = row.kind;
+  l->address = row.address;
+  l->own12 = uint32_t(i + 1);
+  if (asked && wasKind == kDisasmRequest) l->state |= kDisasmAsked;
+}
+intptr_t DisasmNext(void* record) {
+  auto* l = static_cast<DisasmLine*>(record);
+  if (l->kind == kDisasmEnd) return 0;
+  if (l->kind == kDisasmRequest) {
+    const uint32_t want = g_record.disasmRequest[0];
+    int i = 0;
+    const int n = int(g_script.listing.size());
+    while (i < n && (g_script.listing[std::size_t(i)].address < want ||
+                     g_script.listing[std::size_t(i)].kind != kDisasmCode))
+      ++i;
+    SetLine(l, i, i < n && g_script.listing[std::size_t(i)].address == want);
+    return 0;
+  }
+  SetLine(l, int(l->own12), false);
+  return 0;
+}
+intptr_t DisasmPrev(void* record) {
+  auto* l = static_cast<DisasmLine*>(record);
+  if (l->kind == kDisasmEnd || l->kind == kDisasmRequest) return 0;
+  SetLine(l, int(l->own12) - 2, false);
+  return 0;
+}
+intptr_t DisasmRefresh(void* record) {
+  auto* l = static_cast<DisasmLine*>(record);
+  l->state = uint16_t(l->state & ~kDisasmPc);
+  if (l->kind == kDisasmCode && l->address == g_record.pc) l->state |= kDisasmPc;
+  return 0;
+}
+intptr_t DisasmText(void* record) {
+  auto* l = static_cast<DisasmLine*>(record);
+  if (l->own12 == 0 || l->own12 > g_script.listing.size()) return reinterpret_cast<intptr_t>("");
+  return reinterpret_cast<intptr_t>(g_script.listing[l->own12 - 1].text.c_str());
+}
+
+// The command syntax the driver hands over: BS/BK <expression>, BL, G, Display.
+pm2::SyntaxTableBuilder g_syntax;
+const pm2::SyntaxTableBuilder::Word* g_syntaxRoot = nullptr;
+const pm2::SyntaxTableBuilder::Word* g_syntaxFallback = nullptr;
+void BuildSyntax() {
+  if (g_syntaxRoot) return;
+  using B = pm2::SyntaxTableBuilder;
+  const uint8_t* expr = g_syntax.Record("<expression>", 0, 12, 254, ' ');
+  const uint8_t* bs = g_syntax.Record("BS - set breakpoint", 2, 2, 2, ' ', {B::Ref(expr), 2});
+  const uint8_t* bk = g_syntax.Record("BK - kill breakpoint", 2, 2, 2, ' ', {B::Ref(expr), 2});
+  const uint8_t* bl = g_syntax.Record("BL - list breakpoints", 2, 2, 2, ' ', {5});
+  const uint8_t* go = g_syntax.Record("G - go", 1, 1, 1, ' ', {B::Ref(expr), 2});
+  const uint8_t* dis = g_syntax.Record("DISplay", 3, 7, 3, ' ', {B::Ref(expr), 2});
+  g_syntaxRoot = g_syntax.Table({B::Ref(bs), B::Ref(bk), B::Ref(bl), B::Ref(go), B::Ref(dis), 1});
+  g_syntaxFallback = g_syntax.Table({B::Ref(g_syntax.Record("<< no help available ! >>", 0, 25, 255, ' ')), 0});
+}
+
 int32_t Exec(const char* text, int32_t length) {
   std::string line(text ? text : "", text && length > 0 ? std::size_t(length) : 0);
   Log("command " + line);
@@ -784,7 +892,10 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
   auto it = g_script.breakpoints.find(uint32_t(address));
   const int state = it == g_script.breakpoints.end() ? 0 : it->second;
   if (op == 1 || op == 7) return uint32_t(state);
-  if (op == 2 && state) it->second = state == 1 ? 2 : 1;
+  if (op == 2) {
+    if (!state) return uint32_t(-1);  // nothing to enable or disable
+    it->second = state == 1 ? 2 : 1;
+  }
   if (op == 3) {
     if (state)
       g_script.breakpoints.erase(it);
@@ -834,6 +945,11 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
       g_record.DbgBreakpointDefine = BreakpointDefine;
       g_record.DbgSerialInput = SerialInput;
       g_record.DbgAddressAttr = AddressAttr;
+      g_record.DbgWriteMemory = WriteMemory;
+      g_record.DbgGetDisasmLine = DisasmNext;
+      g_record.DbgPrevDisasmLine = DisasmPrev;
+      g_record.DbgRefreshDisasmLine = DisasmRefresh;
+      g_record.DbgDisasmLineText = DisasmText;
       return 0;
     }
     case 2:
@@ -864,6 +980,8 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
       }
       if (code == 4) {
         if (g_ide && g_ide->PrintToCommandWindow) g_ide->PrintToCommandWindow("Test driver: session started\n");
+        BuildSyntax();
+        if (g_record.SetCommandSyntaxTables) g_record.SetCommandSyntaxTables(g_syntaxFallback, g_syntaxFallback, g_syntaxRoot);
         g_set = RegisterSet{};
         for (std::size_t i = 0; i < g_script.groups.size(); ++i) g_script.groups[i].name = g_script.groupNames[i].c_str();
         g_set.groupCount = uint32_t(g_script.groups.size());

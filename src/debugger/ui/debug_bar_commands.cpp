@@ -37,10 +37,7 @@ DebugBarCommands::DebugBarCommands(CMainFrame& frame, ShellApp& app, DebugSessio
   DebugBarWindow::Services services;
   services.beep = [this] { Beep(); };
   services.assignmentDone = [this] {
-    QTimer::singleShot(kAssignRefreshMs, m_bar, [this] {
-      if (WatchWindow* w = m_bar->CurrentWatch()) w->Refresh();
-      HintAllViews(0x12341000);
-    });
+    QTimer::singleShot(kAssignRefreshMs, m_bar, [this] { RefreshWatch(); });
   };
   services.showSource = [this](uint32_t address) {
     intptr_t result = 0;
@@ -58,11 +55,18 @@ DebugBarCommands::DebugBarCommands(CMainFrame& frame, ShellApp& app, DebugSessio
     if (standIn && standIn != m_bar) standIn->deleteLater();
   }
   m_frame.Editors().ViewContext().debug = this;
+  m_app.m_windows.Set(WindowSlot::WatchView, m_bar);
   RegisterCommands();
 }
 
 DebugBarCommands::~DebugBarCommands() {
+  m_app.m_windows.Forget(WindowSlot::WatchView, m_bar);
   if (m_frame.Editors().ViewContext().debug == this) m_frame.Editors().ViewContext().debug = nullptr;
+}
+
+void DebugBarCommands::RefreshWatch() {
+  if (WatchWindow* w = m_bar->CurrentWatch()) w->Refresh();
+  HintAllViews(0x12341000);
 }
 
 void DebugBarCommands::Beep() { m_app.Dialogs().Beep(); }
@@ -144,10 +148,7 @@ void DebugBarCommands::RegisterCommands() {
     s.Enable(m_session.SessionActive());
     s.SetCheck(m_frame.WatchBar() && m_frame.WatchBar()->IsBarVisible() ? 1 : 0);
   });
-  m_frame.OnCommand(kCmdMemoryBar, [this](CommandId) {
-    SECControlBar* bar = m_frame.MemoryBar();
-    if (bar) m_frame.ShowControlBar(bar, !bar->IsBarVisible(), false);
-  });
+  // The memory window's command is the memory window's own (debug_windows.cpp).
   Rule(kCmdMemoryBar, [this](CommandState& s) {
     s.Enable(m_session.SessionActive());
     s.SetCheck(m_frame.MemoryBar() && m_frame.MemoryBar()->IsBarVisible() ? 1 : 0);

@@ -37,6 +37,9 @@ class DebugBarCommands : public EditorDebugLink {
   void SessionStarting();   // the saved watch lists come back
   void SessionEnded();
   void TargetStopped();
+  // The watch page in front reads its values again and the editors' value
+  // marks follow (after an assignment; deferred command 2048).
+  void RefreshWatch();
   // IDE services of the debug windows; false when the code is not theirs.
   bool Service(int code, intptr_t arg, intptr_t* result);
 

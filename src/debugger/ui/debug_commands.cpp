@@ -6,14 +6,13 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <algorithm>
-#include <QVBoxLayout>
 #include <cstring>
 
 #include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/session/driver_menu.h"
 #include "debugger/ui/debug_bar_commands.h"
-#include "debugger/ui/command_stand_in.h"
-#include <QLineEdit>
+#include "debugger/ui/debug_windows.h"
+#include "debugger/windows/command_window.h"
 #include "debugger/ui/register_page.h"
 #include "debugger/ui/shell_links.h"
 #include "platform/settings_store.h"
@@ -67,8 +66,13 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
   m_app.SetDebugPort(m_session.get());
   m_firstRun = !m_settings.KeyExists(kDebugLayoutKey);
   InstallRegisterPage();
-  InstallCommandPage();
-  m_windows = std::make_unique<DebugBarCommands>(frame, app, *m_session);
+  m_barCommands = std::make_unique<DebugBarCommands>(frame, app, *m_session);
+  m_windows = std::make_unique<DebugWindows>(frame, app, *m_session);
+  // View > Disassembly Window opens the disassembly window, or closes it.
+  m_barCommands->SetDisassemblyToggle([this] {
+    if (m_windows) m_windows->ToggleDisassemblyWindow();
+  },
+                                      [this] { return m_windows && m_windows->Disassembly(); });
   RegisterCommands();
   m_dialogs = std::make_unique<DebugDialogs>(frame, app, *m_session, [this](const char* text) { AppendCommandOutput(text); });
   m_links = new ShellLinks(frame);
@@ -77,12 +81,13 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
 DebugCommands::~DebugCommands() {
   // The driver's children end with it even when the frame closes mid-session.
   m_app.SetDebugPort(nullptr);
-  m_app.m_windows.Forget(WindowSlot::CommandPage, m_command);
   m_app.m_windows.Forget(WindowSlot::RegTree, m_registers);
   // The windows read the session's record: they go first.
   m_dialogs.reset();
-  m_session.reset();
   m_windows.reset();
+  // The debug bar keeps the watch lists when the session ends: after it.
+  m_session.reset();
+  m_barCommands.reset();
 }
 
 // ------------------------------------------------------------------ pages
@@ -106,21 +111,16 @@ void DebugCommands::InstallRegisterPage() {
   m_app.m_windows.Set(WindowSlot::RegTree, m_registers);
 }
 
-void DebugCommands::InstallCommandPage() {
-  COutWin* out = m_frame.Output();
-  if (!out || !out->CommandPage()) return;
-  m_command = new CommandStandIn([this](const std::string& line) { m_app.ExecDebugCommandLine(line.c_str()); },
-                                 out->CommandPage());
-  auto* layout = new QVBoxLayout(out->CommandPage());
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(m_command);
-  m_app.m_windows.Set(WindowSlot::CommandPage, m_command);
+CommandWindow* DebugCommands::CommandPage() const { return m_windows ? m_windows->Command() : nullptr; }
+
+void DebugCommands::SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root) {
+  if (m_windows) m_windows->SetSyntaxTables(fallback1, fallback2, root);
 }
 
 void DebugCommands::StartDebugger() {
   m_session->StartDebugger();
   // Typed commands go to the driver from the start.
-  if (m_session->SessionActive() && m_command) m_command->Input()->setFocus();
+  if (m_session->SessionActive() && CommandPage()) CommandPage()->Input()->setFocus();
 }
 
 bool DebugCommands::EndForClose() {
@@ -135,7 +135,7 @@ void DebugCommands::RunInitFileInclude() {
 }
 
 void DebugCommands::AppendCommandOutput(const char* text) {
-  if (m_command) m_command->Append(text);
+  if (m_windows) m_windows->Append(text);
 }
 
 // ------------------------------------------------------------------ commands
@@ -279,6 +279,7 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   if (m_dialogs && m_dialogs->Service(code, arg, &result)) return result;
   if (m_session->Service(code, arg, &result)) return result;
   if (m_windows && m_windows->Service(code, arg, &result)) return result;
+  if (m_barCommands && m_barCommands->Service(code, arg, &result)) return result;
   return 0;
 }
 
@@ -289,12 +290,24 @@ bool DebugCommands::CoverageAvailable() const { return m_dialogs && m_dialogs->H
 void DebugCommands::WriteSerial(int window, const void* chars, int count, bool wide) {
   if (m_dialogs) m_dialogs->WriteSerial(window, chars, count, wide);
 }
-bool DebugCommands::WindowOpen(DebugWindow w) { return m_dialogs && m_dialogs->WindowOpen(w); }
+// The disassembly window is one of the debug windows; the others are dialogs.
+bool DebugCommands::WindowOpen(DebugWindow w) {
+  if (w == DebugWindow::Disassembly) return m_windows && m_windows->Disassembly();
+  return m_dialogs && m_dialogs->WindowOpen(w);
+}
 void DebugCommands::OpenWindow(DebugWindow w) {
-  if (m_dialogs) m_dialogs->OpenWindow(w);
+  if (w == DebugWindow::Disassembly) {
+    if (m_windows) m_windows->OpenDisassemblyWindow();
+  } else if (m_dialogs) {
+    m_dialogs->OpenWindow(w);
+  }
 }
 void DebugCommands::CloseWindow(DebugWindow w) {
-  if (m_dialogs) m_dialogs->CloseWindow(w);
+  if (w == DebugWindow::Disassembly) {
+    if (m_windows) m_windows->CloseDisassemblyWindow();
+  } else if (m_dialogs) {
+    m_dialogs->CloseWindow(w);
+  }
 }
 void DebugCommands::SerialTerminals(bool create) {
   if (m_dialogs) m_dialogs->SerialTerminals(create);
@@ -327,11 +340,11 @@ void DebugCommands::ShowDebugToolbar() {
 }
 
 void DebugCommands::AttachWatch() {
-  if (m_windows) m_windows->SessionStarting();
+  if (m_barCommands) m_barCommands->SessionStarting();
 }
 
 void DebugCommands::ProjectBarDebugState(bool on) {
-  if (!on && m_windows) m_windows->SessionEnded();
+  if (!on && m_barCommands) m_barCommands->SessionEnded();
   // In a session the register page is in front; afterwards the files.
   if (CPrjWin* bar = m_frame.ProjectBar()) bar->ActivatePane(on ? CPrjWin::kRegsPageId : CPrjWin::kFilesPageId);
 }
@@ -348,6 +361,7 @@ void DebugCommands::TargetStopped() {
   if (!m_session->SessionActive()) return;
   if (m_registers) m_registers->UpdateAll();
   if (m_windows) m_windows->TargetStopped();
+  if (m_barCommands) m_barCommands->TargetStopped();
   DebugInterface* r = m_session->Record();
   // The program counter's line in the source: the editor shows it.
   if (r->DbgFindSource && r->DbgFindSource(r->pc) == 0 && r->srcFile && r->srcLine > 0)

@@ -1,9 +1,10 @@
 // The main frame's debug session: the start/stop and run-control commands,
 // the driver's menu entries in the Debug menu, flash download and erase,
-// the register page of the project window and the command page's stand-in
-// in the output window. It is the session's SessionHost: the frame's
-// layouts and windows as the session asks for them. The debug windows of
-// the next stage open at the points marked in OpenWindow.
+// the register page of the project window; the debug bar and the margin's
+// breakpoints (debug_bar_commands.h), the command, disassembly and memory
+// windows (debug_windows.h), the debug dialogs (debug_dialogs.h). It is the
+// session's SessionHost: the frame's layouts and windows as the session
+// asks for them.
 #pragma once
 
 #include <QPointer>
@@ -19,9 +20,10 @@ class QMenu;
 namespace pm2 {
 
 class CMainFrame;
-class CommandStandIn;
+class CommandWindow;
 class DebugBarCommands;
 class DebugDialogs;
+class DebugWindows;
 class RegisterPage;
 class SettingsStore;
 class ShellLinks;
@@ -38,9 +40,11 @@ class DebugCommands : public SessionHost {
 
   DebugSession& Session() { return *m_session; }
   RegisterPage* Registers() const { return m_registers; }
-  CommandStandIn* CommandPage() const { return m_command; }
+  CommandWindow* CommandPage() const;
   // The debug bar, the editor margin's link and the window commands.
-  DebugBarCommands& Windows() { return *m_windows; }
+  DebugBarCommands& BarCommands() { return *m_barCommands; }
+  // The debug windows: command, disassembly, memory.
+  DebugWindows& Windows() { return *m_windows; }
   DebugDialogs* Dialogs() const { return m_dialogs.get(); }
   bool AnalyserAvailable() const;
   bool CoverageAvailable() const;
@@ -71,6 +75,7 @@ class DebugCommands : public SessionHost {
   void OpenWindow(DebugWindow w) override;
   void CloseWindow(DebugWindow w) override;
   void SerialTerminals(bool create) override;
+  void SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root) override;
   void SetRegisterSet(const RegisterSet* set) override;
   void SendDebuggerAborted() override;
   void DriverMenusChanged() override;
@@ -83,7 +88,6 @@ class DebugCommands : public SessionHost {
  private:
   void RegisterCommands();
   void InstallRegisterPage();
-  void InstallCommandPage();
   void FillDebugMenu(QMenu* menu);
   void OnFlash(int command);
 
@@ -91,9 +95,9 @@ class DebugCommands : public SessionHost {
   ShellApp& m_app;
   SettingsStore& m_settings;
   std::unique_ptr<DebugSession> m_session;
-  std::unique_ptr<DebugBarCommands> m_windows;
+  std::unique_ptr<DebugBarCommands> m_barCommands;
   RegisterPage* m_registers = nullptr;
-  CommandStandIn* m_command = nullptr;
+  std::unique_ptr<DebugWindows> m_windows;
   std::unique_ptr<DebugDialogs> m_dialogs;
   ShellLinks* m_links = nullptr;  // owned by the frame
   std::vector<QPointer<QAction>> m_driverActions;

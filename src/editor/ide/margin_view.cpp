@@ -2,13 +2,14 @@
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
-#include <QToolTip>
 #include <strings.h>
 
 #include "editor/document/margin_marks.h"
 #include "editor/document/view_commands.h"
+#include "debugger/windows/value_tip.h"
 #include "editor/ide/editor_view.h"
 
 namespace pm2 {
@@ -218,13 +219,22 @@ bool EditorMargin::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::ToolTip) {
     auto* help = static_cast<QHelpEvent*>(event);
     const std::string text = TipAt(help->pos());
-    if (text.empty())
-      QToolTip::hideText();
-    else
-      QToolTip::showText(help->globalPos(), QString::fromLocal8Bit(text.c_str()), m_view.viewport());
+    if (text.empty()) {
+      if (m_tip) m_tip->Hide();
+    } else {
+      // The same bubble as the debug windows' value tips.
+      if (!m_tip) m_tip = new ValueTip(m_view.viewport(), m_view.viewport()->font());
+      m_tip->ShowTextAt(QString::fromLocal8Bit(text.c_str()), help->globalPos());
+    }
     return true;
   }
-  if (event->type() == QEvent::KeyPress) QToolTip::hideText();
+  // The bubble goes with a key, a click, the wheel, or the mouse leaving its word.
+  const bool moved = event->type() == QEvent::MouseMove &&
+                     (static_cast<QMouseEvent*>(event)->pos() - m_lastTip).manhattanLength() > 4;
+  if (m_tip && m_tip->isVisible() &&
+      (moved || event->type() == QEvent::KeyPress || event->type() == QEvent::Leave ||
+       event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel))
+    m_tip->Hide();
   return false;
 }
 

@@ -18,6 +18,7 @@ class QRect;
 namespace pm2 {
 
 class EditorView;
+class ValueTip;
 
 // What the margin needs of the program: the session's record and the
 // project's stored breakpoints. The frame implements it.
@@ -84,6 +85,7 @@ class EditorMargin : public QObject {
   bool m_inProject = false;
   uint32_t m_pcLine = 0;
   QPoint m_lastTip{-1, -1};
+  ValueTip* m_tip = nullptr;  // the debugger's value bubble, made on first use
 };
 
 }  // namespace pm2

@@ -20,6 +20,7 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/main_frame.h"
+#include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/debug_commands.h"
 #include "shell/frame/frame_workspace.h"
 #include "shell/frame/window_placement.h"
@@ -277,6 +278,10 @@ void CMainFrame::RefreshFileMarks(TargetRec* target) {
 bool CMainFrame::LineInput(const std::string& prompt, std::string* text) {
   if (m_lineInput) return m_lineInput(prompt, text);
   return LineInputDialog::Run(prompt, text, this);
+}
+
+void CMainFrame::RefreshWatch() {
+  if (m_debug) m_debug->BarCommands().RefreshWatch();
 }
 
 void CMainFrame::AppendCommandOutput(const char* text) {

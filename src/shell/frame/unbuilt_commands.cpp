@@ -6,9 +6,6 @@ const std::vector<UnbuiltCommands>& UnbuiltCommandTable() {
   static const std::vector<UnbuiltCommands> rows = {
       // The debug session and its windows.
       {35043, 35043, "debugger", "view trace records"},
-      {35058, 35067, "debugger", "memory window display format"},
-      {35407, 35408, "debugger", "memory window display format"},
-      {35090, 35090, "debugger", "modify memory"},
   };
   return rows;
 }
@@ -21,7 +18,6 @@ const char* UnbuiltArea(CommandId id) {
 
 const std::vector<UnbuiltService>& UnbuiltServiceTable() {
   static const std::vector<UnbuiltService> rows = {
-      {"RefreshWatch", "debugger"},
 
   };
   return rows;

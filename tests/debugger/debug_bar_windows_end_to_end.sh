@@ -6,7 +6,7 @@
 # pattern_step (kept in the options file) and its change after a step, the
 # call stack main and its caller; a value tip shows pattern_step's value.
 # Every step is a PNG in <build>/gallery/debugger/windows-*.png.
-#   debug_windows_end_to_end.sh <build> <source> <screen_grab>
+#   debug_bar_windows_end_to_end.sh <build> <source> <screen_grab>
 # Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
@@ -97,10 +97,11 @@ xdotool mousemove "$((wx + 80))" "$((wy + 10))" click 1
 sleep 0.5
 xdotool key w
 shot 02-watch-bar-locals
-# 2: a double click in the margin of line 11 (the line after main's first
-# one; qemu's empty machine has none of the board's peripherals, so the
-# program gets no further than LED_Init) sets a breakpoint; F5 runs to it
-# and the arrow moves there; the locals show n's new value highlighted.
+# 2: a double click in the margin of the line after main's first one (the
+# call of LED_Init) sets a breakpoint; F5 runs to it and the arrow stands on
+# the breakpoint's mark (the editor may scroll to show the new line, so the
+# mark, not the old place on the screen, tells the line); the locals show
+# n's new value highlighted.
 target=$((mid + h))
 xdotool mousemove "$((ax0 + 1))" "$target"
 sleep 0.3
@@ -111,8 +112,14 @@ sleep 2
 shot 04-stopped-at-breakpoint
 read -r bx0 by0 bx1 by1 <<< "$(arrow "$gallery/windows-04-stopped-at-breakpoint.png")" || true
 [ -n "${by1:-}" ] || fail "no arrow after the run to the breakpoint"
-[ $(( (by0 + by1) / 2 - target )) -le 3 ] && [ $(( target - (by0 + by1) / 2 )) -le 3 ] ||
-  fail "the arrow is not on the breakpoint's line ($by0..$by1, expected about $target)"
+# The breakpoint's red mark in the margin, under the arrow.
+read -r rx0 ry0 rx1 ry1 <<< "$(find_png "$gallery/windows-04-stopped-at-breakpoint.png" bbox 255 0 0 \
+                                $((bx0 - 4)) 125 $((bx1 + 4)) 760)" || true
+[ -n "${ry1:-}" ] || fail "no breakpoint mark in the margin after the run"
+[ $(( ry1 - ry0 )) -le $(( 2 * h )) ] || fail "more than one breakpoint mark in the margin ($ry0..$ry1)"
+bmid=$(( (by0 + by1) / 2 ))
+[ "$bmid" -ge "$ry0" ] && [ "$bmid" -le "$ry1" ] ||
+  fail "the arrow is not on the breakpoint's line (arrow $by0..$by1, mark $ry0..$ry1)"
 # The bar's tabs and first row lie where the fresh layout puts them.
 tab_y=$((wy + 854)); row_y=$((wy + 778))
 # 3: the call stack shows main and its caller.
@@ -130,10 +137,11 @@ xdotool type --delay 40 "5"
 xdotool key Return
 sleep 1
 shot 07-watch-assigned
-# 5: a value tip over pattern_step in line 14 of the editor.
-xdotool mousemove "$((ax1 + 5 + 16 * 8))" "$((mid + 4 * h))"
+# 5: a value tip over pattern_step in LED_On(pattern_step), six lines
+# below the breakpoint's line.
+xdotool mousemove "$((bx1 + 5 + 15 * 8))" "$((bmid + 6 * h))"
 sleep 0.3
-xdotool mousemove "$((ax1 + 6 + 16 * 8))" "$((mid + 4 * h))"
+xdotool mousemove "$((bx1 + 6 + 15 * 8))" "$((bmid + 6 * h))"
 sleep 2
 shot 08-value-tip
 # 6: a step into LED_Init refreshes the watch page; the call stack follows.

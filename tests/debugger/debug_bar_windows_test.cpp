@@ -5,6 +5,8 @@
 #include <dlfcn.h>
 
 #include <QApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <fstream>
@@ -13,6 +15,7 @@
 #include "debugger/ui/debug_commands.h"
 #include "debugger/windows/call_stack_window.h"
 #include "debugger/windows/debug_bar_window.h"
+#include "debugger/windows/value_tip.h"
 #include "debugger/windows/watch_window.h"
 #include "editor/ide/editor_view.h"
 #include "editor/ide/margin_view.h"
@@ -59,7 +62,7 @@ QPoint CellCentre(SECTreeCtrl* tree, HTREEITEM item, int column) {
   return QPoint(x, -1);
 }
 
-class DebugWindowsTest : public test::ExampleFrameTest {
+class DebugBarWindowsTest : public test::ExampleFrameTest {
  protected:
   // Starts a session on the test driver with a script.
   bool Start(test::ExampleSession& s, const std::string& lines) {
@@ -103,7 +106,7 @@ const char* const kScript =
     "line Startup.s 5 210\n"
     "tip pattern_step pattern_step = 3\n";
 
-TEST_F(DebugWindowsTest, WatchPagesTakeKeysAndTheMouse) {
+TEST_F(DebugBarWindowsTest, WatchPagesTakeKeysAndTheMouse) {
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
   CMainFrame* f = s.Frame();
@@ -112,7 +115,7 @@ TEST_F(DebugWindowsTest, WatchPagesTakeKeysAndTheMouse) {
   ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
   EXPECT_TRUE(f->WatchBar()->IsBarVisible());
   EXPECT_EQ(f->QueryCommand(DebugBarCommands::kCmdWatchBar).check, 1);
-  DebugBarWindow* bar = f->Debugger()->Windows().Bar();
+  DebugBarWindow* bar = f->Debugger()->BarCommands().Bar();
   f->Debugger()->TargetStopped();
 
   // Locals: the function's variables.
@@ -166,13 +169,13 @@ TEST_F(DebugWindowsTest, WatchPagesTakeKeysAndTheMouse) {
   EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdWatchBar).enabled);
 }
 
-TEST_F(DebugWindowsTest, CallStackShowsTheCallsAndGoesToTheSource) {
+TEST_F(DebugBarWindowsTest, CallStackShowsTheCallsAndGoesToTheSource) {
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
   CMainFrame* f = s.Frame();
   ASSERT_TRUE(Start(s, kScript)) << Log();
   ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
-  DebugBarWindow* bar = f->Debugger()->Windows().Bar();
+  DebugBarWindow* bar = f->Debugger()->BarCommands().Bar();
   bar->ActivatePage(DebugBarWindow::kCallStack);
   EXPECT_EQ(bar->CurrentWatch(), nullptr);
   CallStackWindow* stack = bar->CallStack();
@@ -193,7 +196,7 @@ TEST_F(DebugWindowsTest, CallStackShowsTheCallsAndGoesToTheSource) {
   EXPECT_TRUE(f->QueryCommand(DebugBarCommands::kCmdRadixHex).enabled);
 }
 
-TEST_F(DebugWindowsTest, MarginBreakpointsWithAndWithoutASession) {
+TEST_F(DebugBarWindowsTest, MarginBreakpointsWithAndWithoutASession) {
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
   CMainFrame* f = s.Frame();
@@ -257,6 +260,17 @@ TEST_F(DebugWindowsTest, MarginBreakpointsWithAndWithoutASession) {
                                                        v->Engine().State().nCharWidth * tipColumn,
                                                    tipY));
   EXPECT_EQ(tip, "pattern_step = 3") << Log() << " top " << v->Engine().State().nTopLine << " y " << tipY;
+  // The mouse resting there shows it in the debugger's value bubble; a key takes it away.
+  const QPoint rest(v->Engine().State().nLeftMargin + v->Engine().State().nCharWidth * tipColumn, tipY);
+  QHelpEvent help(QEvent::ToolTip, rest, v->viewport()->mapToGlobal(rest));
+  QApplication::sendEvent(v->viewport(), &help);
+  auto* bubble = v->viewport()->findChild<ValueTip*>("ValueTip");
+  ASSERT_NE(bubble, nullptr);
+  EXPECT_TRUE(bubble->isVisible());
+  EXPECT_EQ(bubble->Text().toStdString(), "pattern_step = 3");
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+  QApplication::sendEvent(v->viewport(), &key);
+  EXPECT_FALSE(bubble->isVisible());
   ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdResetCpu));
   EXPECT_NE(Log().find("reset 0\n"), std::string::npos);
   // Trace and the periodic update flip their bits and show them checked.

@@ -1,0 +1,328 @@
+#include "debugger/ui/debug_windows.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <QVBoxLayout>
+
+#include "debugger/model/memory_format.h"
+#include "debugger/session/debug_session.h"
+#include "debugger/windows/command_window.h"
+#include "debugger/windows/disassembly_window.h"
+#include "debugger/windows/memory_window.h"
+#include "project/model/app_state.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/app/shell_app.h"
+#include "shell/app/user_dialogs.h"
+#include "shell/frame/document_lookup.h"
+#include "shell/frame/main_frame.h"
+#include "shell/output/out_win.h"
+#include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/mdi_child.h"
+
+namespace pm2 {
+
+namespace {
+constexpr CommandId kCmdMemoryWindow = 32758, kCmdMemoryDecimal = 35067, kCmdModifyMemory = 35090;
+}  // namespace
+
+DebugWindows::DebugWindows(CMainFrame& frame, ShellApp& app, DebugSession& session)
+    : m_frame(frame), m_app(app), m_session(session) {
+  InstallCommandPage();
+  RegisterCommands();
+  if (const char* path = std::getenv("PM2_DEBUG_WINDOWS_DUMP")) {
+    auto* timer = new QTimer(&m_frame);
+    QObject::connect(timer, &QTimer::timeout, &m_frame, [this, file = std::string(path)] { WriteDump(file.c_str()); });
+    timer->start(250);
+  }
+}
+
+void DebugWindows::WriteDump(const char* path) const {
+  std::string out;
+  if (m_command) {
+    out += "help: " + m_command->HelpText().toStdString() + "\n";
+    out += "edit: " + m_command->Input()->text().toStdString() + "\n";
+  }
+  if (m_disassembly) {
+    DisasmCache& c = m_disassembly->Cache();
+    for (int i = 0; i < c.Visible() && i < c.Size(); ++i) {
+      const DisasmLine& l = c.Line(i);
+      char head[40];
+      if (l.state & kDisasmPc) {
+        std::snprintf(head, sizeof head, "disasm-pc: 0x%08X ", l.address);
+        out += head + c.Text(i) + "\n";
+      }
+      if (l.kind == kDisasmSource) out += "disasm-source: " + c.Text(i) + "\n";
+    }
+  }
+  if (m_memory) {
+    MemoryPage* page = m_memory->ActivePage();
+    for (const std::string& row : page->Rows()) out += "memory: " + row + "\n";
+    // Where the first value lies on the screen, for a click.
+    const QPoint at = page->mapToGlobal(page->FirstValueCentre());
+    out += "memory-value: " + std::to_string(at.x()) + " " + std::to_string(at.y()) + "\n";
+  }
+  const std::string temp = std::string(path) + ".tmp";
+  if (FILE* f = std::fopen(temp.c_str(), "w")) {
+    std::fwrite(out.data(), 1, out.size(), f);
+    std::fclose(f);
+    std::rename(temp.c_str(), path);
+  }
+}
+
+DebugWindows::~DebugWindows() {
+  m_app.m_windows.Forget(WindowSlot::CommandPage, m_command);
+  if (m_disassemblySheet) delete m_disassemblySheet.data();
+}
+
+DisassemblyView* DebugWindows::Disassembly() const { return m_disassembly; }
+MemoryWindow* DebugWindows::Memory() const { return m_memory; }
+
+void DebugWindows::InstallCommandPage() {
+  COutWin* out = m_frame.Output();
+  if (!out || !out->CommandPage()) return;
+  CommandWindowHost host;
+  // The window has shown the typed line itself (selected: the history).
+  host.execute = [this](const std::string& line) { m_app.ExecDebugCommand(line.c_str(), int(line.size())); };
+  host.debugging = [this] { return m_session.SessionActive(); };
+  host.noCompletion = [this] { return m_session.SessionActive() && m_session.Record()->noCompletion != 0; };
+  host.escape = [this] {
+    if (m_session.SessionActive()) m_session.Control(8, 0, 0);
+  };
+  host.beep = [this] { m_app.Dialogs().Beep(); };
+  host.toolHelp = [this](const std::string& word) { m_frame.ShowToolHelp(kHelpToolTopic, word); };
+  m_command = new CommandWindow(host, out->CommandPage());
+  auto* layout = new QVBoxLayout(out->CommandPage());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(m_command);
+  m_app.m_windows.Set(WindowSlot::CommandPage, m_command);
+}
+
+void DebugWindows::RegisterCommands() {
+  // The memory window's one handler; its rule (enabled in a session, checked
+  // when shown) is the debug bar's.
+  m_frame.OnCommand(kCmdMemoryWindow, [this](CommandId) { ToggleMemoryWindow(); });
+  // The memory window's display formats, the decimal switch and Modify
+  // Memory as the frame's commands: they act on the page in front (Modify
+  // Memory at its first value); the page's context menu does the same.
+  auto page = [this]() -> MemoryPage* {
+    return m_memory && m_session.SessionActive() ? m_memory->ActivePage() : nullptr;
+  };
+  for (int format = 0; format < kMemFormatCount; ++format) {
+    const CommandId id = CommandId(MemFormatInfo(format).command);
+    m_frame.OnCommand(id, [page, format](CommandId) {
+      if (MemoryPage* p = page()) p->SetFormat(format);
+    });
+    m_frame.OnUpdate(id, [page, format](CommandState& s) {
+      MemoryPage* p = page();
+      s.Enable(p != nullptr);
+      s.SetCheck(p && p->Look().format == format ? 1 : 0);
+    });
+  }
+  m_frame.OnCommand(kCmdMemoryDecimal, [page](CommandId) {
+    if (MemoryPage* p = page()) p->SetFormat(kMemToggleDecimal);
+  });
+  m_frame.OnUpdate(kCmdMemoryDecimal, [page](CommandState& s) {
+    MemoryPage* p = page();
+    s.Enable(p != nullptr);
+    s.SetCheck(p && p->Look().decimal ? 1 : 0);
+  });
+  m_frame.OnCommand(kCmdModifyMemory, [this, page](CommandId) {
+    MemoryPage* p = page();
+    uint64_t address = 0;
+    if (!p || !p->Valid() || !p->HitTest(p->FirstValueCentre(), &address)) return m_app.Dialogs().Beep();
+    p->ModifyMemory(address);
+  });
+  m_frame.OnUpdate(kCmdModifyMemory, [this, page](CommandState& s) {
+    MemoryPage* p = page();
+    s.Enable(p && p->Valid() && !m_session.TargetExecuting());
+  });
+}
+
+void DebugWindows::ToggleMemoryWindow() {
+  SECControlBar* bar = m_frame.MemoryBar();
+  if (bar && m_memory && bar->IsBarVisible())
+    m_frame.ShowControlBar(bar, false, false);
+  else
+    OpenMemoryWindow();
+}
+
+void DebugWindows::CloseDisassemblyWindow() {
+  if (m_disassemblySheet) m_disassemblySheet->close();
+}
+
+void DebugWindows::ToggleDisassemblyWindow() {
+  if (!m_disassembly) {
+    OpenDisassemblyWindow();
+    return;
+  }
+  if (m_session.SessionActive()) m_session.Record()->windowFlags &= ~uint32_t(kDbgWinDisassembly);
+  CloseDisassemblyWindow();
+}
+
+CommandWindow* DebugWindows::ShowCommandWindow() {
+  if (!m_command) return nullptr;
+  if (m_frame.OutputBar()) m_frame.ShowControlBar(m_frame.OutputBar(), true, false);
+  if (COutWin* out = m_frame.Output()) out->SelectPage(COutWin::kCommandPage);
+  m_command->Input()->setFocus();
+  return m_command;
+}
+
+DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
+  if (m_disassembly) {
+    if (m_disassemblySheet) m_frame.MdiClient()->setActiveSubWindow(m_disassemblySheet);
+    m_disassembly->setFocus();
+    return m_disassembly;
+  }
+  DisassemblyHost host;
+  host.record = [this] { return m_session.SessionActive() ? m_session.Record() : nullptr; };
+  host.active = [this] { return m_session.SessionActive(); };
+  host.beep = [this] { m_app.Dialogs().Beep(); };
+  host.runToCursor = [this](uint32_t address) {
+    DebugInterface* r = m_session.Record();
+    if (m_session.SessionActive() && !m_session.TargetExecuting() && r->DbgGo) r->DbgGo(address);
+  };
+  host.breakpointsChanged = [this] { m_app.IdeServiceCall(14, 0); };
+  host.askText = [this](const std::string& title, const std::string& label, std::string* text) {
+    bool ok = false;
+    const QString t = QInputDialog::getText(&m_frame, QString::fromStdString(title), QString::fromStdString(label),
+                                            QLineEdit::Normal, QString(), &ok);
+    *text = t.toLocal8Bit().toStdString();
+    return ok;
+  };
+  host.askFile = [this](std::string* path) {
+    const QString p = QFileDialog::getOpenFileName(&m_frame, "Select Hex/absolute object file", QString(),
+                                                   "All Files (*.*);;Hex Files (*.hex)");
+    *path = p.toLocal8Bit().toStdString();
+    return !p.isEmpty();
+  };
+  host.execute = [this](const std::string& command) { m_app.ExecDebugCommand(command.c_str(), -1); };
+  host.message = [this](const std::string& text) { m_app.Dialogs().MessageBox(text, kMbOk | kMbIconExclamation); };
+  host.question = [this](const std::string& text) {
+    return m_app.Dialogs().MessageBox(text, kMbYesNo | kMbIconQuestion) == kIdYes;
+  };
+  host.copy = [](const std::string& text) { QApplication::clipboard()->setText(QString::fromLocal8Bit(text.c_str())); };
+  auto* sheet = new SECWorksheetWnd(&m_frame);
+  sheet->setAttribute(Qt::WA_DeleteOnClose);
+  sheet->setObjectName("DisassemblyFrame");
+  m_disassembly = new DisassemblyView(host);
+  sheet->setWidget(m_disassembly);
+  sheet->setWindowTitle("Disassembly");
+  m_disassemblySheet = sheet;
+  m_frame.MdiClient()->addSubWindow(sheet);
+  // The right half of the client area, beside the source it disassembles.
+  const QRect area = m_frame.MdiClient()->viewport()->rect();
+  sheet->setGeometry(area.width() / 2, 0, std::max(320, area.width() / 2), std::max(240, area.height()));
+  sheet->showNormal();
+  if (m_session.SessionActive()) {
+    m_session.Record()->windowFlags |= kDbgWinDisassembly;
+    m_disassembly->GotoAddress(m_session.Record()->pc);
+  }
+  m_disassembly->setFocus();
+  return m_disassembly;
+}
+
+MemoryWindow* DebugWindows::OpenMemoryWindow() {
+  SECControlBar* bar = m_frame.MemoryBar();
+  if (!bar) return nullptr;
+  if (!m_memory) {
+    MemoryHost host;
+    host.record = [this] { return m_session.SessionActive() ? m_session.Record() : nullptr; };
+    host.active = [this] { return m_session.SessionActive(); };
+    host.toolset = [this] {
+      ProjectRec* p = m_app.Project();
+      return p && p->curTarget ? int(p->curTarget->toolset) : 3;
+    };
+    host.bigEndian = [this] {
+      ProjectRec* p = m_app.Project();
+      return p && p->curTarget && p->curTarget->pOpts && (p->curTarget->pOpts->lst.GLFLAGS & kGlFlagsBigEndian);
+    };
+    host.beep = [this] { m_app.Dialogs().Beep(); };
+    host.askValues = [this](const std::string& title, const std::string& example, std::string* text) {
+      bool ok = false;
+      const QString t = QInputDialog::getText(&m_frame, QString::fromStdString(title), QString::fromStdString(example),
+                                              QLineEdit::Normal, QString(), &ok);
+      *text = t.toLocal8Bit().toStdString();
+      return ok;
+    };
+    m_memory = new MemoryWindow(host);
+    QWidget* placeholder = bar->Child();
+    bar->SetChild(m_memory);
+    if (placeholder && placeholder != m_memory) placeholder->deleteLater();
+  }
+  m_frame.ShowControlBar(bar, true, false);
+  m_memory->UpdateAll();
+  // A page without an address takes the keys in its address bar.
+  MemoryPage* page = m_memory->ActivePage();
+  if (page->AddressEdit()->text().isEmpty()) page->AddressEdit()->setFocus();
+  return m_memory;
+}
+
+void DebugWindows::Append(const char* text) {
+  if (m_command) m_command->Append(text);
+}
+
+void DebugWindows::TargetStopped() {
+  if (m_disassembly && m_session.SessionActive()) m_disassembly->GotoAddress(m_session.Record()->pc);
+  if (m_memory) m_memory->UpdateAll();
+}
+
+void DebugWindows::SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root) {
+  if (m_command) m_command->SetSyntaxTables(fallback1, fallback2, root);
+}
+
+bool DebugWindows::Service(int code, intptr_t arg, intptr_t* result) {
+  *result = 0;
+  switch (code) {
+    case 25: {  // the command window's visible lines and columns
+      auto* out = reinterpret_cast<uint32_t*>(arg);
+      int lines = 0, columns = 0;
+      if (m_command && out) {
+        m_command->VisibleSize(&lines, &columns);
+        out[0] = uint32_t(lines);
+        out[1] = uint32_t(columns);
+      }
+      return true;
+    }
+    case 36: {  // a typed line for the driver: (length*, buffer*, prompt*, capacity)
+      if (!m_command || !arg) return true;
+      struct Request {
+        uint32_t* length;
+        char* buffer;
+        const char* prompt;
+        uint32_t capacity;
+      };
+      const auto* r = reinterpret_cast<const Request*>(arg);
+      m_command->RequestInput({r->length, r->buffer, r->prompt, r->capacity});
+      *result = 1;
+      return true;
+    }
+    case 37:  // the prompt
+      if (m_command) m_command->SetPrompt(reinterpret_cast<const char*>(arg));
+      return true;
+    case 6:
+    case 22:
+    case 28:
+      if (m_disassembly) m_disassembly->ScrollToAddress(uint32_t(arg));
+      return true;
+    case 40:
+      if (m_disassembly) m_disassembly->GotoAddress(uint32_t(arg));
+      return true;
+    case 5:
+    case 45:
+      // The watch pages refresh on these too (debug_bar_commands.cpp).
+      if (m_memory) m_memory->UpdateAll();
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace pm2

@@ -1,0 +1,66 @@
+// The debug windows of this stage in the main frame: the command window
+// (the output window's Command page), the disassembly window (an MDI
+// worksheet) and the memory window (in the frame's memory bar). One
+// opening function per window, for the frame's menu and window toggles
+// (the disassembly toggle's command and rule are the debug bar's).
+#pragma once
+
+#include <QPointer>
+#include <cstdint>
+
+namespace pm2 {
+
+class CMainFrame;
+class CommandWindow;
+class DebugSession;
+class DisassemblyView;
+class MemoryWindow;
+class ShellApp;
+class SECWorksheetWnd;
+
+class DebugWindows {
+ public:
+  DebugWindows(CMainFrame& frame, ShellApp& app, DebugSession& session);
+  ~DebugWindows();
+
+  // The Command page in front, its edit focused.
+  CommandWindow* ShowCommandWindow();
+  // Focuses the one disassembly window, making it when there is none.
+  DisassemblyView* OpenDisassemblyWindow();
+  // Closes it (the session closing its windows; the record's bit stays).
+  void CloseDisassemblyWindow();
+  // View > Disassembly Window: opens it, or closes it for good (the bit goes).
+  void ToggleDisassemblyWindow();
+  // Shows the memory bar with its four pages.
+  MemoryWindow* OpenMemoryWindow();
+  // View > Memory Window: shows the memory bar, or hides it when shown.
+  void ToggleMemoryWindow();
+
+  CommandWindow* Command() const { return m_command; }
+  DisassemblyView* Disassembly() const;
+  MemoryWindow* Memory() const;
+
+  // The session's calls.
+  void TargetStopped();
+  void SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root);
+  // The IDE services of these windows; false when the code is not theirs.
+  bool Service(int code, intptr_t arg, intptr_t* result);
+  void Append(const char* text);
+
+ private:
+  void InstallCommandPage();
+  void RegisterCommands();
+  // What the windows show, written to the file PM2_DEBUG_WINDOWS_DUMP names
+  // (for the end-to-end tests, which cannot read a painted window).
+  void WriteDump(const char* path) const;
+
+  CMainFrame& m_frame;
+  ShellApp& m_app;
+  DebugSession& m_session;
+  CommandWindow* m_command = nullptr;
+  QPointer<DisassemblyView> m_disassembly;
+  QPointer<SECWorksheetWnd> m_disassemblySheet;
+  QPointer<MemoryWindow> m_memory;
+};
+
+}  // namespace pm2

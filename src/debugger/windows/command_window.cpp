@@ -1,0 +1,292 @@
+#include "debugger/windows/command_window.h"
+
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "toolkit/controls/qt_bridge.h"
+
+namespace pm2 {
+
+// The output list: the model's lines painted one a row, the history lines
+// selected; a click selects or unselects a line, new output scrolls into view.
+class CommandOutputList : public QWidget {
+ public:
+  CommandOutputList(CommandOutput& out, std::function<void()> beep, QWidget* parent)
+      : QWidget(parent), m_out(out), m_beep(std::move(beep)), m_bar(new QScrollBar(Qt::Vertical, this)) {
+    setObjectName("CommandOutputList");
+    setAutoFillBackground(false);
+    connect(m_bar, &QScrollBar::valueChanged, this, [this] { update(); });
+  }
+  int RowHeight() const { return fontMetrics().height(); }
+  int VisibleLines() const { return std::max(1, height() / RowHeight()); }
+  int VisibleColumns() const { return std::max(1, (width() - m_bar->width()) / fontMetrics().averageCharWidth()); }
+  // New output: the bar's range, the last lines in view.
+  void Changed() {
+    const int max = std::max(0, int(m_out.LineCount()) - VisibleLines() + 1);
+    m_bar->setRange(0, max);
+    m_bar->setPageStep(VisibleLines());
+    m_bar->setValue(max);
+    update();
+  }
+  int Top() const { return m_bar->value(); }
+
+ protected:
+  void resizeEvent(QResizeEvent*) override {
+    m_bar->setGeometry(width() - m_bar->sizeHint().width(), 0, m_bar->sizeHint().width(), height());
+    Changed();
+  }
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.save();
+    p.fillRect(rect(), SysQColor(SysColor::Window));
+    const int h = RowHeight();
+    const int right = width() - m_bar->width();
+    for (int row = 0; row * h < height(); ++row) {
+      const size_t n = size_t(Top() + row);
+      if (n >= m_out.LineCount()) break;
+      const CommandLine& line = m_out.Line(n);
+      QRect r(0, row * h, right, h);
+      if (line.selected) {
+        p.fillRect(r, SysQColor(SysColor::Highlight));
+        p.setPen(SysQColor(SysColor::HighlightText));
+      } else {
+        p.setPen(SysQColor(SysColor::WindowText));
+      }
+      p.drawText(r.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, QString::fromLocal8Bit(line.text.c_str()));
+    }
+    p.restore();
+  }
+  void mousePressEvent(QMouseEvent* e) override {
+    const size_t n = size_t(Top() + int(e->position().y()) / RowHeight());
+    if (n < m_out.LineCount()) {
+      m_out.Select(n, !m_out.Line(n).selected);
+      update();
+    }
+  }
+  void mouseDoubleClickEvent(QMouseEvent*) override {
+    // Error lines of the debug-function compiler go to its editor, which
+    // this program does not have: refused.
+    if (m_beep) m_beep();
+  }
+  void wheelEvent(QWheelEvent* e) override { m_bar->setValue(m_bar->value() - e->angleDelta().y() / 40); }
+
+ private:
+  CommandOutput& m_out;
+  std::function<void()> m_beep;
+  QScrollBar* m_bar;
+};
+
+CommandEdit::CommandEdit(CommandWindow* owner, QWidget* parent) : QLineEdit(parent), m_owner(owner) {
+  setObjectName("CommandInput");
+  setMaxLength(int(CommandOutput::kMaxTyped));
+  setFrame(false);
+}
+
+bool CommandEdit::event(QEvent* e) {
+  // Tab belongs to the help line (its next page), not to focus changes.
+  if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Tab) {
+    m_owner->RefreshHelp(2);
+    return true;
+  }
+  return QLineEdit::event(e);
+}
+
+void CommandEdit::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      m_owner->ExecuteTyped();
+      m_owner->RefreshHelp(1);
+      return;
+    case Qt::Key_Escape:
+      m_owner->Escape();
+      return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+      m_owner->History(e->key() == Qt::Key_Up);
+      return;
+    case Qt::Key_F1:
+      m_owner->ToolHelp();
+      return;
+    case Qt::Key_Help:
+      m_owner->RefreshHelp(2);
+      return;
+    case Qt::Key_Space:
+      if (e->modifiers() == Qt::NoModifier) {
+        m_owner->TypeBlank();
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  QLineEdit::keyPressEvent(e);
+  if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right || !e->text().isEmpty()) m_owner->RefreshHelp(1);
+}
+
+CommandWindow::CommandWindow(CommandWindowHost host, QWidget* parent)
+    : QWidget(parent),
+      m_host(std::move(host)),
+      m_list(new CommandOutputList(m_output, m_host.beep, this)),
+      m_prompt(new QLabel(">", this)),
+      m_edit(new CommandEdit(this, this)),
+      m_helpLine(new QLabel(this)),
+      m_separator(new QWidget(this)) {
+  setObjectName("CommandWindow");
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  m_list->setFont(fixed);
+  m_edit->setFont(fixed);
+  m_prompt->setFont(fixed);
+  m_helpLine->setFont(fixed);
+  m_prompt->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  m_helpLine->setObjectName("CommandHelpLine");
+  m_helpLine->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  m_separator->setAutoFillBackground(true);
+  setFocusProxy(m_edit);
+}
+
+CommandWindow::Geometry CommandWindow::Layout(QSize size) const {
+  Geometry g;
+  const int w = size.width();
+  const int hh = QFontMetrics(m_helpLine->font()).height();
+  const int helpH = hh + hh / 3 + 3;
+  g.help = QRect(0, size.height() - helpH, w, helpH);
+  const int eh = QFontMetrics(m_edit->font()).height();
+  const int rowH = eh + eh / 6;
+  const int promptW = (int(m_output.Prompt().size()) + 1) * QFontMetrics(m_edit->font()).averageCharWidth();
+  const int rowTop = g.help.top() - rowH;
+  g.prompt = QRect(0, rowTop, promptW, rowH);
+  g.edit = QRect(promptW, rowTop, std::max(0, w - promptW), rowH);
+  g.separator = QRect(0, rowTop - 4, w, 4);
+  g.list = QRect(0, 0, w, std::max(0, rowTop - 4));
+  return g;
+}
+
+void CommandWindow::ApplyLayout() {
+  const Geometry g = Layout(size());
+  m_list->setGeometry(g.list);
+  m_separator->setGeometry(g.separator);
+  m_prompt->setGeometry(g.prompt);
+  m_edit->setGeometry(g.edit);
+  m_helpLine->setGeometry(g.help);
+  m_help.SetHelpWidth(g.help.width() / std::max(1, QFontMetrics(m_helpLine->font()).averageCharWidth()));
+  RefreshHelp(1);
+}
+
+void CommandWindow::resizeEvent(QResizeEvent*) { ApplyLayout(); }
+
+void CommandWindow::OutputChanged() { m_list->Changed(); }
+
+size_t CommandWindow::Append(const char* text) {
+  if (text && !*text) return 0;
+  const size_t n = m_output.Append(text);
+  OutputChanged();
+  return n;
+}
+
+void CommandWindow::SetPrompt(const char* text) {
+  m_output.SetPrompt(text);
+  m_prompt->setText(QString::fromLocal8Bit(m_output.Prompt().c_str()));
+  ApplyLayout();
+}
+
+void CommandWindow::RequestInput(const CommandInputRequest& request) {
+  m_output.Request(request);
+  m_prompt->setText(QString::fromLocal8Bit(m_output.Prompt().c_str()));
+  ApplyLayout();
+}
+
+void CommandWindow::SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root) {
+  m_help.Install(static_cast<const SyntaxWord*>(fallback1), static_cast<const SyntaxWord*>(fallback2),
+                 static_cast<const SyntaxWord*>(root));
+  RefreshHelp(1);
+}
+
+void CommandWindow::VisibleSize(int* lines, int* columns) const {
+  *lines = m_list->VisibleLines();
+  *columns = m_list->VisibleColumns();
+}
+
+QString CommandWindow::Text() const {
+  QString all;
+  for (size_t i = 0; i < m_output.LineCount(); ++i) {
+    all += QString::fromLocal8Bit(m_output.Line(i).text.c_str());
+    all += '\n';
+  }
+  return all + QString::fromLocal8Bit(m_output.Pending().c_str());
+}
+
+QString CommandWindow::HelpText() const { return m_helpLine->text(); }
+QString CommandWindow::PromptText() const { return m_prompt->text(); }
+
+void CommandWindow::ExecuteTyped() {
+  const std::string typed = m_edit->text().toLocal8Bit().toStdString();
+  m_edit->clear();
+  std::string line;
+  const bool toDriver = m_output.Enter(typed, &line);
+  if (!toDriver) SetPrompt(m_output.Prompt().c_str());
+  OutputChanged();
+  if (toDriver) {
+    if (m_host.debugging && m_host.debugging()) {
+      if (m_host.execute) m_host.execute(line);
+    } else if (line.size() > 1) {
+      Append("*** Error: not in debugging mode !\n");
+      if (m_host.beep) m_host.beep();
+    }
+  }
+  m_edit->setFocus();
+}
+
+void CommandWindow::History(bool up) {
+  std::string text;
+  const bool found = up ? m_output.HistoryUp(&text) : m_output.HistoryDown(&text);
+  if (found) {
+    m_edit->setText(QString::fromLocal8Bit(text.c_str()));
+    m_edit->end(false);
+  } else {
+    m_edit->clear();
+    if (m_host.beep) m_host.beep();
+  }
+  RefreshHelp(1);
+}
+
+void CommandWindow::Escape() {
+  m_edit->clear();
+  RefreshHelp(1);
+  if (m_host.debugging && m_host.debugging()) {
+    if (m_host.escape) m_host.escape();
+    SetPrompt(nullptr);
+  }
+}
+
+void CommandWindow::TypeBlank() {
+  const bool debugging = m_host.debugging && m_host.debugging();
+  const bool noCompletion = m_host.noCompletion && m_host.noCompletion();
+  const QString before = m_edit->text().left(m_edit->cursorPosition());
+  if (!debugging || !m_help.Installed() || noCompletion || before.endsWith('.')) {
+    m_edit->insert(" ");
+  } else {
+    m_edit->insert(QString::fromLocal8Bit(m_help.Complete(before.toLocal8Bit().toStdString()).c_str()));
+  }
+  RefreshHelp(1);
+}
+
+void CommandWindow::ToolHelp() {
+  const std::string word = CommandHelpWord(m_edit->text().toLocal8Bit().toStdString());
+  if (!word.empty() && m_host.toolHelp) m_host.toolHelp(word);
+}
+
+void CommandWindow::RefreshHelp(int mode) {
+  if (!m_help.Installed() || !(m_host.debugging && m_host.debugging())) {
+    m_helpLine->clear();
+    return;
+  }
+  const std::string before = m_edit->text().left(m_edit->cursorPosition()).toLocal8Bit().toStdString();
+  const std::string help = mode == 2 ? m_help.NextPage() : m_help.Analyse(before);
+  m_helpLine->setText(QString::fromLocal8Bit(help.c_str()));
+}
+
+}  // namespace pm2

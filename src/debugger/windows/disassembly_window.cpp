@@ -1,0 +1,715 @@
+#include "debugger/windows/disassembly_window.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QScrollBar>
+#include <algorithm>
+#include <cctype>
+
+#include "debugger/windows/value_tip.h"
+#include "toolkit/controls/qt_bridge.h"
+
+namespace pm2 {
+
+namespace {
+
+// The window's colours: cursor line, trace lines, background, source text,
+// code text.
+const QColor kCursorBack(255, 255, 0), kTraceBack(192, 192, 192), kBack(255, 255, 255), kSourceText(128, 0, 0),
+    kCodeText(0, 0, 0);
+// Gutter fills of a code line by its marker bits 0x0C.
+const QColor kGutterFill[4] = {QColor(192, 192, 192), QColor(255, 128, 0), QColor(0, 255, 255), QColor(0, 128, 0)};
+
+// The vertical bar covers this many bytes of code, 16 a step.
+constexpr uint32_t kBarBytes = 0x100000;
+constexpr int kBarStep = 16;
+constexpr int kHorzMax = 2500;
+
+struct KindLook {
+  uint16_t kind;
+  QColor text;
+  QColor back;
+  bool code;
+};
+const KindLook kKinds[] = {{kDisasmSource, kSourceText, kBack, false},  {kDisasmOther, kSourceText, kBack, false},
+                           {kDisasmTrace1, kCodeText, kTraceBack, false}, {kDisasmTrace2, kCodeText, kTraceBack, false},
+                           {kDisasmTrace3, kSourceText, kTraceBack, false}};
+
+KindLook LookOf(uint16_t kind) {
+  for (const KindLook& k : kKinds)
+    if (k.kind == kind) return k;
+  return {kind, kCodeText, kBack, true};
+}
+
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+}  // namespace
+
+DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
+    : QWidget(parent),
+      m_host(host),
+      m_source(std::make_unique<RecordDisasmSource>(host.record)),
+      m_vbar(new QScrollBar(Qt::Vertical, this)),
+      m_hbar(new QScrollBar(Qt::Horizontal, this)) {
+  setObjectName("DisassemblyView");
+  setFocusPolicy(Qt::StrongFocus);
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  // Listing text needs no shaping: plain glyphs a character each draw faster.
+  fixed.setStyleStrategy(QFont::PreferNoShaping);
+  fixed.setKerning(false);
+  setFont(fixed);
+  BuildGlyphs();
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  // The first code address of the family.
+  m_start = r && r->family == 1 ? 0xFF0000 : 0;
+  m_cache = std::make_unique<DisasmCache>(*m_source, m_start);
+  m_tip = new ValueTip(this, font());
+  m_vbar->setRange(0, int(kBarBytes / kBarStep));
+  m_hbar->setRange(0, kHorzMax);
+  connect(m_vbar, &QScrollBar::actionTriggered, this, [this](int action) {
+    bool ok = true;
+    switch (action) {
+      case QAbstractSlider::SliderSingleStepAdd: ok = m_cache->LineDown(); break;
+      case QAbstractSlider::SliderSingleStepSub: ok = m_cache->LineUp(); break;
+      case QAbstractSlider::SliderPageStepAdd: ok = m_cache->PageDown(); break;
+      case QAbstractSlider::SliderPageStepSub: ok = m_cache->PageUp(); break;
+      default: return;
+    }
+    if (!ok) Beep();
+    SetThumb();
+    UpdateLines();
+  });
+  connect(m_vbar, &QScrollBar::sliderMoved, this, [this](int pos) {
+    DebugInterface* rec = m_host.record ? m_host.record() : nullptr;
+    char buf[80] = {};
+    const uint32_t address = m_start + uint32_t(pos) * kBarStep;
+    if (rec && rec->DbgFormatAddress)
+      rec->DbgFormatAddress(0, address, 0, buf);
+    else
+      std::snprintf(buf, sizeof buf, "0x%08X", address);
+    m_tip->ShowText(QString("Addr=") + buf);
+  });
+  connect(m_vbar, &QScrollBar::sliderReleased, this, [this] {
+    m_tip->Hide();
+    if (!ScrollToCodeAddress(m_start + uint32_t(m_vbar->value()) * kBarStep)) Beep();
+  });
+  connect(m_hbar, &QScrollBar::valueChanged, this, [this] { update(); });
+}
+
+DisassemblyView::~DisassemblyView() = default;
+
+void DisassemblyView::BuildGlyphs() {
+  m_glyphs.clear();
+  m_raw = std::make_unique<QRawFont>(QRawFont::fromFont(font()));
+  if (!m_raw->isValid()) return;
+  QString ascii;
+  for (char c = 32; c < 127; ++c) ascii += QChar(c);
+  const QList<quint32> glyphs = m_raw->glyphIndexesForString(ascii);
+  if (glyphs.size() != ascii.size()) return;
+  const QList<QPointF> advances = m_raw->advancesForGlyphIndexes(glyphs);
+  for (const QPointF& a : advances)
+    if (a.x() != advances[0].x() || glyphs[advances.indexOf(a)] == 0) return;  // not fixed-pitch, or a missing glyph
+  m_advance = advances[0].x();
+  m_glyphs.assign(glyphs.begin(), glyphs.end());
+}
+
+void DisassemblyView::DrawText(QPainter& p, int x, int baseline, const std::string& text) {
+  bool ascii = !m_glyphs.empty();
+  for (char c : text) ascii &= c >= 32 && c < 127;
+  if (!ascii) {
+    p.drawText(x, baseline, QString::fromLocal8Bit(text.c_str()));
+    return;
+  }
+  QList<quint32> glyphs;
+  QList<QPointF> positions;
+  glyphs.reserve(qsizetype(text.size()));
+  positions.reserve(qsizetype(text.size()));
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == ' ') continue;
+    glyphs.push_back(m_glyphs[size_t(text[i] - 32)]);
+    positions.push_back(QPointF(x + qreal(i) * m_advance, baseline));
+  }
+  if (glyphs.isEmpty()) return;
+  QGlyphRun run;
+  run.setRawFont(*m_raw);
+  run.setGlyphIndexes(glyphs);
+  run.setPositions(positions);
+  p.drawGlyphRun(QPointF(0, 0), run);
+}
+
+void DisassemblyView::UpdateLines() {
+  // The lines and their gutter only: the scroll bars keep their pixels.
+  const Geometry g = Layout();
+  update(QRect(0, 0, g.text.right() + 1, g.text.height()));
+}
+
+void DisassemblyView::Beep() {
+  if (m_host.beep) m_host.beep();
+}
+
+DisassemblyView::Geometry DisassemblyView::Layout() const {
+  Geometry g;
+  const QFontMetrics fm(font());
+  g.lineHeight = std::max(1, fm.height());
+  g.charWidth = std::max(1, fm.averageCharWidth());
+  g.gutter = g.charWidth / 2 + g.charWidth + 2;
+  const int w = width() - m_vbar->sizeHint().width();
+  const int h = height() - m_hbar->sizeHint().height();
+  g.text = QRect(g.gutter, 0, std::max(0, w - g.gutter), std::max(0, h));
+  g.visible = std::max(1, h / g.lineHeight + (h % g.lineHeight ? 1 : 0));
+  return g;
+}
+
+int DisassemblyView::LineAt(QPoint at) const {
+  const Geometry g = Layout();
+  const int i = at.y() / g.lineHeight;
+  if (at.y() < 0 || (i + 1) * g.lineHeight > g.text.height() || i >= m_cache->Visible()) return -1;
+  if (m_cache->Line(i).kind == kDisasmEnd || m_cache->Line(i).kind == kDisasmRequest) return -1;
+  return i;
+}
+
+void DisassemblyView::Relayout() {
+  const Geometry g = Layout();
+  const int vw = m_vbar->sizeHint().width(), hh = m_hbar->sizeHint().height();
+  m_vbar->setGeometry(width() - vw, 0, vw, height() - hh);
+  m_hbar->setGeometry(0, height() - hh, width() - vw, hh);
+  m_cache->Resize(g.visible);
+}
+
+void DisassemblyView::resizeEvent(QResizeEvent*) {
+  const bool empty = m_cache->Size() == 0 || m_cache->Line(0).kind == kDisasmRequest;
+  Relayout();
+  if (empty && m_host.active && m_host.active()) {
+    DebugInterface* r = m_host.record();
+    m_cache->GotoAddress(r ? r->pc : m_start);
+    SetThumb();
+  }
+}
+
+void DisassemblyView::SetThumb() {
+  if (m_cache->Size() == 0) return;
+  const QSignalBlocker block(m_vbar);
+  m_vbar->setValue(int((m_cache->Line(0).address - m_start) / kBarStep));
+}
+
+void DisassemblyView::GotoAddress(uint32_t address) {
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (r && r->DbgControl) r->DbgControl(kDbgCtlProgramCounter, 0, 0);
+  m_pcFollow = true;
+  m_cache->GotoAddress(address);
+  m_pcFollow = false;
+  SetThumb();
+  UpdateLines();
+}
+
+void DisassemblyView::ScrollToAddress(uint32_t address) {
+  m_cache->ScrollToAddress(address);
+  SetThumb();
+  UpdateLines();
+}
+
+bool DisassemblyView::ScrollToCodeAddress(uint32_t address) {
+  const bool ok = m_cache->ScrollToCodeAddress(address);
+  SetThumb();
+  UpdateLines();
+  return ok;
+}
+
+void DisassemblyView::UpdateLineStates() {
+  m_cache->UpdateLineStates();
+  UpdateLines();
+}
+
+int DisassemblyView::Mode() const {
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  return r ? int((r->windowFlags >> 7) & 7) : kDisasmModeMixed;
+}
+
+void DisassemblyView::SetMode(int mode) {
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (!r) return;
+  r->windowFlags = (r->windowFlags & ~(7u << 7)) | (uint32_t(mode & 7) << 7);
+  const uint32_t at = m_cache->Size() ? m_cache->Line(0).address : m_start;
+  m_cache->Resize(m_cache->Visible());
+  m_cache->ScrollToAddress(at);
+  UpdateLines();
+}
+
+// ------------------------------------------------------------------ painting
+
+void DisassemblyView::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.save();
+  const Geometry g = Layout();
+  p.fillRect(QRect(0, 0, g.text.right() + 1, g.text.height()), kBack);
+  p.setFont(font());
+  const int ascent = QFontMetrics(font()).ascent();
+  for (int i = 0; i < m_cache->Visible() && i < m_cache->Size(); ++i) PaintLine(p, g, i, ascent);
+  p.restore();
+}
+
+void DisassemblyView::PaintLine(QPainter& p, const Geometry& g, int i, int ascent) {
+  const DisasmLine& line = m_cache->Line(i);
+  if (line.kind == kDisasmEnd || line.kind == kDisasmRequest) return;  // the background stays
+  const int top = i * g.lineHeight;
+  const KindLook look = LookOf(line.kind);
+  QColor back = look.back;
+  unsigned marks = 0;
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (look.code) marks = (r && r->DbgBreakpoint ? r->DbgBreakpoint(line.address, 7) & 0x0F : 0) | 0x40;
+  if (i == m_cache->Cursor()) back = kCursorBack;
+  if (line.state & kDisasmPc) marks |= 0x80;
+  const QRect text(g.gutter, top, g.text.width(), g.lineHeight);
+  if (back != kBack) p.fillRect(text, back);
+  p.setPen(look.text);
+  // The gutter is painted after the text, over what scrolled left of it.
+  DrawText(p, g.gutter - m_hbar->value() * g.charWidth, top + ascent, m_cache->Text(i));
+  if (Selected(line)) {
+    p.setCompositionMode(QPainter::RasterOp_NotDestination);
+    p.fillRect(text, Qt::black);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
+  PaintGutter(p, QRect(0, top, g.gutter, g.lineHeight), i, marks);
+}
+
+void DisassemblyView::PaintGutter(QPainter& p, const QRect& r, int i, unsigned marks) {
+  const int w = r.width(), h = r.height(), L = r.left(), T = r.top();
+  if (marks & 0x40)
+    p.fillRect(r, kGutterFill[(marks >> 2) & 3]);
+  else {
+    p.fillRect(r, QColor(192, 192, 192));
+    p.fillRect(r, QBrush(QColor(160, 160, 160), Qt::Dense5Pattern));
+  }
+  if (marks & 0x03) {
+    p.setPen(Qt::black);
+    p.setBrush(marks & 0x01 ? QColor(255, 0, 0) : QColor(255, 255, 255));
+    p.drawRoundedRect(QRect(L + 3, T, w - 4, h - 1), 2, 2);
+  }
+  // A bookmark inside the line's addresses.
+  const DisasmLine& line = m_cache->Line(i);
+  if (line.kind == kDisasmCode && !m_bookmarks.empty()) {
+    const uint32_t end = NextCodeAddress(line);
+    for (uint32_t b : m_bookmarks)
+      if (b >= line.address && (end == 0 || b < end)) {
+        const int d = std::max(2, w - 3);
+        p.setPen(Qt::black);
+        p.setBrush(QColor(0, 255, 255));
+        p.drawEllipse(QRect(L + 3, T + (h - d) / 2, d, d));
+        break;
+      }
+  }
+  if (marks & 0x80) {
+    const int M = T + h / 2;
+    const QPoint arrow[] = {{L + 1, M + 5 * h / 36},          {L + 1, M - 5 * h / 36},
+                            {L + 5 * w / 9, M - 5 * h / 36},  {L + 5 * w / 9, M - 7 * h / 18},
+                            {L + 5 * w / 9 + 7 * h / 18, M},  {L + 5 * w / 9, M + 7 * h / 18},
+                            {L + 5 * w / 9, M + 5 * h / 36},  {L + 1, M + 5 * h / 36}};
+    p.setPen(Qt::black);
+    p.setBrush(m_pcFollow ? QColor(0, 0, 128) : QColor(255, 255, 0));
+    p.drawPolygon(arrow, 8);
+  }
+}
+
+uint32_t DisassemblyView::NextCodeAddress(const DisasmLine& line) const {
+  DisasmLine next = line;
+  for (int guard = 0; guard < 64; ++guard) {
+    m_source->Next(next);
+    if (next.kind == kDisasmEnd || next.kind == kDisasmRequest) return 0;
+    if (next.kind == kDisasmCode && next.address != line.address) return next.address;
+  }
+  return 0;
+}
+
+// ------------------------------------------------------------------ input
+
+void DisassemblyView::keyPressEvent(QKeyEvent* e) {
+  bool ok = true;
+  switch (e->key()) {
+    case Qt::Key_PageUp:
+    case Qt::Key_Home: ok = m_cache->PageUp(); break;
+    case Qt::Key_PageDown:
+    case Qt::Key_End: ok = m_cache->PageDown(); break;
+    case Qt::Key_Up: ok = m_cache->LineUp(); break;
+    case Qt::Key_Down: ok = m_cache->LineDown(); break;
+    case Qt::Key_Left: m_hbar->setValue(m_hbar->value() - 1); return;
+    case Qt::Key_Right: m_hbar->setValue(m_hbar->value() + 1); return;
+    case Qt::Key_Escape: return;
+    default: QWidget::keyPressEvent(e); return;
+  }
+  if (!ok) Beep();
+  FollowSelection(e->modifiers() & Qt::ShiftModifier);
+  SetThumb();
+  UpdateLines();
+}
+
+void DisassemblyView::FollowSelection(bool extend) {
+  const int c = m_cache->Cursor();
+  if (c < 0) return;
+  const DisasmLine& line = m_cache->Line(c);
+  if (extend) {
+    if (m_anchor.kind == kDisasmRequest) m_anchor = line;
+    m_end = line;
+  } else {
+    m_anchor = line;
+    m_end = DisasmLine{};
+  }
+}
+
+int DisassemblyView::CompareLines(const DisasmLine& a, const DisasmLine& b) {
+  // Lines of one address: the source line before its code.
+  const auto key = [](const DisasmLine& l) { return (uint64_t(l.address) << 8) | (l.kind == kDisasmSource ? 0 : 1); };
+  return key(a) < key(b) ? -1 : key(a) > key(b) ? 1 : 0;
+}
+
+bool DisassemblyView::Selected(const DisasmLine& line) const {
+  if (m_anchor.kind == kDisasmRequest || m_end.kind == kDisasmRequest || CompareLines(m_anchor, m_end) == 0) return false;
+  return CompareLines(m_end, line) * CompareLines(m_anchor, line) <= 0;
+}
+
+void DisassemblyView::mouseMoveEvent(QMouseEvent* e) {
+  if (!(e->buttons() & Qt::LeftButton)) return;
+  const Geometry g = Layout();
+  const int y = int(e->position().y());
+  // Above or below the lines: the listing scrolls a line with the drag.
+  if (y < 0 && m_cache->LineUp()) m_cache->SetCursor(0);
+  if (y >= g.text.height() && m_cache->LineDown()) m_cache->SetCursor(std::max(0, m_cache->Visible() - 2));
+  const int i = LineAt(QPoint(g.gutter, std::clamp(y, 0, std::max(0, (m_cache->Visible() - 1) * g.lineHeight - 1))));
+  if (i >= 0) m_cache->SetCursor(i);
+  FollowSelection(true);
+  SetThumb();
+  UpdateLines();
+}
+
+void DisassemblyView::mousePressEvent(QMouseEvent* e) {
+  setFocus();
+  if (e->button() != Qt::LeftButton) return;
+  const int i = LineAt(e->position().toPoint());
+  if (i < 0) {
+    Beep();
+    return;
+  }
+  m_cache->SetCursor(i);
+  FollowSelection(e->modifiers() & Qt::ShiftModifier);
+  UpdateLines();
+}
+
+void DisassemblyView::mouseDoubleClickEvent(QMouseEvent* e) {
+  const int i = LineAt(e->position().toPoint());
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (i < 0 || !r || !r->DbgBreakpoint) {
+    Beep();
+    return;
+  }
+  const DisasmLine& line = m_cache->Line(i);
+  if (line.kind == kDisasmOther || line.kind == kDisasmEnd ||
+      (line.kind == kDisasmSource &&
+       !(r->DbgCanBreakOnSourceLine && r->DbgCanBreakOnSourceLine(int32_t(line.file), intptr_t(line.line), 0)))) {
+    Beep();
+    return;
+  }
+  if (r->DbgBreakpoint(line.address, 3) == uint32_t(-1)) {
+    Beep();
+    return;
+  }
+  m_cache->UpdateLineStates();
+  m_cache->SetCursor(i);
+  if (m_host.breakpointsChanged) m_host.breakpointsChanged();
+  UpdateLines();
+}
+
+void DisassemblyView::wheelEvent(QWheelEvent* e) {
+  const bool down = e->angleDelta().y() < 1;
+  bool ok;
+  if (e->modifiers() == Qt::ControlModifier)
+    ok = down ? m_cache->PageDown() : m_cache->PageUp();
+  else
+    ok = down ? (m_cache->LineDown() && m_cache->LineDown()) : (m_cache->LineUp() && m_cache->LineUp());
+  if (!ok) Beep();
+  SetThumb();
+  UpdateLines();
+}
+
+void DisassemblyView::contextMenuEvent(QContextMenuEvent* e) {
+  const int i = LineAt(e->pos());
+  if (i >= 0) m_cache->SetCursor(i);
+  UpdateLines();
+  QMenu* menu = BuildContextMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(e->globalPos());
+}
+
+bool DisassemblyView::CursorAddress(uint32_t* address) const {
+  const int c = m_cache->Cursor();
+  if (c < 0 || m_cache->Line(c).kind != kDisasmCode) return false;
+  *address = m_cache->Line(c).address;
+  return true;
+}
+
+// ------------------------------------------------------------------ commands
+
+QMenu* DisassemblyView::BuildContextMenu() {
+  auto* menu = new QMenu(this);
+  menu->setObjectName("DisassemblyMenu");
+  uint32_t at = 0;
+  const bool code = CursorAddress(&at);
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  const bool running = r && (r->flags & kDbgFlagExecuting);
+  const bool hasBreak = code && r && r->DbgBreakpoint && (r->DbgBreakpoint(at, 1) == 1 || r->DbgBreakpoint(at, 1) == 2);
+  // The command table: text, id, enabled, checked (-1: not checkable), action.
+  struct Row {
+    const char* text;
+    int id;
+    bool enabled;
+    int checked;
+    std::function<void()> run;
+  };
+  const int mode = Mode();
+  const Row rows[] = {
+      {"View Trace Records", 35001, true, mode == 0, [this] { SetMode(kDisasmModeTrace); }},
+      {"Mixed Mode", 35002, true, mode == 1, [this] { SetMode(kDisasmModeMixed); }},
+      {"Assembly Mode", 35003, true, mode == 2, [this] { SetMode(kDisasmModeAssembly); }},
+      {nullptr, 0, false, -1, {}},
+      {"Load Hex or Object file...", 32703, true, -1, [this] { LoadFile(); }},
+      {"Run till Cursor line", 32796, code && !running, -1, [this] { RunToCursor(); }},
+      {"Insert/Remove Breakpoint", 32765, code, -1, [this] { ToggleBreakpoint(); }},
+      {"Enable/Disable Breakpoint", 35017, hasBreak, -1, [this] { EnableBreakpoint(); }},
+      {nullptr, 0, false, -1, {}},
+      {"Copy", 57634, m_cache->Cursor() >= 0, -1, [this] { Copy(); }},
+      {"Find...", 57636, true, -1,
+       [this] {
+         std::string text;
+         if (m_host.askText && m_host.askText("Find", "Find what:", &text)) Find(text, true, false, false);
+       }},
+      {nullptr, 0, false, -1, {}},
+      {"Set/Clear Bookmark", 45027, code, -1, [this] { ToggleBookmark(); }},
+      {"Next Bookmark", 45028, !m_bookmarks.empty(), -1, [this] { NextBookmark(true); }},
+      {"Previous Bookmark", 45029, !m_bookmarks.empty(), -1, [this] { NextBookmark(false); }},
+      {"Clear All Bookmarks", 45030, !m_bookmarks.empty(), -1, [this] { ClearBookmarks(); }},
+      {nullptr, 0, false, -1, {}},
+      {"Show Code at Address...", 35403, true, -1, [this] { ShowCodeAt(); }},
+  };
+  for (const Row& row : rows) {
+    if (!row.text) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* a = menu->addAction(row.text);
+    a->setData(row.id);
+    a->setEnabled(row.enabled);
+    if (row.checked >= 0) {
+      a->setCheckable(true);
+      a->setChecked(row.checked != 0);
+    }
+    connect(a, &QAction::triggered, this, row.run);
+  }
+  return menu;
+}
+
+void DisassemblyView::ToggleBreakpoint() {
+  uint32_t at = 0;
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (!CursorAddress(&at) || !r || !r->DbgBreakpoint) return;
+  if (r->DbgBreakpoint(at, 3) == uint32_t(-1)) Beep();
+  if (m_host.breakpointsChanged) m_host.breakpointsChanged();
+  UpdateLineStates();
+}
+
+void DisassemblyView::EnableBreakpoint() {
+  uint32_t at = 0;
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (!CursorAddress(&at) || !r || !r->DbgBreakpoint) return;
+  if (r->DbgBreakpoint(at, 2) == uint32_t(-1)) Beep();
+  if (m_host.breakpointsChanged) m_host.breakpointsChanged();
+  UpdateLineStates();
+}
+
+void DisassemblyView::RunToCursor() {
+  uint32_t at = 0;
+  if (CursorAddress(&at) && m_host.runToCursor) m_host.runToCursor(at);
+}
+
+void DisassemblyView::Copy() {
+  if (!m_host.copy) return;
+  const int c = m_cache->Cursor();
+  if (m_anchor.kind == kDisasmRequest || m_end.kind == kDisasmRequest) {
+    // No selection: the cursor line alone.
+    if (c >= 0) m_host.copy(m_cache->Text(c));
+    return;
+  }
+  DisasmLine line = CompareLines(m_anchor, m_end) <= 0 ? m_anchor : m_end;
+  const DisasmLine last = CompareLines(m_anchor, m_end) <= 0 ? m_end : m_anchor;
+  // Collected in blocks; a long walk shows its progress and can be cancelled.
+  std::string result;
+  std::string block;
+  block.reserve(100000);
+  QElapsedTimer clock;
+  clock.start();
+  QProgressDialog progress("Prepare clipboard content", "Cancel", 0, 60, this);
+  progress.setMinimumDuration(1000);
+  bool first = true;
+  while (line.kind != kDisasmEnd && line.kind != kDisasmRequest && CompareLines(line, last) <= 0) {
+    const std::string text = m_source->Text(line);
+    if (block.size() + text.size() + 2 >= 99995) {
+      result += block;
+      block.clear();
+    }
+    if (!first) block += "\r\n";
+    first = false;
+    block += text;
+    if (clock.elapsed() > 1000) {
+      char label[80];
+      std::snprintf(label, sizeof label, "Adding content at address 0x%06X ...", line.address);
+      progress.setLabelText(label);
+      progress.setValue(int(clock.elapsed() / 1000 % 60));
+      QApplication::processEvents();
+      if (progress.wasCanceled()) return;
+    }
+    m_source->Next(line);
+  }
+  result += block;
+  m_host.copy(result);
+}
+
+void DisassemblyView::Find(const std::string& what, bool down, bool matchCase, bool wholeWord) {
+  if (what.empty() || m_cache->Size() == 0) return;
+  auto norm = [matchCase](std::string s) {
+    if (!matchCase)
+      for (char& ch : s) ch = char(std::toupper(static_cast<unsigned char>(ch)));
+    return s;
+  };
+  const std::string needle = norm(what);
+  auto matches = [&](DisasmLine& l) {
+    const std::string text = norm(m_source->Text(l));
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
+      const bool wordBefore = at > 0 && IsWordChar(text[at - 1]);
+      const bool wordAfter = at + needle.size() < text.size() && IsWordChar(text[at + needle.size()]);
+      if (!wholeWord || (!wordBefore && !wordAfter)) return true;
+    }
+    return false;
+  };
+  auto ends = [](const DisasmLine& l) { return l.kind == kDisasmEnd || l.kind == kDisasmRequest; };
+  const DisasmLine origin = m_cache->Line(std::max(0, m_cache->Cursor()));
+  DisasmLine line = origin;
+  bool wrapped = false;
+  int steps = 0;
+  while (steps++ < 200000) {
+    if (down)
+      m_source->Next(line);
+    else
+      m_source->Prev(line);
+    if (ends(line)) {
+      const char* ask = down ? "String not found - Continue search from the top?"
+                             : "String not found - Continue search from the bottom?";
+      if (wrapped || !m_host.question || !m_host.question(ask)) {
+        if (wrapped && m_host.message) m_host.message("String not found.");
+        return;
+      }
+      wrapped = true;
+      // The listing's other end: its first line (the source line before the
+      // first code line too) or its last.
+      m_source->Request(m_start);
+      line = DisasmLine{};
+      m_source->Next(line);
+      for (DisasmLine next = line; !ends(next) && steps++ < 200000; line = next) {
+        if (down)
+          m_source->Prev(next);
+        else
+          m_source->Next(next);
+        if (ends(next)) break;
+      }
+      if (ends(line)) return;
+    } else if (wrapped && CompareLines(line, origin) == 0) {
+      if (m_host.message) m_host.message("String not found.");
+      return;
+    }
+    if (matches(line)) {
+      m_cache->FillBackFrom(line, 0);
+      m_cache->SetCursor(0);
+      FollowSelection(false);
+      SetThumb();
+      UpdateLines();
+      return;
+    }
+  }
+}
+
+void DisassemblyView::LoadFile() {
+  std::string path;
+  if (!m_host.askFile || !m_host.askFile(&path)) return;
+  std::string doubled;
+  for (char c : path) {
+    doubled += c;
+    if (c == '\\') doubled += '\\';
+  }
+  if (m_host.execute) m_host.execute("Load \"" + doubled + "\" \n");
+  m_cache->Refill(m_start);
+  UpdateLines();
+}
+
+void DisassemblyView::ToggleBookmark() {
+  uint32_t at = 0;
+  if (!CursorAddress(&at)) return;
+  const uint32_t end = NextCodeAddress(m_cache->Line(m_cache->Cursor()));
+  auto inside = std::find_if(m_bookmarks.begin(), m_bookmarks.end(),
+                             [&](uint32_t b) { return b >= at && (end == 0 || b < end); });
+  if (inside != m_bookmarks.end())
+    m_bookmarks.erase(inside);
+  else
+    m_bookmarks.insert(std::upper_bound(m_bookmarks.begin(), m_bookmarks.end(), at), at);
+  UpdateLines();
+}
+
+void DisassemblyView::NextBookmark(bool forward) {
+  while (!m_bookmarks.empty()) {
+    const int c = std::clamp(m_cache->Cursor(), 0, m_cache->Visible() - 1);
+    const uint32_t here = m_cache->Line(c).address;
+    uint32_t target;
+    if (forward) {
+      auto it = std::upper_bound(m_bookmarks.begin(), m_bookmarks.end(), here);
+      target = it == m_bookmarks.end() ? m_bookmarks.front() : *it;
+    } else {
+      auto it = std::lower_bound(m_bookmarks.begin(), m_bookmarks.end(), here);
+      target = it == m_bookmarks.begin() ? m_bookmarks.back() : *(it - 1);
+    }
+    if (m_cache->ScrollToCodeAddress(target)) {
+      m_cache->SetCursor(0);
+      SetThumb();
+      UpdateLines();
+      return;
+    }
+    // A bookmark the listing no longer has goes.
+    m_bookmarks.erase(std::find(m_bookmarks.begin(), m_bookmarks.end(), target));
+  }
+}
+
+void DisassemblyView::ClearBookmarks() {
+  m_bookmarks.clear();
+  UpdateLines();
+}
+
+void DisassemblyView::ShowCodeAt() {
+  std::string text;
+  if (!m_host.askText || !m_host.askText("Show Code at Address", "Address:", &text) || text.empty()) return;
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  uint8_t result[52] = {};
+  if (r && r->DbgControl && r->DbgControl(kDbgCtlEvalAddress, intptr_t(text.c_str()), intptr_t(result)) == 0) {
+    uint32_t address;
+    std::memcpy(&address, result + 12, 4);
+    if (!ScrollToCodeAddress(address)) Beep();
+    return;
+  }
+  // A text the driver cannot evaluate goes to it as its own command.
+  if (m_host.execute) m_host.execute("U " + text + "\n");
+  if (r && !ScrollToCodeAddress(r->shownAddress)) Beep();
+}
+
+}  // namespace pm2

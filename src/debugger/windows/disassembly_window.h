@@ -1,0 +1,129 @@
+// The disassembly window: the driver's listing (assembly, with the source
+// lines between in mixed mode), a gutter with breakpoint boxes, bookmarks
+// and the arrow at the program counter; keys, mouse, scroll bars and the
+// context menu's commands.
+#pragma once
+
+#include <QWidget>
+#include <QtGlobal>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "debugger/abi/debug_interface.h"
+#include "debugger/model/disasm_cache.h"
+
+class QMenu;
+class QRawFont;
+class QScrollBar;
+
+namespace pm2 {
+
+class ValueTip;
+
+struct DisassemblyHost {
+  std::function<DebugInterface*()> record;
+  std::function<bool()> active;
+  std::function<void()> beep;
+  std::function<void(uint32_t address)> runToCursor;
+  std::function<void()> breakpointsChanged;  // every view that shows breakpoints
+  std::function<bool(const std::string& title, const std::string& label, std::string* text)> askText;
+  std::function<bool(std::string* path)> askFile;
+  std::function<void(const std::string& command)> execute;
+  std::function<void(const std::string& text)> message;
+  std::function<bool(const std::string& text)> question;
+  std::function<void(const std::string& text)> copy;  // to the clipboard
+};
+
+// The display modes (bits 7..9 of the record's window flags).
+enum DisasmMode { kDisasmModeTrace = 0, kDisasmModeMixed = 1, kDisasmModeAssembly = 2 };
+
+class DisassemblyView : public QWidget {
+ public:
+  DisassemblyView(const DisassemblyHost& host, QWidget* parent = nullptr);
+  ~DisassemblyView() override;
+
+  // The program counter in view (the target stopped).
+  void GotoAddress(uint32_t address);
+  void ScrollToAddress(uint32_t address);
+  bool ScrollToCodeAddress(uint32_t address);
+  void UpdateLineStates();
+  void SetMode(int mode);
+  int Mode() const;
+
+  // Commands of the context menu.
+  void ToggleBreakpoint();
+  void EnableBreakpoint();
+  void RunToCursor();
+  void Copy();
+  void Find(const std::string& text, bool down, bool matchCase, bool wholeWord);
+  void LoadFile();
+  void ToggleBookmark();
+  void NextBookmark(bool forward);
+  void ClearBookmarks();
+  void ShowCodeAt();
+
+  DisasmCache& Cache() { return *m_cache; }
+  int CursorLine() const { return m_cache->Cursor(); }
+  bool CursorAddress(uint32_t* address) const;
+  const std::vector<uint32_t>& Bookmarks() const { return m_bookmarks; }
+  QMenu* BuildContextMenu();
+  // The order of two lines of the listing: -1, 0, 1.
+  static int CompareLines(const DisasmLine& a, const DisasmLine& b);
+  bool HasSelection() const { return m_anchor.kind != 0 && m_end.kind != 0; }
+  // Where each line's gutter marks and text lie (one geometry for paint and hits).
+  struct Geometry {
+    int lineHeight = 1;
+    int charWidth = 1;
+    int gutter = 1;
+    int visible = 1;
+    QRect text;
+  };
+  Geometry Layout() const;
+  int LineAt(QPoint at) const;  // -1: no whole line there
+  // Repaints the lines (not the scroll bars).
+  void UpdateLines();
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
+  void keyPressEvent(QKeyEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseDoubleClickEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void wheelEvent(QWheelEvent*) override;
+  void contextMenuEvent(QContextMenuEvent*) override;
+
+ private:
+  void PaintLine(QPainter& p, const Geometry& g, int i, int ascent);
+  void PaintGutter(QPainter& p, const QRect& r, int i, unsigned marks);
+  void Relayout();
+  // The selection follows the cursor line (extend: Shift held or a drag).
+  void FollowSelection(bool extend);
+  bool Selected(const DisasmLine& line) const;
+  // Draws a line's text; plain ASCII as glyphs straight from the font.
+  void DrawText(QPainter& p, int x, int baseline, const std::string& text);
+  void BuildGlyphs();
+  void SetThumb();
+  uint32_t NextCodeAddress(const DisasmLine& line) const;
+  void Beep();
+
+  DisassemblyHost m_host;
+  std::unique_ptr<RecordDisasmSource> m_source;
+  std::unique_ptr<DisasmCache> m_cache;
+  QScrollBar* m_vbar;
+  QScrollBar* m_hbar;
+  ValueTip* m_tip;
+  std::vector<uint32_t> m_bookmarks;
+  bool m_pcFollow = false;
+  DisasmLine m_anchor{}, m_end{};  // the selection; kind 0: not set
+  // The glyphs of the printable ASCII characters of a fixed-pitch font
+  // (listing text is ASCII): drawn without text layout. Empty: lay out.
+  std::vector<quint32> m_glyphs;
+  qreal m_advance = 0;
+  std::unique_ptr<QRawFont> m_raw;
+  uint32_t m_start = 0;
+};
+
+}  // namespace pm2

@@ -1,0 +1,118 @@
+// The memory window: four pages ("Memory #1".."Memory #4"), each showing
+// target memory from an address expression typed into its address bar, in
+// one of eleven formats; values are changed through the page's context menu.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "debugger/abi/debug_interface.h"
+#include "debugger/model/memory_format.h"
+
+class QLineEdit;
+class QLabel;
+class QScrollBar;
+class QMenu;
+
+namespace pm2 {
+
+class SEC3DTabWnd;
+class ValueTip;
+
+// What the pages need of the session.
+struct MemoryHost {
+  std::function<DebugInterface*()> record;  // null: no session
+  std::function<bool()> active;
+  std::function<int()> toolset;             // the current target's toolset
+  std::function<bool()> bigEndian;          // the device is big-endian
+  std::function<void()> beep;
+  // The entry dialog: title, example, the text entered; false on Cancel.
+  std::function<bool(const std::string& title, const std::string& example, std::string* text)> askValues;
+};
+
+class MemoryPage : public QWidget {
+ public:
+  MemoryPage(const MemoryHost& host, int number, QWidget* parent);
+
+  // Re-evaluates the address and redraws (the target stopped).
+  void Update();
+  // 0..10 a format; kMemToggleDecimal toggles decimal.
+  void SetFormat(int format);
+  // Enter in the address bar.
+  void EvaluateEntered();
+  // The modify entry of the context menu, at an address.
+  void ModifyMemory(uint64_t address);
+  void ScrollBy(int rows);   // lines; pages are rows * visible
+  void ScrollPage(bool down);
+
+  QLineEdit* AddressEdit() const { return m_edit; }
+  bool Valid() const { return m_valid; }
+  uint64_t Base() const { return m_base; }
+  int64_t TopRow() const { return m_top; }
+  const MemLook& Look() const { return m_look; }
+  const MemGeometry& Geometry() const { return m_geometry; }
+  int BytesRead() const { return m_read; }
+  // The row texts as drawn (address and values).
+  std::vector<std::string> Rows() const;
+  bool HitTest(QPoint at, uint64_t* address) const;
+  // Where the values of a row lie: [start, end) in pixels, one per column.
+  std::vector<std::pair<int, int>> ValueSpans() const;
+  // The middle of the first value shown (the page's coordinates).
+  QPoint FirstValueCentre() const;
+  std::string AddressText(uint64_t address) const;
+  void ThumbTracked(int position);
+  void ThumbReleased();
+  QMenu* BuildContextMenu(QPoint at);
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
+  void keyPressEvent(QKeyEvent*) override;
+  void wheelEvent(QWheelEvent*) override;
+  void contextMenuEvent(QContextMenuEvent*) override;
+
+ private:
+  void ComputeColumns();
+  void ReadMemory();
+  void UpdateScrollRange();
+  bool Running() const;
+  void SetLook();
+  int RowHeight() const;
+  int CharWidth() const;
+
+  MemoryHost m_host;
+  int m_number;
+  QLineEdit* m_edit;
+  QLabel* m_label;
+  QScrollBar* m_bar;
+  ValueTip* m_tip;
+  MemLook m_look;
+  MemGeometry m_geometry;
+  bool m_valid = false;
+  uint64_t m_base = 0;
+  int64_t m_top = 0;
+  bool m_editing = false;
+  std::vector<uint8_t> m_buffer = std::vector<uint8_t>(kMemReadBuffer);
+  int m_read = 0;  // bytes of the buffer that hold what was read
+};
+
+class MemoryWindow : public QWidget {
+ public:
+  MemoryWindow(const MemoryHost& host, QWidget* parent = nullptr);
+  MemoryPage* Page(int n) const { return m_pages[size_t(n)]; }
+  MemoryPage* ActivePage() const;
+  void ActivatePage(int n);
+  void UpdateAll();
+
+ protected:
+  void resizeEvent(QResizeEvent*) override;
+
+ private:
+  SEC3DTabWnd* m_tabs;
+  std::array<MemoryPage*, 4> m_pages{};
+};
+
+}  // namespace pm2

@@ -1,0 +1,333 @@
+// The command, disassembly and memory windows in the real main frame over
+// the scriptable test driver: keys and mouse of each window, and what goes
+// to the driver.
+#include <dlfcn.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMessageBox>
+#include <QElapsedTimer>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <cstring>
+#include <fstream>
+
+#include "debugger/ui/debug_commands.h"
+#include "debugger/ui/debug_windows.h"
+#include "debugger/windows/command_window.h"
+#include "debugger/windows/disassembly_window.h"
+#include "debugger/windows/memory_window.h"
+#include "debugger/windows/value_tip.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/frame/frame_fixture.h"
+
+namespace pm2 {
+namespace {
+
+template <class Pred>
+bool Until(Pred done, int ms = 5000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
+
+// A listing of 40 lines: a source line before every fourth instruction.
+std::string Script() {
+  std::string s = "pc 1010\neval 0x40000000 40000000\neval main 1000\n";
+  s += "mem 40000000 48656C6C6F2C20776F726C6421000000FEFFFFFF01020304\n";
+  uint32_t a = 0x1000;
+  for (int i = 0; i < 40; ++i) {
+    char line[96];
+    if (i % 5 == 0)
+      std::snprintf(line, sizeof line, "dis %x 32 %d: source line %d\n", a, i / 5 + 1, i / 5 + 1);
+    else {
+      std::snprintf(line, sizeof line, "dis %x 33 0x%08X  mov r%d, #%d\n", a, a, i % 8, i);
+      a += 4;
+    }
+    s += line;
+  }
+  return s;
+}
+
+class DebugViewWindowsTest : public test::ExampleFrameTest {
+ protected:
+  void SetUp() override {
+    test::ExampleFrameTest::SetUp();
+    session = std::make_unique<test::ExampleSession>(dir, root);
+    ASSERT_TRUE(session->started);
+    f = session->Frame();
+    ASSERT_NE(f, nullptr);
+    const std::string script = dir + "windows.script";
+    std::ofstream(script) << Script();
+    OptionBlock* o = session->App().Project()->curTarget->pOpts;
+    o->dbg.flags |= 1;
+    o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+    o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+    driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+    ASSERT_NE(driver, nullptr);
+    log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+    clearLog = reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"));
+    ASSERT_TRUE(f->ExecuteCommand(32802));
+    ASSERT_TRUE(Until([&] { return f->Debugger()->Session().SessionActive(); }, 5000));
+    windows = &f->Debugger()->Windows();
+  }
+  void TearDown() override {
+    if (f && f->Debugger()->Session().SessionActive()) f->ExecuteCommand(32802);
+    session.reset();
+    if (driver) dlclose(driver);
+    test::ExampleFrameTest::TearDown();
+  }
+  bool Logged(const std::string& line) const { return std::string(log()).find(line) != std::string::npos; }
+
+  std::unique_ptr<test::ExampleSession> session;
+  CMainFrame* f = nullptr;
+  DebugWindows* windows = nullptr;
+  void* driver = nullptr;
+  const char* (*log)() = nullptr;
+  void (*clearLog)() = nullptr;
+};
+
+TEST_F(DebugViewWindowsTest, CommandWindowHelpCompletionHistoryAndEscape) {
+  CommandWindow* w = windows->ShowCommandWindow();
+  ASSERT_NE(w, nullptr);
+  w->resize(700, 200);
+  w->show();
+  QLineEdit* edit = w->Input();
+  // The driver's syntax: the help line lists what may follow.
+  QTest::keyClicks(edit, "B");
+  EXPECT_EQ(w->HelpText().toStdString(), "BS BK BL");
+  // A blank after an unambiguous abbreviation completes it.
+  edit->clear();
+  QTest::keyClicks(edit, "DI");
+  QTest::keyClick(edit, Qt::Key_Space);
+  EXPECT_EQ(edit->text().toStdString(), "DIs");
+  edit->clear();
+  clearLog();
+  QTest::keyClicks(edit, "BS main");
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(Logged("command BS main\n")) << log();
+  EXPECT_TRUE(edit->text().isEmpty());
+  // The typed line is a history entry: Up brings it back, Down goes past it.
+  QTest::keyClick(edit, Qt::Key_Up);
+  EXPECT_EQ(edit->text().toStdString(), "BS main");
+  QTest::keyClick(edit, Qt::Key_Down);
+  EXPECT_TRUE(edit->text().isEmpty());
+  QTest::keyClicks(edit, "xyz");
+  QTest::keyClick(edit, Qt::Key_Escape);
+  EXPECT_TRUE(edit->text().isEmpty());
+  EXPECT_TRUE(Logged("control 8\n")) << log();
+}
+
+TEST_F(DebugViewWindowsTest, CommandWindowInputRequestTakesTheLine) {
+  CommandWindow* w = windows->ShowCommandWindow();
+  char buffer[6] = {};
+  uint32_t length = 0;
+  struct {
+    uint32_t* length;
+    char* buffer;
+    const char* prompt;
+    uint32_t capacity;
+  } request{&length, buffer, "Value?", sizeof buffer};
+  EXPECT_EQ(f->Debugger()->DebugService(36, reinterpret_cast<intptr_t>(&request)), 1);
+  EXPECT_EQ(w->PromptText().toStdString(), "Value?");
+  clearLog();
+  QTest::keyClicks(w->Input(), "123456789");
+  QTest::keyClick(w->Input(), Qt::Key_Return);
+  EXPECT_STREQ(buffer, "12345");
+  EXPECT_EQ(length, 5u);
+  EXPECT_FALSE(Logged("command")) << log();
+}
+
+TEST_F(DebugViewWindowsTest, DisassemblyFollowsThePcKeysAndMouse) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  ASSERT_NE(v, nullptr);
+  v->resize(500, 200);
+  QApplication::processEvents();
+  v->GotoAddress(0x1010);
+  DisasmCache& c = v->Cache();
+  ASSERT_GE(c.PcLine(), 0);
+  EXPECT_EQ(c.Line(c.PcLine()).address, 0x1010u);
+  // Source lines stand between the instructions.
+  bool source = false;
+  for (int i = 0; i < c.Visible(); ++i) source |= c.Line(i).kind == kDisasmSource;
+  EXPECT_TRUE(source);
+  const uint32_t top = c.Line(0).address;
+  QTest::keyClick(v, Qt::Key_PageDown);
+  EXPECT_GT(c.Line(0).address, top);
+  QTest::keyClick(v, Qt::Key_PageUp);
+  EXPECT_EQ(c.Line(0).address, top);
+  // A click puts the cursor on the line; a double click sets a breakpoint there.
+  const DisassemblyView::Geometry g = v->Layout();
+  int codeRow = 0;
+  while (c.Line(codeRow).kind != kDisasmCode) ++codeRow;
+  const QPoint at(g.gutter + 20, codeRow * g.lineHeight + g.lineHeight / 2);
+  QTest::mouseClick(v, Qt::LeftButton, {}, at);
+  EXPECT_EQ(v->CursorLine(), codeRow);
+  clearLog();
+  QTest::mouseDClick(v, Qt::LeftButton, {}, at);
+  EXPECT_TRUE(Logged("breakpoint " + std::to_string(c.Line(codeRow).address) + " 3\n")) << log();
+  DebugInterface* r = f->Debugger()->Session().Record();
+  EXPECT_EQ(r->DbgBreakpoint(c.Line(codeRow).address, 7), 1u);
+  // Bookmarks: set on the cursor line, the next one found again.
+  v->ToggleBookmark();
+  ASSERT_EQ(v->Bookmarks().size(), 1u);
+  QTest::keyClick(v, Qt::Key_PageDown);
+  v->NextBookmark(true);
+  EXPECT_EQ(c.Line(0).address, v->Bookmarks()[0]);
+}
+
+TEST_F(DebugViewWindowsTest, DisassemblySelectionCopiesItsLines) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  v->resize(500, 300);
+  QApplication::processEvents();
+  v->ScrollToAddress(0x1000);
+  const DisassemblyView::Geometry g = v->Layout();
+  auto rowAt = [&](int row) { return QPoint(g.gutter + 20, row * g.lineHeight + g.lineHeight / 2); };
+  DisasmCache& c = v->Cache();
+  // Without a selection Copy takes the cursor line alone.
+  QTest::mouseClick(v, Qt::LeftButton, {}, rowAt(1));
+  v->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), c.Text(1));
+  // Shift extends the selection: four lines, CR LF between them.
+  QTest::mouseClick(v, Qt::LeftButton, Qt::ShiftModifier, rowAt(4));
+  EXPECT_TRUE(v->HasSelection());
+  v->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+            c.Text(1) + "\r\n" + c.Text(2) + "\r\n" + c.Text(3) + "\r\n" + c.Text(4));
+  // Shift+Up shrinks it from the end; a plain key collapses it.
+  QTest::keyClick(v, Qt::Key_Up, Qt::ShiftModifier);
+  v->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text().count("\r\n"), 2);
+  QTest::keyClick(v, Qt::Key_Up);
+  v->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), c.Text(v->CursorLine()));
+}
+
+TEST_F(DebugViewWindowsTest, DisassemblyFindGoesOnFromTheTopWhenAsked) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  v->resize(500, 200);
+  QApplication::processEvents();
+  v->ScrollToAddress(0x1060);
+  v->Cache().SetCursor(0);
+  // Below: the line of instruction 36 (the case of the text ignored).
+  v->Find("MOV R4, #36", true, false, false);
+  ASSERT_EQ(v->CursorLine(), 0);
+  EXPECT_NE(v->Cache().Text(0).find("mov r4, #36"), std::string::npos) << v->Cache().Text(0);
+  // "source line 1:" lies above: found after Yes to going on from the top.
+  {
+    test::BoxAnswers boxes({QMessageBox::Yes});
+    v->Find("source line 1", true, true, true);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "String not found - Continue search from the top?");
+    EXPECT_EQ(v->Cache().Text(0), "1: source line 1");
+  }
+  // A text that is nowhere: after the wrap, "String not found.".
+  {
+    test::BoxAnswers boxes({QMessageBox::Yes, QMessageBox::Ok});
+    v->Find("nosuchtext", true, false, false);
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[1], "String not found.");
+  }
+}
+
+TEST_F(DebugViewWindowsTest, MemoryPageLargerThanTheReadBufferDrawsOnlyWhatWasRead) {
+  ASSERT_TRUE(f->ExecuteCommand(32758));
+  MemoryPage* p = windows->Memory()->Page(0);
+  p->AddressEdit()->setText("0x40000000");
+  p->EvaluateEntered();
+  p->SetFormat(kMemDouble);
+  // 256 doubles a row and more rows than the read buffer holds.
+  p->resize(QFontMetrics(p->font()).averageCharWidth() * (256 * 15 + 40), 33 + 20 * QFontMetrics(p->font()).height());
+  QApplication::processEvents();
+  ASSERT_EQ(p->Geometry().columns, 256);
+  const int perRow = 8 * 256;
+  const int rows = p->Geometry().rows + (p->Geometry().partial ? 1 : 0);
+  ASSERT_GT(rows * perRow, kMemReadBuffer);
+  EXPECT_EQ(p->BytesRead(), kMemReadBuffer);
+  const std::vector<std::string> shown = p->Rows();
+  ASSERT_EQ(int(shown.size()), rows);
+  const int full = kMemReadBuffer / perRow;  // rows read whole
+  EXPECT_EQ(shown[0].size(), shown[size_t(full - 1)].size());  // whole rows: 256 columns of 15
+  // The row the buffer ends in shows what was read, the rows after it their address only.
+  EXPECT_LT(shown[size_t(full)].size(), shown[0].size());
+  EXPECT_EQ(shown[size_t(full + 1)].size(), std::string("0x40000000: ").size()) << shown[size_t(full + 1)];
+}
+
+TEST_F(DebugViewWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {
+  ASSERT_TRUE(f->ExecuteCommand(32758));
+  MemoryWindow* m = windows->Memory();
+  ASSERT_NE(m, nullptr);
+  m->resize(640, 200);
+  m->show();
+  MemoryPage* p = m->Page(0);
+  p->resize(620, 170);
+  QApplication::processEvents();
+  QTest::keyClicks(p->AddressEdit(), "0x40000000");
+  QTest::keyClick(p->AddressEdit(), Qt::Key_Return);
+  ASSERT_TRUE(p->Valid());
+  ASSERT_FALSE(p->Rows().empty());
+  EXPECT_EQ(p->Rows()[0].substr(0, std::strlen("0x40000000: 48 65 6C 6C")), "0x40000000: 48 65 6C 6C");
+  p->SetFormat(kMemULong);
+  EXPECT_EQ(p->Rows()[0].substr(0, std::strlen("0x40000000: 6C6C6548 77202C6F")), "0x40000000: 6C6C6548 77202C6F");
+  p->SetFormat(kMemAscii);
+  EXPECT_EQ(p->Rows()[0].substr(0, std::strlen("0x40000000: Hello, world!")), "0x40000000: Hello, world!");
+  // The frame's format commands act on the page in front and show its format checked.
+  ASSERT_TRUE(f->QueryCommand(35060).enabled);
+  EXPECT_EQ(f->QueryCommand(35066).check, 1);  // ASCII
+  ASSERT_TRUE(f->ExecuteCommand(35060));        // unsigned long
+  EXPECT_EQ(p->Look().format, kMemULong);
+  EXPECT_EQ(f->QueryCommand(35060).check, 1);
+  EXPECT_EQ(f->QueryCommand(35066).check, 0);
+  const bool decimal = p->Look().decimal;
+  ASSERT_TRUE(f->ExecuteCommand(35067));
+  EXPECT_NE(p->Look().decimal, decimal);
+  ASSERT_TRUE(f->ExecuteCommand(35067));
+  p->SetFormat(kMemAscii);
+  // The context menu offers the modification only on a value; the value
+  // tip of the thumb names the address of a position.
+  {
+    std::unique_ptr<QMenu> onValue(p->BuildContextMenu(p->FirstValueCentre()));
+    std::unique_ptr<QMenu> inBar(p->BuildContextMenu(QPoint(5, 5)));
+    EXPECT_EQ(onValue->actions().last()->text().toStdString(), "&Modify Memory at 0x40000000");
+    EXPECT_EQ(onValue->actions().size(), inBar->actions().size() + 2);
+    p->ThumbTracked(2);
+    const auto tips = p->findChildren<QWidget*>("ValueTip");
+    ASSERT_EQ(tips.size(), 1);
+    EXPECT_EQ(static_cast<ValueTip*>(tips[0])->Text().toStdString(),
+              "Addr=0x" + QString::number(0x40000000 + 2 * p->Geometry().columns, 16).toUpper().toStdString());
+    p->ThumbReleased();
+    EXPECT_FALSE(tips[0]->isVisible());
+  }
+  // Page keys scroll by rows, never above the base.
+  QTest::keyClick(p, Qt::Key_Down);
+  EXPECT_EQ(p->TopRow(), 1);
+  QTest::keyClick(p, Qt::Key_Home);
+  EXPECT_EQ(p->TopRow(), 0);
+  // An ASCII entry goes to the driver's memory with its escapes.
+  clearLog();
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    dialog->setTextValue("Hi\\n");
+    dialog->accept();
+  });
+  p->ModifyMemory(0x40000000);
+  EXPECT_TRUE(Logged("write 1073741824 3\n")) << log();
+  EXPECT_EQ(p->Rows()[0].substr(0, std::strlen("0x40000000: Hi.lo")), "0x40000000: Hi.lo");
+  // An unknown expression leaves the page empty.
+  p->AddressEdit()->setText("nosuch");
+  QTest::keyClick(p->AddressEdit(), Qt::Key_Return);
+  EXPECT_FALSE(p->Valid());
+  EXPECT_TRUE(p->Rows().empty());
+}
+
+}  // namespace
+}  // namespace pm2
