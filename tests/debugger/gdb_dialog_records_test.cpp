@@ -23,7 +23,7 @@ void Put16(std::string& b, std::size_t at, uint16_t v) {
 // An ELF32 image with a null section, .text (code), .data (writable),
 // .comment (not allocated) and the section-name table.
 std::string Image() {
-  const std::string names = std::string("\0.text\0.data\0.comment\0.shstrtab\0", 34);
+  const std::string names = std::string("\0.text\0.data\0.comment\0.shstrtab\0", 32);
   std::string b(52, '\0');
   b[0] = 0x7f;
   b[1] = 'E';
@@ -41,7 +41,7 @@ std::string Image() {
   Put16(b, 0x32, 4);
   struct Sec {
     uint32_t name, flags, addr, size;
-  } secs[] = {{0, 0, 0, 0}, {1, 2 | 4, 0x0, 0x600}, {7, 2 | 1, 0x40000000, 0x20}, {13, 0, 0, 0x40}, {22, 0, 0, 34}};
+  } secs[] = {{0, 0, 0, 0}, {1, 2 | 4, 0x0, 0x600}, {7, 2 | 1, 0x40000000, 0x20}, {13, 0, 0, 0x40}, {22, 0, 0, 32}};
   for (int i = 0; i < 5; ++i) {
     const std::size_t h = shoff + std::size_t(i) * 40;
     Put32(b, h, secs[i].name);

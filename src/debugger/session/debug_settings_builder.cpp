@@ -13,7 +13,7 @@ namespace {
 
 void Copy(char* to, std::size_t size, std::string_view from) {
   std::size_t n = std::min(from.size(), size - 1);
-  std::memcpy(to, from.data(), n);
+  if (n) std::memcpy(to, from.data(), n);  // an empty view may have no data at all
   to[n] = '\0';
 }
 template <std::size_t N>
