@@ -62,7 +62,7 @@ int DragTrack::CanDock(const std::vector<DockTarget>& targets) const {
   auto find = [&](bool horz) {
     for (int i = 0; i < int(targets.size()); ++i) {
       const DockTarget& t = targets[i];
-      if (IsHorzSide(t.side) != horz || !(dockStyle & AlignOf(t.side))) continue;
+      if (t.side == DockSide::Float || IsHorzSide(t.side) != horz || !(dockStyle & AlignOf(t.side))) continue;
       Rect r = catchRect(t);
       // The cursor inside a dock bar docks there; a horizontal drag
       // rectangle that touches an empty top or bottom dock bar too.
@@ -72,6 +72,12 @@ int DragTrack::CanDock(const std::vector<DockTarget>& targets) const {
     }
     return -1;
   };
+  // Floating frames lie above the main window: one that takes several bars
+  // is taken first when the dragged rectangle touches it (the cursor inside
+  // joins a row, the cursor beside it makes a new row).
+  if (dockStyle & CBRS_FLOAT_MULTI)
+    for (int i = 0; i < int(targets.size()); ++i)
+      if (targets[i].side == DockSide::Float && targets[i].floatMulti && targets[i].rect.Intersects(dragHorz)) return i;
   bool horzFirst = barHorz != flip;
   int hit = find(horzFirst);
   if (hit < 0 && !flip) hit = find(!horzFirst);
