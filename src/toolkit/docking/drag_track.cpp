@@ -73,11 +73,16 @@ int DragTrack::CanDock(const std::vector<DockTarget>& targets) const {
     return -1;
   };
   // Floating frames lie above the main window: one that takes several bars
-  // is taken first when the dragged rectangle touches it (the cursor inside
-  // joins a row, the cursor beside it makes a new row).
+  // is taken first when the cursor is on it (joining the row there) or just
+  // beside it (a new row on that side). The dragged rectangle is not asked:
+  // a wide bar's would catch the frame it is being dragged out of.
   if (dockStyle & CBRS_FLOAT_MULTI)
-    for (int i = 0; i < int(targets.size()); ++i)
-      if (targets[i].side == DockSide::Float && targets[i].floatMulti && targets[i].rect.Intersects(dragHorz)) return i;
+    for (int i = 0; i < int(targets.size()); ++i) {
+      if (targets[i].side != DockSide::Float || !targets[i].floatMulti) continue;
+      Rect band = targets[i].rect;
+      band.Inflate(kFloatFrameCatch, kFloatFrameCatch, kFloatFrameCatch, kFloatFrameCatch);
+      if (band.Contains(last)) return i;
+    }
   bool horzFirst = barHorz != flip;
   int hit = find(horzFirst);
   if (hit < 0 && !flip) hit = find(!horzFirst);

@@ -26,6 +26,9 @@ struct DockTarget {
 
 // How far an empty dock bar reaches into the frame for a drag.
 constexpr int kEmptyDockBarCatch = 12;
+// How far beside a floating frame of several bars the cursor still docks
+// there (in a new row).
+constexpr int kFloatFrameCatch = 16;
 
 struct DragTrack {
   Rect dragHorz, dragVert, frameHorz, frameVert;

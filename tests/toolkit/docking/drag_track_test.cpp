@@ -99,7 +99,8 @@ TEST(DragTrack, AFloatingFrameTakesABarOnlyWhenBothAllowSeveralBars) {
       {"both allow: the frame, above the dock bar under it", true, true, {120, 320}, 4},
       {"the frame holds one bar: the dock bar under it", false, true, {120, 320}, 2},
       {"the bar does not allow it: the dock bar under it", true, false, {120, 320}, 2},
-      {"below the frame, the rectangle over it: the frame", true, true, {200, 455}, 4},
+      {"just below the frame: the frame", true, true, {300, 460}, 4},
+      {"farther below: floats", true, true, {300, 475}, -1},
       {"outside the frame: the dock bar", true, true, {100, 600}, 2},
       {"outside the frame and the dock bars: floats", true, true, {500, 400}, -1},
   };
