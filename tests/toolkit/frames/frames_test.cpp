@@ -691,6 +691,23 @@ TEST_F(FloatMultiTest, DraggingOneBarOutLeavesTwoFramesAndTheLastOneOutClosesIt)
   EXPECT_EQ(int(d.frame->FloatingFrames().size()), frames);
 }
 
+TEST_F(FloatMultiTest, HidingOneBarShrinksTheFrameAndHidingBothHidesIt) {
+  ASSERT_NO_FATAL_FAILURE(DragWatchOntoSerial(QPoint(100, d.serial->height() + 8)));
+  ASSERT_EQ(d.watch->window(), mf);
+  const int chrome = SECMiniDockFrameWnd::Chrome().height();
+  d.frame->ShowControlBar(d.watch, false, false);
+  EXPECT_TRUE(mf->isVisible());
+  EXPECT_EQ(mf->height(), d.serial->height() + chrome);
+  d.frame->ShowControlBar(d.serial, false, false);
+  EXPECT_FALSE(mf->isVisible());
+  // Both bars stay in the frame and come back into their rows.
+  d.frame->ShowControlBar(d.watch, true, false);
+  d.frame->ShowControlBar(d.serial, true, false);
+  EXPECT_TRUE(mf->isVisible());
+  EXPECT_EQ(mf->FloatDockBar()->Bars(), (std::vector<SECControlBar*>{d.serial, d.watch}));
+  EXPECT_EQ(mf->height(), d.serial->height() + d.watch->height() + chrome);
+}
+
 TEST_F(FloatMultiTest, SeveralBarsInOneFloatingFrameComeBackTogether) {
   ASSERT_NO_FATAL_FAILURE(DragWatchOntoSerial(QPoint(100, d.serial->height() + 8)));
   SettingsStore store("/nonexistent/pm2-frames-multi.ini");
