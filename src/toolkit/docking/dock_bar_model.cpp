@@ -398,12 +398,19 @@ DockLayoutResult DockBarModel::Layout(Size available) {
     for (int k = first; k < end; ++k)
       if (m_entries[k].bar && m_entries[k].bar->visible) vis.push_back(m_entries[k].bar);
     if (IsFloating()) {
+      // Each bar keeps its own floating size; the bars of a row stand side
+      // by side, as tall as the row's tallest, and the rows stack.
+      int thickness = 0, pos = 0;
+      for (ControlBarState* b : vis) thickness = std::max(thickness, b->szFloat.cy);
       for (ControlBarState* b : vis) {
         res.bars.push_back(b);
-        res.rects.push_back(Rect{0, across, b->szFloat.cx, across + b->szFloat.cy});
-        res.rows.push_back(DockRowInfo{first, end, across, b->szFloat.cy, true});
-        maxAlong = std::max(maxAlong, b->szFloat.cx);
-        across += b->szFloat.cy;
+        res.rects.push_back(Rect{pos, across, pos + b->szFloat.cx, across + thickness});
+        pos += b->szFloat.cx;
+      }
+      if (!vis.empty()) {
+        res.rows.push_back(DockRowInfo{first, end, across, thickness, true});
+        maxAlong = std::max(maxAlong, pos);
+        across += thickness;
       }
       first = end + 1;
       continue;

@@ -62,7 +62,7 @@ int DragTrack::CanDock(const std::vector<DockTarget>& targets) const {
   auto find = [&](bool horz) {
     for (int i = 0; i < int(targets.size()); ++i) {
       const DockTarget& t = targets[i];
-      if (IsHorzSide(t.side) != horz || !(dockStyle & AlignOf(t.side))) continue;
+      if (t.side == DockSide::Float || IsHorzSide(t.side) != horz || !(dockStyle & AlignOf(t.side))) continue;
       Rect r = catchRect(t);
       // The cursor inside a dock bar docks there; a horizontal drag
       // rectangle that touches an empty top or bottom dock bar too.
@@ -72,6 +72,17 @@ int DragTrack::CanDock(const std::vector<DockTarget>& targets) const {
     }
     return -1;
   };
+  // Floating frames lie above the main window: one that takes several bars
+  // is taken first when the cursor is on it (joining the row there) or just
+  // beside it (a new row on that side). The dragged rectangle is not asked:
+  // a wide bar's would catch the frame it is being dragged out of.
+  if (dockStyle & CBRS_FLOAT_MULTI)
+    for (int i = 0; i < int(targets.size()); ++i) {
+      if (targets[i].side != DockSide::Float || !targets[i].floatMulti) continue;
+      Rect band = targets[i].rect;
+      band.Inflate(kFloatFrameCatch, kFloatFrameCatch, kFloatFrameCatch, kFloatFrameCatch);
+      if (band.Contains(last)) return i;
+    }
   bool horzFirst = barHorz != flip;
   int hit = find(horzFirst);
   if (hit < 0 && !flip) hit = find(!horzFirst);

@@ -15,14 +15,20 @@ namespace pm2 {
 struct ControlBarState;
 
 // A dock bar the drag may land on: its side and its window in screen
-// coordinates (an empty dock bar is a line at the frame's edge).
+// coordinates (an empty dock bar is a line at the frame's edge). A
+// floating frame's dock bar takes other bars only when it holds several
+// bars (CBRS_FLOAT_MULTI) and the dragged bar allows that too.
 struct DockTarget {
   DockSide side;
   Rect rect;
+  bool floatMulti = false;
 };
 
 // How far an empty dock bar reaches into the frame for a drag.
 constexpr int kEmptyDockBarCatch = 12;
+// How far beside a floating frame of several bars the cursor still docks
+// there (in a new row).
+constexpr int kFloatFrameCatch = 16;
 
 struct DragTrack {
   Rect dragHorz, dragVert, frameHorz, frameVert;
@@ -46,7 +52,10 @@ struct DragTrack {
   Rect FloatRect(bool dynamicBar) const;
   std::uint32_t FloatStyle(bool dynamicBar) const;
   // The rectangle a dock bar is asked about for a target.
-  const Rect& DockRectFor(DockSide side) const { return IsHorzSide(side) ? dragHorz : dragVert; }
+  // A floating frame's rows run across, as in a top dock bar.
+  const Rect& DockRectFor(DockSide side) const {
+    return IsHorzSide(side) || side == DockSide::Float ? dragHorz : dragVert;
+  }
 };
 
 // Moves `r` so that it contains `p` (by `border` inside when it lay left of

@@ -115,7 +115,10 @@ void SECControlBar::LayoutChild() {
   if (!m_child) return;
   Rect r = (m_state.exStyle & SECBAR_EX_FILLCHILD) ? FillChildRect(m_state, cx, cy)
                                                    : m_state.GetInsideRect(Rect{0, 0, cx, cy});
-  if (m_state.IsFloating() && !(m_state.exStyle & SECBAR_EX_FILLCHILD)) r = Rect{0, 0, cx, cy};
+  // Alone in a floating frame the child fills the bar (the frame's caption
+  // drags it); among several bars the inside border stays to grab the bar.
+  bool amongSeveral = m_dockBar && m_dockBar->IsFloatMulti();
+  if (m_state.IsFloating() && !(m_state.exStyle & SECBAR_EX_FILLCHILD) && !amongSeveral) r = Rect{0, 0, cx, cy};
   m_child->setGeometry(ToQRect(r));
 }
 

@@ -79,7 +79,14 @@ void SECDockBar::ApplyLayout() {
   update();
 }
 
+void SECDockBar::TakeBarStyle(const SECControlBar* bar) {
+  if (!IsFloatingBar()) return;
+  if (bar->State().dockStyle & CBRS_FLOAT_MULTI) m_floatMulti = true;
+  if (!m_floatMulti) m_text = bar->State().title;
+}
+
 void SECDockBar::DockControlBar(SECControlBar* bar, const QRect* screenRect, QPoint screenPoint) {
+  TakeBarStyle(bar);
   SECDockBar* old = bar->DockBar();
   if (old == this) {
     if (screenRect) m_model.RemoveControlBar(&bar->State(), false);
@@ -104,6 +111,7 @@ void SECDockBar::DockControlBar(SECControlBar* bar, const QRect* screenRect, QPo
 int SECDockBar::DockControlBarAt(SECControlBar* bar, const DockPosition& pos) {
   SECDockBar* old = bar->DockBar();
   if (old && old != this) old->RemoveControlBar(bar, true);
+  TakeBarStyle(bar);
   int at = m_model.DockControlBarAt(&bar->State(), pos);
   m_widgets[&bar->State()] = bar;
   bar->SetDockBar(this);
@@ -137,6 +145,7 @@ void SECDockBar::RestoreEntries(const std::vector<std::uint32_t>& ids,
     SECControlBar* bar = find(id);
     if (!bar || m_model.Contains(&bar->State())) continue;
     if (SECDockBar* old = bar->DockBar(); old && old != this) old->RemoveControlBar(bar, false);
+    TakeBarStyle(bar);
     bar->State().style = (bar->State().style & ~(CBRS_ALIGN_ANY | CBRS_BORDER_ANY | CBRS_FLOATING)) |
                          AlignOf(Side()) | CBRS_BORDER_ANY | (IsFloatingBar() ? CBRS_FLOATING : 0);
     entries.push_back(DockEntry{&bar->State(), 0});

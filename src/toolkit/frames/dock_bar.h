@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "toolkit/docking/dock_bar_model.h"
 
@@ -38,6 +39,12 @@ class SECDockBar : public QWidget {
   bool IsMDIChild() const { return m_mdiChild; }
   void SetMDIChild(bool on) { m_mdiChild = on; }
   SECMDIFrameWnd* Frame() const { return m_frame; }
+  // A floating frame's dock bar may hold several bars (CBRS_FLOAT_MULTI):
+  // it takes the bit from its frame or from a bar that allows it. Without
+  // it the dock bar takes its bar's title, which its frame shows.
+  bool IsFloatMulti() const { return m_floatMulti; }
+  void SetFloatMulti(bool on) { m_floatMulti = on; }
+  const std::string& Text() const { return m_text; }
 
   // Lays the rows out for the available size; answers the dock bar's size.
   Size CalcLayout(Size available);
@@ -88,6 +95,9 @@ class SECDockBar : public QWidget {
   SECMDIFrameWnd* m_frame;
   DockBarModel m_model;
   bool m_mdiChild = false;
+  bool m_floatMulti = false;
+  std::string m_text;
+  void TakeBarStyle(const SECControlBar* bar);
   std::map<const ControlBarState*, SECControlBar*> m_widgets;
   // Splitter tracking.
   int m_tracking = -1;

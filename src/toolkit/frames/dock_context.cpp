@@ -37,6 +37,21 @@ void SECDockContext::CollectTargets() {
     m_targets.push_back(DockTarget{side, FromQRect(g)});
     m_targetBars.push_back(d);
   }
+  // Floating frames that hold several bars take more.
+  for (SECMiniDockFrameWnd* f : frame->FloatingFrames()) {
+    SECDockBar* d = f->FloatDockBar();
+    if (!f->isVisible() || !d->IsFloatMulti()) continue;
+    QRect g(d->mapToGlobal(QPoint(0, 0)), d->size());
+    m_targets.push_back(DockTarget{DockSide::Float, FromQRect(g), true});
+    m_targetBars.push_back(d);
+  }
+}
+
+QRect SECDockContext::DropRect(SECDockBar* d) const {
+  QRect drag = ToScreen(m_track.DockRectFor(d->Side()));
+  // A floating frame shows where the bar goes by the dragged rectangle.
+  if (d->IsFloatingBar()) return drag;
+  return d->DropRectOnScreen(m_bar, drag, QPoint(m_track.last.x, m_track.last.y));
 }
 
 void SECDockContext::Begin(Mode mode) {
@@ -62,8 +77,9 @@ void SECDockContext::Cancel() { End(); }
 void SECDockContext::StartDrag(QPoint global) {
   if (m_mode != Mode::None || !m_bar->DockSite()) return;
   CollectTargets();
+  // A bar alone in a floating frame drags the frame; one of several, itself.
   QWidget* win = m_bar;
-  if (m_bar->IsFloating() && m_bar->window()) win = m_bar->window();
+  if (m_bar->IsFloating() && m_bar->DockBar() && m_bar->DockBar()->Model().BarCount() == 1) win = m_bar->window();
   QRect g(win->mapToGlobal(QPoint(0, 0)), win->size());
   QSize chrome = SECMiniDockFrameWnd::Chrome();
   m_track = DragTrack{};
@@ -83,10 +99,7 @@ void SECDockContext::ShowPreview() {
   }
   bool floatingNearStart = m_track.wasFloating && !m_track.DocksOnRelease();
   if (m_track.overDock >= 0 && !floatingNearStart) {
-    SECDockBar* d = m_targetBars[m_track.overDock];
-    QRect drag = ToScreen(m_track.DockRectFor(d->Side()));
-    QRect r = d->DropRectOnScreen(m_bar, drag, QPoint(m_track.last.x, m_track.last.y));
-    m_overlay->ShowRect(r, DragOverlay::Look::Dock);
+    m_overlay->ShowRect(DropRect(m_targetBars[m_track.overDock]), DragOverlay::Look::Dock);
   } else {
     bool dynamic = m_bar->State().style & CBRS_SIZE_DYNAMIC;
     m_overlay->ShowRect(ToScreen(m_track.FloatRect(dynamic)), DragOverlay::Look::Float);
@@ -105,8 +118,7 @@ void SECDockContext::EndDrag() {
   if (!m_moved || !frame) return;  // a click leaves the bar where it is
   if (m_track.DocksOnRelease()) {
     SECDockBar* d = m_targetBars[m_track.overDock];
-    QRect drag = ToScreen(m_track.DockRectFor(d->Side()));
-    QRect r = d->DropRectOnScreen(m_bar, drag, QPoint(m_track.last.x, m_track.last.y));
+    QRect r = DropRect(d);
     frame->DockControlBar(m_bar, d, &r, QPoint(m_track.last.x, m_track.last.y));
     return;
   }
@@ -164,7 +176,14 @@ void SECDockContext::EndResize() {
   ControlBarState& s = m_bar->State();
   s.CalcDynamicLayout(m_resizeRect.width() - chrome.width(), LM_HORZ | LM_COMMIT);
   if (!s.IsFixed()) s.CalcDynamicLayout(m_resizeRect.height() - chrome.height(), LM_HORZ | LM_LENGTHY | LM_COMMIT);
-  frame->FloatControlBar(m_bar, m_resizeRect.topLeft(), CBRS_ALIGN_TOP | CBRS_SIZE_DYNAMIC);
+  // A frame of several bars stays one frame: it wraps its bars again.
+  SECDockBar* d = m_bar->DockBar();
+  if (d && d->Model().BarCount() > 1)
+    if (auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(d->parentWidget())) {
+      mf->RecalcLayoutAt(m_resizeRect.left(), m_resizeRect.top());
+      return;
+    }
+  frame->FloatControlBar(m_bar, m_resizeRect.topLeft(), CBRS_ALIGN_TOP | CBRS_SIZE_DYNAMIC | (s.dockStyle & CBRS_FLOAT_MULTI));
 }
 
 bool SECDockContext::eventFilter(QObject* o, QEvent* e) {

@@ -51,6 +51,8 @@ class SECDockContext : public QObject {
   void EndResize();
   void ShowPreview();
   void CollectTargets();
+  // Where the bar would go in a target (screen).
+  QRect DropRect(SECDockBar* d) const;
 
   SECControlBar* m_bar;
   Mode m_mode = Mode::None;

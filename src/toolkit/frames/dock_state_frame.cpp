@@ -100,6 +100,7 @@ bool SECMDIFrameWnd::GetDockState(SECDockState& state) const {
     r->isDockBar = true;
     r->barId = AFX_IDW_DOCKBAR_FLOAT;
     r->floating = true;
+    r->horz = !(f->BarStyle() & CBRS_ORIENT_VERT);
     r->visible = d->VisibleBarCount() > 0;
     r->pos = {f->x(), f->y()};
     r->bars = d->StoredEntries();
@@ -131,16 +132,22 @@ bool SECMDIFrameWnd::SetDockState(SECDockState& state) {
     if (!r->isDockBar || r->floating) continue;
     if (SECDockBar* d = GetDockBar(r->barId)) d->RestoreEntries(r->bars, find);
   }
+  // A floating frame comes back with all its bars in their rows: the first
+  // bar makes the frame, which then takes its stored list.
   for (auto& r : records) {
     if (!r->isDockBar || !r->floating) continue;
-    for (std::uint32_t id : r->bars) {
-      SECControlBar* bar = id && !(id & 0xFFFF0000u) ? GetControlBar(id) : nullptr;
-      if (!bar) continue;
-      std::uint32_t style = r->horz ? CBRS_ALIGN_TOP : CBRS_ALIGN_LEFT;
-      FloatControlBar(bar, QPoint(r->pos.x, r->pos.y), style);
-      if (!bar->State().visible)
-        if (SECDockBar* d = bar->DockBar()) d->parentWidget()->hide();
-    }
+    SECControlBar* first = nullptr;
+    for (std::uint32_t id : r->bars)
+      if (!first && id && !(id & 0xFFFF0000u)) first = GetControlBar(id);
+    if (!first) continue;
+    std::uint32_t style = (r->horz ? CBRS_ALIGN_TOP : CBRS_ALIGN_LEFT) | (first->State().dockStyle & CBRS_FLOAT_MULTI);
+    FloatControlBar(first, QPoint(r->pos.x, r->pos.y), style);
+    SECDockBar* d = first->DockBar();
+    auto* mf = d ? dynamic_cast<SECMiniDockFrameWnd*>(d->parentWidget()) : nullptr;
+    if (!mf) continue;
+    d->RestoreEntries(r->bars, find);
+    mf->RecalcLayoutAt(r->pos.x, r->pos.y);
+    mf->setVisible(d->VisibleBarCount() > 0);
   }
   for (auto& r : records) {
     if (r->isDockBar || !r->mdiChild) continue;

@@ -179,7 +179,16 @@ void SECMDIFrameWnd::DockControlBar(SECControlBar* bar, SECDockBar* dockBar, con
   SECDockBar* old = bar->DockBar();
   if (old && old != dockBar && old->IsFloatingBar()) DetachBar(bar, false);
   dockBar->DockControlBar(bar, screenRect, screenPoint);
-  bar->OnBarDock();
+  if (dockBar->IsFloatingBar()) {
+    // Into a floating frame of several bars: the frame wraps them again.
+    bar->OnBarFloat();
+    if (auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(dockBar->parentWidget())) {
+      mf->RecalcLayoutAt(mf->x(), mf->y());
+      if (dockBar->VisibleBarCount() > 0) mf->show();
+    }
+  } else {
+    bar->OnBarDock();
+  }
   RecalcLayout();
 }
 
@@ -220,7 +229,9 @@ void SECMDIFrameWnd::FloatControlBar(SECControlBar* bar, QPoint point, std::uint
   if (d && d->IsFloatingBar() && !d->IsMDIChild() && d->Model().BarCount() == 1 &&
       (d->Model().Entries().size() > 1)) {
     auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(d->parentWidget());
-    if (mf && (mf->BarStyle() & CBRS_ALIGN_ANY) == (style & CBRS_ALIGN_ANY)) {
+    // The same kind of frame (one bar or several) is kept.
+    if (mf && (mf->BarStyle() & CBRS_ALIGN_ANY) == (style & CBRS_ALIGN_ANY) &&
+        d->IsFloatMulti() == bool(style & CBRS_FLOAT_MULTI)) {
       mf->RecalcLayoutAt(p.x, p.y);
       return;
     }

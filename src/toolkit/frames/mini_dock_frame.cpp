@@ -35,6 +35,7 @@ SECMiniDockFrameWnd::SECMiniDockFrameWnd(SECMDIFrameWnd* frame, std::uint32_t ba
   setAttribute(Qt::WA_DeleteOnClose, false);
   setMouseTracking(true);
   m_dockBar = new SECDockBar(frame, DockSide::Float, this);
+  m_dockBar->SetFloatMulti(barStyle & CBRS_FLOAT_MULTI);
   m_barStyle = barStyle;
   m_fw.SetMetrics(MiniFrameMetrics());
   m_fw.SetSender([this](unsigned m, std::uintptr_t w, std::intptr_t l) { return DefWindowProc(m, w, l); },
@@ -97,8 +98,7 @@ void SECMiniDockFrameWnd::RecalcLayout() {
   if (size() != want) resize(want);
   m_dockBar->setGeometry(kBorder, kBorder + kCaption, s.cx, s.cy);
   m_dockBar->ApplyLayout();
-  std::vector<SECControlBar*> bars = m_dockBar->Bars();
-  setWindowTitle(bars.empty() ? QString() : ToQString(bars.front()->State().title));
+  setWindowTitle(ToQString(m_dockBar->Text()));
   m_inLayout = false;
   update();
 }
@@ -154,6 +154,13 @@ void SECMiniDockFrameWnd::mousePressEvent(QMouseEvent* e) {
     if (Give(msg, kHitCaption, global) & kFilterHandled) return;
   }
   if (e->button() != Qt::LeftButton) return;
+  // A frame of several bars moves as a window by its caption; its bars
+  // leave it by a drag of their own.
+  if (hit == kHitCaption && m_dockBar->IsFloatMulti()) {
+    m_moveGrab = global - pos();
+    m_moving = true;
+    return;
+  }
   std::vector<SECControlBar*> bars = m_dockBar->Bars();
   SECControlBar* first = bars.empty() ? nullptr : bars.front();
   if (!first || !first->DockContext()) return;
@@ -162,11 +169,20 @@ void SECMiniDockFrameWnd::mousePressEvent(QMouseEvent* e) {
 }
 
 void SECMiniDockFrameWnd::mouseReleaseEvent(QMouseEvent* e) {
+  if (m_moving && e->button() == Qt::LeftButton) {
+    m_moving = false;
+    return;
+  }
   // Client points: the client area starts at the window's corner here.
   if (e->button() == Qt::LeftButton) Give(wm::LButtonUp, 0, e->position().toPoint());
 }
 
 void SECMiniDockFrameWnd::mouseMoveEvent(QMouseEvent* e) {
+  if (m_moving) {
+    QPoint to = e->globalPosition().toPoint() - m_moveGrab;
+    move(to.x(), std::max(0, to.y()));
+    return;
+  }
   if (Give(wm::MouseMove, 0, e->position().toPoint()) & kFilterHandled) return;
   switch (HitTest(e->position().toPoint())) {
     case HTLEFT: case HTRIGHT: setCursor(Qt::SizeHorCursor); break;
@@ -178,7 +194,7 @@ void SECMiniDockFrameWnd::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void SECMiniDockFrameWnd::mouseDoubleClickEvent(QMouseEvent* e) {
-  if (HitTest(e->position().toPoint()) != kHitCaption) return;
+  if (HitTest(e->position().toPoint()) != kHitCaption || m_dockBar->IsFloatMulti()) return;
   std::vector<SECControlBar*> bars = m_dockBar->Bars();
   if (!bars.empty() && bars.front()->DockContext()) bars.front()->DockContext()->ToggleDocking();
 }

@@ -4,7 +4,9 @@
 // out, painted and tracked by its caption filters (a tool window shows
 // only close). A press on the caption starts a drag that can dock the bar
 // again, a double click docks it back, a press on its border resizes it,
-// and closing it hides its bars instead of destroying them.
+// and closing it hides its bars instead of destroying them. A frame that
+// holds several bars (CBRS_FLOAT_MULTI) stacks them in rows; its caption
+// only moves it and shows no bar's title.
 
 #include <QWidget>
 #include <cstdint>
@@ -53,6 +55,8 @@ class SECMiniDockFrameWnd : public QWidget {
   SECDockBar* m_dockBar;
   std::uint32_t m_barStyle = 0;  // the alignment it was made for
   bool m_inLayout = false;
+  bool m_moving = false;  // the caption moves a frame of several bars
+  QPoint m_moveGrab;
   QtFilterWindow m_fw;
   std::unique_ptr<SECMsgFilter> m_filters;
 };

@@ -339,3 +339,62 @@ TEST(DockBarModel, InsertAtRectFollowsTheCursor) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// A floating frame's dock bar: bars of a row side by side at their own
+// floating sizes, as tall as the row's tallest; rows stack; the size is
+// what the frame wraps.
+TEST(DockBarModel, FloatingRowsStackAndTheirBarsStandSideBySide) {
+  const struct {
+    const char* name;
+    const char* list;
+    std::vector<Rect> rects;  // in entry order
+    Size size;
+  } rows[] = {
+      {"one bar", "A |", {{0, 0, 300, 150}}, {300, 150}},
+      {"two rows", "A | B |", {{0, 0, 300, 150}, {0, 150, 200, 250}}, {300, 250}},
+      {"one row of two", "A B |", {{0, 0, 300, 150}, {300, 0, 500, 150}}, {500, 150}},
+      {"a held place takes no room", "A | b | B |", {{0, 0, 300, 150}, {0, 150, 200, 250}}, {300, 250}},
+  };
+  for (const auto& r : rows) {
+    Bars bars;
+    bars['A']->szFloat = {300, 150};
+    bars['B']->szFloat = {200, 100};
+    DockBarModel m(DockSide::Float);
+    Fill(m, bars, r.list);
+    DockLayoutResult res = m.Layout(Size{32767, 32767});
+    EXPECT_EQ(res.rects, r.rects) << r.name;
+    EXPECT_EQ(res.size, r.size) << r.name;
+  }
+}
+
+// Dropped onto a floating frame: into the row under the cursor, else a new
+// row above or below it.
+TEST(DockBarModel, ABarDroppedOnAFloatingFrameJoinsItsRows) {
+  const struct {
+    const char* name;
+    Point at;
+    const char* after;
+  } rows[] = {
+      {"right half of the bar: after it", {250, 60}, "A N |"},
+      {"left half of the bar: before it", {20, 60}, "N A |"},
+      {"below the row: a new last row", {100, 200}, "A | N |"},
+      {"above the row: a new first row", {100, -10}, "N | A |"},
+  };
+  for (const auto& r : rows) {
+    Bars bars;
+    bars['A']->szFloat = {300, 150};
+    DockBarModel m(DockSide::Float);
+    Fill(m, bars, "A |");
+    m.Layout(Size{32767, 32767});
+    Rect drag{r.at.x - 10, r.at.y - 10, r.at.x + 190, r.at.y + 90};
+    m.DockControlBar(bars['N'], &drag, &r.at);
+    EXPECT_EQ(Show(m), r.after) << r.name;
+    EXPECT_TRUE(bars['N']->IsFloating()) << r.name;
+  }
+}
+
+}  // namespace
+}  // namespace pm2

@@ -83,3 +83,45 @@ TEST(DragTrack, FloatStyleFollowsShift) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// A floating frame over the left dock bar: it takes the bar only when both
+// the frame and the dragged bar hold several bars.
+TEST(DragTrack, AFloatingFrameTakesABarOnlyWhenBothAllowSeveralBars) {
+  const struct {
+    const char* name;
+    bool frameMulti, barMulti;
+    Point to;
+    int target;
+  } rows[] = {
+      {"both allow: the frame, above the dock bar under it", true, true, {120, 320}, 4},
+      {"the frame holds one bar: the dock bar under it", false, true, {120, 320}, 2},
+      {"the bar does not allow it: the dock bar under it", true, false, {120, 320}, 2},
+      {"just below the frame: the frame", true, true, {300, 460}, 4},
+      {"farther below: floats", true, true, {300, 475}, -1},
+      {"outside the frame: the dock bar", true, true, {100, 600}, 2},
+      {"outside the frame and the dock bars: floats", true, true, {500, 400}, -1},
+  };
+  for (const auto& r : rows) {
+    std::vector<DockTarget> targets = Targets();
+    targets.push_back(DockTarget{DockSide::Float, {50, 250, 350, 450}, r.frameMulti});
+    ControlBarState s;
+    s.style = CBRS_ALIGN_BOTTOM;
+    s.dockStyle = CBRS_ALIGN_ANY | (r.barMulti ? CBRS_FLOAT_MULTI : 0);
+    s.szHorz = {400, 150};
+    s.szVert = {200, 400};
+    DragTrack t;
+    t.Begin(s, Rect{590, 690, 990, 840}, Point{600, 700}, Size{6, 24});
+    t.Move(r.to, targets);
+    EXPECT_EQ(t.overDock, r.target) << r.name;
+    // Ctrl keeps the bar floating even over such a frame.
+    t.forceFrame = true;
+    t.Move(r.to, targets);
+    EXPECT_EQ(t.overDock, -1) << r.name;
+  }
+}
+
+}  // namespace
+}  // namespace pm2

@@ -596,3 +596,139 @@ TEST(FrameState, BarsKeepTheirOwnEntriesThroughTheExtensionSource) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// Bars that allow several bars in one floating frame.
+class FloatMultiTest : public FramesTest {
+ protected:
+  void SetUp() override {
+    FramesTest::SetUp();
+    for (SECControlBar* b : {d.serial, d.watch}) b->EnableDocking(CBRS_ALIGN_ANY | CBRS_FLOAT_MULTI);
+    d.serial->State().szFloat = {300, 150};
+    d.frame->FloatControlBar(d.serial, QPoint(500, 250), CBRS_ALIGN_TOP | CBRS_FLOAT_MULTI);
+    mf = dynamic_cast<SECMiniDockFrameWnd*>(d.serial->window());
+    ASSERT_NE(mf, nullptr);
+    ASSERT_TRUE(mf->FloatDockBar()->IsFloatMulti());
+  }
+  // Drags the watch bar by its caption to a point by the serial bar.
+  void DragWatchOntoSerial(QPoint local) {
+    QPoint start = Gripper(d.watch);
+    PressOn(d.watch);
+    ASSERT_TRUE(d.watch->DockContext()->IsTracking());
+    QPoint target = InFrame(d.serial, local);
+    MoveTo(start, target);
+    QTest::mouseRelease(d.frame, Qt::LeftButton, {}, target);
+  }
+  SECMiniDockFrameWnd* mf = nullptr;
+};
+
+TEST_F(FloatMultiTest, ABarDraggedOntoAFloatingFrameJoinsItBelowItsBar) {
+  int frames = int(d.frame->FloatingFrames().size());
+  ASSERT_NO_FATAL_FAILURE(DragWatchOntoSerial(QPoint(100, d.serial->height() + 8)));
+  EXPECT_EQ(d.watch->window(), mf);
+  EXPECT_EQ(mf->FloatDockBar()->Bars(), (std::vector<SECControlBar*>{d.serial, d.watch}));
+  EXPECT_EQ(mf->FloatDockBar()->StoredEntries(), (std::vector<std::uint32_t>{kDemoSerialBar, 0, kDemoWatchBar, 0}));
+  EXPECT_TRUE(d.watch->IsFloating());
+  EXPECT_EQ(int(d.frame->FloatingFrames().size()), frames);
+  // Stacked: the frame wraps both rows.
+  EXPECT_EQ(d.watch->y(), d.serial->geometry().bottom() + 1);
+  EXPECT_EQ(mf->height(), d.serial->height() + d.watch->height() + SECMiniDockFrameWnd::Chrome().height());
+  EXPECT_TRUE(d.watch->isVisible());
+  // The bottom dock bar holds the watch bar's place.
+  EXPECT_EQ(d.frame->DockBarFor(DockSide::Bottom)->Bars(), (std::vector<SECControlBar*>{d.output}));
+  // The caption names no bar and moves the frame instead of dragging one.
+  EXPECT_TRUE(mf->windowTitle().isEmpty());
+  QPoint cap = mf->CaptionRect().center() - QPoint(30, 0);
+  QPoint before = mf->pos();
+  QTest::mousePress(mf, Qt::LeftButton, {}, cap);
+  EXPECT_FALSE(d.serial->DockContext()->IsTracking());
+  QTest::mouseMove(mf, cap + QPoint(40, 20));
+  QTest::mouseRelease(mf, Qt::LeftButton, {}, cap + QPoint(40, 20));
+  EXPECT_EQ(mf->pos(), before + QPoint(40, 20));
+  // A double click on it docks nothing.
+  QTest::mouseDClick(mf, Qt::LeftButton, {}, mf->CaptionRect().center() - QPoint(30, 0));
+  EXPECT_TRUE(d.serial->IsFloating());
+  EXPECT_TRUE(d.watch->IsFloating());
+}
+
+TEST_F(FloatMultiTest, ABarThatDoesNotAllowItFloatsInAFrameOfItsOwn) {
+  QPoint start = Gripper(d.output);
+  PressOn(d.output);
+  QPoint target = InFrame(d.serial, QPoint(100, 60));
+  MoveTo(start, target);
+  QTest::mouseRelease(d.frame, Qt::LeftButton, {}, target);
+  EXPECT_TRUE(d.output->IsFloating());
+  EXPECT_NE(d.output->window(), mf);
+  EXPECT_EQ(mf->FloatDockBar()->Bars(), (std::vector<SECControlBar*>{d.serial}));
+}
+
+TEST_F(FloatMultiTest, DraggingOneBarOutLeavesTwoFramesAndTheLastOneOutClosesIt) {
+  ASSERT_NO_FATAL_FAILURE(DragWatchOntoSerial(QPoint(100, d.serial->height() + 8)));
+  ASSERT_EQ(d.watch->window(), mf);
+  int frames = int(d.frame->FloatingFrames().size());
+  mf->move(850, 450);
+  // The watch bar is grabbed by its inside border and dropped at the top
+  // left of the document area, away from the floating frame.
+  QPoint grab(3, 3);
+  QPoint start = InFrame(d.watch, grab);
+  QTest::mousePress(d.watch, Qt::LeftButton, {}, grab);
+  ASSERT_TRUE(d.watch->DockContext()->IsTracking());
+  QPoint target = d.frame->MdiClient()->geometry().topLeft() + QPoint(20, 20);
+  MoveTo(start, target);
+  QTest::mouseRelease(d.frame, Qt::LeftButton, {}, target);
+  EXPECT_TRUE(d.watch->IsFloating());
+  EXPECT_NE(d.watch->window(), mf);
+  EXPECT_EQ(int(d.frame->FloatingFrames().size()), frames + 1);
+  EXPECT_EQ(mf->FloatDockBar()->Bars(), (std::vector<SECControlBar*>{d.serial}));
+  EXPECT_EQ(mf->height(), d.serial->height() + SECMiniDockFrameWnd::Chrome().height());
+  // The serial bar, last in its frame, docks at the bottom: the frame goes.
+  QPointer<SECMiniDockFrameWnd> gone = mf;
+  d.frame->DockControlBar(d.serial, d.frame->DockBarFor(DockSide::Bottom));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(gone.isNull());
+  EXPECT_EQ(int(d.frame->FloatingFrames().size()), frames);
+}
+
+TEST_F(FloatMultiTest, HidingOneBarShrinksTheFrameAndHidingBothHidesIt) {
+  ASSERT_NO_FATAL_FAILURE(DragWatchOntoSerial(QPoint(100, d.serial->height() + 8)));
+  ASSERT_EQ(d.watch->window(), mf);
+  const int chrome = SECMiniDockFrameWnd::Chrome().height();
+  d.frame->ShowControlBar(d.watch, false, false);
+  EXPECT_TRUE(mf->isVisible());
+  EXPECT_EQ(mf->height(), d.serial->height() + chrome);
+  d.frame->ShowControlBar(d.serial, false, false);
+  EXPECT_FALSE(mf->isVisible());
+  // Both bars stay in the frame and come back into their rows.
+  d.frame->ShowControlBar(d.watch, true, false);
+  d.frame->ShowControlBar(d.serial, true, false);
+  EXPECT_TRUE(mf->isVisible());
+  EXPECT_EQ(mf->FloatDockBar()->Bars(), (std::vector<SECControlBar*>{d.serial, d.watch}));
+  EXPECT_EQ(mf->height(), d.serial->height() + d.watch->height() + chrome);
+}
+
+TEST_F(FloatMultiTest, SeveralBarsInOneFloatingFrameComeBackTogether) {
+  ASSERT_NO_FATAL_FAILURE(DragWatchOntoSerial(QPoint(100, d.serial->height() + 8)));
+  SettingsStore store("/nonexistent/pm2-frames-multi.ini");
+  d.frame->SaveBarState(store, "Multi");
+  const std::vector<std::uint32_t> rows = mf->FloatDockBar()->StoredEntries();
+  const QPoint at = mf->pos();
+  DemoFrame e = BuildDemoFrame(false);
+  for (SECControlBar* b : {e.serial, e.watch}) b->EnableDocking(CBRS_ALIGN_ANY | CBRS_FLOAT_MULTI);
+  e.frame->show();
+  e.frame->LoadBarState(store, "Multi");
+  ASSERT_TRUE(e.watch->IsFloating());
+  auto* back = dynamic_cast<SECMiniDockFrameWnd*>(e.watch->window());
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(e.serial->window(), back);
+  EXPECT_TRUE(back->FloatDockBar()->IsFloatMulti());
+  EXPECT_EQ(back->FloatDockBar()->StoredEntries(), rows);
+  EXPECT_EQ(back->pos(), at);
+  EXPECT_TRUE(back->isVisible());
+  EXPECT_EQ(back->height(), e.serial->height() + e.watch->height() + SECMiniDockFrameWnd::Chrome().height());
+  delete e.frame;
+}
+
+}  // namespace
+}  // namespace pm2

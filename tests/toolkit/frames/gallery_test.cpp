@@ -13,6 +13,7 @@
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/dock_context.h"
+#include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/frames/workbook.h"
 
 namespace pm2 {
@@ -109,6 +110,25 @@ TEST(FrameGallery, ClassicBarsWithRidgesAndThreeDimensionalBorders) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
   frame.RecalcLayout();
   Save(frame.grab().toImage(), "frame_classic_bars");
+}
+
+
+// Two bars in one floating frame: stacked rows, a caption without a title,
+// each bar with the border strip it is grabbed by.
+TEST(FrameGallery, SeveralBarsInOneFloatingFrame) {
+  App();
+  DemoFrame d = BuildDemoFrame();
+  for (SECControlBar* b : {d.serial, d.watch}) b->EnableDocking(CBRS_ALIGN_ANY | CBRS_FLOAT_MULTI);
+  d.frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d.frame));
+  d.frame->FloatControlBar(d.serial, QPoint(560, 200), CBRS_ALIGN_TOP | CBRS_FLOAT_MULTI);
+  auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(d.serial->window());
+  ASSERT_NE(mf, nullptr);
+  d.frame->DockControlBar(d.watch, mf->FloatDockBar());
+  ASSERT_EQ(d.watch->window(), mf);
+  QApplication::processEvents();
+  Save(GrabFrameWithFloating(d.frame), "frame_float_several_bars");
+  delete d.frame;
 }
 
 }  // namespace
