@@ -6,8 +6,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/settings_store.h"
 #include "project/environment/install_paths.h"
@@ -43,6 +46,19 @@ class QuitWhenShown : public QObject {
   bool m_seen = false;
 };
 
+// Reading the font configuration (a few milliseconds of parsing) is the
+// first thing the frame's first text waits for. It needs no application
+// object, so it starts on its own thread before the window system's
+// connection is made; the font database then finds it read. The library is
+// already loaded with Qt's; looking the call up keeps this program from
+// depending on it where Qt draws text another way.
+std::thread ReadFontConfiguration() {
+  return std::thread([] {
+    using Init = int (*)();
+    if (auto init = reinterpret_cast<Init>(::dlsym(RTLD_DEFAULT, "FcInit"))) init();
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,6 +70,7 @@ int main(int argc, char** argv) {
   const std::string program = pm2::MainProgramPath(self);
   const bool batch = args.build || args.rebuild;
 
+  std::thread fontConfiguration = ReadFontConfiguration();
   QApplication qt(argc, argv);
   QApplication::setApplicationName("Pelmora2");
   QApplication::setOrganizationName("Vond");
@@ -79,6 +96,7 @@ int main(int argc, char** argv) {
   } else {
     rc = 1;
   }
+  fontConfiguration.join();
   ports.DestroyFrame();
   const bool wasBatch = app.HasState(pm2::kStateBatchBuild);
   app.ExitInstance(ports);
