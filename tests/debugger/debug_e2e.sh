@@ -1,7 +1,8 @@
 # Shared by the debugger's end-to-end scripts (after e2e_common.sh): the
 # tools a session needs, the example in the work folder, its program file
-# (elf) and the session's gdb and qemu. Called with the mktemp prefix and the
-# gallery folder name, after the script has set fail_shot if it has one.
+# (elf) and the session's gdb and qemu. The script sets debug_work (the
+# mktemp prefix), debug_gallery (the gallery folder) and fail_shot if it has
+# one before sourcing this.
 e2e_need xvfb-run xdotool gdb-multiarch qemu-system-arm
 e2e_need_arm_gcc
 e2e_in_xvfb "$@"
