@@ -6,7 +6,9 @@
 #   e2e_start_work PREFIX GALLERY           work folder (removed on exit unless
 #                                           PM2_KEEP_WORK is set), gallery
 #                                           folder, environment and prog
-# The program's output goes to "$work"/run*.txt, which fail shows.
+# The program's output goes to "$work"/run*.txt, which fail shows. A script
+# may set fail_shot (the failure's PNG name), fail_also (more files fail
+# shows) and shot_prefix (put before every screenshot's name).
 
 shot_delay=0.5  # seconds a screenshot waits for the screen to settle
 type_delay=30   # milliseconds between typed keys
@@ -16,6 +18,11 @@ e2e_need() {
   for c in "$@"; do
     command -v "$c" > /dev/null || { echo "$c is not installed"; exit 77; }
   done
+}
+
+# The stand-in ARM compiler the example projects build with.
+e2e_need_arm_gcc() {
+  [ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
 }
 
 e2e_in_xvfb() {
@@ -29,14 +36,26 @@ e2e_start_work() {  # mktemp prefix, gallery folder name
   trap 'kill "${pid:-0}" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
   gallery="$build/gallery/$2"
   mkdir -p "$gallery"
-  rm -f "$gallery/failed.png"
+  rm -f "$gallery/${fail_shot:-failed}.png"
   export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
   unset WAYLAND_DISPLAY
   prog="$build/root/PM2/pelmora2"
 }
 
-fail() { "$grab" "$gallery/failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt 2>/dev/null || true; exit 1; }
-shot() { sleep "${2:-$shot_delay}"; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
+# A copy of the example project in the work folder, without its objects.
+e2e_copy_blinky() {
+  cp -r "$src/examples/blinky" "$work/blinky"
+  rm -rf "$work/blinky/Obj"
+}
+
+fail() {
+  "$grab" "$gallery/${fail_shot:-failed}.png" || true
+  echo "FAIL: $*"
+  # shellcheck disable=SC2086  # fail_also is a list of files
+  cat "$work"/run*.txt ${fail_also:-} 2>/dev/null || true
+  exit 1
+}
+shot() { sleep "${2:-$shot_delay}"; "$grab" "$gallery/${shot_prefix:-}$1.png" || fail "no screenshot $1"; }
 
 # Runs a command every 0.1 s until it succeeds: tries, command...
 poll() {
@@ -60,6 +79,13 @@ find_window() {
   done
   return 1
 }
+
+visible() { xdotool search --onlyvisible --name "$1" > /dev/null 2>&1; }
+hidden() { ! visible "$1"; }
+# A window whose title matches, else fail: title, message [tries, 0.1 s each].
+wait_title() { poll "${3:-100}" visible "$1" || fail "$2"; }
+# No window whose title matches, else fail: title, message.
+wait_gone() { poll 100 hidden "$1" || fail "$2"; }
 
 # Starts the program in the background (pid) and waits for its main window
 # (main): log file, then the program's arguments.

@@ -11,65 +11,21 @@
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 here=$(cd "$(dirname "$0")" && pwd)
-for p in xvfb-run xdotool gdb-multiarch qemu-system-arm python3; do
-  command -v "$p" > /dev/null || { echo "$p is not installed"; exit 77; }
-done
-[ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
-if [ "${PM2_IN_XVFB:-}" != 1 ]; then
-  export PM2_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-
-work=$(mktemp -d /tmp/pm2dbgwin_XXXXXX)
-trap 'kill "${pid:-0}" 2>/dev/null || true; pkill -KILL -f "$work/" 2>/dev/null || true; rm -rf "$work"' EXIT
-cp -r "$src/examples/blinky" "$work/blinky"
-rm -rf "$work/blinky/Obj"
+fail_shot=windows-failed shot_prefix=windows- debug_work=pm2dbgwin debug_gallery=debugger
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
+e2e_need python3
+. "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
+shot_delay=0.8
 # Watch #1 of the target holds pattern_step, as a session would leave it.
 sed -i 's/^  OPTLC <>\(\r\?\)$/  OPTLC <>\1\n  OPTWA 0,1,(pattern_step)\1/' "$work/blinky/Blinky.Opt"
 grep -q "OPTWA 0,1,(pattern_step)" "$work/blinky/Blinky.Opt" || { echo "the options file has no OPTLC line"; exit 1; }
-gallery="$build/gallery/debugger"
-mkdir -p "$gallery"
-export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
-unset WAYLAND_DISPLAY
-prog="$build/root/PM2/pelmora2"
-elf="$work/blinky/Obj/Blinky.elf"
 find_png() { python3 "$here/png_find.py" "$@"; }
 
-fail() { "$grab" "$gallery/windows-failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt 2>/dev/null; exit 1; }
-shot() { sleep 0.8; "$grab" "$gallery/windows-$1.png" || fail "no screenshot $1"; }
-wait_window() {
-  for _ in $(seq 1 100); do
-    win=$(xdotool search --onlyvisible --name "Pelmora2" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && return 0
-    sleep 0.1
-  done
-  fail "the main window did not appear"
-}
-wait_title() {
-  for _ in $(seq 1 100); do
-    xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "$2"
-}
-children() { pgrep -f "$elf" || true; }
-wait_children() {
-  for _ in $(seq 1 100); do
-    [ "$(children | wc -l)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "expected $1 gdb/qemu processes, found: $(children | tr '\n' ' ')"
-}
 # The program counter's arrow (its yellow) in the editors' area: "x0 y0 x1 y1".
 arrow() { find_png "$1" bbox 255 255 0 80 125 900 760; }
 
-timeout 120 "$prog" -b "$work/blinky/Blinky.pm2" > "$work/run0.txt" 2>&1 || fail "the example did not build"
-[ -f "$elf" ] || fail "no program file after the build"
-
-"$prog" "$work/blinky/Blinky.pm2" > "$work/run1.txt" 2>&1 &
-pid=$!
-wait_window
-sleep 1
+build_example
+open_example
 eval "$(xdotool getwindowgeometry --shell "$win")"
 wx=$X; wy=$Y
 xdotool mousemove 640 400

@@ -11,59 +11,12 @@
 # Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
-for p in xvfb-run xdotool gdb-multiarch qemu-system-arm; do
-  command -v "$p" > /dev/null || { echo "$p is not installed"; exit 77; }
-done
-[ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
-if [ "${PM2_IN_XVFB:-}" != 1 ]; then
-  export PM2_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+fail_shot=e2e-failed debug_work=pm2dlg debug_gallery=debug_dialogs
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
 
-work=$(mktemp -d /tmp/pm2dlg_XXXXXX)
-trap 'kill "${pid:-0}" 2>/dev/null || true; for c in $(pgrep -f "$work/" 2>/dev/null); do kill -KILL "$c" 2>/dev/null || true; done; rm -rf "$work"' EXIT
-cp -r "$src/examples/blinky" "$work/blinky"
-rm -rf "$work/blinky/Obj"
-gallery="$build/gallery/debug_dialogs"
-mkdir -p "$gallery"
-export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
-unset WAYLAND_DISPLAY
-prog="$build/root/PM2/pelmora2"
-elf="$work/blinky/Obj/Blinky.elf"
-
-fail() { "$grab" "$gallery/e2e-failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt 2>/dev/null; exit 1; }
-shot() { sleep 0.7; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
-wait_title() {  # wait_title <window name> <message>
-  for _ in $(seq 1 300); do
-    xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "$2"
-}
-wait_gone() {  # wait_gone <window name> <message>
-  for _ in $(seq 1 100); do
-    xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  fail "$2"
-}
-children() { pgrep -f "$elf" || true; }
-wait_children() {
-  for _ in $(seq 1 100); do
-    [ "$(children | wc -l)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "expected $1 gdb/qemu processes, found: $(children | tr '\n' ' ')"
-}
-
-timeout 120 "$prog" -b "$work/blinky/Blinky.pm2" > "$work/run0.txt" 2>&1 || fail "the example did not build"
-[ -f "$elf" ] || fail "no program file after the build"
-
-"$prog" "$work/blinky/Blinky.pm2" > "$work/run1.txt" 2>&1 &
-pid=$!
-wait_title "Pelmora2" "the main window did not appear"
-sleep 1
-xdotool mousemove 640 400
+build_example
+open_example
 xdotool key ctrl+F5
 wait_children 2
 sleep 1
@@ -73,13 +26,13 @@ xdotool key Return
 xdotool type --delay 30 "BS main"
 xdotool key Return
 xdotool key F5
-wait_title "Blinky.c" "the stop at main did not show Blinky.c"
+wait_title "Blinky.c" "the stop at main did not show Blinky.c" 300
 shot e2e-01-stopped-at-main
 # 2: Debug > Breakpoints: the breakpoint at main is listed; Timer_Init defined by expression.
 xdotool key alt+d
 sleep 0.8
 xdotool key b
-wait_title "^Breakpoints$" "the breakpoints dialog did not open"
+wait_title "^Breakpoints$" "the breakpoints dialog did not open" 300
 shot e2e-02-breakpoints
 xdotool type --delay 30 "Timer_Init"
 xdotool key Return
@@ -96,13 +49,13 @@ sleep 0.5
 xdotool key alt+d
 sleep 0.8
 xdotool key g
-wait_title "Timer.c" "the run did not stop at the breakpoint defined in the dialog"
+wait_title "Timer.c" "the run did not stop at the breakpoint defined in the dialog" 300
 shot e2e-04-serial-and-timer-init
 # 4: View > Symbols: main found by mask.
 xdotool key alt+v
 sleep 0.8
 xdotool key y
-wait_title "^Symbols$" "the symbols dialog did not open"
+wait_title "^Symbols$" "the symbols dialog did not open" 300
 sleep 1
 xdotool type --delay 30 "mai*"
 xdotool key Return
@@ -113,7 +66,7 @@ wait_gone "^Symbols$" "Escape did not close the symbols dialog"
 xdotool key alt+d
 sleep 0.8
 xdotool key m
-wait_title "^Memory Map$" "the memory map dialog did not open"
+wait_title "^Memory Map$" "the memory map dialog did not open" 300
 sleep 1.5
 shot e2e-06-memory-map
 xdotool key Escape
@@ -122,7 +75,7 @@ wait_gone "^Memory Map$" "Escape did not close the memory map dialog"
 xdotool key alt+v
 sleep 0.8
 xdotool key x
-wait_title "^Toolbox$" "the tool box did not open"
+wait_title "^Toolbox$" "the tool box did not open" 300
 sleep 0.5
 box=$(xdotool search --onlyvisible --name "^Toolbox$" | head -1)
 eval "$(xdotool getwindowgeometry --shell "$box")"
@@ -137,10 +90,10 @@ main=$(xdotool search --onlyvisible --name "Pelmora2" | head -1)
 xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
 sleep 0.5
 xdotool key F5
-wait_title "LED.c" "the run did not stop at the tool box button's breakpoint"
+wait_title "LED.c" "the run did not stop at the tool box button's breakpoint" 300
 sleep 1
 xdotool key F5
-wait_title "LED.c" "the second run did not stop at LED_Off"
+wait_title "LED.c" "the second run did not stop at LED_Off" 300
 sleep 2
 shot e2e-08-led-off-and-serial
 # The session ends; no gdb or qemu is left.

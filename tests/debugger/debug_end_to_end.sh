@@ -10,63 +10,14 @@
 # Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
-for p in xvfb-run xdotool gdb-multiarch qemu-system-arm; do
-  command -v "$p" > /dev/null || { echo "$p is not installed"; exit 77; }
-done
-[ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
-if [ "${PM2_IN_XVFB:-}" != 1 ]; then
-  export PM2_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+debug_work=pm2dbg debug_gallery=debugger
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
 
-work=$(mktemp -d /tmp/pm2dbg_XXXXXX)
-trap 'kill "${pid:-0}" 2>/dev/null || true; pkill -KILL -f "$work/" 2>/dev/null || true; rm -rf "$work"' EXIT
-cp -r "$src/examples/blinky" "$work/blinky"
-rm -rf "$work/blinky/Obj"
-gallery="$build/gallery/debugger"
-mkdir -p "$gallery"
-export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
-unset WAYLAND_DISPLAY
-prog="$build/root/PM2/pelmora2"
-elf="$work/blinky/Obj/Blinky.elf"
-
-fail() { "$grab" "$gallery/failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt 2>/dev/null; exit 1; }
-wait_window() {
-  for _ in $(seq 1 100); do
-    win=$(xdotool search --onlyvisible --name "Pelmora2" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && return 0
-    sleep 0.1
-  done
-  fail "the main window did not appear"
-}
-shot() { sleep 0.7; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
-# A window (the main window's title names the active editor) within 10 s.
-wait_title() {
-  for _ in $(seq 1 100); do
-    xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "$2"
-}
-# gdb and qemu of this test's program file, by their command lines.
-children() { pgrep -f "$elf" || true; }
-wait_children() {  # wait_children <count>
-  for _ in $(seq 1 100); do
-    [ "$(children | wc -l)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "expected $1 gdb/qemu processes, found: $(children | tr '\n' ' ')"
-}
-
-timeout 120 "$prog" -b "$work/blinky/Blinky.pm2" > "$work/run0.txt" 2>&1 || fail "the example did not build"
-[ -f "$elf" ] || fail "no program file after the build"
+build_example
 
 # 1: the project opens; Ctrl+F5 starts a session in simulation.
-"$prog" "$work/blinky/Blinky.pm2" > "$work/run1.txt" 2>&1 &
-pid=$!
-wait_window
-sleep 1
-xdotool mousemove 640 400
+open_example
 shot 01-project
 xdotool key ctrl+F5
 wait_children 2

@@ -10,53 +10,13 @@
 # Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
-for p in xvfb-run xdotool gdb-multiarch qemu-system-arm; do
-  command -v "$p" > /dev/null || { echo "$p is not installed"; exit 77; }
-done
-[ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
-if [ "${PM2_IN_XVFB:-}" != 1 ]; then
-  export PM2_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-
-work=$(mktemp -d /tmp/pm2dbgwin_XXXXXX)
-trap 'kill -KILL "${pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
-cp -r "$src/examples/blinky" "$work/blinky"
-rm -rf "$work/blinky/Obj"
-gallery="$build/gallery/debugger"
-mkdir -p "$gallery"
-export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
-unset WAYLAND_DISPLAY
-prog="$build/root/PM2/pelmora2"
-elf="$work/blinky/Obj/Blinky.elf"
+fail_shot=view-windows-failed debug_work=pm2dbgwin debug_gallery=debugger
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
+fail_also="$work/windows.txt"
 # What the windows show, written by the program for this test.
 export PM2_DEBUG_WINDOWS_DUMP="$work/windows.txt"
 
-fail() { "$grab" "$gallery/view-windows-failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt "$work/windows.txt" 2>/dev/null; exit 1; }
-wait_window() {
-  for _ in $(seq 1 100); do
-    win=$(xdotool search --onlyvisible --name "Pelmora2" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && return 0
-    sleep 0.1
-  done
-  fail "the main window did not appear"
-}
-shot() { sleep 0.7; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
-wait_title() {
-  for _ in $(seq 1 100); do
-    xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "$2"
-}
-children() { pgrep -f "$elf" || true; }
-wait_children() {
-  for _ in $(seq 1 100); do
-    [ "$(children | wc -l)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "expected $1 gdb/qemu processes, found: $(children | tr '\n' ' ')"
-}
 # The windows' contents as the program writes them four times a second.
 dump() { sleep 0.6; [ -s "$work/windows.txt" ] || fail "no dump of the windows"; }
 # Right click on the memory page's first value, then menu keys.
@@ -68,12 +28,8 @@ memory_menu() {
 }
 expect() { grep -q -- "$1" "$work/windows.txt" || fail "$2"; }
 
-timeout 120 "$prog" -b "$work/blinky/Blinky.pm2" > "$work/run0.txt" 2>&1 || fail "the example did not build"
-"$prog" "$work/blinky/Blinky.pm2" > "$work/run1.txt" 2>&1 &
-pid=$!
-wait_window
-sleep 1
-xdotool mousemove 640 400
+build_example
+open_example
 xdotool key ctrl+F5
 wait_children 2
 sleep 1

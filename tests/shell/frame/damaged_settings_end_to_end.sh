@@ -8,20 +8,10 @@
 # Exit 77 (skipped) without xvfb-run or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); grab=$2
-command -v xvfb-run > /dev/null || { echo "xvfb-run is not installed"; exit 77; }
-command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 77; }
-if [ "${PM2_IN_XVFB:-}" != 1 ]; then
-  export PM2_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-
-work=$(mktemp -d /tmp/pm2settings_XXXXXX)
-trap 'kill "${pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
-gallery="$build/gallery/settings"
-mkdir -p "$gallery"
-export QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
-unset WAYLAND_DISPLAY
-prog="$build/root/PM2/pelmora2"
+. "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
+e2e_need xvfb-run xdotool
+e2e_in_xvfb "$@"
+e2e_start_work pm2settings settings
 
 fail() { "$grab" "$gallery/failed-$case.png" || true; echo "FAIL ($case): $*"; cat "$work"/run-*.txt; exit 1; }
 # The number of visible windows named exactly "Pelmora2" (the frame without

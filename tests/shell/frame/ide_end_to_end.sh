@@ -7,34 +7,13 @@
 # Exit 77 (skipped) without xvfb-run or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
-command -v xvfb-run > /dev/null || { echo "xvfb-run is not installed"; exit 77; }
-command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 77; }
-[ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
-if [ "${PM2_IN_XVFB:-}" != 1 ]; then
-  export PM2_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
+e2e_need xvfb-run xdotool
+e2e_need_arm_gcc
+e2e_in_xvfb "$@"
+e2e_start_work pm2ide ide
+e2e_copy_blinky
 
-work=$(mktemp -d /tmp/pm2ide_XXXXXX)
-trap 'kill "${pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
-cp -r "$src/examples/blinky" "$work/blinky"
-rm -rf "$work/blinky/Obj"
-gallery="$build/gallery/ide"
-mkdir -p "$gallery"
-export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
-unset WAYLAND_DISPLAY
-prog="$build/root/PM2/pelmora2"
-
-fail() { "$grab" "$gallery/failed.png" || true; echo "FAIL: $*"; cat "$work"/run*.txt; exit 1; }
-wait_window() {
-  for _ in $(seq 1 100); do
-    win=$(xdotool search --onlyvisible --name "Pelmora2" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && return 0
-    sleep 0.1
-  done
-  fail "the main window did not appear"
-}
-shot() { sleep 0.5; "$grab" "$gallery/$1.png" || fail "no screenshot $1"; }
 # The build log is the program's own record of what the output window shows.
 wait_log() {
   for _ in $(seq 1 600); do
@@ -45,10 +24,8 @@ wait_log() {
 }
 
 # 1: start on the project; the window shows the project tree.
-"$prog" "$work/blinky/Blinky.pm2" > "$work/run1.txt" 2>&1 &
-pid=$!
-wait_window
-sleep 1
+start_program "$work/run1.txt" "$work/blinky/Blinky.pm2"
+win=$main
 shot 01-started
 # 2: F7 builds the target.
 # Without a window manager the one window has the keyboard.
@@ -81,14 +58,11 @@ done
 [ "$opened" = 1 ] || fail "a double click on the error line did not open LED.c"
 shot 04-jumped
 # 4: close; the second start restores the project and the layout.
-xdotool key alt+F4
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+quit_program
 kill -0 "$pid" 2>/dev/null && fail "the program did not close"
 grep -q "LprJ" "$work/config/Vond/Pelmora2/settings.ini" || fail "the settings were not saved"
-"$prog" > "$work/run2.txt" 2>&1 &
-pid=$!
-wait_window
-sleep 1
+start_program "$work/run2.txt"
+win=$main
 shot 05-restarted
 xdotool search --onlyvisible --name "Blinky" > /dev/null || fail "the second start did not reopen the project"
 # The editor window open at the close is open again, and active.
@@ -132,8 +106,7 @@ xdotool key Down
 shot 07-file-menu
 xdotool key Escape
 xdotool key Escape
-kill "$pid"
-wait "$pid" 2>/dev/null || true
+stop_program
 # 6: -b with a display builds in the window, prints the lines and closes
 # with the command-line build's exit status: 1 while LED.c is broken, then 0.
 status=0
