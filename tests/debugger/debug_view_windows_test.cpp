@@ -11,6 +11,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QTest>
+#include <cstdio>
 #include <QTimer>
 #include <cstring>
 #include <fstream>
@@ -180,6 +181,40 @@ TEST_F(DebugViewWindowsTest, DisassemblyFollowsThePcKeysAndMouse) {
   QTest::keyClick(v, Qt::Key_PageDown);
   v->NextBookmark(true);
   EXPECT_EQ(c.Line(0).address, v->Bookmarks()[0]);
+}
+
+// Set Program Counter takes the cursor's code address: greyed without one,
+// and offered on the window's menu.
+TEST_F(DebugViewWindowsTest, SetProgramCounterTakesTheCursorsCodeLine) {
+  const CommandId kSetPc = 35413;
+  EXPECT_FALSE(f->QueryCommand(kSetPc).enabled) << "no disassembly window";
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  ASSERT_NE(v, nullptr);
+  v->resize(500, 200);
+  QApplication::processEvents();
+  v->GotoAddress(0x1010);
+  DisasmCache& c = v->Cache();
+  int codeRow = 0, sourceRow = -1;
+  for (int i = 0; i < c.Visible(); ++i)
+    if (c.Line(i).kind == kDisasmSource && sourceRow < 0) sourceRow = i;
+  while (c.Line(codeRow).kind != kDisasmCode) ++codeRow;
+  if (sourceRow >= 0) {
+    c.SetCursor(sourceRow);
+    EXPECT_FALSE(f->QueryCommand(kSetPc).enabled) << "a source line has no address";
+  }
+  c.SetCursor(codeRow);
+  ASSERT_TRUE(f->QueryCommand(kSetPc).enabled);
+  clearLog();
+  ASSERT_TRUE(f->ExecuteCommand(kSetPc));
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "exec $=0x%X\n", unsigned(c.Line(codeRow).address));
+  EXPECT_TRUE(Logged(expected)) << log();
+  QMenu* menu = v->BuildContextMenu();
+  bool offered = false;
+  for (QAction* a : menu->actions()) offered |= a->data().toInt() == int(kSetPc) && a->isEnabled();
+  EXPECT_TRUE(offered);
+  delete menu;
 }
 
 TEST_F(DebugViewWindowsTest, DisassemblySelectionCopiesItsLines) {

@@ -1,4 +1,8 @@
 #include "debugger/ui/debug_commands.h"
+#include "debugger/windows/disassembly_window.h"
+
+#include <cstdio>
+#include <filesystem>
 
 #include <QAction>
 #include <QCoreApplication>
@@ -6,13 +10,16 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/session/driver_menu.h"
 #include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/debug_windows.h"
 #include "debugger/windows/command_window.h"
+#include "debugger/windows/disassembly_window.h"
 #include "debugger/ui/register_page.h"
 #include "debugger/ui/shell_links.h"
 #include "platform/settings_store.h"
@@ -42,6 +49,9 @@ namespace {
 constexpr CommandId kCmdStartStop = 32802, kCmdStopSession = 32815, kCmdGo = 32791, kCmdStepInto = 32794,
                     kCmdStepOver = 32795, kCmdStepOut = 32741, kCmdStopRunning = 32797;
 constexpr CommandId kCmdFlashDownload = 35404, kCmdFlashErase = 35405, kCmdResetCpu = 35020;
+// The disassembly cursor's commands: its source line, and the program
+// counter set to it.
+constexpr CommandId kCmdShowCursorSource = 35411, kCmdSetPc = 35413;
 
 const char* const kDebugLayoutKey = "Software\\Vond\\Pelmora2\\DSTAT1";
 
@@ -151,6 +161,20 @@ void DebugCommands::RegisterCommands() {
   m_frame.OnCommand(kCmdStopRunning, [&s](CommandId) { s.StopRunning(); });
   m_frame.OnCommand(kCmdFlashDownload, [this](CommandId) { OnFlash(kCmdFlashDownload); });
   m_frame.OnCommand(kCmdFlashErase, [this](CommandId) { OnFlash(kCmdFlashErase); });
+  m_frame.OnCommand(kCmdSetPc, [this](CommandId) { SetPcAtCursor(); });
+  m_frame.OnUpdate(kCmdSetPc, [this](CommandState& st) {
+    uint32_t at = 0;
+    st.Enable(m_session->SessionActive() && !m_session->TargetExecuting() && DisassemblyCursor(&at));
+  });
+  m_frame.OnCommand(kCmdShowCursorSource, [this](CommandId) {
+    int line = 0;
+    const std::string path = CursorSource(&line);
+    if (!path.empty()) m_frame.OpenFileAndShow(path, line, 0);
+  });
+  m_frame.OnUpdate(kCmdShowCursorSource, [this](CommandState& st) {
+    int line = 0;
+    st.Enable(!CursorSource(&line).empty());
+  });
   // The driver's four menu tables.
   for (int t = 0; t < 4; ++t) {
     const unsigned base = kDllMenuBases[t];
@@ -178,6 +202,33 @@ void DebugCommands::RegisterCommands() {
         QObject::connect(menu, &QMenu::aboutToShow, menu, [this, menu] { FillDebugMenu(menu); });
     }
   }
+}
+
+bool DebugCommands::DisassemblyCursor(uint32_t* address) const {
+  DisassemblyView* view = m_windows ? m_windows->Disassembly() : nullptr;
+  return view && view->CursorAddress(address);
+}
+
+void DebugCommands::SetPcAtCursor() {
+  uint32_t at = 0;
+  DebugInterface* r = m_session->Record();
+  if (!m_session->SessionActive() || m_session->TargetExecuting() || !DisassemblyCursor(&at) || !r->DbgControl) return;
+  char text[32];
+  std::snprintf(text, sizeof text, "$=0x%X\n", unsigned(at));
+  r->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>(text), 0);
+  DebugService(2, 0);  // the windows show the new program counter
+}
+
+std::string DebugCommands::CursorSource(int* line) const {
+  uint32_t at = 0;
+  DebugInterface* r = m_session->Record();
+  if (!m_session->SessionActive() || !DisassemblyCursor(&at) || !r->DbgFindSource) return std::string();
+  if (r->DbgFindSource(at) != 0 || !r->srcFile) return std::string();
+  const std::string path = static_cast<const char*>(r->srcFile);
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::string();
+  *line = int(r->srcLine);
+  return path;
 }
 
 void DebugCommands::FillDebugMenu(QMenu* menu) {

@@ -90,6 +90,11 @@ class DebugCommands : public SessionHost {
   void InstallRegisterPage();
   void FillDebugMenu(QMenu* menu);
   void OnFlash(int command);
+  // The disassembly window's cursor address, when it is on a code line.
+  bool DisassemblyCursor(uint32_t* address) const;
+  void SetPcAtCursor();
+  // The existing source file and line of the cursor address, or "".
+  std::string CursorSource(int* line) const;
 
   CMainFrame& m_frame;
   ShellApp& m_app;

@@ -209,6 +209,8 @@ DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
     return m_app.Dialogs().MessageBox(text, kMbYesNo | kMbIconQuestion) == kIdYes;
   };
   host.copy = [](const std::string& text) { QApplication::clipboard()->setText(QString::fromLocal8Bit(text.c_str())); };
+  host.frameCommandEnabled = [this](int id) { return m_frame.QueryCommand(CommandId(id)).enabled; };
+  host.runFrameCommand = [this](int id) { m_frame.ExecuteCommand(CommandId(id)); };
   auto* sheet = new SECWorksheetWnd(&m_frame);
   sheet->setAttribute(Qt::WA_DeleteOnClose);
   sheet->setObjectName("DisassemblyFrame");

@@ -456,6 +456,14 @@ bool DisassemblyView::CursorAddress(uint32_t* address) const {
 
 // ------------------------------------------------------------------ commands
 
+bool DisassemblyView::FrameEnabled(int id) const {
+  return m_host.frameCommandEnabled && m_host.frameCommandEnabled(id);
+}
+
+void DisassemblyView::RunFrame(int id) {
+  if (m_host.runFrameCommand) m_host.runFrameCommand(id);
+}
+
 QMenu* DisassemblyView::BuildContextMenu() {
   auto* menu = new QMenu(this);
   menu->setObjectName("DisassemblyMenu");
@@ -496,6 +504,9 @@ QMenu* DisassemblyView::BuildContextMenu() {
       {"Clear All Bookmarks", 45030, !m_bookmarks.empty(), -1, [this] { ClearBookmarks(); }},
       {nullptr, 0, false, -1, {}},
       {"Show Code at Address...", 35403, true, -1, [this] { ShowCodeAt(); }},
+      {"Show Source Code", 35411, FrameEnabled(35411), -1, [this] { RunFrame(35411); }},
+      {"Set Program Counter", 35413, FrameEnabled(35413), -1, [this] { RunFrame(35413); }},
+      {"Inline Assembly...", 35082, FrameEnabled(35082), -1, [this] { RunFrame(35082); }},
   };
   for (const Row& row : rows) {
     if (!row.text) {

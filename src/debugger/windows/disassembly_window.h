@@ -34,6 +34,11 @@ struct DisassemblyHost {
   std::function<void(const std::string& text)> message;
   std::function<bool(const std::string& text)> question;
   std::function<void(const std::string& text)> copy;  // to the clipboard
+  // The main frame's commands the menu carries (show source, set the
+  // program counter, inline assembly...): whether one is enabled, and
+  // running it.
+  std::function<bool(int id)> frameCommandEnabled;
+  std::function<void(int id)> runFrameCommand;
 };
 
 // The display modes (bits 7..9 of the record's window flags).
@@ -67,6 +72,8 @@ class DisassemblyView : public QWidget {
   DisasmCache& Cache() { return *m_cache; }
   int CursorLine() const { return m_cache->Cursor(); }
   bool CursorAddress(uint32_t* address) const;
+  bool FrameEnabled(int id) const;
+  void RunFrame(int id);
   const std::vector<uint32_t>& Bookmarks() const { return m_bookmarks; }
   QMenu* BuildContextMenu();
   // The order of two lines of the listing: -1, 0, 1.
