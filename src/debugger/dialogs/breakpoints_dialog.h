@@ -1,7 +1,7 @@
 // The breakpoints dialog: the driver's breakpoints with a check box each
 // (enabled), kill one or all, and define execution, conditional and
-// access breakpoints from an expression, a pass count, a command and an
-// access specification. The breakpoints live in the driver.
+// access breakpoints from an expression, a pass count, a command and the
+// kind and size of access. The breakpoints live in the driver.
 #pragma once
 
 #include <QDialog>
