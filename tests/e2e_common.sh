@@ -42,10 +42,12 @@ e2e_start_work() {  # mktemp prefix, gallery folder name
   prog="$build/root/PM2/pelmora2"
 }
 
-# A copy of the example project in the work folder, without its objects.
+# A copy of the example project in the work folder, without what a build
+# in place leaves there (objects, dependency file, log, backups).
 e2e_copy_blinky() {
   cp -r "$src/examples/blinky" "$work/blinky"
   rm -rf "$work/blinky/Obj"
+  find "$work/blinky" -maxdepth 1 -type f \( -iname '*.dep' -o -iname '*.plg' -o -iname '*.bak' -o -iname '*.pm2run' \) -delete
 }
 
 fail() {

@@ -28,8 +28,7 @@ build_and_wait() {  # plg file, output text
 quit() { quit_program; }
 
 # ---------------------------------------------------------------- ARM-GNU
-cp -r "$src/examples/blinky" "$work/blinky"
-rm -rf "$work/blinky/Obj"
+e2e_copy_blinky
 project="$work/blinky/Blinky.pm2"
 start "$project" "$work/run1.txt"
 xdotool key alt+F7

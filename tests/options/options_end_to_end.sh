@@ -14,8 +14,7 @@ build=$(cd "$1" && pwd); src=$2; grab=$3
 e2e_need xvfb-run xdotool arm-none-eabi-gcc
 e2e_in_xvfb "$@"
 e2e_start_work pm2opts options_ide
-cp -r "$src/examples/blinky" "$work/blinky"
-rm -rf "$work/blinky/Obj"
+e2e_copy_blinky
 project="$work/blinky/Blinky.pm2"
 
 start_program "$work/run1.txt" "$project"

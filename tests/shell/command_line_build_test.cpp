@@ -22,6 +22,7 @@
 #include "builder/driver/target_lock.h"
 #include "builder/runner/progress_channel.h"
 #include "shell/command_line_build.h"
+#include "example_copy.h"
 
 namespace pm2 {
 namespace {
@@ -159,8 +160,7 @@ class ExampleCopy : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "pm2example_XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir_ = pattern + "/";
-    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir_,
-             fs::copy_options::recursive);
+    test::CopyExample(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir_);
     fs::remove_all(dir_ + "Obj");
     // Sources well in the past, so every object is newer than them.
     for (const auto& e : fs::directory_iterator(dir_)) SetTime(e.path().string(), time(nullptr) - 1000);
@@ -452,8 +452,7 @@ TEST_F(ExampleBuild, FoldersWithBlanksAndNonAsciiLettersBuildTheSameImage) {
   const std::string plainHex = ReadText(dir_ + "Obj/Blinky.hex");
   const std::string odd = dir_ + "my dir é/";
   fs::create_directories(odd);
-  fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", odd + "blinky",
-           fs::copy_options::recursive);
+  test::CopyExample(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", odd + "blinky");
   fs::remove_all(odd + "blinky/Obj");
   fs::copy(root_, odd + "inst root é", fs::copy_options::recursive | fs::copy_options::copy_symlinks);
   const std::string cmd = "cd \"" + odd + "blinky\" && \"" + odd + "inst root é/PM2/pelmora2\" -b Blinky.pm2 > \"" +

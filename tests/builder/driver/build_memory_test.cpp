@@ -13,6 +13,7 @@
 
 #include "builder/driver/tools_project.h"
 #include "project/files/project_open.h"
+#include "example_copy.h"
 
 namespace pm2 {
 namespace {
@@ -26,7 +27,7 @@ struct ExampleInMemory : ToolsProject {
   bool Open() {
     const std::string root = test::InstallRoot();
     if (!FileExists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc")) return false;
-    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir.Path(), fs::copy_options::recursive);
+    test::CopyExample(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir.Path());
     fs::remove_all(dir / "Obj");
     fs::create_directories(dir / "Obj");
     // Sources well in the past: an edit "with the clock moved back" is still older than the objects.

@@ -13,8 +13,7 @@ e2e_need xvfb-run xdotool arm-none-eabi-size
 e2e_in_xvfb "$@"
 e2e_start_work pm2wizard wizard
 shot_delay=0.6
-cp -r "$src/examples/blinky" "$work/blinky"
-rm -rf "$work/blinky/Obj"
+e2e_copy_blinky
 startup="$work/blinky/Startup.s"
 
 wait_log() { poll 600 in_file "$work/blinky/Obj/Blinky.plg" "$1" || fail "the build log never showed '$1'"; }

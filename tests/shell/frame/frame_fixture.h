@@ -28,6 +28,7 @@
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
 #include "shell/windows/shell_runtime.h"
+#include "example_copy.h"
 
 namespace pm2::test {
 
@@ -81,7 +82,7 @@ class ExampleFrameTest : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "pm2frame_XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir = pattern + "/";
-    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir, fs::copy_options::recursive);
+    test::CopyExample(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir);
     fs::remove_all(dir + "Obj");
     ResetAppState();
     PoolFreeAll();

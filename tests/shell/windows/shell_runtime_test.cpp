@@ -18,6 +18,7 @@
 #include "shell/app/shell_app.h"
 #include "shell/windows/shell_runtime.h"
 #include "shell/windows/watchdog.h"
+#include "example_copy.h"
 
 namespace fs = std::filesystem;
 
@@ -51,7 +52,7 @@ class ShellRuntimeTest : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "pm2runtime_XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir = pattern + "/";
-    fs::copy(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir, fs::copy_options::recursive);
+    test::CopyExample(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir);
     fs::remove_all(dir + "Obj");
     ResetAppState();
     PoolFreeAll();
