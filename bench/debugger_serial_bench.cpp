@@ -18,6 +18,7 @@
 
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/model/serial_terminal.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -83,35 +84,19 @@ BENCHMARK(BM_SerialWindowLines)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SerialWindowBytes)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_QPlainTextEditAppend)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) m_ms[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double peer = m_ms["BM_QPlainTextEditAppend/iterations:3"];
-    for (const char* ours : {"BM_SerialWindowLines/iterations:3", "BM_SerialWindowBytes/iterations:3"}) {
-      const double t = m_ms[ours];
-      if (t > 0 && peer > 0)
-        std::printf("1 MB of serial text: %s %.1f ms, QPlainTextEdit %.1f ms; ratio ours/peer %.3f (%s)\n", ours, t,
-                    peer, t / peer, t <= peer ? "no slower" : "slower");
-    }
-  }
-
- private:
-  std::map<std::string, double> m_ms;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, [](const pm2::bench::TimesReporter& times) {
+    const double peer = times.Time("BM_QPlainTextEditAppend/iterations:3");
+    for (const char* ours : {"BM_SerialWindowLines/iterations:3", "BM_SerialWindowBytes/iterations:3"}) {
+      const double t = times.Time(ours);
+      if (t > 0 && peer > 0)
+        std::printf("1 MB of serial text: %s %.1f ms, QPlainTextEdit %.1f ms; ratio ours/peer %.3f (%s)\n", ours, t,
+                    peer, t / peer, t <= peer ? "no slower" : "slower");
+    }
+  });
 }

@@ -18,6 +18,7 @@
 
 #include "debugger/model/watch_format.h"
 #include "debugger/windows/watch_window.h"
+#include "bench_peer.h"
 
 namespace pm2 {
 namespace {
@@ -90,23 +91,6 @@ void BM_FillPeer(benchmark::State& state) {
 BENCHMARK(BM_RefreshOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillPeer)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) m_time[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double ours = m_time["BM_RefreshOurs"], peer = m_time["BM_FillPeer"];
-    if (ours > 0 && peer > 0)
-      std::printf("refresh a watch window of 1,000 expressions: ours/QTreeWidget ratio %.2f (%s)\n", ours / peer,
-                  ours <= peer ? "no slower" : "slower");
-  }
-
- private:
-  std::map<std::string, double> m_time;
-};
 
 }  // namespace
 }  // namespace pm2
@@ -114,8 +98,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  pm2::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, [](const pm2::bench::TimesReporter& times) {
+    const double ours = times.Time("BM_RefreshOurs"), peer = times.Time("BM_FillPeer");
+    if (ours > 0 && peer > 0)
+      std::printf("refresh a watch window of 1,000 expressions: ours/QTreeWidget ratio %.2f (%s)\n", ours / peer,
+                  ours <= peer ? "no slower" : "slower");
+  });
 }

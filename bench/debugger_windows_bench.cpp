@@ -15,6 +15,7 @@
 
 #include "../tests/debugger/fake_debug_record.h"
 #include "debugger/windows/disassembly_window.h"
+#include "bench_peer.h"
 
 namespace {
 
@@ -78,33 +79,17 @@ void BM_QPlainTextEditPageDown(benchmark::State& state) {
 BENCHMARK(BM_DisassemblyPageDown)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_QPlainTextEditPageDown)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) m_ms[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double ours = m_ms["BM_DisassemblyPageDown/iterations:5"];
-    const double peer = m_ms["BM_QPlainTextEditPageDown/iterations:5"];
-    if (ours > 0 && peer > 0)
-      std::printf("%d pages: disassembly %.1f ms, QPlainTextEdit %.1f ms; ratio ours/peer %.3f (%s)\n", kPages, ours,
-                  peer, ours / peer, ours <= peer ? "no slower" : "slower");
-  }
-
- private:
-  std::map<std::string, double> m_ms;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return pm2::bench::RunAndReport(argc, argv, [](const pm2::bench::TimesReporter& times) {
+    const double ours = times.Time("BM_DisassemblyPageDown/iterations:5");
+    const double peer = times.Time("BM_QPlainTextEditPageDown/iterations:5");
+    if (ours > 0 && peer > 0)
+      std::printf("%d pages: disassembly %.1f ms, QPlainTextEdit %.1f ms; ratio ours/peer %.3f (%s)\n", kPages, ours,
+                  peer, ours / peer, ours <= peer ? "no slower" : "slower");
+  });
 }
