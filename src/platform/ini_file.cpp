@@ -121,7 +121,13 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
   while (start < bytes.size()) {
     size_t nl = bytes.find('\n', start);
     if (nl == std::string_view::npos) {
-      doc.m_lines.push_back(MakeLine(std::string(bytes.substr(start)), ""));
+      // A lone CR closing the file ends its last line: kept apart from the
+      // text so that a line appended later cannot turn it into a CRLF and
+      // change what the line says.
+      std::string_view last = bytes.substr(start);
+      bool cr = last.back() == '\r';
+      if (cr) last.remove_suffix(1);
+      doc.m_lines.push_back(MakeLine(std::string(last), cr ? "\r" : ""));
       break;
     }
     size_t end = nl;
@@ -244,6 +250,7 @@ void IniDocument::InsertLines(size_t at, std::vector<Line> lines) {
   if (lines.empty()) return;
   // The line before may have been the last one, without a line end.
   if (at > 0 && m_lines[at - 1].eol.empty()) m_lines[at - 1].eol = NewEol();
+  if (at > 0 && m_lines[at - 1].eol == "\r") m_lines[at - 1].eol = "\r\n";
   m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at),
                  std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
 }

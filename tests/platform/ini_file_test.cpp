@@ -26,7 +26,7 @@ const char kTools[] =
     "BOOK0=HLP\\x.pdf(\"Manual\")\r\n";
 
 TEST(IniDocument, ParseAndSerialiseGiveTheSameBytes) {
-  const char* inputs[] = {"", kTools, "a\n[b\nc=d", "\r\n\n\r", "[x]\r\nk=v\nk2=v2\r\n", "=\n[]\n;"};
+  const char* inputs[] = {"", kTools, "a\n[b\nc=d", "\r\n\n\r", "[x]\r\nk=v\nk2=v2\r\n", "=\n[]\n;", "[s\r", "\r"};
   for (const char* in : inputs) EXPECT_EQ(IniDocument::Parse(in).Serialize(), in);
 }
 
@@ -107,6 +107,9 @@ const EditRow kEdits[] = {
      "[S]\nA=1\nC=9\n\n[T]\nx=y\n"},
     {"new section at the end, file without final line end", "[S]\r\nA=1", "New", "K", "v",
      "[S]\r\nA=1\r\n\r\n[New]\r\nK=v\r\n"},
+    {"a lone CR at the end stays that line's end", "[s\r", "s ", "K", "v", "[s\r\nK=v\r\n"},
+    {"a section named with a CR at the end is not another one", "[a]\n[s\r", "S", "K", "v",
+     "[a]\n[s\r\nK=v\n"},
     {"new file is CRLF", "", "S", "K", "v", "[S]\r\nK=v\r\n"},
     {"null value deletes the key only", "[S]\nA=1\nB=2\n[T]\nA=1\n", "S", "a", nullptr,
      "[S]\nB=2\n[T]\nA=1\n"},
