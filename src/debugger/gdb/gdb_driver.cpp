@@ -6,6 +6,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "debugger/gdb/gdb_dialog_records.h"
 #include "debugger/gdb/gdb_listing.h"
 #include "debugger/gdb/gdb_target.h"
+#include "debugger/gdb/trace_history.h"
 
 namespace {
 
@@ -39,6 +41,23 @@ pm2::gdb::GdbListing g_listing([](uint32_t from, uint32_t to) {
   return g_target ? g_target->Disassemble(from, to) : std::vector<pm2::gdb::ListingLine>{};
 });
 std::string g_lineText;  // what DbgDisasmLineText answered last
+// The recorded execution history as listing lines; renewed at each stop.
+pm2::gdb::SourceCache g_traceSources;
+pm2::TraceHistory g_history([](uint32_t address) {
+  pm2::TraceStep step;
+  if (!g_target) return step;
+  step.instruction = g_target->Instruction(address);
+  pm2::gdb::SourceLine at;
+  if (g_target->FindSource(address, &at) && !at.file.empty()) {
+    step.file = at.file;
+    step.line = at.line;
+    step.sourceText = g_traceSources.Line(at.file, at.line);
+  }
+  return step;
+});
+std::atomic<uint64_t> g_stops{0};
+uint64_t g_historyStops = ~uint64_t(0);
+constexpr uint32_t kOffersTrace = 0x2000;
 // The command syntax handed to the command window.
 pm2::SyntaxTableBuilder g_syntaxTables;
 pm2::gdb::GdbSyntax g_syntax;
@@ -64,6 +83,7 @@ pm2::gdb::TargetEvents Events() {
   e.executing = [](bool on) { SetFlag(kDbgFlagExecuting, on); };
   e.stopped = [] {
     if (g_target) g_record.pc = g_target->Pc();
+    ++g_stops;
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
   };
   // A character of the simulated UART: to serial window 1 (number 0),
@@ -228,10 +248,29 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
   return 1;
 }
 
-int32_t Go(uint32_t stop) { return g_target && g_target->Go(stop) ? 0 : 1; }
+// Trace recording follows the record's trace byte when the target starts.
+void SwitchTrace() {
+  if (!g_target || !g_target->TraceOffered()) return;
+  const bool want = (g_record.traceOn & 1) != 0;
+  std::string err;
+  if (want != g_target->Tracing() && !g_target->SetTrace(want, &err)) Print("*** Error: " + err + "\n");
+}
+// The history of the last stop.
+void SyncHistory() {
+  if (!g_target || !g_target->Halted()) return;
+  const uint64_t stops = g_stops;
+  if (stops == g_historyStops) return;
+  g_historyStops = stops;
+  g_history.Set(g_target->Tracing() || (g_record.traceOn & 1) ? g_target->TraceEntries() : std::vector<uint32_t>{});
+}
+int32_t Go(uint32_t stop) {
+  SwitchTrace();
+  return g_target && g_target->Go(stop) ? 0 : 1;
+}
 // A step or a stop waits for the target; the record's position is the new
 // one when it returns (the posted notice may come later).
 int32_t Step(int32_t mode) {
+  SwitchTrace();
   const bool ok = g_target && g_target->Step(mode);
   if (g_target) g_record.pc = g_target->Pc();
   return ok ? 0 : 1;
@@ -390,25 +429,54 @@ int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
   return n;
 }
 intptr_t DisasmNext(void* record) {
-  g_listing.Next(static_cast<DisasmLine*>(record), g_record.disasmRequest[0]);
+  auto* l = static_cast<DisasmLine*>(record);
+  if (pm2::TraceHistory::IsTraceLine(*l)) {
+    SyncHistory();
+    g_history.Next(l);
+  } else {
+    g_listing.Next(l, g_record.disasmRequest[0]);
+  }
   return 0;
 }
 intptr_t DisasmPrev(void* record) {
-  g_listing.Prev(static_cast<DisasmLine*>(record));
+  auto* l = static_cast<DisasmLine*>(record);
+  if (pm2::TraceHistory::IsTraceLine(*l)) {
+    SyncHistory();
+    g_history.Prev(l);
+  } else {
+    g_listing.Prev(l);
+  }
   return 0;
 }
 intptr_t DisasmRefresh(void* record) {
   auto* l = static_cast<DisasmLine*>(record);
-  g_listing.Refresh(l, g_target ? g_target->Pc() : 0, g_target && g_target->HasBreakpoint(l->address));
+  if (pm2::TraceHistory::IsTraceLine(*l))
+    g_history.Refresh(l);
+  else
+    g_listing.Refresh(l, g_target ? g_target->Pc() : 0, g_target && g_target->HasBreakpoint(l->address));
   return 0;
 }
 intptr_t DisasmText(void* record) {
-  g_lineText = g_listing.Text(*static_cast<DisasmLine*>(record));
+  const auto* l = static_cast<DisasmLine*>(record);
+  g_lineText = pm2::TraceHistory::IsTraceLine(*l) ? g_history.Text(*l) : g_listing.Text(*l);
   return reinterpret_cast<intptr_t>(g_lineText.c_str());
+}
+// The history's descriptor (its ninth word the number of entries), or 0.
+intptr_t TraceInfo(void*) {
+  SyncHistory();
+  return reinterpret_cast<intptr_t>(g_history.Descriptor());
+}
+// Code 3: whether records exist.
+int32_t TraceQuery(int32_t code, intptr_t, intptr_t, intptr_t) {
+  if (code != 3) return 0;
+  SyncHistory();
+  return int32_t(g_history.Count());
 }
 void Exit() {
   g_records.reset();
   g_listing.Forget();
+  g_history.Forget();
+  g_historyStops = ~uint64_t(0);
   if (g_target) g_target->Close();
   g_target.reset();
 }
@@ -469,6 +537,8 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_record.DbgPrevDisasmLine = DisasmPrev;
       g_record.DbgRefreshDisasmLine = DisasmRefresh;
       g_record.DbgDisasmLineText = DisasmText;
+      g_record.DbgTraceInfo = TraceInfo;
+      g_record.DbgTraceQuery = TraceQuery;
       // GDB has no performance analyser and no code coverage.
       g_record.flags &= ~uint32_t(0x4000 | 0x8000);
       return 0;
@@ -507,6 +577,9 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       if (g_record.IdeServiceCall)
         g_record.IdeServiceCall(44, reinterpret_cast<intptr_t>(g_target->Registers()));
       g_listing.Forget();
+      g_history.Forget();
+      // Trace recording through qemu's exec log.
+      if (g_target->TraceOffered()) g_record.flags |= kOffersTrace;
       if (!g_syntax.root) g_syntax = pm2::gdb::BuildGdbSyntax(g_syntaxTables);
       if (g_record.SetCommandSyntaxTables)
         g_record.SetCommandSyntaxTables(g_syntax.fallback, g_syntax.fallback, g_syntax.root);

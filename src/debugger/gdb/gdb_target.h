@@ -18,6 +18,7 @@
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/gdb/child_process.h"
+#include "debugger/gdb/exec_trace.h"
 #include "debugger/gdb/gdb_connection.h"
 #include "debugger/gdb/gdb_listing.h"
 
@@ -144,6 +145,14 @@ class GdbTarget {
   // A key typed into serial window 1 for the simulated UART.
   void SerialInput(uint8_t c);
 
+  // Trace recording (simulation only): while on, qemu logs every executed
+  // instruction into a bounded ring. Switched while the target is halted.
+  bool TraceOffered() const { return m_simulated; }
+  bool Tracing() const { return m_tracing; }
+  bool SetTrace(bool on, std::string* err);
+  // The recorded addresses, oldest first, the last one at the program counter.
+  std::vector<uint32_t> TraceEntries() const;
+
   uint32_t Pc() const { return m_pc; }
   const SourceLine& StopLine() const { return m_stopLine; }
 
@@ -202,6 +211,9 @@ class GdbTarget {
   std::vector<std::string> m_regNames;  // gdb's names ("r0", "sp", "cpsr")
   std::string m_groupName = "Core";
   RegisterSet m_set{};
+
+  ExecTraceReader m_trace;
+  bool m_tracing = false;
 };
 
 }  // namespace pm2::gdb

@@ -289,4 +289,62 @@ bool DisasmCache::ScrollToCodeAddress(uint32_t address) {
   return true;
 }
 
+bool DisasmCache::ShowTraceRecords() {
+  if (m_lines.empty()) return false;
+  // A request for the history's end, stepped back to its last entry.
+  DisasmLine last{};
+  last.kind = kDisasmTrace1;
+  last.item = 0;
+  m_source.Prev(last);
+  if (!IsTrace(last)) return false;
+  m_cursor = -1;
+  FillBackFrom(last, m_visible / 3);
+  UpdateLineStates();
+  return true;
+}
+
+bool DisasmCache::GotoHistoryIndex(uint32_t index) {
+  if (m_lines.empty() || !IsTrace(m_lines[0])) return false;
+  DisasmLine walk = m_lines[0];
+  const bool forward = walk.line < index;
+  for (int guard = 0; guard < 1000000 && walk.line != index; ++guard) {
+    DisasmLine next = walk;
+    if (forward)
+      m_source.Next(next);
+    else
+      m_source.Prev(next);
+    if (!IsTrace(next)) break;
+    walk = next;
+  }
+  if (walk.line != index && (forward ? walk.line < index : walk.line > index)) return false;
+  // An entry's source line stands before its instruction.
+  for (DisasmLine before = walk; walk.line == index;) {
+    m_source.Prev(before);
+    if (!IsTrace(before) || before.line != index) break;
+    walk = before;
+  }
+  FillFrom(walk);
+  return true;
+}
+
+int DisasmCache::CompareRecords(const DisasmLine& a, const DisasmLine& b) {
+  const bool traceA = IsTrace(a), traceB = IsTrace(b);
+  if (traceA != traceB) return traceA ? -1 : 1;
+  const bool same = a.kind == b.kind && a.address == b.address && a.item == b.item && a.line == b.line;
+  if (same) return 0;
+  if (traceA) {
+    if (a.item != b.item) return a.item < b.item ? -1 : 1;
+  } else if (a.address != b.address) {
+    return a.address < b.address ? -1 : 1;
+  }
+  // One entry or one address: walk forward from a while it stays.
+  DisasmLine walk = a;
+  for (int guard = 0; guard < 64; ++guard) {
+    m_source.Next(walk);
+    if (Ends(walk) || (traceA ? walk.item != a.item : walk.address != a.address)) return 1;
+    if (walk.kind == b.kind && walk.line == b.line && walk.item == b.item) return -1;
+  }
+  return 1;
+}
+
 }  // namespace pm2

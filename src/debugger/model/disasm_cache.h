@@ -73,6 +73,18 @@ class DisasmCache {
   bool PageUp();
   bool PageDown();
 
+  // The recorded history: its last entry a third of the way down; false
+  // when the driver has none.
+  bool ShowTraceRecords();
+  // The view at the history entry `index` (the trace view's scroll
+  // position); false when the history has no such entry.
+  bool GotoHistoryIndex(uint32_t index);
+  static bool IsTrace(const DisasmLine& l) { return l.kind >= kDisasmTrace1 && l.kind <= kDisasmTrace3; }
+  // The order of two lines of the listing (-1, 0, 1); history lines come
+  // before the program's lines, and lines of one address or one history
+  // entry in the order the driver gives them.
+  int CompareRecords(const DisasmLine& a, const DisasmLine& b);
+
   int Cursor() const { return m_cursor; }
   void SetCursor(int n) { m_cursor = n >= 0 && n < m_visible ? n : -1; }
   // Re-reads every line's states.

@@ -44,6 +44,10 @@
 //   dis <hex address> <kind> <text>  a line of the disassembly listing
 //                               (kind 32 source, 33 code, 34 other)
 //   break <hex address>         a breakpoint set at the start
+//   trace <hex address> <text>  an executed instruction of the recorded
+//                               history, oldest first (the driver then
+//                               offers trace recording)
+//   tracesrc <hex address> <line> <text>  the source line of an executed address
 // The driver hands over a small command syntax (BS, BK, BL, G, Display) at
 // the start of a session.
 // Every call is written to a log that tests read through TestDriverLog().
@@ -61,6 +65,7 @@
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/abi/debug_records.h"
+#include "debugger/gdb/trace_history.h"
 #include "debugger/model/syntax_table_builder.h"
 
 namespace {
@@ -118,6 +123,8 @@ struct Script {
     std::string text;
   };
   std::vector<Listed> listing;
+  std::vector<uint32_t> trace;
+  std::map<uint32_t, pm2::TraceStep> traceSteps;
 };
 
 DebugInterface g_record;
@@ -274,6 +281,19 @@ void ReadScript(const std::string& path) {
       int kind = kDisasmCode;
       in >> addr >> kind;
       g_script.listing.push_back({uint16_t(kind), Hex(addr), Rest(in)});
+    } else if (cmd == "trace") {
+      std::string addr;
+      in >> addr;
+      g_script.trace.push_back(Hex(addr));
+      g_script.traceSteps[Hex(addr)].instruction = Rest(in);
+    } else if (cmd == "tracesrc") {
+      std::string addr;
+      int number = 0;
+      in >> addr >> number;
+      pm2::TraceStep& step = g_script.traceSteps[Hex(addr)];
+      step.file = "script";
+      step.line = number;
+      step.sourceText = Rest(in);
     } else if (cmd == "break") {
       std::string addr;
       in >> addr;
@@ -683,8 +703,18 @@ void SetLine(DisasmLine* l, int i, bool asked) {
   l->own12 = uint32_t(i + 1);
   if (asked && wasKind == kDisasmRequest) l->state |= kDisasmAsked;
 }
+// The scripted history.
+pm2::TraceHistory g_history([](uint32_t address) {
+  auto it = g_script.traceSteps.find(address);
+  return it == g_script.traceSteps.end() ? pm2::TraceStep{} : it->second;
+});
+std::string g_traceText;
 intptr_t DisasmNext(void* record) {
   auto* l = static_cast<DisasmLine*>(record);
+  if (pm2::TraceHistory::IsTraceLine(*l)) {
+    g_history.Next(l);
+    return 0;
+  }
   if (l->kind == kDisasmEnd) return 0;
   if (l->kind == kDisasmRequest) {
     const uint32_t want = g_record.disasmRequest[0];
@@ -701,21 +731,38 @@ intptr_t DisasmNext(void* record) {
 }
 intptr_t DisasmPrev(void* record) {
   auto* l = static_cast<DisasmLine*>(record);
+  if (pm2::TraceHistory::IsTraceLine(*l)) {
+    g_history.Prev(l);
+    return 0;
+  }
   if (l->kind == kDisasmEnd || l->kind == kDisasmRequest) return 0;
   SetLine(l, int(l->own12) - 2, false);
   return 0;
 }
 intptr_t DisasmRefresh(void* record) {
   auto* l = static_cast<DisasmLine*>(record);
+  if (pm2::TraceHistory::IsTraceLine(*l)) {
+    g_history.Refresh(l);
+    return 0;
+  }
   l->state = uint16_t(l->state & ~kDisasmPc);
   if (l->kind == kDisasmCode && l->address == g_record.pc) l->state |= kDisasmPc;
   return 0;
 }
 intptr_t DisasmText(void* record) {
   auto* l = static_cast<DisasmLine*>(record);
+  if (pm2::TraceHistory::IsTraceLine(*l)) {
+    g_traceText = g_history.Text(*l);
+    return reinterpret_cast<intptr_t>(g_traceText.c_str());
+  }
   if (l->own12 == 0 || l->own12 > g_script.listing.size()) return reinterpret_cast<intptr_t>("");
   return reinterpret_cast<intptr_t>(g_script.listing[l->own12 - 1].text.c_str());
 }
+intptr_t TraceInfo(void* address) {
+  Log("traceinfo " + std::to_string(reinterpret_cast<uintptr_t>(address)));
+  return reinterpret_cast<intptr_t>(g_history.Descriptor());
+}
+int32_t TraceQuery(int32_t code, intptr_t, intptr_t, intptr_t) { return code == 3 ? int32_t(g_history.Count()) : 0; }
 
 // The command syntax the driver hands over: BS/BK <expression>, BL, G, Display.
 pm2::SyntaxTableBuilder g_syntax;
@@ -950,6 +997,8 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
       g_record.DbgPrevDisasmLine = DisasmPrev;
       g_record.DbgRefreshDisasmLine = DisasmRefresh;
       g_record.DbgDisasmLineText = DisasmText;
+      g_record.DbgTraceInfo = TraceInfo;
+      g_record.DbgTraceQuery = TraceQuery;
       return 0;
     }
     case 2:
@@ -966,6 +1015,9 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
         g_record.windowFlags |= g_script.windowFlags;
         g_record.pc = g_script.pc;
         g_record.cycles = g_script.cycles;
+        g_history.Forget();
+        g_history.Set(g_script.trace);
+        if (!g_script.trace.empty()) g_record.flags |= 0x2000;  // offers trace recording
         g_script.rest.name = "<other>";
         g_script.rest.nameLength = 7;
         g_record.analyserRest = &g_script.rest;

@@ -52,6 +52,9 @@ constexpr CommandId kCmdFlashDownload = 35404, kCmdFlashErase = 35405, kCmdReset
 // The disassembly cursor's commands: its source line, and the program
 // counter set to it.
 constexpr CommandId kCmdShowCursorSource = 35411, kCmdSetPc = 35413;
+// The recorded history in the disassembly window; the driver's capability bit.
+constexpr CommandId kCmdViewTrace = 35043;
+constexpr uint32_t kOffersTrace = 0x2000;
 
 const char* const kDebugLayoutKey = "Software\\Vond\\Pelmora2\\DSTAT1";
 
@@ -165,6 +168,14 @@ void DebugCommands::RegisterCommands() {
   m_frame.OnUpdate(kCmdSetPc, [this](CommandState& st) {
     uint32_t at = 0;
     st.Enable(m_session->SessionActive() && !m_session->TargetExecuting() && DisassemblyCursor(&at));
+  });
+  m_frame.OnCommand(kCmdViewTrace, [this](CommandId) {
+    if (DisassemblyView* v = m_windows->OpenDisassemblyWindow()) v->ShowTraceRecords();
+  });
+  m_frame.OnUpdate(kCmdViewTrace, [this](CommandState& st) {
+    const DebugInterface* r = m_session->Record();
+    st.Enable(m_session->SessionActive() && (r->flags & kOffersTrace) && (r->traceOn & 1) &&
+              !m_session->TargetExecuting() && r->DbgTraceQuery && r->DbgTraceQuery(3, 0, 0, 0) != 0);
   });
   m_frame.OnCommand(kCmdShowCursorSource, [this](CommandId) {
     int line = 0;

@@ -11,9 +11,11 @@
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 #include <cctype>
 
+#include "debugger/model/disasm_range.h"
 #include "debugger/windows/value_tip.h"
 #include "toolkit/controls/qt_bridge.h"
 
@@ -28,10 +30,9 @@ const QColor kCursorBack(255, 255, 0), kTraceBack(192, 192, 192), kBack(255, 255
 // Gutter fills of a code line by its marker bits 0x0C.
 const QColor kGutterFill[4] = {QColor(192, 192, 192), QColor(255, 128, 0), QColor(0, 255, 255), QColor(0, 128, 0)};
 
-// The vertical bar covers this many bytes of code, 16 a step.
-constexpr uint32_t kBarBytes = 0x100000;
-constexpr int kBarStep = 16;
 constexpr int kHorzMax = 2500;
+// A drag beyond the first or last line scrolls a line at each tick.
+constexpr int kDragTickMs = 200;
 
 struct KindLook {
   uint16_t kind;
@@ -58,7 +59,8 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
       m_host(host),
       m_source(std::make_unique<RecordDisasmSource>(host.record)),
       m_vbar(new QScrollBar(Qt::Vertical, this)),
-      m_hbar(new QScrollBar(Qt::Horizontal, this)) {
+      m_hbar(new QScrollBar(Qt::Horizontal, this)),
+      m_dragTimer(new QTimer(this)) {
   setObjectName("DisassemblyView");
   setFocusPolicy(Qt::StrongFocus);
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -73,8 +75,12 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
   m_start = r && r->family == 1 ? 0xFF0000 : 0;
   m_cache = std::make_unique<DisasmCache>(*m_source, m_start);
   m_tip = new ValueTip(this, font());
-  m_vbar->setRange(0, int(kBarBytes / kBarStep));
+  m_range = r ? DisasmRangeIndex(r->windowFlags) : 0;
+  ApplyRange();
   m_hbar->setRange(0, kHorzMax);
+  m_dragTimer->setSingleShot(true);
+  m_dragTimer->setInterval(kDragTickMs);
+  connect(m_dragTimer, &QTimer::timeout, this, [this] { DragTick(); });
   connect(m_vbar, &QScrollBar::actionTriggered, this, [this](int action) {
     bool ok = true;
     switch (action) {
@@ -91,17 +97,20 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
   connect(m_vbar, &QScrollBar::sliderMoved, this, [this](int pos) {
     DebugInterface* rec = m_host.record ? m_host.record() : nullptr;
     char buf[80] = {};
-    const uint32_t address = m_start + uint32_t(pos) * kBarStep;
+    if (m_trace) {
+      std::snprintf(buf, sizeof buf, "%d", pos);
+      m_tip->ShowText(QString("Record=") + buf);
+      return;
+    }
+    const uint32_t first = m_cache->Size() ? m_cache->Line(0).address : m_start;
+    const uint32_t address = DisasmThumbAddress(Family(), 0, first, uint32_t(pos));
     if (rec && rec->DbgFormatAddress)
       rec->DbgFormatAddress(0, address, 0, buf);
     else
       std::snprintf(buf, sizeof buf, "0x%08X", address);
     m_tip->ShowText(QString("Addr=") + buf);
   });
-  connect(m_vbar, &QScrollBar::sliderReleased, this, [this] {
-    m_tip->Hide();
-    if (!ScrollToCodeAddress(m_start + uint32_t(m_vbar->value()) * kBarStep)) Beep();
-  });
+  connect(m_vbar, &QScrollBar::sliderReleased, this, [this] { OnThumbReleased(); });
   connect(m_hbar, &QScrollBar::valueChanged, this, [this] { update(); });
 }
 
@@ -183,6 +192,7 @@ void DisassemblyView::Relayout() {
   m_vbar->setGeometry(width() - vw, 0, vw, height() - hh);
   m_hbar->setGeometry(0, height() - hh, width() - vw, hh);
   m_cache->Resize(g.visible);
+  ApplyRange();
 }
 
 void DisassemblyView::resizeEvent(QResizeEvent*) {
@@ -195,10 +205,82 @@ void DisassemblyView::resizeEvent(QResizeEvent*) {
   }
 }
 
+int DisassemblyView::Family() const {
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  return r ? r->family : 3;
+}
+
+void DisassemblyView::ApplyRange() {
+  const QSignalBlocker block(m_vbar);
+  const int visible = std::max(1, m_cache->Visible());
+  m_vbar->setRange(0, m_trace ? DisasmTraceScrollMax(m_traceEntries, visible) : DisasmScrollMax(m_range, visible));
+  m_vbar->setPageStep(visible);
+}
+
 void DisassemblyView::SetThumb() {
   if (m_cache->Size() == 0) return;
+  SyncTrace();
   const QSignalBlocker block(m_vbar);
-  m_vbar->setValue(int((m_cache->Line(0).address - m_start) / kBarStep));
+  const DisasmLine& first = m_cache->Line(0);
+  m_vbar->setValue(m_trace ? int(first.line) : int(DisasmScrollPosition(Family(), first.address)));
+}
+
+void DisassemblyView::SyncTrace() {
+  bool history = false;
+  uint32_t firstCode = m_start;
+  for (int i = m_cache->Size() - 1; i >= 0; --i) {
+    const DisasmLine& l = m_cache->Line(i);
+    if (DisasmCache::IsTrace(l))
+      history = true;
+    else if (l.kind != kDisasmEnd && l.kind != kDisasmRequest)
+      firstCode = l.address;
+  }
+  if (history == m_trace) return;
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  const uint32_t* descriptor = nullptr;
+  if (history && r && r->DbgTraceInfo)
+    descriptor = reinterpret_cast<const uint32_t*>(r->DbgTraceInfo(reinterpret_cast<void*>(uintptr_t(firstCode))));
+  m_trace = descriptor != nullptr;
+  m_traceEntries = descriptor ? descriptor[8] : 0;
+  ApplyRange();
+}
+
+void DisassemblyView::OnThumbReleased() {
+  m_tip->Hide();
+  const int pos = m_vbar->value();
+  bool ok;
+  if (m_trace) {
+    ok = m_cache->GotoHistoryIndex(uint32_t(pos));
+    SetThumb();
+    UpdateLines();
+  } else {
+    const uint32_t first = m_cache->Size() ? m_cache->Line(0).address : m_start;
+    ok = ScrollToCodeAddress(DisasmThumbAddress(Family(), 0, first, uint32_t(pos)));
+  }
+  if (!ok) Beep();
+}
+
+void DisassemblyView::SetRange(int index) {
+  if (index < 0 || index >= kDisasmRangeCount || !DisasmRangeAt(index).offered) return;
+  m_range = index;
+  if (DebugInterface* r = m_host.record ? m_host.record() : nullptr)
+    r->windowFlags = WithDisasmRange(r->windowFlags, index);
+  // Leave the trace view: the listing at the base.
+  m_trace = false;
+  ApplyRange();
+  m_cache->Refill(0);
+  SetThumb();
+  UpdateLines();
+}
+
+void DisassemblyView::ShowTraceRecords() {
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (!r || (r->flags & kDbgFlagExecuting) || !m_cache->ShowTraceRecords()) {
+    Beep();
+    return;
+  }
+  SetThumb();
+  UpdateLines();
 }
 
 void DisassemblyView::GotoAddress(uint32_t address) {
@@ -237,10 +319,24 @@ int DisassemblyView::Mode() const {
 void DisassemblyView::SetMode(int mode) {
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   if (!r) return;
+  if (Mode() == mode) return;
   r->windowFlags = (r->windowFlags & ~(7u << 7)) | (uint32_t(mode & 7) << 7);
-  const uint32_t at = m_cache->Size() ? m_cache->Line(0).address : m_start;
-  m_cache->Resize(m_cache->Visible());
+  if (mode == kDisasmModeTrace && !(r->flags & kDbgFlagExecuting) && m_cache->ShowTraceRecords()) {
+    SetThumb();
+    UpdateLines();
+    return;
+  }
+  // The program's listing around the first line that is not history.
+  uint32_t at = r->pc;
+  for (int i = 0; i < m_cache->Size(); ++i) {
+    const DisasmLine& l = m_cache->Line(i);
+    if (!DisasmCache::IsTrace(l) && l.kind != kDisasmEnd && l.kind != kDisasmRequest) {
+      at = l.address;
+      break;
+    }
+  }
   m_cache->ScrollToAddress(at);
+  SetThumb();
   UpdateLines();
 }
 
@@ -364,29 +460,51 @@ void DisassemblyView::FollowSelection(bool extend) {
   }
 }
 
-int DisassemblyView::CompareLines(const DisasmLine& a, const DisasmLine& b) {
-  // Lines of one address: the source line before its code.
-  const auto key = [](const DisasmLine& l) { return (uint64_t(l.address) << 8) | (l.kind == kDisasmSource ? 0 : 1); };
-  return key(a) < key(b) ? -1 : key(a) > key(b) ? 1 : 0;
-}
-
 bool DisassemblyView::Selected(const DisasmLine& line) const {
   if (m_anchor.kind == kDisasmRequest || m_end.kind == kDisasmRequest || CompareLines(m_anchor, m_end) == 0) return false;
   return CompareLines(m_end, line) * CompareLines(m_anchor, line) <= 0;
 }
 
 void DisassemblyView::mouseMoveEvent(QMouseEvent* e) {
-  if (!(e->buttons() & Qt::LeftButton)) return;
+  if (!(e->buttons() & Qt::LeftButton) || !m_dragging) return;
+  // The drag follows the pointer on the timer, not on every move.
+  m_dragAt = e->position().toPoint();
+  if (!m_dragTimer->isActive()) m_dragTimer->start();
+}
+
+void DisassemblyView::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) m_dragging = false;
+}
+
+void DisassemblyView::DragTick() {
+  m_dragTimer->stop();
   const Geometry g = Layout();
-  const int y = int(e->position().y());
-  // Above or below the lines: the listing scrolls a line with the drag.
-  if (y < 0 && m_cache->LineUp()) m_cache->SetCursor(0);
-  if (y >= g.text.height() && m_cache->LineDown()) m_cache->SetCursor(std::max(0, m_cache->Visible() - 2));
-  const int i = LineAt(QPoint(g.gutter, std::clamp(y, 0, std::max(0, (m_cache->Visible() - 1) * g.lineHeight - 1))));
-  if (i >= 0) m_cache->SetCursor(i);
+  const QRect client(0, 0, g.text.right() + 1, g.text.height());
+  if (!m_dragging || !client.contains(m_dragAt)) return;
+  const int y = m_dragAt.y();
+  const int last = std::max(0, std::min(m_cache->Visible(), g.text.height() / g.lineHeight) - 1);
+  if (y >= g.lineHeight && y < g.text.height() - g.lineHeight) {
+    // Inside: the line under the pointer ends the selection.
+    const int i = LineAt(QPoint(g.gutter, y));
+    if (i >= 0) {
+      m_cache->SetCursor(i);
+      FollowSelection(true);
+      UpdateLines();
+    }
+    return;
+  }
+  // At the top or bottom edge: a line further each tick.
+  const bool up = y < g.lineHeight;
+  m_cache->SetCursor(up ? 0 : last);
+  if (up)
+    m_cache->LineUp();
+  else
+    m_cache->LineDown();
+  m_cache->SetCursor(up ? 0 : last);
   FollowSelection(true);
   SetThumb();
   UpdateLines();
+  m_dragTimer->start();
 }
 
 void DisassemblyView::mousePressEvent(QMouseEvent* e) {
@@ -397,6 +515,7 @@ void DisassemblyView::mousePressEvent(QMouseEvent* e) {
     Beep();
     return;
   }
+  m_dragging = true;
   m_cache->SetCursor(i);
   FollowSelection(e->modifiers() & Qt::ShiftModifier);
   UpdateLines();
@@ -482,9 +601,12 @@ QMenu* DisassemblyView::BuildContextMenu() {
   };
   const int mode = Mode();
   const Row rows[] = {
-      {"View Trace Records", 35001, true, mode == 0, [this] { SetMode(kDisasmModeTrace); }},
+      {"Trace Mode", 35001, true, mode == 0, [this] { SetMode(kDisasmModeTrace); }},
       {"Mixed Mode", 35002, true, mode == 1, [this] { SetMode(kDisasmModeMixed); }},
       {"Assembly Mode", 35003, true, mode == 2, [this] { SetMode(kDisasmModeAssembly); }},
+      {nullptr, 0, false, -1, {}},
+      {"View Trace Records", 35043, FrameEnabled(35043), -1, [this] { RunFrame(35043); }},
+      {"Trace Recording", 35019, FrameEnabled(35019), FrameEnabled(35019) && r && (r->traceOn & 1), [this] { RunFrame(35019); }},
       {nullptr, 0, false, -1, {}},
       {"Load Hex or Object file...", 32703, true, -1, [this] { LoadFile(); }},
       {"Run till Cursor line", 32796, code && !running, -1, [this] { RunToCursor(); }},
@@ -508,6 +630,17 @@ QMenu* DisassemblyView::BuildContextMenu() {
       {"Set Program Counter", 35413, FrameEnabled(35413), -1, [this] { RunFrame(35413); }},
       {"Inline Assembly...", 35082, FrameEnabled(35082), -1, [this] { RunFrame(35082); }},
   };
+  // The scroll bar's address ranges.
+  QMenu* ranges = menu->addMenu("Address Range");
+  for (int i = 0; i < kDisasmRangeCount; ++i) {
+    const DisasmRange& range = DisasmRangeAt(i);
+    QAction* a = ranges->addAction(range.text);
+    a->setData(range.command);
+    a->setEnabled(range.offered);
+    a->setCheckable(true);
+    a->setChecked(i == m_range);
+    connect(a, &QAction::triggered, this, [this, i] { SetRange(i); });
+  }
   for (const Row& row : rows) {
     if (!row.text) {
       menu->addSeparator();

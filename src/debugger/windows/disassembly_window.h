@@ -17,6 +17,7 @@
 class QMenu;
 class QRawFont;
 class QScrollBar;
+class QTimer;
 
 namespace pm2 {
 
@@ -56,6 +57,18 @@ class DisassemblyView : public QWidget {
   void UpdateLineStates();
   void SetMode(int mode);
   int Mode() const;
+  // The recorded history, its last entry (the program counter) a third of
+  // the way down; beeps when the target runs or there is none.
+  void ShowTraceRecords();
+  bool InTraceView() const { return m_trace; }
+  // The address range of the vertical scroll bar (0..6).
+  void SetRange(int index);
+  int Range() const { return m_range; }
+  QScrollBar* VerticalBar() const { return m_vbar; }
+  // A drag's auto-scroll: mouse moves with the left button arm the timer,
+  // each tick follows the pointer (DragTick is what the timer runs).
+  QTimer* DragTimer() const { return m_dragTimer; }
+  void DragTick();
 
   // Commands of the context menu.
   void ToggleBreakpoint();
@@ -77,7 +90,7 @@ class DisassemblyView : public QWidget {
   const std::vector<uint32_t>& Bookmarks() const { return m_bookmarks; }
   QMenu* BuildContextMenu();
   // The order of two lines of the listing: -1, 0, 1.
-  static int CompareLines(const DisasmLine& a, const DisasmLine& b);
+  int CompareLines(const DisasmLine& a, const DisasmLine& b) const { return m_cache->CompareRecords(a, b); }
   bool HasSelection() const { return m_anchor.kind != 0 && m_end.kind != 0; }
   // Where each line's gutter marks and text lie (one geometry for paint and hits).
   struct Geometry {
@@ -99,6 +112,7 @@ class DisassemblyView : public QWidget {
   void mousePressEvent(QMouseEvent*) override;
   void mouseDoubleClickEvent(QMouseEvent*) override;
   void mouseMoveEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
   void wheelEvent(QWheelEvent*) override;
   void contextMenuEvent(QContextMenuEvent*) override;
 
@@ -113,6 +127,13 @@ class DisassemblyView : public QWidget {
   void DrawText(QPainter& p, int x, int baseline, const std::string& text);
   void BuildGlyphs();
   void SetThumb();
+  // The scroll bar's range: the history in the trace view, else the address range.
+  void ApplyRange();
+  // Enters the trace view when the cache shows history lines and the driver
+  // has a history, and leaves it when they are gone.
+  void SyncTrace();
+  void OnThumbReleased();
+  int Family() const;
   uint32_t NextCodeAddress(const DisasmLine& line) const;
   void Beep();
 
@@ -131,6 +152,12 @@ class DisassemblyView : public QWidget {
   qreal m_advance = 0;
   std::unique_ptr<QRawFont> m_raw;
   uint32_t m_start = 0;
+  int m_range = 0;
+  bool m_trace = false;
+  uint32_t m_traceEntries = 0;
+  QTimer* m_dragTimer;
+  QPoint m_dragAt;         // the pointer at the last move of a drag
+  bool m_dragging = false;  // the left button is held since a press in the view
 };
 
 }  // namespace pm2

@@ -168,7 +168,7 @@ const std::vector<CommandRow>& CommandTable() {
       {35015, 35016, "Debug", "disable all, kill all breakpoints", Always},
       {35041, 35041, "Debug", "breakpoint dialog", RuleD},
       {35019, 35019, "Debug", "trace recording (its own rule, debug_bar_commands.cpp)", nullptr},
-      {35043, 35043, "Debug", "view trace records", RuleD},
+      {35043, 35043, "Debug", "view trace records (its own rule, debug_commands.cpp)", nullptr},
       {35069, 35069, "Debug", "memory map dialog", SessionWindow},
       {35079, 35079, "Debug", "performance analyser setup", AnalyserWindow},
       {35082, 35083, "Debug", "inline assembler, debug-function editor", SessionWindow},

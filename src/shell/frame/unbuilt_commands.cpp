@@ -4,8 +4,6 @@ namespace pm2 {
 
 const std::vector<UnbuiltCommands>& UnbuiltCommandTable() {
   static const std::vector<UnbuiltCommands> rows = {
-      // The debug session and its windows.
-      {35043, 35043, "debugger", "view trace records"},
   };
   return rows;
 }

@@ -1,0 +1,50 @@
+// Trace recording through qemu's exec log: qemu runs one instruction per
+// translation block and logs each block it executes into the reader's FIFO,
+// switched on and off at run time through gdb's "monitor" (qemu's human
+// monitor commands).
+#include "debugger/gdb/gdb_target.h"
+
+namespace pm2::gdb {
+
+namespace {
+constexpr int kMonitorTimeoutMs = 5000;
+}
+
+bool GdbTarget::SetTrace(bool on, std::string* err) {
+  if (on == m_tracing) return true;
+  if (!m_simulated) {
+    *err = "trace recording needs the simulation";
+    return false;
+  }
+  if (!Halted()) {
+    *err = "trace recording is switched while the target is stopped";
+    return false;
+  }
+  if (on && !m_trace.Start(err)) return false;
+  if (on) m_trace.Clear();
+  const std::vector<std::string> commands =
+      on ? std::vector<std::string>{"monitor logfile " + m_trace.Path(), "monitor log exec,nochain",
+                                    "monitor singlestep on"}
+         : std::vector<std::string>{"monitor log none", "monitor singlestep off"};
+  for (const std::string& command : commands) {
+    std::string why;
+    if (!Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kMonitorTimeoutMs), &why)) {
+      *err = "qemu refused '" + command + "'" + (why.empty() ? "" : ": " + why);
+      if (on) m_gdb->Call("-interpreter-exec console " + MiQuote("monitor log none"), kMonitorTimeoutMs);
+      return false;
+    }
+  }
+  m_tracing = on;
+  return true;
+}
+
+std::vector<uint32_t> GdbTarget::TraceEntries() const {
+  std::vector<uint32_t> entries = m_trace.Entries();
+  // qemu logs an instruction as it starts it: the one the program stopped
+  // at is not logged yet.
+  const uint32_t pc = m_pc;
+  if (!entries.empty() && entries.back() != pc) entries.push_back(pc);
+  return entries;
+}
+
+}  // namespace pm2::gdb

@@ -1,0 +1,70 @@
+#include "debugger/model/disasm_range.h"
+
+#include <algorithm>
+
+namespace pm2 {
+
+namespace {
+
+const DisasmRange kRanges[kDisasmRangeCount] = {
+    {35026, "0...64K", 0xFFF0, true},        {35027, "0...128K", 0x1FFF0, true}, {35028, "0...256K", 0x3FFF0, true},
+    {35029, "0...512K", 0x7FFF0, true},      {35080, "0...1M", 0xFFFF0, true},   {35030, "0...16M", 0xFFFFF0, true},
+    {35410, "0...4GB", 0xFFFFFF0, false},
+};
+
+constexpr uint32_t kRangeShift = 10, kRangeMask = 0xFu << kRangeShift;
+
+// How a family's addresses become positions: the bits kept.
+struct FamilyScroll {
+  int family;
+  uint32_t keep;
+  bool bank;  // the position is the offset in the first line's 64K bank
+};
+const FamilyScroll kFamilies[] = {
+    {0, 0xFFFF, true}, {1, 0xFFFF, true}, {2, ~1u, false}, {3, ~3u, false}, {4, ~3u, false},
+};
+
+const FamilyScroll& FamilyOf(int family) {
+  for (const FamilyScroll& f : kFamilies)
+    if (f.family == family) return f;
+  return kFamilies[3];
+}
+
+}  // namespace
+
+const DisasmRange& DisasmRangeAt(int index) { return kRanges[index >= 0 && index < kDisasmRangeCount ? index : 0]; }
+
+int DisasmRangeOfCommand(int command) {
+  for (int i = 0; i < kDisasmRangeCount; ++i)
+    if (kRanges[i].command == command) return i;
+  return -1;
+}
+
+int DisasmRangeIndex(uint32_t windowFlags) {
+  const int index = int((windowFlags & kRangeMask) >> kRangeShift);
+  return index < kDisasmRangeCount ? index : 0;
+}
+
+uint32_t WithDisasmRange(uint32_t windowFlags, int index) {
+  return (windowFlags & ~kRangeMask) | ((uint32_t(index) << kRangeShift) & kRangeMask);
+}
+
+int DisasmScrollMax(int index, int visible) {
+  return int(std::max<int64_t>(0, int64_t(DisasmRangeAt(index).length) - visible + 2));
+}
+
+int DisasmTraceScrollMax(uint32_t entries, int visible) {
+  return int(std::max<int64_t>(0, int64_t(entries) - visible + 3));
+}
+
+uint32_t DisasmScrollPosition(int family, uint32_t address) { return address & FamilyOf(family).keep; }
+
+uint32_t DisasmThumbAddress(int family, uint32_t base, uint32_t firstAddress, uint32_t position) {
+  const FamilyScroll& f = FamilyOf(family);
+  if (f.bank) return (firstAddress & 0xFFFF0000u) | (position & 0xFFFF);
+  const uint32_t address = base + (position & f.keep);
+  // The 166 family's code space is 16 MB.
+  return f.family == 2 ? address & 0xFFFFFF : address;
+}
+
+}  // namespace pm2
