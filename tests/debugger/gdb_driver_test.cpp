@@ -209,6 +209,61 @@ TEST_F(GdbSessionTest, SimulationRunsToMainStepsAndShowsRegisters) {
   EXPECT_TRUE(Children("qemu-system-arm").empty());
 }
 
+// Trace recording on: qemu logs what the program executes, and the history
+// comes back as listing lines, oldest first, the last one at the PC.
+TEST_F(GdbSessionTest, TraceRecordingKeepsTheExecutedInstructions) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  ASSERT_TRUE(r->flags & 0x2000) << "the simulation offers trace recording";
+  ASSERT_NE(r->DbgTraceInfo, nullptr);
+  EXPECT_EQ(r->DbgTraceQuery(3, 0, 0, 0), 0) << "nothing recorded yet";
+  r->traceOn |= 1;
+  EXPECT_EQ(r->DbgExecCommand("BS LED_Init", 11), 0);
+  const uint32_t init = Evaluate("&LED_Init");
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= init && r->pc < init + 32; }, 10000))
+      << std::hex << r->pc << " " << CommandTexts();
+  const int32_t entries = r->DbgTraceQuery(3, 0, 0, 0);
+  ASSERT_GT(entries, 10) << CommandTexts();
+  const auto* descriptor = reinterpret_cast<const uint32_t*>(r->DbgTraceInfo(reinterpret_cast<void*>(uintptr_t(r->pc))));
+  ASSERT_NE(descriptor, nullptr);
+  EXPECT_EQ(int32_t(descriptor[8]), entries);
+  // The end of the history is where the program stands.
+  DisasmLine line{};
+  line.kind = kDisasmTrace1;
+  r->DbgPrevDisasmLine(&line);
+  ASSERT_EQ(line.kind, kDisasmTrace1);
+  EXPECT_EQ(line.address, r->pc);
+  r->DbgRefreshDisasmLine(&line);
+  EXPECT_TRUE(line.state & kDisasmPc);
+  EXPECT_EQ(line.line, uint32_t(entries - 1));
+  const std::string pcText = reinterpret_cast<const char*>(r->DbgDisasmLineText(&line));
+  char head[16];
+  std::snprintf(head, sizeof head, "0x%08X", r->pc);
+  EXPECT_EQ(pcText.rfind(head, 0), 0u) << pcText;
+  // Walking back: the call into LED_Init came from main, with its source line.
+  const uint32_t main = Evaluate("&main");
+  bool fromMain = false, source = false;
+  for (int i = 0; i < 40 && line.kind != kDisasmEnd; ++i) {
+    r->DbgPrevDisasmLine(&line);
+    fromMain |= line.kind == kDisasmTrace1 && line.address >= main && line.address < main + 64;
+    if (line.kind == kDisasmTrace3)
+      source |= std::string(reinterpret_cast<const char*>(r->DbgDisasmLineText(&line))).find("LED_Init") !=
+                std::string::npos;
+  }
+  EXPECT_TRUE(fromMain);
+  EXPECT_TRUE(source) << "the source line of the call stands in the history";
+  // A step adds what it executed.
+  session->Step(kDbgStepInto);
+  EXPECT_GT(r->DbgTraceQuery(3, 0, 0, 0), entries);
+  // Off: what runs now is not recorded, so the old history (with a gap up
+  // to the new position) is not offered.
+  r->traceOn &= ~1u;
+  session->Step(kDbgStepOver);
+  EXPECT_EQ(r->DbgTraceQuery(3, 0, 0, 0), 0);
+}
+
 // What the program sent to serial window 1 so far (notification 15: the
 // window in bits 24 to 31, the byte below).
 std::string SerialOne(const RecordingHub& hub) {
