@@ -16,6 +16,10 @@
 #include <cstring>
 #include <fstream>
 
+#include <QScrollBar>
+#include <map>
+
+#include "debugger/model/disasm_range.h"
 #include "debugger/ui/debug_commands.h"
 #include "debugger/ui/debug_windows.h"
 #include "debugger/windows/command_window.h"
@@ -52,6 +56,15 @@ std::string Script() {
     }
     s += line;
   }
+  // A recorded history of 30 instructions ending at the program counter,
+  // with the source line of its last four.
+  for (int i = 0; i < 30; ++i) {
+    char line[96];
+    const uint32_t at = i < 26 ? 0x1030 + uint32_t(i % 6) * 4 : 0x1004 + uint32_t(i - 26) * 4;
+    std::snprintf(line, sizeof line, "trace %x op%d\n", at, i);
+    s += line;
+  }
+  s += "tracesrc 1004 7 counter++;\n";
   return s;
 }
 
@@ -271,6 +284,152 @@ TEST_F(DebugViewWindowsTest, DisassemblyFindGoesOnFromTheTopWhenAsked) {
     ASSERT_EQ(boxes.texts.size(), 2u);
     EXPECT_EQ(boxes.texts[1], "String not found.");
   }
+}
+
+// View Trace Records: offered once trace recording is on; the window shows
+// the history, its last entry at the PC, the scroll bar spanning the entries.
+TEST_F(DebugViewWindowsTest, ViewTraceRecordsShowsTheHistoryInTheDisassemblyWindow) {
+  const CommandId kTrace = 35019, kViewTrace = 35043;
+  DebugInterface* r = f->Debugger()->Session().Record();
+  r->traceOn &= ~1u;
+  ASSERT_TRUE(f->QueryCommand(kTrace).enabled) << "the driver offers trace recording";
+  EXPECT_FALSE(f->QueryCommand(kViewTrace).enabled) << "recording is off";
+  ASSERT_TRUE(f->ExecuteCommand(kTrace));
+  ASSERT_TRUE(f->QueryCommand(kViewTrace).enabled);
+  r->flags |= kDbgFlagExecuting;
+  EXPECT_FALSE(f->QueryCommand(kViewTrace).enabled) << "the target runs";
+  r->flags &= ~uint32_t(kDbgFlagExecuting);
+  ASSERT_EQ(windows->Disassembly(), nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(kViewTrace));
+  DisassemblyView* v = windows->Disassembly();
+  ASSERT_NE(v, nullptr) << "the window opens for it";
+  v->resize(500, 200);
+  QApplication::processEvents();
+  ASSERT_TRUE(f->ExecuteCommand(kViewTrace));
+  ASSERT_TRUE(v->InTraceView());
+  DisasmCache& c = v->Cache();
+  const int pc = c.PcLine();
+  ASSERT_GE(pc, 0);
+  EXPECT_EQ(c.Line(pc).kind, kDisasmTrace1);
+  EXPECT_EQ(c.Line(pc).address, r->pc);
+  EXPECT_EQ(c.Line(pc).line, 29u) << "the last of 30 entries";
+  EXPECT_EQ(c.Text(pc), "0x00001010  op29");
+  bool source = false;
+  for (int i = 0; i < pc; ++i) source |= c.Line(i).kind == kDisasmTrace3 && c.Text(i) == "    7: counter++;";
+  EXPECT_TRUE(source);
+  EXPECT_TRUE(Logged("traceinfo")) << log();
+  // The bar spans the entries; its position is the first line's entry.
+  // The bar spans the entries (the end shown a third down sits at its bottom).
+  EXPECT_EQ(v->VerticalBar()->maximum(), std::max(0, 30 - c.Visible() + 3));
+  EXPECT_EQ(v->VerticalBar()->value(), std::min(int(c.Line(0).line), v->VerticalBar()->maximum()));
+  for (int i = 0; i < 40; ++i) QTest::keyClick(v, Qt::Key_Up);
+  EXPECT_EQ(c.Line(0).line, 0u) << "up to the oldest entry";
+  EXPECT_EQ(v->VerticalBar()->value(), 0);
+  QTest::keyClick(v, Qt::Key_PageDown);
+  EXPECT_GT(c.Line(0).line, 0u);
+  EXPECT_EQ(v->VerticalBar()->value(), int(c.Line(0).line));
+  // Assembly mode leaves the history for the listing and its address range.
+  v->SetMode(kDisasmModeAssembly);
+  EXPECT_FALSE(v->InTraceView());
+  EXPECT_EQ(v->VerticalBar()->maximum(), DisasmScrollMax(v->Range(), c.Visible()));
+  // Trace mode goes back to the history.
+  v->SetMode(kDisasmModeTrace);
+  EXPECT_TRUE(v->InTraceView());
+  EXPECT_EQ(c.Line(c.PcLine()).line, 29u);
+}
+
+// The context menu's address ranges: checked for the stored one, 0...4GB
+// greyed, a choice stored in the window flags and spanned by the bar.
+TEST_F(DebugViewWindowsTest, AddressRangeCommandsSetTheScrollBar) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  v->resize(500, 200);
+  QApplication::processEvents();
+  v->GotoAddress(0x1010);
+  DebugInterface* r = f->Debugger()->Session().Record();
+  auto rangeActions = [&](QMenu* menu) {
+    std::map<int, QAction*> out;
+    for (QAction* a : menu->actions())
+      if (a->menu())
+        for (QAction* b : a->menu()->actions()) out[b->data().toInt()] = b;
+    return out;
+  };
+  QMenu* menu = v->BuildContextMenu();
+  auto actions = rangeActions(menu);
+  ASSERT_EQ(actions.size(), 7u);
+  EXPECT_TRUE(actions[35026]->isChecked()) << "64K when nothing is stored";
+  EXPECT_FALSE(actions[35410]->isEnabled());
+  actions[35080]->trigger();
+  delete menu;
+  EXPECT_EQ(v->Range(), 4);
+  EXPECT_EQ(DisasmRangeIndex(r->windowFlags), 4);
+  EXPECT_EQ(v->VerticalBar()->maximum(), 0xFFFF0 - v->Cache().Visible() + 2);
+  EXPECT_EQ(v->VerticalBar()->value(), int(DisasmScrollPosition(r->family, v->Cache().Line(0).address)));
+  menu = v->BuildContextMenu();
+  actions = rangeActions(menu);
+  EXPECT_TRUE(actions[35080]->isChecked());
+  EXPECT_FALSE(actions[35026]->isChecked());
+  delete menu;
+  v->SetRange(6);
+  EXPECT_EQ(v->Range(), 4) << "the 4GB range is not offered";
+  // The thumb dropped at a position moves the view to that code address.
+  v->VerticalBar()->setSliderDown(true);
+  v->VerticalBar()->setSliderPosition(0x1040);
+  v->VerticalBar()->setSliderDown(false);
+  EXPECT_EQ(v->Cache().Line(0).address, 0x1040u);
+}
+
+// A drag with the left button follows the pointer on a 200 ms timer; at
+// the top or bottom line it scrolls a line each tick until the pointer
+// leaves the edge or the view.
+TEST_F(DebugViewWindowsTest, DragSelectsAndScrollsOnTheTimer) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  v->resize(500, 200);
+  QApplication::processEvents();
+  v->ScrollToAddress(0x1040);
+  DisasmCache& c = v->Cache();
+  const DisassemblyView::Geometry g = v->Layout();
+  auto rowAt = [&](int row) { return QPoint(g.gutter + 20, row * g.lineHeight + g.lineHeight / 2); };
+  const int lastWhole = g.text.height() / g.lineHeight - 1;
+  ASSERT_GE(lastWhole, 5);
+  QTest::mousePress(v, Qt::LeftButton, {}, rowAt(2));
+  EXPECT_EQ(v->CursorLine(), 2);
+  QTest::mouseMove(v, rowAt(4));
+  EXPECT_TRUE(v->DragTimer()->isActive());
+  EXPECT_EQ(v->DragTimer()->interval(), 200);
+  EXPECT_EQ(v->CursorLine(), 2) << "a move only arms the timer";
+  v->DragTick();
+  EXPECT_EQ(v->CursorLine(), 4);
+  EXPECT_TRUE(v->HasSelection());
+  EXPECT_FALSE(v->DragTimer()->isActive()) << "inside the lines the timer is not armed again";
+  // The first line's strip: a line up per tick, the cursor on line 0.
+  const uint32_t top = c.Line(0).address;
+  const std::string topText = c.Text(0);
+  QTest::mouseMove(v, QPoint(g.gutter + 20, g.lineHeight / 2));
+  v->DragTick();
+  EXPECT_EQ(v->CursorLine(), 0);
+  EXPECT_NE(c.Text(1), c.Text(0));
+  EXPECT_EQ(c.Text(1), topText) << "scrolled one line up";
+  EXPECT_TRUE(v->DragTimer()->isActive()) << "armed again at the edge";
+  // The real timer goes on scrolling while the pointer stays.
+  const std::string now = c.Text(0);
+  EXPECT_TRUE(Until([&] { return c.Text(0) != now; }, 2000));
+  EXPECT_LE(c.Line(0).address, top);
+  // The last line's strip scrolls down.
+  QTest::mouseMove(v, QPoint(g.gutter + 20, g.text.height() - g.lineHeight / 2));
+  const std::string before = c.Text(0);
+  v->DragTick();
+  EXPECT_NE(c.Text(0), before);
+  // Outside the view the drag stops; after the release ticks do nothing.
+  QTest::mouseMove(v, QPoint(g.gutter + 20, -5));
+  v->DragTick();
+  EXPECT_FALSE(v->DragTimer()->isActive());
+  QTest::mouseRelease(v, Qt::LeftButton, {}, rowAt(3));
+  const int cursor = v->CursorLine();
+  QTest::mouseMove(v, rowAt(1));
+  v->DragTick();
+  EXPECT_EQ(v->CursorLine(), cursor);
 }
 
 TEST_F(DebugViewWindowsTest, MemoryPageLargerThanTheReadBufferDrawsOnlyWhatWasRead) {
