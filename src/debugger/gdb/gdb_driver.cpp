@@ -42,18 +42,8 @@ pm2::gdb::GdbListing g_listing([](uint32_t from, uint32_t to) {
 });
 std::string g_lineText;  // what DbgDisasmLineText answered last
 // The recorded execution history as listing lines; renewed at each stop.
-pm2::gdb::SourceCache g_traceSources;
 pm2::TraceHistory g_history([](uint32_t address) {
-  pm2::TraceStep step;
-  if (!g_target) return step;
-  step.instruction = g_target->Instruction(address);
-  pm2::gdb::SourceLine at;
-  if (g_target->FindSource(address, &at) && !at.file.empty()) {
-    step.file = at.file;
-    step.line = at.line;
-    step.sourceText = g_traceSources.Line(at.file, at.line);
-  }
-  return step;
+  return g_target ? g_target->DescribeStep(address) : pm2::TraceStep{};
 });
 std::atomic<uint64_t> g_stops{0};
 uint64_t g_historyStops = ~uint64_t(0);

@@ -21,6 +21,7 @@
 #include "debugger/gdb/exec_trace.h"
 #include "debugger/gdb/gdb_connection.h"
 #include "debugger/gdb/gdb_listing.h"
+#include "debugger/gdb/trace_history.h"
 
 namespace pm2::gdb {
 
@@ -152,6 +153,9 @@ class GdbTarget {
   bool SetTrace(bool on, std::string* err);
   // The recorded addresses, oldest first, the last one at the program counter.
   std::vector<uint32_t> TraceEntries() const;
+  // The instruction at an executed address with its source line (any
+  // address inside the line, not only where the line starts).
+  TraceStep DescribeStep(uint32_t address);
 
   uint32_t Pc() const { return m_pc; }
   const SourceLine& StopLine() const { return m_stopLine; }

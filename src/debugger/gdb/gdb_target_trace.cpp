@@ -4,10 +4,39 @@
 // monitor commands).
 #include "debugger/gdb/gdb_target.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace pm2::gdb {
 
 namespace {
 constexpr int kMonitorTimeoutMs = 5000;
+}
+
+TraceStep GdbTarget::DescribeStep(uint32_t address) {
+  TraceStep step;
+  if (!Halted()) return step;
+  char range[48];
+  std::snprintf(range, sizeof range, "-s 0x%X -e 0x%X", address, address + 1);
+  // Mode 4 names the source line of any address inside it.
+  MiRecord r = m_gdb->Call(std::string("-data-disassemble ") + range + " -- 4", kMonitorTimeoutMs);
+  const MiValue* insns = r.results.Find("asm_insns");
+  if (!Ok(r) || !insns) return step;
+  for (const auto& [name, item] : insns->items) {
+    const MiValue* code = &item;
+    if (name == "src_and_asm_line") {
+      const int line = std::atoi(item.Str("line").c_str());
+      if (line > 0 && !item.Str("fullname").empty()) {
+        step.file = item.Str("fullname");
+        step.line = line;
+        step.sourceText = m_sources.Line(step.file, line);
+      }
+      const MiValue* list = item.Find("line_asm_insn");
+      code = list && !list->items.empty() ? &list->items[0].second : nullptr;
+    }
+    if (code && step.instruction.empty()) step.instruction = code->Str("inst");
+  }
+  return step;
 }
 
 bool GdbTarget::SetTrace(bool on, std::string* err) {

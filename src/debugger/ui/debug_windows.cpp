@@ -60,7 +60,11 @@ void DebugWindows::WriteDump(const char* path) const {
         out += head + c.Text(i) + "\n";
       }
       if (l.kind == kDisasmSource) out += "disasm-source: " + c.Text(i) + "\n";
+      if (DisasmCache::IsTrace(l)) out += "disasm-trace: " + c.Text(i) + "\n";
     }
+    // Where the window's lines lie on the screen, for a click.
+    const QPoint at = m_disassembly->mapToGlobal(m_disassembly->rect().center());
+    out += "disasm-centre: " + std::to_string(at.x()) + " " + std::to_string(at.y()) + "\n";
   }
   if (m_memory) {
     MemoryPage* page = m_memory->ActivePage();

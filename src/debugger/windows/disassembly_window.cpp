@@ -31,6 +31,8 @@ const QColor kCursorBack(255, 255, 0), kTraceBack(192, 192, 192), kBack(255, 255
 const QColor kGutterFill[4] = {QColor(192, 192, 192), QColor(255, 128, 0), QColor(0, 255, 255), QColor(0, 128, 0)};
 
 constexpr int kHorzMax = 2500;
+// The last display mode's command: the address ranges follow it on the menu.
+constexpr int kCmdAssemblyMode = 35003;
 // A drag beyond the first or last line scrolls a line at each tick.
 constexpr int kDragTickMs = 200;
 
@@ -605,8 +607,8 @@ QMenu* DisassemblyView::BuildContextMenu() {
       {"Mixed Mode", 35002, true, mode == 1, [this] { SetMode(kDisasmModeMixed); }},
       {"Assembly Mode", 35003, true, mode == 2, [this] { SetMode(kDisasmModeAssembly); }},
       {nullptr, 0, false, -1, {}},
-      {"View Trace Records", 35043, FrameEnabled(35043), -1, [this] { RunFrame(35043); }},
-      {"Trace Recording", 35019, FrameEnabled(35019), FrameEnabled(35019) && r && (r->traceOn & 1), [this] { RunFrame(35019); }},
+      {"View &Trace Records", 35043, FrameEnabled(35043), -1, [this] { RunFrame(35043); }},
+      {"T&race Recording", 35019, FrameEnabled(35019), FrameEnabled(35019) && r && (r->traceOn & 1), [this] { RunFrame(35019); }},
       {nullptr, 0, false, -1, {}},
       {"Load Hex or Object file...", 32703, true, -1, [this] { LoadFile(); }},
       {"Run till Cursor line", 32796, code && !running, -1, [this] { RunToCursor(); }},
@@ -630,17 +632,6 @@ QMenu* DisassemblyView::BuildContextMenu() {
       {"Set Program Counter", 35413, FrameEnabled(35413), -1, [this] { RunFrame(35413); }},
       {"Inline Assembly...", 35082, FrameEnabled(35082), -1, [this] { RunFrame(35082); }},
   };
-  // The scroll bar's address ranges.
-  QMenu* ranges = menu->addMenu("Address Range");
-  for (int i = 0; i < kDisasmRangeCount; ++i) {
-    const DisasmRange& range = DisasmRangeAt(i);
-    QAction* a = ranges->addAction(range.text);
-    a->setData(range.command);
-    a->setEnabled(range.offered);
-    a->setCheckable(true);
-    a->setChecked(i == m_range);
-    connect(a, &QAction::triggered, this, [this, i] { SetRange(i); });
-  }
   for (const Row& row : rows) {
     if (!row.text) {
       menu->addSeparator();
@@ -654,6 +645,18 @@ QMenu* DisassemblyView::BuildContextMenu() {
       a->setChecked(row.checked != 0);
     }
     connect(a, &QAction::triggered, this, row.run);
+    if (row.id != kCmdAssemblyMode) continue;
+    // The scroll bar's address ranges.
+    QMenu* ranges = menu->addMenu("Address Range");
+    for (int i = 0; i < kDisasmRangeCount; ++i) {
+      const DisasmRange& range = DisasmRangeAt(i);
+      QAction* item = ranges->addAction(range.text);
+      item->setData(range.command);
+      item->setEnabled(range.offered);
+      item->setCheckable(true);
+      item->setChecked(i == m_range);
+      connect(item, &QAction::triggered, this, [this, i] { SetRange(i); });
+    }
   }
   return menu;
 }
