@@ -83,6 +83,19 @@ bool DebugWindowsGallery(const QString& folder) {
       disasm.ToggleBookmark();
     }
     ok &= SaveWidget(disasm, folder, ("disassembly-window-" + suffix).c_str());
+    // The recorded history up to the PC (the target stopped).
+    if (s.session && !s.running) {
+      std::vector<uint32_t> history;
+      for (uint32_t a = 0x100; a < 0x10C; a += 4) history.push_back(a);
+      for (int loop = 0; loop < 3; ++loop)
+        for (uint32_t a = 0x110; a < 0x11C; a += 4) history.push_back(a);
+      history.push_back(0x10C);
+      test::FakeTrace(history);
+      disasm.ShowTraceRecords();
+      ok &= disasm.InTraceView();
+      ok &= SaveWidget(disasm, folder, ("disassembly-trace-" + suffix).c_str());
+      test::FakeTrace({});
+    }
     // The memory window.
     MemoryHost mh;
     mh.record = [&s, record] { return s.session ? record : nullptr; };

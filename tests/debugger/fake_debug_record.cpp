@@ -1,7 +1,10 @@
 #include "fake_debug_record.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include "debugger/gdb/trace_history.h"
 
 namespace pm2::test {
 
@@ -9,6 +12,25 @@ namespace {
 
 DebugInterface g_record;
 FakeTarget g_fake;
+// The history's lines take their instruction and source line from the listing.
+TraceHistory g_history([](uint32_t address) {
+  TraceStep step;
+  const FakeTarget::Line* source = nullptr;
+  for (const FakeTarget::Line& l : g_fake.listing) {
+    if (l.kind == kDisasmSource) source = &l;
+    if (l.kind != kDisasmCode || l.address != address) continue;
+    step.instruction = l.text.size() > 12 ? l.text.substr(12) : l.text;
+    if (source) {
+      step.file = "Blinky.c";
+      step.line = std::atoi(source->text.c_str());
+      const size_t colon = source->text.find(": ");
+      step.sourceText = colon == std::string::npos ? source->text : source->text.substr(colon + 2);
+    }
+    break;
+  }
+  return step;
+});
+std::string g_traceText;
 
 void Set(DisasmLine* l, int i, bool asked) {
   const bool request = l->kind == kDisasmRequest;
@@ -24,6 +46,10 @@ void Set(DisasmLine* l, int i, bool asked) {
 }
 intptr_t Next(void* p) {
   auto* l = static_cast<DisasmLine*>(p);
+  if (TraceHistory::IsTraceLine(*l)) {
+    g_history.Next(l);
+    return 0;
+  }
   if (l->kind == kDisasmEnd) return 0;
   if (l->kind == kDisasmRequest) {
     int i = 0;
@@ -39,21 +65,34 @@ intptr_t Next(void* p) {
 }
 intptr_t Prev(void* p) {
   auto* l = static_cast<DisasmLine*>(p);
+  if (TraceHistory::IsTraceLine(*l)) {
+    g_history.Prev(l);
+    return 0;
+  }
   if (l->kind == kDisasmEnd || l->kind == kDisasmRequest) return 0;
   Set(l, int(l->own12) - 2, false);
   return 0;
 }
 intptr_t Refresh(void* p) {
   auto* l = static_cast<DisasmLine*>(p);
+  if (TraceHistory::IsTraceLine(*l)) {
+    g_history.Refresh(l);
+    return 0;
+  }
   l->state = uint16_t(l->state & ~kDisasmPc);
   if (l->kind == kDisasmCode && l->address == g_record.pc) l->state |= kDisasmPc;
   return 0;
 }
 intptr_t Text(void* p) {
   auto* l = static_cast<DisasmLine*>(p);
+  if (TraceHistory::IsTraceLine(*l)) {
+    g_traceText = g_history.Text(*l);
+    return reinterpret_cast<intptr_t>(g_traceText.c_str());
+  }
   if (l->own12 == 0 || l->own12 > g_fake.listing.size()) return reinterpret_cast<intptr_t>("");
   return reinterpret_cast<intptr_t>(g_fake.listing[l->own12 - 1].text.c_str());
 }
+intptr_t TraceInfo(void*) { return reinterpret_cast<intptr_t>(g_history.Descriptor()); }
 int32_t Read(uint64_t address, uint32_t count, void* buffer) {
   if (address < 0x40000000 || address + count > 0x40000000 + g_fake.ram.size()) return 1;
   std::memcpy(buffer, g_fake.ram.data() + (address - 0x40000000), count);
@@ -87,6 +126,7 @@ DebugInterface* FakeRecord() {
   g_record.DbgPrevDisasmLine = Prev;
   g_record.DbgRefreshDisasmLine = Refresh;
   g_record.DbgDisasmLineText = Text;
+  g_record.DbgTraceInfo = TraceInfo;
   g_record.DbgReadMemory = Read;
   g_record.DbgControl = Control;
   g_record.DbgFormatAddress = Format;
@@ -117,6 +157,8 @@ void FakeListing(int lines) {
   std::memcpy(g_fake.ram.data(), hello, sizeof hello);
   for (size_t i = 64; i < g_fake.ram.size(); ++i) g_fake.ram[i] = uint8_t(i * 7);
 }
+
+void FakeTrace(const std::vector<uint32_t>& addresses) { g_history.Set(addresses); }
 
 void FakeRunning(bool on) {
   if (on)

@@ -1,6 +1,6 @@
 // A driver's record answered in-process, for pictures and benchmarks of
 // the debug windows: a listing of source and code lines, target memory,
-// address expressions, breakpoints, and a running flag.
+// address expressions, breakpoints, a running flag and a recorded history.
 #pragma once
 
 #include <cstdint>
@@ -30,5 +30,7 @@ DebugInterface* FakeRecord();
 // A listing of n lines from 0x100: a source line before every fourth instruction.
 void FakeListing(int lines);
 void FakeRunning(bool on);
+// A recorded history over the listing's code addresses, oldest first.
+void FakeTrace(const std::vector<uint32_t>& addresses);
 
 }  // namespace pm2::test

@@ -440,10 +440,13 @@ intptr_t DisasmPrev(void* record) {
 }
 intptr_t DisasmRefresh(void* record) {
   auto* l = static_cast<DisasmLine*>(record);
-  if (pm2::TraceHistory::IsTraceLine(*l))
+  if (pm2::TraceHistory::IsTraceLine(*l)) {
+    // A line of the history before the last stop holds no PC.
+    SyncHistory();
     g_history.Refresh(l);
-  else
+  } else {
     g_listing.Refresh(l, g_target ? g_target->Pc() : 0, g_target && g_target->HasBreakpoint(l->address));
+  }
   return 0;
 }
 intptr_t DisasmText(void* record) {

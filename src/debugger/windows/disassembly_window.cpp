@@ -99,11 +99,7 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
   connect(m_vbar, &QScrollBar::sliderMoved, this, [this](int pos) {
     DebugInterface* rec = m_host.record ? m_host.record() : nullptr;
     char buf[80] = {};
-    if (m_trace) {
-      std::snprintf(buf, sizeof buf, "%d", pos);
-      m_tip->ShowText(QString("Record=") + buf);
-      return;
-    }
+    if (m_trace) return;  // a history index, not an address
     const uint32_t first = m_cache->Size() ? m_cache->Line(0).address : m_start;
     const uint32_t address = DisasmThumbAddress(Family(), 0, first, uint32_t(pos));
     if (rec && rec->DbgFormatAddress)
