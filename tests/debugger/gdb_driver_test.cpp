@@ -238,6 +238,7 @@ TEST_F(GdbSessionTest, TraceRecordingKeepsTheExecutedInstructions) {
   r->DbgRefreshDisasmLine(&line);
   EXPECT_TRUE(line.state & kDisasmPc);
   EXPECT_EQ(line.line, uint32_t(entries - 1));
+  const DisasmLine lastBeforeStep = line;
   const std::string pcText = reinterpret_cast<const char*>(r->DbgDisasmLineText(&line));
   char head[16];
   std::snprintf(head, sizeof head, "0x%08X", r->pc);
@@ -254,9 +255,12 @@ TEST_F(GdbSessionTest, TraceRecordingKeepsTheExecutedInstructions) {
   }
   EXPECT_TRUE(fromMain);
   EXPECT_TRUE(source) << "the source line of the call stands in the history";
-  // A step adds what it executed.
+  // A step adds what it executed; the old end no longer holds the PC.
   session->Step(kDbgStepInto);
   EXPECT_GT(r->DbgTraceQuery(3, 0, 0, 0), entries);
+  DisasmLine stale = lastBeforeStep;
+  r->DbgRefreshDisasmLine(&stale);
+  EXPECT_FALSE(stale.state & kDisasmPc);
   // Off: what runs now is not recorded, so the old history (with a gap up
   // to the new position) is not offered.
   r->traceOn &= ~1u;

@@ -6,10 +6,18 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
 namespace pm2::gdb {
+
+namespace {
+int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+}  // namespace
 
 bool ParseExecLogLine(std::string_view line, uint32_t* pc) {
   if (line.substr(0, 6) != "Trace ") return false;
@@ -90,6 +98,7 @@ void ExecTraceReader::Run() {
       if (ready == 0) continue;
       const ssize_t n = read(fd, buffer, sizeof buffer);
       if (n > 0) {
+        m_lastRead = NowMs();
         Feed(buffer, size_t(n));
         continue;
       }
@@ -129,6 +138,10 @@ void ExecTraceReader::Stop() {
 }
 
 std::vector<uint32_t> ExecTraceReader::Entries() const {
+  // Quiet for 30 ms, or half a second at most (a program that keeps qemu
+  // logging is not waited for).
+  const int64_t until = NowMs() + 500;
+  while (m_thread.joinable() && NowMs() - m_lastRead < 30 && NowMs() < until) usleep(5000);
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_ring.Entries();
 }

@@ -51,6 +51,9 @@ class ExecTraceReader {
   bool Start(std::string* err);
   void Stop();
   const std::string& Path() const { return m_fifo; }
+  // What was read, once the FIFO has been quiet for a moment (qemu has
+  // written the last lines before the stop, the reader may not have read
+  // them yet).
   std::vector<uint32_t> Entries() const;
   void Clear();
 
@@ -64,6 +67,7 @@ class ExecTraceReader {
   mutable std::mutex m_mutex;
   TraceRing m_ring;
   std::string m_partial;  // a line not yet ended
+  std::atomic<int64_t> m_lastRead{0};  // steady-clock milliseconds of the last bytes
 };
 
 }  // namespace pm2::gdb

@@ -45,8 +45,9 @@ std::string g_lineText;  // what DbgDisasmLineText answered last
 pm2::TraceHistory g_history([](uint32_t address) {
   return g_target ? g_target->DescribeStep(address) : pm2::TraceStep{};
 });
-std::atomic<uint64_t> g_stops{0};
-uint64_t g_historyStops = ~uint64_t(0);
+// Each run, step or reset renews the history once the target has stopped.
+uint64_t g_runs = 0;
+uint64_t g_historyRuns = ~uint64_t(0);
 constexpr uint32_t kOffersTrace = 0x2000;
 // The command syntax handed to the command window.
 pm2::SyntaxTableBuilder g_syntaxTables;
@@ -73,7 +74,6 @@ pm2::gdb::TargetEvents Events() {
   e.executing = [](bool on) { SetFlag(kDbgFlagExecuting, on); };
   e.stopped = [] {
     if (g_target) g_record.pc = g_target->Pc();
-    ++g_stops;
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
   };
   // A character of the simulated UART: to serial window 1 (number 0),
@@ -247,20 +247,20 @@ void SwitchTrace() {
 }
 // The history of the last stop.
 void SyncHistory() {
-  if (!g_target || !g_target->Halted()) return;
-  const uint64_t stops = g_stops;
-  if (stops == g_historyStops) return;
-  g_historyStops = stops;
+  if (!g_target || !g_target->Halted() || g_runs == g_historyRuns) return;
+  g_historyRuns = g_runs;
   g_history.Set(g_target->Tracing() || (g_record.traceOn & 1) ? g_target->TraceEntries() : std::vector<uint32_t>{});
 }
 int32_t Go(uint32_t stop) {
   SwitchTrace();
+  ++g_runs;
   return g_target && g_target->Go(stop) ? 0 : 1;
 }
 // A step or a stop waits for the target; the record's position is the new
 // one when it returns (the posted notice may come later).
 int32_t Step(int32_t mode) {
   SwitchTrace();
+  ++g_runs;
   const bool ok = g_target && g_target->Step(mode);
   if (g_target) g_record.pc = g_target->Pc();
   return ok ? 0 : 1;
@@ -293,7 +293,12 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
       return 0;
   }
 }
-int32_t ResetCpu(int32_t) { return g_target && g_target->Reset() ? 0 : 1; }
+int32_t ResetCpu(int32_t) {
+  // The program starts again: what ran before is no history of it.
+  if (g_target) g_target->ClearTrace();
+  ++g_runs;
+  return g_target && g_target->Reset() ? 0 : 1;
+}
 intptr_t BreakpointList(int32_t op, intptr_t, intptr_t, void* record) {
   if (op == kDbgBpListDisableAll || op == kDbgBpListKillAll) {
     if (!g_target) return 1;
@@ -469,7 +474,7 @@ void Exit() {
   g_records.reset();
   g_listing.Forget();
   g_history.Forget();
-  g_historyStops = ~uint64_t(0);
+  g_historyRuns = ~uint64_t(0);
   if (g_target) g_target->Close();
   g_target.reset();
 }

@@ -153,6 +153,7 @@ class GdbTarget {
   bool SetTrace(bool on, std::string* err);
   // The recorded addresses, oldest first, the last one at the program counter.
   std::vector<uint32_t> TraceEntries() const;
+  void ClearTrace() { m_trace.Clear(); }
   // The instruction at an executed address with its source line (any
   // address inside the line, not only where the line starts).
   TraceStep DescribeStep(uint32_t address);
