@@ -277,6 +277,7 @@ void DisassemblyView::ShowTraceRecords() {
     Beep();
     return;
   }
+  m_trace = false;  // the history may have grown: its descriptor is asked again
   SetThumb();
   UpdateLines();
 }
@@ -320,6 +321,7 @@ void DisassemblyView::SetMode(int mode) {
   if (Mode() == mode) return;
   r->windowFlags = (r->windowFlags & ~(7u << 7)) | (uint32_t(mode & 7) << 7);
   if (mode == kDisasmModeTrace && !(r->flags & kDbgFlagExecuting) && m_cache->ShowTraceRecords()) {
+    m_trace = false;
     SetThumb();
     UpdateLines();
     return;
