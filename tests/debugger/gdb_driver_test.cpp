@@ -266,6 +266,12 @@ TEST_F(GdbSessionTest, TraceRecordingKeepsTheExecutedInstructions) {
   r->traceOn &= ~1u;
   session->Step(kDbgStepOver);
   EXPECT_EQ(r->DbgTraceQuery(3, 0, 0, 0), 0);
+  // On again: a new history from here.
+  r->traceOn |= 1;
+  session->Step(kDbgStepOver);
+  const int32_t again = r->DbgTraceQuery(3, 0, 0, 0);
+  EXPECT_GT(again, 1);
+  EXPECT_LT(again, entries);
 }
 
 // What the program sent to serial window 1 so far (notification 15: the

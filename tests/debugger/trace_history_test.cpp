@@ -111,6 +111,30 @@ TEST(ExecTraceReader, ReadsLinesFromSuccessiveWritersAndStops) {
   EXPECT_NE(access(path.c_str(), F_OK), 0) << "the FIFO goes with the reader";
 }
 
+// Unlinked once the writer has it open: the name is gone at once, the
+// lines still arrive, and the reader ends with the writer.
+TEST(ExecTraceReader, UnlinkedWhileOpenStillReads) {
+  gdb::ExecTraceReader reader;
+  std::string err;
+  ASSERT_TRUE(reader.Start(&err)) << err;
+  const std::string path = reader.Path();
+  int fd = -1;
+  for (int i = 0; i < 100 && fd < 0; ++i) {
+    fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);  // fails until the reader has it open
+    if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_GE(fd, 0);
+  reader.Unlink();
+  EXPECT_NE(access(path.c_str(), F_OK), 0);
+  const std::string line = "Trace 0: 0x1 [00000400/00000200/0/0] x\n";
+  ASSERT_EQ(::write(fd, line.data(), line.size()), ssize_t(line.size()));
+  close(fd);
+  for (int i = 0; i < 200 && reader.Entries().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(reader.Entries(), std::vector<uint32_t>{0x200});
+  reader.Stop();
+  EXPECT_EQ(reader.Entries(), std::vector<uint32_t>{0x200}) << "the history outlives the reader";
+}
+
 // A history of five entries over three source lines: 0x100 and 0x104 on
 // line 10, 0x200 without source, 0x108 on line 11, 0x10C (the PC) on 11.
 class HistoryTest : public ::testing::Test {

@@ -80,16 +80,16 @@ bool ExecTraceReader::Start(std::string* err) {
     return false;
   }
   m_stop = false;
-  m_thread = std::thread([this] { Run(); });
+  m_thread = std::thread([this, path = m_fifo] { Run(path); });
   return true;
 }
 
-void ExecTraceReader::Run() {
+void ExecTraceReader::Run(std::string path) {
   char buffer[8192];
   while (!m_stop) {
     // Open without waiting for qemu; poll so that Stop is seen in time.
-    const int fd = open(m_fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;  // unlinked: this log has ended
     while (!m_stop) {
       pollfd p{fd, POLLIN, 0};
       const int ready = poll(&p, 1, 100);
@@ -131,6 +131,10 @@ void ExecTraceReader::Stop() {
     m_stop = true;
     m_thread.join();
   }
+  Unlink();
+}
+
+void ExecTraceReader::Unlink() {
   if (!m_fifo.empty()) unlink(m_fifo.c_str());
   if (!m_dir.empty()) rmdir(m_dir.c_str());
   m_fifo.clear();

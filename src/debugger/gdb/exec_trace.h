@@ -51,6 +51,10 @@ class ExecTraceReader {
   bool Start(std::string* err);
   void Stop();
   const std::string& Path() const { return m_fifo; }
+  // Once qemu has opened the FIFO its name is no longer needed: it goes, so
+  // that nothing is left behind even when the program is killed. The
+  // reader ends when qemu closes its end.
+  void Unlink();
   // What was read, once the FIFO has been quiet for a moment (qemu has
   // written the last lines before the stop, the reader may not have read
   // them yet).
@@ -58,7 +62,7 @@ class ExecTraceReader {
   void Clear();
 
  private:
-  void Run();
+  void Run(std::string path);
   void Feed(const char* bytes, size_t n);
 
   std::string m_dir, m_fifo;

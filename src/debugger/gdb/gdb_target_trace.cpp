@@ -49,8 +49,12 @@ bool GdbTarget::SetTrace(bool on, std::string* err) {
     *err = "trace recording is switched while the target is stopped";
     return false;
   }
-  if (on && !m_trace.Start(err)) return false;
-  if (on) m_trace.Clear();
+  if (on) {
+    // A fresh FIFO each time: the last one went when qemu had opened it.
+    m_trace.Stop();
+    if (!m_trace.Start(err)) return false;
+    m_trace.Clear();
+  }
   const std::vector<std::string> commands =
       on ? std::vector<std::string>{"monitor logfile " + m_trace.Path(), "monitor log exec,nochain",
                                     "monitor singlestep on"}
@@ -63,6 +67,7 @@ bool GdbTarget::SetTrace(bool on, std::string* err) {
       return false;
     }
   }
+  if (on) m_trace.Unlink();
   m_tracing = on;
   return true;
 }
