@@ -13,6 +13,7 @@
 
 #include "debugger/model/memory_format.h"
 #include "debugger/session/debug_session.h"
+#include "debugger/ui/settings_placement.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/windows/disassembly_window.h"
 #include "debugger/windows/memory_window.h"
@@ -102,6 +103,7 @@ void DebugWindows::InstallCommandPage() {
   auto* layout = new QVBoxLayout(out->CommandPage());
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(m_command);
+  m_command->ApplySettings(m_frame.WindowSettings());
   m_app.m_windows.Set(WindowSlot::CommandPage, m_command);
 }
 
@@ -223,6 +225,8 @@ DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
   const QRect area = m_frame.MdiClient()->viewport()->rect();
   sheet->setGeometry(area.width() / 2, 0, std::max(320, area.width() / 2), std::max(240, area.height()));
   sheet->showNormal();
+  KeepSettingsPlacement(sheet, &m_frame.WindowSettings().disassemblyFrame);
+  m_disassembly->ApplySettings(m_frame.WindowSettings());
   if (m_session.SessionActive()) {
     m_session.Record()->windowFlags |= kDbgWinDisassembly;
     m_disassembly->GotoAddress(m_session.Record()->pc);
@@ -255,6 +259,7 @@ MemoryWindow* DebugWindows::OpenMemoryWindow() {
       return ok;
     };
     m_memory = new MemoryWindow(host);
+    m_memory->ApplySettings(m_frame.WindowSettings());
     QWidget* placeholder = bar->Child();
     bar->SetChild(m_memory);
     if (placeholder && placeholder != m_memory) placeholder->deleteLater();
@@ -265,6 +270,12 @@ MemoryWindow* DebugWindows::OpenMemoryWindow() {
   MemoryPage* page = m_memory->ActivePage();
   if (page->AddressEdit()->text().isEmpty()) page->AddressEdit()->setFocus();
   return m_memory;
+}
+
+void DebugWindows::ApplySettings(const WindowFonts& settings) {
+  if (m_command) m_command->ApplySettings(settings);
+  if (m_disassembly) m_disassembly->ApplySettings(settings);
+  if (m_memory) m_memory->ApplySettings(settings);
 }
 
 void DebugWindows::Append(const char* text) {

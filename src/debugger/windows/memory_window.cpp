@@ -1,7 +1,6 @@
 #include "debugger/windows/memory_window.h"
 
 #include <QContextMenuEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +10,7 @@
 #include <cstring>
 
 #include "debugger/windows/value_tip.h"
+#include "debugger/windows/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/controls/tab_windows.h"
 
@@ -42,7 +42,7 @@ MemoryPage::MemoryPage(const MemoryHost& host, int number, QWidget* parent)
       m_tip(nullptr) {
   setObjectName(QString("MemoryPage%1").arg(number));
   setFocusPolicy(Qt::StrongFocus);
-  setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  setFont(WindowFixedFont());
   m_edit->setObjectName("MemoryAddress");
   m_edit->setMaxLength(126);
   m_tip = new ValueTip(this, font());
@@ -59,6 +59,26 @@ MemoryPage::MemoryPage(const MemoryHost& host, int number, QWidget* parent)
   connect(m_bar, &QScrollBar::sliderMoved, this, [this](int pos) { ThumbTracked(pos); });
   connect(m_bar, &QScrollBar::sliderReleased, this, [this] { ThumbReleased(); });
   SetLook();
+}
+
+void MemoryPage::RefreshIfChanged(const WindowFonts& settings) {
+  const QFont f = FontOfEntry(settings.memory, WindowFixedFont());
+  const QColor text = ColourOfRecord(settings.memoryText), back = ColourOfRecord(settings.memoryBackground);
+  if (f == font() && text == m_text && back == m_back) return;
+  m_text = text;
+  m_back = back;
+  if (f != font()) {
+    setFont(f);
+    delete m_tip;
+    m_tip = new ValueTip(this, font());
+    ComputeColumns();
+  }
+  Update();
+  update();
+}
+
+void MemoryPage::showEvent(QShowEvent*) {
+  if (m_shared) RefreshIfChanged(*m_shared);
 }
 
 int MemoryPage::RowHeight() const { return std::max(1, fontMetrics().height()); }
@@ -189,10 +209,10 @@ std::vector<std::string> MemoryPage::Rows() const {
 void MemoryPage::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.save();
-  p.fillRect(QRect(0, kMemBarHeight, width() - m_bar->width(), height() - kMemBarHeight), SysQColor(SysColor::Window));
+  p.fillRect(QRect(0, kMemBarHeight, width() - m_bar->width(), height() - kMemBarHeight), m_back);
   p.fillRect(QRect(0, 0, width(), kMemBarHeight), SysQColor(SysColor::BtnFace));
   if (m_valid) {
-    p.setPen(SysQColor(SysColor::WindowText));
+    p.setPen(m_text);
     p.setFont(font());
     const std::vector<std::string> rows = Rows();
     const int h = RowHeight();
@@ -340,6 +360,7 @@ MemoryWindow::MemoryWindow(const MemoryHost& host, QWidget* parent)
   setObjectName("MemoryWindow");
   for (int i = 0; i < 4; ++i) {
     m_pages[size_t(i)] = new MemoryPage(host, i + 1, m_tabs);
+    m_pages[size_t(i)]->ShareSettings(&m_settings);
     m_tabs->AddTab(m_pages[size_t(i)], "Memory #" + std::to_string(i + 1));
   }
   m_tabs->ActivateTab(0);
@@ -357,6 +378,11 @@ void MemoryWindow::ActivatePage(int n) {
   if (n < 0 || n > 3) return;
   m_tabs->ActivateTab(n);
   m_pages[size_t(n)]->Update();
+}
+
+void MemoryWindow::ApplySettings(const WindowFonts& settings) {
+  m_settings = settings;
+  ActivePage()->RefreshIfChanged(m_settings);
 }
 
 void MemoryWindow::UpdateAll() {
