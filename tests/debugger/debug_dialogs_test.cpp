@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -29,6 +30,7 @@
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/symbols_dialog.h"
 #include "debugger/dialogs/tool_box.h"
+#include "debugger/model/window_fonts.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/ui/debug_commands.h"
 #include "editor/view/edit_view.h"
@@ -636,6 +638,95 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   EXPECT_TRUE(UntilDone([&] { return dialogs->Serial(0) == nullptr; }));
   EXPECT_TRUE(UntilDone([&] { return dialogs->Coverage() == nullptr; }));
   EXPECT_EQ(s.App().SavedToolBox().size(), 2u);  // the buttons outlive the box
+  dlclose(driver);
+}
+
+}  // namespace
+}  // namespace pm2
+
+// ------------------------------------------------------------ window settings
+
+namespace pm2 {
+namespace {
+
+class WindowSettingsFrameTest : public test::ExampleFrameTest {
+ protected:
+  // Starts a session on the test driver in the frame.
+  bool StartSession(test::Session& s) {
+    const std::string script = dir + "driver.script";
+    std::ofstream(script) << "pc 100\n";
+    OptionBlock* o = s.App().Project()->curTarget->pOpts;
+    o->dbg.flags |= 1;
+    o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+    o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+    return s.Frame()->ExecuteCommand(32802) &&
+           UntilDone([&] { return s.Frame()->Debugger()->Session().SessionActive(); });
+  }
+  static QMdiSubWindow* SerialSheet(CMainFrame* f) { return f->findChild<QMdiSubWindow*>("SerialFrame1"); }
+};
+
+// The serial window takes its block's font and colours; the places of the
+// serial window, the symbols dialog and the tool box are kept when they
+// close and come back after the program is started again.
+TEST_F(WindowSettingsFrameTest, SerialColoursAndPlacesSurviveARestart) {
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  SettingsStore settings(dir + "settings.ini");
+  const QRect serialPlace(30, 40, 360, 220), symbolsPlace(150, 160, 420, 330);
+  QPoint boxAt;
+  {
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(StartSession(s));
+    WindowFonts& w = f->WindowSettings();
+    w.serial[0].background = Rgb(0, 0, 128);
+    w.serial[0].text = Rgb(255, 255, 0);
+    w.serial[0].font.height = -18;
+    ASSERT_TRUE(f->ExecuteCommand(32735));
+    SerialWindow* view = f->Debugger()->Dialogs()->Serial(0);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->BackColour(), QColor(0, 0, 128));
+    EXPECT_EQ(view->font().pixelSize(), 18);
+    EXPECT_EQ(view->grab().toImage().pixelColor(view->width() / 2, 4), QColor(0, 0, 128));
+    QMdiSubWindow* sheet = SerialSheet(f);
+    ASSERT_NE(sheet, nullptr);
+    sheet->setGeometry(serialPlace);
+    ASSERT_TRUE(f->ExecuteCommand(35048));
+    SymbolsDialog* symbols = f->Debugger()->Dialogs()->Symbols();
+    ASSERT_NE(symbols, nullptr);
+    symbols->setGeometry(symbolsPlace);
+    symbols->close();
+    EXPECT_TRUE(UntilDone([&] { return f->Debugger()->Dialogs()->Symbols() == nullptr; }));
+    EXPECT_EQ(w.symbols.length, 44u);
+    ASSERT_TRUE(f->ExecuteCommand(35073));
+    ToolBox* box = f->Debugger()->Dialogs()->Box();
+    ASSERT_NE(box, nullptr);
+    box->move(box->pos() + QPoint(-37, 23));
+    boxAt = box->geometry().topLeft();
+    EXPECT_TRUE(f->close());  // the session ends, the windows go, the settings are written
+  }
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::Session s(again, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->WindowSettings().serial[0].background, Rgb(0, 0, 128));
+  ASSERT_TRUE(StartSession(s));
+  ASSERT_TRUE(f->ExecuteCommand(32735));
+  ASSERT_NE(f->Debugger()->Dialogs()->Serial(0), nullptr);
+  EXPECT_EQ(f->Debugger()->Dialogs()->Serial(0)->TextColour(), QColor(255, 255, 0));
+  ASSERT_NE(SerialSheet(f), nullptr);
+  EXPECT_EQ(SerialSheet(f)->geometry(), serialPlace);
+  ASSERT_TRUE(f->ExecuteCommand(35048));
+  ASSERT_NE(f->Debugger()->Dialogs()->Symbols(), nullptr);
+  EXPECT_EQ(f->Debugger()->Dialogs()->Symbols()->geometry(), symbolsPlace);
+  ASSERT_TRUE(f->ExecuteCommand(35073));
+  ASSERT_NE(f->Debugger()->Dialogs()->Box(), nullptr);
+  EXPECT_EQ(f->Debugger()->Dialogs()->Box()->geometry().topLeft(), boxAt);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
   dlclose(driver);
 }
 

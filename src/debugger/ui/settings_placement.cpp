@@ -99,7 +99,8 @@ void KeepToolBoxRect(QWidget* window, ScreenRect* slot) {
     p.right = slot->left + window->width();
     p.bottom = slot->top + window->height();
     QRect r;
-    if (FittedPlacement(p, PlacementAreas(window), &r)) window->move(r.topLeft());
+    // The stored corner is the client area's, as stored.
+    if (FittedPlacement(p, PlacementAreas(window), &r)) window->setGeometry(QRect(r.topLeft(), window->size()));
   }
   new Keeper<ScreenRect, StoreRect>(window, slot);
 }
