@@ -91,8 +91,8 @@ const WindowSettingsElement kDisassemblyElements[] = {
     {"Text of Source Lines", [](WindowFonts& w) { return &w.disassemblyColours[kDisSourceText]; }, false},
     {"Text of Code Lines", [](WindowFonts& w) { return &w.disassemblyColours[kDisCodeText]; }, false},
     {"Background", [](WindowFonts& w) { return &w.disassemblyColours[kDisBack]; }, true},
-    {"Current Line Background", [](WindowFonts& w) { return &w.disassemblyColours[kDisCursorBack]; }, false},
-    {"Trace Lines Background", [](WindowFonts& w) { return &w.disassemblyColours[kDisTraceBack]; }, false},
+    {"Current Line Background", [](WindowFonts& w) { return &w.disassemblyColours[kDisCursorBack]; }, true},
+    {"Trace Lines Background", [](WindowFonts& w) { return &w.disassemblyColours[kDisTraceBack]; }, true},
 };
 const WindowSettingsElement kMemoryElements[] = {
     {"Text", [](WindowFonts& w) { return &w.memoryText; }, false},

@@ -66,7 +66,8 @@ extern const int kEditorWindowKindCount;
 // The page's other windows, listed after the editor kinds: each with the
 // font of the window settings its elements share, whether the face list
 // offers fixed-pitch faces only, and its elements. An element without a
-// colour sets the font only.
+// colour sets the font only; a background element is shown behind the
+// sample text (the kind's first one is its window's background).
 struct WindowSettingsElement {
   const char* name;
   uint32_t* (*colour)(WindowFonts&);  // null: no colour

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -146,20 +147,26 @@ void CPgColFnt::ElementChosen(int row) {
   if (const WindowSettingsKind* k = WindowKind()) {
     if (row < 0 || row >= k->count) return;
     const WindowSettingsElement& e = k->elements[row];
+    // The kind's first text on its first background, then the element's
+    // colour in its place (a line's background behind the text).
+    m_sample->background = kWhite;
+    m_sample->foreground = 0;
+    for (int i = k->count - 1; i >= 0; --i) {
+      const WindowSettingsElement& other = k->elements[i];
+      if (other.colour) (other.background ? m_sample->background : m_sample->foreground) = *other.colour(*m_fonts);
+    }
     if (e.colour) {
-      m_sample->background = kWhite;
-      for (int i = 0; i < k->count; ++i)
-        if (k->elements[i].background) m_sample->background = *k->elements[i].colour(*m_fonts);
       const uint32_t colour = *e.colour(*m_fonts);
       (e.background ? m_sample->background : m_sample->foreground) = colour;
       m_colours->SelectColour(colour);
     } else {
-      m_sample->background = kWhite;
-      m_sample->foreground = 0;
       m_colours->setCurrentIndex(-1);
     }
+    // The font in use: the entry's, else the window's own.
     const WindowFont& f = *k->font(*m_fonts);
-    ShowFont(ToQString(f.Face()), f.height ? PointsOfFontHeight(f.height, m_ppi) : 0, f.weight == 700);
+    const QFont shown = FontOfEntry(f, k->fixedPitch ? WindowFixedFont() : font());
+    const int points = f.height ? PointsOfFontHeight(f.height, m_ppi) : shown.pointSize();
+    ShowFont(QFontInfo(shown).family(), points, f.weight == 700);  // the face a family alias resolves to
     ShowSample();
     return;
   }
