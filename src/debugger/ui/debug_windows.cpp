@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -62,10 +63,13 @@ void DebugWindows::WriteDump(const char* path) const {
       }
       if (l.kind == kDisasmSource) out += "disasm-source: " + c.Text(i) + "\n";
     }
+    out += "disasm-background: " + m_disassembly->Colour(kDisBack).name().toStdString() + "\n";
+    out += "disasm-font: " + std::to_string(QFontInfo(m_disassembly->font()).pixelSize()) + "\n";
   }
   if (m_memory) {
     MemoryPage* page = m_memory->ActivePage();
     for (const std::string& row : page->Rows()) out += "memory: " + row + "\n";
+    out += "memory-background: " + page->BackColour().name().toStdString() + "\n";
     // Where the first value lies on the screen, for a click.
     const QPoint at = page->mapToGlobal(page->FirstValueCentre());
     out += "memory-value: " + std::to_string(at.x()) + " " + std::to_string(at.y()) + "\n";
