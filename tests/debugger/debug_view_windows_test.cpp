@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QElapsedTimer>
@@ -435,6 +436,23 @@ TEST_F(DebugViewWindowsTest, TheOptionsFontsAndColoursReachTheWindows) {
   m->ActivatePage(2);
   QApplication::processEvents();
   EXPECT_EQ(m->Page(2)->BackColour(), teal);
+}
+
+// The disassembly window opens where it was when it last closed.
+TEST_F(DebugViewWindowsTest, DisassemblyFrameOpensWhereItWasClosed) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  auto* sheet = f->findChild<QMdiSubWindow*>("DisassemblyFrame");
+  ASSERT_NE(sheet, nullptr);
+  const QRect placed(20, 30, 400, 260);
+  sheet->setGeometry(placed);
+  windows->CloseDisassemblyWindow();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(windows->Disassembly(), nullptr);
+  EXPECT_EQ(f->WindowSettings().disassemblyFrame.length, 44u);
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  sheet = f->findChild<QMdiSubWindow*>("DisassemblyFrame");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->geometry(), placed);
 }
 
 }  // namespace
