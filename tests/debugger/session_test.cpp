@@ -251,5 +251,44 @@ TEST_F(SessionTest, StepAndRunGoToTheDriverOnlyWhileHalted) {
   EXPECT_EQ(session->Record()->pc, 0x104u);
 }
 
+// Step out needs a call to return from: the innermost entry of the driver's
+// call stack with a calling place that the driver will leave.
+TEST_F(SessionTest, StepOutOnlyWithACallToReturnFrom) {
+  struct Row {
+    const char* name;
+    const char* frames;
+    bool executing;
+    bool possible;
+  };
+  const Row rows[] = {
+      {"a call with its caller", "frame 0 200\nframe 210 100\n", false, true},
+      {"only the outermost entry", "frame 0 200\n", false, false},
+      {"a call the driver will not leave", "frame 0 200\nframe 210 100 0\n", false, false},
+      {"no call stack", "", false, false},
+      {"the target running", "frame 0 200\nframe 210 100\n", true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Script(std::string("pc 100\n") + row.frames);
+    Start();
+    ASSERT_TRUE(session->SessionActive());
+    session->Control(kDbgCtlBeforeCallStack, 0, 0);
+    SetExecuting(row.executing);
+    ClearDriverLog();
+    const int beepsBefore = dialogs.beeps;
+    intptr_t possible = -1, stepped = -1;
+    EXPECT_TRUE(session->Service(12, 0, &possible));
+    EXPECT_EQ(possible, row.possible ? 1 : 0);
+    EXPECT_TRUE(session->Service(9, 1, &stepped));
+    EXPECT_EQ(stepped, row.possible ? 1 : 0);
+    EXPECT_EQ(DriverLog().find("step 2") != std::string::npos, row.possible) << DriverLog();
+    // Refused while halted: a beep; while running the step is simply not taken.
+    EXPECT_EQ(dialogs.beeps - beepsBefore, !row.possible && !row.executing ? 1 : 0);
+    SetExecuting(false);
+    session->StopDebugger();
+    ASSERT_FALSE(session->SessionActive());
+  }
+}
+
 }  // namespace
 }  // namespace pm2

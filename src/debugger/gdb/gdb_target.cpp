@@ -473,6 +473,8 @@ bool GdbTarget::CallStack(std::vector<DbgCallStackEntry>* out) {
   for (std::size_t i = frames.size(); i-- > 0;) {
     DbgCallStackEntry e{};
     e.calling = i + 1 < frames.size() ? uint32_t(frames[i + 1].addr) : 0;
+    // Only a frame with a caller can be finished.
+    e.leavable = i + 1 < frames.size() ? 1 : 0;
     uint64_t start = 0;
     if (!frames[i].func.empty() && frames[i].func != "??" && Evaluate("&" + frames[i].func, &start))
       e.called = uint32_t(start);

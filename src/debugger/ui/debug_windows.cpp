@@ -258,6 +258,8 @@ MemoryWindow* DebugWindows::OpenMemoryWindow() {
     QWidget* placeholder = bar->Child();
     bar->SetChild(m_memory);
     if (placeholder && placeholder != m_memory) placeholder->deleteLater();
+    // A window made in the middle of a session takes the pages the target kept.
+    m_app.IdeServiceCall(29, 0);
   }
   m_frame.ShowControlBar(bar, true, false);
   m_memory->UpdateAll();

@@ -67,6 +67,15 @@ class MemoryPage : public QWidget {
   void ThumbReleased();
   QMenu* BuildContextMenu(QPoint at);
 
+  // What the page keeps between sessions: its address text and its format
+  // word (low byte the format, bit 8 decimal).
+  std::string SavedText() const;
+  uint16_t SavedFormat() const;
+  // Puts a kept text and format back: the text is evaluated quietly (base 0
+  // when it fails) and the format applied even when it is the one shown; a
+  // format outside the table falls back to the first.
+  void RestoreAddress(const std::string& text, uint16_t format);
+
  protected:
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
@@ -106,6 +115,8 @@ class MemoryWindow : public QWidget {
   MemoryPage* ActivePage() const;
   void ActivatePage(int n);
   void UpdateAll();
+  // Service 29's end: the page in front reads again.
+  void RefreshActive();
 
  protected:
   void resizeEvent(QResizeEvent*) override;
