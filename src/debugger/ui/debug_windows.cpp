@@ -64,6 +64,7 @@ void DebugWindows::WriteDump(const char* path) const {
   }
   if (m_memory) {
     MemoryPage* page = m_memory->ActivePage();
+    out += "memory-page: " + page->SavedText() + " " + std::to_string(page->SavedFormat()) + "\n";
     for (const std::string& row : page->Rows()) out += "memory: " + row + "\n";
     // Where the first value lies on the screen, for a click.
     const QPoint at = page->mapToGlobal(page->FirstValueCentre());
