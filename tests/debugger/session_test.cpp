@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "project/files/debug_lists.h"
 #include "project/text/pool.h"
 
 namespace pm2 {
@@ -236,6 +237,47 @@ INSTANTIATE_TEST_SUITE_P(
                       FlashRow{"EraseFails", 35405, "fail 7 sector locked\n",
                                "Error: Flash Erase failed  -  sector locked"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The tool box's buttons: the target's come to the shell when a session
+// starts (the box may open before the driver does) and go back when it
+// ends, unless the target's tool-box option is off; then they end with it.
+TEST_F(SessionTest, ToolBoxButtonsComeFromTheTargetAndGoBackUnlessTheOptionIsOff) {
+  struct Row {
+    const char* name;
+    bool keep;
+  };
+  for (const Row& row : {Row{"tool-box option on", true}, Row{"tool-box option off", false}}) {
+    SCOPED_TRACE(row.name);
+    TargetRec* t = project->curTarget;
+    t->toolbox = nullptr;
+    AppendToolboxButton(t, OptString::Pooled("Reset", kPoolDebugLists), OptString::Pooled("RESET", kPoolDebugLists));
+    Script("");
+    // The simulator side's tool-box bit (settings bit 7).
+    OptionBlock* o = t->pOpts;
+    o->dbg.flags = row.keep ? (o->dbg.flags | 0x100u) : (o->dbg.flags & ~0x100u);
+    app->SetSavedToolBox({});
+    Start();
+    ASSERT_TRUE(session->SessionActive());
+    ASSERT_EQ(app->SavedToolBox().size(), 1u);
+    EXPECT_EQ(app->SavedToolBox()[0].text, "Reset");
+    // The driver adds a button while the box is closed.
+    const char* words[] = {"Go", "G"};
+    EXPECT_EQ(app->IdeServiceCall(32, reinterpret_cast<intptr_t>(words)), 1);
+    session->StopDebugger();
+    ASSERT_FALSE(session->SessionActive());
+    if (row.keep) {
+      ASSERT_NE(t->toolbox, nullptr);
+      EXPECT_STREQ(t->toolbox->text1.c_str(), "Reset");
+      ASSERT_NE(t->toolbox->next, nullptr);
+      EXPECT_STREQ(t->toolbox->next->text1.c_str(), "Go");
+      EXPECT_STREQ(t->toolbox->next->text2.c_str(), "G");
+      EXPECT_EQ(app->SavedToolBox().size(), 2u);
+    } else {
+      EXPECT_EQ(t->toolbox, nullptr);
+      EXPECT_TRUE(app->SavedToolBox().empty());
+    }
+  }
+}
 
 TEST_F(SessionTest, StepAndRunGoToTheDriverOnlyWhileHalted) {
   Script("pc 100\n");
