@@ -4,9 +4,10 @@
 # and completion; stopped at main, the disassembly window (View menu) shows
 # the code with the source lines between and follows the program counter
 # over a step; the memory window (View menu) shows the RAM at 0x40000000 in
-# bytes, words and ASCII, and a value written there reads back. The
-# disassembly and memory windows take the colours and the font the settings
-# of an earlier run hold. Every step is a PNG in <build>/gallery/debugger.
+# bytes, words and ASCII, and a value written there reads back; the next
+# session shows the page's address and format again. The disassembly and
+# memory windows take the colours and the font the settings of an earlier
+# run hold. Every step is a PNG in <build>/gallery/debugger.
 #   debug_view_windows_end_to_end.sh <build> <source> <screen_grab>
 # Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
@@ -116,11 +117,23 @@ dump
 expect "memory: 40000000: PM2!" "the value written did not read back"
 shot 16-memory-written
 # The session ends from the editor (a click into Blinky.c gives it the keys).
-eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove "$((X + 400))" "$((Y + 300))" click 1
-sleep 0.5
+end_session() {
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  xdotool mousemove "$((X + 400))" "$((Y + 300))" click 1
+  sleep 0.5
+  xdotool key ctrl+F5
+  wait_children 0
+}
+end_session
+# 4: the next session shows the page as this one left it: its address, in ASCII.
 xdotool key ctrl+F5
-wait_children 0
+wait_children 2
+sleep 2
+dump
+expect "memory-page: 0x40000000 8$" "the next session did not bring back the memory page's address and format"
+expect "memory: 40000000: " "the next session's memory page does not show 0x40000000"
+shot 17-memory-next-session
+end_session
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 echo "pictures in $gallery"

@@ -299,6 +299,47 @@ TEST_F(DebugViewWindowsTest, MemoryPageLargerThanTheReadBufferDrawsOnlyWhatWasRe
   EXPECT_EQ(shown[size_t(full + 1)].size(), std::string("0x40000000: ").size()) << shown[size_t(full + 1)];
 }
 
+// A page takes back a kept text and format word as they were kept, even
+// over the format it shows; a word from an edited file whose format lies
+// beyond the table shows bytes; a text the driver rejects leaves an empty
+// page at base 0.
+TEST_F(DebugViewWindowsTest, MemoryPageTakesBackItsKeptTextAndFormat) {
+  ASSERT_TRUE(f->ExecuteCommand(32758));
+  MemoryPage* p = windows->Memory()->Page(2);
+  p->resize(620, 170);
+  struct Row {
+    const char* name;
+    const char* text;
+    uint16_t word;
+    int format;
+    bool decimal;
+    bool valid;
+  };
+  const Row rows[] = {
+      {"hexadecimal long", "0x40000000", 0x002, kMemULong, false, true},
+      {"the same format scrolled down", "0x40000000", 0x002, kMemULong, false, true},
+      {"decimal unsigned short", "0x40000000", 0x10A, kMemUShort, true, true},
+      {"a format beyond the table", "0x40000000", 0x00B, kMemUChar, false, true},
+      {"decimal beyond the table", "0x40000000", 0x1FF, kMemUChar, true, true},
+      {"an address the driver rejects", "nowhere", 0x001, kMemUInt, false, false},
+      {"no text", "", 0x000, kMemUChar, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    p->ScrollBy(2);
+    p->RestoreAddress(row.text, row.word);
+    EXPECT_EQ(p->AddressEdit()->text().toStdString(), row.text);
+    EXPECT_EQ(p->Look().format, row.format);
+    EXPECT_EQ(p->Look().decimal, row.decimal);
+    EXPECT_EQ(p->Valid(), row.valid);
+    EXPECT_EQ(p->Base(), row.valid ? 0x40000000u : 0u);
+    EXPECT_EQ(p->TopRow(), 0);
+    // What it keeps next time is what it shows now.
+    EXPECT_EQ(p->SavedText(), row.text);
+    EXPECT_EQ(p->SavedFormat(), uint16_t(row.format | (row.decimal ? 0x100 : 0)));
+  }
+}
+
 TEST_F(DebugViewWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {
   ASSERT_TRUE(f->ExecuteCommand(32758));
   MemoryWindow* m = windows->Memory();

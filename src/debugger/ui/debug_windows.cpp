@@ -68,6 +68,7 @@ void DebugWindows::WriteDump(const char* path) const {
   }
   if (m_memory) {
     MemoryPage* page = m_memory->ActivePage();
+    out += "memory-page: " + page->SavedText() + " " + std::to_string(page->SavedFormat()) + "\n";
     for (const std::string& row : page->Rows()) out += "memory: " + row + "\n";
     out += "memory-background: " + page->BackColour().name().toStdString() + "\n";
     // Where the first value lies on the screen, for a click.
@@ -267,6 +268,8 @@ MemoryWindow* DebugWindows::OpenMemoryWindow() {
     QWidget* placeholder = bar->Child();
     bar->SetChild(m_memory);
     if (placeholder && placeholder != m_memory) placeholder->deleteLater();
+    // A window made in the middle of a session takes the pages the target kept.
+    m_app.IdeServiceCall(29, 0);
   }
   m_frame.ShowControlBar(bar, true, false);
   m_memory->UpdateAll();

@@ -29,6 +29,8 @@ struct EvalResult {
 };
 
 constexpr int kMenuDecimal = kMemToggleDecimal;
+// The decimal flag's bit in a kept format word.
+constexpr uint16_t kMemSavedDecimal = 0x100;
 
 }  // namespace
 
@@ -185,6 +187,29 @@ void MemoryPage::SetFormat(int format) {
     if (format < 0 || format >= kMemFormatCount || format == m_look.format) return;
     m_look.format = format;
   }
+  m_top = 0;
+  ComputeColumns();
+}
+
+std::string MemoryPage::SavedText() const { return m_edit->text().toStdString(); }
+
+uint16_t MemoryPage::SavedFormat() const {
+  return uint16_t((m_look.format & 0xFF) | (m_look.decimal ? kMemSavedDecimal : 0));
+}
+
+void MemoryPage::RestoreAddress(const std::string& text, uint16_t format) {
+  m_edit->setText(QString::fromStdString(text));
+  const QByteArray typed = m_edit->text().left(126).toLocal8Bit();
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  EvalResult result;
+  m_valid = !typed.isEmpty() && r && r->DbgControl &&
+            r->DbgControl(kDbgCtlEvalAddress, intptr_t(typed.constData()), intptr_t(result.bytes)) == 0;
+  m_base = m_valid ? result.Address() : 0;
+  m_look.decimal = (format & kMemSavedDecimal) != 0;
+  // A stored word may come from an edited file: an index beyond the table
+  // would read past the format tables.
+  const int index = format & 0xFF;
+  m_look.format = index < kMemFormatCount ? index : 0;
   m_top = 0;
   ComputeColumns();
 }
@@ -387,6 +412,11 @@ void MemoryWindow::ApplySettings(const WindowFonts& settings) {
 
 void MemoryWindow::UpdateAll() {
   for (MemoryPage* p : m_pages) p->Update();
+}
+
+void MemoryWindow::RefreshActive() {
+  ActivePage()->RefreshIfChanged(m_settings);
+  ActivePage()->Update();
 }
 
 }  // namespace pm2

@@ -78,6 +78,15 @@ class MemoryPage : public QWidget {
   // The settings the page compares with whenever it comes to the front.
   void ShareSettings(const WindowFonts* settings) { m_shared = settings; }
 
+  // What the page keeps between sessions: its address text and its format
+  // word (low byte the format, bit 8 decimal).
+  std::string SavedText() const;
+  uint16_t SavedFormat() const;
+  // Puts a kept text and format back: the text is evaluated quietly (base 0
+  // when it fails) and the format applied even when it is the one shown; a
+  // format outside the table falls back to the first.
+  void RestoreAddress(const std::string& text, uint16_t format);
+
  protected:
   void paintEvent(QPaintEvent*) override;
   void showEvent(QShowEvent*) override;
@@ -124,6 +133,8 @@ class MemoryWindow : public QWidget {
   // The page in front takes the settings now, the others when they come
   // to the front (their tab's change).
   void ApplySettings(const WindowFonts& settings);
+  // Service 29's end: the page in front reads again.
+  void RefreshActive();
 
  protected:
   void resizeEvent(QResizeEvent*) override;
