@@ -7,14 +7,21 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 #include <fstream>
+#include <sstream>
 
 #include "debugger/ui/debug_bar_commands.h"
+#include "debugger/dialogs/debug_dialogs.h"
+#include "debugger/dialogs/symbols_dialog.h"
 #include "debugger/ui/debug_commands.h"
+#include "debugger/ui/debug_windows.h"
 #include "debugger/windows/call_stack_window.h"
 #include "debugger/windows/debug_bar_window.h"
+#include "debugger/windows/memory_window.h"
 #include "debugger/windows/value_tip.h"
 #include "debugger/windows/watch_window.h"
 #include "editor/ide/editor_view.h"
@@ -106,6 +113,153 @@ const char* const kScript =
     "line Startup.s 5 210\n"
     "tip pattern_step pattern_step = 3\n";
 
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+// Page 2 and the symbols dialog as the first session left them, for the
+// next session to bring back.
+void ScrambleKeptWindows(CMainFrame* f, ShellApp& app) {
+  MemoryPage* page = f->Debugger()->Windows().Memory()->Page(1);
+  page->AddressEdit()->setText("other");
+  page->SetFormat(kMemUChar);
+  page->SetFormat(kMemToggleDecimal);
+  f->Debugger()->Dialogs()->SymbolsState() = SymbolsDialogState{};
+  app.SetSavedToolBox({});
+}
+
+void ExpectPageTwoKept(CMainFrame* f) {
+  MemoryPage* page = f->Debugger()->Windows().Memory()->Page(1);
+  EXPECT_EQ(page->AddressEdit()->text().toStdString(), "buffer");
+  EXPECT_EQ(page->Look().format, int(kMemULong));
+  EXPECT_TRUE(page->Look().decimal);
+  EXPECT_TRUE(page->Valid());
+  EXPECT_EQ(page->Base(), 0x40000100u);
+  EXPECT_TRUE(f->Debugger()->Windows().Memory()->Page(0)->AddressEdit()->text().isEmpty());
+}
+
+void ExpectSymbolsKept(CMainFrame* f) {
+  SymbolsDialog* symbols = f->Debugger()->Dialogs()->Symbols();
+  ASSERT_NE(symbols, nullptr) << "the symbols dialog was open when the last session ended";
+  EXPECT_EQ(symbols->Mask()->text().toStdString(), "cnt*");
+  EXPECT_EQ(symbols->Mode()->currentIndex(), 2);
+  EXPECT_TRUE(symbols->CaseSensitive()->isChecked());
+}
+
+void ExpectTargetKeeps(const TargetRec* t) {
+  EXPECT_EQ(t->memWindows[0], nullptr);
+  ASSERT_NE(t->memWindows[1], nullptr);
+  EXPECT_STREQ(t->memWindows[1]->expression.c_str(), "buffer");
+  EXPECT_EQ(t->memWindows[1]->value, 0x102);  // unsigned long, decimal
+  EXPECT_EQ(t->memWindows[1]->next, nullptr);
+  ASSERT_NE(t->symbolsWindow, nullptr);
+  EXPECT_STREQ(t->symbolsWindow->text.c_str(), "cnt*");
+  EXPECT_EQ(t->symbolsWindow->value16, 2);  // line numbers, matching case
+  ASSERT_NE(t->toolbox, nullptr);
+  EXPECT_STREQ(t->toolbox->text1.c_str(), "Reset");
+  EXPECT_STREQ(t->toolbox->text2.c_str(), "RESET");
+  ASSERT_NE(t->perfRanges, nullptr);
+  EXPECT_STREQ(t->perfRanges->text.c_str(), "main");
+}
+
+// The memory pages' addresses and formats, the symbols dialog's choices, the
+// tool-box buttons and the analyser ranges belong to the target: they come
+// back in the next session, and after the project was saved and opened again.
+TEST_F(DebugBarWindowsTest, WindowStateOutlivesTheSessionAndTheProject) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  const std::string script = "pc 100\neval buffer 40000100\neval other 40000200\nmem 40000100 01020304\n";
+  ASSERT_TRUE(Start(s, script)) << Log();
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdMemoryBar));
+  ASSERT_NE(f->Debugger()->Windows().Memory(), nullptr);
+  MemoryPage* page = f->Debugger()->Windows().Memory()->Page(1);
+  page->AddressEdit()->setText("buffer");
+  page->EvaluateEntered();
+  page->SetFormat(kMemULong);
+  page->SetFormat(kMemToggleDecimal);
+  ASSERT_TRUE(page->Valid());
+  ASSERT_TRUE(f->ExecuteCommand(35048));
+  SymbolsDialog* symbols = f->Debugger()->Dialogs()->Symbols();
+  ASSERT_NE(symbols, nullptr);
+  symbols->Mask()->setText("cnt*");
+  ASSERT_TRUE(symbols->ApplyMask());
+  symbols->Mode()->setCurrentIndex(2);
+  symbols->CaseSensitive()->setChecked(true);
+  // A button the driver adds while the box is closed, and a range.
+  const char* button[] = {"Reset", "RESET"};
+  EXPECT_EQ(s.App().IdeServiceCall(32, reinterpret_cast<intptr_t>(button)), 1);
+  AppendPerfRange(s.App().Project()->curTarget, OptString::Pooled("main", kPoolDebugLists));
+
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_FALSE(f->Debugger()->Session().SessionActive());
+  ExpectTargetKeeps(s.App().Project()->curTarget);
+
+  // The next session puts them back over whatever the windows show.
+  ScrambleKeptWindows(f, s.App());
+  ASSERT_TRUE(Start(s, script)) << Log();
+  ExpectPageTwoKept(f);
+  ExpectSymbolsKept(f);
+  ASSERT_EQ(s.App().SavedToolBox().size(), 1u);
+  EXPECT_EQ(s.App().SavedToolBox()[0].command, "RESET");
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+
+  // Through the options file: saved, closed, opened again.
+  s.App().SaveProject();
+  const std::string opt = FileText(dir + "Blinky.Opt");
+  for (const char* line : {"  OPTMM 2,258,(buffer)\r\n", "  OPTSY 0,2,(cnt*)\r\n", "  OPTBT 0,(Reset)(RESET)\r\n",
+                           "  OPTPA 0,(main)\r\n"})
+    EXPECT_NE(opt.find(line), std::string::npos) << line;
+  ASSERT_TRUE(s.App().CloseProject(false));
+  ASSERT_EQ(s.App().Project(), nullptr);
+  s.App().OpenProject(dir + "Blinky.pm2");
+  ASSERT_NE(s.App().Project(), nullptr);
+  ExpectTargetKeeps(s.App().Project()->curTarget);
+  ScrambleKeptWindows(f, s.App());
+  // Opening the project leaves a deferred command of its own to run first.
+  ASSERT_TRUE(Until([&] { return !s.App().Deferred().Pending(); }));
+  ASSERT_TRUE(Start(s, script)) << Log();
+  ExpectPageTwoKept(f);
+  ExpectSymbolsKept(f);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+}
+
+// A start the driver refuses never gave the windows the target's state: the
+// end of it leaves what the target keeps alone.
+TEST_F(DebugBarWindowsTest, AFailedStartKeepsTheTargetsWindowState) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  TargetRec* t = s.App().Project()->curTarget;
+  AppendWatch(t, 0, OptString::Pooled("count", kPoolDebugLists));
+  AppendMemWindowEntry(t, 1, OptString::Pooled("buffer", kPoolDebugLists))->value = 0x102;
+  AppendToolboxButton(t, OptString::Pooled("Reset", kPoolDebugLists), OptString::Pooled("RESET", kPoolDebugLists));
+  // The pages of an earlier session hold other texts.
+  ASSERT_TRUE(Start(s, "pc 100\n")) << Log();
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdMemoryBar));
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_STREQ(t->memWindows[1]->expression.c_str(), "buffer");
+  f->Debugger()->Windows().Memory()->Page(1)->AddressEdit()->setText("other");
+  f->Debugger()->BarCommands().Bar()->Watch(1)->Rebuild();
+
+  test::BoxAnswers answers({QMessageBox::Ok});
+  const std::string script = dir + "windows.script";
+  std::ofstream(script) << "fail 3 no target connected\n";
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(Until([&] { return !answers.texts.empty(); }));
+  EXPECT_EQ(answers.texts[0], "Error: no target connected\nDebugger aborted !");
+  EXPECT_FALSE(f->Debugger()->Session().SessionActive());
+  ASSERT_NE(t->watches[0], nullptr);
+  EXPECT_STREQ(t->watches[0]->expression.c_str(), "count");
+  ASSERT_NE(t->memWindows[1], nullptr);
+  EXPECT_STREQ(t->memWindows[1]->expression.c_str(), "buffer");
+  ASSERT_NE(t->toolbox, nullptr);
+  EXPECT_STREQ(t->toolbox->text1.c_str(), "Reset");
+}
+
 TEST_F(DebugBarWindowsTest, WatchPagesTakeKeysAndTheMouse) {
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
@@ -167,6 +321,27 @@ TEST_F(DebugBarWindowsTest, WatchPagesTakeKeysAndTheMouse) {
   ASSERT_NE(kept, nullptr);
   EXPECT_STREQ(kept->expression.c_str(), "count");
   EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdWatchBar).enabled);
+}
+
+// Step out is offered only inside a call, as the driver's call stack tells
+// after each stop, whether or not the call-stack page was ever shown.
+TEST_F(DebugBarWindowsTest, StepOutIsOfferedOnlyInsideACall) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  constexpr CommandId kStepOut = 32741;
+  EXPECT_FALSE(f->QueryCommand(kStepOut).enabled);
+  ASSERT_TRUE(Start(s, "pc 100\nframe 0 200\nframe 210 100\n")) << Log();
+  f->Debugger()->TargetStopped();
+  EXPECT_TRUE(f->QueryCommand(kStepOut).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(kStepOut));
+  EXPECT_NE(Log().find("step 2\n"), std::string::npos) << Log();
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  EXPECT_FALSE(f->QueryCommand(kStepOut).enabled);
+  ASSERT_TRUE(Start(s, "pc 100\nframe 0 200\n")) << Log();
+  f->Debugger()->TargetStopped();
+  EXPECT_FALSE(f->QueryCommand(kStepOut).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
 }
 
 TEST_F(DebugBarWindowsTest, CallStackShowsTheCallsAndGoesToTheSource) {

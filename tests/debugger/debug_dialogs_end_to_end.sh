@@ -83,12 +83,8 @@ bw=$((WIDTH * 3 / 4)); bh=$(((HEIGHT - 12) / 2))
 shot e2e-07-toolbox
 xdotool mousemove "$((X + bw / 3 + bw / 2))" "$((Y + 4 + bh + bh / 2))" click 1
 sleep 1
-# The click made the tool box the active window: the run key goes to the
-# main window, which takes the keys again when activated.
-main=$(xdotool search --onlyvisible --name "Pelmora2" | head -1)
-[ -n "$main" ] || fail "no main window after the tool box click"
-xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
-sleep 0.5
+# The click made the tool box the active window: its run key reaches the
+# main frame all the same.
 xdotool key F5
 wait_title "LED.c" "the run did not stop at the tool box button's breakpoint" 300
 sleep 1

@@ -13,6 +13,7 @@
 #include "debugger/dialogs/breakpoints_check_list.h"
 #include "debugger/dialogs/breakpoints_dialog.h"
 #include "debugger/dialogs/coverage_dialog.h"
+#include "toolkit/controls/tree_ctrl.h"
 #include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/dialogs/inline_asm_dialog.h"
 #include "debugger/dialogs/memory_map_dialog.h"
@@ -155,6 +156,11 @@ int Run(const std::string& build) {
     CoverageDialog dlg(d.Context());
     dlg.Modules()->setCurrentIndex(0);
     ok &= Save(dlg, folder, "coverage");
+    // The first module opened, its second function focused.
+    SECTreeCtrl* tree = dlg.Tree();
+    tree->Expand(tree->GetItemAtRow(0), TVE_EXPAND);
+    tree->SelectItem(tree->GetItemAtRow(2));
+    ok &= Save(dlg, folder, "coverage_open");
   }
   {
     test::ScriptedDriver empty("");

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -29,13 +30,16 @@
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/symbols_dialog.h"
 #include "debugger/dialogs/tool_box.h"
+#include "debugger/model/window_fonts.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/ui/debug_commands.h"
 #include "editor/view/edit_view.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/frame_fixture.h"
+#include "shell/frame/frame_keys.h"
 #include "toolkit/controls/list_ctrl.h"
+#include "toolkit/controls/tree_ctrl.h"
 
 namespace pm2 {
 namespace {
@@ -514,29 +518,103 @@ TEST(PerfAnalyzerTest, ADriverWithoutRangesSaysSo) {
   EXPECT_TRUE(v.Rows().empty());
 }
 
-TEST(CoverageDialogTest, ModulesFunctionsAndTheirTexts) {
-  ScriptedDriver d(
-      "module Blinky\n"
-      "func main 10 10 2\n"
-      "func {block} 10 5 1\n"
-      "module LED\n"
-      "func LED_On 8 0 0\n");
+const char* const kCoverageScript =
+    "module Blinky\n"
+    "func main 10 10 2\n"
+    "func {block} 10 5 1\n"
+    "module LED\n"
+    "func LED_On 8 0 0\n";
+
+// The colour of a row's cell in column 1, right of its text.
+QRgb RowPixel(SECTreeCtrl* tree, int row) {
+  Rect r;
+  if (!tree->GetRowRect(row, &r)) return 0;
+  const QImage shot = tree->grab().toImage();
+  return shot.pixel(r.right - 6, (r.top + r.bottom) / 2) & 0xFFFFFFu;
+}
+
+TEST(CoverageDialogTest, OneModulesFunctionsAtTheRoot) {
+  ScriptedDriver d(kCoverageScript);
   CoverageDialog dlg(d.Context());
   dlg.show();
   ASSERT_EQ(dlg.Modules()->count(), 3);
   EXPECT_EQ(dlg.Modules()->currentIndex(), 1);
-  auto rows = dlg.RowTexts();
+  const auto rows = dlg.RowTexts();
   ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].first, "main");
   EXPECT_EQ(rows[0].second, "100% of 10 instructions, 2 condjump(s) not fully executed");
   EXPECT_EQ(rows[1].second, "50% of 10 instructions");
+  EXPECT_EQ(dlg.Tree()->GetDepth(dlg.Tree()->GetItemAtRow(1)), dlg.Tree()->GetDepth(dlg.Tree()->GetItemAtRow(0)));
+  QTest::mouseClick(dlg.ResetButton(), Qt::LeftButton);
+  EXPECT_EQ(dlg.RowTexts()[0].second, "0% of 10 instructions");
+  EXPECT_EQ(d.services.back(), 14);
+}
+
+TEST(CoverageDialogTest, ModulesOpenAndCloseToTheirFunctions) {
+  ScriptedDriver d(kCoverageScript);
+  CoverageDialog dlg(d.Context());
+  dlg.resize(600, 400);
+  dlg.show();
   dlg.Modules()->setCurrentIndex(0);
+  SECTreeCtrl* tree = dlg.Tree();
+  // All modules: one closed row per module, without a coverage text.
+  auto rows = dlg.RowTexts();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].first, "Blinky");
+  EXPECT_EQ(rows[1].first, "LED");
+  EXPECT_EQ(rows[1].second, "");
+  // The mouse on the module's button opens it.
+  Rect button;
+  ASSERT_TRUE(tree->GetButtonRect(tree->GetItemAtRow(0), &button));
+  QTest::mouseClick(tree, Qt::LeftButton, {}, QPoint(button.left + 3, button.top + 3));
+  rows = dlg.RowTexts();
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[1].first, "main");
+  EXPECT_EQ(rows[2].second, "50% of 10 instructions");
+  EXPECT_EQ(rows[3].first, "LED");
+  EXPECT_EQ(tree->GetParentItem(tree->GetItemAtRow(2)), tree->GetItemAtRow(0));
+  // Keys: the right arrow opens the selected module, the left one closes it.
+  tree->setFocus();
+  tree->SelectItem(tree->GetItemAtRow(3));
+  QTest::keyClick(tree, Qt::Key_Right);
   rows = dlg.RowTexts();
   ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[3].first, "LED");
   EXPECT_EQ(rows[4].second, "0% of 8 instructions");
-  QTest::mouseClick(dlg.ResetButton(), Qt::LeftButton);
-  EXPECT_EQ(dlg.RowTexts()[1].second, "0% of 10 instructions");
-  EXPECT_EQ(d.services.back(), 14);
+  QTest::keyClick(tree, Qt::Key_Left);
+  EXPECT_EQ(dlg.RowTexts().size(), 4u);
+  tree->SelectItem(tree->GetItemAtRow(0));
+  QTest::keyClick(tree, Qt::Key_Left);
+  EXPECT_EQ(dlg.RowTexts().size(), 2u);
+}
+
+TEST(CoverageDialogTest, FullyExecutedRowsAreGreenAndFollowTheDriver) {
+  ScriptedDriver d(kCoverageScript);
+  CoverageDialog dlg(d.Context());
+  dlg.resize(600, 400);
+  dlg.show();
+  SECTreeCtrl* tree = dlg.Tree();
+  // main ran whole: white on green; the focused row white on dark blue.
+  tree->SelectItem(tree->GetItemAtRow(1));
+  QApplication::processEvents();
+  EXPECT_EQ(RowPixel(tree, 0), 0x008000u);
+  EXPECT_EQ(RowPixel(tree, 1), 0x00007Du);
+  // {block} ran half: black on white once the focus moves on.
+  tree->SelectItem(tree->GetItemAtRow(0));
+  QApplication::processEvents();
+  EXPECT_EQ(RowPixel(tree, 0), 0x00007Du);
+  EXPECT_EQ(RowPixel(tree, 1), 0xFFFFFFu);
+  // The target ran on: the driver's figures change; the rows show them
+  // once the dialog refreshes (as it does when the target stops).
+  DbgCoverageRecord* block = dlg.RowRecord(1);
+  ASSERT_NE(block, nullptr);
+  block->executed = 10;
+  block->kind |= kDbgCovFull;
+  EXPECT_EQ(dlg.RowTexts()[1].second, "50% of 10 instructions");
+  dlg.Refresh();
+  QApplication::processEvents();
+  EXPECT_EQ(dlg.RowTexts()[1].second, "100% of 10 instructions");  // a "{" name shows no jumps
+  EXPECT_EQ(RowPixel(tree, 1), 0x008000u);
+  EXPECT_TRUE(d.Logged("enum 6"));
 }
 
 }  // namespace
@@ -612,6 +690,24 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   EXPECT_EQ(box->Buttons().Count(), 2);
   QTest::mouseClick(box->Button(1), Qt::LeftButton);
   EXPECT_NE(std::string(log()).find("exec t\n"), std::string::npos) << log();
+  // The run keys reach the frame from the tool box; its other keys stay
+  // with the box.
+  std::vector<unsigned> keyed;
+  f->Keys()->onCommandKey = [&](unsigned id) { keyed.push_back(id); };
+  auto runs = [&] {
+    const std::string l = log();
+    std::size_t n = 0;
+    for (std::size_t at = l.find("go "); at != std::string::npos; at = l.find("go ", at + 1)) ++n;
+    return n;
+  };
+  const std::size_t runsBefore = runs();
+  QTest::keyClick(box->Button(1), Qt::Key_F5);
+  EXPECT_EQ(runs(), runsBefore + 1) << log();
+  QTest::keyClick(box->Button(1), Qt::Key_F7);
+  QTest::keyClick(box->Button(1), Qt::Key_Escape);
+  EXPECT_EQ(keyed, std::vector<unsigned>{32791});
+  f->Keys()->onCommandKey = nullptr;
+  ASSERT_NE(dialogs->Box(), nullptr);
   // The button's command shows in the command window as a line of its own.
   const std::string shown = "\n" + f->Debugger()->CommandPage()->Text().toStdString();
   EXPECT_NE(shown.find("\nt\n"), std::string::npos) << shown;
@@ -631,11 +727,106 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   ASSERT_TRUE(f->ExecuteCommand(35047));
   ASSERT_NE(dialogs->Coverage(), nullptr);
   EXPECT_EQ(dialogs->Coverage()->geometry(), placed);
+  // A stop of the target refreshes its rows.
+  ASSERT_EQ(dialogs->Coverage()->RowTexts().size(), 1u);
+  EXPECT_EQ(dialogs->Coverage()->RowTexts()[0].second, "50% of 4 instructions");
+  dialogs->Coverage()->RowRecord(0)->executed = 3;
+  s.App().IdeServiceCall(2, 0);
+  EXPECT_EQ(dialogs->Coverage()->RowTexts()[0].second, "75% of 4 instructions");
   ASSERT_TRUE(f->ExecuteCommand(32802));  // the session ends: the windows go
   EXPECT_EQ(dialogs->Box(), nullptr);
   EXPECT_TRUE(UntilDone([&] { return dialogs->Serial(0) == nullptr; }));
   EXPECT_TRUE(UntilDone([&] { return dialogs->Coverage() == nullptr; }));
   EXPECT_EQ(s.App().SavedToolBox().size(), 2u);  // the buttons outlive the box
+  dlclose(driver);
+}
+
+}  // namespace
+}  // namespace pm2
+
+// ------------------------------------------------------------ window settings
+
+namespace pm2 {
+namespace {
+
+class WindowSettingsFrameTest : public test::ExampleFrameTest {
+ protected:
+  // Starts a session on the test driver in the frame.
+  bool StartSession(test::Session& s) {
+    const std::string script = dir + "driver.script";
+    std::ofstream(script) << "pc 100\n";
+    OptionBlock* o = s.App().Project()->curTarget->pOpts;
+    o->dbg.flags |= 1;
+    o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+    o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+    return s.Frame()->ExecuteCommand(32802) &&
+           UntilDone([&] { return s.Frame()->Debugger()->Session().SessionActive(); });
+  }
+  static QMdiSubWindow* SerialSheet(CMainFrame* f) { return f->findChild<QMdiSubWindow*>("SerialFrame1"); }
+};
+
+// The serial window takes its block's font and colours; the places of the
+// serial window, the symbols dialog and the tool box are kept when they
+// close and come back after the program is started again.
+TEST_F(WindowSettingsFrameTest, SerialColoursAndPlacesSurviveARestart) {
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  SettingsStore settings(dir + "settings.ini");
+  const QRect serialPlace(30, 40, 360, 220), symbolsPlace(150, 160, 420, 330);
+  QPoint boxAt;
+  {
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(StartSession(s));
+    WindowFonts& w = f->WindowSettings();
+    w.serial[0].background = Rgb(0, 0, 128);
+    w.serial[0].text = Rgb(255, 255, 0);
+    w.serial[0].font.height = -18;
+    ASSERT_TRUE(f->ExecuteCommand(32735));
+    SerialWindow* view = f->Debugger()->Dialogs()->Serial(0);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->BackColour(), QColor(0, 0, 128));
+    EXPECT_EQ(view->font().pixelSize(), 18);
+    EXPECT_EQ(view->grab().toImage().pixelColor(view->width() / 2, 4), QColor(0, 0, 128));
+    QMdiSubWindow* sheet = SerialSheet(f);
+    ASSERT_NE(sheet, nullptr);
+    sheet->setGeometry(serialPlace);
+    ASSERT_TRUE(f->ExecuteCommand(35048));
+    SymbolsDialog* symbols = f->Debugger()->Dialogs()->Symbols();
+    ASSERT_NE(symbols, nullptr);
+    symbols->setGeometry(symbolsPlace);
+    symbols->close();
+    EXPECT_TRUE(UntilDone([&] { return f->Debugger()->Dialogs()->Symbols() == nullptr; }));
+    EXPECT_EQ(w.symbols.length, 44u);
+    ASSERT_TRUE(f->ExecuteCommand(35073));
+    ToolBox* box = f->Debugger()->Dialogs()->Box();
+    ASSERT_NE(box, nullptr);
+    box->move(box->pos() + QPoint(-37, 23));
+    boxAt = box->geometry().topLeft();
+    EXPECT_TRUE(f->close());  // the session ends, the windows go, the settings are written
+  }
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::Session s(again, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->WindowSettings().serial[0].background, Rgb(0, 0, 128));
+  ASSERT_TRUE(StartSession(s));
+  ASSERT_TRUE(f->ExecuteCommand(32735));
+  ASSERT_NE(f->Debugger()->Dialogs()->Serial(0), nullptr);
+  EXPECT_EQ(f->Debugger()->Dialogs()->Serial(0)->TextColour(), QColor(255, 255, 0));
+  ASSERT_NE(SerialSheet(f), nullptr);
+  EXPECT_EQ(SerialSheet(f)->geometry(), serialPlace);
+  ASSERT_TRUE(f->ExecuteCommand(35048));
+  ASSERT_NE(f->Debugger()->Dialogs()->Symbols(), nullptr);
+  EXPECT_EQ(f->Debugger()->Dialogs()->Symbols()->geometry(), symbolsPlace);
+  ASSERT_TRUE(f->ExecuteCommand(35073));
+  ASSERT_NE(f->Debugger()->Dialogs()->Box(), nullptr);
+  EXPECT_EQ(f->Debugger()->Dialogs()->Box()->geometry().topLeft(), boxAt);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
   dlclose(driver);
 }
 

@@ -4,8 +4,10 @@
 # and completion; stopped at main, the disassembly window (View menu) shows
 # the code with the source lines between and follows the program counter
 # over a step; the memory window (View menu) shows the RAM at 0x40000000 in
-# bytes, words and ASCII, and a value written there reads back. Every step
-# is a PNG in <build>/gallery/debugger.
+# bytes, words and ASCII, and a value written there reads back; the next
+# session shows the page's address and format again. The disassembly and
+# memory windows take the colours and the font the settings of an earlier
+# run hold. Every step is a PNG in <build>/gallery/debugger.
 #   debug_view_windows_end_to_end.sh <build> <source> <screen_grab>
 # Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
@@ -28,6 +30,24 @@ memory_menu() {
 }
 expect() { grep -q -- "$1" "$work/windows.txt" || fail "$2"; }
 
+# The shared window settings an earlier run left: the disassembly window
+# yellow and white on navy in a 16-pixel font, the memory window on light
+# yellow (the other colours as in a new record).
+window_settings() {
+  local -a b
+  for i in $(seq 0 1047); do b[i]=00; done
+  put() { local at=$1; shift; for v in "$@"; do b[at]=$v; at=$((at + 1)); done; }
+  put 60 F0 FF FF FF; put 76 90 01  # disassembly font: height -16, weight 400
+  for n in 0 1 2; do put $((300 + 112 * n + 108)) FF FF FF; done  # serial windows on white
+  put 636 FF FF 00 00  C0 C0 C0 00  00 00 80 00  FF FF 00 00  FF FF FF 00
+  put 656 00 00 00 00  FF FF C0 00
+  put 664 00 00 00 00  FF FF FF 00  00 00 80 00  00 00 7D 00
+  mkdir -p "$XDG_CONFIG_HOME/Vond/Pelmora2"
+  printf '; Pelmora2 settings 1\n[Software\\Vond\\Pelmora2\\MFrame]\nDbg=s:%s\n' "$(IFS=; echo "${b[*]}")" \
+    > "$XDG_CONFIG_HOME/Vond/Pelmora2/settings.ini"
+}
+
+window_settings
 build_example
 open_example
 xdotool key ctrl+F5
@@ -58,6 +78,8 @@ sleep 1.5
 dump
 expect "disasm-pc: 0x" "the disassembly window shows no PC line"
 expect "disasm-source:" "the disassembly window shows no source lines"
+expect "disasm-background: #000080" "the disassembly window did not take the stored background"
+expect "disasm-font: 16" "the disassembly window did not take the stored font"
 pc1=$(grep "disasm-pc:" "$work/windows.txt")
 shot 11-disassembly-at-main
 xdotool key F10
@@ -76,6 +98,7 @@ xdotool key Return
 sleep 0.5
 dump
 expect "memory: 40000000: " "the memory window does not show 0x40000000"
+expect "memory-background: #ffffc0" "the memory window did not take the stored background"
 shot 13-memory-bytes
 memory_menu u l   # unsigned long: words
 dump
@@ -94,11 +117,23 @@ dump
 expect "memory: 40000000: PM2!" "the value written did not read back"
 shot 16-memory-written
 # The session ends from the editor (a click into Blinky.c gives it the keys).
-eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove "$((X + 400))" "$((Y + 300))" click 1
-sleep 0.5
+end_session() {
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  xdotool mousemove "$((X + 400))" "$((Y + 300))" click 1
+  sleep 0.5
+  xdotool key ctrl+F5
+  wait_children 0
+}
+end_session
+# 4: the next session shows the page as this one left it: its address, in ASCII.
 xdotool key ctrl+F5
-wait_children 0
+wait_children 2
+sleep 2
+dump
+expect "memory-page: 0x40000000 8$" "the next session did not bring back the memory page's address and format"
+expect "memory: 40000000: " "the next session's memory page does not show 0x40000000"
+shot 17-memory-next-session
+end_session
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 echo "pictures in $gallery"

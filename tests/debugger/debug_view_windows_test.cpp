@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QElapsedTimer>
@@ -26,6 +27,8 @@
 #include "debugger/windows/disassembly_window.h"
 #include "debugger/windows/memory_window.h"
 #include "debugger/windows/value_tip.h"
+#include "editor/options/options_session.h"
+#include "shell/frame/editor_options_command.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/frame_fixture.h"
@@ -455,6 +458,47 @@ TEST_F(DebugViewWindowsTest, MemoryPageLargerThanTheReadBufferDrawsOnlyWhatWasRe
   EXPECT_EQ(shown[size_t(full + 1)].size(), std::string("0x40000000: ").size()) << shown[size_t(full + 1)];
 }
 
+// A page takes back a kept text and format word as they were kept, even
+// over the format it shows; a word from an edited file whose format lies
+// beyond the table shows bytes; a text the driver rejects leaves an empty
+// page at base 0.
+TEST_F(DebugViewWindowsTest, MemoryPageTakesBackItsKeptTextAndFormat) {
+  ASSERT_TRUE(f->ExecuteCommand(32758));
+  MemoryPage* p = windows->Memory()->Page(2);
+  p->resize(620, 170);
+  struct Row {
+    const char* name;
+    const char* text;
+    uint16_t word;
+    int format;
+    bool decimal;
+    bool valid;
+  };
+  const Row rows[] = {
+      {"hexadecimal long", "0x40000000", 0x002, kMemULong, false, true},
+      {"the same format scrolled down", "0x40000000", 0x002, kMemULong, false, true},
+      {"decimal unsigned short", "0x40000000", 0x10A, kMemUShort, true, true},
+      {"a format beyond the table", "0x40000000", 0x00B, kMemUChar, false, true},
+      {"decimal beyond the table", "0x40000000", 0x1FF, kMemUChar, true, true},
+      {"an address the driver rejects", "nowhere", 0x001, kMemUInt, false, false},
+      {"no text", "", 0x000, kMemUChar, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    p->ScrollBy(2);
+    p->RestoreAddress(row.text, row.word);
+    EXPECT_EQ(p->AddressEdit()->text().toStdString(), row.text);
+    EXPECT_EQ(p->Look().format, row.format);
+    EXPECT_EQ(p->Look().decimal, row.decimal);
+    EXPECT_EQ(p->Valid(), row.valid);
+    EXPECT_EQ(p->Base(), row.valid ? 0x40000000u : 0u);
+    EXPECT_EQ(p->TopRow(), 0);
+    // What it keeps next time is what it shows now.
+    EXPECT_EQ(p->SavedText(), row.text);
+    EXPECT_EQ(p->SavedFormat(), uint16_t(row.format | (row.decimal ? 0x100 : 0)));
+  }
+}
+
 TEST_F(DebugViewWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {
   ASSERT_TRUE(f->ExecuteCommand(32758));
   MemoryWindow* m = windows->Memory();
@@ -521,6 +565,94 @@ TEST_F(DebugViewWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {
   QTest::keyClick(p->AddressEdit(), Qt::Key_Return);
   EXPECT_FALSE(p->Valid());
   EXPECT_TRUE(p->Rows().empty());
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// A pixel of the widget as painted.
+QColor PixelAt(QWidget* w, QPoint at) { return w->grab().toImage().pixelColor(at); }
+
+// View > Options: the fonts and colours the sheet sets reach the windows
+// that are open and those opened later; Cancel leaves them as they were.
+TEST_F(DebugViewWindowsTest, TheOptionsFontsAndColoursReachTheWindows) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  ASSERT_NE(v, nullptr);
+  v->resize(500, 200);
+  v->GotoAddress(0x1010);
+  QApplication::processEvents();
+  const QColor navy(0, 0, 128), teal(0, 128, 128);
+  const int commandHeight = windows->Command()->Input()->font().pixelSize();
+  const int outputLine = f->Output()->BuildPane()->Model().Metrics().lineHeight;
+  bool ok = true;
+  SetEditorOptionsSheet([&](QWidget*, EditorOptionsSession& session, ShortcutPageData&) {
+    WindowFonts* w = session.Fonts();
+    EXPECT_NE(w, nullptr);
+    if (!w) return false;
+    w->disassemblyColours[kDisBack] = Rgb(0, 0, 128);
+    w->disassemblyColours[kDisCodeText] = Rgb(255, 255, 255);
+    w->disassembly.height = -21;
+    w->memoryBackground = Rgb(0, 128, 128);
+    w->command.height = -23;
+    w->output.height = -30;
+    return ok;
+  });
+  // Cancel: nothing changes, in the record or the windows.
+  ok = false;
+  ASSERT_TRUE(f->ExecuteCommand(32763));
+  EXPECT_EQ(f->WindowSettings().disassemblyColours[kDisBack], Rgb(255, 255, 255));
+  EXPECT_EQ(v->Colour(kDisBack), QColor(Qt::white));
+  EXPECT_EQ(windows->Command()->Input()->font().pixelSize(), commandHeight);
+  EXPECT_EQ(f->Output()->BuildPane()->Model().Metrics().lineHeight, outputLine);
+  // OK: the open windows take them at once.
+  ok = true;
+  ASSERT_TRUE(f->ExecuteCommand(32763));
+  SetEditorOptionsSheet(nullptr);
+  EXPECT_EQ(v->Colour(kDisBack), navy);
+  EXPECT_EQ(v->font().pixelSize(), 21);
+  EXPECT_EQ(v->Layout().lineHeight, QFontMetrics(v->font()).height());
+  EXPECT_EQ(windows->Command()->Input()->font().pixelSize(), 23);
+  QFont thirty = COutView::DefaultFont();
+  thirty.setPixelSize(30);
+  EXPECT_EQ(f->Output()->BuildPane()->Model().Metrics().lineHeight, QFontMetrics(thirty).height() + 1);
+  EXPECT_GT(QFontMetrics(thirty).height() + 1, outputLine);
+  // A line that is not the cursor's shows the new background right of its text.
+  const DisassemblyView::Geometry g = v->Layout();
+  const int row = v->CursorLine() == 1 ? 2 : 1;
+  EXPECT_EQ(PixelAt(v, QPoint(g.text.right() - 2, row * g.lineHeight + 1)), navy);
+  // The memory window opened now starts with them.
+  ASSERT_TRUE(f->ExecuteCommand(32758));
+  MemoryWindow* m = windows->Memory();
+  ASSERT_NE(m, nullptr);
+  MemoryPage* p = m->ActivePage();
+  EXPECT_EQ(p->BackColour(), teal);
+  p->resize(400, 150);
+  EXPECT_EQ(PixelAt(p, QPoint(200, 100)), teal);
+  // A page shown later compares and takes them too.
+  m->ActivatePage(2);
+  QApplication::processEvents();
+  EXPECT_EQ(m->Page(2)->BackColour(), teal);
+}
+
+// The disassembly window opens where it was when it last closed.
+TEST_F(DebugViewWindowsTest, DisassemblyFrameOpensWhereItWasClosed) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  auto* sheet = f->findChild<QMdiSubWindow*>("DisassemblyFrame");
+  ASSERT_NE(sheet, nullptr);
+  const QRect placed(20, 30, 400, 260);
+  sheet->setGeometry(placed);
+  windows->CloseDisassemblyWindow();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(windows->Disassembly(), nullptr);
+  EXPECT_EQ(f->WindowSettings().disassemblyFrame.length, 44u);
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  sheet = f->findChild<QMdiSubWindow*>("DisassemblyFrame");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->geometry(), placed);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ void Refresh(RegisterEntry*, uint32_t) {}
 // of main, main and its caller on the stack. `g_failing` makes every
 // evaluation fail.
 bool g_failing = false;
-DbgCallStackEntry g_stack[] = {{0, 0x80, {}}, {0x94, 0xB4, {}}};
+DbgCallStackEntry g_stack[] = {{0, 0x80, 0, 0, 0}, {0x94, 0xB4, 0, 0, 0}};
 struct GalleryValue {
   uint8_t code, isArray, target;
   uint32_t count, address;

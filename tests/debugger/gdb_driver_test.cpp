@@ -33,6 +33,22 @@ const std::string& ExampleFolder() {
   return folder;
 }
 
+// The example built for Thumb state by hand (its project builds ARM code).
+const std::string& ThumbExampleFolder() {
+  static std::string folder = [] {
+    if (ExampleFolder().empty()) return std::string();
+    std::string dir = std::filesystem::temp_directory_path().string() + "/pm2gdbthumb" + std::to_string(getpid());
+    std::filesystem::remove_all(dir);
+    std::filesystem::copy(ExampleFolder(), dir, std::filesystem::copy_options::recursive);
+    std::string cmd = "cd '" + dir +
+                      "' && arm-none-eabi-gcc -mcpu=arm7tdmi -mthumb -mthumb-interwork -g -O0 -nostartfiles "
+                      "-T LPC2138.ld Startup.s Blinky.c LED.c Timer.c -o Obj/Blinky.elf >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return std::string();
+    return dir + "/";
+  }();
+  return folder;
+}
+
 // The number of the example file's first line that holds `text` (0: none).
 uint32_t ExampleLineOf(const std::string& file, const std::string& text) {
   std::ifstream in(ExampleFolder() + file);
@@ -312,6 +328,75 @@ TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
   session->StopRunning();
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
   EXPECT_EQ(SerialOne(hub).find("key: q"), std::string::npos);
+}
+
+TEST_F(GdbSessionTest, UartAccessesInAStepEndWhereTheStepEnds) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
+  const uint32_t main = Evaluate("&main");
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+      << CommandTexts();
+  ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+  const uint32_t lineAtMain = r->srcLine;
+  ASSERT_TRUE(WaitFor([&] { return host.stopsPosted > 0; }, 5000));
+  const int stopsBefore = host.stopsPosted;
+  // Over LED_Count and LED_Init, then Serial_Init (it writes the divisor
+  // through the watched register) and Serial_PutString (a character at a
+  // time, two calls down): each step ends on the next line of main.
+  for (uint32_t line = lineAtMain + 1; line <= lineAtMain + 4; ++line) {
+    session->Step(kDbgStepOver);
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 10000)) << line;
+    ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+    EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Blinky.c"), std::string::npos) << line;
+    EXPECT_EQ(r->srcLine, line) << std::hex << r->pc;
+  }
+  EXPECT_EQ(SerialOne(hub), "Blinky: running\r\n");
+  // The IDE heard of the four steps' stops only; the driver's own stops
+  // and the finishes that brought a step back up stay out of the command window.
+  ASSERT_TRUE(WaitFor([&] { return host.stopsPosted >= stopsBefore + 4; }, 5000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(host.stopsPosted, stopsBefore + 4);
+  EXPECT_EQ(CommandTexts().find("atchpoint"), std::string::npos) << CommandTexts();
+  EXPECT_EQ(CommandTexts().find("Run till exit"), std::string::npos) << CommandTexts();
+}
+
+TEST_F(GdbSessionTest, TheUartOfAThumbProgramTellsWritesFromReads) {
+  if (ThumbExampleFolder().empty()) GTEST_SKIP() << "the example does not build for Thumb here";
+  project = MakeExampleProject(ThumbExampleFolder());
+  app->State().m_pProject = project;
+  Params("-sim");
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
+  const uint32_t main = Evaluate("&main") & ~1u;
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+      << CommandTexts();
+  ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+  const uint32_t lineAtMain = r->srcLine;
+  // Stores of 16-bit Thumb code are the program's characters, even the one
+  // equal to the key that waits in the register; its load of the receive
+  // register takes the key.
+  r->DbgSerialInput(0, 'k');
+  for (uint32_t line = lineAtMain + 1; line <= lineAtMain + 4; ++line) {
+    session->Step(kDbgStepOver);
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 10000)) << line;
+    ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+    EXPECT_EQ(r->srcLine, line) << std::hex << r->pc;
+  }
+  EXPECT_EQ(SerialOne(hub), "Blinky: running\r\n");
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("key: k\r\n") != std::string::npos; }, 15000))
+      << SerialOne(hub);
+  const std::string out = SerialOne(hub);
+  EXPECT_EQ(out.find("kkey"), std::string::npos) << out;
+  EXPECT_NE(out.find("LED 0 on\r\n"), std::string::npos) << out;
+  session->StopRunning();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
 }
 
 TEST_F(GdbSessionTest, TheDialogsRecordsComeFromGdb) {

@@ -118,6 +118,26 @@ TEST_F(IpcDebugTest, StepWhileRunningIsRefusedAndStopOnlyWhileRunning) {
   EXPECT_EQ(DriverLog(), "step 0\n");
 }
 
+TEST_F(IpcDebugTest, StepOutWithoutACallIsAnsweredCannotStepOut) {
+  Script("pc 100\nframe 0 200\n");
+  Start();
+  session->Control(kDbgCtlBeforeCallStack, 0, 0);
+  ClearDriverLog();
+  From(4, dtc_Debug::StepOut());
+  EXPECT_EQ(sent, std::vector<std::string>{"status Cannot StepOut @-1"});
+  EXPECT_EQ(DriverLog(), "");
+  // Inside a call the step goes to the driver, without an answer.
+  session->StopDebugger();
+  Script("pc 100\nframe 0 200\nframe 210 100\n");
+  Start();
+  session->Control(kDbgCtlBeforeCallStack, 0, 0);
+  ClearDriverLog();
+  sent.clear();
+  From(4, dtc_Debug::StepOut());
+  EXPECT_TRUE(sent.empty());
+  EXPECT_EQ(DriverLog(), "step 2\n");
+}
+
 TEST_F(IpcDebugTest, ReadMemoryAnswersTheBytesUpToWhereTheDriverStopped) {
   Script("mem 100 0102030405\nreadable 103\n");
   Start();

@@ -49,8 +49,10 @@ class RecordingHost : public SessionHost {
   }
   void SendDebuggerAborted() override { calls.push_back("aborted"); }
   void TargetStopped() override { calls.push_back("stopped"); }
+  void PostTargetStopped() override { ++stopsPosted; }
   void PostDriverEnded() override { driverEnded = true; }
   std::atomic<bool> driverEnded{false};
+  std::atomic<int> stopsPosted{0};  // the driver's stop notifications (from its threads)
   bool Called(const std::string& what) const {
     for (const auto& c : calls)
       if (c == what) return true;

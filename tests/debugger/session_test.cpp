@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "project/files/debug_lists.h"
 #include "project/text/pool.h"
 
 namespace pm2 {
@@ -237,6 +238,47 @@ INSTANTIATE_TEST_SUITE_P(
                                "Error: Flash Erase failed  -  sector locked"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The tool box's buttons: the target's come to the shell when a session
+// starts (the box may open before the driver does) and go back when it
+// ends, unless the target's tool-box option is off; then they end with it.
+TEST_F(SessionTest, ToolBoxButtonsComeFromTheTargetAndGoBackUnlessTheOptionIsOff) {
+  struct Row {
+    const char* name;
+    bool keep;
+  };
+  for (const Row& row : {Row{"tool-box option on", true}, Row{"tool-box option off", false}}) {
+    SCOPED_TRACE(row.name);
+    TargetRec* t = project->curTarget;
+    t->toolbox = nullptr;
+    AppendToolboxButton(t, OptString::Pooled("Reset", kPoolDebugLists), OptString::Pooled("RESET", kPoolDebugLists));
+    Script("");
+    // The simulator side's tool-box bit (settings bit 7).
+    OptionBlock* o = t->pOpts;
+    o->dbg.flags = row.keep ? (o->dbg.flags | 0x100u) : (o->dbg.flags & ~0x100u);
+    app->SetSavedToolBox({});
+    Start();
+    ASSERT_TRUE(session->SessionActive());
+    ASSERT_EQ(app->SavedToolBox().size(), 1u);
+    EXPECT_EQ(app->SavedToolBox()[0].text, "Reset");
+    // The driver adds a button while the box is closed.
+    const char* words[] = {"Go", "G"};
+    EXPECT_EQ(app->IdeServiceCall(32, reinterpret_cast<intptr_t>(words)), 1);
+    session->StopDebugger();
+    ASSERT_FALSE(session->SessionActive());
+    if (row.keep) {
+      ASSERT_NE(t->toolbox, nullptr);
+      EXPECT_STREQ(t->toolbox->text1.c_str(), "Reset");
+      ASSERT_NE(t->toolbox->next, nullptr);
+      EXPECT_STREQ(t->toolbox->next->text1.c_str(), "Go");
+      EXPECT_STREQ(t->toolbox->next->text2.c_str(), "G");
+      EXPECT_EQ(app->SavedToolBox().size(), 2u);
+    } else {
+      EXPECT_EQ(t->toolbox, nullptr);
+      EXPECT_TRUE(app->SavedToolBox().empty());
+    }
+  }
+}
+
 TEST_F(SessionTest, StepAndRunGoToTheDriverOnlyWhileHalted) {
   Script("pc 100\n");
   Start();
@@ -249,6 +291,45 @@ TEST_F(SessionTest, StepAndRunGoToTheDriverOnlyWhileHalted) {
   session->StopRunning();
   EXPECT_EQ(DriverLog(), "step 1\ngo 4294967295\nstop\n");
   EXPECT_EQ(session->Record()->pc, 0x104u);
+}
+
+// Step out needs a call to return from: the innermost entry of the driver's
+// call stack with a calling place that the driver will leave.
+TEST_F(SessionTest, StepOutOnlyWithACallToReturnFrom) {
+  struct Row {
+    const char* name;
+    const char* frames;
+    bool executing;
+    bool possible;
+  };
+  const Row rows[] = {
+      {"a call with its caller", "frame 0 200\nframe 210 100\n", false, true},
+      {"only the outermost entry", "frame 0 200\n", false, false},
+      {"a call the driver will not leave", "frame 0 200\nframe 210 100 0\n", false, false},
+      {"no call stack", "", false, false},
+      {"the target running", "frame 0 200\nframe 210 100\n", true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Script(std::string("pc 100\n") + row.frames);
+    Start();
+    ASSERT_TRUE(session->SessionActive());
+    session->Control(kDbgCtlBeforeCallStack, 0, 0);
+    SetExecuting(row.executing);
+    ClearDriverLog();
+    const int beepsBefore = dialogs.beeps;
+    intptr_t possible = -1, stepped = -1;
+    EXPECT_TRUE(session->Service(12, 0, &possible));
+    EXPECT_EQ(possible, row.possible ? 1 : 0);
+    EXPECT_TRUE(session->Service(9, 1, &stepped));
+    EXPECT_EQ(stepped, row.possible ? 1 : 0);
+    EXPECT_EQ(DriverLog().find("step 2") != std::string::npos, row.possible) << DriverLog();
+    // Refused while halted: a beep; while running the step is simply not taken.
+    EXPECT_EQ(dialogs.beeps - beepsBefore, !row.possible && !row.executing ? 1 : 0);
+    SetExecuting(false);
+    session->StopDebugger();
+    ASSERT_FALSE(session->SessionActive());
+  }
 }
 
 }  // namespace

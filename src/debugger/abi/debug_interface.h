@@ -75,9 +75,11 @@ enum {
 /* An entry of the call stack (DebugInterface.callStack, entry 0 the
  * outermost, callStackTop the innermost). */
 typedef struct DbgCallStackEntry {
-  uint32_t calling;  /* the calling place; 0 when unknown */
-  uint32_t called;   /* the called function's address */
-  uint32_t reserved[3];
+  uint32_t calling;   /* the calling place; 0 when unknown */
+  uint32_t called;    /* the called function's address */
+  uint32_t reserved;
+  uint32_t leavable;  /* non-zero: a step out can return from this call */
+  uint32_t reserved2;
 } DbgCallStackEntry;
 
 /* DbgEnum codes the drivers answer. */

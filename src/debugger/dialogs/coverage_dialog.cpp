@@ -5,43 +5,86 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "toolkit/controls/list_ctrl.h"
+#include "toolkit/controls/tree_ctrl.h"
 
 namespace pm2 {
 
-// The coverage rows: fully executed functions white on green.
-class CoverageList : public SECListCtrl {
+// The modules and functions; the item data of a row is its driver record.
+// A module opened shows its functions with fresh figures.
+class CoverageTree : public SECTreeCtrl {
  public:
-  CoverageList(CoverageDialog& dialog, QWidget* parent)
-      : SECListCtrl(parent, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, LVXS_FULLROWSELECT), m_dialog(dialog) {}
+  CoverageTree(std::function<void(DbgCoverageRecord*)> update, QWidget* parent)
+      : SECTreeCtrl(parent, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS, TVXS_COLUMNHEADER),
+        m_update(std::move(update)) {
+    EnableSubItemText(true);
+    if (GetColumnCount() == 0) InsertColumn(0, "Modules/Functions", LVCFMT_LEFT, 240);
+    ListColumnDesc name;
+    name.mask = LVCF_TEXT | LVCF_WIDTH;
+    name.text = "Modules/Functions";
+    name.width = 240;
+    SetColumnInfo(0, name);
+    InsertColumn(1, "Execution percentage", LVCFMT_LEFT, 150);
+    ModifyListStyleEx(0, LVXS_FULLROWSELECT | LVXS_FILLLABELCOLUMN);
+    SetTextColor(MakeRgb(0, 0, 0));
+    SetBkColor(MakeRgb(255, 255, 255));
+    SetSelTextColor(MakeRgb(255, 255, 255));
+    SetSelTextBkColor(MakeRgb(0, 0, 0x7D));
+  }
+
+  DbgCoverageRecord* RecordOf(HTREEITEM item) {
+    return item ? reinterpret_cast<DbgCoverageRecord*>(GetItemData(item)) : nullptr;
+  }
+
+  HTREEITEM Insert(DbgCoverageRecord* rec, HTREEITEM parent) {
+    if (CoverageIsFunction(*rec)) m_update(rec);
+    HTREEITEM item = InsertItem(CoverageName(*rec), parent, TVI_LAST());
+    SetItemData(item, reinterpret_cast<std::intptr_t>(rec));
+    SetItemText(item, 1, CoverageText(*rec));
+    return item;
+  }
+
+  // A function row gets the driver's current figures.
+  void UpdateRow(HTREEITEM item) {
+    DbgCoverageRecord* rec = RecordOf(item);
+    if (!rec || !CoverageIsFunction(*rec)) return;
+    m_update(rec);
+    SetItemText(item, 1, CoverageText(*rec));
+  }
 
  protected:
   void PickItemColors(SECListPaintContext& ctx) override {
-    SECListCtrl::PickItemColors(ctx);
+    SECTreeCtrl::PickItemColors(ctx);
     const int row = ctx.item.item;
-    const auto& rows = m_dialog.Rows();
-    if (row < 0 || row >= int(rows.size()) || IsItemSelected(row)) return;
-    if (rows[std::size_t(row)].record->kind & kDbgCovFull) {
-      ctx.textColor = MakeRgb(255, 255, 255);
-      ctx.bkColor = ctx.fillColor = MakeRgb(0, 128, 0);
-    }
+    const CoverageColors c = CoverageRowColors(RecordOf(GetItemAtRow(row)), row >= 0 && row == GetFocusIndex());
+    ctx.textColor = c.text;
+    ctx.bkColor = ctx.fillColor = c.back;
+  }
+
+  NotifyResult NotifyItemExpanded(TreeNode* node, unsigned code) override {
+    if ((code & 3) == TVE_EXPAND)
+      for (HTREEITEM child = GetChildItem(node); child; child = GetNextSiblingItem(child)) UpdateRow(child);
+    return SECTreeCtrl::NotifyItemExpanded(node, code);
   }
 
  private:
-  CoverageDialog& m_dialog;
+  std::function<void(DbgCoverageRecord*)> m_update;
 };
 
 CoverageDialog::CoverageDialog(DebugDialogContext ctx, QWidget* parent)
     : QDialog(parent), m_ctx(std::move(ctx)), m_label(new QLabel("Current Module:", this)),
       m_none(new QLabel("The debugger driver of this session keeps no code coverage.", this)),
-      m_modules(new QComboBox(this)), m_list(new CoverageList(*this, this)), m_reset(new QPushButton("Reset", this)),
+      m_modules(new QComboBox(this)),
+      m_tree(new CoverageTree(
+          [this](DbgCoverageRecord* rec) {
+            if (DebugInterface* r = m_ctx.R(); r && r->DbgEnum)
+              r->DbgEnum(kDbgEnumCoverageUpdate, 0, reinterpret_cast<intptr_t>(rec));
+          },
+          this)), m_reset(new QPushButton("Reset", this)),
       m_update(new QPushButton("Update", this)), m_close(new QPushButton("Close", this)) {
   setObjectName("CoverageDialog");
   setWindowTitle("Code Coverage");
   m_modules->setObjectName("CoverageModules");
-  m_list->setObjectName("CoverageList");
-  m_list->InsertColumn(0, "Modules/Functions", LVCFMT_LEFT, 240);
-  m_list->InsertColumn(1, "Execution percentage", LVCFMT_LEFT, 420);
+  m_tree->setObjectName("CoverageTree");
   for (QPushButton* b : {m_reset, m_update, m_close}) b->setAutoDefault(false);
   connect(m_modules, &QComboBox::currentIndexChanged, this, [this] { BuildTree(); });
   connect(m_reset, &QPushButton::clicked, this, [this] { Reset(); });
@@ -59,9 +102,10 @@ DbgCoverageRecord* CoverageDialog::First() const {
   return first;
 }
 
+SECTreeCtrl* CoverageDialog::Tree() const { return m_tree; }
+
 void CoverageDialog::Fill() {
-  m_list->DeleteAllItems();
-  m_rows.clear();
+  m_tree->DeleteAllItems();
   m_shownChoice = -1;
   const QSignalBlocker block(m_modules);
   m_modules->clear();
@@ -78,28 +122,25 @@ void CoverageDialog::BuildTree() {
   const int choice = m_modules->currentIndex();
   if (choice < 0 || choice == m_shownChoice) return;
   m_shownChoice = choice;
-  m_list->DeleteAllItems();
-  DebugInterface* r = m_ctx.R();
-  m_rows = CoverageRows(First(), choice);
-  for (std::size_t i = 0; i < m_rows.size(); ++i) {
-    DbgCoverageRecord* rec = m_rows[i].record;
-    if (CoverageIsFunction(*rec) && r && r->DbgEnum) r->DbgEnum(kDbgEnumCoverageUpdate, 0, reinterpret_cast<intptr_t>(rec));
-    const int row = int(i);
-    m_list->InsertItemText(row, std::string(std::size_t(m_rows[i].level) * 4, ' ') + CoverageName(*rec));
-    m_list->SetItemText(row, 1, CoverageText(*rec));
+  m_tree->DeleteAllItems();
+  // All modules: a closed module row over its functions; one module: its
+  // functions at the root.
+  HTREEITEM module = nullptr;
+  for (const CoverageRow& row : CoverageRows(First(), choice)) {
+    if (row.level == 0 && !CoverageIsFunction(*row.record)) {
+      module = m_tree->Insert(row.record, nullptr);
+      continue;
+    }
+    m_tree->Insert(row.record, row.level == 0 ? nullptr : module);
   }
-  m_list->ReMeasureAndUpdate();
+  m_tree->ReMeasureAndUpdate();
 }
 
 void CoverageDialog::Refresh() {
-  DebugInterface* r = m_ctx.R();
-  for (std::size_t i = 0; i < m_rows.size(); ++i) {
-    DbgCoverageRecord* rec = m_rows[i].record;
-    if (!CoverageIsFunction(*rec)) continue;
-    if (r && r->DbgEnum) r->DbgEnum(kDbgEnumCoverageUpdate, 0, reinterpret_cast<intptr_t>(rec));
-    m_list->SetItemText(int(i), 1, CoverageText(*rec));
-  }
-  m_list->update();
+  // Every row shown, from the top down the open modules.
+  for (HTREEITEM item = m_tree->GetRootItem(); item; item = m_tree->GetNextItem(item, TVGN_NEXTVISIBLE))
+    m_tree->UpdateRow(item);
+  m_tree->update();
 }
 
 void CoverageDialog::Reset() {
@@ -112,8 +153,15 @@ void CoverageDialog::Reset() {
 
 std::vector<std::pair<std::string, std::string>> CoverageDialog::RowTexts() const {
   std::vector<std::pair<std::string, std::string>> out;
-  for (int i = 0; i < m_list->GetItemCount(); ++i) out.emplace_back(m_list->GetItemText(i, 0), m_list->GetItemText(i, 1));
+  for (int i = 0; i < m_tree->GetItemCount(); ++i) {
+    HTREEITEM item = m_tree->GetItemAtRow(i);
+    out.emplace_back(m_tree->GetItemText(item, 0), m_tree->GetItemText(item, 1));
+  }
   return out;
+}
+
+DbgCoverageRecord* CoverageDialog::RowRecord(int row) const {
+  return row >= 0 && row < m_tree->GetItemCount() ? m_tree->RecordOf(m_tree->GetItemAtRow(row)) : nullptr;
 }
 
 void CoverageDialog::resizeEvent(QResizeEvent*) { Layout(); }
@@ -126,7 +174,8 @@ void CoverageDialog::Layout() {
   m_modules->setGeometry(m + 115, m, std::max(100, w - 2 * m - 115), rowH);
   const int top = m + rowH + m;
   const QRect listRect(m, top, w - 2 * m, std::max(40, h - top - bh - 2 * m));
-  m_list->setGeometry(listRect);
+  m_tree->setGeometry(listRect);
+  m_tree->SetColumnWidth(1, listRect.width() > 240 ? listRect.width() - 240 : 150);
   m_none->setGeometry(listRect.adjusted(10, 10, -10, -10));
   m_none->setWordWrap(true);
   m_none->raise();

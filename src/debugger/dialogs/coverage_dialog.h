@@ -1,8 +1,8 @@
 // The code coverage dialog: the program's modules and functions as the
 // driver reports them, with each function's share of executed
 // instructions and its conditional jumps not executed both ways; fully
-// executed functions are highlighted. With a driver that keeps no
-// coverage it says so.
+// executed functions are highlighted. The modules are tree rows that open
+// to their functions. With a driver that keeps no coverage it says so.
 #pragma once
 
 #include <QDialog>
@@ -17,7 +17,8 @@ class QPushButton;
 
 namespace pm2 {
 
-class CoverageList;
+class CoverageTree;
+class SECTreeCtrl;
 
 class CoverageDialog : public QDialog {
  public:
@@ -26,12 +27,17 @@ class CoverageDialog : public QDialog {
   QComboBox* Modules() const { return m_modules; }
   QPushButton* ResetButton() const { return m_reset; }
   QPushButton* UpdateButton() const { return m_update; }
-  // Row texts: name (indented) and coverage text.
+  SECTreeCtrl* Tree() const;
+  // The rows shown (open modules' functions included), top to bottom: name
+  // and coverage text.
   std::vector<std::pair<std::string, std::string>> RowTexts() const;
-  const std::vector<CoverageRow>& Rows() const { return m_rows; }
+  // The record behind a shown row (null past the last).
+  DbgCoverageRecord* RowRecord(int row) const;
 
   void Fill();
   void BuildTree();
+  // Asks the driver for the current figures of every function row shown
+  // and repaints them.
   void Refresh();
   void Reset();
 
@@ -46,9 +52,8 @@ class CoverageDialog : public QDialog {
   QLabel* m_label;
   QLabel* m_none;
   QComboBox* m_modules;
-  CoverageList* m_list;
+  CoverageTree* m_tree;
   QPushButton *m_reset, *m_update, *m_close;
-  std::vector<CoverageRow> m_rows;
   int m_shownChoice = -1;
 };
 

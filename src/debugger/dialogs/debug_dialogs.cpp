@@ -14,6 +14,7 @@
 #include "debugger/dialogs/perf_analyzer_view.h"
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/tool_box.h"
+#include "debugger/ui/settings_placement.h"
 #include "project/model/project_records.h"
 #include "shell/app/shell_app.h"
 #include "shell/frame/main_frame.h"
@@ -148,6 +149,14 @@ void DebugDialogs::KeepPlacement(QWidget* window, DebugWindow which) {
   QRect& slot = m_placements[int(which)];
   if (slot.isValid()) window->setGeometry(slot);
   new PlacementKeeper(window, &slot);
+}
+
+WindowFonts& DebugDialogs::Settings() { return m_frame.WindowSettings(); }
+
+void DebugDialogs::ApplySettings(const WindowFonts& settings) {
+  for (int n = 0; n < 3; ++n)
+    if (SerialWindow* view = m_serial[std::size_t(n)]) view->ApplySettings(settings.serial[std::size_t(n)]);
+  if (m_analyser) m_analyser->ApplySettings(settings);
 }
 
 bool DebugDialogs::WindowOpen(DebugWindow w) const {
@@ -319,6 +328,8 @@ void DebugDialogs::ToggleSerial(int n) {
   m_frame.MdiClient()->addSubWindow(sheet);
   sheet->resize(480, 260);
   sheet->showNormal();
+  KeepSettingsPlacement(sheet, &Settings().serial[std::size_t(n)].placement);
+  view->ApplySettings(Settings().serial[std::size_t(n)]);
   m_frame.MdiClient()->setActiveSubWindow(sheet);
   view->setFocus();
   // The mode is kept in the window flags for the next opening.
@@ -348,7 +359,7 @@ void DebugDialogs::OpenSymbols() {
   m_symbols = dialog;
   m_app.m_windows.Set(WindowSlot::SymbolsDlg, dialog);
   dialog->show();
-  KeepPlacement(dialog, DebugWindow::Symbols);
+  KeepSettingsPlacement(dialog, &Settings().symbols);
   dialog->activateWindow();
   dialog->Mask()->setFocus();
 }
@@ -370,9 +381,7 @@ void DebugDialogs::OpenToolBox() {
   m_app.m_windows.Set(WindowSlot::ToolBox, box);
   box->move(m_frame.geometry().topRight() - QPoint(box->width() + 40, -80));
   box->show();
-  const QRect kept = m_placements[int(DebugWindow::ToolBox)];
-  if (kept.isValid()) box->move(kept.topLeft());  // the box keeps its own size
-  new PlacementKeeper(box, &m_placements[int(DebugWindow::ToolBox)]);
+  KeepToolBoxRect(box, &Settings().toolBox);
 }
 
 void DebugDialogs::CloseToolBox() {
@@ -417,7 +426,7 @@ void DebugDialogs::OpenFunctionEditor() {
   m_funcEditor = editor;
   m_app.m_windows.Set(WindowSlot::FuncEditor, editor);
   editor->show();
-  KeepPlacement(editor, DebugWindow::FuncEditor);
+  KeepSettingsPlacement(editor, &Settings().funcEditor);
   const std::string file = m_session.Settings().functionFile;
   if (!file.empty())
     editor->LoadFile(file);
@@ -440,7 +449,7 @@ void DebugDialogs::OpenInlineAssembler() {
   m_inlineAsm = dialog;
   m_app.m_windows.Set(WindowSlot::InlineAsmDlg, dialog);
   dialog->show();
-  KeepPlacement(dialog, DebugWindow::InlineAsm);
+  KeepSettingsPlacement(dialog, &Settings().inlineAsm);
 }
 
 void DebugDialogs::OpenAnalyser() {
@@ -464,6 +473,12 @@ void DebugDialogs::OpenAnalyser() {
   m_frame.MdiClient()->addSubWindow(sheet);
   sheet->resize(560, 300);
   sheet->showNormal();
+  KeepSettingsPlacement(sheet, &Settings().analyserFrame);
+  // A new view starts on a white background with its selected name on
+  // dark blue, whatever an earlier one was given.
+  Settings().analyserColours[kPaBack] = Rgb(255, 255, 255);
+  Settings().analyserColours[kPaSelectedBack] = Rgb(0, 0, 125);
+  view->ApplySettings(Settings());
   m_frame.MdiClient()->setActiveSubWindow(sheet);
 }
 

@@ -34,6 +34,7 @@ class InlineAssembler;
 class PerfAnalyzerView;
 class CoverageDialog;
 class SECWorksheetWnd;
+struct WindowFonts;
 
 class DebugDialogs {
  public:
@@ -55,6 +56,9 @@ class DebugDialogs {
   void WriteSerial(int window, const void* chars, int count, bool wide);
   // The IDE services the windows serve; true when the code was consumed.
   bool Service(int code, intptr_t arg, intptr_t* result);
+  // The open serial windows and the analyser take their fonts and colours
+  // from the settings.
+  void ApplySettings(const WindowFonts& settings);
 
   // ---- commands
   void OpenBreakpoints();
@@ -73,6 +77,8 @@ class DebugDialogs {
   SerialWindow* Serial(int n) const;
   SerialTerminal* Terminal(int n) const { return m_terminals[std::size_t(n)].get(); }
   SymbolsDialog* Symbols() const { return m_symbols; }
+  // The symbols dialog's choices while it is closed (kept with the target).
+  SymbolsDialogState& SymbolsState() { return m_symbolsState; }
   ToolBox* Box() const;
   FunctionEditor* FuncEditor() const;
   InlineAssembler* InlineAsm() const;
@@ -83,9 +89,11 @@ class DebugDialogs {
   void RegisterCommands();
   void CloseToolBox();
   void CloseSheet(QPointer<SECWorksheetWnd>& sheet);
-  // A modeless window takes the place it had when it last closed, and keeps
-  // its place when it goes.
+  // The coverage dialog takes the place it had when it last closed in this
+  // run, and keeps its place when it goes (the others keep theirs in the
+  // shared window settings).
   void KeepPlacement(QWidget* window, DebugWindow which);
+  WindowFonts& Settings();
   DebugInterface* Record() const { return m_session.Record(); }
 
   CMainFrame& m_frame;

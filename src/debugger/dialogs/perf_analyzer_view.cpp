@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "debugger/windows/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {
@@ -20,12 +21,22 @@ PerfAnalyzerView::PerfAnalyzerView(DebugDialogContext ctx, QWidget* parent) : QW
   setObjectName("PerformanceAnalyzer");
   setWindowTitle("Performance Analyzer");
   setFocusPolicy(Qt::StrongFocus);
+  m_ownFont = font();
+  const WindowFonts defaults;
+  for (std::size_t i = 0; i < m_colours.size(); ++i) m_colours[i] = ColourOfRecord(defaults.analyserColours[i]);
   if (DebugInterface* r = m_ctx.R()) {
     m_base = r->cycles;
     if (r->DbgEnum) r->DbgEnum(kDbgEnumPaPrepare, 0, 0);
   }
   Layout();
   Compute();
+}
+
+void PerfAnalyzerView::ApplySettings(const WindowFonts& settings) {
+  for (std::size_t i = 0; i < m_colours.size(); ++i) m_colours[i] = ColourOfRecord(settings.analyserColours[i]);
+  setFont(FontOfEntry(settings.analyser, m_ownFont));
+  Layout();
+  update();
 }
 
 bool PerfAnalyzerView::Available() const {
@@ -85,7 +96,8 @@ int PerfAnalyzerView::BarWidth(int i) const {
 void PerfAnalyzerView::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.save();
-  const QColor back = Qt::white, text = Qt::black, bar(0, 0, 128), selBack(0, 0, 125);
+  const QColor back = m_colours[kPaBack], text = m_colours[kPaText], bar = m_colours[kPaBar],
+               selBack = m_colours[kPaSelectedBack];
   p.fillRect(rect(), back);
   if (!Available()) {
     p.setPen(SysQColor(SysColor::GrayText));

@@ -4,11 +4,15 @@
 // below. With a driver that measures nothing it says so.
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QWidget>
+#include <array>
 #include <vector>
 
 #include "debugger/dialogs/dialog_context.h"
 #include "debugger/model/perf_analyzer_stats.h"
+#include "debugger/model/window_fonts.h"
 
 class QLabel;
 
@@ -23,6 +27,9 @@ class PerfAnalyzerView : public QWidget {
   void ToggleActive();
   void ToggleStatistics();
   void Refresh();
+  // The analyser's font and four colours of the shared window settings.
+  void ApplySettings(const WindowFonts& settings);
+  QColor Colour(int index) const { return m_colours[std::size_t(index)]; }
   const std::vector<PaRow>& Rows() const { return m_rows; }
   int Selected() const { return m_selected; }
   const PaStatsText& Statistics() const { return m_stats; }
@@ -45,6 +52,8 @@ class PerfAnalyzerView : public QWidget {
   double ToSeconds(uint64_t cycles) const;
 
   DebugDialogContext m_ctx;
+  std::array<QColor, kPaColours> m_colours;
+  QFont m_ownFont;  // the font when the settings name none
   std::vector<PaRow> m_rows;
   PaStatsText m_stats;
   uint64_t m_base = 0;

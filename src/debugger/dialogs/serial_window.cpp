@@ -1,7 +1,6 @@
 #include "debugger/dialogs/serial_window.h"
 
 #include <QContextMenuEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -11,6 +10,7 @@
 
 #include <QApplication>
 
+#include "debugger/windows/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {
@@ -22,7 +22,7 @@ SerialWindow::SerialWindow(int number, SerialTerminal& terminal, bool hexMode, s
   setObjectName(QString("SerialWindow%1").arg(number + 1));
   setWindowTitle(QString("Serial #%1").arg(number + 1));
   setFocusPolicy(Qt::StrongFocus);
-  setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  setFont(WindowFixedFont());
   setAttribute(Qt::WA_OpaquePaintEvent);
   connect(m_vbar, &QScrollBar::valueChanged, this, [this](int v) {
     if (v == m_top) return;
@@ -35,6 +35,14 @@ SerialWindow::SerialWindow(int number, SerialTerminal& terminal, bool hexMode, s
     update();
   });
   Layout();
+}
+
+void SerialWindow::ApplySettings(const SerialWindowBlock& block) {
+  m_text = ColourOfRecord(block.text);
+  m_back = ColourOfRecord(block.background);
+  setFont(FontOfEntry(block.font, WindowFixedFont()));
+  Layout();
+  update();
 }
 
 int SerialWindow::RowCount() const { return m_hex ? m_terminal.HexRowCount() : m_terminal.LineCount(); }
@@ -153,8 +161,7 @@ std::vector<std::string> SerialWindow::VisibleRows() const {
 void SerialWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.save();
-  const QColor back = SysQColor(SysColor::Window);
-  const QColor text = SysQColor(SysColor::WindowText);
+  const QColor back = m_back, text = m_text;
   const QRect area = TextArea();
   p.fillRect(area, back);
   p.setPen(text);

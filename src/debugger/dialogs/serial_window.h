@@ -5,10 +5,12 @@
 // shows what arrived before.
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 #include <functional>
 
 #include "debugger/model/serial_terminal.h"
+#include "debugger/model/window_fonts.h"
 
 class QScrollBar;
 
@@ -34,6 +36,11 @@ class SerialWindow : public QWidget {
   int HorizontalOffset() const { return m_offset; }
   int RowCount() const;
   int VisibleRowCount() const { return m_visibleRows; }
+  // The window's block of the shared window settings: font, text and
+  // background colour; laid out and drawn again.
+  void ApplySettings(const SerialWindowBlock& block);
+  QColor TextColour() const { return m_text; }
+  QColor BackColour() const { return m_back; }
   // Told when the user switches between ASCII and hex mode.
   std::function<void(bool hex)> modeChanged;
 
@@ -58,6 +65,8 @@ class SerialWindow : public QWidget {
   int m_number;
   SerialTerminal& m_terminal;
   bool m_hex;
+  QColor m_text{0, 0, 0};
+  QColor m_back{255, 255, 255};
   std::function<void(int, uint16_t)> m_input;
   QScrollBar* m_vbar;
   QScrollBar* m_hbar;  // ASCII mode: lines wider than the window

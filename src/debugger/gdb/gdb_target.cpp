@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sstream>
+#include <utility>
 
 #include "debugger/gdb/qemu_launcher.h"
 
@@ -98,7 +99,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   h.stopped = [this](const MiRecord& r) { OnStopped(r); };
   // The IDE hears of a stop once gdb takes questions again.
   h.settled = [this] {
-    if (m_events.stopped) m_events.stopped();
+    if (!m_ownStop) NotifyStopped();
   };
   h.running = [this] {
     if (m_events.executing) m_events.executing(true);
@@ -159,9 +160,48 @@ void GdbTarget::Close() {
 
 void GdbTarget::OnStopped(const MiRecord& r) {
   const std::string held = TakeHeldConsole();
+  const bool finishing = std::exchange(m_finishing, false);
+  m_ownStop = true;
   if (UartStop(r)) return;
+  // The driver's own way back up to a step's frame ended: the step goes on.
+  if (finishing && m_stepMode >= 0 && r.results.Str("reason") == "function-finished") {
+    ContinueStep(r);
+    return;
+  }
+  m_ownStop = false;
   if (!held.empty() && m_events.print) m_events.print(held);
   ReportStop(r);
+}
+
+void GdbTarget::NotifyStopped() {
+  {
+    std::lock_guard<std::mutex> lock(m_reportMutex);
+    ++m_reported;
+  }
+  m_reportCv.notify_all();
+  if (m_events.stopped) m_events.stopped();
+}
+
+void GdbTarget::ReportOwnStop(const MiRecord& r) {
+  ReportStop(r);
+  NotifyStopped();
+}
+
+uint64_t GdbTarget::Reported() {
+  std::lock_guard<std::mutex> lock(m_reportMutex);
+  return m_reported;
+}
+
+bool GdbTarget::WaitReported(uint64_t n, int timeoutMs) {
+  std::unique_lock<std::mutex> lock(m_reportMutex);
+  return m_reportCv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+    return m_reported >= n || (m_gdb && m_gdb->State() == SessionState::Dead);
+  }) && m_reported >= n;
+}
+
+const char* GdbTarget::StepCommand(int mode) {
+  static const char* const kCommands[] = {"-exec-step", "-exec-next", "-exec-finish", "-exec-step-instruction"};
+  return mode >= 0 && mode <= 3 ? kCommands[mode] : nullptr;
 }
 
 void GdbTarget::ReportStop(const MiRecord& r) {
@@ -176,6 +216,7 @@ void GdbTarget::ReportStop(const MiRecord& r) {
     m_stopLine.line = int(ParseNumber(frame->Str("line"), &lineOk));
     if (!lineOk) m_stopLine.line = 0;
   }
+  m_stepMode = -1;
   if (m_events.executing) m_events.executing(false);
   const std::string reason = r.results.Str("reason");
   if (reason == "exited" || reason == "exited-normally" || reason == "signal-received")
@@ -187,29 +228,47 @@ bool GdbTarget::Go(uint32_t stopAddress) {
   if (stopAddress != 0xFFFFFFFFu && !Ok(m_gdb->Call("-break-insert -t *" + Hex(stopAddress), kCommandTimeoutMs)))
     return false;
   m_freeRun = true;
+  m_stepMode = -1;
   return Ok(m_gdb->Call("-exec-continue", kCommandTimeoutMs));
 }
 
 bool GdbTarget::Step(int mode) {
   if (!Halted()) return false;
-  static const char* const kCommands[] = {"-exec-step", "-exec-next", "-exec-finish", "-exec-step-instruction"};
-  if (mode < 0 || mode > 3) return false;
+  const char* command = StepCommand(mode);
+  if (!command) return false;
   m_freeRun = false;
-  const uint64_t before = m_gdb->Stops();
-  if (!Ok(m_gdb->Call(kCommands[mode], kCommandTimeoutMs))) return false;
+  // With the UART stand-in a step may be broken into; its frame's depth
+  // tells how far to go back up.
+  int depth = 0;
+  if (m_uartWrite >= 0 && mode != 3) {
+    bool ok = false;
+    depth = int(ParseNumber(m_gdb->Call("-stack-info-depth", kCommandTimeoutMs).results.Str("depth"), &ok));
+  }
+  m_stepDepth = depth;
+  {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    m_stepLine = m_stopLine;
+  }
+  m_stepMode = mode;
+  const uint64_t before = Reported();
+  if (!Ok(m_gdb->Call(command, kCommandTimeoutMs))) {
+    m_stepMode = -1;
+    return false;
+  }
   // A step that does not end soon leaves the target running; its stop
   // comes later like any other.
-  return m_gdb->WaitStops(before + 1, kStepTimeoutMs);
+  return WaitReported(before + 1, kStepTimeoutMs);
 }
 
 bool GdbTarget::Interrupt() {
   // A stop of the UART stand-in under way now reports itself instead of
-  // resuming the program.
+  // resuming the program or its step.
   m_freeRun = false;
+  m_stepMode = -1;
   if (State() != SessionState::Running) return true;
-  const uint64_t before = m_gdb->Stops();
+  const uint64_t before = Reported();
   m_gdb->Call("-exec-interrupt", kCommandTimeoutMs);
-  return m_gdb->WaitStops(before + 1, kStepTimeoutMs);
+  return WaitReported(before + 1, kStepTimeoutMs);
 }
 
 bool GdbTarget::Reset() {
@@ -473,6 +532,8 @@ bool GdbTarget::CallStack(std::vector<DbgCallStackEntry>* out) {
   for (std::size_t i = frames.size(); i-- > 0;) {
     DbgCallStackEntry e{};
     e.calling = i + 1 < frames.size() ? uint32_t(frames[i + 1].addr) : 0;
+    // Only a frame with a caller can be finished.
+    e.leavable = i + 1 < frames.size() ? 1 : 0;
     uint64_t start = 0;
     if (!frames[i].func.empty() && frames[i].func != "??" && Evaluate("&" + frames[i].func, &start))
       e.called = uint32_t(start);

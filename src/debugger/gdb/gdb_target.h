@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <cstdint>
 #include <functional>
@@ -176,7 +177,20 @@ class GdbTarget {
   std::string TakeHeldConsole();
   void Written(uint8_t c, const MiRecord& r);
   void ResumeAfterUart(const MiRecord& r);
+  // A step the UART stand-in broke into goes on: back up to the step's
+  // frame, then the same step again, so it ends where it would have.
+  void ContinueStep(const MiRecord& r);
+  void HoldConsole();
+  // gdb's command of a step mode (0 into, 1 over, 2 out, 3 one instruction).
+  static const char* StepCommand(int mode);
   void ReportStop(const MiRecord& r);
+  // A stop the driver took as its own turns out to end the step: reported
+  // now, as the settling of that stop left the IDE out.
+  void ReportOwnStop(const MiRecord& r);
+  void NotifyStopped();
+  // Waits until n stops were reported to the IDE in all.
+  bool WaitReported(uint64_t n, int timeoutMs);
+  uint64_t Reported();
   void OnDead(const std::string& reason);
   void BuildRegisterSet();
   void Monitor();
@@ -203,6 +217,18 @@ class GdbTarget {
   std::mutex m_keyMutex;
   std::atomic<bool> m_freeRun{false};
   std::atomic<bool> m_keyInterrupt{false};
+  // The step under way (Step's mode, -1 none) and the stack depth it
+  // started at; whether the current stop is the driver's own (the IDE does
+  // not hear of it) and whether a finish of the driver's is under way (both
+  // kept by the reader thread).
+  std::atomic<int> m_stepMode{-1};
+  std::atomic<int> m_stepDepth{0};
+  SourceLine m_stepLine;  // where the step started (under m_stopMutex)
+  bool m_ownStop = false;
+  bool m_finishing = false;
+  std::mutex m_reportMutex;
+  std::condition_variable m_reportCv;
+  uint64_t m_reported = 0;
   std::atomic<uint8_t> m_cell{0};
   std::mutex m_consoleMutex;
   bool m_holding = false;  // console text held until the stop shows whose it is

@@ -4,14 +4,17 @@
 // UART registers are plain memory: the driver keeps the line status saying
 // "transmitter empty" and watches the receive/transmit register with one
 // access watchpoint. A read or a write is told by the instruction that made
-// the access (the one before the stop: the load bit of an ARM-state load or
-// store; where it cannot be read, by the value against the one the driver
-// left there). A write is a character the program sent (to serial window 1; the
-// register then holds the waiting key or 0 again); a read takes the key
-// that waited there with "data ready" set.
+// the access (the one before the stop, an ARM or Thumb load or store; where
+// it cannot be read, by the value against the one the driver left there). A
+// write is a character the program sent (to serial window 1; the register
+// then holds the waiting key or 0 again); a read takes the key that waited
+// there with "data ready" set. The stand-in's stops are the driver's own: a
+// run goes on, a step goes on to where it would have ended.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
+#include "debugger/gdb/arm_access.h"
 #include "debugger/gdb/gdb_target.h"
 
 namespace pm2::gdb {
@@ -51,6 +54,18 @@ uint64_t ParseHex(const std::string& text, bool* ok) {
   const uint64_t v = std::strtoull(text.c_str(), &end, 16);
   *ok = !text.empty() && end && *end == '\0';
   return v;
+}
+
+// gdb's "info line *ADDR" says the line starts at that very address
+// ("Line 38 of \"Blinky.c\" starts at address 0x240 <main+16> and ends at ...").
+bool LineStartsAt(const std::string& info, const std::string& address) {
+  const std::string key = "starts at address ";
+  const std::size_t at = info.find(key);
+  if (at == std::string::npos) return false;
+  char* end = nullptr;
+  const unsigned long long starts = std::strtoull(info.c_str() + at + key.size(), &end, 0);
+  const unsigned long long pc = std::strtoull(address.c_str(), nullptr, 0);
+  return end != info.c_str() + at + key.size() && starts == pc;
 }
 
 int WatchNumber(const MiRecord& r) {
@@ -252,8 +267,61 @@ void GdbTarget::SerialInput(uint8_t c) {
 void GdbTarget::ResumeAfterUart(const MiRecord& r) {
   if (m_freeRun)
     m_gdb->Send("-exec-continue");
+  else if (m_stepMode >= 0 && m_stepMode != 3)
+    ContinueStep(r);
   else
-    ReportStop(r);
+    ReportOwnStop(r);  // one instruction stepped: it ends after the access
+}
+
+void GdbTarget::HoldConsole() {
+  std::lock_guard<std::mutex> lock(m_consoleMutex);
+  m_holding = true;
+}
+
+void GdbTarget::ContinueStep(const MiRecord& r) {
+  const std::string thread = r.results.Str("thread-id").empty() ? "1" : r.results.Str("thread-id");
+  m_gdb->Send("-stack-info-depth", [this, r, thread](MiRecord& d) {
+    const int mode = m_stepMode;
+    const int depth = std::atoi(d.results.Str("depth").c_str());
+    if (mode < 0 || mode > 2 || d.cls != "done" || depth <= 0) return ReportOwnStop(r);
+    // Step and next end in the step's frame (or the one it returned to),
+    // finish in its caller.
+    const int target = mode == 2 ? m_stepDepth - 1 : m_stepDepth.load();
+    if (depth > target) {
+      // In a call below: finish the frame just under the target one. Its
+      // "Run till exit" is the driver's, not the user's.
+      HoldConsole();
+      m_finishing = true;
+      m_gdb->Send("-exec-finish --thread " + thread + " --frame " + std::to_string(depth - target - 1),
+                  [this, r](MiRecord& f) {
+                    if (f.cls == "running" || f.cls == "done") return;
+                    m_finishing = false;
+                    ReportOwnStop(r);
+                  });
+      return;
+    }
+    if (mode == 2) return ReportOwnStop(r);
+    // Stopped at the start of a line other than the step's: the step ends
+    // here, as gdb's own step would have. Anywhere else the step goes on.
+    const MiValue* frame = r.results.Find("frame");
+    const std::string pc = frame ? frame->Str("addr") : std::string();
+    HoldConsole();
+    m_gdb->Send("-interpreter-exec console \"info line *" + pc + "\"", [this, r, mode, pc](MiRecord&) {
+      const std::string info = TakeHeldConsole();
+      const MiValue* frame = r.results.Find("frame");
+      const std::string file = frame ? frame->Str("fullname") : std::string();
+      const int line = frame ? std::atoi(frame->Str("line").c_str()) : 0;
+      bool newLine = false;
+      {
+        std::lock_guard<std::mutex> lock(m_stopMutex);
+        newLine = line != m_stepLine.line || file != m_stepLine.file;
+      }
+      if (!pc.empty() && newLine && LineStartsAt(info, pc)) return ReportOwnStop(r);
+      m_gdb->Send(StepCommand(mode), [this, r](MiRecord& s) {
+        if (s.cls != "running" && s.cls != "done") ReportOwnStop(r);
+      });
+    });
+  });
 }
 
 void GdbTarget::Written(uint8_t c, const MiRecord& r) {
@@ -287,17 +355,27 @@ bool GdbTarget::UartStop(const MiRecord& r) {
     const MiValue* frame = r.results.Find("frame");
     const uint64_t pc = frame ? ParseHex(frame->Str("addr"), &ok) : 0;
     const bool valueSaysRead = uint8_t(c) == m_cell.load();
-    m_gdb->Send("-data-read-memory-bytes " + HexText(pc - 4) + " 4", [this, c, r, ok, valueSaysRead](MiRecord& mem) {
+    // The instruction before the stop tells a read from a write, in the
+    // state (ARM or Thumb) the core is in; gdb answers in order, so the
+    // state is known when the bytes come.
+    auto thumb = std::make_shared<bool>(false);
+    m_gdb->Send("-data-evaluate-expression \"(unsigned long)$cpsr\"", [thumb](MiRecord& v) {
+      uint64_t cpsr = 0;
+      if (LeadingNumber(v.results.Str("value"), &cpsr)) *thumb = (cpsr & 0x20) != 0;
+    });
+    m_gdb->Send("-data-read-memory-bytes " + HexText(pc - 4) + " 4", [this, c, r, ok, valueSaysRead,
+                                                                     thumb](MiRecord& mem) {
       bool read = valueSaysRead;
       if (ok)
         if (const MiValue* m = mem.results.Find("memory"))
           if (!m->items.empty()) {
             const std::string hex = m->items[0].second.Str("contents");
             if (hex.size() == 8) {
-              const uint32_t insn = uint32_t(std::strtoul((hex.substr(6, 2) + hex.substr(4, 2) + hex.substr(2, 2) +
-                                                           hex.substr(0, 2)).c_str(), nullptr, 16));
-              if (((insn >> 26) & 3) == 1 || ((insn >> 25) & 7) == 0 || ((insn >> 25) & 7) == 4)
-                read = ((insn >> 20) & 1) != 0;
+              uint8_t bytes[4];
+              for (int i = 0; i < 4; ++i)
+                bytes[i] = uint8_t(std::strtoul(hex.substr(std::size_t(i) * 2, 2).c_str(), nullptr, 16));
+              const MemAccess access = AccessBefore(*thumb, bytes);
+              if (access != MemAccess::Unknown) read = access == MemAccess::Read;
             }
           }
       if (read) {
@@ -316,7 +394,7 @@ bool GdbTarget::UartStop(const MiRecord& r) {
   }
   if (reason == "signal-received" && m_keyInterrupt.exchange(false)) {
     ArmKey();
-    m_gdb->Send("-exec-continue");
+    ResumeAfterUart(r);  // a run goes on, and so does a step
     return true;
   }
   return false;

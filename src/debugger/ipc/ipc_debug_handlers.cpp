@@ -142,7 +142,14 @@ void IpcDebugHandlers::Step(int service) {
 void IpcDebugHandlers::OnStepOver(dtc_Debug::StepOver&) { Step(8); }
 void IpcDebugHandlers::OnStepInto(dtc_Debug::StepInto&) { Step(7); }
 void IpcDebugHandlers::OnStepInstruction(dtc_Debug::StepInstruction&) { Step(2053); }
-void IpcDebugHandlers::OnStepOut(dtc_Debug::StepOut&) { Step(9); }
+void IpcDebugHandlers::OnStepOut(dtc_Debug::StepOut&) {
+  if (!Halted()) return;
+  // Without a call to return from the client hears why nothing happened.
+  if (m_shell.Service(12, 0) != 0)
+    m_shell.Service(9, 1);
+  else
+    SendDebugStatusText("Cannot StepOut");
+}
 
 void IpcDebugHandlers::OnExecuteUntil(dtc_Debug::ExecuteUntil& e) {
   if (!Halted()) return;

@@ -28,6 +28,13 @@ std::string CoverageText(const DbgCoverageRecord& r) {
   return buf;
 }
 
+CoverageColors CoverageRowColors(const DbgCoverageRecord* r, bool focused) {
+  constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0x000000, kDarkBlue = 0x00007D, kGreen = 0x008000;
+  if (focused) return {kWhite, kDarkBlue};
+  if (r && (r->kind & kDbgCovFull)) return {kWhite, kGreen};
+  return {kBlack, kWhite};
+}
+
 namespace {
 
 bool HasFunctions(const DbgCoverageRecord* module) {

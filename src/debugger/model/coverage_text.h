@@ -30,4 +30,12 @@ std::vector<DbgCoverageRecord*> CoverageModules(DbgCoverageRecord* first);
 std::vector<CoverageRow> CoverageRows(DbgCoverageRecord* first, int choice);
 std::string CoverageName(const DbgCoverageRecord& r);
 
+// The colours of a row (0xRRGGBB): the focused row white on dark blue, a
+// fully executed function white on green, any other row black on white.
+struct CoverageColors {
+  uint32_t text = 0;
+  uint32_t back = 0;
+};
+CoverageColors CoverageRowColors(const DbgCoverageRecord* r, bool focused);
+
 }  // namespace pm2

@@ -8,8 +8,10 @@
 
 #include "platform/notification_hub.h"
 #include "project/environment/environment.h"
+#include "project/files/debug_lists.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
+#include "project/text/pool.h"
 #include "shell/app/frame_hooks.h"
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
@@ -51,6 +53,10 @@ constexpr uint32_t kSameBits = 0x380 | 0x3C00 | 0x4000 | 0x8000 | 0x10000 | 0x20
 // periodic-update bit (0x1) is left out: the target keeps another flag in
 // its bit 0x2.
 constexpr uint32_t kShiftedBits = 0x3E;
+// The settings' option bit that keeps the tool-box buttons past a session,
+// and how many buttons the box holds.
+constexpr uint32_t kDbgSettingsKeepToolBox = 0x80;
+constexpr std::size_t kToolBoxButtonsKept = 16;
 
 // ---- the IDE's callbacks in the record
 
@@ -340,6 +346,11 @@ void DebugSession::CloseDebugWindows() {
 void DebugSession::ExchangeTargetDebugState(bool toSession) {
   TargetRec* t = CurrentTarget();
   if (t && toSession) {
+    // The tool box's buttons: the shell keeps them while the box is closed.
+    std::vector<ShellApp::ToolBoxButton> buttons;
+    for (const ToolboxButtonRec* b = t->toolbox; b && buttons.size() < kToolBoxButtonsKept; b = b->next)
+      buttons.push_back({b->text1.str(), b->text2.str()});
+    m_app.SetSavedToolBox(std::move(buttons));
     m_mirror.traceOn = (m_mirror.traceOn & ~1u) | (t->debugFlags & 1u);
     m_mirror.windowFlags = (m_mirror.windowFlags & ~(kShiftedBits | kSameBits)) |
                            ((t->debugFlags >> 1) & kShiftedBits) | (t->debugFlags & kSameBits);
@@ -347,6 +358,11 @@ void DebugSession::ExchangeTargetDebugState(bool toSession) {
     const uint32_t wf = m_pRecord->windowFlags;
     t->debugFlags = (t->debugFlags & ~(1u | (kShiftedBits << 1) | kSameBits)) | (m_pRecord->traceOn & 1u) |
                     ((wf & kShiftedBits) << 1) | (wf & kSameBits);
+    // Without the tool-box option the buttons end with the session.
+    if (!(m_settings.flags & kDbgSettingsKeepToolBox)) m_app.SetSavedToolBox({});
+    t->toolbox = nullptr;  // the records stay in their pool until it is freed
+    for (const ShellApp::ToolBoxButton& b : m_app.SavedToolBox())
+      AppendToolboxButton(t, OptString::Pooled(b.text, kPoolDebugLists), OptString::Pooled(b.command, kPoolDebugLists));
   }
   m_mirror.mainWindow = kMainWindowId;
   m_mirror.notifyMessage = kNotifyMessage;
@@ -411,6 +427,14 @@ void DebugSession::Step(int mode) {
   m_pRecord->DbgStep(mode);
 }
 
+bool DebugSession::StepOutPossible() const {
+  if (!SessionActive() || TargetExecuting()) return false;
+  const auto* entries = static_cast<const DbgCallStackEntry*>(m_pRecord->callStack);
+  if (!entries || m_pRecord->callStackTop < 0) return false;
+  const DbgCallStackEntry& innermost = entries[m_pRecord->callStackTop];
+  return innermost.calling != 0 && innermost.leavable != 0;
+}
+
 void DebugSession::StopRunning() {
   if (SessionActive() && TargetExecuting() && m_pRecord->DbgStopExecution) m_pRecord->DbgStopExecution();
 }
@@ -421,8 +445,20 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
     case 2:  // the target stopped
       m_host.TargetStopped();
       return true;
-    case 7: case 8: case 9: case 2053: {
-      static const std::map<int, int> kModes = {{7, kDbgStepInto}, {8, kDbgStepOver}, {9, kDbgStepOut},
+    case 9:
+      // Step out returns from the innermost call; without one it is refused.
+      if (StepOutPossible()) {
+        Step(kDbgStepOut);
+        *result = 1;
+      } else if (SessionActive() && !TargetExecuting()) {
+        m_app.Dialogs().Beep();
+      }
+      return true;
+    case 12:
+      *result = StepOutPossible() ? 1 : 0;
+      return true;
+    case 7: case 8: case 2053: {
+      static const std::map<int, int> kModes = {{7, kDbgStepInto}, {8, kDbgStepOver},
                                                 {2053, kDbgStepInstruction}};
       (void)arg;
       Step(kModes.at(code));

@@ -84,6 +84,9 @@ class DebugSession : public DebugPort {
   // Run control for the frame's commands.
   void Go();
   void Step(int mode);
+  // A step out is possible now: the target is halted in a session and the
+  // innermost call of the driver's call stack has a caller and may be left.
+  bool StepOutPossible() const;
   void StopRunning();
 
   // IDE services whose work lies in the session (step, evaluate, memory,

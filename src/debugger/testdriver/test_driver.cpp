@@ -22,7 +22,8 @@
 //                               (the text is the value, or a struct's tag)
 //   members <expr> <name>...    a struct's member names
 //   locals <hex scope> <name>...  the locals at the program counter
-//   frame <hex calling> <hex called>  a call, outermost first
+//   frame <hex calling> <hex called> [leavable 0/1, default 1]
+//                               a call, outermost first
 //   name <hex> <text>           DbgEnum 9's name of an address
 //   string <hex> <text>         a target string (DbgReadString)
 //   line <file> <line> <hex>    a (line, address) pair of a file's table;
@@ -344,8 +345,14 @@ void ReadScript(const std::string& path) {
       }
     } else if (cmd == "frame") {
       std::string calling, called;
+      int leavable = 1;
       in >> calling >> called;
-      g_script.frames.push_back(DbgCallStackEntry{Hex(calling), Hex(called), {}});
+      if (!(in >> leavable)) leavable = 1;
+      DbgCallStackEntry e{};
+      e.calling = Hex(calling);
+      e.called = Hex(called);
+      e.leavable = uint32_t(leavable);
+      g_script.frames.push_back(e);
     } else if (cmd == "name" || cmd == "string") {
       std::string at;
       in >> at;

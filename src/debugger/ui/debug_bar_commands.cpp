@@ -3,10 +3,12 @@
 #include <QTimer>
 #include <cstring>
 
+#include "debugger/dialogs/symbols_dialog.h"
 #include "debugger/model/margin_breakpoints.h"
 #include "debugger/session/debug_session.h"
 #include "debugger/windows/call_stack_window.h"
 #include "debugger/windows/debug_bar_window.h"
+#include "debugger/windows/memory_window.h"
 #include "debugger/windows/watch_window.h"
 #include "editor/document/margin_marks.h"
 #include "editor/ide/editor_view.h"
@@ -29,6 +31,9 @@ constexpr int kAssignRefreshMs = 100;  // deferred command 2048
 constexpr uint32_t kResetWhileRunning = 0x20000;
 // What the driver offers, in its record's flags.
 constexpr uint32_t kOffersTrace = 0x2000, kOffersPeriodicUpdate = 0x800 | 0x1000;
+// The symbols dialog's kept mode word: the mode, and this bit when names
+// match ignoring case.
+constexpr uint16_t kSymbolsIgnoreCase = 0x8000;
 
 }  // namespace
 
@@ -214,6 +219,9 @@ void DebugBarCommands::ToggleWatchBar() {
 void DebugBarCommands::SessionStarting() {
   m_marksLoaded = false;
   RestoreWatchLists();
+  RestoreSymbolsState();
+  // The drivers leave the memory pages to the IDE.
+  m_app.IdeServiceCall(29, 0);
   m_bar->SessionStarted();
 }
 
@@ -234,12 +242,27 @@ void DebugBarCommands::TargetStopped() {
   // target was there.
   for (int i = 1; i < 3; ++i)
     if (m_bar->Watch(i) != m_bar->CurrentWatch()) m_bar->Watch(i)->Model().Refresh();
+  // Step out's rule reads the driver's call stack: it follows every stop even
+  // while the call-stack page has never been shown (which asks for it itself).
+  DebugInterface* r = m_session.Record();
+  if (!m_bar->RegisteredCallStack() && r->DbgControl) r->DbgControl(kDbgCtlBeforeCallStack, 0, 0);
   m_bar->TargetStopped();
 }
 
-void DebugBarCommands::SaveWatchLists() {
+TargetRec* DebugBarCommands::CurrentTarget() const {
   ProjectRec* p = m_app.Project();
-  TargetRec* t = p ? p->curTarget : nullptr;
+  return p ? p->curTarget : nullptr;
+}
+
+void DebugBarCommands::SaveWindowState() {
+  if (m_session.Settings().flags & kDbgSettingsStartFailed) return;
+  SaveWatchLists();
+  SaveMemoryPages();
+  SaveSymbolsState();
+}
+
+void DebugBarCommands::SaveWatchLists() {
+  TargetRec* t = CurrentTarget();
   if (!t) return;
   for (int list = 0; list < 2; ++list) {
     t->watches[list] = nullptr;  // the records stay in their pool until it is freed
@@ -249,14 +272,67 @@ void DebugBarCommands::SaveWatchLists() {
 }
 
 void DebugBarCommands::RestoreWatchLists() {
-  ProjectRec* p = m_app.Project();
-  TargetRec* t = p ? p->curTarget : nullptr;
+  TargetRec* t = CurrentTarget();
   for (int list = 0; list < 2; ++list) {
     WatchWindow* w = m_bar->Watch(list + 1);
     w->Rebuild();
     for (const WatchRec* r = t ? t->watches[list] : nullptr; r; r = r->next)
       if (!r->expression.empty()) w->AddExpression(r->expression.c_str());
   }
+}
+
+void DebugBarCommands::SaveMemoryPages() {
+  TargetRec* t = CurrentTarget();
+  MemoryWindow* memory = m_kept.memory ? m_kept.memory() : nullptr;
+  // A memory window never opened has nothing newer than what the target keeps.
+  if (!t || !memory) return;
+  for (int n = 0; n < 4; ++n) {
+    t->memWindows[n] = nullptr;  // the records stay in their pool until it is freed
+    const MemoryPage* page = memory->Page(n);
+    const std::string text = page->SavedText();
+    if (text.empty()) continue;
+    AppendMemWindowEntry(t, n, OptString::Pooled(text, kPoolDebugLists))->value = page->SavedFormat();
+  }
+}
+
+void DebugBarCommands::RestoreMemoryPages() {
+  MemoryWindow* memory = m_kept.memory ? m_kept.memory() : nullptr;
+  if (!memory) return;
+  TargetRec* t = CurrentTarget();
+  for (int n = 0; n < 4; ++n) {
+    const MemWindowRec* kept = t ? t->memWindows[n] : nullptr;
+    memory->Page(n)->RestoreAddress(kept ? kept->expression.str() : std::string(), kept ? kept->value : 0);
+  }
+  memory->RefreshActive();
+}
+
+void DebugBarCommands::SaveSymbolsState() {
+  TargetRec* t = CurrentTarget();
+  const SymbolsDialogState* state = m_kept.symbols ? m_kept.symbols() : nullptr;
+  if (!t || !state) return;
+  const SymbolsDialogState plain;
+  const bool isDefault = state->mask == plain.mask && state->module == plain.module && state->mode == plain.mode &&
+                         state->ignoreCase == plain.ignoreCase;
+  // A target that never had a choice made keeps its options file as it was.
+  if (isDefault && !t->symbolsWindow) return;
+  auto* rec = PoolNew<SymbolsWindowRec>(kPoolDebugLists);
+  rec->text = OptString::Pooled(state->mask, kPoolDebugLists);
+  rec->value = uint32_t(state->module);
+  rec->value16 = uint16_t((state->mode & 0x7FFF) | (state->ignoreCase ? kSymbolsIgnoreCase : 0));
+  t->symbolsWindow = rec;
+}
+
+void DebugBarCommands::RestoreSymbolsState() {
+  SymbolsDialogState* state = m_kept.symbols ? m_kept.symbols() : nullptr;
+  if (!state) return;
+  TargetRec* t = CurrentTarget();
+  const SymbolsWindowRec* kept = t ? t->symbolsWindow : nullptr;
+  *state = SymbolsDialogState{};
+  if (!kept) return;
+  if (!kept->text.empty()) state->mask = kept->text.str();
+  state->module = int32_t(kept->value);
+  state->mode = kept->value16 & 0x7FFF;
+  state->ignoreCase = (kept->value16 & kSymbolsIgnoreCase) != 0;
 }
 
 bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
@@ -272,8 +348,11 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
       m_bar->CallStack()->Clear();
       return true;
     case 20:
-      SaveWatchLists();
+      SaveWindowState();
       m_bar->CallStack()->Clear();
+      return true;
+    case 29:
+      RestoreMemoryPages();
       return true;
     case 10: case 11:
       if (r->DbgBreakpointList) r->DbgBreakpointList(code == 10 ? kDbgBpListDisableAll : kDbgBpListKillAll, 0, 0, nullptr);

@@ -17,8 +17,11 @@ class CMainFrame;
 class DebugBarWindow;
 class DebugSession;
 class EditorView;
+class MemoryWindow;
 class ShellApp;
 struct CommandState;
+struct SymbolsDialogState;
+struct TargetRec;
 
 class DebugBarCommands : public EditorDebugLink {
  public:
@@ -47,6 +50,15 @@ class DebugBarCommands : public EditorDebugLink {
   // until it is installed here, its command stays greyed.
   void SetDisassemblyToggle(std::function<void()> toggle, std::function<bool()> isOpen);
 
+  // The other windows whose state the target keeps between sessions (the
+  // memory pages, the symbols dialog's choices); they belong to the debug
+  // windows and dialogs, which are made after this object.
+  struct KeptWindows {
+    std::function<MemoryWindow*()> memory;          // null while never opened
+    std::function<SymbolsDialogState*()> symbols;
+  };
+  void SetKeptWindows(KeptWindows windows) { m_kept = std::move(windows); }
+
   // ---- EditorDebugLink
   DebugInterface* SessionRecord() override;
   uint32_t ShownPosition() override;
@@ -66,8 +78,16 @@ class DebugBarCommands : public EditorDebugLink {
   // Every editor document's views get a hint.
   void HintAllViews(uint32_t hint);
   void ToggleWatchBar();
+  TargetRec* CurrentTarget() const;
+  // Service 20: the windows' state goes to the target, unless the start
+  // failed (the windows then never took the target's state).
+  void SaveWindowState();
   void SaveWatchLists();
   void RestoreWatchLists();
+  void SaveMemoryPages();
+  void RestoreMemoryPages();  // service 29
+  void SaveSymbolsState();
+  void RestoreSymbolsState();
   void Beep();
 
   CMainFrame& m_frame;
@@ -77,6 +97,7 @@ class DebugBarCommands : public EditorDebugLink {
   bool m_marksLoaded = false;
   std::function<void()> m_toggleDisassembly;
   std::function<bool()> m_disassemblyOpen;
+  KeptWindows m_kept;
 };
 
 }  // namespace pm2

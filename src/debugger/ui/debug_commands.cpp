@@ -88,6 +88,8 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
                                       [this] { return m_windows && m_windows->Disassembly(); });
   RegisterCommands();
   m_dialogs = std::make_unique<DebugDialogs>(frame, app, *m_session, [this](const char* text) { AppendCommandOutput(text); });
+  m_barCommands->SetKeptWindows({[this] { return m_windows ? m_windows->Memory() : nullptr; },
+                                 [this] { return m_dialogs ? &m_dialogs->SymbolsState() : nullptr; }});
   m_links = new ShellLinks(frame);
 }
 
@@ -160,7 +162,10 @@ void DebugCommands::RegisterCommands() {
   m_frame.OnCommand(kCmdGo, [&s](CommandId) { s.Go(); });
   m_frame.OnCommand(kCmdStepInto, [&s](CommandId) { s.Step(kDbgStepInto); });
   m_frame.OnCommand(kCmdStepOver, [&s](CommandId) { s.Step(kDbgStepOver); });
-  m_frame.OnCommand(kCmdStepOut, [&s](CommandId) { s.Step(kDbgStepOut); });
+  // Step out goes through its IDE services: 12 says whether there is a call
+  // to return from, 9 refuses with a beep when there is none.
+  m_frame.OnCommand(kCmdStepOut, [this](CommandId) { m_app.IdeServiceCall(9, 1); });
+  m_frame.OnUpdate(kCmdStepOut, [this](CommandState& st) { st.Enable(m_app.IdeServiceCall(12, 0) != 0); });
   m_frame.OnCommand(kCmdStopRunning, [&s](CommandId) { s.StopRunning(); });
   m_frame.OnCommand(kCmdFlashDownload, [this](CommandId) { OnFlash(kCmdFlashDownload); });
   m_frame.OnCommand(kCmdFlashErase, [this](CommandId) { OnFlash(kCmdFlashErase); });

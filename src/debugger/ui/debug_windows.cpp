@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 #include "debugger/model/memory_format.h"
 #include "debugger/session/debug_session.h"
+#include "debugger/ui/settings_placement.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/windows/disassembly_window.h"
 #include "debugger/windows/memory_window.h"
@@ -62,13 +64,17 @@ void DebugWindows::WriteDump(const char* path) const {
       if (l.kind == kDisasmSource) out += "disasm-source: " + c.Text(i) + "\n";
       if (DisasmCache::IsTrace(l)) out += "disasm-trace: " + c.Text(i) + "\n";
     }
+    out += "disasm-background: " + m_disassembly->Colour(kDisBack).name().toStdString() + "\n";
+    out += "disasm-font: " + std::to_string(QFontInfo(m_disassembly->font()).pixelSize()) + "\n";
     // Where the window's lines lie on the screen, for a click.
     const QPoint at = m_disassembly->mapToGlobal(m_disassembly->rect().center());
     out += "disasm-centre: " + std::to_string(at.x()) + " " + std::to_string(at.y()) + "\n";
   }
   if (m_memory) {
     MemoryPage* page = m_memory->ActivePage();
+    out += "memory-page: " + page->SavedText() + " " + std::to_string(page->SavedFormat()) + "\n";
     for (const std::string& row : page->Rows()) out += "memory: " + row + "\n";
+    out += "memory-background: " + page->BackColour().name().toStdString() + "\n";
     // Where the first value lies on the screen, for a click.
     const QPoint at = page->mapToGlobal(page->FirstValueCentre());
     out += "memory-value: " + std::to_string(at.x()) + " " + std::to_string(at.y()) + "\n";
@@ -106,6 +112,7 @@ void DebugWindows::InstallCommandPage() {
   auto* layout = new QVBoxLayout(out->CommandPage());
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(m_command);
+  m_command->ApplySettings(m_frame.WindowSettings());
   m_app.m_windows.Set(WindowSlot::CommandPage, m_command);
 }
 
@@ -227,6 +234,8 @@ DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
   const QRect area = m_frame.MdiClient()->viewport()->rect();
   sheet->setGeometry(area.width() / 2, 0, std::max(320, area.width() / 2), std::max(240, area.height()));
   sheet->showNormal();
+  KeepSettingsPlacement(sheet, &m_frame.WindowSettings().disassemblyFrame);
+  m_disassembly->ApplySettings(m_frame.WindowSettings());
   if (m_session.SessionActive()) {
     m_session.Record()->windowFlags |= kDbgWinDisassembly;
     m_disassembly->GotoAddress(m_session.Record()->pc);
@@ -259,9 +268,12 @@ MemoryWindow* DebugWindows::OpenMemoryWindow() {
       return ok;
     };
     m_memory = new MemoryWindow(host);
+    m_memory->ApplySettings(m_frame.WindowSettings());
     QWidget* placeholder = bar->Child();
     bar->SetChild(m_memory);
     if (placeholder && placeholder != m_memory) placeholder->deleteLater();
+    // A window made in the middle of a session takes the pages the target kept.
+    m_app.IdeServiceCall(29, 0);
   }
   m_frame.ShowControlBar(bar, true, false);
   m_memory->UpdateAll();
@@ -269,6 +281,12 @@ MemoryWindow* DebugWindows::OpenMemoryWindow() {
   MemoryPage* page = m_memory->ActivePage();
   if (page->AddressEdit()->text().isEmpty()) page->AddressEdit()->setFocus();
   return m_memory;
+}
+
+void DebugWindows::ApplySettings(const WindowFonts& settings) {
+  if (m_command) m_command->ApplySettings(settings);
+  if (m_disassembly) m_disassembly->ApplySettings(settings);
+  if (m_memory) m_memory->ApplySettings(settings);
 }
 
 void DebugWindows::Append(const char* text) {

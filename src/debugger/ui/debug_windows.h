@@ -17,6 +17,7 @@ class DisassemblyView;
 class MemoryWindow;
 class ShellApp;
 class SECWorksheetWnd;
+struct WindowFonts;
 
 class DebugWindows {
  public:
@@ -46,6 +47,8 @@ class DebugWindows {
   // The IDE services of these windows; false when the code is not theirs.
   bool Service(int code, intptr_t arg, intptr_t* result);
   void Append(const char* text);
+  // The open windows take their fonts and colours from the settings.
+  void ApplySettings(const WindowFonts& settings);
 
  private:
   void InstallCommandPage();

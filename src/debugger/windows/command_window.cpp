@@ -1,11 +1,11 @@
 #include "debugger/windows/command_window.h"
 
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
 
+#include "debugger/windows/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {
@@ -136,11 +136,8 @@ CommandWindow::CommandWindow(CommandWindowHost host, QWidget* parent)
       m_helpLine(new QLabel(this)),
       m_separator(new QWidget(this)) {
   setObjectName("CommandWindow");
-  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  m_list->setFont(fixed);
-  m_edit->setFont(fixed);
-  m_prompt->setFont(fixed);
-  m_helpLine->setFont(fixed);
+  const QFont fixed = WindowFixedFont();
+  for (QWidget* w : std::initializer_list<QWidget*>{m_list, m_edit, m_prompt, m_helpLine}) w->setFont(fixed);
   m_prompt->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   m_helpLine->setObjectName("CommandHelpLine");
   m_helpLine->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -174,6 +171,13 @@ void CommandWindow::ApplyLayout() {
   m_helpLine->setGeometry(g.help);
   m_help.SetHelpWidth(g.help.width() / std::max(1, QFontMetrics(m_helpLine->font()).averageCharWidth()));
   RefreshHelp(1);
+}
+
+void CommandWindow::ApplySettings(const WindowFonts& settings) {
+  const QFont font = FontOfEntry(settings.command, WindowFixedFont());
+  for (QWidget* w : std::initializer_list<QWidget*>{m_list, m_edit, m_prompt, m_helpLine}) w->setFont(font);
+  ApplyLayout();
+  m_list->update();
 }
 
 void CommandWindow::resizeEvent(QResizeEvent*) { ApplyLayout(); }

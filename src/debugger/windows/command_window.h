@@ -17,6 +17,8 @@ class QScrollBar;
 
 namespace pm2 {
 
+struct WindowFonts;
+
 // What the window needs of the session.
 struct CommandWindowHost {
   std::function<void(const std::string&)> execute;  // a typed line with its line feed
@@ -51,6 +53,9 @@ class CommandWindow : public QWidget {
   void SetPrompt(const char* text);
   void RequestInput(const CommandInputRequest& request);
   void SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root);
+  // The command window's font of the shared window settings, for the
+  // output, the input line and the help line; laid out again.
+  void ApplySettings(const WindowFonts& settings);
   // The output list's visible lines and columns.
   void VisibleSize(int* lines, int* columns) const;
 

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -17,16 +16,13 @@
 
 #include "debugger/model/disasm_range.h"
 #include "debugger/windows/value_tip.h"
+#include "debugger/windows/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {
 
 namespace {
 
-// The window's colours: cursor line, trace lines, background, source text,
-// code text.
-const QColor kCursorBack(255, 255, 0), kTraceBack(192, 192, 192), kBack(255, 255, 255), kSourceText(128, 0, 0),
-    kCodeText(0, 0, 0);
 // Gutter fills of a code line by its marker bits 0x0C.
 const QColor kGutterFill[4] = {QColor(192, 192, 192), QColor(255, 128, 0), QColor(0, 255, 255), QColor(0, 128, 0)};
 
@@ -36,20 +32,23 @@ constexpr int kCmdAssemblyMode = 35003;
 // A drag beyond the first or last line scrolls a line at each tick.
 constexpr int kDragTickMs = 200;
 
+// Text and background of a line kind: entries of the window's colours.
 struct KindLook {
   uint16_t kind;
-  QColor text;
-  QColor back;
+  int text;
+  int back;
   bool code;
 };
-const KindLook kKinds[] = {{kDisasmSource, kSourceText, kBack, false},  {kDisasmOther, kSourceText, kBack, false},
-                           {kDisasmTrace1, kCodeText, kTraceBack, false}, {kDisasmTrace2, kCodeText, kTraceBack, false},
-                           {kDisasmTrace3, kSourceText, kTraceBack, false}};
+const KindLook kKinds[] = {{kDisasmSource, kDisSourceText, kDisBack, false},
+                           {kDisasmOther, kDisSourceText, kDisBack, false},
+                           {kDisasmTrace1, kDisCodeText, kDisTraceBack, false},
+                           {kDisasmTrace2, kDisCodeText, kDisTraceBack, false},
+                           {kDisasmTrace3, kDisSourceText, kDisTraceBack, false}};
 
 KindLook LookOf(uint16_t kind) {
   for (const KindLook& k : kKinds)
     if (k.kind == kind) return k;
-  return {kind, kCodeText, kBack, true};
+  return {kind, kDisCodeText, kDisBack, true};
 }
 
 bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
@@ -65,12 +64,9 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
       m_dragTimer(new QTimer(this)) {
   setObjectName("DisassemblyView");
   setFocusPolicy(Qt::StrongFocus);
-  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  // Listing text needs no shaping: plain glyphs a character each draw faster.
-  fixed.setStyleStrategy(QFont::PreferNoShaping);
-  fixed.setKerning(false);
-  setFont(fixed);
-  BuildGlyphs();
+  SetListingFont(WindowFixedFont());
+  const WindowFonts defaults;
+  for (std::size_t i = 0; i < m_colours.size(); ++i) m_colours[i] = ColourOfRecord(defaults.disassemblyColours[i]);
   setAttribute(Qt::WA_OpaquePaintEvent);
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   // The first code address of the family.
@@ -113,6 +109,27 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
 }
 
 DisassemblyView::~DisassemblyView() = default;
+
+void DisassemblyView::SetListingFont(QFont font) {
+  // Listing text needs no shaping: plain glyphs a character each draw faster.
+  font.setStyleStrategy(QFont::PreferNoShaping);
+  font.setKerning(false);
+  setFont(font);
+  BuildGlyphs();
+}
+
+void DisassemblyView::ApplySettings(const WindowFonts& settings) {
+  for (std::size_t i = 0; i < m_colours.size(); ++i) m_colours[i] = ColourOfRecord(settings.disassemblyColours[i]);
+  const QFont font = FontOfEntry(settings.disassembly, WindowFixedFont());
+  if (font != this->font()) {
+    SetListingFont(font);
+    // The tip shows its text in the window's font: made again with it.
+    delete m_tip;
+    m_tip = new ValueTip(this, this->font());
+    Relayout();
+  }
+  update();
+}
 
 void DisassemblyView::BuildGlyphs() {
   m_glyphs.clear();
@@ -346,7 +363,7 @@ void DisassemblyView::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.save();
   const Geometry g = Layout();
-  p.fillRect(QRect(0, 0, g.text.right() + 1, g.text.height()), kBack);
+  p.fillRect(QRect(0, 0, g.text.right() + 1, g.text.height()), m_colours[kDisBack]);
   p.setFont(font());
   const int ascent = QFontMetrics(font()).ascent();
   for (int i = 0; i < m_cache->Visible() && i < m_cache->Size(); ++i) PaintLine(p, g, i, ascent);
@@ -358,15 +375,15 @@ void DisassemblyView::PaintLine(QPainter& p, const Geometry& g, int i, int ascen
   if (line.kind == kDisasmEnd || line.kind == kDisasmRequest) return;  // the background stays
   const int top = i * g.lineHeight;
   const KindLook look = LookOf(line.kind);
-  QColor back = look.back;
+  QColor back = m_colours[std::size_t(look.back)];
   unsigned marks = 0;
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   if (look.code) marks = (r && r->DbgBreakpoint ? r->DbgBreakpoint(line.address, 7) & 0x0F : 0) | 0x40;
-  if (i == m_cache->Cursor()) back = kCursorBack;
+  if (i == m_cache->Cursor()) back = m_colours[kDisCursorBack];
   if (line.state & kDisasmPc) marks |= 0x80;
   const QRect text(g.gutter, top, g.text.width(), g.lineHeight);
-  if (back != kBack) p.fillRect(text, back);
-  p.setPen(look.text);
+  if (back != m_colours[kDisBack]) p.fillRect(text, back);
+  p.setPen(m_colours[std::size_t(look.text)]);
   // The gutter is painted after the text, over what scrolled left of it.
   DrawText(p, g.gutter - m_hbar->value() * g.charWidth, top + ascent, m_cache->Text(i));
   if (Selected(line)) {

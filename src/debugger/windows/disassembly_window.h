@@ -4,8 +4,10 @@
 // context menu's commands.
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 #include <QtGlobal>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +15,7 @@
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/model/disasm_cache.h"
+#include "debugger/model/window_fonts.h"
 
 class QMenu;
 class QRawFont;
@@ -81,6 +84,10 @@ class DisassemblyView : public QWidget {
   void NextBookmark(bool forward);
   void ClearBookmarks();
   void ShowCodeAt();
+  // The colours and font of the shared window settings; a new font lays
+  // the window out again and makes its value tip again.
+  void ApplySettings(const WindowFonts& settings);
+  const QColor& Colour(int index) const { return m_colours[std::size_t(index)]; }
 
   DisasmCache& Cache() { return *m_cache; }
   int CursorLine() const { return m_cache->Cursor(); }
@@ -143,6 +150,8 @@ class DisassemblyView : public QWidget {
   QScrollBar* m_vbar;
   QScrollBar* m_hbar;
   ValueTip* m_tip;
+  std::array<QColor, kDisColours> m_colours;
+  void SetListingFont(QFont font);
   std::vector<uint32_t> m_bookmarks;
   bool m_pcFollow = false;
   DisasmLine m_anchor{}, m_end{};  // the selection; kind 0: not set

@@ -1,7 +1,6 @@
 #include "debugger/windows/memory_window.h"
 
 #include <QContextMenuEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +10,7 @@
 #include <cstring>
 
 #include "debugger/windows/value_tip.h"
+#include "debugger/windows/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/controls/tab_windows.h"
 
@@ -29,6 +29,8 @@ struct EvalResult {
 };
 
 constexpr int kMenuDecimal = kMemToggleDecimal;
+// The decimal flag's bit in a kept format word.
+constexpr uint16_t kMemSavedDecimal = 0x100;
 
 }  // namespace
 
@@ -42,7 +44,7 @@ MemoryPage::MemoryPage(const MemoryHost& host, int number, QWidget* parent)
       m_tip(nullptr) {
   setObjectName(QString("MemoryPage%1").arg(number));
   setFocusPolicy(Qt::StrongFocus);
-  setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  setFont(WindowFixedFont());
   m_edit->setObjectName("MemoryAddress");
   m_edit->setMaxLength(126);
   m_tip = new ValueTip(this, font());
@@ -59,6 +61,26 @@ MemoryPage::MemoryPage(const MemoryHost& host, int number, QWidget* parent)
   connect(m_bar, &QScrollBar::sliderMoved, this, [this](int pos) { ThumbTracked(pos); });
   connect(m_bar, &QScrollBar::sliderReleased, this, [this] { ThumbReleased(); });
   SetLook();
+}
+
+void MemoryPage::RefreshIfChanged(const WindowFonts& settings) {
+  const QFont f = FontOfEntry(settings.memory, WindowFixedFont());
+  const QColor text = ColourOfRecord(settings.memoryText), back = ColourOfRecord(settings.memoryBackground);
+  if (f == font() && text == m_text && back == m_back) return;
+  m_text = text;
+  m_back = back;
+  if (f != font()) {
+    setFont(f);
+    delete m_tip;
+    m_tip = new ValueTip(this, font());
+    ComputeColumns();
+  }
+  Update();
+  update();
+}
+
+void MemoryPage::showEvent(QShowEvent*) {
+  if (m_shared) RefreshIfChanged(*m_shared);
 }
 
 int MemoryPage::RowHeight() const { return std::max(1, fontMetrics().height()); }
@@ -169,6 +191,29 @@ void MemoryPage::SetFormat(int format) {
   ComputeColumns();
 }
 
+std::string MemoryPage::SavedText() const { return m_edit->text().toStdString(); }
+
+uint16_t MemoryPage::SavedFormat() const {
+  return uint16_t((m_look.format & 0xFF) | (m_look.decimal ? kMemSavedDecimal : 0));
+}
+
+void MemoryPage::RestoreAddress(const std::string& text, uint16_t format) {
+  m_edit->setText(QString::fromStdString(text));
+  const QByteArray typed = m_edit->text().left(126).toLocal8Bit();
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  EvalResult result;
+  m_valid = !typed.isEmpty() && r && r->DbgControl &&
+            r->DbgControl(kDbgCtlEvalAddress, intptr_t(typed.constData()), intptr_t(result.bytes)) == 0;
+  m_base = m_valid ? result.Address() : 0;
+  m_look.decimal = (format & kMemSavedDecimal) != 0;
+  // A stored word may come from an edited file: an index beyond the table
+  // would read past the format tables.
+  const int index = format & 0xFF;
+  m_look.format = index < kMemFormatCount ? index : 0;
+  m_top = 0;
+  ComputeColumns();
+}
+
 std::vector<std::string> MemoryPage::Rows() const {
   std::vector<std::string> rows;
   if (!m_valid) return rows;
@@ -189,10 +234,10 @@ std::vector<std::string> MemoryPage::Rows() const {
 void MemoryPage::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.save();
-  p.fillRect(QRect(0, kMemBarHeight, width() - m_bar->width(), height() - kMemBarHeight), SysQColor(SysColor::Window));
+  p.fillRect(QRect(0, kMemBarHeight, width() - m_bar->width(), height() - kMemBarHeight), m_back);
   p.fillRect(QRect(0, 0, width(), kMemBarHeight), SysQColor(SysColor::BtnFace));
   if (m_valid) {
-    p.setPen(SysQColor(SysColor::WindowText));
+    p.setPen(m_text);
     p.setFont(font());
     const std::vector<std::string> rows = Rows();
     const int h = RowHeight();
@@ -340,6 +385,7 @@ MemoryWindow::MemoryWindow(const MemoryHost& host, QWidget* parent)
   setObjectName("MemoryWindow");
   for (int i = 0; i < 4; ++i) {
     m_pages[size_t(i)] = new MemoryPage(host, i + 1, m_tabs);
+    m_pages[size_t(i)]->ShareSettings(&m_settings);
     m_tabs->AddTab(m_pages[size_t(i)], "Memory #" + std::to_string(i + 1));
   }
   m_tabs->ActivateTab(0);
@@ -359,8 +405,18 @@ void MemoryWindow::ActivatePage(int n) {
   m_pages[size_t(n)]->Update();
 }
 
+void MemoryWindow::ApplySettings(const WindowFonts& settings) {
+  m_settings = settings;
+  ActivePage()->RefreshIfChanged(m_settings);
+}
+
 void MemoryWindow::UpdateAll() {
   for (MemoryPage* p : m_pages) p->Update();
+}
+
+void MemoryWindow::RefreshActive() {
+  ActivePage()->RefreshIfChanged(m_settings);
+  ActivePage()->Update();
 }
 
 }  // namespace pm2

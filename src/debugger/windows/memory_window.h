@@ -3,6 +3,8 @@
 // one of eleven formats; values are changed through the page's context menu.
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -11,6 +13,7 @@
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/model/memory_format.h"
+#include "debugger/model/window_fonts.h"
 
 class QLineEdit;
 class QLabel;
@@ -66,9 +69,27 @@ class MemoryPage : public QWidget {
   void ThumbTracked(int position);
   void ThumbReleased();
   QMenu* BuildContextMenu(QPoint at);
+  // The memory window's font and colours of the shared window settings:
+  // when they differ from the page's, the page takes them and is laid out,
+  // read and drawn again (its value tip made again in the new font).
+  void RefreshIfChanged(const WindowFonts& settings);
+  QColor TextColour() const { return m_text; }
+  QColor BackColour() const { return m_back; }
+  // The settings the page compares with whenever it comes to the front.
+  void ShareSettings(const WindowFonts* settings) { m_shared = settings; }
+
+  // What the page keeps between sessions: its address text and its format
+  // word (low byte the format, bit 8 decimal).
+  std::string SavedText() const;
+  uint16_t SavedFormat() const;
+  // Puts a kept text and format back: the text is evaluated quietly (base 0
+  // when it fails) and the format applied even when it is the one shown; a
+  // format outside the table falls back to the first.
+  void RestoreAddress(const std::string& text, uint16_t format);
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  void showEvent(QShowEvent*) override;
   void resizeEvent(QResizeEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
   void wheelEvent(QWheelEvent*) override;
@@ -97,6 +118,9 @@ class MemoryPage : public QWidget {
   bool m_editing = false;
   std::vector<uint8_t> m_buffer = std::vector<uint8_t>(kMemReadBuffer);
   int m_read = 0;  // bytes of the buffer that hold what was read
+  QColor m_text{0, 0, 0};
+  QColor m_back{255, 255, 255};
+  const WindowFonts* m_shared = nullptr;
 };
 
 class MemoryWindow : public QWidget {
@@ -106,6 +130,11 @@ class MemoryWindow : public QWidget {
   MemoryPage* ActivePage() const;
   void ActivatePage(int n);
   void UpdateAll();
+  // The page in front takes the settings now, the others when they come
+  // to the front (their tab's change).
+  void ApplySettings(const WindowFonts& settings);
+  // Service 29's end: the page in front reads again.
+  void RefreshActive();
 
  protected:
   void resizeEvent(QResizeEvent*) override;
@@ -113,6 +142,7 @@ class MemoryWindow : public QWidget {
  private:
   SEC3DTabWnd* m_tabs;
   std::array<MemoryPage*, 4> m_pages{};
+  WindowFonts m_settings;
 };
 
 }  // namespace pm2

@@ -15,9 +15,15 @@ EditorOptionsSession::EditorOptionsSession(EditorTypeSettings& all, int toolset)
   m_all[kFtRecAsmPage] = m_all[size_t(m_assembler)];
 }
 
+void EditorOptionsSession::EditWindowFonts(WindowFonts* live) {
+  m_fonts = live;
+  if (live) m_keptFonts = *live;
+}
+
 void EditorOptionsSession::Cancel() {
   m_all[kFtRecCFiles] = m_keptC;
   m_all[kFtRecDefault] = m_keptOther;
+  if (m_fonts) *m_fonts = m_keptFonts;
 }
 
 bool EditorOptionsSession::Apply() {

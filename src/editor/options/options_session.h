@@ -3,9 +3,12 @@
 // working records (12 for the C page, 10 for the assembler page; 9 is
 // edited in place), Cancel puts back what the sheet may have changed, OK
 // copies the working records back and shares the automatic-indent and
-// virtual-space settings with every file type.
+// virtual-space settings with every file type. The shared window settings
+// (fonts and colours of the IDE's other windows), when given, are edited in
+// place and put back as they were on Cancel.
 #pragma once
 
+#include "debugger/model/window_fonts.h"
 #include "editor/options/file_type_settings.h"
 
 namespace pm2 {
@@ -21,8 +24,12 @@ class EditorOptionsSession {
   EditFileTypeSettings& OtherFilesPage() { return m_all[kFtRecDefault]; }
   // Every record, for a sheet that shows more than the three pages.
   EditorTypeSettings& All() { return m_all; }
+  // The program's window settings the sheet edits (null: none).
+  void EditWindowFonts(WindowFonts* live);
+  WindowFonts* Fonts() { return m_fonts; }
 
-  // Puts back the C files and other files records as they were.
+  // Puts back the C files and other files records and the window settings
+  // as they were.
   void Cancel();
   // Copies the pages back into the toolset's records; returns whether the
   // application should reload changed files without asking (the C page's
@@ -33,6 +40,8 @@ class EditorOptionsSession {
   EditorTypeSettings& m_all;
   int m_c, m_assembler, m_cpp;  // records of the toolset (-1 none)
   EditFileTypeSettings m_keptC, m_keptOther;
+  WindowFonts* m_fonts = nullptr;
+  WindowFonts m_keptFonts;
 };
 
 }  // namespace pm2

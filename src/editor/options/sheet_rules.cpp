@@ -1,5 +1,7 @@
 #include "editor/options/sheet_rules.h"
 
+#include <cstddef>
+
 namespace pm2 {
 
 const EditorOptionControl kEditorOptionControls[] = {
@@ -82,5 +84,60 @@ const EditorWindowKind kEditorWindowKinds[] = {
     {"Editor default files", kFtRecDefault},
 };
 const int kEditorWindowKindCount = int(sizeof kEditorWindowKinds / sizeof kEditorWindowKinds[0]);
+
+namespace {
+
+const WindowSettingsElement kDisassemblyElements[] = {
+    {"Text of Source Lines", [](WindowFonts& w) { return &w.disassemblyColours[kDisSourceText]; }, false},
+    {"Text of Code Lines", [](WindowFonts& w) { return &w.disassemblyColours[kDisCodeText]; }, false},
+    {"Background", [](WindowFonts& w) { return &w.disassemblyColours[kDisBack]; }, true},
+    {"Current Line Background", [](WindowFonts& w) { return &w.disassemblyColours[kDisCursorBack]; }, true},
+    {"Trace Lines Background", [](WindowFonts& w) { return &w.disassemblyColours[kDisTraceBack]; }, true},
+};
+const WindowSettingsElement kMemoryElements[] = {
+    {"Text", [](WindowFonts& w) { return &w.memoryText; }, false},
+    {"Background", [](WindowFonts& w) { return &w.memoryBackground; }, true},
+};
+const WindowSettingsElement kFontOnly[] = {{"Text", nullptr, false}};
+template <int N>
+const WindowSettingsElement kSerialElements[] = {
+    {"Text", [](WindowFonts& w) { return &w.serial[N].text; }, false},
+    {"Background", [](WindowFonts& w) { return &w.serial[N].background; }, true},
+};
+
+template <std::size_t N>
+constexpr int Count(const WindowSettingsElement (&)[N]) {
+  return int(N);
+}
+
+}  // namespace
+
+const WindowSettingsKind kWindowSettingsKinds[] = {
+    {"Disassembly Window", [](WindowFonts& w) { return &w.disassembly; }, true, kDisassemblyElements,
+     Count(kDisassemblyElements)},
+    {"Memory Window", [](WindowFonts& w) { return &w.memory; }, true, kMemoryElements, Count(kMemoryElements)},
+    {"Debug Command Window", [](WindowFonts& w) { return &w.command; }, true, kFontOnly, Count(kFontOnly)},
+    {"Build Output Window", [](WindowFonts& w) { return &w.output; }, false, kFontOnly, Count(kFontOnly)},
+    {"Serial #1 Window", [](WindowFonts& w) { return &w.serial[0].font; }, true, kSerialElements<0>,
+     Count(kSerialElements<0>)},
+    {"Serial #2 Window", [](WindowFonts& w) { return &w.serial[1].font; }, true, kSerialElements<1>,
+     Count(kSerialElements<1>)},
+    {"Serial #3 Window", [](WindowFonts& w) { return &w.serial[2].font; }, true, kSerialElements<2>,
+     Count(kSerialElements<2>)},
+};
+const int kWindowSettingsKindCount = int(sizeof kWindowSettingsKinds / sizeof kWindowSettingsKinds[0]);
+
+void RestoreWindowColoursAndFonts(WindowFonts& w) {
+  WindowFonts fresh;
+  fresh.funcEditor = w.funcEditor;
+  fresh.inlineAsm = w.inlineAsm;
+  fresh.symbols = w.symbols;
+  fresh.disassemblyFrame = w.disassemblyFrame;
+  fresh.analyserFrame = w.analyserFrame;
+  fresh.toolBox = w.toolBox;
+  fresh.reserved = w.reserved;
+  for (std::size_t i = 0; i < fresh.serial.size(); ++i) fresh.serial[i].placement = w.serial[i].placement;
+  w = fresh;
+}
 
 }  // namespace pm2

@@ -2,11 +2,13 @@
 // and spin box edit which bit of which file-type record, the sixteen
 // colours of the colour combo, the font sizes offered, the points <->
 // font-height conversion at a screen's pixels per inch, and the elements
-// (colours) of each editor window kind of the colours-and-fonts page.
+// (colours) of each editor window kind of the colours-and-fonts page, and
+// the IDE's other windows the page sets in the shared window settings.
 #pragma once
 
 #include <cstdint>
 
+#include "debugger/model/window_fonts.h"
 #include "editor/options/file_type_settings.h"
 
 namespace pm2 {
@@ -60,5 +62,28 @@ struct EditorWindowKind {
 };
 extern const EditorWindowKind kEditorWindowKinds[];
 extern const int kEditorWindowKindCount;
+
+// The page's other windows, listed after the editor kinds: each with the
+// font of the window settings its elements share, whether the face list
+// offers fixed-pitch faces only, and its elements. An element without a
+// colour sets the font only; a background element is shown behind the
+// sample text (the kind's first one is its window's background).
+struct WindowSettingsElement {
+  const char* name;
+  uint32_t* (*colour)(WindowFonts&);  // null: no colour
+  bool background;
+};
+struct WindowSettingsKind {
+  const char* name;
+  WindowFont* (*font)(WindowFonts&);
+  bool fixedPitch;
+  const WindowSettingsElement* elements;
+  int count;
+};
+extern const WindowSettingsKind kWindowSettingsKinds[];
+extern const int kWindowSettingsKindCount;
+
+// The colours and fonts of a new record; placements and the tool box stay.
+void RestoreWindowColoursAndFonts(WindowFonts& w);
 
 }  // namespace pm2

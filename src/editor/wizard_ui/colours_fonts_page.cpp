@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "debugger/windows/window_font_qt.h"
 #include "editor/options/sheet_rules.h"
 #include "editor/wizard_ui/color_combo.h"
 #include "toolkit/controls/qt_bridge.h"
@@ -18,22 +20,21 @@ namespace pm2 {
 
 namespace {
 
-// Record colours are 0x00BBGGRR (the toolkit's Color is 0xRRGGBB).
-QColor RecordColour(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
-
 // The records that share the editors' font.
 constexpr int kFontRecords[] = {kFtRecCFiles, kFtRecDefault, kFtRecAsmPage};
 
-// Fixed-pitch families whose name begins with a letter, digit or
-// underscore (vertical faces begin with '@'), each once.
-QStringList FixedPitchFamilies() {
+// Families whose name begins with a letter, digit or underscore (vertical
+// faces begin with '@'), each once; fixed-pitch ones only when asked.
+QStringList FontFamilies(bool fixedPitchOnly) {
   QStringList out;
   for (const QString& f : QFontDatabase::families()) {
     if (f.isEmpty() || !(f[0].isLetterOrNumber() || f[0] == '_')) continue;
-    if (QFontDatabase::isFixedPitch(f) && !out.contains(f)) out << f;
+    if ((!fixedPitchOnly || QFontDatabase::isFixedPitch(f)) && !out.contains(f)) out << f;
   }
   return out;
 }
+
+constexpr uint32_t kWhite = 0xFFFFFF;
 
 }  // namespace
 
@@ -41,15 +42,16 @@ void FontSample::paintEvent(QPaintEvent* e) {
   QFrame::paintEvent(e);
   QPainter p(this);
   const QRect inside = contentsRect();
-  p.fillRect(inside, RecordColour(background));
-  p.setPen(RecordColour(foreground));
+  p.fillRect(inside, ColourOfRecord(background));
+  p.setPen(ColourOfRecord(foreground));
   p.setFont(sampleFont);
   p.drawText(inside, Qt::AlignCenter | Qt::TextSingleLine, "AaBbYyZz");
 }
 
-CPgColFnt::CPgColFnt(EditorTypeSettings& records, QWidget* parent)
+CPgColFnt::CPgColFnt(EditorTypeSettings& records, WindowFonts* fonts, QWidget* parent)
     : QWidget(parent),
       m_records(records),
+      m_fonts(fonts),
       m_kinds(new QListWidget(this)),
       m_elements(new QListWidget(this)),
       m_colours(new CColorCmb(this)),
@@ -62,8 +64,10 @@ CPgColFnt::CPgColFnt(EditorTypeSettings& records, QWidget* parent)
   m_kinds->setObjectName("WindowKinds");
   m_elements->setObjectName("Elements");
   for (int i = 0; i < kEditorWindowKindCount; ++i) m_kinds->addItem(kEditorWindowKinds[i].name);
+  if (m_fonts)
+    for (int i = 0; i < kWindowSettingsKindCount; ++i) m_kinds->addItem(kWindowSettingsKinds[i].name);
   m_kinds->setCurrentRow(-1);
-  m_faces->addItems(FixedPitchFamilies());
+  m_faces->addItems(FontFamilies(true));
   for (int size : kFontSizes) m_sizes->addItem(QString::number(size));
   m_faces->setCurrentIndex(-1);  // nothing shown until an element is chosen
   m_sizes->setCurrentIndex(-1);
@@ -95,7 +99,13 @@ CPgColFnt::CPgColFnt(EditorTypeSettings& records, QWidget* parent)
 }
 
 EditFileTypeSettings* CPgColFnt::Record() {
-  return m_kind >= 0 ? &m_records[size_t(kEditorWindowKinds[m_kind].record)] : nullptr;
+  return m_kind >= 0 && m_kind < kEditorWindowKindCount ? &m_records[size_t(kEditorWindowKinds[m_kind].record)]
+                                                         : nullptr;
+}
+
+const WindowSettingsKind* CPgColFnt::WindowKind() const {
+  const int i = m_kind - kEditorWindowKindCount;
+  return m_fonts && i >= 0 && i < kWindowSettingsKindCount ? &kWindowSettingsKinds[i] : nullptr;
 }
 
 void CPgColFnt::Activate() {
@@ -104,15 +114,62 @@ void CPgColFnt::Activate() {
   ShowSample();
 }
 
+void CPgColFnt::FillFaces(bool fixedPitchOnly) {
+  if (fixedPitchOnly == m_fixedFaces) return;
+  m_fixedFaces = fixedPitchOnly;
+  m_faces->clear();
+  m_faces->addItems(FontFamilies(fixedPitchOnly));
+}
+
 void CPgColFnt::KindChosen(int row) {
   m_kind = row;
   m_elements->clear();
   if (row < 0) return;
-  for (int i = 0; i < kEditorColourElementCount; ++i) m_elements->addItem(kEditorColourElements[i].name);
+  if (const WindowSettingsKind* k = WindowKind()) {
+    FillFaces(k->fixedPitch);
+    for (int i = 0; i < k->count; ++i) m_elements->addItem(k->elements[i].name);
+  } else {
+    FillFaces(true);
+    for (int i = 0; i < kEditorColourElementCount; ++i) m_elements->addItem(kEditorColourElements[i].name);
+  }
   m_elements->setCurrentRow(0);
 }
 
+void CPgColFnt::ShowFont(const QString& face, int points, bool bold) {
+  m_loading = true;
+  m_faces->setCurrentIndex(m_faces->findText(face, Qt::MatchExactly | Qt::MatchCaseSensitive));
+  m_sizes->setCurrentIndex(points > 0 ? m_sizes->findText(QString::number(points), Qt::MatchExactly) : -1);
+  m_bold->setChecked(bold);
+  m_loading = false;
+}
+
 void CPgColFnt::ElementChosen(int row) {
+  if (const WindowSettingsKind* k = WindowKind()) {
+    if (row < 0 || row >= k->count) return;
+    const WindowSettingsElement& e = k->elements[row];
+    // The kind's first text on its first background, then the element's
+    // colour in its place (a line's background behind the text).
+    m_sample->background = kWhite;
+    m_sample->foreground = 0;
+    for (int i = k->count - 1; i >= 0; --i) {
+      const WindowSettingsElement& other = k->elements[i];
+      if (other.colour) (other.background ? m_sample->background : m_sample->foreground) = *other.colour(*m_fonts);
+    }
+    if (e.colour) {
+      const uint32_t colour = *e.colour(*m_fonts);
+      (e.background ? m_sample->background : m_sample->foreground) = colour;
+      m_colours->SelectColour(colour);
+    } else {
+      m_colours->setCurrentIndex(-1);
+    }
+    // The font in use: the entry's, else the window's own.
+    const WindowFont& f = *k->font(*m_fonts);
+    const QFont shown = FontOfEntry(f, k->fixedPitch ? WindowFixedFont() : font());
+    const int points = f.height ? PointsOfFontHeight(f.height, m_ppi) : shown.pointSize();
+    ShowFont(QFontInfo(shown).family(), points, f.weight == 700);  // the face a family alias resolves to
+    ShowSample();
+    return;
+  }
   EditFileTypeSettings* rec = Record();
   if (!rec || row < 0 || row >= kEditorColourElementCount) return;
   const ColourElement& e = kEditorColourElements[row];
@@ -122,25 +179,36 @@ void CPgColFnt::ElementChosen(int row) {
     m_sample->background = colour;
   else
     m_sample->foreground = colour;
-  m_loading = true;
   m_colours->SelectColour(colour);
-  m_faces->setCurrentIndex(m_faces->findText(ToQString(rec->fontFace), Qt::MatchExactly | Qt::MatchCaseSensitive));
-  m_sizes->setCurrentIndex(m_sizes->findText(QString::number(rec->fontSize), Qt::MatchExactly));
-  m_bold->setChecked(rec->fontWeight == 700);
-  m_loading = false;
+  ShowFont(ToQString(rec->fontFace), rec->fontSize, rec->fontWeight == 700);
   ShowSample();
 }
 
 void CPgColFnt::ColourChosen(int index) {
-  EditFileTypeSettings* rec = Record();
   const int row = m_elements->currentRow();
-  if (!rec || row < 0 || index < 0) return;
-  rec->*kEditorColourElements[row].colour = CColorCmb::ColourAt(index);
+  if (row < 0 || index < 0) return;
+  if (const WindowSettingsKind* k = WindowKind()) {
+    if (row >= k->count || !k->elements[row].colour) return;
+    *k->elements[row].colour(*m_fonts) = CColorCmb::ColourAt(index);
+  } else if (EditFileTypeSettings* rec = Record()) {
+    rec->*kEditorColourElements[row].colour = CColorCmb::ColourAt(index);
+  } else {
+    return;
+  }
   ElementChosen(row);
 }
 
 void CPgColFnt::FontChanged() {
   if (m_loading) return;
+  if (const WindowSettingsKind* k = WindowKind()) {
+    WindowFont& f = *k->font(*m_fonts);
+    if (m_faces->currentIndex() >= 0) f.SetFace(FromQString(m_faces->currentText()));
+    if (m_sizes->currentIndex() >= 0) f.height = FontHeightOfPoints(m_sizes->currentText().toInt(), m_ppi);
+    f.weight = m_bold->isChecked() ? 700 : 400;
+    f.escapement = 0;
+    ShowSample();
+    return;
+  }
   for (int r : kFontRecords) {
     EditFileTypeSettings& rec = m_records[size_t(r)];
     if (m_faces->currentIndex() >= 0) rec.fontFace = FromQString(m_faces->currentText());
@@ -151,11 +219,15 @@ void CPgColFnt::FontChanged() {
 }
 
 void CPgColFnt::ShowSample() {
-  const EditFileTypeSettings& rec = m_records[kFtRecCFiles];
-  QFont f(ToQString(rec.fontFace));
-  f.setPixelSize(std::max(1, -FontHeightOfPoints(rec.fontSize, m_ppi)));
-  f.setBold(rec.fontWeight >= 700);
-  m_sample->sampleFont = f;
+  if (const WindowSettingsKind* k = WindowKind()) {
+    m_sample->sampleFont = FontOfEntry(*k->font(*m_fonts), k->fixedPitch ? WindowFixedFont() : font());
+  } else {
+    const EditFileTypeSettings& rec = m_records[kFtRecCFiles];
+    QFont f(ToQString(rec.fontFace));
+    f.setPixelSize(std::max(1, -FontHeightOfPoints(rec.fontSize, m_ppi)));
+    f.setBold(rec.fontWeight >= 700);
+    m_sample->sampleFont = f;
+  }
   m_sample->update();
 }
 

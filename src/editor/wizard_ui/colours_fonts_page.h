@@ -1,15 +1,17 @@
-// CPgColFnt: colours and fonts of the editor windows. A window kind is
-// chosen from the list, then one of its elements (text, keywords,
-// comments, strings, characters, background); the colour combo sets the
-// element's colour, the face, size and bold switch set the editors' font
-// (one font for the C, assembler and other files' records). The sample
-// "AaBbYyZz" shows the element's colour on the kind's background in the
-// font.
+// CPgColFnt: colours and fonts of the editor windows and of the IDE's
+// other windows. A window kind is chosen from the list, then one of its
+// elements (for an editor: text, keywords, comments, strings, characters,
+// background); the colour combo sets the element's colour, the face, size
+// and bold switch set the kind's font (one font for the C, assembler and
+// other files' records; one per other window in the shared window
+// settings). The sample "AaBbYyZz" shows the element's colour on the
+// kind's background in the font.
 #pragma once
 
 #include <QFrame>
 #include <QWidget>
 
+#include "debugger/model/window_fonts.h"
 #include "editor/options/file_type_settings.h"
 
 class QCheckBox;
@@ -19,6 +21,7 @@ class QListWidget;
 namespace pm2 {
 
 class CColorCmb;
+struct WindowSettingsKind;
 
 // The sample text in the page's font and colours.
 class FontSample : public QFrame {
@@ -35,7 +38,9 @@ class FontSample : public QFrame {
 class CPgColFnt : public QWidget {
   Q_OBJECT
  public:
-  CPgColFnt(EditorTypeSettings& records, QWidget* parent = nullptr);
+  // fonts: the window settings the other windows' kinds edit (null: the
+  // editor kinds only).
+  CPgColFnt(EditorTypeSettings& records, WindowFonts* fonts = nullptr, QWidget* parent = nullptr);
   void Activate();
 
   QListWidget* Kinds() const { return m_kinds; }
@@ -54,8 +59,14 @@ class CPgColFnt : public QWidget {
   void FontChanged();
   void ShowSample();
   EditFileTypeSettings* Record();
+  // The other window's kind chosen (null: an editor kind or none).
+  const WindowSettingsKind* WindowKind() const;
+  void FillFaces(bool fixedPitchOnly);
+  void ShowFont(const QString& face, int points, bool bold);
 
   EditorTypeSettings& m_records;
+  WindowFonts* m_fonts;
+  bool m_fixedFaces = true;
   QListWidget* m_kinds;
   QListWidget* m_elements;
   CColorCmb* m_colours;

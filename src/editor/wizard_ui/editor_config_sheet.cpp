@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "editor/options/options_session.h"
+#include "editor/options/sheet_rules.h"
 #include "editor/wizard_ui/colours_fonts_page.h"
 #include "editor/wizard_ui/editor_options_page.h"
 #include "editor/wizard_ui/shortcuts_page.h"
@@ -16,12 +17,13 @@
 namespace pm2 {
 
 CColFnt::CColFnt(EditorTypeSettings& records, const SECShortcutTable* shortcuts, const SECCommandList* commands,
-                 QWidget* parent)
+                 QWidget* parent, WindowFonts* fonts)
     : QDialog(parent),
       m_records(records),
+      m_fonts(fonts),
       m_tabs(new QTabWidget(this)),
       m_editor(new CPgEdOpt(records, m_tabs)),
-      m_colours(new CPgColFnt(records, m_tabs)),
+      m_colours(new CPgColFnt(records, fonts, m_tabs)),
       m_shortcuts(new CPgScut(shortcuts, commands, m_tabs)),
       m_ok(new QPushButton("OK", this)),
       m_cancel(new QPushButton("Cancel", this)),
@@ -84,6 +86,7 @@ void CColFnt::RestoreDefaults() {
       rec.flags = keepFlags.flags;
     }
   }
+  if (m_fonts && m_tabs->currentWidget() == m_colours) RestoreWindowColoursAndFonts(*m_fonts);
   m_editor->Activate();
   m_colours->Activate();
 }
@@ -93,7 +96,8 @@ bool RunEditorConfigurationSheet(QWidget* parent, const EditorConfigurationConte
   EditorTypeSettings all{};
   LoadAllEditorTypeSettings(*ctx.settings, &all);
   EditorOptionsSession session(all, ctx.toolset);
-  CColFnt sheet(all, ctx.shortcuts, ctx.commands, parent);
+  session.EditWindowFonts(ctx.windowFonts);
+  CColFnt sheet(all, ctx.shortcuts, ctx.commands, parent, ctx.windowFonts);
   const bool ok = ctx.exec ? ctx.exec(sheet) : sheet.exec() == QDialog::Accepted;
   if (!ok) {
     session.Cancel();

@@ -1,7 +1,7 @@
 // CColFnt: the editor configuration sheet "Options" with the pages
 // "Editor" (CPgEdOpt), "Colors & Fonts" (CPgColFnt) and "Shortcuts"
-// (CPgScut). The pages work on working copies of the file-type records;
-// OK keeps them, Cancel drops them.
+// (CPgScut). The pages work on working copies of the file-type records and
+// of the shared window settings; OK keeps them, Cancel drops them.
 //
 // RunEditorConfigurationSheet is the program's command: it reads the
 // records from the "Editor\..." sections, opens the sheet on the current
@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "debugger/model/window_fonts.h"
 #include "editor/options/file_type_settings.h"
 
 class QPushButton;
@@ -32,8 +33,10 @@ class CColFnt : public QDialog {
  public:
   static constexpr int kDefaultsButton = 1329;
 
+  // fonts: the window settings the colours page edits for the IDE's other
+  // windows (null: editors only).
   CColFnt(EditorTypeSettings& records, const SECShortcutTable* shortcuts, const SECCommandList* commands,
-          QWidget* parent = nullptr);
+          QWidget* parent = nullptr, WindowFonts* fonts = nullptr);
 
   QTabWidget* Tabs() const { return m_tabs; }
   CPgEdOpt* EditorPage() const { return m_editor; }
@@ -47,6 +50,7 @@ class CColFnt : public QDialog {
   void RestoreDefaults();
 
   EditorTypeSettings& m_records;
+  WindowFonts* m_fonts;
   QTabWidget* m_tabs;
   CPgEdOpt* m_editor;
   CPgColFnt* m_colours;
@@ -61,6 +65,7 @@ struct EditorConfigurationContext {
   int toolset = 100;                   // the current target's; another value: no project
   SECShortcutTable* shortcuts = nullptr;       // null: the program has no table
   const SECCommandList* commands = nullptr;
+  WindowFonts* windowFonts = nullptr;  // null: the editors' settings only
   // After OK: whether changed files reload without asking; the editors
   // then read their settings again.
   std::function<void(bool reloadWithoutAsking)> applied;

@@ -160,7 +160,7 @@ const std::vector<CommandRow>& CommandTable() {
       {32791, 32791, "Debug", "run", RuleD},
       {32797, 32797, "Debug", "stop running", StopRunning},
       {32794, 32795, "Debug", "step into, step over", RuleD},
-      {32741, 32741, "Debug", "step out", RuleD},
+      {32741, 32741, "Debug", "step out (its own rule, debug_commands.cpp)", nullptr},
       {32796, 32796, "Debug", "run to the cursor line (its own rule, debug_bar_commands.cpp)", nullptr},
       {35072, 35072, "Debug", "show the next statement", RuleD},
       {35012, 35012, "Debug", "insert or remove a breakpoint", nullptr},

@@ -2,6 +2,10 @@
 
 #include <QDialog>
 
+#include "debugger/dialogs/debug_dialogs.h"
+#include "debugger/ui/debug_commands.h"
+#include "debugger/ui/debug_windows.h"
+#include "debugger/windows/window_font_qt.h"
 #include "editor/document/editor_document.h"
 #include "editor/options/options_session.h"
 #include "platform/settings_store.h"
@@ -11,6 +15,8 @@
 #include "shell/frame/frame_keys.h"
 #include "shell/frame/main_frame.h"
 #include "shell/frame/shell_resources.h"
+#include "shell/output/out_view.h"
+#include "shell/output/out_win.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "editor/wizard_ui/editor_config_sheet.h"
 #include "editor/wizard_ui/shortcuts_page.h"
@@ -23,7 +29,7 @@ namespace {
 // The editor configuration sheet (editor options, colours and fonts,
 // shortcuts) on the session's records and a copy of the frame's shortcuts.
 bool ConfigurationSheet(QWidget* parent, EditorOptionsSession& session, ShortcutPageData& shortcuts) {
-  CColFnt sheet(session.All(), shortcuts.table, shortcuts.commands, parent);
+  CColFnt sheet(session.All(), shortcuts.table, shortcuts.commands, parent, session.Fonts());
   if (sheet.exec() != QDialog::Accepted) return false;
   if (shortcuts.table && sheet.ShortcutsPage()->Modified()) {
     shortcuts.table->Records() = sheet.ShortcutsPage()->Records();
@@ -61,6 +67,7 @@ void CMainFrame::OnEditorOptions() {
   ProjectRec* p = m_app.Project();
   const int toolset = p && p->curTarget ? int(p->curTarget->toolset) : -1;
   EditorOptionsSession session(all, toolset);
+  session.EditWindowFonts(&m_windowFonts);
   // The page edits a copy of the shortcuts; the frame takes it on OK.
   ShortcutPageData shortcuts;
   std::unique_ptr<SECShortcutTable> table;
@@ -83,6 +90,21 @@ void CMainFrame::OnEditorOptions() {
     m_app.ClearState(kStateReloadWithoutAsking);
   SaveAllEditorTypeSettings(m_settings, all);
   m_editors->SettingsChanged();
+  ApplyWindowSettings();
+}
+
+void CMainFrame::ApplyOutputFont() {
+  if (!m_output) return;
+  if (!m_windowFonts.output.IsSet()) return m_output->ApplyFont(nullptr);
+  const QFont font = FontOfEntry(m_windowFonts.output, COutView::DefaultFont());
+  m_output->ApplyFont(&font);
+}
+
+void CMainFrame::ApplyWindowSettings() {
+  ApplyOutputFont();
+  if (!m_debug) return;
+  m_debug->Windows().ApplySettings(m_windowFonts);
+  if (DebugDialogs* d = m_debug->Dialogs()) d->ApplySettings(m_windowFonts);
 }
 
 }  // namespace pm2

@@ -50,6 +50,18 @@ EditorView* EditorViewOf(QObject* o) {
   return nullptr;
 }
 
+// The commands that run and step the target: their keys reach the frame
+// also from its modeless windows (the tool box, the debug dialogs), so a
+// debug session goes on from wherever the focus is. The frame's other keys
+// (Esc, Alt+F4, the editing keys) stay with those windows.
+constexpr unsigned kRunCommands[] = {32791, 32794, 32795, 32741, 32796, 32802};
+
+bool IsRunCommand(unsigned id) {
+  for (unsigned c : kRunCommands)
+    if (c == id) return true;
+  return false;
+}
+
 }  // namespace
 
 FrameKeys::FrameKeys(CMainFrame& frame, const std::string& settingsFile) : QObject(&frame), m_frame(frame) {
@@ -129,18 +141,28 @@ bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
   }
   if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
   auto* widget = static_cast<QWidget*>(watched);
-  // Only keys of the frame's own windows (not of its dialogs or menus).
-  if (widget->window() != &m_frame || QApplication::activePopupWidget() || QApplication::activeModalWidget())
-    return false;
+  // Keys of the frame's own windows, and the run keys of the modeless
+  // windows it owns; none while a menu or a modal dialog is open.
+  QWidget* window = widget->window();
+  const bool own = window == &m_frame;
+  const bool owned = !own && !window->isModal() && window->parentWidget() && window->parentWidget()->window() == &m_frame;
+  if ((!own && !owned) || QApplication::activePopupWidget() || QApplication::activeModalWidget()) return false;
   auto* key = static_cast<QKeyEvent*>(event);
-  if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) return HandleF1();
+  if (own && key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) return HandleF1();
   // A window that uses the key itself (an edit key of a list, say) claims
   // it the way Qt's own controls claim shortcuts.
   QKeyEvent claim(QEvent::ShortcutOverride, key->key(), key->modifiers(), key->text());
   claim.ignore();
   QCoreApplication::sendEvent(widget, &claim);
   if (claim.isAccepted()) return false;
-  if (const unsigned id = CommandOfKey(watched, *key)) {
+  const unsigned id = CommandOfKey(watched, *key);
+  if (owned) {
+    if (!id || !IsRunCommand(id) || key->key() == Qt::Key_Escape) return false;
+    if (onCommandKey) onCommandKey(id);
+    if (m_frame.QueryCommand(id).enabled) m_frame.ExecuteCommand(id);
+    return true;
+  }
+  if (id) {
     if (onCommandKey) onCommandKey(id);
     const bool enabled = m_frame.QueryCommand(id).enabled;
     // Esc stops a running target; otherwise it keeps its usual meaning.

@@ -3,6 +3,8 @@
 // rules. Keys reach it before the window that has the focus: a text field
 // keeps its editing keys and an editor view the keys of its own table; any
 // other key of the table runs its command through the frame's routing.
+// The frame's modeless windows (tool box, debug dialogs) pass on only the
+// keys that run and step the target.
 #pragma once
 
 #include <QObject>

@@ -80,7 +80,11 @@ bool Translatable(uint8_t type) { return type == kFileC || type == kFileAsm || t
 }  // namespace
 
 CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build, FrameSettings& frame)
-    : m_app(app), m_settings(settings), m_build(build), m_frameSettings(frame) {
+    : m_app(app),
+      m_settings(settings),
+      m_build(build),
+      m_frameSettings(frame),
+      m_windowFonts(DecodeWindowFontsRecord(frame.windowFonts)) {
   setObjectName("MainFrame");
   m_messageBoxes = std::make_unique<MessageBoxQuestions>(this);
   m_questions.SetTarget(m_messageBoxes.get());
@@ -257,6 +261,7 @@ void CMainFrame::CreateBars() {
     m_output->SetJumpListener(this);
     m_outputBar->SetChild(m_output);
     TrackWindow(m_app.m_windows, WindowSlot::OutputPane, m_output);
+    ApplyOutputFont();
   }
   m_watchBar = MakeBar(this, new SECControlBar, "Watches", kWatchBarId, CBRS_ALIGN_BOTTOM);
   m_memoryBar = MakeBar(this, new SECControlBar, "Memory", kMemoryBarId, CBRS_ALIGN_BOTTOM);
@@ -1124,6 +1129,7 @@ void CMainFrame::SaveLayoutAndPlacement() {
   w.right = g.left() + g.width();
   w.bottom = g.top() + g.height();
   m_frameSettings.hasPlacement = g.width() > 0 && g.height() > 0;
+  m_frameSettings.windowFonts = EncodeWindowFontsRecord(m_windowFonts);
 }
 
 }  // namespace pm2

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "builder/runner/output_lines.h"
+#include "debugger/model/window_fonts.h"
 #include "editor/document/document_services.h"
 #include "editor/ide/editor_status.h"
 #include "shell/app/frame_hooks.h"
@@ -99,6 +100,14 @@ class CMainFrame : public SECWorkbookWnd,
   // Who answers the documents' questions (save, reload); null: message boxes.
   void SetDocumentQuestions(DocumentQuestions* questions);
   FrameSettings& Settings() { return m_frameSettings; }
+  // The shared window settings: fonts, colours and placements of the
+  // output, debug windows and dialogs; read from the frame's settings at
+  // start, written back with them at exit.
+  WindowFonts& WindowSettings() { return m_windowFonts; }
+  // Every open window takes its font and colours from them again (after
+  // the options sheet's OK).
+  void ApplyWindowSettings();
+  void ApplyOutputFont();
   const FindBoxHistory& Finds() const { return m_findHistory; }
   bool Closing() const { return m_closing; }
 
@@ -248,6 +257,7 @@ class CMainFrame : public SECWorkbookWnd,
   SettingsStore& m_settings;
   BuildPort* m_build;
   FrameSettings& m_frameSettings;
+  WindowFonts m_windowFonts;
   FrameBars* m_bars = nullptr;
   SECStatusBar* m_status = nullptr;
   CPrjWin* m_projectBar = nullptr;

@@ -37,20 +37,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StackRow{"Empty", {}, {}, {}},
         StackRow{"MainAndItsCaller",
-                 {{0, 0x200, {}}, {0x210, 0x100, {}}},
+                 {{0, 0x200, 0, 0, 0}, {0x210, 0x100, 0, 0, 0}},
                  {"000: main", "001: Reset_Handler"},
                  {"Reset_Handler+16", "0x00000000"}},
         StackRow{"OutermostWithoutFunctionLeftOut",
-                 {{0, 0, {}}, {0x210, 0x100, {}}, {0x120, 0x300, {}}},
+                 {{0, 0, 0, 0, 0}, {0x210, 0x100, 0, 0, 0}, {0x120, 0x300, 0, 0, 0}},
                  {"000: delay", "001: main"},
                  {"main+32", "Reset_Handler+16"}},
-        StackRow{"UnnamedAddressFormatted", {{0, 0x4444, {}}}, {"000: 0x00004444"}, {"0x00000000"}}),
+        StackRow{"UnnamedAddressFormatted", {{0, 0x4444, 0, 0, 0}}, {"000: 0x00004444"}, {"0x00000000"}}),
     [](const auto& i) { return std::string(i.param.name); });
 
 TEST(CallStackLimits, AtMost256RowsFromTheInnermost) {
   FakeWatchDriver drv;
   drv.Install();
-  drv.stack.assign(300, DbgCallStackEntry{0x120, 0x100, {}});
+  drv.stack.assign(300, DbgCallStackEntry{0x120, 0x100, 0, 0, 0});
   drv.names[0x100] = "main";
   drv.record.DbgControl(kDbgCtlBeforeCallStack, 0, 0);
   const std::vector<CallStackRow> rows = FillCallStack(drv.record);

@@ -446,6 +446,28 @@ TEST(CoverageTexts, TreeRows) {
   EXPECT_TRUE(CoverageRows(&app, 3).empty());
 }
 
+TEST(CoverageTexts, RowColors) {
+  const struct {
+    const char* name;
+    bool record;
+    uint8_t kind;
+    bool focused;
+    uint32_t text, back;
+  } rows[] = {{"plain function", true, 2, false, 0x000000, 0xFFFFFF},
+              {"fully executed function", true, 2 | 8, false, 0xFFFFFF, 0x008000},
+              {"fully executed module", true, 1 | 8, false, 0xFFFFFF, 0x008000},
+              {"focus wins over full", true, 2 | 8, true, 0xFFFFFF, 0x00007D},
+              {"focused plain row", true, 2, true, 0xFFFFFF, 0x00007D},
+              {"row without a record", false, 0, false, 0x000000, 0xFFFFFF}};
+  for (const auto& r : rows) {
+    DbgCoverageRecord c{};
+    c.kind = r.kind;
+    const CoverageColors got = CoverageRowColors(r.record ? &c : nullptr, r.focused);
+    EXPECT_EQ(got.text, r.text) << r.name;
+    EXPECT_EQ(got.back, r.back) << r.name;
+  }
+}
+
 // ------------------------------------------------------------ driver records bounded
 
 TEST(DriverRecordBounds, LoopingListsAndLongNamesAreCut) {

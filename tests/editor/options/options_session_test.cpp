@@ -64,5 +64,32 @@ TEST(EditorOptionsSessionTest, CancelRestoresTheCAndOtherFilesRecords) {
   EXPECT_EQ(before[kFtRecQ51], all[kFtRecQ51]);
 }
 
+// The window settings are edited in place: OK keeps the edits, Cancel puts
+// back what they were when the sheet opened.
+TEST(EditorOptionsSessionTest, WindowSettingsKeptOnOkAndPutBackOnCancel) {
+  EditorTypeSettings all = Numbered();
+  WindowFonts fonts;
+  fonts.memoryText = 0x0000FF;
+  const WindowFonts opened = fonts;
+  {
+    EditorOptionsSession s(all, 4);
+    s.EditWindowFonts(&fonts);
+    ASSERT_EQ(&fonts, s.Fonts());
+    s.Fonts()->memoryText = 0x00FF00;
+    s.Fonts()->serial[2].font.height = -15;
+    s.Cancel();
+    EXPECT_EQ(opened, fonts);
+  }
+  EditorOptionsSession s(all, 4);
+  s.EditWindowFonts(&fonts);
+  s.Fonts()->memoryText = 0x00FF00;
+  s.Apply();
+  EXPECT_EQ(0x00FF00u, fonts.memoryText);
+  // A session without window settings cancels its records alone.
+  EditorOptionsSession plain(all, 4);
+  EXPECT_EQ(nullptr, plain.Fonts());
+  plain.Cancel();
+}
+
 }  // namespace
 }  // namespace pm2

@@ -1,7 +1,8 @@
 // The editor configuration sheet on the offscreen platform: the editor
 // options reach their records and the stored sections, the colours page
-// shows and sets element colours and the editors' font, the shortcuts page
-// removes, assigns and resets keys, and Cancel keeps the stored settings.
+// shows and sets element colours and the editors' font and the other
+// windows' colours and fonts, the shortcuts page removes, assigns and
+// resets keys, and Cancel keeps the stored settings.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -122,6 +123,113 @@ TEST_F(SheetTest, ColoursPageShowsAndSetsElementColours) {
     EXPECT_EQ(700, all[size_t(r)].fontWeight) << r;
   }
   EXPECT_EQ(-FontHeightOfPoints(14, page.PixelsPerInch()), page.Sample()->sampleFont.pixelSize());
+}
+
+// The other windows follow the editor kinds; each element edits its own
+// colour of the window settings, the font is the kind's.
+TEST_F(SheetTest, ColoursPageSetsTheOtherWindowsSettings) {
+  EditorTypeSettings all{};
+  WindowFonts fonts;
+  fonts.serial[1].background = 0x808000;  // a table colour
+  CPgColFnt page(all, &fonts);
+  fonts.memory.height = FontHeightOfPoints(12, page.PixelsPerInch());
+  page.show();
+  ASSERT_EQ(kEditorWindowKindCount + kWindowSettingsKindCount, page.Kinds()->count());
+  const char* const kinds[] = {"Disassembly Window", "Memory Window",    "Debug Command Window", "Build Output Window",
+                               "Serial #1 Window",   "Serial #2 Window", "Serial #3 Window"};
+  for (int i = 0; i < kWindowSettingsKindCount; ++i)
+    EXPECT_EQ(kinds[i], page.Kinds()->item(kEditorWindowKindCount + i)->text().toStdString());
+  struct Row {
+    const char* kind;
+    const char* element;
+    int colourIndex;
+    uint32_t* colour;
+  };
+  const Row rows[] = {
+      {"Disassembly Window", "Background", 14, &fonts.disassemblyColours[kDisBack]},
+      {"Disassembly Window", "Text of Source Lines", 2, &fonts.disassemblyColours[kDisSourceText]},
+      {"Disassembly Window", "Current Line Background", 7, &fonts.disassemblyColours[kDisCursorBack]},
+      {"Disassembly Window", "Trace Lines Background", 8, &fonts.disassemblyColours[kDisTraceBack]},
+      {"Disassembly Window", "Text of Code Lines", 4, &fonts.disassemblyColours[kDisCodeText]},
+      {"Memory Window", "Text", 1, &fonts.memoryText},
+      {"Memory Window", "Background", 11, &fonts.memoryBackground},
+      {"Serial #3 Window", "Text", 12, &fonts.serial[2].text},
+      {"Serial #3 Window", "Background", 0, &fonts.serial[2].background},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(r.kind) + " / " + r.element);
+    const auto kind = page.Kinds()->findItems(r.kind, Qt::MatchExactly);
+    ASSERT_EQ(1, kind.size());
+    page.Kinds()->setCurrentItem(kind[0]);
+    const auto element = page.Elements()->findItems(r.element, Qt::MatchExactly);
+    ASSERT_EQ(1, element.size());
+    page.Elements()->setCurrentItem(element[0]);
+    page.Colours()->setCurrentIndex(r.colourIndex);
+    emit page.Colours()->activated(r.colourIndex);
+    EXPECT_EQ(ComboColourAt(r.colourIndex), *r.colour);
+  }
+  // A stored colour and size show when the element is chosen.
+  page.Kinds()->setCurrentRow(kEditorWindowKindCount + 5);  // Serial #2
+  page.Elements()->setCurrentRow(1);                          // Background
+  EXPECT_EQ(ComboColourIndex(0x808000), page.Colours()->currentIndex());
+  EXPECT_EQ(0x808000u, page.Sample()->background);
+  page.Kinds()->setCurrentRow(kEditorWindowKindCount + 1);  // Memory
+  EXPECT_EQ("12", page.Sizes()->currentText());
+  // The size and bold switch set the kind's font only.
+  page.Kinds()->setCurrentRow(kEditorWindowKindCount + 2);  // Debug Command Window: font only
+  EXPECT_EQ(-1, page.Colours()->currentIndex());
+  page.Sizes()->setCurrentIndex(page.Sizes()->findText("16"));
+  emit page.Sizes()->activated(page.Sizes()->currentIndex());
+  page.Bold()->setChecked(true);
+  EXPECT_EQ(FontHeightOfPoints(16, page.PixelsPerInch()), fonts.command.height);
+  EXPECT_EQ(700, fonts.command.weight);
+  EXPECT_FALSE(fonts.output.IsSet());
+  EXPECT_EQ(FontHeightOfPoints(12, page.PixelsPerInch()), fonts.memory.height);
+  EXPECT_EQ(-FontHeightOfPoints(16, page.PixelsPerInch()), page.Sample()->sampleFont.pixelSize());
+}
+
+TEST_F(SheetTest, WindowSettingsAreKeptOnOkAndRestoredOnCancel) {
+  WindowFonts fonts;
+  EditorConfigurationContext ctx;
+  ctx.settings = &m_store;
+  ctx.windowFonts = &fonts;
+  auto setNavyDisassembly = [](CColFnt& sheet) {
+    CPgColFnt* page = sheet.ColoursPage();
+    page->Kinds()->setCurrentRow(kEditorWindowKindCount);  // Disassembly Window
+    page->Elements()->setCurrentRow(2);                       // Background
+    page->Colours()->setCurrentIndex(ComboColourIndex(0x800000));
+    emit page->Colours()->activated(page->Colours()->currentIndex());
+  };
+  ctx.exec = [&](CColFnt& sheet) {
+    setNavyDisassembly(sheet);
+    EXPECT_EQ(0x800000u, fonts.disassemblyColours[kDisBack]) << "the sheet edits the program's record";
+    return false;
+  };
+  EXPECT_FALSE(RunEditorConfigurationSheet(nullptr, ctx));
+  EXPECT_EQ(WindowFonts{}, fonts);
+  ctx.exec = [&](CColFnt& sheet) {
+    setNavyDisassembly(sheet);
+    return true;
+  };
+  EXPECT_TRUE(RunEditorConfigurationSheet(nullptr, ctx));
+  EXPECT_EQ(0x800000u, fonts.disassemblyColours[kDisBack]);
+}
+
+TEST_F(SheetTest, DefaultsOnTheColoursPageResetTheWindowColoursButNotTheirPlaces) {
+  EditorTypeSettings all{};
+  WindowFonts fonts;
+  fonts.memoryText = 0x0000FF;
+  fonts.symbols.length = 44;
+  fonts.symbols.right = fonts.symbols.bottom = 100;
+  fonts.serial[0].placement = fonts.symbols;
+  fonts.toolBox = ScreenRect{1, 2, 30, 40};
+  CColFnt sheet(all, nullptr, nullptr, nullptr, &fonts);
+  sheet.Tabs()->setCurrentWidget(sheet.ColoursPage());
+  QTest::mouseClick(sheet.DefaultsButton(), Qt::LeftButton);
+  EXPECT_EQ(0u, fonts.memoryText);
+  EXPECT_TRUE(fonts.symbols.Valid());
+  EXPECT_TRUE(fonts.serial[0].placement.Valid());
+  EXPECT_EQ((ScreenRect{1, 2, 30, 40}), fonts.toolBox);
 }
 
 class ShortcutsTest : public SheetTest {

@@ -2,7 +2,9 @@
 # The configuration wizard in the program under Xvfb: builds the example,
 # opens its startup file (which opens in the wizard), checks "Set up the
 # PLL", saves, builds again and finds the PLL code in the startup object;
-# then opens View > Options. Every step is a PNG in <build>/gallery/wizard.
+# then opens View > Options, sets the disassembly window's background on
+# the colours page and finds it stored when the program ends. Every step
+# is a PNG in <build>/gallery/wizard.
 #   wizard_end_to_end.sh <build> <source> <screen_grab>
 # Exit 77 (skipped) without xvfb-run, xdotool or the ARM tools.
 set -euo pipefail
@@ -55,7 +57,23 @@ xdotool key t
 sleep 1
 xdotool search --onlyvisible --name "^Options$" > /dev/null || fail "View > Options opened no sheet"
 shot 05-options
-xdotool key Escape
-kill "$pid"
-wait "$pid" 2>/dev/null || true
+# 6: on its colours page the disassembly window's background becomes cyan
+# (the entry above white); OK keeps it, and the program stores it at exit.
+sheet=$(xdotool search --onlyvisible --name "^Options$" | head -1)
+eval "$(xdotool getwindowgeometry --shell "$sheet")"
+xdotool key ctrl+Tab
+sleep 0.3
+xdotool mousemove "$((X + 80))" "$((Y + 75))" click 1  # the window list
+xdotool type --delay 40 "Disassembly"
+xdotool key Tab
+xdotool type --delay 40 "Background"
+xdotool key Tab Up
+shot 06-options-disassembly-colours
+xdotool key Return
+sleep 0.5
+quit_program
+kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+# The disassembly background is byte 644 of the stored record, two hex digits a byte.
+stored=$(grep -o "^Dbg=s:.*" "$XDG_CONFIG_HOME/Vond/Pelmora2/settings.ini" | cut -c7-)
+[ "$(echo "$stored" | cut -c1289-1296)" = "00FFFF00" ] || fail "the disassembly background was not stored: $stored"
 echo "pictures in $gallery"

@@ -17,6 +17,7 @@
 #include "editor/text/editor_keys.h"
 #include "editor/wizard/option_rows.h"
 #include "editor/wizard_ui/colours_fonts_page.h"
+#include "editor/options/sheet_rules.h"
 #include "editor/wizard_ui/editor_config_sheet.h"
 #include "editor/wizard_ui/options_tree.h"
 #include "editor/wizard_ui/startup_view.h"
@@ -76,13 +77,17 @@ int Run(const QString& outDir, const std::string& sourceDir) {
 
   EditorTypeSettings records{};
   LoadAllEditorTypeSettings(store, &records);
-  CColFnt sheet(records, nullptr, nullptr);
+  WindowFonts fonts;
+  CColFnt sheet(records, nullptr, nullptr, nullptr, &fonts);
   sheet.show();
   Save(sheet, outDir, "sheet-editor");
   sheet.Tabs()->setCurrentIndex(1);
   sheet.ColoursPage()->Kinds()->setCurrentRow(0);
   sheet.ColoursPage()->Elements()->setCurrentRow(2);
   Save(sheet, outDir, "sheet-colours");
+  sheet.ColoursPage()->Kinds()->setCurrentRow(kEditorWindowKindCount);  // the disassembly window
+  sheet.ColoursPage()->Elements()->setCurrentRow(3);                     // its current line
+  Save(sheet, outDir, "sheet-colours-disassembly");
   return g_failed;
 }
 
