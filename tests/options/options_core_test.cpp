@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "options/core/command_preview.h"
+#include "options/core/driver_settings_text.h"
 #include "options/core/library_modules.h"
 #include "options/core/list_check.h"
 #include "options/core/number_entry.h"
@@ -15,6 +16,8 @@
 #include "options/core/tool_command.h"
 #include "options/core/tri_state.h"
 #include "builder/commands/command_context.h"
+#include "project/files/project_file.h"
+#include "project/model/key_values.h"
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
 
@@ -499,6 +502,108 @@ const PreviewToolRow kPreviewToolRows[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Rows, PreviewTools, ::testing::ValuesIn(kPreviewToolRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// ------------------------------------------------- driver settings texts
+
+class DriverSettingsTexts : public Session {
+ protected:
+  // Keeps text for the driver through a sheet's OK, saves the options file,
+  // forgets the list and reads the file back: the text the file gave.
+  std::string SavedAndRead(const std::string& base, const std::string& text) {
+    OptionsSession s;
+    std::string error;
+    EXPECT_TRUE(s.Begin(m_project, m_target, &error)) << error;
+    s.SetDriverSettings(base, text);
+    EXPECT_TRUE(s.Commit());
+    const std::string file = BuildOptionsFileText(*m_project);
+    m_target->pOpts->dbg.OPTKEY = nullptr;
+    EXPECT_EQ(ReadOptionsText(*m_project, file), 0);
+    return GetKeyValue(m_target->pOpts->dbg.OPTKEY, base);
+  }
+};
+
+struct SettingsTextRow {
+  const char* name;
+  const char* text;
+  bool kept;
+};
+class SettingsTextRoundTrip : public DriverSettingsTexts,
+                              public ::testing::WithParamInterface<SettingsTextRow> {};
+// A text is accepted exactly when the options file gives it back unchanged.
+TEST_P(SettingsTextRoundTrip, AcceptedTextsComeBackByteForByte) {
+  const SettingsTextRow& r = GetParam();
+  EXPECT_EQ(SettingsTextFault(r.text).empty(), r.kept) << SettingsTextFault(r.text);
+  const std::string back = SavedAndRead("JLinkArm", r.text);
+  if (r.kept)
+    EXPECT_EQ(back, r.text);
+  else
+    EXPECT_NE(back, r.text) << "refused although the file keeps it";
+}
+const SettingsTextRow kSettingsTextRows[] = {
+    {"Plain", "SPEED=4 -O2", true},
+    {"BlanksAtBothEnds", "  lead and trail  ", true},
+    {"NestedParentheses", "-D(x) ((y)) ()", true},
+    {"CrLfLines", "A=1\r\nB=2\r\n", true},
+    {"LoneCarriageReturn", "a\rb", true},
+    {"BracketsAndQuotes", "<a> \"b\" 'c' {d} [e] , ;", true},
+    {"CommentCloserAlone", "a */ b", true},
+    {"CloseBeforeOpen", "a)b(", false},
+    {"OpenNeverClosed", "(open", false},
+    {"LoneLineFeed", "line\nfeed", false},
+    {"LeadingLineFeed", "\nx", false},
+    {"EscapeCharacters", "C:\\~x", false},
+    {"CommentOpener", "x /* y */ z", false},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, SettingsTextRoundTrip, ::testing::ValuesIn(kSettingsTextRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DriverSettingsTexts, AWholeBufferOfTextComesBack) {
+  std::string text;
+  while (text.size() < 16384) text += "K(" + std::to_string(text.size()) + ")=\"v w\"\r\n";
+  text.resize(16384 - 2);
+  text += "()";
+  ASSERT_EQ(SettingsTextFault(text), "");
+  EXPECT_EQ(SavedAndRead("Drv", text), text);
+}
+
+TEST_F(DriverSettingsTexts, CancelLeavesTheProjectsListAlone) {
+  m_target->pOpts->dbg.OPTKEY = SetKeyValue(nullptr, "Drv", "OLD", kPoolProject);
+  const KeyValueRec* before = m_target->pOpts->dbg.OPTKEY;
+  OptionsSession s;
+  std::string error;
+  ASSERT_TRUE(s.Begin(m_project, m_target, &error)) << error;
+  s.SetDriverSettings("drv", "NEW");
+  EXPECT_EQ(s.DriverSettings("DRV"), "NEW");
+  EXPECT_EQ(before->value.str(), "OLD");  // shared nodes are not written through
+  s.Rollback();
+  EXPECT_EQ(m_target->pOpts->dbg.OPTKEY, before);
+  EXPECT_EQ(GetKeyValue(m_target->pOpts->dbg.OPTKEY, "Drv"), "OLD");
+}
+
+TEST_F(DriverSettingsTexts, TheSameTextAgainIsNoChange) {
+  m_target->pOpts->dbg.OPTKEY = SetKeyValue(nullptr, "Drv", "SAME", kPoolProject);
+  OptionsSession s;
+  std::string error;
+  ASSERT_TRUE(s.Begin(m_project, m_target, &error)) << error;
+  s.SetDriverSettings("Drv", "SAME");
+  EXPECT_FALSE(s.Commit());
+}
+
+TEST(SettingsTextRefusal, NamesTheDriverAndWhetherItsNameOrTextIsAtFault) {
+  EXPECT_EQ(SettingsTextRefusal("Drv", "ok"), "");
+  const std::string text = SettingsTextRefusal("Drv", "a)");
+  EXPECT_NE(text.find("'Drv'"), std::string::npos) << text;
+  EXPECT_NE(text.find("settings text"), std::string::npos) << text;
+  const std::string name = SettingsTextRefusal("Drv)", "ok");
+  EXPECT_NE(name.find("name"), std::string::npos) << name;
+  EXPECT_EQ(name.find("settings text"), std::string::npos) << name;
+}
 
 }  // namespace
 }  // namespace pm2

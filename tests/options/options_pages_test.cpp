@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QTest>
+#include <algorithm>
+#include <cstring>
 #include <map>
 
 #include "options/bank_stream.h"
@@ -27,6 +29,8 @@
 #include "project/environment/environment.h"
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
+#include "project/files/project_file.h"
+#include "project/model/key_values.h"
 #include "toolkit/controls/browse_edit.h"
 #include "toolkit/controls/list_ctrl.h"
 #include <fstream>
@@ -48,6 +52,7 @@ class FakeDrivers : public DriverCaps {
   };
   std::map<std::string, Driver> drivers;
   std::vector<std::pair<std::string, int>> calls;
+  std::string lastBuffer;  // the text a settings dialog was opened on
   bool Call(const std::string& path, int code, void* argument, int32_t* result) override {
     calls.emplace_back(path, code);
     auto it = drivers.find(path);
@@ -60,7 +65,11 @@ class FakeDrivers : public DriverCaps {
       case kCapConfigDialog:
       case kCapSettings: {
         auto* record = static_cast<DriverSettingsRecord*>(argument);
-        std::snprintf(record->buffer, record->bufferSize, "%s", it->second.newSettings.c_str());
+        lastBuffer = record->buffer;
+        // A text of the whole buffer's size goes in without its zero.
+        const std::string& text = it->second.newSettings;
+        std::memcpy(record->buffer, text.data(), std::min<std::size_t>(text.size(), record->bufferSize));
+        if (text.size() < record->bufferSize) record->buffer[text.size()] = '\0';
         *result = it->second.settings;
         break;
       }
@@ -486,10 +495,10 @@ TEST_P(DriverSettings, FamilyIsCheckedFirst) {
   if (*GetParam().refusal) {
     ASSERT_EQ(m_refusals.size(), 1u) << (m_refusals.empty() ? "" : m_refusals[0]);
     EXPECT_EQ(m_refusals[0], GetParam().refusal);
-    EXPECT_TRUE(page->DriverSettingsTexts().empty());
+    EXPECT_EQ(m_session->TargetCopy()->dbg.OPTKEY, nullptr);
   } else {
     EXPECT_TRUE(m_refusals.empty());
-    EXPECT_EQ(page->DriverSettingsTexts().at("drv"), "SPEED=4");
+    EXPECT_EQ(m_session->DriverSettings("drv"), "SPEED=4");
   }
 }
 const DriverRow kDriverRows[] = {
@@ -574,7 +583,7 @@ TEST_P(DialogDllSettings, ChecksInOrder) {
     EXPECT_EQ(m_refusals[0], r.refusal);
   } else {
     EXPECT_TRUE(m_refusals.empty());
-    EXPECT_EQ(page->DriverSettingsTexts().at("dlg"), "CFG");
+    EXPECT_EQ(m_session->DriverSettings("dlg"), "CFG");
   }
 }
 const DialogDllRow kDialogRows[] = {
@@ -609,7 +618,7 @@ TEST_F(SheetTest, FlashDriverSettingsAreKeptPerDriver) {
   auto* page = Go<FlashPage>(PageId::kFlash);
   page->Drivers()->setCurrentIndex(0);
   page->RunFlashSettings();
-  EXPECT_EQ(page->SettingsTexts().at("a"), "SECTORS=ALL");
+  EXPECT_EQ(m_session->DriverSettings("a"), "SECTORS=ALL");
 }
 
 TEST_F(SheetTest, FolderListSplitsAndJoins) {
@@ -643,6 +652,64 @@ TEST_F(SheetTest, OptionsCommandCommitsOnOkAndRestoresOnCancel) {
   EXPECT_NE(m_target->pOpts->out.OUTNAME.str(), "NewName");
   EXPECT_EQ(run(true), OptionsOutcome::kChanged);
   EXPECT_EQ(m_target->pOpts->out.OUTNAME.str(), "NewName");
+}
+
+TEST_F(SheetTest, DriverSettingsSurviveOkAndOpenTheNextDialog) {
+  UseToolset(kToolsetArmGnu);
+  m_env.toolsets[3]->toolsFolder = "/tools/";
+  m_env.toolsets[3]->targetDrivers.push_back({"drv.dll", "A driver"});
+  m_fakeDrivers.drivers["/tools/drv.dll"] = {7, 0, 1, "SPEED=4\r\nRESET=(1)"};
+  auto run = [this](bool ok) {
+    OptionsRequest r;
+    r.project = m_project;
+    r.node = m_target;
+    r.services.environment = &m_env;
+    r.services.drivers = &m_fakeDrivers;
+    r.services.refuse = [this](const std::string& t) { m_refusals.push_back(t); };
+    r.run = [ok](OptionsSheet& sheet) {
+      for (int i = 0; i < sheet.PageCount(); ++i)
+        if (sheet.Page(i)->Id() == PageId::kDebug) sheet.Tabs()->setCurrentIndex(i);
+      auto* page = static_cast<DebugPage*>(sheet.CurrentPage());
+      page->Drivers()->setCurrentIndex(0);
+      page->RunDriverSettings();
+      if (!ok) return int(QDialog::Rejected);
+      sheet.accept();
+      return sheet.result();
+    };
+    return RunOptionsCommand(r);
+  };
+  EXPECT_EQ(run(false), OptionsOutcome::kCancelled);
+  EXPECT_EQ(m_target->pOpts->dbg.OPTKEY, nullptr);
+  EXPECT_EQ(m_fakeDrivers.lastBuffer, "");
+  EXPECT_EQ(run(true), OptionsOutcome::kChanged);
+  EXPECT_EQ(GetKeyValue(m_target->pOpts->dbg.OPTKEY, "drv"), "SPEED=4\r\nRESET=(1)");
+  // The next dialog opens on the kept text, and the saved file keeps it.
+  m_fakeDrivers.drivers["/tools/drv.dll"].newSettings = "SPEED=8";
+  EXPECT_EQ(run(true), OptionsOutcome::kChanged);
+  EXPECT_EQ(m_fakeDrivers.lastBuffer, "SPEED=4\r\nRESET=(1)");
+  const std::string file = BuildOptionsFileText(*m_project);
+  m_target->pOpts->dbg.OPTKEY = nullptr;
+  ASSERT_EQ(ReadOptionsText(*m_project, file), 0);
+  EXPECT_EQ(GetKeyValue(m_target->pOpts->dbg.OPTKEY, "drv"), "SPEED=8");
+  EXPECT_TRUE(m_refusals.empty());
+}
+
+TEST_F(SheetTest, DriverTextTheFileCannotKeepIsRefusedAndTheOldOneStays) {
+  UseToolset(kToolsetArmGnu);
+  m_env.toolsets[3]->targetDrivers = {{"a.dll", "Flasher"}};
+  m_fakeDrivers.drivers["a.dll"] = {7, 5, 1, "LINE1\nLINE2"};
+  m_target->pOpts->dbg.OPTKEY = SetKeyValue(nullptr, "a", "KEPT", kPoolProject);
+  SetFirstWord(m_target->pOpts->flash.FLASH1, 1);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<FlashPage>(PageId::kFlash);
+  page->Drivers()->setCurrentIndex(0);
+  page->RunFlashSettings();
+  EXPECT_EQ(m_fakeDrivers.lastBuffer, "KEPT");
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_NE(m_refusals[0].find("'a'"), std::string::npos) << m_refusals[0];
+  EXPECT_EQ(m_session->DriverSettings("a"), "KEPT");
+  sheet.accept();
+  EXPECT_EQ(GetKeyValue(m_target->pOpts->dbg.OPTKEY, "a"), "KEPT");
 }
 
 TEST_F(SheetTest, OptionsCommandIsRefusedWhileBusy) {

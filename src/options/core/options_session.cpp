@@ -1,5 +1,7 @@
 #include "options/core/options_session.h"
 
+#include "platform/ascii_case.h"
+#include "project/model/key_values.h"
 #include "project/model/option_defaults.h"
 
 namespace pm2 {
@@ -147,6 +149,18 @@ void OptionsSession::SetTargetOption(const std::string& key, const std::string& 
   // The list is shared with the project's block until this copy changes.
   OptionBlock& b = *m_targetCopy;
   b.lst.OPTKUS = SetKeyValue(CopyKeyValueList(b.lst.OPTKUS, kCopyPool), key, value, kCopyPool);
+}
+
+std::string OptionsSession::DriverSettings(const std::string& base) const {
+  return m_targetCopy ? GetKeyValue(m_targetCopy->dbg.OPTKEY, base) : std::string();
+}
+
+void OptionsSession::SetDriverSettings(const std::string& base, const std::string& text) {
+  OptionBlock& b = *m_targetCopy;
+  for (const KeyValueRec* n = b.dbg.OPTKEY; n; n = n->next)
+    if (EqualIgnoringCase(n->key.view(), base) && n->value.view() == text) return;  // unchanged
+  // Like the target options: the project's list stays shared until this copy changes.
+  b.dbg.OPTKEY = SetKeyValue(CopyKeyValueList(b.dbg.OPTKEY, kCopyPool), base, text, kCopyPool);
 }
 
 bool OptionsSession::Commit() {

@@ -67,6 +67,10 @@ class OptionsSession {
   // The pending bank of a file, else the bank its options store (0: none).
   uint16_t FileBank(const std::string& fileName) const;
   void SetTargetOption(const std::string& key, const std::string& value);
+  // A driver's settings text in the working copy, by the driver's base name
+  // ("" when none is kept).
+  std::string DriverSettings(const std::string& base) const;
+  void SetDriverSettings(const std::string& base, const std::string& text);
 
   // Resets the part of the edited block that a page's defaults cover uses
   // these: the node's level (kLevelTarget or kLevelNode).

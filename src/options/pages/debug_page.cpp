@@ -192,7 +192,7 @@ void DebugPage::RunDialogDllSettings() {
     Refuse(m_dll[2], "The selected device has no configuration options!");
     return;
   }
-  RunDriverDialog(path, kCapConfigDialog, DriverBaseName(name), m_settingsTexts);
+  RunDriverDialog(path, kCapConfigDialog, DriverBaseName(name));
 }
 
 void DebugPage::RunDriverSettings() {
@@ -211,7 +211,7 @@ void DebugPage::RunDriverSettings() {
     Refuse(m_drivers, "Invalid Target Driver !");
     return;
   }
-  RunDriverDialog(path, kCapSettings, base, m_settingsTexts);
+  RunDriverDialog(path, kCapSettings, base);
 }
 
 bool DebugPage::Leave() {

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <map>
 #include <vector>
 
 #include "options/core/driver_caps.h"
@@ -35,8 +34,6 @@ class DebugPage : public OptionPage {
   QLineEdit* IniFile(int i) const { return m_ini[i]; }
   QLineEdit* DllText(int i) const { return m_dll[i]; }
   QPushButton* DriverSettings() const { return m_settings; }
-  // The settings texts the drivers' dialogs gave, by driver base name.
-  const std::map<std::string, std::string>& DriverSettingsTexts() const { return m_settingsTexts; }
   // Runs the selected driver's settings dialog (button 1523).
   void RunDriverSettings();
   // The CPU (0) or driver (1) library's own settings dialog.
@@ -65,7 +62,6 @@ class DebugPage : public OptionPage {
   QPushButton* m_iniEdit[2];
   QLineEdit* m_dll[8];
   std::vector<DriverEntry> m_entries;
-  std::map<std::string, std::string> m_settingsTexts;
 };
 
 }  // namespace pm2

@@ -106,7 +106,7 @@ void FlashPage::RunFlashSettings() {
   if (row < 0 || row >= int(m_entries.size())) return;
   const std::string& path = m_paths[std::size_t(row)];
   const std::string base = DriverBaseName(m_entries[std::size_t(row)].path);
-  RunDriverDialog(path, kCapFlashSettings, base, m_settingsTexts);
+  RunDriverDialog(path, kCapFlashSettings, base);
 }
 
 bool FlashPage::Leave() {

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <map>
 #include <vector>
 
 #include "options/core/driver_caps.h"
@@ -34,7 +33,6 @@ class FlashPage : public OptionPage {
   QPushButton* Settings() const { return m_settings; }
   // The selected driver's flash settings dialog.
   void RunFlashSettings();
-  const std::map<std::string, std::string>& SettingsTexts() const { return m_settingsTexts; }
 
  protected:
   void Load() override;
@@ -55,7 +53,6 @@ class FlashPage : public OptionPage {
   std::vector<DriverEntry> m_entries;  // the flash-capable drivers
   std::vector<std::string> m_paths;     // where each is loaded from
   QPushButton* m_settings;
-  std::map<std::string, std::string> m_settingsTexts;  // by driver base name
 };
 
 }  // namespace pm2

@@ -1,6 +1,9 @@
 #include "options/pages/option_page.h"
 
+#include <cstring>
+
 #include "options/core/driver_caps.h"
+#include "options/core/driver_settings_text.h"
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
 #include "options/pages/options_sheet.h"
@@ -52,10 +55,8 @@ uint32_t OptionPage::TriOf(const QCheckBox* box) {
   }
 }
 
-bool OptionPage::RunDriverDialog(const std::string& path, int code, const std::string& base,
-                                   std::map<std::string, std::string>& kept) {
-  const auto found = kept.find(base);
-  std::string buffer = found == kept.end() ? std::string() : found->second;
+bool OptionPage::RunDriverDialog(const std::string& path, int code, const std::string& base) {
+  std::string buffer = Session().DriverSettings(base);
   buffer.resize(kDriverSettingsSize, '\0');
   ProjectRec* p = Session().Project();
   const std::string config = DriverConfigFile(p ? p->folder.str() : "", p ? p->name.str() : "",
@@ -68,7 +69,10 @@ bool OptionPage::RunDriverDialog(const std::string& path, int code, const std::s
   record.configFile = config.c_str();
   int32_t answer = 0;
   if (!Sheet().Drivers().Call(path, code, &record, &answer) || answer != 1) return false;
-  kept[base] = std::string(buffer.c_str());
+  // A driver that fills the whole buffer leaves no terminating zero.
+  const std::string text(buffer.data(), strnlen(buffer.data(), buffer.size()));
+  if (const std::string refusal = SettingsTextRefusal(base, text); !refusal.empty()) return Refuse(nullptr, refusal);
+  Session().SetDriverSettings(base, text);
   return true;
 }
 

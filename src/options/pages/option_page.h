@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QWidget>
 #include <cstdint>
-#include <map>
 #include <string>
 
 #include "options/core/page_set.h"
@@ -60,10 +59,10 @@ class OptionPage : public QWidget {
   bool Refuse(QWidget* field, const std::string& message);
   bool Loading() const { return m_loading; }
   // A driver's settings dialog (code with the settings record) on the text
-  // kept for its base name; true when the driver gave new settings text,
-  // which then replaces the kept one.
-  bool RunDriverDialog(const std::string& path, int code, const std::string& base,
-                         std::map<std::string, std::string>& kept);
+  // the working copy keeps for its base name; true when the driver gave new
+  // settings text, which then replaces the kept one. A text the options file
+  // could not keep as it is is refused and nothing changes.
+  bool RunDriverDialog(const std::string& path, int code, const std::string& base);
 
  public:
   // The 2-bit value a box shows.
