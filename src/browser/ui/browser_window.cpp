@@ -216,13 +216,16 @@ void BrowserWindow::resizeEvent(QResizeEvent*) { Layout(); }
 void BrowserWindow::showEvent(QShowEvent*) { Layout(); }
 
 bool BrowserWindow::eventFilter(QObject* watched, QEvent* event) {
-  // The frame around the window closes: its layout is kept.
+  // The frame around the window closes: its layout is kept; the frame
+  // itself stays while the main window switches its layouts.
   if (event->type() == QEvent::Close && watched != this && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->isAncestorOf(this)) {
     SaveLayout();
     const QRect r = static_cast<QWidget*>(watched)->geometry();
     m_layout.placement = {r.x(), r.y(), r.width(), r.height()};
-    return false;
+    if (m_host.FrameMayClose()) return false;
+    event->ignore();
+    return true;
   }
   if (watched == m_results && event->type() == QEvent::Resize) {
     Layout();

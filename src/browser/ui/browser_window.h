@@ -37,6 +37,9 @@ class BrowserHost {
   // Opens the file in the editor at the line.
   virtual void ShowSourceLocation(const std::string& path, uint32_t line, const std::string& name) = 0;
   virtual void Beep() = 0;
+  // False while the main window rearranges its windows (switching the
+  // docking layouts): a close request arriving then is refused.
+  virtual bool FrameMayClose() const = 0;
 };
 
 // Column widths and the list pane's height, kept for the program's run

@@ -13,6 +13,7 @@
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/app/shell_app.h"
+#include "shell/app/state_bits.h"
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/main_frame.h"
@@ -212,5 +213,7 @@ void BrowserCommands::ShowSourceLocation(const std::string& path, uint32_t line,
 }
 
 void BrowserCommands::Beep() { m_app.Dialogs().Beep(); }
+
+bool BrowserCommands::FrameMayClose() const { return !m_app.HasState(kStateLayoutSwitch); }
 
 }  // namespace pm2

@@ -65,6 +65,7 @@ class BrowserCommands : public BrowserHost, public BrowseViewer {
   bool ShowBrowseResult(bool open, BrowseName& name) override;
   void ShowSourceLocation(const std::string& path, uint32_t line, const std::string& name) override;
   void Beep() override;
+  bool FrameMayClose() const override;
 
  private:
   bool OpenWindow();

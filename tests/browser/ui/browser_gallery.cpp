@@ -64,6 +64,7 @@ class NoHost : public BrowserHost {
  public:
   void ShowSourceLocation(const std::string&, uint32_t, const std::string&) override {}
   void Beep() override {}
+  bool FrameMayClose() const override { return true; }
 };
 
 int g_failed = 0;

@@ -59,6 +59,8 @@ class FakeHost : public BrowserHost, public BrowseViewer, public BrowseChooser {
     log.push_back(path.substr(path.find_last_of('/') + 1) + ":" + std::to_string(line) + ":" + name);
   }
   void Beep() override { log.push_back("beep"); }
+  bool FrameMayClose() const override { return mayClose; }
+  bool mayClose = true;
   bool ShowBrowseResult(bool, BrowseName& name) override {
     log.push_back("browser:" + std::string(name.text));
     return true;
@@ -368,6 +370,31 @@ TEST_F(WindowTest, ClosingKeepsTheListHeightNotItsWidth) {
   EXPECT_EQ(again.List()->GetColumnWidth(kColName), 123);
   EXPECT_EQ(again.Splitter()->sizes().front(), layout.listHeight);
 }
+
+struct CloseRow {
+  const char* name;
+  bool mayClose;
+};
+class FrameClose : public WindowTest, public ::testing::WithParamInterface<CloseRow> {};
+// The frame closes unless the main window is switching its layouts; the
+// layout is kept either way.
+TEST_P(FrameClose, FollowsTheHostAndKeepsTheLayout) {
+  QWidget frame;
+  window->setParent(&frame);
+  frame.installEventFilter(window.get());
+  frame.setGeometry(40, 50, 700, 500);
+  frame.show();
+  window->List()->SetColumnWidth(kColName, 99);
+  host.mayClose = GetParam().mayClose;
+  EXPECT_EQ(frame.close(), GetParam().mayClose);
+  EXPECT_EQ(frame.isVisible(), !GetParam().mayClose);
+  EXPECT_EQ(layout.widths[kColName], 99);
+  EXPECT_EQ(layout.placement[2], 700);
+  window->setParent(nullptr);
+}
+const CloseRow kCloseRows[] = {{"Closes", true}, {"StaysWhileLayoutsSwitch", false}};
+INSTANTIATE_TEST_SUITE_P(Rows, FrameClose, ::testing::ValuesIn(kCloseRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- the choice between the records of one name
 

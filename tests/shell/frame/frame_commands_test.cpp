@@ -29,6 +29,7 @@
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
+#include "shell/app/state_bits.h"
 #include "shell/frame/frame_bars.h"
 #include "toolkit/menus/menu_bar.h"
 #include "shell/frame/ipc_wiring.h"
@@ -523,6 +524,11 @@ TEST_F(FrameCommandsTest, SourceBrowserCommandFollowsTheTargetsToolset) {
   EXPECT_FALSE(f->Browser()->Source().toolsWriteNone);
   target->toolset = toolset;
   EXPECT_TRUE(f->Browser()->Source().toolsWriteNone);
+  // The browser's frame refuses to close while the docking layouts switch.
+  EXPECT_TRUE(f->Browser()->FrameMayClose());
+  s.App().SetState(kStateLayoutSwitch);
+  EXPECT_FALSE(f->Browser()->FrameMayClose());
+  s.App().ClearState(kStateLayoutSwitch);
 }
 
 TEST_F(FrameCommandsTest, SaveAnnouncesTheFileAndItsLineToTheAddIn) {
