@@ -107,7 +107,7 @@ int Render(const QString& folder) {
   BankWizardDialog::Services services;
   const std::map<std::string, uint8_t> stored = {{"MAIN", 1}, {"DISPLAY", 2}, {"SERIAL", 2}, {"TIMER", 3}};
   services.storedBank = [&stored](const std::string& name) { return stored.at(name); };
-  BankWizardDialog wizard(bankFile, 0xC000, services);
+  BankWizardDialog wizard(bankFile, 0xC000, 0, services);
   wizard.show();
   wizard.SelectBank(2);
   QApplication::processEvents();

@@ -746,7 +746,7 @@ class BankWizard : public SheetTest {
 };
 
 TEST_F(BankWizard, MissingFileOpensWithEmptyLists) {
-  BankWizardDialog dialog("/nonexistent/x.Sbr", 0xC000, Services());
+  BankWizardDialog dialog("/nonexistent/x.Sbr", 0xC000, 0, Services());
   ASSERT_EQ(m_boxes.size(), 1u);
   EXPECT_EQ(m_boxes[0], "Code Banking Wizard: Bank Link File cannot be opened");
   EXPECT_EQ(dialog.Modules()->GetItemCount(), 0);
@@ -761,7 +761,7 @@ TEST_F(BankWizard, BanksModulesAndMoves) {
                                              .Module(2, 0, 300, 0, "io")
                                              .Calls(0, {{2, 4}})
                                              .End());
-  BankWizardDialog dialog(path, 0xC000, Services());
+  BankWizardDialog dialog(path, 0xC000, 0, Services());
   EXPECT_TRUE(m_boxes.empty());
   EXPECT_EQ(dialog.Banks()->GetItemCount(), 8);
   EXPECT_EQ(dialog.Banks()->GetItemText(5, 0), "Bank #5");
@@ -784,6 +784,29 @@ TEST_F(BankWizard, BanksModulesAndMoves) {
   ::unlink(path.c_str());
 }
 
+struct OpeningBanksRow {
+  const char* name;
+  uint16_t opened;  // the target's bank count
+  int fileBank;     // the highest bank of the file
+  int rows;
+};
+class OpeningBanks : public BankWizard, public ::testing::WithParamInterface<OpeningBanksRow> {};
+TEST_P(OpeningBanks, TheListCoversTheTargetsBanksAndTheFiles) {
+  m_stored = {{"MAIN", uint8_t(GetParam().fileBank)}};
+  const std::string path = WriteBankFile(test::BankStream().Module(0, 0, 100, 0, "main").End());
+  BankWizardDialog dialog(path, 0xC000, GetParam().opened, Services());
+  EXPECT_EQ(dialog.Banks()->GetItemCount(), GetParam().rows);
+  ::unlink(path.c_str());
+}
+const OpeningBanksRow kOpeningBanksRows[] = {
+    {"TargetHasMore", 16, 3, 16},
+    {"FileHasMore", 4, 5, 8},
+    {"NoneConfigured", 0, 5, 8},
+    {"SixtyFourAtMost", 64, 40, 64},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, OpeningBanks, ::testing::ValuesIn(kOpeningBanksRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 struct CommonRow {
   const char* name;
   const char* text;
@@ -792,7 +815,7 @@ struct CommonRow {
 };
 class CommonSizes : public BankWizard, public ::testing::WithParamInterface<CommonRow> {};
 TEST_P(CommonSizes, ReadOrRestored) {
-  BankWizardDialog dialog("/nonexistent/x.Sbr", 0xC000, Services());
+  BankWizardDialog dialog("/nonexistent/x.Sbr", 0xC000, 0, Services());
   m_boxes.clear();
   dialog.CommonSize()->setText(GetParam().text);
   EXPECT_EQ(dialog.ReadCommonSize(), *GetParam().box == 0);
@@ -841,6 +864,27 @@ TEST_F(SheetTest, BankWizardOfTheTargetPageStoresOnlyOnOk) {
   EXPECT_EQ(GetFileBankNo("main.c"), 3);
   EXPECT_EQ(GetKeyValue(m_target->pOpts->lst.OPTKUS, "NSZCOM"), "0x8000");
   ::unlink("/tmp/opts_bank.Sbr");
+}
+
+TEST_F(SheetTest, BankWizardOpensWithTheTargetsBanksAndOkKeepsThem) {
+  UseToolset(kToolset51);
+  m_target->pOpts->t51.T51FL |= 0x2000 | 0x108000;
+  m_target->pOpts->t51.CBANKS5 = 3;  // 16 banks
+  m_target->pOpts->out.OUTNAME = OptString::Pooled("opts_bank16", kPoolProject);
+  m_target->pOpts->out.OUTDIR = OptString::Pooled("/tmp/", kPoolProject);
+  std::ofstream("/tmp/opts_bank16.Sbr", std::ios::binary) << test::BankStream().Module(0, 0, 100, 0, "main.c").End();
+  OptionsSheet& sheet = Open(m_target);
+  int rows = 0;
+  const_cast<SheetServices&>(sheet.Services()).runDialog = [&rows](QDialog& d) {
+    rows = static_cast<BankWizardDialog&>(d).Banks()->GetItemCount();
+    d.accept();
+    return d.result();
+  };
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  page->BankingButton()->click();
+  EXPECT_EQ(rows, 16);
+  EXPECT_EQ(page->Banks()->currentText(), "16");
+  ::unlink("/tmp/opts_bank16.Sbr");
 }
 
 }  // namespace

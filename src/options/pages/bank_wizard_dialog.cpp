@@ -101,8 +101,8 @@ class ModuleListCtrl : public SECListCtrl {
   BankWizardDialog& m_dialog;
 };
 
-BankWizardDialog::BankWizardDialog(const std::string& bankFile, uint16_t commonSize, Services services,
-                                   QWidget* parent)
+BankWizardDialog::BankWizardDialog(const std::string& bankFile, uint16_t commonSize, uint16_t bankCount,
+                                   Services services, QWidget* parent)
     : QDialog(parent), m_services(std::move(services)) {
   setWindowTitle("Code Banking Wizard");
   if (!m_services.message) m_services.message = [](const std::string&, const std::string&) {};
@@ -119,6 +119,8 @@ BankWizardDialog::BankWizardDialog(const std::string& bankFile, uint16_t commonS
     }
     m_model.commonSize = commonSize;
   }
+  // Opening and closing unchanged must not shrink the target's bank count.
+  m_model.GrowBankCount(bankCount);
 
   auto* grid = new QGridLayout(this);
   m_banks = new BankListCtrl(*this, this);

@@ -32,8 +32,11 @@ class BankWizardDialog : public QDialog {
     std::function<void(const BankModel&)> apply;
   };
 
-  // Reads the bank link file; without it the lists stay empty.
-  BankWizardDialog(const std::string& bankFile, uint16_t commonSize, Services services, QWidget* parent = nullptr);
+  // Reads the bank link file; without it the lists stay empty. The bank
+  // list shows at least `bankCount` rows (the target's configured banks),
+  // more when the file places modules higher.
+  BankWizardDialog(const std::string& bankFile, uint16_t commonSize, uint16_t bankCount, Services services,
+                   QWidget* parent = nullptr);
   ~BankWizardDialog() override;
 
   BankModel& Model() { return m_model; }

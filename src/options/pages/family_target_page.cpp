@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "options/core/family_entries.h"
@@ -371,7 +372,7 @@ void Target51Page::RunBankWizard() {
     std::snprintf(value, sizeof value, "0x%X", unsigned(model.commonSize));
     session.SetTargetOption("NSZCOM", value);
   };
-  BankWizardDialog dialog(file, common, services, this);
+  BankWizardDialog dialog(file, common, uint16_t(2u << std::min<uint16_t>(m_t.CBANKS5, 5)), services, this);
   const int result = Sheet().Services().runDialog ? Sheet().Services().runDialog(dialog) : dialog.exec();
   if (result != QDialog::Accepted) return;
   m_t.CBANKS5 = BankCountIndex(dialog.Model().bankCount);
