@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -413,6 +414,24 @@ TEST_F(FamilyPages, SetListJoinedAndIncludeOfBlanksStoredEmpty) {
   ASSERT_TRUE(Ok());
   EXPECT_EQ(m_target->pOpts->a51.WX51SET.str(), "ONE,TWO=0x10");
   EXPECT_EQ(m_target->pOpts->a51.INCA5.str(), "");
+}
+
+// The EC++ page offers no control for the warning level or plain char;
+// their stored values pass through the page unchanged.
+TEST_F(FamilyPages, EcPageKeepsTheSettingsItHasNoControlFor) {
+  UseToolset(2);
+  uint8_t* flags = m_target->pOpts->ec166.YQ166;
+  flags[0] = 2;  // warning level
+  flags[1] = 1;  // plain char is unsigned char
+  uint8_t before[20];
+  std::memcpy(before, flags, sizeof before);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kCompilerEc166);
+  ASSERT_NE(page, nullptr);
+  EditOf(page, "&Define:")->setText("FROM_PAGE");
+  ASSERT_TRUE(Ok());
+  EXPECT_EQ(m_target->pOpts->ec166.ECDEFINE.str(), "FROM_PAGE");
+  EXPECT_EQ(std::memcmp(m_target->pOpts->ec166.YQ166, before, sizeof before), 0);
 }
 
 // ---------------------------------------------------------------- linker pages
