@@ -285,4 +285,20 @@ std::string FormatByteList(const uint8_t* bytes, std::size_t n) {
   return s;
 }
 
+std::string ParenthesisedTextFault(std::string_view text) {
+  int depth = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    if (c == '(') ++depth;
+    if (c == ')' && --depth < 0) return "a ')' without its '('";
+    // A line break is written as "\~", which reads back as CR LF.
+    if (c == '\n' && (i == 0 || text[i - 1] != '\r')) return "a line break without a carriage return";
+    if (c == '\\' && next == '~') return "the characters \"\\~\"";
+    if (c == '/' && next == '*') return "the characters \"/*\"";
+  }
+  if (depth > 0) return "a '(' without its ')'";
+  return std::string();
+}
+
 }  // namespace pm2

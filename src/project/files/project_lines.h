@@ -117,4 +117,9 @@ class ProjectLineWriter {
 // "{ 1,2,3 }".
 std::string FormatByteList(const uint8_t* bytes, std::size_t n);
 
+// Why a text written in parentheses, as "(text)", would not read back as it
+// was written ("" when it would): the reader ends it at the first unmatched
+// ')', turns a written line break into CR LF and drops comments.
+std::string ParenthesisedTextFault(std::string_view text);
+
 }  // namespace pm2

@@ -1,5 +1,7 @@
 #include "shell/app/shell_app.h"
 
+#include "project/files/project_lines.h"
+
 #include <sys/stat.h>
 
 #include <cstring>
@@ -200,6 +202,8 @@ const char* ShellApp::GetDriverKey(const char* key) const {
 int ShellApp::SetDriverKey(const char* key, const char* value) {
   OptionBlock* own = GetCurrentTargetOptions();
   if (!own || !key || !*key || !value) return 0;
+  // The options file could not give such a key or value back as it was.
+  if (!ParenthesisedTextFault(key).empty() || !ParenthesisedTextFault(value).empty()) return 0;
   own->dbg.OPTKEY = SetKeyValue(own->dbg.OPTKEY, key, value, kPoolProject);
   return 1;
 }

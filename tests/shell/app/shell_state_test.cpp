@@ -103,6 +103,14 @@ TEST_F(ShellStateTest, DriverKeysNeedATargetAndBothTexts) {
   EXPECT_EQ(app->SetDriverKey(nullptr, "COM1"), 0);
   EXPECT_EQ(app->SetDriverKey("Port", nullptr), 0);
   EXPECT_EQ(app->SetDriverKey("", "x"), 0);
+  // What the options file would not read back as written is refused, and
+  // the value kept before stays.
+  EXPECT_EQ(app->SetDriverKey("Port", "COM1"), 1);
+  EXPECT_EQ(app->SetDriverKey("Port", "COM2)"), 0);
+  EXPECT_EQ(app->SetDriverKey("Port", "a\nb"), 0);
+  EXPECT_EQ(app->SetDriverKey("Po(rt", "x"), 0);
+  EXPECT_STREQ(app->GetDriverKey("Port"), "COM1");
+  EXPECT_EQ(app->GetDriverKey("Po(rt"), nullptr);
 }
 
 struct LogNameRow {
