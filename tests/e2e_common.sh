@@ -28,7 +28,9 @@ e2e_need_arm_gcc() {
 e2e_in_xvfb() {
   [ "${PM2_IN_XVFB:-}" = 1 ] && return 0
   export PM2_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  # xvfb-run -a takes the first free display from its start number, and two
+  # test runs on one machine that start at the same number can race for it.
+  exec xvfb-run -a -n "$((100 + $$ % 800))" -s "-screen 0 1280x1024x24" "$0" "$@"
 }
 
 e2e_start_work() {  # mktemp prefix, gallery folder name
