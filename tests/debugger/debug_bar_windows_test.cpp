@@ -37,14 +37,6 @@
 namespace pm2 {
 namespace {
 
-template <class Pred>
-bool Until(Pred done, int ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
-
 // Types a text into a tree's open in-place edit and ends it with Enter.
 bool TypeIntoEdit(SECTreeCtrl* tree, const char* text) {
   if (SECListEdit* e = tree->GetEditControl()) {
@@ -81,7 +73,7 @@ class DebugBarWindowsTest : public test::ExampleFrameTest {
     o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
     CMainFrame* f = s.Frame();
     if (!f->ExecuteCommand(32802)) return false;
-    return Until([&] { return f->Debugger()->Session().SessionActive(); });
+    return test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); });
   }
   std::string Log() {
     void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
@@ -220,7 +212,7 @@ TEST_F(DebugBarWindowsTest, WindowStateOutlivesTheSessionAndTheProject) {
   ExpectTargetKeeps(s.App().Project()->curTarget);
   ScrambleKeptWindows(f, s.App());
   // Opening the project leaves a deferred command of its own to run first.
-  ASSERT_TRUE(Until([&] { return !s.App().Deferred().Pending(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return !s.App().Deferred().Pending(); }));
   ASSERT_TRUE(Start(s, script)) << Log();
   ExpectPageTwoKept(f);
   ExpectSymbolsKept(f);
@@ -249,7 +241,7 @@ TEST_F(DebugBarWindowsTest, AFailedStartKeepsTheTargetsWindowState) {
   const std::string script = dir + "windows.script";
   std::ofstream(script) << "fail 3 no target connected\n";
   ASSERT_TRUE(f->ExecuteCommand(32802));
-  ASSERT_TRUE(Until([&] { return !answers.texts.empty(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return !answers.texts.empty(); }));
   EXPECT_EQ(answers.texts[0], "Error: no target connected\nDebugger aborted !");
   EXPECT_FALSE(f->Debugger()->Session().SessionActive());
   ASSERT_NE(t->watches[0], nullptr);
@@ -290,7 +282,7 @@ TEST_F(DebugBarWindowsTest, WatchPagesTakeKeysAndTheMouse) {
   watch->SelectItem(watch->GetItemAtRow(0));
   QTest::keyClick(watch, Qt::Key_F2);
   ASSERT_TRUE(TypeIntoEdit(watch, "pt"));
-  ASSERT_TRUE(Until([&] { return watch->GetItemCount() == 2; }));
+  ASSERT_TRUE(test::WaitFor([&] { return watch->GetItemCount() == 2; }));
   HTREEITEM pt = watch->GetItemAtRow(0);
   EXPECT_EQ(watch->GetItemText(pt, 1), "struct point { ... }");
   EXPECT_EQ(watch->GetItemText(watch->GetItemAtRow(1), 0), "<type F2 to edit>");
@@ -303,11 +295,11 @@ TEST_F(DebugBarWindowsTest, WatchPagesTakeKeysAndTheMouse) {
   QTest::mouseDClick(watch, Qt::LeftButton, {},
                      CellCentre(watch, x, 1));
   // The edit opens once the click has gone by.
-  ASSERT_TRUE(Until([&] { return watch->GetEditItem() >= 0; })) << "no edit opened";
+  ASSERT_TRUE(test::WaitFor([&] { return watch->GetEditItem() >= 0; })) << "no edit opened";
   EXPECT_EQ(watch->GetEditColumn(), 1);
   ASSERT_TRUE(TypeIntoEdit(watch, "7"));
   EXPECT_NE(Log().find("assign  `pt.x = 7\n"), std::string::npos) << Log();
-  ASSERT_TRUE(Until([&] { return watch->GetItemText(watch->GetItemAtRow(1), 1).rfind("7", 0) == 0; }));
+  ASSERT_TRUE(test::WaitFor([&] { return watch->GetItemText(watch->GetItemAtRow(1), 1).rfind("7", 0) == 0; }));
   // Delete removes an expression, not the placeholder.
   watch->SelectItem(watch->GetItemAtRow(0));
   QTest::keyClick(watch, Qt::Key_Delete);
@@ -363,7 +355,7 @@ TEST_F(DebugBarWindowsTest, CallStackShowsTheCallsAndGoesToTheSource) {
   // row has none and beeps.
   QTest::mouseDClick(stack, Qt::LeftButton, {},
                      CellCentre(stack, stack->GetItemAtRow(0), 0));
-  ASSERT_TRUE(Until([&] { return f->Editors().ActivePath().find("Startup.s") != std::string::npos; }));
+  ASSERT_TRUE(test::WaitFor([&] { return f->Editors().ActivePath().find("Startup.s") != std::string::npos; }));
   EXPECT_FALSE(stack->ShowCallingPlace(1));
   // The radix commands need a current watch page.
   EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdRadixHex).enabled);

@@ -627,14 +627,6 @@ namespace {
 
 class DebugDialogsFrameTest : public test::ExampleFrameTest {};
 
-template <class Pred>
-bool UntilDone(Pred done, int ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
-
 TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
@@ -652,7 +644,7 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   // Without a session the windows' commands are greyed.
   EXPECT_FALSE(f->QueryCommand(32735).enabled);
   ASSERT_TRUE(f->ExecuteCommand(32802));
-  ASSERT_TRUE(UntilDone([&] { return f->Debugger()->Session().SessionActive(); })) << log();
+  ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); })) << log();
   DebugDialogs* dialogs = f->Debugger()->Dialogs();
   ASSERT_NE(dialogs, nullptr);
   // Output for a closed window goes into its terminal; the window opened
@@ -716,14 +708,14 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   std::ofstream(script, std::ios::app) << "module M\nfunc F 4 2 0\n";
   ASSERT_TRUE(f->ExecuteCommand(32802));
   ASSERT_TRUE(f->ExecuteCommand(32802));
-  ASSERT_TRUE(UntilDone([&] { return f->Debugger()->Session().SessionActive(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); }));
   ASSERT_TRUE(f->QueryCommand(35047).enabled);
   ASSERT_TRUE(f->ExecuteCommand(35047));
   ASSERT_NE(dialogs->Coverage(), nullptr);
   dialogs->Coverage()->setGeometry(QRect(120, 130, 420, 300));
   const QRect placed = dialogs->Coverage()->geometry();
   ASSERT_TRUE(f->ExecuteCommand(35047));  // the command closes it
-  EXPECT_TRUE(UntilDone([&] { return dialogs->Coverage() == nullptr; }));
+  EXPECT_TRUE(test::WaitFor([&] { return dialogs->Coverage() == nullptr; }));
   ASSERT_TRUE(f->ExecuteCommand(35047));
   ASSERT_NE(dialogs->Coverage(), nullptr);
   EXPECT_EQ(dialogs->Coverage()->geometry(), placed);
@@ -735,8 +727,8 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   EXPECT_EQ(dialogs->Coverage()->RowTexts()[0].second, "75% of 4 instructions");
   ASSERT_TRUE(f->ExecuteCommand(32802));  // the session ends: the windows go
   EXPECT_EQ(dialogs->Box(), nullptr);
-  EXPECT_TRUE(UntilDone([&] { return dialogs->Serial(0) == nullptr; }));
-  EXPECT_TRUE(UntilDone([&] { return dialogs->Coverage() == nullptr; }));
+  EXPECT_TRUE(test::WaitFor([&] { return dialogs->Serial(0) == nullptr; }));
+  EXPECT_TRUE(test::WaitFor([&] { return dialogs->Coverage() == nullptr; }));
   EXPECT_EQ(s.App().SavedToolBox().size(), 2u);  // the buttons outlive the box
   dlclose(driver);
 }
@@ -760,7 +752,7 @@ class WindowSettingsFrameTest : public test::ExampleFrameTest {
     o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
     o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
     return s.Frame()->ExecuteCommand(32802) &&
-           UntilDone([&] { return s.Frame()->Debugger()->Session().SessionActive(); });
+           test::WaitFor([&] { return s.Frame()->Debugger()->Session().SessionActive(); });
   }
   static QMdiSubWindow* SerialSheet(CMainFrame* f) { return f->findChild<QMdiSubWindow*>("SerialFrame1"); }
 };
@@ -797,7 +789,7 @@ TEST_F(WindowSettingsFrameTest, SerialColoursAndPlacesSurviveARestart) {
     ASSERT_NE(symbols, nullptr);
     symbols->setGeometry(symbolsPlace);
     symbols->close();
-    EXPECT_TRUE(UntilDone([&] { return f->Debugger()->Dialogs()->Symbols() == nullptr; }));
+    EXPECT_TRUE(test::WaitFor([&] { return f->Debugger()->Dialogs()->Symbols() == nullptr; }));
     EXPECT_EQ(w.symbols.length, 44u);
     ASSERT_TRUE(f->ExecuteCommand(35073));
     ToolBox* box = f->Debugger()->Dialogs()->Box();

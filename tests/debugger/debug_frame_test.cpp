@@ -33,14 +33,6 @@ QMenu* PeripheralsMenu(CMainFrame* f) {
   return nullptr;
 }
 
-template <class Pred>
-bool Until(Pred done, int ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
-
 TEST_F(DebugFrameTest, SessionWithTheTestDriverRunsInTheFrame) {
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
@@ -60,7 +52,7 @@ TEST_F(DebugFrameTest, SessionWithTheTestDriverRunsInTheFrame) {
   DebugSession& session = f->Debugger()->Session();
   ASSERT_TRUE(f->QueryCommand(32802).enabled);
   ASSERT_TRUE(f->ExecuteCommand(32802));
-  ASSERT_TRUE(Until([&] { return session.SessionActive(); })) << log();
+  ASSERT_TRUE(test::WaitFor([&] { return session.SessionActive(); })) << log();
   EXPECT_EQ(f->QueryCommand(32802).check, 1);
   EXPECT_TRUE(f->QueryCommand(32795).enabled);  // step over while halted
 
@@ -87,7 +79,7 @@ TEST_F(DebugFrameTest, SessionWithTheTestDriverRunsInTheFrame) {
   ASSERT_TRUE(f->ExecuteCommand(32802));
   ASSERT_FALSE(session.SessionActive());
   ASSERT_TRUE(f->ExecuteCommand(32802));
-  ASSERT_TRUE(Until([&] { return session.SessionActive(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return session.SessionActive(); }));
   EXPECT_FALSE(f->Debugger()->EndForClose());
   EXPECT_TRUE(session.SessionActive());
   ASSERT_TRUE(f->ExecuteCommand(32802));
@@ -129,7 +121,7 @@ TEST_F(DebugFrameTest, FlashDownloadThroughTheDriverAndItsUpdateRules) {
   EXPECT_TRUE(boxes.texts.empty());
   ASSERT_TRUE(f->ExecuteCommand(35405));
   EXPECT_NE(std::string(log()).find("boot 7\n"), std::string::npos) << log();
-  EXPECT_TRUE(Until([&] { return !boxes.texts.empty(); }));
+  EXPECT_TRUE(test::WaitFor([&] { return !boxes.texts.empty(); }));
   ASSERT_FALSE(boxes.texts.empty());
   EXPECT_EQ(boxes.texts[0], "Error: Flash Erase failed  -  sector locked");
   EXPECT_FALSE(f->Debugger()->Session().DriverLoaded());

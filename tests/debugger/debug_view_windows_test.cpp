@@ -36,14 +36,6 @@
 namespace pm2 {
 namespace {
 
-template <class Pred>
-bool Until(Pred done, int ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
-
 // A listing of 40 lines: a source line before every fourth instruction.
 std::string Script() {
   std::string s = "pc 1010\neval 0x40000000 40000000\neval main 1000\n";
@@ -90,7 +82,7 @@ class DebugViewWindowsTest : public test::ExampleFrameTest {
     log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
     clearLog = reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"));
     ASSERT_TRUE(f->ExecuteCommand(32802));
-    ASSERT_TRUE(Until([&] { return f->Debugger()->Session().SessionActive(); }, 5000));
+    ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); }, 5000));
     windows = &f->Debugger()->Windows();
   }
   void TearDown() override {
@@ -417,7 +409,7 @@ TEST_F(DebugViewWindowsTest, DragSelectsAndScrollsOnTheTimer) {
   EXPECT_TRUE(v->DragTimer()->isActive()) << "armed again at the edge";
   // The real timer goes on scrolling while the pointer stays.
   const std::string now = c.Text(0);
-  EXPECT_TRUE(Until([&] { return c.Text(0) != now; }, 2000));
+  EXPECT_TRUE(test::WaitFor([&] { return c.Text(0) != now; }, 2000));
   EXPECT_LE(c.Line(0).address, top);
   // The last line's strip scrolls down.
   QTest::mouseMove(v, QPoint(g.gutter + 20, g.text.height() - g.lineHeight / 2));
