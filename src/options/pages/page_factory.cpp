@@ -26,6 +26,8 @@ namespace {
 
 // The device page: choosing a device applies it to the target at once (the
 // session undoes it on Cancel) and the toolset's pages follow behind it.
+// While the page is current the target's block is the working copy, so the
+// device's values land beside the other pages' edits.
 class DevicePage : public OptionPage {
  public:
   explicit DevicePage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDevice) {
@@ -38,12 +40,16 @@ class DevicePage : public OptionPage {
     layout->addWidget(m_selector);
     connect(m_selector, &DeviceSelector::deviceApplied, this, [this] { Sheet().ResetPages(); });
   }
-  bool Leave() override { return true; }
+  ~DevicePage() override { Session().LendTargetCopy(false); }
+  bool Leave() override {
+    Session().LendTargetCopy(false);
+    return true;
+  }
   void Defaults() override {}
   bool HasDefaults() const override { return false; }
 
  protected:
-  void Load() override {}
+  void Load() override { Session().LendTargetCopy(true); }
 
  private:
   DeviceSelector* m_selector = nullptr;
