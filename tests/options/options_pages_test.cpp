@@ -429,6 +429,23 @@ const BankRow kBankRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, BankChoice, ::testing::ValuesIn(kBankRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Both ARM output pages have "Create Batch File", which sets the bit the
+// build writes its batch file by.
+TEST_F(SheetTest, ArmOutputPagesSetTheBatchFileBit) {
+  for (uint16_t toolset : {kToolsetArmGnu, kToolsetArmAds}) {
+    SCOPED_TRACE(toolset);
+    UseToolset(toolset);
+    m_target->pOpts->out.TGMORE = 0;
+    Open(m_target);
+    auto* page = Go<ArmOutputPage>(toolset == kToolsetArmGnu ? PageId::kArmGnuOutput : PageId::kArmAdsOutput);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->BatchBox()->isVisibleTo(page));
+    EXPECT_FALSE(page->BatchBox()->isChecked());
+    page->BatchBox()->click();
+    EXPECT_EQ(m_session->TargetCopy()->out.TGMORE & 1u, 1u);
+  }
+}
+
 TEST_F(SheetTest, OutputPageRefusesAnEmptyName) {
   UseToolset(kToolset166);
   OptionsSheet& sheet = Open(m_target);
