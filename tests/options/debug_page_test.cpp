@@ -129,6 +129,17 @@ const SideRow kSideRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, DebugSides, ::testing::ValuesIn(kSideRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The example names its driver by row; passing through the page changes
+// nothing, so OK has nothing to save.
+TEST_F(DebugPageTest, PassingThroughThePageKeepsTheRecord) {
+  Open(m_target);
+  Go<DebugPage>(PageId::kDebug);
+  m_sheet->accept();
+  EXPECT_FALSE(m_session->Commit());
+  EXPECT_TRUE(m_target->pOpts->dbg.str11.empty());
+  EXPECT_EQ(m_target->pOpts->dbg.word2, 0u);
+}
+
 TEST_F(DebugPageTest, ADllTypedOnTheTargetSideSelectsItsDriver) {
   Open(m_target);
   auto* page = Go<DebugPage>(PageId::kDebug);

@@ -251,11 +251,19 @@ bool DebugPage::Leave() {
   for (int side = 0; side < 2; ++side)
     SetStored(b.dbg.str[TextOfIni(side)], std::string(TrimBlanks(FromQ(m_ini[side]->text()))));
   for (int i = 0; i < 8; ++i) SetStored(b.dbg.str[TextOfDll(i)], FromQ(m_dll[i]->text().left(510)));
-  // The chosen driver by path and by its row, so the session finds it either way.
+  // The chosen driver by path and by its row, so the session finds it
+  // either way; a record that already names it (the session takes the row
+  // when the path is empty) stays as stored.
   const int row = m_drivers->currentIndex();
   const bool chosen = row >= 0 && row < int(m_entries.size());
-  SetStored(b.dbg.str11, chosen ? m_entries[std::size_t(row)].path : std::string());
-  b.dbg.word2 = chosen ? uint32_t(row) : 0xFFFFFFFFu;
+  const std::string path = chosen ? m_entries[std::size_t(row)].path : std::string();
+  const int storedRow = int32_t(b.dbg.word2);
+  const bool storedRowValid = storedRow >= 0 && storedRow < int(m_entries.size());
+  const bool named = b.dbg.str11.empty() ? (chosen ? storedRow == row : !storedRowValid) : b.dbg.str11.view() == path;
+  if (!named) {
+    SetStored(b.dbg.str11, path);
+    b.dbg.word2 = chosen ? uint32_t(row) : 0xFFFFFFFFu;
+  }
   return true;
 }
 
