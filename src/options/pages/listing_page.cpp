@@ -93,10 +93,12 @@ ListingPage::ListingPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kListi
   connect(m_macro, &QComboBox::currentIndexChanged, this, [this](int row) {
     if (!Loading() && row >= 0) Block().lst.lstByte2 = uint8_t(row);
   });
-  connect(m_tab, &QLineEdit::textEdited, this, [this] {
+  auto storeTab = [this] {
     uint32_t v = 0;
     if (ReadNumberField(FromQ(m_tab->text()), 1, 16, &v)) Block().lst.lstByte = uint8_t(v);
-  });
+  };
+  connect(m_tab, &QLineEdit::textEdited, this, storeTab);
+  connect(m_spins[2], &UpDownEdit::stepped, this, storeTab);
   grid->setRowStretch(6, 1);
 }
 

@@ -31,8 +31,7 @@ void UpDownEdit::stepBy(int steps) {
   const int next = std::clamp(value + steps, m_low, m_high);
   lineEdit()->setText(QString::number(next));
   lineEdit()->selectAll();
-  // Like typing: the page's handlers of the field see the change.
-  emit lineEdit()->textEdited(lineEdit()->text());
+  emit stepped();
 }
 
 QAbstractSpinBox::StepEnabled UpDownEdit::stepEnabled() const {

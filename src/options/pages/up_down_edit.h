@@ -22,6 +22,10 @@ class UpDownEdit : public QAbstractSpinBox {
   // end of the range it steps towards.
   void stepBy(int steps) override;
 
+ signals:
+  // The number was stepped (typing raises the edit's own textEdited).
+  void stepped();
+
  protected:
   StepEnabled stepEnabled() const override;
   QValidator::State validate(QString& text, int& pos) const override;
