@@ -145,6 +145,8 @@ TEST_F(DebugPageTest, ADllTypedOnTheTargetSideSelectsItsDriver) {
   auto* page = Go<DebugPage>(PageId::kDebug);
   Type(page->DllText(4), "testdrv.dll");
   EXPECT_EQ(page->Drivers()->currentIndex(), 1);
+  Type(page->DllText(4), "GDBDRV");
+  EXPECT_EQ(page->Drivers()->currentIndex(), 0);
   Type(page->DllText(4), "nothing.dll");
   EXPECT_EQ(page->Drivers()->currentIndex(), -1);
 }

@@ -142,10 +142,11 @@ DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m
 }
 
 int DebugPage::RowOfTargetDll() const {
-  const std::string dll = DriverFileName(std::string(TrimBlanks(FromQ(m_dll[4]->text()))));
+  // By base name, as the session finds the library ("GDBDRV" is GdbDrv.so).
+  const std::string dll = DriverBaseName(std::string(TrimBlanks(FromQ(m_dll[4]->text()))));
   if (dll.empty()) return -1;
   for (std::size_t i = 0; i < m_entries.size(); ++i)
-    if (EqualIgnoringCase(DriverFileName(m_entries[i].path), dll)) return int(i);
+    if (EqualIgnoringCase(DriverBaseName(m_entries[i].path), dll)) return int(i);
   return -1;
 }
 
