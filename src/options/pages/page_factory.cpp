@@ -30,7 +30,7 @@ namespace {
 // device's values land beside the other pages' edits.
 class DevicePage : public OptionPage {
  public:
-  explicit DevicePage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDevice) {
+  explicit DevicePage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDevice), m_session(Session()) {
     auto* layout = new QVBoxLayout(this);
     const EnvironmentInfo* env = sheet.Services().environment;
     std::vector<TitledPath> databases = sheet.Services().databases;
@@ -40,7 +40,8 @@ class DevicePage : public OptionPage {
     layout->addWidget(m_selector);
     connect(m_selector, &DeviceSelector::deviceApplied, this, [this] { Sheet().ResetPages(); });
   }
-  ~DevicePage() override { Session().LendTargetCopy(false); }
+  // The sheet is half gone when its pages go: the session is asked directly.
+  ~DevicePage() override { m_session.LendTargetCopy(false); }
   bool Leave() override {
     Session().LendTargetCopy(false);
     return true;
@@ -52,6 +53,7 @@ class DevicePage : public OptionPage {
   void Load() override { Session().LendTargetCopy(true); }
 
  private:
+  OptionsSession& m_session;
   DeviceSelector* m_selector = nullptr;
 };
 
