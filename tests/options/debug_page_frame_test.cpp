@@ -63,12 +63,12 @@ TEST_F(DebugPageFrameTest, EveryFieldTypedReachesTheNextSession) {
     EXPECT_EQ(page->DllText(5)->text(), "-remote localhost:3333");
     // The simulator's side.
     Type(page->DllText(0), "TESTDRV.DLL");
-    Type(page->DllText(1), "sim.script");
+    Type(page->DllText(1), QString::fromStdString(script));
     Type(page->DllText(2), "SIMDLG.DLL");
     Type(page->DllText(3), "-pSIM");
     Type(page->IniFile(0), ".\\sim.ini");
     // The target side, with the scripted driver chosen under "Use:".
-    QTest::mouseClick(page->TargetDriver(), Qt::LeftButton);
+    QTest::mouseClick(page->TargetDriver(), Qt::LeftButton, {}, QPoint(6, page->TargetDriver()->height() / 2));
     const int row = page->Drivers()->findText("Scripted Test Driver");
     EXPECT_GE(row, 0);
     page->Drivers()->setFocus();
@@ -91,7 +91,8 @@ TEST_F(DebugPageFrameTest, EveryFieldTypedReachesTheNextSession) {
   EXPECT_EQ(d.flags & 3u, 2u);  // the target side
   EXPECT_NE(d.flags & 0xFE00u, before & 0xFE00u);
   // OK saved the project with the texts in the record's order.
-  EXPECT_NE(FileText(dir + "Blinky.Opt").find("(TESTDRV.DLL)(sim.script)(SIMDLG.DLL)(-pSIM)(.\\sim.ini)"), std::string::npos)
+  EXPECT_NE(FileText(dir + "Blinky.Opt").find("(TESTDRV.DLL)(" + script + ")(SIMDLG.DLL)(-pSIM)(.\\sim.ini)"),
+            std::string::npos)
       << FileText(dir + "Blinky.Opt");
 
   ASSERT_TRUE(f->ExecuteCommand(32802));
@@ -102,6 +103,30 @@ TEST_F(DebugPageFrameTest, EveryFieldTypedReachesTheNextSession) {
   EXPECT_NE(text.find("params " + script + "\n"), std::string::npos) << text;
   EXPECT_NE(text.find("dialog " + root + "ARM/BIN/TDLG (-pTARGET)\n"), std::string::npos) << text;
   EXPECT_NE(text.find("init " + dir + "target.ini\n"), std::string::npos) << text;
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(test::WaitFor([&] { return !session.SessionActive(); }));
+
+  // Back to the simulator: its side's texts as typed before.
+  f->ProjectCommands()->m_runOptionsSheet = [&](OptionsSheet& sheet) {
+    sheet.show();
+    for (int i = 0; i < sheet.PageCount(); ++i)
+      if (sheet.Page(i)->Id() == PageId::kDebug) sheet.Tabs()->setCurrentIndex(i);
+    auto* page = dynamic_cast<DebugPage*>(sheet.CurrentPage());
+    if (!page) return int(QDialog::Rejected);
+    EXPECT_EQ(page->Drivers()->currentText(), "Scripted Test Driver");
+    QTest::mouseClick(page->Simulator(), Qt::LeftButton, {}, QPoint(6, page->Simulator()->height() / 2));
+    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    return sheet.result();
+  };
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kOptionsForTarget));
+  EXPECT_EQ(d.flags & 3u, 1u);  // the simulator
+  reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"))();
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(test::WaitFor([&] { return session.SessionActive(); })) << log();
+  const std::string sim = log();
+  EXPECT_NE(sim.find("dll " + root + "ARM/BIN/TESTDRV\n"), std::string::npos) << sim;
+  EXPECT_NE(sim.find("dialog " + root + "ARM/BIN/SIMDLG (-pSIM)\n"), std::string::npos) << sim;
+  EXPECT_NE(sim.find("init " + dir + "sim.ini\n"), std::string::npos) << sim;
   ASSERT_TRUE(f->ExecuteCommand(32802));
   EXPECT_TRUE(test::WaitFor([&] { return !session.SessionActive(); }));
   dlclose(driver);

@@ -93,7 +93,10 @@ TEST_P(DebugSides, WhatThePageWritesIsWhatTheSessionGets) {
   Open(m_target);
   auto* page = Go<DebugPage>(PageId::kDebug);
   const int base = r.simulator ? 0 : 4;
-  QTest::mouseClick(r.simulator ? static_cast<QWidget*>(page->Simulator()) : page->TargetDriver(), Qt::LeftButton);
+  // On the radio's indicator (the rest of a wide radio is not its button).
+  QRadioButton* side = r.simulator ? page->Simulator() : page->TargetDriver();
+  QTest::mouseClick(side, Qt::LeftButton, {}, QPoint(6, side->height() / 2));
+  EXPECT_TRUE(side->isChecked());
   if (r.driver >= 0) {
     Type(page->DllText(4), "");  // no driver chosen: the list follows
     EXPECT_EQ(page->Drivers()->currentIndex(), -1);
