@@ -26,7 +26,6 @@ class ArmOutputPage : public OptionPage {
   QRadioButton* Executable() const { return m_exe; }
   QCheckBox* BigEndian() const { return m_bigEndian; }
   QCheckBox* DebugBox() const { return m_debug; }
-  QCheckBox* BrowseBox() const { return m_browse; }
   QCheckBox* HexBox() const { return m_hex; }
   QComboBox* HexFormat() const { return m_hexFormat; }
   // Programs 0 and 1 run after the build, 2 and 3 before it (ARM-ADS).
@@ -50,7 +49,6 @@ class ArmOutputPage : public OptionPage {
   QRadioButton* m_exe;
   QRadioButton* m_lib;
   QCheckBox* m_debug;
-  QCheckBox* m_browse;
   QCheckBox* m_hex;
   QComboBox* m_hexFormat;
   QCheckBox* m_bigEndian;
