@@ -107,8 +107,12 @@ bool RunEditorConfigurationSheet(QWidget* parent, const EditorConfigurationConte
   SaveAllEditorTypeSettings(*ctx.settings, all);
   if (ctx.shortcuts && sheet.ShortcutsPage()->Modified()) {
     ctx.shortcuts->Records() = sheet.ShortcutsPage()->Records();
-    ctx.shortcuts->Save();
-    ctx.shortcuts->CreateAccelTable();
+    if (ctx.shortcutsEdited) {
+      ctx.shortcutsEdited(*ctx.shortcuts);
+    } else {
+      ctx.shortcuts->Save();
+      ctx.shortcuts->CreateAccelTable();
+    }
   }
   if (ctx.applied) ctx.applied(reload);
   return true;

@@ -45,6 +45,8 @@ class CColFnt : public QDialog {
   QPushButton* OkButton() const { return m_ok; }
   QPushButton* CancelButton() const { return m_cancel; }
   QPushButton* DefaultsButton() const { return m_defaults; }
+  // The window settings the colours page edits (null: editors only).
+  WindowFonts* Fonts() const { return m_fonts; }
 
  private:
   void RestoreDefaults();
@@ -64,6 +66,10 @@ struct EditorConfigurationContext {
   SettingsStore* settings = nullptr;   // the "Editor\..." sections
   int toolset = 100;                   // the current target's; another value: no project
   SECShortcutTable* shortcuts = nullptr;       // null: the program has no table
+  // After OK with changed shortcuts, `shortcuts` holds them and this takes
+  // them over (saves and installs them); without it the table saves and
+  // installs itself.
+  std::function<void(const SECShortcutTable&)> shortcutsEdited;
   const SECCommandList* commands = nullptr;
   WindowFonts* windowFonts = nullptr;  // null: the editors' settings only
   // After OK: whether changed files reload without asking; the editors
