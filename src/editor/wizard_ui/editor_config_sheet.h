@@ -21,6 +21,7 @@ class QTabWidget;
 
 namespace pm2 {
 
+class CEditOpt;
 class CPgColFnt;
 class CPgEdOpt;
 class CPgScut;
@@ -47,6 +48,12 @@ class CColFnt : public QDialog {
   QPushButton* DefaultsButton() const { return m_defaults; }
   // The window settings the colours page edits (null: editors only).
   WindowFonts* Fonts() const { return m_fonts; }
+  // The profile the colours page's "Section Colors..." reads and writes,
+  // and the toolset whose sections the editor kinds use.
+  void UseProfile(SettingsStore* store, int toolset);
+  // Runs the section colour dialog in place of its exec() (tests); true
+  // stands for OK.
+  std::function<bool(CEditOpt&)> execSectionDialog;
 
  private:
   void RestoreDefaults();
