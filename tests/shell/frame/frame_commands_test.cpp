@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QAbstractButton>
 #include <QProcess>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -518,9 +519,23 @@ TEST_F(FrameCommandsTest, SourceBrowserCommandFollowsTheTargetsToolset) {
   // On an ARM target the command is greyed, and the status line's prompt
   // says why.
   EXPECT_FALSE(f->QueryCommand(kCmdSourceBrowser).enabled);
-  f->ShowCommandPrompt(kCmdSourceBrowser);
+  // The mouse over the greyed item in the View menu.
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  ASSERT_NE(bar, nullptr);
+  bar->OpenPopup(2, false);
+  QMenu* view = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(view, nullptr);
+  QAction* item = nullptr;
+  for (QAction* a : view->actions())
+    if (a->data().toUInt() == kCmdSourceBrowser) item = a;
+  ASSERT_NE(item, nullptr);
+  EXPECT_FALSE(item->isEnabled());
+  const QPoint over = view->actionGeometry(item).center();
+  QMouseEvent move(QEvent::MouseMove, over, view->mapToGlobal(over), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(view, &move);
   EXPECT_EQ(f->Status()->GetWindowText(),
             "Source Browser: the compiler of this ARM-GNU target writes no browse information.");
+  view->close();
   const uint16_t toolset = target->toolset;
   target->toolset = kToolsetArmAds;
   EXPECT_FALSE(f->QueryCommand(kCmdSourceBrowser).enabled);
