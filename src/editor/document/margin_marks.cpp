@@ -24,6 +24,13 @@ uint32_t FreshDebugWord(const CEditLine* first, uint32_t numberedLines) {
   return top + 1;
 }
 
+int LineOfDebugWord(const CEditLine* first, uint32_t word) {
+  int n = 1;
+  for (const CEditLine* l = first; l; l = l->m_pNext, ++n)
+    if ((l->m_nFlags & kLineDebugWordValid) && l->m_nDebugWord == word) return n;
+  return 0;
+}
+
 int ApplyLineTable(CEditLine* first, const DbgLineTableRecord* table) {
   if (!table || !table->pairs || table->count == 0) return 0;
   // Lines by number, so that the table costs one walk of the text.

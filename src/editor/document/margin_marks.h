@@ -23,6 +23,9 @@ void ClearBreakMarks(CEditLine* first);
 // none): above every word in use and every line number the numbered text
 // had, so it names no line of the file as loaded or saved.
 uint32_t FreshDebugWord(const CEditLine* first, uint32_t numberedLines);
+// The line number now of the line whose debugger word is `word` (the
+// driver's lines name the text as it was numbered); 0 when none.
+int LineOfDebugWord(const CEditLine* first, uint32_t word);
 // Applies the driver's (line, address) pairs after a reset: the line of a
 // pair gets 0x400 and the address; of a run of pairs with one address only
 // the last is used. Returns the number of lines marked.

@@ -116,7 +116,9 @@ bool EditorMargin::OnHint(uint32_t hint) {
       Repaint();
       return true;
     case MarginHintAction::ProgramCounter:
-      if (FindPcLine()) m_view.GotoLineCentered(int(m_pcLine), 0);
+      // To the line the arrow marks: lines typed since the build moved it.
+      if (FindPcLine())
+        if (const int line = LineOfDebugWord(m_view.Text().FirstLine(), m_pcLine)) m_view.GotoLineCentered(line, 0);
       m_view.viewport()->update();
       return true;
     case MarginHintAction::ResetMarks:
