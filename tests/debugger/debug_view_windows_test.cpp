@@ -28,6 +28,7 @@
 #include "debugger/windows/memory_window.h"
 #include "debugger/windows/value_tip.h"
 #include "editor/options/options_session.h"
+#include "editor/wizard_ui/editor_config_sheet.h"
 #include "shell/frame/editor_options_command.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -581,8 +582,8 @@ TEST_F(DebugViewWindowsTest, TheOptionsFontsAndColoursReachTheWindows) {
   const int commandHeight = windows->Command()->Input()->font().pixelSize();
   const int outputLine = f->Output()->BuildPane()->Model().Metrics().lineHeight;
   bool ok = true;
-  SetEditorOptionsSheet([&](QWidget*, EditorOptionsSession& session, ShortcutPageData&) {
-    WindowFonts* w = session.Fonts();
+  SetEditorOptionsSheet([&](CColFnt& sheet) {
+    WindowFonts* w = sheet.Fonts();
     EXPECT_NE(w, nullptr);
     if (!w) return false;
     w->disassemblyColours[kDisBack] = Rgb(0, 0, 128);

@@ -419,10 +419,12 @@ bool DebugBarCommands::ToggleStoredEnable(CEditLine* line, const std::string& fi
   return pm2::ToggleStoredEnable(line, p ? p->curTarget : nullptr, fileName);
 }
 
-void DebugBarCommands::PurgeStored(const CEditLine* first, const std::string& fileName) {
+void DebugBarCommands::SettleStored(const CEditLine* first, const std::string& fileName) {
   ProjectRec* p = m_app.Project();
-  PurgeStoredBreakpoints(first, p ? p->curTarget : nullptr, fileName);
+  SettleStoredBreakpoints(first, p ? p->curTarget : nullptr, fileName);
 }
+
+void DebugBarCommands::ClearShownPosition() { m_session.Record()->shownAddress = 0; }
 
 void DebugBarCommands::BreakpointsChanged() {
   // Other views of the same files redraw their margins.

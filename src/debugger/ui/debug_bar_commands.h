@@ -67,7 +67,8 @@ class DebugBarCommands : public EditorDebugLink {
   void ApplyStored(CEditLine* first, const std::string& fileName) override;
   void ToggleStored(CEditLine* line, const std::string& fileName) override;
   bool ToggleStoredEnable(CEditLine* line, const std::string& fileName) override;
-  void PurgeStored(const CEditLine* first, const std::string& fileName) override;
+  void SettleStored(const CEditLine* first, const std::string& fileName) override;
+  void ClearShownPosition() override;
   void BreakpointsChanged() override;
 
  private:

@@ -27,7 +27,6 @@ class ArmOutputPage : public OptionPage {
   QRadioButton* Executable() const { return m_exe; }
   QCheckBox* BigEndian() const { return m_bigEndian; }
   QCheckBox* DebugBox() const { return m_debug; }
-  QCheckBox* BrowseBox() const { return m_browse; }
   QCheckBox* HexBox() const { return m_hex; }
   QComboBox* HexFormat() const { return m_hexFormat; }
   QCheckBox* BatchBox() const { return m_batch; }
@@ -52,7 +51,6 @@ class ArmOutputPage : public OptionPage {
   QRadioButton* m_exe;
   QRadioButton* m_lib;
   QCheckBox* m_debug;
-  QCheckBox* m_browse;
   QCheckBox* m_hex;
   QComboBox* m_hexFormat;
   QCheckBox* m_bigEndian;

@@ -249,7 +249,11 @@ void CMainFrame::CreateStatusBar() {
   m_status->SetWindowText("Ready");
   SetStatusBar(m_status);
   SetMessageHandler([this](const std::string& text) { m_status->SetWindowText(text); });
-  SetPromptSource([](unsigned id) { return CommandPrompt(id); });
+  SetPromptSource([this](unsigned id) {
+    // A greyed command that can tell why says so instead.
+    const CommandState s = QueryCommand(id);
+    return !s.enabled && !s.greyedReason.empty() ? s.greyedReason : CommandPrompt(id);
+  });
 }
 
 void CMainFrame::CreateBars() {
