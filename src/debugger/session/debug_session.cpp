@@ -6,7 +6,10 @@
 #include <mutex>
 #include <vector>
 
+#include "debugger/abi/debug_records.h"
+#include "debugger/session/session_breakpoints.h"
 #include "platform/notification_hub.h"
+#include "platform/win_path.h"
 #include "project/environment/environment.h"
 #include "project/files/debug_lists.h"
 #include "project/model/option_block.h"
@@ -56,6 +59,9 @@ constexpr uint32_t kShiftedBits = 0x3E;
 // The settings' option bit that keeps the tool-box buttons past a session,
 // and how many buttons the box holds.
 constexpr uint32_t kDbgSettingsKeepToolBox = 0x80;
+// The settings' option bits "Load Application at Startup" and "Go till
+// main()" (the second is offered only with the first).
+constexpr uint32_t kDbgSettingsLoadApp = 0x2, kDbgSettingsGoMain = 0x4;
 constexpr std::size_t kToolBoxButtonsKept = 16;
 
 // ---- the IDE's callbacks in the record
@@ -166,9 +172,11 @@ TargetRec* DebugSession::CurrentTarget() const {
 
 bool DebugSession::StartStopEnabled() const {
   if (m_driverBusy || m_app.HasState(kStateBusy)) return false;
+  // A session that runs can always be ended (unless the driver is busy).
+  if (SessionActive()) return true;
   TargetRec* t = CurrentTarget();
   // A toolset outside 0-4 cannot be debugged.
-  if (!t || t->toolset > 4 || !t->pOpts) return false;
+  if (!t || (t->flags & kTargetDeleted) || t->toolset > 4 || !FindTargetOptions(t->pOpts, t)) return false;
   return true;
 }
 
@@ -273,12 +281,65 @@ void DebugSession::StartDebugger() {
         !(m_settings.flags & 0x2) && m_settings.initFile[0])
       m_app.PostDeferredCommand(kDeferIncludeInitFile);
     m_host.DriverMenusChanged();
+    AfterStart();
     return;
   }
   m_host.SendDebuggerAborted();
   Stop(true);
   m_app.Dialogs().MessageBox(std::string("Error: ") + m_settings.errorText + "\nDebugger aborted !",
                              kMbOk | kMbIconExclamation);
+}
+
+void DebugSession::AfterStart() {
+  m_appliedBreakpoints.clear();
+  if (m_settings.flags & kDbgSettingsKeepBreakpoints) {
+    m_appliedBreakpoints = SetStoredBreakpoints(*m_pRecord, CurrentTarget(),
+                                                [this](const std::string& name) { return SourcePath(name); });
+    if (!m_appliedBreakpoints.empty()) m_app.IdeServiceCall(14, 0);  // the margins show them
+  }
+  m_app.IdeServiceCall(6, 0);
+  GoTillMain();
+}
+
+void DebugSession::GoTillMain() {
+  if ((m_settings.flags & (kDbgSettingsLoadApp | kDbgSettingsGoMain)) != (kDbgSettingsLoadApp | kDbgSettingsGoMain))
+    return;
+  uint32_t address = 0;
+  if (!FindPublic("main", &address)) {
+    m_app.PrintToCommandWindow("*** Go till main(): the program has no function 'main'; it stays where it starts\n");
+    return;
+  }
+  Go(address);
+}
+
+bool DebugSession::FindPublic(const std::string& name, uint32_t* address) const {
+  if (!m_pRecord->DbgEnum) return false;
+  DbgSymbolRecord* head = nullptr;
+  m_pRecord->DbgEnum(kDbgEnumPublics, 0, reinterpret_cast<intptr_t>(&head));
+  // Class words of code and data addresses (the symbols window's own).
+  constexpr uint32_t kAddressClasses = 0x1 | 0x2 | 0x8 | 0x200;
+  for (const DbgSymbolRecord* s = head; s; s = s->next)
+    if (s->name && name == s->name && (s->classWord & kAddressClasses)) {
+      *address = s->value;
+      return true;
+    }
+  return false;
+}
+
+std::string DebugSession::SourcePath(const std::string& fileName) const {
+  ProjectRec* p = m_app.Project();
+  const FileRec* file = p ? FindSourceFileByName(fileName.c_str()) : nullptr;
+  if (!file) return {};
+  static const DriveMap kNoDrives;
+  std::string folder = ToForwardSlashes(p->folder.str()), local, why;
+  if (folder.empty()) folder = "./";
+  return ToLocalPath(file->path.view(), folder, kNoDrives, &local, &why) ? local : std::string();
+}
+
+void DebugSession::KeepBreakpoints() {
+  if (!(m_settings.flags & kDbgSettingsKeepBreakpoints) || (m_settings.flags & kDbgSettingsStartFailed)) return;
+  KeepSessionBreakpoints(CurrentTarget(), m_appliedBreakpoints, DriverSourceBreakpoints(*m_pRecord));
+  m_appliedBreakpoints.clear();
 }
 
 // ------------------------------------------------------------------ stop
@@ -297,7 +358,9 @@ void DebugSession::Stop(bool afterFailedStart) {
       }
       return;
     }
+    KeepBreakpoints();
   }
+  m_appliedBreakpoints.clear();
   CloseDebugWindows();
   m_app.SetState(kStateLayoutSwitch);
   m_host.SaveDockLayout(0);
@@ -418,8 +481,10 @@ void DebugSession::FlashViaDriver(int command) {
 
 // ------------------------------------------------------------------ run control
 
-void DebugSession::Go() {
-  if (SessionActive() && !TargetExecuting() && m_pRecord->DbgGo) m_pRecord->DbgGo(0xFFFFFFFFu);
+void DebugSession::Go(uint32_t stopAddress) {
+  if (!SessionActive() || TargetExecuting() || !m_pRecord->DbgGo) return;
+  m_app.IdeServiceCall(1, 0);  // execution starts
+  m_pRecord->DbgGo(stopAddress);
 }
 
 void DebugSession::Step(int mode) {

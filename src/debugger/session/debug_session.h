@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/session/debug_settings_builder.h"
@@ -17,6 +18,7 @@
 namespace pm2 {
 
 class ShellApp;
+struct BreakpointRec;
 struct TargetRec;
 
 // The debug windows a session opens from the window flags.
@@ -81,8 +83,9 @@ class DebugSession : public DebugPort {
   void FlashViaDriver(int command);
   bool InFlashSession() const { return m_flashSession; }
 
-  // Run control for the frame's commands.
-  void Go();
+  // Run control for the frame's commands: runs (to a stop address, or
+  // with 0xFFFFFFFF for none) after IDE service 1 told that it starts.
+  void Go(uint32_t stopAddress = 0xFFFFFFFFu);
   void Step(int mode);
   // A step out is possible now: the target is halted in a session and the
   // innermost call of the driver's call stack has a caller and may be left.
@@ -111,6 +114,7 @@ class DebugSession : public DebugPort {
   bool CommandLogOn() const override { return (m_pRecord->flags & 0x3) == 0x3; }
   bool SerialLogOn() const override { return (m_pRecord->flags & 0x5) == 0x5; }
   bool LoadedForFlash() const override { return m_flashSession; }
+  uint32_t ProgramCounter() const override { return m_pRecord->pc; }
   void Log(int kind, const char* data, int count) override;
   int ExecCommand(const char* text, int length) override;
   void SerialInput(uint32_t value, uint16_t extra) override;
@@ -128,6 +132,16 @@ class DebugSession : public DebugPort {
   bool PrepareDriver(int toolset, int mode, std::string* err);
   void FillRecordForStart(int toolset);
   TargetRec* CurrentTarget() const;
+  // After a start: the stored breakpoints into the driver, the session
+  // started (IDE service 6), and the run to main when the options ask.
+  void AfterStart();
+  void GoTillMain();
+  // The address of a public symbol of the program (the driver's list).
+  bool FindPublic(const std::string& name, uint32_t* address) const;
+  // The local path of the project's source file of that file name.
+  std::string SourcePath(const std::string& fileName) const;
+  // Before the driver goes: its breakpoints stored in the target.
+  void KeepBreakpoints();
 
   ShellApp& m_app;
   SessionHost& m_host;
@@ -141,6 +155,8 @@ class DebugSession : public DebugPort {
   bool m_driverStarting = false;
   bool m_flashSession = false;
   int m_refusals = 0;
+  // The stored breakpoints set in the driver at the start.
+  std::vector<const BreakpointRec*> m_appliedBreakpoints;
 };
 
 // The IDE's version word handed to the driver.

@@ -90,6 +90,9 @@ class DebugCommands : public SessionHost {
   void InstallRegisterPage();
   void FillDebugMenu(QMenu* menu);
   void OnFlash(int command);
+  // A stop: the program counter's line in its source file (the arrow, no
+  // selection), else in the disassembly window.
+  void ShowProgramCounter();
   // The disassembly window's cursor address, when it is on a code line.
   bool DisassemblyCursor(uint32_t* address) const;
   void SetPcAtCursor();

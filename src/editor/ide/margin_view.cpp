@@ -88,8 +88,7 @@ bool EditorMargin::OnHint(uint32_t hint) {
       Repaint();
       return true;
     case MarginHintAction::ProgramCounter:
-      if (FindPcLine()) m_view.GotoLineCentered(int(m_pcLine), 0);
-      m_view.viewport()->update();
+      ShowPcLine();
       return true;
     case MarginHintAction::LoadLineInfo:
     case MarginHintAction::ResetMarks:
@@ -102,6 +101,23 @@ bool EditorMargin::OnHint(uint32_t hint) {
     default:
       return false;
   }
+}
+
+void EditorMargin::ShowPcLine() {
+  if (!m_inProject) LoadMarks();
+  if (FindPcLine()) {
+    // The arrow marks the line; the caret goes there without a selection (a
+    // key typed next must not replace the line), and the view scrolls only
+    // when the line is out of sight.
+    EditEngine& e = m_view.Engine();
+    const int line = std::min(int(m_pcLine), m_view.Text().GetLineCount());
+    const int top = TopLineToShow(line, e.State().nTopLine, e.Rows(), m_view.Text().GetLineCount());
+    if (top > 0) e.SetTopLine(top);
+    if (e.HasSelection()) e.ClearSelection();
+    e.GotoLine(line, 0);
+    m_view.UpdateStatus();
+  }
+  m_view.viewport()->update();
 }
 
 bool EditorMargin::CanInsertBreakpoint() const {

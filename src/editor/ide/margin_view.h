@@ -79,6 +79,8 @@ class EditorMargin : public QObject {
   CEditLine* CaretLine() const;
   bool CaretLineVisible() const;
   void Repaint();
+  // Hints 0x12341001 and 0x12341003: the program counter's line in view.
+  void ShowPcLine();
 
   EditorView& m_view;
   EditorDebugLink* const* m_link;
