@@ -33,8 +33,127 @@ TEST_F(SessionTest, StartCallsTheDriverInOrderAndTheSessionIsActive) {
   EXPECT_TRUE(host.Called("debug toolbar"));
   EXPECT_TRUE(routed.Called("DisableTargetBox"));
   EXPECT_TRUE(routed.Called("ShowOutputPage 1"));
-  EXPECT_EQ(routed.commandLines, std::vector<std::string>{"Test driver: session started\n"});
+  EXPECT_EQ(routed.commandLines[0], "Test driver: session started\n");
   EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+// "Go till main()" of the debug options: the session runs to main's address
+// from the driver's symbols; a program without main says so and stays.
+struct GoMainRow {
+  const char* name;
+  std::string script;
+  uint32_t optionBits;  // the simulator side's bits 2-8 of the debug option word
+  std::string go;       // the driver's run, "" none
+  bool said;            // the command window says that main is missing
+};
+
+class GoTillMain : public SessionTest, public ::testing::WithParamInterface<GoMainRow> {};
+
+TEST_P(GoTillMain, RunsToMainWhenAsked) {
+  Script(GetParam().script);
+  uint32_t& flags = project->curTarget->pOpts->dbg.flags;
+  flags = (flags & ~0x1FCu) | GetParam().optionBits;
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  const std::string log = DriverLog();
+  const std::size_t go = log.find("go ");
+  if (GetParam().go.empty()) {
+    EXPECT_EQ(go, std::string::npos) << log;
+  } else {
+    EXPECT_TRUE(Has(log, GetParam().go)) << log;
+    // The run comes after the driver started the program.
+    EXPECT_LT(log.find("boot 4"), go);
+    // Told as the start of execution, after the session's start.
+    EXPECT_EQ(ipc.events, (std::vector<std::string>{"debugger started", "execution started"}));
+  }
+  bool said = false;
+  for (const std::string& l : routed.commandLines) said |= l.find("no function 'main'") != std::string::npos;
+  EXPECT_EQ(said, GetParam().said);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GoTillMain,
+    ::testing::Values(GoMainRow{"MainFound", "sym LED_Init 1 180 0\nsym main 1 2A8 0\n", 0xC, "go 680", false},
+                      GoMainRow{"NoMain", "sym LED_Init 1 180 0\n", 0xC, "", true},
+                      GoMainRow{"OptionOff", "sym main 1 2A8 0\n", 0x4, "", false},
+                      GoMainRow{"WithoutLoadingTheProgram", "sym main 1 2A8 0\n", 0x8, "", false},
+                      GoMainRow{"MainIsNoAddress", "sym main 10 3 0\n", 0xC, "", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Breakpoints that outlast a session ("Breakpoints" of the debug options):
+// the stored ones are set in the driver at the start, the driver's go back
+// into the target at the end.
+class LastingBreakpoints : public SessionTest {
+ protected:
+  BreakpointRec* Stored(const char* file, uint32_t line, bool enabled) {
+    BreakpointRec* b = AppendBreakpoint(project->curTarget);
+    b->flags = uint8_t(enabled ? kBreakFlag3 : 0);
+    b->value1 = line;
+    b->text1 = OptString::Pooled(file, kPoolDebugLists);
+    return b;
+  }
+  std::vector<std::string> StoredList() const {
+    std::vector<std::string> out;
+    for (const BreakpointRec* b = project->curTarget->breakpoints; b; b = b->next)
+      if (!(b->flags & kBreakFlag4))
+        out.push_back(b->text1.str() + ":" + std::to_string(b->value1) + ((b->flags & kBreakFlag3) ? "" : " off"));
+    return out;
+  }
+  void Options(bool keep) {
+    uint32_t& flags = project->curTarget->pOpts->dbg.flags;
+    flags = (flags & ~0x1FCu) | 0x4 | (keep ? 0x10u : 0u);  // load, breakpoints
+  }
+  // Blinky.c has code on lines 20, 22 and 31; LED.c's table is unknown.
+  const std::string lines = "line Blinky.c 20 200\nline Blinky.c 22 210\nline Blinky.c 31 220\n";
+};
+
+TEST_F(LastingBreakpoints, StoredOnesAreSetAtTheStart) {
+  Script(lines);
+  Options(true);
+  Stored("Blinky.c", 20, true);
+  Stored("blinky.c", 22, false);  // names compare ignoring case
+  Stored("Blinky.c", 30, true);   // no code: the next line with code
+  Stored("LED.c", 5, true);       // the driver knows no line there
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  const std::string log = DriverLog();
+  EXPECT_TRUE(Has(log, "breakpoint 512 3")) << log;
+  EXPECT_TRUE(Has(log, "breakpoint 528 3")) << log;
+  EXPECT_TRUE(Has(log, "breakpoint 528 2")) << log;  // disabled as stored
+  EXPECT_TRUE(Has(log, "breakpoint 544 3")) << log;
+  EXPECT_FALSE(Has(log, "breakpoint 512 2")) << log;
+  EXPECT_EQ(session->Record()->DbgBreakpoint(0x210, 1), 2u);
+}
+
+TEST_F(LastingBreakpoints, TheDriversBreakpointsAreKeptAtTheEnd) {
+  // The driver's list at the end: 0x200 enabled, 0x220 disabled, one at an
+  // address without source, one with a command (not a line breakpoint).
+  Script(lines + "bp 10 200 1 -\nbp 0 220 1 -\nbp 10 900 1 -\nbp 10 210 1 - \"display\"\n");
+  Options(true);
+  Stored("Blinky.c", 22, true);  // set at the start, killed in the session
+  Stored("LED.c", 5, false);     // never in the driver: kept as it was
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  session->StopDebugger();
+  ASSERT_FALSE(session->SessionActive());
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{"LED.c:5 off", "Blinky.c:20", "Blinky.c:31 off"}));
+  // A second session sets them again.
+  ClearDriverLog();
+  Script(lines);
+  Options(true);
+  Start();
+  EXPECT_TRUE(Has(DriverLog(), "breakpoint 512 3")) << DriverLog();
+}
+
+TEST_F(LastingBreakpoints, WithoutTheOptionNothingIsSetOrKept) {
+  Script(lines + "bp 10 200 1 -\n");
+  Options(false);
+  Stored("Blinky.c", 22, true);
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  EXPECT_EQ(DriverLog().find("breakpoint "), std::string::npos) << DriverLog();
+  session->StopDebugger();
+  EXPECT_EQ(StoredList(), std::vector<std::string>{"Blinky.c:22"});
 }
 
 TEST_F(SessionTest, WindowsOfTheFlagsOpenBeforeAndAfterTheDriverStarts) {
