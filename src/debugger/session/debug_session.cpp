@@ -484,11 +484,13 @@ void DebugSession::FlashViaDriver(int command) {
 void DebugSession::Go(uint32_t stopAddress) {
   if (!SessionActive() || TargetExecuting() || !m_pRecord->DbgGo) return;
   m_app.IdeServiceCall(1, 0);  // execution starts
+  ++m_runs;
   m_pRecord->DbgGo(stopAddress);
 }
 
 void DebugSession::Step(int mode) {
   if (!SessionActive() || TargetExecuting() || !m_pRecord->DbgStep) return;
+  ++m_runs;
   m_pRecord->DbgStep(mode);
 }
 

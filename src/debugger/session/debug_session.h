@@ -5,6 +5,7 @@
 // record. The windows and the frame's layouts are the SessionHost's.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -91,6 +92,8 @@ class DebugSession : public DebugPort {
   // innermost call of the driver's call stack has a caller and may be left.
   bool StepOutPossible() const;
   void StopRunning();
+  // How many runs and steps the IDE started (read from any thread).
+  uint64_t Runs() const { return m_runs.load(); }
 
   // IDE services whose work lies in the session (step, evaluate, memory,
   // register set, target stopped); false when the code is not the session's.
@@ -155,6 +158,7 @@ class DebugSession : public DebugPort {
   bool m_driverStarting = false;
   bool m_flashSession = false;
   int m_refusals = 0;
+  std::atomic<uint64_t> m_runs{0};
   // The stored breakpoints set in the driver at the start.
   std::vector<const BreakpointRec*> m_appliedBreakpoints;
 };

@@ -41,6 +41,7 @@
 #include "shell/frame/main_frame.h"
 #include "shell/output/out_win.h"
 #include "shell/project_window/prj_win.h"
+#include "shell/project_window/project_tree_model.h"
 #include "toolkit/controls/tab_windows.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/menus/menu_bar.h"
@@ -439,7 +440,9 @@ void DebugCommands::SendDebuggerAborted() { m_app.Ipc().SendDebuggerAborted(); }
 void DebugCommands::DriverMenusChanged() { m_frame.UpdateCommandUi(); }
 
 void DebugCommands::TargetStopped() {
-  if (!m_session->SessionActive()) return;
+  // A stop told after the target was sent on again (the start's stop at the
+  // reset address before the run to main) is no stop any more.
+  if (!m_session->SessionActive() || m_session->TargetExecuting()) return;
   if (m_registers) m_registers->UpdateAll();
   if (m_windows) m_windows->TargetStopped();
   if (m_barCommands) m_barCommands->TargetStopped();
@@ -457,6 +460,12 @@ void DebugCommands::ShowProgramCounter() {
   std::string file;
   if (r->DbgFindSource && r->DbgFindSource(r->pc) == 0 && r->srcFile && r->srcLine > 0)
     file = static_cast<const char*>(r->srcFile);
+  // The driver may name the file as the program's debug information does
+  // (relative to the project, in either separator).
+  if (ProjectRec* p = m_app.Project(); p && !file.empty()) {
+    const std::string local = LocalFilePath(*p, file);
+    if (!local.empty()) file = local;
+  }
   std::error_code ec;
   const bool exists = !file.empty() && std::filesystem::is_regular_file(file, ec);
   EditorDocument* doc = file.empty() ? nullptr : m_frame.FindTextDocument(file);
@@ -498,9 +507,16 @@ void DebugCommands::ShowProgramCounter() {
 
 void DebugCommands::PostTargetStopped() {
   // IDE service 2 on the GUI thread: the windows refresh and the event
-  // interface hears that execution stopped.
+  // interface hears that execution stopped. A stop that a run of the IDE
+  // overtook while it waited (the start's stop at the reset address before
+  // the run to main) is shown no more.
+  const uint64_t runs = m_session->Runs();
   QMetaObject::invokeMethod(
-      &m_frame, [this] { m_app.IdeServiceCall(2, 0); }, Qt::QueuedConnection);
+      &m_frame,
+      [this, runs] {
+        if (m_session->Runs() == runs) m_app.IdeServiceCall(2, 0);
+      },
+      Qt::QueuedConnection);
 }
 
 void DebugCommands::PostDriverEnded() {
