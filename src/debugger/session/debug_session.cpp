@@ -272,6 +272,14 @@ void DebugSession::StartDebugger() {
     CopyDriverRecord();
     m_driverStarting = false;
     failed = (m_settings.flags & kDbgSettingsStartFailed) != 0;
+    // With a run to main to come, the start's own stop at the reset
+    // address is not shown (it would open the disassembly window first).
+    m_mainAddress.reset();
+    uint32_t main = 0;
+    if (!failed && RunsToMain() && FindPublic("main", &main)) {
+      m_mainAddress = main;
+      ++m_runs;
+    }
   }
   m_driverBusy = false;
   if (!failed) {
@@ -301,15 +309,17 @@ void DebugSession::AfterStart() {
   GoTillMain();
 }
 
+bool DebugSession::RunsToMain() const {
+  return (m_settings.flags & (kDbgSettingsLoadApp | kDbgSettingsGoMain)) == (kDbgSettingsLoadApp | kDbgSettingsGoMain);
+}
+
 void DebugSession::GoTillMain() {
-  if ((m_settings.flags & (kDbgSettingsLoadApp | kDbgSettingsGoMain)) != (kDbgSettingsLoadApp | kDbgSettingsGoMain))
-    return;
-  uint32_t address = 0;
-  if (!FindPublic("main", &address)) {
+  if (!RunsToMain()) return;
+  if (!m_mainAddress) {
     m_app.PrintToCommandWindow("*** Go till main(): the program has no function 'main'; it stays where it starts\n");
     return;
   }
-  Go(address);
+  Go(*m_mainAddress);
 }
 
 bool DebugSession::FindPublic(const std::string& name, uint32_t* address) const {
@@ -531,8 +541,8 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
       Step(kModes.at(code));
       return true;
     }
-    case 14:
-      m_host.TargetStopped();
+    case 14:  // breakpoints changed: the margins and the disassembly's marks
+      m_host.BreakpointsChanged();
       return true;
     case 34:
       *result = SessionActive() ? Control(kDbgCtlExecNow, arg, 0) : 1;

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,9 @@ class SessionHost {
   virtual void DriverMenusChanged() {}
   // The target stopped: refresh the register page and show the position.
   virtual void TargetStopped() {}
+  // The driver's breakpoints changed: the marks of the editors and of the
+  // disassembly window are read again.
+  virtual void BreakpointsChanged() {}
   // The same from any thread: queued for the GUI thread.
   virtual void PostTargetStopped() {}
   // From any thread: the driver's process or target is gone; the session
@@ -139,6 +143,7 @@ class DebugSession : public DebugPort {
   // started (IDE service 6), and the run to main when the options ask.
   void AfterStart();
   void GoTillMain();
+  bool RunsToMain() const;  // the options ask for the run to main
   // The address of a public symbol of the program (the driver's list).
   bool FindPublic(const std::string& name, uint32_t* address) const;
   // The local path of the project's source file of that file name.
@@ -159,6 +164,7 @@ class DebugSession : public DebugPort {
   bool m_flashSession = false;
   int m_refusals = 0;
   std::atomic<uint64_t> m_runs{0};
+  std::optional<uint32_t> m_mainAddress;  // where the run to main goes
   // The stored breakpoints set in the driver at the start.
   std::vector<const BreakpointRec*> m_appliedBreakpoints;
 };

@@ -358,6 +358,11 @@ void SplitFlashCommand(const std::string& command, std::string* program, std::st
 
 intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   intptr_t result = 0;
+  if (code == 30) {  // show the program counter, as a stop does
+    if (!m_session->SessionActive()) return 0;
+    ShowProgramCounter();
+    return 1;
+  }
   if (m_dialogs && m_dialogs->Service(code, arg, &result)) return result;
   if (m_session->Service(code, arg, &result)) return result;
   if (m_windows && m_windows->Service(code, arg, &result)) return result;
@@ -452,6 +457,11 @@ void DebugCommands::TargetStopped() {
   std::snprintf(status, sizeof status, "PC: 0x%08X", r->pc);
   m_frame.DriverStatusChanged(status);
   m_frame.UpdateCommandUi();
+}
+
+void DebugCommands::BreakpointsChanged() {
+  m_frame.ForAllDocuments(kDocBreakpointsChanged);
+  if (DisassemblyView* v = m_windows ? m_windows->Disassembly() : nullptr) v->UpdateLineStates();
 }
 
 void DebugCommands::ShowProgramCounter() {

@@ -80,6 +80,7 @@ class DebugCommands : public SessionHost {
   void SendDebuggerAborted() override;
   void DriverMenusChanged() override;
   void TargetStopped() override;
+  void BreakpointsChanged() override;
   void AttachWatch() override;
   void PostTargetStopped() override;
   void PostDriverEnded() override;
