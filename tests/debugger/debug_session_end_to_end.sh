@@ -46,12 +46,17 @@ wait_children 2
 wait_title "Blinky.c" "the session did not stop at main in Blinky.c"
 shot 01-stopped-at-main
 read -r mid0 ax0 <<< "$(arrow_mid 01-stopped-at-main)"
-# 2: a key typed into the editor after the stop goes in front of the line,
-# and Backspace takes it out again: the text is as it was.
-xdotool key Escape
+# 2: a key typed into the editor after the stop goes in front of main's
+# line (the line is not selected, so it is not replaced); Backspace takes
+# it out again and the text is as it was. A click on the editor window's
+# title gives it the keys without moving its caret.
+xdotool mousemove 900 124 click 1
 sleep 0.5
 xdotool type --delay 40 "x"
 shot 02-key-typed
+xdotool key ctrl+s
+sleep 1
+grep -q "^xint main(void) {" "$work/blinky/Blinky.c" || fail "the key typed after the stop did not go in front of main's line: $(diff "$work/Blinky.c.orig" "$work/blinky/Blinky.c" | head -5)"
 xdotool key BackSpace ctrl+s
 sleep 1
 cmp -s "$work/blinky/Blinky.c" "$work/Blinky.c.orig" || fail "a key typed after the stop changed the text: $(diff "$work/Blinky.c.orig" "$work/blinky/Blinky.c" | head -5)"
