@@ -1,8 +1,10 @@
 #include "session_fixture.h"
 
 #include <cstring>
+#include <filesystem>
 
 #include "project/files/debug_lists.h"
+#include "project/model/key_values.h"
 #include "project/text/pool.h"
 
 namespace pm2 {
@@ -449,6 +451,79 @@ TEST_F(SessionTest, StepOutOnlyWithACallToReturnFrom) {
     session->StopDebugger();
     ASSERT_FALSE(session->SessionActive());
   }
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// Paths of the settings block in the project's stored form: found as the
+// build finds them (below the project folder, in either separator, in the
+// case the files have on the disk).
+struct PathRow {
+  const char* name;
+  const char* outDir;   // the output folder as stored
+  const char* iniFile;  // the simulator's initialisation file as stored
+  const char* onDisk;   // a file made first ("" none), below the project folder
+  const char* program;  // the program file expected, below the project folder
+  const char* ini;      // the initialisation file expected ("$" the project folder)
+};
+
+class SettingsPaths : public SessionTest, public ::testing::WithParamInterface<PathRow> {};
+
+TEST_P(SettingsPaths, StoredFormsAreFoundBelowTheProject) {
+  const PathRow& row = GetParam();
+  const std::string folder = dir.path() + "/";
+  if (*row.onDisk) {
+    std::filesystem::create_directories(std::filesystem::path(folder + row.onDisk).parent_path());
+    std::ofstream(folder + row.onDisk) << "x";
+  }
+  OptionBlock* o = project->curTarget->pOpts;
+  o->out.OUTDIR = OptString::Pooled(row.outDir, kPoolScratch);
+  o->dbg.str[4] = OptString::Pooled(row.iniFile, kPoolScratch);
+  DebugSettings settings{};
+  DeviceWords words;
+  std::string err;
+  ASSERT_EQ(BuildDebugSettings(*project, *project->curTarget, 3, &arm, kSettingsDebug, &settings, &words, &err), 1)
+      << err;
+  EXPECT_EQ(std::string(settings.programFile), folder + row.program);
+  std::string ini = row.ini;
+  if (!ini.empty() && ini[0] == '$') ini = folder + ini.substr(1);
+  EXPECT_EQ(std::string(settings.initFile), ini);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsPaths,
+    ::testing::Values(PathRow{"WindowsForm", ".\\Obj\\", ".\\sub\\x.ini", "", "Obj/Blinky.ELF", "$sub/x.ini"},
+                      PathRow{"LinuxForm", "./Obj/", "./sub/x.ini", "", "Obj/Blinky.ELF", "$sub/x.ini"},
+                      PathRow{"WithoutDot", "Obj\\", "x.ini", "", "Obj/Blinky.ELF", "$x.ini"},
+                      PathRow{"NoTrailingSeparator", ".\\Obj", "", "", "Obj/Blinky.ELF", ""},
+                      PathRow{"ProjectFolder", ".\\", "", "", "Blinky.ELF", ""},
+                      PathRow{"CaseOfTheFiles", ".\\OBJ\\", ".\\SUB\\X.INI", "obj/Blinky.elf", "obj/Blinky.elf",
+                              "$SUB/X.INI"},
+                      PathRow{"IniFileOnDisk", ".\\Obj\\", ".\\Sub\\Debug.ini", "sub/debug.ini", "Obj/Blinky.ELF",
+                              "$sub/debug.ini"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The device values and the target driver's settings text come from the
+// target's options: the clock, and the text kept under the driver's name.
+TEST_F(SessionTest, DeviceValuesAndTheDriversSettingsTextFromTheOptions) {
+  OptionBlock* o = project->curTarget->pOpts;
+  o->tGnu.clock = 12000000;
+  o->dbg.str11 = OptString::Pooled("ULINK.DLL", kPoolScratch);
+  o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, "Other", "-x", kPoolScratch);
+  o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, "ulink", "-S1 -C0", kPoolScratch);
+  DebugSettings settings{};
+  DeviceWords words;
+  std::string err;
+  ASSERT_EQ(BuildDebugSettings(*project, *project->curTarget, 3, &arm, kSettingsDebug, &settings, &words, &err), 1)
+      << err;
+  EXPECT_EQ(settings.device32, 12000000u);
+  EXPECT_EQ(words.device32, 12000000u);
+  EXPECT_EQ(std::string(settings.targetDriverBase), "ULINK");
+  EXPECT_EQ(std::string(settings.targetDriverText), "-S1 -C0");
 }
 
 }  // namespace
