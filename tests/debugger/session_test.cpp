@@ -528,3 +528,49 @@ TEST_F(SessionTest, DeviceValuesAndTheDriversSettingsTextFromTheOptions) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// The target driver's settings text goes to the driver and comes back into
+// the options under its name when the driver changed it; the simulator's
+// sessions leave it alone.
+TEST_F(SessionTest, TheTargetDriversSettingsTextIsWrittenBack) {
+  struct Row {
+    const char* name;
+    bool targetSide;
+    std::string stored;
+  } rows[] = {{"TargetSide", true, "-S1 -C0 -P1"}, {"Simulator", false, "-S1"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Script("drivertext -S1 -C0 -P1\n");
+    OptionBlock* o = project->curTarget->pOpts;
+    o->dbg.OPTKEY = nullptr;
+    o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, "ULINK", "-S1", kPoolScratch);
+    o->dbg.str11 = OptString::Pooled("ULINK.DLL", kPoolScratch);
+    if (row.targetSide) {
+      o->dbg.flags &= ~1u;
+      o->dbg.str[5] = o->dbg.str[0];
+      o->dbg.str[6] = o->dbg.str[1];
+    }
+    ClearDriverLog();
+    Start();
+    ASSERT_TRUE(session->SessionActive());
+    EXPECT_TRUE(Has(DriverLog(), "drivertext -S1")) << DriverLog();
+    session->StopDebugger();
+    EXPECT_EQ(GetKeyValue(o->dbg.OPTKEY, "ULINK"), row.stored);
+  }
+}
+
+// A code-generator project that changed while the session ran is checked
+// when the session ends.
+TEST_F(SessionTest, APendingImportCheckRunsAfterTheSession) {
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  app->m_bImportChangePending = true;
+  session->StopDebugger();
+  EXPECT_FALSE(app->TakeImportChangePending());
+}
+
+}  // namespace
+}  // namespace pm2

@@ -12,6 +12,7 @@
 #include "platform/win_path.h"
 #include "project/environment/environment.h"
 #include "project/files/debug_lists.h"
+#include "project/model/key_values.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
@@ -399,6 +400,10 @@ void DebugSession::Stop(bool afterFailedStart) {
   m_app.Frame().ForAllDocuments(kDocReloadStoredBreakpoints);
   m_app.m_szDriverStatus.clear();
   m_app.Frame().DriverStatusChanged("");
+  // A code-generator project that changed during the session is asked
+  // about now.
+  if (m_app.TakeImportChangePending() && m_app.CheckImportedProjectChanged(m_app.Project()) == 1)
+    m_app.Frame().RefreshProjectTree();
   m_host.DriverMenusChanged();
   if (m_app.HasState(kStateDebugOnStart)) m_app.Frame().CloseMainWindow();
 }
@@ -431,6 +436,13 @@ void DebugSession::ExchangeTargetDebugState(bool toSession) {
     const uint32_t wf = m_pRecord->windowFlags;
     t->debugFlags = (t->debugFlags & ~(1u | (kShiftedBits << 1) | kSameBits)) | (m_pRecord->traceOn & 1u) |
                     ((wf & kShiftedBits) << 1) | (wf & kSameBits);
+    // A target driver's settings text, as the driver left it, is kept under
+    // the driver's name for the next session.
+    if ((m_settings.flags & kDbgSettingsTargetDriver) && m_settings.targetDriverBase[0] && t->pOpts) {
+      OptionBlock* o = t->pOpts;
+      if (GetKeyValue(o->dbg.OPTKEY, m_settings.targetDriverBase) != m_settings.targetDriverText)
+        o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, m_settings.targetDriverBase, m_settings.targetDriverText, kPoolProject);
+    }
     // Without the tool-box option the buttons end with the session.
     if (!(m_settings.flags & kDbgSettingsKeepToolBox)) m_app.SetSavedToolBox({});
     t->toolbox = nullptr;  // the records stay in their pool until it is freed
