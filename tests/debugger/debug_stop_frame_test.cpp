@@ -11,6 +11,7 @@
 
 #include "debugger/ui/debug_commands.h"
 #include "debugger/ui/debug_windows.h"
+#include "debugger/ui/register_page.h"
 #include "editor/ide/editor_view.h"
 #include "editor/ide/margin_view.h"
 #include "project/model/option_block.h"
@@ -140,6 +141,28 @@ TEST_F(DebugStopFrameTest, StartStopIsPressedOnlyDuringTheSession) {
   app->SetState(kStateBusy);
   EXPECT_FALSE(f->QueryCommand(32802).enabled);
   app->ClearState(kStateBusy);
+}
+
+// F2 on the register page in the frame edits the register, not the watch
+// expression that the frame's F2 would start; the new value reaches the
+// driver.
+TEST_F(DebugStopFrameTest, F2OnTheRegisterPageEditsTheRegister) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s, "group Core 1\nreg 0 R0 00000001 edit\neval 0x2A 2A\n"));
+  RegisterPage* page = f->Debugger()->Registers();
+  ASSERT_NE(page, nullptr);
+  ASSERT_EQ(page->Model().Rows().size(), 2u);
+  page->SelectItem(page->GetItemAtRow(1));
+  page->setFocus();
+  QTest::keyClick(page, Qt::Key_F2);
+  SECListEdit* e = page->GetEditControl();
+  ASSERT_NE(e, nullptr) << "F2 did not reach the register page";
+  e->setPlainText("0x2A");
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(page->GetEditControl(), nullptr);
+  // The driver's text of the value it was given.
+  EXPECT_EQ(page->GetItemText(page->GetItemAtRow(1), 1), "0x0000002A");
 }
 
 }  // namespace

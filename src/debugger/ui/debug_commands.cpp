@@ -123,6 +123,14 @@ void DebugCommands::InstallRegisterPage() {
                                    return r->DbgEvalExpression && r->DbgEvalExpression(1, text.c_str(), value) == 0;
                                  },
                                  [this] { m_app.Dialogs().Beep(); });
+  // A register written: the disassembly window follows when the register
+  // asks for it (the program counter), and the watch and memory windows
+  // and the driver's own windows refresh (IDE service 31).
+  m_registers->valueSet = [this](bool refreshDisassembly) {
+    DisassemblyView* v = m_windows ? m_windows->Disassembly() : nullptr;
+    if (refreshDisassembly && v) v->GotoAddress(uint32_t(m_session->Control(kDbgCtlProgramCounter, 0, 0)));
+    m_app.IdeServiceCall(31, 0);
+  };
   // The page takes the place of the project bar's empty register tab.
   SEC3DTabWnd* tabs = bar->Tabs();
   QWidget* placeholder = nullptr;
