@@ -343,6 +343,12 @@ TEST_F(GdbSessionTest, BreakpointsLastFromSessionToSession) {
       << std::hex << r->pc << " " << CommandTexts();
   const uint32_t at36 = r->pc;
   EXPECT_EQ(r->DbgBreakpoint(at36, 1), 1u);
+  // Debug > Breakpoints lists it.
+  bool listed = false;
+  for (auto* b = reinterpret_cast<const DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr)); b;
+       b = b->next)
+    listed |= b->address == at36;
+  EXPECT_TRUE(listed);
   // One more in the session, on line 37 (found through the line table).
   const auto* table = static_cast<const DbgLineTableRecord*>(r->DbgLineTable((ExampleFolder() + "/Blinky.c").c_str()));
   ASSERT_NE(table, nullptr);

@@ -358,6 +358,7 @@ void DebugSession::KeepBreakpoints() {
 void DebugSession::Stop(bool afterFailedStart) {
   // A start that failed tears down without asking the driver.
   if (!afterFailedStart) {
+    if (SessionActive()) m_host.SessionEnding();
     if (!m_pRecord->DbgControl) return;
     char reason[1024] = {};
     m_pRecord->DbgControl(kDbgCtlBeforeStop, 0, 0);

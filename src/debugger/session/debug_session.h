@@ -46,6 +46,9 @@ class SessionHost {
   virtual void SerialTerminals(bool /*create*/) {}
   virtual void SetRegisterSet(const RegisterSet* /*set or null*/) {}
   virtual void SendDebuggerAborted() {}
+  // A session is asked to end: a connected add-in hears the command states
+  // of a program that no longer debugs.
+  virtual void SessionEnding() {}
   // The driver's menus changed (session started or ended).
   virtual void DriverMenusChanged() {}
   // The target stopped: refresh the register page and show the position.

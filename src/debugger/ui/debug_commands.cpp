@@ -450,6 +450,11 @@ void DebugCommands::SetRegisterSet(const RegisterSet* set) {
 
 void DebugCommands::SendDebuggerAborted() { m_app.Ipc().SendDebuggerAborted(); }
 
+void DebugCommands::SessionEnding() {
+  if (AddInCommands* addIns = m_frame.AddIns(); addIns && addIns->Logic().Running())
+    addIns->Logic().SendAllCommandStates(false);
+}
+
 void DebugCommands::DriverMenusChanged() { m_frame.UpdateCommandUi(); }
 
 void DebugCommands::TargetStopped() {

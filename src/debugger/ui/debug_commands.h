@@ -78,6 +78,7 @@ class DebugCommands : public SessionHost {
   void SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root) override;
   void SetRegisterSet(const RegisterSet* set) override;
   void SendDebuggerAborted() override;
+  void SessionEnding() override;
   void DriverMenusChanged() override;
   void TargetStopped() override;
   void BreakpointsChanged() override;
