@@ -500,7 +500,7 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, SettingsPaths,
     ::testing::Values(PathRow{"WindowsForm", ".\\Obj\\", ".\\sub\\x.ini", "", "Obj/Blinky.ELF", "$sub/x.ini"},
                       PathRow{"LinuxForm", "./Obj/", "./sub/x.ini", "", "Obj/Blinky.ELF", "$sub/x.ini"},
-                      PathRow{"WithoutDot", "Obj\\", "x.ini", "", "Obj/Blinky.ELF", "$x.ini"},
+                      PathRow{"WithoutDot", "Obj\\", "x.ini", "", "Obj/Blinky.ELF", "x.ini"},
                       PathRow{"NoTrailingSeparator", ".\\Obj", "", "", "Obj/Blinky.ELF", ""},
                       PathRow{"ProjectFolder", ".\\", "", "", "Blinky.ELF", ""},
                       PathRow{"CaseOfTheFiles", ".\\OBJ\\", ".\\SUB\\X.INI", "obj/Blinky.elf", "obj/Blinky.elf",

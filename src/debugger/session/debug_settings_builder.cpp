@@ -5,6 +5,7 @@
 
 #include "platform/win_path.h"
 #include "project/environment/environment.h"
+#include "project/model/debug_texts.h"
 #include "project/model/key_values.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -125,18 +126,20 @@ int BuildDebugSettings(const ProjectRec& project, const TargetRec& target, int t
   // The side: the use-simulator bit chooses the simulator's names.
   const uint32_t opt = o->dbg.flags;
   const bool simulator = (opt & 1) != 0;
-  const OptString* str = o->dbg.str;
-  Side side = simulator ? Side{str[0].view(), str[1].view(), str[2].view(), str[3].view(), str[4].view()}
-                        : Side{str[5].view(), str[6].view(), str[7].view(), str[8].view(), str[9].view()};
+  const OptString* str = o->dbg.str + (simulator ? 0 : kDbgSideTexts);
+  Side side{str[kDbgSimDll].view(), str[kDbgSimParams].view(), str[kDbgSimDialog].view(),
+            str[kDbgSimDialogParams].view(), str[kDbgSimIni].view()};
   // A flash session loads the flash driver of the flash options when one is
   // named, with the target side's parameters.
   if (mode == kSettingsFlash && !o->flash.FLASH2.empty()) {
-    side = Side{o->flash.FLASH2.view(), str[6].view(), {}, {}, {}};
+    side = Side{o->flash.FLASH2.view(), o->dbg.str[kDbgTargetParams].view(), {}, {}, {}};
   }
   s->flags = simulator ? ((opt >> 2) & 0x7F) << 1 : kDbgSettingsTargetDriver | (((opt >> 9) & 0x7F) << 1);
 
   const std::string folder = project.folder.str();
-  Copy(s->initFile, LocalPath(project, side.initFile));
+  // An initialisation file below the project (".\") is found there, in
+  // the case the disk has; any other name is the driver's to find.
+  Copy(s->initFile, StartsWithDot(side.initFile) ? LocalPath(project, side.initFile) : std::string(side.initFile));
   Copy(s->functionFile, folder + target.name.str() + ".Fnc");
   Copy(s->programFile, TargetProgramFile(project, target, toolset));
 
@@ -149,10 +152,12 @@ int BuildDebugSettings(const ProjectRec& project, const TargetRec& target, int t
   Copy(s->dllParams, side.params);
   Copy(s->dialogDllParams, side.dialogParams);
   // The names cut at their first dot; the loader finds the library file.
+  // A relative name keeps its folder below the tools folder (the
+  // environment file names its drivers "../../PM2/GdbDrv.dll").
   auto path = [&](std::string_view name, const std::string& base) {
-    if (!IsRooted(name)) return family->toolsFolder + base;
-    std::size_t slash = name.find_last_of("\\/:");
-    return std::string(name.substr(0, slash + 1)) + base;
+    const std::size_t slash = name.find_last_of("\\/:");
+    const std::string folder(slash == std::string_view::npos ? std::string_view() : name.substr(0, slash + 1));
+    return IsRooted(name) ? folder + base : Below(family->toolsFolder, folder) + base;
   };
   Copy(s->dllPath, path(side.dll, dll));
   if (!dialog.empty()) Copy(s->dialogDllPath, path(side.dialog, dialog));

@@ -1034,6 +1034,12 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
         g_record.analyserRest = &g_script.rest;
         g_record.analyserRanges = g_script.ranges.empty() ? nullptr : &g_script.ranges[0];
         Log(std::string("program ") + s->programFile);
+        // What the session was given: the library, its parameters, the
+        // dialog library with its parameters and the initialisation file.
+        Log(std::string("dll ") + s->dllPath);
+        Log(std::string("params ") + s->dllParams);
+        Log(std::string("dialog ") + s->dialogDllPath + " (" + s->dialogDllParams + ")");
+        Log(std::string("init ") + s->initFile);
       }
       auto fail = g_script.failAt.find(code);
       if (fail != g_script.failAt.end()) {

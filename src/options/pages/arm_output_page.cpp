@@ -83,8 +83,10 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
   m_startDebug = new QCheckBox("Start Debugging", after);
   m_runDebugger = new QCheckBox("Run Target Debugger", after);
   m_runDebugger->hide();  // its bit is kept as stored
+  m_batch = new QCheckBox("Create Batch File", after);
   ag->addWidget(m_beep, 0, 0);
   ag->addWidget(m_startDebug, 0, 1);
+  ag->addWidget(m_batch, 0, 2);
   QGroupBox* before = nullptr;
   QGridLayout* bg = nullptr;
   if (Ads()) {
@@ -135,6 +137,7 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
       {m_startDebug, [](OptionBlock& b, bool v) {
          b.dbg.flags = v ? b.dbg.flags | kDebugStartBit : b.dbg.flags & ~kDebugStartBit;
        }},
+      {m_batch, [](OptionBlock& b, bool v) { b.out.TGMORE = v ? b.out.TGMORE | 1 : b.out.TGMORE & ~1u; }},
   };
   for (const Bit& bit : bits) {
     auto set = bit.set;
@@ -160,6 +163,7 @@ void ArmOutputPage::Load() {
   m_beep->setChecked(b.out.flags.bit4);
   m_runDebugger->setChecked(b.out.flags.bit6);
   m_startDebug->setChecked(b.dbg.flags & kDebugStartBit);
+  m_batch->setChecked(b.out.TGMORE & 1);
   m_bigEndian->setChecked(b.lst.GLFLAGS & kGlFlagsBigEndian);
   OptionBlock& w = Block();
   for (std::size_t i = 0; i < std::size(kPrograms); ++i) {

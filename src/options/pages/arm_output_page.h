@@ -1,7 +1,8 @@
 // The output page of an ARM target (ARM-GNU and ARM-ADS): where and under
 // which name the executable goes, debug and browse information, the hex
-// file, big-endian code, and the user programs run after (and on ARM-ADS
-// also before) a build. Edits the target's working copy in place.
+// file, big-endian code, the batch file of a rebuild, and the user
+// programs run after (and on ARM-ADS also before) a build. Edits the
+// target's working copy in place.
 #pragma once
 
 #include <QCheckBox>
@@ -29,6 +30,7 @@ class ArmOutputPage : public OptionPage {
   QCheckBox* BrowseBox() const { return m_browse; }
   QCheckBox* HexBox() const { return m_hex; }
   QComboBox* HexFormat() const { return m_hexFormat; }
+  QCheckBox* BatchBox() const { return m_batch; }
   // Programs 0 and 1 run after the build, 2 and 3 before it (ARM-ADS).
   QCheckBox* RunBox(int i) const { return m_run[std::size_t(i)]; }
   QLineEdit* Program(int i) const { return m_prog[std::size_t(i)]; }
@@ -57,6 +59,7 @@ class ArmOutputPage : public OptionPage {
   QCheckBox* m_beep;
   QCheckBox* m_startDebug;
   QCheckBox* m_runDebugger;
+  QCheckBox* m_batch;
   std::array<QCheckBox*, 4> m_run{};
   std::array<QLineEdit*, 4> m_prog{};
   std::array<QPushButton*, 4> m_browseProg{};
