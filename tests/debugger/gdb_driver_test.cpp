@@ -13,10 +13,15 @@
 #include <thread>
 
 #include "debugger/abi/debug_records.h"
+#include "project/files/debug_lists.h"
+#include "project/text/pool.h"
 #include "session_fixture.h"
 
 namespace pm2 {
 namespace {
+
+// The simulator side's "Go till main()" and "Breakpoints" options.
+constexpr uint32_t kGoTillMain = 0x8, kKeepBreakpoints = 0x10;
 
 // The example, copied and built once.
 const std::string& ExampleFolder() {
@@ -120,6 +125,8 @@ class GdbSessionTest : public ShellAppTest {
   void Params(const std::string& params) {
     OptionBlock* o = project->curTarget->pOpts;
     o->dbg.flags |= 1;
+    // The tests start at the reset address; the run to main has its own.
+    o->dbg.flags &= ~kGoTillMain;
     o->dbg.str[0] = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
     o->dbg.str[1] = OptString::Pooled(params, kPoolScratch);
   }
@@ -297,6 +304,65 @@ std::string SerialOne(const RecordingHub& hub) {
   for (const RecordingHub::Entry& e : hub.Entries())
     if (e.code == kNotifySerialOutput3 && ((uint32_t(e.arg) >> 24) & 0xFF) == 0) out += char(e.arg & 0xFF);
   return out;
+}
+
+// "Go till main()" with the GDB driver: the session stops at main by
+// itself, from the driver's symbols; within a second of the start.
+TEST_F(GdbSessionTest, GoTillMainStopsAtMain) {
+  project->curTarget->pOpts->dbg.flags |= kGoTillMain | 0x4;
+  const auto start = std::chrono::steady_clock::now();
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  // The stop is at main's address, on its first line.
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->DbgFindSource(r->pc) == 0 && r->srcLine == 34; },
+                      5000))
+      << std::hex << r->pc << " " << CommandTexts();
+  EXPECT_EQ(r->pc, Evaluate("&main"));
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  std::printf("session start to the stop at main: %lld ms\n", static_cast<long long>(ms));
+  EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Blinky.c"), std::string::npos);
+}
+
+// A breakpoint kept in the options file is set in gdb at the start; the one
+// set in the session is kept for the next.
+TEST_F(GdbSessionTest, BreakpointsLastFromSessionToSession) {
+  project->curTarget->pOpts->dbg.flags |= kKeepBreakpoints;
+  BreakpointRec* b = AppendBreakpoint(project->curTarget);
+  b->flags = kBreakFlag3;
+  b->value1 = 36;  // LED_Init();
+  b->text1 = OptString::Pooled("Blinky.c", kPoolDebugLists);
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  // The program runs to it.
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->DbgFindSource(r->pc) == 0 && r->srcLine == 36; },
+                      5000))
+      << std::hex << r->pc << " " << CommandTexts();
+  const uint32_t at36 = r->pc;
+  EXPECT_EQ(r->DbgBreakpoint(at36, 1), 1u);
+  // Debug > Breakpoints lists it.
+  bool listed = false;
+  for (auto* b = reinterpret_cast<const DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr)); b;
+       b = b->next)
+    listed |= b->address == at36;
+  EXPECT_TRUE(listed);
+  // One more in the session, on line 37 (found through the line table).
+  const auto* table = static_cast<const DbgLineTableRecord*>(r->DbgLineTable((ExampleFolder() + "/Blinky.c").c_str()));
+  ASSERT_NE(table, nullptr);
+  uint32_t at37 = 0;
+  for (uint32_t i = 0; i < table->count; ++i)
+    if (table->pairs[i].line == 37) at37 = table->pairs[i].address;
+  ASSERT_NE(at37, 0u);
+  ASSERT_EQ(r->DbgBreakpoint(at37, 3), 0u);
+  session->StopDebugger();
+  ASSERT_FALSE(session->SessionActive());
+  std::vector<uint32_t> kept;
+  for (const BreakpointRec* k = project->curTarget->breakpoints; k; k = k->next)
+    if (!(k->flags & kBreakFlag4)) kept.push_back(k->value1);
+  EXPECT_EQ(kept, (std::vector<uint32_t>{36, 37}));
 }
 
 TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {

@@ -15,6 +15,7 @@
 //   eval <expression> <hex value>
 //   pc <hex>                    the program counter
 //   windows <hex>               window flags the driver sets at start
+//   drivertext <text>           the target driver's settings text it leaves
 //   exec <text> <result>        a command text ("_" for a blank) and the
 //                               answer of DbgControl 11 and DbgExecCommand
 //   value <expr> <code> <array 0/1> <target code> <count> <hex address> [text]
@@ -88,6 +89,7 @@ struct Script {
   std::map<std::string, int> execResults;
   uint32_t pc = 0;
   uint32_t windowFlags = 0;
+  std::string driverText;  // the target driver's settings text left at the start
   struct Value {
     uint8_t code = 0, isArray = 0, target = 0xFF;
     uint32_t count = 0, address = 0;
@@ -451,6 +453,8 @@ void ReadScript(const std::string& path) {
       if (g_script.ranges.size() > 1) g_script.ranges[g_script.ranges.size() - 2].next = &g_script.ranges.back();
     } else if (cmd == "cycles") {
       in >> g_script.cycles;
+    } else if (cmd == "drivertext") {
+      g_script.driverText = Rest(in);
     } else if (cmd == "windows") {
       std::string w;
       in >> w;
@@ -1044,6 +1048,9 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
         return 1;
       }
       if (code == 4) {
+        Log(std::string("drivertext ") + s->targetDriverText);
+        if (!g_script.driverText.empty())
+          std::snprintf(s->targetDriverText, sizeof s->targetDriverText, "%s", g_script.driverText.c_str());
         if (g_ide && g_ide->PrintToCommandWindow) g_ide->PrintToCommandWindow("Test driver: session started\n");
         BuildSyntax();
         if (g_record.SetCommandSyntaxTables) g_record.SetCommandSyntaxTables(g_syntaxFallback, g_syntaxFallback, g_syntaxRoot);

@@ -168,10 +168,8 @@ void DebugBarCommands::RegisterCommands() {
     s.Enable(m_session.SessionActive() && m_toggleDisassembly != nullptr);
     s.SetCheck(m_disassemblyOpen && m_disassemblyOpen() ? 1 : 0);
   });
-  m_frame.OnCommand(kCmdShowNext, [this](CommandId) {
-    intptr_t result = 0;
-    Service(30, 0, &result);
-  });
+  // The next statement: the program counter shown as at a stop.
+  m_frame.OnCommand(kCmdShowNext, [this](CommandId) { m_app.IdeServiceCall(30, 0); });
   // Trace recording and the periodic window update: bits of the record.
   m_frame.OnCommand(kCmdTrace, [this](CommandId) { m_session.Record()->traceOn ^= 1; });
   Rule(kCmdTrace, [this](CommandState& s) {
@@ -358,8 +356,8 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
       if (r->DbgBreakpointList) r->DbgBreakpointList(code == 10 ? kDbgBpListDisableAll : kDbgBpListKillAll, 0, 0, nullptr);
       HintAllViews(0x12341000);
       return true;
-    case 21: case 30: {
-      const uint32_t address = code == 21 ? uint32_t(arg) : uint32_t(r->DbgControl ? r->DbgControl(kDbgCtlProgramCounter, 0, 0) : 0);
+    case 21: {
+      const uint32_t address = uint32_t(arg);
       if (!r->DbgFindSource || r->DbgFindSource(address) != 0 || !r->srcFile || r->srcLine == 0) return true;
       m_frame.OpenFileAndShow(static_cast<const char*>(r->srcFile), int(r->srcLine), 0);
       *result = 1;

@@ -78,8 +78,10 @@ class DebugCommands : public SessionHost {
   void SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root) override;
   void SetRegisterSet(const RegisterSet* set) override;
   void SendDebuggerAborted() override;
+  void SessionEnding() override;
   void DriverMenusChanged() override;
   void TargetStopped() override;
+  void BreakpointsChanged() override;
   void AttachWatch() override;
   void PostTargetStopped() override;
   void PostDriverEnded() override;
@@ -90,6 +92,9 @@ class DebugCommands : public SessionHost {
   void InstallRegisterPage();
   void FillDebugMenu(QMenu* menu);
   void OnFlash(int command);
+  // A stop: the program counter's line in its source file (the arrow, no
+  // selection), else in the disassembly window.
+  void ShowProgramCounter();
   // The disassembly window's cursor address, when it is on a code line.
   bool DisassemblyCursor(uint32_t* address) const;
   void SetPcAtCursor();

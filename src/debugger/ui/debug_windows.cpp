@@ -293,6 +293,10 @@ void DebugWindows::Append(const char* text) {
   if (m_command) m_command->Append(text);
 }
 
+bool DebugWindows::DisassemblyInFront() const {
+  return m_disassemblySheet && m_frame.MdiClient()->activeSubWindow() == m_disassemblySheet.data();
+}
+
 void DebugWindows::TargetStopped() {
   if (m_disassembly && m_session.SessionActive()) m_disassembly->GotoAddress(m_session.Record()->pc);
   if (m_memory) m_memory->UpdateAll();

@@ -39,6 +39,8 @@ class DebugWindows {
 
   CommandWindow* Command() const { return m_command; }
   DisassemblyView* Disassembly() const;
+  // The disassembly window is the active window of the editor area.
+  bool DisassemblyInFront() const;
   MemoryWindow* Memory() const;
 
   // The session's calls.

@@ -116,10 +116,7 @@ bool EditorMargin::OnHint(uint32_t hint) {
       Repaint();
       return true;
     case MarginHintAction::ProgramCounter:
-      // To the line the arrow marks: lines typed since the build moved it.
-      if (FindPcLine())
-        if (const int line = LineOfDebugWord(m_view.Text().FirstLine(), m_pcLine)) m_view.GotoLineCentered(line, 0);
-      m_view.viewport()->update();
+      ShowPcLine();
       return true;
     case MarginHintAction::ResetMarks:
       // A session ended: a text saved during it settles now.
@@ -154,6 +151,25 @@ bool EditorMargin::OnHint(uint32_t hint) {
     default:
       return false;
   }
+}
+
+void EditorMargin::ShowPcLine() {
+  if (!m_inProject) LoadMarks(false);
+  if (FindPcLine()) {
+    // The arrow marks the line; the caret goes there without a selection (a
+    // key typed next must not replace the line), and the view scrolls only
+    // when the line is out of sight.
+    EditEngine& e = m_view.Engine();
+    // The line the arrow marks: lines typed since the build moved it.
+    int line = LineOfDebugWord(m_view.Text().FirstLine(), m_pcLine);
+    if (line <= 0) line = std::min(int(m_pcLine), m_view.Text().GetLineCount());
+    const int top = TopLineToShow(line, e.State().nTopLine, e.Rows(), m_view.Text().GetLineCount());
+    if (top > 0) e.SetTopLine(top);
+    if (e.HasSelection()) e.ClearSelection();
+    e.GotoLine(line, 0);
+    m_view.UpdateStatus();
+  }
+  m_view.viewport()->update();
 }
 
 bool EditorMargin::CanInsertBreakpoint() const {

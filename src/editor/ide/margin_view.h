@@ -89,6 +89,8 @@ class EditorMargin : public QObject {
   // lines are numbered again.
   void Settle();
   void ShowTipAt(QPoint viewportPoint);
+  // Hints 0x12341001 and 0x12341003: the program counter's line in view.
+  void ShowPcLine();
 
   EditorView& m_view;
   EditorDebugLink* const* m_link;

@@ -95,10 +95,6 @@ void TranslateNamed(C c, S s) {
 }
 void StopBuild(C c, S s) { s.Enable(c.buildRunning && !c.stopBlocked); }
 void Recent(C c, S s) { s.Enable(ProjectMayChange(c)); }
-void StartStopDebug(C c, S s) {
-  s.Enable(c.hasTarget && c.currentTargetHasOptions && !c.buildRunning);
-  s.SetCheck(c.sessionActive ? 1 : 0);
-}
 void StopRunning(C c, S s) { s.Enable(c.sessionActive && c.targetExecuting); }
 void FindBox(C c, S s) { s.Enable(c.activeViewKind == 1 || c.activeViewKind == 2); }
 void FlashDownload(C c, S s) { s.Enable(ProjectMayChange(c) && c.hasTarget && c.flashDownloadReady); }
@@ -155,7 +151,7 @@ const std::vector<CommandRow>& CommandTable() {
       {35092, 35092, "Project", "translate the selected file", TranslateNamed},
       {32721, 32721, "Project", "stop the build", StopBuild},
       {32804, 32813, "Project", "open recent project 1 to 10", Recent},
-      {32802, 32802, "Debug", "start or stop a debug session", StartStopDebug},
+      {32802, 32802, "Debug", "start or stop a debug session (its own rule, debug_commands.cpp)", nullptr},
       {32815, 32815, "Debug", "stop the debug session", RuleD},
       {32791, 32791, "Debug", "run", RuleD},
       {32797, 32797, "Debug", "stop running", StopRunning},

@@ -219,8 +219,9 @@ ITEM 35409 "Include Dependencies"
 END
 END
 
-# Status-bar panes (the text gives each pane its width).
-STRING 123 "                    "
+# Status-bar panes (the text gives each pane its width; the driver's pane
+# holds the program counter, "PC: 0x" and eight hexadecimal digits).
+STRING 123 "PC: 0xDDDDDDDD "
 STRING 118 "L:99999 C:999"
 STRING 59137 "CAP"
 STRING 59138 "NUM"
