@@ -704,7 +704,9 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   const std::string shown = "\n" + f->Debugger()->CommandPage()->Text().toStdString();
   EXPECT_NE(shown.find("\nt\n"), std::string::npos) << shown;
   // The coverage dialog opened again takes its last place.
-  ASSERT_TRUE(f->ExecuteCommand(35073));  // the box is open: its command raises it
+  ASSERT_TRUE(f->ExecuteCommand(35073));  // the box is open: its command closes it
+  EXPECT_EQ(dialogs->Box(), nullptr);
+  EXPECT_EQ(s.App().SavedToolBox().size(), 2u);
   std::ofstream(script, std::ios::app) << "module M\nfunc F 4 2 0\n";
   ASSERT_TRUE(f->ExecuteCommand(32802));
   ASSERT_TRUE(f->ExecuteCommand(32802));
@@ -807,7 +809,9 @@ TEST_F(WindowSettingsFrameTest, SerialColoursAndPlacesSurviveARestart) {
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->WindowSettings().serial[0].background, Rgb(0, 0, 128));
   ASSERT_TRUE(StartSession(s));
-  ASSERT_TRUE(f->ExecuteCommand(32735));
+  // The serial window and the tool box were open when the session ended:
+  // they open with the next one (their commands would close them now).
+  EXPECT_EQ(f->QueryCommand(32735).check, 1);
   ASSERT_NE(f->Debugger()->Dialogs()->Serial(0), nullptr);
   EXPECT_EQ(f->Debugger()->Dialogs()->Serial(0)->TextColour(), QColor(255, 255, 0));
   ASSERT_NE(SerialSheet(f), nullptr);
@@ -815,7 +819,7 @@ TEST_F(WindowSettingsFrameTest, SerialColoursAndPlacesSurviveARestart) {
   ASSERT_TRUE(f->ExecuteCommand(35048));
   ASSERT_NE(f->Debugger()->Dialogs()->Symbols(), nullptr);
   EXPECT_EQ(f->Debugger()->Dialogs()->Symbols()->geometry(), symbolsPlace);
-  ASSERT_TRUE(f->ExecuteCommand(35073));
+  EXPECT_EQ(f->QueryCommand(35073).check, 1);
   ASSERT_NE(f->Debugger()->Dialogs()->Box(), nullptr);
   EXPECT_EQ(f->Debugger()->Dialogs()->Box()->geometry().topLeft(), boxAt);
   ASSERT_TRUE(f->ExecuteCommand(32802));

@@ -15,6 +15,8 @@
 //   eval <expression> <hex value>
 //   pc <hex>                    the program counter
 //   windows <hex>               window flags the driver sets at start
+//   offers <hex>                the capability bits of the record's flags
+//                               (default 0x18000: analyser and memory map)
 //   exec <text> <result>        a command text ("_" for a blank) and the
 //                               answer of DbgControl 11 and DbgExecCommand
 //   value <expr> <code> <array 0/1> <target code> <count> <hex address> [text]
@@ -88,6 +90,7 @@ struct Script {
   std::map<std::string, int> execResults;
   uint32_t pc = 0;
   uint32_t windowFlags = 0;
+  uint32_t offers = 0x8000 | 0x10000;
   struct Value {
     uint8_t code = 0, isArray = 0, target = 0xFF;
     uint32_t count = 0, address = 0;
@@ -455,6 +458,10 @@ void ReadScript(const std::string& path) {
       std::string w;
       in >> w;
       g_script.windowFlags = Hex(w);
+    } else if (cmd == "offers") {
+      std::string w;
+      in >> w;
+      g_script.offers = Hex(w);
     }
   }
 }
@@ -1024,6 +1031,7 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
         g_record.cycles = g_script.cycles;
         g_history.Forget();
         g_history.Set(g_script.trace);
+        g_record.flags = (g_record.flags & ~uint32_t(0x8000 | 0x10000)) | g_script.offers;
         if (!g_script.trace.empty()) g_record.flags |= 0x2000;  // offers trace recording
         g_script.rest.name = "<other>";
         g_script.rest.nameLength = 7;

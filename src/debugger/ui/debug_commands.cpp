@@ -86,8 +86,10 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
     if (m_windows) m_windows->ToggleDisassemblyWindow();
   },
                                       [this] { return m_windows && m_windows->Disassembly(); });
+  m_barCommands->SetActiveDisassembly([this] { return m_windows ? m_windows->ActiveDisassembly() : nullptr; });
   RegisterCommands();
   m_dialogs = std::make_unique<DebugDialogs>(frame, app, *m_session, [this](const char* text) { AppendCommandOutput(text); });
+  m_dialogs->SetCursorAddress([this](uint32_t* address) { return m_barCommands->CursorAddress(address); });
   m_barCommands->SetKeptWindows({[this] { return m_windows ? m_windows->Memory() : nullptr; },
                                  [this] { return m_dialogs ? &m_dialogs->SymbolsState() : nullptr; }});
   m_links = new ShellLinks(frame);
@@ -343,6 +345,10 @@ void SplitFlashCommand(const std::string& command, std::string* program, std::st
 
 intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   intptr_t result = 0;
+  // The register page follows a refresh by flags with flag 0x1, and
+  // service 22 without flags.
+  const bool registers = ((code == 31 || code == 310) && (arg & 0x1)) || (code == 22 && !(arg & 0x8001));
+  if (registers && m_registers && m_session->SessionActive()) m_registers->UpdateAll();
   if (m_dialogs && m_dialogs->Service(code, arg, &result)) return result;
   if (m_session->Service(code, arg, &result)) return result;
   if (m_windows && m_windows->Service(code, arg, &result)) return result;
@@ -352,8 +358,6 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
 
 // ------------------------------------------------------------------ SessionHost
 
-bool DebugCommands::AnalyserAvailable() const { return m_dialogs && m_dialogs->HasAnalyser(); }
-bool DebugCommands::CoverageAvailable() const { return m_dialogs && m_dialogs->HasCoverage(); }
 void DebugCommands::WriteSerial(int window, const void* chars, int count, bool wide) {
   if (m_dialogs) m_dialogs->WriteSerial(window, chars, count, wide);
 }

@@ -46,8 +46,6 @@ class DebugCommands : public SessionHost {
   // The debug windows: command, disassembly, memory.
   DebugWindows& Windows() { return *m_windows; }
   DebugDialogs* Dialogs() const { return m_dialogs.get(); }
-  bool AnalyserAvailable() const;
-  bool CoverageAvailable() const;
   void WriteSerial(int window, const void* chars, int count, bool wide);
 
   // ---- what the frame forwards (FrameHooks)

@@ -33,6 +33,9 @@ namespace pm2 {
 
 namespace {
 constexpr CommandId kCmdMemoryWindow = 32758, kCmdMemoryDecimal = 35067, kCmdModifyMemory = 35090;
+constexpr uint32_t kWritesWhileRunning = 0x800;
+// A window refresh by flags leaves the memory and watch windows alone.
+constexpr intptr_t kRefreshNoData = 0x8000;
 }  // namespace
 
 DebugWindows::DebugWindows(CMainFrame& frame, ShellApp& app, DebugSession& session)
@@ -94,6 +97,10 @@ DebugWindows::~DebugWindows() {
 
 DisassemblyView* DebugWindows::Disassembly() const { return m_disassembly; }
 MemoryWindow* DebugWindows::Memory() const { return m_memory; }
+DisassemblyView* DebugWindows::ActiveDisassembly() const {
+  return m_disassemblySheet && m_frame.MdiClient()->activeSubWindow() == m_disassemblySheet ? m_disassembly.data()
+                                                                                             : nullptr;
+}
 
 void DebugWindows::InstallCommandPage() {
   COutWin* out = m_frame.Output();
@@ -108,6 +115,10 @@ void DebugWindows::InstallCommandPage() {
   };
   host.beep = [this] { m_app.Dialogs().Beep(); };
   host.toolHelp = [this](const std::string& word) { m_frame.ShowToolHelp(kHelpToolTopic, word); };
+  host.sized = [this](int lines, int columns) {
+    m_app.m_cmdWindowValues[0] = lines;
+    m_app.m_cmdWindowValues[1] = columns;
+  };
   m_command = new CommandWindow(host, out->CommandPage());
   auto* layout = new QVBoxLayout(out->CommandPage());
   layout->setContentsMargins(0, 0, 0, 0);
@@ -153,7 +164,8 @@ void DebugWindows::RegisterCommands() {
   });
   m_frame.OnUpdate(kCmdModifyMemory, [this, page](CommandState& s) {
     MemoryPage* p = page();
-    s.Enable(p && p->Valid() && !m_session.TargetExecuting());
+    // While the target runs only a driver that writes memory then may.
+    s.Enable(p && p->Valid() && (!m_session.TargetExecuting() || (m_session.Record()->flags & kWritesWhileRunning)));
   });
 }
 
@@ -294,6 +306,8 @@ void DebugWindows::Append(const char* text) {
 }
 
 void DebugWindows::TargetStopped() {
+  // The PC is shown: the inline assembler's address is the driver's again.
+  if (m_session.SessionActive()) m_session.Record()->shownAddress = 0xFFFFFFFFu;
   if (m_disassembly && m_session.SessionActive()) m_disassembly->GotoAddress(m_session.Record()->pc);
   if (m_memory) m_memory->UpdateAll();
 }
@@ -305,16 +319,6 @@ void DebugWindows::SetSyntaxTables(const void* fallback1, const void* fallback2,
 bool DebugWindows::Service(int code, intptr_t arg, intptr_t* result) {
   *result = 0;
   switch (code) {
-    case 25: {  // the command window's visible lines and columns
-      auto* out = reinterpret_cast<uint32_t*>(arg);
-      int lines = 0, columns = 0;
-      if (m_command && out) {
-        m_command->VisibleSize(&lines, &columns);
-        out[0] = uint32_t(lines);
-        out[1] = uint32_t(columns);
-      }
-      return true;
-    }
     case 36: {  // a typed line for the driver: (length*, buffer*, prompt*, capacity)
       if (!m_command || !arg) return true;
       struct Request {
@@ -332,13 +336,40 @@ bool DebugWindows::Service(int code, intptr_t arg, intptr_t* result) {
       if (m_command) m_command->SetPrompt(reinterpret_cast<const char*>(arg));
       return true;
     case 6:
-    case 22:
     case 28:
-      if (m_disassembly) m_disassembly->ScrollToAddress(uint32_t(arg));
+      if (m_disassembly && m_session.SessionActive()) m_disassembly->ScrollToAddress(m_session.Record()->pc);
+      return false;
+    case 22:
+      // The argument is the refresh's flags: 0 also brings the PC into view.
+      if (m_disassembly && m_session.SessionActive() && arg == 0)
+        m_disassembly->ScrollToAddress(m_session.Record()->pc);
+      if (m_memory && !(arg & kRefreshNoData)) m_memory->UpdateAll();
+      return false;
+    case 14:
+      // A breakpoint changed: the shown lines take their new marks where
+      // they are (the editors' marks are the debug bar's).
+      if (m_disassembly) m_disassembly->UpdateLineStates();
+      return false;
+    case 26:
+    case 27:
+    case 40: {
+      // [address]: the window opens when needed and shows the address.
+      const auto* address = reinterpret_cast<const uint32_t*>(arg);
+      if (!m_session.SessionActive() || (code != 27 && !address)) return true;
+      // An open window follows without taking the focus (the inline
+      // assembler keeps it while the window shows its address).
+      DisassemblyView* view = m_disassembly ? m_disassembly.data() : OpenDisassemblyWindow();
+      if (code == 40)
+        view->GotoAddressIfCached(*address);
+      else
+        view->ScrollToAddressAndSelect(code == 26 ? *address : 0, code == 26 ? 0 : 2);
+      *result = code == 26 ? intptr_t(*address) : 0;
       return true;
-    case 40:
-      if (m_disassembly) m_disassembly->GotoAddress(uint32_t(arg));
-      return true;
+    }
+    case 31:
+    case 310:
+      if (m_memory && !(arg & kRefreshNoData)) m_memory->UpdateAll();
+      return false;
     case 5:
     case 45:
       // The watch pages refresh on these too (debug_bar_commands.cpp).

@@ -39,6 +39,8 @@ class DebugWindows {
 
   CommandWindow* Command() const { return m_command; }
   DisassemblyView* Disassembly() const;
+  // The disassembly window when it is the frame's active window, else null.
+  DisassemblyView* ActiveDisassembly() const;
   MemoryWindow* Memory() const;
 
   // The session's calls.

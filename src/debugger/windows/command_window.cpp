@@ -170,6 +170,11 @@ void CommandWindow::ApplyLayout() {
   m_edit->setGeometry(g.edit);
   m_helpLine->setGeometry(g.help);
   m_help.SetHelpWidth(g.help.width() / std::max(1, QFontMetrics(m_helpLine->font()).averageCharWidth()));
+  if (m_host.sized) {
+    int lines = 0, columns = 0;
+    VisibleSize(&lines, &columns);
+    m_host.sized(lines, columns);
+  }
   RefreshHelp(1);
 }
 

@@ -27,6 +27,9 @@ struct CommandWindowHost {
   std::function<void()> escape;                      // Esc while debugging
   std::function<void()> beep;
   std::function<void(const std::string& word)> toolHelp;  // F1 on a word
+  // The output list's visible lines and columns after each layout (the
+  // application keeps them for the driver's service 25).
+  std::function<void(int lines, int columns)> sized;
 };
 
 class CommandOutputList;

@@ -70,7 +70,7 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   // The first code address of the family.
-  m_start = r && r->family == 1 ? 0xFF0000 : 0;
+  m_start = r ? DisasmStartAddress(r->family, r->version, r->pc) : 0;
   m_cache = std::make_unique<DisasmCache>(*m_source, m_start);
   m_tip = new ValueTip(this, font());
   m_range = r ? DisasmRangeIndex(r->windowFlags) : 0;
@@ -89,6 +89,7 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
       default: return;
     }
     if (!ok) Beep();
+    m_pcFollow = false;
     SetThumb();
     UpdateLines();
   });
@@ -302,20 +303,58 @@ void DisassemblyView::ShowTraceRecords() {
 void DisassemblyView::GotoAddress(uint32_t address) {
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   if (r && r->DbgControl) r->DbgControl(kDbgCtlProgramCounter, 0, 0);
-  m_pcFollow = true;
-  m_cache->GotoAddress(address);
   m_pcFollow = false;
+  m_cache->GotoAddress(address);
+  SetThumb();
+  UpdateLines();
+}
+
+void DisassemblyView::GotoAddressIfCached(uint32_t address) {
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  const int pc = m_cache->PcLine();
+  if (pc < 0 || !r) {
+    GotoAddress(address);
+    m_pcFollow = true;
+    return;
+  }
+  if (r->DbgControl) r->DbgControl(kDbgCtlProgramCounter, 0, 0);
+  m_pcFollow = true;
+  // The lines are read again from the first one (the second when the PC
+  // sits on the last line), so the view does not jump.
+  const int from = m_cache->Visible() > 3 && pc == m_cache->Visible() - 1 ? 1 : 0;
+  const int cursor = m_cache->Cursor();
+  m_cache->FillBackFrom(m_cache->Line(from), 0);
+  m_cache->SetCursor(cursor);
+  m_cache->UpdateLineStates();
   SetThumb();
   UpdateLines();
 }
 
 void DisassemblyView::ScrollToAddress(uint32_t address) {
+  m_pcFollow = false;
   m_cache->ScrollToAddress(address);
   SetThumb();
   UpdateLines();
 }
 
+void DisassemblyView::ScrollToAddressAndSelect(uint32_t address, int mode) {
+  m_pcFollow = false;
+  if (mode == 2) {
+    // Filled again from the first line: the view keeps its place.
+    if (m_cache->Size() > 0 && m_cache->Line(0).kind != kDisasmRequest) {
+      const int cursor = m_cache->Cursor();
+      m_cache->FillBackFrom(m_cache->Line(0), 0);
+      m_cache->SetCursor(cursor);
+    }
+  } else {
+    m_cache->ScrollToAddress(address);
+  }
+  SetThumb();
+  UpdateLines();
+}
+
 bool DisassemblyView::ScrollToCodeAddress(uint32_t address) {
+  m_pcFollow = false;
   const bool ok = m_cache->ScrollToCodeAddress(address);
   SetThumb();
   UpdateLines();
@@ -325,6 +364,31 @@ bool DisassemblyView::ScrollToCodeAddress(uint32_t address) {
 void DisassemblyView::UpdateLineStates() {
   m_cache->UpdateLineStates();
   UpdateLines();
+}
+
+int DisassemblyView::CursorLineKind() const {
+  const int c = m_cache->Cursor();
+  if (c < 0) return 0;
+  const uint16_t state = m_cache->Line(c).state;
+  if (state & kDisasmClass1) return 1;
+  return state & kDisasmClass2 ? 2 : 0;
+}
+
+bool DisassemblyView::CursorHasBreakpoint() const {
+  uint32_t at = 0;
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (!CursorAddress(&at) || !r || !r->DbgBreakpoint) return false;
+  const uint32_t state = r->DbgBreakpoint(at, 1);
+  return state == 1 || state == 2;
+}
+
+bool DisassemblyView::CursorLineBreakpoint(int op) {
+  uint32_t at = 0;
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (!CursorAddress(&at) || !r || !r->DbgBreakpoint) return false;
+  const bool ok = r->DbgBreakpoint(at, op == 1 ? 2 : 3) != uint32_t(-1);
+  UpdateLineStates();
+  return ok;
 }
 
 int DisassemblyView::Mode() const {
@@ -459,6 +523,7 @@ void DisassemblyView::keyPressEvent(QKeyEvent* e) {
     default: QWidget::keyPressEvent(e); return;
   }
   if (!ok) Beep();
+  m_pcFollow = false;
   FollowSelection(e->modifiers() & Qt::ShiftModifier);
   SetThumb();
   UpdateLines();
@@ -570,6 +635,7 @@ void DisassemblyView::wheelEvent(QWheelEvent* e) {
   else
     ok = down ? (m_cache->LineDown() && m_cache->LineDown()) : (m_cache->LineUp() && m_cache->LineUp());
   if (!ok) Beep();
+  m_pcFollow = false;
   SetThumb();
   UpdateLines();
 }
@@ -607,7 +673,7 @@ QMenu* DisassemblyView::BuildContextMenu() {
   const bool code = CursorAddress(&at);
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   const bool running = r && (r->flags & kDbgFlagExecuting);
-  const bool hasBreak = code && r && r->DbgBreakpoint && (r->DbgBreakpoint(at, 1) == 1 || r->DbgBreakpoint(at, 1) == 2);
+  const bool hasBreak = CursorHasBreakpoint();
   // The command table: text, id, enabled, checked (-1: not checkable), action.
   struct Row {
     const char* text;

@@ -56,8 +56,27 @@ class DisassemblyView : public QWidget {
   // The program counter in view (the target stopped).
   void GotoAddress(uint32_t address);
   void ScrollToAddress(uint32_t address);
+  // The address a third of the way down with the scroll thumb following it
+  // (mode 0); mode 2 fills the view again where it is.
+  void ScrollToAddressAndSelect(uint32_t address, int mode);
+  // The program counter in view; when its line is already shown the view
+  // stays where it is and only the line states are read again.
+  void GotoAddressIfCached(uint32_t address);
   bool ScrollToCodeAddress(uint32_t address);
+  // Re-reads the breakpoint and PC states of the shown lines; the view stays.
   void UpdateLineStates();
+  // The cursor line's class for the frame's breakpoint commands: 0 none,
+  // 1 state 0x40, 2 state 0x100 alone.
+  int CursorLineKind() const;
+  // The frame's breakpoint commands on the cursor line: op 1 enables or
+  // disables, op 2 inserts or removes; false without a code cursor line
+  // or when the driver refuses.
+  bool CursorLineBreakpoint(int op);
+  // The cursor line is a code line with a breakpoint (enabled or not).
+  bool CursorHasBreakpoint() const;
+  // The arrow at the program counter is navy after the view followed the
+  // PC, yellow once the user moved the view.
+  bool PcFollow() const { return m_pcFollow; }
   void SetMode(int mode);
   int Mode() const;
   // The recorded history, its last entry (the program counter) a third of

@@ -29,6 +29,7 @@
 #include "shell/frame/frame_workspace.h"
 #include "shell/frame/frame_title.h"
 #include "debugger/ui/debug_commands.h"
+#include "debugger/ui/debug_windows.h"
 #include "shell/frame/addin_commands.h"
 #include "shell/frame/browser_commands.h"
 #include "shell/frame/project_commands_ext.h"
@@ -340,8 +341,6 @@ void CMainFrame::ShowMainFrame(int showCmd) {
 CommandUpdateContext CMainFrame::Context() const {
   CommandUpdateContext c;
   c.sessionActive = m_app.Debug().SessionActive();
-  c.analyserAvailable = m_debug && m_debug->AnalyserAvailable();
-  c.coverageAvailable = m_debug && m_debug->CoverageAvailable();
   c.targetExecuting = m_app.Debug().TargetExecuting();
   c.buildRunning = m_app.HasState(kStateBusy);
   ProjectRec* p = m_app.Project();
@@ -366,6 +365,7 @@ CommandUpdateContext CMainFrame::Context() const {
       c.selectedIsInclude = f->group == nullptr;
     }
   }
+  if (m_debug && m_debug->Windows().ActiveDisassembly()) c.activeViewKind = 1;
   if (EditorView* active = m_editors->Active()) {
     c.activeViewKind = 2;
     c.viewHasSelection = active->HasSelectionShown();
