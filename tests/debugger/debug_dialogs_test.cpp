@@ -421,6 +421,34 @@ TEST(FunctionEditorTest, CompileOfAnUnnamedTextUsesTheTemporaryFile) {
   EXPECT_TRUE(ed.isVisible());
 }
 
+TEST(FunctionEditorTest, ARefusedIncludeShowsAsAFailure) {
+  const std::string file = "/tmp/pm2fedit" + std::to_string(::getpid()) + ".ini";
+  ScriptedDriver d("exec Include_\"" + file + "\" 3\n");
+  std::ofstream(file) << "FUNC void f (void) { bad }\n";
+  FunctionEditor ed(d.Context(), "/tmp/x.CTmp", nullptr);
+  ASSERT_TRUE(ed.LoadFile(file));
+  ed.Compile();
+  // The driver's own text for its answer, not "no errors".
+  ASSERT_EQ(ed.Errors()->count(), 1);
+  EXPECT_EQ(ed.Errors()->currentText(), "*** error 3");
+  std::filesystem::remove(file);
+}
+
+TEST(FunctionEditorTest, EscWithAChangedTextAsksLikeClose) {
+  ScriptedDriver d("");
+  FunctionEditor ed(d.Context(), "/tmp/x.CTmp", nullptr);
+  ed.show();
+  QTest::keyClicks(ed.Editor(), "x");
+  d.dialogs.answers.push_back(kIdCancel);
+  QTest::keyClick(&ed, Qt::Key_Escape);
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, "Save changes to Untitled ?");
+  EXPECT_TRUE(ed.isVisible()) << "Cancel keeps the text";
+  d.dialogs.answers.push_back(kIdNo);
+  QTest::keyClick(&ed, Qt::Key_Escape);
+  EXPECT_FALSE(ed.isVisible());
+}
+
 TEST(FunctionEditorTest, AMissingFileIsRefused) {
   ScriptedDriver d("");
   FunctionEditor ed(d.Context(), "/tmp/x.CTmp", nullptr);
