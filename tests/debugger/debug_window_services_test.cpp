@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -217,6 +218,42 @@ TEST_F(DebugWindowServicesTest, CommandWindowSizeThroughTheDispatcher) {
   EXPECT_EQ(Service(25, reinterpret_cast<intptr_t>(out)), 0);
   EXPECT_EQ(out[0], lines);
   EXPECT_EQ(out[1], columns);
+}
+
+// The command page's context menu clears it and copies the selected
+// lines; a long line scrolls sideways; a double click on an error line
+// of the function compiler goes to its line in the function editor.
+TEST_F(DebugWindowServicesTest, CommandPageClearCopyScrollAndErrorLines) {
+  Start();
+  CommandWindow* w = windows->ShowCommandWindow();
+  ASSERT_NE(w, nullptr);
+  w->resize(400, 300);
+  QApplication::processEvents();
+  w->Append("*** error 2, line 3: undefined identifier\n");
+  w->Output().SetEcho();
+  w->Append("BS main\n");
+  ASSERT_TRUE(w->HasSelectedLines());
+  w->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "BS main\n");
+  EXPECT_EQ(w->HorizontalBar()->maximum(), 0);
+  w->Append((std::string(300, 'x') + "\n").c_str());
+  EXPECT_GT(w->HorizontalBar()->maximum(), 0) << "the 290 characters of a line are wider than the page";
+  // The error line with the function editor open.
+  QWidget* list = w->findChild<QWidget*>("CommandOutputList");
+  ASSERT_NE(list, nullptr);
+  const int rowHeight = list->fontMetrics().height();
+  test::BoxAnswers boxes({QMessageBox::No});
+  ASSERT_TRUE(f->ExecuteCommand(35083));
+  FunctionEditor* editor = dialogs->FuncEditor();
+  ASSERT_NE(editor, nullptr);
+  editor->Editor()->Text().LoadFromBytes("a\nb\nc\nd\n");
+  // The list shows the newest lines; the first line's row from the top.
+  w->Clear();
+  EXPECT_TRUE(w->Text().isEmpty());
+  EXPECT_EQ(w->HorizontalBar()->maximum(), 0);
+  w->Append("*** error 2, line 3: undefined identifier\n");
+  QTest::mouseDClick(list, Qt::LeftButton, {}, QPoint(20, rowHeight / 2));
+  EXPECT_EQ(editor->Editor()->Engine().State().nCaretLine, 3);
 }
 
 // Services 26 and 27 open the disassembly window when needed; 26 shows the

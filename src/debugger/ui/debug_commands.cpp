@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "debugger/dialogs/debug_dialogs.h"
+#include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/session/driver_menu.h"
 #include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/debug_windows.h"
@@ -90,6 +91,15 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
   RegisterCommands();
   m_dialogs = std::make_unique<DebugDialogs>(frame, app, *m_session, [this](const char* text) { AppendCommandOutput(text); });
   m_dialogs->SetCursorAddress([this](uint32_t* address) { return m_barCommands->CursorAddress(address); });
+  // An error line double-clicked in the command page: the function editor's line.
+  if (CommandWindow* command = m_windows->Command())
+    command->goToError = [this](uint32_t line) {
+      FunctionEditor* editor = m_dialogs ? m_dialogs->FuncEditor() : nullptr;
+      if (!editor) return false;
+      editor->raise();
+      editor->GoTo(line);
+      return true;
+    };
   m_barCommands->SetKeptWindows({[this] { return m_windows ? m_windows->Memory() : nullptr; },
                                  [this] { return m_dialogs ? &m_dialogs->SymbolsState() : nullptr; }});
   m_links = new ShellLinks(frame);
