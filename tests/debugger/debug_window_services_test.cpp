@@ -9,6 +9,11 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <cstdio>
 #include <fstream>
@@ -27,7 +32,9 @@
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/frame_fixture.h"
+#include "shell/frame/frame_bars.h"
 #include "shell/frame/shell_resources.h"
+#include "shell/output/find_dialog.h"
 
 namespace pm2 {
 namespace {
@@ -360,6 +367,90 @@ TEST_F(DebugWindowServicesTest, FrameBreakpointCommandsActOnTheDisassemblyCursor
   ASSERT_TRUE(f->QueryCommand(32796).enabled);
   ASSERT_TRUE(f->ExecuteCommand(32796));
   EXPECT_TRUE(Logged("go " + std::to_string(at))) << log();
+}
+
+// Find on the context menu opens the find dialog with its direction and
+// switches; the frame's find box searches the active window with them.
+TEST_F(DebugWindowServicesTest, DisassemblyFindDialogAndTheFramesFindBox) {
+  Start();
+  DisassemblyView* v = Disassembly();
+  v->ScrollToAddress(0x1060);
+  v->Cache().SetCursor(0);
+  v->FindText("");
+  auto* dlg = f->findChild<OutputFindDialog*>("DisassemblyFind");
+  ASSERT_NE(dlg, nullptr);
+  ASSERT_TRUE(dlg->isVisible());
+  // Up, with case: "mov r1, #1" lies above the cursor.
+  dlg->TextEdit()->setText("mov r1, #1");
+  dlg->UpButton()->setChecked(true);
+  dlg->MatchCaseBox()->setChecked(true);
+  dlg->WholeWordBox()->setChecked(true);
+  QTest::mouseClick(dlg->FindNextButton(), Qt::LeftButton);
+  ASSERT_GE(v->CursorLine(), 0);
+  EXPECT_NE(v->Cache().Text(v->CursorLine()).find("mov r1, #1"), std::string::npos);
+  const uint32_t found = v->Cache().Line(v->CursorLine()).address;
+  // The find box goes on upwards with the same switches: the upper-case
+  // text matches nothing, and the search asks to go on from the bottom.
+  dlg->hide();
+  windows->OpenDisassemblyWindow();
+  ASSERT_EQ(windows->ActiveDisassembly(), v);
+  f->UpdateCommandUi();
+  QComboBox* box = f->Bars()->FindBox();
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(box->isEnabled());
+  auto findBox = [&](const char* text) {
+    box->setEditText(text);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+  };
+  {
+    test::BoxAnswers boxes({QMessageBox::No});
+    findBox("MOV R2, #2");
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "String not found - Continue search from the bottom?");
+  }
+  findBox("source line 1");  // the source line above it
+  ASSERT_GE(v->CursorLine(), 0);
+  EXPECT_EQ(v->Cache().Text(v->CursorLine()), "1: source line 1");
+  EXPECT_EQ(v->Cache().Line(v->CursorLine()).address, found);
+}
+
+// The bookmarks belong to the project: a window opened again finds them.
+TEST_F(DebugWindowServicesTest, DisassemblyBookmarksOutliveTheWindow) {
+  Start();
+  DisassemblyView* v = Disassembly();
+  v->GotoAddress(0x1010);
+  PutCursorOnCode(v);
+  v->ToggleBookmark();
+  ASSERT_EQ(v->Bookmarks().size(), 1u);
+  const uint32_t mark = v->Bookmarks()[0];
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(windows->Disassembly(), nullptr);
+  v = Disassembly();
+  ASSERT_EQ(v->Bookmarks().size(), 1u);
+  EXPECT_EQ(v->Bookmarks()[0], mark);
+}
+
+// The context menu carries Clear Code Coverage (the driver's coverage
+// goes, every view redraws) and the frame's Show Next Statement.
+TEST_F(DebugWindowServicesTest, DisassemblyMenuClearsCoverageAndShowsTheNextStatement) {
+  Start();
+  DisassemblyView* v = Disassembly();
+  QMenu* menu = v->BuildContextMenu();
+  QAction* clear = nullptr;
+  QAction* next = nullptr;
+  for (QAction* a : menu->actions()) {
+    if (a->data().toInt() == 317) clear = a;
+    if (a->data().toInt() == 35072) next = a;
+  }
+  ASSERT_NE(clear, nullptr);
+  ASSERT_NE(next, nullptr);
+  EXPECT_TRUE(clear->isEnabled());
+  EXPECT_TRUE(next->isEnabled());
+  clearLog();
+  clear->trigger();
+  EXPECT_TRUE(Logged("enum 7\n")) << log();
+  delete menu;
 }
 
 // The inline assembler starts at the disassembly cursor line; a refused

@@ -25,6 +25,7 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/document_lookup.h"
 #include "shell/frame/main_frame.h"
+#include "shell/output/find_dialog.h"
 #include "shell/output/out_win.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mdi_child.h"
@@ -234,6 +235,16 @@ DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
   host.copy = [](const std::string& text) { QApplication::clipboard()->setText(QString::fromLocal8Bit(text.c_str())); };
   host.frameCommandEnabled = [this](int id) { return m_frame.QueryCommand(CommandId(id)).enabled; };
   host.runFrameCommand = [this](int id) { m_frame.ExecuteCommand(CommandId(id)); };
+  // One list of bookmarks for the project's windows: a window opened for
+  // another project starts without them.
+  const std::string project = m_app.Project() ? m_app.Project()->folder.str() + m_app.Project()->name.str() : "";
+  if (project != m_bookmarkProject) {
+    m_bookmarks.clear();
+    m_bookmarkProject = project;
+  }
+  host.bookmarks = &m_bookmarks;
+  host.openFind = [this] { OpenFindDialog(); };
+  host.waitCursor = [this](bool on) { m_frame.SetWaitCursor(on); };
   auto* sheet = new SECWorksheetWnd(&m_frame);
   sheet->setAttribute(Qt::WA_DeleteOnClose);
   sheet->setObjectName("DisassemblyFrame");
@@ -293,6 +304,16 @@ MemoryWindow* DebugWindows::OpenMemoryWindow() {
   MemoryPage* page = m_memory->ActivePage();
   if (page->AddressEdit()->text().isEmpty()) page->AddressEdit()->setFocus();
   return m_memory;
+}
+
+void DebugWindows::OpenFindDialog() {
+  if (!m_find) {
+    m_find = new OutputFindDialog(&m_frame, [this](const std::string& text, const FindOptions& options) {
+      if (m_disassembly) m_disassembly->Find(text, options.down, options.matchCase, options.wholeWord);
+    });
+    m_find->setObjectName("DisassemblyFind");
+  }
+  m_find->Open();
 }
 
 void DebugWindows::ApplySettings(const WindowFonts& settings) {

@@ -7,6 +7,8 @@
 
 #include <QPointer>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace pm2 {
 
@@ -15,6 +17,7 @@ class CommandWindow;
 class DebugSession;
 class DisassemblyView;
 class MemoryWindow;
+class OutputFindDialog;
 class ShellApp;
 class SECWorksheetWnd;
 struct WindowFonts;
@@ -54,6 +57,8 @@ class DebugWindows {
 
  private:
   void InstallCommandPage();
+  // The disassembly window's find dialog (direction, match case, whole word).
+  void OpenFindDialog();
   void RegisterCommands();
   // What the windows show, written to the file PM2_DEBUG_WINDOWS_DUMP names
   // (for the end-to-end tests, which cannot read a painted window).
@@ -66,6 +71,10 @@ class DebugWindows {
   QPointer<DisassemblyView> m_disassembly;
   QPointer<SECWorksheetWnd> m_disassemblySheet;
   QPointer<MemoryWindow> m_memory;
+  // The disassembly bookmarks of the project they were set in.
+  std::vector<uint32_t> m_bookmarks;
+  std::string m_bookmarkProject;
+  QPointer<OutputFindDialog> m_find;
 };
 
 }  // namespace pm2

@@ -62,6 +62,7 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
       m_vbar(new QScrollBar(Qt::Vertical, this)),
       m_hbar(new QScrollBar(Qt::Horizontal, this)),
       m_dragTimer(new QTimer(this)) {
+  m_bookmarks = host.bookmarks ? host.bookmarks : &m_ownBookmarks;
   setObjectName("DisassemblyView");
   setFocusPolicy(Qt::StrongFocus);
   SetListingFont(WindowFixedFont());
@@ -473,9 +474,9 @@ void DisassemblyView::PaintGutter(QPainter& p, const QRect& r, int i, unsigned m
   }
   // A bookmark inside the line's addresses.
   const DisasmLine& line = m_cache->Line(i);
-  if (line.kind == kDisasmCode && !m_bookmarks.empty()) {
+  if (line.kind == kDisasmCode && !m_bookmarks->empty()) {
     const uint32_t end = NextCodeAddress(line);
-    for (uint32_t b : m_bookmarks)
+    for (uint32_t b : *m_bookmarks)
       if (b >= line.address && (end == 0 || b < end)) {
         const int d = std::max(2, w - 3);
         p.setPen(Qt::black);
@@ -697,18 +698,17 @@ QMenu* DisassemblyView::BuildContextMenu() {
       {"Enable/Disable Breakpoint", 35017, hasBreak, -1, [this] { EnableBreakpoint(); }},
       {nullptr, 0, false, -1, {}},
       {"Copy", 57634, m_cache->Cursor() >= 0, -1, [this] { Copy(); }},
-      {"Find...", 57636, true, -1,
-       [this] {
-         std::string text;
-         if (m_host.askText && m_host.askText("Find", "Find what:", &text)) Find(text, true, false, false);
-       }},
+      {"Find...", 57636, true, -1, [this] { FindText(std::string()); }},
       {nullptr, 0, false, -1, {}},
       {"Set/Clear Bookmark", 45027, code, -1, [this] { ToggleBookmark(); }},
-      {"Next Bookmark", 45028, !m_bookmarks.empty(), -1, [this] { NextBookmark(true); }},
-      {"Previous Bookmark", 45029, !m_bookmarks.empty(), -1, [this] { NextBookmark(false); }},
-      {"Clear All Bookmarks", 45030, !m_bookmarks.empty(), -1, [this] { ClearBookmarks(); }},
+      {"Next Bookmark", 45028, !m_bookmarks->empty(), -1, [this] { NextBookmark(true); }},
+      {"Previous Bookmark", 45029, !m_bookmarks->empty(), -1, [this] { NextBookmark(false); }},
+      {"Clear All Bookmarks", 45030, !m_bookmarks->empty(), -1, [this] { ClearBookmarks(); }},
+      {nullptr, 0, false, -1, {}},
+      {"Clear Code Coverage", 317, true, -1, [this] { ClearCoverage(); }},
       {nullptr, 0, false, -1, {}},
       {"Show Code at Address...", 35403, true, -1, [this] { ShowCodeAt(); }},
+      {"Show Next Statement", 35072, FrameEnabled(35072), -1, [this] { RunFrame(35072); }},
       {"Show Source Code", 35411, FrameEnabled(35411), -1, [this] { RunFrame(35411); }},
       {"Set Program Counter", 35413, FrameEnabled(35413), -1, [this] { RunFrame(35413); }},
       {"Inline Assembly...", 35082, FrameEnabled(35082), -1, [this] { RunFrame(35082); }},
@@ -807,7 +807,25 @@ void DisassemblyView::Copy() {
   m_host.copy(result);
 }
 
+void DisassemblyView::FindText(const std::string& text) {
+  if (text.empty()) {
+    if (m_host.openFind) m_host.openFind();
+    return;
+  }
+  Find(text, m_search.down, m_search.matchCase, m_search.wholeWord);
+}
+
+void DisassemblyView::ClearCoverage() {
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (m_host.waitCursor) m_host.waitCursor(true);
+  if (r && r->DbgEnum) r->DbgEnum(7, 0, 0);
+  if (m_host.waitCursor) m_host.waitCursor(false);
+  if (m_host.breakpointsChanged) m_host.breakpointsChanged();
+  UpdateLineStates();
+}
+
 void DisassemblyView::Find(const std::string& what, bool down, bool matchCase, bool wholeWord) {
+  m_search = Search{down, matchCase, wholeWord};
   if (what.empty() || m_cache->Size() == 0) return;
   auto norm = [matchCase](std::string s) {
     if (!matchCase)
@@ -887,26 +905,26 @@ void DisassemblyView::ToggleBookmark() {
   uint32_t at = 0;
   if (!CursorAddress(&at)) return;
   const uint32_t end = NextCodeAddress(m_cache->Line(m_cache->Cursor()));
-  auto inside = std::find_if(m_bookmarks.begin(), m_bookmarks.end(),
+  auto inside = std::find_if(m_bookmarks->begin(), m_bookmarks->end(),
                              [&](uint32_t b) { return b >= at && (end == 0 || b < end); });
-  if (inside != m_bookmarks.end())
-    m_bookmarks.erase(inside);
+  if (inside != m_bookmarks->end())
+    m_bookmarks->erase(inside);
   else
-    m_bookmarks.insert(std::upper_bound(m_bookmarks.begin(), m_bookmarks.end(), at), at);
+    m_bookmarks->insert(std::upper_bound(m_bookmarks->begin(), m_bookmarks->end(), at), at);
   UpdateLines();
 }
 
 void DisassemblyView::NextBookmark(bool forward) {
-  while (!m_bookmarks.empty()) {
+  while (!m_bookmarks->empty()) {
     const int c = std::clamp(m_cache->Cursor(), 0, m_cache->Visible() - 1);
     const uint32_t here = m_cache->Line(c).address;
     uint32_t target;
     if (forward) {
-      auto it = std::upper_bound(m_bookmarks.begin(), m_bookmarks.end(), here);
-      target = it == m_bookmarks.end() ? m_bookmarks.front() : *it;
+      auto it = std::upper_bound(m_bookmarks->begin(), m_bookmarks->end(), here);
+      target = it == m_bookmarks->end() ? m_bookmarks->front() : *it;
     } else {
-      auto it = std::lower_bound(m_bookmarks.begin(), m_bookmarks.end(), here);
-      target = it == m_bookmarks.begin() ? m_bookmarks.back() : *(it - 1);
+      auto it = std::lower_bound(m_bookmarks->begin(), m_bookmarks->end(), here);
+      target = it == m_bookmarks->begin() ? m_bookmarks->back() : *(it - 1);
     }
     if (m_cache->ScrollToCodeAddress(target)) {
       m_cache->SetCursor(0);
@@ -915,12 +933,12 @@ void DisassemblyView::NextBookmark(bool forward) {
       return;
     }
     // A bookmark the listing no longer has goes.
-    m_bookmarks.erase(std::find(m_bookmarks.begin(), m_bookmarks.end(), target));
+    m_bookmarks->erase(std::find(m_bookmarks->begin(), m_bookmarks->end(), target));
   }
 }
 
 void DisassemblyView::ClearBookmarks() {
-  m_bookmarks.clear();
+  m_bookmarks->clear();
   UpdateLines();
 }
 

@@ -43,6 +43,12 @@ struct DisassemblyHost {
   // running it.
   std::function<bool(int id)> frameCommandEnabled;
   std::function<void(int id)> runFrameCommand;
+  // The bookmarks of the project (kept by the owner so that a new window
+  // of the same project finds them); null: the window keeps its own.
+  std::vector<uint32_t>* bookmarks = nullptr;
+  // The find dialog (text, direction, match case, whole word).
+  std::function<void()> openFind;
+  std::function<void(bool on)> waitCursor;
 };
 
 // The display modes (bits 7..9 of the record's window flags).
@@ -98,6 +104,11 @@ class DisassemblyView : public QWidget {
   void RunToCursor();
   void Copy();
   void Find(const std::string& text, bool down, bool matchCase, bool wholeWord);
+  // The frame's find box: the text with the last search's direction and
+  // switches; an empty text opens the find dialog.
+  void FindText(const std::string& text);
+  // Clears the driver's code coverage and redraws every view's marks.
+  void ClearCoverage();
   void LoadFile();
   void ToggleBookmark();
   void NextBookmark(bool forward);
@@ -113,7 +124,7 @@ class DisassemblyView : public QWidget {
   bool CursorAddress(uint32_t* address) const;
   bool FrameEnabled(int id) const;
   void RunFrame(int id);
-  const std::vector<uint32_t>& Bookmarks() const { return m_bookmarks; }
+  const std::vector<uint32_t>& Bookmarks() const { return *m_bookmarks; }
   QMenu* BuildContextMenu();
   // The order of two lines of the listing: -1, 0, 1.
   int CompareLines(const DisasmLine& a, const DisasmLine& b) const { return m_cache->CompareRecords(a, b); }
@@ -171,7 +182,11 @@ class DisassemblyView : public QWidget {
   ValueTip* m_tip;
   std::array<QColor, kDisColours> m_colours;
   void SetListingFont(QFont font);
-  std::vector<uint32_t> m_bookmarks;
+  std::vector<uint32_t> m_ownBookmarks;
+  std::vector<uint32_t>* m_bookmarks;  // the host's list, else m_ownBookmarks
+  struct Search {
+    bool down = true, matchCase = false, wholeWord = false;
+  } m_search;  // the last Find's switches
   bool m_pcFollow = false;
   DisasmLine m_anchor{}, m_end{};  // the selection; kind 0: not set
   // The glyphs of the printable ASCII characters of a fixed-pitch font

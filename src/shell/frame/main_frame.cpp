@@ -30,6 +30,7 @@
 #include "shell/frame/frame_title.h"
 #include "debugger/ui/debug_commands.h"
 #include "debugger/ui/debug_windows.h"
+#include "debugger/windows/disassembly_window.h"
 #include "shell/frame/addin_commands.h"
 #include "shell/frame/browser_commands.h"
 #include "shell/frame/project_commands_ext.h"
@@ -894,6 +895,8 @@ void CMainFrame::FindEntered(const std::string& text) {
     for (const std::string& e : m_findHistory.Entries()) box->addItem(ToQString(e));
     box->setCurrentIndex(0);
   }
+  // The active disassembly window searches its listing.
+  if (DisassemblyView* d = m_debug ? m_debug->Windows().ActiveDisassembly() : nullptr) return d->FindText(text);
   EditorView* v = m_editors->Active();
   if (!v || !v->Engine().FindText(text, false)) m_app.Dialogs().Beep();
 }
