@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolButton>
 #include <QElapsedTimer>
 #include <dlfcn.h>
 #include <filesystem>
@@ -84,6 +85,30 @@ TEST(BreakpointsDialogTest, ClickingTheBoxDisablesTheBreakpointAtOnce) {
   QTest::mouseClick(dlg.CloseButton(), Qt::LeftButton);
   EXPECT_TRUE(d.Logged("bplist 7"));
   EXPECT_EQ(d.services, std::vector<int>{14});
+}
+
+TEST(BreakpointsDialogTest, CountAndSizeHaveUpDownControls) {
+  ScriptedDriver d(kBpScript);
+  BreakpointsDialog dlg(d.Context());
+  dlg.show();
+  auto* countArrows = dlg.findChild<QWidget*>("CountUpDown");
+  auto* sizeArrows = dlg.findChild<QWidget*>("SizeUpDown");
+  ASSERT_NE(countArrows, nullptr);
+  ASSERT_NE(sizeArrows, nullptr);
+  QTest::mouseClick(countArrows->findChild<QToolButton*>("Up"), Qt::LeftButton);
+  EXPECT_EQ(dlg.Count()->text(), "2");
+  QTest::keyClick(dlg.Count(), Qt::Key_Down);
+  QTest::keyClick(dlg.Count(), Qt::Key_Down);
+  EXPECT_EQ(dlg.Count()->text(), "1") << "not below 1";
+  dlg.Count()->setText("32767");
+  QTest::keyClick(dlg.Count(), Qt::Key_Up);
+  EXPECT_EQ(dlg.Count()->text(), "32767") << "not above 32767";
+  // The size's arrows work with the size: only for an access breakpoint.
+  EXPECT_FALSE(sizeArrows->isEnabled());
+  dlg.Read()->setChecked(true);
+  EXPECT_TRUE(sizeArrows->isEnabled());
+  QTest::mouseClick(sizeArrows->findChild<QToolButton*>("Up"), Qt::LeftButton);
+  EXPECT_EQ(dlg.Size()->text(), "2");
 }
 
 TEST(BreakpointsDialogTest, DoubleClickCopiesTheRecordIntoTheFields) {

@@ -126,6 +126,24 @@ void Put(SerialTerminal& t, const std::string& s) {
   for (char c : s) t.PutChar(uint8_t(c));
 }
 
+struct StepRow {
+  const char* name;
+  const char* text;
+  int delta;
+  const char* result;
+};
+const StepRow kStepRows[] = {
+    {"Up", "5", 1, "6"},          {"Down", "5", -1, "4"},        {"NotBelowOne", "1", -1, "1"},
+    {"NotAboveTheTop", "32767", 1, "32767"}, {"LargeComesDown", "100000", -1, "32767"},
+    {"HexTaken", "0x10", 1, "17"}, {"NoNumberStartsAtOne", "abc", 1, "1"}, {"EmptyStartsAtOne", "", -1, "1"},
+};
+class BpUpDown : public ::testing::TestWithParam<StepRow> {};
+TEST_P(BpUpDown, StepsInsideTheRange) {
+  EXPECT_EQ(StepBpNumber(GetParam().text, GetParam().delta), GetParam().result);
+}
+INSTANTIATE_TEST_SUITE_P(Rows, BpUpDown, ::testing::ValuesIn(kStepRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(SerialTerminalRings, TextRows) {
   const struct {
     const char* name;
