@@ -379,6 +379,21 @@ TEST(MemoryMapDialogTest, ListsRunsMapsAndClears) {
   EXPECT_TRUE(d.Logged("command Map 0x40000000 , 0x40000FFF Clear\n"));
 }
 
+TEST(MemoryMapDialogTest, OpensWithNoRangeSelectedAndKillGreyed) {
+  ScriptedDriver d("map 0 3FF 3\nmap 40000000 40000FFF 6\n");
+  MemoryMapDialog dlg(d.Context());
+  dlg.show();
+  QApplication::processEvents();
+  ASSERT_EQ(dlg.Lines().size(), 2u);
+  EXPECT_EQ(dlg.List()->GetNextItem(-1, LVNI_SELECTED), -1);
+  EXPECT_FALSE(dlg.findChild<QPushButton*>("KillRange")->isEnabled());
+  // The focus in the list selects nothing by itself either.
+  dlg.List()->setFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(dlg.List()->GetNextItem(-1, LVNI_SELECTED), -1);
+  EXPECT_FALSE(dlg.findChild<QPushButton*>("KillRange")->isEnabled());
+}
+
 TEST(MemoryMapDialogTest, ARefusedRangeSaysSo) {
   ScriptedDriver d("exec Map_bad_clear_ 1\n");
   MemoryMapDialog dlg(d.Context());
