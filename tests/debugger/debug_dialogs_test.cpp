@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QElapsedTimer>
 #include <dlfcn.h>
@@ -544,6 +545,40 @@ TEST(PerfAnalyzerTest, RowsBarsAndStatistics) {
   EXPECT_EQ(v.Statistics().average, "0.000075");
   v.ResetCounts();
   EXPECT_TRUE(d.Logged("enum 2"));
+}
+
+TEST(PerfAnalyzerTest, ManyRangesScrollVertically) {
+  std::string script = "cycles 1000\n";
+  for (int i = 1; i <= 30; ++i) script += "pa " + std::to_string(i) + " r" + std::to_string(i) + " 100 200 1 1 1 1\n";
+  ScriptedDriver d(script);
+  PerfAnalyzerView v(d.Context());
+  v.resize(500, 200);
+  v.show();
+  v.Refresh();
+  ASSERT_EQ(v.Rows().size(), 31u);
+  const int visible = v.VisibleRows();
+  ASSERT_LT(visible, 31);
+  QScrollBar* bar = v.VerticalBar();
+  EXPECT_TRUE(bar->isEnabled());
+  EXPECT_EQ(bar->maximum(), 31 - visible);
+  // Down past the last shown row scrolls the rows.
+  for (int i = 0; i < visible; ++i) QTest::keyClick(&v, Qt::Key_Down);
+  EXPECT_EQ(v.TopRow(), 1);
+  EXPECT_EQ(v.Selected(), visible);
+  EXPECT_EQ(bar->value(), 1);
+  QTest::keyClick(&v, Qt::Key_PageDown);
+  EXPECT_EQ(v.TopRow(), 1 + visible);
+  // The bar moves the rows; a click selects under the scale.
+  bar->setValue(0);
+  EXPECT_EQ(v.TopRow(), 0);
+  QTest::keyClick(&v, Qt::Key_Home);
+  QTest::keyClick(&v, Qt::Key_Home);
+  EXPECT_EQ(v.Selected(), 0);
+  // With every row shown the bar is off.
+  v.resize(500, 2000);
+  QApplication::processEvents();
+  EXPECT_FALSE(bar->isEnabled());
+  EXPECT_EQ(v.TopRow(), 0);
 }
 
 TEST(PerfAnalyzerTest, SetupDefinesAndKillsRangesThroughCommands) {
