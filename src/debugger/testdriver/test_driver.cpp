@@ -25,6 +25,8 @@
 //   members <expr> <name>...    a struct's member names
 //   locals <hex scope> <name>...  the locals at the program counter
 //   frame <hex calling> <hex called> [leavable 0/1, default 1]
+//   current <hex address> <hex attribute>  the function DbgEnum 8 names
+//                               and the first byte of its DbgAddressAttr
 //                               a call, outermost first
 //   name <hex> <text>           DbgEnum 9's name of an address
 //   string <hex> <text>         a target string (DbgReadString)
@@ -91,6 +93,7 @@ struct Script {
   uint32_t pc = 0;
   uint32_t windowFlags = 0;
   uint32_t offers = 0x8000 | 0x10000;
+  std::vector<uint8_t> current;  // DbgEnum 8's record, the address at byte 19
   struct Value {
     uint8_t code = 0, isArray = 0, target = 0xFF;
     uint32_t count = 0, address = 0;
@@ -134,6 +137,8 @@ struct Script {
 DebugInterface g_record;
 DebugInterface* g_ide = nullptr;
 Script g_script;
+// DbgAddressAttr's words by address.
+std::map<uint32_t, uint16_t> g_attrs;
 RegisterSet g_set;
 std::mutex g_logMutex;
 std::string g_log;
@@ -458,6 +463,13 @@ void ReadScript(const std::string& path) {
       std::string w;
       in >> w;
       g_script.windowFlags = Hex(w);
+    } else if (cmd == "current") {
+      std::string address, attr;
+      in >> address >> attr;
+      const uint32_t a = Hex(address);
+      g_script.current.assign(32, 0);
+      std::memcpy(g_script.current.data() + 19, &a, 4);
+      g_attrs[a] = uint16_t(Hex(attr));
     } else if (cmd == "offers") {
       std::string w;
       in >> w;
@@ -888,6 +900,9 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
         c.kind &= uint8_t(~kDbgCovFull);
       }
       return 0;
+    case kDbgEnumCurrentFunction:
+      *reinterpret_cast<const uint8_t**>(b) = g_script.current.empty() ? nullptr : g_script.current.data();
+      return 0;
     case kDbgEnumPaClear:
       for (auto& r : g_script.ranges) r.count = 0, r.totalTime = r.minTime = r.maxTime = 0;
       return 0;
@@ -899,7 +914,6 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
 
 void SerialInput(uint32_t window, uint16_t value) { Log("serial " + std::to_string(window) + " " + std::to_string(value)); }
 
-std::map<uint32_t, uint16_t> g_attrs;
 intptr_t AddressAttr(void* address) {
   return reinterpret_cast<intptr_t>(&g_attrs[uint32_t(reinterpret_cast<uintptr_t>(address))]);
 }
