@@ -22,7 +22,9 @@
 #include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/dialogs/inline_asm_dialog.h"
+#include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/tool_box.h"
+#include "toolkit/frames/mdi_child.h"
 #include "debugger/ui/debug_commands.h"
 #include "debugger/ui/debug_windows.h"
 #include "debugger/windows/command_window.h"
@@ -481,6 +483,33 @@ TEST_F(DebugWindowServicesTest, InlineAssemblerStartsAtTheCursorAndShowsTheDrive
   (void)words;
   EXPECT_EQ(Service(35, reinterpret_cast<intptr_t>(request)), 7);
   EXPECT_STREQ(buffer, "*** error 7");
+}
+
+// A serial window is a terminal: Esc typed there goes to the driver as
+// its character (it does not stop the target); its frame has its own icon.
+TEST_F(DebugWindowServicesTest, SerialWindowTakesEscAndShowsItsIcon) {
+  Start();
+  ASSERT_TRUE(f->ExecuteCommand(32735));
+  SerialWindow* w = dialogs->Serial(0);
+  ASSERT_NE(w, nullptr);
+  auto* sheet = f->findChild<SECWorksheetWnd*>("SerialFrame1");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_FALSE(sheet->windowIcon().isNull());
+  EXPECT_EQ(sheet->windowIcon().cacheKey(), SerialWindowIcon().cacheKey());
+  w->setFocus();
+  // While the target runs Esc would be Stop Running elsewhere in the frame.
+  DebugInterface* r = f->Debugger()->Session().Record();
+  r->flags |= kDbgFlagExecuting;
+  ASSERT_TRUE(f->QueryCommand(32797).enabled);
+  clearLog();
+  QTest::keyClick(w, Qt::Key_Escape);
+  r->flags &= ~uint32_t(kDbgFlagExecuting);
+  EXPECT_TRUE(Logged("serial 0 27\n")) << log();
+  EXPECT_FALSE(Logged("stop\n")) << log();
+  // F5 there still runs the program (a key without a character).
+  clearLog();
+  QTest::keyClick(w, Qt::Key_F5);
+  EXPECT_TRUE(Logged("go ")) << log();
 }
 
 // Update Windows of the tool box (service 310 with flag 1) refreshes the

@@ -363,6 +363,8 @@ void DebugDialogs::ToggleSerial(int n) {
   sheet->setObjectName(QString("SerialFrame%1").arg(n + 1));
   sheet->setWidget(view);
   sheet->setWindowTitle(view->windowTitle());
+  sheet->setWindowIcon(SerialWindowIcon());
+  sheet->SetTabIcon(SerialWindowIcon());
   QObject::connect(view, &QObject::destroyed, &m_frame, [this, n] {
     m_serial[std::size_t(n)] = nullptr;
     m_app.m_windows.Set(WindowRegistry::SerialWindow(n), nullptr);
