@@ -265,6 +265,23 @@ TEST_F(DebugWindowServicesTest, CommandPageClearCopyScrollAndErrorLines) {
   EXPECT_EQ(editor->Editor()->Engine().State().nCaretLine, 3);
 }
 
+// The driver's echo of a command (its +0x268 callback) is a history entry:
+// its first line shows selected and Up brings it back.
+TEST_F(DebugWindowServicesTest, DriversEchoIsAHistoryEntry) {
+  Start();
+  CommandWindow* w = windows->ShowCommandWindow();
+  ASSERT_NE(w, nullptr);
+  w->Append(nullptr);
+  session->App().DriverCommandOutput("g, main\nrunning\n");
+  ASSERT_EQ(w->Output().LineCount(), 2u);
+  EXPECT_TRUE(w->Output().Line(0).selected);
+  EXPECT_FALSE(w->Output().Line(1).selected);
+  session->App().PrintToCommandWindow("plain\n");
+  EXPECT_FALSE(w->Output().Line(2).selected);
+  QTest::keyClick(w->Input(), Qt::Key_Up);
+  EXPECT_EQ(w->Input()->text().toStdString(), "g, main");
+}
+
 // Services 26 and 27 open the disassembly window when needed; 26 shows the
 // address and answers it, 27 keeps the view where it is.
 TEST_F(DebugWindowServicesTest, ScrollToAddressAndSelectThroughTheDispatcher) {

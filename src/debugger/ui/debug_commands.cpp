@@ -165,6 +165,10 @@ void DebugCommands::AppendCommandOutput(const char* text) {
   if (m_windows) m_windows->Append(text);
 }
 
+void DebugCommands::AppendCommandEcho(const char* text) {
+  if (m_windows) m_windows->AppendEcho(text);
+}
+
 // ------------------------------------------------------------------ commands
 
 void DebugCommands::RegisterCommands() {

@@ -54,6 +54,8 @@ class DebugCommands : public SessionHost {
   void StopDebugger() { m_session->StopDebugger(); }
   intptr_t DebugService(int code, intptr_t arg);
   void AppendCommandOutput(const char* text);
+  // The driver's echo: the first line of the text is a history entry.
+  void AppendCommandEcho(const char* text);
   // The flash options select the driver with a name, or the external tool
   // with a command (erase: the driver, with erase enabled).
   bool FlashEnabled(bool erase) const;

@@ -326,6 +326,12 @@ void DebugWindows::Append(const char* text) {
   if (m_command) m_command->Append(text);
 }
 
+void DebugWindows::AppendEcho(const char* text) {
+  if (!m_command || !text || !*text) return;
+  m_command->Output().SetEcho();
+  m_command->Append(text);
+}
+
 void DebugWindows::TargetStopped() {
   // The PC is shown: the inline assembler's address is the driver's again.
   if (m_session.SessionActive()) m_session.Record()->shownAddress = 0xFFFFFFFFu;

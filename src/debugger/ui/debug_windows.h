@@ -52,6 +52,8 @@ class DebugWindows {
   // The IDE services of these windows; false when the code is not theirs.
   bool Service(int code, intptr_t arg, intptr_t* result);
   void Append(const char* text);
+  // The driver's echo of a command: the first line it completes is selected.
+  void AppendEcho(const char* text);
   // The open windows take their fonts and colours from the settings.
   void ApplySettings(const WindowFonts& settings);
 
