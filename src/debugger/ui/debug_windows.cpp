@@ -55,7 +55,17 @@ void DebugWindows::WriteDump(const char* path) const {
   if (m_command) {
     out += "help: " + m_command->HelpText().toStdString() + "\n";
     out += "edit: " + m_command->Input()->text().toStdString() + "\n";
+    out += "command-lines: " + std::to_string(m_command->Output().LineCount()) + "\n";
+    if (QWidget* list = m_command->findChild<QWidget*>("CommandOutputList"); list && list->isVisible()) {
+      const QPoint at = list->mapToGlobal(list->rect().center());
+      out += "command-centre: " + std::to_string(at.x()) + " " + std::to_string(at.y()) + "\n";
+    }
   }
+  // The window commands shown checked.
+  out += "checked:";
+  for (CommandId id : {32752u, 32749u, 32758u, 32735u, 32728u, 35418u, 32732u, 35047u, 35048u, 35073u, 35081u})
+    if (m_frame.QueryCommand(id).check == 1) out += " " + std::to_string(id);
+  out += "\n";
   if (m_disassembly) {
     DisasmCache& c = m_disassembly->Cache();
     for (int i = 0; i < c.Visible() && i < c.Size(); ++i) {

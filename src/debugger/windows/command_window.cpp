@@ -105,7 +105,7 @@ class CommandOutputList : public QWidget {
   void contextMenuEvent(QContextMenuEvent* e) override {
     QMenu menu(this);
     menu.setObjectName("CommandOutputMenu");
-    QAction* clear = menu.addAction("Clear", this, [this] { m_owner.Clear(); });
+    QAction* clear = menu.addAction("C&lear", this, [this] { m_owner.Clear(); });
     clear->setEnabled(m_out.LineCount() > 0 || !m_out.Pending().empty());
     QAction* copy = menu.addAction("&Copy", this, [this] { m_owner.Copy(); });
     copy->setEnabled(m_owner.HasSelectedLines());
