@@ -307,6 +307,24 @@ TEST_F(DebugWindowServicesTest, ScrollToAddressAndSelectThroughTheDispatcher) {
   EXPECT_NE(windows->Disassembly(), nullptr);
 }
 
+// View > Disassembly Window brings an open window behind another to the
+// front; in front it closes it.
+TEST_F(DebugWindowServicesTest, DisassemblyCommandFocusesAnOpenWindowBehindAnother) {
+  Start();
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(windows->ActiveDisassembly(), v);
+  ASSERT_TRUE(f->ExecuteCommand(32735));  // serial window 1 in front
+  ASSERT_EQ(windows->ActiveDisassembly(), nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  EXPECT_EQ(windows->Disassembly(), v);
+  EXPECT_EQ(windows->ActiveDisassembly(), v);
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(windows->Disassembly(), nullptr);
+}
+
 // Service 40 takes a pointer to the address; with the PC line in view the
 // view stays, and the arrow shows that it follows the PC.
 TEST_F(DebugWindowServicesTest, GotoAddressIfCachedKeepsTheViewAndFollowsThePc) {

@@ -193,7 +193,14 @@ void DebugWindows::CloseDisassemblyWindow() {
 }
 
 void DebugWindows::ToggleDisassemblyWindow() {
+  // Closed: it opens at the program counter (service 26 with the address
+  // of the record's current-position word). Open behind another window:
+  // it comes to the front. In front: it closes.
   if (!m_disassembly) {
+    if (m_session.SessionActive()) m_app.IdeServiceCall(26, reinterpret_cast<intptr_t>(&m_session.Record()->pc));
+    return;
+  }
+  if (!ActiveDisassembly()) {
     OpenDisassemblyWindow();
     return;
   }

@@ -33,7 +33,8 @@ class DebugWindows {
   DisassemblyView* OpenDisassemblyWindow();
   // Closes it (the session closing its windows; the record's bit stays).
   void CloseDisassemblyWindow();
-  // View > Disassembly Window: opens it, or closes it for good (the bit goes).
+  // View > Disassembly Window: opens it, brings it to the front when it is
+  // behind another window, or closes it for good (the bit goes).
   void ToggleDisassemblyWindow();
   // Shows the memory bar with its four pages.
   MemoryWindow* OpenMemoryWindow();

@@ -155,6 +155,7 @@ class TraceListing : public DisasmSource {
            std::to_string(DisasmCache::IsTrace(l) ? l.line : l.address);
   }
   void Request(uint32_t address) override { requested = address; }
+  void Shown(uint32_t) override {}
 };
 
 TEST(DisasmTrace, ShowTraceRecordsPutsTheLastEntryAThirdDownWithThePc) {
