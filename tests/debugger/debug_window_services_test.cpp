@@ -307,6 +307,28 @@ TEST_F(DebugWindowServicesTest, ScrollToAddressAndSelectThroughTheDispatcher) {
   EXPECT_NE(windows->Disassembly(), nullptr);
 }
 
+// A cursor line that refers to a register item highlights it in the
+// register page; leaving it refreshes the page whole.
+TEST_F(DebugWindowServicesTest, CursorLineTiesTheRegisterPage) {
+  Start("group Core 1\nreg 0 R0 00000001\ndisreg 1008 3\n");
+  DisassemblyView* v = Disassembly();
+  v->ScrollToAddress(0x1000);
+  int row = -1;
+  for (int i = 0; i < v->Cache().Visible(); ++i)
+    if (v->Cache().Line(i).address == 0x1008 && v->Cache().Line(i).kind == kDisasmCode) row = i;
+  ASSERT_GE(row, 1);
+  const DisassemblyView::Geometry g = v->Layout();
+  clearLog();
+  QTest::mouseClick(v, Qt::LeftButton, {}, QPoint(g.gutter + 20, row * g.lineHeight + g.lineHeight / 2));
+  EXPECT_TRUE(Logged("regrefresh " + std::to_string(0x40000000u | 3u) + "\n")) << log();
+  clearLog();
+  QTest::keyClick(v, Qt::Key_Up);
+  EXPECT_TRUE(Logged("regrefresh " + std::to_string(0x80000000u) + "\n")) << log();
+  clearLog();
+  QTest::keyClick(v, Qt::Key_Up);  // not tied any more: nothing
+  EXPECT_FALSE(Logged("regrefresh")) << log();
+}
+
 // View > Disassembly Window brings an open window behind another to the
 // front; in front it closes it.
 TEST_F(DebugWindowServicesTest, DisassemblyCommandFocusesAnOpenWindowBehindAnother) {

@@ -48,6 +48,7 @@
 //   cycles <n>                  the time counter
 //   dis <hex address> <kind> <text>  a line of the disassembly listing
 //                               (kind 32 source, 33 code, 34 other)
+//   disreg <hex address> <item>  the code line there refers to a register item
 //   break <hex address>         a breakpoint set at the start
 //   trace <hex address> <text>  an executed instruction of the recorded
 //                               history, oldest first (the driver then
@@ -128,6 +129,7 @@ struct Script {
     uint16_t kind;
     uint32_t address;
     std::string text;
+    uint32_t item = 0;  // non-zero: the register item the line refers to
   };
   std::vector<Listed> listing;
   std::vector<uint32_t> trace;
@@ -289,7 +291,13 @@ void ReadScript(const std::string& path) {
       std::string addr;
       int kind = kDisasmCode;
       in >> addr >> kind;
-      g_script.listing.push_back({uint16_t(kind), Hex(addr), Rest(in)});
+      g_script.listing.push_back({uint16_t(kind), Hex(addr), Rest(in), 0});
+    } else if (cmd == "disreg") {
+      std::string addr;
+      uint32_t item = 0;
+      in >> addr >> item;
+      for (auto& l : g_script.listing)
+        if (l.address == Hex(addr) && l.kind == kDisasmCode) l.item = item;
     } else if (cmd == "trace") {
       std::string addr;
       in >> addr;
@@ -728,6 +736,10 @@ void SetLine(DisasmLine* l, int i, bool asked) {
   l->address = row.address;
   l->own12 = uint32_t(i + 1);
   if (asked && wasKind == kDisasmRequest) l->state |= kDisasmAsked;
+  if (row.item) {
+    l->state |= kDisasmRegister;
+    l->item = row.item;
+  }
 }
 // The scripted history.
 pm2::TraceHistory g_history([](uint32_t address) {

@@ -88,6 +88,13 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
   },
                                       [this] { return m_windows && m_windows->Disassembly(); });
   m_barCommands->SetActiveDisassembly([this] { return m_windows ? m_windows->ActiveDisassembly() : nullptr; });
+  m_windows->SetRegisterTie([this](int64_t item) {
+    if (!m_registers) return;
+    if (item < 0)
+      m_registers->UpdateAll();
+    else
+      m_registers->UpdateItems(uint32_t(item));
+  });
   RegisterCommands();
   m_dialogs = std::make_unique<DebugDialogs>(frame, app, *m_session, [this](const char* text) { AppendCommandOutput(text); });
   m_dialogs->SetCursorAddress([this](uint32_t* address) { return m_barCommands->CursorAddress(address); });

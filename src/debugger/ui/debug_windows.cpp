@@ -262,6 +262,9 @@ DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
   host.bookmarks = &m_bookmarks;
   host.openFind = [this] { OpenFindDialog(); };
   host.waitCursor = [this](bool on) { m_frame.SetWaitCursor(on); };
+  host.registerTie = [this](int64_t item) {
+    if (m_registerTie) m_registerTie(item);
+  };
   auto* sheet = new SECWorksheetWnd(&m_frame);
   sheet->setAttribute(Qt::WA_DeleteOnClose);
   sheet->setObjectName("DisassemblyFrame");

@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ class DebugWindows {
 
   CommandWindow* Command() const { return m_command; }
   DisassemblyView* Disassembly() const;
+  // The register pane the disassembly window's cursor line ties to.
+  void SetRegisterTie(std::function<void(int64_t item)> tie) { m_registerTie = std::move(tie); }
   // The disassembly window when it is the frame's active window, else null.
   DisassemblyView* ActiveDisassembly() const;
   MemoryWindow* Memory() const;
@@ -78,6 +81,7 @@ class DebugWindows {
   std::vector<uint32_t> m_bookmarks;
   std::string m_bookmarkProject;
   QPointer<OutputFindDialog> m_find;
+  std::function<void(int64_t)> m_registerTie;
 };
 
 }  // namespace pm2

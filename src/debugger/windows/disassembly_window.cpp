@@ -530,7 +530,21 @@ void DisassemblyView::keyPressEvent(QKeyEvent* e) {
   UpdateLines();
 }
 
+void DisassemblyView::TieRegister() {
+  const int c = m_cache->Cursor();
+  const bool onItem = c >= 0 && (m_cache->Line(c).state & kDisasmRegister);
+  if (!m_host.registerTie) return;
+  if (onItem) {
+    m_host.registerTie(int64_t(m_cache->Line(c).item));
+    m_registerTied = true;
+  } else if (m_registerTied) {
+    m_host.registerTie(-1);
+    m_registerTied = false;
+  }
+}
+
 void DisassemblyView::FollowSelection(bool extend) {
+  TieRegister();
   const int c = m_cache->Cursor();
   if (c < 0) return;
   const DisasmLine& line = m_cache->Line(c);

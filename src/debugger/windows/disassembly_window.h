@@ -49,6 +49,9 @@ struct DisassemblyHost {
   // The find dialog (text, direction, match case, whole word).
   std::function<void()> openFind;
   std::function<void(bool on)> waitCursor;
+  // The register pane: highlight a register item (a cursor line that
+  // refers to one), or -1: refresh it whole (the cursor left such a line).
+  std::function<void(int64_t item)> registerTie;
 };
 
 // The display modes (bits 7..9 of the record's window flags).
@@ -159,6 +162,8 @@ class DisassemblyView : public QWidget {
   void Relayout();
   // The selection follows the cursor line (extend: Shift held or a drag).
   void FollowSelection(bool extend);
+  // The register pane follows the cursor line's register item.
+  void TieRegister();
   bool Selected(const DisasmLine& line) const;
   // Draws a line's text; plain ASCII as glyphs straight from the font.
   void DrawText(QPainter& p, int x, int baseline, const std::string& text);
@@ -188,6 +193,7 @@ class DisassemblyView : public QWidget {
     bool down = true, matchCase = false, wholeWord = false;
   } m_search;  // the last Find's switches
   bool m_pcFollow = false;
+  bool m_registerTied = false;  // the pane highlights the cursor line's item
   DisasmLine m_anchor{}, m_end{};  // the selection; kind 0: not set
   // The glyphs of the printable ASCII characters of a fixed-pitch font
   // (listing text is ASCII): drawn without text layout. Empty: lay out.
