@@ -24,10 +24,7 @@ namespace pm2 {
 
 namespace {
 
-constexpr CommandId kCmdBreakpoints = 35041, kCmdMemoryMap = 35069, kCmdSymbols = 35048, kCmdToolBox = 35073,
-                    kCmdFuncEditor = 35083, kCmdInlineAsm = 35082, kCmdAnalyser = 32732, kCmdCoverage = 35047,
-                    kCmdAnalyserSetup = 35079;
-constexpr CommandId kCmdSerial[3] = {32735, 32728, 35418};
+constexpr CommandId kCmdBreakpoints = 35041, kCmdMemoryMap = 35069, kCmdAnalyserSetup = 35079;
 
 // What the driver sets in its record's flags when it offers a window.
 constexpr uint32_t kOffersAnalyser = 0x8000, kOffersMemoryMap = 0x10000;
