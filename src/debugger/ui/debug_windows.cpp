@@ -78,6 +78,13 @@ void DebugWindows::WriteDump(const char* path) const {
       if (l.kind == kDisasmSource) out += "disasm-source: " + c.Text(i) + "\n";
       if (DisasmCache::IsTrace(l)) out += "disasm-trace: " + c.Text(i) + "\n";
     }
+    out += std::string("disasm-active: ") + (ActiveDisassembly() ? "1" : "0") + "\n";
+    if (const int cursor = m_disassembly->CursorLine(); cursor >= 0) {
+      char line[64];
+      std::snprintf(line, sizeof line, "disasm-cursor: %d %u 0x%08X ", cursor, unsigned(c.Line(cursor).kind),
+                    c.Line(cursor).address);
+      out += line + c.Text(cursor) + "\n";
+    }
     out += "disasm-background: " + m_disassembly->Colour(kDisBack).name().toStdString() + "\n";
     out += "disasm-font: " + std::to_string(QFontInfo(m_disassembly->font()).pixelSize()) + "\n";
     // Where the window's lines lie on the screen, for a click.
@@ -109,8 +116,9 @@ DebugWindows::~DebugWindows() {
 DisassemblyView* DebugWindows::Disassembly() const { return m_disassembly; }
 MemoryWindow* DebugWindows::Memory() const { return m_memory; }
 DisassemblyView* DebugWindows::ActiveDisassembly() const {
-  return m_disassemblySheet && m_frame.MdiClient()->activeSubWindow() == m_disassemblySheet ? m_disassembly.data()
-                                                                                             : nullptr;
+  // The current child, also while a menu of the frame has the keyboard.
+  return m_disassemblySheet && m_frame.MdiClient()->currentSubWindow() == m_disassemblySheet ? m_disassembly.data()
+                                                                                              : nullptr;
 }
 
 void DebugWindows::InstallCommandPage() {

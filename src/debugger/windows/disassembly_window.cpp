@@ -323,12 +323,26 @@ void DisassemblyView::GotoAddressIfCached(uint32_t address) {
   // The lines are read again from the first one (the second when the PC
   // sits on the last line), so the view does not jump.
   const int from = m_cache->Visible() > 3 && pc == m_cache->Visible() - 1 ? 1 : 0;
-  const int cursor = m_cache->Cursor();
-  m_cache->FillBackFrom(m_cache->Line(from), 0);
-  m_cache->SetCursor(cursor);
+  RefillKeepingCursor(m_cache->Line(from));
   m_cache->UpdateLineStates();
   SetThumb();
   UpdateLines();
+}
+
+void DisassemblyView::RefillKeepingCursor(DisasmLine first) {
+  // The driver may list the lines differently now (a source line more):
+  // the cursor stays on its line where that is still shown.
+  const int cursor = m_cache->Cursor();
+  const DisasmLine was = cursor >= 0 ? m_cache->Line(cursor) : DisasmLine{};
+  m_cache->FillBackFrom(first, 0);
+  int at = cursor;
+  for (int i = 0; cursor >= 0 && i < m_cache->Visible(); ++i)
+    if (m_cache->Line(i).kind == was.kind && m_cache->Line(i).address == was.address &&
+        m_cache->Line(i).line == was.line) {
+      at = i;
+      break;
+    }
+  m_cache->SetCursor(at);
 }
 
 void DisassemblyView::ScrollToAddress(uint32_t address) {
@@ -342,11 +356,7 @@ void DisassemblyView::ScrollToAddressAndSelect(uint32_t address, int mode) {
   m_pcFollow = false;
   if (mode == 2) {
     // Filled again from the first line: the view keeps its place.
-    if (m_cache->Size() > 0 && m_cache->Line(0).kind != kDisasmRequest) {
-      const int cursor = m_cache->Cursor();
-      m_cache->FillBackFrom(m_cache->Line(0), 0);
-      m_cache->SetCursor(cursor);
-    }
+    if (m_cache->Size() > 0 && m_cache->Line(0).kind != kDisasmRequest) RefillKeepingCursor(m_cache->Line(0));
   } else {
     m_cache->ScrollToAddress(address);
   }

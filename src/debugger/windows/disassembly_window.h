@@ -162,6 +162,8 @@ class DisassemblyView : public QWidget {
   void Relayout();
   // The selection follows the cursor line (extend: Shift held or a drag).
   void FollowSelection(bool extend);
+  // Fills the view from the line again, the cursor on the line it was on.
+  void RefillKeepingCursor(DisasmLine first);
   // The register pane follows the cursor line's register item.
   void TieRegister();
   bool Selected(const DisasmLine& line) const;
