@@ -871,7 +871,27 @@ void DisassemblyView::Find(const std::string& what, bool down, bool matchCase, b
   DisasmLine line = origin;
   bool wrapped = false;
   int steps = 0;
+  // A long search shows where it is and can be cancelled.
+  QElapsedTimer clock;
+  clock.start();
+  std::unique_ptr<QProgressDialog> progress;  // made once the search takes a while
+  qint64 shownTick = -1;
   while (steps++ < 200000) {
+    if (const qint64 tick = clock.elapsed() / 64 % 60; tick != shownTick && clock.elapsed() > 500) {
+      if (!progress) {
+        const QString title = QString::fromLocal8Bit(("Find '" + what + "'").c_str());
+        progress = std::make_unique<QProgressDialog>(title, "Cancel", 0, 60, this);
+        progress->setWindowTitle(title);
+        progress->setMinimumDuration(0);
+      }
+      shownTick = tick;
+      char label[80];
+      std::snprintf(label, sizeof label, "Searching at address 0x%06X ...", line.address);
+      progress->setLabelText(label);
+      progress->setValue(int(tick));
+      QApplication::processEvents();
+      if (progress->wasCanceled()) return;
+    }
     if (down)
       m_source->Next(line);
     else
