@@ -368,7 +368,8 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   intptr_t result = 0;
   // The register page follows a refresh by flags with flag 0x1, and
   // service 22 without flags.
-  const bool registers = ((code == 31 || code == 310) && (arg & 0x1)) || (code == 22 && !(arg & 0x8001));
+  const bool byFlags = code == 22 || code == 31 || code == 310;
+  const bool registers = (byFlags && (arg & 0x1)) || (code == 22 && !(arg & 0x8001));
   if (registers && m_registers && m_session->SessionActive()) m_registers->UpdateAll();
   if (m_dialogs && m_dialogs->Service(code, arg, &result)) return result;
   if (m_session->Service(code, arg, &result)) return result;
