@@ -53,6 +53,7 @@ dump
 # The disassembly window the user had in front stays there at the stop.
 shot 20-trace-stopped-at-led-init
 dump
+expect "checked: 32752" "the disassembly window did not stay open"
 # View Trace Records from the window's menu: the history up to the PC.
 disasm_menu t
 sleep 1

@@ -299,7 +299,10 @@ TEST_F(DebugViewWindowsTest, ViewTraceRecordsShowsTheHistoryInTheDisassemblyWind
   ASSERT_TRUE(f->ExecuteCommand(kViewTrace));
   DisassemblyView* v = windows->Disassembly();
   ASSERT_NE(v, nullptr) << "the window opens for it";
-  v->resize(500, 200);
+  // About 14 lines whatever the font: the four entries and their source
+  // line fit above the PC in the view's upper third, and a page down stays
+  // inside the scroll bar's range.
+  v->resize(500, 14 * v->Layout().lineHeight + 24);
   QApplication::processEvents();
   ASSERT_TRUE(f->ExecuteCommand(kViewTrace));
   ASSERT_TRUE(v->InTraceView());

@@ -554,9 +554,6 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
       Step(kModes.at(code));
       return true;
     }
-    case 14:  // breakpoints changed: the margins and the disassembly's marks
-      m_host.BreakpointsChanged();
-      return true;
     case 34:
       *result = SessionActive() ? Control(kDbgCtlExecNow, arg, 0) : 1;
       return true;

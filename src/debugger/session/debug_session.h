@@ -53,9 +53,6 @@ class SessionHost {
   virtual void DriverMenusChanged() {}
   // The target stopped: refresh the register page and show the position.
   virtual void TargetStopped() {}
-  // The driver's breakpoints changed: the marks of the editors and of the
-  // disassembly window are read again.
-  virtual void BreakpointsChanged() {}
   // The same from any thread: queued for the GUI thread.
   virtual void PostTargetStopped() {}
   // From any thread: the driver's process or target is gone; the session

@@ -1,5 +1,7 @@
 #include "debugger/ui/debug_bar_commands.h"
 
+#include "debugger/windows/disassembly_window.h"
+
 #include <QTimer>
 #include <cstring>
 
@@ -97,17 +99,16 @@ void DebugBarCommands::Rule(unsigned id, std::function<void(CommandState&)> rule
 
 void DebugBarCommands::RegisterCommands() {
   // Run to the cursor: the active editor's caret line when it has code.
-  m_frame.OnCommand(kCmdRunToCursor, [this](CommandId) {
+  auto cursorAddress = [this](uint32_t* address) { return CursorAddress(address); };
+  m_frame.OnCommand(kCmdRunToCursor, [this, cursorAddress](CommandId) {
     uint32_t address = 0;
-    EditorView* v = ActiveEditor();
     DebugInterface* r = m_session.Record();
-    if (!DebugIdle() || !v || !v->Margin().CaretLineAddress(&address) || !r->DbgGo) return Beep();
+    if (!DebugIdle() || !cursorAddress(&address) || !r->DbgGo) return Beep();
     r->DbgGo(address);
   });
-  Rule(kCmdRunToCursor, [this](CommandState& s) {
+  Rule(kCmdRunToCursor, [this, cursorAddress](CommandState& s) {
     uint32_t address = 0;
-    EditorView* v = ActiveEditor();
-    s.Enable(DebugIdle() && v && v->Margin().CaretLineAddress(&address));
+    s.Enable(DebugIdle() && cursorAddress(&address));
   });
   m_frame.OnCommand(kCmdResetCpu, [this](CommandId) {
     DebugInterface* r = m_session.Record();
@@ -118,20 +119,31 @@ void DebugBarCommands::RegisterCommands() {
     s.Enable(m_session.SessionActive() &&
              (!m_session.TargetExecuting() || (r->flags & kResetWhileRunning)) && r->DbgResetCpu);
   });
-  // Breakpoints at the caret line of the active editor.
+  // Breakpoints at the cursor line of the active disassembly window, else
+  // at the caret line of the active editor.
   m_frame.OnCommand(kCmdToggleBreak, [this](CommandId) {
+    if (DisassemblyView* d = ActiveDisassembly()) {
+      if (!d->CursorLineBreakpoint(2)) Beep();
+      return HintAllViews(0x12341000);
+    }
     EditorView* v = ActiveEditor();
     if (!v || !v->Margin().ToggleBreakpoint()) Beep();
   });
   Rule(kCmdToggleBreak, [this](CommandState& s) {
+    if (ActiveDisassembly()) return s.Enable(m_session.SessionActive());
     EditorView* v = ActiveEditor();
     s.Enable(v && !m_session.TargetExecuting() && v->Margin().CanInsertBreakpoint());
   });
   m_frame.OnCommand(kCmdEnableBreak, [this](CommandId) {
+    if (DisassemblyView* d = ActiveDisassembly()) {
+      if (!d->CursorLineBreakpoint(1)) Beep();
+      return HintAllViews(0x12341000);
+    }
     EditorView* v = ActiveEditor();
     if (!v || !v->Margin().ToggleBreakpointEnable()) Beep();
   });
   Rule(kCmdEnableBreak, [this](CommandState& s) {
+    if (DisassemblyView* d = ActiveDisassembly()) return s.Enable(d->CursorLineKind() != 0 || d->CursorHasBreakpoint());
     EditorView* v = ActiveEditor();
     s.Enable(v && !m_session.TargetExecuting() && v->Margin().CanEnableBreakpoint());
   });
@@ -346,6 +358,8 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
       m_bar->CallStack()->Clear();
       return true;
     case 20:
+      // The driver keeps its own state for the next session first.
+      if (!(m_session.Settings().flags & kDbgSettingsStartFailed) && r->DbgControl) r->DbgControl(6, 0, 0);
       SaveWindowState();
       m_bar->CallStack()->Clear();
       return true;
@@ -354,6 +368,10 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
       return true;
     case 10: case 11:
       if (r->DbgBreakpointList) r->DbgBreakpointList(code == 10 ? kDbgBpListDisableAll : kDbgBpListKillAll, 0, 0, nullptr);
+      m_app.IdeServiceCall(14, 0);  // every view redraws its marks
+      return true;
+    case 14:
+      // A breakpoint changed: the editors redraw their margins.
       HintAllViews(0x12341000);
       return true;
     case 21: {
@@ -369,8 +387,17 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
                    ->AddExpression(reinterpret_cast<const char*>(arg));
       *result = 1;
       return true;
-    case 31: case 45:
+    case 45:
       if (current) current->Refresh();
+      return true;
+    case 22: case 31: case 310:
+      // The refresh by flags: 0x8000 leaves the watch page, 0x1 also
+      // brings the call stack up to date.
+      if (current && !(arg & 0x8000)) current->Refresh();
+      if (arg & 0x1) {
+        if (r->DbgControl) r->DbgControl(kDbgCtlBeforeCallStack, 0, 0);
+        m_bar->CallStack()->Refresh();
+      }
       return true;
     case 49:
       for (int i = 0; i < 3; ++i) m_bar->Watch(i)->Rebuild();
@@ -425,8 +452,22 @@ void DebugBarCommands::SettleStored(const CEditLine* first, const std::string& f
 void DebugBarCommands::ClearShownPosition() { m_session.Record()->shownAddress = 0; }
 
 void DebugBarCommands::BreakpointsChanged() {
-  // Other views of the same files redraw their margins.
-  HintAllViews(m_session.SessionActive() ? 0x12341000 : kHintStoredAgain);
+  // Other views of the same files redraw their margins, and in a session
+  // the disassembly window its lines (service 14).
+  if (m_session.SessionActive())
+    m_app.IdeServiceCall(14, 0);
+  else
+    HintAllViews(kHintStoredAgain);
+}
+
+bool DebugBarCommands::CursorAddress(uint32_t* address) const {
+  if (DisassemblyView* d = ActiveDisassembly()) return d->CursorAddress(address);
+  EditorView* v = ActiveEditor();
+  return v && v->Margin().CaretLineAddress(address);
+}
+
+DisassemblyView* DebugBarCommands::ActiveDisassembly() const {
+  return m_activeDisassembly && m_session.SessionActive() ? m_activeDisassembly() : nullptr;
 }
 
 }  // namespace pm2

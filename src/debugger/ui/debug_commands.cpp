@@ -18,6 +18,7 @@
 #include <filesystem>
 
 #include "debugger/dialogs/debug_dialogs.h"
+#include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/session/driver_menu.h"
 #include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/debug_windows.h"
@@ -93,8 +94,26 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
     if (m_windows) m_windows->ToggleDisassemblyWindow();
   },
                                       [this] { return m_windows && m_windows->Disassembly(); });
+  m_barCommands->SetActiveDisassembly([this] { return m_windows ? m_windows->ActiveDisassembly() : nullptr; });
+  m_windows->SetRegisterTie([this](int64_t item) {
+    if (!m_registers) return;
+    if (item < 0)
+      m_registers->UpdateAll();
+    else
+      m_registers->UpdateItems(uint32_t(item));
+  });
   RegisterCommands();
   m_dialogs = std::make_unique<DebugDialogs>(frame, app, *m_session, [this](const char* text) { AppendCommandOutput(text); });
+  m_dialogs->SetCursorAddress([this](uint32_t* address) { return m_barCommands->CursorAddress(address); });
+  // An error line double-clicked in the command page: the function editor's line.
+  if (CommandWindow* command = m_windows->Command())
+    command->goToError = [this](uint32_t line) {
+      FunctionEditor* editor = m_dialogs ? m_dialogs->FuncEditor() : nullptr;
+      if (!editor) return false;
+      editor->raise();
+      editor->GoTo(line);
+      return true;
+    };
   m_barCommands->SetKeptWindows({[this] { return m_windows ? m_windows->Memory() : nullptr; },
                                  [this] { return m_dialogs ? &m_dialogs->SymbolsState() : nullptr; }});
   m_links = new ShellLinks(frame);
@@ -166,6 +185,10 @@ void DebugCommands::RunInitFileInclude() {
 
 void DebugCommands::AppendCommandOutput(const char* text) {
   if (m_windows) m_windows->Append(text);
+}
+
+void DebugCommands::AppendCommandEcho(const char* text) {
+  if (m_windows) m_windows->AppendEcho(text);
 }
 
 // ------------------------------------------------------------------ commands
@@ -371,6 +394,11 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
     ShowProgramCounter();
     return 1;
   }
+  // The register page follows a refresh by flags with flag 0x1, and
+  // service 22 without flags.
+  const bool byFlags = code == 22 || code == 31 || code == 310;
+  const bool registers = (byFlags && (arg & 0x1)) || (code == 22 && !(arg & 0x8001));
+  if (registers && m_registers && m_session->SessionActive()) m_registers->UpdateAll();
   if (m_dialogs && m_dialogs->Service(code, arg, &result)) return result;
   if (m_session->Service(code, arg, &result)) return result;
   if (m_windows && m_windows->Service(code, arg, &result)) return result;
@@ -380,8 +408,6 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
 
 // ------------------------------------------------------------------ SessionHost
 
-bool DebugCommands::AnalyserAvailable() const { return m_dialogs && m_dialogs->HasAnalyser(); }
-bool DebugCommands::CoverageAvailable() const { return m_dialogs && m_dialogs->HasCoverage(); }
 void DebugCommands::WriteSerial(int window, const void* chars, int count, bool wide) {
   if (m_dialogs) m_dialogs->WriteSerial(window, chars, count, wide);
 }
@@ -470,11 +496,6 @@ void DebugCommands::TargetStopped() {
   std::snprintf(status, sizeof status, "PC: 0x%08X", r->pc);
   m_frame.DriverStatusChanged(status);
   m_frame.UpdateCommandUi();
-}
-
-void DebugCommands::BreakpointsChanged() {
-  m_frame.ForAllDocuments(kDocBreakpointsChanged);
-  if (DisassemblyView* v = m_windows ? m_windows->Disassembly() : nullptr) v->UpdateLineStates();
 }
 
 void DebugCommands::ShowProgramCounter() {

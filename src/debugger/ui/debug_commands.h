@@ -46,8 +46,6 @@ class DebugCommands : public SessionHost {
   // The debug windows: command, disassembly, memory.
   DebugWindows& Windows() { return *m_windows; }
   DebugDialogs* Dialogs() const { return m_dialogs.get(); }
-  bool AnalyserAvailable() const;
-  bool CoverageAvailable() const;
   void WriteSerial(int window, const void* chars, int count, bool wide);
 
   // ---- what the frame forwards (FrameHooks)
@@ -56,6 +54,8 @@ class DebugCommands : public SessionHost {
   void StopDebugger() { m_session->StopDebugger(); }
   intptr_t DebugService(int code, intptr_t arg);
   void AppendCommandOutput(const char* text);
+  // The driver's echo: the first line of the text is a history entry.
+  void AppendCommandEcho(const char* text);
   // The flash options select the driver with a name, or the external tool
   // with a command (erase: the driver, with erase enabled).
   bool FlashEnabled(bool erase) const;
@@ -81,7 +81,6 @@ class DebugCommands : public SessionHost {
   void SessionEnding() override;
   void DriverMenusChanged() override;
   void TargetStopped() override;
-  void BreakpointsChanged() override;
   void AttachWatch() override;
   void PostTargetStopped() override;
   void PostDriverEnded() override;

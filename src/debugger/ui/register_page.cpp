@@ -57,6 +57,11 @@ void RegisterPage::UpdateAll() {
   FillValues(m_model.Refresh(RegisterSetModel::kRefreshAll, true));
 }
 
+void RegisterPage::UpdateItems(uint32_t item) {
+  if (!m_sessionActive()) return;
+  FillValues(m_model.Refresh(RegisterSetModel::kRefreshItem | (item & 0xFFFF), true));
+}
+
 int RegisterPage::ModelRowOfListRow(int listRow) {
   HTREEITEM item = GetItemAtRow(listRow);
   return item ? int(GetItemData(item)) : -1;

@@ -23,6 +23,9 @@ class RegisterPage : public SECTreeCtrl {
   void SetRegisterSet(const RegisterSet* set);
   // The refresh pass with a mode (0x80000000 all).
   void UpdateAll();
+  // The refresh pass that highlights one register item (a disassembly
+  // line that refers to it).
+  void UpdateItems(uint32_t item);
   const RegisterSetModel& Model() const { return m_model; }
   // Starts the edit of a row's value; false (after a beep) when refused.
   bool EditValue(int modelRow);

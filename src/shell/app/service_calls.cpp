@@ -69,8 +69,12 @@ const ShellApp::ServiceRow ShellApp::kServiceRows[] = {
        if (a.m_windows.IsOpen(WindowSlot::ToolBox)) return ToDebugWindows(a, code, arg);
        auto** words = reinterpret_cast<const char**>(arg);
        if (!words || !words[0] || !words[1]) return 0;
-       for (const ToolBoxButton& b : a.m_toolBox)
-         if (b.text == words[0] && b.command == words[1]) return 1;
+       // A button of that label takes the new command, as in the open box.
+       for (ToolBoxButton& b : a.m_toolBox)
+         if (b.text == words[0]) {
+           b.command = words[1];
+           return 1;
+         }
        if (a.m_toolBox.size() >= kToolBoxMax) {
          a.Dialogs().Beep();
          return 0;

@@ -97,6 +97,11 @@ TEST_F(ServiceTest, ToolBoxListWhileTheWindowIsClosed) {
   EXPECT_EQ(Call(32, Arg(button)), 1);
   EXPECT_EQ(Call(32, Arg(button)), 1);  // the same button again changes nothing
   ASSERT_EQ(app->SavedToolBox().size(), 1u);
+  // A label that exists takes the new command instead of a second button.
+  const char* again[2] = {"Reset", "RESET 1"};
+  EXPECT_EQ(Call(32, Arg(again)), 1);
+  ASSERT_EQ(app->SavedToolBox().size(), 1u);
+  EXPECT_EQ(app->SavedToolBox().front().command, "RESET 1");
   std::vector<std::string> texts;
   for (int i = 0; i < 15; ++i) texts.push_back("b" + std::to_string(i));
   for (const auto& t : texts) {
