@@ -6,6 +6,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/abi/debug_records.h"
+#include "debugger/gdb/command_language.h"
 #include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_dialog_records.h"
 #include "debugger/gdb/gdb_listing.h"
@@ -88,6 +90,15 @@ pm2::gdb::TargetEvents Events() {
   return e;
 }
 
+// An expression of the IDE in gdb's form (register names as the register
+// page shows them); a refused one is said on the command page when `say`.
+bool IdeExpression(const char* text, std::string* out, bool say) {
+  std::string err;
+  if (pm2::gdb::GdbExpression(text ? text : "", out, &err)) return true;
+  if (say) Print("*** error: " + err + "\n");
+  return false;
+}
+
 // ---- slots
 
 int32_t Assign(const char* text, int32_t length);
@@ -102,7 +113,7 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case kDbgCtlExecNow: {
       int32_t result = 0;
       if (a && ToolBoxCommand(reinterpret_cast<const char*>(a), &result)) return result;
-      return g_target ? g_target->Execute(reinterpret_cast<const char*>(a)) : 1;
+      return g_target && a ? g_target->Execute(reinterpret_cast<const char*>(a), pm2::gdb::CommandOrigin::Ide) : 1;
     }
     case kDbgCtlProgramCounter:
     case 12:  // the current assembly address
@@ -129,17 +140,27 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     }
     case kDbgCtlEvalAddress: {
       uint64_t value = 0;
-      if (!g_target || !g_target->Evaluate(reinterpret_cast<const char*>(a), &value)) return 1;
+      std::string expression;
+      if (!g_target || !IdeExpression(reinterpret_cast<const char*>(a), &expression, true) ||
+          !g_target->Evaluate(expression, &value))
+        return 1;
       std::memcpy(reinterpret_cast<uint8_t*>(b) + 12, &value, 4);
       return 0;
     }
     case kDbgCtlWatchEval: {
       auto* v = reinterpret_cast<DbgWatchValue*>(a);
-      return g_target && v && v->expression && g_target->WatchValue(v->expression, v->radix, v) ? 0 : 1;
+      std::string expression;
+      return g_target && v && v->expression && IdeExpression(v->expression, &expression, false) &&
+                     g_target->WatchValue(expression, v->radix, v)
+                 ? 0
+                 : 1;
     }
     case kDbgCtlWatchMembers: {
       std::vector<std::string> names;
-      if (!g_target || !a || !b || !g_target->WatchMembers(reinterpret_cast<const char*>(a), &names)) return 1;
+      std::string expression;
+      if (!g_target || !a || !b || !IdeExpression(reinterpret_cast<const char*>(a), &expression, false) ||
+          !g_target->WatchMembers(expression, &names))
+        return 1;
       PutNames(reinterpret_cast<DbgWatchNames*>(b), names);
       return 0;
     }
@@ -155,7 +176,10 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       auto* buffer = reinterpret_cast<char*>(a);
       std::string text;
       uint64_t value = 0;
-      if (!g_target || !buffer || !buffer[0] || !g_target->Evaluate(buffer, &value, &text)) return 1;
+      std::string expression;
+      if (!g_target || !buffer || !buffer[0] || !IdeExpression(buffer, &expression, false) ||
+          !g_target->Evaluate(expression, &value, &text))
+        return 1;
       const std::string tip = std::string(buffer) + " = " + text;
       std::snprintf(buffer, 1024, "%s", tip.c_str());
       return 0;
@@ -163,7 +187,8 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case kDbgCtlIpcEvaluate: {
       auto* r = reinterpret_cast<DriverExpressionRecord*>(a);
       uint64_t value = 0;
-      if (!g_target || !g_target->Evaluate(r->text ? r->text : "", &value)) {
+      std::string expression;
+      if (!g_target || !IdeExpression(r->text, &expression, true) || !g_target->Evaluate(expression, &value)) {
         r->error = 1;
         return 0;
       }
@@ -375,10 +400,11 @@ int32_t ExecCommand(const char* text, int32_t length) {
   int32_t result = 0;
   if (ToolBoxCommand(line, &result)) return result;
   // The command window shows the line as it was typed: no echo here.
-  return g_target->Execute(line);
+  return g_target->Execute(line, pm2::gdb::CommandOrigin::Typed);
 }
 int32_t Eval(int32_t, const char* text, uint64_t* value) {
-  return g_target && g_target->Evaluate(text ? text : "", value) ? 0 : 1;
+  std::string expression;
+  return g_target && IdeExpression(text, &expression, true) && g_target->Evaluate(expression, value) ? 0 : 1;
 }
 int32_t FindSource(uint32_t address) {
   SourceLine line;
@@ -398,19 +424,26 @@ int32_t FormatAddress(int32_t mode, uint64_t address, intptr_t, char* buffer) {
 }
 int32_t Assign(const char* text, int32_t length) {
   if (!g_target || !text) return 1;
-  // " `count = 5\n": gdb knows no back-quote and wants no line end.
-  std::string line;
-  for (const char* p = text; p < text + (length > 0 ? length : int32_t(std::strlen(text))); ++p)
-    if (*p != '`' && *p != '\n' && *p != '\r') line += *p;
+  // " `count = 5\n": gdb knows no back-quote and wants no line end; a
+  // line end inside the text is refused.
+  std::string line(text, length > 0 ? std::size_t(length) : std::strlen(text));
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  line.erase(std::remove(line.begin(), line.end(), '`'), line.end());
   // The memory window's typed writes: one assignment a value.
   std::vector<std::string> writes;
   if (pm2::gdb::TypedWriteAssignments(line, &writes)) {
     uint64_t ignored = 0;
+    std::string expression;
     for (const std::string& w : writes)
-      if (!g_target->Evaluate(w, &ignored)) return 1;
+      if (!IdeExpression(w.c_str(), &expression, true) || !g_target->Evaluate(expression, &ignored)) return 1;
     return 0;
   }
-  return g_target->Assign(line) ? 0 : 1;
+  std::string expression;
+  if (line.find('\0') != std::string::npos || !IdeExpression(line.c_str(), &expression, true)) {
+    if (line.find('\0') != std::string::npos) Print("*** error: the assignment holds a NUL character\n");
+    return 1;
+  }
+  return g_target->Assign(expression) ? 0 : 1;
 }
 int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
   if (!g_target || !buffer || maximum <= 0) return -1;
@@ -592,7 +625,7 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       if (!StartTarget(s, true)) return 1;
       std::string err;
       bool ok = code == 6 ? g_target->Download(&err)
-                          : g_target->Execute("monitor flash erase_sector 0 0 last") == 0;
+                          : g_target->Console("monitor flash erase_sector 0 0 last", &err);
       if (!ok) std::snprintf(s->errorText, sizeof s->errorText, "%s",
                              err.empty() ? "the GDB server refused" : err.c_str());
       return ok ? 0 : 1;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <utility>
@@ -225,8 +226,11 @@ void GdbTarget::ReportStop(const MiRecord& r) {
 
 bool GdbTarget::Go(uint32_t stopAddress) {
   if (!Halted()) return false;
-  if (stopAddress != 0xFFFFFFFFu && !Ok(m_gdb->Call("-break-insert -t *" + Hex(stopAddress), kCommandTimeoutMs)))
-    return false;
+  if (stopAddress != 0xFFFFFFFFu) {
+    MiRecord r = m_gdb->Call("-break-insert -t *" + Hex(stopAddress), kCommandTimeoutMs);
+    if (!Ok(r)) return false;
+    if (const MiValue* b = r.results.Find("bkpt")) OwnBreakpoint(std::atoi(b->Str("number").c_str()));
+  }
   m_freeRun = true;
   m_stepMode = -1;
   return Ok(m_gdb->Call("-exec-continue", kCommandTimeoutMs));
@@ -346,62 +350,27 @@ bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::st
   }
   const std::string v = r.results.Str("value");
   if (text) *text = v;
-  bool ok = false;
-  // "0x100 <main>" and "42 '*'" evaluate to their leading number.
-  *value = ParseNumber(v.substr(0, v.find(' ')), &ok);
-  return ok;
+  // "0x100 <main>", "42 '*'" and a function's "{int (void)} 0x220 <main>"
+  // evaluate to their number.
+  return ValueNumber(v, value);
 }
 
 bool GdbTarget::Assign(const std::string& assignment) {
   return Halted() && Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(assignment), kCommandTimeoutMs));
 }
 
-int GdbTarget::Execute(const std::string& input) {
-  std::string line = input;
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
-  if (line.empty()) return 0;
-  if (!m_gdb || State() == SessionState::Dead) return 1;
-  // "BS expression": a breakpoint, as the command window's own syntax has it.
-  if (line.size() > 3 && (line.compare(0, 3, "BS ") == 0 || line.compare(0, 3, "bs ") == 0)) {
-    MiRecord r = m_gdb->Call("-break-insert " + line.substr(3), kCommandTimeoutMs);
-    std::string err;
-    if (!Ok(r, &err)) {
-      if (m_events.print) m_events.print("*** error: " + err + "\n");
-      return 1;
-    }
-    if (const MiValue* b = r.results.Find("bkpt")) {
-      bool ok = false;
-      uint64_t addr = ParseNumber(b->Str("addr"), &ok);
-      int number = int(ParseNumber(b->Str("number"), &ok));
-      {
-        std::lock_guard<std::mutex> lock(m_bpMutex);
-        m_breakpoints[addr] = number;
-      }
-      if (m_events.print)
-        m_events.print("Breakpoint " + b->Str("number") + " at " + b->Str("addr") + ": " + b->Str("file") + ", line " +
-                       b->Str("line") + "\n");
-    }
-    return 0;
-  }
-  if (line == "g" || line == "G") return Go(0xFFFFFFFFu) ? 0 : 1;
-  // "Include file" runs a command file: gdb's "source".
-  if (line.size() > 8 && (line.compare(0, 8, "Include ") == 0 || line.compare(0, 8, "include ") == 0))
-    line = "source " + line.substr(8);
-  MiRecord r = m_gdb->Call("-interpreter-exec console " + MiQuote(line), kCommandTimeoutMs);
-  std::string err;
-  if (!Ok(r, &err)) {
-    if (m_events.print) m_events.print("*** error: " + err + "\n");
-    return 1;
-  }
-  return 0;
-}
-
 bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
   if (!Halted()) return false;
   std::lock_guard<std::mutex> lock(m_bpMutex);
   auto it = m_breakpoints.find(address);
+  if (!insert && it == m_breakpoints.end()) {
+    // A function's address names the breakpoint "BS function" set after its entry code.
+    auto alias = m_entryBreak.find(address);
+    if (alias != m_entryBreak.end()) it = m_breakpoints.find(alias->second);
+  }
   if (!insert) {
     if (it == m_breakpoints.end()) return false;
+    address = it->first;
     const int number = it->second;
     m_breakpoints.erase(it);
     m_disabled.erase(address);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,6 +20,7 @@
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/gdb/child_process.h"
+#include "debugger/gdb/command_language.h"
 #include "debugger/gdb/exec_trace.h"
 #include "debugger/gdb/gdb_connection.h"
 #include "debugger/gdb/gdb_listing.h"
@@ -105,8 +107,12 @@ class GdbTarget {
   bool Evaluate(const std::string& expression, uint64_t* value, std::string* text = nullptr);
   // "x = 5": true when gdb accepted it.
   bool Assign(const std::string& assignment);
-  // A command line of the command window (gdb's CLI; "BS x" sets a breakpoint).
-  int Execute(const std::string& line);
+  // A line of the IDE's command language (command_language.h): 0 when it
+  // was done, else 1 with the reason on the command page. A typed line that
+  // is not of the language goes to gdb's own command interpreter.
+  int Execute(const std::string& line, CommandOrigin origin);
+  // A command of gdb's own interpreter that the driver itself makes.
+  bool Console(const std::string& command, std::string* err = nullptr);
   bool Breakpoint(uint64_t address, bool insert);
   bool HasBreakpoint(uint64_t address) const;
   // 0 none, 1 an enabled breakpoint, 2 a disabled one.
@@ -195,6 +201,21 @@ class GdbTarget {
   void BuildRegisterSet();
   void Monitor();
   bool Ok(const MiRecord& r, std::string* err = nullptr) const;
+  // The command language's actions (gdb_target_commands.cpp).
+  int Refuse(const std::string& why);
+  int RunUntil(const std::string& location);
+  int SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin);
+  int ChangeBreakpoints(const CommandTranslation& t);
+  int ListForCommandPage();
+  int IncludeFile(const std::string& file);
+  int AssignAndReposition(const std::string& assignment);
+  // After the program counter changed behind a stop: the new position.
+  void Reposition();
+  // A breakpoint of the driver's own: hidden from the user, and the
+  // numbers the command page shows leave it out.
+  void OwnBreakpoint(int number);
+  int UserNumber(int gdbNumber) const;  // under m_bpMutex
+  int GdbNumber(int userNumber) const;  // under m_bpMutex; 0 when none
 
   TargetEvents m_events;
   std::unique_ptr<GdbConnection> m_gdb;
@@ -234,6 +255,9 @@ class GdbTarget {
   bool m_holding = false;  // console text held until the stop shows whose it is
   std::string m_held;  // what the driver left in the receive/transmit register
   mutable std::mutex m_bpMutex;
+  std::set<int> m_ownNumbers;                // the driver's own breakpoints (UART, run until)
+  std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code
+  int m_includeDepth = 0;
 
   // The register page: one group of the core registers.
   std::vector<RegisterGroup> m_groups;

@@ -90,7 +90,10 @@ bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
     const MiValue& b = item.second;
     GdbBreakpointInfo info;
     info.number = std::atoi(b.Str("number").c_str());
-    if (info.number <= 0 || info.number == m_uartWrite || info.number == m_uartRead) continue;
+    {
+      std::lock_guard<std::mutex> lock(m_bpMutex);
+      if (info.number <= 0 || m_ownNumbers.count(info.number)) continue;
+    }
     const std::string type = b.Str("type");
     info.enabled = b.Str("enabled") == "y";
     info.condition = b.Str("cond");
@@ -203,7 +206,10 @@ void GdbTarget::SetupUart(const TargetParams& params) {
   m_gdb->Call(WriteByte(m_uartBase + kLsrOffset, kLsrEmpty), kTimeoutMs);
   m_gdb->Call(WriteByte(m_uartBase, 0), kTimeoutMs);
   MiRecord w = m_gdb->Call("-break-watch -a " + MiQuote(ByteCell(m_uartBase)), kTimeoutMs);
-  if (Ok(w)) m_uartWrite = m_uartRead = WatchNumber(w);
+  if (Ok(w)) {
+    m_uartWrite = m_uartRead = WatchNumber(w);
+    OwnBreakpoint(m_uartWrite);
+  }
 
 }
 
