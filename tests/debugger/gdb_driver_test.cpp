@@ -316,6 +316,12 @@ TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
   // The driver's own stops leave the command window alone.
   EXPECT_EQ(CommandTexts().find("atchpoint"), std::string::npos) << CommandTexts();
   EXPECT_EQ(CommandTexts().find("Serial_PutChar"), std::string::npos) << CommandTexts();
+  // Not even the empty lines around gdb's reports of them.
+  int empty = 0;
+  for (const std::string& t : routed.commandLines) empty += t.find_first_not_of("\r\n") == std::string::npos;
+  for (const std::string& t : hub.Texts(kNotifyCommandText2)) empty += t.find_first_not_of("\r\n") == std::string::npos;
+  EXPECT_EQ(empty, 0) << CommandTexts();
+  EXPECT_EQ(CommandTexts().find("\n\n"), std::string::npos) << CommandTexts();
   // A key typed into the window reaches the program, which echoes it.
   r->DbgSerialInput(0, 'z');
   ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("key: z\r\n") != std::string::npos; }, 15000)) << SerialOne(hub);

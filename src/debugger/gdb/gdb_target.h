@@ -181,6 +181,8 @@ class GdbTarget {
   void ArmKey();
   void OnConsole(const std::string& text);
   std::string TakeHeldConsole();
+  // An empty line held back in case the UART's report follows: out now.
+  void FlushBlankConsole();
   void Written(uint8_t c, const MiRecord& r);
   void ResumeAfterUart(const MiRecord& r);
   // A step the UART stand-in broke into goes on: back up to the step's
@@ -254,6 +256,7 @@ class GdbTarget {
   std::mutex m_consoleMutex;
   bool m_holding = false;  // console text held until the stop shows whose it is
   std::string m_held;  // what the driver left in the receive/transmit register
+  std::string m_blank;  // empty lines waiting for the text after them
   mutable std::mutex m_bpMutex;
   std::set<int> m_ownNumbers;                // the driver's own breakpoints (UART, run until)
   std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code

@@ -31,7 +31,9 @@ int GdbTarget::Refuse(const std::string& why) {
 
 bool GdbTarget::Console(const std::string& command, std::string* err) {
   if (!m_gdb) return false;
-  return Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kTimeoutMs), err);
+  const bool ok = Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kTimeoutMs), err);
+  FlushBlankConsole();
+  return ok;
 }
 
 void GdbTarget::OwnBreakpoint(int number) {

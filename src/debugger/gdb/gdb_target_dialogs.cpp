@@ -217,24 +217,46 @@ void GdbTarget::OnConsole(const std::string& text) {
   // gdb announces a watchpoint's stop before the stop itself: the
   // announcement of the UART's watchpoint is held until the stop shows
   // whose it is, and dropped with the driver's own stops.
+  // gdb writes the empty line before the announcement on its own, so an
+  // empty line waits for what follows it.
+  std::string out;
   {
     std::lock_guard<std::mutex> lock(m_consoleMutex);
     if (!m_holding && m_uartWrite > 0 &&
-        text.find("atchpoint " + std::to_string(m_uartWrite) + ":") != std::string::npos)
+        text.find("atchpoint " + std::to_string(m_uartWrite) + ":") != std::string::npos) {
       m_holding = true;
+      m_held.swap(m_blank);
+    }
     if (m_holding) {
       if (m_held.size() < 65536) m_held += text;
       return;
     }
+    if (m_uartWrite > 0 && text.find_first_not_of("\r\n") == std::string::npos) {
+      if (m_blank.size() < 64) m_blank += text;
+      return;
+    }
+    out.swap(m_blank);
   }
-  if (m_events.print) m_events.print(text);
+  out += text;
+  if (m_events.print) m_events.print(out);
+}
+
+void GdbTarget::FlushBlankConsole() {
+  std::string out;
+  {
+    std::lock_guard<std::mutex> lock(m_consoleMutex);
+    out.swap(m_blank);
+  }
+  if (!out.empty() && m_events.print) m_events.print(out);
 }
 
 std::string GdbTarget::TakeHeldConsole() {
   std::lock_guard<std::mutex> lock(m_consoleMutex);
   m_holding = false;
-  std::string held;
-  held.swap(m_held);
+  std::string held = std::move(m_blank);
+  m_blank.clear();
+  held += m_held;
+  m_held.clear();
   return held;
 }
 
