@@ -15,6 +15,7 @@
 #include "debugger/abi/debug_records.h"
 #include "debugger/ipc/ipc_debug_handlers.h"
 #include "ipc/event_dispatcher.h"
+#include "options/core/driver_caps.h"
 #include "session_fixture.h"
 
 namespace pm2 {
@@ -834,6 +835,76 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileRow{"GdbShellFunction", "$_shell(\"touch %F\")"},
                       HostileRow{"QuoteThenOption", "main\" -c \"$_shell(\\\"touch %F\\\")"},
                       HostileRow{"LeadingOption", "-c $_shell(\"touch %F\") main"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------------ flash
+
+// The Flash page lists the driver: it is of the ARM family and programs flash.
+TEST(GdbDriverCaps, TheFlashPageFindsAnArmFlashDriver) {
+  LoadedDriverCaps caps;
+  int32_t family = 0, flash = 0;
+  DriverSettingsRecord record;
+  const std::string path = std::string(PM2_PROGRAM_DIR) + "/GDBDRV.DLL";
+  ASSERT_TRUE(caps.Call(path, kCapFamily, nullptr, &family));
+  EXPECT_TRUE(FamilyMatches(3, family));
+  ASSERT_TRUE(caps.Call(path, kCapFlash, &record, &flash));
+  EXPECT_NE(flash, 0);
+}
+
+// A port nobody listens on.
+int ClosedPort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  close(fd);
+  return ntohs(a.sin_port);
+}
+
+struct GdbFlashRow {
+  const char* name;
+  std::string params;   // the target side's; %P a port nobody listens on
+  std::string message;  // the message box's start, "" for none
+  std::string said;     // on the command page
+};
+
+class GdbFlash : public GdbSessionTest, public ::testing::WithParamInterface<GdbFlashRow> {};
+
+TEST_P(GdbFlash, DownloadsThroughTheServerOfTheTargetSide) {
+  std::string params = GetParam().params;
+  const std::string port = std::to_string(ClosedPort());
+  if (params.find("%P") != std::string::npos) params.replace(params.find("%P"), 2, port);
+  std::string message = GetParam().message;
+  if (message.find("%P") != std::string::npos) message.replace(message.find("%P"), 2, port);
+  OptionBlock* o = project->curTarget->pOpts;
+  SetFirstWord(o->flash.FLASH1, 1);
+  o->flash.FLASH2 = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
+  o->dbg.str[6] = OptString::Pooled(params, kPoolScratch);
+  const auto began = std::chrono::steady_clock::now();
+  session->FlashViaDriver(35404);
+  const auto took = std::chrono::steady_clock::now() - began;
+  EXPECT_LT(took, std::chrono::seconds(8));
+  if (message.empty()) {
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxes[0].text;
+  } else {
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text.rfind(message, 0), 0u) << dialogs.boxes[0].text;
+  }
+  EXPECT_NE(CommandTexts().find(GetParam().said), std::string::npos) << CommandTexts();
+  EXPECT_FALSE(session->InFlashSession());
+  EXPECT_TRUE(Children("gdb-multiarch").empty());
+  EXPECT_TRUE(Children("qemu-system-arm").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GdbFlash,
+    ::testing::Values(GdbFlashRow{"IntoQemuInSimulation", "-sim", "", "bytes loaded at 0x00000000 and verified"},
+                      GdbFlashRow{"NoServerAnswers", "-remote 127.0.0.1:%P",
+                                  "Error: Flash Download failed  -  GDB server at 127.0.0.1:%P does not answer",
+                                  "GDB driver: downloading '"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -523,9 +524,23 @@ void Fail(DebugSettings* s, const std::string& text) {
   std::snprintf(s->errorText, sizeof s->errorText, "%s", text.c_str());
 }
 
+// A flash session goes to the GDB server of the target side's parameters
+// (localhost:3333 unless "-remote" names another); with "-sim" it loads into qemu.
+bool FlashSimulated(const std::string& params) {
+  std::istringstream in(params);
+  std::string word;
+  while (in >> word)
+    if (word == "-sim") return true;
+  return false;
+}
+
 bool StartTarget(DebugSettings* s, bool forFlash) {
   pm2::gdb::TargetParams params = pm2::gdb::ParseTargetParams(s->dllParams);
-  if (forFlash) params.simulate = false;
+  if (forFlash) {
+    params.simulate = FlashSimulated(s->dllParams);
+    // The program's own UART is none of a download's business.
+    params.uart = false;
+  }
   g_target = std::make_unique<GdbTarget>(Events());
   std::string err;
   if (!g_target->Start(params, s->programFile, &err)) {
@@ -537,7 +552,35 @@ bool StartTarget(DebugSettings* s, bool forFlash) {
   return true;
 }
 
+// Stored names keep the project's case; the file may differ in it.
+void FindProgramFile(DebugSettings* s) {
+  if (access(s->programFile, R_OK) == 0) return;
+  std::string path = s->programFile;
+  std::size_t slash = path.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  std::string name = path.substr(slash + 1);
+  if (DIR* d = opendir(folder.c_str())) {
+    while (dirent* e = readdir(d))
+      if (strcasecmp(e->d_name, name.c_str()) == 0) {
+        std::snprintf(s->programFile, sizeof s->programFile, "%s/%s", folder.c_str(), e->d_name);
+        break;
+      }
+    closedir(d);
+  }
+}
+
 }  // namespace
+
+// The options pages' questions: the ARM family (7), and flash programming
+// offered (100). The driver has no settings dialogs of its own.
+extern "C" __attribute__((visibility("default"))) int32_t DllPm3Cap(int32_t code, void*) {
+  constexpr int32_t kFamilyArm = 7;
+  switch (code) {
+    case 2: return kFamilyArm;
+    case 100: return 1;
+    default: return 0;
+  }
+}
 
 extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argument) {
   switch (code) {
@@ -578,21 +621,7 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       return 0;
     case 3: {
       auto* s = static_cast<DebugSettings*>(argument);
-      if (access(s->programFile, R_OK) != 0) {
-        // Stored names keep the project's case; the file may differ in it.
-        std::string path = s->programFile;
-        std::size_t slash = path.find_last_of('/');
-        std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-        std::string name = path.substr(slash + 1);
-        if (DIR* d = opendir(folder.c_str())) {
-          while (dirent* e = readdir(d))
-            if (strcasecmp(e->d_name, name.c_str()) == 0) {
-              std::snprintf(s->programFile, sizeof s->programFile, "%s/%s", folder.c_str(), e->d_name);
-              break;
-            }
-          closedir(d);
-        }
-      }
+      FindProgramFile(s);
       if (access(s->programFile, R_OK) != 0) Fail(s, std::string("program file '") + s->programFile +
                                                           "' not found; build the target first");
       return 0;
@@ -622,12 +651,23 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
     case 6:
     case 7: {
       auto* s = static_cast<DebugSettings*>(argument);
+      FindProgramFile(s);
+      const std::string program = s->programFile;
+      if (code == 6 && access(program.c_str(), R_OK) != 0) {
+        std::snprintf(s->errorText, sizeof s->errorText, "program file '%s' not found; build the target first",
+                      program.c_str());
+        return 1;
+      }
+      Print(std::string(code == 6 ? "GDB driver: downloading '" : "GDB driver: erasing the flash for '") +
+            program + "'\n");
       if (!StartTarget(s, true)) return 1;
-      std::string err;
-      bool ok = code == 6 ? g_target->Download(&err)
-                          : g_target->Console("monitor flash erase_sector 0 0 last", &err);
-      if (!ok) std::snprintf(s->errorText, sizeof s->errorText, "%s",
-                             err.empty() ? "the GDB server refused" : err.c_str());
+      std::string err, report;
+      const bool ok = code == 6 ? g_target->Download(&err, &report)
+                                : g_target->Console("monitor flash erase_sector 0 0 last", &err);
+      if (!ok)
+        std::snprintf(s->errorText, sizeof s->errorText, "%s", err.empty() ? "the GDB server refused" : err.c_str());
+      else
+        Print(code == 6 ? "GDB driver: " + report + "\n" : std::string("GDB driver: flash erased\n"));
       return ok ? 0 : 1;
     }
     default:

@@ -642,9 +642,36 @@ std::string GdbTarget::SymbolAt(uint64_t address) {
   return text.substr(lt + 1, gt - lt - 1);
 }
 
-bool GdbTarget::Download(std::string* err) {
+bool GdbTarget::Download(std::string* err, std::string* report) {
   MiRecord r = m_gdb->Call("-target-download", 60000);
-  return Ok(r, err);
+  if (!Ok(r, err)) return false;
+  // gdb compares each loaded section with the file; a mismatch is only a
+  // warning to gdb, and only its console text says which section it was.
+  {
+    std::lock_guard<std::mutex> lock(m_consoleMutex);
+    m_capturing = true;
+    m_captured.clear();
+  }
+  std::string why;
+  const bool compared = Console("compare-sections", &why);
+  std::string captured;
+  {
+    std::lock_guard<std::mutex> lock(m_consoleMutex);
+    m_capturing = false;
+    captured.swap(m_captured);
+  }
+  if (!compared) {
+    *err = "the verify failed: " + why;
+    return false;
+  }
+  if (captured.find("MIS-MATCHED") != std::string::npos || captured.find("matched") == std::string::npos) {
+    const std::size_t at = captured.find("Section ");
+    *err = "the verify found the target's memory different from the program file" +
+           (at == std::string::npos ? std::string() : ": " + captured.substr(at, captured.find('\n', at) - at));
+    return false;
+  }
+  *report = r.results.Str("load-size") + " bytes loaded at " + r.results.Str("address") + " and verified";
+  return true;
 }
 
 // ------------------------------------------------------------------ registers

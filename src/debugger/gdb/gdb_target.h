@@ -138,7 +138,9 @@ class GdbTarget {
   std::string SymbolAt(uint64_t address);
   // The active calls, outermost first.
   bool CallStack(std::vector<DbgCallStackEntry>* out);
-  bool Download(std::string* err);
+  // Loads the program into the target and compares what it holds with the
+  // file; *report says how much was loaded where.
+  bool Download(std::string* err, std::string* report);
 
   // The breakpoints dialog: gdb's breakpoints, the driver's own left out.
   bool ListBreakpoints(std::vector<GdbBreakpointInfo>* out);
@@ -257,6 +259,8 @@ class GdbTarget {
   bool m_holding = false;  // console text held until the stop shows whose it is
   std::string m_held;  // what the driver left in the receive/transmit register
   std::string m_blank;  // empty lines waiting for the text after them
+  bool m_capturing = false;  // the console's text is kept in m_captured too
+  std::string m_captured;
   mutable std::mutex m_bpMutex;
   std::set<int> m_ownNumbers;                // the driver's own breakpoints (UART, run until)
   std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code

@@ -222,6 +222,7 @@ void GdbTarget::OnConsole(const std::string& text) {
   std::string out;
   {
     std::lock_guard<std::mutex> lock(m_consoleMutex);
+    if (m_capturing && m_captured.size() < 65536) m_captured += text;
     if (!m_holding && m_uartWrite > 0 &&
         text.find("atchpoint " + std::to_string(m_uartWrite) + ":") != std::string::npos) {
       m_holding = true;
