@@ -149,7 +149,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SplitRow{"Plain", "lpc21isp #H /dev/ttyUSB0 38400 12000", "lpc21isp", "#H /dev/ttyUSB0 38400 12000"},
                       SplitRow{"QuotedProgramWithBlank", "\"/opt/my tools/flash\" -p #H", "/opt/my tools/flash", "-p #H"},
                       SplitRow{"ProgramAlone", "  flash  ", "flash", ""},
-                      SplitRow{"UnclosedQuote", "\"flash -x", "flash -x", ""}, SplitRow{"Empty", "   ", "", ""}),
+                      SplitRow{"UnclosedQuote", "\"flash -x", "flash -x", ""}, SplitRow{"Empty", "   ", "", ""},
+                      // The flash page's stored form: the parentheses are no arguments.
+                      SplitRow{"StoredForm", "\"lpc21isp\" (#H /dev/ttyUSB0 38400 12000)", "lpc21isp",
+                               "#H /dev/ttyUSB0 38400 12000"},
+                      SplitRow{"StoredFormNestedPair", "\"/opt/my tools/flash\" (-p (#H) -v)", "/opt/my tools/flash",
+                               "-p (#H) -v"},
+                      SplitRow{"StoredFormEmptyArguments", "\"flash\" ()", "flash", ""},
+                      SplitRow{"ProgramBeforeParenthesis", "flash(-p #H)", "flash", "-p #H"},
+                      SplitRow{"ParenthesesInsideArguments", "flash -p (#H) -v", "flash", "-p (#H) -v"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
