@@ -744,6 +744,11 @@ TEST_F(GdbLanguageTest, CommandPageBreakpointsNumberFromOneAndListTheirCommands)
   const uint32_t main = Evaluate("&main");
   ASSERT_EQ(typed("g,main"), 0);
   ASSERT_TRUE(StoppedIn(main)) << CommandTexts();
+  // gdb's report of the stop names the page's number; the command ran.
+  ASSERT_TRUE(WaitFor([&] { return CommandTexts().find("$1 = 42") != std::string::npos; }, 2000)) << CommandTexts();
+  EXPECT_NE(CommandTexts().find("Breakpoint 1, main ()"), std::string::npos) << CommandTexts();
+  EXPECT_EQ(CommandTexts().find("reakpoint 2, main"), std::string::npos) << CommandTexts();
+  EXPECT_EQ(CommandTexts().find("reakpoint 4,"), std::string::npos) << CommandTexts();
   ASSERT_EQ(typed("BS LED_Count"), 0);
   EXPECT_NE(CommandTexts().find("Breakpoint 3 at 0x"), std::string::npos) << CommandTexts();
   Mark();

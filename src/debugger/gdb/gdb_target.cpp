@@ -213,9 +213,13 @@ void GdbTarget::ReportStop(const MiRecord& r) {
     if (ok) m_pc = uint32_t(pc);
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stopLine.file = frame->Str("fullname");
+    m_stopFunction = frame->Str("func");
     bool lineOk = false;
     m_stopLine.line = int(ParseNumber(frame->Str("line"), &lineOk));
     if (!lineOk) m_stopLine.line = 0;
+  } else {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    m_stopFunction.clear();
   }
   m_stepMode = -1;
   if (m_events.executing) m_events.executing(false);
@@ -243,12 +247,15 @@ bool GdbTarget::Step(int mode) {
   m_freeRun = false;
   // With the UART stand-in a step may be broken into; its frame's depth
   // tells how far to go back up.
-  int depth = 0;
-  if (m_uartWrite >= 0 && mode != 3) {
-    bool ok = false;
-    depth = int(ParseNumber(m_gdb->Call("-stack-info-depth", kCommandTimeoutMs).results.Str("depth"), &ok));
-  }
-  m_stepDepth = depth;
+  // Asked without waiting: gdb answers it before the step's own answer, so
+  // the depth is known before any stop of the step.
+  m_stepDepth = 0;
+  if (m_uartWrite >= 0 && mode != 3)
+    m_gdb->Send("-stack-info-depth", [this](MiRecord& r) {
+      bool ok = false;
+      const int depth = int(ParseNumber(r.results.Str("depth"), &ok));
+      if (ok) m_stepDepth = depth;
+    });
   {
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stepLine = m_stopLine;
@@ -292,6 +299,7 @@ bool GdbTarget::Reset() {
   {
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stopLine = SourceLine{};
+    m_stopFunction.clear();
   }
   if (m_events.stopped) m_events.stopped();
   return true;
@@ -504,8 +512,7 @@ bool GdbTarget::CallStack(std::vector<DbgCallStackEntry>* out) {
     // Only a frame with a caller can be finished.
     e.leavable = i + 1 < frames.size() ? 1 : 0;
     uint64_t start = 0;
-    if (!frames[i].func.empty() && frames[i].func != "??" && Evaluate("&" + frames[i].func, &start))
-      e.called = uint32_t(start);
+    if (FunctionAddress(frames[i].func, &start)) e.called = uint32_t(start);
     out->push_back(e);
   }
   return true;
@@ -556,11 +563,13 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
   bool ok = false;
   const int children = int(ParseNumber(created.results.Str("numchild"), &ok));
   if (radix == 10 || radix == 16) {
-    m_gdb->Call("-var-set-format " + name + (radix == 16 ? " hexadecimal" : " decimal"), kCommandTimeoutMs);
-    MiRecord v = m_gdb->Call("-var-evaluate-expression " + name, kCommandTimeoutMs);
+    MiRecord v = m_gdb->Call(std::string("-var-evaluate-expression -f ") + (radix == 16 ? "hexadecimal " : "decimal ") +
+                                 name,
+                             kCommandTimeoutMs);
     if (Ok(v)) value = v.results.Str("value");
   }
-  m_gdb->Call("-var-delete " + name, kCommandTimeoutMs);
+  // Nothing waits for the delete: gdb does it before the next question.
+  m_gdb->Send("-var-delete " + name);
   out->isArray = 0;
   out->targetCode = 0xFF;
   out->count = 0;
@@ -612,7 +621,7 @@ bool GdbTarget::WatchMembers(const std::string& expression, std::vector<std::str
   MiRecord r = m_gdb->Call("-var-list-children " + name, kCommandTimeoutMs);
   if (const MiValue* children = Ok(r) ? r.results.Find("children") : nullptr)
     for (const auto& [key, child] : children->items) out->push_back(child.Str("exp"));
-  m_gdb->Call("-var-delete " + name, kCommandTimeoutMs);
+  m_gdb->Send("-var-delete " + name);
   return true;
 }
 
@@ -620,15 +629,39 @@ bool GdbTarget::Locals(uint32_t* scope, std::vector<std::string>* out) {
   out->clear();
   *scope = 0;
   if (!Halted()) return false;
-  MiRecord frame = m_gdb->Call("-stack-info-frame", kCommandTimeoutMs);
-  const MiValue* f = Ok(frame) ? frame.results.Find("frame") : nullptr;
-  const std::string func = f ? f->Str("func") : "";
+  // The function of the stop, unless the position moved since.
+  std::string func;
+  {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    func = m_stopFunction;
+  }
+  if (func.empty()) {
+    MiRecord frame = m_gdb->Call("-stack-info-frame", kCommandTimeoutMs);
+    const MiValue* f = Ok(frame) ? frame.results.Find("frame") : nullptr;
+    func = f ? f->Str("func") : "";
+  }
   uint64_t start = 0;
-  if (func.empty() || func == "??" || !Evaluate("(unsigned long)&" + func, &start)) return false;
+  if (!FunctionAddress(func, &start)) return false;
   *scope = uint32_t(start);
   MiRecord r = m_gdb->Call("-stack-list-variables --no-values", kCommandTimeoutMs);
   if (const MiValue* vars = Ok(r) ? r.results.Find("variables") : nullptr)
     for (const auto& [key, v] : vars->items) out->push_back(v.Str("name"));
+  return true;
+}
+
+bool GdbTarget::FunctionAddress(const std::string& function, uint64_t* address) {
+  if (function.empty() || function == "??") return false;
+  {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    auto it = m_functionAddresses.find(function);
+    if (it != m_functionAddresses.end()) {
+      *address = it->second;
+      return true;
+    }
+  }
+  if (!Evaluate("(unsigned long)&" + function, address)) return false;
+  std::lock_guard<std::mutex> lock(m_stopMutex);
+  m_functionAddresses[function] = *address;
   return true;
 }
 

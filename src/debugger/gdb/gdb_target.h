@@ -183,6 +183,8 @@ class GdbTarget {
   void ArmKey();
   void OnConsole(const std::string& text);
   std::string TakeHeldConsole();
+  // A console text with gdb's breakpoint numbers as the command page shows them.
+  std::string ShownBreakpointNumbers(const std::string& text);
   // An empty line held back in case the UART's report follows: out now.
   void FlushBlankConsole();
   void Written(uint8_t c, const MiRecord& r);
@@ -203,6 +205,8 @@ class GdbTarget {
   uint64_t Reported();
   void OnDead(const std::string& reason);
   void BuildRegisterSet();
+  // A function's address, asked of gdb once.
+  bool FunctionAddress(const std::string& function, uint64_t* address);
   void Monitor();
   bool Ok(const MiRecord& r, std::string* err = nullptr) const;
   // The command language's actions (gdb_target_commands.cpp).
@@ -229,6 +233,9 @@ class GdbTarget {
   std::atomic<bool> m_closing{false};
   std::atomic<uint32_t> m_pc{0};
   SourceLine m_stopLine;
+  std::string m_stopFunction;  // the function of the stop's frame ("" not known)
+  // Functions' addresses as gdb gave them: the program does not change.
+  std::map<std::string, uint64_t> m_functionAddresses;
   SourceCache m_sources;
   std::mutex m_stopMutex;
   std::map<uint64_t, int> m_breakpoints;  // address -> gdb's number

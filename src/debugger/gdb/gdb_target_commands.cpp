@@ -116,6 +116,7 @@ void GdbTarget::Reposition() {
   {
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stopLine = SourceLine{};
+    m_stopFunction.clear();
   }
   SourceLine line;
   if (FindSource(pc, &line)) {

@@ -12,6 +12,7 @@
 // run goes on, a step goes on to where it would have ended.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "debugger/gdb/arm_access.h"
@@ -238,8 +239,26 @@ void GdbTarget::OnConsole(const std::string& text) {
     }
     out.swap(m_blank);
   }
-  out += text;
+  out += ShownBreakpointNumbers(text);
   if (m_events.print) m_events.print(out);
+}
+
+std::string GdbTarget::ShownBreakpointNumbers(const std::string& text) {
+  // gdb's report of a stop at a breakpoint ("Breakpoint 2, main () at
+  // Blinky.c:35") names gdb's number: the page's number is shown, and a
+  // stop at one of the driver's own breakpoints names none.
+  for (const char* prefix : {"Breakpoint ", "Temporary breakpoint "}) {
+    const std::size_t n = std::strlen(prefix);
+    if (text.compare(0, n, prefix) != 0) continue;
+    char* end = nullptr;
+    const long number = std::strtol(text.c_str() + n, &end, 10);
+    if (!end || end == text.c_str() + n || end[0] != ',' || end[1] != ' ') return text;
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    const std::string rest(end + 2);
+    if (m_ownNumbers.count(int(number))) return rest;
+    return prefix + std::to_string(UserNumber(int(number))) + ", " + rest;
+  }
+  return text;
 }
 
 void GdbTarget::FlushBlankConsole() {
