@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -703,9 +704,13 @@ TEST_F(GdbLanguageTest, ClientsUseTheRegisterPagesNamesAndFunctionNames) {
   EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Timer.c"), std::string::npos);
   From(dtc_Debug::ReadRegister("PC"));
   EXPECT_EQ(Take(), "reg " + std::to_string(r->pc) + "\n");
+  auto refreshes = [&] { return std::count(host.calls.begin(), host.calls.end(), "stopped"); };
+  const auto before = refreshes();
   From(dtc_Debug::WriteRegister("R1", 0x1234));
   From(dtc_Debug::ReadRegister("R1"));
   EXPECT_EQ(Take(), "wreg 4660\nreg 4660\n");
+  // The windows were told of the new value.
+  EXPECT_GT(refreshes(), before);
   From(dtc_Debug::GetMemoryAddress("main"));
   EXPECT_EQ(Take(), "addr " + std::to_string(Evaluate("&main")) + " 1\n");
   // A breakpoint by name, cleared by the same name.

@@ -46,6 +46,9 @@ TargetParams ParseTargetParams(const std::string& text);
 struct TargetEvents {
   std::function<void(const std::string&)> print;  // a text for the command window
   std::function<void()> stopped;                  // the target stopped (posted)
+  // A command changed registers or memory without running the target: the
+  // IDE's windows show the new values (called on the thread of the command).
+  std::function<void()> changed;
   std::function<void(const std::string&)> ended;  // the session must end (posted)
   std::function<void(bool)> executing;            // the executing bit
   std::function<void(uint8_t)> serial;            // a character the program sent to its UART

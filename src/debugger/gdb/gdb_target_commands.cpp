@@ -111,7 +111,10 @@ int GdbTarget::AssignAndReposition(const std::string& assignment) {
 
 void GdbTarget::Reposition() {
   uint64_t pc = 0;
-  if (!Evaluate("(unsigned long)$pc", &pc) || uint32_t(pc) == m_pc) return;
+  if (!Evaluate("(unsigned long)$pc", &pc) || uint32_t(pc) == m_pc) {
+    if (m_events.changed) m_events.changed();
+    return;
+  }
   m_pc = uint32_t(pc);
   {
     std::lock_guard<std::mutex> lock(m_stopMutex);
@@ -123,8 +126,8 @@ void GdbTarget::Reposition() {
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stopLine = line;
   }
-  // The IDE shows the new position as after a stop.
-  if (m_events.stopped) m_events.stopped();
+  // The IDE shows the new position.
+  if (m_events.changed) m_events.changed();
 }
 
 int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin) {
