@@ -727,6 +727,13 @@ TEST_F(GdbLanguageTest, ClientsUseTheRegisterPagesNamesAndFunctionNames) {
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Blinky.c"), std::string::npos);
   EXPECT_EQ(Evaluate("PC"), main);
+  // A typed command of gdb's own that moves the program counter: the
+  // driver's idea of it follows.
+  char typedPc[64];
+  std::snprintf(typedPc, sizeof typedPc, "set var $pc = 0x%X", main + 4);
+  ASSERT_EQ(r->DbgExecCommand(typedPc, int32_t(std::strlen(typedPc))), 0);
+  EXPECT_EQ(Evaluate("$pc"), main + 4);
+  EXPECT_EQ(Evaluate("PC"), main + 4);
   // What the driver can't translate is refused, not handed to gdb.
   EXPECT_NE(r->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>("Map 0,0xFFF Clear\n"), 0), 0);
   EXPECT_NE(CommandTexts().find("*** error: the GDB driver has no MAP command"), std::string::npos) << CommandTexts();

@@ -211,6 +211,7 @@ void GdbTarget::ReportStop(const MiRecord& r) {
     bool ok = false;
     uint64_t pc = ParseNumber(frame->Str("addr"), &ok);
     if (ok) m_pc = uint32_t(pc);
+    m_pcKnown = ok;
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stopLine.file = frame->Str("fullname");
     m_stopFunction = frame->Str("func");
@@ -296,6 +297,7 @@ bool GdbTarget::Reset() {
   m_gdb->Call("-interpreter-exec console " + MiQuote("flushregs"), kCommandTimeoutMs);
   uint64_t pc = 0;
   if (Evaluate("(unsigned long)$pc", &pc)) m_pc = uint32_t(pc);
+  m_pcKnown = false;
   {
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stopLine = SourceLine{};
@@ -351,6 +353,13 @@ bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes) {
 
 bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::string* text) {
   if (!Halted()) return false;
+  // The program counter of the stop is known without asking (a client reads
+  // it after every step); anything that may assign forgets it.
+  if (expression == "$pc" && m_pcKnown && !text) {
+    *value = m_pc;
+    return true;
+  }
+  if (expression.find('=') != std::string::npos) m_pcKnown = false;
   MiRecord r = m_gdb->Call("-data-evaluate-expression " + MiQuote(expression), kCommandTimeoutMs);
   if (!Ok(r)) {
     if (text) *text = r.results.Str("msg");
@@ -364,6 +373,7 @@ bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::st
 }
 
 bool GdbTarget::Assign(const std::string& assignment) {
+  m_pcKnown = false;
   return Halted() && Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(assignment), kCommandTimeoutMs));
 }
 
@@ -764,6 +774,7 @@ void GdbTarget::RefreshRegisters() {
 void GdbTarget::SetRegister(RegisterEntry* entry, uint64_t value) {
   const std::ptrdiff_t i = entry - m_regs.data();
   if (i < 0 || std::size_t(i) >= m_regs.size() || !Halted()) return;
+  m_pcKnown = false;
   m_gdb->Call("-data-evaluate-expression " + MiQuote("$" + m_regNames[std::size_t(i)] + "=" + Hex(value)),
               kCommandTimeoutMs);
   RefreshRegisters();

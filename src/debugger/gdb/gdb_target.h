@@ -235,6 +235,8 @@ class GdbTarget {
   std::thread m_monitor;
   std::atomic<bool> m_closing{false};
   std::atomic<uint32_t> m_pc{0};
+  // m_pc is gdb's $pc: set by a stop, cleared by anything that may assign.
+  std::atomic<bool> m_pcKnown{false};
   SourceLine m_stopLine;
   std::string m_stopFunction;  // the function of the stop's frame ("" not known)
   // Functions' addresses as gdb gave them: the program does not change.
