@@ -546,7 +546,11 @@ bool StartTarget(DebugSettings* s, bool forFlash) {
     // The program's own UART is none of a download's business.
     params.uart = false;
   }
-  g_target = std::make_unique<GdbTarget>(Events());
+  pm2::gdb::TargetEvents events = Events();
+  // A download says what it did in its own words: gdb's chatter from the
+  // reader thread would reach the page after them.
+  if (forFlash) events.console = [](const std::string&) {};
+  g_target = std::make_unique<GdbTarget>(std::move(events));
   std::string err;
   if (!g_target->Start(params, s->programFile, &err)) {
     g_target->Close();

@@ -45,6 +45,8 @@ TargetParams ParseTargetParams(const std::string& text);
 
 struct TargetEvents {
   std::function<void(const std::string&)> print;  // a text for the command window
+  // gdb's own console text; null: it goes to print.
+  std::function<void(const std::string&)> console;
   std::function<void()> stopped;                  // the target stopped (posted)
   // A command changed registers or memory without running the target: the
   // IDE's windows show the new values (called on the thread of the command).

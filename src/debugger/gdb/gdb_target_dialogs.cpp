@@ -240,7 +240,10 @@ void GdbTarget::OnConsole(const std::string& text) {
     out.swap(m_blank);
   }
   out += ShownBreakpointNumbers(text);
-  if (m_events.print) m_events.print(out);
+  if (m_events.console)
+    m_events.console(out);
+  else if (m_events.print)
+    m_events.print(out);
 }
 
 std::string GdbTarget::ShownBreakpointNumbers(const std::string& text) {
