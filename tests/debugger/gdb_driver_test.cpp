@@ -829,6 +829,28 @@ TEST_P(GdbHostileTexts, NeverReachGdbAsCommands) {
   DbgWatchValue v{};
   v.expression = text.c_str();
   r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0);
+  // The breakpoints dialog (its texts end at a NUL): the text as the place,
+  // and as the command of a breakpoint at main when it holds a line end.
+  // (The target is halted: the dialog's refusal is the text's, not the run's.)
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        uint64_t at = 0;
+        return r->DbgEvalExpression(1, "&main", &at) == 0;
+      },
+      5000));
+  if (text.find('\0') == std::string::npos) {
+    DbgBreakpointRequest q{};
+    q.expression = text.c_str();
+    r->DbgBreakpointDefine(0, 0, 0, &q);
+    EXPECT_NE(q.error, 0);
+  }
+  if (text.find_first_of("\r\n") != std::string::npos) {
+    DbgBreakpointRequest withCommand{};
+    withCommand.expression = "main";
+    withCommand.command = text.c_str();
+    r->DbgBreakpointDefine(0, 0, 0, &withCommand);
+    EXPECT_NE(withCommand.error, 0);
+  }
   WaitFor([&] { return !session->TargetExecuting(); }, 2000);
   session->StopRunning();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -138,11 +138,20 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
     *err = "the target runs";
     return false;
   }
+  // The dialog's texts are the IDE's: translated, one quoted argument each,
+  // a line end or a NUL refused.
+  std::string target, gdbCommand;
+  const bool valid = (access ? GdbExpression(expression, &target, err) : GdbLocation(expression, &target, err)) &&
+                     (command.empty() || BreakpointCommand(command, CommandOrigin::Typed, &gdbCommand, err));
+  if (!valid) {
+    Refuse("breakpoint '" + expression.substr(0, 60) + "': " + *err);
+    return false;
+  }
   std::string cmd;
   if (access)
-    cmd = std::string("-break-watch ") + (access == 1 ? "-r " : access == 3 ? "-a " : "") + MiQuote(expression);
+    cmd = std::string("-break-watch ") + (access == 1 ? "-r " : access == 3 ? "-a " : "") + "-- " + MiQuote(target);
   else
-    cmd = "-break-insert " + MiQuote(expression);
+    cmd = "-break-insert -- " + MiQuote(target);
   MiRecord r = m_gdb->Call(cmd, kTimeoutMs);
   if (!Ok(r, err)) return false;
   *number = access ? WatchNumber(r) : -1;
@@ -161,8 +170,8 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   }
   if (passCount > 1)
     m_gdb->Call("-break-after " + std::to_string(*number) + " " + std::to_string(passCount - 1), kTimeoutMs);
-  if (!command.empty())
-    m_gdb->Call("-break-commands " + std::to_string(*number) + " " + MiQuote(command), kTimeoutMs);
+  if (!gdbCommand.empty())
+    m_gdb->Call("-break-commands " + std::to_string(*number) + " " + MiQuote(gdbCommand), kTimeoutMs);
   return true;
 }
 
