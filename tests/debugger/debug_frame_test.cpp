@@ -5,7 +5,10 @@
 #include <dlfcn.h>
 
 #include <QMenu>
+#include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "debugger/windows/command_window.h"
 #include "debugger/ui/debug_commands.h"
@@ -126,6 +129,33 @@ TEST_F(DebugFrameTest, FlashDownloadThroughTheDriverAndItsUpdateRules) {
   EXPECT_EQ(boxes.texts[0], "Error: Flash Erase failed  -  sector locked");
   EXPECT_FALSE(f->Debugger()->Session().DriverLoaded());
   dlclose(driver);
+}
+
+// The external tool gets the stored form's arguments without their
+// parentheses, #H names the hex file the build writes; Erase without a
+// driver runs nothing, not even the tool.
+TEST_F(DebugFrameTest, FlashToolGetsItsArgumentsAndEraseNeedsTheDriver) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  const std::string said = dir + "flash-args.txt", erased = dir + "erased.txt";
+  o->flash.FLASH1[0] = 0x2;
+  o->flash.FLASH3 = OptString::Pooled("\"/bin/sh\" (-c \"echo %H > " + said + "\")", kPoolScratch);
+  ASSERT_TRUE(f->QueryCommand(35404).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(35404));
+  ASSERT_TRUE(test::WaitFor([&] { return std::filesystem::exists(said) && std::filesystem::file_size(said) > 0; }));
+  std::ifstream in(said);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "Blinky.hex");
+  // Neither the driver nor the tool chosen: Erase does nothing.
+  o->flash.FLASH1[0] = 0x0;
+  o->flash.FLASH1[4] = 0x1;
+  o->flash.FLASH3 = OptString::Pooled("\"/bin/sh\" (-c \"echo > " + erased + "\")", kPoolScratch);
+  f->ExecuteCommand(35405);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_FALSE(std::filesystem::exists(erased));
 }
 
 struct SplitRow {
