@@ -169,5 +169,46 @@ INSTANTIATE_TEST_SUITE_P(Rows, ValueNumbers,
                                            ValueRow{"Empty", "", false, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Seeded random lines built from the language's own pieces and hostile
+// bytes: whatever the translation, no text it hands on for gdb holds a line
+// end or a NUL, and none calls one of gdb's own functions.
+TEST(TranslationStress, NothingItHandsOnEndsALine) {
+  static const char* const kPieces[] = {"BS ", "g,", "$=", "R1", " = ", "PC", "main", "\"", "\\", ",", " 2",
+                                        "\n", "\r", "" /* a NUL */, "$_shell(", ")", "(", "BK ", "*",
+                                        "Include ", "shell touch x", "-t ", "'", "BL", "Map "};
+  uint32_t seed = 20261207u;
+  auto next = [&] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    std::string line;
+    const int pieces = 1 + int(next() % 6);
+    for (int i = 0; i < pieces; ++i) {
+      const uint32_t pick = next() % (std::size(kPieces) + 1);
+      if (pick == std::size(kPieces)) {
+        line.push_back(char(next() & 0xFF));
+      } else if (kPieces[pick][0] == '\0') {
+        line.push_back('\0');
+      } else {
+        line += kPieces[pick];
+      }
+    }
+    for (CommandOrigin origin : {kTyped, kIde}) {
+      const CommandTranslation t = TranslateCommand(line, origin);
+      if (t.action == CommandAction::Refuse) continue;
+      for (const std::string* text : {&t.location, &t.expression, &t.command, &t.file}) {
+        EXPECT_EQ(text->find_first_of(std::string("\n\r\0", 3)), std::string::npos) << "line: " << line;
+        if (t.action != CommandAction::Typed && text != &t.command && text != &t.file) {
+          EXPECT_EQ(text->find("$_shell("), std::string::npos) << "line: " << line;
+        }
+      }
+      if (origin == kIde) {
+        EXPECT_NE(t.action, CommandAction::Typed) << "line: " << line;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pm2::gdb
