@@ -704,6 +704,10 @@ TEST_F(GdbLanguageTest, ClientsUseTheRegisterPagesNamesAndFunctionNames) {
   EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Timer.c"), std::string::npos);
   From(dtc_Debug::ReadRegister("PC"));
   EXPECT_EQ(Take(), "reg " + std::to_string(r->pc) + "\n");
+  From(dtc_Debug::ReadRegister("SP"));
+  From(dtc_Debug::ReadRegister("R13"));
+  const uint32_t sp = Evaluate("(unsigned long)$sp");
+  EXPECT_EQ(Take(), "reg " + std::to_string(sp) + "\nreg " + std::to_string(sp) + "\n");
   auto refreshes = [&] { return std::count(host.calls.begin(), host.calls.end(), "stopped"); };
   const auto before = refreshes();
   From(dtc_Debug::WriteRegister("R1", 0x1234));

@@ -319,11 +319,19 @@ bool GdbLocation(std::string_view text, std::string* out, std::string* err) {
 
 bool ValueNumber(const std::string& text, uint64_t* out) {
   std::string_view t = text;
-  // A function's value names its type first: "{int (void)} 0x220 <main>".
-  if (!t.empty() && t[0] == '{') {
-    const std::size_t close = t.find("} ");
-    if (close == std::string_view::npos) return false;
-    t.remove_prefix(close + 2);
+  // A function's value names its type first ("{int (void)} 0x220 <main>"),
+  // and so do the stack's and program counter's ("(void *) 0x40007f48",
+  // "(void (*)()) 0x230 <main+16>").
+  if (!t.empty() && (t[0] == '{' || t[0] == '(')) {
+    const char open = t[0], close = open == '{' ? '}' : ')';
+    int depth = 0;
+    std::size_t end = std::string_view::npos;
+    for (std::size_t i = 0; i < t.size() && end == std::string_view::npos; ++i) {
+      if (t[i] == open) ++depth;
+      if (t[i] == close && --depth == 0) end = i;
+    }
+    if (end == std::string_view::npos || end + 1 >= t.size() || t[end + 1] != ' ') return false;
+    t.remove_prefix(end + 2);
   }
   const std::string number(t.substr(0, t.find(' ')));
   if (number.empty()) return false;
