@@ -744,6 +744,35 @@ TEST_F(GdbLanguageTest, ClientsUseTheRegisterPagesNamesAndFunctionNames) {
   EXPECT_EQ(CommandTexts().find("Undefined command"), std::string::npos) << CommandTexts();
 }
 
+// The register page after steps (its values asked for as the target
+// stops) and after a write between the stop and the page's refresh.
+TEST_F(GdbLanguageTest, RegisterPageFollowsStepsAndWrites) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive());
+  DebugInterface* r = session->Record();
+  ASSERT_NE(host.registerSet, nullptr);
+  const RegisterEntry* regs = host.registerSet->registers;
+  auto shown = [&](int i) { return std::strtoul(regs[i].value, nullptr, 16); };
+  for (int step = 0; step < 4; ++step) {
+    session->Step(kDbgStepInstruction);
+    host.registerSet->refresh(nullptr, 0);
+    EXPECT_EQ(shown(15), r->pc) << "step " << step;
+  }
+  session->Step(kDbgStepInstruction);
+  const char* write = "R0 = 0x77\n";
+  ASSERT_EQ(r->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>(write), 0), 0);
+  host.registerSet->refresh(nullptr, 0);
+  EXPECT_EQ(shown(0), 0x77u);
+  EXPECT_EQ(shown(15), r->pc);
+  // Written through the page itself.
+  const uint64_t value = 0x1234;
+  host.registerSet->setValue(const_cast<RegisterEntry*>(&regs[1]), &value);
+  EXPECT_EQ(shown(1), 0x1234u);
+  session->Step(kDbgStepInstruction);
+  host.registerSet->refresh(nullptr, 0);
+  EXPECT_EQ(shown(15), r->pc);
+}
+
 // The command page: the user's breakpoints count from 1 although the UART
 // stand-in's watchpoint came first; one with a command leaves the list
 // readable; BK takes the page's numbers.

@@ -175,6 +175,7 @@ void GdbTarget::OnStopped(const MiRecord& r) {
 }
 
 void GdbTarget::NotifyStopped() {
+  PrefetchRegisters();
   {
     std::lock_guard<std::mutex> lock(m_reportMutex);
     ++m_reported;
@@ -297,7 +298,7 @@ bool GdbTarget::Reset() {
   m_gdb->Call("-interpreter-exec console " + MiQuote("flushregs"), kCommandTimeoutMs);
   uint64_t pc = 0;
   if (Evaluate("(unsigned long)$pc", &pc)) m_pc = uint32_t(pc);
-  m_pcKnown = false;
+  RegistersMayChange();
   {
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stopLine = SourceLine{};
@@ -359,7 +360,7 @@ bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::st
     *value = m_pc;
     return true;
   }
-  if (expression.find('=') != std::string::npos) m_pcKnown = false;
+  if (expression.find('=') != std::string::npos) RegistersMayChange();
   MiRecord r = m_gdb->Call("-data-evaluate-expression " + MiQuote(expression), kCommandTimeoutMs);
   if (!Ok(r)) {
     if (text) *text = r.results.Str("msg");
@@ -373,7 +374,7 @@ bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::st
 }
 
 bool GdbTarget::Assign(const std::string& assignment) {
-  m_pcKnown = false;
+  RegistersMayChange();
   return Halted() && Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(assignment), kCommandTimeoutMs));
 }
 
@@ -740,17 +741,57 @@ void GdbTarget::BuildRegisterSet() {
       m_regNames.push_back(core.gdb);
     }
   }
+  m_regCommand = "-data-list-register-values x";
+  for (int n : m_regNumbers) m_regCommand += " " + std::to_string(n);
   m_groups = {RegisterGroup{0, 1, nullptr}};
   m_groups[0].name = m_groupName.c_str();
   m_set = RegisterSet{1, uint32_t(m_regs.size()), m_groups.data(), m_regs.data(), nullptr, nullptr};
   RefreshRegisters();
 }
 
+void GdbTarget::RegistersMayChange() {
+  m_pcKnown = false;
+  std::lock_guard<std::mutex> lock(m_regMutex);
+  m_regSerial = 0;
+}
+
+void GdbTarget::PrefetchRegisters() {
+  uint64_t serial = 0;
+  {
+    std::lock_guard<std::mutex> lock(m_regMutex);
+    ++m_stopSerial;
+    m_regSerial = 0;
+    m_regWaiting = false;
+    // Only for a page that read them at the stop before.
+    if (!m_registersShown.exchange(false) || m_regCommand.empty() || !m_gdb) return;
+    serial = m_regSerial = m_stopSerial;
+    m_regWaiting = true;
+  }
+  m_gdb->Send(m_regCommand, [this, serial](MiRecord& r) {
+    std::lock_guard<std::mutex> lock(m_regMutex);
+    if (m_regSerial != serial) return;
+    m_regAnswer = std::move(r);
+    m_regWaiting = false;
+    m_regCv.notify_all();
+  });
+}
+
 void GdbTarget::RefreshRegisters() {
   if (!Halted() || m_regs.empty()) return;
-  std::string command = "-data-list-register-values x";
-  for (int n : m_regNumbers) command += " " + std::to_string(n);
-  MiRecord r = m_gdb->Call(command, kCommandTimeoutMs);
+  m_registersShown = true;
+  // The values asked for at the stop, when nothing changed them since;
+  // taken once, as a later refresh may follow a change.
+  MiRecord r;
+  bool prefetched = false;
+  {
+    std::unique_lock<std::mutex> lock(m_regMutex);
+    if (m_regSerial != 0 && m_regSerial == m_stopSerial) {
+      prefetched = m_regCv.wait_for(lock, std::chrono::milliseconds(kCommandTimeoutMs), [&] { return !m_regWaiting; });
+      if (prefetched) r = std::move(m_regAnswer);
+      m_regSerial = 0;
+    }
+  }
+  if (!prefetched) r = m_gdb->Call(m_regCommand, kCommandTimeoutMs);
   const MiValue* values = r.results.Find("register-values");
   if (!values) return;
   std::map<int, std::string> byNumber;
@@ -774,7 +815,7 @@ void GdbTarget::RefreshRegisters() {
 void GdbTarget::SetRegister(RegisterEntry* entry, uint64_t value) {
   const std::ptrdiff_t i = entry - m_regs.data();
   if (i < 0 || std::size_t(i) >= m_regs.size() || !Halted()) return;
-  m_pcKnown = false;
+  RegistersMayChange();
   m_gdb->Call("-data-evaluate-expression " + MiQuote("$" + m_regNames[std::size_t(i)] + "=" + Hex(value)),
               kCommandTimeoutMs);
   RefreshRegisters();

@@ -209,6 +209,11 @@ class GdbTarget {
   bool WaitReported(uint64_t n, int timeoutMs);
   uint64_t Reported();
   void OnDead(const std::string& reason);
+  // The register page's values are asked for as the target stops when the
+  // page read them at the stop before: their answer is on its way while the
+  // IDE hears of the stop. Anything that may write a register forgets them.
+  void PrefetchRegisters();
+  void RegistersMayChange();
   void BuildRegisterSet();
   // A function's address, asked of gdb once.
   bool FunctionAddress(const std::string& function, uint64_t* address);
@@ -285,6 +290,14 @@ class GdbTarget {
   std::vector<RegisterEntry> m_regs;
   std::vector<int> m_regNumbers;       // gdb's register numbers
   std::vector<std::string> m_regNames;  // gdb's names ("r0", "sp", "cpsr")
+  std::string m_regCommand;             // the values of them all
+  std::mutex m_regMutex;
+  std::condition_variable m_regCv;
+  uint64_t m_stopSerial = 0;  // stops reported (under m_regMutex)
+  uint64_t m_regSerial = 0;   // the stop the prefetched values are of; 0 none
+  bool m_regWaiting = false;  // their answer is on its way
+  MiRecord m_regAnswer;
+  std::atomic<bool> m_registersShown{false};  // the page read them since the last stop
   std::string m_groupName = "Core";
   RegisterSet m_set{};
 

@@ -32,7 +32,7 @@ int GdbTarget::Refuse(const std::string& why) {
 bool GdbTarget::Console(const std::string& command, std::string* err) {
   if (!m_gdb) return false;
   // A command of gdb's own may set any register.
-  m_pcKnown = false;
+  RegistersMayChange();
   const bool ok = Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kTimeoutMs), err);
   FlushBlankConsole();
   return ok;
@@ -113,7 +113,7 @@ int GdbTarget::AssignAndReposition(const std::string& assignment) {
 
 void GdbTarget::Reposition() {
   uint64_t pc = 0;
-  m_pcKnown = false;
+  RegistersMayChange();
   if (!Evaluate("(unsigned long)$pc", &pc) || uint32_t(pc) == m_pc) {
     if (m_events.changed) m_events.changed();
     return;
