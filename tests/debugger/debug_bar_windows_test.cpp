@@ -321,6 +321,29 @@ TEST_F(DebugBarWindowsTest, WatchPagesTakeKeysAndTheMouse) {
 
 // Step out is offered only inside a call, as the driver's call stack tells
 // after each stop, whether or not the call-stack page was ever shown.
+// A stop asks the driver only for what is shown: the hidden bar's Locals
+// page reads its variables when the bar is shown.
+TEST_F(DebugBarWindowsTest, AHiddenBarAsksNothingUntilItIsShown) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_TRUE(Start(s, kScript)) << Log();
+  if (f->WatchBar()->IsBarVisible()) {
+    ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
+  }
+  ASSERT_FALSE(f->WatchBar()->IsBarVisible());
+  const std::string locals = "control " + std::to_string(kDbgCtlLocals) + "\n";
+  const std::size_t before = Log().size();
+  f->Debugger()->TargetStopped();
+  EXPECT_EQ(Log().find(locals, before), std::string::npos) << Log().substr(before);
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
+  EXPECT_NE(Log().find(locals, before), std::string::npos) << Log().substr(before);
+  WatchWindow* page = f->Debugger()->BarCommands().Bar()->Watch(0);
+  ASSERT_EQ(page->GetItemCount(), 2);
+  EXPECT_EQ(page->GetItemText(page->GetItemAtRow(0), 0), "count");
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+}
+
 TEST_F(DebugBarWindowsTest, StepOutIsOfferedOnlyInsideACall) {
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);

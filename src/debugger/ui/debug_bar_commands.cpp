@@ -221,7 +221,10 @@ void DebugBarCommands::ToggleWatchBar() {
   }
   if (bar->IsFloating()) m_frame.DockControlBarEx(bar, AFX_IDW_DOCKBAR_BOTTOM, 0, 1, 0.5f, bar->height());
   m_frame.ShowControlBar(bar, true, false);
-  if (WatchWindow* w = m_bar->CurrentWatch()) w->Refresh();
+  if (m_barBehind && m_session.SessionActive() && !m_session.TargetExecuting())
+    RefreshBarPages();
+  else if (WatchWindow* w = m_bar->CurrentWatch())
+    w->Refresh();
 }
 
 // ------------------------------------------------------------------ session
@@ -248,14 +251,22 @@ void DebugBarCommands::TargetStopped() {
     HintAllViews(kHintLoadLineInfo);
   }
   HintAllViews(kHintPcMoved);
-  // The watch pages re-evaluate the expressions that failed before the
-  // target was there.
-  for (int i = 1; i < 3; ++i)
-    if (m_bar->Watch(i) != m_bar->CurrentWatch()) m_bar->Watch(i)->Model().Refresh();
   // Step out's rule reads the driver's call stack: it follows every stop even
   // while the call-stack page has never been shown (which asks for it itself).
   DebugInterface* r = m_session.Record();
   if (!m_bar->RegisteredCallStack() && r->DbgControl) r->DbgControl(kDbgCtlBeforeCallStack, 0, 0);
+  // A hidden bar asks the driver nothing: it catches up when it is shown.
+  SECControlBar* bar = m_frame.WatchBar();
+  m_barBehind = bar && !bar->IsBarVisible();
+  if (!m_barBehind) RefreshBarPages();
+}
+
+void DebugBarCommands::RefreshBarPages() {
+  m_barBehind = false;
+  // The watch pages re-evaluate the expressions that failed before the
+  // target was there.
+  for (int i = 1; i < 3; ++i)
+    if (m_bar->Watch(i) != m_bar->CurrentWatch()) m_bar->Watch(i)->Model().Refresh();
   m_bar->TargetStopped();
 }
 

@@ -41,6 +41,8 @@ class DebugBarCommands : public EditorDebugLink {
   void SessionStarting();   // the saved watch lists come back
   void SessionEnded();
   void TargetStopped();
+  // The bar's pages read what the last stop changed.
+  void RefreshBarPages();
   // The watch page in front reads its values again and the editors' value
   // marks follow (after an assignment; deferred command 2048).
   void RefreshWatch();
@@ -103,6 +105,7 @@ class DebugBarCommands : public EditorDebugLink {
   ShellApp& m_app;
   DebugSession& m_session;
   DebugBarWindow* m_bar = nullptr;  // owned by the watch bar
+  bool m_barBehind = false;         // stops the hidden bar has not shown yet
   bool m_marksLoaded = false;
   std::function<void()> m_toggleDisassembly;
   std::function<bool()> m_disassemblyOpen;

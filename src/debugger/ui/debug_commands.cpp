@@ -34,6 +34,7 @@
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
 #include "builder/commands/key_sequences.h"
+#include "options/core/tool_command.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/tool_commands.h"
 #include "shell/frame/addin_commands.h"
@@ -350,6 +351,8 @@ void DebugCommands::OnFlash(int command) {
     m_session->FlashViaDriver(command);
     return;
   }
+  // Erasing is the driver's alone: without one nothing runs.
+  if (command == kCmdFlashErase) return;
   // The external flash tool: its program (quoted, or up to the first
   // blank) and its arguments with their key sequences expanded.
   const FlashOpts& f = p->curTarget->pOpts->flash;
@@ -369,22 +372,9 @@ void DebugCommands::OnFlash(int command) {
 }
 
 void SplitFlashCommand(const std::string& command, std::string* program, std::string* arguments) {
-  std::size_t b = command.find_first_not_of(' ');
-  program->clear();
-  arguments->clear();
-  if (b == std::string::npos) return;
-  std::size_t end;
-  if (command[b] == '"') {
-    end = command.find('"', b + 1);
-    *program = command.substr(b + 1, end == std::string::npos ? std::string::npos : end - b - 1);
-    end = end == std::string::npos ? command.size() : end + 1;
-  } else {
-    end = command.find(' ', b);
-    if (end == std::string::npos) end = command.size();
-    *program = command.substr(b, end - b);
-  }
-  std::size_t a = command.find_first_not_of(' ', end);
-  if (a != std::string::npos) *arguments = command.substr(a);
+  const ToolCommand c = SplitToolLine(command);
+  *program = c.program;
+  *arguments = c.arguments;
 }
 
 intptr_t DebugCommands::DebugService(int code, intptr_t arg) {

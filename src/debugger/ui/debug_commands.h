@@ -29,8 +29,9 @@ class SettingsStore;
 class ShellLinks;
 class ShellApp;
 
-// The external flash tool's command split into its program (quoted, or up
-// to the first blank) and the argument text.
+// The external flash tool's command split into its program and the
+// argument text, in the page's stored form or as a device's default line
+// (SplitToolLine).
 void SplitFlashCommand(const std::string& command, std::string* program, std::string* arguments);
 
 class DebugCommands : public SessionHost {
