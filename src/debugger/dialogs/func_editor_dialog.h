@@ -9,6 +9,7 @@
 #include <string>
 
 #include "debugger/dialogs/dialog_context.h"
+#include "editor/text/edit_profile.h"
 
 class QComboBox;
 class QPushButton;
@@ -55,7 +56,21 @@ class FunctionEditor : public QDialog {
   void UpdateTitle();
   void Layout();
 
+  // The text's own messages ("Lines longer than ... will be cut.").
+  class TextMessages : public EditMessageSink {
+   public:
+    explicit TextMessages(const DebugDialogContext& ctx) : m_ctx(ctx) {}
+    void ShowMessage(int, const std::string& text) override {
+      m_ctx.Beep();
+      m_ctx.Message(text);
+    }
+
+   private:
+    const DebugDialogContext& m_ctx;
+  };
+
   DebugDialogContext m_ctx;
+  TextMessages m_textMessages{m_ctx};
   std::string m_tempPath;
   std::function<std::string(bool)> m_askFile;
   std::string m_file;

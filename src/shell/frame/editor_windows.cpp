@@ -55,6 +55,9 @@ EditorWindows::EditorWindows(SECWorkbookWnd& frame, EditorWindowServices service
   m_ctx.appState = m_services.appState;
   m_ctx.status = m_services.status;
   m_ctx.settings = m_services.settings;
+  m_ctx.showMessage = [this](const std::string& text) {
+    if (m_services.questions) m_services.questions->ShowError(text);
+  };
   // A text with an options block offers the configuration wizard.
   m_ctx.startupEditorOffered = [](EditorView& v) { return HasOptionsBlockText(v.Document().Text().GetText()); };
   m_ctx.openStartupEditor = [this](EditorView& v) {
@@ -64,6 +67,10 @@ EditorWindows::EditorWindows(SECWorkbookWnd& frame, EditorWindowServices service
 }
 
 EditorWindows::~EditorWindows() { CloseAll(); }
+
+void EditorWindows::TextMessages::ShowMessage(int, const std::string& text) {
+  if (m_services.questions) m_services.questions->ShowError(text);
+}
 
 EditorWindows::Window* EditorWindows::WindowOf(const QObject* sheet) const {
   for (const auto& w : m_windows)
@@ -87,6 +94,7 @@ DocumentEnvironment EditorWindows::Environment() const {
   env.text.pSettings = m_services.settings;
   env.text.pIni = const_cast<IniFiles*>(&m_keywordFiles);
   env.text.programDir = m_services.programDir;
+  env.text.pMessages = &m_textMessages;
   env.typeSettings = const_cast<EditorTypeSettings*>(&m_typeSettings);
   env.appState = m_services.appState;
   env.questions = m_services.questions;
@@ -217,6 +225,12 @@ void EditorWindows::CloseActive() {
 bool EditorWindows::ActiveIsUntitled() const {
   Window* w = ActiveWindow();
   return w && w->untitled;
+}
+
+bool EditorWindows::IsUntitled(const EditorDocument* doc) const {
+  for (const auto& w : m_windows)
+    if (w->doc.get() == doc) return w->untitled;
+  return false;
 }
 
 SECWorksheetWnd* EditorWindows::SheetOf(const EditorDocument* doc) const {

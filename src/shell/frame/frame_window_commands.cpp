@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QUrl>
+#include <vector>
 
 #include "editor/document/editor_document.h"
 #include "editor/ide/editor_panes.h"
@@ -203,19 +204,18 @@ void CMainFrame::ForgetWindowCommands() {
 }
 
 void CMainFrame::UpdateWindowMenu(QMenu* menu) {
-  QList<QAction*> actions = menu->actions();
-  // Our entries carry the window ids; earlier ones go first.
-  for (QAction* a : actions) {
+  // Our entries (the separator and the windows' ids) of the last opening
+  // go first; each is looked at once, before any of them is deleted.
+  std::vector<QAction*> stale;
+  for (QAction* a : menu->actions()) {
     bool ok = false;
     const uint id = a->data().toUInt(&ok);
-    if (ok && id >= kFirstMdiChild && id <= kLastMdiChild) {
-      menu->removeAction(a);
-      delete a;
-    }
-    if (a->property("pm2WindowList").toBool()) {
-      menu->removeAction(a);
-      delete a;
-    }
+    if ((ok && id >= kFirstMdiChild && id <= kLastMdiChild) || a->property("pm2WindowList").toBool())
+      stale.push_back(a);
+  }
+  for (QAction* a : stale) {
+    menu->removeAction(a);
+    delete a;
   }
   const QList<QMdiSubWindow*> list = MdiClient()->subWindowList();
   if (list.isEmpty()) return;
@@ -314,6 +314,7 @@ void CMainFrame::StoreOpenEditorWindows(ProjectRec* project) {
   project->editorFiles = nullptr;
   for (EditorDocument* doc : m_editors->Documents().Documents()) {
     if (FindSourceFileByPath(doc->Path().c_str())) continue;  // kept with its file record
+    if (m_editors->IsUntitled(doc)) continue;  // no file to open again
     SECWorksheetWnd* sheet = m_editors->SheetOf(doc);
     EditorView* view = m_editors->ViewOf(doc);
     if (!sheet || !view) continue;

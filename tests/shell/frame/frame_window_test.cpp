@@ -234,6 +234,47 @@ TEST_F(FrameWindowTest, TheWindowMenuArrangesAndListsTheWindows) {
   EXPECT_EQ(f->Editors().ActiveTitle(), "Blinky.c");
 }
 
+// The Window menu opened as a user opens it, twice: the second opening
+// replaces the list of the first (it once read an entry it had just freed).
+TEST_F(FrameWindowTest, TheWindowMenuOpensTwiceWithOneListOfWindows) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  f->OpenFileAndShow(dir + "Timer.c", 0, 0);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  int window = -1;
+  for (int i = 0; i < int(bar->Model().Rows().size()) && window < 0; ++i) {
+    const MenuBarRow& row = bar->Model().Rows()[std::size_t(i)];
+    if (!row.IsPopup() || !bar->Model().IsVisible(i)) continue;
+    for (const MenuEntry& e : row.entry->children)
+      if (e.kind == MenuEntry::Kind::Item && e.id == 57650) window = i;
+  }
+  ASSERT_GE(window, 0);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    bar->OpenPopup(window, false);
+    QMenu* menu = bar->OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(test::WaitFor([menu] { return menu->isVisible(); }, 5000));
+    std::vector<std::string> listed;
+    int separators = 0;
+    for (QAction* a : menu->actions()) {
+      if (a->property("pm2WindowList").toBool()) ++separators;
+      const uint id = a->data().toUInt();
+      if (id >= 65280 && id <= 65288) listed.push_back(a->text().toStdString());
+    }
+    EXPECT_EQ(separators, 1);
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_NE(listed[0].find("Blinky.c"), std::string::npos);
+    EXPECT_EQ(listed[1].rfind("&2 ", 0), 0u);
+    menu->close();
+    ASSERT_TRUE(test::WaitFor([menu] { return !menu->isVisible(); }, 5000));
+  }
+}
+
 TEST_F(FrameWindowTest, EditorWindowsComeBackWithTheProjectAtTheirPlace) {
   SettingsStore settings(dir + "settings.ini");
   {
@@ -266,6 +307,38 @@ TEST_F(FrameWindowTest, EditorWindowsComeBackWithTheProjectAtTheirPlace) {
   EditorDocument* notes = f->Editors().Find(dir + "notes.txt");
   ASSERT_NE(notes, nullptr);
   EXPECT_EQ(f->Editors().ViewOf(notes)->Engine().State().nCaretLine, 3);
+}
+
+// A new text that was never saved has no file to open again: it is not
+// kept with the project, and the next start finds nothing to complain of.
+TEST_F(FrameWindowTest, ANewTextNeverSavedIsNotKeptWithTheProject) {
+  SettingsStore settings(dir + "settings.ini");
+  {
+    test::BoxAnswers boxes({QMessageBox::No});
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    f->OpenFileAndShow(dir + "Timer.c", 12, 0);
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kFileNew));
+    ASSERT_EQ(f->Editors().ActiveTitle(), "Text1");
+    EXPECT_TRUE(f->close());
+  }
+  for (const auto& e : fs::directory_iterator(dir)) {
+    if (!e.is_regular_file()) continue;
+    EXPECT_EQ(ReadAll(e.path().string()).find("Text1"), std::string::npos) << e.path();
+  }
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  test::Session s(again, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+  EXPECT_EQ(f->Editors().Count(), 1);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "Timer.c");
 }
 
 TEST_F(FrameWindowTest, ExitAsksOncePerModifiedTextAndCancelKeepsTheProgram) {
@@ -479,8 +552,20 @@ TEST_F(FrameWindowTest, AWorkspaceSavesAndReopensTheLayout) {
 }
 
 
+// The text of the menu item of a command, from whichever drop-down holds it.
+std::string MenuItemText(CMainFrame* f, unsigned id) {
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  for (int i = 0; i < int(bar->Model().Rows().size()); ++i) {
+    QMenu* menu = bar->Model().Rows()[std::size_t(i)].IsPopup() ? bar->PopupFor(i) : nullptr;
+    for (QAction* a : menu ? menu->actions() : QList<QAction*>())
+      if (a->data().toUInt() == id) return a->text().toStdString();
+  }
+  return "(none)";
+}
+
 // View > Options: a key the shortcuts page gives a command runs it at once,
-// is kept in the shortcut file beside the settings and works after a restart.
+// is kept in the shortcut file beside the settings and works after a restart;
+// every menu item goes on showing its key, then and after the restart.
 TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
   SetEditorOptionsSheet([](QWidget*, EditorOptionsSession&, ShortcutPageData& keys) {
     if (!keys.table || !keys.commands) return false;
@@ -508,6 +593,8 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
     EXPECT_EQ(pressF9(f), (std::vector<unsigned>{cmd::kBuildTarget}));
     ASSERT_TRUE(WaitIdle(s.App()));
     EXPECT_TRUE(fs::exists(dir + "pelmora2.Mac"));
+    EXPECT_EQ(MenuItemText(f, cmd::kFileSave), "&Save\tCtrl+S");
+    EXPECT_NE(MenuItemText(f, cmd::kBuildTarget).find("\tF7"), std::string::npos);  // its first key
     EXPECT_TRUE(f->close());
   }
   SetEditorOptionsSheet(nullptr);
@@ -519,6 +606,8 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
   ASSERT_NE(s.Frame(), nullptr);
   EXPECT_EQ(pressF9(s.Frame()), (std::vector<unsigned>{cmd::kBuildTarget}));
   ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(MenuItemText(s.Frame(), cmd::kFileSave), "&Save\tCtrl+S");
+  EXPECT_NE(MenuItemText(s.Frame(), cmd::kBuildTarget).find("\tF7"), std::string::npos);
 }
 
 
