@@ -385,6 +385,23 @@ TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd
   EXPECT_NE(all.find("compiling LED.c..."), std::string::npos) << all;
 }
 
+// A translation leaves the target not built whatever it does; a peer is
+// told how its one file went: 0 when the compiler found no error.
+TEST_F(FrameCommandsTest, AnErrorFreeTranslationEndsWithZero) {
+  if (!HaveTools()) GTEST_SKIP() << "the ARM tools are not installed";
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kTranslate));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(s.App().BuildEndResult(), 0) << BuildText(f);
+  std::ofstream(dir + "Blinky.c", std::ios::app) << "\nint broken = ;\n";
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kTranslate));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(s.App().BuildEndResult(), 1) << BuildText(f);
+}
+
 TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
   const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_channel_peer";
   ASSERT_TRUE(fs::exists(peer)) << peer;
