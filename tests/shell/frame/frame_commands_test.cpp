@@ -21,6 +21,7 @@
 
 #include "editor/view/edit_view.h"
 #include "platform/ipc_namespace.h"
+#include "platform/ipc_objects.h"
 #include "platform/settings_store.h"
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/components_page.h"
@@ -401,6 +402,49 @@ TEST_F(FrameCommandsTest, AnErrorFreeTranslationEndsWithZero) {
   ASSERT_TRUE(WaitIdle(s.App()));
   EXPECT_EQ(s.App().BuildEndResult(), 1) << BuildText(f);
 }
+
+// The event interface's named objects in /dev/shm of this test program's
+// namespace (the mapping and the semaphores).
+int SharedObjectsOf(const IpcNamespace& ns) {
+  const std::string tail = "." + std::to_string(ns.uid) + ns.suffix;
+  int n = 0;
+  for (const auto& e : fs::directory_iterator("/dev/shm")) {
+    const std::string name = e.path().filename().string();
+    if (name.size() > tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0) ++n;
+  }
+  return n;
+}
+
+struct ExitRow {
+  const char* name;
+  bool peer;  // another process of the interface is still attached
+};
+
+class ObjectsAtExit : public FrameCommandsTest, public ::testing::WithParamInterface<ExitRow> {};
+
+// A normal exit removes the objects when it is the last user; a peer still
+// attached keeps them until it leaves itself.
+TEST_P(ObjectsAtExit, GoWithTheLastUser) {
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  IpcObjects::RemoveAll(ns);
+  IpcObjects peer(ns);
+  std::string err;
+  if (GetParam().peer) {
+    ASSERT_TRUE(peer.Attach(&err)) << err;
+  }
+  {
+    test::ExampleSession s(dir, root);
+    ASSERT_NE(s.Frame(), nullptr);
+    ASSERT_TRUE(WaitFor([&] { return SharedObjectsOf(ns) == 1 + 3 * kIpcSlotCount; }));
+    EXPECT_TRUE(s.Frame()->close());
+  }
+  EXPECT_EQ(SharedObjectsOf(ns), GetParam().peer ? 1 + 3 * kIpcSlotCount : 0);
+  peer.Detach();
+  EXPECT_EQ(SharedObjectsOf(ns), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ObjectsAtExit, ::testing::Values(ExitRow{"Alone", false}, ExitRow{"WithAPeer", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
   const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_channel_peer";
