@@ -102,8 +102,25 @@ void CMainFrame::RegisterWindowCommands() {
 
   QMdiArea* area = MdiClient();
   OnCommand(kWindowCascade, [area](CommandId) { area->cascadeSubWindows(); });
-  OnCommand(kWindowTileHorz, [area](CommandId) { area->tileSubWindows(); });
-  OnCommand(kWindowTileVert, [area](CommandId) { area->tileSubWindows(); });
+  // Tile Horizontally stacks the windows one above the other across the
+  // whole width; Tile Vertically puts them side by side at full height.
+  auto tile = [area](bool horizontal) {
+    QList<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* w : area->subWindowList())
+      if (!w->isMinimized() && !w->isHidden()) shown.push_back(w);
+    const int n = int(shown.size());
+    const QSize size = area->viewport()->size();
+    for (int i = 0; i < n; ++i) {
+      QMdiSubWindow* w = shown[i];
+      if (w->isMaximized()) w->showNormal();
+      if (horizontal)
+        w->setGeometry(0, size.height() * i / n, size.width(), size.height() * (i + 1) / n - size.height() * i / n);
+      else
+        w->setGeometry(size.width() * i / n, 0, size.width() * (i + 1) / n - size.width() * i / n, size.height());
+    }
+  };
+  OnCommand(kWindowTileHorz, [tile](CommandId) { tile(true); });
+  OnCommand(kWindowTileVert, [tile](CommandId) { tile(false); });
   // Arrange: the minimised windows line up along the bottom of the area.
   OnCommand(kWindowArrange, [area](CommandId) {
     int x = 0;

@@ -675,7 +675,11 @@ void CMainFrame::ToggleBar(SECControlBar* bar) {
 // ------------------------------------------------------------------ project commands
 
 void CMainFrame::OnOpenProject() {
-  std::string path = m_chooseProjectFile ? m_chooseProjectFile(m_lastProjectFolder) : std::string();
+  // The dialog starts where the open project lies (the folder the program
+  // works in), else in the folder chosen last.
+  ProjectRec* open = m_app.Project();
+  const std::string start = open && !open->folder.empty() ? open->folder.str() : m_lastProjectFolder;
+  std::string path = m_chooseProjectFile ? m_chooseProjectFile(start) : std::string();
   if (path.empty()) return;
   std::size_t cut = path.find_last_of("/\\:");
   if (cut != std::string::npos) m_lastProjectFolder = path.substr(0, cut + 1);

@@ -223,8 +223,16 @@ TEST_F(FrameWindowTest, TheWindowMenuArrangesAndListsTheWindows) {
   f->OpenFileAndShow(dir + "Timer.c", 0, 0);
   QList<QMdiSubWindow*> list = f->MdiClient()->subWindowList();
   ASSERT_EQ(list.size(), 2);
-  EXPECT_TRUE(f->ExecuteCommand(57651));  // tile: side by side, no overlap
+  EXPECT_TRUE(f->ExecuteCommand(57651));  // tile horizontally: one above the other
   EXPECT_FALSE(list[0]->geometry().intersects(list[1]->geometry()));
+  EXPECT_EQ(list[0]->x(), list[1]->x());
+  EXPECT_GT(list[1]->y(), list[0]->y());
+  EXPECT_EQ(list[0]->width(), f->MdiClient()->viewport()->width());
+  EXPECT_TRUE(f->ExecuteCommand(57652));  // tile vertically: side by side
+  EXPECT_FALSE(list[0]->geometry().intersects(list[1]->geometry()));
+  EXPECT_EQ(list[0]->y(), list[1]->y());
+  EXPECT_GT(list[1]->x(), list[0]->x());
+  EXPECT_EQ(list[0]->height(), f->MdiClient()->viewport()->height());
   EXPECT_TRUE(f->ExecuteCommand(57650));  // cascade: the second below and right of the first
   EXPECT_GT(list[1]->y(), list[0]->y());
   // The list's first entry brings the first window to the front.
@@ -273,6 +281,23 @@ TEST_F(FrameWindowTest, TheWindowMenuOpensTwiceWithOneListOfWindows) {
     menu->close();
     ASSERT_TRUE(test::WaitFor([menu] { return !menu->isVisible(); }, 5000));
   }
+}
+
+// Peripheral Help follows its own rule: enabled and named after the current
+// target's device, greyed without a project.
+TEST_F(FrameWindowTest, PeripheralHelpNamesTheDeviceAndIsGreyedWithoutAProject) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectRec* p = s.App().Project();
+  ASSERT_TRUE(p && p->curTarget && !p->curTarget->DEVICE.empty());
+  const CommandState on = f->QueryCommand(35135);
+  EXPECT_TRUE(on.enabled);
+  EXPECT_EQ(on.text, "Peripheral &Help for " + p->curTarget->DEVICE.str());
+  test::BoxAnswers boxes({QMessageBox::No});
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  ASSERT_EQ(s.App().Project(), nullptr);
+  EXPECT_FALSE(f->QueryCommand(35135).enabled);
 }
 
 TEST_F(FrameWindowTest, EditorWindowsComeBackWithTheProjectAtTheirPlace) {
@@ -610,6 +635,73 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
   EXPECT_NE(MenuItemText(s.Frame(), cmd::kBuildTarget).find("\tF7"), std::string::npos);
 }
 
+
+// OK on View > Options with nothing changed leaves the editors as they were.
+TEST_F(FrameWindowTest, OptionsClosedWithOkUnchangedKeepTheEditorFont) {
+  SetEditorOptionsSheet([](QWidget*, EditorOptionsSession&, ShortcutPageData&) { return true; });
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  ASSERT_NE(f->Editors().Active(), nullptr);
+  const QFont before = f->Editors().Active()->EditorFont();
+  EXPECT_TRUE(f->ExecuteCommand(32763));
+  const QFont after = f->Editors().Active()->EditorFont();
+  SetEditorOptionsSheet(nullptr);
+  EXPECT_EQ(after.family(), before.family());
+  EXPECT_EQ(after.pointSizeF(), before.pointSizeF());
+  EXPECT_EQ(after.pixelSize(), before.pixelSize());
+  EXPECT_EQ(after.weight(), before.weight());
+  EXPECT_EQ(after.italic(), before.italic());
+}
+
+// The caret pane at a line past a million and the program counter's pane
+// show their whole texts in the bar's font.
+struct PaneRow {
+  const char* name;
+  unsigned pane;
+  const char* text;
+};
+
+class StatusPanes : public test::ExampleFrameTest, public ::testing::WithParamInterface<PaneRow> {};
+
+TEST_P(StatusPanes, ShowTheirWholeText) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  if (GetParam().pane == 118)
+    f->SetCaretPosition(GetParam().text);
+  else
+    f->DriverStatusChanged(GetParam().text);
+  SECStatusBar* bar = f->Status();
+  const int index = bar->CommandToIndex(GetParam().pane);
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(bar->GetPaneText(index), GetParam().text);
+  const int needed = QFontMetrics(bar->font()).horizontalAdvance(QString::fromLatin1(GetParam().text));
+  EXPECT_GE(bar->GetItemRect(index).width() - kStatusPanePadding, needed);
+}
+
+const PaneRow kPaneRows[] = {
+    {"CaretAtAMillion", 118, "L:1000000 C:2048"},
+    {"ProgramCounter", 123, "PC: 0xFFFFFFFF"},
+    {"SessionEnded", 123, "Debug session ended"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, StatusPanes, ::testing::ValuesIn(kPaneRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Project > Open Project starts its dialog in the open project's folder.
+TEST_F(FrameWindowTest, OpenProjectStartsInTheProjectsFolder) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::string start = "(not asked)";
+  f->m_chooseProjectFile = [&start](const std::string& folder) {
+    start = folder;
+    return std::string();
+  };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
+  EXPECT_EQ(fs::path(start).lexically_normal(), fs::path(dir).lexically_normal());
+}
 
 // The debug layout is a layout of its own: it starts without the output
 // window, keeps what a session changed, and the build layout comes back.
