@@ -63,9 +63,15 @@ for round in 1 2; do
   sleep 0.3
   kill -0 "$pid" 2>/dev/null || fail "the program ended at opening $round of the Window menu"
 done
-# 2: an editor message: Find of a text that is not there.
+# 2: Alt+P, then Esc: the keys typed next reach the editor.
 focus_main
+xdotool key alt+p
+sleep 0.3
+xdotool key Escape
+sleep 0.3
 xdotool type --delay "$type_delay" "int x;"
+shot 02-typed-after-alt-p-esc
+# An editor message: Find of a text that is not there.
 xdotool key ctrl+f
 sleep 0.5
 xdotool type --delay "$type_delay" "zq_nowhere"
