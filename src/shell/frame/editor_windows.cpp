@@ -3,6 +3,7 @@
 #include <QLayout>
 
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -64,6 +65,7 @@ EditorWindows::EditorWindows(SECWorkbookWnd& frame, EditorWindowServices service
     for (const auto& w : m_windows)
       if (w->doc.get() == &v.Document()) w->host->ShowWizard();
   };
+  m_frame.MdiClient()->viewport()->installEventFilter(this);
 }
 
 EditorWindows::~EditorWindows() { CloseAll(); }
@@ -262,6 +264,17 @@ void EditorWindows::Forget(QObject* sheet) {
 }
 
 bool EditorWindows::eventFilter(QObject* watched, QEvent* event) {
+  // A window that fills the area keeps filling it when a bar docks or
+  // goes: left at its old size it would reach under the area's new scroll
+  // bars, its caption buttons with it.
+  if (event->type() == QEvent::Resize && watched == m_frame.MdiClient()->viewport()) {
+    const auto* resize = static_cast<QResizeEvent*>(event);
+    const QRect filled(QPoint(0, 0), resize->oldSize());
+    for (const auto& w : m_windows)
+      if (!w->sheet->isMaximized() && !w->sheet->isMinimized() && w->sheet->geometry() == filled)
+        w->sheet->setGeometry(QRect(QPoint(0, 0), resize->size()));
+    return false;
+  }
   if (event->type() != QEvent::Close) return false;
   Window* w = WindowOf(watched);
   if (!w) return false;

@@ -746,6 +746,27 @@ TEST_F(FrameWindowTest, TheWindowAreaScrollsToAChildPartlyOutsideIt) {
 }
 
 
+// A window that fills the area follows it when a bar docks: no scroll bar
+// comes up over its caption buttons.
+TEST_F(FrameWindowTest, AWindowFillingTheAreaFollowsItWhenABarDocks) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->ProjectBar()->IsBarVisible());
+  f->ExecuteCommand(cmd::kViewProjectBar);  // the area grows
+  QCoreApplication::processEvents();
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  QMdiSubWindow* w = f->MdiClient()->activeSubWindow();
+  ASSERT_NE(w, nullptr);
+  ASSERT_FALSE(w->isMaximized());
+  f->ExecuteCommand(cmd::kViewProjectBar);  // and shrinks again
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(f->ProjectBar()->IsBarVisible());
+  EXPECT_FALSE(f->MdiClient()->horizontalScrollBar()->isVisible());
+  EXPECT_FALSE(f->MdiClient()->verticalScrollBar()->isVisible());
+  EXPECT_EQ(w->geometry(), QRect(QPoint(0, 0), f->MdiClient()->viewport()->size()));
+}
+
 // An item whose text follows the state ("Translate Blinky.c") keeps the key
 // its menu shows.
 TEST_F(FrameWindowTest, AnItemWithAChangingTextKeepsItsKey) {
