@@ -326,10 +326,14 @@ void CMainFrame::ShowMainFrame(int showCmd) {
   UpdateCommandUi();
   raise();
   activateWindow();
-  // Bars restored floating were shown with the layout, before the frame:
-  // they stay above it and are painted now that it is up.
+  // Bars restored floating were shown with the layout, before the frame.
+  // A window manager keeps a window's transients above it, but took these
+  // for windows of their own when they appeared before the frame: they
+  // appear once more, now that it is up.
   for (SECMiniDockFrameWnd* floating : FloatingFrames()) {
     if (!floating->isVisible()) continue;
+    floating->hide();
+    floating->show();
     floating->raise();
     floating->update();
   }

@@ -45,6 +45,7 @@
 #include "shell/windows/qt_user_dialogs.h"
 #include "shell/windows/watchdog.h"
 #include "shell/frame/editor_windows.h"
+#include "editor/engine/edit_commands.h"
 #include "editor/ide/editor_view.h"
 #include "shell/frame/tool_commands.h"
 #include "shell/output/out_view.h"
@@ -397,7 +398,15 @@ TEST_F(FrameCommandsTest, AnErrorFreeTranslationEndsWithZero) {
   ASSERT_TRUE(f->ExecuteCommand(cmd::kTranslate));
   ASSERT_TRUE(WaitIdle(s.App()));
   EXPECT_EQ(s.App().BuildEndResult(), 0) << BuildText(f);
-  std::ofstream(dir + "Blinky.c", std::ios::app) << "\nint broken = ;\n";
+  // The error is typed into the editor (the translation saves it first), so
+  // no file changes behind the editor's back.
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  v->Engine().RunCommand(kCmdBottom);
+  QTest::keyClick(v, Qt::Key_End);
+  QTest::keyClick(v, Qt::Key_Return);
+  QTest::keyClicks(v, "int broken = ;");
+  ASSERT_TRUE(v->Document().IsModified());
   ASSERT_TRUE(f->ExecuteCommand(cmd::kTranslate));
   ASSERT_TRUE(WaitIdle(s.App()));
   EXPECT_EQ(s.App().BuildEndResult(), 1) << BuildText(f);
