@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <cstdio>
 
+#include "editor/engine/edit_commands.h"
+#include "editor/ide/find_dialog.h"
 #include "editor/view/edit_view.h"
 
 namespace pm2 {
@@ -41,6 +43,7 @@ FunctionEditor::FunctionEditor(DebugDialogContext ctx, std::string tempPath, std
     m_ctx.Beep();
     m_ctx.Message(text.toLatin1().toStdString());
   });
+  connect(m_editor, &EditView::dialogRequested, this, &FunctionEditor::OpenFindDialog);
   for (QPushButton* b : {m_new, m_open, m_save, m_saveAs, m_compile}) b->setAutoDefault(false);
   connect(m_new, &QPushButton::clicked, this, [this] { New(); });
   connect(m_open, &QPushButton::clicked, this, [this] { OpenFile(); });
@@ -58,6 +61,26 @@ FunctionEditor::FunctionEditor(DebugDialogContext ctx, std::string tempPath, std
   resize(640, 460);
   Layout();
   m_editor->setFocus();
+}
+
+void FunctionEditor::OpenFindDialog(int command) {
+  if (command == kCmdCloseFindDialog) {
+    if (m_findDialog) m_findDialog->close();
+    return;
+  }
+  // An open dialog, find or replace, is only brought forward.
+  if (m_findDialog && m_findDialog->isVisible()) {
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
+    return;
+  }
+  const bool replace = command == kCmdEditReplace;
+  if (m_findDialog && m_findDialog->IsReplace() != replace) delete m_findDialog.data();
+  if (!m_findDialog) m_findDialog = new EditFindDialog(m_editor, replace, nullptr);
+  m_findDialog->Prepare();
+  m_findDialog->show();
+  m_findDialog->raise();
+  m_findDialog->activateWindow();
 }
 
 QString FunctionEditor::Title() const {

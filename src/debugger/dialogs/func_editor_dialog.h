@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,7 @@ class QPushButton;
 namespace pm2 {
 
 class EditControl;
+class EditFindDialog;
 
 // The Include command of a path: backslashes doubled, between double
 // quotes, with a line feed.
@@ -55,6 +57,8 @@ class FunctionEditor : public QDialog {
  private:
   void UpdateTitle();
   void Layout();
+  // Find and Replace of the text: the editor's own dialog, one at a time.
+  void OpenFindDialog(int command);
 
   // The text's own messages ("Lines longer than ... will be cut.").
   class TextMessages : public EditMessageSink {
@@ -77,6 +81,7 @@ class FunctionEditor : public QDialog {
   EditControl* m_editor;
   QPushButton *m_new, *m_open, *m_save, *m_saveAs, *m_compile;
   QComboBox* m_errors;
+  QPointer<EditFindDialog> m_findDialog;
 };
 
 }  // namespace pm2

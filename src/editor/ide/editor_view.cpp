@@ -130,7 +130,7 @@ void EditorView::RequestDialog(int command) {
   }
   bool replace = command == kCmdEditReplace;
   if (m_findDialog && m_findDialog->IsReplace() != replace) delete m_findDialog.data();
-  if (!m_findDialog) m_findDialog = new EditFindDialog(this, replace, m_ctx->settings);
+  if (!m_findDialog) m_findDialog = new EditFindDialog(this, replace, m_ctx->settings, [this] { UpdateStatus(); });
   m_findDialog->Prepare();
   m_findDialog->show();
   m_findDialog->raise();
