@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
 
 packages=(cmake ninja-build make g++ ccache libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev gcc-arm-none-eabi libnewlib-arm-none-eabi xvfb xdotool
+          qt6-base-dev gcc-arm-none-eabi libnewlib-arm-none-eabi xvfb xdotool openbox x11-utils
           gdb-multiarch qemu-system-arm)
 
 install_missing() {

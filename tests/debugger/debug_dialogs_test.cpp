@@ -25,6 +25,8 @@
 #include "debugger/dialogs/breakpoints_dialog.h"
 #include "debugger/dialogs/coverage_dialog.h"
 #include "debugger/dialogs/func_editor_dialog.h"
+#include "editor/ide/find_dialog.h"
+#include "editor/view/edit_view.h"
 #include "debugger/dialogs/inline_asm_dialog.h"
 #include "debugger/dialogs/memory_map_dialog.h"
 #include "debugger/dialogs/perf_analyzer_setup.h"
@@ -488,6 +490,35 @@ TEST(FunctionEditorTest, EscWithAChangedTextAsksLikeClose) {
   d.dialogs.answers.push_back(kIdNo);
   QTest::keyClick(&ed, Qt::Key_Escape);
   EXPECT_FALSE(ed.isVisible());
+}
+
+// The editor's Find and its messages work in the function editor as in the
+// IDE's editor windows: Ctrl+F opens the find dialog, a search that finds
+// nothing says so with a beep and an exclamation box, and a file's lines
+// cut at the line limit are told.
+TEST(FunctionEditorTest, FindAndTheEditorsMessagesReachTheUser) {
+  ScriptedDriver d("");
+  FunctionEditor ed(d.Context(), "/tmp/x.CTmp", nullptr);
+  ed.show();
+  QTest::keyClicks(ed.Editor(), "int counter;");
+  QTest::keyClick(ed.Editor(), Qt::Key_F, Qt::ControlModifier);
+  auto* find = ed.Editor()->findChild<EditFindDialog*>();
+  ASSERT_NE(find, nullptr);
+  EXPECT_TRUE(find->isVisible());
+  EXPECT_FALSE(find->IsReplace());
+  find->FindCombo()->setCurrentText("zq_nowhere");
+  find->FindNext();
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, "Cannot find the string 'zq_nowhere'.");
+  EXPECT_EQ(d.dialogs.boxes[0].kind, kMbOk | kMbIconExclamation);
+  EXPECT_EQ(d.dialogs.beeps, 1);
+  const std::string wide = std::filesystem::temp_directory_path().string() + "/pm2-fedit-wide-" +
+                           std::to_string(::getpid()) + ".ini";
+  std::ofstream(wide) << std::string(3000, 'y') << "\n";
+  EXPECT_TRUE(ed.LoadFile(wide));
+  std::filesystem::remove(wide);
+  ASSERT_EQ(d.dialogs.boxes.size(), 2u);
+  EXPECT_EQ(d.dialogs.boxes[1].text, "Lines longer than 2048 characters will be cut.");
 }
 
 TEST(FunctionEditorTest, AMissingFileIsRefused) {

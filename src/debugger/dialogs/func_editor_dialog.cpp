@@ -5,9 +5,19 @@
 #include <QPushButton>
 #include <cstdio>
 
+#include "editor/engine/edit_commands.h"
+#include "editor/ide/find_dialog.h"
 #include "editor/view/edit_view.h"
 
 namespace pm2 {
+
+namespace {
+EditEnvironment TextEnvironment(EditMessageSink* messages) {
+  EditEnvironment env;
+  env.pMessages = messages;
+  return env;
+}
+}  // namespace
 
 std::string FuncEditorIncludeCommand(const std::string& path) {
   std::string out = "Include \"";
@@ -21,13 +31,19 @@ std::string FuncEditorIncludeCommand(const std::string& path) {
 FunctionEditor::FunctionEditor(DebugDialogContext ctx, std::string tempPath, std::function<std::string(bool)> askFile,
                                QWidget* parent)
     : QDialog(parent), m_ctx(std::move(ctx)), m_tempPath(std::move(tempPath)), m_askFile(std::move(askFile)),
-      m_editor(new EditControl(this)), m_new(new QPushButton("New", this)), m_open(new QPushButton("Open", this)),
+      m_editor(new EditControl(this, TextEnvironment(&m_textMessages))), m_new(new QPushButton("New", this)), m_open(new QPushButton("Open", this)),
       m_save(new QPushButton("Save", this)), m_saveAs(new QPushButton("Save As...", this)),
       m_compile(new QPushButton("Compile", this)), m_errors(new QComboBox(this)) {
   setObjectName("FunctionEditor");
   m_editor->setObjectName("FunctionText");
   m_errors->setObjectName("CompileErrors");
   m_editor->SetLanguage("Editor\\C Files");
+  // The editor's messages ("not found", read-only, ...) as the IDE shows them.
+  connect(m_editor, &EditView::message, this, [this](int, const QString& text) {
+    m_ctx.Beep();
+    m_ctx.Message(text.toLatin1().toStdString());
+  });
+  connect(m_editor, &EditView::dialogRequested, this, &FunctionEditor::OpenFindDialog);
   for (QPushButton* b : {m_new, m_open, m_save, m_saveAs, m_compile}) b->setAutoDefault(false);
   connect(m_new, &QPushButton::clicked, this, [this] { New(); });
   connect(m_open, &QPushButton::clicked, this, [this] { OpenFile(); });
@@ -45,6 +61,26 @@ FunctionEditor::FunctionEditor(DebugDialogContext ctx, std::string tempPath, std
   resize(640, 460);
   Layout();
   m_editor->setFocus();
+}
+
+void FunctionEditor::OpenFindDialog(int command) {
+  if (command == kCmdCloseFindDialog) {
+    if (m_findDialog) m_findDialog->close();
+    return;
+  }
+  // An open dialog, find or replace, is only brought forward.
+  if (m_findDialog && m_findDialog->isVisible()) {
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
+    return;
+  }
+  const bool replace = command == kCmdEditReplace;
+  if (m_findDialog && m_findDialog->IsReplace() != replace) delete m_findDialog.data();
+  if (!m_findDialog) m_findDialog = new EditFindDialog(m_editor, replace, nullptr);
+  m_findDialog->Prepare();
+  m_findDialog->show();
+  m_findDialog->raise();
+  m_findDialog->activateWindow();
 }
 
 QString FunctionEditor::Title() const {
@@ -96,6 +132,11 @@ void FunctionEditor::New() {
   m_editor->Text().LoadFromBytes(std::string());
   m_editor->Text().SetModified(0);
   m_editor->SetLanguage("Editor\\C Files");
+  // The editor's messages ("not found", read-only, ...) as the IDE shows them.
+  connect(m_editor, &EditView::message, this, [this](int, const QString& text) {
+    m_ctx.Beep();
+    m_ctx.Message(text.toLatin1().toStdString());
+  });
   m_editor->ResetView();
   UpdateTitle();
 }

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <string>
 
 #include "debugger/dialogs/dialog_context.h"
+#include "editor/text/edit_profile.h"
 
 class QComboBox;
 class QPushButton;
@@ -16,6 +18,7 @@ class QPushButton;
 namespace pm2 {
 
 class EditControl;
+class EditFindDialog;
 
 // The Include command of a path: backslashes doubled, between double
 // quotes, with a line feed.
@@ -55,14 +58,31 @@ class FunctionEditor : public QDialog {
  private:
   void UpdateTitle();
   void Layout();
+  // Find and Replace of the text: the editor's own dialog, one at a time.
+  void OpenFindDialog(int command);
+
+  // The text's own messages ("Lines longer than ... will be cut.").
+  class TextMessages : public EditMessageSink {
+   public:
+    explicit TextMessages(const DebugDialogContext& ctx) : m_ctx(ctx) {}
+    void ShowMessage(int, const std::string& text) override {
+      m_ctx.Beep();
+      m_ctx.Message(text);
+    }
+
+   private:
+    const DebugDialogContext& m_ctx;
+  };
 
   DebugDialogContext m_ctx;
+  TextMessages m_textMessages{m_ctx};
   std::string m_tempPath;
   std::function<std::string(bool)> m_askFile;
   std::string m_file;
   EditControl* m_editor;
   QPushButton *m_new, *m_open, *m_save, *m_saveAs, *m_compile;
   QComboBox* m_errors;
+  QPointer<EditFindDialog> m_findDialog;
 };
 
 }  // namespace pm2

@@ -377,6 +377,7 @@ class EditEngine {
   int m_nPassLine = 1;
   int m_nPassIndex = 0;
   bool m_bPassWrapped = false;
+  std::string m_passText;  // the search text of that pass
 };
 
 }  // namespace pm2

@@ -65,12 +65,16 @@ EditEngine::FindOutcome EditEngine::SearchNext(bool replacing) {
     ClearSelection();
   }
   EditPos start = CaretPos();
+  // A pending replacement belongs to the pass of its search text: another
+  // text begins a pass of its own.
+  if (replacing && opt.text != m_passText) replacing = false;
   if (!replacing) {
     // A new pass begins here; it has seen every match once a wrapped
     // search comes back to this point.
     m_nPassLine = m_s.nCaretLine;
     m_nPassIndex = start.nIndex;
     m_bPassWrapped = false;
+    m_passText = opt.text;
   }
   EditPos pos = start;
   int length = 0;
@@ -114,6 +118,8 @@ EditEngine::FindOutcome EditEngine::FindFromDialog() {
 
 EditEngine::FindOutcome EditEngine::ReplaceNext() {
   if (m_pText->IsReadOnly() || m_pShared->find.text.empty()) return FindOutcome::kNotFound;
+  // The match of another search text is not this one's to replace.
+  if (m_pShared->find.text != m_passText) m_bReplacePending = false;
   bool replaced = false;
   if (m_bReplacePending && HasSelection() && GetSelectedText(nullptr) == m_matchText) {
     EditPos a, b;
@@ -168,6 +174,8 @@ int EditEngine::ReplaceAll() {
   Invalidate();
   UpdateCaret();
   Notify(kHintTextChanged);
+  // The pass is over, and so is the dialog's part in it.
+  m_pHost->RequestDialog(kCmdCloseFindDialog);
   return count;
 }
 

@@ -31,6 +31,12 @@ EditorView::EditorView(EditorDocument* doc, EditShared* shared, EditorViewContex
   m_doc->AddView(this);
   connect(this, &EditView::caretMoved, this, &EditorView::UpdateStatus);
   connect(this, &EditView::textChanged, this, &EditorView::UpdateStatus);
+  // The engine's messages ("not found", read-only, ...) go to the shell's box.
+  if (m_ctx->showMessage)
+    connect(this, &EditView::message, this, [this](int, const QString& text) {
+      const QByteArray bytes = text.toLatin1();  // the view made it from these bytes
+      if (m_ctx->showMessage) m_ctx->showMessage(std::string(bytes.constData(), std::size_t(bytes.size())));
+    });
   m_margin = new EditorMargin(*this, &m_ctx->debug);
   SetMarginPainter([this](QPainter& p, const QRect& cell, const CEditLine& line) { m_margin->Paint(p, cell, line); });
   ApplyTypeSettings();
@@ -124,7 +130,7 @@ void EditorView::RequestDialog(int command) {
   }
   bool replace = command == kCmdEditReplace;
   if (m_findDialog && m_findDialog->IsReplace() != replace) delete m_findDialog.data();
-  if (!m_findDialog) m_findDialog = new EditFindDialog(this, replace, m_ctx->settings);
+  if (!m_findDialog) m_findDialog = new EditFindDialog(this, replace, m_ctx->settings, [this] { UpdateStatus(); });
   m_findDialog->Prepare();
   m_findDialog->show();
   m_findDialog->raise();
@@ -232,7 +238,8 @@ bool EditorView::IsViewCommandEnabled(int id) const {
   switch (id) {  // the view's own rules; the engine's commands keep theirs
     case kCmdIndentBlock:
     case kCmdUnindentBlock:
-      return Engine().HasSelection() && !m_doc->Text().IsReadOnly();
+      // A read-only text says so when the block is shifted.
+      return Engine().HasSelection();
     case kCmdCutLine:
     case kCmdInsertInclude:
       return !m_doc->Text().IsReadOnly();
@@ -280,7 +287,7 @@ bool EditorView::RunViewCommand(int id) {
 }
 
 void EditorView::ShiftSelectedBlock(int direction) {
-  if (!Engine().HasSelection() || Text().IsReadOnly()) {
+  if (!Engine().HasSelection()) {
     Beep();
     return;
   }

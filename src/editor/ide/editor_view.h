@@ -56,6 +56,9 @@ struct EditorViewContext {
   std::function<std::string()> registerHeader;
   std::function<void()> goToLineDialog;   // the shell's modeless dialog
   std::function<void(const std::string&)> addFindHistory;  // the main frame's list
+  // Shows an engine's message to the user (a beep and a box); empty: the
+  // view only beeps.
+  std::function<void(const std::string& text)> showMessage;
   // The configuration wizard of a text with an options block: whether the
   // context menu offers it, and opening it in the view's window.
   std::function<bool(EditorView&)> startupEditorOffered;

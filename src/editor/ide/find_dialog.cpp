@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "editor/document/find_placement.h"
-#include "editor/ide/editor_view.h"
+#include "editor/view/edit_view.h"
 #include "editor/view/qt_clipboard.h"
 #include "platform/settings_store.h"
 
@@ -28,8 +28,8 @@ void FillCombo(QComboBox* combo, const std::vector<std::string>& items) {
 }
 }  // namespace
 
-EditFindDialog::EditFindDialog(EditorView* view, bool replace, SettingsStore* settings)
-    : QDialog(view, Qt::Dialog), m_view(view), m_replace(replace), m_settings(settings) {
+EditFindDialog::EditFindDialog(EditView* view, bool replace, SettingsStore* settings, std::function<void()> searched)
+    : QDialog(view, Qt::Dialog), m_view(view), m_searched(std::move(searched)), m_replace(replace), m_settings(settings) {
   setModal(false);
   setWindowTitle(replace ? QStringLiteral("Replace") : QStringLiteral("Find"));
   auto* grid = new QGridLayout;
@@ -186,7 +186,7 @@ void EditFindDialog::ReplaceOne() {
 }
 
 void EditFindDialog::ShowOutcome(EditEngine::FindOutcome outcome) {
-  m_view->UpdateStatus();
+  if (m_searched) m_searched();
   if (outcome == EditEngine::FindOutcome::kPassDone) return;  // the engine closed the dialog
   bool found = outcome == EditEngine::FindOutcome::kFound;
   // A wrapped search that found nothing leaves nothing to replace.
@@ -200,7 +200,7 @@ void EditFindDialog::ShowOutcome(EditEngine::FindOutcome outcome) {
 void EditFindDialog::ReplaceAll() {
   if (!Apply()) return;
   m_view->Engine().ReplaceAll();
-  m_view->UpdateStatus();
+  if (m_searched) m_searched();
 }
 
 void EditFindDialog::MarkAll() {

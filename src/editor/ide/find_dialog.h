@@ -1,4 +1,5 @@
-// The modeless find and replace dialog of an editor view: the last ten
+// The modeless find and replace dialog of an editor window (the IDE's
+// view or the editor control of another window): the last ten
 // search and replace texts in drop-down lists, match case, regular
 // expression, wrap around and (find only) the direction; Find Next, Mark
 // All, Replace and Replace All run the engine's operations. It opens where
@@ -6,6 +7,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 #include "editor/engine/edit_engine.h"
 #include "editor/engine/find_settings.h"
@@ -17,14 +19,15 @@ class QRadioButton;
 
 namespace pm2 {
 
-class EditorView;
+class EditView;
 class SettingsStore;
 
 class EditFindDialog : public QDialog {
   Q_OBJECT
  public:
-  // `settings` (may be null) keeps the options and histories.
-  EditFindDialog(EditorView* view, bool replace, SettingsStore* settings);
+  // `settings` (may be null) keeps the options and histories; `searched`
+  // (may be empty) is told after each search, so the owner's status follows.
+  EditFindDialog(EditView* view, bool replace, SettingsStore* settings, std::function<void()> searched = {});
 
   bool IsReplace() const { return m_replace; }
   // Before showing: options and histories from the profile, the find text
@@ -55,7 +58,8 @@ class EditFindDialog : public QDialog {
   // The buttons and the focus after a search from the dialog.
   void ShowOutcome(EditEngine::FindOutcome outcome);
 
-  EditorView* m_view;
+  EditView* m_view;
+  std::function<void()> m_searched;
   bool m_replace;
   SettingsStore* m_settings;
   FindHistory m_history;

@@ -54,7 +54,9 @@ struct NumberKey {
   int def;
 };
 constexpr NumberKey kNumberKeys[] = {
-    {"Font Size", &EditFileTypeSettings::fontSize, 11},
+    // The font the text shows while nothing is stored (the text buffer's
+    // defaults): OK on the sheet then writes the font the editors already use.
+    {"Font Size", &EditFileTypeSettings::fontSize, 9},
     {"Font Weight", &EditFileTypeSettings::fontWeight, 400},
     {"Font Italic", &EditFileTypeSettings::italic, 0},
 };
@@ -93,7 +95,7 @@ bool LoadEditorTypeSettings(const SettingsStore& store, EditFileTypeSettings* re
   rec->flags = flags;
   for (const ColourKey& k : kColourKeys)
     rec->*k.field = CEditTextBuffer::ParseColour(store.GetProfileString(section, k.key, k.def));
-  rec->fontFace = store.GetProfileString(section, kFontNameKey, "Courier");
+  rec->fontFace = store.GetProfileString(section, kFontNameKey, "Courier New");
   for (const NumberKey& k : kNumberKeys) rec->*k.field = store.GetProfileInt(section, k.key, k.def);
   return rec->Has(kFtAutoReload);
 }

@@ -42,8 +42,8 @@ struct EditFileTypeSettings {
   uint32_t crQuote = 0x0000E1;  // 225,0,0
   uint32_t crSQuote = 0x0000E1;
   uint32_t flags = 4;           // tab size 4, tabs kept
-  std::string fontFace = "Courier";
-  int fontSize = 11;
+  std::string fontFace = "Courier New";  // the text buffer's own defaults
+  int fontSize = 9;
   int fontWeight = 400;
   int italic = 0;
 

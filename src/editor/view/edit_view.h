@@ -65,6 +65,7 @@ class EditView : public QAbstractScrollArea, public EditHost {
  signals:
   // A message for the user (status code, text); nothing is shown by the
   // view itself, so the owner decides between a box and a status line.
+  // Without a receiver the view only beeps.
   void message(int id, const QString& text);
   // The caret moved or the text changed (status panes follow it).
   void caretMoved();

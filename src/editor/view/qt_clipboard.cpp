@@ -5,6 +5,8 @@
 #include <QMimeData>
 #include <QStringDecoder>
 
+#include "editor/text/windows_1252.h"
+
 namespace pm2 {
 
 namespace {
@@ -16,7 +18,7 @@ QString EditTextForOthers(const std::string& bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8(ToByteArray(bytes));
   if (!utf8.hasError()) return text;
-  return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+  return QString::fromStdString(Windows1252ToUtf8(bytes));
 }
 
 void PutEditText(QMimeData* data, const std::string& bytes) {
@@ -33,7 +35,7 @@ std::optional<std::string> TakeEditText(const QMimeData* data) {
   if (data->hasFormat(QString::fromLatin1(kEditBytesMime)))
     return FromByteArray(data->data(QString::fromLatin1(kEditBytesMime)));
   if (!data->hasText()) return std::nullopt;
-  return FromByteArray(data->text().toUtf8());
+  return Utf8ToWindows1252(FromByteArray(data->text().toUtf8()));
 }
 
 QString EditFieldText(const std::string& bytes) {

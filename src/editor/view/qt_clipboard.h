@@ -2,8 +2,9 @@
 // never re-encoded inside; leaving the program it is offered twice: as the
 // exact bytes under a type of our own (so a copy and paste or a drag
 // between our windows gives back every byte), and as ordinary text for
-// other programs (UTF-8 when the bytes are valid UTF-8, else Latin-1).
-// Text arriving from another program comes in as its UTF-8 bytes.
+// other programs (UTF-8 when the bytes are valid UTF-8, else Windows-1252).
+// Text arriving from another program comes in as Windows-1252 bytes, a
+// character the code page lacks as '?'.
 #pragma once
 
 #include <QString>
@@ -19,8 +20,8 @@ inline constexpr const char kEditBytesMime[] = "application/x-pm2-editor-bytes";
 
 // Fills mime data with the bytes and their text form.
 void PutEditText(QMimeData* data, const std::string& bytes);
-// The bytes of mime data: ours exactly, another program's text as UTF-8;
-// none without text.
+// The bytes of mime data: ours exactly, another program's text as
+// Windows-1252; none without text.
 std::optional<std::string> TakeEditText(const QMimeData* data);
 bool HasEditText(const QMimeData* data);
 // The text form of bytes shown outside the editor's own painting.

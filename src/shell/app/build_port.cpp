@@ -39,12 +39,14 @@ void DriverBuildPort::OpenLogFor(ProjectRec* project, TargetRec* target) {
 
 void DriverBuildPort::StartBuild(ProjectRec* project, TargetRec* target, int mode) {
   m_started = true;
+  m_translation = false;
   OpenLogFor(project, target);
   m_driver->StartBuildThread(project, target, mode);
 }
 
 void DriverBuildPort::StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) {
   m_started = true;
+  m_translation = true;
   OpenLogFor(project, target);
   m_driver->StartTranslateThread(project, target, file);
 }

@@ -42,6 +42,8 @@ class BuildPort {
   virtual bool LastStartRefused() const { return false; }
   // How the build that ended last ended: -1 stopped, 0 without errors, 1 with.
   virtual int LastBuildResult() const { return LastErrorCount() != 0 ? 1 : 0; }
+  // The last start was a translation of one file (it never builds the target).
+  virtual bool LastWasTranslation() const { return false; }
   // Brings the include files the project window shows under a file up to
   // date; 0 nothing done (or a build runs), 1 unchanged, 2 replaced.
   virtual int ScanFileIncludes(ProjectRec* /*project*/, TargetRec* /*target*/, FileRec* /*file*/) { return 0; }
@@ -64,6 +66,7 @@ class DriverBuildPort : public BuildPort {
   int LastErrorCount() const override;
   int LastBuildResult() const override;
   bool LastStartRefused() const override { return m_refused; }
+  bool LastWasTranslation() const override { return m_translation; }
   int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file) override;
   void SetCTabWidth(int width) override;
 
@@ -88,6 +91,7 @@ class DriverBuildPort : public BuildPort {
   std::vector<std::string> m_pendingLines;  // lines shown before the log opened
   bool m_started = false;                   // a build or translation was started
   bool m_refused = false;                   // see LastStartRefused
+  bool m_translation = false;               // see LastWasTranslation
 };
 
 }  // namespace pm2

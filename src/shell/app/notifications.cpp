@@ -135,6 +135,8 @@ void ShellApp::BuildEnded(intptr_t notBuilt) {
 
 int ShellApp::BuildEndResult() const {
   if (m_deps.build && m_deps.build->LastBuildResult() < 0) return -1;
+  // A translation always leaves the target not built: only its errors count.
+  if (m_deps.build && m_deps.build->LastWasTranslation()) return m_deps.build->LastBuildResult() != 0 ? 1 : 0;
   return BatchExitStatus() != 0 ? 1 : 0;
 }
 

@@ -65,12 +65,13 @@ std::vector<AboutTool> AboutToolsOf(int toolset) {
 std::string AboutText(const AboutInfo& info) {
   std::string raw = info.version + "\n";
   if (info.hasTarget) {
-    // The lines "Toolchain Path:\t%s", "%s\t%s.Exe  \t V%s" (or without the
+    // The lines "Toolchain Path:\t%s", "%s\t%s  \t V%s" (or without the
     // version) and "Target DLL:     %s", put together without a formatter
-    // so that a '%' in a folder stays as it is.
+    // so that a '%' in a folder stays as it is. The programs keep their
+    // names as they are here: no ".Exe".
     raw += "Toolchain Path:\t" + info.toolchainPath + "\n";
     for (const AboutTool& t : info.tools)
-      raw += t.title + "\t" + t.program + ".Exe" + (t.version.empty() ? "" : "  \t V" + t.version) + "\n";
+      raw += t.title + "\t" + t.program + (t.version.empty() ? "" : "  \t V" + t.version) + "\n";
     if (!info.targetDll.empty()) raw += "Target DLL:     " + info.targetDll + "\n";
   }
   std::string text;

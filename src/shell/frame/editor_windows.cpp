@@ -3,6 +3,7 @@
 #include <QLayout>
 
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -55,15 +56,23 @@ EditorWindows::EditorWindows(SECWorkbookWnd& frame, EditorWindowServices service
   m_ctx.appState = m_services.appState;
   m_ctx.status = m_services.status;
   m_ctx.settings = m_services.settings;
+  m_ctx.showMessage = [this](const std::string& text) {
+    if (m_services.questions) m_services.questions->ShowError(text);
+  };
   // A text with an options block offers the configuration wizard.
   m_ctx.startupEditorOffered = [](EditorView& v) { return HasOptionsBlockText(v.Document().Text().GetText()); };
   m_ctx.openStartupEditor = [this](EditorView& v) {
     for (const auto& w : m_windows)
       if (w->doc.get() == &v.Document()) w->host->ShowWizard();
   };
+  m_frame.MdiClient()->viewport()->installEventFilter(this);
 }
 
 EditorWindows::~EditorWindows() { CloseAll(); }
+
+void EditorWindows::TextMessages::ShowMessage(int, const std::string& text) {
+  if (m_services.questions) m_services.questions->ShowError(text);
+}
 
 EditorWindows::Window* EditorWindows::WindowOf(const QObject* sheet) const {
   for (const auto& w : m_windows)
@@ -87,6 +96,7 @@ DocumentEnvironment EditorWindows::Environment() const {
   env.text.pSettings = m_services.settings;
   env.text.pIni = const_cast<IniFiles*>(&m_keywordFiles);
   env.text.programDir = m_services.programDir;
+  env.text.pMessages = &m_textMessages;
   env.typeSettings = const_cast<EditorTypeSettings*>(&m_typeSettings);
   env.appState = m_services.appState;
   env.questions = m_services.questions;
@@ -238,6 +248,12 @@ bool EditorWindows::ActiveIsUntitled() const {
   return w && w->untitled;
 }
 
+bool EditorWindows::IsUntitled(const EditorDocument* doc) const {
+  for (const auto& w : m_windows)
+    if (w->doc.get() == doc) return w->untitled;
+  return false;
+}
+
 SECWorksheetWnd* EditorWindows::SheetOf(const EditorDocument* doc) const {
   for (const auto& w : m_windows)
     if (w->doc.get() == doc) return w->sheet;
@@ -267,6 +283,17 @@ void EditorWindows::Forget(QObject* sheet) {
 }
 
 bool EditorWindows::eventFilter(QObject* watched, QEvent* event) {
+  // A window that fills the area keeps filling it when a bar docks or
+  // goes: left at its old size it would reach under the area's new scroll
+  // bars, its caption buttons with it.
+  if (event->type() == QEvent::Resize && watched == m_frame.MdiClient()->viewport()) {
+    const auto* resize = static_cast<QResizeEvent*>(event);
+    const QRect filled(QPoint(0, 0), resize->oldSize());
+    for (const auto& w : m_windows)
+      if (!w->sheet->isMaximized() && !w->sheet->isMinimized() && w->sheet->geometry() == filled)
+        w->sheet->setGeometry(QRect(QPoint(0, 0), resize->size()));
+    return false;
+  }
   if (event->type() != QEvent::Close) return false;
   Window* w = WindowOf(watched);
   if (!w) return false;

@@ -63,6 +63,8 @@ class EditorWindows : public QObject, public GotoLineTarget {
   bool SaveActiveAs(const std::string& path);
   // The active text was made by File > New and has no file yet.
   bool ActiveIsUntitled() const;
+  // The document was made by File > New and has no file yet.
+  bool IsUntitled(const EditorDocument* doc) const;
   // Closes the active window, asking first for a modified text.
   void CloseActive();
   // The MDI child of a document (null when it has none).
@@ -104,6 +106,16 @@ class EditorWindows : public QObject, public GotoLineTarget {
 
  private:
   struct Window;
+  // The text buffers' messages ("Lines longer than ... will be cut.") go
+  // to the user as the documents' errors do.
+  class TextMessages : public EditMessageSink {
+   public:
+    explicit TextMessages(const EditorWindowServices& services) : m_services(services) {}
+    void ShowMessage(int id, const std::string& text) override;
+
+   private:
+    const EditorWindowServices& m_services;
+  };
   bool eventFilter(QObject* watched, QEvent* event) override;
   void Forget(QObject* sheet);
   Window* WindowOf(const QObject* sheet) const;
@@ -118,6 +130,7 @@ class EditorWindows : public QObject, public GotoLineTarget {
   IniFiles m_keywordFiles;
   EditorTypeSettings m_typeSettings{};
   EditorViewContext m_ctx;
+  mutable TextMessages m_textMessages{m_services};
   EditorDocumentList m_docs;
   std::vector<std::unique_ptr<Window>> m_windows;
 };

@@ -119,13 +119,20 @@ std::string CMainFrame::AboutBoxText() const {
     // The programs the build really runs: a tool name that stands for
     // another program (a link to the installed cross tools) is shown as
     // that program, with the version it tells.
+    // The path shown is the folder they run from.
     const ToolsetInfo* env = theEnvironment().toolsets[toolset].get();
     const std::string folder = env ? env->ProgramFolder() : std::string();
+    if (!folder.empty()) info.toolchainPath = folder;
+    bool runFolderShown = false;
     for (AboutTool& tool : info.tools) {
       QFileInfo file(ToQString(ToForwardSlashes(folder) + tool.program));
       if (!file.exists()) continue;
       const QString real = file.canonicalFilePath();
       tool.program = FromQString(QFileInfo(real).fileName());
+      if (!runFolderShown) {
+        info.toolchainPath = FromQString(QFileInfo(real).absolutePath()) + "/";
+        runFolderShown = true;
+      }
       QProcess run;
       run.start(real, {"--version"});
       if (run.waitForFinished(2000) && run.exitStatus() == QProcess::NormalExit)

@@ -1,6 +1,8 @@
 #include "shell/frame/frame_keys.h"
 
 #include <QAbstractSpinBox>
+#include <algorithm>
+#include <map>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -63,6 +65,36 @@ bool IsRunCommand(unsigned id) {
   return false;
 }
 
+// One menu resource of the frame's menu bar as the shortcut table and the
+// command list walk it: its titles are the top level, each popup title's
+// drop-down (made when first asked for) is the submenu. A plain command
+// title is read, never rewritten: the bar's buttons keep their labels.
+class MenuBarAccess : public MenuAccess {
+ public:
+  MenuBarAccess(SECMenuBar& bar, unsigned flag) : m_bar(bar) {
+    const std::vector<MenuBarRow>& rows = bar.Model().Rows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      if (rows[i].mask & flag) m_rows.push_back(int(i));
+  }
+  int ItemCount() const override { return int(m_rows.size()); }
+  std::string ItemText(int pos) const override { return Row(pos).title; }
+  int ItemId(int pos) const override { return Row(pos).IsPopup() ? -1 : int(Row(pos).id); }
+  MenuAccess* SubMenu(int pos) override {
+    QMenu* menu = Row(pos).IsPopup() ? m_bar.PopupFor(m_rows[std::size_t(pos)]) : nullptr;
+    if (!menu) return nullptr;
+    auto& access = m_subs[menu];
+    if (!access) access = std::make_unique<QMenuAccess>(menu);
+    return access.get();
+  }
+  void SetItemText(int, const std::string&) override {}
+
+ private:
+  const MenuBarRow& Row(int pos) const { return m_bar.Model().Rows()[std::size_t(m_rows[std::size_t(pos)])]; }
+  SECMenuBar& m_bar;
+  std::vector<int> m_rows;
+  std::map<const QMenu*, std::unique_ptr<QMenuAccess>> m_subs;
+};
+
 }  // namespace
 
 FrameKeys::FrameKeys(CMainFrame& frame, const std::string& settingsFile) : QObject(&frame), m_frame(frame) {
@@ -98,12 +130,17 @@ std::vector<MenuAccess*> FrameKeys::Menus() {
   std::vector<MenuAccess*> out;
   SECMenuBar* bar = m_frame.Bars() ? m_frame.Bars()->MenuBar() : nullptr;
   if (!bar) return out;
-  for (int i = 0; i < int(bar->Model().Rows().size()); ++i) {
-    if (!bar->Model().Rows()[std::size_t(i)].IsPopup()) continue;
-    if (QMenu* menu = bar->PopupFor(i)) {
-      m_menus.push_back(std::make_unique<QMenuAccess>(menu));
-      out.push_back(m_menus.back().get());
-    }
+  // The frame's own menu first, then the document windows' menus: each is
+  // a top level whose titles keep their text and whose drop-downs show keys.
+  std::vector<unsigned> resources{bar->FrameMenu()};
+  for (const MenuBarRow& row : bar->Model().Rows())
+    if (std::find(resources.begin(), resources.end(), row.resource) == resources.end())
+      resources.push_back(row.resource);
+  for (unsigned resource : resources) {
+    const unsigned flag = bar->Model().FlagOf(resource);
+    if (!flag) continue;
+    m_menus.push_back(std::make_unique<MenuBarAccess>(*bar, flag));
+    out.push_back(m_menus.back().get());
   }
   return out;
 }

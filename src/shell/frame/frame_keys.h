@@ -20,7 +20,6 @@ class QKeyEvent;
 namespace pm2 {
 
 class CMainFrame;
-class QMenuAccess;
 
 class FrameKeys : public QObject, public AcceleratorFrame {
  public:
@@ -63,7 +62,7 @@ class FrameKeys : public QObject, public AcceleratorFrame {
   ShortcutFilePaths m_paths;
   std::shared_ptr<const AccelTable> m_table;
   std::unique_ptr<SECShortcutTable> m_shortcuts;
-  std::vector<std::unique_ptr<QMenuAccess>> m_menus;
+  std::vector<std::unique_ptr<MenuAccess>> m_menus;
   bool m_helpReady = false;
 };
 

@@ -35,6 +35,9 @@ FrameStartup::~FrameStartup() {
   DestroyFrame();
   if (m_ipc) m_runtime.App().SetIpcPort(nullptr);
   m_ipc.reset();
+  // The program's attachment to the event interface ends with it: the last
+  // process to leave removes the named objects (POSIX keeps them otherwise).
+  DestroyEventDispatcher();
 }
 
 void FrameStartup::StartEventInterface() {

@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QUrl>
+#include <vector>
 
 #include "editor/document/editor_document.h"
 #include "editor/ide/editor_panes.h"
@@ -101,8 +102,25 @@ void CMainFrame::RegisterWindowCommands() {
 
   QMdiArea* area = MdiClient();
   OnCommand(kWindowCascade, [area](CommandId) { area->cascadeSubWindows(); });
-  OnCommand(kWindowTileHorz, [area](CommandId) { area->tileSubWindows(); });
-  OnCommand(kWindowTileVert, [area](CommandId) { area->tileSubWindows(); });
+  // Tile Horizontally stacks the windows one above the other across the
+  // whole width; Tile Vertically puts them side by side at full height.
+  auto tile = [area](bool horizontal) {
+    QList<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* w : area->subWindowList())
+      if (!w->isMinimized() && !w->isHidden()) shown.push_back(w);
+    const int n = int(shown.size());
+    const QSize size = area->viewport()->size();
+    for (int i = 0; i < n; ++i) {
+      QMdiSubWindow* w = shown[i];
+      if (w->isMaximized()) w->showNormal();
+      if (horizontal)
+        w->setGeometry(0, size.height() * i / n, size.width(), size.height() * (i + 1) / n - size.height() * i / n);
+      else
+        w->setGeometry(size.width() * i / n, 0, size.width() * (i + 1) / n - size.width() * i / n, size.height());
+    }
+  };
+  OnCommand(kWindowTileHorz, [tile](CommandId) { tile(true); });
+  OnCommand(kWindowTileVert, [tile](CommandId) { tile(false); });
   // Arrange: the minimised windows line up along the bottom of the area.
   OnCommand(kWindowArrange, [area](CommandId) {
     int x = 0;
@@ -203,19 +221,18 @@ void CMainFrame::ForgetWindowCommands() {
 }
 
 void CMainFrame::UpdateWindowMenu(QMenu* menu) {
-  QList<QAction*> actions = menu->actions();
-  // Our entries carry the window ids; earlier ones go first.
-  for (QAction* a : actions) {
+  // Our entries (the separator and the windows' ids) of the last opening
+  // go first; each is looked at once, before any of them is deleted.
+  std::vector<QAction*> stale;
+  for (QAction* a : menu->actions()) {
     bool ok = false;
     const uint id = a->data().toUInt(&ok);
-    if (ok && id >= kFirstMdiChild && id <= kLastMdiChild) {
-      menu->removeAction(a);
-      delete a;
-    }
-    if (a->property("pm2WindowList").toBool()) {
-      menu->removeAction(a);
-      delete a;
-    }
+    if ((ok && id >= kFirstMdiChild && id <= kLastMdiChild) || a->property("pm2WindowList").toBool())
+      stale.push_back(a);
+  }
+  for (QAction* a : stale) {
+    menu->removeAction(a);
+    delete a;
   }
   const QList<QMdiSubWindow*> list = MdiClient()->subWindowList();
   if (list.isEmpty()) return;
@@ -321,6 +338,7 @@ void CMainFrame::StoreOpenEditorWindows(ProjectRec* project) {
   project->editorFiles = nullptr;
   for (EditorDocument* doc : m_editors->Documents().Documents()) {
     if (FindSourceFileByPath(doc->Path().c_str())) continue;  // kept with its file record
+    if (m_editors->IsUntitled(doc)) continue;  // no file to open again
     SECWorksheetWnd* sheet = m_editors->SheetOf(doc);
     EditorView* view = m_editors->ViewOf(doc);
     if (!sheet || !view) continue;

@@ -332,10 +332,14 @@ void CMainFrame::ShowMainFrame(int showCmd) {
   UpdateCommandUi();
   raise();
   activateWindow();
-  // Bars restored floating were shown with the layout, before the frame:
-  // they stay above it and are painted now that it is up.
+  // Bars restored floating were shown with the layout, before the frame.
+  // A window manager keeps a window's transients above it, but took these
+  // for windows of their own when they appeared before the frame: they
+  // appear once more, now that it is up.
   for (SECMiniDockFrameWnd* floating : FloatingFrames()) {
     if (!floating->isVisible()) continue;
+    floating->hide();
+    floating->show();
     floating->raise();
     floating->update();
   }
@@ -680,7 +684,11 @@ void CMainFrame::ToggleBar(SECControlBar* bar) {
 // ------------------------------------------------------------------ project commands
 
 void CMainFrame::OnOpenProject() {
-  std::string path = m_chooseProjectFile ? m_chooseProjectFile(m_lastProjectFolder) : std::string();
+  // The dialog starts where the open project lies (the folder the program
+  // works in), else in the folder chosen last.
+  ProjectRec* open = m_app.Project();
+  const std::string start = open && !open->folder.empty() ? open->folder.str() : m_lastProjectFolder;
+  std::string path = m_chooseProjectFile ? m_chooseProjectFile(start) : std::string();
   if (path.empty()) return;
   std::size_t cut = path.find_last_of("/\\:");
   if (cut != std::string::npos) m_lastProjectFolder = path.substr(0, cut + 1);

@@ -120,7 +120,7 @@ ITEM 32712 "Select &Device for Target..."
 ITEM 35085 "R&emove Item"
 ITEM 35000 "Add &Files to Group..."
 ITEM 35051 "Options for &Target...\tAlt+F7"
-ITEM 35140 "File &Extensions..."
+ITEM 35140 "File E&xtensions..."
 SEPARATOR
 ITEM 32720 "&Build Target\tF7"
 ITEM 32816 "&Rebuild all target files"
@@ -220,10 +220,11 @@ ITEM 35409 "Include Dependencies"
 END
 END
 
-# Status-bar panes (the text gives each pane its width; the driver's pane
-# holds the program counter, "PC: 0x" and eight hexadecimal digits).
-STRING 123 "PC: 0xDDDDDDDD "
-STRING 118 "L:99999 C:999"
+# Status-bar panes (the text gives each pane its width): the driver's
+# status ("PC: 0x%08X", "Debug session ended"), the caret past a million
+# lines at the widest column.
+STRING 123 "Debug session ended"
+STRING 118 "L:9999999 C:2048"
 STRING 59137 "CAP"
 STRING 59138 "NUM"
 STRING 59139 "SCRL"

@@ -34,6 +34,7 @@ int MenuTracker::FindMnemonic(char c) const {
 
 int MenuTracker::OpenAt(int index) {
   if (!Usable(index)) return -1;
+  if (m_mode != MenuMode::Open) m_escapeToIdle = false;
   m_mode = MenuMode::Open;
   m_open = m_hot = index;
   return index;
@@ -100,8 +101,13 @@ int MenuTracker::Key(MenuKey k) {
 
 int MenuTracker::Mnemonic(char c) {
   m_altAlone = false;
+  const bool straight = m_mode == MenuMode::Idle;
   const int i = FindMnemonic(c);
-  return i >= 0 ? OpenAt(i) : -1;
+  const int opened = i >= 0 ? OpenAt(i) : -1;
+  // Alt+letter opens a popup without entering the keyboard menu mode:
+  // Escape then leaves the menus, and the next keys go to the window.
+  if (opened >= 0 && straight) m_escapeToIdle = true;
+  return opened;
 }
 
 int MenuTracker::Click(int index) {
@@ -123,7 +129,7 @@ int MenuTracker::Hover(int index) {
 int MenuTracker::PopupEnded(PopupEnd how) {
   if (m_mode != MenuMode::Open) return -1;
   m_open = -1;
-  if (how == PopupEnd::Escape) {
+  if (how == PopupEnd::Escape && !m_escapeToIdle) {
     m_mode = MenuMode::Keyboard;
   } else {
     m_mode = MenuMode::Idle;

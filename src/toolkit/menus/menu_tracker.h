@@ -61,6 +61,7 @@ class MenuTracker {
   int m_hot = -1;
   int m_open = -1;
   bool m_altAlone = false;
+  bool m_escapeToIdle = false;  // the open popup came from Alt+letter, not the menu mode
 };
 
 }  // namespace pm2

@@ -518,6 +518,57 @@ TEST_F(EngineFixture, ReplaceNextFindsThenReplacesWhileSelectionHoldsMatch) {
   EXPECT_EQ(12, CaretCol());
 }
 
+// Replace pressed over and over until the pass ends, the search text
+// changed in the dialog part-way: the new text gets a pass of its own that
+// replaces each of its matches once, from where the caret stands.
+struct NewPassRow {
+  const char* name;
+  int firstReplaces;  // Replace presses with the first text
+  const char* want;
+};
+
+class ReplaceWithANewText : public EngineFixture, public ::testing::WithParamInterface<NewPassRow> {};
+
+TEST_P(ReplaceWithANewText, StartsANewPass) {
+  Load("a b a b a b");
+  m_shared.find.text = "a";
+  m_shared.find.wrap = true;
+  m_shared.replacement = "A";
+  for (int i = 0; i < GetParam().firstReplaces; ++i) ASSERT_EQ(kFound, m_engine.ReplaceNext());
+  m_shared.find.text = "b";
+  m_shared.replacement = "B";
+  int presses = 0;
+  while (m_engine.ReplaceNext() == kFound && presses < 20) ++presses;
+  EXPECT_EQ(GetParam().want, Text());
+  EXPECT_EQ((std::vector<std::string>{"The search for 'b' is finished."}), m_host.messages);
+  EXPECT_EQ(kCmdCloseFindDialog, m_host.dialogs.back());
+}
+
+const NewPassRow kNewPassRows[] = {
+    {"AfterAFind", 1, "a B a B a B"},
+    {"AfterAReplace", 2, "A B a B a B"},
+    {"AfterTwoReplaces", 3, "A B A B a B"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, ReplaceWithANewText, ::testing::ValuesIn(kNewPassRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Replace All ends the pass: the dialog is asked to close and no selection
+// is left; without a match the dialog stays for another try.
+TEST_F(EngineFixture, ReplaceAllClosesTheDialogWhenItReplaced) {
+  Load("x y x");
+  m_shared.find.text = "x";
+  m_shared.replacement = "z";
+  ASSERT_EQ(kFound, m_engine.FindFromDialog());
+  EXPECT_EQ(2, m_engine.ReplaceAll());
+  EXPECT_EQ("z y z", Text());
+  EXPECT_EQ((std::vector<int>{kCmdCloseFindDialog}), m_host.dialogs);
+  EXPECT_FALSE(m_engine.HasSelection());
+  m_host.dialogs.clear();
+  EXPECT_EQ(0, m_engine.ReplaceAll());
+  EXPECT_TRUE(m_host.dialogs.empty());
+}
+
 TEST_F(EngineFixture, RegexReplaceNextInsertsSubstitutedText) {
   Load("v=12;");
   m_shared.find.text = "[0-9]+";

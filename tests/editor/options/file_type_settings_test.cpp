@@ -37,8 +37,8 @@ TEST_F(FileTypeSettingsTest, MissingKeysTakeTheDefaultsOfTheirSection) {
     EXPECT_FALSE(s.Has(kFtTabsToBlanks));  // "Keep Tabs" defaults to 1
     EXPECT_EQ(0x0000E1u, s.crQuote);        // 225,0,0, not 255
     EXPECT_EQ(0x008000u, s.crComment);
-    EXPECT_EQ("Courier", s.fontFace);
-    EXPECT_EQ(11, s.fontSize);
+    EXPECT_EQ("Courier New", s.fontFace);  // as the text shows it unstored
+    EXPECT_EQ(9, s.fontSize);
   }
 }
 

@@ -281,21 +281,40 @@ TEST_P(TextEdge, CopyAndPasteKeepTheBytes) {
 
 const EdgeRow kEdgeRows[] = {
     {"Latin1Bytes", "\xB5s \xE9t\xE9", "\xC2\xB5s \xC3\xA9t\xC3\xA9"},
+    {"Windows1252Bytes", "\x80 \x93q\x94", "\xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D"},
     {"Utf8Bytes", "\xE2\x82\xAC 5", "\xE2\x82\xAC 5"},
     {"Ascii", "plain", "plain"},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, TextEdge, ::testing::ValuesIn(kEdgeRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ViewTest, TextFromAnotherProgramArrivesAsUtf8) {
+// Another program's text arrives as the editor's 8-bit text: characters
+// of Windows-1252 as their byte, any other as '?'.
+struct ForeignRow {
+  const char* name;
+  const char* utf8;
+  std::string bytes;
+};
+
+class ForeignText : public ViewTest, public ::testing::WithParamInterface<ForeignRow> {};
+
+TEST_P(ForeignText, PastedArrivesAsWindows1252) {
   Load("ab\r\n");
-  QApplication::clipboard()->setText(QString::fromUtf8("\xE2\x82\xAC\xC3\xA9"));
+  QApplication::clipboard()->setText(QString::fromUtf8(GetParam().utf8));
   m_edit->Engine().SetCaret(m_edit->Text().FirstLine(), 1);
   m_edit->Engine().RunCommand(kCmdEditPaste);
-  EXPECT_EQ("a\xE2\x82\xAC\xC3\xA9" "b\r\n", Text());
+  EXPECT_EQ("a" + GetParam().bytes + "b\r\n", Text());
 }
 
-TEST_F(ViewTest, DroppedTextFromAnotherProgramArrivesAsUtf8) {
+const ForeignRow kForeignRows[] = {
+    {"Umlauts", "Gr\xC3\xBC\xC3\x9F" "e", "Gr\xFC\xDF" "e"},
+    {"EuroAndAccent", "\xE2\x82\xAC\xC3\xA9", "\x80\xE9"},
+    {"OutsideTheCodePage", "\xE6\xBC\xA2\xF0\x9F\x98\x80", "??"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ForeignText, ::testing::ValuesIn(kForeignRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ViewTest, DroppedTextFromAnotherProgramArrivesAsWindows1252) {
   Load("ab\r\n");
   QMimeData data;
   data.setText(QString::fromUtf8("\xE2\x82\xAC"));
@@ -304,7 +323,7 @@ TEST_F(ViewTest, DroppedTextFromAnotherProgramArrivesAsUtf8) {
   QApplication::sendEvent(Port(), &enter);
   QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::ControlModifier);
   QApplication::sendEvent(Port(), &drop);
-  EXPECT_EQ("a\xE2\x82\xAC" "b\r\n", Text());
+  EXPECT_EQ("a\x80" "b\r\n", Text());
 }
 }  // namespace
 }  // namespace pm2

@@ -50,6 +50,7 @@ struct EndRow {
   int errors;
   bool stopped;
   int result;
+  bool translation = false;
 };
 
 class BuildEndResult : public NotifyTest, public ::testing::WithParamInterface<EndRow> {};
@@ -58,6 +59,7 @@ class BuildEndResult : public NotifyTest, public ::testing::WithParamInterface<E
 TEST_P(BuildEndResult, TellsStoppedBuiltOrNotBuilt) {
   build.errors = GetParam().errors;
   build.stopped = GetParam().stopped;
+  build.translation = GetParam().translation;
   Notify(kNotifyBuildFinished, GetParam().notBuilt);
   EXPECT_EQ(app->BuildEndResult(), GetParam().result);
 }
@@ -65,7 +67,11 @@ TEST_P(BuildEndResult, TellsStoppedBuiltOrNotBuilt) {
 INSTANTIATE_TEST_SUITE_P(Rows, BuildEndResult,
                          ::testing::Values(EndRow{"Built", 0, 0, false, 0},
                                            EndRow{"Errors", 1, 2, false, 1},
-                                           EndRow{"Stopped", 1, 0, true, -1}),
+                                           EndRow{"Stopped", 1, 0, true, -1},
+                                           EndRow{"NotBuiltWithoutErrors", 1, 0, false, 1},
+                                           EndRow{"TranslatedWithoutErrors", 1, 0, false, 0, true},
+                                           EndRow{"TranslatedWithErrors", 1, 1, false, 1, true},
+                                           EndRow{"TranslationStopped", 1, 0, true, -1, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(NotifyTest, BuildEndWithoutBatchStartKeepsTheProgramOpen) {

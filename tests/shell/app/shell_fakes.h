@@ -166,6 +166,7 @@ class RecordingBuild : public BuildPort {
   void StartBuild(ProjectRec*, TargetRec*, int mode) override { calls.push_back("Build " + std::to_string(mode)); }
   void StartTranslate(ProjectRec*, TargetRec*, FileRec*) override { calls.push_back("Translate"); }
   int StopBuild() override { return 1; }
+  bool LastWasTranslation() const override { return translation; }
   void UpdateDependencies(ProjectRec*, TargetRec*) override { calls.push_back("UpdateDependencies"); }
   void SetBuildLogFile(int action, const std::string& name) override {
     calls.push_back("Log " + std::to_string(action) + (name.empty() ? "" : " " + name));
@@ -175,6 +176,7 @@ class RecordingBuild : public BuildPort {
   int LastBuildResult() const override { return stopped ? -1 : BuildPort::LastBuildResult(); }
   int errors = 0;
   bool stopped = false;
+  bool translation = false;
   std::vector<std::string> calls;
   std::vector<std::string> logged;
 };

@@ -25,7 +25,7 @@ TEST(AboutText, Lines) {
   };
   const Row rows[] = {
       {"tools_with_and_without_version", armGnu,
-       "Pelmora2 V0.1\nToolchain Path:    /opt/arm/\nC Compiler:    gcc.Exe       V4.8\nAssembler:    as.Exe\n"
+       "Pelmora2 V0.1\nToolchain Path:    /opt/arm/\nC Compiler:    gcc       V4.8\nAssembler:    as\n"
        "Target DLL:     sim.so\n"},
       {"without_target_only_the_version", noTarget, "Pelmora2 V0.1\n"},
       {"no_driver_no_driver_line", noDll, "Pelmora2 V0.1\nToolchain Path:    /opt/arm/\n"},

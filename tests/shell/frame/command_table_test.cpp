@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <map>
 #include <set>
 
 #include "shell/frame/command_table.h"
@@ -151,6 +153,38 @@ TEST(CommandTable, BarsAreCheckedWhileOpen) {
   EXPECT_EQ(EvaluateCommand(cmd::kViewProjectBar, c).check, 1);
   EXPECT_EQ(EvaluateCommand(cmd::kViewOutputBar, c).check, 0);
   EXPECT_TRUE(EvaluateCommand(cmd::kViewOutputBar, c).enabled);
+}
+
+// Within one drop-down of the main menu, two items sharing a mnemonic make
+// Alt+letter cycle instead of choose. The pairs listed are the menus' words
+// as they are; any other pair is a fault.
+TEST(ShellMenus, ItemsOfOneDropDownDoNotShareAMnemonic) {
+  const std::set<std::string> kept = {
+      "&Edit U: &Undo\tCtrl+Z | &Unindent Selected Text",
+      "&Edit I: &Indent Selected Text | Find in F&iles...",
+      "&Edit T: Cu&t\tCtrl+X | &Toggle Bookmark\tCtrl+F2",
+      "&Edit P: &Paste\tCtrl+V | &Previous Bookmark\tShift+F2",
+      "&Project T: Options for &Target...\tAlt+F7 | &Translate\tCtrl+F7",
+      "&Tools C: Start/Stop Easy-&Case | &Customize Tools Menu...",
+      "&View D: &Debug Toolbar | Include &Dependencies",
+      "&View O: &Output Window | W&orkbook Mode",
+  };
+  std::set<std::string> shared;
+  for (unsigned id : {kMainMenuId, kEditorMenuId}) {
+    const std::vector<MenuEntry>* menu = ShellResources().Menu(id);
+    ASSERT_NE(menu, nullptr);
+    for (const MenuEntry& popup : *menu) {
+      std::map<char, std::string> first;
+      for (const MenuEntry& e : popup.children) {
+        const std::size_t amp = e.text.find('&');
+        if (e.kind != MenuEntry::Kind::Item || amp == std::string::npos || amp + 1 >= e.text.size()) continue;
+        const char c = char(std::toupper(static_cast<unsigned char>(e.text[amp + 1])));
+        auto [at, fresh] = first.emplace(c, e.text);
+        if (!fresh) shared.insert(popup.text + " " + c + ": " + at->second + " | " + e.text);
+      }
+    }
+  }
+  EXPECT_EQ(shared, kept);
 }
 
 TEST(CommandTable, RowsDoNotOverlap) {

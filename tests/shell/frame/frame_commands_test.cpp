@@ -22,6 +22,7 @@
 
 #include "editor/view/edit_view.h"
 #include "platform/ipc_namespace.h"
+#include "platform/ipc_objects.h"
 #include "platform/settings_store.h"
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/components_page.h"
@@ -45,6 +46,7 @@
 #include "shell/windows/qt_user_dialogs.h"
 #include "shell/windows/watchdog.h"
 #include "shell/frame/editor_windows.h"
+#include "editor/engine/edit_commands.h"
 #include "editor/ide/editor_view.h"
 #include "shell/frame/tool_commands.h"
 #include "shell/output/out_view.h"
@@ -385,6 +387,74 @@ TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd
   for (const std::string& l : PaneLines(f->Output()->BuildPane())) all += l + "\n";
   EXPECT_NE(all.find("compiling LED.c..."), std::string::npos) << all;
 }
+
+// A translation leaves the target not built whatever it does; a peer is
+// told how its one file went: 0 when the compiler found no error.
+TEST_F(FrameCommandsTest, AnErrorFreeTranslationEndsWithZero) {
+  if (!HaveTools()) GTEST_SKIP() << "the ARM tools are not installed";
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kTranslate));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(s.App().BuildEndResult(), 0) << BuildText(f);
+  // The error is typed into the editor (the translation saves it first), so
+  // no file changes behind the editor's back.
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  v->Engine().RunCommand(kCmdBottom);
+  QTest::keyClick(v, Qt::Key_End);
+  QTest::keyClick(v, Qt::Key_Return);
+  QTest::keyClicks(v, "int broken = ;");
+  ASSERT_TRUE(v->Document().IsModified());
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kTranslate));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(s.App().BuildEndResult(), 1) << BuildText(f);
+}
+
+// The event interface's named objects in /dev/shm of this test program's
+// namespace (the mapping and the semaphores).
+int SharedObjectsOf(const IpcNamespace& ns) {
+  const std::string tail = "." + std::to_string(ns.uid) + ns.suffix;
+  int n = 0;
+  for (const auto& e : fs::directory_iterator("/dev/shm")) {
+    const std::string name = e.path().filename().string();
+    if (name.size() > tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0) ++n;
+  }
+  return n;
+}
+
+struct ExitRow {
+  const char* name;
+  bool peer;  // another process of the interface is still attached
+};
+
+class ObjectsAtExit : public FrameCommandsTest, public ::testing::WithParamInterface<ExitRow> {};
+
+// A normal exit removes the objects when it is the last user; a peer still
+// attached keeps them until it leaves itself.
+TEST_P(ObjectsAtExit, GoWithTheLastUser) {
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  IpcObjects::RemoveAll(ns);
+  IpcObjects peer(ns);
+  std::string err;
+  if (GetParam().peer) {
+    ASSERT_TRUE(peer.Attach(&err)) << err;
+  }
+  {
+    test::ExampleSession s(dir, root);
+    ASSERT_NE(s.Frame(), nullptr);
+    ASSERT_TRUE(WaitFor([&] { return SharedObjectsOf(ns) == 1 + 3 * kIpcSlotCount; }));
+    EXPECT_TRUE(s.Frame()->close());
+  }
+  EXPECT_EQ(SharedObjectsOf(ns), GetParam().peer ? 1 + 3 * kIpcSlotCount : 0);
+  peer.Detach();
+  EXPECT_EQ(SharedObjectsOf(ns), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ObjectsAtExit, ::testing::Values(ExitRow{"Alone", false}, ExitRow{"WithAPeer", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
   const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_channel_peer";

@@ -135,6 +135,7 @@ class BoxAnswers {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box) return;
       texts.push_back(box->text().toStdString());
+      icons.push_back(box->icon());
       const size_t i = std::min(texts.size() - 1, m_answers.size() - 1);
       if (QAbstractButton* b = box->button(m_answers[i])) b->click();
       else box->reject();
@@ -142,6 +143,7 @@ class BoxAnswers {
     m_timer.start(10);
   }
   std::vector<std::string> texts;
+  std::vector<QMessageBox::Icon> icons;
 
  private:
   std::vector<QMessageBox::StandardButton> m_answers;

@@ -228,8 +228,16 @@ TEST_F(FrameWindowTest, TheWindowMenuArrangesAndListsTheWindows) {
   f->OpenFileAndShow(dir + "Timer.c", 0, 0);
   QList<QMdiSubWindow*> list = f->MdiClient()->subWindowList();
   ASSERT_EQ(list.size(), 2);
-  EXPECT_TRUE(f->ExecuteCommand(57651));  // tile: side by side, no overlap
+  EXPECT_TRUE(f->ExecuteCommand(57651));  // tile horizontally: one above the other
   EXPECT_FALSE(list[0]->geometry().intersects(list[1]->geometry()));
+  EXPECT_EQ(list[0]->x(), list[1]->x());
+  EXPECT_GT(list[1]->y(), list[0]->y());
+  EXPECT_EQ(list[0]->width(), f->MdiClient()->viewport()->width());
+  EXPECT_TRUE(f->ExecuteCommand(57652));  // tile vertically: side by side
+  EXPECT_FALSE(list[0]->geometry().intersects(list[1]->geometry()));
+  EXPECT_EQ(list[0]->y(), list[1]->y());
+  EXPECT_GT(list[1]->x(), list[0]->x());
+  EXPECT_EQ(list[0]->height(), f->MdiClient()->viewport()->height());
   EXPECT_TRUE(f->ExecuteCommand(57650));  // cascade: the second below and right of the first
   EXPECT_GT(list[1]->y(), list[0]->y());
   // The list's first entry brings the first window to the front.
@@ -237,6 +245,64 @@ TEST_F(FrameWindowTest, TheWindowMenuArrangesAndListsTheWindows) {
   EXPECT_TRUE(f->ExecuteCommand(65280));
   EXPECT_EQ(f->MdiClient()->activeSubWindow(), list[0]);
   EXPECT_EQ(f->Editors().ActiveTitle(), "Blinky.c");
+}
+
+// The Window menu opened as a user opens it, twice: the second opening
+// replaces the list of the first (it once read an entry it had just freed).
+TEST_F(FrameWindowTest, TheWindowMenuOpensTwiceWithOneListOfWindows) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  f->OpenFileAndShow(dir + "Timer.c", 0, 0);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  int window = -1;
+  for (int i = 0; i < int(bar->Model().Rows().size()) && window < 0; ++i) {
+    const MenuBarRow& row = bar->Model().Rows()[std::size_t(i)];
+    if (!row.IsPopup() || !bar->Model().IsVisible(i)) continue;
+    for (const MenuEntry& e : row.entry->children)
+      if (e.kind == MenuEntry::Kind::Item && e.id == 57650) window = i;
+  }
+  ASSERT_GE(window, 0);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    bar->OpenPopup(window, false);
+    QMenu* menu = bar->OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(test::WaitFor([menu] { return menu->isVisible(); }, 5000));
+    std::vector<std::string> listed;
+    int separators = 0;
+    for (QAction* a : menu->actions()) {
+      if (a->property("pm2WindowList").toBool()) ++separators;
+      const uint id = a->data().toUInt();
+      if (id >= 65280 && id <= 65288) listed.push_back(a->text().toStdString());
+    }
+    EXPECT_EQ(separators, 1);
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_NE(listed[0].find("Blinky.c"), std::string::npos);
+    EXPECT_EQ(listed[1].rfind("&2 ", 0), 0u);
+    menu->close();
+    ASSERT_TRUE(test::WaitFor([menu] { return !menu->isVisible(); }, 5000));
+  }
+}
+
+// Peripheral Help follows its own rule: enabled and named after the current
+// target's device, greyed without a project.
+TEST_F(FrameWindowTest, PeripheralHelpNamesTheDeviceAndIsGreyedWithoutAProject) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectRec* p = s.App().Project();
+  ASSERT_TRUE(p && p->curTarget && !p->curTarget->DEVICE.empty());
+  const CommandState on = f->QueryCommand(35135);
+  EXPECT_TRUE(on.enabled);
+  EXPECT_EQ(on.text, "Peripheral &Help for " + p->curTarget->DEVICE.str());
+  test::BoxAnswers boxes({QMessageBox::No});
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  ASSERT_EQ(s.App().Project(), nullptr);
+  EXPECT_FALSE(f->QueryCommand(35135).enabled);
 }
 
 TEST_F(FrameWindowTest, EditorWindowsComeBackWithTheProjectAtTheirPlace) {
@@ -271,6 +337,38 @@ TEST_F(FrameWindowTest, EditorWindowsComeBackWithTheProjectAtTheirPlace) {
   EditorDocument* notes = f->Editors().Find(dir + "notes.txt");
   ASSERT_NE(notes, nullptr);
   EXPECT_EQ(f->Editors().ViewOf(notes)->Engine().State().nCaretLine, 3);
+}
+
+// A new text that was never saved has no file to open again: it is not
+// kept with the project, and the next start finds nothing to complain of.
+TEST_F(FrameWindowTest, ANewTextNeverSavedIsNotKeptWithTheProject) {
+  SettingsStore settings(dir + "settings.ini");
+  {
+    test::BoxAnswers boxes({QMessageBox::No});
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    f->OpenFileAndShow(dir + "Timer.c", 12, 0);
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kFileNew));
+    ASSERT_EQ(f->Editors().ActiveTitle(), "Text1");
+    EXPECT_TRUE(f->close());
+  }
+  for (const auto& e : fs::directory_iterator(dir)) {
+    if (!e.is_regular_file()) continue;
+    EXPECT_EQ(ReadAll(e.path().string()).find("Text1"), std::string::npos) << e.path();
+  }
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  test::Session s(again, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+  EXPECT_EQ(f->Editors().Count(), 1);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "Timer.c");
 }
 
 TEST_F(FrameWindowTest, ExitAsksOncePerModifiedTextAndCancelKeepsTheProgram) {
@@ -484,8 +582,20 @@ TEST_F(FrameWindowTest, AWorkspaceSavesAndReopensTheLayout) {
 }
 
 
+// The text of the menu item of a command, from whichever drop-down holds it.
+std::string MenuItemText(CMainFrame* f, unsigned id) {
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  for (int i = 0; i < int(bar->Model().Rows().size()); ++i) {
+    QMenu* menu = bar->Model().Rows()[std::size_t(i)].IsPopup() ? bar->PopupFor(i) : nullptr;
+    for (QAction* a : menu ? menu->actions() : QList<QAction*>())
+      if (a->data().toUInt() == id) return a->text().toStdString();
+  }
+  return "(none)";
+}
+
 // View > Options: a key the shortcuts page gives a command runs it at once,
-// is kept in the shortcut file beside the settings and works after a restart.
+// is kept in the shortcut file beside the settings and works after a restart;
+// every menu item goes on showing its key, then and after the restart.
 TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
   // The shortcuts page of the program's sheet: F9 captured for Build Target.
   SetEditorOptionsSheet([](CColFnt& sheet) {
@@ -519,6 +629,8 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
     EXPECT_EQ(pressF9(f), (std::vector<unsigned>{cmd::kBuildTarget}));
     ASSERT_TRUE(WaitIdle(s.App()));
     EXPECT_TRUE(fs::exists(dir + "pelmora2.Mac"));
+    EXPECT_EQ(MenuItemText(f, cmd::kFileSave), "&Save\tCtrl+S");
+    EXPECT_NE(MenuItemText(f, cmd::kBuildTarget).find("\tF7"), std::string::npos);  // its first key
     EXPECT_TRUE(f->close());
   }
   SetEditorOptionsSheet(nullptr);
@@ -530,8 +642,77 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
   ASSERT_NE(s.Frame(), nullptr);
   EXPECT_EQ(pressF9(s.Frame()), (std::vector<unsigned>{cmd::kBuildTarget}));
   ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(MenuItemText(s.Frame(), cmd::kFileSave), "&Save\tCtrl+S");
+  EXPECT_NE(MenuItemText(s.Frame(), cmd::kBuildTarget).find("\tF7"), std::string::npos);
 }
 
+
+// OK on View > Options with nothing changed leaves the editors as they were.
+TEST_F(FrameWindowTest, OptionsClosedWithOkUnchangedKeepTheEditorFont) {
+  SetEditorOptionsSheet([](QWidget*, EditorOptionsSession&, ShortcutPageData&) { return true; });
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  ASSERT_NE(f->Editors().Active(), nullptr);
+  const QFont before = f->Editors().Active()->EditorFont();
+  EXPECT_TRUE(f->ExecuteCommand(32763));
+  const QFont after = f->Editors().Active()->EditorFont();
+  SetEditorOptionsSheet(nullptr);
+  EXPECT_EQ(after.family(), before.family());
+  EXPECT_EQ(after.pointSizeF(), before.pointSizeF());
+  EXPECT_EQ(after.pixelSize(), before.pixelSize());
+  EXPECT_EQ(after.weight(), before.weight());
+  EXPECT_EQ(after.italic(), before.italic());
+}
+
+// The caret pane at a line past a million and the program counter's pane
+// show their whole texts in the bar's font.
+struct PaneRow {
+  const char* name;
+  unsigned pane;
+  const char* text;
+};
+
+class StatusPanes : public test::ExampleFrameTest, public ::testing::WithParamInterface<PaneRow> {};
+
+TEST_P(StatusPanes, ShowTheirWholeText) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  if (GetParam().pane == 118)
+    f->SetCaretPosition(GetParam().text);
+  else
+    f->DriverStatusChanged(GetParam().text);
+  SECStatusBar* bar = f->Status();
+  const int index = bar->CommandToIndex(GetParam().pane);
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(bar->GetPaneText(index), GetParam().text);
+  const int needed = QFontMetrics(bar->font()).horizontalAdvance(QString::fromLatin1(GetParam().text));
+  EXPECT_GE(bar->GetItemRect(index).width() - kStatusPanePadding, needed);
+}
+
+const PaneRow kPaneRows[] = {
+    {"CaretAtAMillion", 118, "L:1000000 C:2048"},
+    {"ProgramCounter", 123, "PC: 0xFFFFFFFF"},
+    {"SessionEnded", 123, "Debug session ended"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, StatusPanes, ::testing::ValuesIn(kPaneRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Project > Open Project starts its dialog in the open project's folder.
+TEST_F(FrameWindowTest, OpenProjectStartsInTheProjectsFolder) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::string start = "(not asked)";
+  f->m_chooseProjectFile = [&start](const std::string& folder) {
+    start = folder;
+    return std::string();
+  };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kOpenProject));
+  EXPECT_EQ(fs::path(start).lexically_normal(), fs::path(dir).lexically_normal());
+}
 
 // The debug layout is a layout of its own: it starts without the output
 // window, keeps what a session changed, and the build layout comes back.
@@ -575,6 +756,27 @@ TEST_F(FrameWindowTest, TheWindowAreaScrollsToAChildPartlyOutsideIt) {
   EXPECT_GT(std::max(h->maximum(), v->maximum()), 0);
 }
 
+
+// A window that fills the area follows it when a bar docks: no scroll bar
+// comes up over its caption buttons.
+TEST_F(FrameWindowTest, AWindowFillingTheAreaFollowsItWhenABarDocks) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->ProjectBar()->IsBarVisible());
+  f->ExecuteCommand(cmd::kViewProjectBar);  // the area grows
+  QCoreApplication::processEvents();
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  QMdiSubWindow* w = f->MdiClient()->activeSubWindow();
+  ASSERT_NE(w, nullptr);
+  ASSERT_FALSE(w->isMaximized());
+  f->ExecuteCommand(cmd::kViewProjectBar);  // and shrinks again
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(f->ProjectBar()->IsBarVisible());
+  EXPECT_FALSE(f->MdiClient()->horizontalScrollBar()->isVisible());
+  EXPECT_FALSE(f->MdiClient()->verticalScrollBar()->isVisible());
+  EXPECT_EQ(w->geometry(), QRect(QPoint(0, 0), f->MdiClient()->viewport()->size()));
+}
 
 // An item whose text follows the state ("Translate Blinky.c") keeps the key
 // its menu shows.

@@ -692,8 +692,13 @@ TEST_F(MainFrameTest, TheAboutBoxOpensFromTheHelpMenuAndCloses) {
   EXPECT_EQ(seen.find('\t'), std::string::npos);
   // The tools the build really runs, with the versions they tell.
   if (HaveTools()) {
-    const std::size_t gcc = seen.find("arm-none-eabi-gcc.Exe");
+    const std::size_t gcc = seen.find("arm-none-eabi-gcc ");
     ASSERT_NE(gcc, std::string::npos) << seen;
+    EXPECT_EQ(seen.find(".Exe"), std::string::npos) << seen;
+    // The folder the tools run from, where the compiler is.
+    const std::size_t at = seen.find("Toolchain Path:    ") + 19;
+    const std::string folder = seen.substr(at, seen.find('\n', at) - at);
+    EXPECT_TRUE(fs::exists(folder + "arm-none-eabi-gcc")) << seen;
     const std::string line = seen.substr(gcc, seen.find('\n', gcc) - gcc);
     EXPECT_NE(line.find(" V"), std::string::npos) << line;
   }

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# A floating output window under a window manager (openbox, on Xvfb): it
+# stays above the main window when the main window is clicked, in the
+# session that floated it and after a restart that brings it back floating.
+# Pictures in <build>/gallery/floating.
+#   floating_output_end_to_end.sh <build> <source> <screen_grab>
+# Exit 77 (skipped) without xvfb-run, xdotool, openbox or xprop.
+set -euo pipefail
+build=$(cd "$1" && pwd); src=$2; grab=$3
+. "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
+e2e_need xvfb-run xdotool openbox xprop
+e2e_in_xvfb "$@"
+e2e_start_work pm2float floating
+e2e_copy_blinky
+export PM2_IPC_SUFFIX="-float$$" XDG_RUNTIME_DIR="$work/run"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+openbox > "$work/wm.txt" 2>&1 &
+wm=$!
+trap 'kill "${pid:-0}" "$wm" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+sleep 1
+
+# The window manager's stacking order, bottom first: the output window's
+# id must come after the main window's.
+above_main() {
+  local out stack
+  out=$(printf '0x%x' "$(xdotool search --onlyvisible --name "^Output Window$" | head -1)")
+  stack=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
+  local seen_main=0 w
+  for w in $stack; do
+    [ "$((w))" = "$main" ] && seen_main=1
+    [ "$((w))" = "$((out))" ] && { [ "$seen_main" = 1 ]; return; }
+  done
+  return 1
+}
+click_main() {
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  xdotool mousemove "$((X + WIDTH / 2))" "$((Y + HEIGHT / 3))" click 1
+  sleep 1
+}
+
+start_program "$work/run1.txt" "$work/blinky/Blinky.pm2"
+# A double click on the output window's gripper floats it.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove "$((X + 8))" "$((Y + HEIGHT - 100))" click --repeat 2 --delay 80 1
+find_window "^Output Window$" > /dev/null || fail "the output window did not float"
+click_main
+shot 01-floating-above
+above_main || fail "the floating output window went under the main window"
+quit_program
+kill -0 "$pid" 2>/dev/null && fail "the program did not close"
+start_program "$work/run2.txt"
+find_window "^Output Window$" > /dev/null || fail "the output window did not come back floating"
+click_main
+shot 02-restarted-above
+above_main || fail "after a restart the floating output window went under the main window"
+stop_program
+echo "pictures in $gallery"
