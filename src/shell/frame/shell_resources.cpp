@@ -103,7 +103,7 @@ ITEM 32735 "Serial Window #&1"
 ITEM 32728 "Serial Window #&2"
 ITEM 35418 "Serial Window #&3"
 ITEM 35073 "Toolbo&x"
-ITEM 35081 "&Periodic Window Update"
+ITEM 35081 "Periodic Window &Update"
 SEPARATOR
 ITEM 35409 "Include &Dependencies"
 ITEM 32705 "W&orkbook Mode"

@@ -649,7 +649,7 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
 
 // OK on View > Options with nothing changed leaves the editors as they were.
 TEST_F(FrameWindowTest, OptionsClosedWithOkUnchangedKeepTheEditorFont) {
-  SetEditorOptionsSheet([](QWidget*, EditorOptionsSession&, ShortcutPageData&) { return true; });
+  SetEditorOptionsSheet([](CColFnt&) { return true; });
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
