@@ -81,6 +81,15 @@ pm2::gdb::TargetEvents Events() {
   e.serial = [](uint8_t c) {
     if (g_record.PostNotify) g_record.PostNotify(kSerialByteNotify, intptr_t(c));
   };
+  // A short text for the status line, posted: the texts live in a small
+  // ring, as the GUI reads one after this returns.
+  e.status = [](const std::string& text) {
+    static char ring[4][32];
+    static std::atomic<unsigned> next{0};
+    char* slot = ring[next++ % 4];
+    std::snprintf(slot, sizeof ring[0], "%s", text.c_str());
+    if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyStatusText, reinterpret_cast<intptr_t>(slot));
+  };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, 0);

@@ -13,7 +13,14 @@ namespace pm2::gdb {
 namespace {
 
 constexpr int kCommandTimeoutMs = 3000;
-constexpr int kStepTimeoutMs = 3000;
+// How long a stop request waits for gdb to read it before gdb is signalled.
+constexpr int kInterruptSignalMs = 300;
+
+// The milliseconds left until a deadline (0 when it passed).
+int RestMs(std::chrono::steady_clock::time_point until) {
+  const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+  return rest.count() > 0 ? int(rest.count()) : 0;
+}
 
 std::string Hex(uint64_t v) {
   char b[24];
@@ -88,13 +95,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
     *err = MissingProgramText(params.gdb);
     return false;
   }
-  std::string remote = params.remote;
   m_simulated = params.simulate;
-  if (params.simulate) {
-    int port = 0;
-    if (!StartQemu(program, &m_qemu, &port, err)) return false;
-    remote = "127.0.0.1:" + std::to_string(port);
-  }
   GdbConnection::Handlers h;
   h.stopped = [this](const MiRecord& r) { OnStopped(r); };
   // The IDE hears of a stop once gdb takes questions again.
@@ -102,12 +103,20 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
     if (!m_ownStop) NotifyStopped();
   };
   h.running = [this] {
-    if (m_events.executing) m_events.executing(true);
+    // A target that did not answer stays out of the executing state until
+    // it stops again, so that the session can still be ended.
+    if (m_events.executing && !m_unanswered) m_events.executing(true);
   };
   h.console = [this](const std::string& text) { OnConsole(text); };
+  h.log = [this](const std::string& text) { OnLog(text); };
   h.dead = [this](const std::string& reason) { OnDead(reason); };
   m_gdb = std::make_unique<GdbConnection>(std::move(h));
-  if (!m_gdb->Start({params.gdb, "-q", "-nx", "--interpreter=mi2", program}, err)) return false;
+  {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    m_starting = true;
+    m_startLog.clear();
+  }
+  if (!m_gdb->Start({params.gdb, "-q", "-nx", "--interpreter=mi2"}, err)) return false;
   std::string why;
   for (const char* setup : {"-gdb-set confirm off", "-gdb-set pagination off", "-gdb-set remotetimeout 2",
                             "-gdb-set tcp connect-timeout 3"})
@@ -115,6 +124,21 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
       *err = "gdb-multiarch does not answer: " + why;
       return false;
     }
+  // The program file first: one gdb cannot read (cut short, empty, not a
+  // program) ends the start with gdb's words, before qemu would load it.
+  if (!Ok(m_gdb->Call("-file-exec-and-symbols " + MiQuote(program), kCommandTimeoutMs), &why)) {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    *err = why.empty() || why == "error" ? m_startLog : why;
+    if (err->empty()) *err = "gdb-multiarch cannot load the program file '" + program + "'";
+    while (!err->empty() && err->back() == '\n') err->pop_back();
+    return false;
+  }
+  std::string remote = params.remote;
+  if (params.simulate) {
+    int port = 0;
+    if (!StartQemu(program, &m_qemu, &port, err)) return false;
+    remote = "127.0.0.1:" + std::to_string(port);
+  }
   MiRecord connected = m_gdb->Call("-target-select remote " + remote, params.connectTimeoutMs);
   if (!Ok(connected, &why)) {
     *err = "GDB server at " + remote + " does not answer" + (why.empty() ? "" : ": " + why);
@@ -125,10 +149,36 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   BuildRegisterSet();
   if (params.simulate && params.uart) SetupUart(params);
   m_monitor = std::thread([this] { Monitor(); });
-  if (m_events.print)
+  std::string log;
+  {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    m_starting = false;
+    log.swap(m_startLog);
+  }
+  if (m_events.print) {
+    // What gdb said about the program while it loaded it (warnings).
+    if (!log.empty()) m_events.print(log);
     m_events.print(params.simulate ? "GDB driver: simulation in qemu-system-arm, GDB stub at " + remote + "\n"
                                    : "GDB driver: connected to the GDB server at " + remote + "\n");
+  }
   return true;
+}
+
+void GdbTarget::OnLog(const std::string& text) {
+  std::lock_guard<std::mutex> lock(m_logMutex);
+  // Kept while the session starts (bounded); later gdb's errors come with
+  // the answers that the driver prints.
+  if (m_starting && m_startLog.size() < 4096) m_startLog += text;
+}
+
+void GdbTarget::WaitEnded(WaitFor what, WaitEnd end) {
+  const WaitReport report = ReportWait(what, end, kReplyBoundMs);
+  if (end == WaitEnd::NoAnswer || what == WaitFor::Stop) {
+    m_unanswered = true;
+    if (m_events.executing) m_events.executing(false);
+  }
+  if (m_events.print) m_events.print(report.command);
+  if (m_events.status) m_events.status(report.status);
 }
 
 void GdbTarget::Monitor() {
@@ -217,6 +267,7 @@ void GdbTarget::ReportStop(const MiRecord& r) {
     if (!lineOk) m_stopLine.line = 0;
   }
   m_stepMode = -1;
+  m_unanswered = false;
   if (m_events.executing) m_events.executing(false);
   const std::string reason = r.results.Str("reason");
   if (reason == "exited" || reason == "exited-normally" || reason == "signal-received")
@@ -225,24 +276,34 @@ void GdbTarget::ReportStop(const MiRecord& r) {
 
 bool GdbTarget::Go(uint32_t stopAddress) {
   if (!Halted()) return false;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   if (stopAddress != 0xFFFFFFFFu && !Ok(m_gdb->Call("-break-insert -t *" + Hex(stopAddress), kCommandTimeoutMs)))
     return false;
   m_freeRun = true;
   m_stepMode = -1;
-  return Ok(m_gdb->Call("-exec-continue", kCommandTimeoutMs));
+  MiRecord r = m_gdb->Call("-exec-continue", RestMs(until));
+  if (r.cls == "timeout") WaitEnded(WaitFor::Run, WaitEnd::NoAnswer);
+  return Ok(r);
 }
 
 bool GdbTarget::Step(int mode) {
   if (!Halted()) return false;
   const char* command = StepCommand(mode);
   if (!command) return false;
+  // One bound for the whole step, whatever it asks gdb on the way.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   m_freeRun = false;
   // With the UART stand-in a step may be broken into; its frame's depth
   // tells how far to go back up.
   int depth = 0;
   if (m_uartWrite >= 0 && mode != 3) {
     bool ok = false;
-    depth = int(ParseNumber(m_gdb->Call("-stack-info-depth", kCommandTimeoutMs).results.Str("depth"), &ok));
+    MiRecord d = m_gdb->Call("-stack-info-depth", RestMs(until));
+    if (d.cls == "timeout") {
+      WaitEnded(WaitFor::Step, WaitEnd::NoAnswer);
+      return false;
+    }
+    depth = int(ParseNumber(d.results.Str("depth"), &ok));
   }
   m_stepDepth = depth;
   {
@@ -251,13 +312,17 @@ bool GdbTarget::Step(int mode) {
   }
   m_stepMode = mode;
   const uint64_t before = Reported();
-  if (!Ok(m_gdb->Call(command, kCommandTimeoutMs))) {
+  MiRecord r = m_gdb->Call(command, RestMs(until));
+  if (!Ok(r)) {
     m_stepMode = -1;
+    if (r.cls == "timeout") WaitEnded(WaitFor::Step, WaitEnd::NoAnswer);
     return false;
   }
-  // A step that does not end soon leaves the target running; its stop
-  // comes later like any other.
-  return WaitReported(before + 1, kStepTimeoutMs);
+  // A step that does not end within the bound leaves the target running;
+  // its stop comes later like any other.
+  if (WaitReported(before + 1, RestMs(until))) return true;
+  if (State() == SessionState::Running) WaitEnded(WaitFor::Step, WaitEnd::RunsOn);
+  return false;
 }
 
 bool GdbTarget::Interrupt() {
@@ -266,9 +331,16 @@ bool GdbTarget::Interrupt() {
   m_freeRun = false;
   m_stepMode = -1;
   if (State() != SessionState::Running) return true;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   const uint64_t before = Reported();
-  m_gdb->Call("-exec-interrupt", kCommandTimeoutMs);
-  return WaitReported(before + 1, kStepTimeoutMs);
+  // gdb reads the command at the target's next stop of its own (the UART
+  // stand-in's); a target that runs without one is stopped by the signal.
+  m_gdb->Send("-exec-interrupt");
+  if (WaitReported(before + 1, kInterruptSignalMs)) return true;
+  m_gdb->SignalInterrupt();
+  if (WaitReported(before + 1, RestMs(until))) return true;
+  if (m_gdb->State() != SessionState::Dead) WaitEnded(WaitFor::Stop, WaitEnd::NoAnswer);
+  return false;
 }
 
 bool GdbTarget::Reset() {

@@ -23,6 +23,7 @@
 #include "debugger/gdb/gdb_connection.h"
 #include "debugger/gdb/gdb_listing.h"
 #include "debugger/gdb/trace_history.h"
+#include "debugger/gdb/wait_report.h"
 
 namespace pm2::gdb {
 
@@ -47,6 +48,7 @@ struct TargetEvents {
   std::function<void(const std::string&)> ended;  // the session must end (posted)
   std::function<void(bool)> executing;            // the executing bit
   std::function<void(uint8_t)> serial;            // a character the program sent to its UART
+  std::function<void(const std::string&)> status; // a short text for the status line
 };
 
 // A breakpoint or watchpoint as gdb lists it.
@@ -91,10 +93,16 @@ class GdbTarget {
   pid_t GdbPid() const { return m_gdb ? m_gdb->Pid() : -1; }
   pid_t QemuPid() { return m_qemu.Pid(); }
 
-  // Run control; Step and Stop wait for the stop (at most a few seconds).
+  // Run control; Step and Stop wait for the stop, each at most
+  // kReplyBoundMs in all. A wait that ends at its bound says so on the
+  // command page and the status line; when it ends without any answer the
+  // target counts as not answering: the IDE no longer sees it executing
+  // (so Ctrl+F5 and File > Exit end the session) until its next stop.
+  static constexpr int kReplyBoundMs = 3000;
   bool Go(uint32_t stopAddress);
   bool Step(int mode);
   bool Interrupt();
+  bool Unanswered() const { return m_unanswered; }
   // Resets the target (qemu's and OpenOCD's "monitor" reset) and reports
   // the stop at the new program counter.
   bool Reset();
@@ -174,6 +182,10 @@ class GdbTarget {
   void SetupUart(const TargetParams& params);
   void ArmKey();
   void OnConsole(const std::string& text);
+  void OnLog(const std::string& text);
+  // A wait reached its bound: the texts, and with no answer the target
+  // leaves the executing state.
+  void WaitEnded(WaitFor what, WaitEnd end);
   std::string TakeHeldConsole();
   void Written(uint8_t c, const MiRecord& r);
   void ResumeAfterUart(const MiRecord& r);
@@ -217,6 +229,11 @@ class GdbTarget {
   std::mutex m_keyMutex;
   std::atomic<bool> m_freeRun{false};
   std::atomic<bool> m_keyInterrupt{false};
+  std::atomic<bool> m_unanswered{false};
+  // gdb's log stream while the session starts: why a start failed.
+  std::mutex m_logMutex;
+  std::string m_startLog;
+  bool m_starting = false;
   // The step under way (Step's mode, -1 none) and the stack depth it
   // started at; whether the current stop is the driver's own (the IDE does
   // not hear of it) and whether a finish of the driver's is under way (both
