@@ -16,6 +16,22 @@ constexpr int kCommandTimeoutMs = 3000;
 // How long a stop request waits for gdb to read it before gdb is signalled.
 constexpr int kInterruptSignalMs = 300;
 
+// What gdb's log stream said while it read the program file, without its
+// warnings: "" when it read the file.
+std::string LoadFailure(const std::string& log) {
+  std::string failure;
+  std::size_t at = 0;
+  while (at < log.size()) {
+    std::size_t end = log.find('\n', at);
+    if (end == std::string::npos) end = log.size();
+    const std::string line = log.substr(at, end - at);
+    at = end + 1;
+    if (line.empty() || line.rfind("warning:", 0) == 0) continue;
+    failure += (failure.empty() ? "" : "; ") + line;
+  }
+  return failure;
+}
+
 // The milliseconds left until a deadline (0 when it passed).
 int RestMs(std::chrono::steady_clock::time_point until) {
   const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
@@ -105,7 +121,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   h.running = [this] {
     // A target that did not answer stays out of the executing state until
     // it stops again, so that the session can still be ended.
-    if (m_events.executing && !m_unanswered) m_events.executing(true);
+    if (!m_unanswered) SetExecuting(true);
   };
   h.console = [this](const std::string& text) { OnConsole(text); };
   h.log = [this](const std::string& text) { OnLog(text); };
@@ -116,7 +132,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
     m_starting = true;
     m_startLog.clear();
   }
-  if (!m_gdb->Start({params.gdb, "-q", "-nx", "--interpreter=mi2"}, err)) return false;
+  if (!m_gdb->Start({params.gdb, "-q", "-nx", "--interpreter=mi2", program}, err)) return false;
   std::string why;
   for (const char* setup : {"-gdb-set confirm off", "-gdb-set pagination off", "-gdb-set remotetimeout 2",
                             "-gdb-set tcp connect-timeout 3"})
@@ -124,14 +140,17 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
       *err = "gdb-multiarch does not answer: " + why;
       return false;
     }
-  // The program file first: one gdb cannot read (cut short, empty, not a
-  // program) ends the start with gdb's words, before qemu would load it.
-  if (!Ok(m_gdb->Call("-file-exec-and-symbols " + MiQuote(program), kCommandTimeoutMs), &why)) {
+  // gdb has read the program file before it answers its first command; what
+  // it could not read it said on its log stream. Such a file (cut short,
+  // empty, not a program) ends the start with gdb's words, before qemu
+  // would load it.
+  {
     std::lock_guard<std::mutex> lock(m_logMutex);
-    *err = why.empty() || why == "error" ? m_startLog : why;
-    if (err->empty()) *err = "gdb-multiarch cannot load the program file '" + program + "'";
-    while (!err->empty() && err->back() == '\n') err->pop_back();
-    return false;
+    const std::string failure = LoadFailure(m_startLog);
+    if (!failure.empty()) {
+      *err = failure;
+      return false;
+    }
   }
   std::string remote = params.remote;
   if (params.simulate) {
@@ -156,7 +175,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
     log.swap(m_startLog);
   }
   if (m_events.print) {
-    // What gdb said about the program while it loaded it (warnings).
+    // What gdb warned of while it read the program file.
     if (!log.empty()) m_events.print(log);
     m_events.print(params.simulate ? "GDB driver: simulation in qemu-system-arm, GDB stub at " + remote + "\n"
                                    : "GDB driver: connected to the GDB server at " + remote + "\n");
@@ -171,11 +190,16 @@ void GdbTarget::OnLog(const std::string& text) {
   if (m_starting && m_startLog.size() < 4096) m_startLog += text;
 }
 
+void GdbTarget::SetExecuting(bool on) {
+  m_executing = on;
+  if (m_events.executing) m_events.executing(on);
+}
+
 void GdbTarget::WaitEnded(WaitFor what, WaitEnd end) {
   const WaitReport report = ReportWait(what, end, kReplyBoundMs);
   if (end == WaitEnd::NoAnswer || what == WaitFor::Stop) {
     m_unanswered = true;
-    if (m_events.executing) m_events.executing(false);
+    SetExecuting(false);
   }
   if (m_events.print) m_events.print(report.command);
   if (m_events.status) m_events.status(report.status);
@@ -196,7 +220,7 @@ void GdbTarget::Monitor() {
 
 void GdbTarget::OnDead(const std::string& reason) {
   if (m_closing) return;
-  if (m_events.executing) m_events.executing(false);
+  SetExecuting(false);
   if (m_events.ended) m_events.ended(reason);
 }
 
@@ -268,7 +292,7 @@ void GdbTarget::ReportStop(const MiRecord& r) {
   }
   m_stepMode = -1;
   m_unanswered = false;
-  if (m_events.executing) m_events.executing(false);
+  SetExecuting(false);
   const std::string reason = r.results.Str("reason");
   if (reason == "exited" || reason == "exited-normally" || reason == "signal-received")
     if (m_events.print) m_events.print("GDB driver: the program stopped (" + reason + ")\n");
@@ -330,7 +354,8 @@ bool GdbTarget::Interrupt() {
   // resuming the program or its step.
   m_freeRun = false;
   m_stepMode = -1;
-  if (State() != SessionState::Running) return true;
+  // Running as the IDE sees it: gdb may be in one of the driver's own stops.
+  if (!m_executing) return true;
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   const uint64_t before = Reported();
   // gdb reads the command at the target's next stop of its own (the UART

@@ -186,6 +186,8 @@ class GdbTarget {
   // A wait reached its bound: the texts, and with no answer the target
   // leaves the executing state.
   void WaitEnded(WaitFor what, WaitEnd end);
+  // The executing bit the IDE sees, and its mirror here.
+  void SetExecuting(bool on);
   std::string TakeHeldConsole();
   void Written(uint8_t c, const MiRecord& r);
   void ResumeAfterUart(const MiRecord& r);
@@ -230,6 +232,7 @@ class GdbTarget {
   std::atomic<bool> m_freeRun{false};
   std::atomic<bool> m_keyInterrupt{false};
   std::atomic<bool> m_unanswered{false};
+  std::atomic<bool> m_executing{false};
   // gdb's log stream while the session starts: why a start failed.
   std::mutex m_logMutex;
   std::string m_startLog;
