@@ -4,9 +4,12 @@
 // cannot read ends the start with gdb's words.
 #include <signal.h>
 
+#include <cstring>
 #include <random>
 
+#include "debugger/ipc/ipc_debug_handlers.h"
 #include "gdb_session_fixture.h"
+#include "ipc/event_dispatcher.h"
 
 namespace pm2 {
 namespace {
@@ -113,6 +116,84 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, GdbTrapTest, ::testing::ValuesIn(kTrapRows),
                          [](const ::testing::TestParamInfo<TrapRow>& info) { return info.param.name; });
+
+// ---------------------------------------------------------------- memory past 4 GB
+
+struct RangeRow {
+  const char* name;
+  bool write;
+  uint64_t address;
+  uint32_t count;
+  uint32_t done;  // bytes really read or written, as the reply counts them
+};
+
+const RangeRow kRangeRows[] = {
+    {"WriteRunningPast4GB", true, 0xFFFFFFF0u, 64, 16},
+    {"ReadRunningPast4GB", false, 0xFFFFFFF0u, 64, 16},
+    {"WriteStartingAt4GB", true, 0x100000000ull, 4, 0},
+    {"ReadStartingPast4GB", false, 0x100000004ull, 4, 0},
+    {"WriteInsideTheSpace", true, 0x40001000u, 64, 64},
+};
+
+// The event interface's handlers over the session (one thread here).
+struct SessionShell : IpcDebugShell {
+  explicit SessionShell(DebugSession& s) : session(s) {}
+  bool IsDebugging() override { return session.SessionActive(); }
+  bool IsRunning() override { return session.TargetExecuting(); }
+  bool CanStartBuild() override { return true; }
+  void StartStopDebug() override {}
+  void StopRunning() override {}
+  void StopSession() override {}
+  void RunCommand(int) override {}
+  intptr_t Service(int code, intptr_t arg) override {
+    intptr_t result = 0;
+    session.Service(code, arg, &result);
+    return result;
+  }
+  void Sleep(int) override {}
+  DebugSession& session;
+};
+
+class MemoryRangeTest : public GdbSessionTest, public ::testing::WithParamInterface<RangeRow> {};
+
+TEST_P(MemoryRangeTest, ARangePastTheAddressSpaceIsCutAtItsEndAndTheReplySaysHowMuch) {
+  const RangeRow& row = GetParam();
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  uint8_t vectors[64] = {}, after[64] = {};
+  ASSERT_EQ(r->DbgReadMemory(0, sizeof vectors, vectors), 0);
+
+  EventDispatcher dispatcher;
+  std::atomic<int32_t> muted{0}, client{-1};
+  SessionShell shell(*session);
+  std::vector<std::string> replies;
+  IpcDebugHandlers handlers(dispatcher, shell, IpcDebugState{&muted, &client}, [&](dtc_EventBase& e) {
+    if (auto* read = dynamic_cast<dtc_Debug::ReadMemoryReply*>(&e))
+      replies.push_back("read " + std::to_string(read->m_Data.bytes.size()));
+    else if (auto* written = dynamic_cast<dtc_Debug::WriteMemoryReply*>(&e))
+      replies.push_back("written " + std::to_string(written->m_Data.bytes.size()));
+    else if (auto* status = dynamic_cast<dtc_Debug::StatusText*>(&e))
+      replies.push_back("status " + status->m_strText);
+    return true;
+  });
+  if (row.write) {
+    dtc_Debug::WriteMemory request(row.address, DataBlock(std::vector<uint8_t>(row.count, 0xA5)));
+    request.m_nSender = 9;
+    dispatcher.Deliver(request);
+  } else {
+    dtc_Debug::ReadMemory request(row.address, row.count);
+    request.m_nSender = 9;
+    dispatcher.Deliver(request);
+  }
+  EXPECT_EQ(replies, std::vector<std::string>{(row.write ? "written " : "read ") + std::to_string(row.done)});
+  // Nothing wrapped round to the exception vectors at address 0.
+  ASSERT_EQ(r->DbgReadMemory(0, sizeof after, after), 0);
+  EXPECT_EQ(0, std::memcmp(vectors, after, sizeof after));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, MemoryRangeTest, ::testing::ValuesIn(kRangeRows),
+                         [](const ::testing::TestParamInfo<RangeRow>& info) { return info.param.name; });
 
 // ---------------------------------------------------------------- damaged program files
 

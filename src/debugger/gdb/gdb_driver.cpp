@@ -198,9 +198,11 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
           r->stoppedAt = upTo;
         }
       } else if (r->kind == 2) {
-        if (!g_target->Write(address, r->count, static_cast<const uint8_t*>(r->buffer))) {
+        uint32_t written = 0;
+        if (!g_target->Write(address, r->count, static_cast<const uint8_t*>(r->buffer), &written)) {
+          // The low word of where it stopped: 0 for a write cut at 4 GB.
           r->failed = 1;
-          r->stoppedAt = r->addressLow;
+          r->stoppedAt = uint32_t(address + written);
         }
       } else if (r->kind == 4) {
         const std::string name = g_target->SymbolAt(address);

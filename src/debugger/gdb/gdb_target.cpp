@@ -1,5 +1,6 @@
 #include "debugger/gdb/gdb_target.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -394,6 +395,9 @@ int GdbTarget::Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* re
   if (readUpTo) *readUpTo = uint32_t(address);
   if (!Halted()) return 1;
   if (count == 0) return 0;
+  if (address >= kAddressSpaceEnd) return 1;
+  const uint32_t asked = count;
+  count = uint32_t(std::min<uint64_t>(count, kAddressSpaceEnd - address));
   MiRecord r = m_gdb->Call("-data-read-memory-bytes " + Hex(address) + " " + std::to_string(count),
                            kCommandTimeoutMs);
   if (!Ok(r)) return 1;
@@ -419,11 +423,14 @@ int GdbTarget::Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* re
     }
   }
   if (readUpTo) *readUpTo = uint32_t(covered);
-  return covered >= address + count ? 0 : 1;
+  return covered >= address + asked ? 0 : 1;
 }
 
-bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes) {
-  if (!Halted()) return false;
+bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes, uint32_t* written) {
+  if (written) *written = 0;
+  if (!Halted() || (count > 0 && address >= kAddressSpaceEnd)) return false;
+  const uint32_t asked = count;
+  count = uint32_t(std::min<uint64_t>(count, kAddressSpaceEnd - address));
   std::string hex;
   hex.reserve(count * 2);
   static const char kDigits[] = "0123456789abcdef";
@@ -431,7 +438,10 @@ bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes) {
     hex.push_back(kDigits[bytes[i] >> 4]);
     hex.push_back(kDigits[bytes[i] & 15]);
   }
-  return Ok(m_gdb->Call("-data-write-memory-bytes " + Hex(address) + " " + hex, kCommandTimeoutMs));
+  if (count > 0 && !Ok(m_gdb->Call("-data-write-memory-bytes " + Hex(address) + " " + hex, kCommandTimeoutMs)))
+    return false;
+  if (written) *written = count;
+  return count == asked;
 }
 
 bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::string* text) {

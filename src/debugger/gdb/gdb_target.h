@@ -107,9 +107,14 @@ class GdbTarget {
   // the stop at the new program counter.
   bool Reset();
 
-  // Memory: 0 when all was read; otherwise the bytes up to *readUpTo.
+  // Memory: 0 when all was read; otherwise the bytes up to *readUpTo. The
+  // target's address space ends at 4 GB: a range running past it is cut
+  // there (gdb would wrap it round to address 0), one starting past it is
+  // refused.
+  static constexpr uint64_t kAddressSpaceEnd = uint64_t(1) << 32;
   int Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* readUpTo = nullptr);
-  bool Write(uint64_t address, uint32_t count, const uint8_t* bytes);
+  // True when all was written; *written (if given) gets the bytes written.
+  bool Write(uint64_t address, uint32_t count, const uint8_t* bytes, uint32_t* written = nullptr);
   bool Evaluate(const std::string& expression, uint64_t* value, std::string* text = nullptr);
   // "x = 5": true when gdb accepted it.
   bool Assign(const std::string& assignment);
