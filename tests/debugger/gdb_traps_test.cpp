@@ -37,9 +37,9 @@ struct TrapRow {
 
 const TrapRow kTrapRows[] = {
     {"QemuStoppedBeforeAStep", "qemu-system-arm", Action::Step, "the step got no answer within 3 s",
-     "Step: no answer", "the step did not end within 3 s: the target runs on", "Step: still running"},
+     "Step: no answer", "the step did not end within 3 s: the target runs on", "Step: runs on"},
     {"QemuStoppedWhileTheTargetRuns", "qemu-system-arm", Action::StopRunning,
-     "the target does not answer the stop request within 3 s", "Target does not answer"},
+     "the target does not answer the stop request within 3 s", "Stop: no answer"},
     {"GdbStoppedBeforeAStep", "gdb-multiarch", Action::Step, "the step got no answer within 3 s",
      "Step: no answer"},
     {"GdbStoppedBeforeARun", "gdb-multiarch", Action::Run, "the run command got no answer within 3 s",

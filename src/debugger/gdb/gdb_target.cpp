@@ -302,8 +302,11 @@ void GdbTarget::ReportStop(const MiRecord& r) {
 bool GdbTarget::Go(uint32_t stopAddress) {
   if (!Halted()) return false;
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
-  if (stopAddress != 0xFFFFFFFFu && !Ok(m_gdb->Call("-break-insert -t *" + Hex(stopAddress), kCommandTimeoutMs)))
-    return false;
+  if (stopAddress != 0xFFFFFFFFu) {
+    MiRecord b = m_gdb->Call("-break-insert -t *" + Hex(stopAddress), RestMs(until));
+    if (b.cls == "timeout") WaitEnded(WaitFor::Run, WaitEnd::NoAnswer);
+    if (!Ok(b)) return false;
+  }
   m_freeRun = true;
   m_stepMode = -1;
   MiRecord r = m_gdb->Call("-exec-continue", RestMs(until));

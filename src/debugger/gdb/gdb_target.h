@@ -89,7 +89,9 @@ class GdbTarget {
   bool Start(const TargetParams& params, const std::string& program, std::string* err);
   void Close();
   SessionState State() const { return m_gdb ? m_gdb->State() : SessionState::Dead; }
-  bool Halted() const { return State() == SessionState::Stopped; }
+  // Stopped, and answering: after a wait without an answer nothing asks the
+  // target again until it stops.
+  bool Halted() const { return State() == SessionState::Stopped && !m_unanswered; }
   pid_t GdbPid() const { return m_gdb ? m_gdb->Pid() : -1; }
   pid_t QemuPid() { return m_qemu.Pid(); }
 

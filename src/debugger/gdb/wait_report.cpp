@@ -18,7 +18,7 @@ constexpr Row kRows[] = {
      "*** Error: the step got no answer within %d s: the target does not answer (Ctrl+F5 ends the session)",
      "Step: no answer"},
     {WaitFor::Step, WaitEnd::RunsOn, "*** the step did not end within %d s: the target runs on (Esc stops it)",
-     "Step: still running"},
+     "Step: runs on"},
     {WaitFor::Run, WaitEnd::NoAnswer,
      "*** Error: the run command got no answer within %d s: the target does not answer (Ctrl+F5 ends the "
      "session)",
@@ -26,7 +26,7 @@ constexpr Row kRows[] = {
     {WaitFor::Stop, WaitEnd::NoAnswer,
      "*** Error: the target does not answer the stop request within %d s (Ctrl+F5 or File > Exit end the "
      "session)",
-     "Target does not answer"},
+     "Stop: no answer"},
 };
 
 }  // namespace

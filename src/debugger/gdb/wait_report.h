@@ -1,7 +1,8 @@
 // What the driver says when a wait on gdb or the target reaches its bound:
 // one text for the command page and a short one for the status line (whose
-// pane shows at most 30 characters), by what was waited for and how the
-// wait ended. A stop request has only the one end: no answer.
+// pane shows about 15 of the 30 characters it takes), by what was waited
+// for and how the wait ended. A stop request has only the one end: no
+// answer.
 #pragma once
 
 #include <string>
@@ -16,7 +17,7 @@ enum class WaitEnd {
 
 struct WaitReport {
   std::string command;  // a line for the command page, with its line end
-  std::string status;   // at most 30 characters
+  std::string status;   // at most 15 characters
 };
 
 WaitReport ReportWait(WaitFor what, WaitEnd end, int boundMs);

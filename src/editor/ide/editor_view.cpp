@@ -20,7 +20,6 @@
 namespace pm2 {
 
 namespace {
-constexpr int kMaxWord = 120;
 
 QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 }  // namespace
