@@ -20,103 +20,14 @@
 #include <vector>
 
 #include "debugger/abi/debug_interface.h"
-#include "debugger/gdb/child_process.h"
-#include "debugger/gdb/qemu_launcher.h"
+#include "gdb_bench_peer.h"
 
 namespace {
 
-using pm2::gdb::ChildProcess;
+using namespace pm2::bench;
 
 constexpr uint32_t kReadAddress = 0x40000000u;  // the example's RAM
 constexpr uint32_t kReadSize = 65536;
-
-std::string g_elf;
-std::string g_skip;
-
-// The example built once by the program into a temporary folder.
-bool BuildExample() {
-  std::string dir = std::filesystem::temp_directory_path().string() + "/pm2bench" + std::to_string(getpid());
-  std::filesystem::remove_all(dir);
-  std::filesystem::copy(std::string(PM2_SOURCE_DIR) + "/examples/blinky", dir, std::filesystem::copy_options::recursive);
-  std::filesystem::remove_all(dir + "/Obj");
-  std::string cmd = "cd '" + dir + "' && '" + std::string(PM2_PROGRAM_DIR) + "/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
-  if (std::system(cmd.c_str()) != 0) return false;
-  g_elf = dir + "/Obj/Blinky.elf";
-  return std::filesystem::exists(g_elf);
-}
-
-// ---- the peer: gdb-multiarch over MI, lines read straight from its pipe
-class RawGdb {
- public:
-  bool Start() {
-    std::string err;
-    int port = 0;
-    if (!pm2::gdb::StartQemu(g_elf, &m_qemu, &port, &err)) return false;
-    if (!m_gdb.Start({"gdb-multiarch", "-q", "-nx", "--interpreter=mi2", g_elf}, true, &err)) return false;
-    Command("-gdb-set confirm off", "^done");
-    return Command("-target-select remote 127.0.0.1:" + std::to_string(port), "*stopped");
-  }
-  // Sends a command and reads lines until one starts with `until`.
-  bool Command(const std::string& command, const char* until) {
-    std::string line = command + "\n";
-    if (write(m_gdb.InFd(), line.data(), line.size()) != ssize_t(line.size())) return false;
-    for (;;) {
-      std::size_t nl;
-      while ((nl = m_buffer.find('\n')) != std::string::npos) {
-        const bool done = m_buffer.compare(0, std::strlen(until), until) == 0;
-        const bool error = m_buffer.compare(0, 6, "^error") == 0;
-        m_last = m_buffer.substr(0, nl);
-        m_buffer.erase(0, nl + 1);
-        if (done) return true;
-        if (error) return false;
-      }
-      char chunk[65536];
-      ssize_t n = read(m_gdb.OutFd(), chunk, sizeof chunk);
-      if (n <= 0) return false;
-      m_buffer.append(chunk, std::size_t(n));
-    }
-  }
-  const std::string& Last() const { return m_last; }
-  ~RawGdb() {
-    m_gdb.Kill();
-    m_qemu.Kill();
-  }
-
- private:
-  ChildProcess m_qemu, m_gdb;
-  std::string m_buffer, m_last;
-};
-
-// ---- ours: the driver library through its record
-class Driver {
- public:
-  bool Start() {
-    m_lib = dlopen((std::string(PM2_PROGRAM_DIR) + "/GdbDrv.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!m_lib) return false;
-    auto boot = reinterpret_cast<BootDllFn>(dlsym(m_lib, "BootDll"));
-    if (!boot) return false;
-    std::memset(&m_ide, 0, sizeof m_ide);
-    std::memset(&m_settings, 0, sizeof m_settings);
-    m_ide.size = sizeof m_ide;
-    std::snprintf(m_settings.programFile, sizeof m_settings.programFile, "%s", g_elf.c_str());
-    std::snprintf(m_settings.dllParams, sizeof m_settings.dllParams, "-sim");
-    boot(1, &m_ide);
-    boot(2, &m_record);
-    boot(3, &m_settings);
-    boot(4, &m_settings);
-    return !(m_settings.flags & kDbgSettingsStartFailed);
-  }
-  DebugInterface* Record() const { return m_record; }
-  ~Driver() {
-    if (m_record && m_record->DbgExit) m_record->DbgExit();
-  }
-
- private:
-  void* m_lib = nullptr;
-  DebugInterface m_ide;
-  DebugInterface* m_record = nullptr;
-  DebugSettings m_settings;
-};
 
 // Both started once, and ended before the program ends (their gdb and
 // qemu with them).
@@ -219,6 +130,24 @@ void BM_PairedRead64K(benchmark::State& state) {
 }
 BENCHMARK(BM_PairedRead64K)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(2.0);
 
+// A session's start as the IDE makes it (gdb and qemu started, connected)
+// up to the stop at main ("g,main"), each time a new driver.
+void BM_DriverStartToMain(benchmark::State& state) {
+  if (!g_skip.empty()) return state.SkipWithError(g_skip.c_str());
+  // The drivers of the other runs are ended first: one driver per process.
+  g_ours.reset();
+  g_oursTried = false;
+  for (auto _ : state) {
+    // Ending the session is not part of it.
+    const auto t0 = std::chrono::steady_clock::now();
+    Driver d;
+    if (!d.Start()) return state.SkipWithError("the GDB driver did not start");
+    if (!d.RunToMain()) return state.SkipWithError("no stop at main");
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+  }
+}
+BENCHMARK(BM_DriverStartToMain)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -229,22 +158,26 @@ class RatioReporter : public benchmark::ConsoleReporter {
       for (const char* counter : {"step_ratio", "read_ratio"}) {
         auto it = r.counters.find(counter);
         if (it == r.counters.end()) continue;
-        std::printf("%s, measured side by side: GDB driver vs gdb-multiarch alone: %.2fx the time (goal <= 1.2x)\n",
-                    std::string(counter) == "step_ratio" ? "single step" : "64 KB read", double(it->second));
+        std::printf("%s, measured side by side: GDB driver vs gdb-multiarch alone: %.2fx the time (goal <= 1.2x: %s)\n",
+                    std::string(counter) == "step_ratio" ? "single step" : "64 KB read", double(it->second),
+                    Met(it->second, 1.2));
       }
+      if (name.find("BM_DriverStartToMain") == 0 && !r.error_occurred)
+        std::printf("session start to the stop at main: %.0f ms (goal <= 1000 ms: %s)\n", t,
+                    Met(t, 1000));
       if (name.find("BM_DriverStep") == 0) m_driverStep = t;
       if (name.find("BM_GdbStep") == 0) m_gdbStep = t;
       if (name.find("BM_DriverRead64K") == 0) m_driverRead = t;
       if (name.find("BM_GdbRead64K") == 0) m_gdbRead = t;
     }
     if (m_driverStep > 0 && m_gdbStep > 0 && !m_stepShown) {
-      std::printf("single step: GDB driver vs gdb-multiarch alone: %.2fx the time (goal <= 1.2x)\n",
-                  m_driverStep / m_gdbStep);
+      std::printf("single step: GDB driver vs gdb-multiarch alone: %.2fx the time (goal <= 1.2x: %s)\n",
+                  m_driverStep / m_gdbStep, Met(m_driverStep / m_gdbStep, 1.2));
       m_stepShown = true;
     }
     if (m_driverRead > 0 && m_gdbRead > 0 && !m_readShown) {
-      std::printf("64 KB read: GDB driver vs -data-read-memory-bytes: %.2fx the time (goal <= 1.2x)\n",
-                  m_driverRead / m_gdbRead);
+      std::printf("64 KB read: GDB driver vs -data-read-memory-bytes: %.2fx the time (goal <= 1.2x: %s)\n",
+                  m_driverRead / m_gdbRead, Met(m_driverRead / m_gdbRead, 1.2));
       m_readShown = true;
     }
   }

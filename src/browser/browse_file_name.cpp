@@ -23,4 +23,20 @@ std::string TargetBrowseFile(const ProjectRec& project, const TargetRec& target)
   return stored;
 }
 
+const char* ToolsetWithoutBrowseInfo(int toolset) {
+  struct Row {
+    int toolset;
+    const char* name;
+  };
+  static const Row kRows[] = {{kToolsetArmGnu, "ARM-GNU"}, {kToolsetArmAds, "ARM-ADS"}};
+  for (const Row& r : kRows)
+    if (r.toolset == toolset) return r.name;
+  return nullptr;
+}
+
+std::string NoBrowseInfoText(const char* toolsetName) {
+  return std::string("Source Browser: the compiler of this ") + (toolsetName ? toolsetName : "") +
+         " target writes no browse information.";
+}
+
 }  // namespace pm2

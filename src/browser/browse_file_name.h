@@ -16,4 +16,11 @@ struct TargetRec;
 // target has no options.
 std::string TargetBrowseFile(const ProjectRec& project, const TargetRec& target);
 
+// The toolsets whose compilers write no browse information (ARM-GNU and
+// ARM-ADS): their name ("ARM-GNU"), else null.
+const char* ToolsetWithoutBrowseInfo(int toolset);
+// Why a target of such a toolset has no source browser: the status line's
+// prompt of the greyed command and the look-ups' message.
+std::string NoBrowseInfoText(const char* toolsetName);
+
 }  // namespace pm2

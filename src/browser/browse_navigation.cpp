@@ -1,5 +1,6 @@
 #include "browser/browse_navigation.h"
 
+#include "browser/browse_file_name.h"
 #include "browser/browse_loader.h"
 
 namespace pm2 {
@@ -57,7 +58,7 @@ Found FindName(BrowseSession& session, const BrowseSource& source, const std::st
   Found r;
   if (source.toolsWriteNone) {
     session.Free();
-    r.text = BrowseErrorText(kBrowseNoInfo, source.file);
+    r.text = NoBrowseInfoText(source.toolsWriteNone);
     return r;
   }
   std::string err = session.Open(source.file, source.baseFolder);

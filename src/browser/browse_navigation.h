@@ -19,9 +19,9 @@ namespace pm2 {
 struct BrowseSource {
   std::string file;
   std::string baseFolder;
-  // The target's tools write no browse records (ARM-GNU): every look-up
-  // answers with the no-information text without reading the file.
-  bool toolsWriteNone = false;
+  // The target's compiler writes no browse records (ARM-GNU, ARM-ADS: the
+  // toolset's name): every look-up says so without reading the file.
+  const char* toolsWriteNone = nullptr;
 };
 
 // Picks one of several symbol records that share a name.

@@ -63,7 +63,7 @@ std::string AccessSuffix(uint32_t access) {
 }
 
 int OccurrenceImage(const BrowseOccurrence& o) {
-  return o.kind == kOccDefinition || o.kind == kOccMemberDefinition ? 1 : 0;
+  return o.kind == kOccReference || o.kind == kOccMemberReference ? 1 : 0;
 }
 
 std::string OccurrenceRowText(const BrowseOccurrence& o) {
@@ -97,9 +97,9 @@ std::vector<BrowseFileRows> DefinitionRows(const BrowseModule& module, const Bro
 
 const BrowseOccurrence* GraphRootPlace(const BrowseSymbol& symbol) {
   for (const BrowseOccurrence& o : symbol.occurrences)
-    if (o.kind == kOccReference || o.kind == kOccMemberReference) return &o;
+    if (o.kind == kOccDefinition || o.kind == kOccMemberDefinition) return &o;
   for (const BrowseOccurrence& o : symbol.occurrences)
-    if (o.kind == kOccDefinition) return &o;
+    if (o.kind == kOccReference) return &o;
   return nullptr;
 }
 

@@ -55,9 +55,10 @@ constexpr KindRow kKindBits[] = {
 
 bool IsSfr(const BrowseSymbol& s) { return s.cls == kClassLocalData && s.kind == 3; }
 
-bool ReferencedIn(const BrowseSymbol& s, uint32_t file) {
+// File Outline: the symbols the file defines.
+bool DefinedIn(const BrowseSymbol& s, uint32_t file) {
   for (const BrowseOccurrence& o : s.occurrences)
-    if ((o.kind == kOccReference || o.kind == kOccMemberReference) && o.file == file) return true;
+    if ((o.kind == kOccDefinition || o.kind == kOccMemberDefinition) && o.file == file) return true;
   return false;
 }
 
@@ -125,7 +126,7 @@ std::vector<BrowseSymbol*> FilterSymbols(const BrowseModule& module, const Brows
     if (!everything && !MatchNameMask(filter.mask, name.text)) continue;
     for (BrowseSymbol* s = name.first; s; s = s->next) {
       if (!PassesKindFilter(*s, filter.kinds) || !PassesSpace(flags, s->space)) continue;
-      if (filter.file != 0 && !ReferencedIn(*s, filter.file)) continue;
+      if (filter.file != 0 && !DefinedIn(*s, filter.file)) continue;
       rows.push_back(s);
     }
   }

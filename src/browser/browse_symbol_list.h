@@ -52,7 +52,7 @@ struct BrowseListFilter {
   std::string mask = "*";
   uint32_t kinds = kFilterEverything;
   uint32_t spaces = kFilterEverything;
-  uint32_t file = 0;  // a file number: only records referenced in it; 0 all
+  uint32_t file = 0;  // a file number: only records it defines; 0 all
 };
 
 // The records to list, in name-list order: all names of the module through

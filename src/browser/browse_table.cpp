@@ -90,7 +90,7 @@ void BrowseModule::Decode(BrowseOccurrences& list, bool fileOrder) {
     room = 0;
     for (uint32_t i = 0; i < n; ++i) {
       const uint16_t kind = Le16(raw + i * kOccurrenceEntryBytes);
-      room += kind >= kOccDefinition && kind <= kOccMemberDefinition;
+      room += kind >= kOccReference && kind <= kOccMemberReference;
       calls += kind == kOccCalls || kind == kOccCalledBy;
     }
   }
@@ -99,14 +99,15 @@ void BrowseModule::Decode(BrowseOccurrences& list, bool fileOrder) {
   if (fileOrder) {
     for (uint32_t i = 0; i < n; ++i) array[k++] = DecodeOccurrence(raw + i * kOccurrenceEntryBytes);
   } else {
-    // References and calls first in their order, then the definitions.
+    // Definitions and calls first in their order (kinds 2 to 5), then the
+    // references.
     for (int pass = 0; pass < 2; ++pass)
       for (uint32_t i = 0; i < n; ++i) {
         const uint8_t* entry = raw + i * kOccurrenceEntryBytes;
         const uint16_t kind = Le16(entry);
-        const bool reference = kind >= kOccReference && kind <= kOccMemberReference;
-        const bool definition = kind == kOccDefinition || kind == kOccMemberDefinition;
-        if (pass == 0 ? reference : definition) array[k++] = DecodeOccurrence(entry);
+        const bool early = kind >= kOccDefinition && kind <= kOccMemberDefinition;
+        const bool reference = kind == kOccReference || kind == kOccMemberReference;
+        if (pass == 0 ? early : reference) array[k++] = DecodeOccurrence(entry);
       }
   }
   list.m_data = array;
@@ -161,8 +162,8 @@ void BrowseModule::CloseNumbers() {
 namespace {
 
 // Kinds 2 to 5 first in their order, then kinds 1 and 6; others dropped.
-// The references are moved forward in place and the definitions kept in
-// one scratch buffer shared by all records. Returns the number of
+// The definitions and calls are moved forward in place and the references
+// kept in one scratch buffer shared by all records. Returns the number of
 // definitions and references (kinds 1, 2, 5 and 6).
 uint32_t OrderOccurrences(BrowseOccurrences& list, std::vector<BrowseOccurrence>& defs) {
   defs.clear();
@@ -170,11 +171,11 @@ uint32_t OrderOccurrences(BrowseOccurrences& list, std::vector<BrowseOccurrence>
   uint32_t calls = 0;
   for (size_t i = 0; i < list.size(); ++i) {
     const uint16_t k = list[i].kind;
-    if (k >= kOccReference && k <= kOccMemberReference) {
+    if (k >= kOccDefinition && k <= kOccMemberDefinition) {
       if (refs != i) list[refs] = list[i];
       ++refs;
       calls += k == kOccCalls || k == kOccCalledBy;
-    } else if (k == kOccDefinition || k == kOccMemberDefinition) {
+    } else if (k == kOccReference || k == kOccMemberReference) {
       defs.push_back(list[i]);
     }
   }

@@ -22,18 +22,20 @@
 
 namespace pm2 {
 
-// What an occurrence records. The look-ups take 1 and 6 for a definition
-// request and 2 and 5 for a reference request; 5 and 6 refer to the struct
-// or union tag the name is a member of; 3 and 4 are call relations whose
-// referenced symbol is the other end (3: the symbol calls it, 4: it calls
-// the symbol).
+// What an occurrence records. 2 is where the name is defined and 1 where
+// it is used, for every reader alike: Go To Definition and Go To
+// Reference, the results view's D and R, the graphs' root place and the
+// file filter (the symbols a file defines). 5 and 6 are the same for a
+// member, referring to the struct or union tag it is a member of; 3 and 4
+// are call relations whose referenced symbol is the other end (3: the
+// symbol calls it, 4: it calls the symbol).
 enum BrowseOccurrenceKind : uint16_t {
-  kOccDefinition = 1,
-  kOccReference = 2,
+  kOccReference = 1,
+  kOccDefinition = 2,
   kOccCalls = 3,
   kOccCalledBy = 4,
-  kOccMemberReference = 5,
-  kOccMemberDefinition = 6,
+  kOccMemberDefinition = 5,
+  kOccMemberReference = 6,
 };
 
 // Symbol classes, one bit each.
@@ -87,7 +89,7 @@ inline constexpr size_t kOccurrenceEntryBytes = 16;
 // An entry as the file holds it, its reference not yet resolved.
 BrowseOccurrence DecodeOccurrence(const uint8_t* entry);
 // The kinds whose referenced symbol is a record of the table (3 to 6).
-inline bool IsCallOrMemberKind(uint16_t kind) { return kind >= kOccCalls && kind <= kOccMemberDefinition; }
+inline bool IsCallOrMemberKind(uint16_t kind) { return kind >= kOccCalls && kind <= kOccMemberReference; }
 
 class BrowseModule;
 

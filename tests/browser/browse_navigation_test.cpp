@@ -185,7 +185,7 @@ TEST_F(NavFixture, StepsNeedACursorAndEnd) {
       .Occurrences({{3, 1, 1, 0, 1}, {4, 1, 2, 0, 1}})
       .NameRec("lost")
       .Symbol(4)
-      .Occurrences({{2, 1, 5}, {2, 9, 6}})
+      .Occurrences({{1, 1, 5}, {1, 9, 6}})
       .ModuleEnd();
   Use(f);
   ASSERT_EQ(session.Open(source.file, source.baseFolder), "");
@@ -229,11 +229,11 @@ struct SeveralFixture : NavFixture {
         .File("a.c")
         .NameRec("i")
         .Symbol(2, 0, 4, 1)
-        .Occurrences({{1, 1, 10}, {2, 1, 11}})
+        .Occurrences({{2, 1, 10}, {1, 1, 11}})
         .Symbol(2, 0, 4, 1)
-        .Occurrences({{1, 1, 20}, {2, 1, 21}})
+        .Occurrences({{2, 1, 20}, {1, 1, 21}})
         .Symbol(512)  // no class of the nine
-        .Occurrences({{1, 1, 30}})
+        .Occurrences({{2, 1, 30}})
         .ModuleEnd();
     Use(f);
   }
@@ -284,7 +284,7 @@ TEST_F(NavFixture, SingleRecordGivesNoChoiceLines) {
 
 TEST_F(NavFixture, OccurrenceWithoutFile) {
   BrowseSampleFile f;
-  f.ModuleStart().Header(1).File("a.c").NameRec("x").Symbol(4).Occurrences({{1, 7, 3}, {2, 1, 4}}).ModuleEnd();
+  f.ModuleStart().Header(1).File("a.c").NameRec("x").Symbol(4).Occurrences({{2, 7, 3}, {1, 1, 4}}).ModuleEnd();
   Use(f);
   EXPECT_EQ(FindSymbolLocation(session, source, "x", true, chooser),
             std::optional<std::string>("Source Browser: 'x' - undefined Definition/Reference !"));

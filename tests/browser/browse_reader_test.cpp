@@ -79,23 +79,23 @@ TEST(BrowseReader, EveryRecordKindOfTheSample) {
   EXPECT_EQ(main.type, 17);
   EXPECT_EQ(m->SpaceName(main.space), "code");
   EXPECT_EQ(m->SpaceName(9), "");
-  // Two 0x64 records add up; references and calls first, definitions last;
+  // Two 0x64 records add up; definitions and calls first, references last;
   // the 32-bit line arrives whole.
   EXPECT_EQ(KindsAndLines(main),
-            (std::vector<std::pair<int, uint32_t>>{{2, 40}, {3, 12}, {2, 0x00012345}, {1, 10}}));
+            (std::vector<std::pair<int, uint32_t>>{{3, 12}, {2, 10}, {1, 40}, {1, 0x00012345}}));
   EXPECT_EQ(main.DefRefCount(), 3u);
 
   const BrowseSymbol& counter = *m->FindName("counter")->first;
-  EXPECT_EQ(KindsAndLines(counter), (std::vector<std::pair<int, uint32_t>>{{2, 20}, {2, 30}, {3, 31}, {1, 2}}));
+  EXPECT_EQ(KindsAndLines(counter), (std::vector<std::pair<int, uint32_t>>{{2, 2}, {3, 31}, {1, 20}, {1, 30}}));
   EXPECT_EQ(counter.DefRefCount(), 3u);
-  EXPECT_EQ(counter.occurrences[1].access, kAccessRead | kAccessWritten);
+  EXPECT_EQ(counter.occurrences[3].access, kAccessRead | kAccessWritten);
 
   // Call and member references name their records.
-  EXPECT_EQ(main.occurrences[1].ref, m->FindName("counter")->first);
-  EXPECT_EQ(counter.occurrences[2].ref, &main);
+  EXPECT_EQ(main.occurrences[0].ref, m->FindName("counter")->first);
+  EXPECT_EQ(counter.occurrences[1].ref, &main);
   EXPECT_EQ(m->FindName("start")->first->occurrences[0].ref, &main);
   const BrowseSymbol& field = *m->FindName("field")->first;
-  EXPECT_EQ(KindsAndLines(field), (std::vector<std::pair<int, uint32_t>>{{5, 80}, {6, 71}}));
+  EXPECT_EQ(KindsAndLines(field), (std::vector<std::pair<int, uint32_t>>{{5, 71}, {6, 80}}));
   EXPECT_EQ(field.occurrences[0].ref->owner->text, "pair");
   EXPECT_EQ(field.DefRefCount(), 2u);
   EXPECT_EQ(m->FindName("Main"), nullptr);  // names compare exactly
@@ -541,8 +541,8 @@ TEST_F(SessionFixture, TableOutlivesItsFileBeingCutOrRewritten) {
   const BrowseModule& m = *session.Module();
   ASSERT_TRUE(m.FindName("counter"));
   const BrowseSymbol& counter = *m.FindName("counter")->first;
-  EXPECT_EQ(KindsAndLines(counter), (std::vector<std::pair<int, uint32_t>>{{2, 20}, {2, 30}, {3, 31}, {1, 2}}));
-  EXPECT_EQ(counter.occurrences[2].ref, m.FindName("main")->first);
+  EXPECT_EQ(KindsAndLines(counter), (std::vector<std::pair<int, uint32_t>>{{2, 2}, {3, 31}, {1, 20}, {1, 30}}));
+  EXPECT_EQ(counter.occurrences[1].ref, m.FindName("main")->first);
   EXPECT_EQ(m.FindName("field")->first->occurrences[0].ref->owner->text, "pair");
   EXPECT_EQ(m.FindName("zzzzzzzz"), nullptr);
 }

@@ -63,7 +63,7 @@ TEST(BrowseResults, FilesInOrderOfFirstOccurrenceWithTheirRows) {
   ASSERT_EQ(files[0].rows.size(), 2u);
   EXPECT_EQ(OccurrenceRowText(*files[0].rows[0]), "[ D ] Line 30 [r/w]");
   EXPECT_EQ(OccurrenceRowText(*files[0].rows[1]), "[ D ] Line 31");
-  // Definitions come after the references in each array.
+  // References come after the definitions in each array.
   ASSERT_EQ(files[1].rows.size(), 2u);
   EXPECT_EQ(OccurrenceRowText(*files[1].rows[1]), "[ R ] Line 1, member of tag 'tag'");
   EXPECT_EQ(OccurrenceImage(*files[1].rows[1]), 1);
@@ -154,7 +154,7 @@ TEST(BrowseGraph, FanOutStopsAtTheNodeLimit) {
   EXPECT_FALSE(g.children.empty());
 }
 
-TEST(BrowseGraph, RootPlacePrefersAReference) {
+TEST(BrowseGraph, RootPlacePrefersTheDefinition) {
   BrowseSampleFile f;
   f.ModuleStart().Header(2).File("a.c").NameRec("a").Symbol(8).Occurrences({{1, 1, 5}, {2, 1, 9}});
   f.NameRec("b").Symbol(8).Occurrences({{1, 1, 7}}).NameRec("c").ModuleEnd();

@@ -126,24 +126,24 @@ inline BrowseSampleFile SampleModule(bool vector = false) {
       .File("/abs/util.c")
       .NameRec("main")
       .Symbol(8, 1, 17, 0)
-      .Occurrences({{2, 1, 40}, {3, 1, 12, 0, 2}})
-      .Occurrences({{1, 1, 10}, {2, 2, 0x00012345}})
+      .Occurrences({{1, 1, 40}, {3, 1, 12, 0, 2}})
+      .Occurrences({{2, 1, 10}, {1, 2, 0x00012345}})
       .NameRec("start")
       .Symbol(8, 1, 17, 0)
-      .Occurrences({{4, 1, 5, 0, 0}, {1, 2, 3}})
+      .Occurrences({{4, 1, 5, 0, 0}, {2, 2, 3}})
       .NameRec("counter")
       .Symbol(4, 2, 4, 0)
-      .Occurrences({{1, 1, 2, 2}, {2, 1, 20, 1}, {7, 1, 99}, {2, 2, 30, 3}, {3, 2, 31, 0, 0}})
+      .Occurrences({{2, 1, 2, 2}, {1, 1, 20, 1}, {7, 1, 99}, {1, 2, 30, 3}, {3, 2, 31, 0, 0}})
       .NameRec("_isr")
       .Symbol(8, 1, 17, 0)
-      .Occurrences({{1, 2, 50}, {2, 1, 60}})
+      .Occurrences({{2, 2, 50}, {1, 1, 60}})
       .NameRec("pair")
       .Symbol(32, 0, 15, 0)
-      .Occurrences({{1, 1, 70}})
+      .Occurrences({{2, 1, 70}})
       .NameRec("field")
       .Symbol(16, 0, 4, 0)
-      .Occurrences({{6, 1, 71, 0, 4}, {5, 2, 80, 1, 4}});
-  if (vector) f.NameRec("_?vector").Symbol(8, 1, 17, 0).Occurrences({{1, 2, 90}});
+      .Occurrences({{5, 1, 71, 0, 4}, {6, 2, 80, 1, 4}});
+  if (vector) f.NameRec("_?vector").Symbol(8, 1, 17, 0).Occurrences({{2, 2, 90}});
   f.ModuleEnd();
   return f;
 }

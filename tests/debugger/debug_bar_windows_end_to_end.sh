@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The debug windows of the example end to end on the X11 platform under
-# Xvfb, with the GDB driver and qemu: a breakpoint set by a double click in
-# the editor's margin, F5 runs to it and the arrow stands on its line; the
-# watch bar (View menu) shows the locals of main, Watch #1 the global
+# Xvfb, with the GDB driver and qemu: the session stops at main by itself,
+# F10 steps, a breakpoint set by a double click in the editor's margin, F5
+# runs to it and the arrow stands on its line; the watch bar (View menu)
+# shows the locals of main, Watch #1 the global
 # pattern_step (kept in the options file) and its change after a step, the
 # call stack main and its caller; a value tip shows pattern_step's value.
 # Every step is a PNG in <build>/gallery/debugger/windows-*.png.
@@ -31,10 +32,7 @@ wx=$X; wy=$Y
 xdotool mousemove 640 400
 xdotool key ctrl+F5
 wait_children 2
-xdotool type --delay 30 "BS main"
-xdotool key Return
-sleep 0.5
-xdotool key F5
+# "Go till main()" of the example's options: the session stops at main.
 wait_title "Blinky.c" "the stop at main did not show Blinky.c"
 # The main window's place, for the menu bar.
 eval "$(xdotool getwindowgeometry --shell "$win")"
@@ -42,22 +40,27 @@ wx=$X; wy=$Y
 shot 01-stopped-at-main
 read -r ax0 ay0 ax1 ay1 <<< "$(arrow "$gallery/windows-01-stopped-at-main.png")" || true
 [ -n "${ay1:-}" ] || fail "no arrow in the margin at main"
+mid0=$(( (ay0 + ay1) / 2 ))
+# F10 steps to main's next line: the arrow's move is the line height (the
+# line is in sight, so the view does not scroll).
+xdotool key F10
+sleep 1.5
+shot 01-stepped
+read -r ax0 ay0 ax1 ay1 <<< "$(arrow "$gallery/windows-01-stepped.png")" || true
+[ -n "${ay1:-}" ] || fail "no arrow in the margin after the step"
 mid=$(( (ay0 + ay1) / 2 ))
-# The line height: the selected line's highlight, right of the margin.
-h=$(find_png "$gallery/windows-01-stopped-at-main.png" runnot 255 255 255 $((ax1 + 60)) "$mid")
-[ "$h" -ge 8 ] && [ "$h" -le 40 ] || fail "no line height from the highlight ($h)"
+h=$(( mid - mid0 ))
+[ "$h" -ge 8 ] && [ "$h" -le 40 ] || fail "the step did not move the arrow one line ($mid0 to $mid)"
 echo "arrow $ax0 $ay0 $ax1 $ay1 mid $mid height $h window $wx $wy"
-# 1: View > Watch & Call Stack Window opens the debug bar with the locals
-# of main (n not yet set).
-xdotool mousemove "$((wx + 80))" "$((wy + 10))" click 1
-sleep 0.5
-xdotool key w
-shot 02-watch-bar-locals
-# 2: a double click in the margin of the line after main's first one (the
-# call of LED_Init) sets a breakpoint; F5 runs to it and the arrow stands on
-# the breakpoint's mark (the editor may scroll to show the new line, so the
-# mark, not the old place on the screen, tells the line); the locals show
-# n's new value highlighted.
+# View > Watch & Call Stack Window: the debug bar opens or closes.
+watch_bar() {
+  xdotool mousemove "$((wx + 80))" "$((wy + 10))" click 1
+  sleep 0.5
+  xdotool key w
+}
+# 1: a double click in the margin of the line after (the call of LED_Init)
+# sets a breakpoint; F5 runs to it and the arrow stands on the
+# breakpoint's mark.
 target=$((mid + h))
 xdotool mousemove "$((ax0 + 1))" "$target"
 sleep 0.3
@@ -76,6 +79,9 @@ read -r rx0 ry0 rx1 ry1 <<< "$(find_png "$gallery/windows-04-stopped-at-breakpoi
 bmid=$(( (by0 + by1) / 2 ))
 [ "$bmid" -ge "$ry0" ] && [ "$bmid" -le "$ry1" ] ||
   fail "the arrow is not on the breakpoint's line (arrow $by0..$by1, mark $ry0..$ry1)"
+# 2: the watch bar shows the locals of main.
+watch_bar
+shot 02-watch-bar-locals
 # The bar's tabs and first row lie where the fresh layout puts them.
 tab_y=$((wy + 854)); row_y=$((wy + 778))
 # 3: the call stack shows main and its caller.
@@ -94,16 +100,20 @@ xdotool key Return
 sleep 1
 shot 07-watch-assigned
 # 5: a value tip over pattern_step in LED_On(pattern_step), six lines
-# below the breakpoint's line.
+# below the breakpoint's line (the bar closed, the lines where they were).
+watch_bar
+sleep 0.5
 xdotool mousemove "$((bx1 + 5 + 15 * 8))" "$((bmid + 6 * h))"
 sleep 0.3
 xdotool mousemove "$((bx1 + 6 + 15 * 8))" "$((bmid + 6 * h))"
 sleep 2
 shot 08-value-tip
-# 6: a step into LED_Init refreshes the watch page; the call stack follows.
+# 6: a step into LED_Init; the call stack follows.
 xdotool key F11
 wait_title "LED.c" "stepping into LED_Init did not show LED.c"
 shot 09-step-into
+watch_bar
+sleep 0.5
 xdotool mousemove "$((wx + 250))" "$tab_y" click 1
 shot 10-call-stack-in-led-init
 # 7: Ctrl+F5 ends the session; gdb and qemu are gone.

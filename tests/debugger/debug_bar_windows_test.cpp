@@ -5,8 +5,10 @@
 #include <dlfcn.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -29,6 +31,8 @@
 #include "project/files/debug_lists.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
+#include "shell/app/frame_hooks.h"
+#include "shell/frame/command_table.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_fixture.h"
 #include "toolkit/controls/list_edit.h"
@@ -317,6 +321,29 @@ TEST_F(DebugBarWindowsTest, WatchPagesTakeKeysAndTheMouse) {
 
 // Step out is offered only inside a call, as the driver's call stack tells
 // after each stop, whether or not the call-stack page was ever shown.
+// A stop asks the driver only for what is shown: the hidden bar's Locals
+// page reads its variables when the bar is shown.
+TEST_F(DebugBarWindowsTest, AHiddenBarAsksNothingUntilItIsShown) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_TRUE(Start(s, kScript)) << Log();
+  if (f->WatchBar()->IsBarVisible()) {
+    ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
+  }
+  ASSERT_FALSE(f->WatchBar()->IsBarVisible());
+  const std::string locals = "control " + std::to_string(kDbgCtlLocals) + "\n";
+  const std::size_t before = Log().size();
+  f->Debugger()->TargetStopped();
+  EXPECT_EQ(Log().find(locals, before), std::string::npos) << Log().substr(before);
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
+  EXPECT_NE(Log().find(locals, before), std::string::npos) << Log().substr(before);
+  WatchWindow* page = f->Debugger()->BarCommands().Bar()->Watch(0);
+  ASSERT_EQ(page->GetItemCount(), 2);
+  EXPECT_EQ(page->GetItemText(page->GetItemAtRow(0), 0), "count");
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+}
+
 TEST_F(DebugBarWindowsTest, StepOutIsOfferedOnlyInsideACall) {
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
@@ -334,6 +361,72 @@ TEST_F(DebugBarWindowsTest, StepOutIsOfferedOnlyInsideACall) {
   f->Debugger()->TargetStopped();
   EXPECT_FALSE(f->QueryCommand(kStepOut).enabled);
   ASSERT_TRUE(f->ExecuteCommand(32802));
+}
+
+// Lines typed above a stored breakpoint move its mark; the save stores the
+// line it now marks, so the file opened again has it on the same code.
+TEST_F(DebugBarWindowsTest, AStoredBreakpointFollowsItsLineThroughASave) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  EditorView* v = f->Editors().Open(dir + "Blinky.c", 14);
+  ASSERT_NE(v, nullptr);
+  v->resize(600, 400);
+  const std::string code = v->Text().GetLine(14)->m_text;
+  v->Engine().GotoLine(14, 0);
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdToggleBreak));
+  // Two lines typed at the start of line 10, and one deleted and typed
+  // again above the breakpoint: it marks the same code, now on line 16.
+  v->Engine().ClearSelection();  // the line opened at is selected
+  v->Engine().GotoLine(10, 0);
+  QTest::keyClick(v, Qt::Key_Return);
+  QTest::keyClick(v, Qt::Key_Return);
+  ASSERT_EQ(v->Text().GetLine(16)->m_text, code);
+  EXPECT_TRUE(v->Text().GetLine(16)->m_nFlags & kLineBreakSet);
+  EXPECT_FALSE(v->Text().GetLine(14)->m_nFlags & kLineBreakSet);
+  // A breakpoint set on the typed line (no number in the file yet) and
+  // another view's change (the stored marks applied again) keep both.
+  v->Engine().GotoLine(11, 0);
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdToggleBreak));
+  EXPECT_TRUE(v->Text().GetLine(16)->m_nFlags & kLineBreakSet);
+  EXPECT_TRUE(v->Text().GetLine(11)->m_nFlags & kLineBreakSet);
+  // Stored before the text is saved (a target switch, a session start),
+  // the breakpoint keeps the file's own line.
+  f->ForAllDocuments(kDocBeforeSaveOrTargetChange);
+  const BreakpointRec* b = s.App().Project()->curTarget->breakpoints;
+  ASSERT_NE(b, nullptr);
+  ASSERT_NE(b->next, nullptr);
+  EXPECT_EQ(b->next->value1, 14u) << "the file on disk still has the code on line 14";
+  // The text saved: the stored lines are those the marks are on now.
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kFileSave));
+  EXPECT_FALSE(v->Document().IsModified());
+  EXPECT_EQ(b->next->value1, 16u);
+  EXPECT_EQ(b->value1, 11u);
+  // Closed and opened again, the marks are on the same code.
+  f->Editors().CloseAll();
+  v = f->Editors().Open(dir + "Blinky.c", 16);
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->Text().GetLine(16)->m_text, code);
+  EXPECT_TRUE(v->Text().GetLine(16)->m_nFlags & kLineBreakSet);
+  EXPECT_TRUE(v->Text().GetLine(11)->m_nFlags & kLineBreakSet);
+  EXPECT_FALSE(v->Text().GetLine(14)->m_nFlags & kLineBreakSet);
+  // Lines deleted without a save and the text closed unsaved: the stored
+  // line stays the file's.
+  v->Engine().GotoLine(12, 0);
+  v->Document().Text().DeleteRange({v->Text().GetLine(12), 0}, {v->Text().GetLine(14), 0}, true);
+  EXPECT_TRUE(v->Text().GetLine(14)->m_nFlags & kLineBreakSet);
+  f->ForAllDocuments(kDocBeforeSaveOrTargetChange);
+  f->Editors().CloseAll();
+  EXPECT_EQ(b->next->value1, 16u);
+  v = f->Editors().Open(dir + "Blinky.c", 16);
+  ASSERT_NE(v, nullptr);
+  EXPECT_TRUE(v->Text().GetLine(16)->m_nFlags & kLineBreakSet);
+  v->Engine().GotoLine(16, 0);
+  // The print preview keeps the breakpoint commands greyed.
+  v->Document().AppState() |= kAppPrintPreview;
+  EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdToggleBreak).enabled);
+  v->Document().AppState() &= ~uint32_t(kAppPrintPreview);
+  EXPECT_TRUE(f->QueryCommand(DebugBarCommands::kCmdToggleBreak).enabled);
 }
 
 TEST_F(DebugBarWindowsTest, CallStackShowsTheCallsAndGoesToTheSource) {
@@ -427,13 +520,23 @@ TEST_F(DebugBarWindowsTest, MarginBreakpointsWithAndWithoutASession) {
                                                        v->Engine().State().nCharWidth * tipColumn,
                                                    tipY));
   EXPECT_EQ(tip, "pattern_step = 3") << Log() << " top " << v->Engine().State().nTopLine << " y " << tipY;
-  // The mouse resting there shows it in the debugger's value bubble; a key takes it away.
+  // The mouse resting there 400 ms shows it in the debugger's value
+  // bubble (not the toolkit's tooltip); a key takes it away.
   const QPoint rest(v->Engine().State().nLeftMargin + v->Engine().State().nCharWidth * tipColumn, tipY);
   QHelpEvent help(QEvent::ToolTip, rest, v->viewport()->mapToGlobal(rest));
   QApplication::sendEvent(v->viewport(), &help);
-  auto* bubble = v->viewport()->findChild<ValueTip*>("ValueTip");
-  ASSERT_NE(bubble, nullptr);
-  EXPECT_TRUE(bubble->isVisible());
+  EXPECT_EQ(v->viewport()->findChild<ValueTip*>("ValueTip"), nullptr);
+  QMouseEvent move(QEvent::MouseMove, rest, v->viewport()->mapToGlobal(rest), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QElapsedTimer rested;
+  rested.start();
+  QApplication::sendEvent(v->viewport(), &move);
+  ValueTip* bubble = nullptr;
+  ASSERT_TRUE(test::WaitFor([&] {
+    bubble = v->viewport()->findChild<ValueTip*>("ValueTip");
+    return bubble && bubble->isVisible();
+  }));
+  EXPECT_GE(rested.elapsed(), 390);
   EXPECT_EQ(bubble->Text().toStdString(), "pattern_step = 3");
   QKeyEvent key(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
   QApplication::sendEvent(v->viewport(), &key);

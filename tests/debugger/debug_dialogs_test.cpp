@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QElapsedTimer>
 #include <dlfcn.h>
 #include <filesystem>
@@ -84,6 +86,30 @@ TEST(BreakpointsDialogTest, ClickingTheBoxDisablesTheBreakpointAtOnce) {
   QTest::mouseClick(dlg.CloseButton(), Qt::LeftButton);
   EXPECT_TRUE(d.Logged("bplist 7"));
   EXPECT_EQ(d.services, std::vector<int>{14});
+}
+
+TEST(BreakpointsDialogTest, CountAndSizeHaveUpDownControls) {
+  ScriptedDriver d(kBpScript);
+  BreakpointsDialog dlg(d.Context());
+  dlg.show();
+  auto* countArrows = dlg.findChild<QWidget*>("CountUpDown");
+  auto* sizeArrows = dlg.findChild<QWidget*>("SizeUpDown");
+  ASSERT_NE(countArrows, nullptr);
+  ASSERT_NE(sizeArrows, nullptr);
+  QTest::mouseClick(countArrows->findChild<QToolButton*>("Up"), Qt::LeftButton);
+  EXPECT_EQ(dlg.Count()->text(), "2");
+  QTest::keyClick(dlg.Count(), Qt::Key_Down);
+  QTest::keyClick(dlg.Count(), Qt::Key_Down);
+  EXPECT_EQ(dlg.Count()->text(), "1") << "not below 1";
+  dlg.Count()->setText("32767");
+  QTest::keyClick(dlg.Count(), Qt::Key_Up);
+  EXPECT_EQ(dlg.Count()->text(), "32767") << "not above 32767";
+  // The size's arrows work with the size: only for an access breakpoint.
+  EXPECT_FALSE(sizeArrows->isEnabled());
+  dlg.Read()->setChecked(true);
+  EXPECT_TRUE(sizeArrows->isEnabled());
+  QTest::mouseClick(sizeArrows->findChild<QToolButton*>("Up"), Qt::LeftButton);
+  EXPECT_EQ(dlg.Size()->text(), "2");
 }
 
 TEST(BreakpointsDialogTest, DoubleClickCopiesTheRecordIntoTheFields) {
@@ -354,6 +380,21 @@ TEST(MemoryMapDialogTest, ListsRunsMapsAndClears) {
   EXPECT_TRUE(d.Logged("command Map 0x40000000 , 0x40000FFF Clear\n"));
 }
 
+TEST(MemoryMapDialogTest, OpensWithNoRangeSelectedAndKillGreyed) {
+  ScriptedDriver d("map 0 3FF 3\nmap 40000000 40000FFF 6\n");
+  MemoryMapDialog dlg(d.Context());
+  dlg.show();
+  QApplication::processEvents();
+  ASSERT_EQ(dlg.Lines().size(), 2u);
+  EXPECT_EQ(dlg.List()->GetNextItem(-1, LVNI_SELECTED), -1);
+  EXPECT_FALSE(dlg.findChild<QPushButton*>("KillRange")->isEnabled());
+  // The focus in the list selects nothing by itself either.
+  dlg.List()->setFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(dlg.List()->GetNextItem(-1, LVNI_SELECTED), -1);
+  EXPECT_FALSE(dlg.findChild<QPushButton*>("KillRange")->isEnabled());
+}
+
 TEST(MemoryMapDialogTest, ARefusedRangeSaysSo) {
   ScriptedDriver d("exec Map_bad_clear_ 1\n");
   MemoryMapDialog dlg(d.Context());
@@ -421,6 +462,34 @@ TEST(FunctionEditorTest, CompileOfAnUnnamedTextUsesTheTemporaryFile) {
   EXPECT_TRUE(ed.isVisible());
 }
 
+TEST(FunctionEditorTest, ARefusedIncludeShowsAsAFailure) {
+  const std::string file = "/tmp/pm2fedit" + std::to_string(::getpid()) + ".ini";
+  ScriptedDriver d("exec Include_\"" + file + "\" 3\n");
+  std::ofstream(file) << "FUNC void f (void) { bad }\n";
+  FunctionEditor ed(d.Context(), "/tmp/x.CTmp", nullptr);
+  ASSERT_TRUE(ed.LoadFile(file));
+  ed.Compile();
+  // The driver's own text for its answer, not "no errors".
+  ASSERT_EQ(ed.Errors()->count(), 1);
+  EXPECT_EQ(ed.Errors()->currentText(), "*** error 3");
+  std::filesystem::remove(file);
+}
+
+TEST(FunctionEditorTest, EscWithAChangedTextAsksLikeClose) {
+  ScriptedDriver d("");
+  FunctionEditor ed(d.Context(), "/tmp/x.CTmp", nullptr);
+  ed.show();
+  QTest::keyClicks(ed.Editor(), "x");
+  d.dialogs.answers.push_back(kIdCancel);
+  QTest::keyClick(&ed, Qt::Key_Escape);
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, "Save changes to Untitled ?");
+  EXPECT_TRUE(ed.isVisible()) << "Cancel keeps the text";
+  d.dialogs.answers.push_back(kIdNo);
+  QTest::keyClick(&ed, Qt::Key_Escape);
+  EXPECT_FALSE(ed.isVisible());
+}
+
 TEST(FunctionEditorTest, AMissingFileIsRefused) {
   ScriptedDriver d("");
   FunctionEditor ed(d.Context(), "/tmp/x.CTmp", nullptr);
@@ -476,6 +545,40 @@ TEST(PerfAnalyzerTest, RowsBarsAndStatistics) {
   EXPECT_EQ(v.Statistics().average, "0.000075");
   v.ResetCounts();
   EXPECT_TRUE(d.Logged("enum 2"));
+}
+
+TEST(PerfAnalyzerTest, ManyRangesScrollVertically) {
+  std::string script = "cycles 1000\n";
+  for (int i = 1; i <= 30; ++i) script += "pa " + std::to_string(i) + " r" + std::to_string(i) + " 100 200 1 1 1 1\n";
+  ScriptedDriver d(script);
+  PerfAnalyzerView v(d.Context());
+  v.resize(500, 200);
+  v.show();
+  v.Refresh();
+  ASSERT_EQ(v.Rows().size(), 31u);
+  const int visible = v.VisibleRows();
+  ASSERT_LT(visible, 31);
+  QScrollBar* bar = v.VerticalBar();
+  EXPECT_TRUE(bar->isEnabled());
+  EXPECT_EQ(bar->maximum(), 31 - visible);
+  // Down past the last shown row scrolls the rows.
+  for (int i = 0; i < visible; ++i) QTest::keyClick(&v, Qt::Key_Down);
+  EXPECT_EQ(v.TopRow(), 1);
+  EXPECT_EQ(v.Selected(), visible);
+  EXPECT_EQ(bar->value(), 1);
+  QTest::keyClick(&v, Qt::Key_PageDown);
+  EXPECT_EQ(v.TopRow(), 1 + visible);
+  // The bar moves the rows; a click selects under the scale.
+  bar->setValue(0);
+  EXPECT_EQ(v.TopRow(), 0);
+  QTest::keyClick(&v, Qt::Key_Home);
+  QTest::keyClick(&v, Qt::Key_Home);
+  EXPECT_EQ(v.Selected(), 0);
+  // With every row shown the bar is off.
+  v.resize(500, 2000);
+  QApplication::processEvents();
+  EXPECT_FALSE(bar->isEnabled());
+  EXPECT_EQ(v.TopRow(), 0);
 }
 
 TEST(PerfAnalyzerTest, SetupDefinesAndKillsRangesThroughCommands) {
@@ -704,7 +807,9 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   const std::string shown = "\n" + f->Debugger()->CommandPage()->Text().toStdString();
   EXPECT_NE(shown.find("\nt\n"), std::string::npos) << shown;
   // The coverage dialog opened again takes its last place.
-  ASSERT_TRUE(f->ExecuteCommand(35073));  // the box is open: its command raises it
+  ASSERT_TRUE(f->ExecuteCommand(35073));  // the box is open: its command closes it
+  EXPECT_EQ(dialogs->Box(), nullptr);
+  EXPECT_EQ(s.App().SavedToolBox().size(), 2u);
   std::ofstream(script, std::ios::app) << "module M\nfunc F 4 2 0\n";
   ASSERT_TRUE(f->ExecuteCommand(32802));
   ASSERT_TRUE(f->ExecuteCommand(32802));
@@ -807,7 +912,9 @@ TEST_F(WindowSettingsFrameTest, SerialColoursAndPlacesSurviveARestart) {
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->WindowSettings().serial[0].background, Rgb(0, 0, 128));
   ASSERT_TRUE(StartSession(s));
-  ASSERT_TRUE(f->ExecuteCommand(32735));
+  // The serial window and the tool box were open when the session ended:
+  // they open with the next one (their commands would close them now).
+  EXPECT_EQ(f->QueryCommand(32735).check, 1);
   ASSERT_NE(f->Debugger()->Dialogs()->Serial(0), nullptr);
   EXPECT_EQ(f->Debugger()->Dialogs()->Serial(0)->TextColour(), QColor(255, 255, 0));
   ASSERT_NE(SerialSheet(f), nullptr);
@@ -815,7 +922,7 @@ TEST_F(WindowSettingsFrameTest, SerialColoursAndPlacesSurviveARestart) {
   ASSERT_TRUE(f->ExecuteCommand(35048));
   ASSERT_NE(f->Debugger()->Dialogs()->Symbols(), nullptr);
   EXPECT_EQ(f->Debugger()->Dialogs()->Symbols()->geometry(), symbolsPlace);
-  ASSERT_TRUE(f->ExecuteCommand(35073));
+  EXPECT_EQ(f->QueryCommand(35073).check, 1);
   ASSERT_NE(f->Debugger()->Dialogs()->Box(), nullptr);
   EXPECT_EQ(f->Debugger()->Dialogs()->Box()->geometry().topLeft(), boxAt);
   ASSERT_TRUE(f->ExecuteCommand(32802));

@@ -5,7 +5,10 @@
 #include <dlfcn.h>
 
 #include <QMenu>
+#include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "debugger/windows/command_window.h"
 #include "debugger/ui/debug_commands.h"
@@ -128,6 +131,33 @@ TEST_F(DebugFrameTest, FlashDownloadThroughTheDriverAndItsUpdateRules) {
   dlclose(driver);
 }
 
+// The external tool gets the stored form's arguments without their
+// parentheses, #H names the hex file the build writes; Erase without a
+// driver runs nothing, not even the tool.
+TEST_F(DebugFrameTest, FlashToolGetsItsArgumentsAndEraseNeedsTheDriver) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  const std::string said = dir + "flash-args.txt", erased = dir + "erased.txt";
+  o->flash.FLASH1[0] = 0x2;
+  o->flash.FLASH3 = OptString::Pooled("\"/bin/sh\" (-c \"echo %H > " + said + "\")", kPoolScratch);
+  ASSERT_TRUE(f->QueryCommand(35404).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(35404));
+  ASSERT_TRUE(test::WaitFor([&] { return std::filesystem::exists(said) && std::filesystem::file_size(said) > 0; }));
+  std::ifstream in(said);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "Blinky.hex");
+  // Neither the driver nor the tool chosen: Erase does nothing.
+  o->flash.FLASH1[0] = 0x0;
+  o->flash.FLASH1[4] = 0x1;
+  o->flash.FLASH3 = OptString::Pooled("\"/bin/sh\" (-c \"echo > " + erased + "\")", kPoolScratch);
+  f->ExecuteCommand(35405);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_FALSE(std::filesystem::exists(erased));
+}
+
 struct SplitRow {
   const char* name;
   const char* command;
@@ -149,7 +179,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SplitRow{"Plain", "lpc21isp #H /dev/ttyUSB0 38400 12000", "lpc21isp", "#H /dev/ttyUSB0 38400 12000"},
                       SplitRow{"QuotedProgramWithBlank", "\"/opt/my tools/flash\" -p #H", "/opt/my tools/flash", "-p #H"},
                       SplitRow{"ProgramAlone", "  flash  ", "flash", ""},
-                      SplitRow{"UnclosedQuote", "\"flash -x", "flash -x", ""}, SplitRow{"Empty", "   ", "", ""}),
+                      SplitRow{"UnclosedQuote", "\"flash -x", "flash -x", ""}, SplitRow{"Empty", "   ", "", ""},
+                      // The flash page's stored form: the parentheses are no arguments.
+                      SplitRow{"StoredForm", "\"lpc21isp\" (#H /dev/ttyUSB0 38400 12000)", "lpc21isp",
+                               "#H /dev/ttyUSB0 38400 12000"},
+                      SplitRow{"StoredFormNestedPair", "\"/opt/my tools/flash\" (-p (#H) -v)", "/opt/my tools/flash",
+                               "-p (#H) -v"},
+                      SplitRow{"StoredFormEmptyArguments", "\"flash\" ()", "flash", ""},
+                      SplitRow{"ProgramBeforeParenthesis", "flash(-p #H)", "flash", "-p #H"},
+                      SplitRow{"ParenthesesInsideArguments", "flash -p (#H) -v", "flash", "-p (#H) -v"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "debugger/windows/memory_window.h"
 #include "debugger/windows/value_tip.h"
 #include "editor/options/options_session.h"
+#include "editor/wizard_ui/editor_config_sheet.h"
 #include "shell/frame/editor_options_command.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -298,7 +299,10 @@ TEST_F(DebugViewWindowsTest, ViewTraceRecordsShowsTheHistoryInTheDisassemblyWind
   ASSERT_TRUE(f->ExecuteCommand(kViewTrace));
   DisassemblyView* v = windows->Disassembly();
   ASSERT_NE(v, nullptr) << "the window opens for it";
-  v->resize(500, 200);
+  // About 14 lines whatever the font: the four entries and their source
+  // line fit above the PC in the view's upper third, and a page down stays
+  // inside the scroll bar's range.
+  v->resize(500, 14 * v->Layout().lineHeight + 24);
   QApplication::processEvents();
   ASSERT_TRUE(f->ExecuteCommand(kViewTrace));
   ASSERT_TRUE(v->InTraceView());
@@ -581,8 +585,8 @@ TEST_F(DebugViewWindowsTest, TheOptionsFontsAndColoursReachTheWindows) {
   const int commandHeight = windows->Command()->Input()->font().pixelSize();
   const int outputLine = f->Output()->BuildPane()->Model().Metrics().lineHeight;
   bool ok = true;
-  SetEditorOptionsSheet([&](QWidget*, EditorOptionsSession& session, ShortcutPageData&) {
-    WindowFonts* w = session.Fonts();
+  SetEditorOptionsSheet([&](CColFnt& sheet) {
+    WindowFonts* w = sheet.Fonts();
     EXPECT_NE(w, nullptr);
     if (!w) return false;
     w->disassemblyColours[kDisBack] = Rgb(0, 0, 128);

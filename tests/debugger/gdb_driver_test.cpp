@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +14,11 @@
 #include <thread>
 
 #include "debugger/abi/debug_records.h"
+#include "project/files/debug_lists.h"
+#include "project/text/pool.h"
+#include "debugger/ipc/ipc_debug_handlers.h"
+#include "ipc/event_dispatcher.h"
+#include "options/core/driver_caps.h"
 #include "gdb_session_fixture.h"
 
 namespace pm2 {
@@ -200,6 +206,65 @@ std::string SerialOne(const RecordingHub& hub) {
   return out;
 }
 
+// "Go till main()" with the GDB driver: the session stops at main by
+// itself, from the driver's symbols; within a second of the start.
+TEST_F(GdbSessionTest, GoTillMainStopsAtMain) {
+  project->curTarget->pOpts->dbg.flags |= kGoTillMain | 0x4;
+  const auto start = std::chrono::steady_clock::now();
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  // The stop is at main's address, on its first line.
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->DbgFindSource(r->pc) == 0 && r->srcLine == 34; },
+                      5000))
+      << std::hex << r->pc << " " << CommandTexts();
+  EXPECT_EQ(r->pc, Evaluate("&main"));
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  std::printf("session start to the stop at main: %lld ms\n", static_cast<long long>(ms));
+  EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Blinky.c"), std::string::npos);
+}
+
+// A breakpoint kept in the options file is set in gdb at the start; the one
+// set in the session is kept for the next.
+TEST_F(GdbSessionTest, BreakpointsLastFromSessionToSession) {
+  project->curTarget->pOpts->dbg.flags |= kKeepBreakpoints;
+  BreakpointRec* b = AppendBreakpoint(project->curTarget);
+  b->flags = kBreakFlag3;
+  b->value1 = 36;  // LED_Init();
+  b->text1 = OptString::Pooled("Blinky.c", kPoolDebugLists);
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  // The program runs to it.
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->DbgFindSource(r->pc) == 0 && r->srcLine == 36; },
+                      5000))
+      << std::hex << r->pc << " " << CommandTexts();
+  const uint32_t at36 = r->pc;
+  EXPECT_EQ(r->DbgBreakpoint(at36, 1), 1u);
+  // Debug > Breakpoints lists it.
+  bool listed = false;
+  for (auto* b = reinterpret_cast<const DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr)); b;
+       b = b->next)
+    listed |= b->address == at36;
+  EXPECT_TRUE(listed);
+  // One more in the session, on line 37 (found through the line table).
+  const auto* table = static_cast<const DbgLineTableRecord*>(r->DbgLineTable((ExampleFolder() + "/Blinky.c").c_str()));
+  ASSERT_NE(table, nullptr);
+  uint32_t at37 = 0;
+  for (uint32_t i = 0; i < table->count; ++i)
+    if (table->pairs[i].line == 37) at37 = table->pairs[i].address;
+  ASSERT_NE(at37, 0u);
+  ASSERT_EQ(r->DbgBreakpoint(at37, 3), 0u);
+  session->StopDebugger();
+  ASSERT_FALSE(session->SessionActive());
+  std::vector<uint32_t> kept;
+  for (const BreakpointRec* k = project->curTarget->breakpoints; k; k = k->next)
+    if (!(k->flags & kBreakFlag4)) kept.push_back(k->value1);
+  EXPECT_EQ(kept, (std::vector<uint32_t>{36, 37}));
+}
+
 TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
   session->StartDebugger();
   ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
@@ -215,6 +280,12 @@ TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
   // The driver's own stops leave the command window alone.
   EXPECT_EQ(CommandTexts().find("atchpoint"), std::string::npos) << CommandTexts();
   EXPECT_EQ(CommandTexts().find("Serial_PutChar"), std::string::npos) << CommandTexts();
+  // Not even the empty lines around gdb's reports of them.
+  int empty = 0;
+  for (const std::string& t : routed.commandLines) empty += t.find_first_not_of("\r\n") == std::string::npos;
+  for (const std::string& t : hub.Texts(kNotifyCommandText2)) empty += t.find_first_not_of("\r\n") == std::string::npos;
+  EXPECT_EQ(empty, 0) << CommandTexts();
+  EXPECT_EQ(CommandTexts().find("\n\n"), std::string::npos) << CommandTexts();
   // A key typed into the window reaches the program, which echoes it.
   r->DbgSerialInput(0, 'z');
   ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("key: z\r\n") != std::string::npos; }, 15000)) << SerialOne(hub);
@@ -495,6 +566,380 @@ TEST_F(GdbSessionTest, MissingGdbIsNamedWithItsPackage) {
             "or run ./pm2.sh run)\nDebugger aborted !");
   EXPECT_TRUE(Children("qemu-system-arm").empty());
 }
+
+// ------------------------------------------------------------------ the command language
+
+// The event interface's debug requests over the real session and driver.
+struct DriverShell : IpcDebugShell {
+  explicit DriverShell(DebugSession& s) : session(s) {}
+  bool IsDebugging() override { return session.SessionActive(); }
+  bool IsRunning() override { return session.TargetExecuting(); }
+  bool CanStartBuild() override { return true; }
+  void StartStopDebug() override {}
+  void StopRunning() override { session.StopRunning(); }
+  void StopSession() override {}
+  void RunCommand(int) override {}
+  intptr_t Service(int code, intptr_t arg) override {
+    intptr_t result = 0;
+    session.Service(code, arg, &result);
+    return result;
+  }
+  void Sleep(int) override {}
+  DebugSession& session;
+};
+
+class GdbLanguageTest : public GdbSessionTest {
+ protected:
+  void SetUp() override {
+    GdbSessionTest::SetUp();
+    if (IsSkipped()) return;
+    shell = std::make_unique<DriverShell>(*session);
+    handlers = std::make_unique<IpcDebugHandlers>(dispatcher, *shell, IpcDebugState{&muted, &client},
+                                                  [this](dtc_EventBase& e) {
+                                                    sent.push_back(Describe(e));
+                                                    return true;
+                                                  });
+  }
+  void TearDown() override {
+    handlers.reset();
+    GdbSessionTest::TearDown();
+  }
+  static std::string Describe(dtc_EventBase& e) {
+    if (auto* s = dynamic_cast<dtc_Debug::StatusText*>(&e)) return "status " + s->m_strText;
+    if (auto* b = dynamic_cast<dtc_Debug::SetBreakpointReply*>(&e)) return "bs " + std::to_string(b->m_bSuccess);
+    if (auto* c = dynamic_cast<dtc_Debug::ClearBreakpointReply*>(&e)) return "bc " + std::to_string(c->m_bSuccess);
+    if (auto* r = dynamic_cast<dtc_Debug::ReadRegisterReply*>(&e)) return "reg " + std::to_string(r->m_nValue);
+    if (auto* w = dynamic_cast<dtc_Debug::WriteRegisterReply*>(&e)) return "wreg " + std::to_string(w->m_nValue);
+    if (auto* a = dynamic_cast<dtc_Debug::GetMemoryAddressReply*>(&e))
+      return "addr " + std::to_string(a->m_nAddress) + " " + std::to_string(a->m_bValid);
+    return "other";
+  }
+  template <class X>
+  void From(X event) {
+    event.m_nSender = 3;
+    dispatcher.Deliver(event);
+  }
+  std::string Take() {
+    std::string all;
+    for (const std::string& s : sent) all += s + "\n";
+    sent.clear();
+    return all;
+  }
+  // What the command page got since the mark.
+  void Mark() {
+    linesMark = routed.commandLines.size();
+    hubMark = hub.Texts(kNotifyCommandText2).size();
+  }
+  std::string SinceMark() const {
+    std::string all;
+    for (std::size_t i = linesMark; i < routed.commandLines.size(); ++i) all += routed.commandLines[i];
+    const std::vector<std::string> texts = hub.Texts(kNotifyCommandText2);
+    for (std::size_t i = hubMark; i < texts.size(); ++i) all += texts[i];
+    return all;
+  }
+  // The target stopped within the first instructions of a function (its
+  // address taken before the run).
+  bool StoppedIn(uint32_t at) {
+    DebugInterface* r = session->Record();
+    return WaitFor([&] { return !session->TargetExecuting() && r->pc >= at && r->pc < at + 32; }, 5000);
+  }
+
+  EventDispatcher dispatcher;
+  std::atomic<int32_t> muted{0}, client{-1};
+  std::unique_ptr<DriverShell> shell;
+  std::unique_ptr<IpcDebugHandlers> handlers;
+  std::vector<std::string> sent;
+  std::size_t linesMark = 0, hubMark = 0;
+};
+
+// A client runs until a function, reads and writes registers by the
+// register page's names, and sets and clears a breakpoint by a function's
+// name; the program counter moves with "$=".
+TEST_F(GdbLanguageTest, ClientsUseTheRegisterPagesNamesAndFunctionNames) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  const uint32_t timerInit = Evaluate("&Timer_Init");
+  From(dtc_Debug::ExecuteUntil("Timer_Init"));
+  ASSERT_TRUE(StoppedIn(timerInit)) << std::hex << r->pc << CommandTexts();
+  ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+  EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Timer.c"), std::string::npos);
+  From(dtc_Debug::ReadRegister("PC"));
+  EXPECT_EQ(Take(), "reg " + std::to_string(r->pc) + "\n");
+  From(dtc_Debug::ReadRegister("SP"));
+  From(dtc_Debug::ReadRegister("R13"));
+  const uint32_t sp = Evaluate("(unsigned long)$sp");
+  EXPECT_EQ(Take(), "reg " + std::to_string(sp) + "\nreg " + std::to_string(sp) + "\n");
+  auto refreshes = [&] { return std::count(host.calls.begin(), host.calls.end(), "stopped"); };
+  const auto before = refreshes();
+  From(dtc_Debug::WriteRegister("R1", 0x1234));
+  From(dtc_Debug::ReadRegister("R1"));
+  EXPECT_EQ(Take(), "wreg 4660\nreg 4660\n");
+  // The windows were told of the new value.
+  EXPECT_GT(refreshes(), before);
+  From(dtc_Debug::GetMemoryAddress("main"));
+  EXPECT_EQ(Take(), "addr " + std::to_string(Evaluate("&main")) + " 1\n");
+  // A breakpoint by name, cleared by the same name.
+  From(dtc_Debug::SetBreakpoint("LED_Count"));
+  From(dtc_Debug::ClearBreakpoint("LED_Count"));
+  From(dtc_Debug::ClearBreakpoint("LED_Count"));
+  EXPECT_EQ(Take(), "bs 1\nbc 1\nbc 0\n");
+  // The IDE's Set Program Counter, and a register written through the page's name.
+  const uint32_t main = Evaluate("&main");
+  char setPc[32];
+  std::snprintf(setPc, sizeof setPc, "$=0x%X\n", main);
+  EXPECT_EQ(r->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>(setPc), 0), 0);
+  EXPECT_EQ(r->pc, main);
+  ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+  EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Blinky.c"), std::string::npos);
+  EXPECT_EQ(Evaluate("PC"), main);
+  // A typed command of gdb's own that moves the program counter: the
+  // driver's idea of it follows.
+  char typedPc[64];
+  std::snprintf(typedPc, sizeof typedPc, "set var $pc = 0x%X", main + 4);
+  ASSERT_EQ(r->DbgExecCommand(typedPc, int32_t(std::strlen(typedPc))), 0);
+  EXPECT_EQ(Evaluate("$pc"), main + 4);
+  EXPECT_EQ(Evaluate("PC"), main + 4);
+  // What the driver can't translate is refused, not handed to gdb.
+  EXPECT_NE(r->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>("Map 0,0xFFF Clear\n"), 0), 0);
+  EXPECT_NE(CommandTexts().find("*** error: the GDB driver has no MAP command"), std::string::npos) << CommandTexts();
+  EXPECT_EQ(CommandTexts().find("Undefined command"), std::string::npos) << CommandTexts();
+}
+
+// The register page after steps (its values asked for as the target
+// stops) and after a write between the stop and the page's refresh.
+TEST_F(GdbLanguageTest, RegisterPageFollowsStepsAndWrites) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive());
+  DebugInterface* r = session->Record();
+  ASSERT_NE(host.registerSet, nullptr);
+  const RegisterEntry* regs = host.registerSet->registers;
+  auto shown = [&](int i) { return std::strtoul(regs[i].value, nullptr, 16); };
+  for (int step = 0; step < 4; ++step) {
+    session->Step(kDbgStepInstruction);
+    host.registerSet->refresh(nullptr, 0);
+    EXPECT_EQ(shown(15), r->pc) << "step " << step;
+  }
+  session->Step(kDbgStepInstruction);
+  const char* write = "R0 = 0x77\n";
+  ASSERT_EQ(r->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>(write), 0), 0);
+  host.registerSet->refresh(nullptr, 0);
+  EXPECT_EQ(shown(0), 0x77u);
+  EXPECT_EQ(shown(15), r->pc);
+  // Written through the page itself.
+  const uint64_t value = 0x1234;
+  host.registerSet->setValue(const_cast<RegisterEntry*>(&regs[1]), &value);
+  EXPECT_EQ(shown(1), 0x1234u);
+  session->Step(kDbgStepInstruction);
+  host.registerSet->refresh(nullptr, 0);
+  EXPECT_EQ(shown(15), r->pc);
+}
+
+// The command page: the user's breakpoints count from 1 although the UART
+// stand-in's watchpoint came first; one with a command leaves the list
+// readable; BK takes the page's numbers.
+TEST_F(GdbLanguageTest, CommandPageBreakpointsNumberFromOneAndListTheirCommands) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive());
+  DebugInterface* r = session->Record();
+  auto typed = [&](const std::string& line) { return r->DbgExecCommand(line.c_str(), int32_t(line.size())); };
+  ASSERT_EQ(typed("BS main, 1, \"print 42\""), 0) << CommandTexts();
+  ASSERT_EQ(typed("BS Timer_Init"), 0);
+  EXPECT_NE(CommandTexts().find("Breakpoint 1 at 0x"), std::string::npos) << CommandTexts();
+  EXPECT_NE(CommandTexts().find("Breakpoint 2 at 0x"), std::string::npos) << CommandTexts();
+  // A run until an address leaves no breakpoint of its own in the numbers.
+  const uint32_t main = Evaluate("&main");
+  ASSERT_EQ(typed("g,main"), 0);
+  ASSERT_TRUE(StoppedIn(main)) << CommandTexts();
+  // gdb's report of the stop names the page's number; the command ran.
+  ASSERT_TRUE(WaitFor([&] { return CommandTexts().find("$1 = 42") != std::string::npos; }, 2000)) << CommandTexts();
+  EXPECT_NE(CommandTexts().find("Breakpoint 1, main ()"), std::string::npos) << CommandTexts();
+  EXPECT_EQ(CommandTexts().find("reakpoint 2, main"), std::string::npos) << CommandTexts();
+  EXPECT_EQ(CommandTexts().find("reakpoint 4,"), std::string::npos) << CommandTexts();
+  ASSERT_EQ(typed("BS LED_Count"), 0);
+  EXPECT_NE(CommandTexts().find("Breakpoint 3 at 0x"), std::string::npos) << CommandTexts();
+  Mark();
+  ASSERT_EQ(typed("BL"), 0);
+  const std::string list = SinceMark();
+  EXPECT_NE(list.find("  1: (E) 0x"), std::string::npos) << list;
+  EXPECT_NE(list.find("main, \"print 42\""), std::string::npos) << list;
+  EXPECT_NE(list.find("  2: (E) 0x"), std::string::npos) << list;
+  EXPECT_NE(list.find("  3: (E) 0x"), std::string::npos) << list;
+  EXPECT_EQ(list.find("0xE000C000"), std::string::npos) << list;
+  // The breakpoints dialog reads the same list.
+  auto* head = reinterpret_cast<DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  int count = 0;
+  for (DbgBreakpointRecord* b = head; b; b = static_cast<DbgBreakpointRecord*>(b->next)) ++count;
+  EXPECT_EQ(count, 3);
+  // BK and BD by the page's numbers.
+  ASSERT_EQ(typed("BK 2"), 0) << CommandTexts();
+  ASSERT_EQ(typed("BD 3"), 0) << CommandTexts();
+  EXPECT_NE(typed("BK 7"), 0);
+  Mark();
+  ASSERT_EQ(typed("BL"), 0);
+  EXPECT_EQ(SinceMark().find("  2: "), std::string::npos) << SinceMark();
+  EXPECT_NE(SinceMark().find("  3: (D) 0x"), std::string::npos) << SinceMark();
+  EXPECT_NE(CommandTexts().find("*** error: BK: no breakpoint 7"), std::string::npos);
+  // An Include file of the user's runs line by line.
+  const std::string ini = dir.path() + "/start.ini";
+  std::ofstream(ini) << "// set up\r\nBK *\r\nBS LED_Count\r\n";
+  ASSERT_EQ(typed("Include \"" + ini + "\""), 0) << CommandTexts();
+  Mark();
+  ASSERT_EQ(typed("BL"), 0);
+  EXPECT_NE(SinceMark().find("LED_Count"), std::string::npos) << SinceMark();
+  EXPECT_EQ(SinceMark().find("main"), std::string::npos) << SinceMark();
+}
+
+// Hostile texts in every request of the event interface that carries one,
+// and in the driver's own entries: no second line becomes a gdb command,
+// no gdb function reaches a shell, and the session goes on.
+struct HostileRow {
+  const char* name;
+  std::string text;  // "%F" stands for the file a successful attack would create
+};
+
+class GdbHostileTexts : public GdbLanguageTest, public ::testing::WithParamInterface<HostileRow> {};
+
+TEST_P(GdbHostileTexts, NeverReachGdbAsCommands) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive());
+  DebugInterface* r = session->Record();
+  const std::string victim = dir.path() + "/attacked";
+  std::string text = GetParam().text;
+  for (std::size_t at; (at = text.find("%F")) != std::string::npos;) text.replace(at, 2, victim);
+  From(dtc_Debug::SetBreakpoint(text));
+  From(dtc_Debug::ClearBreakpoint(text));
+  From(dtc_Debug::ReadRegister(text));
+  From(dtc_Debug::WriteRegister(text, 1));
+  From(dtc_Debug::GetMemoryAddress(text));
+  From(dtc_Debug::ExecuteUntil(text));
+  WaitFor([&] { return !session->TargetExecuting(); }, 2000);
+  // The driver's entries the IDE's windows use.
+  uint64_t value = 0;
+  r->DbgEvalExpression(1, text.c_str(), &value);
+  const std::string assignment = "R0 = " + text;
+  r->DbgAssign(assignment.c_str(), int32_t(assignment.size()));
+  r->DbgExecCommand(("BS " + text).c_str(), int32_t(text.size() + 3));
+  r->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>(("g," + text).c_str()), 0);
+  DbgWatchValue v{};
+  v.expression = text.c_str();
+  r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0);
+  // The breakpoints dialog (its texts end at a NUL): the text as the place,
+  // and as the command of a breakpoint at main when it holds a line end.
+  // (The target is halted: the dialog's refusal is the text's, not the run's.)
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        uint64_t at = 0;
+        return r->DbgEvalExpression(1, "&main", &at) == 0;
+      },
+      5000));
+  if (text.find('\0') == std::string::npos) {
+    DbgBreakpointRequest q{};
+    q.expression = text.c_str();
+    r->DbgBreakpointDefine(0, 0, 0, &q);
+    EXPECT_NE(q.error, 0);
+  }
+  if (text.find_first_of("\r\n") != std::string::npos) {
+    DbgBreakpointRequest withCommand{};
+    withCommand.expression = "main";
+    withCommand.command = text.c_str();
+    r->DbgBreakpointDefine(0, 0, 0, &withCommand);
+    EXPECT_NE(withCommand.error, 0);
+  }
+  WaitFor([&] { return !session->TargetExecuting(); }, 2000);
+  session->StopRunning();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(std::filesystem::exists(victim)) << CommandTexts();
+  // gdb still answers, and no breakpoint came of the text.
+  ASSERT_TRUE(session->SessionActive());
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+  EXPECT_NE(Evaluate("&main"), 0u);
+  Mark();
+  ASSERT_EQ(r->DbgExecCommand("BL", 2), 0);
+  EXPECT_EQ(SinceMark(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GdbHostileTexts,
+    ::testing::Values(HostileRow{"LineEnd", "main\nshell touch %F"},
+                      HostileRow{"CarriageReturn", "main\rshell touch %F"},
+                      HostileRow{"CrLf", "main\r\nshell touch %F\r\n"},
+                      HostileRow{"Nul", std::string("main\0shell touch %F", 19)},
+                      HostileRow{"MiCommandOnTheNextLine", "main\n-interpreter-exec console \"shell touch %F\""},
+                      HostileRow{"GdbShellFunction", "$_shell(\"touch %F\")"},
+                      HostileRow{"QuoteThenOption", "main\" -c \"$_shell(\\\"touch %F\\\")"},
+                      HostileRow{"LeadingOption", "-c $_shell(\"touch %F\") main"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------------ flash
+
+// The Flash page lists the driver: it is of the ARM family and programs flash.
+TEST(GdbDriverCaps, TheFlashPageFindsAnArmFlashDriver) {
+  LoadedDriverCaps caps;
+  int32_t family = 0, flash = 0;
+  DriverSettingsRecord record;
+  const std::string path = std::string(PM2_PROGRAM_DIR) + "/GDBDRV.DLL";
+  ASSERT_TRUE(caps.Call(path, kCapFamily, nullptr, &family));
+  EXPECT_TRUE(FamilyMatches(3, family));
+  ASSERT_TRUE(caps.Call(path, kCapFlash, &record, &flash));
+  EXPECT_NE(flash, 0);
+}
+
+// A port nobody listens on.
+int ClosedPort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  close(fd);
+  return ntohs(a.sin_port);
+}
+
+struct GdbFlashRow {
+  const char* name;
+  std::string params;   // the target side's; %P a port nobody listens on
+  std::string message;  // the message box's start, "" for none
+  std::string said;     // on the command page
+};
+
+class GdbFlash : public GdbSessionTest, public ::testing::WithParamInterface<GdbFlashRow> {};
+
+TEST_P(GdbFlash, DownloadsThroughTheServerOfTheTargetSide) {
+  std::string params = GetParam().params;
+  const std::string port = std::to_string(ClosedPort());
+  if (params.find("%P") != std::string::npos) params.replace(params.find("%P"), 2, port);
+  std::string message = GetParam().message;
+  if (message.find("%P") != std::string::npos) message.replace(message.find("%P"), 2, port);
+  OptionBlock* o = project->curTarget->pOpts;
+  SetFirstWord(o->flash.FLASH1, 1);
+  o->flash.FLASH2 = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
+  o->dbg.str[6] = OptString::Pooled(params, kPoolScratch);
+  const auto began = std::chrono::steady_clock::now();
+  session->FlashViaDriver(35404);
+  const auto took = std::chrono::steady_clock::now() - began;
+  EXPECT_LT(took, std::chrono::seconds(8));
+  if (message.empty()) {
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxes[0].text;
+  } else {
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text.rfind(message, 0), 0u) << dialogs.boxes[0].text;
+  }
+  EXPECT_NE(CommandTexts().find(GetParam().said), std::string::npos) << CommandTexts();
+  EXPECT_FALSE(session->InFlashSession());
+  EXPECT_TRUE(Children("gdb-multiarch").empty());
+  EXPECT_TRUE(Children("qemu-system-arm").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GdbFlash,
+    ::testing::Values(GdbFlashRow{"IntoQemuInSimulation", "-sim", "", "bytes loaded at 0x00000000 and verified"},
+                      GdbFlashRow{"NoServerAnswers", "-remote 127.0.0.1:%P",
+                                  "Error: Flash Download failed  -  GDB server at 127.0.0.1:%P does not answer",
+                                  "GDB driver: downloading '"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

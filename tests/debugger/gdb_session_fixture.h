@@ -19,6 +19,9 @@
 
 namespace pm2 {
 
+// The simulator side's "Go till main()" and "Breakpoints" options.
+constexpr uint32_t kGoTillMain = 0x8, kKeepBreakpoints = 0x10;
+
 // The example, copied and built once.
 inline const std::string& ExampleFolder() {
   static std::string folder = [] {
@@ -96,6 +99,8 @@ class GdbSessionTest : public ShellAppTest {
   void Params(const std::string& params) {
     OptionBlock* o = project->curTarget->pOpts;
     o->dbg.flags |= 1;
+    // The tests start at the reset address; the run to main has its own.
+    o->dbg.flags &= ~kGoTillMain;
     o->dbg.str[0] = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
     o->dbg.str[1] = OptString::Pooled(params, kPoolScratch);
   }

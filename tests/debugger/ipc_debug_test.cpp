@@ -3,6 +3,7 @@
 #include "debugger/ipc/ipc_debug_handlers.h"
 
 #include "ipc/event_dispatcher.h"
+#include "ipc/event_factory.h"
 #include "session_fixture.h"
 
 namespace pm2 {
@@ -150,8 +151,22 @@ TEST_F(IpcDebugTest, ReadMemoryOfTooManyBytesIsRefusedWithoutAsking) {
   ClearDriverLog();
   From(9, dtc_Debug::ReadMemory(0x100, 0xFFFFFFF0u));
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0], "status ReadMemory: 4294967280 bytes asked, at most 16384 per request @-1");
+  EXPECT_EQ(sent[0], "status ReadMemory: 4294967280 bytes asked, at most " + std::to_string(kIpcReadMemoryMax) +
+                         " per request @-1");
   EXPECT_EQ(DriverLog().find("memory"), std::string::npos);
+}
+
+// The largest answer's ring record is half the ring at most, and one byte
+// more would not be: a ring record that long fits after anything, so a
+// client's second largest read in a row is answered too.
+TEST(IpcDebugLimits, TheLargestReadMemoryAnswerTakesHalfTheRing) {
+  auto ringRecord = [](uint32_t bytes) {
+    std::vector<uint8_t> data(bytes, 0xA5);
+    dtc_Debug::ReadMemoryReply reply(0x40000000u, DataBlock(data.data(), bytes));
+    return ((GetEventFactory().GetEventRecordSize(reply) + 3) & ~3u) + kIpcRecordHeader;
+  };
+  EXPECT_LE(ringRecord(kIpcReadMemoryMax), kIpcRingLimit / 2);
+  EXPECT_GT(ringRecord(kIpcReadMemoryMax + 4), kIpcRingLimit / 2);
 }
 
 TEST_F(IpcDebugTest, ReadMemoryStoppedBelowTheStartIsAnError) {

@@ -94,6 +94,18 @@ INSTANTIATE_TEST_SUITE_P(
                 MiKind::Result, 4, "done", "memory.#0.contents", "18f09fe5"},
         LineRow{"ListOfResults", "2^done,stack=[frame={level=\"0\",func=\"main\"},frame={level=\"1\",func=\"x\"}]",
                 MiKind::Result, 2, "done", "stack.#1.func", "x"},
+        // A breakpoint with commands, as gdb-multiarch 13 lists it: the
+        // script is a tuple of bare strings.
+        LineRow{"BreakpointListWithScript",
+                "5^done,BreakpointTable={nr_rows=\"1\",nr_cols=\"6\",hdr=[{width=\"7\",alignment=\"-1\","
+                "col_name=\"number\",colhdr=\"Num\"}],body=[bkpt={number=\"3\",type=\"breakpoint\",disp=\"keep\","
+                "enabled=\"y\",addr=\"0x00000430\",func=\"Timer_Init\",file=\"Timer.c\",line=\"8\","
+                "thread-groups=[\"i1\"],times=\"0\",script={\"print 1\",\"silent\"},"
+                "original-location=\"Timer_Init\"}]}",
+                MiKind::Result, 5, "done", "BreakpointTable.body.#0.script.#1", "silent"},
+        LineRow{"FieldAfterScriptStillRead",
+                "5^done,bkpt={number=\"3\",script={\"print 1\"},original-location=\"Timer_Init\"}", MiKind::Result,
+                5, "done", "bkpt.original-location", "Timer_Init"},
         LineRow{"GarbageIsNoRecord", "Reading symbols from Obj/Blinky.elf...", MiKind::Invalid, -1, "", "", ""},
         LineRow{"UnclosedStringIsRefused", "3^done,msg=\"abc", MiKind::Invalid, 3, "done", "msg", "<absent>"},
         LineRow{"UnclosedTupleIsRefused", "3^done,bkpt={number=\"1\"", MiKind::Invalid, 3, "done", "bkpt", "<absent>"}),
@@ -105,6 +117,20 @@ TEST(MiQuoting, RoundTripsThroughTheParser) {
   std::size_t used = 0;
   ASSERT_TRUE(ParseMiCString(MiQuote(text), &back, &used));
   EXPECT_EQ(back, text);
+}
+
+// Every byte survives the quoting, and no control character is left raw
+// for gdb's line reader to act on.
+TEST(MiQuoting, ControlCharactersAreEscaped) {
+  std::string all;
+  for (int c = 1; c < 256; ++c) all.push_back(char(c));
+  const std::string quoted = MiQuote(all);
+  for (char c : quoted) EXPECT_GE(static_cast<unsigned char>(c), 0x20u) << int(c);
+  std::string back;
+  std::size_t used = 0;
+  ASSERT_TRUE(ParseMiCString(quoted, &back, &used));
+  EXPECT_EQ(back, all);
+  EXPECT_EQ(used, quoted.size());
 }
 
 // The token table: answers reach their continuations by token, in any

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <cstring>
@@ -14,12 +16,14 @@ namespace pm2 {
 namespace {
 
 std::vector<std::string> g_calls;
+int g_entryRefreshes = 0;
 
 void Refresh(RegisterEntry* e, uint32_t mode) {
   if (!e) {
     g_calls.push_back("refresh " + std::to_string(mode));
     return;
   }
+  ++g_entryRefreshes;
   e->redraw = 0;
 }
 void SetValue(RegisterEntry* e, const uint64_t* v) {
@@ -42,6 +46,7 @@ class RegisterPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_calls.clear();
+    g_entryRefreshes = 0;
     regs = {Reg("R0", "0x00000001", true), Reg("CPSR", "0x600000D3", false, 0x100), Reg("N", "0", false, 0x101)};
     groups = {RegisterGroup{0, 1, "Core"}};
     set = RegisterSet{1, 3, groups.data(), regs.data(), Refresh, SetValue};
@@ -109,6 +114,48 @@ TEST_F(RegisterPageTest, RefreshOnlyDuringASession) {
   active = true;
   page->UpdateAll();
   EXPECT_EQ(g_calls, std::vector<std::string>{"refresh 2147483648"});
+}
+
+// F2 on a register starts the edit of its value: the page claims the key
+// before any shortcut of the frame; the new value is told to the frame with
+// the register's wish for a disassembly refresh.
+TEST_F(RegisterPageTest, F2EditsTheValueAndTheFrameHearsOfTheNewValue) {
+  regs[0].refreshDisasm = 1;
+  page->SetRegisterSet(&set);
+  std::vector<bool> told;
+  page->valueSet = [&](bool disassembly) { told.push_back(disassembly); };
+  QKeyEvent claim(QEvent::ShortcutOverride, Qt::Key_F2, Qt::NoModifier);
+  claim.ignore();
+  QApplication::sendEvent(page.get(), &claim);
+  EXPECT_TRUE(claim.isAccepted());
+  page->SelectItem(page->GetItemAtRow(1));
+  page->setFocus();
+  QTest::keyClick(page.get(), Qt::Key_F2);
+  SECListEdit* e = page->GetEditControl();
+  ASSERT_NE(e, nullptr) << "F2 did not start the edit";
+  e->setPlainText("7");
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(page->GetItemText(page->GetItemAtRow(1), 1), "0x00000007");
+  EXPECT_EQ(told, std::vector<bool>{true});
+  // F2 on a register that may not be edited beeps.
+  page->SelectItem(page->GetItemAtRow(2));
+  QTest::keyClick(page.get(), Qt::Key_F2);
+  EXPECT_EQ(page->GetEditControl(), nullptr);
+  EXPECT_EQ(beeps, 1);
+}
+
+// A group opened shows current values: a refresh pass over the entries,
+// without the driver's leading call.
+TEST_F(RegisterPageTest, AnOpenedGroupGetsItsRefreshPass) {
+  groups[0].flags = 0;  // closed at load
+  page->SetRegisterSet(&set);
+  ASSERT_EQ(page->GetItemCount(), 1);
+  g_calls.clear();
+  g_entryRefreshes = 0;
+  page->Expand(page->GetItemAtRow(0), TVE_EXPAND);
+  EXPECT_GT(page->GetItemCount(), 1);
+  EXPECT_EQ(g_entryRefreshes, 3);
+  EXPECT_TRUE(g_calls.empty());
 }
 
 }  // namespace

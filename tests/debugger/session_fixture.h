@@ -48,6 +48,7 @@ class RecordingHost : public SessionHost {
     calls.push_back(set ? "registers" : "no registers");
   }
   void SendDebuggerAborted() override { calls.push_back("aborted"); }
+  void SessionEnding() override { calls.push_back("ending"); }
   void TargetStopped() override { calls.push_back("stopped"); }
   void PostTargetStopped() override { ++stopsPosted; }
   void PostDriverEnded() override { driverEnded = true; }

@@ -1,8 +1,10 @@
 #include "session_fixture.h"
 
 #include <cstring>
+#include <filesystem>
 
 #include "project/files/debug_lists.h"
+#include "project/model/key_values.h"
 #include "project/text/pool.h"
 
 namespace pm2 {
@@ -33,8 +35,127 @@ TEST_F(SessionTest, StartCallsTheDriverInOrderAndTheSessionIsActive) {
   EXPECT_TRUE(host.Called("debug toolbar"));
   EXPECT_TRUE(routed.Called("DisableTargetBox"));
   EXPECT_TRUE(routed.Called("ShowOutputPage 1"));
-  EXPECT_EQ(routed.commandLines, std::vector<std::string>{"Test driver: session started\n"});
+  EXPECT_EQ(routed.commandLines[0], "Test driver: session started\n");
   EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+// "Go till main()" of the debug options: the session runs to main's address
+// from the driver's symbols; a program without main says so and stays.
+struct GoMainRow {
+  const char* name;
+  std::string script;
+  uint32_t optionBits;  // the simulator side's bits 2-8 of the debug option word
+  std::string go;       // the driver's run, "" none
+  bool said;            // the command window says that main is missing
+};
+
+class GoTillMain : public SessionTest, public ::testing::WithParamInterface<GoMainRow> {};
+
+TEST_P(GoTillMain, RunsToMainWhenAsked) {
+  Script(GetParam().script);
+  uint32_t& flags = project->curTarget->pOpts->dbg.flags;
+  flags = (flags & ~0x1FCu) | GetParam().optionBits;
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  const std::string log = DriverLog();
+  const std::size_t go = log.find("go ");
+  if (GetParam().go.empty()) {
+    EXPECT_EQ(go, std::string::npos) << log;
+  } else {
+    EXPECT_TRUE(Has(log, GetParam().go)) << log;
+    // The run comes after the driver started the program.
+    EXPECT_LT(log.find("boot 4"), go);
+    // Told as the start of execution, after the session's start.
+    EXPECT_EQ(ipc.events, (std::vector<std::string>{"debugger started", "execution started"}));
+  }
+  bool said = false;
+  for (const std::string& l : routed.commandLines) said |= l.find("no function 'main'") != std::string::npos;
+  EXPECT_EQ(said, GetParam().said);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GoTillMain,
+    ::testing::Values(GoMainRow{"MainFound", "sym LED_Init 1 180 0\nsym main 1 2A8 0\n", 0xC, "go 680", false},
+                      GoMainRow{"NoMain", "sym LED_Init 1 180 0\n", 0xC, "", true},
+                      GoMainRow{"OptionOff", "sym main 1 2A8 0\n", 0x4, "", false},
+                      GoMainRow{"WithoutLoadingTheProgram", "sym main 1 2A8 0\n", 0x8, "", false},
+                      GoMainRow{"MainIsNoAddress", "sym main 10 3 0\n", 0xC, "", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Breakpoints that outlast a session ("Breakpoints" of the debug options):
+// the stored ones are set in the driver at the start, the driver's go back
+// into the target at the end.
+class LastingBreakpoints : public SessionTest {
+ protected:
+  BreakpointRec* Stored(const char* file, uint32_t line, bool enabled) {
+    BreakpointRec* b = AppendBreakpoint(project->curTarget);
+    b->flags = uint8_t(enabled ? kBreakFlag3 : 0);
+    b->value1 = line;
+    b->text1 = OptString::Pooled(file, kPoolDebugLists);
+    return b;
+  }
+  std::vector<std::string> StoredList() const {
+    std::vector<std::string> out;
+    for (const BreakpointRec* b = project->curTarget->breakpoints; b; b = b->next)
+      if (!(b->flags & kBreakFlag4))
+        out.push_back(b->text1.str() + ":" + std::to_string(b->value1) + ((b->flags & kBreakFlag3) ? "" : " off"));
+    return out;
+  }
+  void Options(bool keep) {
+    uint32_t& flags = project->curTarget->pOpts->dbg.flags;
+    flags = (flags & ~0x1FCu) | 0x4 | (keep ? 0x10u : 0u);  // load, breakpoints
+  }
+  // Blinky.c has code on lines 20, 22 and 31; LED.c's table is unknown.
+  const std::string lines = "line Blinky.c 20 200\nline Blinky.c 22 210\nline Blinky.c 31 220\n";
+};
+
+TEST_F(LastingBreakpoints, StoredOnesAreSetAtTheStart) {
+  Script(lines);
+  Options(true);
+  Stored("Blinky.c", 20, true);
+  Stored("blinky.c", 22, false);  // names compare ignoring case
+  Stored("Blinky.c", 30, true);   // no code: the next line with code
+  Stored("LED.c", 5, true);       // the driver knows no line there
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  const std::string log = DriverLog();
+  EXPECT_TRUE(Has(log, "breakpoint 512 3")) << log;
+  EXPECT_TRUE(Has(log, "breakpoint 528 3")) << log;
+  EXPECT_TRUE(Has(log, "breakpoint 528 2")) << log;  // disabled as stored
+  EXPECT_TRUE(Has(log, "breakpoint 544 3")) << log;
+  EXPECT_FALSE(Has(log, "breakpoint 512 2")) << log;
+  EXPECT_EQ(session->Record()->DbgBreakpoint(0x210, 1), 2u);
+}
+
+TEST_F(LastingBreakpoints, TheDriversBreakpointsAreKeptAtTheEnd) {
+  // The driver's list at the end: 0x200 enabled, 0x220 disabled, one at an
+  // address without source, one with a command (not a line breakpoint).
+  Script(lines + "bp 10 200 1 -\nbp 0 220 1 -\nbp 10 900 1 -\nbp 10 210 1 - \"display\"\n");
+  Options(true);
+  Stored("Blinky.c", 22, true);  // set at the start, killed in the session
+  Stored("LED.c", 5, false);     // never in the driver: kept as it was
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  session->StopDebugger();
+  ASSERT_FALSE(session->SessionActive());
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{"LED.c:5 off", "Blinky.c:20", "Blinky.c:31 off"}));
+  // A second session sets them again.
+  ClearDriverLog();
+  Script(lines);
+  Options(true);
+  Start();
+  EXPECT_TRUE(Has(DriverLog(), "breakpoint 512 3")) << DriverLog();
+}
+
+TEST_F(LastingBreakpoints, WithoutTheOptionNothingIsSetOrKept) {
+  Script(lines + "bp 10 200 1 -\n");
+  Options(false);
+  Stored("Blinky.c", 22, true);
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  EXPECT_EQ(DriverLog().find("breakpoint "), std::string::npos) << DriverLog();
+  session->StopDebugger();
+  EXPECT_EQ(StoredList(), std::vector<std::string>{"Blinky.c:22"});
 }
 
 TEST_F(SessionTest, WindowsOfTheFlagsOpenBeforeAndAfterTheDriverStarts) {
@@ -124,8 +245,10 @@ TEST_F(SessionTest, StopEndsTheSessionAndFreesTheDriver) {
   EXPECT_TRUE(Has(DriverLog(), "control 10"));
   EXPECT_TRUE(Has(DriverLog(), "control 9"));
   EXPECT_TRUE(Has(DriverLog(), "exit"));
-  EXPECT_EQ(host.calls[0], "save 0");
-  EXPECT_EQ(host.calls[1], "apply 1");
+  // The add-in hears of the end first.
+  EXPECT_EQ(host.calls[0], "ending");
+  EXPECT_EQ(host.calls[1], "save 0");
+  EXPECT_EQ(host.calls[2], "apply 1");
   EXPECT_TRUE(host.Called("no registers"));
   EXPECT_TRUE(routed.Called("ShowOutputPage 0"));
   // The IDE's own record carries its callbacks again.
@@ -338,6 +461,125 @@ TEST_F(SessionTest, StepOutOnlyWithACallToReturnFrom) {
     session->StopDebugger();
     ASSERT_FALSE(session->SessionActive());
   }
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// Paths of the settings block in the project's stored form: found as the
+// build finds them (below the project folder, in either separator, in the
+// case the files have on the disk).
+struct PathRow {
+  const char* name;
+  const char* outDir;   // the output folder as stored
+  const char* iniFile;  // the simulator's initialisation file as stored
+  const char* onDisk;   // a file made first ("" none), below the project folder
+  const char* program;  // the program file expected, below the project folder
+  const char* ini;      // the initialisation file expected ("$" the project folder)
+};
+
+class SettingsPaths : public SessionTest, public ::testing::WithParamInterface<PathRow> {};
+
+TEST_P(SettingsPaths, StoredFormsAreFoundBelowTheProject) {
+  const PathRow& row = GetParam();
+  const std::string folder = dir.path() + "/";
+  if (*row.onDisk) {
+    std::filesystem::create_directories(std::filesystem::path(folder + row.onDisk).parent_path());
+    std::ofstream(folder + row.onDisk) << "x";
+  }
+  OptionBlock* o = project->curTarget->pOpts;
+  o->out.OUTDIR = OptString::Pooled(row.outDir, kPoolScratch);
+  o->dbg.str[4] = OptString::Pooled(row.iniFile, kPoolScratch);
+  DebugSettings settings{};
+  DeviceWords words;
+  std::string err;
+  ASSERT_EQ(BuildDebugSettings(*project, *project->curTarget, 3, &arm, kSettingsDebug, &settings, &words, &err), 1)
+      << err;
+  EXPECT_EQ(std::string(settings.programFile), folder + row.program);
+  std::string ini = row.ini;
+  if (!ini.empty() && ini[0] == '$') ini = folder + ini.substr(1);
+  EXPECT_EQ(std::string(settings.initFile), ini);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsPaths,
+    ::testing::Values(PathRow{"WindowsForm", ".\\Obj\\", ".\\sub\\x.ini", "", "Obj/Blinky.ELF", "$sub/x.ini"},
+                      PathRow{"LinuxForm", "./Obj/", "./sub/x.ini", "", "Obj/Blinky.ELF", "$sub/x.ini"},
+                      PathRow{"WithoutDot", "Obj\\", "x.ini", "", "Obj/Blinky.ELF", "x.ini"},
+                      PathRow{"NoTrailingSeparator", ".\\Obj", "", "", "Obj/Blinky.ELF", ""},
+                      PathRow{"ProjectFolder", ".\\", "", "", "Blinky.ELF", ""},
+                      PathRow{"CaseOfTheFiles", ".\\OBJ\\", ".\\SUB\\X.INI", "obj/Blinky.elf", "obj/Blinky.elf",
+                              "$SUB/X.INI"},
+                      PathRow{"IniFileOnDisk", ".\\Obj\\", ".\\Sub\\Debug.ini", "sub/debug.ini", "Obj/Blinky.ELF",
+                              "$sub/debug.ini"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The device values and the target driver's settings text come from the
+// target's options: the clock, and the text kept under the driver's name.
+TEST_F(SessionTest, DeviceValuesAndTheDriversSettingsTextFromTheOptions) {
+  OptionBlock* o = project->curTarget->pOpts;
+  o->tGnu.clock = 12000000;
+  o->dbg.str11 = OptString::Pooled("ULINK.DLL", kPoolScratch);
+  o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, "Other", "-x", kPoolScratch);
+  o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, "ulink", "-S1 -C0", kPoolScratch);
+  DebugSettings settings{};
+  DeviceWords words;
+  std::string err;
+  ASSERT_EQ(BuildDebugSettings(*project, *project->curTarget, 3, &arm, kSettingsDebug, &settings, &words, &err), 1)
+      << err;
+  EXPECT_EQ(settings.device32, 12000000u);
+  EXPECT_EQ(words.device32, 12000000u);
+  EXPECT_EQ(std::string(settings.targetDriverBase), "ULINK");
+  EXPECT_EQ(std::string(settings.targetDriverText), "-S1 -C0");
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// The target driver's settings text goes to the driver and comes back into
+// the options under its name when the driver changed it; the simulator's
+// sessions leave it alone.
+TEST_F(SessionTest, TheTargetDriversSettingsTextIsWrittenBack) {
+  struct Row {
+    const char* name;
+    bool targetSide;
+    std::string stored;
+  } rows[] = {{"TargetSide", true, "-S1 -C0 -P1"}, {"Simulator", false, "-S1"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Script("drivertext -S1 -C0 -P1\n");
+    OptionBlock* o = project->curTarget->pOpts;
+    o->dbg.OPTKEY = nullptr;
+    o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, "ULINK", "-S1", kPoolScratch);
+    o->dbg.str11 = OptString::Pooled("ULINK.DLL", kPoolScratch);
+    if (row.targetSide) {
+      o->dbg.flags &= ~1u;
+      o->dbg.str[5] = o->dbg.str[0];
+      o->dbg.str[6] = o->dbg.str[1];
+    }
+    ClearDriverLog();
+    Start();
+    ASSERT_TRUE(session->SessionActive());
+    EXPECT_TRUE(Has(DriverLog(), "drivertext -S1")) << DriverLog();
+    session->StopDebugger();
+    EXPECT_EQ(GetKeyValue(o->dbg.OPTKEY, "ULINK"), row.stored);
+  }
+}
+
+// A code-generator project that changed while the session ran is checked
+// when the session ends.
+TEST_F(SessionTest, APendingImportCheckRunsAfterTheSession) {
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  app->m_bImportChangePending = true;
+  session->StopDebugger();
+  EXPECT_FALSE(app->TakeImportChangePending());
 }
 
 }  // namespace

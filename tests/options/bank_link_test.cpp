@@ -96,10 +96,22 @@ TEST(BankStatistics, CountsCallsBetweenBanks) {
   const BankModel m = Read(bytes, {{"A", 1}, {"B", 2}, {"C", 0}});
   EXPECT_EQ(BankStatistics(m, 1),
             "Calls within Bank:\t\t0\nCalls from other banks:\t7\tMaximum:   7 from Common\n"
-            "Calls to other banks:\t5\tMaximum:   5 to Bank #2");
-  EXPECT_EQ(CallsToText(m, 0), "  5>[B #2]");
+            "Calls to other banks:\t5\tMaximum:   5 to Bank #1");
+  EXPECT_EQ(BankStatistics(m, 0),
+            "Calls within Bank:\t\t0\nCalls from other banks:\t2\tMaximum:   2 from Bank #0\n"
+            "Calls to other banks:\t7\tMaximum:   7 to Bank #0");
+  EXPECT_EQ(CallsToText(m, 0), "  5>[B #1]");
   EXPECT_EQ(CallsFromText(m, 0), "  7<[Com]");
-  EXPECT_EQ(CallsFromText(m, 1), "  5<[B 1]");
+  EXPECT_EQ(CallsFromText(m, 1), "  5<[B 0]");
+}
+
+// Bank row k is the linker's BANK(k-1), as the properties page numbers it.
+TEST(BankRows, NamedAsTheLinkerNumbersThem) {
+  const struct {
+    int row;
+    const char* name;
+  } rows[] = {{0, "Common"}, {1, "Bank #0"}, {2, "Bank #1"}, {32, "Bank #31"}};
+  for (const auto& r : rows) EXPECT_EQ(BankRowName(r.row), r.name) << r.row;
 }
 
 TEST(BankPlacement, EverythingFittingInTheCommonAreaEmptiesEveryBank) {

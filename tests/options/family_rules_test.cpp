@@ -228,7 +228,9 @@ const ThresholdRow kThresholdRows[] = {
     {"FarIsNoSpace", "far 4", "Invalid threshold memory space: 'far'", 0, 0, 0, 0},
     {"SizeAboveTheLimit", "near 20000", "Invalid threshold size: '20000'", 0, 0, 0, 0},
     {"MissingSize", "near", "Invalid threshold size: ''", 0, 0, 0, 0},
-    {"SemicolonIsNoDelimiter", "near 4; idata 2", "Invalid threshold size: '4;'", 0, 0, 0, 0},
+    {"SemicolonStuckToTheNumber", "near 4; idata 2", "Syntax error in 'Data Threshold'", 0, 0, 0, 0},
+    {"EqualsStuckToTheNumber", "near 4=2", "Syntax error in 'Data Threshold'", 0, 0, 0, 0},
+    {"ParenthesisAfterTheNumber", "near 4 (idata 2)", "Syntax error in 'Data Threshold'", 0, 0, 0, 0},
     {"ThirdWordIsASyntaxError", "near 4 idata 2", "Syntax error in 'Data Threshold'", 0, 0, 0, 0},
     {"TrailingCommaWantsASpace", "near 4,", "Invalid threshold memory space: ''", 0, 0, 0, 0},
 };

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTabBar>
 #include <QTest>
 #include <algorithm>
 #include <cstring>
@@ -13,7 +17,11 @@
 #include "options/bank_stream.h"
 #include "options/sheet_fixture.h"
 #include "options/core/options_session.h"
+#include "options/core/tri_state.h"
 #include "options/pages/arm_compiler_page.h"
+#include "project/devices/device_db.h"
+#include "project/dialogs/device_selection.h"
+#include <QTemporaryDir>
 #include "options/pages/arm_output_page.h"
 #include "options/pages/arm_target_page.h"
 #include "options/pages/bank_wizard_dialog.h"
@@ -123,6 +131,48 @@ TEST_F(SheetTest, PreviewFollowsEveryKeyPress) {
   // Nothing reached the project, nor even the working copy, yet.
   EXPECT_EQ(m_target->pOpts->cGnu.ACDEFN.str(), "");
   EXPECT_EQ(m_session->TargetCopy()->cGnu.ACDEFN.str(), "");
+}
+
+// A long line is shown whole, scrolls, and can be selected and copied.
+TEST_F(SheetTest, PreviewScrollsAndItsTextIsCopiedWhole) {
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<ArmToolPage>(PageId::kArmGnuCompiler);
+  QString defines;
+  for (int i = 0; i < 9; ++i) defines += QString("NAME_%1=V%1,").arg(i);  // the edit takes 128
+  page->Text(kArmDefine)->setFocus();
+  page->Text(kArmDefine)->setText(defines);
+  QTest::keyClicks(page->Text(kArmDefine), "LASTONE");
+  auto* view = qobject_cast<QPlainTextEdit*>(page->Preview());
+  ASSERT_NE(view, nullptr);
+  ASSERT_NE(page->PreviewText().indexOf("LASTONE"), -1);
+  EXPECT_EQ(view->toPlainText(), page->PreviewText());
+  view->setFixedSize(220, 60);
+  QApplication::processEvents();
+  EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
+  EXPECT_FALSE(view->horizontalScrollBar()->isVisible());  // wrapped, not cut
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), view->toPlainText());
+  EXPECT_NE(QApplication::clipboard()->text().indexOf("LASTONE"), -1);
+}
+
+// The eleven tabs of a 166 target stay whole and in sight however narrow
+// the sheet is asked to be: the sheet keeps the width its tabs need.
+TEST_F(SheetTest, EveryTabOfThe166SheetStaysInSight) {
+  UseToolset(kToolset166);
+  OptionsSheet& sheet = Open(m_target);
+  ASSERT_EQ(sheet.Tabs()->count(), 11);
+  sheet.resize(240, sheet.height());
+  QApplication::processEvents();
+  QTabBar* bar = sheet.Tabs()->tabBar();
+  for (int i = 0; i < bar->count(); ++i) {
+    const QRect r = bar->tabRect(i);
+    EXPECT_GE(r.left(), 0) << bar->tabText(i).toStdString();
+    EXPECT_LE(r.right(), bar->width() - 1) << bar->tabText(i).toStdString();
+    EXPECT_GT(r.width(), bar->fontMetrics().horizontalAdvance(bar->tabText(i))) << bar->tabText(i).toStdString();
+  }
 }
 
 TEST_F(SheetTest, OptimisationChoiceShowsInThePreview) {
@@ -306,6 +356,7 @@ const TypeRow kTypeRows[] = {
     {"CSource", kFileC, {0, 1, 2, 3, 4}},
     {"AssemblerSource", kFileAsm, {0, 1, 4}},
     {"TextDocument", kFileText, {}},
+    {"CustomFileLinksPublicsOnly", kFileCustom, {0, 1, 4}},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, PropertyEnables, ::testing::ValuesIn(kTypeRows),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -335,6 +386,64 @@ TEST_F(SheetTest, BankComboOfABanked51Target) {
   EXPECT_EQ(page->Bank()->currentText(), "<default>");
   sheet.accept();
   EXPECT_EQ(m_session->NodeCopy()->prop.BANKNO, kNoBank);
+}
+
+// The bank choice of a group or file follows the target's code banking:
+// the 51 tool word's bit 0x2000, the 251 target's banking flag.
+struct BankRow {
+  const char* name;
+  uint16_t toolset;
+  bool banking;
+  bool group;
+  int rows;  // 0: disabled and empty
+  const char* current;
+};
+class BankChoice : public SheetTest, public ::testing::WithParamInterface<BankRow> {};
+TEST_P(BankChoice, FollowsTheTargetsBanking) {
+  const BankRow& r = GetParam();
+  UseToolset(r.toolset);
+  OptionBlock& t = *m_target->pOpts;
+  if (r.toolset == kToolset51) {
+    t.t51.T51FL = r.banking ? t.t51.T51FL | 0x2000 : t.t51.T51FL & ~0x2000u;
+    t.t51.CBANKS5 = 1;  // 4 banks
+  } else {
+    t.t251.T251FL = r.banking ? t.t251.T251FL | 0x80 : t.t251.T251FL & ~0x80u;
+    t.t251.CBANKS2 = 1;
+  }
+  Open(r.group ? static_cast<NodeRec*>(m_group) : m_file);
+  auto* page = Go<PropertiesPage>(PageId::kProperties);
+  EXPECT_EQ(page->Bank()->isEnabled(), r.rows > 0);
+  ASSERT_EQ(page->Bank()->count(), r.rows);
+  if (r.rows) {
+    EXPECT_EQ(page->Bank()->itemText(1), "Bank #0");
+    EXPECT_EQ(page->Bank()->itemText(4), "Bank #3");
+    EXPECT_EQ(page->Bank()->currentText(), r.current);
+  }
+}
+const BankRow kBankRows[] = {
+    {"Banked51File", kToolset51, true, false, 6, "<default>"},
+    {"Banked251File", kToolset251, true, false, 6, "<default>"},
+    {"Banked251Group", kToolset251, true, true, 5, "Common"},
+    {"Unbanked251File", kToolset251, false, false, 0, ""},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, BankChoice, ::testing::ValuesIn(kBankRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Both ARM output pages have "Create Batch File", which sets the bit the
+// build writes its batch file by.
+TEST_F(SheetTest, ArmOutputPagesSetTheBatchFileBit) {
+  for (uint16_t toolset : {kToolsetArmGnu, kToolsetArmAds}) {
+    SCOPED_TRACE(toolset);
+    UseToolset(toolset);
+    m_target->pOpts->out.TGMORE = 0;
+    Open(m_target);
+    auto* page = Go<ArmOutputPage>(toolset == kToolsetArmGnu ? PageId::kArmGnuOutput : PageId::kArmAdsOutput);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->BatchBox()->isVisibleTo(page));
+    EXPECT_FALSE(page->BatchBox()->isChecked());
+    page->BatchBox()->click();
+    EXPECT_EQ(m_session->TargetCopy()->out.TGMORE & 1u, 1u);
+  }
 }
 
 TEST_F(SheetTest, OutputPageRefusesAnEmptyName) {
@@ -386,14 +495,14 @@ INSTANTIATE_TEST_SUITE_P(Rows, HexRanges, ::testing::ValuesIn(kHexRows),
 struct MergeRow {
   const char* name;
   uint8_t hexsel;
-  uint32_t bankedStart, bankedSize;
+  uint32_t bankedStart, bankedEnd;  // as the target page stores the bank area
   bool enabled;
 };
 class MergeBox : public SheetTest, public ::testing::WithParamInterface<MergeRow> {};
 TEST_P(MergeBox, NeedsTheSecondFormatAndTheUpperBankedHalf) {
   UseToolset(kToolset51, 0x8000 | 0x2000);
   m_target->pOpts->out.HEXSEL = GetParam().hexsel;
-  m_target->pOpts->t51.RCB51 = {0, GetParam().bankedStart, GetParam().bankedSize};
+  m_target->pOpts->t51.RCB51 = {0, GetParam().bankedStart, GetParam().bankedEnd};
   Open(m_target);
   auto* page = Go<OutputPage>(PageId::kOutput);
   QCheckBox* merge = nullptr;
@@ -403,9 +512,11 @@ TEST_P(MergeBox, NeedsTheSecondFormatAndTheUpperBankedHalf) {
   EXPECT_EQ(merge->isEnabled(), GetParam().enabled);
 }
 const MergeRow kMergeRows[] = {
-    {"UpperHalfSecondFormat", 1, 0x8000, 0x8000, true},
-    {"FirstFormat", 0, 0x8000, 0x8000, false},
-    {"OtherArea", 1, 0x4000, 0xC000, false},
+    {"UpperHalfSecondFormat", 1, 0x8000, 0xFFFF, true},
+    {"UpperHalfEndTypedAs10000", 1, 0x8000, 0x10000, true},
+    {"FirstFormat", 0, 0x8000, 0xFFFF, false},
+    {"OtherArea", 1, 0x4000, 0xFFFF, false},
+    {"AreaEndingBelowTheTop", 1, 0x8000, 0xBFFF, false},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, MergeBox, ::testing::ValuesIn(kMergeRows),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -453,6 +564,81 @@ const ListingRow kListingRows[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Rows, ListingChecks, ::testing::ValuesIn(kListingRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The up-down controls of the three numbers step within their ranges.
+struct SpinRow {
+  const char* name;
+  uint32_t t51;   // extended tools raise the page width's lower end
+  int spin;       // 0 width, 1 length, 2 tab space
+  const char* before;
+  Qt::Key key;
+  const char* after;
+};
+class ListingSpins : public SheetTest, public ::testing::WithParamInterface<SpinRow> {};
+TEST_P(ListingSpins, StepWithinTheirRange) {
+  const SpinRow& r = GetParam();
+  UseToolset(kToolset51, r.t51);
+  Open(m_target);
+  auto* page = Go<ListingPage>(PageId::kListing);
+  UpDownEdit* spin = page->Spin(r.spin);
+  spin->Edit()->setText(r.before);
+  spin->setFocus();
+  QTest::keyClick(spin, r.key);
+  EXPECT_EQ(spin->Edit()->text(), r.after);
+}
+const SpinRow kSpinRows[] = {
+    {"WidthUp", 0, 0, "120", Qt::Key_Up, "121"},
+    {"WidthStopsAtTheTop", 0, 0, "132", Qt::Key_Up, "132"},
+    {"WidthDownToPlainLowerEnd", 0, 0, "73", Qt::Key_Down, "72"},
+    {"WidthOfAnExtendedTargetStopsAt79", 0x8000, 0, "79", Qt::Key_Down, "79"},
+    {"LengthDown", 0, 1, "65", Qt::Key_Down, "64"},
+    {"LengthStopsAtTheBottom", 0, 1, "18", Qt::Key_Down, "18"},
+    {"TabUp", 0, 2, "8", Qt::Key_Up, "9"},
+    {"TabStopsAt16", 0, 2, "16", Qt::Key_Up, "16"},
+    {"EmptyTabStartsAtTheBottom", 0, 2, "", Qt::Key_Up, "1"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ListingSpins, ::testing::ValuesIn(kSpinRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetTest, TabSpaceSteppedUpIsStored) {
+  UseToolset(kToolset166);
+  Open(m_target);
+  auto* page = Go<ListingPage>(PageId::kListing);
+  page->TabSpace()->setText("8");
+  page->Spin(2)->setFocus();
+  QTest::keyClick(page->Spin(2), Qt::Key_Up);
+  EXPECT_EQ(m_session->TargetCopy()->lst.lstByte, 9);
+}
+
+// The linker's code listing of an extended 51 target follows the
+// compiler's code packing (the 2-bit field at bits 26-27 of its word).
+TEST_F(SheetTest, CodeListingBoxFollowsTheCompilersCodePacking) {
+  for (uint32_t packing : {0u, 1u}) {
+    SCOPED_TRACE(packing);
+    UseToolset(kToolset51, 0x8000);
+    m_target->pOpts->c51.Q51FL = SetBitField(m_target->pOpts->c51.Q51FL, 26, 2, packing);
+    Open(m_target);
+    auto* page = Go<ListingPage>(PageId::kListing);
+    EXPECT_TRUE(page->BitBox(19)->isVisibleTo(page));
+    EXPECT_EQ(page->BitBox(19)->isEnabled(), packing != 0);
+  }
+}
+
+// Defaults resets the listing options and keeps the target's other keys.
+TEST_F(SheetTest, ListingDefaultsKeepTheBankingWizardsKey) {
+  UseToolset(kToolset51);
+  OptionBlock& t = *m_target->pOpts;
+  t.lst.OPTKUS = SetKeyValue(t.lst.OPTKUS, "NSZCOM", "0x8000", kPoolProject);
+  const uint32_t defaults = t.lst.listFlags;
+  t.lst.listFlags ^= 0x7;
+  t.lst.pageWidth = 100;
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<ListingPage>(PageId::kListing);
+  sheet.DefaultsButton()->click();
+  EXPECT_EQ(m_session->TargetCopy()->lst.listFlags, defaults);
+  EXPECT_EQ(page->PageWidth()->text(), "120");
+  EXPECT_EQ(GetKeyValue(m_session->TargetCopy()->lst.OPTKUS, "NSZCOM"), "0x8000");
+}
 
 TEST_F(SheetTest, ListingContentBoxesFollowTheirListing) {
   UseToolset(kToolset166);
@@ -712,6 +898,80 @@ TEST_F(SheetTest, DriverTextTheFileCannotKeepIsRefusedAndTheOldOneStays) {
   EXPECT_EQ(GetKeyValue(m_target->pOpts->dbg.OPTKEY, "a"), "KEPT");
 }
 
+// A database of two ARM devices in a scratch folder.
+std::string WriteArmDatabase(const QTemporaryDir& dir) {
+  const std::string path = dir.filePath("arm.cdb").toStdString();
+  DeviceDatabase db(kPoolFindInFiles);
+  const char* const devices[][2] = {{"LPC2138", "IRAM(0x40000000-0x40007FFF) IROM(0-0x7FFFF) CLOCK(12000000)"},
+                                    {"LPC2148", "IRAM(0x40000000-0x4000FFFF) IROM(0-0x7FFFF) CLOCK(60000000)"}};
+  for (const auto& d : devices) {
+    DeviceDbEntry* e = db.NewEntry("NXP", d[0], 3, "ARM7");
+    db.AddOption(e, "CPU", d[1]);
+    db.Append(e);
+  }
+  EXPECT_EQ(db.Write(path), kDeviceDbOk);
+  db.Free();
+  return path;
+}
+
+// Another device rebuilds the pages behind the device page; the output
+// name and the define typed before stay, the new device's values come in,
+// and Cancel afterwards leaves the project as it was.
+TEST_F(SheetTest, DeviceChangeKeepsTheOtherPagesEdits) {
+  QTemporaryDir dir;
+  m_env.deviceDatabases = {{WriteArmDatabase(dir), "ARM"}};
+  UseToolset(kToolsetArmGnu);
+  m_target->VENDOR = OptString::Pooled("NXP", kPoolProject);
+  m_target->DEVICE = OptString::Pooled("LPC2138", kPoolProject);
+  m_target->pOpts->tGnu.clock = 12000000;
+  const std::string name = m_target->pOpts->out.OUTNAME.str();
+  for (bool ok : {true, false}) {
+    SCOPED_TRACE(ok ? "OK" : "Cancel");
+    Open(m_target);
+    auto* out = Go<ArmOutputPage>(PageId::kArmGnuOutput);
+    out->Name()->setText("Renamed");
+    auto* cc = Go<ArmToolPage>(PageId::kArmGnuCompiler);
+    cc->Text(kArmDefine)->setText("EDITED=1");
+    m_sheet->Tabs()->setCurrentIndex(0);
+    auto* selector = m_sheet->Page(0)->findChild<DeviceSelector*>();
+    ASSERT_NE(selector, nullptr);
+    // The user's choice in the tree.
+    SECTreeCtrl* tree = selector->Tree();
+    HTREEITEM chosen = nullptr;
+    for (HTREEITEM v = tree->GetRootItem(); v; v = tree->GetNextSiblingItem(v))
+      for (HTREEITEM d = tree->GetChildItem(v); d; d = tree->GetNextSiblingItem(d))
+        if (auto* e = reinterpret_cast<const DeviceDbEntry*>(tree->GetItemData(d)); e && e->device.str() == "LPC2148")
+          chosen = d;
+    ASSERT_NE(chosen, nullptr);
+    tree->SelectItem(chosen);
+    ASSERT_EQ(m_target->DEVICE.str(), "LPC2148");
+    EXPECT_EQ(m_session->TargetCopy()->out.OUTNAME.str(), "Renamed");
+    EXPECT_EQ(m_session->TargetCopy()->cGnu.ACDEFN.str(), "EDITED=1");
+    // The rebuilt pages show the edits.
+    EXPECT_EQ(Go<ArmOutputPage>(PageId::kArmGnuOutput)->Name()->text(), "Renamed");
+    if (ok) {
+      m_sheet->accept();
+      EXPECT_TRUE(m_session->Commit());
+      EXPECT_EQ(m_target->DEVICE.str(), "LPC2148");
+      EXPECT_EQ(m_target->pOpts->out.OUTNAME.str(), "Renamed");
+      EXPECT_EQ(m_target->pOpts->cGnu.ACDEFN.str(), "EDITED=1");
+      EXPECT_EQ(m_target->pOpts->tGnu.clock, 60000000u);
+      // The next run starts from the committed project; undo to check Cancel.
+      m_target->DEVICE = OptString::Pooled("LPC2138", kPoolProject);
+      m_target->pOpts->out.OUTNAME = OptString::Pooled(name, kPoolProject);
+      m_target->pOpts->cGnu.ACDEFN = OptString();
+      m_target->pOpts->tGnu.clock = 12000000;
+    } else {
+      m_sheet->reject();
+      m_session->Rollback();
+      EXPECT_EQ(m_target->DEVICE.str(), "LPC2138");
+      EXPECT_EQ(m_target->pOpts->out.OUTNAME.str(), name);
+      EXPECT_TRUE(m_target->pOpts->cGnu.ACDEFN.empty());
+      EXPECT_EQ(m_target->pOpts->tGnu.clock, 12000000u);
+    }
+  }
+}
+
 TEST_F(SheetTest, OptionsCommandIsRefusedWhileBusy) {
   UseToolset(kToolsetArmGnu);
   OptionsRequest r;
@@ -764,13 +1024,13 @@ TEST_F(BankWizard, BanksModulesAndMoves) {
   BankWizardDialog dialog(path, 0xC000, 0, Services());
   EXPECT_TRUE(m_boxes.empty());
   EXPECT_EQ(dialog.Banks()->GetItemCount(), 8);
-  EXPECT_EQ(dialog.Banks()->GetItemText(5, 0), "Bank #5");
+  EXPECT_EQ(dialog.Banks()->GetItemText(5, 0), "Bank #4");
   EXPECT_EQ(dialog.Banks()->GetItemText(5, 1), "3000");
   EXPECT_EQ(dialog.Banks()->GetItemText(0, 1), "30");  // the common area adds every common size
   dialog.SelectBank(5);
   ASSERT_EQ(dialog.Modules()->GetItemCount(), 2);
   EXPECT_EQ(dialog.Modules()->GetItemText(0, 0), "MAIN");
-  EXPECT_EQ(dialog.Modules()->GetItemText(0, 4), "  4>[B #1]");
+  EXPECT_EQ(dialog.Modules()->GetItemText(0, 4), "  4>[B #0]");
   dialog.SortByColumn(1);  // by size
   dialog.SortByColumn(1);  // reversed
   EXPECT_EQ(dialog.Modules()->GetItemText(0, 0), "UTIL");
@@ -864,6 +1124,32 @@ TEST_F(SheetTest, BankWizardOfTheTargetPageStoresOnlyOnOk) {
   EXPECT_EQ(GetFileBankNo("main.c"), 3);
   EXPECT_EQ(GetKeyValue(m_target->pOpts->lst.OPTKUS, "NSZCOM"), "0x8000");
   ::unlink("/tmp/opts_bank.Sbr");
+}
+
+// A double click on a module of the wizard opens its source, the project's
+// file of that name.
+TEST_F(SheetTest, BankWizardModuleOpensItsSourceOnADoubleClick) {
+  UseToolset(kToolset51);
+  m_target->pOpts->t51.T51FL |= 0x2000 | 0x108000;
+  m_target->pOpts->out.OUTNAME = OptString::Pooled("opts_open", kPoolProject);
+  m_target->pOpts->out.OUTDIR = OptString::Pooled("/tmp/", kPoolProject);
+  std::ofstream("/tmp/opts_open.Sbr", std::ios::binary) << test::BankStream().Module(0, 0, 100, 0, "main.c").End();
+  OptionsSheet& sheet = Open(m_target);
+  const_cast<SheetServices&>(sheet.Services()).runDialog = [](QDialog& d) {
+    auto& wizard = static_cast<BankWizardDialog&>(d);
+    wizard.show();
+    SECListCtrl* list = wizard.Modules();
+    EXPECT_EQ(list->GetItemCount(), 1);
+    Rect r;
+    if (list->GetItemCount() == 1 && list->GetItemRect(0, &r, 0))
+      QTest::mouseDClick(list, Qt::LeftButton, {}, QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    return int(QDialog::Rejected);
+  };
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  page->BankingButton()->click();
+  ASSERT_EQ(m_opened.size(), 1u);
+  EXPECT_EQ(m_opened[0], "/tmp/main.c");
+  ::unlink("/tmp/opts_open.Sbr");
 }
 
 TEST_F(SheetTest, BankWizardOpensWithTheTargetsBanksAndOkKeepsThem) {

@@ -136,6 +136,10 @@ const std::set<std::string> kKeywords = {
 const char* const kSpaces[] = {"", "CODE", "DATA", "IDATA", "XDATA", "BIT", "SFR"};
 enum Space : uint16_t { kNone, kCode, kData, kIdata, kXdata, kBitSpace, kSfrSpace };
 
+// Occurrence kinds as the browser reads them: 2 where a name is defined, 1
+// where it is used, 3 and 4 the two ends of a call.
+enum OccKind : uint16_t { kUse = 1, kDefine = 2, kCalls = 3, kCalledBy = 4 };
+
 struct Occ {
   uint16_t kind;
   uint32_t line;
@@ -207,7 +211,7 @@ void Scanner::Declaration(size_t from, size_t to) {
     const std::string& name = T(i - 1);
     if (!IdentStart(name[0]) || kKeywords.count(name)) continue;
     int s = sfr || sbit ? Add(name, 2, kSfrSpace, sbit ? 1 : 3, 3) : Add(name, 4, space, type, 0);
-    m_syms[size_t(s)].occs.push_back({1, uint32_t(m_t[i - 1].line), 0, -1});
+    m_syms[size_t(s)].occs.push_back({kDefine, uint32_t(m_t[i - 1].line), 0, -1});
     if (w == "=") {  // skip the initialiser
       while (i < to && T(i) != ",") ++i;
     }
@@ -222,7 +226,7 @@ void Scanner::Definitions() {
     if (w == "#define") {
       if (IdentStart(T(i + 1)[0])) {
         int s = Add(T(i + 1), 1, 0, 0, 0);
-        m_syms[size_t(s)].occs.push_back({1, uint32_t(m_t[i + 1].line), 0, -1});
+        m_syms[size_t(s)].occs.push_back({kDefine, uint32_t(m_t[i + 1].line), 0, -1});
       }
       ++i;
       start = i + 1;
@@ -234,7 +238,7 @@ void Scanner::Definitions() {
         for (size_t k = start; k + 1 < i; ++k)
           if (T(k + 1) == "(" && IdentStart(T(k)[0]) && !kKeywords.count(T(k))) {
             int s = Add(T(k), 8, kCode, 17, 0);
-            m_syms[size_t(s)].occs.push_back({1, uint32_t(m_t[k].line), 0, -1});
+            m_syms[size_t(s)].occs.push_back({kDefine, uint32_t(m_t[k].line), 0, -1});
             m_bodies.insert(i);
             break;
           }
@@ -284,9 +288,9 @@ void Scanner::Uses() {
       int callee = Find(w);
       if (callee < 0) callee = Add(w, 8, kCode, 17, 0);  // defined elsewhere
       if (m_syms[size_t(callee)].cls != 8) continue;   // a function-like macro
-      m_syms[size_t(function)].occs.push_back({3, line, 0, callee});
-      m_syms[size_t(callee)].occs.push_back({4, line, 0, function});
-      m_syms[size_t(callee)].occs.push_back({2, line, 0, -1});
+      m_syms[size_t(function)].occs.push_back({kCalls, line, 0, callee});
+      m_syms[size_t(callee)].occs.push_back({kCalledBy, line, 0, function});
+      m_syms[size_t(callee)].occs.push_back({kUse, line, 0, -1});
       continue;
     }
     const int s = Find(w);
@@ -302,7 +306,7 @@ void Scanner::Uses() {
         access |= 3;
       else if (!(access & 4)) access |= 1;
     }
-    m_syms[size_t(s)].occs.push_back({2, line, access, -1});
+    m_syms[size_t(s)].occs.push_back({kUse, line, access, -1});
   }
 }
 

@@ -61,6 +61,19 @@ std::optional<FilePosition> Ask(const FileSource& source) {
   return source ? source() : std::nullopt;
 }
 
+// The extension of the hex file the build writes: the ARM toolsets' steps
+// write ".hex" (the name is looked up with its case on this system).
+const char* HexExtension(int toolset) {
+  struct Row {
+    int toolset;
+    const char* extension;
+  };
+  static constexpr Row kRows[] = {{kToolset166, "H86"}, {kToolsetArmGnu, "hex"}, {kToolsetArmAds, "hex"}};
+  for (const Row& r : kRows)
+    if (r.toolset == toolset) return r.extension;
+  return "HEX";
+}
+
 }  // namespace
 
 // Six digits of remainder: a bare "%d.%d" would show 11059200 Hz as
@@ -123,8 +136,7 @@ ExpandResult ExpandKeySequence(const KeySequenceSources& src, char prefix, char 
       auto output = OutputPath(src);
       if (!output) return kExpandFailed;
       path = *output;
-      if (up == 'H' && prefix != '$')
-        ChangeFileExt(path, src.target && src.target->toolset == kToolset166 ? "H86" : "HEX");
+      if (up == 'H' && prefix != '$') ChangeFileExt(path, HexExtension(src.target ? src.target->toolset : -1));
       break;
     }
     case 'X':

@@ -20,9 +20,10 @@ HexOptions HexOptionsOf(const OptionBlock& o) {
   h.rangeStart = o.out.outSpare[0];
   h.rangeEnd = o.out.outSpare[1];
   h.offset = int32_t(o.out.outSpare[2]);
+  // The bank area's second value is its end address (0x10000 stands for 0xFFFF).
   const MemRangeRec& bank = o.t51.RCB51;
   h.mergeBanks = o.out.flags.MG32K && (o.t51.T51FL & kT51CodeBanking) && bank.start == 0x8000 &&
-                 bank.start + bank.size == 0x10000;
+                 (bank.size == 0xFFFF || bank.size == 0x10000);
   return h;
 }
 
@@ -245,8 +246,9 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
   }
   if (s_.Flags() == 0 && s_.errors == 0) {
     s_.globalRegOpt = GlobalRegisterOptimization(opts, target->toolset);
-    if (mode == kBuildModeRebuild && opts.out.flags.bit6) {
-      // Batch file of a rebuild: the variables and every command line.
+    if (mode == kBuildModeRebuild && (opts.out.TGMORE & 1)) {
+      // Batch file of a rebuild ("Create Batch File"): the variables and
+      // every command line.
       if (batch_.Open(folder_, target->name.str(), shell_)) {
         overlay_ = EnvOverlay();
         if (target->toolset == kToolsetArmAds) SetArmToolEnvironment(envInput_, 0, overlay_, &batch_);

@@ -84,6 +84,10 @@ typedef struct DbgCallStackEntry {
 
 /* DbgEnum codes the drivers answer. */
 enum { kDbgEnumAddressName = 9 /* (address, buffer of 256): non-zero when named */ };
+/* (0, pointer to a record pointer): the record of the function the target
+ * stands in, its address the 32-bit word at byte 19; DbgAddressAttr of that
+ * address answers a record whose first byte has bit 0x10 for a function. */
+enum { kDbgEnumCurrentFunction = 8, kDbgAttrFunction = 0x10 };
 
 /* DbgBreakpointList operations of the whole list. */
 enum { kDbgBpListDisableAll = 10, kDbgBpListKillAll = 11 };

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolButton>
+#include <array>
 
 #include "debugger/dialogs/breakpoints_check_list.h"
 
@@ -15,6 +17,53 @@ namespace {
 
 // Records walked per list: a driver list that loops is cut here.
 constexpr int kMaxBreakpoints = 10000;
+
+// The up-down control of a number field: its arrows, and Up and Down in
+// the field, step the number inside 1..32767.
+class UpDown : public QWidget {
+ public:
+  UpDown(QLineEdit* buddy, QWidget* parent) : QWidget(parent), m_buddy(buddy) {
+    setObjectName(buddy->objectName() + "UpDown");
+    auto* up = new QToolButton(this);
+    auto* down = new QToolButton(this);
+    up->setObjectName("Up");
+    down->setObjectName("Down");
+    up->setArrowType(Qt::UpArrow);
+    down->setArrowType(Qt::DownArrow);
+    up->setAutoRepeat(true);
+    down->setAutoRepeat(true);
+    connect(up, &QToolButton::clicked, this, [this] { Step(1); });
+    connect(down, &QToolButton::clicked, this, [this] { Step(-1); });
+    m_buttons = {up, down};
+    buddy->installEventFilter(this);
+  }
+  void Step(int delta) {
+    if (!m_buddy->isEnabled()) return;
+    m_buddy->setText(QString::fromStdString(StepBpNumber(m_buddy->text().toStdString(), delta)));
+  }
+  // Beside the field, as high as it is.
+  void Place() {
+    const QRect f = m_buddy->geometry();
+    setGeometry(f.right() + 1, f.top(), 16, f.height());
+    m_buttons[0]->setGeometry(0, 0, 16, f.height() / 2);
+    m_buttons[1]->setGeometry(0, f.height() / 2, 16, f.height() - f.height() / 2);
+    setEnabled(m_buddy->isEnabled());
+  }
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::EnabledChange) setEnabled(m_buddy->isEnabled());
+    if (e->type() != QEvent::KeyPress) return QWidget::eventFilter(o, e);
+    const int key = static_cast<QKeyEvent*>(e)->key();
+    if (key != Qt::Key_Up && key != Qt::Key_Down) return false;
+    Step(key == Qt::Key_Up ? 1 : -1);
+    return true;
+  }
+
+ private:
+  QLineEdit* m_buddy;
+  std::array<QToolButton*, 2> m_buttons{};
+};
 
 }  // namespace
 
@@ -36,6 +85,8 @@ BreakpointsDialog::BreakpointsDialog(DebugDialogContext ctx, QWidget* parent)
   m_command->setMaxLength(256);
   m_count->setMaxLength(5);
   m_size->setMaxLength(5);
+  m_countUpDown = new UpDown(m_count, this);
+  m_sizeUpDown = new UpDown(m_size, this);
   m_bytes->setAutoExclusive(false);
   m_objects->setAutoExclusive(false);
   for (const char* text : {"Current Breakpoints:", "&Expression:", "C&ount:", "Co&mmand:", "Access:", "Si&ze:"})
@@ -267,6 +318,10 @@ void BreakpointsDialog::Layout() {
   m_size->setGeometry(m + labelW + 130, y, 70, rowH);
   m_bytes->setGeometry(m + labelW + 210, y, 70, rowH);
   m_objects->setGeometry(m + labelW + 280, y, 80, rowH);
+  m_count->setGeometry(m + labelW, y, 70 - 16, rowH);
+  m_size->setGeometry(m + labelW + 130, y, 70 - 16, rowH);
+  static_cast<UpDown*>(m_countUpDown)->Place();
+  static_cast<UpDown*>(m_sizeUpDown)->Place();
   y += rowH + 4;
   m_labels[3]->setGeometry(m, y, labelW, rowH);
   m_command->setGeometry(m + labelW, y, fieldW, rowH);

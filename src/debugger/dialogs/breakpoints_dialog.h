@@ -63,6 +63,8 @@ class BreakpointsDialog : public QDialog {
   QRadioButton *m_bytes, *m_objects;
   QPushButton *m_define, *m_kill, *m_killAll, *m_close;
   std::vector<QWidget*> m_labels;
+  QWidget* m_countUpDown = nullptr;  // the up-down controls of count and size
+  QWidget* m_sizeUpDown = nullptr;
 };
 
 }  // namespace pm2

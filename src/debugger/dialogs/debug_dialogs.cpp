@@ -24,10 +24,25 @@ namespace pm2 {
 
 namespace {
 
-constexpr CommandId kCmdBreakpoints = 35041, kCmdMemoryMap = 35069, kCmdSymbols = 35048, kCmdToolBox = 35073,
-                    kCmdFuncEditor = 35083, kCmdInlineAsm = 35082, kCmdAnalyser = 32732, kCmdCoverage = 35047,
-                    kCmdAnalyserSetup = 35079;
-constexpr CommandId kCmdSerial[3] = {32735, 32728, 35418};
+constexpr CommandId kCmdBreakpoints = 35041, kCmdMemoryMap = 35069, kCmdAnalyserSetup = 35079;
+
+// What the driver sets in its record's flags when it offers a window.
+constexpr uint32_t kOffersAnalyser = 0x8000, kOffersMemoryMap = 0x10000;
+
+// The View and Debug menus' window toggles: enabled in a session (and, with
+// a capability, when the driver offers it), checked while the window is open.
+struct ToggleRow {
+  CommandId id;
+  DebugWindow window;
+  uint32_t offers;  // 0: any driver
+};
+const ToggleRow kToggles[] = {
+    {32735, DebugWindow::Serial1, 0},          {32728, DebugWindow::Serial2, 0},
+    {35418, DebugWindow::Serial3, 0},          {32732, DebugWindow::Analyser, kOffersAnalyser},
+    {35047, DebugWindow::Coverage, 0},         {35048, DebugWindow::Symbols, 0},
+    {35073, DebugWindow::ToolBox, 0},          {35082, DebugWindow::InlineAsm, 0},
+    {35083, DebugWindow::FuncEditor, 0},
+};
 
 // The hex mode of serial window n in the record's window flags.
 constexpr uint32_t HexBit(int n) { return 0x10000u << n; }
@@ -86,21 +101,36 @@ int DebugDialogs::SendToCommandWindow(const std::string& text) {
 void DebugDialogs::RegisterCommands() {
   m_frame.OnCommand(kCmdBreakpoints, [this](CommandId) { OpenBreakpoints(); });
   m_frame.OnCommand(kCmdMemoryMap, [this](CommandId) { OpenMemoryMap(); });
-  m_frame.OnCommand(kCmdSymbols, [this](CommandId) { OpenSymbols(); });
-  m_frame.OnCommand(kCmdToolBox, [this](CommandId) { OpenToolBox(); });
-  m_frame.OnCommand(kCmdFuncEditor, [this](CommandId) { OpenFunctionEditor(); });
-  m_frame.OnCommand(kCmdInlineAsm, [this](CommandId) { OpenInlineAssembler(); });
-  m_frame.OnCommand(kCmdAnalyser, [this](CommandId) { OpenAnalyser(); });
-  m_frame.OnCommand(kCmdCoverage, [this](CommandId) { OpenCoverage(); });
+  m_frame.OnUpdate(kCmdMemoryMap, [this](CommandState& s) { s.Enable(Offers(kOffersMemoryMap)); });
   m_frame.OnCommand(kCmdAnalyserSetup, [this](CommandId) {
     PerfAnalyzerSetup dialog(Context(), &m_frame);
     dialog.exec();
     if (m_analyser) m_analyser->Refresh();
   });
-  for (int n = 0; n < 3; ++n) m_frame.OnCommand(kCmdSerial[n], [this, n](CommandId) { ToggleSerial(n); });
+  m_frame.OnUpdate(kCmdAnalyserSetup, [this](CommandState& s) { s.Enable(HasAnalyser()); });
+  for (const ToggleRow& row : kToggles) {
+    m_frame.OnCommand(row.id, [this, w = row.window](CommandId) { Toggle(w); });
+    m_frame.OnUpdate(row.id, [this, row](CommandState& s) {
+      s.Enable(row.window == DebugWindow::Coverage ? HasCoverage() : Offers(row.offers));
+      s.SetCheck(m_session.SessionActive() && WindowOpen(row.window) ? 1 : 0);
+    });
+  }
 }
 
-bool DebugDialogs::HasAnalyser() const { return m_session.SessionActive() && Record()->analyserRest != nullptr; }
+bool DebugDialogs::Offers(uint32_t capability) const {
+  return m_session.SessionActive() && (Record()->flags & capability) == capability;
+}
+
+void DebugDialogs::Toggle(DebugWindow w) {
+  // An open window closes, but the function editor comes to the front:
+  // closing it would ask about its text.
+  if (WindowOpen(w) && w != DebugWindow::FuncEditor)
+    CloseWindow(w);
+  else
+    OpenWindow(w);
+}
+
+bool DebugDialogs::HasAnalyser() const { return Offers(kOffersAnalyser); }
 
 bool DebugDialogs::HasCoverage() const {
   DebugInterface* r = Record();
@@ -244,7 +274,6 @@ void DebugDialogs::WriteSerial(int window, const void* chars, int count, bool wi
 bool DebugDialogs::Service(int code, intptr_t arg, intptr_t* result) {
   switch (code) {
     case 2:  // the target stopped: the windows refresh, the session goes on
-    case 31:
       if (m_coverage) m_coverage->Refresh();
       if (m_analyser) m_analyser->Refresh();
       return false;
@@ -257,9 +286,19 @@ bool DebugDialogs::Service(int code, intptr_t arg, intptr_t* result) {
     case 17:
       if (m_analyser) m_analyser->RestartTimeBase();
       return false;
+    case 16:
     case 18:
+    case 19:
       if (m_analyser) m_analyser->Refresh();
       return false;
+    case 35: {
+      // [result, buffer]: the driver writes the text for a refused command.
+      const auto* words = reinterpret_cast<const intptr_t*>(arg);
+      if (!words) return true;
+      if (m_session.SessionActive()) m_session.Control(7, words[0], words[1]);
+      *result = words[0];
+      return true;
+    }
     case 20:
       if (m_symbols) m_symbolsState = m_symbols->State();
       return false;
@@ -280,10 +319,14 @@ bool DebugDialogs::Service(int code, intptr_t arg, intptr_t* result) {
       m_funcEditor->AddError(uint32_t(rec[0]), text ? text : "");
       return true;
     }
+    case 22:
+    case 31:
     case 310:
+      // The refresh by flags: 0x1 is a refresh after the target ran.
+      if (!(arg & 0x1)) return false;
       if (m_coverage) m_coverage->Refresh();
       if (m_analyser) m_analyser->Refresh();
-      if (m_symbols) m_symbols->Refresh();
+      if (m_symbols && code == 310) m_symbols->Refresh();
       return false;
     default:
       return false;
@@ -317,6 +360,8 @@ void DebugDialogs::ToggleSerial(int n) {
   sheet->setObjectName(QString("SerialFrame%1").arg(n + 1));
   sheet->setWidget(view);
   sheet->setWindowTitle(view->windowTitle());
+  sheet->setWindowIcon(SerialWindowIcon());
+  sheet->SetTabIcon(SerialWindowIcon());
   QObject::connect(view, &QObject::destroyed, &m_frame, [this, n] {
     m_serial[std::size_t(n)] = nullptr;
     m_app.m_windows.Set(WindowRegistry::SerialWindow(n), nullptr);
@@ -427,11 +472,9 @@ void DebugDialogs::OpenFunctionEditor() {
   m_app.m_windows.Set(WindowSlot::FuncEditor, editor);
   editor->show();
   KeepSettingsPlacement(editor, &Settings().funcEditor);
-  const std::string file = m_session.Settings().functionFile;
-  if (!file.empty())
-    editor->LoadFile(file);
-  else
-    editor->OpenFile();
+  // The target's initialisation file, or an empty text when none is named.
+  const std::string file = m_session.Settings().initFile;
+  if (!file.empty()) editor->LoadFile(file);
 }
 
 void DebugDialogs::OpenInlineAssembler() {
@@ -440,6 +483,10 @@ void DebugDialogs::OpenInlineAssembler() {
     m_inlineAsm->activateWindow();
     return;
   }
+  // The assembler starts at the active view's cursor line; without one at
+  // the address the driver keeps (the PC after a stop).
+  uint32_t cursor = 0;
+  if (m_cursorAddress && m_cursorAddress(&cursor)) Record()->shownAddress = cursor;
   auto* dialog = new InlineAssembler(Context(), &m_frame);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   QObject::connect(dialog, &QObject::destroyed, &m_frame, [this] {
@@ -453,6 +500,8 @@ void DebugDialogs::OpenInlineAssembler() {
 }
 
 void DebugDialogs::OpenAnalyser() {
+  // A session on the target driver measures nothing here.
+  if (m_session.Settings().flags & kDbgSettingsTargetDriver) return;
   if (m_analyserSheet) {
     m_frame.MdiClient()->setActiveSubWindow(m_analyserSheet);
     return;

@@ -44,6 +44,9 @@ class DebugDialogs {
   ~DebugDialogs();
 
   DebugDialogContext Context();
+  // The code address of the active view's cursor line (the inline
+  // assembler starts there); false when there is none.
+  void SetCursorAddress(std::function<bool(uint32_t*)> cursor) { m_cursorAddress = std::move(cursor); }
   // Echoes the command in the command window and has the driver run it now; 0 = accepted.
   int SendToCommandWindow(const std::string& text);
 
@@ -87,6 +90,10 @@ class DebugDialogs {
 
  private:
   void RegisterCommands();
+  // A window command: opens the window, or closes it when open.
+  void Toggle(DebugWindow w);
+  // A session whose driver sets all the capability bits.
+  bool Offers(uint32_t capability) const;
   void CloseToolBox();
   void CloseSheet(QPointer<SECWorksheetWnd>& sheet);
   // The coverage dialog takes the place it had when it last closed in this
@@ -100,6 +107,7 @@ class DebugDialogs {
   ShellApp& m_app;
   DebugSession& m_session;
   std::function<void(const char*)> m_appendCommand;
+  std::function<bool(uint32_t*)> m_cursorAddress;
   std::array<std::unique_ptr<SerialTerminal>, 3> m_terminals;
   std::array<QPointer<SerialWindow>, 3> m_serial;
   std::array<QPointer<SECWorksheetWnd>, 3> m_serialSheets;

@@ -144,10 +144,23 @@ void FunctionEditor::Compile() {
   m_errors->setEnabled(false);
   const std::string command = FuncEditorIncludeCommand(path);
   DebugInterface* r = m_ctx.R();
+  int answer = 1;
   if (r && r->DbgExecCommand) {
     r->flags |= 0x400;
-    r->DbgExecCommand(command.c_str(), int(command.size()));
+    answer = r->DbgExecCommand(command.c_str(), int(command.size()));
     r->flags &= ~0x400u;
+  }
+  if (answer != 0 && m_errors->count() == 0) {
+    // The driver refused the file without naming a line: its own text for
+    // the answer (IDE service 35) is the one error.
+    char text[1024] = {};
+    std::snprintf(text, sizeof text, "%s", command.c_str());
+    intptr_t request[2] = {answer, reinterpret_cast<intptr_t>(text)};
+    if (r && m_ctx.service) m_ctx.service(35, reinterpret_cast<intptr_t>(request));
+    text[sizeof text - 1] = 0;
+    std::string shown = text;
+    while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) shown.pop_back();
+    AddError(0, shown.empty() || shown + "\n" == command ? "Compilation failed." : shown);
   }
   if (m_errors->count() > 0) {
     m_errors->setCurrentIndex(0);
@@ -167,6 +180,11 @@ void FunctionEditor::AddError(uint32_t position, const std::string& text) {
 void FunctionEditor::GoTo(uint32_t position) {
   m_editor->GotoLine(int(position & 0xFFFF), int(position >> 16));
   m_editor->setFocus();
+}
+
+void FunctionEditor::reject() {
+  // Esc closes like the close box: a changed text is asked about first.
+  close();
 }
 
 void FunctionEditor::closeEvent(QCloseEvent* e) {

@@ -48,6 +48,7 @@ class FunctionEditor : public QDialog {
   bool AskSave();
 
  protected:
+  void reject() override;
   void closeEvent(QCloseEvent*) override;
   void resizeEvent(QResizeEvent*) override;
 

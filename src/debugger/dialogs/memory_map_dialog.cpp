@@ -31,6 +31,7 @@ MemoryMapDialog::MemoryMapDialog(DebugDialogContext ctx, QWidget* parent)
   setWindowTitle("Memory Map");
   m_list->setObjectName("MapList");
   m_range->setObjectName("MapRange");
+  m_clear->setObjectName("KillRange");
   m_list->SetControlId(kListId);
   m_list->SetNotifyListener(this);
   m_list->InsertColumn(0, "Range", LVCFMT_LEFT, 600);
@@ -72,6 +73,9 @@ void MemoryMapDialog::Refresh() {
       }
     }
   }
+  // Nothing is selected after a fill (the list would take its first line).
+  for (int row = m_list->GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list->GetNextItem(row, LVNI_SELECTED))
+    m_list->SelectItem(row, false);
   m_list->ReMeasureAndUpdate();
   m_map->setEnabled(false);
   m_clear->setEnabled(false);

@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cstring>
 
@@ -17,8 +19,15 @@ namespace {
 const char* const kNoAnalyser = "The debugger driver of this session offers no performance analysis.";
 }
 
-PerfAnalyzerView::PerfAnalyzerView(DebugDialogContext ctx, QWidget* parent) : QWidget(parent), m_ctx(std::move(ctx)) {
+PerfAnalyzerView::PerfAnalyzerView(DebugDialogContext ctx, QWidget* parent)
+    : QWidget(parent), m_ctx(std::move(ctx)), m_vbar(new QScrollBar(Qt::Vertical, this)) {
   setObjectName("PerformanceAnalyzer");
+  m_vbar->setObjectName("AnalyserRows");
+  connect(m_vbar, &QScrollBar::valueChanged, this, [this](int top) {
+    if (top == m_scroll.top) return;
+    m_scroll.top = top;
+    update();
+  });
   setWindowTitle("Performance Analyzer");
   setFocusPolicy(Qt::StrongFocus);
   m_ownFont = font();
@@ -63,10 +72,10 @@ void PerfAnalyzerView::Compute() {
   auto* rest = static_cast<DbgPaRangeRecord*>(r->analyserRest);
   rest->next = static_cast<DbgPaRangeRecord*>(r->analyserRanges);
   m_rows = PaComputeRows(rest, rest->next, now, m_base);
-  if (m_rows.empty() || m_selected >= int(m_rows.size())) m_selected = 0;
+  if (m_rows.empty() || Selected() >= int(m_rows.size())) m_scroll.selected = 0;
   m_stats = PaStatsText{};
-  if ((r->analyserFlags & 0x10) && !m_rows.empty())
-    m_stats = PaStatistics(m_rows[std::size_t(m_selected)], [this](uint64_t c) { return ToSeconds(c); });
+  if ((r->analyserFlags & 0x10) && Selected() < int(m_rows.size()))
+    m_stats = PaStatistics(m_rows[std::size_t(Selected())], [this](uint64_t c) { return ToSeconds(c); });
 }
 
 void PerfAnalyzerView::Layout() {
@@ -78,12 +87,33 @@ void PerfAnalyzerView::Layout() {
   int widest = 0;
   for (const PaRow& row : m_rows) widest = std::max(widest, fm.horizontalAdvance(QString::fromLocal8Bit(row.name.c_str())));
   m_nameWidth = m_rows.empty() ? 120 : widest + 6;
-  const int left = m_nameWidth + m_charWidth, right = width() - 3 * m_charWidth;
+  const int barWidth = m_vbar->sizeHint().width();
+  const int left = m_nameWidth + m_charWidth, right = width() - barWidth - 3 * m_charWidth;
   m_scale = QRect(left, 0, right - left, m_scaleHeight);
+  m_vbar->setGeometry(width() - barWidth, m_scaleHeight, barWidth,
+                      std::max(0, height() - m_scaleHeight - m_statsHeight));
+  ApplyScroll();
+}
+
+int PerfAnalyzerView::VisibleRows() const {
+  return std::max(1, (height() - m_scaleHeight - m_statsHeight) / std::max(1, m_rowHeight));
+}
+
+void PerfAnalyzerView::ApplyScroll() {
+  const int rows = int(m_rows.size()), visible = VisibleRows();
+  const int maxTop = PaMaxTop(rows, visible);
+  // All rows shown: from the first; a selection past the rows goes to it.
+  m_scroll.top = std::clamp(m_scroll.top, 0, maxTop);
+  if (m_scroll.selected >= visible || Selected() >= rows) m_scroll.selected = 0;
+  const QSignalBlocker block(m_vbar);
+  m_vbar->setRange(0, std::max(1, maxTop));
+  m_vbar->setPageStep(visible);
+  m_vbar->setValue(m_scroll.top);
+  m_vbar->setEnabled(rows - visible >= 1);
 }
 
 QRect PerfAnalyzerView::BarBox(int i) const {
-  const int y = m_scaleHeight + (i - m_top) * m_rowHeight;
+  const int y = m_scaleHeight + (i - m_scroll.top) * m_rowHeight;
   const int inset = m_rowHeight > 8 ? 3 : 0;
   return QRect(m_scale.left() + 1, y + inset, std::max(0, m_scale.width() - 2), m_rowHeight - 2 * inset);
 }
@@ -122,11 +152,11 @@ void PerfAnalyzerView::paintEvent(QPaintEvent*) {
     }
   }
   const int statsTop = height() - m_statsHeight;
-  for (int i = m_top; i < int(m_rows.size()); ++i) {
-    const int y = m_scaleHeight + (i - m_top) * m_rowHeight;
+  for (int i = m_scroll.top; i < int(m_rows.size()); ++i) {
+    const int y = m_scaleHeight + (i - m_scroll.top) * m_rowHeight;
     if (y >= statsTop) break;
     const QRect name(0, y, m_nameWidth, m_rowHeight);
-    const bool sel = i == m_selected;
+    const bool sel = i == Selected();
     p.fillRect(name, sel ? selBack : back);
     p.setPen(sel ? Qt::white : text);
     p.drawText(name.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter,
@@ -206,23 +236,31 @@ void PerfAnalyzerView::ToggleStatistics() {
 void PerfAnalyzerView::mousePressEvent(QMouseEvent* e) {
   const int y = int(e->position().y());
   if (e->button() != Qt::LeftButton || y < m_scaleHeight) return;
-  const int row = m_top + (y - m_scaleHeight) / m_rowHeight;
-  if (row < int(m_rows.size())) {
-    m_selected = row;
+  const int shown = (y - m_scaleHeight) / m_rowHeight;
+  if (y < height() - m_statsHeight && shown < VisibleRows() && m_scroll.top + shown < int(m_rows.size())) {
+    m_scroll.selected = shown;
     Refresh();
   }
 }
 
 void PerfAnalyzerView::keyPressEvent(QKeyEvent* e) {
-  const int last = int(m_rows.size()) - 1;
-  switch (e->key()) {
-    case Qt::Key_Up: case Qt::Key_Left: m_selected = std::max(0, m_selected - 1); break;
-    case Qt::Key_Down: case Qt::Key_Right: m_selected = std::min(std::max(0, last), m_selected + 1); break;
-    case Qt::Key_Home: case Qt::Key_PageUp: m_selected = 0; break;
-    case Qt::Key_End: case Qt::Key_PageDown: m_selected = std::max(0, last); break;
-    default: return QWidget::keyPressEvent(e);
-  }
-  Refresh();
+  static const struct {
+    int key;
+    PaKey move;
+  } kKeys[] = {{Qt::Key_Up, PaKey::Up},         {Qt::Key_Left, PaKey::Up},         {Qt::Key_Down, PaKey::Down},
+               {Qt::Key_Right, PaKey::Down},    {Qt::Key_PageUp, PaKey::PageUp},   {Qt::Key_Home, PaKey::PageUp},
+               {Qt::Key_PageDown, PaKey::PageDown}, {Qt::Key_End, PaKey::PageDown}};
+  for (const auto& k : kKeys)
+    if (k.key == e->key()) {
+      m_scroll = PaKeyMove(m_scroll, k.move, int(m_rows.size()), VisibleRows());
+      Refresh();
+      return;
+    }
+  QWidget::keyPressEvent(e);
+}
+
+void PerfAnalyzerView::wheelEvent(QWheelEvent* e) {
+  m_vbar->setValue(m_vbar->value() + (e->angleDelta().y() < 0 ? 1 : -1));
 }
 
 void PerfAnalyzerView::contextMenuEvent(QContextMenuEvent* e) {

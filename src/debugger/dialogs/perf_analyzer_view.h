@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "debugger/dialogs/dialog_context.h"
+#include "debugger/model/perf_analyzer_scroll.h"
 #include "debugger/model/perf_analyzer_stats.h"
 #include "debugger/model/window_fonts.h"
 
 class QLabel;
+class QScrollBar;
 
 namespace pm2 {
 
@@ -31,7 +33,10 @@ class PerfAnalyzerView : public QWidget {
   void ApplySettings(const WindowFonts& settings);
   QColor Colour(int index) const { return m_colours[std::size_t(index)]; }
   const std::vector<PaRow>& Rows() const { return m_rows; }
-  int Selected() const { return m_selected; }
+  int Selected() const { return m_scroll.top + m_scroll.selected; }
+  int TopRow() const { return m_scroll.top; }
+  int VisibleRows() const;
+  QScrollBar* VerticalBar() const { return m_vbar; }
   const PaStatsText& Statistics() const { return m_stats; }
   bool Available() const;
   // The bar box and the filled part of row i (for tests and painting).
@@ -44,6 +49,7 @@ class PerfAnalyzerView : public QWidget {
   void mousePressEvent(QMouseEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
   void contextMenuEvent(QContextMenuEvent*) override;
+  void wheelEvent(QWheelEvent*) override;
 
  private:
   // The one geometry: scale strip, name column, rows, statistics line.
@@ -57,8 +63,10 @@ class PerfAnalyzerView : public QWidget {
   std::vector<PaRow> m_rows;
   PaStatsText m_stats;
   uint64_t m_base = 0;
-  int m_selected = 0;
-  int m_top = 0;
+  PaScroll m_scroll;  // the top row and the selection under it
+  QScrollBar* m_vbar;
+  // Keeps the top row and the selection inside the rows; sets the bar.
+  void ApplyScroll();
   int m_rowHeight = 16, m_charWidth = 8, m_nameWidth = 120, m_scaleHeight = 20, m_statsHeight = 20;
   QRect m_scale;
 };

@@ -1,5 +1,7 @@
 #include "debugger/dialogs/serial_window.h"
 
+#include <QPixmap>
+
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -14,6 +16,26 @@
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {
+
+const QIcon& SerialWindowIcon() {
+  // A terminal screen with a prompt, 16 x 16, drawn once.
+  static const QIcon icon = [] {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QColor(64, 64, 64));
+    p.setBrush(QColor(192, 192, 192));
+    p.drawRect(0, 1, 15, 11);
+    p.fillRect(2, 3, 12, 8, Qt::black);
+    p.fillRect(5, 13, 6, 2, QColor(128, 128, 128));
+    p.setPen(QColor(0, 255, 0));
+    p.drawLine(3, 5, 4, 6);
+    p.drawLine(4, 6, 3, 7);
+    p.drawLine(6, 8, 9, 8);
+    return QIcon(pm);
+  }();
+  return icon;
+}
 
 SerialWindow::SerialWindow(int number, SerialTerminal& terminal, bool hexMode, std::function<void(int, uint16_t)> input,
                            QWidget* parent)
@@ -184,6 +206,20 @@ void SerialWindow::paintEvent(QPaintEvent*) {
 }
 
 void SerialWindow::resizeEvent(QResizeEvent*) { Layout(); }
+
+bool SerialWindow::event(QEvent* e) {
+  // A terminal: a plain key that types a character (Esc among them) is the
+  // driver's, not a shortcut of the frame; keys without one (F5) and the
+  // Ctrl and Alt shortcuts stay the frame's.
+  if (e->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(e);
+    if (!key->text().isEmpty() && !(key->modifiers() & (Qt::AltModifier | Qt::ControlModifier))) {
+      e->accept();
+      return true;
+    }
+  }
+  return QWidget::event(e);
+}
 
 void SerialWindow::keyPressEvent(QKeyEvent* e) {
   switch (e->key()) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QWidget>
 #include <functional>
 
@@ -15,6 +16,9 @@
 class QScrollBar;
 
 namespace pm2 {
+
+// The serial windows' own mark (their frames and tabs): a small terminal.
+const QIcon& SerialWindowIcon();
 
 class SerialWindow : public QWidget {
  public:
@@ -47,6 +51,7 @@ class SerialWindow : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
+  bool event(QEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
   void contextMenuEvent(QContextMenuEvent*) override;
   void wheelEvent(QWheelEvent*) override;

@@ -6,17 +6,20 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/abi/debug_records.h"
+#include "debugger/gdb/command_language.h"
 #include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_dialog_records.h"
 #include "debugger/gdb/gdb_listing.h"
@@ -76,6 +79,11 @@ pm2::gdb::TargetEvents Events() {
     if (g_target) g_record.pc = g_target->Pc();
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
   };
+  // The debug windows refresh (IDE service 14) with the record's new position.
+  e.changed = [] {
+    if (g_target) g_record.pc = g_target->Pc();
+    if (g_record.IdeServiceCall) g_record.IdeServiceCall(14, 0);
+  };
   // A character of the simulated UART: to serial window 1 (number 0),
   // posted, as the reader thread must not wait for the GUI.
   e.serial = [](uint8_t c) {
@@ -97,6 +105,15 @@ pm2::gdb::TargetEvents Events() {
   return e;
 }
 
+// An expression of the IDE in gdb's form (register names as the register
+// page shows them); a refused one is said on the command page when `say`.
+bool IdeExpression(const char* text, std::string* out, bool say) {
+  std::string err;
+  if (pm2::gdb::GdbExpression(text ? text : "", out, &err)) return true;
+  if (say) Print("*** error: " + err + "\n");
+  return false;
+}
+
 // ---- slots
 
 int32_t Assign(const char* text, int32_t length);
@@ -111,7 +128,7 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case kDbgCtlExecNow: {
       int32_t result = 0;
       if (a && ToolBoxCommand(reinterpret_cast<const char*>(a), &result)) return result;
-      return g_target ? g_target->Execute(reinterpret_cast<const char*>(a)) : 1;
+      return g_target && a ? g_target->Execute(reinterpret_cast<const char*>(a), pm2::gdb::CommandOrigin::Ide) : 1;
     }
     case kDbgCtlProgramCounter:
     case 12:  // the current assembly address
@@ -138,17 +155,27 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     }
     case kDbgCtlEvalAddress: {
       uint64_t value = 0;
-      if (!g_target || !g_target->Evaluate(reinterpret_cast<const char*>(a), &value)) return 1;
+      std::string expression;
+      if (!g_target || !IdeExpression(reinterpret_cast<const char*>(a), &expression, true) ||
+          !g_target->Evaluate(expression, &value))
+        return 1;
       std::memcpy(reinterpret_cast<uint8_t*>(b) + 12, &value, 4);
       return 0;
     }
     case kDbgCtlWatchEval: {
       auto* v = reinterpret_cast<DbgWatchValue*>(a);
-      return g_target && v && v->expression && g_target->WatchValue(v->expression, v->radix, v) ? 0 : 1;
+      std::string expression;
+      return g_target && v && v->expression && IdeExpression(v->expression, &expression, false) &&
+                     g_target->WatchValue(expression, v->radix, v)
+                 ? 0
+                 : 1;
     }
     case kDbgCtlWatchMembers: {
       std::vector<std::string> names;
-      if (!g_target || !a || !b || !g_target->WatchMembers(reinterpret_cast<const char*>(a), &names)) return 1;
+      std::string expression;
+      if (!g_target || !a || !b || !IdeExpression(reinterpret_cast<const char*>(a), &expression, false) ||
+          !g_target->WatchMembers(expression, &names))
+        return 1;
       PutNames(reinterpret_cast<DbgWatchNames*>(b), names);
       return 0;
     }
@@ -164,7 +191,10 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       auto* buffer = reinterpret_cast<char*>(a);
       std::string text;
       uint64_t value = 0;
-      if (!g_target || !buffer || !buffer[0] || !g_target->Evaluate(buffer, &value, &text)) return 1;
+      std::string expression;
+      if (!g_target || !buffer || !buffer[0] || !IdeExpression(buffer, &expression, false) ||
+          !g_target->Evaluate(expression, &value, &text))
+        return 1;
       const std::string tip = std::string(buffer) + " = " + text;
       std::snprintf(buffer, 1024, "%s", tip.c_str());
       return 0;
@@ -172,7 +202,8 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case kDbgCtlIpcEvaluate: {
       auto* r = reinterpret_cast<DriverExpressionRecord*>(a);
       uint64_t value = 0;
-      if (!g_target || !g_target->Evaluate(r->text ? r->text : "", &value)) {
+      std::string expression;
+      if (!g_target || !IdeExpression(r->text, &expression, true) || !g_target->Evaluate(expression, &value)) {
         r->error = 1;
         return 0;
       }
@@ -386,10 +417,11 @@ int32_t ExecCommand(const char* text, int32_t length) {
   int32_t result = 0;
   if (ToolBoxCommand(line, &result)) return result;
   // The command window shows the line as it was typed: no echo here.
-  return g_target->Execute(line);
+  return g_target->Execute(line, pm2::gdb::CommandOrigin::Typed);
 }
 int32_t Eval(int32_t, const char* text, uint64_t* value) {
-  return g_target && g_target->Evaluate(text ? text : "", value) ? 0 : 1;
+  std::string expression;
+  return g_target && IdeExpression(text, &expression, true) && g_target->Evaluate(expression, value) ? 0 : 1;
 }
 int32_t FindSource(uint32_t address) {
   SourceLine line;
@@ -409,19 +441,26 @@ int32_t FormatAddress(int32_t mode, uint64_t address, intptr_t, char* buffer) {
 }
 int32_t Assign(const char* text, int32_t length) {
   if (!g_target || !text) return 1;
-  // " `count = 5\n": gdb knows no back-quote and wants no line end.
-  std::string line;
-  for (const char* p = text; p < text + (length > 0 ? length : int32_t(std::strlen(text))); ++p)
-    if (*p != '`' && *p != '\n' && *p != '\r') line += *p;
+  // " `count = 5\n": gdb knows no back-quote and wants no line end; a
+  // line end inside the text is refused.
+  std::string line(text, length > 0 ? std::size_t(length) : std::strlen(text));
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  line.erase(std::remove(line.begin(), line.end(), '`'), line.end());
   // The memory window's typed writes: one assignment a value.
   std::vector<std::string> writes;
   if (pm2::gdb::TypedWriteAssignments(line, &writes)) {
     uint64_t ignored = 0;
+    std::string expression;
     for (const std::string& w : writes)
-      if (!g_target->Evaluate(w, &ignored)) return 1;
+      if (!IdeExpression(w.c_str(), &expression, true) || !g_target->Evaluate(expression, &ignored)) return 1;
     return 0;
   }
-  return g_target->Assign(line) ? 0 : 1;
+  std::string expression;
+  if (line.find('\0') != std::string::npos || !IdeExpression(line.c_str(), &expression, true)) {
+    if (line.find('\0') != std::string::npos) Print("*** error: the assignment holds a NUL character\n");
+    return 1;
+  }
+  return g_target->Assign(expression) ? 0 : 1;
 }
 int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
   if (!g_target || !buffer || maximum <= 0) return -1;
@@ -501,10 +540,28 @@ void Fail(DebugSettings* s, const std::string& text) {
   std::snprintf(s->errorText, sizeof s->errorText, "%s", text.c_str());
 }
 
+// A flash session goes to the GDB server of the target side's parameters
+// (localhost:3333 unless "-remote" names another); with "-sim" it loads into qemu.
+bool FlashSimulated(const std::string& params) {
+  std::istringstream in(params);
+  std::string word;
+  while (in >> word)
+    if (word == "-sim") return true;
+  return false;
+}
+
 bool StartTarget(DebugSettings* s, bool forFlash) {
   pm2::gdb::TargetParams params = pm2::gdb::ParseTargetParams(s->dllParams);
-  if (forFlash) params.simulate = false;
-  g_target = std::make_unique<GdbTarget>(Events());
+  if (forFlash) {
+    params.simulate = FlashSimulated(s->dllParams);
+    // The program's own UART is none of a download's business.
+    params.uart = false;
+  }
+  pm2::gdb::TargetEvents events = Events();
+  // A download says what it did in its own words: gdb's chatter from the
+  // reader thread would reach the page after them.
+  if (forFlash) events.console = [](const std::string&) {};
+  g_target = std::make_unique<GdbTarget>(std::move(events));
   std::string err;
   if (!g_target->Start(params, s->programFile, &err)) {
     g_target->Close();
@@ -515,7 +572,35 @@ bool StartTarget(DebugSettings* s, bool forFlash) {
   return true;
 }
 
+// Stored names keep the project's case; the file may differ in it.
+void FindProgramFile(DebugSettings* s) {
+  if (access(s->programFile, R_OK) == 0) return;
+  std::string path = s->programFile;
+  std::size_t slash = path.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  std::string name = path.substr(slash + 1);
+  if (DIR* d = opendir(folder.c_str())) {
+    while (dirent* e = readdir(d))
+      if (strcasecmp(e->d_name, name.c_str()) == 0) {
+        std::snprintf(s->programFile, sizeof s->programFile, "%s/%s", folder.c_str(), e->d_name);
+        break;
+      }
+    closedir(d);
+  }
+}
+
 }  // namespace
+
+// The options pages' questions: the ARM family (7), and flash programming
+// offered (100). The driver has no settings dialogs of its own.
+extern "C" __attribute__((visibility("default"))) int32_t DllPm3Cap(int32_t code, void*) {
+  constexpr int32_t kFamilyArm = 7;
+  switch (code) {
+    case 2: return kFamilyArm;
+    case 100: return 1;
+    default: return 0;
+  }
+}
 
 extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argument) {
   switch (code) {
@@ -556,21 +641,7 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       return 0;
     case 3: {
       auto* s = static_cast<DebugSettings*>(argument);
-      if (access(s->programFile, R_OK) != 0) {
-        // Stored names keep the project's case; the file may differ in it.
-        std::string path = s->programFile;
-        std::size_t slash = path.find_last_of('/');
-        std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-        std::string name = path.substr(slash + 1);
-        if (DIR* d = opendir(folder.c_str())) {
-          while (dirent* e = readdir(d))
-            if (strcasecmp(e->d_name, name.c_str()) == 0) {
-              std::snprintf(s->programFile, sizeof s->programFile, "%s/%s", folder.c_str(), e->d_name);
-              break;
-            }
-          closedir(d);
-        }
-      }
+      FindProgramFile(s);
       if (access(s->programFile, R_OK) != 0) Fail(s, std::string("program file '") + s->programFile +
                                                           "' not found; build the target first");
       return 0;
@@ -600,12 +671,23 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
     case 6:
     case 7: {
       auto* s = static_cast<DebugSettings*>(argument);
+      FindProgramFile(s);
+      const std::string program = s->programFile;
+      if (code == 6 && access(program.c_str(), R_OK) != 0) {
+        std::snprintf(s->errorText, sizeof s->errorText, "program file '%s' not found; build the target first",
+                      program.c_str());
+        return 1;
+      }
+      Print(std::string(code == 6 ? "GDB driver: downloading '" : "GDB driver: erasing the flash for '") +
+            program + "'\n");
       if (!StartTarget(s, true)) return 1;
-      std::string err;
-      bool ok = code == 6 ? g_target->Download(&err)
-                          : g_target->Execute("monitor flash erase_sector 0 0 last") == 0;
-      if (!ok) std::snprintf(s->errorText, sizeof s->errorText, "%s",
-                             err.empty() ? "the GDB server refused" : err.c_str());
+      std::string err, report;
+      const bool ok = code == 6 ? g_target->Download(&err, &report)
+                                : g_target->Console("monitor flash erase_sector 0 0 last", &err);
+      if (!ok)
+        std::snprintf(s->errorText, sizeof s->errorText, "%s", err.empty() ? "the GDB server refused" : err.c_str());
+      else
+        Print(code == 6 ? "GDB driver: " + report + "\n" : std::string("GDB driver: flash erased\n"));
       return ok ? 0 : 1;
     }
     default:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <utility>
@@ -249,6 +250,7 @@ void GdbTarget::OnStopped(const MiRecord& r) {
 }
 
 void GdbTarget::NotifyStopped() {
+  PrefetchRegisters();
   {
     std::lock_guard<std::mutex> lock(m_reportMutex);
     ++m_reported;
@@ -285,11 +287,16 @@ void GdbTarget::ReportStop(const MiRecord& r) {
     bool ok = false;
     uint64_t pc = ParseNumber(frame->Str("addr"), &ok);
     if (ok) m_pc = uint32_t(pc);
+    m_pcKnown = ok;
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stopLine.file = frame->Str("fullname");
+    m_stopFunction = frame->Str("func");
     bool lineOk = false;
     m_stopLine.line = int(ParseNumber(frame->Str("line"), &lineOk));
     if (!lineOk) m_stopLine.line = 0;
+  } else {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    m_stopFunction.clear();
   }
   m_stepMode = -1;
   m_unanswered = false;
@@ -303,9 +310,10 @@ bool GdbTarget::Go(uint32_t stopAddress) {
   if (!Halted()) return false;
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   if (stopAddress != 0xFFFFFFFFu) {
-    MiRecord b = m_gdb->Call("-break-insert -t *" + Hex(stopAddress), RestMs(until));
-    if (b.cls == "timeout") WaitEnded(WaitFor::Run, WaitEnd::NoAnswer);
-    if (!Ok(b)) return false;
+    MiRecord r = m_gdb->Call("-break-insert -t *" + Hex(stopAddress), RestMs(until));
+    if (r.cls == "timeout") WaitEnded(WaitFor::Run, WaitEnd::NoAnswer);
+    if (!Ok(r)) return false;
+    if (const MiValue* b = r.results.Find("bkpt")) OwnBreakpoint(std::atoi(b->Str("number").c_str()));
   }
   m_freeRun = true;
   m_stepMode = -1;
@@ -323,17 +331,15 @@ bool GdbTarget::Step(int mode) {
   m_freeRun = false;
   // With the UART stand-in a step may be broken into; its frame's depth
   // tells how far to go back up.
-  int depth = 0;
-  if (m_uartWrite >= 0 && mode != 3) {
-    bool ok = false;
-    MiRecord d = m_gdb->Call("-stack-info-depth", RestMs(until));
-    if (d.cls == "timeout") {
-      WaitEnded(WaitFor::Step, WaitEnd::NoAnswer);
-      return false;
-    }
-    depth = int(ParseNumber(d.results.Str("depth"), &ok));
-  }
-  m_stepDepth = depth;
+  // Asked without waiting: gdb answers it before the step's own answer, so
+  // the depth is known before any stop of the step.
+  m_stepDepth = 0;
+  if (m_uartWrite >= 0 && mode != 3)
+    m_gdb->Send("-stack-info-depth", [this](MiRecord& r) {
+      bool ok = false;
+      const int depth = int(ParseNumber(r.results.Str("depth"), &ok));
+      if (ok) m_stepDepth = depth;
+    });
   {
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stepLine = m_stopLine;
@@ -386,9 +392,11 @@ bool GdbTarget::Reset() {
   m_gdb->Call("-interpreter-exec console " + MiQuote("flushregs"), kCommandTimeoutMs);
   uint64_t pc = 0;
   if (Evaluate("(unsigned long)$pc", &pc)) m_pc = uint32_t(pc);
+  RegistersMayChange();
   {
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stopLine = SourceLine{};
+    m_stopFunction.clear();
   }
   if (m_events.stopped) m_events.stopped();
   return true;
@@ -449,6 +457,13 @@ bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes, ui
 
 bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::string* text) {
   if (!Halted()) return false;
+  // The program counter of the stop is known without asking (a client reads
+  // it after every step); anything that may assign forgets it.
+  if (expression == "$pc" && m_pcKnown && !text) {
+    *value = m_pc;
+    return true;
+  }
+  if (expression.find('=') != std::string::npos) RegistersMayChange();
   MiRecord r = m_gdb->Call("-data-evaluate-expression " + MiQuote(expression), kCommandTimeoutMs);
   if (!Ok(r)) {
     if (text) *text = r.results.Str("msg");
@@ -456,62 +471,28 @@ bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::st
   }
   const std::string v = r.results.Str("value");
   if (text) *text = v;
-  bool ok = false;
-  // "0x100 <main>" and "42 '*'" evaluate to their leading number.
-  *value = ParseNumber(v.substr(0, v.find(' ')), &ok);
-  return ok;
+  // "0x100 <main>", "42 '*'" and a function's "{int (void)} 0x220 <main>"
+  // evaluate to their number.
+  return ValueNumber(v, value);
 }
 
 bool GdbTarget::Assign(const std::string& assignment) {
+  RegistersMayChange();
   return Halted() && Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(assignment), kCommandTimeoutMs));
-}
-
-int GdbTarget::Execute(const std::string& input) {
-  std::string line = input;
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
-  if (line.empty()) return 0;
-  if (!m_gdb || State() == SessionState::Dead) return 1;
-  // "BS expression": a breakpoint, as the command window's own syntax has it.
-  if (line.size() > 3 && (line.compare(0, 3, "BS ") == 0 || line.compare(0, 3, "bs ") == 0)) {
-    MiRecord r = m_gdb->Call("-break-insert " + line.substr(3), kCommandTimeoutMs);
-    std::string err;
-    if (!Ok(r, &err)) {
-      if (m_events.print) m_events.print("*** error: " + err + "\n");
-      return 1;
-    }
-    if (const MiValue* b = r.results.Find("bkpt")) {
-      bool ok = false;
-      uint64_t addr = ParseNumber(b->Str("addr"), &ok);
-      int number = int(ParseNumber(b->Str("number"), &ok));
-      {
-        std::lock_guard<std::mutex> lock(m_bpMutex);
-        m_breakpoints[addr] = number;
-      }
-      if (m_events.print)
-        m_events.print("Breakpoint " + b->Str("number") + " at " + b->Str("addr") + ": " + b->Str("file") + ", line " +
-                       b->Str("line") + "\n");
-    }
-    return 0;
-  }
-  if (line == "g" || line == "G") return Go(0xFFFFFFFFu) ? 0 : 1;
-  // "Include file" runs a command file: gdb's "source".
-  if (line.size() > 8 && (line.compare(0, 8, "Include ") == 0 || line.compare(0, 8, "include ") == 0))
-    line = "source " + line.substr(8);
-  MiRecord r = m_gdb->Call("-interpreter-exec console " + MiQuote(line), kCommandTimeoutMs);
-  std::string err;
-  if (!Ok(r, &err)) {
-    if (m_events.print) m_events.print("*** error: " + err + "\n");
-    return 1;
-  }
-  return 0;
 }
 
 bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
   if (!Halted()) return false;
   std::lock_guard<std::mutex> lock(m_bpMutex);
   auto it = m_breakpoints.find(address);
+  if (!insert && it == m_breakpoints.end()) {
+    // A function's address names the breakpoint "BS function" set after its entry code.
+    auto alias = m_entryBreak.find(address);
+    if (alias != m_entryBreak.end()) it = m_breakpoints.find(alias->second);
+  }
   if (!insert) {
     if (it == m_breakpoints.end()) return false;
+    address = it->first;
     const int number = it->second;
     m_breakpoints.erase(it);
     m_disabled.erase(address);
@@ -645,8 +626,7 @@ bool GdbTarget::CallStack(std::vector<DbgCallStackEntry>* out) {
     // Only a frame with a caller can be finished.
     e.leavable = i + 1 < frames.size() ? 1 : 0;
     uint64_t start = 0;
-    if (!frames[i].func.empty() && frames[i].func != "??" && Evaluate("&" + frames[i].func, &start))
-      e.called = uint32_t(start);
+    if (FunctionAddress(frames[i].func, &start)) e.called = uint32_t(start);
     out->push_back(e);
   }
   return true;
@@ -697,11 +677,13 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
   bool ok = false;
   const int children = int(ParseNumber(created.results.Str("numchild"), &ok));
   if (radix == 10 || radix == 16) {
-    m_gdb->Call("-var-set-format " + name + (radix == 16 ? " hexadecimal" : " decimal"), kCommandTimeoutMs);
-    MiRecord v = m_gdb->Call("-var-evaluate-expression " + name, kCommandTimeoutMs);
+    MiRecord v = m_gdb->Call(std::string("-var-evaluate-expression -f ") + (radix == 16 ? "hexadecimal " : "decimal ") +
+                                 name,
+                             kCommandTimeoutMs);
     if (Ok(v)) value = v.results.Str("value");
   }
-  m_gdb->Call("-var-delete " + name, kCommandTimeoutMs);
+  // Nothing waits for the delete: gdb does it before the next question.
+  m_gdb->Send("-var-delete " + name);
   out->isArray = 0;
   out->targetCode = 0xFF;
   out->count = 0;
@@ -753,7 +735,7 @@ bool GdbTarget::WatchMembers(const std::string& expression, std::vector<std::str
   MiRecord r = m_gdb->Call("-var-list-children " + name, kCommandTimeoutMs);
   if (const MiValue* children = Ok(r) ? r.results.Find("children") : nullptr)
     for (const auto& [key, child] : children->items) out->push_back(child.Str("exp"));
-  m_gdb->Call("-var-delete " + name, kCommandTimeoutMs);
+  m_gdb->Send("-var-delete " + name);
   return true;
 }
 
@@ -761,15 +743,39 @@ bool GdbTarget::Locals(uint32_t* scope, std::vector<std::string>* out) {
   out->clear();
   *scope = 0;
   if (!Halted()) return false;
-  MiRecord frame = m_gdb->Call("-stack-info-frame", kCommandTimeoutMs);
-  const MiValue* f = Ok(frame) ? frame.results.Find("frame") : nullptr;
-  const std::string func = f ? f->Str("func") : "";
+  // The function of the stop, unless the position moved since.
+  std::string func;
+  {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    func = m_stopFunction;
+  }
+  if (func.empty()) {
+    MiRecord frame = m_gdb->Call("-stack-info-frame", kCommandTimeoutMs);
+    const MiValue* f = Ok(frame) ? frame.results.Find("frame") : nullptr;
+    func = f ? f->Str("func") : "";
+  }
   uint64_t start = 0;
-  if (func.empty() || func == "??" || !Evaluate("(unsigned long)&" + func, &start)) return false;
+  if (!FunctionAddress(func, &start)) return false;
   *scope = uint32_t(start);
   MiRecord r = m_gdb->Call("-stack-list-variables --no-values", kCommandTimeoutMs);
   if (const MiValue* vars = Ok(r) ? r.results.Find("variables") : nullptr)
     for (const auto& [key, v] : vars->items) out->push_back(v.Str("name"));
+  return true;
+}
+
+bool GdbTarget::FunctionAddress(const std::string& function, uint64_t* address) {
+  if (function.empty() || function == "??") return false;
+  {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    auto it = m_functionAddresses.find(function);
+    if (it != m_functionAddresses.end()) {
+      *address = it->second;
+      return true;
+    }
+  }
+  if (!Evaluate("(unsigned long)&" + function, address)) return false;
+  std::lock_guard<std::mutex> lock(m_stopMutex);
+  m_functionAddresses[function] = *address;
   return true;
 }
 
@@ -783,9 +789,36 @@ std::string GdbTarget::SymbolAt(uint64_t address) {
   return text.substr(lt + 1, gt - lt - 1);
 }
 
-bool GdbTarget::Download(std::string* err) {
+bool GdbTarget::Download(std::string* err, std::string* report) {
   MiRecord r = m_gdb->Call("-target-download", 60000);
-  return Ok(r, err);
+  if (!Ok(r, err)) return false;
+  // gdb compares each loaded section with the file; a mismatch is only a
+  // warning to gdb, and only its console text says which section it was.
+  {
+    std::lock_guard<std::mutex> lock(m_consoleMutex);
+    m_capturing = true;
+    m_captured.clear();
+  }
+  std::string why;
+  const bool compared = Console("compare-sections", &why);
+  std::string captured;
+  {
+    std::lock_guard<std::mutex> lock(m_consoleMutex);
+    m_capturing = false;
+    captured.swap(m_captured);
+  }
+  if (!compared) {
+    *err = "the verify failed: " + why;
+    return false;
+  }
+  if (captured.find("MIS-MATCHED") != std::string::npos || captured.find("matched") == std::string::npos) {
+    const std::size_t at = captured.find("Section ");
+    *err = "the verify found the target's memory different from the program file" +
+           (at == std::string::npos ? std::string() : ": " + captured.substr(at, captured.find('\n', at) - at));
+    return false;
+  }
+  *report = r.results.Str("load-size") + " bytes loaded at " + r.results.Str("address") + " and verified";
+  return true;
 }
 
 // ------------------------------------------------------------------ registers
@@ -811,17 +844,57 @@ void GdbTarget::BuildRegisterSet() {
       m_regNames.push_back(core.gdb);
     }
   }
+  m_regCommand = "-data-list-register-values x";
+  for (int n : m_regNumbers) m_regCommand += " " + std::to_string(n);
   m_groups = {RegisterGroup{0, 1, nullptr}};
   m_groups[0].name = m_groupName.c_str();
   m_set = RegisterSet{1, uint32_t(m_regs.size()), m_groups.data(), m_regs.data(), nullptr, nullptr};
   RefreshRegisters();
 }
 
+void GdbTarget::RegistersMayChange() {
+  m_pcKnown = false;
+  std::lock_guard<std::mutex> lock(m_regMutex);
+  m_regSerial = 0;
+}
+
+void GdbTarget::PrefetchRegisters() {
+  uint64_t serial = 0;
+  {
+    std::lock_guard<std::mutex> lock(m_regMutex);
+    ++m_stopSerial;
+    m_regSerial = 0;
+    m_regWaiting = false;
+    // Only for a page that read them at the stop before.
+    if (!m_registersShown.exchange(false) || m_regCommand.empty() || !m_gdb) return;
+    serial = m_regSerial = m_stopSerial;
+    m_regWaiting = true;
+  }
+  m_gdb->Send(m_regCommand, [this, serial](MiRecord& r) {
+    std::lock_guard<std::mutex> lock(m_regMutex);
+    if (m_regSerial != serial) return;
+    m_regAnswer = std::move(r);
+    m_regWaiting = false;
+    m_regCv.notify_all();
+  });
+}
+
 void GdbTarget::RefreshRegisters() {
   if (!Halted() || m_regs.empty()) return;
-  std::string command = "-data-list-register-values x";
-  for (int n : m_regNumbers) command += " " + std::to_string(n);
-  MiRecord r = m_gdb->Call(command, kCommandTimeoutMs);
+  m_registersShown = true;
+  // The values asked for at the stop, when nothing changed them since;
+  // taken once, as a later refresh may follow a change.
+  MiRecord r;
+  bool prefetched = false;
+  {
+    std::unique_lock<std::mutex> lock(m_regMutex);
+    if (m_regSerial != 0 && m_regSerial == m_stopSerial) {
+      prefetched = m_regCv.wait_for(lock, std::chrono::milliseconds(kCommandTimeoutMs), [&] { return !m_regWaiting; });
+      if (prefetched) r = std::move(m_regAnswer);
+      m_regSerial = 0;
+    }
+  }
+  if (!prefetched) r = m_gdb->Call(m_regCommand, kCommandTimeoutMs);
   const MiValue* values = r.results.Find("register-values");
   if (!values) return;
   std::map<int, std::string> byNumber;
@@ -845,6 +918,7 @@ void GdbTarget::RefreshRegisters() {
 void GdbTarget::SetRegister(RegisterEntry* entry, uint64_t value) {
   const std::ptrdiff_t i = entry - m_regs.data();
   if (i < 0 || std::size_t(i) >= m_regs.size() || !Halted()) return;
+  RegistersMayChange();
   m_gdb->Call("-data-evaluate-expression " + MiQuote("$" + m_regNames[std::size_t(i)] + "=" + Hex(value)),
               kCommandTimeoutMs);
   RefreshRegisters();

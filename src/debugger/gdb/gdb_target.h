@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,6 +20,7 @@
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/gdb/child_process.h"
+#include "debugger/gdb/command_language.h"
 #include "debugger/gdb/exec_trace.h"
 #include "debugger/gdb/gdb_connection.h"
 #include "debugger/gdb/gdb_listing.h"
@@ -44,7 +46,12 @@ TargetParams ParseTargetParams(const std::string& text);
 
 struct TargetEvents {
   std::function<void(const std::string&)> print;  // a text for the command window
+  // gdb's own console text; null: it goes to print.
+  std::function<void(const std::string&)> console;
   std::function<void()> stopped;                  // the target stopped (posted)
+  // A command changed registers or memory without running the target: the
+  // IDE's windows show the new values (called on the thread of the command).
+  std::function<void()> changed;
   std::function<void(const std::string&)> ended;  // the session must end (posted)
   std::function<void(bool)> executing;            // the executing bit
   std::function<void(uint8_t)> serial;            // a character the program sent to its UART
@@ -120,8 +127,12 @@ class GdbTarget {
   bool Evaluate(const std::string& expression, uint64_t* value, std::string* text = nullptr);
   // "x = 5": true when gdb accepted it.
   bool Assign(const std::string& assignment);
-  // A command line of the command window (gdb's CLI; "BS x" sets a breakpoint).
-  int Execute(const std::string& line);
+  // A line of the IDE's command language (command_language.h): 0 when it
+  // was done, else 1 with the reason on the command page. A typed line that
+  // is not of the language goes to gdb's own command interpreter.
+  int Execute(const std::string& line, CommandOrigin origin);
+  // A command of gdb's own interpreter that the driver itself makes.
+  bool Console(const std::string& command, std::string* err = nullptr);
   bool Breakpoint(uint64_t address, bool insert);
   bool HasBreakpoint(uint64_t address) const;
   // 0 none, 1 an enabled breakpoint, 2 a disabled one.
@@ -147,7 +158,9 @@ class GdbTarget {
   std::string SymbolAt(uint64_t address);
   // The active calls, outermost first.
   bool CallStack(std::vector<DbgCallStackEntry>* out);
-  bool Download(std::string* err);
+  // Loads the program into the target and compares what it holds with the
+  // file; *report says how much was loaded where.
+  bool Download(std::string* err, std::string* report);
 
   // The breakpoints dialog: gdb's breakpoints, the driver's own left out.
   bool ListBreakpoints(std::vector<GdbBreakpointInfo>* out);
@@ -196,6 +209,10 @@ class GdbTarget {
   // The executing bit the IDE sees, and its mirror here.
   void SetExecuting(bool on);
   std::string TakeHeldConsole();
+  // A console text with gdb's breakpoint numbers as the command page shows them.
+  std::string ShownBreakpointNumbers(const std::string& text);
+  // An empty line held back in case the UART's report follows: out now.
+  void FlushBlankConsole();
   void Written(uint8_t c, const MiRecord& r);
   void ResumeAfterUart(const MiRecord& r);
   // A step the UART stand-in broke into goes on: back up to the step's
@@ -213,9 +230,31 @@ class GdbTarget {
   bool WaitReported(uint64_t n, int timeoutMs);
   uint64_t Reported();
   void OnDead(const std::string& reason);
+  // The register page's values are asked for as the target stops when the
+  // page read them at the stop before: their answer is on its way while the
+  // IDE hears of the stop. Anything that may write a register forgets them.
+  void PrefetchRegisters();
+  void RegistersMayChange();
   void BuildRegisterSet();
+  // A function's address, asked of gdb once.
+  bool FunctionAddress(const std::string& function, uint64_t* address);
   void Monitor();
   bool Ok(const MiRecord& r, std::string* err = nullptr) const;
+  // The command language's actions (gdb_target_commands.cpp).
+  int Refuse(const std::string& why);
+  int RunUntil(const std::string& location);
+  int SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin);
+  int ChangeBreakpoints(const CommandTranslation& t);
+  int ListForCommandPage();
+  int IncludeFile(const std::string& file);
+  int AssignAndReposition(const std::string& assignment);
+  // After the program counter changed behind a stop: the new position.
+  void Reposition();
+  // A breakpoint of the driver's own: hidden from the user, and the
+  // numbers the command page shows leave it out.
+  void OwnBreakpoint(int number);
+  int UserNumber(int gdbNumber) const;  // under m_bpMutex
+  int GdbNumber(int userNumber) const;  // under m_bpMutex; 0 when none
 
   TargetEvents m_events;
   std::unique_ptr<GdbConnection> m_gdb;
@@ -224,7 +263,12 @@ class GdbTarget {
   std::thread m_monitor;
   std::atomic<bool> m_closing{false};
   std::atomic<uint32_t> m_pc{0};
+  // m_pc is gdb's $pc: set by a stop, cleared by anything that may assign.
+  std::atomic<bool> m_pcKnown{false};
   SourceLine m_stopLine;
+  std::string m_stopFunction;  // the function of the stop's frame ("" not known)
+  // Functions' addresses as gdb gave them: the program does not change.
+  std::map<std::string, uint64_t> m_functionAddresses;
   SourceCache m_sources;
   std::mutex m_stopMutex;
   std::map<uint64_t, int> m_breakpoints;  // address -> gdb's number
@@ -260,13 +304,27 @@ class GdbTarget {
   std::mutex m_consoleMutex;
   bool m_holding = false;  // console text held until the stop shows whose it is
   std::string m_held;  // what the driver left in the receive/transmit register
+  std::string m_blank;  // empty lines waiting for the text after them
+  bool m_capturing = false;  // the console's text is kept in m_captured too
+  std::string m_captured;
   mutable std::mutex m_bpMutex;
+  std::set<int> m_ownNumbers;                // the driver's own breakpoints (UART, run until)
+  std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code
+  int m_includeDepth = 0;
 
   // The register page: one group of the core registers.
   std::vector<RegisterGroup> m_groups;
   std::vector<RegisterEntry> m_regs;
   std::vector<int> m_regNumbers;       // gdb's register numbers
   std::vector<std::string> m_regNames;  // gdb's names ("r0", "sp", "cpsr")
+  std::string m_regCommand;             // the values of them all
+  std::mutex m_regMutex;
+  std::condition_variable m_regCv;
+  uint64_t m_stopSerial = 0;  // stops reported (under m_regMutex)
+  uint64_t m_regSerial = 0;   // the stop the prefetched values are of; 0 none
+  bool m_regWaiting = false;  // their answer is on its way
+  MiRecord m_regAnswer;
+  std::atomic<bool> m_registersShown{false};  // the page read them since the last stop
   std::string m_groupName = "Core";
   RegisterSet m_set{};
 

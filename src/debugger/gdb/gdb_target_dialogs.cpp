@@ -12,6 +12,7 @@
 // run goes on, a step goes on to where it would have ended.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "debugger/gdb/arm_access.h"
@@ -90,7 +91,10 @@ bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
     const MiValue& b = item.second;
     GdbBreakpointInfo info;
     info.number = std::atoi(b.Str("number").c_str());
-    if (info.number <= 0 || info.number == m_uartWrite || info.number == m_uartRead) continue;
+    {
+      std::lock_guard<std::mutex> lock(m_bpMutex);
+      if (info.number <= 0 || m_ownNumbers.count(info.number)) continue;
+    }
     const std::string type = b.Str("type");
     info.enabled = b.Str("enabled") == "y";
     info.condition = b.Str("cond");
@@ -134,11 +138,20 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
     *err = "the target runs";
     return false;
   }
+  // The dialog's texts are the IDE's: translated, one quoted argument each,
+  // a line end or a NUL refused.
+  std::string target, gdbCommand;
+  const bool valid = (access ? GdbExpression(expression, &target, err) : GdbLocation(expression, &target, err)) &&
+                     (command.empty() || BreakpointCommand(command, CommandOrigin::Typed, &gdbCommand, err));
+  if (!valid) {
+    Refuse("breakpoint '" + expression.substr(0, 60) + "': " + *err);
+    return false;
+  }
   std::string cmd;
   if (access)
-    cmd = std::string("-break-watch ") + (access == 1 ? "-r " : access == 3 ? "-a " : "") + MiQuote(expression);
+    cmd = std::string("-break-watch ") + (access == 1 ? "-r " : access == 3 ? "-a " : "") + "-- " + MiQuote(target);
   else
-    cmd = "-break-insert " + MiQuote(expression);
+    cmd = "-break-insert -- " + MiQuote(target);
   MiRecord r = m_gdb->Call(cmd, kTimeoutMs);
   if (!Ok(r, err)) return false;
   *number = access ? WatchNumber(r) : -1;
@@ -157,8 +170,8 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   }
   if (passCount > 1)
     m_gdb->Call("-break-after " + std::to_string(*number) + " " + std::to_string(passCount - 1), kTimeoutMs);
-  if (!command.empty())
-    m_gdb->Call("-break-commands " + std::to_string(*number) + " " + MiQuote(command), kTimeoutMs);
+  if (!gdbCommand.empty())
+    m_gdb->Call("-break-commands " + std::to_string(*number) + " " + MiQuote(gdbCommand), kTimeoutMs);
   return true;
 }
 
@@ -203,7 +216,10 @@ void GdbTarget::SetupUart(const TargetParams& params) {
   m_gdb->Call(WriteByte(m_uartBase + kLsrOffset, kLsrEmpty), kTimeoutMs);
   m_gdb->Call(WriteByte(m_uartBase, 0), kTimeoutMs);
   MiRecord w = m_gdb->Call("-break-watch -a " + MiQuote(ByteCell(m_uartBase)), kTimeoutMs);
-  if (Ok(w)) m_uartWrite = m_uartRead = WatchNumber(w);
+  if (Ok(w)) {
+    m_uartWrite = m_uartRead = WatchNumber(w);
+    OwnBreakpoint(m_uartWrite);
+  }
 
 }
 
@@ -211,24 +227,68 @@ void GdbTarget::OnConsole(const std::string& text) {
   // gdb announces a watchpoint's stop before the stop itself: the
   // announcement of the UART's watchpoint is held until the stop shows
   // whose it is, and dropped with the driver's own stops.
+  // gdb writes the empty line before the announcement on its own, so an
+  // empty line waits for what follows it.
+  std::string out;
   {
     std::lock_guard<std::mutex> lock(m_consoleMutex);
+    if (m_capturing && m_captured.size() < 65536) m_captured += text;
     if (!m_holding && m_uartWrite > 0 &&
-        text.find("atchpoint " + std::to_string(m_uartWrite) + ":") != std::string::npos)
+        text.find("atchpoint " + std::to_string(m_uartWrite) + ":") != std::string::npos) {
       m_holding = true;
+      m_held.swap(m_blank);
+    }
     if (m_holding) {
       if (m_held.size() < 65536) m_held += text;
       return;
     }
+    if (m_uartWrite > 0 && text.find_first_not_of("\r\n") == std::string::npos) {
+      if (m_blank.size() < 64) m_blank += text;
+      return;
+    }
+    out.swap(m_blank);
   }
-  if (m_events.print) m_events.print(text);
+  out += ShownBreakpointNumbers(text);
+  if (m_events.console)
+    m_events.console(out);
+  else if (m_events.print)
+    m_events.print(out);
+}
+
+std::string GdbTarget::ShownBreakpointNumbers(const std::string& text) {
+  // gdb's report of a stop at a breakpoint ("Breakpoint 2, main () at
+  // Blinky.c:35") names gdb's number: the page's number is shown, and a
+  // stop at one of the driver's own breakpoints names none.
+  for (const char* prefix : {"Breakpoint ", "Temporary breakpoint "}) {
+    const std::size_t n = std::strlen(prefix);
+    if (text.compare(0, n, prefix) != 0) continue;
+    char* end = nullptr;
+    const long number = std::strtol(text.c_str() + n, &end, 10);
+    if (!end || end == text.c_str() + n || end[0] != ',' || end[1] != ' ') return text;
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    const std::string rest(end + 2);
+    if (m_ownNumbers.count(int(number))) return rest;
+    return prefix + std::to_string(UserNumber(int(number))) + ", " + rest;
+  }
+  return text;
+}
+
+void GdbTarget::FlushBlankConsole() {
+  std::string out;
+  {
+    std::lock_guard<std::mutex> lock(m_consoleMutex);
+    out.swap(m_blank);
+  }
+  if (!out.empty() && m_events.print) m_events.print(out);
 }
 
 std::string GdbTarget::TakeHeldConsole() {
   std::lock_guard<std::mutex> lock(m_consoleMutex);
   m_holding = false;
-  std::string held;
-  held.swap(m_held);
+  std::string held = std::move(m_blank);
+  m_blank.clear();
+  held += m_held;
+  m_held.clear();
   return held;
 }
 

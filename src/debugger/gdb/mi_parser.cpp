@@ -1,5 +1,7 @@
 #include "debugger/gdb/mi_parser.h"
 
+#include <cstdio>
+
 namespace pm2::gdb {
 
 const MiValue* MiValue::Find(std::string_view name) const {
@@ -61,10 +63,17 @@ bool ParseMiCString(std::string_view in, std::string* out, std::size_t* used) {
 
 std::string MiQuote(std::string_view text) {
   std::string out = "\"";
+  // No control character reaches gdb's line reader as itself.
   for (char c : text) {
     if (c == '"' || c == '\\') out.push_back('\\');
     if (c == '\n') {
       out += "\\n";
+      continue;
+    }
+    if (static_cast<unsigned char>(c) < 0x20) {
+      char octal[8];
+      std::snprintf(octal, sizeof octal, "\\%03o", unsigned(static_cast<unsigned char>(c)));
+      out += octal;
       continue;
     }
     out.push_back(c);
@@ -103,8 +112,13 @@ class Parser {
       v->kind = MiValue::Kind::Tuple;
       if (Eat('}')) return true;
       do {
-        std::string name = Name();
-        if (!Eat('=')) return Fail("'=' missing after '" + name + "'");
+        // gdb writes a breakpoint's commands as a tuple of bare strings
+        // (script={"silent","print n"}): such a value has no name.
+        std::string name;
+        if (Peek() != '"' && Peek() != '{' && Peek() != '[') {
+          name = Name();
+          if (!Eat('=')) return Fail("'=' missing after '" + name + "'");
+        }
         MiValue item;
         if (!Value(&item, depth + 1)) return false;
         v->items.emplace_back(std::move(name), std::move(item));

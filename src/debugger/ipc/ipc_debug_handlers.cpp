@@ -31,6 +31,16 @@ DriverMemoryRequest MemoryRequest(uint64_t address, uint32_t kind) {
   return r;
 }
 
+// Why a client's text can't go to the driver: a line end or a NUL would
+// end the command it is put in and start another. "" when it may.
+std::string NotOneLine(const char* request, const std::string& text) {
+  for (char c : text) {
+    if (c == '\n' || c == '\r') return std::string(request) + ": the text holds a line end";
+    if (c == '\0') return std::string(request) + ": the text holds a NUL character";
+  }
+  return std::string();
+}
+
 }  // namespace
 
 using H = IpcDebugHandlers;
@@ -153,6 +163,7 @@ void IpcDebugHandlers::OnStepOut(dtc_Debug::StepOut&) {
 
 void IpcDebugHandlers::OnExecuteUntil(dtc_Debug::ExecuteUntil& e) {
   if (!Halted()) return;
+  if (const std::string why = NotOneLine("ExecuteUntil", e.m_strAddress); !why.empty()) return SendDebugStatusText(why);
   std::string text = "g," + e.m_strAddress + "\n";
   m_shell.Service(34, reinterpret_cast<intptr_t>(text.c_str()));
 }
@@ -160,6 +171,11 @@ void IpcDebugHandlers::OnExecuteUntil(dtc_Debug::ExecuteUntil& e) {
 void IpcDebugHandlers::OnSetBreakpoint(dtc_Debug::SetBreakpoint& e) {
   if (Muted()) return;
   if (!Halted(false)) return;
+  if (const std::string why = NotOneLine("SetBreakpoint", e.m_strExpression); !why.empty()) {
+    SendDebugStatusText(why);
+    dtc_Debug::SetBreakpointReply refused(e.m_strExpression, 0);
+    return Reply(refused, e.m_nSender);
+  }
   std::string text = "BS " + e.m_strExpression + "\n";
   const bool ok = m_shell.Service(34, reinterpret_cast<intptr_t>(text.c_str())) == 0;
   dtc_Debug::SetBreakpointReply reply(e.m_strExpression, ok ? 1 : 0);
@@ -170,6 +186,11 @@ void IpcDebugHandlers::OnSetBreakpoint(dtc_Debug::SetBreakpoint& e) {
 void IpcDebugHandlers::OnClearBreakpoint(dtc_Debug::ClearBreakpoint& e) {
   if (Muted()) return;
   if (!Halted(false)) return;
+  if (const std::string why = NotOneLine("ClearBreakpoint", e.m_strAddress); !why.empty()) {
+    SendDebugStatusText(why);
+    dtc_Debug::ClearBreakpointReply refused(e.m_strAddress, 0);
+    return Reply(refused, e.m_nSender);
+  }
   uint64_t address = 0;
   if (!Evaluate(e.m_strAddress, &address)) {
     SendDebugStatusText(kIpcInvalidAddress);
@@ -184,6 +205,7 @@ void IpcDebugHandlers::OnClearBreakpoint(dtc_Debug::ClearBreakpoint& e) {
 
 void IpcDebugHandlers::OnReadRegister(dtc_Debug::ReadRegister& e) {
   if (!Halted(false)) return;
+  if (const std::string why = NotOneLine("ReadRegister", e.m_strRegister); !why.empty()) return SendDebugStatusText(why);
   uint64_t value = 0;
   if (!Evaluate(e.m_strRegister, &value)) {
     SendDebugStatusText("Can't read register '" + e.m_strRegister + "'");
@@ -195,6 +217,7 @@ void IpcDebugHandlers::OnReadRegister(dtc_Debug::ReadRegister& e) {
 
 void IpcDebugHandlers::OnWriteRegister(dtc_Debug::WriteRegister& e) {
   if (!Halted(false)) return;
+  if (const std::string why = NotOneLine("WriteRegister", e.m_strRegister); !why.empty()) return SendDebugStatusText(why);
   char text[300];
   std::snprintf(text, sizeof text, "%s = 0x%X\n", e.m_strRegister.c_str(), e.m_nValue);
   if (m_shell.Service(34, reinterpret_cast<intptr_t>(text)) != 0) {
@@ -207,6 +230,11 @@ void IpcDebugHandlers::OnWriteRegister(dtc_Debug::WriteRegister& e) {
 
 void IpcDebugHandlers::OnGetMemoryAddress(dtc_Debug::GetMemoryAddress& e) {
   if (!Halted(false)) return;
+  if (const std::string why = NotOneLine("GetMemoryAddress", e.m_strExpression); !why.empty()) {
+    SendDebugStatusText(why);
+    dtc_Debug::GetMemoryAddressReply refused(e.m_strExpression, 0, 0);
+    return Reply(refused, e.m_nSender);
+  }
   uint64_t address = 0;
   const bool ok = Evaluate(e.m_strExpression, &address);
   dtc_Debug::GetMemoryAddressReply reply(e.m_strExpression, address, ok ? 1 : 0);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ipc/event_catalog.h"
+#include "ipc/ipc_layout.h"
 
 namespace pm2 {
 
@@ -24,9 +25,11 @@ inline constexpr char kIpcOutOfMemory[] = "Out of memory: 'new' failed";
 inline constexpr char kIpcDebuggerRunsAlready[] = "Debugger is already running";
 inline constexpr char kIpcCannotAccessProject[] = "Can't access the project now";
 inline constexpr char kIpcCannotStop[] = "Can't stop the running program";
-// The most bytes one ReadMemory answer carries: the answer must fit one
-// record of the transport's ring.
-inline constexpr uint32_t kIpcReadMemoryMax = 16384;
+// The most bytes one ReadMemory answer carries. Its ring record (the ring's
+// and the event's headers, the address, the data's length, the data) takes
+// at most half the ring: such a record fits the ring whatever the records
+// before it left, so two largest answers in a row both arrive.
+inline constexpr uint32_t kIpcReadMemoryMax = kIpcRingLimit / 2 - kIpcRecordHeader - kEventHeaderSize - 8 - 8;
 inline constexpr uint32_t kIpcWriteMemoryMax = 32768;
 
 // What the handlers ask of the IDE.

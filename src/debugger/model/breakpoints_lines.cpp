@@ -1,5 +1,7 @@
 #include "debugger/model/breakpoints_lines.h"
 
+#include <algorithm>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -142,6 +144,14 @@ bool ParseBpNumber(const std::string& text, uint32_t* value) {
   if (v > 0xFFFFFFFFull) return false;
   *value = uint32_t(v);
   return true;
+}
+
+std::string StepBpNumber(const std::string& text, int delta) {
+  uint32_t v = 0;
+  if (!ParseBpNumber(text, &v)) return std::to_string(kBpUpDownMin);
+  const long long stepped = static_cast<long long>(v) + delta;
+  const long long kept = std::min<long long>(kBpUpDownMax, std::max<long long>(kBpUpDownMin, stepped));
+  return std::to_string(kept);
 }
 
 BpFieldError BuildBreakpointRequest(const BpDefinition& def, BpRequestBuilder* out) {

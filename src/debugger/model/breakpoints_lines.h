@@ -49,4 +49,9 @@ BpFieldError BuildBreakpointRequest(const BpDefinition& def, BpRequestBuilder* o
 // An unsigned number as the dialog reads it: decimal or 0x hex; false when none.
 bool ParseBpNumber(const std::string& text, uint32_t* value);
 
+// The count's and size's up-down controls: the field's number one step
+// up or down, kept in 1..32767; a field without a number starts at 1.
+constexpr uint32_t kBpUpDownMin = 1, kBpUpDownMax = 32767;
+std::string StepBpNumber(const std::string& text, int delta);
+
 }  // namespace pm2

@@ -29,12 +29,34 @@ std::string NameOf(DebugInterface& r, uint32_t address) {
   return formatted;
 }
 
+// An outermost entry without a calling place: the driver names the
+// function the target stands in; a record that is no function leaves the
+// entry out. A driver that names none keeps the entry as it gave it.
+void ResolveOutermost(DebugInterface& r, DbgCallStackEntry& e) {
+  const uint8_t* current = nullptr;
+  if (!r.DbgEnum) return;
+  r.DbgEnum(kDbgEnumCurrentFunction, 0, reinterpret_cast<intptr_t>(&current));
+  if (!current) return;
+  uint32_t address = 0;
+  std::memcpy(&address, current + 19, 4);
+  const auto* info =
+      r.DbgAddressAttr ? reinterpret_cast<const uint8_t*>(r.DbgAddressAttr(reinterpret_cast<void*>(uintptr_t(address))))
+                       : nullptr;
+  if (info && (info[0] & kDbgAttrFunction)) {
+    e.calling = 0;
+    e.called = address;
+  } else {
+    e.called = 0;
+  }
+}
+
 }  // namespace
 
 std::vector<CallStackRow> FillCallStack(DebugInterface& r) {
   std::vector<CallStackRow> rows;
-  const auto* entries = static_cast<const DbgCallStackEntry*>(r.callStack);
+  auto* entries = static_cast<DbgCallStackEntry*>(r.callStack);
   if (!entries || r.callStackTop < 0) return rows;
+  if (entries[0].calling == 0) ResolveOutermost(r, entries[0]);
   CallStackTextArea area;
   int number = 0;
   for (int i = r.callStackTop; i >= 0 && number < kCallStackMaxRows; --i) {

@@ -18,6 +18,18 @@ std::string CommandHelpWord(const std::string& line) {
   return word;
 }
 
+bool CommandErrorLine(const std::string& line, uint32_t* number) {
+  if (line.size() < 10 || line.size() > 254 || line.compare(0, 4, "*** ") != 0) return false;
+  const size_t colon = line.find(':');
+  if (colon == std::string::npos) return false;
+  size_t start = colon;
+  while (start > 0 && std::isdigit(static_cast<unsigned char>(line[start - 1]))) --start;
+  uint32_t n = 0;
+  for (size_t i = start; i < colon && i < start + 9; ++i) n = n * 10 + uint32_t(line[i] - '0');
+  *number = n;
+  return true;
+}
+
 size_t CommandOutput::Append(const char* text) {
   if (!text) {
     m_lines.clear();

@@ -29,6 +29,12 @@ struct CommandInputRequest {
 // question marks that follow (at most 64), in the first 128 characters.
 std::string CommandHelpWord(const std::string& line);
 
+// A double-clicked output line taken as an error of the debug-function
+// compiler: 10 to 254 characters beginning with "*** " and holding a colon.
+// The line number is the decimal number that ends right before the first
+// colon (0 when no digit stands there). False: not such a line.
+bool CommandErrorLine(const std::string& line, uint32_t* number);
+
 class CommandOutput {
  public:
   static constexpr size_t kMaxLine = 290;      // characters of one list line

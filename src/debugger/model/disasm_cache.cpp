@@ -44,6 +44,10 @@ void RecordDisasmSource::Request(uint32_t address) {
   r->disasmRequest[1] = address;
 }
 
+void RecordDisasmSource::Shown(uint32_t address) {
+  if (DebugInterface* r = Record()) r->shownAddress = address;
+}
+
 void DisasmCache::Resize(int visible) {
   visible = std::max(1, visible);
   if (visible == m_visible) return;
@@ -86,6 +90,7 @@ void DisasmCache::FillFrom(DisasmLine record) {
 
 void DisasmCache::Refill(uint32_t address) {
   if (m_lines.empty()) return;
+  m_source.Shown(address);
   // Already in view: the view stays.
   for (int i = 0; i + 1 < Size(); ++i) {
     DisasmLine& l = m_lines[size_t(i)];
@@ -285,6 +290,7 @@ bool DisasmCache::ScrollToCodeAddress(uint32_t address) {
     walk = next;
   }
   if ((walk.address & 0xFFFFFF) > low) return false;
+  m_source.Shown(walk.address);
   FillFrom(walk);
   return true;
 }

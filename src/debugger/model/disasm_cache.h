@@ -22,6 +22,8 @@ class DisasmSource {
   virtual void Refresh(DisasmLine& line) = 0;  // states in place
   virtual std::string Text(DisasmLine& line) = 0;
   virtual void Request(uint32_t address) = 0;  // the address a kind-0 line asks for
+  // The address the view was filled at (the inline assembler starts there).
+  virtual void Shown(uint32_t address) = 0;
 };
 
 // The protocol over a driver's record.
@@ -34,6 +36,7 @@ class RecordDisasmSource : public DisasmSource {
   void Refresh(DisasmLine& line) override;
   std::string Text(DisasmLine& line) override;
   void Request(uint32_t address) override;
+  void Shown(uint32_t address) override;
 
  private:
   DebugInterface* Record() const { return m_record ? m_record() : nullptr; }

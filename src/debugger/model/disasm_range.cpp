@@ -67,4 +67,10 @@ uint32_t DisasmThumbAddress(int family, uint32_t base, uint32_t firstAddress, ui
   return f.family == 2 ? address & 0xFFFFFF : address;
 }
 
+uint32_t DisasmStartAddress(int family, int variant, uint32_t pc) {
+  if (family == 1) return 0xFF0000;
+  if (family == 0 && variant == 3) return pc;
+  return 0;
+}
+
 }  // namespace pm2

@@ -36,4 +36,9 @@ uint32_t DisasmScrollPosition(int family, uint32_t address);
 // first line shown.
 uint32_t DisasmThumbAddress(int family, uint32_t base, uint32_t firstAddress, uint32_t position);
 
+// The first code address of a family, taken when the window is made: the
+// 251 family's code starts at 0xFF0000; an 8051 of variant 3 starts where
+// its program counter stands; the others at 0.
+uint32_t DisasmStartAddress(int family, int variant, uint32_t pc);
+
 }  // namespace pm2

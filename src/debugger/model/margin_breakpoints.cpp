@@ -2,7 +2,7 @@
 
 #include <strings.h>
 
-#include <unordered_set>
+#include <unordered_map>
 
 #include "project/files/debug_lists.h"
 #include "project/model/project_records.h"
@@ -71,16 +71,25 @@ bool ToggleStoredEnable(CEditLine* line, TargetRec* target, const std::string& f
   return true;
 }
 
-int PurgeStoredBreakpoints(const CEditLine* first, TargetRec* target, const std::string& fileName) {
-  std::unordered_set<uint32_t> words;
-  for (const CEditLine* l = first; l; l = l->m_pNext)
-    if (l->m_nFlags & kLineDebugWordValid) words.insert(l->m_nDebugWord);
+int SettleStoredBreakpoints(const CEditLine* first, TargetRec* target, const std::string& fileName) {
+  // Debugger word -> the line's number now.
+  std::unordered_map<uint32_t, uint32_t> lineOfWord;
+  uint32_t number = 0;
+  for (const CEditLine* l = first; l; l = l->m_pNext) {
+    ++number;
+    if (l->m_nFlags & kLineDebugWordValid) lineOfWord.emplace(l->m_nDebugWord, number);
+  }
   int purged = 0;
-  for (BreakpointRec* b = target ? target->breakpoints : nullptr; b; b = b->next)
-    if (IsStoredLineBreakpoint(*b, fileName) && !words.count(b->value1)) {
+  for (BreakpointRec* b = target ? target->breakpoints : nullptr; b; b = b->next) {
+    if (!IsStoredLineBreakpoint(*b, fileName)) continue;
+    auto it = lineOfWord.find(b->value1);
+    if (it == lineOfWord.end()) {
       b->flags |= kBreakFlag4;
       ++purged;
+    } else {
+      b->value1 = it->second;
     }
+  }
   return purged;
 }
 

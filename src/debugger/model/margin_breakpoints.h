@@ -26,9 +26,12 @@ void ToggleStoredBreakpoint(CEditLine* line, TargetRec* target, const std::strin
 // Flips the line's enabled bit and the record's; false when the line has
 // no stored breakpoint.
 bool ToggleStoredEnable(CEditLine* line, TargetRec* target, const std::string& fileName);
-// Marks removed every record of the file whose line no longer matches a
-// line's debugger word (before a save).
-int PurgeStoredBreakpoints(const CEditLine* first, TargetRec* target, const std::string& fileName);
+// Once the text is saved: every record of the file takes the number of the
+// line that now carries its debugger word (the line it marks, wherever
+// lines were inserted or deleted above it); a record whose line was
+// deleted is marked removed. Returns how many were marked removed. The
+// view then numbers its lines again, so the words equal the new numbers.
+int SettleStoredBreakpoints(const CEditLine* first, TargetRec* target, const std::string& fileName);
 // Disable all and kill all outside a session: true when any record changed.
 bool DisableAllStored(TargetRec* target);
 bool KillAllStored(TargetRec* target);

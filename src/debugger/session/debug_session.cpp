@@ -6,9 +6,13 @@
 #include <mutex>
 #include <vector>
 
+#include "debugger/abi/debug_records.h"
+#include "debugger/session/session_breakpoints.h"
 #include "platform/notification_hub.h"
+#include "platform/win_path.h"
 #include "project/environment/environment.h"
 #include "project/files/debug_lists.h"
+#include "project/model/key_values.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
@@ -56,6 +60,9 @@ constexpr uint32_t kShiftedBits = 0x3E;
 // The settings' option bit that keeps the tool-box buttons past a session,
 // and how many buttons the box holds.
 constexpr uint32_t kDbgSettingsKeepToolBox = 0x80;
+// The settings' option bits "Load Application at Startup" and "Go till
+// main()" (the second is offered only with the first).
+constexpr uint32_t kDbgSettingsLoadApp = 0x2, kDbgSettingsGoMain = 0x4;
 constexpr std::size_t kToolBoxButtonsKept = 16;
 
 // ---- the IDE's callbacks in the record
@@ -166,9 +173,11 @@ TargetRec* DebugSession::CurrentTarget() const {
 
 bool DebugSession::StartStopEnabled() const {
   if (m_driverBusy || m_app.HasState(kStateBusy)) return false;
+  // A session that runs can always be ended (unless the driver is busy).
+  if (SessionActive()) return true;
   TargetRec* t = CurrentTarget();
   // A toolset outside 0-4 cannot be debugged.
-  if (!t || t->toolset > 4 || !t->pOpts) return false;
+  if (!t || (t->flags & kTargetDeleted) || t->toolset > 4 || !FindTargetOptions(t->pOpts, t)) return false;
   return true;
 }
 
@@ -264,6 +273,14 @@ void DebugSession::StartDebugger() {
     CopyDriverRecord();
     m_driverStarting = false;
     failed = (m_settings.flags & kDbgSettingsStartFailed) != 0;
+    // With a run to main to come, the start's own stop at the reset
+    // address is not shown (it would open the disassembly window first).
+    m_mainAddress.reset();
+    uint32_t main = 0;
+    if (!failed && RunsToMain() && FindPublic("main", &main)) {
+      m_mainAddress = main;
+      ++m_runs;
+    }
   }
   m_driverBusy = false;
   if (!failed) {
@@ -273,6 +290,7 @@ void DebugSession::StartDebugger() {
         !(m_settings.flags & 0x2) && m_settings.initFile[0])
       m_app.PostDeferredCommand(kDeferIncludeInitFile);
     m_host.DriverMenusChanged();
+    AfterStart();
     return;
   }
   m_host.SendDebuggerAborted();
@@ -281,11 +299,66 @@ void DebugSession::StartDebugger() {
                              kMbOk | kMbIconExclamation);
 }
 
+void DebugSession::AfterStart() {
+  m_appliedBreakpoints.clear();
+  if (m_settings.flags & kDbgSettingsKeepBreakpoints) {
+    m_appliedBreakpoints = SetStoredBreakpoints(*m_pRecord, CurrentTarget(),
+                                                [this](const std::string& name) { return SourcePath(name); });
+    if (!m_appliedBreakpoints.empty()) m_app.IdeServiceCall(14, 0);  // the margins show them
+  }
+  m_app.IdeServiceCall(6, 0);
+  GoTillMain();
+}
+
+bool DebugSession::RunsToMain() const {
+  return (m_settings.flags & (kDbgSettingsLoadApp | kDbgSettingsGoMain)) == (kDbgSettingsLoadApp | kDbgSettingsGoMain);
+}
+
+void DebugSession::GoTillMain() {
+  if (!RunsToMain()) return;
+  if (!m_mainAddress) {
+    m_app.PrintToCommandWindow("*** Go till main(): the program has no function 'main'; it stays where it starts\n");
+    return;
+  }
+  Go(*m_mainAddress);
+}
+
+bool DebugSession::FindPublic(const std::string& name, uint32_t* address) const {
+  if (!m_pRecord->DbgEnum) return false;
+  DbgSymbolRecord* head = nullptr;
+  m_pRecord->DbgEnum(kDbgEnumPublics, 0, reinterpret_cast<intptr_t>(&head));
+  // Class words of code and data addresses (the symbols window's own).
+  constexpr uint32_t kAddressClasses = 0x1 | 0x2 | 0x8 | 0x200;
+  for (const DbgSymbolRecord* s = head; s; s = s->next)
+    if (s->name && name == s->name && (s->classWord & kAddressClasses)) {
+      *address = s->value;
+      return true;
+    }
+  return false;
+}
+
+std::string DebugSession::SourcePath(const std::string& fileName) const {
+  ProjectRec* p = m_app.Project();
+  const FileRec* file = p ? FindSourceFileByName(fileName.c_str()) : nullptr;
+  if (!file) return {};
+  static const DriveMap kNoDrives;
+  std::string folder = ToForwardSlashes(p->folder.str()), local, why;
+  if (folder.empty()) folder = "./";
+  return ToLocalPath(file->path.view(), folder, kNoDrives, &local, &why) ? local : std::string();
+}
+
+void DebugSession::KeepBreakpoints() {
+  if (!(m_settings.flags & kDbgSettingsKeepBreakpoints) || (m_settings.flags & kDbgSettingsStartFailed)) return;
+  KeepSessionBreakpoints(CurrentTarget(), m_appliedBreakpoints, DriverSourceBreakpoints(*m_pRecord));
+  m_appliedBreakpoints.clear();
+}
+
 // ------------------------------------------------------------------ stop
 
 void DebugSession::Stop(bool afterFailedStart) {
   // A start that failed tears down without asking the driver.
   if (!afterFailedStart) {
+    if (SessionActive()) m_host.SessionEnding();
     if (!m_pRecord->DbgControl) return;
     char reason[1024] = {};
     m_pRecord->DbgControl(kDbgCtlBeforeStop, 0, 0);
@@ -297,7 +370,9 @@ void DebugSession::Stop(bool afterFailedStart) {
       }
       return;
     }
+    KeepBreakpoints();
   }
+  m_appliedBreakpoints.clear();
   CloseDebugWindows();
   m_app.SetState(kStateLayoutSwitch);
   m_host.SaveDockLayout(0);
@@ -326,6 +401,10 @@ void DebugSession::Stop(bool afterFailedStart) {
   m_app.Frame().ForAllDocuments(kDocReloadStoredBreakpoints);
   m_app.m_szDriverStatus.clear();
   m_app.Frame().DriverStatusChanged("");
+  // A code-generator project that changed during the session is asked
+  // about now.
+  if (m_app.TakeImportChangePending() && m_app.CheckImportedProjectChanged(m_app.Project()) == 1)
+    m_app.Frame().RefreshProjectTree();
   m_host.DriverMenusChanged();
   if (m_app.HasState(kStateDebugOnStart)) m_app.Frame().CloseMainWindow();
 }
@@ -358,6 +437,13 @@ void DebugSession::ExchangeTargetDebugState(bool toSession) {
     const uint32_t wf = m_pRecord->windowFlags;
     t->debugFlags = (t->debugFlags & ~(1u | (kShiftedBits << 1) | kSameBits)) | (m_pRecord->traceOn & 1u) |
                     ((wf & kShiftedBits) << 1) | (wf & kSameBits);
+    // A target driver's settings text, as the driver left it, is kept under
+    // the driver's name for the next session.
+    if ((m_settings.flags & kDbgSettingsTargetDriver) && m_settings.targetDriverBase[0] && t->pOpts) {
+      OptionBlock* o = t->pOpts;
+      if (GetKeyValue(o->dbg.OPTKEY, m_settings.targetDriverBase) != m_settings.targetDriverText)
+        o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, m_settings.targetDriverBase, m_settings.targetDriverText, kPoolProject);
+    }
     // Without the tool-box option the buttons end with the session.
     if (!(m_settings.flags & kDbgSettingsKeepToolBox)) m_app.SetSavedToolBox({});
     t->toolbox = nullptr;  // the records stay in their pool until it is freed
@@ -418,12 +504,16 @@ void DebugSession::FlashViaDriver(int command) {
 
 // ------------------------------------------------------------------ run control
 
-void DebugSession::Go() {
-  if (SessionActive() && !TargetExecuting() && m_pRecord->DbgGo) m_pRecord->DbgGo(0xFFFFFFFFu);
+void DebugSession::Go(uint32_t stopAddress) {
+  if (!SessionActive() || TargetExecuting() || !m_pRecord->DbgGo) return;
+  m_app.IdeServiceCall(1, 0);  // execution starts
+  ++m_runs;
+  m_pRecord->DbgGo(stopAddress);
 }
 
 void DebugSession::Step(int mode) {
   if (!SessionActive() || TargetExecuting() || !m_pRecord->DbgStep) return;
+  ++m_runs;
   m_pRecord->DbgStep(mode);
 }
 
@@ -464,9 +554,6 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
       Step(kModes.at(code));
       return true;
     }
-    case 14:
-      m_host.TargetStopped();
-      return true;
     case 34:
       *result = SessionActive() ? Control(kDbgCtlExecNow, arg, 0) : 1;
       return true;

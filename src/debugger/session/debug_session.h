@@ -5,9 +5,12 @@
 // record. The windows and the frame's layouts are the SessionHost's.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "debugger/abi/debug_interface.h"
 #include "debugger/session/debug_settings_builder.h"
@@ -17,6 +20,7 @@
 namespace pm2 {
 
 class ShellApp;
+struct BreakpointRec;
 struct TargetRec;
 
 // The debug windows a session opens from the window flags.
@@ -42,6 +46,9 @@ class SessionHost {
   virtual void SerialTerminals(bool /*create*/) {}
   virtual void SetRegisterSet(const RegisterSet* /*set or null*/) {}
   virtual void SendDebuggerAborted() {}
+  // A session is asked to end: a connected add-in hears the command states
+  // of a program that no longer debugs.
+  virtual void SessionEnding() {}
   // The driver's menus changed (session started or ended).
   virtual void DriverMenusChanged() {}
   // The target stopped: refresh the register page and show the position.
@@ -81,13 +88,16 @@ class DebugSession : public DebugPort {
   void FlashViaDriver(int command);
   bool InFlashSession() const { return m_flashSession; }
 
-  // Run control for the frame's commands.
-  void Go();
+  // Run control for the frame's commands: runs (to a stop address, or
+  // with 0xFFFFFFFF for none) after IDE service 1 told that it starts.
+  void Go(uint32_t stopAddress = 0xFFFFFFFFu);
   void Step(int mode);
   // A step out is possible now: the target is halted in a session and the
   // innermost call of the driver's call stack has a caller and may be left.
   bool StepOutPossible() const;
   void StopRunning();
+  // How many runs and steps the IDE started (read from any thread).
+  uint64_t Runs() const { return m_runs.load(); }
 
   // IDE services whose work lies in the session (step, evaluate, memory,
   // register set, target stopped); false when the code is not the session's.
@@ -111,6 +121,7 @@ class DebugSession : public DebugPort {
   bool CommandLogOn() const override { return (m_pRecord->flags & 0x3) == 0x3; }
   bool SerialLogOn() const override { return (m_pRecord->flags & 0x5) == 0x5; }
   bool LoadedForFlash() const override { return m_flashSession; }
+  uint32_t ProgramCounter() const override { return m_pRecord->pc; }
   void Log(int kind, const char* data, int count) override;
   int ExecCommand(const char* text, int length) override;
   void SerialInput(uint32_t value, uint16_t extra) override;
@@ -128,6 +139,17 @@ class DebugSession : public DebugPort {
   bool PrepareDriver(int toolset, int mode, std::string* err);
   void FillRecordForStart(int toolset);
   TargetRec* CurrentTarget() const;
+  // After a start: the stored breakpoints into the driver, the session
+  // started (IDE service 6), and the run to main when the options ask.
+  void AfterStart();
+  void GoTillMain();
+  bool RunsToMain() const;  // the options ask for the run to main
+  // The address of a public symbol of the program (the driver's list).
+  bool FindPublic(const std::string& name, uint32_t* address) const;
+  // The local path of the project's source file of that file name.
+  std::string SourcePath(const std::string& fileName) const;
+  // Before the driver goes: its breakpoints stored in the target.
+  void KeepBreakpoints();
 
   ShellApp& m_app;
   SessionHost& m_host;
@@ -141,6 +163,10 @@ class DebugSession : public DebugPort {
   bool m_driverStarting = false;
   bool m_flashSession = false;
   int m_refusals = 0;
+  std::atomic<uint64_t> m_runs{0};
+  std::optional<uint32_t> m_mainAddress;  // where the run to main goes
+  // The stored breakpoints set in the driver at the start.
+  std::vector<const BreakpointRec*> m_appliedBreakpoints;
 };
 
 // The IDE's version word handed to the driver.

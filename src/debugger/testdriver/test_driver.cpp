@@ -15,6 +15,9 @@
 //   eval <expression> <hex value>
 //   pc <hex>                    the program counter
 //   windows <hex>               window flags the driver sets at start
+//   drivertext <text>           the target driver's settings text it leaves
+//   offers <hex>                the capability bits of the record's flags
+//                               (default 0x18000: analyser and memory map)
 //   exec <text> <result>        a command text ("_" for a blank) and the
 //                               answer of DbgControl 11 and DbgExecCommand
 //   value <expr> <code> <array 0/1> <target code> <count> <hex address> [text]
@@ -23,6 +26,8 @@
 //   members <expr> <name>...    a struct's member names
 //   locals <hex scope> <name>...  the locals at the program counter
 //   frame <hex calling> <hex called> [leavable 0/1, default 1]
+//   current <hex address> <hex attribute>  the function DbgEnum 8 names
+//                               and the first byte of its DbgAddressAttr
 //                               a call, outermost first
 //   name <hex> <text>           DbgEnum 9's name of an address
 //   string <hex> <text>         a target string (DbgReadString)
@@ -44,6 +49,7 @@
 //   cycles <n>                  the time counter
 //   dis <hex address> <kind> <text>  a line of the disassembly listing
 //                               (kind 32 source, 33 code, 34 other)
+//   disreg <hex address> <item>  the code line there refers to a register item
 //   break <hex address>         a breakpoint set at the start
 //   trace <hex address> <text>  an executed instruction of the recorded
 //                               history, oldest first (the driver then
@@ -88,6 +94,9 @@ struct Script {
   std::map<std::string, int> execResults;
   uint32_t pc = 0;
   uint32_t windowFlags = 0;
+  std::string driverText;  // the target driver's settings text left at the start
+  uint32_t offers = 0x8000 | 0x10000;
+  std::vector<uint8_t> current;  // DbgEnum 8's record, the address at byte 19
   struct Value {
     uint8_t code = 0, isArray = 0, target = 0xFF;
     uint32_t count = 0, address = 0;
@@ -122,6 +131,7 @@ struct Script {
     uint16_t kind;
     uint32_t address;
     std::string text;
+    uint32_t item = 0;  // non-zero: the register item the line refers to
   };
   std::vector<Listed> listing;
   std::vector<uint32_t> trace;
@@ -131,6 +141,8 @@ struct Script {
 DebugInterface g_record;
 DebugInterface* g_ide = nullptr;
 Script g_script;
+// DbgAddressAttr's words by address.
+std::map<uint32_t, uint16_t> g_attrs;
 RegisterSet g_set;
 std::mutex g_logMutex;
 std::string g_log;
@@ -281,7 +293,13 @@ void ReadScript(const std::string& path) {
       std::string addr;
       int kind = kDisasmCode;
       in >> addr >> kind;
-      g_script.listing.push_back({uint16_t(kind), Hex(addr), Rest(in)});
+      g_script.listing.push_back({uint16_t(kind), Hex(addr), Rest(in), 0});
+    } else if (cmd == "disreg") {
+      std::string addr;
+      uint32_t item = 0;
+      in >> addr >> item;
+      for (auto& l : g_script.listing)
+        if (l.address == Hex(addr) && l.kind == kDisasmCode) l.item = item;
     } else if (cmd == "trace") {
       std::string addr;
       in >> addr;
@@ -451,10 +469,23 @@ void ReadScript(const std::string& path) {
       if (g_script.ranges.size() > 1) g_script.ranges[g_script.ranges.size() - 2].next = &g_script.ranges.back();
     } else if (cmd == "cycles") {
       in >> g_script.cycles;
+    } else if (cmd == "drivertext") {
+      g_script.driverText = Rest(in);
     } else if (cmd == "windows") {
       std::string w;
       in >> w;
       g_script.windowFlags = Hex(w);
+    } else if (cmd == "current") {
+      std::string address, attr;
+      in >> address >> attr;
+      const uint32_t a = Hex(address);
+      g_script.current.assign(32, 0);
+      std::memcpy(g_script.current.data() + 19, &a, 4);
+      g_attrs[a] = uint16_t(Hex(attr));
+    } else if (cmd == "offers") {
+      std::string w;
+      in >> w;
+      g_script.offers = Hex(w);
     }
   }
 }
@@ -709,6 +740,10 @@ void SetLine(DisasmLine* l, int i, bool asked) {
   l->address = row.address;
   l->own12 = uint32_t(i + 1);
   if (asked && wasKind == kDisasmRequest) l->state |= kDisasmAsked;
+  if (row.item) {
+    l->state |= kDisasmRegister;
+    l->item = row.item;
+  }
 }
 // The scripted history.
 pm2::TraceHistory g_history([](uint32_t address) {
@@ -881,6 +916,9 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
         c.kind &= uint8_t(~kDbgCovFull);
       }
       return 0;
+    case kDbgEnumCurrentFunction:
+      *reinterpret_cast<const uint8_t**>(b) = g_script.current.empty() ? nullptr : g_script.current.data();
+      return 0;
     case kDbgEnumPaClear:
       for (auto& r : g_script.ranges) r.count = 0, r.totalTime = r.minTime = r.maxTime = 0;
       return 0;
@@ -892,7 +930,6 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
 
 void SerialInput(uint32_t window, uint16_t value) { Log("serial " + std::to_string(window) + " " + std::to_string(value)); }
 
-std::map<uint32_t, uint16_t> g_attrs;
 intptr_t AddressAttr(void* address) {
   return reinterpret_cast<intptr_t>(&g_attrs[uint32_t(reinterpret_cast<uintptr_t>(address))]);
 }
@@ -1024,12 +1061,19 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
         g_record.cycles = g_script.cycles;
         g_history.Forget();
         g_history.Set(g_script.trace);
+        g_record.flags = (g_record.flags & ~uint32_t(0x8000 | 0x10000)) | g_script.offers;
         if (!g_script.trace.empty()) g_record.flags |= 0x2000;  // offers trace recording
         g_script.rest.name = "<other>";
         g_script.rest.nameLength = 7;
         g_record.analyserRest = &g_script.rest;
         g_record.analyserRanges = g_script.ranges.empty() ? nullptr : &g_script.ranges[0];
         Log(std::string("program ") + s->programFile);
+        // What the session was given: the library, its parameters, the
+        // dialog library with its parameters and the initialisation file.
+        Log(std::string("dll ") + s->dllPath);
+        Log(std::string("params ") + s->dllParams);
+        Log(std::string("dialog ") + s->dialogDllPath + " (" + s->dialogDllParams + ")");
+        Log(std::string("init ") + s->initFile);
       }
       auto fail = g_script.failAt.find(code);
       if (fail != g_script.failAt.end()) {
@@ -1038,6 +1082,9 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
         return 1;
       }
       if (code == 4) {
+        Log(std::string("drivertext ") + s->targetDriverText);
+        if (!g_script.driverText.empty())
+          std::snprintf(s->targetDriverText, sizeof s->targetDriverText, "%s", g_script.driverText.c_str());
         if (g_ide && g_ide->PrintToCommandWindow) g_ide->PrintToCommandWindow("Test driver: session started\n");
         BuildSyntax();
         if (g_record.SetCommandSyntaxTables) g_record.SetCommandSyntaxTables(g_syntaxFallback, g_syntaxFallback, g_syntaxRoot);

@@ -1,5 +1,7 @@
 #include "debugger/ui/debug_bar_commands.h"
 
+#include "debugger/windows/disassembly_window.h"
+
 #include <QTimer>
 #include <cstring>
 
@@ -97,17 +99,16 @@ void DebugBarCommands::Rule(unsigned id, std::function<void(CommandState&)> rule
 
 void DebugBarCommands::RegisterCommands() {
   // Run to the cursor: the active editor's caret line when it has code.
-  m_frame.OnCommand(kCmdRunToCursor, [this](CommandId) {
+  auto cursorAddress = [this](uint32_t* address) { return CursorAddress(address); };
+  m_frame.OnCommand(kCmdRunToCursor, [this, cursorAddress](CommandId) {
     uint32_t address = 0;
-    EditorView* v = ActiveEditor();
     DebugInterface* r = m_session.Record();
-    if (!DebugIdle() || !v || !v->Margin().CaretLineAddress(&address) || !r->DbgGo) return Beep();
+    if (!DebugIdle() || !cursorAddress(&address) || !r->DbgGo) return Beep();
     r->DbgGo(address);
   });
-  Rule(kCmdRunToCursor, [this](CommandState& s) {
+  Rule(kCmdRunToCursor, [this, cursorAddress](CommandState& s) {
     uint32_t address = 0;
-    EditorView* v = ActiveEditor();
-    s.Enable(DebugIdle() && v && v->Margin().CaretLineAddress(&address));
+    s.Enable(DebugIdle() && cursorAddress(&address));
   });
   m_frame.OnCommand(kCmdResetCpu, [this](CommandId) {
     DebugInterface* r = m_session.Record();
@@ -118,20 +119,31 @@ void DebugBarCommands::RegisterCommands() {
     s.Enable(m_session.SessionActive() &&
              (!m_session.TargetExecuting() || (r->flags & kResetWhileRunning)) && r->DbgResetCpu);
   });
-  // Breakpoints at the caret line of the active editor.
+  // Breakpoints at the cursor line of the active disassembly window, else
+  // at the caret line of the active editor.
   m_frame.OnCommand(kCmdToggleBreak, [this](CommandId) {
+    if (DisassemblyView* d = ActiveDisassembly()) {
+      if (!d->CursorLineBreakpoint(2)) Beep();
+      return HintAllViews(0x12341000);
+    }
     EditorView* v = ActiveEditor();
     if (!v || !v->Margin().ToggleBreakpoint()) Beep();
   });
   Rule(kCmdToggleBreak, [this](CommandState& s) {
+    if (ActiveDisassembly()) return s.Enable(m_session.SessionActive());
     EditorView* v = ActiveEditor();
     s.Enable(v && !m_session.TargetExecuting() && v->Margin().CanInsertBreakpoint());
   });
   m_frame.OnCommand(kCmdEnableBreak, [this](CommandId) {
+    if (DisassemblyView* d = ActiveDisassembly()) {
+      if (!d->CursorLineBreakpoint(1)) Beep();
+      return HintAllViews(0x12341000);
+    }
     EditorView* v = ActiveEditor();
     if (!v || !v->Margin().ToggleBreakpointEnable()) Beep();
   });
   Rule(kCmdEnableBreak, [this](CommandState& s) {
+    if (DisassemblyView* d = ActiveDisassembly()) return s.Enable(d->CursorLineKind() != 0 || d->CursorHasBreakpoint());
     EditorView* v = ActiveEditor();
     s.Enable(v && !m_session.TargetExecuting() && v->Margin().CanEnableBreakpoint());
   });
@@ -168,10 +180,8 @@ void DebugBarCommands::RegisterCommands() {
     s.Enable(m_session.SessionActive() && m_toggleDisassembly != nullptr);
     s.SetCheck(m_disassemblyOpen && m_disassemblyOpen() ? 1 : 0);
   });
-  m_frame.OnCommand(kCmdShowNext, [this](CommandId) {
-    intptr_t result = 0;
-    Service(30, 0, &result);
-  });
+  // The next statement: the program counter shown as at a stop.
+  m_frame.OnCommand(kCmdShowNext, [this](CommandId) { m_app.IdeServiceCall(30, 0); });
   // Trace recording and the periodic window update: bits of the record.
   m_frame.OnCommand(kCmdTrace, [this](CommandId) { m_session.Record()->traceOn ^= 1; });
   Rule(kCmdTrace, [this](CommandState& s) {
@@ -211,7 +221,10 @@ void DebugBarCommands::ToggleWatchBar() {
   }
   if (bar->IsFloating()) m_frame.DockControlBarEx(bar, AFX_IDW_DOCKBAR_BOTTOM, 0, 1, 0.5f, bar->height());
   m_frame.ShowControlBar(bar, true, false);
-  if (WatchWindow* w = m_bar->CurrentWatch()) w->Refresh();
+  if (m_barBehind && m_session.SessionActive() && !m_session.TargetExecuting())
+    RefreshBarPages();
+  else if (WatchWindow* w = m_bar->CurrentWatch())
+    w->Refresh();
 }
 
 // ------------------------------------------------------------------ session
@@ -238,14 +251,22 @@ void DebugBarCommands::TargetStopped() {
     HintAllViews(kHintLoadLineInfo);
   }
   HintAllViews(kHintPcMoved);
-  // The watch pages re-evaluate the expressions that failed before the
-  // target was there.
-  for (int i = 1; i < 3; ++i)
-    if (m_bar->Watch(i) != m_bar->CurrentWatch()) m_bar->Watch(i)->Model().Refresh();
   // Step out's rule reads the driver's call stack: it follows every stop even
   // while the call-stack page has never been shown (which asks for it itself).
   DebugInterface* r = m_session.Record();
   if (!m_bar->RegisteredCallStack() && r->DbgControl) r->DbgControl(kDbgCtlBeforeCallStack, 0, 0);
+  // A hidden bar asks the driver nothing: it catches up when it is shown.
+  SECControlBar* bar = m_frame.WatchBar();
+  m_barBehind = bar && !bar->IsBarVisible();
+  if (!m_barBehind) RefreshBarPages();
+}
+
+void DebugBarCommands::RefreshBarPages() {
+  m_barBehind = false;
+  // The watch pages re-evaluate the expressions that failed before the
+  // target was there.
+  for (int i = 1; i < 3; ++i)
+    if (m_bar->Watch(i) != m_bar->CurrentWatch()) m_bar->Watch(i)->Model().Refresh();
   m_bar->TargetStopped();
 }
 
@@ -348,6 +369,8 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
       m_bar->CallStack()->Clear();
       return true;
     case 20:
+      // The driver keeps its own state for the next session first.
+      if (!(m_session.Settings().flags & kDbgSettingsStartFailed) && r->DbgControl) r->DbgControl(6, 0, 0);
       SaveWindowState();
       m_bar->CallStack()->Clear();
       return true;
@@ -356,10 +379,14 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
       return true;
     case 10: case 11:
       if (r->DbgBreakpointList) r->DbgBreakpointList(code == 10 ? kDbgBpListDisableAll : kDbgBpListKillAll, 0, 0, nullptr);
+      m_app.IdeServiceCall(14, 0);  // every view redraws its marks
+      return true;
+    case 14:
+      // A breakpoint changed: the editors redraw their margins.
       HintAllViews(0x12341000);
       return true;
-    case 21: case 30: {
-      const uint32_t address = code == 21 ? uint32_t(arg) : uint32_t(r->DbgControl ? r->DbgControl(kDbgCtlProgramCounter, 0, 0) : 0);
+    case 21: {
+      const uint32_t address = uint32_t(arg);
       if (!r->DbgFindSource || r->DbgFindSource(address) != 0 || !r->srcFile || r->srcLine == 0) return true;
       m_frame.OpenFileAndShow(static_cast<const char*>(r->srcFile), int(r->srcLine), 0);
       *result = 1;
@@ -371,8 +398,17 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
                    ->AddExpression(reinterpret_cast<const char*>(arg));
       *result = 1;
       return true;
-    case 31: case 45:
+    case 45:
       if (current) current->Refresh();
+      return true;
+    case 22: case 31: case 310:
+      // The refresh by flags: 0x8000 leaves the watch page, 0x1 also
+      // brings the call stack up to date.
+      if (current && !(arg & 0x8000)) current->Refresh();
+      if (arg & 0x1) {
+        if (r->DbgControl) r->DbgControl(kDbgCtlBeforeCallStack, 0, 0);
+        m_bar->CallStack()->Refresh();
+      }
       return true;
     case 49:
       for (int i = 0; i < 3; ++i) m_bar->Watch(i)->Rebuild();
@@ -419,14 +455,30 @@ bool DebugBarCommands::ToggleStoredEnable(CEditLine* line, const std::string& fi
   return pm2::ToggleStoredEnable(line, p ? p->curTarget : nullptr, fileName);
 }
 
-void DebugBarCommands::PurgeStored(const CEditLine* first, const std::string& fileName) {
+void DebugBarCommands::SettleStored(const CEditLine* first, const std::string& fileName) {
   ProjectRec* p = m_app.Project();
-  PurgeStoredBreakpoints(first, p ? p->curTarget : nullptr, fileName);
+  SettleStoredBreakpoints(first, p ? p->curTarget : nullptr, fileName);
 }
 
+void DebugBarCommands::ClearShownPosition() { m_session.Record()->shownAddress = 0; }
+
 void DebugBarCommands::BreakpointsChanged() {
-  // Other views of the same files redraw their margins.
-  HintAllViews(m_session.SessionActive() ? 0x12341000 : kHintStoredAgain);
+  // Other views of the same files redraw their margins, and in a session
+  // the disassembly window its lines (service 14).
+  if (m_session.SessionActive())
+    m_app.IdeServiceCall(14, 0);
+  else
+    HintAllViews(kHintStoredAgain);
+}
+
+bool DebugBarCommands::CursorAddress(uint32_t* address) const {
+  if (DisassemblyView* d = ActiveDisassembly()) return d->CursorAddress(address);
+  EditorView* v = ActiveEditor();
+  return v && v->Margin().CaretLineAddress(address);
+}
+
+DisassemblyView* DebugBarCommands::ActiveDisassembly() const {
+  return m_activeDisassembly && m_session.SessionActive() ? m_activeDisassembly() : nullptr;
 }
 
 }  // namespace pm2

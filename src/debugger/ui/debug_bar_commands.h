@@ -16,6 +16,7 @@ namespace pm2 {
 class CMainFrame;
 class DebugBarWindow;
 class DebugSession;
+class DisassemblyView;
 class EditorView;
 class MemoryWindow;
 class ShellApp;
@@ -40,6 +41,8 @@ class DebugBarCommands : public EditorDebugLink {
   void SessionStarting();   // the saved watch lists come back
   void SessionEnded();
   void TargetStopped();
+  // The bar's pages read what the last stop changed.
+  void RefreshBarPages();
   // The watch page in front reads its values again and the editors' value
   // marks follow (after an assignment; deferred command 2048).
   void RefreshWatch();
@@ -49,6 +52,12 @@ class DebugBarCommands : public EditorDebugLink {
   // The disassembly window's toggle belongs to the disassembly window:
   // until it is installed here, its command stays greyed.
   void SetDisassemblyToggle(std::function<void()> toggle, std::function<bool()> isOpen);
+  // The disassembly window when it is the active window (view kind 1): the
+  // breakpoint and run-to-cursor commands then act on its cursor line.
+  void SetActiveDisassembly(std::function<DisassemblyView*()> active) { m_activeDisassembly = std::move(active); }
+  // The code address of the active view's cursor line: the disassembly
+  // window's, else the editor's caret line; false when it has none.
+  bool CursorAddress(uint32_t* address) const;
 
   // The other windows whose state the target keeps between sessions (the
   // memory pages, the symbols dialog's choices); they belong to the debug
@@ -67,7 +76,8 @@ class DebugBarCommands : public EditorDebugLink {
   void ApplyStored(CEditLine* first, const std::string& fileName) override;
   void ToggleStored(CEditLine* line, const std::string& fileName) override;
   bool ToggleStoredEnable(CEditLine* line, const std::string& fileName) override;
-  void PurgeStored(const CEditLine* first, const std::string& fileName) override;
+  void SettleStored(const CEditLine* first, const std::string& fileName) override;
+  void ClearShownPosition() override;
   void BreakpointsChanged() override;
 
  private:
@@ -75,6 +85,7 @@ class DebugBarCommands : public EditorDebugLink {
   void Rule(unsigned id, std::function<void(CommandState&)> rule);
   bool DebugIdle() const;
   EditorView* ActiveEditor() const;
+  DisassemblyView* ActiveDisassembly() const;
   // Every editor document's views get a hint.
   void HintAllViews(uint32_t hint);
   void ToggleWatchBar();
@@ -94,9 +105,11 @@ class DebugBarCommands : public EditorDebugLink {
   ShellApp& m_app;
   DebugSession& m_session;
   DebugBarWindow* m_bar = nullptr;  // owned by the watch bar
+  bool m_barBehind = false;         // stops the hidden bar has not shown yet
   bool m_marksLoaded = false;
   std::function<void()> m_toggleDisassembly;
   std::function<bool()> m_disassemblyOpen;
+  std::function<DisassemblyView*()> m_activeDisassembly;
   KeptWindows m_kept;
 };
 

@@ -5,7 +5,10 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMetaObject>
 #include <QPointer>
@@ -15,6 +18,7 @@
 #include <filesystem>
 
 #include "debugger/dialogs/debug_dialogs.h"
+#include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/session/driver_menu.h"
 #include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/debug_windows.h"
@@ -30,11 +34,16 @@
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
 #include "builder/commands/key_sequences.h"
+#include "options/core/tool_command.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/tool_commands.h"
+#include "shell/frame/addin_commands.h"
+#include "toolkit/frames/mdi_child.h"
+#include "shell/frame/editor_windows.h"
 #include "shell/frame/main_frame.h"
 #include "shell/output/out_win.h"
 #include "shell/project_window/prj_win.h"
+#include "shell/project_window/project_tree_model.h"
 #include "toolkit/controls/tab_windows.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/menus/menu_bar.h"
@@ -86,8 +95,26 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
     if (m_windows) m_windows->ToggleDisassemblyWindow();
   },
                                       [this] { return m_windows && m_windows->Disassembly(); });
+  m_barCommands->SetActiveDisassembly([this] { return m_windows ? m_windows->ActiveDisassembly() : nullptr; });
+  m_windows->SetRegisterTie([this](int64_t item) {
+    if (!m_registers) return;
+    if (item < 0)
+      m_registers->UpdateAll();
+    else
+      m_registers->UpdateItems(uint32_t(item));
+  });
   RegisterCommands();
   m_dialogs = std::make_unique<DebugDialogs>(frame, app, *m_session, [this](const char* text) { AppendCommandOutput(text); });
+  m_dialogs->SetCursorAddress([this](uint32_t* address) { return m_barCommands->CursorAddress(address); });
+  // An error line double-clicked in the command page: the function editor's line.
+  if (CommandWindow* command = m_windows->Command())
+    command->goToError = [this](uint32_t line) {
+      FunctionEditor* editor = m_dialogs ? m_dialogs->FuncEditor() : nullptr;
+      if (!editor) return false;
+      editor->raise();
+      editor->GoTo(line);
+      return true;
+    };
   m_barCommands->SetKeptWindows({[this] { return m_windows ? m_windows->Memory() : nullptr; },
                                  [this] { return m_dialogs ? &m_dialogs->SymbolsState() : nullptr; }});
   m_links = new ShellLinks(frame);
@@ -116,6 +143,14 @@ void DebugCommands::InstallRegisterPage() {
                                    return r->DbgEvalExpression && r->DbgEvalExpression(1, text.c_str(), value) == 0;
                                  },
                                  [this] { m_app.Dialogs().Beep(); });
+  // A register written: the disassembly window follows when the register
+  // asks for it (the program counter), and the watch and memory windows
+  // and the driver's own windows refresh (IDE service 31).
+  m_registers->valueSet = [this](bool refreshDisassembly) {
+    DisassemblyView* v = m_windows ? m_windows->Disassembly() : nullptr;
+    if (refreshDisassembly && v) v->GotoAddress(uint32_t(m_session->Control(kDbgCtlProgramCounter, 0, 0)));
+    m_app.IdeServiceCall(31, 0);
+  };
   // The page takes the place of the project bar's empty register tab.
   SEC3DTabWnd* tabs = bar->Tabs();
   QWidget* placeholder = nullptr;
@@ -153,15 +188,27 @@ void DebugCommands::AppendCommandOutput(const char* text) {
   if (m_windows) m_windows->Append(text);
 }
 
+void DebugCommands::AppendCommandEcho(const char* text) {
+  if (m_windows) m_windows->AppendEcho(text);
+}
+
 // ------------------------------------------------------------------ commands
 
 void DebugCommands::RegisterCommands() {
   DebugSession& s = *m_session;
   m_frame.OnCommand(kCmdStartStop, [this](CommandId) { m_session->OnDebugStartStop(); });
+  // Not while the driver starts, a build or a tool runs, or for a target
+  // that cannot be debugged; pressed while a session runs.
+  m_frame.OnUpdate(kCmdStartStop, [this](CommandState& st) {
+    st.Enable(m_session->StartStopEnabled());
+    st.SetCheck(m_session->SessionActive() ? 1 : 0);
+  });
   m_frame.OnCommand(kCmdStopSession, [this](CommandId) { m_session->StopDebugger(); });
   m_frame.OnCommand(kCmdGo, [&s](CommandId) { s.Go(); });
-  m_frame.OnCommand(kCmdStepInto, [&s](CommandId) { s.Step(kDbgStepInto); });
-  m_frame.OnCommand(kCmdStepOver, [&s](CommandId) { s.Step(kDbgStepOver); });
+  // Steps go through their IDE services, which tell the event interface
+  // that execution starts.
+  m_frame.OnCommand(kCmdStepInto, [this](CommandId) { m_app.IdeServiceCall(7, 1); });
+  m_frame.OnCommand(kCmdStepOver, [this](CommandId) { m_app.IdeServiceCall(8, 1); });
   // Step out goes through its IDE services: 12 says whether there is a call
   // to return from, 9 refuses with a beep when there is none.
   m_frame.OnCommand(kCmdStepOut, [this](CommandId) { m_app.IdeServiceCall(9, 1); });
@@ -304,6 +351,8 @@ void DebugCommands::OnFlash(int command) {
     m_session->FlashViaDriver(command);
     return;
   }
+  // Erasing is the driver's alone: without one nothing runs.
+  if (command == kCmdFlashErase) return;
   // The external flash tool: its program (quoted, or up to the first
   // blank) and its arguments with their key sequences expanded.
   const FlashOpts& f = p->curTarget->pOpts->flash;
@@ -323,26 +372,23 @@ void DebugCommands::OnFlash(int command) {
 }
 
 void SplitFlashCommand(const std::string& command, std::string* program, std::string* arguments) {
-  std::size_t b = command.find_first_not_of(' ');
-  program->clear();
-  arguments->clear();
-  if (b == std::string::npos) return;
-  std::size_t end;
-  if (command[b] == '"') {
-    end = command.find('"', b + 1);
-    *program = command.substr(b + 1, end == std::string::npos ? std::string::npos : end - b - 1);
-    end = end == std::string::npos ? command.size() : end + 1;
-  } else {
-    end = command.find(' ', b);
-    if (end == std::string::npos) end = command.size();
-    *program = command.substr(b, end - b);
-  }
-  std::size_t a = command.find_first_not_of(' ', end);
-  if (a != std::string::npos) *arguments = command.substr(a);
+  const ToolCommand c = SplitToolLine(command);
+  *program = c.program;
+  *arguments = c.arguments;
 }
 
 intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   intptr_t result = 0;
+  if (code == 30) {  // show the program counter, as a stop does
+    if (!m_session->SessionActive()) return 0;
+    ShowProgramCounter();
+    return 1;
+  }
+  // The register page follows a refresh by flags with flag 0x1, and
+  // service 22 without flags.
+  const bool byFlags = code == 22 || code == 31 || code == 310;
+  const bool registers = (byFlags && (arg & 0x1)) || (code == 22 && !(arg & 0x8001));
+  if (registers && m_registers && m_session->SessionActive()) m_registers->UpdateAll();
   if (m_dialogs && m_dialogs->Service(code, arg, &result)) return result;
   if (m_session->Service(code, arg, &result)) return result;
   if (m_windows && m_windows->Service(code, arg, &result)) return result;
@@ -352,8 +398,6 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
 
 // ------------------------------------------------------------------ SessionHost
 
-bool DebugCommands::AnalyserAvailable() const { return m_dialogs && m_dialogs->HasAnalyser(); }
-bool DebugCommands::CoverageAvailable() const { return m_dialogs && m_dialogs->HasCoverage(); }
 void DebugCommands::WriteSerial(int window, const void* chars, int count, bool wide) {
   if (m_dialogs) m_dialogs->WriteSerial(window, chars, count, wide);
 }
@@ -422,28 +466,91 @@ void DebugCommands::SetRegisterSet(const RegisterSet* set) {
 
 void DebugCommands::SendDebuggerAborted() { m_app.Ipc().SendDebuggerAborted(); }
 
+void DebugCommands::SessionEnding() {
+  if (AddInCommands* addIns = m_frame.AddIns(); addIns && addIns->Logic().Running())
+    addIns->Logic().SendAllCommandStates(false);
+}
+
 void DebugCommands::DriverMenusChanged() { m_frame.UpdateCommandUi(); }
 
 void DebugCommands::TargetStopped() {
-  if (!m_session->SessionActive()) return;
+  // A stop told after the target was sent on again (the start's stop at the
+  // reset address before the run to main) is no stop any more.
+  if (!m_session->SessionActive() || m_session->TargetExecuting()) return;
   if (m_registers) m_registers->UpdateAll();
   if (m_windows) m_windows->TargetStopped();
   if (m_barCommands) m_barCommands->TargetStopped();
   DebugInterface* r = m_session->Record();
-  // The program counter's line in the source: the editor shows it.
-  if (r->DbgFindSource && r->DbgFindSource(r->pc) == 0 && r->srcFile && r->srcLine > 0)
-    m_frame.OpenFileAndShow(static_cast<const char*>(r->srcFile), int(r->srcLine), 0);
+  ShowProgramCounter();
   char status[64];
   std::snprintf(status, sizeof status, "PC: 0x%08X", r->pc);
   m_frame.DriverStatusChanged(status);
   m_frame.UpdateCommandUi();
 }
 
+void DebugCommands::ShowProgramCounter() {
+  DebugInterface* r = m_session->Record();
+  r->shownAddress = 0xFFFFFFFFu;  // no other position is shown after a stop
+  std::string file;
+  if (r->DbgFindSource && r->DbgFindSource(r->pc) == 0 && r->srcFile && r->srcLine > 0)
+    file = static_cast<const char*>(r->srcFile);
+  // The driver may name the file as the program's debug information does
+  // (relative to the project, in either separator).
+  if (ProjectRec* p = m_app.Project(); p && !file.empty()) {
+    const std::string local = LocalFilePath(*p, file);
+    if (!local.empty()) file = local;
+  }
+  std::error_code ec;
+  const bool exists = !file.empty() && std::filesystem::is_regular_file(file, ec);
+  EditorDocument* doc = file.empty() ? nullptr : m_frame.FindTextDocument(file);
+  const bool disassemblyInFront = m_windows && m_windows->DisassemblyInFront();
+  // Opening a file for the debugger leaves the keys where the user types
+  // (the command page) unless they were in an editor.
+  QPointer<QWidget> focus = QApplication::focusWidget();
+  const bool focusInEditors = focus && m_frame.MdiClient()->isAncestorOf(focus);
+  auto openSource = [&] {
+    if (!exists || !m_frame.Editors().OpenText(file)) return false;
+    if (!focusInEditors && focus) focus->setFocus();
+    doc = m_frame.FindTextDocument(file);
+    return doc != nullptr;
+  };
+  if (disassemblyInFront) {
+    // The disassembly window stays in front; a source it shows opens
+    // behind it when some source file is open already.
+    if (!doc && exists && m_frame.RunDocumentAction(kDocAnySourceOpen, {}) && openSource())
+      m_windows->OpenDisassemblyWindow();
+    m_frame.RunDocumentAction(kDocTargetReset, file);
+  } else if (doc || openSource()) {
+    m_frame.RunDocumentAction(kDocShowDebuggerPosition, file);
+    // Another editor in front gives way to the file; a window of another
+    // kind the user has in front (a serial window) stays there.
+    EditorWindows& editors = m_frame.Editors();
+    QMdiSubWindow* active = m_frame.MdiClient()->activeSubWindow();
+    SECWorksheetWnd* sheet = editors.SheetOf(doc);
+    if (sheet && active != sheet && (!active || editors.ActiveDocument())) {
+      m_frame.MdiClient()->setActiveSubWindow(sheet);
+      if (!focusInEditors && focus) focus->setFocus();
+    }
+    // A connected add-in hears where a C file stopped.
+    if (AddInCommands* addIns = m_frame.AddIns(); addIns && doc->FileType() == kFileC)
+      addIns->NotifyFile(doc->Path(), int(r->srcLine));
+  } else if (m_windows) {
+    m_windows->OpenDisassemblyWindow();
+  }
+}
+
 void DebugCommands::PostTargetStopped() {
   // IDE service 2 on the GUI thread: the windows refresh and the event
-  // interface hears that execution stopped.
+  // interface hears that execution stopped. A stop that a run of the IDE
+  // overtook while it waited (the start's stop at the reset address before
+  // the run to main) is shown no more.
+  const uint64_t runs = m_session->Runs();
   QMetaObject::invokeMethod(
-      &m_frame, [this] { m_app.IdeServiceCall(2, 0); }, Qt::QueuedConnection);
+      &m_frame,
+      [this, runs] {
+        if (m_session->Runs() == runs) m_app.IdeServiceCall(2, 0);
+      },
+      Qt::QueuedConnection);
 }
 
 void DebugCommands::PostDriverEnded() {

@@ -29,8 +29,9 @@ class SettingsStore;
 class ShellLinks;
 class ShellApp;
 
-// The external flash tool's command split into its program (quoted, or up
-// to the first blank) and the argument text.
+// The external flash tool's command split into its program and the
+// argument text, in the page's stored form or as a device's default line
+// (SplitToolLine).
 void SplitFlashCommand(const std::string& command, std::string* program, std::string* arguments);
 
 class DebugCommands : public SessionHost {
@@ -46,8 +47,6 @@ class DebugCommands : public SessionHost {
   // The debug windows: command, disassembly, memory.
   DebugWindows& Windows() { return *m_windows; }
   DebugDialogs* Dialogs() const { return m_dialogs.get(); }
-  bool AnalyserAvailable() const;
-  bool CoverageAvailable() const;
   void WriteSerial(int window, const void* chars, int count, bool wide);
 
   // ---- what the frame forwards (FrameHooks)
@@ -56,6 +55,8 @@ class DebugCommands : public SessionHost {
   void StopDebugger() { m_session->StopDebugger(); }
   intptr_t DebugService(int code, intptr_t arg);
   void AppendCommandOutput(const char* text);
+  // The driver's echo: the first line of the text is a history entry.
+  void AppendCommandEcho(const char* text);
   // The flash options select the driver with a name, or the external tool
   // with a command (erase: the driver, with erase enabled).
   bool FlashEnabled(bool erase) const;
@@ -78,6 +79,7 @@ class DebugCommands : public SessionHost {
   void SetSyntaxTables(const void* fallback1, const void* fallback2, const void* root) override;
   void SetRegisterSet(const RegisterSet* set) override;
   void SendDebuggerAborted() override;
+  void SessionEnding() override;
   void DriverMenusChanged() override;
   void TargetStopped() override;
   void AttachWatch() override;
@@ -90,6 +92,9 @@ class DebugCommands : public SessionHost {
   void InstallRegisterPage();
   void FillDebugMenu(QMenu* menu);
   void OnFlash(int command);
+  // A stop: the program counter's line in its source file (the arrow, no
+  // selection), else in the disassembly window.
+  void ShowProgramCounter();
   // The disassembly window's cursor address, when it is on a code line.
   bool DisassemblyCursor(uint32_t* address) const;
   void SetPcAtCursor();

@@ -25,6 +25,7 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/document_lookup.h"
 #include "shell/frame/main_frame.h"
+#include "shell/output/find_dialog.h"
 #include "shell/output/out_win.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mdi_child.h"
@@ -33,6 +34,9 @@ namespace pm2 {
 
 namespace {
 constexpr CommandId kCmdMemoryWindow = 32758, kCmdMemoryDecimal = 35067, kCmdModifyMemory = 35090;
+constexpr uint32_t kWritesWhileRunning = 0x800;
+// A window refresh by flags leaves the memory and watch windows alone.
+constexpr intptr_t kRefreshNoData = 0x8000;
 }  // namespace
 
 DebugWindows::DebugWindows(CMainFrame& frame, ShellApp& app, DebugSession& session)
@@ -51,7 +55,17 @@ void DebugWindows::WriteDump(const char* path) const {
   if (m_command) {
     out += "help: " + m_command->HelpText().toStdString() + "\n";
     out += "edit: " + m_command->Input()->text().toStdString() + "\n";
+    out += "command-lines: " + std::to_string(m_command->Output().LineCount()) + "\n";
+    if (QWidget* list = m_command->findChild<QWidget*>("CommandOutputList"); list && list->isVisible()) {
+      const QPoint at = list->mapToGlobal(list->rect().center());
+      out += "command-centre: " + std::to_string(at.x()) + " " + std::to_string(at.y()) + "\n";
+    }
   }
+  // The window commands shown checked.
+  out += "checked:";
+  for (CommandId id : {32752u, 32749u, 32758u, 32735u, 32728u, 35418u, 32732u, 35047u, 35048u, 35073u, 35081u})
+    if (m_frame.QueryCommand(id).check == 1) out += " " + std::to_string(id);
+  out += "\n";
   if (m_disassembly) {
     DisasmCache& c = m_disassembly->Cache();
     for (int i = 0; i < c.Visible() && i < c.Size(); ++i) {
@@ -63,6 +77,13 @@ void DebugWindows::WriteDump(const char* path) const {
       }
       if (l.kind == kDisasmSource) out += "disasm-source: " + c.Text(i) + "\n";
       if (DisasmCache::IsTrace(l)) out += "disasm-trace: " + c.Text(i) + "\n";
+    }
+    out += std::string("disasm-active: ") + (ActiveDisassembly() ? "1" : "0") + "\n";
+    if (const int cursor = m_disassembly->CursorLine(); cursor >= 0) {
+      char line[64];
+      std::snprintf(line, sizeof line, "disasm-cursor: %d %u 0x%08X ", cursor, unsigned(c.Line(cursor).kind),
+                    c.Line(cursor).address);
+      out += line + c.Text(cursor) + "\n";
     }
     out += "disasm-background: " + m_disassembly->Colour(kDisBack).name().toStdString() + "\n";
     out += "disasm-font: " + std::to_string(QFontInfo(m_disassembly->font()).pixelSize()) + "\n";
@@ -94,6 +115,11 @@ DebugWindows::~DebugWindows() {
 
 DisassemblyView* DebugWindows::Disassembly() const { return m_disassembly; }
 MemoryWindow* DebugWindows::Memory() const { return m_memory; }
+DisassemblyView* DebugWindows::ActiveDisassembly() const {
+  // The current child, also while a menu of the frame has the keyboard.
+  return m_disassemblySheet && m_frame.MdiClient()->currentSubWindow() == m_disassemblySheet ? m_disassembly.data()
+                                                                                              : nullptr;
+}
 
 void DebugWindows::InstallCommandPage() {
   COutWin* out = m_frame.Output();
@@ -108,6 +134,10 @@ void DebugWindows::InstallCommandPage() {
   };
   host.beep = [this] { m_app.Dialogs().Beep(); };
   host.toolHelp = [this](const std::string& word) { m_frame.ShowToolHelp(kHelpToolTopic, word); };
+  host.sized = [this](int lines, int columns) {
+    m_app.m_cmdWindowValues[0] = lines;
+    m_app.m_cmdWindowValues[1] = columns;
+  };
   m_command = new CommandWindow(host, out->CommandPage());
   auto* layout = new QVBoxLayout(out->CommandPage());
   layout->setContentsMargins(0, 0, 0, 0);
@@ -153,7 +183,8 @@ void DebugWindows::RegisterCommands() {
   });
   m_frame.OnUpdate(kCmdModifyMemory, [this, page](CommandState& s) {
     MemoryPage* p = page();
-    s.Enable(p && p->Valid() && !m_session.TargetExecuting());
+    // While the target runs only a driver that writes memory then may.
+    s.Enable(p && p->Valid() && (!m_session.TargetExecuting() || (m_session.Record()->flags & kWritesWhileRunning)));
   });
 }
 
@@ -170,7 +201,14 @@ void DebugWindows::CloseDisassemblyWindow() {
 }
 
 void DebugWindows::ToggleDisassemblyWindow() {
+  // Closed: it opens at the program counter (service 26 with the address
+  // of the record's current-position word). Open behind another window:
+  // it comes to the front. In front: it closes.
   if (!m_disassembly) {
+    if (m_session.SessionActive()) m_app.IdeServiceCall(26, reinterpret_cast<intptr_t>(&m_session.Record()->pc));
+    return;
+  }
+  if (!ActiveDisassembly()) {
     OpenDisassemblyWindow();
     return;
   }
@@ -222,6 +260,19 @@ DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
   host.copy = [](const std::string& text) { QApplication::clipboard()->setText(QString::fromLocal8Bit(text.c_str())); };
   host.frameCommandEnabled = [this](int id) { return m_frame.QueryCommand(CommandId(id)).enabled; };
   host.runFrameCommand = [this](int id) { m_frame.ExecuteCommand(CommandId(id)); };
+  // One list of bookmarks for the project's windows: a window opened for
+  // another project starts without them.
+  const std::string project = m_app.Project() ? m_app.Project()->folder.str() + m_app.Project()->name.str() : "";
+  if (project != m_bookmarkProject) {
+    m_bookmarks.clear();
+    m_bookmarkProject = project;
+  }
+  host.bookmarks = &m_bookmarks;
+  host.openFind = [this] { OpenFindDialog(); };
+  host.waitCursor = [this](bool on) { m_frame.SetWaitCursor(on); };
+  host.registerTie = [this](int64_t item) {
+    if (m_registerTie) m_registerTie(item);
+  };
   auto* sheet = new SECWorksheetWnd(&m_frame);
   sheet->setAttribute(Qt::WA_DeleteOnClose);
   sheet->setObjectName("DisassemblyFrame");
@@ -283,6 +334,16 @@ MemoryWindow* DebugWindows::OpenMemoryWindow() {
   return m_memory;
 }
 
+void DebugWindows::OpenFindDialog() {
+  if (!m_find) {
+    m_find = new OutputFindDialog(&m_frame, [this](const std::string& text, const FindOptions& options) {
+      if (m_disassembly) m_disassembly->Find(text, options.down, options.matchCase, options.wholeWord);
+    });
+    m_find->setObjectName("DisassemblyFind");
+  }
+  m_find->Open();
+}
+
 void DebugWindows::ApplySettings(const WindowFonts& settings) {
   if (m_command) m_command->ApplySettings(settings);
   if (m_disassembly) m_disassembly->ApplySettings(settings);
@@ -293,7 +354,17 @@ void DebugWindows::Append(const char* text) {
   if (m_command) m_command->Append(text);
 }
 
+bool DebugWindows::DisassemblyInFront() const { return ActiveDisassembly() != nullptr; }
+
+void DebugWindows::AppendEcho(const char* text) {
+  if (!m_command || !text || !*text) return;
+  m_command->Output().SetEcho();
+  m_command->Append(text);
+}
+
 void DebugWindows::TargetStopped() {
+  // The PC is shown: the inline assembler's address is the driver's again.
+  if (m_session.SessionActive()) m_session.Record()->shownAddress = 0xFFFFFFFFu;
   if (m_disassembly && m_session.SessionActive()) m_disassembly->GotoAddress(m_session.Record()->pc);
   if (m_memory) m_memory->UpdateAll();
 }
@@ -305,16 +376,6 @@ void DebugWindows::SetSyntaxTables(const void* fallback1, const void* fallback2,
 bool DebugWindows::Service(int code, intptr_t arg, intptr_t* result) {
   *result = 0;
   switch (code) {
-    case 25: {  // the command window's visible lines and columns
-      auto* out = reinterpret_cast<uint32_t*>(arg);
-      int lines = 0, columns = 0;
-      if (m_command && out) {
-        m_command->VisibleSize(&lines, &columns);
-        out[0] = uint32_t(lines);
-        out[1] = uint32_t(columns);
-      }
-      return true;
-    }
     case 36: {  // a typed line for the driver: (length*, buffer*, prompt*, capacity)
       if (!m_command || !arg) return true;
       struct Request {
@@ -332,13 +393,40 @@ bool DebugWindows::Service(int code, intptr_t arg, intptr_t* result) {
       if (m_command) m_command->SetPrompt(reinterpret_cast<const char*>(arg));
       return true;
     case 6:
-    case 22:
     case 28:
-      if (m_disassembly) m_disassembly->ScrollToAddress(uint32_t(arg));
+      if (m_disassembly && m_session.SessionActive()) m_disassembly->ScrollToAddress(m_session.Record()->pc);
+      return false;
+    case 22:
+      // The argument is the refresh's flags: 0 also brings the PC into view.
+      if (m_disassembly && m_session.SessionActive() && arg == 0)
+        m_disassembly->ScrollToAddress(m_session.Record()->pc);
+      if (m_memory && !(arg & kRefreshNoData)) m_memory->UpdateAll();
+      return false;
+    case 14:
+      // A breakpoint changed: the shown lines take their new marks where
+      // they are (the editors' marks are the debug bar's).
+      if (m_disassembly) m_disassembly->UpdateLineStates();
+      return false;
+    case 26:
+    case 27:
+    case 40: {
+      // [address]: the window opens when needed and shows the address.
+      const auto* address = reinterpret_cast<const uint32_t*>(arg);
+      if (!m_session.SessionActive() || (code != 27 && !address)) return true;
+      // An open window follows without taking the focus (the inline
+      // assembler keeps it while the window shows its address).
+      DisassemblyView* view = m_disassembly ? m_disassembly.data() : OpenDisassemblyWindow();
+      if (code == 40)
+        view->GotoAddressIfCached(*address);
+      else
+        view->ScrollToAddressAndSelect(code == 26 ? *address : 0, code == 26 ? 0 : 2);
+      *result = code == 26 ? intptr_t(*address) : 0;
       return true;
-    case 40:
-      if (m_disassembly) m_disassembly->GotoAddress(uint32_t(arg));
-      return true;
+    }
+    case 31:
+    case 310:
+      if (m_memory && !(arg & kRefreshNoData)) m_memory->UpdateAll();
+      return false;
     case 5:
     case 45:
       // The watch pages refresh on these too (debug_bar_commands.cpp).

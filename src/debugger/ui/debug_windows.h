@@ -7,6 +7,9 @@
 
 #include <QPointer>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace pm2 {
 
@@ -15,6 +18,7 @@ class CommandWindow;
 class DebugSession;
 class DisassemblyView;
 class MemoryWindow;
+class OutputFindDialog;
 class ShellApp;
 class SECWorksheetWnd;
 struct WindowFonts;
@@ -30,7 +34,8 @@ class DebugWindows {
   DisassemblyView* OpenDisassemblyWindow();
   // Closes it (the session closing its windows; the record's bit stays).
   void CloseDisassemblyWindow();
-  // View > Disassembly Window: opens it, or closes it for good (the bit goes).
+  // View > Disassembly Window: opens it, brings it to the front when it is
+  // behind another window, or closes it for good (the bit goes).
   void ToggleDisassemblyWindow();
   // Shows the memory bar with its four pages.
   MemoryWindow* OpenMemoryWindow();
@@ -39,6 +44,12 @@ class DebugWindows {
 
   CommandWindow* Command() const { return m_command; }
   DisassemblyView* Disassembly() const;
+  // The disassembly window is the active window of the editor area.
+  bool DisassemblyInFront() const;
+  // The register pane the disassembly window's cursor line ties to.
+  void SetRegisterTie(std::function<void(int64_t item)> tie) { m_registerTie = std::move(tie); }
+  // The disassembly window when it is the frame's active window, else null.
+  DisassemblyView* ActiveDisassembly() const;
   MemoryWindow* Memory() const;
 
   // The session's calls.
@@ -47,11 +58,15 @@ class DebugWindows {
   // The IDE services of these windows; false when the code is not theirs.
   bool Service(int code, intptr_t arg, intptr_t* result);
   void Append(const char* text);
+  // The driver's echo of a command: the first line it completes is selected.
+  void AppendEcho(const char* text);
   // The open windows take their fonts and colours from the settings.
   void ApplySettings(const WindowFonts& settings);
 
  private:
   void InstallCommandPage();
+  // The disassembly window's find dialog (direction, match case, whole word).
+  void OpenFindDialog();
   void RegisterCommands();
   // What the windows show, written to the file PM2_DEBUG_WINDOWS_DUMP names
   // (for the end-to-end tests, which cannot read a painted window).
@@ -64,6 +79,11 @@ class DebugWindows {
   QPointer<DisassemblyView> m_disassembly;
   QPointer<SECWorksheetWnd> m_disassemblySheet;
   QPointer<MemoryWindow> m_memory;
+  // The disassembly bookmarks of the project they were set in.
+  std::vector<uint32_t> m_bookmarks;
+  std::string m_bookmarkProject;
+  QPointer<OutputFindDialog> m_find;
+  std::function<void(int64_t)> m_registerTie;
 };
 
 }  // namespace pm2

@@ -1,5 +1,6 @@
 #include "debugger/ui/register_page.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 #include <QResizeEvent>
@@ -56,6 +57,11 @@ void RegisterPage::UpdateAll() {
   FillValues(m_model.Refresh(RegisterSetModel::kRefreshAll, true));
 }
 
+void RegisterPage::UpdateItems(uint32_t item) {
+  if (!m_sessionActive()) return;
+  FillValues(m_model.Refresh(RegisterSetModel::kRefreshItem | (item & 0xFFFF), true));
+}
+
 int RegisterPage::ModelRowOfListRow(int listRow) {
   HTREEITEM item = GetItemAtRow(listRow);
   return item ? int(GetItemData(item)) : -1;
@@ -90,9 +96,45 @@ NotifyResult RegisterPage::NotifyEndLabelEdit(int item, int subItem, std::string
   }
   m_model.SetValue(row, value);
   UpdateAll();
+  const RegisterEntry* entry = m_model.Rows()[std::size_t(row)].entry;
+  if (valueSet) valueSet(entry && entry->refreshDisasm);
   // The cell shows the driver's text of the new value, not what was typed.
   *text = m_model.ValueText(row);
   return 1;
+}
+
+NotifyResult RegisterPage::NotifyItemExpanded(TreeNode* node, unsigned code) {
+  const NotifyResult result = SECTreeCtrl::NotifyItemExpanded(node, code);
+  // A group opened shows its registers' values as they are now (a pass
+  // without the driver's leading refresh).
+  if (code == TVE_EXPAND && node && !m_items.empty()) {
+    const auto row = std::size_t(GetItemData(node));
+    if (row < m_model.Rows().size() && !m_model.Rows()[row].entry) FillValues(m_model.Refresh(0, m_sessionActive()));
+  }
+  return result;
+}
+
+bool RegisterPage::event(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) {
+    auto* k = static_cast<QKeyEvent*>(e);
+    if (k->key() == Qt::Key_F2 && (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      e->accept();
+      return true;
+    }
+  }
+  return SECTreeCtrl::event(e);
+}
+
+void RegisterPage::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_F2 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    HTREEITEM item = GetCaretItem();
+    if (item)
+      EditValue(int(GetItemData(item)));
+    else
+      m_beep();
+    return;
+  }
+  SECTreeCtrl::keyPressEvent(e);
 }
 
 void RegisterPage::OnKeyEditLabel(int focus) {

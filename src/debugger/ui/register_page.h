@@ -23,14 +23,24 @@ class RegisterPage : public SECTreeCtrl {
   void SetRegisterSet(const RegisterSet* set);
   // The refresh pass with a mode (0x80000000 all).
   void UpdateAll();
+  // The refresh pass that highlights one register item (a disassembly
+  // line that refers to it).
+  void UpdateItems(uint32_t item);
   const RegisterSetModel& Model() const { return m_model; }
   // Starts the edit of a row's value; false (after a beep) when refused.
   bool EditValue(int modelRow);
+  // After a value went to the driver: whether the register asks for the
+  // disassembly window to refresh too. The frame refreshes its windows.
+  std::function<void(bool refreshDisassembly)> valueSet;
 
  protected:
   NotifyResult NotifyBeginLabelEdit(int item, int subItem) override;
   NotifyResult NotifyEndLabelEdit(int item, int subItem, std::string* text, bool commit) override;
   void OnKeyEditLabel(int focus) override;
+  NotifyResult NotifyItemExpanded(TreeNode* node, unsigned code) override;
+  // F2 is the page's own while it has the focus, before the frame's key.
+  bool event(QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
   void PickItemColors(SECListPaintContext& ctx) override;
   void PickItemFont(SECListPaintContext& ctx) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;

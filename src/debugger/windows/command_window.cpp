@@ -1,6 +1,10 @@
 #include "debugger/windows/command_window.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
@@ -11,31 +15,51 @@
 namespace pm2 {
 
 // The output list: the model's lines painted one a row, the history lines
-// selected; a click selects or unselects a line, new output scrolls into view.
+// selected; a click selects or unselects a line, new output scrolls into
+// view, lines longer than the list scroll sideways.
 class CommandOutputList : public QWidget {
  public:
-  CommandOutputList(CommandOutput& out, std::function<void()> beep, QWidget* parent)
-      : QWidget(parent), m_out(out), m_beep(std::move(beep)), m_bar(new QScrollBar(Qt::Vertical, this)) {
+  CommandOutputList(CommandWindow& owner, CommandOutput& out, std::function<void()> beep, QWidget* parent)
+      : QWidget(parent),
+        m_owner(owner),
+        m_out(out),
+        m_beep(std::move(beep)),
+        m_bar(new QScrollBar(Qt::Vertical, this)),
+        m_hbar(new QScrollBar(Qt::Horizontal, this)) {
     setObjectName("CommandOutputList");
     setAutoFillBackground(false);
+    m_hbar->setObjectName("CommandOutputHorizontal");
     connect(m_bar, &QScrollBar::valueChanged, this, [this] { update(); });
+    connect(m_hbar, &QScrollBar::valueChanged, this, [this] { update(); });
   }
   int RowHeight() const { return fontMetrics().height(); }
-  int VisibleLines() const { return std::max(1, height() / RowHeight()); }
-  int VisibleColumns() const { return std::max(1, (width() - m_bar->width()) / fontMetrics().averageCharWidth()); }
-  // New output: the bar's range, the last lines in view.
+  int CharWidth() const { return std::max(1, fontMetrics().averageCharWidth()); }
+  int TextHeight() const { return std::max(0, height() - m_hbar->sizeHint().height()); }
+  int VisibleLines() const { return std::max(1, TextHeight() / RowHeight()); }
+  int VisibleColumns() const { return std::max(1, (width() - m_bar->width()) / CharWidth()); }
+  // New output: the bars' ranges, the last lines in view.
   void Changed() {
     const int max = std::max(0, int(m_out.LineCount()) - VisibleLines() + 1);
     m_bar->setRange(0, max);
     m_bar->setPageStep(VisibleLines());
     m_bar->setValue(max);
+    // Sideways by characters: the longest line seen against the columns.
+    const int wide = std::max(0, int(m_out.Longest()) - VisibleColumns()) * CharWidth();
+    m_hbar->setRange(0, wide);
+    m_hbar->setSingleStep(CharWidth());
+    m_hbar->setPageStep(5 * CharWidth());
+    if (m_out.LineCount() == 0) m_hbar->setValue(0);
     update();
   }
   int Top() const { return m_bar->value(); }
+  QScrollBar* Horizontal() const { return m_hbar; }
+  size_t LineAt(int y) const { return size_t(Top() + y / RowHeight()); }
 
  protected:
   void resizeEvent(QResizeEvent*) override {
-    m_bar->setGeometry(width() - m_bar->sizeHint().width(), 0, m_bar->sizeHint().width(), height());
+    const int vw = m_bar->sizeHint().width(), hh = m_hbar->sizeHint().height();
+    m_bar->setGeometry(width() - vw, 0, vw, height() - hh);
+    m_hbar->setGeometry(0, height() - hh, width() - vw, hh);
     Changed();
   }
   void paintEvent(QPaintEvent*) override {
@@ -44,7 +68,8 @@ class CommandOutputList : public QWidget {
     p.fillRect(rect(), SysQColor(SysColor::Window));
     const int h = RowHeight();
     const int right = width() - m_bar->width();
-    for (int row = 0; row * h < height(); ++row) {
+    p.setClipRect(QRect(0, 0, right, TextHeight()));
+    for (int row = 0; row * h < TextHeight(); ++row) {
       const size_t n = size_t(Top() + row);
       if (n >= m_out.LineCount()) break;
       const CommandLine& line = m_out.Line(n);
@@ -55,28 +80,45 @@ class CommandOutputList : public QWidget {
       } else {
         p.setPen(SysQColor(SysColor::WindowText));
       }
-      p.drawText(r.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, QString::fromLocal8Bit(line.text.c_str()));
+      p.drawText(2 - m_hbar->value(), row * h + fontMetrics().ascent(), QString::fromLocal8Bit(line.text.c_str()));
     }
     p.restore();
   }
   void mousePressEvent(QMouseEvent* e) override {
-    const size_t n = size_t(Top() + int(e->position().y()) / RowHeight());
+    if (e->button() != Qt::LeftButton) return;
+    const size_t n = LineAt(int(e->position().y()));
     if (n < m_out.LineCount()) {
       m_out.Select(n, !m_out.Line(n).selected);
       update();
     }
   }
-  void mouseDoubleClickEvent(QMouseEvent*) override {
-    // Error lines of the debug-function compiler go to its editor, which
-    // this program does not have: refused.
+  void mouseDoubleClickEvent(QMouseEvent* e) override {
+    // An error line of the debug-function compiler goes to its line in the
+    // function editor when that is open.
+    const size_t n = LineAt(int(e->position().y()));
+    uint32_t number = 0;
+    if (n < m_out.LineCount() && CommandErrorLine(m_out.Line(n).text, &number) && m_owner.goToError &&
+        m_owner.goToError(number))
+      return;
     if (m_beep) m_beep();
+  }
+  void contextMenuEvent(QContextMenuEvent* e) override {
+    QMenu menu(this);
+    menu.setObjectName("CommandOutputMenu");
+    QAction* clear = menu.addAction("C&lear", this, [this] { m_owner.Clear(); });
+    clear->setEnabled(m_out.LineCount() > 0 || !m_out.Pending().empty());
+    QAction* copy = menu.addAction("&Copy", this, [this] { m_owner.Copy(); });
+    copy->setEnabled(m_owner.HasSelectedLines());
+    menu.exec(e->globalPos());
   }
   void wheelEvent(QWheelEvent* e) override { m_bar->setValue(m_bar->value() - e->angleDelta().y() / 40); }
 
  private:
+  CommandWindow& m_owner;
   CommandOutput& m_out;
   std::function<void()> m_beep;
   QScrollBar* m_bar;
+  QScrollBar* m_hbar;
 };
 
 CommandEdit::CommandEdit(CommandWindow* owner, QWidget* parent) : QLineEdit(parent), m_owner(owner) {
@@ -130,7 +172,7 @@ void CommandEdit::keyPressEvent(QKeyEvent* e) {
 CommandWindow::CommandWindow(CommandWindowHost host, QWidget* parent)
     : QWidget(parent),
       m_host(std::move(host)),
-      m_list(new CommandOutputList(m_output, m_host.beep, this)),
+      m_list(new CommandOutputList(*this, m_output, m_host.beep, this)),
       m_prompt(new QLabel(">", this)),
       m_edit(new CommandEdit(this, this)),
       m_helpLine(new QLabel(this)),
@@ -170,6 +212,11 @@ void CommandWindow::ApplyLayout() {
   m_edit->setGeometry(g.edit);
   m_helpLine->setGeometry(g.help);
   m_help.SetHelpWidth(g.help.width() / std::max(1, QFontMetrics(m_helpLine->font()).averageCharWidth()));
+  if (m_host.sized) {
+    int lines = 0, columns = 0;
+    VisibleSize(&lines, &columns);
+    m_host.sized(lines, columns);
+  }
   RefreshHelp(1);
 }
 
@@ -222,6 +269,30 @@ QString CommandWindow::Text() const {
   }
   return all + QString::fromLocal8Bit(m_output.Pending().c_str());
 }
+
+void CommandWindow::Clear() {
+  Append(nullptr);
+  m_list->Horizontal()->setValue(0);
+}
+
+bool CommandWindow::HasSelectedLines() const {
+  for (size_t i = 0; i < m_output.LineCount(); ++i)
+    if (m_output.Line(i).selected) return true;
+  return false;
+}
+
+QString CommandWindow::SelectedText() const {
+  QString text;
+  for (size_t i = 0; i < m_output.LineCount(); ++i)
+    if (m_output.Line(i).selected) text += QString::fromLocal8Bit(m_output.LineText(i).c_str()) + '\n';
+  return text;
+}
+
+void CommandWindow::Copy() {
+  if (HasSelectedLines()) QApplication::clipboard()->setText(SelectedText());
+}
+
+QScrollBar* CommandWindow::HorizontalBar() const { return m_list->Horizontal(); }
 
 QString CommandWindow::HelpText() const { return m_helpLine->text(); }
 QString CommandWindow::PromptText() const { return m_prompt->text(); }

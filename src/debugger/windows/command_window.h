@@ -27,6 +27,9 @@ struct CommandWindowHost {
   std::function<void()> escape;                      // Esc while debugging
   std::function<void()> beep;
   std::function<void(const std::string& word)> toolHelp;  // F1 on a word
+  // The output list's visible lines and columns after each layout (the
+  // application keeps them for the driver's service 25).
+  std::function<void(int lines, int columns)> sized;
 };
 
 class CommandOutputList;
@@ -60,6 +63,16 @@ class CommandWindow : public QWidget {
   void VisibleSize(int* lines, int* columns) const;
 
   QString Text() const;  // every line, for tests and the copy command
+  // The output list's context menu: Clear empties it; Copy puts the
+  // selected lines (the history and the user's selection) on the clipboard.
+  void Clear();
+  void Copy();
+  bool HasSelectedLines() const;
+  QString SelectedText() const;
+  QScrollBar* HorizontalBar() const;
+  // A double click on an error line of the debug-function compiler: the
+  // function editor goes to the line; false when it is not open.
+  std::function<bool(uint32_t line)> goToError;
   QLineEdit* Input() const { return m_edit; }
   QString HelpText() const;
   QString PromptText() const;

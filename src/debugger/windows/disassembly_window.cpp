@@ -62,6 +62,7 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
       m_vbar(new QScrollBar(Qt::Vertical, this)),
       m_hbar(new QScrollBar(Qt::Horizontal, this)),
       m_dragTimer(new QTimer(this)) {
+  m_bookmarks = host.bookmarks ? host.bookmarks : &m_ownBookmarks;
   setObjectName("DisassemblyView");
   setFocusPolicy(Qt::StrongFocus);
   SetListingFont(WindowFixedFont());
@@ -70,7 +71,7 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   // The first code address of the family.
-  m_start = r && r->family == 1 ? 0xFF0000 : 0;
+  m_start = r ? DisasmStartAddress(r->family, r->version, r->pc) : 0;
   m_cache = std::make_unique<DisasmCache>(*m_source, m_start);
   m_tip = new ValueTip(this, font());
   m_range = r ? DisasmRangeIndex(r->windowFlags) : 0;
@@ -89,6 +90,7 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
       default: return;
     }
     if (!ok) Beep();
+    m_pcFollow = false;
     SetThumb();
     UpdateLines();
   });
@@ -302,20 +304,68 @@ void DisassemblyView::ShowTraceRecords() {
 void DisassemblyView::GotoAddress(uint32_t address) {
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   if (r && r->DbgControl) r->DbgControl(kDbgCtlProgramCounter, 0, 0);
-  m_pcFollow = true;
-  m_cache->GotoAddress(address);
   m_pcFollow = false;
+  m_cache->GotoAddress(address);
   SetThumb();
   UpdateLines();
 }
 
+void DisassemblyView::GotoAddressIfCached(uint32_t address) {
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  const int pc = m_cache->PcLine();
+  if (pc < 0 || !r) {
+    GotoAddress(address);
+    m_pcFollow = true;
+    return;
+  }
+  if (r->DbgControl) r->DbgControl(kDbgCtlProgramCounter, 0, 0);
+  m_pcFollow = true;
+  // The lines are read again from the first one (the second when the PC
+  // sits on the last line), so the view does not jump.
+  const int from = m_cache->Visible() > 3 && pc == m_cache->Visible() - 1 ? 1 : 0;
+  RefillKeepingCursor(m_cache->Line(from));
+  m_cache->UpdateLineStates();
+  SetThumb();
+  UpdateLines();
+}
+
+void DisassemblyView::RefillKeepingCursor(DisasmLine first) {
+  // The driver may list the lines differently now (a source line more):
+  // the cursor stays on its line where that is still shown.
+  const int cursor = m_cache->Cursor();
+  const DisasmLine was = cursor >= 0 ? m_cache->Line(cursor) : DisasmLine{};
+  m_cache->FillBackFrom(first, 0);
+  int at = cursor;
+  for (int i = 0; cursor >= 0 && i < m_cache->Visible(); ++i)
+    if (m_cache->Line(i).kind == was.kind && m_cache->Line(i).address == was.address &&
+        m_cache->Line(i).line == was.line) {
+      at = i;
+      break;
+    }
+  m_cache->SetCursor(at);
+}
+
 void DisassemblyView::ScrollToAddress(uint32_t address) {
+  m_pcFollow = false;
   m_cache->ScrollToAddress(address);
   SetThumb();
   UpdateLines();
 }
 
+void DisassemblyView::ScrollToAddressAndSelect(uint32_t address, int mode) {
+  m_pcFollow = false;
+  if (mode == 2) {
+    // Filled again from the first line: the view keeps its place.
+    if (m_cache->Size() > 0 && m_cache->Line(0).kind != kDisasmRequest) RefillKeepingCursor(m_cache->Line(0));
+  } else {
+    m_cache->ScrollToAddress(address);
+  }
+  SetThumb();
+  UpdateLines();
+}
+
 bool DisassemblyView::ScrollToCodeAddress(uint32_t address) {
+  m_pcFollow = false;
   const bool ok = m_cache->ScrollToCodeAddress(address);
   SetThumb();
   UpdateLines();
@@ -325,6 +375,31 @@ bool DisassemblyView::ScrollToCodeAddress(uint32_t address) {
 void DisassemblyView::UpdateLineStates() {
   m_cache->UpdateLineStates();
   UpdateLines();
+}
+
+int DisassemblyView::CursorLineKind() const {
+  const int c = m_cache->Cursor();
+  if (c < 0) return 0;
+  const uint16_t state = m_cache->Line(c).state;
+  if (state & kDisasmClass1) return 1;
+  return state & kDisasmClass2 ? 2 : 0;
+}
+
+bool DisassemblyView::CursorHasBreakpoint() const {
+  uint32_t at = 0;
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (!CursorAddress(&at) || !r || !r->DbgBreakpoint) return false;
+  const uint32_t state = r->DbgBreakpoint(at, 1);
+  return state == 1 || state == 2;
+}
+
+bool DisassemblyView::CursorLineBreakpoint(int op) {
+  uint32_t at = 0;
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (!CursorAddress(&at) || !r || !r->DbgBreakpoint) return false;
+  const bool ok = r->DbgBreakpoint(at, op == 1 ? 2 : 3) != uint32_t(-1);
+  UpdateLineStates();
+  return ok;
 }
 
 int DisassemblyView::Mode() const {
@@ -409,9 +484,9 @@ void DisassemblyView::PaintGutter(QPainter& p, const QRect& r, int i, unsigned m
   }
   // A bookmark inside the line's addresses.
   const DisasmLine& line = m_cache->Line(i);
-  if (line.kind == kDisasmCode && !m_bookmarks.empty()) {
+  if (line.kind == kDisasmCode && !m_bookmarks->empty()) {
     const uint32_t end = NextCodeAddress(line);
-    for (uint32_t b : m_bookmarks)
+    for (uint32_t b : *m_bookmarks)
       if (b >= line.address && (end == 0 || b < end)) {
         const int d = std::max(2, w - 3);
         p.setPen(Qt::black);
@@ -459,12 +534,27 @@ void DisassemblyView::keyPressEvent(QKeyEvent* e) {
     default: QWidget::keyPressEvent(e); return;
   }
   if (!ok) Beep();
+  m_pcFollow = false;
   FollowSelection(e->modifiers() & Qt::ShiftModifier);
   SetThumb();
   UpdateLines();
 }
 
+void DisassemblyView::TieRegister() {
+  const int c = m_cache->Cursor();
+  const bool onItem = c >= 0 && (m_cache->Line(c).state & kDisasmRegister);
+  if (!m_host.registerTie) return;
+  if (onItem) {
+    m_host.registerTie(int64_t(m_cache->Line(c).item));
+    m_registerTied = true;
+  } else if (m_registerTied) {
+    m_host.registerTie(-1);
+    m_registerTied = false;
+  }
+}
+
 void DisassemblyView::FollowSelection(bool extend) {
+  TieRegister();
   const int c = m_cache->Cursor();
   if (c < 0) return;
   const DisasmLine& line = m_cache->Line(c);
@@ -570,6 +660,7 @@ void DisassemblyView::wheelEvent(QWheelEvent* e) {
   else
     ok = down ? (m_cache->LineDown() && m_cache->LineDown()) : (m_cache->LineUp() && m_cache->LineUp());
   if (!ok) Beep();
+  m_pcFollow = false;
   SetThumb();
   UpdateLines();
 }
@@ -607,7 +698,7 @@ QMenu* DisassemblyView::BuildContextMenu() {
   const bool code = CursorAddress(&at);
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   const bool running = r && (r->flags & kDbgFlagExecuting);
-  const bool hasBreak = code && r && r->DbgBreakpoint && (r->DbgBreakpoint(at, 1) == 1 || r->DbgBreakpoint(at, 1) == 2);
+  const bool hasBreak = CursorHasBreakpoint();
   // The command table: text, id, enabled, checked (-1: not checkable), action.
   struct Row {
     const char* text;
@@ -631,18 +722,17 @@ QMenu* DisassemblyView::BuildContextMenu() {
       {"Enable/Disable Breakpoint", 35017, hasBreak, -1, [this] { EnableBreakpoint(); }},
       {nullptr, 0, false, -1, {}},
       {"Copy", 57634, m_cache->Cursor() >= 0, -1, [this] { Copy(); }},
-      {"Find...", 57636, true, -1,
-       [this] {
-         std::string text;
-         if (m_host.askText && m_host.askText("Find", "Find what:", &text)) Find(text, true, false, false);
-       }},
+      {"Find...", 57636, true, -1, [this] { FindText(std::string()); }},
       {nullptr, 0, false, -1, {}},
       {"Set/Clear Bookmark", 45027, code, -1, [this] { ToggleBookmark(); }},
-      {"Next Bookmark", 45028, !m_bookmarks.empty(), -1, [this] { NextBookmark(true); }},
-      {"Previous Bookmark", 45029, !m_bookmarks.empty(), -1, [this] { NextBookmark(false); }},
-      {"Clear All Bookmarks", 45030, !m_bookmarks.empty(), -1, [this] { ClearBookmarks(); }},
+      {"Next Bookmark", 45028, !m_bookmarks->empty(), -1, [this] { NextBookmark(true); }},
+      {"Previous Bookmark", 45029, !m_bookmarks->empty(), -1, [this] { NextBookmark(false); }},
+      {"Clear All Bookmarks", 45030, !m_bookmarks->empty(), -1, [this] { ClearBookmarks(); }},
+      {nullptr, 0, false, -1, {}},
+      {"Clear Code Coverage", 317, true, -1, [this] { ClearCoverage(); }},
       {nullptr, 0, false, -1, {}},
       {"Show Code at Address...", 35403, true, -1, [this] { ShowCodeAt(); }},
+      {"Show Next Statement", 35072, FrameEnabled(35072), -1, [this] { RunFrame(35072); }},
       {"Show Source Code", 35411, FrameEnabled(35411), -1, [this] { RunFrame(35411); }},
       {"Set Program Counter", 35413, FrameEnabled(35413), -1, [this] { RunFrame(35413); }},
       {"Inline Assembly...", 35082, FrameEnabled(35082), -1, [this] { RunFrame(35082); }},
@@ -741,7 +831,25 @@ void DisassemblyView::Copy() {
   m_host.copy(result);
 }
 
+void DisassemblyView::FindText(const std::string& text) {
+  if (text.empty()) {
+    if (m_host.openFind) m_host.openFind();
+    return;
+  }
+  Find(text, m_search.down, m_search.matchCase, m_search.wholeWord);
+}
+
+void DisassemblyView::ClearCoverage() {
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  if (m_host.waitCursor) m_host.waitCursor(true);
+  if (r && r->DbgEnum) r->DbgEnum(7, 0, 0);
+  if (m_host.waitCursor) m_host.waitCursor(false);
+  if (m_host.breakpointsChanged) m_host.breakpointsChanged();
+  UpdateLineStates();
+}
+
 void DisassemblyView::Find(const std::string& what, bool down, bool matchCase, bool wholeWord) {
+  m_search = Search{down, matchCase, wholeWord};
   if (what.empty() || m_cache->Size() == 0) return;
   auto norm = [matchCase](std::string s) {
     if (!matchCase)
@@ -763,7 +871,27 @@ void DisassemblyView::Find(const std::string& what, bool down, bool matchCase, b
   DisasmLine line = origin;
   bool wrapped = false;
   int steps = 0;
+  // A long search shows where it is and can be cancelled.
+  QElapsedTimer clock;
+  clock.start();
+  std::unique_ptr<QProgressDialog> progress;  // made once the search takes a while
+  qint64 shownTick = -1;
   while (steps++ < 200000) {
+    if (const qint64 tick = clock.elapsed() / 64 % 60; tick != shownTick && clock.elapsed() > 500) {
+      if (!progress) {
+        const QString title = QString::fromLocal8Bit(("Find '" + what + "'").c_str());
+        progress = std::make_unique<QProgressDialog>(title, "Cancel", 0, 60, this);
+        progress->setWindowTitle(title);
+        progress->setMinimumDuration(0);
+      }
+      shownTick = tick;
+      char label[80];
+      std::snprintf(label, sizeof label, "Searching at address 0x%06X ...", line.address);
+      progress->setLabelText(label);
+      progress->setValue(int(tick));
+      QApplication::processEvents();
+      if (progress->wasCanceled()) return;
+    }
     if (down)
       m_source->Next(line);
     else
@@ -821,26 +949,26 @@ void DisassemblyView::ToggleBookmark() {
   uint32_t at = 0;
   if (!CursorAddress(&at)) return;
   const uint32_t end = NextCodeAddress(m_cache->Line(m_cache->Cursor()));
-  auto inside = std::find_if(m_bookmarks.begin(), m_bookmarks.end(),
+  auto inside = std::find_if(m_bookmarks->begin(), m_bookmarks->end(),
                              [&](uint32_t b) { return b >= at && (end == 0 || b < end); });
-  if (inside != m_bookmarks.end())
-    m_bookmarks.erase(inside);
+  if (inside != m_bookmarks->end())
+    m_bookmarks->erase(inside);
   else
-    m_bookmarks.insert(std::upper_bound(m_bookmarks.begin(), m_bookmarks.end(), at), at);
+    m_bookmarks->insert(std::upper_bound(m_bookmarks->begin(), m_bookmarks->end(), at), at);
   UpdateLines();
 }
 
 void DisassemblyView::NextBookmark(bool forward) {
-  while (!m_bookmarks.empty()) {
+  while (!m_bookmarks->empty()) {
     const int c = std::clamp(m_cache->Cursor(), 0, m_cache->Visible() - 1);
     const uint32_t here = m_cache->Line(c).address;
     uint32_t target;
     if (forward) {
-      auto it = std::upper_bound(m_bookmarks.begin(), m_bookmarks.end(), here);
-      target = it == m_bookmarks.end() ? m_bookmarks.front() : *it;
+      auto it = std::upper_bound(m_bookmarks->begin(), m_bookmarks->end(), here);
+      target = it == m_bookmarks->end() ? m_bookmarks->front() : *it;
     } else {
-      auto it = std::lower_bound(m_bookmarks.begin(), m_bookmarks.end(), here);
-      target = it == m_bookmarks.begin() ? m_bookmarks.back() : *(it - 1);
+      auto it = std::lower_bound(m_bookmarks->begin(), m_bookmarks->end(), here);
+      target = it == m_bookmarks->begin() ? m_bookmarks->back() : *(it - 1);
     }
     if (m_cache->ScrollToCodeAddress(target)) {
       m_cache->SetCursor(0);
@@ -849,12 +977,12 @@ void DisassemblyView::NextBookmark(bool forward) {
       return;
     }
     // A bookmark the listing no longer has goes.
-    m_bookmarks.erase(std::find(m_bookmarks.begin(), m_bookmarks.end(), target));
+    m_bookmarks->erase(std::find(m_bookmarks->begin(), m_bookmarks->end(), target));
   }
 }
 
 void DisassemblyView::ClearBookmarks() {
-  m_bookmarks.clear();
+  m_bookmarks->clear();
   UpdateLines();
 }
 

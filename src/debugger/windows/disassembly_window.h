@@ -43,6 +43,15 @@ struct DisassemblyHost {
   // running it.
   std::function<bool(int id)> frameCommandEnabled;
   std::function<void(int id)> runFrameCommand;
+  // The bookmarks of the project (kept by the owner so that a new window
+  // of the same project finds them); null: the window keeps its own.
+  std::vector<uint32_t>* bookmarks = nullptr;
+  // The find dialog (text, direction, match case, whole word).
+  std::function<void()> openFind;
+  std::function<void(bool on)> waitCursor;
+  // The register pane: highlight a register item (a cursor line that
+  // refers to one), or -1: refresh it whole (the cursor left such a line).
+  std::function<void(int64_t item)> registerTie;
 };
 
 // The display modes (bits 7..9 of the record's window flags).
@@ -56,8 +65,27 @@ class DisassemblyView : public QWidget {
   // The program counter in view (the target stopped).
   void GotoAddress(uint32_t address);
   void ScrollToAddress(uint32_t address);
+  // The address a third of the way down with the scroll thumb following it
+  // (mode 0); mode 2 fills the view again where it is.
+  void ScrollToAddressAndSelect(uint32_t address, int mode);
+  // The program counter in view; when its line is already shown the view
+  // stays where it is and only the line states are read again.
+  void GotoAddressIfCached(uint32_t address);
   bool ScrollToCodeAddress(uint32_t address);
+  // Re-reads the breakpoint and PC states of the shown lines; the view stays.
   void UpdateLineStates();
+  // The cursor line's class for the frame's breakpoint commands: 0 none,
+  // 1 state 0x40, 2 state 0x100 alone.
+  int CursorLineKind() const;
+  // The frame's breakpoint commands on the cursor line: op 1 enables or
+  // disables, op 2 inserts or removes; false without a code cursor line
+  // or when the driver refuses.
+  bool CursorLineBreakpoint(int op);
+  // The cursor line is a code line with a breakpoint (enabled or not).
+  bool CursorHasBreakpoint() const;
+  // The arrow at the program counter is navy after the view followed the
+  // PC, yellow once the user moved the view.
+  bool PcFollow() const { return m_pcFollow; }
   void SetMode(int mode);
   int Mode() const;
   // The recorded history, its last entry (the program counter) a third of
@@ -79,6 +107,11 @@ class DisassemblyView : public QWidget {
   void RunToCursor();
   void Copy();
   void Find(const std::string& text, bool down, bool matchCase, bool wholeWord);
+  // The frame's find box: the text with the last search's direction and
+  // switches; an empty text opens the find dialog.
+  void FindText(const std::string& text);
+  // Clears the driver's code coverage and redraws every view's marks.
+  void ClearCoverage();
   void LoadFile();
   void ToggleBookmark();
   void NextBookmark(bool forward);
@@ -94,7 +127,7 @@ class DisassemblyView : public QWidget {
   bool CursorAddress(uint32_t* address) const;
   bool FrameEnabled(int id) const;
   void RunFrame(int id);
-  const std::vector<uint32_t>& Bookmarks() const { return m_bookmarks; }
+  const std::vector<uint32_t>& Bookmarks() const { return *m_bookmarks; }
   QMenu* BuildContextMenu();
   // The order of two lines of the listing: -1, 0, 1.
   int CompareLines(const DisasmLine& a, const DisasmLine& b) const { return m_cache->CompareRecords(a, b); }
@@ -129,6 +162,10 @@ class DisassemblyView : public QWidget {
   void Relayout();
   // The selection follows the cursor line (extend: Shift held or a drag).
   void FollowSelection(bool extend);
+  // Fills the view from the line again, the cursor on the line it was on.
+  void RefillKeepingCursor(DisasmLine first);
+  // The register pane follows the cursor line's register item.
+  void TieRegister();
   bool Selected(const DisasmLine& line) const;
   // Draws a line's text; plain ASCII as glyphs straight from the font.
   void DrawText(QPainter& p, int x, int baseline, const std::string& text);
@@ -152,8 +189,13 @@ class DisassemblyView : public QWidget {
   ValueTip* m_tip;
   std::array<QColor, kDisColours> m_colours;
   void SetListingFont(QFont font);
-  std::vector<uint32_t> m_bookmarks;
+  std::vector<uint32_t> m_ownBookmarks;
+  std::vector<uint32_t>* m_bookmarks;  // the host's list, else m_ownBookmarks
+  struct Search {
+    bool down = true, matchCase = false, wholeWord = false;
+  } m_search;  // the last Find's switches
   bool m_pcFollow = false;
+  bool m_registerTied = false;  // the pane highlights the cursor line's item
   DisasmLine m_anchor{}, m_end{};  // the selection; kind 0: not set
   // The glyphs of the printable ASCII characters of a fixed-pitch font
   // (listing text is ASCII): drawn without text layout. Empty: lay out.

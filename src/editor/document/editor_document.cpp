@@ -139,7 +139,6 @@ bool EditorDocument::OnOpenDocument(const std::string& path) {
 }
 
 bool EditorDocument::OnSaveDocument(const std::string& path) {
-  UpdateAllViews(kHintBeforeSave);
   DiskFileStatus before = StatFile(path);
   const EditorTypeSettings& all = m_env.typeSettings ? *m_env.typeSettings : DefaultTypeSettings();
   // The backup setting of the C files' record serves every file type.
@@ -150,6 +149,9 @@ bool EditorDocument::OnSaveDocument(const std::string& path) {
     Error(Format("Could not write file -\n\n'%s'", path));
     return false;
   }
+  // The views settle their breakpoints on the lines as saved; a failed
+  // write leaves them as the file on disk has them.
+  UpdateAllViews(kHintBeforeSave);
   if (!m_text->LastBackupWarning().empty()) Error(Format("Could not create file -\n\n'%s'", backup));
   DiskFileStatus after = StatFile(path);
   m_text->SetReadOnly(after.readOnly ? 1 : 0);

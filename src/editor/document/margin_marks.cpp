@@ -12,6 +12,25 @@ void ResetMarginMarks(CEditLine* first) {
   }
 }
 
+void ClearBreakMarks(CEditLine* first) {
+  for (CEditLine* l = first; l; l = l->m_pNext)
+    l->m_nFlags &= ~uint32_t(kLineBreakEnabled | kLineBreakSet | kLineHasCode);
+}
+
+uint32_t FreshDebugWord(const CEditLine* first, uint32_t numberedLines) {
+  uint32_t top = numberedLines;
+  for (const CEditLine* l = first; l; l = l->m_pNext)
+    if ((l->m_nFlags & kLineDebugWordValid) && l->m_nDebugWord > top) top = l->m_nDebugWord;
+  return top + 1;
+}
+
+int LineOfDebugWord(const CEditLine* first, uint32_t word) {
+  int n = 1;
+  for (const CEditLine* l = first; l; l = l->m_pNext, ++n)
+    if ((l->m_nFlags & kLineDebugWordValid) && l->m_nDebugWord == word) return n;
+  return 0;
+}
+
 int ApplyLineTable(CEditLine* first, const DbgLineTableRecord* table) {
   if (!table || !table->pairs || table->count == 0) return 0;
   // Lines by number, so that the table costs one walk of the text.

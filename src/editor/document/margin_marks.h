@@ -16,6 +16,16 @@ namespace pm2 {
 // Every line: debugger word = its number, 0x200 set, 0x80, 0x100 and 0x400
 // cleared.
 void ResetMarginMarks(CEditLine* first);
+// 0x80, 0x100 and 0x400 cleared; the debugger words stay, so marks applied
+// again find the lines they were set on, wherever those moved since.
+void ClearBreakMarks(CEditLine* first);
+// A debugger word for a line typed since the text was last numbered (it has
+// none): above every word in use and every line number the numbered text
+// had, so it names no line of the file as loaded or saved.
+uint32_t FreshDebugWord(const CEditLine* first, uint32_t numberedLines);
+// The line number now of the line whose debugger word is `word` (the
+// driver's lines name the text as it was numbered); 0 when none.
+int LineOfDebugWord(const CEditLine* first, uint32_t word);
 // Applies the driver's (line, address) pairs after a reset: the line of a
 // pair gets 0x400 and the address; of a run of pairs with one address only
 // the last is used. Returns the number of lines marked.
@@ -56,8 +66,8 @@ enum class MarginHintAction {
   RememberPosition,  // top and caret line before a reload
   ResetMarks,        // line information without the request
   ReloadStored,      // stored breakpoints again, then repaint
-  BeforeSave,        // purge stored breakpoints of deleted lines
-  BeforeClose,       // outside a session: marks cleared, repaint
+  BeforeSave,        // shown position cleared; a saved text settles its marks
+  BeforeClose,       // outside a session: shown position cleared, repaint
   SettingsChanged,
   ShowAddress,
   ShowLine,

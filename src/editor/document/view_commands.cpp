@@ -131,6 +131,13 @@ int FindListingLine(const CEditTextBuffer& text, int n, const std::string& quote
 
 int CenteredTopLine(int line, int rows) { return std::max(line - rows / 3, 1); }
 
+int TopLineToShow(int line, int topLine, int rows, int lineCount) {
+  rows = std::max(rows, 1);
+  if (line >= topLine && line < topLine + rows) return 0;
+  if (lineCount <= rows) return topLine == 1 ? 0 : 1;
+  return CenteredTopLine(line, rows);
+}
+
 std::string CaretStatusText(int line, int column) {
   char buf[40];
   std::snprintf(buf, sizeof buf, "L:%d C:%d", line, column + 1);

@@ -35,6 +35,10 @@ int FindListingLine(const CEditTextBuffer& text, int n, const std::string& quote
 
 // The top line that shows `line` a third of the rows below the top.
 int CenteredTopLine(int line, int rows);
+// The top line a view takes to show `line` without moving what the user
+// sees more than needed: 0 (stay) when the line is within the visible rows
+// or the whole text fits; else the line a third of the rows below the top.
+int TopLineToShow(int line, int topLine, int rows, int lineCount);
 
 // The status-pane texts: "L:%d C:%d" (the column counted from 1), "R/O" or
 // "R/W".

@@ -65,7 +65,7 @@ void EditorView::InitialUpdate() {
   // The lines were replaced: the engine lets go of the old ones first.
   ResetView();
   ApplyTypeSettings();
-  m_margin->LoadMarks();
+  m_margin->LoadMarks(true);
   if (m_rememberedTop > 0) {
     Engine().SetTopLine(m_rememberedTop);
     CEditLine* line = Text().GetLine(std::max(m_rememberedCaret, 1));

@@ -102,6 +102,8 @@ class EditorView : public EditView, public DocumentView {
   bool IsFindDialogOpen() const;
   // The margin's marks, breakpoints and value tips.
   EditorMargin& Margin() { return *m_margin; }
+  // The print preview is open: commands that change the text or its marks wait.
+  bool PreviewRefuses() const;
   EditFindDialog* FindDialog() const;
   // Writes the status panes (the caret text only when it changed).
   void UpdateStatus();
@@ -139,7 +141,6 @@ class EditorView : public EditView, public DocumentView {
 
  private:
   void ApplyTypeSettings();
-  bool PreviewRefuses() const;
   void FindWord(bool forward);
   void MatchBracket();
   void CutLine();

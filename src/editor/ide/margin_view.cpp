@@ -1,10 +1,10 @@
 #include "editor/ide/margin_view.h"
 
 #include <QApplication>
-#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QTimer>
 #include <strings.h>
 
 #include "editor/document/margin_marks.h"
@@ -23,10 +23,27 @@ const QColor kCode(192, 192, 192), kExecuted(0, 128, 0);
 constexpr int kTipWordMax = 200;
 constexpr int kTipMax = 1024;
 
+// The value tip's delays: the mouse rests this long before the first tip
+// of a visit shows, before each following one (moving from word to word),
+// and a shown tip stays at most this long.
+constexpr int kTipInitialMs = 400;
+constexpr int kTipReshowMs = 800;
+constexpr int kTipAutoPopMs = 32767;
+
 }  // namespace
 
 EditorMargin::EditorMargin(EditorView& view, EditorDebugLink* const* link) : QObject(&view), m_view(view), m_link(link) {
   view.viewport()->installEventFilter(this);
+  view.viewport()->setMouseTracking(true);
+  m_tipTimer = new QTimer(this);
+  m_tipTimer->setSingleShot(true);
+  connect(m_tipTimer, &QTimer::timeout, this, [this] { ShowTipAt(m_restAt); });
+  m_tipPop = new QTimer(this);
+  m_tipPop->setSingleShot(true);
+  m_tipPop->setInterval(kTipAutoPopMs);
+  connect(m_tipPop, &QTimer::timeout, this, [this] {
+    if (m_tip) m_tip->Hide();
+  });
 }
 
 DebugInterface* EditorMargin::Record() const {
@@ -49,10 +66,15 @@ void EditorMargin::Repaint() {
   m_view.viewport()->update(0, 0, std::max(s.nLeftMargin, 1), m_view.viewport()->height());
 }
 
-void EditorMargin::LoadMarks() {
+void EditorMargin::LoadMarks(bool renumber) {
   CEditLine* first = m_view.Text().FirstLine();
   if (!first) return;
-  ResetMarginMarks(first);
+  if (renumber) {
+    ResetMarginMarks(first);
+    m_numberedLines = uint32_t(m_view.Text().GetLineCount());
+  } else {
+    ClearBreakMarks(first);
+  }
   EditorDebugLink* link = Link();
   m_inProject = link && link->InProject(m_view.Document().Path());
   DebugInterface* r = link ? link->SessionRecord() : nullptr;
@@ -80,37 +102,85 @@ uint32_t EditorMargin::FindPcLine() {
   return m_pcLine;
 }
 
+void EditorMargin::Settle() {
+  CEditLine* first = m_view.Text().FirstLine();
+  if (Link() && first && m_inProject) Link()->SettleStored(first, FileName());
+  LoadMarks(true);
+}
+
 bool EditorMargin::OnHint(uint32_t hint) {
   const MarginHint h = LookUpMarginHint(hint);
-  CEditLine* first = m_view.Text().FirstLine();
+  const bool session = Link() && Link()->SessionRecord();
   switch (h.action) {
     case MarginHintAction::Repaint:
       Repaint();
       return true;
     case MarginHintAction::ProgramCounter:
-      if (FindPcLine()) m_view.GotoLineCentered(int(m_pcLine), 0);
-      m_view.viewport()->update();
+      ShowPcLine();
       return true;
-    case MarginHintAction::LoadLineInfo:
     case MarginHintAction::ResetMarks:
+      // A session ended: a text saved during it settles now.
+      if (!session && !m_view.Document().IsModified()) {
+        Settle();
+        return true;
+      }
+      [[fallthrough]];
+    case MarginHintAction::LoadLineInfo:
     case MarginHintAction::ReloadStored:
-      LoadMarks();
+      LoadMarks(false);
       return true;
     case MarginHintAction::BeforeSave:
-      if (Link() && first) Link()->PurgeStored(first, FileName());
-      return false;  // the view's own handling follows
+      // Sent after a save of the text and before the project's breakpoints
+      // are stored (project save, target change, session start). A text
+      // with unsaved changes keeps its marks bound to their lines: the
+      // stored lines still name the file as it is on disk. During a session
+      // the debugger words belong to the driver's line table; the text
+      // settles when the session ends.
+      if (session) return true;
+      if (Link()) Link()->ClearShownPosition();
+      if (!m_view.Document().IsModified()) Settle();
+      return true;
+    case MarginHintAction::BeforeClose:
+      // Before "Save changes?": the marks stay on their lines, whatever the
+      // answer (a save settles them, a discard leaves the stored lines as
+      // the file on disk has them).
+      if (session) return true;
+      if (Link()) Link()->ClearShownPosition();
+      Repaint();
+      return true;
     default:
       return false;
   }
 }
 
+void EditorMargin::ShowPcLine() {
+  if (!m_inProject) LoadMarks(false);
+  if (FindPcLine()) {
+    // The arrow marks the line; the caret goes there without a selection (a
+    // key typed next must not replace the line), and the view scrolls only
+    // when the line is out of sight.
+    EditEngine& e = m_view.Engine();
+    // The line the arrow marks: lines typed since the build moved it.
+    int line = LineOfDebugWord(m_view.Text().FirstLine(), m_pcLine);
+    if (line <= 0) line = std::min(int(m_pcLine), m_view.Text().GetLineCount());
+    const int top = TopLineToShow(line, e.State().nTopLine, e.Rows(), m_view.Text().GetLineCount());
+    if (top > 0) e.SetTopLine(top);
+    if (e.HasSelection()) e.ClearSelection();
+    e.GotoLine(line, 0);
+    m_view.UpdateStatus();
+  }
+  m_view.viewport()->update();
+}
+
 bool EditorMargin::CanInsertBreakpoint() const {
+  if (m_view.PreviewRefuses()) return false;
   if (!Link() || !m_inProject || !Link()->DebugInfoOn() || !CaretLineVisible()) return false;
   if (Link()->SessionRecord()) return (CaretLine()->m_nFlags & kLineHasCode) != 0;
   return true;
 }
 
 bool EditorMargin::CanEnableBreakpoint() const {
+  if (m_view.PreviewRefuses()) return false;
   if (!Link() || !m_inProject || !CaretLineVisible()) return false;
   const CEditLine* line = CaretLine();
   if (DebugInterface* r = Record()) {
@@ -124,10 +194,16 @@ bool EditorMargin::CanEnableBreakpoint() const {
 bool EditorMargin::ToggleBreakpoint() {
   if (!CanInsertBreakpoint()) return false;
   CEditLine* line = CaretLine();
-  if (DebugInterface* r = Record())
+  if (DebugInterface* r = Record()) {
     r->DbgBreakpoint(line->m_nCodeAddress, 3);
-  else if (!Link()->SessionRecord())
+  } else if (!Link()->SessionRecord()) {
+    // A line typed since the last save has no number in the file yet.
+    if (!(line->m_nFlags & kLineDebugWordValid)) {
+      line->m_nDebugWord = FreshDebugWord(m_view.Text().FirstLine(), m_numberedLines);
+      line->m_nFlags |= kLineDebugWordValid;
+    }
     Link()->ToggleStored(line, FileName());
+  }
   Link()->BreakpointsChanged();
   m_view.viewport()->update();
   return true;
@@ -146,7 +222,7 @@ bool EditorMargin::ToggleBreakpointEnable() {
 }
 
 bool EditorMargin::CaretLineAddress(uint32_t* address) const {
-  if (!CaretLineVisible() || !(CaretLine()->m_nFlags & kLineHasCode)) return false;
+  if (m_view.PreviewRefuses() || !CaretLineVisible() || !(CaretLine()->m_nFlags & kLineHasCode)) return false;
   *address = CaretLine()->m_nCodeAddress;
   return true;
 }
@@ -214,27 +290,41 @@ std::string EditorMargin::TipAt(const QPoint& point) {
   return buffer;
 }
 
+void EditorMargin::ShowTipAt(QPoint viewportPoint) {
+  const std::string text = TipAt(viewportPoint);
+  if (text.empty()) {
+    if (m_tip) m_tip->Hide();
+    return;
+  }
+  // The same bubble as the debug windows' value tips.
+  if (!m_tip) m_tip = new ValueTip(m_view.viewport(), m_view.viewport()->font());
+  m_tip->ShowTextAt(QString::fromLocal8Bit(text.c_str()), m_view.viewport()->mapToGlobal(viewportPoint));
+  m_tipPop->start();
+}
+
 bool EditorMargin::eventFilter(QObject* watched, QEvent* event) {
   if (watched != m_view.viewport()) return false;
-  if (event->type() == QEvent::ToolTip) {
-    auto* help = static_cast<QHelpEvent*>(event);
-    const std::string text = TipAt(help->pos());
-    if (text.empty()) {
-      if (m_tip) m_tip->Hide();
-    } else {
-      // The same bubble as the debug windows' value tips.
-      if (!m_tip) m_tip = new ValueTip(m_view.viewport(), m_view.viewport()->font());
-      m_tip->ShowTextAt(QString::fromLocal8Bit(text.c_str()), help->globalPos());
+  // The tip follows its own delays, not the toolkit's tooltip timing.
+  if (event->type() == QEvent::ToolTip) return true;
+  const bool tipShown = m_tip && m_tip->isVisible();
+  if (event->type() == QEvent::MouseMove) {
+    const QPoint pos = static_cast<QMouseEvent*>(event)->pos();
+    if (tipShown && (pos - m_lastTip).manhattanLength() > 4) m_tip->Hide();
+    if (pos != m_restAt && !(tipShown && m_tip->isVisible())) {
+      m_restAt = pos;
+      // The first tip of a visit comes after the initial rest, each later
+      // one after the reshow rest.
+      m_tipTimer->start(m_lastTip.x() < 0 ? kTipInitialMs : kTipReshowMs);
     }
-    return true;
+    return false;
   }
-  // The bubble goes with a key, a click, the wheel, or the mouse leaving its word.
-  const bool moved = event->type() == QEvent::MouseMove &&
-                     (static_cast<QMouseEvent*>(event)->pos() - m_lastTip).manhattanLength() > 4;
-  if (m_tip && m_tip->isVisible() &&
-      (moved || event->type() == QEvent::KeyPress || event->type() == QEvent::Leave ||
-       event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel))
-    m_tip->Hide();
+  // The bubble goes with a key, a click, the wheel, or the mouse leaving the text.
+  const QEvent::Type t = event->type();
+  if (t == QEvent::KeyPress || t == QEvent::Leave || t == QEvent::MouseButtonPress || t == QEvent::Wheel) {
+    m_tipTimer->stop();
+    if (tipShown) m_tip->Hide();
+    if (t == QEvent::Leave) m_lastTip = QPoint(-1, -1);
+  }
   return false;
 }
 

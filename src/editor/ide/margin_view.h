@@ -13,6 +13,7 @@
 #include "editor/text/edit_line.h"
 
 class QPainter;
+class QTimer;
 class QRect;
 
 namespace pm2 {
@@ -36,7 +37,10 @@ class EditorDebugLink {
   virtual void ApplyStored(CEditLine* first, const std::string& fileName) = 0;
   virtual void ToggleStored(CEditLine* line, const std::string& fileName) = 0;
   virtual bool ToggleStoredEnable(CEditLine* line, const std::string& fileName) = 0;
-  virtual void PurgeStored(const CEditLine* first, const std::string& fileName) = 0;
+  // The text was saved: the file's stored breakpoints take the lines they
+  // now mark (those of deleted lines are removed).
+  virtual void SettleStored(const CEditLine* first, const std::string& fileName) = 0;
+  virtual void ClearShownPosition() = 0;
   // A breakpoint changed from an editor (other windows redraw their marks).
   virtual void BreakpointsChanged() = 0;
 };
@@ -46,8 +50,10 @@ class EditorMargin : public QObject {
   EditorMargin(EditorView& view, EditorDebugLink* const* link);
 
   // The marks again: in a session the driver's line table, outside one
-  // the stored breakpoints.
-  void LoadMarks();
+  // the stored breakpoints. `renumber` (a text just loaded or saved) gives
+  // every line its number as debugger word; otherwise the words stay with
+  // the lines they were given to, wherever those moved.
+  void LoadMarks(bool renumber);
   // The program counter's line in this file (0: none), found again.
   uint32_t FindPcLine();
   uint32_t PcLine() const { return m_pcLine; }
@@ -79,13 +85,23 @@ class EditorMargin : public QObject {
   CEditLine* CaretLine() const;
   bool CaretLineVisible() const;
   void Repaint();
+  // The saved text: stored breakpoints take their lines' numbers, the
+  // lines are numbered again.
+  void Settle();
+  void ShowTipAt(QPoint viewportPoint);
+  // Hints 0x12341001 and 0x12341003: the program counter's line in view.
+  void ShowPcLine();
 
   EditorView& m_view;
   EditorDebugLink* const* m_link;
   bool m_inProject = false;
   uint32_t m_pcLine = 0;
+  uint32_t m_numberedLines = 0;  // lines of the text when it was last numbered
   QPoint m_lastTip{-1, -1};
   ValueTip* m_tip = nullptr;  // the debugger's value bubble, made on first use
+  QTimer* m_tipTimer = nullptr;  // the rest before a tip shows
+  QTimer* m_tipPop = nullptr;    // how long a shown tip stays
+  QPoint m_restAt{-1, -1};
 };
 
 }  // namespace pm2

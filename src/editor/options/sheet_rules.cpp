@@ -78,12 +78,19 @@ const ColourElement kEditorColourElements[] = {
 const int kEditorColourElementCount = int(sizeof kEditorColourElements / sizeof kEditorColourElements[0]);
 
 const EditorWindowKind kEditorWindowKinds[] = {
-    {"Editor C files", kFtRecCFiles},
-    {"Editor C++ files", kFtRecCFiles},
-    {"Editor Asm files", kFtRecAsmPage},
-    {"Editor default files", kFtRecDefault},
+    {"Editor C files", kFtRecCFiles, kFileKindC},
+    {"Editor C++ files", kFtRecCFiles, kFileKindCpp},
+    {"Editor Asm files", kFtRecAsmPage, kFileKindAsm},
+    {"Editor default files", kFtRecDefault, 0},
 };
 const int kEditorWindowKindCount = int(sizeof kEditorWindowKinds / sizeof kEditorWindowKinds[0]);
+
+std::string EditorKindSection(const EditorWindowKind& kind, int toolset) {
+  if (kind.fileKind == 0) return FileTypeSectionName(kind.record);
+  int record = FileTypeRecordFor(toolset, kind.fileKind);
+  if (record < 0 && kind.fileKind == kFileKindCpp) record = FileTypeRecordFor(toolset, kFileKindC);
+  return FileTypeSectionName(record);
+}
 
 namespace {
 

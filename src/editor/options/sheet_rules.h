@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "debugger/model/window_fonts.h"
 #include "editor/options/file_type_settings.h"
@@ -55,13 +56,18 @@ extern const ColourElement kEditorColourElements[];
 extern const int kEditorColourElementCount;
 
 // The editor window kinds of the page and the record each one edits (the
-// C++ files take the C files' settings).
+// C++ files take the C files' settings), and the file kind whose profile
+// section holds its colours (0: the other files').
 struct EditorWindowKind {
   const char* name;
   int record;
+  int fileKind;
 };
 extern const EditorWindowKind kEditorWindowKinds[];
 extern const int kEditorWindowKindCount;
+// The profile section of a kind's colours for a toolset ("Editor\CArmC");
+// "" when the toolset has none (no project: no assembler section).
+std::string EditorKindSection(const EditorWindowKind& kind, int toolset);
 
 // The page's other windows, listed after the editor kinds: each with the
 // font of the window settings its elements share, whether the face list

@@ -79,4 +79,19 @@ void UnlinkEditLine(CEditLine* pLine) {
   pLine->m_pPrev = pLine->m_pNext = nullptr;
 }
 
+void MoveDebuggerMarks(CEditLine* from, CEditLine* to) {
+  to->m_nFlags = (to->m_nFlags & ~kLineDebuggerMarks) | (from->m_nFlags & kLineDebuggerMarks);
+  to->m_nDebugWord = from->m_nDebugWord;
+  to->m_nCodeAddress = from->m_nCodeAddress;
+  from->m_nFlags &= ~kLineDebuggerMarks;
+  from->m_nDebugWord = 0;
+  from->m_nCodeAddress = 0;
+}
+
+bool JoinTakesNextMarks(const CEditLine& line, int contentLength, const CEditLine& next) {
+  if (!(next.m_nFlags & (kLineDebugWordValid | kLineBreakSet))) return false;
+  return contentLength == 0 || !(line.m_nFlags & kLineDebugWordValid) ||
+         ((next.m_nFlags & kLineBreakSet) && !(line.m_nFlags & kLineBreakSet));
+}
+
 }  // namespace pm2

@@ -62,4 +62,16 @@ void InsertEditLinesAfter(CEditLine* pList, CEditLine* pLine);
 // Takes the line out of its list; its neighbours are joined.
 void UnlinkEditLine(CEditLine* pLine);
 
+// The debugger's marks of a line (breakpoint, numbered, code; the debugger
+// word and the code address) belong to its text: when a split leaves the
+// text on the new line, or a join keeps the next line's text, the marks go
+// with it, so a breakpoint stays on its code whatever is inserted or
+// deleted above it. `from` loses them.
+inline constexpr uint32_t kLineDebuggerMarks = kLineBreakEnabled | kLineBreakSet | kLineDebugWordValid | kLineHasCode;
+void MoveDebuggerMarks(CEditLine* from, CEditLine* to);
+// Which line of a join keeps its marks: the next line's go to the joined
+// line when the first has no text, no debugger word, or no breakpoint
+// where the next has one.
+bool JoinTakesNextMarks(const CEditLine& line, int contentLength, const CEditLine& next);
+
 }  // namespace pm2

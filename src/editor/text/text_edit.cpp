@@ -22,6 +22,7 @@ void CEditTextBuffer::JoinRaw(CEditLine* pLine) {
   LineNumber(pLine);
   if ((pNext->m_nFlags & kLineBookmark) && pLine->m_text == GetLineEnd())
     pLine->m_nFlags |= kLineBookmark;
+  if (JoinTakesNextMarks(*pLine, ContentLength(pLine), *pNext)) MoveDebuggerMarks(pNext, pLine);
   pLine->m_text.resize(size_t(ContentLength(pLine)));
   pLine->m_text += pNext->m_text;
   UnlinkEditLine(pNext);
@@ -199,6 +200,8 @@ int CEditTextBuffer::SplitLine(EditPos pos, bool recordUndo) {
   pLine->m_text.resize(size_t(index));
   pLine->m_text.append(GetLineEnd());
   InsertEditLinesAfter(pNew, pLine);
+  // Split before its first character, the line's text is the new line's.
+  if (index == 0 && ContentLength(pNew) > 0) MoveDebuggerMarks(pLine, pNew);
   ++m_nLineCount;
   NumbersChangedAfter(pLine);
   pNew->m_nLine = line + 1;

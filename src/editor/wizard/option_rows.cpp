@@ -1,5 +1,6 @@
 #include "editor/wizard/option_rows.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "editor/wizard/options_parser.h"
@@ -121,7 +122,11 @@ bool OptionRows::Editable(int i) const {
   return r.kind != kRowLabel && !(r.flags & (kRowDisabled | kRowReadOnly | kRowHideValue));
 }
 
-uint32_t OptionRows::ParseHexInput(const std::string& in) {
+namespace {
+
+// Upper-cased, trimmed, and a leading 0X or else one trailing H removed
+// when at least 2 characters long.
+std::string HexDigitsOf(const std::string& in) {
   std::string t;
   for (char c : in) t.push_back((c >= 'a' && c <= 'z') ? char(c - 32) : c);
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -135,13 +140,39 @@ uint32_t OptionRows::ParseHexInput(const std::string& in) {
     else if (t.back() == 'H')
       t.pop_back();
   }
+  return t;
+}
+
+int HexDigit(char c) { return (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1; }
+
+}  // namespace
+
+uint32_t OptionRows::ParseHexInput(const std::string& in) {
   uint32_t v = 0;
-  for (char c : t) {
-    int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+  for (char c : HexDigitsOf(in)) {
+    const int d = HexDigit(c);
     if (d < 0) break;
     v = v * 16u + uint32_t(d);
   }
   return v;
+}
+
+bool OptionRows::ReadHexInput(const std::string& in, uint32_t* value) {
+  const std::string t = HexDigitsOf(in);
+  if (t.empty()) return false;
+  uint32_t v = 0;
+  for (char c : t) {
+    const int d = HexDigit(c);
+    if (d < 0 || v > 0x0FFFFFFFu) return false;
+    v = v * 16u + uint32_t(d);
+  }
+  *value = v;
+  return true;
+}
+
+bool OptionRows::AcceptsInput(int i, const std::string& text) const {
+  uint32_t v = 0;
+  return Row(i).kind != kRowHex || ReadHexInput(text, &v);
 }
 
 int32_t OptionRows::ParseDecimalInput(const std::string& t) {
@@ -159,8 +190,15 @@ bool OptionRows::EndEdit(int i, const std::string& text) {
   const int32_t oldValue = r.value;
   const std::string oldText = r.text;
   switch (r.kind) {
-    case kRowDecimal: r.value = ParseDecimalInput(text); break;
-    case kRowHex: r.value = int32_t(ParseHexInput(text)); break;
+    case kRowDecimal: r.value = ParseDecimalInput(text); break;  // its spin box holds the bounds
+    case kRowHex: {
+      uint32_t v = 0;
+      if (!ReadHexInput(text, &v)) return false;
+      // Hexadecimal bounds are addresses and sizes: compared unsigned.
+      if (uint32_t(r.minimum) < uint32_t(r.maximum)) v = std::clamp(v, uint32_t(r.minimum), uint32_t(r.maximum));
+      r.value = int32_t(v);
+      break;
+    }
     case kRowText: r.text = text; break;
     case kRowSelection:
       for (size_t k = 0; k < r.entries.size(); ++k)

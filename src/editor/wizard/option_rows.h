@@ -63,7 +63,10 @@ class OptionRows {
   bool Editable(int row) const;
 
   // The end of an in-place edit of a number, text or selection row: true
-  // when the row's value changed. Dependants follow.
+  // when the row's value changed. Dependants follow. A hexadecimal row
+  // takes only a hexadecimal number (anything else leaves the value as it
+  // was) and holds it to the row's MIN and MAX, as a decimal row's spin
+  // box does.
   bool EndEdit(int row, const std::string& text);
   // A check box row toggles between 0 and 1.
   bool Toggle(int row);
@@ -83,6 +86,11 @@ class OptionRows {
   // "0x1f", "1FH" and "1f" all read as 31 (upper-cased, trimmed; a leading
   // 0X or else one trailing H removed when at least 2 characters long).
   static uint32_t ParseHexInput(const std::string& text);
+  // The same reading, false for a text that is no hexadecimal number (no
+  // digits, another character among them, more than 32 bits).
+  static bool ReadHexInput(const std::string& text, uint32_t* value);
+  // Whether an in-place edit's text is a value the row takes.
+  bool AcceptsInput(int row, const std::string& text) const;
   // The runtime's decimal reading: blanks, a sign, digits up to the first
   // other character.
   static int32_t ParseDecimalInput(const std::string& text);

@@ -57,11 +57,62 @@ uint32_t CodeValue(const OptionRow& row) {
   return uint32_t(row.value);
 }
 
-bool IsLeaderLine(std::string_view line) {
-  return line.substr(0, 2) == ";;" || line.substr(0, 4) == "//;;";
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+size_t SkipBlanks(std::string_view line, size_t i) {
+  while (i < line.size() && IsBlank(line[i])) ++i;
+  return i;
 }
 
-// The edit of the value after `key` on the first code line that has one.
+// The word at i (letters, digits, '_', and a leading '.' or '#' kept by
+// the caller), or "" when none starts there.
+std::string_view WordAt(std::string_view line, size_t i) {
+  size_t end = i;
+  while (end < line.size() && IsWord(line[end])) ++end;
+  return line.substr(i, end - i);
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const char x = char(a[i] | 0x20), y = char(b[i] | 0x20);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// Where the value of a definition of `key` starts on the line, or npos:
+// "#define KEY value", ".equ KEY, value", "KEY EQU value" (the directive
+// words in any case, blanks before any of them).
+size_t DefinitionValueAt(std::string_view line, const std::string& key) {
+  size_t i = SkipBlanks(line, 0);
+  if (i < line.size() && line[i] == '#') {
+    i = SkipBlanks(line, i + 1);
+    if (WordAt(line, i) != "define") return std::string_view::npos;
+    i = SkipBlanks(line, i + 6);
+    if (WordAt(line, i) != key) return std::string_view::npos;
+    const size_t after = i + key.size();
+    if (after >= line.size() || !IsBlank(line[after])) return std::string_view::npos;
+    return SkipBlanks(line, after);
+  }
+  if (i < line.size() && line[i] == '.') {
+    if (!SameIgnoringCase(WordAt(line, i + 1), "equ")) return std::string_view::npos;
+    i = SkipBlanks(line, i + 4);
+    if (WordAt(line, i) != key) return std::string_view::npos;
+    i = SkipBlanks(line, i + key.size());
+    if (i >= line.size() || line[i] != ',') return std::string_view::npos;
+    return SkipBlanks(line, i + 1);
+  }
+  if (WordAt(line, i) != key) return std::string_view::npos;
+  i += key.size();
+  const size_t directive = SkipBlanks(line, i);
+  if (directive == i || !SameIgnoringCase(WordAt(line, directive), "equ")) return std::string_view::npos;
+  i = directive + 3;
+  if (i >= line.size() || !IsBlank(line[i])) return std::string_view::npos;
+  return SkipBlanks(line, i);
+}
+
+// The edit of the value of the first definition of the row's key.
 bool PlanKeyEdit(std::string_view text, const OptionRow& row, LineEdit* out) {
   const std::string& key = row.key;
   const bool quoted = row.kind == kRowText || row.kind == kRowFile;
@@ -70,24 +121,19 @@ bool PlanKeyEdit(std::string_view text, const OptionRow& row, LineEdit* out) {
     size_t lineEnd = text.find('\n', lineStart);
     if (lineEnd == std::string_view::npos) lineEnd = text.size();
     std::string_view line = text.substr(lineStart, lineEnd - lineStart);
-    if (!IsLeaderLine(line)) {
-      for (size_t at = line.find(key); at != std::string_view::npos; at = line.find(key, at + 1)) {
-        const size_t after = at + key.size();
-        if ((at > 0 && IsWord(line[at - 1])) || (after < line.size() && IsWord(line[after]))) continue;
-        for (size_t i = after; i < line.size(); ++i) {
-          if (quoted && line[i] == '"') {
-            size_t close = line.find('"', i + 1);
-            if (close == std::string_view::npos) break;
-            *out = EditAt(text, lineStart + i, close + 1 - i, "\"" + Sanitised(row.text) + "\"");
-            return true;
-          }
-          if (!quoted && IsDigit(line[i]) && !IsWord(line[i - 1])) {
-            size_t end = i;
-            while (end < line.size() && IsWord(line[end])) ++end;
-            *out = EditAt(text, lineStart + i, end - i, InFormOf(line.substr(i, end - i), CodeValue(row)));
-            return true;
-          }
+    const size_t i = DefinitionValueAt(line, key);
+    if (i != std::string_view::npos && i < line.size()) {
+      if (quoted && line[i] == '"') {
+        const size_t close = line.find('"', i + 1);
+        if (close != std::string_view::npos) {
+          *out = EditAt(text, lineStart + i, close + 1 - i, "\"" + Sanitised(row.text) + "\"");
+          return true;
         }
+      }
+      if (!quoted && IsDigit(line[i])) {
+        const std::string_view number = WordAt(line, i);
+        *out = EditAt(text, lineStart + i, number.size(), InFormOf(number, CodeValue(row)));
+        return true;
       }
     }
     lineStart = lineEnd + 1;
@@ -107,25 +153,34 @@ std::string DefaultValueText(const OptionRow& row) {
   }
 }
 
-std::vector<LineEdit> PlanWriteBack(std::string_view text, const OptionRow& row) {
-  std::vector<LineEdit> edits;
-  if (row.option < 0) return edits;
+std::string NoDefinitionText(const std::string& key) {
+  return "No definition of '" + key + "' (EQU, .equ or #define with a value) was found in this file: "
+         "the value was not written.";
+}
+
+WriteBackPlan PlanWriteBack(std::string_view text, const OptionRow& row) {
+  WriteBackPlan plan;
+  if (row.option < 0) return plan;
   OptionsIdMap map;
   const COptionNode* node = nullptr;
   try {
     node = NthOption(ParseOptionsText(map, text, false), row.option);
   } catch (const std::bad_alloc&) {
-    return edits;
+    return plan;
   }
-  if (!node) return edits;
+  if (!node) return plan;
+  LineEdit key;
+  if (!row.key.empty() && !PlanKeyEdit(text, row, &key)) {
+    plan.error = NoDefinitionText(row.key);
+    return plan;
+  }
   const std::string value = DefaultValueText(row);
   if (node->defaultStart != kNoPos)
-    edits.push_back(EditAt(text, node->defaultStart, node->defaultEnd - node->defaultStart, value));
+    plan.edits.push_back(EditAt(text, node->defaultStart, node->defaultEnd - node->defaultStart, value));
   else if (node->typeEnd != kNoPos)
-    edits.push_back(EditAt(text, node->typeEnd, 0, " DEFAULT = " + value));
-  LineEdit key;
-  if (!row.key.empty() && PlanKeyEdit(text, row, &key)) edits.push_back(key);
-  return edits;
+    plan.edits.push_back(EditAt(text, node->typeEnd, 0, " DEFAULT = " + value));
+  if (!row.key.empty()) plan.edits.push_back(key);
+  return plan;
 }
 
 std::string ApplyLineEdits(std::string_view text, std::vector<LineEdit> edits) {

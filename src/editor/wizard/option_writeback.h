@@ -2,12 +2,15 @@
 // saving the document saves it and the next build uses it:
 //  - the option's DEFAULT clause gets the new value (one is added after
 //    its TYPE word when it has none), so the wizard shows it next time;
-//  - when the option names a KEY, the first value after that symbol on a
-//    code line (not a comment line of the block) is replaced:
-//    ".equ Stack_Size, 0x400", "Stack_Size EQU 400H", "#define Stack_Size 1024".
-//    Numbers keep the form they had (0x prefix, H suffix, decimal); a
-//    selection writes its item's VALUE when the item has one, else its
-//    index; text and file rows replace the quoted string after the symbol.
+//  - when the option names a KEY, the value of the first definition of
+//    that symbol is replaced: ".equ Stack_Size, 0x400",
+//    "Stack_Size EQU 400H", "#define Stack_Size 1024" (a comment that names
+//    the symbol with a number is never a definition). Numbers keep the form
+//    they had (0x prefix, H suffix, decimal); a selection writes its item's
+//    VALUE when the item has one, else its index; text and file rows
+//    replace the quoted string of the definition.
+//    Without such a definition nothing is written at all, and the plan
+//    says why: the tree would otherwise show a value the build never uses.
 #pragma once
 
 #include <string>
@@ -32,9 +35,18 @@ struct LineEdit {
 // the text in quotes (quotes and line ends dropped, at most 1022 characters).
 std::string DefaultValueText(const OptionRow& row);
 
-// The edits that store the row's value in `fileText` (the whole file);
-// empty when the row's option is not found in it.
-std::vector<LineEdit> PlanWriteBack(std::string_view fileText, const OptionRow& row);
+struct WriteBackPlan {
+  std::vector<LineEdit> edits;  // empty: nothing to write
+  std::string error;            // why nothing is written ("" when not refused)
+};
+
+// The edits that store the row's value in `fileText` (the whole file):
+// none when the row's option is not found in it, none and an error when
+// its KEY has no definition to take the value.
+WriteBackPlan PlanWriteBack(std::string_view fileText, const OptionRow& row);
+
+// The error of a KEY without a definition.
+std::string NoDefinitionText(const std::string& key);
 
 // Applies edits to a text held as one string (tests, and files not open in
 // an editor); edits are applied from the last to the first.

@@ -146,8 +146,11 @@ void OptionsLexer::Advance() {
       continue;
     }
     if (c == '\r') {
+      // Dropped. Before a line feed the leader stays, so the line feed
+      // ends the comment line (separating tokens, ending a string) exactly
+      // as in a file with bare line feeds.
       ++m_pos;
-      m_leader = false;
+      if (m_pos >= n || m_src[m_pos] != '\n') m_leader = false;
       continue;
     }
     m_ch = static_cast<unsigned char>(c);

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 
 #include "debugger/windows/window_font_qt.h"
@@ -58,7 +59,8 @@ CPgColFnt::CPgColFnt(EditorTypeSettings& records, WindowFonts* fonts, QWidget* p
       m_faces(new QComboBox(this)),
       m_sizes(new QComboBox(this)),
       m_bold(new QCheckBox("Bold", this)),
-      m_sample(new FontSample(this)) {
+      m_sample(new FontSample(this)),
+      m_section(new QPushButton("Section Co&lors...", this)) {
   if (QScreen* s = QGuiApplication::primaryScreen()) m_ppi = int(s->logicalDotsPerInch() + 0.5);
   if (m_ppi <= 0) m_ppi = 96;
   m_kinds->setObjectName("WindowKinds");
@@ -87,7 +89,11 @@ CPgColFnt::CPgColFnt(EditorTypeSettings& records, WindowFonts* fonts, QWidget* p
   right->addWidget(new QLabel("Sample:", this), 4, 0, Qt::AlignTop);
   m_sample->setMinimumSize(180, 60);
   right->addWidget(m_sample, 4, 1);
-  right->setRowStretch(5, 1);
+  m_section->setObjectName("SectionColours");
+  m_section->setAutoDefault(false);
+  m_section->setEnabled(false);
+  right->addWidget(m_section, 5, 1, Qt::AlignLeft);
+  right->setRowStretch(6, 1);
   grid->addLayout(right, 0, 1, 4, 1);
   connect(m_kinds, &QListWidget::currentRowChanged, this, &CPgColFnt::KindChosen);
   connect(m_elements, &QListWidget::currentRowChanged, this, &CPgColFnt::ElementChosen);
@@ -95,6 +101,7 @@ CPgColFnt::CPgColFnt(EditorTypeSettings& records, WindowFonts* fonts, QWidget* p
   connect(m_faces, &QComboBox::activated, this, [this] { FontChanged(); });
   connect(m_sizes, &QComboBox::activated, this, [this] { FontChanged(); });
   connect(m_bold, &QCheckBox::toggled, this, [this] { FontChanged(); });
+  connect(m_section, &QPushButton::clicked, this, &CPgColFnt::EditSection);
   Activate();
 }
 
@@ -121,8 +128,38 @@ void CPgColFnt::FillFaces(bool fixedPitchOnly) {
   m_faces->addItems(FontFamilies(fixedPitchOnly));
 }
 
+void CPgColFnt::SetSectionDialog(std::function<std::string(int kindRow)> sectionOf,
+                                 std::function<std::optional<SectionColours>(const std::string& section)> run) {
+  m_sectionOf = std::move(sectionOf);
+  m_runSection = std::move(run);
+  UpdateSectionButton();
+}
+
+void CPgColFnt::UpdateSectionButton() {
+  m_section->setEnabled(Record() && m_sectionOf && m_runSection && !m_sectionOf(m_kind).empty());
+}
+
+void CPgColFnt::EditSection() {
+  EditFileTypeSettings* rec = Record();
+  if (!rec || !m_sectionOf || !m_runSection) return;
+  const std::string section = m_sectionOf(m_kind);
+  if (section.empty()) return;
+  const std::optional<SectionColours> v = m_runSection(section);
+  if (!v) return;
+  rec->crKeyword = v->keyword;
+  rec->crQuote = v->quote;
+  rec->crComment = v->comment;
+  rec->crText = v->text;
+  rec->crBackground = v->background;
+  rec->flags &= ~uint32_t(kFtCaseSensitive | kFtColouring);
+  if (v->caseSensitive) rec->flags |= kFtCaseSensitive;
+  if (v->colouring) rec->flags |= kFtColouring;
+  ElementChosen(m_elements->currentRow());
+}
+
 void CPgColFnt::KindChosen(int row) {
   m_kind = row;
+  UpdateSectionButton();
   m_elements->clear();
   if (row < 0) return;
   if (const WindowSettingsKind* k = WindowKind()) {

@@ -10,13 +10,18 @@
 
 #include <QFrame>
 #include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
 
 #include "debugger/model/window_fonts.h"
 #include "editor/options/file_type_settings.h"
+#include "editor/options/section_colours.h"
 
 class QCheckBox;
 class QComboBox;
 class QListWidget;
+class QPushButton;
 
 namespace pm2 {
 
@@ -51,6 +56,15 @@ class CPgColFnt : public QWidget {
   QCheckBox* Bold() const { return m_bold; }
   FontSample* Sample() const { return m_sample; }
   int PixelsPerInch() const { return m_ppi; }
+  // "Section Colors...": the colour dialog of the chosen editor kind's
+  // profile section (keyword, quote, comment, text and background colours,
+  // case, colouring, comment delimiters). sectionOf names the section of a
+  // kind row ("" none: the button greys); run shows the dialog and gives
+  // the values it saved, nothing on Cancel. The kind's record takes them,
+  // so that the sheet's OK writes the same.
+  void SetSectionDialog(std::function<std::string(int kindRow)> sectionOf,
+                        std::function<std::optional<SectionColours>(const std::string& section)> run);
+  QPushButton* SectionButton() const { return m_section; }
 
  private:
   void KindChosen(int row);
@@ -63,6 +77,8 @@ class CPgColFnt : public QWidget {
   const WindowSettingsKind* WindowKind() const;
   void FillFaces(bool fixedPitchOnly);
   void ShowFont(const QString& face, int points, bool bold);
+  void EditSection();
+  void UpdateSectionButton();
 
   EditorTypeSettings& m_records;
   WindowFonts* m_fonts;
@@ -74,6 +90,9 @@ class CPgColFnt : public QWidget {
   QComboBox* m_sizes;
   QCheckBox* m_bold;
   FontSample* m_sample;
+  QPushButton* m_section;
+  std::function<std::string(int)> m_sectionOf;
+  std::function<std::optional<SectionColours>(const std::string&)> m_runSection;
   int m_ppi = 96;
   int m_kind = -1;
   bool m_loading = false;

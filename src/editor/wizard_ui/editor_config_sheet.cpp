@@ -10,6 +10,7 @@
 #include "editor/options/sheet_rules.h"
 #include "editor/wizard_ui/colours_fonts_page.h"
 #include "editor/wizard_ui/editor_options_page.h"
+#include "editor/wizard_ui/section_colours_dialog.h"
 #include "editor/wizard_ui/shortcuts_page.h"
 #include "platform/settings_store.h"
 #include "toolkit/menus/shortcut_table.h"
@@ -91,6 +92,25 @@ void CColFnt::RestoreDefaults() {
   m_colours->Activate();
 }
 
+void CColFnt::UseProfile(SettingsStore* store, int toolset) {
+  if (!store) {
+    m_colours->SetSectionDialog(nullptr, nullptr);
+    return;
+  }
+  m_colours->SetSectionDialog(
+      [toolset](int kindRow) {
+        return kindRow >= 0 && kindRow < kEditorWindowKindCount
+                   ? EditorKindSection(kEditorWindowKinds[kindRow], toolset)
+                   : std::string();
+      },
+      [this, store](const std::string& section) -> std::optional<SectionColours> {
+        CEditOpt dialog(*store, section, this);
+        const bool ok = execSectionDialog ? execSectionDialog(dialog) : dialog.exec() == QDialog::Accepted;
+        if (!ok) return std::nullopt;
+        return LoadSectionColours(*store, section);
+      });
+}
+
 bool RunEditorConfigurationSheet(QWidget* parent, const EditorConfigurationContext& ctx) {
   if (!ctx.settings) return false;
   EditorTypeSettings all{};
@@ -98,6 +118,7 @@ bool RunEditorConfigurationSheet(QWidget* parent, const EditorConfigurationConte
   EditorOptionsSession session(all, ctx.toolset);
   session.EditWindowFonts(ctx.windowFonts);
   CColFnt sheet(all, ctx.shortcuts, ctx.commands, parent, ctx.windowFonts);
+  sheet.UseProfile(ctx.settings, ctx.toolset);
   const bool ok = ctx.exec ? ctx.exec(sheet) : sheet.exec() == QDialog::Accepted;
   if (!ok) {
     session.Cancel();
@@ -107,8 +128,12 @@ bool RunEditorConfigurationSheet(QWidget* parent, const EditorConfigurationConte
   SaveAllEditorTypeSettings(*ctx.settings, all);
   if (ctx.shortcuts && sheet.ShortcutsPage()->Modified()) {
     ctx.shortcuts->Records() = sheet.ShortcutsPage()->Records();
-    ctx.shortcuts->Save();
-    ctx.shortcuts->CreateAccelTable();
+    if (ctx.shortcutsEdited) {
+      ctx.shortcutsEdited(*ctx.shortcuts);
+    } else {
+      ctx.shortcuts->Save();
+      ctx.shortcuts->CreateAccelTable();
+    }
   }
   if (ctx.applied) ctx.applied(reload);
   return true;

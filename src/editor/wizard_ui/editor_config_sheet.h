@@ -21,6 +21,7 @@ class QTabWidget;
 
 namespace pm2 {
 
+class CEditOpt;
 class CPgColFnt;
 class CPgEdOpt;
 class CPgScut;
@@ -45,6 +46,14 @@ class CColFnt : public QDialog {
   QPushButton* OkButton() const { return m_ok; }
   QPushButton* CancelButton() const { return m_cancel; }
   QPushButton* DefaultsButton() const { return m_defaults; }
+  // The window settings the colours page edits (null: editors only).
+  WindowFonts* Fonts() const { return m_fonts; }
+  // The profile the colours page's "Section Colors..." reads and writes,
+  // and the toolset whose sections the editor kinds use.
+  void UseProfile(SettingsStore* store, int toolset);
+  // Runs the section colour dialog in place of its exec() (tests); true
+  // stands for OK.
+  std::function<bool(CEditOpt&)> execSectionDialog;
 
  private:
   void RestoreDefaults();
@@ -64,6 +73,10 @@ struct EditorConfigurationContext {
   SettingsStore* settings = nullptr;   // the "Editor\..." sections
   int toolset = 100;                   // the current target's; another value: no project
   SECShortcutTable* shortcuts = nullptr;       // null: the program has no table
+  // After OK with changed shortcuts, `shortcuts` holds them and this takes
+  // them over (saves and installs them); without it the table saves and
+  // installs itself.
+  std::function<void(const SECShortcutTable&)> shortcutsEdited;
   const SECCommandList* commands = nullptr;
   WindowFonts* windowFonts = nullptr;  // null: the editors' settings only
   // After OK: whether changed files reload without asking; the editors

@@ -1,5 +1,6 @@
 #include "editor/wizard_ui/options_tree.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHelpEvent>
@@ -276,6 +277,11 @@ void COptionsTree::EndEdit(int row, bool accepted, const std::string& text) {
   }
   m_tree->setFocus();
   if (!accepted) return;
+  if (!m_rows.AcceptsInput(row, text)) {
+    // Not a number of the row's kind: the value stays as it was.
+    QApplication::beep();
+    return;
+  }
   if (m_rows.EndEdit(row, text)) {
     RefreshAll();
     emit rowChanged(row);

@@ -64,6 +64,12 @@ CPgScut::CPgScut(const SECShortcutTable* table, const SECCommandList* commands, 
   connect(m_reset, &QPushButton::clicked, this, &CPgScut::ResetAll);
 }
 
+int CPgScut::RowOfCommand(uint32_t id) const {
+  for (size_t i = 0; i < m_ids.size(); ++i)
+    if (m_ids[i] == id) return int(i);
+  return -1;
+}
+
 uint32_t CPgScut::ChosenCommand() const {
   const int row = m_commandList->currentRow();
   return row >= 0 && size_t(row) < m_ids.size() ? m_ids[size_t(row)] : 0;

@@ -31,6 +31,8 @@ class CPgScut : public QWidget {
 
   const AccelTable& Records() const { return m_records; }
   bool Modified() const { return m_modified; }
+  // The command list's row of a command (-1: not listed).
+  int RowOfCommand(uint32_t id) const;
 
   QListWidget* Commands() const { return m_commandList; }
   QListWidget* Keys() const { return m_keys; }

@@ -50,13 +50,20 @@ void CStartupView::OnDocumentHint(uint32_t hint) {
 
 void CStartupView::WriteBack(int row) {
   CEditTextBuffer& text = m_doc->Text();
-  std::vector<LineEdit> edits = PlanWriteBack(text.GetText(), m_tree->Rows().Row(row));
+  WriteBackPlan plan = PlanWriteBack(text.GetText(), m_tree->Rows().Row(row));
   if (text.IsReadOnly()) {
     // The text cannot take the value: the tree shows what the file holds.
     QApplication::beep();
     Load();
     return;
   }
+  if (!plan.error.empty()) {
+    // Nothing was written: the tree goes back to what the file holds.
+    Load();
+    if (m_error) m_error(plan.error);
+    return;
+  }
+  std::vector<LineEdit>& edits = plan.edits;
   if (edits.empty()) return;
   std::sort(edits.begin(), edits.end(),
             [](const LineEdit& a, const LineEdit& b) { return a.line != b.line ? a.line > b.line : a.index > b.index; });

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "editor/document/document_services.h"
@@ -34,6 +36,8 @@ class CStartupView : public QWidget, public DocumentView {
   COptionsTree* Tree() const { return m_tree; }
   QPushButton* TextEditorButton() const { return m_button; }
   EditorDocument& Document() const { return *m_doc; }
+  // Where a refused write-back is told (a message box in the program).
+  void SetErrorSink(std::function<void(const std::string&)> sink) { m_error = std::move(sink); }
 
   // ---- DocumentView: another view changed the text, so the tree reads it again.
   void OnDocumentHint(uint32_t hint) override;
@@ -51,6 +55,7 @@ class CStartupView : public QWidget, public DocumentView {
   QPushButton* m_button;
   std::vector<OptionsReport> m_reports;
   bool m_writing = false;  // our own edit is going round the views
+  std::function<void(const std::string&)> m_error;
 };
 
 }  // namespace pm2

@@ -33,6 +33,7 @@ bool StartupWizardHost::ShowWizard() {
     m_wizard = new CStartupView(m_doc, this);
     addWidget(m_wizard);
     connect(m_wizard, &CStartupView::textEditorRequested, this, &StartupWizardHost::ShowText);
+    m_wizard->SetErrorSink(m_hooks.showError);
   }
   if (!m_wizard->Load()) {
     const std::vector<OptionsReport> reports = m_wizard->Reports();

@@ -155,14 +155,17 @@ bool ParseBankLink(std::string_view bytes, const std::function<uint8_t(const std
   }
 }
 
-std::string BankRowName(int bank) { return bank == 0 ? "Common" : Format("Bank #%d", bank); }
+// Row k > 0 is the linker's BANK(k-1), as the properties page numbers it.
+int LinkerBank(int row) { return row - 1; }
+
+std::string BankRowName(int bank) { return bank == 0 ? "Common" : Format("Bank #%d", LinkerBank(bank)); }
 
 std::string CallsFromText(const BankModel& model, int module) {
   const BankModule& m = model.modules[std::size_t(module)];
   const std::vector<uint32_t> from = CallsFrom(model, module);
   const int b = MaxOtherBank(from, m.bank, true);
   if (b < 0) return "-";
-  return b == 0 ? Format("%3d<[Com]", int(from[0])) : Format("%3d<[B %d]", int(from[std::size_t(b)]), b);
+  return b == 0 ? Format("%3d<[Com]", int(from[0])) : Format("%3d<[B %d]", int(from[std::size_t(b)]), LinkerBank(b));
 }
 
 std::string CallsToText(const BankModel& model, int module) {
@@ -170,7 +173,7 @@ std::string CallsToText(const BankModel& model, int module) {
   const std::vector<uint32_t> into = CallsInto(model, module);
   const int b = MaxOtherBank(into, m.bank, false);
   if (b < 0) return "-";
-  return Format("%3d>[B #%d]", int(into[std::size_t(b)]), b);
+  return Format("%3d>[B #%d]", int(into[std::size_t(b)]), LinkerBank(b));
 }
 
 std::string BankStatistics(const BankModel& model, int bank) {
@@ -200,13 +203,14 @@ std::string BankStatistics(const BankModel& model, int bank) {
     text += Format("%d\tMaximum:   %d from Common", int(totalFrom), int(from[0]));
   else
     text += Format("%d\tMaximum:   %d from Bank #", int(totalFrom), int(from[std::size_t(maxFrom)])) +
-            std::to_string(maxFrom);
+            std::to_string(LinkerBank(maxFrom));
   text += "\nCalls to other banks:\t";
   const int maxTo = MaxOtherBank(to, bank, false);
   if (maxTo < 0)
     text += Format("%d", int(totalTo));
   else
-    text += Format("%d\tMaximum:   %d to Bank #", int(totalTo), int(to[std::size_t(maxTo)])) + std::to_string(maxTo);
+    text += Format("%d\tMaximum:   %d to Bank #", int(totalTo), int(to[std::size_t(maxTo)])) +
+            std::to_string(LinkerBank(maxTo));
   return text;
 }
 

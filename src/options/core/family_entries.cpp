@@ -6,6 +6,7 @@
 #include "options/core/number_entry.h"
 #include "project/text/number_parse.h"
 #include "project/text/path_text.h"
+#include "project/text/scanner.h"
 
 namespace pm2 {
 
@@ -15,11 +16,14 @@ const char* const kSpaces[4] = {"near", "idata", "sdata", "bdata"};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The next word up to a blank or comma, with the blanks before it skipped.
+// The next word up to any of the option scanner's delimiters (a blank, a
+// comma, a semicolon, ...), with the blanks before it skipped; a delimiter
+// stuck to a word stays for the caller to judge.
 std::string_view NextWord(std::string_view& rest) {
+  static constexpr TextScanner kScanner;
   while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
   std::size_t n = 0;
-  while (n < rest.size() && !IsBlank(rest[n]) && rest[n] != ',') ++n;
+  while (n < rest.size() && !IsBlank(rest[n]) && !kScanner.IsDelimiter(static_cast<unsigned char>(rest[n]))) ++n;
   std::string_view word = rest.substr(0, n);
   rest.remove_prefix(n);
   while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);

@@ -130,7 +130,19 @@ void OptionsSession::MakeCopies() {
   if (Kind() == kKindFile) app.m_pEditFileOpts = m_nodeCopy;
 }
 
-void OptionsSession::RestartAfterDeviceChange() { MakeCopies(); }
+void OptionsSession::LendTargetCopy(bool lend) {
+  if (!m_target || !m_targetCopy || lend == m_lent) return;
+  if (lend) {
+    m_lentFrom = m_target->pOpts;
+    m_targetCopy->owner = m_target;
+    m_target->pOpts = m_targetCopy;
+  } else {
+    // A device without a toolset took the block away; the record keeps its own.
+    m_target->pOpts = m_lentFrom;
+    m_lentFrom = nullptr;
+  }
+  m_lent = lend;
+}
 
 void OptionsSession::SetFileType(uint8_t type) {
   if (FileRec* f = File()) f->type = type;
@@ -165,7 +177,11 @@ void OptionsSession::SetDriverSettings(const std::string& base, const std::strin
 
 bool OptionsSession::Commit() {
   if (!m_begun) return false;
-  bool changed = false;
+  LendTargetCopy(false);
+  // A device chosen on the device page changed the record itself.
+  bool changed = m_target->toolset != m_savedTargetRec->toolset ||
+                 m_target->DEVICE.view() != m_savedTargetRec->DEVICE.view() ||
+                 m_target->VENDOR.view() != m_savedTargetRec->VENDOR.view();
   for (const auto& [name, bank] : m_pendingBanks)
     if (GetFileBankNo(name.c_str()) != bank && SetFileBankNo(name.c_str(), bank)) changed = true;
   if (OptionBlocksDiffer(m_targetSnapshot, *m_targetCopy)) {
@@ -199,6 +215,7 @@ bool OptionsSession::Commit() {
 
 void OptionsSession::Rollback() {
   if (!m_begun) return;
+  LendTargetCopy(false);
   OptionBlock* savedBlock = m_savedTargetRec->pOpts;
   TargetRec* next = m_target->next;
   *m_target = *m_savedTargetRec;

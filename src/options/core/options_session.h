@@ -54,9 +54,11 @@ class OptionsSession {
   OptionBlock* NodeCopy() const { return m_nodeCopy; }
   OptionBlock* EditedBlock() const { return m_nodeCopy ? m_nodeCopy : m_targetCopy; }
 
-  // After the device page changed the target's device (and maybe its
-  // toolset): the working copies are made again from the target's block.
-  void RestartAfterDeviceChange();
+  // While the device page is current the target record's block is the
+  // working copy, so a device chosen there changes the copy: the edits made
+  // on the other pages stay, and OK or Cancel decide as for any edit.
+  // Commit and Rollback end the loan.
+  void LendTargetCopy(bool lend);
   // The properties page changed the file's type (undone by Rollback).
   void SetFileType(uint8_t type);
 
@@ -113,6 +115,8 @@ class OptionsSession {
   OptionBlock m_savedTargetBlock;
   uint8_t m_savedFileType = 0;
   std::map<std::string, uint16_t> m_pendingBanks;  // by file name
+  OptionBlock* m_lentFrom = nullptr;  // the record's own block while the copy is lent
+  bool m_lent = false;
   bool m_begun = false;
 };
 

@@ -1,5 +1,6 @@
 #include "options/core/tool_command.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "project/text/path_text.h"
@@ -31,6 +32,38 @@ ToolCommand SplitToolCommand(std::string_view s) {
     }
     c.arguments = std::string(s.substr(i + 1, j - i - 1));
   }
+  return c;
+}
+
+ToolCommand SplitToolLine(std::string_view s) {
+  const std::size_t b = s.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return {};
+  s.remove_prefix(b);
+  std::size_t end = 0;
+  ToolCommand c;
+  if (s[0] == '"') {
+    const std::size_t close = s.find('"', 1);
+    c.program = std::string(s.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+    end = close == std::string_view::npos ? s.size() : close + 1;
+  } else {
+    end = std::min(s.find_first_of(" \t("), s.size());
+    c.program = std::string(s.substr(0, end));
+  }
+  std::string_view rest = s.substr(end);
+  while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
+  while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.remove_suffix(1);
+  // "(arguments)" whole: the stored form's parentheses go.
+  if (!rest.empty() && rest.front() == '(') {
+    int depth = 0;
+    std::size_t close = std::string_view::npos;
+    for (std::size_t i = 0; i < rest.size() && close == std::string_view::npos; ++i) {
+      if (rest[i] == '(') ++depth;
+      if (rest[i] == ')' && --depth == 0) close = i;
+    }
+    if (close == rest.size() - 1 || close == std::string_view::npos)
+      rest = rest.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+  }
+  c.arguments = std::string(rest);
   return c;
 }
 

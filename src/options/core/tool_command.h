@@ -19,6 +19,11 @@ struct ToolCommand {
 // arguments, which run to the matching ")" (nested pairs are kept).
 ToolCommand SplitToolCommand(std::string_view stored);
 std::string JoinToolCommand(const ToolCommand& command);
+// A tool line in either form: the stored one above, or a device's default
+// line "lpc21isp #H /dev/ttyUSB0 38400 12000" (the program quoted or up to
+// the first blank, the rest its arguments). Arguments wholly in
+// parentheses lose them; inner pairs are kept.
+ToolCommand SplitToolLine(std::string_view line);
 
 // A folder list split at any of the separator characters, empty pieces
 // left out.

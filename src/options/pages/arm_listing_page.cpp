@@ -174,7 +174,11 @@ bool ArmListingPage::Leave() {
 
 void ArmListingPage::Defaults() {
   if (Ads()) return;
-  InitListingOpts(*Session().TargetCopy(), false);
+  // The target's KEY=value list is no listing option.
+  OptionBlock& b = *Session().TargetCopy();
+  KeyValueRec* keys = b.lst.OPTKUS;
+  InitListingOpts(b, false);
+  b.lst.OPTKUS = keys;
   Activate();
 }
 

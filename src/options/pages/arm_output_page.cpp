@@ -60,14 +60,12 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
   grid->addWidget(m_exe, 1, 0, 1, 4);
   grid->addWidget(m_lib, 7, 0, 1, 4);
   m_debug = new QCheckBox("&Debug Information", this);
-  m_browse = new QCheckBox("B&rowse Information", this);
   m_bigEndian = new QCheckBox("Big &Endian", this);
   m_hex = new QCheckBox("Create &HEX File", this);
   m_hexFormat = new QComboBox(this);
   m_hexFormat->setEnabled(false);
   grid->addWidget(m_debug, 2, 0);
-  grid->addWidget(m_browse, 2, 1);
-  grid->addWidget(m_bigEndian, 2, 2);
+  grid->addWidget(m_bigEndian, 2, 1);
   grid->addWidget(m_hex, 3, 0);
   auto* formatLabel = new QLabel("HEX Format:", this);
   grid->addWidget(formatLabel, 3, 1);
@@ -83,8 +81,10 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
   m_startDebug = new QCheckBox("Start Debugging", after);
   m_runDebugger = new QCheckBox("Run Target Debugger", after);
   m_runDebugger->hide();  // its bit is kept as stored
+  m_batch = new QCheckBox("Create Batch File", after);
   ag->addWidget(m_beep, 0, 0);
   ag->addWidget(m_startDebug, 0, 1);
+  ag->addWidget(m_batch, 0, 2);
   QGroupBox* before = nullptr;
   QGridLayout* bg = nullptr;
   if (Ads()) {
@@ -126,7 +126,6 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
   const Bit bits[] = {
       {m_debug, [](OptionBlock& b, bool v) { b.out.flags.DEBUG = v; }},
       {m_hex, [](OptionBlock& b, bool v) { b.out.flags.GENHEX = v; }},
-      {m_browse, [](OptionBlock& b, bool v) { b.out.flags.BROWSE = v; }},
       {m_beep, [](OptionBlock& b, bool v) { b.out.flags.bit4 = v; }},
       {m_runDebugger, [](OptionBlock& b, bool v) { b.out.flags.bit6 = v; }},
       {m_bigEndian, [](OptionBlock& b, bool v) {
@@ -135,6 +134,7 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
       {m_startDebug, [](OptionBlock& b, bool v) {
          b.dbg.flags = v ? b.dbg.flags | kDebugStartBit : b.dbg.flags & ~kDebugStartBit;
        }},
+      {m_batch, [](OptionBlock& b, bool v) { b.out.TGMORE = v ? b.out.TGMORE | 1 : b.out.TGMORE & ~1u; }},
   };
   for (const Bit& bit : bits) {
     auto set = bit.set;
@@ -156,10 +156,10 @@ void ArmOutputPage::Load() {
   m_exe->setChecked(true);
   m_debug->setChecked(b.out.flags.DEBUG);
   m_hex->setChecked(b.out.flags.GENHEX);
-  m_browse->setChecked(b.out.flags.BROWSE);
   m_beep->setChecked(b.out.flags.bit4);
   m_runDebugger->setChecked(b.out.flags.bit6);
   m_startDebug->setChecked(b.dbg.flags & kDebugStartBit);
+  m_batch->setChecked(b.out.TGMORE & 1);
   m_bigEndian->setChecked(b.lst.GLFLAGS & kGlFlagsBigEndian);
   OptionBlock& w = Block();
   for (std::size_t i = 0; i < std::size(kPrograms); ++i) {

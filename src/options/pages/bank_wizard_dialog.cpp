@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -84,6 +85,15 @@ class ModuleListCtrl : public SECListCtrl {
   NotifyResult NotifyColumnClick(int column) override {
     m_dialog.SortByColumn(column);
     return 0;
+  }
+  // A double click on a module opens its source.
+  void mouseDoubleClickEvent(QMouseEvent* e) override {
+    SECListCtrl::mouseDoubleClickEvent(e);
+    const QPoint p = e->position().toPoint();
+    unsigned flags = 0;
+    int column = 0;
+    const int row = HitTest(p.x(), p.y(), &flags, &column);
+    if (row >= 0) m_dialog.OpenModule(int(GetItemData(row)));
   }
   void OnBeginDrag(int, Point) override {
     QByteArray list;
@@ -210,6 +220,12 @@ void BankWizardDialog::FillModules() {
   }
   m_stats->setText(QString::fromLatin1(BankStatistics(m_model, m_bank).c_str()));
   m_modules->update();
+}
+
+void BankWizardDialog::OpenModule(int module) {
+  if (module < 0 || module >= int(m_model.modules.size()) || !m_services.openSource) return;
+  const BankModule& m = m_model.modules[std::size_t(module)];
+  if (m.present && !m.noName) m_services.openSource(m.name);
 }
 
 void BankWizardDialog::SelectBank(int bank) {

@@ -1,8 +1,9 @@
 // CBankWizDlg: the modules of a banked 51 program over its code banks. The
 // bank list shows each bank's fill (red when over its limit), the module
 // list the modules of the selected bank with their sizes and inter-bank
-// calls; modules are dragged onto a bank row or placed automatically. OK
-// hands the placement and the common size to the caller.
+// calls; modules are dragged onto a bank row or placed automatically, and
+// a double click opens a module's source. OK hands the placement and the
+// common size to the caller.
 #pragma once
 
 #include <QDialog>
@@ -30,6 +31,8 @@ class BankWizardDialog : public QDialog {
     std::function<uint8_t(const std::string&)> storedBank;
     // After OK: the modules' banks and the common size.
     std::function<void(const BankModel&)> apply;
+    // Opens the source of a module (its name as the file gives it).
+    std::function<void(const std::string&)> openSource;
   };
 
   // Reads the bank link file; without it the lists stay empty. The bank
@@ -48,6 +51,8 @@ class BankWizardDialog : public QDialog {
   int SelectedBank() const { return m_bank; }
 
   void SelectBank(int bank);
+  // Opens the source of a module (an index of the model).
+  void OpenModule(int module);
   // Moves the modules (indices of the model) into a bank and refreshes.
   void MoveModules(const std::vector<int>& modules, int bank);
   // The module list sorted by a column (a second click reverses).

@@ -7,6 +7,7 @@
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
+#include "platform/ascii_case.h"
 #include "project/environment/environment.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
@@ -106,20 +107,47 @@ DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m
   });
   connect(m_settings, &QPushButton::clicked, this, &DebugPage::RunDriverSettings);
 
-  // The driver list of the environment file, selected by the stored path
-  // or else by the file name of the device's driver.
+  // The driver list of the environment file, selected by the target side's
+  // DLL (what the session loads), else by the stored driver path, else by
+  // the file name of the device's driver.
   m_entries = ToolsetDrivers(Sheet().ToolsetEnvironment());
   for (const DriverEntry& e : m_entries) m_drivers->addItem(ToQ(e.title), ToQ(e.path));
-  const std::string stored = Block().dbg.str[kDbgDriverText].str();
-  int selected = -1;
+  m_dll[4]->setText(ToQ(Block().dbg.str[kDbgTargetDll].str()));
+  int selected = RowOfTargetDll();
+  const std::string stored = Block().dbg.str11.str();
   for (std::size_t i = 0; i < m_entries.size() && selected < 0; ++i)
     if (!stored.empty() && m_entries[i].path == stored) selected = int(i);
   if (selected < 0 && Session().Target()) {
     const std::string flashDriver = DriverFileName(Session().Target()->FLASHDR.str());
     for (std::size_t i = 0; i < m_entries.size() && selected < 0; ++i)
-      if (!flashDriver.empty() && DriverFileName(m_entries[i].path) == flashDriver) selected = int(i);
+      if (!flashDriver.empty() && EqualIgnoringCase(DriverFileName(m_entries[i].path), flashDriver)) selected = int(i);
   }
+  m_syncing = true;
   m_drivers->setCurrentIndex(selected);
+  m_syncing = false;
+  // A driver chosen under "Use:" becomes the target side's DLL; a DLL typed
+  // there selects its driver (or none).
+  connect(m_drivers, &QComboBox::currentIndexChanged, this, [this](int row) {
+    if (m_syncing || row < 0 || row >= int(m_entries.size())) return;
+    m_syncing = true;
+    m_dll[4]->setText(ToQ(m_entries[std::size_t(row)].path));
+    m_syncing = false;
+  });
+  connect(m_dll[4], &QLineEdit::textChanged, this, [this] {
+    if (m_syncing || Loading()) return;
+    m_syncing = true;
+    m_drivers->setCurrentIndex(RowOfTargetDll());
+    m_syncing = false;
+  });
+}
+
+int DebugPage::RowOfTargetDll() const {
+  // By base name, as the session finds the library ("GDBDRV" is GdbDrv.so).
+  const std::string dll = DriverBaseName(std::string(TrimBlanks(FromQ(m_dll[4]->text()))));
+  if (dll.empty()) return -1;
+  for (std::size_t i = 0; i < m_entries.size(); ++i)
+    if (EqualIgnoringCase(DriverBaseName(m_entries[i].path), dll)) return int(i);
+  return -1;
 }
 
 OptionBlock& DebugPage::Block() const { return *Session().TargetCopy(); }
@@ -129,11 +157,16 @@ void DebugPage::Load() {
   m_sim->setChecked(b.dbg.flags & 1);
   m_target->setChecked(!(b.dbg.flags & 1));
   for (int bit = 2; bit < 16; ++bit) m_flags[std::size_t(bit)]->setChecked((b.dbg.flags >> bit) & 1);
-  m_ini[0]->setText(ToQ(b.dbg.str[kDbgSimIniText].str()));
-  m_ini[1]->setText(ToQ(b.dbg.str[kDbgTargetIniText].str()));
-  for (int i = 0; i < 2; ++i) m_iniEdit[i]->setEnabled(!m_ini[i]->text().trimmed().isEmpty());
-  if (TargetRec* t = Session().Target())
-    for (int i = 0; i < 8; ++i) m_dll[i]->setText(ToQ(t->OPTDL[i].str()));
+  for (int side = 0; side < 2; ++side) {
+    m_ini[side]->setText(ToQ(b.dbg.str[TextOfIni(side)].str()));
+    m_iniEdit[side]->setEnabled(!m_ini[side]->text().trimmed().isEmpty());
+  }
+  for (int i = 0; i < 8; ++i) m_dll[i]->setText(ToQ(b.dbg.str[TextOfDll(i)].str()));
+  if (const int row = RowOfTargetDll(); row >= 0) {
+    m_syncing = true;
+    m_drivers->setCurrentIndex(row);
+    m_syncing = false;
+  }
   EnableGoMain();
 }
 
@@ -173,7 +206,7 @@ void DebugPage::RunDialogDllSettings() {
     Refuse(m_dll[2], "Dialog DLL not specified !");
     return;
   }
-  if (TargetRec* t = Session().Target()) SetStored(t->OPTDL[2], name);
+  SetStored(Block().dbg.str[kDbgSimDialog], name);
   const ToolsetInfo* env = Sheet().ToolsetEnvironment();
   const std::string path = DialogLoadPath(name, env ? env->rootFolder : std::string(), FolderKind());
   int32_t family = 0;
@@ -216,12 +249,22 @@ void DebugPage::RunDriverSettings() {
 
 bool DebugPage::Leave() {
   OptionBlock& b = Block();
-  SetStored(b.dbg.str[kDbgSimIniText], std::string(TrimBlanks(FromQ(m_ini[0]->text()))));
-  SetStored(b.dbg.str[kDbgTargetIniText], std::string(TrimBlanks(FromQ(m_ini[1]->text()))));
-  if (TargetRec* t = Session().Target())
-    for (int i = 0; i < 8; ++i) SetStored(t->OPTDL[i], FromQ(m_dll[i]->text().left(510)));
+  for (int side = 0; side < 2; ++side)
+    SetStored(b.dbg.str[TextOfIni(side)], std::string(TrimBlanks(FromQ(m_ini[side]->text()))));
+  for (int i = 0; i < 8; ++i) SetStored(b.dbg.str[TextOfDll(i)], FromQ(m_dll[i]->text().left(510)));
+  // The chosen driver by path and by its row, so the session finds it
+  // either way; a record that already names it (the session takes the row
+  // when the path is empty) stays as stored.
   const int row = m_drivers->currentIndex();
-  if (row >= 0 && row < int(m_entries.size())) SetStored(b.dbg.str[kDbgDriverText], m_entries[std::size_t(row)].path);
+  const bool chosen = row >= 0 && row < int(m_entries.size());
+  const std::string path = chosen ? m_entries[std::size_t(row)].path : std::string();
+  const int storedRow = int32_t(b.dbg.word2);
+  const bool storedRowValid = storedRow >= 0 && storedRow < int(m_entries.size());
+  const bool named = b.dbg.str11.empty() ? (chosen ? storedRow == row : !storedRowValid) : b.dbg.str11.view() == path;
+  if (!named) {
+    SetStored(b.dbg.str11, path);
+    b.dbg.word2 = chosen ? uint32_t(row) : 0xFFFFFFFFu;
+  }
   return true;
 }
 

@@ -2,7 +2,9 @@
 // switches, initialisation file and what the last session restores; the
 // CPU, driver and dialog libraries with their parameters; the driver list
 // of the environment file and the drivers' own settings dialogs (through
-// their capability export).
+// their capability export). The page edits the texts of the debug record
+// that the session reads (DebugText); the driver chosen under "Use:" is the
+// target side's DLL, so the list and that field follow each other.
 #pragma once
 
 #include <QCheckBox>
@@ -14,11 +16,9 @@
 
 #include "options/core/driver_caps.h"
 #include "options/pages/option_page.h"
+#include "project/model/debug_texts.h"
 
 namespace pm2 {
-
-// Texts of the debug record: the two initialisation files and the driver.
-inline constexpr int kDbgSimIniText = 0, kDbgTargetIniText = 1, kDbgDriverText = 2;
 
 class DebugPage : public OptionPage {
   Q_OBJECT
@@ -31,7 +31,10 @@ class DebugPage : public OptionPage {
   QRadioButton* TargetDriver() const { return m_target; }
   QComboBox* Drivers() const { return m_drivers; }
   QCheckBox* FlagBox(int bit) const { return m_flags[std::size_t(bit)]; }
+  // The initialisation file of the simulator (0) or the target side (1).
   QLineEdit* IniFile(int i) const { return m_ini[i]; }
+  // The DLL texts: the simulator's CPU DLL, its parameter, dialog DLL and
+  // its parameter (0-3), then the target side's (4-7).
   QLineEdit* DllText(int i) const { return m_dll[i]; }
   QPushButton* DriverSettings() const { return m_settings; }
   // Runs the selected driver's settings dialog (button 1523).
@@ -49,6 +52,11 @@ class DebugPage : public OptionPage {
  private:
   OptionBlock& Block() const;
   void EnableGoMain();
+  // The driver row whose file is the target side's DLL, -1 when none.
+  int RowOfTargetDll() const;
+  // The field of the debug record that an edit shows.
+  static int TextOfDll(int i) { return (i / 4) * kDbgSideTexts + i % 4; }
+  static int TextOfIni(int side) { return side * kDbgSideTexts + kDbgSimIni; }
   std::string ToolsetFolder() const;
   int FolderKind() const;
 
@@ -62,6 +70,7 @@ class DebugPage : public OptionPage {
   QPushButton* m_iniEdit[2];
   QLineEdit* m_dll[8];
   std::vector<DriverEntry> m_entries;
+  bool m_syncing = false;  // the driver list and the target's DLL follow each other
 };
 
 }  // namespace pm2

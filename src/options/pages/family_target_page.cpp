@@ -365,6 +365,14 @@ void Target51Page::RunBankWizard() {
   BankWizardDialog::Services services;
   services.message = [this](const std::string&, const std::string& text) { Sheet().ShowRefusal(text); };
   services.storedBank = [&session](const std::string& name) { return uint8_t(session.FileBank(name)); };
+  // A module's source is the project's file of that name (as its bank is).
+  services.openSource = [this, p](const std::string& name) {
+    FileRec* f = p ? FindProjectFile(p, name.c_str(), kFileC) : nullptr;
+    if (!f || !Sheet().Services().openFile) return;
+    std::string path;
+    PathResolver().ResolveStoredPath(f->path.view(), p->folder.view(), &path);
+    Sheet().Services().openFile(path);
+  };
   services.apply = [&session](const BankModel& model) {
     for (const BankModule& m : model.modules)
       if (m.present && !m.noName) session.SetPendingFileBank(m.name, m.bank);

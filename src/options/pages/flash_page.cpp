@@ -80,7 +80,7 @@ void FlashPage::Load() {
   m_drivers->setCurrentIndex(selected);
   std::string stored = Block().flash.FLASH3.str();
   if (stored.empty() && t) stored = t->FLASHUT.str();
-  const ToolCommand c = SplitToolCommand(stored);
+  const ToolCommand c = SplitToolLine(stored);
   m_command->setText(ToQ(c.program));
   m_arguments->setText(ToQ(c.arguments));
   uint32_t flags = Flags();

@@ -8,6 +8,7 @@
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
+#include "options/core/tri_state.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -41,16 +42,21 @@ bool IsExtended51(const OptionBlock& b) { return (b.t51.T51FL & 0x1028000) != 0;
 
 ListingPage::ListingPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kListing), m_bits(20, nullptr) {
   auto* grid = new QGridLayout(this);
-  m_width = new QLineEdit(this);
-  m_length = new QLineEdit(this);
-  m_tab = new QLineEdit(this);
+  // The three numbers with up-down controls; page length and tab space have
+  // fixed ranges, the page width's lower end follows the target's tools.
+  for (UpDownEdit*& spin : m_spins) spin = new UpDownEdit(this);
+  m_spins[1]->SetRange(18, 32760);
+  m_spins[2]->SetRange(1, 16);
+  m_width = m_spins[0]->Edit();
+  m_length = m_spins[1]->Edit();
+  m_tab = m_spins[2]->Edit();
   m_tab->setMaxLength(4);
   grid->addWidget(new QLabel("Page Width:", this), 0, 0);
-  grid->addWidget(m_width, 0, 1);
+  grid->addWidget(m_spins[0], 0, 1);
   grid->addWidget(new QLabel("Page Length:", this), 0, 2);
-  grid->addWidget(m_length, 0, 3);
+  grid->addWidget(m_spins[1], 0, 3);
   grid->addWidget(new QLabel("Tab Space:", this), 0, 4);
-  grid->addWidget(m_tab, 0, 5);
+  grid->addWidget(m_spins[2], 0, 5);
   m_folderButton = new QPushButton("Select Folder for List Files...", this);
   m_folderButton->setAutoDefault(false);
   grid->addWidget(m_folderButton, 5, 0, 1, 3);
@@ -87,10 +93,12 @@ ListingPage::ListingPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kListi
   connect(m_macro, &QComboBox::currentIndexChanged, this, [this](int row) {
     if (!Loading() && row >= 0) Block().lst.lstByte2 = uint8_t(row);
   });
-  connect(m_tab, &QLineEdit::textEdited, this, [this] {
+  auto storeTab = [this] {
     uint32_t v = 0;
     if (ReadNumberField(FromQ(m_tab->text()), 1, 16, &v)) Block().lst.lstByte = uint8_t(v);
-  });
+  };
+  connect(m_tab, &QLineEdit::textEdited, this, storeTab);
+  connect(m_spins[2], &UpDownEdit::stepped, this, storeTab);
   grid->setRowStretch(6, 1);
 }
 
@@ -100,13 +108,16 @@ void ListingPage::Load() {
   const OptionBlock& b = Block();
   m_folder = b.lst.LSTDIR.str();
   const int minWidth = Session().Toolset() == 0 && IsExtended51(b) ? 79 : 72;
+  m_spins[0]->SetRange(minWidth, 132);
   m_width->setText(QString::number(std::max<int>(b.lst.pageWidth, minWidth)));
   m_length->setText(QString::number(b.lst.pageLength));
   m_tab->setText(QString::number(b.lst.lstByte >= 255 ? 8 : b.lst.lstByte));
   for (int bit = 0; bit < 20; ++bit) m_bits[std::size_t(bit)]->setChecked((b.lst.listFlags >> bit) & 1);
   m_macro->setCurrentIndex(b.lst.lstByte2 < 3 ? b.lst.lstByte2 : 0);
-  // The code listing exists only for the extended 51 linker.
+  // The code listing exists only for the extended 51 linker, and only
+  // while the compiler packs the linker's code (the listing shows it).
   m_bits[19]->setVisible(Session().Toolset() == 0 && IsExtended51(b));
+  m_bits[19]->setEnabled(GetBitField(b.c51.Q51FL, 26, 2) != 0);
   UpdateLabels();
   EnableGroups();
   // The linker's listing controls belong to its control file when it uses one.
@@ -148,7 +159,12 @@ bool ListingPage::Leave() {
 }
 
 void ListingPage::Defaults() {
-  InitListingOpts(Block(), false);
+  // The target's KEY=value list shares the record but is no listing option
+  // (the banking wizard keeps NSZCOM there).
+  OptionBlock& b = Block();
+  KeyValueRec* keys = b.lst.OPTKUS;
+  InitListingOpts(b, false);
+  b.lst.OPTKUS = keys;
   Activate();
 }
 

@@ -7,9 +7,11 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <array>
 #include <vector>
 
 #include "options/pages/option_page.h"
+#include "options/pages/up_down_edit.h"
 
 namespace pm2 {
 
@@ -23,6 +25,8 @@ class ListingPage : public OptionPage {
   QLineEdit* PageWidth() const { return m_width; }
   QLineEdit* PageLength() const { return m_length; }
   QLineEdit* TabSpace() const { return m_tab; }
+  // The up-down controls of page width (0), page length (1) and tab space (2).
+  UpDownEdit* Spin(int i) const { return m_spins[std::size_t(i)]; }
   // The box of a bit of the listing word.
   QCheckBox* BitBox(int bit) const { return m_bits[std::size_t(bit)]; }
   QPushButton* FolderButton() const { return m_folderButton; }
@@ -35,6 +39,7 @@ class ListingPage : public OptionPage {
   void EnableGroups();
   void UpdateLabels();
 
+  std::array<UpDownEdit*, 3> m_spins{};
   QLineEdit* m_width;
   QLineEdit* m_length;
   QLineEdit* m_tab;

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 #include "options/core/driver_caps.h"
@@ -61,6 +62,10 @@ OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, cons
 
   auto* layout = new QVBoxLayout(this);
   m_tabs = new QTabWidget(this);
+  // Every tab in sight with its whole title: the sheet is as wide as its
+  // tabs need (the 166 family has eleven), never scroll arrows.
+  m_tabs->setUsesScrollButtons(false);
+  m_tabs->setElideMode(Qt::ElideNone);
   layout->addWidget(m_tabs);
   // OK, Cancel and Defaults in one row centred under the pages, all as
   // wide as Cancel.
@@ -90,8 +95,6 @@ OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, cons
 
   m_set = BuildPageSet(SetInput());
   AddPages(m_set.pages);
-  // Wide enough for the tabs of the longest page set.
-  setMinimumWidth(720);
   connect(m_tabs, &QTabWidget::currentChanged, this, &OptionsSheet::PageChosen);
   m_current = -1;
   if (!m_pages.empty()) {
@@ -144,6 +147,15 @@ void OptionsSheet::AddPages(const std::vector<PageEntry>& pages) {
     m_tabs->addTab(page, QString::fromLatin1(e.title.c_str()));
   }
   m_switching = false;
+  FitTabs();
+}
+
+void OptionsSheet::FitTabs() {
+  // At least the width of the longest page set's usual tabs, and always
+  // the width every tab of this set needs with its whole title.
+  const QMargins m = layout() ? layout()->contentsMargins() : QMargins();
+  const int tabs = m_tabs->tabBar()->sizeHint().width() + m.left() + m.right() + 8;
+  setMinimumWidth(std::max(720, tabs));
 }
 
 void OptionsSheet::RemovePagesFrom(int first) {
@@ -164,7 +176,8 @@ bool OptionsSheet::SelectInitialPage() {
 }
 
 void OptionsSheet::ResetPages() {
-  m_session.RestartAfterDeviceChange();
+  // The device went into the working copy (the device page lends it to the
+  // target record), so the pages are made again and the copies stay.
   RemovePagesFrom(1);
   PageSet set = BuildPageSet(SetInput());
   std::vector<PageEntry> rest;

@@ -74,7 +74,7 @@ class OptionsSheet : public QDialog {
   // Opens on the flash page; false when the set has none.
   bool SelectInitialPage();
   // The device page changed the device: every page but the first is made
-  // again for the (maybe new) toolset.
+  // again for the (maybe new) toolset; the working copies keep their edits.
   void ResetPages();
   // The properties page changed the file's type: the tool pages behind it
   // are made again.
@@ -94,6 +94,8 @@ class OptionsSheet : public QDialog {
  private:
   void AddPages(const std::vector<PageEntry>& pages);
   void RemovePagesFrom(int first);
+  // The sheet's least width: every tab in sight, none cut.
+  void FitTabs();
   bool LeaveCurrent();
   void PageChosen(int index);
   PageSetInput SetInput() const;

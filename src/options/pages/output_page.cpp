@@ -180,11 +180,12 @@ void OutputPage::EnableByKind() {
   m_start->setVisible(t != 0);
   m_end->setVisible(t != 0);
   m_merge->setVisible(t == 0 && Extended51());
-  // A 32K merge needs the second hex format and a banked area of 0x8000 to 0xFFFF.
+  // A 32K merge needs the second hex format and a banked area of 0x8000 to
+  // 0xFFFF; the area's second value is its end (0x10000 stands for 0xFFFF).
   const OptionBlock& b = Block();
   const MemRangeRec& banked = b.t51.RCB51;
   m_merge->setEnabled(exe && b.out.HEXSEL == 1 && (b.t51.T51FL & 0x2000) && banked.start == 0x8000 &&
-                      banked.start + banked.size - 1 == 0xFFFF);
+                      (banked.size == 0xFFFF || banked.size == 0x10000));
   // The 251 family has an offset only with its second hex format.
   if (t == 1) m_offset->setVisible(b.out.HEXSEL > 0);
 }

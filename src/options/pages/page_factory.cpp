@@ -26,9 +26,11 @@ namespace {
 
 // The device page: choosing a device applies it to the target at once (the
 // session undoes it on Cancel) and the toolset's pages follow behind it.
+// While the page is current the target's block is the working copy, so the
+// device's values land beside the other pages' edits.
 class DevicePage : public OptionPage {
  public:
-  explicit DevicePage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDevice) {
+  explicit DevicePage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDevice), m_session(Session()) {
     auto* layout = new QVBoxLayout(this);
     const EnvironmentInfo* env = sheet.Services().environment;
     std::vector<TitledPath> databases = sheet.Services().databases;
@@ -38,14 +40,20 @@ class DevicePage : public OptionPage {
     layout->addWidget(m_selector);
     connect(m_selector, &DeviceSelector::deviceApplied, this, [this] { Sheet().ResetPages(); });
   }
-  bool Leave() override { return true; }
+  // The sheet is half gone when its pages go: the session is asked directly.
+  ~DevicePage() override { m_session.LendTargetCopy(false); }
+  bool Leave() override {
+    Session().LendTargetCopy(false);
+    return true;
+  }
   void Defaults() override {}
   bool HasDefaults() const override { return false; }
 
  protected:
-  void Load() override {}
+  void Load() override { Session().LendTargetCopy(true); }
 
  private:
+  OptionsSession& m_session;
   DeviceSelector* m_selector = nullptr;
 };
 

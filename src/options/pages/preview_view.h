@@ -1,16 +1,17 @@
 // The read-only view of a tool's command line on the compiler, assembler
-// and linker pages. Setting the text only stores it and asks for a paint,
-// so a preview rebuilt on every key press costs no text layout until the
-// window paints; painting wraps the line anywhere, as a command line has
-// few blanks to break at.
+// and linker pages: the whole line, wrapped anywhere (a command line has
+// few blanks to break at), with a scroll bar when it is longer than the
+// view; its text can be selected and copied. Setting the same text again
+// costs nothing, so a preview rebuilt on every key press lays out only what
+// changed.
 #pragma once
 
-#include <QFrame>
+#include <QPlainTextEdit>
 #include <QString>
 
 namespace pm2 {
 
-class PreviewView : public QFrame {
+class PreviewView : public QPlainTextEdit {
   Q_OBJECT
  public:
   explicit PreviewView(QWidget* parent = nullptr);
@@ -18,13 +19,7 @@ class PreviewView : public QFrame {
   const QString& Text() const { return m_text; }
   QSize sizeHint() const override;
 
- protected:
-  void paintEvent(QPaintEvent* e) override;
-
  private:
-  // Where the text goes: the frame's contents less a small margin.
-  QRect TextRect() const;
-
   QString m_text;
 };
 

@@ -50,7 +50,7 @@ const TypeEnable kEnables[] = {
     {3, 0x11},  // object: include, publics
     {4, 0x91},  // library: include, publics, modules
     {5, 0x00},  {6, 0x00},
-    {7, 0x63},  // custom: include, always, stop, args
+    {7, 0x73},  // custom: include, always, publics, stop, args
     {8, 0x3F},
 };
 
@@ -148,13 +148,14 @@ void PropertiesPage::FillBanks() {
   const uint16_t toolset = Session().Toolset();
   m_bank->clear();
   m_defaultBankRow = -1;
-  const bool banked = toolset == 0 && (t.t51.T51FL & 0x2000);
+  // Code banking: the 51 tool word's bit 0x2000, the 251 target's banking flag.
+  const bool banked = (toolset == 0 && (t.t51.T51FL & 0x2000)) || (toolset == 1 && (t.t251.T251FL & 0x80));
   m_bank->setVisible(toolset <= 1);
   m_bankLabel->setVisible(toolset <= 1);
   m_bank->setEnabled(banked);
   if (!banked) return;
   m_bank->addItem("Common");
-  const int code = t.t51.CBANKS5;
+  const int code = toolset == 1 ? t.t251.CBANKS2 : t.t51.CBANKS5;
   const int banks = code <= 4 ? 2 << code : 0;
   for (int i = 0; i < banks; ++i) m_bank->addItem(QString("Bank #%1").arg(i));
   const int rows = m_bank->count();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "project/files/debug_lists.h"
+#include "project/model/debug_texts.h"
 #include "project/model/key_values.h"
 #include "project/model/option_block.h"
 #include "project/model/option_defaults.h"
@@ -403,9 +404,10 @@ const FieldRule kTargetOptionRules[] = {
     PM2_OSTR("rBank", l166.LREGBANK), PM2_OSTR("lResrv", l166.LRESERVE),
     PM2_OSTR("lMisc", l166.LMISC), PM2_OSTR("uClass", l166.LCLASSES), PM2_OSTR("uSect", l166.LSECT),
     PM2_ONUM("uSim", kFieldU32, dbg.flags), PM2_ONUM("nTsel", kFieldU32, dbg.word2),
-    PM2_DBGSTR("sDll", 0), PM2_DBGSTR("sDpa", 1), PM2_DBGSTR("sDgd", 2), PM2_DBGSTR("sDga", 3),
-    PM2_DBGSTR("sIfil", 4), PM2_DBGSTR("tDll", 5), PM2_DBGSTR("tDpa", 6), PM2_DBGSTR("tDgd", 7),
-    PM2_DBGSTR("tDga", 8), PM2_DBGSTR("tIfil", 9),
+    PM2_DBGSTR("sDll", kDbgSimDll), PM2_DBGSTR("sDpa", kDbgSimParams), PM2_DBGSTR("sDgd", kDbgSimDialog),
+    PM2_DBGSTR("sDga", kDbgSimDialogParams), PM2_DBGSTR("sIfil", kDbgSimIni), PM2_DBGSTR("tDll", kDbgTargetDll),
+    PM2_DBGSTR("tDpa", kDbgTargetParams), PM2_DBGSTR("tDgd", kDbgTargetDialog),
+    PM2_DBGSTR("tDga", kDbgTargetDialogParams), PM2_DBGSTR("tIfil", kDbgTargetIni),
     {"sTkey", kFieldString, 0, 0,
      [](ImportState& s, const FieldValue& v, int) {
        KeyValueRec* n = PoolNew<KeyValueRec>(kPoolProject);

@@ -538,6 +538,7 @@ void WriteOptDbgLine(ProjectLineWriter& w, KeyContext& c) {
   const DebugOpts& d = c.b->dbg;
   std::string line = "  OPTDBG " + std::to_string(int32_t(d.flags)) + "," +
                      std::to_string(int32_t(d.word2)) + ",";
+  // The ten texts in DebugText order: the simulator's side, then the target's.
   for (const OptString& s : d.str) line += "(" + s.str() + ")";
   line += " (" + d.str11.str() + ")()()()";
   w.Line(line);

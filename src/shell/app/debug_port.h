@@ -16,6 +16,7 @@ class DebugPort {
   virtual bool CommandLogOn() const { return false; }     // flags bits 0 and 1
   virtual bool SerialLogOn() const { return false; }      // flags bit 2
   virtual bool LoadedForFlash() const { return false; }   // driver loaded for a flash download
+  virtual uint32_t ProgramCounter() const { return 0; }   // the record's program counter
   // The driver's log: kind 0 command text, 1 serial bytes; count -1: a text.
   virtual void Log(int /*kind*/, const char* /*data*/, int /*count*/) {}
   // Runs a command line in the driver (DbgExecCommand).

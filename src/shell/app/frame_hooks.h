@@ -50,6 +50,8 @@ class FrameHooks {
   // Appends one line to a page; a null text clears the page.
   virtual void AppendOutputLine(int /*page*/, const char* /*text*/) {}
   virtual void AppendCommandOutput(const char* /*text*/) {}
+  // The driver's echo of a command: its first line is a history entry.
+  virtual void AppendCommandEcho(const char* text) { AppendCommandOutput(text); }
   virtual void MarkCommandOutput(bool /*typedCommand*/) {}
 
   // ---- project window and books

@@ -17,6 +17,12 @@ class IpcPort {
   virtual void SendTargetConnection(bool /*connected*/) {}
   // A session start failed or a second start tore a session down.
   virtual void SendDebuggerAborted() {}
+  // The debug session and the target's execution (from the IDE services
+  // that mark them). A stop is told only while debugging and not running.
+  virtual void SendDebuggerStarted() {}
+  virtual void SendDebuggerStopped() {}
+  virtual void SendExecutionStarted() {}
+  virtual void SendExecutionStopped(bool /*debugging*/, bool /*running*/, uint32_t /*pc*/) {}
   // A text for the other instances over the instance channel (kind 2: a
   // mirrored command-window line).
   virtual void ChannelSend(int /*kind*/, const char* /*text*/) {}

@@ -122,7 +122,7 @@ int ShellApp::ExecDebugCommand(const char* text, int length) {
 void ShellApp::DriverCommandOutput(const char* text) {
   if (!m_windows.IsOpen(WindowSlot::CommandPage)) return;
   Frame().MarkCommandOutput(false);
-  Frame().AppendCommandOutput(text);
+  Frame().AppendCommandEcho(text);
   if (text && Debug().CommandLogOn()) Debug().Log(0, text, -1);
 }
 

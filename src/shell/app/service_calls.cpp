@@ -69,8 +69,12 @@ const ShellApp::ServiceRow ShellApp::kServiceRows[] = {
        if (a.m_windows.IsOpen(WindowSlot::ToolBox)) return ToDebugWindows(a, code, arg);
        auto** words = reinterpret_cast<const char**>(arg);
        if (!words || !words[0] || !words[1]) return 0;
-       for (const ToolBoxButton& b : a.m_toolBox)
-         if (b.text == words[0] && b.command == words[1]) return 1;
+       // A button of that label takes the new command, as in the open box.
+       for (ToolBoxButton& b : a.m_toolBox)
+         if (b.text == words[0]) {
+           b.command = words[1];
+           return 1;
+         }
        if (a.m_toolBox.size() >= kToolBoxMax) {
          a.Dialogs().Beep();
          return 0;
@@ -160,10 +164,56 @@ const ShellApp::ServiceRow ShellApp::kServiceRows[] = {
      }},
 };
 
+namespace {
+
+// What the event interface hears of the codes that mark the session and the
+// target's execution: told before the code runs (a run or a step starts, the
+// session ends while its windows still save) or after it (the stop, once
+// the windows show it; the session start).
+enum class Told { Before, After };
+struct ServiceEvent {
+  int code;
+  Told when;
+  void (*send)(ShellApp& app);
+};
+// A step is told only when it will run: in a session, the target halted
+// (step out: only when there is a call to return from, service 12).
+bool StepRuns(ShellApp& a) { return a.Debug().SessionActive() && !a.Debug().TargetExecuting(); }
+void ExecutionStarted(ShellApp& a) { a.Ipc().SendExecutionStarted(); }
+void StepStarted(ShellApp& a) {
+  if (StepRuns(a)) a.Ipc().SendExecutionStarted();
+}
+void StepOutStarted(ShellApp& a) {
+  if (StepRuns(a) && a.IdeServiceDispatch(12, 0) != 0) a.Ipc().SendExecutionStarted();
+}
+void ExecutionStopped(ShellApp& a) {
+  a.Ipc().SendExecutionStopped(a.Debug().SessionActive(), a.Debug().TargetExecuting(), a.Debug().ProgramCounter());
+}
+void DebuggerStarted(ShellApp& a) { a.Ipc().SendDebuggerStarted(); }
+void DebuggerStopped(ShellApp& a) { a.Ipc().SendDebuggerStopped(); }
+constexpr ServiceEvent kServiceEvents[] = {
+    {1, Told::Before, ExecutionStarted},   {3, Told::Before, ExecutionStarted}, {7, Told::Before, StepStarted},
+    {8, Told::Before, StepStarted},        {2053, Told::Before, StepStarted},  {9, Told::Before, StepOutStarted},
+    {2, Told::After, ExecutionStopped},    {6, Told::After, DebuggerStarted},  {20, Told::Before, DebuggerStopped},
+};
+
+void TellEvent(ShellApp& a, int code, Told when) {
+  for (const ServiceEvent& e : kServiceEvents)
+    if (e.code == code && e.when == when) e.send(a);
+}
+
+}  // namespace
+
 intptr_t ShellApp::IdeServiceDispatch(int code, intptr_t arg) {
+  TellEvent(*this, code, Told::Before);
+  intptr_t result = 0;
   for (const ServiceRow& row : kServiceRows)
-    if (code >= row.first && code <= row.last) return row.run(*this, code, arg);
-  return 0;
+    if (code >= row.first && code <= row.last) {
+      result = row.run(*this, code, arg);
+      break;
+    }
+  TellEvent(*this, code, Told::After);
+  return result;
 }
 
 intptr_t ShellApp::ServiceOffGuiThread(int code, intptr_t arg, bool lock) {

@@ -168,7 +168,7 @@ static BrowseSource CurrentBrowseSource(ShellApp& app) {
   if (!p || !p->curTarget) return source;
   source.file = TargetBrowseFile(*p, *p->curTarget);
   source.baseFolder = p->folder.str();
-  source.toolsWriteNone = p->curTarget->toolset == kToolsetArmGnu;  // its tools write no browse records
+  source.toolsWriteNone = ToolsetWithoutBrowseInfo(p->curTarget->toolset);
   return source;
 }
 

@@ -40,11 +40,14 @@ BrowserCommands::BrowserCommands(CMainFrame& frame, ShellApp& app, BrowseSession
   m_session.m_beforeFree = [this] { CloseWindow(); };
   m_frame.OnCommand(kCmdSourceBrowser, [this](CommandId) { OnSourceBrowser(); });
   m_frame.OnUpdate(kCmdSourceBrowser, [this](CommandState& s) {
-    ProjectRec* p = m_app.Project();
-    const bool target = p && p->curTarget && p->curTarget->toolset != kToolsetArmGnu &&
-                        p->curTarget->toolset != kToolsetArmAds && p->curTarget->toolset < 5;
-    s.Enable(!m_app.HasState(kStateBusy) && !m_app.m_szBrowseFile.empty() && target);
     s.SetCheck(m_window ? 1 : 0);
+    ProjectRec* p = m_app.Project();
+    const bool target = p && p->curTarget && p->curTarget->toolset < 5;
+    if (const char* none = target ? ToolsetWithoutBrowseInfo(p->curTarget->toolset) : nullptr) {
+      s.Grey(NoBrowseInfoText(none));
+      return;
+    }
+    s.Enable(!m_app.HasState(kStateBusy) && !m_app.m_szBrowseFile.empty() && target);
   });
   // Stepping through the current symbol's references needs a place found
   // before by a look-up.
@@ -74,7 +77,7 @@ BrowseSource BrowserCommands::Source() const {
   if (!p || !p->curTarget) return source;
   source.file = TargetBrowseFile(*p, *p->curTarget);
   source.baseFolder = p->folder.str();
-  source.toolsWriteNone = p->curTarget->toolset == kToolsetArmGnu;
+  source.toolsWriteNone = ToolsetWithoutBrowseInfo(p->curTarget->toolset);
   return source;
 }
 

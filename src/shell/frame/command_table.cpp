@@ -28,20 +28,6 @@ void Always(C, S s) { s.Enable(true); }
 void RuleP(C c, S s) { s.Enable(ProjectMayChange(c)); }
 void RuleD(C c, S s) { s.Enable(DebugIdle(c)); }
 void PWithTarget(C c, S s) { s.Enable(ProjectMayChange(c) && c.hasTarget); }
-// A window of a debug session: none is open while no session runs.
-void SessionWindow(C c, S s) {
-  s.Enable(c.sessionActive);
-  s.SetCheck(0);
-}
-// The analyser and the coverage dialog also need a driver that offers them.
-void AnalyserWindow(C c, S s) {
-  s.Enable(c.sessionActive && c.analyserAvailable);
-  s.SetCheck(0);
-}
-void CoverageWindow(C c, S s) {
-  s.Enable(c.sessionActive && c.coverageAvailable);
-  s.SetCheck(0);
-}
 void ProjectBar(C c, S s) {
   s.Enable(true);
   s.SetCheck(c.projectBarOpen ? 1 : 0);
@@ -95,10 +81,6 @@ void TranslateNamed(C c, S s) {
 }
 void StopBuild(C c, S s) { s.Enable(c.buildRunning && !c.stopBlocked); }
 void Recent(C c, S s) { s.Enable(ProjectMayChange(c)); }
-void StartStopDebug(C c, S s) {
-  s.Enable(c.hasTarget && c.currentTargetHasOptions && !c.buildRunning);
-  s.SetCheck(c.sessionActive ? 1 : 0);
-}
 void StopRunning(C c, S s) { s.Enable(c.sessionActive && c.targetExecuting); }
 void FindBox(C c, S s) { s.Enable(c.activeViewKind == 1 || c.activeViewKind == 2); }
 void FlashDownload(C c, S s) { s.Enable(ProjectMayChange(c) && c.hasTarget && c.flashDownloadReady); }
@@ -127,13 +109,13 @@ const std::vector<CommandRow>& CommandTable() {
       {32752, 32752, "View", "disassembly window (its own rule, debug_bar_commands.cpp)", nullptr},
       {32749, 32749, "View", "watch and call-stack bar (its own rule, debug_bar_commands.cpp)", nullptr},
       {32758, 32758, "View", "memory bar (its own rule, debug_bar_commands.cpp)", nullptr},
-      {32735, 32735, "View", "serial window 1", SessionWindow},
-      {32728, 32728, "View", "serial window 2", SessionWindow},
-      {35418, 35418, "View", "serial window 3", SessionWindow},
-      {32732, 32732, "View", "performance analyser", AnalyserWindow},
-      {35047, 35047, "View", "code coverage", CoverageWindow},
-      {35048, 35048, "View", "symbols window", SessionWindow},
-      {35073, 35073, "View", "tool box", SessionWindow},
+      {32735, 32735, "View", "serial window 1 (its own rule, debug_dialogs.cpp)", nullptr},
+      {32728, 32728, "View", "serial window 2 (its own rule, debug_dialogs.cpp)", nullptr},
+      {35418, 35418, "View", "serial window 3 (its own rule, debug_dialogs.cpp)", nullptr},
+      {32732, 32732, "View", "performance analyser (its own rule, debug_dialogs.cpp)", nullptr},
+      {35047, 35047, "View", "code coverage (its own rule, debug_dialogs.cpp)", nullptr},
+      {35048, 35048, "View", "symbols window (its own rule, debug_dialogs.cpp)", nullptr},
+      {35073, 35073, "View", "tool box (its own rule, debug_dialogs.cpp)", nullptr},
       {35081, 35081, "View", "periodic window update (its own rule, debug_bar_commands.cpp)", nullptr},
       {35096, 35096, "View", "source browser (its own rule, browser_commands.cpp)", nullptr},
       {35409, 35409, "View", "include dependencies in the project tree", IncludeDeps},
@@ -155,7 +137,7 @@ const std::vector<CommandRow>& CommandTable() {
       {35092, 35092, "Project", "translate the selected file", TranslateNamed},
       {32721, 32721, "Project", "stop the build", StopBuild},
       {32804, 32813, "Project", "open recent project 1 to 10", Recent},
-      {32802, 32802, "Debug", "start or stop a debug session", StartStopDebug},
+      {32802, 32802, "Debug", "start or stop a debug session (its own rule, debug_commands.cpp)", nullptr},
       {32815, 32815, "Debug", "stop the debug session", RuleD},
       {32791, 32791, "Debug", "run", RuleD},
       {32797, 32797, "Debug", "stop running", StopRunning},
@@ -169,9 +151,9 @@ const std::vector<CommandRow>& CommandTable() {
       {35041, 35041, "Debug", "breakpoint dialog", RuleD},
       {35019, 35019, "Debug", "trace recording (its own rule, debug_bar_commands.cpp)", nullptr},
       {35043, 35043, "Debug", "view trace records (its own rule, debug_commands.cpp)", nullptr},
-      {35069, 35069, "Debug", "memory map dialog", SessionWindow},
-      {35079, 35079, "Debug", "performance analyser setup", AnalyserWindow},
-      {35082, 35083, "Debug", "inline assembler, debug-function editor", SessionWindow},
+      {35069, 35069, "Debug", "memory map dialog (its own rule, debug_dialogs.cpp)", nullptr},
+      {35079, 35079, "Debug", "performance analyser setup (its own rule, debug_dialogs.cpp)", nullptr},
+      {35082, 35083, "Debug", "inline assembler, debug-function editor (its own rule, debug_dialogs.cpp)", nullptr},
       {35020, 35020, "Peripherals", "reset the CPU (its own rule, debug_bar_commands.cpp)", nullptr},
       {35058, 35067, "(memory window)", "display format (its own rule, debug_windows.cpp)", nullptr},
       {35407, 35408, "(memory window)", "display format (its own rule, debug_windows.cpp)", nullptr},

@@ -16,8 +16,6 @@ namespace pm2 {
 struct CommandUpdateContext {
   bool sessionActive = false;     // bit 0 of the active debugger record's flags
   bool targetExecuting = false;   // bit 3 of the same flags
-  bool analyserAvailable = false; // the session's driver measures ranges
-  bool coverageAvailable = false; // the session's driver keeps code coverage
   bool buildRunning = false;      // the busy bit of the application state
   bool stopBlocked = false;       // a tool run that must not be stopped
   bool hasProject = false;

@@ -1,6 +1,5 @@
 #include "shell/frame/editor_options_command.h"
 
-#include <QDialog>
 
 #include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/ui/debug_commands.h"
@@ -19,24 +18,11 @@
 #include "shell/output/out_win.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "editor/wizard_ui/editor_config_sheet.h"
-#include "editor/wizard_ui/shortcuts_page.h"
 #include "toolkit/menus/command_list.h"
 
 namespace pm2 {
 
 namespace {
-
-// The editor configuration sheet (editor options, colours and fonts,
-// shortcuts) on the session's records and a copy of the frame's shortcuts.
-bool ConfigurationSheet(QWidget* parent, EditorOptionsSession& session, ShortcutPageData& shortcuts) {
-  CColFnt sheet(session.All(), shortcuts.table, shortcuts.commands, parent, session.Fonts());
-  if (sheet.exec() != QDialog::Accepted) return false;
-  if (shortcuts.table && sheet.ShortcutsPage()->Modified()) {
-    shortcuts.table->Records() = sheet.ShortcutsPage()->Records();
-    shortcuts.modified = true;
-  }
-  return true;
-}
 
 EditorOptionsSheet& Sheet() {
   static EditorOptionsSheet sheet;
@@ -46,11 +32,6 @@ EditorOptionsSheet& Sheet() {
 }  // namespace
 
 void SetEditorOptionsSheet(EditorOptionsSheet sheet) { Sheet() = std::move(sheet); }
-
-const EditorOptionsSheet& CurrentEditorOptionsSheet() {
-  static const EditorOptionsSheet builtIn = ConfigurationSheet;
-  return Sheet() ? Sheet() : builtIn;
-}
 
 int CMainFrame::CTabWidth() const {
   ProjectRec* p = m_app.Project();
@@ -62,35 +43,32 @@ int CMainFrame::CTabWidth() const {
 }
 
 void CMainFrame::OnEditorOptions() {
-  EditorTypeSettings all{};
-  LoadAllEditorTypeSettings(m_settings, &all);
   ProjectRec* p = m_app.Project();
-  const int toolset = p && p->curTarget ? int(p->curTarget->toolset) : -1;
-  EditorOptionsSession session(all, toolset);
-  session.EditWindowFonts(&m_windowFonts);
+  EditorConfigurationContext ctx;
+  ctx.settings = &m_settings;
+  ctx.toolset = p && p->curTarget ? int(p->curTarget->toolset) : -1;
+  ctx.windowFonts = &m_windowFonts;
   // The page edits a copy of the shortcuts; the frame takes it on OK.
-  ShortcutPageData shortcuts;
   std::unique_ptr<SECShortcutTable> table;
   std::unique_ptr<SCmdl> commands;
   if (m_keys) {
     table = std::make_unique<SECShortcutTable>(*m_keys, m_keys->FilePaths());
     commands = std::make_unique<SCmdl>(*m_keys, ShellResources());
     commands->BuildFromMenus();
-    shortcuts.table = table.get();
-    shortcuts.commands = commands.get();
+    ctx.shortcuts = table.get();
+    ctx.commands = commands.get();
+    ctx.shortcutsEdited = [this](const SECShortcutTable& edited) { m_keys->TakeShortcuts(edited); };
   }
-  if (!CurrentEditorOptionsSheet()(this, session, shortcuts)) {
-    session.Cancel();
-    return;
-  }
-  if (shortcuts.modified && table) m_keys->TakeShortcuts(*table);
-  if (session.Apply())
-    m_app.SetState(kStateReloadWithoutAsking);
-  else
-    m_app.ClearState(kStateReloadWithoutAsking);
-  SaveAllEditorTypeSettings(m_settings, all);
-  m_editors->SettingsChanged();
-  ApplyWindowSettings();
+  ctx.applied = [this](bool reloadWithoutAsking) {
+    if (reloadWithoutAsking)
+      m_app.SetState(kStateReloadWithoutAsking);
+    else
+      m_app.ClearState(kStateReloadWithoutAsking);
+    m_editors->SettingsChanged();
+    ApplyWindowSettings();
+  };
+  ctx.exec = Sheet();
+  RunEditorConfigurationSheet(this, ctx);
 }
 
 void CMainFrame::ApplyOutputFont() {

@@ -181,6 +181,25 @@ EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column)
   return view;
 }
 
+EditorView* EditorWindows::OpenText(const std::string& pathIn) {
+  const std::string path = Canonical(pathIn);
+  Window* win = nullptr;
+  for (const auto& w : m_windows)
+    if (w->doc->Path() == path) win = w.get();
+  if (!win) {
+    auto doc = std::make_unique<EditorDocument>(Environment());
+    if (!doc->OnOpenDocument(path)) return nullptr;
+    win = AddWindow(std::move(doc));
+  }
+  if (win->sheet->isMinimized()) win->sheet->showNormal();
+  m_frame.MdiClient()->setActiveSubWindow(win->sheet);
+  if (win->host->ShowsWizard()) win->host->ShowText();
+  EditorView* view = win->panes->ActiveView();
+  m_ctx.lastCaretStatus.clear();
+  view->UpdateStatus();
+  return view;
+}
+
 EditorView* EditorWindows::NewDocument() {
   auto doc = std::make_unique<EditorDocument>(Environment());
   if (!doc->OnNewDocument("Text" + std::to_string(++m_untitled))) return nullptr;

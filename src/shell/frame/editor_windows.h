@@ -52,6 +52,9 @@ class EditorWindows : public QObject, public GotoLineTarget {
   // is shown a third of the rows below the top and selected. Null when the
   // file cannot be read (the document said why through its questions).
   EditorView* Open(const std::string& path, int line = 0, int column = 0);
+  // Opens the file or activates its window with the text in view (not the
+  // startup wizard), the caret and the selection left as they are.
+  EditorView* OpenText(const std::string& path);
   EditorDocument* Find(const std::string& path) const;
   // A new, empty text "Text<n>" in a window of its own (File > New).
   EditorView* NewDocument();

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QUrl>
@@ -136,6 +137,18 @@ bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
         m_frame.ShowCommandPrompt(ok ? id : 0);
       });
       connect(menu, &QMenu::aboutToHide, this, [this] { m_frame.ShowCommandPrompt(0); });
+    }
+    return false;
+  }
+  // A greyed item takes no highlight, so it sends no hover: its prompt
+  // (which may say why it is greyed) comes from the mouse over it.
+  if (event->type() == QEvent::MouseMove) {
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (menu && menu->property("pm2Prompts").toBool()) {
+      QAction* a = menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      bool ok = false;
+      const unsigned id = a && !a->isEnabled() && !a->isSeparator() ? a->data().toUInt(&ok) : 0;
+      if (ok) m_frame.ShowCommandPrompt(id);
     }
     return false;
   }

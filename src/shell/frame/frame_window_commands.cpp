@@ -284,6 +284,13 @@ void CMainFrame::RefreshWatch() {
   if (m_debug) m_debug->BarCommands().RefreshWatch();
 }
 
+void CMainFrame::AppendCommandEcho(const char* text) {
+  if (m_debug)
+    m_debug->AppendCommandEcho(text);
+  else
+    AppendCommandOutput(text);
+}
+
 void CMainFrame::AppendCommandOutput(const char* text) {
   // The debugger's command page while it exists, else the output window's.
   if (m_debug) {

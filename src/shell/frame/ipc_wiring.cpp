@@ -87,6 +87,12 @@ void IpcWiring::SendBuildInfo(const char* line) {
 void IpcWiring::SendBuildEnd() { m_notifier->SendBuildEndEvent(m_app.BuildEndResult()); }
 
 void IpcWiring::SendDebuggerAborted() { m_notifier->SendDebuggerStoppedEvent(); }
+void IpcWiring::SendDebuggerStarted() { m_notifier->SendDebuggerStartedEvent(); }
+void IpcWiring::SendDebuggerStopped() { m_notifier->SendDebuggerStoppedEvent(); }
+void IpcWiring::SendExecutionStarted() { m_notifier->SendExecutionStartedEvent(); }
+void IpcWiring::SendExecutionStopped(bool debugging, bool running, uint32_t pc) {
+  m_notifier->SendExecutionStoppedEvent(debugging, running, pc);
+}
 
 void IpcWiring::SendGoodbye() { m_notifier->SendGoodbyeEvent(); }
 

@@ -50,6 +50,10 @@ class IpcWiring : public IpcPort, public IpcShell, public InstanceChannelHandler
   void SendGoodbye() override;
   void ChannelSend(int kind, const char* text) override;
   void SendDebuggerAborted() override;
+  void SendDebuggerStarted() override;
+  void SendDebuggerStopped() override;
+  void SendExecutionStarted() override;
+  void SendExecutionStopped(bool debugging, bool running, uint32_t pc) override;
 
   // ---- IpcShell (the transport's receiver thread)
   bool HasTarget() override;

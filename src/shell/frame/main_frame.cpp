@@ -29,6 +29,8 @@
 #include "shell/frame/frame_workspace.h"
 #include "shell/frame/frame_title.h"
 #include "debugger/ui/debug_commands.h"
+#include "debugger/ui/debug_windows.h"
+#include "debugger/windows/disassembly_window.h"
 #include "shell/frame/addin_commands.h"
 #include "shell/frame/browser_commands.h"
 #include "shell/frame/project_commands_ext.h"
@@ -249,7 +251,11 @@ void CMainFrame::CreateStatusBar() {
   m_status->SetWindowText("Ready");
   SetStatusBar(m_status);
   SetMessageHandler([this](const std::string& text) { m_status->SetWindowText(text); });
-  SetPromptSource([](unsigned id) { return CommandPrompt(id); });
+  SetPromptSource([this](unsigned id) {
+    // A greyed command that can tell why says so instead.
+    const CommandState s = QueryCommand(id);
+    return !s.enabled && !s.greyedReason.empty() ? s.greyedReason : CommandPrompt(id);
+  });
 }
 
 void CMainFrame::CreateBars() {
@@ -340,8 +346,6 @@ void CMainFrame::ShowMainFrame(int showCmd) {
 CommandUpdateContext CMainFrame::Context() const {
   CommandUpdateContext c;
   c.sessionActive = m_app.Debug().SessionActive();
-  c.analyserAvailable = m_debug && m_debug->AnalyserAvailable();
-  c.coverageAvailable = m_debug && m_debug->CoverageAvailable();
   c.targetExecuting = m_app.Debug().TargetExecuting();
   c.buildRunning = m_app.HasState(kStateBusy);
   ProjectRec* p = m_app.Project();
@@ -366,6 +370,7 @@ CommandUpdateContext CMainFrame::Context() const {
       c.selectedIsInclude = f->group == nullptr;
     }
   }
+  if (m_debug && m_debug->Windows().ActiveDisassembly()) c.activeViewKind = 1;
   if (EditorView* active = m_editors->Active()) {
     c.activeViewKind = 2;
     c.viewHasSelection = active->HasSelectionShown();
@@ -894,6 +899,8 @@ void CMainFrame::FindEntered(const std::string& text) {
     for (const std::string& e : m_findHistory.Entries()) box->addItem(ToQString(e));
     box->setCurrentIndex(0);
   }
+  // The active disassembly window searches its listing.
+  if (DisassemblyView* d = m_debug ? m_debug->Windows().ActiveDisassembly() : nullptr) return d->FindText(text);
   EditorView* v = m_editors->Active();
   if (!v || !v->Engine().FindText(text, false)) m_app.Dialogs().Beep();
 }

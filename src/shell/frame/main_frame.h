@@ -140,6 +140,7 @@ class CMainFrame : public SECWorkbookWnd,
   void RestoreEditorWindows(ProjectRec* project) override;
   bool LineInput(const std::string& prompt, std::string* text) override;
   void AppendCommandOutput(const char* text) override;
+  void AppendCommandEcho(const char* text) override;
   void RefreshWatch() override;
   void MarkCommandOutput(bool typedCommand) override { m_typedCommandOutput = typedCommand; }
   void ActivatePendingFrame() override;

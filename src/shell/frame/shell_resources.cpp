@@ -103,6 +103,7 @@ ITEM 32735 "Serial Window #&1"
 ITEM 32728 "Serial Window #&2"
 ITEM 35418 "Serial Window #&3"
 ITEM 35073 "Toolbo&x"
+ITEM 35081 "&Periodic Window Update"
 SEPARATOR
 ITEM 35409 "Include &Dependencies"
 ITEM 32705 "W&orkbook Mode"
@@ -219,8 +220,9 @@ ITEM 35409 "Include Dependencies"
 END
 END
 
-# Status-bar panes (the text gives each pane its width).
-STRING 123 "                    "
+# Status-bar panes (the text gives each pane its width; the driver's pane
+# holds the program counter, "PC: 0x" and eight hexadecimal digits).
+STRING 123 "PC: 0xDDDDDDDD "
 STRING 118 "L:99999 C:999"
 STRING 59137 "CAP"
 STRING 59138 "NUM"

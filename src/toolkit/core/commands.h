@@ -26,10 +26,13 @@ struct CommandState {
   std::string text;
   bool handled = false;   // some target had an update handler
   bool enableSet = false; // true when an update handler called Enable
+  bool checkSet = false;  // true when an update handler called SetCheck
+  std::string greyedReason;  // why the command is greyed; the status line's prompt then
 
   void Enable(bool on) { enabled = on; enableSet = true; handled = true; }
-  void SetCheck(int c) { check = c; handled = true; }
+  void SetCheck(int c) { check = c; checkSet = true; handled = true; }
   void SetText(std::string t) { text = std::move(t); textSet = true; handled = true; }
+  void Grey(std::string reason) { Enable(false); greyedReason = std::move(reason); }
 };
 
 // One link of the routing chain; owns its handler tables.

@@ -322,6 +322,13 @@ bool SECMenuBar::OwnsEvent(QObject* watched) const {
 
 bool SECMenuBar::FilterApplication(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (type == QEvent::ShortcutOverride) {
+    // A key that a shortcut of the window takes (a label's Alt mnemonic, a
+    // button's) never arrives as a key press: Alt was used with it all the
+    // same, and its release must not arm the menu bar.
+    if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Alt && OwnsEvent(watched)) m_tracker.AltConsumed();
+    return false;
+  }
   if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonPress &&
       type != QEvent::WindowDeactivate)
     return false;

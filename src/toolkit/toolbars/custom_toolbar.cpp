@@ -415,6 +415,9 @@ void SECCustomToolBar::UpdateCmdUI() {
     if (s.handled && s.check != 0) {
       style = (style & ~(TBBS_CHECKED | TBBS_INDETERMINATE)) | TBBS_CHECKBOX |
               (s.check == 1 ? TBBS_CHECKED : TBBS_INDETERMINATE);
+    } else if (s.checkSet) {
+      // Unchecked by its handler: a button pressed before comes up again.
+      style &= ~(TBBS_CHECKED | TBBS_INDETERMINATE);
     }
     if (style != b.m_nStyle) {
       b.SetStyle(style);

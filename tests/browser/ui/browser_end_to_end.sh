@@ -2,7 +2,8 @@
 # The source browser end to end on the X11 platform under Xvfb: starts
 # <build>/root/PM2/pelmora2 on a 51-family project built with the stand-in
 # tools (their objects carry browse records), opens View > Source Browser,
-# selects a symbol, goes to its definition with Enter, then to a reference
+# moves to the File Outline box with Alt+O (Util.c's outline lists what it
+# defines), selects a symbol, goes to its definition with Enter, then to a reference
 # and the next one from the editor's context menu, and closes the browser;
 # every step is a PNG in <build>/gallery/browser_ide.
 #   browser_end_to_end.sh <build> <source> <screen_grab>
@@ -58,6 +59,25 @@ xdotool key alt+v
 sleep 0.3
 xdotool key s
 shot 02-browser
+# Alt+O moves to the File Outline box and leaves the menu bar alone: the
+# next keys choose Util.c there, whose outline is what it defines.
+xdotool key alt+o
+sleep 0.3
+xdotool key Down Down
+shot 02b-outline-util
+xdotool key alt+o
+sleep 0.3
+xdotool key Up Up
+shot 02c-all-files
+# Closed and opened again, the list has the focus.
+xdotool key alt+v
+sleep 0.3
+xdotool key s
+sleep 0.5
+xdotool key alt+v
+sleep 0.3
+xdotool key s
+sleep 0.5
 # The third symbol (counter) selected: the results show its places.
 xdotool key Down Down
 shot 03-selected

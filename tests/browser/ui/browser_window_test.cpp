@@ -13,8 +13,13 @@
 #include <QSplitter>
 #include <QTest>
 
+#include <algorithm>
+
 #include "browser/browse_file_name.h"
+#include "browser/browse_results.h"
+#include "browser/browse_symbol_list.h"
 #include "browser/browse_navigation.h"
+#include "project/model/option_block.h"
 #include "browser/ui/browse_result_dialog.h"
 #include "browser/ui/browser_window.h"
 #include "browser/browse_sample_file.h"
@@ -109,7 +114,7 @@ TEST_F(Built51, TheLinkedOutputHoldsBothModules) {
   EXPECT_EQ(add.next, nullptr);  // the declaration's record and the definition's are one
   std::vector<std::string> places;
   for (const BrowseOccurrence& o : add.occurrences) places.push_back(std::to_string(o.kind) + "@" + Place(o));
-  EXPECT_EQ(places, (std::vector<std::string>{"4@Main.c:15", "2@Main.c:15", "1@Util.c:2"}));
+  EXPECT_EQ(places, (std::vector<std::string>{"4@Main.c:15", "2@Util.c:2", "1@Main.c:15"}));
   const BrowseSymbol& led = Only("LED");
   EXPECT_EQ(led.cls, kClassLocalData);
   EXPECT_EQ(led.kind, 3);
@@ -117,7 +122,7 @@ TEST_F(Built51, TheLinkedOutputHoldsBothModules) {
   const BrowseSymbol& counter = Only("counter");
   std::vector<uint32_t> access;
   for (const BrowseOccurrence& o : counter.occurrences) access.push_back(o.access);
-  EXPECT_EQ(access, (std::vector<uint32_t>{kAccessWritten, kAccessRead, kAccessRead | kAccessWritten, 0}));
+  EXPECT_EQ(access, (std::vector<uint32_t>{0, kAccessWritten, kAccessRead, kAccessRead | kAccessWritten}));
   EXPECT_EQ(Only("STEP").cls, kClassMacro);
 }
 
@@ -127,7 +132,7 @@ TEST_F(Built51, GoToDefinitionAndStepThroughTheReferences) {
   ASSERT_FALSE(host.log.empty());
   EXPECT_EQ(host.log.back(), "Main.c:3:counter");
   ASSERT_TRUE(GoToNextReference(session, host));
-  EXPECT_EQ(host.log.back(), "Main.c:12:counter");  // past the last entry to the first
+  EXPECT_EQ(host.log.back(), "Main.c:12:counter");
   ASSERT_TRUE(GoToNextReference(session, host));
   EXPECT_EQ(host.log.back(), "Main.c:15:counter");
   ASSERT_TRUE(GoToPreviousReference(session, host));
@@ -136,14 +141,73 @@ TEST_F(Built51, GoToDefinitionAndStepThroughTheReferences) {
             "Source Browser: 'nothing' is undefined !");
 }
 
-TEST(ArmGnuTarget, AnswersWithTheNoInformationText) {
-  BrowseSession session;
-  BrowseSource source{"/nowhere/Blinky.elf", "/nowhere/", true};
-  FakeHost host;
-  const std::string text = GoToSymbol(session, source, "main", true, host, host);
-  EXPECT_EQ(text, "No Browse Information available in '/nowhere/Blinky.elf'\n\nCheck - [Target-Options] [Output] "
-                  "[Browse Information]\nthen Rebuild the target !\n");
-  EXPECT_EQ(FindSymbolLocation(session, source, "main", true, host), std::optional<std::string>(text));
+// Each name the sources define: Go To Definition lands on its definition,
+// the results view marks that line D and every other R, and the file
+// outline of each file lists what that file defines.
+TEST_F(Built51, DefinitionsAreWhereTheSourcesDefineThem) {
+  struct Row {
+    const char* name;
+    const char* definition;  // file:line
+  };
+  const Row rows[] = {{"P1", "Main.c:1"},     {"LED", "Main.c:2"},      {"counter", "Main.c:3"},
+                      {"total", "Main.c:4"},  {"delay", "Main.c:7"},    {"main", "Main.c:11"},
+                      {"STEP", "Util.c:1"},   {"util_add", "Util.c:2"}};
+  const BrowseModule& m = *session.Module();
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    FakeHost chooser;
+    ASSERT_EQ(GoToSymbol(session, source, r.name, true, host, chooser), "");
+    EXPECT_EQ(host.log.back(), std::string(r.definition) + ":" + r.name);
+    int definitions = 0;
+    for (const BrowseFileRows& file : DefinitionRows(m, Only(r.name)))
+      for (const BrowseOccurrence* o : file.rows) {
+        const bool here = Place(*o) == r.definition;
+        definitions += here;
+        EXPECT_EQ(OccurrenceRowText(*o).substr(0, 5), here ? "[ D ]" : "[ R ]") << Place(*o);
+      }
+    EXPECT_EQ(definitions, 1);
+  }
+  // A use is a reference: util_add's is its call in main.
+  FakeHost chooser;
+  ASSERT_EQ(GoToSymbol(session, source, "util_add", false, host, chooser), "");
+  EXPECT_EQ(host.log.back(), "Main.c:15:util_add");
+  // File outline: what each file defines.
+  auto outline = [&](const char* file) {
+    uint32_t number = 0;
+    for (uint32_t n = 1; n <= m.FileCount(); ++n)
+      if (m.FileByNumber(n)->path.ends_with(file)) number = n;
+    BrowseListFilter f;
+    f.mask = "*";
+    f.file = number;
+    std::vector<std::string> names;
+    for (const BrowseSymbol* s : FilterSymbols(m, f)) names.emplace_back(s->owner->text);
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  EXPECT_EQ(outline("Main.c"), (std::vector<std::string>{"LED", "P1", "counter", "delay", "main", "total"}));
+  EXPECT_EQ(outline("Util.c"), (std::vector<std::string>{"STEP", "util_add"}));
+}
+
+TEST(ArmTargets, AnswerThatTheirCompilerWritesNoBrowseInformation) {
+  struct Row {
+    int toolset;
+    const char* text;
+  };
+  const Row rows[] = {
+      {kToolsetArmGnu, "Source Browser: the compiler of this ARM-GNU target writes no browse information."},
+      {kToolsetArmAds, "Source Browser: the compiler of this ARM-ADS target writes no browse information."},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.text);
+    BrowseSession session;
+    // The file exists for neither: no reading is tried.
+    BrowseSource source{"/nowhere/Blinky.elf", "/nowhere/", ToolsetWithoutBrowseInfo(r.toolset)};
+    FakeHost host;
+    const std::string text = GoToSymbol(session, source, "main", true, host, host);
+    EXPECT_EQ(text, r.text);
+    EXPECT_EQ(FindSymbolLocation(session, source, "main", true, host), std::optional<std::string>(text));
+  }
+  for (int toolset : {kToolset51, kToolset251, kToolset166}) EXPECT_EQ(ToolsetWithoutBrowseInfo(toolset), nullptr);
 }
 
 // ---- the window
@@ -269,8 +333,8 @@ TEST_F(WindowTest, ColumnClicksSortDescendingThenAscending) {
 TEST_F(WindowTest, SelectingARowShowsItsPlacesAndDoubleClickGoesToTheDefinition) {
   ClickRow("counter");
   EXPECT_EQ(window->ResultsTitleLabel()->text().toStdString(), "Definitions and References - counter");
-  EXPECT_EQ(TreeRows(), (std::vector<std::string>{"Main.c", "  [ D ] Line 12 [w]", "  [ D ] Line 15 [r]",
-                                                   "  [ D ] Line 16 [r/w]", "  [ R ] Line 3"}));
+  EXPECT_EQ(TreeRows(), (std::vector<std::string>{"Main.c", "  [ D ] Line 3", "  [ R ] Line 12 [w]",
+                                                   "  [ R ] Line 15 [r]", "  [ R ] Line 16 [r/w]"}));
   host.log.clear();
   ClickRow("util_add");
   QTest::mouseDClick(window->List(), Qt::LeftButton, {}, RowCentre(RowOf("util_add")));
@@ -310,7 +374,7 @@ TEST_F(WindowTest, ResultRowMenusOpenTheSourceAndSwitchTheGraph) {
   };
   ClickRow("counter");
   HTREEITEM file = tree->GetRootItem();
-  menuOn(tree->GetChildItem(file));  // [ D ] Line 12
+  menuOn(tree->GetNextSiblingItem(tree->GetChildItem(file)));  // [ R ] Line 12
   ASSERT_EQ(menuItems.size(), 1u);
   EXPECT_NE(menuItems[0].find("Main.c' at Line 12"), std::string::npos) << menuItems[0];
   host.log.clear();
@@ -333,12 +397,12 @@ TEST_F(WindowTest, ResultRowMenusOpenTheSourceAndSwitchTheGraph) {
   EXPECT_EQ(TreeRows(), std::vector<std::string>{"util_add"});
 }
 
-TEST_F(WindowTest, FileBoxListsOnlyWhatIsReferencedInTheFile) {
+TEST_F(WindowTest, FileOutlineListsWhatTheFileDefines) {
   ASSERT_EQ(window->FileBox()->count(), 3);
   EXPECT_EQ(window->FileBox()->itemText(0).toStdString(), "<All Files>");
   window->FileBox()->setCurrentIndex(2);
   emit window->FileBox()->activated(2);  // Util.c
-  EXPECT_EQ(Rows(), (std::vector<std::string>{"STEP"}));
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"STEP", "util_add"}));
 }
 
 TEST_F(WindowTest, SymbolKindSetFromOutsideChecksTheBoxes) {
@@ -402,8 +466,8 @@ struct TwoRecords : ::testing::Test {
   void SetUp() override {
     test::App();
     BrowseSampleFile f;
-    f.ModuleStart().Header(3).File("a.c").NameRec("i").Symbol(2, 0, 4).Occurrences({{1, 1, 10}});
-    f.Symbol(256, 0, 4).Occurrences({{1, 1, 20}}).NameRec("once").Symbol(4).ModuleEnd();
+    f.ModuleStart().Header(3).File("a.c").NameRec("i").Symbol(2, 0, 4).Occurrences({{2, 1, 10}});
+    f.Symbol(256, 0, 4).Occurrences({{2, 1, 20}}).NameRec("once").Symbol(4).ModuleEnd();
     f.Write(dir / "out");
     ASSERT_EQ(session.Open(dir / "out", dir.Path()), "");
   }

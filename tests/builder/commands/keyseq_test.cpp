@@ -72,12 +72,23 @@ TEST(KeySeq, ExpandsEachPrefixAndLetter) {
   }
 }
 
+// #H names the file the build wrote: the ARM toolsets write ".hex".
 TEST(KeySeq, HexExtensionOfOtherToolsets) {
-  Sources s;
-  s.fx.target.toolset = kToolsetArmGnu;
-  std::string out;
-  ExpandToolArguments(s.src, "%H", out);
-  EXPECT_EQ(out, "blinky.HEX");
+  struct {
+    const char* name;
+    uint16_t toolset;
+    const char* expected;
+  } rows[] = {{"51", 0, "blinky.HEX"},
+              {"251", 1, "blinky.HEX"},
+              {"ArmGnu", kToolsetArmGnu, "blinky.hex"},
+              {"ArmAds", kToolsetArmAds, "blinky.hex"}};
+  for (const auto& r : rows) {
+    Sources s;
+    s.fx.target.toolset = r.toolset;
+    std::string out;
+    ExpandToolArguments(s.src, "%H", out);
+    EXPECT_EQ(out, r.expected) << r.name;
+  }
 }
 
 TEST(KeySeq, FailuresStopTheExpansion) {

@@ -18,6 +18,7 @@
 #include "builder/driver/tools_project.h"
 #include "builder/commands/command_listing.h"
 #include "builder/driver/build_driver.h"
+#include "builder/driver/link_steps.h"
 #include "builder/driver/dependency_file.h"
 #include "builder/driver/run_journal.h"
 #include "builder/runner/process_spawn.h"
@@ -858,6 +859,64 @@ TEST_F(ToolsFixture, UpdateDependenciesRescansOnlyWithoutTheFile) {
   EXPECT_EQ(main->includes->next, nullptr);
   EXPECT_EQ(driver.ScanFileIncludes(project, target, header), 0);
   EXPECT_EQ(driver.ScanFileIncludes(project, target, main, false), 0);
+}
+
+// "Create Batch File" makes a rebuild write the batch file; the "Run Target
+// Debugger" bit beside it has nothing to do with it, and a plain build
+// writes none.
+struct BatchRow {
+  const char* name;
+  bool createBatch;
+  bool runDebugger;
+  int mode;
+  bool written;
+};
+class BatchFileRows : public ToolsFixture, public ::testing::WithParamInterface<BatchRow> {};
+TEST_P(BatchFileRows, WrittenByTheCreateBatchFileBox) {
+  const BatchRow& r = GetParam();
+  SetUpProject(kToolset51, "C51/");
+  Add("A.c", kFileC);
+  opts->out.TGMORE = r.createBatch ? 1 : 0;
+  opts->out.flags.bit6 = r.runDebugger;
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, r.mode);
+  driver.Wait();
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+  const fs::path batch = dir / (target->name.str() + ".BAT");
+  EXPECT_EQ(FileExists(batch), r.written);
+  if (r.written) {
+    EXPECT_NE(ReadFile(batch).find("SET CPU_TYPE="), std::string::npos) << ReadFile(batch);
+    EXPECT_NE(ReadFile(batch).find("Q51"), std::string::npos) << ReadFile(batch);
+  }
+}
+const BatchRow kBatchRows[] = {
+    {"CreateBatchFileOnRebuild", true, false, kBuildModeRebuild, true},
+    {"RunTargetDebuggerAlone", false, true, kBuildModeRebuild, false},
+    {"CreateBatchFileOnPlainBuild", true, false, kBuildModeBuild, false},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, BatchFileRows, ::testing::ValuesIn(kBatchRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Merge32K merges only a bank area of 0x8000 to 0xFFFF; the area's second
+// value is its end address as the target page and the linker store it.
+TEST(HexOptions, MergeNeedsTheUpperBankArea) {
+  struct Row {
+    const char* name;
+    uint32_t start, end;
+    bool merged;
+  } rows[] = {
+      {"upper half", 0x8000, 0xFFFF, true},
+      {"upper half, end typed as 0x10000", 0x8000, 0x10000, true},
+      {"ends below the top", 0x8000, 0xBFFF, false},
+      {"starts lower", 0x4000, 0xFFFF, false},
+  };
+  for (const Row& r : rows) {
+    OptionBlock o;
+    o.out.flags.MG32K = 1;
+    o.t51.T51FL = 0x2000;  // code banking
+    o.t51.RCB51 = {0, r.start, r.end};
+    EXPECT_EQ(HexOptionsOf(o).mergeBanks, r.merged) << r.name;
+  }
 }
 
 TEST(Extended51Mode, FromTheToolWord) {

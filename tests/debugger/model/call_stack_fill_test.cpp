@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "fake_watch_driver.h"
 
 namespace pm2 {
@@ -45,6 +47,39 @@ INSTANTIATE_TEST_SUITE_P(
                  {"000: delay", "001: main"},
                  {"main+32", "Reset_Handler+16"}},
         StackRow{"UnnamedAddressFormatted", {{0, 0x4444, 0, 0, 0}}, {"000: 0x00004444"}, {"0x00000000"}}),
+    [](const auto& i) { return std::string(i.param.name); });
+
+struct OutermostRow {
+  const char* name;
+  bool named;        // the driver answers DbgEnum 8
+  uint8_t attr;      // DbgAddressAttr's first byte for its address
+  std::vector<std::string> called;
+};
+class CallStackOutermost : public ::testing::TestWithParam<OutermostRow> {};
+// An outermost entry without a calling place takes the function the driver
+// names (DbgEnum 8) when its attributes say it is one, and is left out when
+// they say it is not.
+TEST_P(CallStackOutermost, TakesTheDriversCurrentFunction) {
+  FakeWatchDriver drv;
+  drv.Install();
+  drv.names = {{0x100, "main"}, {0x300, "delay"}, {0x400, "Reset_Handler"}};
+  drv.stack = {{0, 0x400, 0, 0, 0}, {0x120, 0x300, 0, 0, 0}};
+  if (GetParam().named) {
+    drv.current.assign(32, 0);
+    const uint32_t address = 0x100;
+    std::memcpy(drv.current.data() + 19, &address, 4);
+    drv.attrs[0x100] = GetParam().attr;
+  }
+  drv.record.DbgControl(kDbgCtlBeforeCallStack, 0, 0);
+  std::vector<std::string> called;
+  for (const CallStackRow& r : FillCallStack(drv.record)) called.push_back(r.calledText);
+  EXPECT_EQ(called, GetParam().called);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CallStackOutermost,
+    ::testing::Values(OutermostRow{"AFunction", true, 0x10, {"000: delay", "001: main"}},
+                      OutermostRow{"NotAFunction", true, 0x01, {"000: delay"}},
+                      OutermostRow{"DriverNamesNoneKeepsTheEntry", false, 0, {"000: delay", "001: Reset_Handler"}}),
     [](const auto& i) { return std::string(i.param.name); });
 
 TEST(CallStackLimits, AtMost256RowsFromTheInnermost) {

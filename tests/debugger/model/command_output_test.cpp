@@ -224,3 +224,41 @@ TEST(CommandOutput, LongPromptKeepsItsLast63Characters) {
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+struct ErrorLineRow {
+  const char* name;
+  std::string line;
+  bool taken;
+  uint32_t number;
+};
+
+const ErrorLineRow kErrorLineRows[] = {
+    {"LineBeforeTheColon", "*** error 12, line 27: undefined identifier", true, 27},
+    {"NoDigitBeforeTheColon", "*** error: syntax error", true, 0},
+    {"OnlyTheFirstColonCounts", "*** line 3: a:5", true, 3},
+    {"NoColon", "*** error 12 somewhere", false, 0},
+    {"NotAnError", "line 27: undefined identifier", false, 0},
+    {"TooShort", "*** 1:ab", false, 0},
+    {"TooLong", "*** 1:" + std::string(249, 'x'), false, 0},
+    {"LongestTaken", "*** 1:" + std::string(248, 'x'), true, 1},
+};
+
+class CommandErrorLines : public ::testing::TestWithParam<ErrorLineRow> {};
+
+TEST_P(CommandErrorLines, TakesTheNumberBeforeTheFirstColon) {
+  const ErrorLineRow& row = GetParam();
+  uint32_t number = 99;
+  EXPECT_EQ(CommandErrorLine(row.line, &number), row.taken);
+  if (row.taken) {
+    EXPECT_EQ(number, row.number);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CommandErrorLines, ::testing::ValuesIn(kErrorLineRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pm2

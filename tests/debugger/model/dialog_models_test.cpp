@@ -10,6 +10,7 @@
 #include "debugger/model/breakpoints_lines.h"
 #include "debugger/model/coverage_text.h"
 #include "debugger/model/memory_map_walker.h"
+#include "debugger/model/perf_analyzer_scroll.h"
 #include "debugger/model/perf_analyzer_stats.h"
 #include "debugger/model/serial_terminal.h"
 #include "debugger/model/symbols_mask.h"
@@ -125,6 +126,56 @@ TEST(BreakpointLines, RequestFromFields) {
 void Put(SerialTerminal& t, const std::string& s) {
   for (char c : s) t.PutChar(uint8_t(c));
 }
+
+struct StepRow {
+  const char* name;
+  const char* text;
+  int delta;
+  const char* result;
+};
+const StepRow kStepRows[] = {
+    {"Up", "5", 1, "6"},          {"Down", "5", -1, "4"},        {"NotBelowOne", "1", -1, "1"},
+    {"NotAboveTheTop", "32767", 1, "32767"}, {"LargeComesDown", "100000", -1, "32767"},
+    {"HexTaken", "0x10", 1, "17"}, {"NoNumberStartsAtOne", "abc", 1, "1"}, {"EmptyStartsAtOne", "", -1, "1"},
+};
+class BpUpDown : public ::testing::TestWithParam<StepRow> {};
+TEST_P(BpUpDown, StepsInsideTheRange) {
+  EXPECT_EQ(StepBpNumber(GetParam().text, GetParam().delta), GetParam().result);
+}
+INSTANTIATE_TEST_SUITE_P(Rows, BpUpDown, ::testing::ValuesIn(kStepRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct PaKeyRow {
+  const char* name;
+  PaScroll from;
+  PaKey key;
+  int rows, visible;
+  PaScroll to;
+};
+const PaKeyRow kPaKeyRows[] = {
+    {"DownMovesTheSelection", {0, 0}, PaKey::Down, 10, 4, {0, 1}},
+    {"DownAtTheLastShownRowScrolls", {0, 3}, PaKey::Down, 10, 4, {1, 3}},
+    {"DownAtTheEndStays", {6, 3}, PaKey::Down, 10, 4, {6, 3}},
+    {"DownNotPastTheLastRow", {0, 2}, PaKey::Down, 3, 5, {0, 2}},
+    {"UpMovesTheSelection", {2, 2}, PaKey::Up, 10, 4, {2, 1}},
+    {"UpAtTheFirstShownRowScrolls", {2, 0}, PaKey::Up, 10, 4, {1, 0}},
+    {"UpAtTheTopStays", {0, 0}, PaKey::Up, 10, 4, {0, 0}},
+    {"PageDownPages", {0, 1}, PaKey::PageDown, 10, 4, {4, 1}},
+    {"PageDownStopsAtTheEnd", {5, 1}, PaKey::PageDown, 10, 4, {6, 1}},
+    {"PageDownWithAllShownSelectsTheLast", {0, 0}, PaKey::PageDown, 3, 5, {0, 2}},
+    {"PageDownNeedsTwoShownRows", {0, 0}, PaKey::PageDown, 10, 1, {0, 0}},
+    {"PageUpPages", {6, 2}, PaKey::PageUp, 10, 4, {2, 2}},
+    {"PageUpAtTheTopSelectsTheFirst", {0, 3}, PaKey::PageUp, 10, 4, {0, 0}},
+};
+class PaKeys : public ::testing::TestWithParam<PaKeyRow> {};
+TEST_P(PaKeys, MoveSelectionAndTop) {
+  const PaKeyRow& row = GetParam();
+  const PaScroll s = PaKeyMove(row.from, row.key, row.rows, row.visible);
+  EXPECT_EQ(s.top, row.to.top);
+  EXPECT_EQ(s.selected, row.to.selected);
+}
+INSTANTIATE_TEST_SUITE_P(Rows, PaKeys, ::testing::ValuesIn(kPaKeyRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SerialTerminalRings, TextRows) {
   const struct {

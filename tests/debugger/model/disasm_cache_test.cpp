@@ -71,6 +71,8 @@ class Listing : public DisasmSource {
   }
   std::string Text(DisasmLine& l) override { return rows[l.own12 - 1].text; }
   void Request(uint32_t address) override { requested = address; }
+  void Shown(uint32_t address) override { shown = address; }
+  uint32_t shown = 0xFFFFFFFFu;
 };
 
 std::vector<std::string> Shown(const DisasmCache& c) {
@@ -195,9 +197,12 @@ TEST_P(DisasmCodeAddress, Thumb) {
   DisasmCache c(l, 0x1000);
   c.Resize(6);
   c.ScrollToAddress(0x1080);
+  l.shown = 0xFFFFFFFFu;
   EXPECT_EQ(c.ScrollToCodeAddress(GetParam().address), GetParam().found);
   if (GetParam().found) {
     EXPECT_EQ(c.Text(0), GetParam().top);
+    // The record's shown address is the top line's (the inline assembler's start).
+    EXPECT_EQ(l.shown, c.Line(0).address);
   }
 }
 INSTANTIATE_TEST_SUITE_P(Rows, DisasmCodeAddress,

@@ -45,6 +45,24 @@ TEST_P(DisasmRangeRows, CommandIndexLengthAndStoredBits) {
 INSTANTIATE_TEST_SUITE_P(Rows, DisasmRangeRows, ::testing::ValuesIn(kRangeRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct StartRow {
+  const char* name;
+  int family, variant;
+  uint32_t pc, start;
+};
+const StartRow kStartRows[] = {
+    {"C51VariantThreeStartsAtThePc", 0, 3, 0x1234, 0x1234}, {"C51OtherVariantAtZero", 0, 2, 0x1234, 0},
+    {"C251AtItsCodeBank", 1, 3, 0x1234, 0xFF0000},          {"C166AtZero", 2, 3, 0x1234, 0},
+    {"ArmAtZero", 3, 3, 0x1234, 0},
+};
+class DisasmStartRows : public ::testing::TestWithParam<StartRow> {};
+TEST_P(DisasmStartRows, FirstCodeAddress) {
+  const StartRow& row = GetParam();
+  EXPECT_EQ(DisasmStartAddress(row.family, row.variant, row.pc), row.start);
+}
+INSTANTIATE_TEST_SUITE_P(Rows, DisasmStartRows, ::testing::ValuesIn(kStartRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(DisasmRange, StoredIndexOutOfTheTableIsTheFirstAndUnknownCommandsHaveNone) {
   EXPECT_EQ(DisasmRangeIndex(WithDisasmRange(0, 9)), 0);
   EXPECT_EQ(DisasmRangeOfCommand(35001), -1);
@@ -137,6 +155,7 @@ class TraceListing : public DisasmSource {
            std::to_string(DisasmCache::IsTrace(l) ? l.line : l.address);
   }
   void Request(uint32_t address) override { requested = address; }
+  void Shown(uint32_t) override {}
 };
 
 TEST(DisasmTrace, ShowTraceRecordsPutsTheLastEntryAThirdDownWithThePc) {

@@ -89,7 +89,16 @@ int32_t FormatAddress(int32_t, uint64_t address, intptr_t, char* buffer) {
   return std::snprintf(buffer, 64, "0x%08llX", static_cast<unsigned long long>(address));
 }
 
+intptr_t Attr(void* address) {
+  auto it = g_fake->attrs.find(uint32_t(reinterpret_cast<uintptr_t>(address)));
+  return it == g_fake->attrs.end() ? 0 : reinterpret_cast<intptr_t>(&it->second);
+}
+
 intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
+  if (code == kDbgEnumCurrentFunction) {
+    *reinterpret_cast<const uint8_t**>(b) = g_fake->current.empty() ? nullptr : g_fake->current.data();
+    return 0;
+  }
   if (code != kDbgEnumAddressName) return 0;
   auto it = g_fake->names.find(uint32_t(a));
   if (it == g_fake->names.end()) return 0;
@@ -107,6 +116,7 @@ void FakeWatchDriver::Install() {
   record.DbgReadString = ReadString;
   record.DbgFormatAddress = FormatAddress;
   record.DbgEnum = Enum;
+  record.DbgAddressAttr = Attr;
   record.callStackTop = -1;
 }
 

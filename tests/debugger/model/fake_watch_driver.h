@@ -34,6 +34,10 @@ struct FakeWatchDriver {
   std::vector<int> radixes;
   int assignResult = 0;
   std::vector<DbgCallStackEntry> stack;
+  // DbgEnum 8's record (its address at byte 19; empty: none) and the first
+  // byte of DbgAddressAttr's answer by address.
+  std::vector<uint8_t> current;
+  std::map<uint32_t, uint8_t> attrs;
 
   DebugInterface record{};
   DebugInterface* pointer = &record;

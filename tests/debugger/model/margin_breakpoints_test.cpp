@@ -71,9 +71,34 @@ TEST(StoredBreakpoints, ALineDeletedLaterIsPurgedBeforeASave) {
   ToggleStoredBreakpoint(text.At(9), &target, "LED.c");
   // The text lost its last two lines: no debugger word 9 is left.
   text.At(8)->m_pNext = nullptr;
-  EXPECT_EQ(PurgeStoredBreakpoints(text.First(), &target, "LED.c"), 1);
+  EXPECT_EQ(SettleStoredBreakpoints(text.First(), &target, "LED.c"), 1);
   Lines again(8);
   EXPECT_EQ(ApplyStoredBreakpoints(again.First(), &target, "LED.c"), 0);
+}
+
+TEST(StoredBreakpoints, ASavedTextStoresTheLineTheBreakpointNowMarks) {
+  TargetRec target;
+  Lines text(6);
+  ToggleStoredBreakpoint(text.At(4), &target, "LED.c");
+  ToggleStoredBreakpoint(text.At(2), &target, "Other.c");
+  // Two lines typed above line 4 (they have no debugger word yet).
+  CEditLine typed[2];
+  for (CEditLine& l : typed) {
+    CEditLine* before = text.At(3);
+    l.m_pPrev = before;
+    l.m_pNext = before->m_pNext;
+    before->m_pNext->m_pPrev = &l;
+    before->m_pNext = &l;
+  }
+  EXPECT_EQ(SettleStoredBreakpoints(text.First(), &target, "LED.c"), 0);
+  const BreakpointRec* other = target.breakpoints;
+  const BreakpointRec* led = other->next;
+  EXPECT_EQ(led->value1, 6u) << "line 4 is line 6 now";
+  EXPECT_EQ(other->value1, 2u) << "another file's breakpoint stays";
+  for (CEditLine& l : typed) {
+    l.m_pPrev->m_pNext = l.m_pNext;
+    l.m_pNext->m_pPrev = l.m_pPrev;
+  }
 }
 
 TEST(StoredBreakpoints, DisableAndKillAllReportAChange) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -342,6 +343,22 @@ TEST_F(DocumentTest, ViewsHearOfSavesReloadsAndClosing) {
   EXPECT_EQ(1, view.updates);
   ASSERT_FALSE(m_shell.kept.empty());
   EXPECT_EQ(m_path + ":5,7,3", m_shell.kept.back());
+  doc->RemoveView(&view);
+}
+
+// The views settle their breakpoints on the saved lines only when the file
+// was written: a failed write leaves them as the file on disk has them.
+TEST_F(DocumentTest, AFailedWriteTellsTheViewsNoSave) {
+  auto doc = Open();
+  RecordingView view;
+  doc->AddView(&view);
+  ::chmod(m_path.c_str(), 0444);
+  Type(*doc, "x");
+  ASSERT_FALSE(doc->OnSaveDocument(m_path));
+  EXPECT_EQ(std::count(view.hints.begin(), view.hints.end(), uint32_t(kHintBeforeSave)), 0);
+  ::chmod(m_path.c_str(), 0644);
+  ASSERT_TRUE(doc->OnSaveDocument(m_path));
+  EXPECT_EQ(std::count(view.hints.begin(), view.hints.end(), uint32_t(kHintBeforeSave)), 1);
   doc->RemoveView(&view);
 }
 

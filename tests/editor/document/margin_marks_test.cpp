@@ -29,6 +29,37 @@ TEST(MarginReset, NumbersEveryLineAndClearsTheMarks) {
   }
 }
 
+// Two lines typed above line 3 and line 5 deleted since the text was
+// numbered: the words stay with their lines.
+TEST(MarginWords, FollowTheirLinesUntilTheTextIsNumberedAgain) {
+  Lines t(6);
+  CEditLine typed[2];
+  for (CEditLine& l : typed) {
+    l.m_pNext = t.At(2)->m_pNext;
+    t.At(2)->m_pNext = &l;
+  }
+  t.At(4)->m_pNext = t.At(6);
+  ClearBreakMarks(t.At(1));
+  EXPECT_EQ(t.At(3)->m_nDebugWord, 3u) << "clearing the marks keeps the words";
+  EXPECT_EQ(t.At(3)->m_nFlags, kLineDebugWordValid);
+  struct Row {
+    const char* name;
+    uint32_t word;
+    int line;
+  };
+  const Row rows[] = {
+      {"above the typed lines", 2, 2}, {"below them", 3, 5}, {"deleted", 5, 0}, {"after the deleted line", 6, 7},
+      {"never given", 9, 0},
+  };
+  for (const Row& r : rows) EXPECT_EQ(LineOfDebugWord(t.At(1), r.word), r.line) << r.name;
+  EXPECT_EQ(FreshDebugWord(t.At(1), 6), 7u) << "beyond the numbered lines";
+  typed[0].m_nFlags = kLineDebugWordValid;
+  typed[0].m_nDebugWord = 7;
+  EXPECT_EQ(FreshDebugWord(t.At(1), 6), 8u) << "beyond the words given since";
+  t.At(2)->m_pNext = t.At(3);
+  t.At(4)->m_pNext = t.At(5);
+}
+
 struct TableRow {
   const char* name;
   std::vector<DbgLinePair> pairs;

@@ -219,5 +219,29 @@ TEST(FindPlacementTest, TheDialogKeepsOffTheCaretRow) {
   }
 }
 
+// The top line a view takes to show the program counter's line: it stays
+// while the line is in sight, else the line stands a third down.
+struct ShowRow {
+  const char* name;
+  int line, top, rows, count;
+  int expected;  // 0: the view stays
+};
+
+class TopLineToShowRows : public ::testing::TestWithParam<ShowRow> {};
+
+TEST_P(TopLineToShowRows, ScrollsOnlyForALineOutOfSight) {
+  const ShowRow& r = GetParam();
+  EXPECT_EQ(TopLineToShow(r.line, r.top, r.rows, r.count), r.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TopLineToShowRows,
+    ::testing::Values(ShowRow{"InSight", 35, 20, 30, 100, 0}, ShowRow{"FirstRow", 20, 20, 30, 100, 0},
+                      ShowRow{"LastRow", 49, 20, 30, 100, 0}, ShowRow{"JustBelow", 50, 20, 30, 100, 40},
+                      ShowRow{"Above", 10, 20, 30, 100, 1}, ShowRow{"FarBelow", 90, 1, 30, 100, 80},
+                      ShowRow{"TextFitsAtTheTop", 8, 1, 30, 20, 0}, ShowRow{"TextFitsScrolledAway", 2, 5, 30, 20, 1},
+                      ShowRow{"NoRows", 40, 1, 0, 100, 40}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace pm2

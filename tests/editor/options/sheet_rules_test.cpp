@@ -1,8 +1,12 @@
 // The configuration sheet's rules: the controls' bits and records, the
-// colour table, and the font height at a screen's pixels per inch.
+// colour table, the font height at a screen's pixels per inch, the editor
+// kinds' profile sections and the colours of one section.
 #include <gtest/gtest.h>
 
+#include "editor/options/section_colours.h"
 #include "editor/options/sheet_rules.h"
+#include "platform/settings_store.h"
+#include "platform/temp_dir.h"
 
 namespace pm2 {
 namespace {
@@ -78,6 +82,64 @@ TEST(SheetRulesTest, TabSizesKeepTheOtherBits) {
   EXPECT_EQ(8, EditorOptionValue(all, tab)) << "a spin error leaves the size";
   SetEditorOptionValue(all, tab, -1);
   EXPECT_EQ(8, EditorOptionValue(all, tab));
+}
+
+// The profile section whose colours each editor kind of the colours page
+// stands for, by toolset.
+TEST(SheetRulesTest, EachEditorKindsColourSection) {
+  struct Row {
+    const char* name;
+    int kind;  // row of kEditorWindowKinds
+    int toolset;
+    const char* section;
+  };
+  const Row rows[] = {
+      {"C files of an ARM target", 0, 3, "Editor\\CArmC"},
+      {"C++ files of an ARM target", 1, 4, "Editor\\CArmP"},
+      {"C++ files of a 51 target are C files", 1, 0, "Editor\\Q51"},
+      {"assembler files of a 166 target", 2, 2, "Editor\\W166"},
+      {"assembler files without a project: none", 2, 100, ""},
+      {"C files without a project", 0, 100, "Editor\\C Files"},
+      {"other files", 3, 3, "Editor\\Default Files"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(EditorKindSection(kEditorWindowKinds[r.kind], r.toolset), r.section) << r.name;
+}
+
+TEST(SectionColoursTest, ReadWithDefaultsAndWrittenBack) {
+  TempDir dir;
+  SettingsStore store{dir / "settings"};
+  const SectionColours fresh = LoadSectionColours(store, "Editor\\W51");
+  EXPECT_EQ(fresh, SectionColours{}) << "every key missing: the defaults";
+  EXPECT_EQ(fresh.keyword, 0xC00000u) << "0,0,192";
+  EXPECT_EQ(fresh.comment, 0x00FF00u) << "0,255,0";
+  struct Row {
+    const char* name;
+    const char* stored;
+    uint32_t keyword;
+  };
+  const Row rows[] = {
+      {"three parts", "1,2,3", 0x030201u},
+      {"a missing part counts 0", "0,0", 0u},
+      {"one part", "255", 0x0000FFu},
+      {"the runtime's decimal reading", " 12x,7", 0x00070Cu},
+  };
+  for (const Row& r : rows) {
+    store.WriteProfileString("Editor\\W51", "Keyword", r.stored);
+    EXPECT_EQ(LoadSectionColours(store, "Editor\\W51").keyword, r.keyword) << r.name;
+  }
+  SectionColours v;
+  v.quote = 0x112233;
+  v.background = 0x000080;
+  v.caseSensitive = 1;
+  v.colouring = 1;
+  v.commentStart1 = ";";
+  v.commentStart2 = "/*";
+  v.commentEnd2 = "*/";
+  SaveSectionColours(store, "Editor\\W51", v);
+  EXPECT_EQ(store.GetProfileString("Editor\\W51", "Quote", ""), "51,34,17");
+  EXPECT_EQ(store.GetProfileString("Editor\\W51", "Background", ""), "128,0,0");
+  EXPECT_EQ(LoadSectionColours(store, "Editor\\W51"), v);
+  EXPECT_EQ(LoadSectionColours(store, "Editor\\W166"), SectionColours{}) << "another section is untouched";
 }
 
 }  // namespace

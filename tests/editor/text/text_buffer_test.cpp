@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,66 @@ TEST(TextBuffer, JoinRefusesTooWideLinesAndSplitKeepsBookmarkWithText) {
   EXPECT_EQ(0u, b.GetLine(1)->m_nFlags & kLineBookmark);
   EXPECT_EQ("text\r\n", b.GetLine(2)->m_text);
   EXPECT_NE(0u, b.GetLine(2)->m_nFlags & kLineBookmark);
+}
+
+// Inserting and deleting lines around a breakpoint: the debugger's marks
+// (breakpoint, debugger word) stay on the text they were set on.
+TEST(TextBuffer, DebuggerMarksStayWithTheirText) {
+  struct Row {
+    const char* name;
+    std::function<void(CEditTextBuffer&)> edit;
+    const char* text;  // the marked line afterwards
+    int line;
+  };
+  const std::vector<Row> rows = {
+      {"Enter at the start of the line", [](CEditTextBuffer& b) { b.SplitLine({b.GetLine(3), 0}, true); }, "c\r\n", 4},
+      {"Enter at the end of the line above",
+       [](CEditTextBuffer& b) { b.SplitLine({b.GetLine(2), 1}, true); }, "c\r\n", 4},
+      {"Enter within the line keeps the head", [](CEditTextBuffer& b) { b.SplitLine({b.GetLine(3), 1}, true); },
+       "c\r\n", 3},
+      {"two lines pasted above",
+       [](CEditTextBuffer& b) { b.InsertText({b.GetLine(1), 0}, "x\r\ny\r\n", 6, true); }, "c\r\n", 5},
+      {"a word typed at its start", [](CEditTextBuffer& b) { b.InsertText({b.GetLine(3), 0}, "x", 1, true); },
+       "xc\r\n", 3},
+      {"a line and a word pasted at its start",
+       [](CEditTextBuffer& b) { b.InsertText({b.GetLine(3), 0}, "p\r\nq", 4, true); }, "qc\r\n", 4},
+      {"the two lines above deleted",
+       [](CEditTextBuffer& b) { b.DeleteRange({b.GetLine(1), 0}, {b.GetLine(3), 0}, true); }, "c\r\n", 1},
+      {"joined to the line above", [](CEditTextBuffer& b) { b.JoinLines({b.GetLine(2), 1}, true); }, "bc\r\n", 2},
+      {"the line below joined to it", [](CEditTextBuffer& b) { b.JoinLines({b.GetLine(3), 1}, true); }, "cd\r\n", 3},
+      {"Enter at its start undone", [](CEditTextBuffer& b) {
+         b.SplitLine({b.GetLine(3), 0}, true);
+         b.Undo();
+       }, "c\r\n", 3},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    CEditTextBuffer b;
+    ASSERT_EQ(0, b.LoadFromBytes("a\r\nb\r\nc\r\nd\r\ne\r\n"));
+    uint32_t n = 0;
+    for (CEditLine* l = b.FirstLine(); l; l = l->m_pNext) {
+      l->m_nDebugWord = ++n;
+      l->m_nFlags |= kLineDebugWordValid;
+    }
+    b.GetLine(3)->m_nFlags |= kLineBreakSet | kLineBreakEnabled;
+    r.edit(b);
+    int marked = 0, line = 0, number = 0;
+    for (CEditLine* l = b.FirstLine(); l; l = l->m_pNext) {
+      ++number;
+      if (!(l->m_nFlags & kLineBreakSet)) continue;
+      ++marked;
+      line = number;
+      EXPECT_EQ(r.text, l->m_text);
+      EXPECT_EQ(3u, l->m_nDebugWord);
+      EXPECT_TRUE(l->m_nFlags & kLineBreakEnabled);
+    }
+    EXPECT_EQ(1, marked);
+    EXPECT_EQ(r.line, line);
+    int words3 = 0;
+    for (CEditLine* l = b.FirstLine(); l; l = l->m_pNext)
+      if ((l->m_nFlags & kLineDebugWordValid) && l->m_nDebugWord == 3) ++words3;
+    EXPECT_EQ(1, words3) << "one line answers to the breakpoint's word";
+  }
 }
 
 TEST(TextBuffer, DeleteRangeAcrossLinesJoinsHeadAndTail) {

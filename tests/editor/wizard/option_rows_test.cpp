@@ -32,7 +32,7 @@ const char kBlock[] =
     "MSEL    EQU  05H\n"
     "#define PSEL 4\n"
     "        .ascii \"MAPNAME\"\n"
-    "name:   .asciz MAPNAME \"a.map\"\n";
+    "#define MAPNAME \"a.map\"\n";
 
 struct Loaded {
   OptionsIdMap map;
@@ -155,7 +155,7 @@ std::string Changed(const std::string& text, const std::string& label, auto chan
   Loaded l(text);
   const int row = RowNamed(l.rows, label);
   change(l.rows, row);
-  return ApplyLineEdits(text, PlanWriteBack(text, l.rows.Row(row)));
+  return ApplyLineEdits(text, PlanWriteBack(text, l.rows.Row(row)).edits);
 }
 
 std::string LineOf(const std::string& text, int n) {
@@ -187,7 +187,7 @@ TEST(OptionWriteBackTest, ValuesReachTheDefaultClauseAndTheCode) {
        "DEFAULT = 2 ENABLEDBY", 17, "#define PSEL 2"},
       {"file replaces the quoted text after the symbol", "Map",
        [](OptionRows& r, int i) { r.SetFile(i, "b\"ad.map"); }, 10, "DEFAULT = \"bad.map\" KEY", 19,
-       "name:   .asciz MAPNAME \"bad.map\""},
+       "#define MAPNAME \"bad.map\""},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -209,12 +209,100 @@ TEST(OptionWriteBackTest, AnOptionWithoutDefaultGetsOne) {
 TEST(OptionWriteBackTest, WithoutTheOptionNothingIsWritten) {
   Loaded l(kBlock);
   OptionRow row = l.rows.Row(RowNamed(l.rows, "Stack"));
-  EXPECT_TRUE(PlanWriteBack("no block here\n", row).empty());
+  EXPECT_TRUE(PlanWriteBack("no block here\n", row).edits.empty());
   row.option = -1;
-  EXPECT_TRUE(PlanWriteBack(kBlock, row).empty());
-  row = l.rows.Row(RowNamed(l.rows, "Stack"));
-  row.key = "Missing_Symbol";
-  EXPECT_EQ(1u, PlanWriteBack(kBlock, row).size()) << "only the DEFAULT clause when the symbol is not in the code";
+  EXPECT_TRUE(PlanWriteBack(kBlock, row).edits.empty());
+}
+
+// The block of one hexadecimal option whose key is Stack_Size, then code.
+std::string StackBlock(const std::string& code) {
+  return ";; PELMORA_OPTIONS_BLOCK { NAME = \"S\"\n"
+         ";; OPTION { ID = s NAME = \"Stack\" TYPE = HEXADECIMAL DEFAULT = 0x400 MIN = 0x20 MAX = 0x1000"
+         " KEY = \"Stack_Size\" }\n"
+         ";; }\n" +
+         code;
+}
+
+TEST(OptionWriteBackTest, TheDefinitionTakesTheValueNeverAComment) {
+  struct Row {
+    const char* name;
+    const char* code;      // lines after the block
+    const char* expected;  // the same lines after writing 0x200
+  };
+  const Row rows[] = {
+      {"EQU after a comment naming the key with a number",
+       "; Stack_Size: 0x400 bytes\nStack_Size EQU 0x00000400\n",
+       "; Stack_Size: 0x400 bytes\nStack_Size EQU 0x200\n"},
+      {".equ after a GNU comment", "@ Stack_Size 0x400\n        .equ Stack_Size, 0x400\n",
+       "@ Stack_Size 0x400\n        .equ Stack_Size, 0x200\n"},
+      {"#define after a C comment", "// Stack_Size 1024\n#define Stack_Size 1024\n",
+       "// Stack_Size 1024\n#define Stack_Size 512\n"},
+      {"a comment behind the definition stays", "Stack_Size  equ  400H ; Stack_Size 400H\n",
+       "Stack_Size  equ  200H ; Stack_Size 400H\n"},
+      {"a use of the key is no definition", "        mov r0, #Stack_Size + 4\n#  define  Stack_Size  0x400\n",
+       "        mov r0, #Stack_Size + 4\n#  define  Stack_Size  0x200\n"},
+      {"a longer name is another symbol", "Stack_Size_2 EQU 0x400\nStack_Size EQU 0x400\n",
+       "Stack_Size_2 EQU 0x400\nStack_Size EQU 0x200\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const std::string out = Changed(StackBlock(r.code), "Stack", [](OptionRows& o, int i) { o.EndEdit(i, "0x200"); });
+    std::string want = StackBlock(r.expected);
+    want.replace(want.find("DEFAULT = 0x400"), 15, "DEFAULT = 0x200");
+    EXPECT_EQ(want, out);
+  }
+}
+
+TEST(OptionWriteBackTest, WithoutADefinitionNothingIsWrittenAndThePlanSaysWhy) {
+  struct Row {
+    const char* name;
+    const char* code;
+  };
+  const Row rows[] = {
+      {"only a comment names the key", "; Stack_Size: 0x400 bytes\n"},
+      {"a commented-out definition", "// #define Stack_Size 0x400\n"},
+      {"a definition by an expression", "Stack_Size EQU (1 << 10)\n"},
+      {"the key is not in the file", "        nop\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const std::string text = StackBlock(r.code);
+    Loaded l(text);
+    const int stack = RowNamed(l.rows, "Stack");
+    ASSERT_TRUE(l.rows.EndEdit(stack, "0x200"));
+    const WriteBackPlan plan = PlanWriteBack(text, l.rows.Row(stack));
+    EXPECT_TRUE(plan.edits.empty()) << "not even the DEFAULT clause";
+    EXPECT_EQ(NoDefinitionText("Stack_Size"), plan.error);
+  }
+  EXPECT_NE(std::string::npos, NoDefinitionText("Stack_Size").find("'Stack_Size'"));
+}
+
+TEST(OptionRowsTest, AHexadecimalRowTakesOnlyANumberWithinItsLimits) {
+  struct Row {
+    const char* name;
+    const char* input;
+    bool accepted;
+    const char* shown;  // the value afterwards (it starts at 400H)
+  };
+  const Row rows[] = {
+      {"letters that are no digits", "zz", false, "400H"},
+      {"a digit then a letter", "12G4", false, "400H"},
+      {"empty", "  ", false, "400H"},
+      {"a prefix alone", "0x", false, "400H"},
+      {"more than 32 bits", "123456789", false, "400H"},
+      {"below MIN", "10H", true, "20H"},
+      {"zero", "0", true, "20H"},
+      {"above MAX", "0x2000", true, "1000H"},
+      {"within", "0x123", true, "123H"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Loaded l(StackBlock("Stack_Size EQU 0x400\n"));
+    const int stack = RowNamed(l.rows, "Stack");
+    EXPECT_EQ(r.accepted, l.rows.AcceptsInput(stack, r.input));
+    l.rows.EndEdit(stack, r.input);
+    EXPECT_EQ(r.shown, l.rows.ValueText(stack));
+  }
 }
 
 TEST(OptionWriteBackTest, CrLfTextsKeepTheirLineEnds) {

@@ -29,6 +29,23 @@ struct Tok {
   int line;
 };
 
+// The text with every line feed written as CR LF.
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+// The rows of a table run on the text as written and on its CR LF twin.
+struct LineEnds {
+  const char* name;
+  std::string (*convert)(const std::string&);
+};
+const LineEnds kLineEnds[] = {{"LF", [](const std::string& t) { return t; }}, {"CR LF", WithCrLf}};
+
 std::vector<Tok> LexAll(const std::string& text, Collect* sink = nullptr, bool inside = true) {
   OptionsLexer lex(text, sink);
   lex.SetInsideBlock(inside);
@@ -86,17 +103,19 @@ TEST(OptionsLexerTest, LexicalErrorsAreReportedWithTheirLine) {
       {"letter after a number", ";;\n;; 12Z\n", {{2, "Invalid numeric number."}}},
       {"underscore after a number", ";; 12_\n", {{1, "Invalid numeric number."}}},
       {"string not closed on its line", ";; \"abc\n;; x\n", {{1, "Invalid string constant."}}},
+      {"string not closed on a middle line", ";; a\n;; \"abc\n;; x\n;; }\n", {{2, "Invalid string constant."}}},
       {"string cut by the end of the file", ";; \"abc", {{1, "Invalid string constant."}}},
       {"overlong string reported once", ";; \"" + longString + "\"\n", {{1, "Invalid string constant."}}},
       {"illegal character inside the block", ";; (\n", {{1, "Illegal token '('"}}},
       {"no message before the block", "", {}},
   };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    Collect sink;
-    LexAll(r.text, &sink);
-    EXPECT_EQ(r.reports, sink.reports);
-  }
+  for (const LineEnds& e : kLineEnds)
+    for (const Row& r : rows) {
+      SCOPED_TRACE(std::string(r.name) + ", " + e.name);
+      Collect sink;
+      LexAll(e.convert(r.text), &sink);
+      EXPECT_EQ(r.reports, sink.reports);
+    }
   Collect outside;
   auto toks = LexAll(";; ( )\n", &outside, false);
   EXPECT_TRUE(outside.reports.empty()) << "outside the block an odd character is only a token";
@@ -136,24 +155,27 @@ TEST(OptionsLexerTest, TheCommentFilterPassesOnlyLeaderLines) {
       {"slashes, blank, semicolons", "// ;; a\n;; b\n", {"b"}, {2}},
       {"CR LF lines count once", "x\r\n;; a\r\n;; b\r\n", {"a", "b"}, {2, 3}},
       {"line ends separate tokens", ";; a\n;; b\n", {"a", "b"}, {1, 2}},
+      {"line ends separate tokens without blanks", ";;a\n;;b\n", {"a", "b"}, {1, 2}},
+      {"a string ends its line", ";;\"a\"\n;;b\n", {"a", "b"}, {1, 2}},
       {"a blank comment line is passed over", ";;\n;;   \n;; a\n", {"a"}, {3}},
       {"one semicolon is code", "; a\n;;b c\n", {"b", "c"}, {2, 2}},
       {"leader too close to the end", "x\n;;a", {}, {}},
       {"leader just far enough from the end", ";;abc", {"abc"}, {1}},
       {"slashes too close to the end", "//;;abc", {}, {}},
   };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    auto toks = LexAll(r.text);
-    std::vector<std::string> words;
-    std::vector<int> lines;
-    for (const Tok& t : toks) {
-      words.push_back(t.text);
-      lines.push_back(t.line);
+  for (const LineEnds& e : kLineEnds)
+    for (const Row& r : rows) {
+      SCOPED_TRACE(std::string(r.name) + ", " + e.name);
+      auto toks = LexAll(e.convert(r.text));
+      std::vector<std::string> words;
+      std::vector<int> lines;
+      for (const Tok& t : toks) {
+        words.push_back(t.text);
+        lines.push_back(t.line);
+      }
+      EXPECT_EQ(r.words, words);
+      EXPECT_EQ(r.lines, lines);
     }
-    EXPECT_EQ(r.words, words);
-    EXPECT_EQ(r.lines, lines);
-  }
 }
 
 TEST(OptionsKeywordTest, BucketsDecideWhichSpellingsAreKeywords) {

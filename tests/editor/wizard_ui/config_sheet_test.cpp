@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
@@ -20,6 +22,7 @@
 #include "editor/wizard_ui/colours_fonts_page.h"
 #include "editor/wizard_ui/editor_config_sheet.h"
 #include "editor/wizard_ui/editor_options_page.h"
+#include "editor/wizard_ui/section_colours_dialog.h"
 #include "editor/wizard_ui/shortcuts_page.h"
 #include "platform/fault_disk.h"
 #include "platform/settings_store.h"
@@ -75,6 +78,61 @@ TEST_F(SheetTest, EditorOptionsReachTheStoredSections) {
   EXPECT_TRUE(all[kFtRecDefault].Has(kFtTabsToBlanks));
   EXPECT_EQ(8, m_store.GetProfileInt("Editor\\C Files", "Tab Size", 0));
   EXPECT_EQ(0, m_store.GetProfileInt("Editor\\Default Files", "Keep Tabs", 1));
+}
+
+// The colours page's "Section Colors..." opens the colour dialog of the
+// chosen editor kind's profile section: its OK writes the section, the
+// kind's record takes the values, and the sheet's OK keeps them.
+TEST_F(SheetTest, SectionColoursFromTheColoursPage) {
+  EditorConfigurationContext ctx;
+  ctx.settings = &m_store;
+  ctx.toolset = 3;  // ARM-GNU: the C files' section is "Editor\CArmC"
+  WindowFonts fonts;
+  ctx.windowFonts = &fonts;
+  std::vector<std::string> sections;
+  ctx.exec = [&](CColFnt& sheet) {
+    CPgColFnt* page = sheet.ColoursPage();
+    sheet.Tabs()->setCurrentWidget(page);
+    EXPECT_FALSE(page->SectionButton()->isEnabled()) << "no kind chosen";
+    page->Kinds()->setCurrentRow(kEditorWindowKindCount);  // the first other window: no section
+    EXPECT_EQ(page->Kinds()->currentRow(), kEditorWindowKindCount);
+    EXPECT_FALSE(page->SectionButton()->isEnabled());
+    page->Kinds()->setCurrentRow(0);  // Editor C files
+    EXPECT_TRUE(page->SectionButton()->isEnabled());
+    sheet.execSectionDialog = [&](CEditOpt& dialog) {
+      sections.push_back(dialog.Section());
+      // Keyword navy, background yellow: the samples show them.
+      dialog.chooseColour = [](uint32_t) { return std::optional<uint32_t>(0x800000); };
+      dialog.ColourButton(CEditOpt::kKeyword)->click();
+      dialog.chooseColour = [](uint32_t) { return std::optional<uint32_t>(0x00FFFF); };
+      dialog.ColourButton(CEditOpt::kBackground)->click();
+      EXPECT_EQ(dialog.Sample(CEditOpt::kKeyword)->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+      EXPECT_EQ(dialog.Sample(CEditOpt::kComment)->palette().color(QPalette::Window), QColor(255, 255, 0));
+      dialog.CaseBox()->setChecked(true);
+      dialog.Delimiter(0)->setText("//");
+      auto* box = dialog.findChild<QDialogButtonBox*>();
+      if (!box) return false;
+      box->button(QDialogButtonBox::Ok)->click();
+      return dialog.result() == QDialog::Accepted;
+    };
+    page->SectionButton()->click();
+    // Cancel in the dialog changes nothing.
+    sheet.execSectionDialog = [&](CEditOpt& dialog) {
+      sections.push_back(dialog.Section());
+      dialog.Delimiter(0)->setText("--");
+      return false;
+    };
+    page->SectionButton()->click();
+    return true;
+  };
+  ASSERT_TRUE(RunEditorConfigurationSheet(nullptr, ctx));
+  EXPECT_EQ(sections, (std::vector<std::string>{"Editor\\CArmC", "Editor\\CArmC"}));
+  EXPECT_EQ(m_store.GetProfileString("Editor\\CArmC", "Comment Start 1", ""), "//");
+  EditorTypeSettings all{};
+  LoadAllEditorTypeSettings(m_store, &all);
+  EXPECT_EQ(all[kFtRecArmC].crKeyword, 0x800000u);
+  EXPECT_EQ(all[kFtRecArmC].crBackground, 0x00FFFFu);
+  EXPECT_TRUE(all[kFtRecArmC].Has(kFtCaseSensitive));
 }
 
 TEST_F(SheetTest, CancelKeepsTheStoredSettings) {

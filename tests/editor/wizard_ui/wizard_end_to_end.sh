@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The configuration wizard in the program under Xvfb: builds the example,
-# opens its startup file (which opens in the wizard), checks "Set up the
-# PLL", saves, builds again and finds the PLL code in the startup object;
+# opens its startup file (which opens in the wizard), tries a stack size
+# that is no number and one below its MIN, checks "Set up the PLL", saves, builds again and finds the PLL code in the startup object;
 # then opens View > Options, sets the disassembly window's background on
 # the colours page and finds it stored when the program ends. Every step
 # is a PNG in <build>/gallery/wizard.
@@ -32,6 +32,19 @@ click_at 116 106 2
 sleep 1
 shot 01-wizard
 xdotool search --onlyvisible --name "Startup.s" > /dev/null || fail "Startup.s did not open"
+# 1b: the IRQ stack size takes only a number, held to its MIN of 0x20.
+edit_stack() {
+  click_at 398 127
+  sleep 0.5
+  xdotool key ctrl+a
+  xdotool type --delay 40 "$1"
+  xdotool key Return
+  sleep 0.5
+}
+edit_stack zz
+shot 01b-stack-not-a-number
+edit_stack 10
+shot 01c-stack-held-to-min
 # 2: the PLL's check box enables the clock settings; Ctrl+S saves.
 click_at 384 139
 shot 02-pll-checked
@@ -39,6 +52,8 @@ xdotool key ctrl+s
 sleep 1
 grep -q "^        .equ    PLL_SETUP, 1" "$startup" || fail "the saved file does not set up the PLL"
 grep -q "TYPE = BOOL  DEFAULT = 1" "$startup" || fail "the block does not keep the checked value"
+grep -q "^        .equ    IRQ_Stack_Size, 0x20$" "$startup" || fail "the stack size was not held to its MIN of 0x20"
+grep -q "DEFAULT = 0x20  MIN = 0x20" "$startup" || fail "the block does not keep the stack size"
 # 3: the next build assembles the PLL code.
 sleep 1
 xdotool key F7

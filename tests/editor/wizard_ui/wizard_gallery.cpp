@@ -1,12 +1,14 @@
 // Renders the configuration wizard and the editor configuration sheet to
 // PNG files on the offscreen platform: the example's startup file in the
-// wizard (PLL off, then on with an edit running), and the sheet's editor and
-// colours pages. Usage: wizard_gallery <output folder> <source folder>. Exits
-// non-zero when a picture could not be made.
+// wizard (PLL off, then on with an edit running), the sheet's editor and
+// colours pages, and the colour dialog of one profile section. Usage:
+// wizard_gallery <output folder> <source folder>. Exits non-zero when a
+// picture could not be made.
 #include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <cstdio>
@@ -20,6 +22,7 @@
 #include "editor/options/sheet_rules.h"
 #include "editor/wizard_ui/editor_config_sheet.h"
 #include "editor/wizard_ui/options_tree.h"
+#include "editor/wizard_ui/section_colours_dialog.h"
 #include "editor/wizard_ui/startup_view.h"
 #include "editor/wizard_ui/startup_wizard_host.h"
 #include "platform/settings_store.h"
@@ -88,6 +91,12 @@ int Run(const QString& outDir, const std::string& sourceDir) {
   sheet.ColoursPage()->Kinds()->setCurrentRow(kEditorWindowKindCount);  // the disassembly window
   sheet.ColoursPage()->Elements()->setCurrentRow(3);                     // its current line
   Save(sheet, outDir, "sheet-colours-disassembly");
+  // The colour dialog of one profile section, a dark background chosen.
+  CEditOpt section(store, "Editor\\C Files");
+  section.chooseColour = [](uint32_t) { return std::optional<uint32_t>(0x400000); };
+  section.ColourButton(CEditOpt::kBackground)->click();
+  section.show();
+  Save(section, outDir, "section-colours");
   return g_failed;
 }
 

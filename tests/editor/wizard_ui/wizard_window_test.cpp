@@ -19,6 +19,7 @@
 #include "editor/ide/editor_view.h"
 #include "editor/text/editor_keys.h"
 #include "editor/wizard/option_rows.h"
+#include "editor/wizard/option_writeback.h"
 #include "editor/wizard_ui/options_tree.h"
 #include "editor/wizard_ui/startup_view.h"
 #include "editor/wizard_ui/startup_wizard_host.h"
@@ -180,6 +181,57 @@ TEST_F(WizardTest, InPlaceEditorsByKind) {
   QTest::keyClick(list, Qt::Key_Return);
   QApplication::processEvents();
   EXPECT_EQ("        .equ PSEL, 1", Line(16));
+}
+
+// A hexadecimal row's in-place edit: anything but a number is refused
+// (beep, value and text unchanged), a number is held to MIN and MAX.
+TEST_F(WizardTest, AHexadecimalRowTakesOnlyANumberWithinItsLimits) {
+  std::string text = kStartup;
+  text.replace(text.find("DEFAULT = 0x80 KEY"), 18, "DEFAULT = 0x80 MIN = 0x20 MAX = 0x1000 KEY");
+  StartupWizardHost& host = Open(text);
+  ASSERT_TRUE(host.ShowWizard());
+  struct Row {
+    const char* name;
+    const char* input;
+    const char* shown;
+    const char* code;
+  };
+  const Row rows[] = {
+      {"not a number", "zz", "80H", "        .equ Stack_Size, 0x80"},
+      {"below MIN", "10H", "20H", "        .equ Stack_Size, 0x20"},
+      {"above MAX", "0x2000", "1000H", "        .equ Stack_Size, 0x1000"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ClickValue("Stack");
+    auto* edit = qobject_cast<QLineEdit*>(Tree().Editor());
+    ASSERT_NE(nullptr, edit);
+    edit->setText(r.input);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(r.shown, Tree().Rows().ValueText(RowNamed("Stack")));
+    EXPECT_EQ(r.code, Line(13));
+  }
+}
+
+// A key named only in a comment: the wizard says so and writes nothing,
+// and the tree keeps what the file holds.
+TEST_F(WizardTest, AKeyWithoutADefinitionIsNotWritten) {
+  std::string text = kStartup;
+  text.replace(text.find("        .equ Stack_Size, 0x80"), 29, "@ Stack_Size 0x80 bytes");
+  StartupWizardHost& host = Open(text);
+  ASSERT_TRUE(host.ShowWizard());
+  const std::string before = m_doc->Text().GetText();
+  ClickValue("Stack");
+  auto* edit = qobject_cast<QLineEdit*>(Tree().Editor());
+  ASSERT_NE(nullptr, edit);
+  edit->setText("0x200");
+  QTest::keyClick(edit, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(m_errors, std::vector<std::string>{NoDefinitionText("Stack_Size")});
+  EXPECT_EQ(m_doc->Text().GetText(), before);
+  EXPECT_FALSE(m_doc->IsModified());
+  EXPECT_EQ("80H", Tree().Rows().ValueText(RowNamed("Stack")));
 }
 
 TEST_F(WizardTest, AReadOnlyTextKeepsItsValues) {

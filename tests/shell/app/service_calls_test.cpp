@@ -97,6 +97,11 @@ TEST_F(ServiceTest, ToolBoxListWhileTheWindowIsClosed) {
   EXPECT_EQ(Call(32, Arg(button)), 1);
   EXPECT_EQ(Call(32, Arg(button)), 1);  // the same button again changes nothing
   ASSERT_EQ(app->SavedToolBox().size(), 1u);
+  // A label that exists takes the new command instead of a second button.
+  const char* again[2] = {"Reset", "RESET 1"};
+  EXPECT_EQ(Call(32, Arg(again)), 1);
+  ASSERT_EQ(app->SavedToolBox().size(), 1u);
+  EXPECT_EQ(app->SavedToolBox().front().command, "RESET 1");
   std::vector<std::string> texts;
   for (int i = 0; i < 15; ++i) texts.push_back("b" + std::to_string(i));
   for (const auto& t : texts) {
@@ -188,6 +193,45 @@ TEST_F(ServiceTest, SerialByteCodeReturnsItsArgument) {
   EXPECT_EQ(Call(48, arg), arg);
   EXPECT_TRUE(frame.Called("Serial 2 1"));
 }
+
+// The event interface hears of the session and of execution from the
+// service codes that mark them, whoever calls them (driver or IDE).
+struct EventRow {
+  const char* name;
+  int code;
+  bool session, executing;
+  std::vector<std::string> events;
+};
+
+class ServiceEvents : public ServiceTest, public ::testing::WithParamInterface<EventRow> {};
+
+TEST_P(ServiceEvents, CodesTellTheEventInterface) {
+  debug.session = GetParam().session;
+  debug.executing = GetParam().executing;
+  debug.pc = 0x2A8;
+  Call(GetParam().code, 1);
+  EXPECT_EQ(ipc.events, GetParam().events);
+  // The code itself still reaches the debug windows.
+  EXPECT_TRUE(frame.Called("DebugService " + std::to_string(GetParam().code)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ServiceEvents,
+    ::testing::Values(
+        EventRow{"RunStarts", 1, true, false, {"execution started"}},
+        EventRow{"RunStartsSecondForm", 3, true, false, {"execution started"}},
+        EventRow{"StopWhileHalted", 2, true, false, {"execution stopped 1 0 0x2A8"}},
+        EventRow{"StopWhileRunningLeavesTheRuleToTheNotifier", 2, true, true, {"execution stopped 1 1 0x2A8"}},
+        EventRow{"SessionStarted", 6, true, false, {"debugger started"}},
+        EventRow{"SessionEnds", 20, true, false, {"debugger stopped"}},
+        EventRow{"StepOver", 8, true, false, {"execution started"}},
+        EventRow{"StepInto", 7, true, false, {"execution started"}},
+        EventRow{"StepInstruction", 2053, true, false, {"execution started"}},
+        EventRow{"StepOutWithACall", 9, true, false, {"execution started"}},
+        EventRow{"StepWithoutSession", 8, false, false, {}},
+        EventRow{"StepWhileRunning", 7, true, true, {}},
+        EventRow{"OtherCode", 14, true, false, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

@@ -3,6 +3,8 @@
 // debugger and event interface that record what they were asked.
 #pragma once
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -183,6 +185,8 @@ class FakeDebug : public DebugPort {
   bool TargetExecuting() const override { return executing; }
   bool CommandLogOn() const override { return commandLog; }
   bool SerialLogOn() const override { return serialLog; }
+  uint32_t ProgramCounter() const override { return pc; }
+  uint32_t pc = 0;
   void Log(int kind, const char* data, int count) override {
     logs.push_back(std::to_string(kind) + ":" + (count < 0 ? std::string(data) : std::string(data, count)));
   }
@@ -204,7 +208,16 @@ class RecordingIpc : public IpcPort {
   void SendBuildInfo(const char* line) override { info.push_back(line ? line : "<null>"); }
   void SendBuildEnd() override { ++buildEnds; }
   void ChannelSend(int kind, const char* text) override { channel.push_back(std::to_string(kind) + ":" + text); }
-  std::vector<std::string> info, channel;
+  void SendDebuggerAborted() override { events.push_back("aborted"); }
+  void SendDebuggerStarted() override { events.push_back("debugger started"); }
+  void SendDebuggerStopped() override { events.push_back("debugger stopped"); }
+  void SendExecutionStarted() override { events.push_back("execution started"); }
+  void SendExecutionStopped(bool debugging, bool running, uint32_t pc) override {
+    char text[64];
+    std::snprintf(text, sizeof text, "execution stopped %d %d 0x%X", debugging, running, pc);
+    events.push_back(text);
+  }
+  std::vector<std::string> info, channel, events;
   int buildEnds = 0;
 };
 

@@ -121,7 +121,6 @@ const Row kRows[] = {
     {"RunGreyWhileRunning", Running, 32791, false, 0, nullptr},
     {"RunGreyWithoutSession", Idle, 32791, false, 0, nullptr},
     {"StopRunningOnlyWhileRunning", Running, 32797, true, 0, nullptr},
-    {"CoverageWindowNeedsASession", Idle, 35047, false, 0, nullptr},
     {"RecentGreyWhileBuilding", Building, 32806, false, 0, nullptr},
     {"RecentWhenIdle", NoProject, 32813, true, 0, nullptr},
     {"FindBoxInEditor", EditorWithSelection, cmd::kFindBox, true, 0, nullptr},

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QAbstractButton>
 #include <QProcess>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -488,9 +489,8 @@ TEST_F(FrameCommandsTest, StartedAddInRegistersFollowsTheAnnouncedFileAndDetache
   ASSERT_TRUE(WaitFor([&] { return logText().find("code 80000009") != std::string::npos; }, 10000)) << logText();
   ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }, 10000));
   // The example is an ARM-GNU target: its tools write no browse records.
-  EXPECT_EQ(boxes, std::vector<std::string>{"No Browse Information available in '" + elf +
-                                            "'\n\nCheck - [Target-Options] [Output] [Browse Information]\n"
-                                            "then Rebuild the target !\n"});
+  EXPECT_EQ(boxes, std::vector<std::string>{
+                       "Source Browser: the compiler of this ARM-GNU target writes no browse information."});
   // Announcing a file and its line lets the peer go on to its file request
   // and its detach.
   const std::string file = dir + "Blinky.c";
@@ -516,14 +516,38 @@ TEST_F(FrameCommandsTest, SourceBrowserCommandFollowsTheTargetsToolset) {
   ASSERT_NE(f, nullptr);
   ASSERT_NE(f->Browser(), nullptr);
   TargetRec* target = s.App().Project()->curTarget;
+  // On an ARM target the command is greyed, and the status line's prompt
+  // says why.
   EXPECT_FALSE(f->QueryCommand(kCmdSourceBrowser).enabled);
+  // The mouse over the greyed item in the View menu.
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  ASSERT_NE(bar, nullptr);
+  bar->OpenPopup(2, false);
+  QMenu* view = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(view, nullptr);
+  QAction* item = nullptr;
+  for (QAction* a : view->actions())
+    if (a->data().toUInt() == kCmdSourceBrowser) item = a;
+  ASSERT_NE(item, nullptr);
+  EXPECT_FALSE(item->isEnabled());
+  const QPoint over = view->actionGeometry(item).center();
+  QMouseEvent move(QEvent::MouseMove, over, view->mapToGlobal(over), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(view, &move);
+  EXPECT_EQ(f->Status()->GetWindowText(),
+            "Source Browser: the compiler of this ARM-GNU target writes no browse information.");
+  view->close();
   const uint16_t toolset = target->toolset;
+  target->toolset = kToolsetArmAds;
+  EXPECT_FALSE(f->QueryCommand(kCmdSourceBrowser).enabled);
+  EXPECT_STREQ(f->Browser()->Source().toolsWriteNone, "ARM-ADS");
   target->toolset = kToolset51;
   EXPECT_TRUE(f->QueryCommand(kCmdSourceBrowser).enabled);
   EXPECT_EQ(f->QueryCommand(kCmdSourceBrowser).check, 0);
-  EXPECT_FALSE(f->Browser()->Source().toolsWriteNone);
+  EXPECT_EQ(f->Browser()->Source().toolsWriteNone, nullptr);
+  f->ShowCommandPrompt(kCmdSourceBrowser);
+  EXPECT_EQ(f->Status()->GetWindowText().find("no browse information"), std::string::npos);
   target->toolset = toolset;
-  EXPECT_TRUE(f->Browser()->Source().toolsWriteNone);
+  EXPECT_STREQ(f->Browser()->Source().toolsWriteNone, "ARM-GNU");
   // The browser's frame refuses to close while the docking layouts switch.
   EXPECT_TRUE(f->Browser()->FrameMayClose());
   s.App().SetState(kStateLayoutSwitch);

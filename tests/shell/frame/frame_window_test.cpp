@@ -6,10 +6,13 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +24,8 @@
 #include "shell/frame/frame_accelerators.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/frame_bars.h"
+#include "editor/wizard_ui/editor_config_sheet.h"
+#include "editor/wizard_ui/shortcuts_page.h"
 #include "shell/frame/editor_options_command.h"
 #include "project/environment/environment.h"
 #include "shell/frame/document_lookup.h"
@@ -482,11 +487,17 @@ TEST_F(FrameWindowTest, AWorkspaceSavesAndReopensTheLayout) {
 // View > Options: a key the shortcuts page gives a command runs it at once,
 // is kept in the shortcut file beside the settings and works after a restart.
 TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
-  SetEditorOptionsSheet([](QWidget*, EditorOptionsSession&, ShortcutPageData& keys) {
-    if (!keys.table || !keys.commands) return false;
-    EXPECT_GE(keys.commands->Find(cmd::kBuildTarget), 0);
-    keys.table->AssignShortcut(HotKeyOf(Qt::Key_F9, Qt::NoModifier), cmd::kBuildTarget);
-    keys.modified = true;
+  // The shortcuts page of the program's sheet: F9 captured for Build Target.
+  SetEditorOptionsSheet([](CColFnt& sheet) {
+    CPgScut* page = sheet.ShortcutsPage();
+    EXPECT_TRUE(sheet.Tabs()->isTabEnabled(2));
+    const int row = page->RowOfCommand(cmd::kBuildTarget);
+    EXPECT_GE(row, 0);
+    if (row < 0) return false;
+    page->Commands()->setCurrentRow(row);
+    page->captureKey = [] { return HotKeyOf(Qt::Key_F9, Qt::NoModifier); };
+    page->AssignButton()->click();
+    EXPECT_TRUE(page->Modified());
     return true;
   });
   SettingsStore settings(dir + "settings.ini");

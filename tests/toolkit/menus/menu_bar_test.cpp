@@ -10,8 +10,11 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/mdi_frame.h"
@@ -185,6 +188,31 @@ TEST_F(MenuBarTest, AltTwiceLeavesTheKeyboardMode) {
   bar->SetF10Bound([] { return true; });
   Key(Qt::Key_F10);
   EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
+}
+
+// A window's own Alt mnemonic (a label's buddy) moves the focus and leaves
+// the menu bar alone: the key after it is typed, no menu opens.
+TEST_F(MenuBarTest, AWindowsOwnMnemonicDoesNotArmTheMenuBar) {
+  auto* page = new QWidget;
+  auto* first = new QLineEdit(page);
+  auto* label = new QLabel("File &Outline:", page);
+  auto* outline = new QLineEdit(page);
+  label->setBuddy(outline);
+  auto* layout = new QVBoxLayout(page);
+  for (QWidget* w : std::initializer_list<QWidget*>{first, label, outline}) layout->addWidget(w);
+  frame->MdiClient()->addSubWindow(page)->show();
+  QCoreApplication::processEvents();
+  first->setFocus();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(first->hasFocus());
+  QTest::keyClick(first, Qt::Key_O, Qt::AltModifier);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(outline->hasFocus());
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
+  QTest::keyClick(outline, Qt::Key_F);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Popup(), nullptr);
+  EXPECT_EQ(outline->text().toStdString(), "f");
 }
 
 TEST_F(MenuBarTest, AMnemonicOpensItsPopupWithTheFirstItemSelected) {

@@ -127,6 +127,25 @@ TEST_F(CustomToolBarTest, AButtonClickRunsItsCommandAndTracksTheHotButton) {
   EXPECT_EQ(b->ran.size(), 1u);
 }
 
+// A button its handler checks is pressed; unchecked again, it comes up.
+TEST_F(CustomToolBarTest, AButtonCheckedByItsHandlerComesUpWhenUnchecked) {
+  SECCustomToolBar* file = b->Bar(kFileToolBarId);
+  int check = 1;
+  b->frame->OnUpdate(kSave, [&](CommandState& s) { s.SetCheck(check); });
+  file->UpdateCmdUI();
+  const SECStdBtn* save = file->Button(file->FindButton(kSave));
+  EXPECT_TRUE(save->m_nStyle & TBBS_CHECKED);
+  check = 0;
+  file->UpdateCmdUI();
+  EXPECT_FALSE(save->m_nStyle & TBBS_CHECKED);
+  // A handler that only enables leaves the check alone.
+  check = 1;
+  file->UpdateCmdUI();
+  b->frame->OnUpdate(kSave, [](CommandState& s) { s.Enable(true); });
+  file->UpdateCmdUI();
+  EXPECT_TRUE(save->m_nStyle & TBBS_CHECKED);
+}
+
 TEST_F(CustomToolBarTest, TipsNameTheCommandUnderTheMouseWhileSwitchedOn) {
   std::vector<unsigned> asked;
   b->mgr->SetTipSource([&](unsigned id) {

@@ -1,0 +1,266 @@
+// The IDE's command language on a GDB target: each translated line
+// (command_language.h) done with MI commands whose texts are single quoted
+// arguments. Breakpoints the driver sets for itself (the UART stand-in's
+// watchpoint, the temporary one of "run until") keep gdb's numbers busy;
+// the command page's numbers leave them out, so the user's first
+// breakpoint is number 1.
+#include <cstdio>
+#include <fstream>
+
+#include "debugger/gdb/gdb_target.h"
+
+namespace pm2::gdb {
+
+namespace {
+
+constexpr int kTimeoutMs = 3000;
+constexpr int kMaxIncludeDepth = 8;
+
+std::string Hex8(uint64_t v) {
+  char b[24];
+  std::snprintf(b, sizeof b, "0x%08llX", static_cast<unsigned long long>(v));
+  return b;
+}
+
+}  // namespace
+
+int GdbTarget::Refuse(const std::string& why) {
+  if (m_events.print) m_events.print("*** error: " + why + "\n");
+  return 1;
+}
+
+bool GdbTarget::Console(const std::string& command, std::string* err) {
+  if (!m_gdb) return false;
+  // A command of gdb's own may set any register.
+  RegistersMayChange();
+  const bool ok = Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kTimeoutMs), err);
+  FlushBlankConsole();
+  return ok;
+}
+
+void GdbTarget::OwnBreakpoint(int number) {
+  if (number <= 0) return;
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  m_ownNumbers.insert(number);
+}
+
+int GdbTarget::UserNumber(int gdbNumber) const {
+  int below = 0;
+  for (int own : m_ownNumbers)
+    if (own < gdbNumber) ++below;
+  return gdbNumber - below;
+}
+
+int GdbTarget::GdbNumber(int userNumber) const {
+  if (userNumber <= 0) return 0;
+  int number = userNumber;
+  for (int own : m_ownNumbers)  // ascending
+    if (own <= number) ++number;
+  return number;
+}
+
+int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
+  if (input.find_first_not_of(" \t\r\n") == std::string::npos) return 0;
+  if (!m_gdb || State() == SessionState::Dead) return 1;
+  const CommandTranslation t = TranslateCommand(input, origin);
+  switch (t.action) {
+    case CommandAction::Refuse:
+      return Refuse(t.error);
+    case CommandAction::Typed: {
+      std::string err;
+      return Console(t.expression, &err) ? 0 : Refuse(err);
+    }
+    case CommandAction::Go:
+      return Go(0xFFFFFFFFu) ? 0 : Refuse("G: the target runs already");
+    case CommandAction::RunUntil:
+      return RunUntil(t.location);
+    case CommandAction::SetPc:
+      return AssignAndReposition("$pc = " + t.expression);
+    case CommandAction::Assign:
+      return AssignAndReposition(t.expression);
+    case CommandAction::SetBreakpoint:
+      return SetBreakpointAt(t, origin);
+    case CommandAction::KillBreakpoints:
+    case CommandAction::EnableBreakpoints:
+    case CommandAction::DisableBreakpoints:
+      return ChangeBreakpoints(t);
+    case CommandAction::ListBreakpoints:
+      return ListForCommandPage();
+    case CommandAction::Include:
+      return IncludeFile(t.file);
+  }
+  return 1;
+}
+
+int GdbTarget::RunUntil(const std::string& location) {
+  if (!Halted()) return Refuse("G: the target runs already");
+  std::string err;
+  MiRecord r = m_gdb->Call("-break-insert -t -- " + MiQuote(location), kTimeoutMs);
+  if (!Ok(r, &err)) return Refuse("G: " + err);
+  if (const MiValue* b = r.results.Find("bkpt")) OwnBreakpoint(std::atoi(b->Str("number").c_str()));
+  m_freeRun = true;
+  m_stepMode = -1;
+  return Ok(m_gdb->Call("-exec-continue", kTimeoutMs), &err) ? 0 : Refuse("G: " + err);
+}
+
+int GdbTarget::AssignAndReposition(const std::string& assignment) {
+  if (!Halted()) return Refuse("the target runs: no assignment now");
+  std::string err;
+  if (!Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(assignment), kTimeoutMs), &err)) return Refuse(err);
+  Reposition();
+  return 0;
+}
+
+void GdbTarget::Reposition() {
+  uint64_t pc = 0;
+  RegistersMayChange();
+  if (!Evaluate("(unsigned long)$pc", &pc) || uint32_t(pc) == m_pc) {
+    if (m_events.changed) m_events.changed();
+    return;
+  }
+  m_pc = uint32_t(pc);
+  {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    m_stopLine = SourceLine{};
+    m_stopFunction.clear();
+  }
+  SourceLine line;
+  if (FindSource(pc, &line)) {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    m_stopLine = line;
+  }
+  // The IDE shows the new position.
+  if (m_events.changed) m_events.changed();
+}
+
+int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin) {
+  if (!Halted()) return Refuse("BS: the target runs; stop it first");
+  std::string gdbCommand, err;
+  if (!t.command.empty() && !BreakpointCommand(t.command, origin, &gdbCommand, &err)) return Refuse("BS: " + err);
+  std::string command = "-break-insert";
+  if (t.count > 1) command += " -i " + std::to_string(t.count - 1);
+  MiRecord r = m_gdb->Call(command + " -- " + MiQuote(t.location), kTimeoutMs);
+  if (!Ok(r, &err)) return Refuse("BS: " + err);
+  const MiValue* b = r.results.Find("bkpt");
+  const int number = b ? std::atoi(b->Str("number").c_str()) : 0;
+  if (number <= 0) return Refuse("BS: gdb gave no breakpoint number");
+  if (!gdbCommand.empty() &&
+      !Ok(m_gdb->Call("-break-commands " + std::to_string(number) + " " + MiQuote(gdbCommand), kTimeoutMs), &err)) {
+    m_gdb->Call("-break-delete " + std::to_string(number), kTimeoutMs);
+    return Refuse("BS: " + err);
+  }
+  uint64_t address = 0, entry = 0;
+  const bool located = ValueNumber(b->Str("addr"), &address);
+  // "BS main" stops after main's entry code; main's address names it too.
+  const bool function = located && t.location[0] != '*' && Evaluate("(unsigned long)" + t.location, &entry);
+  int shown = 0;
+  {
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    if (located) m_breakpoints[address] = number;
+    if (function && entry != address) m_entryBreak[entry] = address;
+    shown = UserNumber(number);
+  }
+  if (m_events.print) {
+    std::string text = "Breakpoint " + std::to_string(shown) + " at " + (located ? Hex8(address) : b->Str("addr"));
+    if (!b->Str("file").empty()) text += ": " + b->Str("file") + ", line " + b->Str("line");
+    m_events.print(text + "\n");
+  }
+  return 0;
+}
+
+int GdbTarget::ChangeBreakpoints(const CommandTranslation& t) {
+  const char* word = t.action == CommandAction::KillBreakpoints     ? "BK"
+                     : t.action == CommandAction::EnableBreakpoints ? "BE"
+                                                                    : "BD";
+  if (!Halted()) return Refuse(std::string(word) + ": the target runs; stop it first");
+  std::vector<int> numbers;
+  if (t.all) {
+    std::vector<GdbBreakpointInfo> list;
+    ListBreakpoints(&list);
+    for (const GdbBreakpointInfo& b : list) numbers.push_back(b.number);
+  } else {
+    std::vector<GdbBreakpointInfo> list;
+    ListBreakpoints(&list);
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    for (int user : t.numbers) {
+      const int number = GdbNumber(user);
+      bool exists = false;
+      for (const GdbBreakpointInfo& b : list) exists |= b.number == number;
+      if (!exists) return Refuse(std::string(word) + ": no breakpoint " + std::to_string(user));
+      numbers.push_back(number);
+    }
+  }
+  int failed = 0;
+  for (int number : numbers) {
+    const bool ok = t.action == CommandAction::KillBreakpoints ? DeleteBreakpoint(number)
+                                                               : EnableBreakpoint(number, t.action ==
+                                                                                              CommandAction::EnableBreakpoints);
+    if (!ok) {
+      ++failed;
+      continue;
+    }
+    // The margin's view of the breakpoints follows.
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    if (t.action == CommandAction::KillBreakpoints) {
+      for (auto it = m_disabled.begin(); it != m_disabled.end();)
+        it = m_breakpoints.count(it->first) ? std::next(it) : m_disabled.erase(it);
+      for (auto it = m_entryBreak.begin(); it != m_entryBreak.end();)
+        it = m_breakpoints.count(it->second) ? std::next(it) : m_entryBreak.erase(it);
+    } else {
+      for (const auto& [address, n] : m_breakpoints)
+        if (n == number) m_disabled[address] = t.action == CommandAction::DisableBreakpoints;
+    }
+  }
+  return failed ? Refuse(std::string(word) + ": gdb refused " + std::to_string(failed) + " of them") : 0;
+}
+
+int GdbTarget::ListForCommandPage() {
+  std::vector<GdbBreakpointInfo> list;
+  if (!ListBreakpoints(&list)) return Refuse("BL: the target runs; stop it first");
+  std::string text;
+  for (const GdbBreakpointInfo& b : list) {
+    int shown = 0;
+    {
+      std::lock_guard<std::mutex> lock(m_bpMutex);
+      shown = UserNumber(b.number);
+    }
+    char head[64];
+    std::snprintf(head, sizeof head, "%3d: (%c) %s  ", shown, b.enabled ? 'E' : 'D', Hex8(b.address).c_str());
+    text += head + b.location;
+    if (b.access) text += b.access == 1 ? "  (read)" : b.access == 2 ? "  (write)" : "  (read/write)";
+    if (b.passCount > 1) text += ", CNT=" + std::to_string(b.passCount);
+    if (!b.condition.empty()) text += ", if " + b.condition;
+    if (!b.command.empty()) text += ", \"" + b.command + "\"";
+    text += "\n";
+  }
+  if (m_events.print && !text.empty()) m_events.print(text);
+  return 0;
+}
+
+int GdbTarget::IncludeFile(const std::string& file) {
+  if (m_includeDepth >= kMaxIncludeDepth)
+    return Refuse("Include: '" + file + "' includes files more than " + std::to_string(kMaxIncludeDepth) + " deep");
+  std::ifstream in(file);
+  if (!in) {
+    // A path written in the project's Windows form.
+    std::string slashed = file;
+    for (char& c : slashed)
+      if (c == '\\') c = '/';
+    in.open(slashed);
+  }
+  if (!in) return Refuse("Include: can't read '" + file + "'");
+  ++m_includeDepth;
+  int failed = 0;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line.compare(first, 2, "//") == 0) continue;
+    // The user's own file: its lines count as typed.
+    if (Execute(line, CommandOrigin::Typed) != 0) ++failed;
+  }
+  --m_includeDepth;
+  return failed ? 1 : 0;
+}
+
+}  // namespace pm2::gdb

@@ -1,0 +1,115 @@
+#include "debugger/session/session_breakpoints.h"
+
+#include <strings.h>
+
+#include <map>
+#include <set>
+
+#include "debugger/abi/debug_records.h"
+#include "debugger/model/margin_breakpoints.h"
+#include "project/files/debug_lists.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+
+namespace pm2 {
+
+namespace {
+
+// DbgBreakpoint operations: 1 the state at an address (0 none, 1 enabled,
+// 2 disabled), 2 flip enabled, 3 insert or remove.
+constexpr int32_t kBpState = 1, kBpFlipEnable = 2, kBpToggle = 3;
+constexpr uint32_t kBpTypeMask = 0xF, kBpEnabled = 0x10;
+
+std::string FileNameOf(const std::string& path) {
+  const std::size_t cut = path.find_last_of("/\\:");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// The code address of a line as the editor's margin marks it: of a run of
+// pairs with one address only the last counts, and a later pair of the line
+// wins. A line without code takes the next line that has some.
+bool LineAddress(const DbgLineTableRecord* table, uint32_t line, uint32_t* address) {
+  if (!table || !table->pairs) return false;
+  std::map<uint32_t, uint32_t> byLine;
+  for (uint32_t i = 0; i < table->count; ++i) {
+    const DbgLinePair& p = table->pairs[i];
+    if (i + 1 < table->count && table->pairs[i + 1].address == p.address) continue;
+    byLine[p.line] = p.address;
+  }
+  auto it = byLine.lower_bound(line);
+  if (it == byLine.end()) return false;
+  *address = it->second;
+  return true;
+}
+
+}  // namespace
+
+std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, const TargetRec* target,
+                                                       const SourcePathFn& sourcePath) {
+  std::vector<const BreakpointRec*> applied;
+  if (!target || !record.DbgBreakpoint || !record.DbgLineTable) return applied;
+  for (const BreakpointRec* b = target->breakpoints; b; b = b->next) {
+    if (!IsStoredLineBreakpoint(*b, b->text1.str())) continue;
+    const std::string path = sourcePath(b->text1.str());
+    if (path.empty()) continue;
+    uint32_t address = 0;
+    if (!LineAddress(static_cast<const DbgLineTableRecord*>(record.DbgLineTable(path.c_str())), b->value1, &address))
+      continue;
+    // One already there (two stored lines on one address) is not removed.
+    uint32_t state = record.DbgBreakpoint(address, kBpState);
+    if (state == 0 && record.DbgBreakpoint(address, kBpToggle) != uint32_t(-1))
+      state = record.DbgBreakpoint(address, kBpState);
+    if (state != 1 && state != 2) continue;
+    const bool enabled = (b->flags & kBreakFlag3) != 0;
+    if (enabled != (state == 1)) record.DbgBreakpoint(address, kBpFlipEnable);
+    applied.push_back(b);
+  }
+  return applied;
+}
+
+std::vector<SourceBreakpoint> DriverSourceBreakpoints(DebugInterface& record) {
+  std::vector<SourceBreakpoint> found;
+  if (!record.DbgBreakpointList || !record.DbgFindSource) return found;
+  auto* head = reinterpret_cast<const DbgBreakpointRecord*>(record.DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  std::set<std::pair<std::string, uint32_t>> seen;
+  for (const DbgBreakpointRecord* b = head; b; b = b->next) {
+    if ((b->flags & kBpTypeMask) != 0) continue;  // conditional and access ones need their expression
+    if ((b->expression && *b->expression) || (b->command && *b->command)) continue;
+    if (record.DbgFindSource(b->address) != 0 || !record.srcFile || record.srcLine == 0) continue;
+    SourceBreakpoint s{FileNameOf(static_cast<const char*>(record.srcFile)), record.srcLine, (b->flags & kBpEnabled) != 0};
+    if (s.fileName.empty() || !seen.insert({s.fileName, s.line}).second) continue;
+    found.push_back(std::move(s));
+  }
+  return found;
+}
+
+int KeepSessionBreakpoints(TargetRec* target, const std::vector<const BreakpointRec*>& applied,
+                           const std::vector<SourceBreakpoint>& found) {
+  if (!target) return 0;
+  const std::set<const BreakpointRec*> replaced(applied.begin(), applied.end());
+  // The replaced records leave the list (their memory stays in the pool
+  // until the project is freed), so the options file does not grow by a
+  // session's worth each time.
+  for (BreakpointRec** link = &target->breakpoints; *link;)
+    if (replaced.count(*link))
+      *link = (*link)->next;
+    else
+      link = &(*link)->next;
+  int kept = 0;
+  for (const SourceBreakpoint& s : found) {
+    BreakpointRec* same = nullptr;
+    for (BreakpointRec* b = target->breakpoints; b && !same; b = b->next)
+      if (IsStoredLineBreakpoint(*b, s.fileName) && b->value1 == s.line) same = b;
+    BreakpointRec* b = same ? same : AppendBreakpoint(target);
+    if (!same) {
+      b->value1 = s.line;
+      b->text1 = OptString::Pooled(s.fileName, kPoolDebugLists);
+    }
+    b->flags = uint8_t(kStoredBreakKind | (s.enabled ? kBreakFlag3 : 0));
+  }
+  for (const BreakpointRec* b = target->breakpoints; b; b = b->next)
+    if (IsStoredLineBreakpoint(*b, b->text1.str())) ++kept;
+  return kept;
+}
+
+}  // namespace pm2

@@ -1,0 +1,48 @@
+// Breakpoints that outlast a session: the editor's stored line breakpoints
+// of the current target are set in the driver when a session starts, and
+// the driver's breakpoints on source lines are stored back when it ends
+// (both only with the debug options' "Breakpoints" restore option).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "debugger/abi/debug_interface.h"
+
+namespace pm2 {
+
+struct BreakpointRec;
+struct TargetRec;
+
+// The settings' option bit "Breakpoints" (restore them in the next session).
+inline constexpr uint32_t kDbgSettingsKeepBreakpoints = 0x8;
+
+// The local path of a source file of the project named by its file name;
+// "" when the project has no such file.
+using SourcePathFn = std::function<std::string(const std::string& fileName)>;
+
+// Sets each stored line breakpoint of the target at the code address of
+// its line (or of the next line with code) in the driver, disabled where
+// the stored one is. Returns the records that were set; those the driver
+// could not place stay as they are.
+std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, const TargetRec* target,
+                                                       const SourcePathFn& sourcePath);
+
+// The driver's execution breakpoints without expression or command, as
+// (file name, line, enabled) of their source lines.
+struct SourceBreakpoint {
+  std::string fileName;
+  uint32_t line = 0;
+  bool enabled = true;
+};
+std::vector<SourceBreakpoint> DriverSourceBreakpoints(DebugInterface& record);
+
+// Stores the driver's breakpoints in the target: the records set at the
+// start (`applied`) are replaced by `found`; stored ones the driver never
+// had are kept, without doubling one at the same place. Returns the
+// number of line breakpoints the target keeps.
+int KeepSessionBreakpoints(TargetRec* target, const std::vector<const BreakpointRec*>& applied,
+                           const std::vector<SourceBreakpoint>& found);
+
+}  // namespace pm2

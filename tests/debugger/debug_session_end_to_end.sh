@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# A user's road through a debug session of the example, end to end on the
+# X11 platform under Xvfb with the GDB driver and qemu: Ctrl+F5 stops at
+# main by itself (the example's "Go till main()") with the arrow in
+# Blinky.c's margin; a key typed into the editor after the stop leaves the
+# text as it was (the line is not selected); F10 steps; a double click in
+# the margin sets a breakpoint and F5 runs to it; the session ends with the
+# breakpoint kept, shown outside the session, written to the options file
+# and set again in the next session, where F5 stops at it once more. A
+# client of the event interface hears the session start and end and every
+# run and stop. Every step is a PNG in <build>/gallery/debugger/session-*.png.
+#   debug_session_end_to_end.sh <build> <source> <screen_grab> <ipc client>
+# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+set -euo pipefail
+build=$(cd "$1" && pwd); src=$2; grab=$3; client=$4
+here=$(cd "$(dirname "$0")" && pwd)
+fail_shot=session-failed shot_prefix=session- debug_work=pm2dbgsession debug_gallery=debugger
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
+e2e_need python3
+. "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
+shot_delay=0.8
+fail_also="$work/client.txt"
+find_png() { python3 "$here/png_find.py" "$@"; }
+# The program counter's arrow (its yellow) in the editors' area: "x0 y0 x1 y1".
+arrow() { find_png "$gallery/session-$1.png" bbox 255 255 0 80 125 900 760; }
+arrow_mid() {  # shot name -> the arrow's vertical middle
+  local x0 y0 x1 y1
+  read -r x0 y0 x1 y1 <<< "$(arrow "$1")" || true
+  [ -n "${y1:-}" ] || fail "no arrow in the margin ($1)"
+  echo "$(( (y0 + y1) / 2 )) $x0"
+}
+# The event interface of this run only: its own names and runtime folder.
+export PM2_IPC_SUFFIX="e2e$$" XDG_RUNTIME_DIR="$work/run"
+mkdir -m 700 "$work/run"
+
+build_example
+cp "$work/blinky/Blinky.c" "$work/Blinky.c.orig"
+open_example
+"$client" "$PM2_IPC_SUFFIX" "$XDG_RUNTIME_DIR" 2 > "$work/client.txt" 2>&1 &
+client_pid=$!
+poll 200 in_file "$work/client.txt" "identity " || fail "the event interface client got no identity"
+
+# 1: Ctrl+F5 runs to main and stops there with the arrow in Blinky.c.
+xdotool key ctrl+F5
+wait_children 2
+wait_title "Blinky.c" "the session did not stop at main in Blinky.c"
+shot 01-stopped-at-main
+read -r mid0 ax0 <<< "$(arrow_mid 01-stopped-at-main)"
+# 2: a key typed into the editor after the stop goes in front of main's
+# line (the line is not selected, so it is not replaced); Backspace takes
+# it out again and the text is as it was. A click on the editor window's
+# title gives it the keys without moving its caret.
+xdotool mousemove 900 124 click 1
+sleep 0.5
+xdotool type --delay 40 "x"
+shot 02-key-typed
+xdotool key ctrl+s
+sleep 1
+grep -q "^xint main(void) {" "$work/blinky/Blinky.c" || fail "the key typed after the stop did not go in front of main's line: $(diff "$work/Blinky.c.orig" "$work/blinky/Blinky.c" | head -5)"
+xdotool key BackSpace ctrl+s
+sleep 1
+cmp -s "$work/blinky/Blinky.c" "$work/Blinky.c.orig" || fail "a key typed after the stop changed the text: $(diff "$work/Blinky.c.orig" "$work/blinky/Blinky.c" | head -5)"
+# 3: F10 steps to the next line; the arrow moves one line down.
+xdotool key F10
+sleep 1.5
+shot 03-step-over
+read -r mid _ <<< "$(arrow_mid 03-step-over)"
+h=$(( mid - mid0 ))
+[ "$h" -ge 8 ] && [ "$h" -le 40 ] || fail "F10 did not move the arrow one line ($mid0 to $mid)"
+# 4: a double click in the margin of the next line (LED_Init) sets a
+# breakpoint; F5 runs to it.
+xdotool mousemove "$((ax0 + 1))" "$((mid + h))"
+sleep 0.3
+xdotool click --repeat 2 --delay 80 1
+shot 04-margin-breakpoint
+find_png "$gallery/session-04-margin-breakpoint.png" bbox 255 0 0 $((ax0 - 4)) $((mid + h / 2)) $((ax0 + h)) $((mid + 3 * h / 2)) | grep -q . ||
+  fail "no breakpoint mark after the double click"
+xdotool key F5
+sleep 2
+shot 05-stopped-at-breakpoint
+read -r bmid _ <<< "$(arrow_mid 05-stopped-at-breakpoint)"
+[ $(( bmid - mid - h )) -le 2 ] && [ $(( mid + h - bmid )) -le 2 ] || fail "F5 did not stop at the breakpoint ($bmid, not $((mid + h)))"
+# 5: Ctrl+F5 ends the session; the breakpoint stays in the margin as a
+# stored one, and the Start/Stop button is up again.
+xdotool key ctrl+F5
+wait_children 0
+shot 06-session-ended
+find_png "$gallery/session-06-session-ended.png" bbox 255 0 0 $((ax0 - 4)) $((bmid - h / 2)) $((ax0 + h)) $((bmid + h / 2)) | grep -q . ||
+  fail "the breakpoint is not kept in the margin after the session"
+# 6: the next session stops at main again and F5 stops at the kept breakpoint.
+xdotool key ctrl+F5
+wait_children 2
+sleep 1.5
+shot 07-second-session
+xdotool key F5
+sleep 2
+shot 08-kept-breakpoint
+read -r kmid _ <<< "$(arrow_mid 08-kept-breakpoint)"
+[ $(( kmid - bmid )) -le 2 ] && [ $(( bmid - kmid )) -le 2 ] || fail "the next session did not stop at the kept breakpoint ($kmid, not $bmid)"
+xdotool key ctrl+F5
+wait_children 0
+# 7: the client heard both sessions: their start and end, each run and stop.
+for _ in $(seq 1 100); do kill -0 "$client_pid" 2>/dev/null || break; sleep 0.1; done
+wait "$client_pid" || fail "the event interface client did not hear both sessions end"
+for event in "debugger started" "execution started" "execution stopped 0x" "debugger stopped"; do
+  grep -q "^$event" "$work/client.txt" || fail "the client did not receive '$event'"
+done
+[ "$(grep -c "^debugger started" "$work/client.txt")" = 2 ] || fail "not two session starts told"
+# 8: the options file keeps the breakpoint when the program closes.
+quit_program
+grep -q "OPTBB .*(Blinky.c)" "$work/blinky/Blinky.Opt" || fail "the options file keeps no breakpoint of Blinky.c"
+echo "pictures in $gallery"

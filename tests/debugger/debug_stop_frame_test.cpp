@@ -1,0 +1,169 @@
+// A stop of the target in the real main frame over the scriptable test
+// driver: the program counter's line gets the arrow and the caret, never a
+// selection; the view scrolls only for a line out of sight; a window of
+// another kind in front stays there; the status bar shows the whole
+// program counter.
+#include <QFontMetrics>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <fstream>
+
+#include "debugger/ui/debug_commands.h"
+#include "debugger/ui/debug_windows.h"
+#include "debugger/ui/register_page.h"
+#include "editor/ide/editor_view.h"
+#include "editor/ide/margin_view.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/frame/editor_windows.h"
+#include "shell/frame/frame_fixture.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
+
+namespace pm2 {
+namespace {
+
+class DebugStopFrameTest : public test::ExampleFrameTest {
+ protected:
+  // Starts a session whose program counter is on main's first line (35).
+  bool StartAt(test::ExampleSession& s, const std::string& extra = {}) {
+    f = s.Frame();
+    if (!f || !f->Debugger()) return false;
+    const std::string script = dir + "driver.script";
+    std::ofstream(script) << "pc 200\nsym main 1 200 0\nline " << dir << "Blinky.c 35 200\nline " << dir
+                          << "Blinky.c 36 208\n"
+                          << extra;
+    OptionBlock* o = s.App().Project()->curTarget->pOpts;
+    o->dbg.flags |= 1;
+    o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+    o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+    app = &s.App();
+    return f->ExecuteCommand(32802) && test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); });
+  }
+  // The driver's stop, as its notification reaches the IDE.
+  void Stop() {
+    app->IdeServiceCall(2, 0);
+    QCoreApplication::processEvents();
+  }
+  EditorView* Blinky() {
+    EditorDocument* doc = f->FindTextDocument(dir + "Blinky.c");
+    return doc ? f->Editors().ViewOf(doc) : nullptr;
+  }
+  CMainFrame* f = nullptr;
+  ShellApp* app = nullptr;
+};
+
+TEST_F(DebugStopFrameTest, TheLineGetsTheArrowAndTheCaretButNoSelection) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s));
+  Stop();
+  EditorView* v = Blinky();
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(f->Editors().Active(), v);
+  EXPECT_EQ(v->Margin().PcLine(), 35u);
+  EXPECT_EQ(v->Engine().State().nCaretLine, 35);
+  EXPECT_FALSE(v->Engine().HasSelection());
+  // A key typed next goes into the line; the line stays.
+  const std::string before = v->Text().GetLine(35)->m_text;
+  v->setFocus();
+  QTest::keyClick(v, Qt::Key_X);
+  EXPECT_EQ(v->Text().GetLine(35)->m_text, "x" + before);
+  // The status bar's pane holds the whole program counter.
+  SECStatusBar* bar = f->findChild<SECStatusBar*>("StatusBar");
+  ASSERT_NE(bar, nullptr);
+  const int pane = bar->CommandToIndex(123);
+  EXPECT_EQ(bar->GetPaneText(pane), "PC: 0x00000200");
+  EXPECT_GE(bar->GetItemRect(pane).width(), QFontMetrics(bar->font()).horizontalAdvance("PC: 0x00000200"));
+}
+
+TEST_F(DebugStopFrameTest, TheViewScrollsOnlyForALineOutOfSight) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s));
+  Stop();
+  EditorView* v = Blinky();
+  ASSERT_NE(v, nullptr);
+  EditEngine& e = v->Engine();
+  const int rows = e.Rows();
+  ASSERT_GE(rows, 4);
+  ASSERT_LT(rows, 35) << "the text must be longer than the window";
+  // Line 35 in sight near the bottom: the view stays where it is.
+  e.SetTopLine(35 - rows + 2);
+  const int top = e.State().nTopLine;
+  Stop();
+  EXPECT_EQ(e.State().nTopLine, top);
+  EXPECT_EQ(e.State().nCaretLine, 35);
+  // Out of sight: a third of the rows below the top.
+  e.SetTopLine(1);
+  Stop();
+  EXPECT_EQ(e.State().nTopLine, std::max(35 - rows / 3, 1));
+}
+
+TEST_F(DebugStopFrameTest, AWindowOfAnotherKindInFrontStaysThere) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s));
+  Stop();
+  ASSERT_NE(Blinky(), nullptr);
+  QMdiArea* mdi = f->MdiClient();
+  // The serial window in front stays in front: the file is shown already.
+  ASSERT_TRUE(f->ExecuteCommand(32735));
+  QMdiSubWindow* serial = mdi->activeSubWindow();
+  ASSERT_NE(serial, nullptr);
+  ASSERT_EQ(f->Editors().ActiveDocument(), nullptr);
+  Stop();
+  EXPECT_EQ(mdi->activeSubWindow(), serial);
+  EXPECT_EQ(Blinky()->Margin().PcLine(), 35u);
+  // So does the disassembly window.
+  ASSERT_NE(f->Debugger()->Windows().OpenDisassemblyWindow(), nullptr);
+  QMdiSubWindow* disassembly = mdi->activeSubWindow();
+  ASSERT_TRUE(f->Debugger()->Windows().DisassemblyInFront());
+  Stop();
+  EXPECT_EQ(mdi->activeSubWindow(), disassembly);
+  // Another editor in front gives way to the file of the stop.
+  ASSERT_NE(f->Editors().Open(dir + "LED.c"), nullptr);
+  Stop();
+  EXPECT_EQ(f->Editors().Active(), Blinky());
+}
+
+TEST_F(DebugStopFrameTest, StartStopIsPressedOnlyDuringTheSession) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s));
+  EXPECT_EQ(f->QueryCommand(32802).check, 1);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_FALSE(f->Debugger()->Session().SessionActive());
+  EXPECT_EQ(f->QueryCommand(32802).check, 0);
+  EXPECT_TRUE(f->QueryCommand(32802).enabled);
+  // Not while a build runs.
+  app->SetState(kStateBusy);
+  EXPECT_FALSE(f->QueryCommand(32802).enabled);
+  app->ClearState(kStateBusy);
+}
+
+// F2 on the register page in the frame edits the register, not the watch
+// expression that the frame's F2 would start; the new value reaches the
+// driver.
+TEST_F(DebugStopFrameTest, F2OnTheRegisterPageEditsTheRegister) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s, "group Core 1\nreg 0 R0 00000001 edit\neval 0x2A 2A\n"));
+  RegisterPage* page = f->Debugger()->Registers();
+  ASSERT_NE(page, nullptr);
+  ASSERT_EQ(page->Model().Rows().size(), 2u);
+  page->SelectItem(page->GetItemAtRow(1));
+  page->setFocus();
+  QTest::keyClick(page, Qt::Key_F2);
+  SECListEdit* e = page->GetEditControl();
+  ASSERT_NE(e, nullptr) << "F2 did not reach the register page";
+  e->setPlainText("0x2A");
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(page->GetEditControl(), nullptr);
+  // The driver's text of the value it was given.
+  EXPECT_EQ(page->GetItemText(page->GetItemAtRow(1), 1), "0x0000002A");
+}
+
+}  // namespace
+}  // namespace pm2

@@ -1,0 +1,593 @@
+// The debug windows' commands and the IDE services they serve, in the real
+// main frame over the scriptable test driver: every service goes through
+// the program's own dispatcher (ShellApp::IdeServiceCall), and the window
+// toggles through the frame's command routing.
+#include <dlfcn.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <cstdio>
+#include <fstream>
+#include <set>
+
+#include "debugger/dialogs/debug_dialogs.h"
+#include "debugger/dialogs/func_editor_dialog.h"
+#include "debugger/dialogs/inline_asm_dialog.h"
+#include "debugger/dialogs/serial_window.h"
+#include "debugger/dialogs/tool_box.h"
+#include "toolkit/frames/mdi_child.h"
+#include "debugger/ui/debug_commands.h"
+#include "debugger/ui/debug_windows.h"
+#include "debugger/windows/command_window.h"
+#include "debugger/windows/disassembly_window.h"
+#include "debugger/windows/memory_window.h"
+#include "editor/view/edit_view.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/frame/frame_fixture.h"
+#include "shell/frame/frame_bars.h"
+#include "shell/frame/shell_resources.h"
+#include "shell/output/find_dialog.h"
+
+namespace pm2 {
+namespace {
+
+// A listing of 60 lines from 0x1000, a source line before every fifth
+// instruction; the program counter at 0x1010.
+std::string Listing() {
+  std::string s = "pc 1010\n";
+  uint32_t a = 0x1000;
+  for (int i = 0; i < 60; ++i) {
+    char line[96];
+    if (i % 5 == 0) {
+      std::snprintf(line, sizeof line, "dis %x 32 %d: source line %d\n", a, i / 5 + 1, i / 5 + 1);
+    } else {
+      std::snprintf(line, sizeof line, "dis %x 33 0x%08X  mov r%d, #%d\n", a, a, i % 8, i);
+      a += 4;
+    }
+    s += line;
+  }
+  return s;
+}
+
+class DebugWindowServicesTest : public test::ExampleFrameTest {
+ protected:
+  // Starts a session whose driver script is the listing and `extra`.
+  void Start(const std::string& extra = "") {
+    session = std::make_unique<test::ExampleSession>(dir, root);
+    ASSERT_TRUE(session->started);
+    f = session->Frame();
+    ASSERT_NE(f, nullptr);
+    const std::string script = dir + "services.script";
+    std::ofstream(script) << Listing() << extra;
+    OptionBlock* o = session->App().Project()->curTarget->pOpts;
+    o->dbg.flags |= 1;
+    o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+    o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+    driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+    ASSERT_NE(driver, nullptr);
+    log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+    clearLog = reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"));
+    ASSERT_TRUE(f->ExecuteCommand(32802));
+    ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); }, 5000));
+    windows = &f->Debugger()->Windows();
+    dialogs = f->Debugger()->Dialogs();
+  }
+  void TearDown() override {
+    if (f && f->Debugger()->Session().SessionActive()) f->ExecuteCommand(32802);
+    session.reset();
+    if (driver) dlclose(driver);
+    test::ExampleFrameTest::TearDown();
+  }
+  bool Logged(const std::string& line) const { return std::string(log()).find(line) != std::string::npos; }
+  intptr_t Service(int code, intptr_t arg) { return session->App().IdeServiceCall(code, arg); }
+  // The disassembly window, open, sized and in front.
+  DisassemblyView* Disassembly() {
+    DisassemblyView* v = windows->OpenDisassemblyWindow();
+    v->resize(500, 200);
+    QApplication::processEvents();
+    return v;
+  }
+  // The cursor on the first code line below the top one.
+  int PutCursorOnCode(DisassemblyView* v) {
+    const DisassemblyView::Geometry g = v->Layout();
+    int row = 1;
+    while (v->Cache().Line(row).kind != kDisasmCode) ++row;
+    QTest::mouseClick(v, Qt::LeftButton, {}, QPoint(g.gutter + 20, row * g.lineHeight + g.lineHeight / 2));
+    return row;
+  }
+
+  std::unique_ptr<test::ExampleSession> session;
+  CMainFrame* f = nullptr;
+  DebugWindows* windows = nullptr;
+  DebugDialogs* dialogs = nullptr;
+  void* driver = nullptr;
+  const char* (*log)() = nullptr;
+  void (*clearLog)() = nullptr;
+};
+
+// The item of a command in a menu, searched through its popups.
+bool MenuHas(const std::vector<MenuEntry>& entries, CommandId id) {
+  for (const MenuEntry& e : entries)
+    if ((e.kind == MenuEntry::Kind::Item && e.id == id) || (e.kind == MenuEntry::Kind::Popup && MenuHas(e.children, id)))
+      return true;
+  return false;
+}
+
+struct ToggleRow {
+  const char* name;
+  CommandId id;
+  bool closesAgain;  // false: the command brings the open window to the front
+};
+
+class DebugWindowToggles : public DebugWindowServicesTest, public ::testing::WithParamInterface<ToggleRow> {};
+
+// Each window command is checked while its window is open; chosen again it
+// closes the window (the function editor comes to the front instead).
+TEST_P(DebugWindowToggles, CheckedWhileOpenAndClosedWhenChosenAgain) {
+  const ToggleRow& row = GetParam();
+  Start();
+  ASSERT_TRUE(f->QueryCommand(row.id).enabled);
+  EXPECT_EQ(f->QueryCommand(row.id).check, 0);
+  ASSERT_TRUE(f->ExecuteCommand(row.id));
+  QApplication::processEvents();
+  EXPECT_EQ(f->QueryCommand(row.id).check, 1);
+  ASSERT_TRUE(f->ExecuteCommand(row.id));
+  QApplication::processEvents();
+  EXPECT_EQ(f->QueryCommand(row.id).check, row.closesAgain ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DebugWindowToggles,
+                         ::testing::Values(ToggleRow{"Serial1", 32735, true}, ToggleRow{"Serial2", 32728, true},
+                                           ToggleRow{"Serial3", 35418, true}, ToggleRow{"Analyser", 32732, true},
+                                           ToggleRow{"Symbols", 35048, true}, ToggleRow{"ToolBox", 35073, true},
+                                           ToggleRow{"InlineAssembler", 35082, true},
+                                           ToggleRow{"FunctionEditor", 35083, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct OfferRow {
+  const char* name;
+  const char* offers;  // the driver's capability bits
+  CommandId id;
+  bool enabled;
+};
+
+class DebugWindowOffers : public DebugWindowServicesTest, public ::testing::WithParamInterface<OfferRow> {};
+
+// The analyser, its setup and the memory map follow the capability bits the
+// driver sets in its record.
+TEST_P(DebugWindowOffers, EnabledWhenTheDriverOffersIt) {
+  const OfferRow& row = GetParam();
+  Start(std::string("offers ") + row.offers + "\n");
+  EXPECT_EQ(f->QueryCommand(row.id).enabled, row.enabled);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DebugWindowOffers,
+    ::testing::Values(OfferRow{"AnalyserOffered", "8000", 32732, true}, OfferRow{"AnalyserNotOffered", "10000", 32732, false},
+                      OfferRow{"SetupNotOffered", "10000", 35079, false}, OfferRow{"MapOffered", "10000", 35069, true},
+                      OfferRow{"MapNotOffered", "8000", 35069, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DebugWindowServicesTest, PeriodicUpdateHasItsMenuItemAndModifyMemoryWhileRunningNeedsTheDriver) {
+  Start("eval 0x1000 1000\nmem 1000 0102030405060708\n");
+  const std::vector<MenuEntry>* menu = ShellResources().Menu(kMainMenuId);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_TRUE(MenuHas(*menu, 35081));
+  // A running target: Modify Memory only with a driver that writes then.
+  windows->OpenMemoryWindow();
+  windows->Memory()->ActivePage()->AddressEdit()->setText("0x1000");
+  QTest::keyClick(windows->Memory()->ActivePage()->AddressEdit(), Qt::Key_Return);
+  DebugInterface* r = f->Debugger()->Session().Record();
+  ASSERT_TRUE(f->QueryCommand(35090).enabled);
+  r->flags &= ~uint32_t(0x800);
+  r->flags |= kDbgFlagExecuting;
+  EXPECT_FALSE(f->QueryCommand(35090).enabled);
+  r->flags |= 0x800;
+  EXPECT_TRUE(f->QueryCommand(35090).enabled);
+  r->flags &= ~uint32_t(kDbgFlagExecuting | 0x800);
+}
+
+TEST_F(DebugWindowServicesTest, FunctionEditorOpensTheInitialisationFileOrAnEmptyText) {
+  Start();
+  ASSERT_TRUE(f->ExecuteCommand(35083));
+  ASSERT_NE(dialogs->FuncEditor(), nullptr);
+  EXPECT_TRUE(dialogs->FuncEditor()->FileName().empty());  // none named: an empty text, no file dialog
+  dialogs->FuncEditor()->close();
+  ASSERT_TRUE(test::WaitFor([&] { return dialogs->FuncEditor() == nullptr; }));
+  const std::string ini = dir + "Debug.ini";
+  std::ofstream(ini) << "FUNC void f (void) {}\n";
+  std::snprintf(f->Debugger()->Session().Settings().initFile, sizeof(DebugSettings::initFile), "%s", ini.c_str());
+  ASSERT_TRUE(f->ExecuteCommand(35083));
+  ASSERT_NE(dialogs->FuncEditor(), nullptr);
+  EXPECT_EQ(dialogs->FuncEditor()->FileName(), ini);
+}
+
+// Service 25: the command window's visible lines and columns.
+TEST_F(DebugWindowServicesTest, CommandWindowSizeThroughTheDispatcher) {
+  Start();
+  CommandWindow* w = windows->ShowCommandWindow();
+  ASSERT_NE(w, nullptr);
+  w->resize(640, 300);
+  QApplication::processEvents();
+  int lines = 0, columns = 0;
+  w->VisibleSize(&lines, &columns);
+  ASSERT_GT(lines, 1);
+  ASSERT_GT(columns, 10);
+  int32_t out[2] = {0, 0};
+  EXPECT_EQ(Service(25, reinterpret_cast<intptr_t>(out)), 0);
+  EXPECT_EQ(out[0], lines);
+  EXPECT_EQ(out[1], columns);
+}
+
+// The command page's context menu clears it and copies the selected
+// lines; a long line scrolls sideways; a double click on an error line
+// of the function compiler goes to its line in the function editor.
+TEST_F(DebugWindowServicesTest, CommandPageClearCopyScrollAndErrorLines) {
+  Start();
+  CommandWindow* w = windows->ShowCommandWindow();
+  ASSERT_NE(w, nullptr);
+  w->resize(400, 300);
+  w->Clear();  // what the session's start printed
+  QApplication::processEvents();
+  w->Append("*** error 2, line 3: undefined identifier\n");
+  w->Output().SetEcho();
+  w->Append("BS main\n");
+  ASSERT_TRUE(w->HasSelectedLines());
+  w->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "BS main\n");
+  EXPECT_EQ(w->HorizontalBar()->maximum(), 0);
+  w->Append((std::string(300, 'x') + "\n").c_str());
+  EXPECT_GT(w->HorizontalBar()->maximum(), 0) << "the 290 characters of a line are wider than the page";
+  // The error line with the function editor open.
+  QWidget* list = w->findChild<QWidget*>("CommandOutputList");
+  ASSERT_NE(list, nullptr);
+  const int rowHeight = list->fontMetrics().height();
+  test::BoxAnswers boxes({QMessageBox::No});
+  ASSERT_TRUE(f->ExecuteCommand(35083));
+  FunctionEditor* editor = dialogs->FuncEditor();
+  ASSERT_NE(editor, nullptr);
+  editor->Editor()->Text().LoadFromBytes("a\nb\nc\nd\n");
+  // The list shows the newest lines; the first line's row from the top.
+  w->Clear();
+  EXPECT_TRUE(w->Text().isEmpty());
+  EXPECT_EQ(w->HorizontalBar()->maximum(), 0);
+  w->Append("*** error 2, line 3: undefined identifier\n");
+  QTest::mouseDClick(list, Qt::LeftButton, {}, QPoint(20, rowHeight / 2));
+  EXPECT_EQ(editor->Editor()->Engine().State().nCaretLine, 3);
+}
+
+// The driver's echo of a command (its +0x268 callback) is a history entry:
+// its first line shows selected and Up brings it back.
+TEST_F(DebugWindowServicesTest, DriversEchoIsAHistoryEntry) {
+  Start();
+  CommandWindow* w = windows->ShowCommandWindow();
+  ASSERT_NE(w, nullptr);
+  w->Append(nullptr);
+  session->App().DriverCommandOutput("g, main\nrunning\n");
+  ASSERT_EQ(w->Output().LineCount(), 2u);
+  EXPECT_TRUE(w->Output().Line(0).selected);
+  EXPECT_FALSE(w->Output().Line(1).selected);
+  session->App().PrintToCommandWindow("plain\n");
+  EXPECT_FALSE(w->Output().Line(2).selected);
+  QTest::keyClick(w->Input(), Qt::Key_Up);
+  EXPECT_EQ(w->Input()->text().toStdString(), "g, main");
+}
+
+// Services 26 and 27 open the disassembly window when needed; 26 shows the
+// address and answers it, 27 keeps the view where it is.
+TEST_F(DebugWindowServicesTest, ScrollToAddressAndSelectThroughTheDispatcher) {
+  Start();
+  ASSERT_EQ(windows->Disassembly(), nullptr);
+  uint32_t address = 0x1080;
+  EXPECT_EQ(Service(26, reinterpret_cast<intptr_t>(&address)), intptr_t(0x1080));
+  DisassemblyView* v = windows->Disassembly();
+  ASSERT_NE(v, nullptr);
+  v->resize(500, 200);
+  QApplication::processEvents();
+  Service(26, reinterpret_cast<intptr_t>(&address));
+  bool shown = false;
+  for (int i = 0; i < v->Cache().Visible(); ++i) shown |= v->Cache().Line(i).address == 0x1080;
+  EXPECT_TRUE(shown);
+  const uint32_t top = v->Cache().Line(0).address;
+  Service(27, 0);
+  EXPECT_EQ(v->Cache().Line(0).address, top);
+  ASSERT_TRUE(f->ExecuteCommand(32752));  // closed again
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(windows->Disassembly(), nullptr);
+  Service(27, 0);
+  EXPECT_NE(windows->Disassembly(), nullptr);
+}
+
+// A cursor line that refers to a register item highlights it in the
+// register page; leaving it refreshes the page whole.
+TEST_F(DebugWindowServicesTest, CursorLineTiesTheRegisterPage) {
+  Start("group Core 1\nreg 0 R0 00000001\ndisreg 1008 3\n");
+  DisassemblyView* v = Disassembly();
+  v->ScrollToAddress(0x1000);
+  int row = -1;
+  for (int i = 0; i < v->Cache().Visible(); ++i)
+    if (v->Cache().Line(i).address == 0x1008 && v->Cache().Line(i).kind == kDisasmCode) row = i;
+  ASSERT_GE(row, 1);
+  const DisassemblyView::Geometry g = v->Layout();
+  clearLog();
+  QTest::mouseClick(v, Qt::LeftButton, {}, QPoint(g.gutter + 20, row * g.lineHeight + g.lineHeight / 2));
+  EXPECT_TRUE(Logged("regrefresh " + std::to_string(0x40000000u | 3u) + "\n")) << log();
+  clearLog();
+  QTest::keyClick(v, Qt::Key_Up);
+  EXPECT_TRUE(Logged("regrefresh " + std::to_string(0x80000000u) + "\n")) << log();
+  clearLog();
+  QTest::keyClick(v, Qt::Key_Up);  // not tied any more: nothing
+  EXPECT_FALSE(Logged("regrefresh")) << log();
+}
+
+// View > Disassembly Window brings an open window behind another to the
+// front; in front it closes it.
+TEST_F(DebugWindowServicesTest, DisassemblyCommandFocusesAnOpenWindowBehindAnother) {
+  Start();
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(windows->ActiveDisassembly(), v);
+  ASSERT_TRUE(f->ExecuteCommand(32735));  // serial window 1 in front
+  ASSERT_EQ(windows->ActiveDisassembly(), nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  EXPECT_EQ(windows->Disassembly(), v);
+  EXPECT_EQ(windows->ActiveDisassembly(), v);
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(windows->Disassembly(), nullptr);
+}
+
+// Service 40 takes a pointer to the address; with the PC line in view the
+// view stays, and the arrow shows that it follows the PC.
+TEST_F(DebugWindowServicesTest, GotoAddressIfCachedKeepsTheViewAndFollowsThePc) {
+  Start();
+  uint32_t pc = 0x1010;
+  Service(40, reinterpret_cast<intptr_t>(&pc));  // opens the window
+  DisassemblyView* v = Disassembly();
+  ASSERT_NE(v, nullptr);
+  v->GotoAddress(pc);
+  ASSERT_GE(v->Cache().PcLine(), 0);
+  QTest::keyClick(v, Qt::Key_Down);  // the cursor moves, the view stays
+  const uint32_t top = v->Cache().Line(0).address;
+  EXPECT_FALSE(v->PcFollow());
+  Service(40, reinterpret_cast<intptr_t>(&pc));
+  EXPECT_EQ(v->Cache().Line(0).address, top);
+  EXPECT_TRUE(v->PcFollow());
+  // The arrow is painted navy while the view follows the PC, yellow after
+  // the user moved it.
+  auto arrowColours = [&] {
+    const QImage image = v->grab().toImage();
+    const DisassemblyView::Geometry g = v->Layout();
+    const int y = v->Cache().PcLine() * g.lineHeight + g.lineHeight / 2;
+    std::set<QRgb> colours;
+    for (int x = 0; x < g.gutter; ++x) colours.insert(image.pixel(x, y) & 0xFFFFFF);
+    return colours;
+  };
+  EXPECT_TRUE(arrowColours().count(0x000080)) << "navy arrow";
+  QTest::keyClick(v, Qt::Key_Up);
+  EXPECT_FALSE(v->PcFollow());
+  EXPECT_TRUE(arrowColours().count(0xFFFF00)) << "yellow arrow";
+}
+
+// A breakpoint set in the disassembly window re-reads the line states
+// (service 14) and leaves the view where the user scrolled it.
+TEST_F(DebugWindowServicesTest, BreakpointInTheDisassemblyWindowKeepsTheView) {
+  Start();
+  DisassemblyView* v = Disassembly();
+  v->GotoAddress(0x1010);
+  QTest::keyClick(v, Qt::Key_PageDown);
+  QTest::keyClick(v, Qt::Key_PageDown);
+  const uint32_t top = v->Cache().Line(0).address;
+  const int row = PutCursorOnCode(v);
+  const uint32_t at = v->Cache().Line(row).address;
+  clearLog();
+  v->ToggleBreakpoint();
+  EXPECT_TRUE(Logged("breakpoint " + std::to_string(at) + " 3\n")) << log();
+  EXPECT_EQ(v->Cache().Line(0).address, top);
+  EXPECT_EQ(v->CursorLine(), row);
+  // Service 14 from anywhere (the breakpoints dialog's Close) does the same.
+  Service(14, 0);
+  EXPECT_EQ(v->Cache().Line(0).address, top);
+  // Kill all re-reads them too: the mark goes.
+  EXPECT_EQ(f->Debugger()->Session().Record()->DbgBreakpoint(at, 7) & 3, 1u);
+  ASSERT_TRUE(f->ExecuteCommand(35016));
+  EXPECT_EQ(f->Debugger()->Session().Record()->DbgBreakpoint(at, 7) & 3, 0u);
+  EXPECT_EQ(v->Cache().Line(0).address, top);
+}
+
+// With the disassembly window active, the frame's breakpoint commands and
+// run to the cursor line act on its cursor line.
+TEST_F(DebugWindowServicesTest, FrameBreakpointCommandsActOnTheDisassemblyCursorLine) {
+  Start();
+  DisassemblyView* v = Disassembly();
+  v->GotoAddress(0x1010);
+  const int row = PutCursorOnCode(v);
+  const uint32_t at = v->Cache().Line(row).address;
+  ASSERT_EQ(windows->ActiveDisassembly(), v);
+  ASSERT_TRUE(f->QueryCommand(35012).enabled);
+  EXPECT_FALSE(f->QueryCommand(35017).enabled);  // no breakpoint there yet
+  clearLog();
+  ASSERT_TRUE(f->ExecuteCommand(35012));
+  EXPECT_TRUE(Logged("breakpoint " + std::to_string(at) + " 3\n")) << log();
+  ASSERT_TRUE(f->QueryCommand(35017).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(35017));
+  EXPECT_TRUE(Logged("breakpoint " + std::to_string(at) + " 2\n")) << log();
+  EXPECT_EQ(f->Debugger()->Session().Record()->DbgBreakpoint(at, 7) & 3, 2u);  // disabled
+  ASSERT_TRUE(f->QueryCommand(32796).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(32796));
+  EXPECT_TRUE(Logged("go " + std::to_string(at))) << log();
+}
+
+// Find on the context menu opens the find dialog with its direction and
+// switches; the frame's find box searches the active window with them.
+TEST_F(DebugWindowServicesTest, DisassemblyFindDialogAndTheFramesFindBox) {
+  Start();
+  DisassemblyView* v = Disassembly();
+  v->ScrollToAddress(0x1060);
+  v->Cache().SetCursor(0);
+  v->FindText("");
+  auto* dlg = f->findChild<OutputFindDialog*>("DisassemblyFind");
+  ASSERT_NE(dlg, nullptr);
+  ASSERT_TRUE(dlg->isVisible());
+  // Up, with case: "mov r1, #1" lies above the cursor.
+  dlg->TextEdit()->setText("mov r1, #1");
+  dlg->UpButton()->setChecked(true);
+  dlg->MatchCaseBox()->setChecked(true);
+  dlg->WholeWordBox()->setChecked(true);
+  QTest::mouseClick(dlg->FindNextButton(), Qt::LeftButton);
+  ASSERT_GE(v->CursorLine(), 0);
+  EXPECT_NE(v->Cache().Text(v->CursorLine()).find("mov r1, #1"), std::string::npos);
+  const uint32_t found = v->Cache().Line(v->CursorLine()).address;
+  // The find box goes on upwards with the same switches: the upper-case
+  // text matches nothing, and the search asks to go on from the bottom.
+  dlg->hide();
+  windows->OpenDisassemblyWindow();
+  ASSERT_EQ(windows->ActiveDisassembly(), v);
+  f->UpdateCommandUi();
+  QComboBox* box = f->Bars()->FindBox();
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(box->isEnabled());
+  auto findBox = [&](const char* text) {
+    box->setEditText(text);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+  };
+  {
+    test::BoxAnswers boxes({QMessageBox::No});
+    findBox("MOV R2, #2");
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "String not found - Continue search from the bottom?");
+  }
+  findBox("source line 1");  // the source line above it
+  ASSERT_GE(v->CursorLine(), 0);
+  EXPECT_EQ(v->Cache().Text(v->CursorLine()), "1: source line 1");
+  EXPECT_EQ(v->Cache().Line(v->CursorLine()).address, found);
+}
+
+// The bookmarks belong to the project: a window opened again finds them.
+TEST_F(DebugWindowServicesTest, DisassemblyBookmarksOutliveTheWindow) {
+  Start();
+  DisassemblyView* v = Disassembly();
+  v->GotoAddress(0x1010);
+  PutCursorOnCode(v);
+  v->ToggleBookmark();
+  ASSERT_EQ(v->Bookmarks().size(), 1u);
+  const uint32_t mark = v->Bookmarks()[0];
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(windows->Disassembly(), nullptr);
+  v = Disassembly();
+  ASSERT_EQ(v->Bookmarks().size(), 1u);
+  EXPECT_EQ(v->Bookmarks()[0], mark);
+}
+
+// The context menu carries Clear Code Coverage (the driver's coverage
+// goes, every view redraws) and the frame's Show Next Statement.
+TEST_F(DebugWindowServicesTest, DisassemblyMenuClearsCoverageAndShowsTheNextStatement) {
+  Start();
+  DisassemblyView* v = Disassembly();
+  QMenu* menu = v->BuildContextMenu();
+  QAction* clear = nullptr;
+  QAction* next = nullptr;
+  for (QAction* a : menu->actions()) {
+    if (a->data().toInt() == 317) clear = a;
+    if (a->data().toInt() == 35072) next = a;
+  }
+  ASSERT_NE(clear, nullptr);
+  ASSERT_NE(next, nullptr);
+  EXPECT_TRUE(clear->isEnabled());
+  EXPECT_TRUE(next->isEnabled());
+  clearLog();
+  clear->trigger();
+  EXPECT_TRUE(Logged("enum 7\n")) << log();
+  delete menu;
+}
+
+// The inline assembler starts at the disassembly cursor line; a refused
+// line shows the driver's text for its answer (service 35).
+TEST_F(DebugWindowServicesTest, InlineAssemblerStartsAtTheCursorAndShowsTheDriversRefusal) {
+  Start("exec asm_BAD 5\n");
+  DisassemblyView* v = Disassembly();
+  v->GotoAddress(0x1010);
+  const int row = PutCursorOnCode(v);
+  const uint32_t at = v->Cache().Line(row).address;
+  const uint32_t top = v->Cache().Line(0).address;
+  ASSERT_TRUE(f->ExecuteCommand(35082));
+  InlineAssembler* dlg = dialogs->InlineAsm();
+  ASSERT_NE(dlg, nullptr);
+  char expected[16];
+  std::snprintf(expected, sizeof expected, "0x%08X", at);
+  EXPECT_EQ(dlg->Address()->text().toStdString(), expected);
+  // The window followed the address without jumping (service 40).
+  EXPECT_EQ(v->Cache().Line(0).address, top);
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  dlg->Instruction()->setText("BAD");
+  EXPECT_FALSE(dlg->Assemble());
+  ASSERT_EQ(boxes.texts.size(), 1u);
+  EXPECT_EQ(boxes.texts[0], "*** error 5");
+  int32_t words[2] = {7, 0};
+  char buffer[256] = {};
+  intptr_t request[2] = {7, reinterpret_cast<intptr_t>(buffer)};
+  (void)words;
+  EXPECT_EQ(Service(35, reinterpret_cast<intptr_t>(request)), 7);
+  EXPECT_STREQ(buffer, "*** error 7");
+}
+
+// A serial window is a terminal: Esc typed there goes to the driver as
+// its character (it does not stop the target); its frame has its own icon.
+TEST_F(DebugWindowServicesTest, SerialWindowTakesEscAndShowsItsIcon) {
+  Start();
+  ASSERT_TRUE(f->ExecuteCommand(32735));
+  SerialWindow* w = dialogs->Serial(0);
+  ASSERT_NE(w, nullptr);
+  auto* sheet = f->findChild<SECWorksheetWnd*>("SerialFrame1");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_FALSE(sheet->windowIcon().isNull());
+  EXPECT_EQ(sheet->windowIcon().cacheKey(), SerialWindowIcon().cacheKey());
+  w->setFocus();
+  // While the target runs Esc would be Stop Running elsewhere in the frame.
+  DebugInterface* r = f->Debugger()->Session().Record();
+  r->flags |= kDbgFlagExecuting;
+  ASSERT_TRUE(f->QueryCommand(32797).enabled);
+  clearLog();
+  QTest::keyClick(w, Qt::Key_Escape);
+  r->flags &= ~uint32_t(kDbgFlagExecuting);
+  EXPECT_TRUE(Logged("serial 0 27\n")) << log();
+  EXPECT_FALSE(Logged("stop\n")) << log();
+  // F5 there still runs the program (a key without a character).
+  clearLog();
+  QTest::keyClick(w, Qt::Key_F5);
+  EXPECT_TRUE(Logged("go ")) << log();
+}
+
+// Update Windows of the tool box (service 310 with flag 1) refreshes the
+// call stack through the driver; the session's end asks the driver to keep
+// its state (DbgControl 6).
+TEST_F(DebugWindowServicesTest, UpdateWindowsAndTheSessionsEnd) {
+  Start();
+  ASSERT_TRUE(f->ExecuteCommand(35073));
+  ToolBox* box = dialogs->Box();
+  ASSERT_NE(box, nullptr);
+  clearLog();
+  box->ClickUpdate();
+  EXPECT_TRUE(Logged("control 4097\n")) << log();
+  clearLog();
+  Service(310, 0x8000);  // without flag 1: not the call stack
+  EXPECT_FALSE(Logged("control 4097\n")) << log();
+  clearLog();
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  EXPECT_TRUE(Logged("control 6\n")) << log();
+}
+
+}  // namespace
+}  // namespace pm2

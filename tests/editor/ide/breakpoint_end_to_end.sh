@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# A stored breakpoint in the whole program under Xvfb: set by a double
+# click in Blinky.c's margin on line 14, two lines typed above it move it
+# with its code to line 16, the saved file and the project keep it there,
+# and the program started again shows it on the same code. Every step is a
+# PNG in <build>/gallery/breakpoint.
+#   breakpoint_end_to_end.sh <build> <source> <screen_grab>
+# Exit 77 (skipped) without xvfb-run or xdotool.
+set -euo pipefail
+build=$(cd "$1" && pwd); src=$2; grab=$3
+. "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
+e2e_need xvfb-run xdotool
+e2e_in_xvfb "$@"
+e2e_start_work pm2break breakpoint
+e2e_copy_blinky
+source_file="$work/blinky/Blinky.c"
+code=$(sed -n 14p "$source_file")
+
+open_source() {
+  xdotool key ctrl+o
+  sleep 1.2
+  xdotool type --delay 5 "$source_file"
+  xdotool key Return
+  find_window "Blinky.c" > /dev/null || fail "Blinky.c did not open"
+  sleep 1
+}
+# The editor window fills the area under the toolbars: its first text row
+# is centred 82 pixels below the main window's top, a row 17 pixels high,
+# the margin 200 pixels from the left edge.
+row_y() { echo $((Y + 82 + ($1 - 1) * 17)); }
+margin_x() { echo $((X + 200)); }
+
+start_program "$work/run1.txt" "$work/blinky/Blinky.pm2"
+eval "$(xdotool getwindowgeometry --shell "$main")"
+open_source
+# 1: a double click in the margin of line 14 sets a breakpoint.
+xdotool mousemove "$(margin_x)" "$(row_y 14)" click --repeat 2 --delay 80 1
+shot 01-breakpoint-line-14
+# 2: two lines typed at the start of line 10; the mark moves with its code.
+xdotool mousemove "$((X + 230))" "$(row_y 10)" click 1
+xdotool key Home Return Return
+shot 02-two-lines-above
+# 3: saved; the program ends (the project keeps its breakpoints).
+xdotool key ctrl+s
+sleep 1
+[ "$(sed -n 16p "$source_file")" = "$code" ] || fail "line 16 of the saved file is not the breakpoint's code"
+quit_program
+kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+grep -q "OPTBB 0,0,16,1,.*(Blinky.c)" "$work/blinky/Blinky.Opt" || fail "the options file does not keep the breakpoint on line 16"
+# 4: started again, the breakpoint is on the same code, now line 16.
+start_program "$work/run2.txt" "$work/blinky/Blinky.pm2"
+eval "$(xdotool getwindowgeometry --shell "$main")"
+open_source
+shot 03-reopened
+quit_program
+echo "pictures in $gallery"

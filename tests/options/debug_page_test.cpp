@@ -1,0 +1,158 @@
+// The Debug page writes the debug record the session reads: what a user
+// types on either side, and the driver chosen under "Use:", is what the
+// session's settings block gets from the committed options.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <cstring>
+
+#include "debugger/session/debug_settings_builder.h"
+#include "options/core/options_session.h"
+#include "options/pages/debug_page.h"
+#include "options/pages/options_sheet.h"
+#include "options/sheet_fixture.h"
+#include "project/model/debug_texts.h"
+#include "project/text/pool.h"
+
+namespace pm2 {
+namespace {
+
+// The example's drivers, named as the installed environment file names them.
+const char* const kGdbDriver = "../../PM2/GdbDrv.dll";
+const char* const kTestDriver = "../../PM2/TestDrv.dll";
+
+class DebugPageTest : public test::SheetFixture {
+ protected:
+  DebugPageTest() : SheetFixture("/work/proj/Blinky.pm2") {}
+  void SetUp() override {
+    SheetFixture::SetUp();
+    UseToolset(kToolsetArmGnu);
+    auto arm = std::make_unique<ToolsetInfo>();
+    arm->toolset = 3;
+    arm->rootFolder = "/inst/ARM/";
+    arm->toolsFolder = "/inst/ARM/BIN/";
+    arm->targetDrivers = {{kGdbDriver, "GDB Server"}, {kTestDriver, "Scripted Test Driver"}};
+    m_env.toolsets[3] = std::move(arm);
+    // The example's stored record.
+    DebugOpts& d = m_target->pOpts->dbg;
+    d.flags = 44029;  // the simulator
+    d.str[kDbgSimDll] = OptString::Pooled("GDBDRV.DLL", kPoolProject);
+    d.str[kDbgSimParams] = OptString::Pooled("-sim", kPoolProject);
+    d.str[kDbgTargetDll] = OptString::Pooled("GDBDRV.DLL", kPoolProject);
+    d.str[kDbgTargetParams] = OptString::Pooled("-remote localhost:3333", kPoolProject);
+    d.word2 = 0;
+  }
+  static void Type(QLineEdit* edit, const QString& text) {
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+  }
+  // OK on the sheet and the session's commit; then the settings block.
+  DebugSettings Settings(int mode = kSettingsDebug) {
+    m_sheet->accept();
+    EXPECT_TRUE(m_sheet->result() == QDialog::Accepted);
+    m_session->Commit();
+    DebugSettings s;
+    std::memset(&s, 0, sizeof s);
+    DeviceWords words;
+    std::string err;
+    EXPECT_EQ(BuildDebugSettings(*m_project, *m_target, kToolsetArmGnu, m_env.toolsets[3].get(), mode, &s, &words, &err),
+              1)
+        << err;
+    return s;
+  }
+};
+
+TEST_F(DebugPageTest, TheExamplesRecordShowsOnItsSides) {
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  EXPECT_TRUE(page->Simulator()->isChecked());
+  EXPECT_EQ(page->DllText(0)->text(), "GDBDRV.DLL");
+  EXPECT_EQ(page->DllText(1)->text(), "-sim");
+  EXPECT_EQ(page->IniFile(0)->text(), "");
+  EXPECT_EQ(page->DllText(4)->text(), "GDBDRV.DLL");
+  EXPECT_EQ(page->DllText(5)->text(), "-remote localhost:3333");
+  EXPECT_EQ(page->IniFile(1)->text(), "");
+  EXPECT_EQ(page->Drivers()->currentIndex(), 0);  // the target side's DLL is the GDB driver
+}
+
+// One side of the page, every field typed; for the target side, the driver
+// chosen under "Use:".
+struct SideRow {
+  const char* name;
+  bool simulator;
+  int driver;  // row under "Use:", -1 none
+  const char* dll, *params, *dialog, *dialogParams, *ini;
+  // What the session's block gets.
+  const char* dllPath, *dialogPath, *initFile, *targetDriver;
+};
+class DebugSides : public DebugPageTest, public ::testing::WithParamInterface<SideRow> {};
+
+TEST_P(DebugSides, WhatThePageWritesIsWhatTheSessionGets) {
+  const SideRow& r = GetParam();
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  const int base = r.simulator ? 0 : 4;
+  // On the radio's indicator (the rest of a wide radio is not its button).
+  QRadioButton* side = r.simulator ? page->Simulator() : page->TargetDriver();
+  QTest::mouseClick(side, Qt::LeftButton, {}, QPoint(6, side->height() / 2));
+  EXPECT_TRUE(side->isChecked());
+  if (r.driver >= 0) {
+    Type(page->DllText(4), "");  // no driver chosen: the list follows
+    EXPECT_EQ(page->Drivers()->currentIndex(), -1);
+    page->Drivers()->setCurrentIndex(r.driver);
+    // The chosen driver is the side's DLL at once.
+    EXPECT_EQ(page->DllText(4)->text().toStdString(), page->Drivers()->currentData().toString().toStdString());
+  } else {
+    Type(page->DllText(base), r.dll);
+  }
+  Type(page->DllText(base + 1), r.params);
+  Type(page->DllText(base + 2), r.dialog);
+  Type(page->DllText(base + 3), r.dialogParams);
+  Type(page->IniFile(r.simulator ? 0 : 1), r.ini);
+  const DebugSettings s = Settings();
+  EXPECT_EQ((s.flags & kDbgSettingsTargetDriver) != 0, !r.simulator);
+  EXPECT_STREQ(s.dllPath, r.dllPath);
+  EXPECT_STREQ(s.dllParams, r.params);
+  EXPECT_STREQ(s.dialogDllPath, r.dialogPath);
+  EXPECT_STREQ(s.dialogDllParams, r.dialogParams);
+  EXPECT_STREQ(s.initFile, r.initFile);
+  EXPECT_STREQ(s.targetDriverPath, r.targetDriver);
+}
+const SideRow kSideRows[] = {
+    {"Simulator", true, -1, "TESTDRV.DLL", "/tmp/sim.script", "SIMDLG.DLL", "-pLPC2138", ".\\sim.ini",
+     "/inst/ARM/BIN/TESTDRV", "/inst/ARM/BIN/SIMDLG", "/work/proj/sim.ini", "/inst/ARM/BIN/../../PM2/GdbDrv.dll"},
+    {"TargetGdbDriver", false, 0, "", "-remote board:3333", "TDLG.DLL", "-x", "/etc/board.ini",
+     "/inst/ARM/BIN/../../PM2/GdbDrv", "/inst/ARM/BIN/TDLG", "/etc/board.ini", "/inst/ARM/BIN/../../PM2/GdbDrv.dll"},
+    {"TargetTestDriver", false, 1, "", "/tmp/target.script", "", "", "target.ini",
+     "/inst/ARM/BIN/../../PM2/TestDrv", "", "target.ini", "/inst/ARM/BIN/../../PM2/TestDrv.dll"},
+    {"TargetDllTypedByHand", false, -1, "/opt/drivers/Other.dll", "-y", "", "", "",
+     "/opt/drivers/Other", "", "", ""},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, DebugSides, ::testing::ValuesIn(kSideRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The example names its driver by row; passing through the page changes
+// nothing, so OK has nothing to save.
+TEST_F(DebugPageTest, PassingThroughThePageKeepsTheRecord) {
+  Open(m_target);
+  Go<DebugPage>(PageId::kDebug);
+  m_sheet->accept();
+  EXPECT_FALSE(m_session->Commit());
+  EXPECT_TRUE(m_target->pOpts->dbg.str11.empty());
+  EXPECT_EQ(m_target->pOpts->dbg.word2, 0u);
+}
+
+TEST_F(DebugPageTest, ADllTypedOnTheTargetSideSelectsItsDriver) {
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  Type(page->DllText(4), "testdrv.dll");
+  EXPECT_EQ(page->Drivers()->currentIndex(), 1);
+  Type(page->DllText(4), "GDBDRV");
+  EXPECT_EQ(page->Drivers()->currentIndex(), 0);
+  Type(page->DllText(4), "nothing.dll");
+  EXPECT_EQ(page->Drivers()->currentIndex(), -1);
+}
+
+}  // namespace
+}  // namespace pm2
