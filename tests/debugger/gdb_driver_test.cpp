@@ -670,7 +670,7 @@ TEST_F(GdbLanguageTest, ClientsUseTheRegisterPagesNamesAndFunctionNames) {
   From(dtc_Debug::ReadRegister("R13"));
   const uint32_t sp = Evaluate("(unsigned long)$sp");
   EXPECT_EQ(Take(), "reg " + std::to_string(sp) + "\nreg " + std::to_string(sp) + "\n");
-  auto refreshes = [&] { return std::count(host.calls.begin(), host.calls.end(), "stopped"); };
+  auto refreshes = [&] { return std::count(routed.calls.begin(), routed.calls.end(), "DebugService 22"); };
   const auto before = refreshes();
   From(dtc_Debug::WriteRegister("R1", 0x1234));
   From(dtc_Debug::ReadRegister("R1"));

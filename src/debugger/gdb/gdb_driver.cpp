@@ -79,10 +79,11 @@ pm2::gdb::TargetEvents Events() {
     if (g_target) g_record.pc = g_target->Pc();
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
   };
-  // The debug windows refresh (IDE service 14) with the record's new position.
+  // A register or variable written by a command: the debug windows refresh
+  // by flags (IDE service 22; 0 also brings the new position into view).
   e.changed = [] {
     if (g_target) g_record.pc = g_target->Pc();
-    if (g_record.IdeServiceCall) g_record.IdeServiceCall(14, 0);
+    if (g_record.IdeServiceCall) g_record.IdeServiceCall(22, 0);
   };
   // A character of the simulated UART: to serial window 1 (number 0),
   // posted, as the reader thread must not wait for the GUI.
