@@ -1,5 +1,7 @@
 #include "ipc/ipc_transport.h"
 
+#include <chrono>
+
 #include "ipc/event_factory.h"
 #include "platform/atomic_file.h"
 
@@ -43,9 +45,28 @@ bool bs_InterProcessEventHandler::AttachObjects(std::string* err) {
     AddShared(view, 1);
   }
   m_counted = true;
-  if (LoadShared(view + 4) != kIpcLayoutVersion) return true;  // attached, but silent
+  if (LoadShared(view + 4) != kIpcLayoutVersion && !VersionPutRight()) return true;  // attached, but silent
   ClaimSlot();
   return true;
+}
+
+bool bs_InterProcessEventHandler::VersionPutRight() {
+  // Without a live slot owner nobody speaks any layout here: the word is
+  // ours to write. A live owner of this layout puts it right at its next
+  // idle wake; one of another layout leaves it, and this process silent.
+  uint8_t* view = m_objects.View();
+  bool owner = false;
+  for (int s = 0; s < kIpcSlotCount && !owner; ++s) owner = m_objects.SlotHasLiveOwner(s);
+  if (!owner) {
+    StoreShared(view + 4, kIpcLayoutVersion);
+    return true;
+  }
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(3 * m_options.idleWakeMs);
+  while (std::chrono::steady_clock::now() < until) {
+    if (LoadShared(view + 4) == kIpcLayoutVersion) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return LoadShared(view + 4) == kIpcLayoutVersion;
 }
 
 void bs_InterProcessEventHandler::ClaimSlot() {
@@ -129,7 +150,8 @@ bool bs_InterProcessEventHandler::Send(const dtc_EventBase& event) {
   if (dest != -1) return WriteEventToSlot(event, dest);
   bool any = false, result = false;
   for (int s = 0; s < kIpcSlotCount; ++s) {
-    if (s == m_nOwnSlot || !SlotView::At(m_objects.View(), s).InUse()) continue;
+    // A slot is in use only while its owner lives (its flag may be stale or damaged).
+    if (s == m_nOwnSlot || !SlotView::At(m_objects.View(), s).InUse() || !m_objects.SlotHasLiveOwner(s)) continue;
     result = WriteEventToSlot(event, s);
     any = true;
   }
@@ -143,11 +165,21 @@ void bs_InterProcessEventHandler::OnRecord(const uint8_t* record, size_t size) {
 
 void bs_InterProcessEventHandler::ReleaseStuckWriter(SlotView slot) {
   // A writer that died between reserving and publishing leaves the ring
-  // busy for ever; with the guard free nobody is writing.
+  // busy for ever; with the guard ours nobody is writing. (A guard its
+  // holder died with is taken over: the wait is short, on this thread.)
   if (slot.Get(slot_field::kWriterPending) == kIpcIdle) return;
-  if (!m_objects.LockGuard(m_nOwnSlot, 0)) return;
+  if (!m_objects.LockGuard(m_nOwnSlot, kIpcMomentaryHoldMs)) return;
   if (slot.Get(slot_field::kWriterPending) != kIpcIdle) slot.Set(slot_field::kWriterPending, kIpcIdle);
   m_objects.UnlockGuard(m_nOwnSlot);
+}
+
+void bs_InterProcessEventHandler::RepairLayoutVersion() {
+  // This process attached with this layout and holds a slot: the mapping is
+  // of this layout, and another word there is damage. Put right, so that
+  // new peers claim the free slots (those whose lock nobody holds) instead
+  // of attaching silently.
+  uint8_t* view = m_objects.View();
+  if (LoadShared(view + 4) != kIpcLayoutVersion) StoreShared(view + 4, kIpcLayoutVersion);
 }
 
 void bs_InterProcessEventHandler::ReceiverLoop() {
@@ -167,7 +199,10 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
       IpcGuardHold lock(m_objects, m_nOwnSlot);
       if (lock.Lock(m_options.guardTimeoutMs)) slot.InitialiseRing();
     }
-    if (r == IpcWaitResult::TimedOut) ReleaseStuckWriter(slot);
+    // Writers that find the ring busy still signal it: a writer that died
+    // mid-write is looked for at every wake, not only at idle ones.
+    ReleaseStuckWriter(slot);
+    if (r == IpcWaitResult::TimedOut) RepairLayoutVersion();
   }
 }
 

@@ -5,7 +5,9 @@
 // named objects, counts the process in the mapping's attach count and
 // claims the first slot whose lock file nobody holds; a slot left by a
 // crashed owner is therefore claimed again. A mapping of another layout
-// version is attached without a slot: nothing is sent or received.
+// version is attached without a slot: nothing is sent or received. (A
+// damaged version word is put right by a live slot owner of this layout,
+// or by the attacher when no slot has a live owner.)
 //
 // Writing into slot s: a slot not in use counts as written; otherwise the
 // slot's access guard is taken (timed: a timeout is a refused write), the
@@ -62,9 +64,13 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   bs_InterProcessEventHandler(const IpcNamespace& ns, EventSink& sink, const dtc_EventFactory& factory,
                               IpcTransportOptions options);
   bool AttachObjects(std::string* err);
+  // A layout version word that is not this layout's: true when it was put
+  // right (and a slot may be claimed).
+  bool VersionPutRight();
   void ClaimSlot();
   void ReceiverLoop();
   void ReleaseStuckWriter(SlotView slot);
+  void RepairLayoutVersion();
   void Refused(int slot);
   void OnRecord(const uint8_t* record, size_t size) override;
 

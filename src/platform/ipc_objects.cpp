@@ -146,11 +146,11 @@ bool IpcObjects::LockGuard(int slot, int timeoutMs) {
   }
   // Every holder that takes the guard this way holds the lock file too. A
   // peer speaking the layout on its own takes only the semaphore, and only
-  // for a moment: the wait gives it that time. Taken still after it, with
-  // the lock file ours, the guard was left by a holder that died: it is
-  // taken over as it is (the semaphore stays taken, now for us). A caller
-  // that does not wait (timeoutMs 0) takes nothing over.
-  const IpcWaitResult r = m_guards[slot]->Wait(left());
+  // for a moment: the wait gives it that time, not the caller's whole one.
+  // Taken still after it, with the lock file ours, the guard was left by a
+  // holder that died: it is taken over as it is (the semaphore stays taken,
+  // now for us). A caller that does not wait (timeoutMs 0) takes nothing over.
+  const IpcWaitResult r = m_guards[slot]->Wait(std::min(left(), kIpcMomentaryHoldMs));
   if (r == IpcWaitResult::Acquired || (r == IpcWaitResult::TimedOut && timeoutMs > 0)) return true;
   m_guardLocks[slot].Unlock();
   m_guardMutex[slot].unlock();

@@ -42,6 +42,10 @@ inline constexpr char kIpcKillName[] = "bs_InterProcessEventHandler_kill_thread_
 
 // How long an attacher waits for another one to finish attaching.
 inline constexpr int kIpcGateTimeoutMs = 5000;
+// How long a guard may stay taken once its lock file is ours before its
+// holder counts as dead: a peer that takes only the semaphore holds it for a
+// moment, one of ours holds the lock file as well.
+inline constexpr int kIpcMomentaryHoldMs = 200;
 
 class IpcObjects {
  public:

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "debugger/gdb/gdb_connection.h"
 
 namespace pm2::gdb {
@@ -152,6 +154,26 @@ TEST(GdbTokens, AnswersFindTheirContinuationsByToken) {
   c.HandleLine(std::to_string(a) + "^done");  // a second answer to a token finds nobody
   EXPECT_EQ(seen, (std::vector<std::string>{"b done", "console Breakpoint 1\n", "a running", "stopped 11"}));
   EXPECT_EQ(c.Stops(), 1u);
+}
+
+// A call without an answer leaves gdb silent: the next call returns at once
+// without waiting again, until gdb writes a line (a log line here, which
+// goes to the log handler, not the console).
+TEST(GdbTokens, ACallWithoutAnswerLeavesGdbSilentUntilItWritesAgain) {
+  std::vector<std::string> logged, console;
+  GdbConnection::Handlers h;
+  h.console = [&](const std::string& t) { console.push_back(t); };
+  h.log = [&](const std::string& t) { logged.push_back(t); };
+  GdbConnection c(h);
+  EXPECT_EQ(c.Call("-exec-next", 50).cls, "timeout");
+  EXPECT_TRUE(c.Silent());
+  const auto began = std::chrono::steady_clock::now();
+  EXPECT_EQ(c.Call("-stack-info-depth", 2000).cls, "timeout");
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(500));
+  c.HandleLine("&\"\\\"/x.elf\\\": not in executable format\\n\"");
+  EXPECT_FALSE(c.Silent());
+  EXPECT_EQ(logged, std::vector<std::string>{"\"/x.elf\": not in executable format\n"});
+  EXPECT_TRUE(console.empty());
 }
 
 // A stop is told to the stop handler while the state is still Running (it

@@ -173,7 +173,8 @@ TEST_F(SessionTest, WindowsOfTheFlagsOpenBeforeAndAfterTheDriverStarts) {
 struct FailRow {
   const char* name;
   std::string script;         // the driver's script
-  int setup;                  // 0 as is, 1 no ARM section, 2 no DLL named, 3 unknown DLL, 4 no BootDll
+  int setup;                  // 0 as is, 1 no ARM section, 2 no DLL named, 3 unknown DLL, 4 no BootDll,
+                              // 5 a driver file that is no library
   std::string message;        // the message box; "$" stands for the test folder
   bool driverCalled;
 };
@@ -191,6 +192,11 @@ TEST_P(StartFailure, EndsIdleWithItsMessage) {
     std::filesystem::create_directories(dir / "ARM/BIN");
     std::filesystem::copy_file("/lib/x86_64-linux-gnu/libm.so.6", dir / "ARM/BIN/NoBoot.so");
     o->dbg.str[0] = OptString::Pooled("NOBOOT.DLL", kPoolScratch);
+  }
+  if (row.setup == 5) {
+    std::filesystem::create_directories(dir / "ARM/BIN");
+    std::ofstream(dir / "ARM/BIN/NotALib.so") << std::string(200, 'x');
+    o->dbg.str[0] = OptString::Pooled("NOTALIB.DLL", kPoolScratch);
   }
   Start();
   EXPECT_FALSE(session->SessionActive());
@@ -219,6 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailRow{"NoDriverNamed", "", 2, "No CPU DLL specified under 'Options for Target - Debug' !", false},
         FailRow{"DriverNotFound", "", 3, "*** Error: '$/ARM/BIN/NOSUCH' not found\n", false},
         FailRow{"NoBootDll", "", 4, "*** Error: '$/ARM/BIN/NOBOOT' invalid debug Dll\n", false},
+        FailRow{"NotALibrary", "", 5, "*** Error: not a driver library: $/ARM/BIN/NotALib.so: invalid ELF header\n",
+                false},
         FailRow{"FailsAtCode3", "fail 3 no target connected\n", 0, "Error: no target connected\nDebugger aborted !",
                 true},
         FailRow{"FailsAtCode4", "fail 4 program not loaded\n", 0, "Error: program not loaded\nDebugger aborted !",

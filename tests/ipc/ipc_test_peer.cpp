@@ -7,6 +7,8 @@
 //   dtc_Debug::StatusText "quit" -> leaves and exits 0
 //   dtc_Debug::StatusText "hold guard <n>" -> takes slot n's access guard,
 //                                prints "holding" and keeps it (to be killed)
+//   dtc_Debug::StatusText "hold guard pending <n>" -> the same, with slot n's
+//                                ring reserved as by a write under way
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -66,7 +68,10 @@ struct QuitHandler : dtc_Debug::StatusText::Handler {
     if (e.m_strText.rfind("hold guard ", 0) == 0) {
       static IpcObjects objects(*g_pNamespace);
       std::string err;
-      const bool held = objects.Attach(&err) && objects.LockGuard(std::stoi(e.m_strText.substr(11)), 2000);
+      const bool pending = e.m_strText.rfind("hold guard pending ", 0) == 0;
+      const int slot = std::stoi(e.m_strText.substr(pending ? 19 : 11));
+      const bool held = objects.Attach(&err) && objects.LockGuard(slot, 2000);
+      if (held && pending) SlotView::At(objects.View(), slot).Set(slot_field::kWriterPending, 8);
       std::printf("%s\n", held ? "holding" : err.c_str());
       std::fflush(stdout);
     }

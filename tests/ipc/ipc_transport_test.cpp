@@ -4,8 +4,11 @@
 // independent client that speaks the layout on its own.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
+#include <random>
+#include <set>
 #include <sstream>
 
 #include "platform/ipc_objects.h"
@@ -210,6 +213,69 @@ TEST_F(TransportTest, GuardOfAKilledHolderIsTakenOver) {
   EXPECT_TRUE(SendTo(who, 1));
   ASSERT_TRUE(identities.Next(id, 1000));
   Quit(*next, 1);
+}
+
+// A peer killed while it holds the guard of this process's slot, between
+// writes or in the middle of one: the other peers' answers come through
+// again within a moment, not after the writers' whole guard wait.
+struct KilledHolderRow {
+  const char* name;
+  const char* command;  // what the holder is told
+};
+
+class KilledHolder : public TransportTest, public ::testing::WithParamInterface<KilledHolderRow> {};
+
+TEST_P(KilledHolder, AnswersComeThroughAgainWithinAMoment) {
+  ASSERT_TRUE(dispatcher.Activate());
+  {
+    auto holder = StartPeer(1);
+    dtc_Debug::StatusText hold(GetParam().command);
+    ASSERT_TRUE(SendTo(hold, 1));
+    ASSERT_EQ(holder->Line(), "holding");
+    holder->Signal(SIGKILL);
+    EXPECT_EQ(holder->Wait(5000), 128);
+  }
+  auto next = StartPeer(1);
+  const auto began = std::chrono::steady_clock::now();
+  dtc_Identify::WhoIs who;
+  dtc_Identify::Identity id;
+  bool answered = false;
+  // Asked again every 100 ms, as a client that got no answer does.
+  for (int i = 0; i < 30 && !answered; ++i) {
+    EXPECT_TRUE(SendTo(who, 1));
+    answered = identities.Next(id, 100);
+  }
+  ASSERT_TRUE(answered);
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(1500));
+  EXPECT_EQ(id.m_strName, "peer 1");
+  Quit(*next, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, KilledHolder,
+                         ::testing::Values(KilledHolderRow{"BetweenWrites", "hold guard 0"},
+                                           KilledHolderRow{"InTheMiddleOfAWrite", "hold guard pending 0"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Random bytes over the whole mapping while peers are attached: a new peer
+// still claims a free slot (one whose lock nobody holds), and events go
+// both ways again.
+TEST_F(TransportTest, RandomBytesOverTheMappingLeaveTheFreeSlotsFree) {
+  ASSERT_TRUE(dispatcher.Activate());
+  auto first = StartPeer(1);
+  std::mt19937 random(103);
+  uint8_t* view = transport->MappingView();
+  for (size_t i = 0; i < kIpcMappingSize; ++i) view[i] = uint8_t(random());
+  auto second = StartPeer(2);
+  dtc_Identify::WhoIs who;
+  dtc_Identify::Identity id;
+  std::set<std::string> names;
+  for (int i = 0; i < 30 && names.size() < 2; ++i) {
+    dispatcher.SendEvent(who);
+    while (identities.Next(id, 100)) names.insert(id.m_strName);
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"peer 1", "peer 2"}));
+  Quit(*first, 1);
+  Quit(*second, 2);
 }
 
 TEST_F(TransportTest, ObjectsLeftByADeadProcessAreRebuiltByTheNextFirstAttacher) {

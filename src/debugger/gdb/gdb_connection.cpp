@@ -1,5 +1,8 @@
 #include "debugger/gdb/gdb_connection.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,6 +10,14 @@
 #include <memory>
 
 namespace pm2::gdb {
+
+namespace {
+
+// How long a command line may wait for room in gdb's input pipe: a stopped
+// gdb that has filled it never blocks the writer for good.
+constexpr int kWriteBoundMs = 1000;
+
+}  // namespace
 
 const char* StateName(SessionState s) {
   static const char* const kNames[] = {"starting", "stopped", "running", "exiting", "dead"};
@@ -19,6 +30,7 @@ GdbConnection::~GdbConnection() { Close(); }
 
 bool GdbConnection::Start(const std::vector<std::string>& argv, std::string* err) {
   if (!m_child.Start(argv, true, err)) return false;
+  fcntl(m_child.InFd(), F_SETFL, fcntl(m_child.InFd(), F_GETFL) | O_NONBLOCK);
   m_reader = std::thread([this] { ReadLoop(); });
   return true;
 }
@@ -45,6 +57,10 @@ void GdbConnection::ReadLoop() {
 
 void GdbConnection::HandleLine(std::string_view line) {
   MiRecord r = ParseMiLine(line);
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_silent = false;
+  }
   switch (r.kind) {
     case MiKind::Result: {
       Continuation then;
@@ -82,6 +98,9 @@ void GdbConnection::HandleLine(std::string_view line) {
     case MiKind::Target:
       if (m_handlers.console) m_handlers.console(r.stream);
       break;
+    case MiKind::Log:
+      if (m_handlers.log) m_handlers.log(r.stream);
+      break;
     default:
       break;
   }
@@ -99,9 +118,17 @@ int64_t GdbConnection::Send(const std::string& command, Continuation then) {
   std::lock_guard<std::mutex> lock(m_writeMutex);
   const char* p = line.data();
   std::size_t left = line.size();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteBoundMs);
   while (left > 0 && m_child.InFd() >= 0) {
     ssize_t n = write(m_child.InFd(), p, left);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EAGAIN) {
+      const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+      if (rest.count() <= 0) break;
+      pollfd pfd{m_child.InFd(), POLLOUT, 0};
+      poll(&pfd, 1, int(rest.count()));
+      continue;
+    }
     if (n <= 0) break;
     p += n;
     left -= std::size_t(n);
@@ -116,6 +143,13 @@ MiRecord GdbConnection::Call(const std::string& command, int timeoutMs) {
     bool done = false;
     MiRecord record;
   };
+  MiRecord failed;
+  failed.kind = MiKind::Result;
+  if (Silent()) {
+    failed.cls = "timeout";
+    failed.results.items.push_back({"msg", MiValue{MiValue::Kind::String, "no answer from gdb", {}}});
+    return failed;
+  }
   auto slot = std::make_shared<Slot>();
   const int64_t token = Send(command, [slot](MiRecord& r) {
     std::lock_guard<std::mutex> lock(slot->m);
@@ -123,8 +157,6 @@ MiRecord GdbConnection::Call(const std::string& command, int timeoutMs) {
     slot->done = true;
     slot->cv.notify_all();
   });
-  MiRecord failed;
-  failed.kind = MiKind::Result;
   failed.cls = "error";
   if (token < 0) {
     failed.results.items.push_back({"msg", MiValue{MiValue::Kind::String, DeadReason(), {}}});
@@ -135,6 +167,7 @@ MiRecord GdbConnection::Call(const std::string& command, int timeoutMs) {
     {
       std::lock_guard<std::mutex> table(m_mutex);
       m_pending.erase(token);
+      m_silent = true;
     }
     failed.cls = "timeout";
     failed.results.items.push_back({"msg", MiValue{MiValue::Kind::String, "no answer from gdb", {}}});
@@ -155,6 +188,15 @@ bool GdbConnection::WaitStops(uint64_t n, int timeoutMs) {
   return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                             [&] { return m_stops >= n || m_state == SessionState::Dead; }) &&
          m_stops >= n;
+}
+
+bool GdbConnection::Silent() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_silent;
+}
+
+void GdbConnection::SignalInterrupt() {
+  if (m_child.Pid() > 0 && State() != SessionState::Dead) kill(m_child.Pid(), SIGINT);
 }
 
 uint64_t GdbConnection::Stops() const {

@@ -32,6 +32,7 @@ class GdbConnection {
     std::function<void()> settled;
     std::function<void()> running;                  // *running
     std::function<void(const std::string&)> console;  // ~ and @ streams
+    std::function<void(const std::string&)> log;      // & stream: gdb's own messages
     std::function<void(const std::string& reason)> dead;
   };
 
@@ -47,8 +48,15 @@ class GdbConnection {
   // the token, or -1 when the session is dead.
   int64_t Send(const std::string& command, Continuation then = nullptr);
   // Sends a command and waits at most timeoutMs for its result; a record
-  // of class "timeout" when none came.
+  // of class "timeout" when none came. A call that timed out leaves gdb
+  // silent: later calls return "timeout" at once, without sending, until gdb
+  // writes its next line, so a stopped gdb or server holds the caller for
+  // one bound, not one per question.
   MiRecord Call(const std::string& command, int timeoutMs);
+  bool Silent() const;
+  // Sends gdb SIGINT: while the target runs gdb reads no command, but the
+  // signal makes it stop the target.
+  void SignalInterrupt();
   // Waits until the state is Stopped (or Dead); false on timeout.
   bool WaitStopped(int timeoutMs);
   // Waits until n stops were seen in all.
@@ -83,6 +91,7 @@ class GdbConnection {
   SessionState m_state = SessionState::Starting;
   std::string m_deadReason;
   uint64_t m_stops = 0;
+  bool m_silent = false;
   std::mutex m_writeMutex;
 };
 

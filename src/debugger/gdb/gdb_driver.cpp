@@ -90,6 +90,15 @@ pm2::gdb::TargetEvents Events() {
   e.serial = [](uint8_t c) {
     if (g_record.PostNotify) g_record.PostNotify(kSerialByteNotify, intptr_t(c));
   };
+  // A short text for the status line, posted: the texts live in a small
+  // ring, as the GUI reads one after this returns.
+  e.status = [](const std::string& text) {
+    static char ring[4][32];
+    static std::atomic<unsigned> next{0};
+    char* slot = ring[next++ % 4];
+    std::snprintf(slot, sizeof ring[0], "%s", text.c_str());
+    if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyStatusText, reinterpret_cast<intptr_t>(slot));
+  };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, 0);
@@ -221,9 +230,11 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
           r->stoppedAt = upTo;
         }
       } else if (r->kind == 2) {
-        if (!g_target->Write(address, r->count, static_cast<const uint8_t*>(r->buffer))) {
+        uint32_t written = 0;
+        if (!g_target->Write(address, r->count, static_cast<const uint8_t*>(r->buffer), &written)) {
+          // The low word of where it stopped: 0 for a write cut at 4 GB.
           r->failed = 1;
-          r->stoppedAt = r->addressLow;
+          r->stoppedAt = uint32_t(address + written);
         }
       } else if (r->kind == 4) {
         const std::string name = g_target->SymbolAt(address);

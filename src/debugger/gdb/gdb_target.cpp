@@ -1,5 +1,6 @@
 #include "debugger/gdb/gdb_target.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +15,30 @@ namespace pm2::gdb {
 namespace {
 
 constexpr int kCommandTimeoutMs = 3000;
-constexpr int kStepTimeoutMs = 3000;
+// How long a stop request waits for gdb to read it before gdb is signalled.
+constexpr int kInterruptSignalMs = 300;
+
+// What gdb's log stream said while it read the program file, without its
+// warnings: "" when it read the file.
+std::string LoadFailure(const std::string& log) {
+  std::string failure;
+  std::size_t at = 0;
+  while (at < log.size()) {
+    std::size_t end = log.find('\n', at);
+    if (end == std::string::npos) end = log.size();
+    const std::string line = log.substr(at, end - at);
+    at = end + 1;
+    if (line.empty() || line.rfind("warning:", 0) == 0) continue;
+    failure += (failure.empty() ? "" : "; ") + line;
+  }
+  return failure;
+}
+
+// The milliseconds left until a deadline (0 when it passed).
+int RestMs(std::chrono::steady_clock::time_point until) {
+  const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+  return rest.count() > 0 ? int(rest.count()) : 0;
+}
 
 std::string Hex(uint64_t v) {
   char b[24];
@@ -89,13 +113,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
     *err = MissingProgramText(params.gdb);
     return false;
   }
-  std::string remote = params.remote;
   m_simulated = params.simulate;
-  if (params.simulate) {
-    int port = 0;
-    if (!StartQemu(program, &m_qemu, &port, err)) return false;
-    remote = "127.0.0.1:" + std::to_string(port);
-  }
   GdbConnection::Handlers h;
   h.stopped = [this](const MiRecord& r) { OnStopped(r); };
   // The IDE hears of a stop once gdb takes questions again.
@@ -103,11 +121,19 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
     if (!m_ownStop) NotifyStopped();
   };
   h.running = [this] {
-    if (m_events.executing) m_events.executing(true);
+    // A target that did not answer stays out of the executing state until
+    // it stops again, so that the session can still be ended.
+    if (!m_unanswered) SetExecuting(true);
   };
   h.console = [this](const std::string& text) { OnConsole(text); };
+  h.log = [this](const std::string& text) { OnLog(text); };
   h.dead = [this](const std::string& reason) { OnDead(reason); };
   m_gdb = std::make_unique<GdbConnection>(std::move(h));
+  {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    m_starting = true;
+    m_startLog.clear();
+  }
   if (!m_gdb->Start({params.gdb, "-q", "-nx", "--interpreter=mi2", program}, err)) return false;
   std::string why;
   for (const char* setup : {"-gdb-set confirm off", "-gdb-set pagination off", "-gdb-set remotetimeout 2",
@@ -116,6 +142,24 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
       *err = "gdb-multiarch does not answer: " + why;
       return false;
     }
+  // gdb has read the program file before it answers its first command; what
+  // it could not read it said on its log stream. Such a file (cut short,
+  // empty, not a program) ends the start with gdb's words, before qemu
+  // would load it.
+  {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    const std::string failure = LoadFailure(m_startLog);
+    if (!failure.empty()) {
+      *err = failure;
+      return false;
+    }
+  }
+  std::string remote = params.remote;
+  if (params.simulate) {
+    int port = 0;
+    if (!StartQemu(program, &m_qemu, &port, err)) return false;
+    remote = "127.0.0.1:" + std::to_string(port);
+  }
   MiRecord connected = m_gdb->Call("-target-select remote " + remote, params.connectTimeoutMs);
   if (!Ok(connected, &why)) {
     *err = "GDB server at " + remote + " does not answer" + (why.empty() ? "" : ": " + why);
@@ -126,10 +170,41 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   BuildRegisterSet();
   if (params.simulate && params.uart) SetupUart(params);
   m_monitor = std::thread([this] { Monitor(); });
-  if (m_events.print)
+  std::string log;
+  {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    m_starting = false;
+    log.swap(m_startLog);
+  }
+  if (m_events.print) {
+    // What gdb warned of while it read the program file.
+    if (!log.empty()) m_events.print(log);
     m_events.print(params.simulate ? "GDB driver: simulation in qemu-system-arm, GDB stub at " + remote + "\n"
                                    : "GDB driver: connected to the GDB server at " + remote + "\n");
+  }
   return true;
+}
+
+void GdbTarget::OnLog(const std::string& text) {
+  std::lock_guard<std::mutex> lock(m_logMutex);
+  // Kept while the session starts (bounded); later gdb's errors come with
+  // the answers that the driver prints.
+  if (m_starting && m_startLog.size() < 4096) m_startLog += text;
+}
+
+void GdbTarget::SetExecuting(bool on) {
+  m_executing = on;
+  if (m_events.executing) m_events.executing(on);
+}
+
+void GdbTarget::WaitEnded(WaitFor what, WaitEnd end) {
+  const WaitReport report = ReportWait(what, end, kReplyBoundMs);
+  if (end == WaitEnd::NoAnswer || what == WaitFor::Stop) {
+    m_unanswered = true;
+    SetExecuting(false);
+  }
+  if (m_events.print) m_events.print(report.command);
+  if (m_events.status) m_events.status(report.status);
 }
 
 void GdbTarget::Monitor() {
@@ -147,7 +222,7 @@ void GdbTarget::Monitor() {
 
 void GdbTarget::OnDead(const std::string& reason) {
   if (m_closing) return;
-  if (m_events.executing) m_events.executing(false);
+  SetExecuting(false);
   if (m_events.ended) m_events.ended(reason);
 }
 
@@ -224,7 +299,8 @@ void GdbTarget::ReportStop(const MiRecord& r) {
     m_stopFunction.clear();
   }
   m_stepMode = -1;
-  if (m_events.executing) m_events.executing(false);
+  m_unanswered = false;
+  SetExecuting(false);
   const std::string reason = r.results.Str("reason");
   if (reason == "exited" || reason == "exited-normally" || reason == "signal-received")
     if (m_events.print) m_events.print("GDB driver: the program stopped (" + reason + ")\n");
@@ -232,20 +308,26 @@ void GdbTarget::ReportStop(const MiRecord& r) {
 
 bool GdbTarget::Go(uint32_t stopAddress) {
   if (!Halted()) return false;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   if (stopAddress != 0xFFFFFFFFu) {
-    MiRecord r = m_gdb->Call("-break-insert -t *" + Hex(stopAddress), kCommandTimeoutMs);
+    MiRecord r = m_gdb->Call("-break-insert -t *" + Hex(stopAddress), RestMs(until));
+    if (r.cls == "timeout") WaitEnded(WaitFor::Run, WaitEnd::NoAnswer);
     if (!Ok(r)) return false;
     if (const MiValue* b = r.results.Find("bkpt")) OwnBreakpoint(std::atoi(b->Str("number").c_str()));
   }
   m_freeRun = true;
   m_stepMode = -1;
-  return Ok(m_gdb->Call("-exec-continue", kCommandTimeoutMs));
+  MiRecord r = m_gdb->Call("-exec-continue", RestMs(until));
+  if (r.cls == "timeout") WaitEnded(WaitFor::Run, WaitEnd::NoAnswer);
+  return Ok(r);
 }
 
 bool GdbTarget::Step(int mode) {
   if (!Halted()) return false;
   const char* command = StepCommand(mode);
   if (!command) return false;
+  // One bound for the whole step, whatever it asks gdb on the way.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   m_freeRun = false;
   // With the UART stand-in a step may be broken into; its frame's depth
   // tells how far to go back up.
@@ -264,13 +346,17 @@ bool GdbTarget::Step(int mode) {
   }
   m_stepMode = mode;
   const uint64_t before = Reported();
-  if (!Ok(m_gdb->Call(command, kCommandTimeoutMs))) {
+  MiRecord r = m_gdb->Call(command, RestMs(until));
+  if (!Ok(r)) {
     m_stepMode = -1;
+    if (r.cls == "timeout") WaitEnded(WaitFor::Step, WaitEnd::NoAnswer);
     return false;
   }
-  // A step that does not end soon leaves the target running; its stop
-  // comes later like any other.
-  return WaitReported(before + 1, kStepTimeoutMs);
+  // A step that does not end within the bound leaves the target running;
+  // its stop comes later like any other.
+  if (WaitReported(before + 1, RestMs(until))) return true;
+  if (State() == SessionState::Running) WaitEnded(WaitFor::Step, WaitEnd::RunsOn);
+  return false;
 }
 
 bool GdbTarget::Interrupt() {
@@ -278,10 +364,18 @@ bool GdbTarget::Interrupt() {
   // resuming the program or its step.
   m_freeRun = false;
   m_stepMode = -1;
-  if (State() != SessionState::Running) return true;
+  // Running as the IDE sees it: gdb may be in one of the driver's own stops.
+  if (!m_executing) return true;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   const uint64_t before = Reported();
-  m_gdb->Call("-exec-interrupt", kCommandTimeoutMs);
-  return WaitReported(before + 1, kStepTimeoutMs);
+  // gdb reads the command at the target's next stop of its own (the UART
+  // stand-in's); a target that runs without one is stopped by the signal.
+  m_gdb->Send("-exec-interrupt");
+  if (WaitReported(before + 1, kInterruptSignalMs)) return true;
+  m_gdb->SignalInterrupt();
+  if (WaitReported(before + 1, RestMs(until))) return true;
+  if (m_gdb->State() != SessionState::Dead) WaitEnded(WaitFor::Stop, WaitEnd::NoAnswer);
+  return false;
 }
 
 bool GdbTarget::Reset() {
@@ -312,6 +406,9 @@ int GdbTarget::Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* re
   if (readUpTo) *readUpTo = uint32_t(address);
   if (!Halted()) return 1;
   if (count == 0) return 0;
+  if (address >= kAddressSpaceEnd) return 1;
+  const uint32_t asked = count;
+  count = uint32_t(std::min<uint64_t>(count, kAddressSpaceEnd - address));
   MiRecord r = m_gdb->Call("-data-read-memory-bytes " + Hex(address) + " " + std::to_string(count),
                            kCommandTimeoutMs);
   if (!Ok(r)) return 1;
@@ -337,11 +434,14 @@ int GdbTarget::Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* re
     }
   }
   if (readUpTo) *readUpTo = uint32_t(covered);
-  return covered >= address + count ? 0 : 1;
+  return covered >= address + asked ? 0 : 1;
 }
 
-bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes) {
-  if (!Halted()) return false;
+bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes, uint32_t* written) {
+  if (written) *written = 0;
+  if (!Halted() || (count > 0 && address >= kAddressSpaceEnd)) return false;
+  const uint32_t asked = count;
+  count = uint32_t(std::min<uint64_t>(count, kAddressSpaceEnd - address));
   std::string hex;
   hex.reserve(count * 2);
   static const char kDigits[] = "0123456789abcdef";
@@ -349,7 +449,10 @@ bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes) {
     hex.push_back(kDigits[bytes[i] >> 4]);
     hex.push_back(kDigits[bytes[i] & 15]);
   }
-  return Ok(m_gdb->Call("-data-write-memory-bytes " + Hex(address) + " " + hex, kCommandTimeoutMs));
+  if (count > 0 && !Ok(m_gdb->Call("-data-write-memory-bytes " + Hex(address) + " " + hex, kCommandTimeoutMs)))
+    return false;
+  if (written) *written = count;
+  return count == asked;
 }
 
 bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::string* text) {

@@ -25,6 +25,7 @@
 #include "debugger/gdb/gdb_connection.h"
 #include "debugger/gdb/gdb_listing.h"
 #include "debugger/gdb/trace_history.h"
+#include "debugger/gdb/wait_report.h"
 
 namespace pm2::gdb {
 
@@ -54,6 +55,7 @@ struct TargetEvents {
   std::function<void(const std::string&)> ended;  // the session must end (posted)
   std::function<void(bool)> executing;            // the executing bit
   std::function<void(uint8_t)> serial;            // a character the program sent to its UART
+  std::function<void(const std::string&)> status; // a short text for the status line
 };
 
 // A breakpoint or watchpoint as gdb lists it.
@@ -94,21 +96,34 @@ class GdbTarget {
   bool Start(const TargetParams& params, const std::string& program, std::string* err);
   void Close();
   SessionState State() const { return m_gdb ? m_gdb->State() : SessionState::Dead; }
-  bool Halted() const { return State() == SessionState::Stopped; }
+  // Stopped, and answering: after a wait without an answer nothing asks the
+  // target again until it stops.
+  bool Halted() const { return State() == SessionState::Stopped && !m_unanswered; }
   pid_t GdbPid() const { return m_gdb ? m_gdb->Pid() : -1; }
   pid_t QemuPid() { return m_qemu.Pid(); }
 
-  // Run control; Step and Stop wait for the stop (at most a few seconds).
+  // Run control; Step and Stop wait for the stop, each at most
+  // kReplyBoundMs in all. A wait that ends at its bound says so on the
+  // command page and the status line; when it ends without any answer the
+  // target counts as not answering: the IDE no longer sees it executing
+  // (so Ctrl+F5 and File > Exit end the session) until its next stop.
+  static constexpr int kReplyBoundMs = 3000;
   bool Go(uint32_t stopAddress);
   bool Step(int mode);
   bool Interrupt();
+  bool Unanswered() const { return m_unanswered; }
   // Resets the target (qemu's and OpenOCD's "monitor" reset) and reports
   // the stop at the new program counter.
   bool Reset();
 
-  // Memory: 0 when all was read; otherwise the bytes up to *readUpTo.
+  // Memory: 0 when all was read; otherwise the bytes up to *readUpTo. The
+  // target's address space ends at 4 GB: a range running past it is cut
+  // there (gdb would wrap it round to address 0), one starting past it is
+  // refused.
+  static constexpr uint64_t kAddressSpaceEnd = uint64_t(1) << 32;
   int Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* readUpTo = nullptr);
-  bool Write(uint64_t address, uint32_t count, const uint8_t* bytes);
+  // True when all was written; *written (if given) gets the bytes written.
+  bool Write(uint64_t address, uint32_t count, const uint8_t* bytes, uint32_t* written = nullptr);
   bool Evaluate(const std::string& expression, uint64_t* value, std::string* text = nullptr);
   // "x = 5": true when gdb accepted it.
   bool Assign(const std::string& assignment);
@@ -187,6 +202,12 @@ class GdbTarget {
   void SetupUart(const TargetParams& params);
   void ArmKey();
   void OnConsole(const std::string& text);
+  void OnLog(const std::string& text);
+  // A wait reached its bound: the texts, and with no answer the target
+  // leaves the executing state.
+  void WaitEnded(WaitFor what, WaitEnd end);
+  // The executing bit the IDE sees, and its mirror here.
+  void SetExecuting(bool on);
   std::string TakeHeldConsole();
   // A console text with gdb's breakpoint numbers as the command page shows them.
   std::string ShownBreakpointNumbers(const std::string& text);
@@ -261,6 +282,12 @@ class GdbTarget {
   std::mutex m_keyMutex;
   std::atomic<bool> m_freeRun{false};
   std::atomic<bool> m_keyInterrupt{false};
+  std::atomic<bool> m_unanswered{false};
+  std::atomic<bool> m_executing{false};
+  // gdb's log stream while the session starts: why a start failed.
+  std::mutex m_logMutex;
+  std::string m_startLog;
+  bool m_starting = false;
   // The step under way (Step's mode, -1 none) and the stack depth it
   // started at; whether the current stop is the driver's own (the IDE does
   // not hear of it) and whether a finish of the driver's is under way (both

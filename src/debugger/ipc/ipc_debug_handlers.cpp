@@ -262,10 +262,12 @@ void IpcDebugHandlers::OnReadMemory(dtc_Debug::ReadMemory& e) {
   m_shell.Service(2052, reinterpret_cast<intptr_t>(&r));
   uint32_t count = e.m_nCount;
   if (r.failed) {
-    // A stop address outside the range read is the driver's fault: answered
-    // as an error rather than as a count that wrapped around.
+    // The bytes read are the stop address minus the start in low words,
+    // counted round 4 GB (a read cut at the end of a 32-bit space stops
+    // at 0). More than was asked is the driver's fault: answered as an
+    // error rather than as a count that wrapped around.
     const uint32_t start = uint32_t(e.m_nAddress);
-    if (r.stoppedAt < start || r.stoppedAt - start > e.m_nCount) {
+    if (uint32_t(r.stoppedAt - start) > e.m_nCount) {
       SendDebugStatusText("ReadMemory: the driver stopped at 0x" + [&] {
         char b[16];
         std::snprintf(b, sizeof b, "%X", r.stoppedAt);
@@ -290,8 +292,9 @@ void IpcDebugHandlers::OnWriteMemory(dtc_Debug::WriteMemory& e) {
   m_shell.Service(2052, reinterpret_cast<intptr_t>(&r));
   uint32_t count = n;
   if (r.failed) {
+    // As for a read: the bytes really written, counted round 4 GB.
     const uint32_t start = uint32_t(e.m_nAddress);
-    count = (r.stoppedAt >= start && r.stoppedAt - start <= n) ? r.stoppedAt - start : 0;
+    count = uint32_t(r.stoppedAt - start) <= n ? uint32_t(r.stoppedAt - start) : 0;
   }
   dtc_Debug::WriteMemoryReply reply(e.m_nAddress, DataBlock(buffer.data(), count));
   Reply(reply, e.m_nSender);

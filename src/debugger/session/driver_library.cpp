@@ -56,9 +56,16 @@ bool LoadDebugDll(const DebugSettings& settings, const std::string& programFolde
                   std::string* err) {
   const std::string stored(settings.dllPath);
   std::string path = FindDriverLibrary(stored, programFolder);
-  void* handle = path.empty() ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle) {
+  if (path.empty()) {
     *err = "*** Error: '" + stored + "' not found\n";
+    return false;
+  }
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    // The file is there but no library (damaged, cut short, some other
+    // file): the loader's words say why.
+    const char* why = dlerror();
+    *err = "*** Error: not a driver library: " + std::string(why ? why : path.c_str()) + "\n";
     return false;
   }
   auto boot = reinterpret_cast<BootDllFn>(dlsym(handle, "BootDll"));

@@ -20,7 +20,6 @@
 namespace pm2 {
 
 namespace {
-constexpr int kMaxWord = 120;
 
 QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 }  // namespace
@@ -43,6 +42,11 @@ EditorView::EditorView(EditorDocument* doc, EditShared* shared, EditorViewContex
 }
 
 EditorView::~EditorView() {
+  // The margin watches the viewport and paints through this view; the
+  // viewport outlives this part of the view, and events it gets while it
+  // goes must not reach them.
+  viewport()->removeEventFilter(m_margin);
+  SetMarginPainter({});
   if (m_findDialog) delete m_findDialog.data();
   m_doc->RemoveView(this);
 }

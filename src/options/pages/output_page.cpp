@@ -245,7 +245,9 @@ bool OutputPage::Leave() {
   for (int i = 0; i < 2; ++i) {
     const std::string program = ProgramCommandOf(*m_prog[i]);
     SetStored(b.out.RUNUSR[i], program);
-    if (program.empty()) (i == 0 ? b.out.flags.RUNUSR0 : b.out.flags.RUNUSR1) = 0;
+    // Bit-fields: one assignment each (a conditional can't pick one to assign).
+    if (program.empty() && i == 0) b.out.flags.RUNUSR0 = 0;
+    if (program.empty() && i == 1) b.out.flags.RUNUSR1 = 0;
   }
   return true;
 }

@@ -302,7 +302,7 @@ const OptLineHandler kOptLines[] = {
        std::string path = o.r.StringText();
        std::string name = o.r.StringText();
        FileRec* f = RecordIndex::At(o.numbers.files, v[1]);
-       if (!f || !f->group || f->group->number != v[0] || f->type != v[2] ||
+       if (!f || !f->group || v[0] < 0 || f->group->number != uint32_t(v[0]) || f->type != v[2] ||
            !SamePathIgnoringCase(f->path.view(), path) || !f->name.EqualsNoCase(name)) {
          return;
        }

@@ -135,7 +135,7 @@ struct TextReader {
         if (project->lastGroup) project->lastGroup->next = g; else project->firstGroup = g;
         project->lastGroup = g;
         groups.push_back(g);
-        g->number = uint16_t(groups.size());
+        g->number = uint32_t(groups.size());
       } else if (key == "FILE") {
         int gn = lines.NumberComma();
         if (!lines.LastNumberValid() || lines.LastNumberOverflowed()) return Bad("the group number is not a number");
@@ -154,7 +154,7 @@ struct TextReader {
         if (g->lastFile) g->lastFile->next = f; else g->firstFile = f;
         g->lastFile = f;
         files.push_back(f);
-        f->number = uint16_t(files.size());
+        f->number = uint32_t(files.size());
       } else if (key == "OPTIONS") {
         int tn = lines.NumberComma();
         bool valid = lines.LastNumberValid() && !lines.LastNumberOverflowed();
@@ -174,7 +174,7 @@ struct TextReader {
             if (!ReadNodeBlock(t, groups[std::size_t(gn - 1)], false)) return CutOff(t);
           } else {
             if (fn < 1 || std::size_t(fn) > files.size() ||
-                files[std::size_t(fn - 1)]->group->number != gn) {
+                files[std::size_t(fn - 1)]->group->number != uint32_t(gn)) {
               return Bad("unknown file");
             }
             if (!ReadNodeBlock(t, files[std::size_t(fn - 1)], true)) return CutOff(t);

@@ -59,7 +59,7 @@ void NumberProjectRecords(ProjectRec& project) {
   for (TargetRec* t = project.firstTarget; t; t = t->next) {
     t->number = TargetRemoved(t) ? 0 : ++n;
   }
-  uint16_t groups = 0, files = 0;
+  uint32_t groups = 0, files = 0;
   for (GroupRec* g = project.firstGroup; g; g = g->next) {
     bool groupGone = GroupRemoved(g);
     g->number = groupGone ? 0 : ++groups;
@@ -88,7 +88,7 @@ std::string BuildProjectFileText(ProjectRec& project) {
   for (GroupRec* g = project.firstGroup; g; g = g->next) {
     for (FileRec* f = g->firstFile; f && g->number; f = f->next) {
       if (!f->number) continue;
-      w.Linef("File %d,%d,<%s><%s> 0x%X ", int(g->number), int(f->type), f->path.c_str(),
+      w.Linef("File %u,%d,<%s><%s> 0x%X ", unsigned(g->number), int(f->type), f->path.c_str(),
               f->name.c_str(), unsigned(f->time));
     }
   }

@@ -29,7 +29,9 @@ std::string ImportCodeGenProjectFiles(const std::string& dptPath, const CodeGenI
   const std::string path = JoinFilePath(p->folder.c_str(), (p->name.str() + ".Pm2").c_str());
   theApp().m_pProject = before;
   // The records were made for this write only; the caller reads the file.
-  PoolFree(kPoolProject);
+  // The pool also holds a project still open (the caller closes it after a
+  // good import): then they stay until that project's pool is freed.
+  if (!before) PoolFree(kPoolProject);
   if (rc != 0) {
     if (env.report) env.report(why.empty() ? "Can't write project file '" + path + "' !" : why);
     return {};

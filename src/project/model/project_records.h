@@ -164,7 +164,9 @@ struct GroupRec : NodeRec {
   // kind = kKindGroup; pOpts: per target at most one block.
   uint32_t word = 0;   // 0 at creation
   uint32_t flags = 0;  // kGroupDeleted
-  uint16_t number = 0; // number in the project file (as TargetRec::number)
+  // Number in the project file (as TargetRec::number); 32 bits, so that no
+  // group count wraps to 0, which would leave the group out of a save.
+  uint32_t number = 0;
   OptString name;      // e.g. "Source Group 1"
   GroupRec* next = nullptr;
   FileRec* firstFile = nullptr;
@@ -181,8 +183,9 @@ struct FileRec : NodeRec {
   uint8_t type = kFileUnknown;  // FileType
   uint8_t flags = 0;            // kFileRemoved; other bits stored by the project file
   // Number in the project file, counted across all groups (as
-  // TargetRec::number); include entries keep 0.
-  uint16_t number = 0;
+  // TargetRec::number); include entries keep 0. 32 bits: a project of more
+  // than 65,535 files numbers (and so saves) every one of them.
+  uint32_t number = 0;
   OptString lastControls;       // control string of its last translation
   // Dependency check data.
   uint32_t time = 0;            // source time, seconds since 1970; 0 unknown

@@ -119,9 +119,20 @@ bool AddInServer::StartAddIn(const std::string& program, bool debugging, int tim
 }
 
 bool AddInServer::AcceptFrom(uint32_t pid, int timeoutMs) {
+  // An add-in that is slow to connect (or never does) is waited for in
+  // short slices with the caller served between them, as an answer is.
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+    if (left <= 0) return false;
     pollfd pf{m_listenFd, POLLIN, 0};
-    if (::poll(&pf, 1, timeoutMs) <= 0) return false;
+    const int r = ::poll(&pf, 1, int(m_serve ? std::min<long long>(left, 15) : left));
+    if (r < 0 && errno != EINTR) return false;
+    if (r <= 0) {
+      if (m_serve) m_serve();
+      continue;
+    }
     int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) return false;
     ucred cred{};

@@ -12,7 +12,6 @@
 namespace pm2 {
 namespace {
 bool g_requireActive = true;
-constexpr int kTipTimer = 0xF001;
 }  // namespace
 
 void SECListTip::SetRequireActiveWindow(bool on) { g_requireActive = on; }

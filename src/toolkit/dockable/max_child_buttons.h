@@ -54,7 +54,7 @@ class MaxChildCaptionButtons : public QWidget, public MaxChildSource {
   unsigned Give(unsigned msg, std::uintptr_t wParam, QPoint local);
 
   QWidget* m_frame;
-  QMdiArea* m_mdi;
+  [[maybe_unused]] QMdiArea* m_mdi;
   QtFilterWindow m_place;
   std::unique_ptr<ChildWindow> m_child;
   MaxChildFilterWindow m_wnd;

@@ -62,7 +62,7 @@ class SECBmpMenuPlugIn : public SECWndPlugIn {
   };
   bool HandleMenuChar(QMenu* menu, QEvent* event);
 
-  const ResourceModule& m_module;
+  [[maybe_unused]] const ResourceModule& m_module;
   bool m_ownBitmaps;
   SECBmpMgr* m_mgr;
   std::unique_ptr<SECBmpMenuStyle> m_style;

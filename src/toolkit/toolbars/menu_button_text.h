@@ -10,7 +10,7 @@
 
 namespace pm2 {
 
-class PixelBuffer;
+struct PixelBuffer;
 
 Size MeasureMenuButtonText(const std::string& text);
 

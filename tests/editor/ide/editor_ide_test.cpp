@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTest>
@@ -94,6 +95,23 @@ class IdeTest : public ::testing::Test {
   std::unique_ptr<EditorPanes> m_panes;
   std::string m_path;
 };
+
+// The view closed while it has the keys and the mouse: its viewport goes
+// after the view's own part and gets events on the way (focus, leave,
+// hide), which the margin's filter must no longer see. (A fault here shows
+// under the sanitizers' run: a call into the half-destroyed view.)
+TEST_F(IdeTest, AViewClosedWithTheKeysAndTheMouseLeavesTheMarginOutOfItsLastEvents) {
+  EditorView& v = Open(Lines(40));
+  v.setFocus();
+  QTest::mouseMove(v.viewport(), QPoint(4, 20));
+  QEvent enter(QEvent::Enter);
+  QApplication::sendEvent(v.viewport(), &enter);
+  QApplication::processEvents();
+  QPointer<QWidget> viewport = v.viewport();
+  m_panes.reset();
+  QApplication::processEvents();
+  EXPECT_TRUE(viewport.isNull());
+}
 
 TEST_F(IdeTest, BlockIndentFromTheMainWindowIsUndone) {
   const std::string original = "a\r\nb\r\nc\r\n";

@@ -330,8 +330,8 @@ TEST_F(ProjFileRoundTrip, RemovedRecordsAreLeftOutAndTheRestRenumbered) {
   // the files of a deleted group too.
   struct Row {
     const char* name;
-    uint16_t number;
-    uint16_t expected;
+    uint32_t number;
+    uint32_t expected;
   } rows[] = {{"deleted target", gone->number, 0},     {"kept target", t->number, 1},
               {"deleted group", g0->number, 0},        {"file of deleted group", g0->firstFile->number, 0},
               {"live group", g->number, 1},            {"removed file", g->firstFile->number, 0},
@@ -372,6 +372,39 @@ TEST_F(ProjFileRoundTrip, ReaderNumbersRecordsInFileOrderAcrossGroups) {
   EXPECT_EQ(1, a->number);
   EXPECT_EQ(3, c->number);
   EXPECT_NE(std::string::npos, again.find("Options 2,2,3  // File 'c.c'"));
+}
+
+// More files than 16 bits can number: every one is written, read back and
+// written again, each file's own block with it; the ones past 65,535 (where
+// a 16-bit number wraps to 0, which means "left out") included.
+TEST_F(ProjFileRoundTrip, MoreThan65535FilesAreAllSavedWithTheirBlocks) {
+  ProjectRec* p = MakeProject();
+  TargetRec* t = AddTarget(p, "Big", kToolsetArmGnu);
+  GroupRec* g = AddGroupRec(p, "Many");
+  constexpr uint32_t kFiles = 70000;
+  const uint32_t withBlocks[] = {65535, 65536, 65537, kFiles};
+  std::vector<FileRec*> files;
+  for (uint32_t i = 1; i <= kFiles; ++i) files.push_back(AddFile(g, ("f" + std::to_string(i) + ".c").c_str(), kFileC));
+  for (uint32_t n : withBlocks) AddNodeBlock(files[n - 1], t)->prop.PROPFLD[0] = uint8_t(n);
+  const std::string text = BuildProjectFileText(*p);
+  EXPECT_EQ(files[65535]->number, 65536u);
+  EXPECT_NE(std::string::npos, text.find("<.\\src\\f65536.c><f65536.c>"));
+  EXPECT_NE(std::string::npos, text.find("Options 1,1,65536  // File 'f65536.c'"));
+
+  ProjectFileIo io;
+  ASSERT_EQ(0, ReadProjectText(io, "/tmp/big.pm2", text, nullptr)) << io.message;
+  uint32_t count = 0;
+  for (FileRec* f = io.project->firstGroup->firstFile; f; f = f->next) {
+    ++count;
+    ASSERT_EQ("f" + std::to_string(count) + ".c", f->name.str());
+    const bool blocked = std::find(std::begin(withBlocks), std::end(withBlocks), count) != std::end(withBlocks);
+    ASSERT_EQ(blocked, f->pOpts != nullptr) << f->name.str();
+    if (blocked) {
+      EXPECT_EQ(uint8_t(count), f->pOpts->prop.PROPFLD[0]) << f->name.str();
+    }
+  }
+  EXPECT_EQ(kFiles, count);
+  EXPECT_EQ(text, BuildProjectFileText(*io.project));
 }
 
 // ------------------------------------------------------------------ bad input

@@ -4,9 +4,12 @@
 #include <sys/un.h>
 #include <sys/socket.h>
 #include <poll.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <unistd.h>
 
 #include "shell/tools/addin_socket.h"
@@ -285,6 +288,33 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
   EXPECT_GE(served, 5);
   EXPECT_EQ(told, (std::vector<std::string>{"The add-in '" + peer + "' gave no answer within 1 seconds and is detached."}));
   EXPECT_EQ(server.WaitForExit(5000), 0);
+  std::system(("rm -rf " + dir).c_str());
+}
+
+// An add-in that starts and never connects: the start waits its time with
+// the caller served all along (the window stays responsive), then fails.
+TEST(AddInServer, AddInThatNeverConnectsIsWaitedForWhileTheCallerIsServed) {
+  char tmpl[] = "/tmp/pm2addinXXXXXX";
+  std::string dir = ::mkdtemp(tmpl);
+  const std::string program = dir + "/mute";
+  std::ofstream(program) << "#!/bin/sh\nexec sleep 1\n";
+  ::chmod(program.c_str(), 0755);
+  ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  FakeAddInFrame frame;
+  AddInLinkLogic link(frame, static_cast<uint32_t>(::getpid()));
+  AddInServer server(link, dir);
+  int served = 0;
+  server.SetWaitServer([&] { ++served; });
+  std::string err;
+  const auto began = std::chrono::steady_clock::now();
+  EXPECT_FALSE(server.StartAddIn(program, false, 600, &err));
+  const auto took = std::chrono::steady_clock::now() - began;
+  EXPECT_EQ(err, "Cannot run '" + program + "' !");
+  EXPECT_GE(served, 10);
+  EXPECT_GE(took, std::chrono::milliseconds(550));
+  EXPECT_LT(took, std::chrono::milliseconds(2000));
+  EXPECT_FALSE(link.Running());
+  server.WaitForExit(5000);
   std::system(("rm -rf " + dir).c_str());
 }
 

@@ -386,7 +386,7 @@ TEST_F(WidgetTest, TreeRowImagesBlendAndSkipMissingStateImages) {
   QApplication::processEvents();
   const QImage shot = tree->grab().toImage();
   for (int r = 0; r < 2; ++r) {
-    Rect img, state;
+    Rect img;
     ASSERT_TRUE(tree->GetCellRect(r, 0, &img, 1));
     const QColor icon = shot.pixelColor((img.left + img.right) / 2, (img.top + img.bottom) / 2);
     if (r == 0) {

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# A debug session of the example with the GDB driver under Xvfb whose qemu
+# is stopped (SIGSTOP): a step then ends within the driver's bound with a
+# message on the command page and the status line, and Ctrl+F5 ends the
+# session with gdb and qemu; in a second session qemu is stopped while the
+# program runs, Esc's stop request gets no answer, and File > Exit (Alt+F4)
+# ends the session and the program with nothing left running. Pictures
+# traps-*.png in <build>/gallery/debugger.
+#   debug_traps_end_to_end.sh <build> <source> <screen_grab>
+# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+set -euo pipefail
+build=$(cd "$1" && pwd); src=$2; grab=$3
+debug_work=pm2traps debug_gallery=debugger fail_shot=traps-failed shot_prefix=traps-
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
+
+# The driver's bound for a step or a stop request is 3 s; the window may
+# take a little more for its own work.
+bound_tenths=45
+qemu_pid() { pgrep -f "qemu-system-arm.*$elf" | head -1; }
+# Tenths of a second since a time of date +%s%N.
+elapsed_tenths() { echo $(( ($(date +%s%N) - $1) / 100000000 )); }
+
+build_example
+open_example
+
+# 1: a session at main; qemu stopped; F10 ends within the bound and says
+# so (the step runs on, or gdb gets no answer from qemu); Esc's stop
+# request gets none; Ctrl+F5 then ends the session with gdb and qemu.
+xdotool key ctrl+F5
+wait_children 2
+xdotool type --delay 30 "BS main"
+xdotool key Return
+sleep 0.5
+xdotool key F5
+wait_title "Blinky.c" "the stop at main did not show Blinky.c"
+qemu=$(qemu_pid)
+[ -n "$qemu" ] || fail "no qemu"
+kill -STOP "$qemu"
+began=$(date +%s%N)
+xdotool key F10
+sleep 3.5
+shot 01-step-ended-at-its-bound 0.5
+focus_main
+xdotool key Escape
+sleep 3.5
+shot 02-stop-request-no-answer 0.5
+xdotool key ctrl+F5
+wait_children 0
+took=$(elapsed_tenths "$began")
+[ "$took" -le $((2 * bound_tenths + 20)) ] || fail "the step, the stop request and Ctrl+F5 took ${took}00 ms"
+kill -0 "$qemu" 2>/dev/null && fail "the stopped qemu is still there"
+shot 03-session-ended
+
+# 2: a second session runs freely; qemu stopped; Esc asks for a stop that
+# gets no answer, and the message says so; File > Exit ends it all.
+xdotool key ctrl+F5
+wait_children 2
+sleep 1
+xdotool key F5
+sleep 1
+qemu=$(qemu_pid)
+[ -n "$qemu" ] || fail "no qemu"
+kill -STOP "$qemu"
+focus_main
+began=$(date +%s%N)
+xdotool key Escape
+sleep 3.5
+shot 04-running-stop-request-no-answer 0.5
+xdotool key alt+F4
+for _ in $(seq 1 60); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+took=$(elapsed_tenths "$began")
+kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program after the stop request"
+[ "$took" -le $((bound_tenths + 40)) ] || fail "the stop request and File > Exit took ${took}00 ms"
+wait "$pid" 2>/dev/null || true
+wait_children 0
+kill -0 "$qemu" 2>/dev/null && fail "the stopped qemu is still there"
+echo "pictures in $gallery"

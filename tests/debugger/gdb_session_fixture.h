@@ -1,0 +1,126 @@
+// A debug session with the GDB driver on the example program (built once
+// for the whole test program by pelmora2), over gdb-multiarch and
+// qemu-system-arm, and the test's own view of the processes it started.
+#pragma once
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "session_fixture.h"
+
+namespace pm2 {
+
+// The simulator side's "Go till main()" and "Breakpoints" options.
+constexpr uint32_t kGoTillMain = 0x8, kKeepBreakpoints = 0x10;
+
+// The example, copied and built once.
+inline const std::string& ExampleFolder() {
+  static std::string folder = [] {
+    std::string dir = std::filesystem::temp_directory_path().string() + "/pm2gdb" + std::to_string(getpid());
+    std::filesystem::remove_all(dir);
+    std::filesystem::copy(std::string(PM2_SOURCE_DIR) + "/examples/blinky", dir,
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::remove_all(dir + "/Obj");
+    std::string cmd = "cd '" + dir + "' && '" + std::string(PM2_PROGRAM_DIR) + "/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return std::string();
+    return dir + "/";
+  }();
+  return folder;
+}
+
+// Our own children of a program name (gdb-multiarch, qemu-system-arm).
+inline std::vector<pid_t> Children(const std::string& comm) {
+  std::vector<pid_t> out;
+  DIR* d = opendir("/proc");
+  while (dirent* e = d ? readdir(d) : nullptr) {
+    const pid_t pid = pid_t(std::atoi(e->d_name));
+    if (pid <= 0) continue;
+    std::ifstream stat("/proc/" + std::string(e->d_name) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    std::size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    const std::string name = line.substr(line.find('(') + 1, close - line.find('(') - 1);
+    char state = 0;
+    int ppid = 0;
+    std::sscanf(line.c_str() + close + 2, "%c %d", &state, &ppid);
+    if (ppid == getpid() && state != 'Z' && comm.compare(0, 15, name) == 0) out.push_back(pid);
+  }
+  if (d) closedir(d);
+  return out;
+}
+
+template <class F>
+bool WaitFor(F done, int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
+}
+
+class GdbSessionTest : public ShellAppTest {
+ protected:
+  void SetUp() override {
+    ShellAppTest::SetUp();
+    if (ExampleFolder().empty()) GTEST_SKIP() << "the example does not build here";
+    if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
+      GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is missing (./pm2.sh installs them)";
+    project = MakeExampleProject(ExampleFolder());
+    app->State().m_pProject = project;
+    arm.toolset = 3;
+    arm.toolsFolder = dir.path() + "/ARM/BIN/";
+    theApp().m_pToolsetInfo[3] = &arm;
+    app->m_szProgramFolder = std::string(PM2_PROGRAM_DIR) + "/";
+    session = std::make_unique<DebugSession>(*app, host);
+    routed.session = session.get();
+    app->SetFrame(&routed);
+    app->SetDebugPort(session.get());
+    app->m_windows.Set(WindowSlot::CommandPage, this);
+    Params("-sim");
+  }
+  void TearDown() override {
+    if (session) session->StopDebugger();
+    app->SetDebugPort(nullptr);
+    session.reset();
+    theApp().m_pToolsetInfo[3] = nullptr;
+    ShellAppTest::TearDown();
+  }
+  void Params(const std::string& params) {
+    OptionBlock* o = project->curTarget->pOpts;
+    o->dbg.flags |= 1;
+    // The tests start at the reset address; the run to main has its own.
+    o->dbg.flags &= ~kGoTillMain;
+    o->dbg.str[0] = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
+    o->dbg.str[1] = OptString::Pooled(params, kPoolScratch);
+  }
+  std::string CommandTexts() const {
+    std::string all;
+    for (const std::string& t : routed.commandLines) all += t;
+    for (const std::string& t : hub.Texts(kNotifyCommandText2)) all += t;
+    return all;
+  }
+  uint32_t Evaluate(const char* what) {
+    uint64_t v = 0;
+    EXPECT_EQ(session->Record()->DbgEvalExpression(1, what, &v), 0) << what;
+    return uint32_t(v);
+  }
+
+  ProjectRec* project = nullptr;
+  ToolsetInfo arm;
+  RecordingHost host;
+  RoutingFrame routed;
+  std::unique_ptr<DebugSession> session;
+};
+
+}  // namespace pm2

@@ -1,0 +1,249 @@
+// The GDB driver when its server or gdb stops answering, and when the
+// program file is damaged: every wait ends within its bound with a message,
+// Ctrl+F5 then ends the session with gdb and qemu, and a program file gdb
+// cannot read ends the start with gdb's words.
+#include <signal.h>
+
+#include <cstring>
+#include <random>
+
+#include "debugger/ipc/ipc_debug_handlers.h"
+#include "gdb_session_fixture.h"
+#include "ipc/event_dispatcher.h"
+
+namespace pm2 {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The driver's bound for a step, a run or a stop request, and what the
+// test allows beyond it for the machine's own delays.
+constexpr auto kBound = std::chrono::milliseconds(3000);
+constexpr auto kSlack = std::chrono::milliseconds(1500);
+
+enum class Action { Step, Run, StopRunning };
+
+struct TrapRow {
+  const char* name;
+  const char* stopped;  // the process that gets SIGSTOP
+  Action action;
+  // On the command page and the status line; a step may find gdb waiting
+  // for the stopped server (no answer) or the target resumed (it runs on).
+  const char* said;
+  const char* status;
+  const char* saidOtherwise = "";
+  const char* statusOtherwise = "";
+};
+
+const TrapRow kTrapRows[] = {
+    {"QemuStoppedBeforeAStep", "qemu-system-arm", Action::Step, "the step got no answer within 3 s",
+     "Step: no answer", "the step did not end within 3 s: the target runs on", "Step: runs on"},
+    {"QemuStoppedWhileTheTargetRuns", "qemu-system-arm", Action::StopRunning,
+     "the target does not answer the stop request within 3 s", "Stop: no answer"},
+    {"GdbStoppedBeforeAStep", "gdb-multiarch", Action::Step, "the step got no answer within 3 s",
+     "Step: no answer"},
+    {"GdbStoppedBeforeARun", "gdb-multiarch", Action::Run, "the run command got no answer within 3 s",
+     "Run: no answer"},
+};
+
+class GdbTrapTest : public GdbSessionTest, public ::testing::WithParamInterface<TrapRow> {
+ protected:
+  void TearDown() override {
+    // Whatever the test left stopped is let go before it is ended.
+    for (const char* name : {"gdb-multiarch", "qemu-system-arm"})
+      for (pid_t p : Children(name)) kill(p, SIGCONT);
+    GdbSessionTest::TearDown();
+  }
+};
+
+TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
+  const TrapRow& row = GetParam();
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  ASSERT_EQ(r->DbgExecCommand("BS main", 7), 0);
+  const uint32_t main = Evaluate("&main");
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+      << CommandTexts();
+  if (row.action == Action::StopRunning) {
+    // The program runs freely (it writes to its UART) when it is stopped.
+    session->Go();
+    ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }, 5000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
+  const std::vector<pid_t> stopped = Children(row.stopped);
+  ASSERT_EQ(stopped.size(), 1u);
+  ASSERT_EQ(kill(stopped[0], SIGSTOP), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+  const auto began = Clock::now();
+  switch (row.action) {
+    case Action::Step: session->Step(kDbgStepOver); break;
+    case Action::Run: session->Go(); break;
+    case Action::StopRunning: session->StopRunning(); break;
+  }
+  EXPECT_LT(Clock::now() - began, kBound + kSlack);
+  const std::vector<std::string> status = hub.Texts(kNotifyStatusText);
+  auto shown = [&](const char* text, const char* line) {
+    return *text && CommandTexts().find(text) != std::string::npos &&
+           std::find(status.begin(), status.end(), line) != status.end();
+  };
+  EXPECT_TRUE(shown(row.said, row.status) || shown(row.saidOtherwise, row.statusOtherwise)) << CommandTexts();
+  if (session->TargetExecuting()) {
+    // A step that runs on: Esc's stop request gets no answer either.
+    const auto stopping = Clock::now();
+    session->StopRunning();
+    EXPECT_LT(Clock::now() - stopping, kBound + kSlack);
+    EXPECT_NE(CommandTexts().find("the target does not answer the stop request"), std::string::npos);
+  }
+  EXPECT_FALSE(session->TargetExecuting());
+
+  // Another question to the driver does not wait for a second bound.
+  const auto again = Clock::now();
+  uint64_t value = 0;
+  r->DbgEvalExpression(1, "pattern_step", &value);
+  session->Step(kDbgStepOver);
+  EXPECT_LT(Clock::now() - again, kSlack);
+
+  // Ctrl+F5 ends the session at once, with gdb and qemu.
+  const auto ending = Clock::now();
+  session->OnDebugStartStop();
+  EXPECT_FALSE(session->SessionActive());
+  EXPECT_LT(Clock::now() - ending, kSlack);
+  EXPECT_TRUE(WaitFor([] { return Children("gdb-multiarch").empty() && Children("qemu-system-arm").empty(); }, 2000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GdbTrapTest, ::testing::ValuesIn(kTrapRows),
+                         [](const ::testing::TestParamInfo<TrapRow>& info) { return info.param.name; });
+
+// ---------------------------------------------------------------- memory past 4 GB
+
+struct RangeRow {
+  const char* name;
+  bool write;
+  uint64_t address;
+  uint32_t count;
+  uint32_t done;  // bytes really read or written, as the reply counts them
+};
+
+const RangeRow kRangeRows[] = {
+    {"WriteRunningPast4GB", true, 0xFFFFFFF0u, 64, 16},
+    {"ReadRunningPast4GB", false, 0xFFFFFFF0u, 64, 16},
+    {"WriteStartingAt4GB", true, 0x100000000ull, 4, 0},
+    {"ReadStartingPast4GB", false, 0x100000004ull, 4, 0},
+    {"WriteInsideTheSpace", true, 0x40001000u, 64, 64},
+};
+
+// The event interface's handlers over the session (one thread here).
+struct SessionShell : IpcDebugShell {
+  explicit SessionShell(DebugSession& s) : session(s) {}
+  bool IsDebugging() override { return session.SessionActive(); }
+  bool IsRunning() override { return session.TargetExecuting(); }
+  bool CanStartBuild() override { return true; }
+  void StartStopDebug() override {}
+  void StopRunning() override {}
+  void StopSession() override {}
+  void RunCommand(int) override {}
+  intptr_t Service(int code, intptr_t arg) override {
+    intptr_t result = 0;
+    session.Service(code, arg, &result);
+    return result;
+  }
+  void Sleep(int) override {}
+  DebugSession& session;
+};
+
+class MemoryRangeTest : public GdbSessionTest, public ::testing::WithParamInterface<RangeRow> {};
+
+TEST_P(MemoryRangeTest, ARangePastTheAddressSpaceIsCutAtItsEndAndTheReplySaysHowMuch) {
+  const RangeRow& row = GetParam();
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  uint8_t vectors[64] = {}, after[64] = {};
+  ASSERT_EQ(r->DbgReadMemory(0, sizeof vectors, vectors), 0);
+
+  EventDispatcher dispatcher;
+  std::atomic<int32_t> muted{0}, client{-1};
+  SessionShell shell(*session);
+  std::vector<std::string> replies;
+  IpcDebugHandlers handlers(dispatcher, shell, IpcDebugState{&muted, &client}, [&](dtc_EventBase& e) {
+    if (auto* read = dynamic_cast<dtc_Debug::ReadMemoryReply*>(&e))
+      replies.push_back("read " + std::to_string(read->m_Data.bytes.size()));
+    else if (auto* written = dynamic_cast<dtc_Debug::WriteMemoryReply*>(&e))
+      replies.push_back("written " + std::to_string(written->m_Data.bytes.size()));
+    else if (auto* status = dynamic_cast<dtc_Debug::StatusText*>(&e))
+      replies.push_back("status " + status->m_strText);
+    return true;
+  });
+  if (row.write) {
+    dtc_Debug::WriteMemory request(row.address, DataBlock(std::vector<uint8_t>(row.count, 0xA5)));
+    request.m_nSender = 9;
+    dispatcher.Deliver(request);
+  } else {
+    dtc_Debug::ReadMemory request(row.address, row.count);
+    request.m_nSender = 9;
+    dispatcher.Deliver(request);
+  }
+  EXPECT_EQ(replies, std::vector<std::string>{(row.write ? "written " : "read ") + std::to_string(row.done)});
+  // Nothing wrapped round to the exception vectors at address 0.
+  ASSERT_EQ(r->DbgReadMemory(0, sizeof after, after), 0);
+  EXPECT_EQ(0, std::memcmp(vectors, after, sizeof after));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, MemoryRangeTest, ::testing::ValuesIn(kRangeRows),
+                         [](const ::testing::TestParamInfo<RangeRow>& info) { return info.param.name; });
+
+// ---------------------------------------------------------------- damaged program files
+
+struct DamageRow {
+  const char* name;
+  // The damaged file's bytes from the good program file's.
+  std::string (*damage)(const std::string& good);
+};
+
+const DamageRow kDamageRows[] = {
+    {"Empty", [](const std::string&) { return std::string(); }},
+    {"CutAfterTheHeader", [](const std::string& good) { return good.substr(0, 200); }},
+    {"CutInTheMiddle", [](const std::string& good) { return good.substr(0, good.size() / 2); }},
+    {"RandomBytes",
+     [](const std::string& good) {
+       std::mt19937 random(48);
+       std::string bytes(good.size(), '\0');
+       for (char& c : bytes) c = char(random() & 0xFF);
+       return bytes;
+     }},
+};
+
+class DamagedProgramTest : public GdbSessionTest, public ::testing::WithParamInterface<DamageRow> {};
+
+TEST_P(DamagedProgramTest, TheStartEndsWithGdbsMessage) {
+  const std::string copy = dir.path() + "/damaged/";
+  std::filesystem::copy(ExampleFolder(), copy, std::filesystem::copy_options::recursive);
+  const std::string elf = copy + "Obj/Blinky.elf";
+  std::string good;
+  {
+    std::ifstream in(elf, std::ios::binary);
+    good.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  ASSERT_GT(good.size(), 1000u);
+  std::ofstream(elf, std::ios::binary | std::ios::trunc) << GetParam().damage(good);
+  project = MakeExampleProject(copy);
+  app->State().m_pProject = project;
+  Params("-sim");
+
+  session->StartDebugger();
+  EXPECT_FALSE(session->SessionActive());
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text, "Error: \"" + elf +
+                                       "\": not in executable format: file format not recognized\nDebugger aborted !");
+  EXPECT_TRUE(Children("gdb-multiarch").empty());
+  EXPECT_TRUE(Children("qemu-system-arm").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DamagedProgramTest, ::testing::ValuesIn(kDamageRows),
+                         [](const ::testing::TestParamInfo<DamageRow>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace pm2
