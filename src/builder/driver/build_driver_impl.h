@@ -181,7 +181,7 @@ class BuildDriver::Impl {
   void NameSourceAsOnDisk(ToolRunRequest& r, std::string_view stored);
   void RunCustomTranslator(FileRec* file, const BuildProperties& props);
   void AddFileToLink(GroupRec* group, FileRec* file, const BuildProperties& props, bool library);
-  bool WriteCommandInputFile(ToolRunRequest& r);
+  bool WriteCommandInputFile(ToolRunRequest& r, std::string_view language = {});
   void RunStep(const BuildProperties& props);
   void RunUserCommand(const OptString& command, int number);
   void Link(const OptionBlock& options);
