@@ -132,7 +132,7 @@ function(pm2_test name)
   # The cases' environment is set by a script that ctest reads after the
   # discovered list: a list-valued property does not survive being passed
   # through the discovery.
-  set(env "QT_QPA_PLATFORM=offscreen;PM2_TEST_SRC=${CMAKE_SOURCE_DIR};PM2_TEST_BIN=${CMAKE_BINARY_DIR}")
+  set(env "${PM2_TEST_ENV};PM2_TEST_SRC=${CMAKE_SOURCE_DIR};PM2_TEST_BIN=${CMAKE_BINARY_DIR}")
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   file(WRITE ${script}
     "foreach(case IN LISTS ${name}_TESTS)\n"

@@ -300,6 +300,11 @@ TEST_F(DebugViewWindowsTest, ViewTraceRecordsShowsTheHistoryInTheDisassemblyWind
   ASSERT_NE(v, nullptr) << "the window opens for it";
   v->resize(500, 200);
   QApplication::processEvents();
+  // Twelve rows of whatever font the window has.
+  const DisassemblyView::Geometry g = v->Layout();
+  v->resize(500, v->height() - g.text.height() + 12 * g.lineHeight);
+  QApplication::processEvents();
+  ASSERT_EQ(v->Layout().visible, 12);
   ASSERT_TRUE(f->ExecuteCommand(kViewTrace));
   ASSERT_TRUE(v->InTraceView());
   DisasmCache& c = v->Cache();
