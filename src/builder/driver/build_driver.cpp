@@ -165,6 +165,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   s_.recordedFiles.reserve(files);
   deletedCommandFiles_.clear();
   depDataChanged_ = false;
+  toolsRan_ = false;
   includeTimes_.clear();
   sourceTimes_.clear();
   for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR}) {
@@ -1095,6 +1096,8 @@ void BuildDriver::BuildTarget(ProjectRec* project, TargetRec* target, int mode) 
   impl_->Build(project, target, mode);
   if (own) lock_.Release();
 }
+
+bool BuildDriver::LastRunChangedFiles() const { return impl_->ChangedFiles(); }
 
 void BuildDriver::TranslateOneFile(ProjectRec* project, TargetRec* target, FileRec* file) {
   bool own = false;
