@@ -31,8 +31,8 @@ e2e_need_arm_gcc() {
 # xvfb-run -a and desktop servers do not look first); a number whose lock
 # file is there, or whose server exits at once (taken between the look and
 # the lock), is passed over for the next. The script goes on only once the
-# server takes a connection, so the program never starts before its display
-# is up. (Xvfb -displayfd would say when it is ready but then writes no lock
+# server's lock names it and it takes a connection, so the program never
+# starts before its display is up, nor on another server. (Xvfb -displayfd would say when it is ready but then writes no lock
 # file, so other servers and xvfb-run take its number for a free one.)
 e2e_in_xvfb() {
   [ "${PM2_IN_XVFB:-}" = 1 ] && return 0
@@ -45,7 +45,10 @@ e2e_in_xvfb() {
       up=""
       for _ in $(seq 1 200); do
         kill -0 "$xvfb" 2>/dev/null || break
-        DISPLAY=":$n" xdotool getdisplaygeometry > /dev/null 2>&1 && kill -0 "$xvfb" 2>/dev/null && { up=1; break; }
+        # Ours once its lock names it (another server may answer on a number
+        # it took without a lock), and up once it takes a connection.
+        [ "$(tr -d ' \n' 2>/dev/null < "/tmp/.X$n-lock")" = "$xvfb" ] &&
+          DISPLAY=":$n" xdotool getdisplaygeometry > /dev/null 2>&1 && { up=1; break; }
         sleep 0.05
       done
       [ -n "$up" ] && break
