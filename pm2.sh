@@ -31,8 +31,10 @@ build() {
   local dir=$1; shift
   # Optimised, without debug information: it costs a third of the build's
   # time (configure a tree of your own with -DCMAKE_BUILD_TYPE=Debug to debug).
-  # PM2_BENCH=OFF leaves the benchmarks out (CI builds them only to run them).
+  # PM2_BENCH=OFF leaves the benchmarks out, PM2_UNITY_TESTS=ON compiles each
+  # test program as one file (CI, which builds everything once).
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPM2_BENCH="${PM2_BENCH:-ON}" \
+    -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" \
     -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
   if [ $# -gt 0 ]; then
     cmake --build "$dir" -j "$(nproc)" --target "$@"
