@@ -8,9 +8,10 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
 
+# fonts-dejavu-core: the only fonts the tests see (cmake/Pm2TestFonts.cmake).
 packages=(cmake ninja-build make g++ ccache libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev gcc-arm-none-eabi libnewlib-arm-none-eabi xvfb xdotool openbox x11-utils
-          gdb-multiarch qemu-system-arm)
+          gdb-multiarch qemu-system-arm fonts-dejavu-core)
 
 install_missing() {
   local missing=()
@@ -30,7 +31,10 @@ build() {
   local dir=$1; shift
   # Optimised, without debug information: it costs a third of the build's
   # time (configure a tree of your own with -DCMAKE_BUILD_TYPE=Debug to debug).
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  # PM2_BENCH=OFF leaves the benchmarks out, PM2_UNITY_TESTS=ON compiles each
+  # test program as one file (CI, which builds everything once).
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPM2_BENCH="${PM2_BENCH:-ON}" \
+    -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" \
     -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
   if [ $# -gt 0 ]; then
     cmake --build "$dir" -j "$(nproc)" --target "$@"

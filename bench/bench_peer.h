@@ -50,6 +50,27 @@ int RunAndReport(int argc, char** argv, Report report) {
   return 0;
 }
 
+// One comparison's closing line: what was measured, both times, the ratio
+// ours/peer and the goal with whether this run met it. Nothing when either
+// side did not run.
+inline void PrintRatio(const std::string& what, double ours, const std::string& peer, double theirs,
+                       double goal, const char* unit = "ms") {
+  if (ours <= 0 || theirs <= 0) return;
+  const double ratio = ours / theirs;
+  std::printf("%s: ours %.2f %s, %s %.2f %s; ratio %.2f (goal <= %.2f: %s)\n", what.c_str(), ours, unit,
+              peer.c_str(), theirs, unit, ratio, goal, ratio <= goal ? "met" : "NOT met");
+}
+
+// The same against a physical baseline (a plain split or print of the same
+// bytes, which no user would pick instead): the ratio is told, the goal is
+// on our own time (what a user waits for).
+inline void PrintAgainstBaseline(const std::string& what, double ours, const std::string& baseline, double base,
+                                 double goal, const char* unit = "ms") {
+  if (ours <= 0 || base <= 0) return;
+  std::printf("%s: ours %.2f %s, %s %.2f %s (%.1fx); goal ours <= %.2f %s: %s\n", what.c_str(), ours, unit,
+              baseline.c_str(), base, unit, ours / base, goal, unit, ours <= goal ? "met" : "NOT met");
+}
+
 // A new folder /tmp/<prefix>XXXXXX, removed with everything in it when the
 // object goes. Without one the bench cannot run: it stops.
 class TempFolder {

@@ -369,7 +369,34 @@ void BM_HeaderInTurns(benchmark::State& state) {
 }
 BENCHMARK(BM_HeaderInTurns)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 
-// The build inside the running IDE: pelmora2 with its window (offscreen)
+// A full build in turns likewise (goal 1.1): some ten seconds each on a
+// loaded machine, where the blocks above may meet very different loads.
+std::map<int, std::pair<double, double>> g_fullInTurns;  // files -> (pelmora2, ninja) seconds
+
+void BM_FullInTurns(benchmark::State& state) {
+  const int files = int(state.range(0));
+  Project* ready = ReadyProject(state, files);
+  if (!ready) return;
+  const std::string mine = CommandOf(*ready, Tool::kPelmora2);
+  const std::string ninja = CommandOf(*ready, Tool::kNinja);
+  std::vector<double> ours, theirs;
+  for (auto _ : state) {
+    ready->CleanKeepingCommandFiles();
+    int status = 0;
+    ours.push_back(Seconds(mine, &status));
+    if (status != 0) state.SkipWithError("the build failed");
+    ready->CleanKeepingCommandFiles();
+    theirs.push_back(Seconds(ninja, &status));
+    if (status != 0) state.SkipWithError("the build failed");
+    state.SetIterationTime(ours.back());
+  }
+  std::sort(ours.begin(), ours.end());
+  std::sort(theirs.begin(), theirs.end());
+  if (!ours.empty()) g_fullInTurns[files] = {ours[ours.size() / 2], theirs[theirs.size() / 2]};
+}
+BENCHMARK(BM_FullInTurns)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The build inside the running IDE: pelmora2 with its window (under Xvfb)
 // has the project open and is asked over the event interface to build it,
 // as another program would; the time runs from the request to the build's
 // end event. The IDE knows what changed since its last build, so a no-op
@@ -404,6 +431,42 @@ struct Collect : X::Handler {
   std::function<std::string(X&)> fn;
 };
 
+// An X server for the IDE, started on first use and ended at exit. Xvfb
+// picks a free display and writes its number once it takes connections.
+struct XServerForIde {
+  std::string display;  // ":N"; empty when none started
+  pid_t pid = 0;
+  XServerForIde() {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const char* args[] = {"/usr/bin/Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                          nullptr};
+    if (posix_spawn(&pid, args[0], &actions, nullptr, const_cast<char**>(args), environ) != 0) pid = 0;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    std::string number;
+    char c;
+    while (pid > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    ::close(fds[0]);
+    if (!number.empty()) display = ":" + number;
+  }
+  ~XServerForIde() {
+    if (pid > 0) {
+      ::kill(pid, SIGTERM);
+      ::waitpid(pid, nullptr, 0);
+    }
+  }
+};
+
+XServerForIde& XServer() {
+  static XServerForIde x;
+  return x;
+}
+
 // The running IDE on the project, ended with the object.
 class RunningIde {
  public:
@@ -413,11 +476,13 @@ class RunningIde {
     fs::create_directories(home_ + "/run");
     fs::permissions(home_ + "/run", fs::perms::owner_all, fs::perm_options::replace);
     suffix_ = "-e2e" + std::to_string(::getpid());
-    std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "PM2_NO_SPLASH=1", "HOME=" + home_,
+    // On an X server as a user sees it; offscreen when none could start.
+    const std::string& display = XServer().display;
+    std::vector<std::string> env = {display.empty() ? "QT_QPA_PLATFORM=offscreen" : "DISPLAY=" + display,
+                                    "PM2_NO_SPLASH=1", "HOME=" + home_,
                                     "XDG_CONFIG_HOME=" + home_ + "/.config", "XDG_RUNTIME_DIR=" + home_ + "/run",
                                     "PM2_IPC_SUFFIX=" + suffix_, "PATH=/usr/bin:/bin"};
-    // The window program itself: pelmora2 hands itself over to it only when
-    // a display is named, and the offscreen platform needs none.
+    // The window program itself, as pelmora2 hands itself over to it.
     const std::string program = InstallRoot() + "PM2/pelmora2_window";
     const std::string project = p.Folder() + "Blinky.pm2";
     std::vector<char*> args = {const_cast<char*>(program.c_str()), const_cast<char*>(project.c_str()), nullptr};
@@ -484,9 +549,13 @@ class RunningIde {
   bool ready_ = false;
 };
 
-std::map<int, std::pair<double, double>> g_inIde;  // files -> (pelmora2 in the IDE, ninja) seconds
+// files -> (pelmora2 in the IDE, ninja) seconds, by the wait before the
+// request: 0.2 s after the last build ended, or at once on its end event.
+std::map<int, std::pair<double, double>> g_inIdeAfterPause, g_inIdeRightAfterEnd;
 
-void BM_InIdeNoOpInTurns(benchmark::State& state) {
+// Each request is timed as its client sees it, from sending it to the end
+// event; ninja's no-op runs in turns with the requests, outside their time.
+void InIdeNoOp(benchmark::State& state, bool pause, std::map<int, std::pair<double, double>>& result) {
   const int files = int(state.range(0));
   Project* ready = ReadyProject(state, files);
   if (!ready) return;
@@ -510,17 +579,25 @@ void BM_InIdeNoOpInTurns(benchmark::State& state) {
     }
   std::vector<double> ours, theirs;
   for (auto _ : state) {
+    theirs.push_back(Seconds(ninja));
+    // Right after the end: the request follows the previous one's end event
+    // at once (ninja ran before that build).
+    if (!pause && !ide.Build()) state.SkipWithError("the IDE's build failed");
+    if (pause) std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const auto start = std::chrono::steady_clock::now();
     if (!ide.Build()) state.SkipWithError("the IDE's build failed");
     ours.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    theirs.push_back(Seconds(ninja));
     state.SetIterationTime(ours.back());
   }
   std::sort(ours.begin(), ours.end());
   std::sort(theirs.begin(), theirs.end());
-  if (!ours.empty()) g_inIde[files] = {ours[ours.size() / 2], theirs[theirs.size() / 2]};
+  if (!ours.empty()) result[files] = {ours[ours.size() / 2], theirs[theirs.size() / 2]};
 }
-BENCHMARK(BM_InIdeNoOpInTurns)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(31);
+
+void BM_InIdeNoOpAfterPause(benchmark::State& state) { InIdeNoOp(state, true, g_inIdeAfterPause); }
+void BM_InIdeNoOpRightAfterEnd(benchmark::State& state) { InIdeNoOp(state, false, g_inIdeRightAfterEnd); }
+BENCHMARK(BM_InIdeNoOpAfterPause)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(31);
+BENCHMARK(BM_InIdeNoOpRightAfterEnd)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(31);
 
 }  // namespace
 
@@ -542,12 +619,21 @@ int main(int argc, char** argv) {
   for (const auto& [files, t] : g_noOpInTurns)
     std::printf("%5d files, no-op in turns      pelmora2 %8.1f ms  ninja %8.1f ms (%.2fx)\n", files, t.first * 1000,
                 t.second * 1000, t.first / t.second);
+  for (const auto& [files, t] : g_fullInTurns)
+    std::printf("%5d files, full build in turns  pelmora2 %8.1f ms  ninja %8.1f ms (%.2fx, goal <= 1.1: %s)\n", files,
+                t.first * 1000, t.second * 1000, t.first / t.second, t.first / t.second <= 1.1 ? "met" : "NOT met");
   for (const auto& [files, t] : g_headerInTurns)
     std::printf("%5d files, header in turns      pelmora2 %8.1f ms  ninja %8.1f ms (%.2fx)\n", files, t.first * 1000,
                 t.second * 1000, t.first / t.second);
-  for (const auto& [files, t] : g_inIde)
-    std::printf("%5d files, no-op in the IDE      pelmora2 %8.1f ms  ninja %8.1f ms (%.2fx, goal 0.2)\n", files,
-                t.first * 1000, t.second * 1000, t.first / t.second);
+  const char* where = XServer().display.empty() ? "offscreen" : "under Xvfb";
+  for (const auto& [files, t] : g_inIdeAfterPause)
+    std::printf("%5d files, IDE no-op 0.2 s after the last build (%s): pelmora2 %.1f ms, ninja %.1f ms; %.2fx (goal <= 0.2: %s)\n",
+                files, where, t.first * 1000, t.second * 1000, t.first / t.second,
+                t.first / t.second <= 0.2 ? "met" : "NOT met");
+  for (const auto& [files, t] : g_inIdeRightAfterEnd)
+    std::printf("%5d files, IDE no-op right after the last build's end (%s): pelmora2 %.1f ms, ninja %.1f ms; %.2fx (goal <= 0.2: %s)\n",
+                files, where, t.first * 1000, t.second * 1000, t.first / t.second,
+                t.first / t.second <= 0.2 ? "met" : "NOT met");
   benchmark::Shutdown();
   return 0;
 }

@@ -190,13 +190,11 @@ BENCHMARK(BM_ColourAllLines)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Peer_ExpandTabsAllLines)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void PrintRatios(const bench::TimesReporter& times) {
-  const char* pairs[][2] = {{"BM_LoadSave", "BM_Peer_ReadSplitMemchr"},
-                            {"BM_RegexSearch", "BM_Peer_GrepCount"},
-                            {"BM_ColourAllLines", "BM_Peer_ExpandTabsAllLines"}};
-  for (auto& p : pairs) {
-    const double a = times.Time(p[0]), b = times.Time(p[1]);
-    if (a > 0 && b > 0) std::printf("ratio %s / %s = %.2f\n", p[0], p[1], a / b);
-  }
+  const char* pairs[][4] = {{"load and save", "BM_LoadSave", "read and memchr split", "BM_Peer_ReadSplitMemchr"},
+                            {"regular-expression search", "BM_RegexSearch", "grep -c", "BM_Peer_GrepCount"},
+                            {"colour every line", "BM_ColourAllLines", "expand tabs of every line",
+                             "BM_Peer_ExpandTabsAllLines"}};
+  for (auto& p : pairs) bench::PrintRatio(p[0], times.Time(p[1]), p[2], times.Time(p[3]), 3.0);
 }
 
 }  // namespace

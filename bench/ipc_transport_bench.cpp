@@ -3,7 +3,7 @@
 //  - round trip of a small event (24-byte record) vs a socket ping-pong;
 //  - BuildInfo events streamed one way, events per second, vs the same
 //    records written to a socket.
-// The ratios are printed after the run.
+// The ratios are printed after the run, with goals on our own times.
 #include <benchmark/benchmark.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -248,13 +248,16 @@ int main(int argc, char** argv) {
   waitpid(pingPeer, nullptr, 0);
   waitpid(streamPeer, nullptr, 0);
 
-  auto ratio = [](const char* ours, const char* peer) {
+  // Goals on our own time (the socket is told for scale): a round trip a
+  // client does not feel (100 us), and 50,000 build events a second.
+  auto ratio = [](const char* ours, const char* peer, double goalNs) {
     if (!g_nsPerItem.count(ours) || !g_nsPerItem.count(peer)) return;
-    std::printf("%-18s %10.0f ns/item   %-18s %10.0f ns/item   ratio %.2f\n", ours, g_nsPerItem[ours], peer,
-                g_nsPerItem[peer], g_nsPerItem[ours] / g_nsPerItem[peer]);
+    std::printf("%-18s %10.0f ns/item   %-18s %10.0f ns/item   ratio %.2f (goal ours <= %.0f ns: %s)\n", ours,
+                g_nsPerItem[ours], peer, g_nsPerItem[peer], g_nsPerItem[ours] / g_nsPerItem[peer], goalNs,
+                g_nsPerItem[ours] <= goalNs ? "met" : "NOT met");
   };
-  ratio("event round trip", "socket ping-pong");
-  ratio("BuildInfo events", "socket records");
+  ratio("event round trip", "socket ping-pong", 100000);
+  ratio("BuildInfo events", "socket records", 20000);
   if (g_nsPerItem.count("BuildInfo events"))
     std::printf("BuildInfo events per second: %.0f\n", 1e9 / g_nsPerItem["BuildInfo events"]);
   return 0;

@@ -1,6 +1,6 @@
 // A generated project of 10,000 files in 20 groups and 8 targets, written
 // and read, against a baseline that only splits the same bytes into lines;
-// prints both times and the ratios.
+// prints both times and the ratios (goal: each within 100 ms).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -119,11 +119,9 @@ BENCHMARK(BM_WriteProject)->Unit(benchmark::kMillisecond);
 void PrintRatios(const pm2::bench::TimesReporter& times) {
   const double baseline = times.Time("BM_SplitLinesBaseline");
   const double read = times.Time("BM_ReadProject"), write = times.Time("BM_WriteProject");
-  if (baseline > 0) {
-    std::printf("line split baseline: %.2f ms\n", baseline);
-    std::printf("project read / line split baseline: %.2fx the time (%.2f ms)\n", read / baseline, read);
-    std::printf("project write / line split baseline: %.2fx the time (%.2f ms)\n", write / baseline, write);
-  }
+  // Goal: opening or saving a 10,000-file project is not felt (100 ms).
+  pm2::bench::PrintAgainstBaseline("project file read", read, "line split of the same bytes", baseline, 100.0);
+  pm2::bench::PrintAgainstBaseline("project file write", write, "line split of the same bytes", baseline, 100.0);
 }
 
 }  // namespace

@@ -175,9 +175,7 @@ void PrintRatios(const bench::TimesReporter& times) {
     std::printf("the same, no label measured before (a first fill): ours/QTreeWidget ratio %.2f (%s)\n",
                 first / peer, first <= peer ? "no slower" : "slower");
   const double one = times.Time("BM_FillOursOneGroup"), onePeer = times.Time("BM_FillPeerOneGroup");
-  if (one > 0 && onePeer > 0)
-    std::printf("one group of 100,000 files: ours/QTreeWidget ratio %.2f (%.0f ms against %.0f ms)\n", one / onePeer,
-                one, onePeer);
+  bench::PrintRatio("one group of 100,000 files", one, "QTreeWidget", onePeer, 1.0);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ BENCHMARK(BM_FindInFiles)->Unit(benchmark::kMillisecond);
 
 void PrintRatios(const pm2::bench::TimesReporter& times) {
   const double grep = times.Time("BM_GrepBaseline"), find = times.Time("BM_FindInFiles");
-  if (grep > 0 && find > 0) std::printf("find in files / grep -rn: %.2fx the time\n", find / grep);
+  pm2::bench::PrintRatio("find in files over the source tree", find, "grep -rn", grep, 1.5);
 }
 
 }  // namespace

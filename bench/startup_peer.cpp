@@ -1,9 +1,12 @@
 // The start-up peer: the smallest Qt Widgets program that shows one
-// window, ending as soon as it is idle, as pelmora2 does with
+// window with a menu bar (a QMainWindow with the menus an IDE starts
+// with), ending as soon as it is idle, as pelmora2 does with
 // PM2_QUIT_WHEN_IDLE, or with PM2_QUIT_WHEN_SHOWN once its window is
 // painted, printing "shown" as pelmora2 does.
 #include <QApplication>
 #include <QEvent>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QTimer>
 #include <QWidget>
 
@@ -38,7 +41,10 @@ int main(int argc, char** argv) {
   QuitWhenShown quitWhenShown;
   const bool whenShown = std::getenv("PM2_QUIT_WHEN_SHOWN") != nullptr;
   if (whenShown) app.installEventFilter(&quitWhenShown);
-  QWidget window;
+  QMainWindow window;
+  for (const char* menu : {"&File", "&Edit", "&View", "&Project", "&Debug", "&Tools", "&Window", "&Help"})
+    window.menuBar()->addMenu(menu)->addAction("&Open...");
+  window.setCentralWidget(new QWidget);
   window.resize(800, 600);
   window.show();
   if (!whenShown) QTimer::singleShot(0, &app, &QCoreApplication::quit);

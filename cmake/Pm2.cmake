@@ -96,6 +96,15 @@ function(pm2_library name)
   endif()
 endfunction()
 
+# PM2_UNITY_TESTS (CI turns it on): each test program compiled as one file,
+# which spares the compiler the shared headers and GoogleTest's code once per
+# file. The programs listed stay file by file: their files declare the same
+# names in their anonymous namespaces.
+option(PM2_UNITY_TESTS "Compile each test program as one file" OFF)
+set(PM2_UNITY_TESTS_EXCLUDED browser_navigation_test builder_commands_test builder_driver_test debugger_model_test
+    options_core_test shell_frame_model_test toolkit_controls_test toolkit_frames_test toolkit_menus_ui_test
+    toolkit_models_test)
+
 # pm2_test(name QT? SOURCES ... LIBS ... DEPENDS ...): a GoogleTest program,
 # named <area>_<concept>_test after the folder it tests. Each case is its own
 # CTest test "<program>.<Suite>.<Case>", so `ctest -R` picks one case and a
@@ -107,6 +116,9 @@ function(pm2_test name)
     return()
   endif()
   add_executable(${name} ${A_SOURCES})
+  if(PM2_UNITY_TESTS AND NOT name IN_LIST PM2_UNITY_TESTS_EXCLUDED)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
+  endif()
   # Test programs are built without optimisation: their large tables of
   # data rows cost the optimiser most of the build's time and gain nothing.
   target_compile_options(${name} PRIVATE ${PM2_WARNINGS} -O0)
@@ -132,7 +144,7 @@ function(pm2_test name)
   # The cases' environment is set by a script that ctest reads after the
   # discovered list: a list-valued property does not survive being passed
   # through the discovery.
-  set(env "QT_QPA_PLATFORM=offscreen;PM2_TEST_SRC=${CMAKE_SOURCE_DIR};PM2_TEST_BIN=${CMAKE_BINARY_DIR}")
+  set(env "${PM2_TEST_ENV};PM2_TEST_SRC=${CMAKE_SOURCE_DIR};PM2_TEST_BIN=${CMAKE_BINARY_DIR}")
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   file(WRITE ${script}
     "foreach(case IN LISTS ${name}_TESTS)\n"

@@ -1,8 +1,9 @@
 # Shared by the scripts that drive the whole program on the X11 platform
 # under Xvfb with xdotool. A script reads its arguments into build and grab
 # (the screen grabber), sources this file, then:
-#   e2e_need xvfb-run xdotool [command...]  exit 77 (skipped) when missing
-#   e2e_in_xvfb "$@"                        runs the script again under xvfb-run
+#   e2e_need Xvfb xdotool [command...]      exit 77 (skipped) when missing
+#   e2e_in_xvfb "$@"                        runs the script again on an X
+#                                           server of its own (Xvfb)
 #   e2e_start_work PREFIX GALLERY           work folder (removed on exit unless
 #                                           PM2_KEEP_WORK is set), gallery
 #                                           folder, environment and prog
@@ -25,12 +26,55 @@ e2e_need_arm_gcc() {
   [ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
 }
 
+# Starts an X server of the script's own and runs the script again on it.
+# The number comes from the script's process id (from 100 up, where
+# xvfb-run -a and desktop servers do not look first); a number whose lock
+# file is there, or whose server exits at once (taken between the look and
+# the lock), is passed over for the next. The script goes on only once the
+# server's lock names it and it takes a connection, so the program never
+# starts before its display is up, nor on another server. (Xvfb -displayfd would say when it is ready but then writes no lock
+# file, so other servers and xvfb-run take its number for a free one.)
 e2e_in_xvfb() {
   [ "${PM2_IN_XVFB:-}" = 1 ] && return 0
-  export PM2_IN_XVFB=1
-  # xvfb-run -a takes the first free display from its start number, and two
-  # test runs on one machine that start at the same number can race for it.
-  exec xvfb-run -a -n "$((100 + $$ % 800))" -s "-screen 0 1280x1024x24" "$0" "$@"
+  local n=$((100 + $$ % 800)) log xvfb="" up status run
+  log=$(mktemp /tmp/pm2xvfb_XXXXXX)
+  for _ in $(seq 1 20); do
+    if [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp > "$log" 2>&1 &
+      xvfb=$!
+      up=""
+      for _ in $(seq 1 200); do
+        kill -0 "$xvfb" 2>/dev/null || break
+        # Ours once its lock names it (another server may answer on a number
+        # it took without a lock), and up once it takes a connection.
+        [ "$(tr -d ' \n' 2>/dev/null < "/tmp/.X$n-lock")" = "$xvfb" ] &&
+          DISPLAY=":$n" xdotool getdisplaygeometry > /dev/null 2>&1 && { up=1; break; }
+        sleep 0.05
+      done
+      [ -n "$up" ] && break
+      kill "$xvfb" 2>/dev/null || true
+      wait "$xvfb" 2>/dev/null || true
+      xvfb=""
+    fi
+    n=$((100 + (n - 99) % 800))
+  done
+  if [ -z "$xvfb" ]; then
+    echo "FAIL: no X server could be started"
+    cat "$log"
+    rm -f "$log"
+    exit 1
+  fi
+  status=0
+  PM2_IN_XVFB=1 DISPLAY=":$n" "$0" "$@" < /dev/null &
+  run=$!
+  # A test stopped from outside (its time ran out) takes its server along.
+  trap 'kill "$run" "$xvfb" 2>/dev/null; exit 143' TERM INT HUP
+  wait "$run" || status=$?
+  trap - TERM INT HUP
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
+  rm -f "$log"
+  exit "$status"
 }
 
 e2e_start_work() {  # mktemp prefix, gallery folder name
@@ -40,6 +84,8 @@ e2e_start_work() {  # mktemp prefix, gallery folder name
   mkdir -p "$gallery"
   rm -f "$gallery/${fail_shot:-failed}.png"
   export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
+  # The tests' fonts, whatever the machine has (cmake/Pm2TestFonts.cmake).
+  export FONTCONFIG_FILE="$build/fonts/fonts.conf"
   unset WAYLAND_DISPLAY
   prog="$build/root/PM2/pelmora2"
 }

@@ -8,7 +8,7 @@
 # call stack main and its caller; a value tip shows pattern_step's value.
 # Every step is a PNG in <build>/gallery/debugger/windows-*.png.
 #   debug_bar_windows_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+# Exit 77 (skipped) without Xvfb, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 here=$(cd "$(dirname "$0")" && pwd)

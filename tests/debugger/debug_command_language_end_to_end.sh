@@ -10,7 +10,7 @@
 # in simulation (no error), and with no GDB server listening a message
 # within seconds. Every step is a PNG in <build>/gallery/debugger/language-*.png.
 #   debug_command_language_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+# Exit 77 (skipped) without Xvfb, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 here=$(cd "$(dirname "$0")" && pwd)

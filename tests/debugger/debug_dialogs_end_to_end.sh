@@ -8,7 +8,7 @@
 # program's memory; the tool box button sets a breakpoint at LED_Off, which
 # the run stops at. Every step is a PNG in <build>/gallery/debug_dialogs.
 #   debug_dialogs_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+# Exit 77 (skipped) without Xvfb, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 fail_shot=e2e-failed debug_work=pm2dlg debug_gallery=debug_dialogs

@@ -3,7 +3,7 @@
 # (elf) and the session's gdb and qemu. The script sets debug_work (the
 # mktemp prefix), debug_gallery (the gallery folder) and fail_shot if it has
 # one before sourcing this.
-e2e_need xvfb-run xdotool gdb-multiarch qemu-system-arm
+e2e_need Xvfb xdotool gdb-multiarch qemu-system-arm
 e2e_need_arm_gcc
 e2e_in_xvfb "$@"
 e2e_start_work "$debug_work" "$debug_gallery"

@@ -7,7 +7,7 @@
 # with a message and keeps the editor's unsaved text; a session whose IDE
 # is killed leaves no gdb or qemu either. Every step is a PNG in <build>/gallery/debugger.
 #   debug_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+# Exit 77 (skipped) without Xvfb, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 debug_work=pm2dbg debug_gallery=debugger

@@ -10,7 +10,7 @@
 # client of the event interface hears the session start and end and every
 # run and stop. Every step is a PNG in <build>/gallery/debugger/session-*.png.
 #   debug_session_end_to_end.sh <build> <source> <screen_grab> <ipc client>
-# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+# Exit 77 (skipped) without Xvfb, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3; client=$4
 here=$(cd "$(dirname "$0")" && pwd)

@@ -5,7 +5,7 @@
 # instructions with their source lines, the last one at the program
 # counter. Every step is a PNG in <build>/gallery/debugger.
 #   debug_trace_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+# Exit 77 (skipped) without Xvfb, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 fail_shot=trace-failed debug_work=pm2dbgtrace debug_gallery=debugger

@@ -7,7 +7,7 @@
 # ends the session and the program with nothing left running. Pictures
 # traps-*.png in <build>/gallery/debugger.
 #   debug_traps_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+# Exit 77 (skipped) without Xvfb, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 debug_work=pm2traps debug_gallery=debugger fail_shot=traps-failed shot_prefix=traps-

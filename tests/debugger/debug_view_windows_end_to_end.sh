@@ -9,7 +9,7 @@
 # memory windows take the colours and the font the settings of an earlier
 # run hold. Every step is a PNG in <build>/gallery/debugger.
 #   debug_view_windows_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+# Exit 77 (skipped) without Xvfb, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 fail_shot=view-windows-failed debug_work=pm2dbgwin debug_gallery=debugger

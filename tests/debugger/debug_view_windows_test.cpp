@@ -304,6 +304,11 @@ TEST_F(DebugViewWindowsTest, ViewTraceRecordsShowsTheHistoryInTheDisassemblyWind
   // inside the scroll bar's range.
   v->resize(500, 14 * v->Layout().lineHeight + 24);
   QApplication::processEvents();
+  // Twelve rows of whatever font the window has.
+  const DisassemblyView::Geometry g = v->Layout();
+  v->resize(500, v->height() - g.text.height() + 12 * g.lineHeight);
+  QApplication::processEvents();
+  ASSERT_EQ(v->Layout().visible, 12);
   ASSERT_TRUE(f->ExecuteCommand(kViewTrace));
   ASSERT_TRUE(v->InTraceView());
   DisasmCache& c = v->Cache();

@@ -7,7 +7,7 @@
 # the view where it is; the command page's context menu clears it. Every
 # step is a PNG in <build>/gallery/debugger.
 #   debug_window_toggles_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run, xdotool, gdb-multiarch or qemu-system-arm.
+# Exit 77 (skipped) without Xvfb, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 fail_shot=toggles-failed debug_work=pm2dbgtog debug_gallery=debugger shot_prefix=toggles-

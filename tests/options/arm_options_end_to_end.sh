@@ -8,12 +8,12 @@
 #   arm_options_end_to_end.sh <build> <source> <screen_grab>
 # Matches after a pipe read all their input: an early exit would break the
 # writer's pipe and fail the pipeline under pipefail.
-# Exit 77 (skipped) without xvfb-run, xdotool or the ARM tools.
+# Exit 77 (skipped) without Xvfb, xdotool or the ARM tools.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/options_e2e.sh"
-e2e_need xvfb-run xdotool arm-none-eabi-gcc
+e2e_need Xvfb xdotool arm-none-eabi-gcc
 e2e_in_xvfb "$@"
 e2e_start_work pm2armopts arm_options_ide
 export PM2_STANDIN="record $work/standin.log"

@@ -7,12 +7,12 @@
 # and the linker's control file have the changes. Every page is a PNG in
 # <build>/gallery/options_family.
 #   family_end_to_end.sh <build> <screen_grab> <family_projects>
-# Exit 77 (skipped) without xvfb-run or xdotool.
+# Exit 77 (skipped) without Xvfb or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); grab=$2; maker=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/options_e2e.sh"
-e2e_need xvfb-run xdotool
+e2e_need Xvfb xdotool
 e2e_in_xvfb "$@"
 e2e_start_work pm2fam options_family
 type_delay=20

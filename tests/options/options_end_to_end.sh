@@ -6,12 +6,12 @@
 # (a new file renamed over the old), F7 builds with the new options, and
 # Cancel changes nothing. Every step is a PNG in <build>/gallery/options_ide.
 #   options_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run, xdotool or the ARM tools.
+# Exit 77 (skipped) without Xvfb, xdotool or the ARM tools.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/options_e2e.sh"
-e2e_need xvfb-run xdotool arm-none-eabi-gcc
+e2e_need Xvfb xdotool arm-none-eabi-gcc
 e2e_in_xvfb "$@"
 e2e_start_work pm2opts options_ide
 e2e_copy_blinky

@@ -6,12 +6,12 @@
 # the eleven tabs of a 166 target, all in sight. Every view is a PNG in
 # <build>/gallery/options_sheet.
 #   sheet_end_to_end.sh <build> <source> <screen_grab> <family_projects>
-# Exit 77 (skipped) without xvfb-run or xdotool.
+# Exit 77 (skipped) without Xvfb or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3; maker=$4
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/options_e2e.sh"
-e2e_need xvfb-run xdotool
+e2e_need Xvfb xdotool
 e2e_in_xvfb "$@"
 e2e_start_work pm2sheet options_sheet
 e2e_copy_blinky

@@ -298,6 +298,19 @@ TEST_F(ExampleBuild, SourceRenamedToAnotherCaseIsCompiledByItsNameOnDisk) {
   EXPECT_FALSE(Compiled("Timer.c")) << out_;
 }
 
+// A project brought from Windows may hold its C sources under upper-case
+// names ("LED.C"), which gcc by itself takes for C++: the build tells it
+// the project's file type, and the program links.
+TEST_F(ExampleBuild, CSourceNamedInUpperCaseOnDiskIsCompiledAsC) {
+  fs::rename(dir_ + "LED.c", dir_ + "LED.C");
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_TRUE(Compiled("LED.c")) << out_;
+  EXPECT_EQ(out_.find("undefined reference"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s)."), std::string::npos) << out_;
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf").substr(0, 4), "\x7f" "ELF");
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.hex").substr(0, 1), ":");
+}
+
 // As a new user runs it: inside the example's folder, the project named by
 // its bare file name (here saved in another case, as the save may name it).
 // The log is whole: heading with the project's folder and the file's date,

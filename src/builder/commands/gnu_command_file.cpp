@@ -3,11 +3,37 @@
 #include <vector>
 
 #include "builder/runner/command_line_split.h"
+#include "project/model/project_records.h"
 
 namespace pm2 {
 
-std::string GnuCommandFileText(const std::string& controls, const std::string& file) {
+namespace {
+
+struct LanguageRow {
+  uint8_t fileType;
+  bool assembler;  // the GNU assembler's line, not the compiler's
+  std::string_view language;
+};
+
+// The C compiler takes C sources only; the assembler needs no name.
+constexpr LanguageRow kLanguages[] = {
+    {kFileC, false, "c"},
+};
+
+}  // namespace
+
+std::string_view GnuSourceLanguage(uint8_t fileType, bool assembler) {
+  for (const LanguageRow& row : kLanguages)
+    if (row.fileType == fileType && row.assembler == assembler) return row.language;
+  return {};
+}
+
+std::string GnuCommandFileText(const std::string& controls, const std::string& file, std::string_view language) {
   std::vector<std::string> args = SplitCommandLine(controls);
+  if (!file.empty() && !language.empty()) {
+    args.push_back("-x");
+    args.emplace_back(language);
+  }
   if (!file.empty()) args.push_back(file);
   std::string text;
   bool symbolFollows = false;

@@ -166,6 +166,7 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   s_.recordedFiles.reserve(files);
   deletedCommandFiles_.clear();
   depDataChanged_ = false;
+  toolsRan_ = false;
   includeTimes_.clear();
   sourceTimes_.clear();
   for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR}) {
@@ -674,7 +675,7 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
     owner_.explanations_.push_back({file->name.str(), true, "always translated"});
   }
   NameSourceAsOnDisk(r, file->path.view());
-  if (!WriteCommandInputFile(r)) return;
+  if (!WriteCommandInputFile(r, GnuSourceLanguage(file->type, assemble))) return;
   if (poolWorkers_ > 0 && !(!assemble && props.genAsm)) {
     SubmitTranslation(group, file, props.stopCode);
     return;
@@ -914,13 +915,13 @@ void BuildDriver::Impl::RunStep(const BuildProperties& props) {
   if (r.exitCode > 1) s_.SetFlags(kBuildError);
 }
 
-bool BuildDriver::Impl::WriteCommandInputFile(ToolRunRequest& r) {
+bool BuildDriver::Impl::WriteCommandInputFile(ToolRunRequest& r, std::string_view language) {
   std::string name = CommandInputFileName(r.objectFile, r.toolCode);
   std::string local = Local(name);
   // On this machine the tools read the file's path with '/' separators.
   std::string path = ToForwardSlashes(r.projectFileName.empty() ? r.file : r.projectFileName);
   std::string quoted = !path.empty() && path.front() == '"' ? path : "\"" + path + "\"";
-  std::string text = target_->toolset == kToolsetArmGnu ? GnuCommandFileText(r.controlString, path)
+  std::string text = target_->toolset == kToolsetArmGnu ? GnuCommandFileText(r.controlString, path, language)
                      : (r.flags & kArmLayoutMask)        ? r.controlString + " " + quoted
                                                          : quoted + " " + r.controlString;
   if (!batch_.Active()) journal_.AddCommandFile(local);  // a batch file keeps them
@@ -1097,6 +1098,8 @@ void BuildDriver::BuildTarget(ProjectRec* project, TargetRec* target, int mode) 
   impl_->Build(project, target, mode);
   if (own) lock_.Release();
 }
+
+bool BuildDriver::LastRunChangedFiles() const { return impl_->ChangedFiles(); }
 
 void BuildDriver::TranslateOneFile(ProjectRec* project, TargetRec* target, FileRec* file) {
   bool own = false;

@@ -144,6 +144,10 @@ class BuildDriver {
   int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file, bool showIncludes = true);
 
   BuildState& State() { return state_; }
+  // False when the last build or translation ran no tool and found no
+  // file's includes changed: the files and include lists it leaves are the
+  // ones it found (a build with nothing to do). After the end notice.
+  bool LastRunChangedFiles() const;
   // The error total as the build reports it when it ends: 1 after an
   // error, -1 after a stop request, else the count of errors.
   int32_t ResultTotal() const { return resultTotal_; }

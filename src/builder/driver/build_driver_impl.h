@@ -133,6 +133,7 @@ class BuildDriver::Impl {
   void TranslateOne(ProjectRec* project, TargetRec* target, FileRec* file);
   void UpdateDependencies(ProjectRec* project, TargetRec* target, bool scanNow);
   int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file);
+  bool ChangedFiles() const { return toolsRan_ || depDataChanged_; }
 
  private:
   void Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -157,6 +158,7 @@ class BuildDriver::Impl {
       if (r.flags & kToolFlagHexOutput) outputs.push_back(object + ".hex");
     }
     journal_.StepStarting(outputs);
+    toolsRan_ = true;
     if (deps_.run) deps_.run(r);
     else runner_->RunBuildStep(r);
     journal_.StepDone();
@@ -181,7 +183,7 @@ class BuildDriver::Impl {
   void NameSourceAsOnDisk(ToolRunRequest& r, std::string_view stored);
   void RunCustomTranslator(FileRec* file, const BuildProperties& props);
   void AddFileToLink(GroupRec* group, FileRec* file, const BuildProperties& props, bool library);
-  bool WriteCommandInputFile(ToolRunRequest& r);
+  bool WriteCommandInputFile(ToolRunRequest& r, std::string_view language = {});
   void RunStep(const BuildProperties& props);
   void RunUserCommand(const OptString& command, int number);
   void Link(const OptionBlock& options);
@@ -260,6 +262,7 @@ class BuildDriver::Impl {
   // Command input files the workers deleted after their tool's run.
   std::unordered_set<std::string> deletedCommandFiles_;
   bool depDataChanged_ = false;  // this build translated or rescanned a file
+  bool toolsRan_ = false;        // this build or translation started a tool
   IncludeStatuses includeTimes_;  // of this build's include tests
   // Source times taken by this build's checks (stored path -> time), for the
   // dependency file.

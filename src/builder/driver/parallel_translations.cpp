@@ -73,6 +73,7 @@ void BuildDriver::Impl::Record(GroupRec* group, FileRec* file) {
 }
 
 void BuildDriver::Impl::SubmitTranslation(GroupRec* group, FileRec* file, uint16_t stopCode) {
+  toolsRan_ = true;
   auto job = std::make_shared<TranslationJob>();
   job->request = s_.request;
   // Named in the journal before the tool can start writing it.

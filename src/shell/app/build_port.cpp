@@ -60,6 +60,8 @@ int DriverBuildPort::LastBuildResult() const {
 
 void DriverBuildPort::SetCTabWidth(int width) { m_driver->SetCTabWidth(width); }
 
+bool DriverBuildPort::LastRunChangedFiles() const { return m_driver->LastRunChangedFiles(); }
+
 int DriverBuildPort::StopBuild() { return m_driver->StopBuild(); }
 
 void DriverBuildPort::Finish(const ServingWait& wait) {

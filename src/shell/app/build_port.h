@@ -49,6 +49,9 @@ class BuildPort {
   virtual int ScanFileIncludes(ProjectRec* /*project*/, TargetRec* /*target*/, FileRec* /*file*/) { return 0; }
   // The C compilers' tab width for the next build (the editor's tab size).
   virtual void SetCTabWidth(int /*width*/) {}
+  // False when the build that ended last ran no tool and changed no file's
+  // include list, so what the project window shows of it still holds.
+  virtual bool LastRunChangedFiles() const { return true; }
 };
 
 class DriverBuildPort : public BuildPort {
@@ -69,6 +72,7 @@ class DriverBuildPort : public BuildPort {
   bool LastWasTranslation() const override { return m_translation; }
   int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file) override;
   void SetCTabWidth(int width) override;
+  bool LastRunChangedFiles() const override;
 
   BuildDriver& Driver() { return *m_driver; }
   // Asks a running build to stop and waits for its thread through `wait`,

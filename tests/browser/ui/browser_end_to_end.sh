@@ -7,11 +7,11 @@
 # and the next one from the editor's context menu, and closes the browser;
 # every step is a PNG in <build>/gallery/browser_ide.
 #   browser_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run or xdotool.
+# Exit 77 (skipped) without Xvfb or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need xvfb-run xdotool
+e2e_need Xvfb xdotool
 e2e_in_xvfb "$@"
 e2e_start_work pm2browser browser_ide
 shot_delay=0.6

@@ -81,6 +81,7 @@ TEST_P(BuildMemory, TranslatesWhatChanged) {
   auto driver = std::make_unique<BuildDriver>(x.IdeDeps());
   driver->BuildTarget(x.project, x.target, kBuildModeBuild);
   ASSERT_EQ(x.Translated(0).size(), 4u) << ::testing::PrintToString(x.Lines());
+  EXPECT_TRUE(driver->LastRunChangedFiles());
   ASSERT_EQ(x.Lines().back(), "\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s).\n");
   // The first build after a full one checks every file (its own writes were
   // seen by the watch) and is remembered; the next one looks at nothing.
@@ -88,6 +89,7 @@ TEST_P(BuildMemory, TranslatesWhatChanged) {
   size_t from = x.Lines().size();
   driver->BuildTarget(x.project, x.target, kBuildModeBuild);
   EXPECT_TRUE(driver->Explanations().empty()) << "no file looked at";
+  EXPECT_FALSE(driver->LastRunChangedFiles()) << "nothing run, no include list renewed";
   const std::vector<std::string> lines = x.Lines();
   EXPECT_EQ(std::vector<std::string>(lines.begin() + long(from), lines.end()),
             (std::vector<std::string>{"Build target 'LPC2138'\n", "\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s).\n"}));
@@ -98,6 +100,7 @@ TEST_P(BuildMemory, TranslatesWhatChanged) {
   driver->BuildTarget(x.project, x.target, kBuildModeBuild);
   EXPECT_EQ(x.Translated(from), GetParam().translated) << ::testing::PrintToString(x.Lines());
   EXPECT_EQ(x.Lines().back(), "\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s).\n");
+  EXPECT_EQ(driver->LastRunChangedFiles(), !GetParam().translated.empty());
   // And then nothing again.
   driver->BuildTarget(x.project, x.target, kBuildModeBuild);
   from = x.Lines().size();

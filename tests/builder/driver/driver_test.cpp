@@ -154,6 +154,30 @@ TEST(GnuCommandFileText, WindowsQuotingBecomesGnuQuoting) {
             "-c -IC:/inc/ -o ./Obj/a.o -DS=\\\"x\\ y\\\" ./a\\ c.c");
 }
 
+// The language gcc is told comes from the project's file type, never from
+// the case of the name on disk.
+struct LanguageRow {
+  const char* name;
+  uint8_t fileType;
+  bool assembler;
+  const char* file;
+  const char* commandFile;  // the controls "-c" and the file
+};
+const LanguageRow kLanguageRows[] = {
+    {"CFileInLowerCase", kFileC, false, "./LED.c", "-c -x c ./LED.c"},
+    {"CFileInUpperCaseIsStillC", kFileC, false, "./LED.C", "-c -x c ./LED.C"},
+    {"CFileWithAnExtensionGccDoesNotKnow", kFileC, false, "./main.src", "-c -x c ./main.src"},
+    {"AssemblerReadsAnyNameAsAssembler", kFileAsm, true, "./Startup.S", "-c ./Startup.S"},
+    {"NoFileNoLanguage", kFileC, false, "", "-c"},
+};
+class GnuLanguageRows : public ::testing::TestWithParam<LanguageRow> {};
+TEST_P(GnuLanguageRows, Row) {
+  const LanguageRow& row = GetParam();
+  EXPECT_EQ(GnuCommandFileText("-c", row.file, GnuSourceLanguage(row.fileType, row.assembler)), row.commandFile);
+}
+INSTANTIATE_TEST_SUITE_P(Rows, GnuLanguageRows, ::testing::ValuesIn(kLanguageRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // The ARM-GNU search list reaches the folder that holds the GNU programs,
 // written with this machine's separators.
 TEST_F(DriverFixture, GnuSearchPathReachesTheProgramFolder) {

@@ -5,11 +5,11 @@
 # and the program started again shows it on the same code. Every step is a
 # PNG in <build>/gallery/breakpoint.
 #   breakpoint_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run or xdotool.
+# Exit 77 (skipped) without Xvfb or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need xvfb-run xdotool
+e2e_need Xvfb xdotool
 e2e_in_xvfb "$@"
 e2e_start_work pm2break breakpoint
 e2e_copy_blinky

@@ -5,11 +5,11 @@
 # Replace All changes every line and one Undo takes it all back. The saved
 # files are checked; every step is a PNG in <build>/gallery/editor_ide.
 #   editor_end_to_end.sh <build> <screen_grab>
-# Exit 77 (skipped) without xvfb-run or xdotool.
+# Exit 77 (skipped) without Xvfb or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); grab=$2
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need xvfb-run xdotool
+e2e_need Xvfb xdotool
 e2e_in_xvfb "$@"
 e2e_start_work pm2edit editor_ide
 printf 'void main(void)\r\n{\r\n  LED_Init();\r\n  led_init();\r\n}\r\n' > "$work/main.c"

@@ -6,11 +6,11 @@
 # the colours page and finds it stored when the program ends. Every step
 # is a PNG in <build>/gallery/wizard.
 #   wizard_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run, xdotool or the ARM tools.
+# Exit 77 (skipped) without Xvfb, xdotool or the ARM tools.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need xvfb-run xdotool arm-none-eabi-size
+e2e_need Xvfb xdotool arm-none-eabi-size
 [ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
 e2e_in_xvfb "$@"
 e2e_start_work pm2wizard wizard

@@ -74,6 +74,35 @@ INSTANTIATE_TEST_SUITE_P(Rows, BuildEndResult,
                                            EndRow{"TranslationStopped", 1, 0, true, -1, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct MarksRow {
+  const char* name;
+  bool changed;  // the build ran a tool or renewed an include list
+  intptr_t notBuilt;
+  bool refreshed;
+};
+
+class FileMarksAfterBuild : public NotifyTest, public ::testing::WithParamInterface<MarksRow> {};
+
+// The project window is refilled after a build only when the build may have
+// changed what it shows: a build with nothing to do leaves it (and the next
+// build request does not wait for it).
+TEST_P(FileMarksAfterBuild, RefreshedOnlyWhenTheBuildChangedSomething) {
+  ProjectRec* p = NewProject(nullptr, (dir / "demo.pm2").c_str());
+  theApp().m_pProject = p;
+  int view = 0;
+  app->m_windows.Set(WindowSlot::ProjectView, &view);
+  build.changed = GetParam().changed;
+  app->SetState(kStateBusy);
+  Notify(kNotifyBuildFinished, GetParam().notBuilt);
+  EXPECT_EQ(frame.Called("RefreshFileMarks"), GetParam().refreshed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FileMarksAfterBuild,
+                         ::testing::Values(MarksRow{"NothingToDo", false, 0, false},
+                                           MarksRow{"FilesTranslated", true, 0, true},
+                                           MarksRow{"NotBuilt", false, 1, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(NotifyTest, BuildEndWithoutBatchStartKeepsTheProgramOpen) {
   app->SetState(kStateBusy);
   Notify(kNotifyBuildFinished, 0);

@@ -174,9 +174,11 @@ class RecordingBuild : public BuildPort {
   void LogOutputLine(const char* line) override { logged.push_back(line); }
   int LastErrorCount() const override { return errors; }
   int LastBuildResult() const override { return stopped ? -1 : BuildPort::LastBuildResult(); }
+  bool LastRunChangedFiles() const override { return changed; }
   int errors = 0;
   bool stopped = false;
   bool translation = false;
+  bool changed = true;
   std::vector<std::string> calls;
   std::vector<std::string> logged;
 };

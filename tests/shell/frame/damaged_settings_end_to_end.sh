@@ -5,11 +5,11 @@
 # ends with status 0 without hanging on the pipe. Pictures in
 # <build>/gallery/settings.
 #   damaged_settings_end_to_end.sh <build> <screen_grab>
-# Exit 77 (skipped) without xvfb-run or xdotool.
+# Exit 77 (skipped) without Xvfb or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); grab=$2
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need xvfb-run xdotool
+e2e_need Xvfb xdotool
 e2e_in_xvfb "$@"
 e2e_start_work pm2settings settings
 

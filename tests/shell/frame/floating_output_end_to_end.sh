@@ -4,11 +4,11 @@
 # session that floated it and after a restart that brings it back floating.
 # Pictures in <build>/gallery/floating.
 #   floating_output_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run, xdotool, openbox or xprop.
+# Exit 77 (skipped) without Xvfb, xdotool, openbox or xprop.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need xvfb-run xdotool openbox xprop
+e2e_need Xvfb xdotool openbox xprop
 e2e_in_xvfb "$@"
 e2e_start_work pm2float floating
 e2e_copy_blinky

@@ -4,11 +4,11 @@
 # a source file and builds again, jumps to the error line with a double
 # click, closes and starts again; every step is a PNG in <build>/gallery/ide.
 #   ide_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run or xdotool.
+# Exit 77 (skipped) without Xvfb or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need xvfb-run xdotool
+e2e_need Xvfb xdotool
 e2e_need_arm_gcc
 e2e_in_xvfb "$@"
 e2e_start_work pm2ide ide

@@ -5,11 +5,11 @@
 # menus then and after a restart, and the event interface's objects gone
 # from /dev/shm after File > Exit. Pictures in <build>/gallery/main_window.
 #   main_window_end_to_end.sh <build> <source> <screen_grab>
-# Exit 77 (skipped) without xvfb-run or xdotool.
+# Exit 77 (skipped) without Xvfb or xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need xvfb-run xdotool
+e2e_need Xvfb xdotool
 e2e_in_xvfb "$@"
 e2e_start_work pm2main main_window
 e2e_copy_blinky
