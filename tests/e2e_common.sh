@@ -40,7 +40,9 @@ e2e_in_xvfb() {
   log=$(mktemp /tmp/pm2xvfb_XXXXXX)
   for _ in $(seq 1 20); do
     if [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp > "$log" 2>&1 &
+      # -noreset: the server would otherwise start over when its last client
+      # (the readiness probe below) leaves, and refuse the program meanwhile.
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset > "$log" 2>&1 &
       xvfb=$!
       up=""
       for _ in $(seq 1 200); do
@@ -71,6 +73,11 @@ e2e_in_xvfb() {
   trap 'kill "$run" "$xvfb" 2>/dev/null; exit 143' TERM INT HUP
   wait "$run" || status=$?
   trap - TERM INT HUP
+  # A server that ended before the test did is said, with its own words.
+  if ! kill -0 "$xvfb" 2>/dev/null; then
+    echo "the X server :$n (process $xvfb) ended during the test:"
+    cat "$log"
+  fi
   kill "$xvfb" 2>/dev/null || true
   wait "$xvfb" 2>/dev/null || true
   rm -f "$log"
@@ -144,7 +151,10 @@ start_program() {
   shift
   "$prog" "$@" > "$log" 2>&1 &
   pid=$!
-  main=$(find_window "Pelmora2" 300) || fail "the main window did not appear"
+  main=$(find_window "Pelmora2" 300) || {
+    xdotool getdisplaygeometry > /dev/null 2>&1 || fail "the main window did not appear: the X server $DISPLAY does not answer"
+    fail "the main window did not appear"
+  }
   sleep 1
   xdotool mousemove 640 500
 }
