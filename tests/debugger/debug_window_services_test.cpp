@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <fstream>
 #include <set>
+#include <thread>
 
 #include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/dialogs/func_editor_dialog.h"
@@ -279,6 +280,24 @@ TEST_F(DebugWindowServicesTest, DriversEchoIsAHistoryEntry) {
   EXPECT_FALSE(w->Output().Line(1).selected);
   session->App().PrintToCommandWindow("plain\n");
   EXPECT_FALSE(w->Output().Line(2).selected);
+  QTest::keyClick(w->Input(), Qt::Key_Up);
+  EXPECT_EQ(w->Input()->text().toStdString(), "g, main");
+}
+
+// The driver echoes from its own thread too: the record's callback posts
+// the text with its flag, so it lands selected and as a history entry.
+TEST_F(DebugWindowServicesTest, DriversEchoFromAnotherThreadKeepsItsFlag) {
+  Start();
+  CommandWindow* w = windows->ShowCommandWindow();
+  ASSERT_NE(w, nullptr);
+  w->Append(nullptr);
+  const DebugInterface* record = f->Debugger()->Session().Record();
+  ASSERT_NE(record->DriverCommandOutput, nullptr);
+  std::thread driverThread([&] { record->DriverCommandOutput("g, main\nrunning\n"); });
+  driverThread.join();
+  ASSERT_TRUE(test::WaitFor([&] { return w->Output().LineCount() == 2u; }, 5000));
+  EXPECT_TRUE(w->Output().Line(0).selected);
+  EXPECT_FALSE(w->Output().Line(1).selected);
   QTest::keyClick(w->Input(), Qt::Key_Up);
   EXPECT_EQ(w->Input()->text().toStdString(), "g, main");
 }
