@@ -33,3 +33,11 @@ open_example() {
   win=$main
   xdotool mousemove 640 400
 }
+# The debug windows' contents as the program writes them four times a
+# second for a test; a script that reads them calls windows_dump first.
+windows_dump() {
+  fail_also="$work/windows.txt"
+  export PM2_DEBUG_WINDOWS_DUMP="$work/windows.txt"
+}
+dump() { sleep 0.6; [ -s "$work/windows.txt" ] || fail "no dump of the windows"; }
+expect() { grep -q -- "$1" "$work/windows.txt" || fail "$2"; }

@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 
 #include "debugger/ui/debug_commands.h"
@@ -16,6 +17,8 @@
 #include "editor/ide/margin_view.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
+#include "shell/frame/addin_commands.h"
+#include "shell/tools/addin_link.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_fixture.h"
 #include "toolkit/controls/progress_ctrl.h"
@@ -141,6 +144,52 @@ TEST_F(DebugStopFrameTest, StartStopIsPressedOnlyDuringTheSession) {
   app->SetState(kStateBusy);
   EXPECT_FALSE(f->QueryCommand(32802).enabled);
   app->ClearState(kStateBusy);
+}
+
+// A connected add-in is told its commands' states when a session ends:
+// the states it had before the session, for each of its six commands.
+TEST_F(DebugStopFrameTest, TheConnectedAddInIsToldWhenTheSessionEnds) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../shell/tools/shell_tools_addin_peer";
+  ASSERT_TRUE(std::filesystem::exists(peer)) << peer;
+  const std::string log = dir + "addin-stop.log";
+  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
+  qputenv("PM2_ADDIN_ANSWER", "1");
+  auto logLines = [&] {
+    std::vector<std::string> lines;
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  };
+  auto states = [](int state) {
+    std::vector<std::string> lines;
+    for (unsigned id = kAddInCmdRun; id <= kAddInCmdReference; ++id)
+      lines.push_back("code 80000004 " + std::to_string(id) + " state " + std::to_string(state));
+    return lines;
+  };
+  {
+    test::ExampleSession s(dir, root);
+    ASSERT_TRUE(s.started);
+    s.settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+    ASSERT_TRUE(StartAt(s));
+    AddInCommands* addIns = f->AddIns();
+    ASSERT_NE(addIns, nullptr);
+    ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+    ASSERT_TRUE(addIns->Logic().Running());
+    // Started during the session, it learns the session's states.
+    ASSERT_TRUE(test::WaitFor([&] { return logLines().size() >= 6; }, 10000));
+    EXPECT_EQ(logLines(), states(0));
+    ASSERT_TRUE(f->ExecuteCommand(32802));
+    ASSERT_FALSE(f->Debugger()->Session().SessionActive());
+    ASSERT_TRUE(test::WaitFor([&] { return logLines().size() >= 12; }, 10000));
+    std::vector<std::string> afterStop = logLines();
+    afterStop.erase(afterStop.begin(), afterStop.begin() + 6);
+    EXPECT_EQ(afterStop, states(1));
+    // Told to close, it detaches.
+    ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+    EXPECT_TRUE(test::WaitFor([&] { return !addIns->Logic().Running(); }, 10000));
+  }
+  qunsetenv("PM2_ADDIN_ANSWER");
+  qunsetenv("PM2_ADDIN_LOG");
 }
 
 // F2 on the register page in the frame edits the register, not the watch

@@ -11,11 +11,8 @@ build=$(cd "$1" && pwd); src=$2; grab=$3
 fail_shot=trace-failed debug_work=pm2dbgtrace debug_gallery=debugger
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
-fail_also="$work/windows.txt"
-export PM2_DEBUG_WINDOWS_DUMP="$work/windows.txt"
+windows_dump
 
-dump() { sleep 0.6; [ -s "$work/windows.txt" ] || fail "no dump of the windows"; }
-expect() { grep -q -- "$1" "$work/windows.txt" || fail "$2"; }
 # Right click in the disassembly window, then a menu key.
 disasm_menu() {
   read -r dx dy < <(grep "disasm-centre:" "$work/windows.txt" | cut -d' ' -f2-)

@@ -15,12 +15,8 @@ build=$(cd "$1" && pwd); src=$2; grab=$3
 fail_shot=view-windows-failed debug_work=pm2dbgwin debug_gallery=debugger
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
-fail_also="$work/windows.txt"
-# What the windows show, written by the program for this test.
-export PM2_DEBUG_WINDOWS_DUMP="$work/windows.txt"
+windows_dump
 
-# The windows' contents as the program writes them four times a second.
-dump() { sleep 0.6; [ -s "$work/windows.txt" ] || fail "no dump of the windows"; }
 # Right click on the memory page's first value, then menu keys.
 memory_menu() {
   read -r mx my < <(grep "memory-value:" "$work/windows.txt" | cut -d' ' -f2-)
@@ -28,7 +24,6 @@ memory_menu() {
   sleep 0.5
   xdotool key "$@"
 }
-expect() { grep -q -- "$1" "$work/windows.txt" || fail "$2"; }
 
 # The shared window settings an earlier run left: the disassembly window
 # yellow and white on navy in a 16-pixel font, the memory window on light

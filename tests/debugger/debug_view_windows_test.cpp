@@ -33,6 +33,7 @@
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/frame_fixture.h"
+#include "test_driver_frame.h"
 
 namespace pm2 {
 namespace {
@@ -64,42 +65,12 @@ std::string Script() {
   return s;
 }
 
-class DebugViewWindowsTest : public test::ExampleFrameTest {
+class DebugViewWindowsTest : public test::TestDriverFrameTest {
  protected:
   void SetUp() override {
-    test::ExampleFrameTest::SetUp();
-    session = std::make_unique<test::ExampleSession>(dir, root);
-    ASSERT_TRUE(session->started);
-    f = session->Frame();
-    ASSERT_NE(f, nullptr);
-    const std::string script = dir + "windows.script";
-    std::ofstream(script) << Script();
-    OptionBlock* o = session->App().Project()->curTarget->pOpts;
-    o->dbg.flags |= 1;
-    o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
-    o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
-    driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
-    ASSERT_NE(driver, nullptr);
-    log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
-    clearLog = reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"));
-    ASSERT_TRUE(f->ExecuteCommand(32802));
-    ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); }, 5000));
-    windows = &f->Debugger()->Windows();
+    test::TestDriverFrameTest::SetUp();
+    StartSession("windows.script", Script());
   }
-  void TearDown() override {
-    if (f && f->Debugger()->Session().SessionActive()) f->ExecuteCommand(32802);
-    session.reset();
-    if (driver) dlclose(driver);
-    test::ExampleFrameTest::TearDown();
-  }
-  bool Logged(const std::string& line) const { return std::string(log()).find(line) != std::string::npos; }
-
-  std::unique_ptr<test::ExampleSession> session;
-  CMainFrame* f = nullptr;
-  DebugWindows* windows = nullptr;
-  void* driver = nullptr;
-  const char* (*log)() = nullptr;
-  void (*clearLog)() = nullptr;
 };
 
 TEST_F(DebugViewWindowsTest, CommandWindowHelpCompletionHistoryAndEscape) {

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <fstream>
 #include <set>
+#include <thread>
 
 #include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/dialogs/func_editor_dialog.h"
@@ -34,6 +35,7 @@
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/frame_fixture.h"
+#include "test_driver_frame.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/shell_resources.h"
 #include "shell/output/find_dialog.h"
@@ -59,36 +61,14 @@ std::string Listing() {
   return s;
 }
 
-class DebugWindowServicesTest : public test::ExampleFrameTest {
+class DebugWindowServicesTest : public test::TestDriverFrameTest {
  protected:
   // Starts a session whose driver script is the listing and `extra`.
   void Start(const std::string& extra = "") {
-    session = std::make_unique<test::ExampleSession>(dir, root);
-    ASSERT_TRUE(session->started);
-    f = session->Frame();
-    ASSERT_NE(f, nullptr);
-    const std::string script = dir + "services.script";
-    std::ofstream(script) << Listing() << extra;
-    OptionBlock* o = session->App().Project()->curTarget->pOpts;
-    o->dbg.flags |= 1;
-    o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
-    o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
-    driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
-    ASSERT_NE(driver, nullptr);
-    log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
-    clearLog = reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"));
-    ASSERT_TRUE(f->ExecuteCommand(32802));
-    ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); }, 5000));
-    windows = &f->Debugger()->Windows();
+    StartSession("services.script", Listing() + extra);
+    if (HasFatalFailure()) return;
     dialogs = f->Debugger()->Dialogs();
   }
-  void TearDown() override {
-    if (f && f->Debugger()->Session().SessionActive()) f->ExecuteCommand(32802);
-    session.reset();
-    if (driver) dlclose(driver);
-    test::ExampleFrameTest::TearDown();
-  }
-  bool Logged(const std::string& line) const { return std::string(log()).find(line) != std::string::npos; }
   intptr_t Service(int code, intptr_t arg) { return session->App().IdeServiceCall(code, arg); }
   // The disassembly window, open, sized and in front.
   DisassemblyView* Disassembly() {
@@ -106,13 +86,7 @@ class DebugWindowServicesTest : public test::ExampleFrameTest {
     return row;
   }
 
-  std::unique_ptr<test::ExampleSession> session;
-  CMainFrame* f = nullptr;
-  DebugWindows* windows = nullptr;
   DebugDialogs* dialogs = nullptr;
-  void* driver = nullptr;
-  const char* (*log)() = nullptr;
-  void (*clearLog)() = nullptr;
 };
 
 // The item of a command in a menu, searched through its popups.
@@ -279,6 +253,24 @@ TEST_F(DebugWindowServicesTest, DriversEchoIsAHistoryEntry) {
   EXPECT_FALSE(w->Output().Line(1).selected);
   session->App().PrintToCommandWindow("plain\n");
   EXPECT_FALSE(w->Output().Line(2).selected);
+  QTest::keyClick(w->Input(), Qt::Key_Up);
+  EXPECT_EQ(w->Input()->text().toStdString(), "g, main");
+}
+
+// The driver echoes from its own thread too: the record's callback posts
+// the text with its flag, so it lands selected and as a history entry.
+TEST_F(DebugWindowServicesTest, DriversEchoFromAnotherThreadKeepsItsFlag) {
+  Start();
+  CommandWindow* w = windows->ShowCommandWindow();
+  ASSERT_NE(w, nullptr);
+  w->Append(nullptr);
+  const DebugInterface* record = f->Debugger()->Session().Record();
+  ASSERT_NE(record->DriverCommandOutput, nullptr);
+  std::thread driverThread([&] { record->DriverCommandOutput("g, main\nrunning\n"); });
+  driverThread.join();
+  ASSERT_TRUE(test::WaitFor([&] { return w->Output().LineCount() == 2u; }, 5000));
+  EXPECT_TRUE(w->Output().Line(0).selected);
+  EXPECT_FALSE(w->Output().Line(1).selected);
   QTest::keyClick(w->Input(), Qt::Key_Up);
   EXPECT_EQ(w->Input()->text().toStdString(), "g, main");
 }

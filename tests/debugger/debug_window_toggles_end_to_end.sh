@@ -13,11 +13,8 @@ build=$(cd "$1" && pwd); src=$2; grab=$3
 fail_shot=toggles-failed debug_work=pm2dbgtog debug_gallery=debugger shot_prefix=toggles-
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
-fail_also="$work/windows.txt"
-export PM2_DEBUG_WINDOWS_DUMP="$work/windows.txt"
+windows_dump
 
-dump() { sleep 0.6; [ -s "$work/windows.txt" ] || fail "no dump of the windows"; }
-expect() { grep -q -- "$1" "$work/windows.txt" || fail "$2"; }
 expect_not() { ! grep -q -- "$1" "$work/windows.txt" || fail "$2"; }
 checked() { grep "^checked:" "$work/windows.txt"; }
 view_menu() { xdotool key alt+v; sleep 0.8; }

@@ -20,6 +20,7 @@
 #include "ipc/event_dispatcher.h"
 #include "options/core/driver_caps.h"
 #include "gdb_session_fixture.h"
+#include "session_ipc_shell.h"
 
 namespace pm2 {
 namespace {
@@ -569,31 +570,12 @@ TEST_F(GdbSessionTest, MissingGdbIsNamedWithItsPackage) {
 
 // ------------------------------------------------------------------ the command language
 
-// The event interface's debug requests over the real session and driver.
-struct DriverShell : IpcDebugShell {
-  explicit DriverShell(DebugSession& s) : session(s) {}
-  bool IsDebugging() override { return session.SessionActive(); }
-  bool IsRunning() override { return session.TargetExecuting(); }
-  bool CanStartBuild() override { return true; }
-  void StartStopDebug() override {}
-  void StopRunning() override { session.StopRunning(); }
-  void StopSession() override {}
-  void RunCommand(int) override {}
-  intptr_t Service(int code, intptr_t arg) override {
-    intptr_t result = 0;
-    session.Service(code, arg, &result);
-    return result;
-  }
-  void Sleep(int) override {}
-  DebugSession& session;
-};
-
 class GdbLanguageTest : public GdbSessionTest {
  protected:
   void SetUp() override {
     GdbSessionTest::SetUp();
     if (IsSkipped()) return;
-    shell = std::make_unique<DriverShell>(*session);
+    shell = std::make_unique<test::SessionIpcShell>(*session);
     handlers = std::make_unique<IpcDebugHandlers>(dispatcher, *shell, IpcDebugState{&muted, &client},
                                                   [this](dtc_EventBase& e) {
                                                     sent.push_back(Describe(e));
@@ -646,7 +628,7 @@ class GdbLanguageTest : public GdbSessionTest {
 
   EventDispatcher dispatcher;
   std::atomic<int32_t> muted{0}, client{-1};
-  std::unique_ptr<DriverShell> shell;
+  std::unique_ptr<test::SessionIpcShell> shell;
   std::unique_ptr<IpcDebugHandlers> handlers;
   std::vector<std::string> sent;
   std::size_t linesMark = 0, hubMark = 0;

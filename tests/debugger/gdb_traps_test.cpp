@@ -7,8 +7,8 @@
 #include <cstring>
 #include <random>
 
-#include "debugger/ipc/ipc_debug_handlers.h"
 #include "gdb_session_fixture.h"
+#include "session_ipc_shell.h"
 #include "ipc/event_dispatcher.h"
 
 namespace pm2 {
@@ -135,25 +135,6 @@ const RangeRow kRangeRows[] = {
     {"WriteInsideTheSpace", true, 0x40001000u, 64, 64},
 };
 
-// The event interface's handlers over the session (one thread here).
-struct SessionShell : IpcDebugShell {
-  explicit SessionShell(DebugSession& s) : session(s) {}
-  bool IsDebugging() override { return session.SessionActive(); }
-  bool IsRunning() override { return session.TargetExecuting(); }
-  bool CanStartBuild() override { return true; }
-  void StartStopDebug() override {}
-  void StopRunning() override {}
-  void StopSession() override {}
-  void RunCommand(int) override {}
-  intptr_t Service(int code, intptr_t arg) override {
-    intptr_t result = 0;
-    session.Service(code, arg, &result);
-    return result;
-  }
-  void Sleep(int) override {}
-  DebugSession& session;
-};
-
 class MemoryRangeTest : public GdbSessionTest, public ::testing::WithParamInterface<RangeRow> {};
 
 TEST_P(MemoryRangeTest, ARangePastTheAddressSpaceIsCutAtItsEndAndTheReplySaysHowMuch) {
@@ -166,7 +147,7 @@ TEST_P(MemoryRangeTest, ARangePastTheAddressSpaceIsCutAtItsEndAndTheReplySaysHow
 
   EventDispatcher dispatcher;
   std::atomic<int32_t> muted{0}, client{-1};
-  SessionShell shell(*session);
+  test::SessionIpcShell shell(*session);
   std::vector<std::string> replies;
   IpcDebugHandlers handlers(dispatcher, shell, IpcDebugState{&muted, &client}, [&](dtc_EventBase& e) {
     if (auto* read = dynamic_cast<dtc_Debug::ReadMemoryReply*>(&e))

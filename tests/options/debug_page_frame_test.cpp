@@ -30,6 +30,14 @@ void Type(QLineEdit* edit, const QString& text) {
   QTest::keyClicks(edit, text);
 }
 
+// The sheet on screen with its Debug page in front; null without one.
+DebugPage* ShowDebugPage(OptionsSheet& sheet) {
+  sheet.show();
+  for (int i = 0; i < sheet.PageCount(); ++i)
+    if (sheet.Page(i)->Id() == PageId::kDebug) sheet.Tabs()->setCurrentIndex(i);
+  return dynamic_cast<DebugPage*>(sheet.CurrentPage());
+}
+
 std::string FileText(const std::string& path) {
   std::ifstream in(path);
   std::stringstream s;
@@ -52,10 +60,7 @@ TEST_F(DebugPageFrameTest, EveryFieldTypedReachesTheNextSession) {
 
   bool edited = false;
   f->ProjectCommands()->m_runOptionsSheet = [&](OptionsSheet& sheet) {
-    sheet.show();
-    for (int i = 0; i < sheet.PageCount(); ++i)
-      if (sheet.Page(i)->Id() == PageId::kDebug) sheet.Tabs()->setCurrentIndex(i);
-    auto* page = dynamic_cast<DebugPage*>(sheet.CurrentPage());
+    DebugPage* page = ShowDebugPage(sheet);
     if (!page) return int(QDialog::Rejected);
     // The example's record as stored: GDB in simulation, a GDB server on the target side.
     EXPECT_EQ(page->DllText(0)->text(), "GDBDRV.DLL");
@@ -108,10 +113,7 @@ TEST_F(DebugPageFrameTest, EveryFieldTypedReachesTheNextSession) {
 
   // Back to the simulator: its side's texts as typed before.
   f->ProjectCommands()->m_runOptionsSheet = [&](OptionsSheet& sheet) {
-    sheet.show();
-    for (int i = 0; i < sheet.PageCount(); ++i)
-      if (sheet.Page(i)->Id() == PageId::kDebug) sheet.Tabs()->setCurrentIndex(i);
-    auto* page = dynamic_cast<DebugPage*>(sheet.CurrentPage());
+    DebugPage* page = ShowDebugPage(sheet);
     if (!page) return int(QDialog::Rejected);
     EXPECT_EQ(page->Drivers()->currentText(), "Scripted Test Driver");
     QTest::mouseClick(page->Simulator(), Qt::LeftButton, {}, QPoint(6, page->Simulator()->height() / 2));

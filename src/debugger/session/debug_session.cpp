@@ -77,12 +77,7 @@ void CbPrint(const char* text) {
   if (App()) App()->PrintToCommandWindow(text);
 }
 void CbDriverOutput(const char* text) {
-  ShellApp* app = App();
-  if (!app) return;
-  if (app->IsGuiThread())
-    app->DriverCommandOutput(text);
-  else
-    app->PrintToCommandWindow(text);
+  if (App()) App()->DriverCommandOutput(text);
 }
 
 // The driver's pools: blocks freed all at once per pool.

@@ -4,7 +4,7 @@
 
 namespace pm2 {
 
-const char* CommandTextPool::Get(const char* text) {
+const char* CommandTextPool::Get(const char* text, bool echo) {
   if (!text) return nullptr;
   std::size_t length = std::strlen(text);
   if (length >= kBufferSize) return nullptr;
@@ -12,6 +12,7 @@ const char* CommandTextPool::Get(const char* text) {
     bool expected = false;
     if (m_used[i].compare_exchange_strong(expected, true)) {
       std::memcpy(m_text[i], text, length + 1);
+      m_echo[i] = echo;
       return m_text[i];
     }
   }
@@ -24,10 +25,17 @@ bool CommandTextPool::Owns(const char* text) const {
   return false;
 }
 
+bool CommandTextPool::IsEcho(const char* text) const {
+  for (int i = 0; i < kBuffers; ++i)
+    if (text == m_text[i]) return m_echo[i];
+  return false;
+}
+
 bool CommandTextPool::Release(const char* text) {
   for (int i = 0; i < kBuffers; ++i) {
     if (text == m_text[i]) {
       m_text[i][0] = '\0';
+      m_echo[i] = false;
       m_used[i].store(false);
       return true;
     }

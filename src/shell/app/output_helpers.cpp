@@ -88,9 +88,14 @@ void ShellApp::PrintToCommandWindow(const char* text) {
 void ShellApp::CommandWindowText(const char* text) {
   char copy[CommandTextPool::kBufferSize] = {};
   if (text) std::strncpy(copy, text, sizeof copy - 1);
+  const bool echo = text && m_cmdTextPool.IsEcho(text);
   // A pool buffer is given back even when the window is gone: otherwise
   // every text posted while it is closed would keep its buffer for good.
   if (text) m_cmdTextPool.Release(text);
+  if (echo) {
+    DriverCommandOutput(copy);
+    return;
+  }
   if (!m_windows.IsOpen(WindowSlot::CommandPage)) return;
   Frame().AppendCommandOutput(text ? copy : nullptr);
   if (!text) return;
@@ -120,6 +125,14 @@ int ShellApp::ExecDebugCommand(const char* text, int length) {
 }
 
 void ShellApp::DriverCommandOutput(const char* text) {
+  if (!IsGuiThread()) {
+    // Posted with its echo flag, so it lands as on the GUI thread.
+    const char* copy = m_cmdTextPool.Get(text, true);
+    if (!copy) return;  // too long, or every buffer busy: the text is lost
+    Hub().Post(kNotifyCommandText2, reinterpret_cast<intptr_t>(copy));
+    std::this_thread::yield();
+    return;
+  }
   if (!m_windows.IsOpen(WindowSlot::CommandPage)) return;
   Frame().MarkCommandOutput(false);
   Frame().AppendCommandEcho(text);

@@ -225,7 +225,8 @@ class ShellApp {
   int ExecDebugCommandLine(const char* text);
   int ExecDebugCommand(const char* text, int length);
   int WriteSerialWindow(int window, const uint8_t* bytes, int count);
-  // The driver's own output for the command window (a driver callback).
+  // The driver's echo of a command for the command window (a driver
+  // callback; any thread: from another one it is posted with its flag).
   void DriverCommandOutput(const char* text);
   int WriteSerialWindow16(int window, const uint16_t* chars, int count);
 

@@ -160,12 +160,12 @@ EditorWindows::Window* EditorWindows::AddWindow(std::unique_ptr<EditorDocument> 
   return win;
 }
 
-EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column) {
+EditorWindows::Window* EditorWindows::ShowWindowFor(const std::string& pathIn, bool* created) {
   const std::string path = Canonical(pathIn);
   Window* win = nullptr;
   for (const auto& w : m_windows)
     if (w->doc->Path() == path) win = w.get();
-  const bool created = !win;
+  *created = !win;
   if (!win) {
     auto doc = std::make_unique<EditorDocument>(Environment());
     if (!doc->OnOpenDocument(path)) return nullptr;
@@ -173,6 +173,13 @@ EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column)
   }
   if (win->sheet->isMinimized()) win->sheet->showNormal();
   m_frame.MdiClient()->setActiveSubWindow(win->sheet);
+  return win;
+}
+
+EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column) {
+  bool created = false;
+  Window* win = ShowWindowFor(pathIn, &created);
+  if (!win) return nullptr;
   EditorView* view = win->panes->ActiveView();
   // A jump to a line shows the text; a startup file opens in its wizard.
   if (line > 0 && win->host->ShowsWizard()) win->host->ShowText();
@@ -192,17 +199,9 @@ EditorView* EditorWindows::Open(const std::string& pathIn, int line, int column)
 }
 
 EditorView* EditorWindows::OpenText(const std::string& pathIn) {
-  const std::string path = Canonical(pathIn);
-  Window* win = nullptr;
-  for (const auto& w : m_windows)
-    if (w->doc->Path() == path) win = w.get();
-  if (!win) {
-    auto doc = std::make_unique<EditorDocument>(Environment());
-    if (!doc->OnOpenDocument(path)) return nullptr;
-    win = AddWindow(std::move(doc));
-  }
-  if (win->sheet->isMinimized()) win->sheet->showNormal();
-  m_frame.MdiClient()->setActiveSubWindow(win->sheet);
+  bool created = false;
+  Window* win = ShowWindowFor(pathIn, &created);
+  if (!win) return nullptr;
   if (win->host->ShowsWizard()) win->host->ShowText();
   EditorView* view = win->panes->ActiveView();
   m_ctx.lastCaretStatus.clear();

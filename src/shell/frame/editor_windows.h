@@ -121,6 +121,9 @@ class EditorWindows : public QObject, public GotoLineTarget {
   Window* WindowOf(const QObject* sheet) const;
   Window* ActiveWindow() const;
   Window* AddWindow(std::unique_ptr<EditorDocument> doc);
+  // The file's window, opened when needed, brought out of its icon and
+  // made active; null when the file can't be read. `created` tells which.
+  Window* ShowWindowFor(const std::string& path, bool* created);
   DocumentEnvironment Environment() const;
   void Retitle(Window* w);
   int m_untitled = 0;

@@ -5,7 +5,9 @@
 // wrong process id, run command 9564, want file, detach. Every block it
 // receives is logged to $PM2_ADDIN_LOG as "code <hex> <arg2> <path>".
 // With PM2_ADDIN_SILENT set it connects, reads what comes and never
-// answers, until the IDE closes the connection.
+// answers, until the IDE closes the connection. With PM2_ADDIN_ANSWER set
+// it only answers, logging each block as "code <hex> <arg2> state <arg0>",
+// and detaches when the IDE tells it to close.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -82,6 +84,26 @@ static unsigned Exchange(const std::vector<unsigned char>* send) {
   }
 }
 
+static int AnswerUntilClosed() {
+  for (;;) {
+    unsigned char head[5];
+    if (!ReadAll(head, 5)) break;
+    std::vector<unsigned char> p(Get(head) - 1);
+    if (p.size() < 76 || !ReadAll(p.data(), p.size())) break;
+    const unsigned code = Get(&p[48]);
+    std::fprintf(g_log, "code %x %u state %u\n", code, Get(&p[60]), Get(&p[52]));
+    std::fflush(g_log);
+    Frame(1, std::vector<unsigned char>(4, 0));
+    if (code == 0x80000001) {
+      std::vector<unsigned char> b = Block(2, static_cast<unsigned>(getpid()), 0, 0, nullptr);
+      Exchange(&b);
+      break;
+    }
+  }
+  std::fclose(g_log);
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc < 2 || std::strncmp(argv[1], "/AddIn=", 7) != 0) return 2;
   const char* dir = std::getenv("XDG_RUNTIME_DIR");
@@ -100,6 +122,7 @@ int main(int argc, char** argv) {
     std::fclose(g_log);
     return 0;
   }
+  if (std::getenv("PM2_ADDIN_ANSWER")) return AnswerUntilClosed();
   for (int i = 0; i < 6; ++i) Exchange(nullptr);  // the command states
   const unsigned me = static_cast<unsigned>(getpid());
   std::vector<unsigned char> b;
