@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
+#include <QPointer>
 #include <QTimer>
 #include <cstdio>
 
@@ -297,6 +298,8 @@ void CMainFrame::SetHelpReady(bool ready) {
   if (m_keys) m_keys->SetHelpReady(ready);
 }
 
+constexpr int kFloatingReshowMs = 150;
+
 void CMainFrame::ShowMainFrame(int showCmd) {
   const FrameSettings& s = m_frameSettings;
   QRect normal(80, 60, 1100, 760);
@@ -322,6 +325,16 @@ void CMainFrame::ShowMainFrame(int showCmd) {
     showCmd = int(s.placement.showCmd);
   }
   setGeometry(normal);
+  // Bars restored floating were shown with the layout, before the frame, so
+  // a window manager would take them for windows of their own rather than
+  // the frame's transients (kept above it). They leave the screen until the
+  // frame is up and come back then.
+  std::vector<QPointer<SECMiniDockFrameWnd>> restoredFloating;
+  for (SECMiniDockFrameWnd* floating : FloatingFrames())
+    if (floating->isVisible()) {
+      restoredFloating.emplace_back(floating);
+      floating->hide();
+    }
   if (showCmd == 3)
     showMaximized();
   else if (showCmd == 2 || showCmd == 6)
@@ -332,17 +345,17 @@ void CMainFrame::ShowMainFrame(int showCmd) {
   UpdateCommandUi();
   raise();
   activateWindow();
-  // Bars restored floating were shown with the layout, before the frame.
-  // A window manager keeps a window's transients above it, but took these
-  // for windows of their own when they appeared before the frame: they
-  // appear once more, now that it is up.
-  for (SECMiniDockFrameWnd* floating : FloatingFrames()) {
-    if (!floating->isVisible()) continue;
-    floating->hide();
-    floating->show();
-    floating->raise();
-    floating->update();
-  }
+  // Shown again once the window manager has taken the frame and the
+  // bars' withdrawal (shown again at once, a manager could still be
+  // withdrawing them and lose them).
+  if (!restoredFloating.empty())
+    QTimer::singleShot(kFloatingReshowMs, this, [restoredFloating] {
+      for (const QPointer<SECMiniDockFrameWnd>& floating : restoredFloating)
+        if (floating) {
+          floating->show();
+          floating->raise();
+        }
+    });
 }
 
 // ------------------------------------------------------------------ commands
