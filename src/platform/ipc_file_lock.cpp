@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -52,10 +53,15 @@ bool IpcFileLock::TryShared() { return m_fd >= 0 && flock(m_fd, LOCK_SH | LOCK_N
 
 bool IpcFileLock::Exclusive(int timeoutMs) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  // A holder keeps the lock for one ring write, a few microseconds: the
+  // first looks come soon after, the pause grows to a millisecond for a
+  // holder that keeps it longer.
+  auto pause = std::chrono::microseconds(10);
   for (;;) {
     if (TryExclusive()) return true;
     if (m_fd < 0 || std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::microseconds(1000));
   }
 }
 

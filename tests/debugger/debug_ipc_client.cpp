@@ -1,68 +1,95 @@
 // A client of the event interface for the debug session's end-to-end test:
 //   debugger_ipc_client <name suffix> <runtime folder> <sessions>
+//   debugger_ipc_client <name suffix> <runtime folder> requests
 // It attaches, asks WhoIs until the IDE answers with its identity (which
-// un-mutes the IDE) and prints "identity <name>"; then it prints one line
-// per debug notification it receives ("debugger started", "execution
-// started", "execution stopped <pc>", "debugger stopped") until it has seen
-// <sessions> sessions end, or 120 s without a notification.
-#include <chrono>
+// un-mutes the IDE) and prints "identity <name>".
+// With a number it prints one line per debug notification it receives
+// ("debugger started", "execution started", "execution stopped <pc>",
+// "debugger stopped") until it has seen <sessions> sessions end, or 120 s
+// without a notification.
+// With "requests" it drives the stopped target in the IDE's own words and
+// prints each answer as it comes (and the notifications between them):
+// ReadRegister "R4", ExecuteUntil "Timer_Init" (its stop), GetMemoryAddress "Timer_Init",
+// WriteRegister "R1" then ReadRegister "R1", SetBreakpoint "LED_Off" then
+// ClearBreakpoint "LED_Off". Every answer has 10 s.
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
-#include <thread>
 
-#include "ipc/client_inbox.h"
-#include "ipc/event_catalog.h"
-#include "ipc/event_factory.h"
-#include "ipc/ipc_transport.h"
+#include "ipc/ipc_test_client.h"
 
 using namespace pm2;
+using test::On;
 
 namespace {
 
-test::ClientInbox g_inbox;
+std::string Hex(uint64_t v) {
+  char b[24];
+  std::snprintf(b, sizeof b, "0x%llX", static_cast<unsigned long long>(v));
+  return b;
+}
 
-template <class X>
-struct Collect : test::Collect<X, EventHandlerRegistry> {
-  Collect(EventHandlerRegistry& r, std::function<std::string(X&)> f)
-      : test::Collect<X, EventHandlerRegistry>(r, g_inbox, std::move(f)) {}
-};
+// Prints texts until one starts with `prefix`; false on a timeout.
+bool SayUntil(test::IpcTestClient& c, const std::string& prefix) {
+  for (;;) {
+    const std::string s = c.Next(10000);
+    c.Say(s);
+    if (s == "timeout") return false;
+    if (s.rfind(prefix, 0) == 0) return true;
+  }
+}
 
-void Say(const std::string& s) {
-  std::printf("%s\n", s.c_str());
-  std::fflush(stdout);
+int Requests(test::IpcTestClient& c) {
+  c.Send(dtc_Debug::ReadRegister("R4"));
+  if (!SayUntil(c, "register ")) return 12;
+  c.Send(dtc_Debug::ExecuteUntil("Timer_Init"));
+  if (!SayUntil(c, "execution stopped ")) return 6;
+  c.Send(dtc_Debug::GetMemoryAddress("Timer_Init"));
+  if (!SayUntil(c, "address ")) return 7;
+  c.Send(dtc_Debug::WriteRegister("R1", 0x5A5A1234u));
+  if (!SayUntil(c, "wrote ")) return 8;
+  c.Send(dtc_Debug::ReadRegister("R1"));
+  if (!SayUntil(c, "register ")) return 9;
+  c.Send(dtc_Debug::SetBreakpoint("LED_Off"));
+  if (!SayUntil(c, "set ")) return 10;
+  c.Send(dtc_Debug::ClearBreakpoint("LED_Off"));
+  if (!SayUntil(c, "cleared ")) return 11;
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 4) return 2;
-  IpcNamespace ns = IpcNamespace::ForTest(argv[1], argv[2]);
-  EventDispatcher d([&ns](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
-    return bs_InterProcessEventHandler::Attach(ns, sink, GetEventFactory(), err);
+  test::IpcTestClient c(argv[1], argv[2]);
+  On<dtc_Identify::Identity> id(c, [](auto& e) { return "identity " + e.m_strName; });
+  On<dtc_Debug::DebuggerStarted> started(c, [](auto&) { return std::string("debugger started"); });
+  On<dtc_Debug::DebuggerStopped> stopped(c, [](auto&) { return std::string("debugger stopped"); });
+  On<dtc_Debug::ExecutionStarted> running(c, [](auto&) { return std::string("execution started"); });
+  On<dtc_Debug::ExecutionStopped> halted(c, [](auto& e) { return "execution stopped " + e.m_strPc; });
+  On<dtc_Debug::StatusText> status(c, [](auto& e) { return "status " + e.m_strText; });
+  On<dtc_Debug::GetMemoryAddressReply> address(c, [](auto& e) {
+    return "address " + e.m_strExpression + " " + Hex(e.m_nAddress) + " " + std::to_string(int(e.m_bValid));
   });
-  Collect<dtc_Identify::Identity> id(d, [](auto& e) { return "identity " + e.m_strName; });
-  Collect<dtc_Debug::DebuggerStarted> started(d, [](auto&) { return std::string("debugger started"); });
-  Collect<dtc_Debug::DebuggerStopped> stopped(d, [](auto&) { return std::string("debugger stopped"); });
-  Collect<dtc_Debug::ExecutionStarted> running(d, [](auto&) { return std::string("execution started"); });
-  Collect<dtc_Debug::ExecutionStopped> halted(d, [](auto& e) { return "execution stopped " + e.m_strPc; });
-  if (!d.Activate()) return 3;
-  std::string s = "timeout";
-  for (int i = 0; i < 100 && s.rfind("identity ", 0) != 0; ++i) {
-    dtc_Identify::WhoIs who;
-    who.m_nDestination = -1;
-    d.SendEvent(who);
-    s = g_inbox.Next(200);
-  }
-  Say(s);
+  On<dtc_Debug::WriteRegisterReply> wrote(c, [](auto& e) { return "wrote " + e.m_strRegister + " " + Hex(e.m_nValue); });
+  On<dtc_Debug::ReadRegisterReply> read(c, [](auto& e) { return "register " + e.m_strRegister + " " + Hex(e.m_nValue); });
+  On<dtc_Debug::SetBreakpointReply> set(c, [](auto& e) {
+    return "set " + e.m_strExpression + " " + std::to_string(int(e.m_bSuccess));
+  });
+  On<dtc_Debug::ClearBreakpointReply> cleared(c, [](auto& e) {
+    return "cleared " + e.m_strAddress + " " + std::to_string(int(e.m_bSuccess));
+  });
+  if (!c.Activate()) return 3;
+  std::string s = c.Identify(100);
+  c.Say(s);
   if (s.rfind("identity ", 0) != 0) return 4;
+  if (std::string(argv[3]) == "requests") return Requests(c);
   int sessions = std::atoi(argv[3]);
   while (sessions > 0) {
-    s = g_inbox.Next(120000);
+    s = c.Next(120000);
     if (s == "timeout") return 5;
-    if (s.rfind("identity ", 0) == 0) continue;
-    Say(s);
+    if (s.rfind("identity ", 0) == 0 || s.rfind("status ", 0) == 0) continue;
+    c.Say(s);
     if (s == "debugger stopped") --sessions;
   }
   return 0;

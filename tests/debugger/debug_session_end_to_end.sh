@@ -6,9 +6,14 @@
 # text as it was (the line is not selected); F10 steps; a double click in
 # the margin sets a breakpoint and F5 runs to it; the session ends with the
 # breakpoint kept, shown outside the session, written to the options file
-# and set again in the next session, where F5 stops at it once more. A
-# client of the event interface hears the session start and end and every
-# run and stop. Every step is a PNG in <build>/gallery/debugger/session-*.png.
+# and set again in the next session, where F5 stops at it once more. There
+# a register is edited on the register page (double click, value, Enter); a
+# second client of the event interface reads it from the driver, runs until
+# Timer_Init, writes and reads R1, and sets and clears a breakpoint by a
+# function's name; Set Program Counter from the disassembly window's menu
+# moves the PC to the cursor's line. A client of the event interface hears
+# the session start and end and every run and stop. Every step is a PNG in
+# <build>/gallery/debugger/session-*.png.
 #   debug_session_end_to_end.sh <build> <source> <screen_grab> <ipc client>
 # Exit 77 (skipped) without Xvfb, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
@@ -31,6 +36,8 @@ arrow_mid() {  # shot name -> the arrow's vertical middle
 }
 # The event interface of this run only: its own names and runtime folder.
 export PM2_IPC_SUFFIX="e2e$$" XDG_RUNTIME_DIR="$work/run"
+# What the debug windows show, written by the program four times a second.
+export PM2_DEBUG_WINDOWS_DUMP="$work/windows.txt"
 mkdir -m 700 "$work/run"
 
 build_example
@@ -97,16 +104,70 @@ sleep 2
 shot 08-kept-breakpoint
 read -r kmid _ <<< "$(arrow_mid 08-kept-breakpoint)"
 [ $(( kmid - bmid )) -le 2 ] && [ $(( bmid - kmid )) -le 2 ] || fail "the next session did not stop at the kept breakpoint ($kmid, not $bmid)"
+# 7: a register edited on the register page: a double click on R4's value,
+# a value typed, Enter; R4's value then looks unlike R5's (both were zero).
+r4y=230 r5y=244
+[ "$(find_png "$gallery/session-08-kept-breakpoint.png" same 175 $((r4y - 5)) 175 $((r5y - 5)) 60 11)" = same ] ||
+  fail "R4 and R5 did not show the same value before the edit"
+xdotool mousemove 210 "$r4y"
+sleep 0.3
+xdotool click --repeat 2 --delay 80 1
+sleep 0.5
+xdotool type --delay 40 "0x1234ABCD"
+xdotool key Return
+shot 09-register-edited
+[ "$(find_png "$gallery/session-09-register-edited.png" same 175 $((r4y - 5)) 175 $((r5y - 5)) 60 11)" = differ ] ||
+  fail "the register page does not show R4's new value"
+# 8: a second client in the IDE's own words: R4 as the driver has it now,
+# ExecuteUntil a function by name (Timer.c comes to the front), a register
+# written by its page name and read back, a breakpoint set and cleared by
+# a function's name; each request answered.
+"$client" "$PM2_IPC_SUFFIX" "$XDG_RUNTIME_DIR" requests > "$work/requests.txt" 2>&1 ||
+  fail "the requests client failed ($?): $(cat "$work/requests.txt")"
+fail_also="$work/client.txt $work/requests.txt"
+grep -q "^register R4 0x1234ABCD$" "$work/requests.txt" || fail "the driver does not have R4 as edited"
+read -r _ _ until_pc <<< "$(grep "^execution stopped " "$work/requests.txt" | tail -1)"
+read -r _ _ timer_init _ <<< "$(grep "^address Timer_Init " "$work/requests.txt")"
+[ -n "$until_pc" ] && [ $(( until_pc - timer_init )) -ge 0 ] && [ $(( until_pc - timer_init )) -lt 32 ] ||
+  fail "ExecuteUntil Timer_Init stopped at $until_pc, not in Timer_Init ($timer_init)"
+grep -A1 "^execution started$" "$work/requests.txt" | grep -q "^execution stopped " ||
+  fail "the requests client did not hear ExecuteUntil's run start before its stop"
+for answer in "wrote R1 0x5A5A1234" "register R1 0x5A5A1234" "set LED_Off 1" "cleared LED_Off 1"; do
+  grep -q "^$answer$" "$work/requests.txt" || fail "the requests client got no '$answer'"
+done
+wait_title "Timer.c" "ExecuteUntil Timer_Init did not show Timer.c"
+shot 10-execute-until
+# 9: Set Program Counter from the disassembly window's menu: View >
+# Disassembly Window (Alt+V, I), a right click two lines below the
+# program counter's line, the menu's item; the PC then is that line's address.
+xdotool key alt+v
+sleep 0.3
+xdotool key i
+sleep 1.5
+dump_ready() { [ -s "$work/windows.txt" ] && grep -q "^disasm-pc: " "$work/windows.txt"; }
+poll 50 dump_ready || fail "the disassembly window shows no PC line"
+read -r _ old_pc _ <<< "$(grep "^disasm-pc: " "$work/windows.txt")"
+read -r _ cx cy <<< "$(grep "^disasm-centre: " "$work/windows.txt")"
+xdotool mousemove "$cx" "$cy" click 3
+sleep 0.5
+shot 11-disassembly-menu
+xdotool key Up Up Return
+sleep 1.5
+read -r _ _ _ cursor_at _ <<< "$(grep "^disasm-cursor: " "$work/windows.txt")"
+read -r _ new_pc _ <<< "$(grep "^disasm-pc: " "$work/windows.txt")"
+shot 12-set-program-counter
+[ "$cursor_at" != "$old_pc" ] || fail "the right click left the cursor on the program counter's line"
+[ "$new_pc" = "$cursor_at" ] || fail "Set Program Counter did not move the PC to the cursor ($old_pc, $new_pc, $cursor_at)"
 xdotool key ctrl+F5
 wait_children 0
-# 7: the client heard both sessions: their start and end, each run and stop.
+# 10: the clients heard both sessions: their start and end, each run and stop.
 for _ in $(seq 1 100); do kill -0 "$client_pid" 2>/dev/null || break; sleep 0.1; done
 wait "$client_pid" || fail "the event interface client did not hear both sessions end"
 for event in "debugger started" "execution started" "execution stopped 0x" "debugger stopped"; do
   grep -q "^$event" "$work/client.txt" || fail "the client did not receive '$event'"
 done
 [ "$(grep -c "^debugger started" "$work/client.txt")" = 2 ] || fail "not two session starts told"
-# 8: the options file keeps the breakpoint when the program closes.
+# 11: the options file keeps the breakpoint when the program closes.
 quit_program
 grep -q "OPTBB .*(Blinky.c)" "$work/blinky/Blinky.Opt" || fail "the options file keeps no breakpoint of Blinky.c"
 echo "pictures in $gallery"

@@ -20,6 +20,7 @@ struct SessionShell : IpcDebugShell {
   void StopSession() override { calls.push_back("stopsession"); }
   void RunCommand(int id) override { calls.push_back("command " + std::to_string(id)); }
   intptr_t Service(int code, intptr_t arg) override {
+    services.push_back(code);
     intptr_t result = 0;
     session->Service(code, arg, &result);
     return result;
@@ -28,6 +29,7 @@ struct SessionShell : IpcDebugShell {
   DebugSession*& session;
   bool canStart = true;
   std::vector<std::string> calls;
+  std::vector<int> services;
 };
 
 class IpcDebugTest : public SessionTest {
@@ -117,6 +119,26 @@ TEST_F(IpcDebugTest, StepWhileRunningIsRefusedAndStopOnlyWhileRunning) {
   From(4, dtc_Debug::StepInto());
   EXPECT_TRUE(sent.empty());
   EXPECT_EQ(DriverLog(), "step 0\n");
+}
+
+// ExecuteUntil is told as a run (service 1) before its command; one the
+// driver refuses is told stopped again (service 2), so a client waiting
+// for the stop is not left waiting.
+TEST_F(IpcDebugTest, ExecuteUntilIsToldAsARunAndARefusedOneAsStopped) {
+  struct Case {
+    const char* name;
+    const char* script;
+    std::vector<int> services;
+  };
+  for (const Case& c : {Case{"refused", "exec g,main 1\n", {1, 34, 2}}, Case{"run", "", {1, 34}}}) {
+    SCOPED_TRACE(c.name);
+    Script(c.script);
+    Start();
+    shell.services.clear();
+    From(4, dtc_Debug::ExecuteUntil("main"));
+    EXPECT_EQ(shell.services, c.services) << DriverLog();
+    session->StopDebugger();
+  }
 }
 
 TEST_F(IpcDebugTest, StepOutWithoutACallIsAnsweredCannotStepOut) {

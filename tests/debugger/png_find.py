@@ -6,6 +6,8 @@ at what the program drew.
   png_find.py <png> run <r> <g> <b> <x> <y>          -> length of the vertical run
                                                         of the colour through x,y
   png_find.py <png> runnot <r> <g> <b> <x> <y>       -> the same for any other colour
+  png_find.py <png> same <x0> <y0> <x1> <y1> <w> <h>  -> "same" when the two w x h areas
+                                                        at x0,y0 and x1,y1 are alike, else "differ"
 """
 import struct
 import sys
@@ -53,6 +55,12 @@ def read_png(path):
 
 def main():
     path, mode = sys.argv[1], sys.argv[2]
+    if mode == "same":
+        x0, y0, x1, y1, w, h = (int(v) for v in sys.argv[3:9])
+        _, _, ch, rows = read_png(path)
+        area = lambda x, y: [bytes(rows[y + j][x * ch:(x + w) * ch]) for j in range(h)]
+        print("same" if area(x0, y0) == area(x1, y1) else "differ")
+        return
     r, g, b = (int(v) for v in sys.argv[3:6])
     width, height, ch, rows = read_png(path)
     at = lambda x, y: tuple(rows[y][x * ch:x * ch + 3])

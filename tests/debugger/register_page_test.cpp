@@ -144,6 +144,33 @@ TEST_F(RegisterPageTest, F2EditsTheValueAndTheFrameHearsOfTheNewValue) {
   EXPECT_EQ(beeps, 1);
 }
 
+// A double click on a register's value starts its edit; one on a group's
+// row or on the name column does not.
+TEST_F(RegisterPageTest, DoubleClickOnTheValueColumnEditsTheValue) {
+  page->SetRegisterSet(&set);
+  const auto valueAt = [&](int row) {
+    Rect r;
+    EXPECT_TRUE(page->GetRowRect(row, &r));
+    return QPoint(page->GetColumnWidth(0) + 20, (r.top + r.bottom) / 2);
+  };
+  struct Case {
+    const char* name;
+    int row;
+    bool valueColumn;
+    bool edits;
+  };
+  for (const Case& c : {Case{"group row", 0, true, false}, Case{"name column", 1, false, false},
+                        Case{"value column", 1, true, true}}) {
+    SCOPED_TRACE(c.name);
+    QPoint at = valueAt(c.row);
+    if (!c.valueColumn) at.setX(page->GetColumnWidth(0) / 2);
+    QTest::mouseDClick(page.get(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(page->GetEditControl() != nullptr, c.edits);
+    if (SECListEdit* e = page->GetEditControl()) QTest::keyClick(e, Qt::Key_Escape);
+  }
+  EXPECT_EQ(beeps, 0);
+}
+
 // A group opened shows current values: a refresh pass over the entries,
 // without the driver's leading call.
 TEST_F(RegisterPageTest, AnOpenedGroupGetsItsRefreshPass) {

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <memory>
@@ -38,6 +39,9 @@ bool GdbConnection::Start(const std::vector<std::string>& argv, std::string* err
 void GdbConnection::ReadLoop() {
   std::string buffer;
   char chunk[65536];
+  // A long line (a memory block's hex) comes in many reads: only what
+  // arrived since the last look is searched for its end.
+  std::size_t searched = 0;
   for (;;) {
     ssize_t n = read(m_child.OutFd(), chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
@@ -45,12 +49,13 @@ void GdbConnection::ReadLoop() {
     buffer.append(chunk, std::size_t(n));
     std::size_t start = 0;
     for (;;) {
-      std::size_t end = buffer.find('\n', start);
+      std::size_t end = buffer.find('\n', std::max(start, searched));
       if (end == std::string::npos) break;
       HandleLine(std::string_view(buffer).substr(start, end - start));
       start = end + 1;
     }
     buffer.erase(0, start);
+    searched = buffer.size();
   }
   Die("gdb-multiarch ended");
 }
@@ -173,7 +178,7 @@ MiRecord GdbConnection::Call(const std::string& command, int timeoutMs) {
     failed.results.items.push_back({"msg", MiValue{MiValue::Kind::String, "no answer from gdb", {}}});
     return failed;
   }
-  return slot->record;
+  return std::move(slot->record);
 }
 
 bool GdbConnection::WaitStopped(int timeoutMs) {

@@ -424,13 +424,15 @@ int GdbTarget::Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* re
       const std::string& contents = hex->text;
       if (!ok1) continue;
       const uint64_t at = begin + (ok2 ? offset : 0);
-      for (std::size_t i = 0; i + 1 < contents.size(); i += 2) {
-        const uint64_t a = at + i / 2;
-        if (a < address || a >= address + count) continue;
-        auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+      // The block's bytes that lie in the range asked for, decoded in one pass.
+      const uint64_t from = std::max(at, address);
+      const uint64_t to = std::min(at + contents.size() / 2, address + count);
+      auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+      for (uint64_t a = from; a < to; ++a) {
+        const std::size_t i = std::size_t(a - at) * 2;
         out[a - address] = uint8_t(nibble(contents[i]) * 16 + nibble(contents[i + 1]));
-        if (a == covered) covered = a + 1;
       }
+      if (from < to && from <= covered && to > covered) covered = to;
     }
   }
   if (readUpTo) *readUpTo = uint32_t(covered);

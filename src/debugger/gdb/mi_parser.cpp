@@ -19,8 +19,8 @@ bool ParseMiCString(std::string_view in, std::string* out, std::size_t* used) {
   out->clear();
   if (in.empty() || in[0] != '"') return false;
   // Most strings (memory contents above all) hold no escape: one copy.
-  const std::size_t plain = in.find_first_of("\\\"", 1);
-  if (plain != std::string_view::npos && in[plain] == '"') {
+  const std::size_t plain = in.find('"', 1);
+  if (plain != std::string_view::npos && in.substr(1, plain - 1).find('\\') == std::string_view::npos) {
     out->assign(in.data() + 1, plain - 1);
     *used = plain + 1;
     return true;

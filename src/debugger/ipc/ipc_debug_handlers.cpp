@@ -165,7 +165,11 @@ void IpcDebugHandlers::OnExecuteUntil(dtc_Debug::ExecuteUntil& e) {
   if (!Halted()) return;
   if (const std::string why = NotOneLine("ExecuteUntil", e.m_strAddress); !why.empty()) return SendDebugStatusText(why);
   std::string text = "g," + e.m_strAddress + "\n";
-  m_shell.Service(34, reinterpret_cast<intptr_t>(text.c_str()));
+  // Told as a run of the Go command is (service 1 before it), so the client
+  // hears the run start before its stop. A run the driver refuses never
+  // started: its stop (service 2) ends what the client was told.
+  m_shell.Service(1, 0);
+  if (m_shell.Service(34, reinterpret_cast<intptr_t>(text.c_str())) != 0) m_shell.Service(2, 0);
 }
 
 void IpcDebugHandlers::OnSetBreakpoint(dtc_Debug::SetBreakpoint& e) {

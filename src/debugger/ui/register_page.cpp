@@ -143,9 +143,13 @@ void RegisterPage::OnKeyEditLabel(int focus) {
 }
 
 void RegisterPage::mouseDoubleClickEvent(QMouseEvent* e) {
+  // The tree's own hit test finds an item only on its label (the name
+  // column); the value column is found by its row and column.
   unsigned flags = 0;
-  HTREEITEM item = HitTest(int(e->position().x()), int(e->position().y()), &flags);
-  if (item && m_model.Rows()[std::size_t(GetItemData(item))].entry && e->position().x() > GetColumnWidth(0)) {
+  int column = -1;
+  const int row = SECListBaseC::HitTest(int(e->position().x()), int(e->position().y()), &flags, &column);
+  HTREEITEM item = row >= 0 && column >= 1 ? GetItemAtRow(row) : nullptr;
+  if (item && m_model.Rows()[std::size_t(GetItemData(item))].entry) {
     EditValue(int(GetItemData(item)));
     return;
   }

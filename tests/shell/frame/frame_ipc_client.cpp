@@ -4,79 +4,41 @@
 // a build (mode 0) or a rebuild (mode 1), counts the build lines it
 // receives and prints "identity <name>", "lines <n>" and "end <result>".
 // A refusal prints "status <code> <text>".
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
-#include <thread>
 
-#include "ipc/event_catalog.h"
-#include "ipc/event_factory.h"
-#include "ipc/ipc_transport.h"
-#include "ipc/client_inbox.h"
+#include "ipc/ipc_test_client.h"
 
 using namespace pm2;
-
-namespace {
-
-test::ClientInbox g_inbox;
-
-std::string Next(int ms = 10000) { return g_inbox.Next(ms); }
-
-template <class X>
-struct Collect : test::Collect<X, EventHandlerRegistry> {
-  Collect(EventHandlerRegistry& r, std::function<std::string(X&)> f)
-      : test::Collect<X, EventHandlerRegistry>(r, g_inbox, std::move(f)) {}
-};
-
-void Say(const std::string& s) {
-  std::printf("%s\n", s.c_str());
-  std::fflush(stdout);
-}
-
-}  // namespace
+using test::On;
 
 int main(int argc, char** argv) {
   if (argc != 4) return 2;
-  IpcNamespace ns = IpcNamespace::ForTest(argv[1], argv[2]);
-  EventDispatcher d([&ns](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
-    return bs_InterProcessEventHandler::Attach(ns, sink, GetEventFactory(), err);
-  });
-  Collect<dtc_Identify::Identity> id(d, [](auto& e) { return "identity " + e.m_strName; });
-  Collect<dtc_Make::SetStatus> status(d, [](auto& e) {
-    return "status " + std::to_string(e.m_nStatus) + " " + e.m_strText;
-  });
-  Collect<dtc_Make::BuildInfo> info(d, [](auto&) { return std::string("line"); });
-  Collect<dtc_Make::BuildEnd> end(d, [](auto& e) { return "end " + std::to_string(e.m_nResult); });
-  if (!d.Activate()) return 3;
-  auto send = [&d](dtc_EventBase&& e) {
-    e.m_nDestination = -1;
-    for (int i = 0; i < 2000 && !d.SendEvent(e); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  };
-  std::string s = "timeout";
-  for (int i = 0; i < 50 && s.rfind("identity ", 0) != 0; ++i) {
-    send(dtc_Identify::WhoIs());
-    s = Next(200);
-  }
-  Say(s);
+  test::IpcTestClient c(argv[1], argv[2]);
+  On<dtc_Identify::Identity> id(c, [](auto& e) { return "identity " + e.m_strName; });
+  On<dtc_Make::SetStatus> status(c, [](auto& e) { return "status " + std::to_string(e.m_nStatus) + " " + e.m_strText; });
+  On<dtc_Make::BuildInfo> info(c, [](auto&) { return std::string("line"); });
+  On<dtc_Make::BuildEnd> end(c, [](auto& e) { return "end " + std::to_string(e.m_nResult); });
+  if (!c.Activate()) return 3;
+  std::string s = c.Identify(50);
+  c.Say(s);
   if (s.rfind("identity ", 0) != 0) return 4;
-  send(dtc_Make::Build(uint8_t(std::atoi(argv[3]))));
+  c.Send(dtc_Make::Build(uint8_t(std::atoi(argv[3]))));
   int lines = 0;
   for (;;) {
-    s = Next(120000);
+    s = c.Next(120000);
     if (s == "line") {
       ++lines;
       continue;
     }
     if (s.rfind("status 0", 0) == 0) continue;  // "Ok.": the build started
     if (s.rfind("status ", 0) == 0 || s == "timeout") {
-      Say(s);
+      c.Say(s);
       return 5;
     }
     break;
   }
-  Say("lines " + std::to_string(lines));
-  Say(s);
+  c.Say("lines " + std::to_string(lines));
+  c.Say(s);
   return 0;
 }
