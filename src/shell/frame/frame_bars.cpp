@@ -7,6 +7,7 @@
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/core/resources.h"
 #include "toolkit/frames/mdi_frame.h"
+#include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/toolbars/custom_toolbar.h"
 #include "toolkit/toolbars/qt_resource_module.h"
@@ -89,8 +90,26 @@ void FrameBars::LoadState(SettingsStore& store, const std::string& profile) {
   BoxCreated(kTargetBoxControl);
 }
 
-void FrameBars::SaveState(SettingsStore& store, const std::string& profile) const {
+void FrameBars::SaveState(SettingsStore& store, const std::string& profile) {
+  ShowHeldFloatingFrames();
   m_manager->SaveBarState(store, profile);
+}
+
+void FrameBars::HoldFloatingFrames() {
+  for (SECMiniDockFrameWnd* floating : m_frame->FloatingFrames())
+    if (floating->isVisible()) {
+      m_heldFloating.emplace_back(floating);
+      floating->hide();
+    }
+}
+
+void FrameBars::ShowHeldFloatingFrames() {
+  for (const QPointer<QWidget>& floating : m_heldFloating)
+    if (floating) {
+      floating->show();
+      floating->raise();
+    }
+  m_heldFloating.clear();
 }
 
 SECCustomToolBar* FrameBars::ToolBar(unsigned id) const { return m_manager->GetToolBar(id); }

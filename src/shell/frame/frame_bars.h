@@ -46,7 +46,12 @@ class FrameBars : public QObject {
 
   // The dock state (the frame's bars and the toolbars) and the manager's switches.
   void LoadState(SettingsStore& store, const std::string& profile);
-  void SaveState(SettingsStore& store, const std::string& profile) const;
+  // Floating bars shown before the frame are held off the screen until it
+  // is up (a window manager took them for windows of their own, not the
+  // frame's transients kept above it); saved as shown while held.
+  void SaveState(SettingsStore& store, const std::string& profile);
+  void HoldFloatingFrames();
+  void ShowHeldFloatingFrames();
 
   SECMenuBar* MenuBar() const;
   SECToolBarManager* Manager() const { return m_manager; }
@@ -68,6 +73,7 @@ class FrameBars : public QObject {
   FrameBarsHost m_host;
   SECToolBarManager* m_manager = nullptr;
   QPointer<QWidget> m_menuBar;
+  std::vector<QPointer<QWidget>> m_heldFloating;
 };
 
 }  // namespace pm2

@@ -9,7 +9,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
-#include <QPointer>
 #include <QTimer>
 #include <cstdio>
 
@@ -325,16 +324,9 @@ void CMainFrame::ShowMainFrame(int showCmd) {
     showCmd = int(s.placement.showCmd);
   }
   setGeometry(normal);
-  // Bars restored floating were shown with the layout, before the frame, so
-  // a window manager would take them for windows of their own rather than
-  // the frame's transients (kept above it). They leave the screen until the
-  // frame is up and come back then.
-  std::vector<QPointer<SECMiniDockFrameWnd>> restoredFloating;
-  for (SECMiniDockFrameWnd* floating : FloatingFrames())
-    if (floating->isVisible()) {
-      restoredFloating.emplace_back(floating);
-      floating->hide();
-    }
+  // Bars restored floating were shown with the layout, before the frame:
+  // held off the screen until it is up.
+  if (m_bars) m_bars->HoldFloatingFrames();
   if (showCmd == 3)
     showMaximized();
   else if (showCmd == 2 || showCmd == 6)
@@ -345,17 +337,12 @@ void CMainFrame::ShowMainFrame(int showCmd) {
   UpdateCommandUi();
   raise();
   activateWindow();
-  // Shown again once the window manager has taken the frame and the
-  // bars' withdrawal (shown again at once, a manager could still be
-  // withdrawing them and lose them).
-  if (!restoredFloating.empty())
-    QTimer::singleShot(kFloatingReshowMs, this, [restoredFloating] {
-      for (const QPointer<SECMiniDockFrameWnd>& floating : restoredFloating)
-        if (floating) {
-          floating->show();
-          floating->raise();
-        }
-    });
+  // Shown again once the window manager has taken the frame and the bars'
+  // withdrawal (shown again at once, a manager could still be withdrawing
+  // them and lose them).
+  QTimer::singleShot(kFloatingReshowMs, this, [this] {
+    if (m_bars) m_bars->ShowHeldFloatingFrames();
+  });
 }
 
 // ------------------------------------------------------------------ commands

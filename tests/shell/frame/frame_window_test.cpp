@@ -542,6 +542,8 @@ TEST_F(FrameWindowTest, AFloatingOutputWindowComesBackShownAndPainted) {
   QCoreApplication::processEvents();
   SECControlBar* bar = f->OutputBar();
   ASSERT_TRUE(bar->IsFloating());
+  // Held off the screen until the frame is up, then shown again.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bar->window()->isVisible(); }, 2000));
   EXPECT_TRUE(f->QueryCommand(cmd::kViewOutputBar).check);
   EXPECT_TRUE(bar->isVisible());
   EXPECT_TRUE(bar->window()->isVisible());
