@@ -11,20 +11,31 @@
 // changed while no IDE watched is found by the times, as always.
 #include "builder/driver/build_driver_impl.h"
 
+#include <cstring>
 #include <functional>
 
 namespace pm2 {
 
 namespace {
 
-// FNV-1a over texts and numbers, each closed so that "ab"+"c" differs from "a"+"bc".
+// FNV-1a over texts and numbers, each closed so that "ab"+"c" differs from
+// "a"+"bc". Texts go in eight bytes at a time (a 2,000-file project's
+// command lines are some 600 KB, hashed on every build request).
 struct Fnv {
   uint64_t h = 1469598103934665603ull;
   void Add(std::string_view s) {
-    for (unsigned char c : s) {
-      h ^= c;
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+      uint64_t word;
+      std::memcpy(&word, s.data() + i, 8);
+      h = (h ^ word) * 1099511628211ull;
+      h ^= h >> 29;
+    }
+    for (; i < s.size(); ++i) {
+      h ^= static_cast<unsigned char>(s[i]);
       h *= 1099511628211ull;
     }
+    h ^= s.size();
     Close();
   }
   void Add(uint64_t v) {

@@ -113,8 +113,10 @@ intptr_t ShellApp::OnDebugNotify(int code, intptr_t arg) {
 // Code 7: the build or the single-file translation ended.
 void ShellApp::BuildEnded(intptr_t notBuilt) {
   m_lastBuildEnd = notBuilt ? 1 : 0;
-  Ipc().SendBuildEnd();
+  // No longer busy when a client hears of the end, so that the next build
+  // it asks for at once is not refused.
   ClearState(kStateBusy);
+  Ipc().SendBuildEnd();
   Frame().CheckChangedSourceFiles();
   if (HasState(kStateBatchBuild)) Frame().CloseMainWindow();
   Frame().EnableTargetBox(true);

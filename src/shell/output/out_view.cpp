@@ -87,8 +87,23 @@ void COutView::Changed() {
     dirty_ = true;
     return;
   }
-  SyncScrollBars();
+  SyncScrollBarsLater();
+}
+
+void COutView::SyncScrollBarsLater() {
+  // The first change of a lot asks for the repaint as well; the paint reads
+  // the model as it is then.
+  if (barsPending_) return;
+  barsPending_ = true;
   update();
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (!barsPending_) return;
+        SyncScrollBars();
+        update();
+      },
+      Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------- bars
@@ -100,6 +115,7 @@ QScrollBar* COutView::Bar(int bar) const {
 }
 
 void COutView::SyncScrollBars() {
+  barsPending_ = false;
   syncing_ = true;
   auto put = [](QScrollBar* bar, const OutputScrollRange& r) {
     if (!bar) return;
@@ -117,6 +133,9 @@ void COutView::OnTabWndScroll(int bar, int value) {
   if (syncing_) return;
   if (bar == 0) model_.SetHorzPos(value);
   else model_.SetTopIndex(value);
+  // Moved before the queued sync: the bars still have the ranges from
+  // before the last lines arrived.
+  if (barsPending_) SyncScrollBars();
   update();
 }
 

@@ -55,6 +55,9 @@ class COutView : public QWidget, public OutputLineSink, public TabPaneScrollClie
   // Puts the model's positions into the tab window's bars when this pane
   // is the active one.
   void SyncScrollBars();
+  // True while arriving lines have moved the model and the bars are still
+  // to follow (at the next turn of the event loop).
+  bool BarsPending() const { return barsPending_; }
 
   // OutputLineSink. Clearing also turns redrawing back on, so a tool run
   // that ended without its redraw-on text can't hide the next build.
@@ -82,6 +85,9 @@ class COutView : public QWidget, public OutputLineSink, public TabPaneScrollClie
  private:
   void Relayout();
   void Changed();  // repaint and bars, unless redrawing is off
+  // Lines arrive one call each, often thousands in a row: the bars are set
+  // once for the lot when the event loop next turns, as the repaint is.
+  void SyncScrollBarsLater();
   QScrollBar* Bar(int bar) const;
 
   PaneKind kind_;
@@ -94,6 +100,7 @@ class COutView : public QWidget, public OutputLineSink, public TabPaneScrollClie
   bool redraw_ = true;
   bool dirty_ = false;     // lines changed while redrawing was off
   bool syncing_ = false;   // the bars are being set from the model
+  bool barsPending_ = false;  // a sync is queued for the next event-loop turn
   bool dragging_ = false;
 };
 

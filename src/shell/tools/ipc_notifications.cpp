@@ -111,13 +111,15 @@ void IpcNotifier::SendBuildInfoEvent(const char* line) {
 
 void IpcNotifier::SendBuildEndEvent(int result) {
   static constexpr uint32_t kResults[] = {2, 0, 1};  // stopped, no errors, errors
+  // The build is over before its client hears so: a client that asks for
+  // the next build the moment the end arrives must not be told that one is
+  // running.
+  const int32_t client = m_state.buildClient.exchange(-1);
+  m_state.buildByEvent = 0;
   if (!m_state.muted && result >= -1 && result <= 1) {
     dtc_Make::BuildEnd end(kResults[result + 1]);
-    int32_t client = m_state.buildClient;
     Send(end, client >= 0 ? client : -1);
   }
-  m_state.buildByEvent = 0;
-  m_state.buildClient = -1;
 }
 
 void IpcNotifier::SendExecutionStartedEvent() {

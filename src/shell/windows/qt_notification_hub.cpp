@@ -11,7 +11,14 @@ intptr_t QtNotificationHub::Handle(int code, intptr_t arg) {
 }
 
 intptr_t QtNotificationHub::Send(int code, intptr_t arg) {
-  if (QThread::currentThread() == thread()) return Handle(code, arg);
+  if (QThread::currentThread() == thread()) {
+    if (code == kNotifyBuildOutputLine) HandleQueued();  // what workers queued came first
+    return Handle(code, arg);
+  }
+  if (code == kNotifyBuildOutputLine) {
+    Queued(m_queue.PushLine(code, reinterpret_cast<const char*>(arg)));
+    return 0;
+  }
   intptr_t result = 0;
   QMetaObject::invokeMethod(
       this, [this, code, arg] { return Handle(code, arg); }, Qt::BlockingQueuedConnection, &result);
@@ -19,7 +26,23 @@ intptr_t QtNotificationHub::Send(int code, intptr_t arg) {
 }
 
 void QtNotificationHub::Post(int code, intptr_t arg) {
+  if (QThread::currentThread() != thread()) {
+    // Behind the lines queued before it, as it was posted after them.
+    Queued(m_queue.PushPosted(code, arg));
+    return;
+  }
   QMetaObject::invokeMethod(this, [this, code, arg] { Handle(code, arg); }, Qt::QueuedConnection);
+}
+
+void QtNotificationHub::Queued(bool first) {
+  if (first)
+    QMetaObject::invokeMethod(this, [this] { HandleQueued(); }, Qt::QueuedConnection);
+  else if (m_queue.Waiting() >= NotificationQueue::kMaxWaiting)
+    QMetaObject::invokeMethod(this, [this] { HandleQueued(); }, Qt::BlockingQueuedConnection);
+}
+
+void QtNotificationHub::HandleQueued() {
+  for (const NotificationQueue::Entry& e : m_queue.TakeAll()) Handle(e.code, e.Arg());
 }
 
 }  // namespace pm2

@@ -57,6 +57,8 @@ class OutWinTest : public ::testing::Test {
   void AddLines(int n, const char* prefix = "line") {
     for (int i = 0; i < n; ++i) win->OutputText((std::string(prefix) + " " + std::to_string(i) + "\r\n").c_str());
   }
+  // Lines arriving one by one set the bars once the event loop turns.
+  void Settle() { QApplication::processEvents(); }
   QPoint LineCenter(int index) {
     return QPoint(40, Build()->Model().LineRect(index).top + Build()->Model().Metrics().lineHeight / 2);
   }
@@ -86,6 +88,9 @@ TEST_F(OutWinTest, AppendedLinesLoseTheirLineEndAndKeepTheEndInView) {
   AddLines(50);
   win->OutputText("");      // empty lines are not shown
   win->OutputText("\r\n");
+  EXPECT_TRUE(Build()->BarsPending());
+  Settle();
+  EXPECT_FALSE(Build()->BarsPending());
   const OutputListModel& m = Build()->Model();
   ASSERT_EQ(m.Count(), 50);
   EXPECT_EQ(m.Lines()[49], "line 49");
@@ -99,6 +104,7 @@ TEST_F(OutWinTest, AppendedLinesLoseTheirLineEndAndKeepTheEndInView) {
 TEST_F(OutWinTest, ANullLineClearsThePaneAndItsBars) {
   AddLines(50);
   win->OutputText(std::string(300, 'w').c_str());
+  Settle();
   Click(50);
   ASSERT_GT(HBar()->maximum(), 0);
   win->ClearBuildPage();
@@ -110,6 +116,7 @@ TEST_F(OutWinTest, ANullLineClearsThePaneAndItsBars) {
   // The longest line is forgotten too: a short line after the clear gives
   // no horizontal range.
   win->OutputText("short");
+  Settle();
   EXPECT_EQ(HBar()->maximum(), 0);
 }
 
@@ -134,18 +141,62 @@ TEST_F(OutWinTest, RedrawOffHoldsPaintsAndBarsUntilRedrawOn) {
   EXPECT_EQ(Build()->Model().Lines().front(), "line 0");
 }
 
+// Lines one at a time set the bars once a turn of the event loop; the user
+// sees the same lines, bars and pixels as when the runner brackets them.
+TEST_F(OutWinTest, LinesOneByOneShowAsLinesBracketedByTheRunner) {
+  COutWin bracketed(nullptr, shell);
+  bracketed.resize(win->size());
+  bracketed.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&bracketed));
+  bracketed.OutputText("\xFF");
+  for (int i = 0; i < 300; ++i) {
+    const std::string line = (i == 150 ? "a wide line " + std::string(200, 'w') : "line " + std::to_string(i)) + "\r\n";
+    win->OutputText(line.c_str());
+    bracketed.OutputText(line.c_str());
+  }
+  bracketed.OutputText("\xFE");
+  Settle();
+  QScrollBar* otherV = bracketed.TabWnd()->GetScrollBar(1, bracketed.BuildPane());
+  QScrollBar* otherH = bracketed.TabWnd()->GetScrollBar(0, bracketed.BuildPane());
+  ASSERT_EQ(Build()->Model().Count(), 300);
+  EXPECT_EQ(Build()->Model().Lines(), bracketed.BuildPane()->Model().Lines());
+  EXPECT_EQ(VBar()->maximum(), otherV->maximum());
+  EXPECT_EQ(VBar()->value(), otherV->value());
+  EXPECT_EQ(VBar()->value(), 300 - Build()->Model().VisibleLines());
+  EXPECT_EQ(HBar()->maximum(), otherH->maximum());
+  EXPECT_EQ(Build()->grab().toImage(), bracketed.BuildPane()->grab().toImage());
+}
+
+// A bar moved before the queued sync scrolls the pane and takes the ranges
+// of every line that has arrived.
+TEST_F(OutWinTest, ABarMovedBeforeTheSyncKeepsTheUsersPlace) {
+  AddLines(40);
+  Settle();
+  AddLines(60, "more");
+  ASSERT_TRUE(Build()->BarsPending());
+  VBar()->setValue(5);
+  EXPECT_FALSE(Build()->BarsPending());
+  EXPECT_EQ(Build()->Model().TopIndex(), 5);
+  EXPECT_EQ(VBar()->maximum(), 100 - Build()->Model().VisibleLines());
+  EXPECT_EQ(VBar()->value(), 5);
+  Settle();
+  EXPECT_EQ(VBar()->value(), 5);
+}
+
 TEST_F(OutWinTest, ClearingTurnsAForgottenRedrawOffBackOn) {
   win->OutputText("\xFF");
   AddLines(3);
   win->ClearBuildPage();
   EXPECT_TRUE(Build()->IsRedrawOn());
   AddLines(40);
+  Settle();
   EXPECT_EQ(VBar()->maximum(), 40 - Build()->Model().VisibleLines());
 }
 
 TEST_F(OutWinTest, ALineIsCutAt1024CharactersAndWidensTheHorizontalRange) {
   const std::string long_line = "main.c(1): warning: " + std::string(3000, 'x');
   win->OutputText(long_line.c_str());
+  Settle();
   const OutputListModel& m = Build()->Model();
   ASSERT_EQ(m.Count(), 1);
   EXPECT_EQ(m.Lines()[0], long_line.substr(0, 1024));
@@ -159,6 +210,7 @@ TEST_F(OutWinTest, ALineIsCutAt1024CharactersAndWidensTheHorizontalRange) {
 
 TEST_F(OutWinTest, TheHorizontalBarScrollsThePaneAndItsPixels) {
   win->OutputText(("START" + std::string(200, '.') + "END").c_str());
+  Settle();
   QImage before = Build()->grab().toImage();
   HBar()->setValue(HBar()->maximum());
   EXPECT_EQ(Build()->Model().HorzPos(), HBar()->maximum());
@@ -269,6 +321,7 @@ TEST_F(OutWinTest, DoubleClickAndEnterOnAMessageLineReachTheListener) {
 TEST_F(OutWinTest, AFontChangeLaysThePaneOutAgain) {
   AddLines(60);
   win->OutputText(std::string(120, 'm').c_str());
+  Settle();
   const int smallLines = Build()->Model().VisibleLines();
   const int smallMax = HBar()->maximum();
   QFont big("DejaVu Sans Mono");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "ipc/event_dispatcher.h"
@@ -53,6 +54,7 @@ struct IpcFixture : ::testing::Test {
   std::vector<Sent> sent;
   std::vector<std::unique_ptr<dtc_EventBase>> events;
   bool sendResult = true;
+  std::function<void()> onEnd;  // run once, as the next BuildEnd is sent
   IpcSendFn send = [this](dtc_EventBase& e) {
     std::string what;
     if (auto* s = dynamic_cast<dtc_Make::SetStatus*>(&e))
@@ -65,8 +67,15 @@ struct IpcFixture : ::testing::Test {
       what = "info " + t->m_strDevice + "|" + std::to_string(t->m_nWidth) + "|" + std::to_string(t->m_nByteOrder);
     else if (auto* b = dynamic_cast<dtc_Make::BuildInfo*>(&e))
       what = "line " + b->m_strFile + "|" + std::to_string(static_cast<int32_t>(b->m_nLine)) + "|" + b->m_strMessage;
-    else if (auto* end = dynamic_cast<dtc_Make::BuildEnd*>(&e))
+    else if (auto* end = dynamic_cast<dtc_Make::BuildEnd*>(&e)) {
       what = "end " + std::to_string(end->m_nResult);
+      if (onEnd) {
+        sent.push_back({what, e.m_nDestination});
+        auto reply = std::move(onEnd);  // a client answering the moment the end arrives
+        reply();
+        return sendResult;
+      }
+    }
     else if (auto* id = dynamic_cast<dtc_Identify::Identity*>(&e))
       what = "identity " + id->m_strName;
     else
@@ -100,6 +109,15 @@ struct IpcFixture : ::testing::Test {
     return p;
   }
 };
+
+TEST_F(IpcFixture, ABuildAskedForTheMomentTheEndArrivesStarts) {
+  From(5, dtc_Make::Build(0));
+  onEnd = [this] { From(5, dtc_Make::Build(0)); };
+  notifier.SendBuildEndEvent(0);
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"end 0 @5"}));
+  EXPECT_EQ(shell.calls, (std::vector<std::string>{"build:0", "build:0"}));
+  EXPECT_EQ(state.buildClient, 5);
+}
 
 TEST_F(IpcFixture, BuildFromSecondClientRefusedWhileFirstRuns) {
   From(5, dtc_Make::Build(1));

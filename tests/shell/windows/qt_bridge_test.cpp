@@ -28,16 +28,108 @@ TEST(QtNotificationHubTest, SendFromAWorkerRunsOnTheGuiThreadAndWaits) {
   std::atomic<bool> done{false};
   std::thread worker([&] {
     char line[] = "on the worker's stack";  // valid only while Send waits
-    result = hub.Send(6, reinterpret_cast<intptr_t>(line));
+    result = hub.Send(kNotifyStatusText, reinterpret_cast<intptr_t>(line));
     done = true;
   });
   QElapsedTimer t;
   t.start();
   while (!done && t.elapsed() < 5000) QCoreApplication::processEvents();
   worker.join();
-  EXPECT_EQ(result.load(), 12);
+  EXPECT_EQ(result.load(), 2 * kNotifyStatusText);
   EXPECT_EQ(handledOn, QThread::currentThread());
   EXPECT_EQ(seen, "on the worker's stack");
+}
+
+// Records the notifications the GUI thread handles: code and text ("<null>"
+// for a null text).
+struct HandledLog {
+  std::vector<std::string> seen;
+  std::vector<QThread*> threads;
+  void Attach(QtNotificationHub& hub) {
+    hub.SetHandler([this](int code, intptr_t arg) -> intptr_t {
+      threads.push_back(QThread::currentThread());
+      seen.push_back(std::to_string(code) + ":" +
+                     (arg ? reinterpret_cast<const char*>(arg) : "<null>"));
+      return 1;
+    });
+  }
+};
+
+void RunUntil(const std::atomic<bool>& done) {
+  QElapsedTimer t;
+  t.start();
+  while (!done && t.elapsed() < 5000) QCoreApplication::processEvents();
+}
+
+TEST(QtNotificationHubTest, BuildLinesFromAWorkerAreCopiedAndTheWorkerGoesOn) {
+  QtNotificationHub hub;
+  HandledLog log;
+  log.Attach(hub);
+  std::thread worker([&] {
+    for (const char* text : std::initializer_list<const char*>{"compiling a.c...", nullptr, "compiling b.c..."}) {
+      std::string line = text ? text : "";
+      // The worker's buffer is gone (and reused) before the GUI thread runs.
+      EXPECT_EQ(hub.Send(kNotifyBuildOutputLine, text ? reinterpret_cast<intptr_t>(line.c_str()) : 0), 0);
+      line.assign(line.size(), 'x');
+    }
+  });
+  worker.join();  // without the GUI thread having run anything
+  EXPECT_TRUE(log.seen.empty());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(log.seen, (std::vector<std::string>{"6:compiling a.c...", "6:<null>", "6:compiling b.c..."}));
+  for (QThread* t : log.threads) EXPECT_EQ(t, QThread::currentThread());
+}
+
+TEST(QtNotificationHubTest, QueuedLinesComeBeforeWhatFollowsThem) {
+  QtNotificationHub hub;
+  HandledLog log;
+  log.Attach(hub);
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    hub.Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>("one"));
+    hub.Post(kNotifyStatusText, reinterpret_cast<intptr_t>("posted"));
+    hub.Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>("two"));
+    hub.Send(kNotifyBuildFinished, 0);  // waits, as before
+    done = true;
+  });
+  RunUntil(done);
+  worker.join();
+  // A line sent on the GUI thread follows the lines still queued.
+  std::thread late([&] { hub.Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>("queued")); });
+  late.join();
+  hub.Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>("from the GUI thread"));
+  EXPECT_EQ(log.seen, (std::vector<std::string>{"6:one", "13:posted", "6:two", "7:<null>", "6:queued",
+                                                "6:from the GUI thread"}));
+  QCoreApplication::processEvents();  // the queued call finds nothing left
+  EXPECT_EQ(log.seen.size(), 6u);
+}
+
+TEST(QtNotificationHubTest, AWorkerWaitsWhileTooManyLinesWait) {
+  QtNotificationHub hub;
+  HandledLog log;
+  log.Attach(hub);
+  const int lines = int(NotificationQueue::kMaxWaiting) + 50;
+  std::atomic<int> sent{0};
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    for (int i = 0; i < lines; ++i) {
+      const std::string line = std::to_string(i);
+      hub.Send(kNotifyBuildOutputLine, reinterpret_cast<intptr_t>(line.c_str()));
+      ++sent;
+    }
+    done = true;
+  });
+  // Without the GUI thread the worker stops at the bound.
+  QElapsedTimer t;
+  t.start();
+  while (sent < int(NotificationQueue::kMaxWaiting) - 1 && t.elapsed() < 5000) QThread::msleep(1);
+  QThread::msleep(50);
+  EXPECT_EQ(sent.load(), int(NotificationQueue::kMaxWaiting) - 1);
+  RunUntil(done);
+  worker.join();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(log.seen.size(), size_t(lines));
+  for (int i = 0; i < lines; ++i) EXPECT_EQ(log.seen[size_t(i)], "6:" + std::to_string(i)) << i;
 }
 
 TEST(QtNotificationHubTest, SendOnTheGuiThreadRunsAtOnce) {
