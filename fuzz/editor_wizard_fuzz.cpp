@@ -18,7 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rows.Build(root);
   for (int i = 0; i < rows.Count(); ++i) {
     rows.ValueText(i);
-    for (const pm2::LineEdit& e : pm2::PlanWriteBack(text, rows.Row(i)))
+    const pm2::WriteBackPlan plan = pm2::PlanWriteBack(text, rows.Row(i));
+    // A refused plan writes nothing.
+    if (!plan.error.empty() && !plan.edits.empty()) __builtin_trap();
+    for (const pm2::LineEdit& e : plan.edits)
       if (e.line < 1 || e.index < 0 || e.length < 0) __builtin_trap();
   }
   return 0;
