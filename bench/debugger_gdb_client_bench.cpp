@@ -246,10 +246,7 @@ class GoalReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  if (pm2::gdb::FindInPath("gdb-multiarch").empty() || pm2::gdb::FindInPath("qemu-system-arm").empty())
-    g_skip = "gdb-multiarch or qemu-system-arm is not installed";
-  else if (!BuildExample())
-    g_skip = "the example does not build here";
+  g_skip = SkipReason();
   // The IDE's side is forked before any thread exists.
   g_ns = IpcNamespace::FromEnvironment();
   g_ns.suffix += "-gdbbench" + std::to_string(getpid());

@@ -122,6 +122,15 @@ class Driver {
 };
 
 // "met" or "NOT met" for a measured value against its goal (at most).
+// Why the benches cannot run here ("" when they can): the tools missing,
+// or the example not building. Builds the example.
+inline std::string SkipReason() {
+  if (pm2::gdb::FindInPath("gdb-multiarch").empty() || pm2::gdb::FindInPath("qemu-system-arm").empty())
+    return "gdb-multiarch or qemu-system-arm is not installed";
+  if (!BuildExample()) return "the example does not build here";
+  return "";
+}
+
 inline const char* Met(double value, double goal) { return value <= goal ? "met" : "NOT met"; }
 
 }  // namespace pm2::bench
