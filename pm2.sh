@@ -4,6 +4,12 @@
 #                    it on the example project
 #   ./pm2.sh test    build everything, tests and benchmarks included, and run
 #                    every test
+#   ./pm2.sh fuzz [N]
+#                    build the fuzz targets and run each for N seconds
+#                    (default 20)
+# PM2_SANITIZE=ON ./pm2.sh test builds everything with clang, AddressSanitizer
+# and UndefinedBehaviorSanitizer instead, in build-san, and runs every test
+# under them (CI does); the fuzz targets are built in that tree.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
@@ -26,22 +32,89 @@ install_missing() {
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# configure DIR: build-san is the sanitized tree, any other the normal one.
+configure() {
+  local dir=$1
+  if [ "$dir" = build-san ]; then
+    # Without optimisation: it halves the compiler's time, and the checks
+    # see at least as much. Benchmarks under the sanitizers would measure
+    # nothing a user sees.
+    CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O0 -g1" \
+      -DCMAKE_C_FLAGS="-O0 -g1" -DPM2_BENCH=OFF -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" \
+      -DPM2_SANITIZE=ON -DPM2_FUZZ=ON >/dev/null
+  else
+    # Optimised, without debug information: it costs a third of the build's
+    # time (configure a tree of your own with -DCMAKE_BUILD_TYPE=Debug to debug).
+    # PM2_BENCH=OFF leaves the benchmarks out, PM2_UNITY_TESTS=ON compiles each
+    # test program as one file (CI, which builds everything once).
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPM2_BENCH="${PM2_BENCH:-ON}" \
+      -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" \
+      -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
+  fi
+}
+
 # build DIR [TARGET...]: configures DIR and builds the targets (all without any).
 build() {
   local dir=$1; shift
-  # Optimised, without debug information: it costs a third of the build's
-  # time (configure a tree of your own with -DCMAKE_BUILD_TYPE=Debug to debug).
-  # PM2_BENCH=OFF leaves the benchmarks out, PM2_UNITY_TESTS=ON compiles each
-  # test program as one file (CI, which builds everything once).
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPM2_BENCH="${PM2_BENCH:-ON}" \
-    -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" \
-    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
+  configure "$dir"
   if [ $# -gt 0 ]; then
     cmake --build "$dir" -j "$(nproc)" --target "$@"
   else
     cmake --build "$dir" -j "$(nproc)"
   fi
 }
+
+# run_tests DIR: every test, two more at once than there are cores: the
+# end-to-end runs (at most two at a time) mostly wait for their windows. In
+# the sanitized tree every process's reports go to files, the window
+# program's under the end-to-end scripts too, and any report fails the run.
+run_tests() {
+  local dir=$1 status=0
+  local jobs=$(($(nproc) + 2))
+  if [ "$dir" != build-san ]; then
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+    return
+  fi
+  local reports="$here/$dir/reports"
+  rm -rf "$reports" && mkdir -p "$reports"
+  # Leaks are looked for in the Qt-free test programs only (cmake/Pm2.cmake):
+  # Qt keeps allocations of its own until the process ends.
+  ASAN_OPTIONS="detect_leaks=0:log_path=$reports/asan" \
+    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan" \
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" || status=1
+  if [ -n "$(ls -A "$reports")" ]; then
+    local f
+    for f in "$reports"/*; do echo "== $f"; head -n 60 "$f"; done
+    echo "sanitizer reports: $(ls "$reports" | wc -l)"
+    status=1
+  fi
+  return $status
+}
+
+# run_fuzzers DIR N: every fuzz target for N seconds over its corpus and
+# seeds, as many at once as there are cores.
+run_fuzzer() {
+  local dir=$1 seconds=$2 name=$3
+  local exe corpus
+  exe=$(find "$dir" -type f -name "$name" -perm -u+x | head -n 1)
+  corpus="$dir/corpus/$name"
+  mkdir -p "$corpus"
+  local args=("$corpus")
+  [ -d "fuzz/seeds/$name" ] && args+=("fuzz/seeds/$name")
+  if "$exe" -max_total_time="$seconds" -print_final_stats=0 "${args[@]}" >"$dir/$name.log" 2>&1; then
+    echo "== fuzz $name: ${seconds}s clean"
+  else
+    echo "== fuzz $name: FAILED"
+    tail -n 40 "$dir/$name.log"
+    return 1
+  fi
+}
+run_fuzzers() {
+  export -f run_fuzzer
+  grep -v '^$' "$1/fuzzers.txt" | xargs -P "$(nproc)" -I{} bash -c 'run_fuzzer "$@"' _ "$1" "$2" {}
+}
+
+sanitizer_packages=(clang libclang-rt-14-dev)
 
 case "${1:-}" in
   run)
@@ -53,12 +126,25 @@ case "${1:-}" in
     exec scripts/run-example.sh build "$@"
     ;;
   test)
-    install_missing
-    build build
-    ctest --test-dir build --output-on-failure -j "$(nproc)"
+    if [ "${PM2_SANITIZE:-OFF}" = ON ]; then
+      install_missing "${sanitizer_packages[@]}"
+      build build-san
+      run_tests build-san
+    else
+      install_missing
+      build build
+      run_tests build
+    fi
+    ;;
+  fuzz)
+    install_missing "${sanitizer_packages[@]}"
+    configure build-san
+    mapfile -t fuzzers < <(grep -v '^$' build-san/fuzzers.txt)
+    build build-san "${fuzzers[@]}"
+    run_fuzzers build-san "${2:-20}"
     ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|fuzz [seconds]" >&2
     exit 2
     ;;
 esac

@@ -145,10 +145,17 @@ function(pm2_test name)
   # discovered list: a list-valued property does not survive being passed
   # through the discovery.
   set(env "${PM2_TEST_ENV};PM2_TEST_SRC=${CMAKE_SOURCE_DIR};PM2_TEST_BIN=${CMAKE_BINARY_DIR}")
+  # Under the sanitizers the Qt-free programs are checked for leaks as well
+  # (the test command turns leak checks off for everything else: Qt keeps
+  # allocations of its own until the process ends).
+  set(leaks "")
+  if(PM2_SANITIZE AND NOT A_QT)
+    set(leaks " ENVIRONMENT_MODIFICATION \"ASAN_OPTIONS=string_append::detect_leaks=1\"")
+  endif()
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   file(WRITE ${script}
     "foreach(case IN LISTS ${name}_TESTS)\n"
-    "  set_tests_properties(\"\${case}\" PROPERTIES ENVIRONMENT \"${env}\" TIMEOUT 300)\n"
+    "  set_tests_properties(\"\${case}\" PROPERTIES ENVIRONMENT \"${env}\" TIMEOUT 300${leaks})\n"
     "endforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()

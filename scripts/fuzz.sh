@@ -1,4 +1,3 @@
 #!/usr/bin/env bash
-# Builds and runs every fuzz target for N seconds (default 20), together with
-# the sanitized test pass.
-exec "$(dirname "$0")/sanitize.sh" "${1:-20}"
+# Builds and runs every fuzz target for N seconds (default 20).
+exec "$(dirname "$0")/../pm2.sh" fuzz "${1:-20}"
