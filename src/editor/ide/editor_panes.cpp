@@ -2,6 +2,7 @@
 
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "editor/ide/editor_view.h"
 
@@ -24,10 +25,7 @@ EditorPanes::EditorPanes(EditorDocument* doc, EditorViewContext* ctx, QWidget* p
 EditorPanes::~EditorPanes() {
   // The views leave the document before the shared state goes.
   for (auto& row : m_views)
-    for (EditorView*& v : row) {
-      delete v;
-      v = nullptr;
-    }
+    for (EditorView*& v : row) delete std::exchange(v, nullptr);
 }
 
 EditorView* EditorPanes::MakeView(int row, int column) {
@@ -46,6 +44,13 @@ EditorView* EditorPanes::View(int row, int column) const {
 EditorView* EditorPanes::ActiveView() const { return m_active; }
 
 void EditorPanes::SetActive(EditorView* view) { m_active = view; }
+
+void EditorPanes::Forget(const EditorView* view) {
+  for (auto& row : m_views)
+    for (EditorView*& v : row)
+      if (v == view) v = nullptr;
+  if (m_active == view) m_active = nullptr;
+}
 
 void EditorPanes::TakeTopLine(EditorView& to, const EditorView& from) {
   const EditState& s = from.Engine().State();
@@ -74,8 +79,7 @@ void EditorPanes::Split(int rows, int columns) {
         if (c > 0 && m_views[size_t(r)][0]) TakeTopLine(*v, *m_views[size_t(r)][0]);
       } else if (!wanted && v) {
         if (m_active == v) m_active = m_views[0][0];
-        delete v;
-        v = nullptr;
+        delete std::exchange(v, nullptr);
       }
     }
     m_rowSplitters[size_t(r)]->setVisible(r < rows);

@@ -37,6 +37,9 @@ class EditorPanes : public QWidget {
   // The view scrolled: the other panes of its row and column follow it.
   // Only the active pane leads, so the followers do not echo.
   void SyncFrom(EditorView* view);
+  // A view that goes leaves the panes first: while it is destroyed, the
+  // splitters hand its room to the others, whose resizing syncs the panes.
+  void Forget(const EditorView* view);
 
  private:
   EditorView* MakeView(int row, int column);

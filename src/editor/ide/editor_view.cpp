@@ -48,6 +48,7 @@ EditorView::~EditorView() {
   viewport()->removeEventFilter(m_margin);
   SetMarginPainter({});
   if (m_findDialog) delete m_findDialog.data();
+  if (m_panes) m_panes->Forget(this);
   m_doc->RemoveView(this);
 }
 

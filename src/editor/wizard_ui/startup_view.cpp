@@ -31,7 +31,13 @@ CStartupView::CStartupView(EditorDocument* doc, QWidget* parent)
   m_doc->AddView(this);
 }
 
-CStartupView::~CStartupView() { m_doc->RemoveView(this); }
+CStartupView::~CStartupView() { LeaveDocument(); }
+
+void CStartupView::LeaveDocument() {
+  if (!m_inDocument) return;
+  m_inDocument = false;
+  m_doc->RemoveView(this);
+}
 
 bool CStartupView::Load() {
   OptionsIdMap map;

@@ -38,6 +38,9 @@ class CStartupView : public QWidget, public DocumentView {
   EditorDocument& Document() const { return *m_doc; }
   // Where a refused write-back is told (a message box in the program).
   void SetErrorSink(std::function<void(const std::string&)> sink) { m_error = std::move(sink); }
+  // Leaves the document's views now; the view may go later, when the
+  // document may be gone.
+  void LeaveDocument();
 
   // ---- DocumentView: another view changed the text, so the tree reads it again.
   void OnDocumentHint(uint32_t hint) override;
@@ -55,6 +58,7 @@ class CStartupView : public QWidget, public DocumentView {
   QPushButton* m_button;
   std::vector<OptionsReport> m_reports;
   bool m_writing = false;  // our own edit is going round the views
+  bool m_inDocument = true;
   std::function<void(const std::string&)> m_error;
 };
 

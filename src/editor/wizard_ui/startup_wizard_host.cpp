@@ -18,6 +18,13 @@ StartupWizardHost::StartupWizardHost(EditorDocument* doc, EditorPanes* panes, St
   setCurrentWidget(m_panes);
 }
 
+StartupWizardHost::~StartupWizardHost() {
+  // The document may go with the panes (the window's owner frees it once
+  // they are destroyed), and the children go in the order they came, the
+  // panes first: the wizard view leaves the document before.
+  delete m_wizard;
+}
+
 bool StartupWizardHost::ShowsWizard() const {
   return m_wizard && currentWidget() == static_cast<QWidget*>(m_wizard);
 }
@@ -58,7 +65,7 @@ void StartupWizardHost::ShowText() {
     removeWidget(w);
     w->hide();
     w->deleteLater();
-    m_doc->RemoveView(w);
+    w->LeaveDocument();
   }
   if (EditorView* v = m_panes->ActiveView()) v->setFocus();
   emit viewChanged();

@@ -27,6 +27,7 @@ class StartupWizardHost : public QStackedWidget {
   Q_OBJECT
  public:
   StartupWizardHost(EditorDocument* doc, EditorPanes* panes, StartupWizardHooks hooks, QWidget* parent = nullptr);
+  ~StartupWizardHost() override;
 
   // Whether the document's text opens with an options block.
   bool Offered() const;

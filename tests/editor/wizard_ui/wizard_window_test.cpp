@@ -55,10 +55,9 @@ class WizardTest : public ::testing::Test {
     InitEditorProfiles(m_store);
     m_ctx.appState = &m_state;
     m_ctx.settings = &m_store;
-    DocumentEnvironment env;
-    env.text.pSettings = &m_store;
-    env.appState = &m_state;
-    m_doc = std::make_unique<EditorDocument>(env);
+    m_env.text.pSettings = &m_store;
+    m_env.appState = &m_state;
+    m_doc = std::make_unique<EditorDocument>(m_env);
     m_path = m_dir / "Startup.s";
   }
   void TearDown() override {
@@ -101,6 +100,7 @@ class WizardTest : public ::testing::Test {
   SettingsStore m_store{m_dir / "settings"};
   uint32_t m_state = 0;
   EditorViewContext m_ctx;
+  DocumentEnvironment m_env;
   std::unique_ptr<EditorDocument> m_doc;
   std::unique_ptr<StartupWizardHost> m_host;
   std::string m_path;
@@ -276,6 +276,34 @@ TEST_F(WizardTest, SwitchingBetweenTextAndWizard) {
   open->trigger();
   EXPECT_TRUE(offered);
   EXPECT_TRUE(host.ShowsWizard());
+}
+
+// The editor window closed as the program closes it: its child frame goes
+// with the host in it, and the window's owner frees the document once the
+// panes are destroyed. By then no view may be left in the document: a view
+// that goes later would call into a freed document.
+TEST_F(WizardTest, TheWindowClosedLeavesNoViewInTheDocumentWhenThePanesGo) {
+  struct Row {
+    const char* name;
+    bool backToText;  // the wizard went back to the text, its view not yet deleted
+  };
+  for (const Row& r : {Row{"the wizard showing", false}, Row{"back to the text", true}}) {
+    SCOPED_TRACE(r.name);
+    StartupWizardHost& host = Open(kStartup);
+    ASSERT_TRUE(host.ShowWizard());
+    if (r.backToText) host.ShowText();
+    auto* frame = new QWidget;
+    m_host.release()->setParent(frame);
+    std::vector<size_t> viewsWhenThePanesWent;
+    QObject::connect(host.Panes(), &QObject::destroyed, [&] {
+      viewsWhenThePanesWent.push_back(m_doc->Views().size());
+      m_doc.reset();
+    });
+    delete frame;
+    EXPECT_EQ(std::vector<size_t>{0}, viewsWhenThePanesWent);
+    QApplication::processEvents();
+    m_doc = std::make_unique<EditorDocument>(m_env);
+  }
 }
 
 TEST_F(WizardTest, TextChangedInTheTextIsReadAgain) {
