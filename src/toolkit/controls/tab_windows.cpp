@@ -28,9 +28,36 @@ void Place(QWidget* w, const Rect& r) {
 SECTabWndBase::SECTabWndBase(QWidget* parent, unsigned id) : QWidget(parent), m_nID(id) {}
 
 SECTabWndBase::~SECTabWndBase() {
-  // The panes belong to their owners: take them out before Qt deletes children.
+  // A pane destroyed from here on (a window left as a child after its tab
+  // went) must not call back into a half-destroyed tab window.
+  for (auto& [pane, watch] : m_paneWatches) disconnect(watch);
+  m_paneWatches.clear();
+  // The panes belong to their owners: take them out before Qt deletes
+  // children. A pane destroyed earlier has already lost its tab.
   for (int i = 0; i < GetTabCount(); ++i)
     if (QWidget* pane = PaneOf(i); pane && pane->parent() == this) pane->setParent(nullptr);
+}
+
+void SECTabWndBase::WatchPane(QWidget* pane) {
+  QMetaObject::Connection& watch = m_paneWatches[pane];
+  if (!watch) watch = connect(pane, &QObject::destroyed, this, [this](QObject* dying) { OnPaneDestroyed(dying); });
+}
+
+void SECTabWndBase::UnwatchPane(const void* pane) {
+  // By address only: the pane may be in the middle of its destruction.
+  if (m_pTabCtrl && m_pTabCtrl->TabExists(pane)) return;  // it has another tab
+  if (auto it = m_paneWatches.find(pane); it != m_paneWatches.end()) {
+    disconnect(it->second);
+    m_paneWatches.erase(it);
+  }
+}
+
+void SECTabWndBase::OnPaneDestroyed(QObject* pane) {
+  // The owner may destroy a pane before the tab window: its tab goes. The
+  // object is no longer a QWidget here, so it is found by address only (a
+  // QWidget's QObject part is at its start).
+  int index = -1;
+  if (m_pTabCtrl && m_pTabCtrl->FindTab(static_cast<const void*>(pane), &index)) RemoveTab(index);
 }
 
 QWidget* SECTabWndBase::PaneOf(int index) const {
@@ -41,6 +68,7 @@ QWidget* SECTabWndBase::PaneOf(int index) const {
 void SECTabWndBase::AddTab(QWidget* pane, const std::string& label) {
   pane->setParent(this);
   pane->hide();
+  WatchPane(pane);
   m_pTabCtrl->AddTab(label, pane);
   SetScrollStyle(GetTabCount() - 1, 0);
 }
@@ -48,14 +76,17 @@ void SECTabWndBase::AddTab(QWidget* pane, const std::string& label) {
 void SECTabWndBase::InsertTab(QWidget* pane, int index, const std::string& label) {
   pane->setParent(this);
   pane->hide();
+  WatchPane(pane);
   m_pTabCtrl->InsertTab(index, label, pane);
   SetScrollStyle(index, 0);
 }
 
 void SECTabWndBase::RemoveTab(int index) {
   if (!m_pTabCtrl->IsValidTab(index)) return;
-  if (PaneOf(index) == m_pActiveWnd) m_pActiveWnd = nullptr;
+  const void* pane = m_pTabCtrl->GetTab(index).m_pClient;
+  if (pane == m_pActiveWnd) m_pActiveWnd = nullptr;
   m_pTabCtrl->DeleteTab(index);
+  UnwatchPane(pane);
 }
 
 void SECTabWndBase::RemoveTab(QWidget* pane) {

@@ -4,12 +4,14 @@
 // horizontal scroll bar (with a splitter between them) and a vertical bar at
 // the right; the two bars are shared by all panes and keep each pane's
 // state across switches. SEC3DTabWnd puts a 3-D strip on one edge and a
-// bevelled frame round the pane. The container never owns its panes.
+// bevelled frame round the pane. The container never owns its panes; a
+// pane its owner destroys first loses its tab.
 
 #include <QIcon>
 #include <QScrollBar>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "toolkit/models/tab_model.h"
@@ -113,6 +115,13 @@ class SECTabWndBase : public QWidget, public TabListener {
   TabListener* m_pNotify = nullptr;
   unsigned m_nID;
   bool m_bForward = false;  // the variants pass activations on
+
+ private:
+  void WatchPane(QWidget* pane);
+  void UnwatchPane(const void* pane);
+  void OnPaneDestroyed(QObject* pane);
+  // Each pane's destroyed() connection, by the pane's address.
+  std::map<const void*, QMetaObject::Connection> m_paneWatches;
 };
 
 class SECTabWnd : public SECTabWndBase {

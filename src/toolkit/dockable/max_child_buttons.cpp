@@ -12,11 +12,12 @@
 namespace pm2 {
 
 // The maximised child as the filters see it: its styles from its window
-// flags, its state, and the system commands it carries out.
+// flags, its state, and the system commands it carries out. Held as a
+// widget: once its destruction has begun it is no sub-window any more.
 class MaxChildCaptionButtons::ChildWindow : public FilterWindow {
  public:
   explicit ChildWindow(QMdiSubWindow* w) : m_w(w) {}
-  QMdiSubWindow* Window() const { return m_w; }
+  QMdiSubWindow* Window() const { return qobject_cast<QMdiSubWindow*>(m_w.data()); }
 
   std::uint32_t Style() const override {
     if (!m_w) return 0;
@@ -41,9 +42,9 @@ class MaxChildCaptionButtons::ChildWindow : public FilterWindow {
   Size WindowSize() const override { return m_w ? Size{m_w->width(), m_w->height()} : Size{}; }
   const CaptionMetrics& Metrics() const override { return m_metrics; }
   void PostMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t) override {
-    if (!m_w || msg != wm::SysCommand) return;
-    QPointer<QMdiSubWindow> w = m_w;
-    QTimer::singleShot(0, m_w, [w, wParam] {
+    QPointer<QMdiSubWindow> w = Window();
+    if (!w || msg != wm::SysCommand) return;
+    QTimer::singleShot(0, w, [w, wParam] {
       if (!w) return;
       if (wParam == SC_MINIMIZE_CMD) w->showMinimized();
       else if (wParam == SC_MAXIMIZE_CMD) w->showMaximized();
@@ -55,7 +56,7 @@ class MaxChildCaptionButtons::ChildWindow : public FilterWindow {
   std::unique_ptr<FilterTimer> StartTimer(int, std::function<void()>) override { return nullptr; }
 
  private:
-  QPointer<QMdiSubWindow> m_w;
+  QPointer<QWidget> m_w;
   CaptionMetrics m_metrics;
 };
 

@@ -59,7 +59,9 @@ class MaxChildCaptionButtons : public QWidget, public MaxChildSource {
   std::unique_ptr<ChildWindow> m_child;
   MaxChildFilterWindow m_wnd;
   std::unique_ptr<SECMsgFilter> m_filters;
-  QPointer<QMdiSubWindow> m_watched;
+  // A widget: the child gets events while being destroyed, when it is a
+  // sub-window no more.
+  QPointer<QWidget> m_watched;
   bool m_menuBarMode = false;
 };
 

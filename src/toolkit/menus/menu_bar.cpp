@@ -446,7 +446,9 @@ void SECMenuBar::FollowMdiChildren(QMdiArea* client) {
   SetActiveChild(client->activeSubWindow());
 }
 
-QMdiSubWindow* SECMenuBar::ActiveChild() const { return m_child.data(); }
+QMdiSubWindow* SECMenuBar::Child() const { return qobject_cast<QMdiSubWindow*>(m_child.data()); }
+
+QMdiSubWindow* SECMenuBar::ActiveChild() const { return Child(); }
 
 void SECMenuBar::SetActiveChild(QMdiSubWindow* child) {
   if (child != m_child.data()) {
@@ -475,7 +477,7 @@ unsigned ChildStyleOf(const QWidget* w) {
 }  // namespace
 
 bool SECMenuBar::SetMaxChildState(bool forceHide) {
-  QMdiSubWindow* child = m_child.data();
+  QMdiSubWindow* child = Child();
   const unsigned style = child ? ChildStyleOf(child) : 0;
   const bool show = !forceHide && child && child->isVisible() && child->isMaximized() && (style & kChildSysMenu);
   const bool changed = show != m_childShown || (show && style != m_caption.Style());
@@ -514,7 +516,7 @@ Rect SECMenuBar::InsideMargins() const {
 }
 
 void SECMenuBar::RunChildCommand(ChildCommand cmd) {
-  QPointer<QMdiSubWindow> child = m_child;
+  QPointer<QMdiSubWindow> child = Child();
   if (!child || cmd == ChildCommand::None) return;
   // Posted, as a system command is: the child may go away while it runs.
   QTimer::singleShot(0, this, [child, cmd] {
@@ -529,8 +531,9 @@ void SECMenuBar::RunChildCommand(ChildCommand cmd) {
 }
 
 void SECMenuBar::OpenChildSystemMenu() {
-  if (!m_child) return;
-  if (QMenu* menu = m_child->systemMenu()) menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
+  QMdiSubWindow* child = Child();
+  if (!child) return;
+  if (QMenu* menu = child->systemMenu()) menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
 }
 
 void SECMenuBar::mouseMoveEvent(QMouseEvent* e) {
@@ -559,7 +562,7 @@ void SECMenuBar::mouseReleaseEvent(QMouseEvent* e) {
 void SECMenuBar::mouseDoubleClickEvent(QMouseEvent* e) {
   // A double-click on the icon runs the system menu's default: close.
   if (m_childShown && e->button() == Qt::LeftButton && ChildIconRect().contains(e->position().toPoint())) {
-    if (m_child && m_child->systemMenu()) m_child->systemMenu()->close();
+    if (QMdiSubWindow* child = Child(); child && child->systemMenu()) child->systemMenu()->close();
     RunChildCommand(ChildCommand::Close);
     return;
   }

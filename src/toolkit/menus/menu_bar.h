@@ -134,8 +134,11 @@ class SECMenuBar : public SECCustomToolBar {
   PopupEnd m_endReason = PopupEnd::Outside;
   bool m_appFilter = false;
   std::function<bool()> m_f10Bound;
-  // The maximised child's buttons.
-  QPointer<QMdiSubWindow> m_child;
+  // The maximised child's buttons. The child is held as a widget (it gets
+  // events while being destroyed, when it is only a widget any more);
+  // Child() is the sub-window, null once that destruction has begun.
+  QMdiSubWindow* Child() const;
+  QPointer<QWidget> m_child;
   ChildCaptionButtons m_caption;
   bool m_childShown = false;
   // A key event the bar lets pass climbs the parents through the filter

@@ -97,6 +97,53 @@ TEST(TabWnd, SharedScrollBarsFollowTheActivePane) {
   EXPECT_EQ(h->value(), 7);
 }
 
+// An owner may destroy a pane before its tab window (as Qt allows): the
+// tab goes with it, the neighbour takes over, and the window's own teardown
+// later touches only the panes still alive.
+TEST(TabWnd, APaneDestroyedFirstLosesItsTab) {
+  App();
+  const struct {
+    const char* name;
+    std::function<std::unique_ptr<SECTabWndBase>()> make;
+  } rows[] = {
+      {"shared bars", [] { return std::make_unique<SECTabWnd>(nullptr, 0x2); }},
+      {"3-D", [] { return std::make_unique<SEC3DTabWnd>(nullptr, 0x10); }},
+  };
+  for (const auto& r : rows) {
+    std::unique_ptr<SECTabWndBase> wnd = r.make();
+    wnd->resize(300, 200);
+    auto a = std::make_unique<Pane>();
+    auto b = std::make_unique<Pane>();
+    auto c = std::make_unique<Pane>();
+    wnd->AddTab(a.get(), "One");
+    wnd->AddTab(b.get(), "Two");
+    wnd->SetScrollStyle(1, kPaneHScroll);
+    wnd->InsertTab(c.get(), 0, "Zero");
+    wnd->show();
+    wnd->ActivateTab(1);
+    ASSERT_EQ(wnd->GetActiveWnd(), a.get()) << r.name;
+
+    a.reset();  // the active pane
+    EXPECT_EQ(wnd->GetTabCount(), 2) << r.name;
+    EXPECT_EQ(wnd->GetActiveWnd(), b.get()) << r.name;
+    EXPECT_TRUE(b->isVisible()) << r.name;
+    if (auto* shared = dynamic_cast<SECTabWnd*>(wnd.get())) {
+      EXPECT_NE(shared->GetScrollBar(0, b.get()), nullptr) << "its scroll style stays with it";
+    }
+
+    c.reset();  // an inactive one before the active
+    EXPECT_EQ(wnd->GetTabCount(), 1) << r.name;
+    EXPECT_EQ(wnd->PaneOf(0), b.get()) << r.name;
+    EXPECT_EQ(wnd->GetActiveWnd(), b.get()) << r.name;
+
+    // A pane taken out earlier is no longer the window's business.
+    wnd->RemoveTab(b.get());
+    b.reset();
+    EXPECT_EQ(wnd->GetTabCount(), 0) << r.name;
+    wnd.reset();
+  }
+}
+
 TEST(TabWnd, ThreeDInsideRectAndForwarding) {
   App();
   struct Owner : TabListener {

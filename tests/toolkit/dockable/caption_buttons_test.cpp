@@ -224,6 +224,29 @@ TEST(MaximisedChildButtons, MinimiseRestoreAndCloseThroughTheFilters) {
   EXPECT_TRUE(m.first->isVisible());
 }
 
+// Records whether the strip still finds a maximised child while the
+// window it lives in is being destroyed.
+struct MaximisedProbe : QWidget {
+  MaximisedProbe(QWidget* parent, MaxChildCaptionButtons* buttons, bool* found)
+      : QWidget(parent), buttons(buttons), found(found) {}
+  ~MaximisedProbe() override { *found = buttons->MaximisedChild() != nullptr; }
+  MaxChildCaptionButtons* buttons;
+  bool* found;
+};
+
+// Once the maximised child's own part is destroyed (its widgets go next),
+// it is no maximised child any more for the frame's filters.
+TEST(MaximisedChildButtons, AChildBeingDestroyedIsNoLongerMaximised) {
+  Maximised m;
+  ASSERT_NE(m.Buttons()->MaximisedChild(), nullptr);
+  bool found = true;
+  new MaximisedProbe(m.second, m.Buttons(), &found);
+  delete m.second.data();
+  EXPECT_FALSE(found);
+  m.Settle();
+  EXPECT_FALSE(m.Buttons()->isVisible());
+}
+
 TEST(CaptionGallery, WritesTheFloatingAndMaximisedPictures) {
   {
     Floating f;

@@ -172,5 +172,31 @@ TEST_F(ChildButtonsTest, TheIconOpensTheChildsSystemMenu) {
   EXPECT_EQ(QApplication::activePopupWidget(), b->systemMenu());
 }
 
+// Records what the bar calls the active child while the window it lives
+// in is being destroyed.
+struct ActiveChildProbe : QWidget {
+  ActiveChildProbe(QWidget* parent, SECMenuBar* bar, QMdiSubWindow** seen) : QWidget(parent), bar(bar), seen(seen) {}
+  ~ActiveChildProbe() override { *seen = bar->ActiveChild(); }
+  SECMenuBar* bar;
+  QMdiSubWindow** seen;
+};
+
+// A child being destroyed is a sub-window no more once its own part is
+// gone and its widgets go: the bar then has no active child, rather than
+// handing out the half-destroyed window.
+TEST_F(ChildButtonsTest, AChildBeingDestroyedIsNoLongerTheActiveOne) {
+  frame->MdiClient()->setActiveSubWindow(b);
+  b->showMaximized();
+  Settle();
+  ASSERT_EQ(bar->ActiveChild(), b);
+  QMdiSubWindow* seen = b;
+  new ActiveChildProbe(b, bar, &seen);
+  delete b;
+  b = nullptr;
+  EXPECT_EQ(seen, nullptr);
+  Settle();
+  EXPECT_FALSE(bar->ChildButtonsShown());
+}
+
 }  // namespace
 }  // namespace pm2

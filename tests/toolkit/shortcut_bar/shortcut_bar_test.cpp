@@ -28,11 +28,14 @@ QApplication* App() {
   return app;
 }
 
+// Records (code, item). Only the bar's own notices carry an NMSHORTCUT
+// record; the list engine's (focus, keys) are a bare header: item -1.
 class Events : public NotifyListener {
  public:
   std::vector<std::pair<int, int>> events;
   NotifyResult OnNotify(NotifyHeader& hdr) override {
-    events.push_back({hdr.code, reinterpret_cast<NMSHORTCUT&>(hdr).item});
+    const bool record = hdr.code == NM_CLICK || hdr.code == kShortcutNotifyItemClick || hdr.code == kShortcutNotifyDrop;
+    events.push_back({hdr.code, record ? reinterpret_cast<NMSHORTCUT&>(hdr).item : -1});
     return 0;
   }
   int Count(int code) const {
