@@ -1118,11 +1118,15 @@ void BuildDriver::ThreadEnd(TargetRec* target, bool translation) {
   if (flags & kBuildError) resultTotal_ = 1;
   if (flags & kBuildStopRequested) resultTotal_ = -1;
   const bool notBuilt = translation || !target || (target->TGSTAT & kBuildNotBuilt);
-  deps_.hub->Send(kNotifyBuildFinished, notBuilt ? 1 : 0);
+  // Everything read from the project before the end is told: once the GUI
+  // thread hears it, the user (or a client) may close the project at once.
+  bool debugAfterBuild = false;
   if (!translation && !notBuilt) {
     const OptionBlock* own = FindTargetOptions(target->pOpts, target);
-    if (own && (own->dbg.flags & kDebugAfterBuild)) deps_.hub->Send(kNotifyDebugAfterBuild, 0);
+    debugAfterBuild = own && (own->dbg.flags & kDebugAfterBuild);
   }
+  deps_.hub->Send(kNotifyBuildFinished, notBuilt ? 1 : 0);
+  if (debugAfterBuild) deps_.hub->Send(kNotifyDebugAfterBuild, 0);
   running_ = false;
 }
 

@@ -15,6 +15,7 @@
 #include "builder/build_test_support.h"
 #include "builder/commands/arm_gnu_command.h"
 #include "builder/commands/command_context.h"
+#include "builder/driver/build_driver_impl.h"
 #include "builder/driver/tools_project.h"
 #include "builder/commands/command_listing.h"
 #include "builder/driver/build_driver.h"
@@ -513,6 +514,32 @@ TEST_F(ToolsFixture, SingleFileTranslationLeavesTargetNotBuilt) {
       EXPECT_EQ(e.arg, 1);
     }
   }
+}
+
+// The GUI thread may close the project as soon as it hears that the build
+// ended: the build thread has read all it needs of the project before.
+TEST_F(ToolsFixture, NothingOfTheProjectIsReadAfterTheEndIsTold) {
+  struct ClosingHub : RecordingHub {
+    TargetRec* target = nullptr;
+    intptr_t Send(int code, intptr_t arg) override {
+      if (code == kNotifyBuildFinished) target->pOpts = nullptr;  // the records are gone
+      return RecordingHub::Send(code, arg);
+    }
+  };
+  SetUpProject(kToolset51, "C51/");
+  Add("A.c", kFileC);
+  opts->dbg.flags |= driver_detail::kDebugAfterBuild;
+  OptionBlock* blocks = target->pOpts;
+  ClosingHub closing;
+  closing.target = target;
+  BuildDriver driver({&closing, &shell.shell, nullptr, dir.Path(), dir.Path()});
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  target->pOpts = blocks;
+  std::vector<int> codes;
+  for (const auto& e : closing.Entries())
+    if (e.code == kNotifyBuildFinished || e.code == kNotifyDebugAfterBuild) codes.push_back(e.code);
+  EXPECT_EQ(codes, (std::vector<int>{kNotifyBuildFinished, kNotifyDebugAfterBuild}));
 }
 
 // The programs before the build run first, those after it only after a

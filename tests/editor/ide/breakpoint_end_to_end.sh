@@ -18,7 +18,9 @@ code=$(sed -n 14p "$source_file")
 
 open_source() {
   xdotool key ctrl+o
-  sleep 1.2
+  # Keys typed before the dialog is up go to the editor.
+  find_window "Open File" > /dev/null || fail "the Open File dialog did not appear"
+  sleep 0.5
   xdotool type --delay 5 "$source_file"
   xdotool key Return
   find_window "Blinky.c" > /dev/null || fail "Blinky.c did not open"
