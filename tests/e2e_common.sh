@@ -86,7 +86,7 @@ e2e_in_xvfb() {
 
 e2e_start_work() {  # mktemp prefix, gallery folder name
   work=$(mktemp -d "/tmp/$1_XXXXXX")
-  trap 'kill "${pid:-0}" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+  trap '[ -z "${pid:-}" ] || kill "$pid" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
   gallery="$build/gallery/$2"
   mkdir -p "$gallery"
   rm -f "$gallery/${fail_shot:-failed}.png"

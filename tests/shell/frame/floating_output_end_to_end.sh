@@ -16,7 +16,7 @@ export PM2_IPC_SUFFIX="-float$$" XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 openbox > "$work/wm.txt" 2>&1 &
 wm=$!
-trap 'kill "${pid:-0}" "$wm" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+trap 'kill ${pid:+"$pid"} "$wm" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 sleep 1
 
 # The window manager's stacking order, bottom first: the output window's
