@@ -446,9 +446,7 @@ void SECMenuBar::FollowMdiChildren(QMdiArea* client) {
   SetActiveChild(client->activeSubWindow());
 }
 
-QMdiSubWindow* SECMenuBar::Child() const { return qobject_cast<QMdiSubWindow*>(m_child.data()); }
-
-QMdiSubWindow* SECMenuBar::ActiveChild() const { return Child(); }
+QMdiSubWindow* SECMenuBar::ActiveChild() const { return qobject_cast<QMdiSubWindow*>(m_child.data()); }
 
 void SECMenuBar::SetActiveChild(QMdiSubWindow* child) {
   if (child != m_child.data()) {
@@ -477,7 +475,7 @@ unsigned ChildStyleOf(const QWidget* w) {
 }  // namespace
 
 bool SECMenuBar::SetMaxChildState(bool forceHide) {
-  QMdiSubWindow* child = Child();
+  QMdiSubWindow* child = ActiveChild();
   const unsigned style = child ? ChildStyleOf(child) : 0;
   const bool show = !forceHide && child && child->isVisible() && child->isMaximized() && (style & kChildSysMenu);
   const bool changed = show != m_childShown || (show && style != m_caption.Style());
@@ -516,7 +514,7 @@ Rect SECMenuBar::InsideMargins() const {
 }
 
 void SECMenuBar::RunChildCommand(ChildCommand cmd) {
-  QPointer<QMdiSubWindow> child = Child();
+  QPointer<QMdiSubWindow> child = ActiveChild();
   if (!child || cmd == ChildCommand::None) return;
   // Posted, as a system command is: the child may go away while it runs.
   QTimer::singleShot(0, this, [child, cmd] {
@@ -531,7 +529,7 @@ void SECMenuBar::RunChildCommand(ChildCommand cmd) {
 }
 
 void SECMenuBar::OpenChildSystemMenu() {
-  QMdiSubWindow* child = Child();
+  QMdiSubWindow* child = ActiveChild();
   if (!child) return;
   if (QMenu* menu = child->systemMenu()) menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
 }
@@ -562,7 +560,7 @@ void SECMenuBar::mouseReleaseEvent(QMouseEvent* e) {
 void SECMenuBar::mouseDoubleClickEvent(QMouseEvent* e) {
   // A double-click on the icon runs the system menu's default: close.
   if (m_childShown && e->button() == Qt::LeftButton && ChildIconRect().contains(e->position().toPoint())) {
-    if (QMdiSubWindow* child = Child(); child && child->systemMenu()) child->systemMenu()->close();
+    if (QMdiSubWindow* child = ActiveChild(); child && child->systemMenu()) child->systemMenu()->close();
     RunChildCommand(ChildCommand::Close);
     return;
   }

@@ -136,8 +136,7 @@ class SECMenuBar : public SECCustomToolBar {
   std::function<bool()> m_f10Bound;
   // The maximised child's buttons. The child is held as a widget (it gets
   // events while being destroyed, when it is only a widget any more);
-  // Child() is the sub-window, null once that destruction has begun.
-  QMdiSubWindow* Child() const;
+  // ActiveChild() is the sub-window, null once that destruction has begun.
   QPointer<QWidget> m_child;
   ChildCaptionButtons m_caption;
   bool m_childShown = false;
