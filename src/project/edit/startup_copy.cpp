@@ -1,9 +1,14 @@
 #include "project/edit/startup_copy.h"
 
+#include <cstdio>
+
 #include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
+#include "project/model/option_block.h"
 #include "project/model/project_records.h"
+#include "project/text/path_text.h"
+#include "project/text/pool.h"
 
 namespace pm2 {
 
@@ -28,6 +33,61 @@ std::string Format1(const char* pattern, const std::string& a) {
 }
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The device's linker script beside the startup file (word, below root),
+// for an ARM-GNU target that names none: "<device>.ld" in the startup
+// file's folder, in the separators of the setting.
+void PlanLinkerScript(const TargetRec& target, const ProjectRec& project, const std::string& word,
+                      const std::string& root, StartupCopyPlan* plan) {
+  if (target.toolset != kToolsetArmGnu || !target.pOpts || !target.pOpts->lGnu.ALDSCAT.empty()) return;
+  const std::string device(TrimBlanks(target.DEVICE.view()));
+  if (device.empty() || device.find_first_of("\\/:") != std::string::npos) return;
+  const std::size_t cut = word.find_last_of("\\/");
+  const std::string script = (cut == std::string::npos ? std::string() : word.substr(0, cut + 1)) + device + ".ld";
+  PathResolver resolver;
+  std::string local;
+  if (!resolver.ResolveStoredPath(root + script, std::string_view(), &local)) return;
+  plan->script = root + script;
+  plan->scriptLocal = local;
+  plan->scriptName = device + ".ld";
+  resolver.ResolveStoredPath(plan->scriptName, project.folder.view(), &plan->scriptDestination);
+}
+
+// Copies the plan's linker script into the project folder (asking before
+// it overwrites a file there; No keeps that file) and names it in the
+// target's linker options. False, after a report, when the copy failed.
+bool CopyLinkerScript(TargetRec* target, const StartupCopyPlan& plan, StartupCopyUser& user, Disk& d) {
+  bool exists = false;
+  unsigned mode = 0;
+  const bool keep = d.Stat(plan.scriptDestination, &exists, &mode) == 0 && exists &&
+                    !user.AskYesNo(Format1(kStartupOverwriteQuestion, plan.scriptDestination));
+  if (!keep) {
+    std::string data, why;
+    bool copied = false;
+    if (const int e = d.ReadAll(plan.scriptLocal, &data)) {
+      why = FileErrorText("read", plan.scriptLocal, e);
+    } else {
+      AtomicFileWriter writer(&d);
+      copied = writer.Write(plan.scriptDestination, data, &why);
+    }
+    if (!copied) {
+      user.Report(Format1(kLinkerScriptCopyFailed, plan.scriptName) + "\n\n" + why);
+      return false;
+    }
+  }
+  OptionBlock& o = *target->pOpts;
+  LinkerArmGnuOpts& ld = o.lGnu;
+  ld.ALDSCAT = OptString::Pooled(plan.scriptName, kPoolProject);
+  ld.ALDFLAG[0] |= kAldNoStartFiles;
+  // The code starts where the script puts it, at the device's flash (an
+  // empty text address would place it at 0).
+  if (ld.ALDTADR.empty() && o.tGnu.OCMAROM.size != 0) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", unsigned(o.tGnu.OCMAROM.start));
+    ld.ALDTADR = OptString::Pooled(text, kPoolProject);
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -61,6 +121,7 @@ StartupPlan PlanStartupCopy(const ProjectRec& project, const std::string& libFol
     return StartupPlan::kSourceMissing;
   if (FindProjectFile(const_cast<ProjectRec*>(&project), plan->name.c_str(), plan->type))
     return StartupPlan::kAlreadyInProject;
+  PlanLinkerScript(*target, project, word, root, plan);
   return StartupPlan::kOffer;
 }
 
@@ -92,7 +153,9 @@ bool CopyStartupFileToProject(ProjectRec* project, const std::string& libFolder,
     user.Report(std::string(kStartupCopyFailed) + "\n\n" + why);
     return false;
   }
-  return AddFileToGroup(project->firstGroup, plan.name.c_str(), "./", plan.type) != nullptr;
+  if (!AddFileToGroup(project->firstGroup, plan.name.c_str(), "./", plan.type)) return false;
+  if (!plan.script.empty()) CopyLinkerScript(project->curTarget, plan, user, d);
+  return true;
 }
 
 }  // namespace pm2

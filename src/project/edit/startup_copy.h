@@ -7,6 +7,16 @@
 // first blank) is the file, its last path component the name the project
 // gets. The copy is written whole or not at all; the file is added to the
 // project only after the copy succeeded.
+//
+// A startup file of the GNU tools starts the program itself and needs a
+// linker script that places the vectors and defines the symbols it reads.
+// The installation keeps each device's script beside the startup file, as
+// "<device>.ld". For an ARM-GNU target without a linker script of its own
+// the script is copied with the startup file (the same question before
+// overwriting a file of that name; No keeps that file), and the target's
+// linker options name it, leave out the C library's start files and, when
+// they have none, take the device's flash as the text address, so the new
+// project links as it is.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +32,11 @@ inline constexpr const char* kStartupCopyQuestion = "Copy %s to Project Folder a
 inline constexpr const char* kStartupOverwriteQuestion = "File '%s' already exists, overwrite ?";
 inline constexpr const char* kStartupCopyFailed = "Could not copy Startup File to Project Folder";
 inline constexpr const char* kStartupFileMissing = "Startup file '%s' of device '%s' not found: nothing was copied";
+inline constexpr const char* kLinkerScriptCopyFailed = "Could not copy the linker script '%s' to the project folder";
+
+// ALDFLAG[0] bit 2: the C library's start files are left out of the link
+// ("-nostartfiles").
+inline constexpr uint8_t kAldNoStartFiles = 0x04;
 
 // What the copy asks of the user.
 class StartupCopyUser {
@@ -48,6 +63,12 @@ struct StartupCopyPlan {
   std::string name;         // the file's name in the project
   std::string destination;  // the project folder and the name, local
   uint8_t type = 0;         // its file type
+  // The device's linker script beside the startup file, for an ARM-GNU
+  // target without one; all empty when there is none to copy.
+  std::string script;            // below the toolset's root, as stored
+  std::string scriptLocal;       // that file on this machine
+  std::string scriptName;        // its name in the project folder
+  std::string scriptDestination; // the project folder and that name, local
 };
 
 // The toolset's root folder from its library folder: the text up to and
@@ -59,9 +80,11 @@ bool StartupRootFolder(const std::string& libFolder, std::string* root);
 StartupPlan PlanStartupCopy(const ProjectRec& project, const std::string& libFolder, StartupCopyPlan* plan);
 
 // The whole copy with its questions. True when the file was copied and
-// added to the first group. A device whose startup file is missing from
-// the tools folder, and a failed copy, are reported; the other cases in
-// which nothing is offered are silent.
+// added to the first group (with its linker script, when the plan has one).
+// A device whose startup file is missing from the tools folder, and a
+// failed copy, are reported; the other cases in which nothing is offered
+// are silent. A linker script that cannot be copied is reported and leaves
+// the linker options as they were.
 bool CopyStartupFileToProject(ProjectRec* project, const std::string& libFolder, StartupCopyUser& user,
                               Disk* disk = nullptr);
 

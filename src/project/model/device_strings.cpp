@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "project/devices/device_db.h"
+#include "project/model/debug_texts.h"
 #include "project/model/option_defaults.h"
 #include "project/model/project_records.h"
 #include "project/text/number_parse.h"
@@ -549,6 +550,20 @@ void SetDeviceStrings(TargetRec* t, const DeviceDbEntry* e) {
 
 bool IsArm(uint16_t toolset) { return toolset == kToolsetArmGnu || toolset == kToolsetArmAds; }
 
+// The debug options' simulator and target-debugger sides that name no DLL
+// take the device's drivers (its "SIM" and "MON" strings): a new target
+// debugs without the user naming a driver, and a driver the user chose
+// stays when the device changes.
+void SeedDebugDrivers(TargetRec* t) {
+  if (!t->pOpts) return;
+  for (int side = 0; side < 2; ++side) {
+    const OptString* device = &t->OPTDL[side * 4];
+    OptString* texts = &t->pOpts->dbg.str[side * kDbgSideTexts];
+    if (device[0].empty() || !texts[kDbgSimDll].empty()) continue;
+    for (int i = 0; i < 4; ++i) texts[i] = OptString::Pooled(device[i].view(), kPoolProject);
+  }
+}
+
 }  // namespace
 
 void ApplyDeviceOptions(TargetRec* target, uint16_t toolset, const DeviceDbEntry* entry) {
@@ -600,6 +615,7 @@ void ApplyDeviceOptions(TargetRec* target, uint16_t toolset, const DeviceDbEntry
   ApplyDeviceBooks(entry, target);
   GetDeviceDriverSpecs(entry, &target->OPTDL[0], "SIM");
   GetDeviceDriverSpecs(entry, &target->OPTDL[4], "MON");
+  SeedDebugDrivers(target);
 }
 
 }  // namespace pm2

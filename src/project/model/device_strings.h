@@ -98,6 +98,8 @@ OptString FindDeviceOption(const DeviceDbEntry* entry, const char* key);
 void GetDeviceDriverSpecs(const DeviceDbEntry* entry, OptString out[4], const char* key);
 void ApplyDeviceBooks(const DeviceDbEntry* entry, TargetRec* target);
 // Copies the device's strings into the target and derives its block.
+// A side of the block's debug options (simulator, target debugger) that
+// names no DLL takes the device's driver of that side ("SIM", "MON").
 // Nothing happens without an entry or for a vendor node of the selection
 // tree (entry flag bit 1).
 void ApplyDeviceOptions(TargetRec* target, uint16_t toolset, const DeviceDbEntry* entry);

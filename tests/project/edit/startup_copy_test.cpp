@@ -8,7 +8,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "builder/commands/arm_gnu_command.h"
 #include "platform/fault_disk.h"
+#include "project/model/option_defaults.h"
 #include "project/model_fixture.h"
 
 namespace fs = std::filesystem;
@@ -207,6 +209,129 @@ TEST_F(StartupCopyTest, FailedWriteLeavesNoFileAndAddsNothing) {
   EXPECT_FALSE(disk.Has(tmp + "proj/Startup.s"));
   EXPECT_EQ(disk.Names().size(), 1u) << "no temporary file is left";
   EXPECT_EQ(FileCount(), 0);
+}
+
+// The device's linker script beside the startup file comes with it for an
+// ARM-GNU target, and the target's linker options then name it and leave
+// out the C library's start files (the startup file starts the program).
+class LinkerScriptCopyTest : public StartupCopyTest {
+ protected:
+  void SetUp() override {
+    StartupCopyTest::SetUp();
+    std::ofstream(tmp + "root/ARM/Startup/NXP/LPC2138.ld") << kScript;
+    MakeTarget(kToolsetArmGnu);
+  }
+  void MakeTarget(uint16_t toolset, const char* cpu = "") {
+    TargetRec* t = project->curTarget;
+    t->CPU = OptString(cpu);
+    t->toolset = toolset;
+    t->pOpts = nullptr;
+    ResetTargetOptions(t, kToolsetUndefined);
+  }
+  LinkerArmGnuOpts& Linker() { return project->curTarget->pOpts->lGnu; }
+  static constexpr const char* kScript = "ENTRY(_start)\n";
+};
+
+TEST_F(LinkerScriptCopyTest, WhenTheScriptComesAlong) {
+  static_assert(kAldNoStartFiles == kGnuLdNoStartFiles);
+  struct Row {
+    const char* name;
+    uint16_t toolset;
+    const char* device;
+    const char* cpu;        // the device's memory
+    const char* ownScript;  // the target's linker script before the copy
+    const char* ownText;    // the target's text address before the copy
+    const char* copied;     // the script's name in the project; null: none
+    const char* text;       // the text address afterwards
+  } rows[] = {
+      {"ARM-GNU target without a script", kToolsetArmGnu, "LPC2138", "IROM(0-0x7FFFF)", "", "", "LPC2138.ld", "0x0"},
+      {"flash away from 0", kToolsetArmGnu, "LPC2138", "IROM(0x100000-0x10FFFF)", "", "", "LPC2138.ld", "0x100000"},
+      {"a text address of the target's own", kToolsetArmGnu, "LPC2138", "IROM(0x100000-0x10FFFF)", "", "0x200",
+       "LPC2138.ld", "0x200"},
+      {"device without flash", kToolsetArmGnu, "LPC2138", "", "", "", "LPC2138.ld", ""},
+      {"device name in another case", kToolsetArmGnu, "lpc2138", "", "", "", "lpc2138.ld", ""},
+      {"a script of the target's own", kToolsetArmGnu, "LPC2138", "IROM(0-0x7FFFF)", "mine.ld", "", nullptr, ""},
+      {"no script for the device", kToolsetArmGnu, "LPC2106", "IROM(0-0x7FFFF)", "", "", nullptr, ""},
+      {"ARM-ADS target", kToolsetArmAds, "LPC2138", "IROM(0-0x7FFFF)", "", "", nullptr, ""},
+  };
+  for (const Row& r : rows) {
+    fs::remove_all(tmp + "proj");
+    fs::create_directories(tmp + "proj");
+    for (GroupRec* g = project->firstGroup; g; g = g->next) g->firstFile = g->lastFile = nullptr;
+    MakeTarget(r.toolset, r.cpu);
+    project->curTarget->DEVICE = OptString(r.device);
+    if (r.toolset == kToolsetArmGnu) {
+      Linker().ALDSCAT = OptString(r.ownScript);
+      Linker().ALDTADR = OptString(r.ownText);
+    }
+    const uint8_t flagsBefore = Linker().ALDFLAG[0];
+    ScriptedUser user;
+    user.answers = {true};
+    EXPECT_TRUE(CopyStartupFileToProject(project, lib, user)) << r.name;
+    EXPECT_EQ(user.questions.size(), 1u) << r.name;
+    EXPECT_TRUE(user.reports.empty()) << r.name;
+    EXPECT_EQ(FileCount(), 1) << r.name << ": the script is no file of a group";
+    if (r.copied) {
+      EXPECT_EQ(ReadFile(tmp + "proj/" + r.copied), kScript) << r.name;
+      EXPECT_EQ(Linker().ALDSCAT.str(), r.copied) << r.name;
+      EXPECT_EQ(Linker().ALDFLAG[0], flagsBefore | kAldNoStartFiles) << r.name;
+      EXPECT_EQ(Linker().ALDTADR.str(), r.text) << r.name;
+    } else {
+      std::vector<std::string> names;
+      for (const auto& e : fs::directory_iterator(tmp + "proj")) names.push_back(e.path().filename().string());
+      EXPECT_EQ(names, std::vector<std::string>{"Startup.s"}) << r.name;
+      if (r.toolset == kToolsetArmGnu) {
+        EXPECT_EQ(Linker().ALDSCAT.str(), r.ownScript) << r.name;
+        EXPECT_EQ(Linker().ALDTADR.str(), r.ownText) << r.name;
+      }
+      EXPECT_EQ(Linker().ALDFLAG[0], flagsBefore) << r.name;
+    }
+  }
+}
+
+TEST_F(LinkerScriptCopyTest, AScriptOfThatNameInTheProjectFolder) {
+  struct Row {
+    const char* name;
+    bool overwrite;
+    const char* content;
+  } rows[] = {
+      {"No keeps the user's file and names it", false, "mine\n"},
+      {"Yes copies the device's", true, kScript},
+  };
+  for (const Row& r : rows) {
+    fs::remove(tmp + "proj/Startup.s");
+    for (GroupRec* g = project->firstGroup; g; g = g->next) g->firstFile = g->lastFile = nullptr;
+    MakeTarget(kToolsetArmGnu);
+    std::ofstream(tmp + "proj/LPC2138.ld") << "mine\n";
+    ScriptedUser user;
+    user.answers = {true, r.overwrite};
+    EXPECT_TRUE(CopyStartupFileToProject(project, lib, user)) << r.name;
+    ASSERT_EQ(user.questions.size(), 2u) << r.name;
+    EXPECT_EQ(user.questions[1], "File '" + tmp + "proj/LPC2138.ld' already exists, overwrite ?") << r.name;
+    EXPECT_EQ(ReadFile(tmp + "proj/LPC2138.ld"), r.content) << r.name;
+    EXPECT_EQ(Linker().ALDSCAT.str(), "LPC2138.ld") << r.name;
+    EXPECT_TRUE(Linker().ALDFLAG[0] & kAldNoStartFiles) << r.name;
+  }
+}
+
+TEST_F(LinkerScriptCopyTest, FailedScriptWriteIsReportedAndLeavesTheLinkerOptions) {
+  FaultDisk disk;
+  disk.Put(tmp + "root/ARM/Startup/NXP/Startup.s", kStartup);
+  disk.Put(tmp + "root/ARM/Startup/NXP/LPC2138.ld", kScript);
+  disk.FailAt(FaultDisk::kRename, 2, ENOSPC);
+  const uint8_t flagsBefore = Linker().ALDFLAG[0];
+  ScriptedUser user;
+  user.answers = {true};
+  EXPECT_TRUE(CopyStartupFileToProject(project, lib, user, &disk)) << "the startup file is in the project";
+  ASSERT_EQ(user.reports.size(), 1u);
+  EXPECT_EQ(user.reports[0].rfind("Could not copy the linker script 'LPC2138.ld' to the project folder\n\n", 0), 0u)
+      << user.reports[0];
+  EXPECT_EQ(disk.Get(tmp + "proj/Startup.s"), kStartup);
+  EXPECT_FALSE(disk.Has(tmp + "proj/LPC2138.ld"));
+  EXPECT_EQ(disk.Names().size(), 3u) << "no temporary file is left";
+  EXPECT_EQ(FileCount(), 1);
+  EXPECT_TRUE(Linker().ALDSCAT.empty());
+  EXPECT_EQ(Linker().ALDFLAG[0], flagsBefore);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "project/model/debug_texts.h"
 #include "project/model/option_defaults.h"
 #include "project/model_fixture.h"
 
@@ -229,6 +230,51 @@ TEST_F(ApplyDevice, New51TargetGetsRangesClockBitsAndControls) {
   EXPECT_EQ(t->books[0].title, "Data Sheet");
   EXPECT_EQ(t->books[1].path, "DOCS\\UM.PDF") << "a book without title takes no slot";
   EXPECT_TRUE(t->books[2].path.empty());
+}
+
+// The device's SIM and MON drivers fill the debug options' sides that name
+// no DLL: a new target debugs as it is, a driver the user chose stays.
+TEST_F(ApplyDevice, DebugSidesWithoutADllTakeTheDevicesDrivers) {
+  struct Row {
+    const char* name;
+    const char* sim;        // the device's SIM, null: none
+    const char* userSim;    // the simulator DLL set before the device, "" none
+    const char* simTexts[4];
+    const char* targetTexts[4];
+  } rows[] = {
+      {"new target", "GDBDRV.DLL(-sim -uart none)", "", {"GDBDRV.DLL", "-sim -uart none", "", ""},
+       {"GDBDRV.DLL", "-remote localhost:3333", "", ""}},
+      {"with a dialog DLL", "S.DLL(-a) D.DLL(-p)", "", {"S.DLL", "-a", "D.DLL", "-p"},
+       {"GDBDRV.DLL", "-remote localhost:3333", "", ""}},
+      {"a simulator of the user's", "GDBDRV.DLL(-sim)", "MINE.DLL", {"MINE.DLL", "", "", ""},
+       {"GDBDRV.DLL", "-remote localhost:3333", "", ""}},
+      {"device without a simulator", nullptr, "", {"", "", "", ""}, {"GDBDRV.DLL", "-remote localhost:3333", "", ""}},
+  };
+  for (const Row& r : rows) {
+    ProjectRec* p = OpenNewProject();
+    TargetRec* t = p->curTarget;
+    if (*r.userSim) {
+      ApplyDeviceOptions(t, kToolsetArmGnu, Device("NXP", "LPC2104", kFamilyArm, {{"CPU", "IRAM(0x40000000-0x40003FFF)"}}));
+      t->pOpts->dbg.str[kDbgSimDll] = OptString(r.userSim);
+    }
+    DeviceDbEntry* dev = r.sim ? Device("NXP", "LPC2148", kFamilyArm,
+                                        {{"CPU", "IRAM(0x40000000-0x40007FFF)"},
+                                         {"SIM", r.sim},
+                                         {"MON", "GDBDRV.DLL(-remote localhost:3333)"}})
+                               : Device("NXP", "LPC2148", kFamilyArm,
+                                        {{"CPU", "IRAM(0x40000000-0x40007FFF)"},
+                                         {"MON", "GDBDRV.DLL(-remote localhost:3333)"}});
+    ApplyDeviceOptions(t, kToolsetArmGnu, dev);
+    ASSERT_NE(t->pOpts, nullptr) << r.name;
+    const DebugOpts& d = t->pOpts->dbg;
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(d.str[kDbgSimDll + i].str(), r.simTexts[i]) << r.name << " simulator text " << i;
+      EXPECT_EQ(d.str[kDbgTargetDll + i].str(), r.targetTexts[i]) << r.name << " target text " << i;
+    }
+    EXPECT_TRUE(d.str[kDbgSimIni].empty() && d.str[kDbgTargetIni].empty()) << r.name;
+    EXPECT_EQ(d.flags & 1, 1u) << r.name << ": the simulator is used";
+    EXPECT_TRUE(d.flags & (1u << 3)) << r.name << ": it goes till main()";
+  }
 }
 
 TEST_F(ApplyDevice, SwitchingToolsetClearsTheBlock) {

@@ -111,20 +111,19 @@ TEST_F(NewProjectDialogsTest, LPC2138ProjectMadeThroughTheDialogsBuildsAndReadsB
   ASSERT_NE(p, nullptr);
   ASSERT_NE(p->firstGroup->firstFile, nullptr) << "the startup file is in the first group";
   EXPECT_EQ(p->firstGroup->firstFile->name.str(), "Startup.s");
-  EXPECT_EQ(ReadFile(folder + "Startup.s"), ReadFile(dir + "Startup.s"));
+  EXPECT_EQ(ReadFile(folder + "Startup.s"), ReadFile(root + "ARM/Startup/NXP/Startup.s"));
 
   EXPECT_EQ(AddThroughTheDialog(f, s.App(), p->firstGroup, dir, {"Blinky.c", "LED.c", "Timer.c"}), 3);
   std::vector<std::string> names;
   for (FileRec* file = p->firstGroup->firstFile; file; file = file->next) names.push_back(file->name.str());
   EXPECT_EQ(names, (std::vector<std::string>{"Startup.s", "Blinky.c", "LED.c", "Timer.c"}));
 
-  // The linker page's two settings the startup file needs (its script, no
-  // start files of the C library) are set as the example sets them: no
-  // dialog of the program edits them yet (the target options sheet does).
-  fs::copy_file(dir + "LPC2138.ld", folder + "LPC2138.ld");
+  // What the startup file needs came with it: the device's linker script,
+  // named by the linker options, and no start files of the C library.
   ASSERT_NE(p->curTarget->pOpts, nullptr);
-  p->curTarget->pOpts->lGnu.ALDSCAT = OptString("LPC2138.ld");
-  p->curTarget->pOpts->lGnu.ALDFLAG[0] |= kGnuLdNoStartFiles;
+  EXPECT_EQ(p->curTarget->pOpts->lGnu.ALDSCAT.str(), "LPC2138.ld");
+  EXPECT_EQ(ReadFile(folder + "LPC2138.ld"), ReadFile(root + "ARM/Startup/NXP/LPC2138.ld"));
+  EXPECT_TRUE(p->curTarget->pOpts->lGnu.ALDFLAG[0] & kGnuLdNoStartFiles);
   s.App().SaveProject();
   const std::string file = ProjectFile(folder, "Fresh");
   ASSERT_FALSE(file.empty());
@@ -186,7 +185,7 @@ TEST_F(NewProjectDialogsTest, StartupFileNoAndAlreadyPresent) {
     } else if (!r.added) {
       EXPECT_FALSE(fs::exists(folder + "Startup.s")) << r.name;
     } else {
-      EXPECT_EQ(ReadFile(folder + "Startup.s"), ReadFile(dir + "Startup.s")) << r.name;
+      EXPECT_EQ(ReadFile(folder + "Startup.s"), ReadFile(root + "ARM/Startup/NXP/Startup.s")) << r.name;
     }
   }
 }

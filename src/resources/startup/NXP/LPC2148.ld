@@ -1,0 +1,50 @@
+/* Memory of the LPC2148: 512 KB flash at 0x00000000, 32 KB RAM at 0x40000000.
+   The linker script of the startup file NXP/Startup.s: the vectors first,
+   the code and constants in flash, the initialised data in RAM with its
+   copy in flash, and the symbols the startup code reads. */
+MEMORY
+{
+  FLASH (rx)  : ORIGIN = 0x00000000, LENGTH = 512K
+  RAM   (rwx) : ORIGIN = 0x40000000, LENGTH = 32K
+}
+
+ENTRY(_start)
+
+SECTIONS
+{
+  .text :
+  {
+    KEEP(*(.vectors))
+    *(.text*)
+    *(.glue_7) *(.glue_7t)
+    *(.rodata*)
+    . = ALIGN(4);
+  } > FLASH
+
+  .ARM.exidx :
+  {
+    *(.ARM.exidx* .gnu.linkonce.armexidx.*)
+  } > FLASH
+
+  .data :
+  {
+    __data_start = .;
+    *(.data*)
+    . = ALIGN(4);
+    __data_end = .;
+  } > RAM AT > FLASH
+  __data_load = LOADADDR(.data);
+
+  .bss (NOLOAD) :
+  {
+    __bss_start = .;
+    *(.bss*)
+    *(COMMON)
+    . = ALIGN(4);
+    __bss_end = .;
+    end = .;
+  } > RAM
+
+  /* The top 32 bytes of RAM belong to the flash programming routines (IAP). */
+  __stack_top = ORIGIN(RAM) + LENGTH(RAM) - 32;
+}
