@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <functional>
 #include <string>
 
@@ -314,6 +317,30 @@ TEST(OptionWriteBackTest, CrLfTextsKeepTheirLineEnds) {
   const std::string out = Changed(crlf, "Stack", [](OptionRows& r, int i) { r.EndEdit(i, "0x40"); });
   EXPECT_EQ("        .equ Stack_Size, 0x40   @ 128 bytes\r", LineOf(out, 14));
   EXPECT_EQ(std::count(crlf.begin(), crlf.end(), '\r'), std::count(out.begin(), out.end(), '\r'));
+}
+
+// The startup files the installation offers new projects (and the
+// example's own) open in the wizard without a message, and every value the
+// wizard shows has the definition that takes it back into the text.
+TEST(OptionRowsTest, TheInstalledStartupFilesOpenInTheWizard) {
+  const char* src = std::getenv("PM2_TEST_SRC");
+  ASSERT_NE(src, nullptr);
+  for (const char* file : {"src/resources/startup/NXP/Startup.s", "src/resources/startup/Atmel/Startup.s",
+                           "examples/blinky/Startup.s"}) {
+    std::ifstream in(std::string(src) + "/" + file, std::ios::binary);
+    ASSERT_TRUE(in) << file;
+    std::stringstream text;
+    text << in.rdbuf();
+    Loaded l(text.str());
+    for (const OptionsReport& r : l.map.Reports()) ADD_FAILURE() << file << "(" << r.line << "): " << r.message;
+    ASSERT_GT(l.rows.Count(), 1) << file;
+    for (int i = 0; i < l.rows.Count(); ++i) {
+      const OptionRow& row = l.rows.Row(i);
+      if (row.option < 0) continue;
+      EXPECT_FALSE(row.key.empty()) << file << ": " << row.label;
+      EXPECT_EQ(PlanWriteBack(text.str(), row).error, "") << file << ": " << row.label;
+    }
+  }
 }
 
 }  // namespace
