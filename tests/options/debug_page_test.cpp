@@ -154,5 +154,28 @@ TEST_F(DebugPageTest, ADllTypedOnTheTargetSideSelectsItsDriver) {
   EXPECT_EQ(page->Drivers()->currentIndex(), -1);
 }
 
+// Defaults resets the switches and the initialisation files; the drivers
+// of both sides stay, so that the target still debugs.
+TEST_F(DebugPageTest, DefaultsKeepTheDrivers) {
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  QTest::mouseClick(page->FlagBox(3), Qt::LeftButton, {}, QPoint(6, page->FlagBox(3)->height() / 2));
+  EXPECT_FALSE(page->FlagBox(3)->isChecked());
+  Type(page->IniFile(0), "sim.ini");
+  Type(page->IniFile(1), "target.ini");
+  m_sheet->DefaultsButton()->click();
+  EXPECT_TRUE(page->FlagBox(3)->isChecked()) << "Go till main() is on again";
+  EXPECT_EQ(page->IniFile(0)->text(), "");
+  EXPECT_EQ(page->IniFile(1)->text(), "");
+  EXPECT_EQ(page->DllText(0)->text(), "GDBDRV.DLL");
+  EXPECT_EQ(page->DllText(1)->text(), "-sim");
+  EXPECT_EQ(page->DllText(4)->text(), "GDBDRV.DLL");
+  EXPECT_EQ(page->DllText(5)->text(), "-remote localhost:3333");
+  const DebugSettings s = Settings();
+  EXPECT_STREQ(s.dllPath, "/inst/ARM/BIN/GDBDRV");
+  EXPECT_STREQ(s.dllParams, "-sim");
+  EXPECT_STREQ(s.initFile, "");
+}
+
 }  // namespace
 }  // namespace pm2

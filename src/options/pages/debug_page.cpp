@@ -269,7 +269,15 @@ bool DebugPage::Leave() {
 }
 
 void DebugPage::Defaults() {
-  InitDebugOpts(Block().dbg);
+  // The flags, the initialisation files and the chosen driver go back to
+  // their defaults; the DLLs of both sides and their parameters (the
+  // device's drivers, or the user's) stay, so that the target still debugs.
+  DebugOpts& d = Block().dbg;
+  OptString dlls[2 * kDbgSideTexts];
+  for (int i = 0; i < 2 * kDbgSideTexts; ++i) dlls[i] = d.str[i];
+  InitDebugOpts(d);
+  for (int i = 0; i < 2 * kDbgSideTexts; ++i)
+    if (i % kDbgSideTexts != kDbgSimIni) d.str[i] = dlls[i];
   Activate();
 }
 
