@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -185,6 +186,33 @@ TEST_P(NewArmTarget, BuildsAndItsSimulationStopsAtMain) {
 
 INSTANTIATE_TEST_SUITE_P(Devices, NewArmTarget, ::testing::ValuesIn(kDevices),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Every ARM device of the installed database names a startup file that is
+// installed, with the device's linker script beside it, and the GDB driver
+// for both debug sides; the rows above cover each of them.
+TEST(InstalledArmDevices, EachHasItsTemplatesAndDrivers) {
+  const std::string root = std::string(PM2_TEST_INSTALL_ROOT) + "/";
+  DeviceDatabase db(kPoolFindInFiles);
+  ASSERT_EQ(db.Read(root + "PM2/pelmora2.cdb"), 0);
+  int devices = 0;
+  for (const DeviceDbEntry* e = db.First(); e; e = e->pNext) {
+    if (e->nFamily != kFamilyArm) continue;
+    ++devices;
+    const std::string name = e->device.str();
+    std::string startup = FindDeviceOptionValue(*e, "SFILE").str();
+    std::replace(startup.begin(), startup.end(), '\\', '/');
+    EXPECT_TRUE(fs::is_regular_file(root + "ARM/" + startup)) << name << ": " << startup;
+    const std::string script = root + "ARM/" + fs::path(startup).parent_path().string() + "/" + name + ".ld";
+    EXPECT_TRUE(fs::is_regular_file(script)) << name << ": " << script;
+    EXPECT_EQ(FindDeviceOptionValue(*e, "SIM").str().rfind("GDBDRV.DLL(-sim", 0), 0u) << name;
+    EXPECT_EQ(FindDeviceOptionValue(*e, "MON").str().rfind("GDBDRV.DLL(", 0), 0u) << name;
+    EXPECT_TRUE(std::any_of(std::begin(kDevices), std::end(kDevices),
+                            [&](const DeviceRow& r) { return name == r.device && startup == r.startup; }))
+        << name << " is not tried as a new project above";
+  }
+  EXPECT_EQ(devices, int(std::size(kDevices)));
+  db.Free();
+}
 
 }  // namespace
 }  // namespace pm2
