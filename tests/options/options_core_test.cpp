@@ -558,7 +558,8 @@ const SettingsTextRow kSettingsTextRows[] = {
     {"LoneLineFeed", "line\nfeed", false},
     {"LeadingLineFeed", "\nx", false},
     {"EscapeCharacters", "C:\\~x", false},
-    {"CommentOpener", "x /* y */ z", false},
+    {"CommentOpener", "x /* y */ z", true},
+    {"CommentNeverClosed", "FOO /* BAR", true},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, SettingsTextRoundTrip, ::testing::ValuesIn(kSettingsTextRows),
                          [](const auto& info) { return std::string(info.param.name); });

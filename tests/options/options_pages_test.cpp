@@ -479,8 +479,13 @@ TEST_P(HexRanges, CheckedOnlyWhenAHexFileIsBuilt) {
   EXPECT_EQ(m_refusals.empty(), GetParam().accepted);
   if (!GetParam().accepted) {
     EXPECT_EQ(m_refusals[0], "Invalid or out of range number !");
-    EXPECT_FALSE(OptionBlocksDiffer(before, *m_session->TargetCopy()));  // nothing set to 0
-    EXPECT_EQ(page->Start()->text(), GetParam().start);
+    EXPECT_FALSE(OptionBlocksDiffer(before, *m_session->TargetCopy()));  // the block keeps its values
+    // The failing field shows 0 behind the message; the other keeps its text.
+    QLineEdit* failing = m_sheet->focusWidget() == page->End() ? page->End() : page->Start();
+    QLineEdit* other = failing == page->End() ? page->Start() : page->End();
+    EXPECT_EQ(m_sheet->focusWidget(), failing);
+    EXPECT_EQ(failing->text(), "0");
+    EXPECT_EQ(other->text(), failing == page->End() ? GetParam().start : GetParam().end);
   }
 }
 const HexRow kHexRows[] = {

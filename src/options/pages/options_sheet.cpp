@@ -209,20 +209,24 @@ void OptionsSheet::ShowRefusal(const std::string& message) { m_services.refuse(m
 bool OptionsSheet::LeaveCurrent() {
   OptionPage* p = CurrentPage();
   if (!p) return true;
-  if (!p->Leave()) return false;
+  if (!p->TryLeave()) return false;
   p->Deactivated();
   return true;
 }
 
 void OptionsSheet::PageChosen(int index) {
   if (m_switching || index == m_current) return;
-  if (!LeaveCurrent()) {
-    m_switching = true;
-    m_tabs->setCurrentIndex(m_current);
-    m_switching = false;
-    return;
-  }
+  // The page being left stays in sight while it checks its entries: a
+  // refusal's message stands over the page it speaks of, not over the
+  // clicked tab's page (which is not loaded yet).
+  m_switching = true;
+  m_tabs->setCurrentIndex(m_current);
+  m_switching = false;
+  if (!LeaveCurrent()) return;
   m_current = index;
+  m_switching = true;
+  m_tabs->setCurrentIndex(index);
+  m_switching = false;
   if (OptionPage* p = CurrentPage()) p->Activate();
 }
 
