@@ -27,6 +27,9 @@
 #include "options/pages/bank_wizard_dialog.h"
 #include "options/pages/debug_page.h"
 #include "options/pages/family_target_page.h"
+#include "options/pages/family_tool_page.h"
+#include "project/model/debug_texts.h"
+#include <QRadioButton>
 #include "options/pages/flash_page.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/listing_page.h"
@@ -386,6 +389,146 @@ TEST_F(SheetTest, BankComboOfABanked51Target) {
   EXPECT_EQ(page->Bank()->currentText(), "<default>");
   sheet.accept();
   EXPECT_EQ(m_session->NodeCopy()->prop.BANKNO, kNoBank);
+}
+
+// A file-type change reloads the page for the new type: what was chosen
+// on the page before stays.
+TEST_F(SheetTest, AFileTypeChangeKeepsThePagesEdits) {
+  UseToolset(kToolset51);
+  m_target->pOpts->t51.T51FL |= 0x2000;
+  m_target->pOpts->t51.CBANKS5 = 1;  // 4 banks
+  FileRec* custom = AddFileToGroup(m_group, "gen.bat", ".\\", kFileCustom);
+  OptionsSheet& sheet = Open(custom);
+  auto* page = Go<PropertiesPage>(PageId::kProperties);
+  page->Bank()->setCurrentIndex(page->Bank()->findText("Bank #1"));
+  page->StopCode()->setCurrentIndex(5);
+  page->PropBox(1)->setCheckState(Qt::Checked);  // always build
+  page->CustomArgs()->setText("arg1 $P");
+  page->FileType()->setCurrentIndex(page->FileType()->findText("C Source file"));
+  EXPECT_EQ(custom->type, kFileC);
+  EXPECT_EQ(page->Bank()->currentText(), "Bank #1");
+  EXPECT_EQ(page->StopCode()->currentIndex(), 5);
+  EXPECT_EQ(page->PropBox(1)->checkState(), Qt::Checked);
+  sheet.accept();
+  ASSERT_TRUE(m_refusals.empty());
+  const BuildPropOpts& prop = m_session->NodeCopy()->prop;
+  EXPECT_EQ(prop.BANKNO, 2);
+  EXPECT_EQ(prop.STOPCODE, 5);
+  EXPECT_EQ(prop.CUSTARGS.str(), "arg1 $P");
+  EXPECT_EQ(GetTriField(uint16_t(FlagWord(prop.flags)), 2), 1u);
+}
+
+// A page that refuses to be left stays in sight behind its message, with
+// its tab current; the clicked tab's page is not shown (nor loaded).
+TEST_F(SheetTest, ARefusingPageStaysInSightBehindItsMessage) {
+  UseToolset(kToolset166);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  page->Name()->setText("");
+  const int outputTab = sheet.Tabs()->currentIndex();
+  sheet.Tabs()->setCurrentIndex(outputTab + 1);
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusalPages[0], page);
+  EXPECT_EQ(sheet.Tabs()->currentIndex(), outputTab);
+  EXPECT_EQ(sheet.CurrentPage(), page);
+  EXPECT_FALSE(sheet.Page(outputTab + 1)->Active());
+  // Corrected, the click goes through.
+  page->Name()->setText("app");
+  sheet.Tabs()->setCurrentIndex(outputTab + 1);
+  EXPECT_EQ(sheet.Tabs()->currentIndex(), outputTab + 1);
+  EXPECT_TRUE(sheet.Page(outputTab + 1)->Active());
+}
+
+// The labels of start, end, fill byte and offset go and come with their
+// edits.
+struct RangeLabelRow {
+  const char* name;
+  uint16_t toolset;
+  bool shown[4];  // start, end, fill byte, offset
+};
+class RangeLabels : public SheetTest, public ::testing::WithParamInterface<RangeLabelRow> {};
+TEST_P(RangeLabels, HiddenWithTheirEdits) {
+  UseToolset(GetParam().toolset);
+  m_target->pOpts->out.HEXSEL = 1;
+  Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  QLineEdit* edits[] = {page->Start(), page->End(), page->Fill(), page->Offset()};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(page->RangeLabel(i)->isVisibleTo(page), GetParam().shown[i]);
+    EXPECT_EQ(edits[i]->isVisibleTo(page), GetParam().shown[i]);
+  }
+}
+const RangeLabelRow kRangeLabelRows[] = {
+    {"Family51", kToolset51, {false, false, false, false}},
+    {"Family251", kToolset251, {true, true, false, true}},
+    {"Family166", kToolset166, {true, true, true, true}},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, RangeLabels, ::testing::ValuesIn(kRangeLabelRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The Utilities page names the DLL the debug session will load: the one of
+// the side the Debug page chose.
+TEST_F(SheetTest, CpuDllIsTheDriverTheSessionLoads) {
+  UseToolset(kToolset166);
+  DebugOpts& d = m_target->pOpts->dbg;
+  d.str[kDbgSimDll] = OptString::Pooled("S166.DLL", kPoolProject);
+  d.str[kDbgTargetDll] = OptString::Pooled("MON166.DLL", kPoolProject);
+  d.flags = (d.flags & ~3u) | 1u;
+  OptionsSheet& sheet = Open(m_target);
+  auto* flash = Go<FlashPage>(PageId::kFlash);
+  EXPECT_EQ(flash->CpuDll()->text(), "Cpu Dll:  S166.DLL");
+  auto* debug = Go<DebugPage>(PageId::kDebug);
+  debug->findChildren<QRadioButton*>()[1]->click();  // "Use:" the target driver
+  flash = Go<FlashPage>(PageId::kFlash);
+  EXPECT_EQ(flash->CpuDll()->text(), "Cpu Dll:  MON166.DLL");
+  (void)sheet;
+}
+
+// A device's controls put in front of a long Misc Controls text (the
+// architecture's MOD167) leave the user's words whole through the page.
+TEST_F(SheetTest, ALongMiscControlsTextIsNotCutByItsEdit) {
+  UseToolset(kToolset166);
+  OptionBlock& b = *m_target->pOpts;
+  const std::string words = "NOFIXDPP " + std::string(118, 'W');
+  b.c166.CMISC = OptString::Pooled(words, kPoolProject);
+  b.t166.flags.MOD167 = 1;
+  SyncArchitectureControls(b, kToolset166);
+  const std::string stored = b.c166.CMISC.str();
+  ASSERT_GT(stored.size(), 128u);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kCompiler166);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->TextOf(page->Find("&Misc Controls:")), stored);
+  sheet.accept();
+  ASSERT_TRUE(m_refusals.empty());
+  EXPECT_EQ(m_session->TargetCopy()->c166.CMISC.str(), stored);
+}
+
+// The code-banking wizard's messages carry their own titles in the
+// running sheet.
+TEST_F(SheetTest, BankWizardMessagesKeepTheirTitles) {
+  UseToolset(kToolset51);
+  m_target->pOpts->t51.T51FL |= 0x2000;
+  m_runDialog = [](QDialog& dialog) {
+    auto& wizard = static_cast<BankWizardDialog&>(dialog);
+    wizard.CommonSize()->setText("zz");
+    wizard.ReadCommonSize();
+    wizard.CommonSize()->setText("0x10000");
+    wizard.ReadCommonSize();
+    return int(QDialog::Rejected);
+  };
+  Open(m_target);
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  QPushButton* manage = nullptr;
+  for (QPushButton* b : page->findChildren<QPushButton*>())
+    if (b->text() == "Manage...") manage = b;
+  ASSERT_NE(manage, nullptr);
+  manage->setEnabled(true);
+  manage->click();
+  std::vector<std::string> titles;
+  for (const std::string& m : m_messages) titles.push_back(m.substr(0, m.find('|')));
+  EXPECT_EQ(titles, (std::vector<std::string>{"Code Banking Wizard", "Invalid number", "Out of range"}));
 }
 
 // The bank choice of a group or file follows the target's code banking:

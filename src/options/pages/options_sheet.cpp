@@ -31,6 +31,12 @@ OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, cons
       QMessageBox::warning(this, windowTitle(), QString::fromLocal8Bit(text.c_str()));
     };
   }
+  if (!m_services.message) {
+    m_services.message = [this](const std::string& title, const std::string& text) {
+      QApplication::beep();
+      QMessageBox::warning(this, QString::fromLocal8Bit(title.c_str()), QString::fromLocal8Bit(text.c_str()));
+    };
+  }
   if (!m_services.chooseFile) {
     m_services.chooseFile = [this](const std::string& title, const std::string& filter, const std::string& folder) {
       const QString path = QFileDialog::getOpenFileName(this, QString::fromLocal8Bit(title.c_str()),
@@ -205,6 +211,8 @@ std::string OptionsSheet::StoredPath(const std::string& path) const {
 }
 
 void OptionsSheet::ShowRefusal(const std::string& message) { m_services.refuse(message); }
+
+void OptionsSheet::ShowMessage(const std::string& title, const std::string& text) { m_services.message(title, text); }
 
 bool OptionsSheet::LeaveCurrent() {
   OptionPage* p = CurrentPage();
