@@ -907,7 +907,7 @@ TEST_P(DialogDllSettings, ChecksInOrder) {
   UseToolset(r.toolset);
   m_env.toolsets[r.toolset] = std::make_unique<ToolsetInfo>();
   m_env.toolsets[r.toolset]->rootFolder = "/root/";
-  if (r.loads) m_fakeDrivers.drivers["/root/BIN\\dlg.dll"] = {r.family, 0, 1, "CFG", r.hasConfig};
+  if (r.loads) m_fakeDrivers.drivers["/root/BIN/dlg.dll"] = {r.family, 0, 1, "CFG", r.hasConfig};
   Open(m_target);
   auto* page = Go<DebugPage>(PageId::kDebug);
   page->DllText(2)->setText(r.dll);
@@ -922,7 +922,7 @@ TEST_P(DialogDllSettings, ChecksInOrder) {
 }
 const DialogDllRow kDialogRows[] = {
     {"NotSpecified", 3, "", true, 7, 1, "Dialog DLL not specified !"},
-    {"NotFound", 3, "dlg.dll", false, 7, 1, "Error: Can't find Dialog DLL '/root/BIN\\dlg.dll' !"},
+    {"NotFound", 3, "dlg.dll", false, 7, 1, "Error: Can't find Dialog DLL '/root/BIN/dlg.dll' !"},
     {"Wrong51Family", 0, "dlg.dll", true, 8563, 1, "Invalid Target Driver !"},
     {"NoConfigOptions", 0, "dlg.dll", true, 8051, 0, "The selected device has no configuration options!"},
     {"Configured", 3, "dlg.dll", true, 7, 1, ""},
