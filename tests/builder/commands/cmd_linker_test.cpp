@@ -3,6 +3,7 @@
 // banking.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "builder/cmd_fixture.h"
@@ -50,6 +51,36 @@ TEST(CmdN166, ComputedClassesPerModel) {
     Describe166(f.targetOpts, r.model);
     MakeN166LinkerCommand(f.ctx, f.targetOpts, 1);
     EXPECT_EQ(Classes(f.ctx).substr(0, std::string(r.classes).size()), r.classes) << r.name;
+  }
+}
+
+// A target without memory ranges gives no class: the file has no CLASSES
+// control, or only the user's classes without a separator in front.
+TEST(CmdN166, WithoutMemoryRangesNoEmptyClasses) {
+  struct {
+    const char* name;
+    const char* user;
+    const char* classes;  // the whole CLASSES control, "" for none
+  } rows[] = {
+      {"no classes at all", "", ""},
+      {"blanks only", "  \r\n ", ""},
+      {"the user's classes alone", "MYCLASS (0x50000-0x5FFFF)", "CLASSES (MYCLASS (0x50000-0x5FFFF))"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    CmdFixture f(kToolset166);
+    f.targetOpts.l166.flags.USETARGSET = 1;
+    f.targetOpts.l166.LCLASSES = OptString(r.user);
+    MakeN166LinkerCommand(f.ctx, f.targetOpts, 1);
+    const std::string text(f.ctx.Text());
+    const std::size_t at = text.find("CLASSES");
+    if (*r.classes == 0) {
+      EXPECT_EQ(at, std::string::npos) << text;
+      EXPECT_EQ(Classes(f.ctx), "");
+    } else {
+      ASSERT_NE(at, std::string::npos) << text;
+      EXPECT_EQ(text.substr(at, std::strlen(r.classes)), r.classes) << text;
+    }
   }
 }
 
