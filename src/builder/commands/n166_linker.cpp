@@ -425,20 +425,20 @@ bool AppendLinkerIxref(CommandContext& ctx) {
 
 void AppendLinkerMapPrint(CommandContext& ctx, const char* extension) {
   const OptionBlock& w = ctx.g_WorkOptions;
-  const char* folder = w.lst.LSTDIR.c_str();
-  if (IsProjectFolderText(folder)) {
+  std::string folder = CommandPath(w.lst.LSTDIR.view());
+  if (IsProjectFolderText(w.lst.LSTDIR.c_str())) {
     if (IsProjectFolderText(w.out.OUTDIR.c_str())) return;
-    folder = ".\\";
+    folder = "./";
   }
   std::string name = w.out.OUTNAME.str();
   ChangeFileExt(name, extension);
-  ctx.AppendFormat(true, "PRINT(\"%s%s\")", folder, name.c_str());
+  ctx.AppendFormat(true, "PRINT(\"%s%s\")", folder.c_str(), name.c_str());
 }
 
 void AppendLinkerOutputName(CommandContext& ctx) {
   const OptionBlock& w = ctx.g_WorkOptions;
-  const char* dir = IsProjectFolderText(w.out.OUTDIR.c_str()) ? "" : w.out.OUTDIR.c_str();
-  ctx.AppendFormat(true, "TO \"%s%s\"", dir, w.out.OUTNAME.c_str());
+  const std::string dir = IsProjectFolderText(w.out.OUTDIR.c_str()) ? std::string() : CommandPath(w.out.OUTDIR.view());
+  ctx.AppendFormat(true, "TO \"%s%s\"", dir.c_str(), w.out.OUTNAME.c_str());
 }
 
 void MakeN166LinkerCommand(CommandContext& ctx, OptionBlock& block, int mode) {
@@ -454,7 +454,7 @@ void MakeN166LinkerCommand(CommandContext& ctx, OptionBlock& block, int mode) {
   static constexpr const char* kKernels[] = {nullptr, "TKR166TINY ", "TKR166 "};
   if (w.t166.RTOS < std::size(kKernels) && kKernels[w.t166.RTOS]) ctx.AppendControl(kKernels[w.t166.RTOS]);
   if (w.c166.flags.REGCOLOR == 1)
-    ctx.AppendFormat(true, "REGFILE (%s%s.ORC)", w.out.OUTDIR.c_str(), w.out.OUTNAME.c_str());
+    ctx.AppendFormat(true, "REGFILE (%s%s.ORC)", CommandPath(w.out.OUTDIR.view()).c_str(), w.out.OUTNAME.c_str());
   ctx.AppendControl("\r\n");
 
   // Listing.
