@@ -1055,6 +1055,8 @@ std::string WriteArmDatabase(const QTemporaryDir& dir) {
   for (const auto& d : devices) {
     DeviceDbEntry* e = db.NewEntry("NXP", d[0], 3, "ARM7");
     db.AddOption(e, "CPU", d[1]);
+    // The second device names the driver of the target side.
+    if (std::string_view(d[0]) == "LPC2148") db.AddOption(e, "MON", "GDBDRV.DLL(-remote localhost:3333)");
     db.Append(e);
   }
   EXPECT_EQ(db.Write(path), kDeviceDbOk);
@@ -1095,8 +1097,12 @@ TEST_F(SheetTest, DeviceChangeKeepsTheOtherPagesEdits) {
     ASSERT_EQ(m_target->DEVICE.str(), "LPC2148");
     EXPECT_EQ(m_session->TargetCopy()->out.OUTNAME.str(), "Renamed");
     EXPECT_EQ(m_session->TargetCopy()->cGnu.ACDEFN.str(), "EDITED=1");
-    // The rebuilt pages show the edits.
+    // The rebuilt pages show the edits, and the Debug page the device's
+    // driver.
     EXPECT_EQ(Go<ArmOutputPage>(PageId::kArmGnuOutput)->Name()->text(), "Renamed");
+    auto* debug = Go<DebugPage>(PageId::kDebug);
+    EXPECT_EQ(debug->DllText(4)->text(), "GDBDRV.DLL");
+    EXPECT_EQ(debug->DllText(5)->text(), "-remote localhost:3333");
     if (ok) {
       m_sheet->accept();
       EXPECT_TRUE(m_session->Commit());

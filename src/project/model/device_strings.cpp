@@ -1,5 +1,7 @@
 #include "project/model/device_strings.h"
 
+#include "project/model/debug_texts.h"
+
 #include <cstring>
 #include <string_view>
 
@@ -600,6 +602,17 @@ void ApplyDeviceOptions(TargetRec* target, uint16_t toolset, const DeviceDbEntry
   ApplyDeviceBooks(entry, target);
   GetDeviceDriverSpecs(entry, &target->OPTDL[0], "SIM");
   GetDeviceDriverSpecs(entry, &target->OPTDL[4], "MON");
+  FillDebugDllTexts(target);
+}
+
+void FillDebugDllTexts(TargetRec* target) {
+  if (!target || !target->pOpts) return;
+  DebugOpts& d = target->pOpts->dbg;
+  for (int side = 0; side < 2; ++side) {
+    const OptString* spec = target->OPTDL + side * 4;
+    if (spec[0].empty()) continue;  // the database names no DLL for this side
+    for (int i = 0; i < 4; ++i) d.str[side * kDbgSideTexts + i] = spec[i];
+  }
 }
 
 }  // namespace pm2

@@ -1,3 +1,4 @@
+#include "project/model/debug_texts.h"
 #include "project/model/device_strings.h"
 
 #include <gtest/gtest.h>
@@ -225,10 +226,33 @@ TEST_F(ApplyDevice, New51TargetGetsRangesClockBitsAndControls) {
   EXPECT_EQ(t->OPTDL[0], "S8051.DLL");
   EXPECT_EQ(t->OPTDL[3], "-p52");
   EXPECT_TRUE(t->OPTDL[4].empty());
+  // The Debug page's fields and the session take the device's simulator.
+  EXPECT_EQ(b.dbg.str[kDbgSimDll], "S8051.DLL");
+  EXPECT_EQ(b.dbg.str[kDbgSimParams], "-pAT52");
+  EXPECT_EQ(b.dbg.str[kDbgSimDialog], "DP51.DLL");
+  EXPECT_EQ(b.dbg.str[kDbgSimDialogParams], "-p52");
   EXPECT_EQ(t->books[0].path, "DOCS\\AT89.PDF");
   EXPECT_EQ(t->books[0].title, "Data Sheet");
   EXPECT_EQ(t->books[1].path, "DOCS\\UM.PDF") << "a book without title takes no slot";
   EXPECT_TRUE(t->books[2].path.empty());
+}
+
+// A device change fills the side the database names drivers for and
+// leaves the other side's texts as they were.
+TEST_F(ApplyDevice, DriversOfTheDatabaseReachTheDebugRecord) {
+  ProjectRec* p = OpenNewProject();
+  TargetRec* t = p->curTarget;
+  ApplyDeviceOptions(t, kToolset166, Device("V", "A", kFamily166, {{"CPU", "IRAM(0xF600,0x200)"}}));
+  DebugOpts& d = t->pOpts->dbg;
+  d.str[kDbgSimDll] = OptString::Pooled("MINE.DLL", kPoolProject);
+  d.str[kDbgTargetDll] = OptString::Pooled("GDBDRV.DLL", kPoolProject);
+  ApplyDeviceOptions(t, kToolset166, Device("V", "B", kFamily166, {{"CPU", "IRAM(0xF600,0x200)"},
+                                                                   {"MON", "MON166.DLL(-c) DCM.DLL(-p167)"}}));
+  EXPECT_EQ(d.str[kDbgSimDll], "MINE.DLL") << "no simulator named: the text stays";
+  EXPECT_EQ(d.str[kDbgTargetDll], "MON166.DLL");
+  EXPECT_EQ(d.str[kDbgTargetParams], "-c");
+  EXPECT_EQ(d.str[kDbgTargetDialog], "DCM.DLL");
+  EXPECT_EQ(d.str[kDbgTargetDialogParams], "-p167");
 }
 
 TEST_F(ApplyDevice, SwitchingToolsetClearsTheBlock) {
