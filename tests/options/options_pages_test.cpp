@@ -439,6 +439,55 @@ TEST_F(SheetTest, ARefusingPageStaysInSightBehindItsMessage) {
   EXPECT_TRUE(sheet.Page(outputTab + 1)->Active());
 }
 
+// A picked folder is stored in brackets too: one whose name the project
+// file could not give back is refused at the pick, naming the field, and
+// the folder stays as it was.
+struct FolderPickRow {
+  const char* name;
+  uint16_t toolset;
+  PageId page;
+  const char* chosen;  // what the folder question answers
+  const char* field;   // "" when the folder is taken
+};
+class FolderPicks : public SheetTest, public ::testing::WithParamInterface<FolderPickRow> {};
+TEST_P(FolderPicks, RefusedAtThePickOrStored) {
+  const FolderPickRow& r = GetParam();
+  UseToolset(r.toolset);
+  OptionsSheet& sheet = Open(m_target);
+  OptionPage* page = sheet.FindPage(r.page);
+  ASSERT_NE(page, nullptr);
+  for (int i = 0; i < sheet.PageCount(); ++i)
+    if (sheet.Page(i) == page) sheet.Tabs()->setCurrentIndex(i);
+  QPushButton* pick = nullptr;
+  for (QPushButton* b : page->findChildren<QPushButton*>())
+    if (b->text().startsWith("Select Folder")) pick = b;
+  ASSERT_NE(pick, nullptr);
+  const bool listing = r.page == PageId::kListing || r.page == PageId::kArmGnuListing;
+  auto stored = [&] { return (listing ? m_session->TargetCopy()->lst.LSTDIR : m_session->TargetCopy()->out.OUTDIR).str(); };
+  const std::string before = stored();
+  m_chosen = r.chosen;
+  pick->click();
+  sheet.accept();
+  if (*r.field) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0].rfind(std::string("The text of '") + r.field + "' cannot be stored: it holds", 0), 0u)
+        << m_refusals[0];
+    EXPECT_EQ(stored(), before);
+  } else {
+    EXPECT_TRUE(m_refusals.empty());
+    EXPECT_EQ(stored(), sheet.StoredPath(r.chosen));
+  }
+}
+const FolderPickRow kFolderPickRows[] = {
+    {"OutputTaken", kToolset166, PageId::kOutput, "/tmp/Obj (1)/", ""},
+    {"OutputUnbalanced", kToolset166, PageId::kOutput, "/tmp/Obj(1/", "Folder for Objects"},
+    {"ArmOutputUnbalanced", kToolsetArmGnu, PageId::kArmGnuOutput, "/tmp/a)b/", "Folder for Objects"},
+    {"ListingAngle", kToolset51, PageId::kListing, "/tmp/a>b/", "Folder for List Files"},
+    {"ArmListingUnbalanced", kToolsetArmGnu, PageId::kArmGnuListing, "/tmp/(x/", "Folder for List Files"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, FolderPicks, ::testing::ValuesIn(kFolderPickRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // The labels of start, end, fill byte and offset go and come with their
 // edits.
 struct RangeLabelRow {

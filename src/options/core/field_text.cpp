@@ -14,6 +14,12 @@ std::string FieldTextRefusal(std::string_view field, std::string_view text, Fiel
   return "The text of '" + std::string(field) + "' cannot be stored: it holds " + fault + ".";
 }
 
+std::string FolderRefusal(std::string_view field, std::string_view folder) {
+  std::string refusal = FieldTextRefusal(field, folder, FieldBrackets::kParentheses);
+  if (refusal.empty()) refusal = FieldTextRefusal(field, folder, FieldBrackets::kAngles);
+  return refusal;
+}
+
 std::string FieldNameOfLabel(std::string_view label) {
   std::string name;
   for (char c : label)

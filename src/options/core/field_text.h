@@ -25,6 +25,11 @@ std::string FieldTextFault(std::string_view text, FieldBrackets brackets = Field
 std::string FieldTextRefusal(std::string_view field, std::string_view text,
                              FieldBrackets brackets = FieldBrackets::kParentheses);
 
+// The same for a folder the user picks (the listing folder is kept in
+// parentheses in the project file and in angle brackets in the options
+// file): the refusal of the first bracket kind that cannot hold it.
+std::string FolderRefusal(std::string_view field, std::string_view folder);
+
 // A control's label as a field name: without '&' and a trailing ':'.
 std::string FieldNameOfLabel(std::string_view label);
 
