@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "options/core/command_preview.h"
+#include "options/core/driver_caps.h"
 #include "options/core/driver_settings_text.h"
 #include "options/core/library_modules.h"
 #include "options/core/list_check.h"
@@ -509,6 +510,35 @@ INSTANTIATE_TEST_SUITE_P(Rows, PreviewTools, ::testing::ValuesIn(kPreviewToolRow
 namespace pm2 {
 namespace {
 
+// ------------------------------------------------- driver load paths
+
+struct LoadPathRow {
+  const char* name;
+  bool dialog;
+  const char* entry;
+  const char* folder;
+  int kind;
+  const char* path;
+};
+class DriverLoadPaths : public ::testing::TestWithParam<LoadPathRow> {};
+// A path made here for this machine's folder has no backslash in it.
+TEST_P(DriverLoadPaths, JoinedWithTheFoldersSeparator) {
+  const LoadPathRow& r = GetParam();
+  EXPECT_EQ(r.dialog ? DialogLoadPath(r.entry, r.folder, r.kind) : DriverLoadPath(r.entry, r.folder, r.kind), r.path);
+}
+const LoadPathRow kLoadPathRows[] = {
+    {"DialogInTheBinFolder", true, "DLG2.DLL", "/opt/c51/", 0, "/opt/c51/BIN/DLG2.DLL"},
+    {"DialogOfAWindowsFolder", true, "DLG2.DLL", "C:\\C51\\", 0, "C:\\C51\\BIN\\DLG2.DLL"},
+    {"DialogAbsolute", true, "/usr/lib/dlg.so", "/opt/c51/", 0, "/usr/lib/dlg.so"},
+    {"DialogOfADebugBuild", true, "DLG2.DLL", "/opt/c51/", 1, "/opt/c51/DLG2/Debug/DLG2.dll"},
+    {"DriverBesideTheTools", false, "MON51.DLL", "/opt/c51/BIN/", 0, "/opt/c51/BIN/MON51.DLL"},
+    {"DriverOfAReleaseBuild", false, "MON51.DLL", "/opt/c51/BIN/", 2, "/opt/c51/BIN/MON51/Release/MON51.dll"},
+    {"DriverOfAWindowsFolder", false, "MON51.DLL", "C:\\C51\\BIN\\", 1,
+     "C:\\C51\\BIN\\MON51\\Debug\\MON51.dll"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, DriverLoadPaths, ::testing::ValuesIn(kLoadPathRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // ------------------------------------------------- driver settings texts
 
 class DriverSettingsTexts : public Session {
@@ -558,7 +588,8 @@ const SettingsTextRow kSettingsTextRows[] = {
     {"LoneLineFeed", "line\nfeed", false},
     {"LeadingLineFeed", "\nx", false},
     {"EscapeCharacters", "C:\\~x", false},
-    {"CommentOpener", "x /* y */ z", false},
+    {"CommentOpener", "x /* y */ z", true},
+    {"CommentNeverClosed", "FOO /* BAR", true},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, SettingsTextRoundTrip, ::testing::ValuesIn(kSettingsTextRows),
                          [](const auto& info) { return std::string(info.param.name); });

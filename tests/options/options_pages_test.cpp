@@ -27,6 +27,9 @@
 #include "options/pages/bank_wizard_dialog.h"
 #include "options/pages/debug_page.h"
 #include "options/pages/family_target_page.h"
+#include "options/pages/family_tool_page.h"
+#include "project/model/debug_texts.h"
+#include <QRadioButton>
 #include "options/pages/flash_page.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/listing_page.h"
@@ -388,6 +391,195 @@ TEST_F(SheetTest, BankComboOfABanked51Target) {
   EXPECT_EQ(m_session->NodeCopy()->prop.BANKNO, kNoBank);
 }
 
+// A file-type change reloads the page for the new type: what was chosen
+// on the page before stays.
+TEST_F(SheetTest, AFileTypeChangeKeepsThePagesEdits) {
+  UseToolset(kToolset51);
+  m_target->pOpts->t51.T51FL |= 0x2000;
+  m_target->pOpts->t51.CBANKS5 = 1;  // 4 banks
+  FileRec* custom = AddFileToGroup(m_group, "gen.bat", ".\\", kFileCustom);
+  OptionsSheet& sheet = Open(custom);
+  auto* page = Go<PropertiesPage>(PageId::kProperties);
+  page->Bank()->setCurrentIndex(page->Bank()->findText("Bank #1"));
+  page->StopCode()->setCurrentIndex(5);
+  page->PropBox(1)->setCheckState(Qt::Checked);  // always build
+  page->CustomArgs()->setText("arg1 $P");
+  page->FileType()->setCurrentIndex(page->FileType()->findText("C Source file"));
+  EXPECT_EQ(custom->type, kFileC);
+  EXPECT_EQ(page->Bank()->currentText(), "Bank #1");
+  EXPECT_EQ(page->StopCode()->currentIndex(), 5);
+  EXPECT_EQ(page->PropBox(1)->checkState(), Qt::Checked);
+  sheet.accept();
+  ASSERT_TRUE(m_refusals.empty());
+  const BuildPropOpts& prop = m_session->NodeCopy()->prop;
+  EXPECT_EQ(prop.BANKNO, 2);
+  EXPECT_EQ(prop.STOPCODE, 5);
+  EXPECT_EQ(prop.CUSTARGS.str(), "arg1 $P");
+  EXPECT_EQ(GetTriField(uint16_t(FlagWord(prop.flags)), 2), 1u);
+}
+
+// A page that refuses to be left stays in sight behind its message, with
+// its tab current; the clicked tab's page is not shown (nor loaded).
+TEST_F(SheetTest, ARefusingPageStaysInSightBehindItsMessage) {
+  UseToolset(kToolset166);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  page->Name()->setText("");
+  const int outputTab = sheet.Tabs()->currentIndex();
+  sheet.Tabs()->setCurrentIndex(outputTab + 1);
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusalPages[0], page);
+  EXPECT_EQ(sheet.Tabs()->currentIndex(), outputTab);
+  EXPECT_EQ(sheet.CurrentPage(), page);
+  EXPECT_FALSE(sheet.Page(outputTab + 1)->Active());
+  // Corrected, the click goes through.
+  page->Name()->setText("app");
+  sheet.Tabs()->setCurrentIndex(outputTab + 1);
+  EXPECT_EQ(sheet.Tabs()->currentIndex(), outputTab + 1);
+  EXPECT_TRUE(sheet.Page(outputTab + 1)->Active());
+}
+
+// A picked folder is stored in brackets too: one whose name the project
+// file could not give back is refused at the pick, naming the field, and
+// the folder stays as it was.
+struct FolderPickRow {
+  const char* name;
+  uint16_t toolset;
+  PageId page;
+  const char* chosen;  // what the folder question answers
+  const char* field;   // "" when the folder is taken
+};
+class FolderPicks : public SheetTest, public ::testing::WithParamInterface<FolderPickRow> {};
+TEST_P(FolderPicks, RefusedAtThePickOrStored) {
+  const FolderPickRow& r = GetParam();
+  UseToolset(r.toolset);
+  OptionsSheet& sheet = Open(m_target);
+  OptionPage* page = sheet.FindPage(r.page);
+  ASSERT_NE(page, nullptr);
+  for (int i = 0; i < sheet.PageCount(); ++i)
+    if (sheet.Page(i) == page) sheet.Tabs()->setCurrentIndex(i);
+  QPushButton* pick = nullptr;
+  for (QPushButton* b : page->findChildren<QPushButton*>())
+    if (b->text().startsWith("Select Folder")) pick = b;
+  ASSERT_NE(pick, nullptr);
+  const bool listing = r.page == PageId::kListing || r.page == PageId::kArmGnuListing;
+  auto stored = [&] { return (listing ? m_session->TargetCopy()->lst.LSTDIR : m_session->TargetCopy()->out.OUTDIR).str(); };
+  const std::string before = stored();
+  m_chosen = r.chosen;
+  pick->click();
+  sheet.accept();
+  if (*r.field) {
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0].rfind(std::string("The text of '") + r.field + "' cannot be stored: it holds", 0), 0u)
+        << m_refusals[0];
+    EXPECT_EQ(stored(), before);
+  } else {
+    EXPECT_TRUE(m_refusals.empty());
+    EXPECT_EQ(stored(), sheet.StoredPath(r.chosen));
+  }
+}
+const FolderPickRow kFolderPickRows[] = {
+    {"OutputTaken", kToolset166, PageId::kOutput, "/tmp/Obj (1)/", ""},
+    {"OutputUnbalanced", kToolset166, PageId::kOutput, "/tmp/Obj(1/", "Folder for Objects"},
+    {"ArmOutputUnbalanced", kToolsetArmGnu, PageId::kArmGnuOutput, "/tmp/a)b/", "Folder for Objects"},
+    {"ListingAngle", kToolset51, PageId::kListing, "/tmp/a>b/", "Folder for List Files"},
+    {"ArmListingUnbalanced", kToolsetArmGnu, PageId::kArmGnuListing, "/tmp/(x/", "Folder for List Files"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, FolderPicks, ::testing::ValuesIn(kFolderPickRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The labels of start, end, fill byte and offset go and come with their
+// edits.
+struct RangeLabelRow {
+  const char* name;
+  uint16_t toolset;
+  bool shown[4];  // start, end, fill byte, offset
+};
+class RangeLabels : public SheetTest, public ::testing::WithParamInterface<RangeLabelRow> {};
+TEST_P(RangeLabels, HiddenWithTheirEdits) {
+  UseToolset(GetParam().toolset);
+  m_target->pOpts->out.HEXSEL = 1;
+  Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  QLineEdit* edits[] = {page->Start(), page->End(), page->Fill(), page->Offset()};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(page->RangeLabel(i)->isVisibleTo(page), GetParam().shown[i]);
+    EXPECT_EQ(edits[i]->isVisibleTo(page), GetParam().shown[i]);
+  }
+}
+const RangeLabelRow kRangeLabelRows[] = {
+    {"Family51", kToolset51, {false, false, false, false}},
+    {"Family251", kToolset251, {true, true, false, true}},
+    {"Family166", kToolset166, {true, true, true, true}},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, RangeLabels, ::testing::ValuesIn(kRangeLabelRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The Utilities page names the DLL the debug session will load: the one of
+// the side the Debug page chose.
+TEST_F(SheetTest, CpuDllIsTheDriverTheSessionLoads) {
+  UseToolset(kToolset166);
+  DebugOpts& d = m_target->pOpts->dbg;
+  d.str[kDbgSimDll] = OptString::Pooled("S166.DLL", kPoolProject);
+  d.str[kDbgTargetDll] = OptString::Pooled("MON166.DLL", kPoolProject);
+  d.flags = (d.flags & ~3u) | 1u;
+  OptionsSheet& sheet = Open(m_target);
+  auto* flash = Go<FlashPage>(PageId::kFlash);
+  EXPECT_EQ(flash->CpuDll()->text(), "Cpu Dll:  S166.DLL");
+  auto* debug = Go<DebugPage>(PageId::kDebug);
+  debug->findChildren<QRadioButton*>()[1]->click();  // "Use:" the target driver
+  flash = Go<FlashPage>(PageId::kFlash);
+  EXPECT_EQ(flash->CpuDll()->text(), "Cpu Dll:  MON166.DLL");
+  (void)sheet;
+}
+
+// A device's controls put in front of a long Misc Controls text (the
+// architecture's MOD167) leave the user's words whole through the page.
+TEST_F(SheetTest, ALongMiscControlsTextIsNotCutByItsEdit) {
+  UseToolset(kToolset166);
+  OptionBlock& b = *m_target->pOpts;
+  const std::string words = "NOFIXDPP " + std::string(118, 'W');
+  b.c166.CMISC = OptString::Pooled(words, kPoolProject);
+  b.t166.flags.MOD167 = 1;
+  SyncArchitectureControls(b, kToolset166);
+  const std::string stored = b.c166.CMISC.str();
+  ASSERT_GT(stored.size(), 128u);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kCompiler166);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->TextOf(page->Find("&Misc Controls:")), stored);
+  sheet.accept();
+  ASSERT_TRUE(m_refusals.empty());
+  EXPECT_EQ(m_session->TargetCopy()->c166.CMISC.str(), stored);
+}
+
+// The code-banking wizard's messages carry their own titles in the
+// running sheet.
+TEST_F(SheetTest, BankWizardMessagesKeepTheirTitles) {
+  UseToolset(kToolset51);
+  m_target->pOpts->t51.T51FL |= 0x2000;
+  m_runDialog = [](QDialog& dialog) {
+    auto& wizard = static_cast<BankWizardDialog&>(dialog);
+    wizard.CommonSize()->setText("zz");
+    wizard.ReadCommonSize();
+    wizard.CommonSize()->setText("0x10000");
+    wizard.ReadCommonSize();
+    return int(QDialog::Rejected);
+  };
+  Open(m_target);
+  auto* page = Go<Target51Page>(PageId::kTarget51);
+  QPushButton* manage = nullptr;
+  for (QPushButton* b : page->findChildren<QPushButton*>())
+    if (b->text() == "Manage...") manage = b;
+  ASSERT_NE(manage, nullptr);
+  manage->setEnabled(true);
+  manage->click();
+  std::vector<std::string> titles;
+  for (const std::string& m : m_messages) titles.push_back(m.substr(0, m.find('|')));
+  EXPECT_EQ(titles, (std::vector<std::string>{"Code Banking Wizard", "Invalid number", "Out of range"}));
+}
+
 // The bank choice of a group or file follows the target's code banking:
 // the 51 tool word's bit 0x2000, the 251 target's banking flag.
 struct BankRow {
@@ -479,8 +671,13 @@ TEST_P(HexRanges, CheckedOnlyWhenAHexFileIsBuilt) {
   EXPECT_EQ(m_refusals.empty(), GetParam().accepted);
   if (!GetParam().accepted) {
     EXPECT_EQ(m_refusals[0], "Invalid or out of range number !");
-    EXPECT_FALSE(OptionBlocksDiffer(before, *m_session->TargetCopy()));  // nothing set to 0
-    EXPECT_EQ(page->Start()->text(), GetParam().start);
+    EXPECT_FALSE(OptionBlocksDiffer(before, *m_session->TargetCopy()));  // the block keeps its values
+    // The failing field shows 0 behind the message; the other keeps its text.
+    QLineEdit* failing = m_sheet->focusWidget() == page->End() ? page->End() : page->Start();
+    QLineEdit* other = failing == page->End() ? page->Start() : page->End();
+    EXPECT_EQ(m_sheet->focusWidget(), failing);
+    EXPECT_EQ(failing->text(), "0");
+    EXPECT_EQ(other->text(), failing == page->End() ? GetParam().start : GetParam().end);
   }
 }
 const HexRow kHexRows[] = {
@@ -759,7 +956,7 @@ TEST_P(DialogDllSettings, ChecksInOrder) {
   UseToolset(r.toolset);
   m_env.toolsets[r.toolset] = std::make_unique<ToolsetInfo>();
   m_env.toolsets[r.toolset]->rootFolder = "/root/";
-  if (r.loads) m_fakeDrivers.drivers["/root/BIN\\dlg.dll"] = {r.family, 0, 1, "CFG", r.hasConfig};
+  if (r.loads) m_fakeDrivers.drivers["/root/BIN/dlg.dll"] = {r.family, 0, 1, "CFG", r.hasConfig};
   Open(m_target);
   auto* page = Go<DebugPage>(PageId::kDebug);
   page->DllText(2)->setText(r.dll);
@@ -774,7 +971,7 @@ TEST_P(DialogDllSettings, ChecksInOrder) {
 }
 const DialogDllRow kDialogRows[] = {
     {"NotSpecified", 3, "", true, 7, 1, "Dialog DLL not specified !"},
-    {"NotFound", 3, "dlg.dll", false, 7, 1, "Error: Can't find Dialog DLL '/root/BIN\\dlg.dll' !"},
+    {"NotFound", 3, "dlg.dll", false, 7, 1, "Error: Can't find Dialog DLL '/root/BIN/dlg.dll' !"},
     {"Wrong51Family", 0, "dlg.dll", true, 8563, 1, "Invalid Target Driver !"},
     {"NoConfigOptions", 0, "dlg.dll", true, 8051, 0, "The selected device has no configuration options!"},
     {"Configured", 3, "dlg.dll", true, 7, 1, ""},
@@ -907,6 +1104,8 @@ std::string WriteArmDatabase(const QTemporaryDir& dir) {
   for (const auto& d : devices) {
     DeviceDbEntry* e = db.NewEntry("NXP", d[0], 3, "ARM7");
     db.AddOption(e, "CPU", d[1]);
+    // The second device names the driver of the target side.
+    if (std::string_view(d[0]) == "LPC2148") db.AddOption(e, "MON", "GDBDRV.DLL(-remote localhost:3333)");
     db.Append(e);
   }
   EXPECT_EQ(db.Write(path), kDeviceDbOk);
@@ -947,8 +1146,12 @@ TEST_F(SheetTest, DeviceChangeKeepsTheOtherPagesEdits) {
     ASSERT_EQ(m_target->DEVICE.str(), "LPC2148");
     EXPECT_EQ(m_session->TargetCopy()->out.OUTNAME.str(), "Renamed");
     EXPECT_EQ(m_session->TargetCopy()->cGnu.ACDEFN.str(), "EDITED=1");
-    // The rebuilt pages show the edits.
+    // The rebuilt pages show the edits, and the Debug page the device's
+    // driver.
     EXPECT_EQ(Go<ArmOutputPage>(PageId::kArmGnuOutput)->Name()->text(), "Renamed");
+    auto* debug = Go<DebugPage>(PageId::kDebug);
+    EXPECT_EQ(debug->DllText(4)->text(), "GDBDRV.DLL");
+    EXPECT_EQ(debug->DllText(5)->text(), "-remote localhost:3333");
     if (ok) {
       m_sheet->accept();
       EXPECT_TRUE(m_session->Commit());

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,7 +52,14 @@ class SheetFixture : public ::testing::Test {
     SheetServices services;
     services.environment = &m_env;
     services.drivers = m_drivers;
-    services.refuse = [this](const std::string& text) { m_refusals.push_back(text); };
+    services.refuse = [this](const std::string& text) {
+      m_refusals.push_back(text);
+      // The page in sight behind the message.
+      m_refusalPages.push_back(m_sheet && m_sheet->Tabs() ? m_sheet->Tabs()->currentWidget() : nullptr);
+    };
+    services.message = [this](const std::string& title, const std::string& text) {
+      m_messages.push_back(title + "|" + text);
+    };
     services.chooseFile = [this](const std::string& title, const std::string& filter, const std::string& folder) {
       m_asked.push_back(title + "|" + filter + "|" + folder);
       return m_chosen;
@@ -59,6 +67,7 @@ class SheetFixture : public ::testing::Test {
     services.chooseNewFile = [this](const std::string&, const std::string&, const std::string&) { return m_chosen; };
     services.chooseFolder = [this](const std::string&, const std::string&) { return m_chosen; };
     services.openFile = [this](const std::string& path) { m_opened.push_back(path); };
+    if (m_runDialog) services.runDialog = m_runDialog;
     m_sheet = std::make_unique<OptionsSheet>(*m_session, services, "Options");
     m_sheet->show();
     return *m_sheet;
@@ -80,9 +89,12 @@ class SheetFixture : public ::testing::Test {
   EnvironmentInfo m_env;
   DriverCaps* m_drivers = nullptr;     // the driver libraries' calls, if any
   std::vector<std::string> m_refusals;
+  std::vector<QWidget*> m_refusalPages;  // the current page at each refusal
+  std::vector<std::string> m_messages;   // "title|text" of each titled message
   std::vector<std::string> m_asked;    // "title|filter|folder" of each file question
   std::string m_chosen;                // what the file and folder questions answer
   std::vector<std::string> m_opened;   // files opened in the editor
+  std::function<int(QDialog&)> m_runDialog;  // drives the dialogs a page opens, if set
   std::unique_ptr<OptionsSession> m_session;
   std::unique_ptr<OptionsSheet> m_sheet;
 };

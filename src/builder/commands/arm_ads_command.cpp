@@ -149,7 +149,7 @@ void AsBody(Ctx& c) {
     if (lst.pageWidth != kAdsDefaultPageWidth) c.AppendFormat(true, "-width %d", lst.pageWidth);
     const FileRec* file = c.CmdFile();
     bool withFolder = !IsProjectFolder(lst.LSTDIR.view()) || (file && NeedsOwnOutputName(file->path.view()));
-    c.AppendControl("-list \"" + (withFolder ? lst.LSTDIR.str() : std::string()) + ArmNodeFileName(c, "lst") + "\"");
+    c.AppendControl("-list \"" + (withFolder ? CommandPath(lst.LSTDIR.view()) : std::string()) + ArmNodeFileName(c, "lst") + "\"");
   }
   MakeArmObjectName(c);
   c.AppendControl("-o " + QuoteIfBlank(c.g_szObjFileName));
@@ -207,7 +207,7 @@ void MakeAdsLinkCommand(CommandContext& ctx, const OptionBlock& options, int mod
       if (lflags & r.bit) ctx.AppendControl(r.text);
     std::string map = b.out.OUTNAME.str();
     ChangeFileExt(map, "map");
-    ctx.AppendControl(" -list \"" + b.lst.LSTDIR.str() + map + "\"", false);
+    ctx.AppendControl(" -list \"" + CommandPath(b.lst.LSTDIR.view()) + map + "\"", false);
     lineBreak();
   }
   std::string_view outDir = b.out.OUTDIR.view();

@@ -49,7 +49,7 @@ std::string ListingTarget(const Ctx& c) {
   const FileRec* file = c.CmdFile();
   std::string_view folder = c.g_WorkOptions.lst.LSTDIR.view();
   bool withFolder = !IsProjectFolder(folder) || (file && NeedsOwnOutputName(file->path.view()));
-  return "=\"" + (withFolder ? std::string(folder) : std::string()) + ArmNodeFileName(c, "lst") + "\"";
+  return "=\"" + (withFolder ? CommandPath(folder) : std::string()) + ArmNodeFileName(c, "lst") + "\"";
 }
 
 // The object the line names; the build hands the same name to the linker.
@@ -156,7 +156,7 @@ void MakeGnuLdCommand(CommandContext& ctx, const OptionBlock& options, int mode,
   if (b.lst.GLFLAGS & kGlMapFile) {
     std::string map = b.out.OUTNAME.str();
     ChangeFileExt(map, "map");
-    ctx.AppendControl("-Map=\"" + b.lst.LSTDIR.str() + map + "\",", false);
+    ctx.AppendControl("-Map=\"" + CommandPath(b.lst.LSTDIR.view()) + map + "\",", false);
     lineBreak();
   }
   ctx.AppendControl("-Ttext=" + (ld.ALDTADR.empty() ? std::string("0x00") : ld.ALDTADR.str()), false);

@@ -166,6 +166,13 @@ bool NeedsOwnOutputName(std::string_view filePath) {
   return separators != 1;
 }
 
+std::string CommandPath(std::string_view stored) {
+  std::string out(stored);
+  for (char& c : out)
+    if (c == '\\') c = '/';
+  return out;
+}
+
 bool IsBlankText(std::string_view text) {
   for (char c : text)
     if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;

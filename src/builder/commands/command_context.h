@@ -131,6 +131,14 @@ bool StartsWithDotBackslash(std::string_view path);
 // True for an empty text or one of blanks, tabs, carriage returns and line
 // feeds only.
 bool IsBlankText(std::string_view text);
+// A stored folder as a tool's command line names the files the tool
+// writes there for the user (listings, maps, register files, the linker's
+// output): every '\' becomes '/', so a folder stored in Windows form (".\"
+// from Defaults, ".\Lst\" from an older project) reaches the tool as a
+// folder picked on this machine does ("./", "./Lst/"), never as a file
+// name with a backslash in it. Object files keep the stored form: the
+// build hands the same names to the linker.
+std::string CommandPath(std::string_view stored);
 
 // Bits lo .. lo+width-1 of a word.
 constexpr uint32_t BitField(uint32_t word, int lo, int width) {

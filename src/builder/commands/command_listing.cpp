@@ -30,7 +30,7 @@ bool ListingFolderDiffers(const CommandContext& ctx) {
 // "PRINT" + "(" folder name ")" when the folder differs.
 void AppendPrint(CommandContext& ctx, const char* extension) {
   if (!ListingFolderDiffers(ctx)) return;
-  ctx.AppendControl("PRINT(" + ctx.g_WorkOptions.lst.LSTDIR.str() + BaseName(ctx, extension) + ")");
+  ctx.AppendControl("PRINT(" + CommandPath(ctx.g_WorkOptions.lst.LSTDIR.view()) + BaseName(ctx, extension) + ")");
 }
 
 void AppendPageSize(CommandContext& ctx) {
@@ -57,7 +57,7 @@ void AppendCompilerTail(CommandContext& ctx) {
   }
   if (lst.listFlags & kLstPreprint) {
     if (ListingFolderDiffers(ctx))
-      ctx.AppendControl("PREPRINT(" + lst.LSTDIR.str() + BaseName(ctx, "i") + ")");
+      ctx.AppendControl("PREPRINT(" + CommandPath(lst.LSTDIR.view()) + BaseName(ctx, "i") + ")");
     else
       ctx.AppendControl("PREPRINT");
   }

@@ -425,20 +425,20 @@ bool AppendLinkerIxref(CommandContext& ctx) {
 
 void AppendLinkerMapPrint(CommandContext& ctx, const char* extension) {
   const OptionBlock& w = ctx.g_WorkOptions;
-  const char* folder = w.lst.LSTDIR.c_str();
-  if (IsProjectFolderText(folder)) {
+  std::string folder = CommandPath(w.lst.LSTDIR.view());
+  if (IsProjectFolderText(w.lst.LSTDIR.c_str())) {
     if (IsProjectFolderText(w.out.OUTDIR.c_str())) return;
-    folder = ".\\";
+    folder = "./";
   }
   std::string name = w.out.OUTNAME.str();
   ChangeFileExt(name, extension);
-  ctx.AppendFormat(true, "PRINT(\"%s%s\")", folder, name.c_str());
+  ctx.AppendFormat(true, "PRINT(\"%s%s\")", folder.c_str(), name.c_str());
 }
 
 void AppendLinkerOutputName(CommandContext& ctx) {
   const OptionBlock& w = ctx.g_WorkOptions;
-  const char* dir = IsProjectFolderText(w.out.OUTDIR.c_str()) ? "" : w.out.OUTDIR.c_str();
-  ctx.AppendFormat(true, "TO \"%s%s\"", dir, w.out.OUTNAME.c_str());
+  const std::string dir = IsProjectFolderText(w.out.OUTDIR.c_str()) ? std::string() : CommandPath(w.out.OUTDIR.view());
+  ctx.AppendFormat(true, "TO \"%s%s\"", dir.c_str(), w.out.OUTNAME.c_str());
 }
 
 void MakeN166LinkerCommand(CommandContext& ctx, OptionBlock& block, int mode) {
@@ -454,7 +454,7 @@ void MakeN166LinkerCommand(CommandContext& ctx, OptionBlock& block, int mode) {
   static constexpr const char* kKernels[] = {nullptr, "TKR166TINY ", "TKR166 "};
   if (w.t166.RTOS < std::size(kKernels) && kKernels[w.t166.RTOS]) ctx.AppendControl(kKernels[w.t166.RTOS]);
   if (w.c166.flags.REGCOLOR == 1)
-    ctx.AppendFormat(true, "REGFILE (%s%s.ORC)", w.out.OUTDIR.c_str(), w.out.OUTNAME.c_str());
+    ctx.AppendFormat(true, "REGFILE (%s%s.ORC)", CommandPath(w.out.OUTDIR.view()).c_str(), w.out.OUTNAME.c_str());
   ctx.AppendControl("\r\n");
 
   // Listing.
@@ -516,24 +516,41 @@ void MakeN166LinkerCommand(CommandContext& ctx, OptionBlock& block, int mode) {
   }
   if (misc) ctx.AppendControl("\r\n");
 
-  // Classes.
+  // Classes. No memory range that gives a class and no class of the
+  // user's: no CLASSES control at all (an empty one is an error for the
+  // linker).
   const bool userClasses = !IsBlankText(l.LCLASSES.view());
   if (l.flags.USETARGSET || userClasses) {
+    const uint32_t before = ctx.g_nCmdLineLen;
     ctx.AppendControl("CLASSES (");
     ctx.g_nPreviewFrom = int32_t(ctx.g_nCmdLineLen);
     if (l.flags.USETARGSET) {
       AppendComputedClasses(ctx);
       ctx.g_nPreviewTo = int32_t(ctx.g_nCmdLineLen);
     }
-    if (userClasses) {
-      if (l.flags.USETARGSET) {
-        ctx.AppendControl(", ");
-        ctx.AppendControl("\r\n");
-      }
-      ctx.AppendControl(l.LCLASSES.view(), false);
+    // The computed part may hold line ends alone.
+    const bool computed = l.flags.USETARGSET && ctx.g_nPreviewTo > ctx.g_nPreviewFrom &&
+                          !IsBlankText(ctx.Text().substr(std::size_t(ctx.g_nPreviewFrom),
+                                                         std::size_t(ctx.g_nPreviewTo - ctx.g_nPreviewFrom)));
+    if (!computed) {
+      // Nothing computed: the line ends it left go, and with no classes
+      // of the user's the control itself.
+      const uint32_t keep = userClasses ? uint32_t(ctx.g_nPreviewFrom) : before;
+      ctx.g_nCmdLineLen = keep;
+      ctx.g_pCmdLineBuf.get()[keep] = '\0';
+      ctx.g_nPreviewFrom = ctx.g_nPreviewTo = -1;
     }
-    ctx.AppendControl(")", false);
-    ctx.AppendControl("\r\n");
+    if (computed || userClasses) {
+      if (userClasses) {
+        if (computed) {
+          ctx.AppendControl(", ");
+          ctx.AppendControl("\r\n");
+        }
+        ctx.AppendControl(l.LCLASSES.view(), false);
+      }
+      ctx.AppendControl(")", false);
+      ctx.AppendControl("\r\n");
+    }
   }
 
   // DPP placement.

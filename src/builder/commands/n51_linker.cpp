@@ -57,7 +57,8 @@ void AppendHead(CommandContext& ctx, Linker which) {
   unsigned rtos = which == Linker::N251 ? w.t251.RTOS25 : w.t51.RTOS5;
   if (rtos < std::size(kKernels) && kKernels[rtos]) ctx.AppendControl(kKernels[rtos]);
   uint32_t regfile = which == Linker::N251 ? BitField(w.c251.Q251F1, 0, 2) : BitField(w.c51.Q51FL, 0, 2);
-  if (regfile == 1) ctx.AppendFormat(true, "REGFILE (%s%s.ORC)", w.out.OUTDIR.c_str(), w.out.OUTNAME.c_str());
+  if (regfile == 1)
+    ctx.AppendFormat(true, "REGFILE (%s%s.ORC)", CommandPath(w.out.OUTDIR.view()).c_str(), w.out.OUTNAME.c_str());
   ctx.AppendControl("\r\n");
 }
 
@@ -379,7 +380,7 @@ std::string FormatListFileControl(std::string_view keyword, std::string_view nam
   std::string file(name);
   ChangeFileExt(file, extension);
   if (!IsProjectFolderText(outFolder) || !IsProjectFolderText(listFolder))
-    out += "(\"" + std::string(listFolder ? listFolder : "") + file + "\")";
+    out += "(\"" + CommandPath(listFolder ? listFolder : "") + file + "\")";
   return out;
 }
 

@@ -104,7 +104,7 @@ const ControlRow kQ166Rows[] = {
     {nullptr, nullptr, EmitOptimize},
     {nullptr, [](const Ctx& c) { return T(c).out.flags.GENAPP && F(T(c), kRegColor) == 1; },
      [](Ctx& c) {
-       c.AppendFormat(true, "REGFILE (%s%s.ORC)", T(c).out.OUTDIR.c_str(), T(c).out.OUTNAME.c_str());
+       c.AppendFormat(true, "REGFILE (%s%s.ORC)", CommandPath(T(c).out.OUTDIR.view()).c_str(), T(c).out.OUTNAME.c_str());
      }},
     {"BROWSE", [](const Ctx& c) { return !c.g_bCmdLibrary && T(c).out.flags.BROWSE; }},
     {"STATIC", [](const Ctx& c) { return F(N(c), kStatic) != 0; }},

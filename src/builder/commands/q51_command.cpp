@@ -96,7 +96,7 @@ const ControlRow kQ51Rows[] = {
     {nullptr, nullptr, EmitQ51Optimize},
     {nullptr, [](const Ctx& c) { return T(c).out.flags.GENAPP && Q51(T(c), kRegFile) == 1; },
      [](Ctx& c) {
-       c.AppendFormat(true, "REGFILE (%s%s.ORC)", T(c).out.OUTDIR.c_str(), T(c).out.OUTNAME.c_str());
+       c.AppendFormat(true, "REGFILE (%s%s.ORC)", CommandPath(T(c).out.OUTDIR.view()).c_str(), T(c).out.OUTNAME.c_str());
      }},
     {"BROWSE", [](const Ctx& c) { return !c.g_bCmdLibrary && T(c).out.flags.BROWSE; }},
     {"ORDER", [](const Ctx& c) { return Q51(N(c), kOrder) != 0; }},
@@ -190,7 +190,7 @@ const ControlRow kQ251Rows[] = {
     {nullptr, nullptr, EmitQ251Optimize},
     {nullptr, [](const Ctx& c) { return T(c).out.flags.GENAPP && Q251(T(c), 0) == 1; },
      [](Ctx& c) {
-       c.AppendFormat(true, "REGFILE (%s%s.ORC)", T(c).out.OUTDIR.c_str(), T(c).out.OUTNAME.c_str());
+       c.AppendFormat(true, "REGFILE (%s%s.ORC)", CommandPath(T(c).out.OUTDIR.view()).c_str(), T(c).out.OUTNAME.c_str());
      }},
     {"BROWSE", [](const Ctx& c) { return !c.g_bCmdLibrary && T(c).out.flags.BROWSE; }},
     {"ORDER", [](const Ctx& c) { return Q251(N(c), 2) != 0; }},

@@ -112,16 +112,57 @@ size_t DefinitionValueAt(std::string_view line, const std::string& key) {
   return SkipBlanks(line, i);
 }
 
-// The edit of the value of the first definition of the row's key.
-bool PlanKeyEdit(std::string_view text, const OptionRow& row, LineEdit* out) {
+// Whether a block comment is open at the end of the line, given whether
+// one was open at its start: "/*" opens, "*/" closes, nothing counts in a
+// "//" comment or a quoted text.
+bool BlockCommentOpenAfter(std::string_view line, bool open) {
+  char quote = 0;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    const char next = i + 1 < line.size() ? line[i + 1] : '\0';
+    if (open) {
+      if (c == '*' && next == '/') {
+        open = false;
+        ++i;
+      }
+    } else if (quote) {
+      if (c == '\\') ++i;
+      else if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '/' && next == '/') {
+      break;
+    } else if (c == '/' && next == '*') {
+      open = true;
+      ++i;
+    }
+  }
+  return open;
+}
+
+// The edit of the value of the first definition of the row's key. A
+// definition on a line that starts inside a block comment is none; the
+// line number of the first such one goes to *commentedLine (0: none).
+bool PlanKeyEdit(std::string_view text, const OptionRow& row, LineEdit* out, int* commentedLine) {
   const std::string& key = row.key;
   const bool quoted = row.kind == kRowText || row.kind == kRowFile;
   size_t lineStart = 0;
+  int lineNo = 0;
+  bool inComment = false;
+  *commentedLine = 0;
   while (lineStart < text.size()) {
     size_t lineEnd = text.find('\n', lineStart);
     if (lineEnd == std::string_view::npos) lineEnd = text.size();
     std::string_view line = text.substr(lineStart, lineEnd - lineStart);
+    ++lineNo;
+    const bool commented = inComment;
+    inComment = BlockCommentOpenAfter(line, inComment);
     const size_t i = DefinitionValueAt(line, key);
+    if (commented) {
+      if (i != std::string_view::npos && *commentedLine == 0) *commentedLine = lineNo;
+      lineStart = lineEnd + 1;
+      continue;
+    }
     if (i != std::string_view::npos && i < line.size()) {
       if (quoted && line[i] == '"') {
         const size_t close = line.find('"', i + 1);
@@ -158,6 +199,11 @@ std::string NoDefinitionText(const std::string& key) {
          "the value was not written.";
 }
 
+std::string CommentedDefinitionText(const std::string& key, int line) {
+  return "The definition of '" + key + "' on line " + std::to_string(line) +
+         " is inside a block comment (/* ... */), so it is no definition: the value was not written.";
+}
+
 WriteBackPlan PlanWriteBack(std::string_view text, const OptionRow& row) {
   WriteBackPlan plan;
   if (row.option < 0) return plan;
@@ -170,8 +216,9 @@ WriteBackPlan PlanWriteBack(std::string_view text, const OptionRow& row) {
   }
   if (!node) return plan;
   LineEdit key;
-  if (!row.key.empty() && !PlanKeyEdit(text, row, &key)) {
-    plan.error = NoDefinitionText(row.key);
+  int commentedLine = 0;
+  if (!row.key.empty() && !PlanKeyEdit(text, row, &key, &commentedLine)) {
+    plan.error = commentedLine ? CommentedDefinitionText(row.key, commentedLine) : NoDefinitionText(row.key);
     return plan;
   }
   const std::string value = DefaultValueText(row);

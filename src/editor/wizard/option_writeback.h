@@ -9,6 +9,8 @@
 //    they had (0x prefix, H suffix, decimal); a selection writes its item's
 //    VALUE when the item has one, else its index; text and file rows
 //    replace the quoted string of the definition.
+//    A definition inside a block comment ("/* ... */", over any number of
+//    lines) is no definition.
 //    Without such a definition nothing is written at all, and the plan
 //    says why: the tree would otherwise show a value the build never uses.
 #pragma once
@@ -47,6 +49,9 @@ WriteBackPlan PlanWriteBack(std::string_view fileText, const OptionRow& row);
 
 // The error of a KEY without a definition.
 std::string NoDefinitionText(const std::string& key);
+// The error of a KEY whose only definitions lie inside a block comment
+// (line: the first of them, from 1).
+std::string CommentedDefinitionText(const std::string& key, int line);
 
 // Applies edits to a text held as one string (tests, and files not open in
 // an editor); edits are applied from the last to the first.

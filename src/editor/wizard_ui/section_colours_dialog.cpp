@@ -52,7 +52,10 @@ uint32_t RecordOf(const QColor& c) { return uint32_t(c.red()) | uint32_t(c.green
 CEditOpt::CEditOpt(SettingsStore& store, std::string section, QWidget* parent)
     : QDialog(parent), m_store(store), m_section(std::move(section)) {
   setObjectName("SectionColoursDialog");
-  setWindowTitle(ToQString("Colors - " + m_section));
+  // The title names the file kind, not the settings path it is kept under
+  // ("Editor\C Files" is titled "Colors - C Files").
+  const std::size_t cut = m_section.find_last_of('\\');
+  setWindowTitle(ToQString("Colors - " + (cut == std::string::npos ? m_section : m_section.substr(cut + 1))));
   const SectionColours v = LoadSectionColours(m_store, m_section);
   auto* grid = new QGridLayout;
   for (int i = 0; i < kSlots; ++i) {

@@ -27,6 +27,10 @@ std::vector<std::string> Candidates(const std::string& dllPath) {
   return out;
 }
 
+// The separator of the parts a path made here gets: the folder's own when
+// it ends in one (a folder stored in Windows form keeps it), else '/'.
+char SeparatorOf(const std::string& folder) { return !folder.empty() && folder.back() == '\\' ? '\\' : '/'; }
+
 }  // namespace
 
 bool LoadedDriverCaps::Call(const std::string& dllPath, int code, void* argument, int32_t* result) {
@@ -77,7 +81,7 @@ bool DialogFamilyMatches(uint16_t toolset, int32_t id) {
 std::string DialogLoadPath(const std::string& entry, const std::string& folder, int folderKind) {
   if (folderKind == 1 || folderKind == 2) return DriverLoadPath(entry, folder, folderKind);
   const bool absolute = entry.size() > 2 && (entry[0] == '\\' || entry[0] == '/' || entry[1] == ':');
-  return absolute ? entry : folder + "BIN\\" + entry;
+  return absolute ? entry : folder + "BIN" + SeparatorOf(folder) + entry;
 }
 
 std::string DriverFileName(const std::string& path) {
@@ -97,8 +101,9 @@ std::string DriverLoadPath(const std::string& entry, const std::string& folder, 
       entry.size() > 2 && (entry[0] == '\\' || entry[0] == '/' || entry[1] == ':');
   if (absolute) return entry;
   const std::string base = DriverBaseName(entry);
-  if (folderKind == 1) return folder + base + "\\Debug\\" + base + ".dll";
-  if (folderKind == 2) return folder + base + "\\Release\\" + base + ".dll";
+  const char sep = SeparatorOf(folder);
+  if (folderKind == 1) return folder + base + sep + "Debug" + sep + base + ".dll";
+  if (folderKind == 2) return folder + base + sep + "Release" + sep + base + ".dll";
   return folder + entry;
 }
 

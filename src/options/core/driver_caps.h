@@ -86,10 +86,12 @@ std::string DriverFileName(const std::string& path);
 // The file name without its extension.
 std::string DriverBaseName(const std::string& path);
 // The path a driver is loaded from: an absolute entry as it is; else by
-// the toolset's driver-folder kind 1 "<folder><base>\Debug\<base>.dll",
-// 2 "<folder><base>\Release\<base>.dll", otherwise "<folder><entry>".
+// the toolset's driver-folder kind 1 "<folder><base>/Debug/<base>.dll",
+// 2 "<folder><base>/Release/<base>.dll", otherwise "<folder><entry>".
+// The parts added are joined with the folder's own separator: '/' unless
+// the folder is stored in Windows form (ending in a backslash).
 std::string DriverLoadPath(const std::string& entry, const std::string& toolsetFolder, int folderKind);
-// A dialog library's path: the same rules with "<folder>BIN\<entry>" last.
+// A dialog library's path: the same rules with "<folder>BIN/<entry>" last.
 std::string DialogLoadPath(const std::string& entry, const std::string& toolsetFolder, int folderKind);
 // "<project folder><project name>_<target name>.cfg".
 std::string DriverConfigFile(const std::string& projectFolder, const std::string& projectName,

@@ -137,6 +137,7 @@ ArmToolPage::ArmToolPage(OptionsSheet& sheet, PageId id)
     edit->setMaxLength(t == kArmInclude ? 13050 : 128);
     connect(edit, &QLineEdit::textChanged, this, [this] { UpdatePreview(); });
     m_texts[std::size_t(t)] = edit;
+    KeepsText(edit, FieldNameOfLabel(kTextLabels[t]));
     auto* label = new QLabel(kTextLabels[t], this);
     label->setBuddy(edit);
     if (t == kArmInclude) {
@@ -179,7 +180,7 @@ void ArmToolPage::Load() {
       combo->setCurrentIndex(combo->findData(int(v)));
     }
   }
-  for (int t = 0; t < kArmTextCount; ++t) m_texts[std::size_t(t)]->setText(ToQ(m_row.texts[std::size_t(t)](m_copy).str()));
+  for (int t = 0; t < kArmTextCount; ++t) ShowStoredText(m_texts[std::size_t(t)], m_row.texts[std::size_t(t)](m_copy).str());
 }
 
 void ArmToolPage::ReadField(int i) {

@@ -117,6 +117,7 @@ ArmLinkerPage::ArmLinkerPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
     edit->setMaxLength(t.limit);
     connect(edit, &QLineEdit::textChanged, this, [this] { UpdatePreview(); });
     m_edits.push_back(edit);
+    if (!t.address) KeepsText(edit, FieldNameOfLabel(t.label));
     if (t.folders) {
       auto* row = new QHBoxLayout;
       row->addWidget(edit);
@@ -164,6 +165,7 @@ ArmLinkerPage::ArmLinkerPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
       Sheet().Services().openFile(absolute ? name : Sheet().ProjectFolder() + name);
     });
   }
+  KeepsText(m_script, FieldNameOfLabel(m_row.scriptLabel));
   auto* scriptLabel = new QLabel(m_row.scriptLabel, this);
   scriptLabel->setBuddy(m_script);
   form->addRow(scriptLabel, scriptRow);
@@ -180,8 +182,8 @@ void ArmLinkerPage::Load() {
   m_copy = *Session().TargetCopy();
   const uint8_t flags = Flags()[0];
   for (std::size_t i = 0; i < m_boxes.size(); ++i) m_boxes[i]->setChecked(flags & m_row.boxes[i].bit);
-  for (std::size_t i = 0; i < m_edits.size(); ++i) m_edits[i]->setText(ToQ(m_row.texts[i].field(m_copy).str()));
-  m_script->setText(ToQ(m_row.script(m_copy).str()));
+  for (std::size_t i = 0; i < m_edits.size(); ++i) ShowStoredText(m_edits[i], m_row.texts[i].field(m_copy).str());
+  ShowStoredText(m_script, m_row.script(m_copy).str());
 }
 
 void ArmLinkerPage::AfterLoad() {

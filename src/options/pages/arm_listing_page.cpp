@@ -9,6 +9,7 @@
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/output_fields.h"
 #include "options/pages/page_text.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
@@ -71,9 +72,9 @@ ArmListingPage::ArmListingPage(OptionsSheet& sheet, PageId id) : OptionPage(shee
   m_folderButton->setAutoDefault(false);
   grid->addWidget(m_folderButton, row++, 0, 1, 2);
   connect(m_folderButton, &QPushButton::clicked, this, [this] {
-    const std::string chosen = Sheet().Services().chooseFolder("Browse for Folder", Sheet().ProjectFolder() + m_folder);
+    const std::string chosen = PickStoredFolder(Sheet(), m_folder, "Folder for List Files");
     if (chosen.empty()) return;
-    m_folder = Sheet().StoredPath(chosen);
+    m_folder = chosen;
     m_folderPicked = true;
     UpdateLabels();
   });

@@ -44,6 +44,7 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
   auto* grid = new QGridLayout(this);
   m_name = new QLineEdit(this);
   m_name->setMaxLength(50);
+  KeepsText(m_name, "Name of Executable");
   auto* nameLabel = new QLabel("&Name of Executable:", this);
   nameLabel->setBuddy(m_name);
   grid->addWidget(nameLabel, 0, 0);
@@ -100,6 +101,7 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
     m_run[i] = new QCheckBox(row.text, box);
     m_prog[i] = new QLineEdit(box);
     m_prog[i]->setMaxLength(300);
+    KeepsText(m_prog[i], std::string(row.adsOnly ? "Before Make: " : "After Make: ") + row.text, FieldBrackets::kAngles);
     m_browseProg[i] = new QPushButton("...", box);
     m_browseProg[i]->setAutoDefault(false);
     g->addWidget(m_run[i], line, 0);
@@ -152,7 +154,7 @@ void ArmOutputPage::Load() {
   if (!Ads()) m_hexFormat->addItems({"HEX-80", "HEX-386"});
   m_hexFormat->setCurrentIndex(b.out.HEXSEL < m_hexFormat->count() ? b.out.HEXSEL : -1);
   m_folder = b.out.OUTDIR.str();
-  m_name->setText(ToQ(b.out.OUTNAME.str()));
+  ShowStoredText(m_name, b.out.OUTNAME.str());
   m_exe->setChecked(true);
   m_debug->setChecked(b.out.flags.DEBUG);
   m_hex->setChecked(b.out.flags.GENHEX);
@@ -165,7 +167,7 @@ void ArmOutputPage::Load() {
   for (std::size_t i = 0; i < std::size(kPrograms); ++i) {
     if (!m_run[i]) continue;
     m_run[i]->setChecked(kPrograms[i].get(b.out.flags));
-    m_prog[i]->setText(ToQ(kPrograms[i].command(w).str()));
+    ShowStoredText(m_prog[i], kPrograms[i].command(w).str());
   }
   UpdateRadioTexts();
 }

@@ -22,6 +22,9 @@ const char* const kColumnTexts[] = {"Load Application at Startup", "Go till main
                                     "Watchpoints", "Memory Display", "Functions", "Toolbox"};
 const char* const kDllLabels[] = {"CPU DLL:", "Parameter:", "Dialog DLL:", "Parameter:",
                                   "Driver DLL:", "Parameter:", "Dialog DLL:", "Parameter:"};
+// The same fields as a refusal names them (after the column's name).
+const char* const kDllFieldNames[] = {"CPU DLL", "CPU DLL Parameter", "Dialog DLL", "Dialog DLL Parameter",
+                                      "Driver DLL", "Driver DLL Parameter", "Dialog DLL", "Dialog DLL Parameter"};
 
 }  // namespace
 
@@ -53,8 +56,10 @@ DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m
         EnableGoMain();
       });
     }
+    const std::string side = column == 0 ? "Simulator " : "Target Debugger ";
     m_ini[column] = new QLineEdit(box);
     m_ini[column]->setMaxLength(260);
+    KeepsText(m_ini[column], side + "Initialization File");
     m_iniBrowse[column] = new QPushButton("...", box);
     m_iniEdit[column] = new QPushButton("Edit...", box);
     for (QPushButton* b : {m_iniBrowse[column], m_iniEdit[column]}) {
@@ -84,6 +89,7 @@ DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m
       QLineEdit*& edit = m_dll[column * 4 + i];
       edit = new QLineEdit(box);
       edit->setMaxLength(i % 2 ? 128 : 260);
+      KeepsText(edit, side + kDllFieldNames[column * 4 + i]);
       g->addWidget(new QLabel(kDllLabels[column * 4 + i], box), 9 + i, 0);
       g->addWidget(edit, 9 + i, 1);
     }
@@ -158,10 +164,10 @@ void DebugPage::Load() {
   m_target->setChecked(!(b.dbg.flags & 1));
   for (int bit = 2; bit < 16; ++bit) m_flags[std::size_t(bit)]->setChecked((b.dbg.flags >> bit) & 1);
   for (int side = 0; side < 2; ++side) {
-    m_ini[side]->setText(ToQ(b.dbg.str[TextOfIni(side)].str()));
+    ShowStoredText(m_ini[side], b.dbg.str[TextOfIni(side)].str());
     m_iniEdit[side]->setEnabled(!m_ini[side]->text().trimmed().isEmpty());
   }
-  for (int i = 0; i < 8; ++i) m_dll[i]->setText(ToQ(b.dbg.str[TextOfDll(i)].str()));
+  for (int i = 0; i < 8; ++i) ShowStoredText(m_dll[i], b.dbg.str[TextOfDll(i)].str());
   if (const int row = RowOfTargetDll(); row >= 0) {
     m_syncing = true;
     m_drivers->setCurrentIndex(row);
@@ -251,7 +257,7 @@ bool DebugPage::Leave() {
   OptionBlock& b = Block();
   for (int side = 0; side < 2; ++side)
     SetStored(b.dbg.str[TextOfIni(side)], std::string(TrimBlanks(FromQ(m_ini[side]->text()))));
-  for (int i = 0; i < 8; ++i) SetStored(b.dbg.str[TextOfDll(i)], FromQ(m_dll[i]->text().left(510)));
+  for (int i = 0; i < 8; ++i) SetStored(b.dbg.str[TextOfDll(i)], FromQ(m_dll[i]->text()));
   // The chosen driver by path and by its row, so the session finds it
   // either way; a record that already names it (the session takes the row
   // when the path is empty) stays as stored.

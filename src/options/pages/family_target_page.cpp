@@ -363,7 +363,8 @@ void Target51Page::RunBankWizard() {
   ProjectRec* p = session.Project();
   resolver.ResolveStoredPath(GetOutputFileBase(target), p ? p->folder.view() : std::string_view(), &file);
   BankWizardDialog::Services services;
-  services.message = [this](const std::string&, const std::string& text) { Sheet().ShowRefusal(text); };
+  // The wizard's messages keep their own titles ("Invalid number").
+  services.message = [this](const std::string& title, const std::string& text) { Sheet().ShowMessage(title, text); };
   services.storedBank = [&session](const std::string& name) { return uint8_t(session.FileBank(name)); };
   // A module's source is the project's file of that name (as its bank is).
   services.openSource = [this, p](const std::string& name) {

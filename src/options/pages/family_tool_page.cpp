@@ -141,6 +141,7 @@ FamilyToolPage::FamilyToolPage(OptionsSheet& sheet, const FamilyPageRow& row)
         break;
       }
     }
+    if (c.kind == FamilyKind::kText) KeepsText(control, FieldNameOfLabel(c.label));
     control->setObjectName(QString("control%1").arg(index));
     m_controls.push_back(control);
     m_folderButtons.push_back(folderButton);
@@ -171,21 +172,16 @@ int FamilyToolPage::Find(const char* label) const {
 }
 
 std::string FamilyToolPage::TextOf(int i) const {
-  QWidget* w = m_controls[std::size_t(i)];
-  if (auto* line = qobject_cast<QLineEdit*>(w)) return FromQ(line->text());
-  if (auto* text = qobject_cast<QPlainTextEdit*>(w)) {
-    // Lines end as the tools read them.
-    QString t = text->toPlainText();
-    t.replace("\n", "\r\n");
-    return FromQ(t);
-  }
-  return std::string();
+  // Lines of a multi-line field end as the tools read them.
+  return FieldText(m_controls[std::size_t(i)]);
 }
 
 void FamilyToolPage::SetTextQuietly(int i, const std::string& text) {
   QWidget* w = m_controls[std::size_t(i)];
   const QSignalBlocker block(w);
-  if (auto* line = qobject_cast<QLineEdit*>(w)) line->setText(ToQ(text));
+  // A stored text longer than the edit's limit (a device's controls put
+  // in front of the user's) is shown whole, not cut.
+  if (auto* line = qobject_cast<QLineEdit*>(w)) ShowStoredText(line, text);
   if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
     QString t = ToQ(text);
     t.replace("\r\n", "\n");

@@ -7,6 +7,7 @@
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
 #include "project/environment/environment.h"
+#include "project/model/debug_texts.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -25,6 +26,8 @@ FlashPage::FlashPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kFlash) {
   m_command->setMaxLength(256);
   m_arguments = new QLineEdit(this);
   m_arguments->setMaxLength(256);
+  KeepsText(m_command, "Command");
+  KeepsText(m_arguments, "Arguments");
   m_independent = new QCheckBox("Run Independent", this);
   m_cpuDll = new QLabel(this);
   grid->addWidget(m_driver, 0, 0, 1, 2);
@@ -81,15 +84,22 @@ void FlashPage::Load() {
   std::string stored = Block().flash.FLASH3.str();
   if (stored.empty() && t) stored = t->FLASHUT.str();
   const ToolCommand c = SplitToolLine(stored);
-  m_command->setText(ToQ(c.program));
-  m_arguments->setText(ToQ(c.arguments));
+  ShowStoredText(m_command, c.program);
+  ShowStoredText(m_arguments, c.arguments);
   uint32_t flags = Flags();
   if (!(flags & 3)) SetFlags(flags |= c.program.empty() ? 1u : 2u);
   m_driver->setChecked(flags & 1);
   m_tool->setChecked(!(flags & 1));
   m_independent->setChecked(flags & 4);
-  m_cpuDll->setText("Cpu Dll:  " + ToQ(t ? t->OPTDL[4].str() : std::string()));
+  ShowCpuDll();
   EnableGroups();
+}
+
+void FlashPage::ShowCpuDll() {
+  // The DLL the debug session loads: the side the Debug page chose.
+  const DebugOpts& d = Block().dbg;
+  const int dll = (d.flags & 1) ? kDbgSimDll : kDbgTargetDll;
+  m_cpuDll->setText("Cpu Dll:  " + ToQ(d.str[dll].str()));
 }
 
 void FlashPage::EnableGroups() {
@@ -125,6 +135,7 @@ bool FlashPage::Leave() {
 void FlashPage::Defaults() {
   InitFlashOpts(Block().flash);
   Activate();
+  ShowCpuDll();
 }
 
 }  // namespace pm2

@@ -42,6 +42,7 @@ class FlashPage : public OptionPage {
   uint32_t Flags() const;
   void SetFlags(uint32_t flags);
   void EnableGroups();
+  void ShowCpuDll();
 
   QRadioButton* m_driver;
   QRadioButton* m_tool;

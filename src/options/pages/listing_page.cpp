@@ -7,6 +7,7 @@
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/output_fields.h"
 #include "options/pages/page_text.h"
 #include "options/core/tri_state.h"
 #include "project/model/option_defaults.h"
@@ -61,9 +62,9 @@ ListingPage::ListingPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kListi
   m_folderButton->setAutoDefault(false);
   grid->addWidget(m_folderButton, 5, 0, 1, 3);
   connect(m_folderButton, &QPushButton::clicked, this, [this] {
-    const std::string chosen = Sheet().Services().chooseFolder("Browse for Folder", Sheet().ProjectFolder() + m_folder);
+    const std::string chosen = PickStoredFolder(Sheet(), m_folder, "Folder for List Files");
     if (chosen.empty()) return;
-    m_folder = Sheet().StoredPath(chosen);
+    m_folder = chosen;
     UpdateLabels();
   });
   QGridLayout* groups[3];

@@ -1,5 +1,7 @@
 #include "options/pages/option_page.h"
 
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <cstring>
 
 #include "options/core/driver_caps.h"
@@ -7,6 +9,7 @@
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
 #include "options/pages/options_sheet.h"
+#include "options/pages/page_text.h"
 
 namespace pm2 {
 
@@ -22,6 +25,38 @@ void OptionPage::Activate() {
   Load();
   m_loading = false;
   AfterLoad();
+}
+
+bool OptionPage::TryLeave() { return CheckTextFields() && Leave(); }
+
+void OptionPage::KeepsText(QWidget* edit, std::string name, FieldBrackets brackets) {
+  m_textFields.push_back({edit, std::move(name), brackets});
+}
+
+std::string OptionPage::FieldText(const QWidget* edit) {
+  if (auto* line = qobject_cast<const QLineEdit*>(edit)) return FromQ(line->text());
+  if (auto* text = qobject_cast<const QPlainTextEdit*>(edit)) {
+    QString t = text->toPlainText();
+    t.replace("\n", "\r\n");
+    return FromQ(t);
+  }
+  return std::string();
+}
+
+void OptionPage::ShowStoredText(QLineEdit* edit, const std::string& text) {
+  const QString shown = ToQ(text);
+  if (shown.size() > edit->maxLength()) edit->setMaxLength(int(shown.size()));
+  edit->setText(shown);
+}
+
+bool OptionPage::CheckTextFields() {
+  for (const TextField& f : m_textFields) {
+    // A field the page does not offer now is neither typed into nor read.
+    if (!f.edit->isEnabled()) continue;
+    if (const std::string refusal = FieldTextRefusal(f.name, FieldText(f.edit), f.brackets); !refusal.empty())
+      return Refuse(f.edit, refusal);
+  }
+  return true;
 }
 
 bool OptionPage::Refuse(QWidget* field, const std::string& message) {

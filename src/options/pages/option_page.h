@@ -6,10 +6,13 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QWidget>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "options/core/field_text.h"
 #include "options/core/page_set.h"
 
 namespace pm2 {
@@ -40,6 +43,26 @@ class OptionPage : public QWidget {
   // Checks the entries and writes them back; false keeps the page current
   // with the focus on the failing field and the edited block unchanged.
   virtual bool Leave() = 0;
+  // What the sheet calls when the page is left or OK is pressed: the texts
+  // of the page's free-text fields first (a text the project file could
+  // not give back as it was typed is refused, naming its field), then
+  // Leave.
+  bool TryLeave();
+
+  // A field whose typed text the project or options file keeps between
+  // brackets. The fields are checked in the order they were named.
+  struct TextField {
+    QWidget* edit = nullptr;  // a QLineEdit or QPlainTextEdit
+    std::string name;         // as the refusal names it
+    FieldBrackets brackets = FieldBrackets::kParentheses;
+  };
+  const std::vector<TextField>& TextFields() const { return m_textFields; }
+  // A field's text as the page stores it (a multi-line field's lines end
+  // in CR LF).
+  static std::string FieldText(const QWidget* edit);
+  // Shows a stored text in an edit without cutting it: an edit whose limit
+  // is shorter than the text takes the text's length as its limit.
+  static void ShowStoredText(QLineEdit* edit, const std::string& text);
   // Resets the page's part of the edited block and loads it again.
   virtual void Defaults() = 0;
   virtual bool HasDefaults() const { return true; }
@@ -58,6 +81,11 @@ class OptionPage : public QWidget {
   // Beep, the message, the focus on the field; returns false.
   bool Refuse(QWidget* field, const std::string& message);
   bool Loading() const { return m_loading; }
+  // Names a free-text field (see TextFields).
+  void KeepsText(QWidget* edit, std::string name, FieldBrackets brackets = FieldBrackets::kParentheses);
+  // The refusal of the first enabled field whose text cannot be kept;
+  // true when every text can.
+  bool CheckTextFields();
   // A driver's settings dialog (code with the settings record) on the text
   // the working copy keeps for its base name; true when the driver gave new
   // settings text, which then replaces the kept one. A text the options file
@@ -79,6 +107,7 @@ class OptionPage : public QWidget {
   PageId m_id;
   bool m_active = false;
   bool m_loading = false;
+  std::vector<TextField> m_textFields;
 };
 
 }  // namespace pm2

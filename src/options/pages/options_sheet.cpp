@@ -31,6 +31,12 @@ OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, cons
       QMessageBox::warning(this, windowTitle(), QString::fromLocal8Bit(text.c_str()));
     };
   }
+  if (!m_services.message) {
+    m_services.message = [this](const std::string& title, const std::string& text) {
+      QApplication::beep();
+      QMessageBox::warning(this, QString::fromLocal8Bit(title.c_str()), QString::fromLocal8Bit(text.c_str()));
+    };
+  }
   if (!m_services.chooseFile) {
     m_services.chooseFile = [this](const std::string& title, const std::string& filter, const std::string& folder) {
       const QString path = QFileDialog::getOpenFileName(this, QString::fromLocal8Bit(title.c_str()),
@@ -206,23 +212,29 @@ std::string OptionsSheet::StoredPath(const std::string& path) const {
 
 void OptionsSheet::ShowRefusal(const std::string& message) { m_services.refuse(message); }
 
+void OptionsSheet::ShowMessage(const std::string& title, const std::string& text) { m_services.message(title, text); }
+
 bool OptionsSheet::LeaveCurrent() {
   OptionPage* p = CurrentPage();
   if (!p) return true;
-  if (!p->Leave()) return false;
+  if (!p->TryLeave()) return false;
   p->Deactivated();
   return true;
 }
 
 void OptionsSheet::PageChosen(int index) {
   if (m_switching || index == m_current) return;
-  if (!LeaveCurrent()) {
-    m_switching = true;
-    m_tabs->setCurrentIndex(m_current);
-    m_switching = false;
-    return;
-  }
+  // The page being left stays in sight while it checks its entries: a
+  // refusal's message stands over the page it speaks of, not over the
+  // clicked tab's page (which is not loaded yet).
+  m_switching = true;
+  m_tabs->setCurrentIndex(m_current);
+  m_switching = false;
+  if (!LeaveCurrent()) return;
   m_current = index;
+  m_switching = true;
+  m_tabs->setCurrentIndex(index);
+  m_switching = false;
   if (OptionPage* p = CurrentPage()) p->Activate();
 }
 

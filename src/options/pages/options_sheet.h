@@ -33,6 +33,8 @@ struct SheetServices {
   DriverCaps* drivers = nullptr;                 // null: the real loader
   // Beep and message box of a refusal; replaceable by tests.
   std::function<void(const std::string&)> refuse;
+  // Beep and a message box with a title of its own (title, text).
+  std::function<void(const std::string&, const std::string&)> message;
   // The file and folder questions ("" for Cancel); replaceable by tests.
   // filter in the stored form "Text (*.x)|*.x|All files (*.*)|*.*||".
   std::function<std::string(const std::string& title, const std::string& filter, const std::string& folder)>
@@ -80,6 +82,7 @@ class OptionsSheet : public QDialog {
   // are made again.
   void RebuildFilePages();
   void ShowRefusal(const std::string& message);
+  void ShowMessage(const std::string& title, const std::string& text);
   // The project's folder (ends in a separator; "" without a project).
   std::string ProjectFolder() const;
   // A path as the project stores it: relative to the project's folder.

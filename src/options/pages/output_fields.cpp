@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 
+#include "options/core/field_text.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
 #include "project/text/path_text.h"
@@ -23,11 +24,22 @@ void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::stri
   lib.setText(QString("Create Library:  %1.LIB").arg(path));
 }
 
-bool ChooseOutputFolder(const OptionsSheet& sheet, std::string& folder) {
-  const std::string chosen = sheet.Services().chooseFolder("Browse for Folder", sheet.ProjectFolder() + folder);
+bool ChooseOutputFolder(OptionsSheet& sheet, std::string& folder) {
+  const std::string chosen = PickStoredFolder(sheet, folder, "Folder for Objects");
   if (chosen.empty()) return false;
-  folder = sheet.StoredPath(chosen);
+  folder = chosen;
   return true;
+}
+
+std::string PickStoredFolder(OptionsSheet& sheet, const std::string& current, const char* field) {
+  const std::string chosen = sheet.Services().chooseFolder("Browse for Folder", sheet.ProjectFolder() + current);
+  if (chosen.empty()) return chosen;
+  const std::string stored = sheet.StoredPath(chosen);
+  if (const std::string refusal = FolderRefusal(field, stored); !refusal.empty()) {
+    sheet.ShowRefusal(refusal);
+    return std::string();
+  }
+  return stored;
 }
 
 void BrowseForProgram(const OptionsSheet& sheet, QLineEdit& program) {

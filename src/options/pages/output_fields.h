@@ -22,7 +22,12 @@ std::string ProgramCommandOf(const QLineEdit& program);
 void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name);
 // The chooser of the folder for objects: true when one was chosen, which
 // folder then holds as the project stores it.
-bool ChooseOutputFolder(const OptionsSheet& sheet, std::string& folder);
+bool ChooseOutputFolder(OptionsSheet& sheet, std::string& folder);
+// The folder picker ("Browse for Folder") opened on `current`: the chosen
+// folder as the project stores it, "" for Cancel and for a folder whose
+// name the project file could not give back (refused with a message that
+// names `field`).
+std::string PickStoredFolder(OptionsSheet& sheet, const std::string& current, const char* field);
 // The file chooser for a user program: a chosen path with a blank goes in
 // double quotes; cancelling leaves the field alone.
 void BrowseForProgram(const OptionsSheet& sheet, QLineEdit& program);

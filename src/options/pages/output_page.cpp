@@ -26,6 +26,7 @@ OutputPage::OutputPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kOutput)
   auto* grid = new QGridLayout(this);
   m_name = new QLineEdit(this);
   m_name->setMaxLength(50);
+  KeepsText(m_name, "Name of Executable");
   grid->addWidget(new QLabel("Name of Executable:", this), 0, 0);
   grid->addWidget(m_name, 0, 1, 1, 2);
   m_folderButton = new QPushButton("Select Folder for Objects...", this);
@@ -53,13 +54,17 @@ OutputPage::OutputPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kOutput)
   m_fill = new QLineEdit(this);
   m_fill->setMaxLength(10);
   m_offset = new QLineEdit(this);
-  grid->addWidget(new QLabel("Start:", this), 4, 0);
+  m_startLabel = new QLabel("Start:", this);
+  m_endLabel = new QLabel("End:", this);
+  m_fillLabel = new QLabel("Fill Byte:", this);
+  m_offsetLabel = new QLabel("Offset:", this);
+  grid->addWidget(m_startLabel, 4, 0);
   grid->addWidget(m_start, 4, 1);
-  grid->addWidget(new QLabel("End:", this), 4, 2);
+  grid->addWidget(m_endLabel, 4, 2);
   grid->addWidget(m_end, 4, 3);
-  grid->addWidget(new QLabel("Fill Byte:", this), 5, 0);
+  grid->addWidget(m_fillLabel, 5, 0);
   grid->addWidget(m_fill, 5, 1);
-  grid->addWidget(new QLabel("Offset:", this), 5, 2);
+  grid->addWidget(m_offsetLabel, 5, 2);
   grid->addWidget(m_offset, 5, 3);
   grid->addWidget(m_lib, 6, 0, 1, 4);
   auto* after = new QGroupBox("After Make", this);
@@ -76,6 +81,7 @@ OutputPage::OutputPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kOutput)
     m_run[i] = new QCheckBox(QString("Run User Program #%1").arg(i + 1), after);
     m_prog[i] = new QLineEdit(after);
     m_prog[i]->setMaxLength(300);
+    KeepsText(m_prog[i], QString("Run User Program #%1").arg(i + 1).toStdString(), FieldBrackets::kAngles);
     ag->addWidget(m_run[i], 1 + i, 0);
     ag->addWidget(m_prog[i], 1 + i, 1);
     m_progBrowse[i] = new QPushButton("...", after);
@@ -142,7 +148,7 @@ void OutputPage::Load() {
   }
   m_hexFormat->setCurrentIndex(b.out.HEXSEL < m_hexFormat->count() ? b.out.HEXSEL : 0);
   m_folder = b.out.OUTDIR.str();
-  m_name->setText(ToQ(b.out.OUTNAME.str()));
+  ShowStoredText(m_name, b.out.OUTNAME.str());
   const uint32_t start = b.out.outSpare[kHexStartWord], end = b.out.outSpare[kHexEndWord];
   m_start->setText(start || end ? ToQ(HexText(start)) : QString());
   m_end->setText(start || end ? ToQ(HexText(end)) : QString());
@@ -163,8 +169,8 @@ void OutputPage::Load() {
   m_runDebugger->setChecked(b.out.flags.bit6);
   m_startDebug->setChecked(b.dbg.flags & kDebugStartBit);
   m_batch->setChecked(b.out.TGMORE & 1);
-  m_prog[0]->setText(ToQ(b.out.RUNUSR[0].str()));
-  m_prog[1]->setText(ToQ(b.out.RUNUSR[1].str()));
+  ShowStoredText(m_prog[0], b.out.RUNUSR[0].str());
+  ShowStoredText(m_prog[1], b.out.RUNUSR[1].str());
   EnableByKind();
   UpdateRadioTexts();
 }
@@ -175,6 +181,7 @@ void OutputPage::EnableByKind() {
     w->setEnabled(exe);
   const uint16_t t = Session().Toolset();
   // The 51 family has no fill byte, offset or range; 251 no fill byte.
+  // Each label goes with its edit.
   m_fill->setVisible(t == 2);
   m_offset->setVisible(t != 0);
   m_start->setVisible(t != 0);
@@ -188,6 +195,16 @@ void OutputPage::EnableByKind() {
                       (banked.size == 0xFFFF || banked.size == 0x10000));
   // The 251 family has an offset only with its second hex format.
   if (t == 1) m_offset->setVisible(b.out.HEXSEL > 0);
+  m_fillLabel->setVisible(!m_fill->isHidden());
+  m_offsetLabel->setVisible(!m_offset->isHidden());
+  m_startLabel->setVisible(!m_start->isHidden());
+  m_endLabel->setVisible(!m_end->isHidden());
+}
+
+bool OutputPage::RefuseNumber(QLineEdit* field) {
+  // The failing field is set to 0 behind the message.
+  field->setText("0");
+  return Refuse(field, kBadNumberMessage);
 }
 
 void OutputPage::UpdateRadioTexts() { ShowOutputKinds(*m_exe, *m_lib, m_folder, *m_name); }
@@ -201,15 +218,15 @@ bool OutputPage::CheckHex() {
   uint32_t fill = 0xFFFF;
   if (m_fill->isHidden() == false && !TrimBlanks(FromQ(m_fill->text())).empty() &&
       !ReadNumberField(FromQ(m_fill->text()), 0, 255, &fill))
-    return Refuse(m_fill, kBadNumberMessage);
+    return RefuseNumber(m_fill);
   if (!m_start->isHidden() == false) return true;
   const int64_t upper = t == 0 ? (Extended51() ? 0xFFFFFFFFll : 0xFFFF) : 0xFFFFFF;
   const bool hasStart = !TrimBlanks(FromQ(m_start->text())).empty();
   const bool hasEnd = !TrimBlanks(FromQ(m_end->text())).empty();
   uint32_t start = 0, end = 0;
   if (hasStart || hasEnd) {
-    if (!ReadNumberField(FromQ(m_start->text()), 0, upper, &start)) return Refuse(m_start, kBadNumberMessage);
-    if (!ReadNumberField(FromQ(m_end->text()), 0, upper, &end)) return Refuse(m_end, kBadNumberMessage);
+    if (!ReadNumberField(FromQ(m_start->text()), 0, upper, &start)) return RefuseNumber(m_start);
+    if (!ReadNumberField(FromQ(m_end->text()), 0, upper, &end)) return RefuseNumber(m_end);
   }
   return true;
 }

@@ -7,9 +7,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <array>
 
 #include "options/pages/option_page.h"
 
@@ -34,6 +36,11 @@ class OutputPage : public OptionPage {
   QLineEdit* End() const { return m_end; }
   QLineEdit* Fill() const { return m_fill; }
   QLineEdit* Offset() const { return m_offset; }
+  // The labels of start, end, fill byte and offset, in that order.
+  QLabel* RangeLabel(int i) const {
+    const std::array<QLabel*, 4> labels{m_startLabel, m_endLabel, m_fillLabel, m_offsetLabel};
+    return labels[std::size_t(i)];
+  }
   QLineEdit* Program(int i) const { return m_prog[i]; }
   QPushButton* FolderButton() const { return m_folderButton; }
   QPushButton* ProgramBrowse(int i) const { return m_progBrowse[i]; }
@@ -50,6 +57,7 @@ class OutputPage : public OptionPage {
   bool CheckName();
   bool CheckHex();
   bool CheckOffset();
+  bool RefuseNumber(QLineEdit* field);
   bool Extended51() const;
 
   QLineEdit* m_name;
@@ -63,6 +71,10 @@ class OutputPage : public OptionPage {
   QLineEdit* m_end;
   QLineEdit* m_fill;
   QLineEdit* m_offset;
+  QLabel* m_startLabel;
+  QLabel* m_endLabel;
+  QLabel* m_fillLabel;
+  QLabel* m_offsetLabel;
   QCheckBox* m_merge;
   QCheckBox* m_beep;
   QCheckBox* m_startDebug;

@@ -98,6 +98,7 @@ PropertiesPage::PropertiesPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::
   grid->addWidget(m_stop, 4, 3);
   m_custom = new QLineEdit(this);
   m_custom->setMaxLength(256);
+  KeepsText(m_custom, "Custom Arguments");
   grid->addWidget(new QLabel("Custom Arguments:", this), 9, 0);
   grid->addWidget(m_custom, 9, 1, 1, 3);
   m_modules = new QListWidget(this);
@@ -137,7 +138,7 @@ void PropertiesPage::Load() {
   }
   m_type->setEnabled(file != nullptr);
   m_type->blockSignals(false);
-  m_custom->setText(ToQ(m_prop.CUSTARGS.str()));
+  ShowStoredText(m_custom, m_prop.CUSTARGS.str());
   FillFileInfo();
   FillModules();
   DisableByType();
@@ -244,12 +245,20 @@ void PropertiesPage::TypeChosen(int row) {
   if (Loading() || !file || row < 0) return;
   const uint8_t type = uint8_t(m_type->itemData(row).toInt());
   if (type == file->type) return;
+  // The page's edits go into the block first: loading the page for the
+  // new type reads them back from there.
+  WriteBack();
   Session().SetFileType(type);
   Activate();
   Sheet().RebuildFilePages();
 }
 
 bool PropertiesPage::Leave() {
+  WriteBack();
+  return true;
+}
+
+void PropertiesPage::WriteBack() {
   const uint16_t toolset = Session().Toolset();
   if (toolset <= 1 && m_bank->isEnabled() && m_bank->currentIndex() >= 0)
     m_prop.BANKNO = m_bank->currentIndex() == m_defaultBankRow ? kNoBank : uint16_t(m_bank->currentIndex());
@@ -263,10 +272,9 @@ bool PropertiesPage::Leave() {
           names.push_back(std::string(TrimBlanks(FromQ(m_modules->item(i)->text()))));
       SetStored(m_prop.LIBMODS, JoinLibraryModules(names));
     }
-    if (file->type == kFileCustom) SetStored(m_prop.CUSTARGS, FromQ(m_custom->text().left(256)));
+    if (file->type == kFileCustom) SetStored(m_prop.CUSTARGS, FromQ(m_custom->text()));
   }
   Edited().prop = m_prop;
-  return true;
 }
 
 void PropertiesPage::Defaults() {

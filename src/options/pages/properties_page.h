@@ -45,6 +45,9 @@ class PropertiesPage : public OptionPage {
   void FillModules();
   void DisableByType();
   void TypeChosen(int row);
+  // The page's record, with the bank, modules and arguments as the
+  // controls show them, into the edited block.
+  void WriteBack();
 
   BuildPropOpts m_prop;
   QLabel* m_path;

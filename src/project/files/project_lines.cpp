@@ -41,19 +41,29 @@ bool ProjectLineReader::NextLine() {
     m_next = lf == std::string_view::npos ? m_text.size() : lf + 1;
     ++m_lineNo;
 
-    // Comments become one blank each.
+    // Comments become one blank each; inside a value in brackets "/*" is
+    // the value's own text (a typed "FOO /* BAR" reads back as it was).
     m_line.clear();
     std::size_t i = 0;
+    int depth = 0;
+    char open = 0, close = 0;
     while (i < raw.size()) {
-      std::size_t open = raw.find("/*", i);
-      if (open == std::string_view::npos) {
-        m_line.append(raw.substr(i));
-        break;
+      const char c = raw[i];
+      if (depth > 0) {
+        if (c == open) ++depth;
+        else if (c == close) --depth;
+      } else if (c == '(' || c == '<') {
+        depth = 1;
+        open = c;
+        close = c == '(' ? ')' : '>';
+      } else if (c == '/' && i + 1 < raw.size() && raw[i + 1] == '*') {
+        m_line.push_back(' ');
+        const std::size_t end = raw.find("*/", i + 2);
+        i = end == std::string_view::npos ? raw.size() : end + 2;
+        continue;
       }
-      m_line.append(raw.substr(i, open - i));
-      m_line.push_back(' ');
-      std::size_t close = raw.find("*/", open + 2);
-      i = close == std::string_view::npos ? raw.size() : close + 2;
+      m_line.push_back(c);
+      ++i;
     }
     std::size_t b = 0, e = m_line.size();
     while (b < e && IsBlank(m_line[b])) ++b;
@@ -285,20 +295,21 @@ std::string FormatByteList(const uint8_t* bytes, std::size_t n) {
   return s;
 }
 
-std::string ParenthesisedTextFault(std::string_view text) {
+std::string BracketedTextFault(std::string_view text, char open, char close) {
   int depth = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-    if (c == '(') ++depth;
-    if (c == ')' && --depth < 0) return "a ')' without its '('";
+    if (c == open) ++depth;
+    if (c == close && --depth < 0) return std::string("a '") + close + "' without its '" + open + "'";
     // A line break is written as "\~", which reads back as CR LF.
     if (c == '\n' && (i == 0 || text[i - 1] != '\r')) return "a line break without a carriage return";
     if (c == '\\' && next == '~') return "the characters \"\\~\"";
-    if (c == '/' && next == '*') return "the characters \"/*\"";
   }
-  if (depth > 0) return "a '(' without its ')'";
+  if (depth > 0) return std::string("a '") + open + "' without its '" + close + "'";
   return std::string();
 }
+
+std::string ParenthesisedTextFault(std::string_view text) { return BracketedTextFault(text, '(', ')'); }
 
 }  // namespace pm2

@@ -7,7 +7,9 @@
 // ending at CR LF or a lone LF (a CR without LF stays in the line).
 //
 // A read line loses leading and trailing blanks and tabs and every comment
-// from "/*" to "*/" (an unclosed one runs to the line end); empty lines are
+// from "/*" to "*/" outside a value in brackets (an unclosed one runs to
+// the line end; inside "(...)" or "<...>" the characters are the value's
+// own, so a text holding "/*" reads back as it was written); empty lines are
 // skipped. Lines of any length are read and written whole: a fixed line
 // buffer would drop a long value (a define list, a path list) without a
 // word, and the rest of the line with it. A line starts with a key
@@ -117,9 +119,13 @@ class ProjectLineWriter {
 // "{ 1,2,3 }".
 std::string FormatByteList(const uint8_t* bytes, std::size_t n);
 
-// Why a text written in parentheses, as "(text)", would not read back as it
-// was written ("" when it would): the reader ends it at the first unmatched
-// ')', turns a written line break into CR LF and drops comments.
+// Why a text written in brackets, as "(text)" or "<text>", would not read
+// back as it was written ("" when it would): the reader ends it at the
+// first unmatched closing bracket (and an opening one without its partner
+// swallows what follows it on the line) and turns a written line break
+// into CR LF.
+std::string BracketedTextFault(std::string_view text, char open, char close);
+// The same for "(text)".
 std::string ParenthesisedTextFault(std::string_view text);
 
 }  // namespace pm2

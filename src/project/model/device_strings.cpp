@@ -550,20 +550,6 @@ void SetDeviceStrings(TargetRec* t, const DeviceDbEntry* e) {
 
 bool IsArm(uint16_t toolset) { return toolset == kToolsetArmGnu || toolset == kToolsetArmAds; }
 
-// The debug options' simulator and target-debugger sides that name no DLL
-// take the device's drivers (its "SIM" and "MON" strings): a new target
-// debugs without the user naming a driver, and a driver the user chose
-// stays when the device changes.
-void SeedDebugDrivers(TargetRec* t) {
-  if (!t->pOpts) return;
-  for (int side = 0; side < 2; ++side) {
-    const OptString* device = &t->OPTDL[side * 4];
-    OptString* texts = &t->pOpts->dbg.str[side * kDbgSideTexts];
-    if (device[0].empty() || !texts[kDbgSimDll].empty()) continue;
-    for (int i = 0; i < 4; ++i) texts[i] = OptString::Pooled(device[i].view(), kPoolProject);
-  }
-}
-
 }  // namespace
 
 void ApplyDeviceOptions(TargetRec* target, uint16_t toolset, const DeviceDbEntry* entry) {
@@ -615,7 +601,17 @@ void ApplyDeviceOptions(TargetRec* target, uint16_t toolset, const DeviceDbEntry
   ApplyDeviceBooks(entry, target);
   GetDeviceDriverSpecs(entry, &target->OPTDL[0], "SIM");
   GetDeviceDriverSpecs(entry, &target->OPTDL[4], "MON");
-  SeedDebugDrivers(target);
+  FillDebugDllTexts(target);
+}
+
+void FillDebugDllTexts(TargetRec* target) {
+  if (!target || !target->pOpts) return;
+  DebugOpts& d = target->pOpts->dbg;
+  for (int side = 0; side < 2; ++side) {
+    const OptString* spec = target->OPTDL + side * 4;
+    if (spec[0].empty()) continue;  // the database names no DLL for this side
+    for (int i = 0; i < 4; ++i) d.str[side * kDbgSideTexts + i] = spec[i];
+  }
 }
 
 }  // namespace pm2

@@ -103,5 +103,10 @@ void ApplyDeviceBooks(const DeviceDbEntry* entry, TargetRec* target);
 // Nothing happens without an entry or for a vendor node of the selection
 // tree (entry flag bit 1).
 void ApplyDeviceOptions(TargetRec* target, uint16_t toolset, const DeviceDbEntry* entry);
+// The Debug page's DLL fields (the debug record's texts) from the device's
+// drivers in OPTDL: a side for which the database names a DLL takes its
+// DLL, parameters, dialog DLL and its parameters; a side it names none for
+// keeps its texts. Part of ApplyDeviceOptions.
+void FillDebugDllTexts(TargetRec* target);
 
 }  // namespace pm2

@@ -213,7 +213,7 @@ TEST(ArmGnuAs, DefaultAndChangedLines) {
   g.targetOpts.aGnu.AAUDEF = OptString("GONE");  // the target's undefines apply here
   EXPECT_EQ(GnuAs(g),
             "-mcpu=arm7tdmi -EB --MD obj\\startup.d -Iasm --gstabs -IC:\\Keil\\ARM\\INC "
-            "--defsym STACK=0x100 --defsym RAM=0x01 -alhms=\"lst\\startup.lst\" -o obj\\startup.o");
+            "--defsym STACK=0x100 --defsym RAM=0x01 -alhms=\"lst/startup.lst\" -o obj\\startup.o");
 }
 
 TEST(ArmGnuLd, PreviewAndBuildLines) {
@@ -303,7 +303,7 @@ TEST(ArmAdsLink, PreviewAndBuildLines) {
   MakeAdsLinkCommand(f.ctx, f.targetOpts, 0);
   EXPECT_EQ(std::string(f.ctx.Text()),
             "*.o -ro-base 0x00 -entry 0x00 -strict -map -xref -callgraph -symbols -info sizes "
-            "-info totals -info unused -info veneers -list \".\\blinky.map\"\r\n-o blinky.axf\r\n");
+            "-info totals -info unused -info veneers -list \"./blinky.map\"\r\n-o blinky.axf\r\n");
 
   CmdFixture g(kToolsetArmAds);
   OptionBlock& b = g.targetOpts;

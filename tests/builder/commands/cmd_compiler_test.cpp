@@ -48,7 +48,7 @@ TEST(CmdQ166, EachControlAwayFromItsDefault) {
              {"HOLD (NEAR 8,SDATA 4)", [](OptionBlock& b) { b.t166.NHOLD = 8; b.t166.SHOLD = 4; }},
              {"WARNINGLEVEL (3)", [](OptionBlock& b) { b.c166.WARNINGLEV = 3; }},
              {"OPTIMIZE (6,SIZE)", [](OptionBlock& b) { b.c166.SPEEDSIZE = 0; }},
-             {"REGFILE (.\\blinky.ORC)", [](OptionBlock& b) { SetQ166(b, 0, 1); }},
+             {"REGFILE (./blinky.ORC)", [](OptionBlock& b) { SetQ166(b, 0, 1); }},
              {"BROWSE", [](OptionBlock& b) { b.out.flags.BROWSE = 1; }},
              {"STATIC", [](OptionBlock& b) { SetQ166(b, 2, 1); }},
              {"NOALIAS", [](OptionBlock& b) { SetQ166(b, 4, 0); }},
@@ -131,8 +131,8 @@ TEST(CmdQ166, EveryControlInOrder) {
   MakeQ166CompilerCommand(f.ctx, &f.file, &f.target, true);
   EXPECT_EQ(f.ctx.Text(),
             "MODV2 LARGE HOLD (NEAR 6,IDATA 2) WARNINGLEVEL (0) OPTIMIZE (2,SPEED) "
-            "REGFILE (.\\blinky.ORC) BROWSE STATIC NOALIAS UNSIGNED_CHAR NODPPSAVE SAVEUSR FLOAT64 REORDER "
-            "INCDIR(i) M DEFINE (D) DEBUG CODE LISTINCLUDE SYMBOLS NOCOND PRINT(.\\l\\a.lst) TABS (8) "
+            "REGFILE (./blinky.ORC) BROWSE STATIC NOALIAS UNSIGNED_CHAR NODPPSAVE SAVEUSR FLOAT64 REORDER "
+            "INCDIR(i) M DEFINE (D) DEBUG CODE LISTINCLUDE SYMBOLS NOCOND PRINT(./l/a.lst) TABS (8) "
             "OBJECT(a.obj) BF(a.cpp) WARNING disable=47");
 }
 
@@ -168,7 +168,7 @@ TEST(CmdQ51, EachControlAwayFromItsDefault) {
              {"WARNINGLEVEL (1)", q(18, 4, 1)},
              {"OPTIMIZE (9,SPEED)", q(14, 4, 9)},
              {"OPTIMIZE (SIZE)", q(22, 2, 0)},
-             {"REGFILE (.\\blinky.ORC)", q(0, 2, 1)},
+             {"REGFILE (./blinky.ORC)", q(0, 2, 1)},
              {"ORDER", q(2, 2, 1)},
              {"NOINTPROMOTE", q(4, 2, 0)},
              {"FLOATFUZZY(5)", q(10, 4, 5)},

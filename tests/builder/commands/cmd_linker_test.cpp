@@ -3,12 +3,14 @@
 // banking.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "builder/cmd_fixture.h"
 #include "builder/commands/command_listing.h"
 #include "builder/commands/n166_linker.h"
 #include "builder/commands/n51_linker.h"
+#include "project/model/option_defaults.h"
 
 namespace pm2::test {
 namespace {
@@ -50,6 +52,36 @@ TEST(CmdN166, ComputedClassesPerModel) {
     Describe166(f.targetOpts, r.model);
     MakeN166LinkerCommand(f.ctx, f.targetOpts, 1);
     EXPECT_EQ(Classes(f.ctx).substr(0, std::string(r.classes).size()), r.classes) << r.name;
+  }
+}
+
+// A target without memory ranges gives no class: the file has no CLASSES
+// control, or only the user's classes without a separator in front.
+TEST(CmdN166, WithoutMemoryRangesNoEmptyClasses) {
+  struct {
+    const char* name;
+    const char* user;
+    const char* classes;  // the whole CLASSES control, "" for none
+  } rows[] = {
+      {"no classes at all", "", ""},
+      {"blanks only", "  \r\n ", ""},
+      {"the user's classes alone", "MYCLASS (0x50000-0x5FFFF)", "CLASSES (MYCLASS (0x50000-0x5FFFF))"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    CmdFixture f(kToolset166);
+    f.targetOpts.l166.flags.USETARGSET = 1;
+    f.targetOpts.l166.LCLASSES = OptString(r.user);
+    MakeN166LinkerCommand(f.ctx, f.targetOpts, 1);
+    const std::string text(f.ctx.Text());
+    const std::size_t at = text.find("CLASSES");
+    if (*r.classes == 0) {
+      EXPECT_EQ(at, std::string::npos) << text;
+      EXPECT_EQ(Classes(f.ctx), "");
+    } else {
+      ASSERT_NE(at, std::string::npos) << text;
+      EXPECT_EQ(text.substr(at, std::strlen(r.classes)), r.classes) << text;
+    }
   }
 }
 
@@ -194,7 +226,7 @@ TEST(CmdN51, Nx51GroupingRows) {
          b.lst.LSTDIR = OptString(".\\lst\\");
          b.lst.pageWidth = 80;
        },
-       "TO \"blinky\" \r\nPRINT(\".\\lst\\blinky.map\") PAGEWIDTH (80) \r\n"},
+       "TO \"blinky\" \r\nPRINT(\"./lst/blinky.map\") PAGEWIDTH (80) \r\n"},
       {"EDATA then the code classes",
        [](OptionBlock& b) {
          b.t51.T51FL |= 0x20000 | 0x10;
@@ -213,9 +245,45 @@ TEST(CmdN51, Nx51GroupingRows) {
   }
 }
 
+// The map file's place on the 251 linker's line after the Listing page's
+// Defaults (its folder ".\\", the Windows form) or with a folder an older
+// project stored: a name this machine can use, as for a folder picked here.
+TEST(CmdN51, N251MapFolderAfterDefaults) {
+  struct {
+    const char* name;
+    const char* outDir;
+    const char* lstDir;  // null: the Listing page's Defaults
+    const char* print;   // "" none
+  } rows[] = {
+      {"defaults beside an output folder", "./Obj/", nullptr, "PRINT(\"./P251.map\")"},
+      {"defaults on both pages", nullptr, nullptr, ""},
+      {"listing folder of an older project", "./Obj/", ".\\Lst\\", "PRINT(\"./Lst/P251.map\")"},
+      {"listing folder picked here", "./Obj/", "./Lst/", "PRINT(\"./Lst/P251.map\")"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    CmdFixture f(kToolset251);
+    OptionBlock& b = f.targetOpts;
+    InitOutputOpts(b);
+    if (r.outDir) b.out.OUTDIR = OptString(r.outDir);
+    b.out.OUTNAME = OptString("P251");
+    InitListingOpts(b, false);
+    if (r.lstDir) b.lst.LSTDIR = OptString(r.lstDir);
+    b.lst.listFlags |= kLstLinker;
+    MakeN251LinkerCommand(f.ctx, b, 1);
+    const std::string text(f.ctx.Text());
+    if (*r.print == 0) {
+      EXPECT_EQ(text.find("PRINT("), std::string::npos) << text;
+    } else {
+      EXPECT_NE(text.find(r.print), std::string::npos) << text;
+    }
+    EXPECT_EQ(text.find('\\'), std::string::npos) << text;
+  }
+}
+
 TEST(CmdN51, FormatHelpers) {
   EXPECT_EQ(FormatListFileControl("CODE", "blinky", ".\\", ".\\", "cod"), "CODE");
-  EXPECT_EQ(FormatListFileControl("CODE", "blinky", ".\\o\\", ".\\", "cod"), "CODE(\".\\blinky.cod\")");
+  EXPECT_EQ(FormatListFileControl("CODE", "blinky", ".\\o\\", ".\\", "cod"), "CODE(\"./blinky.cod\")");
   uint32_t low = 0, high = 0;
   LinkRange ram[] = {{0x40000, 0x50000}};
   ASSERT_TRUE(FindDppPage(ram, 0x3FFF, 1, low, high));

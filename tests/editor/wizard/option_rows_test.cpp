@@ -280,6 +280,49 @@ TEST(OptionWriteBackTest, WithoutADefinitionNothingIsWrittenAndThePlanSaysWhy) {
   EXPECT_NE(std::string::npos, NoDefinitionText("Stack_Size").find("'Stack_Size'"));
 }
 
+// A definition inside a block comment is none: the one after the comment
+// takes the value, and with none outside nothing is written and the plan
+// names the commented line. Lines may end in CR LF.
+TEST(OptionWriteBackTest, ADefinitionInsideABlockCommentIsNone) {
+  struct Row {
+    const char* name;
+    const char* code;      // lines after the block (the block has 3)
+    const char* expected;  // after writing 0x200; null: nothing written
+    int commentedLine;     // the line the refusal names
+  };
+  const Row rows[] = {
+      {"inside a comment of several lines, CR LF", "/*\r\n#define Stack_Size 0x400\r\n*/\r\n", nullptr, 5},
+      {"comment opened behind code", "int x; /* old:\n#define Stack_Size 0x400\n*/\n", nullptr, 5},
+      {"the definition after the comment takes it",
+       "/* was:\r\n#define Stack_Size 0x100\r\n */\r\n#define Stack_Size 0x400\r\n",
+       "/* was:\r\n#define Stack_Size 0x100\r\n */\r\n#define Stack_Size 0x200\r\n", 0},
+      {"a comment closed on its line", "/* note */\n#define Stack_Size 0x400\n",
+       "/* note */\n#define Stack_Size 0x200\n", 0},
+      {"comment characters in a string open nothing", "char s[] = \"/*\";\nStack_Size EQU 0x400\n",
+       "char s[] = \"/*\";\nStack_Size EQU 0x200\n", 0},
+      {"comment characters after // open nothing", "// see /* below\n.equ Stack_Size, 0x400\n",
+       "// see /* below\n.equ Stack_Size, 0x200\n", 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const std::string text = StackBlock(r.code);
+    Loaded l(text);
+    const int stack = RowNamed(l.rows, "Stack");
+    ASSERT_TRUE(l.rows.EndEdit(stack, "0x200"));
+    const WriteBackPlan plan = PlanWriteBack(text, l.rows.Row(stack));
+    if (!r.expected) {
+      EXPECT_TRUE(plan.edits.empty());
+      EXPECT_EQ(CommentedDefinitionText("Stack_Size", r.commentedLine), plan.error);
+      continue;
+    }
+    EXPECT_EQ("", plan.error);
+    std::string want = StackBlock(r.expected);
+    want.replace(want.find("DEFAULT = 0x400"), 15, "DEFAULT = 0x200");
+    EXPECT_EQ(want, ApplyLineEdits(text, plan.edits));
+  }
+  EXPECT_NE(std::string::npos, CommentedDefinitionText("INCMT", 7).find("'INCMT' on line 7"));
+}
+
 TEST(OptionRowsTest, AHexadecimalRowTakesOnlyANumberWithinItsLimits) {
   struct Row {
     const char* name;

@@ -101,6 +101,8 @@ TEST_F(SheetTest, SectionColoursFromTheColoursPage) {
     EXPECT_TRUE(page->SectionButton()->isEnabled());
     sheet.execSectionDialog = [&](CEditOpt& dialog) {
       sections.push_back(dialog.Section());
+      // Titled by the file kind, not by the settings path.
+      EXPECT_EQ(dialog.windowTitle(), "Colors - CArmC");
       // Keyword navy, background yellow: the samples show them.
       dialog.chooseColour = [](uint32_t) { return std::optional<uint32_t>(0x800000); };
       dialog.ColourButton(CEditOpt::kKeyword)->click();

@@ -226,15 +226,21 @@ TEST_F(ApplyDevice, New51TargetGetsRangesClockBitsAndControls) {
   EXPECT_EQ(t->OPTDL[0], "S8051.DLL");
   EXPECT_EQ(t->OPTDL[3], "-p52");
   EXPECT_TRUE(t->OPTDL[4].empty());
+  // The Debug page's fields and the session take the device's simulator.
+  EXPECT_EQ(b.dbg.str[kDbgSimDll], "S8051.DLL");
+  EXPECT_EQ(b.dbg.str[kDbgSimParams], "-pAT52");
+  EXPECT_EQ(b.dbg.str[kDbgSimDialog], "DP51.DLL");
+  EXPECT_EQ(b.dbg.str[kDbgSimDialogParams], "-p52");
   EXPECT_EQ(t->books[0].path, "DOCS\\AT89.PDF");
   EXPECT_EQ(t->books[0].title, "Data Sheet");
   EXPECT_EQ(t->books[1].path, "DOCS\\UM.PDF") << "a book without title takes no slot";
   EXPECT_TRUE(t->books[2].path.empty());
 }
 
-// The device's SIM and MON drivers fill the debug options' sides that name
-// no DLL: a new target debugs as it is, a driver the user chose stays.
-TEST_F(ApplyDevice, DebugSidesWithoutADllTakeTheDevicesDrivers) {
+// The device's SIM and MON drivers fill the debug options' sides: a new
+// target debugs as it is, and a device selection sets the sides the database
+// names drivers for.
+TEST_F(ApplyDevice, DebugSidesTakeTheDevicesDrivers) {
   struct Row {
     const char* name;
     const char* sim;        // the device's SIM, null: none
@@ -246,7 +252,7 @@ TEST_F(ApplyDevice, DebugSidesWithoutADllTakeTheDevicesDrivers) {
        {"GDBDRV.DLL", "-remote localhost:3333", "", ""}},
       {"with a dialog DLL", "S.DLL(-a) D.DLL(-p)", "", {"S.DLL", "-a", "D.DLL", "-p"},
        {"GDBDRV.DLL", "-remote localhost:3333", "", ""}},
-      {"a simulator of the user's", "GDBDRV.DLL(-sim)", "MINE.DLL", {"MINE.DLL", "", "", ""},
+      {"a simulator of the user's", "GDBDRV.DLL(-sim)", "MINE.DLL", {"GDBDRV.DLL", "-sim", "", ""},
        {"GDBDRV.DLL", "-remote localhost:3333", "", ""}},
       {"device without a simulator", nullptr, "", {"", "", "", ""}, {"GDBDRV.DLL", "-remote localhost:3333", "", ""}},
   };
@@ -275,6 +281,24 @@ TEST_F(ApplyDevice, DebugSidesWithoutADllTakeTheDevicesDrivers) {
     EXPECT_EQ(d.flags & 1, 1u) << r.name << ": the simulator is used";
     EXPECT_TRUE(d.flags & (1u << 3)) << r.name << ": it goes till main()";
   }
+}
+
+// A device change fills the side the database names drivers for and
+// leaves the other side's texts as they were.
+TEST_F(ApplyDevice, DriversOfTheDatabaseReachTheDebugRecord) {
+  ProjectRec* p = OpenNewProject();
+  TargetRec* t = p->curTarget;
+  ApplyDeviceOptions(t, kToolset166, Device("V", "A", kFamily166, {{"CPU", "IRAM(0xF600,0x200)"}}));
+  DebugOpts& d = t->pOpts->dbg;
+  d.str[kDbgSimDll] = OptString::Pooled("MINE.DLL", kPoolProject);
+  d.str[kDbgTargetDll] = OptString::Pooled("GDBDRV.DLL", kPoolProject);
+  ApplyDeviceOptions(t, kToolset166, Device("V", "B", kFamily166, {{"CPU", "IRAM(0xF600,0x200)"},
+                                                                   {"MON", "MON166.DLL(-c) DCM.DLL(-p167)"}}));
+  EXPECT_EQ(d.str[kDbgSimDll], "MINE.DLL") << "no simulator named: the text stays";
+  EXPECT_EQ(d.str[kDbgTargetDll], "MON166.DLL");
+  EXPECT_EQ(d.str[kDbgTargetParams], "-c");
+  EXPECT_EQ(d.str[kDbgTargetDialog], "DCM.DLL");
+  EXPECT_EQ(d.str[kDbgTargetDialogParams], "-p167");
 }
 
 TEST_F(ApplyDevice, SwitchingToolsetClearsTheBlock) {

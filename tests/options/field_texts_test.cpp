@@ -1,0 +1,215 @@
+// Every free-text field of every page set: a text the project file could
+// not give back as it was typed is refused when the sheet's OK is pressed,
+// naming the field; every other text goes through OK, the project and
+// options files and a fresh read, and the page shows it again byte for
+// byte (or a check of the page refuses it with its own message). An edit
+// the page does not name as a free-text field must refuse such a text too,
+// or never stores it as text (it is a number or a range), so no typed text
+// reaches the files unchecked.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "options/core/field_text.h"
+#include "options/pages/option_page.h"
+#include "options/sheet_fixture.h"
+#include "project/files/project_file.h"
+#include "project/model/project_records.h"
+
+namespace pm2 {
+namespace {
+
+struct SheetRow {
+  const char* name;
+  uint16_t toolset;
+  uint32_t x51;
+  int node;  // 0 target, 1 group, else the file type of the file edited
+};
+
+struct TextRow {
+  const char* name;
+  const char* text;
+};
+// Each bracket alone and in the wrong order, the comment opener, and texts
+// that are fine in either bracket.
+const TextRow kTexts[] = {
+    {"close alone", "P1)x"},        {"open alone", "arg1 $P (x"},   {"close then open", "FOO) BAR("},
+    {"comment opener", "FOO /* BAR"}, {"nested pairs", "f(a, (b)) c"}, {"angle close alone", "a>b"},
+    {"angle open alone", "x <y"},
+};
+
+std::string FieldTextOf(const QWidget* w) { return OptionPage::FieldText(w); }
+
+void SetFieldText(QWidget* w, const std::string& text) {
+  if (auto* line = qobject_cast<QLineEdit*>(w)) line->setText(QString::fromLocal8Bit(text.c_str()));
+  if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) edit->setPlainText(QString::fromLocal8Bit(text.c_str()));
+}
+
+class FieldTexts : public test::SheetFixture, public ::testing::WithParamInterface<SheetRow> {
+ protected:
+  FieldTexts() : SheetFixture("/tmp/field_texts/demo.pm2") {}
+  void SetUp() override {
+    SheetFixture::SetUp();
+    const SheetRow& r = GetParam();
+    UseToolset(r.toolset, r.x51);
+    if (r.node > 1) m_file = AddFileToGroup(m_group, "edited.x", ".\\", uint8_t(r.node));
+  }
+  // A new project and sheet for the next case.
+  void Fresh() {
+    m_sheet.reset();
+    m_session.reset();
+    SetUp();
+  }
+  NodeRec* Node() const {
+    const int node = GetParam().node;
+    if (node == 0) return m_target;
+    if (node == 1) return m_group;
+    return m_file;
+  }
+  // The project as a save writes it, read into a new project; the
+  // fixture's records point into the new one.
+  void SaveAndReopen() {
+    const std::string projectText = BuildProjectFileText(*m_project);
+    const std::string optionsText = BuildOptionsFileText(*m_project);
+    const std::string_view options(optionsText);
+    // As an open does: the project before it is closed first.
+    m_sheet.reset();
+    m_session.reset();
+    theApp().m_pProject = nullptr;
+    ProjectFileIo io;
+    ASSERT_EQ(ReadProjectText(io, m_projectPath, projectText, &options), 0) << io.message;
+    m_project = io.project;
+    theApp().m_pProject = m_project;
+    m_target = m_project->curTarget;
+    m_group = m_project->firstGroup;
+    m_file = nullptr;
+    for (FileRec* f = m_group ? m_group->firstFile : nullptr; f; f = f->next)
+      if (f->name.view() == "edited.x") m_file = f;
+    ASSERT_NE(m_target, nullptr);
+  }
+  // Opens the sheet and makes page `index` current; null when the sheet
+  // has no such page.
+  OptionPage* OpenOn(int index) {
+    Open(Node());
+    if (index >= m_sheet->PageCount()) return nullptr;
+    m_sheet->Tabs()->setCurrentIndex(index);
+    return m_sheet->CurrentPage();
+  }
+};
+
+TEST_P(FieldTexts, RefusedNamingTheFieldOrReadBackByteForByte) {
+  Open(Node());
+  const int pages = m_sheet->PageCount();
+  int walked = 0;
+  for (int index = 0; index < pages; ++index) {
+    OptionPage* page = OpenOn(index);
+    ASSERT_NE(page, nullptr);
+    const std::size_t fields = page->TextFields().size();
+    for (std::size_t f = 0; f < fields; ++f) {
+      for (const TextRow& row : kTexts) {
+        Fresh();
+        OptionPage* p = OpenOn(index);
+        ASSERT_NE(p, nullptr);
+        const OptionPage::TextField field = p->TextFields()[f];
+        if (!field.edit->isEnabled()) break;
+        SCOPED_TRACE(m_sheet->Tabs()->tabText(index).toStdString() + " / " + field.name + " / " + row.name);
+        ++walked;
+        m_refusals.clear();
+        SetFieldText(field.edit, row.text);
+        m_sheet->accept();
+        const std::string fault = FieldTextFault(row.text, field.brackets);
+        if (!fault.empty()) {
+          ASSERT_EQ(m_refusals.size(), 1u);
+          EXPECT_EQ(m_refusals[0], "The text of '" + field.name + "' cannot be stored: it holds " + fault + ".");
+          EXPECT_NE(m_sheet->result(), QDialog::Accepted);
+          EXPECT_EQ(m_sheet->focusWidget(), field.edit);
+          EXPECT_EQ(m_sheet->CurrentPage(), p);
+          continue;
+        }
+        // A page's own check (a Define list, a range) may refuse the text
+        // with its message; then nothing is stored.
+        if (!m_refusals.empty()) continue;
+        ASSERT_EQ(m_sheet->result(), QDialog::Accepted);
+        m_session->Commit();
+        // What OK stored, as the page shows it: the typed text (the Set
+        // and Reset lists are stored in their normalised form).
+        const std::string stored = FieldTextOf(OpenOn(index)->TextFields()[f].edit);
+        if (field.name != "Set" && field.name != "Reset") EXPECT_EQ(stored, row.text);
+        SaveAndReopen();
+        OptionPage* again = OpenOn(index);
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(FieldTextOf(again->TextFields()[f].edit), stored);
+      }
+    }
+  }
+  EXPECT_GT(walked, 0);
+}
+
+// An edit that is no named free-text field never puts such a text into
+// the files: its page refuses it (a number, an address, a range) or reads
+// it as a number.
+TEST_P(FieldTexts, NoOtherEditStoresAnUncheckedText) {
+  Open(Node());
+  const int pages = m_sheet->PageCount();
+  for (int index = 0; index < pages; ++index) {
+    OptionPage* page = OpenOn(index);
+    ASSERT_NE(page, nullptr);
+    std::vector<QWidget*> edits;
+    for (QLineEdit* e : page->findChildren<QLineEdit*>()) edits.push_back(e);
+    for (QPlainTextEdit* e : page->findChildren<QPlainTextEdit*>()) edits.push_back(e);
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+      Fresh();
+      OptionPage* p = OpenOn(index);
+      std::vector<QWidget*> now;
+      for (QLineEdit* e : p->findChildren<QLineEdit*>()) now.push_back(e);
+      for (QPlainTextEdit* e : p->findChildren<QPlainTextEdit*>()) now.push_back(e);
+      ASSERT_EQ(now.size(), edits.size());
+      QWidget* edit = now[i];
+      bool named = false;
+      for (const OptionPage::TextField& f : p->TextFields()) named = named || f.edit == edit;
+      auto* line = qobject_cast<QLineEdit*>(edit);
+      auto* plain = qobject_cast<QPlainTextEdit*>(edit);
+      const bool readOnly = (line && line->isReadOnly()) || (plain && plain->isReadOnly());
+      // Combo boxes' own edits and read-only views are no fields.
+      if (named || readOnly || !edit->isEnabled() || edit->isHidden() || qobject_cast<QComboBox*>(edit->parent()))
+        continue;
+      SCOPED_TRACE(m_sheet->Tabs()->tabText(index).toStdString() + " / edit " + std::to_string(i) + " " +
+                   edit->objectName().toStdString());
+      m_refusals.clear();
+      SetFieldText(edit, "P1)x");
+      m_sheet->accept();
+      if (!m_refusals.empty()) continue;
+      m_session->Commit();
+      const std::string files = BuildProjectFileText(*m_project) + BuildOptionsFileText(*m_project);
+      EXPECT_EQ(files.find("P1)x"), std::string::npos) << "stored unchecked";
+    }
+  }
+}
+
+const SheetRow kSheets[] = {
+    {"C51Target", 0, 0, 0},
+    {"C51Group", 0, 0, 1},
+    {"C51CFile", 0, 0, kFileC},
+    {"C51AsmFile", 0, 0, kFileAsm},
+    {"C51CustomFile", 0, 0, kFileCustom},
+    {"Cx51Target", 0, 0x1020000, 0},
+    {"Banked51Target", 0, 0x8000, 0},
+    {"Mcs251Target", 1, 0, 0},
+    {"Mcs251Group", 1, 0, 1},
+    {"C166Target", 2, 0, 0},
+    {"C166Group", 2, 0, 1},
+    {"C166CppFile", 2, 0, kFileCpp},
+    {"C166AsmFile", 2, 0, kFileAsm},
+    {"ArmGnuTarget", 3, 0, 0},
+    {"ArmGnuCFile", 3, 0, kFileC},
+    {"ArmGnuAsmFile", 3, 0, kFileAsm},
+    {"ArmAdsTarget", 4, 0, 0},
+    {"ArmAdsGroup", 4, 0, 1},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, FieldTexts, ::testing::ValuesIn(kSheets),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pm2
