@@ -491,6 +491,9 @@ TEST_F(DebugBarWindowsTest, MarginBreakpointsWithAndWithoutASession) {
   const int y = (14 - v->Engine().State().nTopLine) * v->Engine().State().nLineHeight + 3;
   QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, QPoint(2, y));
   EXPECT_NE(Log().find("breakpoint 264 3\n"), std::string::npos) << Log();
+  // ... and selects nothing: the first click's line selection goes too.
+  EXPECT_FALSE(v->Engine().HasSelection());
+  EXPECT_EQ(v->Engine().State().nCaretLine, 14);
   // Run to the cursor line goes to its address; on a line without code
   // the command is greyed.
   ASSERT_TRUE(f->QueryCommand(DebugBarCommands::kCmdRunToCursor).enabled);
