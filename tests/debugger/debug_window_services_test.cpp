@@ -588,6 +588,18 @@ TEST_F(DebugWindowServicesTest, InlineAssemblerStartsAtTheCursorAndShowsTheDrive
   EXPECT_STREQ(buffer, "*** error 7");
 }
 
+// The disassembly window's frame and its tab carry the window's own icon.
+TEST_F(DebugWindowServicesTest, DisassemblyWindowShowsItsIcon) {
+  Start();
+  ASSERT_NE(Disassembly(), nullptr);
+  auto* sheet = f->findChild<SECWorksheetWnd*>("DisassemblyFrame");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_FALSE(DisassemblyWindowIcon().isNull());
+  EXPECT_EQ(sheet->windowIcon().cacheKey(), DisassemblyWindowIcon().cacheKey());
+  EXPECT_EQ(sheet->TabIcon().cacheKey(), DisassemblyWindowIcon().cacheKey());
+  EXPECT_NE(sheet->windowIcon().cacheKey(), SerialWindowIcon().cacheKey());
+}
+
 // A serial window is a terminal: Esc typed there goes to the driver as
 // its character (it does not stop the target); its frame has its own icon.
 TEST_F(DebugWindowServicesTest, SerialWindowTakesEscAndShowsItsIcon) {

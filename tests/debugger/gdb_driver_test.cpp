@@ -837,10 +837,22 @@ TEST_F(GdbLanguageTest, CommandPageBreakpointsNumberFromOneAndListTheirCommands)
   int count = 0;
   for (DbgBreakpointRecord* b = head; b; b = static_cast<DbgBreakpointRecord*>(b->next)) ++count;
   EXPECT_EQ(count, 3);
-  // BK and BD by the page's numbers.
+  // BK and BD by the page's numbers; each change shows at once in the
+  // margins and the disassembly window (IDE service 14), a refused one
+  // changes nothing.
+  auto refreshes = [&] { return std::count(routed.calls.begin(), routed.calls.end(), "DebugService 14"); };
+  const auto before = refreshes();
   ASSERT_EQ(typed("BK 2"), 0) << CommandTexts();
+  EXPECT_EQ(refreshes(), before + 1);
   ASSERT_EQ(typed("BD 3"), 0) << CommandTexts();
+  EXPECT_EQ(refreshes(), before + 2);
   EXPECT_NE(typed("BK 7"), 0);
+  EXPECT_EQ(refreshes(), before + 2);
+  ASSERT_EQ(typed("BE 3"), 0) << CommandTexts();
+  ASSERT_EQ(typed("BD 3"), 0) << CommandTexts();
+  ASSERT_EQ(typed("BS 0x23C"), 0) << CommandTexts();
+  EXPECT_EQ(refreshes(), before + 5);
+  ASSERT_EQ(typed("BK 4"), 0) << CommandTexts();
   Mark();
   ASSERT_EQ(typed("BL"), 0);
   EXPECT_EQ(SinceMark().find("  2: "), std::string::npos) << SinceMark();
