@@ -894,7 +894,11 @@ void DisassemblyView::Find(const std::string& what, bool down, bool matchCase, b
   std::unique_ptr<QProgressDialog> progress;  // made once the search takes a while
   qint64 shownTick = -1;
   DisasmFindHooks hooks;
-  hooks.ask = [this](const std::string& question) { return m_host.question && m_host.question(question); };
+  hooks.ask = [&](const std::string& question) {
+    const bool yes = m_host.question && m_host.question(question);
+    clock.restart();  // the time the question stood open is no search time
+    return yes;
+  };
   hooks.message = [this](const std::string& text) {
     if (m_host.message) m_host.message(text);
   };
