@@ -489,8 +489,18 @@ TEST_F(DebugBarWindowsTest, MarginBreakpointsWithAndWithoutASession) {
   v->Engine().GotoLine(14, 0);
   // A double click in the margin toggles the line's breakpoint.
   const int y = (14 - v->Engine().State().nTopLine) * v->Engine().State().nLineHeight + 3;
-  QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, QPoint(2, y));
+  // The window system's sequence: press, release, double click, release.
+  for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                            QEvent::MouseButtonRelease}) {
+    const QPointF at(2, y);
+    QMouseEvent event(type, at, v->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(v->viewport(), &event);
+  }
   EXPECT_NE(Log().find("breakpoint 264 3\n"), std::string::npos) << Log();
+  // ... and selects nothing: the first click's line selection goes too.
+  EXPECT_FALSE(v->Engine().HasSelection());
+  EXPECT_EQ(v->Engine().State().nCaretLine, 14);
   // Run to the cursor line goes to its address; on a line without code
   // the command is greyed.
   ASSERT_TRUE(f->QueryCommand(DebugBarCommands::kCmdRunToCursor).enabled);

@@ -37,6 +37,7 @@ class ScriptedDriver {
     m_ide = DebugInterface{};
     m_ide.size = sizeof(DebugInterface);
     m_ide.family = 3;
+    m_ide.PrintToCommandWindow = [](const char* text) { Printed() += text ? text : ""; };
     boot(1, &m_ide);
     boot(2, &m_record);
     m_settings = std::make_unique<DebugSettings>();
@@ -76,14 +77,26 @@ class ScriptedDriver {
     };
     c.sendCommand = [this](const std::string& text) {
       commands.push_back(text);
+      Printed().clear();
       return int(m_record->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>(text.c_str()), 0));
     };
+    c.lastReply = [] { return Printed(); };
+    c.typeCommand = [this](const std::string& text) {
+      typed.push_back(text);
+      return int(m_record->DbgExecCommand(text.c_str(), int32_t(text.size())));
+    };
     return c;
+  }
+  // What the driver printed for the command window.
+  static std::string& Printed() {
+    static std::string text;
+    return text;
   }
 
   RecordingDialogs dialogs;
   std::vector<int> services;
   std::vector<std::string> commands;
+  std::vector<std::string> typed;  // lines run as typed
 
  private:
   void* m_lib = nullptr;

@@ -407,6 +407,17 @@ TEST(MemoryMapDialogTest, ARefusedRangeSaysSo) {
   EXPECT_EQ(d.dialogs.boxes[0].text, "Error: invalid address range given.");
 }
 
+// A driver that says why it refuses the range: its reason is the message.
+TEST(MemoryMapDialogTest, ARefusalShowsTheDriversReason) {
+  ScriptedDriver d("exec Map_0x100_clear_ 1\nsays Map_0x100_clear_ *** error: the GDB driver has no MAP command\n");
+  MemoryMapDialog dlg(d.Context());
+  dlg.show();
+  dlg.Range()->setText("0x100");
+  QTest::mouseClick(dlg.MapButton(), Qt::LeftButton);
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, "Error: the GDB driver has no MAP command");
+}
+
 // ------------------------------------------------------------ tool box
 
 TEST(ToolBoxTest, ButtonsRunTheirCommands) {
@@ -418,9 +429,11 @@ TEST(ToolBoxTest, ButtonsRunTheirCommands) {
   EXPECT_FALSE(box.Button(3)->isVisible());
   EXPECT_EQ(box.Button(1)->text(), "Reset");
   QTest::mouseClick(box.Button(1), Qt::LeftButton);
-  ASSERT_EQ(d.commands.size(), 1u);
-  EXPECT_EQ(d.commands[0], "reset\n");
-  EXPECT_TRUE(d.Logged("exec reset\n"));
+  // The command runs as the user typed it with DEFINE BUTTON.
+  ASSERT_EQ(d.typed.size(), 1u);
+  EXPECT_EQ(d.typed[0], "reset\n");
+  EXPECT_TRUE(d.Logged("command reset\n")) << d.Log();
+  EXPECT_TRUE(d.commands.empty());
   EXPECT_EQ(box.RemoveButton(1), 1);
   EXPECT_EQ(box.Button(0)->text(), "Reset");
   EXPECT_EQ(box.height(), h3 - box.UpdateButton()->height());
@@ -815,7 +828,8 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   EXPECT_EQ(s.App().IdeServiceCall(32, reinterpret_cast<intptr_t>(more)), 1);
   EXPECT_EQ(box->Buttons().Count(), 2);
   QTest::mouseClick(box->Button(1), Qt::LeftButton);
-  EXPECT_NE(std::string(log()).find("exec t\n"), std::string::npos) << log();
+  // Run as typed: the driver's command interpreter takes it.
+  EXPECT_NE(std::string(log()).find("command t\n"), std::string::npos) << log();
   // The run keys reach the frame from the tool box; its other keys stay
   // with the box.
   std::vector<unsigned> keyed;

@@ -10,7 +10,9 @@
 # a register is edited on the register page (double click, value, Enter); a
 # second client of the event interface reads it from the driver, runs until
 # Timer_Init, writes and reads R1, and sets and clears a breakpoint by a
-# function's name; Set Program Counter from the disassembly window's menu
+# function's name; a double click in Timer.c's margin sets a breakpoint on
+# its line's first instruction, where gdb alone breaks for the line, and F5
+# stops there; Set Program Counter from the disassembly window's menu
 # moves the PC to the cursor's line. A client of the event interface hears
 # the session start and end and every run and stop. Every step is a PNG in
 # <build>/gallery/debugger/session-*.png.
@@ -137,6 +139,29 @@ for answer in "wrote R1 0x5A5A1234" "register R1 0x5A5A1234" "set LED_Off 1" "cl
 done
 wait_title "Timer.c" "ExecuteUntil Timer_Init did not show Timer.c"
 shot 10-execute-until
+# 8b: a double click in Timer.c's margin two lines below the arrow (line 10,
+# "T0MR0 = ...", four instructions) sets a breakpoint on the line's first
+# instruction: F5 stops where gdb alone puts "break Timer.c:10".
+read -r tmid _ <<< "$(arrow_mid 10-execute-until)"
+stops_before=$(grep -c "^execution stopped " "$work/client.txt" || true)
+xdotool mousemove "$((ax0 + 1))" "$((tmid + 2 * h))"
+sleep 0.3
+xdotool click --repeat 2 --delay 80 1
+sleep 0.5
+xdotool key F5
+more_stops() { [ "$(grep -c "^execution stopped " "$work/client.txt" || true)" -gt "$stops_before" ]; }
+poll 50 more_stops || fail "F5 did not stop at the breakpoint of Timer.c's line 10"
+sleep 1
+shot 10b-timer-line-breakpoint
+read -r _ _ line_pc <<< "$(grep "^execution stopped " "$work/client.txt" | tail -1)"
+gdb_pc=$(gdb-multiarch -nx -batch -ex "break Timer.c:10" "$elf" 2>/dev/null |
+  sed -n 's/^Breakpoint 1 at \(0x[0-9a-fA-F]*\): file Timer.c, line 10\.$/\1/p')
+[ -n "$gdb_pc" ] || fail "gdb alone gave no address for Timer.c:10"
+[ $(( line_pc )) -eq $(( gdb_pc )) ] ||
+  fail "the margin's breakpoint of Timer.c:10 stopped at $line_pc, gdb alone breaks at $gdb_pc"
+read -r lmid _ <<< "$(arrow_mid 10b-timer-line-breakpoint)"
+[ $(( lmid - tmid - 2 * h )) -le 2 ] && [ $(( tmid + 2 * h - lmid )) -le 2 ] ||
+  fail "the arrow is not on Timer.c's line 10 after the stop ($lmid, not $((tmid + 2 * h)))"
 # 9: Set Program Counter from the disassembly window's menu: View >
 # Disassembly Window (Alt+V, I), a right click two lines below the
 # program counter's line, the menu's item; the PC then is that line's address.

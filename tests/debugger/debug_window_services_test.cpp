@@ -28,10 +28,16 @@
 #include "toolkit/frames/mdi_child.h"
 #include "debugger/ui/debug_commands.h"
 #include "debugger/ui/debug_windows.h"
+#include "debugger/ui/register_page.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/windows/disassembly_window.h"
 #include "debugger/windows/memory_window.h"
+#include "editor/ide/editor_view.h"
+#include "editor/ide/margin_view.h"
 #include "editor/view/edit_view.h"
+#include "shell/frame/editor_windows.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/frame_fixture.h"
@@ -340,8 +346,25 @@ TEST_F(DebugWindowServicesTest, DisassemblyCommandFocusesAnOpenWindowBehindAnoth
   EXPECT_EQ(windows->Disassembly(), nullptr);
 }
 
+// What a widget's paints saw of the view's PC-follow state.
+class PaintWatch : public QObject {
+ public:
+  explicit PaintWatch(DisassemblyView* v) : m_view(v) { v->installEventFilter(this); }
+  std::vector<bool> follows;
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (o == m_view && e->type() == QEvent::Paint) follows.push_back(m_view->PcFollow());
+    return false;
+  }
+
+ private:
+  DisassemblyView* m_view;
+};
+
 // Service 40 takes a pointer to the address; with the PC line in view the
-// view stays, and the arrow shows that it follows the PC.
+// view stays, and the arrow is navy while it shows the address (the inline
+// assembler's), its own colour again afterwards.
 TEST_F(DebugWindowServicesTest, GotoAddressIfCachedKeepsTheViewAndFollowsThePc) {
   Start();
   uint32_t pc = 0x1010;
@@ -353,11 +376,12 @@ TEST_F(DebugWindowServicesTest, GotoAddressIfCachedKeepsTheViewAndFollowsThePc) 
   QTest::keyClick(v, Qt::Key_Down);  // the cursor moves, the view stays
   const uint32_t top = v->Cache().Line(0).address;
   EXPECT_FALSE(v->PcFollow());
+  PaintWatch watch(v);
   Service(40, reinterpret_cast<intptr_t>(&pc));
   EXPECT_EQ(v->Cache().Line(0).address, top);
-  EXPECT_TRUE(v->PcFollow());
-  // The arrow is painted navy while the view follows the PC, yellow after
-  // the user moved it.
+  ASSERT_FALSE(watch.follows.empty());
+  EXPECT_TRUE(watch.follows.front()) << "painted navy while it showed the address";
+  EXPECT_FALSE(v->PcFollow());
   auto arrowColours = [&] {
     const QImage image = v->grab().toImage();
     const DisassemblyView::Geometry g = v->Layout();
@@ -366,10 +390,39 @@ TEST_F(DebugWindowServicesTest, GotoAddressIfCachedKeepsTheViewAndFollowsThePc) 
     for (int x = 0; x < g.gutter; ++x) colours.insert(image.pixel(x, y) & 0xFFFFFF);
     return colours;
   };
-  EXPECT_TRUE(arrowColours().count(0x000080)) << "navy arrow";
-  QTest::keyClick(v, Qt::Key_Up);
-  EXPECT_FALSE(v->PcFollow());
-  EXPECT_TRUE(arrowColours().count(0xFFFF00)) << "yellow arrow";
+  EXPECT_TRUE(arrowColours().count(0xFFFF00)) << "yellow arrow once the address is shown";
+  EXPECT_FALSE(arrowColours().count(0x000080));
+}
+
+// A program counter written on the register page (0x1010 to 0x1024): the
+// disassembly window's arrow, the editor's and the status line's PC follow
+// it at once.
+TEST_F(DebugWindowServicesTest, AWrittenPcMovesTheArrows) {
+  Start("group Core 1\nreg 0 PC 00001010 edit pc\neval 0x1024 1024\n"
+        "line Blinky.c 12 1010\nline Blinky.c 14 1024\n");
+  if (HasFatalFailure()) return;
+  DisassemblyView* v = Disassembly();
+  EditorView* e = f->Editors().Open(dir + "Blinky.c", 1);
+  ASSERT_NE(e, nullptr);
+  e->resize(600, 400);
+  f->Debugger()->TargetStopped();
+  ASSERT_EQ(e->Margin().PcLine(), 12u);
+  ASSERT_GE(v->Cache().PcLine(), 0);
+  ASSERT_EQ(v->Cache().Line(v->Cache().PcLine()).address, 0x1010u);
+  RegisterPage* page = f->Debugger()->Registers();
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(page->EditValue(1));
+  SECListEdit* edit = page->GetEditControl();
+  ASSERT_NE(edit, nullptr);
+  edit->setPlainText("0x1024");
+  QTest::keyClick(edit, Qt::Key_Return);
+  ASSERT_TRUE(Logged("regset PC 0x00001024")) << log();
+  ASSERT_GE(v->Cache().PcLine(), 0);
+  EXPECT_EQ(v->Cache().Line(v->Cache().PcLine()).address, 0x1024u) << "the disassembly window's arrow";
+  EXPECT_EQ(e->Margin().PcLine(), 14u) << "the editor's arrow";
+  SECStatusBar* bar = f->findChild<SECStatusBar*>("StatusBar");
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->GetPaneText(bar->CommandToIndex(123)), "PC: 0x00001024");
 }
 
 // A breakpoint set in the disassembly window re-reads the line states
@@ -533,6 +586,18 @@ TEST_F(DebugWindowServicesTest, InlineAssemblerStartsAtTheCursorAndShowsTheDrive
   (void)words;
   EXPECT_EQ(Service(35, reinterpret_cast<intptr_t>(request)), 7);
   EXPECT_STREQ(buffer, "*** error 7");
+}
+
+// The disassembly window's frame and its tab carry the window's own icon.
+TEST_F(DebugWindowServicesTest, DisassemblyWindowShowsItsIcon) {
+  Start();
+  ASSERT_NE(Disassembly(), nullptr);
+  auto* sheet = f->findChild<SECWorksheetWnd*>("DisassemblyFrame");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_FALSE(DisassemblyWindowIcon().isNull());
+  EXPECT_EQ(sheet->windowIcon().cacheKey(), DisassemblyWindowIcon().cacheKey());
+  EXPECT_EQ(sheet->TabIcon().cacheKey(), DisassemblyWindowIcon().cacheKey());
+  EXPECT_NE(sheet->windowIcon().cacheKey(), SerialWindowIcon().cacheKey());
 }
 
 // A serial window is a terminal: Esc typed there goes to the driver as

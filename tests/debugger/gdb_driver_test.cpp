@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "debugger/abi/debug_records.h"
+#include "editor/document/code_lines.h"
 #include "project/files/debug_lists.h"
 #include "project/text/pool.h"
 #include "debugger/ipc/ipc_debug_handlers.h"
@@ -448,6 +449,14 @@ struct KillRow {
 class GdbChildKilled : public GdbSessionTest, public ::testing::WithParamInterface<KillRow> {};
 
 TEST_P(GdbChildKilled, EndsTheSessionWithAMessageWithinSeconds) {
+  // Two breakpoints kept in the options file, set in the driver at the start.
+  project->curTarget->pOpts->dbg.flags |= kKeepBreakpoints;
+  for (uint32_t line : {36u, 37u}) {
+    BreakpointRec* b = AppendBreakpoint(project->curTarget);
+    b->flags = kBreakFlag3;
+    b->value1 = line;
+    b->text1 = OptString::Pooled("Blinky.c", kPoolDebugLists);
+  }
   session->StartDebugger();
   ASSERT_TRUE(session->SessionActive());
   std::vector<pid_t> victims = Children(GetParam().victim);
@@ -462,6 +471,11 @@ TEST_P(GdbChildKilled, EndsTheSessionWithAMessageWithinSeconds) {
   EXPECT_FALSE(session->SessionActive());
   EXPECT_TRUE(Children("gdb-multiarch").empty());
   EXPECT_TRUE(Children("qemu-system-arm").empty());
+  // The dead driver could not list its breakpoints: both stay stored.
+  std::vector<uint32_t> kept;
+  for (const BreakpointRec* k = project->curTarget->breakpoints; k; k = k->next)
+    if (!(k->flags & kBreakFlag4)) kept.push_back(k->value1);
+  EXPECT_EQ(kept, (std::vector<uint32_t>{36, 37}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, GdbChildKilled,
@@ -712,9 +726,79 @@ TEST_F(GdbLanguageTest, RegisterPageFollowsStepsAndWrites) {
   const uint64_t value = 0x1234;
   host.registerSet->setValue(const_cast<RegisterEntry*>(&regs[1]), &value);
   EXPECT_EQ(shown(1), 0x1234u);
+  // The page's full refresh after the edit keeps the written register
+  // marked as changed until the next stop.
+  host.registerSet->refresh(nullptr, 0x80000000u);
+  EXPECT_TRUE(regs[1].changed);
+  EXPECT_FALSE(regs[2].changed);
   session->Step(kDbgStepInstruction);
   host.registerSet->refresh(nullptr, 0);
   EXPECT_EQ(shown(15), r->pc);
+}
+
+// A program counter written through the register page is the driver's
+// position at once: the record, the driver's answer to the IDE and the
+// stop's source line follow it, and the next step runs from there.
+TEST_F(GdbLanguageTest, AWrittenPcIsThePositionAtOnce) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive());
+  DebugInterface* r = session->Record();
+  ASSERT_NE(host.registerSet, nullptr);
+  RegisterEntry* pcEntry = &host.registerSet->registers[15];
+  ASSERT_STREQ(pcEntry->name, "PC");
+  session->Step(kDbgStepInstruction);  // halted for sure
+  host.registerSet->refresh(nullptr, 0x80000000u);
+  const CodeLines timer(static_cast<const DbgLineTableRecord*>(r->DbgLineTable((ExampleFolder() + "Timer.c").c_str())));
+  uint32_t line10 = 0;
+  ASSERT_TRUE(timer.Address(10, &line10));
+  const uint64_t value = line10;
+  host.registerSet->setValue(pcEntry, &value);
+  EXPECT_EQ(r->pc, line10);
+  EXPECT_EQ(uint32_t(r->DbgControl(kDbgCtlProgramCounter, 0, 0)), line10);
+  ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+  EXPECT_EQ(r->srcLine, 10u);
+  EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Timer.c"), std::string::npos);
+  host.registerSet->refresh(nullptr, 0x80000000u);
+  EXPECT_TRUE(pcEntry->changed);
+  session->Step(kDbgStepInstruction);
+  EXPECT_EQ(r->pc, line10 + 4);
+}
+
+// The code address of each line of the example's Timer.c is the one gdb
+// alone takes for "break Timer.c:<line>", and gdb's address of every line
+// belongs to the line gdb names.
+TEST_F(GdbSessionTest, LineAddressesAreTheOnesGdbAloneTakes) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive());
+  DebugInterface* r = session->Record();
+  const CodeLines timer(static_cast<const DbgLineTableRecord*>(r->DbgLineTable((ExampleFolder() + "Timer.c").c_str())));
+  ASSERT_FALSE(timer.Empty());
+  std::string command = "gdb-multiarch -nx -batch";
+  for (const auto& [line, address] : timer.Lines()) command += " -ex 'break Timer.c:" + std::to_string(line) + "'";
+  command += " '" + ExampleFolder() + "Obj/Blinky.elf' 2>&1";
+  FILE* gdb = popen(command.c_str(), "r");
+  ASSERT_NE(gdb, nullptr);
+  char text[512];
+  int compared = 0, own = 0;
+  auto it = timer.Lines().begin();
+  while (std::fgets(text, sizeof text, gdb)) {
+    unsigned number = 0, at = 0, line = 0;
+    if (std::sscanf(text, "Breakpoint %u at 0x%x: file Timer.c, line %u.", &number, &at, &line) != 3) continue;
+    ASSERT_NE(it, timer.Lines().end());
+    const uint32_t asked = (it++)->first;
+    SCOPED_TRACE("Timer.c:" + std::to_string(asked));
+    EXPECT_EQ(timer.LineOf(at), line);
+    if (line == asked) {
+      uint32_t address = 0;
+      ASSERT_TRUE(timer.Address(asked, &address));
+      EXPECT_EQ(address, at);
+      ++own;
+    }
+    ++compared;
+  }
+  pclose(gdb);
+  EXPECT_EQ(compared, int(timer.Lines().size()));
+  EXPECT_GE(own, 15);
 }
 
 // The command page: the user's breakpoints count from 1 although the UART
@@ -753,10 +837,22 @@ TEST_F(GdbLanguageTest, CommandPageBreakpointsNumberFromOneAndListTheirCommands)
   int count = 0;
   for (DbgBreakpointRecord* b = head; b; b = static_cast<DbgBreakpointRecord*>(b->next)) ++count;
   EXPECT_EQ(count, 3);
-  // BK and BD by the page's numbers.
+  // BK and BD by the page's numbers; each change shows at once in the
+  // margins and the disassembly window (IDE service 14), a refused one
+  // changes nothing.
+  auto refreshes = [&] { return std::count(routed.calls.begin(), routed.calls.end(), "DebugService 14"); };
+  const auto before = refreshes();
   ASSERT_EQ(typed("BK 2"), 0) << CommandTexts();
+  EXPECT_EQ(refreshes(), before + 1);
   ASSERT_EQ(typed("BD 3"), 0) << CommandTexts();
+  EXPECT_EQ(refreshes(), before + 2);
   EXPECT_NE(typed("BK 7"), 0);
+  EXPECT_EQ(refreshes(), before + 2);
+  ASSERT_EQ(typed("BE 3"), 0) << CommandTexts();
+  ASSERT_EQ(typed("BD 3"), 0) << CommandTexts();
+  ASSERT_EQ(typed("BS 0x23C"), 0) << CommandTexts();
+  EXPECT_EQ(refreshes(), before + 5);
+  ASSERT_EQ(typed("BK 4"), 0) << CommandTexts();
   Mark();
   ASSERT_EQ(typed("BL"), 0);
   EXPECT_EQ(SinceMark().find("  2: "), std::string::npos) << SinceMark();

@@ -171,6 +171,21 @@ TEST_F(RegisterPageTest, DoubleClickOnTheValueColumnEditsTheValue) {
   EXPECT_EQ(beeps, 0);
 }
 
+// While a value is edited the register's name stays in its column as it was.
+TEST_F(RegisterPageTest, TheNameStaysVisibleWhileItsValueIsEdited) {
+  page->SetRegisterSet(&set);
+  Rect r;
+  ASSERT_TRUE(page->GetRowRect(1, &r));
+  // The name column up to where the value's editor may start.
+  const QRect name(0, r.top, page->GetColumnWidth(0) - 8, r.bottom - r.top);
+  const QImage before = page->grab(name).toImage();
+  ASSERT_TRUE(page->EditValue(1));
+  ASSERT_NE(page->GetEditControl(), nullptr);
+  QApplication::processEvents();
+  EXPECT_EQ(page->grab(name).toImage(), before);
+  QTest::keyClick(page->GetEditControl(), Qt::Key_Escape);
+}
+
 // A group opened shows current values: a refresh pass over the entries,
 // without the driver's leading call.
 TEST_F(RegisterPageTest, AnOpenedGroupGetsItsRefreshPass) {

@@ -105,8 +105,10 @@ class LastingBreakpoints : public SessionTest {
     uint32_t& flags = project->curTarget->pOpts->dbg.flags;
     flags = (flags & ~0x1FCu) | 0x4 | (keep ? 0x10u : 0u);  // load, breakpoints
   }
-  // Blinky.c has code on lines 20, 22 and 31; LED.c's table is unknown.
-  const std::string lines = "line Blinky.c 20 200\nline Blinky.c 22 210\nline Blinky.c 31 220\n";
+  // Blinky.c has code on lines 20 (two pairs), 22 and 31; LED.c's table is
+  // unknown.
+  const std::string lines =
+      "line Blinky.c 20 200\nline Blinky.c 20 208\nline Blinky.c 22 210\nline Blinky.c 31 220\n";
 };
 
 TEST_F(LastingBreakpoints, StoredOnesAreSetAtTheStart) {
@@ -119,7 +121,8 @@ TEST_F(LastingBreakpoints, StoredOnesAreSetAtTheStart) {
   Start();
   ASSERT_TRUE(session->SessionActive());
   const std::string log = DriverLog();
-  EXPECT_TRUE(Has(log, "breakpoint 512 3")) << log;
+  EXPECT_TRUE(Has(log, "breakpoint 512 3")) << log;  // line 20's first instruction
+  EXPECT_FALSE(Has(log, "breakpoint 520 3")) << log;
   EXPECT_TRUE(Has(log, "breakpoint 528 3")) << log;
   EXPECT_TRUE(Has(log, "breakpoint 528 2")) << log;  // disabled as stored
   EXPECT_TRUE(Has(log, "breakpoint 544 3")) << log;

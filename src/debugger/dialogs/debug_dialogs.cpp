@@ -88,14 +88,29 @@ DebugDialogContext DebugDialogs::Context() {
   c.dialogs = &m_app.Dialogs();
   c.service = [this](int code, intptr_t arg) { return m_app.IdeServiceCall(code, arg); };
   c.sendCommand = [this](const std::string& text) { return SendToCommandWindow(text); };
+  c.lastReply = [this] { return m_lastReply; };
+  c.typeCommand = [this](const std::string& text) { return TypeToCommandWindow(text); };
   return c;
 }
 
 int DebugDialogs::SendToCommandWindow(const std::string& text) {
   // The command window shows the line; the driver runs the command at once
-  // (IDE service 34).
+  // (IDE service 34). What it prints meanwhile is kept: a refusal's reason.
   if (m_appendCommand) m_appendCommand(text.c_str());
-  return int(m_app.IdeServiceCall(34, reinterpret_cast<intptr_t>(text.c_str())));
+  m_lastReply.clear();
+  m_session.CaptureDriverText(&m_lastReply);
+  const int result = int(m_app.IdeServiceCall(34, reinterpret_cast<intptr_t>(text.c_str())));
+  m_session.CaptureDriverText(nullptr);
+  return result;
+}
+
+int DebugDialogs::TypeToCommandWindow(const std::string& text) {
+  // As a line typed on the command page: shown there, then the driver's
+  // command interpreter takes it.
+  if (!m_session.SessionActive()) return 1;
+  if (m_appendCommand) m_appendCommand(text.c_str());
+  m_app.ExecDebugCommand(text.c_str(), -1);
+  return 0;
 }
 
 void DebugDialogs::RegisterCommands() {

@@ -49,6 +49,7 @@ class DebugDialogs {
   void SetCursorAddress(std::function<bool(uint32_t*)> cursor) { m_cursorAddress = std::move(cursor); }
   // Echoes the command in the command window and has the driver run it now; 0 = accepted.
   int SendToCommandWindow(const std::string& text);
+  int TypeToCommandWindow(const std::string& text);
 
   // ---- the session's windows
   bool WindowOpen(DebugWindow w) const;
@@ -107,6 +108,7 @@ class DebugDialogs {
   ShellApp& m_app;
   DebugSession& m_session;
   std::function<void(const char*)> m_appendCommand;
+  std::string m_lastReply;  // what the driver printed while the last command ran
   std::function<bool(uint32_t*)> m_cursorAddress;
   std::array<std::unique_ptr<SerialTerminal>, 3> m_terminals;
   std::array<QPointer<SerialWindow>, 3> m_serial;

@@ -1,7 +1,7 @@
 // What every debug dialog gets from the frame: the active driver record,
-// beeps and message boxes, the IDE services and the one road by which a
+// beeps and message boxes, the IDE services and the roads by which a
 // dialog hands a command to the command window (echoed there and run by
-// the driver at once; 0 = accepted).
+// the driver at once; 0 = accepted), as the IDE's own or as typed.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,12 @@ struct DebugDialogContext {
   UserDialogs* dialogs = nullptr;
   std::function<intptr_t(int, intptr_t)> service;
   std::function<int(const std::string&)> sendCommand;
+  // What the driver printed while the last sendCommand ran ("" nothing):
+  // its reason when it refused the command.
+  std::function<std::string()> lastReply;
+  // A line run as if the user typed it on the command page (a tool box
+  // button's command is what the user typed with DEFINE BUTTON).
+  std::function<int(const std::string&)> typeCommand;
 
   DebugInterface* R() const { return record ? record() : nullptr; }
   void Beep() const {

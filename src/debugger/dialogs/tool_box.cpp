@@ -46,8 +46,13 @@ void ToolBox::ClickUpdate() {
 void ToolBox::Click(int slot) {
   if (slot < 0 || slot >= m_buttons.Count()) return m_ctx.Beep();
   const std::string command = ToolButtonCommand(m_buttons.Buttons()[std::size_t(slot)]);
-  if (command.empty() || !m_ctx.sendCommand) return m_ctx.Beep();
-  m_ctx.sendCommand(command);
+  // The command is what the user typed with DEFINE BUTTON: it runs as
+  // typed.
+  if (command.empty() || !(m_ctx.typeCommand || m_ctx.sendCommand)) return m_ctx.Beep();
+  if (m_ctx.typeCommand)
+    m_ctx.typeCommand(command);
+  else
+    m_ctx.sendCommand(command);
 }
 
 // The one geometry: the update button on top, the user buttons below it,

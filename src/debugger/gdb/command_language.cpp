@@ -21,9 +21,15 @@ constexpr RegisterName kRegisters[] = {
     {"R12", "$r12"}, {"R13", "$sp"},  {"R14", "$lr"},  {"R15", "$pc"}, {"SP", "$sp"},   {"LR", "$lr"},
     {"PC", "$pc"},   {"CPSR", "$cpsr"}};
 
+// A register's name in any case ("r0", "Sp", "PC").
 const char* GdbRegister(std::string_view word) {
-  for (const RegisterName& r : kRegisters)
-    if (word == r.shown) return r.gdb;
+  for (const RegisterName& r : kRegisters) {
+    if (word.size() != std::strlen(r.shown)) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < word.size() && same; ++i)
+      same = std::toupper(static_cast<unsigned char>(word[i])) == r.shown[i];
+    if (same) return r.gdb;
+  }
   return nullptr;
 }
 

@@ -99,6 +99,11 @@ pm2::gdb::TargetEvents Events() {
     std::snprintf(slot, sizeof ring[0], "%s", text.c_str());
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyStatusText, reinterpret_cast<intptr_t>(slot));
   };
+  // Breakpoints typed on the command page: the margins and the
+  // disassembly window show them at once (IDE service 14).
+  e.breakpointsChanged = [] {
+    if (g_record.IdeServiceCall) g_record.IdeServiceCall(14, 0);
+  };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, 0);
@@ -533,7 +538,11 @@ void RefreshRegisters(RegisterEntry* entry, uint32_t) {
   if (!entry && g_target) g_target->RefreshRegisters();
 }
 void SetRegister(RegisterEntry* entry, const uint64_t* value) {
-  if (g_target && entry && value) g_target->SetRegister(entry, *value);
+  if (!g_target || !entry || !value) return;
+  g_target->SetRegister(entry, *value);
+  // The IDE reads the program counter from the record: a written one is
+  // the position now.
+  g_record.pc = g_target->Pc();
 }
 
 void Fail(DebugSettings* s, const std::string& text) {

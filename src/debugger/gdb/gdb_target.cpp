@@ -904,6 +904,19 @@ void GdbTarget::RefreshRegisters() {
     bool ok = false;
     byNumber[int(ParseNumber(v.Str("number"), &ok))] = v.Str("value");
   }
+  // The first refresh after a stop: the values shown before it are what
+  // the stop is compared with until the next one (a register written in
+  // between stays marked).
+  uint64_t stop = 0;
+  {
+    std::lock_guard<std::mutex> lock(m_regMutex);
+    stop = m_stopSerial;
+  }
+  if (stop != m_baselineStop || m_baseline.size() != m_regs.size()) {
+    m_baselineStop = stop;
+    m_baseline.clear();
+    for (const RegisterEntry& e : m_regs) m_baseline.emplace_back(e.value);
+  }
   for (std::size_t i = 0; i < m_regs.size(); ++i) {
     bool ok = false;
     const uint64_t value = ParseNumber(byNumber[m_regNumbers[i]], &ok);
@@ -912,7 +925,7 @@ void GdbTarget::RefreshRegisters() {
     std::snprintf(text, sizeof text, "%08llX", static_cast<unsigned long long>(value));
     RegisterEntry& e = m_regs[i];
     e.redraw = std::strcmp(e.value, text) != 0;
-    e.changed = e.redraw && e.value[0] != '\0';
+    e.changed = !m_baseline[i].empty() && m_baseline[i] != text;
     std::snprintf(e.value, sizeof e.value, "%s", text);
   }
 }
@@ -923,8 +936,10 @@ void GdbTarget::SetRegister(RegisterEntry* entry, uint64_t value) {
   RegistersMayChange();
   m_gdb->Call("-data-evaluate-expression " + MiQuote("$" + m_regNames[std::size_t(i)] + "=" + Hex(value)),
               kCommandTimeoutMs);
+  // A written program counter is the new position: the driver's own idea
+  // of it and of the stop's line follow.
+  if (entry->refreshDisasm) TakePosition();
   RefreshRegisters();
-  entry->changed = 1;
 }
 
 }  // namespace pm2::gdb

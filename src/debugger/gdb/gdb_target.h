@@ -56,6 +56,9 @@ struct TargetEvents {
   std::function<void(bool)> executing;            // the executing bit
   std::function<void(uint8_t)> serial;            // a character the program sent to its UART
   std::function<void(const std::string&)> status; // a short text for the status line
+  // A command set, removed, enabled or disabled breakpoints: the IDE's
+  // margins and disassembly window show them (called on the command's thread).
+  std::function<void()> breakpointsChanged;
 };
 
 // A breakpoint or watchpoint as gdb lists it.
@@ -248,8 +251,11 @@ class GdbTarget {
   int ListForCommandPage();
   int IncludeFile(const std::string& file);
   int AssignAndReposition(const std::string& assignment);
-  // After the program counter changed behind a stop: the new position.
+  // After the program counter changed behind a stop: the new position,
+  // and the IDE told.
   void Reposition();
+  // The program counter and the stop's line as gdb has them now.
+  void TakePosition();
   // A breakpoint of the driver's own: hidden from the user, and the
   // numbers the command page shows leave it out.
   void OwnBreakpoint(int number);
@@ -325,6 +331,10 @@ class GdbTarget {
   bool m_regWaiting = false;  // their answer is on its way
   MiRecord m_regAnswer;
   std::atomic<bool> m_registersShown{false};  // the page read them since the last stop
+  // The value texts a stop is compared with (those shown before it), and
+  // that stop's serial; the "changed" marks stay until the next stop.
+  std::vector<std::string> m_baseline;
+  uint64_t m_baselineStop = ~uint64_t(0);
   std::string m_groupName = "Core";
   RegisterSet m_set{};
 

@@ -112,12 +112,15 @@ int GdbTarget::AssignAndReposition(const std::string& assignment) {
 }
 
 void GdbTarget::Reposition() {
-  uint64_t pc = 0;
   RegistersMayChange();
-  if (!Evaluate("(unsigned long)$pc", &pc) || uint32_t(pc) == m_pc) {
-    if (m_events.changed) m_events.changed();
-    return;
-  }
+  TakePosition();
+  // The IDE shows the new position.
+  if (m_events.changed) m_events.changed();
+}
+
+void GdbTarget::TakePosition() {
+  uint64_t pc = 0;
+  if (!Evaluate("(unsigned long)$pc", &pc) || uint32_t(pc) == m_pc) return;
   m_pc = uint32_t(pc);
   {
     std::lock_guard<std::mutex> lock(m_stopMutex);
@@ -129,8 +132,6 @@ void GdbTarget::Reposition() {
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stopLine = line;
   }
-  // The IDE shows the new position.
-  if (m_events.changed) m_events.changed();
 }
 
 int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin) {
@@ -165,6 +166,7 @@ int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin
     if (!b->Str("file").empty()) text += ": " + b->Str("file") + ", line " + b->Str("line");
     m_events.print(text + "\n");
   }
+  if (m_events.breakpointsChanged) m_events.breakpointsChanged();
   return 0;
 }
 
@@ -211,6 +213,7 @@ int GdbTarget::ChangeBreakpoints(const CommandTranslation& t) {
         if (n == number) m_disabled[address] = t.action == CommandAction::DisableBreakpoints;
     }
   }
+  if (failed < int(numbers.size()) && m_events.breakpointsChanged) m_events.breakpointsChanged();
   return failed ? Refuse(std::string(word) + ": gdb refused " + std::to_string(failed) + " of them") : 0;
 }
 

@@ -74,6 +74,7 @@ void CbPump() {
 }
 intptr_t CbService(int32_t code, intptr_t arg) { return App() ? App()->IdeServiceCall(code, arg) : 0; }
 void CbPrint(const char* text) {
+  if (g_active) g_active->Captured(text);
   if (App()) App()->PrintToCommandWindow(text);
 }
 void CbDriverOutput(const char* text) {
@@ -116,7 +117,10 @@ void CbPostNotify(int32_t code, intptr_t arg) {
     return;
   }
   if (code == kDbgNotifyDriverEnded) {
-    if (g_active) g_active->Host().PostDriverEnded();
+    if (g_active) {
+      g_active->DriverEnded();
+      g_active->Host().PostDriverEnded();
+    }
     return;
   }
   if (App()) App()->Hub().Post(code, arg);
@@ -125,6 +129,16 @@ void CbPostNotify(int32_t code, intptr_t arg) {
 }  // namespace
 
 DebugSession* DebugSession::Active() { return g_active; }
+
+void DebugSession::CaptureDriverText(std::string* into) {
+  std::lock_guard<std::mutex> lock(m_captureMutex);
+  m_capture = into;
+}
+
+void DebugSession::Captured(const char* text) {
+  std::lock_guard<std::mutex> lock(m_captureMutex);
+  if (m_capture && text) *m_capture += text;
+}
 
 DebugSession::DebugSession(ShellApp& app, SessionHost& host) : m_app(app), m_host(host) {
   g_active = this;
@@ -223,6 +237,7 @@ void DebugSession::StartDebugger() {
     return;
   }
   m_refusals = 0;
+  m_driverEnded = false;
   m_app.Frame().ForAllDocuments(kDocBeforeSaveOrTargetChange);
   std::memset(&m_settings, 0, sizeof m_settings);
 
@@ -344,6 +359,12 @@ std::string DebugSession::SourcePath(const std::string& fileName) const {
 
 void DebugSession::KeepBreakpoints() {
   if (!(m_settings.flags & kDbgSettingsKeepBreakpoints) || (m_settings.flags & kDbgSettingsStartFailed)) return;
+  // A driver that ended abnormally cannot list its breakpoints: the
+  // stored ones stay as they are.
+  if (m_driverEnded) {
+    m_appliedBreakpoints.clear();
+    return;
+  }
   KeepSessionBreakpoints(CurrentTarget(), m_appliedBreakpoints, DriverSourceBreakpoints(*m_pRecord));
   m_appliedBreakpoints.clear();
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -128,6 +129,14 @@ class DebugSession : public DebugPort {
   bool HasControl() const override { return m_pRecord->DbgControl != nullptr; }
   intptr_t Control(int code, intptr_t a, intptr_t b) override;
 
+  // The driver said it ended abnormally (its process or target is gone);
+  // from any thread. Its breakpoints are not taken when the session stops.
+  void DriverEnded() { m_driverEnded = true; }
+  // While set, what the driver prints for the command window is also
+  // appended here (null stops it).
+  void CaptureDriverText(std::string* into);
+  void Captured(const char* text);
+
   // The session the record's C callbacks reach (the one live instance).
   static DebugSession* Active();
   ShellApp& App() { return m_app; }
@@ -164,6 +173,9 @@ class DebugSession : public DebugPort {
   bool m_flashSession = false;
   int m_refusals = 0;
   std::atomic<uint64_t> m_runs{0};
+  std::atomic<bool> m_driverEnded{false};
+  std::mutex m_captureMutex;
+  std::string* m_capture = nullptr;
   std::optional<uint32_t> m_mainAddress;  // where the run to main goes
   // The stored breakpoints set in the driver at the start.
   std::vector<const BreakpointRec*> m_appliedBreakpoints;

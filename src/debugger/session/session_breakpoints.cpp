@@ -2,11 +2,11 @@
 
 #include <strings.h>
 
-#include <map>
 #include <set>
 
 #include "debugger/abi/debug_records.h"
 #include "debugger/model/margin_breakpoints.h"
+#include "editor/document/code_lines.h"
 #include "project/files/debug_lists.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
@@ -25,23 +25,6 @@ std::string FileNameOf(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-// The code address of a line as the editor's margin marks it: of a run of
-// pairs with one address only the last counts, and a later pair of the line
-// wins. A line without code takes the next line that has some.
-bool LineAddress(const DbgLineTableRecord* table, uint32_t line, uint32_t* address) {
-  if (!table || !table->pairs) return false;
-  std::map<uint32_t, uint32_t> byLine;
-  for (uint32_t i = 0; i < table->count; ++i) {
-    const DbgLinePair& p = table->pairs[i];
-    if (i + 1 < table->count && table->pairs[i + 1].address == p.address) continue;
-    byLine[p.line] = p.address;
-  }
-  auto it = byLine.lower_bound(line);
-  if (it == byLine.end()) return false;
-  *address = it->second;
-  return true;
-}
-
 }  // namespace
 
 std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, const TargetRec* target,
@@ -52,9 +35,11 @@ std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, c
     if (!IsStoredLineBreakpoint(*b, b->text1.str())) continue;
     const std::string path = sourcePath(b->text1.str());
     if (path.empty()) continue;
+    // The line's address as the editor's margin takes it; a line without
+    // code takes the next line that has some.
     uint32_t address = 0;
-    if (!LineAddress(static_cast<const DbgLineTableRecord*>(record.DbgLineTable(path.c_str())), b->value1, &address))
-      continue;
+    const CodeLines lines(static_cast<const DbgLineTableRecord*>(record.DbgLineTable(path.c_str())));
+    if (!lines.AddressAtOrAfter(b->value1, &address)) continue;
     // One already there (two stored lines on one address) is not removed.
     uint32_t state = record.DbgBreakpoint(address, kBpState);
     if (state == 0 && record.DbgBreakpoint(address, kBpToggle) != uint32_t(-1))

@@ -6,7 +6,8 @@
 //                               text), or answer non-zero to 6 or 7
 //   refuse <n> <reason>         refuse the first n stop questions
 //   group <name> <flags>        a register group
-//   reg <group> <name> <value> [edit] [head|field|close]
+//   reg <group> <name> <value> [edit] [head|field|close] [pc]
+//                               (pc: the register is the program counter)
 //   menu <table 1-4> <kind> <text>   an entry of a menu table
 //   menustate <table> <index> <checked 0/1>
 //   mem <hex address> <hex bytes>    target memory
@@ -20,6 +21,8 @@
 //                               (default 0x18000: analyser and memory map)
 //   exec <text> <result>        a command text ("_" for a blank) and the
 //                               answer of DbgControl 11 and DbgExecCommand
+//   says <text> <reply>         what the driver prints on the command page
+//                               when it runs that command
 //   value <expr> <code> <array 0/1> <target code> <count> <hex address> [text]
 //                               what the watch windows get for an expression
 //                               (the text is the value, or a struct's tag)
@@ -92,6 +95,7 @@ struct Script {
   uint32_t stopAt = 0;  // non-zero: a failed read reports this stop address
   std::map<std::string, uint64_t> evals;
   std::map<std::string, int> execResults;
+  std::map<std::string, std::string> execReplies;
   uint32_t pc = 0;
   uint32_t windowFlags = 0;
   std::string driverText;  // the target driver's settings text left at the start
@@ -153,6 +157,13 @@ void Log(const std::string& line) {
 }
 
 uint32_t Hex(const std::string& s) { return uint32_t(std::strtoul(s.c_str(), nullptr, 16)); }
+
+// What the script says the driver prints when it runs a command.
+void Reply(const std::string& command) {
+  auto it = g_script.execReplies.find(command);
+  if (it != g_script.execReplies.end() && g_ide && g_ide->PrintToCommandWindow)
+    g_ide->PrintToCommandWindow(it->second.c_str());
+}
 
 std::string Rest(std::istringstream& in) {
   std::string rest;
@@ -269,6 +280,7 @@ void ReadScript(const std::string& path) {
         if (opt == "head") e.composite = 0x100;
         if (opt == "field") e.composite = 0x101;
         if (opt == "close") e.composite = 0x100;
+        if (opt == "pc") e.refreshDisasm = 1;
       }
       g_script.regs.push_back(e);
     } else if (cmd == "menu") {
@@ -335,6 +347,11 @@ void ReadScript(const std::string& path) {
       in >> text >> result;
       std::replace(text.begin(), text.end(), '_', ' ');  // "_" stands for a blank
       g_script.execResults[text] = result;
+    } else if (cmd == "says") {
+      std::string text;
+      in >> text;
+      std::replace(text.begin(), text.end(), '_', ' ');
+      g_script.execReplies[text] = Rest(in) + "\n";
     } else if (cmd == "pc") {
       std::string pc;
       in >> pc;
@@ -522,6 +539,8 @@ void RegSet(RegisterEntry* entry, const uint64_t* value) {
   std::snprintf(entry->value, sizeof entry->value, "0x%08llX", static_cast<unsigned long long>(*value));
   entry->changed = 1;
   entry->redraw = 1;
+  // The program counter's register moves the program counter.
+  if (entry->refreshDisasm) g_record.pc = g_script.pc = uint32_t(*value);
   Log(std::string("regset ") + entry->name + " " + entry->value);
 }
 
@@ -592,6 +611,7 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       Log(std::string("exec ") + (text ? text : ""));
       std::string key = text ? text : "";
       while (!key.empty() && (key.back() == '\n' || key.back() == '\r')) key.pop_back();
+      Reply(key);
       auto it = g_script.execResults.find(key);
       return it == g_script.execResults.end() ? 0 : it->second;
     }
@@ -827,6 +847,7 @@ int32_t Exec(const char* text, int32_t length) {
   std::string line(text ? text : "", text && length > 0 ? std::size_t(length) : 0);
   Log("command " + line);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  Reply(line);
   auto it = g_script.execResults.find(line);
   return it == g_script.execResults.end() ? 0 : it->second;
 }

@@ -244,6 +244,10 @@ void DebugBarCommands::SessionEnded() {
   HintAllViews(kHintStoredAgain);
 }
 
+void DebugBarCommands::PcMoved() {
+  if (m_session.SessionActive()) HintAllViews(kHintPcMoved);
+}
+
 void DebugBarCommands::TargetStopped() {
   if (!m_session.SessionActive()) return;
   if (!m_marksLoaded) {

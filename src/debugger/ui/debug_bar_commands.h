@@ -41,6 +41,9 @@ class DebugBarCommands : public EditorDebugLink {
   void SessionStarting();   // the saved watch lists come back
   void SessionEnded();
   void TargetStopped();
+  // The program counter moved without a stop (a written PC): every editor
+  // finds its arrow's line again.
+  void PcMoved();
   // The bar's pages read what the last stop changed.
   void RefreshBarPages();
   // The watch page in front reads its values again and the editors' value

@@ -147,8 +147,7 @@ void DebugCommands::InstallRegisterPage() {
   // asks for it (the program counter), and the watch and memory windows
   // and the driver's own windows refresh (IDE service 31).
   m_registers->valueSet = [this](bool refreshDisassembly) {
-    DisassemblyView* v = m_windows ? m_windows->Disassembly() : nullptr;
-    if (refreshDisassembly && v) v->GotoAddress(uint32_t(m_session->Control(kDbgCtlProgramCounter, 0, 0)));
+    if (refreshDisassembly) ProgramCounterWritten();
     m_app.IdeServiceCall(31, 0);
   };
   // The page takes the place of the project bar's empty register tab.
@@ -480,12 +479,24 @@ void DebugCommands::TargetStopped() {
   if (m_registers) m_registers->UpdateAll();
   if (m_windows) m_windows->TargetStopped();
   if (m_barCommands) m_barCommands->TargetStopped();
-  DebugInterface* r = m_session->Record();
   ShowProgramCounter();
-  char status[64];
-  std::snprintf(status, sizeof status, "PC: 0x%08X", r->pc);
-  m_frame.DriverStatusChanged(status);
+  ShowPcStatus();
   m_frame.UpdateCommandUi();
+}
+
+void DebugCommands::ShowPcStatus() {
+  char status[64];
+  std::snprintf(status, sizeof status, "PC: 0x%08X", m_session->Record()->pc);
+  m_frame.DriverStatusChanged(status);
+}
+
+void DebugCommands::ProgramCounterWritten() {
+  if (!m_session->SessionActive()) return;
+  DisassemblyView* v = m_windows ? m_windows->Disassembly() : nullptr;
+  if (v) v->GotoAddress(uint32_t(m_session->Control(kDbgCtlProgramCounter, 0, 0)));
+  if (m_barCommands) m_barCommands->PcMoved();
+  ShowProgramCounter();
+  ShowPcStatus();
 }
 
 void DebugCommands::ShowProgramCounter() {

@@ -95,6 +95,10 @@ class DebugCommands : public SessionHost {
   // A stop: the program counter's line in its source file (the arrow, no
   // selection), else in the disassembly window.
   void ShowProgramCounter();
+  // The program counter was written (the register page): the disassembly
+  // window's arrow, the editor's and the status line follow it.
+  void ProgramCounterWritten();
+  void ShowPcStatus();
   // The disassembly window's cursor address, when it is on a code line.
   bool DisassemblyCursor(uint32_t* address) const;
   void SetPcAtCursor();

@@ -279,6 +279,8 @@ DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
   m_disassembly = new DisassemblyView(host);
   sheet->setWidget(m_disassembly);
   sheet->setWindowTitle("Disassembly");
+  sheet->setWindowIcon(DisassemblyWindowIcon());
+  sheet->SetTabIcon(DisassemblyWindowIcon());
   m_disassemblySheet = sheet;
   m_frame.MdiClient()->addSubWindow(sheet);
   // The right half of the client area, beside the source it disassembles.

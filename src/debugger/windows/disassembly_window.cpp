@@ -8,12 +8,16 @@
 #include <QPainter>
 #include <QProgressDialog>
 #include <QGlyphRun>
+#include <QIcon>
+#include <QPixmap>
 #include <QRawFont>
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
 #include <cctype>
 
+#include "debugger/abi/debug_records.h"
+#include "debugger/model/disasm_find.h"
 #include "debugger/model/disasm_range.h"
 #include "debugger/windows/value_tip.h"
 #include "debugger/windows/window_font_qt.h"
@@ -51,9 +55,29 @@ KindLook LookOf(uint16_t kind) {
   return {kind, kDisCodeText, kDisBack, true};
 }
 
-bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-
 }  // namespace
+
+const QIcon& DisassemblyWindowIcon() {
+  static const QIcon icon = [] {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    // A sheet with four lines of code, the third marked by the yellow arrow.
+    p.setPen(QColor(64, 64, 64));
+    p.setBrush(Qt::white);
+    p.drawRect(3, 0, 12, 15);
+    for (int row = 0; row < 4; ++row) {
+      p.setPen(row % 2 ? QColor(128, 0, 0) : QColor(0, 0, 128));
+      p.drawLine(6, 3 + row * 3, row % 2 ? 11 : 13, 3 + row * 3);
+    }
+    const QPoint arrow[] = {{0, 7}, {3, 7}, {3, 5}, {6, 9}, {3, 13}, {3, 11}, {0, 11}};
+    p.setPen(Qt::black);
+    p.setBrush(QColor(255, 255, 0));
+    p.drawPolygon(arrow, 7);
+    return QIcon(pm);
+  }();
+  return icon;
+}
 
 DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
     : QWidget(parent),
@@ -315,17 +339,20 @@ void DisassemblyView::GotoAddressIfCached(uint32_t address) {
   const int pc = m_cache->PcLine();
   if (pc < 0 || !r) {
     GotoAddress(address);
-    m_pcFollow = true;
-    return;
+  } else {
+    if (r->DbgControl) r->DbgControl(kDbgCtlProgramCounter, 0, 0);
+    // The lines are read again from the first one (the second when the PC
+    // sits on the last line), so the view does not jump.
+    const int from = m_cache->Visible() > 3 && pc == m_cache->Visible() - 1 ? 1 : 0;
+    RefillKeepingCursor(m_cache->Line(from));
+    m_cache->UpdateLineStates();
+    SetThumb();
   }
-  if (r->DbgControl) r->DbgControl(kDbgCtlProgramCounter, 0, 0);
+  // The arrow is navy while the view follows the program counter here,
+  // and takes its own colour again once the address is shown.
   m_pcFollow = true;
-  // The lines are read again from the first one (the second when the PC
-  // sits on the last line), so the view does not jump.
-  const int from = m_cache->Visible() > 3 && pc == m_cache->Visible() - 1 ? 1 : 0;
-  RefillKeepingCursor(m_cache->Line(from));
-  m_cache->UpdateLineStates();
-  SetThumb();
+  repaint();
+  m_pcFollow = false;
   UpdateLines();
 }
 
@@ -851,85 +878,57 @@ void DisassemblyView::ClearCoverage() {
 void DisassemblyView::Find(const std::string& what, bool down, bool matchCase, bool wholeWord) {
   m_search = Search{down, matchCase, wholeWord};
   if (what.empty() || m_cache->Size() == 0) return;
-  auto norm = [matchCase](std::string s) {
-    if (!matchCase)
-      for (char& ch : s) ch = char(std::toupper(static_cast<unsigned char>(ch)));
-    return s;
-  };
-  const std::string needle = norm(what);
-  auto matches = [&](DisasmLine& l) {
-    const std::string text = norm(m_source->Text(l));
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
-      const bool wordBefore = at > 0 && IsWordChar(text[at - 1]);
-      const bool wordAfter = at + needle.size() < text.size() && IsWordChar(text[at + needle.size()]);
-      if (!wholeWord || (!wordBefore && !wordAfter)) return true;
-    }
-    return false;
-  };
-  auto ends = [](const DisasmLine& l) { return l.kind == kDisasmEnd || l.kind == kDisasmRequest; };
-  const DisasmLine origin = m_cache->Line(std::max(0, m_cache->Cursor()));
-  DisasmLine line = origin;
-  bool wrapped = false;
-  int steps = 0;
+  DebugInterface* r = m_host.record ? m_host.record() : nullptr;
+  // The program's own code: qemu's address space has no end to search to.
+  std::vector<MapRun> code;
+  if (r && r->DbgControl)
+    code = ProgramCodeRuns(r->family, r->version, [r](uint32_t base, uint32_t* count) -> const uint16_t* {
+      DbgMemorySpaceRecord space{};
+      r->DbgControl(4, intptr_t(base), reinterpret_cast<intptr_t>(&space));
+      *count = space.count;
+      return space.attributes;
+    });
   // A long search shows where it is and can be cancelled.
   QElapsedTimer clock;
   clock.start();
   std::unique_ptr<QProgressDialog> progress;  // made once the search takes a while
   qint64 shownTick = -1;
-  while (steps++ < 200000) {
-    if (const qint64 tick = clock.elapsed() / 64 % 60; tick != shownTick && clock.elapsed() > 500) {
-      if (!progress) {
-        const QString title = QString::fromLocal8Bit(("Find '" + what + "'").c_str());
-        progress = std::make_unique<QProgressDialog>(title, "Cancel", 0, 60, this);
-        progress->setWindowTitle(title);
-        progress->setMinimumDuration(0);
-      }
-      shownTick = tick;
-      char label[80];
-      std::snprintf(label, sizeof label, "Searching at address 0x%06X ...", line.address);
-      progress->setLabelText(label);
-      progress->setValue(int(tick));
-      QApplication::processEvents();
-      if (progress->wasCanceled()) return;
+  DisasmFindHooks hooks;
+  hooks.ask = [&](const std::string& question) {
+    const bool yes = m_host.question && m_host.question(question);
+    clock.restart();  // the time the question stood open is no search time
+    return yes;
+  };
+  hooks.message = [this](const std::string& text) {
+    if (m_host.message) m_host.message(text);
+  };
+  hooks.compare = [this](const DisasmLine& a, const DisasmLine& b) { return CompareLines(a, b); };
+  hooks.tick = [&](uint32_t address) {
+    const qint64 tick = clock.elapsed() / 64 % 60;
+    if (tick == shownTick || clock.elapsed() <= 500) return true;
+    if (!progress) {
+      const QString title = QString::fromLocal8Bit(("Find '" + what + "'").c_str());
+      progress = std::make_unique<QProgressDialog>(title, "Cancel", 0, 60, this);
+      progress->setWindowTitle(title);
+      progress->setMinimumDuration(0);
     }
-    if (down)
-      m_source->Next(line);
-    else
-      m_source->Prev(line);
-    if (ends(line)) {
-      const char* ask = down ? "String not found - Continue search from the top?"
-                             : "String not found - Continue search from the bottom?";
-      if (wrapped || !m_host.question || !m_host.question(ask)) {
-        if (wrapped && m_host.message) m_host.message("String not found.");
-        return;
-      }
-      wrapped = true;
-      // The listing's other end: its first line (the source line before the
-      // first code line too) or its last.
-      m_source->Request(m_start);
-      line = DisasmLine{};
-      m_source->Next(line);
-      for (DisasmLine next = line; !ends(next) && steps++ < 200000; line = next) {
-        if (down)
-          m_source->Prev(next);
-        else
-          m_source->Next(next);
-        if (ends(next)) break;
-      }
-      if (ends(line)) return;
-    } else if (wrapped && CompareLines(line, origin) == 0) {
-      if (m_host.message) m_host.message("String not found.");
-      return;
-    }
-    if (matches(line)) {
-      m_cache->FillBackFrom(line, 0);
-      m_cache->SetCursor(0);
-      FollowSelection(false);
-      SetThumb();
-      UpdateLines();
-      return;
-    }
-  }
+    shownTick = tick;
+    char label[80];
+    std::snprintf(label, sizeof label, "Searching at address 0x%06X ...", address);
+    progress->setLabelText(label);
+    progress->setValue(int(tick));
+    QApplication::processEvents();
+    return !progress->wasCanceled();
+  };
+  const DisasmLine origin = m_cache->Line(std::max(0, m_cache->Cursor()));
+  DisasmLine hit{};
+  const DisasmFindText text{what, down, matchCase, wholeWord};
+  if (FindInListing(*m_source, origin, code, m_start, text, hooks, &hit) != DisasmFindEnd::Found) return;
+  m_cache->FillBackFrom(hit, 0);
+  m_cache->SetCursor(0);
+  FollowSelection(false);
+  SetThumb();
+  UpdateLines();
 }
 
 void DisassemblyView::LoadFile() {

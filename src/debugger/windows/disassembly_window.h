@@ -17,6 +17,7 @@
 #include "debugger/model/disasm_cache.h"
 #include "debugger/model/window_fonts.h"
 
+class QIcon;
 class QMenu;
 class QRawFont;
 class QScrollBar;
@@ -25,6 +26,10 @@ class QTimer;
 namespace pm2 {
 
 class ValueTip;
+
+// The window's own icon (its frame and its tab): a listing with the
+// program counter's arrow, 16 x 16, drawn once.
+const QIcon& DisassemblyWindowIcon();
 
 struct DisassemblyHost {
   std::function<DebugInterface*()> record;

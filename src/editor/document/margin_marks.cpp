@@ -1,7 +1,5 @@
 #include "editor/document/margin_marks.h"
 
-#include <unordered_map>
-
 namespace pm2 {
 
 void ResetMarginMarks(CEditLine* first) {
@@ -31,24 +29,20 @@ int LineOfDebugWord(const CEditLine* first, uint32_t word) {
   return 0;
 }
 
-int ApplyLineTable(CEditLine* first, const DbgLineTableRecord* table) {
-  if (!table || !table->pairs || table->count == 0) return 0;
-  // Lines by number, so that the table costs one walk of the text.
-  std::unordered_map<uint32_t, CEditLine*> byNumber;
-  for (CEditLine* l = first; l; l = l->m_pNext) byNumber.emplace(l->m_nDebugWord, l);
+int ApplyLineTable(CEditLine* first, const CodeLines& lines) {
+  if (lines.Empty()) return 0;
   int marked = 0;
-  for (uint32_t i = 0; i < table->count; ++i) {
-    const DbgLinePair& p = table->pairs[i];
-    // Of a run of pairs with one address only the last counts.
-    if (i + 1 < table->count && table->pairs[i + 1].address == p.address) continue;
-    auto it = byNumber.find(p.line);
-    if (it == byNumber.end()) continue;
-    if (!(it->second->m_nFlags & kLineHasCode)) ++marked;
-    it->second->m_nFlags |= kLineHasCode;
-    it->second->m_nCodeAddress = p.address;
+  for (CEditLine* l = first; l; l = l->m_pNext) {
+    uint32_t address = 0;
+    if (!(l->m_nFlags & kLineDebugWordValid) || !lines.Address(l->m_nDebugWord, &address)) continue;
+    if (!(l->m_nFlags & kLineHasCode)) ++marked;
+    l->m_nFlags |= kLineHasCode;
+    l->m_nCodeAddress = address;
   }
   return marked;
 }
+
+int ApplyLineTable(CEditLine* first, const DbgLineTableRecord* table) { return ApplyLineTable(first, CodeLines(table)); }
 
 void CodeLineRange(const CEditLine* line, uint32_t* begin, uint32_t* end) {
   *begin = line->m_nCodeAddress;

@@ -1,6 +1,6 @@
 // The editor margin's marks without a window: the line flags from the
-// driver's line table (of pairs with one address only the last counts),
-// the marks' reset, what one margin cell shows, the arrow's polygon, the
+// driver's line table (read as code_lines.h says: a line's address is its
+// first statement address), the marks' reset, what one margin cell shows, the arrow's polygon, the
 // code address range of a line and the table of update hints the view
 // answers.
 #pragma once
@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "debugger/abi/debug_interface.h"
+#include "editor/document/code_lines.h"
 #include "editor/text/edit_line.h"
 
 namespace pm2 {
@@ -26,9 +27,10 @@ uint32_t FreshDebugWord(const CEditLine* first, uint32_t numberedLines);
 // The line number now of the line whose debugger word is `word` (the
 // driver's lines name the text as it was numbered); 0 when none.
 int LineOfDebugWord(const CEditLine* first, uint32_t word);
-// Applies the driver's (line, address) pairs after a reset: the line of a
-// pair gets 0x400 and the address; of a run of pairs with one address only
-// the last is used. Returns the number of lines marked.
+// Applies the driver's line table after a reset: each line with code gets
+// 0x400 and its code address (its first statement address). Returns the
+// number of lines marked.
+int ApplyLineTable(CEditLine* first, const CodeLines& lines);
 int ApplyLineTable(CEditLine* first, const DbgLineTableRecord* table);
 
 // The code address range of a code line: its own address up to the next

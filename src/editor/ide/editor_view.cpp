@@ -500,11 +500,24 @@ void EditorView::mouseDoubleClickEvent(QMouseEvent* e) {
   if (PreviewRefuses()) return;
   // In the margin a double click is the breakpoint toggle, nothing else.
   if (e->position().x() < Engine().State().nLeftMargin) {
+    // The first click's line selection goes: the double click selects
+    // nothing, and its release selects no line either.
+    if (Engine().HasSelection()) Engine().ClearSelection();
     Engine().PointToCaretNearest(int(e->position().x()) + Engine().State().nLeftMargin, int(e->position().y()));
+    m_marginDoubleClick = e->button() == Qt::LeftButton;
     if (!m_margin->ToggleBreakpoint()) Beep();
+    UpdateStatus();
     return;
   }
   EditView::mouseDoubleClickEvent(e);
+}
+
+void EditorView::mouseReleaseEvent(QMouseEvent* e) {
+  if (m_marginDoubleClick && e->button() == Qt::LeftButton) {
+    m_marginDoubleClick = false;
+    return;
+  }
+  EditView::mouseReleaseEvent(e);
 }
 
 void EditorView::focusInEvent(QFocusEvent* e) {

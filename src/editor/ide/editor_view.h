@@ -139,6 +139,7 @@ class EditorView : public EditView, public DocumentView {
   void wheelEvent(QWheelEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
 
@@ -165,6 +166,7 @@ class EditorView : public EditView, public DocumentView {
   bool m_shownModified = false;  // the modified flag the title shows
   QPointer<EditFindDialog> m_findDialog;
   EditorMargin* m_margin = nullptr;  // a child object
+  bool m_marginDoubleClick = false;  // the release of a margin double click is its own
 };
 
 }  // namespace pm2

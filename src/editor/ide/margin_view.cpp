@@ -78,9 +78,11 @@ void EditorMargin::LoadMarks(bool renumber) {
   EditorDebugLink* link = Link();
   m_inProject = link && link->InProject(m_view.Document().Path());
   DebugInterface* r = link ? link->SessionRecord() : nullptr;
+  m_code = CodeLines();
   if (r) {
     if (m_inProject && r->DbgLineTable)
-      ApplyLineTable(first, static_cast<const DbgLineTableRecord*>(r->DbgLineTable(m_view.Document().Path().c_str())));
+      m_code = CodeLines(static_cast<const DbgLineTableRecord*>(r->DbgLineTable(m_view.Document().Path().c_str())));
+    ApplyLineTable(first, m_code);
     FindPcLine();
   } else {
     m_pcLine = 0;
@@ -185,17 +187,31 @@ bool EditorMargin::CanEnableBreakpoint() const {
   const CEditLine* line = CaretLine();
   if (DebugInterface* r = Record()) {
     if (!(line->m_nFlags & kLineHasCode)) return false;
-    const uint32_t state = r->DbgBreakpoint(line->m_nCodeAddress, 1);
-    return state == 1 || state == 2;
+    return !LineBreakpoints(CodeOf(*line), Query(r)).empty();
   }
   return (line->m_nFlags & kLineBreakSet) != 0;
+}
+
+std::vector<CodeRange> EditorMargin::CodeOf(const CEditLine& line) const {
+  std::vector<CodeRange> ranges = m_code.Ranges(line.m_nDebugWord);
+  // The line's own address belongs to it whatever the table says.
+  if (ranges.empty()) ranges.push_back(CodeRange{line.m_nCodeAddress, line.m_nCodeAddress + 1});
+  return ranges;
+}
+
+std::function<uint32_t(uint32_t, int32_t)> EditorMargin::Query(DebugInterface* r) {
+  return [r](uint32_t address, int32_t op) { return r->DbgBreakpoint(address, op); };
 }
 
 bool EditorMargin::ToggleBreakpoint() {
   if (!CanInsertBreakpoint()) return false;
   CEditLine* line = CaretLine();
   if (DebugInterface* r = Record()) {
-    r->DbgBreakpoint(line->m_nCodeAddress, 3);
+    // A line that shows a breakpoint loses it, wherever in its code it is;
+    // a new one goes on the line's address.
+    const std::vector<uint32_t> set = LineBreakpoints(CodeOf(*line), Query(r));
+    if (set.empty()) r->DbgBreakpoint(line->m_nCodeAddress, 3);
+    for (uint32_t address : set) r->DbgBreakpoint(address, 3);
   } else if (!Link()->SessionRecord()) {
     // A line typed since the last save has no number in the file yet.
     if (!(line->m_nFlags & kLineDebugWordValid)) {
@@ -212,10 +228,17 @@ bool EditorMargin::ToggleBreakpoint() {
 bool EditorMargin::ToggleBreakpointEnable() {
   if (!CanEnableBreakpoint()) return false;
   CEditLine* line = CaretLine();
-  if (DebugInterface* r = Record())
-    r->DbgBreakpoint(line->m_nCodeAddress, 2);
-  else
+  if (DebugInterface* r = Record()) {
+    // The line's breakpoints all take one state: disabled when one of them
+    // is enabled, else enabled.
+    const std::vector<uint32_t> set = LineBreakpoints(CodeOf(*line), Query(r));
+    bool anyEnabled = false;
+    for (uint32_t address : set) anyEnabled |= r->DbgBreakpoint(address, 1) == 1;
+    for (uint32_t address : set)
+      if ((r->DbgBreakpoint(address, 1) == 1) == anyEnabled) r->DbgBreakpoint(address, 2);
+  } else {
     Link()->ToggleStoredEnable(line, FileName());
+  }
   Link()->BreakpointsChanged();
   m_view.viewport()->update();
   return true;
@@ -234,7 +257,8 @@ void EditorMargin::Paint(QPainter& p, const QRect& cell, const CEditLine& line) 
   if (link && link->SessionRecord()) {
     DebugInterface* r = Record();
     if (!r) return;  // without the driver's operations nothing is drawn
-    const uint32_t state = (line.m_nFlags & kLineHasCode) ? r->DbgBreakpoint(line.m_nCodeAddress, 7) : 0;
+    const uint32_t state =
+        (line.m_nFlags & kLineHasCode) ? LineBreakState(line.m_nCodeAddress, CodeOf(line), Query(r)) : 0;
     c = SessionMarginCell(line, state, m_pcLine, shown);
   } else {
     c = StoredMarginCell(line, shown);

@@ -9,7 +9,11 @@
 #include <QPoint>
 #include <string>
 
+#include <functional>
+#include <vector>
+
 #include "debugger/abi/debug_interface.h"
+#include "editor/document/code_lines.h"
 #include "editor/text/edit_line.h"
 
 class QPainter;
@@ -91,11 +95,15 @@ class EditorMargin : public QObject {
   void ShowTipAt(QPoint viewportPoint);
   // Hints 0x12341001 and 0x12341003: the program counter's line in view.
   void ShowPcLine();
+  // The code of a line with code: its ranges in the line table.
+  std::vector<CodeRange> CodeOf(const CEditLine& line) const;
+  static std::function<uint32_t(uint32_t, int32_t)> Query(DebugInterface* r);
 
   EditorView& m_view;
   EditorDebugLink* const* m_link;
   bool m_inProject = false;
   uint32_t m_pcLine = 0;
+  CodeLines m_code;  // the driver's line table of the file in a session
   uint32_t m_numberedLines = 0;  // lines of the text when it was last numbered
   QPoint m_lastTip{-1, -1};
   ValueTip* m_tip = nullptr;  // the debugger's value bubble, made on first use

@@ -55,7 +55,8 @@ class TreeViewImpl : public ListViewImpl {
         p.drawPixmap(at, blend ? Blended(normal.images[overlay]) : normal.images[overlay]);
       }
     }
-    if (row == m_tree->GetEditItem()) return;
+    // The label gives way to the editor only when the label itself is edited.
+    if (row == m_tree->GetEditItem() && m_tree->GetEditColumn() == 0) return;
     QRect label = ToQRect(rec->labelRect).translated(cell.topLeft());
     label.setRight(std::min(label.right(), cell.right()));
     QRect text = label.adjusted(2, 0, -1, 0);

@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TableRow{"InOrder", {{2, 0x100}, {4, 0x104}, {5, 0x10A}}, {2, 4, 5}, {0x100, 0x104, 0x10A}},
                       TableRow{"EqualAddressLastWins", {{3, 0x200}, {7, 0x200}, {8, 0x208}}, {7, 8}, {0x200, 0x208}},
                       TableRow{"LineBeyondTheTextIgnored", {{30, 0x300}, {1, 0x304}}, {1}, {0x304}},
-                      TableRow{"LaterPairForOneLineWins", {{6, 0x400}, {6, 0x410}}, {6}, {0x410}}),
+                      TableRow{"FirstStatementOfALine", {{6, 0x400}, {6, 0x410}}, {6}, {0x400}}),
     [](const auto& i) { return std::string(i.param.name); });
 
 TEST(MarginCells, SessionStateGivesFillBoxAndArrow) {
