@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_records.h"
 #include "debugger/model/memory_map_walker.h"
 #include "toolkit/controls/list_ctrl.h"
 

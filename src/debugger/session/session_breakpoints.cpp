@@ -5,7 +5,7 @@
 #include <map>
 #include <set>
 
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_records.h"
 #include "debugger/model/margin_breakpoints.h"
 #include "project/files/debug_lists.h"
 #include "project/model/project_records.h"

@@ -15,8 +15,8 @@
 #include <cctype>
 
 #include "debugger/model/disasm_range.h"
-#include "debugger/windows/value_tip.h"
-#include "debugger/windows/window_font_qt.h"
+#include "toolkit/controls/value_tip.h"
+#include "toolkit/controls/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {
