@@ -207,8 +207,8 @@ BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Peer_Cat)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Peer_CpSync)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_RegexSearch)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_Peer_GrepCount)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_RegexSearch)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Peer_GrepCount)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ColourLines)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Peer_QSyntaxHighlighter)->Unit(benchmark::kMillisecond)->Iterations(3);
 
