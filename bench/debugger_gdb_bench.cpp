@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 #include "gdb_bench_peer.h"
 
 namespace {

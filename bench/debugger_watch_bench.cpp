@@ -100,8 +100,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   return pm2::bench::RunAndReport(argc, argv, [](const pm2::bench::TimesReporter& times) {
     const double ours = times.Time("BM_RefreshOurs"), peer = times.Time("BM_FillPeer");
-    if (ours > 0 && peer > 0)
-      std::printf("refresh a watch window of 1,000 expressions: ours/QTreeWidget ratio %.2f (%s)\n", ours / peer,
-                  ours <= peer ? "no slower" : "slower");
+    pm2::bench::PrintRatio("refresh a watch window of 1,000 expressions", ours, "QTreeWidget", peer, 1.0);
   });
 }

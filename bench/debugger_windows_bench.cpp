@@ -88,8 +88,7 @@ int main(int argc, char** argv) {
   return pm2::bench::RunAndReport(argc, argv, [](const pm2::bench::TimesReporter& times) {
     const double ours = times.Time("BM_DisassemblyPageDown/iterations:5");
     const double peer = times.Time("BM_QPlainTextEditPageDown/iterations:5");
-    if (ours > 0 && peer > 0)
-      std::printf("%d pages: disassembly %.1f ms, QPlainTextEdit %.1f ms; ratio ours/peer %.3f (%s)\n", kPages, ours,
-                  peer, ours / peer, ours <= peer ? "no slower" : "slower");
+    pm2::bench::PrintRatio(std::to_string(kPages) + " pages of the disassembly window", ours, "QPlainTextEdit", peer,
+                           1.0);
   });
 }

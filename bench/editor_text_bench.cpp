@@ -1,13 +1,21 @@
-// Text engine benchmarks, each against a peer measured in the same run:
-//  1. loading and saving a generated C file, against reading its bytes and
-//     splitting the lines with memchr (memory per line reported too);
-//  2. regular-expression search through the file, against GNU grep -c
+// Text engine benchmarks, each against what a user would use instead,
+// measured in the same run:
+//  1. loading a generated C file, against `cat` reading it (the goal is
+//     on our own time: at most 20 ms a megabyte);
+//  2. saving it (a new file written, synced and renamed into place),
+//     against `cp` copying it and `sync` flushing the copy;
+//  3. regular-expression search through the file, against GNU grep -c
 //     run as a child process with the same patterns;
-//  3. colouring every line, against only expanding the tabs of every line.
+//  4. colouring every line of a 200,000-line part of it, against a
+//     QSyntaxHighlighter for the same keywords, comments and strings
+//     colouring the same lines in a QTextDocument.
 // The file size is PM2_BENCH_MB megabytes (default 50).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <QGuiApplication>
+#include <QTextDocument>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +32,7 @@
 #include "platform/ini_file.h"
 #include "platform/settings_store.h"
 #include "bench_peer.h"
+#include "c_highlighter.h"
 
 namespace pm2 {
 namespace {
@@ -72,14 +81,15 @@ Fixture& Data() {
   return f;
 }
 
-void BM_LoadSave(benchmark::State& state) {
-  std::string out = Data().dir + "/out.c";
+// Runs a shell command line; false when it did not run or failed.
+bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+void BM_Load(benchmark::State& state) {
   size_t lines = 0;
   for (auto _ : state) {
     CEditTextBuffer b;
     if (b.LoadFile(Data().file) != 0) state.SkipWithError("load failed");
     lines = size_t(b.GetLineCount());
-    if (b.SaveFile(out) != 0) state.SkipWithError("save failed");
   }
   // Memory per line: the record plus its text's heap block (when the text
   // does not fit the string's inline buffer).
@@ -93,23 +103,27 @@ void BM_LoadSave(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations() * Data().bytes));
 }
 
-void BM_Peer_ReadSplitMemchr(benchmark::State& state) {
-  for (auto _ : state) {
-    int fd = ::open(Data().file.c_str(), O_RDONLY);
-    std::string data(Data().bytes, '\0');
-    ssize_t got = ::read(fd, data.data(), data.size());
-    ::close(fd);
-    std::vector<std::pair<size_t, size_t>> lines;
-    const char* p = data.data();
-    const char* end = p + (got > 0 ? got : 0);
-    while (p < end) {
-      const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
-      if (!nl) nl = end;
-      lines.emplace_back(size_t(p - data.data()), size_t(nl - p));
-      p = nl + 1;
-    }
-    benchmark::DoNotOptimize(lines.data());
-  }
+void BM_Peer_Cat(benchmark::State& state) {
+  const std::string cmd = "cat '" + Data().file + "' >/dev/null";
+  for (auto _ : state)
+    if (!Run(cmd)) state.SkipWithError("cat did not run");
+  state.SetBytesProcessed(int64_t(state.iterations() * Data().bytes));
+}
+
+void BM_Save(benchmark::State& state) {
+  const std::string out = Data().dir + "/saved.c";
+  CEditTextBuffer b;
+  if (b.LoadFile(Data().file) != 0) state.SkipWithError("load failed");
+  for (auto _ : state)
+    if (b.SaveFile(out) != 0) state.SkipWithError("save failed");
+  state.SetBytesProcessed(int64_t(state.iterations() * Data().bytes));
+}
+
+void BM_Peer_CpSync(benchmark::State& state) {
+  const std::string out = Data().dir + "/copied.c";
+  const std::string cmd = "cp '" + Data().file + "' '" + out + "' && sync '" + out + "'";
+  for (auto _ : state)
+    if (!Run(cmd)) state.SkipWithError("cp or sync did not run");
   state.SetBytesProcessed(int64_t(state.iterations() * Data().bytes));
 }
 
@@ -141,10 +155,15 @@ void BM_Peer_GrepCount(benchmark::State& state) {
   }
 }
 
+constexpr int kColourLines = 200000;
+
+// The first kColourLines lines of the file, in our buffer and as the
+// peer's document.
 struct ColourSetup {
   SettingsStore store{Data().dir + "/settings"};
   IniFiles ini;
   CEditTextBuffer buf{EditEnvironment{&store, &ini, nullptr, nullptr, {}}};
+  std::string text;
   ColourSetup() {
     const char* s = "Editor\\C Files";
     store.WriteProfileInt(s, "Chroma", 1);
@@ -155,51 +174,72 @@ struct ColourSetup {
     store.WriteProfileString(s, "Keywords", Data().keywords.c_str());
     buf.SetProfileSection(s);
     buf.LoadSettings();
-    buf.LoadFile(Data().file);
+    CEditTextBuffer whole;
+    whole.LoadFile(Data().file);
+    int n = 0;
+    for (const CEditLine* p = whole.FirstLine(); p && n < kColourLines; p = p->m_pNext, ++n)
+      text.append(p->Text(), size_t(whole.ContentLength(p))).append("\r\n");
+    buf.LoadFromBytes(text);
   }
 };
 
-void BM_ColourAllLines(benchmark::State& state) {
+void BM_ColourLines(benchmark::State& state) {
   ColourSetup setup;
   for (auto _ : state) {
     int carry = kCarryNone;
     for (const CEditLine* p = setup.buf.FirstLine(); p; p = p->m_pNext)
       benchmark::DoNotOptimize(ColourLine(setup.buf, p, &carry).cells.data());
   }
-  state.counters["lines_per_second"] =
-      benchmark::Counter(double(setup.buf.GetLineCount()) * double(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  state.counters["lines"] = double(setup.buf.GetLineCount());
 }
 
-void BM_Peer_ExpandTabsAllLines(benchmark::State& state) {
+void BM_Peer_QSyntaxHighlighter(benchmark::State& state) {
   ColourSetup setup;
-  for (auto _ : state)
-    for (const CEditLine* p = setup.buf.FirstLine(); p; p = p->m_pNext)
-      benchmark::DoNotOptimize(
-          setup.buf.ExpandTabs(p->Text(), setup.buf.ContentLength(p), 2).data());
-  state.counters["lines_per_second"] =
-      benchmark::Counter(double(setup.buf.GetLineCount()) * double(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  QTextDocument doc;
+  doc.setPlainText(QString::fromLatin1(setup.text.data(), qsizetype(setup.text.size())));
+  bench::CHighlighter highlighter(nullptr, {"int", "unsigned", "static", "while", "if", "return"});
+  highlighter.setDocument(&doc);
+  for (auto _ : state) highlighter.rehighlight();  // every block, at once
+  state.counters["lines"] = double(doc.blockCount());
 }
 
-BENCHMARK(BM_LoadSave)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_Peer_ReadSplitMemchr)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_RegexSearch)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_Peer_GrepCount)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ColourAllLines)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_Peer_ExpandTabsAllLines)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Peer_Cat)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Peer_CpSync)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RegexSearch)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Peer_GrepCount)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ColourLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Peer_QSyntaxHighlighter)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void PrintRatios(const bench::TimesReporter& times) {
-  const char* pairs[][4] = {{"load and save", "BM_LoadSave", "read and memchr split", "BM_Peer_ReadSplitMemchr"},
-                            {"regular-expression search", "BM_RegexSearch", "grep -c", "BM_Peer_GrepCount"},
-                            {"colour every line", "BM_ColourAllLines", "expand tabs of every line",
-                             "BM_Peer_ExpandTabsAllLines"}};
-  for (auto& p : pairs) bench::PrintRatio(p[0], times.Time(p[1]), p[2], times.Time(p[3]), 3.0);
+  struct Row {
+    const char* what;
+    const char* ours;
+    const char* peer;
+    const char* peerName;
+    double goal;
+  };
+  // Loading builds every line, which reading the bytes does not: the goal
+  // is on what the user waits for, at most 20 ms a megabyte (a second for
+  // the 50 MB file), with the ratio to cat told.
+  const double mb = double(Data().bytes) / double(1 << 20);
+  bench::PrintAgainstBaseline("load the file (" + std::to_string(int(mb + 0.5)) + " MB)", times.Time("BM_Load"), "cat",
+                              times.Time("BM_Peer_Cat"), 20.0 * mb);
+  const Row rows[] = {
+      {"save the file", "BM_Save", "BM_Peer_CpSync", "cp and sync", 3.0},
+      {"regular-expression search", "BM_RegexSearch", "BM_Peer_GrepCount", "grep -c", 3.0},
+      {"colour 200,000 lines", "BM_ColourLines", "BM_Peer_QSyntaxHighlighter", "QSyntaxHighlighter", 1.0},
+  };
+  for (const Row& r : rows) bench::PrintRatio(r.what, times.Time(r.ours), r.peerName, times.Time(r.peer), r.goal);
 }
 
 }  // namespace
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // The peer's document needs a GUI application (without a screen).
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
   return pm2::bench::RunAndReport(argc, argv, pm2::PrintRatios);
 }

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <string>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 #include "debugger/gdb/child_process.h"
 #include "debugger/gdb/qemu_launcher.h"
 

@@ -167,13 +167,9 @@ BENCHMARK(BM_FillPeerOneGroup)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void PrintRatios(const bench::TimesReporter& times) {
   const double ours = times.Time("BM_FillOurs"), peer = times.Time("BM_FillPeer");
-  if (ours > 0 && peer > 0)
-    std::printf("fill the project window with 4,000 files and their includes: ours/QTreeWidget ratio %.2f (%s)\n",
-                ours / peer, ours <= peer ? "no slower" : "slower");
-  const double first = times.Time("BM_FillOursFirst");
-  if (first > 0 && peer > 0)
-    std::printf("the same, no label measured before (a first fill): ours/QTreeWidget ratio %.2f (%s)\n",
-                first / peer, first <= peer ? "no slower" : "slower");
+  bench::PrintRatio("fill the project window with 4,000 files and their includes", ours, "QTreeWidget", peer, 1.0);
+  bench::PrintRatio("the same, no label measured before (a first fill)", times.Time("BM_FillOursFirst"), "QTreeWidget",
+                    peer, 1.0);
   const double one = times.Time("BM_FillOursOneGroup"), onePeer = times.Time("BM_FillPeerOneGroup");
   bench::PrintRatio("one group of 100,000 files", one, "QTreeWidget", onePeer, 1.0);
 }

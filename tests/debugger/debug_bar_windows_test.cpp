@@ -24,7 +24,7 @@
 #include "debugger/windows/call_stack_window.h"
 #include "debugger/windows/debug_bar_window.h"
 #include "debugger/windows/memory_window.h"
-#include "debugger/windows/value_tip.h"
+#include "toolkit/controls/value_tip.h"
 #include "debugger/windows/watch_window.h"
 #include "editor/ide/editor_view.h"
 #include "editor/ide/margin_view.h"

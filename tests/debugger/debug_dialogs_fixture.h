@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 #include "debugger/dialogs/dialog_context.h"
 #include "shell/app/shell_fakes.h"
 

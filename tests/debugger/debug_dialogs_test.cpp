@@ -34,7 +34,7 @@
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/symbols_dialog.h"
 #include "debugger/dialogs/tool_box.h"
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/ui/debug_commands.h"
 #include "editor/view/edit_view.h"

@@ -4,6 +4,7 @@
 // another kind in front stays there; the status bar shows the whole
 // program counter.
 #include <QFontMetrics>
+#include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
@@ -129,6 +130,28 @@ TEST_F(DebugStopFrameTest, AWindowOfAnotherKindInFrontStaysThere) {
   ASSERT_NE(f->Editors().Open(dir + "LED.c"), nullptr);
   Stop();
   EXPECT_EQ(f->Editors().Active(), Blinky());
+}
+
+// The editor's Insert '#include <...>' of the target's register header is
+// greyed while a session runs, and comes on again after it.
+TEST_F(DebugStopFrameTest, TheRegisterHeaderEntryIsGreyedDuringASession) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s));
+  Stop();
+  EditorView* v = Blinky();
+  ASSERT_NE(v, nullptr);
+  auto insertEnabled = [&] {
+    QMenu menu;
+    v->BuildContextMenu(menu);
+    for (QAction* a : menu.actions())
+      if (a->text() == "Insert '#include <LPC213x.h>'") return a->isEnabled() ? 1 : 0;
+    return -1;  // not offered
+  };
+  EXPECT_EQ(insertEnabled(), 0);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_FALSE(f->Debugger()->Session().SessionActive());
+  EXPECT_EQ(insertEnabled(), 1);
 }
 
 TEST_F(DebugStopFrameTest, StartStopIsPressedOnlyDuringTheSession) {

@@ -26,7 +26,7 @@
 #include "debugger/windows/command_window.h"
 #include "debugger/windows/disassembly_window.h"
 #include "debugger/windows/memory_window.h"
-#include "debugger/windows/value_tip.h"
+#include "toolkit/controls/value_tip.h"
 #include "editor/options/options_session.h"
 #include "editor/wizard_ui/editor_config_sheet.h"
 #include "shell/frame/editor_options_command.h"

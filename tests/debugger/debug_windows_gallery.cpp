@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "debugger/model/syntax_table_builder.h"
+#include "driver_abi/syntax_table_builder.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/windows/disassembly_window.h"
 #include "debugger/windows/memory_window.h"

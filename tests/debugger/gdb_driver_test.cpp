@@ -13,7 +13,7 @@
 #include <fstream>
 #include <thread>
 
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_records.h"
 #include "editor/document/code_lines.h"
 #include "project/files/debug_lists.h"
 #include "project/text/pool.h"

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 #include "shell/app/user_dialogs.h"
 
 namespace pm2 {

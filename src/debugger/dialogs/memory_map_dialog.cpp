@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_records.h"
 #include "debugger/model/memory_map_walker.h"
 #include "toolkit/controls/list_ctrl.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_records.h"
 #include "debugger/model/perf_analyzer_stats.h"
 #include "debugger/model/symbols_mask.h"
 #include "toolkit/controls/list_ctrl.h"

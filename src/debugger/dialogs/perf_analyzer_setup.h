@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_records.h"
 #include "debugger/dialogs/dialog_context.h"
 #include "toolkit/core/notify.h"
 

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "debugger/windows/window_font_qt.h"
+#include "toolkit/controls/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {

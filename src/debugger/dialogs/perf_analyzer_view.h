@@ -13,7 +13,7 @@
 #include "debugger/dialogs/dialog_context.h"
 #include "debugger/model/perf_analyzer_scroll.h"
 #include "debugger/model/perf_analyzer_stats.h"
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 
 class QLabel;
 class QScrollBar;

@@ -12,7 +12,7 @@
 
 #include <QApplication>
 
-#include "debugger/windows/window_font_qt.h"
+#include "toolkit/controls/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {

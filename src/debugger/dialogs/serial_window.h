@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "debugger/model/serial_terminal.h"
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 
 class QScrollBar;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "debugger/model/syntax_table_builder.h"
+#include "driver_abi/syntax_table_builder.h"
 
 namespace pm2::gdb {
 

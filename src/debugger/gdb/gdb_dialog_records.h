@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_records.h"
 #include "debugger/gdb/elf_sections.h"
 #include "debugger/gdb/gdb_target.h"
 

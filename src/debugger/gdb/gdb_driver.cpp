@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_interface.h"
+#include "driver_abi/debug_records.h"
 #include "debugger/gdb/command_language.h"
 #include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_dialog_records.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 #include "debugger/gdb/mi_parser.h"
 
 namespace pm2::gdb {

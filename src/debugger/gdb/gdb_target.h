@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 #include "debugger/gdb/child_process.h"
 #include "debugger/gdb/command_language.h"
 #include "debugger/gdb/exec_trace.h"

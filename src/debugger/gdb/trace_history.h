@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 
 namespace pm2 {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_records.h"
 
 namespace pm2 {
 

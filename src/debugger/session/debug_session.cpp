@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_records.h"
 #include "debugger/session/session_breakpoints.h"
 #include "platform/notification_hub.h"
 #include "platform/win_path.h"

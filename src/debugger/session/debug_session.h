@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 #include "debugger/session/debug_settings_builder.h"
 #include "debugger/session/driver_library.h"
 #include "shell/app/debug_port.h"

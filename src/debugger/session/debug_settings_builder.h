@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 
 namespace pm2 {
 

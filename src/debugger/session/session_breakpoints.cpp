@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_records.h"
 #include "debugger/model/margin_breakpoints.h"
 #include "editor/document/code_lines.h"
 #include "project/files/debug_lists.h"

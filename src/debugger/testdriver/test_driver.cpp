@@ -73,10 +73,10 @@
 #include <string>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_interface.h"
+#include "driver_abi/debug_records.h"
 #include "debugger/gdb/trace_history.h"
-#include "debugger/model/syntax_table_builder.h"
+#include "driver_abi/syntax_table_builder.h"
 
 namespace {
 

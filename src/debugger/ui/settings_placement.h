@@ -8,7 +8,7 @@
 #include <QRect>
 #include <vector>
 
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 #include "shell/frame/frame_settings.h"
 
 class QWidget;

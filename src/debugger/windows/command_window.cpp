@@ -9,7 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "debugger/windows/window_font_qt.h"
+#include "toolkit/controls/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {

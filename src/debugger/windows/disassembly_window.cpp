@@ -16,11 +16,11 @@
 #include <algorithm>
 #include <cctype>
 
-#include "debugger/abi/debug_records.h"
+#include "driver_abi/debug_records.h"
 #include "debugger/model/disasm_find.h"
 #include "debugger/model/disasm_range.h"
-#include "debugger/windows/value_tip.h"
-#include "debugger/windows/window_font_qt.h"
+#include "toolkit/controls/value_tip.h"
+#include "toolkit/controls/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {

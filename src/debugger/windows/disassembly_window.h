@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 #include "debugger/model/disasm_cache.h"
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 
 class QIcon;
 class QMenu;

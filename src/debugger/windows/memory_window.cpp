@@ -9,8 +9,8 @@
 #include <QScrollBar>
 #include <cstring>
 
-#include "debugger/windows/value_tip.h"
-#include "debugger/windows/window_font_qt.h"
+#include "toolkit/controls/value_tip.h"
+#include "toolkit/controls/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/controls/tab_windows.h"
 

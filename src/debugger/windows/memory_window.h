@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 #include "debugger/model/memory_format.h"
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 
 class QLineEdit;
 class QLabel;

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 
 namespace pm2 {
 

@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 #include "editor/document/code_lines.h"
 #include "editor/text/edit_line.h"
 

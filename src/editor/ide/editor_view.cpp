@@ -460,7 +460,9 @@ bool EditorView::BuildContextMenu(QMenu& menu) {
     if (!m_codPath.empty()) add(QStringLiteral("Open Linker COD File"), kCmdOpenLinkerCod);
   }
   std::string header = m_ctx->registerHeader ? m_ctx->registerHeader() : std::string();
-  if (!header.empty()) add(QStringLiteral("Insert '#include <%1>'").arg(Latin1(header)), kCmdInsertInclude);
+  // Greyed during a debug session.
+  const bool session = m_ctx->debug && m_ctx->debug->SessionRecord();
+  if (!header.empty()) add(QStringLiteral("Insert '#include <%1>'").arg(Latin1(header)), kCmdInsertInclude, !session);
   if (openAdded || !project) return true;
   menu.addSeparator();
   add(QStringLiteral("Go To Line"), kCmdGoToLine);

@@ -9,7 +9,7 @@
 
 #include "editor/document/margin_marks.h"
 #include "editor/document/view_commands.h"
-#include "debugger/windows/value_tip.h"
+#include "toolkit/controls/value_tip.h"
 #include "editor/ide/editor_view.h"
 
 namespace pm2 {

@@ -12,7 +12,7 @@
 #include <functional>
 #include <vector>
 
-#include "debugger/abi/debug_interface.h"
+#include "driver_abi/debug_interface.h"
 #include "editor/document/code_lines.h"
 #include "editor/text/edit_line.h"
 
@@ -106,7 +106,7 @@ class EditorMargin : public QObject {
   CodeLines m_code;  // the driver's line table of the file in a session
   uint32_t m_numberedLines = 0;  // lines of the text when it was last numbered
   QPoint m_lastTip{-1, -1};
-  ValueTip* m_tip = nullptr;  // the debugger's value bubble, made on first use
+  ValueTip* m_tip = nullptr;  // the value bubble, made on first use
   QTimer* m_tipTimer = nullptr;  // the rest before a tip shows
   QTimer* m_tipPop = nullptr;    // how long a shown tip stays
   QPoint m_restAt{-1, -1};

@@ -8,7 +8,7 @@
 // place and put back as they were on Cancel.
 #pragma once
 
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 #include "editor/options/file_type_settings.h"
 
 namespace pm2 {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 #include "editor/options/file_type_settings.h"
 
 namespace pm2 {

@@ -110,7 +110,6 @@ class CEditTextBuffer {
   int GetLineEndMode() const { return m_nLineEndMode; }
   int GetLineEndLength() const { return m_nLineEndLength; }
   std::string_view GetLineEnd() const { return {m_szLineEnd, size_t(m_nLineEndLength)}; }
-  void SetMessageSink(EditMessageSink* p) { m_env.pMessages = p; }
 
   // ---- lines ----
   CEditLine* FirstLine() const { return m_pFirstLine; }

@@ -498,16 +498,6 @@ int EditControl::Open(const std::string& path) {
 
 int EditControl::Save(const std::string& path) { return Text().SaveFile(path); }
 
-void EditControl::focusInEvent(QFocusEvent* e) {
-  EditView::focusInEvent(e);
-  emit focusGained();
-}
-
-void EditControl::focusOutEvent(QFocusEvent* e) {
-  EditView::focusOutEvent(e);
-  emit focusLost();
-}
-
 bool EditControl::IsModified() const { return m_ownText->IsModified() != 0; }
 
 void EditControl::GotoLine(int lineNumber, int column) { Engine().GotoLine(lineNumber, column); }

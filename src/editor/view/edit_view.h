@@ -148,16 +148,9 @@ class EditControl : public EditView {
   // deleted.
   void ReplacePlaceholder(QWidget* placeholder);
 
- signals:
-  // The control gained or lost the keyboard focus (its parent's notice).
-  void focusGained();
-  void focusLost();
-
  protected:
   // Escape also reaches the dialog that holds the control, which closes.
   void keyPressEvent(QKeyEvent* e) override;
-  void focusInEvent(QFocusEvent* e) override;
-  void focusOutEvent(QFocusEvent* e) override;
 
  private:
   std::unique_ptr<CEditTextBuffer> m_ownText;

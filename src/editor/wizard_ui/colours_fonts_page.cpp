@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "debugger/windows/window_font_qt.h"
+#include "toolkit/controls/window_font_qt.h"
 #include "editor/options/sheet_rules.h"
 #include "editor/wizard_ui/color_combo.h"
 #include "toolkit/controls/qt_bridge.h"

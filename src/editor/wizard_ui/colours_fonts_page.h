@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 #include "editor/options/file_type_settings.h"
 #include "editor/options/section_colours.h"
 

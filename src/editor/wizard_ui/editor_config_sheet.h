@@ -13,7 +13,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 #include "editor/options/file_type_settings.h"
 
 class QPushButton;

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "debugger/windows/window_font_qt.h"
+#include "toolkit/controls/window_font_qt.h"
 #include "platform/settings_store.h"
 #include "toolkit/controls/qt_bridge.h"
 

@@ -4,7 +4,7 @@
 #include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/ui/debug_commands.h"
 #include "debugger/ui/debug_windows.h"
-#include "debugger/windows/window_font_qt.h"
+#include "toolkit/controls/window_font_qt.h"
 #include "editor/document/editor_document.h"
 #include "editor/options/options_session.h"
 #include "platform/settings_store.h"

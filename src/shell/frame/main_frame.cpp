@@ -107,6 +107,12 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
     std::string path;
     return GetLinkerCodFilePath(&path) ? path : std::string();
   };
+  // The context menu's Insert '#include <...>': the current target's
+  // register header (its device's REGFILE).
+  ctx.registerHeader = [this] {
+    ProjectRec* p = m_app.Project();
+    return p && p->curTarget ? p->curTarget->RGF.str() : std::string();
+  };
   ctx.showListingLine = [this](const std::string& path, int n, const std::string& quotedName) {
     OpenFileAndShow(path, 0, 0);
     EditorDocument* doc = FindTextDocument(path);

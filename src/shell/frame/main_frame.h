@@ -13,7 +13,7 @@
 #include <string>
 
 #include "builder/runner/output_lines.h"
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 #include "editor/document/document_services.h"
 #include "editor/ide/editor_status.h"
 #include "shell/app/frame_hooks.h"

@@ -175,11 +175,6 @@ SECTreeCtrl::~SECTreeCtrl() {
   m_view.reset();
 }
 
-void SECTreeCtrl::OnLabelEdited(int item, int subItem) {
-  SECTreeBaseC::OnLabelEdited(item, subItem);
-  if (subItem == 0) emit labelEditEnded(ControlId(), GetItemAtRow(item));
-}
-
 QPixmap SECTreeCtrl::CreateDragImage(HTREEITEM item) {
   const int row = item && item != TVI_ROOT() ? GetRowOfItem(item) : -1;
   if (row < 0) return {};

@@ -30,12 +30,6 @@ class SECTreeCtrl : public ListWindow<SECTreeBaseC> {
   // for the root or a node without a row.
   QPixmap CreateDragImage(HTREEITEM item);
 
- signals:
-  // After a label edit of column 0 ended with the text accepted.
-  void labelEditEnded(unsigned controlId, pm2::HTREEITEM item);
-
-
- public:
   // Takes the place of a dialog's placeholder control (dialog_item.h): its
   // template's tree bits (0x43F) and list bits become the tree's styles,
   // its extended tree bits (0x3F00000) the extended tree style, and the
@@ -44,7 +38,6 @@ class SECTreeCtrl : public ListWindow<SECTreeBaseC> {
   static SECTreeCtrl* CreateFromDialogItem(QWidget* placeholder);
 
  protected:
-  void OnLabelEdited(int item, int subItem) override;
   void ImagesChanged(ImageListKind kind) override;
 };
 

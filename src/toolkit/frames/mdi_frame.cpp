@@ -461,7 +461,6 @@ void SECMDIFrameWnd::closeEvent(QCloseEvent* e) {
       return;
     }
   }
-  if (m_closingHook) m_closingHook();
   for (SECMiniDockFrameWnd* f : m_floating) f->hide();
   e->accept();
 }

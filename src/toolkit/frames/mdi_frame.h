@@ -141,10 +141,9 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
                                   std::uint32_t exStyle, unsigned id);
   const std::vector<SECControlBar*>& DynamicBars() const { return m_dynamicBars; }
 
-  // Close order: the close hook may refuse, every MDI child must agree,
-  // then the closing hook runs (the application saves its state there).
+  // Close order: the close hook may refuse (the application asks its
+  // questions and saves its state there), then every MDI child must agree.
   void SetCloseHook(std::function<bool()> f) { m_closeHook = std::move(f); }
-  void SetClosingHook(std::function<void()> f) { m_closingHook = std::move(f); }
 
  protected:
   void resizeEvent(QResizeEvent*) override;
@@ -172,7 +171,6 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   CommandTarget* m_workspaceHook = nullptr;
   BarFactory m_barFactory;
   std::function<bool()> m_closeHook;
-  std::function<void()> m_closingHook;
   bool m_inLayout = false;
   std::function<void(int)> m_menuSelector;
   int m_currentMenu = -1;

@@ -65,7 +65,6 @@ class SECTabControlBase {
   SECTabControlBase(const SECTabControlBase&) = delete;
   SECTabControlBase& operator=(const SECTabControlBase&) = delete;
 
-  void SetParentListener(TabListener* parent) { m_pParent = parent; }
   void SetCtrlID(unsigned id) { m_nCtrlID = id; }
   unsigned GetCtrlID() const { return m_nCtrlID; }
 

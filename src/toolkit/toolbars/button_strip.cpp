@@ -76,9 +76,8 @@ void SECButtonStrip::DrawMenuText(PixelBuffer& into, int x, int y, const std::st
   DrawMenuButtonText(into, x, y, text, color);
 }
 
-void SECButtonStrip::OpenButtonPopup(SECStdBtn& button, unsigned menu1, unsigned menu2) {
+void SECButtonStrip::OpenButtonPopup(SECStdBtn& button, unsigned, unsigned) {
   repaint();
-  if (onPopup) onPopup(button, menu1, menu2);
   button.m_nStyle &= ~TBBS_PRESSED;
   button.Invalidate();
 }

@@ -52,8 +52,6 @@ class SECButtonStrip : public QWidget, public ButtonHost {
   // The command a released button gives; the owner's notification handler.
   std::function<void(unsigned)> onCommand;
   std::function<void(const ToolbarNotify&)> onNotify;
-  // A text button's popup is to open (the button is pressed meanwhile).
-  std::function<void(SECStdBtn&, unsigned, unsigned)> onPopup;
 
   // ButtonHost
   SECBmpMgr* BmpMgr() const override { return m_mgr; }

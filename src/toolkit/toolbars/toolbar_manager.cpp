@@ -293,7 +293,7 @@ SECControlBar* SECToolBarManager::CreateBar(const std::string& className) {
     auto* tb = new SECCustomToolBar(this);
     return tb;
   }
-  return m_nextFactory ? m_nextFactory(className) : nullptr;
+  return nullptr;
 }
 
 }  // namespace pm2

@@ -139,9 +139,8 @@ class SECToolBarManager : public ControlBarInfoExSource {
   // ControlBarInfoExSource: every record gets room for a toolbar's form.
   std::unique_ptr<ControlBarInfoEx> CreateInfoEx() override;
   // Makes a toolbar a saved state names but the frame lacks (its class is
-  // "SECCustomToolBar"); null for other classes. `next` is asked for those.
+  // "SECCustomToolBar"); null for other classes.
   SECControlBar* CreateBar(const std::string& className);
-  void SetNextBarFactory(std::function<SECControlBar*(const std::string&)> f) { m_nextFactory = std::move(f); }
   // A toolbar removed itself (its last button went).
   void ToolBarClosing(SECCustomToolBar* bar);
 
@@ -157,7 +156,6 @@ class SECToolBarManager : public ControlBarInfoExSource {
   std::vector<ToolBarDefinition> m_defs;
   std::vector<ToolBarButtonMapEntry> m_btnMap;
   std::function<std::string(unsigned)> m_tips;
-  std::function<SECControlBar*(const std::string&)> m_nextFactory;
   ToolBarManagerSettings m_settings;
   bool m_customize = false;
   QPointer<SECCustomToolBar> m_selOwner;

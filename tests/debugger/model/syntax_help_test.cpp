@@ -6,7 +6,7 @@
 #include <string>
 
 #include "debugger/model/syntax_help.h"
-#include "debugger/model/syntax_table_builder.h"
+#include "driver_abi/syntax_table_builder.h"
 
 namespace pm2 {
 namespace {

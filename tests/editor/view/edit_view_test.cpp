@@ -327,19 +327,3 @@ TEST_F(ViewTest, DroppedTextFromAnotherProgramArrivesAsWindows1252) {
 }
 }  // namespace
 }  // namespace pm2
-
-namespace pm2 {
-namespace {
-// The control tells its parent when it gains and loses the focus.
-TEST_F(ViewTest, ControlTellsItsParentOfFocus) {
-  std::vector<std::string> told;
-  QObject::connect(m_edit.get(), &EditControl::focusGained, [&] { told.push_back("gained"); });
-  QObject::connect(m_edit.get(), &EditControl::focusLost, [&] { told.push_back("lost"); });
-  QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-  QApplication::sendEvent(m_edit.get(), &in);
-  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-  QApplication::sendEvent(m_edit.get(), &out);
-  EXPECT_EQ((std::vector<std::string>{"gained", "lost"}), told);
-}
-}  // namespace
-}  // namespace pm2

@@ -1,7 +1,7 @@
 // No silent gaps: the real main frame, started as the program starts it,
 // has a handler for every command its table, menus and toolbars offer, and
 // the program's start-up and frame classes implement every operation of
-// their interfaces, except what the list of unbuilt parts names.
+// their interfaces.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -14,7 +14,6 @@
 #include "shell/frame/frame_startup.h"
 #include "shell/frame/main_frame.h"
 #include "shell/frame/shell_resources.h"
-#include "shell/frame/unbuilt_commands.h"
 #include "toolkit/core/resources.h"
 
 namespace pm2 {
@@ -49,30 +48,15 @@ std::set<CommandId> OfferedCommands() {
 
 class FrameCompletenessTest : public test::ExampleFrameTest {};
 
-TEST_F(FrameCompletenessTest, EveryOfferedCommandHasAHandlerOrIsOfAnUnbuiltPart) {
+TEST_F(FrameCompletenessTest, EveryOfferedCommandHasAHandler) {
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
-  std::vector<std::string> missing, stale;
-  for (CommandId id : OfferedCommands()) {
-    const bool handled = f->HasHandler(id);
-    const char* area = UnbuiltArea(id);
-    if (!handled && !area) missing.push_back(std::to_string(id));
-    if (handled && area) stale.push_back(std::to_string(id) + " (" + area + ")");
-  }
+  std::vector<std::string> missing;
+  for (CommandId id : OfferedCommands())
+    if (!f->HasHandler(id)) missing.push_back(std::to_string(id));
   EXPECT_EQ(::testing::PrintToString(missing), "{}") << "commands without a handler";
-  EXPECT_EQ(::testing::PrintToString(stale), "{}") << "built now: take them off the unbuilt list";
-}
-
-TEST_F(FrameCompletenessTest, AnUnbuiltCommandIsGreyedAndRefused) {
-  test::ExampleSession s(dir, root);
-  ASSERT_TRUE(s.started);
-  for (const UnbuiltCommands& r : UnbuiltCommandTable()) {
-    SCOPED_TRACE(r.what);
-    EXPECT_FALSE(s.Frame()->QueryCommand(r.first).enabled);
-    EXPECT_FALSE(s.Frame()->ExecuteCommand(r.first));
-  }
 }
 
 // Whether a class declares its own version of an interface operation: the
@@ -108,7 +92,7 @@ TEST(FrameInterfaces, TheProgramsStartUpStepsAreAllImplemented) {
   };
   std::vector<std::string> missing;
   for (const Operation& op : steps)
-    if (!op.own && !UnbuiltServiceArea(op.name)) missing.push_back(op.name);
+    if (!op.own) missing.push_back(op.name);
   EXPECT_EQ(::testing::PrintToString(missing), "{}");
 }
 
@@ -149,13 +133,10 @@ TEST(FrameInterfaces, TheMainFrameImplementsEveryHook) {
       PM2_OWN(CMainFrame, FrameHooks, WriteSerial),
       PM2_OWN(CMainFrame, FrameHooks, DebugService),
   };
-  std::vector<std::string> missing, stale;
-  for (const Operation& op : hooks) {
-    if (!op.own && !UnbuiltServiceArea(op.name)) missing.push_back(op.name);
-    if (op.own && UnbuiltServiceArea(op.name)) stale.push_back(op.name);
-  }
+  std::vector<std::string> missing;
+  for (const Operation& op : hooks)
+    if (!op.own) missing.push_back(op.name);
   EXPECT_EQ(::testing::PrintToString(missing), "{}");
-  EXPECT_EQ(::testing::PrintToString(stale), "{}") << "built now: take them off the unbuilt list";
 }
 
 }  // namespace

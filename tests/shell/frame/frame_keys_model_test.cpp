@@ -2,14 +2,12 @@
 // stored placement of an editor window.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "shell/frame/frame_accelerators.h"
 #include "shell/frame/shell_resources.h"
-#include "shell/frame/unbuilt_commands.h"
 #include "shell/frame/window_placement.h"
 
 namespace pm2 {
@@ -84,16 +82,6 @@ TEST(WindowPlacement, RefusesBytesWithoutAPlacement) {
   EXPECT_EQ(rec.left, 7);
   EncodePlacement({0, 1, -1, -1, -1, -1, 50, 50, 50, 90}, bytes);
   EXPECT_FALSE(DecodePlacement(bytes, &rec));  // an empty rectangle
-}
-
-TEST(UnbuiltCommands, EveryRowNamesAnAreaAndNoRowsOverlap) {
-  const auto& rows = UnbuiltCommandTable();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_GT(std::strlen(rows[i].area), 0u);
-    EXPECT_LE(rows[i].first, rows[i].last);
-    for (std::size_t j = i + 1; j < rows.size(); ++j)
-      EXPECT_TRUE(rows[i].last < rows[j].first || rows[j].last < rows[i].first) << rows[i].what;
-  }
 }
 
 }  // namespace

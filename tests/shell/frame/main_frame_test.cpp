@@ -299,6 +299,29 @@ TEST_F(MainFrameTest, EditCommandsReachTheActiveEditorAndSaveWritesIt) {
 }
 
 
+// The editor's context menu offers the current target's register header
+// (the example's device names LPC213x.h) and inserts it at the caret line.
+TEST_F(MainFrameTest, EditorMenuInsertsTheTargetsRegisterHeader) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* edit = f->Editors().Open(dir + "Timer.h");
+  ASSERT_NE(edit, nullptr);
+  edit->Engine().GotoLine(2, 0);
+  QMenu menu;
+  edit->BuildContextMenu(menu);
+  QAction* insert = nullptr;
+  for (QAction* a : menu.actions())
+    if (a->text() == "Insert '#include <LPC213x.h>'") insert = a;
+  ASSERT_NE(insert, nullptr);
+  ASSERT_TRUE(insert->isEnabled());
+  insert->trigger();
+  const CEditLine* line = edit->Document().Text().GetLine(2);
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(std::string(line->Text(), size_t(edit->Document().Text().ContentLength(line))),
+            "#include <LPC213x.h>");
+}
+
 TEST_F(MainFrameTest, StopBuildEndsTheBuildAndANewOneRunsAfterIt) {
   if (!HaveTools()) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
   test::ExampleSession s(dir, root);

@@ -415,7 +415,10 @@ TEST(FrameState, StateSavedOnCloseRestoresTheLayoutOnTheNextStart) {
     d.frame->DockControlBar(d.project, d.frame->DockBarFor(DockSide::Bottom));
     d.frame->ShowControlBar(d.watch, false, false);
     d.frame->FloatControlBar(d.serial, QPoint(300, 200), CBRS_ALIGN_TOP);
-    d.frame->SetClosingHook([&] { d.frame->SaveBarState(store, "Pm2Frame"); });
+    d.frame->SetCloseHook([&] {
+      d.frame->SaveBarState(store, "Pm2Frame");
+      return true;
+    });
     first = look(d);
     EXPECT_TRUE(d.frame->close());
     delete d.frame;

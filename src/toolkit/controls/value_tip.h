@@ -7,7 +7,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "debugger/model/value_tip_geometry.h"
+#include "toolkit/models/value_tip_geometry.h"
 
 namespace pm2 {
 

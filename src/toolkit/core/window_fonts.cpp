@@ -1,4 +1,4 @@
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 
 #include <algorithm>
 #include <cstring>

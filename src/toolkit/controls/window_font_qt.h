@@ -6,7 +6,7 @@
 #include <QColor>
 #include <QFont>
 
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 
 namespace pm2 {
 

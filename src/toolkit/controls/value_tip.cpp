@@ -1,4 +1,4 @@
-#include "debugger/windows/value_tip.h"
+#include "toolkit/controls/value_tip.h"
 
 #include <QCursor>
 #include <QFontMetrics>

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "debugger/model/window_fonts.h"
+#include "toolkit/core/window_fonts.h"
 
 namespace pm2 {
 namespace {

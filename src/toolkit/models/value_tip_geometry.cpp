@@ -1,4 +1,4 @@
-#include "debugger/model/value_tip_geometry.h"
+#include "toolkit/models/value_tip_geometry.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "debugger/windows/window_font_qt.h"
+#include "toolkit/controls/window_font_qt.h"
 
 #include <QFontDatabase>
 #include <algorithm>

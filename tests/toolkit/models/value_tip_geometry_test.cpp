@@ -1,7 +1,7 @@
 // The value tip's place beside the pointer during one drag.
 #include <gtest/gtest.h>
 
-#include "debugger/model/value_tip_geometry.h"
+#include "toolkit/models/value_tip_geometry.h"
 
 namespace pm2 {
 namespace {

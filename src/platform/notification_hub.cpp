@@ -1,1 +1,0 @@
-#include "platform/notification_hub.h"
