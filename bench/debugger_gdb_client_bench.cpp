@@ -10,7 +10,8 @@
 //    *stopped and then $pc asked of gdb;
 //  - 64 KB of memory: ReadMemory requests of the most one answer carries,
 //    against gdb reading the same blocks.
-// The ratios and their goals are printed after the run. Needs
+// The ratios and their goals are printed after the run (PM2_BENCH_PROGRAM
+// names another build's pelmora2 to measure in the same way). Needs
 // gdb-multiarch, qemu-system-arm and arm-none-eabi-gcc; without them it
 // says so and measures nothing.
 #include <benchmark/benchmark.h>
@@ -45,6 +46,7 @@ constexpr auto kAnswerBound = std::chrono::seconds(10);
 
 std::string g_work;      // the program's settings and runtime folders
 std::string g_platform;  // where the program's window is: "X11 display :N" or "offscreen"
+std::string g_program_path;
 IpcNamespace g_ns;
 std::unique_ptr<EventTransport> Attach(EventSink& sink, std::string* err) {
   return bs_InterProcessEventHandler::Attach(g_ns, sink, GetEventFactory(), err);
@@ -59,6 +61,7 @@ std::condition_variable g_cv;
 struct Heard {
   uint64_t identities = 0, started = 0, stops = 0, registers = 0, memory = 0;
   uint32_t lastBytes = 0;
+  bool project = false;  // the program named the example as its project
   std::string status;
 } g_heard;
 
@@ -123,7 +126,11 @@ bool StartProgram(std::string* err) {
   }
   g_ns = IpcNamespace::FromEnvironment();
   const std::string project = std::filesystem::path(g_elf).parent_path().parent_path().string() + "/Blinky.pm2";
-  return g_program.Start({std::string(PM2_PROGRAM_DIR) + "/pelmora2", project}, false, err);
+  // PM2_BENCH_PROGRAM names another build's pelmora2 to measure (its own
+  // GDB driver beside it).
+  const char* other = std::getenv("PM2_BENCH_PROGRAM");
+  g_program_path = other && *other ? other : std::string(PM2_PROGRAM_DIR) + "/pelmora2";
+  return g_program.Start({g_program_path, project}, false, err);
 }
 
 // Attaches, asks WhoIs until the program names itself, starts the session
@@ -136,10 +143,26 @@ std::string StartSession() {
     g_cv.wait_for(g, std::chrono::milliseconds(100), [] { return g_heard.identities > 0; });
   }
   if (g_ideSlot < 0) return "the program did not answer WhoIs";
+  // The program answers before its project is open: asked until it names it.
+  for (int i = 0; i < 100 && !Now().project; ++i) {
+    Request(dtc_Identify::WhichProject(), g_ideSlot);
+    std::unique_lock<std::mutex> g(g_lock);
+    g_cv.wait_for(g, std::chrono::milliseconds(100), [] { return g_heard.project; });
+  }
+  if (!Now().project) return "the program did not open the example";
   const Heard before = Now();
-  Request(dtc_Debug::StartDebugging(), g_ideSlot);
-  if (!Until([&](const Heard& h) { return h.started > before.started && h.stops > before.stops; }))
-    return "the debug session did not start and stop at main (" + Now().status + ")";
+  // A request the window was not ready for is asked again (one made while
+  // the session starts is refused: it runs already).
+  for (int i = 0; i < 5 && Now().started == before.started; ++i) {
+    Request(dtc_Debug::StartDebugging(), g_ideSlot);
+    std::unique_lock<std::mutex> g(g_lock);
+    g_cv.wait_for(g, std::chrono::seconds(2), [&] { return g_heard.started > before.started; });
+  }
+  if (!Until([&](const Heard& h) { return h.started > before.started && h.stops > before.stops; })) {
+    const Heard now = Now();
+    return "the debug session did not start and stop at main (started " + std::to_string(now.started) + ", stops " +
+           std::to_string(now.stops) + (now.status.empty() ? "" : ", " + now.status) + ")";
+  }
   // The stop at main is the last of the start: the windows settle.
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   return "";
@@ -237,9 +260,9 @@ class GoalReporter : public benchmark::ConsoleReporter {
       for (const auto& [counter, what] : kFigures) {
         auto it = r.counters.find(counter);
         if (it == r.counters.end() || r.error_occurred) continue;
-        std::printf("%s, pelmora2 (%s) as a client of the event interface sees it, against gdb-multiarch alone: "
+        std::printf("%s, %s (%s) as a client of the event interface sees it, against gdb-multiarch alone: "
                     "%.2fx the time (goal <= 1.2x: %s)\n",
-                    what, g_platform.c_str(), double(it->second), Met(it->second, 1.2));
+                    what, g_program_path.c_str(), g_platform.c_str(), double(it->second), Met(it->second, 1.2));
       }
   }
 };
@@ -264,6 +287,9 @@ int main(int argc, char** argv) {
     auto identity = MakeNote<dtc_Identify::Identity>(client, [](dtc_Identify::Identity& e) {
       if (g_ideSlot < 0) g_ideSlot = e.m_nSender;
       ++g_heard.identities;
+    });
+    auto project = MakeNote<dtc_Identify::WhichProjectReply>(client, [](dtc_Identify::WhichProjectReply& e) {
+      g_heard.project |= e.m_strName.find("Blinky") != std::string::npos;
     });
     auto started = MakeNote<dtc_Debug::DebuggerStarted>(client, [](auto&) { ++g_heard.started; });
     auto stopped = MakeNote<dtc_Debug::ExecutionStopped>(client, [](auto&) { ++g_heard.stops; });
