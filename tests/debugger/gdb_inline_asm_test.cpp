@@ -243,6 +243,10 @@ TEST_F(GdbInlineAsmTest, WritesMovR0AndReadsItBack) {
       << CommandTexts();
   EXPECT_EQ(Word(at + 8), before);
   EXPECT_EQ(AssemblyAddress(), at + 8);
+  // After a step the assembly address is the program counter again.
+  session->Step(kDbgStepInstruction);
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+  EXPECT_EQ(AssemblyAddress(), r->pc);
   // Another refused command's text is its own again.
   char other[1024] = "BS nowhere_at_all\n";
   const int bs = Exec(other);

@@ -325,8 +325,13 @@ void SyncHistory() {
   g_historyRuns = g_runs;
   g_history.Set(g_target->Tracing() || (g_record.traceOn & 1) ? g_target->TraceEntries() : std::vector<uint32_t>{});
 }
+// The target runs: the inline assembler's address is the next stop's PC.
+void ForgetAsmAddress() {
+  if (g_asm) g_asm->Forget();
+}
 int32_t Go(uint32_t stop) {
   SwitchTrace();
+  ForgetAsmAddress();
   ++g_runs;
   return g_target && g_target->Go(stop) ? 0 : 1;
 }
@@ -334,6 +339,7 @@ int32_t Go(uint32_t stop) {
 // one when it returns (the posted notice may come later).
 int32_t Step(int32_t mode) {
   SwitchTrace();
+  ForgetAsmAddress();
   ++g_runs;
   const bool ok = g_target && g_target->Step(mode);
   if (g_target) g_record.pc = g_target->Pc();
@@ -370,6 +376,7 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
 int32_t ResetCpu(int32_t) {
   // The program starts again: what ran before is no history of it.
   if (g_target) g_target->ClearTrace();
+  ForgetAsmAddress();
   ++g_runs;
   return g_target && g_target->Reset() ? 0 : 1;
 }
