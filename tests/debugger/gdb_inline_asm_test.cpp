@@ -243,6 +243,10 @@ TEST_F(GdbInlineAsmTest, WritesMovR0AndReadsItBack) {
       << CommandTexts();
   EXPECT_EQ(Word(at + 8), before);
   EXPECT_EQ(AssemblyAddress(), at + 8);
+  // A call is never evaluated as an address (gdb would run the program's
+  // function and take its result): the assembler refuses it.
+  EXPECT_NE(Exec("asm LED_Count()\n"), 0);
+  EXPECT_EQ(AssemblyAddress(), at + 8);
   // After a step the assembly address is the program counter again.
   session->Step(kDbgStepInstruction);
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -614,15 +615,28 @@ bool FlashSimulated(const std::string& params) {
   return false;
 }
 
+// A text gdb would evaluate with side effects: an assignment or a call
+// (a name, then an opening parenthesis).
+bool AssignsOrCalls(const std::string& text) {
+  if (text.find('=') != std::string::npos) return true;
+  for (std::size_t at = text.find('('); at != std::string::npos; at = text.find('(', at + 1)) {
+    std::size_t before = at;
+    while (before > 0 && text[before - 1] == ' ') --before;
+    if (before > 0 && (std::isalnum(static_cast<unsigned char>(text[before - 1])) || text[before - 1] == '_'))
+      return true;
+  }
+  return false;
+}
+
 // The inline assembler over this session's target and program file.
 void StartInlineAsm(const std::string& program) {
   pm2::gdb::InlineAsm::Target t;
-  // An address expression is a value of the program; a text with "=" in
-  // it is no address ("ldr r0, =label"), and is never evaluated, as gdb
-  // would assign.
+  // An address expression is a value of the program. A text with "=" in
+  // it ("ldr r0, =label") or a call ("f(1)") is no address and is never
+  // evaluated, as gdb would assign or run the program's function.
   t.address = [](const std::string& text, uint64_t* value) {
     std::string expression;
-    return g_target && text.find('=') == std::string::npos && IdeExpression(text.c_str(), &expression, false) &&
+    return g_target && !AssignsOrCalls(text) && IdeExpression(text.c_str(), &expression, false) &&
            g_target->Evaluate(expression, value);
   };
   t.write = [](uint32_t address, const std::vector<uint8_t>& bytes, std::string* err) {
