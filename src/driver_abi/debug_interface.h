@@ -56,6 +56,7 @@ enum {
   kDbgFlagLogSerial = 0x4,       /* serial output goes to DbgLog */
   kDbgFlagExecuting = 0x8,       /* the target runs */
   kDbgFlagTargetDriver = 0x200,  /* the session uses the target driver, not the simulator */
+  kDbgFlagFunctionCompile = 0x400, /* the function editor's compile (its Include command) runs */
   kDbgFlagsAtStart = 0x3F801     /* set by the IDE before BootDll code 1 */
 };
 
@@ -101,7 +102,14 @@ enum {
   kDbgCtlMayStop = 9,       /* non-zero: refused, the reason written into a */
   kDbgCtlBeforeStop = 10,
   kDbgCtlExecNow = 11,
+  kDbgCtlResultText = 7,       /* (a command's result, buffer of 256 holding the command): the text shown for it */
+  kDbgCtlAssemblyAddress = 12, /* the inline assembler's current address */
   kDbgCtlInstructionText = 13, /* (pointer to a u32 address, buffer of 256) */
+  /* (0, buffer of 256): non-zero with the reason written into the buffer
+   * when the driver has no inline assembler (its command is greyed with
+   * that reason); a driver that does not know the code leaves the buffer
+   * empty and the command stays enabled. */
+  kDbgCtlAssemblerMissing = 0x1020,
   kDbgCtlBeforeCallStack = 0x1001, /* refresh the call stack at callStack */
   kDbgCtlProgramCounter = 14,
   kDbgCtlIpcEvaluate = 0x800,

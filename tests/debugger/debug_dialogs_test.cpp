@@ -883,6 +883,40 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   dlclose(driver);
 }
 
+// The inline assembler's command follows the driver: a driver that has no
+// assembler greys it and says why (the status line's prompt).
+TEST_F(DebugDialogsFrameTest, ADriverWithoutAnAssemblerGreysTheInlineAssemblerWithItsReason) {
+  struct Row {
+    const char* name;
+    const char* script;
+    bool enabled;
+    const char* reason;
+  } rows[] = {
+      {"a driver with an assembler", "pc 100\n", true, ""},
+      {"a driver without one", "pc 100\nnoasm the inline assembler needs 'arm-none-eabi-as'\n", false,
+       "the inline assembler needs 'arm-none-eabi-as'"},
+  };
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  const std::string script = dir + "driver.script";
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  o->dbg.flags |= 1;
+  o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+  for (const Row& r : rows) {
+    std::ofstream(script) << r.script;
+    ASSERT_TRUE(f->ExecuteCommand(32802)) << r.name;
+    ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); })) << r.name;
+    const CommandState state = f->QueryCommand(35082);
+    EXPECT_EQ(state.enabled, r.enabled) << r.name;
+    EXPECT_EQ(state.greyedReason, r.reason) << r.name;
+    ASSERT_TRUE(f->ExecuteCommand(32802)) << r.name;
+    ASSERT_TRUE(test::WaitFor([&] { return !f->Debugger()->Session().SessionActive(); })) << r.name;
+  }
+}
+
 }  // namespace
 }  // namespace pm2
 

@@ -24,6 +24,7 @@
 #include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/dialogs/inline_asm_dialog.h"
 #include "debugger/dialogs/serial_window.h"
+#include "debugger/ui/ipc_debug_shell.h"
 #include "debugger/dialogs/tool_box.h"
 #include "toolkit/frames/mdi_child.h"
 #include "debugger/ui/debug_commands.h"
@@ -644,6 +645,30 @@ TEST_F(DebugWindowServicesTest, UpdateWindowsAndTheSessionsEnd) {
   clearLog();
   ASSERT_TRUE(f->ExecuteCommand(32802));
   EXPECT_TRUE(Logged("control 6\n")) << log();
+}
+
+// A client's request asks whether a session runs: while the clients were
+// told it does, without a trip to the GUI thread (which is busy with the
+// windows after a stop); otherwise the GUI thread's answer.
+TEST_F(DebugWindowServicesTest, ClientsAskWhetherASessionRunsWithoutTheGuiThreadWhileItWasTold) {
+  Start();
+  ASSERT_FALSE(HasFatalFailure());
+  int trips = 0;
+  bool told = true;
+  IpcDebugShellImpl shell(
+      session->App(),
+      [&](const std::function<void()>& fn) {
+        ++trips;
+        fn();
+      },
+      [] { return true; }, [&] { return told; });
+  EXPECT_TRUE(shell.IsDebugging());
+  EXPECT_EQ(trips, 0);
+  told = false;
+  EXPECT_TRUE(shell.IsDebugging());
+  EXPECT_EQ(trips, 1);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  EXPECT_FALSE(shell.IsDebugging());
 }
 
 }  // namespace

@@ -26,22 +26,6 @@
 namespace pm2 {
 namespace {
 
-// The example built for Thumb state by hand (its project builds ARM code).
-const std::string& ThumbExampleFolder() {
-  static std::string folder = [] {
-    if (ExampleFolder().empty()) return std::string();
-    std::string dir = std::filesystem::temp_directory_path().string() + "/pm2gdbthumb" + std::to_string(getpid());
-    std::filesystem::remove_all(dir);
-    std::filesystem::copy(ExampleFolder(), dir, std::filesystem::copy_options::recursive);
-    std::string cmd = "cd '" + dir +
-                      "' && arm-none-eabi-gcc -mcpu=arm7tdmi -mthumb -mthumb-interwork -g -O0 -nostartfiles "
-                      "-T LPC2138.ld Startup.s Blinky.c LED.c Timer.c -o Obj/Blinky.elf >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0) return std::string();
-    return dir + "/";
-  }();
-  return folder;
-}
-
 // The number of the example file's first line that holds `text` (0: none).
 uint32_t ExampleLineOf(const std::string& file, const std::string& text) {
   std::ifstream in(ExampleFolder() + file);

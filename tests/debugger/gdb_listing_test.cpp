@@ -87,6 +87,27 @@ TEST(GdbListing, WalksAcrossChunksBothWays) {
   EXPECT_GT(fetches, 2);
 }
 
+// Code written into the target (the inline assembler): a line the window
+// holds is disassembled again after the listing forgot its chunk.
+TEST(GdbListing, ALineHeldByTheWindowIsReadAgainAfterForget) {
+  std::string shown = "insn";
+  GdbListing listing([&](uint32_t from, uint32_t to) {
+    std::vector<ListingLine> lines;
+    for (uint32_t a = from; a < to; a += 4) lines.push_back({kDisasmCode, a, 0, shown + " " + std::to_string(a)});
+    return lines;
+  });
+  DisasmLine l{};
+  listing.Next(&l, 0x100);
+  ASSERT_EQ(listing.Text(l), "insn 256");
+  shown = "mov r0, #1";
+  listing.Forget();
+  EXPECT_EQ(listing.Text(l), "mov r0, #1 256");
+  DisasmLine next = l;
+  listing.Next(&next, 0);
+  EXPECT_EQ(next.kind, kDisasmCode);
+  EXPECT_EQ(next.address, 0x104u);
+}
+
 TEST(GdbListing, RefreshMarksThePcAndBreakpoints) {
   GdbListing listing(Program);
   DisasmLine l{};

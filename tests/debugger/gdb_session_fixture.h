@@ -37,6 +37,22 @@ inline const std::string& ExampleFolder() {
   return folder;
 }
 
+// The example built for Thumb state by hand (its project builds ARM code).
+inline const std::string& ThumbExampleFolder() {
+  static std::string folder = [] {
+    if (ExampleFolder().empty()) return std::string();
+    std::string dir = std::filesystem::temp_directory_path().string() + "/pm2gdbthumb" + std::to_string(getpid());
+    std::filesystem::remove_all(dir);
+    std::filesystem::copy(ExampleFolder(), dir, std::filesystem::copy_options::recursive);
+    std::string cmd = "cd '" + dir +
+                      "' && arm-none-eabi-gcc -mcpu=arm7tdmi -mthumb -mthumb-interwork -g -O0 -nostartfiles "
+                      "-T LPC2138.ld Startup.s Blinky.c LED.c Timer.c -o Obj/Blinky.elf >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return std::string();
+    return dir + "/";
+  }();
+  return folder;
+}
+
 // Our own children of a program name (gdb-multiarch, qemu-system-arm).
 inline std::vector<pid_t> Children(const std::string& comm) {
   std::vector<pid_t> out;

@@ -127,6 +127,9 @@ void DebugDialogs::RegisterCommands() {
     m_frame.OnCommand(row.id, [this, w = row.window](CommandId) { Toggle(w); });
     m_frame.OnUpdate(row.id, [this, row](CommandState& s) {
       s.Enable(row.window == DebugWindow::Coverage ? HasCoverage() : Offers(row.offers));
+      // A driver without an assembler says why its inline assembler is greyed.
+      if (row.window == DebugWindow::InlineAsm && s.enabled)
+        if (const std::string why = AssemblerMissing(); !why.empty()) s.Grey(why);
       s.SetCheck(m_session.SessionActive() && WindowOpen(row.window) ? 1 : 0);
     });
   }
@@ -146,6 +149,15 @@ void DebugDialogs::Toggle(DebugWindow w) {
 }
 
 bool DebugDialogs::HasAnalyser() const { return Offers(kOffersAnalyser); }
+
+std::string DebugDialogs::AssemblerMissing() const {
+  DebugInterface* r = Record();
+  if (!m_session.SessionActive() || !r->DbgControl) return "";
+  char why[257] = {};
+  if (r->DbgControl(kDbgCtlAssemblerMissing, 0, reinterpret_cast<intptr_t>(why)) == 0) return "";
+  why[256] = 0;
+  return why;
+}
 
 bool DebugDialogs::HasCoverage() const {
   DebugInterface* r = Record();

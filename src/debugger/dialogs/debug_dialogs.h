@@ -77,6 +77,8 @@ class DebugDialogs {
   // The driver offers the analyser's ranges / coverage records.
   bool HasAnalyser() const;
   bool HasCoverage() const;
+  // Why the session's driver has no inline assembler ("" when it has one).
+  std::string AssemblerMissing() const;
 
   SerialWindow* Serial(int n) const;
   SerialTerminal* Terminal(int n) const { return m_terminals[std::size_t(n)].get(); }

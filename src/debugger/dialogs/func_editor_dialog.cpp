@@ -187,9 +187,9 @@ void FunctionEditor::Compile() {
   DebugInterface* r = m_ctx.R();
   int answer = 1;
   if (r && r->DbgExecCommand) {
-    r->flags |= 0x400;
+    r->flags |= kDbgFlagFunctionCompile;
     answer = r->DbgExecCommand(command.c_str(), int(command.size()));
-    r->flags &= ~0x400u;
+    r->flags &= ~uint32_t(kDbgFlagFunctionCompile);
   }
   if (answer != 0 && m_errors->count() == 0) {
     // The driver refused the file without naming a line: its own text for

@@ -29,7 +29,7 @@ std::string FindInPath(const std::string& program) {
   return {};
 }
 
-int FreeTcpPort() {
+int ListeningSocket(int* port) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   sockaddr_in a{};
@@ -37,12 +37,13 @@ int FreeTcpPort() {
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   a.sin_port = 0;
   socklen_t len = sizeof a;
-  int port = -1;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-    port = ntohs(a.sin_port);
-  close(fd);
-  return port;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd, 4) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    close(fd);
+    return -1;
+  }
+  *port = ntohs(a.sin_port);
+  return fd;
 }
 
 ChildProcess::~ChildProcess() {
@@ -50,7 +51,7 @@ ChildProcess::~ChildProcess() {
   if (m_out >= 0) close(m_out);
 }
 
-bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::string* err) {
+bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::string* err, int passFd) {
   const std::string program = FindInPath(argv.at(0));
   if (program.empty()) {
     *err = "'" + argv[0] + "' not found";
@@ -79,6 +80,10 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::
     dup2(pipes ? in[0] : null, 0);
     dup2(pipes ? out[1] : null, 1);
     dup2(pipes ? out[1] : null, 2);
+    if (passFd == 3)
+      fcntl(3, F_SETFD, 0);
+    else if (passFd >= 0)
+      dup2(passFd, 3);  // the copy is not closed on exec
     execv(program.c_str(), args.data());
     _exit(127);
   }
@@ -103,6 +108,17 @@ bool ChildProcess::Running() {
     return false;
   }
   return true;
+}
+
+int ChildProcess::Wait() {
+  if (m_pid <= 0 || m_reaped) return -1;
+  int status = 0;
+  pid_t r;
+  do {
+    r = waitpid(m_pid, &status, 0);
+  } while (r < 0 && errno == EINTR);
+  m_reaped = true;
+  return r == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 void ChildProcess::CloseInput() {

@@ -20,13 +20,17 @@ class ChildProcess {
 
   // Starts argv[0] (looked up in PATH). With pipes set, standard input and
   // output are pipes to this process (stderr joins stdout); otherwise both
-  // go to /dev/null. False with *err naming the program.
-  bool Start(const std::vector<std::string>& argv, bool pipes, std::string* err);
+  // go to /dev/null. A descriptor passed (passFd >= 0) is the child's
+  // descriptor 3. False with *err naming the program.
+  bool Start(const std::vector<std::string>& argv, bool pipes, std::string* err, int passFd = -1);
   pid_t Pid() const { return m_pid; }
   int InFd() const { return m_in; }    // write end of the child's stdin
   int OutFd() const { return m_out; }  // read end of the child's stdout
   // True while the child has not ended (reaps it when it has).
   bool Running();
+  // Waits for the child to end: its exit status, -1 when a signal ended it
+  // (or it was reaped already).
+  int Wait();
   // Ends the process group (SIGKILL) and reaps the child; the output pipe
   // stays open for a reader to see its end.
   void Kill();
@@ -43,7 +47,8 @@ class ChildProcess {
 // The full path of a program found in PATH; "" when none.
 std::string FindInPath(const std::string& program);
 
-// A TCP port on 127.0.0.1 that was free a moment ago.
-int FreeTcpPort();
+// A TCP socket listening on a free port of 127.0.0.1 (closed on exec
+// unless passed on): its descriptor, -1 when none could be made.
+int ListeningSocket(int* port);
 
 }  // namespace pm2::gdb

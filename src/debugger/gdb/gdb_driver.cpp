@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -19,11 +20,14 @@
 
 #include "driver_abi/debug_interface.h"
 #include "driver_abi/debug_records.h"
+#include "debugger/gdb/arm_assembler.h"
 #include "debugger/gdb/command_language.h"
 #include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_dialog_records.h"
 #include "debugger/gdb/gdb_listing.h"
+#include "debugger/gdb/elf_arm_code.h"
 #include "debugger/gdb/gdb_target.h"
+#include "debugger/gdb/inline_asm.h"
 #include "debugger/gdb/trace_history.h"
 
 namespace {
@@ -52,6 +56,12 @@ pm2::TraceHistory g_history([](uint32_t address) {
 uint64_t g_runs = 0;
 uint64_t g_historyRuns = ~uint64_t(0);
 constexpr uint32_t kOffersTrace = 0x2000;
+// The inline assembler's "asm" command over the target toolchain's
+// assembler; the text of the last command it refused (DbgControl 7).
+pm2::gdb::ArmAssembler g_assembler;
+std::unique_ptr<pm2::gdb::InlineAsm> g_asm;
+std::string g_asmMissing;  // why there is no assembler, asked once a session
+std::string g_refusal;
 // The command syntax handed to the command window.
 pm2::SyntaxTableBuilder g_syntaxTables;
 pm2::gdb::GdbSyntax g_syntax;
@@ -104,6 +114,13 @@ pm2::gdb::TargetEvents Events() {
   e.breakpointsChanged = [] {
     if (g_record.IdeServiceCall) g_record.IdeServiceCall(14, 0);
   };
+  // The function editor's compile (its Include) lists the file's errors
+  // with their lines (IDE service 41: position, text).
+  e.includeError = [](int line, const std::string& text) {
+    if (!g_record.IdeServiceCall || !(g_record.flags & kDbgFlagFunctionCompile)) return;
+    const intptr_t record[2] = {intptr_t(uint32_t(line) & 0xFFFF), reinterpret_cast<intptr_t>(text.c_str())};
+    g_record.IdeServiceCall(41, reinterpret_cast<intptr_t>(record));
+  };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, 0);
@@ -125,6 +142,7 @@ bool IdeExpression(const char* text, std::string* out, bool say) {
 int32_t Assign(const char* text, int32_t length);
 void PutNames(DbgWatchNames* out, const std::vector<std::string>& names);
 bool ToolBoxCommand(const std::string& line, int32_t* result);
+bool AsmCommand(const std::string& line, int32_t* result);
 
 intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
   switch (code) {
@@ -132,13 +150,27 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case kDbgCtlBeforeStop:
       return 0;
     case kDbgCtlExecNow: {
+      g_refusal.clear();
       int32_t result = 0;
-      if (a && ToolBoxCommand(reinterpret_cast<const char*>(a), &result)) return result;
+      if (a && (ToolBoxCommand(reinterpret_cast<const char*>(a), &result) ||
+                AsmCommand(reinterpret_cast<const char*>(a), &result)))
+        return result;
       return g_target && a ? g_target->Execute(reinterpret_cast<const char*>(a), pm2::gdb::CommandOrigin::Ide) : 1;
     }
     case kDbgCtlProgramCounter:
-    case 12:  // the current assembly address
       return g_target ? intptr_t(g_target->Pc()) : 0;
+    case kDbgCtlAssemblyAddress: {
+      const uint32_t pc = g_target ? g_target->Pc() : 0;
+      return intptr_t(g_asm ? g_asm->Address(pc) : pc);
+    }
+    case kDbgCtlResultText:
+      // The words of the last refused command; the buffer keeps the
+      // command's own text for any other.
+      if (b && !g_refusal.empty()) std::snprintf(reinterpret_cast<char*>(b), 256, "%s", g_refusal.c_str());
+      return 0;
+    case kDbgCtlAssemblerMissing:
+      if (b) std::snprintf(reinterpret_cast<char*>(b), 256, "%s", g_asmMissing.c_str());
+      return g_asmMissing.empty() ? 0 : 1;
     case 3:  // a value assignment
       return Assign(reinterpret_cast<const char*>(a), -1);
     case 8:  // Esc in the command window: stop a running target
@@ -299,8 +331,13 @@ void SyncHistory() {
   g_historyRuns = g_runs;
   g_history.Set(g_target->Tracing() || (g_record.traceOn & 1) ? g_target->TraceEntries() : std::vector<uint32_t>{});
 }
+// The target runs: the inline assembler's address is the next stop's PC.
+void ForgetAsmAddress() {
+  if (g_asm) g_asm->Forget();
+}
 int32_t Go(uint32_t stop) {
   SwitchTrace();
+  ForgetAsmAddress();
   ++g_runs;
   return g_target && g_target->Go(stop) ? 0 : 1;
 }
@@ -308,6 +345,7 @@ int32_t Go(uint32_t stop) {
 // one when it returns (the posted notice may come later).
 int32_t Step(int32_t mode) {
   SwitchTrace();
+  ForgetAsmAddress();
   ++g_runs;
   const bool ok = g_target && g_target->Step(mode);
   if (g_target) g_record.pc = g_target->Pc();
@@ -344,6 +382,7 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
 int32_t ResetCpu(int32_t) {
   // The program starts again: what ran before is no history of it.
   if (g_target) g_target->ClearTrace();
+  ForgetAsmAddress();
   ++g_runs;
   return g_target && g_target->Reset() ? 0 : 1;
 }
@@ -417,11 +456,35 @@ bool ToolBoxCommand(const std::string& line, int32_t* result) {
   return false;
 }
 
+// "asm <address>" and "asm <instruction>" of the inline assembler; true
+// when the line was one, *result 0 when it was done. A refused one is said
+// on the command page and kept for DbgControl 7.
+bool AsmCommand(const std::string& line, int32_t* result) {
+  std::string argument;
+  if (!pm2::gdb::InlineAsm::IsCommand(line, &argument)) return false;
+  if (!g_asm || !g_target) {
+    g_refusal = "asm: no debug session";
+    *result = 1;
+  } else {
+    *result = g_asm->Run(argument, g_target->Pc());
+    if (*result != 0) g_refusal = g_asm->Error();
+  }
+  if (*result != 0) Print("*** error: " + g_refusal + "\n");
+  return true;
+}
+
 int32_t ExecCommand(const char* text, int32_t length) {
   if (!g_target || !text) return 0;
   const std::string line(text, length > 0 ? std::size_t(length) : std::strlen(text));
   int32_t result = 0;
+  g_refusal.clear();
   if (ToolBoxCommand(line, &result)) return result;
+  if (AsmCommand(line, &result)) {
+    // Typed on the command page: the disassembly window shows the address.
+    uint32_t address = g_asm ? g_asm->Address(g_target->Pc()) : 0;
+    if (result == 0 && g_record.IdeServiceCall) g_record.IdeServiceCall(40, reinterpret_cast<intptr_t>(&address));
+    return result;
+  }
   // The command window shows the line as it was typed: no echo here.
   return g_target->Execute(line, pm2::gdb::CommandOrigin::Typed);
 }
@@ -527,6 +590,7 @@ int32_t TraceQuery(int32_t code, intptr_t, intptr_t, intptr_t) {
   return int32_t(g_history.Count());
 }
 void Exit() {
+  g_asm.reset();
   g_records.reset();
   g_listing.Forget();
   g_history.Forget();
@@ -558,6 +622,52 @@ bool FlashSimulated(const std::string& params) {
   while (in >> word)
     if (word == "-sim") return true;
   return false;
+}
+
+// A text gdb would evaluate with side effects: an assignment or a call
+// (a name, then an opening parenthesis).
+bool AssignsOrCalls(const std::string& text) {
+  if (text.find('=') != std::string::npos) return true;
+  for (std::size_t at = text.find('('); at != std::string::npos; at = text.find('(', at + 1)) {
+    std::size_t before = at;
+    while (before > 0 && text[before - 1] == ' ') --before;
+    if (before > 0 && (std::isalnum(static_cast<unsigned char>(text[before - 1])) || text[before - 1] == '_'))
+      return true;
+  }
+  return false;
+}
+
+// The inline assembler over this session's target and program file.
+void StartInlineAsm(const std::string& program) {
+  pm2::gdb::InlineAsm::Target t;
+  // An address expression is a value of the program. A text with "=" in
+  // it ("ldr r0, =label") or a call ("f(1)") is no address and is never
+  // evaluated, as gdb would assign or run the program's function.
+  t.address = [](const std::string& text, uint64_t* value) {
+    std::string expression;
+    return g_target && !AssignsOrCalls(text) && IdeExpression(text.c_str(), &expression, false) &&
+           g_target->Evaluate(expression, value);
+  };
+  t.write = [](uint32_t address, const std::vector<uint8_t>& bytes, std::string* err) {
+    if (!g_target || !g_target->Halted()) {
+      *err = "the target runs; stop it first";
+      return false;
+    }
+    if (!g_target->Write(address, uint32_t(bytes.size()), bytes.data())) return false;
+    // The listing shows the new code.
+    g_listing.Forget();
+    return true;
+  };
+  t.assemble = [](const pm2::gdb::AsmLine& line, std::vector<uint8_t>* bytes, std::string* err) {
+    return g_assembler.Assemble(line, bytes, err);
+  };
+  auto code = std::make_shared<pm2::gdb::ElfArmCode>(pm2::gdb::ElfArmCode::FromFile(program));
+  t.thumbAt = [code](uint32_t address) { return code->ThumbAt(address); };
+  t.arch = code->Arch();
+  t.symbols = program;
+  g_asm = std::make_unique<pm2::gdb::InlineAsm>(std::move(t));
+  g_asmMissing = g_assembler.Missing();
+  g_refusal.clear();
 }
 
 bool StartTarget(DebugSettings* s, bool forFlash) {
@@ -668,6 +778,7 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
         g_record.IdeServiceCall(44, reinterpret_cast<intptr_t>(g_target->Registers()));
       g_listing.Forget();
       g_history.Forget();
+      StartInlineAsm(s->programFile);
       // Trace recording through qemu's exec log.
       if (g_target->TraceOffered()) g_record.flags |= kOffersTrace;
       if (!g_syntax.root) g_syntax = pm2::gdb::BuildGdbSyntax(g_syntaxTables);

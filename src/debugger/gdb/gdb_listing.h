@@ -48,7 +48,13 @@ class GdbListing {
   void Prev(DisasmLine* line);
   void Refresh(DisasmLine* line, uint32_t pc, bool breakpoint);
   const std::string& Text(const DisasmLine& line);
-  void Forget() { m_lines.clear(); ++m_generation; }
+  // The code may have changed (a new session, bytes written): the lines the
+  // window holds are read again from gdb when asked for.
+  void Forget() {
+    m_lines.clear();
+    m_from = m_to = 0;
+    ++m_generation;
+  }
 
  private:
   bool Load(uint32_t from, uint32_t to);

@@ -135,6 +135,15 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
     m_startLog.clear();
   }
   if (!m_gdb->Start({params.gdb, "-q", "-nx", "--interpreter=mi2", program}, err)) return false;
+  // qemu starts while gdb reads the program and takes its settings; its
+  // stub's socket listens at once, so the connection below waits for
+  // nothing else.
+  std::string remote = params.remote;
+  if (params.simulate) {
+    int port = 0;
+    if (!StartQemu(program, &m_qemu, &port, err)) return false;
+    remote = "127.0.0.1:" + std::to_string(port);
+  }
   std::string why;
   for (const char* setup : {"-gdb-set confirm off", "-gdb-set pagination off", "-gdb-set remotetimeout 2",
                             "-gdb-set tcp connect-timeout 3"})
@@ -144,8 +153,8 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
     }
   // gdb has read the program file before it answers its first command; what
   // it could not read it said on its log stream. Such a file (cut short,
-  // empty, not a program) ends the start with gdb's words, before qemu
-  // would load it.
+  // empty, not a program) ends the start with gdb's words, before anything
+  // connects to the target (qemu ends with the session).
   {
     std::lock_guard<std::mutex> lock(m_logMutex);
     const std::string failure = LoadFailure(m_startLog);
@@ -153,12 +162,6 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
       *err = failure;
       return false;
     }
-  }
-  std::string remote = params.remote;
-  if (params.simulate) {
-    int port = 0;
-    if (!StartQemu(program, &m_qemu, &port, err)) return false;
-    remote = "127.0.0.1:" + std::to_string(port);
   }
   MiRecord connected = m_gdb->Call("-target-select remote " + remote, params.connectTimeoutMs);
   if (!Ok(connected, &why)) {

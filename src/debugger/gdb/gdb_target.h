@@ -59,6 +59,11 @@ struct TargetEvents {
   // A command set, removed, enabled or disabled breakpoints: the IDE's
   // margins and disassembly window show them (called on the command's thread).
   std::function<void()> breakpointsChanged;
+  // A line of a file the Include command runs failed: its number in the
+  // file and the error as the command page shows it (the function
+  // editor's error list). Only the lines of the file named by the command
+  // itself, not those of files it includes in turn.
+  std::function<void(int line, const std::string& text)> includeError;
 };
 
 // A breakpoint or watchpoint as gdb lists it.
@@ -317,6 +322,9 @@ class GdbTarget {
   std::set<int> m_ownNumbers;                // the driver's own breakpoints (UART, run until)
   std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code
   int m_includeDepth = 0;
+  // While a line of an included file runs: its refusal goes here, not to
+  // the command page (the line's number goes with it there).
+  std::string* m_refusal = nullptr;
 
   // The register page: one group of the core registers.
   std::vector<RegisterGroup> m_groups;

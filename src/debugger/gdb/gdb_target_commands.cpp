@@ -6,6 +6,7 @@
 // breakpoint is number 1.
 #include <cstdio>
 #include <fstream>
+#include <utility>
 
 #include "debugger/gdb/gdb_target.h"
 
@@ -25,7 +26,10 @@ std::string Hex8(uint64_t v) {
 }  // namespace
 
 int GdbTarget::Refuse(const std::string& why) {
-  if (m_events.print) m_events.print("*** error: " + why + "\n");
+  if (m_refusal)
+    *m_refusal = why;
+  else if (m_events.print)
+    m_events.print("*** error: " + why + "\n");
   return 1;
 }
 
@@ -253,17 +257,31 @@ int GdbTarget::IncludeFile(const std::string& file) {
   }
   if (!in) return Refuse("Include: can't read '" + file + "'");
   ++m_includeDepth;
-  int failed = 0;
+  int failed = 0, number = 0;
   std::string line;
   while (std::getline(in, line)) {
+    ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line.compare(first, 2, "//") == 0) continue;
-    // The user's own file: its lines count as typed.
-    if (Execute(line, CommandOrigin::Typed) != 0) ++failed;
+    // The user's own file: its lines count as typed. A refused line is
+    // said with its number ("*** error in line 2: ..."), which a double
+    // click on the command page takes to the function editor's line.
+    std::string why;
+    std::string* outer = std::exchange(m_refusal, &why);
+    const int result = Execute(line, CommandOrigin::Typed);
+    m_refusal = outer;
+    if (result == 0) continue;
+    ++failed;
+    const std::string text =
+        "*** error in line " + std::to_string(number) + ": " + (why.empty() ? "the line failed" : why);
+    if (m_events.print) m_events.print(text + "\n");
+    if (m_includeDepth == 1 && m_events.includeError) m_events.includeError(number, text);
   }
   --m_includeDepth;
-  return failed ? 1 : 0;
+  if (!failed) return 0;
+  return Refuse("Include: " + std::to_string(failed) + (failed == 1 ? " line" : " lines") + " of '" + file +
+                "' failed");
 }
 
 }  // namespace pm2::gdb

@@ -1,22 +1,18 @@
 #include "debugger/gdb/qemu_launcher.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
-
-#include <chrono>
-#include <thread>
 
 namespace pm2::gdb {
 
-std::vector<std::string> QemuCommandLine(const std::string& elf, int port) {
+std::vector<std::string> QemuCommandLine(const std::string& elf) {
   // The whole 32-bit address space is RAM: the program's peripheral
   // accesses neither fault nor hang (a register reads what was written),
-  // and the driver stands in for the UART through watchpoints.
+  // and the driver stands in for the UART through watchpoints. The GDB
+  // stub listens on the socket passed as descriptor 3, its packets sent at
+  // once (without nodelay a step waits seconds for its answer).
   return {"qemu-system-arm", "-M", "none", "-cpu", "arm926", "-m", "4096M", "-device",
-          "loader,file=" + elf + ",cpu-num=0", "-S", "-gdb", "tcp:127.0.0.1:" + std::to_string(port),
-          "-display", "none", "-monitor", "none", "-serial", "none", "-nodefaults"};
+          "loader,file=" + elf + ",cpu-num=0", "-S", "-chardev", "socket,id=gdbstub,fd=3,server=on,wait=off,nodelay=on", "-gdb",
+          "chardev:gdbstub", "-display", "none", "-monitor", "none", "-serial", "none", "-nodefaults"};
 }
 
 std::string MissingProgramText(const std::string& program) {
@@ -24,46 +20,21 @@ std::string MissingProgramText(const std::string& program) {
          " (apt-get install " + program + ", or run ./pm2.sh run)";
 }
 
-namespace {
-
-bool PortOpen(int port) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(uint16_t(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  close(fd);
-  return ok;
-}
-
-}  // namespace
-
 bool StartQemu(const std::string& elf, ChildProcess* qemu, int* port, std::string* err) {
   if (FindInPath("qemu-system-arm").empty()) {
     *err = MissingProgramText("qemu-system-arm");
     return false;
   }
-  // A port taken between the probe and qemu's start: try a few.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    *port = FreeTcpPort();
-    if (*port <= 0) {
-      *err = "no free TCP port for qemu's GDB stub";
-      return false;
-    }
-    if (!qemu->Start(QemuCommandLine(elf, *port), false, err)) return false;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < until) {
-      if (!qemu->Running()) break;
-      // Probing the stub costs it nothing: it takes the next connection.
-      if (PortOpen(*port)) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    qemu->Kill();
+  // The stub's socket listens before qemu starts: a connection made while
+  // qemu is still starting waits in its queue, so nobody polls the port.
+  const int listening = ListeningSocket(port);
+  if (listening < 0) {
+    *err = "no TCP port on 127.0.0.1 for qemu's GDB stub";
+    return false;
   }
-  *err = "qemu-system-arm did not start its GDB stub";
-  return false;
+  const bool started = qemu->Start(QemuCommandLine(elf), false, err, listening);
+  close(listening);
+  return started;
 }
 
 }  // namespace pm2::gdb

@@ -10,11 +10,14 @@
 
 namespace pm2::gdb {
 
-// The command line for a program file and a port.
-std::vector<std::string> QemuCommandLine(const std::string& elf, int port);
+// The command line for a program file; the GDB stub takes the listening
+// socket passed as descriptor 3.
+std::vector<std::string> QemuCommandLine(const std::string& elf);
 
-// Starts qemu and waits until its GDB stub accepts connections; false with
-// *err when qemu is missing, ends, or its port does not open in time.
+// Starts qemu with its GDB stub on a socket of *port that listens from the
+// start: a connection may be made at once and is answered once qemu is up
+// (it fails when qemu ended). False with *err when qemu is missing or
+// cannot be started. Does not wait for qemu.
 bool StartQemu(const std::string& elf, ChildProcess* qemu, int* port, std::string* err);
 
 // The message for a program that is not installed.

@@ -581,7 +581,11 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
     }
     case 2048: case 2049: case 2050: case 2052:
       *result = SessionActive() ? Control(kDbgCtlIpcEvaluate + (code - 2048), arg, 0) : 1;
-      if (code == 2048) *result = 0;
+      if (code == 2048) {
+        // A request that came as the session ended: nothing was evaluated.
+        if (*result != 0 && arg) reinterpret_cast<DriverExpressionRecord*>(arg)->error = 1;
+        *result = 0;
+      }
       return true;
     default:
       return false;

@@ -17,6 +17,8 @@
 //   pc <hex>                    the program counter
 //   windows <hex>               window flags the driver sets at start
 //   drivertext <text>           the target driver's settings text it leaves
+//   noasm <reason>              the driver has no inline assembler, for
+//                               that reason (DbgControl 0x1020)
 //   offers <hex>                the capability bits of the record's flags
 //                               (default 0x18000: analyser and memory map)
 //   exec <text> <result>        a command text ("_" for a blank) and the
@@ -99,6 +101,7 @@ struct Script {
   uint32_t pc = 0;
   uint32_t windowFlags = 0;
   std::string driverText;  // the target driver's settings text left at the start
+  std::string noAssembler;  // why there is no inline assembler ("" there is one)
   uint32_t offers = 0x8000 | 0x10000;
   std::vector<uint8_t> current;  // DbgEnum 8's record, the address at byte 19
   struct Value {
@@ -488,6 +491,8 @@ void ReadScript(const std::string& path) {
       in >> g_script.cycles;
     } else if (cmd == "drivertext") {
       g_script.driverText = Rest(in);
+    } else if (cmd == "noasm") {
+      g_script.noAssembler = Rest(in);
     } else if (cmd == "windows") {
       std::string w;
       in >> w;
@@ -590,6 +595,9 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       std::snprintf(reinterpret_cast<char*>(b), 256, "%08X  NOP", address);
       return 0;
     }
+    case kDbgCtlAssemblerMissing:
+      std::snprintf(reinterpret_cast<char*>(b), 256, "%s", g_script.noAssembler.c_str());
+      return g_script.noAssembler.empty() ? 0 : 1;
     case 7:  // the text of a command result
       std::snprintf(reinterpret_cast<char*>(b), 256, "*** error %d", int(a));
       return 0;

@@ -10,10 +10,16 @@
 
 namespace pm2 {
 
-IpcDebugShellImpl::IpcDebugShellImpl(ShellApp& app, RunOnGui runOnGui, std::function<bool()> canStartBuild)
-    : m_app(app), m_gui(std::move(runOnGui)), m_canStart(std::move(canStartBuild)) {}
+IpcDebugShellImpl::IpcDebugShellImpl(ShellApp& app, RunOnGui runOnGui, std::function<bool()> canStartBuild,
+                                     std::function<bool()> sessionTold)
+    : m_app(app), m_gui(std::move(runOnGui)), m_canStart(std::move(canStartBuild)),
+      m_sessionTold(std::move(sessionTold)) {}
 
 bool IpcDebugShellImpl::IsDebugging() {
+  // Told started and not yet told ended: no trip to the GUI thread. A
+  // session that ends meanwhile answers the request's service as ended.
+  // Otherwise (a session starting) the GUI thread's answer, after the start.
+  if (m_sessionTold && m_sessionTold()) return true;
   bool on = false;
   m_gui([&] { on = m_app.Debug().SessionActive(); });
   return on;

@@ -1,5 +1,8 @@
 // The debug request handlers' way into the program: every question and
-// action is carried to the GUI thread and waited for.
+// action is carried to the GUI thread and waited for, except whether a
+// session runs while the clients were told it does: a request after a stop
+// (a register read) then waits for the GUI thread once, not also for the
+// windows' repaint between two trips.
 #pragma once
 
 #include <functional>
@@ -13,7 +16,9 @@ class ShellApp;
 class IpcDebugShellImpl : public IpcDebugShell {
  public:
   using RunOnGui = std::function<void(const std::function<void()>&)>;
-  IpcDebugShellImpl(ShellApp& app, RunOnGui runOnGui, std::function<bool()> canStartBuild);
+  // sessionTold: a session runs as the clients were last told (read on any thread).
+  IpcDebugShellImpl(ShellApp& app, RunOnGui runOnGui, std::function<bool()> canStartBuild,
+                    std::function<bool()> sessionTold = nullptr);
   bool IsDebugging() override;
   bool IsRunning() override;
   bool CanStartBuild() override { return m_canStart(); }
@@ -28,6 +33,7 @@ class IpcDebugShellImpl : public IpcDebugShell {
   ShellApp& m_app;
   RunOnGui m_gui;
   std::function<bool()> m_canStart;
+  std::function<bool()> m_sessionTold;
 };
 
 }  // namespace pm2

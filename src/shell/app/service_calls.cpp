@@ -168,8 +168,9 @@ namespace {
 
 // What the event interface hears of the codes that mark the session and the
 // target's execution: told before the code runs (a run or a step starts, the
-// session ends while its windows still save) or after it (the stop, once
-// the windows show it; the session start).
+// stop before the windows refresh and repaint, so that a client waits for
+// the target and not for the windows; the session ends while its windows
+// still save) or after it (the session start).
 enum class Told { Before, After };
 struct ServiceEvent {
   int code;
@@ -194,7 +195,7 @@ void DebuggerStopped(ShellApp& a) { a.Ipc().SendDebuggerStopped(); }
 constexpr ServiceEvent kServiceEvents[] = {
     {1, Told::Before, ExecutionStarted},   {3, Told::Before, ExecutionStarted}, {7, Told::Before, StepStarted},
     {8, Told::Before, StepStarted},        {2053, Told::Before, StepStarted},  {9, Told::Before, StepOutStarted},
-    {2, Told::After, ExecutionStopped},    {6, Told::After, DebuggerStarted},  {20, Told::Before, DebuggerStopped},
+    {2, Told::Before, ExecutionStopped},   {6, Told::After, DebuggerStarted},  {20, Told::Before, DebuggerStopped},
 };
 
 void TellEvent(ShellApp& a, int code, Told when) {

@@ -31,7 +31,7 @@ IpcWiring::IpcWiring(ShellApp& app, EventDispatcher& dispatcher) : m_app(app), m
                                              [this] { return m_dispatcher.OwnSlot(); });
   m_debugShell = std::make_unique<IpcDebugShellImpl>(
       app, [this](const std::function<void()>& fn) { RunOnGuiThread(fn); },
-      [this] { return m_handlers->CanStartBuild(); });
+      [this] { return m_handlers->CanStartBuild(); }, [this] { return m_sessionTold.load(); });
   m_debugHandlers = std::make_unique<IpcDebugHandlers>(dispatcher, *m_debugShell,
                                                        IpcDebugState{&m_state.muted, &m_state.debugClient}, send);
 }
@@ -86,9 +86,18 @@ void IpcWiring::SendBuildInfo(const char* line) {
 
 void IpcWiring::SendBuildEnd() { m_notifier->SendBuildEndEvent(m_app.BuildEndResult()); }
 
-void IpcWiring::SendDebuggerAborted() { m_notifier->SendDebuggerStoppedEvent(); }
-void IpcWiring::SendDebuggerStarted() { m_notifier->SendDebuggerStartedEvent(); }
-void IpcWiring::SendDebuggerStopped() { m_notifier->SendDebuggerStoppedEvent(); }
+void IpcWiring::SendDebuggerAborted() {
+  m_sessionTold = false;
+  m_notifier->SendDebuggerStoppedEvent();
+}
+void IpcWiring::SendDebuggerStarted() {
+  m_sessionTold = true;
+  m_notifier->SendDebuggerStartedEvent();
+}
+void IpcWiring::SendDebuggerStopped() {
+  m_sessionTold = false;
+  m_notifier->SendDebuggerStoppedEvent();
+}
 void IpcWiring::SendExecutionStarted() { m_notifier->SendExecutionStartedEvent(); }
 void IpcWiring::SendExecutionStopped(bool debugging, bool running, uint32_t pc) {
   m_notifier->SendExecutionStoppedEvent(debugging, running, pc);

@@ -7,6 +7,8 @@
 // IpcPort.
 #pragma once
 
+#include <atomic>
+
 #include <memory>
 #include <string>
 
@@ -78,6 +80,10 @@ class IpcWiring : public IpcPort, public IpcShell, public InstanceChannelHandler
   std::unique_ptr<IpcBuildHandlers> m_handlers;
   std::unique_ptr<IpcNotifier> m_notifier;
   std::unique_ptr<IpcDebugShellImpl> m_debugShell;  // the debug requests (debugger/ui)
+  // A session runs as the clients were last told (DebuggerStarted, not yet
+  // DebuggerStopped): the debug requests' question, answered on their own
+  // thread.
+  std::atomic<bool> m_sessionTold{false};
   std::unique_ptr<IpcDebugHandlers> m_debugHandlers;
   std::unique_ptr<InstanceChannel> m_channel;
   QSocketNotifier* m_channelNotifier = nullptr;

@@ -233,5 +233,25 @@ INSTANTIATE_TEST_SUITE_P(
         EventRow{"OtherCode", 14, true, false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A client hears of the stop before the windows refresh (and repaint), so
+// its next request waits for the target, not for the windows.
+TEST_F(ServiceTest, TheStopIsToldBeforeTheWindowsRefresh) {
+  struct WindowsFrame : RecordingFrame {
+    explicit WindowsFrame(const RecordingIpc& i) : ipc(i) {}
+    intptr_t DebugService(int code, intptr_t arg) override {
+      if (code == 2) toldBefore = ipc.events;
+      return RecordingFrame::DebugService(code, arg);
+    }
+    const RecordingIpc& ipc;
+    std::vector<std::string> toldBefore{"not refreshed"};
+  } windows(ipc);
+  app->SetFrame(&windows);
+  debug.session = true;
+  debug.pc = 0x2A8;
+  Call(2, 0);
+  EXPECT_EQ(windows.toldBefore, std::vector<std::string>{"execution stopped 1 0 0x2A8"});
+  app->SetFrame(&frame);
+}
+
 }  // namespace
 }  // namespace pm2
