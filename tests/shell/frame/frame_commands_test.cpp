@@ -388,6 +388,31 @@ TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd
   EXPECT_NE(all.find("compiling LED.c..."), std::string::npos) << all;
 }
 
+// Build requests back to back, each sent the moment the answer to the one
+// before arrives: every one is answered (its end, or a refusal that says
+// why), and the program is not left busy.
+TEST_F(FrameCommandsTest, BackToBackBuildRequestsAreAllAnswered) {
+  if (!fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc")) GTEST_SKIP() << "the ARM tools are not installed";
+  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  // Built once: the requests then find nothing to do and end at once.
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  QProcess child;
+  child.start(QString::fromStdString(client),
+              {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "stress 5000"});
+  ASSERT_TRUE(child.waitForStarted());
+  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 600000));
+  const std::string out = child.readAllStandardOutput().toStdString();
+  EXPECT_EQ(child.exitCode(), 0) << out;
+  EXPECT_NE(out.find("answered 5000 of 5000"), std::string::npos) << out;
+  EXPECT_TRUE(WaitIdle(s.App()));
+  EXPECT_FALSE(s.App().HasState(kStateBusy));
+}
+
 // A translation leaves the target not built whatever it does; a peer is
 // told how its one file went: 0 when the compiler found no error.
 TEST_F(FrameCommandsTest, AnErrorFreeTranslationEndsWithZero) {
