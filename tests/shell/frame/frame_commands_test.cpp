@@ -3,6 +3,7 @@
 // routing of a frame started as the program starts it, with the example
 // project open.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <QApplication>
@@ -479,6 +480,46 @@ TEST_P(ObjectsAtExit, GoWithTheLastUser) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ObjectsAtExit, ::testing::Values(ExitRow{"Alone", false}, ExitRow{"WithAPeer", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct SignalRow {
+  const char* name;
+  int signal;
+  bool peer;  // another process of the interface is still attached
+};
+
+class ObjectsAtSignal : public FrameCommandsTest, public ::testing::WithParamInterface<SignalRow> {};
+
+// The program ended by SIGTERM, SIGINT or SIGHUP removes the objects when it
+// is their last user, as a normal exit does, and ends as the signal ends it.
+TEST_P(ObjectsAtSignal, GoWithTheLastUser) {
+  const IpcNamespace ns = IpcNamespace::ForTest("sig" + std::to_string(::getpid()), dir + "run");
+  IpcObjects::RemoveAll(ns);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("PM2_IPC_SUFFIX", QString::fromStdString(ns.suffix));
+  env.insert("XDG_RUNTIME_DIR", QString::fromStdString(ns.runtimeDir));
+  env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir + "config"));
+  QProcess program;
+  program.setProcessEnvironment(env);
+  program.start(QString::fromStdString(root + "PM2/pelmora2_window"), {QString::fromStdString(dir + "Blinky.pm2")});
+  ASSERT_TRUE(program.waitForStarted());
+  ASSERT_TRUE(WaitFor([&] { return SharedObjectsOf(ns) == 1 + 3 * kIpcSlotCount; }, 30000));
+  IpcObjects peer(ns);
+  std::string err;
+  if (GetParam().peer) ASSERT_TRUE(peer.Attach(&err)) << err;
+  ASSERT_EQ(::kill(pid_t(program.processId()), GetParam().signal), 0);
+  ASSERT_TRUE(program.waitForFinished(30000));
+  EXPECT_EQ(program.exitStatus(), QProcess::CrashExit);
+  EXPECT_EQ(SharedObjectsOf(ns), GetParam().peer ? 1 + 3 * kIpcSlotCount : 0);
+  peer.Detach();
+  EXPECT_EQ(SharedObjectsOf(ns), 0);
+  IpcObjects::RemoveAll(ns);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ObjectsAtSignal,
+                         ::testing::Values(SignalRow{"Term", SIGTERM, false}, SignalRow{"Int", SIGINT, false},
+                                           SignalRow{"Hup", SIGHUP, false}, SignalRow{"TermWithAPeer", SIGTERM, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
