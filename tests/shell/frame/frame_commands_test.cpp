@@ -507,7 +507,9 @@ TEST_P(ObjectsAtSignal, GoWithTheLastUser) {
   ASSERT_TRUE(WaitFor([&] { return SharedObjectsOf(ns) == 1 + 3 * kIpcSlotCount; }, 30000));
   IpcObjects peer(ns);
   std::string err;
-  if (GetParam().peer) ASSERT_TRUE(peer.Attach(&err)) << err;
+  if (GetParam().peer) {
+    ASSERT_TRUE(peer.Attach(&err)) << err;
+  }
   ASSERT_EQ(::kill(pid_t(program.processId()), GetParam().signal), 0);
   ASSERT_TRUE(program.waitForFinished(30000));
   EXPECT_EQ(program.exitStatus(), QProcess::CrashExit);
