@@ -693,6 +693,45 @@ TEST_F(FrameCommandsTest, SourceBrowserCommandFollowsTheTargetsToolset) {
   s.App().ClearState(kStateLayoutSwitch);
 }
 
+// An add-in that never answers: while the program waits the status bar
+// names it, and Esc ends each wait at once; the add-in stays attached and
+// no message comes (without Esc every wait would last the whole reply time
+// and detach the add-in with a message).
+TEST_F(FrameCommandsTest, EscEndsTheWaitForASilentAddIn) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
+  ASSERT_TRUE(fs::exists(peer)) << peer;
+  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(dir + "addin-silent.log"));
+  qputenv("PM2_ADDIN_SILENT", "1");
+  test::BoxAnswers closer({QMessageBox::Ok});
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::vector<std::string> shown;
+  QTimer esc;
+  QObject::connect(&esc, &QTimer::timeout, [&] {
+    const std::string text = f->Status()->GetWindowText();
+    if (text.rfind("Waiting", 0) != 0) return;
+    shown.push_back(text);
+    QTest::keyClick(f, Qt::Key_Escape);
+  });
+  esc.start(50);
+  // The start sends the add-in its command states, each waiting for an answer.
+  ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+  esc.stop();
+  qunsetenv("PM2_ADDIN_SILENT");
+  EXPECT_TRUE(f->AddIns()->Logic().Running());
+  EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0], "Waiting for the add-in 'shell_tools_addin_peer' to answer (Esc ends the wait)");
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  // Stopped: the add-in is asked to close (a wait ended the same way).
+  esc.start(50);
+  f->ExecuteCommand(kCmdToggleAddIn);
+  esc.stop();
+}
+
 TEST_F(FrameCommandsTest, SaveAnnouncesTheFileAndItsLineToTheAddIn) {
   const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
   ASSERT_TRUE(fs::exists(peer)) << peer;
