@@ -31,16 +31,18 @@ int main(int argc, char** argv) {
   std::string s = c.Identify(50);
   c.Say(s);
   if (s.rfind("identity ", 0) != 0) return 4;
-  if (std::string(argv[3]).rfind("stress ", 0) == 0) {
-    const int n = std::atoi(argv[3] + 7);
+  const bool rebuilds = std::string(argv[3]).rfind("rebuild-stress ", 0) == 0;
+  if (std::string(argv[3]).rfind("stress ", 0) == 0 || rebuilds) {
+    const char* count = std::strchr(argv[3], ' ') + 1;
+    const int n = std::atoi(count);
     // "stress <n> <ms>": the requests wait from 0 to <ms> after the answer
     // before them, spread over the range.
-    const char* spread = std::strchr(argv[3] + 7, ' ');
+    const char* spread = std::strchr(count, ' ');
     const int spreadMs = spread ? std::atoi(spread + 1) : 0;
     int answered = 0, ended = 0;
     for (int i = 0; i < n; ++i) {
       if (spreadMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds((i * 37) % (spreadMs + 1)));
-      c.Send(dtc_Make::Build(0));
+      c.Send(dtc_Make::Build(rebuilds ? 1 : 0));
       for (;;) {
         s = c.Next(60000);
         if (s != "line") break;
