@@ -1,5 +1,7 @@
 #include "shell/tools/addin_socket.h"
 
+#include "platform/termination.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -62,6 +64,7 @@ AddInServer::AddInServer(AddInLinkLogic& logic, std::string runtimeFolder)
 
 AddInServer::~AddInServer() {
   Drop();
+  if (m_exitCleanup) RemoveTerminationCleanup(m_exitCleanup);
   if (m_listenFd >= 0) {
     ::close(m_listenFd);
     ::unlink(m_path.c_str());
@@ -90,6 +93,8 @@ bool AddInServer::Listen(std::string* err) {
     return false;
   }
   m_listenFd = fd;
+  // Ended by a signal, the program leaves no socket file behind.
+  m_exitCleanup = AddTerminationCleanup([path = m_path] { ::unlink(path.c_str()); });
   return true;
 }
 

@@ -97,6 +97,7 @@ class AddInServer : public AddInPeer {
   int m_lateAnswers = 0;  // answers to waits the user ended, still to come
   std::function<void(const std::string&)> m_onTimeout;
   int m_replyTimeoutMs = 10000;
+  int m_exitCleanup = 0;  // removes the socket file at the end by a signal
   bool m_inSend = false;  // an answer is awaited: Poll and another Send keep off the connection
 };
 

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "shell/tools/addin_socket.h"
+#include "platform/termination.h"
 
 namespace pm2 {
 namespace {
@@ -351,6 +352,21 @@ TEST(AddInServer, AddInThatNeverConnectsIsWaitedForWhileTheCallerIsServed) {
   EXPECT_LT(took, std::chrono::milliseconds(2000));
   EXPECT_FALSE(link.Running());
   server.WaitForExit(5000);
+  std::system(("rm -rf " + dir).c_str());
+}
+
+// The program ended by a signal (its termination cleanups run) leaves no
+// socket file of the add-in link behind.
+TEST(AddInServer, TheSocketFileGoesAtTheEndByASignal) {
+  char tmpl[] = "/tmp/pm2addinXXXXXX";
+  std::string dir = ::mkdtemp(tmpl);
+  FakeAddInFrame frame;
+  AddInLinkLogic link(frame, static_cast<uint32_t>(::getpid()));
+  AddInServer server(link, dir);
+  ASSERT_TRUE(server.Listen());
+  ASSERT_EQ(::access(server.SocketPath().c_str(), F_OK), 0);
+  RunTerminationCleanups();
+  EXPECT_NE(::access(server.SocketPath().c_str(), F_OK), 0);
   std::system(("rm -rf " + dir).c_str());
 }
 
