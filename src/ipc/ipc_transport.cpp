@@ -202,7 +202,29 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     // Writers that find the ring busy still signal it: a writer that died
     // mid-write is looked for at every wake, not only at idle ones.
     ReleaseStuckWriter(slot);
-    if (r == IpcWaitResult::TimedOut) RepairLayoutVersion();
+    if (r == IpcWaitResult::TimedOut) {
+      RepairLayoutVersion();
+      FreeWhatTheDeadHeld(slot);
+    }
+  }
+}
+
+void bs_InterProcessEventHandler::FreeWhatTheDeadHeld(SlotView own) {
+  // The own slot's guard, taken with nobody writing: a peer died holding it
+  // (a peer that follows the layout alone waits on the semaphore and never
+  // takes it over itself). Taken over and given back.
+  if (m_objects.GuardTaken(m_nOwnSlot) && m_objects.LockGuard(m_nOwnSlot, kIpcMomentaryHoldMs))
+    m_objects.UnlockGuard(m_nOwnSlot);
+  // The own slot is in use whatever damage says.
+  if (own.Get(slot_field::kInUse) != 1) own.Set(slot_field::kInUse, 1);
+  // A slot whose lock nobody holds has no owner: its in-use flag (left by a
+  // peer that died, or by damage) is cleared, so that a peer that follows
+  // the layout finds it free. The lock is held while the flag is cleared.
+  for (int s = 0; s < kIpcSlotCount; ++s) {
+    if (s == m_nOwnSlot) continue;
+    SlotView other = SlotView::At(m_objects.View(), s);
+    if (other.Get(slot_field::kInUse) == 0) continue;
+    m_objects.WithSlotFree(s, [&] { other.Set(slot_field::kInUse, 0); });
   }
 }
 

@@ -71,6 +71,8 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   void ReceiverLoop();
   void ReleaseStuckWriter(SlotView slot);
   void RepairLayoutVersion();
+  // At an idle wake: what dead peers left held is freed (see the .cpp).
+  void FreeWhatTheDeadHeld(SlotView own);
   void Refused(int slot);
   void OnRecord(const uint8_t* record, size_t size) override;
 

@@ -1,5 +1,7 @@
 #include "platform/ipc_objects.h"
 
+#include "platform/termination.h"
+
 #include <algorithm>
 #include <chrono>
 #include <string>
@@ -51,7 +53,22 @@ bool IpcObjects::Attach(std::string* err) {
     m_live.Unlock();
     m_live.Close();
   }
+  // Ended by a signal, the last user still removes the objects.
+  if (ok) m_exitCleanup = AddTerminationCleanup([this] { RemoveIfLast(); });
   return ok;
+}
+
+void IpcObjects::RemoveIfLast() {
+  // As Detach does, without unmapping: the program's other threads may
+  // still read the mapping until the signal ends them.
+  IpcFileLock gate;
+  const bool gated = gate.Open(m_ns.LockPath(std::string(kIpcMappingName) + "_gate"), nullptr) &&
+                     gate.Exclusive(kIpcGateTimeoutMs);
+  m_live.Unlock();
+  if (gated && m_live.TryExclusive()) {
+    UnlinkAll();
+    m_live.Unlock();
+  }
 }
 
 bool IpcObjects::CreateAll(std::string* err) {
@@ -98,6 +115,8 @@ void IpcObjects::CloseHandles() {
 }
 
 void IpcObjects::Detach() {
+  if (m_exitCleanup) RemoveTerminationCleanup(m_exitCleanup);
+  m_exitCleanup = 0;
   for (int i = 0; i < kIpcSlotCount; ++i) ReleaseSlot(i);
   bool wasAttached = m_region.Data() != nullptr;
   CloseHandles();
@@ -179,11 +198,15 @@ void IpcObjects::ReleaseSlot(int slot) {
   m_slotLocks[slot].Close();
 }
 
+bool IpcObjects::OpenProbe(int slot, IpcFileLock* probe) {
+  return probe->Open(m_ns.LockPath(Indexed("bs_InterProcessEventHandler_slot", slot)), nullptr);
+}
+
 bool IpcObjects::SlotHasLiveOwner(int slot) {
   if (slot < 0 || slot >= kIpcSlotCount) return false;
   if (m_slotHeld[slot]) return true;
   IpcFileLock probe;
-  if (!probe.Open(m_ns.LockPath(Indexed("bs_InterProcessEventHandler_slot", slot)), nullptr)) return false;
+  if (!OpenProbe(slot, &probe)) return false;
   if (!probe.TryExclusive()) return true;
   probe.Unlock();
   return false;

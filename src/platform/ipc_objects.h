@@ -81,6 +81,20 @@ class IpcObjects {
   void ReleaseSlot(int slot);
   // True when a live process holds the slot's lock (probes without keeping it).
   bool SlotHasLiveOwner(int slot);
+  // Runs `whileFree` holding the slot's lock when nobody holds it (a peer
+  // that claims the slot meanwhile finds it taken and goes on to the next);
+  // false, without running it, when the slot has a live owner.
+  template <class F>
+  bool WithSlotFree(int slot, F whileFree) {
+    if (slot < 0 || slot >= kIpcSlotCount || m_slotHeld[slot]) return false;
+    IpcFileLock probe;
+    if (!OpenProbe(slot, &probe) || !probe.TryExclusive()) return false;
+    whileFree();
+    probe.Unlock();
+    return true;
+  }
+  // The slot's access guard is taken (its semaphore is at 0).
+  bool GuardTaken(int slot) { return slot >= 0 && slot < kIpcSlotCount && m_guards[slot]->Value() == 0; }
 
   const IpcNamespace& Namespace() const { return m_ns; }
 
@@ -91,6 +105,7 @@ class IpcObjects {
   void CloseHandles();
   bool OpenSlotLock(int slot, std::string* err);
   bool OpenGuardLock(int slot);
+  bool OpenProbe(int slot, IpcFileLock* probe);
 
   IpcNamespace m_ns;
   ShmRegion m_region;
@@ -105,6 +120,9 @@ class IpcObjects {
   std::array<std::timed_mutex, kIpcSlotCount> m_guardMutex;
   std::array<IpcFileLock, kIpcSlotCount> m_guardLocks;
   bool m_created = false;
+  int m_exitCleanup = 0;  // the termination cleanup while attached
+  // The last user's removal at the end by a signal.
+  void RemoveIfLast();
 };
 
 // Holds a slot's access guard for one scope; Lock is true only when taken.

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/termination.h"
 #include "project/environment/install_paths.h"
 #include "shell/command_line_build.h"
 #include "shell/frame/display_check.h"
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
     if (!batch) return 1;
   }
 #endif
+  // A command-line build ended by SIGTERM, SIGINT or SIGHUP ends the tools
+  // it started (they run in process groups of their own).
+  pm2::InstallTerminationHandlers();
   if (!args.help && !args.build && !args.rebuild && !args.debug)
     std::fputs("Pelmora2 needs a display to open its window (none found: DISPLAY and WAYLAND_DISPLAY are unset).\n"
                "Without one it builds from the command line:\n\n",

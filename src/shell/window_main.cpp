@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/settings_store.h"
+#include "platform/termination.h"
 #include "project/environment/install_paths.h"
 #include "shell/app/frame_hooks.h"
 #include "shell/app/shell_app.h"
@@ -69,6 +70,9 @@ int main(int argc, char** argv) {
   // Everything named after the program is pelmora2's, beside this one.
   const std::string program = pm2::MainProgramPath(self);
   const bool batch = args.build || args.rebuild;
+  // Ended by SIGTERM, SIGINT or SIGHUP, the program leaves neither the event
+  // interface's shared objects (as their last user) nor running tools.
+  pm2::InstallTerminationHandlers();
 
   std::thread fontConfiguration = ReadFontConfiguration();
   QApplication qt(argc, argv);

@@ -11,7 +11,8 @@
 // prints each answer as it comes (and the notifications between them):
 // ReadRegister "R4", ExecuteUntil "Timer_Init" (its stop), GetMemoryAddress "Timer_Init",
 // WriteRegister "R1" then ReadRegister "R1", SetBreakpoint "LED_Off" then
-// ClearBreakpoint "LED_Off". Every answer has 10 s.
+// ClearBreakpoint "LED_Off". Every answer has 10 s. With "hostile:<file>"
+// it sends what a hostile client would (see Hostile).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -57,6 +58,41 @@ int Requests(test::IpcTestClient& c) {
   return 0;
 }
 
+// "hostile:<file>": starts a session and sends the texts a hostile client
+// would (a WriteRegister name "INCLUDE <file>" padded past 300 characters,
+// tool-box commands, a read that assigns, a breakpoint whose command is
+// refused, reads of the program counter while the target runs), printing
+// every answer.
+int Hostile(test::IpcTestClient& c, const std::string& file) {
+  c.Send(dtc_Debug::StartDebugging());
+  if (!SayUntil(c, "execution stopped ")) return 13;
+  const std::string texts[] = {"INCLUDE " + file + std::string(300, ' '), "DEFINE BUTTON \"x\", \"shell touch " + file + ".x\"",
+                               "KILL BUTTON *"};
+  for (const std::string& t : texts) {
+    c.Send(dtc_Debug::WriteRegister(t, 1));
+    if (!SayUntil(c, "status ")) return 14;
+  }
+  c.Send(dtc_Debug::WriteRegister("R1", 0x11));
+  if (!SayUntil(c, "wrote ")) return 15;
+  c.Send(dtc_Debug::ReadRegister("R1 = 7"));
+  if (!SayUntil(c, "status ")) return 16;
+  c.Send(dtc_Debug::ReadRegister("R1"));
+  if (!SayUntil(c, "register ")) return 17;
+  c.Send(dtc_Debug::SetBreakpoint("main, 1, \"INCLUDE x.ini\""));
+  if (!SayUntil(c, "set ")) return 18;
+  c.Send(dtc_Debug::StartExecution());
+  if (!SayUntil(c, "execution started")) return 19;
+  for (int i = 0; i < 20; ++i) {
+    c.Send(dtc_Debug::ReadRegister("PC"));
+    const std::string s = c.Next(10000);
+    c.Say(s);
+  }
+  c.Send(dtc_Debug::StopExecution());
+  if (!SayUntil(c, "execution stopped ")) return 20;
+  c.Send(dtc_Debug::StopDebugging());
+  return SayUntil(c, "debugger stopped") ? 0 : 21;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,6 +120,7 @@ int main(int argc, char** argv) {
   c.Say(s);
   if (s.rfind("identity ", 0) != 0) return 4;
   if (std::string(argv[3]) == "requests") return Requests(c);
+  if (std::string(argv[3]).rfind("hostile:", 0) == 0) return Hostile(c, std::string(argv[3]).substr(8));
   int sessions = std::atoi(argv[3]);
   while (sessions > 0) {
     s = c.Next(120000);

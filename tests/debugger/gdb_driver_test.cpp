@@ -686,6 +686,72 @@ TEST_F(GdbLanguageTest, ClientsUseTheRegisterPagesNamesAndFunctionNames) {
   EXPECT_EQ(CommandTexts().find("Undefined command"), std::string::npos) << CommandTexts();
 }
 
+// A read takes a register name or an expression that writes nothing: an
+// assignment, an increment or a call is refused with the reason, and the
+// register keeps its value; a write takes one name, not an assignment.
+TEST_F(GdbLanguageTest, ReadsNeverWrite) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  From(dtc_Debug::WriteRegister("R1", 0x11));
+  EXPECT_EQ(Take(), "wreg 17\n");
+  From(dtc_Debug::ReadRegister("R1 = 7"));
+  From(dtc_Debug::ReadRegister("R1++"));
+  From(dtc_Debug::ReadRegister("R1 += 2"));
+  From(dtc_Debug::GetMemoryAddress("R1 = 9"));
+  From(dtc_Debug::ClearBreakpoint("R1 <<= 1"));
+  From(dtc_Debug::ReadRegister("LED_Count()"));
+  From(dtc_Debug::WriteRegister("R1 = 3", 5));
+  EXPECT_EQ(Take(),
+            "status ReadRegister: an assignment is not allowed\n"
+            "status ReadRegister: an increment or decrement is not allowed\n"
+            "status ReadRegister: an assignment is not allowed\n"
+            "status GetMemoryAddress: an assignment is not allowed\naddr 0 0\n"
+            "status ClearBreakpoint: an assignment is not allowed\nbc 0\n"
+            "status ReadRegister: the function call 'LED_Count(' is not allowed\n"
+            "status WriteRegister: an assignment is not allowed\n");
+  EXPECT_EQ(Evaluate("$r1"), 0x11u);
+  // Comparisons read.
+  From(dtc_Debug::ReadRegister("R1 == 0x11"));
+  From(dtc_Debug::ReadRegister("R1 >= 0x12"));
+  EXPECT_EQ(Take(), "reg 1\nreg 0\n");
+}
+
+// A breakpoint whose command is refused: the client hears the reason, not
+// only the Command page.
+TEST_F(GdbLanguageTest, ARefusedBreakpointIsAnsweredWithItsReason) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  From(dtc_Debug::SetBreakpoint("main, 1, \"INCLUDE x.ini\""));
+  From(dtc_Debug::SetBreakpoint("main, 0"));
+  EXPECT_EQ(Take(),
+            "status SetBreakpoint: BS: 'INCLUDE x.ini' can't run at a breakpoint\nbs 0\n"
+            "status SetBreakpoint: BS: the count must be a number from 1, not '0'\nbs 0\n");
+}
+
+// While the target runs a register is not read: the answer says so, and
+// never is the program counter of the last stop (the driver's own short
+// stops for the simulated UART are no stops of the target).
+TEST_F(GdbLanguageTest, ARegisterReadWhileTheTargetRunsIsRefused) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  From(dtc_Debug::ReadRegister("PC"));
+  const std::string stopped = "reg " + std::to_string(r->pc) + "\n";
+  EXPECT_EQ(Take(), stopped);
+  session->Go(0xFFFFFFFFu);
+  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }, 3000));
+  // The example writes to its UART all the time: many reads meet the
+  // driver's own stops.
+  for (int i = 0; i < 300 && session->TargetExecuting(); ++i) {
+    From(dtc_Debug::ReadRegister("PC"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  const std::string answers = Take();
+  EXPECT_EQ(answers.find("reg "), std::string::npos) << answers;
+  EXPECT_NE(answers.find("status Can't read register 'PC'"), std::string::npos) << answers;
+  session->StopRunning();
+}
+
 // The register page after steps (its values asked for as the target
 // stops) and after a write between the stop and the page's refresh.
 TEST_F(GdbLanguageTest, RegisterPageFollowsStepsAndWrites) {
@@ -854,10 +920,15 @@ TEST_F(GdbLanguageTest, CommandPageBreakpointsNumberFromOneAndListTheirCommands)
 
 // Hostile texts in every request of the event interface that carries one,
 // and in the driver's own entries: no second line becomes a gdb command,
-// no gdb function reaches a shell, and the session goes on.
+// no gdb function reaches a shell, no word of the IDE's command language or
+// tool-box command runs (a breakpoint and a tool-box button set before stay
+// as they were), and the session goes on.
 struct HostileRow {
   const char* name;
-  std::string text;  // "%F" stands for the file a successful attack would create
+  // "%F" stands for the file a successful attack would create, "%I" for a
+  // file of commands that would create it; "%P" pads with 300 blanks (past
+  // a command line of 300 bytes, so that what follows the text is cut off).
+  std::string text;
 };
 
 class GdbHostileTexts : public GdbLanguageTest, public ::testing::WithParamInterface<HostileRow> {};
@@ -867,8 +938,18 @@ TEST_P(GdbHostileTexts, NeverReachGdbAsCommands) {
   ASSERT_TRUE(session->SessionActive());
   DebugInterface* r = session->Record();
   const std::string victim = dir.path() + "/attacked";
+  const std::string commands = dir.path() + "/attack.ini";
+  std::ofstream(commands) << "shell touch " << victim << "\n";
   std::string text = GetParam().text;
   for (std::size_t at; (at = text.find("%F")) != std::string::npos;) text.replace(at, 2, victim);
+  for (std::size_t at; (at = text.find("%I")) != std::string::npos;) text.replace(at, 2, commands);
+  for (std::size_t at; (at = text.find("%P")) != std::string::npos;) text.replace(at, 2, std::string(300, ' '));
+  // What the user set before: a breakpoint and a tool-box button.
+  ASSERT_EQ(r->DbgExecCommand("BS LED_Count", 12), 0) << CommandTexts();
+  const std::string button = "DEFINE BUTTON \"keep\", \"BL\"";
+  ASSERT_EQ(r->DbgExecCommand(button.c_str(), int32_t(button.size())), 0) << CommandTexts();
+  ASSERT_EQ(app->SavedToolBox().size(), 1u);
+  const uint32_t pc = Evaluate("$pc");
   From(dtc_Debug::SetBreakpoint(text));
   From(dtc_Debug::ClearBreakpoint(text));
   From(dtc_Debug::ReadRegister(text));
@@ -916,9 +997,17 @@ TEST_P(GdbHostileTexts, NeverReachGdbAsCommands) {
   ASSERT_TRUE(session->SessionActive());
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
   EXPECT_NE(Evaluate("&main"), 0u);
+  // Nothing moved the program counter (the driver's own entries take C
+  // texts: one cut at a NUL is "g,main", a run to main of the IDE's own).
+  if (text.find('\0') == std::string::npos) {
+    EXPECT_EQ(Evaluate("$pc"), pc);
+  }
   Mark();
   ASSERT_EQ(r->DbgExecCommand("BL", 2), 0);
-  EXPECT_EQ(SinceMark(), "");
+  EXPECT_NE(SinceMark().find("  1: (E) 0x"), std::string::npos) << SinceMark();
+  EXPECT_EQ(SinceMark().find("  2: "), std::string::npos) << SinceMark();
+  ASSERT_EQ(app->SavedToolBox().size(), 1u);
+  EXPECT_EQ(app->SavedToolBox()[0].text, "keep");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -930,7 +1019,14 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileRow{"MiCommandOnTheNextLine", "main\n-interpreter-exec console \"shell touch %F\""},
                       HostileRow{"GdbShellFunction", "$_shell(\"touch %F\")"},
                       HostileRow{"QuoteThenOption", "main\" -c \"$_shell(\\\"touch %F\\\")"},
-                      HostileRow{"LeadingOption", "-c $_shell(\"touch %F\") main"}),
+                      HostileRow{"LeadingOption", "-c $_shell(\"touch %F\") main"},
+                      HostileRow{"IncludePaddedPast300", "INCLUDE %I%P"},
+                      HostileRow{"DefineButton", "DEFINE BUTTON \"x\", \"shell touch %F\""},
+                      HostileRow{"KillButtons", "KILL BUTTON *"},
+                      HostileRow{"KillBreakpointsPadded", "BK *%P"},
+                      HostileRow{"DisableBreakpointsPadded", "BD *%P"},
+                      HostileRow{"SetBreakpointPadded", "BS main%P"},
+                      HostileRow{"SetProgramCounterPadded", "$=0x4%P"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ------------------------------------------------------------------ flash

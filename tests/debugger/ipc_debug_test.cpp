@@ -1,6 +1,7 @@
 // The debug requests of the event interface, delivered through the
 // dispatcher and answered by a session over the scriptable test driver.
 #include "debugger/ipc/ipc_debug_handlers.h"
+#include "debugger/ipc/request_text.h"
 
 #include "ipc/event_dispatcher.h"
 #include "ipc/event_factory.h"
@@ -225,6 +226,73 @@ TEST_F(IpcDebugTest, BreakpointsRegistersAndAddresses) {
   EXPECT_TRUE(DriverLog().find("exec BS main\n") != std::string::npos);
   EXPECT_TRUE(DriverLog().find("clearbreak 512") != std::string::npos);
 }
+
+// A register name is one expression: the handler makes the assignment
+// itself and has it evaluated (service 2048); nothing becomes a command line
+// (service 34), where the tool-box commands and the command language's words
+// are tried first.
+TEST_F(IpcDebugTest, WriteRegisterEvaluatesTheAssignmentItMakes) {
+  Start();
+  ClearDriverLog();
+  shell.services.clear();
+  From(3, dtc_Debug::WriteRegister("INCLUDE x.ini" + std::string(300, ' '), 1));
+  From(3, dtc_Debug::WriteRegister("DEFINE BUTTON \"x\", \"y\"", 1));
+  From(3, dtc_Debug::WriteRegister("KILL BUTTON *", 1));
+  From(3, dtc_Debug::WriteRegister("R1 = 7", 1));
+  From(3, dtc_Debug::WriteRegister("R1", 5));
+  EXPECT_EQ(sent, (std::vector<std::string>{
+                      "status WriteRegister: the text is longer than 255 characters @-1",
+                      "status WriteRegister: 'DEFINE BUTTON \"x\", \"y\"' is not one expression @-1",
+                      "status WriteRegister: 'KILL BUTTON *' is not one expression @-1",
+                      "status WriteRegister: an assignment is not allowed @-1",
+                      // The test driver knows no value for "R1 = 0x5".
+                      "status Can't write register 'R1' @-1"}));
+  EXPECT_EQ(shell.services, std::vector<int>{2048});
+  EXPECT_EQ(DriverLog().find("exec"), std::string::npos) << DriverLog();
+}
+
+struct RequestTextRow {
+  const char* name;
+  std::string text;
+  const char* refusal;  // "" when the text may be used
+};
+
+const RequestTextRow kRequestTextRows[] = {
+    {"RegisterName", "R1", ""},
+    {"Member", "timer.count", ""},
+    {"Pointer", "p->next", ""},
+    {"CastAndDereference", "*(unsigned long *)0x40000000", ""},
+    {"Comparisons", "R1 == 2 && R2 != 3 && R3 <= 4 && R4 >= 5", ""},
+    {"Shift", "R1 << 2", ""},
+    {"Sizeof", "sizeof x", ""},
+    {"SizeofBrackets", "sizeof(int)", ""},
+    {"EqualsInQuotes", "\"a=b\"", ""},
+    {"Empty", "  ", "R: an expression expected"},
+    {"Assignment", "R1 = 7", "R: an assignment is not allowed"},
+    {"AssignmentWithoutBlanks", "R1=7", "R: an assignment is not allowed"},
+    {"CompoundAssignment", "x += 1", "R: an assignment is not allowed"},
+    {"ShiftAssignment", "x <<= 1", "R: an assignment is not allowed"},
+    {"AssignmentInBrackets", "(x = 1)", "R: an assignment is not allowed"},
+    {"Increment", "x++", "R: an increment or decrement is not allowed"},
+    {"Decrement", "--x", "R: an increment or decrement is not allowed"},
+    {"Call", "f(1)", "R: the function call 'f(' is not allowed"},
+    {"GdbFunction", "$_shell(\"touch x\")", "R: the function call '$_shell(' is not allowed"},
+    {"CommandWord", "INCLUDE x.ini", "R: 'INCLUDE x.ini' is not one expression"},
+    {"ToolBoxCommand", "KILL BUTTON *", "R: 'KILL BUTTON *' is not one expression"},
+    {"LineEnd", "R1\nBK *", "R: the text holds a line end"},
+    {"Nul", std::string("R1\0x", 4), "R: the text holds a NUL character"},
+    {"Long", std::string(256, 'a'), "R: the text is longer than 255 characters"},
+    {"OpenQuote", "\"abc", "R: the text's quotes are not closed"},
+};
+
+class RequestText : public ::testing::TestWithParam<RequestTextRow> {};
+
+TEST_P(RequestText, OnlyOneReadingExpressionIsTaken) {
+  EXPECT_EQ(ReadOnlyExpressionRefusal("R", GetParam().text), GetParam().refusal);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RequestText, ::testing::ValuesIn(kRequestTextRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IpcDebugTest, MutedHandlersSendNothing) {
   muted = 1;

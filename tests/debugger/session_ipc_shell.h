@@ -22,6 +22,7 @@ struct SessionIpcShell : IpcDebugShell {
     session.Service(code, arg, &result);
     return result;
   }
+  std::string CommandRefusal() override { return session.LastCommandRefusal(); }
   void Sleep(int) override {}
   DebugSession& session;
 };

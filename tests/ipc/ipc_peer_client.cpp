@@ -1,8 +1,11 @@
 // An independent client of the event interface: it uses only the platform
 // objects and encodes and decodes its records itself, byte by byte, so the
 // library's layout is checked against a second reading of it.
-//   ipc_peer_client <name suffix> <runtime folder>
-// It claims a slot, sends dtc_Identify::WhoIs (456318, 0) to every other
+//   ipc_peer_client <name suffix> <runtime folder> [by-flag]
+// With "by-flag" it claims as the layout alone says (the first slot whose
+// in-use flag is clear, besides taking its lock), waiting for one and for
+// the layout version as long as it waits for the answer, and asks again
+// every half second until answered. It claims a slot, sends dtc_Identify::WhoIs (456318, 0) to every other
 // slot in use, waits for a dtc_Identify::Identity (456318, 1), prints
 // "identity <name> from <slot> groups <g1>,<g2>,..." and answers the sender
 // with an Identity of its own: name "client", groups "dtc_Identify".
@@ -10,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/ipc_objects.h"
@@ -56,6 +60,11 @@ bool WriteTo(IpcObjects& objects, int slot, const std::vector<uint8_t>& rec) {
   if (objects.Guard(slot).Wait(2000) != IpcWaitResult::Acquired) return false;
   uint32_t L = ((static_cast<uint32_t>(rec.size()) + 3) & ~3u) + 8;
   uint32_t W = Get(s + kWrite), R = Get(s + kRead);
+  // Offsets of a damaged ring are not followed out of it.
+  if (W > kLimit || R > kLimit || W % 4 || R % 4) {
+    objects.Guard(slot).Release();
+    return false;
+  }
   bool fits = Get(s + kWriterPending) == kIdle && (W < R ? W + L < R : W + L <= kLimit);
   if (fits) {
     uint8_t* at = s + kRing + W;
@@ -105,20 +114,33 @@ bool ParseIdentity(const uint8_t* rec, size_t size, Identity& id) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 3 && argc != 4) return 2;
+  const bool byFlag = argc == 4 && std::string(argv[3]) == "by-flag";
   IpcObjects objects(IpcNamespace::ForTest(argv[1], argv[2]));
   std::string err;
   if (!objects.Attach(&err)) {
     std::fprintf(stderr, "%s\n", err.c_str());
     return 1;
   }
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   uint8_t* view = objects.View();
-  if (Get(view + 4) != 1) return 1;
+  while (byFlag && Get(view + 4) != 1 && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  if (Get(view + 4) != 1) {
+    std::fprintf(stderr, "layout version %u\n", Get(view + 4));
+    return 1;
+  }
   Put(view, Get(view) + 1);
   int own = -1;
-  for (int s = 0; s < kIpcSlotCount && own < 0; ++s)
-    if (objects.TryClaimSlot(s)) own = s;
-  if (own < 0) return 1;
+  do {
+    for (int s = 0; s < kIpcSlotCount && own < 0; ++s)
+      if ((!byFlag || SlotAt(view, s)[0] == 0) && objects.TryClaimSlot(s)) own = s;
+    if (own < 0 && byFlag) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  } while (own < 0 && byFlag && std::chrono::steady_clock::now() < end);
+  if (own < 0) {
+    std::fprintf(stderr, "no free slot\n");
+    return 1;
+  }
   uint8_t* mine = SlotAt(view, own);
   Put(mine + 4, kLimit);
   Put(mine + 32776, kIdle);
@@ -129,13 +151,20 @@ int main(int argc, char** argv) {
   Put(mine + kReaderPending, kIdle);
   Put(mine, 1);
 
-  for (int s = 0; s < kIpcSlotCount; ++s)
-    if (s != own && SlotAt(view, s)[0]) WriteTo(objects, s, Record(456318, 0, own, {}));
+  auto ask = [&] {
+    for (int s = 0; s < kIpcSlotCount; ++s)
+      if (s != own && SlotAt(view, s)[0]) WriteTo(objects, s, Record(456318, 0, own, {}));
+  };
+  ask();
+  auto asked = std::chrono::steady_clock::now();
 
   Identity id;
   bool got = false;
-  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (!got && std::chrono::steady_clock::now() < end) {
+    if (byFlag && std::chrono::steady_clock::now() - asked > std::chrono::milliseconds(500)) {
+      ask();
+      asked = std::chrono::steady_clock::now();
+    }
     objects.QueueFilled(own).Wait(50);
     uint32_t Q = Get(mine + kRead);
     while (!got && Q != Get(mine + kWrite)) {  // the library never wraps a ring this empty

@@ -278,6 +278,53 @@ TEST_F(TransportTest, RandomBytesOverTheMappingLeaveTheFreeSlotsFree) {
   Quit(*second, 2);
 }
 
+// A peer killed while it holds the guard of this process's slot, and then
+// random bytes over the whole mapping (every in-use flag set): a peer that
+// follows the layout on its own, claiming by the in-use flag and writing
+// under the semaphore alone, still gets its answer, as this process frees
+// at its idle wakes what the dead held.
+struct DeadPeerRow {
+  const char* name;
+  bool randomBytes;
+};
+
+class DeadPeer : public TransportTest, public ::testing::WithParamInterface<DeadPeerRow> {};
+
+TEST_P(DeadPeer, APeerFollowingTheLayoutIsAnswered) {
+  struct WhoIsAnswer : dtc_Identify::WhoIs::Handler {
+    WhoIsAnswer(EventDispatcher& d) : Handler(d), m_d(d) {}
+    void Handle(dtc_Identify::WhoIs& e) override {
+      dtc_Identify::Identity id("pelmora2 " + std::to_string(m_d.OwnSlot()), TextList{"dtc_Identify"});
+      id.m_nDestination = e.m_nSender;
+      m_d.SendEvent(id);
+    }
+    EventDispatcher& m_d;
+  } answer(dispatcher);
+  ASSERT_TRUE(dispatcher.Activate());
+  {
+    auto holder = StartPeer(1);
+    dtc_Debug::StatusText hold("hold guard 0");
+    ASSERT_TRUE(SendTo(hold, 1));
+    ASSERT_EQ(holder->Line(), "holding");
+    holder->Signal(SIGKILL);
+    EXPECT_EQ(holder->Wait(5000), 128);
+  }
+  if (GetParam().randomBytes) {
+    std::mt19937 random(54);
+    uint8_t* view = transport->MappingView();
+    for (size_t i = 0; i < kIpcMappingSize; ++i) view[i] = uint8_t(random() | 1);
+  }
+  // The peer waits for a free slot and its answer at most 10 s.
+  Child client(test::ProgramBeside("ipc_peer_client"), {space.ns.suffix, space.dir, "by-flag"});
+  EXPECT_EQ(client.Line(), "identity pelmora2 0 from 0 groups dtc_Identify");
+  EXPECT_EQ(client.Wait(15000), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DeadPeer,
+                         ::testing::Values(DeadPeerRow{"HoldingTheGuard", false},
+                                           DeadPeerRow{"HoldingTheGuardThenRandomBytes", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(TransportTest, ObjectsLeftByADeadProcessAreRebuiltByTheNextFirstAttacher) {
   {
     auto peer = StartPeer(0);

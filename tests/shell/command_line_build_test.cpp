@@ -14,9 +14,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "builder/driver/target_lock.h"
@@ -192,6 +194,70 @@ class ExampleBuild : public ExampleCopy {
     return out_.find("compiling " + name + "...") != std::string::npos;
   }
 };
+
+// The compilers of a source of the example's folder now running (cc1
+// below gcc): by their working folder or a path in their command line.
+std::vector<pid_t> CompilersOf(const std::string& dir, const std::string& source) {
+  std::vector<pid_t> out;
+  const std::string folder = dir.substr(0, dir.size() - 1);
+  for (const auto& e : fs::directory_iterator("/proc")) {
+    const std::string name = e.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream comm(e.path() / "comm");
+    std::string c;
+    std::getline(comm, c);
+    if (c != "cc1") continue;
+    std::ifstream cmd(e.path() / "cmdline");
+    std::string line((std::istreambuf_iterator<char>(cmd)), std::istreambuf_iterator<char>());
+    std::error_code ec;
+    const fs::path cwd = fs::read_symlink(e.path() / "cwd", ec);
+    if (line.find(source) == std::string::npos) continue;
+    if (line.find(folder) != std::string::npos || (!ec && cwd.string() == folder)) out.push_back(pid_t(std::stoi(name)));
+  }
+  return out;
+}
+
+// A command-line build ended by a signal ends the tools it started with it
+// (they run in process groups of their own): no compiler of the killed
+// build runs on beside the next build's.
+TEST_F(ExampleBuild, AKilledBuildEndsTheToolsItStarted) {
+  // A function whose translation takes the compiler many seconds.
+  {
+    std::ofstream slow(dir_ + "Timer.c", std::ios::app);
+    slow << "\n#define PM2_S0 x = x * 3 + 1;\n";
+    for (int i = 1; i <= 5; ++i) {
+      slow << "#define PM2_S" << i;
+      for (int j = 0; j < 10; ++j) slow << " PM2_S" << i - 1;
+      slow << "\n";
+    }
+    for (int f = 0; f < 4; ++f) slow << "void pm2_slow" << f << "(void) { volatile int x = 0; PM2_S5 }\n";
+  }
+  const std::string cmd = root_ + "PM2/pelmora2 -b " + dir_ + "Blinky.pm2 > " + dir_ + "stdout.txt 2>&1";
+  const pid_t build = ::fork();
+  ASSERT_GE(build, 0);
+  if (build == 0) {
+    ::execl("/bin/sh", "sh", "-c", ("exec " + cmd).c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  bool compiling = false;
+  for (int i = 0; i < 3000 && !compiling; ++i) {
+    compiling = !CompilersOf(dir_, "Timer.c").empty();
+    if (!compiling) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ::kill(build, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(::waitpid(build, &status, 0), build);
+  ASSERT_TRUE(compiling) << ReadText(dir_ + "stdout.txt");
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  // The compiler would run on for many seconds; gone it is at once.
+  bool gone = false;
+  for (int i = 0; i < 500 && !gone; ++i) {
+    gone = CompilersOf(dir_, "Timer.c").empty();
+    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  for (pid_t left : CompilersOf(dir_, "Timer.c")) ::kill(left, SIGKILL);
+  EXPECT_TRUE(gone);
+}
 
 TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {
   ASSERT_EQ(Build(), 0) << out_;

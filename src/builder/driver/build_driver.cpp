@@ -2,6 +2,9 @@
 
 #include "builder/driver/build_driver_impl.h"
 
+#include <chrono>
+#include <thread>
+
 namespace pm2 {
 
 using namespace driver_detail;
@@ -1125,29 +1128,52 @@ void BuildDriver::ThreadEnd(TargetRec* target, bool translation) {
     const OptionBlock* own = FindTargetOptions(target->pOpts, target);
     debugAfterBuild = own && (own->dbg.flags & kDebugAfterBuild);
   }
-  deps_.hub->Send(kNotifyBuildFinished, notBuilt ? 1 : 0);
-  if (debugAfterBuild) deps_.hub->Send(kNotifyDebugAfterBuild, 0);
+  // The run is over before anyone hears of its end: a build asked for the
+  // moment the end is told (by the user or a client) must find it so.
+  endTold_ = false;
   running_ = false;
+  deps_.hub->Send(kNotifyBuildFinished, notBuilt ? 1 : 0);
+  endTold_ = true;
+  // Posted: after the end the thread waits for nothing of the GUI thread,
+  // which may be about to join it for the next build.
+  if (debugAfterBuild) deps_.hub->Post(kNotifyDebugAfterBuild, 0);
 }
+
+bool BuildDriver::Busy() const { return g_bToolRunning || running_; }
 
 bool BuildDriver::BeginRun() {
   if (g_bToolRunning || running_.exchange(true)) {
     (deps_.shell ? *deps_.shell : theApp().Shell()).Beep();
     return false;
   }
+  // The previous thread has cleared its state; it may still be telling its
+  // end, which needs the GUI thread (after a stop the user can start again
+  // before the end was handled). Once the end is told it needs nothing more
+  // and is joined; an end that stays untold is refused rather than waited
+  // for on the thread that has to take it.
+  if (thread_.joinable()) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndToldWaitMs);
+    while (!endTold_ && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+    if (!endTold_) {
+      running_ = false;
+      (deps_.shell ? *deps_.shell : theApp().Shell()).Beep();
+      return false;
+    }
+  }
   Wait();
   state_.BuildFlags.fetch_and(~kBuildStopRequested);
   return true;
 }
 
-void BuildDriver::StartBuildThread(ProjectRec* project, TargetRec* target, int mode) {
-  if (!BeginRun()) return;
+bool BuildDriver::StartBuildThread(ProjectRec* project, TargetRec* target, int mode) {
+  if (!BeginRun()) return false;
   // Also for an undefined toolset: the thread says so and ends the build,
   // so the program does not stay busy.
   thread_ = std::thread([this, project, target, mode] {
     BuildTarget(project, target, mode);
     ThreadEnd(target, false);
   });
+  return true;
 }
 
 void BuildDriver::RunBuild(ProjectRec* project, TargetRec* target, int mode) {
@@ -1156,12 +1182,13 @@ void BuildDriver::RunBuild(ProjectRec* project, TargetRec* target, int mode) {
   ThreadEnd(target, false);
 }
 
-void BuildDriver::StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file) {
-  if (!BeginRun()) return;
+bool BuildDriver::StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file) {
+  if (!BeginRun()) return false;
   thread_ = std::thread([this, project, target, file] {
     TranslateOneFile(project, target, file);
     ThreadEnd(target, true);
   });
+  return true;
 }
 
 int BuildDriver::StopBuild() {

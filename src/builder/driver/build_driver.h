@@ -88,10 +88,13 @@ class BuildDriver {
   BuildDriver(const BuildDriver&) = delete;
   BuildDriver& operator=(const BuildDriver&) = delete;
 
-  // GUI thread. Refused with a beep while a tool runs or a build is under
-  // way; mode 0 build, 1 rebuild.
-  void StartBuildThread(ProjectRec* project, TargetRec* target, int mode);
-  void StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file);
+  // GUI thread. Refused with a beep (false) while a tool runs or a build is
+  // under way; mode 0 build, 1 rebuild. A run clears its state before its
+  // end (notification code 7) is told.
+  bool StartBuildThread(ProjectRec* project, TargetRec* target, int mode);
+  bool StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file);
+  // A tool or a build runs: a start now is refused.
+  bool Busy() const;
   // The build StartBuildThread runs, on the calling thread: returns when it
   // has ended and its end is announced (a program that only waits for the
   // build spares the thread's start and the wake-up at its end).
@@ -178,6 +181,10 @@ class BuildDriver {
   std::unique_ptr<Impl> impl_;
   std::thread thread_;
   std::atomic<bool> running_{false};
+  // The last run's end was handled by the hub (the thread needs nothing more
+  // of the GUI thread); how long a new start waits for that.
+  std::atomic<bool> endTold_{true};
+  static constexpr int kEndToldWaitMs = 500;
   int32_t resultTotal_ = 0;
   std::atomic<int> cTabWidth_{4};
   std::vector<Explained> explanations_;

@@ -17,12 +17,39 @@
 #include "builder/runner/command_line_split.h"
 #include "builder/runner/folder_names.h"
 #include "builder/runner/tool_environment.h"
+#include "platform/termination.h"
+
+#include <mutex>
+#include <set>
 
 extern char** environ;
 
 namespace pm2 {
 
 namespace {
+
+// The process groups of the tools started and not yet reaped. A program
+// ended by a signal ends them with it: in groups of their own they get
+// neither the terminal's Ctrl+C nor anything else sent to the program.
+std::mutex g_groupsMutex;
+std::set<pid_t> g_groups;
+
+void KillRunningGroups() {
+  std::lock_guard<std::mutex> lock(g_groupsMutex);
+  for (pid_t group : g_groups) ::kill(-group, SIGKILL);
+}
+
+void Started(pid_t group) {
+  static const int cleanup = AddTerminationCleanup(KillRunningGroups);
+  (void)cleanup;
+  std::lock_guard<std::mutex> lock(g_groupsMutex);
+  g_groups.insert(group);
+}
+
+void Ended(pid_t group) {
+  std::lock_guard<std::mutex> lock(g_groupsMutex);
+  g_groups.erase(group);
+}
 
 bool IsRegularFile(const std::string& path) {
   struct stat st;
@@ -323,6 +350,7 @@ SpawnResult SpawnProcess(const SpawnSpec& spec) {
     return result;
   }
   result.pid = pid;
+  if (spec.ownProcessGroup) Started(pid);
   return result;
 }
 
@@ -343,6 +371,7 @@ int WaitProcess(pid_t pid, int timeoutMs) {
   }
   if (r == 0) return kExitRunning;
   if (r < 0) return errno == EINTR ? kExitRunning : 255;
+  Ended(pid);
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return kExitRunning;
@@ -351,6 +380,7 @@ int WaitProcess(pid_t pid, int timeoutMs) {
 void KillProcessTree(pid_t pid) {
   if (pid <= 0) return;
   if (::kill(-pid, SIGKILL) != 0) ::kill(pid, SIGKILL);
+  Ended(pid);
 }
 
 }  // namespace pm2

@@ -241,6 +241,14 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       auto* r = reinterpret_cast<DriverExpressionRecord*>(a);
       uint64_t value = 0;
       std::string expression;
+      // An assignment the IDE made of a client's register name and value:
+      // done as the command language's assignment (its two sides each one
+      // expression, quoted for gdb), so the windows and the position follow.
+      if (g_target && r->text &&
+          pm2::gdb::TranslateCommand(r->text, pm2::gdb::CommandOrigin::Ide).action == pm2::gdb::CommandAction::Assign) {
+        if (g_target->Execute(r->text, pm2::gdb::CommandOrigin::Ide) != 0) r->error = 1;
+        return 0;
+      }
       if (!g_target || !IdeExpression(r->text, &expression, true) || !g_target->Evaluate(expression, &value)) {
         r->error = 1;
         return 0;

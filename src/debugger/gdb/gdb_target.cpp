@@ -320,6 +320,8 @@ bool GdbTarget::Go(uint32_t stopAddress) {
   }
   m_freeRun = true;
   m_stepMode = -1;
+  // The program counter of the last stop is no answer once the target runs.
+  m_pcKnown = false;
   MiRecord r = m_gdb->Call("-exec-continue", RestMs(until));
   if (r.cls == "timeout") WaitEnded(WaitFor::Run, WaitEnd::NoAnswer);
   return Ok(r);
@@ -461,7 +463,9 @@ bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes, ui
 }
 
 bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::string* text) {
-  if (!Halted()) return false;
+  // Running as the IDE sees it: gdb may be in one of the driver's own
+  // momentary stops (the UART stand-in's), whose values are no answer.
+  if (!Halted() || m_executing) return false;
   // The program counter of the stop is known without asking (a client reads
   // it after every step); anything that may assign forgets it.
   if (expression == "$pc" && m_pcKnown && !text) {

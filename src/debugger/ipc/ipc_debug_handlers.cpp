@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver_abi/debug_interface.h"
+#include "debugger/ipc/request_text.h"
 
 namespace pm2 {
 namespace {
@@ -163,7 +164,8 @@ void IpcDebugHandlers::OnStepOut(dtc_Debug::StepOut&) {
 
 void IpcDebugHandlers::OnExecuteUntil(dtc_Debug::ExecuteUntil& e) {
   if (!Halted()) return;
-  if (const std::string why = NotOneLine("ExecuteUntil", e.m_strAddress); !why.empty()) return SendDebugStatusText(why);
+  if (const std::string why = ReadOnlyExpressionRefusal("ExecuteUntil", e.m_strAddress); !why.empty())
+    return SendDebugStatusText(why);
   std::string text = "g," + e.m_strAddress + "\n";
   // Told as a run of the Go command is (service 1 before it), so the client
   // hears the run start before its stop. A run the driver refuses never
@@ -182,6 +184,11 @@ void IpcDebugHandlers::OnSetBreakpoint(dtc_Debug::SetBreakpoint& e) {
   }
   std::string text = "BS " + e.m_strExpression + "\n";
   const bool ok = m_shell.Service(34, reinterpret_cast<intptr_t>(text.c_str())) == 0;
+  // A refused command: the client hears why, not only the Command page.
+  if (!ok) {
+    const std::string why = m_shell.CommandRefusal();
+    SendDebugStatusText("SetBreakpoint: " + (why.empty() ? "the driver refused '" + e.m_strExpression + "'" : why));
+  }
   dtc_Debug::SetBreakpointReply reply(e.m_strExpression, ok ? 1 : 0);
   Reply(reply, e.m_nSender);
   m_shell.Service(14, 0);
@@ -190,7 +197,7 @@ void IpcDebugHandlers::OnSetBreakpoint(dtc_Debug::SetBreakpoint& e) {
 void IpcDebugHandlers::OnClearBreakpoint(dtc_Debug::ClearBreakpoint& e) {
   if (Muted()) return;
   if (!Halted(false)) return;
-  if (const std::string why = NotOneLine("ClearBreakpoint", e.m_strAddress); !why.empty()) {
+  if (const std::string why = ReadOnlyExpressionRefusal("ClearBreakpoint", e.m_strAddress); !why.empty()) {
     SendDebugStatusText(why);
     dtc_Debug::ClearBreakpointReply refused(e.m_strAddress, 0);
     return Reply(refused, e.m_nSender);
@@ -209,7 +216,9 @@ void IpcDebugHandlers::OnClearBreakpoint(dtc_Debug::ClearBreakpoint& e) {
 
 void IpcDebugHandlers::OnReadRegister(dtc_Debug::ReadRegister& e) {
   if (!Halted(false)) return;
-  if (const std::string why = NotOneLine("ReadRegister", e.m_strRegister); !why.empty()) return SendDebugStatusText(why);
+  // A read takes a name or an expression that writes nothing ("R1 = 7" would set R1).
+  if (const std::string why = ReadOnlyExpressionRefusal("ReadRegister", e.m_strRegister); !why.empty())
+    return SendDebugStatusText(why);
   uint64_t value = 0;
   if (!Evaluate(e.m_strRegister, &value)) {
     SendDebugStatusText("Can't read register '" + e.m_strRegister + "'");
@@ -221,10 +230,15 @@ void IpcDebugHandlers::OnReadRegister(dtc_Debug::ReadRegister& e) {
 
 void IpcDebugHandlers::OnWriteRegister(dtc_Debug::WriteRegister& e) {
   if (!Halted(false)) return;
-  if (const std::string why = NotOneLine("WriteRegister", e.m_strRegister); !why.empty()) return SendDebugStatusText(why);
-  char text[300];
-  std::snprintf(text, sizeof text, "%s = 0x%X\n", e.m_strRegister.c_str(), e.m_nValue);
-  if (m_shell.Service(34, reinterpret_cast<intptr_t>(text)) != 0) {
+  // The name is a register name or one expression; the assignment is made
+  // here and evaluated, never handed over as a command line, where the
+  // tool-box commands and the command language's words would be tried.
+  if (const std::string why = ReadOnlyExpressionRefusal("WriteRegister", e.m_strRegister); !why.empty())
+    return SendDebugStatusText(why);
+  char value[16];
+  std::snprintf(value, sizeof value, "0x%X", e.m_nValue);
+  uint64_t written = 0;
+  if (!Evaluate(e.m_strRegister + " = " + value, &written)) {
     SendDebugStatusText("Can't write register '" + e.m_strRegister + "'");
     return;
   }
@@ -234,7 +248,7 @@ void IpcDebugHandlers::OnWriteRegister(dtc_Debug::WriteRegister& e) {
 
 void IpcDebugHandlers::OnGetMemoryAddress(dtc_Debug::GetMemoryAddress& e) {
   if (!Halted(false)) return;
-  if (const std::string why = NotOneLine("GetMemoryAddress", e.m_strExpression); !why.empty()) {
+  if (const std::string why = ReadOnlyExpressionRefusal("GetMemoryAddress", e.m_strExpression); !why.empty()) {
     SendDebugStatusText(why);
     dtc_Debug::GetMemoryAddressReply refused(e.m_strExpression, 0, 0);
     return Reply(refused, e.m_nSender);

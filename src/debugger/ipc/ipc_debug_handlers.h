@@ -44,6 +44,9 @@ class IpcDebugShell {
   virtual void StopSession() = 0;   // notification code 5, sent
   virtual void RunCommand(int id) = 0;  // a frame command, sent and waited for
   virtual intptr_t Service(int code, intptr_t arg) = 0;  // IdeServiceCallNoLock
+  // Why the driver refused the last command of service 34, as it told the
+  // Command page ("" when it said nothing).
+  virtual std::string CommandRefusal() { return std::string(); }
   virtual void Sleep(int ms) = 0;
 };
 

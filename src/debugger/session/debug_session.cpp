@@ -74,7 +74,10 @@ void CbPump() {
 }
 intptr_t CbService(int32_t code, intptr_t arg) { return App() ? App()->IdeServiceCall(code, arg) : 0; }
 void CbPrint(const char* text) {
-  if (g_active) g_active->Captured(text);
+  if (g_active) {
+    g_active->Captured(text);
+    g_active->Printed(text);
+  }
   if (App()) App()->PrintToCommandWindow(text);
 }
 void CbDriverOutput(const char* text) {
@@ -571,7 +574,11 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
       return true;
     }
     case 34:
+      m_commandRefusal.clear();
+      m_capturingThread = std::this_thread::get_id();
+      m_capturing = true;
       *result = SessionActive() ? Control(kDbgCtlExecNow, arg, 0) : 1;
+      m_capturing = false;
       return true;
     case 44: {
       const auto* set = reinterpret_cast<const RegisterSet*>(arg);
@@ -593,6 +600,18 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
 }
 
 // ------------------------------------------------------------------ DebugPort
+
+void DebugSession::Printed(const char* text) {
+  // Only the command's own thread: the reader thread's texts are not its answer.
+  if (!m_capturing || !text || std::this_thread::get_id() != m_capturingThread) return;
+  std::string_view t(text);
+  for (const char* prefix : {"*** error: ", "*** Error: "})
+    if (t.rfind(prefix, 0) == 0) {
+      t.remove_prefix(std::strlen(prefix));
+      while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.remove_suffix(1);
+      m_commandRefusal.assign(t);
+    }
+}
 
 void DebugSession::Log(int kind, const char* data, int count) {
   if (m_pRecord->DbgLog) m_pRecord->DbgLog(kind, data, count);

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "driver_abi/debug_interface.h"
@@ -125,6 +126,9 @@ class DebugSession : public DebugPort {
   uint32_t ProgramCounter() const override { return m_pRecord->pc; }
   void Log(int kind, const char* data, int count) override;
   int ExecCommand(const char* text, int length) override;
+  std::string LastCommandRefusal() const override { return m_commandRefusal; }
+  // The driver's print callback: kept while a command of service 34 runs.
+  void Printed(const char* text);
   void SerialInput(uint32_t value, uint16_t extra) override;
   bool HasControl() const override { return m_pRecord->DbgControl != nullptr; }
   intptr_t Control(int code, intptr_t a, intptr_t b) override;
@@ -176,6 +180,9 @@ class DebugSession : public DebugPort {
   std::atomic<bool> m_driverEnded{false};
   std::mutex m_captureMutex;
   std::string* m_capture = nullptr;
+  bool m_capturing = false;       // a command of service 34 runs, on this thread:
+  std::thread::id m_capturingThread;
+  std::string m_commandRefusal;  // what the driver refused it with
   std::optional<uint32_t> m_mainAddress;  // where the run to main goes
   // The stored breakpoints set in the driver at the start.
   std::vector<const BreakpointRec*> m_appliedBreakpoints;

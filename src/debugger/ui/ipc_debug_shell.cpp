@@ -47,6 +47,12 @@ void IpcDebugShellImpl::RunCommand(int id) {
 
 intptr_t IpcDebugShellImpl::Service(int code, intptr_t arg) { return m_app.IdeServiceCallNoLock(code, arg); }
 
+std::string IpcDebugShellImpl::CommandRefusal() {
+  std::string why;
+  m_gui([&] { why = m_app.Debug().LastCommandRefusal(); });
+  return why;
+}
+
 void IpcDebugShellImpl::Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace pm2

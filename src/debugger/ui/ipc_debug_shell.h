@@ -27,6 +27,7 @@ class IpcDebugShellImpl : public IpcDebugShell {
   void StopSession() override;
   void RunCommand(int id) override;
   intptr_t Service(int code, intptr_t arg) override;
+  std::string CommandRefusal() override;
   void Sleep(int ms) override;
 
  private:

@@ -37,18 +37,21 @@ void DriverBuildPort::OpenLogFor(ProjectRec* project, TargetRec* target) {
   m_pendingLines.clear();
 }
 
-void DriverBuildPort::StartBuild(ProjectRec* project, TargetRec* target, int mode) {
+bool DriverBuildPort::StartBuild(ProjectRec* project, TargetRec* target, int mode) {
+  // A start refused for a run under way cuts no log: the running one's stays whole.
+  if (m_driver->Busy()) return m_driver->StartBuildThread(project, target, mode);
   m_started = true;
   m_translation = false;
   OpenLogFor(project, target);
-  m_driver->StartBuildThread(project, target, mode);
+  return m_driver->StartBuildThread(project, target, mode);
 }
 
-void DriverBuildPort::StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) {
+bool DriverBuildPort::StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) {
+  if (m_driver->Busy()) return m_driver->StartTranslateThread(project, target, file);
   m_started = true;
   m_translation = true;
   OpenLogFor(project, target);
-  m_driver->StartTranslateThread(project, target, file);
+  return m_driver->StartTranslateThread(project, target, file);
 }
 
 int DriverBuildPort::LastErrorCount() const { return m_driver->State().errors; }

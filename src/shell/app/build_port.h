@@ -23,8 +23,9 @@ class BuildPort {
  public:
   virtual ~BuildPort() = default;
   // mode 0 build, 1 rebuild; the build ends with notification code 7.
-  virtual void StartBuild(ProjectRec* project, TargetRec* target, int mode) = 0;
-  virtual void StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) = 0;
+  // False when the start was refused (a build or tool runs): no end follows.
+  virtual bool StartBuild(ProjectRec* project, TargetRec* target, int mode) = 0;
+  virtual bool StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) = 0;
   // 1 when the stop was accepted, 0 when stopping is not allowed now.
   virtual int StopBuild() = 0;
   // Refreshes what the project knows of the target's include dependencies.
@@ -60,8 +61,8 @@ class DriverBuildPort : public BuildPort {
   DriverBuildPort(NotificationHub& hub, ShellServices* shell);
   ~DriverBuildPort() override;
 
-  void StartBuild(ProjectRec* project, TargetRec* target, int mode) override;
-  void StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) override;
+  bool StartBuild(ProjectRec* project, TargetRec* target, int mode) override;
+  bool StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) override;
   int StopBuild() override;
   void UpdateDependencies(ProjectRec* project, TargetRec* target) override;
   void SetBuildLogFile(int action, const std::string& name) override;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace pm2 {
 
@@ -21,6 +22,9 @@ class DebugPort {
   virtual void Log(int /*kind*/, const char* /*data*/, int /*count*/) {}
   // Runs a command line in the driver (DbgExecCommand).
   virtual int ExecCommand(const char* /*text*/, int /*length*/) { return 0; }
+  // The error the driver printed while it refused the last command of
+  // service 34, without its "*** error: " ("" when none).
+  virtual std::string LastCommandRefusal() const { return std::string(); }
   virtual void SerialInput(uint32_t /*value*/, uint16_t /*extra*/) {}
   // The driver's multi-purpose request (DbgControl); HasControl is false
   // when the driver did not fill it.

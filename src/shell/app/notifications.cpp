@@ -107,6 +107,9 @@ intptr_t ShellApp::OnDebugNotify(int code, intptr_t arg) {
       break;
     }
   }
+  // A client's build: 1 when it started. Its end cannot have been handled
+  // yet (that is this thread's), so busy tells; a refused start left none.
+  if (code == kNotifyIpcBuildRequest) return HasState(kStateBusy) ? 1 : 0;
   return 1;
 }
 

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <unistd.h>
@@ -16,6 +18,8 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/document_lookup.h"
 #include "shell/frame/main_frame.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
 #include "shell/tools/addin_browse.h"
 #include "shell/tools/addin_socket.h"
 #include "browser/ui/browse_result_dialog.h"
@@ -31,6 +35,35 @@ constexpr int kStartTimeoutMs = 10000;
 
 }  // namespace
 
+// Input while an add-in's answer is awaited: Esc is noted, the rest of the
+// keyboard and the mouse do nothing.
+class AddInWaitFilter : public QObject {
+ public:
+  bool Escaped() const { return m_escaped; }
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) m_escaped = true;
+        return true;
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Shortcut:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+        return true;
+      default:
+        return QObject::eventFilter(watched, e);
+    }
+  }
+
+ private:
+  bool m_escaped = false;
+};
+
 AddInCommands::AddInCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings)
     : m_frame(frame),
       m_app(app),
@@ -38,12 +71,32 @@ AddInCommands::AddInCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
       m_logic(*this, static_cast<uint32_t>(::getpid())),
       m_server(std::make_unique<AddInServer>(m_logic)) {
   m_runDialog = [](QDialog& d) { return d.exec(); };
-  // Waiting for an answer, the window keeps painting (its input waits);
-  // an add-in that does not answer is detached with a message.
-  m_server->SetWaitServer([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10); });
+  // Waiting for an answer, the window keeps painting and the status bar
+  // names the add-in; the keyboard and the mouse do nothing but Esc, which
+  // ends the wait (the request is then unanswered). An add-in that does not
+  // answer at all is detached with a message.
+  m_server->SetWaitNotice([this](bool waiting, const std::string& program) { AddInWait(waiting, program); });
+  m_server->SetWaitServer([this] {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return !(m_waitFilter && m_waitFilter->Escaped());
+  });
   m_server->SetTimeoutHandler([this](const std::string& text) { MessageBox(text, kMbOk | kMbIconExclamation); });
   m_logic.Link().programPath = ProgramPath();
   Register();
+}
+
+void AddInCommands::AddInWait(bool waiting, const std::string& program) {
+  SECStatusBar* status = m_frame.Status();
+  if (waiting) {
+    m_waitFilter = std::make_unique<AddInWaitFilter>();
+    qApp->installEventFilter(m_waitFilter.get());
+    const std::string name = QFileInfo(QString::fromStdString(program)).fileName().toStdString();
+    if (status) status->SetWindowText("Waiting for the add-in '" + name + "' to answer (Esc ends the wait)");
+    return;
+  }
+  if (m_waitFilter) qApp->removeEventFilter(m_waitFilter.get());
+  m_waitFilter.reset();
+  if (status) status->SetWindowText("Ready");
 }
 
 AddInCommands::~AddInCommands() {

@@ -18,6 +18,7 @@ class QSocketNotifier;
 namespace pm2 {
 
 class AddInServer;
+class AddInWaitFilter;
 class CMainFrame;
 class SettingsStore;
 class ShellApp;
@@ -81,6 +82,9 @@ class AddInCommands : public AddInFrame {
   int m_watchedConn = -1;
   bool m_polling = false;
   BrowseSession m_browse;
+  // While an answer is awaited: the status bar names the add-in, Esc ends the wait.
+  void AddInWait(bool waiting, const std::string& program);
+  std::unique_ptr<AddInWaitFilter> m_waitFilter;
 };
 
 }  // namespace pm2

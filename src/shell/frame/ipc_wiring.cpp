@@ -130,8 +130,9 @@ bool IpcWiring::IsDebugging() {
 }
 
 bool IpcWiring::RequestBuild(uint8_t mode) {
-  m_app.Hub().Send(kNotifyIpcBuildRequest, mode);
-  return m_app.HasState(kStateBusy);
+  // What the GUI thread decided, not the busy bit now: a short build may
+  // have ended (and its client heard so) before this thread looks.
+  return m_app.Hub().Send(kNotifyIpcBuildRequest, mode) != 0;
 }
 
 void IpcWiring::StopBuild() { m_app.Hub().Send(kNotifyBeepStopBuild, 0); }

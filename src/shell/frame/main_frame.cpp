@@ -746,11 +746,17 @@ void CMainFrame::OnBuild(int mode) {
         if (!(file->flags & kFileRemoved) && Translatable(file->type)) ++steps;
     StartBuildProgress((mode ? "Rebuild target '" : "Build target '") + p->curTarget->name.str() + "'", steps);
     m_build->SetCTabWidth(CTabWidth());
-    m_build->StartBuild(p, p->curTarget, mode);
+    // A refused start (a build still ends) sends no end: nothing stays busy.
+    if (!m_build->StartBuild(p, p->curTarget, mode)) BuildNotStarted();
   } else {
     m_app.ClearState(kStateBusy);
   }
   UpdateCommandUi();
+}
+
+void CMainFrame::BuildNotStarted() {
+  m_app.ClearState(kStateBusy);
+  EnableTargetBox(true);
 }
 
 void CMainFrame::OnTranslateFile() {
@@ -771,7 +777,7 @@ void CMainFrame::OnTranslateFile() {
   if (m_output) m_output->ClearBuildPage();
   EnableTargetBox(false);
   m_build->SetCTabWidth(CTabWidth());
-  m_build->StartTranslate(p, p->curTarget, f);
+  if (!m_build->StartTranslate(p, p->curTarget, f)) BuildNotStarted();
 }
 
 void CMainFrame::OnTranslateSelected() {
@@ -787,7 +793,7 @@ void CMainFrame::OnTranslateSelected() {
   if (m_output) m_output->ClearBuildPage();
   EnableTargetBox(false);
   m_build->SetCTabWidth(CTabWidth());
-  m_build->StartTranslate(p, p->curTarget, f);
+  if (!m_build->StartTranslate(p, p->curTarget, f)) BuildNotStarted();
 }
 
 void CMainFrame::OnStopBuild() {

@@ -224,6 +224,8 @@ class CMainFrame : public SECWorkbookWnd,
   void OnCloseProject();
   void OnSaveAll();
   void OnBuild(int mode);
+  // A start the build system refused: busy cleared, the target box back.
+  void BuildNotStarted();
   void OnTranslateFile();
   void OnTranslateSelected();
   void OnStopBuild();

@@ -1,5 +1,7 @@
 #include "shell/tools/addin_socket.h"
 
+#include "platform/termination.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -62,6 +64,7 @@ AddInServer::AddInServer(AddInLinkLogic& logic, std::string runtimeFolder)
 
 AddInServer::~AddInServer() {
   Drop();
+  if (m_exitCleanup) RemoveTerminationCleanup(m_exitCleanup);
   if (m_listenFd >= 0) {
     ::close(m_listenFd);
     ::unlink(m_path.c_str());
@@ -90,6 +93,8 @@ bool AddInServer::Listen(std::string* err) {
     return false;
   }
   m_listenFd = fd;
+  // Ended by a signal, the program leaves no socket file behind.
+  m_exitCleanup = AddTerminationCleanup([path = m_path] { ::unlink(path.c_str()); });
   return true;
 }
 
@@ -151,6 +156,7 @@ void AddInServer::Drop() {
   if (m_connFd >= 0) ::close(m_connFd);
   m_connFd = -1;
   m_peerPid = 0;
+  m_lateAnswers = 0;
   m_logic.Lost();
 }
 
@@ -213,15 +219,19 @@ void AddInServer::Poll(int timeoutMs) {
     uint8_t kind = 0;
     std::vector<uint8_t> payload;
     if (!ReadFrame(&kind, &payload, 0)) return Drop();
-    if (kind == 0) HandleIncoming(payload);  // a stray answer is dropped
+    if (kind == 0)
+      HandleIncoming(payload);
+    else if (m_lateAnswers > 0)
+      --m_lateAnswers;  // a late answer; any other stray one is dropped too
     if (m_connFd < 0) return;
   }
 }
 
-bool AddInServer::WaitReadable(int timeoutMs, bool* timedOut) {
+bool AddInServer::WaitReadable(int timeoutMs, bool* timedOut, bool* ended) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeoutMs);
   *timedOut = false;
+  *ended = false;
   for (;;) {
     if (m_connFd < 0) return false;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
@@ -233,7 +243,10 @@ bool AddInServer::WaitReadable(int timeoutMs, bool* timedOut) {
     const int r = ::poll(&pf, 1, int(m_serve ? std::min<long long>(left, 15) : left));
     if (r > 0) return true;
     if (r < 0 && errno != EINTR) return false;
-    if (m_serve) m_serve();
+    if (m_serve && !m_serve()) {
+      *ended = true;
+      return false;
+    }
   }
 }
 
@@ -246,15 +259,27 @@ bool AddInServer::Send(const std::vector<uint8_t>& block, AddInReply* reply) {
     return false;
   }
   struct InSend {
-    bool& flag;
-    explicit InSend(bool& f) : flag(f) { flag = true; }
-    ~InSend() { flag = false; }
-  } inSend(m_inSend);
+    AddInServer& server;
+    explicit InSend(AddInServer& s) : server(s) {
+      server.m_inSend = true;
+      if (server.m_notice) server.m_notice(true, server.m_program);
+    }
+    ~InSend() {
+      server.m_inSend = false;
+      if (server.m_notice) server.m_notice(false, server.m_program);
+    }
+  } inSend(*this);
   for (;;) {
     uint8_t kind = 0;
     std::vector<uint8_t> payload;
-    bool timedOut = false;
-    if (!WaitReadable(m_replyTimeoutMs, &timedOut) || !ReadFrame(&kind, &payload, m_replyTimeoutMs)) {
+    bool timedOut = false, ended = false;
+    if (!WaitReadable(m_replyTimeoutMs, &timedOut, &ended) || !ReadFrame(&kind, &payload, m_replyTimeoutMs)) {
+      if (ended) {
+        // Ended by the user: unanswered; the answer that may still come is
+        // not taken for the next request's.
+        ++m_lateAnswers;
+        return false;
+      }
       Drop();
       if (timedOut && m_onTimeout)
         m_onTimeout("The add-in '" + m_program + "' gave no answer within " +
@@ -265,6 +290,10 @@ bool AddInServer::Send(const std::vector<uint8_t>& block, AddInReply* reply) {
       // The add-in's own block while it was asked: handled after this
       // answer, so that answers never cross.
       m_queued.push_back(std::move(payload));
+      continue;
+    }
+    if (m_lateAnswers > 0) {
+      --m_lateAnswers;  // the answer to a wait the user ended
       continue;
     }
     if (payload.size() < 4) return false;

@@ -15,7 +15,9 @@
 //
 // The wait for an answer serves the caller's thread (the window keeps
 // painting) and ends after the reply time: the add-in is then detached and
-// the timeout handler told.
+// the timeout handler told. The user may end it sooner (the wait server
+// says so): the request then counts as unanswered, the add-in stays, and
+// its late answer is dropped when it comes.
 #pragma once
 
 #include <cstdint>
@@ -55,8 +57,14 @@ class AddInServer : public AddInPeer {
   bool Send(const std::vector<uint8_t>& block, AddInReply* reply) override;
 
   // Called every few milliseconds while an answer is awaited (the window
-  // program delivers its paint and timer events); may be empty.
-  void SetWaitServer(std::function<void()> serve) { m_serve = std::move(serve); }
+  // program delivers its paint and timer events); may be empty. False: the
+  // user ended the wait.
+  void SetWaitServer(std::function<bool()> serve) { m_serve = std::move(serve); }
+  // Told when a wait for an answer begins (true, with the add-in's program)
+  // and when it ends (false).
+  void SetWaitNotice(std::function<void(bool waiting, const std::string& program)> notice) {
+    m_notice = std::move(notice);
+  }
   void SetReplyTimeout(int ms) { m_replyTimeoutMs = ms; }
   // Told "The add-in '<program>' gave no answer within <n> seconds ..."
   // when an answer did not come in time.
@@ -73,7 +81,7 @@ class AddInServer : public AddInPeer {
   void RefuseWaitingConnections();
   // Waits for the connection to be readable, serving meanwhile; false on
   // a timeout (*timedOut set) or a failed connection.
-  bool WaitReadable(int timeoutMs, bool* timedOut);
+  bool WaitReadable(int timeoutMs, bool* timedOut, bool* ended);
 
   AddInLinkLogic& m_logic;
   std::string m_folder;
@@ -84,9 +92,12 @@ class AddInServer : public AddInPeer {
   int m_childPid = -1;
   std::deque<std::vector<uint8_t>> m_queued;  // blocks that came while we waited
   std::string m_program;
-  std::function<void()> m_serve;
+  std::function<bool()> m_serve;
+  std::function<void(bool, const std::string&)> m_notice;
+  int m_lateAnswers = 0;  // answers to waits the user ended, still to come
   std::function<void(const std::string&)> m_onTimeout;
   int m_replyTimeoutMs = 10000;
+  int m_exitCleanup = 0;  // removes the socket file at the end by a signal
   bool m_inSend = false;  // an answer is awaited: Poll and another Send keep off the connection
 };
 

@@ -130,14 +130,20 @@ void IpcBuildHandlers::OnBuild(dtc_Make::Build& e) {
     m_state.buildClient = -1;
     return;
   }
+  // A request that starts no build is answered with why: a client waiting
+  // for the build's end would otherwise wait for good.
   if (!CanStartBuild()) {
     m_state.buildClient = -1;
+    dtc_Make::SetStatus s(1, m_shell.IsBusy() ? kIpcBuildRunning : kIpcNoProject);
+    Reply(s, e.m_nSender);
     return;
   }
   m_state.buildByEvent = 1;
   if (!m_shell.RequestBuild(e.m_nMode)) {
     m_state.buildByEvent = 0;
     m_state.buildClient = -1;
+    dtc_Make::SetStatus s(1, kIpcBuildRunning);
+    Reply(s, e.m_nSender);
   }
 }
 

@@ -163,8 +163,15 @@ class RecordingFrame : public FrameHooks {
 
 class RecordingBuild : public BuildPort {
  public:
-  void StartBuild(ProjectRec*, TargetRec*, int mode) override { calls.push_back("Build " + std::to_string(mode)); }
-  void StartTranslate(ProjectRec*, TargetRec*, FileRec*) override { calls.push_back("Translate"); }
+  bool StartBuild(ProjectRec*, TargetRec*, int mode) override {
+    calls.push_back("Build " + std::to_string(mode));
+    return !refuseStart;
+  }
+  bool StartTranslate(ProjectRec*, TargetRec*, FileRec*) override {
+    calls.push_back("Translate");
+    return !refuseStart;
+  }
+  bool refuseStart = false;  // the next starts are refused (a build still runs)
   int StopBuild() override { return 1; }
   bool LastWasTranslation() const override { return translation; }
   void UpdateDependencies(ProjectRec*, TargetRec*) override { calls.push_back("UpdateDependencies"); }

@@ -3,6 +3,7 @@
 // routing of a frame started as the program starts it, with the example
 // project open.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <QApplication>
@@ -388,6 +389,31 @@ TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd
   EXPECT_NE(all.find("compiling LED.c..."), std::string::npos) << all;
 }
 
+// Build requests back to back, each sent the moment the answer to the one
+// before arrives: every one is answered (its end, or a refusal that says
+// why), and the program is not left busy.
+TEST_F(FrameCommandsTest, BackToBackBuildRequestsAreAllAnswered) {
+  if (!fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc")) GTEST_SKIP() << "the ARM tools are not installed";
+  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  // Built once: the requests then find nothing to do and end at once.
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  QProcess child;
+  child.start(QString::fromStdString(client),
+              {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "stress 5000"});
+  ASSERT_TRUE(child.waitForStarted());
+  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 600000));
+  const std::string out = child.readAllStandardOutput().toStdString();
+  EXPECT_EQ(child.exitCode(), 0) << out;
+  EXPECT_NE(out.find("answered 5000 of 5000"), std::string::npos) << out;
+  EXPECT_TRUE(WaitIdle(s.App()));
+  EXPECT_FALSE(s.App().HasState(kStateBusy));
+}
+
 // A translation leaves the target not built whatever it does; a peer is
 // told how its one file went: 0 when the compiler found no error.
 TEST_F(FrameCommandsTest, AnErrorFreeTranslationEndsWithZero) {
@@ -454,6 +480,48 @@ TEST_P(ObjectsAtExit, GoWithTheLastUser) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ObjectsAtExit, ::testing::Values(ExitRow{"Alone", false}, ExitRow{"WithAPeer", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct SignalRow {
+  const char* name;
+  int signal;
+  bool peer;  // another process of the interface is still attached
+};
+
+class ObjectsAtSignal : public FrameCommandsTest, public ::testing::WithParamInterface<SignalRow> {};
+
+// The program ended by SIGTERM, SIGINT or SIGHUP removes the objects when it
+// is their last user, as a normal exit does, and ends as the signal ends it.
+TEST_P(ObjectsAtSignal, GoWithTheLastUser) {
+  const IpcNamespace ns = IpcNamespace::ForTest("sig" + std::to_string(::getpid()), dir + "run");
+  IpcObjects::RemoveAll(ns);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("PM2_IPC_SUFFIX", QString::fromStdString(ns.suffix));
+  env.insert("XDG_RUNTIME_DIR", QString::fromStdString(ns.runtimeDir));
+  env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir + "config"));
+  QProcess program;
+  program.setProcessEnvironment(env);
+  program.start(QString::fromStdString(root + "PM2/pelmora2_window"), {QString::fromStdString(dir + "Blinky.pm2")});
+  ASSERT_TRUE(program.waitForStarted());
+  ASSERT_TRUE(WaitFor([&] { return SharedObjectsOf(ns) == 1 + 3 * kIpcSlotCount; }, 30000));
+  IpcObjects peer(ns);
+  std::string err;
+  if (GetParam().peer) {
+    ASSERT_TRUE(peer.Attach(&err)) << err;
+  }
+  ASSERT_EQ(::kill(pid_t(program.processId()), GetParam().signal), 0);
+  ASSERT_TRUE(program.waitForFinished(30000));
+  EXPECT_EQ(program.exitStatus(), QProcess::CrashExit);
+  EXPECT_EQ(SharedObjectsOf(ns), GetParam().peer ? 1 + 3 * kIpcSlotCount : 0);
+  peer.Detach();
+  EXPECT_EQ(SharedObjectsOf(ns), 0);
+  IpcObjects::RemoveAll(ns);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ObjectsAtSignal,
+                         ::testing::Values(SignalRow{"Term", SIGTERM, false}, SignalRow{"Int", SIGINT, false},
+                                           SignalRow{"Hup", SIGHUP, false}, SignalRow{"TermWithAPeer", SIGTERM, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
@@ -623,6 +691,45 @@ TEST_F(FrameCommandsTest, SourceBrowserCommandFollowsTheTargetsToolset) {
   s.App().SetState(kStateLayoutSwitch);
   EXPECT_FALSE(f->Browser()->FrameMayClose());
   s.App().ClearState(kStateLayoutSwitch);
+}
+
+// An add-in that never answers: while the program waits the status bar
+// names it, and Esc ends each wait at once; the add-in stays attached and
+// no message comes (without Esc every wait would last the whole reply time
+// and detach the add-in with a message).
+TEST_F(FrameCommandsTest, EscEndsTheWaitForASilentAddIn) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
+  ASSERT_TRUE(fs::exists(peer)) << peer;
+  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(dir + "addin-silent.log"));
+  qputenv("PM2_ADDIN_SILENT", "1");
+  test::BoxAnswers closer({QMessageBox::Ok});
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::vector<std::string> shown;
+  QTimer esc;
+  QObject::connect(&esc, &QTimer::timeout, [&] {
+    const std::string text = f->Status()->GetWindowText();
+    if (text.rfind("Waiting", 0) != 0) return;
+    shown.push_back(text);
+    QTest::keyClick(f, Qt::Key_Escape);
+  });
+  esc.start(50);
+  // The start sends the add-in its command states, each waiting for an answer.
+  ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+  esc.stop();
+  qunsetenv("PM2_ADDIN_SILENT");
+  EXPECT_TRUE(f->AddIns()->Logic().Running());
+  EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0], "Waiting for the add-in 'shell_tools_addin_peer' to answer (Esc ends the wait)");
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  // Stopped: the add-in is asked to close (a wait ended the same way).
+  esc.start(50);
+  f->ExecuteCommand(kCmdToggleAddIn);
+  esc.stop();
 }
 
 TEST_F(FrameCommandsTest, SaveAnnouncesTheFileAndItsLineToTheAddIn) {

@@ -4,7 +4,15 @@
 // a build (mode 0) or a rebuild (mode 1), counts the build lines it
 // receives and prints "identity <name>", "lines <n>" and "end <result>".
 // A refusal prints "status <code> <text>".
+// With mode "stress <n>" it asks for n builds back to back, each the moment
+// the answer to the one before arrives (its end or a refusal), and prints
+// "answered <a> of <n>" and "ended <e>" (the builds that ran to their end);
+// a request left without an answer for 60 s ends the run there.
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <chrono>
+#include <thread>
 #include <string>
 
 #include "ipc/ipc_test_client.h"
@@ -23,6 +31,33 @@ int main(int argc, char** argv) {
   std::string s = c.Identify(50);
   c.Say(s);
   if (s.rfind("identity ", 0) != 0) return 4;
+  const bool rebuilds = std::string(argv[3]).rfind("rebuild-stress ", 0) == 0;
+  if (std::string(argv[3]).rfind("stress ", 0) == 0 || rebuilds) {
+    const char* count = std::strchr(argv[3], ' ') + 1;
+    const int n = std::atoi(count);
+    // "stress <n> <ms>": the requests wait from 0 to <ms> after the answer
+    // before them, spread over the range.
+    const char* spread = std::strchr(count, ' ');
+    const int spreadMs = spread ? std::atoi(spread + 1) : 0;
+    int answered = 0, ended = 0;
+    for (int i = 0; i < n; ++i) {
+      if (spreadMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds((i * 37) % (spreadMs + 1)));
+      c.Send(dtc_Make::Build(rebuilds ? 1 : 0));
+      for (;;) {
+        s = c.Next(60000);
+        if (s != "line") break;
+      }
+      if (s == "timeout") break;
+      ++answered;
+      if (s.rfind("end ", 0) == 0)
+        ++ended;
+      else
+        std::fprintf(stderr, "request %d: %s\n", i, s.c_str());
+    }
+    c.Say("answered " + std::to_string(answered) + " of " + std::to_string(n));
+    c.Say("ended " + std::to_string(ended));
+    return answered == n ? 0 : 6;
+  }
   c.Send(dtc_Make::Build(uint8_t(std::atoi(argv[3]))));
   int lines = 0;
   for (;;) {

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "shell/tools/addin_socket.h"
+#include "platform/termination.h"
 
 namespace pm2 {
 namespace {
@@ -277,7 +278,7 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
   int served = 0;
   std::vector<std::string> told;
   server.SetReplyTimeout(300);
-  server.SetWaitServer([&] { ++served; });
+  server.SetWaitServer([&] { return ++served > 0; });
   server.SetTimeoutHandler([&](const std::string& text) { told.push_back(text); });
   std::string err;
   const bool started = server.StartAddIn(peer, false, 10000, &err);
@@ -288,6 +289,42 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
   EXPECT_GE(served, 5);
   EXPECT_EQ(told, (std::vector<std::string>{"The add-in '" + peer + "' gave no answer within 1 seconds and is detached."}));
   EXPECT_EQ(server.WaitForExit(5000), 0);
+  std::system(("rm -rf " + dir).c_str());
+}
+
+// A silent add-in whose wait the user ends (Esc in the window): the request
+// is unanswered at once, the add-in stays attached, no message comes, and
+// the wait was told as it began and ended with the add-in's program.
+TEST(AddInServer, AWaitTheUserEndsLeavesTheRequestUnanswered) {
+  const char* bin = std::getenv("PM2_TEST_BIN");
+  std::string peer = bin ? std::string(bin) + "/tests/shell/tools/shell_tools_addin_peer" : "";
+  if (::access(peer.c_str(), X_OK) != 0) GTEST_SKIP() << "add-in program missing";
+  char tmpl[] = "/tmp/pm2addinXXXXXX";
+  std::string dir = ::mkdtemp(tmpl);
+  ::setenv("PM2_ADDIN_LOG", (dir + "/log").c_str(), 1);
+  ::setenv("PM2_ADDIN_SILENT", "1", 1);
+  ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  FakeAddInFrame frame;
+  AddInLinkLogic link(frame, static_cast<uint32_t>(::getpid()));
+  AddInServer server(link, dir);
+  int served = 0;
+  std::vector<std::string> told, notices;
+  server.SetReplyTimeout(60000);
+  // The user presses Esc at the third look of every wait.
+  server.SetWaitServer([&] { return ++served % 3 != 0; });
+  server.SetWaitNotice([&](bool waiting, const std::string& program) {
+    notices.push_back(waiting ? "wait " + program : "done");
+  });
+  server.SetTimeoutHandler([&](const std::string& text) { told.push_back(text); });
+  std::string err;
+  const bool started = server.StartAddIn(peer, false, 10000, &err);
+  ::unsetenv("PM2_ADDIN_SILENT");
+  ASSERT_TRUE(started) << err;
+  EXPECT_TRUE(link.Running());
+  EXPECT_TRUE(told.empty()) << told[0];
+  ASSERT_GE(notices.size(), 2u);
+  EXPECT_EQ(notices[0], "wait " + peer);
+  EXPECT_EQ(notices[1], "done");
   std::system(("rm -rf " + dir).c_str());
 }
 
@@ -304,7 +341,7 @@ TEST(AddInServer, AddInThatNeverConnectsIsWaitedForWhileTheCallerIsServed) {
   AddInLinkLogic link(frame, static_cast<uint32_t>(::getpid()));
   AddInServer server(link, dir);
   int served = 0;
-  server.SetWaitServer([&] { ++served; });
+  server.SetWaitServer([&] { return ++served > 0; });
   std::string err;
   const auto began = std::chrono::steady_clock::now();
   EXPECT_FALSE(server.StartAddIn(program, false, 600, &err));
@@ -315,6 +352,21 @@ TEST(AddInServer, AddInThatNeverConnectsIsWaitedForWhileTheCallerIsServed) {
   EXPECT_LT(took, std::chrono::milliseconds(2000));
   EXPECT_FALSE(link.Running());
   server.WaitForExit(5000);
+  std::system(("rm -rf " + dir).c_str());
+}
+
+// The program ended by a signal (its termination cleanups run) leaves no
+// socket file of the add-in link behind.
+TEST(AddInServer, TheSocketFileGoesAtTheEndByASignal) {
+  char tmpl[] = "/tmp/pm2addinXXXXXX";
+  std::string dir = ::mkdtemp(tmpl);
+  FakeAddInFrame frame;
+  AddInLinkLogic link(frame, static_cast<uint32_t>(::getpid()));
+  AddInServer server(link, dir);
+  ASSERT_TRUE(server.Listen());
+  ASSERT_EQ(::access(server.SocketPath().c_str(), F_OK), 0);
+  RunTerminationCleanups();
+  EXPECT_NE(::access(server.SocketPath().c_str(), F_OK), 0);
   std::system(("rm -rf " + dir).c_str());
 }
 

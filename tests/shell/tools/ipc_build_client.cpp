@@ -2,7 +2,7 @@
 // build and project handlers:
 //   shell_tools_ipc_client <name suffix> <runtime folder>
 // It attaches, asks WhoIs and prints the identity; asks WhichProject; sets
-// a file group; sends a Build that the IDE refuses silently, prints
+// a file group; sends a Build that the IDE refuses, prints the refusal and
 // "waiting" and waits for the StatusText "go"; builds again and prints the
 // number of build lines and the BuildEnd result.
 #include <chrono>
@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
   send(dtc_Make::SetFileGroup("Remote", "/src", TextList{"a.c", "b.c"}));
   say(Next());
   send(dtc_Make::Build(0));
+  say(Next());  // the refusal, with why
   say("waiting");
   say(Next());  // the IDE's "go": nothing came in between
   send(dtc_Make::Build(0));

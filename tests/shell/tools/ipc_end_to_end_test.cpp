@@ -77,8 +77,10 @@ TEST(IpcEndToEnd, ClientIdentifiesSetsGroupAndBuilds) {
   EXPECT_EQ(state.muted, 0);
   EXPECT_EQ(child.Line(), "project remote");
   EXPECT_EQ(child.Line(), "status 0 Ok.");
+  // The build did not start: the client hears so, and no build client is
+  // left behind.
+  EXPECT_EQ(child.Line(), "status 1 Build command is currently executing");
   EXPECT_EQ(child.Line(), "waiting");
-  // The build did not start: no build client is left behind.
   for (int i = 0; i < 5000 && (shell.refuseNext || state.buildClient != -1); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_FALSE(shell.refuseNext);
   EXPECT_EQ(state.buildClient, -1);

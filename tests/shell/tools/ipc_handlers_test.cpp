@@ -167,9 +167,13 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, BuildRefusalTest,
     ::testing::Values(RefusalRow{"WhileDebugging", true, false, true, true,
                                  {"status 1 Can't execute command while debugging @4"}},
-                      RefusalRow{"WhileBusySilent", false, true, true, true, {}},
-                      RefusalRow{"NoTargetSilent", false, false, false, true, {}},
-                      RefusalRow{"GuiDidNotStart", false, false, true, false, {}}),
+                      RefusalRow{"WhileBusy", false, true, true, true,
+                                 {"status 1 Build command is currently executing @4"}},
+                      RefusalRow{"NoTarget", false, false, false, true, {"status 1 Can't access the project now @4"}},
+                      // The GUI thread refused the start (the last build still
+                      // ended): the client hears so instead of waiting for good.
+                      RefusalRow{"GuiDidNotStart", false, false, true, false,
+                                 {"status 1 Build command is currently executing @4"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IpcFixture, SetFileGroupAddsOnlyFilesNoOtherGroupHolds) {
