@@ -152,21 +152,31 @@ void CMainFrame::RegisterWindowCommands() {
 
   OnCommand(kBooksWindow, [this](CommandId) { OnBooksWindow(); });
   OnCommand(kPeripheralHelp, [this](CommandId) {
-    // The device records of this program carry no help file of their own.
+    // The device records of this program carry no help file of their own:
+    // the item is greyed, and a request that comes all the same (a key)
+    // only beeps.
     m_app.Dialogs().Beep();
   });
   OnUpdate(kPeripheralHelp, [this](CommandState& s) {
     ProjectRec* p = m_app.Project();
     TargetRec* t = p ? p->curTarget : nullptr;
     const bool usable = t && !(t->flags & kTargetDeleted) && t->toolset != kToolsetUndefined;
-    s.Enable(usable);
-    if (usable && !t->DEVICE.empty()) s.SetText("Peripheral &Help for " + t->DEVICE.str());
+    if (!usable) {
+      s.Enable(false);
+      return;
+    }
+    const std::string device = t->DEVICE.empty() ? t->name.str() : t->DEVICE.str();
+    s.SetText("Peripheral &Help for " + device);
+    s.Grey("No peripheral help file is installed for '" + device + "'");
   });
-  m_openUrl = [](const std::string& url) { QDesktopServices::openUrl(QUrl(ToQString(url))); };
+  m_openUrl = [](const std::string& url) { return QDesktopServices::openUrl(QUrl(ToQString(url))); };
   auto support = [this](const char* page) {
     return [this, page](CommandId) {
       const std::string url = std::string(kSupportHost) + page + "?P=Pelmora2&V=" PM2_VERSION "&S=Linux";
-      if (m_openUrl) m_openUrl(url);
+      // Without a web browser the page can't be shown: say so, with the
+      // address, so that it can be opened elsewhere.
+      if (!m_openUrl || !m_openUrl(url))
+        m_app.Dialogs().MessageBox("Could not start a web browser to open '" + url + "'", kMbOk | kMbIconExclamation);
     };
   };
   OnCommand(kSupportKb, support("/support/kb.asp"));

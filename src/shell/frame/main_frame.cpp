@@ -115,6 +115,12 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
     return false;
   };
   // Include files of the context menu: looked for in the project's folders.
+  // The context menu's Insert '#include <...>': the current target's
+  // register header.
+  ctx.registerHeader = [this] {
+    ProjectRec* p = m_app.Project();
+    return p && p->curTarget ? p->curTarget->RGF.str() : std::string();
+  };
   ctx.includeContext = [this](IncludeContext* inc) {
     ProjectRec* p = m_app.Project();
     if (!p || !p->curTarget) return false;
@@ -632,6 +638,10 @@ void CMainFrame::SetOverwrite(const std::string& text) {
   if (index >= 0) m_status->SetPaneText(index, text);
 }
 
+void CMainFrame::ShowStatusText(const std::string& text) {
+  if (m_status) m_status->SetWindowText(text);
+}
+
 int CMainFrame::TargetToolset() const {
   ProjectRec* p = m_app.Project();
   return p && p->curTarget ? int(p->curTarget->toolset) : 100;
@@ -834,6 +844,11 @@ void CMainFrame::UpdateRecentMenu(QMenu* menu) {
 }
 
 void CMainFrame::OnFileSave() {
+  // A new text has no file yet: Save asks for its name as Save As does.
+  if (m_editors->ActiveIsUntitled()) {
+    OnFileSaveAs();
+    return;
+  }
   EditorState();
   m_editors->SaveActive();
 }

@@ -143,12 +143,20 @@ void SECMenuBar::UpdatePopup(QMenu* menu) {
     a->setEnabled(s.enabled);
     a->setCheckable(s.check != 0);
     a->setChecked(s.check == 1);
+    // The item's own text is kept the first time, so that an update that
+    // names no text (nothing selected, another project) shows it again
+    // rather than what an earlier update made of it.
+    const char* const kOwnText = "pm2OwnText";
+    if (!a->property(kOwnText).isValid()) a->setProperty(kOwnText, a->text());
+    const QString own = a->property(kOwnText).toString();
     if (s.textSet) {
       // A text given without a key keeps the key the item shows.
       QString text = ToQString(s.text);
-      const int tab = a->text().indexOf('\t');
-      if (!text.contains('\t') && tab >= 0) text += a->text().mid(tab);
+      const int tab = own.indexOf('\t');
+      if (!text.contains('\t') && tab >= 0) text += own.mid(tab);
       a->setText(text);
+    } else if (a->text() != own) {
+      a->setText(own);
     }
   }
 }

@@ -1,0 +1,325 @@
+// The frame as a new user meets it in the first hour: Find opened again
+// takes what is typed, Save names a new text, the Project menu after
+// another project was opened, the editor's Insert '#include <...>', the
+// support pages without a browser, what a paste can't keep, and message
+// boxes that belong to the frame.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "editor/document/editor_document.h"
+#include "editor/ide/editor_view.h"
+#include "editor/ide/find_dialog.h"
+#include "project/model/project_records.h"
+#include "shell/app/user_dialogs.h"
+#include "shell/frame/command_table.h"
+#include "shell/frame/editor_windows.h"
+#include "shell/frame/frame_bars.h"
+#include "shell/frame/frame_fixture.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
+#include "shell/windows/qt_user_dialogs.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/controls/tree_ctrl.h"
+#include "toolkit/frames/status_bar.h"
+#include "toolkit/menus/menu_bar.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+using test::WaitFor;
+
+class FrameFirstUseTest : public test::ExampleFrameTest {
+ protected:
+  // The popup of the main menu that holds the command, updated as it is
+  // when the user opens it.
+  static QMenu* OpenPopupWith(CMainFrame* f, CommandId id) {
+    SECMenuBar* bar = f->Bars()->MenuBar();
+    for (int i = 0; i < int(bar->Model().Rows().size()); ++i) {
+      QMenu* menu = bar->Model().Rows()[std::size_t(i)].IsPopup() ? bar->PopupFor(i) : nullptr;
+      if (!menu) continue;
+      for (QAction* a : menu->actions())
+        if (a->data().toUInt() == id) {
+          emit menu->aboutToShow();
+          return menu;
+        }
+    }
+    return nullptr;
+  }
+  static QAction* ActionOf(QMenu* menu, CommandId id) {
+    for (QAction* a : menu->actions())
+      if (a->data().toUInt() == id) return a;
+    return nullptr;
+  }
+  static std::string ReadAll(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  static std::string LineText(EditorView* v, int n) {
+    CEditTextBuffer& t = v->Document().Text();
+    CEditLine* line = t.GetLine(n);
+    return line ? line->m_text.substr(0, std::size_t(t.ContentLength(line))) : std::string();
+  }
+};
+
+// Ctrl+F, some typing in the find field, the focus moved on to a button
+// and the dialog closed; typing in the text; Ctrl+F again: the focus is in
+// the find field with its text selected, so what is typed now replaces it
+// (it went nowhere, or after the old text, before). Ctrl+H the same.
+TEST_F(FrameFirstUseTest, FindOpenedAgainTakesWhatIsTyped) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 1, 0);
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  struct Row {
+    const char* name;
+    Qt::Key key;
+  } rows[] = {{"find", Qt::Key_F}, {"replace", Qt::Key_H}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    for (int opening = 0; opening < 2; ++opening) {
+      SCOPED_TRACE(opening);
+      v->setFocus();
+      QTest::keyClicks(v, "w");  // typing in the text between the openings
+      QTest::keyClick(v, Qt::Key_Left);
+      QTest::keyClick(v, r.key, Qt::ControlModifier);
+      EditFindDialog* dialog = v->FindDialog();
+      ASSERT_NE(dialog, nullptr);
+      ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+      QLineEdit* field = dialog->FindCombo()->lineEdit();
+      QComboBox* combo = dialog->FindCombo();
+      ASSERT_TRUE(WaitFor([&] { return QApplication::focusWidget() == combo; }, 5000))
+          << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none");
+      EXPECT_FALSE(field->text().isEmpty());
+      EXPECT_EQ(field->selectedText(), field->text());
+      QTest::keyClicks(QApplication::focusWidget(), "LED_Out");
+      EXPECT_EQ(dialog->FindCombo()->currentText(), "LED_Out");
+      // The focus leaves the field before the dialog closes.
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      EXPECT_NE(QApplication::focusWidget(), combo);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+      ASSERT_TRUE(WaitFor([&] { return !dialog->isVisible(); }, 5000));
+      f->activateWindow();
+      ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    }
+  }
+}
+
+// Ctrl+S and File > Save on a new text ask for its name, as Save As does,
+// and write it there; Cancel writes nothing.
+TEST_F(FrameFirstUseTest, SaveOnANewTextAsksForItsName) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kFileNew));
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  QTest::keyClicks(v, "int z;");
+  std::vector<std::string> offered;
+  f->m_chooseSaveAsFile = [&](const std::string& suggested) {
+    offered.push_back(suggested);
+    return std::string();  // Cancel
+  };
+  EXPECT_TRUE(f->QueryCommand(cmd::kFileSave).enabled);
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kFileSave));
+  ASSERT_EQ(offered.size(), 1u);
+  EXPECT_EQ(offered[0], dir + "Text1");
+  EXPECT_TRUE(f->Editors().ActiveIsUntitled());
+
+  f->m_chooseSaveAsFile = [&](const std::string& suggested) {
+    offered.push_back(suggested);
+    return dir + "z.c";
+  };
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  v->setFocus();
+  QTest::keyClick(v, Qt::Key_S, Qt::ControlModifier);
+  ASSERT_EQ(offered.size(), 2u);
+  EXPECT_NE(ReadAll(dir + "z.c").find("int z;"), std::string::npos);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "z.c");
+  EXPECT_FALSE(f->Editors().ActiveIsUntitled());
+  // Saved once under a name, Save writes there without asking.
+  QTest::keyClicks(v, "x");
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kFileSave));
+  EXPECT_EQ(offered.size(), 2u);
+  EXPECT_NE(ReadAll(dir + "z.c").find("int z;x"), std::string::npos);
+}
+
+// The Project menu names the selected group; after another project was
+// opened (nothing selected in it) the items read as the menu gives them and
+// Remove is greyed, since there is nothing it could remove.
+TEST_F(FrameFirstUseTest, TheProjectMenuAfterAnotherProjectWasOpened) {
+  const std::string other = dir + "other/";
+  fs::create_directories(other);
+  for (const char* name : {"Blinky.pm2", "Blinky.c", "LED.c", "Timer.c", "Startup.s", "LED.h", "Timer.h", "LPC2138.h",
+                           "LPC2138.ld"})
+    fs::copy_file(dir + name, other + name);
+  fs::rename(other + "Blinky.pm2", other + "Other.pm2");
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  GroupRec* group = s.App().Project()->firstGroup;
+  ASSERT_NE(group, nullptr);
+  CPrjView* view = f->ProjectBar()->View();
+  view->Tree()->SelectItem(view->ItemOf(group));
+  ASSERT_EQ(s.App().m_pSelItem, group);
+  QMenu* project = OpenPopupWith(f, cmd::kRemoveItem);
+  ASSERT_NE(project, nullptr);
+  QAction* remove = ActionOf(project, cmd::kRemoveItem);
+  QAction* add = ActionOf(project, cmd::kAddFiles);
+  ASSERT_TRUE(remove && add);
+  const std::string groupName = group->name.str();
+  EXPECT_EQ(remove->text().toStdString(), "R&emove Group '" + groupName + "' and it's Files");
+  EXPECT_EQ(add->text().toStdString(), "Add Files to Group '" + groupName + "'...");
+  EXPECT_TRUE(remove->isEnabled());
+
+  s.App().OpenProject(other + "Other.pm2");
+  ASSERT_NE(s.App().Project(), nullptr);
+  ASSERT_EQ(s.App().Project()->name.str(), "Other");
+  // The new project's tree selects its target, if anything.
+  NodeRec* selected = s.App().m_pSelItem;
+  ASSERT_TRUE(!selected || selected->kind == kKindTarget) << selected->kind;
+  ASSERT_EQ(OpenPopupWith(f, cmd::kRemoveItem), project);
+  EXPECT_EQ(remove->text().toStdString(), "R&emove Item");
+  EXPECT_EQ(add->text().toStdString(), "Add &Files to Group...");
+  EXPECT_FALSE(remove->isEnabled());
+  EXPECT_FALSE(add->isEnabled());
+  // Selecting a file of the new project names it.
+  GroupRec* first = s.App().Project()->firstGroup;
+  ASSERT_TRUE(first && first->firstFile);
+  view->Tree()->SelectItem(view->ItemOf(first->firstFile));
+  OpenPopupWith(f, cmd::kRemoveItem);
+  EXPECT_EQ(remove->text().toStdString(), "R&emove File '" + first->firstFile->name.str() + "'");
+  EXPECT_TRUE(remove->isEnabled());
+}
+
+// The editor's context menu offers the current target's register header
+// and inserts the line at the caret.
+TEST_F(FrameFirstUseTest, TheEditorInsertsTheTargetsRegisterHeader) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  const std::string header = s.App().Project()->curTarget->RGF.str();
+  ASSERT_FALSE(header.empty());
+  f->OpenFileAndShow(dir + "Blinky.c", 1, 0);
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  QMenu menu;
+  ASSERT_TRUE(v->BuildContextMenu(menu));
+  QAction* insert = nullptr;
+  const QString label = QString::fromStdString("Insert '#include <" + header + ">'");
+  for (QAction* a : menu.actions())
+    if (a->text() == label) insert = a;
+  ASSERT_NE(insert, nullptr);
+  EXPECT_TRUE(insert->isEnabled());
+  const std::string before = LineText(v, 1);
+  insert->trigger();
+  EXPECT_EQ(LineText(v, 1), "#include <" + header + ">");
+  EXPECT_EQ(LineText(v, 2), before);
+}
+
+// Knowledge Base, Contact Support and Check for Update say when no web
+// browser can be started, with the address; Peripheral Help is greyed and
+// tells why on the message line.
+TEST_F(FrameFirstUseTest, HelpCommandsSayWhyNothingOpens) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  struct Row {
+    const char* name;
+    CommandId id;
+    const char* page;
+  } rows[] = {{"knowledge base", 35136, "/support/kb.asp"},
+              {"contact", 35137, "/support/contact.asp"},
+              {"update", 35400, "/update/check.asp"}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::string asked;
+    bool opens = false;
+    f->m_openUrl = [&](const std::string& url) {
+      asked = url;
+      return opens;
+    };
+    {
+      test::BoxAnswers boxes({QMessageBox::Ok});
+      EXPECT_TRUE(f->ExecuteCommand(r.id));
+      ASSERT_EQ(boxes.texts.size(), 1u);
+      EXPECT_NE(asked.find(r.page), std::string::npos);
+      EXPECT_EQ(boxes.texts[0], "Could not start a web browser to open '" + asked + "'");
+    }
+    opens = true;
+    test::BoxAnswers boxes({QMessageBox::Ok});
+    EXPECT_TRUE(f->ExecuteCommand(r.id));
+    EXPECT_TRUE(boxes.texts.empty());
+  }
+  const CommandState help = f->QueryCommand(35135);
+  EXPECT_FALSE(help.enabled);
+  EXPECT_EQ(help.text, "Peripheral &Help for " + s.App().Project()->curTarget->DEVICE.str());
+  EXPECT_EQ(help.greyedReason,
+            "No peripheral help file is installed for '" + s.App().Project()->curTarget->DEVICE.str() + "'");
+}
+
+// Text from another program with characters the 8-bit text can't hold:
+// they are pasted as '?', and the message line says how many, once.
+TEST_F(FrameFirstUseTest, APasteSaysWhatTheTextCouldNotHold) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kFileNew));
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  v->setFocus();
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("a\xE6\x97\xA5\xE6\x9C\xAC \xE2\x82\xAC"));
+  f->Status()->SetWindowText("Ready");
+  QTest::keyClick(v, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(LineText(v, 1), "a?? \x80");
+  EXPECT_EQ(f->Status()->GetWindowText(), PasteLossText(2));
+  // Text the code page holds pastes without a word.
+  f->Status()->SetWindowText("Ready");
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("\xC3\xBC"));
+  QTest::keyClick(v, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(LineText(v, 1), "a?? \x80\xFC");
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+}
+
+// The program's message boxes belong to the frame, so that they open over
+// it and over its floating windows rather than behind them.
+TEST_F(FrameFirstUseTest, MessageBoxesBelongToTheFrame) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(s.runtime.Dialogs().ParentWindow(), f);
+  QWidget* parent = nullptr;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&parent] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      parent = box->parentWidget();
+      box->accept();
+    }
+  });
+  answer.start(10);
+  s.App().Dialogs().MessageBox("A damaged settings file was reset.", kMbOk | kMbIconExclamation);
+  EXPECT_EQ(parent, f);
+}
+
+}  // namespace
+}  // namespace pm2
