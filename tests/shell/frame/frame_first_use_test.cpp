@@ -25,6 +25,7 @@
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_fixture.h"
+#include "shell/frame/frame_workspace.h"
 #include "shell/project_window/prj_view.h"
 #include "shell/project_window/prj_win.h"
 #include "shell/windows/qt_user_dialogs.h"
@@ -32,6 +33,8 @@
 #include "toolkit/controls/tree_ctrl.h"
 #include "toolkit/frames/status_bar.h"
 #include "toolkit/menus/menu_bar.h"
+#include "toolkit/workspace/workspace_list.h"
+#include "toolkit/workspace/workspace_manager.h"
 
 namespace fs = std::filesystem;
 
@@ -299,6 +302,33 @@ TEST_F(FrameFirstUseTest, APasteSaysWhatTheTextCouldNotHold) {
   QTest::keyClick(v, Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(LineText(v, 1), "a?? \x80\xFC");
   EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+}
+
+// A workspace saved and opened again from the Window menu: its layout is
+// applied, and the menu bar and the target box stay as they were.
+TEST_F(FrameFirstUseTest, OpeningAWorkspaceKeepsTheMenusAndTheTargetBox) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->Workspace(), nullptr);
+  SECWorkspaceManagerEx& mgr = f->Workspace()->Manager();
+  SECMenuBar* menus = f->Bars()->MenuBar();
+  ASSERT_TRUE(menus && !menus->isHidden());
+  ASSERT_NE(f->Bars()->TargetBox(), nullptr);
+  const QString target = QString::fromStdString(s.App().Project()->curTarget->name.str());
+  ASSERT_EQ(f->Bars()->TargetBox()->currentText(), target);
+  f->ExecuteCommand(cmd::kViewOutputBar);
+  ASSERT_TRUE(mgr.SaveWorkspace("Layout")) << mgr.LastError();
+  f->ExecuteCommand(cmd::kViewOutputBar);
+  ASSERT_TRUE(f->ExecuteCommand(kIdWorkspaceRecentFirst));
+  EXPECT_EQ(mgr.CurrentName(), "Layout");
+  EXPECT_FALSE(f->OutputBar()->IsBarVisible());  // the layout was applied
+  EXPECT_FALSE(menus->isHidden());
+  EXPECT_EQ(f->CommandBar(), menus);
+  QComboBox* box = f->Bars()->TargetBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->currentText(), target);
+  EXPECT_GT(box->count(), 0);
 }
 
 // The program's message boxes belong to the frame, so that they open over
