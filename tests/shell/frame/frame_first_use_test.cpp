@@ -331,6 +331,60 @@ TEST_F(FrameFirstUseTest, OpeningAWorkspaceKeepsTheMenusAndTheTargetBox) {
   EXPECT_GT(box->count(), 0);
 }
 
+// Window > Cascade gives windows of a useful size; a maximised editor
+// window comes back maximised with the project, and restored takes the
+// rectangle it had; a window saved in a larger area comes back inside.
+TEST_F(FrameFirstUseTest, EditorWindowsCascadeAndComeBackAsTheyWere) {
+  SettingsStore settings(dir + "settings.ini");
+  QRect cascaded;
+  {
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    f->resize(1000, 760);
+    f->OpenFileAndShow(dir + "Timer.c", 1, 0);
+    f->OpenFileAndShow(dir + "LED.c", 1, 0);
+    f->OpenFileAndShow(dir + "Blinky.c", 1, 0);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(f->ExecuteCommand(57650));  // Window > Cascade
+    const QSize area = f->MdiClient()->viewport()->size();
+    const QList<QMdiSubWindow*> windows = f->MdiClient()->subWindowList();
+    ASSERT_EQ(windows.size(), 3);
+    for (QMdiSubWindow* w : windows) {
+      SCOPED_TRACE(w->windowTitle().toStdString());
+      EXPECT_GE(w->width(), area.width() * 3 / 5);
+      EXPECT_GE(w->height(), area.height() * 3 / 5);
+      EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(w->geometry()));
+    }
+    // The active window is in front, furthest down.
+    QMdiSubWindow* active = f->MdiClient()->activeSubWindow();
+    ASSERT_NE(active, nullptr);
+    for (QMdiSubWindow* w : windows) EXPECT_LE(w->y(), active->y());
+    cascaded = active->geometry();
+    active->showMaximized();
+    EXPECT_TRUE(f->close());
+  }
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::Session s(again, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(f->Editors().Count(), 3);
+  QMdiSubWindow* active = f->MdiClient()->activeSubWindow();
+  ASSERT_NE(active, nullptr);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "Blinky.c");
+  EXPECT_TRUE(active->isMaximized());
+  active->showNormal();
+  const QSize area = f->MdiClient()->viewport()->size();
+  if (area.width() >= cascaded.right() && area.height() >= cascaded.bottom()) {
+    EXPECT_EQ(active->geometry(), cascaded);
+  }
+  for (QMdiSubWindow* w : f->MdiClient()->subWindowList())
+    EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(w->geometry())) << w->windowTitle().toStdString();
+}
+
 // The program's message boxes belong to the frame, so that they open over
 // it and over its floating windows rather than behind them.
 TEST_F(FrameFirstUseTest, MessageBoxesBelongToTheFrame) {
