@@ -289,8 +289,11 @@ void CMainFrame::UpdateWindowMenu(QMenu* menu) {
   for (int i = 0; i < list.size() && kFirstMdiChild + CommandId(i) <= kLastMdiChild; ++i) {
     QAction* a = menu->addAction(QString("&%1 %2").arg(i + 1).arg(list[i]->windowTitle()));
     a->setData(uint(kFirstMdiChild + CommandId(i)));
-    a->setCheckable(true);
-    a->setChecked(list[i] == MdiClient()->activeSubWindow());
+    // Only the active window carries a mark; the others show none (an
+    // empty check box beside each would read as a mark too).
+    const bool active = list[i] == MdiClient()->activeSubWindow();
+    a->setCheckable(active);
+    a->setChecked(active);
   }
 }
 

@@ -385,6 +385,61 @@ TEST_F(FrameFirstUseTest, EditorWindowsCascadeAndComeBackAsTheyWere) {
     EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(w->geometry())) << w->windowTitle().toStdString();
 }
 
+// The Window menu lists the open windows and marks the active one only.
+TEST_F(FrameFirstUseTest, TheWindowListMarksOnlyTheActiveWindow) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Timer.c", 1, 0);
+  f->OpenFileAndShow(dir + "LED.c", 1, 0);
+  f->OpenFileAndShow(dir + "Blinky.c", 1, 0);
+  for (const char* activeFile : {"Blinky.c", "Timer.c"}) {
+    SCOPED_TRACE(activeFile);
+    f->OpenFileAndShow(dir + activeFile, 1, 0);
+    QMenu* window = OpenPopupWith(f, 57650);
+    ASSERT_NE(window, nullptr);
+    int listed = 0;
+    std::vector<std::string> marked;
+    for (QAction* a : window->actions()) {
+      const unsigned id = a->data().toUInt();
+      if (id < 65280 || id > 65288) continue;
+      ++listed;
+      if (a->isCheckable() || a->isChecked()) marked.push_back(a->text().toStdString());
+    }
+    EXPECT_EQ(listed, 3);
+    ASSERT_EQ(marked.size(), 1u);
+    EXPECT_NE(marked[0].find(activeFile), std::string::npos) << marked[0];
+  }
+}
+
+// Ctrl+F4 closes the active editor window (a modified one asks first).
+TEST_F(FrameFirstUseTest, CtrlF4ClosesTheActiveEditorWindow) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "LED.c", 1, 0);
+  f->OpenFileAndShow(dir + "Blinky.c", 1, 0);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  EditorView* v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  v->setFocus();
+  QTest::keyClick(v, Qt::Key_F4, Qt::ControlModifier);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(f->Editors().Count(), 1);
+  EXPECT_EQ(f->Editors().ActiveTitle(), "LED.c");
+  // A modified text asks; Cancel keeps it open.
+  v = f->Editors().Active();
+  ASSERT_NE(v, nullptr);
+  QTest::keyClicks(v, "x");
+  test::BoxAnswers boxes({QMessageBox::Cancel});
+  v->setFocus();
+  QTest::keyClick(v, Qt::Key_F4, Qt::ControlModifier);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(boxes.texts.size(), 1u);
+  EXPECT_EQ(f->Editors().Count(), 1);
+}
+
 // The program's message boxes belong to the frame, so that they open over
 // it and over its floating windows rather than behind them.
 TEST_F(FrameFirstUseTest, MessageBoxesBelongToTheFrame) {
