@@ -46,6 +46,7 @@
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/docking/bar_styles.h"
+#include "toolkit/controls/tab_windows.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/frames/status_bar.h"
@@ -274,6 +275,9 @@ void CMainFrame::CreateBars() {
     m_outputBar->SetChild(m_output);
     TrackWindow(m_app.m_windows, WindowSlot::OutputPane, m_output);
     ApplyOutputFont();
+    // Floated, the window is wide enough to show its page tabs whole.
+    Size& floating = m_outputBar->State().szFloat;
+    floating.cx = std::max(floating.cx, m_output->TabWnd()->FullStripWidth());
   }
   m_watchBar = MakeBar(this, new SECControlBar, "Watches", kWatchBarId, CBRS_ALIGN_BOTTOM);
   m_memoryBar = MakeBar(this, new SECControlBar, "Memory", kMemoryBarId, CBRS_ALIGN_BOTTOM);

@@ -30,7 +30,12 @@
 #include "shell/project_window/prj_win.h"
 #include "shell/windows/qt_user_dialogs.h"
 #include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/controls/tab_controls.h"
+#include "toolkit/controls/tab_windows.h"
 #include "toolkit/controls/tree_ctrl.h"
+#include "toolkit/docking/bar_styles.h"
+#include "toolkit/frames/control_bar.h"
+#include "shell/output/out_win.h"
 #include "toolkit/frames/status_bar.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/workspace/workspace_list.h"
@@ -410,6 +415,29 @@ TEST_F(FrameFirstUseTest, TheWindowListMarksOnlyTheActiveWindow) {
     ASSERT_EQ(marked.size(), 1u);
     EXPECT_NE(marked[0].find(activeFile), std::string::npos) << marked[0];
   }
+}
+
+// The output window shows its page tabs whole floating, and docked again.
+TEST_F(FrameFirstUseTest, TheOutputTabsShowWholeFloatingAndDockedAgain) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->resize(1000, 760);
+  SECTabWnd* tabs = f->Output()->TabWnd();
+  auto* strip = dynamic_cast<SECTabControlModel*>(tabs->TabCtrl());
+  ASSERT_NE(strip, nullptr);
+  ASSERT_EQ(strip->GetTabCount(), 3);
+  auto allShown = [&] {
+    QCoreApplication::processEvents();
+    return tabs->TabWidget()->width() >= strip->FullWidth();
+  };
+  EXPECT_TRUE(allShown());
+  f->FloatControlBar(f->OutputBar(), f->mapToGlobal(QPoint(200, 200)), CBRS_ALIGN_TOP);
+  ASSERT_TRUE(f->OutputBar()->IsFloating());
+  EXPECT_TRUE(allShown()) << tabs->TabWidget()->width() << " < " << strip->FullWidth();
+  f->DockControlBar(f->OutputBar(), f->GetDockBar(AFX_IDW_DOCKBAR_BOTTOM));
+  ASSERT_FALSE(f->OutputBar()->IsFloating());
+  EXPECT_TRUE(allShown()) << tabs->TabWidget()->width() << " < " << strip->FullWidth();
 }
 
 // Ctrl+F4 closes the active editor window (a modified one asks first).
