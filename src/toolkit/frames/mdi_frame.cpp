@@ -449,6 +449,12 @@ void SECMDIFrameWnd::OnBarContextMenu(SECControlBar* bar, QMenu* menu) {
 }
 
 void SECMDIFrameWnd::closeEvent(QCloseEvent* e) {
+  // A close request while the toolbars are customised is ignored: the
+  // customisation ends first.
+  if (m_infoExSource && m_infoExSource->IsCustomizing()) {
+    e->ignore();
+    return;
+  }
   if (m_closeHook && !m_closeHook()) {
     e->ignore();
     return;

@@ -38,6 +38,7 @@
 #include "shell/output/out_win.h"
 #include "toolkit/frames/status_bar.h"
 #include "toolkit/menus/menu_bar.h"
+#include "toolkit/toolbars/toolbar_manager.h"
 #include "toolkit/workspace/workspace_list.h"
 #include "toolkit/workspace/workspace_manager.h"
 
@@ -438,6 +439,19 @@ TEST_F(FrameFirstUseTest, TheOutputTabsShowWholeFloatingAndDockedAgain) {
   f->DockControlBar(f->OutputBar(), f->GetDockBar(AFX_IDW_DOCKBAR_BOTTOM));
   ASSERT_FALSE(f->OutputBar()->IsFloating());
   EXPECT_TRUE(allShown()) << tabs->TabWidget()->width() << " < " << strip->FullWidth();
+}
+
+// While the toolbars are customised the frame ignores close requests.
+TEST_F(FrameFirstUseTest, NoCloseWhileTheToolbarsAreCustomised) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->Bars()->Manager(), nullptr);
+  f->Bars()->Manager()->SetCustomizeMode(true);
+  EXPECT_FALSE(f->close());
+  EXPECT_TRUE(f->isVisible());
+  f->Bars()->Manager()->SetCustomizeMode(false);
+  EXPECT_TRUE(f->close());
 }
 
 // Ctrl+F4 closes the active editor window (a modified one asks first).
