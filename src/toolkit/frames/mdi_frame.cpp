@@ -417,7 +417,7 @@ bool SECMDIFrameWnd::RouteCommand(CommandId id) {
   std::vector<CommandTarget*> chain;
   if (m_activeBarChild) chain.push_back(m_activeBarChild);
   else if (auto* child = dynamic_cast<CommandTarget*>(m_mdi->activeSubWindow())) chain.push_back(child);
-  if (m_workspaceHook) chain.push_back(m_workspaceHook);
+  if (CommandTarget* hook = WorkspaceHook()) chain.push_back(hook);
   chain.push_back(this);
   router.SetChain(chain);
   return router.Route(id);
@@ -428,7 +428,7 @@ CommandState SECMDIFrameWnd::QueryCommandState(CommandId id) {
   std::vector<CommandTarget*> chain;
   if (m_activeBarChild) chain.push_back(m_activeBarChild);
   else if (auto* child = dynamic_cast<CommandTarget*>(m_mdi->activeSubWindow())) chain.push_back(child);
-  if (m_workspaceHook) chain.push_back(m_workspaceHook);
+  if (CommandTarget* hook = WorkspaceHook()) chain.push_back(hook);
   chain.push_back(this);
   router.SetChain(chain);
   return router.QueryState(id);
