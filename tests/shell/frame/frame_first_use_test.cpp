@@ -217,6 +217,18 @@ TEST_F(FrameFirstUseTest, TheProjectMenuAfterAnotherProjectWasOpened) {
   OpenPopupWith(f, cmd::kRemoveItem);
   EXPECT_EQ(remove->text().toStdString(), "R&emove File '" + first->firstFile->name.str() + "'");
   EXPECT_TRUE(remove->isEnabled());
+  // An item named after the active text keeps its key, and reads as the
+  // menu gives it again once no text is open.
+  f->OpenFileAndShow(other + "LED.c", 1, 0);
+  OpenPopupWith(f, cmd::kTranslate);
+  QAction* translate = ActionOf(project, cmd::kTranslate);
+  ASSERT_NE(translate, nullptr);
+  EXPECT_EQ(translate->text().toStdString(), "&Translate LED.c\tCtrl+F7");
+  f->MdiClient()->closeAllSubWindows();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(f->Editors().Count(), 0);
+  OpenPopupWith(f, cmd::kTranslate);
+  EXPECT_EQ(translate->text().toStdString(), "&Translate\tCtrl+F7");
 }
 
 // The editor's context menu offers the current target's register header
