@@ -159,21 +159,8 @@ bool AtomicFileWriter::Write(const std::string& path, std::string_view data, std
     return fail(e);
   }
 
-  bool movedToBackup = false;
-  if (exists && !backupPath.empty() && backupPath != path) {
-    // Take the backup as a second name of the old file so that the target
-    // name never goes missing; fall back to a rename where links fail.
-    m_disk->Remove(backupPath);
-    int le = m_disk->Link(path, backupPath);
-    if (le != 0) {
-      int re = m_disk->Rename(path, backupPath);
-      if (re != 0) m_backupWarning = FileErrorText("create", backupPath, re);
-      movedToBackup = re == 0;
-    }
-  }
+  if (exists && !backupPath.empty() && backupPath != path) TakeBackup(path, backupPath);
   if (int re = m_disk->Rename(temp, path)) {
-    // Put the old file back under its name when it was moved away.
-    if (movedToBackup) m_disk->Rename(backupPath, path);
     m_disk->Remove(temp);
     return fail(re);
   }
@@ -182,6 +169,44 @@ bool AtomicFileWriter::Write(const std::string& path, std::string_view data, std
     return fail(se);
   }
   return true;
+}
+
+void AtomicFileWriter::TakeBackup(const std::string& path, const std::string& backupPath) {
+  // A second name of the old file. Another writer of the same file may
+  // make the backup name again between the removal and the link; the link
+  // is then tried again.
+  int le = 0;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    m_disk->Remove(backupPath);
+    le = m_disk->Link(path, backupPath);
+    if (le != EEXIST) break;
+  }
+  if (le == 0) return;
+  // Where no link can be made the old bytes are copied, by a whole-file
+  // write of their own. The old file is never moved away from its name:
+  // another program (a second instance opening the project) must find it
+  // there at every moment.
+  std::string old;
+  int e = m_disk->ReadAll(path, &old);
+  std::string temp;
+  int handle = -1;
+  if (e == 0) {
+    for (int attempt = 0;; ++attempt) {
+      temp = backupPath + ".~pm2tmp" + std::to_string(::getpid()) + "_" + std::to_string(g_tempCounter.fetch_add(1));
+      if (m_tempObserver) m_tempObserver(temp);
+      e = m_disk->CreateNew(temp, DefaultNewMode(), &handle);
+      if (e != EEXIST || attempt > 100) break;
+    }
+  }
+  if (e == 0) {
+    e = m_disk->Write(handle, old.data(), old.size());
+    if (e == 0) e = m_disk->Sync(handle);
+    const int closeErr = m_disk->Close(handle);
+    if (e == 0) e = closeErr;
+    if (e == 0) e = m_disk->Rename(temp, backupPath);
+    if (e != 0) m_disk->Remove(temp);
+  }
+  if (e != 0) m_backupWarning = FileErrorText("create", backupPath, e);
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* err,

@@ -5,7 +5,9 @@
 // fsynced last. The old file is never deleted first: until the rename it
 // stays whole, after it the new file is complete. A backup of the old file,
 // when asked for, is taken as a hard link (or, where links are not possible,
-// by rename) just before the new file takes the name.
+// as a copy written the same way) just before the new file takes the name;
+// the target's name is never without a whole file behind it, so another
+// process that opens it at any moment finds it.
 //
 // Every disk operation goes through `Disk`, so tests can fail any step.
 #pragma once
@@ -73,6 +75,9 @@ class AtomicFileWriter {
   }
 
  private:
+  // The old file's backup, by link or copy; a failure only warns.
+  void TakeBackup(const std::string& path, const std::string& backupPath);
+
   Disk* m_disk;
   std::string m_backupWarning;
   std::function<void(const std::string&)> m_tempObserver;

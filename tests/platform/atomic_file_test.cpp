@@ -37,7 +37,7 @@ TEST(AtomicFileWriter, AnyFailedStepKeepsTheOldFileAndSaysWhy) {
     std::string err;
     bool ok = writer.Write("d/a.ini", kNew, &err, "d/a_ini.Bak");
     if (row.op == FaultDisk::kLink) {
-      // A backup that cannot be linked is taken by rename; the write goes on.
+      // A backup that cannot be linked is taken as a copy; the write goes on.
       ASSERT_TRUE(ok) << err;
       EXPECT_EQ(disk.Get("d/a.ini"), kNew);
       EXPECT_EQ(disk.Get("d/a_ini.Bak"), kOld);
@@ -51,17 +51,60 @@ TEST(AtomicFileWriter, AnyFailedStepKeepsTheOldFileAndSaysWhy) {
   }
 }
 
-// The rename fallback for the backup moves the old file away; when the new
-// file then cannot take the name, the old one is put back.
-TEST(AtomicFileWriter, FailedRenameAfterBackupByRenameRestoresTheOldFile) {
+// A backup copied where no link can be made; when the new file then cannot
+// take the name, the old one is still there, and the backup is whole.
+TEST(AtomicFileWriter, FailedRenameAfterBackupByCopyKeepsTheOldFile) {
   FaultDisk disk;
   disk.Put("a.ini", kOld);
   disk.FailAt(FaultDisk::kLink, 1, EPERM);
-  disk.FailAt(FaultDisk::kRename, 2, EIO);  // 1: backup, 2: the new file
+  disk.FailAt(FaultDisk::kRename, 2, EIO);  // 1: the backup's copy, 2: the new file
   AtomicFileWriter writer(&disk);
   std::string err;
   EXPECT_FALSE(writer.Write("a.ini", kNew, &err, "a_ini.Bak"));
   EXPECT_EQ(disk.Get("a.ini"), kOld);
+  EXPECT_EQ(disk.Get("a_ini.Bak"), kOld);
+  for (const std::string& name : disk.Names()) EXPECT_TRUE(name == "a.ini" || name == "a_ini.Bak") << name;
+}
+
+// Another program that opens the file at any moment of a write with a
+// backup finds it: whether the link is refused (a file system without
+// links), or the backup name is taken again at once by a second writer of
+// the same file (two instances saving one project), the old file never
+// leaves its name. The backup holds the old bytes, or a warning says why not.
+TEST(AtomicFileWriter, TheNameNeverGoesMissingWhileTheBackupIsTaken) {
+  struct Row {
+    const char* name;
+    int linkError;
+    bool always;
+    bool backupTaken;
+  } rows[] = {
+      {"links refused", EPERM, true, true},
+      {"backup name taken again once", EEXIST, false, true},
+      {"backup name taken again every time", EEXIST, true, true},
+      {"no room for the copy", EPERM, true, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    FaultDisk disk;
+    disk.Put("p/x.pm2", kOld);
+    disk.WatchName("p/x.pm2");
+    if (r.always) disk.FailFrom(FaultDisk::kLink, 1, r.linkError);
+    else disk.FailAt(FaultDisk::kLink, 1, r.linkError);
+    if (!r.backupTaken) disk.FailAt(FaultDisk::kWrite, 2, ENOSPC);  // 1: the new file, 2: the copy
+    AtomicFileWriter writer(&disk);
+    std::string err;
+    ASSERT_TRUE(writer.Write("p/x.pm2", kNew, &err, "p/x_pm2.Bak")) << err;
+    EXPECT_FALSE(disk.WatchedNameWentMissing());
+    EXPECT_EQ(disk.Get("p/x.pm2"), kNew);
+    if (r.backupTaken) {
+      EXPECT_EQ(disk.Get("p/x_pm2.Bak"), kOld);
+      EXPECT_EQ(writer.BackupWarning(), "");
+    } else {
+      EXPECT_EQ(writer.BackupWarning(), std::string("Cannot create 'p/x_pm2.Bak': ") + std::strerror(ENOSPC));
+    }
+    for (const std::string& name : disk.Names())
+      EXPECT_TRUE(name == "p/x.pm2" || name == "p/x_pm2.Bak") << name;
+  }
 }
 
 // A crash at any point of the write leaves the old file or the complete new

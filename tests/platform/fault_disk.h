@@ -24,6 +24,15 @@ class FaultDisk : public Disk {
     m_failAt[op] = n;
     m_failErr[op] = err;
   }
+  // Every call of `op` from the n-th on fails with `err`.
+  void FailFrom(Op op, int n, int err = EIO) {
+    m_failFrom[op] = n;
+    m_failErr[op] = err;
+  }
+  // Notes whether `path` is without a file before any operation, as another
+  // process looking for it at that moment would find it.
+  void WatchName(const std::string& path) { m_watched = path; }
+  bool WatchedNameWentMissing() const { return m_watchedMissing; }
   // The n-th operation of any kind (1-based, counting from now) crashes the
   // disk first: it and every later call fail with EIO until Reboot().
   void CrashAt(int n) { m_crashIn = n; }
@@ -140,8 +149,10 @@ class FaultDisk : public Disk {
       m_crashed = true;
       return EIO;
     }
+    if (!m_watched.empty() && !m_names.count(m_watched)) m_watchedMissing = true;
     ++m_calls[op];
     if (m_failAt[op] != 0 && m_calls[op] == m_failAt[op]) return m_failErr[op];
+    if (m_failFrom[op] != 0 && m_calls[op] >= m_failFrom[op]) return m_failErr[op];
     return 0;
   }
 
@@ -152,6 +163,9 @@ class FaultDisk : public Disk {
   int m_nextInode = 1;
   int m_nextHandle = 3;
   int m_failAt[kOpCount] = {};
+  int m_failFrom[kOpCount] = {};
+  std::string m_watched;
+  bool m_watchedMissing = false;
   int m_failErr[kOpCount] = {};
   int m_calls[kOpCount] = {};
   int m_crashIn = 0;

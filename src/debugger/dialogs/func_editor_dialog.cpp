@@ -68,10 +68,12 @@ void FunctionEditor::OpenFindDialog(int command) {
     if (m_findDialog) m_findDialog->close();
     return;
   }
-  // An open dialog, find or replace, is only brought forward.
+  // An open dialog, find or replace, is brought forward with the focus in
+  // its find field.
   if (m_findDialog && m_findDialog->isVisible()) {
     m_findDialog->raise();
     m_findDialog->activateWindow();
+    m_findDialog->TakeFocus();
     return;
   }
   const bool replace = command == kCmdEditReplace;

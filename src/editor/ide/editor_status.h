@@ -15,6 +15,8 @@ class EditorStatusPanes {
   virtual void SetReadOnly(const std::string& text) = 0;
   // "OVR" while typing overwrites, "" while it inserts.
   virtual void SetOverwrite(const std::string& /*text*/) {}
+  // A passing note on the message line (what a paste could not keep).
+  virtual void ShowStatusText(const std::string& /*text*/) {}
 };
 
 }  // namespace pm2

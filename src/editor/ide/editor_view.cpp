@@ -24,6 +24,11 @@ namespace {
 QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 }  // namespace
 
+std::string PasteLossText(std::size_t lost) {
+  return "Pasted with " + std::to_string(lost) + (lost == 1 ? " character" : " characters") +
+         " as '?': the text holds Windows-1252 characters only";
+}
+
 EditorView::EditorView(EditorDocument* doc, EditShared* shared, EditorViewContext* ctx, QWidget* parent)
     : EditView(&doc->Text(), shared, parent), m_doc(doc), m_ctx(ctx) {
   if (!m_ctx->appState) m_ctx->appState = &m_ownState;
@@ -36,6 +41,11 @@ EditorView::EditorView(EditorDocument* doc, EditShared* shared, EditorViewContex
       const QByteArray bytes = text.toLatin1();  // the view made it from these bytes
       if (m_ctx->showMessage) m_ctx->showMessage(std::string(bytes.constData(), std::size_t(bytes.size())));
     });
+  // Characters a paste could not keep are said on the message line, once
+  // per paste.
+  SetPasteLossHandler([this](std::size_t lost) {
+    if (m_ctx->status) m_ctx->status->ShowStatusText(PasteLossText(lost));
+  });
   m_margin = new EditorMargin(*this, &m_ctx->debug);
   SetMarginPainter([this](QPainter& p, const QRect& cell, const CEditLine& line) { m_margin->Paint(p, cell, line); });
   ApplyTypeSettings();
@@ -127,10 +137,12 @@ void EditorView::RequestDialog(int command) {
     if (m_findDialog) m_findDialog->close();
     return;
   }
-  // An open dialog, find or replace, is only brought forward.
+  // An open dialog, find or replace, is brought forward with the focus in
+  // its find field.
   if (IsFindDialogOpen()) {
     m_findDialog->raise();
     m_findDialog->activateWindow();
+    m_findDialog->TakeFocus();
     return;
   }
   bool replace = command == kCmdEditReplace;

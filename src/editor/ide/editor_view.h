@@ -76,6 +76,9 @@ struct EditorViewContext {
   EditorDebugLink* debug = nullptr;
 };
 
+// The message line's note on a paste that lost `lost` characters.
+std::string PasteLossText(std::size_t lost);
+
 class EditorView : public EditView, public DocumentView {
   Q_OBJECT
  public:

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -121,6 +122,14 @@ void EditFindDialog::Prepare() {
   }
   adjustSize();
   Place();
+  TakeFocus();
+}
+
+void EditFindDialog::TakeFocus() {
+  // Every opening starts in the find field with its text selected, so that
+  // what is typed replaces it, wherever the focus was when it last closed.
+  m_find->setFocus(Qt::OtherFocusReason);
+  if (QLineEdit* edit = m_find->lineEdit()) edit->selectAll();
 }
 
 void EditFindDialog::Place() {

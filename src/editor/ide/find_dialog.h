@@ -32,8 +32,12 @@ class EditFindDialog : public QDialog {
   bool IsReplace() const { return m_replace; }
   // Before showing: options and histories from the profile, the find text
   // from the selection or the word at the caret (else the newest entry),
-  // and the position.
+  // and the position; the focus goes to the find field with its text
+  // selected.
   void Prepare();
+  // The focus in the find field, its text selected (an open dialog brought
+  // forward again).
+  void TakeFocus();
 
   // The buttons.
   void FindNext();

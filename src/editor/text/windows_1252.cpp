@@ -36,7 +36,12 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
-std::string Utf8ToWindows1252(std::string_view in) {
+char32_t Windows1252Char(unsigned char byte) {
+  return byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : char32_t(byte);
+}
+
+std::string Utf8ToWindows1252(std::string_view in, std::size_t* lost) {
+  if (lost) *lost = 0;
   std::string out;
   out.reserve(in.size());
   std::size_t i = 0;
@@ -56,7 +61,9 @@ std::string Utf8ToWindows1252(std::string_view in) {
     // Overlong forms, surrogates and values past Unicode are broken too.
     static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
     if (ok && (c < kLeast[more] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)) ok = false;
-    out += ok ? ByteOf(c) : '?';
+    const char byte = ok ? ByteOf(c) : '?';
+    if (lost && byte == '?' && !(ok && c == '?')) ++*lost;
+    out += byte;
     i += std::size_t(taken);
   }
   return out;
@@ -67,7 +74,7 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   out.reserve(bytes.size() * 2);
   for (char b : bytes) {
     const auto u = std::uint8_t(b);
-    AppendUtf8(out, u >= 0x80 && u <= 0x9F ? kHighControls[u - 0x80] : char32_t(u));
+    AppendUtf8(out, Windows1252Char(u));
   }
   return out;
 }

@@ -49,6 +49,11 @@ class EditView : public QAbstractScrollArea, public EditHost {
   virtual bool BuildContextMenu(QMenu& menu);
   // Draws the margin's marks of the rows (unset: bookmarks only).
   void SetMarginPainter(MarginPainter painter) { m_marginPainter = std::move(painter); }
+  // Told once per paste how many of another program's characters the
+  // 8-bit text could not hold (they were pasted as '?').
+  void SetPasteLossHandler(std::function<void(std::size_t lost)> handler) {
+    m_clipboard.onLostCharacters = std::move(handler);
+  }
 
   // ---- EditHost ----
   void InvalidateAll() override;

@@ -7,6 +7,7 @@
 
 #include "editor/engine/edit_engine.h"
 #include "editor/engine/line_layout.h"
+#include "editor/view/qt_clipboard.h"
 #include "toolkit/core/sys_colors.h"
 
 namespace pm2 {
@@ -118,7 +119,7 @@ void PaintEditRows(QPainter& p, EditEngine& engine, const QRect& area, const QFo
       int end = col + 1;
       while (end < visibleEnd && r.cells[size_t(end)] == a && (end >= selA && end < selB) == sel) ++end;
       p.setPen(sel ? c.highlightText : CellColour(c, a));
-      p.drawText(ColumnX(s, col), y + ascent, QString::fromLatin1(r.text.data() + col, qsizetype(end - col)));
+      p.drawText(ColumnX(s, col), y + ascent, EditPaintText(r.text.data() + col, qsizetype(end - col)));
       col = end;
     }
   }

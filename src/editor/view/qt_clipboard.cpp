@@ -30,12 +30,20 @@ bool HasEditText(const QMimeData* data) {
   return data && (data->hasFormat(QString::fromLatin1(kEditBytesMime)) || data->hasText());
 }
 
-std::optional<std::string> TakeEditText(const QMimeData* data) {
+std::optional<std::string> TakeEditText(const QMimeData* data, std::size_t* lost) {
+  if (lost) *lost = 0;
   if (!data) return std::nullopt;
   if (data->hasFormat(QString::fromLatin1(kEditBytesMime)))
     return FromByteArray(data->data(QString::fromLatin1(kEditBytesMime)));
   if (!data->hasText()) return std::nullopt;
-  return Utf8ToWindows1252(FromByteArray(data->text().toUtf8()));
+  return Utf8ToWindows1252(FromByteArray(data->text().toUtf8()), lost);
+}
+
+QString EditPaintText(const char* bytes, qsizetype n) {
+  QString text(n, Qt::Uninitialized);
+  QChar* out = text.data();
+  for (qsizetype i = 0; i < n; ++i) out[i] = QChar(char16_t(Windows1252Char(static_cast<unsigned char>(bytes[i]))));
+  return text;
 }
 
 QString EditFieldText(const std::string& bytes) {
@@ -51,7 +59,10 @@ std::string EditFieldBytes(const QString& text) {
 bool QtEditClipboard::HasText() const { return HasEditText(QGuiApplication::clipboard()->mimeData()); }
 
 std::optional<std::string> QtEditClipboard::GetText() const {
-  return TakeEditText(QGuiApplication::clipboard()->mimeData());
+  std::size_t lost = 0;
+  std::optional<std::string> text = TakeEditText(QGuiApplication::clipboard()->mimeData(), &lost);
+  if (lost > 0 && onLostCharacters) onLostCharacters(lost);
+  return text;
 }
 
 bool QtEditClipboard::SetText(const std::string& text) {

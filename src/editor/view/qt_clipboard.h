@@ -8,6 +8,8 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
+#include <functional>
 
 #include "editor/engine/edit_host.h"
 
@@ -21,8 +23,9 @@ inline constexpr const char kEditBytesMime[] = "application/x-pm2-editor-bytes";
 // Fills mime data with the bytes and their text form.
 void PutEditText(QMimeData* data, const std::string& bytes);
 // The bytes of mime data: ours exactly, another program's text as
-// Windows-1252; none without text.
-std::optional<std::string> TakeEditText(const QMimeData* data);
+// Windows-1252 (*lost, when given, counts its characters that became '?');
+// none without text.
+std::optional<std::string> TakeEditText(const QMimeData* data, std::size_t* lost = nullptr);
 bool HasEditText(const QMimeData* data);
 // The text form of bytes shown outside the editor's own painting.
 QString EditTextForOthers(const std::string& bytes);
@@ -33,8 +36,16 @@ QString EditTextForOthers(const std::string& bytes);
 QString EditFieldText(const std::string& bytes);
 std::string EditFieldBytes(const QString& text);
 
+// The editor's bytes as the editor draws them: one character per byte, the
+// code page's characters for 0x80 to 0x9F ("€" for 0x80).
+QString EditPaintText(const char* bytes, qsizetype n);
+
 class QtEditClipboard : public EditClipboard {
  public:
+  // Told, once per text taken, how many of another program's characters
+  // the 8-bit text could not hold (they became '?').
+  std::function<void(std::size_t lost)> onLostCharacters;
+
   bool HasText() const override;
   std::optional<std::string> GetText() const override;
   bool SetText(const std::string& text) override;

@@ -58,7 +58,8 @@ void OptionsForItem(C c, S s) {
     s.SetText(std::string("&Options for ") + KindWord(c.selectedKind) + " '" + c.selectedName + "'...");
 }
 void RemoveItem(C c, S s) {
-  s.Enable(c.hasProject && !c.projectReadOnly && ProjectMayChange(c));
+  // Only a group or a file can be removed: without one there is nothing to do.
+  s.Enable(c.hasProject && !c.projectReadOnly && ProjectMayChange(c) && (c.selectedKind == 3 || c.selectedKind == 4));
   if (c.selectedKind == 3) s.SetText("R&emove Group '" + c.selectedName + "' and it's Files");
   if (c.selectedKind == 4) s.SetText("R&emove File '" + c.selectedName + "'");
 }

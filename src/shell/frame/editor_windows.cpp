@@ -293,6 +293,13 @@ bool EditorWindows::eventFilter(QObject* watched, QEvent* event) {
         w->sheet->setGeometry(QRect(QPoint(0, 0), resize->size()));
     return false;
   }
+  // The rectangle of a window while it is neither maximised nor minimised,
+  // for its placement when it is saved maximised.
+  if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+    if (auto* sheet = qobject_cast<QMdiSubWindow*>(watched); sheet && !sheet->isMaximized() && !sheet->isMinimized())
+      sheet->setProperty(kNormalGeometryProperty, sheet->geometry());
+    return false;
+  }
   if (event->type() != QEvent::Close) return false;
   Window* w = WindowOf(watched);
   if (!w) return false;

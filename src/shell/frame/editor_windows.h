@@ -23,6 +23,10 @@
 
 namespace pm2 {
 
+// The property of an editor window that holds its rectangle from before it
+// was maximised or minimised (a QRect).
+inline constexpr char kNormalGeometryProperty[] = "pm2NormalGeometry";
+
 class EditorDocument;
 class EditorPanes;
 class EditorStatusPanes;

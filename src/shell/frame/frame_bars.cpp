@@ -86,6 +86,10 @@ SECMenuBar* FrameBars::MenuBar() const { return static_cast<SECMenuBar*>(m_menuB
 void FrameBars::LoadState(SettingsStore& store, const std::string& profile) {
   m_manager->LoadBarState(store, profile);
   // Boxes made before anyone listened get their font and signals now.
+  WireBoxes();
+}
+
+void FrameBars::WireBoxes() {
   BoxCreated(kFindBoxControl);
   BoxCreated(kTargetBoxControl);
 }

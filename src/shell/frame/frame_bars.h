@@ -52,6 +52,9 @@ class FrameBars : public QObject {
   void SaveState(SettingsStore& store, const std::string& profile);
   void HoldFloatingFrames();
   void ShowHeldFloatingFrames();
+  // The find and target boxes of toolbars made again (a restored layout)
+  // get their font, signals and contents.
+  void WireBoxes();
 
   SECMenuBar* MenuBar() const;
   SECToolBarManager* Manager() const { return m_manager; }

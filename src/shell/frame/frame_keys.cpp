@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -199,6 +200,13 @@ bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
   if ((!own && !owned) || QApplication::activePopupWidget() || QApplication::activeModalWidget()) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   if (own && key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) return HandleF1();
+  // Ctrl+F4 closes the active document window, as its window menu's Close
+  // does (a modified text asks first), wherever the focus is in the frame.
+  if (own && key->key() == Qt::Key_F4 && key->modifiers() == Qt::ControlModifier) {
+    QMdiSubWindow* child = m_frame.MdiClient()->activeSubWindow();
+    if (child) child->close();
+    return child != nullptr;
+  }
   // A window that uses the key itself (an edit key of a list, say) claims
   // it the way Qt's own controls claim shortcuts.
   QKeyEvent claim(QEvent::ShortcutOverride, key->key(), key->modifiers(), key->text());

@@ -9,6 +9,7 @@
 #include "ipc/ipc_interface.h"
 #include "shell/frame/ipc_wiring.h"
 #include "shell/frame/main_frame.h"
+#include "shell/windows/qt_user_dialogs.h"
 #include "shell/windows/shell_runtime.h"
 #include "shell/app/build_port.h"
 #include "toolkit/frames/splash_wnd.h"
@@ -131,6 +132,9 @@ bool FrameStartup::CreateMainFrame() {
     return false;
   }
   m_runtime.App().SetFrame(m_frame.get());
+  // Message boxes belong to the frame from now on, so that they open over
+  // it and over its floating windows.
+  m_runtime.Dialogs().SetParentWindow(m_frame.get());
   return true;
 }
 
@@ -144,6 +148,7 @@ void FrameStartup::DestroyFrame() {
   if (!m_frame) return;
   if (m_runtime.App().m_pSelItem) m_runtime.App().m_pSelItem = nullptr;
   m_runtime.App().SetFrame(nullptr);
+  m_runtime.Dialogs().SetParentWindow(nullptr);
   m_frame.reset();
 }
 

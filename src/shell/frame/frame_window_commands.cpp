@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QStyle>
 #include <QUrl>
 #include <vector>
 
@@ -19,11 +20,13 @@
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
+#include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/main_frame.h"
 #include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/debug_commands.h"
 #include "shell/frame/frame_workspace.h"
+#include "shell/frame/mdi_layout.h"
 #include "shell/frame/window_placement.h"
 #include "shell/output/out_edv.h"
 #include "shell/output/out_win.h"
@@ -56,7 +59,14 @@ CMainFrame* g_syncFrame = nullptr;
 
 WindowPlacementRec PlacementOf(const QMdiSubWindow* sheet) {
   WindowPlacementRec r;
-  const QRect g = sheet->isMaximized() || sheet->isMinimized() ? sheet->normalGeometry() : sheet->geometry();
+  // A maximised or minimised window keeps the rectangle it had before (a
+  // document window has no normal geometry of its own in Qt): without it
+  // the record would be empty and the window would not come back at all.
+  QRect g = sheet->geometry();
+  if (sheet->isMaximized() || sheet->isMinimized()) {
+    g = sheet->property(kNormalGeometryProperty).toRect();
+    if (g.isEmpty() && sheet->mdiArea()) g = QRect(QPoint(0, 0), sheet->mdiArea()->viewport()->size());
+  }
   r.showCmd = sheet->isMaximized() ? 3 : sheet->isMinimized() ? 2 : 1;
   r.left = g.left();
   r.top = g.top();
@@ -68,12 +78,23 @@ WindowPlacementRec PlacementOf(const QMdiSubWindow* sheet) {
 void ApplyPlacement(QMdiSubWindow* sheet, const std::uint8_t* bytes) {
   WindowPlacementRec r;
   if (!DecodePlacement(bytes, &r)) return;
+  // Saved in an area that may have been larger: the window comes back
+  // inside this one, its caption buttons with it.
+  AreaRect rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  if (QMdiArea* area = sheet->mdiArea()) {
+    const QSize size = area->viewport()->size();
+    if (size.width() > 200 && size.height() > 120) rect = FitInArea(rect, size.width(), size.height());
+  }
+  const QRect normal(rect.x, rect.y, rect.width, rect.height);
   if (r.showCmd == 3) {
+    // Restored later, it takes the rectangle it had.
+    if (sheet->isMaximized()) sheet->showNormal();
+    sheet->setGeometry(normal);
     sheet->showMaximized();
     return;
   }
   sheet->showNormal();
-  sheet->setGeometry(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+  sheet->setGeometry(normal);
 }
 
 }  // namespace
@@ -101,7 +122,24 @@ void CMainFrame::RegisterWindowCommands() {
   OnUpdate(kFileClose, editorActive);
 
   QMdiArea* area = MdiClient();
-  OnCommand(kWindowCascade, [area](CommandId) { area->cascadeSubWindows(); });
+  // Cascade: each window a step (a caption) below and right of the one
+  // behind it, as large as the area allows; the active one in front.
+  OnCommand(kWindowCascade, [area](CommandId) {
+    QList<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* w : area->subWindowList(QMdiArea::StackingOrder))
+      if (!w->isMinimized() && !w->isHidden()) shown.push_back(w);
+    if (shown.isEmpty()) return;
+    const int step = std::max(area->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, shown.front()), 16);
+    const QSize size = area->viewport()->size();
+    const std::vector<AreaRect> rects = CascadeRects(int(shown.size()), size.width(), size.height(), step);
+    for (int i = 0; i < int(shown.size()); ++i) {
+      QMdiSubWindow* w = shown[i];
+      if (w->isMaximized()) w->showNormal();
+      w->setGeometry(rects[std::size_t(i)].x, rects[std::size_t(i)].y, rects[std::size_t(i)].width,
+                     rects[std::size_t(i)].height);
+      w->raise();
+    }
+  });
   // Tile Horizontally stacks the windows one above the other across the
   // whole width; Tile Vertically puts them side by side at full height.
   auto tile = [area](bool horizontal) {
@@ -152,21 +190,31 @@ void CMainFrame::RegisterWindowCommands() {
 
   OnCommand(kBooksWindow, [this](CommandId) { OnBooksWindow(); });
   OnCommand(kPeripheralHelp, [this](CommandId) {
-    // The device records of this program carry no help file of their own.
+    // The device records of this program carry no help file of their own:
+    // the item is greyed, and a request that comes all the same (a key)
+    // only beeps.
     m_app.Dialogs().Beep();
   });
   OnUpdate(kPeripheralHelp, [this](CommandState& s) {
     ProjectRec* p = m_app.Project();
     TargetRec* t = p ? p->curTarget : nullptr;
     const bool usable = t && !(t->flags & kTargetDeleted) && t->toolset != kToolsetUndefined;
-    s.Enable(usable);
-    if (usable && !t->DEVICE.empty()) s.SetText("Peripheral &Help for " + t->DEVICE.str());
+    if (!usable) {
+      s.Enable(false);
+      return;
+    }
+    const std::string device = t->DEVICE.empty() ? t->name.str() : t->DEVICE.str();
+    s.SetText("Peripheral &Help for " + device);
+    s.Grey("No peripheral help file is installed for '" + device + "'");
   });
-  m_openUrl = [](const std::string& url) { QDesktopServices::openUrl(QUrl(ToQString(url))); };
+  m_openUrl = [](const std::string& url) { return QDesktopServices::openUrl(QUrl(ToQString(url))); };
   auto support = [this](const char* page) {
     return [this, page](CommandId) {
       const std::string url = std::string(kSupportHost) + page + "?P=Pelmora2&V=" PM2_VERSION "&S=Linux";
-      if (m_openUrl) m_openUrl(url);
+      // Without a web browser the page can't be shown: say so, with the
+      // address, so that it can be opened elsewhere.
+      if (!m_openUrl || !m_openUrl(url))
+        m_app.Dialogs().MessageBox("Could not start a web browser to open '" + url + "'", kMbOk | kMbIconExclamation);
     };
   };
   OnCommand(kSupportKb, support("/support/kb.asp"));
@@ -241,8 +289,11 @@ void CMainFrame::UpdateWindowMenu(QMenu* menu) {
   for (int i = 0; i < list.size() && kFirstMdiChild + CommandId(i) <= kLastMdiChild; ++i) {
     QAction* a = menu->addAction(QString("&%1 %2").arg(i + 1).arg(list[i]->windowTitle()));
     a->setData(uint(kFirstMdiChild + CommandId(i)));
-    a->setCheckable(true);
-    a->setChecked(list[i] == MdiClient()->activeSubWindow());
+    // Only the active window carries a mark; the others show none (an
+    // empty check box beside each would read as a mark too).
+    const bool active = list[i] == MdiClient()->activeSubWindow();
+    a->setCheckable(active);
+    a->setChecked(active);
   }
 }
 

@@ -21,7 +21,7 @@ constexpr const char* kWorkspaceKey = "Workspaces";
 // Layout only: no template, no document window belongs to a workspace.
 class FrameWorkspace::Host : public MdiWorkspaceHost, public TemplateApp {
  public:
-  Host(CMainFrame& frame, FrameBars& bars) : MdiWorkspaceHost(&frame) {
+  Host(CMainFrame& frame, FrameBars& bars) : MdiWorkspaceHost(&frame), m_bars(bars) {
     saveBarManager = [&bars](SECPersistentTreeNode* root) {
       if (bars.Manager()) bars.Manager()->SaveStateToNode(root);
     };
@@ -41,6 +41,15 @@ class FrameWorkspace::Host : public MdiWorkspaceHost, public TemplateApp {
   void InitialUpdateFrame(DocTemplate*, TemplateFrame*, TemplateDocument*) override {}
   // The editor windows are the project's: a workspace closes none of them.
   bool CloseFrame(TemplateFrame*) override { return true; }
+  // Toolbars made again by the layout bring new find and target boxes.
+  bool RestoreDockState(const SECPersistentTreeNode* root) override {
+    const bool ok = MdiWorkspaceHost::RestoreDockState(root);
+    m_bars.WireBoxes();
+    return ok;
+  }
+
+ private:
+  FrameBars& m_bars;
 };
 
 FrameWorkspace::FrameWorkspace(CMainFrame& frame, FrameBars& bars, SettingsStore& settings)

@@ -46,6 +46,7 @@
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/docking/bar_styles.h"
+#include "toolkit/controls/tab_windows.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/frames/status_bar.h"
@@ -121,6 +122,12 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
     return false;
   };
   // Include files of the context menu: looked for in the project's folders.
+  // The context menu's Insert '#include <...>': the current target's
+  // register header.
+  ctx.registerHeader = [this] {
+    ProjectRec* p = m_app.Project();
+    return p && p->curTarget ? p->curTarget->RGF.str() : std::string();
+  };
   ctx.includeContext = [this](IncludeContext* inc) {
     ProjectRec* p = m_app.Project();
     if (!p || !p->curTarget) return false;
@@ -274,6 +281,9 @@ void CMainFrame::CreateBars() {
     m_outputBar->SetChild(m_output);
     TrackWindow(m_app.m_windows, WindowSlot::OutputPane, m_output);
     ApplyOutputFont();
+    // Floated, the window is wide enough to show its page tabs whole.
+    Size& floating = m_outputBar->State().szFloat;
+    floating.cx = std::max(floating.cx, m_output->TabWnd()->FullStripWidth());
   }
   m_watchBar = MakeBar(this, new SECControlBar, "Watches", kWatchBarId, CBRS_ALIGN_BOTTOM);
   m_memoryBar = MakeBar(this, new SECControlBar, "Memory", kMemoryBarId, CBRS_ALIGN_BOTTOM);
@@ -638,6 +648,10 @@ void CMainFrame::SetOverwrite(const std::string& text) {
   if (index >= 0) m_status->SetPaneText(index, text);
 }
 
+void CMainFrame::ShowStatusText(const std::string& text) {
+  if (m_status) m_status->SetWindowText(text);
+}
+
 int CMainFrame::TargetToolset() const {
   ProjectRec* p = m_app.Project();
   return p && p->curTarget ? int(p->curTarget->toolset) : 100;
@@ -846,6 +860,11 @@ void CMainFrame::UpdateRecentMenu(QMenu* menu) {
 }
 
 void CMainFrame::OnFileSave() {
+  // A new text has no file yet: Save asks for its name as Save As does.
+  if (m_editors->ActiveIsUntitled()) {
+    OnFileSaveAs();
+    return;
+  }
   EditorState();
   m_editors->SaveActive();
 }

@@ -148,8 +148,9 @@ class CMainFrame : public SECWorkbookWnd,
   std::function<bool(const std::string& prompt, std::string* text)> m_lineInput;
   // The Save As question: the chosen path or "" (replaceable by tests).
   std::function<std::string(const std::string& suggested)> m_chooseSaveAsFile;
-  // Opens an address of the support pages (replaceable by tests).
-  std::function<void(const std::string& url)> m_openUrl;
+  // Opens an address of the support pages in the desktop's browser; false
+  // when none starts (replaceable by tests).
+  std::function<bool(const std::string& url)> m_openUrl;
   // Closes the source browser and drops the loaded browse information.
   void CloseBrowser() override;
   // The debug session (debugger/ui/debug_commands.h).
@@ -187,6 +188,7 @@ class CMainFrame : public SECWorkbookWnd,
   void SetCaretPosition(const std::string& text) override;
   void SetReadOnly(const std::string& text) override;
   void SetOverwrite(const std::string& text) override;  // pane 59140
+  void ShowStatusText(const std::string& text) override;
 
   // ---- DocumentShell
   int TargetToolset() const override;

@@ -90,8 +90,24 @@ bool SvcsTemplateModel::ChangeTemplate(const std::string& newPath, bool save, st
   if (EqualIgnoringCase(Trim(newPath), m_path)) return true;
   bool ok = true;
   if (save && NeedsSaveQuestion(newPath)) ok = Write(err);
+  // Commands typed before any file was named are what the new name is
+  // for: they stay, after those the file already holds.
+  std::vector<SvcsEntry> typed;
+  if (m_path.empty()) typed = m_entries;
   Open(newPath);
+  if (!typed.empty()) {
+    m_entries.insert(m_entries.end(), typed.begin(), typed.end());
+    m_modified = true;
+  }
   return ok;
+}
+
+bool SvcsTemplateModel::NeedsTemplateName(const std::string& path) const {
+  return Trim(path).empty() && m_path.empty() && !m_entries.empty();
+}
+
+std::string SvcsTemplateModel::NameNeededText() {
+  return "Please enter a Template File name: the version control commands are kept in that file.";
 }
 
 std::vector<SvcsSection> SvcsTemplateModel::Collect() const {

@@ -46,9 +46,16 @@ class SvcsTemplateModel {
   // A new template name: true when "Save changes to template file '%s' ?"
   // must be asked first (modified, a current name, another name ignoring
   // case); ChangeTemplate then writes the current file when `save` is set.
+  // Commands typed while no file was named stay, after the new file's own.
   bool NeedsSaveQuestion(const std::string& newPath) const;
   std::string SaveQuestion() const;
   bool ChangeTemplate(const std::string& newPath, bool save, std::string* err);
+
+  // OK with commands typed into a dialog that has no template file yet (the
+  // name `path` still empty): they would be dropped, since only a named
+  // file keeps them, so OK asks for the name first with NameNeededText().
+  bool NeedsTemplateName(const std::string& path) const;
+  static std::string NameNeededText();
 
   // OK: the sections with the list's commands; written when a template
   // name is set. False with *err "Can't write to file '%s' !".

@@ -4,11 +4,11 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 #include <atomic>
 
 #include "shell/app/user_dialogs.h"
-
-class QWidget;
 
 namespace pm2 {
 
@@ -17,7 +17,11 @@ class QtUserDialogs : public QObject, public UserDialogs {
  public:
   // Must be created on the GUI thread; boxes are owned by parent (may be null).
   explicit QtUserDialogs(QWidget* parent = nullptr);
+  // The window the boxes belong to (the main frame once it is made): they
+  // open over it and over its tool windows (floating bars) rather than
+  // behind them.
   void SetParentWindow(QWidget* parent) { m_parent = parent; }
+  QWidget* ParentWindow() const { return m_parent; }
 
   void Beep() override;
   // Beeps so far (the program's refusals are beeps: tests count them).
@@ -31,7 +35,7 @@ class QtUserDialogs : public QObject, public UserDialogs {
 
  private:
   int ShowBox(const std::string& text, int kind);
-  QWidget* m_parent;
+  QPointer<QWidget> m_parent;
   std::atomic<int> m_beeps{0};
 };
 

@@ -345,6 +345,11 @@ Rect SECTabWnd::GetInsideRect() const {
   return r;
 }
 
+int SECTabWnd::FullStripWidth() const {
+  const auto* strip = dynamic_cast<const SECTabControlModel*>(m_pTabCtrl);
+  return (strip ? strip->FullWidth() : 0) + m_cxSplitter + 60 + m_cxVScroll;
+}
+
 Rect SECTabWnd::GetSplitterRect() const {
   const Rect i = GetInsideRect();
   return {i.left + m_nSplitterPos, i.bottom, i.left + m_nSplitterPos + m_cxSplitter, i.bottom + m_cyStrip};

@@ -140,6 +140,9 @@ class SECTabWnd : public SECTabWndBase {
   // pane's style has none.
   QScrollBar* GetScrollBar(int bar, QWidget* pane = nullptr) const;
   Rect GetSplitterRect() const;
+  // The window's width that shows every tab whole beside a usable shared
+  // scroll bar (a floating bar's width).
+  int FullStripWidth() const;
   int m_nSplitterPos = 0;
 
  protected:

@@ -38,4 +38,19 @@ void SECFrameWnd::DockControlBarEx(SECControlBar* bar, unsigned dockBarId, int p
   RecalcLayout();
 }
 
+CommandTarget* SECFrameWnd::WorkspaceHook() const {
+  if (CommandTarget* own = SECMDIFrameWnd::WorkspaceHook()) return own;
+  // A frame inside another (a dockable frame in a bar) uses the manager of
+  // the top-level frame.
+  QWidget* top = parentWidget() ? parentWidget()->window() : nullptr;
+  auto* outer = dynamic_cast<SECMDIFrameWnd*>(top);
+  return outer && outer != this ? outer->WorkspaceHook() : nullptr;
+}
+
+void SECFrameWnd::OnBarContextMenu(SECControlBar* bar, QMenu* menu) {
+  // No MDI client to float in: the docking items only.
+  (void)bar;
+  (void)menu;
+}
+
 }  // namespace pm2

@@ -65,6 +65,9 @@ class ControlBarInfoExSource {
  public:
   virtual ~ControlBarInfoExSource() = default;
   virtual std::unique_ptr<ControlBarInfoEx> CreateInfoEx() = 0;
+  // The bars are being customised (their buttons dragged about): the frame
+  // refuses to close meanwhile.
+  virtual bool IsCustomizing() const { return false; }
 };
 
 constexpr std::uint32_t kHiddenBarIdFlag = 0x10000;

@@ -417,7 +417,7 @@ bool SECMDIFrameWnd::RouteCommand(CommandId id) {
   std::vector<CommandTarget*> chain;
   if (m_activeBarChild) chain.push_back(m_activeBarChild);
   else if (auto* child = dynamic_cast<CommandTarget*>(m_mdi->activeSubWindow())) chain.push_back(child);
-  if (m_workspaceHook) chain.push_back(m_workspaceHook);
+  if (CommandTarget* hook = WorkspaceHook()) chain.push_back(hook);
   chain.push_back(this);
   router.SetChain(chain);
   return router.Route(id);
@@ -428,7 +428,7 @@ CommandState SECMDIFrameWnd::QueryCommandState(CommandId id) {
   std::vector<CommandTarget*> chain;
   if (m_activeBarChild) chain.push_back(m_activeBarChild);
   else if (auto* child = dynamic_cast<CommandTarget*>(m_mdi->activeSubWindow())) chain.push_back(child);
-  if (m_workspaceHook) chain.push_back(m_workspaceHook);
+  if (CommandTarget* hook = WorkspaceHook()) chain.push_back(hook);
   chain.push_back(this);
   router.SetChain(chain);
   return router.QueryState(id);
@@ -449,6 +449,12 @@ void SECMDIFrameWnd::OnBarContextMenu(SECControlBar* bar, QMenu* menu) {
 }
 
 void SECMDIFrameWnd::closeEvent(QCloseEvent* e) {
+  // A close request while the toolbars are customised is ignored: the
+  // customisation ends first.
+  if (m_infoExSource && m_infoExSource->IsCustomizing()) {
+    e->ignore();
+    return;
+  }
   if (m_closeHook && !m_closeHook()) {
     e->ignore();
     return;

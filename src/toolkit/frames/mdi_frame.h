@@ -98,6 +98,8 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   CommandState QueryCommandState(CommandId id);
   void SetActiveBarChild(CommandTarget* t) { m_activeBarChild = t; }
   void SetWorkspaceHook(CommandTarget* t) { m_workspaceHook = t; }
+  // The workspace manager the frame's commands go through (its own).
+  virtual CommandTarget* WorkspaceHook() const { return m_workspaceHook; }
 
   // The message line: the frame hands texts (a hint while a bar is dragged,
   // the idle prompt afterwards) to whoever shows them, usually the status bar.

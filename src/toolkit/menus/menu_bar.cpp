@@ -143,13 +143,20 @@ void SECMenuBar::UpdatePopup(QMenu* menu) {
     a->setEnabled(s.enabled);
     a->setCheckable(s.check != 0);
     a->setChecked(s.check == 1);
-    if (s.textSet) {
-      // A text given without a key keeps the key the item shows.
-      QString text = ToQString(s.text);
-      const int tab = a->text().indexOf('\t');
-      if (!text.contains('\t') && tab >= 0) text += a->text().mid(tab);
-      a->setText(text);
-    }
+    // The item's own label (without its key) is kept the first time, so
+    // that an update that names no text (nothing selected, another
+    // project) shows it again rather than what an earlier update made of
+    // it. The key part is always the one the item shows now (a key may
+    // have been assigned since).
+    const char* const kOwnLabel = "pm2OwnLabel";
+    const QString shown = a->text();
+    const int tab = shown.indexOf('\t');
+    const QString key = tab >= 0 ? shown.mid(tab) : QString();
+    if (!a->property(kOwnLabel).isValid()) a->setProperty(kOwnLabel, tab >= 0 ? shown.left(tab) : shown);
+    QString text = s.textSet ? ToQString(s.text) : a->property(kOwnLabel).toString() + key;
+    // A text given without a key keeps the key the item shows.
+    if (s.textSet && !text.contains('\t')) text += key;
+    if (text != shown) a->setText(text);
   }
 }
 

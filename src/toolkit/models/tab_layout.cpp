@@ -100,6 +100,12 @@ Rect SECTabControlModel::GetTabsRect() const {
   return r;
 }
 
+int SECTabControlModel::FullWidth() const {
+  int width = GetButtonsRect().Width();
+  for (int i = 0; i < GetTabCount(); ++i) width += GetTab(i).m_nWidth + (i > 0 ? m_nOverlap : 0);
+  return width + m_nSlant;
+}
+
 Rect SECTabControlModel::GetButtonsRect() const {
   int width = 0;
   for (unsigned b : kAllButtons)

@@ -49,6 +49,8 @@ class SECTabControlModel : public SECTabControlBase {
 
   Rect GetTabsRect() const;
   Rect GetButtonsRect() const;
+  // The strip's width with every tab shown whole: its buttons and tabs.
+  int FullWidth() const;
   Rect GetButtonRect(unsigned button) const;
   unsigned ButtonAt(Point pt) const;  // a shown button's bit, 0 for none
 

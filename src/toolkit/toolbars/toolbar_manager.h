@@ -120,7 +120,7 @@ class SECToolBarManager : public ControlBarInfoExSource {
   std::vector<SECStdBtn*> ButtonsWithId(unsigned id) const;
 
   void SetCustomizeMode(bool on);
-  bool IsCustomizing() const { return m_customize; }
+  bool IsCustomizing() const override { return m_customize; }
   // The toolbar holding the customise selection (one at a time).
   void SetSelectionOwner(SECCustomToolBar* bar);
 

@@ -142,6 +142,29 @@ TEST_F(ViewTest, ClipboardCutCopyPasteUndoRedo) {
   EXPECT_EQ("one three\r\n", Text());
 }
 
+// Another program's text with characters the 8-bit text can't hold: they
+// are pasted as '?', and the view tells how many, once per paste.
+TEST_F(ViewTest, PasteTellsWhatTheTextCouldNotHold) {
+  Load("\r\n");
+  std::vector<std::size_t> told;
+  m_edit->SetPasteLossHandler([&told](std::size_t lost) { told.push_back(lost); });
+  QApplication::clipboard()->setText(QString::fromUtf8("a\xE6\x97\xA5\xE6\x9C\xAC b\xE2\x82\xAC"));
+  Key(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ("a?? b\x80\r\n", Text());
+  EXPECT_EQ(told, (std::vector<std::size_t>{2}));
+  QApplication::clipboard()->setText("plain");
+  Key(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(told.size(), 1u);
+  m_edit->SetPasteLossHandler({});
+}
+
+// The view draws each byte as the code page's character: 0x80 is the euro
+// sign as it is stored, one character per byte so the columns stay.
+TEST(EditPaintText, BytesAreTheCodePagesCharacters) {
+  EXPECT_EQ(EditPaintText("\x80" "A\x81\xE9\x9C", 5), QString::fromUtf16(u"\u20AC" "A\u0081\u00E9\u0153"));
+  EXPECT_EQ(EditPaintText("", 0), QString());
+}
+
 TEST_F(ViewTest, FindNextWithF3) {
   Load("a key\r\nb\r\nc key\r\n");
   ASSERT_TRUE(m_edit->Engine().FindText("key", true));

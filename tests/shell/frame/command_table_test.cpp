@@ -113,6 +113,7 @@ const Row kRows[] = {
     {"RemoveNamesTheGroup", GroupSelected, cmd::kRemoveItem, true, 0, "R&emove Group 'Source' and it's Files"},
     {"RemoveNamesTheFile", [] { return FileSelected(1); }, cmd::kRemoveItem, true, 0, "R&emove File 'Blinky.c'"},
     {"RemoveGreyForReadOnly", ReadOnlyGroup, cmd::kRemoveItem, false, 0, "R&emove Group 'Source' and it's Files"},
+    {"RemoveGreyWithNothingSelected", Idle, cmd::kRemoveItem, false, 0, nullptr},
     {"AddFilesToGroup", GroupSelected, cmd::kAddFiles, true, 0, "Add Files to Group 'Source'..."},
     {"AddFilesNeedsAGroup", [] { return FileSelected(1); }, cmd::kAddFiles, false, 0, nullptr},
     {"OptionsNameTheGroup", GroupSelected, cmd::kOptionsForItem, true, 0, "&Options for Group 'Source'..."},

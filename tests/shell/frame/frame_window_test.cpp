@@ -296,9 +296,12 @@ TEST_F(FrameWindowTest, PeripheralHelpNamesTheDeviceAndIsGreyedWithoutAProject) 
   ASSERT_NE(f, nullptr);
   ProjectRec* p = s.App().Project();
   ASSERT_TRUE(p && p->curTarget && !p->curTarget->DEVICE.empty());
+  // The device has no help file installed: the item names it, greyed, and
+  // the message line says why.
   const CommandState on = f->QueryCommand(35135);
-  EXPECT_TRUE(on.enabled);
+  EXPECT_FALSE(on.enabled);
   EXPECT_EQ(on.text, "Peripheral &Help for " + p->curTarget->DEVICE.str());
+  EXPECT_EQ(on.greyedReason, "No peripheral help file is installed for '" + p->curTarget->DEVICE.str() + "'");
   test::BoxAnswers boxes({QMessageBox::No});
   ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
   ASSERT_EQ(s.App().Project(), nullptr);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 namespace pm2 {
 namespace {
@@ -245,6 +246,37 @@ TEST_F(TemplateFixture, NewFileGetsSectionSvcsAndChangeAsksToSave) {
   EXPECT_FALSE(m.Modified());
   m.Erase(0);  // nothing there: no change
   EXPECT_FALSE(m.Modified());
+}
+
+// Commands typed while no template file is named need a name before OK
+// can keep them; naming the file keeps them, after the file's own.
+TEST_F(TemplateFixture, TypedCommandsWithoutAFileWaitForItsName) {
+  SvcsTemplateModel m;
+  m.Open("");
+  EXPECT_FALSE(m.NeedsTemplateName(""));
+  m.Insert(0, "Get");
+  m.Store(0, "git", "pull", "", 0, 0, 0, 0);
+  EXPECT_TRUE(m.NeedsTemplateName("  "));
+  EXPECT_FALSE(m.NeedsTemplateName(dir + "/vc.SVCS"));
+  std::string err;
+  {
+    std::ofstream(dir + "/has.SVCS") << "[SVCS]\nMenuItem=Put\nCommand=git\n";
+  }
+  SvcsTemplateModel other = m;
+  ASSERT_TRUE(m.ChangeTemplate(dir + "/vc.SVCS", false, &err));
+  ASSERT_EQ(m.Count(), 1);
+  EXPECT_EQ(m.Entry(0).arguments, "pull");
+  EXPECT_TRUE(m.Modified());
+  ASSERT_TRUE(m.Write(&err)) << err;
+  std::vector<SvcsSection> s;
+  ASSERT_TRUE(ReadSvcsFile(dir + "/vc.SVCS", &s));
+  ASSERT_EQ(s.at(0).entries.size(), 1u);
+  EXPECT_EQ(s[0].entries[0].menuText, "Get");
+  ASSERT_TRUE(other.ChangeTemplate(dir + "/has.SVCS", false, &err));
+  EXPECT_EQ(other.RowTexts(), (std::vector<std::string>{"Put", "Get"}));
+  // With a file named, a change of name reads the other file as before.
+  m.Open(dir + "/vc.SVCS");
+  EXPECT_FALSE(m.NeedsTemplateName(""));
 }
 
 TEST_F(TemplateFixture, UnwritableTemplateNamed) {

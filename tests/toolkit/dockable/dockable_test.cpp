@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -25,6 +26,7 @@
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/docking/dock_state.h"
 #include "toolkit/docking/sdi_layout.h"
+#include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/dock_context.h"
 #include "toolkit/frames/mdi_child.h"
@@ -272,6 +274,46 @@ TEST(SdiFrame, ViewTakesTheClientArea) {
   EXPECT_EQ(bar->DockBar(), frame.DockBarFor(DockSide::Bottom));
   EXPECT_EQ(view->geometry(), frame.ClientLayoutRect());
   EXPECT_LT(view->geometry().bottom(), frame.DockBarFor(DockSide::Bottom)->geometry().top());
+}
+
+// What the single-document frame does differently: no bar floats as a
+// child window of it (its bar menu offers no Float In Main Window), and
+// without a workspace manager of its own its commands go through the one
+// of the frame it lies in.
+TEST(SdiFrame, NoMdiFloatingAndTheOuterFramesWorkspaceManager) {
+  App();
+  SECMDIFrameWnd outer;
+  outer.EnableDocking(CBRS_ALIGN_ANY);
+  CommandTarget manager;
+  int opened = 0;
+  manager.OnCommand(43008, [&opened](CommandId) { ++opened; });
+  outer.SetWorkspaceHook(&manager);
+  auto* inner = new SECFrameWnd(&outer);
+  EXPECT_TRUE(inner->RouteCommand(43008));
+  EXPECT_EQ(opened, 1);
+  SECFrameWnd alone;
+  EXPECT_FALSE(alone.RouteCommand(43008));
+  EXPECT_EQ(opened, 1);
+  CommandTarget own;
+  own.OnCommand(43008, [&opened](CommandId) { opened += 10; });
+  inner->SetWorkspaceHook(&own);
+  EXPECT_TRUE(inner->RouteCommand(43008));
+  EXPECT_EQ(opened, 11);
+
+  auto offersMdiFloat = [](SECMDIFrameWnd& frame) {
+    frame.EnableDocking(CBRS_ALIGN_ANY);
+    auto* bar = new SECControlBar;
+    bar->Create(&frame, "Output", CBRS_ALIGN_BOTTOM | CBRS_SIZE_DYNAMIC, kIdeBarExStyle | SECBAR_EX_MDIFLOAT, 0xE971);
+    QMenu menu;
+    frame.OnBarContextMenu(bar, &menu);
+    for (QAction* a : menu.actions())
+      if (a->data().toUInt() == kIdFloatInMainWindow) return true;
+    return false;
+  };
+  SECMDIFrameWnd mdi;
+  EXPECT_TRUE(offersMdiFloat(mdi));
+  SECFrameWnd sdi;
+  EXPECT_FALSE(offersMdiFloat(sdi));
 }
 
 TEST(DockableGallery, WritesThePictures) {

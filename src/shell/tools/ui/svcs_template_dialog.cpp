@@ -185,6 +185,14 @@ void SvcsTemplateDialog::accept() {
   StoreEntry();
   m_model.database = Trimmed(m_database);
   const std::string path = Trimmed(m_template);
+  // Typed commands without a file to keep them in would be lost: the
+  // dialog stays open until the template has a name.
+  if (m_model.NeedsTemplateName(path)) {
+    QApplication::beep();
+    QMessageBox::warning(this, windowTitle(), QString::fromStdString(SvcsTemplateModel::NameNeededText()));
+    m_template->setFocus();
+    return;
+  }
   if (path != m_model.Path()) OnTemplateChange();
   m_model.projectId = m_projectId->text().toStdString();
   m_model.ApplyProjectIdentifier();

@@ -4,7 +4,9 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include <QPushButton>
 
@@ -248,6 +250,54 @@ TEST(SvcsTemplateDialog, ProjectIdentifierFieldWithOkAndCancel) {
     if (std::string(r.expected).empty() && r.withTarget) { EXPECT_TRUE(block->lst.SVCSID.IsEmptyOpt()); }
   }
   PoolFreeAll();
+}
+
+// Commands typed into the dialog before any template file was named: OK
+// asks for the name and keeps the dialog (and the commands) open; with a
+// name, OK writes them there.
+TEST(SvcsTemplateDialog, OkWithoutTemplateNameAsksForItFirst) {
+  App();
+  char tmpl[] = "/tmp/pm2svcsdlgXXXXXX";
+  const std::string dir = ::mkdtemp(tmpl);
+  SettingsStore store(dir + "/settings.ini");
+  SvcsTemplateDialog dlg(store);
+  dlg.show();
+  // A new command typed into the list's empty last row.
+  dlg.List()->SetCurSel(dlg.List()->GetCount() - 1);
+  ASSERT_TRUE(dlg.List()->StartEditing());
+  dlg.List()->AcceptEdit("Get");
+  dlg.List()->SetCurSel(0);
+  dlg.List()->NotifySelChange();
+  dlg.CommandEdit()->setText("git");
+  std::vector<std::string> boxes;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      boxes.push_back(box->text().toStdString());
+      box->accept();
+    }
+  });
+  closer.start(10);
+  auto* buttons = dlg.findChild<QDialogButtonBox*>();
+  ASSERT_NE(buttons, nullptr);
+  QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], SvcsTemplateModel::NameNeededText());
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_EQ(dlg.Model().Count(), 1);
+
+  const std::string path = dir + "/vc.SVCS";
+  dlg.TemplateEdit()->setText(QString::fromStdString(path));
+  QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  std::vector<SvcsSection> s;
+  ASSERT_TRUE(ReadSvcsFile(path, &s));
+  ASSERT_EQ(s.at(0).entries.size(), 1u);
+  EXPECT_EQ(s[0].entries[0].menuText, "Get");
+  EXPECT_EQ(s[0].entries[0].command, "git");
+  EXPECT_EQ(store.GetProfileString("Sccs", "SccsFile"), path);
+  std::system(("rm -rf " + dir).c_str());
 }
 
 TEST(SvcsTemplateDialog, IdentifierFieldHoldsSixtyFourCharacters) {
