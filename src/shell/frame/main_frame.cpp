@@ -122,12 +122,6 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
     return false;
   };
   // Include files of the context menu: looked for in the project's folders.
-  // The context menu's Insert '#include <...>': the current target's
-  // register header.
-  ctx.registerHeader = [this] {
-    ProjectRec* p = m_app.Project();
-    return p && p->curTarget ? p->curTarget->RGF.str() : std::string();
-  };
   ctx.includeContext = [this](IncludeContext* inc) {
     ProjectRec* p = m_app.Project();
     if (!p || !p->curTarget) return false;

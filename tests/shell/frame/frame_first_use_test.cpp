@@ -231,31 +231,6 @@ TEST_F(FrameFirstUseTest, TheProjectMenuAfterAnotherProjectWasOpened) {
   EXPECT_EQ(translate->text().toStdString(), "&Translate\tCtrl+F7");
 }
 
-// The editor's context menu offers the current target's register header
-// and inserts the line at the caret.
-TEST_F(FrameFirstUseTest, TheEditorInsertsTheTargetsRegisterHeader) {
-  test::ExampleSession s(dir, root);
-  CMainFrame* f = s.Frame();
-  ASSERT_NE(f, nullptr);
-  const std::string header = s.App().Project()->curTarget->RGF.str();
-  ASSERT_FALSE(header.empty());
-  f->OpenFileAndShow(dir + "Blinky.c", 1, 0);
-  EditorView* v = f->Editors().Active();
-  ASSERT_NE(v, nullptr);
-  QMenu menu;
-  ASSERT_TRUE(v->BuildContextMenu(menu));
-  QAction* insert = nullptr;
-  const QString label = QString::fromStdString("Insert '#include <" + header + ">'");
-  for (QAction* a : menu.actions())
-    if (a->text() == label) insert = a;
-  ASSERT_NE(insert, nullptr);
-  EXPECT_TRUE(insert->isEnabled());
-  const std::string before = LineText(v, 1);
-  insert->trigger();
-  EXPECT_EQ(LineText(v, 1), "#include <" + header + ">");
-  EXPECT_EQ(LineText(v, 2), before);
-}
-
 // Knowledge Base, Contact Support and Check for Update say when no web
 // browser can be started, with the address; Peripheral Help is greyed and
 // tells why on the message line.
