@@ -2,27 +2,19 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <iterator>
+
+#include "debugger/gdb/elf_sections.h"
 
 namespace pm2::gdb {
 
 namespace {
 
-uint32_t U32(const std::string& b, std::size_t at) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | uint8_t(b[at + std::size_t(i)]);
-  return v;
-}
-uint16_t U16(const std::string& b, std::size_t at) { return uint16_t(uint8_t(b[at]) | (uint8_t(b[at + 1]) << 8)); }
-
 constexpr uint32_t kShtSymtab = 2, kShtArmAttributes = 0x70000003;
 constexpr uint8_t kSttFunc = 2;
 constexpr uint32_t kTagFile = 1, kTagCpuArch = 6, kTagCpuArchProfile = 7;
 
-struct Section {
-  uint32_t type = 0, offset = 0, size = 0, link = 0;
-};
+using Section = ElfSectionHeader;
 
 // A ULEB128 number at *at inside [.., end); false past the end.
 bool Uleb(const std::string& b, std::size_t* at, std::size_t end, uint32_t* out) {
@@ -53,7 +45,7 @@ std::string ArchOfAttributes(const std::string& b, const Section& s) {
   if (at >= end || b[at] != 'A') return {};
   ++at;
   while (at + 4 <= end) {
-    const uint32_t length = U32(b, at);
+    const uint32_t length = ElfU32(b, at);
     if (length < 5 || length > end - at) return {};
     const std::size_t subEnd = at + length;
     std::size_t p = at + 4;
@@ -61,7 +53,7 @@ std::string ArchOfAttributes(const std::string& b, const Section& s) {
     if (!SkipString(b, &p, subEnd)) return {};
     while (aeabi && p + 5 <= subEnd) {
       const uint32_t tag = uint8_t(b[p]);
-      const uint32_t size = U32(b, p + 1);
+      const uint32_t size = ElfU32(b, p + 1);
       if (size < 5 || size > subEnd - p) return {};
       const std::size_t tagEnd = p + size;
       if (tag == kTagFile) {
@@ -110,26 +102,13 @@ std::string ArmMarchName(uint32_t cpuArch, char profile) {
 
 ElfArmCode ElfArmCode::FromBytes(const std::string& b) {
   ElfArmCode out;
-  if (b.size() < 52 || b.compare(0, 4, "\x7f" "ELF") != 0 || b[4] != 1 || b[5] != 1) return out;
-  const uint32_t shoff = U32(b, 0x20);
-  const uint16_t shentsize = U16(b, 0x2E), shnum = U16(b, 0x30);
-  if (shentsize < 40 || shoff >= b.size() || uint64_t(shoff) + uint64_t(shnum) * shentsize > b.size()) return out;
-  std::vector<Section> sections(shnum);
-  for (uint32_t i = 0; i < shnum; ++i) {
-    const std::size_t h = std::size_t(shoff) + std::size_t(i) * shentsize;
-    Section& s = sections[i];
-    s.type = U32(b, h + 4);
-    s.offset = U32(b, h + 16);
-    s.size = U32(b, h + 20);
-    s.link = U32(b, h + 24);
-    if (s.offset > b.size() || s.size > b.size() - s.offset) s = Section{};
-  }
+  const std::vector<Section> sections = ElfSectionHeaders(b);
   for (const Section& s : sections) {
     if (s.type == kShtArmAttributes && out.m_arch.empty()) out.m_arch = ArchOfAttributes(b, s);
     if (s.type != kShtSymtab || s.link >= sections.size()) continue;
     const Section& names = sections[s.link];
     for (std::size_t at = s.offset; at + 16 <= std::size_t(s.offset) + s.size; at += 16) {
-      const uint32_t nameAt = U32(b, at), value = U32(b, at + 4), size = U32(b, at + 8);
+      const uint32_t nameAt = ElfU32(b, at), value = ElfU32(b, at + 4), size = ElfU32(b, at + 8);
       const uint8_t info = uint8_t(b[at + 12]);
       if (nameAt >= names.size) continue;
       const char* name = b.data() + names.offset + nameAt;
@@ -146,12 +125,7 @@ ElfArmCode ElfArmCode::FromBytes(const std::string& b) {
   return out;
 }
 
-ElfArmCode ElfArmCode::FromFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) return {};
-  const std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  return FromBytes(bytes);
-}
+ElfArmCode ElfArmCode::FromFile(const std::string& path) { return FromBytes(ElfFileBytes(path)); }
 
 bool ElfArmCode::ThumbAt(uint32_t address) const {
   // The function around the address, when the marks leave it open.
