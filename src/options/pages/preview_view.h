@@ -2,8 +2,9 @@
 // and linker pages: the whole line, wrapped anywhere (a command line has
 // few blanks to break at), with a scroll bar when it is longer than the
 // view; its text can be selected and copied. Setting the same text again
-// costs nothing, so a preview rebuilt on every key press lays out only what
-// changed.
+// costs nothing, and a new text replaces only the characters that differ,
+// so a preview rebuilt on every key press lays its line out once (the view
+// then shows what setPlainText would: no selection, at the start).
 #pragma once
 
 #include <QPlainTextEdit>
