@@ -62,6 +62,23 @@ TEST_P(PreviewViewChange, ShowsWhatTheWholeLineShows) {
   EXPECT_FALSE(ours.document()->isUndoAvailable());
 }
 
+// A line the builder made is shown as its local 8-bit text; the same line
+// again after a text set another way is shown again.
+TEST(PreviewViewLine, ShowsTheBuildersLineAfterAnyOtherText) {
+  test::App();
+  PreviewView view;
+  view.SetLine("-c -DLED");
+  EXPECT_EQ(view.toPlainText(), "-c -DLED");
+  view.SetLine("-c -DLEDX");
+  EXPECT_EQ(view.toPlainText(), "-c -DLEDX");
+  view.SetText("other");
+  view.SetLine("-c -DLEDX");
+  EXPECT_EQ(view.Text(), "-c -DLEDX");
+  EXPECT_EQ(view.toPlainText(), "-c -DLEDX");
+  view.SetLine("");
+  EXPECT_EQ(view.toPlainText(), "");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Changes, PreviewViewChange,
     testing::Values(

@@ -28,7 +28,18 @@ bool OneToOne(const QString& text) { return !text.contains(QLatin1Char('\r')); }
 
 }  // namespace
 
+void PreviewView::SetLine(std::string_view line) {
+  if (!m_line.empty() && line == m_line) return;
+  Show(QString::fromLocal8Bit(line.data(), qsizetype(line.size())));
+  m_line.assign(line);
+}
+
 void PreviewView::SetText(const QString& text) {
+  m_line.clear();
+  Show(text);
+}
+
+void PreviewView::Show(const QString& text) {
   if (text == m_text) return;
   // A key press changes a few characters of a long line. Replacing only
   // those lays the line out once; setPlainText empties the document first

@@ -9,6 +9,8 @@
 
 #include <QPlainTextEdit>
 #include <QString>
+#include <string>
+#include <string_view>
 
 namespace pm2 {
 
@@ -17,11 +19,17 @@ class PreviewView : public QPlainTextEdit {
  public:
   explicit PreviewView(QWidget* parent = nullptr);
   void SetText(const QString& text);
+  // The line as the builder made it (local 8-bit): the same bytes as the
+  // last line cost a comparison, not a conversion.
+  void SetLine(std::string_view line);
   const QString& Text() const { return m_text; }
   QSize sizeHint() const override;
 
  private:
+  void Show(const QString& text);
+
   QString m_text;
+  std::string m_line;  // the bytes m_text came from ("" after SetText)
 };
 
 }  // namespace pm2
