@@ -33,7 +33,7 @@ void OutputPane::AppendOutputLine(const char* text) {
     longest_ = line.size();
     sink_.LongestLineChanged(longest_);
   }
-  sink_.AddLine(line);
+  sink_.AddLine(std::move(line));
 }
 
 void OutputPane::AppendOutputLinef(const char* format, ...) {

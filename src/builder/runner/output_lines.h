@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pm2 {
@@ -22,7 +23,7 @@ class OutputLineSink {
   virtual ~OutputLineSink() = default;
   virtual void Clear() = 0;
   virtual void SetRedraw(bool on) = 0;
-  virtual void AddLine(const std::string& text) = 0;  // never empty
+  virtual void AddLine(std::string text) = 0;  // never empty; the sink keeps it
   // The longest line so far grew (characters), so the horizontal range widens.
   virtual void LongestLineChanged(size_t chars) = 0;
 };
@@ -39,7 +40,7 @@ class RecordingOutputSink : public OutputLineSink {
     ++clears;
   }
   void SetRedraw(bool on) override { redraw = on; }
-  void AddLine(const std::string& text) override { lines.push_back(text); }
+  void AddLine(std::string text) override { lines.push_back(std::move(text)); }
   void LongestLineChanged(size_t chars) override { longest = chars; }
 };
 

@@ -278,6 +278,7 @@ int CEditRegExp::Compile(const char* pattern) {
   m_program.clear();
   m_bCompiled = false;
   m_firstChar = 0;
+  m_bolChar = 0;
   m_bAnchored = false;
   m_mustAt = -1;
   m_mustLen = 0;
@@ -306,8 +307,11 @@ int CEditRegExp::Compile(const char* pattern) {
   m_bCompiled = true;
 
   // One top-level alternative: its first node may fix the first character
-  // or anchor the match, and a leading repetition makes the longest
-  // literal on the path worth checking before any try.
+  // or anchor the match, and the longest literal on its path (every node
+  // on it must match) is looked for before any try: a line without it is
+  // passed over at the speed of a memory search. A literal of one
+  // character is worth it only after a leading repetition (else the first
+  // character already does that work).
   int scan = 0;
   if (m_program[size_t(Next(0))] == kRegEnd) {
     scan = 3;
@@ -315,15 +319,21 @@ int CEditRegExp::Compile(const char* pattern) {
       m_firstChar = char(m_program[size_t(scan) + 3]);
     else if (m_program[size_t(scan)] == kRegBol)
       m_bAnchored = true;
-    if (flags & kSpStart) {
-      for (; scan != kDummy; scan = Next(scan)) {
-        if (m_program[size_t(scan)] != kRegExactly) continue;
-        int len = int(std::strlen(reinterpret_cast<const char*>(&m_program[size_t(scan) + 3])));
-        if (len >= m_mustLen) {
-          m_mustAt = scan + 3;
-          m_mustLen = len;
-        }
+    // An anchored match whose first literal follows the anchor: a line
+    // that does not begin with its first character is never tried.
+    if (m_bAnchored && Next(scan) != kDummy && m_program[size_t(Next(scan))] == kRegExactly)
+      m_bolChar = char(m_program[size_t(Next(scan)) + 3]);
+    for (; scan != kDummy; scan = Next(scan)) {
+      if (m_program[size_t(scan)] != kRegExactly) continue;
+      int len = int(std::strlen(reinterpret_cast<const char*>(&m_program[size_t(scan) + 3])));
+      if (len >= m_mustLen) {
+        m_mustAt = scan + 3;
+        m_mustLen = len;
       }
+    }
+    if (m_mustLen < 2 && !(flags & kSpStart)) {
+      m_mustAt = -1;
+      m_mustLen = 0;
     }
   }
   return 1;
@@ -340,7 +350,10 @@ void CEditRegExp::ResetMatch() {
   m_bMatched = false;
   m_bGaveUp = false;
   m_match.clear();
+  // Most lines of a search are never tried: their groups are still unset.
+  if (!m_bGroupsSet) return;
   for (int i = 0; i < kRegGroups; ++i) m_start[i] = m_end[i] = -1;
+  m_bGroupsSet = false;
 }
 
 int CEditRegExp::Exec(std::string_view text, size_t from) {
@@ -351,7 +364,7 @@ int CEditRegExp::Exec(std::string_view text, size_t from) {
   m_nSteps = 0;
   size_t found = std::string_view::npos;
   if (m_bAnchored) {
-    if (from == 0 && Try(0)) found = 0;
+    if (from == 0 && (!m_bolChar || (!text.empty() && text[0] == m_bolChar)) && Try(0)) found = 0;
   } else if (m_firstChar) {
     for (size_t s = text.find(m_firstChar, from); s != std::string_view::npos && !m_bGaveUp;
          s = text.find(m_firstChar, s + 1))
@@ -367,7 +380,9 @@ int CEditRegExp::Exec(std::string_view text, size_t from) {
       }
   }
   if (found == std::string_view::npos) {
+    // Groups a failed try set are unset again; GaveUp() still tells.
     for (int i = 0; i < kRegGroups; ++i) m_start[i] = m_end[i] = -1;
+    m_bGroupsSet = false;
     return -1;
   }
   m_bMatched = true;
@@ -376,7 +391,9 @@ int CEditRegExp::Exec(std::string_view text, size_t from) {
 }
 
 bool CEditRegExp::Try(size_t at) {
-  for (int i = 0; i < kRegGroups; ++i) m_start[i] = m_end[i] = -1;
+  // Groups the pattern has not are still unset from the start of Exec.
+  for (int i = 0; i < m_nGroup; ++i) m_start[i] = m_end[i] = -1;
+  m_bGroupsSet = true;
   m_cursor = at;
   m_nDepth = 0;
   if (!Match(0)) return false;

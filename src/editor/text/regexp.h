@@ -100,6 +100,7 @@ class CEditRegExp {
   size_t m_nSize = 0;
   std::vector<uint8_t> m_program;
   char m_firstChar = 0;
+  char m_bolChar = 0;  // the first character after "^" (0: none)
   bool m_bAnchored = false;
   int m_mustAt = -1;  // offset of the required text in the program
   int m_mustLen = 0;
@@ -111,6 +112,7 @@ class CEditRegExp {
   int m_end[kRegGroups] = {};
   bool m_bMatched = false;
   bool m_bGaveUp = false;
+  bool m_bGroupsSet = true;  // a try may have set a group since the last reset
   std::string m_match;
   long m_nSteps = 0;
   int m_nDepth = 0;

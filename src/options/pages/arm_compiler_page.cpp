@@ -216,7 +216,7 @@ void ArmToolPage::UpdatePreview() {
   }
   const std::string_view line = BuildPreview(Sheet().PreviewContext(), Session(), m_tool, &m_copy);
   for (int t = 0; t < kArmTextCount; ++t) m_row.texts[std::size_t(t)](m_copy) = saved[std::size_t(t)];
-  m_preview->SetText(QString::fromLocal8Bit(line.data(), qsizetype(line.size())));
+  m_preview->SetLine(line);
 }
 
 bool ArmToolPage::Leave() {

@@ -215,7 +215,7 @@ void ArmLinkerPage::UpdatePreview() {
   const std::string_view line = BuildPreview(Sheet().PreviewContext(), Session(), m_row.tool, &m_copy);
   for (std::size_t i = 0; i < m_row.texts.size(); ++i) m_row.texts[i].field(m_copy) = saved[i];
   m_row.script(m_copy) = saved.back();
-  m_preview->SetText(QString::fromLocal8Bit(line.data(), qsizetype(line.size())));
+  m_preview->SetLine(line);
 }
 
 bool ArmLinkerPage::Leave() {

@@ -352,7 +352,7 @@ void FamilyToolPage::UpdatePreview() {
     if (c.kind == FamilyKind::kText || c.kind == FamilyKind::kLinkFile) c.text(m_copy) = saved[i];
     if (c.kind == FamilyKind::kNumber) c.number(m_copy) = savedNumbers[i];
   }
-  m_preview->SetText(QString::fromLocal8Bit(line.data(), qsizetype(line.size())));
+  m_preview->SetLine(line);
   if (m_row.previewed) m_row.previewed(*this);
 }
 

@@ -72,8 +72,8 @@ void COutView::SetRedraw(bool on) {
   }
 }
 
-void COutView::AddLine(const std::string& text) {
-  model_.AddLine(text);
+void COutView::AddLine(std::string text) {
+  model_.AddLine(std::move(text));
   Changed();
 }
 

@@ -63,7 +63,7 @@ class COutView : public QWidget, public OutputLineSink, public TabPaneScrollClie
   // that ended without its redraw-on text can't hide the next build.
   void Clear() override;
   void SetRedraw(bool on) override;
-  void AddLine(const std::string& text) override;
+  void AddLine(std::string text) override;
   void LongestLineChanged(size_t chars) override;
   // TabPaneScrollClient
   void OnTabWndScroll(int bar, int value) override;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace pm2 {
 
@@ -15,8 +16,8 @@ void OutputListModel::Clear() {
   longest_ = 0;
 }
 
-void OutputListModel::AddLine(const std::string& text) {
-  lines_.push_back(text);
+void OutputListModel::AddLine(std::string text) {
+  lines_.push_back(std::move(text));
   selected_.push_back(0);
   if (caret_ < 0) caret_ = anchor_ = 0;
   const int visible = VisibleLines();

@@ -53,7 +53,7 @@ class OutputListModel {
   void Clear();
   // Appends a line; when the lines no longer fit, the last one becomes the
   // last visible one.
-  void AddLine(const std::string& text);
+  void AddLine(std::string text);
   // The longest line so far, in characters (the horizontal range).
   void SetLongest(size_t chars) { longest_ = chars; ClampHorz(); }
   size_t Longest() const { return longest_; }

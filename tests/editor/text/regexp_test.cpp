@@ -41,6 +41,16 @@ const MatchRow kMatchRows[] = {
     {"required text missing", "x*needle", "no match here", -1, ""},
     {"star then literal backtracks", "a*ab", "aaab", 0, "aaab"},
     {"range from a high byte keeps the members after NUL", "[\xF0-z]+", "{~abc", 2, "abc"},
+    {"literal after a class is looked for first", "handler_[0-9]+", "handles handler_12(", 8, "handler_12"},
+    {"literal after a class missing", "handler_[0-9]+", "handles handle_12", -1, ""},
+    {"later literal is looked for first", "count\\+\\+;.*odd", "c co count++; /* odd */", 5, "count++; /* odd"},
+    {"optional part is not required", "ab(cd)?ef", "xabef", 1, "abef"},
+    {"repeated group is not required", "xy(zz)*w", "xyw", 0, "xyw"},
+    {"one of two alternatives is not required", "(abc|de)f", "def", 0, "def"},
+    {"escaped literal with required text", "0x[0-9A-F]+", "n = 0 0x1F;", 6, "0x1F"},
+    {"anchored line beginning with another character", "^}$", "\t}", -1, ""},
+    {"anchored line beginning with its character", "^}$", "}", 0, "}"},
+    {"anchored literal then more", "^ab+c", "abbbc", 0, "abbbc"},
 };
 
 TEST(RegExp, MatchesTable) {
@@ -119,6 +129,17 @@ TEST(RegExp, OptimisationsFromTheFirstNode) {
   EXPECT_EQ("ccc", re.RequiredText());
   ASSERT_EQ(1, re.Compile("x*ab.cd"));
   EXPECT_EQ("cd", re.RequiredText());  // the last of equal length
+  // Without a leading repetition: the longest literal of two or more.
+  ASSERT_EQ(1, re.Compile("handler_[0-9]+"));
+  EXPECT_EQ("handler_", re.RequiredText());
+  ASSERT_EQ(1, re.Compile("c[a-z]+tion"));
+  EXPECT_EQ("tion", re.RequiredText());
+  ASSERT_EQ(1, re.Compile("a[0-9]b"));
+  EXPECT_EQ("", re.RequiredText());  // one character: the first one does
+  ASSERT_EQ(1, re.Compile("ab(cd)?"));
+  EXPECT_EQ("ab", re.RequiredText());  // an optional literal is never required
+  ASSERT_EQ(1, re.Compile("hello|world"));
+  EXPECT_EQ("", re.RequiredText());  // two alternatives: neither is required
 }
 
 TEST(RegExp, ProgramEncoding) {
@@ -148,6 +169,30 @@ TEST(RegExp, Substitution) {
   ASSERT_EQ(1, re.Compile("zz"));
   EXPECT_EQ(-1, re.Exec("abc"));
   EXPECT_FALSE(re.Substitute("&").has_value());
+}
+
+// A miss after a match leaves no group of the match behind, whether the
+// line was tried or passed over before any try.
+TEST(RegExp, GroupsOfAnEarlierMatchAreUnsetAfterAMiss) {
+  struct Row { const char* name; const char* pattern; const char* hit; const char* miss; };
+  const Row rows[] = {
+      {"tried and missed", "x(a+)(b)", "xaab", "xaac"},
+      {"no first character", "x(a+)(b)", "xaab", "nothing"},
+      {"required text missing", "(a+)bcd", "aabcd", "aabc"},
+      {"anchored", "^(a)(b)", "ab", "ba"},
+  };
+  for (const Row& r : rows) {
+    CEditRegExp re;
+    ASSERT_EQ(1, re.Compile(r.pattern)) << r.name;
+    ASSERT_GE(re.Exec(r.hit), 0) << r.name;
+    EXPECT_GE(re.GroupStart(1), 0) << r.name;
+    EXPECT_EQ(-1, re.Exec(r.miss)) << r.name;
+    EXPECT_FALSE(re.HasMatch()) << r.name;
+    for (int g = 0; g < kRegGroups; ++g) {
+      EXPECT_EQ(-1, re.GroupStart(g)) << r.name << " group " << g;
+      EXPECT_EQ(-1, re.GroupEnd(g)) << r.name << " group " << g;
+    }
+  }
 }
 
 TEST(RegExp, CatastrophicPatternGivesUpInsteadOfHanging) {
