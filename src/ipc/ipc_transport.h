@@ -52,7 +52,9 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   // other slot in use in ascending order; the result of the last write,
   // false when there was none.
   bool Send(const dtc_EventBase& event) override;
-  // To every other slot in use, as above: true when any write succeeded.
+  // To every other slot in use, as Send with destination -1 does (the
+  // event's own destination is not looked at): true when any write
+  // succeeded.
   bool SendToEveryPeer(const dtc_EventBase& event) override;
   bool HasSlot() const override { return m_nOwnSlot >= 0; }
   int OwnSlot() const override { return m_nOwnSlot; }
