@@ -10,7 +10,8 @@
 // a request left without an answer for 60 s ends the run there.
 // With mode "whois <n>" it asks WhoIs n times more once identified, each
 // after the answer to the one before, and prints "identities <k>".
-// Every request after the first WhoIs goes to the IDE's slot alone.
+// Every request after the first WhoIs goes to the IDE's slot alone (to all
+// when no identity of the IDE came).
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
   test::IpcTestClient c(argv[1], argv[2]);
   std::atomic<int32_t> ide{-1};
   On<dtc_Identify::Identity> id(c, [&ide](auto& e) {
-    ide = e.m_nSender;
+    if (e.m_strName.rfind("Pelmora2 ", 0) == 0) ide = e.m_nSender;  // not another client's
     return "identity " + e.m_strName;
   });
   On<dtc_Make::SetStatus> status(c, [](auto& e) { return "status " + std::to_string(e.m_nStatus) + " " + e.m_strText; });
