@@ -45,6 +45,11 @@ bool EventDispatcher::SendEvent(dtc_EventBase& event) {
   return Deliver(event);
 }
 
+bool EventDispatcher::SendToEveryPeer(dtc_EventBase& event) {
+  EventTransport* t = m_pTransport.load();
+  return event.IsRemote() && t && t->HasSlot() && t->SendToEveryPeer(event);
+}
+
 bool EventDispatcher::OnDeliveringThread() const {
   return m_delivering.load() && m_deliveringThread.load() == std::this_thread::get_id();
 }

@@ -36,6 +36,10 @@ class EventTransport {
  public:
   virtual ~EventTransport() = default;
   virtual bool Send(const dtc_EventBase& event) = 0;
+  // An event for every other process (destination -1): true when it reached
+  // at least one of them (Send tells only how the write to the last one
+  // went).
+  virtual bool SendToEveryPeer(const dtc_EventBase& event) { return Send(event); }
   virtual bool HasSlot() const = 0;
   virtual int OwnSlot() const = 0;  // -1 without a slot
 };
@@ -63,6 +67,9 @@ class EventDispatcher final : public EventSink, public EventHandlerRegistry {
   // Remote events go to the transport (false without a slot); local ones
   // are delivered here.
   bool SendEvent(dtc_EventBase& event);
+  // A remote event for every other process (destination -1): true when at
+  // least one took it (false without a slot or without another process).
+  bool SendToEveryPeer(dtc_EventBase& event);
 
   bool Register(dtc_EventHandler& handler) override;
   bool Unregister(dtc_EventHandler& handler) override;

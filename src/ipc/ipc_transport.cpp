@@ -148,14 +148,25 @@ bool bs_InterProcessEventHandler::Send(const dtc_EventBase& event) {
   if (!event.IsRemote() || m_nOwnSlot < 0) return false;
   int32_t dest = event.GetDestination();
   if (dest != -1) return WriteEventToSlot(event, dest);
-  bool any = false, result = false;
+  const BroadcastResult r = Broadcast(event);
+  return r.tried && r.lastWritten;
+}
+
+bool bs_InterProcessEventHandler::SendToEveryPeer(const dtc_EventBase& event) {
+  if (!event.IsRemote() || m_nOwnSlot < 0) return false;
+  return Broadcast(event).anyWritten;
+}
+
+bs_InterProcessEventHandler::BroadcastResult bs_InterProcessEventHandler::Broadcast(const dtc_EventBase& event) {
+  BroadcastResult r;
   for (int s = 0; s < kIpcSlotCount; ++s) {
     // A slot is in use only while its owner lives (its flag may be stale or damaged).
     if (s == m_nOwnSlot || !SlotView::At(m_objects.View(), s).InUse() || !m_objects.SlotHasLiveOwner(s)) continue;
-    result = WriteEventToSlot(event, s);
-    any = true;
+    r.lastWritten = WriteEventToSlot(event, s);
+    r.anyWritten = r.anyWritten || r.lastWritten;
+    r.tried = true;
   }
-  return any && result;
+  return r;
 }
 
 void bs_InterProcessEventHandler::OnRecord(const uint8_t* record, size_t size) {

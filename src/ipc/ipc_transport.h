@@ -52,6 +52,10 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   // other slot in use in ascending order; the result of the last write,
   // false when there was none.
   bool Send(const dtc_EventBase& event) override;
+  // To every other slot in use, as Send with destination -1 does (the
+  // event's own destination is not looked at): true when any write
+  // succeeded.
+  bool SendToEveryPeer(const dtc_EventBase& event) override;
   bool HasSlot() const override { return m_nOwnSlot >= 0; }
   int OwnSlot() const override { return m_nOwnSlot; }
 
@@ -74,6 +78,12 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   // At an idle wake: what dead peers left held is freed (see the .cpp).
   void FreeWhatTheDeadHeld(SlotView own);
   void Refused(int slot);
+  struct BroadcastResult {
+    bool tried = false;    // a slot was written to
+    bool anyWritten = false;
+    bool lastWritten = false;  // the write to the highest slot written to
+  };
+  BroadcastResult Broadcast(const dtc_EventBase& event);
   void OnRecord(const uint8_t* record, size_t size) override;
 
   IpcObjects m_objects;

@@ -42,7 +42,7 @@ class IpcTestClient {
     }
     return false;
   }
-  bool Send(dtc_EventBase&& e) { return Send(e); }
+  bool Send(dtc_EventBase&& e, int32_t destination = -1) { return Send(e, destination); }
 
   // WhoIs until an "identity <name>" text arrives (the handler of
   // dtc_Identify::Identity must make it); that text, else the last one.

@@ -139,8 +139,12 @@ TEST_F(TransportTest, FullRingRefusesCountsAndLeavesOneDiagnosticLine) {
   Quit(*peer, 1);
 }
 
+// Send reports the write to the highest slot; SendToEveryPeer whether any
+// peer took the event.
 TEST_F(TransportTest, BroadcastReachesEveryPeerAndReportsTheHighestSlot) {
   ASSERT_TRUE(dispatcher.Activate());
+  dtc_Identify::WhoIs alone;
+  EXPECT_FALSE(dispatcher.SendToEveryPeer(alone));  // nobody else there
   auto p1 = StartPeer(1);
   auto p2 = StartPeer(2);
   auto fill = [&](int slot) {
@@ -161,6 +165,9 @@ TEST_F(TransportTest, BroadcastReachesEveryPeerAndReportsTheHighestSlot) {
   p2->Stop();
   fill(2);
   EXPECT_FALSE(dispatcher.SendEvent(who));  // slot 2, written last, refused
+  ASSERT_TRUE(identities.Next(a));
+  EXPECT_EQ(a.m_strName, "peer 1");
+  EXPECT_TRUE(dispatcher.SendToEveryPeer(who));  // slot 1 took it
   ASSERT_TRUE(identities.Next(a));
   EXPECT_EQ(a.m_strName, "peer 1");
   p2->Signal(SIGCONT);

@@ -89,10 +89,6 @@ const ShellApp::NotifyRow ShellApp::kNotifyRows[] = {
      [](ShellApp& a, intptr_t) {
        if (!a.Debug().SessionActive()) a.Frame().OnDebugStartStop();
      }},
-    {kNotifyIpcBuildRequest,
-     [](ShellApp& a, intptr_t arg) {
-       a.Frame().RouteCommand((arg & 1) ? kCmdRebuildAll : kCmdBuildTarget);
-     }},
     {kNotifyBeepStopBuild,
      [](ShellApp& a, intptr_t) {
        a.Dialogs().Beep();
@@ -101,15 +97,20 @@ const ShellApp::NotifyRow ShellApp::kNotifyRows[] = {
 };
 
 intptr_t ShellApp::OnDebugNotify(int code, intptr_t arg) {
+  if (code == kNotifyIpcBuildRequest) {
+    // A client's build: 1 when this request started one. The command ran
+    // (it is refused, greyed, while a user tool or lint holds the busy bit)
+    // and left the program busy (a refused start clears the bit). Its end
+    // cannot have been handled yet: that is this thread's.
+    const bool ran = Frame().RouteCommand((arg & 1) ? kCmdRebuildAll : kCmdBuildTarget);
+    return ran && HasState(kStateBusy) ? 1 : 0;
+  }
   for (const NotifyRow& row : kNotifyRows) {
     if (row.code == code) {
       row.handle(*this, arg);
       break;
     }
   }
-  // A client's build: 1 when it started. Its end cannot have been handled
-  // yet (that is this thread's), so busy tells; a refused start left none.
-  if (code == kNotifyIpcBuildRequest) return HasState(kStateBusy) ? 1 : 0;
   return 1;
 }
 

@@ -28,7 +28,8 @@ IpcWiring::IpcWiring(ShellApp& app, EventDispatcher& dispatcher) : m_app(app), m
   IpcSendFn send = [this](dtc_EventBase& e) { return m_dispatcher.SendEvent(e); };
   m_handlers = std::make_unique<IpcBuildHandlers>(dispatcher, *this, m_state, send);
   m_notifier = std::make_unique<IpcNotifier>(dispatcher, *this, m_state, send,
-                                             [this] { return m_dispatcher.OwnSlot(); });
+                                             [this] { return m_dispatcher.OwnSlot(); },
+                                             [this](dtc_EventBase& e) { return m_dispatcher.SendToEveryPeer(e); });
   m_debugShell = std::make_unique<IpcDebugShellImpl>(
       app, [this](const std::function<void()>& fn) { RunOnGuiThread(fn); },
       [this] { return m_handlers->CanStartBuild(); }, [this] { return m_sessionTold.load(); });

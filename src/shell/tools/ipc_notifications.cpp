@@ -45,8 +45,9 @@ TextList IdentityGroups() {
 }
 
 IpcNotifier::IpcNotifier(EventHandlerRegistry& registry, IpcShell& shell, IpcShellState& state, IpcSendFn send,
-                         std::function<int()> ownSlot)
+                         std::function<int()> ownSlot, IpcSendFn announce)
     : m_shell(shell), m_state(state), m_send(std::move(send)), m_ownSlot(std::move(ownSlot)),
+      m_announce(std::move(announce)),
       m_whoIs(std::make_unique<WhoIsHandler>(registry, *this)) {}
 
 IpcNotifier::~IpcNotifier() = default;
@@ -63,7 +64,7 @@ bool IpcNotifier::Announce() {
   // Un-muted before the identity leaves: a client may answer it at once
   // (WhoIs, a build request), and that answer must not find us muted.
   m_state.muted = 0;
-  bool sent = m_send(id);
+  bool sent = m_announce ? m_announce(id) : m_send(id);
   if (!sent) m_state.muted = 1;
   return sent;
 }

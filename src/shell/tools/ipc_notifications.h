@@ -2,7 +2,10 @@
 // identity announcement and its mute rule, the answer to WhoIs, the
 // goodbye, build output and the build end forwarded to the build client,
 // and the debug-state notifications. Nothing is sent while muted; the
-// program is un-muted only when its identity reached another process.
+// program is un-muted only when its identity reached another process. One
+// peer that cannot take it in (stopped, hung, its ring full) mutes nothing
+// while another process took it: a client that was answered would
+// otherwise hear nothing more, not even the end of the build it asked for.
 #pragma once
 
 #include <functional>
@@ -34,9 +37,11 @@ TextList IdentityGroups();
 class IpcNotifier {
  public:
   // `registry` receives the WhoIs handler; `ownSlot` gives this process's
-  // slot once the interface is active.
+  // slot once the interface is active; `announce` sends the identity to
+  // every other process and tells whether any took it (EventDispatcher::
+  // SendToEveryPeer); without it `send` does.
   IpcNotifier(EventHandlerRegistry& registry, IpcShell& shell, IpcShellState& state, IpcSendFn send,
-              std::function<int()> ownSlot);
+              std::function<int()> ownSlot, IpcSendFn announce = {});
   ~IpcNotifier();
   IpcNotifier(const IpcNotifier&) = delete;
   IpcNotifier& operator=(const IpcNotifier&) = delete;
@@ -66,6 +71,7 @@ class IpcNotifier {
   IpcShellState& m_state;
   IpcSendFn m_send;
   std::function<int()> m_ownSlot;
+  IpcSendFn m_announce;
   std::unique_ptr<WhoIsHandler> m_whoIs;
 };
 

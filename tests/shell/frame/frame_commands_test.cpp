@@ -24,6 +24,7 @@
 #include "editor/view/edit_view.h"
 #include "platform/ipc_namespace.h"
 #include "platform/ipc_objects.h"
+#include "platform/notification_hub.h"
 #include "platform/settings_store.h"
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/components_page.h"
@@ -412,6 +413,23 @@ TEST_F(FrameCommandsTest, BackToBackBuildRequestsAreAllAnswered) {
   EXPECT_NE(out.find("answered 5000 of 5000"), std::string::npos) << out;
   EXPECT_TRUE(WaitIdle(s.App()));
   EXPECT_FALSE(s.App().HasState(kStateBusy));
+}
+
+// A client's build request that reaches the window after a user tool took
+// the busy bit (it started after the handler looked): the build command is
+// greyed, so the request started nothing and says so. Taken as started, its
+// client would wait for an end that the tool's end never sends, and every
+// later request would be refused as if that build still ran.
+TEST_F(FrameCommandsTest, ABuildRequestWhileAToolRunsStartsNothingAndSaysSo) {
+  test::ExampleSession s(dir, root);
+  ASSERT_NE(s.Frame(), nullptr);
+  s.App().SetState(kStateBusy);  // as a user tool's start sets it
+  EXPECT_EQ(s.App().OnDebugNotify(kNotifyIpcBuildRequest, 0), 0);
+  EXPECT_EQ(s.App().OnDebugNotify(kNotifyIpcBuildRequest, 1), 0);
+  s.App().OnDebugNotify(kNotifyUserToolFinished, 0);
+  ASSERT_FALSE(s.App().HasState(kStateBusy));
+  EXPECT_EQ(s.App().OnDebugNotify(kNotifyIpcBuildRequest, 0), 1);  // nothing runs: this one starts
+  EXPECT_TRUE(WaitIdle(s.App()));
 }
 
 // A translation leaves the target not built whatever it does; a peer is

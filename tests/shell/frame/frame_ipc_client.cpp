@@ -8,6 +8,11 @@
 // the answer to the one before arrives (its end or a refusal), and prints
 // "answered <a> of <n>" and "ended <e>" (the builds that ran to their end);
 // a request left without an answer for 60 s ends the run there.
+// With mode "whois <n>" it asks WhoIs n times more once identified, each
+// after the answer to the one before, and prints "identities <k>".
+// Every request after the first WhoIs goes to the IDE's slot alone (to all
+// when no identity of the IDE came).
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +28,11 @@ using test::On;
 int main(int argc, char** argv) {
   if (argc != 4) return 2;
   test::IpcTestClient c(argv[1], argv[2]);
-  On<dtc_Identify::Identity> id(c, [](auto& e) { return "identity " + e.m_strName; });
+  std::atomic<int32_t> ide{-1};
+  On<dtc_Identify::Identity> id(c, [&ide](auto& e) {
+    if (e.m_strName.rfind("Pelmora2 ", 0) == 0) ide = e.m_nSender;  // not another client's
+    return "identity " + e.m_strName;
+  });
   On<dtc_Make::SetStatus> status(c, [](auto& e) { return "status " + std::to_string(e.m_nStatus) + " " + e.m_strText; });
   On<dtc_Make::BuildInfo> info(c, [](auto&) { return std::string("line"); });
   On<dtc_Make::BuildEnd> end(c, [](auto& e) { return "end " + std::to_string(e.m_nResult); });
@@ -31,6 +40,16 @@ int main(int argc, char** argv) {
   std::string s = c.Identify(50);
   c.Say(s);
   if (s.rfind("identity ", 0) != 0) return 4;
+  if (std::string(argv[3]).rfind("whois ", 0) == 0) {
+    const int n = std::atoi(argv[3] + 6);
+    int k = 0;
+    for (int i = 0; i < n; ++i) {
+      c.Send(dtc_Identify::WhoIs(), ide);
+      if (c.Next(10000).rfind("identity ", 0) == 0) ++k;
+    }
+    c.Say("identities " + std::to_string(k));
+    return k == n ? 0 : 7;
+  }
   const bool rebuilds = std::string(argv[3]).rfind("rebuild-stress ", 0) == 0;
   if (std::string(argv[3]).rfind("stress ", 0) == 0 || rebuilds) {
     const char* count = std::strchr(argv[3], ' ') + 1;
@@ -42,10 +61,11 @@ int main(int argc, char** argv) {
     int answered = 0, ended = 0;
     for (int i = 0; i < n; ++i) {
       if (spreadMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds((i * 37) % (spreadMs + 1)));
-      c.Send(dtc_Make::Build(rebuilds ? 1 : 0));
+      c.Send(dtc_Make::Build(rebuilds ? 1 : 0), ide);
       for (;;) {
         s = c.Next(60000);
-        if (s != "line") break;
+        // The identities that WhoIs of other processes bring are no answer.
+        if (s != "line" && s.rfind("identity ", 0) != 0) break;
       }
       if (s == "timeout") break;
       ++answered;
@@ -58,7 +78,7 @@ int main(int argc, char** argv) {
     c.Say("ended " + std::to_string(ended));
     return answered == n ? 0 : 6;
   }
-  c.Send(dtc_Make::Build(uint8_t(std::atoi(argv[3]))));
+  c.Send(dtc_Make::Build(uint8_t(std::atoi(argv[3]))), ide);
   int lines = 0;
   for (;;) {
     s = c.Next(120000);

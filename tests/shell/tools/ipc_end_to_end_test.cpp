@@ -5,9 +5,11 @@
 #include <mutex>
 #include <thread>
 
+#include "ipc/client_inbox.h"
 #include "ipc/event_factory.h"
 #include "ipc/ipc_transport.h"
 #include "ipc/two_process_support.h"
+#include "platform/ipc_objects.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
@@ -97,6 +99,69 @@ TEST(IpcEndToEnd, ClientIdentifiesSetsGroupAndBuilds) {
   EXPECT_EQ(g->firstFile->path.str(), "/src/a.c");
   theApp().m_pProject = nullptr;
   PoolFreeAll();
+}
+
+// A peer above the client that takes nothing in (a stopped or hung process:
+// it holds its slot, its ring is full) when the client asks who is there.
+// The identity still reached the client, so the program keeps sending: the
+// client's build is told line by line and ends with its end.
+TEST(IpcEndToEnd, AStalledPeerAboveTheClientLeavesTheClientAnswered) {
+  test::TestNamespace tns;
+  auto attach = [&tns](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
+    return bs_InterProcessEventHandler::Attach(tns.ns, sink, GetEventFactory(), err);
+  };
+  BuildingShell shell;
+  shell.refuseNext = false;
+  IpcShellState state;
+  EventDispatcher program(attach);
+  IpcSendFn send = [&program](dtc_EventBase& e) { return program.SendEvent(e); };
+  IpcBuildHandlers handlers(program, shell, state, send);
+  IpcNotifier notifier(program, shell, state, send, [&program] { return program.OwnSlot(); },
+                       [&program](dtc_EventBase& e) { return program.SendToEveryPeer(e); });
+  shell.notifier = &notifier;
+  ASSERT_TRUE(program.Activate());
+  ASSERT_EQ(program.OwnSlot(), 0);
+
+  test::ClientInbox inbox;
+  EventDispatcher client(attach);
+  test::Collect<dtc_Identify::Identity, EventHandlerRegistry> id(client, inbox,
+                                                                  [](auto& e) { return "identity " + e.m_strName; });
+  test::Collect<dtc_Make::BuildInfo, EventHandlerRegistry> info(client, inbox, [](auto&) { return std::string("line"); });
+  test::Collect<dtc_Make::BuildEnd, EventHandlerRegistry> end(
+      client, inbox, [](auto& e) { return "end " + std::to_string(e.m_nResult); });
+  ASSERT_TRUE(client.Activate());
+  ASSERT_EQ(client.OwnSlot(), 1);
+
+  std::string err;
+  IpcObjects stalled(tns.ns);
+  ASSERT_TRUE(stalled.Attach(&err)) << err;
+  ASSERT_TRUE(stalled.TryClaimSlot(2));
+  SlotView ring = SlotView::At(stalled.View(), 2);
+  ring.InitialiseRing();
+  ring.Set(slot_field::kInUse, 1);
+  dtc_Make::BuildInfo big("f.c", 0, std::string(500, 'z'));
+  big.m_nDestination = 2;
+  while (program.SendEvent(big)) {
+  }
+  dtc_Debug::StepOver small;  // as small as a record gets
+  small.m_nDestination = 2;
+  while (program.SendEvent(small)) {
+  }
+
+  dtc_Identify::WhoIs who;
+  who.m_nDestination = 0;
+  ASSERT_TRUE(client.SendEvent(who));
+  EXPECT_EQ(inbox.Next(), "identity Pelmora2 0");
+  dtc_Make::Build build(0);
+  build.m_nDestination = 0;
+  ASSERT_TRUE(client.SendEvent(build));
+  int lines = 0;
+  std::string s;
+  while ((s = inbox.Next()) == "line") ++lines;
+  EXPECT_EQ(lines, 50);
+  EXPECT_EQ(s, "end 0");
+  EXPECT_EQ(state.muted, 0);
+  if (shell.worker.joinable()) shell.worker.join();
 }
 
 }  // namespace
