@@ -168,6 +168,12 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       // command's own text for any other.
       if (b && !g_refusal.empty()) std::snprintf(reinterpret_cast<char*>(b), 256, "%s", g_refusal.c_str());
       return 0;
+    case kDbgCtlAnyThreadReads:
+      // A read-only evaluation asks gdb through the connection, which pairs
+      // each answer with its command whatever the thread, and reads the
+      // target's state from atomics: any thread may ask while it is halted.
+      if (b) *reinterpret_cast<int32_t*>(b) = 1;
+      return 0;
     case kDbgCtlAssemblerMissing:
       if (b) std::snprintf(reinterpret_cast<char*>(b), 256, "%s", g_asmMissing.c_str());
       return g_asmMissing.empty() ? 0 : 1;
