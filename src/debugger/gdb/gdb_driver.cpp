@@ -1,5 +1,7 @@
 // The GDB driver library: the driver record's slots over one GdbTarget.
-// The IDE calls the slots on its GUI thread; gdb's reader thread reaches
+// The IDE calls the slots on its GUI thread (a client's read-only
+// evaluation of a halted target may come on the event interface's thread,
+// kDbgCtlAnyThreadReads); gdb's reader thread reaches
 // the IDE only by posting (a stop, the end of the session) and through the
 // thread-safe print callback.
 #include <dirent.h>
