@@ -706,5 +706,33 @@ TEST_F(DebugWindowServicesTest, ClientsAskWhetherASessionRunsWithoutTheGuiThread
   EXPECT_FALSE(shell.IsDebugging());
 }
 
+// A client's step asks the GUI thread once (whether the target runs, and
+// the step); a running target is not stepped.
+TEST_F(DebugWindowServicesTest, AClientsStepTakesOneTripToTheGuiThread) {
+  Start();
+  ASSERT_FALSE(HasFatalFailure());
+  int trips = 0;
+  IpcDebugShellImpl shell(
+      session->App(),
+      [&](const std::function<void()>& fn) {
+        ++trips;
+        fn();
+      },
+      [] { return true; }, [] { return true; });
+  intptr_t result = -1;
+  clearLog();
+  EXPECT_TRUE(shell.ServiceIfHalted(2053, 1, &result));
+  EXPECT_EQ(trips, 1);
+  EXPECT_TRUE(Logged("step 3")) << log();
+  auto setExecuting = reinterpret_cast<void (*)(int)>(dlsym(driver, "TestDriverSetExecuting"));
+  ASSERT_NE(setExecuting, nullptr);
+  setExecuting(1);
+  clearLog();
+  EXPECT_FALSE(shell.ServiceIfHalted(2053, 1, &result));
+  EXPECT_EQ(trips, 2);
+  EXPECT_FALSE(Logged("step")) << log();
+  setExecuting(0);
+}
+
 }  // namespace
 }  // namespace pm2

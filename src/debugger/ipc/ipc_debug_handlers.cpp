@@ -151,7 +151,9 @@ void IpcDebugHandlers::OnStopExecution(dtc_Debug::StopExecution&) {
 }
 
 void IpcDebugHandlers::Step(int service) {
-  if (Halted()) m_shell.Service(service, 1);
+  if (!Halted(false)) return;
+  intptr_t result = 0;
+  if (!m_shell.ServiceIfHalted(service, 1, &result)) SendDebugStatusText(kIpcAlreadyExecuting);
 }
 void IpcDebugHandlers::OnStepOver(dtc_Debug::StepOver&) { Step(8); }
 void IpcDebugHandlers::OnStepInto(dtc_Debug::StepInto&) { Step(7); }

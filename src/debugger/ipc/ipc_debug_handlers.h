@@ -44,6 +44,14 @@ class IpcDebugShell {
   virtual void StopSession() = 0;   // notification code 5, sent
   virtual void RunCommand(int id) = 0;  // a frame command, sent and waited for
   virtual intptr_t Service(int code, intptr_t arg) = 0;  // IdeServiceCallNoLock
+  // A service that runs the target (a step), made only while the target is
+  // halted: false, and nothing made, while it runs. The program asks both
+  // in one trip to its GUI thread.
+  virtual bool ServiceIfHalted(int code, intptr_t arg, intptr_t* result) {
+    if (IsRunning()) return false;
+    *result = Service(code, arg);
+    return true;
+  }
   // A service whose record writes nothing (an expression checked to be
   // read-only): may be answered on this thread when the program can.
   virtual intptr_t ReadService(int code, intptr_t arg) { return Service(code, arg); }

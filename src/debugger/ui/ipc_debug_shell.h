@@ -32,6 +32,8 @@ class IpcDebugShellImpl : public IpcDebugShell {
   // thread when the driver allows it, so a read after a stop does not wait
   // for the windows' refresh on the GUI thread.
   intptr_t ReadService(int code, intptr_t arg) override;
+  // Whether the target runs and the step, in one trip to the GUI thread.
+  bool ServiceIfHalted(int code, intptr_t arg, intptr_t* result) override;
   std::string CommandRefusal() override;
   void Sleep(int ms) override;
 
