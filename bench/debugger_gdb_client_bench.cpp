@@ -3,7 +3,8 @@
 // pelmora2 on a copy of the example (on the X display it was started under,
 // else on Qt's offscreen platform), attaches as a client, starts the debug
 // session (the example runs to main) and then measures, one round of ours
-// and one of gdb's after the other:
+// and one of gdb's after the other (gdb's once the program has settled
+// after its answer, its windows' refresh not timed in either round):
 //  - a single step: StepInstruction until ExecutionStopped arrives ("to
 //    the stop"), and with ReadRegister "PC" after it until its answer
 //    ("with a PC read"), against "-exec-step-instruction" until gdb's
@@ -211,6 +212,8 @@ bool PeerRead64K() {
 }
 
 std::string g_startError;
+// The pause between our round and gdb's, not timed.
+constexpr std::chrono::milliseconds kSettle{40};
 
 template <class Ours, class Peer>
 void Paired(benchmark::State& state, Ours ours, Peer peer, const char* counter) {
@@ -223,10 +226,15 @@ void Paired(benchmark::State& state, Ours ours, Peer peer, const char* counter) 
       return state.SkipWithError(("the client got no answer (" + Now().status + ", " +
                                   std::to_string(Now().lastBytes) + " bytes)").c_str());
     const auto t1 = std::chrono::steady_clock::now();
+    // The program goes on after its answer (the windows refresh, ask their
+    // own gdb and repaint): gdb's round starts once that is over, so that
+    // it does not share the machine with it.
+    std::this_thread::sleep_for(kSettle);
+    const auto t1b = std::chrono::steady_clock::now();
     if (!peer()) return state.SkipWithError("gdb failed");
     const auto t2 = std::chrono::steady_clock::now();
     oursTime += std::chrono::duration<double>(t1 - t0).count();
-    peerTime += std::chrono::duration<double>(t2 - t1).count();
+    peerTime += std::chrono::duration<double>(t2 - t1b).count();
   }
   state.counters[counter] = peerTime > 0 ? oursTime / peerTime : 0;
   state.counters["ours_us"] = oursTime / double(state.iterations()) * 1e6;

@@ -111,6 +111,12 @@ enum {
    * empty and the command stays enabled. */
   kDbgCtlAssemblerMissing = 0x1020,
   kDbgCtlBeforeCallStack = 0x1001, /* refresh the call stack at callStack */
+  /* (0, pointer to an int32): the driver sets it to 1 when its
+   * kDbgCtlIpcEvaluate of an expression that writes nothing may be called
+   * on any thread while the target is halted (and alongside the IDE's own
+   * calls); a driver that does not know the code leaves it 0 and every
+   * call stays on the IDE's GUI thread. */
+  kDbgCtlAnyThreadReads = 0x1021,
   kDbgCtlProgramCounter = 14,
   kDbgCtlIpcEvaluate = 0x800,
   kDbgCtlIpcClearBreak = 0x801,

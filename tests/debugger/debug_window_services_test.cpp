@@ -2,6 +2,7 @@
 // main frame over the scriptable test driver: every service goes through
 // the program's own dispatcher (ShellApp::IdeServiceCall), and the window
 // toggles through the frame's command routing.
+#include <algorithm>
 #include <dlfcn.h>
 
 #include <QApplication>
@@ -426,6 +427,40 @@ TEST_F(DebugWindowServicesTest, AWrittenPcMovesTheArrows) {
   EXPECT_EQ(bar->GetPaneText(bar->CommandToIndex(123)), "PC: 0x00001024");
 }
 
+// The program counter assigned on the command page (`$pc = ...` or
+// `PC = ...`, 0x1010 to 0x1024): the disassembly window's arrow, the
+// editor's and the status line's PC follow it as after a write on the
+// register page.
+class CommandPagePcRows : public DebugWindowServicesTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CommandPagePcRows, APcAssignedOnTheCommandPageMovesTheArrows) {
+  std::string typed = GetParam();
+  std::string scripted = typed;
+  std::replace(scripted.begin(), scripted.end(), ' ', '_');
+  Start("moves " + scripted + " 1024\nline Blinky.c 12 1010\nline Blinky.c 14 1024\n");
+  if (HasFatalFailure()) return;
+  DisassemblyView* v = Disassembly();
+  EditorView* e = f->Editors().Open(dir + "Blinky.c", 1);
+  ASSERT_NE(e, nullptr);
+  e->resize(600, 400);
+  f->Debugger()->TargetStopped();
+  ASSERT_EQ(e->Margin().PcLine(), 12u);
+  CommandWindow* w = windows->ShowCommandWindow();
+  ASSERT_NE(w, nullptr);
+  w->Input()->setText(QString::fromStdString(typed));
+  QTest::keyClick(w->Input(), Qt::Key_Return);
+  ASSERT_TRUE(Logged("command " + typed)) << log();
+  ASSERT_GE(v->Cache().PcLine(), 0);
+  EXPECT_EQ(v->Cache().Line(v->Cache().PcLine()).address, 0x1024u) << "the disassembly window's arrow";
+  EXPECT_EQ(e->Margin().PcLine(), 14u) << "the editor's arrow";
+  SECStatusBar* bar = f->findChild<SECStatusBar*>("StatusBar");
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->GetPaneText(bar->CommandToIndex(123)), "PC: 0x00001024");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CommandPagePcRows, ::testing::Values("$pc = 0x1024", "PC = 0x1024"),
+                         [](const auto& info) { return std::string(info.index == 0 ? "DollarPc" : "PcName"); });
+
 // A breakpoint set in the disassembly window re-reads the line states
 // (service 14) and leaves the view where the user scrolled it.
 TEST_F(DebugWindowServicesTest, BreakpointInTheDisassemblyWindowKeepsTheView) {
@@ -669,6 +704,34 @@ TEST_F(DebugWindowServicesTest, ClientsAskWhetherASessionRunsWithoutTheGuiThread
   EXPECT_EQ(trips, 1);
   ASSERT_TRUE(f->ExecuteCommand(32802));
   EXPECT_FALSE(shell.IsDebugging());
+}
+
+// A client's step asks the GUI thread once (whether the target runs, and
+// the step); a running target is not stepped.
+TEST_F(DebugWindowServicesTest, AClientsStepTakesOneTripToTheGuiThread) {
+  Start();
+  ASSERT_FALSE(HasFatalFailure());
+  int trips = 0;
+  IpcDebugShellImpl shell(
+      session->App(),
+      [&](const std::function<void()>& fn) {
+        ++trips;
+        fn();
+      },
+      [] { return true; }, [] { return true; });
+  intptr_t result = -1;
+  clearLog();
+  EXPECT_TRUE(shell.ServiceIfHalted(2053, 1, &result));
+  EXPECT_EQ(trips, 1);
+  EXPECT_TRUE(Logged("step 3")) << log();
+  auto setExecuting = reinterpret_cast<void (*)(int)>(dlsym(driver, "TestDriverSetExecuting"));
+  ASSERT_NE(setExecuting, nullptr);
+  setExecuting(1);
+  clearLog();
+  EXPECT_FALSE(shell.ServiceIfHalted(2053, 1, &result));
+  EXPECT_EQ(trips, 2);
+  EXPECT_FALSE(Logged("step")) << log();
+  setExecuting(0);
 }
 
 }  // namespace

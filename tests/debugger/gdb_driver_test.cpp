@@ -752,6 +752,35 @@ TEST_F(GdbLanguageTest, ARegisterReadWhileTheTargetRunsIsRefused) {
   session->StopRunning();
 }
 
+// A client's read of a halted target is taken on the client's own thread
+// (the program counter of the stop, and a register gdb is asked for while
+// the GUI thread asks gdb too); while the target runs it is not.
+TEST_F(GdbLanguageTest, AHaltedTargetIsReadOnAnotherThread) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  // `meanwhile`: the GUI thread asks gdb a question of its own during the read.
+  auto read = [&](const char* text, uint64_t* value, bool meanwhile) {
+    DriverExpressionRecord e{};
+    e.text = text;
+    bool answered = false;
+    std::thread reader([&] { answered = session->EvaluateOnCallingThread(reinterpret_cast<intptr_t>(&e)); });
+    if (meanwhile) EXPECT_NE(Evaluate("&main"), 0u);
+    reader.join();
+    *value = uint64_t(e.resultLow) | (uint64_t(e.resultHigh) << 32);
+    return answered && e.error == 0;
+  };
+  uint64_t value = 0;
+  ASSERT_TRUE(read("PC", &value, true));
+  EXPECT_EQ(value, r->pc);
+  ASSERT_TRUE(read("SP", &value, true));
+  EXPECT_EQ(value, Evaluate("(unsigned long)$sp"));
+  session->Go(0xFFFFFFFFu);
+  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }, 3000));
+  EXPECT_FALSE(read("PC", &value, false));
+  session->StopRunning();
+}
+
 // The register page after steps (its values asked for as the target
 // stops) and after a write between the stop and the page's refresh.
 TEST_F(GdbLanguageTest, RegisterPageFollowsStepsAndWrites) {

@@ -1,6 +1,8 @@
 // The debug requests of the event interface, delivered through the
 // dispatcher and answered by a session over the scriptable test driver.
 #include "debugger/ipc/ipc_debug_handlers.h"
+
+#include <thread>
 #include "debugger/ipc/request_text.h"
 
 #include "ipc/event_dispatcher.h"
@@ -26,8 +28,14 @@ struct SessionShell : IpcDebugShell {
     session->Service(code, arg, &result);
     return result;
   }
+  // A read-only service: the program may answer it without the GUI thread.
+  intptr_t ReadService(int code, intptr_t arg) override {
+    readServices.push_back(code);
+    return Service(code, arg);
+  }
   void Sleep(int) override {}
   DebugSession*& session;
+  std::vector<int> readServices;
   bool canStart = true;
   std::vector<std::string> calls;
   std::vector<int> services;
@@ -225,6 +233,53 @@ TEST_F(IpcDebugTest, BreakpointsRegistersAndAddresses) {
                                             "addr 512 1 @3", "addr 0 0 @3", "decoded main @3", "decoded 0x204 @3"}));
   EXPECT_TRUE(DriverLog().find("exec BS main\n") != std::string::npos);
   EXPECT_TRUE(DriverLog().find("clearbreak 512") != std::string::npos);
+}
+
+// The reads that write nothing (ReadRegister, GetMemoryAddress) are offered
+// to be answered without the GUI thread; a write and a breakpoint's address
+// never are.
+TEST_F(IpcDebugTest, OnlyReadsMayBeAnsweredWithoutTheGuiThread) {
+  Script("eval main 200\neval R0 2a\n");
+  Start();
+  shell.services.clear();
+  From(3, dtc_Debug::ReadRegister("R0"));
+  From(3, dtc_Debug::GetMemoryAddress("main"));
+  EXPECT_EQ(shell.readServices, (std::vector<int>{2048, 2048}));
+  shell.readServices.clear();
+  From(3, dtc_Debug::WriteRegister("R1", 5));
+  From(3, dtc_Debug::ClearBreakpoint("main"));
+  EXPECT_TRUE(shell.readServices.empty());
+  EXPECT_EQ(sent[0], "reg R0=42 @3");
+  EXPECT_EQ(sent[1], "addr 512 1 @3");
+}
+
+// A driver that takes reads on any thread answers an evaluation on the
+// caller's thread while the target is halted; while it runs, and once the
+// session ended, the caller takes the GUI thread's way.
+TEST_F(IpcDebugTest, AHaltedTargetIsReadOnTheCallersThread) {
+  Script("eval R0 2a\n");
+  Start();
+  ASSERT_TRUE(session->SessionActive());
+  auto readOnOtherThread = [&](const char* text, DriverExpressionRecord* r) {
+    *r = DriverExpressionRecord{};
+    r->text = text;
+    bool answered = false;
+    std::thread reader([&] { answered = session->EvaluateOnCallingThread(reinterpret_cast<intptr_t>(r)); });
+    reader.join();
+    return answered;
+  };
+  DriverExpressionRecord r{};
+  ASSERT_TRUE(readOnOtherThread("R0", &r));
+  EXPECT_EQ(r.error, 0);
+  EXPECT_EQ(r.resultLow, 0x2Au);
+  ASSERT_TRUE(readOnOtherThread("R9", &r));
+  EXPECT_EQ(r.error, 1) << "a name the driver does not know";
+  SetExecuting(true);
+  EXPECT_FALSE(readOnOtherThread("R0", &r));
+  SetExecuting(false);
+  session->StopDebugger();
+  ASSERT_FALSE(session->SessionActive());
+  EXPECT_FALSE(readOnOtherThread("R0", &r));
 }
 
 // A register name is one expression: the handler makes the assignment

@@ -1,5 +1,7 @@
 // The GDB driver library: the driver record's slots over one GdbTarget.
-// The IDE calls the slots on its GUI thread; gdb's reader thread reaches
+// The IDE calls the slots on its GUI thread (a client's read-only
+// evaluation of a halted target may come on the event interface's thread,
+// kDbgCtlAnyThreadReads); gdb's reader thread reaches
 // the IDE only by posting (a stop, the end of the session) and through the
 // thread-safe print callback.
 #include <dirent.h>
@@ -167,6 +169,12 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       // The words of the last refused command; the buffer keeps the
       // command's own text for any other.
       if (b && !g_refusal.empty()) std::snprintf(reinterpret_cast<char*>(b), 256, "%s", g_refusal.c_str());
+      return 0;
+    case kDbgCtlAnyThreadReads:
+      // A read-only evaluation asks gdb through the connection, which pairs
+      // each answer with its command whatever the thread, and reads the
+      // target's state from atomics: any thread may ask while it is halted.
+      if (b) *reinterpret_cast<int32_t*>(b) = 1;
       return 0;
     case kDbgCtlAssemblerMissing:
       if (b) std::snprintf(reinterpret_cast<char*>(b), 256, "%s", g_asmMissing.c_str());

@@ -103,10 +103,13 @@ bool IpcDebugHandlers::Halted(bool refuseRunning) {
   return true;
 }
 
-bool IpcDebugHandlers::Evaluate(const std::string& text, uint64_t* value) {
+bool IpcDebugHandlers::Evaluate(const std::string& text, uint64_t* value, bool readOnly) {
   DriverExpressionRecord r{};
   r.text = text.c_str();
-  m_shell.Service(2048, reinterpret_cast<intptr_t>(&r));
+  if (readOnly)
+    m_shell.ReadService(2048, reinterpret_cast<intptr_t>(&r));
+  else
+    m_shell.Service(2048, reinterpret_cast<intptr_t>(&r));
   *value = uint64_t(r.resultLow) | (uint64_t(r.resultHigh) << 32);
   return r.error == 0;
 }
@@ -148,7 +151,9 @@ void IpcDebugHandlers::OnStopExecution(dtc_Debug::StopExecution&) {
 }
 
 void IpcDebugHandlers::Step(int service) {
-  if (Halted()) m_shell.Service(service, 1);
+  if (!Halted(false)) return;
+  intptr_t result = 0;
+  if (!m_shell.ServiceIfHalted(service, 1, &result)) SendDebugStatusText(kIpcAlreadyExecuting);
 }
 void IpcDebugHandlers::OnStepOver(dtc_Debug::StepOver&) { Step(8); }
 void IpcDebugHandlers::OnStepInto(dtc_Debug::StepInto&) { Step(7); }
@@ -220,7 +225,7 @@ void IpcDebugHandlers::OnReadRegister(dtc_Debug::ReadRegister& e) {
   if (const std::string why = ReadOnlyExpressionRefusal("ReadRegister", e.m_strRegister); !why.empty())
     return SendDebugStatusText(why);
   uint64_t value = 0;
-  if (!Evaluate(e.m_strRegister, &value)) {
+  if (!Evaluate(e.m_strRegister, &value, true)) {
     SendDebugStatusText("Can't read register '" + e.m_strRegister + "'");
     return;
   }
@@ -254,7 +259,7 @@ void IpcDebugHandlers::OnGetMemoryAddress(dtc_Debug::GetMemoryAddress& e) {
     return Reply(refused, e.m_nSender);
   }
   uint64_t address = 0;
-  const bool ok = Evaluate(e.m_strExpression, &address);
+  const bool ok = Evaluate(e.m_strExpression, &address, true);
   dtc_Debug::GetMemoryAddressReply reply(e.m_strExpression, address, ok ? 1 : 0);
   Reply(reply, e.m_nSender);
 }

@@ -44,6 +44,17 @@ class IpcDebugShell {
   virtual void StopSession() = 0;   // notification code 5, sent
   virtual void RunCommand(int id) = 0;  // a frame command, sent and waited for
   virtual intptr_t Service(int code, intptr_t arg) = 0;  // IdeServiceCallNoLock
+  // A service that runs the target (a step), made only while the target is
+  // halted: false, and nothing made, while it runs. The program asks both
+  // in one trip to its GUI thread.
+  virtual bool ServiceIfHalted(int code, intptr_t arg, intptr_t* result) {
+    if (IsRunning()) return false;
+    *result = Service(code, arg);
+    return true;
+  }
+  // A service whose record writes nothing (an expression checked to be
+  // read-only): may be answered on this thread when the program can.
+  virtual intptr_t ReadService(int code, intptr_t arg) { return Service(code, arg); }
   // Why the driver refused the last command of service 34, as it told the
   // Command page ("" when it said nothing).
   virtual std::string CommandRefusal() { return std::string(); }
@@ -94,8 +105,9 @@ class IpcDebugHandlers {
   bool Halted(bool refuseRunning = true);
   void Step(int service);
   void Reply(dtc_EventBase& event, int32_t to);
-  // Evaluates a text through service 2048; false on error.
-  bool Evaluate(const std::string& text, uint64_t* value);
+  // Evaluates a text through service 2048; false on error. `readOnly`: the
+  // text was checked to write nothing (it may be read without the GUI thread).
+  bool Evaluate(const std::string& text, uint64_t* value, bool readOnly = false);
   struct Handlers;
 
   IpcDebugShell& m_shell;

@@ -151,6 +151,7 @@ DebugSession::DebugSession(ShellApp& app, SessionHost& host) : m_app(app), m_hos
 }
 
 DebugSession::~DebugSession() {
+  AllowAnyThreadReads(false);
   // A driver still loaded at exit is told to end (its children with it).
   if (m_pRecord != &m_mirror && m_pRecord->DbgExit) m_pRecord->DbgExit();
   UnloadDebugDll(&m_driver);
@@ -286,6 +287,7 @@ void DebugSession::StartDebugger() {
     CopyDriverRecord();
     m_driverStarting = false;
     failed = (m_settings.flags & kDbgSettingsStartFailed) != 0;
+    if (!failed) AllowAnyThreadReads(true);
     // With a run to main to come, the start's own stop at the reset
     // address is not shown (it would open the disassembly window first).
     m_mainAddress.reset();
@@ -391,6 +393,7 @@ void DebugSession::Stop(bool afterFailedStart) {
     }
     KeepBreakpoints();
   }
+  AllowAnyThreadReads(false);
   m_appliedBreakpoints.clear();
   CloseDebugWindows();
   m_app.SetState(kStateLayoutSwitch);
@@ -503,6 +506,7 @@ void DebugSession::FlashViaDriver(int command) {
                                kMbOk | kMbIconExclamation);
   }
   m_pRecord->word0A &= ~0x20u;
+  AllowAnyThreadReads(false);
   // EndFlashSession
   m_app.Frame().EnableTargetBox(true);
   m_app.Frame().ShowOutputPage(kOutputBuildPage);
@@ -623,6 +627,22 @@ int DebugSession::ExecCommand(const char* text, int length) {
 
 void DebugSession::SerialInput(uint32_t value, uint16_t extra) {
   if (m_pRecord->DbgSerialInput) m_pRecord->DbgSerialInput(value, extra);
+}
+
+void DebugSession::AllowAnyThreadReads(bool allow) {
+  int32_t allowed = 0;
+  if (allow && m_pRecord->DbgControl) m_pRecord->DbgControl(kDbgCtlAnyThreadReads, 0, reinterpret_cast<intptr_t>(&allowed));
+  std::lock_guard<std::mutex> lock(m_anyThreadMutex);
+  m_anyThreadReads = allowed == 1;
+}
+
+bool DebugSession::EvaluateOnCallingThread(intptr_t record) {
+  std::lock_guard<std::mutex> lock(m_anyThreadMutex);
+  if (!m_anyThreadReads || !record || !m_pRecord->DbgControl) return false;
+  const uint32_t flags = __atomic_load_n(&m_pRecord->flags, __ATOMIC_ACQUIRE);
+  if (!(flags & kDbgFlagActive) || (flags & kDbgFlagExecuting)) return false;
+  m_pRecord->DbgControl(kDbgCtlIpcEvaluate, record, 0);
+  return true;
 }
 
 intptr_t DebugSession::Control(int code, intptr_t a, intptr_t b) {

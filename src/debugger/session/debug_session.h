@@ -132,6 +132,7 @@ class DebugSession : public DebugPort {
   void SerialInput(uint32_t value, uint16_t extra) override;
   bool HasControl() const override { return m_pRecord->DbgControl != nullptr; }
   intptr_t Control(int code, intptr_t a, intptr_t b) override;
+  bool EvaluateOnCallingThread(intptr_t record) override;
 
   // The driver said it ended abnormally (its process or target is gone);
   // from any thread. Its breakpoints are not taken when the session stops.
@@ -178,6 +179,13 @@ class DebugSession : public DebugPort {
   int m_refusals = 0;
   std::atomic<uint64_t> m_runs{0};
   std::atomic<bool> m_driverEnded{false};
+  // The driver's reads on any thread (EvaluateOnCallingThread): allowed by
+  // the driver at the start, forbidden before the driver is torn down; a
+  // read under way holds the mutex, so the teardown waits for it.
+  std::mutex m_anyThreadMutex;
+  bool m_anyThreadReads = false;
+  // Allows (after a start the driver said it takes such reads) or forbids them.
+  void AllowAnyThreadReads(bool allow);
   std::mutex m_captureMutex;
   std::string* m_capture = nullptr;
   bool m_capturing = false;       // a command of service 34 runs, on this thread:

@@ -25,6 +25,9 @@
 //                               answer of DbgControl 11 and DbgExecCommand
 //   says <text> <reply>         what the driver prints on the command page
 //                               when it runs that command
+//   moves <text> <hex address>  that command puts the program counter at the
+//                               address and tells the IDE (service 22
+//                               without flags), as an assignment does
 //   value <expr> <code> <array 0/1> <target code> <count> <hex address> [text]
 //                               what the watch windows get for an expression
 //                               (the text is the value, or a struct's tag)
@@ -98,6 +101,7 @@ struct Script {
   std::map<std::string, uint64_t> evals;
   std::map<std::string, int> execResults;
   std::map<std::string, std::string> execReplies;
+  std::map<std::string, uint32_t> execMoves;
   uint32_t pc = 0;
   uint32_t windowFlags = 0;
   std::string driverText;  // the target driver's settings text left at the start
@@ -166,6 +170,15 @@ void Reply(const std::string& command) {
   auto it = g_script.execReplies.find(command);
   if (it != g_script.execReplies.end() && g_ide && g_ide->PrintToCommandWindow)
     g_ide->PrintToCommandWindow(it->second.c_str());
+}
+
+// A command the script says moves the program counter: moved, and the IDE
+// told as after an assignment (service 22 without flags).
+void MovePc(const std::string& command) {
+  auto it = g_script.execMoves.find(command);
+  if (it == g_script.execMoves.end()) return;
+  g_record.pc = g_script.pc = it->second;
+  if (g_record.IdeServiceCall) g_record.IdeServiceCall(22, 0);
 }
 
 std::string Rest(std::istringstream& in) {
@@ -350,6 +363,11 @@ void ReadScript(const std::string& path) {
       in >> text >> result;
       std::replace(text.begin(), text.end(), '_', ' ');  // "_" stands for a blank
       g_script.execResults[text] = result;
+    } else if (cmd == "moves") {
+      std::string text, to;
+      in >> text >> to;
+      std::replace(text.begin(), text.end(), '_', ' ');
+      g_script.execMoves[text] = Hex(to);
     } else if (cmd == "says") {
       std::string text;
       in >> text;
@@ -620,6 +638,7 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       std::string key = text ? text : "";
       while (!key.empty() && (key.back() == '\n' || key.back() == '\r')) key.pop_back();
       Reply(key);
+      MovePc(key);
       auto it = g_script.execResults.find(key);
       return it == g_script.execResults.end() ? 0 : it->second;
     }
@@ -667,6 +686,10 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case kDbgCtlBeforeCallStack:
       g_record.callStack = g_script.frames.data();
       g_record.callStackTop = int32_t(g_script.frames.size()) - 1;
+      return 0;
+    case kDbgCtlAnyThreadReads:
+      // The script's values are read only once the script is loaded.
+      if (b) *reinterpret_cast<int32_t*>(b) = 1;
       return 0;
     case kDbgCtlIpcEvaluate: {
       auto* r = reinterpret_cast<DriverExpressionRecord*>(a);
@@ -856,6 +879,7 @@ int32_t Exec(const char* text, int32_t length) {
   Log("command " + line);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   Reply(line);
+  MovePc(line);
   auto it = g_script.execResults.find(line);
   return it == g_script.execResults.end() ? 0 : it->second;
 }

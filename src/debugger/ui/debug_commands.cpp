@@ -388,11 +388,16 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   const bool byFlags = code == 22 || code == 31 || code == 310;
   const bool registers = (byFlags && (arg & 0x1)) || (code == 22 && !(arg & 0x8001));
   if (registers && m_registers && m_session->SessionActive()) m_registers->UpdateAll();
-  if (m_dialogs && m_dialogs->Service(code, arg, &result)) return result;
-  if (m_session->Service(code, arg, &result)) return result;
-  if (m_windows && m_windows->Service(code, arg, &result)) return result;
-  if (m_barCommands && m_barCommands->Service(code, arg, &result)) return result;
-  return 0;
+  // A command that moved the program counter (`$pc = ...` on the command
+  // page, service 22 without flags): the arrows and the status bar's PC
+  // follow, as after a write of PC on the register page.
+  const bool pcMoved = code == 22 && arg == 0 && m_session->SessionActive() && !m_session->TargetExecuting() &&
+                       m_session->Record()->pc != m_shownPc;
+  const bool done = (m_dialogs && m_dialogs->Service(code, arg, &result)) || m_session->Service(code, arg, &result) ||
+                    (m_windows && m_windows->Service(code, arg, &result)) ||
+                    (m_barCommands && m_barCommands->Service(code, arg, &result));
+  if (pcMoved) ProgramCounterWritten();
+  return done ? result : 0;
 }
 
 // ------------------------------------------------------------------ SessionHost
@@ -486,7 +491,8 @@ void DebugCommands::TargetStopped() {
 
 void DebugCommands::ShowPcStatus() {
   char status[64];
-  std::snprintf(status, sizeof status, "PC: 0x%08X", m_session->Record()->pc);
+  m_shownPc = m_session->Record()->pc;
+  std::snprintf(status, sizeof status, "PC: 0x%08X", m_shownPc);
   m_frame.DriverStatusChanged(status);
 }
 

@@ -116,6 +116,7 @@ class DebugCommands : public SessionHost {
   ShellLinks* m_links = nullptr;  // owned by the frame
   std::vector<QPointer<QAction>> m_driverActions;
   bool m_firstRun = false;
+  uint32_t m_shownPc = 0xFFFFFFFFu;  // the program counter the status bar shows
 };
 
 }  // namespace pm2

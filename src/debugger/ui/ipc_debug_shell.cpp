@@ -47,6 +47,20 @@ void IpcDebugShellImpl::RunCommand(int id) {
 
 intptr_t IpcDebugShellImpl::Service(int code, intptr_t arg) { return m_app.IdeServiceCallNoLock(code, arg); }
 
+bool IpcDebugShellImpl::ServiceIfHalted(int code, intptr_t arg, intptr_t* result) {
+  bool halted = false;
+  m_gui([&] {
+    halted = !m_app.Debug().TargetExecuting();
+    if (halted) *result = m_app.IdeServiceCallNoLock(code, arg);
+  });
+  return halted;
+}
+
+intptr_t IpcDebugShellImpl::ReadService(int code, intptr_t arg) {
+  if (code == 2048 && m_app.Debug().EvaluateOnCallingThread(arg)) return 0;
+  return Service(code, arg);
+}
+
 std::string IpcDebugShellImpl::CommandRefusal() {
   std::string why;
   m_gui([&] { why = m_app.Debug().LastCommandRefusal(); });

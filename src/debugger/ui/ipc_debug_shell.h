@@ -2,7 +2,8 @@
 // action is carried to the GUI thread and waited for, except whether a
 // session runs while the clients were told it does: a request after a stop
 // (a register read) then waits for the GUI thread once, not also for the
-// windows' repaint between two trips.
+// windows' repaint between two trips; a read-only evaluation of a halted
+// target does not wait for the GUI thread at all when the driver allows it.
 #pragma once
 
 #include <functional>
@@ -27,6 +28,12 @@ class IpcDebugShellImpl : public IpcDebugShell {
   void StopSession() override;
   void RunCommand(int id) override;
   intptr_t Service(int code, intptr_t arg) override;
+  // A read-only evaluation (service 2048) of a halted target: on this
+  // thread when the driver allows it, so a read after a stop does not wait
+  // for the windows' refresh on the GUI thread.
+  intptr_t ReadService(int code, intptr_t arg) override;
+  // Whether the target runs and the step, in one trip to the GUI thread.
+  bool ServiceIfHalted(int code, intptr_t arg, intptr_t* result) override;
   std::string CommandRefusal() override;
   void Sleep(int ms) override;
 

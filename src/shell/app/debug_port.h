@@ -30,6 +30,11 @@ class DebugPort {
   // when the driver did not fill it.
   virtual bool HasControl() const { return false; }
   virtual intptr_t Control(int /*code*/, intptr_t /*a*/, intptr_t /*b*/) { return 0; }
+  // Evaluates a DriverExpressionRecord that writes nothing (service 2048's
+  // record) on the calling thread, without the GUI thread: only while a
+  // session runs with the target halted and its driver allows reads on any
+  // thread. false: not evaluated (the caller takes the GUI thread's way).
+  virtual bool EvaluateOnCallingThread(intptr_t /*record*/) { return false; }
   // Runs to the cursor address (deferred command 4).
   virtual void RunToCursor() {}
 };
