@@ -64,16 +64,49 @@ build() {
   fi
 }
 
+# report_skips DIR LOG: counts and names the tests ctest skipped (its
+# summary is in LOG), each with the reason it gave, and those skipped for a
+# tool that is not installed apart. With PM2_SKIPS_FAIL=ON (CI, where this
+# script has installed every tool) any skip fails the run.
+report_skips() {
+  local dir=$1 log=$2 name reason total=0 tools=0
+  local -a names
+  mapfile -t names < <(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$log")
+  for name in "${names[@]}"; do
+    # The reason: the line after GoogleTest's "file:line: Skipped", else the
+    # last line the test printed (a script's "Xvfb is not installed").
+    reason=$(awk -v start="\"$name\" start time:" '
+      index($0, start) == 1 { inside = 1; next }
+      !inside { next }
+      /^<end of output>/ { print (said != "" ? said : last); exit }
+      take { said = $0; take = 0 }
+      /: Skipped$/ { take = 1 }
+      NF { last = $0 }' "$dir/Testing/Temporary/LastTest.log")
+    echo "   skipped: $name: ${reason:-no reason given}"
+    total=$((total + 1))
+    case "$reason" in *"not installed"*) tools=$((tools + 1)) ;; esac
+  done
+  echo "== skipped tests: $total ($tools because a tool is not installed; ./pm2.sh installs every tool)"
+  if [ "$total" -gt 0 ] && [ "${PM2_SKIPS_FAIL:-OFF}" = ON ]; then
+    echo "== a test that skips fails this run (PM2_SKIPS_FAIL=ON)"
+    return 1
+  fi
+  return 0
+}
+
 # run_tests DIR: every test, two more at once than there are cores: the
 # end-to-end runs (at most two at a time) mostly wait for their windows. In
 # the sanitized tree every process's reports go to files, the window
 # program's under the end-to-end scripts too, and any report fails the run.
+# The skipped tests are counted and named at the end.
 run_tests() {
   local dir=$1 status=0
   local jobs=$(($(nproc) + 2))
+  local log="$dir/ctest_output.txt"
   if [ "$dir" != build-san ]; then
-    ctest --test-dir "$dir" --output-on-failure -j "$jobs"
-    return
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" 2>&1 | tee "$log" || status=1
+    report_skips "$dir" "$log" || status=1
+    return $status
   fi
   local reports="$here/$dir/reports"
   rm -rf "$reports" && mkdir -p "$reports"
@@ -81,13 +114,14 @@ run_tests() {
   # Qt keeps allocations of its own until the process ends.
   ASAN_OPTIONS="detect_leaks=0:log_path=$reports/asan" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan" \
-    ctest --test-dir "$dir" --output-on-failure -j "$jobs" || status=1
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" 2>&1 | tee "$log" || status=1
   if [ -n "$(ls -A "$reports")" ]; then
     local f
     for f in "$reports"/*; do echo "== $f"; head -n 60 "$f"; done
     echo "sanitizer reports: $(ls "$reports" | wc -l)"
     status=1
   fi
+  report_skips "$dir" "$log" || status=1
   return $status
 }
 
