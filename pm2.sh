@@ -7,6 +7,8 @@
 #   ./pm2.sh fuzz [N]
 #                    build the fuzz targets and run each for N seconds
 #                    (default 20)
+#   ./pm2.sh build-tests, ./pm2.sh run-tests
+#                    the two halves of test (CI runs them apart)
 # PM2_SANITIZE=ON ./pm2.sh test builds everything with clang, AddressSanitizer
 # and UndefinedBehaviorSanitizer instead, in build-san, and runs every test
 # under them (CI does); the fuzz targets are built in that tree.
@@ -41,14 +43,18 @@ configure() {
     # nothing a user sees.
     CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O0 -g1" \
       -DCMAKE_C_FLAGS="-O0 -g1" -DPM2_BENCH=OFF -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" \
+      -DPM2_UNITY_LIBS="${PM2_UNITY_LIBS:-OFF}" -DPM2_WERROR="${PM2_WERROR:-OFF}" \
       -DPM2_SANITIZE=ON -DPM2_FUZZ=ON >/dev/null
   else
     # Optimised, without debug information: it costs a third of the build's
     # time (configure a tree of your own with -DCMAKE_BUILD_TYPE=Debug to debug).
-    # PM2_BENCH=OFF leaves the benchmarks out, PM2_UNITY_TESTS=ON compiles each
-    # test program as one file (CI, which builds everything once).
+    # PM2_BENCH=OFF leaves the benchmarks out; PM2_UNITY_TESTS=ON and
+    # PM2_UNITY_LIBS=ON compile each test program and each library as one
+    # file, PM2_WERROR=ON fails the build on a warning (CI, which builds
+    # everything once).
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPM2_BENCH="${PM2_BENCH:-ON}" \
-      -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" \
+      -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" -DPM2_UNITY_LIBS="${PM2_UNITY_LIBS:-OFF}" \
+      -DPM2_WERROR="${PM2_WERROR:-OFF}" \
       -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
   fi
 }
@@ -104,7 +110,7 @@ run_tests() {
   local jobs=$(($(nproc) + 2))
   local log="$dir/ctest_output.txt"
   if [ "$dir" != build-san ]; then
-    ctest --test-dir "$dir" --output-on-failure -j "$jobs" 2>&1 | tee "$log" || status=1
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" ${PM2_CTEST_ARGS:-} 2>&1 | tee "$log" || status=1
     report_skips "$dir" "$log" || status=1
     return $status
   fi
@@ -114,7 +120,7 @@ run_tests() {
   # Qt keeps allocations of its own until the process ends.
   ASAN_OPTIONS="detect_leaks=0:log_path=$reports/asan" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan" \
-    ctest --test-dir "$dir" --output-on-failure -j "$jobs" 2>&1 | tee "$log" || status=1
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" ${PM2_CTEST_ARGS:-} 2>&1 | tee "$log" || status=1
   if [ -n "$(ls -A "$reports")" ]; then
     local f
     for f in "$reports"/*; do echo "== $f"; head -n 60 "$f"; done
@@ -148,7 +154,7 @@ run_fuzzers() {
   grep -v '^$' "$1/fuzzers.txt" | xargs -P "$(nproc)" -I{} bash -c 'run_fuzzer "$@"' _ "$1" "$2" {}
 }
 
-sanitizer_packages=(clang libclang-rt-14-dev)
+sanitizer_packages=(clang libclang-rt-14-dev lld)
 
 case "${1:-}" in
   run)
@@ -159,16 +165,16 @@ case "${1:-}" in
     shift
     exec scripts/run-example.sh build "$@"
     ;;
-  test)
+  test|build-tests|run-tests)
+    tree=build
     if [ "${PM2_SANITIZE:-OFF}" = ON ]; then
+      tree=build-san
       install_missing "${sanitizer_packages[@]}"
-      build build-san
-      run_tests build-san
     else
       install_missing
-      build build
-      run_tests build
     fi
+    [ "$1" = run-tests ] || build "$tree"
+    [ "$1" = build-tests ] || run_tests "$tree"
     ;;
   fuzz)
     install_missing "${sanitizer_packages[@]}"
@@ -178,7 +184,7 @@ case "${1:-}" in
     run_fuzzers build-san "${2:-20}"
     ;;
   *)
-    echo "usage: $0 run|test|fuzz [seconds]" >&2
+    echo "usage: $0 run|test|fuzz [seconds]|build-tests|run-tests" >&2
     exit 2
     ;;
 esac
