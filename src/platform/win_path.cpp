@@ -229,11 +229,11 @@ bool PathResolver::ResolveStoredPath(std::string_view stored, std::string_view b
   *out = local;
   if (m_fs->Exists(local)) return true;
   std::lock_guard<std::mutex> lock(m_mutex);
-  bool fromKnown = false;
-  if (Walk(local, true, out, &fromKnown)) return true;
-  // A folder found earlier may have gone or been renamed since: once more
-  // from the root before the file counts as missing.
-  if (fromKnown && Walk(local, false, out, &fromKnown)) return true;
+  std::string known;  // the folder found earlier that the walk started from
+  if (Walk(local, true, out, &known)) return true;
+  // That folder may have gone or been renamed since: then once more from
+  // the root before the file counts as missing.
+  if (!known.empty() && !m_fs->Exists(known) && Walk(local, false, out, &known)) return true;
   *out = local;
   if (err) *err = "'" + std::string(stored) + "' not found";
   return false;
@@ -250,7 +250,7 @@ std::pair<size_t, const std::string*> PathResolver::KnownFolder(const std::strin
   return {0, nullptr};
 }
 
-bool PathResolver::Walk(const std::string& local, bool useKnown, std::string* out, bool* fromKnown) {
+bool PathResolver::Walk(const std::string& local, bool useKnown, std::string* out, std::string* known) {
   // Walk the components, taking each as it stands when it exists, else its
   // first case variant in name order from the folder's listing. Only the
   // folders where a name differs in case are listed: a missing file under a
@@ -265,7 +265,7 @@ bool PathResolver::Walk(const std::string& local, bool useKnown, std::string* ou
     if (folder) {
       path = *folder;
       start = length + 1;
-      *fromKnown = true;
+      *known = *folder;
     }
   }
   bool verified = false;  // the last component was found as it stands

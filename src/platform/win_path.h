@@ -137,7 +137,7 @@ class PathResolver {
   // These need m_mutex.
   const std::vector<std::string>* Listing(const std::string& folder);
   std::pair<size_t, const std::string*> KnownFolder(const std::string& local) const;
-  bool Walk(const std::string& local, bool useKnown, std::string* out, bool* fromKnown);
+  bool Walk(const std::string& local, bool useKnown, std::string* out, std::string* known);
 
   FileSystemView* m_fs;
   DriveMap m_drives;
