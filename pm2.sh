@@ -48,10 +48,10 @@ configure() {
   else
     # Optimised, without debug information: it costs a third of the build's
     # time (configure a tree of your own with -DCMAKE_BUILD_TYPE=Debug to debug).
-    # PM2_BENCH=OFF leaves the benchmarks out; PM2_UNITY_TESTS=ON and
-    # PM2_UNITY_LIBS=ON compile each test program and each library as one
-    # file, PM2_WERROR=ON fails the build on a warning (CI, which builds
-    # everything once).
+    # PM2_BENCH=OFF leaves the benchmarks out; PM2_UNITY_TESTS=ON compiles
+    # each test program as one file and PM2_UNITY_LIBS=ON the files of each
+    # library folder, PM2_WERROR=ON fails the build on a warning (CI, which
+    # builds everything once).
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPM2_BENCH="${PM2_BENCH:-ON}" \
       -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" -DPM2_UNITY_LIBS="${PM2_UNITY_LIBS:-OFF}" \
       -DPM2_WERROR="${PM2_WERROR:-OFF}" \

@@ -57,12 +57,12 @@ endif()
 # ("qt" for a Qt library, "test" for a test program).
 function(pm2_san_off target kind)
   if(kind STREQUAL "qt")
-    set(off ${PM2_SAN_OFF_QT})
+    set(checks ${PM2_SAN_OFF_QT})
   else()
-    set(off ${PM2_SAN_OFF_TEST})
+    set(checks ${PM2_SAN_OFF_TEST})
   endif()
-  if(off)
-    list(JOIN off "," joined)
+  if(checks)
+    list(JOIN checks "," joined)
     target_compile_options(${target} PRIVATE -fno-sanitize=${joined})
   endif()
 endfunction()
@@ -119,13 +119,41 @@ function(pm2_use_pch target kind)
   target_precompile_headers(${target} REUSE_FROM ${pch})
 endfunction()
 
-# PM2_UNITY_LIBS: each library of our code compiled as one file, which
-# spares the compiler the headers its files share (some two thirds of an
-# optimised build's time). The libraries listed stay file by file: their
-# files declare the same names in their anonymous namespaces.
-option(PM2_UNITY_LIBS "Compile each library as one file" OFF)
-set(PM2_UNITY_LIBS_EXCLUDED pm2_project pm2_builder pm2_toolkit_commands pm2_editor_options pm2_editor_document
-    pm2_shell_app pm2_shell_frame_model pm2_shell_tools pm2_debugger_gdb)
+# PM2_UNITY_LIBS: the files of each source folder of a library compiled as
+# one, which spares the compiler the headers they share (more than half of
+# an optimised build's time). The folders listed stay file by file: their
+# files declare the same names in their anonymous namespaces. (GCC takes a
+# type of a file's anonymous namespace for one of an included header's,
+# and says so; in a unified file that means nothing.)
+option(PM2_UNITY_LIBS "Compile the files of each library folder as one" OFF)
+set(PM2_UNITY_LIBS_SOLO_FOLDERS browser/ui builder/commands debugger/dialogs debugger/gdb debugger/ui
+    editor/document editor/ide editor/options options/pages project/edit shell/app shell/tools toolkit/toolbars)
+set(PM2_UNITY_NO_WARN)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(PM2_UNITY_NO_WARN -Wno-subobject-linkage)
+endif()
+
+# Gives every source of the libraries declared so far the unity group of its
+# folder (run once every folder has added its sources).
+function(pm2_unity_groups)
+  get_property(libs GLOBAL PROPERTY PM2_UNITY_LIBRARIES)
+  foreach(lib IN LISTS libs)
+    get_target_property(sources ${lib} SOURCES)
+    get_target_property(dir ${lib} SOURCE_DIR)
+    foreach(source IN LISTS sources)
+      cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${dir} OUTPUT_VARIABLE path)
+      cmake_path(GET path PARENT_PATH folder)
+      cmake_path(RELATIVE_PATH folder BASE_DIRECTORY ${CMAKE_SOURCE_DIR}/src)
+      if(NOT folder IN_LIST PM2_UNITY_LIBS_SOLO_FOLDERS)
+        string(REPLACE "/" "_" group "${folder}")
+        set_source_files_properties(${path} TARGET_DIRECTORY ${lib} PROPERTIES UNITY_GROUP ${group})
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+if(PM2_UNITY_LIBS)
+  cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL pm2_unity_groups)
+endif()
 
 # pm2_library(name QT? SOURCES ... LIBS ...): a static library of our code.
 # Without QT the library must not see Qt; with QT it is skipped when the
@@ -138,8 +166,10 @@ function(pm2_library name)
     return()
   endif()
   add_library(${name} STATIC ${A_SOURCES})
-  if(PM2_UNITY_LIBS AND NOT name IN_LIST PM2_UNITY_LIBS_EXCLUDED)
-    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
+  if(PM2_UNITY_LIBS)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_MODE GROUP)
+    target_compile_options(${name} PRIVATE ${PM2_UNITY_NO_WARN})
+    set_property(GLOBAL APPEND PROPERTY PM2_UNITY_LIBRARIES ${name})
   endif()
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_compile_options(${name} PRIVATE ${PM2_WARNINGS})
@@ -176,6 +206,7 @@ function(pm2_test name)
   add_executable(${name} ${A_SOURCES})
   if(PM2_UNITY_TESTS AND NOT name IN_LIST PM2_UNITY_TESTS_EXCLUDED)
     set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
+    target_compile_options(${name} PRIVATE ${PM2_UNITY_NO_WARN})
   endif()
   # Test programs are built without optimisation: their large tables of
   # data rows cost the optimiser most of the build's time and gain nothing.
