@@ -41,9 +41,10 @@ endif()
 # What the sanitized tree leaves out where it checks nothing of ours: the
 # fuzzers' coverage marks go only into the Qt-free libraries (the fuzz
 # targets link nothing else), and the test programs' own code is checked
-# by AddressSanitizer alone (the undefined-behaviour checks of the tests'
-# data-row tables would double their compile time; the product's code they
-# call keeps every check). Applied by the functions below.
+# by AddressSanitizer alone and without debug lines (the undefined-behaviour
+# checks of the tests' data-row tables would double their compile time; the
+# product's code they call keeps every check and its lines). Applied by the
+# functions below.
 set(PM2_SAN_OFF_QT)
 set(PM2_SAN_OFF_TEST)
 if(PM2_FUZZ)
@@ -64,6 +65,10 @@ function(pm2_san_off target kind)
   if(checks)
     list(JOIN checks "," joined)
     target_compile_options(${target} PRIVATE -fno-sanitize=${joined})
+  endif()
+  # A report names the test's own functions without their lines.
+  if(kind STREQUAL "test" AND (PM2_SANITIZE OR PM2_FUZZ))
+    target_compile_options(${target} PRIVATE -g0)
   endif()
 endfunction()
 
