@@ -7,6 +7,8 @@
 #   ./pm2.sh fuzz [N]
 #                    build the fuzz targets and run each for N seconds
 #                    (default 20)
+#   ./pm2.sh build-tests, ./pm2.sh run-tests
+#                    the two halves of test (CI runs them apart)
 # PM2_SANITIZE=ON ./pm2.sh test builds everything with clang, AddressSanitizer
 # and UndefinedBehaviorSanitizer instead, in build-san, and runs every test
 # under them (CI does); the fuzz targets are built in that tree.
@@ -41,14 +43,18 @@ configure() {
     # nothing a user sees.
     CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O0 -g1" \
       -DCMAKE_C_FLAGS="-O0 -g1" -DPM2_BENCH=OFF -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" \
+      -DPM2_UNITY_LIBS="${PM2_UNITY_LIBS:-OFF}" -DPM2_WERROR="${PM2_WERROR:-OFF}" \
       -DPM2_SANITIZE=ON -DPM2_FUZZ=ON >/dev/null
   else
     # Optimised, without debug information: it costs a third of the build's
     # time (configure a tree of your own with -DCMAKE_BUILD_TYPE=Debug to debug).
-    # PM2_BENCH=OFF leaves the benchmarks out, PM2_UNITY_TESTS=ON compiles each
-    # test program as one file (CI, which builds everything once).
+    # PM2_BENCH=OFF leaves the benchmarks out; PM2_UNITY_TESTS=ON compiles
+    # each test program as one file and PM2_UNITY_LIBS=ON the files of each
+    # library folder, PM2_WERROR=ON fails the build on a warning (CI, which
+    # builds everything once).
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPM2_BENCH="${PM2_BENCH:-ON}" \
-      -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" \
+      -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" -DPM2_UNITY_LIBS="${PM2_UNITY_LIBS:-OFF}" \
+      -DPM2_WERROR="${PM2_WERROR:-OFF}" \
       -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
   fi
 }
@@ -64,16 +70,49 @@ build() {
   fi
 }
 
+# report_skips DIR LOG: counts and names the tests ctest skipped (its
+# summary is in LOG), each with the reason it gave, and those skipped for a
+# tool that is not installed apart. With PM2_SKIPS_FAIL=ON (CI, where this
+# script has installed every tool) any skip fails the run.
+report_skips() {
+  local dir=$1 log=$2 name reason total=0 tools=0
+  local -a names
+  mapfile -t names < <(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$log")
+  for name in "${names[@]}"; do
+    # The reason: the line after GoogleTest's "file:line: Skipped", else the
+    # last line the test printed (a script's "Xvfb is not installed").
+    reason=$(awk -v start="\"$name\" start time:" '
+      index($0, start) == 1 { inside = 1; next }
+      !inside { next }
+      /^<end of output>/ { print (said != "" ? said : last); exit }
+      take { said = $0; take = 0 }
+      /: Skipped$/ { take = 1 }
+      NF { last = $0 }' "$dir/Testing/Temporary/LastTest.log")
+    echo "   skipped: $name: ${reason:-no reason given}"
+    total=$((total + 1))
+    case "$reason" in *"not installed"*) tools=$((tools + 1)) ;; esac
+  done
+  echo "== skipped tests: $total ($tools because a tool is not installed; ./pm2.sh installs every tool)"
+  if [ "$total" -gt 0 ] && [ "${PM2_SKIPS_FAIL:-OFF}" = ON ]; then
+    echo "== a test that skips fails this run (PM2_SKIPS_FAIL=ON)"
+    return 1
+  fi
+  return 0
+}
+
 # run_tests DIR: every test, two more at once than there are cores: the
 # end-to-end runs (at most two at a time) mostly wait for their windows. In
 # the sanitized tree every process's reports go to files, the window
 # program's under the end-to-end scripts too, and any report fails the run.
+# The skipped tests are counted and named at the end.
 run_tests() {
   local dir=$1 status=0
   local jobs=$(($(nproc) + 2))
+  local log="$dir/ctest_output.txt"
   if [ "$dir" != build-san ]; then
-    ctest --test-dir "$dir" --output-on-failure -j "$jobs"
-    return
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" ${PM2_CTEST_ARGS:-} 2>&1 | tee "$log" || status=1
+    report_skips "$dir" "$log" || status=1
+    return $status
   fi
   local reports="$here/$dir/reports"
   rm -rf "$reports" && mkdir -p "$reports"
@@ -81,13 +120,14 @@ run_tests() {
   # Qt keeps allocations of its own until the process ends.
   ASAN_OPTIONS="detect_leaks=0:log_path=$reports/asan" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan" \
-    ctest --test-dir "$dir" --output-on-failure -j "$jobs" || status=1
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" ${PM2_CTEST_ARGS:-} 2>&1 | tee "$log" || status=1
   if [ -n "$(ls -A "$reports")" ]; then
     local f
     for f in "$reports"/*; do echo "== $f"; head -n 60 "$f"; done
     echo "sanitizer reports: $(ls "$reports" | wc -l)"
     status=1
   fi
+  report_skips "$dir" "$log" || status=1
   return $status
 }
 
@@ -114,7 +154,7 @@ run_fuzzers() {
   grep -v '^$' "$1/fuzzers.txt" | xargs -P "$(nproc)" -I{} bash -c 'run_fuzzer "$@"' _ "$1" "$2" {}
 }
 
-sanitizer_packages=(clang libclang-rt-14-dev)
+sanitizer_packages=(clang libclang-rt-14-dev lld)
 
 case "${1:-}" in
   run)
@@ -125,16 +165,16 @@ case "${1:-}" in
     shift
     exec scripts/run-example.sh build "$@"
     ;;
-  test)
+  test|build-tests|run-tests)
+    tree=build
     if [ "${PM2_SANITIZE:-OFF}" = ON ]; then
+      tree=build-san
       install_missing "${sanitizer_packages[@]}"
-      build build-san
-      run_tests build-san
     else
       install_missing
-      build build
-      run_tests build
     fi
+    [ "$1" = run-tests ] || build "$tree"
+    [ "$1" = build-tests ] || run_tests "$tree"
     ;;
   fuzz)
     install_missing "${sanitizer_packages[@]}"
@@ -144,7 +184,7 @@ case "${1:-}" in
     run_fuzzers build-san "${2:-20}"
     ;;
   *)
-    echo "usage: $0 run|test|fuzz [seconds]" >&2
+    echo "usage: $0 run|test|fuzz [seconds]|build-tests|run-tests" >&2
     exit 2
     ;;
 esac

@@ -1,6 +1,11 @@
 # Helper functions shared by every area.
 
 set(PM2_WARNINGS -Wall -Wextra)
+# PM2_WERROR (CI turns it on): a warning fails the build.
+option(PM2_WERROR "Treat warnings as errors" OFF)
+if(PM2_WERROR)
+  list(APPEND PM2_WARNINGS -Werror)
+endif()
 
 # The gold linker links our programs in about a third of the default one's
 # time; CI links some sixty of them. (Not the sanitizers' runtime: gold
@@ -22,6 +27,50 @@ if(PM2_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# The sanitized programs link with lld where there is one: the default
+# linker takes several times as long over their debug lines.
+if(PM2_SANITIZE OR PM2_FUZZ)
+  include(CheckLinkerFlag)
+  check_linker_flag(CXX -fuse-ld=lld PM2_HAVE_LLD)
+  if(PM2_HAVE_LLD)
+    add_link_options(-fuse-ld=lld)
+  endif()
+endif()
+
+# What the sanitized tree leaves out where it checks nothing of ours: the
+# fuzzers' coverage marks go only into the Qt-free libraries (the fuzz
+# targets link nothing else), and the test programs' own code is checked
+# by AddressSanitizer alone and without debug lines (the undefined-behaviour
+# checks of the tests' data-row tables would double their compile time; the
+# product's code they call keeps every check and its lines). Applied by the
+# functions below.
+set(PM2_SAN_OFF_QT)
+set(PM2_SAN_OFF_TEST)
+if(PM2_FUZZ)
+  list(APPEND PM2_SAN_OFF_QT fuzzer-no-link)
+  list(APPEND PM2_SAN_OFF_TEST fuzzer-no-link)
+endif()
+if(PM2_SANITIZE OR PM2_FUZZ)
+  list(APPEND PM2_SAN_OFF_TEST undefined)
+endif()
+# pm2_san_off(target kind): turns those checks off for a target of the kind
+# ("qt" for a Qt library, "test" for a test program).
+function(pm2_san_off target kind)
+  if(kind STREQUAL "qt")
+    set(checks ${PM2_SAN_OFF_QT})
+  else()
+    set(checks ${PM2_SAN_OFF_TEST})
+  endif()
+  if(checks)
+    list(JOIN checks "," joined)
+    target_compile_options(${target} PRIVATE -fno-sanitize=${joined})
+  endif()
+  # A report names the test's own functions without their lines.
+  if(kind STREQUAL "test" AND (PM2_SANITIZE OR PM2_FUZZ))
+    target_compile_options(${target} PRIVATE -g0)
+  endif()
+endfunction()
 
 # Precompiled headers: one per kind of target (Qt libraries, Qt-free and Qt
 # test programs), made once and reused by every target of that
@@ -57,11 +106,13 @@ function(pm2_use_pch target kind)
     add_library(${pch} STATIC ${source})
     if(kind MATCHES "^test")
       target_compile_options(${pch} PRIVATE ${PM2_WARNINGS} -O0)
+      pm2_san_off(${pch} test)
       target_compile_definitions(${pch} PRIVATE PM2_TEST_INSTALL_ROOT="${PM2_INSTALL_ROOT}")
       target_link_libraries(${pch} PRIVATE GTest::gtest)
       set(headers <gtest/gtest.h> ${PM2_PCH_STD})
     else()
       target_compile_options(${pch} PRIVATE ${PM2_WARNINGS})
+      pm2_san_off(${pch} qt)
       set(headers ${PM2_PCH_STD})
     endif()
     if(kind MATCHES "qt$")
@@ -72,6 +123,42 @@ function(pm2_use_pch target kind)
   endif()
   target_precompile_headers(${target} REUSE_FROM ${pch})
 endfunction()
+
+# PM2_UNITY_LIBS: the files of each source folder of a library compiled as
+# one, which spares the compiler the headers they share (more than half of
+# an optimised build's time). The folders listed stay file by file: their
+# files declare the same names in their anonymous namespaces. (GCC takes a
+# type of a file's anonymous namespace for one of an included header's,
+# and says so; in a unified file that means nothing.)
+option(PM2_UNITY_LIBS "Compile the files of each library folder as one" OFF)
+set(PM2_UNITY_LIBS_SOLO_FOLDERS browser/ui builder/commands debugger/dialogs debugger/gdb debugger/ui
+    editor/document editor/ide editor/options options/pages project/edit shell/app shell/tools toolkit/toolbars)
+set(PM2_UNITY_NO_WARN)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(PM2_UNITY_NO_WARN -Wno-subobject-linkage)
+endif()
+
+# Gives every source of the libraries declared so far the unity group of its
+# folder (run once every folder has added its sources).
+function(pm2_unity_groups)
+  get_property(libs GLOBAL PROPERTY PM2_UNITY_LIBRARIES)
+  foreach(lib IN LISTS libs)
+    get_target_property(sources ${lib} SOURCES)
+    get_target_property(dir ${lib} SOURCE_DIR)
+    foreach(source IN LISTS sources)
+      cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${dir} OUTPUT_VARIABLE path)
+      cmake_path(GET path PARENT_PATH folder)
+      cmake_path(RELATIVE_PATH folder BASE_DIRECTORY ${CMAKE_SOURCE_DIR}/src)
+      if(NOT folder IN_LIST PM2_UNITY_LIBS_SOLO_FOLDERS)
+        string(REPLACE "/" "_" group "${folder}")
+        set_source_files_properties(${path} TARGET_DIRECTORY ${lib} PROPERTIES UNITY_GROUP ${group})
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+if(PM2_UNITY_LIBS)
+  cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL pm2_unity_groups)
+endif()
 
 # pm2_library(name QT? SOURCES ... LIBS ...): a static library of our code.
 # Without QT the library must not see Qt; with QT it is skipped when the
@@ -84,6 +171,11 @@ function(pm2_library name)
     return()
   endif()
   add_library(${name} STATIC ${A_SOURCES})
+  if(PM2_UNITY_LIBS)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_MODE GROUP)
+    target_compile_options(${name} PRIVATE ${PM2_UNITY_NO_WARN})
+    set_property(GLOBAL APPEND PROPERTY PM2_UNITY_LIBRARIES ${name})
+  endif()
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_compile_options(${name} PRIVATE ${PM2_WARNINGS})
   if(A_LIBS)
@@ -92,6 +184,7 @@ function(pm2_library name)
   if(A_QT)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     target_link_libraries(${name} PUBLIC Qt6::Widgets)
+    pm2_san_off(${name} qt)
     pm2_use_pch(${name} lib_qt)
   endif()
 endfunction()
@@ -118,10 +211,12 @@ function(pm2_test name)
   add_executable(${name} ${A_SOURCES})
   if(PM2_UNITY_TESTS AND NOT name IN_LIST PM2_UNITY_TESTS_EXCLUDED)
     set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
+    target_compile_options(${name} PRIVATE ${PM2_UNITY_NO_WARN})
   endif()
   # Test programs are built without optimisation: their large tables of
   # data rows cost the optimiser most of the build's time and gain nothing.
   target_compile_options(${name} PRIVATE ${PM2_WARNINGS} -O0)
+  pm2_san_off(${name} test)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE PM2_TEST_INSTALL_ROOT="${PM2_INSTALL_ROOT}")
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main pthread)

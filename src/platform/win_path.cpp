@@ -228,16 +228,47 @@ bool PathResolver::ResolveStoredPath(std::string_view stored, std::string_view b
   }
   *out = local;
   if (m_fs->Exists(local)) return true;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  std::string known;  // the folder found earlier that the walk started from
+  if (Walk(local, true, out, &known)) return true;
+  // That folder may have gone or been renamed since: then once more from
+  // the root before the file counts as missing.
+  if (!known.empty() && !m_fs->Exists(known) && Walk(local, false, out, &known)) return true;
+  *out = local;
+  if (err) *err = "'" + std::string(stored) + "' not found";
+  return false;
+}
 
+// The deepest folder of `local` found before, as (length of its local
+// name, its existing name); {0, null} when none.
+std::pair<size_t, const std::string*> PathResolver::KnownFolder(const std::string& local) const {
+  for (size_t slash = local.rfind('/'); slash != std::string::npos && slash > 0;
+       slash = local.rfind('/', slash - 1)) {
+    auto it = m_folders.find(std::string_view(local.data(), slash));
+    if (it != m_folders.end()) return {slash, &it->second};
+  }
+  return {0, nullptr};
+}
+
+bool PathResolver::Walk(const std::string& local, bool useKnown, std::string* out, std::string* known) {
   // Walk the components, taking each as it stands when it exists, else its
   // first case variant in name order from the folder's listing. Only the
   // folders where a name differs in case are listed: a missing file under a
   // long path reads one folder, not every folder above it (/tmp alone may
-  // hold thousands of names).
-  std::lock_guard<std::mutex> lock(m_mutex);
+  // hold thousands of names). The folders found on the way are kept, so the
+  // next file under them starts there instead of at the root.
   bool absolute = local[0] == '/';
   std::string path = absolute ? "/" : "";
   size_t start = absolute ? 1 : 0;
+  if (useKnown) {
+    auto [length, folder] = KnownFolder(local);
+    if (folder) {
+      path = *folder;
+      start = length + 1;
+      *known = *folder;
+    }
+  }
+  bool verified = false;  // the last component was found as it stands
   while (start <= local.size()) {
     size_t slash = local.find('/', start);
     if (slash == std::string::npos) slash = local.size();
@@ -250,8 +281,10 @@ bool PathResolver::ResolveStoredPath(std::string_view stored, std::string_view b
     std::string exact = path;
     if (!exact.empty() && exact.back() != '/') exact += '/';
     exact += part;
+    verified = false;
     if (part == "." || part == ".." || m_fs->Exists(exact)) {
       match = std::string(part);
+      verified = true;
     } else if (const std::vector<std::string>* names = Listing(folder)) {
       if (std::binary_search(names->begin(), names->end(), part)) {
         match = std::string(part);
@@ -263,18 +296,13 @@ bool PathResolver::ResolveStoredPath(std::string_view stored, std::string_view b
           }
       }
     }
-    if (match.empty()) {
-      if (err) *err = "'" + std::string(stored) + "' not found";
-      return false;
-    }
+    if (match.empty()) return false;
     if (!path.empty() && path.back() != '/') path += '/';
     path += match;
+    if (slash < local.size()) m_folders.insert_or_assign(local.substr(0, slash), path);
   }
   // A stale listing may name a file that has gone since.
-  if (!m_fs->Exists(path)) {
-    if (err) *err = "'" + std::string(stored) + "' not found";
-    return false;
-  }
+  if (!verified && !m_fs->Exists(path)) return false;
   *out = path;
   return true;
 }
@@ -285,12 +313,14 @@ void PathResolver::InvalidateFolder(const std::string& folder) {
   while (key.size() > 1 && key.back() == '/') key.pop_back();
   m_listings.erase(key);
   m_unreadable.erase(key);
+  m_folders.clear();  // a folder under it may have been renamed
 }
 
 void PathResolver::InvalidateAll() {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_listings.clear();
   m_unreadable.clear();
+  m_folders.clear();
 }
 
 }  // namespace pm2

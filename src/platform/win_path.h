@@ -126,19 +126,26 @@ class PathResolver {
   bool ResolveStoredPath(std::string_view stored, std::string_view baseFolder, std::string* out,
                          std::string* err = nullptr);
 
-  // Folder listings are cached per folder; drop one folder's listing (after
-  // creating or renaming a file in it) or all of them.
+  // Folder listings are cached per folder, and the existing name of every
+  // folder found on the way (a build resolves hundreds of include paths
+  // under the same few folders); drop one folder's listing (after creating
+  // or renaming a file in it) or all of them.
   void InvalidateFolder(const std::string& folder);
   void InvalidateAll();
 
  private:
-  const std::vector<std::string>* Listing(const std::string& folder);  // needs m_mutex
+  // These need m_mutex.
+  const std::vector<std::string>* Listing(const std::string& folder);
+  std::pair<size_t, const std::string*> KnownFolder(const std::string& local) const;
+  bool Walk(const std::string& local, bool useKnown, std::string* out, std::string* known);
 
   FileSystemView* m_fs;
   DriveMap m_drives;
   std::mutex m_mutex;
   std::unordered_map<std::string, std::vector<std::string>> m_listings;  // sorted names
   std::unordered_map<std::string, bool> m_unreadable;                      // folders that failed
+  // Local folder name as mapped -> its existing name.
+  std::map<std::string, std::string, std::less<>> m_folders;
 };
 
 }  // namespace pm2

@@ -91,7 +91,7 @@ class GdbSessionTest : public ShellAppTest {
     ShellAppTest::SetUp();
     if (ExampleFolder().empty()) GTEST_SKIP() << "the example does not build here";
     if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
-      GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is missing (./pm2.sh installs them)";
+      GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is not installed (./pm2.sh installs them)";
     project = MakeExampleProject(ExampleFolder());
     app->State().m_pProject = project;
     arm.toolset = 3;

@@ -127,15 +127,20 @@ TEST(PathResolver, FolderListingIsCachedUntilInvalidated) {
   EXPECT_FALSE(resolver.ResolveStoredPath("NEW.C", dir.path(), &out));
 }
 
-// The real file system, with the folders listed counted.
+// The real file system, with the folders listed and the paths looked at
+// counted.
 class CountingFileSystem : public FileSystemView {
  public:
-  bool Exists(const std::string& path) override { return RealFileSystem().Exists(path); }
+  bool Exists(const std::string& path) override {
+    ++looks;
+    return RealFileSystem().Exists(path);
+  }
   bool ListFolder(const std::string& folder, std::vector<std::string>* names) override {
     listed.push_back(folder);
     return RealFileSystem().ListFolder(folder, names);
   }
   std::vector<std::string> listed;
+  int looks = 0;
 };
 
 // Only a folder where a name is not found as spelt is read: looking up a
@@ -166,6 +171,59 @@ TEST(PathResolver, ListsOnlyFoldersWhereANameDiffersInCase) {
     for (const std::string& rel : r.listed) expected.push_back(rel.empty() ? dir.path() : dir / rel);
     EXPECT_EQ(fs.listed, expected);
   }
+}
+
+// A dependency file names its includes in upper case: the folders found for
+// one are remembered, so the next file under them is looked up from there
+// (its own name, then the file found) instead of every folder from the root.
+// A folder renamed meanwhile is found again under its new name.
+TEST(PathResolver, FoldersFoundAreRememberedUntilTheyChange) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "Src/Inc");
+  Touch(dir / "Src/Inc/a.h");
+  Touch(dir / "Src/Inc/b.h");
+  Touch(dir / "Src/Inc/c.h");
+  CountingFileSystem fs;
+  PathResolver resolver(&fs);
+  std::string out;
+  ASSERT_TRUE(resolver.ResolveStoredPath("SRC\\INC\\A.H", dir.path(), &out));
+  EXPECT_EQ(out, dir / "Src/Inc/a.h");
+  struct Row {
+    const char* name;
+    const char* stored;
+    const char* found;  // relative to dir, null: not found
+    int looks;          // paths looked at
+  } rows[] = {
+      // The whole name, the name in its folder, the file found.
+      {"file_in_other_case", "SRC\\INC\\B.H", "Src/Inc/b.h", 3},
+      // The whole name, the file as it stands in its folder.
+      {"file_as_spelt", "SRC\\INC\\c.h", "Src/Inc/c.h", 2},
+      // The whole name, the name in its folder, the folder still there.
+      {"missing_file", "SRC\\INC\\NONE.H", nullptr, 3},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    fs.looks = 0;
+    ASSERT_EQ(resolver.ResolveStoredPath(r.stored, dir.path(), &out), r.found != nullptr);
+    if (r.found) {
+      EXPECT_EQ(out, dir / r.found);
+    }
+    EXPECT_EQ(fs.looks, r.looks);
+  }
+  // Renamed behind the resolver's back: the remembered folder has gone, and
+  // the file is looked for again from the root.
+  std::filesystem::create_directories(dir / "Lib/Inc");
+  Touch(dir / "Lib/Inc/d.h");
+  ASSERT_TRUE(resolver.ResolveStoredPath("Lib\\Inc\\D.H", dir.path(), &out));
+  std::filesystem::rename(dir / "Lib/Inc", dir / "Lib/inc");
+  ASSERT_TRUE(resolver.ResolveStoredPath("Lib\\Inc\\D.H", dir.path(), &out));
+  EXPECT_EQ(out, dir / "Lib/inc/d.h");
+  // Renamed and said: found under the new name.
+  std::filesystem::rename(dir / "Src/Inc", dir / "Src/Headers");
+  resolver.InvalidateFolder(dir / "Src");
+  ASSERT_TRUE(resolver.ResolveStoredPath("SRC\\HEADERS\\B.H", dir.path(), &out));
+  EXPECT_EQ(out, dir / "Src/Headers/b.h");
+  EXPECT_FALSE(resolver.ResolveStoredPath("SRC\\INC\\B.H", dir.path(), &out));
 }
 
 }  // namespace

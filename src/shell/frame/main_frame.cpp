@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 
 #include "editor/document/editor_document.h"
@@ -76,6 +77,29 @@ SECControlBar* MakeBar(CMainFrame* frame, SECControlBar* bar, const char* title,
   bar->EnableDocking(CBRS_ALIGN_ANY);
   return bar;
 }
+
+// Runs `update` once, as the window is first exposed and before anything in
+// it is drawn: the start opens the project after the frame is shown, so the
+// buttons and menus it allows come on at once, not with the next periodic
+// update.
+class BeforeFirstDrawing : public QObject {
+ public:
+  BeforeFirstDrawing(QObject* owner, QWindow* window, std::function<void()> update)
+      : QObject(owner), m_update(std::move(update)) {
+    window->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+      watched->removeEventFilter(this);
+      m_update();
+      deleteLater();
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> m_update;
+};
 
 // A file type that the translate command takes.
 bool Translatable(uint8_t type) { return type == kFileC || type == kFileAsm || type == kFileCpp; }
@@ -345,6 +369,7 @@ void CMainFrame::ShowMainFrame(int showCmd) {
     show();
   RecalcLayout();
   UpdateCommandUi();
+  if (QWindow* window = windowHandle()) new BeforeFirstDrawing(this, window, [this] { UpdateCommandUi(); });
   raise();
   activateWindow();
   // Shown again once the window manager has taken the frame and the bars'

@@ -370,7 +370,7 @@ TEST(StartupEnvironmentTest, TheBuildTreeInstallationHasEveryToolsetAndTheGnuToo
   EXPECT_EQ(generic.Read(theEnvironment().deviceDatabases[0].path), kDeviceDbOk);
   EXPECT_GT(generic.Count(), 0u);
   generic.Free();
-  if (!fs::exists("/usr/bin/arm-none-eabi-gcc")) GTEST_SKIP() << "no ARM toolchain";
+  if (!fs::exists("/usr/bin/arm-none-eabi-gcc")) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
   for (const char* tool : {"arm-uclibc-gcc", "arm-uclibc-as", "arm-uclibc-objcopy", "arm-uclibc-ar"})
     EXPECT_EQ(access((gnu.secondToolsFolder + tool).c_str(), X_OK), 0) << tool;
   for (int id = 0; id < kToolsetCount; ++id) app.m_pToolsetInfo[id] = nullptr;

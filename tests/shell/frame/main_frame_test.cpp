@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QClipboard>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -448,6 +449,39 @@ TEST_F(MainFrameTest, TheToolbarsShowTheirButtonsAndAClickOnBuildBuilds) {
   EXPECT_FALSE(f->Bars()->TargetBox()->isEnabled());
   ASSERT_TRUE(WaitIdle(s.App()));
   EXPECT_NE(BuildText(f).find("Build target"), std::string::npos) << BuildText(f);
+}
+
+// The start opens the project after the window is shown: the window's first
+// drawing (the frame's, before the bars in it) already shows the buttons as
+// the project allows them (Build on, Stop Build greyed), not as they stand
+// without a project.
+TEST_F(MainFrameTest, TheFirstDrawingShowsTheBuildButtonsReady) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(ToolButton(f, kBuildToolBarId, cmd::kBuildTarget), nullptr);
+  ASSERT_NE(ToolButton(f, kBuildToolBarId, cmd::kStopBuild), nullptr);
+  struct FirstPaint : QObject {
+    std::function<void()> seen;
+    bool painted = false;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Paint && !painted) {
+        painted = true;
+        seen();
+      }
+      return false;
+    }
+  } watch;
+  bool buildOn = false, stopOn = true;
+  watch.seen = [&] {
+    buildOn = !(ToolButton(f, kBuildToolBarId, cmd::kBuildTarget)->m_nStyle & TBBS_DISABLED);
+    stopOn = !(ToolButton(f, kBuildToolBarId, cmd::kStopBuild)->m_nStyle & TBBS_DISABLED);
+  };
+  f->installEventFilter(&watch);
+  ASSERT_TRUE(test::WaitFor([&] { return watch.painted; }));
+  f->removeEventFilter(&watch);
+  EXPECT_TRUE(buildOn);
+  EXPECT_FALSE(stopOn);
 }
 
 TEST_F(MainFrameTest, F7Builds) {
