@@ -78,22 +78,22 @@ TEST(CodeLines, RangesOfALineJoinItsPairs) {
   EXPECT_EQ(address, 0x4F0u) << "a line without code takes the next line's";
 }
 
-struct TableRow {
+struct CodeTableRow {
   const char* name;
   std::vector<DbgLinePair> pairs;
   std::map<uint32_t, uint32_t> lines;  // line -> address
 };
-class CodeLineTable : public ::testing::TestWithParam<TableRow> {};
+class CodeLineTable : public ::testing::TestWithParam<CodeTableRow> {};
 TEST_P(CodeLineTable, Lines) {
   const DbgLineTableRecord record{uint32_t(GetParam().pairs.size()), GetParam().pairs.data()};
   EXPECT_EQ(CodeLines(&record).Lines(), GetParam().lines);
 }
 INSTANTIATE_TEST_SUITE_P(
     Rows, CodeLineTable,
-    ::testing::Values(TableRow{"Empty", {}, {}},
-                      TableRow{"EqualAddressLastWins", {{3, 0x200}, {7, 0x200}, {8, 0x208}}, {{7, 0x200}, {8, 0x208}}},
-                      TableRow{"LineInTwoPlacesTakesTheLower", {{6, 0x410}, {5, 0x414}, {6, 0x400}}, {{5, 0x414}, {6, 0x400}}},
-                      TableRow{"EndMarkerIsNoLine", {{4, 0x100}, {0, 0x108}}, {{4, 0x100}}}),
+    ::testing::Values(CodeTableRow{"Empty", {}, {}},
+                      CodeTableRow{"EqualAddressLastWins", {{3, 0x200}, {7, 0x200}, {8, 0x208}}, {{7, 0x200}, {8, 0x208}}},
+                      CodeTableRow{"LineInTwoPlacesTakesTheLower", {{6, 0x410}, {5, 0x414}, {6, 0x400}}, {{5, 0x414}, {6, 0x400}}},
+                      CodeTableRow{"EndMarkerIsNoLine", {{4, 0x100}, {0, 0x108}}, {{4, 0x100}}}),
     [](const auto& i) { return std::string(i.param.name); });
 
 // A driver's breakpoints by address, answering DbgBreakpoint ops 1 and 7.
