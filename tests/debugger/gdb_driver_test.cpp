@@ -765,7 +765,9 @@ TEST_F(GdbLanguageTest, AHaltedTargetIsReadOnAnotherThread) {
     e.text = text;
     bool answered = false;
     std::thread reader([&] { answered = session->EvaluateOnCallingThread(reinterpret_cast<intptr_t>(&e)); });
-    if (meanwhile) EXPECT_NE(Evaluate("&main"), 0u);
+    if (meanwhile) {
+      EXPECT_NE(Evaluate("&main"), 0u);
+    }
     reader.join();
     *value = uint64_t(e.resultLow) | (uint64_t(e.resultHigh) << 32);
     return answered && e.error == 0;

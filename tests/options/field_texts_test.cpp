@@ -136,7 +136,9 @@ TEST_P(FieldTexts, RefusedNamingTheFieldOrReadBackByteForByte) {
         // What OK stored, as the page shows it: the typed text (the Set
         // and Reset lists are stored in their normalised form).
         const std::string stored = FieldTextOf(OpenOn(index)->TextFields()[f].edit);
-        if (field.name != "Set" && field.name != "Reset") EXPECT_EQ(stored, row.text);
+        if (field.name != "Set" && field.name != "Reset") {
+          EXPECT_EQ(stored, row.text);
+        }
         SaveAndReopen();
         OptionPage* again = OpenOn(index);
         ASSERT_NE(again, nullptr);
