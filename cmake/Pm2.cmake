@@ -209,6 +209,7 @@ function(pm2_test name)
     return()
   endif()
   add_executable(${name} ${A_SOURCES})
+  set_target_properties(${name} PROPERTIES PM2_TEST_PROGRAM ON)
   if(PM2_UNITY_TESTS AND NOT name IN_LIST PM2_UNITY_TESTS_EXCLUDED)
     set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
     target_compile_options(${name} PRIVATE ${PM2_UNITY_NO_WARN})
@@ -254,6 +255,29 @@ function(pm2_test name)
     "endforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
+
+# The other programs under tests/ (the picture galleries, stand-in peers
+# and clients) are compiled as the test programs are: without optimisation,
+# which halves their compile time, and in the sanitized tree with the test
+# programs' checks (the product code they call keeps all of its own).
+function(pm2_test_helpers_like_tests dir)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    get_target_property(test ${target} PM2_TEST_PROGRAM)
+    if(type STREQUAL "EXECUTABLE" AND NOT test)
+      target_compile_options(${target} PRIVATE -O0)
+      pm2_san_off(${target} test)
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(subdir IN LISTS subdirs)
+    pm2_test_helpers_like_tests(${subdir})
+  endforeach()
+endfunction()
+if(PM2_TESTS)
+  cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL pm2_test_helpers_like_tests ${CMAKE_SOURCE_DIR}/tests)
+endif()
 
 # pm2_bench(name SOURCES ... LIBS ...): a Google Benchmark program in bench/.
 function(pm2_bench name)

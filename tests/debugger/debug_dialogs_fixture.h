@@ -17,6 +17,7 @@
 
 #include "driver_abi/debug_interface.h"
 #include "debugger/dialogs/dialog_context.h"
+#include "debugger/model/command_output.h"
 #include "shell/app/shell_fakes.h"
 
 namespace pm2::test {
@@ -80,7 +81,7 @@ class ScriptedDriver {
       Printed().clear();
       return int(m_record->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>(text.c_str()), 0));
     };
-    c.lastReply = [] { return Printed(); };
+    c.lastRefusal = [] { return DriverRefusal(Printed()); };
     c.typeCommand = [this](const std::string& text) {
       typed.push_back(text);
       return int(m_record->DbgExecCommand(text.c_str(), int32_t(text.size())));

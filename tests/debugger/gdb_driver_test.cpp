@@ -939,10 +939,12 @@ TEST_F(GdbLanguageTest, CommandPageBreakpointsNumberFromOneAndListTheirCommands)
   EXPECT_EQ(SinceMark().find("  2: "), std::string::npos) << SinceMark();
   EXPECT_NE(SinceMark().find("  3: (D) 0x"), std::string::npos) << SinceMark();
   EXPECT_NE(CommandTexts().find("*** error: BK: no breakpoint 7"), std::string::npos);
-  // An Include file of the user's runs line by line.
+  // An Include file of the user's runs line by line; the tool box's
+  // commands in it are the driver's, as typed ones are.
   const std::string ini = dir.path() + "/start.ini";
-  std::ofstream(ini) << "// set up\r\nBK *\r\nBS LED_Count\r\n";
+  std::ofstream(ini) << "// set up\r\nBK *\r\nBS LED_Count\r\nDEFINE BUTTON \"List\", \"BL\"\r\n";
   ASSERT_EQ(typed("Include \"" + ini + "\""), 0) << CommandTexts();
+  ASSERT_EQ(app->SavedToolBox().size(), 1u) << CommandTexts();
   Mark();
   ASSERT_EQ(typed("BL"), 0);
   EXPECT_NE(SinceMark().find("LED_Count"), std::string::npos) << SinceMark();

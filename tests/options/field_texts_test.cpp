@@ -108,9 +108,14 @@ TEST_P(FieldTexts, RefusedNamingTheFieldOrReadBackByteForByte) {
     ASSERT_NE(page, nullptr);
     const std::size_t fields = page->TextFields().size();
     for (std::size_t f = 0; f < fields; ++f) {
+      // A refusal leaves the sheet open on the page, as the user meets it:
+      // the next text is typed over the refused one there.
+      OptionPage* p = nullptr;
       for (const TextRow& row : kTexts) {
-        Fresh();
-        OptionPage* p = OpenOn(index);
+        if (!p) {
+          Fresh();
+          p = OpenOn(index);
+        }
         ASSERT_NE(p, nullptr);
         const OptionPage::TextField field = p->TextFields()[f];
         if (!field.edit->isEnabled()) break;
@@ -128,6 +133,7 @@ TEST_P(FieldTexts, RefusedNamingTheFieldOrReadBackByteForByte) {
           EXPECT_EQ(m_sheet->CurrentPage(), p);
           continue;
         }
+        p = nullptr;
         // A page's own check (a Define list, a range) may refuse the text
         // with its message; then nothing is stored.
         if (!m_refusals.empty()) continue;

@@ -255,6 +255,11 @@ class BuildDriver::Impl {
   std::unique_ptr<TranslationPool> pool_;  // made by the first run handed over
   int poolWorkers_ = 0;                     // 0: this build translates one file at a time
   std::deque<std::shared_ptr<Pending>> pending_;
+  // Runs handed over and not taken back: at most window_ of them. Only runs
+  // count; the files between them that need none cost nothing to keep, and
+  // counting them would leave workers idle when few files need a run (one
+  // header touched).
+  size_t pendingRuns_ = 0;
   size_t window_ = 0;
   ToolRunnerDeps runnerDeps_;
 

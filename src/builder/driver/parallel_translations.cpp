@@ -93,7 +93,8 @@ void BuildDriver::Impl::SubmitTranslation(GroupRec* group, FileRec* file, uint16
   pending_.push_back(p);
   if (!pool_) pool_ = std::make_unique<TranslationPool>(poolWorkers_);
   pool_->Submit(job);
-  if (pending_.size() >= window_) CompleteOldest();
+  ++pendingRuns_;
+  while (pendingRuns_ >= window_) CompleteOldest();
 }
 
 void BuildDriver::Impl::CompleteOldest() {
@@ -101,6 +102,7 @@ void BuildDriver::Impl::CompleteOldest() {
   pending_.pop_front();
   ToolRunRequest current = std::move(s_.request);  // the caller's step, if any
   if (p->job) {
+    --pendingRuns_;
     TranslationJob& job = *p->job;
     job.Wait();
     // A run that a stop ended leaves no half-written object behind.
@@ -160,6 +162,7 @@ void BuildDriver::Impl::DiscardPending() {
     journal_.StepDone(job.step);
   }
   pending_.clear();
+  pendingRuns_ = 0;
 }
 
 }  // namespace pm2

@@ -88,20 +88,16 @@ DebugDialogContext DebugDialogs::Context() {
   c.dialogs = &m_app.Dialogs();
   c.service = [this](int code, intptr_t arg) { return m_app.IdeServiceCall(code, arg); };
   c.sendCommand = [this](const std::string& text) { return SendToCommandWindow(text); };
-  c.lastReply = [this] { return m_lastReply; };
+  c.lastRefusal = [this] { return m_session.LastCommandRefusal(); };
   c.typeCommand = [this](const std::string& text) { return TypeToCommandWindow(text); };
   return c;
 }
 
 int DebugDialogs::SendToCommandWindow(const std::string& text) {
   // The command window shows the line; the driver runs the command at once
-  // (IDE service 34). What it prints meanwhile is kept: a refusal's reason.
+  // (IDE service 34), which keeps the reason of a refusal.
   if (m_appendCommand) m_appendCommand(text.c_str());
-  m_lastReply.clear();
-  m_session.CaptureDriverText(&m_lastReply);
-  const int result = int(m_app.IdeServiceCall(34, reinterpret_cast<intptr_t>(text.c_str())));
-  m_session.CaptureDriverText(nullptr);
-  return result;
+  return int(m_app.IdeServiceCall(34, reinterpret_cast<intptr_t>(text.c_str())));
 }
 
 int DebugDialogs::TypeToCommandWindow(const std::string& text) {

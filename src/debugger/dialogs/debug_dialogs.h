@@ -110,7 +110,6 @@ class DebugDialogs {
   ShellApp& m_app;
   DebugSession& m_session;
   std::function<void(const char*)> m_appendCommand;
-  std::string m_lastReply;  // what the driver printed while the last command ran
   std::function<bool(uint32_t*)> m_cursorAddress;
   std::array<std::unique_ptr<SerialTerminal>, 3> m_terminals;
   std::array<QPointer<SerialWindow>, 3> m_serial;

@@ -19,9 +19,8 @@ struct DebugDialogContext {
   UserDialogs* dialogs = nullptr;
   std::function<intptr_t(int, intptr_t)> service;
   std::function<int(const std::string&)> sendCommand;
-  // What the driver printed while the last sendCommand ran ("" nothing):
-  // its reason when it refused the command.
-  std::function<std::string()> lastReply;
+  // The driver's reason when it refused the last sendCommand ("" none).
+  std::function<std::string()> lastRefusal;
   // A line run as if the user typed it on the command page (a tool box
   // button's command is what the user typed with DEFINE BUTTON).
   std::function<int(const std::string&)> typeCommand;

@@ -18,20 +18,6 @@ namespace pm2 {
 
 namespace {
 constexpr unsigned kListId = 1474;
-
-// The reason in a driver's error line ("*** error: the GDB driver has no MAP
-// command\n"): the text after the marker, without the line end.
-std::string DriverReason(const std::string& printed) {
-  static const char* const kMarkers[] = {"*** error: ", "*** Error: "};
-  for (const char* marker : kMarkers) {
-    const std::size_t at = printed.find(marker);
-    if (at == std::string::npos) continue;
-    std::string reason = printed.substr(at + std::strlen(marker));
-    reason = reason.substr(0, reason.find_first_of("\r\n"));
-    if (!reason.empty()) return reason;
-  }
-  return {};
-}
 }  // namespace
 
 MemoryMapDialog::MemoryMapDialog(DebugDialogContext ctx, QWidget* parent)
@@ -120,7 +106,7 @@ void MemoryMapDialog::MapRange() {
   m_ctx.Beep();
   // The driver's own reason when it gave one (a driver without a MAP
   // command says so).
-  const std::string reason = DriverReason(m_ctx.lastReply ? m_ctx.lastReply() : std::string());
+  const std::string reason = m_ctx.lastRefusal ? m_ctx.lastRefusal() : std::string();
   m_ctx.Message(reason.empty() ? std::string("Error: invalid address range given.") : "Error: " + reason);
 }
 

@@ -83,6 +83,9 @@ void Print(const std::string& text) {
   if (g_record.PrintToCommandWindow) g_record.PrintToCommandWindow(text.c_str());
 }
 
+bool ToolBoxCommand(const std::string& line, int32_t* result);
+bool AsmCommand(const std::string& line, int32_t* result);
+
 pm2::gdb::TargetEvents Events() {
   pm2::gdb::TargetEvents e;
   e.print = Print;
@@ -123,6 +126,14 @@ pm2::gdb::TargetEvents Events() {
     const intptr_t record[2] = {intptr_t(uint32_t(line) & 0xFFFF), reinterpret_cast<intptr_t>(text.c_str())};
     g_record.IdeServiceCall(41, reinterpret_cast<intptr_t>(record));
   };
+  // An Include file's lines are the user's own: the tool box's commands
+  // and the inline assembler are the driver's there too.
+  e.ownCommand = [](const std::string& line, int* result) {
+    int32_t r = 0;
+    const bool own = ToolBoxCommand(line, &r) || AsmCommand(line, &r);
+    *result = r;
+    return own;
+  };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, 0);
@@ -143,8 +154,6 @@ bool IdeExpression(const char* text, std::string* out, bool say) {
 
 int32_t Assign(const char* text, int32_t length);
 void PutNames(DbgWatchNames* out, const std::vector<std::string>& names);
-bool ToolBoxCommand(const std::string& line, int32_t* result);
-bool AsmCommand(const std::string& line, int32_t* result);
 
 intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
   switch (code) {

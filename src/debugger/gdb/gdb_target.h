@@ -64,6 +64,10 @@ struct TargetEvents {
   // editor's error list). Only the lines of the file named by the command
   // itself, not those of files it includes in turn.
   std::function<void(int line, const std::string& text)> includeError;
+  // The driver's own commands (the tool box's DEFINE BUTTON and KILL
+  // BUTTON, the inline assembler) met in an included file: true when the
+  // line was one, *result 0 when it was done.
+  std::function<bool(const std::string& line, int* result)> ownCommand;
 };
 
 // A breakpoint or watchpoint as gdb lists it.

@@ -269,7 +269,8 @@ int GdbTarget::IncludeFile(const std::string& file) {
     // click on the command page takes to the function editor's line.
     std::string why;
     std::string* outer = std::exchange(m_refusal, &why);
-    const int result = Execute(line, CommandOrigin::Typed);
+    int result = 0;
+    if (!m_events.ownCommand || !m_events.ownCommand(line, &result)) result = Execute(line, CommandOrigin::Typed);
     m_refusal = outer;
     if (result == 0) continue;
     ++failed;

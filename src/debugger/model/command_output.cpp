@@ -6,6 +6,17 @@
 
 namespace pm2 {
 
+std::string DriverRefusal(std::string_view printed) {
+  for (const char* marker : {"*** error: ", "*** Error: "}) {
+    const std::size_t at = printed.find(marker);
+    if (at == std::string_view::npos) continue;
+    std::string_view reason = printed.substr(at + std::strlen(marker));
+    reason = reason.substr(0, reason.find_first_of("\r\n"));
+    if (!reason.empty()) return std::string(reason);
+  }
+  return {};
+}
+
 std::string CommandHelpWord(const std::string& line) {
   const std::string head = line.substr(0, 128);
   size_t i = head.find_first_not_of(' ');

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 
 namespace pm2 {
 
@@ -34,6 +35,11 @@ std::string CommandHelpWord(const std::string& line);
 // The line number is the decimal number that ends right before the first
 // colon (0 when no digit stands there). False: not such a line.
 bool CommandErrorLine(const std::string& line, uint32_t* number);
+
+// The reason of a refusal in what a driver printed for the command window:
+// the rest of the line after "*** error: " (or "*** Error: "); empty when
+// the text holds none.
+std::string DriverRefusal(std::string_view printed);
 
 class CommandOutput {
  public:

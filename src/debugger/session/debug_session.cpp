@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver_abi/debug_records.h"
+#include "debugger/model/command_output.h"
 #include "debugger/session/session_breakpoints.h"
 #include "platform/notification_hub.h"
 #include "platform/win_path.h"
@@ -74,10 +75,7 @@ void CbPump() {
 }
 intptr_t CbService(int32_t code, intptr_t arg) { return App() ? App()->IdeServiceCall(code, arg) : 0; }
 void CbPrint(const char* text) {
-  if (g_active) {
-    g_active->Captured(text);
-    g_active->Printed(text);
-  }
+  if (g_active) g_active->Printed(text);
   if (App()) App()->PrintToCommandWindow(text);
 }
 void CbDriverOutput(const char* text) {
@@ -132,16 +130,6 @@ void CbPostNotify(int32_t code, intptr_t arg) {
 }  // namespace
 
 DebugSession* DebugSession::Active() { return g_active; }
-
-void DebugSession::CaptureDriverText(std::string* into) {
-  std::lock_guard<std::mutex> lock(m_captureMutex);
-  m_capture = into;
-}
-
-void DebugSession::Captured(const char* text) {
-  std::lock_guard<std::mutex> lock(m_captureMutex);
-  if (m_capture && text) *m_capture += text;
-}
 
 DebugSession::DebugSession(ShellApp& app, SessionHost& host) : m_app(app), m_host(host) {
   g_active = this;
@@ -608,13 +596,8 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
 void DebugSession::Printed(const char* text) {
   // Only the command's own thread: the reader thread's texts are not its answer.
   if (!m_capturing || !text || std::this_thread::get_id() != m_capturingThread) return;
-  std::string_view t(text);
-  for (const char* prefix : {"*** error: ", "*** Error: "})
-    if (t.rfind(prefix, 0) == 0) {
-      t.remove_prefix(std::strlen(prefix));
-      while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.remove_suffix(1);
-      m_commandRefusal.assign(t);
-    }
+  std::string reason = DriverRefusal(text);
+  if (!reason.empty()) m_commandRefusal = std::move(reason);
 }
 
 void DebugSession::Log(int kind, const char* data, int count) {

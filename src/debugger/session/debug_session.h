@@ -137,10 +137,6 @@ class DebugSession : public DebugPort {
   // The driver said it ended abnormally (its process or target is gone);
   // from any thread. Its breakpoints are not taken when the session stops.
   void DriverEnded() { m_driverEnded = true; }
-  // While set, what the driver prints for the command window is also
-  // appended here (null stops it).
-  void CaptureDriverText(std::string* into);
-  void Captured(const char* text);
 
   // The session the record's C callbacks reach (the one live instance).
   static DebugSession* Active();
@@ -186,8 +182,6 @@ class DebugSession : public DebugPort {
   bool m_anyThreadReads = false;
   // Allows (after a start the driver said it takes such reads) or forbids them.
   void AllowAnyThreadReads(bool allow);
-  std::mutex m_captureMutex;
-  std::string* m_capture = nullptr;
   bool m_capturing = false;       // a command of service 34 runs, on this thread:
   std::thread::id m_capturingThread;
   std::string m_commandRefusal;  // what the driver refused it with

@@ -260,5 +260,32 @@ TEST_P(CommandErrorLines, TakesTheNumberBeforeTheFirstColon) {
 INSTANTIATE_TEST_SUITE_P(Rows, CommandErrorLines, ::testing::ValuesIn(kErrorLineRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A refusal's reason is the rest of its marked line, wherever the mark
+// stands in what the driver printed during the command.
+struct RefusalRow {
+  const char* name;
+  std::string printed;
+  std::string reason;
+};
+
+const RefusalRow kRefusalRows[] = {
+    {"LowerCaseMark", "*** error: the GDB driver has no MAP command\n", "the GDB driver has no MAP command"},
+    {"UpperCaseMark", "*** Error: no such register\r\n", "no such register"},
+    {"AfterOtherText", "> MAP 0,0xFF READ\n*** error: bad range\nmore\n", "bad range"},
+    {"NoLineEnd", "*** error: cut short", "cut short"},
+    {"EmptyReasonIsNone", "*** error: \n", ""},
+    {"PlainTextIsNone", "R0 = 0x00000005\n", ""},
+    {"MarkWithoutBlankIsNone", "***error: x\n", ""},
+};
+
+class DriverRefusals : public ::testing::TestWithParam<RefusalRow> {};
+
+TEST_P(DriverRefusals, TakeTheMarkedLinesRest) {
+  EXPECT_EQ(DriverRefusal(GetParam().printed), GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DriverRefusals, ::testing::ValuesIn(kRefusalRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace pm2
