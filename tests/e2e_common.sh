@@ -139,6 +139,25 @@ find_window() {
 
 visible() { xdotool search --onlyvisible --name "$1" > /dev/null 2>&1; }
 hidden() { ! visible "$1"; }
+active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
+# Types a text into the dialog of that title (its focused field) and
+# presses Return, once the dialog has the focus: keys typed before go to
+# the window under it. On a loaded machine keys can still be lost, so a
+# dialog still up 10 s later gets the text again: title, text.
+enter_in_dialog() {
+  local dialog
+  dialog=$(find_window "$1") || fail "the $1 dialog did not appear"
+  poll 50 active_is "$dialog" || true
+  for _ in 1 2 3; do
+    sleep 0.5
+    xdotool key ctrl+a
+    xdotool type --delay 5 "$2"
+    xdotool key Return
+    poll 100 hidden "$1" && return 0
+  done
+  fail "the $1 dialog did not take '$2'"
+}
 # A window whose title matches, else fail: title, message [tries, 0.1 s each].
 wait_title() { poll "${3:-100}" visible "$1" || fail "$2"; }
 # No window whose title matches, else fail: title, message.

@@ -18,11 +18,7 @@ code=$(sed -n 14p "$source_file")
 
 open_source() {
   xdotool key ctrl+o
-  # Keys typed before the dialog is up go to the editor.
-  find_window "Open File" > /dev/null || fail "the Open File dialog did not appear"
-  sleep 0.5
-  xdotool type --delay 5 "$source_file"
-  xdotool key Return
+  enter_in_dialog "Open File" "$source_file"
   find_window "Blinky.c" > /dev/null || fail "Blinky.c did not open"
   sleep 1
 }

@@ -20,11 +20,7 @@ wait_name() { find_window "$1" "${2:-100}" > /dev/null || fail "no window named 
 start() { start_program "$work/run$1.txt"; }
 open_file() {
   xdotool key ctrl+o
-  # Keys typed before the dialog is up go to the editor.
-  find_window "Open File" > /dev/null || fail "the Open File dialog did not appear"
-  sleep 0.5
-  xdotool type --delay 5 "$1"
-  xdotool key Return
+  enter_in_dialog "Open File" "$1"
 }
 # The saved file passes a check (a command given as words).
 wait_file() { poll 300 "$@"; }
