@@ -105,7 +105,7 @@ function(pm2_use_pch target kind)
     endif()
     add_library(${pch} STATIC ${source})
     if(kind MATCHES "^test")
-      target_compile_options(${pch} PRIVATE ${PM2_WARNINGS} -O0)
+      target_compile_options(${pch} PRIVATE ${PM2_WARNINGS} -O0 ${PM2_TEST_GC_PARAMS})
       pm2_san_off(${pch} test)
       target_compile_definitions(${pch} PRIVATE PM2_TEST_INSTALL_ROOT="${PM2_INSTALL_ROOT}")
       target_link_libraries(${pch} PRIVATE GTest::gtest)
@@ -136,6 +136,13 @@ set(PM2_UNITY_LIBS_SOLO_FOLDERS browser/ui builder/commands debugger/dialogs deb
 set(PM2_UNITY_NO_WARN)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   set(PM2_UNITY_NO_WARN -Wno-subobject-linkage)
+endif()
+# GCC collects its garbage less often in the test programs: their large
+# files compile some 13% faster for some 15% more memory (the objects are
+# the same).
+set(PM2_TEST_GC_PARAMS)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(PM2_TEST_GC_PARAMS --param=ggc-min-expand=100 --param=ggc-min-heapsize=1048576)
 endif()
 
 # Gives every source of the libraries declared so far the unity group of its
@@ -216,7 +223,7 @@ function(pm2_test name)
   endif()
   # Test programs are built without optimisation: their large tables of
   # data rows cost the optimiser most of the build's time and gain nothing.
-  target_compile_options(${name} PRIVATE ${PM2_WARNINGS} -O0)
+  target_compile_options(${name} PRIVATE ${PM2_WARNINGS} -O0 ${PM2_TEST_GC_PARAMS})
   pm2_san_off(${name} test)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE PM2_TEST_INSTALL_ROOT="${PM2_INSTALL_ROOT}")
