@@ -257,8 +257,8 @@ class BuildDriver::Impl {
   std::deque<std::shared_ptr<Pending>> pending_;
   // Runs handed over and not taken back: at most window_ of them. Only runs
   // count; the files between them that need none cost nothing to keep, and
-  // counting them would leave workers idle when few files need a run (one
-  // header touched).
+  // counting them would make a slow run hold back the runs decided after
+  // it while workers stand idle (few files need a run: one header touched).
   size_t pendingRuns_ = 0;
   size_t window_ = 0;
   ToolRunnerDeps runnerDeps_;
