@@ -198,12 +198,9 @@ endfunction()
 
 # PM2_UNITY_TESTS (CI turns it on): each test program compiled as one file,
 # which spares the compiler the shared headers and GoogleTest's code once per
-# file. The programs listed stay file by file: their files declare the same
-# names in their anonymous namespaces.
+# file. So the files of one program name the helpers and row types of their
+# anonymous namespaces apart.
 option(PM2_UNITY_TESTS "Compile each test program as one file" OFF)
-set(PM2_UNITY_TESTS_EXCLUDED browser_navigation_test builder_commands_test builder_driver_test debugger_model_test
-    options_core_test shell_frame_model_test toolkit_controls_test toolkit_frames_test toolkit_menus_ui_test
-    toolkit_models_test)
 
 # pm2_test(name QT? SOURCES ... LIBS ... DEPENDS ...): a GoogleTest program,
 # named <area>_<concept>_test after the folder it tests. Each case is its own
@@ -217,7 +214,7 @@ function(pm2_test name)
   endif()
   add_executable(${name} ${A_SOURCES})
   set_target_properties(${name} PROPERTIES PM2_TEST_PROGRAM ON)
-  if(PM2_UNITY_TESTS AND NOT name IN_LIST PM2_UNITY_TESTS_EXCLUDED)
+  if(PM2_UNITY_TESTS)
     set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
     target_compile_options(${name} PRIVATE ${PM2_UNITY_NO_WARN})
   endif()

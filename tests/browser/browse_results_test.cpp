@@ -12,7 +12,7 @@
 namespace pm2 {
 namespace {
 
-std::unique_ptr<BrowseModule> Loaded(const BrowseSampleFile& f) {
+std::unique_ptr<BrowseModule> LoadedModule(const BrowseSampleFile& f) {
   std::unique_ptr<BrowseModule> m;
   EXPECT_EQ(LoadBrowseInfo(f.bytes.data(), f.bytes.size(), "/p", &m), kBrowseOk);
   return m;
@@ -33,7 +33,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, BrowseAccessRows,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BrowseResults, TitlesNameModeAndSymbol) {
-  auto m = Loaded(SampleModule());
+  auto m = LoadedModule(SampleModule());
   const BrowseSymbol* main = m->FindName("main")->first;
   EXPECT_EQ(ResultsTitle(kResultsDefRef, main), "Definitions and References - main");
   EXPECT_EQ(ResultsTitle(kResultsCallGraph, main), "Call Graph - main");
@@ -54,7 +54,7 @@ TEST(BrowseResults, FilesInOrderOfFirstOccurrenceWithTheirRows) {
       .Occurrences({{2, 3, 30, 3}, {2, 1, 10}, {2, 3, 31}, {3, 2, 5}, {5, 2, 20, 5, 0}, {6, 1, 1, 0, 0},
                     {2, 1500, 9}, {2, 9, 9}})
       .ModuleEnd();
-  auto m = Loaded(f);
+  auto m = LoadedModule(f);
   std::vector<BrowseFileRows> files = DefinitionRows(*m, *m->FindName("v")->first);
   ASSERT_EQ(files.size(), 3u);  // file 1500 is past the limit, file 9 unknown
   EXPECT_EQ(files[0].file->path, "/p/c.c");
@@ -118,7 +118,7 @@ struct GraphRow {
 class BrowseGraphRows : public ::testing::TestWithParam<GraphRow> {};
 TEST_P(BrowseGraphRows, Shape) {
   const GraphRow& r = GetParam();
-  auto m = Loaded(Calls(r.symbols, r.calls));
+  auto m = LoadedModule(Calls(r.symbols, r.calls));
   ASSERT_TRUE(m);
   EXPECT_EQ(Shape(BuildGraph(*m->FindName("f" + std::to_string(r.root))->first, r.mode)), r.shape);
 }
@@ -138,7 +138,7 @@ int Depth(const BrowseGraphNode& n) {
 }
 
 TEST(BrowseGraph, MutualRecursionStopsAtFortyLevels) {
-  auto m = Loaded(Calls(2, {{0, 1}, {1, 0}}));
+  auto m = LoadedModule(Calls(2, {{0, 1}, {1, 0}}));
   const BrowseGraphNode g = BuildGraph(*m->FindName("f0")->first, kResultsCallGraph);
   EXPECT_EQ(Depth(g), kGraphDepth);
   EXPECT_EQ(g.children[0].via->kind, kOccCalls);
@@ -147,7 +147,7 @@ TEST(BrowseGraph, MutualRecursionStopsAtFortyLevels) {
 
 TEST(BrowseGraph, FanOutStopsAtTheNodeLimit) {
   // Two functions calling each other twice each: 2^40 paths without a cap.
-  auto m = Loaded(Calls(2, {{0, 1}, {0, 1}, {1, 0}, {1, 0}}));
+  auto m = LoadedModule(Calls(2, {{0, 1}, {0, 1}, {1, 0}, {1, 0}}));
   size_t nodes = 0;
   const BrowseGraphNode g = BuildGraph(*m->FindName("f0")->first, kResultsCallGraph, &nodes);
   EXPECT_EQ(nodes, kGraphMaxNodes);
@@ -158,7 +158,7 @@ TEST(BrowseGraph, RootPlacePrefersTheDefinition) {
   BrowseSampleFile f;
   f.ModuleStart().Header(2).File("a.c").NameRec("a").Symbol(8).Occurrences({{1, 1, 5}, {2, 1, 9}});
   f.NameRec("b").Symbol(8).Occurrences({{1, 1, 7}}).NameRec("c").ModuleEnd();
-  auto m = Loaded(f);
+  auto m = LoadedModule(f);
   EXPECT_EQ(GraphRootPlace(*m->FindName("a")->first)->line, 9u);
   EXPECT_EQ(GraphRootPlace(*m->FindName("b")->first)->line, 7u);
 }

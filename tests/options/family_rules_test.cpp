@@ -73,7 +73,7 @@ const Range51Row kRange51Rows[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Rows, Ranges51, ::testing::ValuesIn(kRange51Rows), RowName<Range51Row>);
 
-struct OverlapRow {
+struct FamilyOverlapRow {
   const char* name;
   MemRangeRec rows[6];
   int count;
@@ -82,17 +82,17 @@ struct OverlapRow {
   int focusRow;
 };
 
-class Overlaps : public ::testing::TestWithParam<OverlapRow> {};
+class Overlaps : public ::testing::TestWithParam<FamilyOverlapRow> {};
 
 TEST_P(Overlaps, FirstFailureWins) {
-  const OverlapRow& r = GetParam();
+  const FamilyOverlapRow& r = GetParam();
   const OverlapCheck c = CheckOverlaps(r.rows, r.count, r.bound, "Code");
   EXPECT_EQ(c.message, r.message);
   EXPECT_EQ(c.ok, std::string(r.message).empty());
   if (!c.ok) { EXPECT_EQ(c.focusRow, r.focusRow); }
 }
 
-const OverlapRow kOverlapRows[] = {
+const FamilyOverlapRow kFamilyOverlapRows[] = {
     {"SecondInsideFirst", {{0, 0, 0x8000}, {0, 0x4000, 0x1000}, {}}, 3, 0x10000, "External memory #2 overlaps #1", 1},
     {"TouchingRangesDoNotOverlap", {{0, 0, 0x8000}, {0, 0x8000, 0x8000}, {}}, 3, 0x10000, "", 0},
     {"UnusedRowsAreSkipped", {{0, 0x100, 0}, {0, 0x100, 0x100}, {0, 0x100, 0}}, 3, 0x10000, "", 0},
@@ -105,7 +105,7 @@ const OverlapRow kOverlapRows[] = {
      {{0, 0xFFFFF000, 0x2000}, {0, 0xFFFFF800, 0x100}, {}, {}, {}, {}}, 6, 0, "External memory #2 overlaps #1", 1},
     {"SixRowsWithoutABound", {{0, 0, 0x10000}, {}, {}, {}, {}, {1, 0x20000, 0x1000000}}, 6, 0, "", 0},
 };
-INSTANTIATE_TEST_SUITE_P(Rows, Overlaps, ::testing::ValuesIn(kOverlapRows), RowName<OverlapRow>);
+INSTANTIATE_TEST_SUITE_P(Rows, Overlaps, ::testing::ValuesIn(kFamilyOverlapRows), RowName<FamilyOverlapRow>);
 
 struct ExternalRow {
   const char* name;

@@ -84,10 +84,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && EqualsIgnoringCase(s.substr(0, prefix.size()), prefix);
-}
-
 int BookKindFromName(std::string_view name) {
   name = TrimBlanks(name);
   for (const BookKindRow& row : kBookKinds)

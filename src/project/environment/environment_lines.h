@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ascii_case.h"
+
 namespace pm2 {
 
 constexpr size_t kMaxEnvKeyLength = 255;
@@ -43,7 +45,7 @@ EnvLine ParseEnvLine(std::string_view line);
 // ASCII upper-case copy, and comparisons ignoring ASCII case.
 std::string UpperAscii(std::string_view s);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix);
+// (StartsWithIgnoringCase: platform/ascii_case.h.)
 
 // Book kinds: "C" 1, "A" 2, "CPP" 3, "L" 4, "DEV" 5, "TOOL" 6, "GEN" 7.
 enum BookKind : int {

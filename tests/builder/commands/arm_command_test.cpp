@@ -15,8 +15,8 @@
 namespace pm2::test {
 namespace {
 
-using Builder = std::function<std::string(CmdFixture&)>;
-struct Row {
+using ArmBuilder = std::function<std::string(CmdFixture&)>;
+struct ArmRow {
   const char* control;
   std::function<void(OptionBlock&)> set;
 };
@@ -40,11 +40,11 @@ std::string AdsAs(CmdFixture& f) {
 
 void Prepare(CmdFixture& f) { f.ctx.m_szToolsFolder = "C:\\Keil\\ARM\\BIN\\"; }
 
-void CheckRows(uint16_t toolset, const Builder& build, const std::vector<Row>& rows) {
+void CheckRows(uint16_t toolset, const ArmBuilder& build, const std::vector<ArmRow>& rows) {
   CmdFixture base(toolset);
   Prepare(base);
   const std::string baseline = build(base);
-  for (const Row& r : rows) {
+  for (const ArmRow& r : rows) {
     CmdFixture f(toolset);
     Prepare(f);
     r.set(f.targetOpts);
@@ -153,7 +153,7 @@ TEST(ArmGnuCc, IncludeFoldersOfLevelsAndToolset) {
 // folder without its "BIN" in any case and with either separator, and no
 // separator at the end (a trailing '\' is part of a name on this machine).
 TEST(ArmToolsetInclude, BinRemovedAndNoSeparatorAtTheEnd) {
-  struct Row {
+  struct ArmRow {
     const char* name;
     const char* tools;
     const char* device;
@@ -168,7 +168,7 @@ TEST(ArmToolsetInclude, BinRemovedAndNoSeparatorAtTheEnd) {
       // A folder named with a blank is one word of the command line.
       {"blank in the folder", "/opt/my arm/BIN/", "", "\"/opt/my arm/INC\""},
   };
-  for (const Row& r : rows) {
+  for (const ArmRow& r : rows) {
     EXPECT_EQ(QuoteIfBlank(ToolsetIncludeFolder(r.tools, r.device)), r.expected) << r.name;
     for (uint16_t toolset : {kToolsetArmGnu, kToolsetArmAds}) {
       CmdFixture f(toolset);

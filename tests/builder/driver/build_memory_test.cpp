@@ -18,7 +18,7 @@
 namespace pm2 {
 namespace {
 
-void SetTimeAgo(const std::string& path, int seconds) {
+void AgeFile(const std::string& path, int seconds) {
   struct utimbuf times{time(nullptr) - seconds, time(nullptr) - seconds};
   ASSERT_EQ(::utime(path.c_str(), &times), 0) << path;
 }
@@ -32,7 +32,7 @@ struct ExampleInMemory : ToolsProject {
     fs::create_directories(dir / "Obj");
     // Sources well in the past: an edit "with the clock moved back" is still older than the objects.
     for (const auto& e : fs::directory_iterator(dir.Path()))
-      if (e.is_regular_file()) SetTimeAgo(e.path().string(), 3000);
+      if (e.is_regular_file()) AgeFile(e.path().string(), 3000);
     std::string message;
     if (OpenProjectFile(dir.Path() + "Blinky.pm2", &message) != 0) return false;
     project = theApp().m_pProject;
@@ -112,7 +112,7 @@ TEST_P(BuildMemory, TranslatesWhatChanged) {
 void Rewrite(ExampleInMemory& x, const char* name, int secondsAgo) {
   const std::string path = x.Path(name);
   WriteFile(path, ReadFile(path) + "\n/* edited */\n");
-  SetTimeAgo(path, secondsAgo);
+  AgeFile(path, secondsAgo);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
         MemoryRow{"OlderFileRenamedOverTheSource",
                   [](ExampleInMemory& x) {
                     WriteFile(x.Path("LED.c.new"), ReadFile(x.Path("LED.c")) + "\nint renamed;\n");
-                    SetTimeAgo(x.Path("LED.c.new"), 2500);
+                    AgeFile(x.Path("LED.c.new"), 2500);
                     fs::rename(x.Path("LED.c.new"), x.Path("LED.c"));
                   },
                   {"LED.c"}},

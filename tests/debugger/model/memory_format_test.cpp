@@ -17,7 +17,7 @@ const uint8_t kPi[] = {0xDB, 0x0F, 0x49, 0x40};  // 3.14159274f little-endian
 const uint8_t kPiBig[] = {0x40, 0x49, 0x0F, 0xDB};
 const uint8_t kOne[] = {0, 0, 0, 0, 0, 0, 0xF0, 0x3F};  // 1.0 little-endian
 
-struct FormatRow {
+struct MemoryFormatRow {
   const char* name;
   int format;
   bool decimal;
@@ -27,10 +27,10 @@ struct FormatRow {
   std::string text;
 };
 
-class MemFormatTable : public ::testing::TestWithParam<FormatRow> {};
+class MemFormatTable : public ::testing::TestWithParam<MemoryFormatRow> {};
 
 TEST_P(MemFormatTable, ValueText) {
-  const FormatRow& r = GetParam();
+  const MemoryFormatRow& r = GetParam();
   MemLook look{r.format, r.decimal, r.arm, r.swap};
   const std::string text = FormatMemValue(look, r.bytes);
   EXPECT_EQ(text, r.text);
@@ -43,32 +43,32 @@ TEST_P(MemFormatTable, ValueText) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, MemFormatTable,
     ::testing::Values(
-        FormatRow{"UCharHex", kMemUChar, false, true, false, kBytes, "FE "},
-        FormatRow{"UCharDec", kMemUChar, true, true, false, kBytes, "254 "},
-        FormatRow{"SCharHex", kMemSChar, false, true, false, kBytes, "-02 "},
-        FormatRow{"SCharDec", kMemSChar, true, false, false, kBytes, "-002 "},
-        FormatRow{"SCharPositive", kMemSChar, false, true, false, kBytes + 4, " 41 "},
-        FormatRow{"UIntArmIsLong", kMemUInt, false, true, false, kBytes, "FFFFFFFE "},
-        FormatRow{"UIntArmDec", kMemUInt, true, true, false, kBytes, "4294967294 "},
-        FormatRow{"UInt51IsShort", kMemUInt, false, false, false, kBytes, "FFFE "},
-        FormatRow{"UInt51Swapped", kMemUInt, false, false, true, kBytes, "FEFF "},
-        FormatRow{"UInt51Dec", kMemUInt, true, false, false, kBytes + 4, "00065 "},
-        FormatRow{"SIntArm", kMemSInt, false, true, false, kBytes, "-00000002 "},
-        FormatRow{"SIntArmDec", kMemSInt, true, true, false, kBytes, "-0000000002 "},
-        FormatRow{"SInt51", kMemSInt, false, false, false, kBytes, "-0002 "},
-        FormatRow{"ULongHex", kMemULong, false, false, false, kBytes + 4, "00000041 "},
-        FormatRow{"ULongSwapped", kMemULong, false, true, true, kBytes + 4, "41000000 "},
-        FormatRow{"SLongDec", kMemSLong, true, true, false, kBytes + 4, " 0000000065 "},
-        FormatRow{"SShortHex", kMemSShort, false, true, false, kBytes, "-0002 "},
-        FormatRow{"SShortDec", kMemSShort, true, false, false, kBytes, "-00002 "},
-        FormatRow{"UShortHex", kMemUShort, false, true, false, kBytes, "FFFE "},
-        FormatRow{"UShortDec", kMemUShort, true, true, false, kBytes, "65534 "},
-        FormatRow{"AsciiPrintable", kMemAscii, false, true, false, kBytes + 4, "A"},
-        FormatRow{"AsciiDot", kMemAscii, false, true, false, kBytes, "."},
-        FormatRow{"AsciiNulDot", kMemAscii, false, true, false, kBytes + 5, "."},
-        FormatRow{"FloatPadded", kMemFloat, false, true, false, kPi, "3.14159        "},
-        FormatRow{"FloatSwapped", kMemFloat, false, true, true, kPiBig, "3.14159        "},
-        FormatRow{"Double", kMemDouble, true, true, false, kOne, "1              "}),
+        MemoryFormatRow{"UCharHex", kMemUChar, false, true, false, kBytes, "FE "},
+        MemoryFormatRow{"UCharDec", kMemUChar, true, true, false, kBytes, "254 "},
+        MemoryFormatRow{"SCharHex", kMemSChar, false, true, false, kBytes, "-02 "},
+        MemoryFormatRow{"SCharDec", kMemSChar, true, false, false, kBytes, "-002 "},
+        MemoryFormatRow{"SCharPositive", kMemSChar, false, true, false, kBytes + 4, " 41 "},
+        MemoryFormatRow{"UIntArmIsLong", kMemUInt, false, true, false, kBytes, "FFFFFFFE "},
+        MemoryFormatRow{"UIntArmDec", kMemUInt, true, true, false, kBytes, "4294967294 "},
+        MemoryFormatRow{"UInt51IsShort", kMemUInt, false, false, false, kBytes, "FFFE "},
+        MemoryFormatRow{"UInt51Swapped", kMemUInt, false, false, true, kBytes, "FEFF "},
+        MemoryFormatRow{"UInt51Dec", kMemUInt, true, false, false, kBytes + 4, "00065 "},
+        MemoryFormatRow{"SIntArm", kMemSInt, false, true, false, kBytes, "-00000002 "},
+        MemoryFormatRow{"SIntArmDec", kMemSInt, true, true, false, kBytes, "-0000000002 "},
+        MemoryFormatRow{"SInt51", kMemSInt, false, false, false, kBytes, "-0002 "},
+        MemoryFormatRow{"ULongHex", kMemULong, false, false, false, kBytes + 4, "00000041 "},
+        MemoryFormatRow{"ULongSwapped", kMemULong, false, true, true, kBytes + 4, "41000000 "},
+        MemoryFormatRow{"SLongDec", kMemSLong, true, true, false, kBytes + 4, " 0000000065 "},
+        MemoryFormatRow{"SShortHex", kMemSShort, false, true, false, kBytes, "-0002 "},
+        MemoryFormatRow{"SShortDec", kMemSShort, true, false, false, kBytes, "-00002 "},
+        MemoryFormatRow{"UShortHex", kMemUShort, false, true, false, kBytes, "FFFE "},
+        MemoryFormatRow{"UShortDec", kMemUShort, true, true, false, kBytes, "65534 "},
+        MemoryFormatRow{"AsciiPrintable", kMemAscii, false, true, false, kBytes + 4, "A"},
+        MemoryFormatRow{"AsciiDot", kMemAscii, false, true, false, kBytes, "."},
+        MemoryFormatRow{"AsciiNulDot", kMemAscii, false, true, false, kBytes + 5, "."},
+        MemoryFormatRow{"FloatPadded", kMemFloat, false, true, false, kPi, "3.14159        "},
+        MemoryFormatRow{"FloatSwapped", kMemFloat, false, true, true, kPiBig, "3.14159        "},
+        MemoryFormatRow{"Double", kMemDouble, true, true, false, kOne, "1              "}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MemFormat, SignedMinimumKeepsItsMagnitude) {

@@ -8,13 +8,13 @@
 namespace pm2 {
 namespace {
 
-struct PlacementRow {
+struct SettingsPlacementRow {
   const char* name;
   const char* text;
   bool ok;
 };
 
-const PlacementRow kPlacements[] = {
+const SettingsPlacementRow kPlacements[] = {
     {"TenNumbers", "0,1,-1,-1,-8,-8,100,50,1200,900", true},
     {"Maximised", "2,3,-1,-1,-8,-8,10,20,30,40", true},
     {"NineNumbers", "0,1,-1,-1,-8,-8,100,50,1200", false},
@@ -27,10 +27,10 @@ const PlacementRow kPlacements[] = {
     {"Overflow", "0,1,0,0,0,0,0,0,10,99999999999", false},
 };
 
-class Placement : public ::testing::TestWithParam<PlacementRow> {};
+class Placement : public ::testing::TestWithParam<SettingsPlacementRow> {};
 
 TEST_P(Placement, ParsesOnlyTenNumbers) {
-  const PlacementRow& r = GetParam();
+  const SettingsPlacementRow& r = GetParam();
   FramePlacement p;
   p.left = 777;
   EXPECT_EQ(ParseFramePlacement(r.text, &p), r.ok);
@@ -41,7 +41,7 @@ TEST_P(Placement, ParsesOnlyTenNumbers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Placement, ::testing::ValuesIn(kPlacements),
-                         [](const ::testing::TestParamInfo<PlacementRow>& i) { return std::string(i.param.name); });
+                         [](const ::testing::TestParamInfo<SettingsPlacementRow>& i) { return std::string(i.param.name); });
 
 TEST(WindowFonts, RoundTripAndRefusals) {
   std::string bytes(kWindowFontsSize, '\0');

@@ -54,14 +54,14 @@ TEST_P(Cascade, GivesEachWindowItsPlace) {
 INSTANTIATE_TEST_SUITE_P(Rows, Cascade, ::testing::ValuesIn(kCascadeRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct FitRow {
+struct MdiFitRow {
   const char* name;
   AreaRect stored;
   int width, height;
   AreaRect expected;
 };
 
-const FitRow kFitRows[] = {
+const MdiFitRow kFitRows[] = {
     {"InsideStaysAsItIs", {10, 20, 300, 200}, 900, 560, {10, 20, 300, 200}},
     {"PastTheRightEdgeMovesLeft", {700, 20, 300, 200}, 900, 560, {600, 20, 300, 200}},
     {"PastTheBottomMovesUp", {10, 500, 300, 200}, 900, 560, {10, 360, 300, 200}},
@@ -70,10 +70,10 @@ const FitRow kFitRows[] = {
     {"NoAreaYetLeavesItAlone", {700, 500, 300, 200}, 0, 0, {700, 500, 300, 200}},
 };
 
-class Fit : public ::testing::TestWithParam<FitRow> {};
+class Fit : public ::testing::TestWithParam<MdiFitRow> {};
 
 TEST_P(Fit, KeepsTheCaptionButtonsInTheArea) {
-  const FitRow& r = GetParam();
+  const MdiFitRow& r = GetParam();
   EXPECT_EQ(FitInArea(r.stored, r.width, r.height), r.expected);
 }
 

@@ -14,7 +14,7 @@
 namespace pm2 {
 namespace {
 
-void EnsureApp() {
+void EnsureBrowseEditApp() {
   static int argc = 1;
   static char name[] = "toolkit_edits_test";
   static char* argv[] = {name, nullptr};
@@ -34,7 +34,7 @@ struct FakePicker {
 class BrowseEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureApp();
+    EnsureBrowseEditApp();
     dialogPtr = std::make_unique<QDialog>();
     dialog = dialogPtr.get();
     SetPicker([this](const PickerRequest& r) {

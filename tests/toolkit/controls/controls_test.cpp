@@ -23,7 +23,7 @@
 namespace pm2 {
 namespace {
 
-QApplication* App() {
+QApplication* ControlsApp() {
   static int argc = 1;
   static char name[] = "toolkit_controls_test";
   static char* argv[] = {name, nullptr};
@@ -66,7 +66,7 @@ class Owner : public NotifyListener, public CommandListener {
 
 class WidgetTest : public ::testing::Test {
  protected:
-  void SetUp() override { App(); }
+  void SetUp() override { ControlsApp(); }
 };
 
 SECListCtrl* MakeList(Owner* owner, int rows, unsigned style = LVS_REPORT | LVS_EDITLABELS | LVS_NOLABELWRAP) {

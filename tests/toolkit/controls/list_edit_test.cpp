@@ -127,7 +127,7 @@ struct ListWindow {
   SECListEdit* Editor() { return list->findChild<SECListEdit*>(); }
 };
 
-class Owner : public NotifyListener {
+class ListEditOwner : public NotifyListener {
  public:
   std::vector<int> codes;
   NotifyResult beginAnswer = 0;
@@ -161,7 +161,7 @@ TEST_F(ListEditTest, EditorCoversTheLabelAndGrowsWhileTyping) {
   };
   for (const Row& row : {Row{"one column: up to the inside edge", 1}, Row{"two columns: up to the column edge", 2}}) {
     SCOPED_TRACE(row.name);
-    Owner owner;
+    ListEditOwner owner;
     ListWindow w(&owner, row.columns);
     const int limit = row.columns == 1 ? w.list->GetInsideRect().right : w.list->GetColumnRight(0);
     ASSERT_TRUE(w.list->EditLabel(1, 0));
@@ -204,7 +204,7 @@ TEST_F(ListEditTest, EndingTellsTheOwnerAndKeepsOrRestoresTheText) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    Owner owner;
+    ListEditOwner owner;
     owner.endAnswer = row.answer;
     ListWindow w(&owner, 2);
     ASSERT_TRUE(w.list->EditLabel(2, 0));
@@ -224,7 +224,7 @@ TEST_F(ListEditTest, EndingTellsTheOwnerAndKeepsOrRestoresTheText) {
 }
 
 TEST_F(ListEditTest, BeginRefusedLeavesNoEditor) {
-  Owner owner;
+  ListEditOwner owner;
   owner.beginAnswer = 1;
   ListWindow w(&owner, 1);
   EXPECT_FALSE(w.list->EditLabel(0, 0));
@@ -235,7 +235,7 @@ TEST_F(ListEditTest, BeginRefusedLeavesNoEditor) {
 }
 
 TEST_F(ListEditTest, CommittedTextIsCutToTheDisplayBuffer) {
-  Owner owner;
+  ListEditOwner owner;
   ListWindow w(&owner, 1);
   ASSERT_TRUE(w.list->EditLabel(0, 0));
   SECListEdit* editor = w.Editor();
@@ -248,7 +248,7 @@ TEST_F(ListEditTest, CommittedTextIsCutToTheDisplayBuffer) {
 }
 
 TEST_F(ListEditTest, WrappingLabelsTakeALineBreakAndCommitOnFocusLoss) {
-  Owner owner;
+  ListEditOwner owner;
   ListWindow w(&owner, 1, LVS_REPORT | LVS_EDITLABELS);
   ASSERT_TRUE(w.list->EditLabel(3, 0));
   SECListEdit* editor = w.Editor();

@@ -15,7 +15,7 @@
 namespace pm2 {
 namespace {
 
-QApplication* App() {
+QApplication* SplashApp() {
   static int argc = 1;
   static char name[] = "toolkit_frames_test";
   static char* argv[] = {name, nullptr};
@@ -29,7 +29,7 @@ QApplication* App() {
 const QRect kScreen(0, 0, 1280, 1024);
 
 std::unique_ptr<SECSplashWnd> Shown(int durationMs = 60000, bool noTimer = false) {
-  App();
+  SplashApp();
   auto s = std::make_unique<SECSplashWnd>(SECSplashWnd::kDefaultBitmap, durationMs, noTimer);
   EXPECT_TRUE(s->Create(nullptr, true, kScreen));
   EXPECT_TRUE(s->isVisible());
@@ -127,7 +127,7 @@ struct PlaceRow {
 };
 
 TEST(SplashWnd, CentredOnTheGivenScreen) {
-  App();
+  SplashApp();
   const PlaceRow rows[] = {
       {"large screen", QRect(0, 0, 1280, 1024)},
       {"second screen", QRect(1280, 0, 1920, 1080)},
@@ -146,7 +146,7 @@ TEST(SplashWnd, CentredOnTheGivenScreen) {
 }
 
 TEST(SplashWnd, UnreadablePictureShowsNothing) {
-  App();
+  SplashApp();
   SECSplashWnd s(QDir::tempPath() + "/no-such-splash-picture.png");
   EXPECT_FALSE(s.Create(nullptr, true, kScreen));
   EXPECT_FALSE(s.isVisible());
@@ -168,7 +168,7 @@ TEST(SplashWnd, OwnSplashStaysOnTopUnlessTitled) {
 }
 
 TEST(SplashWnd, DisabledParentIsEnabledAgainOnClose) {
-  App();
+  SplashApp();
   QWidget frame;
   frame.resize(400, 300);
   frame.show();

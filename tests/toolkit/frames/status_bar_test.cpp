@@ -17,7 +17,7 @@
 namespace pm2 {
 namespace {
 
-QApplication* App() {
+QApplication* StatusApp() {
   static int argc = 1;
   static char name[] = "toolkit_frames_test";
   static char* argv[] = {name, nullptr};
@@ -59,7 +59,7 @@ class StatusBarTest : public ::testing::Test {
     frame.show();
     QApplication::processEvents();
   }
-  QApplication* app = App();  // before any widget
+  QApplication* app = StatusApp();  // before any widget
   QWidget frame;
   SECStatusBar* bar = nullptr;
 };
@@ -186,7 +186,7 @@ class OwnerDrawnBar : public SECStatusBar {
 };
 
 TEST(StatusBarOwnerDraw, OwnerDrawnPaneIsLeftToTheHook) {
-  App();
+  StatusApp();
   OwnerDrawnBar bar;
   bar.resize(500, bar.sizeHint().height());
   ASSERT_TRUE(bar.SetIndicators(kIndicators, 5, Strings()));

@@ -18,7 +18,7 @@
 namespace pm2 {
 namespace {
 
-const char* kRc = R"(
+const char* kChildRc = R"(
 MENU 120
 POPUP "&File"
 ITEM 101 "&Open"
@@ -39,7 +39,7 @@ class ChildButtonsTest : public testing::Test {
   }
   void SetUp() override {
     std::string err;
-    ASSERT_TRUE(tables.Load(kRc, "test menus", &err)) << err;
+    ASSERT_TRUE(tables.Load(kChildRc, "test menus", &err)) << err;
     frame = new SECMDIFrameWnd;
     frame->resize(700, 400);
     frame->EnableDocking(CBRS_ALIGN_ANY);

@@ -18,7 +18,7 @@ struct Message {
   void* oldClient = nullptr;
 };
 
-struct Recorder : TabListener {
+struct TabRecorder : TabListener {
   std::vector<Message> got;
   std::intptr_t OnTabMessage(unsigned message, std::intptr_t wParam, TabActivateInfo* info) override {
     Message m{message, wParam};
@@ -37,7 +37,7 @@ int clients[6];
 
 // A flat strip with four tabs whose clients are &clients[i].
 struct FlatStrip {
-  Recorder rec;
+  TabRecorder rec;
   FixedTextMeasurer measure;  // 6 px a character, bold 7
   SECTabControlModel strip{&measure, kTabStripId, &rec};
   explicit FlatStrip(int count = 4, std::uint32_t style = 0x2, int width = 400) {
@@ -198,7 +198,7 @@ TEST(FlatTabs, MouseActivationAndMultiSelection) {
 // ---------------------------------------------------------------- 3-D strip
 
 struct Strip3D {
-  Recorder rec;
+  TabRecorder rec;
   FixedTextMeasurer measure;
   SEC3DTabControlModel strip{&measure, kTabStripId, &rec};
   Strip3D(std::uint32_t style, Rect client, std::vector<std::string> labels = {"One", "Two", "Three"}) {
