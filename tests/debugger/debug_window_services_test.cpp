@@ -93,6 +93,24 @@ class DebugWindowServicesTest : public test::TestDriverFrameTest {
     QTest::mouseClick(v, Qt::LeftButton, {}, QPoint(g.gutter + 20, row * g.lineHeight + g.lineHeight / 2));
     return row;
   }
+  // Blinky.c in an editor and the target stopped: its arrow on the PC's line.
+  EditorView* BlinkyAtTheStop() {
+    EditorView* e = f->Editors().Open(dir + "Blinky.c", 1);
+    if (!e) return nullptr;
+    e->resize(600, 400);
+    f->Debugger()->TargetStopped();
+    return e;
+  }
+  // The disassembly window's arrow, the editor's (line 14) and the status
+  // line's PC all at 0x1024.
+  void ExpectEveryPcAt1024(DisassemblyView* v, EditorView* e) {
+    ASSERT_GE(v->Cache().PcLine(), 0);
+    EXPECT_EQ(v->Cache().Line(v->Cache().PcLine()).address, 0x1024u) << "the disassembly window's arrow";
+    EXPECT_EQ(e->Margin().PcLine(), 14u) << "the editor's arrow";
+    SECStatusBar* bar = f->findChild<SECStatusBar*>("StatusBar");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->GetPaneText(bar->CommandToIndex(123)), "PC: 0x00001024");
+  }
 
   DebugDialogs* dialogs = nullptr;
 };
@@ -404,10 +422,8 @@ TEST_F(DebugWindowServicesTest, AWrittenPcMovesTheArrows) {
         "line Blinky.c 12 1010\nline Blinky.c 14 1024\n");
   if (HasFatalFailure()) return;
   DisassemblyView* v = Disassembly();
-  EditorView* e = f->Editors().Open(dir + "Blinky.c", 1);
+  EditorView* e = BlinkyAtTheStop();
   ASSERT_NE(e, nullptr);
-  e->resize(600, 400);
-  f->Debugger()->TargetStopped();
   ASSERT_EQ(e->Margin().PcLine(), 12u);
   ASSERT_GE(v->Cache().PcLine(), 0);
   ASSERT_EQ(v->Cache().Line(v->Cache().PcLine()).address, 0x1010u);
@@ -419,12 +435,7 @@ TEST_F(DebugWindowServicesTest, AWrittenPcMovesTheArrows) {
   edit->setPlainText("0x1024");
   QTest::keyClick(edit, Qt::Key_Return);
   ASSERT_TRUE(Logged("regset PC 0x00001024")) << log();
-  ASSERT_GE(v->Cache().PcLine(), 0);
-  EXPECT_EQ(v->Cache().Line(v->Cache().PcLine()).address, 0x1024u) << "the disassembly window's arrow";
-  EXPECT_EQ(e->Margin().PcLine(), 14u) << "the editor's arrow";
-  SECStatusBar* bar = f->findChild<SECStatusBar*>("StatusBar");
-  ASSERT_NE(bar, nullptr);
-  EXPECT_EQ(bar->GetPaneText(bar->CommandToIndex(123)), "PC: 0x00001024");
+  ExpectEveryPcAt1024(v, e);
 }
 
 // The program counter assigned on the command page (`$pc = ...` or
@@ -440,22 +451,15 @@ TEST_P(CommandPagePcRows, APcAssignedOnTheCommandPageMovesTheArrows) {
   Start("moves " + scripted + " 1024\nline Blinky.c 12 1010\nline Blinky.c 14 1024\n");
   if (HasFatalFailure()) return;
   DisassemblyView* v = Disassembly();
-  EditorView* e = f->Editors().Open(dir + "Blinky.c", 1);
+  EditorView* e = BlinkyAtTheStop();
   ASSERT_NE(e, nullptr);
-  e->resize(600, 400);
-  f->Debugger()->TargetStopped();
   ASSERT_EQ(e->Margin().PcLine(), 12u);
   CommandWindow* w = windows->ShowCommandWindow();
   ASSERT_NE(w, nullptr);
   w->Input()->setText(QString::fromStdString(typed));
   QTest::keyClick(w->Input(), Qt::Key_Return);
   ASSERT_TRUE(Logged("command " + typed)) << log();
-  ASSERT_GE(v->Cache().PcLine(), 0);
-  EXPECT_EQ(v->Cache().Line(v->Cache().PcLine()).address, 0x1024u) << "the disassembly window's arrow";
-  EXPECT_EQ(e->Margin().PcLine(), 14u) << "the editor's arrow";
-  SECStatusBar* bar = f->findChild<SECStatusBar*>("StatusBar");
-  ASSERT_NE(bar, nullptr);
-  EXPECT_EQ(bar->GetPaneText(bar->CommandToIndex(123)), "PC: 0x00001024");
+  ExpectEveryPcAt1024(v, e);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CommandPagePcRows, ::testing::Values("$pc = 0x1024", "PC = 0x1024"),

@@ -37,6 +37,15 @@ class TransportTest : public ::testing::Test {
     EXPECT_EQ(c->Line(), "slot " + std::to_string(expectedSlot));
     return c;
   }
+  // A peer in slot 1 takes this process's guard and is killed holding it.
+  void KillAPeerHoldingTheGuard() {
+    auto holder = StartPeer(1);
+    dtc_Debug::StatusText hold("hold guard 0");
+    ASSERT_TRUE(SendTo(hold, 1));
+    ASSERT_EQ(holder->Line(), "holding");
+    holder->Signal(SIGKILL);
+    EXPECT_EQ(holder->Wait(5000), 128);
+  }
   SlotView Slot(int n) { return SlotView::At(transport->MappingView(), n); }
   template <class E>
   bool SendTo(E& e, int slot) {
@@ -201,14 +210,8 @@ TEST_F(TransportTest, SlotOfAKilledOwnerIsClaimedAgain) {
 // other peers' writes there only until the guard is found abandoned.
 TEST_F(TransportTest, GuardOfAKilledHolderIsTakenOver) {
   ASSERT_TRUE(dispatcher.Activate());
-  {
-    auto holder = StartPeer(1);
-    dtc_Debug::StatusText hold("hold guard 0");
-    ASSERT_TRUE(SendTo(hold, 1));
-    ASSERT_EQ(holder->Line(), "holding");
-    holder->Signal(SIGKILL);
-    EXPECT_EQ(holder->Wait(5000), 128);
-  }
+  KillAPeerHoldingTheGuard();
+  if (HasFatalFailure()) return;
   auto next = StartPeer(1);
   dtc_Identify::WhoIs who;
   EXPECT_TRUE(SendTo(who, 1));
@@ -308,14 +311,8 @@ TEST_P(DeadPeer, APeerFollowingTheLayoutIsAnswered) {
     EventDispatcher& m_d;
   } answer(dispatcher);
   ASSERT_TRUE(dispatcher.Activate());
-  {
-    auto holder = StartPeer(1);
-    dtc_Debug::StatusText hold("hold guard 0");
-    ASSERT_TRUE(SendTo(hold, 1));
-    ASSERT_EQ(holder->Line(), "holding");
-    holder->Signal(SIGKILL);
-    EXPECT_EQ(holder->Wait(5000), 128);
-  }
+  KillAPeerHoldingTheGuard();
+  if (HasFatalFailure()) return;
   if (GetParam().randomBytes) {
     std::mt19937 random(54);
     uint8_t* view = transport->MappingView();

@@ -88,16 +88,27 @@ using test::WaitFor;
 
 class FrameCommandsTest : public test::ExampleFrameTest {
  protected:
+  // Runs the event interface's test client in the given mode against this
+  // program, the event loop going meanwhile; its exit code and its output.
+  static std::pair<int, std::string> RunIpcClient(const std::string& mode, int ms) {
+    const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
+    const IpcNamespace ns = IpcNamespace::FromEnvironment();
+    QProcess child;
+    child.start(QString::fromStdString(client), {QString::fromStdString(ns.suffix),
+                                                 QString::fromStdString(ns.runtimeDir), QString::fromStdString(mode)});
+    if (!child.waitForStarted()) return {-1, "cannot start " + client};
+    if (!WaitFor([&] { return child.state() == QProcess::NotRunning; }, ms)) {
+      child.kill();
+      child.waitForFinished();
+      return {-1, "the client did not end: " + child.readAllStandardOutput().toStdString()};
+    }
+    return {child.exitCode(), child.readAllStandardOutput().toStdString()};
+  }
   // The popup of the main menu that holds the command.
   static QMenu* PopupWith(CMainFrame* f, CommandId id) {
     for (int i = 0; i < int(f->Bars()->MenuBar()->Model().Rows().size()); ++i)
       for (QAction* a : f->Bars()->MenuBar()->PopupFor(i)->actions())
         if (a->data().toUInt() == id) return f->Bars()->MenuBar()->PopupFor(i);
-    return nullptr;
-  }
-  static QAction* ActionOf(QMenu* menu, CommandId id) {
-    for (QAction* a : menu->actions())
-      if (a->data().toUInt() == id) return a;
     return nullptr;
   }
 };
@@ -196,8 +207,8 @@ TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
   ASSERT_NE(f, nullptr);
   GroupRec* group = s.App().Project()->firstGroup;
   ASSERT_NE(group, nullptr);
+  SelectInProject(f, group);
   CPrjView* view = f->ProjectBar()->View();
-  view->Tree()->SelectItem(view->ItemOf(group));
   ASSERT_EQ(s.App().m_pSelItem, group);
   EXPECT_TRUE(f->QueryCommand(cmd::kAddFiles).enabled);
   // The dialog stays open after Add; the user then closes it.
@@ -368,19 +379,11 @@ TEST_F(FrameCommandsTest, FindInFilesSavesTheEditedTextsFirstAndASecondRequestSt
 
 TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd) {
   if (!fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc")) GTEST_SKIP() << "the ARM tools are not installed";
-  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
-  ASSERT_TRUE(fs::exists(client)) << client;
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
-  const IpcNamespace ns = IpcNamespace::FromEnvironment();
-  QProcess child;
-  child.start(QString::fromStdString(client),
-              {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "1"});
-  ASSERT_TRUE(child.waitForStarted());
-  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 180000));
-  const std::string out = child.readAllStandardOutput().toStdString();
-  EXPECT_EQ(child.exitCode(), 0) << out;
+  const auto [code, out] = RunIpcClient("1", 180000);
+  EXPECT_EQ(code, 0) << out;
   EXPECT_NE(out.find("identity Pelmora2"), std::string::npos) << out;
   EXPECT_NE(out.find("end 0"), std::string::npos) << out;
   EXPECT_EQ(out.find("lines 0\n"), std::string::npos) << out;
@@ -395,21 +398,14 @@ TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd
 // why), and the program is not left busy.
 TEST_F(FrameCommandsTest, BackToBackBuildRequestsAreAllAnswered) {
   if (!fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc")) GTEST_SKIP() << "the ARM tools are not installed";
-  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   // Built once: the requests then find nothing to do and end at once.
   ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
   ASSERT_TRUE(WaitIdle(s.App()));
-  const IpcNamespace ns = IpcNamespace::FromEnvironment();
-  QProcess child;
-  child.start(QString::fromStdString(client),
-              {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "stress 1500"});
-  ASSERT_TRUE(child.waitForStarted());
-  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 600000));
-  const std::string out = child.readAllStandardOutput().toStdString();
-  EXPECT_EQ(child.exitCode(), 0) << out;
+  const auto [code, out] = RunIpcClient("stress 1500", 600000);
+  EXPECT_EQ(code, 0) << out;
   EXPECT_NE(out.find("answered 1500 of 1500"), std::string::npos) << out;
   EXPECT_TRUE(WaitIdle(s.App()));
   EXPECT_FALSE(s.App().HasState(kStateBusy));

@@ -66,11 +66,6 @@ class FrameFirstUseTest : public test::ExampleFrameTest {
     }
     return nullptr;
   }
-  static QAction* ActionOf(QMenu* menu, CommandId id) {
-    for (QAction* a : menu->actions())
-      if (a->data().toUInt() == id) return a;
-    return nullptr;
-  }
   static std::string ReadAll(const std::string& path) {
     std::ifstream in(path);
     std::stringstream text;
@@ -92,11 +87,8 @@ TEST_F(FrameFirstUseTest, FindOpenedAgainTakesWhatIsTyped) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
-  f->OpenFileAndShow(dir + "Blinky.c", 1, 0);
-  EditorView* v = f->Editors().Active();
+  EditorView* v = OpenActive(f, dir + "Blinky.c", 1);
   ASSERT_NE(v, nullptr);
-  f->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
   struct Row {
     const char* name;
     Qt::Key key;
@@ -186,8 +178,7 @@ TEST_F(FrameFirstUseTest, TheProjectMenuAfterAnotherProjectWasOpened) {
   ASSERT_NE(f, nullptr);
   GroupRec* group = s.App().Project()->firstGroup;
   ASSERT_NE(group, nullptr);
-  CPrjView* view = f->ProjectBar()->View();
-  view->Tree()->SelectItem(view->ItemOf(group));
+  SelectInProject(f, group);
   ASSERT_EQ(s.App().m_pSelItem, group);
   QMenu* project = OpenPopupWith(f, cmd::kRemoveItem);
   ASSERT_NE(project, nullptr);
@@ -213,7 +204,7 @@ TEST_F(FrameFirstUseTest, TheProjectMenuAfterAnotherProjectWasOpened) {
   // Selecting a file of the new project names it.
   GroupRec* first = s.App().Project()->firstGroup;
   ASSERT_TRUE(first && first->firstFile);
-  view->Tree()->SelectItem(view->ItemOf(first->firstFile));
+  SelectInProject(f, first->firstFile);
   OpenPopupWith(f, cmd::kRemoveItem);
   EXPECT_EQ(remove->text().toStdString(), "R&emove File '" + first->firstFile->name.str() + "'");
   EXPECT_TRUE(remove->isEnabled());

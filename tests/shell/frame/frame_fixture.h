@@ -9,7 +9,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
@@ -24,8 +26,13 @@
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
 #include "shell/frame/frame_startup.h"
+#include "editor/ide/editor_view.h"
+#include "shell/frame/editor_windows.h"
 #include "shell/frame/main_frame.h"
 #include "shell/output/out_view.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
+#include "toolkit/controls/tree_ctrl.h"
 #include "shell/output/out_win.h"
 #include "shell/windows/shell_runtime.h"
 #include "example_copy.h"
@@ -100,6 +107,27 @@ class ExampleFrameTest : public ::testing::Test {
     while (app.HasState(kStateBusy) && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     QCoreApplication::processEvents();
     return !app.HasState(kStateBusy);
+  }
+  // The record selected in the project window, as a click selects it.
+  static void SelectInProject(CMainFrame* f, const NodeRec* record) {
+    CPrjView* view = f->ProjectBar()->View();
+    view->Tree()->SelectItem(view->ItemOf(record));
+  }
+  // The menu's item of the command, or null.
+  static QAction* ActionOf(QMenu* menu, CommandId id) {
+    for (QAction* a : menu->actions())
+      if (a->data().toUInt() == id) return a;
+    return nullptr;
+  }
+  // The file shown in its editor at the line, with the frame the active
+  // window, as the user meets it; null when it did not open or the frame
+  // did not become active.
+  static EditorView* OpenActive(CMainFrame* f, const std::string& path, int line) {
+    f->OpenFileAndShow(path, line, 0);
+    EditorView* v = f->Editors().Active();
+    if (!v) return nullptr;
+    f->activateWindow();
+    return QTest::qWaitForWindowActive(f) ? v : nullptr;
   }
   static std::string BuildText(CMainFrame* f) {
     std::string all;

@@ -133,11 +133,8 @@ TEST_F(FrameWindowTest, TheEditorsMenuKeysWorkInTheEditor) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
-  f->OpenFileAndShow(dir + "Blinky.c", 5, 0);
-  EditorView* v = f->Editors().Active();
+  EditorView* v = OpenActive(f, dir + "Blinky.c", 5);
   ASSERT_NE(v, nullptr);
-  f->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
   v->setFocus();
   // Ctrl+F2 sets a bookmark on line 5, F2 comes back to it from line 1.
   QTest::keyClick(v, Qt::Key_F2, Qt::ControlModifier);
@@ -444,11 +441,8 @@ TEST_F(FrameWindowTest, ABuildLeavesTheKeyboardWithTheEditor) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
-  f->OpenFileAndShow(dir + "Blinky.c", 3, 0);
-  EditorView* v = f->Editors().Active();
+  EditorView* v = OpenActive(f, dir + "Blinky.c", 3);
   ASSERT_NE(v, nullptr);
-  f->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
   v->setFocus();
   QTest::keyClick(v, Qt::Key_F7);
   EXPECT_EQ(QApplication::focusWidget(), v);
@@ -874,11 +868,8 @@ TEST_F(FrameWindowTest, F1LooksTheWordUpAndEscReturnsToTheEditor) {
   arm->books.push_back(manual);
   std::vector<ToolHelpRequest> shown;
   f->m_showHelp = [&shown](const ToolHelpRequest& r) { shown.push_back(r); };
-  f->OpenFileAndShow(dir + "LED.c", 0, 0);
-  EditorView* v = f->Editors().Active();
+  EditorView* v = OpenActive(f, dir + "LED.c", 0);
   ASSERT_NE(v, nullptr);
-  f->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
   v->setFocus();
   std::string word;
   for (int i = 0; i < 40 && (!v->GetWordAtCaret(&word) || word.empty()); ++i) QTest::keyClick(v, Qt::Key_Right);

@@ -68,8 +68,7 @@ class NewProjectDialogsTest : public test::ExampleFrameTest {
   // Runs Add Files on `group` and adds each name through the dialog's Add.
   static int AddThroughTheDialog(CMainFrame* f, ShellApp& app, GroupRec* group, const std::string& folder,
                                  const std::vector<std::string>& names) {
-    CPrjView* view = f->ProjectBar()->View();
-    view->Tree()->SelectItem(view->ItemOf(group));
+    SelectInProject(f, group);
     EXPECT_EQ(app.m_pSelItem, group);
     int added = -1;
     QTimer::singleShot(0, [&] {

@@ -224,19 +224,42 @@ TEST_F(LinkFixture, BrowserErrorShownAndReferencesStepped) {
   EXPECT_EQ(ShowInAddInText("/a.c", 3), "Show /a.c(3)");
 }
 
+// The add-in peer program over the socket, with a folder of its own for
+// its log and the socket: what the tests of the real program share.
+struct PeerAddIn {
+  static std::string PeerPath() {
+    const char* bin = std::getenv("PM2_TEST_BIN");
+    return bin ? std::string(bin) + "/tests/shell/tools/shell_tools_addin_peer" : "";
+  }
+  static std::string MadeFolder() {
+    char tmpl[] = "/tmp/pm2addinXXXXXX";
+    const std::string dir = ::mkdtemp(tmpl);
+    ::setenv("PM2_ADDIN_LOG", (dir + "/log").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    return dir;
+  }
+  ~PeerAddIn() {
+    ::unsetenv("PM2_ADDIN_SILENT");
+    std::system(("rm -rf " + dir).c_str());
+  }
+  bool Installed() const { return ::access(peer.c_str(), X_OK) == 0; }
+  std::string peer = PeerPath();
+  std::string dir = MadeFolder();
+  FakeAddInFrame frame;
+  AddInLinkLogic link{frame, static_cast<uint32_t>(::getpid())};
+  AddInServer server{link, dir};
+};
+
 // The add-in as a program of its own over the socket.
 TEST(AddInServer, PeerProgramEndToEnd) {
-  const char* bin = std::getenv("PM2_TEST_BIN");
-  std::string peer = bin ? std::string(bin) + "/tests/shell/tools/shell_tools_addin_peer" : "";
-  if (::access(peer.c_str(), X_OK) != 0) GTEST_SKIP() << "add-in program missing";
-  char tmpl[] = "/tmp/pm2addinXXXXXX";
-  std::string dir = ::mkdtemp(tmpl);
-  std::string log = dir + "/log";
-  ::setenv("PM2_ADDIN_LOG", log.c_str(), 1);
-  ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-  FakeAddInFrame frame;
-  AddInLinkLogic link(frame, static_cast<uint32_t>(::getpid()));
-  AddInServer server(link, dir);
+  PeerAddIn a;
+  if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
+  const std::string& peer = a.peer;
+  const std::string& dir = a.dir;
+  const std::string log = dir + "/log";
+  FakeAddInFrame& frame = a.frame;
+  AddInLinkLogic& link = a.link;
+  AddInServer& server = a.server;
   std::string err;
   ASSERT_TRUE(server.StartAddIn(peer, false, 10000, &err)) << err;
   for (int i = 0; i < 200 && link.Running(); ++i) server.Poll(50);
@@ -255,7 +278,7 @@ TEST(AddInServer, PeerProgramEndToEnd) {
             "answer 1\nanswer 1\nanswer 0\nanswer 1\n"
             "code 80000009 1 \ncode 80000002 0 /src/x.c\ncode 80000003 12 \n"
             "answer 1\ncode 80000008 0 \nanswer 1\n");
-  std::system(("rm -rf " + dir).c_str());
+  std::system(("rm -rf " + dir).c_str());  // the program named next is gone
   std::string missing;
   EXPECT_FALSE(server.StartAddIn(dir + "/nothing", false, 1000, &missing));
   EXPECT_EQ(missing, "Cannot run '" + dir + "/nothing' !");
@@ -264,17 +287,12 @@ TEST(AddInServer, PeerProgramEndToEnd) {
 // An add-in that never answers: the wait serves the caller all along, ends
 // after the reply time with a message, and detaches the add-in.
 TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
-  const char* bin = std::getenv("PM2_TEST_BIN");
-  std::string peer = bin ? std::string(bin) + "/tests/shell/tools/shell_tools_addin_peer" : "";
-  if (::access(peer.c_str(), X_OK) != 0) GTEST_SKIP() << "add-in program missing";
-  char tmpl[] = "/tmp/pm2addinXXXXXX";
-  std::string dir = ::mkdtemp(tmpl);
-  ::setenv("PM2_ADDIN_LOG", (dir + "/log").c_str(), 1);
+  PeerAddIn a;
+  if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
   ::setenv("PM2_ADDIN_SILENT", "1", 1);
-  ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-  FakeAddInFrame frame;
-  AddInLinkLogic link(frame, static_cast<uint32_t>(::getpid()));
-  AddInServer server(link, dir);
+  const std::string& peer = a.peer;
+  AddInLinkLogic& link = a.link;
+  AddInServer& server = a.server;
   int served = 0;
   std::vector<std::string> told;
   server.SetReplyTimeout(300);
@@ -282,31 +300,24 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
   server.SetTimeoutHandler([&](const std::string& text) { told.push_back(text); });
   std::string err;
   const bool started = server.StartAddIn(peer, false, 10000, &err);
-  ::unsetenv("PM2_ADDIN_SILENT");
   ASSERT_TRUE(started) << err;
   // The command states went out first: the first of them found no answer.
   EXPECT_FALSE(link.Running());
   EXPECT_GE(served, 5);
   EXPECT_EQ(told, (std::vector<std::string>{"The add-in '" + peer + "' gave no answer within 1 seconds and is detached."}));
   EXPECT_EQ(server.WaitForExit(5000), 0);
-  std::system(("rm -rf " + dir).c_str());
 }
 
 // A silent add-in whose wait the user ends (Esc in the window): the request
 // is unanswered at once, the add-in stays attached, no message comes, and
 // the wait was told as it began and ended with the add-in's program.
 TEST(AddInServer, AWaitTheUserEndsLeavesTheRequestUnanswered) {
-  const char* bin = std::getenv("PM2_TEST_BIN");
-  std::string peer = bin ? std::string(bin) + "/tests/shell/tools/shell_tools_addin_peer" : "";
-  if (::access(peer.c_str(), X_OK) != 0) GTEST_SKIP() << "add-in program missing";
-  char tmpl[] = "/tmp/pm2addinXXXXXX";
-  std::string dir = ::mkdtemp(tmpl);
-  ::setenv("PM2_ADDIN_LOG", (dir + "/log").c_str(), 1);
+  PeerAddIn a;
+  if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
   ::setenv("PM2_ADDIN_SILENT", "1", 1);
-  ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-  FakeAddInFrame frame;
-  AddInLinkLogic link(frame, static_cast<uint32_t>(::getpid()));
-  AddInServer server(link, dir);
+  const std::string& peer = a.peer;
+  AddInLinkLogic& link = a.link;
+  AddInServer& server = a.server;
   int served = 0;
   std::vector<std::string> told, notices;
   server.SetReplyTimeout(60000);
@@ -318,14 +329,12 @@ TEST(AddInServer, AWaitTheUserEndsLeavesTheRequestUnanswered) {
   server.SetTimeoutHandler([&](const std::string& text) { told.push_back(text); });
   std::string err;
   const bool started = server.StartAddIn(peer, false, 10000, &err);
-  ::unsetenv("PM2_ADDIN_SILENT");
   ASSERT_TRUE(started) << err;
   EXPECT_TRUE(link.Running());
   EXPECT_TRUE(told.empty()) << told[0];
   ASSERT_GE(notices.size(), 2u);
   EXPECT_EQ(notices[0], "wait " + peer);
   EXPECT_EQ(notices[1], "done");
-  std::system(("rm -rf " + dir).c_str());
 }
 
 // An add-in that starts and never connects: the start waits its time with
