@@ -112,10 +112,26 @@ size_t DefinitionValueAt(std::string_view line, const std::string& key) {
   return SkipBlanks(line, i);
 }
 
+// The character that starts a comment running to the end of the line,
+// besides "//": ';' in the assemblers whose files carry the block behind
+// ";;" (A51, A166, the ARM assembler), '@' in the files that carry it
+// behind "//;;" (the GNU assembler; C has no '@' outside its texts, and
+// there ';' ends a statement).
+char LineCommentOf(std::string_view text) {
+  for (size_t at = 0; at < text.size();) {
+    if (text.compare(at, 4, "//;;") == 0) return '@';
+    if (text.compare(at, 2, ";;") == 0) return ';';
+    const size_t lf = text.find('\n', at);
+    if (lf == std::string_view::npos) break;
+    at = lf + 1;
+  }
+  return '@';
+}
+
 // Whether a block comment is open at the end of the line, given whether
 // one was open at its start: "/*" opens, "*/" closes, nothing counts in a
-// "//" comment or a quoted text.
-bool BlockCommentOpenAfter(std::string_view line, bool open) {
+// line comment ("//" or the file's own character) or a quoted text.
+bool BlockCommentOpenAfter(std::string_view line, bool open, char lineComment) {
   char quote = 0;
   for (size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
@@ -130,7 +146,7 @@ bool BlockCommentOpenAfter(std::string_view line, bool open) {
       else if (c == quote) quote = 0;
     } else if (c == '"' || c == '\'') {
       quote = c;
-    } else if (c == '/' && next == '/') {
+    } else if ((c == '/' && next == '/') || c == lineComment) {
       break;
     } else if (c == '/' && next == '*') {
       open = true;
@@ -149,6 +165,7 @@ bool PlanKeyEdit(std::string_view text, const OptionRow& row, LineEdit* out, int
   size_t lineStart = 0;
   int lineNo = 0;
   bool inComment = false;
+  const char lineComment = LineCommentOf(text);
   *commentedLine = 0;
   while (lineStart < text.size()) {
     size_t lineEnd = text.find('\n', lineStart);
@@ -156,7 +173,7 @@ bool PlanKeyEdit(std::string_view text, const OptionRow& row, LineEdit* out, int
     std::string_view line = text.substr(lineStart, lineEnd - lineStart);
     ++lineNo;
     const bool commented = inComment;
-    inComment = BlockCommentOpenAfter(line, inComment);
+    inComment = BlockCommentOpenAfter(line, inComment, lineComment);
     const size_t i = DefinitionValueAt(line, key);
     if (commented) {
       if (i != std::string_view::npos && *commentedLine == 0) *commentedLine = lineNo;

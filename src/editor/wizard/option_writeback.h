@@ -10,7 +10,8 @@
 //    VALUE when the item has one, else its index; text and file rows
 //    replace the quoted string of the definition.
 //    A definition inside a block comment ("/* ... */", over any number of
-//    lines) is no definition.
+//    lines) is no definition; a "/*" inside a line comment ("//", '@' in a
+//    GNU assembler file, ';' in an A51 or ARM assembler file) opens none.
 //    Without such a definition nothing is written at all, and the plan
 //    says why: the tree would otherwise show a value the build never uses.
 #pragma once

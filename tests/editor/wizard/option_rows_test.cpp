@@ -217,13 +217,13 @@ TEST(OptionWriteBackTest, WithoutTheOptionNothingIsWritten) {
   EXPECT_TRUE(PlanWriteBack(kBlock, row).edits.empty());
 }
 
-// The block of one hexadecimal option whose key is Stack_Size, then code.
-std::string StackBlock(const std::string& code) {
-  return ";; PELMORA_OPTIONS_BLOCK { NAME = \"S\"\n"
-         ";; OPTION { ID = s NAME = \"Stack\" TYPE = HEXADECIMAL DEFAULT = 0x400 MIN = 0x20 MAX = 0x1000"
-         " KEY = \"Stack_Size\" }\n"
-         ";; }\n" +
-         code;
+// The block of one hexadecimal option whose key is Stack_Size, then code;
+// the leader tells an assembler file (";;") from a C or GNU one ("//;;").
+std::string StackBlock(const std::string& code, const std::string& leader = ";;") {
+  return leader + " PELMORA_OPTIONS_BLOCK { NAME = \"S\"\n" + leader +
+         " OPTION { ID = s NAME = \"Stack\" TYPE = HEXADECIMAL DEFAULT = 0x400 MIN = 0x20 MAX = 0x1000"
+         " KEY = \"Stack_Size\" }\n" +
+         leader + " }\n" + code;
 }
 
 TEST(OptionWriteBackTest, TheDefinitionTakesTheValueNeverAComment) {
@@ -292,7 +292,7 @@ TEST(OptionWriteBackTest, ADefinitionInsideABlockCommentIsNone) {
   };
   const Row rows[] = {
       {"inside a comment of several lines, CR LF", "/*\r\n#define Stack_Size 0x400\r\n*/\r\n", nullptr, 5},
-      {"comment opened behind code", "int x; /* old:\n#define Stack_Size 0x400\n*/\n", nullptr, 5},
+      {"comment opened behind code", "Start: NOP /* old:\nStack_Size EQU 0x400\n*/\n", nullptr, 5},
       {"the definition after the comment takes it",
        "/* was:\r\n#define Stack_Size 0x100\r\n */\r\n#define Stack_Size 0x400\r\n",
        "/* was:\r\n#define Stack_Size 0x100\r\n */\r\n#define Stack_Size 0x200\r\n", 0},
@@ -321,6 +321,45 @@ TEST(OptionWriteBackTest, ADefinitionInsideABlockCommentIsNone) {
     EXPECT_EQ(want, ApplyLineEdits(text, plan.edits));
   }
   EXPECT_NE(std::string::npos, CommentedDefinitionText("INCMT", 7).find("'INCMT' on line 7"));
+}
+
+// A "/*" behind a line comment opens nothing, as the tools read it: '@'
+// and "//" in a GNU assembler file, ';' and "//" in an A51 or ARM
+// assembler file. Where that character is no comment (';' ends a C or GNU
+// statement, '@' addresses in A51) the "/*" behind it opens one.
+TEST(OptionWriteBackTest, ALineCommentOpensNoBlockComment) {
+  struct Row {
+    const char* name;
+    const char* leader;
+    const char* code;   // a comment line, then the definition on line 5
+    bool commented;     // the definition lies inside a block comment
+  };
+  const Row rows[] = {
+      {"GNU assembler: @", "//;;", "@ see /* the manual\n.equ Stack_Size, 0x400\n", false},
+      {"GNU assembler: @ behind code", "//;;", "  mov r0, r1 @ see /* the manual\n.equ Stack_Size, 0x400\n", false},
+      {"GNU assembler: //", "//;;", "// see /* the manual\n.equ Stack_Size, 0x400\n", false},
+      {"A51: ;", ";;", "; see /* the manual\nStack_Size EQU 0x400\n", false},
+      {"A51: ; behind code", ";;", "  MOV A,@R0 ; see /* the manual\nStack_Size EQU 0x400\n", false},
+      {"C: //", "//;;", "// see /* the manual\n#define Stack_Size 0x400\n", false},
+      {"C: ; ends a statement", "//;;", "int x; /* old:\n#define Stack_Size 0x400\n", true},
+      {"A51: @ addresses", ";;", "  MOV A,@R0 /* old:\nStack_Size EQU 0x400\n", true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const std::string text = StackBlock(r.code, r.leader);
+    Loaded l(text);
+    const int stack = RowNamed(l.rows, "Stack");
+    ASSERT_TRUE(l.rows.EndEdit(stack, "0x200"));
+    const WriteBackPlan plan = PlanWriteBack(text, l.rows.Row(stack));
+    if (r.commented) {
+      EXPECT_EQ(CommentedDefinitionText("Stack_Size", 5), plan.error);
+      EXPECT_TRUE(plan.edits.empty());
+      continue;
+    }
+    EXPECT_EQ("", plan.error);
+    const std::string out = ApplyLineEdits(text, plan.edits);
+    EXPECT_NE(std::string::npos, LineOf(out, 5).find("0x200")) << LineOf(out, 5);
+  }
 }
 
 TEST(OptionRowsTest, AHexadecimalRowTakesOnlyANumberWithinItsLimits) {
