@@ -735,6 +735,67 @@ const PageSizeRow kPageSizeRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, ArmAdsListingSizes, ::testing::ValuesIn(kPageSizeRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A group or file without a block of its own opens at the group/file
+// defaults, not at a copy of the target's values: every box grey, every
+// choice "<default>", every text empty, and the preview gives the target's
+// Define once. Defaults brings a changed page back there.
+struct NodeStartRow {
+  const char* name;
+  uint16_t toolset;
+  PageId page;
+  bool file;
+};
+class ArmNodeStart : public ArmSheet, public ::testing::WithParamInterface<NodeStartRow> {};
+TEST_P(ArmNodeStart, AllInheritNoTexts) {
+  const NodeStartRow& row = GetParam();
+  UseToolset(row.toolset);
+  OptionBlock& t = *m_target->pOpts;
+  for (OptString* define : {&t.cGnu.ACDEFN, &t.aGnu.AADEFN, &t.cAds.ADSCDEFN, &t.aAds.ADSADEFN})
+    *define = OptString::Pooled("TGT=1", kPoolProject);
+  for (OptString* misc : {&t.cGnu.ACMISC, &t.cAds.ADSCMISC}) *misc = OptString::Pooled("-DMISC", kPoolProject);
+  for (uint8_t* flags : {t.cGnu.ACCFLG, t.cAds.ADSCCFLG, t.aAds.ADSASFLG})
+    SetFirstWord(flags, FirstWord(flags) | 0x55555555u);
+  if (row.file) m_file->type = row.page == PageId::kArmGnuAsm || row.page == PageId::kArmAdsAsm ? kFileAsm : kFileC;
+  Open(row.file ? static_cast<NodeRec*>(m_file) : static_cast<NodeRec*>(m_group));
+  auto* page = Go<ArmToolPage>(row.page);
+  auto expectInherit = [&](const char* when) {
+    SCOPED_TRACE(when);
+    for (int i = 0; i < page->FieldCount(); ++i) {
+      if (auto* box = qobject_cast<QCheckBox*>(page->Field(i))) {
+        EXPECT_EQ(box->checkState(), Qt::PartiallyChecked) << box->text().toStdString();
+      }
+      if (auto* combo = qobject_cast<QComboBox*>(page->Field(i))) {
+        EXPECT_EQ(combo->currentText(), "<default>");
+      }
+    }
+    for (ArmToolText text : {kArmDefine, kArmUndefine, kArmInclude, kArmMisc})
+      EXPECT_EQ(page->Text(text)->text(), "") << text;
+    const std::string preview = page->PreviewText().toStdString();
+    EXPECT_EQ(preview.find("TGT"), preview.rfind("TGT")) << preview;
+    EXPECT_NE(preview.find("TGT"), std::string::npos) << preview;
+  };
+  expectInherit("opened");
+  for (int i = 0; i < page->FieldCount(); ++i) {
+    if (auto* box = qobject_cast<QCheckBox*>(page->Field(i))) Click(box);
+    if (auto* combo = qobject_cast<QComboBox*>(page->Field(i))) combo->setCurrentIndex(1);
+  }
+  page->Text(kArmMisc)->setText("-DNODE");
+  // Written into the node's working copy, then back to the page.
+  ASSERT_TRUE(LeavePage());
+  page = Go<ArmToolPage>(row.page);
+  m_sheet->DefaultsButton()->click();
+  expectInherit("after Defaults");
+}
+const NodeStartRow kNodeStartRows[] = {
+    {"GnuCompilerGroup", kToolsetArmGnu, PageId::kArmGnuCompiler, false},
+    {"GnuCompilerFile", kToolsetArmGnu, PageId::kArmGnuCompiler, true},
+    {"GnuAssemblerGroup", kToolsetArmGnu, PageId::kArmGnuAsm, false},
+    {"AdsCompilerGroup", kToolsetArmAds, PageId::kArmAdsCompiler, false},
+    {"AdsAssemblerFile", kToolsetArmAds, PageId::kArmAdsAsm, true},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ArmNodeStart, ::testing::ValuesIn(kNodeStartRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ArmSheet, AdsListingBoxesReachTheLinkerLine) {
   UseToolset(kToolsetArmAds);
   SetFirstWord(m_target->pOpts->lst.ADSFLGA, 0);

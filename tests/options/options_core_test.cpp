@@ -484,6 +484,138 @@ TEST_F(Session, FilePreviewMergesTheGroupsOverrideWithItsOwn) {
   EXPECT_EQ(targetLine.find("FROM_GROUP"), std::string::npos) << targetLine;
 }
 
+// A group or file given a block by one change (Always Build) holds nothing
+// of the target's: the lines of its files follow every later change of the
+// target's texts and switches exactly as without the block (no Define
+// twice, no stale value, switches inherited).
+struct InheritRow {
+  const char* name;
+  uint16_t toolset;
+  PreviewTool compiler, assembler;
+  // The target's texts and switches: version 1 before the node's block,
+  // version 2 after it.
+  void (*target)(OptionBlock& b, int version);
+};
+
+std::string Versioned(const char* head, int version) { return std::string(head) + std::to_string(version); }
+OptString Pooled(const std::string& text) { return OptString::Pooled(text, kPoolProject); }
+uint32_t Switched(uint32_t word, std::initializer_list<int> shifts, int version) {
+  for (int shift : shifts) word = SetBitField(word, shift, 2, version == 1 ? 1 : 0);
+  return word;
+}
+
+const InheritRow kInheritRows[] = {
+    {"Family51", kToolset51, PreviewTool::kQ51, PreviewTool::kW51, [](OptionBlock& b, int v) {
+       b.c51.Q51DEF = Pooled(Versioned("TGT=", v));
+       b.c51.Q51MSC = Pooled(Versioned("CMISC", v));
+       b.c51.INCC5 = Pooled(Versioned("cinc", v));
+       b.c51.Q51FL = Switched(b.c51.Q51FL, {2, 4, 6}, v);
+       b.a51.WX51SET = Pooled(Versioned("TGT=", v));
+       b.a51.WX51MSC = Pooled(Versioned("AMISC", v));
+       b.a51.INCA5 = Pooled(Versioned("ainc", v));
+       b.a51.WX51FL = Switched(b.a51.WX51FL, {0, 6}, v);
+     }},
+    {"Family251", kToolset251, PreviewTool::kQ251, PreviewTool::kW51, [](OptionBlock& b, int v) {
+       b.c251.Q251DEF = Pooled(Versioned("TGT=", v));
+       b.c251.Q251MSC = Pooled(Versioned("CMISC", v));
+       b.c251.INCC2 = Pooled(Versioned("cinc", v));
+       b.c251.Q251F1 = Switched(b.c251.Q251F1, {2, 4, 6, 8, 10}, v);
+       b.a51.WX51SET = Pooled(Versioned("TGT=", v));
+       b.a51.WX51MSC = Pooled(Versioned("AMISC", v));
+       b.a51.WX51FL = Switched(b.a51.WX51FL, {0, 4}, v);
+     }},
+    {"Family166", kToolset166, PreviewTool::kQ166, PreviewTool::kW166, [](OptionBlock& b, int v) {
+       b.c166.DEFINE = Pooled(Versioned("TGT=", v));
+       b.c166.CMISC = Pooled(Versioned("CMISC", v));
+       b.c166.INCC6 = Pooled(Versioned("cinc", v));
+       SetFlagWord(b.c166.flags, Switched(FlagWord(b.c166.flags), {2, 4, 6, 8, 10, 12, 14}, v));
+       b.a166.ASET = Pooled(Versioned("TGT=", v));
+       b.a166.AMISC = Pooled(Versioned("AMISC", v));
+       SetFlagWord(b.a166.flags, Switched(FlagWord(b.a166.flags), {0, 2}, v));
+     }},
+    {"ArmGnu", kToolsetArmGnu, PreviewTool::kGnuCc, PreviewTool::kGnuAs, [](OptionBlock& b, int v) {
+       b.cGnu.ACDEFN = Pooled(Versioned("TGT=", v));
+       b.cGnu.ACMISC = Pooled(Versioned("-DCMISC", v));
+       b.cGnu.ACINCD = Pooled(Versioned("cinc", v));
+       SetFirstWord(b.cGnu.ACCFLG, Switched(FirstWord(b.cGnu.ACCFLG), {0, 2, 4, 6, 10}, v));
+       b.aGnu.AADEFN = Pooled(Versioned("TGT=", v));
+       b.aGnu.AAMISC = Pooled(Versioned("--AMISC", v));
+     }},
+    {"ArmAds", kToolsetArmAds, PreviewTool::kAdsCc, PreviewTool::kAdsAsm, [](OptionBlock& b, int v) {
+       b.cAds.ADSCDEFN = Pooled(Versioned("TGT=", v));
+       b.cAds.ADSCMISC = Pooled(Versioned("-CMISC", v));
+       b.cAds.ADSCINCD = Pooled(Versioned("cinc", v));
+       SetFirstWord(b.cAds.ADSCCFLG, Switched(FirstWord(b.cAds.ADSCCFLG), {0, 9, 11, 13, 15, 17, 19, 21, 23, 28}, v));
+       b.aAds.ADSADEFN = Pooled(Versioned("TGT=", v));
+       b.aAds.ADSAMISC = Pooled(Versioned("-AMISC", v));
+       SetFirstWord(b.aAds.ADSASFLG, Switched(FirstWord(b.aAds.ADSASFLG), {0, 2, 4, 6, 8, 10, 12}, v));
+     }},
+};
+
+class NodeBlocksInherit : public ::testing::TestWithParam<InheritRow> {
+ protected:
+  void TearDown() override {
+    ResetAppState();
+    PoolFreeAll();
+  }
+  void NewDemo() {
+    ResetAppState();
+    PoolFreeAll();
+    m_project = NewProject(nullptr, "/tmp/demo.pm2");
+    theApp().m_pProject = m_project;
+    m_target = m_project->curTarget;
+    m_target->toolset = GetParam().toolset;
+    ResetTargetOptions(m_target, kToolsetUndefined);
+    m_group = m_project->firstGroup;
+    m_cFile = AddFileToGroup(m_group, "main.c", ".\\", kFileC);
+    m_asmFile = AddFileToGroup(m_group, "start.a", ".\\", kFileAsm);
+  }
+  // The line the build gives the file with the tool.
+  std::string Line(FileRec* file, PreviewTool tool) {
+    OptionsSession s;
+    std::string error;
+    EXPECT_TRUE(s.Begin(m_project, file, &error)) << error;
+    PreviewContextPtr ctx = NewPreviewContext("");
+    std::string line(BuildPreview(*ctx, s, tool, nullptr));
+    s.Rollback();
+    return line;
+  }
+  ProjectRec* m_project = nullptr;
+  TargetRec* m_target = nullptr;
+  GroupRec* m_group = nullptr;
+  FileRec* m_cFile = nullptr;
+  FileRec* m_asmFile = nullptr;
+};
+
+TEST_P(NodeBlocksInherit, LinesFollowTheTargetAfterOneChangeAtTheNode) {
+  const InheritRow& row = GetParam();
+  for (const char* nodeName : {"group", "C file", "assembler file"}) {
+    SCOPED_TRACE(nodeName);
+    NewDemo();
+    NodeRec* node = nodeName[0] == 'g' ? static_cast<NodeRec*>(m_group)
+                    : nodeName[0] == 'C' ? static_cast<NodeRec*>(m_cFile)
+                                         : static_cast<NodeRec*>(m_asmFile);
+    row.target(*m_target->pOpts, 1);
+    OptionsSession s;
+    std::string error;
+    ASSERT_TRUE(s.Begin(m_project, node, &error)) << error;
+    s.NodeCopy()->prop.flags.ALWAYSBUILD = 1;
+    ASSERT_TRUE(s.Commit());
+    OptionBlock* own = FindTargetOptions(node->pOpts, m_target);
+    ASSERT_NE(own, nullptr);
+
+    row.target(*m_target->pOpts, 2);
+    const std::string cLine = Line(m_cFile, row.compiler);
+    const std::string asmLine = Line(m_asmFile, row.assembler);
+    EXPECT_NE(cLine.find("TGT"), std::string::npos) << cLine;
+    DetachOptionBlock(node, own);
+    EXPECT_EQ(Line(m_cFile, row.compiler), cLine);
+    EXPECT_EQ(Line(m_asmFile, row.assembler), asmLine);
+  }
+}
+INSTANTIATE_TEST_SUITE_P(Rows, NodeBlocksInherit, ::testing::ValuesIn(kInheritRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 struct PreviewToolRow {
   const char* name;
   PageId page;

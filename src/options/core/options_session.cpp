@@ -1,5 +1,8 @@
 #include "options/core/options_session.h"
 
+#include <type_traits>
+
+#include "options/core/tri_state.h"
 #include "platform/ascii_case.h"
 #include "project/model/key_values.h"
 #include "project/model/option_defaults.h"
@@ -28,7 +31,18 @@ void WriteOver(OptionBlock& block, const OptionBlock& source) {
   block.hdrWord |= 1;
 }
 
-// The node-level reset of the compiler and assembler sub-records per toolset.
+// A group's or file's tool sub-record starts with no texts: a copy of the
+// target's Define or Misc would be given twice and, once the target
+// changes, win over the target's new value.
+template <class R>
+void EmptyTexts(R& record) {
+  record.Visit([](auto& field) {
+    if constexpr (std::is_same_v<std::remove_cvref_t<decltype(field)>, OptString>) field = OptString();
+  });
+}
+
+// The group/file-level reset of the compiler and assembler sub-records per
+// toolset: every switch inherits, every list at "<default>", no texts.
 struct NodeReset {
   uint16_t toolset;
   void (*reset)(OptionBlock&, const TargetRec*);
@@ -37,23 +51,36 @@ const NodeReset kNodeResets[] = {
     {kToolset51, [](OptionBlock& b, const TargetRec* t) {
        InitCompiler51Opts(b.c51, t, kLevelNode);
        InitAsm51Opts(b.a51, t, kLevelNode);
+       EmptyTexts(b.c51);
+       EmptyTexts(b.a51);
      }},
     {kToolset251, [](OptionBlock& b, const TargetRec* t) {
        InitCompiler251Opts(b.c251, t, kLevelNode);
        InitAsm51Opts(b.a51, t, kLevelNode);
+       EmptyTexts(b.c251);
+       EmptyTexts(b.a51);
      }},
     {kToolset166, [](OptionBlock& b, const TargetRec*) {
        InitCompiler166Opts(b.c166, kLevelNode);
        InitAsm166Opts(b.a166, kLevelNode);
        InitCompilerEc166Opts(b.ec166, kLevelNode);
+       EmptyTexts(b.c166);
+       EmptyTexts(b.a166);
+       EmptyTexts(b.ec166);
      }},
     {kToolsetArmGnu, [](OptionBlock& b, const TargetRec* t) {
        InitCompilerArmGnuOpts(b.cGnu, t, kLevelNode);
        InitAsmArmGnuOpts(b.aGnu, t, kLevelNode);
+       // The node-level initialiser leaves Strict ANSI (bits 10-11) as it was.
+       SetFirstWord(b.cGnu.ACCFLG, SetBitField(FirstWord(b.cGnu.ACCFLG), 10, 2, kInherit2Bit));
+       EmptyTexts(b.cGnu);
+       EmptyTexts(b.aGnu);
      }},
     {kToolsetArmAds, [](OptionBlock& b, const TargetRec* t) {
        InitCompilerArmAdsOpts(b.cAds, t, kLevelNode);
        InitAsmArmAdsOpts(b.aAds, t, kLevelNode);
+       EmptyTexts(b.cAds);
+       EmptyTexts(b.aAds);
      }},
 };
 
@@ -175,6 +202,14 @@ void OptionsSession::SetDriverSettings(const std::string& base, const std::strin
   b.dbg.OPTKEY = SetKeyValue(CopyKeyValueList(b.dbg.OPTKEY, kCopyPool), base, text, kCopyPool);
 }
 
+bool OptionsSession::IsNodeDefaults(const OptionBlock& block) const {
+  OptionBlock defaults = block;
+  MakeNodeLevelBlock(defaults, m_target, Kind());
+  defaults.owner = m_target;
+  // Blocks saved before node blocks started empty kept the target's texts.
+  return OptionBlocksMatch(defaults, block) || IsDefaultNodeOptions(block, Kind());
+}
+
 bool OptionsSession::Commit() {
   if (!m_begun) return false;
   LendTargetCopy(false);
@@ -190,7 +225,7 @@ bool OptionsSession::Commit() {
   }
   if (m_nodeCopy) {
     const bool nodeChanged = OptionBlocksDiffer(m_nodeSnapshot, *m_nodeCopy);
-    if (IsDefaultNodeOptions(*m_nodeCopy, Kind())) {
+    if (IsNodeDefaults(*m_nodeCopy)) {
       if (m_ownNodeBlock) {
         DetachOptionBlock(m_node, m_ownNodeBlock);
         changed = true;

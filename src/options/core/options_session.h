@@ -5,7 +5,9 @@
 // Every page edits a working copy, never the project: the target's block
 // is copied, and a group or file gets a copy of its own block or, without
 // one, a copy of the target's block turned into a node-level block (build
-// properties, compiler and assembler back to "inherit"). A snapshot of
+// properties, compiler and assembler back to "inherit", their texts empty:
+// the node takes the target's values through the builders, never a frozen
+// copy of them). A snapshot of
 // each copy tells on OK whether anything changed. The pages that change
 // the project record itself (the device page, a file's type) are undone by
 // Rollback, which restores the target record, its block and the file type
@@ -101,6 +103,8 @@ class OptionsSession {
 
  private:
   void MakeCopies();
+  // Whether a group's or file's block holds nothing of its own.
+  bool IsNodeDefaults(const OptionBlock& block) const;
 
   ProjectRec* m_project = nullptr;
   NodeRec* m_node = nullptr;
@@ -121,7 +125,9 @@ class OptionsSession {
 };
 
 // Turns a copy of the target's block into a group-level (kind 3) or
-// file-level (kind 4) block.
+// file-level (kind 4) block: build properties, compiler and assembler
+// sub-records at the group/file defaults (switches inherit, lists at
+// "<default>", texts empty).
 void MakeNodeLevelBlock(OptionBlock& block, const TargetRec* target, uint16_t kind);
 
 }  // namespace pm2

@@ -244,9 +244,15 @@ bool ArmToolPage::Leave() {
 
 void ArmToolPage::Defaults() {
   m_row.defaults(*Session().EditedBlock(), Session().Target(), Session().Level());
-  // A group's or file's defaults inherit everything: its texts go empty.
-  if (NodeLevel())
-    for (auto text : m_row.texts) text(*Session().EditedBlock()) = OptString();
+  // A group's or file's defaults inherit everything: every switch and list
+  // of the page, and its texts go empty.
+  if (NodeLevel()) {
+    OptionBlock& edited = *Session().EditedBlock();
+    uint8_t* flags = m_row.flags(edited);
+    for (const ArmToolField& f : m_row.fields)
+      SetFirstWord(flags, SetBitField(FirstWord(flags), f.shift, f.width, f.rows.empty() ? kInherit2Bit : 0));
+    for (auto text : m_row.texts) text(edited) = OptString();
+  }
   Activate();
 }
 
