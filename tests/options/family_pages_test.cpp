@@ -509,7 +509,8 @@ const RangeRow166 kRange166Rows[] = {
     {"NearDataGood", true, false, "0x4000-0x7FFF", "", ""},
     {"NotAskedWithoutDppUse", false, false, "", "", ""},
     {"InitTableMalformed", false, false, "", "0x12G-0x20", "Bad or missing address range !"},
-    {"FromTheTargetNothingIsAsked", true, true, "junk", "junk", ""},
+    // The fields are not offered but their texts are stored: checked.
+    {"FromTheTargetWhatIsStoredIsChecked", true, true, "junk", "junk", "Bad or missing address range !"},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, Locate166Ranges, ::testing::ValuesIn(kRange166Rows),
                          [](const auto& info) { return std::string(info.param.name); });

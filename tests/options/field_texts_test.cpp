@@ -13,7 +13,10 @@
 #include <QPlainTextEdit>
 
 #include "options/core/field_text.h"
+#include "options/pages/family_tool_page.h"
+#include "options/pages/flash_page.h"
 #include "options/pages/option_page.h"
+#include "options/pages/properties_page.h"
 #include "options/sheet_fixture.h"
 #include "project/files/project_file.h"
 #include "project/model/project_records.h"
@@ -118,18 +121,25 @@ TEST_P(FieldTexts, RefusedNamingTheFieldOrReadBackByteForByte) {
         }
         ASSERT_NE(p, nullptr);
         const OptionPage::TextField field = p->TextFields()[f];
-        if (!field.edit->isEnabled()) break;
-        SCOPED_TRACE(m_sheet->Tabs()->tabText(index).toStdString() + " / " + field.name + " / " + row.name);
+        // A disabled field is stored all the same: its text, typed while
+        // the field was offered, is checked too.
+        const bool enabled = field.edit->isEnabled();
+        SCOPED_TRACE(m_sheet->Tabs()->tabText(index).toStdString() + " / " + field.name + " / " + row.name +
+                     (enabled ? "" : " (disabled)"));
         ++walked;
         m_refusals.clear();
         SetFieldText(field.edit, row.text);
+        // A page may show its own text in a field it fills itself.
+        const std::string typed = FieldTextOf(field.edit);
         m_sheet->accept();
-        const std::string fault = FieldTextFault(row.text, field.brackets);
+        const std::string fault = FieldTextFault(typed, field.brackets);
         if (!fault.empty()) {
           ASSERT_EQ(m_refusals.size(), 1u);
           EXPECT_EQ(m_refusals[0], "The text of '" + field.name + "' cannot be stored: it holds " + fault + ".");
           EXPECT_NE(m_sheet->result(), QDialog::Accepted);
-          EXPECT_EQ(m_sheet->focusWidget(), field.edit);
+          if (enabled) {
+            EXPECT_EQ(m_sheet->focusWidget(), field.edit);
+          }
           EXPECT_EQ(m_sheet->CurrentPage(), p);
           continue;
         }
@@ -143,7 +153,11 @@ TEST_P(FieldTexts, RefusedNamingTheFieldOrReadBackByteForByte) {
         // and Reset lists are stored in their normalised form).
         const std::string stored = FieldTextOf(OpenOn(index)->TextFields()[f].edit);
         if (field.name != "Set" && field.name != "Reset") {
-          EXPECT_EQ(stored, row.text);
+          // A field the page does not store in this state keeps its text.
+          if (stored != typed) {
+            EXPECT_FALSE(enabled);
+            EXPECT_EQ(stored, field.shown);
+          }
         }
         SaveAndReopen();
         OptionPage* again = OpenOn(index);
@@ -218,6 +232,169 @@ const SheetRow kSheets[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Rows, FieldTexts, ::testing::ValuesIn(kSheets),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// As a user meets them: a text typed while its field was offered, then the
+// field switched off, is stored all the same and so refused with its
+// message; a file name picked with Browse is stored like a typed text; a
+// program's name keeps its double quotes or is refused.
+class StoredFields : public test::SheetFixture {
+ protected:
+  StoredFields() : SheetFixture("/tmp/stored_fields/demo.pm2") {}
+  // OK as the user presses it: true when the sheet closed.
+  bool Ok() {
+    m_refusals.clear();
+    m_sheet->accept();
+    if (m_sheet->result() != QDialog::Accepted) return false;
+    m_session->Commit();
+    return true;
+  }
+  // The project as a save writes it, read into a new project.
+  void SaveAndReopen() {
+    const std::string projectText = BuildProjectFileText(*m_project);
+    const std::string optionsText = BuildOptionsFileText(*m_project);
+    const std::string_view options(optionsText);
+    m_sheet.reset();
+    m_session.reset();
+    theApp().m_pProject = nullptr;
+    ProjectFileIo io;
+    ASSERT_EQ(ReadProjectText(io, m_projectPath, projectText, &options), 0) << io.message;
+    m_project = io.project;
+    theApp().m_pProject = m_project;
+    m_target = m_project->curTarget;
+    m_group = m_project->firstGroup;
+    m_file = m_group->firstFile;
+  }
+};
+
+TEST_F(StoredFields, UtilitiesCommandTypedThenTheTargetDriverChosen) {
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<FlashPage>(PageId::kFlash);
+  page->UseTool()->click();
+  page->Command()->setText("P1)x");
+  page->Arguments()->setText("arg1 arg2");
+  page->UseDriver()->click();
+  ASSERT_FALSE(page->Command()->isEnabled());
+  EXPECT_FALSE(Ok());
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], "The text of 'Command' cannot be stored: it holds a ')' without its '('.");
+  EXPECT_EQ(m_sheet->CurrentPage(), page);
+}
+
+struct CommandRow {
+  const char* name;
+  const char* command;
+  const char* arguments;
+  const char* refusal;  // "" when the command reads back whole
+};
+class UtilitiesCommand : public StoredFields, public ::testing::WithParamInterface<CommandRow> {};
+TEST_P(UtilitiesCommand, RefusedOrReadBackWhole) {
+  const CommandRow& row = GetParam();
+  UseToolset(kToolsetArmGnu);
+  Open(m_target);
+  auto* page = Go<FlashPage>(PageId::kFlash);
+  page->UseTool()->click();
+  page->Command()->setText(row.command);
+  page->Arguments()->setText(row.arguments);
+  if (*row.refusal) {
+    EXPECT_FALSE(Ok());
+    ASSERT_EQ(m_refusals.size(), 1u);
+    EXPECT_EQ(m_refusals[0], row.refusal);
+    EXPECT_EQ(m_sheet->focusWidget(), page->Command());
+    return;
+  }
+  ASSERT_TRUE(Ok()) << (m_refusals.empty() ? "" : m_refusals[0]);
+  SaveAndReopen();
+  Open(m_target);
+  page = Go<FlashPage>(PageId::kFlash);
+  EXPECT_EQ(page->Command()->text().toStdString(), row.command);
+  EXPECT_EQ(page->Arguments()->text().toStdString(), row.arguments);
+}
+const CommandRow kCommandRows[] = {
+    {"QuoteInTheProgram", "C:\\Tools\\my\"prog", "-x \"a b\"",
+     "The text of 'Command' cannot be stored: a program's name cannot hold a '\"'."},
+    {"QuotedArguments", "C:\\Tools\\my prog", "-x \"a b\"", ""},
+    {"BracketsInTheProgram", "C:\\Tools (x86)\\prog", "(a) b", ""},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, UtilitiesCommand, ::testing::ValuesIn(kCommandRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StoredFields, Nb51MiscTypedThenTheControlFileChosen) {
+  UseToolset(kToolset51);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kMisc51);
+  auto* misc = static_cast<QLineEdit*>(page->Control(page->Find("&Misc Controls:")));
+  misc->setText("FOO) BAR(");
+  static_cast<QCheckBox*>(page->Control(page->Find("use linker control file")))->click();
+  ASSERT_FALSE(misc->isEnabled());
+  m_chosen = "/tmp/stored_fields/good.lin";
+  page->BrowseButton()->click();
+  EXPECT_FALSE(Ok());
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], "The text of 'Misc Controls' cannot be stored: it holds a ')' without its '('.");
+}
+
+TEST_F(StoredFields, Nb51ControlFilePickedWithBrowse) {
+  for (const char* name : {"a)b.lin", "a(b).lin"}) {
+    SCOPED_TRACE(name);
+    SetUp();
+    UseToolset(kToolset51);
+    Open(m_target);
+    auto* page = Go<FamilyToolPage>(PageId::kMisc51);
+    static_cast<QCheckBox*>(page->Control(page->Find("use linker control file")))->click();
+    m_chosen = std::string("/tmp/stored_fields/") + name;
+    page->BrowseButton()->click();
+    const std::string fault = FieldTextFault(name);
+    if (!fault.empty()) {
+      EXPECT_FALSE(Ok());
+      ASSERT_EQ(m_refusals.size(), 1u);
+      EXPECT_EQ(m_refusals[0], "The text of 'Linker control file' cannot be stored: it holds " + fault + ".");
+      EXPECT_EQ(m_sheet->CurrentPage(), page);
+    } else {
+      ASSERT_TRUE(Ok()) << (m_refusals.empty() ? "" : m_refusals[0]);
+      SaveAndReopen();
+      EXPECT_EQ(m_target->pOpts->l51.NX51LFI.str(), name);
+    }
+    TearDown();
+  }
+}
+
+TEST_F(StoredFields, CustomArgumentsTypedThenTheFileTypeChanged) {
+  m_file->type = kFileCustom;
+  UseToolset(kToolsetArmGnu);
+  Open(m_file);
+  auto* page = Go<PropertiesPage>(PageId::kProperties);
+  page->CustomArgs()->setText("a) b");
+  page->FileType()->setCurrentIndex(page->FileType()->findData(int(kFileC)));
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], "The text of 'Custom Arguments' cannot be stored: it holds a ')' without its '('.");
+  EXPECT_EQ(m_file->type, kFileCustom);
+  EXPECT_EQ(page->FileType()->currentData().toInt(), int(kFileCustom));
+  EXPECT_TRUE(page->CustomArgs()->isEnabled());
+  // Mended, the type changes and OK stores the text.
+  page->CustomArgs()->setText("(a) b");
+  page->FileType()->setCurrentIndex(page->FileType()->findData(int(kFileC)));
+  EXPECT_EQ(m_file->type, kFileC);
+  ASSERT_TRUE(Ok()) << (m_refusals.empty() ? "" : m_refusals[0]);
+  SaveAndReopen();
+  EXPECT_EQ(FindTargetOptions(m_file->pOpts, m_target)->prop.CUSTARGS.str(), "(a) b");
+}
+
+TEST_F(StoredFields, Locate166RangeTypedThenSwitchedOff) {
+  UseToolset(kToolset166);
+  m_target->pOpts->l166.flags.USETARGSET = 0;
+  m_target->pOpts->l166.flags.DPPUSE = 1;
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kLocate166);
+  auto* nearData = static_cast<QLineEdit*>(page->Control(page->Find("Near Data &Range:")));
+  ASSERT_TRUE(nearData->isEnabled());
+  nearData->setText("0x8000-0x4000");
+  static_cast<QCheckBox*>(page->Control(page->Find("Assign DPP registers (DPPUSE)")))->click();
+  ASSERT_FALSE(nearData->isEnabled());
+  EXPECT_FALSE(Ok());
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], "Bad or missing address range !");
+}
 
 }  // namespace
 }  // namespace pm2

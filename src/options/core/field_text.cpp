@@ -20,6 +20,11 @@ std::string FolderRefusal(std::string_view field, std::string_view folder) {
   return refusal;
 }
 
+std::string ProgramNameRefusal(std::string_view field, std::string_view program) {
+  if (program.find('"') == std::string_view::npos) return std::string();
+  return "The text of '" + std::string(field) + "' cannot be stored: a program's name cannot hold a '\"'.";
+}
+
 std::string FieldNameOfLabel(std::string_view label) {
   std::string name;
   for (char c : label)

@@ -30,6 +30,10 @@ std::string FieldTextRefusal(std::string_view field, std::string_view text,
 // file): the refusal of the first bracket kind that cannot hold it.
 std::string FolderRefusal(std::string_view field, std::string_view folder);
 
+// The refusal of a program's name that holds a double quote ("" when it
+// has none): the name is stored between double quotes and would end at it.
+std::string ProgramNameRefusal(std::string_view field, std::string_view program);
+
 // A control's label as a field name: without '&' and a trailing ':'.
 std::string FieldNameOfLabel(std::string_view label);
 

@@ -11,7 +11,6 @@
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
-#include "options/core/tri_state.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
@@ -26,6 +25,7 @@ namespace {
 
 constexpr const char* kLinkFilter = "Linker input files (*.lin)|*.lin||";
 constexpr const char* kLinkFileLabel = "use linker control file";
+constexpr const char* kLinkFileName = "Linker control file";
 
 int ListModeOf(FamilyCheck c) {
   switch (c) {
@@ -370,9 +370,10 @@ bool FamilyToolPage::CheckText(int i, const std::string& text) {
     }
     case FamilyCheck::kNearRange:
     case FamilyCheck::kInitRange: {
-      // Only a range the page asks for (its edit enabled) is checked; the
-      // initialisation table may also stay empty.
-      if (!w->isEnabled()) return true;
+      // A range is stored whether or not the page asks for it: it is
+      // checked unless it is what was stored. The initialisation table may
+      // also stay empty.
+      if (KeptAsShown(w)) return true;
       if (c.check == FamilyCheck::kInitRange && trimmed.empty()) return true;
       uint32_t low = 0, high = 0;
       return ReadAddressRange(trimmed, &low, &high) || Refuse(w, kBadRangeMessage);
@@ -411,6 +412,14 @@ bool FamilyToolPage::Leave() {
   }
   if (m_linkIndex >= 0 && LinkFileChecked() && TrimBlanks(m_linkFile).empty())
     return Refuse(m_browse, "Linker command file not specified !");
+  if (m_linkIndex >= 0) {
+    // The chosen file's name is stored like a typed text.
+    const std::string_view name = TrimBlanks(m_linkFile);
+    const FamilyControl& c = m_row.controls[std::size_t(m_linkIndex)];
+    if (const std::string refusal = FieldTextRefusal(kLinkFileName, name);
+        !refusal.empty() && name != c.text(m_copy).view())
+      return Refuse(m_browse, refusal);
+  }
   for (std::size_t i = 0; i < n; ++i) {
     const FamilyControl& c = m_row.controls[i];
     if (c.kind == FamilyKind::kLinkFile) values[i] = std::string(TrimBlanks(m_linkFile));

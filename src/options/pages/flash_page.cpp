@@ -26,7 +26,7 @@ FlashPage::FlashPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kFlash) {
   m_command->setMaxLength(256);
   m_arguments = new QLineEdit(this);
   m_arguments->setMaxLength(256);
-  KeepsText(m_command, "Command");
+  KeepsProgram(m_command, "Command");
   KeepsText(m_arguments, "Arguments");
   m_independent = new QCheckBox("Run Independent", this);
   m_cpuDll = new QLabel(this);

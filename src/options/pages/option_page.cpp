@@ -25,12 +25,24 @@ void OptionPage::Activate() {
   Load();
   m_loading = false;
   AfterLoad();
+  for (TextField& f : m_textFields) f.shown = FieldText(f.edit);
 }
 
 bool OptionPage::TryLeave() { return CheckTextFields() && Leave(); }
 
 void OptionPage::KeepsText(QWidget* edit, std::string name, FieldBrackets brackets) {
-  m_textFields.push_back({edit, std::move(name), brackets});
+  m_textFields.push_back({edit, std::move(name), brackets, false, {}});
+}
+
+void OptionPage::KeepsProgram(QWidget* edit, std::string name) {
+  m_textFields.push_back({edit, std::move(name), FieldBrackets::kParentheses, true, {}});
+}
+
+bool OptionPage::KeptAsShown(const QWidget* edit) const {
+  if (edit->isEnabled()) return false;
+  for (const TextField& f : m_textFields)
+    if (f.edit == edit) return FieldText(edit) == f.shown;
+  return false;
 }
 
 std::string OptionPage::FieldText(const QWidget* edit) {
@@ -51,10 +63,11 @@ void OptionPage::ShowStoredText(QLineEdit* edit, const std::string& text) {
 
 bool OptionPage::CheckTextFields() {
   for (const TextField& f : m_textFields) {
-    // A field the page does not offer now is neither typed into nor read.
-    if (!f.edit->isEnabled()) continue;
-    if (const std::string refusal = FieldTextRefusal(f.name, FieldText(f.edit), f.brackets); !refusal.empty())
-      return Refuse(f.edit, refusal);
+    if (KeptAsShown(f.edit)) continue;
+    const std::string text = FieldText(f.edit);
+    std::string refusal = FieldTextRefusal(f.name, text, f.brackets);
+    if (refusal.empty() && f.program) refusal = ProgramNameRefusal(f.name, text);
+    if (!refusal.empty()) return Refuse(f.edit, refusal);
   }
   return true;
 }

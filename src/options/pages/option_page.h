@@ -55,6 +55,8 @@ class OptionPage : public QWidget {
     QWidget* edit = nullptr;  // a QLineEdit or QPlainTextEdit
     std::string name;         // as the refusal names it
     FieldBrackets brackets = FieldBrackets::kParentheses;
+    bool program = false;     // a program's name: kept in double quotes
+    std::string shown;        // the text the page showed when it became current
   };
   const std::vector<TextField>& TextFields() const { return m_textFields; }
   // A field's text as the page stores it (a multi-line field's lines end
@@ -83,9 +85,16 @@ class OptionPage : public QWidget {
   bool Loading() const { return m_loading; }
   // Names a free-text field (see TextFields).
   void KeepsText(QWidget* edit, std::string name, FieldBrackets brackets = FieldBrackets::kParentheses);
-  // The refusal of the first enabled field whose text cannot be kept;
-  // true when every text can.
+  // Names the field of a program's name, stored in double quotes.
+  void KeepsProgram(QWidget* edit, std::string name);
+  // The refusal of the first field whose text cannot be kept; true when
+  // every text can. A field's text is stored whether or not the field is
+  // enabled, so a disabled one is checked too, unless it still holds the
+  // text it showed when the page became current (stored as it was).
   bool CheckTextFields();
+  // Whether the field is disabled and holds the text it showed when the
+  // page became current: what it stores is what was stored.
+  bool KeptAsShown(const QWidget* edit) const;
   // A driver's settings dialog (code with the settings record) on the text
   // the working copy keeps for its base name; true when the driver gave new
   // settings text, which then replaces the kept one. A text the options file

@@ -246,7 +246,13 @@ void PropertiesPage::TypeChosen(int row) {
   const uint8_t type = uint8_t(m_type->itemData(row).toInt());
   if (type == file->type) return;
   // The page's edits go into the block first: loading the page for the
-  // new type reads them back from there.
+  // new type reads them back from there. A text that cannot be kept keeps
+  // the file's type.
+  if (!CheckTextFields()) {
+    const QSignalBlocker block(m_type);
+    m_type->setCurrentIndex(m_type->findData(int(file->type)));
+    return;
+  }
   WriteBack();
   Session().SetFileType(type);
   Activate();
