@@ -1,6 +1,7 @@
 #include "debugger/ipc/request_text.h"
 
 #include <cctype>
+#include <vector>
 
 namespace pm2 {
 namespace {
@@ -17,6 +18,56 @@ std::string Quoted(std::string_view text) {
   return "'" + q + "'";
 }
 
+// Words that make up a type without a name of the program's own.
+bool IsTypeWord(std::string_view w) {
+  static constexpr std::string_view kWords[] = {"void",  "char",     "short",  "int",      "long",   "float",
+                                                "double", "signed",  "unsigned", "_Bool", "bool",   "const",
+                                                "volatile", "struct", "union",  "enum"};
+  for (std::string_view k : kWords)
+    if (w == k) return true;
+  return false;
+}
+
+// Whether the text between a pair of brackets names a type, so that the
+// pair is a cast and what follows is its operand ("unsigned long *",
+// "struct timer *", "uint32_t *", "void (*)(int)"): words of C's types and
+// at most one name of the program's own with a pointer star after it. A
+// lone name ("LED_On", "uint32_t") may be a function: no type here.
+bool NamesType(std::string_view inside) {
+  bool tagNext = false, starAfterName = false;
+  int ownNames = 0;
+  for (std::size_t i = 0; i < inside.size();) {
+    const char c = inside[i];
+    if (c == ' ' || c == '\t' || c == '(' || c == ')') {
+      ++i;
+      continue;
+    }
+    if (c == '*') {
+      starAfterName = ownNames > 0;
+      ++i;
+      continue;
+    }
+    if (!IsWordChar(c) || std::isdigit(static_cast<unsigned char>(c))) return false;
+    std::size_t end = i + 1;
+    while (end < inside.size() && IsWordChar(inside[end])) ++end;
+    const std::string_view w = inside.substr(i, end - i);
+    if (tagNext)
+      tagNext = false;
+    else if (!IsTypeWord(w))
+      ++ownNames;
+    else
+      tagNext = w == "struct" || w == "union" || w == "enum";
+    i = end;
+  }
+  return !tagNext && (ownNames == 0 || (ownNames == 1 && starAfterName));
+}
+
+// One bracket pair open: where the value it closes begins (its own '(',
+// or the start of the value an index '[' follows).
+struct OpenBracket {
+  std::size_t at = 0;
+};
+
 }  // namespace
 
 std::string ReadOnlyExpressionRefusal(std::string_view request, std::string_view text) {
@@ -28,21 +79,29 @@ std::string ReadOnlyExpressionRefusal(std::string_view request, std::string_view
     if (c == '\0') return name + ": the text holds a NUL character";
   }
   if (text.find_first_not_of(" \t") == std::string_view::npos) return name + ": an expression expected";
-  int depth = 0;
+  std::vector<OpenBracket> open;
   char quote = 0;
-  std::string_view lastWord;    // the word before the blanks now being crossed, at depth 0
-  bool afterBlank = false;      // blanks followed that word
+  std::string_view lastWord;  // the word before the blanks now being crossed, at depth 0
+  bool afterBlank = false;    // blanks followed that word
+  // What the last token ends: a value an opening bracket after it would
+  // call (a name, a number, a literal, a bracket pair that is no cast, an
+  // index), and that value's text from its start.
+  bool value = false;
+  std::size_t valueAt = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (quote) {
       if (c == '\\' && i + 1 < text.size())
         ++i;
-      else if (c == quote)
+      else if (c == quote) {
         quote = 0;
+        value = true;
+      }
       continue;
     }
     if (c == '"' || c == '\'') {
       quote = c;
+      valueAt = i;
       lastWord = {};
       continue;
     }
@@ -50,16 +109,12 @@ std::string ReadOnlyExpressionRefusal(std::string_view request, std::string_view
       std::size_t end = i + 1;
       while (end < text.size() && IsWordChar(text[end])) ++end;
       const std::string_view word = text.substr(i, end - i);
-      if (depth == 0 && afterBlank && !lastWord.empty() && !IsPrefixOperator(lastWord))
+      if (open.empty() && afterBlank && !lastWord.empty() && !IsPrefixOperator(lastWord))
         return name + ": " + Quoted(text) + " is not one expression";
-      // A word before an opening bracket is a call (sizeof excepted).
-      std::size_t next = end;
-      while (next < text.size() && (text[next] == ' ' || text[next] == '\t')) ++next;
-      const bool number = std::isdigit(static_cast<unsigned char>(word[0])) != 0;
-      if (next < text.size() && text[next] == '(' && !number && !IsPrefixOperator(word))
-        return name + ": the function call '" + std::string(word) + "(' is not allowed";
-      lastWord = depth == 0 ? word : std::string_view();
+      lastWord = open.empty() ? word : std::string_view();
       afterBlank = false;
+      value = !IsPrefixOperator(word) && !IsTypeWord(word);
+      valueAt = i;
       i = end - 1;
       continue;
     }
@@ -69,8 +124,25 @@ std::string ReadOnlyExpressionRefusal(std::string_view request, std::string_view
     }
     lastWord = {};
     afterBlank = false;
-    if (c == '(' || c == '[') ++depth;
-    if ((c == ')' || c == ']') && depth > 0) --depth;
+    // Any bracket applied to a value calls it, however the callee is
+    // written: "f(1)", "(f)(1)", "(*f)(1)", "(f)(1)+R0", "(main)()".
+    if (c == '(' && value)
+      return name + ": the function call '" + std::string(text.substr(valueAt, i - valueAt)) + "(' is not allowed";
+    const bool wasValue = value;
+    value = false;
+    if (c == '(' || c == '[') {
+      open.push_back({c == '[' && wasValue ? valueAt : i});
+      continue;
+    }
+    if ((c == ')' || c == ']') && !open.empty()) {
+      const OpenBracket b = open.back();
+      open.pop_back();
+      // "(unsigned long *)" is a cast: what follows is its operand. "{int}"
+      // (gdb's own cast) never ends a value either.
+      value = c == ']' || !NamesType(text.substr(b.at + 1, i - b.at - 1));
+      valueAt = b.at;
+      continue;
+    }
     if ((c == '+' || c == '-') && i + 1 < text.size() && text[i + 1] == c)
       return name + ": an increment or decrement is not allowed";
     if (c != '=') continue;
@@ -85,6 +157,35 @@ std::string ReadOnlyExpressionRefusal(std::string_view request, std::string_view
   }
   if (quote) return name + ": the text's quotes are not closed";
   return std::string();
+}
+
+std::string BreakpointLocationRefusal(std::string_view request, std::string_view text) {
+  int depth = 0;
+  char quote = 0;
+  std::size_t end = 0;
+  for (; end < text.size(); ++end) {
+    const char c = text[end];
+    if (quote) {
+      if (c == '\\' && end + 1 < text.size())
+        ++end;
+      else if (c == quote)
+        quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '(' || c == '[') {
+      ++depth;
+    } else if ((c == ')' || c == ']') && depth > 0) {
+      --depth;
+    } else if (c == ',' && depth == 0) {
+      break;
+    }
+  }
+  // A line end or a NUL anywhere ends the command it is put in.
+  for (char c : text.substr(end)) {
+    if (c == '\n' || c == '\r') return std::string(request) + ": the text holds a line end";
+    if (c == '\0') return std::string(request) + ": the text holds a NUL character";
+  }
+  return ReadOnlyExpressionRefusal(request, text.substr(0, end));
 }
 
 }  // namespace pm2
