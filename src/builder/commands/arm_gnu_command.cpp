@@ -2,6 +2,7 @@
 
 #include "builder/commands/arm_controls.h"
 #include "builder/commands/command_context.h"
+#include "builder/runner/command_line_split.h"
 #include "project/model/project_records.h"
 #include "project/text/path_text.h"
 
@@ -172,7 +173,14 @@ void MakeGnuLdCommand(CommandContext& ctx, const OptionBlock& options, int mode,
   if (mode == 0) {
     ctx.AppendControl("*.o");
   } else {
-    for (const std::string& o : objects) ctx.AppendControl(o);
+    // The build hands its objects in double quotes; a quote or a leading
+    // '-' of the name itself must reach the linker as the name.
+    for (std::string_view o : objects) {
+      if (o.size() >= 2 && o.front() == '"' && o.back() == '"') o = o.substr(1, o.size() - 2);
+      const std::string name = NotAnOption(o);
+      const bool plain = !name.empty() && name.find('"') == std::string::npos && name.back() != '\\';
+      ctx.AppendControl(plain ? "\"" + name + "\"" : QuoteCommandLineArg(name));
+    }
   }
   if (!ld.ALDICLB.empty()) {
     ctx.AppendControl("-l" + ld.ALDICLB.str());

@@ -11,6 +11,7 @@
 #include "builder/commands/arm_ads_command.h"
 #include "builder/commands/arm_controls.h"
 #include "builder/commands/arm_gnu_command.h"
+#include "builder/runner/command_line_split.h"
 
 namespace pm2::test {
 namespace {
@@ -246,6 +247,18 @@ TEST(ArmGnuLd, PreviewAndBuildLines) {
             "-T link.ld -mbig-endian -Wl,-Map=\"lst/blinky.map\",-Ttext=0x100,-Tdata=0x4000,"
             "-Tbss=0x5000 --gc-sections -o obj/blinky.elf -L libs \"a.o\" \"b.o\" -lm -nostartfiles "
             "-nodefaultlibs -lc -lgcc -v");
+}
+
+// Objects named after unusual sources reach the linker as file names: a
+// leading '-' is no option, a quote of the name stays the name's.
+TEST(ArmGnuLd, ObjectsOfUnusualNames) {
+  CmdFixture f(kToolsetArmGnu);
+  const std::string objects[] = {"\"-o INJ.o\"", "\"./Obj/q'uote\".o\"", "\"./Obj/a.o\""};
+  MakeGnuLdCommand(f.ctx, f.targetOpts, 2, objects);
+  const std::vector<std::string> words = SplitCommandLine(f.ctx.Text());
+  ASSERT_GE(words.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>(words.end() - 3, words.end()),
+            (std::vector<std::string>{"./-o INJ.o", "./Obj/q'uote\".o", "./Obj/a.o"}));
 }
 
 TEST(ArmAdsCc, DefaultLineAndThumb) {
