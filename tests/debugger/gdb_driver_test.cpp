@@ -785,6 +785,16 @@ TEST_F(GdbLanguageTest, CallsAndWritesInAnyFormChangeNothing) {
     EXPECT_EQ(Evaluate("(unsigned long)$sp"), sp);
     EXPECT_EQ(r->pc, pc);
   }
+  // The driver itself never calls for a client's read, whoever asked it.
+  for (const char* call : {"(LED_On)(2)", "(*LED_On)(2)", "(LED_On)(2)+R0", "(main)()", "LED_On(2)"}) {
+    SCOPED_TRACE(call);
+    DriverExpressionRecord e{};
+    e.text = call;
+    r->DbgControl(kDbgCtlIpcEvaluate, reinterpret_cast<intptr_t>(&e), 0);
+    EXPECT_NE(e.error, 0);
+    EXPECT_EQ(Evaluate("*(unsigned long *)0xE0028004"), ioset);
+    EXPECT_EQ(Evaluate("$pc"), pc);
+  }
   // No breakpoint came of a text, and the session still steps.
   Mark();
   ASSERT_EQ(r->DbgExecCommand("BL", 2), 0);

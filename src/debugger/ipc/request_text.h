@@ -5,16 +5,8 @@
 //   - is longer than kIpcRequestTextMax characters,
 //   - holds a line end or a NUL (it would end the command it is put in),
 //   - is empty,
-//   - is not one expression: two words side by side outside brackets
-//     ("INCLUDE x.ini", "DEFINE BUTTON ...", "KILL BUTTON *", "set var x"),
-//   - writes: an assignment ("R1 = 7", "x += 1", "a <<= 2"), an increment
-//     or decrement ("x++", "--x"),
-//   - calls a function, which runs code: any bracket pair applied to a
-//     value that is no cast, however the callee is written ("f(1)",
-//     "(f)(1)", "(*f)(1)", "(main)()", "$_shell(\"...\")"); a cast to a
-//     type of C's words or to a pointer ("(unsigned long *)(p)") is none.
-// Comparisons ("==", "!=", "<=", ">="), casts and sizeof are reading.
-// Quoted texts ('=' inside "a=b") are not looked into.
+//   - does more than read: two expressions side by side, an assignment,
+//     an increment, a call in any form (gdb::ReadOnlyExpressionFault).
 #pragma once
 
 #include <cstddef>
