@@ -74,6 +74,13 @@ std::string QuoteIfBlank(std::string_view path) {
   return QuoteCommandLineArg(path);
 }
 
+std::string QuotedPath(std::string_view path) {
+  if (!path.empty() && path.find('"') == std::string_view::npos && path.back() != '\\')
+    return "\"" + std::string(path) + "\"";
+  std::string quoted = QuoteCommandLineArg(path);
+  return quoted.front() == '"' ? quoted : "\"" + quoted + "\"";
+}
+
 std::string NotAnOption(std::string_view path) {
   return !path.empty() && path[0] == '-' ? "./" + std::string(path) : std::string(path);
 }

@@ -59,6 +59,11 @@ void BuildArmNodeLine(CommandContext& ctx, NodeRec* node, TargetRec* target, boo
 // escaped, so "q'uote\".c" comes back whole).
 std::string QuoteIfBlank(std::string_view path);
 
+// The path always in double quotes, a quote of its own escaped ("\"") and
+// backslashes before the closing quote doubled, so that the command line
+// splits back into the path.
+std::string QuotedPath(std::string_view path);
+
 // A file name as a tool's argument: a name that begins with '-' would be
 // taken for an option ("-o INJ.c"), so it is named in its folder
 // ("./-o INJ.c").

@@ -2,7 +2,6 @@
 
 #include "builder/commands/arm_controls.h"
 #include "builder/commands/command_context.h"
-#include "builder/runner/command_line_split.h"
 #include "project/model/project_records.h"
 #include "project/text/path_text.h"
 
@@ -50,7 +49,7 @@ std::string ListingTarget(const Ctx& c) {
   const FileRec* file = c.CmdFile();
   std::string_view folder = c.g_WorkOptions.lst.LSTDIR.view();
   bool withFolder = !IsProjectFolder(folder) || (file && NeedsOwnOutputName(file->path.view()));
-  return "=\"" + (withFolder ? CommandPath(folder) : std::string()) + ArmNodeFileName(c, "lst") + "\"";
+  return "=" + QuotedPath((withFolder ? CommandPath(folder) : std::string()) + ArmNodeFileName(c, "lst"));
 }
 
 // The object the line names; the build hands the same name to the linker.
@@ -177,9 +176,7 @@ void MakeGnuLdCommand(CommandContext& ctx, const OptionBlock& options, int mode,
     // '-' of the name itself must reach the linker as the name.
     for (std::string_view o : objects) {
       if (o.size() >= 2 && o.front() == '"' && o.back() == '"') o = o.substr(1, o.size() - 2);
-      const std::string name = NotAnOption(o);
-      const bool plain = !name.empty() && name.find('"') == std::string::npos && name.back() != '\\';
-      ctx.AppendControl(plain ? "\"" + name + "\"" : QuoteCommandLineArg(name));
+      ctx.AppendControl(QuotedPath(NotAnOption(o)));
     }
   }
   if (!ld.ALDICLB.empty()) {
