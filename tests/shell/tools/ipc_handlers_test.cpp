@@ -214,12 +214,15 @@ TEST_P(SetFileGroupRefusal, NothingChanges) {
   f.From(7, dtc_Make::SetFileGroup(GetParam().group, GetParam().folder, TextList{"x.c"}));
   EXPECT_EQ(f.Whats(), (std::vector<std::string>{GetParam().reply + " @7"}));
   EXPECT_EQ(p->firstGroup->firstFile, kept);
+  EXPECT_EQ(p->firstGroup->next, nullptr);  // no group added
   f.TearDown();
 }
 INSTANTIATE_TEST_SUITE_P(
     Rows, SetFileGroupRefusal,
     ::testing::Values(GroupRow{"EmptyGroup", "", "/x", "status 1 Invalid group name"},
-                      GroupRow{"EmptyFolderBeforeEmptying", "Source Group 1", "", "status 1 Invalid path name"}),
+                      GroupRow{"EmptyFolderBeforeEmptying", "Source Group 1", "", "status 1 Invalid path name"},
+                      GroupRow{"GroupNameTheProjectFileCannotHold", "Drivers)", "/x",
+                               "status 1 The group name 'Drivers)' cannot be stored: it holds a ')' without its '('."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IpcFixture, SetOptionsJoinsIntoEveryCompiler) {
