@@ -92,6 +92,7 @@ int BufferedFile::WriteWithBackup() {
   m_error.clear();
   StepDisk disk(m_disk ? *m_disk : RealDisk());
   AtomicFileWriter writer(&disk);
+  // (A disk of the tests' own has no links.)
   const std::string file = m_disk ? m_path : FileBehindLinks(m_path);
   std::string backup = BackupName(file);
   if (!writer.Write(file, m_data, &m_error, backup))
