@@ -12,7 +12,8 @@
 // ReadRegister "R4", ExecuteUntil "Timer_Init" (its stop), GetMemoryAddress "Timer_Init",
 // WriteRegister "R1" then ReadRegister "R1", SetBreakpoint "LED_Off" then
 // ClearBreakpoint "LED_Off". Every answer has 10 s. With "hostile:<file>"
-// it sends what a hostile client would (see Hostile).
+// it sends what a hostile client would (see Hostile); with "effects" texts
+// that would write or call (see Effects).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -93,6 +94,41 @@ int Hostile(test::IpcTestClient& c, const std::string& file) {
   return SayUntil(c, "debugger stopped") ? 0 : 21;
 }
 
+// "effects": starts a session, runs to Timer_Init and sends texts that would
+// write the target or run its code, in every request that carries a text;
+// prints every answer, and IOSET0, R1 and the PC before and after.
+int Effects(test::IpcTestClient& c) {
+  c.Send(dtc_Debug::StartDebugging());
+  if (!SayUntil(c, "execution stopped ")) return 22;
+  c.Send(dtc_Debug::ExecuteUntil("Timer_Init"));
+  if (!SayUntil(c, "execution stopped ")) return 23;
+  const auto state = [&] {
+    for (const char* what : {"*(unsigned long *)0xE0028004", "R1", "PC"}) {
+      c.Send(dtc_Debug::ReadRegister(what));
+      if (!SayUntil(c, "register ")) return false;
+    }
+    return true;
+  };
+  if (!state()) return 24;
+  for (const char* text : {"(LED_On)(2)", "(*LED_On)(2)", "(LED_On)(2)+R0", "(main)()", "R1 = 7", "R1++",
+                           "{int}0x40004000 = 7", "LED_On(2)"}) {
+    c.Send(dtc_Debug::ReadRegister(text));
+    c.Send(dtc_Debug::WriteRegister(text, 1));
+    c.Send(dtc_Debug::GetMemoryAddress(text));
+    c.Send(dtc_Debug::ClearBreakpoint(text));
+    c.Send(dtc_Debug::SetBreakpoint(text));
+    c.Send(dtc_Debug::ExecuteUntil(text));
+    for (int answers = 0; answers < 9; ++answers) {
+      const std::string s = c.Next(10000);
+      c.Say(s);
+      if (s == "timeout") return 25;
+    }
+  }
+  if (!state()) return 26;
+  c.Send(dtc_Debug::StopDebugging());
+  return SayUntil(c, "debugger stopped") ? 0 : 27;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,6 +157,7 @@ int main(int argc, char** argv) {
   if (s.rfind("identity ", 0) != 0) return 4;
   if (std::string(argv[3]) == "requests") return Requests(c);
   if (std::string(argv[3]).rfind("hostile:", 0) == 0) return Hostile(c, std::string(argv[3]).substr(8));
+  if (std::string(argv[3]) == "effects") return Effects(c);
   int sessions = std::atoi(argv[3]);
   while (sessions > 0) {
     s = c.Next(120000);

@@ -728,6 +728,81 @@ TEST_F(GdbLanguageTest, ARefusedBreakpointIsAnsweredWithItsReason) {
             "status SetBreakpoint: BS: the count must be a number from 1, not '0'\nbs 0\n");
 }
 
+// Texts that would write or run target code, through every request that
+// carries a text: each request is answered (a reply or the reason), and no
+// register, no word of RAM or of a peripheral and no program counter
+// changes; the session goes on.
+TEST_F(GdbLanguageTest, CallsAndWritesInAnyFormChangeNothing) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  // A stack set up: a call would really run.
+  const uint32_t timerInit = Evaluate("&Timer_Init");
+  From(dtc_Debug::ExecuteUntil("Timer_Init"));
+  ASSERT_TRUE(StoppedIn(timerInit)) << std::hex << r->pc << CommandTexts();
+  From(dtc_Debug::WriteRegister("R1", 0x11));
+  ASSERT_EQ(Take(), "wreg 17\n");
+  ASSERT_EQ(r->DbgAssign("{int}0x40004000 = 0x55", -1), 0) << CommandTexts();
+  const uint32_t pc = Evaluate("$pc"), sp = Evaluate("(unsigned long)$sp");
+  const uint32_t ioset = Evaluate("*(unsigned long *)0xE0028004");
+  const struct {
+    const char* name;
+    std::string text;
+  } rows[] = {
+      {"BracketedCallee", "(LED_On)(2)"},
+      {"CalleeThroughPointer", "(*LED_On)(2)"},
+      {"CallInASum", "(LED_On)(2)+R0"},
+      {"CallWithoutArguments", "(main)()"},
+      {"PlainCall", "LED_On(2)"},
+      {"Assignment", "R1 = 7"},
+      {"Increment", "R1++"},
+      {"MemoryWrite", "{int}0x40004000 = 7"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const auto answered = [&](const char* request) {
+      const std::string answers = Take();
+      EXPECT_NE(answers, "") << request << " got no answer";
+      EXPECT_EQ(answers.find("status " + std::string(request) + ": "), 0u) << request << ": " << answers;
+    };
+    From(dtc_Debug::ReadRegister(row.text));
+    answered("ReadRegister");
+    From(dtc_Debug::WriteRegister(row.text, 1));
+    answered("WriteRegister");
+    From(dtc_Debug::GetMemoryAddress(row.text));
+    answered("GetMemoryAddress");
+    From(dtc_Debug::ClearBreakpoint(row.text));
+    answered("ClearBreakpoint");
+    From(dtc_Debug::SetBreakpoint(row.text));
+    answered("SetBreakpoint");
+    From(dtc_Debug::ExecuteUntil(row.text));
+    answered("ExecuteUntil");
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+    EXPECT_EQ(Evaluate("$r1"), 0x11u);
+    EXPECT_EQ(Evaluate("*(int *)0x40004000"), 0x55u);
+    EXPECT_EQ(Evaluate("*(unsigned long *)0xE0028004"), ioset);
+    EXPECT_EQ(Evaluate("$pc"), pc);
+    EXPECT_EQ(Evaluate("(unsigned long)$sp"), sp);
+    EXPECT_EQ(r->pc, pc);
+  }
+  // The driver itself never calls for a client's read, whoever asked it.
+  for (const char* call : {"(LED_On)(2)", "(*LED_On)(2)", "(LED_On)(2)+R0", "(main)()", "LED_On(2)"}) {
+    SCOPED_TRACE(call);
+    DriverExpressionRecord e{};
+    e.text = call;
+    r->DbgControl(kDbgCtlIpcEvaluate, reinterpret_cast<intptr_t>(&e), 0);
+    EXPECT_NE(e.error, 0);
+    EXPECT_EQ(Evaluate("*(unsigned long *)0xE0028004"), ioset);
+    EXPECT_EQ(Evaluate("$pc"), pc);
+  }
+  // No breakpoint came of a text, and the session still steps.
+  Mark();
+  ASSERT_EQ(r->DbgExecCommand("BL", 2), 0);
+  EXPECT_EQ(SinceMark().find("  1: "), std::string::npos) << SinceMark();
+  From(dtc_Debug::StepInstruction());
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc != pc; }, 5000)) << CommandTexts();
+}
+
 // While the target runs a register is not read: the answer says so, and
 // never is the program counter of the last stop (the driver's own short
 // stops for the simulated UART are no stops of the target).

@@ -338,6 +338,27 @@ const RequestTextRow kRequestTextRows[] = {
     {"Nul", std::string("R1\0x", 4), "R: the text holds a NUL character"},
     {"Long", std::string(256, 'a'), "R: the text is longer than 255 characters"},
     {"OpenQuote", "\"abc", "R: the text's quotes are not closed"},
+    // A call however its callee is written: bracketed, through a pointer,
+    // inside a sum, without arguments, on an index or a member.
+    {"CallOfBracketedName", "(LED_On)(2)", "R: the function call '(LED_On)(' is not allowed"},
+    {"CallThroughPointer", "(*LED_On)(2)", "R: the function call '(*LED_On)(' is not allowed"},
+    {"CallInASum", "(LED_On)(2)+R0", "R: the function call '(LED_On)(' is not allowed"},
+    {"CallWithoutArguments", "(main)()", "R: the function call '(main)(' is not allowed"},
+    {"CallWithBlanks", "( main ) ( )", "R: the function call '( main ) (' is not allowed"},
+    {"CallInsideBrackets", "R0 + ((LED_On)(2))", "R: the function call '(LED_On)(' is not allowed"},
+    {"CallOfACastValue", "((void (*)(int))0x220)(2)", "R: the function call '((void (*)(int))0x220)(' is not allowed"},
+    {"CallAfterACast", "(int)(LED_On)(2)", "R: the function call '(LED_On)(' is not allowed"},
+    {"CallOfAnIndex", "table[1](2)", "R: the function call 'table[1](' is not allowed"},
+    {"CallOfAMember", "ops.start(1)", "R: the function call 'start(' is not allowed"},
+    {"CallInSizeof", "sizeof(LED_On(2))", "R: the function call 'LED_On(' is not allowed"},
+    {"CallOfAGdbFunctionBracketed", "($_shell)(\"touch x\")", "R: the function call '($_shell)(' is not allowed"},
+    // Casts are no calls: what follows them in brackets is their operand.
+    {"CastOfBracketed", "(unsigned long)(R0 + 4)", ""},
+    {"CastToPointerOfOwnType", "*(uint32_t *)(0x40000000)", ""},
+    {"CastToStruct", "((struct timer *)(R0))->count", ""},
+    {"CastToFunctionPointer", "(void (*)(int))0x220", ""},
+    {"GdbCastOfBracketed", "{int}(0x40000000)", ""},
+    {"GroupedSum", "(R0 + 4) * 2", ""},
 };
 
 class RequestText : public ::testing::TestWithParam<RequestTextRow> {};
@@ -347,6 +368,35 @@ TEST_P(RequestText, OnlyOneReadingExpressionIsTaken) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, RequestText, ::testing::ValuesIn(kRequestTextRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct BreakpointTextRow {
+  const char* name;
+  std::string text;
+  const char* refusal;  // "" when the text may be used
+};
+
+const BreakpointTextRow kBreakpointTextRows[] = {
+    {"Name", "main", ""},
+    {"CountAndCommand", "LED_On, 2, \"count = 0\"", ""},
+    {"Address", "0x220, 1", ""},
+    {"CommaInsideBrackets", "*(int *)(R0 + 4), 3", ""},
+    {"Assignment", "R1 = 7", "B: an assignment is not allowed"},
+    {"AssignmentBeforeCount", "R1 = 7, 2", "B: an assignment is not allowed"},
+    {"Increment", "R1++", "B: an increment or decrement is not allowed"},
+    {"MemoryWrite", "{int}0x40004000 = 7", "B: an assignment is not allowed"},
+    {"Call", "LED_On(2)", "B: the function call 'LED_On(' is not allowed"},
+    {"BracketedCall", "(LED_On)(2), 1", "B: the function call '(LED_On)(' is not allowed"},
+    {"LineEndInTheCommand", "main, 1, \"x\nBK *\"", "B: the text holds a line end"},
+};
+
+class BreakpointText : public ::testing::TestWithParam<BreakpointTextRow> {};
+
+TEST_P(BreakpointText, TheLocationWritesNothing) {
+  EXPECT_EQ(BreakpointLocationRefusal("B", GetParam().text), GetParam().refusal);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BreakpointText, ::testing::ValuesIn(kBreakpointTextRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IpcDebugTest, MutedHandlersSendNothing) {

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "builder/commands/command_context.h"
+#include "builder/runner/command_line_split.h"
 #include "platform/ascii_case.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -69,8 +70,19 @@ void AppendArmToolsetInclude(CommandContext& ctx) {
 }
 
 std::string QuoteIfBlank(std::string_view path) {
-  if (path.find_first_of(" \t") == std::string_view::npos) return std::string(path);
-  return "\"" + std::string(path) + "\"";
+  if (path.find_first_of(" \t\"") == std::string_view::npos) return std::string(path);
+  return QuoteCommandLineArg(path);
+}
+
+std::string QuotedPath(std::string_view path) {
+  if (!path.empty() && path.find('"') == std::string_view::npos && path.back() != '\\')
+    return "\"" + std::string(path) + "\"";
+  std::string quoted = QuoteCommandLineArg(path);
+  return quoted.front() == '"' ? quoted : "\"" + quoted + "\"";
+}
+
+std::string NotAnOption(std::string_view path) {
+  return !path.empty() && path[0] == '-' ? "./" + std::string(path) : std::string(path);
 }
 
 std::string ToolsetIncludeFolder(std::string_view toolsFolder, std::string_view device) {

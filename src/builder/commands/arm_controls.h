@@ -53,9 +53,21 @@ void MakeArmObjectName(CommandContext& ctx);
 void BuildArmNodeLine(CommandContext& ctx, NodeRec* node, TargetRec* target, bool withObjectName,
                       void (*body)(CommandContext&));
 
-// The path in double quotes when it holds a blank or a tab (a folder named
-// so), else as it stands: the tools' command lines split on blanks.
+// The path in double quotes when it holds a blank, a tab or a double quote
+// (a folder or a file named so), else as it stands: the tools' command lines
+// split on blanks and take quotes as grouping (a quote of the name is
+// escaped, so "q'uote\".c" comes back whole).
 std::string QuoteIfBlank(std::string_view path);
+
+// The path always in double quotes, a quote of its own escaped ("\"") and
+// backslashes before the closing quote doubled, so that the command line
+// splits back into the path.
+std::string QuotedPath(std::string_view path);
+
+// A file name as a tool's argument: a name that begins with '-' would be
+// taken for an option ("-o INJ.c"), so it is named in its folder
+// ("./-o INJ.c").
+std::string NotAnOption(std::string_view path);
 
 // The toolset's include folder "<root>INC" (root: the tools folder without
 // its final "BIN", whatever its case and separator), joined with the device

@@ -49,7 +49,7 @@ std::string ListingTarget(const Ctx& c) {
   const FileRec* file = c.CmdFile();
   std::string_view folder = c.g_WorkOptions.lst.LSTDIR.view();
   bool withFolder = !IsProjectFolder(folder) || (file && NeedsOwnOutputName(file->path.view()));
-  return "=\"" + (withFolder ? CommandPath(folder) : std::string()) + ArmNodeFileName(c, "lst") + "\"";
+  return "=" + QuotedPath((withFolder ? CommandPath(folder) : std::string()) + ArmNodeFileName(c, "lst"));
 }
 
 // The object the line names; the build hands the same name to the linker.
@@ -172,7 +172,12 @@ void MakeGnuLdCommand(CommandContext& ctx, const OptionBlock& options, int mode,
   if (mode == 0) {
     ctx.AppendControl("*.o");
   } else {
-    for (const std::string& o : objects) ctx.AppendControl(o);
+    // The build hands its objects in double quotes; a quote or a leading
+    // '-' of the name itself must reach the linker as the name.
+    for (std::string_view o : objects) {
+      if (o.size() >= 2 && o.front() == '"' && o.back() == '"') o = o.substr(1, o.size() - 2);
+      ctx.AppendControl(QuotedPath(NotAnOption(o)));
+    }
   }
   if (!ld.ALDICLB.empty()) {
     ctx.AppendControl("-l" + ld.ALDICLB.str());

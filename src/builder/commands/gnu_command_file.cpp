@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "builder/commands/arm_controls.h"
 #include "builder/runner/command_line_split.h"
 #include "project/model/project_records.h"
 
@@ -34,7 +35,7 @@ std::string GnuCommandFileText(const std::string& controls, const std::string& f
     args.push_back("-x");
     args.emplace_back(language);
   }
-  if (!file.empty()) args.push_back(file);
+  if (!file.empty()) args.push_back(NotAnOption(file));
   std::string text;
   bool symbolFollows = false;
   for (std::string& a : args) {

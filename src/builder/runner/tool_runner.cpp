@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "builder/runner/batch_file.h"
+#include "builder/runner/command_line_split.h"
 #include "builder/runner/output_filters.h"
 #include "builder/runner/process_spawn.h"
 #include "builder/runner/tool_paths.h"
@@ -84,14 +85,20 @@ std::string FormToolCommandLine(const ToolRunRequest& r, const std::string& capt
     T = r.altProgram;
     if (usedAlt) *usedAlt = true;
   }
-  // A path with a blank in it (a project or installation folder named so)
-  // is quoted, so the command line splits into the same words.
+  // A path with a blank or a quote in it (a project or installation folder
+  // named so, a command file named after a source "q'uote\".c") is quoted,
+  // so the command line splits into the same words.
   auto Q = [](const std::string& word) {
-    return word.find_first_of(" \t") == std::string::npos ? word : "\"" + word + "\"";
+    return word.find_first_of(" \t\"") == std::string::npos ? word : QuoteCommandLineArg(word);
+  };
+  // Always in quotes, as the program run through expects its words.
+  auto AQ = [](const std::string& word) {
+    return word.find('"') == std::string::npos && (word.empty() || word.back() != '\\') ? "\"" + word + "\""
+                                                                                       : QuoteCommandLineArg(word);
   };
   auto pForm = [&]() -> std::string {
     if (!R.empty()) {
-      if (!P.empty()) return "\"" + P + "\" \"" + F + T + "\" \"@" + R + "\"";
+      if (!P.empty()) return AQ(P) + " " + AQ(F + T) + " " + AQ("@" + R);
       return Q(F + T) + " " + Q("@" + R);
     }
     // Without a program to run through the tool is started directly.

@@ -28,6 +28,7 @@
 #include "debugger/gdb/gdb_dialog_records.h"
 #include "debugger/gdb/gdb_listing.h"
 #include "debugger/gdb/elf_arm_code.h"
+#include "debugger/gdb/expression_effects.h"
 #include "debugger/gdb/gdb_target.h"
 #include "debugger/gdb/inline_asm.h"
 #include "debugger/gdb/trace_history.h"
@@ -265,6 +266,15 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
           pm2::gdb::TranslateCommand(r->text, pm2::gdb::CommandOrigin::Ide).action == pm2::gdb::CommandAction::Assign) {
         if (g_target->Execute(r->text, pm2::gdb::CommandOrigin::Ide) != 0) r->error = 1;
         return 0;
+      }
+      // Anything else a client asks is a read: a text that writes or calls
+      // in any form never reaches gdb, whatever the IDE checked before.
+      if (r->text) {
+        if (const std::string fault = pm2::gdb::ReadOnlyExpressionFault(r->text); !fault.empty()) {
+          Print("*** error: " + fault + "\n");
+          r->error = 1;
+          return 0;
+        }
       }
       if (!g_target || !IdeExpression(r->text, &expression, true) || !g_target->Evaluate(expression, &value)) {
         r->error = 1;
@@ -649,29 +659,16 @@ bool FlashSimulated(const std::string& params) {
   return false;
 }
 
-// A text gdb would evaluate with side effects: an assignment or a call
-// (a name, then an opening parenthesis).
-bool AssignsOrCalls(const std::string& text) {
-  if (text.find('=') != std::string::npos) return true;
-  for (std::size_t at = text.find('('); at != std::string::npos; at = text.find('(', at + 1)) {
-    std::size_t before = at;
-    while (before > 0 && text[before - 1] == ' ') --before;
-    if (before > 0 && (std::isalnum(static_cast<unsigned char>(text[before - 1])) || text[before - 1] == '_'))
-      return true;
-  }
-  return false;
-}
-
 // The inline assembler over this session's target and program file.
 void StartInlineAsm(const std::string& program) {
   pm2::gdb::InlineAsm::Target t;
-  // An address expression is a value of the program. A text with "=" in
-  // it ("ldr r0, =label") or a call ("f(1)") is no address and is never
-  // evaluated, as gdb would assign or run the program's function.
+  // An address expression is a value of the program. A text that assigns
+  // ("ldr r0, =label") or calls in any form ("f(1)", "(f)(1)") is no
+  // address and is never evaluated, as gdb would write or run the program.
   t.address = [](const std::string& text, uint64_t* value) {
     std::string expression;
-    return g_target && !AssignsOrCalls(text) && IdeExpression(text.c_str(), &expression, false) &&
-           g_target->Evaluate(expression, value);
+    return g_target && pm2::gdb::ReadOnlyExpressionFault(text).empty() &&
+           IdeExpression(text.c_str(), &expression, false) && g_target->Evaluate(expression, value);
   };
   t.write = [](uint32_t address, const std::vector<uint8_t>& bytes, std::string* err) {
     if (!g_target || !g_target->Halted()) {

@@ -32,16 +32,6 @@ DriverMemoryRequest MemoryRequest(uint64_t address, uint32_t kind) {
   return r;
 }
 
-// Why a client's text can't go to the driver: a line end or a NUL would
-// end the command it is put in and start another. "" when it may.
-std::string NotOneLine(const char* request, const std::string& text) {
-  for (char c : text) {
-    if (c == '\n' || c == '\r') return std::string(request) + ": the text holds a line end";
-    if (c == '\0') return std::string(request) + ": the text holds a NUL character";
-  }
-  return std::string();
-}
-
 }  // namespace
 
 using H = IpcDebugHandlers;
@@ -182,7 +172,8 @@ void IpcDebugHandlers::OnExecuteUntil(dtc_Debug::ExecuteUntil& e) {
 void IpcDebugHandlers::OnSetBreakpoint(dtc_Debug::SetBreakpoint& e) {
   if (Muted()) return;
   if (!Halted(false)) return;
-  if (const std::string why = NotOneLine("SetBreakpoint", e.m_strExpression); !why.empty()) {
+  // The location is evaluated ("R1 = 7" would set R1): it writes nothing.
+  if (const std::string why = BreakpointLocationRefusal("SetBreakpoint", e.m_strExpression); !why.empty()) {
     SendDebugStatusText(why);
     dtc_Debug::SetBreakpointReply refused(e.m_strExpression, 0);
     return Reply(refused, e.m_nSender);

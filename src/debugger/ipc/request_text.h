@@ -5,13 +5,8 @@
 //   - is longer than kIpcRequestTextMax characters,
 //   - holds a line end or a NUL (it would end the command it is put in),
 //   - is empty,
-//   - is not one expression: two words side by side outside brackets
-//     ("INCLUDE x.ini", "DEFINE BUTTON ...", "KILL BUTTON *", "set var x"),
-//   - writes: an assignment ("R1 = 7", "x += 1", "a <<= 2"), an increment
-//     or decrement ("x++", "--x"),
-//   - calls a function ("f(1)", "$_shell(\"...\")"), which runs code.
-// Comparisons ("==", "!=", "<=", ">="), casts and sizeof are reading.
-// Quoted texts ('=' inside "a=b") are not looked into.
+//   - does more than read: two expressions side by side, an assignment,
+//     an increment, a call in any form (gdb::ReadOnlyExpressionFault).
 #pragma once
 
 #include <cstddef>
@@ -25,5 +20,11 @@ inline constexpr std::size_t kIpcRequestTextMax = 255;
 // Why `text` of the named request ("ReadRegister") may not be used: the
 // reason with the request's name first, "" when it may.
 std::string ReadOnlyExpressionRefusal(std::string_view request, std::string_view text);
+
+// The same for a breakpoint's text ("main", "LED_On, 2, \"count = 0\""):
+// its location, up to the first comma outside brackets and quotes, is
+// evaluated by the driver and must write nothing; the count and the
+// command after it are the driver's to check.
+std::string BreakpointLocationRefusal(std::string_view request, std::string_view text);
 
 }  // namespace pm2

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "project/environment/environment_lines.h"
+#include "project/files/project_lines.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
 
@@ -196,6 +197,12 @@ AddFileOutcome AddFileToGroupChecked(ProjectRec* project, GroupRec* group,
       out.message = FileMembershipText(*found, style);
       return out;
     }
+  }
+  // A name the project file can't hold would come back as another file.
+  if (std::string why = StoredFileNameRefusal(JoinFilePath(relative.c_str(), name.c_str()), name); !why.empty()) {
+    out.beep = true;
+    out.message = std::move(why);
+    return out;
   }
   out.file = AddFileToGroup(group, name.c_str(), relative.c_str(), type);
   if (!out.file) out.beep = true;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "platform/atomic_file.h"
 #include "platform/mapped_file.h"
@@ -37,6 +38,24 @@ class StepDisk : public Disk {
   }
   Disk& d;
 };
+
+// The file a save replaces: `path` with its symbolic links followed, so
+// that the link stays a link and the file it names gets the new bytes (and
+// its backup beside it). A name that is no link is itself; a link that
+// names a missing file names the file to make; a loop of links stays as
+// it is.
+std::string FileBehindLinks(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path p = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(p, ec)) || ec) return p.string();
+    const fs::path target = fs::read_symlink(p, ec);
+    if (ec) return p.string();
+    p = target.is_absolute() ? target : p.parent_path() / target;
+  }
+  return path;
+}
 
 }  // namespace
 
@@ -73,8 +92,10 @@ int BufferedFile::WriteWithBackup() {
   m_error.clear();
   StepDisk disk(m_disk ? *m_disk : RealDisk());
   AtomicFileWriter writer(&disk);
-  std::string backup = BackupName(m_path);
-  if (!writer.Write(m_path, m_data, &m_error, backup))
+  // (A disk of the tests' own has no links.)
+  const std::string file = m_disk ? m_path : FileBehindLinks(m_path);
+  std::string backup = BackupName(file);
+  if (!writer.Write(file, m_data, &m_error, backup))
     return disk.writeFailed ? kBufferedShortWrite : kBufferedCannotCreate;
   if (!writer.BackupWarning().empty()) {
     PrintToOutput(1, "Can't create file '%s' !", backup.c_str());

@@ -3,6 +3,9 @@
 // with every '.' turned into '_' and ".Bak" appended (proj.pm2 ->
 // proj_pm2.Bak, a.b.pm2 -> a_b_pm2.Bak); an older backup is replaced.
 //
+// A path that is a symbolic link is saved through it: the file the link
+// names gets the image and the backup beside it, and the link stays.
+//
 // The save is atomic: the image goes to a temporary file in the same folder,
 // is synced and renamed over the file, so a failed save leaves the old file
 // whole. A failed backup is reported ("Can't create file '%s' !") and the

@@ -504,6 +504,14 @@ bool ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock*
   KeyContext c{target, block, pool};
   while (r.NextLine()) {
     if (r.Key() == "ENDOPT") return true;
+    // A record line ends the file's part of the options: a block that runs
+    // into one lost its "EndOpt", and reading on would give this target
+    // the next one's options.
+    for (const char* record : {"TARGET", "GROUP", "FILE", "OPTIONS"})
+      if (r.Key() == record) {
+        if (error) *error = "a record line inside an options block, whose 'EndOpt' is missing";
+        return false;
+      }
     const FieldRow* row = FindFieldRow(r.Key());
     // Skipped, the key's default would build something else than the
     // project says (an output folder, a hex file).

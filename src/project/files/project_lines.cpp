@@ -312,4 +312,11 @@ std::string BracketedTextFault(std::string_view text, char open, char close) {
 
 std::string ParenthesisedTextFault(std::string_view text) { return BracketedTextFault(text, '(', ')'); }
 
+std::string StoredFileNameRefusal(std::string_view path, std::string_view name) {
+  std::string fault = BracketedTextFault(name, '<', '>');
+  if (fault.empty()) fault = BracketedTextFault(path, '<', '>');
+  if (fault.empty()) return fault;
+  return "The file '" + std::string(path) + "' cannot be stored in the project: its name holds " + fault + ".";
+}
+
 }  // namespace pm2

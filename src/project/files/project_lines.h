@@ -127,5 +127,8 @@ std::string FormatByteList(const uint8_t* bytes, std::size_t n);
 std::string BracketedTextFault(std::string_view text, char open, char close);
 // The same for "(text)".
 std::string ParenthesisedTextFault(std::string_view text);
+// Why a file of the project, written as "<path><name>", would not read
+// back as it is: the refusal that names the file, "" when it would.
+std::string StoredFileNameRefusal(std::string_view path, std::string_view name);
 
 }  // namespace pm2

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "project/environment/environment_lines.h"
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
+#include "project/files/stored_file_read.h"
 #include "project/import/code_gen_registers.h"
 #include "project/import/old_ini_reader.h"
 #include "project/model/device_strings.h"
@@ -243,11 +243,11 @@ ProjectRec* ImportCodeGenProject(const std::string& dptPath, const CodeGenImport
     if (env.report) env.report(m);
     return nullptr;
   };
-  std::ifstream in(dptPath, std::ios::binary);
-  if (!in) return fail("Error: can't read file '" + dptPath + "' !");
-  std::ostringstream text;
-  text << in.rdbuf();
-  const CodeGenProject d = ParseCodeGenProject(text.str());
+  // A regular file only: a named pipe would block the program for good.
+  std::string text;
+  if (!ReadStoredFile(dptPath, kStoredTextFileMax, text, nullptr))
+    return fail("Error: can't read file '" + dptPath + "' !");
+  const CodeGenProject d = ParseCodeGenProject(text);
 
   DeviceDatabase db(kPoolDeviceDb);
   const int read = db.Read(env.databasePath);

@@ -2,8 +2,8 @@
 
 #include <cctype>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+
+#include "project/files/stored_file_read.h"
 
 namespace pm2 {
 
@@ -25,13 +25,12 @@ int HexValue(char c) {
 
 int OldIniProject::Open(const std::string& path) {
   Close();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return 1;
-  std::ostringstream s;
-  s << in.rdbuf();
-  if (in.bad()) return 1;
+  // A regular file only, as every stored file: a named pipe would block
+  // the program for good, a folder would read as an empty project.
+  std::string data;
+  if (!ReadStoredFile(path, kStoredTextFileMax, data, nullptr)) return 1;
   m_path = path;
-  m_data = s.str();
+  m_data = std::move(data);
   m_pos = 0;
   return 0;
 }
@@ -76,7 +75,7 @@ bool OldIniProject::NextLine() {
     m_line = line.substr(b, e - b);
     if (m_line.empty()) {
       if (m_pos >= m_data.size()) return false;
-      m_line = " ";
+      m_line.assign(1, ' ');
     }
     m_vpos = 0;
     return true;

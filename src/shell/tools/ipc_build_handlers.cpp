@@ -1,5 +1,6 @@
 #include "shell/tools/ipc_build_handlers.h"
 
+#include "project/files/project_lines.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "project/text/opt_string.h"
@@ -167,18 +168,28 @@ void IpcBuildHandlers::OnSetFileGroup(dtc_Make::SetFileGroup& e) {
   if (m_shell.IsDebugging()) return Status(1, kIpcWhileDebugging, to);
   if (!CanStartBuild()) return Status(1, kIpcNoProject, to);
   if (e.m_strGroup.empty()) return Status(1, kIpcBadGroup, to);
+  // Stored as "Group (name)": a name that would not read back whole is refused.
+  if (const std::string fault = ParenthesisedTextFault(e.m_strGroup); !fault.empty())
+    return Status(1, "The group name '" + e.m_strGroup + "' cannot be stored: it holds " + fault + ".", to);
   // The folder is checked before anything changes.
   if (e.m_strFolder.empty()) return Status(1, kIpcBadPath, to);
   std::string folder = e.m_strFolder;
   char last = folder.back();
   if (last != '\\' && last != ':' && last != '/')
     folder += folder.find('\\') != std::string::npos ? '\\' : '/';
-  const char* failure = nullptr;
+  std::string failure;
   m_shell.RunOnGuiThread([&] {
     ProjectRec* project = m_shell.Project();
     if (!project) {
       failure = kIpcNoProject;
       return;
+    }
+    // A name the project file can't hold would read back as another file:
+    // the whole request is refused before the group changes.
+    for (const std::string& name : e.m_Files) {
+      if (name.empty()) continue;
+      failure = StoredFileNameRefusal(JoinFilePath(folder.c_str(), name.c_str()), name);
+      if (!failure.empty()) return;
     }
     bool changed = false;
     GroupRec* group = FindGroupByName(project->firstGroup, e.m_strGroup.c_str());
@@ -199,7 +210,7 @@ void IpcBuildHandlers::OnSetFileGroup(dtc_Make::SetFileGroup& e) {
     }
     if (changed) m_shell.ProjectTreeChanged();
   });
-  if (failure) return Status(1, failure, to);
+  if (!failure.empty()) return Status(1, failure, to);
   Status(0, kIpcOk, to);
 }
 
@@ -208,6 +219,14 @@ void IpcBuildHandlers::OnSetOptions(dtc_Make::SetOptions& e) {
   if (m_shell.IsDebugging()) return Status(1, kIpcWhileDebugging, to);
   if (!CanStartBuild()) return Status(1, kIpcNoProject, to);
   if (e.m_strGroup.empty()) return Status(1, kIpcBadGroup, to);
+  // Stored as " ACDEFN (A,B)": a text that would not read back whole (a
+  // define "A)B" read back as "A") is refused, as the options dialog does.
+  const std::string symbols = Join(e.m_Symbols, ","), paths = Join(e.m_IncludePaths, ";");
+  for (const auto& [what, text] : {std::pair{"symbols", &symbols}, std::pair{"include paths", &paths}})
+    if (const std::string fault = ParenthesisedTextFault(*text); !fault.empty())
+      return Status(1, std::string("The ") + what + " of group '" + e.m_strGroup + "' cannot be stored: they hold " +
+                           fault + ".",
+                    to);
   const char* failure = nullptr;
   m_shell.RunOnGuiThread([&] {
     ProjectRec* project = m_shell.Project();
@@ -217,8 +236,8 @@ void IpcBuildHandlers::OnSetOptions(dtc_Make::SetOptions& e) {
       failure = project ? kIpcUnknownGroup : kIpcNoProject;
       return;
     }
-    OptString defines = OptString::Pooled(Join(e.m_Symbols, ","), 1);
-    OptString includes = OptString::Pooled(Join(e.m_IncludePaths, ";"), 1);
+    OptString defines = OptString::Pooled(symbols, 1);
+    OptString includes = OptString::Pooled(paths, 1);
     opts->c166.DEFINE = opts->c51.Q51DEF = opts->c251.Q251DEF = opts->cGnu.ACDEFN = defines;
     opts->c166.INCC6 = opts->c51.INCC5 = opts->c251.INCC2 = opts->cGnu.ACINCD = includes;
   });

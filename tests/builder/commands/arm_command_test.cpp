@@ -3,6 +3,7 @@
 // for one with every option changed; inheritance over the three levels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "builder/commands/arm_ads_command.h"
 #include "builder/commands/arm_controls.h"
 #include "builder/commands/arm_gnu_command.h"
+#include "builder/runner/command_line_split.h"
 
 namespace pm2::test {
 namespace {
@@ -246,6 +248,44 @@ TEST(ArmGnuLd, PreviewAndBuildLines) {
             "-T link.ld -mbig-endian -Wl,-Map=\"lst/blinky.map\",-Ttext=0x100,-Tdata=0x4000,"
             "-Tbss=0x5000 --gc-sections -o obj/blinky.elf -L libs \"a.o\" \"b.o\" -lm -nostartfiles "
             "-nodefaultlibs -lc -lgcc -v");
+}
+
+// A source named with a quote: its object, dependency and listing names
+// each come back whole from the compiler's and the assembler's lines.
+TEST(ArmGnuCc, OutputNamesOfAFileNamedWithAQuote) {
+  for (const ArmBuilder& build : {ArmBuilder(GnuCc), ArmBuilder(GnuAs)}) {
+    CmdFixture f(kToolsetArmGnu);
+    Prepare(f);
+    f.file.name = OptString("q'uote\".c");
+    f.file.path = OptString(".\\q'uote\".c");
+    f.targetOpts.out.OUTDIR = OptString("obj/");
+    f.targetOpts.lst.LSTDIR = OptString("lst/");
+    f.targetOpts.lst.GLFLAGS |= kGlListingOn;
+    const std::string line = build(f);
+    const std::vector<std::string> words = SplitCommandLine(line);
+    auto after = [&](const std::string& word) {
+      const auto at = std::find(words.begin(), words.end(), word);
+      return at == words.end() || at + 1 == words.end() ? std::string() : *(at + 1);
+    };
+    EXPECT_EQ(after("-o"), "obj/q'uote\".o") << line;
+    const auto listing = std::find_if(words.begin(), words.end(), [](const std::string& w) {
+      return w.rfind("-Wa,-a", 0) == 0 || w.rfind("-a", 0) == 0;
+    });
+    ASSERT_NE(listing, words.end()) << line;
+    EXPECT_TRUE(listing->ends_with("=lst/q'uote\".lst")) << line;
+  }
+}
+
+// Objects named after unusual sources reach the linker as file names: a
+// leading '-' is no option, a quote of the name stays the name's.
+TEST(ArmGnuLd, ObjectsOfUnusualNames) {
+  CmdFixture f(kToolsetArmGnu);
+  const std::string objects[] = {"\"-o INJ.o\"", "\"./Obj/q'uote\".o\"", "\"./Obj/a.o\""};
+  MakeGnuLdCommand(f.ctx, f.targetOpts, 2, objects);
+  const std::vector<std::string> words = SplitCommandLine(f.ctx.Text());
+  ASSERT_GE(words.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>(words.end() - 3, words.end()),
+            (std::vector<std::string>{"./-o INJ.o", "./Obj/q'uote\".o", "./Obj/a.o"}));
 }
 
 TEST(ArmAdsCc, DefaultLineAndThumb) {

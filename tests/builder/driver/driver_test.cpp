@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "builder/build_test_support.h"
+#include "builder/commands/arm_controls.h"
 #include "builder/commands/gnu_command_file.h"
 #include "builder/driver/build_driver.h"
 #include "builder/driver/build_state.h"
@@ -153,6 +154,31 @@ TEST(GnuCommandFileText, WindowsQuotingBecomesGnuQuoting) {
   EXPECT_EQ(GnuCommandFileText("-c -IC:\\inc\\ -o .\\Obj\\a.o \"-DS=\\\"x y\\\"\"", "./a c.c"),
             "-c -IC:/inc/ -o ./Obj/a.o -DS=\\\"x\\ y\\\" ./a\\ c.c");
 }
+
+// A file's name reaches gcc whole and as a file: one that begins with '-'
+// is named in its folder, quotes and blanks of a name are escaped.
+struct FileNameRow {
+  const char* name;
+  std::string controls, file;
+  const char* commandFile;
+};
+const FileNameRow kFileNameRows[] = {
+    {"LeadingDashIsNoOption", "-c", "-o INJ.c", "-c ./-o\\ INJ.c"},
+    {"LeadingDashAlone", "-c", "-", "-c ./-"},
+    {"DashInsideStays", "-c", "a-b.c", "-c a-b.c"},
+    {"QuotesOfTheName", "-c", "q'uote\".c", "-c q\\'uote\\\".c"},
+    {"ObjectNamedWithAQuote", "-c -o " + QuoteIfBlank("./Obj/q'uote\".o"), "./q'uote\".c",
+     "-c -o ./Obj/q\\'uote\\\".o ./q\\'uote\\\".c"},
+    {"ObjectNamedWithBlanks", "-c -o " + QuoteIfBlank("./Obj/-o INJ.o"), "./-o INJ.c",
+     "-c -o ./Obj/-o\\ INJ.o ./-o\\ INJ.c"},
+};
+class GnuFileNameRows : public ::testing::TestWithParam<FileNameRow> {};
+TEST_P(GnuFileNameRows, Row) {
+  const FileNameRow& row = GetParam();
+  EXPECT_EQ(GnuCommandFileText(row.controls, row.file), row.commandFile);
+}
+INSTANTIATE_TEST_SUITE_P(Rows, GnuFileNameRows, ::testing::ValuesIn(kFileNameRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The language gcc is told comes from the project's file type, never from
 // the case of the name on disk.

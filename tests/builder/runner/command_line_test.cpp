@@ -132,6 +132,26 @@ TEST(FormToolCommandLine, PathsWithBlanksAreQuoted) {
   }
 }
 
+// A command file named after a source with a quote in its name ("q'uote\".c")
+// is one word of the command line, the quote its own.
+TEST(FormToolCommandLine, CommandFileNamesKeepTheirQuotes) {
+  for (int code : {31, 6, 36}) {
+    SCOPED_TRACE(code);
+    ToolRunRequest r;
+    r.toolCode = uint16_t(code);
+    r.toolFolder = "/opt/tools/BIN/";
+    r.commandFile = "/p/Obj/q'uote\".__i";
+    r.file = "q'uote\".c";
+    for (const char* through : {"", "/p/run"}) {
+      r.runThrough = through;
+      const std::vector<std::string> words = SplitCommandLine(FormToolCommandLine(r, "CAP"));
+      ASSERT_FALSE(words.empty());
+      EXPECT_TRUE(words.back() == "@/p/Obj/q'uote\".__i" || words.back() == "/p/Obj/q'uote\".__i")
+          << FormToolCommandLine(r, "CAP");
+    }
+  }
+}
+
 TEST(FormToolCommandLine, UserCommandDropsHelperForShellAndBatch) {
   struct Row {
     const char* control;

@@ -157,6 +157,32 @@ TEST_F(ComponentsTest, AddFileRows) {
   EXPECT_EQ(rowsNow[3]->path.str(), "./src/uart.c");
 }
 
+// A name the project file can't hold ("<path><name>") is refused with the
+// reason: it would read back as another file. One it can hold is added.
+TEST_F(ComponentsTest, AddFilesRefusesANameTheProjectFileCannotHold) {
+  const struct {
+    const char* name;
+    const char* file;
+    const char* folder;
+    const char* message;  // "" when added
+  } rows[] = {
+      {"greater than", "b>c.c", "/work/demo/src/",
+       "The file './src/b>c.c' cannot be stored in the project: its name holds a '>' without its '<'."},
+      {"less than", "b<c.c", "/work/demo/src/",
+       "The file './src/b<c.c' cannot be stored in the project: its name holds a '<' without its '>'."},
+      {"folder with greater than", "ok.c", "/work/demo/x>y/",
+       "The file './x>y/ok.c' cannot be stored in the project: its name holds a '>' without its '<'."},
+      {"leading dash and quotes", "-o q'uote\".c", "/work/demo/src/", ""},
+  };
+  for (const auto& r : rows) {
+    const std::size_t before = GroupFileRows(c.groups[1]).size();
+    AddFileOutcome o = AddFileToGroupChecked(c.project, c.groups[1], r.folder, r.file, nullptr, AddFileStyle::kFrame);
+    EXPECT_EQ(o.message, r.message) << r.name;
+    EXPECT_EQ(o.file != nullptr, *r.message == '\0') << r.name;
+    EXPECT_EQ(GroupFileRows(c.groups[1]).size(), before + (o.file ? 1 : 0)) << r.name;
+  }
+}
+
 TEST_F(ComponentsTest, FrameStyleMembershipNamesTarget) {
   AddFileOutcome o = AddFileToGroupChecked(open, open->firstGroup, "/work/demo/", "util.c", nullptr,
                                            AddFileStyle::kFrame);

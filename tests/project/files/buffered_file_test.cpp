@@ -2,7 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "project/file_test_util.h"
 
@@ -47,6 +51,45 @@ TEST(BufferedFileTest, SavesKeepThePreviousContentsAsBackup) {
   ASSERT_EQ(f.WriteWithBackup(), kBufferedWriteOk);
   EXPECT_EQ(ReadFileText(path), "version 3");
   EXPECT_EQ(ReadFileText(backup), "version 2") << "a second save replaces the backup";
+}
+
+// A project opened through a link: the save writes the file the link names
+// and the link stays; the backup is a plain file of the old bytes beside
+// that file, whatever is written next.
+TEST(BufferedFileTest, SavesThroughALinkKeepTheLink) {
+  namespace fs = std::filesystem;
+  const struct {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> links;  // link, what it names (relative to the folder)
+    const char* saved;   // the project opened
+    const char* real;    // the file the links end at
+    const char* backup;
+  } rows[] = {
+      {"link beside", {{"T.pm2", "T_real.pm2"}}, "T.pm2", "T_real.pm2", "T_real_pm2.Bak"},
+      {"link into another folder", {{"T.pm2", "sub/Real.pm2"}}, "T.pm2", "sub/Real.pm2", "sub/Real_pm2.Bak"},
+      {"chain of links", {{"A.pm2", "B.pm2"}, {"B.pm2", "sub/C.pm2"}}, "A.pm2", "sub/C.pm2", "sub/C_pm2.Bak"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    ScratchDir dir;
+    fs::create_directory(dir.File("sub"));
+    WriteFileText(dir.File(r.real), "version 1");
+    for (const auto& [link, target] : r.links) ASSERT_EQ(::symlink(target, dir.File(link).c_str()), 0);
+    for (const char* version : {"version 2", "version 3"}) {
+      BufferedFile f;
+      f.SetPath(dir.File(r.saved));
+      f.Append(version);
+      ASSERT_EQ(f.WriteWithBackup(), kBufferedWriteOk) << f.LastError();
+    }
+    for (const auto& [link, target] : r.links) {
+      EXPECT_TRUE(fs::is_symlink(dir.File(link))) << link;
+      EXPECT_EQ(fs::read_symlink(dir.File(link)).string(), target) << link;
+    }
+    EXPECT_EQ(ReadFileText(dir.File(r.saved)), "version 3");
+    EXPECT_FALSE(fs::is_symlink(dir.File(r.backup)));
+    EXPECT_EQ(ReadFileText(dir.File(r.backup)), "version 2");
+    EXPECT_FALSE(fs::exists(BufferedFile::BackupName(dir.File(r.saved))));
+  }
 }
 
 TEST(BufferedFileTest, FailedSavesLeaveTheOldFileWhole) {

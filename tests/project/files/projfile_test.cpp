@@ -438,6 +438,41 @@ TEST_F(ProjFileErrors, WrongReferencesGiveError8) {
   }
 }
 
+// A block whose "EndOpt" is gone runs into the next record line: the file is
+// refused at that line, never read with one target's block taking the
+// next one's options (and that target dropped).
+TEST_F(ProjFileErrors, ABlockWithoutItsEndIsRefusedAtTheRecordLine) {
+  const struct {
+    const char* name;
+    const char* body;
+    const char* message;
+  } rows[] = {
+      {"next target's block", "Target (A), 0x0003\r\nTarget (B), 0x0003\r\n\r\nOptions 1,0,0\r\nOptimize=1\r\n"
+                              "Options 2,0,0\r\nOptimize=3\r\nEndOpt\r\n",
+       "'/tmp/x.pm2' line 9: a record line inside an options block, whose 'EndOpt' is missing: 'Options 2,0,0'"},
+      {"a group's block", "Target (A), 0x0003\r\nGroup (G)\r\nOptions 1,0,0\r\nEndOpt\r\nOptions 1,1,0\r\n"
+                          "Options 1,0,0\r\nEndOpt\r\n",
+       "'/tmp/x.pm2' line 9: a record line inside an options block, whose 'EndOpt' is missing: 'Options 1,0,0'"},
+      {"file line", "Target (A), 0x0003\r\nGroup (G)\r\nOptions 1,0,0\r\nFile 1,1,<a.c><a.c> 0\r\nEndOpt\r\n",
+       "'/tmp/x.pm2' line 7: a record line inside an options block, whose 'EndOpt' is missing: "
+       "'File 1,1,<a.c><a.c> 0'"},
+      {"target line", "Target (A), 0x0003\r\nOptions 1,0,0\r\nTarget (B), 0x0003\r\nEndOpt\r\n",
+       "'/tmp/x.pm2' line 6: a record line inside an options block, whose 'EndOpt' is missing: "
+       "'Target (B), 0x0003'"},
+      {"group line", "Target (A), 0x0003\r\nOptions 1,0,0\r\nGroup (G)\r\nEndOpt\r\n",
+       "'/tmp/x.pm2' line 6: a record line inside an options block, whose 'EndOpt' is missing: 'Group (G)'"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    PoolFreeAll();
+    ScopedRecordingShell shell;
+    ProjectFileIo io;
+    EXPECT_EQ(kProjectFileBadContents, ReadProjectText(io, "/tmp/x.pm2", Text(row.body), nullptr));
+    EXPECT_EQ(io.message, row.message);
+    EXPECT_TRUE(shell.shell.boxes.empty());
+  }
+}
+
 TEST_F(ProjFileErrors, HeaderIsRequired) {
   ProjectFileIo io;
   EXPECT_EQ(8, ReadProjectText(io, "/tmp/x.pm2", "### Pelmora2 Project", nullptr));

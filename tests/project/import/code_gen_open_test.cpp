@@ -156,11 +156,12 @@ TEST_F(CodeGenOpenTest, ChangeCheckRows) {
 TEST_F(CodeGenOpenTest, FailuresWriteNoProjectFile) {
   struct Row {
     const char* name;
-    const char* dpt;  // null: no file
+    const char* dpt;  // null: no file; "/": a folder of that name
     bool toolsKnown;
     const char* message;  // "%s" for the .dpt path
   } rows[] = {
       {"missing file", nullptr, true, "Error: can't read file '%s' !"},
+      {"a folder", "/", true, "Error: can't read file '%s' !"},
       {"damaged: binary bytes", "\x01\x02\xff\xfe[Gen\x7f" "eral]\r\n\x80\x81=\"\r\n", true,
        "No device of the device database matches the device type ''"},
       {"damaged: cut inside the device type", "[General]\r\nDeviceType=\"C1", true,
@@ -172,7 +173,10 @@ TEST_F(CodeGenOpenTest, FailuresWriteNoProjectFile) {
   };
   for (const Row& r : rows) {
     fs::remove(tmp + "proj/demo.dpt");
-    if (r.dpt) std::ofstream(tmp + "proj/demo.dpt", std::ios::binary) << r.dpt;
+    if (r.dpt && std::string(r.dpt) == "/")
+      fs::create_directory(tmp + "proj/demo.dpt");
+    else if (r.dpt)
+      std::ofstream(tmp + "proj/demo.dpt", std::ios::binary) << r.dpt;
     CodeGenImportEnv e = env;
     if (!r.toolsKnown) e.toolsFolders[2].clear();
     reports.clear();

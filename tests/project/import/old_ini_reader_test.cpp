@@ -1,6 +1,17 @@
 #include "project/import/old_ini_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "platform/temp_dir.h"
 
 namespace pm2 {
 namespace {
@@ -27,6 +38,38 @@ TEST(OldIniReader, LineRows) {
     while (f.NextLine()) got.push_back(f.Line());
     EXPECT_EQ(got, r.lines) << r.name;
   }
+}
+
+// Only a regular file is read: a named pipe must not block the program (it
+// runs on the GUI thread) and a folder is no empty project.
+TEST(OldIniReader, OpensOnlyARegularFile) {
+  TempDir dir;
+  ASSERT_FALSE(dir.path().empty());
+  const std::string fifo = dir / "Pipe.prj", folder = dir / "Folder.prj", real = dir / "Real.prj";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_directory(folder);
+  std::ofstream(real) << "[PROJ]\r\nX=1\r\n";
+  std::atomic<bool> done{false};
+  int fifoResult = -1;
+  std::thread reader([&] {
+    OldIniProject f;
+    fifoResult = f.Open(fifo);
+    done = true;
+  });
+  for (int i = 0; i < 200 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(done) << "opening a named pipe blocked";
+  if (!done) {
+    // A writer that comes and goes ends the reader's wait.
+    const int w = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (w >= 0) ::close(w);
+  }
+  reader.join();
+  EXPECT_EQ(fifoResult, 1);
+  OldIniProject f;
+  EXPECT_EQ(f.Open(folder), 1);
+  ASSERT_EQ(f.Open(real), 0);
+  ASSERT_TRUE(f.NextLine());
+  EXPECT_EQ(f.Line(), "[PROJ]");
 }
 
 TEST(OldIniReader, LongLinesKeep1022Characters) {

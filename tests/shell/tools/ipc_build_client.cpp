@@ -5,6 +5,10 @@
 // a file group; sends a Build that the IDE refuses, prints the refusal and
 // "waiting" and waits for the StatusText "go"; builds again and prints the
 // number of build lines and the BuildEnd result.
+//   shell_tools_ipc_client <name suffix> <runtime folder> texts <folder>
+// sends the texts a project file could not hold, then files and defines
+// it can ("-o INJ.c", "q'uote\".c" of <folder> into the group "Source"),
+// prints every answer, builds and prints the build's lines and its end.
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -32,7 +36,7 @@ struct Collect : test::Collect<X, EventHandlerRegistry> {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 3 && argc != 5) return 2;
   IpcNamespace ns = IpcNamespace::ForTest(argv[1], argv[2]);
   EventDispatcher d([&ns](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
     return bs_InterProcessEventHandler::Attach(ns, sink, GetEventFactory(), err);
@@ -53,6 +57,27 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   };
   say("attached");
+  if (argc == 5) {
+    send(dtc_Identify::WhoIs());
+    say(Next());
+    const std::string folder = argv[4];
+    send(dtc_Make::SetOptions("Source", TextList{"A)B", "C"}, TextList{}));
+    say(Next());
+    send(dtc_Make::SetFileGroup("Source", folder, TextList{"Blinky.c", "LED.c", "Timer.c", "b>c.c"}));
+    say(Next());
+    send(dtc_Make::SetOptions("Source", TextList{"INJ_VALUE=7", "F(x)=(x)"}, TextList{}));
+    say(Next());
+    send(dtc_Make::SetFileGroup("Source", folder,
+                                TextList{"Blinky.c", "LED.c", "Timer.c", "-o INJ.c", "q'uote\".c"}));
+    say(Next());
+    send(dtc_Make::Build(1));
+    for (;;) {
+      const std::string s = Next(60000);
+      say(s);
+      if (s.rfind("end ", 0) == 0 || s == "timeout") break;
+    }
+    return 0;
+  }
   if (Next() != "say start") return 4;
   send(dtc_Identify::WhoIs());
   say(Next());

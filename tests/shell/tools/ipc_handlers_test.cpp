@@ -7,8 +7,10 @@
 #include <thread>
 
 #include "ipc/event_dispatcher.h"
+#include "project/files/project_file.h"
 #include "project/model/app_state.h"
 #include "project/model/option_block.h"
+#include "project/model/option_defaults.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/tools/ipc_notifications.h"
@@ -212,12 +214,15 @@ TEST_P(SetFileGroupRefusal, NothingChanges) {
   f.From(7, dtc_Make::SetFileGroup(GetParam().group, GetParam().folder, TextList{"x.c"}));
   EXPECT_EQ(f.Whats(), (std::vector<std::string>{GetParam().reply + " @7"}));
   EXPECT_EQ(p->firstGroup->firstFile, kept);
+  EXPECT_EQ(p->firstGroup->next, nullptr);  // no group added
   f.TearDown();
 }
 INSTANTIATE_TEST_SUITE_P(
     Rows, SetFileGroupRefusal,
     ::testing::Values(GroupRow{"EmptyGroup", "", "/x", "status 1 Invalid group name"},
-                      GroupRow{"EmptyFolderBeforeEmptying", "Source Group 1", "", "status 1 Invalid path name"}),
+                      GroupRow{"EmptyFolderBeforeEmptying", "Source Group 1", "", "status 1 Invalid path name"},
+                      GroupRow{"GroupNameTheProjectFileCannotHold", "Drivers)", "/x",
+                               "status 1 The group name 'Drivers)' cannot be stored: it holds a ')' without its '('."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IpcFixture, SetOptionsJoinsIntoEveryCompiler) {
@@ -233,6 +238,80 @@ TEST_F(IpcFixture, SetOptionsJoinsIntoEveryCompiler) {
   From(1, dtc_Make::SetOptions("Nope", TextList{}, TextList{}));
   EXPECT_EQ(Whats().back(), "status 1 Group name is not defined @1");
 }
+
+// What a peer sends is stored so that it reads back whole from the project
+// file, or refused with the reason and nothing changed: a define "A)B" would
+// read back as "A", a file "b>c.c" as the path ".../b".
+struct PeerTextRow {
+  const char* name;
+  TextList symbols;  // SetOptions: the symbols (the include paths the same)
+  TextList files;    // SetFileGroup in the folder "/src/"
+  std::string reply;
+};
+
+class PeerTextsStored : public ::testing::TestWithParam<PeerTextRow> {};
+
+TEST_P(PeerTextsStored, ReadBackWholeOrAreRefused) {
+  struct F : IpcFixture {
+    void TestBody() override {}
+  } f;
+  f.SetUp();
+  ProjectRec* p = f.OpenProject();
+  p->curTarget->pOpts = NewOptionBlock(kPoolProject);
+  p->curTarget->pOpts->owner = p->curTarget;
+  SetDefaultOptions(*p->curTarget->pOpts, p->curTarget, kToolsetArmGnu, kLevelTarget);
+  const PeerTextRow& row = GetParam();
+  if (!row.symbols.empty()) f.From(5, dtc_Make::SetOptions("Source Group 1", row.symbols, row.symbols));
+  if (!row.files.empty()) f.From(5, dtc_Make::SetFileGroup("Source Group 1", "/src", row.files));
+  EXPECT_EQ(f.Whats(), (std::vector<std::string>{row.reply + " @5"}));
+  const bool stored = row.reply == "status 0 Ok.";
+  // Written and read back as a save and an open would.
+  NumberProjectRecords(*p);
+  const std::string projectText = BuildProjectFileText(*p), optionsText = BuildOptionsFileText(*p);
+  const std::string_view options = optionsText;
+  ProjectFileIo io;
+  ASSERT_EQ(ReadProjectText(io, "/p/demo.pm2", projectText, &options), 0) << io.message;
+  GroupRec* g = FindGroupByName(io.project->firstGroup, "Source Group 1");
+  ASSERT_NE(g, nullptr);
+  const OptionBlock* o = FindTargetOptions(g->pOpts, io.project->curTarget);
+  std::string symbols, paths;
+  for (const std::string& t : row.symbols) symbols += (symbols.empty() ? "" : ",") + t;
+  for (const std::string& t : row.symbols) paths += (paths.empty() ? "" : ";") + t;
+  if (!row.symbols.empty() && stored) {
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(o->cGnu.ACDEFN.str(), symbols);
+    EXPECT_EQ(o->cGnu.ACINCD.str(), paths);
+  } else if (o) {
+    EXPECT_EQ(o->cGnu.ACDEFN.str(), "");
+  }
+  std::vector<std::string> files;
+  for (FileRec* file = g->firstFile; file; file = file->next) files.push_back(file->path.str() + "|" + file->name.str());
+  std::vector<std::string> expected;
+  if (stored)
+    for (const std::string& name : row.files) expected.push_back("/src/" + name + "|" + name);
+  EXPECT_EQ(files, expected);
+  f.TearDown();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PeerTextsStored,
+    ::testing::Values(
+        PeerTextRow{"ClosingBracketInASymbol", {"A)B", "C"}, {},
+                    "status 1 The symbols of group 'Source Group 1' cannot be stored: they hold a ')' without its '('."},
+        PeerTextRow{"OpeningBracketInASymbol", {"A(B"}, {},
+                    "status 1 The symbols of group 'Source Group 1' cannot be stored: they hold a '(' without its ')'."},
+        PeerTextRow{"LineBreakInASymbol", {"A\nB"}, {},
+                    "status 1 The symbols of group 'Source Group 1' cannot be stored: they hold a line break without "
+                    "a carriage return."},
+        PeerTextRow{"BalancedBracketsAndQuotes", {"F(x)=(x+1)", "S=\"a b\"", "-x", "<y>"}, {}, "status 0 Ok."},
+        PeerTextRow{"GreaterThanInAFileName", {}, {"b>c.c"},
+                    "status 1 The file '/src/b>c.c' cannot be stored in the project: its name holds a '>' without "
+                    "its '<'."},
+        PeerTextRow{"LessThanInAFileName", {}, {"ok.c", "b<c.c"},
+                    "status 1 The file '/src/b<c.c' cannot be stored in the project: its name holds a '<' without "
+                    "its '>'."},
+        PeerTextRow{"UnusualButStorableNames", {}, {"-o INJ.c", "q'uote\".c", "a)b.c", "x<1>.c"}, "status 0 Ok."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct GetRow {
   const char* name;
