@@ -438,6 +438,51 @@ TEST_F(IdeTest, FindDialogFindsReplacesAndKeepsItsHistory) {
   EXPECT_FALSE(v.IsFindDialogOpen());
 }
 
+// A field of the Replace dialog typed into while its history holds an
+// entry that extends the typed text in another case: the field keeps what
+// was typed, and that is what is searched.
+struct TypedFieldRow {
+  const char* name;
+  bool replaceField;
+  const char* history;  // the newest entry of the field's history
+  const char* typed;
+  Qt::Key after;        // pressed after the text (none: Qt::Key_unknown)
+};
+
+class TypedField : public IdeTest, public ::testing::WithParamInterface<TypedFieldRow> {};
+
+TEST_P(TypedField, KeepsTheTypedTextAgainstItsHistory) {
+  const TypedFieldRow& r = GetParam();
+  m_store.WriteProfileString(kFindSection, "Find 1", r.replaceField ? "Serial" : r.history);
+  m_store.WriteProfileString(kFindSection, "Replace 1", r.replaceField ? r.history : "x");
+  EditorView& v = Open("Serial_Init();\r\nSerial(1);\r\npad = 0;\r\n");
+  v.RunViewCommand(kCmdEditReplace);
+  EditFindDialog* d = v.FindDialog();
+  ASSERT_NE(nullptr, d);
+  QComboBox* field = r.replaceField ? d->ReplaceCombo() : d->FindCombo();
+  ASSERT_NE(nullptr, field->lineEdit());
+  field->lineEdit()->clear();
+  // Tabbed into (the field's completer, if any, works from its focus on).
+  QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(field->lineEdit(), &in);
+  QTest::keyClicks(field->lineEdit(), r.typed);
+  if (r.after != Qt::Key_unknown) QTest::keyClick(field->lineEdit(), r.after);
+  EXPECT_EQ(r.typed, field->currentText().toStdString());
+  EXPECT_EQ(r.history, field->itemText(0).toStdString()) << "the history stays in the list";
+  if (!r.replaceField) {
+    d->FindNext();
+    EXPECT_EQ(r.typed, v.Engine().GetSelectedText(nullptr));
+    EXPECT_EQ(r.typed, m_store.GetProfileString(kFindSection, "Find 1", ""));
+  }
+}
+
+const TypedFieldRow kTypedFieldRows[] = {
+    {"FindWhat", false, "Serial_Init", "Serial", Qt::Key_unknown},
+    {"ReplaceWithThenTab", true, "padding", "PAD", Qt::Key_Tab},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, TypedField, ::testing::ValuesIn(kTypedFieldRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(IdeTest, PrintsToPdfWithHeaderAndFooter) {
   m_store.WriteProfileString(kPageSetupSection, "Header", "&f printed %Y");
   EditorView& v = Open(Lines(300));
