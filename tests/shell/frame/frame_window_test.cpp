@@ -581,6 +581,41 @@ TEST_F(FrameWindowTest, AWorkspaceSavesAndReopensTheLayout) {
 }
 
 
+// A workspace is the open document windows as well as the layout: saved
+// with three files open, one moved and another active, and opened again
+// after all were closed, it brings back the same files, the moved window
+// where it was, and the same active one.
+TEST_F(FrameWindowTest, AWorkspaceReopensItsDocumentWindows) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->Workspace(), nullptr);
+  SECWorkspaceManagerEx& mgr = f->Workspace()->Manager();
+  f->ExecuteCommand(35129);  // Close All: only what the test opens
+  const std::vector<std::string> files = {"Blinky.c", "LED.c", "Timer.h"};
+  for (const std::string& name : files) f->OpenFileAndShow(dir + name, 0, 0);
+  ASSERT_EQ(f->Editors().Count(), 3);
+  QMdiSubWindow* led = f->Editors().SheetOf(f->Editors().Find(dir + "LED.c"));
+  ASSERT_NE(led, nullptr);
+  led->showNormal();
+  led->setGeometry(QRect(40, 30, 300, 200));
+  const QRect placed = led->geometry();
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);  // the active one
+  ASSERT_TRUE(mgr.SaveWorkspace("Three")) << mgr.LastError();
+  f->ExecuteCommand(35129);
+  ASSERT_EQ(f->Editors().Count(), 0);
+  EXPECT_TRUE(f->ExecuteCommand(kIdWorkspaceRecentFirst));
+  EXPECT_EQ(mgr.CurrentName(), "Three");
+  std::vector<std::string> open;
+  for (const EditorDocument* d : f->Editors().Documents().Documents()) open.push_back(d->FileName());
+  std::sort(open.begin(), open.end());
+  EXPECT_EQ(open, (std::vector<std::string>{"Blinky.c", "LED.c", "Timer.h"}));
+  EXPECT_EQ(f->Editors().ActiveTitle(), "Blinky.c");
+  QMdiSubWindow* ledAgain = f->Editors().SheetOf(f->Editors().Find(dir + "LED.c"));
+  ASSERT_NE(ledAgain, nullptr);
+  EXPECT_EQ(ledAgain->geometry(), placed);
+}
+
 // The text of the menu item of a command, from whichever drop-down holds it.
 std::string MenuItemText(CMainFrame* f, unsigned id) {
   SECMenuBar* bar = f->Bars()->MenuBar();
