@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <fstream>
+#include <map>
 #include <tuple>
 
 #include "toolkit/qt_test_app.h"
@@ -305,6 +306,71 @@ TEST_F(IdeTest, IncludeFilesAndTheContextMenu) {
   v.RunViewCommand(kCmdEditUndo);
   EXPECT_EQ("#include <reg51.h>\r\n#include \"gone.h\"\r\nint x;\r\n", Text());
 }
+
+// The context menu offers to include the target's register header only
+// where the compiler would find it: in the project's folder, the
+// toolset's INC folder or the device's folder below it. A header found
+// nowhere is greyed with the reason, and the command inserts nothing.
+struct RegisterHeaderRow {
+  const char* name;
+  const char* placedIn;  // below the test folder; "" for nowhere
+  bool offered;
+};
+
+class RegisterHeader : public IdeTest, public ::testing::WithParamInterface<RegisterHeaderRow> {};
+
+TEST_P(RegisterHeader, IsOfferedOnlyWhenItResolves) {
+  const RegisterHeaderRow& r = GetParam();
+  ::mkdir((m_dir / "tools").c_str(), 0755);
+  ::mkdir((m_dir / "tools/INC").c_str(), 0755);
+  ::mkdir((m_dir / "tools/INC/Philips").c_str(), 0755);
+  ::mkdir((m_dir / "project").c_str(), 0755);
+  if (*r.placedIn) std::ofstream(m_dir / r.placedIn) << "#define REG 1\r\n";
+  m_ctx.includeContext = [this](IncludeContext* c) {
+    c->toolsetRoot = m_dir / "tools/";
+    c->projectFolder = m_dir / "project/";
+    c->includeSub1 = "Philips\\";
+    c->toolset = 3;
+    return true;
+  };
+  m_ctx.openStored = [](const std::string& stored, std::string* local) {
+    *local = stored;
+    std::replace(local->begin(), local->end(), '\\', '/');
+    struct stat st {};
+    return ::stat(local->c_str(), &st) == 0;
+  };
+  m_ctx.registerHeader = [] { return std::string("LPC213x.h"); };
+  m_path = m_dir / "project/main.c";
+  EditorView& v = Open("int x;\r\n");
+  QMenu menu;
+  v.BuildContextMenu(menu);
+  std::map<std::string, bool> items;
+  for (QAction* a : menu.actions())
+    if (!a->isSeparator()) items[a->text().toStdString()] = a->isEnabled();
+  const std::string offer = "Insert '#include <LPC213x.h>'";
+  const std::string greyed = offer + " (not on the target's include paths)";
+  if (r.offered) {
+    EXPECT_TRUE(items.count(offer) && items[offer]);
+    EXPECT_FALSE(items.count(greyed));
+  } else {
+    EXPECT_FALSE(items.count(offer));
+    ASSERT_TRUE(items.count(greyed));
+    EXPECT_FALSE(items[greyed]);
+  }
+  EXPECT_EQ(r.offered, v.IsViewCommandEnabled(kCmdInsertInclude));
+  v.RunViewCommand(kCmdInsertInclude);
+  EXPECT_EQ(r.offered ? "#include <LPC213x.h>\r\nint x;\r\n" : "int x;\r\n", Text());
+}
+
+const RegisterHeaderRow kRegisterHeaderRows[] = {
+    {"InTheProjectFolder", "project/LPC213x.h", true},
+    {"InTheToolsetsIncFolder", "tools/INC/LPC213x.h", true},
+    {"InTheDevicesFolder", "tools/INC/Philips/LPC213x.h", true},
+    {"Nowhere", "", false},
+    {"OnlyInAFolderNoSearchNames", "tools/LPC213x.h", false},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, RegisterHeader, ::testing::ValuesIn(kRegisterHeaderRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IdeTest, SplitPanesKeepInStep) {
   std::string wide;
