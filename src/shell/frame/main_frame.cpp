@@ -682,9 +682,14 @@ void CMainFrame::ShowStatusText(const std::string& text) {
   if (m_status) m_status->SetWindowText(text);
 }
 
+// The toolset whose editor settings (keywords, colours) a document takes:
+// the current target's. Without one, the ARM tool chain the environment
+// selects, so a C or assembler file opened on its own is coloured too.
 int CMainFrame::TargetToolset() const {
   ProjectRec* p = m_app.Project();
-  return p && p->curTarget ? int(p->curTarget->toolset) : 100;
+  if (p && p->curTarget) return int(p->curTarget->toolset);
+  const EnvironmentInfo* env = m_app.State().m_pEnvironment;
+  return env && env->armSelect == 1 ? kToolsetArmAds : kToolsetArmGnu;
 }
 
 int CMainFrame::FileTypeOfName(const std::string& path) const {
