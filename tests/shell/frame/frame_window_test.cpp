@@ -12,10 +12,12 @@
 #include <QScrollBar>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "editor/document/editor_document.h"
@@ -283,6 +285,46 @@ TEST_F(FrameWindowTest, TheWindowMenuOpensTwiceWithOneListOfWindows) {
     menu->close();
     ASSERT_TRUE(test::WaitFor([menu] { return !menu->isVisible(); }, 5000));
   }
+}
+
+// With a recent workspace listed in the Window menu ("&1 Debug"), the list
+// of windows numbers on from it: no two items of the menu share a mnemonic.
+TEST_F(FrameWindowTest, TheWindowListNumbersOnFromTheRecentWorkspaces) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->Workspace(), nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  f->OpenFileAndShow(dir + "Timer.c", 0, 0);
+  ASSERT_TRUE(f->Workspace()->Manager().SaveWorkspace("Debug"));
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  QMenu* menu = nullptr;
+  for (int i = 0; i < int(bar->Model().Rows().size()) && !menu; ++i) {
+    const MenuBarRow& row = bar->Model().Rows()[std::size_t(i)];
+    if (!row.IsPopup() || !bar->Model().IsVisible(i)) continue;
+    for (const MenuEntry& e : row.entry->children)
+      if (e.kind == MenuEntry::Kind::Item && e.id == 57650) {
+        bar->OpenPopup(i, false);
+        menu = bar->OpenMenu();
+      }
+  }
+  ASSERT_NE(menu, nullptr);
+  ASSERT_TRUE(test::WaitFor([menu] { return menu->isVisible(); }, 5000));
+  std::map<QChar, std::string> first;
+  std::vector<std::string> shared, texts;
+  for (QAction* a : menu->actions()) {
+    const QString t = a->text();
+    if (a->isSeparator() || t.isEmpty()) continue;
+    texts.push_back(t.toStdString());
+    const int amp = t.indexOf(QRegularExpression("&[^&]"));
+    if (amp < 0) continue;
+    const QChar c = t[amp + 1].toUpper();
+    if (!first.emplace(c, t.toStdString()).second) shared.push_back(first[c] + " | " + t.toStdString());
+  }
+  EXPECT_EQ(shared, std::vector<std::string>{}) << ::testing::PrintToString(texts);
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "&1 Debug"), texts.end()) << ::testing::PrintToString(texts);
+  menu->close();
+  ASSERT_TRUE(test::WaitFor([menu] { return !menu->isVisible(); }, 5000));
 }
 
 // Peripheral Help follows its own rule: enabled and named after the current
