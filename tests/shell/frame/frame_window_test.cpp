@@ -299,11 +299,13 @@ TEST_F(FrameWindowTest, TheWindowListNumbersOnFromTheRecentWorkspaces) {
   ASSERT_TRUE(f->Workspace()->Manager().SaveWorkspace("Debug"));
   SECMenuBar* bar = f->Bars()->MenuBar();
   QMenu* menu = nullptr;
+  int windowPopup = -1;
   for (int i = 0; i < int(bar->Model().Rows().size()) && !menu; ++i) {
     const MenuBarRow& row = bar->Model().Rows()[std::size_t(i)];
     if (!row.IsPopup() || !bar->Model().IsVisible(i)) continue;
     for (const MenuEntry& e : row.entry->children)
       if (e.kind == MenuEntry::Kind::Item && e.id == 57650) {
+        windowPopup = i;
         bar->OpenPopup(i, false);
         menu = bar->OpenMenu();
       }
@@ -323,8 +325,23 @@ TEST_F(FrameWindowTest, TheWindowListNumbersOnFromTheRecentWorkspaces) {
   }
   EXPECT_EQ(shared, std::vector<std::string>{}) << ::testing::PrintToString(texts);
   EXPECT_NE(std::find(texts.begin(), texts.end(), "&1 Debug"), texts.end()) << ::testing::PrintToString(texts);
+  // Chosen from the menu after Close All, the workspace brings its windows back.
+  f->ExecuteCommand(35129);
   menu->close();
   ASSERT_TRUE(test::WaitFor([menu] { return !menu->isVisible(); }, 5000));
+  ASSERT_EQ(f->Editors().Count(), 0);
+  bar->OpenPopup(windowPopup, false);
+  menu = bar->OpenMenu();
+  ASSERT_TRUE(test::WaitFor([menu] { return menu->isVisible(); }, 5000));
+  QAction* recent = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text() == "&1 Debug") recent = a;
+  ASSERT_NE(recent, nullptr);
+  recent->trigger();
+  menu->close();
+  // The command runs once: run again, it would close the windows it opened.
+  QTest::qWait(300);
+  EXPECT_EQ(f->Editors().Count(), 2);
 }
 
 // Peripheral Help follows its own rule: enabled and named after the current
