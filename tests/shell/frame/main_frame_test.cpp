@@ -302,6 +302,9 @@ TEST_F(MainFrameTest, EditCommandsReachTheActiveEditorAndSaveWritesIt) {
 
 // The editor's context menu offers the current target's register header
 // (the example's device names LPC213x.h) and inserts it at the caret line.
+// The context menu offers the target's register header once it is found
+// on the target's include paths (here the project's folder); before, the
+// entry is greyed and says why.
 TEST_F(MainFrameTest, EditorMenuInsertsTheTargetsRegisterHeader) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
@@ -309,11 +312,23 @@ TEST_F(MainFrameTest, EditorMenuInsertsTheTargetsRegisterHeader) {
   EditorView* edit = f->Editors().Open(dir + "Timer.h");
   ASSERT_NE(edit, nullptr);
   edit->Engine().GotoLine(2, 0);
+  auto entry = [edit](const QString& text, QMenu& menu) -> QAction* {
+    edit->BuildContextMenu(menu);
+    for (QAction* a : menu.actions())
+      if (a->text() == text) return a;
+    return nullptr;
+  };
+  {
+    QMenu menu;
+    EXPECT_EQ(entry("Insert '#include <LPC213x.h>'", menu), nullptr);
+    QMenu greyedMenu;
+    QAction* greyed = entry("Insert '#include <LPC213x.h>' (not on the target's include paths)", greyedMenu);
+    ASSERT_NE(greyed, nullptr);
+    EXPECT_FALSE(greyed->isEnabled());
+  }
+  std::ofstream(dir + "LPC213x.h") << "#define REG 1\n";
   QMenu menu;
-  edit->BuildContextMenu(menu);
-  QAction* insert = nullptr;
-  for (QAction* a : menu.actions())
-    if (a->text() == "Insert '#include <LPC213x.h>'") insert = a;
+  QAction* insert = entry("Insert '#include <LPC213x.h>'", menu);
   ASSERT_NE(insert, nullptr);
   ASSERT_TRUE(insert->isEnabled());
   insert->trigger();
