@@ -23,7 +23,7 @@ e2e_need() {
 
 # The stand-in ARM compiler the example projects build with.
 e2e_need_arm_gcc() {
-  [ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
+  [ -x "$build/test-root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
 }
 
 # Starts an X server of the script's own and runs the script again on it.
@@ -94,7 +94,7 @@ e2e_start_work() {  # mktemp prefix, gallery folder name
   # The tests' fonts, whatever the machine has (cmake/Pm2TestFonts.cmake).
   export FONTCONFIG_FILE="$build/fonts/fonts.conf"
   unset WAYLAND_DISPLAY
-  prog="$build/root/PM2/pelmora2"
+  prog="$build/test-root/PM2/pelmora2"
 }
 
 # A copy of the example project in the work folder, without what a build

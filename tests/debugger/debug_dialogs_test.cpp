@@ -74,6 +74,23 @@ TEST(BreakpointsDialogTest, ListsTheDriversBreakpointsWithTheirLines) {
   EXPECT_FALSE(dlg.DefineButton()->isEnabled());
 }
 
+// A row of an execution breakpoint whose address is a source line's names
+// the file and the line; an address of no line keeps the address alone.
+TEST(BreakpointsDialogTest, RowsNameTheSourceLineOfTheirAddress) {
+  ScriptedDriver d(
+      "line /work/board/Blinky.c 36 e0\n"
+      "bp 10 e0 1 -\n"
+      "bp 10 e4 1 -\n"
+      "bp 10 e0 2 - \n");
+  ASSERT_TRUE(d.Loaded());
+  BreakpointsDialog dlg(d.Context());
+  BpCheckList* list = dlg.List();
+  ASSERT_EQ(list->Count(), 3);
+  EXPECT_EQ(list->At(0).text, " 00: (E) 0x000000E0 (Blinky.c, line 36)");
+  EXPECT_EQ(list->At(1).text, " 01: (E) 0x000000E4");
+  EXPECT_EQ(list->At(2).text, " 02: (E) 0x000000E0 (Blinky.c, line 36),  count=2, ");
+}
+
 TEST(BreakpointsDialogTest, ClickingTheBoxDisablesTheBreakpointAtOnce) {
   ScriptedDriver d(kBpScript);
   BreakpointsDialog dlg(d.Context());

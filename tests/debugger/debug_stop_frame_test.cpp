@@ -135,6 +135,8 @@ TEST_F(DebugStopFrameTest, AWindowOfAnotherKindInFrontStaysThere) {
 // The editor's Insert '#include <...>' of the target's register header is
 // greyed while a session runs, and comes on again after it.
 TEST_F(DebugStopFrameTest, TheRegisterHeaderEntryIsGreyedDuringASession) {
+  // The device's register header lies in the project's folder: it is offered.
+  std::ofstream(dir + "LPC213x.h") << "#define REG 1\n";
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
   ASSERT_TRUE(StartAt(s));

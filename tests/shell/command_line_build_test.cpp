@@ -158,7 +158,7 @@ void SetTime(const std::string& path, long t) {
 class ExampleCopy : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = std::string(std::getenv("PM2_TEST_BIN")) + "/root/";
+    root_ = std::string(std::getenv("PM2_TEST_BIN")) + "/test-root/";
     std::string pattern = (fs::temp_directory_path() / "pm2example_XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir_ = pattern + "/";
@@ -185,7 +185,7 @@ class ExampleCopy : public ::testing::Test {
 class ExampleBuild : public ExampleCopy {
  protected:
   void SetUp() override {
-    if (!fs::exists(std::string(std::getenv("PM2_TEST_BIN")) + "/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc"))
+    if (!fs::exists(std::string(std::getenv("PM2_TEST_BIN")) + "/test-root/GNU/Arm-Tools/Bin/arm-uclibc-gcc"))
       GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
     ExampleCopy::SetUp();
   }
@@ -708,7 +708,7 @@ TEST_F(CommandLineRefusals, UnexaminablePathsAreNotFound) {
 }
 
 TEST(CommandLineBuild, UsageErrors) {
-  const std::string prog = std::string(std::getenv("PM2_TEST_BIN")) + "/root/PM2/pelmora2";
+  const std::string prog = std::string(std::getenv("PM2_TEST_BIN")) + "/test-root/PM2/pelmora2";
   EXPECT_EQ(WEXITSTATUS(std::system((prog + " > /dev/null 2>&1").c_str())), 2);
   EXPECT_EQ(WEXITSTATUS(std::system((prog + " -b > /dev/null 2>&1").c_str())), 2);
   EXPECT_EQ(WEXITSTATUS(std::system((prog + " -b /nonexistent/x.pm2 > /dev/null 2>&1").c_str())), 1);

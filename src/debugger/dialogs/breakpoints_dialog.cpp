@@ -132,7 +132,19 @@ void BreakpointsDialog::Renumber() {
 }
 
 std::string BreakpointsDialog::Line(const DbgBreakpointRecord& bp) const {
-  return BreakpointLine(bp, [this](uint32_t a) { return m_ctx.AddressText(a); });
+  return BreakpointLine(bp, [this, &bp](uint32_t a) {
+    std::string text = m_ctx.AddressText(a);
+    // An execution breakpoint on a source line names the file and the line.
+    DebugInterface* r = m_ctx.R();
+    if ((bp.flags & kDbgBpTypeMask) == 0 && r && r->DbgFindSource && r->DbgFindSource(a) == 0 && r->srcFile &&
+        r->srcLine > 0) {
+      std::string file = static_cast<const char*>(r->srcFile);
+      const std::size_t cut = file.find_last_of("/\\");
+      if (cut != std::string::npos) file.erase(0, cut + 1);
+      text += " (" + file + ", line " + std::to_string(r->srcLine) + ")";
+    }
+    return text;
+  });
 }
 
 void BreakpointsDialog::Fill() {

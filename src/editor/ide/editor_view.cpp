@@ -258,8 +258,10 @@ bool EditorView::IsViewCommandEnabled(int id) const {
       // A read-only text says so when the block is shifted.
       return Engine().HasSelection();
     case kCmdCutLine:
-    case kCmdInsertInclude:
       return !m_doc->Text().IsReadOnly();
+    case kCmdInsertInclude:
+      // An include of a header the compiler would not find is never offered.
+      return !m_doc->Text().IsReadOnly() && !FoundRegisterHeader().empty();
     case kCmdFindWordForward:
     case kCmdFindWordBackward:
     case kCmdMatchBracket:
@@ -384,8 +386,25 @@ void EditorView::CutLine() {
   Notify(kHintLinesDeleted);
 }
 
-void EditorView::InsertIncludeLine() {
+std::string EditorView::FoundRegisterHeader(std::string* missing) const {
   std::string header = m_ctx->registerHeader ? m_ctx->registerHeader() : std::string();
+  if (missing) missing->clear();
+  if (header.empty()) return {};
+  IncludeContext ctx;
+  if (m_ctx->includeContext && m_ctx->includeContext(&ctx)) {
+    ctx.documentPath = m_doc->Path();
+    IncludeLine inc;
+    inc.angle = true;
+    inc.name = header;
+    inc.spec = "<" + header + ">";
+    if (!FindIncludeFile(inc, ctx, OpenStored()).empty()) return header;
+  }
+  if (missing) *missing = header;
+  return {};
+}
+
+void EditorView::InsertIncludeLine() {
+  std::string header = FoundRegisterHeader();
   if (header.empty() || Text().IsReadOnly()) {
     Beep();
     return;
@@ -415,12 +434,15 @@ std::string EditorView::ResolveIncludeAtCaret(std::string* spec) const {
   if (!ParseIncludeLine(Engine().State().pCaretLine->m_text, &inc)) return {};
   if (spec) *spec = inc.spec;
   ctx.documentPath = m_doc->Path();
-  auto open = m_ctx->openStored ? m_ctx->openStored
-                                : [](const std::string& p, std::string* local) {
-                                    *local = p;
-                                    return StatFile(p).exists;
-                                  };
-  return FindIncludeFile(inc, ctx, open);
+  return FindIncludeFile(inc, ctx, OpenStored());
+}
+
+std::function<bool(const std::string&, std::string*)> EditorView::OpenStored() const {
+  if (m_ctx->openStored) return m_ctx->openStored;
+  return [](const std::string& p, std::string* local) {
+    *local = p;
+    return StatFile(p).exists;
+  };
 }
 
 void EditorView::OpenLinkerCod() {
@@ -471,10 +493,17 @@ bool EditorView::BuildContextMenu(QMenu& menu) {
     m_codLine = Engine().State().nCaretLine;
     if (!m_codPath.empty()) add(QStringLiteral("Open Linker COD File"), kCmdOpenLinkerCod);
   }
-  std::string header = m_ctx->registerHeader ? m_ctx->registerHeader() : std::string();
-  // Greyed during a debug session.
+  // Greyed during a debug session; a header not found on the target's
+  // include paths is greyed with the reason (the compiler would not find it).
   const bool session = m_ctx->debug && m_ctx->debug->SessionRecord();
+  std::string missing;
+  const std::string header = FoundRegisterHeader(&missing);
   if (!header.empty()) add(QStringLiteral("Insert '#include <%1>'").arg(Latin1(header)), kCmdInsertInclude, !session);
+  if (!missing.empty()) {
+    QAction* a = menu.addAction(
+        QStringLiteral("Insert '#include <%1>' (not on the target's include paths)").arg(Latin1(missing)));
+    a->setEnabled(false);
+  }
   if (openAdded || !project) return true;
   menu.addSeparator();
   add(QStringLiteral("Go To Line"), kCmdGoToLine);

@@ -116,6 +116,13 @@ class EditorView : public EditView, public DocumentView {
   // The include file of the caret line ("" when none resolves) and the
   // file text as the line writes it.
   std::string ResolveIncludeAtCaret(std::string* spec = nullptr) const;
+  // The target's register header, when it is found on the target's include
+  // paths (the project's and the toolset's folders); "" otherwise, with
+  // *missing set to the header that is not found.
+  std::string FoundRegisterHeader(std::string* missing = nullptr) const;
+  // How the include lookup reaches a stored path (the context's, else the
+  // path as it stands).
+  std::function<bool(const std::string&, std::string*)> OpenStored() const;
 
   // ---- panes ----
   void SetPane(EditorPanes* panes, int row, int column);

@@ -36,6 +36,9 @@ EditFindDialog::EditFindDialog(EditView* view, bool replace, SettingsStore* sett
   auto* grid = new QGridLayout;
   m_find = new QComboBox(this);
   m_find->setEditable(true);
+  // What is typed is what is searched: the history stays in the drop-down
+  // list and never completes a typed prefix (case-insensitively at that).
+  m_find->setCompleter(nullptr);
   m_find->setMinimumWidth(220);
   m_find->setInsertPolicy(QComboBox::NoInsert);
   auto* findLabel = new QLabel(QStringLiteral("Fi&nd what:"), this);
@@ -45,6 +48,7 @@ EditFindDialog::EditFindDialog(EditView* view, bool replace, SettingsStore* sett
   if (replace) {
     m_replaceWith = new QComboBox(this);
     m_replaceWith->setEditable(true);
+    m_replaceWith->setCompleter(nullptr);
     m_replaceWith->setInsertPolicy(QComboBox::NoInsert);
     auto* replaceLabel = new QLabel(QStringLiteral("Re&place with:"), this);
     replaceLabel->setBuddy(m_replaceWith);

@@ -49,8 +49,11 @@ struct CommandRow {
   CommandId first = 0;
   CommandId last = 0;             // equals first for a single id
   const char* menu = "";
-  const char* what = "";
-  UpdateRule update = nullptr;    // null: the framework's or the editor's own
+  const char* what = "";          // a sentence for the user: the status line's prompt
+  // Null: the state comes from the window or module that owns the command
+  // (the editor, the debug bar and dialogs, the source browser, the frame's
+  // window commands).
+  UpdateRule update = nullptr;
 };
 
 // Ids of the commands the frame implements itself.

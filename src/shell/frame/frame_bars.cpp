@@ -145,6 +145,8 @@ void FrameBars::BoxCreated(unsigned controlId) {
   if (controlId == kFindBoxControl) {
     box->setObjectName("FindBox");
     box->setInsertPolicy(QComboBox::NoInsert);
+    // The history stays in the list; a typed prefix is searched as typed.
+    box->setCompleter(nullptr);
   } else {
     box->setObjectName("TargetBox");
     connect(box, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {

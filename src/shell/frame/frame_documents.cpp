@@ -64,11 +64,15 @@ void CMainFrame::OnFileOpen() {
   std::vector<std::string> filters;
   for (const FileFilterEntry& e : ParseFileFilter(kOpenFileFilter)) filters.push_back(DialogNameFilter(e));
   int index = m_openFilterIndex;
+  // Until a file is chosen in this run, the dialog starts in the project's
+  // folder (else in the current one).
+  std::string folder = m_openFolder;
+  if (ProjectRec* p = m_app.Project(); folder.empty() && p) folder = p->folder.str();
   std::string path;
   if (m_chooseSourceFile) {
-    path = m_chooseSourceFile(m_openFolder, filters, &index);
+    path = m_chooseSourceFile(folder, filters, &index);
   } else {
-    QFileDialog dialog(this, "Open File", ToQString(m_openFolder));
+    QFileDialog dialog(this, "Open File", ToQString(folder));
     dialog.setFileMode(QFileDialog::ExistingFile);
     QStringList names;
     for (const std::string& f : filters) names << ToQString(f);

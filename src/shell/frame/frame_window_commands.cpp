@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QStyle>
 #include <QUrl>
+#include <algorithm>
 #include <vector>
 
 #include "editor/document/editor_document.h"
@@ -284,10 +285,21 @@ void CMainFrame::UpdateWindowMenu(QMenu* menu) {
   }
   const QList<QMdiSubWindow*> list = MdiClient()->subWindowList();
   if (list.isEmpty()) return;
+  // The windows are numbered on from the numbered items above them (the
+  // recent workspaces), so that no two items share a digit; a number past 9
+  // has no mnemonic.
+  int first = 1;
+  for (QAction* a : menu->actions()) {
+    const QString t = a->text();
+    if (t.size() > 1 && t[0] == QLatin1Char('&') && t[1].isDigit()) first = std::max(first, t[1].digitValue() + 1);
+  }
   QAction* sep = menu->addSeparator();
   sep->setProperty("pm2WindowList", true);
   for (int i = 0; i < list.size() && kFirstMdiChild + CommandId(i) <= kLastMdiChild; ++i) {
-    QAction* a = menu->addAction(QString("&%1 %2").arg(i + 1).arg(list[i]->windowTitle()));
+    const int number = first + i;
+    QString title = list[i]->windowTitle();
+    title.replace(QLatin1Char('&'), QLatin1String("&&"));
+    QAction* a = menu->addAction(QString(number <= 9 ? "&%1 %2" : "%1 %2").arg(number).arg(title));
     a->setData(uint(kFirstMdiChild + CommandId(i)));
     // Only the active window carries a mark; the others show none (an
     // empty check box beside each would read as a mark too).

@@ -1,7 +1,7 @@
 // The workspace manager on the main frame: the workspace commands of the
-// Window menu save and reopen a layout (the main window's placement, the
-// bars and toolbars) under a name. The project's editor windows come and go
-// with the project, so a workspace keeps no documents of its own.
+// Window menu save and reopen, under a name, the layout (the main window's
+// placement, the bars and toolbars) and the open text documents (which
+// files, where their windows are, which is active).
 #pragma once
 
 #include <QObject>

@@ -53,6 +53,7 @@
 #include "toolkit/frames/status_bar.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/menus/menu_builder.h"
+#include "builder/driver/toolset_folders.h"
 #include "toolkit/toolbars/toolbar_manager.h"
 
 namespace pm2 {
@@ -145,12 +146,22 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
       if (auto* view = dynamic_cast<EditorView*>(v)) return view->GotoListingLine(n, quotedName) != 0;
     return false;
   };
-  // Include files of the context menu: looked for in the project's folders.
+  // Include files of the context menu: looked for in the project's folders
+  // and the current target's toolset (its INC folder, the device's folder
+  // below it, and the system include folder beside its programs).
   ctx.includeContext = [this](IncludeContext* inc) {
     ProjectRec* p = m_app.Project();
     if (!p || !p->curTarget) return false;
+    const TargetRec& t = *p->curTarget;
     inc->projectFolder = p->folder.str();
-    inc->toolset = int(p->curTarget->toolset);
+    inc->toolset = int(t.toolset);
+    const AppState& app = m_app.State();
+    if (t.toolset < kToolsetCount && app.m_pToolsetInfo[t.toolset])
+      inc->toolsetRoot = app.m_pToolsetInfo[t.toolset]->rootFolder;
+    std::string device = !t.ORGREG.empty() ? t.ORGREG.str() : t.ENVREG.str();
+    if (!device.empty()) inc->includeSub1 = device + "\\";
+    std::string system;
+    if (GetToolsetIncludeFolder(app, &system)) inc->systemIncludeFolder = inc->toolsetIncludeFolder = system;
     return true;
   };
   ctx.openStored = [this](const std::string& stored, std::string* local) {
@@ -671,9 +682,14 @@ void CMainFrame::ShowStatusText(const std::string& text) {
   if (m_status) m_status->SetWindowText(text);
 }
 
+// The toolset whose editor settings (keywords, colours) a document takes:
+// the current target's. Without one, the ARM tool chain the environment
+// selects, so a C or assembler file opened on its own is coloured too.
 int CMainFrame::TargetToolset() const {
   ProjectRec* p = m_app.Project();
-  return p && p->curTarget ? int(p->curTarget->toolset) : 100;
+  if (p && p->curTarget) return int(p->curTarget->toolset);
+  const EnvironmentInfo* env = m_app.State().m_pEnvironment;
+  return env && env->armSelect == 1 ? kToolsetArmAds : kToolsetArmGnu;
 }
 
 int CMainFrame::FileTypeOfName(const std::string& path) const {

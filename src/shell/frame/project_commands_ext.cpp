@@ -4,10 +4,12 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QVBoxLayout>
+#include <filesystem>
 #include <fstream>
 
 #include "builder/driver/toolset_folders.h"
 #include "editor/document/editor_document.h"
+#include "platform/atomic_file.h"
 #include "platform/win_path.h"
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/device_db_editor.h"
@@ -145,12 +147,22 @@ void ProjectCommandsExt::OnNewProject() {
   m_app.AddRecentProject(file);
   // The writer keeps the name of a file that is there: the new one takes
   // its place under the typed name.
-  if (!StatFile(ToForwardSlashes(file)).exists) std::ofstream(ToForwardSlashes(file), std::ios::binary);
+  const std::string onDisk = ToForwardSlashes(file);
+  const bool placeholder = !StatFile(onDisk).exists;
+  if (placeholder) std::ofstream(onDisk, std::ios::binary);
   Refill();
   m_created = 1;
   if (OnSelectDevice() == 1) OfferStartupFile();
   // The project exists on disk from now on, as the user named it.
   m_app.SaveProject();
+  // The first save backed up the empty placeholder: a new project has no
+  // earlier version to keep.
+  if (placeholder) {
+    const std::string backup = BackupNameOf(onDisk);
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(backup, ec) && std::filesystem::file_size(backup, ec) == 0)
+      std::filesystem::remove(backup, ec);
+  }
   Refill();
 }
 

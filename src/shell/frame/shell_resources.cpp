@@ -34,10 +34,10 @@ ITEM 57634 "&Copy\tCtrl+C"
 ITEM 57637 "&Paste\tCtrl+V"
 SEPARATOR
 ITEM 35071 "&Indent Selected Text"
-ITEM 35070 "&Unindent Selected Text"
+ITEM 35070 "Unin&dent Selected Text"
 SEPARATOR
 ITEM 57636 "&Find...\tCtrl+F"
-ITEM 35056 "Find in F&iles..."
+ITEM 35056 "Find in File&s..."
 END
 )RC";
 
@@ -68,18 +68,18 @@ ITEM 57634 "&Copy\tCtrl+C"
 ITEM 57637 "&Paste\tCtrl+V"
 SEPARATOR
 ITEM 35071 "&Indent Selected Text"
-ITEM 35070 "&Unindent Selected Text"
+ITEM 35070 "Unin&dent Selected Text"
 SEPARATOR
-ITEM 45027 "&Toggle Bookmark\tCtrl+F2"
+ITEM 45027 "Toggle &Bookmark\tCtrl+F2"
 ITEM 45028 "&Next Bookmark\tF2"
-ITEM 45029 "&Previous Bookmark\tShift+F2"
+ITEM 45029 "Pre&vious Bookmark\tShift+F2"
 ITEM 45030 "C&lear All Bookmarks"
 SEPARATOR
 ITEM 57636 "&Find...\tCtrl+F"
 ITEM 57641 "R&eplace...\tCtrl+H"
 ITEM 35089 "&Matching Brace\tCtrl+E"
 ITEM 35130 "&Go To Line...\tCtrl+G"
-ITEM 35056 "Find in F&iles..."
+ITEM 35056 "Find in File&s..."
 END
 )RC";
 
@@ -105,8 +105,8 @@ ITEM 35418 "Serial Window #&3"
 ITEM 35073 "Toolbo&x"
 ITEM 35081 "Periodic Window &Update"
 SEPARATOR
-ITEM 35409 "Include &Dependencies"
-ITEM 32705 "W&orkbook Mode"
+ITEM 35409 "I&nclude Dependencies"
+ITEM 32705 "Wor&kbook Mode"
 ITEM 32763 "Op&tions..."
 END
 POPUP "&Project"
@@ -119,7 +119,7 @@ ITEM 32704 "&Components, Environment, Books..."
 ITEM 32712 "Select &Device for Target..."
 ITEM 35085 "R&emove Item"
 ITEM 35000 "Add &Files to Group..."
-ITEM 35051 "Options for &Target...\tAlt+F7"
+ITEM 35051 "Options for Tar&get...\tAlt+F7"
 ITEM 35140 "File E&xtensions..."
 SEPARATOR
 ITEM 32720 "&Build Target\tF7"
@@ -166,7 +166,7 @@ ITEM 35110 "Setup &Easy-Case..."
 ITEM 35112 "Start/Stop Easy-&Case"
 ITEM 35111 "Show File (Line)"
 SEPARATOR
-ITEM 35095 "&Customize Tools Menu..."
+ITEM 35095 "Cus&tomize Tools Menu..."
 END
 POPUP "&SVCS"
 ITEM 35113 "&Configure Version Control..."

@@ -221,7 +221,9 @@ void FillRecentWorkspaceMenu(QMenu* menu, SECMDIFrameWnd* frame, const SECWorksp
   for (const RecentMenuItem& item : mgr.RecentMenu()) {
     auto* a = new QAction(ToQString(item.text), menu);
     a->setProperty("pm2RecentWorkspace", true);
-    a->setData(item.id);
+    // No command id in the action's data: a menu bar runs the id an action
+    // carries, and the command would run twice (the second opening closes
+    // the windows the first opened).
     a->setEnabled(item.enabled);
     a->setCheckable(item.checked);
     a->setChecked(item.checked);

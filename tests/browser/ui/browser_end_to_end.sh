@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The source browser end to end on the X11 platform under Xvfb: starts
-# <build>/root/PM2/pelmora2 on a 51-family project built with the stand-in
+# <build>/test-root/PM2/pelmora2 on a 51-family project built with the stand-in
 # tools (their objects carry browse records), opens View > Source Browser,
 # moves to the File Outline box with Alt+O (Util.c's outline lists what it
 # defines), selects a symbol, goes to its definition with Enter, then to a reference

@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <fstream>
+#include <map>
 #include <tuple>
 
 #include "toolkit/qt_test_app.h"
@@ -306,6 +307,71 @@ TEST_F(IdeTest, IncludeFilesAndTheContextMenu) {
   EXPECT_EQ("#include <reg51.h>\r\n#include \"gone.h\"\r\nint x;\r\n", Text());
 }
 
+// The context menu offers to include the target's register header only
+// where the compiler would find it: in the project's folder, the
+// toolset's INC folder or the device's folder below it. A header found
+// nowhere is greyed with the reason, and the command inserts nothing.
+struct RegisterHeaderRow {
+  const char* name;
+  const char* placedIn;  // below the test folder; "" for nowhere
+  bool offered;
+};
+
+class RegisterHeader : public IdeTest, public ::testing::WithParamInterface<RegisterHeaderRow> {};
+
+TEST_P(RegisterHeader, IsOfferedOnlyWhenItResolves) {
+  const RegisterHeaderRow& r = GetParam();
+  ::mkdir((m_dir / "tools").c_str(), 0755);
+  ::mkdir((m_dir / "tools/INC").c_str(), 0755);
+  ::mkdir((m_dir / "tools/INC/Philips").c_str(), 0755);
+  ::mkdir((m_dir / "project").c_str(), 0755);
+  if (*r.placedIn) std::ofstream(m_dir / r.placedIn) << "#define REG 1\r\n";
+  m_ctx.includeContext = [this](IncludeContext* c) {
+    c->toolsetRoot = m_dir / "tools/";
+    c->projectFolder = m_dir / "project/";
+    c->includeSub1 = "Philips\\";
+    c->toolset = 3;
+    return true;
+  };
+  m_ctx.openStored = [](const std::string& stored, std::string* local) {
+    *local = stored;
+    std::replace(local->begin(), local->end(), '\\', '/');
+    struct stat st {};
+    return ::stat(local->c_str(), &st) == 0;
+  };
+  m_ctx.registerHeader = [] { return std::string("LPC213x.h"); };
+  m_path = m_dir / "project/main.c";
+  EditorView& v = Open("int x;\r\n");
+  QMenu menu;
+  v.BuildContextMenu(menu);
+  std::map<std::string, bool> items;
+  for (QAction* a : menu.actions())
+    if (!a->isSeparator()) items[a->text().toStdString()] = a->isEnabled();
+  const std::string offer = "Insert '#include <LPC213x.h>'";
+  const std::string greyed = offer + " (not on the target's include paths)";
+  if (r.offered) {
+    EXPECT_TRUE(items.count(offer) && items[offer]);
+    EXPECT_FALSE(items.count(greyed));
+  } else {
+    EXPECT_FALSE(items.count(offer));
+    ASSERT_TRUE(items.count(greyed));
+    EXPECT_FALSE(items[greyed]);
+  }
+  EXPECT_EQ(r.offered, v.IsViewCommandEnabled(kCmdInsertInclude));
+  v.RunViewCommand(kCmdInsertInclude);
+  EXPECT_EQ(r.offered ? "#include <LPC213x.h>\r\nint x;\r\n" : "int x;\r\n", Text());
+}
+
+const RegisterHeaderRow kRegisterHeaderRows[] = {
+    {"InTheProjectFolder", "project/LPC213x.h", true},
+    {"InTheToolsetsIncFolder", "tools/INC/LPC213x.h", true},
+    {"InTheDevicesFolder", "tools/INC/Philips/LPC213x.h", true},
+    {"Nowhere", "", false},
+    {"OnlyInAFolderNoSearchNames", "tools/LPC213x.h", false},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, RegisterHeader, ::testing::ValuesIn(kRegisterHeaderRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(IdeTest, SplitPanesKeepInStep) {
   std::string wide;
   for (int i = 1; i <= 100; ++i) wide += std::string(200, 'a' + char(i % 26)) + "\r\n";
@@ -437,6 +503,51 @@ TEST_F(IdeTest, FindDialogFindsReplacesAndKeepsItsHistory) {
   QTest::keyClick(d, Qt::Key_Escape);
   EXPECT_FALSE(v.IsFindDialogOpen());
 }
+
+// A field of the Replace dialog typed into while its history holds an
+// entry that extends the typed text in another case: the field keeps what
+// was typed, and that is what is searched.
+struct TypedFieldRow {
+  const char* name;
+  bool replaceField;
+  const char* history;  // the newest entry of the field's history
+  const char* typed;
+  Qt::Key after;        // pressed after the text (none: Qt::Key_unknown)
+};
+
+class TypedField : public IdeTest, public ::testing::WithParamInterface<TypedFieldRow> {};
+
+TEST_P(TypedField, KeepsTheTypedTextAgainstItsHistory) {
+  const TypedFieldRow& r = GetParam();
+  m_store.WriteProfileString(kFindSection, "Find 1", r.replaceField ? "Serial" : r.history);
+  m_store.WriteProfileString(kFindSection, "Replace 1", r.replaceField ? r.history : "x");
+  EditorView& v = Open("Serial_Init();\r\nSerial(1);\r\npad = 0;\r\n");
+  v.RunViewCommand(kCmdEditReplace);
+  EditFindDialog* d = v.FindDialog();
+  ASSERT_NE(nullptr, d);
+  QComboBox* field = r.replaceField ? d->ReplaceCombo() : d->FindCombo();
+  ASSERT_NE(nullptr, field->lineEdit());
+  field->lineEdit()->clear();
+  // Tabbed into (the field's completer, if any, works from its focus on).
+  QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(field->lineEdit(), &in);
+  QTest::keyClicks(field->lineEdit(), r.typed);
+  if (r.after != Qt::Key_unknown) QTest::keyClick(field->lineEdit(), r.after);
+  EXPECT_EQ(r.typed, field->currentText().toStdString());
+  EXPECT_EQ(r.history, field->itemText(0).toStdString()) << "the history stays in the list";
+  if (!r.replaceField) {
+    d->FindNext();
+    EXPECT_EQ(r.typed, v.Engine().GetSelectedText(nullptr));
+    EXPECT_EQ(r.typed, m_store.GetProfileString(kFindSection, "Find 1", ""));
+  }
+}
+
+const TypedFieldRow kTypedFieldRows[] = {
+    {"FindWhat", false, "Serial_Init", "Serial", Qt::Key_unknown},
+    {"ReplaceWithThenTab", true, "padding", "PAD", Qt::Key_Tab},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, TypedField, ::testing::ValuesIn(kTypedFieldRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IdeTest, PrintsToPdfWithHeaderAndFooter) {
   m_store.WriteProfileString(kPageSetupSection, "Header", "&f printed %Y");

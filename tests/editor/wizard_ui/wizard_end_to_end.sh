@@ -11,7 +11,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
 e2e_need Xvfb xdotool arm-none-eabi-size
-[ -x "$build/root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
+[ -x "$build/test-root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
 e2e_in_xvfb "$@"
 e2e_start_work pm2wizard wizard
 shot_delay=0.6

@@ -2,7 +2,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -351,6 +354,38 @@ TEST(StartupEnvironmentTest, MissingFileLeavesDefaultsAndNoToolsets) {
   for (ToolsetInfo* t : app.m_pToolsetInfo) EXPECT_EQ(t, nullptr);
   ASSERT_EQ(theEnvironment().deviceDatabases.size(), 1u);
   EXPECT_FALSE(theEnvironment().fileRead);
+}
+
+// The program in the build tree's root never runs a test's stand-in tool
+// (tools/standin): every folder its TOOLS.INI names for a toolset holds
+// none, whatever was built or run before. A stand-in reads PM2_STANDIN,
+// which no real tool does.
+TEST(StartupEnvironmentTest, TheBuildTreesToolFoldersHoldNoStandIn) {
+  const char* bin = std::getenv("PM2_TEST_BIN");
+  if (!bin) GTEST_SKIP() << "run through ctest to know the build tree";
+  AppState app;
+  SetupInstallPaths(app, std::string(bin) + "/root/PM2/pelmora2");
+  ASSERT_TRUE(LoadStartupEnvironment(app));
+  const std::string mark = "PM2_STANDIN";
+  std::vector<std::string> standIns;
+  int folders = 0;
+  for (int id = 0; id < kToolsetCount; ++id) {
+    ASSERT_NE(app.m_pToolsetInfo[id], nullptr) << id;
+    for (const std::string& folder : {app.m_pToolsetInfo[id]->rootFolder, app.m_pToolsetInfo[id]->secondFolder}) {
+      if (folder.empty()) continue;
+      ASSERT_TRUE(fs::is_directory(folder)) << folder;
+      ++folders;
+      // Links (the GNU tools, their include folder) lead to real tools.
+      for (const fs::directory_entry& e : fs::recursive_directory_iterator(folder)) {
+        if (!e.is_regular_file() || e.is_symlink()) continue;
+        std::ifstream in(e.path(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (bytes.find(mark) != std::string::npos) standIns.push_back(e.path().string());
+      }
+    }
+  }
+  EXPECT_GE(folders, kToolsetCount);
+  EXPECT_EQ(std::vector<std::string>{}, standIns);
 }
 
 TEST(StartupEnvironmentTest, TheBuildTreeInstallationHasEveryToolsetAndTheGnuTools) {

@@ -4,6 +4,11 @@
 // their interfaces.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -14,6 +19,8 @@
 #include "shell/frame/frame_startup.h"
 #include "shell/frame/main_frame.h"
 #include "shell/frame/shell_resources.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
 #include "toolkit/core/resources.h"
 
 namespace pm2 {
@@ -58,6 +65,92 @@ TEST_F(FrameCompletenessTest, EveryOfferedCommandHasAHandler) {
     if (!f->HasHandler(id)) missing.push_back(std::to_string(id));
   EXPECT_EQ(::testing::PrintToString(missing), "{}") << "commands without a handler";
 }
+
+// The items of the menus by drop-down: the popup's text and its items.
+std::vector<std::pair<std::string, CommandId>> MenuItems(unsigned menu) {
+  std::vector<std::pair<std::string, CommandId>> out;
+  std::function<void(const std::string&, const std::vector<MenuEntry>&)> walk =
+      [&](const std::string& popup, const std::vector<MenuEntry>& entries) {
+        for (const MenuEntry& e : entries) {
+          if (e.kind == MenuEntry::Kind::Item) out.emplace_back(popup, e.id);
+          if (e.kind == MenuEntry::Kind::Popup) walk(popup.empty() ? e.text : popup, e.children);
+        }
+      };
+  if (const auto* m = ShellResources().Menu(menu)) walk("", *m);
+  return out;
+}
+
+// The states a new user meets the menus in.
+enum class MenuState { kNoProject, kProject, kProjectEditor, kTextWithoutProject };
+struct MenuStateRow {
+  const char* name;
+  MenuState state;
+};
+
+class MenuWalk : public test::ExampleFrameTest, public ::testing::WithParamInterface<MenuStateRow> {};
+
+// In each state every item of both menus has a handler, and a greyed one
+// tells on the status line what it does or why it is greyed. Without a
+// project, every item of the Project and Flash menus that is offered shows
+// a window or a message when chosen: none does nothing at all.
+TEST_P(MenuWalk, EveryItemActsIsGreyedOrSaysWhy) {
+  const MenuState state = GetParam().state;
+  const bool project = state == MenuState::kProject || state == MenuState::kProjectEditor;
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, project ? dir + "Blinky.pm2" : "", root + "PM2/pelmora2");
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  if (state == MenuState::kProjectEditor || state == MenuState::kTextWithoutProject)
+    ASSERT_NE(OpenActive(f, dir + "LED.c", 1), nullptr);
+  std::vector<std::string> faults;
+  for (unsigned menu : {kMainMenuId, kEditorMenuId})
+    for (const auto& [popup, id] : MenuItems(menu)) {
+      const CommandState st = f->QueryCommand(id);
+      if (!f->HasHandler(id)) faults.push_back(popup + " " + std::to_string(id) + ": no handler");
+      if (!st.enabled && st.greyedReason.empty() && CommandPrompt(id).empty())
+        faults.push_back(popup + " " + std::to_string(id) + ": greyed without a word");
+    }
+  if (state == MenuState::kNoProject) {
+    // Whatever the command opens is closed again at once; what counts is
+    // that something showed.
+    int shown = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != f && w->isVisible() && (w->isModal() || w->isWindow()) && !w->property("pm2Before").toBool()) {
+          ++shown;
+          w->close();
+        }
+    });
+    for (const auto& [popup, id] : MenuItems(kMainMenuId)) {
+      if (popup != "&Project" && popup != "F&lash") continue;
+      if (!f->QueryCommand(id).enabled || (id >= 32804 && id <= 32813)) continue;
+      for (QWidget* w : QApplication::topLevelWidgets()) w->setProperty("pm2Before", w->isVisible());
+      shown = 0;
+      const std::string before = f->Status()->GetWindowText();
+      f->Status()->SetWindowText("");
+      closer.start(50);
+      f->ExecuteCommand(id);
+      QTest::qWait(150);
+      closer.stop();
+      const std::string said = f->Status()->GetWindowText();
+      if (shown == 0 && said.empty())
+        faults.push_back(popup + " " + std::to_string(id) + ": offered, but nothing happens");
+      f->Status()->SetWindowText(before);
+    }
+  }
+  EXPECT_EQ(faults, std::vector<std::string>{});
+}
+
+const MenuStateRow kMenuStates[] = {
+    {"NoProject", MenuState::kNoProject},
+    {"ExampleOpen", MenuState::kProject},
+    {"ExampleWithAnEditor", MenuState::kProjectEditor},
+    {"TextWithoutAProject", MenuState::kTextWithoutProject},
+};
+INSTANTIATE_TEST_SUITE_P(States, MenuWalk, ::testing::ValuesIn(kMenuStates),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Whether a class declares its own version of an interface operation: the
 // type of &Class::Op names the class that declares it.

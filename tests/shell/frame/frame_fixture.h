@@ -85,7 +85,7 @@ class ExampleFrameTest : public ::testing::Test {
   void SetUp() override {
     namespace fs = std::filesystem;
     const char* bin = std::getenv("PM2_TEST_BIN");
-    root = std::string(bin ? bin : "") + "/root/";
+    root = std::string(bin ? bin : "") + "/test-root/";
     std::string pattern = (fs::temp_directory_path() / "pm2frame_XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir = pattern + "/";

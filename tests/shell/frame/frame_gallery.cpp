@@ -58,7 +58,7 @@ int Run(const std::string& build, const std::string& source) {
     SettingsStore settings(work + "/settings.ini");
     ShellRuntime runtime(settings);
     FrameStartup ports(runtime, settings, false);
-    runtime.App().InitInstance(ports, work + "/Blinky.pm2", build + "/root/PM2/pelmora2");
+    runtime.App().InitInstance(ports, work + "/Blinky.pm2", build + "/test-root/PM2/pelmora2");
     CMainFrame* f = ports.Frame();
     if (!f) return 1;
     f->resize(1000, 700);

@@ -12,10 +12,12 @@
 #include <QScrollBar>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "editor/document/editor_document.h"
@@ -283,6 +285,63 @@ TEST_F(FrameWindowTest, TheWindowMenuOpensTwiceWithOneListOfWindows) {
     menu->close();
     ASSERT_TRUE(test::WaitFor([menu] { return !menu->isVisible(); }, 5000));
   }
+}
+
+// With a recent workspace listed in the Window menu ("&1 Debug"), the list
+// of windows numbers on from it: no two items of the menu share a mnemonic.
+TEST_F(FrameWindowTest, TheWindowListNumbersOnFromTheRecentWorkspaces) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->Workspace(), nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  f->OpenFileAndShow(dir + "Timer.c", 0, 0);
+  ASSERT_TRUE(f->Workspace()->Manager().SaveWorkspace("Debug"));
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  QMenu* menu = nullptr;
+  int windowPopup = -1;
+  for (int i = 0; i < int(bar->Model().Rows().size()) && !menu; ++i) {
+    const MenuBarRow& row = bar->Model().Rows()[std::size_t(i)];
+    if (!row.IsPopup() || !bar->Model().IsVisible(i)) continue;
+    for (const MenuEntry& e : row.entry->children)
+      if (e.kind == MenuEntry::Kind::Item && e.id == 57650) {
+        windowPopup = i;
+        bar->OpenPopup(i, false);
+        menu = bar->OpenMenu();
+      }
+  }
+  ASSERT_NE(menu, nullptr);
+  ASSERT_TRUE(test::WaitFor([menu] { return menu->isVisible(); }, 5000));
+  std::map<QChar, std::string> first;
+  std::vector<std::string> shared, texts;
+  for (QAction* a : menu->actions()) {
+    const QString t = a->text();
+    if (a->isSeparator() || t.isEmpty()) continue;
+    texts.push_back(t.toStdString());
+    const int amp = t.indexOf(QRegularExpression("&[^&]"));
+    if (amp < 0) continue;
+    const QChar c = t[amp + 1].toUpper();
+    if (!first.emplace(c, t.toStdString()).second) shared.push_back(first[c] + " | " + t.toStdString());
+  }
+  EXPECT_EQ(shared, std::vector<std::string>{}) << ::testing::PrintToString(texts);
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "&1 Debug"), texts.end()) << ::testing::PrintToString(texts);
+  // Chosen from the menu after Close All, the workspace brings its windows back.
+  f->ExecuteCommand(35129);
+  menu->close();
+  ASSERT_TRUE(test::WaitFor([menu] { return !menu->isVisible(); }, 5000));
+  ASSERT_EQ(f->Editors().Count(), 0);
+  bar->OpenPopup(windowPopup, false);
+  menu = bar->OpenMenu();
+  ASSERT_TRUE(test::WaitFor([menu] { return menu->isVisible(); }, 5000));
+  QAction* recent = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text() == "&1 Debug") recent = a;
+  ASSERT_NE(recent, nullptr);
+  recent->trigger();
+  menu->close();
+  // The command runs once: run again, it would close the windows it opened.
+  QTest::qWait(300);
+  EXPECT_EQ(f->Editors().Count(), 2);
 }
 
 // Peripheral Help follows its own rule: enabled and named after the current
@@ -580,6 +639,41 @@ TEST_F(FrameWindowTest, AWorkspaceSavesAndReopensTheLayout) {
   EXPECT_EQ(f->Editors().Count(), 1);
 }
 
+
+// A workspace is the open document windows as well as the layout: saved
+// with three files open, one moved and another active, and opened again
+// after all were closed, it brings back the same files, the moved window
+// where it was, and the same active one.
+TEST_F(FrameWindowTest, AWorkspaceReopensItsDocumentWindows) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->Workspace(), nullptr);
+  SECWorkspaceManagerEx& mgr = f->Workspace()->Manager();
+  f->ExecuteCommand(35129);  // Close All: only what the test opens
+  const std::vector<std::string> files = {"Blinky.c", "LED.c", "Timer.h"};
+  for (const std::string& name : files) f->OpenFileAndShow(dir + name, 0, 0);
+  ASSERT_EQ(f->Editors().Count(), 3);
+  QMdiSubWindow* led = f->Editors().SheetOf(f->Editors().Find(dir + "LED.c"));
+  ASSERT_NE(led, nullptr);
+  led->showNormal();
+  led->setGeometry(QRect(40, 30, 300, 200));
+  const QRect placed = led->geometry();
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);  // the active one
+  ASSERT_TRUE(mgr.SaveWorkspace("Three")) << mgr.LastError();
+  f->ExecuteCommand(35129);
+  ASSERT_EQ(f->Editors().Count(), 0);
+  EXPECT_TRUE(f->ExecuteCommand(kIdWorkspaceRecentFirst));
+  EXPECT_EQ(mgr.CurrentName(), "Three");
+  std::vector<std::string> open;
+  for (const EditorDocument* d : f->Editors().Documents().Documents()) open.push_back(d->FileName());
+  std::sort(open.begin(), open.end());
+  EXPECT_EQ(open, (std::vector<std::string>{"Blinky.c", "LED.c", "Timer.h"}));
+  EXPECT_EQ(f->Editors().ActiveTitle(), "Blinky.c");
+  QMdiSubWindow* ledAgain = f->Editors().SheetOf(f->Editors().Find(dir + "LED.c"));
+  ASSERT_NE(ledAgain, nullptr);
+  EXPECT_EQ(ledAgain->geometry(), placed);
+}
 
 // The text of the menu item of a command, from whichever drop-down holds it.
 std::string MenuItemText(CMainFrame* f, unsigned id) {

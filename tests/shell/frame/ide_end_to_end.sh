@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The program end to end on the X11 platform under Xvfb: starts
-# <build>/root/PM2/pelmora2 on a copy of the example, builds with F7, breaks
+# <build>/test-root/PM2/pelmora2 on a copy of the example, builds with F7, breaks
 # a source file and builds again, jumps to the error line with a double
 # click, closes and starts again; every step is a PNG in <build>/gallery/ide.
 #   ide_end_to_end.sh <build> <source> <screen_grab>

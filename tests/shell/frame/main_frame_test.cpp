@@ -302,6 +302,9 @@ TEST_F(MainFrameTest, EditCommandsReachTheActiveEditorAndSaveWritesIt) {
 
 // The editor's context menu offers the current target's register header
 // (the example's device names LPC213x.h) and inserts it at the caret line.
+// The context menu offers the target's register header once it is found
+// on the target's include paths (here the project's folder); before, the
+// entry is greyed and says why.
 TEST_F(MainFrameTest, EditorMenuInsertsTheTargetsRegisterHeader) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
@@ -309,11 +312,23 @@ TEST_F(MainFrameTest, EditorMenuInsertsTheTargetsRegisterHeader) {
   EditorView* edit = f->Editors().Open(dir + "Timer.h");
   ASSERT_NE(edit, nullptr);
   edit->Engine().GotoLine(2, 0);
+  auto entry = [edit](const QString& text, QMenu& menu) -> QAction* {
+    edit->BuildContextMenu(menu);
+    for (QAction* a : menu.actions())
+      if (a->text() == text) return a;
+    return nullptr;
+  };
+  {
+    QMenu menu;
+    EXPECT_EQ(entry("Insert '#include <LPC213x.h>'", menu), nullptr);
+    QMenu greyedMenu;
+    QAction* greyed = entry("Insert '#include <LPC213x.h>' (not on the target's include paths)", greyedMenu);
+    ASSERT_NE(greyed, nullptr);
+    EXPECT_FALSE(greyed->isEnabled());
+  }
+  std::ofstream(dir + "LPC213x.h") << "#define REG 1\n";
   QMenu menu;
-  edit->BuildContextMenu(menu);
-  QAction* insert = nullptr;
-  for (QAction* a : menu.actions())
-    if (a->text() == "Insert '#include <LPC213x.h>'") insert = a;
+  QAction* insert = entry("Insert '#include <LPC213x.h>'", menu);
   ASSERT_NE(insert, nullptr);
   ASSERT_TRUE(insert->isEnabled());
   insert->trigger();
@@ -678,7 +693,7 @@ TEST_F(MainFrameTest, DocumentsAreFoundByNameAndTheActiveFileTellsItsCaret) {
   EXPECT_GT(pos.column, 0);
 }
 
-TEST_F(MainFrameTest, OpenFileOffersTheFiltersAndKeepsFolderAndFilter) {
+TEST_F(MainFrameTest, OpenFileStartsInTheProjectsFolderAndKeepsFolderAndFilter) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
@@ -703,12 +718,35 @@ TEST_F(MainFrameTest, OpenFileOffersTheFiltersAndKeepsFolderAndFilter) {
   f->ExecuteCommand(cmd::kFileOpen);
   f->ExecuteCommand(cmd::kFileOpen);
   ASSERT_EQ(folders.size(), 3u);
-  EXPECT_EQ(folders[0], "");
+  std::error_code ec;
+  EXPECT_TRUE(fs::equivalent(folders[0], dir, ec)) << "the project's folder first, not " << folders[0];
   EXPECT_EQ(indexes[0], 0);
   EXPECT_EQ(fs::path(folders[1]), fs::path(dir).parent_path());
   EXPECT_EQ(indexes[1], 3);
   EXPECT_EQ(folders[2], folders[1]);
   EXPECT_EQ(f->Editors().Count(), 1);
+}
+
+// A source file opened with no project open takes the editor settings of
+// its language (the C keywords and colours), as it does in a project; a
+// file of no known language keeps the default ones.
+TEST_F(MainFrameTest, AFileOpenedWithoutAProjectIsColouredAsItsLanguage) {
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(s.App().Project(), nullptr);
+  std::ofstream(dir + "notes.txt") << "plain\n";
+  const struct {
+    const char* file;
+    const char* section;
+  } rows[] = {{"LED.c", "Editor\\CArmC"}, {"Startup.s", "Editor\\CArmA"}, {"notes.txt", "Editor\\Default Files"}};
+  for (const auto& r : rows) {
+    f->OpenFileAndShow(dir + r.file, 0, 0);
+    const EditorDocument* doc = f->Editors().Find(dir + r.file);
+    ASSERT_NE(doc, nullptr) << r.file;
+    EXPECT_EQ(doc->Section(), r.section) << r.file;
+  }
 }
 
 TEST_F(MainFrameTest, ToolHelpShowsTheHelpFileOrBeeps) {

@@ -178,6 +178,8 @@ TEST_F(NewProjectDialogsTest, StartupFileNoAndAlreadyPresent) {
     }
     ProjectRec* p = s.App().Project();
     ASSERT_NE(p, nullptr) << r.name;
+    EXPECT_TRUE(fs::exists(folder + "P.pm2")) << r.name;
+    EXPECT_FALSE(fs::exists(folder + "P_pm2.Bak")) << r.name << ": a new project has nothing to back up";
     EXPECT_EQ(p->firstGroup->firstFile != nullptr, r.added) << r.name;
     if (r.content) {
       EXPECT_EQ(ReadFile(folder + "Startup.s"), r.content) << r.name;

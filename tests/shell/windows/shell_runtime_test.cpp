@@ -46,7 +46,7 @@ class ShellRuntimeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string bin = std::getenv("PM2_TEST_BIN") ? std::getenv("PM2_TEST_BIN") : "";
-    root = bin + "/root/";
+    root = bin + "/test-root/";
     if (!fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc"))
       GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
     std::string pattern = (fs::temp_directory_path() / "pm2runtime_XXXXXX").string();
