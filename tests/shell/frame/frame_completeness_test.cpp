@@ -101,8 +101,9 @@ TEST_P(MenuWalk, EveryItemActsIsGreyedOrSaysWhy) {
   ASSERT_TRUE(s.started);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
-  if (state == MenuState::kProjectEditor || state == MenuState::kTextWithoutProject)
+  if (state == MenuState::kProjectEditor || state == MenuState::kTextWithoutProject) {
     ASSERT_NE(OpenActive(f, dir + "LED.c", 1), nullptr);
+  }
   std::vector<std::string> faults;
   for (unsigned menu : {kMainMenuId, kEditorMenuId})
     for (const auto& [popup, id] : MenuItems(menu)) {
