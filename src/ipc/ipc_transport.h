@@ -68,6 +68,10 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   bs_InterProcessEventHandler(const IpcNamespace& ns, EventSink& sink, const dtc_EventFactory& factory,
                               IpcTransportOptions options);
   bool AttachObjects(std::string* err);
+  // Checked before the mapping is used: false when it must not be touched
+  // (cut short by another process and not restorable). A cut that was
+  // restored is reported and the own slot is started afresh.
+  bool MappingUsable();
   // A layout version word that is not this layout's: true when it was put
   // right (and a slot may be claimed).
   bool VersionPutRight();
@@ -94,6 +98,7 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   bool m_counted = false;
   std::thread m_receiver;
   std::atomic<bool> m_stop {false};
+  std::atomic<bool> m_damaged {false};  // the mapping was cut and restored
   std::vector<uint8_t> m_scratch;
   std::array<std::atomic<bool>, kIpcSlotCount> m_errorFileWritten {};
 };

@@ -42,11 +42,15 @@ class AddInWaitFilter : public QObject {
   bool Escaped() const { return m_escaped; }
   bool eventFilter(QObject* watched, QEvent* e) override {
     switch (e->type()) {
+      case QEvent::ShortcutOverride:
+        // Accepted: the key then comes as a key press rather than as a
+        // shortcut of the window (Esc has one), which would take it first.
+        e->accept();
+        [[fallthrough]];
       case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) m_escaped = true;
         return true;
       case QEvent::KeyRelease:
-      case QEvent::ShortcutOverride:
       case QEvent::Shortcut:
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
