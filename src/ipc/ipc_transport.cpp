@@ -93,10 +93,10 @@ void bs_InterProcessEventHandler::ClaimSlot() {
   // All sixteen slots are taken: attached without a slot.
 }
 
-bool bs_InterProcessEventHandler::MappingUsable() {
+bool bs_InterProcessEventHandler::MappingUsable(bool lookAtSize) {
   std::string report;
   bool restored = true;
-  if (m_objects.MappingIntact(&report, &restored)) return true;
+  if (m_objects.MappingIntact(&report, &restored, lookAtSize)) return true;
   // Cut short by another process: damage, said once each time it is found.
   std::fprintf(stderr, "%s\n", report.c_str());
   if (!restored) return false;
@@ -109,7 +109,7 @@ bool bs_InterProcessEventHandler::MappingUsable() {
 }
 
 bs_InterProcessEventHandler::~bs_InterProcessEventHandler() {
-  const bool usable = MappingUsable();
+  const bool usable = MappingUsable(true);
   if (m_nOwnSlot >= 0) {
     if (usable) SlotView::At(m_objects.View(), m_nOwnSlot).Set(slot_field::kInUse, 0);
     m_stop = true;
@@ -226,7 +226,7 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     IpcWaitResult r = filled.Wait(m_options.idleWakeMs);
     if (r == IpcWaitResult::Failed) return;
     if (m_stop || kill.Poll()) return;
-    if (!MappingUsable()) continue;
+    if (!MappingUsable(true)) continue;
     if (m_damaged.exchange(false) || slot.Get(slot_field::kRingLimit) != kIpcRingLimit ||
         slot.Get(slot_field::kIdleMarker) != kIpcIdle) {
       // Its fixed words are not what the claim wrote: the ring is damaged

@@ -70,8 +70,10 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   bool AttachObjects(std::string* err);
   // Checked before the mapping is used: false when it must not be touched
   // (cut short by another process and not restorable). A cut that was
-  // restored is reported and the own slot is started afresh.
-  bool MappingUsable();
+  // restored is reported and the own slot is started afresh. The writers
+  // look for a cut that an access ran into; the receiver, at every wake,
+  // at the size too (`lookAtSize`).
+  bool MappingUsable(bool lookAtSize = false);
   // A layout version word that is not this layout's: true when it was put
   // right (and a slot may be claimed).
   bool VersionPutRight();

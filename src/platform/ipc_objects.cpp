@@ -144,10 +144,14 @@ void IpcObjects::RemoveAll(const IpcNamespace& ns) {
   RemoveLockFiles(ns);
 }
 
-bool IpcObjects::MappingIntact(std::string* report, bool* restored) {
+bool IpcObjects::MappingIntact(std::string* report, bool* restored, bool lookAtSize) {
   size_t found = kIpcMappingSize;
   *restored = true;
-  if (m_region.IntactSize(&found, restored)) return true;
+  const long long mended = m_region.TakeMendedCut();
+  if (mended >= 0)
+    found = static_cast<size_t>(mended);
+  else if (!lookAtSize || m_region.IntactSize(&found, restored))
+    return true;
   const std::string name = m_ns.ObjectName(kIpcMappingName);
   if (report)
     *report = *restored ? "The shared memory '" + name + "' was cut to " + std::to_string(found) +
@@ -229,10 +233,10 @@ bool IpcObjects::LockGuard(int slot, int timeoutMs) {
   // mark a taken semaphore belongs to a peer that takes only the semaphore;
   // whether it is stopped or dead cannot be known, and a live one must keep
   // it: it is waited for. A caller that does not wait takes nothing over.
-  bool held;
-  if (file.Word() != 0)
-    held = sem.TryWait() || timeoutMs > 0;
-  else
+  bool held = sem.TryWait();
+  if (!held && file.Word() != 0)
+    held = timeoutMs > 0;
+  else if (!held)
     held = sem.Wait(MsLeft(end)) == IpcWaitResult::Acquired;
   if (held) {
     file.SetWord(static_cast<uint32_t>(::getpid()));

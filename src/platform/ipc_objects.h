@@ -73,12 +73,15 @@ class IpcObjects {
   static void RemoveAll(const IpcNamespace& ns);
 
   uint8_t* View() const { return m_region.Data(); }
-  // True when the mapping still has its full size. One cut short by another
-  // process is damage: it is brought back to its size (the part that was
-  // cut reads zero), *report says so, and the result is false; the caller
-  // then puts right what it owns. False with *restored false when it could
-  // not be restored: the mapping must not be touched then.
-  bool MappingIntact(std::string* report, bool* restored);
+  // True when the mapping was not cut short by another process since the
+  // last look. A cut is damage: the mapping is brought back to its size (the
+  // part that was cut reads zero), *report says so, and the result is
+  // false; the caller then puts right what it owns. A cut that an access
+  // ran into was mended then (see ShmRegion); `lookAtSize` looks at the
+  // size as well, finding a cut before any access does. False with
+  // *restored false when it could not be restored: the mapping must not be
+  // touched then.
+  bool MappingIntact(std::string* report, bool* restored, bool lookAtSize);
   IpcSemaphore& Guard(int slot) { return *m_guards[slot]; }
   IpcEvent& QueueFilled(int slot) { return *m_filled[slot]; }
   IpcEvent& Kill(int slot) { return *m_kill[slot]; }

@@ -1,5 +1,7 @@
 #include "platform/shm_region.h"
 
+#include "platform/mapping_cut_guard.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -93,10 +95,15 @@ bool ShmRegion::MapFd(int fd, const std::string& name, size_t size, std::string*
   m_data = static_cast<uint8_t*>(p);
   m_size = size;
   m_fd = fd;
+  m_guard = GuardMappingAgainstCuts(m_data, m_size, m_fd);
   return true;
 }
 
+long long ShmRegion::TakeMendedCut() { return pm2::TakeMendedCut(m_guard); }
+
 void ShmRegion::Unmap() {
+  UnguardMapping(m_guard);
+  m_guard = -1;
   if (m_data) munmap(m_data, m_size);
   if (m_fd >= 0) close(m_fd);
   m_data = nullptr;

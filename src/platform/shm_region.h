@@ -2,8 +2,9 @@
 // Created exclusively with mode 0600 (and then zero-filled by the kernel);
 // an existing object is opened only when this user owns it. Another process
 // of the user may cut the object short at any time, which would make every
-// access past its new end a bus error: the owner of a mapping checks the
-// size before using it (IntactSize).
+// access past its new end a bus error: the mapping is guarded against that
+// (mapping_cut_guard.h), and its owner looks for cuts (IntactSize,
+// TakeMendedCut).
 #pragma once
 
 #include <cstddef>
@@ -33,6 +34,9 @@ class ShmRegion {
   // says what it was, and false tells the caller that the contents are
   // damaged. False too when it cannot be restored (*restored false).
   bool IntactSize(size_t* foundSize, bool* restored);
+  // The size the object had been cut to when an access found it cut and it
+  // was brought back since the last call; -1 when none was.
+  long long TakeMendedCut();
 
   uint8_t* Data() const { return m_data; }
   size_t Size() const { return m_size; }
@@ -45,6 +49,7 @@ class ShmRegion {
   uint8_t* m_data = nullptr;
   size_t m_size = 0;
   int m_fd = -1;  // kept open for the size checks
+  int m_guard = -1;  // the bus-error guard's token
 };
 
 }  // namespace pm2

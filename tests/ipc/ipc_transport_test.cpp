@@ -486,18 +486,25 @@ TEST_F(TransportTest, AStoppedGuardHolderKeepsTheGuard) {
 }
 
 // A peer that cuts the mapping short (ftruncate to 4 KB) leaves this
-// process running: the cut is found before the mapping is touched, the
-// mapping is brought back to its size and what the cut damaged is put
-// right, so that events go both ways again.
-TEST_F(TransportTest, AMappingCutShortByAPeerIsRestored) {
+// process running: the cut is found (by the receivers, which look at the
+// size, or by the first access past the cut), the mapping is brought back to
+// its size and what the cut damaged is put right, so that events go both
+// ways again.
+struct CutRow {
+  const char* name;
+  int waitMs;  // before the first send
+};
+
+class CutMapping : public TransportTest, public ::testing::WithParamInterface<CutRow> {};
+
+TEST_P(CutMapping, IsRestoredAndEventsGoOn) {
   ASSERT_TRUE(dispatcher.Activate());
   auto peer = StartPeer(1);
   const int fd = ::shm_open(space.ns.ObjectName(kIpcMappingName).c_str(), O_RDWR, 0);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::ftruncate(fd, 4096), 0);
   ::close(fd);
-  // Past the receivers' idle wakes, which look at the mapping by themselves.
-  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  std::this_thread::sleep_for(std::chrono::milliseconds(GetParam().waitMs));
   dtc_Identify::WhoIs who;
   dtc_Identify::Identity id;
   bool answered = false;
@@ -509,6 +516,11 @@ TEST_F(TransportTest, AMappingCutShortByAPeerIsRestored) {
   EXPECT_EQ(id.m_strName, "peer 1");
   Quit(*peer, 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, CutMapping,
+                         ::testing::Values(CutRow{"FoundByAnAccess", 0},
+                                           CutRow{"FoundByTheReceivers", 600}),  // past their idle wakes
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2
