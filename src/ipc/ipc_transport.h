@@ -15,6 +15,10 @@
 // signalled whatever the outcome. A refused write raises the slot's
 // overflow count and leaves "while GetSendBuffer\n" in the file
 // "queue_error_<s>" of the runtime folder.
+//
+// A mapping that another process cuts short is damage, never the end of
+// this program: it is brought back to its size, reported on the error
+// output, and each owner starts its slot afresh.
 #pragma once
 
 #include <array>

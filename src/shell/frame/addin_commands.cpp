@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMetaObject>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <unistd.h>
@@ -85,6 +86,8 @@ AddInCommands::AddInCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
     return !(m_waitFilter && m_waitFilter->Escaped());
   });
   m_server->SetTimeoutHandler([this](const std::string& text) { MessageBox(text, kMbOk | kMbIconExclamation); });
+  m_server->SetPendingHandler(
+      [this] { QMetaObject::invokeMethod(&m_frame, [this] { PollSockets(); }, Qt::QueuedConnection); });
   m_logic.Link().programPath = ProgramPath();
   Register();
 }

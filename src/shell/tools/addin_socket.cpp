@@ -204,15 +204,8 @@ void AddInServer::Poll(int timeoutMs) {
   // Only StartAddIn takes a connection; left waiting, any other would keep
   // the listening socket readable and its watcher busy.
   RefuseWaitingConnections();
-  if (m_inSend) return;
-  while (!m_queued.empty() && m_connFd >= 0) {
-    std::vector<uint8_t> payload = std::move(m_queued.front());
-    m_queued.pop_front();
-    HandleIncoming(payload);
-    timeoutMs = 0;
-  }
-  if (m_connFd < 0) return;
-  if (timeoutMs > 0) {
+  if (m_inSend || m_connFd < 0) return;
+  if (timeoutMs > 0 && m_queued.empty()) {
     pollfd pf{m_connFd, POLLIN, 0};
     ::poll(&pf, 1, timeoutMs);
   }
@@ -220,6 +213,15 @@ void AddInServer::Poll(int timeoutMs) {
   // in the middle of a frame leaves it here until the rest comes.
   const bool open = ReadAvailable();
   for (;;) {
+    if (m_connFd < 0) return;
+    // Blocks that came during a wait for an answer (here, or in a request
+    // that a block handled here made) first.
+    if (!m_queued.empty()) {
+      std::vector<uint8_t> queued = std::move(m_queued.front());
+      m_queued.pop_front();
+      HandleIncoming(queued);
+      continue;
+    }
     uint8_t kind = 0;
     std::vector<uint8_t> payload;
     const int taken = TakeFrame(&kind, &payload);
@@ -229,9 +231,15 @@ void AddInServer::Poll(int timeoutMs) {
       HandleIncoming(payload);
     else if (m_lateAnswers > 0)
       --m_lateAnswers;  // a late answer; any other stray one is dropped too
-    if (m_connFd < 0) return;
   }
   if (!open) Drop();
+}
+
+bool AddInServer::HasPending() const {
+  if (!m_queued.empty()) return true;
+  if (m_input.size() < 4) return false;
+  const uint32_t n = m_input[0] | m_input[1] << 8 | m_input[2] << 16 | static_cast<uint32_t>(m_input[3]) << 24;
+  return m_input.size() >= 4 + size_t(n);
 }
 
 bool AddInServer::WaitReadable(int timeoutMs, bool* timedOut, bool* ended) {
@@ -285,6 +293,9 @@ bool AddInServer::Send(const std::vector<uint8_t>& block, AddInReply* reply) {
   if (timedOut && m_onTimeout)
     m_onTimeout("The add-in '" + m_program + "' gave no answer within " +
                 std::to_string((m_replyTimeoutMs + 999) / 1000) + " seconds and is detached.");
+  // What came with the answer is no longer in the socket, whose watcher
+  // therefore stays quiet: its owner is told to poll.
+  if (m_connFd >= 0 && HasPending() && m_onPending) m_onPending();
   return answered;
 }
 

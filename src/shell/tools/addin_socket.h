@@ -71,6 +71,12 @@ class AddInServer : public AddInPeer {
   // Told "The add-in '<program>' gave no answer within <n> seconds ..."
   // when an answer did not come in time.
   void SetTimeoutHandler(std::function<void(const std::string&)> handler) { m_onTimeout = std::move(handler); }
+  // Told when a wait for an answer read more than the answer (the add-in's
+  // own blocks): they are handled at the next Poll, which the socket no
+  // longer asks for.
+  void SetPendingHandler(std::function<void()> handler) { m_onPending = std::move(handler); }
+  // Blocks read and not yet handled.
+  bool HasPending() const;
 
  private:
   bool AcceptFrom(uint32_t pid, int timeoutMs);
@@ -104,6 +110,7 @@ class AddInServer : public AddInPeer {
   std::function<void(bool, const std::string&)> m_notice;
   int m_lateAnswers = 0;  // answers to waits the user ended, still to come
   std::function<void(const std::string&)> m_onTimeout;
+  std::function<void()> m_onPending;
   int m_replyTimeoutMs = 10000;
   int m_exitCleanup = 0;  // removes the socket file at the end by a signal
   bool m_inSend = false;  // an answer is awaited: Poll and another Send keep off the connection
