@@ -164,9 +164,12 @@ class ExampleCopy : public ::testing::Test {
     // Every program the test starts (the window program too, when there is
     // a display) has an event-interface namespace and a runtime folder of
     // its own: a user's running IDE neither disturbs it nor is disturbed.
-    std::string run = (fs::temp_directory_path() / "pm2example_run_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(run.data()), nullptr);
-    run_ = run;
+    // (A test that calls SetUp again for a fresh copy keeps its folder.)
+    if (run_.empty()) {
+      std::string run = (fs::temp_directory_path() / "pm2example_run_XXXXXX").string();
+      ASSERT_NE(::mkdtemp(run.data()), nullptr);
+      run_ = run;
+    }
     ::setenv("XDG_RUNTIME_DIR", run_.c_str(), 1);
     ::setenv("PM2_IPC_SUFFIX", ("-clb" + std::to_string(::getpid())).c_str(), 1);
     std::string pattern = (fs::temp_directory_path() / "pm2example_XXXXXX").string();
