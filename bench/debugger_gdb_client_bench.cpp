@@ -320,6 +320,8 @@ int main(int argc, char** argv) {
     g_client = nullptr;
   }
   g_program.Kill();
+  // Killed, the program could not remove the event interface's objects.
+  if (!g_ns.suffix.empty()) IpcObjects::RemoveAll(g_ns);
   g_peer.reset();
   if (!g_work.empty()) std::filesystem::remove_all(g_work);
   if (!g_elf.empty()) std::filesystem::remove_all(std::filesystem::path(g_elf).parent_path().parent_path());

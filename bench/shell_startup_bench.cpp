@@ -102,7 +102,10 @@ Setup& S() {
 std::vector<std::string> Environment(bool shown) {
   std::vector<std::string> env = {"PM2_NO_SPLASH=1", "HOME=" + S().dir + "/home",
                                   "XDG_CONFIG_HOME=" + S().dir + "/home/.config",
-                                  "XDG_RUNTIME_DIR=" + S().dir + "/home/run", "PATH=/usr/bin:/bin"};
+                                  "XDG_RUNTIME_DIR=" + S().dir + "/home/run", "PATH=/usr/bin:/bin",
+                                  // The event interface's objects of this run alone (each
+                                  // start removes them again as their last user).
+                                  "PM2_IPC_SUFFIX=-startup" + std::to_string(::getpid())};
   if (shown) {
     env.push_back("DISPLAY=" + S().display);
     env.push_back("PM2_QUIT_WHEN_SHOWN=1");

@@ -86,7 +86,11 @@ e2e_in_xvfb() {
 
 e2e_start_work() {  # mktemp prefix, gallery folder name
   work=$(mktemp -d "/tmp/$1_XXXXXX")
-  trap '[ -z "${pid:-}" ] || kill "$pid" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+  trap e2e_cleanup EXIT
+  # The program's event interface in a namespace and runtime folder of this
+  # run alone: a user's open IDE neither disturbs the run nor is disturbed.
+  export PM2_IPC_SUFFIX="-e2e$$" XDG_RUNTIME_DIR="$work/run"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
   gallery="$build/gallery/$2"
   mkdir -p "$gallery"
   rm -f "$gallery/${fail_shot:-failed}.png"
@@ -95,6 +99,31 @@ e2e_start_work() {  # mktemp prefix, gallery folder name
   export FONTCONFIG_FILE="$build/fonts/fonts.conf"
   unset WAYLAND_DISPLAY
   prog="$build/test-root/PM2/pelmora2"
+}
+
+# Ends the program (pid) by SIGTERM, by which it removes what it made, and
+# waits up to ten seconds for it before it is killed.
+e2e_end_program() {
+  [ -n "${pid:-}" ] || return 0
+  kill "$pid" 2>/dev/null || return 0
+  local state
+  for _ in $(seq 1 100); do
+    state=$(ps -o stat= -p "$pid" 2>/dev/null) || break
+    [ "${state#Z}" = "$state" ] || break  # ended, not yet waited for
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+# At the exit: the program ends, whatever of the run's namespace is left
+# (a program that was killed) goes, and so does the work folder.
+e2e_cleanup() {
+  e2e_end_program
+  if [ -n "${PM2_IPC_SUFFIX:-}" ]; then
+    rm -rf /dev/shm/*".$(id -u)$PM2_IPC_SUFFIX" "/dev/shm/pm2.$(id -u)$PM2_IPC_SUFFIX.locks"
+  fi
+  [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"
 }
 
 # A copy of the example project in the work folder, without what a build

@@ -1,6 +1,7 @@
 #include "ipc/ipc_transport.h"
 
 #include <chrono>
+#include <cstdio>
 
 #include "ipc/event_factory.h"
 #include "platform/atomic_file.h"
@@ -73,14 +74,16 @@ void bs_InterProcessEventHandler::ClaimSlot() {
   for (int s = 0; s < kIpcSlotCount; ++s) {
     if (!m_objects.TryClaimSlot(s)) continue;
     SlotView slot = SlotView::At(m_objects.View(), s);
-    // A writer of the previous owner's life may still be in the ring.
-    // A guard its holder died with is taken over; one a live writer keeps
-    // past the wait is given back by the release below either way.
-    const bool held = m_objects.LockGuard(s, m_options.guardTimeoutMs);
+    // A writer of the previous owner's life may still be in the ring. A
+    // guard its holder died with is taken over; one that a live writer keeps
+    // past the wait is its own: the slot is left for the next.
+    if (!m_objects.LockGuard(s, m_options.guardTimeoutMs)) {
+      m_objects.ReleaseSlot(s);
+      continue;
+    }
     slot.InitialiseRing();
     slot.Set(slot_field::kInUse, 1);
-    if (held) m_objects.UnlockGuard(s);
-    else m_objects.Guard(s).Release();
+    m_objects.UnlockGuard(s);
     m_objects.QueueFilled(s).Poll();
     m_objects.Kill(s).Poll();
     m_nOwnSlot = s;
@@ -90,9 +93,25 @@ void bs_InterProcessEventHandler::ClaimSlot() {
   // All sixteen slots are taken: attached without a slot.
 }
 
+bool bs_InterProcessEventHandler::MappingUsable(bool lookAtSize) {
+  std::string report;
+  bool restored = true;
+  if (m_objects.MappingIntact(&report, &restored, lookAtSize)) return true;
+  // Cut short by another process: damage, said once each time it is found.
+  std::fprintf(stderr, "%s\n", report.c_str());
+  if (!restored) return false;
+  m_damaged = true;
+  // The header the cut took away; the slots are put right by their owners
+  // (this process's own at the receiver's next wake).
+  StoreShared(m_objects.View() + 4, kIpcLayoutVersion);
+  if (m_nOwnSlot >= 0) m_objects.QueueFilled(m_nOwnSlot).Set();
+  return true;
+}
+
 bs_InterProcessEventHandler::~bs_InterProcessEventHandler() {
+  const bool usable = MappingUsable(true);
   if (m_nOwnSlot >= 0) {
-    SlotView::At(m_objects.View(), m_nOwnSlot).Set(slot_field::kInUse, 0);
+    if (usable) SlotView::At(m_objects.View(), m_nOwnSlot).Set(slot_field::kInUse, 0);
     m_stop = true;
     m_objects.Kill(m_nOwnSlot).Set();
     m_objects.QueueFilled(m_nOwnSlot).Set();
@@ -104,7 +123,7 @@ bs_InterProcessEventHandler::~bs_InterProcessEventHandler() {
     }
     m_objects.ReleaseSlot(m_nOwnSlot);
   }
-  if (m_counted) AddShared(m_objects.View(), -1);
+  if (m_counted && usable) AddShared(m_objects.View(), -1);
   m_objects.Detach();
 }
 
@@ -113,6 +132,7 @@ std::string bs_InterProcessEventHandler::QueueErrorPath(int slot) const {
 }
 
 void bs_InterProcessEventHandler::Refused(int slot) {
+  if (!MappingUsable()) return;
   AddShared(SlotView::At(m_objects.View(), slot).Base() + slot_field::kOverflowCount, 1);
   // The file's content never changes, so it is written once per run of
   // refusals rather than on every refused write.
@@ -121,7 +141,7 @@ void bs_InterProcessEventHandler::Refused(int slot) {
 }
 
 bool bs_InterProcessEventHandler::WriteEventToSlot(const dtc_EventBase& event, int s) {
-  if (s < 0 || s >= kIpcSlotCount) return false;
+  if (s < 0 || s >= kIpcSlotCount || !MappingUsable()) return false;
   SlotView slot = SlotView::At(m_objects.View(), s);
   if (!slot.InUse()) return true;
   uint32_t size = m_factory.GetEventRecordSize(event);
@@ -159,6 +179,7 @@ bool bs_InterProcessEventHandler::SendToEveryPeer(const dtc_EventBase& event) {
 
 bs_InterProcessEventHandler::BroadcastResult bs_InterProcessEventHandler::Broadcast(const dtc_EventBase& event) {
   BroadcastResult r;
+  if (!MappingUsable()) return r;
   for (int s = 0; s < kIpcSlotCount; ++s) {
     // A slot is in use only while its owner lives (its flag may be stale or damaged).
     if (s == m_nOwnSlot || !SlotView::At(m_objects.View(), s).InUse() || !m_objects.SlotHasLiveOwner(s)) continue;
@@ -205,6 +226,17 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     IpcWaitResult r = filled.Wait(m_options.idleWakeMs);
     if (r == IpcWaitResult::Failed) return;
     if (m_stop || kill.Poll()) return;
+    if (!MappingUsable(true)) continue;
+    if (m_damaged.exchange(false) || slot.Get(slot_field::kRingLimit) != kIpcRingLimit ||
+        slot.Get(slot_field::kIdleMarker) != kIpcIdle) {
+      // Its fixed words are not what the claim wrote: the ring is damaged
+      // (or read zero after the mapping was cut): started afresh.
+      IpcGuardHold lock(m_objects, m_nOwnSlot);
+      if (lock.Lock(m_options.guardTimeoutMs)) {
+        slot.InitialiseRing();
+        slot.Set(slot_field::kInUse, 1);
+      }
+    }
     DrainResult d = DrainRing(slot, *this, m_scratch);
     if (d.needsReset) {
       IpcGuardHold lock(m_objects, m_nOwnSlot);

@@ -15,6 +15,10 @@
 // signalled whatever the outcome. A refused write raises the slot's
 // overflow count and leaves "while GetSendBuffer\n" in the file
 // "queue_error_<s>" of the runtime folder.
+//
+// A mapping that another process cuts short is damage, never the end of
+// this program: it is brought back to its size, reported on the error
+// output, and each owner starts its slot afresh.
 #pragma once
 
 #include <array>
@@ -68,6 +72,12 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   bs_InterProcessEventHandler(const IpcNamespace& ns, EventSink& sink, const dtc_EventFactory& factory,
                               IpcTransportOptions options);
   bool AttachObjects(std::string* err);
+  // Checked before the mapping is used: false when it must not be touched
+  // (cut short by another process and not restorable). A cut that was
+  // restored is reported and the own slot is started afresh. The writers
+  // look for a cut that an access ran into; the receiver, at every wake,
+  // at the size too (`lookAtSize`).
+  bool MappingUsable(bool lookAtSize = false);
   // A layout version word that is not this layout's: true when it was put
   // right (and a slot may be claimed).
   bool VersionPutRight();
@@ -94,6 +104,7 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   bool m_counted = false;
   std::thread m_receiver;
   std::atomic<bool> m_stop {false};
+  std::atomic<bool> m_damaged {false};  // the mapping was cut and restored
   std::vector<uint8_t> m_scratch;
   std::array<std::atomic<bool>, kIpcSlotCount> m_errorFileWritten {};
 };

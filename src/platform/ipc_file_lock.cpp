@@ -69,6 +69,22 @@ void IpcFileLock::Unlock() {
   if (m_fd >= 0) flock(m_fd, LOCK_UN);
 }
 
+bool IpcFileLock::StillLinked() const {
+  struct stat own {}, named {};
+  if (m_fd < 0 || fstat(m_fd, &own) != 0 || own.st_nlink == 0) return false;
+  return lstat(m_path.c_str(), &named) == 0 && named.st_ino == own.st_ino && named.st_dev == own.st_dev;
+}
+
+bool IpcFileLock::SetWord(uint32_t value) {
+  return m_fd >= 0 && pwrite(m_fd, &value, sizeof value, 0) == static_cast<ssize_t>(sizeof value);
+}
+
+uint32_t IpcFileLock::Word() const {
+  uint32_t value = 0;
+  if (m_fd < 0 || pread(m_fd, &value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) return 0;
+  return value;
+}
+
 void IpcFileLock::Close() {
   if (m_fd >= 0) close(m_fd);
   m_fd = -1;

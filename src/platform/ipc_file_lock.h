@@ -3,6 +3,7 @@
 // how a crashed owner's slot and a dead set of shared objects are detected.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace pm2 {
@@ -28,6 +29,14 @@ class IpcFileLock {
   bool Exclusive(int timeoutMs);
   void Unlock();
   void Close();
+
+  // The file is still the one its path names (the last user of a set of
+  // lock files removes them; a lock taken on a removed one guards nothing).
+  bool StillLinked() const;
+  // A word kept in the file: what the holder tells a waiter that gets the
+  // lock after it (0 when the file is empty).
+  bool SetWord(uint32_t value);
+  uint32_t Word() const;
 
   const std::string& Path() const { return m_path; }
 

@@ -18,12 +18,14 @@ std::string IpcNamespace::ObjectName(std::string_view base) const {
   return name;
 }
 
+std::string IpcNamespace::LockFolder() const {
+  // Where shm_open and sem_open keep the objects on this system.
+  return "/dev/shm" + ObjectName("pm2") + ".locks";
+}
+
 std::string IpcNamespace::LockPath(std::string_view base) const {
-  std::string path = runtimeDir + "/";
+  std::string path = LockFolder() + "/";
   path += base;
-  path += '.';
-  path += std::to_string(uid);
-  path += suffix;
   path += ".lock";
   return path;
 }
@@ -54,21 +56,35 @@ IpcNamespace IpcNamespace::ForTest(std::string suffix, std::string runtimeDir) {
   return ns;
 }
 
-bool IpcNamespace::EnsureRuntimeDir(std::string* err) const {
-  if (mkdir(runtimeDir.c_str(), 0700) != 0 && errno != EEXIST) {
-    if (err) *err = "Cannot create the runtime folder '" + runtimeDir + "': " + std::strerror(errno);
+namespace {
+
+// Creates a private folder (mode 0700) when it is missing and checks that
+// it is a folder of this user; `what` names it in the error.
+bool EnsureOwnFolder(const std::string& dir, unsigned uid, const char* what, std::string* err) {
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    if (err) *err = std::string("Cannot create the ") + what + " '" + dir + "': " + std::strerror(errno);
     return false;
   }
   struct stat st {};
-  if (lstat(runtimeDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    if (err) *err = "The runtime folder '" + runtimeDir + "' is not a folder";
+  if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (err) *err = std::string("The ") + what + " '" + dir + "' is not a folder";
     return false;
   }
   if (st.st_uid != uid) {
-    if (err) *err = "The runtime folder '" + runtimeDir + "' belongs to another user";
+    if (err) *err = std::string("The ") + what + " '" + dir + "' belongs to another user";
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool IpcNamespace::EnsureRuntimeDir(std::string* err) const {
+  return EnsureOwnFolder(runtimeDir, uid, "runtime folder", err);
+}
+
+bool IpcNamespace::EnsureLockFolder(std::string* err) const {
+  return EnsureOwnFolder(LockFolder(), uid, "lock folder", err);
 }
 
 }  // namespace pm2

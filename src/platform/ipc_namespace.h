@@ -3,8 +3,10 @@
 // POSIX shared memory and semaphores share one machine-wide name space, so
 // every name carries the user's numeric id ("/ZARIzu_file_mapping.1000") and
 // an optional suffix that keeps parallel test runs apart
-// ("/ZARIzu_file_mapping.1000-t42"). Lock files and diagnostic files go
-// into the user's runtime folder.
+// ("/ZARIzu_file_mapping.1000-t42"). The lock files that say which of the
+// objects are in use are keyed the same way (a folder beside the objects),
+// so every process that shares the objects shares the locks, whatever its
+// runtime folder. Diagnostic files go into the user's runtime folder.
 #pragma once
 
 #include <string>
@@ -15,11 +17,13 @@ namespace pm2 {
 struct IpcNamespace {
   unsigned uid = 0;        // numeric user id appended to every name
   std::string suffix;      // appended after the uid; empty in normal use
-  std::string runtimeDir;  // folder for lock and diagnostic files, no trailing '/'
+  std::string runtimeDir;  // folder for diagnostic files, no trailing '/'
 
   // "/<base>.<uid><suffix>" - a name for shm_open or sem_open.
   std::string ObjectName(std::string_view base) const;
-  // "<runtimeDir>/<base>.<uid><suffix>.lock"
+  // "/dev/shm/pm2.<uid><suffix>.locks": beside the objects, named as they are.
+  std::string LockFolder() const;
+  // "<LockFolder()>/<base>.lock"
   std::string LockPath(std::string_view base) const;
   // "<runtimeDir>/<name>"
   std::string RuntimeFile(std::string_view name) const;
@@ -34,6 +38,8 @@ struct IpcNamespace {
   // Creates the runtime folder (mode 0700) when it is missing and checks
   // that it belongs to this user. False with *err naming the folder.
   bool EnsureRuntimeDir(std::string* err) const;
+  // The same for the lock folder.
+  bool EnsureLockFolder(std::string* err) const;
 };
 
 }  // namespace pm2

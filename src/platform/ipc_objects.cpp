@@ -2,6 +2,9 @@
 
 #include "platform/termination.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <string>
@@ -10,6 +13,16 @@ namespace pm2 {
 namespace {
 
 std::string Indexed(const char* base, int n) { return std::string(base) + std::to_string(n); }
+
+constexpr char kGateLock[] = "ZARIzu_file_mapping_gate";
+constexpr const char* kLiveLock = kIpcMappingName;
+constexpr char kSlotLock[] = "bs_InterProcessEventHandler_slot";
+constexpr char kGuardLock[] = "bs_InterProcessEventHandler_guard";
+
+int MsLeft(std::chrono::steady_clock::time_point end) {
+  return int(std::max<std::chrono::steady_clock::rep>(
+      0, std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count()));
+}
 
 }  // namespace
 
@@ -27,13 +40,8 @@ bool IpcObjects::Attach(std::string* err) {
   if (Attached()) return true;
   if (!m_ns.EnsureRuntimeDir(err)) return false;
   IpcFileLock gate;
-  std::string gatePath = m_ns.LockPath(std::string(kIpcMappingName) + "_gate");
-  if (!gate.Open(gatePath, err)) return false;
-  if (!gate.Exclusive(kIpcGateTimeoutMs)) {
-    if (err) *err = "Timed out waiting for the lock file '" + gatePath + "'";
-    return false;
-  }
-  if (!m_live.Open(m_ns.LockPath(kIpcMappingName), err)) return false;
+  if (!TakeGate(gate, err)) return false;
+  if (!m_live.Open(m_ns.LockPath(kLiveLock), err)) return false;
   bool ok;
   if (m_live.TryExclusive()) {
     // Nobody alive holds the objects: whatever exists is left over.
@@ -41,8 +49,9 @@ bool IpcObjects::Attach(std::string* err) {
     ok = CreateAll(err);
     m_created = ok;
   } else {
+    // Live users share the objects; one that is gone (removed by hand, or
+    // by a program that took itself for their last user) is made anew.
     ok = OpenAll(err);
-    m_created = false;
   }
   if (ok && !m_live.TryShared()) {
     if (err) *err = "Cannot lock the file '" + m_live.Path() + "'";
@@ -58,15 +67,51 @@ bool IpcObjects::Attach(std::string* err) {
   return ok;
 }
 
+bool IpcObjects::TakeGate(IpcFileLock& gate, std::string* err) {
+  const std::string path = m_ns.LockPath(kGateLock);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kIpcGateTimeoutMs);
+  for (;;) {
+    if (!m_ns.EnsureLockFolder(err)) return false;
+    if (!gate.Open(path, err)) {
+      // The folder went with the last user between the look and the open.
+      struct stat st {};
+      if (lstat(m_ns.LockFolder().c_str(), &st) == 0 || MsLeft(end) == 0) return false;
+      continue;
+    }
+    if (!gate.Exclusive(MsLeft(end))) {
+      if (err) *err = "Timed out waiting for the lock file '" + path + "'";
+      return false;
+    }
+    if (gate.StillLinked()) return true;
+    gate.Close();
+  }
+}
+
+void IpcObjects::RemoveAsLast() {
+  UnlinkAll();
+  RemoveLockFiles(m_ns);
+}
+
+void IpcObjects::RemoveLockFiles(const IpcNamespace& ns) {
+  // The gate goes last: an attacher waiting for it finds it removed and
+  // starts over with a new folder.
+  ::unlink(ns.LockPath(kLiveLock).c_str());
+  for (int i = 0; i < kIpcSlotCount; ++i) {
+    ::unlink(ns.LockPath(Indexed(kSlotLock, i)).c_str());
+    ::unlink(ns.LockPath(Indexed(kGuardLock, i)).c_str());
+  }
+  ::unlink(ns.LockPath(kGateLock).c_str());
+  ::rmdir(ns.LockFolder().c_str());
+}
+
 void IpcObjects::RemoveIfLast() {
   // As Detach does, without unmapping: the program's other threads may
   // still read the mapping until the signal ends them.
   IpcFileLock gate;
-  const bool gated = gate.Open(m_ns.LockPath(std::string(kIpcMappingName) + "_gate"), nullptr) &&
-                     gate.Exclusive(kIpcGateTimeoutMs);
+  const bool gated = TakeGate(gate, nullptr);
   m_live.Unlock();
   if (gated && m_live.TryExclusive()) {
-    UnlinkAll();
+    RemoveAsLast();
     m_live.Unlock();
   }
 }
@@ -82,11 +127,13 @@ bool IpcObjects::CreateAll(std::string* err) {
 }
 
 bool IpcObjects::OpenAll(std::string* err) {
-  if (!m_region.Open(m_ns.ObjectName(kIpcMappingName), kIpcMappingSize, err)) return false;
+  bool created = false;
+  if (!m_region.OpenOrCreate(m_ns.ObjectName(kIpcMappingName), kIpcMappingSize, &created, err)) return false;
+  m_created = created;
   for (int i = 0; i < kIpcSlotCount; ++i) {
-    if (!m_guards[i]->Open(m_ns.ObjectName(Indexed(kIpcGuardName, i)), err)) return false;
-    if (!m_filled[i]->Open(m_ns.ObjectName(Indexed(kIpcQueueFilledName, i)), err)) return false;
-    if (!m_kill[i]->Open(m_ns.ObjectName(Indexed(kIpcKillName, i)), err)) return false;
+    if (!m_guards[i]->OpenOrCreate(m_ns.ObjectName(Indexed(kIpcGuardName, i)), 1, err)) return false;
+    if (!m_filled[i]->OpenOrCreate(m_ns.ObjectName(Indexed(kIpcQueueFilledName, i)), err)) return false;
+    if (!m_kill[i]->OpenOrCreate(m_ns.ObjectName(Indexed(kIpcKillName, i)), err)) return false;
   }
   return true;
 }
@@ -94,6 +141,25 @@ bool IpcObjects::OpenAll(std::string* err) {
 void IpcObjects::RemoveAll(const IpcNamespace& ns) {
   IpcObjects objects(ns);
   objects.UnlinkAll();
+  RemoveLockFiles(ns);
+}
+
+bool IpcObjects::MappingIntact(std::string* report, bool* restored, bool lookAtSize) {
+  size_t found = kIpcMappingSize;
+  *restored = true;
+  const long long mended = m_region.TakeMendedCut();
+  if (mended >= 0)
+    found = static_cast<size_t>(mended);
+  else if (!lookAtSize || m_region.IntactSize(&found, restored))
+    return true;
+  const std::string name = m_ns.ObjectName(kIpcMappingName);
+  if (report)
+    *report = *restored ? "The shared memory '" + name + "' was cut to " + std::to_string(found) +
+                              " bytes by another process; it is restored to " + std::to_string(kIpcMappingSize) +
+                              " bytes and its damaged contents are put right"
+                        : "The shared memory '" + name + "' was cut to " + std::to_string(found) +
+                              " bytes by another process and cannot be restored; the event interface stops using it";
+  return false;
 }
 
 void IpcObjects::UnlinkAll() {
@@ -110,6 +176,7 @@ void IpcObjects::CloseHandles() {
     m_guards[i] = std::make_unique<IpcSemaphore>();
     m_filled[i] = std::make_unique<IpcEvent>();
     m_kill[i] = std::make_unique<IpcEvent>();
+    m_guardLocks[i].Close();
   }
   m_region.Unmap();
 }
@@ -128,13 +195,12 @@ void IpcObjects::Detach() {
   // no attacher is opening them meanwhile. Without the gate they stay and
   // the next first attacher re-creates them.
   IpcFileLock gate;
-  bool gated = gate.Open(m_ns.LockPath(std::string(kIpcMappingName) + "_gate"), nullptr) &&
-               gate.Exclusive(kIpcGateTimeoutMs);
+  const bool gated = TakeGate(gate, nullptr);
   // Unlock rather than only close: a forked child's copy of the descriptor
   // must not keep the lock.
   m_live.Unlock();
   if (gated && m_live.TryExclusive()) {
-    UnlinkAll();
+    RemoveAsLast();
     m_live.Unlock();
   }
   m_live.Close();
@@ -142,36 +208,41 @@ void IpcObjects::Detach() {
 
 bool IpcObjects::OpenSlotLock(int slot, std::string* err) {
   if (m_slotLocks[slot].IsOpen()) return true;
-  return m_slotLocks[slot].Open(m_ns.LockPath(Indexed("bs_InterProcessEventHandler_slot", slot)), err);
+  return m_slotLocks[slot].Open(m_ns.LockPath(Indexed(kSlotLock, slot)), err);
 }
 
 bool IpcObjects::OpenGuardLock(int slot) {
   if (m_guardLocks[slot].IsOpen()) return true;
-  return m_guardLocks[slot].Open(m_ns.LockPath(Indexed("bs_InterProcessEventHandler_guard", slot)), nullptr);
+  return m_guardLocks[slot].Open(m_ns.LockPath(Indexed(kGuardLock, slot)), nullptr);
 }
 
 bool IpcObjects::LockGuard(int slot, int timeoutMs) {
   if (slot < 0 || slot >= kIpcSlotCount || !m_guards[slot]->IsOpen()) return false;
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  auto left = [&] {
-    return int(std::max<Clock::rep>(
-        0, std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count()));
-  };
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   if (!m_guardMutex[slot].try_lock_until(end)) return false;
-  if (!OpenGuardLock(slot) || !m_guardLocks[slot].Exclusive(left())) {
+  IpcFileLock& file = m_guardLocks[slot];
+  IpcSemaphore& sem = *m_guards[slot];
+  if (!OpenGuardLock(slot) || !file.Exclusive(MsLeft(end))) {
     m_guardMutex[slot].unlock();
     return false;
   }
-  // Every holder that takes the guard this way holds the lock file too. A
-  // peer speaking the layout on its own takes only the semaphore, and only
-  // for a moment: the wait gives it that time, not the caller's whole one.
-  // Taken still after it, with the lock file ours, the guard was left by a
-  // holder that died: it is taken over as it is (the semaphore stays taken,
-  // now for us). A caller that does not wait (timeoutMs 0) takes nothing over.
-  const IpcWaitResult r = m_guards[slot]->Wait(std::min(left(), kIpcMomentaryHoldMs));
-  if (r == IpcWaitResult::Acquired || (r == IpcWaitResult::TimedOut && timeoutMs > 0)) return true;
-  m_guardLocks[slot].Unlock();
+  // The lock file is ours. A holder of ours marks the file while it has the
+  // semaphore and clears the mark only after giving the semaphore back: a
+  // mark found now was left by a holder that died. Its semaphore (if it did
+  // not get to give it back) is taken over as it is, now for us. Without a
+  // mark a taken semaphore belongs to a peer that takes only the semaphore;
+  // whether it is stopped or dead cannot be known, and a live one must keep
+  // it: it is waited for. A caller that does not wait takes nothing over.
+  bool held = sem.TryWait();
+  if (!held && file.Word() != 0)
+    held = timeoutMs > 0;
+  else if (!held)
+    held = sem.Wait(MsLeft(end)) == IpcWaitResult::Acquired;
+  if (held) {
+    file.SetWord(static_cast<uint32_t>(::getpid()));
+    return true;
+  }
+  file.Unlock();
   m_guardMutex[slot].unlock();
   return false;
 }
@@ -179,6 +250,7 @@ bool IpcObjects::LockGuard(int slot, int timeoutMs) {
 void IpcObjects::UnlockGuard(int slot) {
   if (slot < 0 || slot >= kIpcSlotCount) return;
   m_guards[slot]->Release();
+  m_guardLocks[slot].SetWord(0);
   m_guardLocks[slot].Unlock();
   m_guardMutex[slot].unlock();
 }
@@ -199,7 +271,7 @@ void IpcObjects::ReleaseSlot(int slot) {
 }
 
 bool IpcObjects::OpenProbe(int slot, IpcFileLock* probe) {
-  return probe->Open(m_ns.LockPath(Indexed("bs_InterProcessEventHandler_slot", slot)), nullptr);
+  return probe->Open(m_ns.LockPath(Indexed(kSlotLock, slot)), nullptr);
 }
 
 bool IpcObjects::SlotHasLiveOwner(int slot) {

@@ -5,18 +5,26 @@
 // event "bs_InterProcessEventHandler_kill_thread_event<n>", plus the lock
 // files that tell live processes from dead ones.
 //
-// POSIX objects outlive crashed processes, so attaching is guarded:
-//  - the gate lock file serialises attaching processes;
+// POSIX objects outlive crashed processes, so attaching is guarded by lock
+// files in a folder named as the objects are (user and suffix, see
+// IpcNamespace::LockFolder), so that every process that shares the objects
+// shares the locks:
+//  - the gate lock file serialises attaching and detaching processes;
 //  - every attached process holds a shared lock on the live lock file; the
 //    attacher that can take it exclusively knows no live process remains
 //    and removes and re-creates every object (the mapping then reads zero);
+//    an attacher beside live users opens the objects and makes anew any
+//    that is gone; the last to detach removes the objects and the lock
+//    files;
 //  - each claimed slot is backed by an exclusive lock on its slot lock file,
 //    held for the owner's life; a slot whose lock can be taken is free,
 //    whatever its in-use flag says;
 //  - a slot's access guard is taken through LockGuard, which holds the
-//    guard's lock file while it holds the semaphore: a waiter that holds the
-//    lock file and still finds the semaphore taken after its wait knows the
-//    holder died holding it, and takes the guard over.
+//    guard's lock file while it holds the semaphore and leaves a mark in
+//    that file while it has the semaphore: a waiter that gets the lock file
+//    and finds the mark knows the holder died holding the guard, and takes
+//    it over. A semaphore taken without the mark belongs to a peer that
+//    speaks the layout on its own; alive or stopped, it is waited for.
 #pragma once
 
 #include <array>
@@ -42,9 +50,7 @@ inline constexpr char kIpcKillName[] = "bs_InterProcessEventHandler_kill_thread_
 
 // How long an attacher waits for another one to finish attaching.
 inline constexpr int kIpcGateTimeoutMs = 5000;
-// How long a guard may stay taken once its lock file is ours before its
-// holder counts as dead: a peer that takes only the semaphore holds it for a
-// moment, one of ours holds the lock file as well.
+// How long the receiver's own housekeeping waits for its slot's guard.
 inline constexpr int kIpcMomentaryHoldMs = 200;
 
 class IpcObjects {
@@ -62,10 +68,20 @@ class IpcObjects {
   bool Attached() const { return m_region.Data() != nullptr; }
   // Closes everything; the last process to leave removes the objects.
   void Detach();
-  // Removes every named object of the namespace (tests clean up with it).
+  // Removes every named object and lock file of the namespace (tests clean
+  // up with it).
   static void RemoveAll(const IpcNamespace& ns);
 
   uint8_t* View() const { return m_region.Data(); }
+  // True when the mapping was not cut short by another process since the
+  // last look. A cut is damage: the mapping is brought back to its size (the
+  // part that was cut reads zero), *report says so, and the result is
+  // false; the caller then puts right what it owns. A cut that an access
+  // ran into was mended then (see ShmRegion); `lookAtSize` looks at the
+  // size as well, finding a cut before any access does. False with
+  // *restored false when it could not be restored: the mapping must not be
+  // touched then.
+  bool MappingIntact(std::string* report, bool* restored, bool lookAtSize);
   IpcSemaphore& Guard(int slot) { return *m_guards[slot]; }
   IpcEvent& QueueFilled(int slot) { return *m_filled[slot]; }
   IpcEvent& Kill(int slot) { return *m_kill[slot]; }
@@ -102,6 +118,13 @@ class IpcObjects {
   bool CreateAll(std::string* err);
   bool OpenAll(std::string* err);
   void UnlinkAll();
+  // Takes the gate lock, in a lock folder made when missing; a gate file
+  // that the last user removed while this process waited is left for the
+  // new one.
+  bool TakeGate(IpcFileLock& gate, std::string* err);
+  // The last user's removal, holding the gate and the live lock.
+  void RemoveAsLast();
+  static void RemoveLockFiles(const IpcNamespace& ns);
   void CloseHandles();
   bool OpenSlotLock(int slot, std::string* err);
   bool OpenGuardLock(int slot);

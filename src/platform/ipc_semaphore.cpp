@@ -41,7 +41,9 @@ bool IpcSemaphore::Create(const std::string& name, unsigned initial, std::string
   Close();
   sem_t* s = sem_open(name.c_str(), O_CREAT | O_EXCL, 0600, initial);
   if (s == SEM_FAILED) {
-    if (err) *err = "Cannot create the semaphore '" + name + "': " + std::strerror(errno);
+    const int e = errno;
+    if (err) *err = "Cannot create the semaphore '" + name + "': " + std::strerror(e);
+    errno = e;
     return false;
   }
   m_sem = s;
@@ -53,17 +55,30 @@ bool IpcSemaphore::Open(const std::string& name, std::string* err) {
   Close();
   sem_t* s = sem_open(name.c_str(), 0);
   if (s == SEM_FAILED) {
-    if (err) *err = "Cannot open the semaphore '" + name + "': " + std::strerror(errno);
+    const int e = errno;
+    if (err) *err = "Cannot open the semaphore '" + name + "': " + std::strerror(e);
+    errno = e;  // the caller tells a missing object from others
     return false;
   }
   if (!OwnedByUs(name)) {
     sem_close(s);
     if (err) *err = "The semaphore '" + name + "' belongs to another user";
+    errno = EACCES;
     return false;
   }
   m_sem = s;
   m_name = name;
   return true;
+}
+
+bool IpcSemaphore::OpenOrCreate(const std::string& name, unsigned initial, std::string* err) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (Open(name, err)) return true;
+    if (errno != ENOENT) return false;
+    if (Create(name, initial, err)) return true;
+    if (errno != EEXIST) return false;  // else made meanwhile: open it
+  }
+  return false;
 }
 
 void IpcSemaphore::Close() {

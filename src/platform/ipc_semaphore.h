@@ -26,6 +26,8 @@ class IpcSemaphore {
   bool Create(const std::string& name, unsigned initial, std::string* err);
   // Opens an existing object of this user.
   bool Open(const std::string& name, std::string* err);
+  // Opens the object, or creates it when it does not exist.
+  bool OpenOrCreate(const std::string& name, unsigned initial, std::string* err);
   void Close();
   bool IsOpen() const { return m_sem != SEM_FAILED; }
 
@@ -70,6 +72,7 @@ class IpcEvent {
  public:
   bool Create(const std::string& name, std::string* err) { return m_sem.Create(name, 0, err); }
   bool Open(const std::string& name, std::string* err) { return m_sem.Open(name, err); }
+  bool OpenOrCreate(const std::string& name, std::string* err) { return m_sem.OpenOrCreate(name, 0, err); }
   bool IsOpen() const { return m_sem.IsOpen(); }
   void Set();
   IpcWaitResult Wait(int timeoutMs);

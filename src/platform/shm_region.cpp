@@ -1,5 +1,7 @@
 #include "platform/shm_region.h"
 
+#include "platform/mapping_cut_guard.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -16,7 +18,9 @@ bool ShmRegion::Create(const std::string& name, size_t size, std::string* err) {
   Unmap();
   int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) {
-    if (err) *err = "Cannot create the shared memory '" + name + "': " + std::strerror(errno);
+    const int e = errno;
+    if (err) *err = "Cannot create the shared memory '" + name + "': " + std::strerror(e);
+    errno = e;  // the caller tells a missing object from others
     return false;
   }
   fchmod(fd, 0600);  // the umask may only narrow it; make it exact
@@ -34,40 +38,77 @@ bool ShmRegion::Open(const std::string& name, size_t size, std::string* err) {
   Unmap();
   int fd = shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0);
   if (fd < 0) {
-    if (err) *err = "Cannot open the shared memory '" + name + "': " + std::strerror(errno);
+    const int e = errno;
+    if (err) *err = "Cannot open the shared memory '" + name + "': " + std::strerror(e);
+    errno = e;  // the caller tells a missing object from others
     return false;
   }
   struct stat st {};
   if (fstat(fd, &st) != 0 || st.st_uid != getuid()) {
     close(fd);
     if (err) *err = "The shared memory '" + name + "' belongs to another user";
+    errno = EACCES;
     return false;
   }
-  if (static_cast<size_t>(st.st_size) != size) {
+  if (static_cast<size_t>(st.st_size) < size && ftruncate(fd, static_cast<off_t>(size)) != 0) {
+    int e = errno;
     close(fd);
-    if (err) *err = "The shared memory '" + name + "' has the wrong size";
+    if (err) *err = "The shared memory '" + name + "' is too short and cannot be resized: " + std::strerror(e);
     return false;
   }
   return MapFd(fd, name, size, err);
 }
 
+bool ShmRegion::OpenOrCreate(const std::string& name, size_t size, bool* created, std::string* err) {
+  *created = false;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (Open(name, size, err)) return true;
+    if (errno != ENOENT) return false;
+    if (Create(name, size, err)) {
+      *created = true;
+      return true;
+    }
+    if (errno != EEXIST) return false;  // else made meanwhile: open it
+  }
+  return false;
+}
+
+bool ShmRegion::IntactSize(size_t* foundSize, bool* restored) {
+  *restored = true;
+  struct stat st {};
+  if (m_fd < 0 || fstat(m_fd, &st) != 0) return true;  // nothing to compare: assume intact
+  *foundSize = static_cast<size_t>(st.st_size);
+  if (*foundSize >= m_size) return true;
+  *restored = ftruncate(m_fd, static_cast<off_t>(m_size)) == 0;
+  return false;
+}
+
 bool ShmRegion::MapFd(int fd, const std::string& name, size_t size, std::string* err) {
   void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
   int e = errno;
-  close(fd);
   if (p == MAP_FAILED) {
+    close(fd);
+    errno = e;
     if (err) *err = "Cannot map the shared memory '" + name + "': " + std::strerror(e);
     return false;
   }
   m_data = static_cast<uint8_t*>(p);
   m_size = size;
+  m_fd = fd;
+  m_guard = GuardMappingAgainstCuts(m_data, m_size, m_fd);
   return true;
 }
 
+long long ShmRegion::TakeMendedCut() { return pm2::TakeMendedCut(m_guard); }
+
 void ShmRegion::Unmap() {
+  UnguardMapping(m_guard);
+  m_guard = -1;
   if (m_data) munmap(m_data, m_size);
+  if (m_fd >= 0) close(m_fd);
   m_data = nullptr;
   m_size = 0;
+  m_fd = -1;
 }
 
 void ShmRegion::Unlink(const std::string& name) { shm_unlink(name.c_str()); }

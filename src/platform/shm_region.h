@@ -1,7 +1,10 @@
 // A named POSIX shared-memory object mapped read/write into this process.
 // Created exclusively with mode 0600 (and then zero-filled by the kernel);
-// an existing object is opened only when this user owns it and it has the
-// expected size.
+// an existing object is opened only when this user owns it. Another process
+// of the user may cut the object short at any time, which would make every
+// access past its new end a bus error: the mapping is guarded against that
+// (mapping_cut_guard.h), and its owner looks for cuts (IntactSize,
+// TakeMendedCut).
 #pragma once
 
 #include <cstddef>
@@ -18,8 +21,22 @@ class ShmRegion {
   ShmRegion& operator=(const ShmRegion&) = delete;
 
   bool Create(const std::string& name, size_t size, std::string* err);
+  // Opens an existing object; one cut shorter than `size` is first brought
+  // back to it (the part that was cut reads zero). A larger one is mapped
+  // for its first `size` bytes.
   bool Open(const std::string& name, size_t size, std::string* err);
+  // Opens the object, or creates it when it does not exist (*created).
+  bool OpenOrCreate(const std::string& name, size_t size, bool* created, std::string* err);
   void Unmap();
+
+  // True when the object still has the mapped size. A shorter one is
+  // brought back to it (the part that was cut then reads zero); *foundSize
+  // says what it was, and false tells the caller that the contents are
+  // damaged. False too when it cannot be restored (*restored false).
+  bool IntactSize(size_t* foundSize, bool* restored);
+  // The size the object had been cut to when an access found it cut and it
+  // was brought back since the last call; -1 when none was.
+  long long TakeMendedCut();
 
   uint8_t* Data() const { return m_data; }
   size_t Size() const { return m_size; }
@@ -31,6 +48,8 @@ class ShmRegion {
 
   uint8_t* m_data = nullptr;
   size_t m_size = 0;
+  int m_fd = -1;  // kept open for the size checks
+  int m_guard = -1;  // the bus-error guard's token
 };
 
 }  // namespace pm2

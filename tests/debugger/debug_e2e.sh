@@ -8,7 +8,8 @@ e2e_need_arm_gcc
 e2e_in_xvfb "$@"
 e2e_start_work "$debug_work" "$debug_gallery"
 # Whatever the session started from the work folder goes with the test.
-trap '[ -z "${pid:-}" ] || kill "$pid" 2>/dev/null || true; pkill -KILL -f "$work/" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+# The program is ended first, so that it leaves no objects of its namespace.
+trap 'e2e_end_program; pkill -KILL -f "$work/" 2>/dev/null || true; e2e_cleanup' EXIT
 e2e_copy_blinky
 elf="$work/blinky/Obj/Blinky.elf"
 shot_delay=0.7

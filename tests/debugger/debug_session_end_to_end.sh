@@ -36,11 +36,8 @@ arrow_mid() {  # shot name -> the arrow's vertical middle
   [ -n "${y1:-}" ] || fail "no arrow in the margin ($1)"
   echo "$(( (y0 + y1) / 2 )) $x0"
 }
-# The event interface of this run only: its own names and runtime folder.
-export PM2_IPC_SUFFIX="e2e$$" XDG_RUNTIME_DIR="$work/run"
 # What the debug windows show, written by the program four times a second.
 export PM2_DEBUG_WINDOWS_DUMP="$work/windows.txt"
-mkdir -m 700 "$work/run"
 
 build_example
 cp "$work/blinky/Blinky.c" "$work/Blinky.c.orig"

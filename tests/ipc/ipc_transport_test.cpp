@@ -4,8 +4,14 @@
 // independent client that speaks the layout on its own.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstring>
+#include <thread>
 #include <fstream>
 #include <random>
 #include <set>
@@ -412,6 +418,109 @@ TEST_F(TransportTest, IndependentClientExchangesWhoIsAndIdentity) {
   EXPECT_EQ(id.m_nSender, 1);
   EXPECT_EQ(id.m_Groups, TextList {"dtc_Identify"});
 }
+
+// Processes of one user whose runtime folders differ (a desktop session
+// and an ssh shell) share the objects and the decision which of them is
+// their last user: one of them ending leaves the objects to the others, and
+// a later start beside them attaches to the same objects.
+TEST_F(TransportTest, PeersWithOtherRuntimeFoldersShareTheObjects) {
+  ASSERT_TRUE(dispatcher.Activate());
+  test::TestNamespace elsewhere, third;
+  {
+    Child peer(test::ProgramBeside("ipc_test_peer"), {space.ns.suffix, elsewhere.dir});
+    ASSERT_EQ(peer.Line(), "slot 1");
+    Quit(peer, 1);
+  }
+  Child next(test::ProgramBeside("ipc_test_peer"), {space.ns.suffix, third.dir});
+  ASSERT_EQ(next.Line(), "slot 1");
+  dtc_Identify::WhoIs who;
+  ASSERT_TRUE(SendTo(who, 1));
+  dtc_Identify::Identity id;
+  ASSERT_TRUE(identities.Next(id));
+  EXPECT_EQ(id.m_strName, "peer 1");
+  Quit(next, 1);
+}
+
+// The objects removed while a process uses them (by hand, or by a program
+// that took itself for their last user): the next start makes them anew
+// instead of failing until that process ends.
+TEST_F(TransportTest, ObjectsGoneUnderALiveUserAreMadeAnewByTheNextStart) {
+  ASSERT_TRUE(dispatcher.Activate());
+  ShmRegion::Unlink(space.ns.ObjectName(kIpcMappingName));
+  for (const char* base : {kIpcGuardName, kIpcQueueFilledName, kIpcKillName})
+    for (int i = 0; i < kIpcSlotCount; ++i) IpcSemaphore::Unlink(space.ns.ObjectName(base + std::to_string(i)));
+  Child peer(test::ProgramBeside("ipc_test_peer"), {space.ns.suffix, space.dir});
+  EXPECT_EQ(peer.Line(), "slot 1");  // slot 0 is still this process's
+  // The new objects are shared: the next start finds the peer's slot taken.
+  // (This process stays on the removed ones; the peers end with the test.)
+  Child next(test::ProgramBeside("ipc_test_peer"), {space.ns.suffix, space.dir});
+  EXPECT_EQ(next.Line(), "slot 2");
+}
+
+// A holder of a slot's guard that is alive but does not run for a second
+// (stopped, in a debugger, on a loaded machine; here one that takes the
+// semaphore alone, as a peer that speaks the layout on its own does) keeps
+// the guard: a writer waits for it instead of taking it over, and the guard
+// is one writer's again afterwards.
+TEST_F(TransportTest, AStoppedGuardHolderKeepsTheGuard) {
+  ASSERT_TRUE(dispatcher.Activate());
+  IpcObjects holder(space.ns);
+  std::string err;
+  ASSERT_TRUE(holder.Attach(&err)) << err;
+  ASSERT_EQ(holder.Guard(0).Wait(100), IpcWaitResult::Acquired);
+  const auto began = std::chrono::steady_clock::now();
+  std::atomic<bool> written {false};
+  std::thread writer([&] {
+    dtc_Debug::StatusText text("while the holder sleeps");
+    text.m_nDestination = 0;
+    written = transport->WriteEventToSlot(text, 0);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  const bool writtenWhileHeld = written;
+  holder.Guard(0).Release();
+  writer.join();
+  EXPECT_FALSE(writtenWhileHeld) << "the guard was taken from its live holder";
+  EXPECT_TRUE(written);
+  EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(1000));
+  EXPECT_EQ(holder.Guard(0).Value(), 1);
+}
+
+// A peer that cuts the mapping short (ftruncate to 4 KB) leaves this
+// process running: the cut is found (by the receivers, which look at the
+// size, or by the first access past the cut), the mapping is brought back to
+// its size and what the cut damaged is put right, so that events go both
+// ways again.
+struct CutRow {
+  const char* name;
+  int waitMs;  // before the first send
+};
+
+class CutMapping : public TransportTest, public ::testing::WithParamInterface<CutRow> {};
+
+TEST_P(CutMapping, IsRestoredAndEventsGoOn) {
+  ASSERT_TRUE(dispatcher.Activate());
+  auto peer = StartPeer(1);
+  const int fd = ::shm_open(space.ns.ObjectName(kIpcMappingName).c_str(), O_RDWR, 0);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, 4096), 0);
+  ::close(fd);
+  std::this_thread::sleep_for(std::chrono::milliseconds(GetParam().waitMs));
+  dtc_Identify::WhoIs who;
+  dtc_Identify::Identity id;
+  bool answered = false;
+  for (int i = 0; i < 30 && !answered; ++i) {
+    SendTo(who, 1);
+    answered = identities.Next(id, 100);
+  }
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(id.m_strName, "peer 1");
+  Quit(*peer, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CutMapping,
+                         ::testing::Values(CutRow{"FoundByAnAccess", 0},
+                                           CutRow{"FoundByTheReceivers", 600}),  // past their idle wakes
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

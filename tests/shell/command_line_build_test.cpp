@@ -23,6 +23,8 @@
 
 #include "builder/driver/target_lock.h"
 #include "builder/runner/progress_channel.h"
+#include "platform/ipc_namespace.h"
+#include "platform/ipc_objects.h"
 #include "shell/command_line_build.h"
 #include "example_copy.h"
 
@@ -159,6 +161,17 @@ class ExampleCopy : public ::testing::Test {
  protected:
   void SetUp() override {
     root_ = std::string(std::getenv("PM2_TEST_BIN")) + "/test-root/";
+    // Every program the test starts (the window program too, when there is
+    // a display) has an event-interface namespace and a runtime folder of
+    // its own: a user's running IDE neither disturbs it nor is disturbed.
+    // (A test that calls SetUp again for a fresh copy keeps its folder.)
+    if (run_.empty()) {
+      std::string run = (fs::temp_directory_path() / "pm2example_run_XXXXXX").string();
+      ASSERT_NE(::mkdtemp(run.data()), nullptr);
+      run_ = run;
+    }
+    ::setenv("XDG_RUNTIME_DIR", run_.c_str(), 1);
+    ::setenv("PM2_IPC_SUFFIX", ("-clb" + std::to_string(::getpid())).c_str(), 1);
     std::string pattern = (fs::temp_directory_path() / "pm2example_XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir_ = pattern + "/";
@@ -169,6 +182,10 @@ class ExampleCopy : public ::testing::Test {
   }
   void TearDown() override {
     if (!dir_.empty()) fs::remove_all(dir_);
+    if (!run_.empty()) {
+      IpcObjects::RemoveAll(IpcNamespace::FromEnvironment());
+      fs::remove_all(run_);
+    }
   }
   // Runs pelmora2 with the arguments; the output lands in out_.
   int Run(const std::string& args) {
@@ -178,7 +195,7 @@ class ExampleCopy : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  std::string root_, dir_, out_;
+  std::string root_, dir_, out_, run_;
 };
 
 // Builds that need Debian's arm-none-eabi tools.
@@ -613,6 +630,29 @@ TEST_F(ExampleBuild, KilledBuildCostsOnlyTime) {
   }
   // The kills did hit tools at work (else the test proves nothing).
   EXPECT_GE(killedLeftovers, 3);
+}
+
+// A build started from the command line with a display while the event
+// interface cannot start (here: its runtime folder is a link, which it
+// refuses) shows no box that nobody could answer: it says why on its error
+// output and builds, the interface muted.
+TEST_F(ExampleBuild, WindowBuildWhoseEventInterfaceCannotStartSaysWhyAndBuilds) {
+  const std::string window = root_ + "PM2/pelmora2_window";
+  if (!fs::exists(window)) GTEST_SKIP() << "built without the window program";
+  fs::create_directory_symlink(run_, run_ + "-link");
+  const std::string cmd = "cd " + dir_ + " && HOME=" + dir_ + "home XDG_CONFIG_HOME=" + dir_ +
+                          "home/.config XDG_RUNTIME_DIR=" + run_ + "-link QT_QPA_PLATFORM=offscreen PM2_NO_SPLASH=1 " +
+                          "timeout 60 " + window + " -b Blinky.pm2 > " + dir_ + "stdout.txt 2> " + dir_ + "stderr.txt";
+  const int status = std::system(cmd.c_str());
+  fs::remove(run_ + "-link");
+  const std::string err = ReadText(dir_ + "stderr.txt");
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << err << ReadText(dir_ + "stdout.txt");
+  EXPECT_NE(err.find("Could not Initialize ActivateIPDispatcher() ! (The runtime folder '" + run_ +
+                     "-link' is not a folder)"),
+            std::string::npos)
+      << err;
+  EXPECT_TRUE(fs::exists(dir_ + "Obj/Blinky.hex"));
 }
 
 // Refusals that come before any tool runs.

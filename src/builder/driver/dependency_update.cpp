@@ -16,8 +16,7 @@ void BuildDriver::Impl::Progress(uint32_t kind, uint32_t position) {
   record.lower = 0;
   record.upper = 100;
   record.text = "Scanning for Dependencies...";
-  IdeServiceCall call{kServiceProgress, &record};
-  deps_.hub->Send(kNotifyIdeServiceCall, reinterpret_cast<intptr_t>(&call));
+  ShowProgressRecord(deps_.hub, record);
 }
 
 bool BuildDriver::Impl::ArmControls(GroupRec* group, FileRec* file, bool assemble) {

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include "platform/notification_hub.h"
+#include "platform/progress_request.h"
+#include "platform/service_record.h"
 
 namespace pm2 {
 
@@ -55,6 +57,19 @@ void EncodeProgressRecord(const ProgressRecord& record, unsigned char out[kProgr
   Put32(out + 16, record.textRef);
   Put32(out + 20, record.text2Ref);
   std::memcpy(out + kProgressHeaderSize, record.text.data(), std::min<size_t>(record.text.size(), 255));
+}
+
+void ShowProgressRecord(NotificationHub* hub, const ProgressRecord& record) {
+  if (!hub) return;
+  ProgressRequest request;
+  request.kind = static_cast<int32_t>(record.kind);
+  request.position = static_cast<int32_t>(record.position);
+  request.low = static_cast<int32_t>(record.lower);
+  request.high = static_cast<int32_t>(record.upper);
+  request.label = record.text.c_str();
+  // The second text reference is an address in the sender: never followed.
+  request.text = record.text.c_str();
+  SendServiceCall(*hub, kServiceProgress, reinterpret_cast<intptr_t>(&request));
 }
 
 std::string DefaultRuntimeFolder() {
@@ -116,10 +131,7 @@ int ProgressChannel::Drain(NotificationHub* hub) {
     ProgressRecord record;
     if (!DecodeProgressRecord(buffer, static_cast<size_t>(n), record)) continue;
     ++count;
-    if (hub) {
-      IdeServiceCall call{kServiceProgress, &record};
-      hub->Send(kNotifyIdeServiceCall, reinterpret_cast<intptr_t>(&call));
-    }
+    ShowProgressRecord(hub, record);
   }
   return count;
 }

@@ -9,7 +9,7 @@
 //     (addresses in the sender's process: never followed here)
 //  24 char[256] text, zero-terminated
 // A datagram shorter than 24 bytes is dropped; a shorter text part is
-// read up to its end.
+// read up to its end, a longer datagram up to 280 bytes.
 #pragma once
 
 #include <cstddef>
@@ -35,14 +35,11 @@ struct ProgressRecord {
   std::string text;       // at most 255 characters
 };
 
-// The argument of notification code 10 (IDE service call); the record
-// lives until Send returns.
-struct IdeServiceCall {
-  int service = 0;
-  const void* argument = nullptr;  // service 43: const ProgressRecord*
-};
-
 bool DecodeProgressRecord(const unsigned char* data, size_t size, ProgressRecord& out);
+// Hands a record to the status bar: service 43 with its status-bar request
+// (the label is the record's own text, which the bar also shows for kind 5),
+// through the notification hub's service record. Nothing without a hub.
+void ShowProgressRecord(NotificationHub* hub, const ProgressRecord& record);
 void EncodeProgressRecord(const ProgressRecord& record, unsigned char out[kProgressRecordSize]);
 
 // $XDG_RUNTIME_DIR, else /tmp; with a final '/'.
@@ -62,7 +59,7 @@ class ProgressChannel {
   // Binds the socket; a stale one left by a crashed IDE is replaced, one in
   // use by a running IDE is left alone (false).
   bool Open(const std::string& runtimeFolder);
-  // Hands every waiting record to the hub as service 43; the count.
+  // Hands every waiting record to the hub (ShowProgressRecord); the count.
   int Drain(NotificationHub* hub);
   void Close();
   int Fd() const { return fd_; }

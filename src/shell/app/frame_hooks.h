@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/app/progress_request.h"
+#include "platform/progress_request.h"
 
 namespace pm2 {
 

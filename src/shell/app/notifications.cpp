@@ -67,8 +67,7 @@ const ShellApp::NotifyRow ShellApp::kNotifyRows[] = {
      }},
     {kNotifyIdeServiceCall,
      [](ShellApp& a, intptr_t arg) {
-       auto* r = reinterpret_cast<ServiceRecord*>(arg);
-       if (r) r->result = a.IdeServiceDispatch(r->code, r->arg);
+       if (ServiceRecord* r = ServiceRecord::From(arg)) r->result = a.IdeServiceDispatch(r->code, r->arg);
      }},
     {kNotifyDriverCall,
      [](ShellApp& a, intptr_t arg) {

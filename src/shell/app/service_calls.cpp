@@ -228,12 +228,9 @@ intptr_t ShellApp::ServiceOffGuiThread(int code, intptr_t arg, bool lock) {
   // does not hold what the GUI thread's work needs.
   bool control = lock && Debug().HasControl();
   if (control) Debug().Control(20, 0, 0);
-  ServiceRecord record;
-  record.code = code;
-  record.arg = arg;
-  Hub().Send(kNotifyIdeServiceCall, reinterpret_cast<intptr_t>(&record));
+  const intptr_t result = SendServiceCall(Hub(), code, arg);
   if (control) Debug().Control(20, 1, 0);
-  return record.result;
+  return result;
 }
 
 intptr_t ShellApp::IdeServiceCall(int code, intptr_t arg) {

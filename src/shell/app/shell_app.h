@@ -23,7 +23,8 @@
 #include "project/model/app_state.h"
 #include "shell/app/command_text_pool.h"
 #include "shell/app/deferred_commands.h"
-#include "shell/app/progress_request.h"
+#include "platform/progress_request.h"
+#include "platform/service_record.h"
 #include "shell/app/recent_projects.h"
 #include "shell/app/state_bits.h"
 #include "shell/app/window_registry.h"
@@ -60,15 +61,6 @@ struct ShellDeps {
   Disk* disk = nullptr;                // project writes; null: the real disk
 };
 
-// The notification message's service record (code 10), filled on the
-// sender's stack: code, result (written by the GUI thread), two zero words,
-// argument.
-struct ServiceRecord {
-  int32_t code = 0;
-  intptr_t result = 0;
-  int32_t zero[2] = {};
-  intptr_t arg = 0;
-};
 
 // The serial output record of codes 3 and 4.
 struct SerialOutputRecord {

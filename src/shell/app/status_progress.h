@@ -16,7 +16,7 @@
 #include <functional>
 #include <string>
 
-#include "shell/app/progress_request.h"
+#include "platform/progress_request.h"
 
 namespace pm2 {
 

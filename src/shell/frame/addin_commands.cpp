@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMetaObject>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <unistd.h>
@@ -42,11 +43,15 @@ class AddInWaitFilter : public QObject {
   bool Escaped() const { return m_escaped; }
   bool eventFilter(QObject* watched, QEvent* e) override {
     switch (e->type()) {
+      case QEvent::ShortcutOverride:
+        // Accepted: the key then comes as a key press rather than as a
+        // shortcut of the window (Esc has one), which would take it first.
+        e->accept();
+        [[fallthrough]];
       case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) m_escaped = true;
         return true;
       case QEvent::KeyRelease:
-      case QEvent::ShortcutOverride:
       case QEvent::Shortcut:
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
@@ -81,6 +86,8 @@ AddInCommands::AddInCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
     return !(m_waitFilter && m_waitFilter->Escaped());
   });
   m_server->SetTimeoutHandler([this](const std::string& text) { MessageBox(text, kMbOk | kMbIconExclamation); });
+  m_server->SetPendingHandler(
+      [this] { QMetaObject::invokeMethod(&m_frame, [this] { PollSockets(); }, Qt::QueuedConnection); });
   m_logic.Link().programPath = ProgramPath();
   Register();
 }

@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QSocketNotifier>
 #include <QThread>
+#include <cstdio>
 #include <filesystem>
 
 #include "debugger/ipc/ipc_debug_handlers.h"
@@ -53,8 +54,16 @@ IpcWiring::~IpcWiring() {
 }
 
 void IpcWiring::StartEventInterface() {
-  m_notifier->StartEventInterface([this] { return m_dispatcher.Activate(); },
-                                  [this](const std::string& text) { ShowError(m_app.Dialogs(), text); });
+  m_notifier->StartEventInterface([this] { return m_dispatcher.Activate(); }, [this](const std::string& text) {
+    // A build started from the command line has nobody to answer a box: it
+    // says why on its error output and builds on, the interface muted.
+    if (m_app.HasState(kStateBatchBuild)) {
+      std::fprintf(stderr, "%s (%s)\n", text.c_str(), m_dispatcher.ActivationError().c_str());
+      std::fflush(stderr);
+    } else {
+      ShowError(m_app.Dialogs(), text);
+    }
+  });
 }
 
 bool IpcWiring::OpenInstanceChannel(const std::string& runtimeFolder) {

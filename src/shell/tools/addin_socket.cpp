@@ -31,21 +31,6 @@ bool FullWrite(int fd, const uint8_t* p, size_t n) {
   return true;
 }
 
-bool FullRead(int fd, uint8_t* p, size_t n, int timeoutMs) {
-  while (n) {
-    pollfd pf{fd, POLLIN, 0};
-    if (::poll(&pf, 1, timeoutMs) <= 0) return false;
-    ssize_t r = ::recv(fd, p, n, 0);
-    if (r <= 0) {
-      if (r < 0 && errno == EINTR) continue;
-      return false;
-    }
-    p += r;
-    n -= static_cast<size_t>(r);
-  }
-  return true;
-}
-
 std::vector<uint8_t> Word(uint32_t v) {
   return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
           static_cast<uint8_t>(v >> 24)};
@@ -155,6 +140,7 @@ bool AddInServer::AcceptFrom(uint32_t pid, int timeoutMs) {
 void AddInServer::Drop() {
   if (m_connFd >= 0) ::close(m_connFd);
   m_connFd = -1;
+  m_input.clear();
   m_peerPid = 0;
   m_lateAnswers = 0;
   m_logic.Lost();
@@ -168,16 +154,29 @@ bool AddInServer::WriteFrame(uint8_t kind, const std::vector<uint8_t>& payload) 
   return FullWrite(m_connFd, frame.data(), frame.size());
 }
 
-bool AddInServer::ReadFrame(uint8_t* kind, std::vector<uint8_t>* payload, int timeoutMs) {
-  if (m_connFd < 0) return false;
-  uint8_t head[5];
-  if (!FullRead(m_connFd, head, 4, timeoutMs)) return false;
-  uint32_t n = head[0] | head[1] << 8 | head[2] << 16 | static_cast<uint32_t>(head[3]) << 24;
-  if (n == 0 || n > kAddInFrameLimit + 1) return false;
-  if (!FullRead(m_connFd, head + 4, 1, m_replyTimeoutMs)) return false;
-  *kind = head[4];
-  payload->assign(n - 1, 0);
-  return payload->empty() || FullRead(m_connFd, payload->data(), payload->size(), m_replyTimeoutMs);
+bool AddInServer::ReadAvailable() {
+  uint8_t buffer[2048];
+  for (;;) {
+    const ssize_t r = ::recv(m_connFd, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (r > 0) {
+      m_input.insert(m_input.end(), buffer, buffer + r);
+      continue;
+    }
+    if (r == 0) return false;
+    if (errno == EINTR) continue;
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+  }
+}
+
+int AddInServer::TakeFrame(uint8_t* kind, std::vector<uint8_t>* payload) {
+  if (m_input.size() < 4) return 0;
+  const uint32_t n = m_input[0] | m_input[1] << 8 | m_input[2] << 16 | static_cast<uint32_t>(m_input[3]) << 24;
+  if (n == 0 || n > kAddInFrameLimit + 1) return -1;
+  if (m_input.size() < 4 + size_t(n)) return 0;
+  *kind = m_input[4];
+  payload->assign(m_input.begin() + 5, m_input.begin() + 4 + n);
+  m_input.erase(m_input.begin(), m_input.begin() + 4 + n);
+  return 1;
 }
 
 void AddInServer::HandleIncoming(const std::vector<uint8_t>& payload) {
@@ -205,26 +204,42 @@ void AddInServer::Poll(int timeoutMs) {
   // Only StartAddIn takes a connection; left waiting, any other would keep
   // the listening socket readable and its watcher busy.
   RefuseWaitingConnections();
-  if (m_inSend) return;
-  while (!m_queued.empty() && m_connFd >= 0) {
-    std::vector<uint8_t> payload = std::move(m_queued.front());
-    m_queued.pop_front();
-    HandleIncoming(payload);
-    timeoutMs = 0;
-  }
-  if (m_connFd < 0) return;
-  for (int wait = timeoutMs;; wait = 0) {
+  if (m_inSend || m_connFd < 0) return;
+  if (timeoutMs > 0 && m_queued.empty()) {
     pollfd pf{m_connFd, POLLIN, 0};
-    if (::poll(&pf, 1, wait) <= 0) return;
+    ::poll(&pf, 1, timeoutMs);
+  }
+  // What has come is taken without waiting for more: an add-in that stops
+  // in the middle of a frame leaves it here until the rest comes.
+  const bool open = ReadAvailable();
+  for (;;) {
+    if (m_connFd < 0) return;
+    // Blocks that came during a wait for an answer (here, or in a request
+    // that a block handled here made) first.
+    if (!m_queued.empty()) {
+      std::vector<uint8_t> queued = std::move(m_queued.front());
+      m_queued.pop_front();
+      HandleIncoming(queued);
+      continue;
+    }
     uint8_t kind = 0;
     std::vector<uint8_t> payload;
-    if (!ReadFrame(&kind, &payload, 0)) return Drop();
+    const int taken = TakeFrame(&kind, &payload);
+    if (taken < 0) return Drop();
+    if (taken == 0) break;
     if (kind == 0)
       HandleIncoming(payload);
     else if (m_lateAnswers > 0)
       --m_lateAnswers;  // a late answer; any other stray one is dropped too
-    if (m_connFd < 0) return;
   }
+  if (!open) Drop();
+}
+
+bool AddInServer::HasPending() const {
+  if (!m_queued.empty()) return true;
+  if (m_input.size() < 4) return false;
+  const uint32_t n = m_input[0] | m_input[1] << 8 | m_input[2] << 16 | static_cast<uint32_t>(m_input[3]) << 24;
+  return m_input.size() >= 4 + size_t(n);
 }
 
 bool AddInServer::WaitReadable(int timeoutMs, bool* timedOut, bool* ended) {
@@ -258,22 +273,69 @@ bool AddInServer::Send(const std::vector<uint8_t>& block, AddInReply* reply) {
     Drop();
     return false;
   }
-  struct InSend {
-    AddInServer& server;
-    explicit InSend(AddInServer& s) : server(s) {
-      server.m_inSend = true;
-      if (server.m_notice) server.m_notice(true, server.m_program);
-    }
-    ~InSend() {
-      server.m_inSend = false;
-      if (server.m_notice) server.m_notice(false, server.m_program);
-    }
-  } inSend(*this);
+  bool answered = false, timedOut = false;
+  {
+    struct InSend {
+      AddInServer& server;
+      explicit InSend(AddInServer& s) : server(s) {
+        server.m_inSend = true;
+        if (server.m_notice) server.m_notice(true, server.m_program);
+      }
+      ~InSend() {
+        server.m_inSend = false;
+        if (server.m_notice) server.m_notice(false, server.m_program);
+      }
+    } inSend(*this);
+    answered = AwaitAnswer(reply, &timedOut);
+  }
+  // Said once the wait is over (its input filter gone, its status cleared),
+  // so that the message can be answered.
+  if (timedOut && m_onTimeout)
+    m_onTimeout("The add-in '" + m_program + "' gave no answer within " +
+                std::to_string((m_replyTimeoutMs + 999) / 1000) + " seconds and is detached.");
+  // What came with the answer is no longer in the socket, whose watcher
+  // therefore stays quiet: its owner is told to poll.
+  if (m_connFd >= 0 && HasPending() && m_onPending) m_onPending();
+  return answered;
+}
+
+bool AddInServer::AwaitAnswer(AddInReply* reply, bool* timedOut) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(m_replyTimeoutMs);
+  bool open = true;
   for (;;) {
     uint8_t kind = 0;
     std::vector<uint8_t> payload;
-    bool timedOut = false, ended = false;
-    if (!WaitReadable(m_replyTimeoutMs, &timedOut, &ended) || !ReadFrame(&kind, &payload, m_replyTimeoutMs)) {
+    const int taken = TakeFrame(&kind, &payload);
+    if (taken < 0) {
+      Drop();
+      return false;
+    }
+    if (taken > 0) {
+      if (kind == 0) {
+        // The add-in's own block while it was asked: handled after this
+        // answer, so that answers never cross.
+        m_queued.push_back(std::move(payload));
+        continue;
+      }
+      if (m_lateAnswers > 0) {
+        --m_lateAnswers;  // the answer to a wait the user ended
+        continue;
+      }
+      if (payload.size() < 4) return false;
+      reply->word = payload[0] | payload[1] << 8 | payload[2] << 16 | static_cast<uint32_t>(payload[3]) << 24;
+      reply->text.assign(payload.begin() + 4, payload.end());
+      return true;
+    }
+    if (!open) {
+      Drop();
+      return false;
+    }
+    // The rest of an answer is waited for as its start is: serving the
+    // window, which the user may end the wait from.
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+    bool expired = false, ended = false;
+    if (!WaitReadable(int(std::max<long long>(left, 0)), &expired, &ended)) {
       if (ended) {
         // Ended by the user: unanswered; the answer that may still come is
         // not taken for the next request's.
@@ -281,25 +343,10 @@ bool AddInServer::Send(const std::vector<uint8_t>& block, AddInReply* reply) {
         return false;
       }
       Drop();
-      if (timedOut && m_onTimeout)
-        m_onTimeout("The add-in '" + m_program + "' gave no answer within " +
-                    std::to_string((m_replyTimeoutMs + 999) / 1000) + " seconds and is detached.");
+      *timedOut = expired;
       return false;
     }
-    if (kind == 0) {
-      // The add-in's own block while it was asked: handled after this
-      // answer, so that answers never cross.
-      m_queued.push_back(std::move(payload));
-      continue;
-    }
-    if (m_lateAnswers > 0) {
-      --m_lateAnswers;  // the answer to a wait the user ended
-      continue;
-    }
-    if (payload.size() < 4) return false;
-    reply->word = payload[0] | payload[1] << 8 | payload[2] << 16 | static_cast<uint32_t>(payload[3]) << 24;
-    reply->text.assign(payload.begin() + 4, payload.end());
-    return true;
+    open = ReadAvailable();
   }
 }
 

@@ -13,9 +13,11 @@
 // Any other connection to the socket (a second add-in, a stranger) is
 // accepted and closed at once, so none stays pending on it.
 //
-// The wait for an answer serves the caller's thread (the window keeps
-// painting) and ends after the reply time: the add-in is then detached and
-// the timeout handler told. The user may end it sooner (the wait server
+// Frames are read as far as they have come, never waiting for the rest
+// outside a wait for an answer: an add-in that stops in the middle of a
+// frame holds nothing up. The wait for an answer serves the caller's thread
+// (the window keeps painting) and ends after the reply time: the add-in is
+// then detached and, once the wait is over, the timeout handler told. The user may end it sooner (the wait server
 // says so): the request then counts as unanswered, the add-in stays, and
 // its late answer is dropped when it comes.
 #pragma once
@@ -69,11 +71,22 @@ class AddInServer : public AddInPeer {
   // Told "The add-in '<program>' gave no answer within <n> seconds ..."
   // when an answer did not come in time.
   void SetTimeoutHandler(std::function<void(const std::string&)> handler) { m_onTimeout = std::move(handler); }
+  // Told when a wait for an answer read more than the answer (the add-in's
+  // own blocks): they are handled at the next Poll, which the socket no
+  // longer asks for.
+  void SetPendingHandler(std::function<void()> handler) { m_onPending = std::move(handler); }
+  // Blocks read and not yet handled.
+  bool HasPending() const;
 
  private:
   bool AcceptFrom(uint32_t pid, int timeoutMs);
-  // Reads one frame; false when the connection failed or ended.
-  bool ReadFrame(uint8_t* kind, std::vector<uint8_t>* payload, int timeoutMs);
+  // Adds what the connection holds to the input without waiting; false
+  // when the connection ended or failed.
+  bool ReadAvailable();
+  // One whole frame off the input: 1 taken, 0 not whole yet, -1 malformed.
+  int TakeFrame(uint8_t* kind, std::vector<uint8_t>* payload);
+  // Waits for the answer to the request just written, serving meanwhile.
+  bool AwaitAnswer(AddInReply* reply, bool* timedOut);
   bool WriteFrame(uint8_t kind, const std::vector<uint8_t>& payload);
   void HandleIncoming(const std::vector<uint8_t>& payload);
   void Drop();
@@ -91,11 +104,13 @@ class AddInServer : public AddInPeer {
   uint32_t m_peerPid = 0;
   int m_childPid = -1;
   std::deque<std::vector<uint8_t>> m_queued;  // blocks that came while we waited
+  std::vector<uint8_t> m_input;  // bytes read, not yet a whole frame
   std::string m_program;
   std::function<bool()> m_serve;
   std::function<void(bool, const std::string&)> m_notice;
   int m_lateAnswers = 0;  // answers to waits the user ended, still to come
   std::function<void(const std::string&)> m_onTimeout;
+  std::function<void()> m_onPending;
   int m_replyTimeoutMs = 10000;
   int m_exitCleanup = 0;  // removes the socket file at the end by a signal
   bool m_inSend = false;  // an answer is awaited: Poll and another Send keep off the connection

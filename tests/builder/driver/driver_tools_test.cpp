@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "builder/build_test_support.h"
+#include "builder/progress_shown.h"
 #include "builder/commands/arm_gnu_command.h"
 #include "builder/commands/command_context.h"
 #include "builder/driver/build_driver_impl.h"
@@ -850,10 +851,9 @@ TEST_F(ToolsFixture, UpdateDependenciesRescansOnlyWithoutTheFile) {
   std::vector<Shown> progress;
   DirectHub progressHub([&](int code, intptr_t arg) -> intptr_t {
     if (code != kNotifyIdeServiceCall) return 0;
-    const auto* call = reinterpret_cast<const IdeServiceCall*>(arg);
-    EXPECT_EQ(call->service, kServiceProgress);
-    const auto* record = static_cast<const ProgressRecord*>(call->argument);
-    progress.push_back({record->kind, record->position, record->text});
+    ProgressRecord record;
+    EXPECT_TRUE(test::ProgressShown(code, arg, &record));
+    progress.push_back({record.kind, record.position, record.text});
     return 0;
   });
   BuildDriverDeps deps = Deps();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "builder/build_test_support.h"
+#include "builder/progress_shown.h"
 #include "builder/runner/progress_channel.h"
 #include "platform/notification_hub.h"
 
@@ -53,9 +54,8 @@ TEST(ProgressRecord, UnterminatedTextStopsAtTheRecordEnd) {
 class ProgressCopyHub : public NotificationHub {
  public:
   intptr_t Send(int code, intptr_t arg) override {
-    const auto* call = reinterpret_cast<const IdeServiceCall*>(arg);
-    if (code == kNotifyIdeServiceCall && call && call->service == kServiceProgress)
-      records.push_back(*static_cast<const ProgressRecord*>(call->argument));
+    ProgressRecord shown;
+    if (test::ProgressShown(code, arg, &shown)) records.push_back(shown);
     return 0;
   }
   void Post(int, intptr_t) override {}

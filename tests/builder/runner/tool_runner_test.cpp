@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "builder/build_test_support.h"
+#include "builder/progress_shown.h"
 #include "builder/runner/progress_channel.h"
 #include "builder/runner/tool_environment.h"
 #include "builder/runner/tool_runner.h"
@@ -329,9 +330,8 @@ TEST_F(ToolRunnerTest, HundredMegabytesOfOutputAreKept) {
 TEST_F(ToolRunnerTest, LinkerProgressRecordsReachTheHub) {
   std::vector<ProgressRecord> seen;
   DirectHub hub([&](int code, intptr_t arg) -> intptr_t {
-    auto* call = reinterpret_cast<const IdeServiceCall*>(arg);
-    if (code == kNotifyIdeServiceCall && call->service == kServiceProgress)
-      seen.push_back(*static_cast<const ProgressRecord*>(call->argument));
+    ProgressRecord shown;
+    if (test::ProgressShown(code, arg, &shown)) seen.push_back(shown);
     return 0;
   });
   ToolRunnerDeps deps = Deps();

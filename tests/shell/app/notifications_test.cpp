@@ -1,4 +1,9 @@
 // The IDE notification codes and the deferred commands.
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "builder/runner/progress_channel.h"
 #include "project/model/project_records.h"
 #include "shell_fakes.h"
 
@@ -204,6 +209,32 @@ TEST_F(NotifyTest, ServiceRecordGetsItsResultOnTheGuiThread) {
   r.code = 13;  // the disassembly window question, answered by the debug windows
   Notify(kNotifyIdeServiceCall, reinterpret_cast<intptr_t>(&r));
   EXPECT_EQ(r.result, 77);
+}
+
+// A linker's progress records, as the tool runner takes them off its
+// channel during a build, reach the status bar through the service call:
+// the builder's record and the one the GUI thread reads are one type.
+TEST_F(NotifyTest, LinkerProgressRecordsReachTheStatusBar) {
+  char folder[] = "/tmp/pm2-progress-XXXXXX";
+  ASSERT_NE(::mkdtemp(folder), nullptr);
+  {
+    ProgressChannel channel;
+    ASSERT_TRUE(channel.Open(folder));
+    ProgressRecord start;
+    start.kind = kProgressStart;
+    start.upper = 100;
+    start.text = "Linking Blinky";
+    ProgressRecord step = start;
+    step.kind = kProgressPosition;
+    step.position = 40;
+    ASSERT_TRUE(SendProgressRecord(folder, start));
+    ASSERT_TRUE(SendProgressRecord(folder, step));
+    DirectHub gui([this](int code, intptr_t arg) { return Notify(code, arg); });
+    EXPECT_EQ(channel.Drain(&gui), 2);
+  }
+  std::filesystem::remove_all(folder);
+  EXPECT_TRUE(frame.Called("Progress 1 0 Linking Blinky"));
+  EXPECT_TRUE(frame.Called("Progress 3 40 Linking Blinky"));
 }
 
 TEST_F(NotifyTest, UserToolEndClearsBusyAndRefreshes) {

@@ -12,11 +12,9 @@ e2e_need Xvfb xdotool openbox xprop
 e2e_in_xvfb "$@"
 e2e_start_work pm2float floating
 e2e_copy_blinky
-export PM2_IPC_SUFFIX="-float$$" XDG_RUNTIME_DIR="$work/run"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 openbox > "$work/wm.txt" 2>&1 &
 wm=$!
-trap 'kill ${pid:+"$pid"} "$wm" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+trap 'kill "$wm" 2>/dev/null || true; e2e_cleanup' EXIT
 sleep 1
 
 # The window manager's stacking order, bottom first: the output window's

@@ -3,6 +3,9 @@
 // routing of a frame started as the program starts it, with the example
 // project open.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -37,6 +40,7 @@
 #include "shell/frame/frame_bars.h"
 #include "toolkit/menus/menu_bar.h"
 #include "shell/frame/ipc_wiring.h"
+#include "builder/runner/progress_channel.h"
 #include "shell/frame/addin_commands.h"
 #include "shell/frame/browser_commands.h"
 #include "project/dialogs/file_type_dialog.h"
@@ -705,6 +709,43 @@ TEST_F(FrameCommandsTest, SourceBrowserCommandFollowsTheTargetsToolset) {
   s.App().SetState(kStateLayoutSwitch);
   EXPECT_FALSE(f->Browser()->FrameMayClose());
   s.App().ClearState(kStateLayoutSwitch);
+}
+
+// A linker's progress records, taken off the tool runner's channel on the
+// build thread as during a build, reach the window's status bar through the
+// notification message: the label shows, and the end brings "Ready" back.
+TEST_F(FrameCommandsTest, LinkerProgressRecordsOfABuildShowInTheStatusBar) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProgressChannel channel;
+  ASSERT_TRUE(channel.Open(dir));
+  ProgressRecord start;
+  start.kind = 1;
+  start.upper = 100;
+  start.text = "Linking Blinky";
+  ProgressRecord step = start;
+  step.kind = 3;
+  step.position = 60;
+  std::atomic<int> drained {-1};
+  std::thread build([&] {
+    SendProgressRecord(dir, start);
+    SendProgressRecord(dir, step);
+    drained = channel.Drain(&s.App().Hub());
+  });
+  const bool done = WaitFor([&] { return drained >= 0; }, 10000);
+  build.join();
+  ASSERT_TRUE(done);
+  EXPECT_EQ(drained, 2);
+  EXPECT_EQ(f->Status()->GetWindowText(), "Linking Blinky");
+  ProgressRecord end;
+  end.kind = 2;
+  ASSERT_TRUE(SendProgressRecord(dir, end));
+  drained = -1;
+  std::thread ending([&] { drained = channel.Drain(&s.App().Hub()); });
+  WaitFor([&] { return drained >= 0; }, 10000);
+  ending.join();
+  EXPECT_TRUE(WaitFor([&] { return f->Status()->GetWindowText() == "Ready"; }, 5000));
 }
 
 // An add-in that never answers: while the program waits the status bar

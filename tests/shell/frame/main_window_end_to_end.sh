@@ -13,9 +13,7 @@ e2e_need Xvfb xdotool
 e2e_in_xvfb "$@"
 e2e_start_work pm2main main_window
 e2e_copy_blinky
-# The program's event interface in a namespace of this run alone.
-export PM2_IPC_SUFFIX="-e2e$$" XDG_RUNTIME_DIR="$work/run"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+# The program's event interface is in a namespace of this run alone.
 objects() { find /dev/shm -maxdepth 1 -name "*.$(id -u)$PM2_IPC_SUFFIX" | wc -l; }
 [ "$(objects)" = 0 ] || fail "objects of this run's namespace before the start"
 

@@ -15,7 +15,8 @@ e2e_need_arm_gcc
 e2e_in_xvfb "$@"
 e2e_start_work pm2newproject new_project
 # Whatever the session started from the work folder goes with the test.
-trap '[ -z "${pid:-}" ] || kill "$pid" 2>/dev/null || true; pkill -KILL -f "$work/" 2>/dev/null || true; [ -n "${PM2_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+# The program is ended first, so that it leaves no objects of its namespace.
+trap 'e2e_end_program; pkill -KILL -f "$work/" 2>/dev/null || true; e2e_cleanup' EXIT
 export PM2_DEBUG_WINDOWS_DUMP="$work/windows.txt"
 fail_also="$work/windows.txt"
 folder="$work/Fresh"

@@ -7,7 +7,10 @@
 // With PM2_ADDIN_SILENT set it connects, reads what comes and never
 // answers, until the IDE closes the connection. With PM2_ADDIN_ANSWER set
 // it only answers, logging each block as "code <hex> <arg2> state <arg0>",
-// and detaches when the IDE tells it to close.
+// and detaches when the IDE tells it to close. With PM2_ADDIN_HALF it stops
+// in the middle of a frame and stays connected: "answer" - its answer to the
+// first block is cut after the kind byte; "block" - it answers the command
+// states, then sends the first half of a register block.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -123,6 +126,30 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::getenv("PM2_ADDIN_ANSWER")) return AnswerUntilClosed();
+  if (const char* half = std::getenv("PM2_ADDIN_HALF")) {
+    if (std::strcmp(half, "block") == 0) {
+      for (int i = 0; i < 6; ++i) Exchange(nullptr);  // the command states
+      std::vector<unsigned char> b = Block(1, static_cast<unsigned>(getpid()), 0, 0, nullptr);
+      std::vector<unsigned char> f(5);
+      Put(f, 0, static_cast<unsigned>(b.size() + 1));
+      f.insert(f.end(), b.begin(), b.begin() + 20);
+      if (write(g_fd, f.data(), f.size()) != static_cast<ssize_t>(f.size())) return 5;
+    } else {
+      unsigned char head[5];
+      if (!ReadAll(head, 5)) return 6;
+      std::vector<unsigned char> p(Get(head) - 1);
+      if (!p.empty() && !ReadAll(p.data(), p.size())) return 6;
+      std::vector<unsigned char> f(6, 0);
+      Put(f, 0, 5);  // kind and a four-byte answer, of which only the kind comes
+      f[4] = 1;
+      if (write(g_fd, f.data(), 5) != 5) return 5;
+    }
+    unsigned char sink[256];
+    while (read(g_fd, sink, sizeof sink) > 0) {
+    }
+    std::fclose(g_log);
+    return 0;
+  }
   for (int i = 0; i < 6; ++i) Exchange(nullptr);  // the command states
   const unsigned me = static_cast<unsigned>(getpid());
   std::vector<unsigned char> b;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 #include <unistd.h>
 
 #include "shell/tools/addin_socket.h"
@@ -240,6 +241,7 @@ struct PeerAddIn {
   }
   ~PeerAddIn() {
     ::unsetenv("PM2_ADDIN_SILENT");
+    ::unsetenv("PM2_ADDIN_HALF");
     std::system(("rm -rf " + dir).c_str());
   }
   bool Installed() const { return ::access(peer.c_str(), X_OK) == 0; }
@@ -294,10 +296,14 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
   AddInLinkLogic& link = a.link;
   AddInServer& server = a.server;
   int served = 0;
-  std::vector<std::string> told;
+  std::vector<std::string> told, events;
   server.SetReplyTimeout(300);
   server.SetWaitServer([&] { return ++served > 0; });
-  server.SetTimeoutHandler([&](const std::string& text) { told.push_back(text); });
+  server.SetWaitNotice([&](bool waiting, const std::string&) { events.push_back(waiting ? "wait" : "done"); });
+  server.SetTimeoutHandler([&](const std::string& text) {
+    told.push_back(text);
+    events.push_back("told");
+  });
   std::string err;
   const bool started = server.StartAddIn(peer, false, 10000, &err);
   ASSERT_TRUE(started) << err;
@@ -305,7 +311,50 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
   EXPECT_FALSE(link.Running());
   EXPECT_GE(served, 5);
   EXPECT_EQ(told, (std::vector<std::string>{"The add-in '" + peer + "' gave no answer within 1 seconds and is detached."}));
+  // The message comes once the wait is over (its input filter gone, its
+  // status cleared), else nothing could answer it.
+  EXPECT_EQ(events, (std::vector<std::string>{"wait", "done", "told"}));
   EXPECT_EQ(server.WaitForExit(5000), 0);
+}
+
+// An add-in that stops in the middle of a frame it sends of its own: what
+// came is kept, the window is not held up waiting for the rest, and the
+// add-in stays attached.
+TEST(AddInServer, ABlockCutShortHoldsNothingUp) {
+  PeerAddIn a;
+  if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
+  ::setenv("PM2_ADDIN_HALF", "block", 1);
+  AddInServer& server = a.server;
+  server.SetReplyTimeout(3000);
+  std::string err;
+  ASSERT_TRUE(server.StartAddIn(a.peer, false, 10000, &err)) << err;
+  // The half block comes right after the last answer.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto began = std::chrono::steady_clock::now();
+  server.Poll(0);
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(500));
+  EXPECT_TRUE(a.link.Running());
+}
+
+// An add-in whose answer stops after its first bytes: the rest is waited
+// for as the answer is, serving the caller (the window paints, Esc works)
+// until the reply time ends, and then the add-in is detached with the
+// message.
+TEST(AddInServer, AnAnswerCutShortIsWaitedForServingTheCaller) {
+  PeerAddIn a;
+  if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
+  ::setenv("PM2_ADDIN_HALF", "answer", 1);
+  AddInServer& server = a.server;
+  int served = 0;
+  std::vector<std::string> told;
+  server.SetReplyTimeout(1000);
+  server.SetWaitServer([&] { return ++served > 0; });
+  server.SetTimeoutHandler([&](const std::string& text) { told.push_back(text); });
+  std::string err;
+  ASSERT_TRUE(server.StartAddIn(a.peer, false, 10000, &err)) << err;
+  EXPECT_FALSE(a.link.Running());
+  EXPECT_GE(served, 30);  // every few milliseconds of the second
+  EXPECT_EQ(told.size(), 1u);
 }
 
 // A silent add-in whose wait the user ends (Esc in the window): the request

@@ -1,7 +1,8 @@
 // The status-bar progress request: six words, as the driver, the instance
-// channel and long operations hand it to service code 43. The short form
-// of five fields that some callers knew is not used: this one record is the
-// only form (kind 1 to 5, see FrameHooks::ShowStatusProgress).
+// channel, the linkers' progress records and long operations hand it to
+// service code 43. The short form of five fields that some callers knew is
+// not used: this one record is the only form (kind 1 to 5, shown by the
+// main frame's status bar).
 #pragma once
 
 #include <cstdint>
