@@ -3,6 +3,7 @@
 #include "builder/commands/arm_controls.h"
 #include "builder/commands/arm_gnu_command.h"
 #include "builder/commands/command_context.h"
+#include "builder/commands/compiler_includes.h"
 #include "builder/runner/batch_file.h"
 #include "project/model/project_records.h"
 #include "project/text/path_text.h"
@@ -61,7 +62,6 @@ const FlagRow kLdListing[] = {{1u << 5, "-map"},          {1u << 12, "-xref "},
                               {1u << 8, "-info sizes"},   {1u << 9, "-info totals"},
                               {1u << 10, "-info unused"}, {1u << 11, "-info veneers"}};
 
-OptString CcInc(const OptionBlock& b) { return b.cAds.ADSCINCD; }
 OptString CcMisc(const OptionBlock& b) { return b.cAds.ADSCMISC; }
 OptString CcDef(const OptionBlock& b) { return b.cAds.ADSCDEFN; }
 OptString CcUndef(const OptionBlock& b) { return b.cAds.ADSCUDEF; }
@@ -112,7 +112,7 @@ void CcBody(Ctx& c) {
   if (BitField(w, kAdsCcOtime, 2) != 0) c.AppendControl("-Otime");
   AppendApcs(c, w, kCcApcs);
   AppendSwitches(c, w, kCcSwitches);
-  AppendArmIncludeLevels(c, CcInc);
+  AppendArmIncludeLevels(c, CompilerIncludeField(kToolsetArmAds));
   AppendMiscLevels(c, CcMisc);
   AppendArmToolsetInclude(c);
   DefineList defines;

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "builder/commands/command_context.h"
+#include "builder/commands/compiler_includes.h"
 #include "builder/runner/command_line_split.h"
 #include "platform/ascii_case.h"
 #include "project/model/option_block.h"
@@ -12,12 +13,6 @@
 namespace pm2 {
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
 
 bool IsMarked(std::string_view reg) {
   return !reg.empty() && (static_cast<unsigned char>(reg[0]) == 0xFF || reg[0] == '.');
@@ -39,14 +34,8 @@ void AppendArmIncludeLevels(CommandContext& ctx, ListText includes) {
     if (!joined.empty()) joined += ';';
     joined += levels[i].view();
   }
-  std::string_view rest = joined;
-  while (!rest.empty()) {
-    std::size_t end = rest.find_first_of(",;");
-    std::string_view piece = Trim(rest.substr(0, end));
-    if (!piece.empty()) ctx.AppendControl("-I" + QuoteIfBlank(piece));
-    if (end == std::string_view::npos) break;
-    rest.remove_prefix(end + 1);
-  }
+  for (const std::string& folder : IncludeFolders(joined, kToolsetArmGnu))
+    ctx.AppendControl("-I" + QuoteIfBlank(folder));
 }
 
 void AppendArmToolsetInclude(CommandContext& ctx) {

@@ -2,6 +2,7 @@
 
 #include "builder/commands/arm_controls.h"
 #include "builder/commands/command_context.h"
+#include "builder/commands/compiler_includes.h"
 #include "project/model/project_records.h"
 #include "project/text/path_text.h"
 
@@ -34,7 +35,6 @@ const SwitchRow kCcSwitches[] = {
     {kGnuCcAnsi, "-ansi"},
 };
 
-OptString CcInc(const OptionBlock& b) { return b.cGnu.ACINCD; }
 OptString CcMisc(const OptionBlock& b) { return b.cGnu.ACMISC; }
 OptString CcDef(const OptionBlock& b) { return b.cGnu.ACDEFN; }
 OptString CcUndef(const OptionBlock& b) { return b.cGnu.ACUDEF; }
@@ -76,7 +76,7 @@ void CcBody(Ctx& c) {
   if (opt < std::size(kOptimize) && kOptimize[opt]) c.AppendControl(kOptimize[opt]);
   for (const SwitchRow& row : kCcSwitches)
     if (BitField(w, row.lo, 2) != 0) c.AppendControl(row.text);
-  AppendArmIncludeLevels(c, CcInc);
+  AppendArmIncludeLevels(c, CompilerIncludeField(kToolsetArmGnu));
   AppendMiscLevels(c, CcMisc);
   AppendArmToolsetInclude(c);
   DefineList defines;

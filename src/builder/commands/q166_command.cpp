@@ -5,6 +5,7 @@
 #include "builder/commands/command_context.h"
 #include "builder/commands/command_listing.h"
 #include "builder/commands/command_lists.h"
+#include "builder/commands/compiler_includes.h"
 #include "builder/commands/n166_linker.h"
 #include "project/model/project_records.h"
 
@@ -83,7 +84,6 @@ void EmitOptimize(Ctx& c) {
   else c.AppendFormat(true, "OPTIMIZE (%u)", level);
 }
 
-OptString Inc(const OptionBlock& b) { return b.c166.INCC6; }
 OptString Misc(const OptionBlock& b) { return b.c166.CMISC; }
 OptString Def(const OptionBlock& b) { return b.c166.DEFINE; }
 OptString Undef(const OptionBlock& b) { return b.c166.UNDEFINE; }
@@ -116,7 +116,10 @@ const ControlRow kQ166Rows[] = {
     {"FLOAT64", [](const Ctx& c) { return F(N(c), kFloat64) != 0; }},
     {"NOFIXDPP", [](const Ctx& c) { return T(c).l166.flags.DPPUSE != 0; }},
     {"REORDER", [](const Ctx& c) { return N(c).c166.flags2.REORDER != 0; }},
-    {nullptr, nullptr, [](Ctx& c) { AppendIncdirLevels(c, Inc); AppendMiscLevels(c, Misc); }},
+    {nullptr, nullptr, [](Ctx& c) {
+       AppendIncdirLevels(c, CompilerIncludeField(kToolset166));
+       AppendMiscLevels(c, Misc);
+     }},
     {nullptr, nullptr, [](Ctx& c) { AppendDefineLevels(c, Def, Undef); }},
     {"DEBUG", [](const Ctx& c) { return T(c).out.flags.DEBUG != 0; }},
     {nullptr, nullptr, AppendCListingContents},

@@ -5,6 +5,7 @@
 #include "builder/commands/command_context.h"
 #include "builder/commands/command_listing.h"
 #include "builder/commands/command_lists.h"
+#include "builder/commands/compiler_includes.h"
 
 namespace pm2 {
 
@@ -73,7 +74,6 @@ void EmitQ51Rom(Ctx& c) {
 
 bool T51Has(const Ctx& c, uint32_t bits) { return (T51(c) & bits) == bits; }
 
-OptString Inc51(const OptionBlock& b) { return b.c51.INCC5; }
 OptString Misc51(const OptionBlock& b) { return b.c51.Q51MSC; }
 OptString Def51(const OptionBlock& b) { return b.c51.Q51DEF; }
 OptString Undef51(const OptionBlock& b) { return b.c51.Q51UDF; }
@@ -121,7 +121,7 @@ const ControlRow kQ51Rows[] = {
        if (const char* text = kMod517[(T51(c) >> 1) & 3]) c.AppendControl(text);
      }},
     {nullptr, nullptr, [](Ctx& c) {
-       AppendIncdirLevels(c, Inc51);
+       AppendIncdirLevels(c, CompilerIncludeField(kToolset51));
        AppendMiscLevels(c, Misc51);
        AppendDefineLevels(c, Def51, Undef51);
      }},
@@ -157,7 +157,6 @@ void EmitQ251Optimize(Ctx& c) {
   else c.AppendFormat(true, "OPTIMIZE (%u)", level);
 }
 
-OptString Inc251(const OptionBlock& b) { return b.c251.INCC2; }
 OptString Misc251(const OptionBlock& b) { return b.c251.Q251MSC; }
 OptString Def251(const OptionBlock& b) { return b.c251.Q251DEF; }
 OptString Undef251(const OptionBlock& b) { return b.c251.Q251UDF; }
@@ -197,7 +196,7 @@ const ControlRow kQ251Rows[] = {
     {nullptr, [](const Ctx& c) { uint32_t f = Q251(N(c), 12, 4); return f < 8 && f != 3; },
      [](Ctx& c) { c.AppendFormat(true, "FLOATFUZZY(%u)", Q251(N(c), 12, 4)); }},
     {nullptr, nullptr, [](Ctx& c) {
-       AppendIncdirLevels(c, Inc251);
+       AppendIncdirLevels(c, CompilerIncludeField(kToolset251));
        AppendMiscLevels(c, Misc251);
        AppendDefineLevels(c, Def251, Undef251);
      }},

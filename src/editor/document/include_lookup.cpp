@@ -71,14 +71,9 @@ std::vector<std::string> IncludeCandidates(const IncludeLine& line, const Includ
     if (!sub.empty() && uint8_t(sub[0]) == 0xFF) sub.erase(0, 1);
     if (!sub.empty()) out.push_back(ctx.toolsetRoot + "INC\\" + sub + name);
   }
-  size_t i = 0;
-  const std::string& list = ctx.includePath;
-  while (i < list.size()) {
-    while (i < list.size() && (list[i] == ' ' || list[i] == ';')) ++i;
-    size_t end = list.find_first_of(" ;", i);
-    if (end == std::string::npos) end = list.size();
-    if (end > i) out.push_back(WithSeparator(list.substr(i, end - i)) + name);
-    i = end;
+  for (const std::string& folder : ctx.includeFolders) {
+    if (folder.empty()) continue;
+    out.push_back(WithSeparator(IsAbsolute(folder) ? folder : WithSeparator(ctx.projectFolder) + folder) + name);
   }
   return out;
 }

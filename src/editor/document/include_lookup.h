@@ -33,7 +33,9 @@ struct IncludeContext {
   std::string systemIncludeFolder;   // toolset 3
   std::string toolsetIncludeFolder;  // toolset 4
   std::string includeSub1, includeSub2;  // the target's include sub-folders
-  std::string includePath;        // the target's include list (blanks or ';')
+  // The target's include folders as its compiler is given them; a
+  // relative one is taken from the project folder, where the tools run.
+  std::vector<std::string> includeFolders;
 };
 
 // The candidates in the order they are tried.

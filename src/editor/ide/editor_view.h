@@ -117,7 +117,8 @@ class EditorView : public EditView, public DocumentView {
   // file text as the line writes it.
   std::string ResolveIncludeAtCaret(std::string* spec = nullptr) const;
   // The target's register header, when it is found on the target's include
-  // paths (the project's and the toolset's folders); "" otherwise, with
+  // paths (the project's and the toolset's folders and the target's own
+  // include folders); "" otherwise, with
   // *missing set to the header that is not found.
   std::string FoundRegisterHeader(std::string* missing = nullptr) const;
   // How the include lookup reaches a stored path (the context's, else the

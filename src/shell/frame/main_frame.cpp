@@ -53,6 +53,7 @@
 #include "toolkit/frames/status_bar.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/menus/menu_builder.h"
+#include "builder/commands/compiler_includes.h"
 #include "builder/driver/toolset_folders.h"
 #include "toolkit/toolbars/toolbar_manager.h"
 
@@ -148,7 +149,8 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
   };
   // Include files of the context menu: looked for in the project's folders
   // and the current target's toolset (its INC folder, the device's folder
-  // below it, and the system include folder beside its programs).
+  // below it, and the system include folder beside its programs), then the
+  // target's own include folders as its compiler is given them.
   ctx.includeContext = [this](IncludeContext* inc) {
     ProjectRec* p = m_app.Project();
     if (!p || !p->curTarget) return false;
@@ -162,6 +164,7 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
     if (!device.empty()) inc->includeSub1 = device + "\\";
     std::string system;
     if (GetToolsetIncludeFolder(app, &system)) inc->systemIncludeFolder = inc->toolsetIncludeFolder = system;
+    inc->includeFolders = TargetIncludeFolders(t);
     return true;
   };
   ctx.openStored = [this](const std::string& stored, std::string* local) {

@@ -52,12 +52,12 @@ TEST(IncludeLookupTest, CandidatesInTheirOrder) {
   ctx.systemIncludeFolder = "C:\\gcc\\include";
   ctx.includeSub1 = "\xFFPhilips\\";
   ctx.includeSub2 = "";
-  ctx.includePath = "..\\inc; D:\\lib\\ ";
+  ctx.includeFolders = {"..\\inc", "D:\\lib\\", "C:\\My Headers"};
   IncludeLine angle{true, "<x.h>", "x.h"};
   std::vector<std::string> a = {
       "C:\\T\\ARM\\INC\\x.h", "C:\\P\\x.h",           "C:\\P\\src\\x.h",
       "C:\\P\\x.h",           "C:\\gcc\\include\\x.h", "C:\\T\\ARM\\INC\\Philips\\x.h",
-      "..\\inc\\x.h",         "D:\\lib\\x.h"};
+      "C:\\P\\..\\inc\\x.h",    "D:\\lib\\x.h",         "C:\\My Headers\\x.h"};
   EXPECT_EQ(a, IncludeCandidates(angle, ctx));
   IncludeLine quote{false, "\"x.h\"", "x.h"};
   std::vector<std::string> q = IncludeCandidates(quote, ctx);

@@ -309,8 +309,10 @@ TEST_F(IdeTest, IncludeFilesAndTheContextMenu) {
 
 // The context menu offers to include the target's register header only
 // where the compiler would find it: in the project's folder, the
-// toolset's INC folder or the device's folder below it. A header found
-// nowhere is greyed with the reason, and the command inserts nothing.
+// toolset's INC folder, the device's folder below it or a folder of the
+// target's own include paths (a relative one taken from the project
+// folder). A header found nowhere is greyed with the reason, and the
+// command inserts nothing.
 struct RegisterHeaderRow {
   const char* name;
   const char* placedIn;  // below the test folder; "" for nowhere
@@ -325,12 +327,14 @@ TEST_P(RegisterHeader, IsOfferedOnlyWhenItResolves) {
   ::mkdir((m_dir / "tools/INC").c_str(), 0755);
   ::mkdir((m_dir / "tools/INC/Philips").c_str(), 0755);
   ::mkdir((m_dir / "project").c_str(), 0755);
+  ::mkdir((m_dir / "project/inc").c_str(), 0755);
   if (*r.placedIn) std::ofstream(m_dir / r.placedIn) << "#define REG 1\r\n";
   m_ctx.includeContext = [this](IncludeContext* c) {
     c->toolsetRoot = m_dir / "tools/";
     c->projectFolder = m_dir / "project/";
     c->includeSub1 = "Philips\\";
     c->toolset = 3;
+    c->includeFolders = {"lib", "inc"};
     return true;
   };
   m_ctx.openStored = [](const std::string& stored, std::string* local) {
@@ -366,6 +370,7 @@ const RegisterHeaderRow kRegisterHeaderRows[] = {
     {"InTheProjectFolder", "project/LPC213x.h", true},
     {"InTheToolsetsIncFolder", "tools/INC/LPC213x.h", true},
     {"InTheDevicesFolder", "tools/INC/Philips/LPC213x.h", true},
+    {"InATargetIncludeFolder", "project/inc/LPC213x.h", true},
     {"Nowhere", "", false},
     {"OnlyInAFolderNoSearchNames", "tools/LPC213x.h", false},
 };

@@ -338,6 +338,68 @@ TEST_F(MainFrameTest, EditorMenuInsertsTheTargetsRegisterHeader) {
             "#include <LPC213x.h>");
 }
 
+// The register header is offered when it lies in a folder of the target's
+// own include paths (the C compiler page's text, a relative folder taken
+// from the project folder as the build takes it), and greyed with the
+// reason when the build would not find it there either.
+struct TargetIncludeRow {
+  const char* name;
+  const char* includePaths;  // the target's text; "@" stands for the project folder
+  const char* placedIn;      // folder below the project folder holding the header; "" none
+  bool offered;
+};
+
+class RegisterHeaderOnTargetIncludes : public test::ExampleFrameTest,
+                                       public ::testing::WithParamInterface<TargetIncludeRow> {};
+
+TEST_P(RegisterHeaderOnTargetIncludes, IsOfferedOnlyWhereTheBuildFindsIt) {
+  const TargetIncludeRow& r = GetParam();
+  if (*r.placedIn) {
+    fs::create_directories(dir + r.placedIn);
+    std::ofstream(dir + r.placedIn + "/LPC213x.h") << "#define REG 1\n";
+  }
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  TargetRec* t = s.App().Project()->curTarget;
+  ASSERT_NE(t, nullptr);
+  OptionBlock* own = FindTargetOptions(t->pOpts, t);
+  ASSERT_NE(own, nullptr);
+  std::string paths = r.includePaths;
+  for (size_t at; (at = paths.find('@')) != std::string::npos;) paths.replace(at, 1, dir);
+  own->cGnu.ACINCD = OptString::Pooled(paths, kPoolProject);
+  EditorView* edit = f->Editors().Open(dir + "Timer.h");
+  ASSERT_NE(edit, nullptr);
+  QMenu menu;
+  edit->BuildContextMenu(menu);
+  QAction* offer = nullptr;
+  QAction* greyed = nullptr;
+  for (QAction* a : menu.actions()) {
+    if (a->text() == "Insert '#include <LPC213x.h>'") offer = a;
+    if (a->text() == "Insert '#include <LPC213x.h>' (not on the target's include paths)") greyed = a;
+  }
+  if (r.offered) {
+    ASSERT_NE(offer, nullptr);
+    EXPECT_TRUE(offer->isEnabled());
+    EXPECT_EQ(greyed, nullptr);
+  } else {
+    EXPECT_EQ(offer, nullptr);
+    ASSERT_NE(greyed, nullptr);
+    EXPECT_FALSE(greyed->isEnabled());
+  }
+}
+
+const TargetIncludeRow kTargetIncludeRows[] = {
+    {"RelativeFolder", "inc", "inc", true},
+    {"SecondOfTwoFolders", "lib; inc", "inc", true},
+    {"AbsoluteFolderWithABlank", "@My Headers", "My Headers", true},
+    {"ANestedRelativeFolder", "cpu/inc", "cpu/inc", true},
+    {"AbsentEverywhere", "inc", "", false},
+    {"BesideTheFolderNamed", "inc", "include", false},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, RegisterHeaderOnTargetIncludes, ::testing::ValuesIn(kTargetIncludeRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(MainFrameTest, StopBuildEndsTheBuildAndANewOneRunsAfterIt) {
   if (!HaveTools()) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
   test::ExampleSession s(dir, root);

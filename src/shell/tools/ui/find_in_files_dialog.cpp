@@ -15,6 +15,9 @@ namespace {
 QComboBox* HistoryCombo(QWidget* parent, const std::vector<std::string>& items, int limit) {
   auto* c = new QComboBox(parent);
   c->setEditable(true);
+  // What is typed is what is searched: the history stays in the drop-down
+  // list and never completes a typed prefix (case-insensitively at that).
+  c->setCompleter(nullptr);
   c->setInsertPolicy(QComboBox::NoInsert);
   c->lineEdit()->setMaxLength(limit);
   for (const std::string& s : items) c->addItem(QString::fromStdString(s));

@@ -131,6 +131,57 @@ TEST(FindInFilesDialog, EnterMovesTextToTop) {
   EXPECT_EQ(dlg.FindCombo()->itemText(1), "a");
 }
 
+// A field typed into while its history holds an entry that extends the
+// typed text in another case: the field keeps what was typed, and that is
+// what is searched.
+struct TypedFieldRow {
+  const char* name;
+  const char* section;  // the field's history
+  const char* history;  // its newest entry
+  const char* typed;
+  Qt::Key after;  // pressed after the text (none: Qt::Key_unknown)
+};
+
+class FindInFilesTypedField : public ::testing::TestWithParam<TypedFieldRow> {};
+
+TEST_P(FindInFilesTypedField, KeepsTheTypedTextAgainstItsHistory) {
+  App();
+  const TypedFieldRow& r = GetParam();
+  SettingsStore store("/nonexistent/settings.ini");
+  store.WriteProfileString(r.section, "_Item0", r.history);
+  FindInFilesDialog dlg(store, "", "/proj/");
+  const std::string section = r.section;
+  QComboBox* field = section == "_FindLst"   ? dlg.FindCombo()
+                     : section == "_TypeLst" ? dlg.TypesCombo()
+                                             : dlg.FolderCombo();
+  ASSERT_NE(nullptr, field->lineEdit());
+  field->lineEdit()->clear();
+  // Tabbed into (the field's completer, if any, works from its focus on).
+  QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(field->lineEdit(), &in);
+  QTest::keyClicks(field->lineEdit(), r.typed);
+  if (r.after != Qt::Key_unknown) QTest::keyClick(field->lineEdit(), r.after);
+  EXPECT_EQ(r.typed, field->currentText().toStdString());
+  EXPECT_NE(-1, field->findText(r.history, Qt::MatchExactly | Qt::MatchCaseSensitive))
+      << "the history stays in the list";
+  if (dlg.FindCombo()->currentText().isEmpty()) dlg.FindCombo()->setEditText("needle");
+  if (dlg.FolderCombo()->currentText().isEmpty()) dlg.FolderCombo()->setEditText("/src");
+  dlg.accept();
+  const FindInFilesRequest& q = dlg.Request();
+  const std::string sent = section == "_FindLst" ? q.findText : section == "_TypeLst" ? q.fileTypes : q.folder;
+  EXPECT_EQ(r.typed, sent);
+  EXPECT_EQ(r.typed, store.GetProfileString(r.section, "_Item0", ""));
+}
+
+const TypedFieldRow kTypedFieldRows[] = {
+    {"FindWhat", "_FindLst", "Serial_Init", "Serial", Qt::Key_unknown},
+    {"FindWhatThenEnter", "_FindLst", "padding", "PAD", Qt::Key_Return},
+    {"FileTypesThenTab", "_TypeLst", "*.c;*.h", "*.C", Qt::Key_Tab},
+    {"FolderThenEnter", "_FoldLst", "/src/Drivers", "/src/d", Qt::Key_Return},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, FindInFilesTypedField, ::testing::ValuesIn(kTypedFieldRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(SccQueryDialog, OnlyAskedTextsKeptTrimmed) {
   App();
   SccQueryDialog dlg({true, false, true}, "old", "1.1", "");
