@@ -14,6 +14,24 @@ std::string BaseName(const std::string& path) { return path.substr(path.find_las
 
 }  // namespace
 
+std::string DialogCommandText(const std::string& request) {
+  std::string out;
+  for (std::size_t i = 0; i < request.size(); ++i) {
+    const char c = request[i];
+    const char n = i + 1 < request.size() ? request[i + 1] : '\0';
+    if (c != '\\' || (n != '"' && n != '\'' && n != '\\')) {
+      out += c;
+    } else if (n == '\\' && i + 2 < request.size() && request[i + 2] == 'n') {
+      out += '\n';
+      i += 2;
+    } else {
+      out += n;
+      ++i;
+    }
+  }
+  return out;
+}
+
 DbgTypeRecord TypeOfGdbText(const std::string& text) {
   DbgTypeRecord t{};
   static const struct {
@@ -132,7 +150,7 @@ void GdbDialogRecords::ApplyEnables() {
 
 void GdbDialogRecords::Define(DbgBreakpointRequest* q) {
   const std::string expression = q->expression ? std::string(q->expression).substr(0, 298) : "";
-  std::string command = q->command ? std::string(q->command).substr(0, 1023) : "";
+  std::string command = q->command ? DialogCommandText(std::string(q->command).substr(0, 1023)) : "";
   int number = 0;
   std::string err;
   if (expression.empty() || !m_target.DefineBreakpoint(expression, q->passCount, q->access & 3, command, &number, &err)) {

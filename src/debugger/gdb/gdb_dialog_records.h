@@ -18,6 +18,12 @@ namespace pm2::gdb {
 // A type code of the symbols dialog for gdb's type text.
 DbgTypeRecord TypeOfGdbText(const std::string& text);
 
+// The breakpoints dialog's command as the user wrote it: the dialog writes
+// a quote as \" (\' ), a backslash as \\ and a line break as \\n; other
+// escapes (\t in a string) are the command's own. Line breaks separate
+// the commands.
+std::string DialogCommandText(const std::string& request);
+
 class GdbDialogRecords {
  public:
   GdbDialogRecords(GdbTarget& target, std::string programFile);

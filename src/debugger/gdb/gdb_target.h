@@ -227,6 +227,10 @@ class GdbTarget {
   void FlushBlankConsole();
   void Written(uint8_t c, const MiRecord& r);
   void ResumeAfterUart(const MiRecord& r);
+  // gdb's stop at the UART's watchpoint also hit a breakpoint at the new
+  // program counter (a user's, or a run's stop address): it is no stop of
+  // the stand-in alone and is not resumed.
+  static bool AlsoBreakpointHit(const MiRecord& r);
   // A step the UART stand-in broke into goes on: back up to the step's
   // frame, then the same step again, so it ends where it would have.
   void ContinueStep(const MiRecord& r);

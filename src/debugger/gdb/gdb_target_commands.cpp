@@ -8,6 +8,7 @@
 #include <fstream>
 #include <utility>
 
+#include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_target.h"
 
 namespace pm2::gdb {
@@ -72,7 +73,7 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
       return Refuse(t.error);
     case CommandAction::Typed: {
       std::string err;
-      return Console(t.expression, &err) ? 0 : Refuse(err);
+      return Console(GdbSpelling(t.expression), &err) ? 0 : Refuse(err);
     }
     case CommandAction::Go:
       return Go(0xFFFFFFFFu) ? 0 : Refuse("G: the target runs already");

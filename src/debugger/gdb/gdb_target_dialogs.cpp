@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "debugger/gdb/arm_access.h"
+#include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_target.h"
 
 namespace pm2::gdb {
@@ -138,11 +139,21 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
     *err = "the target runs";
     return false;
   }
-  // The dialog's texts are the IDE's: translated, one quoted argument each,
-  // a line end or a NUL refused.
+  // The dialog's texts are the IDE's: translated, one quoted argument each
+  // command (a line of `command`), a NUL refused.
   std::string target, gdbCommand;
-  const bool valid = (access ? GdbExpression(expression, &target, err) : GdbLocation(expression, &target, err)) &&
-                     (command.empty() || BreakpointCommand(command, CommandOrigin::Typed, &gdbCommand, err));
+  bool valid = access ? GdbExpression(expression, &target, err) : GdbLocation(expression, &target, err);
+  for (std::size_t at = 0; valid && at < command.size();) {
+    std::size_t end = command.find('\n', at);
+    if (end == std::string::npos) end = command.size();
+    std::string one;
+    const std::string line = command.substr(at, end - at);
+    if (line.find_first_not_of(" \t\r") != std::string::npos) {
+      valid = BreakpointCommand(line, CommandOrigin::Typed, &one, err);
+      gdbCommand += " " + MiQuote(GdbSpelling(one));
+    }
+    at = end + 1;
+  }
   if (!valid) {
     Refuse("breakpoint '" + expression.substr(0, 60) + "': " + *err);
     return false;
@@ -171,7 +182,7 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   if (passCount > 1)
     m_gdb->Call("-break-after " + std::to_string(*number) + " " + std::to_string(passCount - 1), kTimeoutMs);
   if (!gdbCommand.empty())
-    m_gdb->Call("-break-commands " + std::to_string(*number) + " " + MiQuote(gdbCommand), kTimeoutMs);
+    m_gdb->Call("-break-commands " + std::to_string(*number) + gdbCommand, kTimeoutMs);
   return true;
 }
 
@@ -324,8 +335,17 @@ void GdbTarget::SerialInput(uint8_t c) {
   m_gdb->Send("-exec-interrupt");
 }
 
+bool GdbTarget::AlsoBreakpointHit(const MiRecord& r) {
+  // gdb names every reason of one stop, each as "reason".
+  for (const MiItem& item : r.results.items)
+    if (item.first == "reason" && item.second.text == "breakpoint-hit") return true;
+  return false;
+}
+
 void GdbTarget::ResumeAfterUart(const MiRecord& r) {
-  if (m_freeRun)
+  if (AlsoBreakpointHit(r))
+    ReportOwnStop(r);
+  else if (m_freeRun)
     m_gdb->Send("-exec-continue");
   else if (m_stepMode >= 0 && m_stepMode != 3)
     ContinueStep(r);
