@@ -405,9 +405,12 @@ bool GdbTarget::Reset() {
     }
   if (!done) return false;
   // gdb's own idea of the registers is stale after a reset behind its back.
-  // "flushregs" is the older gdb's name (newer ones call it deprecated).
+  // "flushregs" is the older gdb's name (newer ones call it deprecated);
+  // gdb's words on it are the driver's business, not the command page's.
+  HoldConsole();
   if (!Ok(m_gdb->Call("-interpreter-exec console " + MiQuote("maintenance flush register-cache"), kCommandTimeoutMs)))
     m_gdb->Call("-interpreter-exec console " + MiQuote("flushregs"), kCommandTimeoutMs);
+  TakeHeldConsole();
   uint64_t pc = 0;
   if (Evaluate("(unsigned long)$pc", &pc)) m_pc = uint32_t(pc);
   RegistersMayChange();
