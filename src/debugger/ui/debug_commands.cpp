@@ -58,6 +58,9 @@ namespace {
 constexpr CommandId kCmdStartStop = 32802, kCmdStopSession = 32815, kCmdGo = 32791, kCmdStepInto = 32794,
                     kCmdStepOver = 32795, kCmdStepOut = 32741, kCmdStopRunning = 32797;
 constexpr CommandId kCmdFlashDownload = 35404, kCmdFlashErase = 35405, kCmdResetCpu = 35020;
+// Stops closer together than this after the windows showed one are shown
+// together (a person's steps are further apart).
+constexpr std::chrono::milliseconds kQuickStops{60};
 // The disassembly cursor's commands: its source line, and the program
 // counter set to it.
 constexpr CommandId kCmdShowCursorSource = 35411, kCmdSetPc = 35413;
@@ -87,6 +90,8 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
   m_session = std::make_unique<DebugSession>(app, *this);
   m_app.SetDebugPort(m_session.get());
   m_firstRun = !m_settings.KeyExists(kDebugLayoutKey);
+  m_stopRefresh.setSingleShot(true);
+  QObject::connect(&m_stopRefresh, &QTimer::timeout, [this] { RefreshAfterStop(); });
   InstallRegisterPage();
   m_barCommands = std::make_unique<DebugBarCommands>(frame, app, *m_session);
   m_windows = std::make_unique<DebugWindows>(frame, app, *m_session);
@@ -481,6 +486,21 @@ void DebugCommands::TargetStopped() {
   // A stop told after the target was sent on again (the start's stop at the
   // reset address before the run to main) is no stop any more.
   if (!m_session->SessionActive() || m_session->TargetExecuting()) return;
+  // The client that asked for the stop has heard of it already; the
+  // windows' refresh (each window asks the driver again) would hold up its
+  // next request.
+  if (m_stopRefresh.isActive()) return;
+  const auto since = std::chrono::steady_clock::now() - m_lastStopRefresh;
+  if (since < kQuickStops) {
+    m_stopRefresh.start(int(std::chrono::duration_cast<std::chrono::milliseconds>(kQuickStops - since).count()) + 1);
+    return;
+  }
+  RefreshAfterStop();
+}
+
+void DebugCommands::RefreshAfterStop() {
+  if (!m_session->SessionActive() || m_session->TargetExecuting()) return;
+  m_lastStopRefresh = std::chrono::steady_clock::now();
   if (m_registers) m_registers->UpdateAll();
   if (m_windows) m_windows->TargetStopped();
   if (m_barCommands) m_barCommands->TargetStopped();

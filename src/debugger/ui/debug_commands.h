@@ -8,6 +8,8 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +67,8 @@ class DebugCommands : public SessionHost {
   bool EndForClose();
   // Deferred command 2050: the initialisation file of a -d session.
   void RunInitFileInclude();
+  // The windows show the last stop (no refresh of quick stops pending).
+  bool StopShown() const { return !m_stopRefresh.isActive(); }
 
   // ---- SessionHost
   void SaveDockLayout(int which) override;
@@ -99,6 +103,10 @@ class DebugCommands : public SessionHost {
   // window's arrow, the editor's and the status line follow it.
   void ProgramCounterWritten();
   void ShowPcStatus();
+  // The windows show a stop: at once after a quiet while; stops that come
+  // quicker than that (a client stepping back to back) are shown together
+  // once the while is over, if the target is still halted then.
+  void RefreshAfterStop();
   // The disassembly window's cursor address, when it is on a code line.
   bool DisassemblyCursor(uint32_t* address) const;
   void SetPcAtCursor();
@@ -117,6 +125,8 @@ class DebugCommands : public SessionHost {
   std::vector<QPointer<QAction>> m_driverActions;
   bool m_firstRun = false;
   uint32_t m_shownPc = 0xFFFFFFFFu;  // the program counter the status bar shows
+  QTimer m_stopRefresh;               // a refresh of quick stops pending
+  std::chrono::steady_clock::time_point m_lastStopRefresh{};
 };
 
 }  // namespace pm2
