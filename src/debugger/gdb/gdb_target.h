@@ -179,9 +179,10 @@ class GdbTarget {
   bool DeleteBreakpoint(int number);
   bool EnableBreakpoint(int number, bool on);
   // A breakpoint at an expression, or a watchpoint with access (1 read,
-  // 2 write, 3 both); passCount above 1 lets it pass that often first.
-  bool DefineBreakpoint(const std::string& expression, uint32_t passCount, int access, const std::string& command,
-                        int* number, std::string* err);
+  // 2 write, 3 both); passCount above 1 lets it pass that often first; the
+  // commands run at each hit, one line each.
+  bool DefineBreakpoint(const std::string& expression, uint32_t passCount, int access,
+                        const std::vector<std::string>& commands, int* number, std::string* err);
   // The program's functions and variables (at most `limit`).
   bool Symbols(std::vector<GdbSymbol>* out, std::size_t limit);
   // A key typed into serial window 1 for the simulated UART.

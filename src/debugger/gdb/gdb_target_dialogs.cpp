@@ -134,25 +134,21 @@ bool GdbTarget::EnableBreakpoint(int number, bool on) {
 }
 
 bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCount, int access,
-                                 const std::string& command, int* number, std::string* err) {
+                                 const std::vector<std::string>& commands, int* number, std::string* err) {
   if (!Halted()) {
     *err = "the target runs";
     return false;
   }
   // The dialog's texts are the IDE's: translated, one quoted argument each
-  // command (a line of `command`), a NUL refused.
+  // command, a line end or a NUL in one refused.
   std::string target, gdbCommand;
   bool valid = access ? GdbExpression(expression, &target, err) : GdbLocation(expression, &target, err);
-  for (std::size_t at = 0; valid && at < command.size();) {
-    std::size_t end = command.find('\n', at);
-    if (end == std::string::npos) end = command.size();
+  for (const std::string& line : commands) {
+    if (!valid) break;
+    if (line.find_first_not_of(" \t") == std::string::npos) continue;
     std::string one;
-    const std::string line = command.substr(at, end - at);
-    if (line.find_first_not_of(" \t\r") != std::string::npos) {
-      valid = BreakpointCommand(line, CommandOrigin::Typed, &one, err);
-      gdbCommand += " " + MiQuote(GdbSpelling(one));
-    }
-    at = end + 1;
+    valid = BreakpointCommand(line, CommandOrigin::Typed, &one, err);
+    gdbCommand += " " + MiQuote(GdbSpelling(one));
   }
   if (!valid) {
     Refuse("breakpoint '" + expression.substr(0, 60) + "': " + *err);
