@@ -103,7 +103,8 @@ TEST_P(GdbUartStop, StopsRightAfterTheAccess) {
     auto hits = [&] {
       const std::string all = CommandTexts();
       int n = 0;
-      for (std::size_t at = all.find("Breakpoint 1, "); at != std::string::npos; at = all.find("Breakpoint 1, ", at + 1))
+      for (std::size_t at = all.find("Breakpoint 1, "); at != std::string::npos;
+           at = all.find("Breakpoint 1, ", at + 1))
         ++n;
       return n;
     };
@@ -338,7 +339,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SpellingRow{"InfoItem", " INFO REGISTERS", " info registers"},
                       SpellingRow{"InfoOtherItem", "INFO Sharedlibrary", "info Sharedlibrary"},
                       SpellingRow{"CompletedWord", "BACktrace", "backtrace"},
-                      SpellingRow{"LongerWord", "STEPS", "STEPS"}, SpellingRow{"Unknown", "printf \"x\"", "printf \"x\""}),
+                      SpellingRow{"LongerWord", "STEPS", "STEPS"},
+                      SpellingRow{"Unknown", "printf \"x\"", "printf \"x\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct DialogCommandRow {

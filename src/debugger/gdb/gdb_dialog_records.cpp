@@ -155,7 +155,8 @@ void GdbDialogRecords::Define(DbgBreakpointRequest* q) {
       q->command ? DialogCommands(std::string(q->command).substr(0, 1023)) : std::vector<std::string>{};
   int number = 0;
   std::string err;
-  if (expression.empty() || !m_target.DefineBreakpoint(expression, q->passCount, q->access & 3, commands, &number, &err)) {
+  if (expression.empty() ||
+      !m_target.DefineBreakpoint(expression, q->passCount, q->access & 3, commands, &number, &err)) {
     q->error = 1;
     return;
   }

@@ -150,8 +150,10 @@ int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin
   const MiValue* b = r.results.Find("bkpt");
   const int number = b ? std::atoi(b->Str("number").c_str()) : 0;
   if (number <= 0) return Refuse("BS: gdb gave no breakpoint number");
-  if (!gdbCommand.empty() &&
-      !Ok(m_gdb->Call("-break-commands " + std::to_string(number) + " " + MiQuote(GdbSpelling(gdbCommand)), kTimeoutMs), &err)) {
+  if (!gdbCommand.empty() && !Ok(m_gdb->Call("-break-commands " + std::to_string(number) + " " +
+                                                  MiQuote(GdbSpelling(gdbCommand)),
+                                              kTimeoutMs),
+                                  &err)) {
     m_gdb->Call("-break-delete " + std::to_string(number), kTimeoutMs);
     return Refuse("BS: " + err);
   }

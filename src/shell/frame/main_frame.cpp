@@ -585,7 +585,9 @@ void CMainFrame::RegisterEditorCommands() {
     return m_output && focus && m_output->isAncestorOf(focus);
   };
   // The active disassembly window copies and finds in its listing.
-  auto disassembly = [this]() -> DisassemblyView* { return m_debug ? m_debug->Windows().ActiveDisassembly() : nullptr; };
+  auto disassembly = [this]() -> DisassemblyView* {
+    return m_debug ? m_debug->Windows().ActiveDisassembly() : nullptr;
+  };
   for (CommandId id : kViewCommands) {
     const bool outputToo = id == cmd::kEditCopy || id == cmd::kEditFind;
     OnCommand(id, [this, outputToo, outputFocused, disassembly](CommandId c) {
