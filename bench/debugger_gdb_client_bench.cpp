@@ -215,7 +215,7 @@ bool PeerRead64K() {
 
 std::string g_startError;
 // Steps in one round: a client's back-to-back steps.
-constexpr int kSteps = 16;
+constexpr int kSteps = 32;
 
 template <class One>
 bool Round(One one, int times) {

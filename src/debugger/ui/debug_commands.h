@@ -67,8 +67,6 @@ class DebugCommands : public SessionHost {
   bool EndForClose();
   // Deferred command 2050: the initialisation file of a -d session.
   void RunInitFileInclude();
-  // The windows show the last stop (no refresh of quick stops pending).
-  bool StopShown() const { return !m_stopRefresh.isActive(); }
 
   // ---- SessionHost
   void SaveDockLayout(int which) override;
@@ -103,9 +101,7 @@ class DebugCommands : public SessionHost {
   // window's arrow, the editor's and the status line follow it.
   void ProgramCounterWritten();
   void ShowPcStatus();
-  // The windows show a stop: at once after a quiet while; stops that come
-  // quicker than that (a client stepping back to back) are shown together
-  // once the while is over, if the target is still halted then.
+  // The windows show the last stop, if the target is still halted.
   void RefreshAfterStop();
   // The disassembly window's cursor address, when it is on a code line.
   bool DisassemblyCursor(uint32_t* address) const;
@@ -125,8 +121,13 @@ class DebugCommands : public SessionHost {
   std::vector<QPointer<QAction>> m_driverActions;
   bool m_firstRun = false;
   uint32_t m_shownPc = 0xFFFFFFFFu;  // the program counter the status bar shows
-  QTimer m_stopRefresh;               // a refresh of quick stops pending
-  std::chrono::steady_clock::time_point m_lastStopRefresh{};
+  // The driver's stops are shown once the target stayed halted a moment:
+  // stops in quick succession (a client stepping back to back) are shown
+  // together, at least every so often.
+  QTimer m_stopRefresh;
+  bool m_driverStop = false;   // the stop being told is the driver's (posted)
+  bool m_stopPending = false;  // a stop not shown yet
+  std::chrono::steady_clock::time_point m_firstPendingStop{};
 };
 
 }  // namespace pm2
