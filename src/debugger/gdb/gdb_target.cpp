@@ -171,6 +171,10 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   }
   // The first stop comes with the connection; its frame is the position.
   m_gdb->WaitStopped(kCommandTimeoutMs);
+  // qemu keeps its breakpoints and watchpoints off the program's memory:
+  // they stay set between stops, rather than each step setting and
+  // removing them again (the UART stand-in's watchpoint with every step).
+  if (params.simulate) m_gdb->Call("-gdb-set breakpoint always-inserted on", kCommandTimeoutMs);
   BuildRegisterSet();
   if (params.simulate && params.uart) SetupUart(params);
   m_monitor = std::thread([this] { Monitor(); });
