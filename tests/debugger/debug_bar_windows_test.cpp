@@ -21,6 +21,7 @@
 #include "debugger/dialogs/symbols_dialog.h"
 #include "debugger/ui/debug_commands.h"
 #include "debugger/ui/debug_windows.h"
+#include "debugger/ui/register_page.h"
 #include "debugger/windows/call_stack_window.h"
 #include "debugger/windows/debug_bar_window.h"
 #include "debugger/windows/memory_window.h"
@@ -454,6 +455,27 @@ TEST_F(DebugBarWindowsTest, CallStackShowsTheCallsAndGoesToTheSource) {
   EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdRadixHex).enabled);
   bar->ActivatePage(DebugBarWindow::kLocals);
   EXPECT_TRUE(f->QueryCommand(DebugBarCommands::kCmdRadixHex).enabled);
+}
+
+// A program counter written on the register page is a new position: the
+// call stack page asks the driver again, as after a stop.
+TEST_F(DebugBarWindowsTest, AWrittenProgramCounterRefreshesTheCallStack) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_TRUE(Start(s, kScript)) << Log();
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
+  DebugBarWindow* bar = f->Debugger()->BarCommands().Bar();
+  bar->ActivatePage(DebugBarWindow::kCallStack);
+  CallStackWindow* stack = bar->CallStack();
+  ASSERT_EQ(stack->GetItemCount(), 2);
+  stack->Clear();
+  ASSERT_EQ(stack->GetItemCount(), 0);
+  RegisterPage* registers = f->Debugger()->Registers();
+  ASSERT_NE(registers, nullptr);
+  ASSERT_TRUE(registers->valueSet);
+  registers->valueSet(true);  // the program counter's row was edited
+  EXPECT_EQ(stack->GetItemCount(), 2);
 }
 
 TEST_F(DebugBarWindowsTest, MarginBreakpointsWithAndWithoutASession) {

@@ -25,7 +25,7 @@ struct SymbolsDialogState {
   std::string mask = "*";
   int module = 0;
   int mode = 0;
-  bool ignoreCase = true;
+  bool ignoreCase = false;  // "Case sensitive" checked
 };
 
 class SymbolsDialog : public QDialog, public NotifyListener {

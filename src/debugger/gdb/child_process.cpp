@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -76,6 +77,10 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::
     setpgid(0, 0);
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(127);
+    // A child that crashes (gdb when qemu was killed under it) leaves no
+    // core file in the folder it runs in, the project's.
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
     int null = open("/dev/null", O_RDWR);
     dup2(pipes ? in[0] : null, 0);
     dup2(pipes ? out[1] : null, 1);

@@ -1,8 +1,51 @@
 #include "debugger/gdb/gdb_commands.h"
 
+#include <strings.h>
+
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 
 namespace pm2::gdb {
+
+namespace {
+
+// The help offers gdb's commands as the command window writes its words,
+// in capitals; gdb knows them in lower case only.
+const char* const kGdbWords[] = {"DELETE", "BREAK", "CONTINUE", "STEP", "NEXT", "FINISH",
+                                 "PRINT",  "DISPLAY", "BACKTRACE", "INFO"};
+const char* const kInfoItems[] = {"REGISTERS", "BREAKPOINTS", "FRAME", "LOCALS"};
+
+// The length of the word of letters at `at` that is one of `words`
+// (ignoring case); 0 when it is none.
+template <std::size_t N>
+std::size_t OfferedWordAt(const std::string& line, std::size_t at, const char* const (&words)[N]) {
+  std::size_t end = at;
+  while (end < line.size() && std::isalpha(static_cast<unsigned char>(line[end]))) ++end;
+  if (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '/') return 0;
+  for (const char* w : words)
+    if (end - at == std::strlen(w) && strncasecmp(line.c_str() + at, w, end - at) == 0) return end - at;
+  return 0;
+}
+
+void Lower(std::string* line, std::size_t at, std::size_t n) {
+  for (std::size_t i = at; i < at + n; ++i) (*line)[i] = char(std::tolower(static_cast<unsigned char>((*line)[i])));
+}
+
+}  // namespace
+
+std::string GdbSpelling(const std::string& typed) {
+  std::string line = typed;
+  const std::size_t at = line.find_first_not_of(" \t");
+  if (at == std::string::npos) return line;
+  const std::size_t n = OfferedWordAt(line, at, kGdbWords);
+  if (n == 0) return line;
+  Lower(&line, at, n);
+  if (line.compare(at, n, "info") != 0) return line;
+  const std::size_t item = line.find_first_not_of(" \t", at + n);
+  if (item != std::string::npos && item > at + n) Lower(&line, item, OfferedWordAt(line, item, kInfoItems));
+  return line;
+}
 
 GdbSyntax BuildGdbSyntax(SyntaxTableBuilder& b) {
   using B = SyntaxTableBuilder;
@@ -15,7 +58,8 @@ GdbSyntax BuildGdbSyntax(SyntaxTableBuilder& b) {
     int shown;
     bool expression;
   };
-  // The driver's own commands, then gdb's most used ones.
+  // The driver's own commands, then gdb's most used ones (GdbSpelling
+  // hands them to gdb as it spells them).
   static const Row kRows[] = {
       {"BS - set breakpoint", 2, 2, true},   {"G - go", 1, 1, false},
       {"DELETE", 6, 6, false},
@@ -28,7 +72,7 @@ GdbSyntax BuildGdbSyntax(SyntaxTableBuilder& b) {
   for (const Row& r : kRows)
     root.push_back(B::Ref(b.Record(r.text, r.significant, r.shown, r.significant, ' ', r.expression ? withExpr : alone)));
   std::vector<B::Word> infos;
-  for (const char* what : {"REGISTERS", "BREAKPOINTS", "FRAME", "LOCALS"}) {
+  for (const char* what : kInfoItems) {
     const std::string t = what;
     infos.push_back(B::Ref(b.Record(t, int(t.size()), int(t.size()), int(t.size()), ' ', alone)));
   }

@@ -19,6 +19,11 @@ struct GdbSyntax {
 // Builds the tables into the builder (which owns them).
 GdbSyntax BuildGdbSyntax(SyntaxTableBuilder& b);
 
+// A typed line for gdb with the gdb command the help offers (and INFO's
+// item) written as gdb takes it: "STEP" -> "step", "INFO REGISTERS" ->
+// "info registers". Anything else stays as typed.
+std::string GdbSpelling(const std::string& typed);
+
 // "type address = v1, v2, ..." -> one gdb assignment per value
 // ("*((int*)(0x40000000) + 1) = 2"); a quoted text stands for its
 // characters. False when the text is not of that form.

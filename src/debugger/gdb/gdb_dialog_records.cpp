@@ -14,6 +14,25 @@ std::string BaseName(const std::string& path) { return path.substr(path.find_las
 
 }  // namespace
 
+std::vector<std::string> DialogCommands(const std::string& request) {
+  std::vector<std::string> out(1);
+  for (std::size_t i = 0; i < request.size(); ++i) {
+    const char c = request[i];
+    const char n = i + 1 < request.size() ? request[i + 1] : '\0';
+    if (c != '\\' || (n != '"' && n != '\'' && n != '\\')) {
+      out.back() += c;
+    } else if (n == '\\' && i + 2 < request.size() && request[i + 2] == 'n') {
+      out.emplace_back();
+      i += 2;
+    } else {
+      out.back() += n;
+      ++i;
+    }
+  }
+  if (out.size() == 1 && out[0].empty()) out.clear();
+  return out;
+}
+
 DbgTypeRecord TypeOfGdbText(const std::string& text) {
   DbgTypeRecord t{};
   static const struct {
@@ -132,10 +151,12 @@ void GdbDialogRecords::ApplyEnables() {
 
 void GdbDialogRecords::Define(DbgBreakpointRequest* q) {
   const std::string expression = q->expression ? std::string(q->expression).substr(0, 298) : "";
-  std::string command = q->command ? std::string(q->command).substr(0, 1023) : "";
+  const std::vector<std::string> commands =
+      q->command ? DialogCommands(std::string(q->command).substr(0, 1023)) : std::vector<std::string>{};
   int number = 0;
   std::string err;
-  if (expression.empty() || !m_target.DefineBreakpoint(expression, q->passCount, q->access & 3, command, &number, &err)) {
+  if (expression.empty() ||
+      !m_target.DefineBreakpoint(expression, q->passCount, q->access & 3, commands, &number, &err)) {
     q->error = 1;
     return;
   }

@@ -18,6 +18,12 @@ namespace pm2::gdb {
 // A type code of the symbols dialog for gdb's type text.
 DbgTypeRecord TypeOfGdbText(const std::string& text);
 
+// The breakpoints dialog's commands as the user wrote them: the dialog
+// writes a quote as \" (\' ), a backslash as \\ and the break between two
+// commands as \\n; other escapes (\t in a string) are the command's own.
+// A line end of the text itself stays in its command (which refuses it).
+std::vector<std::string> DialogCommands(const std::string& request);
+
 class GdbDialogRecords {
  public:
   GdbDialogRecords(GdbTarget& target, std::string programFile);

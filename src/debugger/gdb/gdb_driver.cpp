@@ -62,6 +62,8 @@ constexpr uint32_t kOffersTrace = 0x2000;
 // The inline assembler's "asm" command over the target toolchain's
 // assembler; the text of the last command it refused (DbgControl 7).
 pm2::gdb::ArmAssembler g_assembler;
+// Which instruction set the program's code is in, by address.
+std::shared_ptr<pm2::gdb::ElfArmCode> g_code;
 std::unique_ptr<pm2::gdb::InlineAsm> g_asm;
 std::string g_asmMissing;  // why there is no assembler, asked once a session
 std::string g_refusal;
@@ -201,6 +203,10 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       return 0;
     case kDbgCtlBeforeCallStack:
       if (!g_target || !g_target->CallStack(&g_callStack)) g_callStack.clear();
+      // gdb's frames hold return addresses; a caller's place is its call,
+      // one instruction before (the line gdb's backtrace names).
+      for (DbgCallStackEntry& e : g_callStack)
+        if (e.calling != 0) e.calling -= g_code && g_code->ThumbAt(e.calling) ? 2 : 4;
       g_record.callStack = g_callStack.data();
       g_record.callStackTop = int32_t(g_callStack.size()) - 1;
       return 0;
@@ -626,6 +632,7 @@ int32_t TraceQuery(int32_t code, intptr_t, intptr_t, intptr_t) {
 }
 void Exit() {
   g_asm.reset();
+  g_code.reset();
   g_records.reset();
   g_listing.Forget();
   g_history.Forget();
@@ -684,6 +691,7 @@ void StartInlineAsm(const std::string& program) {
     return g_assembler.Assemble(line, bytes, err);
   };
   auto code = std::make_shared<pm2::gdb::ElfArmCode>(pm2::gdb::ElfArmCode::FromFile(program));
+  g_code = code;
   t.thumbAt = [code](uint32_t address) { return code->ThumbAt(address); };
   t.arch = code->Arch();
   t.symbols = program;

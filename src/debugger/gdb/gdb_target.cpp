@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <sstream>
 #include <utility>
 
@@ -170,6 +171,10 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   }
   // The first stop comes with the connection; its frame is the position.
   m_gdb->WaitStopped(kCommandTimeoutMs);
+  // qemu keeps its breakpoints and watchpoints off the program's memory:
+  // they stay set between stops, rather than each step setting and
+  // removing them again (the UART stand-in's watchpoint with every step).
+  if (params.simulate) m_gdb->Call("-gdb-set breakpoint always-inserted on", kCommandTimeoutMs);
   BuildRegisterSet();
   if (params.simulate && params.uart) SetupUart(params);
   m_monitor = std::thread([this] { Monitor(); });
@@ -241,7 +246,17 @@ void GdbTarget::OnStopped(const MiRecord& r) {
   const std::string held = TakeHeldConsole();
   const bool finishing = std::exchange(m_finishing, false);
   m_ownStop = true;
-  if (UartStop(r)) return;
+  if (UartStop(r)) {
+    // The UART's stop that also hit a breakpoint is the user's: gdb's report
+    // of the breakpoint is shown, its report of the watchpoint is not.
+    if (AlsoBreakpointHit(r)) {
+      const std::size_t at = held.find("reakpoint ");
+      std::size_t line = at == std::string::npos ? at : held.rfind('\n', at);
+      line = line == std::string::npos ? 0 : line + 1;
+      if (at != std::string::npos && m_events.print) m_events.print(ShownBreakpointNumbers(held.substr(line)));
+    }
+    return;
+  }
   // The driver's own way back up to a step's frame ended: the step goes on.
   if (finishing && m_stepMode >= 0 && r.results.Str("reason") == "function-finished") {
     ContinueStep(r);
@@ -394,7 +409,12 @@ bool GdbTarget::Reset() {
     }
   if (!done) return false;
   // gdb's own idea of the registers is stale after a reset behind its back.
-  m_gdb->Call("-interpreter-exec console " + MiQuote("flushregs"), kCommandTimeoutMs);
+  // "flushregs" is the older gdb's name (newer ones call it deprecated);
+  // gdb's words on it are the driver's business, not the command page's.
+  HoldConsole();
+  if (!Ok(m_gdb->Call("-interpreter-exec console " + MiQuote("maintenance flush register-cache"), kCommandTimeoutMs)))
+    m_gdb->Call("-interpreter-exec console " + MiQuote("flushregs"), kCommandTimeoutMs);
+  TakeHeldConsole();
   uint64_t pc = 0;
   if (Evaluate("(unsigned long)$pc", &pc)) m_pc = uint32_t(pc);
   RegistersMayChange();
@@ -564,12 +584,14 @@ bool GdbTarget::FindSource(uint64_t address, SourceLine* out) {
     }
   }
   if (!Halted()) return false;
-  MiRecord r = m_gdb->Call("-data-disassemble -s " + Hex(address) + " -e " + Hex(address + 1) + " -- 1",
+  // Mode 4 names the line-table row whose range holds the address, not
+  // only an address that starts one (as mode 1 does).
+  MiRecord r = m_gdb->Call("-data-disassemble -s " + Hex(address) + " -e " + Hex(address + 1) + " -- 4",
                            kCommandTimeoutMs);
   const MiValue* lines = r.results.Find("asm_insns");
   if (!Ok(r) || !lines) return false;
   for (const auto& [name, line] : lines->items) {
-    if (line.Str("fullname").empty()) continue;
+    if (name != "src_and_asm_line" || line.Str("fullname").empty()) continue;
     bool ok = false;
     out->file = line.Str("fullname");
     out->line = int(ParseNumber(line.Str("line"), &ok));
@@ -605,13 +627,38 @@ std::string GdbTarget::Instruction(uint64_t address) {
 std::vector<ListingLine> GdbTarget::Disassemble(uint32_t from, uint32_t to) {
   if (!Halted()) return {};
   auto source = [this](const std::string& file, int line) { return m_sources.Line(file, line); };
-  // Source and assembly where the program has line information, else assembly.
-  for (const char* mode : {" -- 4", " -- 0"}) {
-    MiRecord r = m_gdb->Call("-data-disassemble -s " + Hex(from) + " -e " + Hex(to) + mode, kCommandTimeoutMs);
-    const MiValue* insns = r.results.Find("asm_insns");
-    if (Ok(r) && insns && !insns->items.empty()) return ParseListing(*insns, source);
+  // gdb gives a range no source at all when it starts in code without line
+  // information (the startup code): the source is asked for one function
+  // at a time, and a function without lines keeps its assembly.
+  MiRecord plain = m_gdb->Call("-data-disassemble -s " + Hex(from) + " -e " + Hex(to) + " -- 0", kCommandTimeoutMs);
+  const MiValue* insns = plain.results.Find("asm_insns");
+  if (!Ok(plain) || !insns || insns->items.empty()) return {};
+  std::vector<ListingLine> out;
+  const auto& items = insns->items;
+  for (std::size_t first = 0; first < items.size();) {
+    const std::string func = items[first].second.Str("func-name");
+    std::size_t end = first + 1;
+    while (end < items.size() && items[end].second.Str("func-name") == func) ++end;
+    bool ok = false;
+    const uint64_t runFrom = ParseNumber(items[first].second.Str("address"), &ok);
+    const uint64_t runTo = end < items.size() ? ParseNumber(items[end].second.Str("address"), &ok) : to;
+    std::vector<ListingLine> lines;
+    if (!func.empty()) {
+      MiRecord mixed = m_gdb->Call("-data-disassemble -s " + Hex(runFrom) + " -e " + Hex(runTo) + " -- 4",
+                                   kCommandTimeoutMs);
+      const MiValue* m = mixed.results.Find("asm_insns");
+      if (Ok(mixed) && m) lines = ParseListing(*m, source);
+    }
+    if (lines.empty()) {
+      MiValue run;
+      run.kind = MiValue::Kind::List;
+      run.items.assign(items.begin() + std::ptrdiff_t(first), items.begin() + std::ptrdiff_t(end));
+      lines = ParseListing(run, source);
+    }
+    out.insert(out.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+    first = end;
   }
-  return {};
+  return out;
 }
 
 bool GdbTarget::CallStack(std::vector<DbgCallStackEntry>* out) {

@@ -179,9 +179,10 @@ class GdbTarget {
   bool DeleteBreakpoint(int number);
   bool EnableBreakpoint(int number, bool on);
   // A breakpoint at an expression, or a watchpoint with access (1 read,
-  // 2 write, 3 both); passCount above 1 lets it pass that often first.
-  bool DefineBreakpoint(const std::string& expression, uint32_t passCount, int access, const std::string& command,
-                        int* number, std::string* err);
+  // 2 write, 3 both); passCount above 1 lets it pass that often first; the
+  // commands run at each hit, one line each.
+  bool DefineBreakpoint(const std::string& expression, uint32_t passCount, int access,
+                        const std::vector<std::string>& commands, int* number, std::string* err);
   // The program's functions and variables (at most `limit`).
   bool Symbols(std::vector<GdbSymbol>* out, std::size_t limit);
   // A key typed into serial window 1 for the simulated UART.
@@ -227,6 +228,10 @@ class GdbTarget {
   void FlushBlankConsole();
   void Written(uint8_t c, const MiRecord& r);
   void ResumeAfterUart(const MiRecord& r);
+  // gdb's stop at the UART's watchpoint also hit a breakpoint at the new
+  // program counter (a user's, or a run's stop address): it is no stop of
+  // the stand-in alone and is not resumed.
+  static bool AlsoBreakpointHit(const MiRecord& r);
   // A step the UART stand-in broke into goes on: back up to the step's
   // frame, then the same step again, so it ends where it would have.
   void ContinueStep(const MiRecord& r);

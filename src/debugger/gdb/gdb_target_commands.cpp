@@ -8,6 +8,7 @@
 #include <fstream>
 #include <utility>
 
+#include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_target.h"
 
 namespace pm2::gdb {
@@ -72,7 +73,7 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
       return Refuse(t.error);
     case CommandAction::Typed: {
       std::string err;
-      return Console(t.expression, &err) ? 0 : Refuse(err);
+      return Console(GdbSpelling(t.expression), &err) ? 0 : Refuse(err);
     }
     case CommandAction::Go:
       return Go(0xFFFFFFFFu) ? 0 : Refuse("G: the target runs already");
@@ -149,8 +150,10 @@ int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin
   const MiValue* b = r.results.Find("bkpt");
   const int number = b ? std::atoi(b->Str("number").c_str()) : 0;
   if (number <= 0) return Refuse("BS: gdb gave no breakpoint number");
-  if (!gdbCommand.empty() &&
-      !Ok(m_gdb->Call("-break-commands " + std::to_string(number) + " " + MiQuote(gdbCommand), kTimeoutMs), &err)) {
+  if (!gdbCommand.empty() && !Ok(m_gdb->Call("-break-commands " + std::to_string(number) + " " +
+                                                  MiQuote(GdbSpelling(gdbCommand)),
+                                              kTimeoutMs),
+                                  &err)) {
     m_gdb->Call("-break-delete " + std::to_string(number), kTimeoutMs);
     return Refuse("BS: " + err);
   }

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "debugger/gdb/arm_access.h"
+#include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_target.h"
 
 namespace pm2::gdb {
@@ -133,16 +134,22 @@ bool GdbTarget::EnableBreakpoint(int number, bool on) {
 }
 
 bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCount, int access,
-                                 const std::string& command, int* number, std::string* err) {
+                                 const std::vector<std::string>& commands, int* number, std::string* err) {
   if (!Halted()) {
     *err = "the target runs";
     return false;
   }
-  // The dialog's texts are the IDE's: translated, one quoted argument each,
-  // a line end or a NUL refused.
+  // The dialog's texts are the IDE's: translated, one quoted argument each
+  // command, a line end or a NUL in one refused.
   std::string target, gdbCommand;
-  const bool valid = (access ? GdbExpression(expression, &target, err) : GdbLocation(expression, &target, err)) &&
-                     (command.empty() || BreakpointCommand(command, CommandOrigin::Typed, &gdbCommand, err));
+  bool valid = access ? GdbExpression(expression, &target, err) : GdbLocation(expression, &target, err);
+  for (const std::string& line : commands) {
+    if (!valid) break;
+    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    std::string one;
+    valid = BreakpointCommand(line, CommandOrigin::Typed, &one, err);
+    gdbCommand += " " + MiQuote(GdbSpelling(one));
+  }
   if (!valid) {
     Refuse("breakpoint '" + expression.substr(0, 60) + "': " + *err);
     return false;
@@ -171,7 +178,7 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   if (passCount > 1)
     m_gdb->Call("-break-after " + std::to_string(*number) + " " + std::to_string(passCount - 1), kTimeoutMs);
   if (!gdbCommand.empty())
-    m_gdb->Call("-break-commands " + std::to_string(*number) + " " + MiQuote(gdbCommand), kTimeoutMs);
+    m_gdb->Call("-break-commands " + std::to_string(*number) + gdbCommand, kTimeoutMs);
   return true;
 }
 
@@ -324,8 +331,17 @@ void GdbTarget::SerialInput(uint8_t c) {
   m_gdb->Send("-exec-interrupt");
 }
 
+bool GdbTarget::AlsoBreakpointHit(const MiRecord& r) {
+  // gdb names every reason of one stop, each as "reason".
+  for (const MiItem& item : r.results.items)
+    if (item.first == "reason" && item.second.text == "breakpoint-hit") return true;
+  return false;
+}
+
 void GdbTarget::ResumeAfterUart(const MiRecord& r) {
-  if (m_freeRun)
+  if (AlsoBreakpointHit(r))
+    ReportOwnStop(r);
+  else if (m_freeRun)
     m_gdb->Send("-exec-continue");
   else if (m_stepMode >= 0 && m_stepMode != 3)
     ContinueStep(r);

@@ -245,7 +245,11 @@ void DebugBarCommands::SessionEnded() {
 }
 
 void DebugBarCommands::PcMoved() {
-  if (m_session.SessionActive()) HintAllViews(kHintPcMoved);
+  if (!m_session.SessionActive()) return;
+  HintAllViews(kHintPcMoved);
+  // A written program counter is a new position as a stop's is: the call
+  // stack and the locals are those of the new one.
+  FollowPosition();
 }
 
 void DebugBarCommands::TargetStopped() {
@@ -255,6 +259,10 @@ void DebugBarCommands::TargetStopped() {
     HintAllViews(kHintLoadLineInfo);
   }
   HintAllViews(kHintPcMoved);
+  FollowPosition();
+}
+
+void DebugBarCommands::FollowPosition() {
   // Step out's rule reads the driver's call stack: it follows every stop even
   // while the call-stack page has never been shown (which asks for it itself).
   DebugInterface* r = m_session.Record();

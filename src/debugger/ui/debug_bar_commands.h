@@ -42,10 +42,13 @@ class DebugBarCommands : public EditorDebugLink {
   void SessionEnded();
   void TargetStopped();
   // The program counter moved without a stop (a written PC): every editor
-  // finds its arrow's line again.
+  // finds its arrow's line again, and the bar's pages follow as at a stop.
   void PcMoved();
   // The bar's pages read what the last stop changed.
   void RefreshBarPages();
+  // The driver's call stack and the bar's pages follow a new position
+  // (a hidden bar catches up when it is shown).
+  void FollowPosition();
   // The watch page in front reads its values again and the editors' value
   // marks follow (after an assignment; deferred command 2048).
   void RefreshWatch();

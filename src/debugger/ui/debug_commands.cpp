@@ -58,6 +58,11 @@ namespace {
 constexpr CommandId kCmdStartStop = 32802, kCmdStopSession = 32815, kCmdGo = 32791, kCmdStepInto = 32794,
                     kCmdStepOver = 32795, kCmdStepOut = 32741, kCmdStopRunning = 32797;
 constexpr CommandId kCmdFlashDownload = 35404, kCmdFlashErase = 35405, kCmdResetCpu = 35020;
+// A driver's stop is shown once the target stayed halted this long (a
+// person does not see the wait; a client stepping back to back is not held
+// up by a refresh after each stop), and stops keep the windows waiting no
+// longer than the second figure.
+constexpr std::chrono::milliseconds kStopSettle{15}, kStopShownWithin{100};
 // The disassembly cursor's commands: its source line, and the program
 // counter set to it.
 constexpr CommandId kCmdShowCursorSource = 35411, kCmdSetPc = 35413;
@@ -87,6 +92,8 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
   m_session = std::make_unique<DebugSession>(app, *this);
   m_app.SetDebugPort(m_session.get());
   m_firstRun = !m_settings.KeyExists(kDebugLayoutKey);
+  m_stopRefresh.setSingleShot(true);
+  QObject::connect(&m_stopRefresh, &QTimer::timeout, [this] { RefreshAfterStop(); });
   InstallRegisterPage();
   m_barCommands = std::make_unique<DebugBarCommands>(frame, app, *m_session);
   m_windows = std::make_unique<DebugWindows>(frame, app, *m_session);
@@ -481,6 +488,25 @@ void DebugCommands::TargetStopped() {
   // A stop told after the target was sent on again (the start's stop at the
   // reset address before the run to main) is no stop any more.
   if (!m_session->SessionActive() || m_session->TargetExecuting()) return;
+  if (!m_driverStop) {
+    m_stopRefresh.stop();
+    m_stopPending = true;
+    RefreshAfterStop();
+    return;
+  }
+  // The driver's stop: the client that asked for it has heard of it
+  // already; the windows' refresh (each window asks the driver again)
+  // waits until the target stays halted.
+  const auto now = std::chrono::steady_clock::now();
+  if (!m_stopPending) m_firstPendingStop = now;
+  m_stopPending = true;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_firstPendingStop + kStopShownWithin - now);
+  m_stopRefresh.start(int(std::clamp(left, std::chrono::milliseconds(0), kStopSettle).count()));
+}
+
+void DebugCommands::RefreshAfterStop() {
+  if (!m_stopPending || !m_session->SessionActive() || m_session->TargetExecuting()) return;
+  m_stopPending = false;
   if (m_registers) m_registers->UpdateAll();
   if (m_windows) m_windows->TargetStopped();
   if (m_barCommands) m_barCommands->TargetStopped();
@@ -565,7 +591,10 @@ void DebugCommands::PostTargetStopped() {
   QMetaObject::invokeMethod(
       &m_frame,
       [this, runs] {
-        if (m_session->Runs() == runs) m_app.IdeServiceCall(2, 0);
+        if (m_session->Runs() != runs) return;
+        m_driverStop = true;
+        m_app.IdeServiceCall(2, 0);
+        m_driverStop = false;
       },
       Qt::QueuedConnection);
 }

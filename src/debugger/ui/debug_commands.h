@@ -8,6 +8,8 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -99,6 +101,8 @@ class DebugCommands : public SessionHost {
   // window's arrow, the editor's and the status line follow it.
   void ProgramCounterWritten();
   void ShowPcStatus();
+  // The windows show the last stop, if the target is still halted.
+  void RefreshAfterStop();
   // The disassembly window's cursor address, when it is on a code line.
   bool DisassemblyCursor(uint32_t* address) const;
   void SetPcAtCursor();
@@ -117,6 +121,13 @@ class DebugCommands : public SessionHost {
   std::vector<QPointer<QAction>> m_driverActions;
   bool m_firstRun = false;
   uint32_t m_shownPc = 0xFFFFFFFFu;  // the program counter the status bar shows
+  // The driver's stops are shown once the target stayed halted a moment:
+  // stops in quick succession (a client stepping back to back) are shown
+  // together, at least every so often.
+  QTimer m_stopRefresh;
+  bool m_driverStop = false;   // the stop being told is the driver's (posted)
+  bool m_stopPending = false;  // a stop not shown yet
+  std::chrono::steady_clock::time_point m_firstPendingStop{};
 };
 
 }  // namespace pm2

@@ -748,7 +748,7 @@ QMenu* DisassemblyView::BuildContextMenu() {
       {"Insert/Remove Breakpoint", 32765, code, -1, [this] { ToggleBreakpoint(); }},
       {"Enable/Disable Breakpoint", 35017, hasBreak, -1, [this] { EnableBreakpoint(); }},
       {nullptr, 0, false, -1, {}},
-      {"Copy", 57634, m_cache->Cursor() >= 0, -1, [this] { Copy(); }},
+      {"Copy", 57634, CanCopy(), -1, [this] { Copy(); }},
       {"Find...", 57636, true, -1, [this] { FindText(std::string()); }},
       {nullptr, 0, false, -1, {}},
       {"Set/Clear Bookmark", 45027, code, -1, [this] { ToggleBookmark(); }},
@@ -815,6 +815,8 @@ void DisassemblyView::RunToCursor() {
   uint32_t at = 0;
   if (CursorAddress(&at) && m_host.runToCursor) m_host.runToCursor(at);
 }
+
+bool DisassemblyView::CanCopy() const { return m_cache->Cursor() >= 0; }
 
 void DisassemblyView::Copy() {
   if (!m_host.copy) return;

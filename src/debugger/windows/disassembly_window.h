@@ -111,6 +111,8 @@ class DisassemblyView : public QWidget {
   void EnableBreakpoint();
   void RunToCursor();
   void Copy();
+  // Copy has a line to take (the Edit menu's and Ctrl+C's rule too).
+  bool CanCopy() const;
   void Find(const std::string& text, bool down, bool matchCase, bool wholeWord);
   // The frame's find box: the text with the last search's direction and
   // switches; an empty text opens the find dialog.

@@ -3,11 +3,16 @@
 // buffer and copies its text in; the GUI thread frees it after showing the
 // text. Claims are atomic, so two senders never get the same buffer. A
 // buffer also carries whether its text is the driver's echo of a command,
-// so a posted echo lands as one printed on the GUI thread does.
+// so a posted echo lands as one printed on the GUI thread does. A text too
+// long for a buffer, or one sent while every buffer is busy, gets a buffer
+// of its own (freed the same way): no text is dropped.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
+#include <map>
+#include <memory>
+#include <mutex>
 
 namespace pm2 {
 
@@ -16,20 +21,26 @@ class CommandTextPool {
   static constexpr int kBuffers = 32;
   static constexpr std::size_t kBufferSize = 1024;
 
-  // A buffer holding a copy of text; null when the text has 1024
-  // characters or more, or every buffer is in use.
+  // A buffer holding a copy of text (null only for a null text).
   const char* Get(const char* text, bool echo = false);
   // True when text is a buffer claimed for the driver's echo.
   bool IsEcho(const char* text) const;
   // True when text is one of the pool's buffers; that buffer is then free.
   bool Release(const char* text);
   bool Owns(const char* text) const;
+  // The pool's fixed buffers in use.
   int InUse() const;
 
  private:
+  struct Spill {
+    std::unique_ptr<char[]> text;
+    bool echo = false;
+  };
   char m_text[kBuffers][kBufferSize] = {};
   bool m_echo[kBuffers] = {};  // written by the claimer before the post
   std::atomic<bool> m_used[kBuffers] = {};
+  mutable std::mutex m_spillMutex;
+  std::map<const char*, Spill> m_spilled;  // the buffers of their own
 };
 
 }  // namespace pm2

@@ -3,6 +3,7 @@
 // notification message and let the GUI thread act.
 #include <cstdarg>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "platform/notification_hub.h"
@@ -80,14 +81,15 @@ void ShellApp::PrintToCommandWindow(const char* text) {
     return;
   }
   const char* copy = m_cmdTextPool.Get(text);
-  if (!copy) return;  // too long, or every buffer busy: the text is lost
+  if (!copy) return;
   Hub().Post(kNotifyCommandText2, reinterpret_cast<intptr_t>(copy));
   std::this_thread::yield();
 }
 
 void ShellApp::CommandWindowText(const char* text) {
-  char copy[CommandTextPool::kBufferSize] = {};
-  if (text) std::strncpy(copy, text, sizeof copy - 1);
+  // Copied whole: the pool's buffer is given back before the window takes it.
+  const std::string owned = text ? text : "";
+  const char* copy = owned.c_str();
   const bool echo = text && m_cmdTextPool.IsEcho(text);
   // A pool buffer is given back even when the window is gone: otherwise
   // every text posted while it is closed would keep its buffer for good.
@@ -128,7 +130,7 @@ void ShellApp::DriverCommandOutput(const char* text) {
   if (!IsGuiThread()) {
     // Posted with its echo flag, so it lands as on the GUI thread.
     const char* copy = m_cmdTextPool.Get(text, true);
-    if (!copy) return;  // too long, or every buffer busy: the text is lost
+    if (!copy) return;
     Hub().Post(kNotifyCommandText2, reinterpret_cast<intptr_t>(copy));
     std::this_thread::yield();
     return;

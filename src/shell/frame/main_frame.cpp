@@ -598,20 +598,35 @@ void CMainFrame::RegisterEditorCommands() {
     QWidget* focus = QApplication::focusWidget();
     return m_output && focus && m_output->isAncestorOf(focus);
   };
+  // The active disassembly window copies and finds in its listing.
+  auto disassembly = [this]() -> DisassemblyView* {
+    return m_debug ? m_debug->Windows().ActiveDisassembly() : nullptr;
+  };
   for (CommandId id : kViewCommands) {
     const bool outputToo = id == cmd::kEditCopy || id == cmd::kEditFind;
-    OnCommand(id, [this, outputToo, outputFocused](CommandId c) {
+    OnCommand(id, [this, outputToo, outputFocused, disassembly](CommandId c) {
       if (outputToo && outputFocused()) {
         m_output->Commands().Execute(c);
+        return;
+      }
+      if (DisassemblyView* d = outputToo ? disassembly() : nullptr) {
+        if (c == cmd::kEditCopy)
+          d->Copy();
+        else
+          d->FindText(std::string());
         return;
       }
       if (EditorView* v = m_editors->Active()) v->RunViewCommand(int(c));
     });
     // Indent and unindent keep their table rule (kind 2 with a selection).
     if (id == kCmdIndentBlock || id == kCmdUnindentBlock) continue;
-    OnUpdate(id, [this, outputToo, outputFocused](CommandState& st) {
+    OnUpdate(id, [this, outputToo, outputFocused, disassembly](CommandState& st) {
       if (outputToo && outputFocused()) {
         m_output->Commands().Update(st);
+        return;
+      }
+      if (DisassemblyView* d = outputToo ? disassembly() : nullptr) {
+        st.Enable(st.id != cmd::kEditCopy || d->CanCopy());
         return;
       }
       EditorView* v = m_editors->Active();

@@ -134,14 +134,22 @@ TEST_F(OutputTest, WorkerCommandTextsArePostedInPoolBuffersAndFreed) {
   EXPECT_EQ(hub.Entries().size(), 33u);
 }
 
-TEST_F(OutputTest, CommandTextsThatCannotBeCarriedAreLost) {
-  std::string tooLong(1024, 'a');
+// A text longer than a pool buffer, and texts sent while every buffer is
+// busy, reach the command page whole.
+TEST_F(OutputTest, CommandTextsTooLongOrWithEveryBufferBusyArriveWhole) {
+  int page = 0;
+  app->m_windows.Set(WindowSlot::CommandPage, &page);
+  const std::string tooLong(2000, 'a');
   std::thread worker([&] {
     app->PrintToCommandWindow(tooLong.c_str());
-    for (int i = 0; i < 33; ++i) app->PrintToCommandWindow("x");  // the 33rd finds no buffer
+    for (int i = 0; i < 33; ++i) app->PrintToCommandWindow("x");  // the 33rd finds every buffer busy
   });
   worker.join();
-  EXPECT_EQ(hub.Entries().size(), 32u);
+  ASSERT_EQ(hub.Entries().size(), 34u);
+  for (const auto& e : hub.Entries()) app->OnDebugNotify(e.code, e.arg);
+  ASSERT_EQ(frame.commandLines.size(), 34u);
+  EXPECT_EQ(frame.commandLines[0], tooLong);
+  EXPECT_EQ(frame.commandLines[33], "x");
 }
 
 TEST_F(OutputTest, PoolBufferIsFreedEvenWithoutTheCommandWindow) {
@@ -227,7 +235,26 @@ TEST(CommandTextPoolTest, ConcurrentClaimsNeverShareABuffer) {
       distinct.insert(p);
     }
   EXPECT_EQ(distinct.size(), 32u);
-  EXPECT_EQ(pool.Get("one more"), nullptr);
+  EXPECT_EQ(pool.InUse(), 32);
+  // Every buffer busy: the text gets one of its own, freed the same way.
+  const char* more = pool.Get("one more", true);
+  ASSERT_NE(more, nullptr);
+  EXPECT_FALSE(distinct.count(more));
+  EXPECT_STREQ(more, "one more");
+  EXPECT_TRUE(pool.IsEcho(more));
+  EXPECT_TRUE(pool.Release(more));
+  EXPECT_FALSE(pool.Owns(more));
+}
+
+// A text longer than a buffer is carried whole, not dropped.
+TEST(CommandTextPoolTest, ALongTextIsCarriedWhole) {
+  CommandTextPool pool;
+  const std::string text(2000, 'x');
+  const char* copy = pool.Get(text.c_str());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(std::string(copy), text);
+  EXPECT_EQ(pool.InUse(), 0);
+  EXPECT_TRUE(pool.Release(copy));
 }
 
 }  // namespace
