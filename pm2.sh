@@ -18,8 +18,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
 
-# fonts-dejavu-core: the only fonts the tests see (cmake/Pm2TestFonts.cmake).
-packages=(cmake ninja-build make g++ ccache libgtest-dev libgmock-dev libbenchmark-dev
+# fonts-dejavu-core: the only fonts the tests see (cmake/Pm2TestFonts.cmake);
+# libxcb1-dev: the start-up bench watches the X server itself.
+packages=(cmake ninja-build make g++ ccache libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev
           qt6-base-dev gcc-arm-none-eabi libnewlib-arm-none-eabi xvfb xdotool openbox x11-utils
           gdb-multiarch qemu-system-arm fonts-dejavu-core)
 
