@@ -201,12 +201,11 @@ option(PM2_UNITY_TESTS "Compile each test program as one file" OFF)
 # a few CTest tests, each a share of its cases in one process (GoogleTest's
 # shards), instead of a process per case: the sanitizers' start-up, paid
 # once per process, is then paid a few hundred times instead of some four
-# thousand. The
-# other tree still runs every case alone. A case that skips fails its share
-# (CI fails on any skip): the share's output names it and says why. A
-# program declared ALONE keeps a process per case in that tree too: its
-# cases each start a whole session of the program, which the program runs
-# once per process.
+# thousand. The other tree still runs every case alone. A case that skips
+# fails its share (CI fails on any skip): the share's output names it and
+# says why. A program declared ALONE keeps a process per case in that tree
+# too: its cases each start a whole session of the program, which the
+# program runs once per process.
 option(PM2_TEST_WHOLE_PROGRAMS "Run each test program's cases in a few processes" OFF)
 set(PM2_TEST_SHARDS 4)
 
