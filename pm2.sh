@@ -11,13 +11,16 @@
 #                    the two halves of test (CI runs them apart)
 # PM2_SANITIZE=ON ./pm2.sh test builds everything with clang, AddressSanitizer
 # and UndefinedBehaviorSanitizer instead, in build-san, and runs every test
-# under them (CI does); the fuzz targets are built in that tree.
+# under them (CI does); the fuzz targets are built in that tree. There
+# PM2_TEST_WHOLE_PROGRAMS=ON runs each test program's cases in a few
+# processes instead of one each (CI does: cmake/Pm2.cmake says why).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
 
-# fonts-dejavu-core: the only fonts the tests see (cmake/Pm2TestFonts.cmake).
-packages=(cmake ninja-build make g++ ccache libgtest-dev libgmock-dev libbenchmark-dev
+# fonts-dejavu-core: the only fonts the tests see (cmake/Pm2TestFonts.cmake);
+# libxcb1-dev: the start-up bench watches the X server itself.
+packages=(cmake ninja-build make g++ ccache libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev
           qt6-base-dev gcc-arm-none-eabi libnewlib-arm-none-eabi xvfb xdotool openbox x11-utils
           gdb-multiarch qemu-system-arm fonts-dejavu-core)
 
@@ -44,7 +47,7 @@ configure() {
     CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O0 -g1" \
       -DCMAKE_C_FLAGS="-O0 -g1" -DPM2_BENCH=OFF -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" \
       -DPM2_UNITY_LIBS="${PM2_UNITY_LIBS:-OFF}" -DPM2_WERROR="${PM2_WERROR:-OFF}" \
-      -DPM2_SANITIZE=ON -DPM2_FUZZ=ON >/dev/null
+      -DPM2_SANITIZE=ON -DPM2_FUZZ=ON -DPM2_TEST_WHOLE_PROGRAMS="${PM2_TEST_WHOLE_PROGRAMS:-OFF}" >/dev/null
   else
     # Optimised, without debug information: it costs a third of the build's
     # time (configure a tree of your own with -DCMAKE_BUILD_TYPE=Debug to debug).

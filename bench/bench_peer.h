@@ -38,8 +38,27 @@ class TimesReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> times_;
 };
 
+// The results a bench found different between ours and the peer: each
+// side must do the work it is timed for, and a peer that does less (or
+// more) than ours makes the comparison void. RunAndReport lists them and
+// fails the run when there is any.
+inline std::vector<std::string>& Mismatches() {
+  static std::vector<std::string> found;
+  return found;
+}
+
+// Notes a mismatch (and stops the benchmark's run with it) unless the two
+// results are the same.
+template <class T>
+bool SameResult(benchmark::State& state, const std::string& what, const T& ours, const T& peer) {
+  if (ours == peer) return true;
+  state.SkipWithError(("results differ: " + what).c_str());
+  Mismatches().push_back(what);
+  return false;
+}
+
 // Runs the benchmarks the command line selects, then report(times) prints
-// the ratios.
+// the ratios; exit status 1 when a peer's result differed from ours.
 template <class Report>
 int RunAndReport(int argc, char** argv, Report report) {
   benchmark::Initialize(&argc, argv);
@@ -47,7 +66,8 @@ int RunAndReport(int argc, char** argv, Report report) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   report(static_cast<const TimesReporter&>(reporter));
   benchmark::Shutdown();
-  return 0;
+  for (const std::string& m : Mismatches()) std::printf("FAILED: ours and the peer's results differ: %s\n", m.c_str());
+  return Mismatches().empty() ? 0 : 1;
 }
 
 // One comparison's closing line: what was measured, both times, the ratio

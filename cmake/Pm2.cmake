@@ -197,13 +197,25 @@ endfunction()
 # anonymous namespaces apart.
 option(PM2_UNITY_TESTS "Compile each test program as one file" OFF)
 
-# pm2_test(name QT? SOURCES ... LIBS ... DEPENDS ...): a GoogleTest program,
+# PM2_TEST_WHOLE_PROGRAMS (CI's sanitized tree): each test program runs as
+# a few CTest tests, each a share of its cases in one process (GoogleTest's
+# shards), instead of a process per case: the sanitizers' start-up, paid
+# once per process, is then paid a few hundred times instead of some four
+# thousand. The other tree still runs every case alone. A case that skips
+# fails its share (CI fails on any skip): the share's output names it and
+# says why. A program declared ALONE keeps a process per case in that tree
+# too: its cases each start a whole session of the program, which the
+# program runs once per process.
+option(PM2_TEST_WHOLE_PROGRAMS "Run each test program's cases in a few processes" OFF)
+set(PM2_TEST_SHARDS 4)
+
+# pm2_test(name QT? ALONE? SOURCES ... LIBS ... DEPENDS ...): a GoogleTest program,
 # named <area>_<concept>_test after the folder it tests. Each case is its own
 # CTest test "<program>.<Suite>.<Case>", so `ctest -R` picks one case and a
 # failure names it. QT tests run on the offscreen platform; DEPENDS names
 # programs the tests start (stand-in tools, the spawn helper, pelmora2).
 function(pm2_test name)
-  cmake_parse_arguments(A "QT" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(A "QT;ALONE" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
   if(A_QT AND NOT PM2_WITH_QT)
     return()
   endif()
@@ -230,6 +242,28 @@ function(pm2_test name)
   if(A_DEPENDS)
     add_dependencies(${name} ${A_DEPENDS})
   endif()
+  set(env "${PM2_TEST_ENV};PM2_TEST_SRC=${CMAKE_SOURCE_DIR};PM2_TEST_BIN=${CMAKE_BINARY_DIR}")
+  # Under the sanitizers the Qt-free programs are checked for leaks as well
+  # (the test command turns leak checks off for everything else: Qt keeps
+  # allocations of its own until the process ends).
+  set(leaks "")
+  if(PM2_SANITIZE AND NOT A_QT)
+    set(leaks " ENVIRONMENT_MODIFICATION \"ASAN_OPTIONS=string_append::detect_leaks=1\"")
+  endif()
+  if(PM2_TEST_WHOLE_PROGRAMS AND NOT A_ALONE)
+    math(EXPR last "${PM2_TEST_SHARDS} - 1")
+    foreach(shard RANGE ${last})
+      set(test "${name}.share${shard}")
+      add_test(NAME ${test} COMMAND ${name})
+      set_tests_properties(${test} PROPERTIES
+        ENVIRONMENT "${env};GTEST_TOTAL_SHARDS=${PM2_TEST_SHARDS};GTEST_SHARD_INDEX=${shard}"
+        TIMEOUT 1800 FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\] [0-9]+ test")
+      if(leaks)
+        set_tests_properties(${test} PROPERTIES ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=string_append::detect_leaks=1")
+      endif()
+    endforeach()
+    return()
+  endif()
   gtest_discover_tests(${name}
     TEST_PREFIX "${name}."
     DISCOVERY_MODE PRE_TEST
@@ -239,14 +273,6 @@ function(pm2_test name)
   # The cases' environment is set by a script that ctest reads after the
   # discovered list: a list-valued property does not survive being passed
   # through the discovery.
-  set(env "${PM2_TEST_ENV};PM2_TEST_SRC=${CMAKE_SOURCE_DIR};PM2_TEST_BIN=${CMAKE_BINARY_DIR}")
-  # Under the sanitizers the Qt-free programs are checked for leaks as well
-  # (the test command turns leak checks off for everything else: Qt keeps
-  # allocations of its own until the process ends).
-  set(leaks "")
-  if(PM2_SANITIZE AND NOT A_QT)
-    set(leaks " ENVIRONMENT_MODIFICATION \"ASAN_OPTIONS=string_append::detect_leaks=1\"")
-  endif()
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   file(WRITE ${script}
     "foreach(case IN LISTS ${name}_TESTS)\n"
@@ -285,6 +311,8 @@ function(pm2_bench name)
     return()
   endif()
   add_executable(${name} ${A_SOURCES})
+  # The project's warnings, as every other target has them.
+  target_compile_options(${name} PRIVATE ${PM2_WARNINGS})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE ${A_LIBS} benchmark::benchmark pthread)
   if(A_QT)

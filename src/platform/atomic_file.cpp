@@ -128,6 +128,12 @@ AtomicFileWriter::AtomicFileWriter(Disk* disk) : m_disk(disk ? disk : &RealDisk(
 
 bool AtomicFileWriter::Write(const std::string& path, std::string_view data, std::string* err,
                              const std::string& backupPath) {
+  return WriteChunks(
+      path, [data](const ChunkSink& sink) { return sink(data.data(), data.size()); }, err, backupPath);
+}
+
+bool AtomicFileWriter::WriteChunks(const std::string& path, const std::function<int(const ChunkSink&)>& produce,
+                                   std::string* err, const std::string& backupPath) {
   m_backupWarning.clear();
   auto fail = [&](int e) {
     if (err) *err = FileErrorText("write", path, e);
@@ -150,7 +156,7 @@ bool AtomicFileWriter::Write(const std::string& path, std::string_view data, std
     if (e == 0) break;
     if (e != EEXIST || attempt > 100) return fail(e);
   }
-  int e = m_disk->Write(handle, data.data(), data.size());
+  int e = produce([this, handle](const char* data, size_t n) { return m_disk->Write(handle, data, n); });
   if (e == 0) e = m_disk->Sync(handle);
   int closeErr = m_disk->Close(handle);
   if (e == 0) e = closeErr;

@@ -63,6 +63,14 @@ class AtomicFileWriter {
   bool Write(const std::string& path, std::string_view data, std::string* err,
              const std::string& backupPath = std::string());
 
+  // The same with the bytes handed over in chunks: `produce` passes each
+  // chunk to the sink it is given, in order, and returns 0, or the first
+  // error the sink returned. A large text written from its lines so needs
+  // no copy of itself in one block.
+  using ChunkSink = std::function<int(const char* data, size_t n)>;
+  bool WriteChunks(const std::string& path, const std::function<int(const ChunkSink&)>& produce, std::string* err,
+                   const std::string& backupPath = std::string());
+
   // Tells why a backup could not be taken on the last successful Write
   // (the write itself went on); empty when the backup was taken or none was
   // asked for.

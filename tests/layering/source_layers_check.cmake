@@ -1,7 +1,10 @@
 # Checks the layers of src/ (run by ctest as source_layers_test):
 #  1. every library and program of src/ belongs to a layer of the table
 #     below, and links no library of a higher layer;
-#  2. every .cpp and .c file of src/ is built into a library or program;
+#  2. every .cpp and .c file of src/ is built into a library or program,
+#     and every library is linked, directly or through others, into a
+#     program or module (of src/, tools/ or tests/): one that nothing links
+#     is code nothing builds on;
 #  3. a file includes headers only of its own library or of a library it
 #     links, directly or through others. A header belongs to the libraries
 #     that build the .cpp file of its name beside it, else to those that
@@ -78,7 +81,18 @@ foreach(t IN LISTS PM2_LAYER_TARGETS)
   set(CLOSURE_${t} ${closure})
 endforeach()
 
-# ---- 2. owners of the files and folders
+# ---- 2. libraries that nothing links
+set(linked ${PM2_LAYER_PROGRAM_LINKS})
+foreach(t IN LISTS PM2_LAYER_PROGRAM_LINKS)
+  list(APPEND linked ${CLOSURE_${t}})
+endforeach()
+foreach(t IN LISTS PM2_LAYER_TARGETS)
+  if(NOT t IN_LIST linked)
+    string(APPEND faults "${t} is linked into no program or module\n")
+  endif()
+endforeach()
+
+# ---- owners of the files and folders
 foreach(t IN LISTS PM2_LAYER_TARGETS)
   foreach(f IN LISTS PM2_LAYER_FILES_${t})
     string(MAKE_C_IDENTIFIER "${f}" key)

@@ -265,7 +265,7 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
     // scratch files or a licence, and a batch file lists the lines in order.
     // The workers start with the first run handed over: a build with
     // nothing to translate starts none.
-    const int workers = TranslationWorkerCount();
+    const int workers = deps_.workers > 0 ? deps_.workers : TranslationWorkerCount();
     poolWorkers_ = 0;
     if (target->toolset == kToolsetArmGnu && !deps_.run && !batch_.Active() && workers > 1) {
       poolWorkers_ = workers;

@@ -53,6 +53,9 @@ struct BuildDriverDeps {
   // keeps what its last build found up to date, so that a build after which
   // nothing changed looks at no file (see build_memory.cpp).
   bool keepUpToDateState = false;
+  // Translation workers of the GNU tools; 0: as many as TranslationWorkerCount()
+  // gives (a test that needs side-by-side runs sets its own count).
+  int workers = 0;
 };
 
 // A file's resolved build properties (group and file levels).

@@ -123,14 +123,26 @@ int CEditTextBuffer::SaveFile(const std::string& path, const std::string& backup
     return FileKeptCode();
   }
   CloseKeptHandle();
-  std::string text;
-  size_t total = 0;
-  for (const CEditLine* p = m_pFirstLine; p; p = p->m_pNext) total += p->m_text.size();
-  text.reserve(total);
-  for (const CEditLine* p = m_pFirstLine; p; p = p->m_pNext) text += p->m_text;
+  // The lines go out in chunks of a quarter megabyte, gathered in one
+  // buffer that stays in the cache: a copy of the whole text in one block
+  // would cost more than the write itself on a large file.
+  constexpr size_t kSaveChunk = 256 * 1024;
+  const CEditLine* first = m_pFirstLine;
+  auto produce = [first](const AtomicFileWriter::ChunkSink& sink) {
+    std::string chunk;
+    chunk.reserve(kSaveChunk);
+    for (const CEditLine* p = first; p; p = p->m_pNext) {
+      if (!chunk.empty() && chunk.size() + p->m_text.size() > kSaveChunk) {
+        if (int e = sink(chunk.data(), chunk.size())) return e;
+        chunk.clear();
+      }
+      chunk += p->m_text;
+    }
+    return chunk.empty() ? 0 : sink(chunk.data(), chunk.size());
+  };
   AtomicFileWriter writer(&disk);
   errno = 0;
-  if (!writer.Write(path, text, &m_lastFileError, backupPath)) return errno ? errno : EIO;
+  if (!writer.WriteChunks(path, produce, &m_lastFileError, backupPath)) return errno ? errno : EIO;
   m_backupWarning = writer.BackupWarning();
   if (m_bLockFile) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -4,15 +4,12 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHelpEvent>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QPainter>
-#include <QSpinBox>
 #include <QStyleOptionButton>
 #include <QToolTip>
 #include <QVBoxLayout>
-#include <climits>
 
+#include "toolkit/controls/inplace_edit.h"
 #include "toolkit/controls/list_view_impl.h"
 #include "toolkit/controls/qt_bridge.h"
 
@@ -21,47 +18,8 @@ namespace pm2 {
 namespace {
 
 constexpr unsigned kGreyed = 0x100;  // the tree's extended state: grey text
-
-// Ends an in-place editor on Return (accepted), Escape (dropped) or when
-// the focus goes elsewhere (accepted); reports once.
-class InPlaceEnd : public QObject {
- public:
-  InPlaceEnd(QWidget* editor, std::function<void(bool, std::string)> done, std::function<std::string()> text)
-      : QObject(editor), m_done(std::move(done)), m_text(std::move(text)) {
-    editor->installEventFilter(this);
-    for (QObject* child : editor->children())
-      if (child->isWidgetType()) child->installEventFilter(this);
-  }
-  void Finish(bool accepted) {
-    if (m_finished) return;
-    m_finished = true;
-    m_done(accepted, accepted ? m_text() : std::string());
-  }
-
- protected:
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(e)->key();
-      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        Finish(true);
-        return true;
-      }
-      if (key == Qt::Key_Escape) {
-        Finish(false);
-        return true;
-      }
-    } else if (e->type() == QEvent::FocusOut) {
-      // A combo box's own list takes the focus for a while.
-      if (static_cast<QFocusEvent*>(e)->reason() != Qt::PopupFocusReason) Finish(true);
-    }
-    return false;
-  }
-
- private:
-  std::function<void(bool, std::string)> m_done;
-  std::function<std::string()> m_text;
-  bool m_finished = false;
-};
+constexpr unsigned kInPlaceEditorId = 1007;
+constexpr int kInPlaceEscape = 27;
 
 }  // namespace
 
@@ -235,46 +193,36 @@ bool COptionsTree::BeginEdit(int row) {
   m_editRow = row;
   QRect cell = ValueCell(row);
   cell.setWidth(std::min(cell.width(), std::max(160, m_tree->width() - cell.left() - 2)));
+  // The toolkit's in-place editors, started as by the mouse; each reports
+  // its end key and text once and then deletes itself. Escape drops the
+  // edit, any other end takes the text.
+  InPlaceResult done = [this, row](unsigned, int endKey, const std::string& text) {
+    EndEdit(row, endKey != kInPlaceEscape, text);
+  };
   QWidget* editor = nullptr;
-  std::function<std::string()> text;
   if (r.kind == kRowDecimal) {
-    auto* spin = new QSpinBox(m_tree);
-    spin->setRange(r.minimum < r.maximum ? r.minimum : INT_MIN, r.minimum < r.maximum ? r.maximum : INT_MAX);
-    spin->setValue(r.value);
-    text = [spin] { return std::to_string(spin->value()); };
-    editor = spin;
+    editor = new CInPlaceSpinEdit(m_tree, cell, kInPlaceEditorId, r.minimum, r.maximum, std::to_string(r.value),
+                                  kInPlaceMouse, std::move(done));
   } else if (r.kind == kRowSelection) {
-    auto* list = new QComboBox(m_tree);
-    for (const std::string& e : r.entries) list->addItem(ToQString(e));
-    list->setCurrentIndex(r.value);
-    text = [list] { return FromQString(list->currentText()); };
+    const std::string chosen = r.value >= 0 && size_t(r.value) < r.entries.size() ? r.entries[size_t(r.value)] : "";
+    auto* list = new CInPlaceList(m_tree, cell, kInPlaceEditorId, r.entries, chosen, kInPlaceMouse, std::move(done));
+    // Choosing an entry with the mouse ends the edit at once: the focus
+    // goes back to the tree.
+    connect(list, &QComboBox::activated, m_tree, [this] { m_tree->setFocus(); });
     editor = list;
   } else {
-    auto* edit = new QLineEdit(ToQString(m_rows.EditText(row)), m_tree);
-    edit->selectAll();
-    text = [edit] { return FromQString(edit->text()); };
-    editor = edit;
+    editor = new CInPlaceEdit(m_tree, cell, kInPlaceEditorId, m_rows.EditText(row), kInPlaceMouse, std::move(done));
   }
   editor->setObjectName("OptionsInPlaceEditor");
-  editor->setGeometry(cell);
-  auto* end = new InPlaceEnd(editor, [this, row](bool accepted, std::string t) { EndEdit(row, accepted, t); }, text);
-  // Choosing an entry of the list ends the edit at once.
-  if (auto* list = qobject_cast<QComboBox*>(editor))
-    connect(list, &QComboBox::activated, end, [end] { end->Finish(true); });
   m_editor = editor;
-  editor->show();
-  editor->setFocus();
   return true;
 }
 
 void COptionsTree::EndEdit(int row, bool accepted, const std::string& text) {
   if (m_editRow != row) return;
   m_editRow = -1;
-  if (m_editor) {
-    m_editor->hide();
-    m_editor->deleteLater();
-    m_editor = nullptr;
-  }
+  // The editor deletes itself once it has reported.
+  m_editor = nullptr;
   m_tree->setFocus();
   if (!accepted) return;
   if (!m_rows.AcceptsInput(row, text)) {

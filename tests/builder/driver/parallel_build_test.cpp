@@ -1,6 +1,7 @@
 // Translations side by side: the output is the one-at-a-time build's, line
 // for line; a stop leaves no object a later build takes as up to date; the
 // worker count; a source saved in the second its object was written.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -11,6 +12,7 @@ namespace pm2 {
 namespace {
 
 struct ArmGnuProject : ToolsProject {
+  using ToolsProject::Deps;
   ArmGnuProject() {
     SetUpProject(kToolsetArmGnu, "ARM/");
     info.makerFolder = info.secondToolsFolder = test::InstallRoot() + "ARM/GNU/bin/";
@@ -27,11 +29,17 @@ struct ArmGnuProject : ToolsProject {
     }
     return block;
   }
-  // The output lines of one rebuild with the given worker limit.
-  std::vector<std::string> Rebuild(const char* jobs) {
-    ScopedEnv limit("PM2_BUILD_JOBS", jobs);
+  // The driver's links with the given worker count, whatever the machine's
+  // cores and PM2_BUILD_JOBS say.
+  BuildDriverDeps Deps(int workers) {
+    BuildDriverDeps deps = ToolsProject::Deps();
+    deps.workers = workers;
+    return deps;
+  }
+  // The output lines of one rebuild with the given worker count.
+  std::vector<std::string> Rebuild(int workers) {
     const size_t before = Lines().size();
-    BuildDriver driver(Deps());
+    BuildDriver driver(Deps(workers));
     driver.BuildTarget(project, target, kBuildModeRebuild);
     auto lines = Lines();
     return std::vector<std::string>(lines.begin() + long(before), lines.end());
@@ -57,8 +65,8 @@ TEST_P(ParallelOutput, IsTheSerialOutputLineForLine) {
   p.Add("S.s", kFileAsm, "@ nothing\n// !standin warning 5 1 odd\n");
   p.Add("F.c", kFileC, "int f;\n");
   if (GetParam().stopCodeFile) p.FileBlock(d)->prop.STOPCODE = 1;
-  const auto serial = p.Rebuild("1");
-  const auto parallel = p.Rebuild("8");
+  const auto serial = p.Rebuild(1);
+  const auto parallel = p.Rebuild(8);
   EXPECT_EQ(parallel, serial);
   ASSERT_FALSE(serial.empty());
   EXPECT_EQ(serial.back(), "Target not created\n");
@@ -73,13 +81,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, ParallelOutput,
                                            OutputRow{"ErrorStopsTheBuild", "D.c"}),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// The stand-in tools sleep, so four workers run side by side on one core too.
 TEST(ParallelBuild, TranslationsRunSideBySide) {
-  if (TranslationWorkerCount() < 4) GTEST_SKIP() << "fewer than 4 cores";
   ArmGnuProject p;
   for (const char* name : {"A.c", "B.c", "C.c", "D.c"}) p.Add(name, kFileC, "int x;\n// !standin sleep 0.4\n");
   p.opts->out.flags.GENAPP = 0;
   const auto start = std::chrono::steady_clock::now();
-  p.Rebuild("4");
+  p.Rebuild(4);
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_LT(took, std::chrono::milliseconds(1400)) << "four runs of 0.4 s one after another";
   EXPECT_TRUE(FileExists(p.dir / "D.o"));
@@ -90,7 +98,6 @@ TEST(ParallelBuild, TranslationsRunSideBySide) {
 // back the runs decided after it. A run of 1 s, 20 up-to-date files, then
 // three runs of 0.6 s: on four workers all four run at once.
 TEST(ParallelBuild, FilesThatNeedNoRunDoNotHoldBackTheRunsAfterThem) {
-  if (TranslationWorkerCount() < 4) GTEST_SKIP() << "fewer than 4 cores";
   ArmGnuProject p;
   p.opts->out.flags.GENAPP = 0;
   std::vector<std::string> runs = {"S0.c"};
@@ -100,15 +107,14 @@ TEST(ParallelBuild, FilesThatNeedNoRunDoNotHoldBackTheRunsAfterThem) {
     runs.push_back(name);
     p.Add(name, kFileC, "int s;\n// !standin sleep 0.6\n");
   }
-  ScopedEnv limit("PM2_BUILD_JOBS", "4");
   {
-    BuildDriver driver(p.Deps());
+    BuildDriver driver(p.Deps(4));
     driver.BuildTarget(p.project, p.target, kBuildModeBuild);
   }
   const time_t later = time(nullptr) + 5;
   struct utimbuf times{later, later};
   for (const std::string& name : runs) ASSERT_EQ(::utime((p.dir / name).c_str(), &times), 0);
-  BuildDriver driver(p.Deps());
+  BuildDriver driver(p.Deps(4));
   const auto start = std::chrono::steady_clock::now();
   driver.BuildTarget(p.project, p.target, kBuildModeBuild);
   const auto took = std::chrono::steady_clock::now() - start;
@@ -126,8 +132,7 @@ TEST(ParallelBuild, StopLeavesNoObjectTakenAsUpToDate) {
   const char* names[] = {"A.c", "B.c", "C.c", "D.c", "E.c", "F.c"};
   for (const char* name : names) p.Add(name, kFileC, "int x;\n// !standin sleep 0.4\n");
   {
-    ScopedEnv limit("PM2_BUILD_JOBS", "3");
-    BuildDriver driver(p.Deps());
+    BuildDriver driver(p.Deps(3));
     driver.StartBuildThread(p.project, p.target, kBuildModeBuild);
     p.WaitForLine("compiling A.c");
     EXPECT_EQ(driver.StopBuild(), 1);
@@ -159,18 +164,17 @@ TEST(ParallelBuild, StopLeavesNoObjectTakenAsUpToDate) {
 // A stop ends the translation under way instead of waiting for it: the
 // tool here would run ten minutes. One row builds one file at a time, the
 // other side by side.
-class StopEndsTheRunningTool : public ::testing::TestWithParam<const char*> {};
+class StopEndsTheRunningTool : public ::testing::TestWithParam<int> {};
 
 TEST_P(StopEndsTheRunningTool, AndTheBuildEndsWithoutItsObject) {
   ArmGnuProject p;
   p.Add("A.c", kFileC, "int x;\n// !standin sleep 600\n");
   p.Add("B.c", kFileC, "int y;\n// !standin sleep 600\n");
   {
-    ScopedEnv limit("PM2_BUILD_JOBS", GetParam());
-    BuildDriver driver(p.Deps());
+    BuildDriver driver(p.Deps(GetParam()));
     driver.StartBuildThread(p.project, p.target, kBuildModeBuild);
     // Side by side, a run's lines show when it ends: give the tools time to start.
-    if (std::string(GetParam()) == "1")
+    if (GetParam() == 1)
       p.WaitForLine("compiling A.c");
     else
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -183,8 +187,8 @@ TEST_P(StopEndsTheRunningTool, AndTheBuildEndsWithoutItsObject) {
   EXPECT_FALSE(FileExists(p.dir / "B.o"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Jobs, StopEndsTheRunningTool, ::testing::Values("1", "3"),
-                         [](const auto& row) { return std::string("Jobs") + row.param; });
+INSTANTIATE_TEST_SUITE_P(Jobs, StopEndsTheRunningTool, ::testing::Values(1, 3),
+                         [](const auto& row) { return "Jobs" + std::to_string(row.param); });
 
 // A build that translates nothing leaves the dependency file as it is; one
 // that translates a file writes it anew.
@@ -246,7 +250,7 @@ void SetFutureTime(const std::string& path, int seconds) {
 
 struct RelinkRow {
   const char* name;
-  const char* jobs;
+  int workers;
 };
 
 class TranslatedObject : public ::testing::TestWithParam<RelinkRow> {};
@@ -257,15 +261,15 @@ TEST_P(TranslatedObject, IsLinkedAgain) {
   ArmGnuProject p;
   p.Add("A.c", kFileC, "int a;\n");
   p.Add("B.c", kFileC, "int b;\n");
-  ScopedEnv limit("PM2_BUILD_JOBS", GetParam().jobs);
+  const int workers = GetParam().workers;
   {
-    BuildDriver driver(p.Deps());
+    BuildDriver driver(p.Deps(workers));
     driver.BuildTarget(p.project, p.target, kBuildModeBuild);
   }
   ASSERT_GE(p.LineIndex("linking..."), 0) << ::testing::PrintToString(p.Lines());
   {
     const size_t before = p.Lines().size();
-    BuildDriver driver(p.Deps());
+    BuildDriver driver(p.Deps(workers));
     driver.BuildTarget(p.project, p.target, kBuildModeBuild);
     const auto lines = p.Lines();
     EXPECT_EQ(std::count(lines.begin() + long(before), lines.end(), std::string("linking...\n")), 0)
@@ -273,7 +277,7 @@ TEST_P(TranslatedObject, IsLinkedAgain) {
   }
   SetFutureTime(p.dir / "B.c", 5);
   const size_t before = p.Lines().size();
-  BuildDriver driver(p.Deps());
+  BuildDriver driver(p.Deps(workers));
   driver.BuildTarget(p.project, p.target, kBuildModeBuild);
   ASSERT_EQ(driver.Explanations().size(), 2u);
   EXPECT_FALSE(driver.Explanations()[0].translated);
@@ -284,7 +288,7 @@ TEST_P(TranslatedObject, IsLinkedAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, TranslatedObject,
-                         ::testing::Values(RelinkRow{"OneAtATime", "1"}, RelinkRow{"SideBySide", "8"}),
+                         ::testing::Values(RelinkRow{"OneAtATime", 1}, RelinkRow{"SideBySide", 8}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 // A source saved while the build runs, after the build looked at it: the
@@ -296,7 +300,7 @@ TEST(ParallelBuild, SourceEditedDuringTheBuildIsTranslatedNext) {
   p.Add("A.c", kFileC, "int a;\n// !standin sleep 0.4\n");
   p.Add("B.c", kFileC, "int b;\n");
   {
-    BuildDriver driver(p.Deps());
+    BuildDriver driver(p.Deps(2));
     driver.BuildTarget(p.project, p.target, kBuildModeBuild);
   }
   // A's object older than its source: A is translated again, slowly.
@@ -305,7 +309,7 @@ TEST(ParallelBuild, SourceEditedDuringTheBuildIsTranslatedNext) {
   ASSERT_EQ(::utime((p.dir / "A.o").c_str(), &old), 0);
   {
     const size_t before = p.Lines().size();
-    BuildDriver driver(p.Deps());
+    BuildDriver driver(p.Deps(2));
     driver.StartBuildThread(p.project, p.target, kBuildModeBuild);
     // B is looked at before A's run is taken back and shown.
     auto shown = [&] {
@@ -334,35 +338,35 @@ struct SameSecondRow {
 
 class SameSecondEdit : public ::testing::TestWithParam<SameSecondRow> {};
 
+// Sets a file's time to the given second and nanoseconds.
+void SetTime(const std::string& path, time_t second, long nanoseconds) {
+  const struct timespec times[2] = {{second, nanoseconds}, {second, nanoseconds}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+}
+
 // The stored times have whole seconds; two times from the disk do not, so
-// an edit made in the second the object was written still counts.
+// an edit made in the second the object was written still counts. The
+// files get their times from the test: the build wrote the object 0.3 s
+// into a second and the source was saved 0.6 s into it.
 TEST_P(SameSecondEdit, IsTranslatedByTheNextBuild) {
   ArmGnuProject p;
   p.opts->out.flags.GENAPP = 0;
   const std::string text = GetParam().withHeader ? "#include \"H.h\"\nint m;\n" : "int m;\n";
+  const time_t at = time(nullptr) - 100;
   WriteFile(p.dir / "H.h", "int h;\n");
+  SetTime(p.dir / "H.h", at, 50000000);
   p.Add("M.c", kFileC, text);
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    // Start early in a second, so the build and the edit share it.
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    std::this_thread::sleep_for(std::chrono::seconds(1) - (now % std::chrono::seconds(1)) +
-                                std::chrono::milliseconds(5));
-    BuildDriver first(p.Deps());
-    first.BuildTarget(p.project, p.target, kBuildModeBuild);
-    ASSERT_TRUE(first.Explanations().at(0).translated);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    WriteFile(p.dir / "M.c", text + "int n;\n");
-    struct stat object, source;
-    ASSERT_EQ(::stat((p.dir / "M.o").c_str(), &object), 0);
-    ASSERT_EQ(::stat((p.dir / "M.c").c_str(), &source), 0);
-    if (object.st_mtime != source.st_mtime) continue;  // crossed a second: try again
-    BuildDriver second(p.Deps());
-    second.BuildTarget(p.project, p.target, kBuildModeBuild);
-    ASSERT_EQ(second.Explanations().size(), 1u);
-    EXPECT_TRUE(second.Explanations()[0].translated);
-    return;
-  }
-  GTEST_SKIP() << "no build fitted into one second";
+  SetTime(p.dir / "M.c", at, 100000000);
+  BuildDriver first(p.Deps());
+  first.BuildTarget(p.project, p.target, kBuildModeBuild);
+  ASSERT_TRUE(first.Explanations().at(0).translated);
+  SetTime(p.dir / "M.o", at, 300000000);
+  WriteFile(p.dir / "M.c", text + "int n;\n");
+  SetTime(p.dir / "M.c", at, 600000000);
+  BuildDriver again(p.Deps());
+  again.BuildTarget(p.project, p.target, kBuildModeBuild);
+  ASSERT_EQ(again.Explanations().size(), 1u);
+  EXPECT_TRUE(again.Explanations()[0].translated) << again.Explanations()[0].reason;
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SameSecondEdit,

@@ -24,6 +24,7 @@
 #include "editor/wizard_ui/startup_view.h"
 #include "editor/wizard_ui/startup_wizard_host.h"
 #include "platform/settings_store.h"
+#include "toolkit/controls/inplace_edit.h"
 #include "platform/temp_dir.h"
 #include "toolkit/qt_test_app.h"
 
@@ -147,6 +148,7 @@ TEST_F(WizardTest, InPlaceEditorsByKind) {
   ClickValue("M");
   auto* spin = qobject_cast<QSpinBox*>(Tree().Editor());
   ASSERT_NE(nullptr, spin);
+  EXPECT_NE(nullptr, dynamic_cast<CInPlaceSpinEdit*>(spin)) << "the toolkit's in-place editors, no copy of them";
   EXPECT_EQ(1, spin->minimum());
   EXPECT_EQ(32, spin->maximum());
   spin->setValue(12);
@@ -159,6 +161,7 @@ TEST_F(WizardTest, InPlaceEditorsByKind) {
   auto* edit = qobject_cast<QLineEdit*>(Tree().Editor());
   ASSERT_NE(nullptr, edit);
   EXPECT_EQ("80H", edit->text());
+  EXPECT_NE(nullptr, dynamic_cast<CInPlaceEdit*>(edit));
   edit->setText("0x1f0");
   QTest::keyClick(edit, Qt::Key_Return);
   QApplication::processEvents();
@@ -176,6 +179,7 @@ TEST_F(WizardTest, InPlaceEditorsByKind) {
   ClickValue("P");
   auto* list = qobject_cast<QComboBox*>(Tree().Editor());
   ASSERT_NE(nullptr, list);
+  EXPECT_NE(nullptr, dynamic_cast<CInPlaceList*>(list));
   EXPECT_EQ(2, list->count());
   list->setCurrentIndex(1);
   QTest::keyClick(list, Qt::Key_Return);

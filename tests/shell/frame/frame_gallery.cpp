@@ -18,7 +18,7 @@
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_startup.h"
 #include "shell/frame/main_frame.h"
-#include "shell/inplace/inplace_edit.h"
+#include "toolkit/controls/inplace_edit.h"
 #include "shell/project_window/prj_images.h"
 #include "shell/windows/shell_runtime.h"
 #include "toolkit/controls/qt_bridge.h"

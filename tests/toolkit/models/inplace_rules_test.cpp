@@ -2,7 +2,7 @@
 // keys end it.
 #include <gtest/gtest.h>
 
-#include "shell/inplace/inplace_rules.h"
+#include "toolkit/models/inplace_rules.h"
 
 namespace pm2 {
 namespace {

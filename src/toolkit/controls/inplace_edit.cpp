@@ -1,4 +1,4 @@
-#include "shell/inplace/inplace_edit.h"
+#include "toolkit/controls/inplace_edit.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

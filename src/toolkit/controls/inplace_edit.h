@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/inplace/inplace_rules.h"
+#include "toolkit/models/inplace_rules.h"
 
 namespace pm2 {
 

@@ -1,4 +1,4 @@
-#include "shell/inplace/inplace_rules.h"
+#include "toolkit/models/inplace_rules.h"
 
 namespace pm2 {
 

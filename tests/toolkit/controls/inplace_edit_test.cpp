@@ -7,19 +7,20 @@
 #include <QPointer>
 #include <QTest>
 
-#include "shell/inplace/inplace_edit.h"
+#include "toolkit/controls/inplace_edit.h"
+#include "toolkit/qt_test_app.h"
 
 namespace pm2 {
 namespace {
 
-struct Result {
+struct InPlaceResultSeen {
   int calls = 0;
   unsigned id = 0;
   int key = -1;
   std::string text;
 };
 
-InPlaceResult Into(Result& r) {
+InPlaceResult Into(InPlaceResultSeen& r) {
   return [&r](unsigned id, int key, const std::string& text) {
     ++r.calls;
     r.id = id;
@@ -28,11 +29,22 @@ InPlaceResult Into(Result& r) {
   };
 }
 
-TEST(InPlaceEdit, TypedStartKeyReplacesTheTextAndEnterEnds) {
+// The widgets need the program's QApplication.
+class InPlaceEditors : public ::testing::Test {
+ protected:
+  InPlaceEditors() {
+    if (!QApplication::instance()) test::App();
+  }
+};
+using InPlaceEdit = InPlaceEditors;
+using InPlaceList = InPlaceEditors;
+using InPlaceSpinEdit = InPlaceEditors;
+
+TEST_F(InPlaceEdit, TypedStartKeyReplacesTheTextAndEnterEnds) {
   QWidget owner;
   owner.resize(300, 200);
   owner.show();
-  Result r;
+  InPlaceResultSeen r;
   QPointer<CInPlaceEdit> edit = new CInPlaceEdit(&owner, QRect(10, 10, 80, 20), 77, "1234", '7', Into(r));
   EXPECT_EQ(edit->text().toStdString(), "7");
   QTest::keyClick(edit, Qt::Key_5);
@@ -45,11 +57,11 @@ TEST(InPlaceEdit, TypedStartKeyReplacesTheTextAndEnterEnds) {
   EXPECT_TRUE(edit.isNull());
 }
 
-TEST(InPlaceEdit, TheOpeningEnterDoesNotCloseAndEscapeRestores) {
+TEST_F(InPlaceEdit, TheOpeningEnterDoesNotCloseAndEscapeRestores) {
   QWidget owner;
   owner.resize(300, 200);
   owner.show();
-  Result r;
+  InPlaceResultSeen r;
   auto* edit = new CInPlaceEdit(&owner, QRect(10, 10, 80, 20), 5, "abc", 13, Into(r));
   QTest::keyRelease(edit, Qt::Key_Return);  // the release of the key that opened it
   EXPECT_EQ(r.calls, 0);
@@ -60,11 +72,11 @@ TEST(InPlaceEdit, TheOpeningEnterDoesNotCloseAndEscapeRestores) {
   EXPECT_EQ(r.text, "abc");
 }
 
-TEST(InPlaceEdit, ArrowMovesTheCaretWhenStartedWithTheMouse) {
+TEST_F(InPlaceEdit, ArrowMovesTheCaretWhenStartedWithTheMouse) {
   QWidget owner;
   owner.resize(300, 200);
   owner.show();
-  Result r;
+  InPlaceResultSeen r;
   auto* edit = new CInPlaceEdit(&owner, QRect(10, 10, 80, 20), 5, "abc", kInPlaceMouse, Into(r));
   QTest::keyClick(edit, Qt::Key_Left);
   EXPECT_EQ(r.calls, 0);
@@ -73,11 +85,11 @@ TEST(InPlaceEdit, ArrowMovesTheCaretWhenStartedWithTheMouse) {
   EXPECT_EQ(r.key, 40);
 }
 
-TEST(InPlaceList, SelectsTheStartTextAndEscapeRestoresIt) {
+TEST_F(InPlaceList, SelectsTheStartTextAndEscapeRestoresIt) {
   QWidget owner;
   owner.resize(300, 200);
   owner.show();
-  Result r;
+  InPlaceResultSeen r;
   auto* list = new CInPlaceList(&owner, QRect(10, 10, 60, 20), 9, {"one", "two", "three"}, "two", kInPlaceMouse,
                                 Into(r));
   EXPECT_EQ(list->currentText().toStdString(), "two");
@@ -88,9 +100,9 @@ TEST(InPlaceList, SelectsTheStartTextAndEscapeRestoresIt) {
   EXPECT_EQ(r.key, 27);
 }
 
-TEST(InPlaceSpinEdit, RangeFallsBackWhenMinimumIsNotBelowMaximum) {
+TEST_F(InPlaceSpinEdit, RangeFallsBackWhenMinimumIsNotBelowMaximum) {
   QWidget owner;
-  Result r;
+  InPlaceResultSeen r;
   auto* spin = new CInPlaceSpinEdit(&owner, QRect(0, 0, 60, 20), 3, 10, 10, "12", kInPlaceMouse, Into(r));
   EXPECT_EQ(spin->minimum(), 0);
   EXPECT_EQ(spin->maximum(), 32767);
