@@ -128,8 +128,6 @@ void EditView::ResetView() {
   viewport()->update();
 }
 
-QRect EditView::CaretRect() const { return m_caret; }
-
 // ---- EditHost ----
 
 void EditView::InvalidateAll() { viewport()->update(); }

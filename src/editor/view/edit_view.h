@@ -39,8 +39,6 @@ class EditView : public QAbstractScrollArea, public EditHost {
   // A chosen font, used with fixed pitch.
   void SetEditorFont(const QFont& font);
   const QFont& EditorFont() const { return m_font; }
-  // The caret's rectangle in viewport pixels (empty when it is hidden).
-  QRect CaretRect() const;
   // The text was replaced (loaded): caret and top line go to the start.
   void ResetView();
   // Fills the context menu (Undo, Redo, Cut, Copy, Paste, Toggle
