@@ -23,7 +23,6 @@ class FlashPage : public OptionPage {
   bool Leave() override;
   void Defaults() override;
 
-  QRadioButton* UseDriver() const { return m_driver; }
   QRadioButton* UseTool() const { return m_tool; }
   QComboBox* Drivers() const { return m_drivers; }
   QLineEdit* Command() const { return m_command; }
