@@ -19,12 +19,6 @@ const char* CommandTextPool::Get(const char* text, bool echo) {
   return nullptr;
 }
 
-bool CommandTextPool::Owns(const char* text) const {
-  for (int i = 0; i < kBuffers; ++i)
-    if (text == m_text[i]) return true;
-  return false;
-}
-
 bool CommandTextPool::IsEcho(const char* text) const {
   for (int i = 0; i < kBuffers; ++i)
     if (text == m_text[i]) return m_echo[i];

@@ -23,7 +23,6 @@ class CommandTextPool {
   bool IsEcho(const char* text) const;
   // True when text is one of the pool's buffers; that buffer is then free.
   bool Release(const char* text);
-  bool Owns(const char* text) const;
   int InUse() const;
 
  private:

@@ -93,8 +93,6 @@ ShellApp::~ShellApp() {
   if (g_instance == this) g_instance = nullptr;
 }
 
-ShellApp* ShellApp::Instance() { return g_instance; }
-
 void ShellApp::SetFrame(FrameHooks* frame) { m_deps.frame = frame; }
 void ShellApp::SetDebugPort(DebugPort* debug) { m_deps.debug = debug; }
 void ShellApp::SetIpcPort(IpcPort* ipc) { m_deps.ipc = ipc; }

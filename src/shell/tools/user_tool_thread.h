@@ -62,7 +62,6 @@ class UserToolLauncher {
   bool StartWaiting(ExternalRun run);
   // Starts a run that neither waits, captures nor notifies.
   void StartIndependent(ExternalRun run);
-  bool WaitingRunActive() const { return m_waitingActive.load(); }
   // Waits for all threads started so far.
   void JoinAll();
 
