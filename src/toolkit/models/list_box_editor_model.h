@@ -125,7 +125,6 @@ class ListBoxEditorModel {
   bool FinishDrag(int from, int target, int heldMs, bool began, bool cancelled);
 
   int LastMovedFrom() const { return m_lastMovedFrom; }
-  int LastMovedTo() const { return m_lastMovedTo; }
 
   // Hooks for subclasses; the base bodies keep the list consistent.
   virtual void OnItemRenamed(int index, std::string oldText, std::string newText);
