@@ -163,9 +163,6 @@ TEST(SysColors, ClassicMetricsAt96Dpi) {
   };
   SysColorTable t;
   for (const Row& r : rows) EXPECT_EQ(t.Metric(r.metric), r.value) << r.name;
-  t.SetMetric(SysMetric::CxVScroll, 30);
-  t.ResetToClassic();
-  EXPECT_EQ(t.Metric(SysMetric::CxVScroll), 17);
 }
 
 }  // namespace
