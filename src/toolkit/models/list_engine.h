@@ -214,7 +214,6 @@ class SECListBaseC : public SECListClient {
   virtual void DeleteAllItems();
   virtual bool SetItem(const ListItemDesc& desc, bool redraw = true);
   bool SetItemText(int index, int subItem, const std::string& text);
-  bool SetItemTextCallback(int index, int subItem);
   bool SetItemState(int index, unsigned state, unsigned mask);
   bool SetItemData(int index, std::intptr_t value);
   // A description built from the fields and set with redraw.
