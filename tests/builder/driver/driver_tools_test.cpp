@@ -460,8 +460,7 @@ TEST(TargetBuildLock, AHolderThatGoesWithinTheGraceTimeIsNoBuild) {
   EXPECT_TRUE(next.Acquire(dir.Path(), "/p/P.pm2", "T1"));
   release.join();
   // One that stays is another build.
-  TargetBuildLock late;
-  late.SetGraceMs(50);
+  TargetBuildLock late(50);
   EXPECT_FALSE(late.Acquire(dir.Path(), "/p/P.pm2", "T1"));
 }
 
