@@ -144,12 +144,6 @@ class EditControl : public EditView {
   int Save(const std::string& path);
   bool IsModified() const;
   void GotoLine(int lineNumber, int column);
-  // Selects a whole line (its line end included) and shows it.
-  void SelectLine(int lineNumber);
-  // Takes the place of a placeholder widget of a dialog: its geometry, its
-  // name, its place in the layout and the tab order; the placeholder is
-  // deleted.
-  void ReplacePlaceholder(QWidget* placeholder);
 
  protected:
   // Escape also reaches the dialog that holds the control, which closes.

@@ -78,11 +78,19 @@ TEST(OptionRowsTest, TypesBecomeRowsInFileOrder) {
 TEST(OptionRowsTest, HexadecimalInputInEveryForm) {
   struct Row {
     const char* input;
+    bool read;
     uint32_t value;
   };
-  const Row rows[] = {{"0x1f", 31}, {"1FH", 31}, {"1f", 31}, {"  0X1F  ", 31}, {"H", 0},
-                      {"F", 15},    {"0", 0},    {"FFFFFFFF", 0xFFFFFFFFu}, {"12G4", 0x12}};
-  for (const Row& r : rows) EXPECT_EQ(r.value, OptionRows::ParseHexInput(r.input)) << r.input;
+  const Row rows[] = {{"0x1f", true, 31}, {"1FH", true, 31}, {"1f", true, 31}, {"  0X1F  ", true, 31},
+                      {"H", false, 0},    {"F", true, 15},   {"0", true, 0},   {"FFFFFFFF", true, 0xFFFFFFFFu},
+                      {"12G4", false, 0}, {"100000000", false, 0}};
+  for (const Row& r : rows) {
+    uint32_t value = 0;
+    EXPECT_EQ(r.read, OptionRows::ReadHexInput(r.input, &value)) << r.input;
+    if (r.read) {
+      EXPECT_EQ(r.value, value) << r.input;
+    }
+  }
   Loaded l(kBlock);
   const int stack = RowNamed(l.rows, "Stack");
   EXPECT_TRUE(l.rows.EndEdit(stack, "1f"));
