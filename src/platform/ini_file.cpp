@@ -505,14 +505,4 @@ IniFiles& TheIniFiles() {
   return files;
 }
 
-size_t GetPrivateProfileString(const char* section, const char* key, const char* def, char* buf,
-                               size_t size, const std::string& file) {
-  return TheIniFiles().GetString(file, section, key, def, buf, size);
-}
-
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view def, const std::string& file) {
-  return TheIniFiles().GetString(file, section, key, def);
-}
-
 }  // namespace pm2

@@ -159,10 +159,4 @@ class IniFiles {
 // The process's shared INI reader (for code ported from the Windows calls).
 IniFiles& TheIniFiles();
 
-// The Windows calls by their names, on TheIniFiles().
-size_t GetPrivateProfileString(const char* section, const char* key, const char* def, char* buf,
-                               size_t size, const std::string& file);
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view def, const std::string& file);
-
 }  // namespace pm2
