@@ -201,8 +201,8 @@ TEST_F(ToolsFixture, EmptyOutputNameIsRefused) {
 TEST_F(ToolsFixture, SecondBuildOfATargetIsRefusedAndTouchesNothing) {
   SetUpProject(kToolset51, "C51/");
   Add("A.c", kFileC);
-  BuildDriver first(Deps());
-  ASSERT_TRUE(first.ClaimTarget(project, target));
+  auto first = std::make_unique<BuildDriver>(Deps());
+  ASSERT_TRUE(first->ClaimTarget(project, target));
   BuildDriver second(Deps());
   second.StartBuildThread(project, target, kBuildModeBuild);
   second.Wait();
@@ -211,9 +211,9 @@ TEST_F(ToolsFixture, SecondBuildOfATargetIsRefusedAndTouchesNothing) {
   EXPECT_FALSE(FileExists(dir / "A.OBJ"));
   EXPECT_FALSE(FileExists(dir / "Blinky.lnp"));
   // The holder builds; once it lets go, so does the other.
-  first.BuildTarget(project, target, kBuildModeBuild);
+  first->BuildTarget(project, target, kBuildModeBuild);
   EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
-  first.ReleaseTarget();
+  first.reset();
   second.BuildTarget(project, target, kBuildModeBuild);
   EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
 }
