@@ -227,6 +227,7 @@ TEST_F(LinkFixture, BrowserErrorShownAndReferencesStepped) {
 // The add-in peer program over the socket, with a folder of its own for
 // its log and the socket: what the tests of the real program share.
 struct PeerAddIn {
+  explicit PeerAddIn(int replyTimeoutMs = 10000) : server{link, dir, replyTimeoutMs} {}
   static std::string PeerPath() {
     const char* bin = std::getenv("PM2_TEST_BIN");
     return bin ? std::string(bin) + "/tests/shell/tools/shell_tools_addin_peer" : "";
@@ -247,7 +248,7 @@ struct PeerAddIn {
   std::string dir = MadeFolder();
   FakeAddInFrame frame;
   AddInLinkLogic link{frame, static_cast<uint32_t>(::getpid())};
-  AddInServer server{link, dir};
+  AddInServer server;
 };
 
 // The add-in as a program of its own over the socket.
@@ -287,7 +288,7 @@ TEST(AddInServer, PeerProgramEndToEnd) {
 // An add-in that never answers: the wait serves the caller all along, ends
 // after the reply time with a message, and detaches the add-in.
 TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
-  PeerAddIn a;
+  PeerAddIn a(300);
   if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
   ::setenv("PM2_ADDIN_SILENT", "1", 1);
   const std::string& peer = a.peer;
@@ -295,7 +296,6 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
   AddInServer& server = a.server;
   int served = 0;
   std::vector<std::string> told;
-  server.SetReplyTimeout(300);
   server.SetWaitServer([&] { return ++served > 0; });
   server.SetTimeoutHandler([&](const std::string& text) { told.push_back(text); });
   std::string err;
@@ -312,7 +312,7 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
 // is unanswered at once, the add-in stays attached, no message comes, and
 // the wait was told as it began and ended with the add-in's program.
 TEST(AddInServer, AWaitTheUserEndsLeavesTheRequestUnanswered) {
-  PeerAddIn a;
+  PeerAddIn a(60000);
   if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
   ::setenv("PM2_ADDIN_SILENT", "1", 1);
   const std::string& peer = a.peer;
@@ -320,7 +320,6 @@ TEST(AddInServer, AWaitTheUserEndsLeavesTheRequestUnanswered) {
   AddInServer& server = a.server;
   int served = 0;
   std::vector<std::string> told, notices;
-  server.SetReplyTimeout(60000);
   // The user presses Esc at the third look of every wait.
   server.SetWaitServer([&] { return ++served % 3 != 0; });
   server.SetWaitNotice([&](bool waiting, const std::string& program) {
