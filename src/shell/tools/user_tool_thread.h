@@ -70,7 +70,6 @@ class UserToolLauncher {
   NotificationHub& m_hub;
   std::atomic<uint32_t>& m_state;
   GuiCallServer m_serve;
-  std::atomic<bool> m_waitingActive{false};
   struct Run {
     std::thread thread;
     std::shared_ptr<std::atomic<bool>> done;
