@@ -159,7 +159,6 @@ class ListBoxEditorModel {
   bool m_spacesAllowed = false;
   int m_spacesThatEnd = 1;
   int m_lastMovedFrom = -1;
-  int m_lastMovedTo = -1;
 };
 
 }  // namespace pm2
