@@ -35,7 +35,6 @@ enum BrowseRecordType : uint8_t {
 };
 
 bool IsModuleStartType(uint8_t type);
-inline bool IsModuleEndType(uint8_t type) { return type == 0x04 || type == 0x8A || type == 0xC6; }
 // The end record or a module end: one look-up per record.
 inline constexpr std::array<bool, 256> kEndsReading = [] {
   std::array<bool, 256> t{};

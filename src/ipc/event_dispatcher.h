@@ -59,7 +59,6 @@ class EventDispatcher final : public EventSink, public EventHandlerRegistry {
 
   // Attaches the transport once; a failure is tried again on the next call.
   bool Activate();
-  bool IsActivated() const { return m_pTransport.load() != nullptr; }
   const std::string& ActivationError() const { return m_activationError; }
   bool HasSlot() const;
   int OwnSlot() const;

@@ -172,11 +172,6 @@ size_t IniDocument::FindEntry(const Range& r, std::string_view key) const {
   return std::string::npos;
 }
 
-bool IniDocument::HasSection(std::string_view section) const {
-  Range r;
-  return FindSection(section, &r);
-}
-
 bool IniDocument::HasKey(std::string_view section, std::string_view key) const {
   Range r;
   return FindSection(section, &r) && FindEntry(r, key) != std::string::npos;
@@ -508,26 +503,6 @@ void IniFiles::Invalidate(const std::string& path) {
 IniFiles& TheIniFiles() {
   static IniFiles files;
   return files;
-}
-
-size_t GetPrivateProfileString(const char* section, const char* key, const char* def, char* buf,
-                               size_t size, const std::string& file) {
-  return TheIniFiles().GetString(file, section, key, def, buf, size);
-}
-
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view def, const std::string& file) {
-  return TheIniFiles().GetString(file, section, key, def);
-}
-
-int GetPrivateProfileInt(std::string_view section, std::string_view key, int def,
-                         const std::string& file) {
-  return TheIniFiles().GetInt(file, section, key, def);
-}
-
-bool WritePrivateProfileString(const char* section, const char* key, const char* value,
-                               const std::string& file, std::string* err) {
-  return TheIniFiles().Write(file, section, key, value, err);
 }
 
 }  // namespace pm2

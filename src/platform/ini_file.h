@@ -43,11 +43,6 @@ class IniDocument {
   // The document's bytes; Parse(x).Serialize() == x for any x.
   std::string Serialize() const;
 
-  // True when the first line ended in "\r\n" (or the document has no line
-  // end at all): the ending given to added lines.
-  bool UsesCrlf() const { return m_crlf; }
-
-  bool HasSection(std::string_view section) const;
   bool HasKey(std::string_view section, std::string_view key) const;
 
   // The value of a key, trimmed and unquoted; false (and *out untouched)
@@ -163,15 +158,5 @@ class IniFiles {
 
 // The process's shared INI reader (for code ported from the Windows calls).
 IniFiles& TheIniFiles();
-
-// The Windows calls by their names, on TheIniFiles().
-size_t GetPrivateProfileString(const char* section, const char* key, const char* def, char* buf,
-                               size_t size, const std::string& file);
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view def, const std::string& file);
-int GetPrivateProfileInt(std::string_view section, std::string_view key, int def,
-                         const std::string& file);
-bool WritePrivateProfileString(const char* section, const char* key, const char* value,
-                               const std::string& file, std::string* err = nullptr);
 
 }  // namespace pm2

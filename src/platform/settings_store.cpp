@@ -424,11 +424,6 @@ bool SettingsStore::SetBinary(std::string_view key, std::string_view name, std::
   return WriteValue(key, name, kSettingBinary, bytes);
 }
 
-void SettingsStore::SetProfileRoot(std::string key) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_profileRoot = std::move(key);
-}
-
 std::string SettingsStore::ProfileKey(std::string_view section) const {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_profileRoot.empty()) return std::string(section);

@@ -116,9 +116,6 @@ class SettingsStore {
   bool SetInt(std::string_view key, std::string_view name, uint32_t number);
   bool SetBinary(std::string_view key, std::string_view name, std::string_view bytes);
 
-  // The application profile: sections are keys below the profile root
-  // (default "Software\Vond\Pelmora2"), entries are values.
-  void SetProfileRoot(std::string key);
   const std::string& ProfileRoot() const { return m_profileRoot; }
   std::string GetProfileString(std::string_view section, std::string_view entry,
                                std::string_view def = {}) const;

@@ -112,12 +112,6 @@ std::string ToForwardSlashes(std::string_view path) {
   return out;
 }
 
-std::string ToBackslashes(std::string_view path) {
-  std::string out(path);
-  std::replace(out.begin(), out.end(), '/', '\\');
-  return out;
-}
-
 bool SamePathIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

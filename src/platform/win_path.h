@@ -56,7 +56,6 @@ std::string ChangeExtension(std::string_view path, std::string_view ext);
 
 // Separator conversions; nothing else changes.
 std::string ToForwardSlashes(std::string_view path);
-std::string ToBackslashes(std::string_view path);
 
 // Two stored paths name the same file when they are equal ignoring ASCII
 // case and treating '\' and '/' alike.

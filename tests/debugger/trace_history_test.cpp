@@ -16,6 +16,15 @@
 namespace pm2 {
 namespace {
 
+// The request for the end of the history, as the disassembly cache makes it
+// before stepping back with Prev.
+DisasmLine EndRequest() {
+  DisasmLine l{};
+  l.kind = kDisasmTrace1;
+  l.item = 0;
+  return l;
+}
+
 struct LogRow {
   const char* name;
   const char* line;
@@ -153,7 +162,7 @@ class HistoryTest : public ::testing::Test {
   // Kinds and addresses walked forward from the start request.
   std::vector<std::string> Forward() {
     std::vector<std::string> out;
-    DisasmLine l = TraceHistory::EndRequest();
+    DisasmLine l = EndRequest();
     for (history.Next(&l); l.kind != kDisasmEnd; history.Next(&l))
       out.push_back(std::to_string(l.kind) + "@" + std::to_string(l.address) + "#" + std::to_string(l.line));
     return out;
@@ -171,7 +180,7 @@ TEST_F(HistoryTest, ForwardShowsSourceLinesWhereTheyChange) {
 
 TEST_F(HistoryTest, BackwardFromTheEndRequestRetracesTheSameLines) {
   std::vector<std::string> back;
-  DisasmLine l = TraceHistory::EndRequest();
+  DisasmLine l = EndRequest();
   for (history.Prev(&l); l.kind != kDisasmEnd; history.Prev(&l))
     back.push_back(std::to_string(l.kind) + "@" + std::to_string(l.address) + "#" + std::to_string(l.line));
   std::vector<std::string> forward = Forward();
@@ -179,7 +188,7 @@ TEST_F(HistoryTest, BackwardFromTheEndRequestRetracesTheSameLines) {
 }
 
 TEST_F(HistoryTest, OnlyTheLastInstructionHoldsThePcAndTextsNameAddressAndSource) {
-  DisasmLine l = TraceHistory::EndRequest();
+  DisasmLine l = EndRequest();
   history.Prev(&l);
   EXPECT_TRUE(l.state & kDisasmPc);
   EXPECT_EQ(l.item, 5u);
@@ -193,7 +202,7 @@ TEST_F(HistoryTest, OnlyTheLastInstructionHoldsThePcAndTextsNameAddressAndSource
 }
 
 TEST_F(HistoryTest, LinesOfAnOlderHistoryEndAndAnEmptyHistoryHasNoDescriptor) {
-  DisasmLine l = TraceHistory::EndRequest();
+  DisasmLine l = EndRequest();
   history.Prev(&l);
   history.Set({0x100});
   DisasmLine stale = l;
@@ -205,7 +214,7 @@ TEST_F(HistoryTest, LinesOfAnOlderHistoryEndAndAnEmptyHistoryHasNoDescriptor) {
   EXPECT_EQ(history.Text(l), "");
   history.Set({});
   EXPECT_EQ(history.Descriptor(), nullptr);
-  DisasmLine request = TraceHistory::EndRequest();
+  DisasmLine request = EndRequest();
   history.Prev(&request);
   EXPECT_EQ(request.kind, kDisasmEnd);
 }

@@ -165,7 +165,7 @@ TEST(IniFiles, ReadsRewritesAndNoticesChangesOnDisk) {
   EXPECT_EQ(bytes, expected);
   // Another program replaces the file: the next read sees it.
   ASSERT_TRUE(WriteFileAtomically(path, "[Q51]\nVERSION=X\n", &err));
-  EXPECT_EQ(GetPrivateProfileString("q51", "version", "", path), "X");
+  EXPECT_EQ(TheIniFiles().GetString(path, "q51", "version"), "X");
   EXPECT_EQ(files.GetString(path, "Q51", "VERSION"), "X");
   EXPECT_EQ(files.GetString(dir / "none.ini", "a", "b", "dflt"), "dflt");
 }

@@ -88,7 +88,6 @@ class BrowserWindow : public QWidget, public NotifyListener {
   uint32_t Kinds() const { return m_filter.kinds; }
   uint32_t Spaces() const { return m_filter.spaces; }
   int ResultsMode() const { return m_mode; }
-  const BrowseSymbol* ContextSymbol() const { return m_context; }
   // The record a list row shows; null outside the list.
   const BrowseSymbol* RowSymbol(int row) const;
   // Runs a context-menu command (the ids above).

@@ -1071,11 +1071,6 @@ bool BuildDriver::TargetHeldElsewhere(const ProjectRec* project, const TargetRec
                         ProjectFileKey(*project), target->name.str());
 }
 
-void BuildDriver::ReleaseTarget() {
-  lock_.Release();
-  claimedByCaller_ = false;
-}
-
 bool BuildDriver::ClaimForRun(const ProjectRec* project, const TargetRec* target, bool* own) {
   *own = false;
   if (!project || !target) return true;  // the build itself refuses these

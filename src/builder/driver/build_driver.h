@@ -112,13 +112,11 @@ class BuildDriver {
   void BuildTarget(ProjectRec* project, TargetRec* target, int mode);
   void TranslateOneFile(ProjectRec* project, TargetRec* target, FileRec* file);
 
-  // Claims the target for this driver until ReleaseTarget or the driver's
-  // end, so that a caller can make sure no other build (of this or another
+  // Claims the target for this driver until the driver's end, so that a caller can make sure no other build (of this or another
   // instance) runs before it touches any of the target's files. False when
   // another build holds it. A build or dependency update claims the target
   // itself for its own duration when the caller has not.
   bool ClaimTarget(const ProjectRec* project, const TargetRec* target);
-  void ReleaseTarget();
   // True when a build other than this driver's holds the target now: a
   // build started on it would be refused. Claims nothing.
   bool TargetHeldElsewhere(const ProjectRec* project, const TargetRec* target) const;

@@ -21,7 +21,6 @@ class FolderWatch {
   // Watches the folder (a path ending in '/') from now on; true when it is
   // watched (also when it already was).
   bool Add(const std::string& folder);
-  bool Watching(const std::string& folder) const { return watched_.count(folder) != 0; }
 
   struct Changes {
     std::vector<std::string> paths;  // folder + name of each entry changed, created, deleted or moved

@@ -10,7 +10,9 @@ namespace pm2 {
 
 class TargetBuildLock {
  public:
-  TargetBuildLock() = default;
+  // graceMs: how long Acquire waits for a holder that is about to go
+  // before it says another build holds the target.
+  explicit TargetBuildLock(int graceMs = 500) : graceMs_(graceMs) {}
   TargetBuildLock(const TargetBuildLock&) = delete;
   TargetBuildLock& operator=(const TargetBuildLock&) = delete;
   ~TargetBuildLock() { Release(); }
@@ -24,16 +26,13 @@ class TargetBuildLock {
                std::string* err = nullptr);
   void Release();
   bool Held() const { return fd_ >= 0; }
-  // How long Acquire waits for a holder that is about to go before it
-  // says another build holds the target.
-  void SetGraceMs(int ms) { graceMs_ = ms; }
   // The key it holds: project file and target.
   const std::string& Key() const { return key_; }
 
  private:
   static constexpr int kGraceStepMs = 10;
   int fd_ = -1;
-  int graceMs_ = 500;
+  int graceMs_;
   std::string key_;
 };
 

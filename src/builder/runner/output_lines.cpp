@@ -1,8 +1,6 @@
 #include "builder/runner/output_lines.h"
 
 #include <cctype>
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "builder/runner/build_log.h"
@@ -34,19 +32,6 @@ void OutputPane::AppendOutputLine(const char* text) {
     sink_.LongestLineChanged(longest_);
   }
   sink_.AddLine(std::move(line));
-}
-
-void OutputPane::AppendOutputLinef(const char* format, ...) {
-  if (!format) {
-    AppendOutputLine(nullptr);
-    return;
-  }
-  char text[kOutputLineMax + 1];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  AppendOutputLine(text);
 }
 
 bool ParseMessageSource(const std::string& line, SourceLocation& out) {

@@ -52,7 +52,6 @@ class OutputPane {
   OutputPane(PaneKind kind, OutputLineSink& sink, BuildLog* log) : kind_(kind), sink_(sink), log_(log) {}
   // A null text clears the pane.
   void AppendOutputLine(const char* text);
-  void AppendOutputLinef(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
  private:
   PaneKind kind_;

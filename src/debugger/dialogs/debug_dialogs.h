@@ -81,7 +81,6 @@ class DebugDialogs {
   std::string AssemblerMissing() const;
 
   SerialWindow* Serial(int n) const;
-  SerialTerminal* Terminal(int n) const { return m_terminals[std::size_t(n)].get(); }
   SymbolsDialog* Symbols() const { return m_symbols; }
   // The symbols dialog's choices while it is closed (kept with the target).
   SymbolsDialogState& SymbolsState() { return m_symbolsState; }

@@ -28,7 +28,6 @@ class MemoryMapDialog : public QDialog, public NotifyListener {
   QCheckBox* Write() const { return m_write; }
   QCheckBox* Exec() const { return m_exec; }
   QPushButton* MapButton() const { return m_map; }
-  QPushButton* ClearButton() const { return m_clear; }
   std::vector<std::string> Lines() const;
 
   void Refresh();

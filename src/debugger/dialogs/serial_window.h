@@ -27,7 +27,6 @@ class SerialWindow : public QWidget {
                QWidget* parent = nullptr);
 
   int Number() const { return m_number; }
-  bool HexMode() const { return m_hex; }
   void SetHexMode(bool hex);
   void Clear();
   // Received characters (the buffer takes them, the view follows them).
@@ -39,7 +38,6 @@ class SerialWindow : public QWidget {
   int TopRow() const { return m_top; }
   int HorizontalOffset() const { return m_offset; }
   int RowCount() const;
-  int VisibleRowCount() const { return m_visibleRows; }
   // The window's block of the shared window settings: font, text and
   // background colour; laid out and drawn again.
   void ApplySettings(const SerialWindowBlock& block);

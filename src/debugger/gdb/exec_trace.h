@@ -28,7 +28,6 @@ class TraceRing {
   void Push(uint32_t address);
   void Clear() { m_count = m_next = 0; }
   size_t Size() const { return m_count; }
-  size_t Capacity() const { return m_slots.size(); }
   uint32_t At(size_t i) const;  // 0 = oldest
   std::vector<uint32_t> Entries() const;
 

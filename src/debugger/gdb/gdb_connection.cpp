@@ -188,13 +188,6 @@ bool GdbConnection::WaitStopped(int timeoutMs) {
   }) && m_state == SessionState::Stopped;
 }
 
-bool GdbConnection::WaitStops(uint64_t n, int timeoutMs) {
-  std::unique_lock<std::mutex> lock(m_mutex);
-  return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                            [&] { return m_stops >= n || m_state == SessionState::Dead; }) &&
-         m_stops >= n;
-}
-
 bool GdbConnection::Silent() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_silent;

@@ -59,8 +59,6 @@ class GdbConnection {
   void SignalInterrupt();
   // Waits until the state is Stopped (or Dead); false on timeout.
   bool WaitStopped(int timeoutMs);
-  // Waits until n stops were seen in all.
-  bool WaitStops(uint64_t n, int timeoutMs);
   uint64_t Stops() const;
 
   SessionState State() const;

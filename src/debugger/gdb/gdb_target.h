@@ -111,8 +111,6 @@ class GdbTarget {
   // Stopped, and answering: after a wait without an answer nothing asks the
   // target again until it stops.
   bool Halted() const { return State() == SessionState::Stopped && !m_unanswered; }
-  pid_t GdbPid() const { return m_gdb ? m_gdb->Pid() : -1; }
-  pid_t QemuPid() { return m_qemu.Pid(); }
 
   // Run control; Step and Stop wait for the stop, each at most
   // kReplyBoundMs in all. A wait that ends at its bound says so on the
@@ -123,7 +121,6 @@ class GdbTarget {
   bool Go(uint32_t stopAddress);
   bool Step(int mode);
   bool Interrupt();
-  bool Unanswered() const { return m_unanswered; }
   // Resets the target (qemu's and OpenOCD's "monitor" reset) and reports
   // the stop at the new program counter.
   bool Reset();
@@ -201,7 +198,6 @@ class GdbTarget {
   TraceStep DescribeStep(uint32_t address);
 
   uint32_t Pc() const { return m_pc; }
-  const SourceLine& StopLine() const { return m_stopLine; }
 
   // The register set of the IDE's register page.
   RegisterSet* Registers() { return &m_set; }

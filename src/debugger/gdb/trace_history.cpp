@@ -16,13 +16,6 @@ void TraceHistory::Forget() {
   Set({});
 }
 
-DisasmLine TraceHistory::EndRequest() {
-  DisasmLine l{};
-  l.kind = kDisasmTrace1;  // the bytes '#', 0
-  l.item = 0;
-  return l;
-}
-
 const TraceStep& TraceHistory::Step(uint32_t index) {
   const uint32_t address = m_entries[index];
   auto it = m_steps.find(address);

@@ -46,8 +46,6 @@ class TraceHistory {
   const uint32_t* Descriptor() const { return m_entries.empty() ? nullptr : m_descriptor; }
 
   static bool IsTraceLine(const DisasmLine& l) { return l.kind >= kDisasmTrace1 && l.kind <= kDisasmTrace3; }
-  // The request for the end of the history (stepped back with Prev).
-  static DisasmLine EndRequest();
 
   void Next(DisasmLine* l);
   void Prev(DisasmLine* l);

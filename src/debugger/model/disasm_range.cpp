@@ -34,12 +34,6 @@ const FamilyScroll& FamilyOf(int family) {
 
 const DisasmRange& DisasmRangeAt(int index) { return kRanges[index >= 0 && index < kDisasmRangeCount ? index : 0]; }
 
-int DisasmRangeOfCommand(int command) {
-  for (int i = 0; i < kDisasmRangeCount; ++i)
-    if (kRanges[i].command == command) return i;
-  return -1;
-}
-
 int DisasmRangeIndex(uint32_t windowFlags) {
   const int index = int((windowFlags & kRangeMask) >> kRangeShift);
   return index < kDisasmRangeCount ? index : 0;

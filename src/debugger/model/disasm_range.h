@@ -19,8 +19,6 @@ struct DisasmRange {
 
 constexpr int kDisasmRangeCount = 7;
 const DisasmRange& DisasmRangeAt(int index);  // index 0..6, others as 0
-// The index for a command id, or -1.
-int DisasmRangeOfCommand(int command);
 
 int DisasmRangeIndex(uint32_t windowFlags);
 uint32_t WithDisasmRange(uint32_t windowFlags, int index);

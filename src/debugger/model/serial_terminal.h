@@ -47,7 +47,6 @@ class SerialTerminal {
   // ---- hex ring
   // Cells per hex row (the view's columns / 4); at least 1.
   void SetCellsPerRow(int cells);
-  int CellsPerRow() const { return m_cellsPerRow; }
   uint32_t CellCount() const { return uint32_t(m_hexEnd - m_hexStart); }
   int HexRowCount() const;
   // Row i as painted: each cell " %02X" (below 256) or "%03X", then a blank.

@@ -51,7 +51,6 @@ class SyntaxHelp {
   std::string Complete(const std::string& beforeCaret);
 
   const std::vector<const uint8_t*>& Candidates() const { return m_candidates; }
-  int BestScore() const { return m_bestScore; }
   const std::string& HelpText() const { return m_help; }
 
  private:

@@ -90,13 +90,6 @@ bool WatchValueChanged(const std::string& oldText, const std::string& newText) {
   return !oldText.empty() && oldText != newText;
 }
 
-uint16_t WatchTextCapacity(std::size_t length) {
-  std::size_t need = length + 4;
-  if (need < 12) need = 12;
-  if (need & 1) ++need;
-  return uint16_t(need > 0xFFFE ? 0xFFFE : need);
-}
-
 std::string WatchValueCell(const std::string& text) {
   std::string cell = text;
   if (cell.size() < 16) cell.append(16 - cell.size(), ' ');

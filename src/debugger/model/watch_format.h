@@ -53,10 +53,8 @@ struct WatchChainPart {
 bool BuildAssignableExpression(const std::vector<WatchChainPart>& chain, std::string* out);
 
 // Stores a new value text over an old one: true when it differs (the row's
-// changed flag). The capacity rule of the row's text block: length + 4, at
-// least 12, rounded up to even.
+// changed flag).
 bool WatchValueChanged(const std::string& oldText, const std::string& newText);
-uint16_t WatchTextCapacity(std::size_t length);
 
 // The value column's text: padded with blanks to 16 characters.
 std::string WatchValueCell(const std::string& text);

@@ -201,8 +201,7 @@ bool DebugSession::PrepareDriver(int toolset, int mode, std::string* err) {
   const ToolsetInfo* family = theApp().m_pToolsetInfo[toolset];
   if (!BuildDebugSettings(*p, *t, toolset, family, mode, &m_settings, &m_words, err)) return false;
   m_settings.projectFolder = nullptr;
-  return LoadDebugDll(m_settings, m_programFolder.empty() ? m_app.m_szProgramFolder : m_programFolder, &m_driver,
-                      err);
+  return LoadDebugDll(m_settings, m_app.m_szProgramFolder, &m_driver, err);
 }
 
 void DebugSession::FillRecordForStart(int toolset) {
@@ -270,10 +269,8 @@ void DebugSession::StartDebugger() {
     m_host.AttachWatch();
     for (const WindowBit& w : kOpenBeforeStart)
       if ((m_pRecord->windowFlags & w.bit) && !m_host.WindowOpen(w.window)) m_host.OpenWindow(w.window);
-    m_driverStarting = true;
     m_driver.boot(4, &m_settings);
     CopyDriverRecord();
-    m_driverStarting = false;
     failed = (m_settings.flags & kDbgSettingsStartFailed) != 0;
     if (!failed) AllowAnyThreadReads(true);
     // With a run to main to come, the start's own stop at the reset

@@ -111,11 +111,6 @@ class DebugSession : public DebugPort {
   DebugInterface& Mirror() { return m_mirror; }
   DebugSettings& Settings() { return m_settings; }
   bool DriverLoaded() const { return m_driver.handle != nullptr; }
-  bool DriverBusy() const { return m_driverBusy; }
-  bool DriverStarting() const { return m_driverStarting; }
-  int Refusals() const { return m_refusals; }
-  // The folder the shipped drivers lie in (the program's folder).
-  void SetProgramFolder(std::string folder) { m_programFolder = std::move(folder); }
 
   // ---- DebugPort
   bool SessionActive() const override { return (m_pRecord->flags & kDbgFlagActive) != 0 && !m_flashSession; }
@@ -168,9 +163,7 @@ class DebugSession : public DebugPort {
   DebugSettings m_settings{};
   LoadedDriver m_driver;
   DeviceWords m_words;
-  std::string m_programFolder;
   bool m_driverBusy = false;
-  bool m_driverStarting = false;
   bool m_flashSession = false;
   int m_refusals = 0;
   std::atomic<uint64_t> m_runs{0};

@@ -60,15 +60,6 @@ bool CodeLines::AddressAtOrAfter(uint32_t line, uint32_t* address) const {
   return true;
 }
 
-uint32_t CodeLines::LineOf(uint32_t address) const {
-  auto it = std::upper_bound(m_pairs.begin(), m_pairs.end(), address,
-                             [](uint32_t a, const auto& p) { return a < p.first; });
-  if (it == m_pairs.begin()) return 0;
-  const std::size_t i = std::size_t(it - m_pairs.begin()) - 1;
-  if (i + 1 == m_pairs.size() && address != m_pairs[i].first) return 0;
-  return m_pairs[i].second;
-}
-
 const std::vector<CodeRange>& CodeLines::Ranges(uint32_t line) const {
   auto it = m_ranges.find(line);
   return it == m_ranges.end() ? kNoRanges : it->second;

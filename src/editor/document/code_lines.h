@@ -34,9 +34,6 @@ class CodeLines {
   bool Address(uint32_t line, uint32_t* address) const;
   // The same, a line without code taking the next line that has some.
   bool AddressAtOrAfter(uint32_t line, uint32_t* address) const;
-  // The line whose code holds the address; 0 when none does. The last pair
-  // of the table holds only its own address (where it ends is not known).
-  uint32_t LineOf(uint32_t address) const;
   // The line's code, ascending; empty for a line without code.
   const std::vector<CodeRange>& Ranges(uint32_t line) const;
   // Every line with code and its address, by line.

@@ -48,9 +48,4 @@ int EditorDocumentList::ReloadChanged() {
   return reloaded;
 }
 
-bool EditorDocumentList::AnySourceFile() const {
-  return std::any_of(m_docs.begin(), m_docs.end(),
-                     [](const EditorDocument* d) { return EditorDocument::IsSourceFileType(d->FileType()); });
-}
-
 }  // namespace pm2

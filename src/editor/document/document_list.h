@@ -28,8 +28,6 @@ class EditorDocumentList {
   // Reloads every document whose file changed, without questions; returns
   // how many were reloaded.
   int ReloadChanged();
-  // Whether any open document is a C, assembler or C++ file.
-  bool AnySourceFile() const;
 
  private:
   std::vector<EditorDocument*> m_docs;

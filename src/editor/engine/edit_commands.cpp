@@ -103,20 +103,10 @@ const EditKeyBinding kKeys[] = {
 };
 }  // namespace
 
-const EditCommand* EditCommandTable(int* pCount) {
-  *pCount = int(sizeof kCommands / sizeof kCommands[0]);
-  return kCommands;
-}
-
 const EditCommand* FindEditCommand(int id) {
   for (const EditCommand& c : kCommands)
     if (c.id == id) return &c;
   return nullptr;
-}
-
-const EditKeyBinding* EditKeyTable(int* pCount) {
-  *pCount = int(sizeof kKeys / sizeof kKeys[0]);
-  return kKeys;
 }
 
 int FindKeyCommand(EditKey key, uint32_t mods) {

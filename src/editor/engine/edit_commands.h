@@ -65,8 +65,6 @@ struct EditCommand {
   bool (EditEngine::*enabled)() const;
 };
 
-// The table in id order and its length.
-const EditCommand* EditCommandTable(int* pCount);
 // The row of an id, or null.
 const EditCommand* FindEditCommand(int id);
 
@@ -89,6 +87,5 @@ struct EditKeyBinding {
 
 // The command bound to a key with exactly these modifiers, or 0.
 int FindKeyCommand(EditKey key, uint32_t mods);
-const EditKeyBinding* EditKeyTable(int* pCount);
 
 }  // namespace pm2

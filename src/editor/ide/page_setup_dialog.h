@@ -21,7 +21,6 @@ class PageSetupDialog : public QDialog {
   PageSetup Result() const;
 
   QLineEdit* HeaderEdit() const { return m_header; }
-  QLineEdit* FooterEdit() const { return m_footer; }
 
  private:
   QLineEdit* m_header;

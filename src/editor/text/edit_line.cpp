@@ -44,13 +44,6 @@ int NumberEditLines(CEditLine* pLine) {
   return n;
 }
 
-int RenumberEditLinesFrom(CEditLine* pLine) {
-  if (!pLine) return 0;
-  int n = pLine->m_pPrev ? pLine->m_pPrev->m_nLine : 0;
-  for (CEditLine* p = pLine; p; p = p->m_pNext) p->m_nLine = ++n;
-  return n;
-}
-
 int GetEditLineNumber(const CEditLine* pLine) { return pLine ? pLine->m_nLine : 0; }
 
 void InsertEditLineBefore(CEditLine* pNew, CEditLine* pLine) {

@@ -48,10 +48,6 @@ CEditLine* FirstEditLine(CEditLine* pLine, int* pCount = nullptr);
 CEditLine* LastEditLine(CEditLine* pLine);
 // Numbers the whole list 1..n from its first line; returns n (0: no list).
 int NumberEditLines(CEditLine* pLine);
-// Numbers from pLine to the end, continuing from its predecessor's number,
-// and returns the last number. Same result as NumberEditLines when only
-// lines from pLine on changed.
-int RenumberEditLinesFrom(CEditLine* pLine);
 int GetEditLineNumber(const CEditLine* pLine);
 // Links pNew (one line) before pLine.
 void InsertEditLineBefore(CEditLine* pNew, CEditLine* pLine);

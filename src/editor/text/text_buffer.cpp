@@ -213,10 +213,6 @@ std::string CEditTextBuffer::GetText() const {
 }
 
 
-void CEditTextBuffer::AddLineEndIfMissing(CEditLine* pLine) {
-  if (!HasLineEnd(pLine)) pLine->m_text.append(GetLineEnd());
-}
-
 // ---- columns ----
 
 namespace {

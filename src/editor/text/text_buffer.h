@@ -203,7 +203,6 @@ class CEditTextBuffer {
   void DropOldestUndo();
   int GetUndoIndex() const { return m_nUndoCurrent; }
   int GetUndoTop() const { return m_nUndoTop; }
-  const CEditUndoRecord& GetUndoRecord(int i) const { return m_undo[size_t(i)]; }
   // Where the caret goes after Undo (the record at the current index) and
   // after Redo (the record before it; after an inserted character).
   EditPos UndoCaret() const;
@@ -265,7 +264,6 @@ class CEditTextBuffer {
   static std::string FormatColour(EditColour c);
   const std::string& CommentOpener(int kind) const { return kind == 1 ? m_open1 : m_open2; }
   const std::string& CommentCloser(int kind) const { return kind == 1 ? m_close1 : m_close2; }
-  const EditKeyword* KeywordTable() const { return m_keywords.get(); }
 
   // ---- public settings, read by the window engine ----
   int m_bBlankPadding = 0;
@@ -313,7 +311,6 @@ class CEditTextBuffer {
   std::string ProfileString(const std::string& key, const std::string& def);
   int ProfileInt(const std::string& key, int def);
   int FindOutsideQuotes(std::string_view pattern, const char* text, int n, int from) const;
-  void AddLineEndIfMissing(CEditLine* pLine);
   // Appends the next line to pLine (dropping pLine's line end) and frees it.
   void JoinRaw(CEditLine* pLine);
   // Lines after pLine were added or removed (pLine's number is true).

@@ -128,8 +128,6 @@ void EditView::ResetView() {
   viewport()->update();
 }
 
-QRect EditView::CaretRect() const { return m_caret; }
-
 // ---- EditHost ----
 
 void EditView::InvalidateAll() { viewport()->update(); }
@@ -502,12 +500,6 @@ bool EditControl::IsModified() const { return m_ownText->IsModified() != 0; }
 
 void EditControl::GotoLine(int lineNumber, int column) { Engine().GotoLine(lineNumber, column); }
 
-void EditControl::SelectLine(int lineNumber) {
-  CEditLine* p = Text().GetLine(std::max(lineNumber, 1));
-  EditPos end = p->m_pNext ? EditPos{p->m_pNext, 0} : EditPos{p, Text().ContentLength(p)};
-  Engine().SetSelection({p, 0}, end, false);
-}
-
 }  // namespace pm2
 
 namespace pm2 {
@@ -516,18 +508,6 @@ void EditControl::keyPressEvent(QKeyEvent* e) {
   EditView::keyPressEvent(e);
   if (e->key() != Qt::Key_Escape) return;
   if (auto* dialog = qobject_cast<QDialog*>(window()); dialog && window() != this) dialog->reject();
-}
-
-void EditControl::ReplacePlaceholder(QWidget* placeholder) {
-  QWidget* parent = placeholder->parentWidget();
-  setParent(parent);
-  setObjectName(placeholder->objectName());
-  setGeometry(placeholder->geometry());
-  if (parent && parent->layout()) delete parent->layout()->replaceWidget(placeholder, this);
-  QWidget::setTabOrder(placeholder, this);
-  stackUnder(placeholder);
-  show();
-  delete placeholder;
 }
 
 }  // namespace pm2

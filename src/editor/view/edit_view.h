@@ -39,8 +39,6 @@ class EditView : public QAbstractScrollArea, public EditHost {
   // A chosen font, used with fixed pitch.
   void SetEditorFont(const QFont& font);
   const QFont& EditorFont() const { return m_font; }
-  // The caret's rectangle in viewport pixels (empty when it is hidden).
-  QRect CaretRect() const;
   // The text was replaced (loaded): caret and top line go to the start.
   void ResetView();
   // Fills the context menu (Undo, Redo, Cut, Copy, Paste, Toggle
@@ -146,12 +144,6 @@ class EditControl : public EditView {
   int Save(const std::string& path);
   bool IsModified() const;
   void GotoLine(int lineNumber, int column);
-  // Selects a whole line (its line end included) and shows it.
-  void SelectLine(int lineNumber);
-  // Takes the place of a placeholder widget of a dialog: its geometry, its
-  // name, its place in the layout and the tab order; the placeholder is
-  // deleted.
-  void ReplacePlaceholder(QWidget* placeholder);
 
  protected:
   // Escape also reaches the dialog that holds the control, which closes.

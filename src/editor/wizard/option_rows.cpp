@@ -147,16 +147,6 @@ int HexDigit(char c) { return (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c 
 
 }  // namespace
 
-uint32_t OptionRows::ParseHexInput(const std::string& in) {
-  uint32_t v = 0;
-  for (char c : HexDigitsOf(in)) {
-    const int d = HexDigit(c);
-    if (d < 0) break;
-    v = v * 16u + uint32_t(d);
-  }
-  return v;
-}
-
 bool OptionRows::ReadHexInput(const std::string& in, uint32_t* value) {
   const std::string t = HexDigitsOf(in);
   if (t.empty()) return false;

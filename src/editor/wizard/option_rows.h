@@ -84,10 +84,9 @@ class OptionRows {
   int CountVisibleRows(const std::vector<bool>& expanded) const;
 
   // "0x1f", "1FH" and "1f" all read as 31 (upper-cased, trimmed; a leading
-  // 0X or else one trailing H removed when at least 2 characters long).
-  static uint32_t ParseHexInput(const std::string& text);
-  // The same reading, false for a text that is no hexadecimal number (no
-  // digits, another character among them, more than 32 bits).
+  // 0X or else one trailing H removed when at least 2 characters long);
+  // false for a text that is no hexadecimal number (no digits, another
+  // character among them, more than 32 bits).
   static bool ReadHexInput(const std::string& text, uint32_t* value);
   // Whether an in-place edit's text is a value the row takes.
   bool AcceptsInput(int row, const std::string& text) const;

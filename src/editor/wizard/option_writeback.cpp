@@ -247,21 +247,4 @@ WriteBackPlan PlanWriteBack(std::string_view text, const OptionRow& row) {
   return plan;
 }
 
-std::string ApplyLineEdits(std::string_view text, std::vector<LineEdit> edits) {
-  std::vector<size_t> starts{0};
-  for (size_t i = 0; i < text.size(); ++i)
-    if (text[i] == '\n') starts.push_back(i + 1);
-  std::string out(text);
-  std::sort(edits.begin(), edits.end(), [](const LineEdit& a, const LineEdit& b) {
-    return a.line != b.line ? a.line > b.line : a.index > b.index;
-  });
-  for (const LineEdit& e : edits) {
-    if (e.line < 1 || size_t(e.line) > starts.size()) continue;
-    const size_t at = starts[size_t(e.line - 1)] + size_t(e.index);
-    if (at + size_t(e.length) > out.size()) continue;
-    out.replace(at, size_t(e.length), e.text);
-  }
-  return out;
-}
-
 }  // namespace pm2

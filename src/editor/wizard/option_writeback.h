@@ -54,8 +54,4 @@ std::string NoDefinitionText(const std::string& key);
 // (line: the first of them, from 1).
 std::string CommentedDefinitionText(const std::string& key, int line);
 
-// Applies edits to a text held as one string (tests, and files not open in
-// an editor); edits are applied from the last to the first.
-std::string ApplyLineEdits(std::string_view text, std::vector<LineEdit> edits);
-
 }  // namespace pm2

@@ -33,7 +33,6 @@ class ArmToolPage : public OptionPage {
 
   QString PreviewText() const { return m_preview->Text(); }
   QLineEdit* Text(ArmToolText t) const { return m_texts[std::size_t(t)]; }
-  QPushButton* IncludeButton() const { return m_includeButton; }
   // The controls of the row's fields, in the row's order.
   int FieldCount() const { return int(m_fields.size()); }
   QWidget* Field(int i) const { return m_fields[std::size_t(i)]; }

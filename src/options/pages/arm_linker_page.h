@@ -29,7 +29,6 @@ class ArmLinkerPage : public OptionPage {
   QWidget* Preview() const override { return m_preview; }
 
   QString PreviewText() const { return m_preview->Text(); }
-  int BoxCount() const { return int(m_boxes.size()); }
   QCheckBox* Box(int i) const { return m_boxes[std::size_t(i)]; }
   // The text edits in the row's order (addresses first).
   int EditCount() const { return int(m_edits.size()); }
@@ -37,7 +36,6 @@ class ArmLinkerPage : public OptionPage {
   QLineEdit* ScriptEdit() const { return m_script; }
   QPushButton* ScriptPick() const { return m_pick; }
   QPushButton* ScriptOpen() const { return m_open; }
-  QPushButton* IncludeButton() const { return m_include; }
   const OptionBlock& PageCopy() const { return m_copy; }
   void UpdatePreview();
 

@@ -26,7 +26,6 @@ class ArmOutputPage : public OptionPage {
   QLineEdit* Name() const { return m_name; }
   QRadioButton* Executable() const { return m_exe; }
   QCheckBox* BigEndian() const { return m_bigEndian; }
-  QCheckBox* DebugBox() const { return m_debug; }
   QCheckBox* HexBox() const { return m_hex; }
   QComboBox* HexFormat() const { return m_hexFormat; }
   QCheckBox* BatchBox() const { return m_batch; }

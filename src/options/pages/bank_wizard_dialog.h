@@ -47,8 +47,6 @@ class BankWizardDialog : public QDialog {
   SECListCtrl* Modules() const;
   QLineEdit* CommonSize() const { return m_common; }
   QLabel* Statistics() const { return m_stats; }
-  QPushButton* AutoButton() const { return m_auto; }
-  int SelectedBank() const { return m_bank; }
 
   void SelectBank(int bank);
   // Opens the source of a module (an index of the model).

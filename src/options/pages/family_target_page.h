@@ -35,7 +35,6 @@ class FamilyTargetPage : public OptionPage {
  public:
   FamilyTargetPage(OptionsSheet& sheet, PageId id);
   QLineEdit* ClockEdit() const { return m_clock; }
-  QLabel* DeviceLabel() const { return m_device; }
 
  protected:
   // The device line and the clock in MHz.
@@ -70,10 +69,8 @@ class Target51Page : public FamilyTargetPage {
   const Target51Opts& PageCopy() const { return m_t; }
 
   QComboBox* Model() const { return m_model; }
-  QComboBox* CodeSize() const { return m_rom; }
   QComboBox* Kernel() const { return m_rtos; }
   QComboBox* Banks() const { return m_banks; }
-  QComboBox* FarBanks() const { return m_farBanks; }
   QLineEdit* DataThreshold() const { return m_dhold; }
   QLineEdit* XdataThreshold() const { return m_xhold; }
   const MemRowEdits& Eprom(int i) const { return m_eprom[std::size_t(i)]; }
@@ -82,10 +79,8 @@ class Target51Page : public FamilyTargetPage {
   const MemRowEdits& FarArea() const { return m_farArea; }
   QCheckBox* Banking() const { return m_banking; }
   QCheckBox* Far() const { return m_far; }
-  QCheckBox* SaveSfr() const { return m_sfr; }
   QCheckBox* OnChipRom() const { return m_onRom; }
   QCheckBox* OnChipXram() const { return m_onXram; }
-  QCheckBox* OnChipXram2() const { return m_onXram2; }
   QCheckBox* Arithmetic() const { return m_arith; }
   QCheckBox* MultiDptr() const { return m_dptr; }
   QPushButton* BankingButton() const { return m_manage; }
@@ -119,9 +114,7 @@ class Target251Page : public FamilyTargetPage {
   void Defaults() override;
   const Target251Opts& PageCopy() const { return m_t; }
 
-  QComboBox* CpuMode() const { return m_mode; }
   QComboBox* Model() const { return m_model; }
-  QComboBox* CodeSize() const { return m_rom; }
   QComboBox* Kernel() const { return m_rtos; }
   QComboBox* Banks() const { return m_banks; }
   QLineEdit* Threshold(int i) const { return m_hold[std::size_t(i)]; }
@@ -129,9 +122,6 @@ class Target251Page : public FamilyTargetPage {
   const MemRowEdits& BankArea() const { return m_bankArea; }
   QCheckBox* Banking() const { return m_banking; }
   QCheckBox* OnChipRom() const { return m_onRom; }
-  QCheckBox* Frame4() const { return m_frame4; }
-  QLineEdit* CodeBase() const { return m_codeBase; }
-  QLineEdit* XdataBase() const { return m_xdataBase; }
 
  protected:
   void Load() override;
@@ -162,8 +152,6 @@ class Target166Page : public FamilyTargetPage {
   QLineEdit* Thresholds() const { return m_hold; }
   const MemRowEdits& External(int i) const { return m_ext[std::size_t(i)]; }
   QCheckBox* OnChipRom() const { return m_onRom; }
-  QCheckBox* OnChipXcan() const { return m_onXcan; }
-  QCheckBox* OnChipXram2() const { return m_onXram2; }
 
  protected:
   void Load() override;

@@ -24,9 +24,6 @@ class PropertiesPage : public OptionPage {
   bool Leave() override;
   void Defaults() override;
 
-  QLabel* PathLabel() const { return m_path; }
-  QLabel* SizeLabel() const { return m_size; }
-  QLabel* DateLabel() const { return m_date; }
   QComboBox* FileType() const { return m_type; }
   QComboBox* Bank() const { return m_bank; }
   QComboBox* StopCode() const { return m_stop; }

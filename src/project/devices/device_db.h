@@ -118,8 +118,6 @@ class DeviceDatabase {
   // Details of the last failed Write (the system's reason), else empty.
   const std::string& LastWriteError() const { return m_lastWriteError; }
 
-  int PoolNumber() const { return m_nPool; }
-
  private:
   int m_nPool;
   Disk* m_pDisk;

@@ -42,13 +42,6 @@ void BookView::Fill(const EnvironmentInfo* env, const ProjectRec* project) {
     if (n) m_tree->Expand(n, TVE_EXPAND);
 }
 
-HTREEITEM BookView::FindBook(const std::string& title) const {
-  for (HTREEITEM c = m_tree->GetRootItem(); c; c = m_tree->GetNextSiblingItem(c))
-    for (HTREEITEM b = m_tree->GetChildItem(c); b; b = m_tree->GetNextSiblingItem(b))
-      if (m_tree->GetItemText(b) == title) return b;
-  return nullptr;
-}
-
 void BookView::OpenSelectedBook() {
   HTREEITEM item = m_tree->GetCaretItem();
   const std::intptr_t data = item ? m_tree->GetItemData(item) : 0;

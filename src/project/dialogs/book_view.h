@@ -29,8 +29,6 @@ class BookView : public QWidget, public NotifyListener {
   void OpenSelectedBook();
   void SetOpener(Opener opener) { m_opener = std::move(opener); }
   SECTreeCtrl* Tree() const { return m_tree; }
-  // The tree item of a book (for tests and the gallery); null when none.
-  HTREEITEM FindBook(const std::string& title) const;
 
   NotifyResult OnNotify(NotifyHeader& hdr) override;
 

@@ -21,7 +21,6 @@ class BookDialog : public QDialog {
   BookDialog(const QString& title, const QString& path, QWidget* parent = nullptr);
   QString Title() const { return m_titleText; }
   QString Path() const { return m_pathText; }
-  QLineEdit* TitleEdit() const { return m_title; }
   SECBrowseFileEdit* PathEdit() const { return m_path; }
   void accept() override;
   void reject() override;
@@ -61,9 +60,6 @@ class BooksPage : public QWidget {
 
   BookListEditor* List(int list) const { return m_lists[list]; }
   QPushButton* BookButton() const { return m_button; }
-  QLineEdit* TitleField() const { return m_titleField; }
-  QLineEdit* PathField() const { return m_pathField; }
-  SECBrowseDirEdit* DeviceFolder() const { return m_deviceFolder; }
   void SetBookAsker(BookAsker asker) { m_asker = std::move(asker); }
 
   // Starting an edit on a row (click) or a new entry (kind 6).

@@ -58,8 +58,6 @@ class ComponentsPage : public QWidget, public CommandListener {
   ComponentListEditor* Targets() const { return m_targets; }
   ComponentListEditor* Groups() const { return m_groups; }
   ComponentListEditor* Files() const { return m_files; }
-  QPushButton* SetCurrentButton() const { return m_setCurrent; }
-  QPushButton* AddFilesButton() const { return m_addFiles; }
   GroupRec* SelectedGroup() const;
 
   void OnCommand(unsigned id, int code, const void* sender) override;

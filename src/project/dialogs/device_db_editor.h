@@ -32,7 +32,6 @@ class DeviceDbEditor : public QDialog, public NotifyListener {
   QLineEdit* Vendor() const { return m_vendor; }
   QLineEdit* Device() const { return m_device; }
   QComboBox* Family() const { return m_family; }
-  QPlainTextEdit* DescriptionEdit() const { return m_description; }
   QPlainTextEdit* OptionsEdit() const { return m_options; }
   QPushButton* AddButton() const { return m_add; }
   QPushButton* UpdateButton() const { return m_update; }

@@ -26,7 +26,6 @@ class FoldersPage : public QWidget {
 
   SECBrowseDirEdit* Folder(int i) const { return m_dirs[i]; }  // kFolder... order
   QLineEdit* Filter(int i) const { return m_filters[i]; }      // SheetFilter order
-  QCheckBox* UseEnvironment() const { return m_useEnv; }
   QRadioButton* ArmGnu() const { return m_gnu; }
   QRadioButton* ArmAds() const { return m_ads; }
 

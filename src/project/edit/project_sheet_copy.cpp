@@ -13,14 +13,6 @@ constexpr int kSheetToProject[kSheetFilterCount] = {kFilterC,    kFilterAsm, kFi
 
 }  // namespace
 
-const char* SheetFilterDefault(int index) {
-  return (index >= 0 && index < kSheetFilterCount) ? kSheetDefaults[index] : "";
-}
-
-int SheetFilterToProject(int index) {
-  return (index >= 0 && index < kSheetFilterCount) ? kSheetToProject[index] : -1;
-}
-
 void ProjectSheetCopy::RelinkTargets() {
   for (std::size_t i = 0; i < targets.size(); ++i)
     targets[i]->next = i + 1 < targets.size() ? targets[i + 1] : nullptr;

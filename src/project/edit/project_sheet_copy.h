@@ -22,10 +22,6 @@ enum SheetFilter : int {
   kSheetFilterC = 0, kSheetFilterAsm, kSheetFilterObject, kSheetFilterText, kSheetFilterCpp,
   kSheetFilterLibrary, kSheetFilterCount
 };
-// The default pattern of each sheet filter ("*.c", "*.asm", ...).
-const char* SheetFilterDefault(int index);
-// The project filter (FilterIndex) a sheet filter stands for.
-int SheetFilterToProject(int index);
 
 // Folders of one toolset record as the folders page edits them.
 struct ToolsetFolders {

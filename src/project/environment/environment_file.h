@@ -101,7 +101,6 @@ class EnvFile {
   std::vector<EnvSection>& Sections() { return m_sections; }
   const std::vector<EnvSection>& Sections() const { return m_sections; }
   bool Changed() const { return m_changed; }
-  void SetChanged(bool changed) { m_changed = changed; }
 
  private:
   int SetValue(EnvSection& section, std::string_view key, std::string_view value,

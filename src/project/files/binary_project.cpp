@@ -679,10 +679,6 @@ void BinaryProjectWriter::Name(const char* name, uint8_t type) {
 void BinaryProjectWriter::Byte(const char* name, uint8_t v) { Name(name, kFieldByte); Raw(&v, 1); }
 void BinaryProjectWriter::U16(const char* name, uint16_t v) { Name(name, kFieldU16); Raw(&v, 2); }
 void BinaryProjectWriter::U32(const char* name, uint32_t v) { Name(name, kFieldU32); Raw(&v, 4); }
-void BinaryProjectWriter::Bytes8(const char* name, const uint8_t* v) {
-  Name(name, kFieldBytes8);
-  Raw(v, 8);
-}
 void BinaryProjectWriter::ShortString(const char* name, std::string_view v) {
   Name(name, kFieldShortString);
   m_data.push_back(char(v.size()));

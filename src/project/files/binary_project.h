@@ -73,7 +73,6 @@ class BinaryProjectWriter {
   void Byte(const char* name, uint8_t v);
   void U16(const char* name, uint16_t v);
   void U32(const char* name, uint32_t v);
-  void Bytes8(const char* name, const uint8_t* v);
   void ShortString(const char* name, std::string_view v);
   void String(const char* name, std::string_view v);
   void Blob(const char* name, std::string_view v);

@@ -43,7 +43,6 @@ class OldIniProject {
   bool ReadKeyName(std::string* name);
 
   // Values read from the value position; each skips the blanks after it.
-  void ForceHex(bool on) { m_forceHex = on; }
   int64_t ReadNumber();
   // A single number gives start and end alike.
   void ReadRange(uint32_t* start, uint32_t* end);

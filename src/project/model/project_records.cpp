@@ -121,10 +121,6 @@ GroupRec* FindGroupByName(GroupRec* first, const char* name) {
   return nullptr;
 }
 
-bool GroupNameExists(GroupRec* first, const char* name) {
-  return FindGroupByName(first, name) != nullptr;
-}
-
 GroupRec* AddGroup(ProjectRec* project, const char* name) {
   if (!project || FindGroupByName(project->firstGroup, name)) return nullptr;
   GroupRec* g = PoolNew<GroupRec>(kPoolProject);

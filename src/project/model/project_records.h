@@ -210,7 +210,6 @@ ProjectRec* NewProject(const char* name, const char* path);
 // exists (case-sensitive).
 GroupRec* AddGroup(ProjectRec* project, const char* name);
 GroupRec* FindGroupByName(GroupRec* first, const char* name);
-bool GroupNameExists(GroupRec* first, const char* name);
 
 // A file in the pool appended to the group; null when the group already
 // holds kMaxFilesPerGroup files.

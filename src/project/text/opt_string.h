@@ -67,9 +67,6 @@ class OptString {
 static_assert(std::is_trivially_copyable_v<OptString>);
 static_assert(sizeof(OptString) == sizeof(const char*));
 
-// Identity comparison as a free function, for symmetry in record code.
-inline bool SameStoredText(OptString a, OptString b) noexcept { return a.SameStored(b); }
-
 // A copy in the pool, keeping the empty value shared: null or "" gives
 // g_szEmptyOpt.
 OptString PoolStrDupOrEmpty(const char* text, int pool);

@@ -106,7 +106,6 @@ MemoryPool& Pool(int pool) {
 }
 
 void* PoolAlloc(std::size_t size, int pool) { return Pool(pool).Alloc(size); }
-void* PoolAllocPacked(std::size_t size, int pool) { return Pool(pool).Alloc(size, 1); }
 void* PoolAllocAligned(std::size_t size, std::size_t align, int pool) {
   return Pool(pool).Alloc(size, align);
 }

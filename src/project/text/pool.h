@@ -76,7 +76,6 @@ class MemoryPool {
 MemoryPool& Pool(int pool);
 
 void* PoolAlloc(std::size_t size, int pool);
-void* PoolAllocPacked(std::size_t size, int pool);
 void* PoolAllocAligned(std::size_t size, std::size_t align, int pool);
 char* PoolStrDup(const char* text, int pool);
 char* PoolStrDup(std::string_view text, int pool);

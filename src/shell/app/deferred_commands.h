@@ -41,7 +41,6 @@ class DeferredCommands {
   // false for any other timer (the frame's default handling then runs).
   bool OnTimer(int id);
   bool Pending() const { return m_timerId != 0; }
-  int PendingCode() const { return m_code; }
   // Forgets a waiting code without running it.
   void Cancel();
 

@@ -29,8 +29,6 @@ namespace pm2 {
 
 namespace {
 
-ShellApp* g_instance = nullptr;
-
 // The neutral ports used while the real ones are missing.
 FrameHooks& NoFrame() {
   static FrameHooks none;
@@ -82,7 +80,6 @@ ShellApp::ShellApp(ShellDeps deps)
   ClearState(kStateStartMask);
   m_previousServices = theApp().m_pShell;
   theApp().m_pShell = m_services.get();
-  g_instance = this;
 }
 
 ShellApp::~ShellApp() {
@@ -90,10 +87,7 @@ ShellApp::~ShellApp() {
   CancelProjectWatch();
   CloseOutputCopy();
   if (theApp().m_pShell == m_services.get()) theApp().m_pShell = m_previousServices;
-  if (g_instance == this) g_instance = nullptr;
 }
-
-ShellApp* ShellApp::Instance() { return g_instance; }
 
 void ShellApp::SetFrame(FrameHooks* frame) { m_deps.frame = frame; }
 void ShellApp::SetDebugPort(DebugPort* debug) { m_deps.debug = debug; }

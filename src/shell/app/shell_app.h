@@ -94,9 +94,6 @@ class ShellApp {
   ShellApp(const ShellApp&) = delete;
   ShellApp& operator=(const ShellApp&) = delete;
 
-  // The one application object (null while none exists).
-  static ShellApp* Instance();
-
   void SetFrame(FrameHooks* frame);
   void SetDebugPort(DebugPort* debug);
   void SetIpcPort(IpcPort* ipc);

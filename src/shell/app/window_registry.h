@@ -44,8 +44,6 @@ class WindowRegistry {
   // Clears the slot only while it still holds this window: a window that
   // was replaced by a newer one must not forget the newer one.
   void Forget(WindowSlot slot, const void* window);
-  // Forgets the window in every slot that holds it.
-  void ForgetEverywhere(const void* window);
   void Clear() { m_windows.fill(nullptr); }
 
   static WindowSlot SerialWindow(int n) {

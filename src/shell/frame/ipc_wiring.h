@@ -44,7 +44,6 @@ class IpcWiring : public IpcPort, public IpcShell, public InstanceChannelHandler
   bool OpenInstanceChannel(const std::string& runtimeFolder = {});
   void CloseInstanceChannel();
   InstanceChannel* Channel() const { return m_channel.get(); }
-  const IpcShellState& ShellState() const { return m_state; }
 
   // ---- IpcPort
   void SendBuildInfo(const char* line) override;

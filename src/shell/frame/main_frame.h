@@ -108,8 +108,6 @@ class CMainFrame : public SECWorkbookWnd,
   // the options sheet's OK).
   void ApplyWindowSettings();
   void ApplyOutputFont();
-  const FindBoxHistory& Finds() const { return m_findHistory; }
-  bool Closing() const { return m_closing; }
 
   // ---- FrameHooks
   void CloseMainWindow() override;
@@ -178,8 +176,6 @@ class CMainFrame : public SECWorkbookWnd,
       m_chooseSourceFile;
   // Shows a tool's help file (replaceable by tests; default: the desktop's viewer).
   std::function<void(const ToolHelpRequest&)> m_showHelp;
-  const std::string& OpenFileFolder() const { return m_openFolder; }
-  int OpenFileFilterIndex() const { return m_openFilterIndex; }
   // The About box and its text.
   std::string AboutBoxText() const;
   void ShowAboutBox();

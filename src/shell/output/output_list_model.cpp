@@ -40,8 +40,6 @@ void OutputListModel::SetMetrics(const OutputListMetrics& m) {
 
 int OutputListModel::VisibleLines() const { return std::max(1, metrics_.clientHeight / metrics_.lineHeight); }
 
-int OutputListModel::VisibleChars() const { return std::max(1, metrics_.clientWidth / metrics_.charWidth); }
-
 int OutputListModel::MaxTop() const { return std::max(0, Count() - VisibleLines()); }
 
 int OutputListModel::MaxHorz() const {

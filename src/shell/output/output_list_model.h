@@ -62,7 +62,6 @@ class OutputListModel {
   void SetMetrics(const OutputListMetrics& m);
   const OutputListMetrics& Metrics() const { return metrics_; }
   int VisibleLines() const;  // whole lines that fit, at least 1
-  int VisibleChars() const;  // whole characters that fit, at least 1
   int TopIndex() const { return top_; }
   void SetTopIndex(int top);  // clamped to the vertical range
   int HorzPos() const { return horz_; }
@@ -86,7 +85,6 @@ class OutputListModel {
   int FirstSelected() const;          // -1 when none
   std::vector<int> Selection() const;  // in line order
   int Caret() const { return caret_; }  // -1 when the list is empty
-  int Anchor() const { return anchor_; }
   // The line the jump and help commands act on: the caret's line when it
   // is selected, else -1.
   int CurrentLine() const;

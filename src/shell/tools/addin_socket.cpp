@@ -38,8 +38,8 @@ std::vector<uint8_t> Word(uint32_t v) {
 
 }  // namespace
 
-AddInServer::AddInServer(AddInLinkLogic& logic, std::string runtimeFolder)
-    : m_logic(logic), m_folder(std::move(runtimeFolder)) {
+AddInServer::AddInServer(AddInLinkLogic& logic, std::string runtimeFolder, int replyTimeoutMs)
+    : m_logic(logic), m_folder(std::move(runtimeFolder)), m_replyTimeoutMs(replyTimeoutMs) {
   if (m_folder.empty()) {
     const char* dir = std::getenv("XDG_RUNTIME_DIR");
     m_folder = (dir && *dir) ? dir : "/tmp";

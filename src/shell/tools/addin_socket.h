@@ -37,8 +37,9 @@ inline constexpr size_t kAddInFrameLimit = 1024;
 
 class AddInServer : public AddInPeer {
  public:
-  // `runtimeFolder` empty: $XDG_RUNTIME_DIR, else /tmp.
-  AddInServer(AddInLinkLogic& logic, std::string runtimeFolder = {});
+  // `runtimeFolder` empty: $XDG_RUNTIME_DIR, else /tmp. `replyTimeoutMs`:
+  // how long a call waits for the add-in's answer.
+  AddInServer(AddInLinkLogic& logic, std::string runtimeFolder = {}, int replyTimeoutMs = 10000);
   ~AddInServer() override;
   AddInServer(const AddInServer&) = delete;
   AddInServer& operator=(const AddInServer&) = delete;
@@ -67,7 +68,6 @@ class AddInServer : public AddInPeer {
   void SetWaitNotice(std::function<void(bool waiting, const std::string& program)> notice) {
     m_notice = std::move(notice);
   }
-  void SetReplyTimeout(int ms) { m_replyTimeoutMs = ms; }
   // Told "The add-in '<program>' gave no answer within <n> seconds ..."
   // when an answer did not come in time.
   void SetTimeoutHandler(std::function<void(const std::string&)> handler) { m_onTimeout = std::move(handler); }
@@ -111,7 +111,7 @@ class AddInServer : public AddInPeer {
   int m_lateAnswers = 0;  // answers to waits the user ended, still to come
   std::function<void(const std::string&)> m_onTimeout;
   std::function<void()> m_onPending;
-  int m_replyTimeoutMs = 10000;
+  int m_replyTimeoutMs;
   int m_exitCleanup = 0;  // removes the socket file at the end by a signal
   bool m_inSend = false;  // an answer is awaited: Poll and another Send keep off the connection
 };

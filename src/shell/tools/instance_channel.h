@@ -75,7 +75,6 @@ class InstanceChannel {
   // For the GUI's socket notifier.
   int Fd() const { return m_fd; }
   const std::string& SocketPath() const { return m_path; }
-  const std::string& LastSent() const { return m_lastSent; }
 
   // Sends to every other instance; returns how many were reached. Nothing
   // while closed.

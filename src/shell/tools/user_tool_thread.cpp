@@ -14,11 +14,9 @@ UserToolLauncher::~UserToolLauncher() { JoinAll(); }
 bool UserToolLauncher::StartWaiting(ExternalRun run) {
   uint32_t old = m_state.fetch_or(kStateBusy);
   if (old & kStateBusy) return false;
-  m_waitingActive = true;
   Launch([this, r = std::move(run)] {
     m_runner.Run(r);
     m_state.fetch_and(~static_cast<uint32_t>(kStateBusy));
-    m_waitingActive = false;
     m_hub.Send(kNotifyUserToolFinished, 0);
   });
   return true;

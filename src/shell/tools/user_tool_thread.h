@@ -62,7 +62,6 @@ class UserToolLauncher {
   bool StartWaiting(ExternalRun run);
   // Starts a run that neither waits, captures nor notifies.
   void StartIndependent(ExternalRun run);
-  bool WaitingRunActive() const { return m_waitingActive.load(); }
   // Waits for all threads started so far.
   void JoinAll();
 
@@ -71,7 +70,6 @@ class UserToolLauncher {
   NotificationHub& m_hub;
   std::atomic<uint32_t>& m_state;
   GuiCallServer m_serve;
-  std::atomic<bool> m_waitingActive{false};
   struct Run {
     std::thread thread;
     std::shared_ptr<std::atomic<bool>> done;

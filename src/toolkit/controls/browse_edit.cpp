@@ -133,17 +133,14 @@ QString SECBrowseFileEdit::ToQtFilter(const std::string& stored) {
 }
 
 void SECBrowseFileEdit::OnBrowse() {
-  const std::string source = m_initialPath.empty() ? FromQString(text()) : m_initialPath;
   std::string folder;
-  const std::string file = m_fs.StartFile(source, &folder);
+  const std::string file = m_fs.StartFile(FromQString(text()), &folder);
   PickerRequest r;
   r.kind = PickerRequest::Kind::OpenFile;
   r.title = m_title;
   r.startFolder = ToQString(folder.empty() ? (file.empty() ? std::string() : FromQString(QFileInfo(ToQString(file)).absolutePath())) : folder);
   r.startFile = file.empty() ? QString() : QFileInfo(ToQString(file)).fileName();
   r.filter = ToQtFilter(m_filter);
-  // Stored with or without its dot (".c" or "c"); the dialog wants it bare.
-  r.defaultExtension = ToQString(m_defExt.starts_with('.') ? m_defExt.substr(1) : m_defExt);
   r.owner = this;
   if (std::optional<QString> chosen = RunPicker(r)) setText(*chosen);
 }

@@ -94,15 +94,11 @@ class SECBrowseFileEdit : public SECBrowseEditBase {
   void OnBrowse() override;
   // Filter in the stored form "Text (*.c)|*.c|All files (*.*)|*.*||".
   void SetFilter(const std::string& f) { m_filter = f; }
-  void SetInitialPath(const std::string& p) { m_initialPath = p; }
-  void SetDefaultExtension(const std::string& e) { m_defExt = e; }
   // The stored filter as a Qt file-dialog filter.
   static QString ToQtFilter(const std::string& stored);
 
  private:
   std::string m_filter = "All files (*.*)|*.*||";
-  std::string m_initialPath;
-  std::string m_defExt;
 };
 
 // The list-box editor whose "..." button picks a folder for the edited row.

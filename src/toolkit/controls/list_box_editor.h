@@ -50,7 +50,6 @@ class SECListBoxEditor : public QWidget, public ListBoxEditorModel, public ListB
   void SetButtons(unsigned mask);
   int CalcStripHeight() const;
   QRect ButtonRect(Button b) const { return m_buttonRects[b]; }
-  bool ButtonShown(Button b) const { return m_shown[b]; }
   QRect ListRect() const;
   QRect RowRect(int row) const;
   int RowAt(const QPoint& p) const;

@@ -16,7 +16,6 @@ class SECListEdit : public QPlainTextEdit {
   // At most this many characters (0: no limit): typing more is refused
   // with a beep, pasted text is cut to fit.
   void SetLimitText(int characters) { m_limit = characters; }
-  int LimitText() const { return m_limit; }
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;

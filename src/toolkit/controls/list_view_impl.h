@@ -86,7 +86,6 @@ class ListViewImpl : public ListHost {
     m_hasDrawRect = page != nullptr;
     if (page) m_drawRect = *page;
   }
-  QWidget* Widget() const { return m_widget; }
   // A header button as the header paints it, for dragging it.
   QPixmap CreateHeaderDragImage(int column);
   void MousePress(QMouseEvent* e);

@@ -33,21 +33,4 @@ inline QImage ToQImage(const PixelBuffer& pixels, Color clear) {
   return out;
 }
 
-// An image of a picture's pixels: the splash window's way from a bitmap
-// it was given to the image it keeps (SECDib::CreateFromBitmap).
-inline bool CreateDibFromImage(const QImage& image, SECDib* dib, int bitCount = 24, std::string* err = nullptr) {
-  return dib->CreateFromBitmap(ToPixels(image), bitCount, err);
-}
-
-// The picture of an image, every pixel opaque (MakeBitmap).
-inline QImage ImageFromDib(const SECDib& dib) {
-  const PixelBuffer pixels = PixelsOf(dib);
-  QImage out(pixels.width, pixels.height, QImage::Format_RGB32);
-  for (int y = 0; y < pixels.height; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < pixels.width; ++x) line[x] = 0xFF000000u | pixels.At(x, y);
-  }
-  return out;
-}
-
 }  // namespace pm2

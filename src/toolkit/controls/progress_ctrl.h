@@ -25,7 +25,6 @@ class SECProgressCtrl : public QWidget {
   explicit SECProgressCtrl(QWidget* parent = nullptr);
 
   void SetBarStyle(std::uint32_t style);
-  std::uint32_t GetBarStyle() const { return m_dwStyle; }
   void SetRange(int lower, int upper);
   // Returns the old position; `pump` repaints at once.
   int SetPos(int pos, bool pump = false);

@@ -368,11 +368,6 @@ void SEC3DTabControl::SetTabIcon(int index, const QIcon& icon) {
   update();
 }
 
-void SEC3DTabControl::SetOrientation(std::uint32_t style) {
-  ModifyStyle(tab3d::kBottom | tab3d::kTop | tab3d::kLeft | tab3d::kRight, style);
-  update();
-}
-
 void SEC3DTabControl::resizeEvent(QResizeEvent*) { SetClientRect({0, 0, width(), height()}); }
 
 bool SEC3DTabControl::event(QEvent* e) {

@@ -92,14 +92,12 @@ class SEC3DTabControl : public QWidget, private TabMeasurerHolder, public SEC3DT
   SEC3DTabControl(QWidget* parent, std::uint32_t style, unsigned id = kTabStripId,
                   TabListener* listener = nullptr);
   void InvalidateTab(int) override { update(); }
-  void SetOrientation(std::uint32_t style);
   // The tab's 16 x 16 image; the strip keeps its own copy. A null icon
   // takes the image away.
   void SetTabIcon(int index, const QIcon& icon);
   // The owner is a keyboard stop: the active tab shows the focus rectangle
   // while the strip has the focus.
   void SetParentTabStop(bool tabStop) { m_bParentTabStop = tabStop; update(); }
-  bool ParentTabStop() const { return m_bParentTabStop; }
   // Label fonts (0 inactive, 1 active); the layout follows.
   bool SetFontObject(const QFont& font, int which);
   // The system colours changed: the colour record is reloaded, the text

@@ -91,7 +91,6 @@ class SECTabWndBase : public QWidget, public TabListener {
   void SetNotifyWnd(TabListener* listener) {
     m_pNotify = listener ? listener : dynamic_cast<TabListener*>(parentWidget());
   }
-  unsigned CtrlId() const { return m_nID; }
 
   // The system colours changed: the colour record is reloaded, the strip is
   // told and the window repaints.
@@ -191,7 +190,6 @@ class SEC3DTabWnd : public SECTabWndBase {
   Rect GetInsideRect() const override;
   void RecalcLayout() override;
   Rect StripRect() const;
-  bool IsTabStop() const { return m_bTabStop; }
 
   // The keyboard rules of the window as a keyboard stop, for a key pressed
   // while `focus` (this window, its strip or something in a pane) has the

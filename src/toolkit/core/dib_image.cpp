@@ -51,10 +51,6 @@ int Channel(std::uint32_t v, std::uint32_t mask) {
 
 }  // namespace
 
-int SECDib::UnpaddedRowBytes(int width, int bitCount) {
-  return int((std::int64_t(width) * bitCount + 7) / 8);
-}
-
 // Rows are padded to the next multiple of 32 bits, as the format is
 // published and every reader expects. Adding ceil((32 - r) / 8) bytes to the
 // rounded-up byte count would give a 1-pixel 4-bit row 5 bytes instead of 4

@@ -31,8 +31,6 @@ class ImageReadCache;
 
 class SECDib {
  public:
-  // Row sizes for width w at bit count b.
-  static int UnpaddedRowBytes(int width, int bitCount);
   static int PaddedRowBytes(int width, int bitCount);
 
   // A new image with zeroed rows and the given colour table (at most
@@ -67,7 +65,6 @@ class SECDib {
   int BitCount() const { return m_bitCount; }
   // 2, 16 or 256 for palette depths, else 0.
   int GetNumColors() const { return m_numColors; }
-  bool TopDown() const { return m_topDown; }
 
   // The colour table (empty for 16 bits and more).
   std::vector<Color> Palette() const;
@@ -81,7 +78,6 @@ class SECDib {
   // Writes a palette index (palette depths) or a colour (16, 24, 32 bits).
   void SetPixelValue(int x, int y, std::uint32_t value);
 
-  const std::string& InfoBlock() const { return m_info; }
   const std::string& Bits() const { return m_bits; }
 
  private:

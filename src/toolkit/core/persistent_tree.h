@@ -151,7 +151,6 @@ class SECPersistentTreeNode {
 
   const std::string& Name() const { return m_strName; }
   SECPersistentTreeNode* Parent() const { return m_pParent; }
-  bool IsCreated() const { return m_bCreated; }
   const std::vector<SECPersistentTreeNode*>& Children() const { return m_children; }
   const std::vector<SECPersTreeNodeKeyValuePair>& Pairs() const { return m_pairs; }
   // Children made through this node's own factory.

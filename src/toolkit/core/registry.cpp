@@ -39,12 +39,6 @@ std::string HiveName(HKEY hive) {
   return {};
 }
 
-HKEY HiveFromName(std::string_view name) {
-  for (const HiveRow& row : kHives)
-    if (name == row.name) return row.hive;
-  return 0;
-}
-
 std::string NormalizeKeyName(std::string_view name) {
   if (!name.empty() && name.back() == '\\') name.remove_suffix(1);
   return std::string(name);

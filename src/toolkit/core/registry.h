@@ -26,8 +26,6 @@ constexpr long kRegOk = 0, kRegNotFound = 2, kRegInvalidHandle = 6, kRegNotSuppo
 
 // "HKEY_CURRENT_USER" ...; empty for any other handle.
 std::string HiveName(HKEY hive);
-// 0 for an unknown name.
-HKEY HiveFromName(std::string_view name);
 // One trailing '\' removed.
 std::string NormalizeKeyName(std::string_view name);
 // Parent and child joined by one '\'.
@@ -105,11 +103,8 @@ class SECRegistry {
   bool HasKey() const { return m_bKeyOpen; }
   const std::string& KeyName() const { return m_strKeyName; }
   const std::string& RegistryName() const { return m_strRegistryName; }
-  const std::string& ComputerName() const { return m_strComputerName; }
   HKEY Root() const { return m_hRoot; }
-  std::uint32_t NumberOfSubkeys() const { return m_nSubKeys; }
   std::uint32_t NumberOfValues() const { return m_nValues; }
-  std::uint32_t MaxValueDataLength() const { return m_nMaxValueData; }
 
  private:
   bool Unsupported() { return Result(kRegNotSupported); }

@@ -1,6 +1,5 @@
 #include "toolkit/core/resources.h"
 
-#include <cctype>
 #include <charconv>
 
 namespace pm2 {
@@ -82,15 +81,6 @@ bool ParseKeys(const std::string& keys, Accelerator* acc) {
     else return false;
     start = plus + 1;
   }
-}
-
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -210,16 +200,6 @@ const std::vector<CommandId>* ResourceTables::Toolbar(unsigned id) const {
 const std::vector<Accelerator>* ResourceTables::Accelerators(unsigned id) const {
   auto it = m_accels.find(id);
   return it == m_accels.end() ? nullptr : &it->second;
-}
-
-CommandId ResourceTables::FindAccelerator(unsigned id, bool ctrl, bool shift, bool alt,
-                                          std::string_view key) const {
-  const std::vector<Accelerator>* table = Accelerators(id);
-  if (!table) return 0;
-  for (const Accelerator& a : *table) {
-    if (a.ctrl == ctrl && a.shift == shift && a.alt == alt && SameKey(a.key, key)) return a.command;
-  }
-  return 0;
 }
 
 const ResourceTables& ToolkitResources() {

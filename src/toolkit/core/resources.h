@@ -47,9 +47,6 @@ class ResourceTables {
   const std::vector<MenuEntry>* Menu(unsigned id) const;
   const std::vector<CommandId>* Toolbar(unsigned id) const;
   const std::vector<Accelerator>* Accelerators(unsigned id) const;
-  // The command of a key combination in table `id`, 0 when none.
-  CommandId FindAccelerator(unsigned id, bool ctrl, bool shift, bool alt,
-                            std::string_view key) const;
 
  private:
   std::map<unsigned, std::string> m_strings;

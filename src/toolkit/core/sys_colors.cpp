@@ -83,11 +83,6 @@ int SysColorTable::Metric(SysMetric m) const {
   return (i >= 0 && i < kSysMetricCount) ? m_metrics[i] : 0;
 }
 
-void SysColorTable::SetMetric(SysMetric m, int value) {
-  int i = int(m);
-  if (i >= 0 && i < kSysMetricCount) m_metrics[i] = value;
-}
-
 SysColorTable& SysColors() {
   static SysColorTable table;
   return table;

@@ -45,7 +45,6 @@ class SysColorTable {
   void ResetToClassic();
 
   int Metric(SysMetric m) const;
-  void SetMetric(SysMetric m, int value);
 
  private:
   Color m_colors[kSysColorCount] = {};

@@ -33,7 +33,6 @@ class SECToolBarsDlg : public QDialog {
   QLineEdit* NameEdit() const { return m_name; }
   QPushButton* NewButton() const { return m_new; }
   QPushButton* ResetButton() const { return m_reset; }
-  QCheckBox* ToolTipsCheck() const { return m_tips; }
   QCheckBox* CoolLookCheck() const { return m_cool; }
   QCheckBox* LargeButtonsCheck() const { return m_large; }
 

@@ -116,7 +116,6 @@ class DockBarModel {
   // dock-bar coordinates), from the last layout.
   Rect CalcDropRect(const ControlBarState* bar, const Rect& drag, Point point) const;
 
-  ControlBarState* NewBar() const { return m_pNewBar; }
   void MarkBarChanged(ControlBarState* bar);
   std::vector<ControlBarState*> TakeRedrawList();
 

@@ -142,8 +142,6 @@ class SECDockState {
   void ClearRecords() { m_records.clear(); }
   Size ScreenSize() const { return m_screen; }
   void SetScreenSize(Size s) { m_screen = s; }
-  void SetExtensionSource(ControlBarInfoExSource* s) { m_source = s; }
-  ControlBarInfoExSource* ExtensionSource() const { return m_source; }
 
   // False for a null frame.
   bool GetFrameState(const DockStateFrame* frame) { return frame && frame->GetDockState(*this); }

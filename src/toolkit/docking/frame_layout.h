@@ -34,7 +34,6 @@ class DockOrder {
  public:
   DockOrder();
   const std::vector<unsigned>& List() const { return m_list; }
-  int ReadIndex() const { return m_read; }
   // The next place in turn. The read index moves past the entry found, so
   // successive calls walk the list instead of answering the same place.
   unsigned Next(DockPosition* pos, DockSizeInfo* size);

@@ -1,8 +1,6 @@
 #include "toolkit/frames/dock_bar.h"
 
-#include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -12,28 +10,6 @@
 #include "toolkit/frames/mdi_frame.h"
 
 namespace pm2 {
-
-namespace {
-bool g_barMenu = false;
-}  // namespace
-
-void SECDockBar::EnableBarMenu(bool on) { g_barMenu = on; }
-bool SECDockBar::BarMenuEnabled() { return g_barMenu; }
-
-void SECDockBar::contextMenuEvent(QContextMenuEvent* e) {
-  if (!g_barMenu || !m_frame || m_tracking >= 0) return QWidget::contextMenuEvent(e);
-  QMenu menu(this);
-  for (SECControlBar* bar : m_frame->ControlBars()) {
-    if (bar->State().title.empty()) continue;
-    QAction* a = menu.addAction(ToQString(bar->State().title));
-    a->setCheckable(true);
-    a->setChecked(bar->State().visible);
-    QObject::connect(a, &QAction::triggered, this, [this, bar] {
-      m_frame->ShowControlBar(bar, !bar->State().visible, false);
-    });
-  }
-  if (!menu.isEmpty()) menu.exec(e->globalPos());
-}
 
 SECDockBar::SECDockBar(SECMDIFrameWnd* frame, DockSide side, QWidget* parent)
     : QWidget(parent), m_frame(frame), m_model(side) {

@@ -22,11 +22,6 @@ class SECMDIFrameWnd;
 
 class SECDockBar : public QWidget {
  public:
-  // A right click on a dock bar lists the frame's bars to show or hide;
-  // off unless the application switches it on.
-  static void EnableBarMenu(bool on);
-  static bool BarMenuEnabled();
-
   SECDockBar(SECMDIFrameWnd* frame, DockSide side, QWidget* parent);
   ~SECDockBar() override;
 
@@ -85,7 +80,6 @@ class SECDockBar : public QWidget {
   void mouseReleaseEvent(QMouseEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
   void focusOutEvent(QFocusEvent*) override;
-  void contextMenuEvent(QContextMenuEvent*) override;
 
  private:
   void EndTracking(bool apply);

@@ -12,7 +12,6 @@ class DragOverlay : public QWidget {
   enum class Look { Dock, Float, Splitter };
   DragOverlay();
   void ShowRect(const QRect& screenRect, Look look);
-  Look CurrentLook() const { return m_look; }
 
  protected:
   void paintEvent(QPaintEvent*) override;

@@ -76,7 +76,6 @@ class SECMDIFrameWnd : public QWidget, public CommandTarget, public DockStateFra
   void FloatControlBarInMDIChild(SECControlBar* bar, QPoint clientPoint, std::uint32_t style);
   void ShowControlBar(SECControlBar* bar, bool show, bool delay);
   unsigned GetNextDockPosition(DockPosition* pos, DockSizeInfo* size) { return m_dockOrder.Next(pos, size); }
-  const DockOrder& DockOrderList() const { return m_dockOrder; }
   // Removes the bar from its dock bar (leaving a held place when asked)
   // or from its floating window.
   void DetachBar(SECControlBar* bar, bool holdPlace);

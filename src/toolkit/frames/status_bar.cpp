@@ -39,11 +39,6 @@ SECStatusBar::SECStatusBar(QWidget* parent) : QWidget(parent), m_model(this, Cla
 
 SECStatusBar::~SECStatusBar() = default;
 
-void SECStatusBar::SetSizeGrip(bool on) {
-  m_sizeGripStyle = on;
-  Relayout();
-}
-
 bool SECStatusBar::GripShown() const {
   if (!m_sizeGripStyle) return false;
   const QWidget* top = window();

@@ -27,7 +27,6 @@ class SECStatusBar : public QWidget, private StatusBarSink {
   explicit SECStatusBar(QWidget* parent = nullptr);
   ~SECStatusBar() override;
 
-  void SetSizeGrip(bool on);
   bool SizeGripStyle() const { return m_sizeGripStyle; }
 
   // See SECStatusBarModel::SetIndicators; widths are measured in the bar's

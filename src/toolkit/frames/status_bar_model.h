@@ -116,7 +116,6 @@ class SECStatusBarModel {
   // maximised window takes no room).
   void SetWindow(Size size, bool sizeGrip);
   Size WindowSize() const { return m_window; }
-  bool HasSizeGrip() const { return m_sizeGrip; }
   // Window rectangle less the insets and the room of the size grip.
   Rect InsideRect() const;
   // Bottom-right square of the size grip; empty without one.
@@ -129,7 +128,6 @@ class SECStatusBarModel {
   Rect GetItemRect(int index) const;
 
   void SetMinHeight(int height) { m_minHeight = height; }
-  int MinHeight() const { return m_minHeight; }
   // The bar's size when docked horizontally: full width, the height of one
   // line of the font plus borders and insets, at least the minimum height.
   // Other orientations get 0 x 0.

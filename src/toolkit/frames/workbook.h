@@ -21,7 +21,6 @@ class SECWorkbookWnd : public SECMDIFrameWnd {
   void ToggleWorkbookMode() { SetWorkbookMode(!m_workbookMode); }
   bool IsWorkbookMode() const { return m_workbookMode; }
   void SetWorkbookStyle(bool flat);
-  bool IsFlatStyle() const { return m_flat; }
 
   void AddSheet(SECWorksheetWnd* sheet);
   void RemoveSheet(SECWorksheetWnd* sheet);

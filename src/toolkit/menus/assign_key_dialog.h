@@ -23,7 +23,6 @@ class SECAssignKeyDlg : public QDialog {
 
   std::uint32_t HotKey() const { return m_hotKey; }
   SECHotKeyEdit* HotKeyControl() const { return m_edit; }
-  QLabel* AssignmentCaption() const { return m_caption; }
   QLabel* AssignmentText() const { return m_assigned; }
   QPushButton* OkButton() const { return m_ok; }
 

@@ -49,7 +49,6 @@ class SECBmpMenuPlugIn : public SECWndPlugIn {
   // The converted item behind `action` of `menu`, or null.
   const SECBmpMenuItemInfo* ItemInfo(const QMenu* menu, const QAction* action) const;
   bool IsConverted(const QMenu* menu) const { return m_menus.count(menu) != 0; }
-  bool OwnBitmaps() const { return m_ownBitmaps; }
 
  protected:
   bool OnPlugInEvent(QEvent* event, std::intptr_t* result) override;

@@ -29,12 +29,6 @@ char MenuMnemonic(const std::string& text) {
   return char(std::toupper(static_cast<unsigned char>(text[at + 1])));
 }
 
-void SplitMenuText(const std::string& text, std::string* label, std::string* shortcut) {
-  const auto tab = text.find('\t');
-  *label = text.substr(0, tab);
-  *shortcut = tab == std::string::npos ? std::string() : text.substr(tab + 1);
-}
-
 bool ConvertsItem(const MenuItemFacts& item, bool xpLook, bool excluded) {
   if (item.ownerDrawnByOther || excluded) return false;
   if (item.separator) return xpLook && !item.previousIsSysCommand;

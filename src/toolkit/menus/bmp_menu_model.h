@@ -26,8 +26,6 @@ char MenuMnemonic(const std::string& text);
 // The text as the menu draws it: "&&" shows one '&', a single '&' marks the
 // mnemonic and is not drawn ("&Watch && Call Stack" -> "Watch & Call Stack").
 std::string MenuShownText(const std::string& text);
-// The label before the first tab and the shortcut text after it.
-void SplitMenuText(const std::string& text, std::string* label, std::string* shortcut);
 
 // An item as the popup sees it before conversion.
 struct MenuItemFacts {

@@ -23,7 +23,6 @@ class ChildCaptionButtons {
   // Starts as a window with every box.
   void SetStyle(unsigned bits) { m_style = bits; }
   unsigned Style() const { return m_style; }
-  void SetPartSize(Size s) { m_part = s; }
   // Three parts and a gap of two before the close part.
   Size Extent() const { return {3 * m_part.cx + 2, m_part.cy}; }
   // Part 0 minimise, 1 restore, 2 close, inside the buttons' rectangle.

@@ -48,8 +48,6 @@ class SECMenuBar : public SECCustomToolBar {
   // another.
   bool SelectMenu(unsigned resource);
   void ShowMenu(unsigned flag);
-  // The frame's own menu, shown when no document window names one.
-  void SetFrameMenu(unsigned resource) { m_frameMenu = resource; }
   unsigned FrameMenu() const { return m_frameMenu; }
   const MenuBarModel& Model() const { return m_model; }
   const MenuTracker& Tracker() const { return m_tracker; }
@@ -62,10 +60,6 @@ class SECMenuBar : public SECCustomToolBar {
   QMenu* OpenMenu() const;
   int OpenIndex() const { return m_openIndex; }
   QMenu* PopupFor(int index);
-  void EnterKeyboardMode() {
-    m_tracker.F10();
-    ShowTrackerState();
-  }
   void CancelMenu();
 
   bool AcceptsDrop() const override { return false; }

@@ -21,11 +21,6 @@ std::string Folder(const std::string& path) {
 
 }  // namespace
 
-ShortcutFilePaths DefaultShortcutFilePaths() {
-  const std::string path = Folder(SettingsStore::DefaultPath()) + "pelmora2.Mac";
-  return {path, path};
-}
-
 SECShortcutTable::SECShortcutTable(AcceleratorFrame& frame, ShortcutFilePaths paths, Disk* disk)
     : m_frame(frame), m_paths(std::move(paths)), m_disk(disk ? disk : &RealDisk()) {
   LoadCurrentTable();

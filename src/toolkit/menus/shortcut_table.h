@@ -40,8 +40,6 @@ struct ShortcutFilePaths {
   std::string primary;
   std::string alternate;
 };
-// "pelmora2.Mac" in the settings folder for both.
-ShortcutFilePaths DefaultShortcutFilePaths();
 
 class SECShortcutTable {
  public:

@@ -205,9 +205,8 @@ void ListBoxEditorModel::OnItemAdded(int index, std::string text) {
   SetItemText(index, text);
 }
 
-void ListBoxEditorModel::OnItemMoved(int oldIndex, int newIndex, std::string /*text*/, bool /*dragged*/) {
+void ListBoxEditorModel::OnItemMoved(int oldIndex, int /*newIndex*/, std::string /*text*/, bool /*dragged*/) {
   m_lastMovedFrom = oldIndex;
-  m_lastMovedTo = newIndex;
   SendToParent(kLbeMoved);
 }
 

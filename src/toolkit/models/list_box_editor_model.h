@@ -125,7 +125,6 @@ class ListBoxEditorModel {
   bool FinishDrag(int from, int target, int heldMs, bool began, bool cancelled);
 
   int LastMovedFrom() const { return m_lastMovedFrom; }
-  int LastMovedTo() const { return m_lastMovedTo; }
 
   // Hooks for subclasses; the base bodies keep the list consistent.
   virtual void OnItemRenamed(int index, std::string oldText, std::string newText);
@@ -160,7 +159,6 @@ class ListBoxEditorModel {
   bool m_spacesAllowed = false;
   int m_spacesThatEnd = 1;
   int m_lastMovedFrom = -1;
-  int m_lastMovedTo = -1;
 };
 
 }  // namespace pm2

@@ -214,7 +214,6 @@ class SECListBaseC : public SECListClient {
   virtual void DeleteAllItems();
   virtual bool SetItem(const ListItemDesc& desc, bool redraw = true);
   bool SetItemText(int index, int subItem, const std::string& text);
-  bool SetItemTextCallback(int index, int subItem);
   bool SetItemState(int index, unsigned state, unsigned mask);
   bool SetItemData(int index, std::intptr_t value);
   // A description built from the fields and set with redraw.
@@ -402,10 +401,8 @@ class SECListBaseC : public SECListClient {
   bool DividerCursorWanted() const { return m_dividerCursor; }
   bool ClickSelects(Point pt, int item, unsigned flags, bool* buttonDownPending, bool* select);
   virtual bool SelectOnClick(int item, unsigned hitFlags, unsigned keyFlags, bool byMouse);
-  int GetLastHitColumn() const { return m_lastHitColumn; }
   int GetTypeAheadFlags() const { return m_typeAheadFlags; }
   const std::string& GetTypeAheadText() const { return m_typeAheadText; }
-  void SetTypeAheadPeriod(int ms) { m_typeAheadPeriod = ms; }
   bool ItemDragPending() const { return m_itemDragPending; }
   // Auto-scroll while an item drag runs (for derived controls that drag).
   void SetScrollTimer(int periodMs) { Host().StartTimer(kTimerAutoScroll, periodMs); }
@@ -428,7 +425,6 @@ class SECListBaseC : public SECListClient {
   bool CancelEditTimer();
   int GetEditItem() const { return m_editItem; }
   int GetEditColumn() const { return m_editColumn; }
-  int GetPendingEditItem() const { return m_pendingEdit; }
 
   // --- header ---
   int GetPressedColumn() const { return m_pressedColumn; }
@@ -437,7 +433,6 @@ class SECListBaseC : public SECListClient {
   int GetHeaderDropPos() const { return m_headerDropPos; }
   // Column resize as a mouse-grab state machine.
   bool ResizeActive() const { return m_resize.active; }
-  int ResizeColumn() const { return m_resize.column; }
   int ResizeTrackX() const { return m_resize.curX; }
   void CancelColumnResize();
   // The mouse capture went elsewhere (another window, a popup): a running

@@ -402,15 +402,6 @@ bool SECListBaseC::SetItemText(int index, int subItem, const std::string& text) 
   return SetItem(d, true);
 }
 
-bool SECListBaseC::SetItemTextCallback(int index, int subItem) {
-  ListItemDesc d;
-  d.mask = LVIF_TEXT;
-  d.item = index;
-  d.subItem = subItem;
-  d.textCallback = true;
-  return SetItem(d, true);
-}
-
 bool SECListBaseC::SetItemState(int index, unsigned state, unsigned mask) {
   ListItemDesc d;
   d.mask = LVIF_STATE;

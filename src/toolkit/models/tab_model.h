@@ -65,9 +65,6 @@ class SECTabControlBase {
   SECTabControlBase(const SECTabControlBase&) = delete;
   SECTabControlBase& operator=(const SECTabControlBase&) = delete;
 
-  void SetCtrlID(unsigned id) { m_nCtrlID = id; }
-  unsigned GetCtrlID() const { return m_nCtrlID; }
-
   virtual std::unique_ptr<SECTab> CreateNewTab() { return std::make_unique<SECTab>(); }
   virtual void RecalcLayout() {}
   virtual void OnActivateTab(int /*index*/) {}

@@ -75,7 +75,6 @@ class SECTreeBaseC : public SECListBaseC {
   }
   int GetIndent() const { return m_indent; }
   void SetIndent(int indent);
-  void SetHoverDelay(int ms) { m_hoverDelay = ms; }
   void SetKeepParentVisible(bool on) { m_keepParentVisible = on; }
   void SetLabelWrap(bool on) override;
   void EnableMultiSelect(bool on) override;

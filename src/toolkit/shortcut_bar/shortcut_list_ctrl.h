@@ -35,7 +35,6 @@ class SECShortcutListCtrl : public ListWindow<SECShortcutListBase> {
   QMenu* CreateContextMenu();
   // The marker shown while a drag hovers over a gap (empty when none).
   const Rect& MarkerRect() const { return m_marker; }
-  const ShortcutProcessId& DraggedSource() const { return m_dragSource; }
 
  protected:
   // Runs the drag and returns what the drop did; tests stand in for it.

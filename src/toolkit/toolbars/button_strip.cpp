@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <algorithm>
 
 #include "toolkit/controls/pixel_image.h"
 #include "toolkit/controls/qt_bridge.h"
@@ -19,10 +18,6 @@ Point ToPoint(const QPoint& p) { return {p.x(), p.y()}; }
 
 }  // namespace
 
-void SECButtonStripGroup::Remove(SECButtonStrip* strip) {
-  m_strips.erase(std::remove(m_strips.begin(), m_strips.end(), strip), m_strips.end());
-}
-
 SECButtonStrip::SECButtonStrip(SECBmpMgr* mgr, unsigned barId, QWidget* parent)
     : QWidget(parent), m_mgr(mgr), m_barId(barId) {
   if (m_mgr) m_mgr->AddRef();
@@ -31,7 +26,6 @@ SECButtonStrip::SECButtonStrip(SECBmpMgr* mgr, unsigned barId, QWidget* parent)
 }
 
 SECButtonStrip::~SECButtonStrip() {
-  if (m_group) m_group->Remove(this);
   if (m_mgr) m_mgr->Release();
 }
 
@@ -39,12 +33,6 @@ ButtonMetrics SECButtonStrip::Metrics() const {
   if (!m_mgr) return {};
   return m_mgr->m_bSmall ? ButtonMetrics::FromImage(m_mgr->m_cxSmall, m_mgr->m_cySmall)
                          : ButtonMetrics::FromImage(m_mgr->m_cxLarge, m_mgr->m_cyLarge);
-}
-
-void SECButtonStrip::SetGroup(SECButtonStripGroup* group) {
-  if (m_group) m_group->Remove(this);
-  m_group = group;
-  if (m_group) m_group->Add(this);
 }
 
 void SECButtonStrip::SetLook(const BarLook& look) {
@@ -129,15 +117,8 @@ int SECButtonStrip::IndexOf(const SECStdBtn& b) const {
 
 std::vector<SECStdBtn*> SECButtonStrip::ButtonsWithId(unsigned id) {
   std::vector<SECStdBtn*> out;
-  const auto collect = [&](SECButtonStrip* s) {
-    for (const auto& b : s->m_buttons)
-      if (b->m_nID == id && !(b->m_nStyle & TBBS_SEPARATOR)) out.push_back(b.get());
-  };
-  if (m_group) {
-    for (SECButtonStrip* s : m_group->Strips()) collect(s);
-  } else {
-    collect(this);
-  }
+  for (const auto& b : m_buttons)
+    if (b->m_nID == id && !(b->m_nStyle & TBBS_SEPARATOR)) out.push_back(b.get());
   return out;
 }
 

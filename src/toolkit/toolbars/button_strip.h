@@ -3,8 +3,7 @@
 // is their ButtonHost: it forwards the mouse, tracks the hot button, paints
 // the buttons into its pixels and runs the command a button returns. The
 // customisable toolbar takes this role once bars dock; until then this strip
-// shows the buttons (tests, gallery). Strips of one group share check
-// states, as the bars of one toolbar manager do.
+// shows the buttons (tests, gallery).
 
 #include <QWidget>
 #include <functional>
@@ -16,19 +15,6 @@
 #include "toolkit/toolbars/tb_menu_btn.h"
 
 namespace pm2 {
-
-class SECButtonStrip;
-
-// The bars of one manager.
-class SECButtonStripGroup {
- public:
-  void Add(SECButtonStrip* strip) { m_strips.push_back(strip); }
-  void Remove(SECButtonStrip* strip);
-  const std::vector<SECButtonStrip*>& Strips() const { return m_strips; }
-
- private:
-  std::vector<SECButtonStrip*> m_strips;
-};
 
 class SECButtonStrip : public QWidget, public ButtonHost {
  public:
@@ -45,7 +31,6 @@ class SECButtonStrip : public QWidget, public ButtonHost {
   SECStdBtn* Button(int index) const { return m_buttons[std::size_t(index)].get(); }
   int ButtonCount() const { return int(m_buttons.size()); }
   SECStdBtn* FindButton(unsigned id) const;
-  void SetGroup(SECButtonStripGroup* group);
   void SetLook(const BarLook& look);
   void Layout();
 
@@ -85,7 +70,6 @@ class SECButtonStrip : public QWidget, public ButtonHost {
   unsigned m_barId;
   BarLook m_look;
   std::vector<std::unique_ptr<SECStdBtn>> m_buttons;
-  SECButtonStripGroup* m_group = nullptr;
   SECStdBtn* m_hot = nullptr;
   SECStdBtn* m_captured = nullptr;
   SECBtnDrawState m_state;

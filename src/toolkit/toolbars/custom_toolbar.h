@@ -84,7 +84,6 @@ class SECCustomToolBar : public SECControlBar, public ButtonHost {
   // Index of the visible, non-separator button at a point, else -1.
   int HitTestIndex(QPoint p) const;
   int HotIndex() const { return m_nHot; }
-  int PressedIndex() const { return m_nPressed; }
 
   // Look and modes.
   std::uint32_t ToolBarFlags() const { return m_tbFlags; }

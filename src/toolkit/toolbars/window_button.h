@@ -42,7 +42,6 @@ class SECWndBtn : public SECStdBtn, public QObject {
   void SetPersistData(const std::uint8_t* data, std::size_t size) override;
 
   QWidget* GetWnd() const { return m_wnd; }
-  bool IsWndMode() const { return m_bWndMode; }
   // A width the user chose; refused when the row forbids resizing (minimum
   // 0) or below the minimum.
   bool ResizeTo(int width);

@@ -37,7 +37,6 @@ struct PrintScale {
   int printerDpiY = 600;
   // The printable area (device pixels) in logical units.
   Rect PageInLogical(int horzRes, int vertRes) const;
-  int ToDeviceX(int logical) const { return logical * printerDpiX / screenDpiX; }
   int ToDeviceY(int logical) const { return logical * printerDpiY / screenDpiY; }
 };
 

@@ -116,8 +116,6 @@ class SECWorkspaceManagerEx : public CommandTarget {
 
   void Init(const std::string& baseKey, bool registryMode, bool useApplicationKey = false);
   void SetStorageMode(bool registryMode, bool useApplicationKey);
-  bool RegistryMode() const { return m_place.registryMode; }
-  const std::string& BaseKey() const { return m_place.baseKey; }
   const std::string& CurrentName() const { return m_current; }
   bool IsOpen() const { return m_open; }
   const std::string& FileFilter() const { return m_filter; }

@@ -202,8 +202,8 @@ TEST_F(ToolsFixture, EmptyOutputNameIsRefused) {
 TEST_F(ToolsFixture, SecondBuildOfATargetIsRefusedAndTouchesNothing) {
   SetUpProject(kToolset51, "C51/");
   Add("A.c", kFileC);
-  BuildDriver first(Deps());
-  ASSERT_TRUE(first.ClaimTarget(project, target));
+  auto first = std::make_unique<BuildDriver>(Deps());
+  ASSERT_TRUE(first->ClaimTarget(project, target));
   BuildDriver second(Deps());
   second.StartBuildThread(project, target, kBuildModeBuild);
   second.Wait();
@@ -212,9 +212,9 @@ TEST_F(ToolsFixture, SecondBuildOfATargetIsRefusedAndTouchesNothing) {
   EXPECT_FALSE(FileExists(dir / "A.OBJ"));
   EXPECT_FALSE(FileExists(dir / "Blinky.lnp"));
   // The holder builds; once it lets go, so does the other.
-  first.BuildTarget(project, target, kBuildModeBuild);
+  first->BuildTarget(project, target, kBuildModeBuild);
   EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
-  first.ReleaseTarget();
+  first.reset();
   second.BuildTarget(project, target, kBuildModeBuild);
   EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
 }
@@ -461,8 +461,7 @@ TEST(TargetBuildLock, AHolderThatGoesWithinTheGraceTimeIsNoBuild) {
   EXPECT_TRUE(next.Acquire(dir.Path(), "/p/P.pm2", "T1"));
   release.join();
   // One that stays is another build.
-  TargetBuildLock late;
-  late.SetGraceMs(50);
+  TargetBuildLock late(50);
   EXPECT_FALSE(late.Acquire(dir.Path(), "/p/P.pm2", "T1"));
 }
 

@@ -20,7 +20,7 @@ TEST(OutputPane, AppendRules) {
   EXPECT_FALSE(sink.redraw);
   pane.AppendOutputLine("first\r\n");
   pane.AppendOutputLine("\n");
-  pane.AppendOutputLinef("%s(%d): error: %s\n", "a.c", 3, "x");
+  pane.AppendOutputLine("a.c(3): error: x\n");
   pane.AppendOutputLine(std::string(1500, 'w').c_str());
   pane.AppendOutputLine("\xFE");
   EXPECT_TRUE(sink.redraw);

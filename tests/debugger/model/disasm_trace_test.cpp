@@ -30,7 +30,7 @@ const RangeRow kRangeRows[] = {
 class DisasmRangeRows : public ::testing::TestWithParam<RangeRow> {};
 TEST_P(DisasmRangeRows, CommandIndexLengthAndStoredBits) {
   const RangeRow& row = GetParam();
-  EXPECT_EQ(DisasmRangeOfCommand(row.command), row.index);
+  EXPECT_EQ(DisasmRangeAt(row.index).command, row.command);
   EXPECT_EQ(DisasmRangeAt(row.index).length, row.length);
   EXPECT_EQ(DisasmRangeAt(row.index).offered, row.offered);
   // Bits 10..13 of the window flags; the other bits stay.
@@ -63,9 +63,8 @@ TEST_P(DisasmStartRows, FirstCodeAddress) {
 INSTANTIATE_TEST_SUITE_P(Rows, DisasmStartRows, ::testing::ValuesIn(kStartRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DisasmRange, StoredIndexOutOfTheTableIsTheFirstAndUnknownCommandsHaveNone) {
+TEST(DisasmRange, StoredIndexOutOfTheTableIsTheFirst) {
   EXPECT_EQ(DisasmRangeIndex(WithDisasmRange(0, 9)), 0);
-  EXPECT_EQ(DisasmRangeOfCommand(35001), -1);
   EXPECT_EQ(DisasmTraceScrollMax(100, 20), 83);
   EXPECT_EQ(DisasmTraceScrollMax(5, 20), 0);
 }

@@ -90,10 +90,6 @@ TEST(WatchValueText, AChangeIsADifferentTextAfterAFirstOne) {
   EXPECT_FALSE(WatchValueChanged("", "5"));
   EXPECT_FALSE(WatchValueChanged("5", "5"));
   EXPECT_TRUE(WatchValueChanged("5", "6"));
-  EXPECT_EQ(WatchTextCapacity(0), 12);
-  EXPECT_EQ(WatchTextCapacity(8), 12);
-  EXPECT_EQ(WatchTextCapacity(9), 14);
-  EXPECT_EQ(WatchTextCapacity(10), 14);
   EXPECT_EQ(WatchValueCell("5"), "5               ");
   EXPECT_EQ(WatchValueCell(std::string(20, 'x')), std::string(20, 'x'));
   EXPECT_TRUE(IsEmptyWatchName(""));

@@ -47,26 +47,6 @@ INSTANTIATE_TEST_SUITE_P(TimerC, CodeLineAddress,
                                            AddressRow{"ElseLessBraceLine", 20, false, 0}),
                          [](const auto& i) { return std::string(i.param.name); });
 
-struct OwnerRow {
-  const char* name;
-  uint32_t address;
-  uint32_t line;  // the line whose code holds it (0 none)
-};
-class CodeLineOwner : public ::testing::TestWithParam<OwnerRow> {};
-TEST_P(CodeLineOwner, IsTheLineOfThePairBelow) { EXPECT_EQ(Timer().LineOf(GetParam().address), GetParam().line); }
-INSTANTIATE_TEST_SUITE_P(TimerC, CodeLineOwner,
-                         ::testing::Values(OwnerRow{"FirstInstructionOfLine10", 0x448, 10},
-                                           OwnerRow{"MiddleOfLine10", 0x44C, 10},
-                                           OwnerRow{"LastInstructionOfLine10", 0x460, 10},
-                                           OwnerRow{"FirstOfLine11", 0x464, 11},
-                                           OwnerRow{"BreakTimerInit", 0x430, 8},
-                                           OwnerRow{"SecondPairOfLine8", 0x434, 8},
-                                           OwnerRow{"FunctionEntry", 0x41C, 7},
-                                           OwnerRow{"BelowTheFile", 0x400, 0},
-                                           OwnerRow{"LastPairsOwnAddress", 0x54C, 28},
-                                           OwnerRow{"PastTheLastPair", 0x550, 0}),
-                         [](const auto& i) { return std::string(i.param.name); });
-
 TEST(CodeLines, RangesOfALineJoinItsPairs) {
   const CodeLines t = Timer();
   ASSERT_EQ(t.Ranges(10).size(), 1u);

@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     bool ok = false;
     int n = QInputDialog::getInt(&window, "Go to Line", "Line:", editor->Engine().State().nCaretLine, 1,
                                  editor->Text().GetLineCount(), 1, &ok);
-    if (ok) editor->SelectLine(n);
+    if (ok) editor->GotoLine(n, 0);
   });
   auto* save = new QShortcut(QKeySequence("Ctrl+S"), &window);
   QObject::connect(save, &QShortcut::activated, [&] {

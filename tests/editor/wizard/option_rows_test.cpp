@@ -78,11 +78,19 @@ TEST(OptionRowsTest, TypesBecomeRowsInFileOrder) {
 TEST(OptionRowsTest, HexadecimalInputInEveryForm) {
   struct Row {
     const char* input;
+    bool read;
     uint32_t value;
   };
-  const Row rows[] = {{"0x1f", 31}, {"1FH", 31}, {"1f", 31}, {"  0X1F  ", 31}, {"H", 0},
-                      {"F", 15},    {"0", 0},    {"FFFFFFFF", 0xFFFFFFFFu}, {"12G4", 0x12}};
-  for (const Row& r : rows) EXPECT_EQ(r.value, OptionRows::ParseHexInput(r.input)) << r.input;
+  const Row rows[] = {{"0x1f", true, 31}, {"1FH", true, 31}, {"1f", true, 31}, {"  0X1F  ", true, 31},
+                      {"H", false, 0},    {"F", true, 15},   {"0", true, 0},   {"FFFFFFFF", true, 0xFFFFFFFFu},
+                      {"12G4", false, 0}, {"100000000", false, 0}};
+  for (const Row& r : rows) {
+    uint32_t value = 0;
+    EXPECT_EQ(r.read, OptionRows::ReadHexInput(r.input, &value)) << r.input;
+    if (r.read) {
+      EXPECT_EQ(r.value, value) << r.input;
+    }
+  }
   Loaded l(kBlock);
   const int stack = RowNamed(l.rows, "Stack");
   EXPECT_TRUE(l.rows.EndEdit(stack, "1f"));
@@ -153,6 +161,25 @@ TEST(OptionRowsTest, VisibleRowsFollowTheExpandedFolders) {
 }
 
 // ------------------------------------------------------------------ write-back
+
+// The edits applied to the text as one string, from the last to the first,
+// as the editor applies them to its lines.
+std::string ApplyLineEdits(std::string_view text, std::vector<LineEdit> edits) {
+  std::vector<size_t> starts{0};
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\n') starts.push_back(i + 1);
+  std::string out(text);
+  std::sort(edits.begin(), edits.end(), [](const LineEdit& a, const LineEdit& b) {
+    return a.line != b.line ? a.line > b.line : a.index > b.index;
+  });
+  for (const LineEdit& e : edits) {
+    if (e.line < 1 || size_t(e.line) > starts.size()) continue;
+    const size_t at = starts[size_t(e.line - 1)] + size_t(e.index);
+    if (at + size_t(e.length) > out.size()) continue;
+    out.replace(at, size_t(e.length), e.text);
+  }
+  return out;
+}
 
 std::string Changed(const std::string& text, const std::string& label, auto change) {
   Loaded l(text);

@@ -257,7 +257,13 @@ TEST_F(FileDialogsTest, BooksWindowOpensBooksButNotCategories) {
   view.Tree()->SelectItem(category);
   view.OpenSelectedBook();
   EXPECT_TRUE(opened.empty()) << "a category node opens nothing";
-  view.Tree()->SelectItem(view.FindBook("GNU Tools"));
+  SECTreeCtrl* tree = view.Tree();
+  HTREEITEM gnu = nullptr;
+  for (HTREEITEM c = tree->GetRootItem(); c && !gnu; c = tree->GetNextSiblingItem(c))
+    for (HTREEITEM b = tree->GetChildItem(c); b && !gnu; b = tree->GetNextSiblingItem(b))
+      if (tree->GetItemText(b) == "GNU Tools") gnu = b;
+  ASSERT_NE(gnu, nullptr);
+  tree->SelectItem(gnu);
   succeed = false;
   view.OpenSelectedBook();
   ASSERT_EQ(opened.size(), 1u);

@@ -19,7 +19,6 @@ class FoldersBooksTest : public ModelTest {
     open->firstGroup->pOpts = t->pOpts;  // stands for a group block
     OpenProjectSheetCopy(c, open, "/nonexistent/TOOLS.INI", nullptr);
     c.env.Parse("[PM2]\r\nBOOK0=..\\doc\\ide.pdf(\"IDE\")\r\n[ARM]\r\nPATH=\"C:\\Tools\\ARM\\\"\r\n");
-    c.env.SetChanged(false);
     for (int id : {3, 4}) c.folders[id] = {true, "C:\\Tools\\ARM\\", "C:\\Tools\\ARM\\BIN\\", "C:\\Tools\\", "C:\\gnu\\"};
   }
   ProjectRec* open = nullptr;

@@ -84,15 +84,13 @@ TEST(OldIniReader, LongLinesKeep1022Characters) {
 struct NumberRow {
   const char* name;
   const char* value;
-  bool forceHex;
   int64_t expected;
 };
 
 TEST(OldIniReader, NumberRows) {
   const NumberRow rows[] = {
-      {"decimal", "42", false, 42},      {"0x", "0x1F", false, 31},     {"trailing H", "1Fh", false, 31},
-      {"forced hex", "10", true, 16},   {"negative", "-3", false, -3}, {"not a number", "abc", false, 0},
-      {"digits then H", "8000H", false, 0x8000},
+      {"decimal", "42", 42},          {"0x", "0x1F", 31},       {"trailing H", "1Fh", 31},
+      {"negative", "-3", -3},         {"not a number", "abc", 0}, {"digits then H", "8000H", 0x8000},
   };
   for (const NumberRow& r : rows) {
     OldIniProject f;
@@ -100,7 +98,6 @@ TEST(OldIniReader, NumberRows) {
     ASSERT_TRUE(f.NextLine());
     std::string key;
     ASSERT_TRUE(f.ReadKeyName(&key));
-    f.ForceHex(r.forceHex);
     EXPECT_EQ(f.ReadNumber(), r.expected) << r.name;
   }
 }

@@ -99,7 +99,7 @@ TEST_F(ProjectRecords, GroupsByNameCaseSensitive) {
   ASSERT_NE(lower, nullptr);
   EXPECT_EQ(FindGroupByName(p->firstGroup, "source group 1"), lower);
   p->firstGroup->flags |= kGroupDeleted;
-  EXPECT_FALSE(GroupNameExists(p->firstGroup, "Source Group 1"));
+  EXPECT_EQ(FindGroupByName(p->firstGroup, "Source Group 1"), nullptr);
   GroupRec* again = AddGroup(p, "Source Group 1");
   ASSERT_NE(again, nullptr) << "a deleted group's name is free";
   EXPECT_EQ(p->lastGroup, again);

@@ -44,7 +44,7 @@ TEST(OptString, IdentityAndContentComparisonDiffer) {
   Fields f{x, OptString()};
   Fields g;
   std::memcpy(static_cast<void*>(&g), &f, sizeof f);
-  EXPECT_TRUE(SameStoredText(g.a, x));
+  EXPECT_TRUE(g.a.SameStored(x));
   EXPECT_EQ(g.a.size(), 6u);
   PoolFree(kPoolScratch);
 }

@@ -72,18 +72,6 @@ TEST(WindowRegistryTest, ForgetsOnlyTheWindowItHolds) {
   EXPECT_FALSE(reg.IsOpen(WindowSlot::GotoLineDlg));
 }
 
-TEST(WindowRegistryTest, ForgetEverywhereClearsEverySlotOfTheWindow) {
-  WindowRegistry reg;
-  int pane = 0, other = 0;
-  reg.Set(WindowSlot::OutputPane, &pane);
-  reg.Set(WindowSlot::CommandPage, &pane);
-  reg.Set(WindowSlot::WatchView, &other);
-  reg.ForgetEverywhere(&pane);
-  EXPECT_FALSE(reg.IsOpen(WindowSlot::OutputPane));
-  EXPECT_FALSE(reg.IsOpen(WindowSlot::CommandPage));
-  EXPECT_TRUE(reg.IsOpen(WindowSlot::WatchView));
-}
-
 TEST_F(ShellStateTest, DriverKeysIgnoreCaseAndReplaceValues) {
   OpenProjectWithBlock();
   EXPECT_EQ(app->GetDriverKey("Port"), nullptr);

@@ -228,6 +228,7 @@ TEST_F(LinkFixture, BrowserErrorShownAndReferencesStepped) {
 // The add-in peer program over the socket, with a folder of its own for
 // its log and the socket: what the tests of the real program share.
 struct PeerAddIn {
+  explicit PeerAddIn(int replyTimeoutMs = 10000) : server{link, dir, replyTimeoutMs} {}
   static std::string PeerPath() {
     const char* bin = std::getenv("PM2_TEST_BIN");
     return bin ? std::string(bin) + "/tests/shell/tools/shell_tools_addin_peer" : "";
@@ -249,7 +250,7 @@ struct PeerAddIn {
   std::string dir = MadeFolder();
   FakeAddInFrame frame;
   AddInLinkLogic link{frame, static_cast<uint32_t>(::getpid())};
-  AddInServer server{link, dir};
+  AddInServer server;
 };
 
 // The add-in as a program of its own over the socket.
@@ -289,7 +290,7 @@ TEST(AddInServer, PeerProgramEndToEnd) {
 // An add-in that never answers: the wait serves the caller all along, ends
 // after the reply time with a message, and detaches the add-in.
 TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
-  PeerAddIn a;
+  PeerAddIn a(300);
   if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
   ::setenv("PM2_ADDIN_SILENT", "1", 1);
   const std::string& peer = a.peer;
@@ -297,7 +298,6 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
   AddInServer& server = a.server;
   int served = 0;
   std::vector<std::string> told, events;
-  server.SetReplyTimeout(300);
   server.SetWaitServer([&] { return ++served > 0; });
   server.SetWaitNotice([&](bool waiting, const std::string&) { events.push_back(waiting ? "wait" : "done"); });
   server.SetTimeoutHandler([&](const std::string& text) {
@@ -321,11 +321,10 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
 // came is kept, the window is not held up waiting for the rest, and the
 // add-in stays attached.
 TEST(AddInServer, ABlockCutShortHoldsNothingUp) {
-  PeerAddIn a;
+  PeerAddIn a(3000);
   if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
   ::setenv("PM2_ADDIN_HALF", "block", 1);
   AddInServer& server = a.server;
-  server.SetReplyTimeout(3000);
   std::string err;
   ASSERT_TRUE(server.StartAddIn(a.peer, false, 10000, &err)) << err;
   // The half block comes right after the last answer.
@@ -341,13 +340,12 @@ TEST(AddInServer, ABlockCutShortHoldsNothingUp) {
 // until the reply time ends, and then the add-in is detached with the
 // message.
 TEST(AddInServer, AnAnswerCutShortIsWaitedForServingTheCaller) {
-  PeerAddIn a;
+  PeerAddIn a(1000);
   if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
   ::setenv("PM2_ADDIN_HALF", "answer", 1);
   AddInServer& server = a.server;
   int served = 0;
   std::vector<std::string> told;
-  server.SetReplyTimeout(1000);
   server.SetWaitServer([&] { return ++served > 0; });
   server.SetTimeoutHandler([&](const std::string& text) { told.push_back(text); });
   std::string err;
@@ -361,7 +359,7 @@ TEST(AddInServer, AnAnswerCutShortIsWaitedForServingTheCaller) {
 // is unanswered at once, the add-in stays attached, no message comes, and
 // the wait was told as it began and ended with the add-in's program.
 TEST(AddInServer, AWaitTheUserEndsLeavesTheRequestUnanswered) {
-  PeerAddIn a;
+  PeerAddIn a(60000);
   if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
   ::setenv("PM2_ADDIN_SILENT", "1", 1);
   const std::string& peer = a.peer;
@@ -369,7 +367,6 @@ TEST(AddInServer, AWaitTheUserEndsLeavesTheRequestUnanswered) {
   AddInServer& server = a.server;
   int served = 0;
   std::vector<std::string> told, notices;
-  server.SetReplyTimeout(60000);
   // The user presses Esc at the third look of every wait.
   server.SetWaitServer([&] { return ++served % 3 != 0; });
   server.SetWaitNotice([&](bool waiting, const std::string& program) {

@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QPrinter>
 #include <filesystem>
 #include <unistd.h>
 
@@ -17,7 +16,6 @@
 #include "toolkit/controls/dialog_item.h"
 #include "toolkit/controls/list_box_editor.h"
 #include "toolkit/controls/list_ctrl.h"
-#include "toolkit/controls/list_print.h"
 #include "toolkit/controls/tree_ctrl.h"
 
 namespace pm2 {
@@ -153,30 +151,6 @@ TEST_F(WidgetTest, IconViewPaintsAndClicksWhereTheLayoutSays) {
   EXPECT_EQ(list->GetFocusIndex(), 4);
   Key(list.get(), Qt::Key_Up);
   EXPECT_EQ(list->GetFocusIndex(), 1);
-}
-
-TEST_F(WidgetTest, PrintingWritesPagesOrNamesTheFileItCannotWrite) {
-  Owner owner;
-  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 40));
-  const std::string dir = ::testing::TempDir();
-  const QString pdf = QString::fromStdString(dir + "/list_print_test.pdf");
-  QFile::remove(pdf);
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(pdf);
-  std::string error;
-  ASSERT_TRUE(PrintList(list->View(), printer, &error)) << error;
-  QFile f(pdf);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  const QByteArray bytes = f.readAll();
-  EXPECT_TRUE(bytes.startsWith("%PDF"));
-  EXPECT_GE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 1);
-
-  QPrinter bad(QPrinter::HighResolution);
-  bad.setOutputFormat(QPrinter::PdfFormat);
-  bad.setOutputFileName("/nonexistent-folder/x.pdf");
-  EXPECT_FALSE(PrintList(list->View(), bad, &error));
-  EXPECT_EQ(error, "Cannot print to '/nonexistent-folder/x.pdf'.");
 }
 
 TEST_F(WidgetTest, DragImagesOfTreeItemsAndHeaderButtons) {

@@ -45,15 +45,17 @@ const ResourceTables& Strings() {
 }
 
 // A frame-like window: an empty client area with the status bar at its
-// bottom, as the main frame lays it out.
+// bottom, as the main frame lays it out; a fixed-size window has no size
+// grip.
 struct Framed {
   QWidget* window;
   SECStatusBar* bar;
 };
 
-Framed MakeFramed(int width, const std::vector<CommandId>& ids) {
+Framed MakeFramed(int width, const std::vector<CommandId>& ids, bool fixedSize = false) {
   auto* w = new QWidget;
   w->resize(width, 90);
+  if (fixedSize) w->setFixedSize(width, 90);
   auto* layout = new QVBoxLayout(w);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -103,11 +105,10 @@ std::vector<Shot> Shots() {
        }},
       {"status_two_stretch_panes",
        [] {
-         Framed f = MakeFramed(640, {0, kSim, kLine, kCap});
+         Framed f = MakeFramed(640, {0, kSim, kLine, kCap}, true);
          f.bar->SetWindowText("Message pane");
          f.bar->SetPaneText(1, "Second stretch pane");
          f.bar->SetPaneStyle(1, f.bar->GetPaneStyle(1) | sbps::kStretch);
-         f.bar->SetSizeGrip(false);
          return f.window;
        }},
       {"status_narrow",

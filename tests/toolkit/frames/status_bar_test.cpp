@@ -87,17 +87,21 @@ TEST_F(StatusBarTest, PanesFillTheBarUpToTheGrip) {
   EXPECT_EQ(bar->height(), bar->sizeHint().height());
 }
 
-TEST_F(StatusBarTest, WithoutSizeGripTheLastPaneReachesTheEdge) {
-  bar->SetSizeGrip(false);
-  EXPECT_EQ(bar->GetItemRect(4).right() + 1, 640);
-  EXPECT_TRUE(bar->Model().GripRect().IsEmpty());
-}
-
+// Without a grip the last pane reaches the edge.
 TEST_F(StatusBarTest, FixedSizeParentGetsNoGrip) {
   QWidget fixed;
-  fixed.setFixedSize(300, 100);
-  SECStatusBar inFixed(&fixed);
-  EXPECT_FALSE(inFixed.SizeGripStyle());
+  fixed.setFixedSize(640, 200);
+  auto* layout = new QVBoxLayout(&fixed);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addStretch();
+  auto* inFixed = new SECStatusBar(&fixed);
+  layout->addWidget(inFixed);
+  ASSERT_TRUE(inFixed->SetIndicators(kIndicators, 5, Strings()));
+  fixed.show();
+  QApplication::processEvents();
+  EXPECT_FALSE(inFixed->SizeGripStyle());
+  EXPECT_EQ(inFixed->GetItemRect(4).right() + 1, 640);
+  EXPECT_TRUE(inFixed->Model().GripRect().IsEmpty());
 }
 
 TEST_F(StatusBarTest, TextSetWithoutUpdateShowsWithTheNextPaint) {

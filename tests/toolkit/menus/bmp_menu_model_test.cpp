@@ -16,13 +16,6 @@ TEST(BmpMenuText, MnemonicAndSplit) {
   EXPECT_EQ(MenuShownText("Save A&ll"), "Save All");
   EXPECT_EQ(MenuShownText("R&&D"), "R&D");
   EXPECT_EQ(MenuMnemonic("Trailing&"), 0);
-  std::string label, key;
-  SplitMenuText("&Open...\tCtrl+O", &label, &key);
-  EXPECT_EQ(label, "&Open...");
-  EXPECT_EQ(key, "Ctrl+O");
-  SplitMenuText("E&xit", &label, &key);
-  EXPECT_EQ(label, "E&xit");
-  EXPECT_EQ(key, "");
 }
 
 struct ConvertRow {

@@ -90,7 +90,11 @@ TEST_F(ListFixture, SelectionArrayStaysSortedAndShifts) {
 
 TEST_F(ListFixture, CallbackTextsAskTheOwner) {
   Fill(2);
-  ASSERT_TRUE(list.SetItemTextCallback(1, 0));
+  ListItemDesc callback;
+  callback.mask = LVIF_TEXT;
+  callback.item = 1;
+  callback.textCallback = true;
+  ASSERT_TRUE(list.SetItem(callback, true));
   owner.dispTexts[1] = "from owner";
   const int asked = owner.Count(LVN_GETDISPINFO);
   EXPECT_EQ(list.GetItemText(1, 0), "from owner");

@@ -29,7 +29,6 @@ class FindInFilesDialog : public QDialog {
   QComboBox* FindCombo() const { return m_find; }
   QComboBox* TypesCombo() const { return m_types; }
   QComboBox* FolderCombo() const { return m_folder; }
-  QCheckBox* SubfoldersBox() const { return m_subfolders; }
   QCheckBox* RegexBox() const { return m_regex; }
   QCheckBox* MatchCaseBox() const { return m_matchCase; }
   QCheckBox* WholeWordBox() const { return m_wholeWord; }

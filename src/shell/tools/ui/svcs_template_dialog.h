@@ -50,7 +50,6 @@ class SvcsTemplateDialog : public QDialog, public CommandListener {
   QLineEdit* DataBaseEdit() const { return m_database; }
   QLineEdit* CommandEdit() const { return m_command; }
   QLineEdit* ArgumentsEdit() const { return m_arguments; }
-  QLineEdit* EnvironmentEdit() const { return m_environment; }
   QLineEdit* ProjectIdEdit() const { return m_projectId; }
   QCheckBox* FlagBox(int i) const { return m_flags[i]; }  // minimized, comment, revision, check-point
 

@@ -39,10 +39,7 @@ class ToolsMenuDialog : public QDialog, public CommandListener {
   UserToolsDialogModel& Model() { return m_model; }
   ToolListEditor* List() const { return m_list; }
   SECBrowseFileEdit* ProgramEdit() const { return m_program; }
-  SECBrowseDirEdit* FolderEdit() const { return m_folder; }
   QLineEdit* ArgumentsEdit() const { return m_arguments; }
-  QCheckBox* PromptBox() const { return m_prompt; }
-  QCheckBox* MinimizedBox() const { return m_minimized; }
   QCheckBox* IndependentBox() const { return m_independent; }
 
   // Shows the selected tool's fields (cleared without a selection).
