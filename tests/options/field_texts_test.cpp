@@ -71,22 +71,11 @@ class FieldTexts : public test::SheetFixture, public ::testing::WithParamInterfa
     if (node == 1) return m_group;
     return m_file;
   }
-  // The project as a save writes it, read into a new project; the
-  // fixture's records point into the new one.
+  // The project saved and read back; the edited file is found again by
+  // its name.
   void SaveAndReopen() {
-    const std::string projectText = BuildProjectFileText(*m_project);
-    const std::string optionsText = BuildOptionsFileText(*m_project);
-    const std::string_view options(optionsText);
-    // As an open does: the project before it is closed first.
-    m_sheet.reset();
-    m_session.reset();
-    theApp().m_pProject = nullptr;
-    ProjectFileIo io;
-    ASSERT_EQ(ReadProjectText(io, m_projectPath, projectText, &options), 0) << io.message;
-    m_project = io.project;
-    theApp().m_pProject = m_project;
-    m_target = m_project->curTarget;
-    m_group = m_project->firstGroup;
+    SheetFixture::SaveAndReopen();
+    if (HasFatalFailure()) return;
     m_file = nullptr;
     for (FileRec* f = m_group ? m_group->firstFile : nullptr; f; f = f->next)
       if (f->name.view() == "edited.x") m_file = f;
@@ -247,22 +236,6 @@ class StoredFields : public test::SheetFixture {
     if (m_sheet->result() != QDialog::Accepted) return false;
     m_session->Commit();
     return true;
-  }
-  // The project as a save writes it, read into a new project.
-  void SaveAndReopen() {
-    const std::string projectText = BuildProjectFileText(*m_project);
-    const std::string optionsText = BuildOptionsFileText(*m_project);
-    const std::string_view options(optionsText);
-    m_sheet.reset();
-    m_session.reset();
-    theApp().m_pProject = nullptr;
-    ProjectFileIo io;
-    ASSERT_EQ(ReadProjectText(io, m_projectPath, projectText, &options), 0) << io.message;
-    m_project = io.project;
-    theApp().m_pProject = m_project;
-    m_target = m_project->curTarget;
-    m_group = m_project->firstGroup;
-    m_file = m_group->firstFile;
   }
 };
 

@@ -13,6 +13,7 @@
 
 #include "options/core/options_session.h"
 #include "options/pages/options_sheet.h"
+#include "project/files/project_file.h"
 #include "project/environment/environment.h"
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
@@ -38,6 +39,24 @@ class SheetFixture : public ::testing::Test {
     m_session.reset();
     ResetAppState();
     PoolFreeAll();
+  }
+  // The project as a save writes it, read into a new project (the one
+  // before it closed first, as an open does); the fixture's records point
+  // into the new one.
+  void SaveAndReopen() {
+    const std::string projectText = BuildProjectFileText(*m_project);
+    const std::string optionsText = BuildOptionsFileText(*m_project);
+    const std::string_view options(optionsText);
+    m_sheet.reset();
+    m_session.reset();
+    theApp().m_pProject = nullptr;
+    ProjectFileIo io;
+    ASSERT_EQ(ReadProjectText(io, m_projectPath, projectText, &options), 0) << io.message;
+    m_project = io.project;
+    theApp().m_pProject = m_project;
+    m_target = m_project->curTarget;
+    m_group = m_project->firstGroup;
+    m_file = m_group ? m_group->firstFile : nullptr;
   }
   void UseToolset(uint16_t toolset, uint32_t x51 = 0) {
     m_target->toolset = toolset;
