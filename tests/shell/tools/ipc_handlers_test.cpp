@@ -269,6 +269,9 @@ TEST_P(PeerTextsStored, ReadBackWholeOrAreRefused) {
   NumberProjectRecords(*p);
   const std::string projectText = BuildProjectFileText(*p), optionsText = BuildOptionsFileText(*p);
   const std::string_view options = optionsText;
+  // Closed as an open closes it: the fixture's project lives in the pool a
+  // read starts by freeing.
+  theApp().m_pProject = nullptr;
   ProjectFileIo io;
   ASSERT_EQ(ReadProjectText(io, "/p/demo.pm2", projectText, &options), 0) << io.message;
   GroupRec* g = FindGroupByName(io.project->firstGroup, "Source Group 1");
