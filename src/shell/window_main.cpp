@@ -10,7 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
+#include <future>
 
 #include "platform/settings_store.h"
 #include "platform/termination.h"
@@ -50,14 +50,16 @@ class QuitWhenShown : public QObject {
 // Reading the font configuration (a few milliseconds of parsing) is the
 // first thing the frame's first text waits for. It needs no application
 // object, so it starts on its own thread before the window system's
-// connection is made; the font database then finds it read. The library is
-// already loaded with Qt's; looking the call up keeps this program from
-// depending on it where Qt draws text another way.
-std::thread ReadFontConfiguration() {
-  return std::thread([] {
-    using Init = int (*)();
-    if (auto init = reinterpret_cast<Init>(::dlsym(RTLD_DEFAULT, "FcInit"))) init();
-  });
+// connection is made; the font database then finds it read (the frame's
+// start-up waits for it to end rather than begin a read of its own). The
+// library is already loaded with Qt's; looking the call up keeps this
+// program from depending on it where Qt draws text another way.
+std::shared_future<void> ReadFontConfiguration() {
+  return std::async(std::launch::async, [] {
+           using Init = int (*)();
+           if (auto init = reinterpret_cast<Init>(::dlsym(RTLD_DEFAULT, "FcInit"))) init();
+         })
+      .share();
 }
 
 }  // namespace
@@ -74,7 +76,7 @@ int main(int argc, char** argv) {
   // interface's shared objects (as their last user) nor running tools.
   pm2::InstallTerminationHandlers();
 
-  std::thread fontConfiguration = ReadFontConfiguration();
+  const std::shared_future<void> fontConfiguration = ReadFontConfiguration();
   QApplication qt(argc, argv);
   QApplication::setApplicationName("Pelmora2");
   QApplication::setOrganizationName("Vond");
@@ -85,7 +87,7 @@ int main(int argc, char** argv) {
   pm2::ShellApp& app = runtime.App();
   // The picture would only hide what a build shows; PM2_NO_SPLASH leaves it
   // out for scripted starts.
-  pm2::FrameStartup ports(runtime, settings, !batch && std::getenv("PM2_NO_SPLASH") == nullptr);
+  pm2::FrameStartup ports(runtime, settings, !batch && std::getenv("PM2_NO_SPLASH") == nullptr, fontConfiguration);
   int rc = 0;
   QuitWhenShown quitWhenShown;
   if (std::getenv("PM2_QUIT_WHEN_SHOWN") && !batch) qt.installEventFilter(&quitWhenShown);
@@ -100,7 +102,7 @@ int main(int argc, char** argv) {
   } else {
     rc = 1;
   }
-  fontConfiguration.join();
+  fontConfiguration.wait();
   ports.DestroyFrame();
   const bool wasBatch = app.HasState(pm2::kStateBatchBuild);
   app.ExitInstance(ports);

@@ -16,16 +16,21 @@
 
 namespace pm2 {
 
-FrameStartup::FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool splash)
+FrameStartup::FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool splash,
+                           std::shared_future<void> fontConfiguration)
     : m_runtime(runtime), m_store(settings), m_splash(splash) {
   // Work that needs no window is done on a helper thread while the frame
   // is made. Reading the font configuration and the list of fonts takes a
   // few milliseconds that the first measured text would otherwise wait
-  // for (the database locks itself). The event interface's shared objects
-  // are made then too: the interface is still announced, with its handlers
-  // in place, at its own start-up step, whose activation finds them made
-  // (activation locks itself and is done once).
-  m_helper = std::thread([] {
+  // for (the database locks itself). A read of the configuration still
+  // under way is waited for: the font list would otherwise start a second
+  // one from the beginning (the library keeps whichever ends first). The
+  // event interface's shared objects are made then too: the interface is
+  // still announced, with its handlers in place, at its own start-up step,
+  // whose activation finds them made (activation locks itself and is done
+  // once).
+  m_helper = std::thread([fontConfiguration = std::move(fontConfiguration)] {
+    if (fontConfiguration.valid()) fontConfiguration.wait();
     (void)QFontDatabase::families();
     (void)GetEventDispatcher().Activate();
   });

@@ -3,6 +3,7 @@
 // The application object calls them in its fixed order.
 #pragma once
 
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
@@ -21,7 +22,11 @@ class ShellRuntime;
 class FrameStartup : public StartupPorts {
  public:
   // splash: show the start-up picture (tests and batch starts leave it out).
-  FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool splash = true);
+  // fontConfiguration: the font configuration being read on a thread of its
+  // own since before the application object was made (valid when one was
+  // started); the font list waits for it rather than read it a second time.
+  FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool splash = true,
+               std::shared_future<void> fontConfiguration = {});
   ~FrameStartup() override;
 
   void SetUpProfile() override;
