@@ -316,19 +316,20 @@ e2e_take_focus() {
 e2e_focus() {
   e2e_wait "the window '$1' to take the keyboard" "${2:-$e2e_wait_bound}" e2e_take_focus "$1"
 }
-# A menu of the program is open (a popup, a window without a title that
-# takes the keyboard while it is open): [seconds].
+# A menu of the program is open: a window of its own that the window
+# manager does not handle (override-redirect), which takes the keyboard
+# while it is open (xwininfo tells).
 e2e_popup_open() {
   local w
   for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-    [ -z "$(xdotool getwindowname "$w" 2>/dev/null)" ] && return 0
+    xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
   done
   return 1
 }
-e2e_wait_popup() {
+e2e_wait_popup() {  # [seconds]
   e2e_wait "a menu to open" "${1:-$e2e_wait_bound}" e2e_popup_open
 }
-e2e_wait_no_popup() {
+e2e_wait_no_popup() {  # [seconds]
   e2e_wait "the menu to close" "${1:-$e2e_wait_bound}" eval '! e2e_popup_open'
 }
 

@@ -22,7 +22,7 @@ start() { start_program "$2" "$1"; }  # project, log
 build_and_wait() {  # plg file, output text
   focus_main
   xdotool key F7
-  poll 600 in_file "$1" "Error(s)" || true
+  e2e_poll 120 in_file "$1" "Error(s)" || true
   grep -q "$2 - 0 Error(s)" "$1" || fail "the build of $2 failed: $(cat "$1" 2>/dev/null)"
 }
 quit() { quit_program; }
@@ -33,6 +33,7 @@ project="$work/blinky/Blinky.pm2"
 start "$project" "$work/run1.txt"
 xdotool key alt+F7
 sheet=$(find_window "Options for Target 'LPC2138'") || fail "the options sheet did not open"
+e2e_wait_focus "$sheet"
 shot gnu-01-target
 type_into alt+x "14.7456"
 shot gnu-02-target-clock
@@ -53,6 +54,7 @@ next_page
 type_into alt+m "-Wl,--defsym=E2E_LD=1"
 shot gnu-07-linker
 ok_and_wait
+e2e_wait_file_contains "$project" "OutName (ArmE2E)" 10
 for text in "OutName (ArmE2E)" "E2E_ARM" "E2E_ASM" "E2E_LD"; do
   grep -q -- "$text" "$project" || fail "the project file lacks $text"
 done
@@ -67,9 +69,9 @@ ls "$work/blinky/Obj/"*.lst > /dev/null 2>&1 || fail "no assembler listings"
 focus_main
 xdotool key alt+F7
 sheet=$(find_window "Options for Target 'LPC2138'") || fail "the options sheet did not open again"
+e2e_wait_focus "$sheet"
 shot gnu-09-reopened
-click_button 0
-sleep 0.5
+cancel_and_wait
 quit
 # The clock lives in the options file, written when the project closes.
 grep -q "ARMCLK=14745600" "$work/blinky/Blinky.Opt" || fail "the options file lacks the clock"
@@ -104,6 +106,7 @@ project="$work/ads/Ads.pm2"
 start "$project" "$work/run2.txt"
 xdotool key alt+F7
 sheet=$(find_window "Options for Target 'AdsBoard'") || fail "the ARM-ADS options sheet did not open"
+e2e_wait_focus "$sheet"
 shot ads-01-target
 type_into alt+x "20"
 next_page
@@ -123,6 +126,7 @@ type_into alt+r "0x8000"
 type_into alt+m "-remove"
 shot ads-06-linker
 ok_and_wait
+e2e_wait_file_contains "$project" "OutName (AdsE2E)" 10
 for text in "OutName (AdsE2E)" "ADS_DEF" "ADS_SYM" "0x8000" "-remove"; do
   grep -q -- "$text" "$project" || fail "the project file lacks $text"
 done

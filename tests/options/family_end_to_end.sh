@@ -28,6 +28,7 @@ run_family() {
   start_program "$work/run-$name.txt" "$project"
   xdotool key alt+F7
   sheet=$(find_window "Options for Target '$name'") || fail "$name: the options sheet did not open"
+  e2e_wait_focus "$sheet"
   # The target page: the clock.
   type_into alt+x "24"
   shot "$name-1-target"
@@ -46,13 +47,14 @@ run_family() {
   type_into alt+m "E2EMISC"
   shot "$name-5-misc"
   ok_and_wait "$name: "
+  e2e_wait_file_contains "$project" "E2EMISC" 10
   grep -q "E2EDEF" "$project" || fail "$name: the project file lacks the define"
   grep -q "E2ESET" "$project" || fail "$name: the project file lacks the set list"
   grep -q "E2EMISC" "$project" || fail "$name: the project file lacks the linker's misc controls"
-  grep -q "24000000" "$work/$name/$name.Opt" || fail "$name: the options file lacks the clock"
+  e2e_wait_file_contains "$work/$name/$name.Opt" "24000000" 10
   focus_main
   xdotool key F7
-  poll 300 in_file "$work/$name/Obj/$name.plg" "Error(s)" || true
+  e2e_poll 60 in_file "$work/$name/Obj/$name.plg" "Error(s)" || true
   grep -q '0 Error(s)' "$work/$name/Obj/$name.plg" || fail "$name: the build failed"
   shot "$name-6-built"
   grep -q "^$compiler .*DEFINE *(E2EDEF)" "$work/args.txt" || fail "$name: the compiler's line lacks the define"

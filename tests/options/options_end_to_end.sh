@@ -11,7 +11,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/options_e2e.sh"
-e2e_need Xvfb xdotool arm-none-eabi-gcc
+e2e_need Xvfb xdotool xwininfo arm-none-eabi-gcc
 e2e_in_xvfb "$@"
 e2e_start_work pm2opts options_ide
 e2e_copy_blinky
@@ -21,6 +21,7 @@ start_program "$work/run1.txt" "$project"
 # 1: Project > Options for Target (Alt+F7) opens the sheet on the target page.
 xdotool key alt+F7
 sheet=$(find_window "Options for Target 'LPC2138'") || fail "the options sheet did not open"
+e2e_wait_focus "$sheet"
 shot 01-sheet-opened
 # 2: the output name on the Output page.
 xdotool key ctrl+Tab
@@ -31,29 +32,34 @@ xdotool key ctrl+Tab ctrl+Tab
 type_into alt+d "E2E_OPT"
 shot 03-define-in-preview
 # 4: Enter closes nothing; a bad Define list is refused on OK and the
-# sheet stays open on the field.
+# sheet stays open on the field. The refusal's message box (titled as the
+# sheet) comes only from a sheet still open after the Enter.
+sheet_windows() { xdotool search --onlyvisible --name "Options for Target 'LPC2138'" 2>/dev/null | wc -l; }
+box_up() { [ "$(sheet_windows)" -ge 2 ]; }
+box_gone() { [ "$(sheet_windows)" = 1 ]; }
 xdotool key Return
-sleep 0.3
-sheet_open || fail "Enter closed the sheet"
 type_into alt+d "A;B"
 click_button -1
-sleep 0.5
+e2e_wait "the message box refusing the Define list 'A;B' (or Enter closed the sheet)" 30 box_up
+box=$(xdotool search --onlyvisible --name "Options for Target 'LPC2138'" | grep -v -x "$sheet" | head -1)
+e2e_wait_focus "$box"
 shot 04-define-refused
 xdotool key Return   # the message box's OK
-sleep 0.3
+e2e_wait "the message box to close" 30 box_gone
 sheet_open || fail "the refused sheet closed"
+e2e_focus "$sheet"
 type_into alt+d "E2E_OPT"
 # 5: OK saves the project through a new file renamed over the old one.
 inode=$(stat -c %i "$project")
 ok_and_wait
-grep -q "OutName (E2EOut)" "$project" || fail "the project file lacks the new output name"
+e2e_wait_file_contains "$project" "OutName (E2EOut)" 10
 grep -q "E2E_OPT" "$project" || fail "the project file lacks the new define"
 [ "$(stat -c %i "$project")" != "$inode" ] || fail "the project file was written in place"
 shot 05-saved
 # 6: F7 builds with the new options.
 focus_main
 xdotool key F7
-poll 600 in_file "$work/blinky/Obj/E2EOut.plg" "0 Error(s), 0 Warning(s)" || true
+e2e_poll 120 in_file "$work/blinky/Obj/E2EOut.plg" "0 Error(s), 0 Warning(s)" || true
 grep -q '"./Obj/E2EOut.elf" - 0 Error(s), 0 Warning(s)' "$work/blinky/Obj/E2EOut.plg" ||
   fail "the build did not create the renamed output"
 [ -f "$work/blinky/Obj/E2EOut.elf" ] || fail "no E2EOut.elf"
@@ -63,10 +69,10 @@ cp "$project" "$work/before.pm2"
 focus_main
 xdotool key alt+F7
 sheet=$(find_window "Options for Target 'LPC2138'") || fail "the options sheet did not open again"
+e2e_wait_focus "$sheet"
 xdotool key ctrl+Tab
 type_into alt+n "Cancelled"
-click_button 0
-sleep 1
+cancel_and_wait
 cmp -s "$project" "$work/before.pm2" || fail "Cancel changed the project file"
 shot 07-cancelled
 # 8: the project window's menu opens the sheet on a file: its properties
@@ -74,14 +80,13 @@ shot 07-cancelled
 focus_main
 eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool mousemove "$((X + 110))" "$((Y + 165))" click 1   # LED.c in the project tree
-sleep 0.3
 xdotool click 3
-sleep 0.5
+e2e_wait_popup
 xdotool key Down Return   # the first enabled item: a file has no device
 sheet=$(find_window "Options for File 'LED.c'") || fail "the context menu did not open the file's sheet"
+e2e_wait_focus "$sheet"
 shot 08-file-sheet
-click_button 0
-sleep 0.5
+cancel_and_wait
 quit_program
 grep -q "Cancelled" "$project" && fail "Cancel reached the project on closing"
 echo "pictures in $gallery"

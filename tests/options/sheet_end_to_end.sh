@@ -21,6 +21,7 @@ type_delay=5
 start_program "$work/run1.txt" "$work/blinky/Blinky.pm2"
 xdotool key alt+F7
 sheet=$(find_window "Options for Target 'LPC2138'") || fail "the options sheet did not open"
+e2e_wait_focus "$sheet"
 # The compiler page: more defines and options than the preview shows.
 next_page; next_page; next_page
 incs=""
@@ -35,8 +36,7 @@ shot 02-preview-scrolled-to-its-end
 # The Debug page of the example.
 next_page; next_page; next_page
 shot 03-debug-page-on-the-example
-click_button 0
-poll 50 sheet_closed || fail "Cancel did not close the sheet"
+cancel_and_wait
 quit_program
 stop_program
 
@@ -44,9 +44,9 @@ stop_program
 start_program "$work/run2.txt" "$work/P166/P166.Pm2"
 xdotool key alt+F7
 sheet=$(find_window "Options for Target 'P166'") || fail "the 166 sheet did not open"
+e2e_wait_focus "$sheet"
 shot 04-166-sheet-tabs
-click_button 0
-poll 50 sheet_closed || fail "Cancel did not close the 166 sheet"
+cancel_and_wait "the 166 sheet: "
 quit_program
 stop_program
 echo "pictures in $gallery"

@@ -9,7 +9,7 @@
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need Xvfb xdotool
+e2e_need Xvfb xdotool xwininfo
 e2e_in_xvfb "$@"
 e2e_start_work pm2break breakpoint
 e2e_copy_blinky
@@ -19,9 +19,11 @@ code=$(sed -n 14p "$source_file")
 open_source() {
   xdotool key ctrl+o
   enter_in_dialog "Open File" "$source_file"
-  find_window "Blinky.c" > /dev/null || fail "Blinky.c did not open"
-  sleep 1
+  e2e_wait_window "Blinky.c" > /dev/null
+  focus_main
 }
+# Line 16 of the saved file is the breakpoint's code.
+saved_at_16() { [ "$(sed -n 16p "$source_file")" = "$code" ]; }
 # The editor window fills the area under the toolbars: its first text row
 # is centred 82 pixels below the main window's top, a row 17 pixels high,
 # the margin 200 pixels from the left edge.
@@ -34,7 +36,7 @@ open_source
 xdotool key ctrl+Home
 xdotool key --repeat 13 --delay 20 Down
 xdotool key alt+d
-sleep 0.4
+e2e_wait_popup
 xdotool key i
 shot 01-breakpoint-line-14
 # 2: two lines typed at the start of line 10; the mark moves with its code.
@@ -44,8 +46,7 @@ xdotool key Home Return Return
 shot 02-two-lines-above
 # 3: saved; the program ends (the project keeps its breakpoints).
 xdotool key ctrl+s
-sleep 1
-[ "$(sed -n 16p "$source_file")" = "$code" ] || fail "line 16 of the saved file is not the breakpoint's code"
+e2e_wait "the saved file with the breakpoint's code on line 16" 30 saved_at_16
 quit_program
 kill -0 "$pid" 2>/dev/null && fail "the program did not end"
 grep -q "OPTBB 0,0,16,1,.*(Blinky.c)" "$work/blinky/Blinky.Opt" || fail "the options file does not keep the breakpoint on line 16"

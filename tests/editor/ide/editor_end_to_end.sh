@@ -16,22 +16,33 @@ printf 'void main(void)\r\n{\r\n  LED_Init();\r\n  led_init();\r\n}\r\n' > "$wor
 awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "\tsum = sum + q * %d;\r\n", i % 1000 }' > "$work/big.c"
 cp "$work/big.c" "$work/big.orig"
 
-wait_name() { find_window "$1" "${2:-100}" > /dev/null || fail "no window named '$1'"; }
+wait_name() { e2e_wait_window "$1" "${2:-30}" > /dev/null; }
 start() { start_program "$work/run$1.txt"; }
 open_file() {
   xdotool key ctrl+o
   enter_in_dialog "Open File" "$1"
 }
 # The saved file passes a check (a command given as words).
-wait_file() { poll 300 "$@"; }
+wait_file() { e2e_wait "the saved $work/main.c to pass: $*" 30 "$@"; }
 # Replace All and Undo over the big text take a while, much longer in an
 # unoptimised build; the program takes no keys meanwhile.
-wait_big_file() { poll 1500 "$@"; }
+wait_big_file() { e2e_wait "the saved big.c to pass: $*" 150 "$@"; }
+# Ctrl+H opens the Replace dialog; the keys typed next must reach it, not
+# the text under it, so they wait until it has the keyboard.
+open_replace() {
+  local dialog
+  xdotool key ctrl+h
+  dialog=$(e2e_wait_window '^Replace$')
+  e2e_wait_focus "$dialog"
+}
 # Escape closes the find dialog once the program has done what came before
-# (a Replace All): the keys after it go to the text, not to the dialog.
+# (a Replace All): the keys after it go to the text, not to the dialog,
+# which gets the keyboard back.
 close_dialog() {
   xdotool key Escape
-  poll "${1:-100}" hidden '^Replace$' || fail "the Replace dialog did not close"
+  e2e_wait_gone '^Replace$' "${1:-30}"
+  xdotool mousemove 500 300 click 1
+  e2e_focus "$main"
 }
 lines_replaced() { [ "$(grep -c ' r \* ' "$work/big.c")" = 1000000 ]; }
 stop() { stop_program; }
@@ -43,16 +54,14 @@ open_file "$work/main.c"
 wait_name "main.c"
 shot 01-opened
 xdotool mousemove 500 300 click 1
-xdotool key ctrl+h
-sleep 1
+open_replace
 xdotool key ctrl+a; xdotool type --delay 5 '([a-z]+)_init'
 xdotool key Tab; xdotool key ctrl+a; xdotool type --delay 5 '\1_Start'
 xdotool key alt+e
 shot 02-replace-dialog
 xdotool key alt+a
-shot 03-replaced-all 1
+shot 03-replaced-all
 close_dialog
-xdotool mousemove 500 300 click 1
 xdotool key ctrl+s
 wait_file grep -q "LED_Start();" "$work/main.c" || fail "LED_Init was not replaced as LED_Start"
 grep -q "led_Start();" "$work/main.c" || fail "led_init was not replaced as led_Start"
@@ -61,18 +70,17 @@ stop
 # 2: a 1,000,000-line file opens; Replace All, then one Undo.
 start 2
 open_file "$work/big.c"
-wait_name "big.c" 300
+wait_name "big.c" 60
 shot 04-big-opened
 xdotool mousemove 500 300 click 1
 xdotool key ctrl+End
 shot 05-big-end
-xdotool key ctrl+Home ctrl+h
-sleep 1
+xdotool key ctrl+Home
+open_replace
 xdotool key ctrl+a; xdotool type --delay 5 'q'
 xdotool key Tab; xdotool key ctrl+a; xdotool type --delay 5 'r'
 xdotool key alt+a
-close_dialog 1500
-xdotool mousemove 500 300 click 1
+close_dialog 150
 xdotool key ctrl+s
 wait_big_file lines_replaced || fail "not every line was replaced"
 shot 06-big-replaced

@@ -10,15 +10,17 @@
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need Xvfb xdotool arm-none-eabi-size
+e2e_need Xvfb xdotool xwininfo arm-none-eabi-size
 [ -x "$build/test-root/GNU/Arm-Tools/Bin/arm-uclibc-gcc" ] || { echo "arm-none-eabi-gcc is not installed"; exit 77; }
 e2e_in_xvfb "$@"
 e2e_start_work pm2wizard wizard
-shot_delay=0.6
 e2e_copy_blinky
 startup="$work/blinky/Startup.s"
 
-wait_log() { poll 600 in_file "$work/blinky/Obj/Blinky.plg" "$1" || fail "the build log never showed '$1'"; }
+plg="$work/blinky/Obj/Blinky.plg"
+wait_log() { e2e_wait_file_contains "$plg" "$1" 120; }
+# The build log written again since the time given (stat's %y), and done.
+rewritten_since() { [ "$(stat -c %y "$plg" 2>/dev/null)" != "$1" ] && in_file "$plg" "Error(s)"; }
 # Clicks at a point given relative to the main window's top left corner.
 click_at() { xdotool mousemove "$((X + $1))" "$((Y + $2))" click --repeat "${3:-1}" --delay 80 1; }
 
@@ -29,36 +31,34 @@ wait_log "0 Error(s), 0 Warning(s)"
 before=$(arm-none-eabi-size "$work/blinky/Obj/Startup.o" | awk 'NR==2 {print $1}')
 # 1: a double click on Startup.s in the project window opens the wizard.
 click_at 116 106 2
-sleep 1
+e2e_wait_window "Startup.s" > /dev/null
 shot 01-wizard
-xdotool search --onlyvisible --name "Startup.s" > /dev/null || fail "Startup.s did not open"
-# 1b: the IRQ stack size takes only a number, held to its MIN of 0x20.
-edit_stack() {
-  click_at 398 127
-  sleep 0.5
+# 1b: the IRQ stack size takes only a number, held to its MIN of 0x20. A
+# press on the value starts its in-place editor at once; the second edit
+# presses a few pixels away, so that the two presses make no double click.
+edit_stack() {  # x, text
+  click_at "$1" 127
   xdotool key ctrl+a
-  xdotool type --delay 40 "$1"
+  xdotool type --delay 40 "$2"
   xdotool key Return
-  sleep 0.5
 }
-edit_stack zz
+edit_stack 398 zz
 shot 01b-stack-not-a-number
-edit_stack 10
+edit_stack 406 10
 shot 01c-stack-held-to-min
 # 2: the PLL's check box enables the clock settings; Ctrl+S saves.
 click_at 384 139
 shot 02-pll-checked
 xdotool key ctrl+s
-sleep 1
-grep -q "^        .equ    PLL_SETUP, 1" "$startup" || fail "the saved file does not set up the PLL"
+e2e_wait_file_contains "$startup" "^        .equ    PLL_SETUP, 1"
 grep -q "TYPE = BOOL  DEFAULT = 1" "$startup" || fail "the block does not keep the checked value"
 grep -q "^        .equ    IRQ_Stack_Size, 0x20$" "$startup" || fail "the stack size was not held to its MIN of 0x20"
 grep -q "DEFAULT = 0x20  MIN = 0x20" "$startup" || fail "the block does not keep the stack size"
 # 3: the next build assembles the PLL code.
-sleep 1
+built=$(stat -c %y "$plg")
 xdotool key F7
-sleep 1
-wait_log "0 Error(s), 0 Warning(s)"
+e2e_wait "the second build's log" 120 rewritten_since "$built"
+grep -q "0 Error(s), 0 Warning(s)" "$plg" || fail "the second build failed: $(cat "$plg")"
 after=$(arm-none-eabi-size "$work/blinky/Obj/Startup.o" | awk 'NR==2 {print $1}')
 [ "$after" -gt "$before" ] || fail "the startup code did not grow with the PLL ($before -> $after bytes)"
 shot 03-built
@@ -67,17 +67,15 @@ click_at 232 426
 shot 04-text
 # 5: View > Options opens the editor configuration sheet.
 xdotool key alt+v
-sleep 0.5
+e2e_wait_popup
 xdotool key t
-sleep 1
-xdotool search --onlyvisible --name "^Options$" > /dev/null || fail "View > Options opened no sheet"
+sheet=$(e2e_wait_window "^Options$")
+e2e_wait_focus "$sheet"
 shot 05-options
 # 6: on its colours page the disassembly window's background becomes cyan
 # (the entry above white); OK keeps it, and the program stores it at exit.
-sheet=$(xdotool search --onlyvisible --name "^Options$" | head -1)
 eval "$(xdotool getwindowgeometry --shell "$sheet")"
 xdotool key ctrl+Tab
-sleep 0.3
 xdotool mousemove "$((X + 80))" "$((Y + 75))" click 1  # the window list
 xdotool type --delay 40 "Disassembly"
 xdotool key Tab
@@ -85,7 +83,7 @@ xdotool type --delay 40 "Background"
 xdotool key Tab Up
 shot 06-options-disassembly-colours
 xdotool key Return
-sleep 0.5
+e2e_wait_gone "^Options$"
 quit_program
 kill -0 "$pid" 2>/dev/null && fail "the program did not end"
 # The disassembly background is byte 644 of the stored record, two hex digits a byte.
