@@ -26,6 +26,7 @@
 #   e2e_wait_file FILE [SECONDS]            the file is there
 #   e2e_wait_file_contains FILE TEXT [SECONDS]  a line matches (grep)
 #   e2e_wait_exit PID [SECONDS]             the process has ended
+#   e2e_wait_clock_past FILE                a file written next is newer
 # A wait's bound never passes the test's own time (PM2_E2E_TIMEOUT, the
 # ctest TIMEOUT, less what the clean-up needs): a hang is told by the wait.
 
@@ -269,6 +270,13 @@ e2e_wait_file() {  # file [seconds]
 }
 e2e_wait_file_contains() {  # file, pattern [seconds]
   e2e_wait "'$2' in $1" "${3:-$e2e_wait_bound}" in_file "$1" "$2"
+}
+
+# File times count in whole seconds: a file changed for a build to see
+# must fall in a later second than the build's output it is compared with.
+e2e_past_second_of() { [ "$EPOCHSECONDS" -gt "$(($(stat -c %Y "$1") + 1))" ]; }
+e2e_wait_clock_past() {  # file
+  e2e_wait "the clock to pass the time of $1" 10 e2e_past_second_of "$1"
 }
 
 # The id of the first visible window whose title matches, if any.

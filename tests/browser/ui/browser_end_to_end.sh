@@ -11,10 +11,9 @@
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need Xvfb xdotool
+e2e_need Xvfb xdotool xwininfo
 e2e_in_xvfb "$@"
 e2e_start_work pm2browser browser_ide
-shot_delay=0.6
 mkdir -p "$work/board"
 
 cat > "$work/board/Main.c" << 'C'
@@ -47,7 +46,22 @@ printf '%s\r\n' '### Pelmora2 Project, (C) Vond Software' '### Do not modify !' 
   "Options 1,0,0  // Target 'Board'" ' OutDir (./Obj/)' ' OutName (Blinky)' ' Browse=1' 'EndOpt' '' \
   > "$work/board/Board.pm2"
 
-wait_log() { poll 600 in_file "$work/board/Obj/Blinky.plg" "$1" || fail "the build log never showed '$1'"; }
+wait_log() { e2e_wait_file_contains "$work/board/Obj/Blinky.plg" "$1" 120; }
+# View > Source Browser (it opens the browser, or closes it when open).
+browser_command() {
+  xdotool key alt+v
+  e2e_wait_popup
+  xdotool key s
+  e2e_wait_no_popup
+}
+# The editor's context menu from the keyboard, then an item counted from
+# its end: Ups.
+context_item() {
+  xdotool key Menu
+  e2e_wait_popup
+  xdotool key "$@" Return
+  e2e_wait_no_popup
+}
 
 start_program "$work/run1.txt" "$work/board/Board.pm2"
 xdotool key F7
@@ -55,29 +69,19 @@ wait_log "0 Error(s), 0 Warning(s)"
 [ "$(head -c 1 "$work/board/Obj/Blinky" | od -An -tx1 | tr -d ' ')" = 02 ] || fail "the linker wrote no browse module"
 shot 01-built
 # View > Source Browser: the list has the focus.
-xdotool key alt+v
-sleep 0.3
-xdotool key s
+browser_command
 shot 02-browser
 # Alt+O moves to the File Outline box and leaves the menu bar alone: the
 # next keys choose Util.c there, whose outline is what it defines.
 xdotool key alt+o
-sleep 0.3
 xdotool key Down Down
 shot 02b-outline-util
 xdotool key alt+o
-sleep 0.3
 xdotool key Up Up
 shot 02c-all-files
 # Closed and opened again, the list has the focus.
-xdotool key alt+v
-sleep 0.3
-xdotool key s
-sleep 0.5
-xdotool key alt+v
-sleep 0.3
-xdotool key s
-sleep 0.5
+browser_command
+browser_command
 # The third symbol (counter) selected: the results show its places.
 xdotool key Down Down
 shot 03-selected
@@ -89,19 +93,15 @@ shot 04-definition
 # The editor's context menu from the keyboard: its last four items are Go
 # To Definition, Go To Reference, Next and Previous Reference.
 xdotool key Menu
-sleep 0.4
+e2e_wait_popup
 shot 05-context-menu
 xdotool key Up Up Up Return
+e2e_wait_no_popup
 shot 06-reference  # line 12
-
-xdotool key Menu
-sleep 0.4
-xdotool key Up Up Return
+context_item Up Up
 shot 07-next-reference  # line 15
 # The command again closes the browser.
-xdotool key alt+v
-sleep 0.3
-xdotool key s
+browser_command
 shot 08-browser-closed
 kill "$pid"
 wait "$pid" 2>/dev/null || true

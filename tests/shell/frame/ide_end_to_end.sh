@@ -8,19 +8,21 @@
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need Xvfb xdotool
+e2e_need Xvfb xdotool xwininfo
 e2e_need_arm_gcc
 e2e_in_xvfb "$@"
 e2e_start_work pm2ide ide
 e2e_copy_blinky
 
 # The build log is the program's own record of what the output window shows.
-wait_log() {
-  for _ in $(seq 1 600); do
-    grep -q "$1" "$work/blinky/Obj/Blinky.plg" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "the build log never showed '$1'"
+wait_log() { e2e_wait_file_contains "$work/blinky/Obj/Blinky.plg" "$1" 120; }
+menu() {  # the keys that open a menu
+  xdotool key "$1"
+  e2e_wait_popup
+}
+menu_closed() {  # the keys that close it
+  xdotool key "$@"
+  e2e_wait_no_popup
 }
 
 # 1: start on the project; the window shows the project tree.
@@ -36,7 +38,7 @@ wait_log "0 Error(s), 0 Warning(s)"
 shot 02-built
 # 3: a broken line, a second build, and a double click on the error line.
 # File times count in seconds: the change must come a second after the build.
-sleep 2
+e2e_wait_clock_past "$work/blinky/Obj/Blinky.plg"
 printf '\nint broken_value = ;\n' >> "$work/blinky/LED.c"
 xdotool key F7
 wait_log "Target not created"
@@ -52,8 +54,7 @@ line=$(grep -n "LED.c(" "$work/blinky/Obj/Blinky.plg" | head -1 | cut -d: -f1 ||
 opened=0
 for y in $(seq $((Y + HEIGHT - 140)) 14 $((Y + HEIGHT - 70))); do
   xdotool mousemove "$((X + 300))" "$y" click --repeat 2 --delay 80 1
-  sleep 0.6
-  if xdotool search --onlyvisible --name "LED.c" > /dev/null 2>&1; then opened=1; break; fi
+  if e2e_poll 3 visible "LED.c"; then opened=1; break; fi
 done
 [ "$opened" = 1 ] || fail "a double click on the error line did not open LED.c"
 shot 04-jumped
@@ -70,42 +71,40 @@ xdotool search --onlyvisible --name "LED.c" > /dev/null || fail "the second star
 # The status line tells what the toolbar button under the mouse does.
 eval "$(xdotool getwindowgeometry --shell "$win")"
 xdotool mousemove "$((X + 14))" "$((Y + 40))"
-sleep 0.3
 xdotool mousemove "$((X + 16))" "$((Y + 42))"
 shot 05b-status-prompt
 # Ctrl+N: a new text in a window of its own.
 xdotool mousemove 640 500
 xdotool key ctrl+n
-sleep 0.5
-xdotool search --onlyvisible --name "Text1" > /dev/null || fail "Ctrl+N opened no new text"
+wait_title "Text1" "Ctrl+N opened no new text"
 shot 05c-new-text
 # Window > Save Workspace As...: the workspace dialog.
-xdotool key alt+w
-sleep 0.3
+menu alt+w
 xdotool key w
-sleep 0.5
+dialog=$(e2e_wait_window "^Save Workspace$")
+e2e_wait_focus "$dialog"
 shot 05d-workspace-dialog
 xdotool key Escape
-sleep 0.3
+e2e_wait_gone "^Save Workspace$"
 # View > Options: the editor options with their shortcuts page.
-xdotool key alt+v
-sleep 0.3
+focus_main
+menu alt+v
 xdotool key t
-sleep 0.5
+dialog=$(e2e_wait_window "^Options$")
+e2e_wait_focus "$dialog"
 shot 05e-options
 xdotool key Escape
-sleep 0.3
+e2e_wait_gone "^Options$"
 # 5: the Project menu dropped from the menu bar with Alt+P, drawn with its
 # button images; then the File menu with Alt, then Down.
-xdotool key alt+p
+focus_main
+menu alt+p
 shot 06-project-menu
-xdotool key Escape
-xdotool key Escape
+menu_closed Escape Escape
 xdotool key alt
-xdotool key Down
+menu Down
 shot 07-file-menu
-xdotool key Escape
-xdotool key Escape
+menu_closed Escape Escape
 stop_program
 # 6: -b with a display builds in the window, prints the lines and closes
 # with the command-line build's exit status: 1 while LED.c is broken, then 0.
@@ -113,8 +112,8 @@ status=0
 timeout 120 "$prog" -b "$work/blinky/Blinky.pm2" > "$work/batch1.txt" 2>&1 || status=$?
 [ "$status" = 1 ] || fail "a failed windowed build ended with status $status"
 grep -q "LED.c(22): error" "$work/batch1.txt" || fail "the windowed build printed no error line"
+e2e_wait_clock_past "$work/blinky/Obj/Blinky.plg"
 sed -i '/broken_value/d' "$work/blinky/LED.c"
-sleep 1
 status=0
 timeout 120 "$prog" -b -o "$work/copy.txt" "$work/blinky/Blinky.pm2" > "$work/batch2.txt" 2>&1 || status=$?
 [ "$status" = 0 ] || fail "a good windowed build ended with status $status"
