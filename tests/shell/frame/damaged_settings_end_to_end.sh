@@ -18,6 +18,23 @@ fail() { "$grab" "$gallery/failed-$case.png" || true; echo "FAIL ($case): $*"; c
 # a project, and the message box over it).
 windows() { xdotool search --onlyvisible --name '^Pelmora2' 2>/dev/null | wc -l || true; }
 
+# The message box over the frame: the narrowest of the two windows.
+message_box() {
+  local box="" narrowest=100000 w
+  for w in $(xdotool search --onlyvisible --name '^Pelmora2' 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    if [ "$WIDTH" -lt "$narrowest" ]; then narrowest=$WIDTH; box=$w; fi
+  done
+  echo "$box"
+}
+two_windows() { [ "$(windows)" -ge 2 ]; }
+one_window() { [ "$(windows)" -le 1 ]; }
+# Ended, failing at once if a message comes up again on the way.
+ended_without_message() {
+  [ "$(windows)" -ge 2 ] && fail "the message was shown more than once"
+  ! e2e_alive "$pid"
+}
+
 run_case() {
   case=$1; expect=$2
   export XDG_CONFIG_HOME="$work/$case"
@@ -25,34 +42,25 @@ run_case() {
   local started=$(date +%s%N)
   "$prog" > "$work/run-$case.txt" 2>&1 &
   pid=$!
-  for _ in $(seq 1 300); do [ "$(windows)" -ge 2 ] && break; sleep 0.1; done
-  [ "$(windows)" -ge 2 ] || fail "no window with a message over it"
+  e2e_wait "a window with a message over it" 30 two_windows
   echo "$case: window and message after $(( ($(date +%s%N) - started) / 1000000 )) ms"
-  sleep 0.5
-  "$grab" "$gallery/$case.png" || fail "no screenshot"
-  # The message is the narrowest of the two; it gets the keyboard by hand
-  # (no window manager), until it goes.
-  for _ in $(seq 1 50); do
-    [ "$(windows)" -le 1 ] && break
-    local box="" narrowest=100000 w
-    for w in $(xdotool search --onlyvisible --name '^Pelmora2' 2>/dev/null); do
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      if [ "$WIDTH" -lt "$narrowest" ]; then narrowest=$WIDTH; box=$w; fi
-    done
-    [ -n "$box" ] && xdotool windowfocus --sync "$box" 2>/dev/null || true
-    xdotool key Return
-    sleep 0.2
-  done
-  sleep 1
-  [ "$(windows)" -le 1 ] || fail "the message was shown more than once"
+  # The message gets the keyboard by hand (no window manager); Return
+  # closes it.
+  local box
+  box=$(message_box)
+  e2e_focus "$box"
+  shot "$case"
+  xdotool key Return
+  e2e_wait "the message to close" 30 one_window
   # Without a window manager the keyboard goes back to the frame by hand.
+  # Alt+F4 ends the program; a message shown again on the way (a modal box
+  # would hold the frame's close) fails the case.
   local frame
   frame=$(xdotool search --onlyvisible --name '^Pelmora2' | head -1)
-  xdotool windowfocus --sync "$frame" 2>/dev/null || true
+  e2e_focus "$frame"
   xdotool mousemove 640 500
   xdotool key alt+F4
-  for _ in $(seq 1 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "the program did not close"
+  e2e_poll 30 ended_without_message || fail "the program did not close"
   local status=0
   wait "$pid" || status=$?
   [ "$status" = 0 ] || fail "the program ended with status $status"

@@ -15,7 +15,9 @@ e2e_copy_blinky
 openbox > "$work/wm.txt" 2>&1 &
 wm=$!
 trap 'kill "$wm" 2>/dev/null || true; e2e_cleanup' EXIT
-sleep 1
+# The window manager is up once it names itself on the root window.
+wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+e2e_wait "openbox to take the screen" 30 wm_up
 
 # The window manager's stacking order, bottom first: the output window's
 # id must come after the main window's.
@@ -30,10 +32,13 @@ above_main() {
   done
   return 1
 }
+# A click on the main window: the window manager makes it the active
+# window, and stacks the windows, as it takes the click.
+main_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$main" ]; }
 click_main() {
   eval "$(xdotool getwindowgeometry --shell "$main")"
   xdotool mousemove "$((X + WIDTH / 2))" "$((Y + HEIGHT / 3))" click 1
-  sleep 1
+  e2e_wait "the clicked main window to be the active one" 30 main_active
 }
 
 start_program "$work/run1.txt" "$work/blinky/Blinky.pm2"

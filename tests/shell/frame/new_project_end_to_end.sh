@@ -10,7 +10,7 @@
 set -euo pipefail
 build=$(cd "$1" && pwd); src=$2; grab=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e_common.sh"
-e2e_need Xvfb xdotool gdb-multiarch qemu-system-arm arm-none-eabi-nm
+e2e_need Xvfb xdotool xwininfo gdb-multiarch qemu-system-arm arm-none-eabi-nm
 e2e_need_arm_gcc
 e2e_in_xvfb "$@"
 e2e_start_work pm2newproject new_project
@@ -25,12 +25,18 @@ mkdir -p "$folder"
 
 # gdb and qemu of this test's program file, by their command lines.
 children() { pgrep -f "$elf" || true; }
+children_are() { [ "$(children | wc -l)" = "$1" ]; }
 wait_children() {  # count
-  for _ in $(seq 1 100); do
-    [ "$(children | wc -l)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "expected $1 gdb/qemu processes, found: $(children | tr '\n' ' ')"
+  e2e_poll 30 children_are "$1" || fail "expected $1 gdb/qemu processes, found: $(children | tr '\n' ' ')"
+}
+menu() {  # the keys that open a menu
+  xdotool key "$1"
+  e2e_wait_popup
+}
+# The screen differs from the picture given: the program has drawn what
+# the keys before it asked for.
+screen_changed() {
+  "$grab" "$work/now.png" && ! cmp -s "$work/now.png" "$1"
 }
 # Clicks at a place given against a window's top left corner: window, x, y.
 click_in() {
@@ -43,51 +49,50 @@ start_program "$work/run1.txt"
 shot 01-started
 # 2: Project > New Project, the project's name typed into the file dialog.
 focus_main
-xdotool key alt+p
-sleep 0.3
+menu alt+p
 xdotool key n
-wait_title "Create New Project" "Project > New Project opened no file dialog"
-sleep 0.5
+dialog=$(e2e_wait_window "Create New Project")
+e2e_wait_focus "$dialog"
 xdotool type --delay "$type_delay" "$folder/Fresh.pm2"
 shot 02-new-project-name
 xdotool key Return
 # 3: the device sheet: NXP, LPC2148 (the tree takes the keyboard after a
 # click into it, and finds an item by its first letters), then OK.
-sheet=$(find_window "Select Device for Target") || fail "no device sheet after the project's name"
-sleep 0.5
+sheet=$(e2e_wait_window "Select Device for Target")
+e2e_wait_focus "$sheet"
 eval "$(xdotool getwindowgeometry --shell "$sheet")"
 sheet_w=$WIDTH sheet_h=$HEIGHT
 click_in "$sheet" 100 380
-sleep 0.3
 xdotool type --delay 80 "NXP"
-sleep 0.3
+"$grab" "$work/before.png"
 xdotool key Right
-sleep 0.5
+e2e_wait "the device tree to open NXP's devices" 30 screen_changed "$work/before.png"
+# The tree ends a search by first letters 250 ms after its last key (a
+# timer of its own, now that it has drawn the keys before): the pause keeps
+# the next letters from joining "NXP".
+sleep 0.6
 xdotool type --delay 80 "LPC2148"
 shot 03-device-lpc2148
 click_in "$sheet" $((sheet_w / 2 - 48)) $((sheet_h - 21))
 # 4: Yes to the copy of the device's startup file.
-poll 100 test -f "$folder/Fresh.pm2" || fail "the new project was not written"
-wait_title "^Pelmora2$" "no question about the startup file"
-sleep 0.5
+e2e_wait_file "$folder/Fresh.pm2"
+box=$(e2e_wait_window "^Pelmora2$")
+e2e_wait_focus "$box"
 shot 04-startup-question
 xdotool key Return
-poll 100 test -f "$folder/Startup.s" || fail "Yes did not copy the startup file"
-poll 100 test -f "$folder/LPC2148.ld" || fail "the device's linker script did not come with the startup file"
+e2e_wait_file "$folder/Startup.s"
+e2e_wait_file "$folder/LPC2148.ld"
 shot 05-startup-copied
 # 5: main.c, written by the user, added to the group through Add Files.
 printf '/* The program of a new project. */\nvolatile unsigned counter = 3;\n\nint main(void) {\n  for (;;) {\n    counter = counter * 7 / 5 + 1;\n  }\n}\n' > "$folder/main.c"
 focus_main
 click_in "$main" 116 94  # "Source Group 1" in the project window
-sleep 0.3
-xdotool key alt+p
-sleep 0.5
+menu alt+p
 click_in "$main" 230 167  # "Add Files to Group 'Source Group 1'..."
-adder=$(find_window "Add Files to Group") || fail "Add Files opened no dialog"
-sleep 0.5
+adder=$(e2e_wait_window "Add Files to Group")
+e2e_wait_focus "$adder"
 xdotool type --delay "$type_delay" "main.c"
 xdotool key Return
-sleep 0.8
 shot 06-add-main
 # Close (a first click may only close the name field's completion list).
 eval "$(xdotool getwindowgeometry --shell "$adder")"
@@ -95,17 +100,14 @@ adder_w=$WIDTH adder_h=$HEIGHT
 for _ in 1 2 3; do
   visible "Add Files to Group" || break
   click_in "$adder" $((adder_w - 50)) $((adder_h - 22))
-  sleep 0.8
+  e2e_poll 5 hidden "Add Files to Group" || true
 done
 wait_gone "Add Files to Group" "Add Files did not close"
 shot 07-project-with-main
 # 6: F7 builds and links.
 focus_main
 xdotool key F7
-for _ in $(seq 1 600); do
-  grep -q "Error(s)" "$folder/Fresh.plg" 2>/dev/null && break
-  sleep 0.1
-done
+e2e_poll 120 in_file "$folder/Fresh.plg" "Error(s)" || true
 fail_also="$work/windows.txt $folder/Fresh.plg"
 grep -q '"Fresh.elf" - 0 Error(s), 0 Warning(s).' "$folder/Fresh.plg" || fail "F7 did not build the new project"
 grep -q "compiling main.c" "$folder/Fresh.plg" || fail "the build did not compile main.c"
@@ -116,16 +118,14 @@ focus_main
 xdotool key ctrl+F5
 wait_children 2
 wait_title "main.c" "the stop at main did not show main.c"
-sleep 1
 shot 09-stopped-at-main
 # The disassembly window's PC line is main's address.
-xdotool key alt+v
-sleep 0.3
-xdotool key i
-sleep 1.5
 main_at=$(arm-none-eabi-nm "$elf" | awk '$3 == "main" { print toupper($1) }')
 [ -n "$main_at" ] || fail "no main in the program file"
-grep -q "disasm-pc: 0x$main_at " "$work/windows.txt" || fail "the session did not stop at main (0x$main_at)"
+focus_main
+menu alt+v
+xdotool key i
+e2e_poll 30 in_file "$work/windows.txt" "disasm-pc: 0x$main_at " || fail "the session did not stop at main (0x$main_at)"
 shot 10-disassembly-at-main
 # 8: Ctrl+F5 ends the session; gdb and qemu are gone.
 focus_main
