@@ -33,11 +33,7 @@ menu() {  # the keys that open a menu
   xdotool key "$1"
   e2e_wait_popup
 }
-# The screen differs from the picture given: the program has drawn what
-# the keys before it asked for.
-screen_changed() {
-  "$grab" "$work/now.png" && ! cmp -s "$work/now.png" "$1"
-}
+
 # Clicks at a place given against a window's top left corner: window, x, y.
 click_in() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
@@ -64,14 +60,12 @@ eval "$(xdotool getwindowgeometry --shell "$sheet")"
 sheet_w=$WIDTH sheet_h=$HEIGHT
 click_in "$sheet" 100 380
 xdotool type --delay 80 "NXP"
-"$grab" "$work/before.png"
+# The tree's search by first letters ends on a timer of its own, so the
+# device is not searched for right after the vendor: LPC2148 is the sixth
+# of NXP's devices in the tests' database (the startup file and linker
+# script copied later tell a wrong one).
 xdotool key Right
-e2e_wait "the device tree to open NXP's devices" 30 screen_changed "$work/before.png"
-# The tree ends a search by first letters 250 ms after its last key (a
-# timer of its own, now that it has drawn the keys before): the pause keeps
-# the next letters from joining "NXP".
-sleep 0.6
-xdotool type --delay 80 "LPC2148"
+xdotool key --delay 80 Down Down Down Down Down Down
 shot 03-device-lpc2148
 click_in "$sheet" $((sheet_w / 2 - 48)) $((sheet_h - 21))
 # 4: Yes to the copy of the device's startup file.
