@@ -176,6 +176,9 @@ e2e_start_work() {  # mktemp prefix, gallery folder name
   trap e2e_cleanup EXIT
   # Stopped from outside, the script still runs its EXIT trap.
   trap 'exit 143' TERM INT HUP
+  # A command that ends the script under set -e says so.
+  set -E
+  trap 'echo "FAIL: ${BASH_SOURCE[0]##*/}:$LINENO: \"$BASH_COMMAND\" ended with status $?" >&2' ERR
   # The program's event interface in a namespace and runtime folder of this
   # run alone: a user's open IDE neither disturbs the run nor is disturbed.
   export PM2_IPC_SUFFIX="-e2e$$" XDG_RUNTIME_DIR="$work/run"
@@ -280,13 +283,13 @@ e2e_wait_clock_past() {  # file
 }
 
 # The id of the first visible window whose title matches, if any.
-e2e_window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+e2e_window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | sed -n 1p; }
 visible() { xdotool search --onlyvisible --name "$1" > /dev/null 2>&1; }
 hidden() { ! visible "$1"; }
 # Prints the id of the first visible window whose title matches: name [seconds].
 e2e_wait_window() {
   e2e_wait "a window named '$1'" "${2:-$e2e_wait_bound}" visible "$1"
-  e2e_window_id "$1"
+  e2e_window_id "$1" || fail "the window named '$1' went as soon as it came"
 }
 e2e_wait_gone() {  # name [seconds]
   e2e_wait "the window named '$1' to close" "${2:-$e2e_wait_bound}" hidden "$1"

@@ -41,7 +41,7 @@ xdotool key Return
 type_into alt+d "A;B"
 click_button -1
 e2e_wait "the message box refusing the Define list 'A;B' (or Enter closed the sheet)" 30 box_up
-box=$(xdotool search --onlyvisible --name "Options for Target 'LPC2138'" | grep -v -x "$sheet" | head -1)
+box=$(xdotool search --onlyvisible --name "Options for Target 'LPC2138'" | grep -v -x "$sheet" | sed -n 1p)
 e2e_wait_focus "$box"
 shot 04-define-refused
 xdotool key Return   # the message box's OK

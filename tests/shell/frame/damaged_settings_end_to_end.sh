@@ -56,7 +56,7 @@ run_case() {
   # Alt+F4 ends the program; a message shown again on the way (a modal box
   # would hold the frame's close) fails the case.
   local frame
-  frame=$(xdotool search --onlyvisible --name '^Pelmora2' | head -1)
+  frame=$(xdotool search --onlyvisible --name '^Pelmora2' | sed -n 1p)
   e2e_focus "$frame"
   xdotool mousemove 640 500
   xdotool key alt+F4

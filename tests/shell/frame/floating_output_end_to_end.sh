@@ -23,7 +23,7 @@ e2e_wait "openbox to take the screen" 30 wm_up
 # id must come after the main window's.
 above_main() {
   local out stack
-  out=$(printf '0x%x' "$(xdotool search --onlyvisible --name "^Output Window$" | head -1)")
+  out=$(printf '0x%x' "$(xdotool search --onlyvisible --name "^Output Window$" | sed -n 1p)")
   stack=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
   local seen_main=0 w
   for w in $stack; do
