@@ -155,7 +155,9 @@ e2e_in_xvfb() {
   run=$!
   # A test stopped from outside (its time ran out) takes its server along;
   # the script run on it cleans up after itself (its EXIT trap).
-  trap 'kill "$run" 2>/dev/null; wait "$run" 2>/dev/null; kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -f "$log"; exit 143' TERM INT HUP
+  # (Each step may fail: the script's set -e must not end the trap early.)
+  trap 'kill "$run" 2>/dev/null || true; wait "$run" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true
+        wait "$xvfb" 2>/dev/null || true; rm -f "$log"; exit 143' TERM INT HUP
   wait "$run" || status=$?
   trap - TERM INT HUP
   # A server that ended before the test did is said, with its own words.
