@@ -401,8 +401,21 @@ start_program() {
     fail "the main window did not appear within 60 s"
   }
   main=$(e2e_window_id "Pelmora2")
+  local shown=${EPOCHREALTIME/./}
   xdotool mousemove 640 500
   e2e_focus "$main"
+  e2e_wait "the program to wait for events with its commands' states up to date" 30 e2e_program_settled "$shown"
+}
+# The program keeps its commands' states (which keys a command takes) up to
+# date every 250 ms from before its window shows. Once that time has passed
+# since the window was seen (microseconds given), a program whose main
+# thread sleeps in its event loop has refreshed them: with a refresh due,
+# the loop would not sleep.
+e2e_program_settled() {
+  [ $((${EPOCHREALTIME/./} - $1)) -ge 300000 ] || return 1
+  [ "$(cut -d' ' -f3 "/proc/$pid/stat" 2>/dev/null)" = S ] || return 1
+  case "$(cat "/proc/$pid/wchan" 2>/dev/null)" in *poll*) return 0 ;; esac
+  return 1
 }
 # Without a window manager a closed dialog leaves no window with the
 # keyboard: the main window gets it back explicitly.
