@@ -68,7 +68,7 @@ e2e_alive() {
 e2e_reap() {
   local uid p owner n f pids=""
   uid=$(id -u)
-  while IFS== read -r p owner; do
+  while IFS='=' read -r p owner; do
     p=${p#/proc/}; p=${p%%/*}
     [ "$p" = "$$" ] || e2e_alive "$owner" || pids="$pids $p"
   done < <(grep -a -o -z '^PM2_E2E_OWNER=[0-9]*' /proc/[0-9]*/environ 2>/dev/null | tr '\0' '\n' | sed 's/:PM2_E2E_OWNER=/=/')
