@@ -787,6 +787,60 @@ TEST_F(FrameCommandsTest, EscEndsTheWaitForASilentAddIn) {
   esc.stop();
 }
 
+// The add-in's start sends its six command states, each a request: one Esc
+// ends the wait the user sees and the rest of the sequence is not waited
+// for (without that, the next state's wait would hold the window its whole
+// reply time and detach the add-in with a message). The add-in still hears
+// every state.
+TEST_F(FrameCommandsTest, OneEscEndsTheWaitOfTheWholeCommandStateSequence) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
+  ASSERT_TRUE(fs::exists(peer)) << peer;
+  const std::string log = dir + "addin-states.log";
+  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
+  qputenv("PM2_ADDIN_SILENT", "1");
+  test::BoxAnswers closer({QMessageBox::Ok});
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  // Esc once, at the first wait; every wait seen after it is counted.
+  int escapes = 0, waitsAfterEsc = 0;
+  bool escOnEveryWait = false;
+  QTimer esc;
+  QObject::connect(&esc, &QTimer::timeout, [&] {
+    if (f->Status()->GetWindowText().rfind("Waiting", 0) != 0) return;
+    if (escapes > 0 && !escOnEveryWait) {
+      ++waitsAfterEsc;
+      return;
+    }
+    ++escapes;
+    QTest::keyClick(f, Qt::Key_Escape);
+  });
+  esc.start(50);
+  ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+  esc.stop();
+  qunsetenv("PM2_ADDIN_SILENT");
+  EXPECT_EQ(escapes, 1);
+  EXPECT_EQ(waitsAfterEsc, 0);
+  EXPECT_TRUE(f->AddIns()->Logic().Running());
+  EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  auto logText = [&] {
+    std::ifstream in(log);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string states =
+      "code 80000004 9560\ncode 80000004 9561\ncode 80000004 9562\ncode 80000004 9563\n"
+      "code 80000004 9564\ncode 80000004 9565\n";
+  EXPECT_TRUE(WaitFor([&] { return logText() == states; })) << logText();
+  // Stopped: the add-in is asked to close (its wait ended the same way).
+  escOnEveryWait = true;
+  esc.start(50);
+  f->ExecuteCommand(kCmdToggleAddIn);
+  esc.stop();
+}
+
 TEST_F(FrameCommandsTest, SaveAnnouncesTheFileAndItsLineToTheAddIn) {
   const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
   ASSERT_TRUE(fs::exists(peer)) << peer;
