@@ -254,8 +254,8 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
   SlotView slot = SlotView::At(m_objects.View(), m_nOwnSlot);
   // Only the queue's event is waited on: waiting on the kill event as well
   // would poll it every few milliseconds for the life of the program. The
-  // destructor sets the queue's event after the kill, so its kill is seen at
-  // once; a kill set alone is seen at the next idle wake-up.
+  // destructor sets m_stop, then the kill and the queue's event, so its end
+  // is seen at once.
   IpcEvent& filled = m_objects.QueueFilled(m_nOwnSlot);
   IpcEvent& kill = m_objects.Kill(m_nOwnSlot);
   while (!m_stop) {
@@ -285,7 +285,9 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     // Writers that find the ring busy still signal it: a writer that died
     // mid-write is looked for at every wake, not only at idle ones.
     ReleaseStuckWriter(slot);
-    FreeOwnGuard();
+    // A wake that found records had writers getting through: no guard is
+    // stuck then.
+    if (d.records == 0) FreeOwnGuard();
     if (r == IpcWaitResult::TimedOut) {
       RepairLayoutVersion();
       FreeWhatTheDeadHeld(slot);
@@ -300,7 +302,8 @@ void bs_InterProcessEventHandler::FreeOwnGuard() {
   // the slot moves, over several looks (IpcObjects::LockGuard). Peers that
   // follow the layout alone wait on the semaphore and never take it over
   // themselves, and the writers that time out still signal this slot, so
-  // the look is not kept for idle wakes. Given back at once.
+  // the look is not kept for idle wakes, only for wakes that found nothing
+  // to read. Given back at once.
   if (m_objects.GuardTaken(m_nOwnSlot) && m_objects.LockGuard(m_nOwnSlot, kIpcMomentaryHoldMs))
     m_objects.UnlockGuard(m_nOwnSlot);
 }
