@@ -11,9 +11,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/ipc_objects.h"
 #include "platform/object_identity.h"
