@@ -267,9 +267,13 @@ bool IpcObjects::TakeGuard(int slot, int timeoutMs, bool ownerGone) {
     if (file.Word() != 0) {
       held = true;
     } else if (ownerGone) {
+      // A live writer gives it back within the moment; one that does not
+      // wrote for the owner that is gone.
+      held = sem.Wait(std::min(MsLeft(end), kIpcMomentaryHoldMs)) == IpcWaitResult::Acquired;
+      if (!held)
+        Report("The access guard '" + sem.Name() +
+               "' was held for a slot whose owner is gone; it is taken over for the slot's new owner");
       held = true;
-      Report("The access guard '" + sem.Name() +
-             "' was held for a slot whose owner is gone; it is taken over for the slot's new owner");
     } else {
       held = WaitWatchingForProgress(slot, end);
     }

@@ -34,7 +34,7 @@
 //    the guard protects moves (see WatchGuards) and no holder of ours gives
 //    it back; a holder that is merely stopped for a moment keeps it. A
 //    guard of a slot that was just claimed (its owner is dead) is taken
-//    over at once.
+//    over after a moment.
 #pragma once
 
 #include <array>
@@ -106,8 +106,8 @@ class IpcObjects {
   // holder died holding it is taken over. UnlockGuard gives it back.
   bool LockGuard(int slot, int timeoutMs);
   // The same for a slot this process has just claimed: whoever holds its
-  // guard wrote for an owner that is gone, and the slot is about to start
-  // afresh, so the guard is taken over at once.
+  // guard past a moment wrote for an owner that is gone, and the slot is
+  // about to start afresh, so the guard is taken over then.
   bool LockGuardOfClaimedSlot(int slot, int timeoutMs);
   void UnlockGuard(int slot);
 
