@@ -131,7 +131,8 @@ TEST_F(ProjectRoadsTest, AnotherProjectIsRefusedOnEveryRoadDuringASession) {
 class ProjectCommandsTest : public test::ExampleFrameTest {};
 
 // Import, like New, Open and Close Project, is greyed while a build runs:
-// chosen anyway (a key), it beeps and asks nothing.
+// chosen anyway (a key), it beeps and asks nothing. File > Open of a
+// project is refused then too.
 TEST_F(ProjectCommandsTest, ProjectCommandsAreGreyedWhileABuildRuns) {
   if (!HaveTools()) GTEST_SKIP() << "the ARM tools are not in the test root";
   test::ExampleSession s(dir, root);
@@ -148,6 +149,15 @@ TEST_F(ProjectCommandsTest, ProjectCommandsAreGreyedWhileABuildRuns) {
   EXPECT_FALSE(f->ExecuteCommand(cmd::kImportOld));
   EXPECT_EQ(s.runtime.Dialogs().BeepCount(), beeps + 1);
   EXPECT_TRUE(no.texts.empty());
+  // File > Open of a project is refused as the recent list refuses it: the
+  // project the build uses stays open.
+  ProjectRec* building = s.App().Project();
+  f->m_chooseSourceFile = [&](const std::string&, const std::vector<std::string>&, int*) {
+    return dir + "Blinky.pm2";
+  };
+  f->ExecuteCommand(cmd::kFileOpen);
+  EXPECT_EQ(s.runtime.Dialogs().BeepCount(), beeps + 2);
+  EXPECT_EQ(s.App().Project(), building);
   ASSERT_TRUE(WaitIdle(s.App()));
   for (CommandId id : commands) EXPECT_TRUE(f->QueryCommand(id).enabled) << id;
 }
