@@ -872,10 +872,7 @@ void CMainFrame::OnRemoveItem() {
 }
 
 void CMainFrame::OnRecentProject(int index) {
-  if (m_app.Debug().SessionActive() || m_app.HasState(kStateBusy)) {
-    m_app.Dialogs().Beep();
-    return;
-  }
+  if (!m_app.MayReplaceProject()) return;
   std::string path = m_app.m_recent.At(index);
   if (path.empty()) return;
   if (ProjectRec* p = m_app.Project()) {
