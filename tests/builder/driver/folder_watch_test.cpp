@@ -24,7 +24,7 @@ TEST(FolderWatch, AFolderUnderTwoNamesIsToldUnderEach) {
   test::WriteFile(dir / "real/a.h", "edited\n");
   FolderWatch::Changes changes = watch.Take();
   EXPECT_FALSE(changes.all);
-  for (const std::string name : {"link/a.h", "real/a.h"})
+  for (const char* name : {"link/a.h", "real/a.h"})
     EXPECT_NE(std::find(changes.paths.begin(), changes.paths.end(), dir / name), changes.paths.end()) << name;
 }
 
