@@ -263,6 +263,17 @@ bool CMainFrame::OnCreate() {
   ActiveEditorQuery editor;
   editor.path = [this] { return m_editors->Active() ? m_editors->ActivePath() : std::string(); };
   editor.caretLine = [this] { return m_editors->Active() ? m_editors->Active()->Engine().State().nCaretLine : 0; };
+  editor.caretColumn = [this] {
+    return m_editors->Active() ? m_editors->Active()->Engine().State().nCaretCol + 1 : 0;
+  };
+  editor.caretOf = [this](const std::string& path, int* line, int* column) {
+    EditorDocument* doc = m_editors->Find(path);
+    EditorView* view = doc ? m_editors->ViewOf(doc) : nullptr;
+    if (!view) return false;
+    *line = view->Engine().State().nCaretLine;
+    *column = view->Engine().State().nCaretCol + 1;
+    return true;
+  };
   editor.selection = [this] {
     return m_editors->Active() ? m_editors->Active()->Engine().GetSelectedText(nullptr) : std::string();
   };
