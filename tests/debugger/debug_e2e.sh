@@ -208,7 +208,19 @@ open_example() {
   dbg_settle
   xdotool mousemove 640 400
 }
+# The program ended (or ended and not yet waited for).
+dbg_ended() { local s; s=$(ps -o stat= -p "$pid" 2>/dev/null) || return 0; [[ $s == Z* ]]; }
+# Alt+F4 on the main window; the program ends.
+dbg_quit() {
+  dbg_focus_main
+  xdotool key alt+F4
+  dbg_until "the program to end after Alt+F4" dbg_ended
+  wait "$pid" 2>/dev/null || true
+  pid=""
+}
 # A screenshot once the program has drawn what it was asked to.
 dbg_shot() { dbg_settle; shot "$1" 0; }
-# The debug windows' dump read for a check: a line there, else fail.
+# The debug windows' dump once the program's GUI thread has gone round
+# its loop after what the script did last; then a line there, else fail.
+dump() { dbg_settle; [ -s "$work/windows.txt" ] || fail "no dump of the windows"; }
 expect() { grep -q -- "$1" "$work/windows.txt" || fail "$2"; }
