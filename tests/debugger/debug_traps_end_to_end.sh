@@ -43,10 +43,10 @@ lines=$(dbg_command_lines)
 xdotool key F10
 dbg_until "the step's message on the command page (qemu stopped)" dbg_more_lines "$lines"
 dbg_shot 01-step-ended-at-its-bound
+# The stop request holds the window at most for the driver's bound: the
+# window goes round its loop again once it is over.
 dbg_focus_main
-lines=$(dbg_command_lines)
 xdotool key Escape
-dbg_until "the stop request's message on the command page (qemu stopped)" dbg_more_lines "$lines"
 dbg_shot 02-stop-request-no-answer
 dbg_end_session
 took=$(elapsed_tenths "$began")
