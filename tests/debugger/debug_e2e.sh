@@ -58,6 +58,14 @@ dbg_events="$work/events.txt"
 dbg_client="$build/tests/debugger/debugger_ipc_client"
 fail_also="$work/windows.txt $dbg_events"
 
+# Seconds left to the script's deadline (at least 1), for a command that
+# bounds its own time: at most the number given.
+dbg_left() {
+  local left=$((DBG_STARTED + dbg_budget - EPOCHSECONDS))
+  [ "$left" -le "$1" ] || left=$1
+  [ "$left" -ge 1 ] || left=1
+  echo "$left"
+}
 # Runs a command every 0.1 s until it succeeds: what is awaited (said by the
 # failure), command...
 dbg_until() {
@@ -194,7 +202,7 @@ dbg_end_session() {
 
 # Builds the example from the command line; the program file must be there.
 build_example() {
-  timeout 120 "$prog" -b "$work/blinky/Blinky.pm2" > "$work/run0.txt" 2>&1 || fail "the example did not build"
+  timeout "$(dbg_left 120)" "$prog" -b "$work/blinky/Blinky.pm2" > "$work/run0.txt" 2>&1 || fail "the example did not build"
   [ -f "$elf" ] || fail "no program file after the build"
 }
 # Opens the example in the program (pid, win: its main window, with the

@@ -109,7 +109,7 @@ dbg_shot 09-register-edited
 # ExecuteUntil a function by name (Timer.c comes to the front), a register
 # written by its page name and read back, a breakpoint set and cleared by
 # a function's name; each request answered.
-"$client" "$PM2_IPC_SUFFIX" "$XDG_RUNTIME_DIR" requests > "$work/requests.txt" 2>&1 ||
+timeout "$(dbg_left 120)" "$client" "$PM2_IPC_SUFFIX" "$XDG_RUNTIME_DIR" requests > "$work/requests.txt" 2>&1 ||
   fail "the requests client failed ($?): $(cat "$work/requests.txt")"
 fail_also="$work/client.txt $work/requests.txt"
 grep -q "^register R4 0x1234ABCD$" "$work/requests.txt" || fail "the driver does not have R4 as edited"
