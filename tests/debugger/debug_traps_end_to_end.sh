@@ -14,12 +14,7 @@ debug_work=pm2traps debug_gallery=debugger fail_shot=traps-failed shot_prefix=tr
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
 
-# The driver's bound for a step or a stop request is 3 s; the window may
-# take a little more for its own work.
-bound_tenths=45
 qemu_pid() { pgrep -f "qemu-system-arm.*$elf" | head -1; }
-# Tenths of a second since a time of date +%s%N.
-elapsed_tenths() { echo $(( ($(date +%s%N) - $1) / 100000000 )); }
 # A killed qemu whose parent (gdb) went first is reaped by the system's
 # first process when it gets to it; until then it is a zombie, which
 # counts as gone.
@@ -28,7 +23,10 @@ gone() { local s; s=$(ps -o stat= -p "$1" 2>/dev/null) || return 0; [[ "$s" == Z
 build_example
 open_example
 
-# 1: a session at main; qemu stopped; F10 ends within the bound and says
+# The driver gives up on a step or a stop request after its own bound and
+# says so; each wait below fails only when the window never comes back
+# (how long the bound is stays the driver tests' and the benches' business).
+# 1: a session at main; qemu stopped; F10 ends at the driver's bound and says
 # so (the step runs on, or gdb gets no answer from qemu); Esc's stop
 # request gets none; Ctrl+F5 then ends the session with gdb and qemu.
 dbg_start_session
@@ -38,7 +36,6 @@ dbg_wait_title "Blinky.c" "the stop at main"
 qemu=$(qemu_pid)
 [ -n "$qemu" ] || fail "no qemu"
 kill -STOP "$qemu"
-began=$(date +%s%N)
 lines=$(dbg_command_lines)
 xdotool key F10
 dbg_until "the step's message on the command page (qemu stopped)" dbg_more_lines "$lines"
@@ -49,8 +46,6 @@ dbg_focus_main
 xdotool key Escape
 dbg_shot 02-stop-request-no-answer
 dbg_end_session
-took=$(elapsed_tenths "$began")
-[ "$took" -le $((2 * bound_tenths + 20)) ] || fail "the step, the stop request and Ctrl+F5 took ${took}00 ms"
 dbg_until "the stopped qemu to go" gone "$qemu"
 dbg_shot 03-session-ended
 
@@ -64,15 +59,12 @@ qemu=$(qemu_pid)
 [ -n "$qemu" ] || fail "no qemu"
 kill -STOP "$qemu"
 dbg_focus_main
-began=$(date +%s%N)
 lines=$(dbg_command_lines)
 xdotool key Escape
 dbg_until "the stop request's message on the command page (qemu stopped while running)" dbg_more_lines "$lines"
 dbg_shot 04-running-stop-request-no-answer
 xdotool key alt+F4
 dbg_until "File > Exit ending the program after the stop request" dbg_ended
-took=$(elapsed_tenths "$began")
-[ "$took" -le $((bound_tenths + 40)) ] || fail "the stop request and File > Exit took ${took}00 ms"
 wait "$pid" 2>/dev/null || true
 pid=""
 wait_children 0
