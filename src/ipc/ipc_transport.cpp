@@ -1,5 +1,6 @@
 #include "ipc/ipc_transport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -37,6 +38,14 @@ std::unique_ptr<bs_InterProcessEventHandler> bs_InterProcessEventHandler::Attach
 }
 
 bool bs_InterProcessEventHandler::AttachObjects(std::string* err) {
+  // A guard taken without a mark is taken for stuck only while none of its
+  // slot's ring words moves (the in-use flag and the ring's contents are
+  // not what the guard protects); a takeover is said on the error output.
+  m_objects.WatchGuards({[this](int s) { return RingWordsFingerprint(s); },
+                         [](const std::string& text) {
+                           std::fprintf(stderr, "%s\n", text.c_str());
+                           std::fflush(stderr);
+                         }});
   if (!m_objects.Attach(err)) return false;
   uint8_t* view = m_objects.View();
   if (m_objects.Created()) {
@@ -74,10 +83,11 @@ void bs_InterProcessEventHandler::ClaimSlot() {
   for (int s = 0; s < kIpcSlotCount; ++s) {
     if (!m_objects.TryClaimSlot(s)) continue;
     SlotView slot = SlotView::At(m_objects.View(), s);
-    // A writer of the previous owner's life may still be in the ring. A
-    // guard its holder died with is taken over; one that a live writer keeps
-    // past the wait is its own: the slot is left for the next.
-    if (!m_objects.LockGuard(s, m_options.guardTimeoutMs)) {
+    // A writer of the previous owner's life may still hold the guard: it
+    // wrote for an owner that is gone, into a ring started afresh now, so
+    // the guard is taken over (a holder that does not give back its lock
+    // file within the wait is its own: the slot is left for the next).
+    if (!m_objects.LockGuardOfClaimedSlot(s, m_options.guardTimeoutMs)) {
       m_objects.ReleaseSlot(s);
       continue;
     }
@@ -141,6 +151,12 @@ void bs_InterProcessEventHandler::Refused(int slot) {
 }
 
 bool bs_InterProcessEventHandler::WriteEventToSlot(const dtc_EventBase& event, int s) {
+  bool guardMissed = false;
+  return WriteToSlot(event, s, m_options.guardTimeoutMs, &guardMissed);
+}
+
+bool bs_InterProcessEventHandler::WriteToSlot(const dtc_EventBase& event, int s, int guardWaitMs,
+                                              bool* guardMissed) {
   if (s < 0 || s >= kIpcSlotCount || !MappingUsable()) return false;
   SlotView slot = SlotView::At(m_objects.View(), s);
   if (!slot.InUse()) return true;
@@ -149,11 +165,12 @@ bool bs_InterProcessEventHandler::WriteEventToSlot(const dtc_EventBase& event, i
   bool ok;
   {
     IpcGuardHold lock(m_objects, s);
-    if (lock.Lock(m_options.guardTimeoutMs)) {
+    if (lock.Lock(guardWaitMs)) {
       EventFiller filler(m_factory, event, m_nOwnSlot);
       ok = WriteRingRecord(slot, size, filler) == RingWrite::Written;
     } else {
       ok = false;
+      *guardMissed = true;
     }
   }
   if (ok)
@@ -180,14 +197,33 @@ bool bs_InterProcessEventHandler::SendToEveryPeer(const dtc_EventBase& event) {
 bs_InterProcessEventHandler::BroadcastResult bs_InterProcessEventHandler::Broadcast(const dtc_EventBase& event) {
   BroadcastResult r;
   if (!MappingUsable()) return r;
+  // A guard that kept this round waiting its whole wait is stuck (its
+  // holder stopped, or dead and not yet taken for dead): the round waits so
+  // once; the other slots' guards get only a moment (a live writer holds one
+  // for microseconds).
+  bool guardMissed = false;
   for (int s = 0; s < kIpcSlotCount; ++s) {
     // A slot is in use only while its owner lives (its flag may be stale or damaged).
     if (s == m_nOwnSlot || !SlotView::At(m_objects.View(), s).InUse() || !m_objects.SlotHasLiveOwner(s)) continue;
-    r.lastWritten = WriteEventToSlot(event, s);
+    const int wait = guardMissed ? std::min(kIpcMomentaryHoldMs, m_options.guardTimeoutMs) : m_options.guardTimeoutMs;
+    r.lastWritten = WriteToSlot(event, s, wait, &guardMissed);
     r.anyWritten = r.anyWritten || r.lastWritten;
     r.tried = true;
   }
   return r;
+}
+
+uint64_t bs_InterProcessEventHandler::RingWordsFingerprint(int s) const {
+  // FNV-1a over the words from the idle marker to reader pending: every
+  // write, wrap and read moves one of them. The overflow count is left out:
+  // a writer that gave up waiting for the guard raises it too.
+  const SlotView slot = SlotView::At(m_objects.View(), s);
+  uint64_t h = 0xCBF29CE484222325ull;
+  for (uint32_t field = slot_field::kIdleMarker; field <= slot_field::kReaderPending; field += 4) {
+    h ^= slot.Get(field);
+    h *= 0x100000001B3ull;
+  }
+  return h;
 }
 
 void bs_InterProcessEventHandler::OnRecord(const uint8_t* record, size_t size) {
@@ -218,14 +254,18 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
   SlotView slot = SlotView::At(m_objects.View(), m_nOwnSlot);
   // Only the queue's event is waited on: waiting on the kill event as well
   // would poll it every few milliseconds for the life of the program. The
-  // destructor sets the queue's event after the kill, so its kill is seen at
-  // once; a kill set alone is seen at the next idle wake-up.
+  // destructor sets m_stop, then the kill and the queue's event, so its end
+  // is seen at once.
   IpcEvent& filled = m_objects.QueueFilled(m_nOwnSlot);
   IpcEvent& kill = m_objects.Kill(m_nOwnSlot);
   while (!m_stop) {
     IpcWaitResult r = filled.Wait(m_options.idleWakeMs);
     if (r == IpcWaitResult::Failed) return;
-    if (m_stop || kill.Poll()) return;
+    if (m_stop) return;
+    // Only this program ends its own receiver, and it says so in m_stop
+    // before it sets the kill event: a kill set by any other process is
+    // taken back and ignored.
+    kill.Poll();
     if (!MappingUsable(true)) continue;
     if (m_damaged.exchange(false) || slot.Get(slot_field::kRingLimit) != kIpcRingLimit ||
         slot.Get(slot_field::kIdleMarker) != kIpcIdle) {
@@ -245,6 +285,9 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     // Writers that find the ring busy still signal it: a writer that died
     // mid-write is looked for at every wake, not only at idle ones.
     ReleaseStuckWriter(slot);
+    // A wake that found records had writers getting through: no guard is
+    // stuck then.
+    if (d.records == 0) FreeOwnGuard();
     if (r == IpcWaitResult::TimedOut) {
       RepairLayoutVersion();
       FreeWhatTheDeadHeld(slot);
@@ -252,12 +295,20 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
   }
 }
 
-void bs_InterProcessEventHandler::FreeWhatTheDeadHeld(SlotView own) {
-  // The own slot's guard, taken with nobody writing: a peer died holding it
-  // (a peer that follows the layout alone waits on the semaphore and never
-  // takes it over itself). Taken over and given back.
+void bs_InterProcessEventHandler::FreeOwnGuard() {
+  // The own slot's guard, found taken at a wake, is looked at for a moment
+  // each time: a holder of ours that died leaves its mark and is taken over
+  // at once; one without a mark when the guard stays taken while nothing in
+  // the slot moves, over several looks (IpcObjects::LockGuard). Peers that
+  // follow the layout alone wait on the semaphore and never take it over
+  // themselves, and the writers that time out still signal this slot, so
+  // the look is not kept for idle wakes, only for wakes that found nothing
+  // to read. Given back at once.
   if (m_objects.GuardTaken(m_nOwnSlot) && m_objects.LockGuard(m_nOwnSlot, kIpcMomentaryHoldMs))
     m_objects.UnlockGuard(m_nOwnSlot);
+}
+
+void bs_InterProcessEventHandler::FreeWhatTheDeadHeld(SlotView own) {
   // The own slot is in use whatever damage says.
   if (own.Get(slot_field::kInUse) != 1) own.Set(slot_field::kInUse, 1);
   // A slot whose lock nobody holds has no owner: its in-use flag (left by a

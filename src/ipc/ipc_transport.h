@@ -14,7 +14,13 @@
 // record is written by the ring's rule, and the slot's queue-filled event is
 // signalled whatever the outcome. A refused write raises the slot's
 // overflow count and leaves "while GetSendBuffer\n" in the file
-// "queue_error_<s>" of the runtime folder.
+// "queue_error_<s>" of the runtime folder. A guard that a dead holder left
+// taken is taken over within a few seconds (IpcObjects::LockGuard); until
+// then a broadcast waits its whole wait for one guard at most.
+//
+// The receiver thread ends only when this process releases its slot: the
+// slot's kill event, which any process of the user can set, is taken back
+// and ignored otherwise.
 //
 // A mapping that another process cuts short is damage, never the end of
 // this program: it is brought back to its size, reported on the error
@@ -85,9 +91,17 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   void ReceiverLoop();
   void ReleaseStuckWriter(SlotView slot);
   void RepairLayoutVersion();
+  // At every wake: the own slot's guard, when a holder left it stuck.
+  void FreeOwnGuard();
   // At an idle wake: what dead peers left held is freed (see the .cpp).
   void FreeWhatTheDeadHeld(SlotView own);
   void Refused(int slot);
+  // A write whose wait for the slot's guard is at most guardWaitMs;
+  // *guardMissed is set when the guard was not had within it.
+  bool WriteToSlot(const dtc_EventBase& event, int slot, int guardWaitMs, bool* guardMissed);
+  // Changes whenever a word of the slot's ring that a writer or the reader
+  // moves changes (the guards' watch, see IpcObjects::WatchGuards).
+  uint64_t RingWordsFingerprint(int slot) const;
   struct BroadcastResult {
     bool tried = false;    // a slot was written to
     bool anyWritten = false;

@@ -75,13 +75,15 @@ bool IpcFileLock::StillLinked() const {
   return lstat(m_path.c_str(), &named) == 0 && named.st_ino == own.st_ino && named.st_dev == own.st_dev;
 }
 
-bool IpcFileLock::SetWord(uint32_t value) {
-  return m_fd >= 0 && pwrite(m_fd, &value, sizeof value, 0) == static_cast<ssize_t>(sizeof value);
+bool IpcFileLock::SetWord(uint32_t value, int index) {
+  const off_t at = static_cast<off_t>(sizeof value) * index;
+  return m_fd >= 0 && pwrite(m_fd, &value, sizeof value, at) == static_cast<ssize_t>(sizeof value);
 }
 
-uint32_t IpcFileLock::Word() const {
+uint32_t IpcFileLock::Word(int index) const {
   uint32_t value = 0;
-  if (m_fd < 0 || pread(m_fd, &value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) return 0;
+  const off_t at = static_cast<off_t>(sizeof value) * index;
+  if (m_fd < 0 || pread(m_fd, &value, sizeof value, at) != static_cast<ssize_t>(sizeof value)) return 0;
   return value;
 }
 

@@ -33,10 +33,11 @@ class IpcFileLock {
   // The file is still the one its path names (the last user of a set of
   // lock files removes them; a lock taken on a removed one guards nothing).
   bool StillLinked() const;
-  // A word kept in the file: what the holder tells a waiter that gets the
-  // lock after it (0 when the file is empty).
-  bool SetWord(uint32_t value);
-  uint32_t Word() const;
+  // Words kept in the file (word 0 at its start, word 1 after it): what the
+  // holder tells a waiter that gets the lock after it (0 when the file is
+  // too short to hold the word).
+  bool SetWord(uint32_t value, int index = 0);
+  uint32_t Word(int index = 0) const;
 
   const std::string& Path() const { return m_path; }
 

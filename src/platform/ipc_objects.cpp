@@ -110,9 +110,38 @@ void IpcObjects::RemoveIfLast() {
   IpcFileLock gate;
   const bool gated = TakeGate(gate, nullptr);
   m_live.Unlock();
-  if (gated && m_live.TryExclusive()) {
+  if (gated) RemoveIfUnused();
+}
+
+void IpcObjects::RemoveIfUnused() {
+  // Whether the live lock file is still the one at its path is asked first:
+  // a lock taken on a file removed with its folder says only that nobody
+  // else joined this process's own (old) set of objects.
+  const bool current = m_live.StillLinked();
+  if (!m_live.TryExclusive()) return;  // others share the objects: they stay
+  if (current) {
     RemoveAsLast();
-    m_live.Unlock();
+  } else {
+    // The names may give objects that a later start made and uses: only
+    // this process's own are removed, and the lock files only when nobody
+    // holds the current set (the folder may have been made just now, by
+    // taking the gate).
+    UnlinkOwnObjects();
+    IpcFileLock live;
+    if (live.Open(m_ns.LockPath(kLiveLock), nullptr) && live.TryExclusive()) {
+      RemoveLockFiles(m_ns);
+      live.Unlock();
+    }
+  }
+  m_live.Unlock();
+}
+
+void IpcObjects::UnlinkOwnObjects() {
+  if (m_region.StillNamed()) ShmRegion::Unlink(m_ns.ObjectName(kIpcMappingName));
+  for (int i = 0; i < kIpcSlotCount; ++i) {
+    if (m_guards[i]->StillNamed()) IpcSemaphore::Unlink(m_guards[i]->Name());
+    if (m_filled[i]->StillNamed()) IpcSemaphore::Unlink(m_filled[i]->Name());
+    if (m_kill[i]->StillNamed()) IpcSemaphore::Unlink(m_kill[i]->Name());
   }
 }
 
@@ -185,24 +214,19 @@ void IpcObjects::Detach() {
   if (m_exitCleanup) RemoveTerminationCleanup(m_exitCleanup);
   m_exitCleanup = 0;
   for (int i = 0; i < kIpcSlotCount; ++i) ReleaseSlot(i);
-  bool wasAttached = m_region.Data() != nullptr;
-  CloseHandles();
-  if (!wasAttached) {
-    m_live.Close();
-    return;
-  }
-  // The last process to leave removes the objects, under the gate so that
-  // no attacher is opening them meanwhile. Without the gate they stay and
-  // the next first attacher re-creates them.
-  IpcFileLock gate;
-  const bool gated = TakeGate(gate, nullptr);
-  // Unlock rather than only close: a forked child's copy of the descriptor
-  // must not keep the lock.
-  m_live.Unlock();
-  if (gated && m_live.TryExclusive()) {
-    RemoveAsLast();
+  if (m_region.Data() != nullptr) {
+    // The last process to leave removes the objects, under the gate so that
+    // no attacher is opening them meanwhile. Without the gate they stay and
+    // the next first attacher re-creates them. The handles stay open until
+    // then: they tell which objects are this process's own.
+    IpcFileLock gate;
+    const bool gated = TakeGate(gate, nullptr);
+    // Unlock rather than only close: a forked child's copy of the
+    // descriptor must not keep the lock.
     m_live.Unlock();
+    if (gated) RemoveIfUnused();
   }
+  CloseHandles();
   m_live.Close();
 }
 
@@ -216,7 +240,11 @@ bool IpcObjects::OpenGuardLock(int slot) {
   return m_guardLocks[slot].Open(m_ns.LockPath(Indexed(kGuardLock, slot)), nullptr);
 }
 
-bool IpcObjects::LockGuard(int slot, int timeoutMs) {
+bool IpcObjects::LockGuard(int slot, int timeoutMs) { return TakeGuard(slot, timeoutMs, false); }
+
+bool IpcObjects::LockGuardOfClaimedSlot(int slot, int timeoutMs) { return TakeGuard(slot, timeoutMs, true); }
+
+bool IpcObjects::TakeGuard(int slot, int timeoutMs, bool ownerGone) {
   if (slot < 0 || slot >= kIpcSlotCount || !m_guards[slot]->IsOpen()) return false;
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   if (!m_guardMutex[slot].try_lock_until(end)) return false;
@@ -230,15 +258,32 @@ bool IpcObjects::LockGuard(int slot, int timeoutMs) {
   // semaphore and clears the mark only after giving the semaphore back: a
   // mark found now was left by a holder that died. Its semaphore (if it did
   // not get to give it back) is taken over as it is, now for us. Without a
-  // mark a taken semaphore belongs to a peer that takes only the semaphore;
-  // whether it is stopped or dead cannot be known, and a live one must keep
-  // it: it is waited for. A caller that does not wait takes nothing over.
+  // mark a taken semaphore belongs to a peer that takes only the semaphore
+  // (or to a holder of ours killed before it marked): it is waited for, and
+  // taken over only when it stays stuck. A caller that does not wait takes
+  // nothing over.
   bool held = sem.TryWait();
-  if (!held && file.Word() != 0)
-    held = timeoutMs > 0;
-  else if (!held)
-    held = sem.Wait(MsLeft(end)) == IpcWaitResult::Acquired;
+  if (!held && timeoutMs > 0) {
+    if (file.Word() != 0) {
+      held = true;
+    } else if (ownerGone) {
+      // A live writer gives it back within the moment; one that does not
+      // wrote for the owner that is gone.
+      held = sem.Wait(std::min(MsLeft(end), kIpcMomentaryHoldMs)) == IpcWaitResult::Acquired;
+      if (!held)
+        Report("The access guard '" + sem.Name() +
+               "' was held for a slot whose owner is gone; it is taken over for the slot's new owner");
+      held = true;
+    } else {
+      held = WaitWatchingForProgress(slot, end);
+    }
+  }
   if (held) {
+    m_watch[slot].watching = false;
+    // A count above one (a holder taken for dead was not, and gave back what
+    // it no longer held) is brought back to one holder: this one.
+    while (sem.Value() > 0 && sem.TryWait()) {
+    }
     file.SetWord(static_cast<uint32_t>(::getpid()));
     return true;
   }
@@ -247,11 +292,54 @@ bool IpcObjects::LockGuard(int slot, int timeoutMs) {
   return false;
 }
 
+bool IpcObjects::WaitWatchingForProgress(int slot, std::chrono::steady_clock::time_point end) {
+  // Looked at every few tens of milliseconds: the semaphore taken, and
+  // nothing the guard protects moved since the first look that found it so.
+  // The window counts from that look, also across waits that ended.
+  constexpr int kLookMs = 50;
+  GuardWatch& watch = m_watch[slot];
+  IpcSemaphore& sem = *m_guards[slot];
+  for (;;) {
+    const uint64_t fingerprint = Fingerprint(slot);
+    const auto now = std::chrono::steady_clock::now();
+    if (!watch.watching || watch.fingerprint != fingerprint) {
+      watch.watching = true;
+      watch.since = now;
+      watch.fingerprint = fingerprint;
+    } else if (now - watch.since >= std::chrono::milliseconds(kIpcStuckGuardMs)) {
+      Report("The access guard '" + sem.Name() + "' stayed taken for " + std::to_string(kIpcStuckGuardMs / 1000) +
+             " s while nothing in its slot moved; its holder is taken for dead and the guard is taken over");
+      return true;
+    }
+    const int left = MsLeft(end);
+    if (left == 0) return false;
+    const IpcWaitResult r = sem.Wait(std::min(left, kLookMs));
+    if (r == IpcWaitResult::Acquired) return true;
+    if (r == IpcWaitResult::Failed) return false;
+  }
+}
+
+uint64_t IpcObjects::Fingerprint(int slot) {
+  // The releases that this program's holders counted in the guard's lock
+  // file, and what the caller watches in the slot.
+  const uint64_t released = m_guardLocks[slot].Word(1);
+  const uint64_t moved = m_watching.progress ? m_watching.progress(slot) : 0;
+  return moved * 0x100000001B3ull ^ released;
+}
+
+void IpcObjects::Report(const std::string& text) {
+  if (m_watching.report) m_watching.report(text);
+}
+
 void IpcObjects::UnlockGuard(int slot) {
   if (slot < 0 || slot >= kIpcSlotCount) return;
+  IpcFileLock& file = m_guardLocks[slot];
+  // Counted before the release: a waiter that looks at the lock file after
+  // the semaphore is taken again sees that the guard moved meanwhile.
+  file.SetWord(file.Word(1) + 1, 1);
   m_guards[slot]->Release();
-  m_guardLocks[slot].SetWord(0);
-  m_guardLocks[slot].Unlock();
+  file.SetWord(0);
+  file.Unlock();
   m_guardMutex[slot].unlock();
 }
 

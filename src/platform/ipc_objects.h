@@ -15,21 +15,33 @@
 //    and removes and re-creates every object (the mapping then reads zero);
 //    an attacher beside live users opens the objects and makes anew any
 //    that is gone; the last to detach removes the objects and the lock
-//    files;
+//    files. A process whose live lock file is no longer the one its path
+//    names (the lock folder was removed by hand, and a later start may have
+//    made new ones) is not a user of the objects at the names: leaving, it
+//    removes by name only those still the very objects it opened, and only
+//    when nobody else shares its old lock;
 //  - each claimed slot is backed by an exclusive lock on its slot lock file,
 //    held for the owner's life; a slot whose lock can be taken is free,
 //    whatever its in-use flag says;
 //  - a slot's access guard is taken through LockGuard, which holds the
 //    guard's lock file while it holds the semaphore and leaves a mark in
-//    that file while it has the semaphore: a waiter that gets the lock file
-//    and finds the mark knows the holder died holding the guard, and takes
-//    it over. A semaphore taken without the mark belongs to a peer that
-//    speaks the layout on its own; alive or stopped, it is waited for.
+//    that file while it has the semaphore (and counts its releases there):
+//    a waiter that gets the lock file and finds the mark knows the holder
+//    died holding the guard, and takes it over. A semaphore taken without
+//    the mark belongs to a peer that speaks the layout on its own (or to a
+//    holder of ours that died before it could mark): it is waited for, and
+//    taken over only when it stays taken for kIpcStuckGuardMs while nothing
+//    the guard protects moves (see WatchGuards) and no holder of ours gives
+//    it back; a holder that is merely stopped for a moment keeps it. A
+//    guard of a slot that was just claimed (its owner is dead) is taken
+//    over after a moment.
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -52,6 +64,10 @@ inline constexpr char kIpcKillName[] = "bs_InterProcessEventHandler_kill_thread_
 inline constexpr int kIpcGateTimeoutMs = 5000;
 // How long the receiver's own housekeeping waits for its slot's guard.
 inline constexpr int kIpcMomentaryHoldMs = 200;
+// How long a guard taken without a mark must stay taken, with nothing
+// moving, before its holder is taken for dead: twice the longest pause a
+// live holder is allowed (a peer stopped for 1.5 s keeps its guard).
+inline constexpr int kIpcStuckGuardMs = 3000;
 
 class IpcObjects {
  public:
@@ -89,7 +105,22 @@ class IpcObjects {
   // Takes the slot's access guard, waiting at most timeoutMs; a guard whose
   // holder died holding it is taken over. UnlockGuard gives it back.
   bool LockGuard(int slot, int timeoutMs);
+  // The same for a slot this process has just claimed: whoever holds its
+  // guard past a moment wrote for an owner that is gone, and the slot is
+  // about to start afresh, so the guard is taken over then.
+  bool LockGuardOfClaimedSlot(int slot, int timeoutMs);
   void UnlockGuard(int slot);
+
+  // What LockGuard looks at while it waits for a guard taken without a
+  // mark: `progress` gives a number that changes whenever anything the
+  // slot's guard protects changes (set before any guard is taken; without
+  // it only the releases of this program's holders count), and `report`
+  // says a takeover, once each time a guard is found stuck.
+  struct GuardWatching {
+    std::function<uint64_t(int slot)> progress;
+    std::function<void(const std::string&)> report;
+  };
+  void WatchGuards(GuardWatching watching) { m_watching = std::move(watching); }
 
   // Takes the slot's lock when nobody holds it; the lock is kept until
   // ReleaseSlot or Detach, or the process's end.
@@ -129,6 +160,16 @@ class IpcObjects {
   bool OpenSlotLock(int slot, std::string* err);
   bool OpenGuardLock(int slot);
   bool OpenProbe(int slot, IpcFileLock* probe);
+  bool TakeGuard(int slot, int timeoutMs, bool ownerGone);
+  // Waits for a semaphore taken without a mark until `end`, taking it over
+  // when it stays stuck (see the header's comment).
+  bool WaitWatchingForProgress(int slot, std::chrono::steady_clock::time_point end);
+  uint64_t Fingerprint(int slot);
+  void Report(const std::string& text);
+  // Leaving, under the gate with the own live lock given up: removes what
+  // nobody uses any more.
+  void RemoveIfUnused();
+  void UnlinkOwnObjects();
 
   IpcNamespace m_ns;
   ShmRegion m_region;
@@ -142,6 +183,16 @@ class IpcObjects {
   // then stands for all of them.
   std::array<std::timed_mutex, kIpcSlotCount> m_guardMutex;
   std::array<IpcFileLock, kIpcSlotCount> m_guardLocks;
+  // A guard found taken without a mark, from the first look on; guarded by
+  // the slot's m_guardMutex. Invariant: `since` and `fingerprint` are those
+  // of the first look that saw the guard taken with this fingerprint.
+  struct GuardWatch {
+    bool watching = false;
+    std::chrono::steady_clock::time_point since {};
+    uint64_t fingerprint = 0;
+  };
+  std::array<GuardWatch, kIpcSlotCount> m_watch {};
+  GuardWatching m_watching;
   bool m_created = false;
   int m_exitCleanup = 0;  // the termination cleanup while attached
   // The last user's removal at the end by a signal.

@@ -14,8 +14,10 @@ namespace pm2 {
 namespace {
 
 // Linux keeps named semaphores as files "sem.<name>" in /dev/shm.
+std::string FileOf(const std::string& name) { return "/dev/shm/sem." + name.substr(1); }
+
 bool OwnedByUs(const std::string& name) {
-  std::string path = "/dev/shm/sem." + name.substr(1);
+  std::string path = FileOf(name);
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) return true;  // not visible here: nothing to compare
   return st.st_uid == getuid();
@@ -48,6 +50,7 @@ bool IpcSemaphore::Create(const std::string& name, unsigned initial, std::string
   }
   m_sem = s;
   m_name = name;
+  m_identity = IdentityOfFile(FileOf(name));
   return true;
 }
 
@@ -68,6 +71,7 @@ bool IpcSemaphore::Open(const std::string& name, std::string* err) {
   }
   m_sem = s;
   m_name = name;
+  m_identity = IdentityOfFile(FileOf(name));
   return true;
 }
 
@@ -84,6 +88,11 @@ bool IpcSemaphore::OpenOrCreate(const std::string& name, unsigned initial, std::
 void IpcSemaphore::Close() {
   if (m_sem != SEM_FAILED) sem_close(m_sem);
   m_sem = SEM_FAILED;
+  m_identity = {};
+}
+
+bool IpcSemaphore::StillNamed() const {
+  return m_sem != SEM_FAILED && SameObject(m_identity, IdentityOfFile(FileOf(m_name)));
 }
 
 IpcWaitResult IpcSemaphore::Wait(int timeoutMs) {

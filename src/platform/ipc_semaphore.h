@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/object_identity.h"
+
 namespace pm2 {
 
 // Results of a wait, numbered as the callers expect them.
@@ -40,6 +42,9 @@ class IpcSemaphore {
   int Value() const;
 
   const std::string& Name() const { return m_name; }
+  // True when the name still gives the object this handle opened (not one
+  // that another process made after the name was removed).
+  bool StillNamed() const;
 
   // Removes the name (open handles stay valid). Missing names are fine.
   static void Unlink(const std::string& name);
@@ -47,6 +52,7 @@ class IpcSemaphore {
  private:
   sem_t* m_sem = SEM_FAILED;
   std::string m_name;
+  ObjectIdentity m_identity;  // the object's file when it was opened
 };
 
 // Holds a semaphore for one scope; Lock is true only when it was acquired.
@@ -78,6 +84,8 @@ class IpcEvent {
   IpcWaitResult Wait(int timeoutMs);
   // True when the event was signalled; clears it.
   bool Poll();
+  bool StillNamed() const { return m_sem.StillNamed(); }
+  const std::string& Name() const { return m_sem.Name(); }
 
  private:
   IpcSemaphore m_sem;

@@ -1,6 +1,7 @@
 #include "platform/shm_region.h"
 
 #include "platform/mapping_cut_guard.h"
+#include "platform/object_identity.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -95,6 +96,7 @@ bool ShmRegion::MapFd(int fd, const std::string& name, size_t size, std::string*
   m_data = static_cast<uint8_t*>(p);
   m_size = size;
   m_fd = fd;
+  m_name = name;
   m_guard = GuardMappingAgainstCuts(m_data, m_size, m_fd);
   return true;
 }
@@ -109,6 +111,13 @@ void ShmRegion::Unmap() {
   m_data = nullptr;
   m_size = 0;
   m_fd = -1;
+  m_name.clear();
+}
+
+bool ShmRegion::StillNamed() const {
+  // Linux keeps shared-memory objects as files of their name in /dev/shm.
+  return m_fd >= 0 && !m_name.empty() &&
+         SameObject(IdentityOfDescriptor(m_fd), IdentityOfFile("/dev/shm/" + m_name.substr(1)));
 }
 
 void ShmRegion::Unlink(const std::string& name) { shm_unlink(name.c_str()); }

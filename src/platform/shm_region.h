@@ -40,6 +40,9 @@ class ShmRegion {
 
   uint8_t* Data() const { return m_data; }
   size_t Size() const { return m_size; }
+  // True when the name still gives the object that is mapped (not one that
+  // another process made after the name was removed).
+  bool StillNamed() const;
 
   static void Unlink(const std::string& name);
 
@@ -48,7 +51,8 @@ class ShmRegion {
 
   uint8_t* m_data = nullptr;
   size_t m_size = 0;
-  int m_fd = -1;  // kept open for the size checks
+  int m_fd = -1;  // kept open for the size checks and the identity
+  std::string m_name;
   int m_guard = -1;  // the bus-error guard's token
 };
 

@@ -18,7 +18,6 @@ fail_shot=language-failed shot_prefix=language- debug_work=pm2dbglang debug_gall
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 e2e_need python3
 . "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
-shot_delay=0.8
 find_png() { python3 "$here/png_find.py" "$@"; }
 # The program counter's arrow (its yellow) in the editors' area.
 arrow() { find_png "$1" bbox 255 255 0 80 125 900 760; }
@@ -37,64 +36,65 @@ open_example
 eval "$(xdotool getwindowgeometry --shell "$win")"
 wx=$X; wy=$Y
 # The command page's input line, above its syntax line and the output tabs.
-cmdline() { xdotool mousemove 600 883 click 1; sleep 0.3; }
-typed() { xdotool type --delay 30 "$1"; xdotool key Return; sleep 0.4; }
+cmdline() { xdotool mousemove 600 883 click 1; dbg_settle; }
+typed() { dbg_command "$1"; }
 windows=$(boxes)
 
 # 1: breakpoints typed on the command page, listed with the page's numbers.
-xdotool key ctrl+F5
-wait_children 2
-sleep 1
+dbg_start_session
 typed 'BS main, 1, "print 42"'
 typed 'BS Timer_Init'
 typed 'BL'
-shot 01-breakpoints-listed
+dbg_shot 01-breakpoints-listed
 # 2: F5 stops at main, where the breakpoint's command runs.
-xdotool key F5
-wait_title "Blinky.c" "the stop at main did not show Blinky.c"
-shot 02-stopped-at-main
+dbg_run_to_stop "F5's stop at main" key F5
+dbg_wait_title "Blinky.c" "the stop at main"
+dbg_shot 02-stopped-at-main
 [ -n "$(arrow "$gallery/language-02-stopped-at-main.png")" ] || fail "no arrow at main"
 # 3: Run to Cursor: the caret three lines below, Ctrl+F10.
 read -r _ ay0 _ ay1 <<< "$(arrow "$gallery/language-02-stopped-at-main.png")"
 xdotool mousemove 420 "$(( (ay0 + ay1) / 2 + 3 * (ay1 - ay0 + 9) ))" click 1
-sleep 0.3
-xdotool key ctrl+F10
-sleep 1.5
-shot 03-run-to-cursor
+dbg_settle
+dbg_run_to_stop "Run to Cursor's stop" key ctrl+F10
+dbg_shot 03-run-to-cursor
 [ -n "$(arrow "$gallery/language-03-run-to-cursor.png")" ] || fail "no arrow after Run to Cursor"
 # 4: "$=main" sets the program counter; BD 1 keeps main's breakpoint from
 # stopping the run until LED_Init.
 cmdline
 typed '$=main'
-shot 04-set-pc
+dbg_shot 04-set-pc
 typed 'BD 1'
+stops=$(dbg_heard "execution stopped ")
 typed 'g,LED_Init'
-wait_title "LED.c" "g,LED_Init did not stop in LED.c"
-shot 05-run-until-led-init
+dbg_until "g,LED_Init's stop (on the event interface)" dbg_heard_more "execution stopped " "$stops"
+dbg_wait_title "LED.c" "g,LED_Init's stop in LED.c"
+dbg_shot 05-run-until-led-init
 # 5: a register written by its page name; the driver refuses what it can't do.
 cmdline
 typed 'R0 = 0x1234'
 typed 'Map 0,0xFFF Clear'
 typed 'BK 2'
 typed 'BL'
-shot 06-register-refused-listed
-xdotool key ctrl+F5
-wait_children 0
+dbg_shot 06-register-refused-listed
+dbg_end_session
 [ "$(boxes)" = "$windows" ] || fail "a message box came up during the session"
 
 # 6: Flash > Download into qemu: no message.
 flash_download() {
-  xdotool mousemove "$((wx + 215))" "$((wy + 10))" click 1
-  sleep 0.5
-  shot "$1"
+  dbg_open_menu "the Flash menu" mousemove "$((wx + 215))" "$((wy + 10))" click 1
+  dbg_shot "$1"
   xdotool key Down Return
 }
+lines=$(dbg_command_lines)
 flash_download 07-flash-menu
-sleep 4
-shot 08-flash-downloaded
+# The download is over when the driver has said what it did and its gdb
+# and qemu are gone.
+dbg_until "what Download said on the command page" dbg_more_lines "$lines"
+wait_children 0
+dbg_shot 08-flash-downloaded
 [ "$(boxes)" = "$windows" ] || fail "Download into qemu said something"
 # What the driver said is on the command page.
 xdotool mousemove 265 926 click 1
-shot 09-flash-said
+dbg_shot 09-flash-said
 wait_children 0
 echo "pictures in $gallery"

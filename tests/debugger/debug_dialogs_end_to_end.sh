@@ -17,82 +17,72 @@ fail_shot=e2e-failed debug_work=pm2dlg debug_gallery=debug_dialogs
 
 build_example
 open_example
-xdotool key ctrl+F5
-wait_children 2
-sleep 1
+dbg_start_session
 # 1: a tool box button and a breakpoint at main, typed in the command page.
-xdotool type --delay 20 'DEFINE BUTTON "Lights", "BS LED_Off"'
-xdotool key Return
-xdotool type --delay 30 "BS main"
-xdotool key Return
-xdotool key F5
-wait_title "Blinky.c" "the stop at main did not show Blinky.c" 300
-shot e2e-01-stopped-at-main
+dbg_command 'DEFINE BUTTON "Lights", "BS LED_Off"'
+dbg_command "BS main"
+dbg_run_to_stop "F5's stop at main" key F5
+dbg_wait_title "Blinky.c" "the stop at main"
+dbg_shot e2e-01-stopped-at-main
 # 2: Debug > Breakpoints: the breakpoint at main is listed; Timer_Init defined by expression.
-xdotool key alt+d
-sleep 0.8
+dbg_open_menu "the Debug menu" key alt+d
 xdotool key b
-wait_title "^Breakpoints$" "the breakpoints dialog did not open" 300
-shot e2e-02-breakpoints
+dbg_focus_title "^Breakpoints$" > /dev/null
+dbg_shot e2e-02-breakpoints
 xdotool type --delay 30 "Timer_Init"
 xdotool key Return
-shot e2e-03-breakpoint-defined
+dbg_shot e2e-03-breakpoint-defined
 xdotool key Return
-wait_gone "^Breakpoints$" "Enter with an empty expression did not close the dialog"
-# 3: View > Serial Window #1; a key typed there; the run stops at Timer_Init.
-xdotool key alt+v
-sleep 0.8
+dbg_wait_gone "^Breakpoints$" "Enter with an empty expression closing the dialog"
+# 3: View > Serial Window #1 (an MDI child of the main window: the
+# screenshots show it); a key typed there; the run stops at Timer_Init.
+dbg_focus_main
+dbg_open_menu "the View menu" key alt+v
 xdotool key 1
-sleep 1  # an MDI child of the main window: the screenshots show it
+dbg_settle
 xdotool type "k"
-sleep 0.5
-xdotool key alt+d
-sleep 0.8
-xdotool key g
-wait_title "Timer.c" "the run did not stop at the breakpoint defined in the dialog" 300
-shot e2e-04-serial-and-timer-init
+dbg_settle
+dbg_open_menu "the Debug menu" key alt+d
+dbg_run_to_stop "the stop at the breakpoint defined in the dialog" key g
+dbg_wait_title "Timer.c" "the stop at the breakpoint defined in the dialog"
+dbg_shot e2e-04-serial-and-timer-init
 # 4: View > Symbols: main found by mask.
-xdotool key alt+v
-sleep 0.8
+dbg_open_menu "the View menu" key alt+v
 xdotool key y
-wait_title "^Symbols$" "the symbols dialog did not open" 300
-sleep 1
+dbg_focus_title "^Symbols$" > /dev/null
+dbg_settle
 xdotool type --delay 30 "mai*"
 xdotool key Return
-shot e2e-05-symbols-main
+dbg_shot e2e-05-symbols-main
 xdotool key Escape
-wait_gone "^Symbols$" "Escape did not close the symbols dialog"
+dbg_wait_gone "^Symbols$" "Escape closing the symbols dialog"
 # 5: Debug > Memory Map: the program's memory.
-xdotool key alt+d
-sleep 0.8
+dbg_focus_main
+dbg_open_menu "the Debug menu" key alt+d
 xdotool key m
-wait_title "^Memory Map$" "the memory map dialog did not open" 300
-sleep 1.5
-shot e2e-06-memory-map
+dbg_focus_title "^Memory Map$" > /dev/null
+dbg_shot e2e-06-memory-map
 xdotool key Escape
-wait_gone "^Memory Map$" "Escape did not close the memory map dialog"
+dbg_wait_gone "^Memory Map$" "Escape closing the memory map dialog"
 # 6: View > Toolbox; its button sets a breakpoint at LED_Off, where the run stops.
-xdotool key alt+v
-sleep 0.8
+dbg_focus_main
+dbg_open_menu "the View menu" key alt+v
 xdotool key x
-wait_title "^Toolbox$" "the tool box did not open" 300
-sleep 0.5
+dbg_wait_title "^Toolbox$" "the tool box"
+dbg_settle
 box=$(xdotool search --onlyvisible --name "^Toolbox$" | head -1)
 eval "$(xdotool getwindowgeometry --shell "$box")"
 bw=$((WIDTH * 3 / 4)); bh=$(((HEIGHT - 12) / 2))
-shot e2e-07-toolbox
+dbg_shot e2e-07-toolbox
 xdotool mousemove "$((X + bw / 3 + bw / 2))" "$((Y + 4 + bh + bh / 2))" click 1
-sleep 1
+dbg_settle
 # The click made the tool box the active window: its run key reaches the
 # main frame all the same.
-xdotool key F5
-wait_title "LED.c" "the run did not stop at the tool box button's breakpoint" 300
-sleep 1
-xdotool key F5
-wait_title "LED.c" "the second run did not stop at LED_Off" 300
-sleep 2
-shot e2e-08-led-off-and-serial
+dbg_run_to_stop "the stop at the tool box button's breakpoint" key F5
+dbg_wait_title "LED.c" "the stop at the tool box button's breakpoint"
+dbg_run_to_stop "the second stop at LED_Off" key F5
+dbg_wait_title "LED.c" "the second stop at LED_Off"
+dbg_shot e2e-08-led-off-and-serial
 # The session ends; no gdb or qemu is left.
-xdotool key ctrl+F5
-wait_children 0
+dbg_end_session
 echo "pictures in $gallery"

@@ -16,51 +16,48 @@ debug_work=pm2dbg debug_gallery=debugger
 
 build_example
 
-# 1: the project opens; Ctrl+F5 starts a session in simulation.
+# 1: the project opens; Ctrl+F5 starts a session in simulation, which runs
+# to main by itself.
 open_example
-shot 01-project
-xdotool key ctrl+F5
-wait_children 2
-shot 02-session-started
+dbg_shot 01-project
+dbg_start_session
+dbg_shot 02-session-started
 # 2: a breakpoint at main typed in the command page, F5 runs to it.
-xdotool type --delay 30 "BS main"
-xdotool key Return
-sleep 0.5
-xdotool key F5
-wait_title "Blinky.c" "the stop at main did not show Blinky.c"
-shot 03-stopped-at-main
+dbg_command "BS main"
+dbg_run_to_stop "F5's stop at the breakpoint at main" key F5
+dbg_wait_title "Blinky.c" "the stop at main"
+dbg_shot 03-stopped-at-main
 # 3: step over, then step into LED_Init.
-xdotool key F10
-sleep 1.5
-shot 04-step-over
-xdotool key F11
-wait_title "LED.c" "stepping into LED_Init did not show LED.c"
-shot 05-step-into
+dbg_run_to_stop "F10's stop" key F10
+dbg_shot 04-step-over
+dbg_run_to_stop "F11's stop in LED_Init" key F11
+dbg_wait_title "LED.c" "stepping into LED_Init"
+dbg_shot 05-step-into
 # 4: Ctrl+F5 ends the session; gdb and qemu are gone.
-xdotool key ctrl+F5
-wait_children 0
-shot 06-session-ended
+dbg_end_session
+dbg_shot 06-session-ended
 # 5: a session whose qemu dies ends with a message; the IDE and the unsaved
 # text in the editor stay.
-xdotool key ctrl+F5
-wait_children 2
-sleep 1
-# Esc hands the keys back to the active editor.
-xdotool key Escape
-sleep 0.5
+dbg_start_session
+# A click into the editor's text gives it the keys (the session gave them
+# to the command page); the line typed there changes the editor's text only.
+xdotool mousemove 640 400 click 1
+dbg_settle
 xdotool key ctrl+End
 xdotool type --delay 20 "// unsaved line"
+dbg_settle
+expect "^edit: $" "the line meant for the editor went to the command page"
+ended=$(dbg_heard "debugger stopped")
 pkill -KILL -f "qemu-system-arm.*$elf" || fail "no qemu to kill"
 wait_children 0
-sleep 1
-shot 07-qemu-killed
+dbg_until "the session's end after qemu died" dbg_heard_more "debugger stopped" "$ended"
+dbg_shot 07-qemu-killed
 kill -0 "$pid" 2>/dev/null || fail "the IDE ended with the session"
 grep -q "unsaved line" "$work"/blinky/*.c && fail "the unsaved text was written"
 # The editor is still there: the frame's title names its text.
 xdotool search --onlyvisible --name '\.c' > /dev/null 2>&1 || fail "the editor with the unsaved text is gone"
 # 6: a third session, and the IDE killed: its children go with it.
-xdotool key ctrl+F5
-wait_children 2
+dbg_start_session
 kill -KILL "$pid"
 wait "$pid" 2>/dev/null || true
 wait_children 0

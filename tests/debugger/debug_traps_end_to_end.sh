@@ -14,12 +14,7 @@ debug_work=pm2traps debug_gallery=debugger fail_shot=traps-failed shot_prefix=tr
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
 
-# The driver's bound for a step or a stop request is 3 s; the window may
-# take a little more for its own work.
-bound_tenths=45
 qemu_pid() { pgrep -f "qemu-system-arm.*$elf" | head -1; }
-# Tenths of a second since a time of date +%s%N.
-elapsed_tenths() { echo $(( ($(date +%s%N) - $1) / 100000000 )); }
 # A killed qemu whose parent (gdb) went first is reaped by the system's
 # first process when it gets to it; until then it is a zombie, which
 # counts as gone.
@@ -28,55 +23,50 @@ gone() { local s; s=$(ps -o stat= -p "$1" 2>/dev/null) || return 0; [[ "$s" == Z
 build_example
 open_example
 
-# 1: a session at main; qemu stopped; F10 ends within the bound and says
+# The driver gives up on a step or a stop request after its own bound and
+# says so; each wait below fails only when the window never comes back
+# (how long the bound is stays the driver tests' and the benches' business).
+# 1: a session at main; qemu stopped; F10 ends at the driver's bound and says
 # so (the step runs on, or gdb gets no answer from qemu); Esc's stop
 # request gets none; Ctrl+F5 then ends the session with gdb and qemu.
-xdotool key ctrl+F5
-wait_children 2
-xdotool type --delay 30 "BS main"
-xdotool key Return
-sleep 0.5
-xdotool key F5
-wait_title "Blinky.c" "the stop at main did not show Blinky.c"
+dbg_start_session
+dbg_command "BS main"
+dbg_run_to_stop "F5's stop at main" key F5
+dbg_wait_title "Blinky.c" "the stop at main"
 qemu=$(qemu_pid)
 [ -n "$qemu" ] || fail "no qemu"
 kill -STOP "$qemu"
-began=$(date +%s%N)
+lines=$(dbg_command_lines)
 xdotool key F10
-sleep 3.5
-shot 01-step-ended-at-its-bound 0.5
-focus_main
+dbg_until "the step's message on the command page (qemu stopped)" dbg_more_lines "$lines"
+dbg_shot 01-step-ended-at-its-bound
+# The stop request holds the window at most for the driver's bound: the
+# window goes round its loop again once it is over.
+dbg_focus_main
 xdotool key Escape
-sleep 3.5
-shot 02-stop-request-no-answer 0.5
-xdotool key ctrl+F5
-wait_children 0
-took=$(elapsed_tenths "$began")
-[ "$took" -le $((2 * bound_tenths + 20)) ] || fail "the step, the stop request and Ctrl+F5 took ${took}00 ms"
-poll 20 gone "$qemu" || fail "the stopped qemu is still there"
-shot 03-session-ended
+dbg_shot 02-stop-request-no-answer
+dbg_end_session
+dbg_until "the stopped qemu to go" gone "$qemu"
+dbg_shot 03-session-ended
 
 # 2: a second session runs freely; qemu stopped; Esc asks for a stop that
 # gets no answer, and the message says so; File > Exit ends it all.
-xdotool key ctrl+F5
-wait_children 2
-sleep 1
+dbg_start_session
+runs=$(dbg_heard "execution started")
 xdotool key F5
-sleep 1
+dbg_until "F5's run (on the event interface)" dbg_heard_more "execution started" "$runs"
 qemu=$(qemu_pid)
 [ -n "$qemu" ] || fail "no qemu"
 kill -STOP "$qemu"
-focus_main
-began=$(date +%s%N)
+dbg_focus_main
+lines=$(dbg_command_lines)
 xdotool key Escape
-sleep 3.5
-shot 04-running-stop-request-no-answer 0.5
+dbg_until "the stop request's message on the command page (qemu stopped while running)" dbg_more_lines "$lines"
+dbg_shot 04-running-stop-request-no-answer
 xdotool key alt+F4
-for _ in $(seq 1 60); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-took=$(elapsed_tenths "$began")
-kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program after the stop request"
-[ "$took" -le $((bound_tenths + 40)) ] || fail "the stop request and File > Exit took ${took}00 ms"
+dbg_until "File > Exit ending the program after the stop request" dbg_ended
 wait "$pid" 2>/dev/null || true
+pid=""
 wait_children 0
-poll 20 gone "$qemu" || fail "the stopped qemu is still there"
+dbg_until "the stopped qemu to go" gone "$qemu"
 echo "pictures in $gallery"

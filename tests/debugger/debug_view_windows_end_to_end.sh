@@ -15,14 +15,13 @@ build=$(cd "$1" && pwd); src=$2; grab=$3
 fail_shot=view-windows-failed debug_work=pm2dbgwin debug_gallery=debugger
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
-windows_dump
 
 # Right click on the memory page's first value, then menu keys.
 memory_menu() {
   read -r mx my < <(grep "memory-value:" "$work/windows.txt" | cut -d' ' -f2-)
-  xdotool mousemove "$mx" "$my" click 3
-  sleep 0.5
-  xdotool key "$@"
+  dbg_open_menu "the memory page's context menu" mousemove "$mx" "$my" click 3
+  dbg_close_menu "the memory page's context menu" key "$@"
+  dbg_settle
 }
 
 # The shared window settings an earlier run left: the disassembly window
@@ -45,89 +44,81 @@ window_settings() {
 window_settings
 build_example
 open_example
-xdotool key ctrl+F5
-wait_children 2
-sleep 1
+dbg_start_session
 # 1: the command window: help for "BAC", a blank completes it, Enter runs it.
+dbg_wait_focus "$win" "the main window, to type into the command page"
 xdotool type --delay 40 "BAC"
-sleep 0.3
+dbg_until "'BAC' typed into the command page" dbg_dump_line "edit: BAC"
 dump
 expect "help: BACKTRACE" "the help line did not offer BACKTRACE"
 xdotool key space
-sleep 0.3
+blank_taken() { ! dbg_dump_line "edit: BAC"; }
+dbg_until "the blank taken by the command page" blank_taken
 dump
 expect "edit: BACktrace" "the blank did not complete BACKTRACE"
-shot 10-command-help-completion
+dbg_shot 10-command-help-completion
 xdotool key BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace ctrl+a
-xdotool type --delay 30 "BS main"
-xdotool key Return
-sleep 0.5
-xdotool key F5
-wait_title "Blinky.c" "the stop at main did not show Blinky.c"
-sleep 1
+dbg_command "BS main"
+dbg_run_to_stop "F5's stop at main" key F5
+dbg_wait_title "Blinky.c" "the stop at main"
 # 2: the disassembly window at the PC, source lines between.
-xdotool key alt+v
-sleep 0.3
+dbg_open_menu "the View menu" key alt+v
 xdotool key i
-sleep 1.5
+dbg_wait_dump "disasm-pc: 0x" "the disassembly window's PC line"
 dump
 expect "disasm-pc: 0x" "the disassembly window shows no PC line"
 expect "disasm-source:" "the disassembly window shows no source lines"
 expect "disasm-background: #000080" "the disassembly window did not take the stored background"
 expect "disasm-font: 16" "the disassembly window did not take the stored font"
 pc1=$(grep "disasm-pc:" "$work/windows.txt")
-shot 11-disassembly-at-main
-xdotool key F10
-sleep 2
+dbg_shot 11-disassembly-at-main
+dbg_run_to_stop "F10's stop" key F10
 dump
 pc2=$(grep "disasm-pc:" "$work/windows.txt")
 [ "$pc1" != "$pc2" ] || fail "the disassembly window did not follow the PC ($pc1)"
-shot 12-disassembly-after-step
+dbg_shot 12-disassembly-after-step
 # 3: the memory window at the RAM, in bytes, words and ASCII; a write reads back.
-xdotool key alt+v
-sleep 0.3
+dbg_open_menu "the View menu" key alt+v
 xdotool key m
-sleep 1
+dbg_wait_dump "memory-page: " "the memory window open"
+dump
 xdotool type --delay 30 "0x40000000"
 xdotool key Return
-sleep 0.5
+dbg_wait_dump "memory-page: 0x40000000 " "the memory page taking the address typed"
 dump
 expect "memory: 40000000: " "the memory window does not show 0x40000000"
 expect "memory-background: #ffffc0" "the memory window did not take the stored background"
-shot 13-memory-bytes
+dbg_shot 13-memory-bytes
 memory_menu u l   # unsigned long: words
 dump
 expect "memory: 40000000: [0-9A-F]\\{8\\} " "the memory window does not show words"
-shot 14-memory-words
+dbg_shot 14-memory-words
 memory_menu a     # ASCII
 dump
-shot 15-memory-ascii
+dbg_shot 15-memory-ascii
 memory_menu m     # modify memory at 0x40000000
-sleep 0.5
-for _ in $(seq 1 30); do xdotool search --onlyvisible --name "Enter Ascii" > /dev/null 2>&1 && break; sleep 0.1; done
+dbg_focus_title "Enter Ascii" > /dev/null
 xdotool type --delay 30 'PM2!'
 xdotool key Return
-sleep 1
+dbg_wait_gone "Enter Ascii" "the value's dialog taking 'PM2!'"
 dump
 expect "memory: 40000000: PM2!" "the value written did not read back"
-shot 16-memory-written
+dbg_shot 16-memory-written
 # The session ends from the editor (a click into Blinky.c gives it the keys).
 end_session() {
+  dbg_focus_main
   eval "$(xdotool getwindowgeometry --shell "$win")"
   xdotool mousemove "$((X + 400))" "$((Y + 300))" click 1
-  sleep 0.5
-  xdotool key ctrl+F5
-  wait_children 0
+  dbg_settle
+  dbg_end_session
 }
 end_session
 # 4: the next session shows the page as this one left it: its address, in ASCII.
-xdotool key ctrl+F5
-wait_children 2
-sleep 2
+dbg_start_session
 dump
 expect "memory-page: 0x40000000 8$" "the next session did not bring back the memory page's address and format"
 expect "memory: 40000000: " "the next session's memory page does not show 0x40000000"
-shot 17-memory-next-session
+dbg_shot 17-memory-next-session
 end_session
 kill "$pid"
 wait "$pid" 2>/dev/null || true

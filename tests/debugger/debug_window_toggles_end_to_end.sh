@@ -13,81 +13,69 @@ build=$(cd "$1" && pwd); src=$2; grab=$3
 fail_shot=toggles-failed debug_work=pm2dbgtog debug_gallery=debugger shot_prefix=toggles-
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e_common.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
-windows_dump
 
 expect_not() { ! grep -q -- "$1" "$work/windows.txt" || fail "$2"; }
 checked() { grep "^checked:" "$work/windows.txt"; }
-view_menu() { xdotool key alt+v; sleep 0.8; }
+view_menu() { dbg_open_menu "the View menu" key alt+v; }
 
 build_example
 open_example
-xdotool key ctrl+F5
-wait_children 2
-sleep 1
-xdotool type --delay 30 "BS main"
-xdotool key Return
-xdotool key F5
-wait_title "Blinky.c" "the stop at main did not show Blinky.c" 300
-sleep 1
+dbg_start_session
+dbg_command "BS main"
+dbg_run_to_stop "F5's stop at main" key F5
+dbg_wait_title "Blinky.c" "the stop at main"
 # 1: serial window 1, the tool box and the disassembly window from the View menu.
 view_menu
 xdotool key 1
-sleep 1
+dbg_settle
 view_menu
 xdotool key x
-wait_title "^Toolbox$" "the tool box did not open" 300
-focus_main
+dbg_wait_title "^Toolbox$" "the tool box"
+dbg_focus_main
 view_menu
 xdotool key i
-sleep 1.5
+dbg_wait_dump "disasm-centre:" "the disassembly window open"
 dump
 checked | grep -q " 32735" || fail "serial window 1 is not checked: $(checked)"
 checked | grep -q " 35073" || fail "the tool box is not checked: $(checked)"
 checked | grep -q " 32752" || fail "the disassembly window is not checked: $(checked)"
 # The View menu open: the three shown checked.
 view_menu
-shot 01-view-menu-checked
-xdotool key Escape Escape
-sleep 0.5
+dbg_shot 01-view-menu-checked
+dbg_close_menu "the View menu" key Escape Escape
+dbg_settle
 # 2: the disassembly window's context menu.
 read -r dx dy < <(grep "disasm-centre:" "$work/windows.txt" | cut -d' ' -f2-)
-xdotool mousemove "$dx" "$dy" click 3
-sleep 0.8
-shot 02-disassembly-menu
-xdotool key Escape
-sleep 0.5
+dbg_open_menu "the disassembly window's context menu" mousemove "$dx" "$dy" click 3
+dbg_shot 02-disassembly-menu
+dbg_close_menu "the disassembly window's context menu" key Escape
 # 3: a breakpoint by double click two pages down: the view stays there.
 xdotool mousemove "$dx" "$dy" click 1
 xdotool key Next Next
-sleep 0.8
 dump
 xdotool mousemove "$dx" "$dy" click --repeat 2 --delay 80 1
-sleep 1.5
-shot 03-disassembly-breakpoint-keeps-the-view
+dbg_shot 03-disassembly-breakpoint-keeps-the-view
 dump
 expect_not "disasm-pc:" "the breakpoint moved the disassembly window back to the PC"
 # 4: choosing the open tool box closes it.
-focus_main
+dbg_focus_main
 view_menu
 xdotool key x
-wait_gone "^Toolbox$" "View > Toolbox did not close the open tool box"
+dbg_wait_gone "^Toolbox$" "View > Toolbox closing the open tool box"
 dump
 checked | grep -q " 35073" && fail "the closed tool box is still checked: $(checked)"
 # 5: the command page's context menu: Clear empties it.
 dump
 read -r cx cy < <(grep "command-centre:" "$work/windows.txt" | cut -d' ' -f2-) || fail "the command page is not shown"
 expect "command-lines: [1-9]" "the command page shows no lines before Clear"
-xdotool mousemove "$cx" "$cy" click 3
-sleep 0.8
-shot 04-command-menu
-xdotool key l
-sleep 0.8
+dbg_open_menu "the command page's context menu" mousemove "$cx" "$cy" click 3
+dbg_shot 04-command-menu
+dbg_close_menu "the command page's context menu" key l
 dump
 expect "command-lines: 0$" "Clear did not empty the command page"
-shot 05-command-page-cleared
+dbg_shot 05-command-page-cleared
 # The session ends; no gdb or qemu is left.
-focus_main
-xdotool key ctrl+F5
-wait_children 0
+dbg_focus_main
+dbg_end_session
 stop_program
 echo "pictures in $gallery"

@@ -9,6 +9,10 @@
 //                                prints "holding" and keeps it (to be killed)
 //   dtc_Debug::StatusText "hold guard pending <n>" -> the same, with slot n's
 //                                ring reserved as by a write under way
+// SIGUSR1 ends it as "quit" does (also when it cannot be reached through the
+// objects); SIGTERM, SIGINT and SIGHUP end it as they end the program.
+#include <signal.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -18,6 +22,7 @@
 #include "ipc/event_catalog.h"
 #include "ipc/event_factory.h"
 #include "ipc/ipc_transport.h"
+#include "platform/termination.h"
 
 using namespace pm2;
 
@@ -87,6 +92,8 @@ int main(int argc, char** argv) {
   }
   IpcNamespace ns = IpcNamespace::ForTest(argv[1], argv[2]);
   g_pNamespace = &ns;
+  InstallTerminationHandlers();
+  signal(SIGUSR1, [](int) { g_quit = true; });
   {
     EventDispatcher dispatcher([&ns](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
       return bs_InterProcessEventHandler::Attach(ns, sink, GetEventFactory(), err);

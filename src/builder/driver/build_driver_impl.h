@@ -312,6 +312,14 @@ class BuildDriver::Impl {
   const std::string& IncludeOnDisk(std::string_view stored);
   // A source or one of its include files was reported changed by the watch.
   bool ChangedWhileWatched(const FileRec& file, const std::string& sourceLocal);
+  // The file a path names once every link on its way is followed, when that
+  // is another path ("" when it is the same or cannot be found), once per
+  // build: an edit of a linked file is seen in its own folder, under its
+  // own name.
+  const std::string& LinkedFile(const std::string& path);
+  // Reported changed under its own name or under the name of the file it
+  // links to.
+  bool ReportedChanged(const std::string& path);
 
   FolderWatch watch_;
   UpToDateMemory memory_;
@@ -320,6 +328,7 @@ class BuildDriver::Impl {
   std::unordered_set<std::string> carried_;        // reported during a build, for the next one
   std::unordered_set<std::string> inputs_;         // the sources and include files this build read
   std::unordered_map<std::string, std::string> includeOnDisk_;  // stored -> on disk
+  std::unordered_map<std::string, std::string> linkedFile_;     // path -> the file it links to
 };
 
 }  // namespace pm2

@@ -11,8 +11,12 @@
 // changed while no IDE watched is found by the times, as always.
 #include "builder/driver/build_driver_impl.h"
 
+#include <stdlib.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 namespace pm2 {
 
@@ -107,12 +111,35 @@ const std::string& BuildDriver::Impl::IncludeOnDisk(std::string_view stored) {
   return includeOnDisk_.emplace(std::string(stored), std::move(local)).first->second;
 }
 
+const std::string& BuildDriver::Impl::LinkedFile(const std::string& path) {
+  auto known = linkedFile_.find(path);
+  if (known != linkedFile_.end()) return known->second;
+  std::string linked;
+  if (char* real = ::realpath(path.c_str(), nullptr)) {
+    if (path != real) linked = real;
+    std::free(real);
+  }
+  return linkedFile_.emplace(path, std::move(linked)).first->second;
+}
+
+bool BuildDriver::Impl::ReportedChanged(const std::string& path) {
+  if (changed_.count(path)) return true;
+  const std::string& linked = LinkedFile(path);
+  return !linked.empty() && changed_.count(linked);
+}
+
 bool BuildDriver::Impl::WatchBuildFolders(ProjectRec* project) {
   bool all = true;
   std::unordered_set<std::string> seen;
   auto watch = [&](const std::string& folder) {
     if (folder.empty() || !seen.insert(folder).second) return;
     if (!watch_.Add(folder)) all = false;
+  };
+  // A file read through a link changes in the folder of the file it links
+  // to: that folder is watched too.
+  auto watchFileOf = [&](const std::string& path) {
+    watch(FolderOf(path));
+    if (const std::string& linked = LinkedFile(path); !linked.empty()) watch(FolderOf(linked));
   };
   watch(folder_);
   for (const OptString* out : {&options_->out.OUTDIR, &options_->lst.LSTDIR}) {
@@ -124,12 +151,12 @@ bool BuildDriver::Impl::WatchBuildFolders(ProjectRec* project) {
     for (FileRec* file = g->firstFile; file; file = file->next) {
       if (file->flags & kFileRemoved) continue;
       std::string local;
-      if (files_.ConvertedOnce(file->path.view(), &local)) watch(FolderOf(local));
+      if (files_.ConvertedOnce(file->path.view(), &local)) watchFileOf(local);
       else all = false;
       for (DepIncludeRec* r = file->depIncludes; r; r = r->next) {
         const std::string& onDisk = IncludeOnDisk(r->path.view());
         if (onDisk.empty()) all = false;  // found again by the next check, then watched
-        else watch(FolderOf(onDisk));
+        else watchFileOf(onDisk);
       }
     }
   }
@@ -138,10 +165,10 @@ bool BuildDriver::Impl::WatchBuildFolders(ProjectRec* project) {
 
 bool BuildDriver::Impl::ChangedWhileWatched(const FileRec& file, const std::string& sourceLocal) {
   if (changed_.empty()) return false;
-  if (changed_.count(sourceLocal)) return true;
+  if (ReportedChanged(sourceLocal)) return true;
   for (DepIncludeRec* r = file.depIncludes; r; r = r->next) {
     const std::string& onDisk = IncludeOnDisk(r->path.view());
-    if (!onDisk.empty() && changed_.count(onDisk)) return true;
+    if (!onDisk.empty() && ReportedChanged(onDisk)) return true;
   }
   return false;
 }
@@ -150,6 +177,7 @@ bool BuildDriver::Impl::BuildFromMemory(ProjectRec* project, TargetRec* target, 
   changed_.clear();
   inputs_.clear();
   includeOnDisk_.clear();
+  linkedFile_.clear();
   watchComplete_ = false;
   if (!deps_.keepUpToDateState || target->toolset != kToolsetArmGnu) return false;
   FolderWatch::Changes changes = watch_.Take();
@@ -191,6 +219,11 @@ void BuildDriver::Impl::RememberBuild(ProjectRec* project, TargetRec* target, in
   if (!WatchBuildFolders(project)) return;
   for (const auto& [stored, onDisk] : includeOnDisk_)
     if (!onDisk.empty()) inputs_.insert(onDisk);
+  // A linked input is reported under the name of the file it links to.
+  std::vector<std::string> linked;
+  for (const std::string& path : inputs_)
+    if (const std::string& to = LinkedFile(path); !to.empty()) linked.push_back(to);
+  inputs_.insert(linked.begin(), linked.end());
   // The events of the build's own writes; one that names a file the build
   // read means it changed while the build ran.
   const FolderWatch::Changes during = watch_.Take();

@@ -21,7 +21,7 @@ bool FolderWatch::Add(const std::string& folder) {
   if (fd_ < 0) return false;
   const int wd = ::inotify_add_watch(fd_, folder.c_str(), kEvents | IN_ONLYDIR);
   if (wd < 0) return false;
-  folders_[wd] = folder;
+  folders_[wd].push_back(folder);
   watched_.insert(folder);
   return true;
 }
@@ -47,7 +47,7 @@ FolderWatch::Changes FolderWatch::Take() {
         changes.all = true;  // the folder itself changed
         continue;
       }
-      changes.paths.push_back(folder->second + e->name);
+      for (const std::string& name : folder->second) changes.paths.push_back(name + e->name);
     }
   }
   // A folder that went away is watched anew by whoever needs it again.

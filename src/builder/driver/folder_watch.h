@@ -33,7 +33,10 @@ class FolderWatch {
 
  private:
   int fd_ = -1;
-  std::unordered_map<int, std::string> folders_;  // watch -> folder
+  // watch -> the names it was added under: one folder reached by two
+  // names (through a link) is one watch, and its changes are told under
+  // each name.
+  std::unordered_map<int, std::vector<std::string>> folders_;
   std::unordered_set<std::string> watched_;
 };
 

@@ -17,6 +17,8 @@ namespace {
 // How long a command line may wait for room in gdb's input pipe: a stopped
 // gdb that has filled it never blocks the writer for good.
 constexpr int kWriteBoundMs = 1000;
+// How often a close serves its thread while the reader has not ended.
+constexpr int kServeEveryMs = 10;
 
 }  // namespace
 
@@ -58,6 +60,11 @@ void GdbConnection::ReadLoop() {
     searched = buffer.size();
   }
   Die("gdb-multiarch ended");
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_readerEnded = true;
+  }
+  m_changed.notify_all();
 }
 
 void GdbConnection::HandleLine(std::string_view line) {
@@ -245,7 +252,7 @@ void GdbConnection::Die(const std::string& reason) {
 
 void GdbConnection::KillProcess() { m_child.Kill(); }
 
-void GdbConnection::Close() {
+void GdbConnection::Close(const std::function<void()>& serve) {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_state != SessionState::Dead) m_state = SessionState::Exiting;
@@ -254,7 +261,19 @@ void GdbConnection::Close() {
     Send("-gdb-exit");
     m_child.Kill();
   }
-  if (m_reader.joinable()) m_reader.join();
+  if (!m_reader.joinable()) return;
+  // gdb is gone, so the reader comes to the end of its output, unless it
+  // waits for the closing thread to take a text (a gdb that flooded its
+  // console fills the window's queue): that thread serves it meanwhile.
+  if (serve) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_changed.wait_for(lock, std::chrono::milliseconds(kServeEveryMs), [&] { return m_readerEnded; })) {
+      lock.unlock();
+      serve();
+      lock.lock();
+    }
+  }
+  m_reader.join();
 }
 
 }  // namespace pm2::gdb

@@ -68,8 +68,11 @@ class GdbConnection {
   // Kills gdb (the reader then sees its end).
   void KillProcess();
   // Ends gdb: Exiting, "-gdb-exit", then the process is killed and the
-  // reader joined.
-  void Close();
+  // reader joined. The reader may be handing gdb's text to the thread that
+  // closes (the window's), waiting for it: `serve`, when given, runs on the
+  // closing thread while the reader has not ended, so that neither waits
+  // for the other for good.
+  void Close(const std::function<void()>& serve = nullptr);
   pid_t Pid() const { return m_child.Pid(); }
 
   // Handles one line as the reader does (also for tests).
@@ -90,6 +93,7 @@ class GdbConnection {
   std::string m_deadReason;
   uint64_t m_stops = 0;
   bool m_silent = false;
+  bool m_readerEnded = false;
   std::mutex m_writeMutex;
 };
 

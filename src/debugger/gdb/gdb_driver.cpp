@@ -137,6 +137,11 @@ pm2::gdb::TargetEvents Events() {
     *result = r;
     return own;
   };
+  // The IDE's message pump: the session's end, on the GUI thread, takes
+  // what the reader thread hands over while it waits for that thread.
+  e.pump = [] {
+    if (g_record.PumpPendingMessages) g_record.PumpPendingMessages();
+  };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, 0);

@@ -236,7 +236,7 @@ void GdbTarget::OnDead(const std::string& reason) {
 
 void GdbTarget::Close() {
   m_closing = true;
-  if (m_gdb) m_gdb->Close();
+  if (m_gdb) m_gdb->Close(m_events.pump);
   m_qemu.Kill();
   if (m_monitor.joinable()) m_monitor.join();
   m_gdb.reset();

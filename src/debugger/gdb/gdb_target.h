@@ -68,6 +68,9 @@ struct TargetEvents {
   // BUTTON, the inline assembler) met in an included file: true when the
   // line was one, *result 0 when it was done.
   std::function<bool(const std::string& line, int* result)> ownCommand;
+  // Serves the thread that ends the session (the window's queue) while it
+  // waits for the driver's threads, which may wait for it.
+  std::function<void()> pump;
 };
 
 // A breakpoint or watchpoint as gdb lists it.

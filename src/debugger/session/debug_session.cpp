@@ -393,6 +393,9 @@ void DebugSession::Stop(bool afterFailedStart) {
   m_pRecord->flags &= ~uint32_t(kDbgFlagActive);
   CopyDriverRecord();
   DbgExitFn exitFn = m_mirror.DbgExit;
+  // The driver may pump the GUI thread's messages while it ends its
+  // threads: no new session starts under it.
+  m_driverBusy = true;
   if (m_pRecord != &m_mirror) {
     if (exitFn) exitFn();
     std::memset(m_pRecord, 0, sizeof *m_pRecord);

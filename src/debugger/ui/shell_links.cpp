@@ -24,12 +24,13 @@ bool ShellLinks::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::Drop) return false;
   auto* e = static_cast<QDropEvent*>(event);
   if (!e->mimeData()->hasUrls()) return false;
-  // Each dropped file opens (or comes to the front when it is open).
+  // Each dropped file opens (or comes to the front when it is open); a
+  // project file as the project.
   for (const QUrl& url : e->mimeData()->urls()) {
     if (!url.isLocalFile()) continue;
     std::string path = url.toLocalFile().toStdString();
     if (path.size() > 511) continue;
-    m_frame.OpenFileAndShow(path, 1, -1);
+    m_frame.OpenDroppedFile(path);
   }
   e->acceptProposedAction();
   return true;

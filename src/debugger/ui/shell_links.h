@@ -1,4 +1,5 @@
-// Files dropped on the main window open in the editor.
+// Files dropped on the main window open in the editor; project files as
+// the project.
 #pragma once
 
 #include <QObject>

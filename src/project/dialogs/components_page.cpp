@@ -26,12 +26,9 @@ void ComponentListEditor::OnItemRenamed(int index, std::string oldText, std::str
 void ComponentListEditor::OnItemAdded(int index, std::string text) {
   SECListBoxEditor::OnItemAdded(index, text);
   if (index >= GetCount() || GetText(index).empty()) return;
-  if (!m_handler.added || !m_handler.added(index, GetText(index))) {
-    // The refused row goes; a row typed into the empty last row becomes
-    // that empty row again.
-    if (index == GetCount() - 1) SetItemText(index, "");
-    else DeleteString(index);
-  }
+  // A refused row leaves the list as it was before the edit, the row
+  // selected then selected again (for groups: its files still shown).
+  if (!m_handler.added || !m_handler.added(index, GetText(index))) RefuseAddedRow(index);
   if (m_handler.changed) m_handler.changed();
 }
 

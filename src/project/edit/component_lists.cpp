@@ -39,6 +39,7 @@ bool InRange(int row, std::size_t size) { return row >= 0 && std::size_t(row) < 
 EditResult RenameTarget(ProjectSheetCopy& c, int row, const std::string& name) {
   if (!InRange(row, c.targets.size())) return EditResult::Refused("");
   const std::string cut = CutName(name);
+  if (std::string why = StoredComponentNameRefusal("target", cut); !why.empty()) return EditResult::Refused(why);
   if (NameTaken(c.targets, cut, row)) return EditResult::Refused("Target item already exists");
   c.targets[row]->name = OptString::Pooled(cut, kPoolProject);
   return {};
@@ -47,6 +48,7 @@ EditResult RenameTarget(ProjectSheetCopy& c, int row, const std::string& name) {
 EditResult AddTarget(ProjectSheetCopy& c, int row, const std::string& name,
                      const TargetRec* fallbackCurrent) {
   const std::string cut = CutName(name);
+  if (std::string why = StoredComponentNameRefusal("target", cut); !why.empty()) return EditResult::Refused(why);
   if (NameTaken(c.targets, cut, -1)) return EditResult::Refused("Target item already exists");
   const TargetRec* model = c.current ? c.current : fallbackCurrent;
   if (!model) return EditResult::Refused("No current Target is available !");
@@ -83,6 +85,7 @@ bool SetCurrentTarget(ProjectSheetCopy& c, int row) {
 EditResult RenameGroup(ProjectSheetCopy& c, int row, const std::string& name) {
   if (!InRange(row, c.groups.size())) return EditResult::Refused("");
   const std::string cut = CutName(name);
+  if (std::string why = StoredComponentNameRefusal("group", cut); !why.empty()) return EditResult::Refused(why);
   if (NameTaken(c.groups, cut, row)) return EditResult::Refused("Group item already exists");
   c.groups[row]->name = OptString::Pooled(cut, kPoolProject);
   return {};
@@ -90,6 +93,7 @@ EditResult RenameGroup(ProjectSheetCopy& c, int row, const std::string& name) {
 
 EditResult AddGroup(ProjectSheetCopy& c, int row, const std::string& name) {
   const std::string cut = CutName(name);
+  if (std::string why = StoredComponentNameRefusal("group", cut); !why.empty()) return EditResult::Refused(why);
   if (NameTaken(c.groups, cut, -1)) return EditResult::Refused("Group item already exists");
   GroupRec* g = PoolNew<GroupRec>(kPoolProject);
   g->kind = kKindGroup;

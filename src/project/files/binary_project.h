@@ -16,7 +16,10 @@
 //
 // Unknown fields are skipped by their type and unknown records by their
 // length, so the rest of the file stays readable. A field of another type
-// than its reader expects, or a blob of another size, gives error 8.
+// than its reader expects, or a blob of another size, gives error 8. A
+// target, group or file name that the project file cannot hold (it would
+// be saved and read back as another name) gives error 10: the project is
+// not taken.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +53,7 @@ enum BinaryProjectError : int {
   kBinBadChecksum = 5,
   kBinBadField = 8,
   kBinBadFolder = 9,
+  kBinBadName = 10,
 };
 
 inline constexpr int kBinaryFieldNameCount = 186;
@@ -60,9 +64,10 @@ extern const char* const g_BinaryFieldNames[kBinaryFieldNameCount];
 // error stopped the import (what was read stays). readOnly sets the
 // project's read-only flag. baseName (the file's name up to its first '.')
 // is the project's name; while the records are read the new project is the
-// application's open project (the caller's is put back).
+// application's open project (the caller's is put back). With error 10,
+// *why (may be null) names the name and what it cannot hold.
 int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project,
-                      std::string_view baseName = {});
+                      std::string_view baseName = {}, std::string* why = nullptr);
 
 // Builds files of the format (tests and conversions).
 class BinaryProjectWriter {

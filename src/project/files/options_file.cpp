@@ -224,7 +224,18 @@ struct OptReader {
   OptionBlock* block = nullptr;  // its block
   ListTails tails;               // appends in constant time
   int badNumberLine = 0;         // the first line with a number that is none
+  std::string fieldFault;        // why the current line's fields are not as its format gives them
 };
+
+// A target or group line whose name is not closed, or whose fields do not
+// end where the format says, is refused: read on, the name's leftover would
+// be taken for the fields after it.
+bool FieldsAsWritten(OptReader& o, bool nameClosed) {
+  if (!o.fieldFault.empty()) return false;
+  if (!nameClosed) o.fieldFault = "the name in '" + o.r.Key() + "' has no closing ')'";
+  else if (!o.r.AtFieldsEnd()) o.fieldFault = "the fields of '" + o.r.Key() + "' do not end where the line does";
+  return o.fieldFault.empty();
+}
 
 // A number of the current line; one that is no number is noted with its
 // line, so the file is reported instead of the value read as 0.
@@ -278,8 +289,10 @@ const OptLineHandler kOptLines[] = {
     {"TARGET", Needs::kNothing,
      [](OptReader& o) {
        OptString name = o.r.String(kPoolScratch);
+       const bool closed = o.r.LastStringClosed();
        o.r.SkipComma();
        uint16_t toolset = uint16_t(Num(o));
+       if (!FieldsAsWritten(o, closed)) return;
        if (o.targetLines >= kMaxOptTargets) return;  // the 256th and later are ignored
        int number = ++o.targetLines;
        TargetRec* found = RecordIndex::At(o.numbers.targets, number);
@@ -290,9 +303,12 @@ const OptLineHandler kOptLines[] = {
      [](OptReader& o) {
        int number = NumC(o);
        OptString name = o.r.String(kPoolScratch);
+       const bool closed = o.r.LastStringClosed();
+       if (!closed) return void(FieldsAsWritten(o, closed));
+       int b0 = NumC(o), b1 = NumC(o), b3 = NumC(o);
+       if (!FieldsAsWritten(o, closed)) return;
        GroupRec* g = number <= kMaxOptTargets ? RecordIndex::At(o.numbers.groups, number) : nullptr;
        if (!g || !(g->name == name)) return;
-       int b0 = NumC(o), b1 = NumC(o), b3 = NumC(o);
        g->flags = WithBit(WithBit(WithBit(g->flags, 0, b0), 1, b1), 3, b3);
      }},
     {"OPTFFF", Needs::kNothing,
@@ -332,6 +348,12 @@ const OptLineHandler kOptLines[] = {
        int index = NumC(o);
        o.target = nullptr;
        o.block = nullptr;
+       // The name that follows the number is written for the reader of the
+       // file; when it stands there it must end where the line does.
+       if (!o.r.AtFieldsEnd()) {
+         o.r.String(kPoolScratch);
+         if (!FieldsAsWritten(o, o.r.LastStringClosed())) return;
+       }
        if (index < 1 || index > o.targetLines) return;
        o.target = o.table[index - 1];
        if (!o.target) return;
@@ -517,13 +539,17 @@ int ReadOptionsText(ProjectRec& project, std::string_view text) {
 int ReadOptionsText(ProjectRec& project, std::string_view text, std::string* message) {
   if (!HasProjectBanner(text)) return kProjectFileBadContents;
   ProjectLineReader r(text);
-  OptReader o{project, RecordIndex(project), r, {}, 0, nullptr, nullptr, ListTails()};
+  OptReader o{project, RecordIndex(project), r, {}, 0, nullptr, nullptr, ListTails(), 0, {}};
   while (r.NextLine()) {
     const OptLineHandler* h = FindOptLine(r.Key());
     if (!h) continue;
     if (h->needs == Needs::kTarget && !o.target) continue;
     if (h->needs == Needs::kBlock && !o.block) continue;
     h->read(o);
+    if (!o.fieldFault.empty() && !r.LineWasCut()) {
+      *message = "line " + std::to_string(r.LineNumber()) + ": " + o.fieldFault;
+      return kProjectFileBadContents;
+    }
     // A cut-off last line keeps what it held, as any cut line does.
     if (o.badNumberLine && !r.LineWasCut()) {
       *message = "line " + std::to_string(o.badNumberLine) + ": the value of '" + r.Key() + "' is not a number";

@@ -9,7 +9,12 @@
 // option blocks "Options t,g,f  // Kind 'name'" ... "EndOpt" (targets, then
 // per target the groups' and then the files' own blocks). Targets, groups
 // and files are numbered from 1 in list order, removed records left out.
-// The tail after "//" is for people and is not read back.
+// The tail after "//" is for people and is not read back. A target or group
+// line whose name is not closed, or whose fields go on past where the line
+// gives them (a name's leftover taken for the toolset), is refused naming
+// its line; so are those of the options file ("Target", "GRPOPT",
+// "TARGOPT"). A name with a bracket without its partner is refused where it
+// is given, since it could not be read back.
 //
 // Saving writes both files atomically, each with a backup of the old one
 // (BufferedFile), and leaves a file whose text is unchanged untouched.

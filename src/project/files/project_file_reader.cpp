@@ -114,6 +114,7 @@ struct TextReader {
         TargetRec* t = PoolNew<TargetRec>(io.pool);
         t->kind = kKindTarget;
         t->name = lines.String(io.pool);
+        if (!lines.LastStringClosed()) return Bad("the target name has no closing ')'");
         lines.SkipComma();
         const int32_t toolset = lines.Number();
         // Read as 0, a toolset that is no number would build the target
@@ -122,6 +123,9 @@ struct TextReader {
         if (!lines.LastNumberValid()) return Bad("the toolset is not a number");
         if (lines.LastNumberOverflowed() || toolset < 0 || toolset > 0xFFFF)
           return Bad("the toolset does not fit its field");
+        // What follows the toolset is no field: taken as one, a name's
+        // leftover "T)1)" would give the target another family's tools.
+        if (!lines.AtFieldsEnd()) return Bad("the target's fields do not end where the line does");
         t->toolset = uint16_t(toolset);
         if (project->lastTarget) project->lastTarget->next = t; else project->firstTarget = t;
         project->lastTarget = t;
@@ -132,6 +136,8 @@ struct TextReader {
         GroupRec* g = PoolNew<GroupRec>(io.pool);
         g->kind = kKindGroup;
         g->name = lines.String(io.pool);
+        if (!lines.LastStringClosed()) return Bad("the group name has no closing ')'");
+        if (!lines.AtFieldsEnd()) return Bad("the group's name does not end where the line does");
         if (project->lastGroup) project->lastGroup->next = g; else project->firstGroup = g;
         project->lastGroup = g;
         groups.push_back(g);

@@ -153,9 +153,14 @@ int32_t ProjectLineReader::NumberComma() {
   return v;
 }
 
+bool ProjectLineReader::AtFieldsEnd() const {
+  return m_pos >= m_line.size() || m_line.compare(m_pos, 2, "//") == 0;
+}
+
 std::string ProjectLineReader::StringText() {
   SkipBlanks();
   std::string value;
+  m_stringClosed = false;
   if (m_pos >= m_line.size()) return value;
   char open = m_line[m_pos];
   char close;
@@ -172,6 +177,7 @@ std::string ProjectLineReader::StringText() {
     char c = m_line[m_pos];
     if (c == close && --depth == 0) {
       ++m_pos;
+      m_stringClosed = true;
       break;
     }
     if (c == open) ++depth;
@@ -315,8 +321,17 @@ std::string ParenthesisedTextFault(std::string_view text) { return BracketedText
 std::string StoredFileNameRefusal(std::string_view path, std::string_view name) {
   std::string fault = BracketedTextFault(name, '<', '>');
   if (fault.empty()) fault = BracketedTextFault(path, '<', '>');
+  if (fault.empty() && name.find('\\') != std::string_view::npos)
+    fault = "a '\\', which the project reads as a folder separator";
   if (fault.empty()) return fault;
   return "The file '" + std::string(path) + "' cannot be stored in the project: its name holds " + fault + ".";
+}
+
+std::string StoredComponentNameRefusal(std::string_view kind, std::string_view name) {
+  const std::string fault = ParenthesisedTextFault(name);
+  if (fault.empty()) return fault;
+  return "The " + std::string(kind) + " name '" + std::string(name) + "' cannot be stored: it holds " +
+         fault + ".";
 }
 
 }  // namespace pm2

@@ -77,6 +77,12 @@ class ProjectLineReader {
   OptString String(int pool);
   // The same without copying (line breaks restored).
   std::string StringText();
+  // True when the last String or StringText found its opening bracket and
+  // the one that closes it.
+  bool LastStringClosed() const { return m_stringClosed; }
+  // True when nothing but a "//" comment is left on the line: the fields a
+  // line's format gives have all been read.
+  bool AtFieldsEnd() const;
   // A byte list into n bytes of field; bytes not reached keep their value.
   void ByteList(uint8_t* field, std::size_t n);
 
@@ -90,6 +96,7 @@ class ProjectLineReader {
   std::string m_key;
   int m_lineNo = 0;
   bool m_numberValid = true;
+  bool m_stringClosed = false;
   bool m_numberOverflowed = false;
 };
 
@@ -128,7 +135,13 @@ std::string BracketedTextFault(std::string_view text, char open, char close);
 // The same for "(text)".
 std::string ParenthesisedTextFault(std::string_view text);
 // Why a file of the project, written as "<path><name>", would not read
-// back as it is: the refusal that names the file, "" when it would.
+// back as it is: the refusal that names the file, "" when it would. A '\'
+// in the name is read back as a folder separator, so the file built would
+// be another.
 std::string StoredFileNameRefusal(std::string_view path, std::string_view name);
+// Why a target or group name, written as "(name)" in the project and the
+// options file, would not read back as it is: the refusal that names it,
+// "" when it would. `kind` is "target" or "group".
+std::string StoredComponentNameRefusal(std::string_view kind, std::string_view name);
 
 }  // namespace pm2

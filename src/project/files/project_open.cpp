@@ -116,7 +116,8 @@ int ImportOldBinaryProject(OldProjectProbe& probe) {
     }
   } else {
     ProjectRec* p = nullptr;
-    probe.error = ReadBinaryProject(data, probe.readOnly, &p, probe.baseName);
+    std::string why;
+    probe.error = ReadBinaryProject(data, probe.readOnly, &p, probe.baseName, &why);
     probe.project = p;
     // A file with no project record holds no project to open.
     if (probe.error == kBinOk && !p) probe.error = kBinBadHeader;
@@ -126,6 +127,7 @@ int ImportOldBinaryProject(OldProjectProbe& probe) {
     } else if (probe.message.empty()) {
       probe.message = "'" + probe.path + "' is no valid project (error " +
                       std::to_string(probe.error) + ")";
+      if (!why.empty()) probe.message += ": " + why;
     }
   }
   if (probe.watcher()) {

@@ -9,6 +9,7 @@
 #include "project/environment/environment_lines.h"
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
+#include "project/files/project_lines.h"
 #include "project/files/stored_file_read.h"
 #include "project/import/code_gen_registers.h"
 #include "project/import/old_ini_reader.h"
@@ -248,6 +249,13 @@ ProjectRec* ImportCodeGenProject(const std::string& dptPath, const CodeGenImport
   if (!ReadStoredFile(dptPath, kStoredTextFileMax, text, nullptr))
     return fail("Error: can't read file '" + dptPath + "' !");
   const CodeGenProject d = ParseCodeGenProject(text);
+  // A name the project file cannot hold would come back as another file at
+  // the next open; a folder in the name (either separator) is kept.
+  for (const std::string& c : d.cFiles) {
+    const std::size_t cut = c.find_last_of("\\/");
+    const std::string why = StoredFileNameRefusal(c, cut == std::string::npos ? c : c.substr(cut + 1));
+    if (!why.empty()) return fail(why);
+  }
 
   DeviceDatabase db(kPoolDeviceDb);
   const int read = db.Read(env.databasePath);

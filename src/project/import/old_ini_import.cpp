@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 
+#include "project/files/project_lines.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -89,10 +90,13 @@ class Importer {
   Importer(OldIniProject& f, ProjectRec* p, TargetRec* t, OptionBlock& w)
       : m_f(f), m_project(p), m_target(t), m_w(w), m_toolset(t->toolset) {}
 
-  // Reads sections from the current line on.
+  const std::string& Refusal() const { return m_refusal; }
+
+  // Reads sections from the current line on; a file name the project file
+  // cannot hold stops the reading (Refusal()).
   void Run() {
     bool haveLine = m_f.NextLine();
-    while (haveLine) {
+    while (haveLine && m_refusal.empty()) {
       std::string name;
       if (!m_f.IsSectionLine() || !m_f.ReadSectionName(&name)) return;
       const SectionRow* row = FindSection(name);
@@ -116,7 +120,7 @@ class Importer {
   bool ReadSection(const SectionRow& s) {
     BeginSection(s);
     bool more = false;
-    while (m_f.NextLine()) {
+    while (m_refusal.empty() && m_f.NextLine()) {
       if (m_f.IsSectionLine()) {
         more = true;
         break;
@@ -285,6 +289,9 @@ class Importer {
   void CreateFile() {
     GroupRec* group = m_project->firstGroup;
     if (!m_dropped && !m_name.empty() && group) {
+      // Saved, such a name would be read back as another file.
+      m_refusal = StoredFileNameRefusal(JoinFilePath(m_folder.c_str(), m_name.c_str()), m_name);
+      if (!m_refusal.empty()) return;
       FileRec* f = NewFileRecord(group, m_name.c_str(), m_folder.c_str(), m_type, kPoolProject);
       if (f) {
         f->group = m_project->lastGroup;
@@ -631,6 +638,7 @@ class Importer {
   std::string m_name, m_folder;
   bool m_dropped = false;
   int m_link = 1, m_always = 0, m_bank = 0, m_highestBank = 0;
+  std::string m_refusal;  // why a file of the list cannot be taken
 };
 
 }  // namespace
@@ -660,7 +668,21 @@ std::string ImportOldIniProject(OldIniProject& f, ProjectRec* project) {
   OptionBlock* block = FindTargetOptions(target->pOpts, target);
   if (!block) return {};
   OptionBlock work = *block;
-  Importer(f, project, target, work).Run();
+  // The files are added as they are read; a refused one takes back those
+  // added before it, so a failure leaves the project as it was.
+  GroupRec* group = project->firstGroup;
+  FileRec* const lastFile = group ? group->lastFile : nullptr;
+  const uint32_t groupFlags = group ? group->flags : 0;
+  Importer importer(f, project, target, work);
+  importer.Run();
+  if (!importer.Refusal().empty()) {
+    if (group) {
+      if (lastFile) lastFile->next = nullptr; else group->firstFile = nullptr;
+      group->lastFile = lastFile;
+      group->flags = groupFlags;
+    }
+    return "Pelmora1 Project - " + importer.Refusal();
+  }
   *block = work;
   return {};
 }

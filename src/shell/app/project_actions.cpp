@@ -247,6 +247,12 @@ bool ShellApp::SaveProjectAs(ProjectRec* project) {
   return true;
 }
 
+bool ShellApp::MayReplaceProject() {
+  if (!Debug().SessionActive() && !HasState(kStateBusy)) return true;
+  Dialogs().Beep();
+  return false;
+}
+
 void* ShellApp::OpenDocumentFile(const std::string& pathIn) {
   std::error_code ec;
   std::string path = std::filesystem::absolute(ToForwardSlashes(pathIn), ec).lexically_normal().string();
@@ -258,6 +264,9 @@ void* ShellApp::OpenDocumentFile(const std::string& pathIn) {
       Dialogs().Beep();
       return nullptr;
     }
+    // Every road to another project comes here (File > Open, a drop, the
+    // recent list): the project a session or a build holds stays open.
+    if (!MayReplaceProject()) return kProjectOpenedMarker;
     // A code-generator file is converted before anything is closed: one
     // that does not convert (the importer said why) leaves the open
     // project as it was.

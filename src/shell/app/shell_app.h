@@ -256,8 +256,13 @@ class ShellApp {
   void SaveProject();
   // Asked by the writer for a read-only project file.
   bool SaveProjectAs(ProjectRec* project);
+  // Whether the open project may give way to another: not while a debug
+  // session runs on it or a build or tool uses it (its breakpoints and
+  // outputs belong to it). A refusal beeps; nothing else changes.
+  bool MayReplaceProject();
   // The framework's open entry: project files open as the project
-  // (kProjectOpenedMarker, or null when refused), others as documents.
+  // (kProjectOpenedMarker, also when MayReplaceProject refused; null while
+  // an editor document is being opened), others as documents.
   void* OpenDocumentFile(const std::string& path);
   int ReloadProjectAfterTool();
   // Asks "File '%s' has changed. ..." when the ".dpt" file a project was

@@ -71,7 +71,6 @@ void OpenSelected(C c, S s) {
   s.Enable(SelectedOpenable(c));
   if (c.selectedKind == 4) s.SetText("&Open " + c.selectedName);
 }
-void ImportOld(C c, S s) { s.Enable(!c.sessionActive); }
 void Translate(C c, S s) {
   s.Enable(ProjectMayChange(c) && c.hasTarget && c.activeDocTranslatable);
   if (!c.activeDocName.empty()) s.SetText("&Translate " + c.activeDocName);
@@ -130,7 +129,7 @@ const std::vector<CommandRow>& CommandTable() {
       {35085, 35085, "Project", "Remove the selected group or file", RemoveItem},
       {35000, 35000, "Project", "Add files to the selected group", AddFiles},
       {32708, 32708, "Project", "Open the selected file", OpenSelected},
-      {35091, 35091, "Project", "Import a Pelmora1 project", ImportOld},
+      {35091, 35091, "Project", "Import a Pelmora1 project", RuleP},
       {32720, 32720, "Project", "Build the current target", PWithTarget},
       {32816, 32816, "Project", "Rebuild all files of the current target", PWithTarget},
       {32719, 32719, "Project", "Translate the active editor file", Translate},

@@ -242,6 +242,13 @@ void EditorWindows::CloseActive() {
   if (Window* w = ActiveWindow()) w->sheet->close();
 }
 
+bool EditorWindows::CloseAsked(SECWorksheetWnd* sheet) {
+  Window* w = WindowOf(sheet);
+  if (!w) return false;
+  w->doc->Text().SetModified(0);
+  return w->sheet->close();
+}
+
 bool EditorWindows::ActiveIsUntitled() const {
   Window* w = ActiveWindow();
   return w && w->untitled;

@@ -71,6 +71,9 @@ class EditorWindows : public QObject, public GotoLineTarget {
   bool IsUntitled(const EditorDocument* doc) const;
   // Closes the active window, asking first for a modified text.
   void CloseActive();
+  // Closes a window whose text the user was asked about already (saved, or
+  // not to be kept): no second question; false when it did not close.
+  bool CloseAsked(SECWorksheetWnd* sheet);
   // The MDI child of a document (null when it has none).
   SECWorksheetWnd* SheetOf(const EditorDocument* doc) const;
   // The first view of a document (null when it has none).

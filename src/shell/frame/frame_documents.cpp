@@ -9,6 +9,7 @@
 
 #include "editor/document/editor_document.h"
 #include "editor/ide/editor_view.h"
+#include "platform/ascii_case.h"
 #include "platform/win_path.h"
 #include "project/environment/environment.h"
 #include "project/model/project_records.h"
@@ -87,6 +88,12 @@ void CMainFrame::OnFileOpen() {
   m_openFolder = FromQString(QFileInfo(ToQString(path)).absolutePath());
   if (index >= 0) m_openFilterIndex = index;
   if (!m_app.OpenDocumentFile(path)) m_app.Dialogs().Beep();
+  UpdateTitle();
+}
+
+void CMainFrame::OpenDroppedFile(const std::string& path) {
+  if (!EndsWithIgnoringCase(path, ".pm2") && !EndsWithIgnoringCase(path, ".dpt")) return OpenFileAndShow(path, 1, -1);
+  m_app.OpenDocumentFile(path);
   UpdateTitle();
 }
 

@@ -141,6 +141,13 @@ class FrameWorkspace::Host : public MdiWorkspaceHost, public TemplateApp {
     return f ? f->sheet.data() : nullptr;
   }
   TemplateFrame* FrameOf(const QMdiSubWindow* window) const override { return m_text.FrameOf(window); }
+  // The texts are asked about once, all before any window closes.
+  bool SaveModifiedDocuments() override { return m_main.SaveAndCloseTextDocuments(false, true); }
+  bool CloseFrame(TemplateFrame* frame) override {
+    if (auto* text = dynamic_cast<TextFrame*>(frame); text && text->sheet)
+      return m_main.Editors().CloseAsked(text->sheet);
+    return MdiWorkspaceHost::CloseFrame(frame);
+  }
   bool PrepareDocumentForSave(TemplateFrame*, TemplateDocument*) override { return true; }
   std::string DocumentPath(const TemplateDocument* doc) const override {
     auto* d = dynamic_cast<const TextDocument*>(doc);

@@ -9,6 +9,7 @@
 
 #include "debugger/ipc/ipc_debug_handlers.h"
 #include "debugger/ui/ipc_debug_shell.h"
+#include "driver_abi/debug_interface.h"
 #include "ipc/event_dispatcher.h"
 #include "platform/notification_hub.h"
 #include "project/model/app_state.h"
@@ -112,6 +113,15 @@ void IpcWiring::SendExecutionStarted() { m_notifier->SendExecutionStartedEvent()
 void IpcWiring::SendExecutionStopped(bool debugging, bool running, uint32_t pc) {
   m_notifier->SendExecutionStoppedEvent(debugging, running, pc);
 }
+
+// The driver's target-message block (service code 2051) and the target
+// channel's state (2064).
+void IpcWiring::SendTargetMessage(intptr_t record) {
+  if (!record) return;
+  const auto* m = reinterpret_cast<const TargetMessageRecord*>(record);
+  m_notifier->SendTargetMessageEvent(m->word, m->value);
+}
+void IpcWiring::SendTargetConnection(bool connected) { m_notifier->SendTargetConnectionEvent(connected); }
 
 void IpcWiring::SendGoodbye() { m_notifier->SendGoodbyeEvent(); }
 

@@ -55,6 +55,8 @@ class IpcWiring : public IpcPort, public IpcShell, public InstanceChannelHandler
   void SendDebuggerStopped() override;
   void SendExecutionStarted() override;
   void SendExecutionStopped(bool debugging, bool running, uint32_t pc) override;
+  void SendTargetMessage(intptr_t record) override;
+  void SendTargetConnection(bool connected) override;
 
   // ---- IpcShell (the transport's receiver thread)
   bool HasTarget() override;

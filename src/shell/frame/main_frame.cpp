@@ -263,6 +263,17 @@ bool CMainFrame::OnCreate() {
   ActiveEditorQuery editor;
   editor.path = [this] { return m_editors->Active() ? m_editors->ActivePath() : std::string(); };
   editor.caretLine = [this] { return m_editors->Active() ? m_editors->Active()->Engine().State().nCaretLine : 0; };
+  editor.caretColumn = [this] {
+    return m_editors->Active() ? m_editors->Active()->Engine().State().nCaretCol + 1 : 0;
+  };
+  editor.caretOf = [this](const std::string& path, int* line, int* column) {
+    EditorDocument* doc = m_editors->Find(path);
+    EditorView* view = doc ? m_editors->ViewOf(doc) : nullptr;
+    if (!view) return false;
+    *line = view->Engine().State().nCaretLine;
+    *column = view->Engine().State().nCaretCol + 1;
+    return true;
+  };
   editor.selection = [this] {
     return m_editors->Active() ? m_editors->Active()->Engine().GetSelectedText(nullptr) : std::string();
   };
@@ -872,10 +883,7 @@ void CMainFrame::OnRemoveItem() {
 }
 
 void CMainFrame::OnRecentProject(int index) {
-  if (m_app.Debug().SessionActive() || m_app.HasState(kStateBusy)) {
-    m_app.Dialogs().Beep();
-    return;
-  }
+  if (!m_app.MayReplaceProject()) return;
   std::string path = m_app.m_recent.At(index);
   if (path.empty()) return;
   if (ProjectRec* p = m_app.Project()) {

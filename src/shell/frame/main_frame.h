@@ -202,6 +202,10 @@ class CMainFrame : public SECWorkbookWnd,
   void ShowProjectContextMenu(QPoint globalPos) override;
   void TargetNamesChanged() override { FillTargetSelector(); }
 
+  // A file dropped on the window: a project file opens as the project, as
+  // File > Open opens it; any other file in the editor at its first line.
+  void OpenDroppedFile(const std::string& path);
+
   // ---- MessageJumpTarget (a double click on a build message)
   void OpenFileAndShow(const std::string& file, int line, int column) override;
   void ShowToolHelp(int code, const std::string& topic) override;

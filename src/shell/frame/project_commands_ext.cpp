@@ -122,12 +122,21 @@ void ProjectCommandsExt::Refill() {
 void ProjectCommandsExt::OnNewProject() {
   std::string path = m_chooseNewProjectName ? m_chooseNewProjectName() : std::string();
   if (path.empty()) return;
+  const std::size_t slash = path.find_last_of("/\\:");
+  // A project is made only in a folder that is there (the file dialog lets
+  // a name in a missing one through): refused each time, before the open
+  // project is closed, and nothing is created.
+  const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+  std::error_code ec;
+  if (!std::filesystem::is_directory(ToForwardSlashes(folder), ec)) {
+    ShowError(m_app.Dialogs(), "Cannot create project '" + path + "'\n\nThe folder '" + folder + "' does not exist.");
+    return;
+  }
   if (m_app.Project()) {
     m_frame.ExecuteCommand(cmd::kCloseProject);
     if (m_app.Project()) return;  // the user kept it open
   }
   const std::size_t dot = path.rfind('.');
-  const std::size_t slash = path.find_last_of("/\\:");
   // The file is written under the name as typed ("Test.pm2"), whatever the
   // case of its extension; without one it gets ".pm2".
   std::string extension = ".pm2";
@@ -142,6 +151,7 @@ void ProjectCommandsExt::OnNewProject() {
   }
   m_app.State().m_pProject = p;
   m_app.m_pSelItem = p->curTarget;
+  m_app.m_bDirErrorShown = false;  // a folder error is told once per project
   m_app.SetProjectDirectory();
   const std::string file = path + extension;
   m_app.AddRecentProject(file);

@@ -146,21 +146,25 @@ KeySequenceSources ToolCommands::Sources() const {
     pos.path = editor->path();
     if (pos.path.empty()) return std::nullopt;
     pos.line = editor->caretLine();
+    pos.column = editor->caretColumn ? editor->caretColumn() : 0;
     return pos;
   };
   ShellApp* app = &m_app;
-  src.fileToTranslate = [editor, app]() -> std::optional<FilePosition> {
+  const auto activeFile = src.activeEditorFile;
+  src.fileToTranslate = [editor, app, activeFile]() -> std::optional<FilePosition> {
     ProjectRec* project = app->Project();
     auto* f = static_cast<FileRec*>(app->m_pSelItem);
     if (project && f && f->kind == kKindFile) {
       FilePosition pos;
       pos.path = LocalFilePath(*project, *f);
-      if (!pos.path.empty()) return pos;
+      if (!pos.path.empty()) {
+        // The selected file's position is that of the window showing it;
+        // a file no window shows has none (0).
+        if (editor->caretOf) editor->caretOf(pos.path, &pos.line, &pos.column);
+        return pos;
+      }
     }
-    FilePosition pos;
-    pos.path = editor->path();
-    if (pos.path.empty()) return std::nullopt;
-    return pos;
+    return activeFile();
   };
   return src;
 }

@@ -40,7 +40,11 @@ struct ToolMenuItem;
 struct ActiveEditorQuery {
   std::function<std::string()> path;
   std::function<int()> caretLine;
+  std::function<int()> caretColumn;        // counted from 1, as the status bar shows it
   std::function<std::string()> selection;  // the selected text or the word at the caret
+  // The caret of the editor window that shows the file (a local path):
+  // false when no window shows it.
+  std::function<bool(const std::string& path, int* line, int* column)> caretOf;
 };
 
 class ToolCommands : public ToolFrame {

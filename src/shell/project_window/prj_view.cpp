@@ -6,6 +6,7 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 
+#include "project/files/project_lines.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
@@ -305,6 +306,13 @@ NotifyResult CPrjView::OnNotify(NotifyHeader& hdr) {
       m_editRecord = nullptr;
       if (!rec || !nm.hasText || nm.item.text.empty()) return 0;
       std::string text = nm.item.text.substr(0, kMaxLabel);
+      // The project file holds the name in brackets: one it cannot hold
+      // would come back as another name, the rest of its line misread.
+      if (std::string why = StoredComponentNameRefusal(rec->kind == kKindTarget ? "target" : "group", text);
+          !why.empty()) {
+        ShowError(m_app.Dialogs(), why);
+        return 0;
+      }
       char* copy = PoolStrDup(text, 1);
       if (rec->kind == kKindTarget) static_cast<TargetRec*>(rec)->name = OptString(copy);
       if (rec->kind == kKindGroup) static_cast<GroupRec*>(rec)->name = OptString(copy);

@@ -49,13 +49,17 @@ void AddInLinkLogic::Lost() {
   m_link.processId = m_link.threadId = m_link.window = 0;
 }
 
-bool AddInLinkLogic::SendBlock(AddInBlock b, AddInReply* reply) {
-  if (!Running() || !m_peer) return false;
+std::vector<uint8_t> AddInLinkLogic::Encoded(AddInBlock b) const {
   b.window = m_ownWindow;
   b.processId = m_ownPid;
   b.replyAddress = 1;  // the answer comes back on the connection
+  return EncodeAddInBlock(b);
+}
+
+AddInSendResult AddInLinkLogic::SendBlock(AddInBlock b, AddInReply* reply) {
+  if (!Running() || !m_peer) return AddInSendResult::Failed;
   AddInReply ignored;
-  return m_peer->Send(EncodeAddInBlock(b), reply ? reply : &ignored);
+  return m_peer->Send(Encoded(b), reply ? reply : &ignored);
 }
 
 bool AddInLinkLogic::HandleBlock(const uint8_t* data, size_t size, uint32_t peerPid,
@@ -129,7 +133,7 @@ std::optional<std::string> AddInLinkLogic::QuerySymbol() {
   b.args[2] = 1;  // the text area travels back with the answer
   b.args[3] = 1;
   AddInReply reply;
-  if (!SendBlock(b, &reply) || reply.word == 0) return std::nullopt;
+  if (SendBlock(b, &reply) != AddInSendResult::Answered || reply.word == 0) return std::nullopt;
   std::string text = reply.text.substr(0, kAddInSymbolRoom - 1);
   text = text.substr(0, text.find('\0'));
   if (!IsAddInIdentifier(&text)) return std::nullopt;
@@ -140,17 +144,23 @@ void AddInLinkLogic::SendFileRequest() {
   AddInBlock b;
   b.code = kIdeFileRequest;
   AddInReply reply;
-  if (SendBlock(b, &reply) && reply.word != 0 && !m_link.currentFile.empty())
+  if (SendBlock(b, &reply) == AddInSendResult::Answered && reply.word != 0 && !m_link.currentFile.empty())
     m_frame.OpenFileAndShow(m_link.currentFile, static_cast<int>(reply.word));
 }
 
 void AddInLinkLogic::SendAllCommandStates(bool debugging) {
+  // The user sees one wait for the whole sequence: once Esc ended it, the
+  // add-in still hears every state, but the window waits no more.
+  bool awaited = true;
   for (uint32_t id = kAddInCmdRun; id <= kAddInCmdReference; ++id) {
     AddInBlock b;
     b.code = kIdeCommandState;
     b.args[0] = debugging ? 0 : 1;
     b.args[2] = id;
-    SendBlock(b);
+    if (awaited)
+      awaited = SendBlock(b) != AddInSendResult::WaitEnded;
+    else if (Running() && m_peer)
+      m_peer->SendUnawaited(Encoded(b));
   }
 }
 

@@ -51,12 +51,22 @@ struct AddInReply {
   std::string text;  // the symbol request's text area
 };
 
+// How a request to the add-in ended.
+enum class AddInSendResult {
+  Answered,
+  WaitEnded,  // the user ended the wait: unanswered, the add-in stays
+  Failed,     // the add-in is gone, or gave no answer in time and is detached
+};
+
 // The road to the running add-in.
 class AddInPeer {
  public:
   virtual ~AddInPeer() = default;
-  // Sends a block and waits for the answer; false when the add-in is gone.
-  virtual bool Send(const std::vector<uint8_t>& block, AddInReply* reply) = 0;
+  // Sends a block and waits for the answer.
+  virtual AddInSendResult Send(const std::vector<uint8_t>& block, AddInReply* reply) = 0;
+  // Sends a block whose answer nobody waits for (it is dropped when it
+  // comes); false when the add-in is gone.
+  virtual bool SendUnawaited(const std::vector<uint8_t>& block) = 0;
 };
 
 // What the link asks of the main frame and its neighbours.
@@ -111,11 +121,15 @@ class AddInLinkLogic {
   // The add-in's symbol, or nothing.
   std::optional<std::string> QuerySymbol();
   void SendFileRequest();
+  // The states of the add-in's six commands, one block each. A wait the
+  // user ends ends the sequence's: the blocks after it go out unawaited.
   void SendAllCommandStates(bool debugging);
   void RunCommand(uint32_t id, uint32_t argument);
 
  private:
-  bool SendBlock(AddInBlock block, AddInReply* reply = nullptr);
+  // The block with the IDE's own fields filled.
+  std::vector<uint8_t> Encoded(AddInBlock block) const;
+  AddInSendResult SendBlock(AddInBlock block, AddInReply* reply = nullptr);
 
   AddInFrame& m_frame;
   uint32_t m_ownPid;

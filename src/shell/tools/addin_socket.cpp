@@ -265,15 +265,15 @@ bool AddInServer::WaitReadable(int timeoutMs, bool* timedOut, bool* ended) {
   }
 }
 
-bool AddInServer::Send(const std::vector<uint8_t>& block, AddInReply* reply) {
+AddInSendResult AddInServer::Send(const std::vector<uint8_t>& block, AddInReply* reply) {
   // A request made while another awaits its answer (from what the wait
   // served) would read that answer: it is not sent.
-  if (m_inSend) return false;
+  if (m_inSend) return AddInSendResult::Failed;
   if (!WriteFrame(0, block)) {
     Drop();
-    return false;
+    return AddInSendResult::Failed;
   }
-  bool answered = false, timedOut = false;
+  bool answered = false, timedOut = false, ended = false;
   {
     struct InSend {
       AddInServer& server;
@@ -286,7 +286,7 @@ bool AddInServer::Send(const std::vector<uint8_t>& block, AddInReply* reply) {
         if (server.m_notice) server.m_notice(false, server.m_program);
       }
     } inSend(*this);
-    answered = AwaitAnswer(reply, &timedOut);
+    answered = AwaitAnswer(reply, &timedOut, &ended);
   }
   // Said once the wait is over (its input filter gone, its status cleared),
   // so that the message can be answered.
@@ -296,10 +296,23 @@ bool AddInServer::Send(const std::vector<uint8_t>& block, AddInReply* reply) {
   // What came with the answer is no longer in the socket, whose watcher
   // therefore stays quiet: its owner is told to poll.
   if (m_connFd >= 0 && HasPending() && m_onPending) m_onPending();
-  return answered;
+  if (answered) return AddInSendResult::Answered;
+  return ended ? AddInSendResult::WaitEnded : AddInSendResult::Failed;
 }
 
-bool AddInServer::AwaitAnswer(AddInReply* reply, bool* timedOut) {
+bool AddInServer::SendUnawaited(const std::vector<uint8_t>& block) {
+  // Not between a request and its answer: that answer could be taken for
+  // this block's.
+  if (m_inSend) return false;
+  if (!WriteFrame(0, block)) {
+    Drop();
+    return false;
+  }
+  ++m_lateAnswers;  // dropped when it comes
+  return true;
+}
+
+bool AddInServer::AwaitAnswer(AddInReply* reply, bool* timedOut, bool* ended) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point end = Clock::now() + std::chrono::milliseconds(m_replyTimeoutMs);
   bool open = true;
@@ -334,9 +347,9 @@ bool AddInServer::AwaitAnswer(AddInReply* reply, bool* timedOut) {
     // The rest of an answer is waited for as its start is: serving the
     // window, which the user may end the wait from.
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
-    bool expired = false, ended = false;
-    if (!WaitReadable(int(std::max<long long>(left, 0)), &expired, &ended)) {
-      if (ended) {
+    bool expired = false;
+    if (!WaitReadable(int(std::max<long long>(left, 0)), &expired, ended)) {
+      if (*ended) {
         // Ended by the user: unanswered; the answer that may still come is
         // not taken for the next request's.
         ++m_lateAnswers;

@@ -19,7 +19,8 @@
 // (the window keeps painting) and ends after the reply time: the add-in is
 // then detached and, once the wait is over, the timeout handler told. The user may end it sooner (the wait server
 // says so): the request then counts as unanswered, the add-in stays, and
-// its late answer is dropped when it comes.
+// its late answer is dropped when it comes, as is the answer to a block
+// sent unawaited.
 #pragma once
 
 #include <cstdint>
@@ -57,7 +58,8 @@ class AddInServer : public AddInPeer {
   // Waits for the add-in process to end (tests and shut-down).
   int WaitForExit(int timeoutMs);
 
-  bool Send(const std::vector<uint8_t>& block, AddInReply* reply) override;
+  AddInSendResult Send(const std::vector<uint8_t>& block, AddInReply* reply) override;
+  bool SendUnawaited(const std::vector<uint8_t>& block) override;
 
   // Called every few milliseconds while an answer is awaited (the window
   // program delivers its paint and timer events); may be empty. False: the
@@ -86,7 +88,7 @@ class AddInServer : public AddInPeer {
   // One whole frame off the input: 1 taken, 0 not whole yet, -1 malformed.
   int TakeFrame(uint8_t* kind, std::vector<uint8_t>* payload);
   // Waits for the answer to the request just written, serving meanwhile.
-  bool AwaitAnswer(AddInReply* reply, bool* timedOut);
+  bool AwaitAnswer(AddInReply* reply, bool* timedOut, bool* ended);
   bool WriteFrame(uint8_t kind, const std::vector<uint8_t>& payload);
   void HandleIncoming(const std::vector<uint8_t>& payload);
   void Drop();

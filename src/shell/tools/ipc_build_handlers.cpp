@@ -169,8 +169,8 @@ void IpcBuildHandlers::OnSetFileGroup(dtc_Make::SetFileGroup& e) {
   if (!CanStartBuild()) return Status(1, kIpcNoProject, to);
   if (e.m_strGroup.empty()) return Status(1, kIpcBadGroup, to);
   // Stored as "Group (name)": a name that would not read back whole is refused.
-  if (const std::string fault = ParenthesisedTextFault(e.m_strGroup); !fault.empty())
-    return Status(1, "The group name '" + e.m_strGroup + "' cannot be stored: it holds " + fault + ".", to);
+  if (const std::string why = StoredComponentNameRefusal("group", e.m_strGroup); !why.empty())
+    return Status(1, why, to);
   // The folder is checked before anything changes.
   if (e.m_strFolder.empty()) return Status(1, kIpcBadPath, to);
   std::string folder = e.m_strFolder;

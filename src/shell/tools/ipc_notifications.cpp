@@ -147,4 +147,22 @@ void IpcNotifier::SendDebuggerStoppedEvent() {
   Send(e, -1);
 }
 
+void IpcNotifier::SendTargetMessageEvent(const uint32_t (&words)[6], uint64_t value) {
+  // Word 3 carries nothing.
+  dtc_TargetMessaging::MsgFromTarget e(PackedWords{words[0], words[1], words[2]}, words[4], words[5], value);
+  Send(e, -1);
+}
+
+void IpcNotifier::SendTargetConnectionEvent(bool connected) {
+  const int32_t client = m_state.debugClient;
+  if (client < 0) return;
+  if (connected) {
+    dtc_TargetMessaging::Connected e;
+    Send(e, client);
+  } else {
+    dtc_TargetMessaging::Disconnected e;
+    Send(e, client);
+  }
+}
+
 }  // namespace pm2

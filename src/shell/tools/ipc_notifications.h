@@ -61,6 +61,12 @@ class IpcNotifier {
   void SendExecutionStoppedEvent(bool debugging, bool running, uint32_t pc);
   void SendDebuggerStartedEvent();
   void SendDebuggerStoppedEvent();
+  // A message the driver passed on from the target (words 0, 1, 2, 4 and 5
+  // of its block and the 8-byte value), to every client.
+  void SendTargetMessageEvent(const uint32_t (&words)[6], uint64_t value);
+  // The target channel came up or went down: told to the client that
+  // started the session, nobody while no client started one.
+  void SendTargetConnectionEvent(bool connected);
 
  private:
   bool Announce();

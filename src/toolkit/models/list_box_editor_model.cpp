@@ -139,16 +139,23 @@ void ListBoxEditorModel::AcceptEdit(const std::string& text) {
 void ListBoxEditorModel::CancelEdit() {
   if (!m_editing) return;
   if (m_adding && m_cur >= 0) {
-    const int row = m_cur;
-    m_rows.erase(m_rows.begin() + row);
-    m_selected.erase(m_selected.begin() + row);
-    m_cur = -1;
-    int back = m_selBeforeEdit > row ? m_selBeforeEdit - 1 : m_selBeforeEdit;
-    SetCurSel(std::min(back, GetCount() - 1));
+    DropNewRow(m_cur);
     m_adding = false;
   }
   m_cancelled = true;
   EndEditing();
+}
+
+void ListBoxEditorModel::DropNewRow(int row) {
+  DeleteString(row);
+  const int back = m_selBeforeEdit > row ? m_selBeforeEdit - 1 : m_selBeforeEdit;
+  SetCurSel(std::min(back, GetCount() - 1));
+}
+
+void ListBoxEditorModel::RefuseAddedRow(int index) {
+  if (index < 0 || index >= GetCount()) return;
+  if (IsEmptyLastRow(index)) SetItemText(index, "");
+  else DropNewRow(index);
 }
 
 bool ListBoxEditorModel::SpaceEndsEntry(const std::string& textAfter, int caretBefore, bool hadSelection) const {

@@ -132,6 +132,11 @@ class ListBoxEditorModel {
   virtual void OnItemMoved(int oldIndex, int newIndex, std::string text, bool dragged);
   virtual bool OnItemDeleting(int index, std::string text);
   virtual void OnBrowse() {}
+  // For an OnItemAdded override that refuses the row: the list goes back to
+  // what it was before the edit, as Escape would leave it (a new item's row
+  // goes and the row selected before is selected again; text typed into
+  // the empty last row is cleared).
+  void RefuseAddedRow(int index);
 
   void NotifySelChange() { SendToParent(kLbnSelChange); }
   void EnsureSelection();
@@ -139,6 +144,9 @@ class ListBoxEditorModel {
 
  private:
   void AppendEmptyRowIfDue();
+  // Deletes a row opened as a new item and selects again the row selected
+  // when its edit began.
+  void DropNewRow(int row);
   int RowToMove() const;  // -1 when no single row is selected
 
   ListBoxEditorHost m_nullHost;

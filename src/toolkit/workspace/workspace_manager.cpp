@@ -300,6 +300,11 @@ bool SECWorkspaceManagerEx::SaveAdditionalView(TemplateDocument* doc, const Temp
 }
 
 bool SECWorkspaceManagerEx::CloseWorkspace() {
+  if (!m_host.SaveModifiedDocuments()) return false;
+  return CloseDocumentFrames();
+}
+
+bool SECWorkspaceManagerEx::CloseDocumentFrames() {
   m_open = false;
   m_current.clear();
   const TemplateApp* app = m_host.App();
@@ -334,7 +339,13 @@ bool SECWorkspaceManagerEx::OpenWorkspace(std::string name, bool silent) {
     ShowMainWindow();
     return false;
   }
-  CloseWorkspace();
+  // Asked before any window closes: Cancel leaves the documents, and the
+  // workspace that is current, as they were.
+  if (!m_host.SaveModifiedDocuments()) {
+    ShowMainWindow();
+    return false;
+  }
+  CloseDocumentFrames();
   m_host.HideControlBars();
   TemplateFrame* active = nullptr;
   m_restoredShow = 1;

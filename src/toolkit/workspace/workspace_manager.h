@@ -67,7 +67,13 @@ class WorkspaceFrameHost {
   virtual void ShowFrame(TemplateFrame* frame, bool show) = 0;
   virtual WindowPlacement FramePlacement(const TemplateFrame* frame) const = 0;
   virtual void SetFramePlacement(TemplateFrame* frame, const WindowPlacement& wp) = 0;
+  // Called only after SaveModifiedDocuments said yes: a document the user
+  // chose not to save closes without a second question.
   virtual bool CloseFrame(TemplateFrame* frame) = 0;
+  // Before a workspace closes the document windows: every modified
+  // document is asked about (and saved on Yes); false when the user
+  // cancelled, and then no window closes.
+  virtual bool SaveModifiedDocuments() = 0;
 
   // Documents: a modified or untitled one is saved first (false: not
   // saved, the user cancelled); its path afterwards.
@@ -124,6 +130,8 @@ class SECWorkspaceManagerEx : public CommandTarget {
   bool SaveCurrentWorkspace() { return SaveWorkspace(m_current); }
   bool OpenWorkspace(std::string name, bool silent);
   bool OpenDefaultWorkspace(bool useMostRecent, bool silent);
+  // Cancel on a modified document keeps every document window, the open
+  // flag and the current name as they were (false).
   bool CloseWorkspace();
   bool PromptForName(std::string* name, bool forSave);
 
@@ -144,6 +152,9 @@ class SECWorkspaceManagerEx : public CommandTarget {
   bool RestoreFrames(const SECPersistentTreeNode* root, bool v11, TemplateFrame** active);
 
  private:
+  // Closes every document window without asking (the documents were asked
+  // about); the workspace is closed.
+  bool CloseDocumentFrames();
   bool SaveChildFrames(SECPersistentTreeNode* frames, TemplateFrame* active);
   SECPersistentTreeNode* SaveViewFrame(TemplateDocument* doc, TemplateFrame* frame, TemplateFrame* active,
                                        const std::vector<const TemplateFrame*>& visible,

@@ -71,6 +71,7 @@ struct MemoryRow {
   std::function<void(ExampleInMemory&)> change;
   std::vector<std::string> translated;  // by the build after the change
   bool newDriver = false;               // the change is made while no driver runs (a closed IDE)
+  std::function<void(ExampleInMemory&)> prepare = {};  // before the first build
 };
 
 class BuildMemory : public ::testing::TestWithParam<MemoryRow> {};
@@ -78,6 +79,7 @@ class BuildMemory : public ::testing::TestWithParam<MemoryRow> {};
 TEST_P(BuildMemory, TranslatesWhatChanged) {
   ExampleInMemory x;
   if (!x.Open()) GTEST_SKIP() << "arm-none-eabi-gcc is not installed";
+  if (GetParam().prepare) GetParam().prepare(x);
   auto driver = std::make_unique<BuildDriver>(x.IdeDeps());
   driver->BuildTarget(x.project, x.target, kBuildModeBuild);
   ASSERT_EQ(x.Translated(0).size(), 4u) << ::testing::PrintToString(x.Lines());
@@ -137,6 +139,16 @@ INSTANTIATE_TEST_SUITE_P(
                     FindTargetOptions(x.target->pOpts, x.target)->cGnu.ACDEFN = OptString("EXTRA=1");
                   },
                   {"Blinky.c", "LED.c", "Timer.c"}},
+        // The header is a link to a file in a folder the project does not
+        // name, edited there by another program: the edit is seen in that
+        // folder.
+        MemoryRow{"LinkedHeaderEditedOutside", [](ExampleInMemory& x) { Rewrite(x, "shared/Timer.h", 2000); },
+                  {"Blinky.c", "Timer.c"}, false,
+                  [](ExampleInMemory& x) {
+                    fs::create_directories(x.dir / "shared");
+                    fs::rename(x.Path("Timer.h"), x.Path("shared/Timer.h"));
+                    fs::create_symlink("shared/Timer.h", x.Path("Timer.h"));
+                  }},
         // Closed IDE: the next one knows nothing and goes by the times.
         MemoryRow{"EditedWhileNoDriverRan", [](ExampleInMemory& x) { Rewrite(x, "Timer.c", -5); }, {"Timer.c"}, true}),
     [](const auto& row) { return std::string(row.param.name); });

@@ -1,4 +1,5 @@
 #include <QTabWidget>
+#include <QTest>
 
 #include "project/dialogs/components_page.h"
 #include "project/dialogs/folders_page.h"
@@ -71,6 +72,57 @@ TEST_F(SheetTest, CaseOnlyRenameIsRefusedAndUndoneInTheList) {
   EXPECT_EQ(shell.boxes.size(), 2u);
   EXPECT_EQ(targets->GetItemCount(), 1);
   EXPECT_TRUE(targets->IsEmptyLastRow(1));
+}
+
+// A new name the page refuses (Insert, the name, Enter, as the user types
+// it) leaves the list as it was before the Insert: the same rows, the row
+// selected then selected again, and for groups the files of that group
+// still shown; no empty row is left highlighted.
+TEST_F(SheetTest, ARefusedNewNameLeavesTheListAsBeforeTheInsert) {
+  const struct {
+    const char* name;
+    bool groups;
+    const char* typed;
+    std::string message;
+  } rows[] = {
+      {"TargetTheFileCannotHold", false, "T)1",
+       "The target name 'T)1' cannot be stored: it holds a ')' without its '('."},
+      {"TargetDuplicate", false, "FLASH", "Target item already exists"},
+      {"GroupTheFileCannotHold", true, "x)y",
+       "The group name 'x)y' cannot be stored: it holds a ')' without its '('."},
+      {"GroupDuplicate", true, "startup", "Group item already exists"},
+  };
+  // Names without blanks: a blank typed ends the entry.
+  open->curTarget->name = OptString::Pooled("Flash", kPoolProject);
+  open->firstGroup->name = OptString::Pooled("Startup", kPoolProject);
+  const auto texts = [](const ComponentListEditor* list) {
+    std::vector<std::string> out;
+    for (int row = 0; row < list->GetCount(); ++row) out.push_back(list->GetText(row));
+    return out;
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    shell.boxes.clear();
+    ProjectSheet sheet(open, "/nonexistent/TOOLS.INI", nullptr);
+    sheet.show();
+    ComponentsPage* page = sheet.Components();
+    ComponentListEditor* list = r.groups ? page->Groups() : page->Targets();
+    list->setFocus();
+    const int selected = list->GetCurSel();
+    ASSERT_EQ(selected, 0);
+    const std::vector<std::string> before = texts(list);
+    QTest::keyClick(list, Qt::Key_Insert);
+    ASSERT_NE(list->InPlaceEdit(), nullptr);
+    QTest::keyClicks(list->InPlaceEdit(), r.typed);
+    QTest::keyClick(list->InPlaceEdit(), Qt::Key_Return);
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0], r.message);
+    EXPECT_EQ(texts(list), before);
+    EXPECT_EQ(list->GetCurSel(), selected);
+    EXPECT_FALSE(list->IsSelected(list->GetCount() - 1));
+    ASSERT_EQ(page->Files()->GetItemCount(), 1);
+    EXPECT_EQ(page->Files()->GetText(0), "main.c");
+  }
 }
 
 TEST_F(SheetTest, DeletingEveryTargetKeepsTheSheetOpen) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "project/model_fixture.h"
 #include "project/recording_shell.h"
 
@@ -56,6 +58,52 @@ TEST_F(ComponentsTest, GroupDuplicateIsRefusedIgnoringCase) {
   EXPECT_TRUE(AddGroup(c, 2, "Startup").ok);
   EXPECT_EQ(c.project->lastGroup->name.str(), "Startup");
   EXPECT_EQ(RenameGroup(c, 2, "SOURCE GROUP 1").message, "Group item already exists");
+}
+
+// Targets and groups are written as "(name)": a name with a bracket
+// without its partner would read back as another name (and the rest of the
+// line as other fields), so every road that names one refuses it and says
+// why; the lists stay as they were.
+TEST_F(ComponentsTest, NamesTheProjectFileCannotHoldAreRefusedWithTheReason) {
+  const struct {
+    const char* name;
+    std::function<EditResult(ProjectSheetCopy&, const std::string&)> edit;
+    std::string text;
+    std::string message;  // "" when taken
+  } rows[] = {
+      {"RenameTargetClosing", [](auto& c, auto& n) { return RenameTarget(c, 0, n); }, "T)1",
+       "The target name 'T)1' cannot be stored: it holds a ')' without its '('."},
+      {"RenameTargetOpening", [](auto& c, auto& n) { return RenameTarget(c, 0, n); }, "T(1",
+       "The target name 'T(1' cannot be stored: it holds a '(' without its ')'."},
+      {"AddTargetClosing", [&](auto& c, auto& n) { return AddTarget(c, 0, n, open->curTarget); }, "T)1",
+       "The target name 'T)1' cannot be stored: it holds a ')' without its '('."},
+      {"RenameGroupClosing", [](auto& c, auto& n) { return RenameGroup(c, 0, n); }, "x)y",
+       "The group name 'x)y' cannot be stored: it holds a ')' without its '('."},
+      {"AddGroupClosing", [](auto& c, auto& n) { return AddGroup(c, 0, n); }, "x)y",
+       "The group name 'x)y' cannot be stored: it holds a ')' without its '('."},
+      {"AddGroupOpening", [](auto& c, auto& n) { return AddGroup(c, 0, n); }, "(x",
+       "The group name '(x' cannot be stored: it holds a '(' without its ')'."},
+      {"AddGroupLineBreakMark", [](auto& c, auto& n) { return AddGroup(c, 0, n); }, "a\\~b",
+       "The group name 'a\\~b' cannot be stored: it holds the characters \"\\~\"."},
+      // Cut to the longest name, the closing bracket would be lost.
+      {"AddGroupCutOpen", [](auto& c, auto& n) { return AddGroup(c, 0, n); }, "(" + std::string(127, 'x') + ")",
+       "The group name '(" + std::string(127, 'x') + "' cannot be stored: it holds a '(' without its ')'."},
+      {"BalancedBracketsAreTaken", [](auto& c, auto& n) { return AddGroup(c, 0, n); }, "Drivers (UART)", ""},
+      {"BalancedTargetIsTaken", [](auto& c, auto& n) { return RenameTarget(c, 0, n); }, "Flash (A)", ""},
+  };
+  for (const auto& r : rows) {
+    const std::vector<std::string> targets = Names(c.targets);
+    std::vector<std::string> groups;
+    for (GroupRec* g : c.groups) groups.push_back(g->name.str());
+    EditResult res = r.edit(c, r.text);
+    EXPECT_EQ(res.message, r.message) << r.name;
+    EXPECT_EQ(res.ok, r.message.empty()) << r.name;
+    if (res.ok) continue;
+    EXPECT_EQ(Names(c.targets), targets) << r.name;
+    std::vector<std::string> groupsAfter;
+    for (GroupRec* g : c.groups) groupsAfter.push_back(g->name.str());
+    EXPECT_EQ(groupsAfter, groups) << r.name;
+  }
 }
 
 TEST_F(ComponentsTest, NewTargetCopiesCurrentOrOpenProjectsCurrent) {
@@ -172,6 +220,9 @@ TEST_F(ComponentsTest, AddFilesRefusesANameTheProjectFileCannotHold) {
        "The file './src/b<c.c' cannot be stored in the project: its name holds a '<' without its '>'."},
       {"folder with greater than", "ok.c", "/work/demo/x>y/",
        "The file './x>y/ok.c' cannot be stored in the project: its name holds a '>' without its '<'."},
+      {"backslash", "a\\b.c", "/work/demo/src/",
+       "The file './src/a\\b.c' cannot be stored in the project: its name holds a '\\', which the project reads as "
+       "a folder separator."},
       {"leading dash and quotes", "-o q'uote\".c", "/work/demo/src/", ""},
   };
   for (const auto& r : rows) {

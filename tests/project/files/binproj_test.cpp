@@ -443,6 +443,80 @@ TEST_F(ProjectOpenTest, BrokenBinaryProjectsFailToOpenAndLeaveTheOpenProject) {
   }
 }
 
+// A target, group or file name that the project file cannot hold would be
+// saved and read back as another name (a target "T)1" as "T" of another
+// family): the open refuses the project naming the name and why, and takes
+// nothing of it (the open project stays, no folder is made).
+TEST_F(ProjectOpenTest, NamesTheProjectFileCannotHoldRefuseTheBinaryProject) {
+  struct Row {
+    const char* name;
+    const char* target;
+    const char* group;
+    const char* file;
+    const char* full;
+    std::string why;  // "" when the project opens
+  } rows[] = {
+      {"TargetClosing", "T)1", "Source", "main.c", ".\\main.c",
+       "The target name 'T)1' cannot be stored: it holds a ')' without its '('."},
+      {"TargetOpening", "(T", "Source", "main.c", ".\\main.c",
+       "The target name '(T' cannot be stored: it holds a '(' without its ')'."},
+      {"GroupClosing", "Board", "x)y", "main.c", ".\\main.c",
+       "The group name 'x)y' cannot be stored: it holds a ')' without its '('."},
+      {"GroupLineBreakMark", "Board", "a\\~b", "main.c", ".\\main.c",
+       "The group name 'a\\~b' cannot be stored: it holds the characters \"\\~\"."},
+      {"FileNameBackslash", "Board", "Source", "a\\b.c", ".\\a\\b.c",
+       "The file '.\\a\\b.c' cannot be stored in the project: its name holds a '\\', which the project reads "
+       "as a folder separator."},
+      {"FileNameLessThan", "Board", "Source", "a<b.c", ".\\a<b.c",
+       "The file '.\\a<b.c' cannot be stored in the project: its name holds a '<' without its '>'."},
+      {"FileFolderGreaterThan", "Board", "Source", "ok.c", ".\\x>y\\ok.c",
+       "The file '.\\x>y\\ok.c' cannot be stored in the project: its name holds a '>' without its '<'."},
+      {"BalancedNamesOpen", "Flash (A)", "Drivers (UART)", "x<1>.c", ".\\x<1>.c", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchDir here;
+    ScopedRecordingShell shell;
+    ProjectRec* before = MakeProject();
+    theApp().m_pProject = before;
+    BinaryProjectWriter w;
+    w.Begin(kBinProject);
+    w.String("Name", "old");
+    w.End();
+    w.Begin(kBinTarget);
+    w.ShortString("Target", row.target);
+    w.U16("ToolSet", kToolset166);
+    w.End();
+    w.Begin(kBinGroup);
+    w.ShortString("Group", row.group);
+    w.End();
+    w.Begin(kBinFile);
+    w.String("Name", row.file);
+    w.U16("Index", 0);
+    w.String("Full", row.full);
+    w.Byte("fType", kFileC);
+    w.End();
+    w.Begin(kBinTargetOptions);
+    w.U16("Index", 0);
+    w.String("Path", ".\\obj\\");
+    w.End();
+    w.EndOfProject();
+    WriteFileText(here.File("old.prj"), w.Data());
+    std::string message;
+    const int rc = OpenProjectFile(here.File("old.prj"), &message);
+    if (row.why.empty()) {
+      EXPECT_EQ(kBinOk, rc) << message;
+      continue;
+    }
+    EXPECT_EQ(kBinBadName, rc);
+    EXPECT_EQ(message, "'" + here.File("old.prj") + "' is no valid project (error 10): " + row.why);
+    EXPECT_EQ(before, theApp().m_pProject);
+    std::vector<std::string> entries;
+    for (auto& e : std::filesystem::directory_iterator(here.path)) entries.push_back(e.path().filename().string());
+    EXPECT_EQ(entries, std::vector<std::string>{"old.prj"});
+  }
+}
+
 TEST_F(ProjectOpenTest, ProjectOpenedByABareNameLivesInTheCurrentFolder) {
   ScopedRecordingShell shell;
   WriteFileText(dir.File("old.prj"), SampleBinary(".\\obj\\").Data());

@@ -269,6 +269,48 @@ TEST_F(OptFileTest, BadNumbersAreReportedWithTheirLine) {
   }
 }
 
+// A target or group line whose name leaves a leftover, or is not closed,
+// is refused naming its line: read on, the leftover would be taken for the
+// fields after the name (a group's flags, a target's toolset).
+TEST_F(OptFileTest, TargetAndGroupLinesWhoseFieldsDoNotEndAreRefused) {
+  ProjectRec* p = MakeProject();
+  AddTarget(p, "T", kToolsetArmAds);
+  AddFile(AddGroupRec(p, "G"), "main.c", kFileC);
+  const std::string project = BuildProjectFileText(*p);
+  const std::string opt = BuildOptionsFileText(*p);
+  struct Row {
+    const char* name;
+    const char* written;  // as the writer wrote it
+    const char* spoilt;
+    std::string message;
+  } rows[] = {
+      {"TargetLeftover", "Target (T), ", "Target (T)1), ", "the fields of 'TARGET' do not end where the line does"},
+      {"TargetNotClosed", "Target (T), 0x0004", "Target ((T), 0x0004", "the name in 'TARGET' has no closing ')'"},
+      {"GroupLeftover", "GRPOPT 1,(G),", "GRPOPT 1,(G)y),", "the fields of 'GRPOPT' do not end where the line does"},
+      {"GroupNotClosed", "GRPOPT 1,(G),", "GRPOPT 1,((G),", "the name in 'GRPOPT' has no closing ')'"},
+      {"TargetSectionLeftover", "TARGOPT 1, (T)", "TARGOPT 1, (T)x)",
+       "the fields of 'TARGOPT' do not end where the line does"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const size_t at = opt.find(row.written);
+    ASSERT_NE(at, std::string::npos) << opt;
+    std::string bad = opt;
+    bad.replace(at, std::strlen(row.written), row.spoilt);
+    const int line = int(std::count(opt.begin(), opt.begin() + long(at), '\n')) + 1;
+    std::string_view view(bad);
+    PoolFree(kPoolProject);
+    ProjectFileIo io;
+    EXPECT_EQ(kProjectFileBadContents, ReadProjectText(io, "/tmp/d.pm2", project, &view));
+    EXPECT_EQ(io.message, "'/tmp/d.Opt' is damaged: line " + std::to_string(line) + ": " + row.message);
+  }
+  // As written, it reads.
+  std::string_view good(opt);
+  PoolFree(kPoolProject);
+  ProjectFileIo io;
+  EXPECT_EQ(kProjectFileOk, ReadProjectText(io, "/tmp/d.pm2", project, &good)) << io.message;
+}
+
 // An options file cut at any length past its banner still opens; every
 // value whose line was complete comes back as a whole file gives it, and a
 // value whose line was cut off entirely stays as a project without it has.

@@ -570,6 +570,17 @@ TEST_F(ProjFileErrors, DamagedFilesAreReportedWithTheirLine) {
        "'/p/x.pm2' line 4: the toolset does not fit its field: 'Target (T), 0x1000000000003'"},
       {"clock not a number", "Target (T), 0x0000\r\nOptions 1,0,0\r\n Cpu (CLOCK(fast))\r\nEndOpt\r\n",
        "'/p/x.pm2' line 6: the value of 'CLOCK' is no number in the CPU string: '(CLOCK(fast))'"},
+      // A name's leftover is no toolset: "T)1" read on would be target 'T'
+      // of another family.
+      {"target name with a leftover", "Target (T)1), 0x0004 // Tools: 'ARM-ADS'\r\n",
+       "'/p/x.pm2' line 4: the target's fields do not end where the line does: "
+       "'Target (T)1), 0x0004 // Tools: 'ARM-ADS''"},
+      {"target name not closed", "Target ((T), 0x0004\r\n",
+       "'/p/x.pm2' line 4: the target name has no closing ')': 'Target ((T), 0x0004'"},
+      {"group name with a leftover", "Target (T), 0x0000\r\nGroup (x)y)\r\n",
+       "'/p/x.pm2' line 5: the group's name does not end where the line does: 'Group (x)y)'"},
+      {"group name not closed", "Target (T), 0x0000\r\nGroup ((x)\r\n",
+       "'/p/x.pm2' line 5: the group name has no closing ')': 'Group ((x)'"},
   };
   for (const Row& r : rows) {
     ProjectFileIo io;

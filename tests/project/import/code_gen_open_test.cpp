@@ -170,6 +170,11 @@ TEST_F(CodeGenOpenTest, FailuresWriteNoProjectFile) {
        "No device of the device database matches the device type 'ZZ9000'"},
       {"no tools folder for the startup file", "[General]\r\nDeviceType=\"C167CR-LM\"\r\n", false,
        "Missing TOOLS.INI file"},
+      {"a file name the project file cannot hold",
+       "[General]\r\nDeviceType=\"C167CR-LM\"\r\n[Files]\r\nFile1=\"MAIN.C\"\r\nFile2=\"A<B.C\"\r\n", true,
+       "The file 'A<B.C' cannot be stored in the project: its name holds a '<' without its '>'."},
+      {"a folder the project file cannot hold", "[General]\r\nDeviceType=\"C167CR-LM\"\r\n[Files]\r\nFile1=\"x>y\\MAIN.C\"\r\n",
+       true, "The file 'x>y\\MAIN.C' cannot be stored in the project: its name holds a '>' without its '<'."},
   };
   for (const Row& r : rows) {
     fs::remove(tmp + "proj/demo.dpt");

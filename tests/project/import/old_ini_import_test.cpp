@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "project/file_test_util.h"
+#include "project/files/project_file.h"
 #include "project/model/option_defaults.h"
 #include "project/model_fixture.h"
 
@@ -53,6 +55,54 @@ TEST_F(OldIniImportTest, FailureRows) {
     EXPECT_EQ(Import(p, r.text), r.message) << r.name;
     EXPECT_FALSE(OptionBlocksDiffer(before, Block(p))) << r.name << ": options unchanged";
     EXPECT_TRUE(Files(p).empty()) << r.name;
+  }
+}
+
+// A listed file whose name or folder the project file cannot hold would be
+// saved and read back as another file: the import is refused naming the
+// file and why, and leaves the project as it was (the files listed before
+// it and the options read before it are not taken).
+TEST_F(OldIniImportTest, FileNamesTheProjectFileCannotHoldRefuseTheImport) {
+  const struct {
+    const char* name;
+    const char* proj;  // the "PROJ" section's lines
+    std::string message;  // "" when imported
+  } rows[] = {
+      {"NameLessThan", "Source1=C:\\work\\old\\a<b.c\r\nWarningErrlev1=2\r\n",
+       "Pelmora1 Project - The file '.\\a<b.c' cannot be stored in the project: its name holds a '<' without "
+       "its '>'."},
+      {"OneLineFormFolderGreaterThan", "F=C:\\work\\old\\x>y\\ok.c\xFF" "3 0 1\r\n",
+       "Pelmora1 Project - The file '.\\x>y\\ok.c' cannot be stored in the project: its name holds a '>' "
+       "without its '<'."},
+      {"FolderLineBreakMark", "Source1=C:\\work\\old\\a\\~b\\c.c\r\nWarningErrlev1=2\r\n",
+       "Pelmora1 Project - The file '.\\a\\~b\\c.c' cannot be stored in the project: its name holds the "
+       "characters \"\\~\"."},
+      {"BalancedNameIsTaken", "Source1=C:\\work\\old\\x<1>.c\r\nWarningErrlev1=2\r\n", ""},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    PoolFreeAll();
+    ProjectRec* p = Project(0);
+    AddFileToGroup(p->firstGroup, "main.c", ".\\", kFileC);
+    const std::string before = BuildProjectFileText(*p);
+    const uint32_t groupFlags = p->firstGroup->flags;
+    const OptionBlock options = Block(p);
+    ScratchDir dir;
+    WriteFileText(dir.File("old.prj"), std::string("[MAKEOPTS]\r\nBeepDone=NO\r\n[PROJ]\r\n") +
+                                           "Source1=C:\\work\\old\\src\\uart.c\r\nWarningErrlev1=2\r\n" + r.proj);
+    OldIniProject f;
+    ASSERT_EQ(f.Open(dir.File("old.prj")), 0);
+    EXPECT_EQ(ImportOldIniProject(f, p), r.message);
+    f.Close();
+    if (r.message.empty()) {
+      EXPECT_EQ(Files(p).size(), 3u);
+      EXPECT_TRUE(OptionBlocksDiffer(options, Block(p)));
+      continue;
+    }
+    EXPECT_EQ(Files(p), std::vector<std::string>{".\\main.c"});
+    EXPECT_EQ(p->firstGroup->flags, groupFlags);
+    EXPECT_EQ(BuildProjectFileText(*p), before);
+    EXPECT_FALSE(OptionBlocksDiffer(options, Block(p))) << "the options read before the file are not taken";
   }
 }
 

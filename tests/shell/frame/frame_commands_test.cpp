@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "editor/view/edit_view.h"
 #include "platform/ipc_namespace.h"
@@ -41,6 +42,7 @@
 #include "toolkit/menus/menu_bar.h"
 #include "shell/frame/ipc_wiring.h"
 #include "builder/runner/progress_channel.h"
+#include "driver_abi/debug_interface.h"
 #include "shell/frame/addin_commands.h"
 #include "shell/frame/browser_commands.h"
 #include "project/dialogs/file_type_dialog.h"
@@ -87,6 +89,17 @@ bool Contains(const std::vector<std::string>& v, const std::string& s) {
 }
 
 std::vector<std::string> PaneLines(COutView* pane) { return pane->Model().Lines(); }
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
 
 using test::WaitFor;
 
@@ -395,6 +408,71 @@ TEST_F(FrameCommandsTest, AClientOfTheEventInterfaceBuildsAndReceivesTheBuildEnd
   std::string all;
   for (const std::string& l : PaneLines(f->Output()->BuildPane())) all += l + "\n";
   EXPECT_NE(all.find("compiling LED.c..."), std::string::npos) << all;
+}
+
+// The driver's target messages (service code 2051) reach every client
+// registered for target messaging; the target channel's state (2064)
+// reaches the client that started the session, and nobody before one did.
+TEST_F(FrameCommandsTest, TargetMessagesAndConnectionEventsReachTheClient) {
+  // The session the client asks for fails to start at once (no such
+  // driver): the client is the session's client all the same.
+  const std::string opt = ReadText(dir + "Blinky.Opt");
+  std::string noDriver = opt;
+  for (size_t at; (at = noDriver.find("GDBDRV.DLL")) != std::string::npos;) noDriver.replace(at, 10, "NODRV.DLL");
+  WriteText(dir + "Blinky.Opt", noDriver);
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  QProcess child;
+  child.start(QString::fromStdString(client),
+              {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "target"});
+  ASSERT_TRUE(child.waitForStarted());
+  std::string out;
+  auto saw = [&](const std::string& line) {
+    return WaitFor(
+        [&] {
+          out += child.readAllStandardOutput().toStdString();
+          return out.find(line + "\n") != std::string::npos || child.state() == QProcess::NotRunning;
+        },
+        60000) &&
+           out.find(line + "\n") != std::string::npos;
+  };
+  struct KillChild {
+    QProcess& p;
+    ~KillChild() {
+      if (p.state() != QProcess::NotRunning) {
+        p.kill();
+        p.waitForFinished();
+      }
+    }
+  } killChild{child};
+  ASSERT_TRUE(saw("ready")) << out;
+  // The session start the client asks for is a deferred command: none of
+  // the start-up's may still wait.
+  ASSERT_TRUE(WaitFor([&] { return !s.App().Deferred().Pending(); }));
+  // No client started a session: the connection is told to nobody.
+  s.App().IdeServiceCall(2064, 1);
+  TargetMessageRecord m{};
+  m.word[0] = 1;
+  m.word[1] = 2;
+  m.word[2] = 3;
+  m.word[3] = 4;  // carries nothing
+  m.word[4] = 5;
+  m.word[5] = 6;
+  m.value = 0x123456789ull;
+  s.App().IdeServiceCall(2051, reinterpret_cast<intptr_t>(&m));
+  ASSERT_TRUE(saw("asked")) << out;
+  ASSERT_TRUE(saw("debugger stopped")) << out;  // the start failed
+  s.App().IdeServiceCall(2064, 1);
+  s.App().IdeServiceCall(2064, 0);
+  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 60000)) << out;
+  out += child.readAllStandardOutput().toStdString();
+  EXPECT_EQ(child.exitCode(), 0) << out;
+  EXPECT_EQ(out.substr(out.find("ready\n")),
+            "ready\nfrom target 1 2 3 5 6 4886718345\nasked\ndebugger stopped\nconnected\ndisconnected\n");
 }
 
 // Build requests back to back, each sent the moment the answer to the one
@@ -782,6 +860,60 @@ TEST_F(FrameCommandsTest, EscEndsTheWaitForASilentAddIn) {
   EXPECT_EQ(shown[0], "Waiting for the add-in 'shell_tools_addin_peer' to answer (Esc ends the wait)");
   EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
   // Stopped: the add-in is asked to close (a wait ended the same way).
+  esc.start(50);
+  f->ExecuteCommand(kCmdToggleAddIn);
+  esc.stop();
+}
+
+// The add-in's start sends its six command states, each a request: one Esc
+// ends the wait the user sees and the rest of the sequence is not waited
+// for (without that, the next state's wait would hold the window its whole
+// reply time and detach the add-in with a message). The add-in still hears
+// every state.
+TEST_F(FrameCommandsTest, OneEscEndsTheWaitOfTheWholeCommandStateSequence) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
+  ASSERT_TRUE(fs::exists(peer)) << peer;
+  const std::string log = dir + "addin-states.log";
+  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
+  qputenv("PM2_ADDIN_SILENT", "1");
+  test::BoxAnswers closer({QMessageBox::Ok});
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  // Esc once, at the first wait; every wait seen after it is counted.
+  int escapes = 0, waitsAfterEsc = 0;
+  bool escOnEveryWait = false;
+  QTimer esc;
+  QObject::connect(&esc, &QTimer::timeout, [&] {
+    if (f->Status()->GetWindowText().rfind("Waiting", 0) != 0) return;
+    if (escapes > 0 && !escOnEveryWait) {
+      ++waitsAfterEsc;
+      return;
+    }
+    ++escapes;
+    QTest::keyClick(f, Qt::Key_Escape);
+  });
+  esc.start(50);
+  ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+  esc.stop();
+  qunsetenv("PM2_ADDIN_SILENT");
+  EXPECT_EQ(escapes, 1);
+  EXPECT_EQ(waitsAfterEsc, 0);
+  EXPECT_TRUE(f->AddIns()->Logic().Running());
+  EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  auto logText = [&] {
+    std::ifstream in(log);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string states =
+      "code 80000004 9560\ncode 80000004 9561\ncode 80000004 9562\ncode 80000004 9563\n"
+      "code 80000004 9564\ncode 80000004 9565\n";
+  EXPECT_TRUE(WaitFor([&] { return logText() == states; })) << logText();
+  // Stopped: the add-in is asked to close (its wait ended the same way).
+  escOnEveryWait = true;
   esc.start(50);
   f->ExecuteCommand(kCmdToggleAddIn);
   esc.stop();

@@ -10,6 +10,13 @@
 // a request left without an answer for 60 s ends the run there.
 // With mode "whois <n>" it asks WhoIs n times more once identified, each
 // after the answer to the one before, and prints "identities <k>".
+// With mode "target" it is a client registered for target messaging: it
+// prints every target message ("from target <w0> <w1> <w2> <w4> <w5>
+// <value>"), connection event ("connected", "disconnected") and session
+// event ("debugger started", "debugger stopped", "status <text>") it
+// receives, once "ready" says its handlers are registered; after the first target message it asks to start debugging
+// (which makes it the session's client) and prints "asked"; it ends after
+// "disconnected", or 60 s without an event.
 // Every request after the first WhoIs goes to the IDE's slot alone (to all
 // when no identity of the IDE came).
 #include <atomic>
@@ -24,6 +31,37 @@
 
 using namespace pm2;
 using test::On;
+
+namespace {
+
+int TargetMessaging(test::IpcTestClient& c, int32_t ide) {
+  On<dtc_TargetMessaging::MsgFromTarget> message(c, [](auto& e) {
+    return "from target " + std::to_string(e.m_Words[0]) + " " + std::to_string(e.m_Words[1]) + " " +
+           std::to_string(e.m_Words[2]) + " " + std::to_string(e.m_nWord4) + " " + std::to_string(e.m_nWord5) + " " +
+           std::to_string(e.m_nValue);
+  });
+  On<dtc_TargetMessaging::Connected> connected(c, [](auto&) { return std::string("connected"); });
+  On<dtc_TargetMessaging::Disconnected> disconnected(c, [](auto&) { return std::string("disconnected"); });
+  On<dtc_Debug::DebuggerStarted> started(c, [](auto&) { return std::string("debugger started"); });
+  On<dtc_Debug::DebuggerStopped> stopped(c, [](auto&) { return std::string("debugger stopped"); });
+  On<dtc_Debug::StatusText> status(c, [](auto& e) { return "status " + e.m_strText; });
+  c.Say("ready");
+  bool asked = false;
+  for (;;) {
+    const std::string s = c.Next(60000);
+    if (s.rfind("identity ", 0) == 0) continue;  // another process's WhoIs
+    c.Say(s);
+    if (s == "timeout") return 8;
+    if (s == "disconnected") return 0;
+    if (!asked && s.rfind("from target ", 0) == 0) {
+      c.Send(dtc_Debug::StartDebugging(), ide);
+      c.Say("asked");
+      asked = true;
+    }
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 4) return 2;
@@ -40,6 +78,7 @@ int main(int argc, char** argv) {
   std::string s = c.Identify(50);
   c.Say(s);
   if (s.rfind("identity ", 0) != 0) return 4;
+  if (std::string(argv[3]) == "target") return TargetMessaging(c, ide);
   if (std::string(argv[3]).rfind("whois ", 0) == 0) {
     const int n = std::atoi(argv[3] + 6);
     int k = 0;

@@ -23,7 +23,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "builder/commands/key_sequences.h"
 #include "editor/document/editor_document.h"
+#include "editor/document/view_commands.h"
 #include "editor/ide/editor_view.h"
 #include "platform/settings_store.h"
 #include "project/model/project_records.h"
@@ -36,10 +38,12 @@
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/about_dialog.h"
 #include "shell/frame/main_frame.h"
+#include "shell/frame/tool_commands.h"
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
 #include "shell/project_window/prj_view.h"
 #include "shell/project_window/prj_win.h"
+#include "shell/windows/qt_user_dialogs.h"
 #include "shell/windows/shell_runtime.h"
 #include "toolkit/controls/list_edit.h"
 #include "toolkit/controls/tree_ctrl.h"
@@ -276,6 +280,89 @@ TEST_F(MainFrameTest, RenamingAGroupKeepsTheOldNameForAnEmptyText) {
   EXPECT_EQ(s.Frame()->Bars()->TargetBox()->currentText().toStdString(), "Release");
 }
 
+// The project file holds target and group names in brackets: a name with
+// a bracket without its partner is refused with the reason, the record and
+// its tree label keep the old name.
+TEST_F(MainFrameTest, RenamingInPlaceRefusesANameTheProjectFileCannotHold) {
+  test::ExampleSession s(dir, root);
+  ASSERT_NE(s.Frame(), nullptr);
+  CPrjView* view = s.Frame()->ProjectBar()->View();
+  GroupRec* source = FindGroupByName(s.App().Project()->firstGroup, "Source");
+  TargetRec* target = s.App().Project()->curTarget;
+  ASSERT_TRUE(source && target);
+  const std::string targetName = target->name.str();
+  const struct {
+    const char* name;
+    NodeRec* rec;
+    const char* text;
+    const char* message;
+  } rows[] = {
+      {"GroupClosing", source, "x)y", "The group name 'x)y' cannot be stored: it holds a ')' without its '('."},
+      {"TargetClosing", target, "T)1", "The target name 'T)1' cannot be stored: it holds a ')' without its '('."},
+      {"TargetOpening", target, "T(1", "The target name 'T(1' cannot be stored: it holds a '(' without its ')'."},
+  };
+  for (const auto& r : rows) {
+    const std::string before = r.rec == target ? targetName : "Source";
+    test::BoxAnswers boxes({QMessageBox::Ok});
+    const int beeps = s.runtime.Dialogs().BeepCount();
+    TVDISPINFO begin;
+    begin.hdr.code = TVN_BEGINLABELEDIT;
+    begin.item.hItem = view->ItemOf(r.rec);
+    begin.item.param = reinterpret_cast<std::intptr_t>(r.rec);
+    ASSERT_EQ(view->OnNotify(begin.hdr), 0) << r.name;
+    TVDISPINFO end = begin;
+    end.hdr.code = TVN_ENDLABELEDIT;
+    end.item.text = r.text;
+    end.hasText = true;
+    EXPECT_EQ(view->OnNotify(end.hdr), 0) << r.name << ": the label keeps its old text";
+    ASSERT_EQ(boxes.texts.size(), 1u) << r.name;
+    EXPECT_EQ(boxes.texts[0], r.message) << r.name;
+    EXPECT_EQ(boxes.icons[0], QMessageBox::Warning) << r.name;
+    EXPECT_EQ(s.runtime.Dialogs().BeepCount(), beeps + 1) << r.name;
+    EXPECT_EQ(r.rec == target ? target->name.str() : source->name.str(), before) << r.name;
+  }
+  EXPECT_EQ(s.Frame()->Bars()->TargetBox()->currentText().toStdString(), targetName);
+}
+
+
+// A user tool's "^" and "~" give the line and the column (as the status
+// bar shows them) of the caret: of the active editor for E; for F of the
+// window showing the file selected in the project window, else of the
+// active editor.
+TEST_F(MainFrameTest, KeySequencesGiveTheCaretsLineAndColumn) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  auto moveCaret = [](EditorView* edit, int down, int right) {
+    QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < down; ++i) QTest::keyClick(edit, Qt::Key_Down);
+    for (int i = 0; i < right; ++i) QTest::keyClick(edit, Qt::Key_Right);
+  };
+  EditorView* led = f->Editors().Open(dir + "LED.c");
+  ASSERT_NE(led, nullptr);
+  moveCaret(led, 1, 2);
+  EditorView* timer = f->Editors().Open(dir + "Timer.h");
+  ASSERT_NE(timer, nullptr);
+  moveCaret(timer, 1, 4);
+  ASSERT_EQ(f->Editors().Active(), timer);
+  const struct {
+    const char* name;
+    const char* selected;  // the project window's selected file, null for none
+    const char* expanded;
+  } rows[] = {
+      {"NoFileSelected", nullptr, "Timer.h 2 5 Timer.h 2 5"},
+      {"SelectedFileInAWindow", "LED.c", "Timer.h 2 5 LED.c 2 3"},
+      {"SelectedFileInNoWindow", "Blinky.c", "Timer.h 2 5 Blinky.c 0 0"},
+  };
+  for (const auto& r : rows) {
+    s.App().m_pSelItem = r.selected ? FindSourceFileByName(r.selected) : nullptr;
+    std::string out;
+    EXPECT_EQ(ExpandToolArguments(f->Tools()->Sources(), "%E ^E ~E %F ^F ~F", out), kExpandDone) << r.name;
+    EXPECT_EQ(out, r.expanded) << r.name;
+  }
+  // The status bar shows the same position.
+  EXPECT_EQ(CaretStatusText(timer->Engine().State().nCaretLine, timer->Engine().State().nCaretCol), "L:2 C:5");
+}
 
 TEST_F(MainFrameTest, EditCommandsReachTheActiveEditorAndSaveWritesIt) {
   test::ExampleSession s(dir, root);

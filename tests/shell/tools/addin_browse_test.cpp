@@ -44,15 +44,19 @@ struct BrowsingFrame : AddInFrame {
 // An add-in that answers the symbol request with `symbol` and records the
 // blocks it gets.
 struct SymbolPeer : AddInPeer {
-  bool Send(const std::vector<uint8_t>& bytes, AddInReply* reply) override {
+  AddInSendResult Send(const std::vector<uint8_t>& bytes, AddInReply* reply) override {
     std::optional<AddInBlock> b = DecodeAddInBlock(bytes.data(), bytes.size());
     if (b->code == kIdeSymbolRequest) {
       reply->word = 1;
       reply->text = symbol;
-      return true;
+      return AddInSendResult::Answered;
     }
     if (b->code == kIdeAnnounceFile) blocks.push_back("file:" + b->path);
     if (b->code == kIdeShowLine) blocks.push_back("line:" + std::to_string(b->args[2]));
+    return AddInSendResult::Answered;
+  }
+  bool SendUnawaited(const std::vector<uint8_t>&) override {
+    blocks.push_back("unawaited");
     return true;
   }
   std::string symbol;

@@ -4,8 +4,8 @@
 // line 42), and sends: register, open file "/src/main.c", a block with a
 // wrong process id, run command 9564, want file, detach. Every block it
 // receives is logged to $PM2_ADDIN_LOG as "code <hex> <arg2> <path>".
-// With PM2_ADDIN_SILENT set it connects, reads what comes and never
-// answers, until the IDE closes the connection. With PM2_ADDIN_ANSWER set
+// With PM2_ADDIN_SILENT set it connects, reads what comes, logging each
+// block, and never answers, until the IDE closes the connection. With PM2_ADDIN_ANSWER set
 // it only answers, logging each block as "code <hex> <arg2> state <arg0>",
 // and detaches when the IDE tells it to close. With PM2_ADDIN_HALF it stops
 // in the middle of a frame and stays connected: "answer" - its answer to the
@@ -119,8 +119,13 @@ int main(int argc, char** argv) {
   std::snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
   if (connect(g_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return 4;
   if (std::getenv("PM2_ADDIN_SILENT")) {
-    unsigned char sink[256];
-    while (read(g_fd, sink, sizeof sink) > 0) {
+    for (;;) {
+      unsigned char head[5];
+      if (!ReadAll(head, 5)) break;
+      std::vector<unsigned char> p(Get(head) - 1);
+      if (p.size() < 76 || !ReadAll(p.data(), p.size())) break;
+      std::fprintf(g_log, "code %x %u\n", Get(&p[48]), Get(&p[60]));
+      std::fflush(g_log);
     }
     std::fclose(g_log);
     return 0;

@@ -101,17 +101,25 @@ struct FakeAddInFrame : AddInFrame {
 };
 
 struct FakePeer : AddInPeer {
-  bool Send(const std::vector<uint8_t>& block, AddInReply* reply) override {
+  AddInSendResult Send(const std::vector<uint8_t>& block, AddInReply* reply) override {
     std::optional<AddInBlock> b = DecodeAddInBlock(block.data(), block.size());
     sent.push_back(*b);
+    awaited.push_back(true);
     if (b->code == kIdeSymbolRequest) {
       reply->word = symbolWord;
       reply->text = symbol;
     }
     if (b->code == kIdeFileRequest) reply->word = 42;
+    return int(sent.size()) - 1 == endWaitOf ? AddInSendResult::WaitEnded : AddInSendResult::Answered;
+  }
+  bool SendUnawaited(const std::vector<uint8_t>& block) override {
+    sent.push_back(*DecodeAddInBlock(block.data(), block.size()));
+    awaited.push_back(false);
     return true;
   }
   std::vector<AddInBlock> sent;
+  std::vector<bool> awaited;  // per block sent: whether its answer was waited for
+  int endWaitOf = -1;         // the block (by number sent) whose wait the user ends
   uint32_t symbolWord = 1;
   std::string symbol = "main_loop";
 };
@@ -173,6 +181,40 @@ TEST_F(LinkFixture, FilesAnnouncedOnceAndForgotten) {
   link.NotifyFile("/src/c.c", 1);
   EXPECT_EQ(peer.sent.size(), 3u);  // nothing sent without an add-in
 }
+
+// The command states are one sequence: once the user ended a wait, the
+// add-in still gets every state, but nothing more is waited for.
+struct StatesRow {
+  const char* name;
+  int endWaitOf;
+  std::vector<bool> awaited;
+};
+class AddInCommandStates : public ::testing::TestWithParam<StatesRow> {};
+TEST_P(AddInCommandStates, OneEndedWaitEndsTheSequencesWait) {
+  FakeAddInFrame frame;
+  FakePeer peer;
+  peer.endWaitOf = GetParam().endWaitOf;
+  AddInLinkLogic link(frame, 100);
+  link.Attach(&peer, 55, 0);
+  link.SendAllCommandStates(true);
+  ASSERT_EQ(peer.sent.size(), 6u);
+  for (uint32_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(peer.sent[i].code, kIdeCommandState);
+    EXPECT_EQ(peer.sent[i].args[2], kAddInCmdRun + i);
+    EXPECT_EQ(peer.sent[i].args[0], 0u);
+    EXPECT_EQ(peer.sent[i].processId, 100u);
+    EXPECT_EQ(peer.sent[i].replyAddress, 1u);
+  }
+  EXPECT_EQ(peer.awaited, GetParam().awaited);
+  EXPECT_TRUE(link.Running());
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, AddInCommandStates,
+    ::testing::Values(StatesRow{"AllAnswered", -1, {true, true, true, true, true, true}},
+                      StatesRow{"FirstWaitEnded", 0, {true, false, false, false, false, false}},
+                      StatesRow{"ThirdWaitEnded", 2, {true, true, true, false, false, false}},
+                      StatesRow{"LastWaitEnded", 5, {true, true, true, true, true, true}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct SymbolRow {
   const char* name;

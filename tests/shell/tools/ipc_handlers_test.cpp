@@ -313,6 +313,9 @@ INSTANTIATE_TEST_SUITE_P(
         PeerTextRow{"LessThanInAFileName", {}, {"ok.c", "b<c.c"},
                     "status 1 The file '/src/b<c.c' cannot be stored in the project: its name holds a '<' without "
                     "its '>'."},
+        PeerTextRow{"BackslashInAFileName", {}, {"ok.c", "a\\b.c"},
+                    "status 1 The file '/src/a\\b.c' cannot be stored in the project: its name holds a '\\', which "
+                    "the project reads as a folder separator."},
         PeerTextRow{"UnusualButStorableNames", {}, {"-o INJ.c", "q'uote\".c", "a)b.c", "x<1>.c"}, "status 0 Ok."}),
     [](const auto& info) { return std::string(info.param.name); });
 

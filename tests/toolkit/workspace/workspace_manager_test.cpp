@@ -116,6 +116,10 @@ class FakeHost : public WorkspaceFrameHost {
     if (active == ff) active = nullptr;
     return true;
   }
+  bool SaveModifiedDocuments() override {
+    ++modifiedAsked;
+    return !cancelModified;
+  }
   bool PrepareDocumentForSave(TemplateFrame*, TemplateDocument* d) override {
     return !static_cast<FakeDoc*>(d)->saveRefused;
   }
@@ -152,6 +156,8 @@ class FakeHost : public WorkspaceFrameHost {
   int shownWith = -1;
   bool dockRestored = false, barsHidden = false;
   std::vector<std::string> opened;
+  int modifiedAsked = 0;        // times the modified documents were asked about
+  bool cancelModified = false;  // the user's answer there: Cancel
 };
 
 class FakePrompts : public WorkspacePrompts {
@@ -326,6 +332,55 @@ TEST_F(WorkspaceManager, InvalidWorkspaceIsReportedAndDropped) {
   EXPECT_EQ(host.shownWith, 1);
   EXPECT_FALSE(mgr.OpenWorkspace(File("other.wsp"), true));
   EXPECT_EQ(prompts.errors.size(), 1u);  // silent
+}
+
+// Cancel on a modified document, whether another workspace opens or the
+// current one closes: no window closes, nothing opens, and the current
+// workspace stays current. The question comes once, before any window goes.
+TEST_F(WorkspaceManager, CancelOnAModifiedDocumentKeepsEverything) {
+  struct Row {
+    const char* name;
+    bool open;  // open another workspace, else close the current one
+  };
+  for (const Row& row : {Row{"open another", true}, Row{"close the current", false}}) {
+    SCOPED_TRACE(row.name);
+    FakeHost other;
+    other.AddDoc(other.app.c.get(), "/src/other.c");
+    {
+      SECWorkspaceManagerEx mgr(store, other, prompts);
+      ASSERT_TRUE(mgr.SaveWorkspace(File("other.wsp")));
+    }
+    FakeHost host;
+    BuildLayout(host);
+    SECWorkspaceManagerEx mgr(store, host, prompts);
+    ASSERT_TRUE(mgr.SaveWorkspace(File("mine.wsp")));
+    host.cancelModified = true;
+    if (row.open) {
+      EXPECT_FALSE(mgr.OpenWorkspace(File("other.wsp"), false));
+    } else {
+      EXPECT_FALSE(mgr.CloseWorkspace());
+    }
+    EXPECT_EQ(host.modifiedAsked, 1);
+    for (const auto& frame : host.frames) EXPECT_FALSE(frame->closed);
+    EXPECT_TRUE(host.opened.empty());
+    EXPECT_FALSE(host.barsHidden);
+    EXPECT_TRUE(mgr.IsOpen());
+    EXPECT_EQ(mgr.CurrentName(), File("mine.wsp"));
+    std::vector<std::string> list;
+    mgr.ReadWorkspaceList(&list);
+    EXPECT_EQ(list.front(), File("mine.wsp"));
+    // Answered, the same request goes through.
+    host.cancelModified = false;
+    if (row.open) {
+      EXPECT_TRUE(mgr.OpenWorkspace(File("other.wsp"), false));
+      EXPECT_EQ(host.opened, std::vector<std::string>{"/src/other.c"});
+      EXPECT_EQ(mgr.CurrentName(), File("other.wsp"));
+    } else {
+      EXPECT_TRUE(mgr.CloseWorkspace());
+      EXPECT_FALSE(mgr.IsOpen());
+    }
+    EXPECT_TRUE(host.frames.front()->closed);
+  }
 }
 
 TEST_F(WorkspaceManager, CommandsThroughTheRouter) {

@@ -144,6 +144,7 @@ class TextApp : public TemplateApp, public MdiWorkspaceHost {
                      [d, f] { std::erase_if(d->views, [f](const auto& v) { return v->frame == f; }); });
     return d;
   }
+  bool SaveModifiedDocuments() override { return true; }  // nothing here is modified
   bool PrepareDocumentForSave(TemplateFrame*, TemplateDocument*) override { return true; }
   std::string DocumentPath(const TemplateDocument* d) const override { return static_cast<const TextDoc*>(d)->path; }
   TemplateDocument* OpenDocument(DocTemplate*, const std::string& path) override {

@@ -1,0 +1,250 @@
+// Peers that die, stop or misbehave beside this process on the real
+// transport, each test in an event-interface namespace of its own: a guard
+// holder killed (a peer of ours, which marks its guards, and a peer written
+// from the layout alone, which does not), a live holder stopped for a moment,
+// a kill event set by another process, and objects removed by hand under a
+// running program.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/ipc_objects.h"
+#include "platform/object_identity.h"
+#include "two_process_support.h"
+
+namespace pm2 {
+namespace {
+
+using test::Child;
+using test::Inbox;
+
+// Every wait below is bounded only to catch a hang.
+constexpr int kHangMs = 30000;
+
+class PeerFaultsTest : public ::testing::Test {
+ protected:
+  PeerFaultsTest()
+      : dispatcher([this](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
+          auto t = bs_InterProcessEventHandler::Attach(space.ns, sink, GetEventFactory(), err, options);
+          transport = t.get();
+          return t;
+        }),
+        identities(dispatcher) {}
+
+  std::unique_ptr<Child> StartPeer(int expectedSlot) {
+    auto c = std::make_unique<Child>(test::ProgramBeside("ipc_test_peer"),
+                                     std::vector<std::string> {space.ns.suffix, space.dir});
+    EXPECT_EQ(c->Line(), "slot " + std::to_string(expectedSlot));
+    return c;
+  }
+  std::unique_ptr<Child> StartLayoutPeer(const char* command, const std::string& semaphore) {
+    return std::make_unique<Child>(test::ProgramBeside("ipc_layout_peer"),
+                                   std::vector<std::string> {command, semaphore});
+  }
+  std::string ObjectName(const char* base, int slot) const { return space.ns.ObjectName(base + std::to_string(slot)); }
+  // Asks every peer who it is until peer 1 answers (a client that got no
+  // answer asks again); false when it never did.
+  bool PeerOneAnswers() {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHangMs);
+    dtc_Identify::Identity id;
+    while (std::chrono::steady_clock::now() < until) {
+      dtc_Identify::WhoIs who;
+      dispatcher.SendToEveryPeer(who);
+      while (identities.Next(id, 200))
+        if (id.m_strName == "peer 1") return true;
+    }
+    return false;
+  }
+  void Quit(Child& c, int slot) {
+    dtc_Debug::StatusText quit("quit");
+    quit.m_nDestination = slot;
+    EXPECT_TRUE(dispatcher.SendEvent(quit));
+    EXPECT_EQ(c.Wait(kHangMs), 0);
+  }
+
+  test::TestNamespace space;
+  IpcTransportOptions options;
+  bs_InterProcessEventHandler* transport = nullptr;
+  EventDispatcher dispatcher;
+  Inbox<dtc_Identify::Identity> identities;
+};
+
+// A peer killed while it holds a guard (SIGKILL here; a crash, the OOM
+// killer or a bus error end it the same way): the slot is heard again, and
+// broadcasts get through, once the guard is taken over. A peer of ours
+// leaves its mark in the guard's lock file; a peer written from the layout
+// takes the semaphore alone and leaves nothing to tell its death by.
+struct DeadHolderRow {
+  const char* name;
+  bool layoutPeer;  // else a peer of ours
+  int guardOf;      // 0: this process's slot; 1: the answering peer's
+};
+
+class DeadGuardHolder : public PeerFaultsTest, public ::testing::WithParamInterface<DeadHolderRow> {};
+
+TEST_P(DeadGuardHolder, IsTakenOverAndTheSlotIsHeardAgain) {
+  const DeadHolderRow& row = GetParam();
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  auto answering = StartPeer(1);
+  {
+    std::unique_ptr<Child> holder;
+    if (row.layoutPeer) {
+      holder = StartLayoutPeer("take", ObjectName(kIpcGuardName, row.guardOf));
+    } else {
+      holder = StartPeer(2);
+      dtc_Debug::StatusText hold("hold guard " + std::to_string(row.guardOf));
+      hold.m_nDestination = 2;
+      ASSERT_TRUE(dispatcher.SendEvent(hold));
+    }
+    ASSERT_EQ(holder->Line(), "holding");
+    holder->Signal(SIGKILL);
+    ASSERT_EQ(holder->Wait(kHangMs), 128);
+  }
+  ASSERT_TRUE(PeerOneAnswers()) << "the guard of slot " << row.guardOf << " was never taken over";
+  // And it stays free: the next exchange goes through as well.
+  ASSERT_TRUE(PeerOneAnswers());
+  Quit(*answering, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DeadGuardHolder,
+                         ::testing::Values(DeadHolderRow {"OurPeerHoldingThisProcesssGuard", false, 0},
+                                           DeadHolderRow {"OurPeerHoldingALivePeersGuard", false, 1},
+                                           DeadHolderRow {"LayoutPeerHoldingThisProcesssGuard", true, 0},
+                                           DeadHolderRow {"LayoutPeerHoldingALivePeersGuard", true, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A peer written from the layout killed while it holds the guard of a slot
+// that nobody owns: the next start claims that slot (its guard is taken
+// over for the new owner) instead of waiting for it and passing it by.
+TEST_F(PeerFaultsTest, AGuardHeldForAFreeSlotIsTakenOverByItsNextOwner) {
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  {
+    auto holder = StartLayoutPeer("take", ObjectName(kIpcGuardName, 1));
+    ASSERT_EQ(holder->Line(), "holding");
+    holder->Signal(SIGKILL);
+    ASSERT_EQ(holder->Wait(kHangMs), 128);
+  }
+  auto next = StartPeer(1);
+  ASSERT_FALSE(HasFailure());
+  EXPECT_TRUE(PeerOneAnswers());
+  Quit(*next, 1);
+}
+
+// A live holder that does not run for about 1.5 s (stopped, in a debugger,
+// on a loaded machine) keeps its guard: the writer gets it only after the
+// holder gave it back, and the guard is one holder's again afterwards.
+TEST_F(PeerFaultsTest, AStoppedLiveHolderKeepsItsGuard) {
+  options.guardTimeoutMs = kHangMs;  // the writer's wait must not end first
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  auto holder = StartLayoutPeer("take", ObjectName(kIpcGuardName, 0));
+  ASSERT_EQ(holder->Line(), "holding");
+  holder->Stop();
+  std::atomic<bool> giveBackAsked {false};
+  std::atomic<bool> writtenBeforeGiveBack {false};
+  bool written = false;
+  std::thread writer([&] {
+    dtc_Debug::StatusText text("written while the holder is stopped");
+    written = transport->WriteEventToSlot(text, 0);
+    writtenBeforeGiveBack = !giveBackAsked;
+  });
+  // The holder's pause itself, not a wait for something.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  holder->Signal(SIGCONT);
+  giveBackAsked = true;
+  holder->Signal(SIGUSR1);
+  writer.join();
+  EXPECT_EQ(holder->Line(), "released");
+  EXPECT_EQ(holder->Wait(kHangMs), 0);
+  EXPECT_TRUE(written);
+  EXPECT_FALSE(writtenBeforeGiveBack) << "the guard was taken from its live holder";
+  IpcSemaphore guard;
+  std::string err;
+  ASSERT_TRUE(guard.Open(ObjectName(kIpcGuardName, 0), &err)) << err;
+  EXPECT_EQ(guard.Value(), 1);
+}
+
+// Any process of the user can set the kill event of this process's slot;
+// only this process ends its receiver: the event is taken back, and events
+// still arrive.
+TEST_F(PeerFaultsTest, AKillEventFromAnotherProcessIsIgnored) {
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  auto poster = StartLayoutPeer("post", ObjectName(kIpcKillName, 0));
+  ASSERT_EQ(poster->Line(), "posted");
+  ASSERT_EQ(poster->Wait(kHangMs), 0);
+  IpcSemaphore kill;
+  std::string err;
+  ASSERT_TRUE(kill.Open(ObjectName(kIpcKillName, 0), &err)) << err;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHangMs);
+  while (kill.Value() != 0 && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(kill.Value(), 0) << "the receiver never looked at its kill event";
+  auto peer = StartPeer(1);
+  EXPECT_TRUE(PeerOneAnswers()) << "the receiver ended";
+  Quit(*peer, 1);
+}
+
+// A program whose objects and lock folder were removed by hand, beside a
+// later start that made new ones: when it ends (normally, or by a signal)
+// it takes its old lock for the last one, but the new objects, which are
+// not the ones it opened, stay with their users.
+struct StaleEndRow {
+  const char* name;
+  int signal;    // what ends the old program
+  int exitCode;  // as the child reports it
+};
+
+class RemovedByHand : public PeerFaultsTest, public ::testing::WithParamInterface<StaleEndRow> {};
+
+TEST_P(RemovedByHand, TheOldProgramsEndLeavesTheNewObjects) {
+  auto old = StartPeer(0);
+  IpcObjects::RemoveAll(space.ns);
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  ASSERT_EQ(dispatcher.OwnSlot(), 0);
+  const std::string mapping = "/dev/shm/" + space.ns.ObjectName(kIpcMappingName).substr(1);
+  const ObjectIdentity made = IdentityOfFile(mapping);
+  ASSERT_TRUE(made.known);
+  old->Signal(GetParam().signal);
+  ASSERT_EQ(old->Wait(kHangMs), GetParam().exitCode);
+  EXPECT_TRUE(SameObject(IdentityOfFile(mapping), made)) << "the new mapping was removed";
+  struct stat st {};
+  EXPECT_EQ(::lstat(space.ns.LockPath(kIpcMappingName).c_str(), &st), 0) << "the new lock files were removed";
+  // A start after it joins this process's objects, and they work.
+  auto next = StartPeer(1);
+  ASSERT_FALSE(HasFailure());
+  EXPECT_TRUE(PeerOneAnswers());
+  Quit(*next, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RemovedByHand,
+                         ::testing::Values(StaleEndRow {"NormalEnd", SIGUSR1, 0},
+                                           StaleEndRow {"EndBySignal", SIGTERM, 128}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Only the lock folder removed by hand, and no later start: the program
+// that leaves last still removes its own objects, and no lock folder stays.
+TEST_F(PeerFaultsTest, AProgramWhoseLockFolderWasRemovedStillRemovesItsOwnObjects) {
+  auto old = StartPeer(0);
+  const std::string mapping = "/dev/shm/" + space.ns.ObjectName(kIpcMappingName).substr(1);
+  const std::string guard = "/dev/shm/sem." + ObjectName(kIpcGuardName, 0).substr(1);
+  std::error_code ec;
+  std::filesystem::remove_all(space.ns.LockFolder(), ec);
+  ASSERT_FALSE(ec) << ec.message();
+  old->Signal(SIGUSR1);
+  ASSERT_EQ(old->Wait(kHangMs), 0);
+  struct stat st {};
+  EXPECT_NE(::lstat(mapping.c_str(), &st), 0);
+  EXPECT_NE(::lstat(guard.c_str(), &st), 0);
+  EXPECT_NE(::lstat(space.ns.LockFolder().c_str(), &st), 0);
+}
+
+}  // namespace
+}  // namespace pm2
