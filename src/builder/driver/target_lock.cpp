@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -34,43 +35,63 @@ std::string TargetLockPath(const std::string& runtimeFolder, const std::string& 
   return folder + name;
 }
 
+namespace {
+
+// Whether the file at `path` is still the one `fd` holds: a releasing
+// holder removes it, and a lock taken on the removed file guards nothing.
+bool StillNamed(int fd, const std::string& path) {
+  struct stat held {}, named {};
+  return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
+}
+
+}  // namespace
+
 bool TargetBuildLock::Acquire(const std::string& runtimeFolder, const std::string& projectFile,
                               const std::string& target, std::string* err) {
   Release();
   const std::string path = TargetLockPath(runtimeFolder, projectFile, target);
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) {
-    // No lock can be had (no runtime folder, a file we may not open): the
-    // build goes on unguarded rather than not at all.
-    if (err) *err = "Can't create '" + path + "': " + std::strerror(errno);
-    return true;
-  }
   // A tool that a killed build was starting holds a copy of the handle
   // until it runs (close-on-exec drops it then), which on a loaded machine
   // can take a moment: a holder that goes within the grace time was no
   // build.
-  bool locked = false;
   for (int waited = 0;; waited += kGraceStepMs) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      locked = true;
-      break;
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+      // No lock can be had (no runtime folder, a file we may not open): the
+      // build goes on unguarded rather than not at all.
+      if (err) *err = "Can't create '" + path + "': " + std::strerror(errno);
+      return true;
     }
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      if (StillNamed(fd, path)) {
+        fd_ = fd;
+        path_ = path;
+        key_ = projectFile + '\n' + target;
+        return true;
+      }
+      // Its holder removed it as we opened it: the next open makes it anew.
+      ::close(fd);
+      continue;
+    }
+    ::close(fd);
     if (waited >= graceMs_) break;
     ::usleep(kGraceStepMs * 1000);
   }
-  if (!locked) {
-    if (err) err->clear();
-    ::close(fd);
-    return false;
-  }
-  fd_ = fd;
-  key_ = projectFile + '\n' + target;
-  return true;
+  if (err) err->clear();
+  return false;
 }
 
 void TargetBuildLock::Release() {
-  if (fd_ >= 0) ::close(fd_);  // closing drops the lock
+  if (fd_ >= 0) {
+    // Removed while still held, so that no other build takes the name's
+    // lock in between; a build that opened it meanwhile sees it gone and
+    // opens anew. A killed holder's file stays and is taken as it is.
+    ::unlink(path_.c_str());
+    ::close(fd_);  // closing drops the lock
+  }
   fd_ = -1;
+  path_.clear();
   key_.clear();
 }
 

@@ -1,7 +1,8 @@
 // One build of a target at a time, across all instances of the program of
 // one user: an advisory lock (flock) on a file in the user's runtime folder
 // named after the project file and the target. The kernel drops the lock
-// when its holder ends, however it ends, so a killed build leaves no lock.
+// when its holder ends, however it ends, so a killed build leaves no lock;
+// a build that ends removes the file, so no file is left either.
 #pragma once
 
 #include <string>
@@ -33,6 +34,7 @@ class TargetBuildLock {
   static constexpr int kGraceStepMs = 10;
   int fd_ = -1;
   int graceMs_;
+  std::string path_;
   std::string key_;
 };
 

@@ -437,6 +437,12 @@ TEST(TargetBuildLock, OneHolderPerProjectAndTarget) {
   EXPECT_TRUE(c.Acquire(dir.Path(), "/p/P.pm2", "T2")) << "another target builds at the same time";
   a.Release();
   EXPECT_TRUE(b.Acquire(dir.Path(), "/p/P.pm2", "T1"));
+  // Builds that end leave no lock file behind, and the name is taken anew.
+  b.Release();
+  c.Release();
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+  EXPECT_TRUE(a.Acquire(dir.Path(), "/p/P.pm2", "T1"));
+  EXPECT_FALSE(b.Acquire(dir.Path(), "/p/P.pm2", "T1"));
   EXPECT_NE(TargetLockPath("/r", "/p/ab", "c"), TargetLockPath("/r", "/p/a", "bc"));
   // Without a usable folder the build is not refused, only unguarded.
   TargetBuildLock none;
