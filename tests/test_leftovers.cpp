@@ -92,11 +92,6 @@ int RemoveShmEntries(const std::string& suffix) {
   return removed;
 }
 
-std::string TempFolder() {
-  const char* t = std::getenv("TMPDIR");
-  return t && *t ? std::string(t) : std::string("/tmp");
-}
-
 TestProcessScope::TestProcessScope() {
   const std::string base = TempFolder();
   ReapLeftovers(base);
@@ -106,6 +101,10 @@ TestProcessScope::TestProcessScope() {
   if (fs::create_directories(folder, ec) || fs::is_directory(folder, ec)) {
     folder_ = folder;
     ::setenv("TMPDIR", folder_.c_str(), 1);
+    // The runtime folder too (build locks, sockets, diagnostics), private
+    // as a user's is.
+    const std::string run = folder_ + "/run";
+    if (::mkdir(run.c_str(), 0700) == 0 || fs::is_directory(run, ec)) ::setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
   }
   const char* chosen = std::getenv("PM2_IPC_SUFFIX");
   if (!chosen || !*chosen) {

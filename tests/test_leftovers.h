@@ -6,7 +6,8 @@
 //     the lock folder "pm2.<uid><suffix>.locks", where the suffix's first
 //     '-'-separated part ends in the id ("-pt4242", "-t4242-3", "-e2e4242");
 //   work folder: "<TMPDIR>/pm2t-<pid>", the TMPDIR of the process and of
-//     everything it starts, so every temporary file of the test lies in it.
+//     everything it starts, so every temporary file of the test lies in it;
+//     its "run" folder is their XDG_RUNTIME_DIR.
 // The reaper removes what belongs to this user's processes that have ended;
 // it runs at the start of every test program and once more after the last
 // test of a run (a CTest fixture), so a killed test's leftovers go.
@@ -14,6 +15,7 @@
 
 #include <sys/types.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace pm2::test {
@@ -33,10 +35,14 @@ int ReapLeftovers(const std::string& tempFolder);
 int RemoveShmEntries(const std::string& suffix);
 
 // The folder temporary files go to: $TMPDIR, else /tmp.
-std::string TempFolder();
+inline std::string TempFolder() {
+  const char* t = std::getenv("TMPDIR");
+  return t && *t ? std::string(t) : std::string("/tmp");
+}
 
 // For the length of a test program: reaps what ended tests left, makes
-// the work folder "pm2t-<pid>" and points TMPDIR at it, and gives the
+// the work folder "pm2t-<pid>" and points TMPDIR (and XDG_RUNTIME_DIR at
+// its "run" folder) at it, and gives the
 // program an event-interface namespace of its own ("-pt<pid>") unless its
 // runner chose one. On destruction, removes both.
 class TestProcessScope {
