@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "builder/driver/tools_project.h"
@@ -204,16 +205,21 @@ class StopEndsTheRunningTool : public ::testing::TestWithParam<int> {};
 
 TEST_P(StopEndsTheRunningTool, AndTheBuildEndsWithoutItsObject) {
   ArmGnuProject p;
-  p.Add("A.c", kFileC, "int x;\n// !standin sleep 600\n");
-  p.Add("B.c", kFileC, "int y;\n// !standin sleep 600\n");
+  // Each tool marks its start, then would sleep ten minutes.
+  const std::string started = p.dir / "started.txt";
+  p.Add("A.c", kFileC, "int x;\n// !standin record " + started + "\n// !standin sleep 600\n");
+  p.Add("B.c", kFileC, "int y;\n// !standin record " + started + "\n// !standin sleep 600\n");
+  // The runs under way: one at a time one, side by side both.
+  const size_t running = GetParam() == 1 ? 1 : 2;
+  auto lines = [&] {
+    const std::string text = ReadFile(started);
+    return size_t(std::count(text.begin(), text.end(), '\n'));
+  };
   {
     BuildDriver driver(p.Deps(GetParam()));
     driver.StartBuildThread(p.project, p.target, kBuildModeBuild);
-    // Side by side, a run's lines show when it ends: give the tools time to start.
-    if (GetParam() == 1)
-      p.WaitForLine("compiling A.c");
-    else
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (int i = 0; i < 12000 && lines() < running; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(lines(), running) << "the tools did not start";
     EXPECT_EQ(driver.StopBuild(), 1);
     driver.Wait();
     EXPECT_EQ(driver.ResultTotal(), -1);
