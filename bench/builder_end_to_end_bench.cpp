@@ -41,6 +41,7 @@
 #include "ipc/event_factory.h"
 #include "ipc/ipc_transport.h"
 #include "platform/ipc_namespace.h"
+#include "platform/ipc_objects.h"
 
 extern char** environ;
 
@@ -521,6 +522,8 @@ class RunningIde {
       ::kill(pid_, SIGKILL);
       ::waitpid(pid_, nullptr, 0);
     }
+    // The killed program leaves its event-interface objects; they are ours.
+    pm2::IpcObjects::RemoveAll(pm2::IpcNamespace::ForTest(suffix_, home_ + "/run"));
     fs::remove_all(home_);
   }
   bool Ready() const { return ready_; }

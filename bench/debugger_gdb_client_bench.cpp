@@ -13,7 +13,11 @@
 //    "-exec-step-instruction" until gdb's *stopped and then $pc asked of gdb;
 //  - 64 KB of memory: ReadMemory requests of the most one answer carries,
 //    against gdb reading the same blocks.
-// The ratios and their goals are printed after the run (PM2_BENCH_PROGRAM
+// Before the rounds, the values both read must agree: the PC at main and
+// after each of a few steps, and the 64 KB; a difference fails the run
+// (exit status 1, the difference named). The ratios and their goals are
+// printed after the run, under --benchmark_repetitions for the medians
+// only (PM2_BENCH_PROGRAM
 // names another build's pelmora2 to measure in the same way). Needs
 // gdb-multiarch, qemu-system-arm and arm-none-eabi-gcc; without them it
 // says so and measures nothing.
@@ -64,6 +68,8 @@ std::condition_variable g_cv;
 struct Heard {
   uint64_t identities = 0, started = 0, stops = 0, registers = 0, memory = 0;
   uint32_t lastBytes = 0;
+  uint32_t lastPc = 0;      // the value of the last ReadRegisterReply
+  std::string lastMemory;   // the bytes of the last ReadMemoryReply
   bool project = false;  // the program named the example as its project
   std::string status;
 } g_heard;
@@ -203,6 +209,92 @@ bool ClientRead64K() {
   return true;
 }
 
+// ---- the values both read ----------------------------------------------------
+
+// The PC through our driver; false without an answer.
+bool ClientPc(uint32_t* pc) {
+  const Heard before = Now();
+  Request(dtc_Debug::ReadRegister("PC"), g_ideSlot);
+  if (!Until([&](const Heard& h) { return h.registers > before.registers; })) return false;
+  *pc = Now().lastPc;
+  return true;
+}
+
+// The PC that gdb alone reads: the first number in "^done,value=...".
+bool PeerPc(uint32_t* pc) {
+  if (!g_peer->Command("-data-evaluate-expression $pc", "^done")) return false;
+  const std::string& line = g_peer->Last();
+  const size_t at = line.find("0x", line.find("value="));
+  if (at == std::string::npos) return false;
+  *pc = uint32_t(std::strtoul(line.c_str() + at, nullptr, 16));
+  return true;
+}
+
+bool ClientMemory(std::string* bytes) {
+  bytes->clear();
+  for (uint32_t at = 0; at < kReadSize; at += kIpcReadMemoryMax) {
+    const uint32_t count = std::min(kIpcReadMemoryMax, kReadSize - at);
+    const Heard before = Now();
+    Request(dtc_Debug::ReadMemory(kReadAddress + at, count), g_ideSlot);
+    if (!Until([&](const Heard& h) { return h.memory > before.memory; })) return false;
+    *bytes += Now().lastMemory;
+  }
+  return true;
+}
+
+// gdb's "contents" of each block, from hexadecimal.
+bool PeerMemory(std::string* bytes) {
+  bytes->clear();
+  for (uint32_t at = 0; at < kReadSize; at += kIpcReadMemoryMax) {
+    const uint32_t count = std::min(kIpcReadMemoryMax, kReadSize - at);
+    if (!g_peer->Command("-data-read-memory-bytes " + std::to_string(kReadAddress + at) + " " + std::to_string(count),
+                         "^done"))
+      return false;
+    const std::string& line = g_peer->Last();
+    const size_t from = line.find("contents=\"");
+    if (from == std::string::npos) return false;
+    const size_t begin = from + 10, end = line.find('"', begin);
+    for (size_t i = begin; i + 1 < end; i += 2) *bytes += char(std::stoi(line.substr(i, 2), nullptr, 16));
+  }
+  return true;
+}
+
+std::string Hex(uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", v);
+  return text;
+}
+
+// Both at main: the PC there and after each of a few steps, and the 64 KB
+// from 0x40000000, through our driver and through gdb alone. "" when they
+// agree, else what differs.
+std::string ValuesAgree() {
+  constexpr int kCheckedSteps = 8;
+  for (int step = 0; step <= kCheckedSteps; ++step) {
+    if (step > 0 && (!ClientStep(false) || !PeerStep(false))) return "a step got no answer";
+    uint32_t ours = 0, theirs = 0;
+    if (!ClientPc(&ours)) return "the client got no PC";
+    if (!PeerPc(&theirs)) return "gdb alone gave no PC: " + g_peer->Last();
+    if (ours != theirs)
+      return "the PC after " + std::to_string(step) + " steps from main differs: ours " + Hex(ours) +
+             ", gdb alone " + Hex(theirs);
+  }
+  std::string ours, theirs;
+  if (!ClientMemory(&ours)) return "the client got no memory";
+  if (!PeerMemory(&theirs)) return "gdb alone read no memory: " + g_peer->Last();
+  if (ours.size() != theirs.size())
+    return "the 64 KB read: ours " + std::to_string(ours.size()) + " bytes, gdb alone " +
+           std::to_string(theirs.size());
+  for (size_t i = 0; i < ours.size(); ++i)
+    if (ours[i] != theirs[i]) {
+      char text[160];
+      std::snprintf(text, sizeof text, "the byte at 0x%08zX differs: ours 0x%02X, gdb alone 0x%02X",
+                    size_t(kReadAddress) + i, unsigned(uint8_t(ours[i])), unsigned(uint8_t(theirs[i])));
+      return text;
+    }
+  return "";
+}
+
 bool PeerRead64K() {
   for (uint32_t at = 0; at < kReadSize; at += kIpcReadMemoryMax) {
     const uint32_t count = std::min(kIpcReadMemoryMax, kReadSize - at);
@@ -214,6 +306,7 @@ bool PeerRead64K() {
 }
 
 std::string g_startError;
+std::string g_differs;  // what our driver read differently from gdb alone
 // Steps in one round: a client's back-to-back steps.
 constexpr int kSteps = 32;
 
@@ -272,7 +365,11 @@ class GoalReporter : public benchmark::ConsoleReporter {
     } kFigures[] = {{"stop_ratio", "back-to-back steps to the stop", 1.5},
                     {"step_ratio", "back-to-back steps with a PC read", 1.2},
                     {"read_ratio", "64 KB read", 1.2}};
-    for (const Run& r : runs)
+    for (const Run& r : runs) {
+      // Under --benchmark_repetitions the goal is read off the medians, not
+      // off each repetition or the spread rows.
+      const bool repeated = r.repetitions > 1;
+      if (repeated && (r.run_type != Run::RT_Aggregate || r.aggregate_name != "median")) continue;
       for (const auto& f : kFigures) {
         auto it = r.counters.find(f.counter);
         if (it == r.counters.end() || r.error_occurred) continue;
@@ -281,6 +378,7 @@ class GoalReporter : public benchmark::ConsoleReporter {
                     f.what, g_program_path.c_str(), g_platform.c_str(), double(it->second), f.goal,
                     Met(it->second, f.goal));
       }
+    }
   }
 };
 
@@ -293,8 +391,9 @@ int main(int argc, char** argv) {
   if (g_skip.empty() && !StartProgram(&err)) g_skip = "pelmora2 did not start: " + err;
   if (g_skip.empty()) {
     g_peer = std::make_unique<RawGdb>();
-    // gdb alone starts where the session stops: at main.
-    if (!g_peer->Start() || !g_peer->Command("-break-insert -t main", "^done") ||
+    // gdb alone starts where the session stops: at main's first instruction
+    // (gdb's "main" would stop after its prologue).
+    if (!g_peer->Start() || !g_peer->Command("-break-insert -t *main", "^done") ||
         !g_peer->Command("-exec-continue", "*stopped"))
       g_skip = "gdb-multiarch alone did not reach main";
   }
@@ -310,9 +409,13 @@ int main(int argc, char** argv) {
     });
     auto started = MakeNote<dtc_Debug::DebuggerStarted>(client, [](auto&) { ++g_heard.started; });
     auto stopped = MakeNote<dtc_Debug::ExecutionStopped>(client, [](auto&) { ++g_heard.stops; });
-    auto registers = MakeNote<dtc_Debug::ReadRegisterReply>(client, [](auto&) { ++g_heard.registers; });
+    auto registers = MakeNote<dtc_Debug::ReadRegisterReply>(client, [](dtc_Debug::ReadRegisterReply& e) {
+      g_heard.lastPc = e.m_nValue;
+      ++g_heard.registers;
+    });
     auto memory = MakeNote<dtc_Debug::ReadMemoryReply>(client, [](dtc_Debug::ReadMemoryReply& e) {
       g_heard.lastBytes = uint32_t(e.m_Data.bytes.size());
+      g_heard.lastMemory.assign(e.m_Data.bytes.begin(), e.m_Data.bytes.end());
       ++g_heard.memory;
     });
     auto status = MakeNote<dtc_Debug::StatusText>(client, [](dtc_Debug::StatusText& e) { g_heard.status = e.m_strText; });
@@ -321,6 +424,13 @@ int main(int argc, char** argv) {
         g_startError = "the client could not attach: " + client.ActivationError();
       else
         g_startError = StartSession();
+      if (g_startError.empty()) {
+        g_differs = ValuesAgree();
+        if (!g_differs.empty()) {
+          g_startError = "our driver and gdb alone read different values: " + g_differs;
+          std::fprintf(stderr, "*** %s\n", g_startError.c_str());
+        }
+      }
     }
     GoalReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -334,5 +444,5 @@ int main(int argc, char** argv) {
   g_peer.reset();
   if (!g_work.empty()) std::filesystem::remove_all(g_work);
   if (!g_elf.empty()) std::filesystem::remove_all(std::filesystem::path(g_elf).parent_path().parent_path());
-  return 0;
+  return g_differs.empty() ? 0 : 1;
 }

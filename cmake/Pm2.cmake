@@ -231,7 +231,7 @@ function(pm2_test name)
   pm2_san_off(${name} test)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE PM2_TEST_INSTALL_ROOT="${PM2_TEST_ROOT}")
-  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main pthread)
+  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest pm2_test_main pthread)
   if(A_QT)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     target_link_libraries(${name} PRIVATE Qt6::Widgets)
@@ -257,7 +257,7 @@ function(pm2_test name)
       add_test(NAME ${test} COMMAND ${name})
       set_tests_properties(${test} PROPERTIES
         ENVIRONMENT "${env};GTEST_TOTAL_SHARDS=${PM2_TEST_SHARDS};GTEST_SHARD_INDEX=${shard}"
-        TIMEOUT 1800 FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\] [0-9]+ test")
+        TIMEOUT 1800 FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\] [0-9]+ test" FIXTURES_REQUIRED pm2_leftovers)
       if(leaks)
         set_tests_properties(${test} PROPERTIES ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=string_append::detect_leaks=1")
       endif()
@@ -276,7 +276,8 @@ function(pm2_test name)
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   file(WRITE ${script}
     "foreach(case IN LISTS ${name}_TESTS)\n"
-    "  set_tests_properties(\"\${case}\" PROPERTIES ENVIRONMENT \"${env}\" TIMEOUT 300${leaks})\n"
+    "  set_tests_properties(\"\${case}\" PROPERTIES ENVIRONMENT \"${env}\" TIMEOUT 300"
+    " FIXTURES_REQUIRED pm2_leftovers${leaks})\n"
     "endforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()

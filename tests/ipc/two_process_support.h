@@ -20,6 +20,7 @@
 #include "ipc/event_catalog.h"
 #include "ipc/event_factory.h"
 #include "ipc/ipc_transport.h"
+#include "test_leftovers.h"
 
 extern char** environ;
 
@@ -116,8 +117,8 @@ class Child {
 struct TestNamespace {
   TestNamespace() {
     static int counter = 0;
-    char tmpl[] = "/tmp/pm2-ipc-test-XXXXXX";
-    dir = mkdtemp(tmpl);
+    std::string tmpl = test::TempFolder() + "/pm2-ipc-test-XXXXXX";
+    dir = mkdtemp(tmpl.data());
     ns = IpcNamespace::ForTest("-t" + std::to_string(getpid()) + "-" + std::to_string(++counter), dir);
   }
   ~TestNamespace() {

@@ -11,14 +11,15 @@
 #include <string>
 
 #include "platform/atomic_file.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 
 struct ScratchDir {
   std::filesystem::path path;
   ScratchDir() {
-    char tmpl[] = "/tmp/pm2_files_XXXXXX";
-    path = mkdtemp(tmpl);
+    std::string tmpl = test::TempFolder() + "/pm2_files_XXXXXX";
+    path = mkdtemp(tmpl.data());
   }
   ~ScratchDir() {
     std::error_code ec;

@@ -13,7 +13,14 @@
 // exit N | sleep SECONDS | spew BYTES | zero | progress KIND POS LO HI text |
 // record FILE (appends the tool's name and its arguments, command files
 // expanded, as one line: tests that check what a build ran set
-// PM2_STANDIN="record FILE")
+// PM2_STANDIN="record FILE") |
+// meet FILE COUNT SECONDS (appends "start SOURCE" to FILE, then waits until
+// FILE holds COUNT start lines, at most SECONDS, and appends "end SOURCE"
+// as the tool ends: tests read from FILE whether runs overlapped, without
+// depending on how fast the machine is)
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -63,6 +70,7 @@ struct Run {
   int exitCode = -1;
   std::string commandLine;  // the arguments, command files expanded, joined by blanks
   std::FILE* out = stdout;
+  std::string meetFile;  // "meet": where the tool's end is marked
 };
 
 std::string ReadFile(const std::string& path) {
@@ -83,6 +91,24 @@ std::string Local(std::string path) {
 bool Exists(const std::string& path) {
   std::ifstream f(path);
   return f.good();
+}
+
+// Appends one line in a single write, so that tools running side by side
+// never mix their lines.
+void AppendLine(const std::string& path, const std::string& line) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  const std::string text = line + "\n";
+  if (::write(fd, text.data(), text.size()) < 0) std::perror(path.c_str());
+  ::close(fd);
+}
+
+int StartLines(const std::string& path) {
+  std::istringstream in(ReadFile(path));
+  std::string line;
+  int n = 0;
+  while (std::getline(in, line)) n += line.rfind("start ", 0) == 0 ? 1 : 0;
+  return n;
 }
 
 void Message(Run& r, bool error, int code, int line, const std::string& text) {
@@ -151,6 +177,16 @@ void Directive(Run& r, const std::string& d) {
     in >> s;
     std::fflush(r.out);
     std::this_thread::sleep_for(std::chrono::duration<double>(s));
+  } else if (verb == "meet") {
+    std::string file;
+    int count = 0;
+    double seconds = 0;
+    in >> file >> count >> seconds;
+    r.meetFile = file;
+    AppendLine(file, "start " + r.source);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (StartLines(file) < count && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
   } else if (verb == "spew") {
     long long bytes = 0;
     in >> bytes;
@@ -318,6 +354,7 @@ int main(int argc, char** argv) {
       f << "stand-in output of " << self << " for " << r.source << "\n";
   }
   std::fflush(stdout);
+  if (!r.meetFile.empty()) AppendLine(r.meetFile, "end " + r.source);
   if (r.exitCode >= 0) return r.exitCode;
   if (r.kind == Kind::kGnu) return r.errors ? 1 : 0;
   return r.errors ? 2 : r.warnings ? 1 : 0;

@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <algorithm>
+#include <sstream>
+
 #include "builder/driver/tools_project.h"
 #include "builder/driver/translation_pool.h"
 
@@ -81,31 +84,63 @@ INSTANTIATE_TEST_SUITE_P(Rows, ParallelOutput,
                                            OutputRow{"ErrorStopsTheBuild", "D.c"}),
                          [](const auto& row) { return std::string(row.param.name); });
 
-// The stand-in tools sleep, so four workers run side by side on one core too.
+// The runs of a build that meet: each stand-in marks its start in a file
+// shared by the runs, waits there until `count` runs have started (at most
+// a bound that only a build which never starts them together reaches), and
+// marks its end. Runs that ran side by side all started before the first
+// of them ended.
+struct MeetingRuns {
+  explicit MeetingRuns(const ToolsProject& p) : file(p.dir / "meet.txt") {}
+  // For PM2_STANDIN, which every run of the build reads.
+  std::string Directive(int count) const { return "meet " + file + " " + std::to_string(count) + " 30"; }
+  std::vector<std::string> Marks() const {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFile(file));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  // How many runs had started when the first one ended.
+  int StartedBeforeTheFirstEnd() const {
+    int started = 0;
+    for (const std::string& line : Marks()) {
+      if (line.rfind("end ", 0) == 0) break;
+      started += line.rfind("start ", 0) == 0 ? 1 : 0;
+    }
+    return started;
+  }
+  std::string file;
+};
+
+// Four translations on four workers run side by side, whatever the
+// machine's cores and load: all four have started before the first ends.
 TEST(ParallelBuild, TranslationsRunSideBySide) {
   ArmGnuProject p;
-  for (const char* name : {"A.c", "B.c", "C.c", "D.c"}) p.Add(name, kFileC, "int x;\n// !standin sleep 0.4\n");
+  MeetingRuns meeting(p);
+  for (const char* name : {"A.c", "B.c", "C.c", "D.c"}) p.Add(name, kFileC, "int x;\n");
   p.opts->out.flags.GENAPP = 0;
-  const auto start = std::chrono::steady_clock::now();
-  p.Rebuild(4);
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(took, std::chrono::milliseconds(1400)) << "four runs of 0.4 s one after another";
+  {
+    ScopedEnv meet("PM2_STANDIN", meeting.Directive(4).c_str());
+    p.Rebuild(4);
+  }
+  EXPECT_EQ(meeting.StartedBeforeTheFirstEnd(), 4) << "the runs went one after another: "
+                                                   << ::testing::PrintToString(meeting.Marks());
   EXPECT_TRUE(FileExists(p.dir / "D.o"));
 }
 
 // A build where few files need a run (one header touched): the files that
-// need none do not count as runs under way, so a slow run does not hold
-// back the runs decided after it. A run of 1 s, 20 up-to-date files, then
-// three runs of 0.6 s: on four workers all four run at once.
+// need none do not count as runs under way, so a run still going does not
+// hold back the runs decided after it. One run, 20 up-to-date files, then
+// three runs: on four workers all four run at once.
 TEST(ParallelBuild, FilesThatNeedNoRunDoNotHoldBackTheRunsAfterThem) {
   ArmGnuProject p;
+  MeetingRuns meeting(p);
   p.opts->out.flags.GENAPP = 0;
   std::vector<std::string> runs = {"S0.c"};
-  p.Add("S0.c", kFileC, "int s;\n// !standin sleep 1.0\n");
+  p.Add("S0.c", kFileC, "int s;\n");
   for (int k = 0; k < 20; ++k) p.Add(("U" + std::to_string(k) + ".c").c_str(), kFileC, "int u;\n");
   for (const char* name : {"S1.c", "S2.c", "S3.c"}) {
     runs.push_back(name);
-    p.Add(name, kFileC, "int s;\n// !standin sleep 0.6\n");
+    p.Add(name, kFileC, "int s;\n");
   }
   {
     BuildDriver driver(p.Deps(4));
@@ -115,13 +150,15 @@ TEST(ParallelBuild, FilesThatNeedNoRunDoNotHoldBackTheRunsAfterThem) {
   struct utimbuf times{later, later};
   for (const std::string& name : runs) ASSERT_EQ(::utime((p.dir / name).c_str(), &times), 0);
   BuildDriver driver(p.Deps(4));
-  const auto start = std::chrono::steady_clock::now();
-  driver.BuildTarget(p.project, p.target, kBuildModeBuild);
-  const auto took = std::chrono::steady_clock::now() - start;
+  {
+    ScopedEnv meet("PM2_STANDIN", meeting.Directive(4).c_str());
+    driver.BuildTarget(p.project, p.target, kBuildModeBuild);
+  }
   int translated = 0;
   for (const auto& e : driver.Explanations()) translated += e.translated ? 1 : 0;
   EXPECT_EQ(translated, 4);
-  EXPECT_LT(took, std::chrono::milliseconds(1400)) << "the later runs waited for the first";
+  EXPECT_EQ(meeting.StartedBeforeTheFirstEnd(), 4) << "the later runs waited for the first: "
+                                                   << ::testing::PrintToString(meeting.Marks());
 }
 
 // Stopped while several runs are under way: the runs are ended and their
@@ -168,16 +205,21 @@ class StopEndsTheRunningTool : public ::testing::TestWithParam<int> {};
 
 TEST_P(StopEndsTheRunningTool, AndTheBuildEndsWithoutItsObject) {
   ArmGnuProject p;
-  p.Add("A.c", kFileC, "int x;\n// !standin sleep 600\n");
-  p.Add("B.c", kFileC, "int y;\n// !standin sleep 600\n");
+  // Each tool marks its start, then would sleep ten minutes.
+  const std::string started = p.dir / "started.txt";
+  p.Add("A.c", kFileC, "int x;\n// !standin record " + started + "\n// !standin sleep 600\n");
+  p.Add("B.c", kFileC, "int y;\n// !standin record " + started + "\n// !standin sleep 600\n");
+  // The runs under way: one at a time one, side by side both.
+  const size_t running = GetParam() == 1 ? 1 : 2;
+  auto lines = [&] {
+    const std::string text = ReadFile(started);
+    return size_t(std::count(text.begin(), text.end(), '\n'));
+  };
   {
     BuildDriver driver(p.Deps(GetParam()));
     driver.StartBuildThread(p.project, p.target, kBuildModeBuild);
-    // Side by side, a run's lines show when it ends: give the tools time to start.
-    if (GetParam() == 1)
-      p.WaitForLine("compiling A.c");
-    else
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (int i = 0; i < 12000 && lines() < running; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(lines(), running) << "the tools did not start";
     EXPECT_EQ(driver.StopBuild(), 1);
     driver.Wait();
     EXPECT_EQ(driver.ResultTotal(), -1);

@@ -80,8 +80,9 @@ struct ToolsProject {
       if (lines[i].rfind(start, 0) == 0) return int(i);
     return -1;
   }
+  // Waits for the line, bounded only to catch a build that never shows it.
   void WaitForLine(const std::string& start) const {
-    for (int i = 0; i < 1000 && LineIndex(start) < 0; ++i)
+    for (int i = 0; i < 24000 && LineIndex(start) < 0; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   std::vector<std::string> FilesWithExtension(const std::string& ext) const {

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
@@ -595,7 +596,10 @@ TEST_F(IdeTest, ADropHoveringAtTheBottomScrollsAfterADelay) {
   QDragMoveEvent move(bottom, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(v.viewport(), &move);
   EXPECT_EQ(1, v.Engine().State().nTopLine) << "the first step waits";
-  QTest::qWait(300);
+  // Waits for the steps, bounded only to catch a timer that never fires.
+  QElapsedTimer bound;
+  bound.start();
+  while (v.Engine().State().nTopLine <= 2 && bound.elapsed() < 60000) QTest::qWait(10);
   int top = v.Engine().State().nTopLine;
   EXPECT_GT(top, 2) << "steps follow while the point rests there";
   QDragLeaveEvent leave;

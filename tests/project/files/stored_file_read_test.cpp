@@ -16,6 +16,7 @@
 #include "project/files/project_file.h"
 #include "project/files/project_open.h"
 #include "project/text/pool.h"
+#include "hang_guard.h"
 
 namespace pm2 {
 namespace {
@@ -54,14 +55,14 @@ TEST_F(StoredFileRead, RefusesWhatIsNoRegularFileOrTooLarge) {
       {"missing", "gone.txt", 1000, false, "Can't read '" + dir_ + "gone.txt': No such file or directory"},
   };
   for (const Row& r : rows) {
-    const auto start = std::chrono::steady_clock::now();
     std::string text, err;
+    // A read that waits for a pipe's writer would never end.
+    test::HangGuard guard(std::string("reading the ") + r.name);
     EXPECT_EQ(ReadStoredFile(dir_ + r.file, r.limit, text, &err), r.ok) << r.name;
     EXPECT_EQ(err, r.error) << r.name;
     if (r.ok) {
       EXPECT_EQ(text, "hello");
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << r.name;
   }
 }
 
@@ -97,10 +98,9 @@ TEST_F(StoredFileRead, DeviceDatabaseThatIsAPipeOrDeviceIsRefused) {
   ASSERT_EQ(::mkfifo((dir_ + "pipe.cdb").c_str(), 0600), 0);
   fs::create_symlink("/dev/zero", dir_ + "zero.cdb");
   for (const char* name : {"pipe.cdb", "zero.cdb"}) {
-    const auto start = std::chrono::steady_clock::now();
+    test::HangGuard guard(std::string("reading the device database ") + name);
     DeviceDatabase db(kPoolScratch);
     EXPECT_EQ(db.Read(dir_ + name), kDeviceDbCannotOpen) << name;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << name;
   }
 }
 

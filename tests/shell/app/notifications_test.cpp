@@ -6,6 +6,7 @@
 #include "builder/runner/progress_channel.h"
 #include "project/model/project_records.h"
 #include "shell_fakes.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -215,8 +216,8 @@ TEST_F(NotifyTest, ServiceRecordGetsItsResultOnTheGuiThread) {
 // channel during a build, reach the status bar through the service call:
 // the builder's record and the one the GUI thread reads are one type.
 TEST_F(NotifyTest, LinkerProgressRecordsReachTheStatusBar) {
-  char folder[] = "/tmp/pm2-progress-XXXXXX";
-  ASSERT_NE(::mkdtemp(folder), nullptr);
+  std::string folder = test::TempFolder() + "/pm2-progress-XXXXXX";
+  ASSERT_NE(::mkdtemp(folder.data()), nullptr);
   {
     ProgressChannel channel;
     ASSERT_TRUE(channel.Open(folder));

@@ -1,8 +1,9 @@
 // The frame tests need one QApplication for the whole program; without a
 // platform named they run offscreen. Each run of the program gets an
 // event-interface namespace of its own (name suffix and runtime folder), so
-// the frames it starts never meet another program's, and removes its
-// objects at the end.
+// the frames it starts never meet another program's; its objects and folder
+// go at the end, and with the next test program when it is killed
+// (test_leftovers.h).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,24 +11,23 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/ipc_namespace.h"
-#include "platform/ipc_objects.h"
+#include "test_leftovers.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  char folder[] = "/tmp/pm2-frame-test-XXXXXX";
-  if (!::mkdtemp(folder)) return 2;
   const std::string suffix = "-f" + std::to_string(::getpid());
   qputenv("PM2_IPC_SUFFIX", suffix.c_str());
-  qputenv("XDG_RUNTIME_DIR", folder);
+  pm2::test::TestProcessScope scope;
+  const std::string folder = pm2::test::TempFolder() + "/run";
+  std::filesystem::create_directories(folder);
+  std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
+  qputenv("XDG_RUNTIME_DIR", folder.c_str());
   int rc = 0;
   {
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     rc = RUN_ALL_TESTS();
   }
-  pm2::IpcObjects::RemoveAll(pm2::IpcNamespace::FromEnvironment());
-  std::error_code ec;
-  std::filesystem::remove_all(folder, ec);
+  pm2::test::RemoveShmEntries(suffix);
   return rc;
 }

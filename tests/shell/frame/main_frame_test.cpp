@@ -495,7 +495,9 @@ TEST_F(MainFrameTest, StopBuildEndsTheBuildAndANewOneRunsAfterIt) {
   ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
   ASSERT_TRUE(f->ExecuteCommand(cmd::kStopBuild));
   EXPECT_FALSE(s.App().HasState(kStateBusy));
-  QTest::qWait(500);  // the stopped build's end arrives
+  // The stopped build's end arrives.
+  ASSERT_TRUE(test::WaitFor([&] { return BuildText(f).find("Target not created") != std::string::npos; }))
+      << BuildText(f);
   // Ids of user tools and driver menus never reach the handlers.
   EXPECT_TRUE(f->ExecuteCommand(32935));
   EXPECT_TRUE(f->ExecuteCommand(32825));

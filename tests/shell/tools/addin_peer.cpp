@@ -10,7 +10,8 @@
 // and detaches when the IDE tells it to close. With PM2_ADDIN_HALF it stops
 // in the middle of a frame and stays connected: "answer" - its answer to the
 // first block is cut after the kind byte; "block" - it answers the command
-// states, then sends the first half of a register block.
+// states, then sends the first half of a register block and logs "half block
+// sent".
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -139,6 +140,8 @@ int main(int argc, char** argv) {
       Put(f, 0, static_cast<unsigned>(b.size() + 1));
       f.insert(f.end(), b.begin(), b.begin() + 20);
       if (write(g_fd, f.data(), f.size()) != static_cast<ssize_t>(f.size())) return 5;
+      std::fprintf(g_log, "half block sent\n");
+      std::fflush(g_log);
     } else {
       unsigned char head[5];
       if (!ReadAll(head, 5)) return 6;

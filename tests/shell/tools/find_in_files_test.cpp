@@ -11,6 +11,7 @@
 #include "platform/settings_store.h"
 #include "shell/tools/find_history.h"
 #include "shell/tools/tool_fakes.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -18,8 +19,8 @@ namespace {
 class TempTree {
  public:
   TempTree() {
-    char tmpl[] = "/tmp/pm2fifXXXXXX";
-    root = ::mkdtemp(tmpl);
+    std::string tmpl = test::TempFolder() + "/pm2fifXXXXXX";
+    root = ::mkdtemp(tmpl.data());
     root += '/';
   }
   ~TempTree() { std::system(("rm -rf " + root).c_str()); }

@@ -1,4 +1,5 @@
 #include "shell/tools/instance_channel.h"
+#include "test_leftovers.h"
 
 #include <gtest/gtest.h>
 
@@ -74,8 +75,8 @@ struct RecordingChannelHandler : InstanceChannelHandler {
 
 struct TempFolder {
   TempFolder() {
-    char tmpl[] = "/tmp/pm2chXXXXXX";
-    path = ::mkdtemp(tmpl);
+    std::string tmpl = test::TempFolder() + "/pm2chXXXXXX";
+    path = ::mkdtemp(tmpl.data());
   }
   ~TempFolder() { std::system(("rm -rf " + path).c_str()); }
   std::string path;

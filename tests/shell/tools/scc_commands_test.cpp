@@ -11,6 +11,7 @@
 #include "project/model/app_state.h"
 #include "project/model/option_block.h"
 #include "shell/tools/tool_fakes.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -42,8 +43,8 @@ struct SccFixture : ::testing::Test {
   KeySequenceSources src;
 
   void SetUp() override {
-    char tmpl[] = "/tmp/pm2sccXXXXXX";
-    folder = ::mkdtemp(tmpl);
+    std::string tmpl = test::TempFolder() + "/pm2sccXXXXXX";
+    folder = ::mkdtemp(tmpl.data());
     menu = std::make_unique<SccMenu>(frame, launcher, state, folder);
   }
   void TearDown() override {

@@ -181,6 +181,7 @@ TEST(SvcsFile, UnwritableFileNamed) {
 }  // namespace pm2
 
 #include "shell/tools/svcs_template_model.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -188,8 +189,8 @@ namespace {
 struct TemplateFixture : ::testing::Test {
   std::string dir;
   void SetUp() override {
-    char tmpl[] = "/tmp/pm2svcsXXXXXX";
-    dir = ::mkdtemp(tmpl);
+    std::string tmpl = test::TempFolder() + "/pm2svcsXXXXXX";
+    dir = ::mkdtemp(tmpl.data());
   }
   void TearDown() override { std::system(("rm -rf " + dir).c_str()); }
   std::string Write(const std::string& name, const std::string& text) {

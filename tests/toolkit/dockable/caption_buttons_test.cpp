@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -138,11 +139,16 @@ TEST(PlacementButton, AHeldPressOpensTheMenuOnceAfterTheDelay) {
   auto* list = dynamic_cast<SECCaptionControlListMsgFilter*>(view->Filters().FindFilter(256, nullptr, 0));
   list->LayoutControls();
   const QPoint on = QR(button->ButtonRect()).center();
+  QElapsedTimer held;
+  held.start();
   QTest::mousePress(view, Qt::LeftButton, {}, on);
-  QTest::qWait(150);
   EXPECT_EQ(menus, 0);  // not yet
-  QTest::qWait(450);
+  // Waited for, bounded only to catch a hold that never fires; it fires no
+  // sooner than its 400 ms (a busy machine only makes it later; the timer
+  // may run a twentieth early).
+  while (menus == 0 && held.elapsed() < 60000) QTest::qWait(5);
   EXPECT_EQ(menus, 1);
+  EXPECT_GE(held.elapsed(), 400 - 400 / 10);
   QTest::qWait(500);
   EXPECT_EQ(menus, 1);  // the hold fires once
   QTest::mouseRelease(view, Qt::LeftButton, {}, on);

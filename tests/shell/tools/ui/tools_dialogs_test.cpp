@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <unistd.h>
 #include "shell/tools/ui/tools_menu_dialog.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -225,8 +226,8 @@ TEST(AddInSetupDialog, PathWrittenTrimmed) {
 
 TEST(SvcsTemplateDialog, ShowsCommandsAndWritesTemplateAndProfile) {
   App();
-  char tmpl[] = "/tmp/pm2svcsdlgXXXXXX";
-  std::string dir = ::mkdtemp(tmpl);
+  std::string tmpl = test::TempFolder() + "/pm2svcsdlgXXXXXX";
+  std::string dir = ::mkdtemp(tmpl.data());
   std::string path = dir + "/vc.SVCS";
   FILE* f = std::fopen(path.c_str(), "wb");
   std::fputs("[SVCS]\nDataBase=/repo\nMenuItem=Get\nCommand=git\nArguments=pull\nMenuItem=Put\nQueryComment=1\n", f);
@@ -308,8 +309,8 @@ TEST(SvcsTemplateDialog, ProjectIdentifierFieldWithOkAndCancel) {
 // name, OK writes them there.
 TEST(SvcsTemplateDialog, OkWithoutTemplateNameAsksForItFirst) {
   App();
-  char tmpl[] = "/tmp/pm2svcsdlgXXXXXX";
-  const std::string dir = ::mkdtemp(tmpl);
+  std::string tmpl = test::TempFolder() + "/pm2svcsdlgXXXXXX";
+  const std::string dir = ::mkdtemp(tmpl.data());
   SettingsStore store(dir + "/settings.ini");
   SvcsTemplateDialog dlg(store);
   dlg.show();

@@ -1,0 +1,60 @@
+// What a test process leaves behind when it ends without its clean-up (its
+// runner's timeout sends SIGKILL, a crash): the event interface's objects
+// in /dev/shm and its work folders. Every test process keeps them under
+// names that carry its process id:
+//   /dev/shm objects: "<base>.<uid><suffix>", "sem.<base>.<uid><suffix>" and
+//     the lock folder "pm2.<uid><suffix>.locks", where the suffix's first
+//     '-'-separated part ends in the id ("-pt4242", "-t4242-3", "-e2e4242");
+//   work folder: "<TMPDIR>/pm2t-<pid>", the TMPDIR of the process and of
+//     everything it starts, so every temporary file of the test lies in it;
+//     its "run" folder is their XDG_RUNTIME_DIR.
+// The reaper removes what belongs to this user's processes that have ended;
+// it runs at the start of every test program and once more after the last
+// test of a run (a CTest fixture), so a killed test's leftovers go.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace pm2::test {
+
+// The process id that an event-interface name suffix carries, or 0.
+pid_t OwnerOfSuffix(const std::string& suffix);
+// The name suffix of a /dev/shm entry of user `uid` ("-pt42" of
+// "sem.guard3.1000-pt42"), or "" when the entry is not one of the event
+// interface's or carries no suffix (a user's own objects).
+std::string SuffixOfShmEntry(const std::string& entry, unsigned uid);
+
+// Removes the /dev/shm entries of this user whose suffix's owner has ended,
+// and the work folders "pm2t-<pid>" in `tempFolder` of ended processes.
+// Returns how many it removed.
+int ReapLeftovers(const std::string& tempFolder);
+// Removes this user's /dev/shm entries with exactly this suffix.
+int RemoveShmEntries(const std::string& suffix);
+
+// The folder temporary files go to: $TMPDIR, else /tmp.
+inline std::string TempFolder() {
+  const char* t = std::getenv("TMPDIR");
+  return t && *t ? std::string(t) : std::string("/tmp");
+}
+
+// For the length of a test program: reaps what ended tests left, makes
+// the work folder "pm2t-<pid>" and points TMPDIR (and XDG_RUNTIME_DIR at
+// its "run" folder) at it, and gives the
+// program an event-interface namespace of its own ("-pt<pid>") unless its
+// runner chose one. On destruction, removes both.
+class TestProcessScope {
+ public:
+  TestProcessScope();
+  ~TestProcessScope();
+  TestProcessScope(const TestProcessScope&) = delete;
+  TestProcessScope& operator=(const TestProcessScope&) = delete;
+
+ private:
+  std::string folder_;
+  std::string suffix_;  // set by this scope: its objects go with it
+};
+
+}  // namespace pm2::test
