@@ -92,12 +92,12 @@ xdotool type --delay 30 "0x40000000"
 xdotool key Return
 sleep 0.5
 dump
-expect "memory: 40000000: " "the memory window does not show 0x40000000"
+expect "memory: 0x40000000: " "the memory window does not show 0x40000000"
 expect "memory-background: #ffffc0" "the memory window did not take the stored background"
 shot 13-memory-bytes
 memory_menu u l   # unsigned long: words
 dump
-expect "memory: 40000000: [0-9A-F]\\{8\\} " "the memory window does not show words"
+expect "memory: 0x40000000: [0-9A-F]\\{8\\} " "the memory window does not show words"
 shot 14-memory-words
 memory_menu a     # ASCII
 dump
@@ -109,7 +109,7 @@ xdotool type --delay 30 'PM2!'
 xdotool key Return
 sleep 1
 dump
-expect "memory: 40000000: PM2!" "the value written did not read back"
+expect "memory: 0x40000000: PM2!" "the value written did not read back"
 shot 16-memory-written
 # The session ends from the editor (a click into Blinky.c gives it the keys).
 end_session() {
@@ -126,7 +126,7 @@ wait_children 2
 sleep 2
 dump
 expect "memory-page: 0x40000000 8$" "the next session did not bring back the memory page's address and format"
-expect "memory: 40000000: " "the next session's memory page does not show 0x40000000"
+expect "memory: 0x40000000: " "the next session's memory page does not show 0x40000000"
 shot 17-memory-next-session
 end_session
 kill "$pid"

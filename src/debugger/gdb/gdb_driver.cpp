@@ -546,8 +546,11 @@ void* LineTable(const char* path) {
   g_lineTable = DbgLineTableRecord{uint32_t(g_lines.size()), g_lines.data()};
   return &g_lineTable;
 }
-int32_t FormatAddress(int32_t mode, uint64_t address, intptr_t, char* buffer) {
-  return std::snprintf(buffer, 64, mode == 1 ? "%08llX" : "0x%08llX", static_cast<unsigned long long>(address));
+// Every mode gives a C hexadecimal literal: the memory window writes its
+// mode-1 text into the assignment it asks for, and gdb reads digits
+// without "0x" as decimal, or as octal after a leading zero.
+int32_t FormatAddress(int32_t, uint64_t address, intptr_t, char* buffer) {
+  return std::snprintf(buffer, 64, "0x%08llX", static_cast<unsigned long long>(address));
 }
 int32_t Assign(const char* text, int32_t length) {
   if (!g_target || !text) return 1;

@@ -1,0 +1,68 @@
+// The GDB driver writes only what was asked, where it was asked: the
+// memory window's Modify Memory lands at the address typed. On the example
+// program under qemu (its whole 4 GB space is RAM).
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "debugger/model/memory_format.h"
+#include "gdb_session_fixture.h"
+
+namespace pm2 {
+namespace {
+
+std::vector<uint8_t> ReadBytes(DebugInterface* r, uint32_t address, uint32_t count) {
+  std::vector<uint8_t> bytes(count, 0);
+  EXPECT_EQ(r->DbgReadMemory(address, count, bytes.data()), 0) << std::hex << address;
+  return bytes;
+}
+
+struct ModifyRow {
+  const char* name;
+  int format;
+  uint32_t address;
+  const char* typed;              // what the user enters
+  std::vector<uint8_t> written;   // the bytes that must lie at the address then
+  uint32_t misread;               // where gdb took the digits without "0x" to be
+};
+
+class GdbModifyMemory : public GdbSessionTest, public ::testing::WithParamInterface<ModifyRow> {};
+
+// What the memory window does on Modify Memory (MemoryPage::ModifyMemory):
+// the driver's own text of the address in the command "type address = values".
+TEST_P(GdbModifyMemory, WritesExactlyAtTheAddressTyped) {
+  const ModifyRow& row = GetParam();
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  // Eight bytes either side of the value, and the place the digits read as
+  // decimal or octal name.
+  const uint32_t from = row.address - 8, span = 16 + uint32_t(row.written.size());
+  std::vector<uint8_t> before = ReadBytes(r, from, span);
+  const std::vector<uint8_t> misreadBefore = ReadBytes(r, row.misread, 4);
+  ASSERT_FALSE(std::equal(row.written.begin(), row.written.end(), before.begin() + 8)) << "the value is there already";
+
+  char address[64] = {};
+  ASSERT_GT(r->DbgFormatAddress(1, row.address, 0, address), 0);
+  const std::string command = MemWriteCommand(row.format, address, row.typed);
+  ASSERT_EQ(r->DbgControl(3, intptr_t(command.c_str()), 0), 0) << command << CommandTexts();
+
+  std::vector<uint8_t> expected = before;
+  std::copy(row.written.begin(), row.written.end(), expected.begin() + 8);
+  EXPECT_EQ(ReadBytes(r, from, span), expected) << command;
+  EXPECT_EQ(ReadBytes(r, row.misread, 4), misreadBefore) << command;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GdbModifyMemory,
+    ::testing::Values(
+        // 40000100 as a decimal number is 0x2625A64.
+        ModifyRow{"RamAddressOfDecimalDigits", kMemULong, 0x40000100u, "0x12345678", {0x78, 0x56, 0x34, 0x12},
+                  0x02625A64u},
+        // 00000300 as an octal number is 0xC0, in Serial_Init's code.
+        ModifyRow{"CodeAddressWithALeadingZero", kMemUChar, 0x00000300u, "7", {7}, 0x000000C0u},
+        ModifyRow{"TwoWordsAtARamAddress", kMemUInt, 0x40000200u, "1, 2", {1, 0, 0, 0, 2, 0, 0, 0}, 0x02625AC8u}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pm2
