@@ -127,6 +127,8 @@ enum {
 /* The watch and locals windows' questions (DbgControl):
  *   kDbgCtlWatchEval   (DbgWatchValue*, 0): evaluates value->expression;
  *                      0 = done (the record filled), else not evaluated
+ *                      (a driver that refuses the expression, one that
+ *                      writes or calls, says why in value->text)
  *   kDbgCtlWatchMembers(expression, DbgWatchNames*): the member names of a
  *                      struct or union; 0 = done
  *   kDbgCtlLocals      (DbgWatchNames*, 0): the locals in scope at the

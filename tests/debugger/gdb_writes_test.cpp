@@ -1,11 +1,13 @@
 // The GDB driver writes only what was asked, where it was asked: the
-// memory window's Modify Memory lands at the address typed. On the example
+// memory window's Modify Memory lands at the address typed, and watch rows
+// that would write or call are refused with their reason. On the example
 // program under qemu (its whole 4 GB space is RAM).
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "debugger/model/memory_format.h"
+#include "debugger/model/watch_model.h"
 #include "gdb_session_fixture.h"
 
 namespace pm2 {
@@ -63,6 +65,53 @@ INSTANTIATE_TEST_SUITE_P(
         ModifyRow{"CodeAddressWithALeadingZero", kMemUChar, 0x00000300u, "7", {7}, 0x000000C0u},
         ModifyRow{"TwoWordsAtARamAddress", kMemUInt, 0x40000200u, "1, 2", {1, 0, 0, 0, 2, 0, 0, 0}, 0x02625AC8u}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Watch rows that would assign or call are refused with the reason in the
+// row, and the target's memory is as it was after the stops they saw.
+TEST_F(GdbSessionTest, WatchRowsThatWriteOrCallAreRefusedWithTheirReason) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
+  const uint32_t main = Evaluate("&main");
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+      << CommandTexts();
+  constexpr uint32_t kIoset0 = 0xE0028004u;
+  const uint32_t step = Evaluate("pattern_step");
+  const std::vector<uint8_t> ioset = ReadBytes(r, kIoset0, 4);
+
+  DebugInterface* record = r;
+  WatchModel watch(false, &record);
+  watch.Attach();
+  watch.AddExpression("pattern_step = 5");
+  watch.AddExpression("LED_On(3)");
+  watch.AddExpression("pattern_step");
+  ASSERT_EQ(watch.Rows().size(), 4u);  // and the placeholder
+  // Each stop refreshes the rows again.
+  for (int stop = 0; stop < 2; ++stop) {
+    SCOPED_TRACE(stop);
+    const WatchItem& assign = *watch.Rows()[0];
+    const WatchItem& call = *watch.Rows()[1];
+    EXPECT_EQ(assign.value, "???????? (an assignment is not allowed)");
+    EXPECT_EQ(call.value, "???????? (the function call 'LED_On(' is not allowed)");
+    EXPECT_TRUE(assign.flags & kWatchFailed);
+    EXPECT_TRUE(call.flags & kWatchFailed);
+    EXPECT_EQ(watch.Rows()[2]->value, std::to_string(step));
+    EXPECT_EQ(Evaluate("pattern_step"), step);
+    EXPECT_EQ(ReadBytes(r, kIoset0, 4), ioset);
+    session->Step(kDbgStepOver);
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+    watch.Refresh();
+  }
+  // The driver's own answer: refused, with the reason in the record's text.
+  DbgWatchValue v{};
+  v.expression = " `pattern_step += 1";
+  v.radix = -1;
+  EXPECT_NE(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
+  EXPECT_STREQ(v.text, "an assignment is not allowed");
+  EXPECT_EQ(Evaluate("pattern_step"), step);
+}
 
 }  // namespace
 }  // namespace pm2

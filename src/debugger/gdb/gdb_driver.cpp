@@ -226,11 +226,14 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     }
     case kDbgCtlWatchEval: {
       auto* v = reinterpret_cast<DbgWatchValue*>(a);
-      std::string expression;
-      return g_target && v && v->expression && IdeExpression(v->expression, &expression, false) &&
-                     g_target->WatchValue(expression, v->radix, v)
-                 ? 0
-                 : 1;
+      if (!g_target || !v || !v->expression) return 1;
+      // A row the driver refuses says why in its text.
+      std::string expression, err;
+      if (!pm2::gdb::GdbExpression(v->expression, &expression, &err)) {
+        std::snprintf(v->text, sizeof v->text, "%s", err.c_str());
+        return 1;
+      }
+      return g_target->WatchValue(expression, v->radix, v) ? 0 : 1;
     }
     case kDbgCtlWatchMembers: {
       std::vector<std::string> names;

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <utility>
 
+#include "debugger/gdb/expression_effects.h"
 #include "debugger/gdb/qemu_launcher.h"
 
 namespace pm2::gdb {
@@ -723,6 +724,13 @@ std::string WithoutQuotes(const std::string& expression) {
 }  // namespace
 
 bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchValue* out) {
+  // gdb's variable object runs what its expression asks for, at every stop
+  // the window is refreshed: a row that would write or call is refused,
+  // with the reason in its text.
+  if (const std::string fault = ReadOnlyExpressionFault(expression); !fault.empty()) {
+    std::snprintf(out->text, sizeof out->text, "%s", fault.c_str());
+    return false;
+  }
   if (!Halted()) return false;
   const std::string expr = WithoutQuotes(expression);
   MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(expr), kCommandTimeoutMs);
@@ -784,7 +792,7 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
 
 bool GdbTarget::WatchMembers(const std::string& expression, std::vector<std::string>* out) {
   out->clear();
-  if (!Halted()) return false;
+  if (!Halted() || !ReadOnlyExpressionFault(expression).empty()) return false;
   MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(WithoutQuotes(expression)), kCommandTimeoutMs);
   if (!Ok(created)) return false;
   const std::string name = created.results.Str("name");

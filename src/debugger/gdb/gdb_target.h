@@ -153,7 +153,8 @@ class GdbTarget {
   // The watch windows' questions through gdb's variable objects: the type
   // and value of an expression (radix 10, 16 or -1), the member names of a
   // struct or union, the locals of the current frame with its function's
-  // address as the scope.
+  // address as the scope. An expression that writes or calls
+  // (expression_effects.h) is never asked: WatchValue says why in out->text.
   bool WatchValue(const std::string& expression, int radix, DbgWatchValue* out);
   bool WatchMembers(const std::string& expression, std::vector<std::string>* out);
   bool Locals(uint32_t* scope, std::vector<std::string>* out);
