@@ -139,7 +139,8 @@ pm2::gdb::TargetEvents Events() {
   };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
-    if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, 0);
+    // The target keeps its list of breakpoints after gdb has gone.
+    if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, kDbgEndedListsBreakpoints);
   };
   return e;
 }

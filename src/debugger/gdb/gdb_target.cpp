@@ -513,6 +513,7 @@ bool GdbTarget::Assign(const std::string& assignment) {
 
 bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
   if (!Halted()) return false;
+  RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
   auto it = m_breakpoints.find(address);
   if (!insert && it == m_breakpoints.end()) {
@@ -545,6 +546,7 @@ int GdbTarget::BreakpointState(uint64_t address) const {
 
 bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
   if (!Halted()) return false;
+  RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
   auto it = m_breakpoints.find(address);
   if (it == m_breakpoints.end()) return false;
@@ -557,6 +559,7 @@ bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
 
 void GdbTarget::DisableAllBreakpoints() {
   if (!Halted()) return;
+  RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
   for (const auto& [address, number] : m_breakpoints)
     if (Ok(m_gdb->Call("-break-disable " + std::to_string(number), kCommandTimeoutMs))) m_disabled[address] = true;
@@ -564,6 +567,7 @@ void GdbTarget::DisableAllBreakpoints() {
 
 void GdbTarget::DeleteAllBreakpoints() {
   if (!Halted()) return;
+  RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
   for (const auto& [address, number] : m_breakpoints)
     m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs);
@@ -583,6 +587,16 @@ bool GdbTarget::FindSource(uint64_t address, SourceLine* out) {
       *out = m_stopLine;
       return true;
     }
+  }
+  if (State() == SessionState::Dead) {
+    // gdb has gone: the lines of the breakpoints it placed still answer.
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    for (const GdbBreakpointInfo& b : m_keptBreakpoints)
+      if (b.address == address && !b.file.empty() && b.line > 0) {
+        *out = SourceLine{b.file, b.line};
+        return true;
+      }
+    return false;
   }
   if (!Halted()) return false;
   // Mode 4 names the line-table row whose range holds the address, not
