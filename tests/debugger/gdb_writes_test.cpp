@@ -1,12 +1,14 @@
 // The GDB driver writes only what was asked, where it was asked: the
-// memory window's Modify Memory lands at the address typed, and watch rows
-// that would write or call are refused with their reason. On the example
+// memory window's Modify Memory lands at the address typed, watch rows
+// that would write or call are refused with their reason, and a page at
+// the top of the address space reads what gdb reads there. On the example
 // program under qemu (its whole 4 GB space is RAM).
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "debugger/model/memory_format.h"
+#include "debugger/model/memory_space.h"
 #include "debugger/model/watch_model.h"
 #include "gdb_session_fixture.h"
 
@@ -111,6 +113,36 @@ TEST_F(GdbSessionTest, WatchRowsThatWriteOrCallAreRefusedWithTheirReason) {
   EXPECT_NE(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
   EXPECT_STREQ(v.text, "an assignment is not allowed");
   EXPECT_EQ(Evaluate("pattern_step"), step);
+}
+
+// A page at 0xFFFFFFF0 shows what gdb reads there, and its later rows are
+// those from address 0, labelled as 32-bit addresses.
+TEST_F(GdbSessionTest, APageAtTheTopOfTheSpaceReadsOnFromAddressZero) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  uint8_t top[16];
+  for (int i = 0; i < 16; ++i) top[i] = uint8_t(0xA0 + i);
+  ASSERT_EQ(r->DbgWriteMemory(0xFFFFFFF0u, 16, top), 0u);
+  // The driver reads no range past the end of the space in one piece.
+  uint8_t over[32] = {};
+  EXPECT_NE(r->DbgReadMemory(0xFFFFFFF0u, 32, over), 0);
+
+  const std::vector<uint8_t> low = ReadBytes(r, 0, 32);
+  std::vector<uint8_t> page(48, 0);
+  const int read = MemReadSpace([r](uint64_t a, uint32_t n, uint8_t* out) { return r->DbgReadMemory(a, n, out); },
+                                0xFFFFFFF0u, 48, page.data());
+  ASSERT_EQ(read, 48);
+  EXPECT_TRUE(std::equal(top, top + 16, page.begin()));
+  EXPECT_TRUE(std::equal(low.begin(), low.end(), page.begin() + 16));
+
+  // The rows' labels: the driver's text of each row's 32-bit address.
+  const char* const kLabels[] = {"0xFFFFFFF0", "0x00000000", "0x00000010"};
+  for (int row = 0; row < 3; ++row) {
+    char label[64] = {};
+    ASSERT_GT(r->DbgFormatAddress(1, MemSpaceAddress(0xFFFFFFF0u, uint64_t(row) * 16), 0, label), 0);
+    EXPECT_STREQ(label, kLabels[row]);
+  }
 }
 
 }  // namespace
