@@ -1,15 +1,23 @@
 // The GDB driver writes only what was asked, where it was asked: the
 // memory window's Modify Memory lands at the address typed, watch rows
 // that would write or call are refused with their reason, and a page at
-// the top of the address space reads what gdb reads there. On the example
-// program under qemu (its whole 4 GB space is RAM).
+// the top of the address space reads what gdb reads there. The IDE's reads
+// (the address bar, the register entry, value tips, the breakpoint list)
+// never call or write. On the example program under qemu (its whole 4 GB
+// space is RAM).
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "debugger/model/memory_format.h"
 #include "debugger/model/memory_space.h"
 #include "debugger/model/watch_model.h"
+#include "driver_abi/debug_records.h"
 #include "gdb_session_fixture.h"
 
 namespace pm2 {
@@ -114,6 +122,132 @@ TEST_F(GdbSessionTest, WatchRowsThatWriteOrCallAreRefusedWithTheirReason) {
   EXPECT_STREQ(v.text, "an assignment is not allowed");
   EXPECT_EQ(Evaluate("pattern_step"), step);
 }
+
+// The IDE's reads through the driver: each hands a user's text to gdb only
+// to show a value or an address, and asks again at every stop. A text that
+// would call or write is refused there, with its reason where the window
+// shows a failure, and the target is as it was.
+struct HostileText {
+  const char* name;
+  const char* text;
+  const char* reason;
+};
+
+const HostileText kHostileTexts[] = {
+    {"Call", "LED_On(3)", "the function call 'LED_On(' is not allowed"},
+    {"Assignment", "pattern_step = 5", "an assignment is not allowed"},
+    {"Increment", "pattern_step++", "an increment or decrement is not allowed"},
+};
+
+struct ReadPath {
+  const char* name;
+  // What the user asked for before (its own writes are the user's): false
+  // when it could not be done.
+  std::function<bool(DebugInterface*, const std::string& text)> prepare;
+  // The read: true when the driver evaluated the text.
+  std::function<bool(DebugInterface*, const std::string& text)> read;
+  // The command page's line that says why ("%t" the text, "%r" the
+  // reason); "" when the window shows no reason (no tip, no address).
+  std::string said;
+  // Undoes `prepare`; false when it could not.
+  std::function<bool(DebugInterface*)> finish;
+};
+
+void PrintTo(const ReadPath& path, std::ostream* out) { *out << path.name; }
+
+class GdbReadPaths : public GdbSessionTest, public ::testing::WithParamInterface<ReadPath> {};
+
+std::string Filled(std::string pattern, const HostileText& t) {
+  for (const auto& [key, value] : {std::pair<std::string, std::string>{"%t", t.text}, {"%r", t.reason}})
+    if (const std::size_t at = pattern.find(key); at != std::string::npos) pattern.replace(at, 2, value);
+  return pattern;
+}
+
+TEST_P(GdbReadPaths, TextsThatCallOrWriteAreRefusedAndTheTargetStaysAsItWas) {
+  const ReadPath& path = GetParam();
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
+  const uint32_t main = Evaluate("&main");
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+      << CommandTexts();
+  constexpr uint32_t kIoset0 = 0xE0028004u;
+  const uint32_t step = Evaluate("&pattern_step");
+  for (const HostileText& t : kHostileTexts) {
+    SCOPED_TRACE(t.name);
+    if (path.prepare) {
+      ASSERT_TRUE(path.prepare(r, t.text)) << CommandTexts();
+    }
+    // The window asks again at each stop.
+    for (int stop = 0; stop < 2; ++stop) {
+      SCOPED_TRACE(stop);
+      const std::vector<uint8_t> ram = ReadBytes(r, step, 4), ioset = ReadBytes(r, kIoset0, 4);
+      const uint32_t pc = Evaluate("(unsigned long)$pc");
+      EXPECT_FALSE(path.read(r, t.text));
+      EXPECT_EQ(ReadBytes(r, step, 4), ram);
+      EXPECT_EQ(ReadBytes(r, kIoset0, 4), ioset);
+      EXPECT_EQ(Evaluate("(unsigned long)$pc"), pc);
+      if (!path.said.empty()) {
+        const std::string line = Filled(path.said, t);
+        EXPECT_TRUE(WaitFor([&] { return CommandTexts().find(line) != std::string::npos; }, 5000))
+            << line << "\n" << CommandTexts();
+      }
+      session->Step(kDbgStepOver);
+      ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+    }
+    if (path.finish) {
+      ASSERT_TRUE(path.finish(r)) << CommandTexts();
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, GdbReadPaths,
+    ::testing::Values(
+        // The memory window's address bar (and the disassembly's Show Code
+        // at Address): the page is left empty, the reason on the command page.
+        ReadPath{"MemoryAddressBar", nullptr,
+                 [](DebugInterface* r, const std::string& text) {
+                   uint8_t result[52] = {};
+                   return r->DbgControl(kDbgCtlEvalAddress, intptr_t(text.c_str()), intptr_t(result)) == 0;
+                 },
+                 "*** error: address '%t': %r\n", nullptr},
+        // The register page's entry of a new value.
+        ReadPath{"RegisterEntry", nullptr,
+                 [](DebugInterface* r, const std::string& text) {
+                   uint64_t value = 0;
+                   return r->DbgEvalExpression(1, text.c_str(), &value) == 0;
+                 },
+                 "*** error: '%t': %r\n", nullptr},
+        // An editor's value tip: no tip.
+        ReadPath{"EditorValueTip", nullptr,
+                 [](DebugInterface* r, const std::string& text) {
+                   char buffer[1024] = {};
+                   std::snprintf(buffer, sizeof buffer, "%s", text.c_str());
+                   const bool shown = r->DbgControl(kDbgCtlValueTip, intptr_t(buffer), intptr_t("Blinky.c")) == 0;
+                   return shown || text != buffer;
+                 },
+                 "", nullptr},
+        // The breakpoints dialog's list (and each change of the breakpoints,
+        // which keeps the list): a watchpoint the user set on the text, and
+        // disabled so that the steps do not evaluate it, shows no address.
+        ReadPath{"BreakpointList",
+                 [](DebugInterface* r, const std::string& text) {
+                   const std::string watch = "watch " + text;
+                   return r->DbgExecCommand(watch.c_str(), int32_t(watch.size())) == 0 &&
+                          r->DbgExecCommand("BD *", 4) == 0;
+                 },
+                 [](DebugInterface* r, const std::string&) {
+                   r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr);
+                   return false;
+                 },
+                 "",
+                 // gdb lists "pattern_step++" with a row per location,
+                 // which the dialog's list cannot hold: the watchpoints go.
+                 [](DebugInterface* r) { return r->DbgExecCommand("BK *", 4) == 0; }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A page at 0xFFFFFFF0 shows what gdb reads there, and its later rows are
 // those from address 0, labelled as 32-bit addresses.

@@ -17,6 +17,7 @@
 #include <memory>
 #include <sstream>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,27 @@ bool IdeExpression(const char* text, std::string* out, bool say) {
   return false;
 }
 
+// An expression the IDE asks for only to show a value or an address
+// (the memory window's address bar, again at every stop; the register
+// page's entry; an editor's value tip): gdb runs what an expression asks
+// for, so one that writes or calls is refused, *err saying why.
+bool ShownExpression(const char* text, std::string* out, std::string* err) {
+  if (std::string fault = pm2::gdb::ReadOnlyExpressionFault(text ? text : ""); !fault.empty()) {
+    *err = std::move(fault);
+    return false;
+  }
+  return pm2::gdb::GdbExpression(text ? text : "", out, err);
+}
+
+// The address texts refused this session: the memory window asks again at
+// every stop, and each reason is said on the command page once.
+std::set<std::string> g_saidAddressRefusals;
+
+void SayAddressRefusal(const std::string& text, const std::string& reason) {
+  if (!g_saidAddressRefusals.insert(text + '\n' + reason).second) return;
+  Print("*** error: address '" + text.substr(0, 60) + "': " + reason + "\n");
+}
+
 // ---- slots
 
 int32_t Assign(const char* text, int32_t length);
@@ -218,10 +240,14 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     }
     case kDbgCtlEvalAddress: {
       uint64_t value = 0;
-      std::string expression;
-      if (!g_target || !IdeExpression(reinterpret_cast<const char*>(a), &expression, true) ||
-          !g_target->Evaluate(expression, &value))
+      std::string expression, err;
+      const char* text = reinterpret_cast<const char*>(a);
+      if (!g_target || !text) return 1;
+      if (!ShownExpression(text, &expression, &err)) {
+        SayAddressRefusal(text, err);
         return 1;
+      }
+      if (!g_target->Evaluate(expression, &value)) return 1;
       std::memcpy(reinterpret_cast<uint8_t*>(b) + 12, &value, 4);
       return 0;
     }
@@ -255,10 +281,11 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case kDbgCtlValueTip: {
       // The word under the mouse in an editor: "name = value".
       auto* buffer = reinterpret_cast<char*>(a);
+      // A word that would write or call shows no tip.
       std::string text;
       uint64_t value = 0;
-      std::string expression;
-      if (!g_target || !buffer || !buffer[0] || !IdeExpression(buffer, &expression, false) ||
+      std::string expression, err;
+      if (!g_target || !buffer || !buffer[0] || !ShownExpression(buffer, &expression, &err) ||
           !g_target->Evaluate(expression, &value, &text))
         return 1;
       const std::string tip = std::string(buffer) + " = " + text;
@@ -533,9 +560,16 @@ int32_t ExecCommand(const char* text, int32_t length) {
   // The command window shows the line as it was typed: no echo here.
   return g_target->Execute(line, pm2::gdb::CommandOrigin::Typed);
 }
+// The register page's entry: a value to show and then write, never a
+// text that writes or runs something else first.
 int32_t Eval(int32_t, const char* text, uint64_t* value) {
-  std::string expression;
-  return g_target && IdeExpression(text, &expression, true) && g_target->Evaluate(expression, value) ? 0 : 1;
+  if (!g_target) return 1;
+  std::string expression, err;
+  if (!ShownExpression(text, &expression, &err)) {
+    Print("*** error: '" + std::string(text ? text : "").substr(0, 60) + "': " + err + "\n");
+    return 1;
+  }
+  return g_target->Evaluate(expression, value) ? 0 : 1;
 }
 int32_t FindSource(uint32_t address) {
   SourceLine line;
@@ -638,6 +672,7 @@ int32_t TraceQuery(int32_t code, intptr_t, intptr_t, intptr_t) {
   return int32_t(g_history.Count());
 }
 void Exit() {
+  g_saidAddressRefusals.clear();
   g_asm.reset();
   g_code.reset();
   g_records.reset();

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "debugger/gdb/arm_access.h"
+#include "debugger/gdb/expression_effects.h"
 #include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_target.h"
 
@@ -111,9 +112,13 @@ bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
     if (type.find("watchpoint") != std::string::npos) {
       info.access = type.find("read") != std::string::npos ? 1 : type.find("acc") != std::string::npos ? 3 : 2;
       info.location = b.Str("what");
+      // gdb runs what the watched expression asks for at every listing:
+      // one that writes or calls ("x++", "f(3)") shows no address or size.
       uint64_t v = 0;
-      if (Evaluate("(unsigned long)&(" + info.location + ")", &v)) info.address = v;
-      if (Evaluate("sizeof(" + info.location + ")", &v)) info.length = uint32_t(v);
+      if (ReadOnlyExpressionFault(info.location).empty()) {
+        if (Evaluate("(unsigned long)&(" + info.location + ")", &v)) info.address = v;
+        if (Evaluate("sizeof(" + info.location + ")", &v)) info.length = uint32_t(v);
+      }
     } else {
       info.location = b.Str("original-location");
       if (LeadingNumber(b.Str("addr"), &addr)) info.address = addr;
