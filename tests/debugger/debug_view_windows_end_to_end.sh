@@ -86,12 +86,12 @@ xdotool type --delay 30 "0x40000000"
 xdotool key Return
 dbg_wait_dump "memory-page: 0x40000000 " "the memory page taking the address typed"
 dump
-expect "memory: 40000000: " "the memory window does not show 0x40000000"
+expect "memory: 0x40000000: " "the memory window does not show 0x40000000"
 expect "memory-background: #ffffc0" "the memory window did not take the stored background"
 dbg_shot 13-memory-bytes
 memory_menu u l   # unsigned long: words
 dump
-expect "memory: 40000000: [0-9A-F]\\{8\\} " "the memory window does not show words"
+expect "memory: 0x40000000: [0-9A-F]\\{8\\} " "the memory window does not show words"
 dbg_shot 14-memory-words
 memory_menu a     # ASCII
 dump
@@ -102,7 +102,7 @@ xdotool type --delay 30 'PM2!'
 xdotool key Return
 dbg_wait_gone "Enter Ascii" "the value's dialog taking 'PM2!'"
 dump
-expect "memory: 40000000: PM2!" "the value written did not read back"
+expect "memory: 0x40000000: PM2!" "the value written did not read back"
 dbg_shot 16-memory-written
 # The session ends from the editor (a click into Blinky.c gives it the keys).
 end_session() {
@@ -117,7 +117,7 @@ end_session
 dbg_start_session
 dump
 expect "memory-page: 0x40000000 8$" "the next session did not bring back the memory page's address and format"
-expect "memory: 40000000: " "the next session's memory page does not show 0x40000000"
+expect "memory: 0x40000000: " "the next session's memory page does not show 0x40000000"
 dbg_shot 17-memory-next-session
 end_session
 kill "$pid"
