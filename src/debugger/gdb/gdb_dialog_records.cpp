@@ -83,46 +83,10 @@ const char* GdbDialogRecords::Keep(const std::string& text) {
   return m_texts.back().c_str();
 }
 
-DbgBreakpointRecord* GdbDialogRecords::RecordOf(int number) {
-  auto it = m_byNumber.find(number);
-  if (it != m_byNumber.end()) return it->second;
-  m_bps.push_back(DbgBreakpointRecord{});
-  m_bps.back().word04 = uint32_t(number);
-  m_byNumber[number] = &m_bps.back();
-  return &m_bps.back();
-}
-
 DbgBreakpointRecord* GdbDialogRecords::BreakpointHead() {
   std::vector<GdbBreakpointInfo> list;
-  if (!m_target.ListBreakpoints(&list)) return m_head;  // running: the last list stands
-  DbgBreakpointRecord* prev = nullptr;
-  m_head = nullptr;
-  for (const GdbBreakpointInfo& b : list) {
-    DbgBreakpointRecord* r = RecordOf(b.number);
-    const uint32_t number = r->number;
-    *r = DbgBreakpointRecord{};
-    r->word04 = uint32_t(b.number);
-    r->number = number;
-    r->address = uint32_t(b.address);
-    r->passCount = b.passCount;
-    if (b.access) {
-      r->flags = 2;
-      r->access = uint16_t(b.access);
-      r->length = b.length ? b.length : 1;
-      r->expression = Keep(b.location);
-    } else if (!b.condition.empty()) {
-      r->flags = 1;
-      r->expression = Keep(b.condition);
-    }
-    if (b.enabled) r->flags |= kDbgBpEnabled;
-    if (!b.command.empty()) r->command = Keep(b.command);
-    if (prev)
-      prev->next = r;
-    else
-      m_head = r;
-    prev = r;
-  }
-  return m_head;
+  if (!m_target.ListBreakpoints(&list)) return m_breakpoints.Head();  // running: the last list stands
+  return m_breakpoints.Build(list);
 }
 
 void GdbDialogRecords::KillBreakpoint(DbgBreakpointRecord* r) {
@@ -130,21 +94,16 @@ void GdbDialogRecords::KillBreakpoint(DbgBreakpointRecord* r) {
   m_target.DeleteBreakpoint(int(r->word04));
   // The record stays in memory (the dialog may still point at it) but
   // leaves the list.
-  for (DbgBreakpointRecord** link = &m_head; *link; link = &(*link)->next)
-    if (*link == r) {
-      *link = r->next;
-      break;
-    }
-  m_byNumber.erase(int(r->word04));
+  m_breakpoints.Unlink(r);
 }
 
 void GdbDialogRecords::ApplyEnables() {
   std::vector<GdbBreakpointInfo> list;
   if (!m_target.ListBreakpoints(&list)) return;
   for (const GdbBreakpointInfo& b : list) {
-    auto it = m_byNumber.find(b.number);
-    if (it == m_byNumber.end()) continue;
-    const bool want = (it->second->flags & kDbgBpEnabled) != 0;
+    const DbgBreakpointRecord* r = m_breakpoints.Find(b.number);
+    if (!r) continue;
+    const bool want = (r->flags & kDbgBpEnabled) != 0;
     if (want != b.enabled) m_target.EnableBreakpoint(b.number, want);
   }
 }
@@ -161,7 +120,7 @@ void GdbDialogRecords::Define(DbgBreakpointRequest* q) {
     return;
   }
   BreakpointHead();
-  q->result = RecordOf(number);
+  q->result = m_breakpoints.RecordOf(number);
   q->outcome = 0;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver_abi/debug_records.h"
+#include "debugger/gdb/breakpoint_records.h"
 #include "debugger/gdb/elf_sections.h"
 #include "debugger/gdb/gdb_target.h"
 
@@ -45,15 +46,12 @@ class GdbDialogRecords {
 
  private:
   const char* Keep(const std::string& text);
-  DbgBreakpointRecord* RecordOf(int number);
   void ReadSymbols();
 
   GdbTarget& m_target;
   std::string m_program;
   std::deque<std::string> m_texts;
-  std::deque<DbgBreakpointRecord> m_bps;  // word04: gdb's number; never shrinks
-  std::map<int, DbgBreakpointRecord*> m_byNumber;
-  DbgBreakpointRecord* m_head = nullptr;
+  BreakpointRecords m_breakpoints;
   bool m_symbolsRead = false;
   std::deque<DbgTypeRecord> m_types;
   std::deque<DbgSymbolRecord> m_publics;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "driver_abi/debug_interface.h"
+#include "debugger/gdb/breakpoint_table.h"
 #include "debugger/gdb/child_process.h"
 #include "debugger/gdb/command_language.h"
 #include "debugger/gdb/exec_trace.h"
@@ -71,21 +72,6 @@ struct TargetEvents {
   // Serves the thread that ends the session (the window's queue) while it
   // waits for the driver's threads, which may wait for it.
   std::function<void()> pump;
-};
-
-// A breakpoint or watchpoint as gdb lists it.
-struct GdbBreakpointInfo {
-  int number = 0;
-  bool enabled = true;
-  uint64_t address = 0;
-  std::string location;   // the expression it was set with
-  std::string condition;
-  uint32_t passCount = 1;
-  std::string command;
-  int access = 0;         // watchpoints: 1 read, 2 write, 3 both
-  uint32_t length = 0;    // watchpoints: the watched size
-  std::string file;       // the source file gdb placed it in (full path; "" none)
-  int line = 0;           // and its line there
 };
 
 // A function or variable of the program.

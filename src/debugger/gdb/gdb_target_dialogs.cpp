@@ -92,40 +92,20 @@ bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
   MiRecord r = m_gdb->Call("-break-list", kTimeoutMs);
   if (!Ok(r)) return false;
   const MiValue* table = r.results.Find("BreakpointTable");
-  const MiValue* body = table ? table->Find("body") : nullptr;
-  if (!body) return true;
-  for (const auto& item : body->items) {
-    const MiValue& b = item.second;
-    GdbBreakpointInfo info;
-    info.number = std::atoi(b.Str("number").c_str());
+  if (!table) return true;
+  for (GdbBreakpointInfo& info : BreakpointTableRows(*table)) {
     {
       std::lock_guard<std::mutex> lock(m_bpMutex);
-      if (info.number <= 0 || m_ownNumbers.count(info.number)) continue;
+      if (m_ownNumbers.count(info.number)) continue;
     }
-    const std::string type = b.Str("type");
-    info.enabled = b.Str("enabled") == "y";
-    info.condition = b.Str("cond");
-    info.passCount = uint32_t(std::strtoul(b.Str("ignore").c_str(), nullptr, 10)) + 1;
-    if (const MiValue* script = b.Find("script"))
-      for (const auto& line : script->items) info.command += (info.command.empty() ? "" : "\n") + line.second.text;
-    uint64_t addr = 0;
-    if (type.find("watchpoint") != std::string::npos) {
-      info.access = type.find("read") != std::string::npos ? 1 : type.find("acc") != std::string::npos ? 3 : 2;
-      info.location = b.Str("what");
-      // gdb runs what the watched expression asks for at every listing:
-      // one that writes or calls ("x++", "f(3)") shows no address or size.
-      uint64_t v = 0;
-      if (ReadOnlyExpressionFault(info.location).empty()) {
-        if (Evaluate("(unsigned long)&(" + info.location + ")", &v)) info.address = v;
-        if (Evaluate("sizeof(" + info.location + ")", &v)) info.length = uint32_t(v);
-      }
-    } else {
-      info.location = b.Str("original-location");
-      if (LeadingNumber(b.Str("addr"), &addr)) info.address = addr;
-      info.file = b.Str("fullname");
-      info.line = std::atoi(b.Str("line").c_str());
+    // gdb runs what the watched expression asks for at every listing:
+    // one that writes or calls ("x++", "f(3)") shows no address or size.
+    uint64_t v = 0;
+    if (info.access && ReadOnlyExpressionFault(info.location).empty()) {
+      if (Evaluate("(unsigned long)&(" + info.location + ")", &v)) info.address = v;
+      if (Evaluate("sizeof(" + info.location + ")", &v)) info.length = uint32_t(v);
     }
-    out->push_back(info);
+    out->push_back(std::move(info));
   }
   std::lock_guard<std::mutex> lock(m_bpMutex);
   m_keptBreakpoints = *out;
