@@ -23,10 +23,13 @@
 #                                           keyboard
 #   e2e_focus WINDOW [SECONDS]              gives it the keyboard and waits
 #   e2e_wait_popup [SECONDS]                a menu of the program is open
+#   e2e_wait_no_popup [SECONDS]             no menu of the program is open
 #   e2e_wait_file FILE [SECONDS]            the file is there
 #   e2e_wait_file_contains FILE TEXT [SECONDS]  a line matches (grep)
 #   e2e_wait_exit PID [SECONDS]             the process has ended
 #   e2e_wait_clock_past FILE                a file written next is newer
+#   e2e_left SECONDS                        the bound of a command that
+#                                           bounds its own time (timeout)
 # A wait's bound never passes the test's own time (PM2_E2E_TIMEOUT, the
 # ctest TIMEOUT, less what the clean-up needs): a hang is told by the wait.
 
@@ -248,15 +251,35 @@ e2e_poll() {
     sleep 0.1  # the poll interval
   done
 }
-# The same, failing with what was awaited: what, seconds, command...
+# The same, failing with what was awaited and the script's line that
+# waited: what, seconds, command...
 e2e_wait() {
   local what=$1 limit=$2 started=$EPOCHSECONDS
   shift 2
   e2e_poll "$limit" "$@" && return 0
+  what="$what$(e2e_call_site)"
   if [ "$((started + limit))" -gt "$PM2_E2E_DEADLINE" ]; then
     fail "waited $((EPOCHSECONDS - started)) s (the rest of the test's time) for $what"
   fi
   fail "waited $limit s for $what"
+}
+# Where the script itself called the wait (a wait of a shared helper is
+# told by the script's line that called the helper): " (script:line)".
+e2e_call_site() {
+  local i
+  for ((i = 1; i < ${#BASH_SOURCE[@]}; i++)); do
+    [ "${BASH_SOURCE[i]}" = "$0" ] || continue
+    echo " (${0##*/}:${BASH_LINENO[i - 1]})"
+    return 0
+  done
+}
+# Seconds left of the run's time (at least 1), at most that many: the
+# bound of a command that bounds its own time (timeout).
+e2e_left() {
+  local left=$((PM2_E2E_DEADLINE - EPOCHSECONDS))
+  [ "$left" -le "$1" ] || left=$1
+  [ "$left" -ge 1 ] || left=1
+  echo "$left"
 }
 # The former form, a count of tenths of a second: tries, command...
 poll() {

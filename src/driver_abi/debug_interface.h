@@ -127,6 +127,8 @@ enum {
 /* The watch and locals windows' questions (DbgControl):
  *   kDbgCtlWatchEval   (DbgWatchValue*, 0): evaluates value->expression;
  *                      0 = done (the record filled), else not evaluated
+ *                      (a driver that refuses the expression, one that
+ *                      writes or calls, says why in value->text)
  *   kDbgCtlWatchMembers(expression, DbgWatchNames*): the member names of a
  *                      struct or union; 0 = done
  *   kDbgCtlLocals      (DbgWatchNames*, 0): the locals in scope at the
@@ -176,8 +178,12 @@ enum { kDbgNotifyStopSession = 5, kDbgNotifyStatusText = 13, kDbgNotifyCommandTe
  * later on the GUI thread, so a driver thread never waits for the GUI). */
 enum { kDbgNotifyTargetStopped = 0x1002 };
 /* The driver's process or target ended (its message already printed): the
- * IDE ends the session and keeps the command window in view. */
-enum { kDbgNotifyDriverEnded = 0x1003 };
+ * IDE ends the session and keeps the command window in view. With the
+ * argument kDbgEndedListsBreakpoints the driver still answers
+ * DbgBreakpointList and DbgFindSource for its breakpoints as they stood,
+ * and the IDE keeps them as after a normal end; with 0 the stored ones
+ * stay as they were. */
+enum { kDbgNotifyDriverEnded = 0x1003, kDbgEndedListsBreakpoints = 1 };
 
 /* ---------------------------------------------------------------- the record */
 typedef struct DebugInterface DebugInterface;

@@ -26,14 +26,14 @@ arrow() { find_png "$1" bbox 255 255 0 80 125 900 760; }
 
 build_example
 open_example
-eval "$(xdotool getwindowgeometry --shell "$win")"
+eval "$(xdotool getwindowgeometry --shell "$main")"
 wx=$X; wy=$Y
 xdotool mousemove 640 400
 # "Go till main()" of the example's options: the session stops at main.
 dbg_start_session
-dbg_wait_title "Blinky.c" "the stop at main"
+e2e_wait_window "Blinky.c" > /dev/null
 # The main window's place, for the menu bar.
-eval "$(xdotool getwindowgeometry --shell "$win")"
+eval "$(xdotool getwindowgeometry --shell "$main")"
 wx=$X; wy=$Y
 dbg_shot 01-stopped-at-main
 read -r ax0 ay0 ax1 ay1 <<< "$(arrow "$gallery/windows-01-stopped-at-main.png")" || true
@@ -99,7 +99,7 @@ dbg_open_menu "the value tip over pattern_step" mousemove "$((bx1 + 5 + 15 * 8))
 dbg_shot 08-value-tip
 # 6: a step into LED_Init; the call stack follows.
 dbg_run_to_stop "F11's stop in LED_Init" key F11
-dbg_wait_title "LED.c" "stepping into LED_Init"
+e2e_wait_window "LED.c" > /dev/null
 dbg_shot 09-step-into
 watch_bar
 xdotool mousemove "$((wx + 250))" "$tab_y" click 1

@@ -33,7 +33,7 @@ boxes() { xdotool search --onlyvisible --name "Pelmora2" 2>/dev/null | wc -l; }
 
 build_example
 open_example
-eval "$(xdotool getwindowgeometry --shell "$win")"
+eval "$(xdotool getwindowgeometry --shell "$main")"
 wx=$X; wy=$Y
 # The command page's input line, above its syntax line and the output tabs.
 cmdline() { xdotool mousemove 600 883 click 1; dbg_settle; }
@@ -48,7 +48,7 @@ typed 'BL'
 dbg_shot 01-breakpoints-listed
 # 2: F5 stops at main, where the breakpoint's command runs.
 dbg_run_to_stop "F5's stop at main" key F5
-dbg_wait_title "Blinky.c" "the stop at main"
+e2e_wait_window "Blinky.c" > /dev/null
 dbg_shot 02-stopped-at-main
 [ -n "$(arrow "$gallery/language-02-stopped-at-main.png")" ] || fail "no arrow at main"
 # 3: Run to Cursor: the caret three lines below, Ctrl+F10.
@@ -66,8 +66,8 @@ dbg_shot 04-set-pc
 typed 'BD 1'
 stops=$(dbg_heard "execution stopped ")
 typed 'g,LED_Init'
-dbg_until "g,LED_Init's stop (on the event interface)" dbg_heard_more "execution stopped " "$stops"
-dbg_wait_title "LED.c" "g,LED_Init's stop in LED.c"
+e2e_wait "g,LED_Init's stop (on the event interface)" 60 dbg_heard_more "execution stopped " "$stops"
+e2e_wait_window "LED.c" > /dev/null
 dbg_shot 05-run-until-led-init
 # 5: a register written by its page name; the driver refuses what it can't do.
 cmdline
@@ -89,7 +89,7 @@ lines=$(dbg_command_lines)
 flash_download 07-flash-menu
 # The download is over when the driver has said what it did and its gdb
 # and qemu are gone.
-dbg_until "what Download said on the command page" dbg_more_lines "$lines"
+e2e_wait "what Download said on the command page" 60 dbg_more_lines "$lines"
 wait_children 0
 dbg_shot 08-flash-downloaded
 [ "$(boxes)" = "$windows" ] || fail "Download into qemu said something"

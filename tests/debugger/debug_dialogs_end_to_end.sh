@@ -22,21 +22,21 @@ dbg_start_session
 dbg_command 'DEFINE BUTTON "Lights", "BS LED_Off"'
 dbg_command "BS main"
 dbg_run_to_stop "F5's stop at main" key F5
-dbg_wait_title "Blinky.c" "the stop at main"
+e2e_wait_window "Blinky.c" > /dev/null
 dbg_shot e2e-01-stopped-at-main
 # 2: Debug > Breakpoints: the breakpoint at main is listed; Timer_Init defined by expression.
 dbg_open_menu "the Debug menu" key alt+d
 xdotool key b
-dbg_focus_title "^Breakpoints$" > /dev/null
+e2e_wait_focus "^Breakpoints$"
 dbg_shot e2e-02-breakpoints
 xdotool type --delay 30 "Timer_Init"
 xdotool key Return
 dbg_shot e2e-03-breakpoint-defined
 xdotool key Return
-dbg_wait_gone "^Breakpoints$" "Enter with an empty expression closing the dialog"
+e2e_wait_gone "^Breakpoints$"
 # 3: View > Serial Window #1 (an MDI child of the main window: the
 # screenshots show it); a key typed there; the run stops at Timer_Init.
-dbg_focus_main
+focus_main
 dbg_open_menu "the View menu" key alt+v
 xdotool key 1
 dbg_settle
@@ -44,31 +44,31 @@ xdotool type "k"
 dbg_settle
 dbg_open_menu "the Debug menu" key alt+d
 dbg_run_to_stop "the stop at the breakpoint defined in the dialog" key g
-dbg_wait_title "Timer.c" "the stop at the breakpoint defined in the dialog"
+e2e_wait_window "Timer.c" > /dev/null
 dbg_shot e2e-04-serial-and-timer-init
 # 4: View > Symbols: main found by mask.
 dbg_open_menu "the View menu" key alt+v
 xdotool key y
-dbg_focus_title "^Symbols$" > /dev/null
+e2e_wait_focus "^Symbols$"
 dbg_settle
 xdotool type --delay 30 "mai*"
 xdotool key Return
 dbg_shot e2e-05-symbols-main
 xdotool key Escape
-dbg_wait_gone "^Symbols$" "Escape closing the symbols dialog"
+e2e_wait_gone "^Symbols$"
 # 5: Debug > Memory Map: the program's memory.
-dbg_focus_main
+focus_main
 dbg_open_menu "the Debug menu" key alt+d
 xdotool key m
-dbg_focus_title "^Memory Map$" > /dev/null
+e2e_wait_focus "^Memory Map$"
 dbg_shot e2e-06-memory-map
 xdotool key Escape
-dbg_wait_gone "^Memory Map$" "Escape closing the memory map dialog"
+e2e_wait_gone "^Memory Map$"
 # 6: View > Toolbox; its button sets a breakpoint at LED_Off, where the run stops.
-dbg_focus_main
+focus_main
 dbg_open_menu "the View menu" key alt+v
 xdotool key x
-dbg_wait_title "^Toolbox$" "the tool box"
+e2e_wait_window "^Toolbox$" > /dev/null
 dbg_settle
 box=$(xdotool search --onlyvisible --name "^Toolbox$" | head -1)
 eval "$(xdotool getwindowgeometry --shell "$box")"
@@ -79,9 +79,9 @@ dbg_settle
 # The click made the tool box the active window: its run key reaches the
 # main frame all the same.
 dbg_run_to_stop "the stop at the tool box button's breakpoint" key F5
-dbg_wait_title "LED.c" "the stop at the tool box button's breakpoint"
+e2e_wait_window "LED.c" > /dev/null
 dbg_run_to_stop "the second stop at LED_Off" key F5
-dbg_wait_title "LED.c" "the second stop at LED_Off"
+e2e_wait_window "LED.c" > /dev/null
 dbg_shot e2e-08-led-off-and-serial
 # The session ends; no gdb or qemu is left.
 dbg_end_session

@@ -25,13 +25,13 @@ dbg_shot 02-session-started
 # 2: a breakpoint at main typed in the command page, F5 runs to it.
 dbg_command "BS main"
 dbg_run_to_stop "F5's stop at the breakpoint at main" key F5
-dbg_wait_title "Blinky.c" "the stop at main"
+e2e_wait_window "Blinky.c" > /dev/null
 dbg_shot 03-stopped-at-main
 # 3: step over, then step into LED_Init.
 dbg_run_to_stop "F10's stop" key F10
 dbg_shot 04-step-over
 dbg_run_to_stop "F11's stop in LED_Init" key F11
-dbg_wait_title "LED.c" "stepping into LED_Init"
+e2e_wait_window "LED.c" > /dev/null
 dbg_shot 05-step-into
 # 4: Ctrl+F5 ends the session; gdb and qemu are gone.
 dbg_end_session
@@ -50,7 +50,7 @@ expect "^edit: $" "the line meant for the editor went to the command page"
 ended=$(dbg_heard "debugger stopped")
 pkill -KILL -f "qemu-system-arm.*$elf" || fail "no qemu to kill"
 wait_children 0
-dbg_until "the session's end after qemu died" dbg_heard_more "debugger stopped" "$ended"
+e2e_wait "the session's end after qemu died" 60 dbg_heard_more "debugger stopped" "$ended"
 dbg_shot 07-qemu-killed
 kill -0 "$pid" 2>/dev/null || fail "the IDE ended with the session"
 grep -q "unsaved line" "$work"/blinky/*.c && fail "the unsaved text was written"

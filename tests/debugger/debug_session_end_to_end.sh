@@ -41,11 +41,11 @@ cp "$work/blinky/Blinky.c" "$work/Blinky.c.orig"
 open_example
 "$client" "$PM2_IPC_SUFFIX" "$XDG_RUNTIME_DIR" 2 > "$work/client.txt" 2>&1 &
 client_pid=$!
-dbg_until "the event interface client's identity" in_file "$work/client.txt" "identity "
+e2e_wait_file_contains "$work/client.txt" "identity " 60
 
 # 1: Ctrl+F5 runs to main and stops there with the arrow in Blinky.c.
 dbg_start_session
-dbg_wait_title "Blinky.c" "the session's stop at main"
+e2e_wait_window "Blinky.c" > /dev/null
 dbg_shot 01-stopped-at-main
 read -r mid0 ax0 <<< "$(arrow_mid 01-stopped-at-main)"
 # 2: a key typed into the editor after the stop goes in front of main's
@@ -58,11 +58,11 @@ xdotool type --delay 40 "x"
 dbg_shot 02-key-typed
 xdotool key ctrl+s
 saved_changed() { ! cmp -s "$work/blinky/Blinky.c" "$work/Blinky.c.orig"; }
-dbg_until "Blinky.c saved with the typed key" saved_changed
+e2e_wait "Blinky.c saved with the typed key" 60 saved_changed
 grep -q "^xint main(void) {" "$work/blinky/Blinky.c" || fail "the key typed after the stop did not go in front of main's line: $(diff "$work/Blinky.c.orig" "$work/blinky/Blinky.c" | head -5)"
 xdotool key BackSpace ctrl+s
 saved_as_it_was() { cmp -s "$work/blinky/Blinky.c" "$work/Blinky.c.orig"; }
-dbg_until "Blinky.c saved again after Backspace, as it was" saved_as_it_was
+e2e_wait "Blinky.c saved again after Backspace, as it was" 60 saved_as_it_was
 cmp -s "$work/blinky/Blinky.c" "$work/Blinky.c.orig" || fail "a key typed after the stop changed the text: $(diff "$work/Blinky.c.orig" "$work/blinky/Blinky.c" | head -5)"
 # 3: F10 steps to the next line; the arrow moves one line down.
 dbg_run_to_stop "F10's stop" key F10
@@ -109,7 +109,7 @@ dbg_shot 09-register-edited
 # ExecuteUntil a function by name (Timer.c comes to the front), a register
 # written by its page name and read back, a breakpoint set and cleared by
 # a function's name; each request answered.
-timeout "$(dbg_left 120)" "$client" "$PM2_IPC_SUFFIX" "$XDG_RUNTIME_DIR" requests > "$work/requests.txt" 2>&1 ||
+timeout "$(e2e_left 120)" "$client" "$PM2_IPC_SUFFIX" "$XDG_RUNTIME_DIR" requests > "$work/requests.txt" 2>&1 ||
   fail "the requests client failed ($?): $(cat "$work/requests.txt")"
 fail_also="$work/client.txt $work/requests.txt"
 grep -q "^register R4 0x1234ABCD$" "$work/requests.txt" || fail "the driver does not have R4 as edited"
@@ -122,7 +122,7 @@ grep -A1 "^execution started$" "$work/requests.txt" | grep -q "^execution stoppe
 for answer in "wrote R1 0x5A5A1234" "register R1 0x5A5A1234" "set LED_Off 1" "cleared LED_Off 1"; do
   grep -q "^$answer$" "$work/requests.txt" || fail "the requests client got no '$answer'"
 done
-dbg_wait_title "Timer.c" "ExecuteUntil Timer_Init's stop"
+e2e_wait_window "Timer.c" > /dev/null
 dbg_shot 10-execute-until
 # 8b: a double click in Timer.c's margin two lines below the arrow (line 10,
 # "T0MR0 = ...", four instructions) sets a breakpoint on the line's first
@@ -133,7 +133,7 @@ xdotool mousemove "$((ax0 + 1))" "$((tmid + 2 * h))" click --repeat 2 --delay 80
 dbg_settle
 dbg_run_to_stop "F5's stop at the breakpoint of Timer.c's line 10" key F5
 more_stops() { [ "$(grep -c "^execution stopped " "$work/client.txt" || true)" -gt "$stops_before" ]; }
-dbg_until "the stop at Timer.c's line 10 told to the first client" more_stops
+e2e_wait "the stop at Timer.c's line 10 told to the first client" 60 more_stops
 dbg_shot 10b-timer-line-breakpoint
 read -r _ _ line_pc <<< "$(grep "^execution stopped " "$work/client.txt" | tail -1)"
 gdb_pc=$(gdb-multiarch -nx -batch -ex "break Timer.c:10" "$elf" 2>/dev/null |
@@ -157,7 +157,7 @@ dbg_open_menu "the disassembly window's context menu" mousemove "$cx" "$cy" clic
 dbg_shot 11-disassembly-menu
 xdotool key Up Up Return
 pc_moved() { ! dbg_dump_has "^disasm-pc: $old_pc "; }
-dbg_until "the disassembly window's PC line to leave $old_pc (Set Program Counter)" pc_moved
+e2e_wait "the disassembly window's PC line to leave $old_pc (Set Program Counter)" 60 pc_moved
 dbg_settle
 read -r _ _ _ cursor_at _ <<< "$(grep "^disasm-cursor: " "$work/windows.txt")"
 read -r _ new_pc _ <<< "$(grep "^disasm-pc: " "$work/windows.txt")"
@@ -166,8 +166,7 @@ dbg_shot 12-set-program-counter
 [ "$new_pc" = "$cursor_at" ] || fail "Set Program Counter did not move the PC to the cursor ($old_pc, $new_pc, $cursor_at)"
 dbg_end_session
 # 10: the clients heard both sessions: their start and end, each run and stop.
-client_ended() { local s; s=$(ps -o stat= -p "$client_pid" 2>/dev/null) || return 0; [[ $s == Z* ]]; }
-dbg_until "the event interface client to hear both sessions end" client_ended
+e2e_wait "the event interface client to hear both sessions end" 60 e2e_gone_process "$client_pid"
 wait "$client_pid" || fail "the event interface client did not hear both sessions end"
 for event in "debugger started" "execution started" "execution stopped 0x" "debugger stopped"; do
   grep -q "^$event" "$work/client.txt" || fail "the client did not receive '$event'"

@@ -33,7 +33,7 @@ dump
 disasm_menu r
 dbg_run_to_stop "F5's stop at LED_Init" key F5
 at_led_init() { dbg_dump_has "disasm-pc: 0x" && dbg_dump_has "LED_Init\|LED.c"; }
-dbg_until "the stop at LED_Init in the disassembly window" at_led_init
+e2e_wait "the stop at LED_Init in the disassembly window" 60 at_led_init
 dump
 # The disassembly window the user had in front stays there at the stop.
 dbg_shot 20-trace-stopped-at-led-init

@@ -17,8 +17,7 @@ debug_work=pm2traps debug_gallery=debugger fail_shot=traps-failed shot_prefix=tr
 qemu_pid() { pgrep -f "qemu-system-arm.*$elf" | head -1; }
 # A killed qemu whose parent (gdb) went first is reaped by the system's
 # first process when it gets to it; until then it is a zombie, which
-# counts as gone.
-gone() { local s; s=$(ps -o stat= -p "$1" 2>/dev/null) || return 0; [[ "$s" == Z* ]]; }
+# counts as gone (e2e_gone_process).
 
 build_example
 open_example
@@ -32,21 +31,21 @@ open_example
 dbg_start_session
 dbg_command "BS main"
 dbg_run_to_stop "F5's stop at main" key F5
-dbg_wait_title "Blinky.c" "the stop at main"
+e2e_wait_window "Blinky.c" > /dev/null
 qemu=$(qemu_pid)
 [ -n "$qemu" ] || fail "no qemu"
 kill -STOP "$qemu"
 lines=$(dbg_command_lines)
 xdotool key F10
-dbg_until "the step's message on the command page (qemu stopped)" dbg_more_lines "$lines"
+e2e_wait "the step's message on the command page (qemu stopped)" 60 dbg_more_lines "$lines"
 dbg_shot 01-step-ended-at-its-bound
 # The stop request holds the window at most for the driver's bound: the
 # window goes round its loop again once it is over.
-dbg_focus_main
+focus_main
 xdotool key Escape
 dbg_shot 02-stop-request-no-answer
 dbg_end_session
-dbg_until "the stopped qemu to go" gone "$qemu"
+e2e_wait "the stopped qemu to go" 60 e2e_gone_process "$qemu"
 dbg_shot 03-session-ended
 
 # 2: a second session runs freely; qemu stopped; Esc asks for a stop that
@@ -54,19 +53,16 @@ dbg_shot 03-session-ended
 dbg_start_session
 runs=$(dbg_heard "execution started")
 xdotool key F5
-dbg_until "F5's run (on the event interface)" dbg_heard_more "execution started" "$runs"
+e2e_wait "F5's run (on the event interface)" 60 dbg_heard_more "execution started" "$runs"
 qemu=$(qemu_pid)
 [ -n "$qemu" ] || fail "no qemu"
 kill -STOP "$qemu"
-dbg_focus_main
+focus_main
 lines=$(dbg_command_lines)
 xdotool key Escape
-dbg_until "the stop request's message on the command page (qemu stopped while running)" dbg_more_lines "$lines"
+e2e_wait "the stop request's message on the command page (qemu stopped while running)" 60 dbg_more_lines "$lines"
 dbg_shot 04-running-stop-request-no-answer
-xdotool key alt+F4
-dbg_until "File > Exit ending the program after the stop request" dbg_ended
-wait "$pid" 2>/dev/null || true
-pid=""
+dbg_quit
 wait_children 0
-dbg_until "the stopped qemu to go" gone "$qemu"
+e2e_wait "the stopped qemu to go" 60 e2e_gone_process "$qemu"
 echo "pictures in $gallery"

@@ -46,21 +46,21 @@ build_example
 open_example
 dbg_start_session
 # 1: the command window: help for "BAC", a blank completes it, Enter runs it.
-dbg_wait_focus "$win" "the main window, to type into the command page"
+e2e_wait_focus "$main"
 xdotool type --delay 40 "BAC"
-dbg_until "'BAC' typed into the command page" dbg_dump_line "edit: BAC"
+e2e_wait "'BAC' typed into the command page" 60 dbg_dump_line "edit: BAC"
 dump
 expect "help: BACKTRACE" "the help line did not offer BACKTRACE"
 xdotool key space
 blank_taken() { ! dbg_dump_line "edit: BAC"; }
-dbg_until "the blank taken by the command page" blank_taken
+e2e_wait "the blank taken by the command page" 60 blank_taken
 dump
 expect "edit: BACktrace" "the blank did not complete BACKTRACE"
 dbg_shot 10-command-help-completion
 xdotool key BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace ctrl+a
 dbg_command "BS main"
 dbg_run_to_stop "F5's stop at main" key F5
-dbg_wait_title "Blinky.c" "the stop at main"
+e2e_wait_window "Blinky.c" > /dev/null
 # 2: the disassembly window at the PC, source lines between.
 dbg_open_menu "the View menu" key alt+v
 xdotool key i
@@ -86,28 +86,28 @@ xdotool type --delay 30 "0x40000000"
 xdotool key Return
 dbg_wait_dump "memory-page: 0x40000000 " "the memory page taking the address typed"
 dump
-expect "memory: 40000000: " "the memory window does not show 0x40000000"
+expect "memory: 0x40000000: " "the memory window does not show 0x40000000"
 expect "memory-background: #ffffc0" "the memory window did not take the stored background"
 dbg_shot 13-memory-bytes
 memory_menu u l   # unsigned long: words
 dump
-expect "memory: 40000000: [0-9A-F]\\{8\\} " "the memory window does not show words"
+expect "memory: 0x40000000: [0-9A-F]\\{8\\} " "the memory window does not show words"
 dbg_shot 14-memory-words
 memory_menu a     # ASCII
 dump
 dbg_shot 15-memory-ascii
 memory_menu m     # modify memory at 0x40000000
-dbg_focus_title "Enter Ascii" > /dev/null
+e2e_wait_focus "Enter Ascii"
 xdotool type --delay 30 'PM2!'
 xdotool key Return
-dbg_wait_gone "Enter Ascii" "the value's dialog taking 'PM2!'"
+e2e_wait_gone "Enter Ascii"
 dump
-expect "memory: 40000000: PM2!" "the value written did not read back"
+expect "memory: 0x40000000: PM2!" "the value written did not read back"
 dbg_shot 16-memory-written
 # The session ends from the editor (a click into Blinky.c gives it the keys).
 end_session() {
-  dbg_focus_main
-  eval "$(xdotool getwindowgeometry --shell "$win")"
+  focus_main
+  eval "$(xdotool getwindowgeometry --shell "$main")"
   xdotool mousemove "$((X + 400))" "$((Y + 300))" click 1
   dbg_settle
   dbg_end_session
@@ -117,7 +117,7 @@ end_session
 dbg_start_session
 dump
 expect "memory-page: 0x40000000 8$" "the next session did not bring back the memory page's address and format"
-expect "memory: 40000000: " "the next session's memory page does not show 0x40000000"
+expect "memory: 0x40000000: " "the next session's memory page does not show 0x40000000"
 dbg_shot 17-memory-next-session
 end_session
 kill "$pid"

@@ -40,8 +40,9 @@ namespace {
 
 // A listing of 40 lines: a source line before every fourth instruction.
 std::string Script() {
-  std::string s = "pc 1010\neval 0x40000000 40000000\neval main 1000\n";
+  std::string s = "pc 1010\neval 0x40000000 40000000\neval 0xFFFFFFF0 FFFFFFF0\neval main 1000\n";
   s += "mem 40000000 48656C6C6F2C20776F726C6421000000FEFFFFFF01020304\n";
+  s += "mem FFFFFFF0 F0F1F2F3F4F5F6F7F8F9FAFBFCFDFEFF\nmem 0 1112131415161718\n";
   uint32_t a = 0x1000;
   for (int i = 0; i < 40; ++i) {
     char line[96];
@@ -428,6 +429,40 @@ TEST_F(DebugViewWindowsTest, MemoryPageLargerThanTheReadBufferDrawsOnlyWhatWasRe
   // The row the buffer ends in shows what was read, the rows after it their address only.
   EXPECT_LT(shown[size_t(full)].size(), shown[0].size());
   EXPECT_EQ(shown[size_t(full + 1)].size(), std::string("0x40000000: ").size()) << shown[size_t(full + 1)];
+}
+
+// A page at the top of the 32-bit space goes on from address 0: it shows
+// the values there (the driver reads no range past the top in one piece),
+// and its later rows, and the thumb's tip, name 32-bit addresses.
+TEST_F(DebugViewWindowsTest, MemoryPageAtTheTopShowsItsValuesAndLabelsRowsAs32BitAddresses) {
+  ASSERT_TRUE(f->ExecuteCommand(32758));
+  MemoryPage* p = windows->Memory()->Page(0);
+  p->resize(620, 170);
+  p->AddressEdit()->setText("0xFFFFFFF0");
+  p->EvaluateEntered();
+  ASSERT_TRUE(p->Valid());
+  const std::vector<std::string> rows = p->Rows();
+  const uint32_t perRow = uint32_t(p->Look().Size() * p->Geometry().columns);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    char label[32];
+    std::snprintf(label, sizeof label, "0x%08X: ", uint32_t(0xFFFFFFF0u + uint32_t(i) * perRow));
+    EXPECT_EQ(rows[i].substr(0, 12), label) << i;
+  }
+  const size_t past = (16 + perRow - 1) / perRow;  // the first row past the top
+  ASSERT_LT(past, rows.size()) << "the page reaches past the top";
+  EXPECT_LT(std::stoul(rows[past].substr(2, 8), nullptr, 16), 0x100ul) << rows[past];
+  // Every byte shown: the top's 16, then address 0's on.
+  EXPECT_EQ(p->BytesRead(), MemReadCount(p->Look(), p->Geometry()));
+  std::string bytes;
+  for (const std::string& row : rows) bytes += row.substr(12);
+  EXPECT_EQ(bytes.substr(0, 16 * 3 + 8 * 3), "F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF 11 12 13 14 15 16 17 18 ");
+  p->ThumbTracked(1);
+  const auto tips = p->findChildren<QWidget*>("ValueTip");
+  ASSERT_EQ(tips.size(), 1);
+  char tip[32];
+  std::snprintf(tip, sizeof tip, "Addr=0x%08X", uint32_t(0xFFFFFFF0u + perRow));
+  EXPECT_EQ(static_cast<ValueTip*>(tips[0])->Text().toStdString(), tip);
+  p->ThumbReleased();
 }
 
 // A page takes back a kept text and format word as they were kept, even

@@ -23,15 +23,15 @@ open_example
 dbg_start_session
 dbg_command "BS main"
 dbg_run_to_stop "F5's stop at main" key F5
-dbg_wait_title "Blinky.c" "the stop at main"
+e2e_wait_window "Blinky.c" > /dev/null
 # 1: serial window 1, the tool box and the disassembly window from the View menu.
 view_menu
 xdotool key 1
 dbg_settle
 view_menu
 xdotool key x
-dbg_wait_title "^Toolbox$" "the tool box"
-dbg_focus_main
+e2e_wait_window "^Toolbox$" > /dev/null
+focus_main
 view_menu
 xdotool key i
 dbg_wait_dump "disasm-centre:" "the disassembly window open"
@@ -58,10 +58,10 @@ dbg_shot 03-disassembly-breakpoint-keeps-the-view
 dump
 expect_not "disasm-pc:" "the breakpoint moved the disassembly window back to the PC"
 # 4: choosing the open tool box closes it.
-dbg_focus_main
+focus_main
 view_menu
 xdotool key x
-dbg_wait_gone "^Toolbox$" "View > Toolbox closing the open tool box"
+e2e_wait_gone "^Toolbox$"
 dump
 checked | grep -q " 35073" && fail "the closed tool box is still checked: $(checked)"
 # 5: the command page's context menu: Clear empties it.
@@ -75,7 +75,7 @@ dump
 expect "command-lines: 0$" "Clear did not empty the command page"
 dbg_shot 05-command-page-cleared
 # The session ends; no gdb or qemu is left.
-dbg_focus_main
+focus_main
 dbg_end_session
 stop_program
 echo "pictures in $gallery"

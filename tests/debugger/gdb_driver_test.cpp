@@ -18,6 +18,7 @@
 #include "project/files/debug_lists.h"
 #include "project/text/pool.h"
 #include "debugger/ipc/ipc_debug_handlers.h"
+#include "debugger/session/session_breakpoints.h"
 #include "ipc/event_dispatcher.h"
 #include "options/core/driver_caps.h"
 #include "gdb_session_fixture.h"
@@ -426,7 +427,20 @@ struct KillRow {
 
 class GdbChildKilled : public GdbSessionTest, public ::testing::WithParamInterface<KillRow> {};
 
-TEST_P(GdbChildKilled, EndsTheSessionWithAMessageWithinSeconds) {
+// The stored (file, line) pairs of the target's line breakpoints.
+std::vector<std::pair<std::string, uint32_t>> StoredLines(const TargetRec* target) {
+  std::vector<std::pair<std::string, uint32_t>> out;
+  for (const BreakpointRec* k = target->breakpoints; k; k = k->next)
+    if (!(k->flags & kBreakFlag4)) out.emplace_back(k->text1.str(), k->value1);
+  return out;
+}
+std::vector<std::pair<std::string, uint32_t>> Lines(const std::vector<SourceBreakpoint>& list) {
+  std::vector<std::pair<std::string, uint32_t>> out;
+  for (const SourceBreakpoint& b : list) out.emplace_back(b.fileName, b.line);
+  return out;
+}
+
+TEST_P(GdbChildKilled, EndsTheSessionWithAMessageAndKeepsItsBreakpoints) {
   // Two breakpoints kept in the options file, set in the driver at the start.
   project->curTarget->pOpts->dbg.flags |= kKeepBreakpoints;
   for (uint32_t line : {36u, 37u}) {
@@ -437,6 +451,17 @@ TEST_P(GdbChildKilled, EndsTheSessionWithAMessageWithinSeconds) {
   }
   session->StartDebugger();
   ASSERT_TRUE(session->SessionActive());
+  DebugInterface* r = session->Record();
+  // The session's changes on the command page: one added, one killed.
+  ASSERT_EQ(r->DbgExecCommand("BS LED_Off", 10), 0) << CommandTexts();
+  ASSERT_EQ(r->DbgExecCommand("BK 2", 4), 0) << CommandTexts();
+  // What a normal end would keep: the driver's breakpoints as they stand.
+  const std::vector<SourceBreakpoint> standing = DriverSourceBreakpoints(*r);
+  ASSERT_EQ(standing.size(), 2u) << CommandTexts();
+  EXPECT_EQ(standing[0].fileName, "Blinky.c");
+  EXPECT_EQ(standing[0].line, 36u);
+  EXPECT_EQ(standing[1].fileName, "LED.c");
+
   std::vector<pid_t> victims = Children(GetParam().victim);
   ASSERT_EQ(victims.size(), 1u);
   kill(victims[0], SIGKILL);
@@ -449,11 +474,13 @@ TEST_P(GdbChildKilled, EndsTheSessionWithAMessageWithinSeconds) {
   EXPECT_FALSE(session->SessionActive());
   EXPECT_TRUE(Children("gdb-multiarch").empty());
   EXPECT_TRUE(Children("qemu-system-arm").empty());
-  // The dead driver could not list its breakpoints: both stay stored.
-  std::vector<uint32_t> kept;
-  for (const BreakpointRec* k = project->curTarget->breakpoints; k; k = k->next)
-    if (!(k->flags & kBreakFlag4)) kept.push_back(k->value1);
-  EXPECT_EQ(kept, (std::vector<uint32_t>{36, 37}));
+  // Kept as after a normal end: the one added, not the one killed.
+  EXPECT_EQ(StoredLines(project->curTarget), Lines(standing));
+
+  // The next session starts with them.
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  EXPECT_EQ(Lines(DriverSourceBreakpoints(*session->Record())), Lines(standing)) << CommandTexts();
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, GdbChildKilled,

@@ -17,6 +17,7 @@
 #include <memory>
 #include <sstream>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -144,7 +145,8 @@ pm2::gdb::TargetEvents Events() {
   };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
-    if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, 0);
+    // The target keeps its list of breakpoints after gdb has gone.
+    if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyDriverEnded, kDbgEndedListsBreakpoints);
   };
   return e;
 }
@@ -156,6 +158,27 @@ bool IdeExpression(const char* text, std::string* out, bool say) {
   if (pm2::gdb::GdbExpression(text ? text : "", out, &err)) return true;
   if (say) Print("*** error: " + err + "\n");
   return false;
+}
+
+// An expression the IDE asks for only to show a value or an address
+// (the memory window's address bar, again at every stop; the register
+// page's entry; an editor's value tip): gdb runs what an expression asks
+// for, so one that writes or calls is refused, *err saying why.
+bool ShownExpression(const char* text, std::string* out, std::string* err) {
+  if (std::string fault = pm2::gdb::ReadOnlyExpressionFault(text ? text : ""); !fault.empty()) {
+    *err = std::move(fault);
+    return false;
+  }
+  return pm2::gdb::GdbExpression(text ? text : "", out, err);
+}
+
+// The address texts refused this session: the memory window asks again at
+// every stop, and each reason is said on the command page once.
+std::set<std::string> g_saidAddressRefusals;
+
+void SayAddressRefusal(const std::string& text, const std::string& reason) {
+  if (!g_saidAddressRefusals.insert(text + '\n' + reason).second) return;
+  Print("*** error: address '" + text.substr(0, 60) + "': " + reason + "\n");
 }
 
 // ---- slots
@@ -222,20 +245,27 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     }
     case kDbgCtlEvalAddress: {
       uint64_t value = 0;
-      std::string expression;
-      if (!g_target || !IdeExpression(reinterpret_cast<const char*>(a), &expression, true) ||
-          !g_target->Evaluate(expression, &value))
+      std::string expression, err;
+      const char* text = reinterpret_cast<const char*>(a);
+      if (!g_target || !text) return 1;
+      if (!ShownExpression(text, &expression, &err)) {
+        SayAddressRefusal(text, err);
         return 1;
+      }
+      if (!g_target->Evaluate(expression, &value)) return 1;
       std::memcpy(reinterpret_cast<uint8_t*>(b) + 12, &value, 4);
       return 0;
     }
     case kDbgCtlWatchEval: {
       auto* v = reinterpret_cast<DbgWatchValue*>(a);
-      std::string expression;
-      return g_target && v && v->expression && IdeExpression(v->expression, &expression, false) &&
-                     g_target->WatchValue(expression, v->radix, v)
-                 ? 0
-                 : 1;
+      if (!g_target || !v || !v->expression) return 1;
+      // A row the driver refuses says why in its text.
+      std::string expression, err;
+      if (!pm2::gdb::GdbExpression(v->expression, &expression, &err)) {
+        std::snprintf(v->text, sizeof v->text, "%s", err.c_str());
+        return 1;
+      }
+      return g_target->WatchValue(expression, v->radix, v) ? 0 : 1;
     }
     case kDbgCtlWatchMembers: {
       std::vector<std::string> names;
@@ -256,10 +286,11 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case kDbgCtlValueTip: {
       // The word under the mouse in an editor: "name = value".
       auto* buffer = reinterpret_cast<char*>(a);
+      // A word that would write or call shows no tip.
       std::string text;
       uint64_t value = 0;
-      std::string expression;
-      if (!g_target || !buffer || !buffer[0] || !IdeExpression(buffer, &expression, false) ||
+      std::string expression, err;
+      if (!g_target || !buffer || !buffer[0] || !ShownExpression(buffer, &expression, &err) ||
           !g_target->Evaluate(expression, &value, &text))
         return 1;
       const std::string tip = std::string(buffer) + " = " + text;
@@ -534,9 +565,16 @@ int32_t ExecCommand(const char* text, int32_t length) {
   // The command window shows the line as it was typed: no echo here.
   return g_target->Execute(line, pm2::gdb::CommandOrigin::Typed);
 }
+// The register page's entry: a value to show and then write, never a
+// text that writes or runs something else first.
 int32_t Eval(int32_t, const char* text, uint64_t* value) {
-  std::string expression;
-  return g_target && IdeExpression(text, &expression, true) && g_target->Evaluate(expression, value) ? 0 : 1;
+  if (!g_target) return 1;
+  std::string expression, err;
+  if (!ShownExpression(text, &expression, &err)) {
+    Print("*** error: '" + std::string(text ? text : "").substr(0, 60) + "': " + err + "\n");
+    return 1;
+  }
+  return g_target->Evaluate(expression, value) ? 0 : 1;
 }
 int32_t FindSource(uint32_t address) {
   SourceLine line;
@@ -551,8 +589,11 @@ void* LineTable(const char* path) {
   g_lineTable = DbgLineTableRecord{uint32_t(g_lines.size()), g_lines.data()};
   return &g_lineTable;
 }
-int32_t FormatAddress(int32_t mode, uint64_t address, intptr_t, char* buffer) {
-  return std::snprintf(buffer, 64, mode == 1 ? "%08llX" : "0x%08llX", static_cast<unsigned long long>(address));
+// Every mode gives a C hexadecimal literal: the memory window writes its
+// mode-1 text into the assignment it asks for, and gdb reads digits
+// without "0x" as decimal, or as octal after a leading zero.
+int32_t FormatAddress(int32_t, uint64_t address, intptr_t, char* buffer) {
+  return std::snprintf(buffer, 64, "0x%08llX", static_cast<unsigned long long>(address));
 }
 int32_t Assign(const char* text, int32_t length) {
   if (!g_target || !text) return 1;
@@ -636,6 +677,7 @@ int32_t TraceQuery(int32_t code, intptr_t, intptr_t, intptr_t) {
   return int32_t(g_history.Count());
 }
 void Exit() {
+  g_saidAddressRefusals.clear();
   g_asm.reset();
   g_code.reset();
   g_records.reset();

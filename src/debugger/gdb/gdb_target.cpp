@@ -9,6 +9,7 @@
 #include <sstream>
 #include <utility>
 
+#include "debugger/gdb/expression_effects.h"
 #include "debugger/gdb/qemu_launcher.h"
 
 namespace pm2::gdb {
@@ -512,6 +513,7 @@ bool GdbTarget::Assign(const std::string& assignment) {
 
 bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
   if (!Halted()) return false;
+  RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
   auto it = m_breakpoints.find(address);
   if (!insert && it == m_breakpoints.end()) {
@@ -544,6 +546,7 @@ int GdbTarget::BreakpointState(uint64_t address) const {
 
 bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
   if (!Halted()) return false;
+  RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
   auto it = m_breakpoints.find(address);
   if (it == m_breakpoints.end()) return false;
@@ -556,6 +559,7 @@ bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
 
 void GdbTarget::DisableAllBreakpoints() {
   if (!Halted()) return;
+  RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
   for (const auto& [address, number] : m_breakpoints)
     if (Ok(m_gdb->Call("-break-disable " + std::to_string(number), kCommandTimeoutMs))) m_disabled[address] = true;
@@ -563,6 +567,7 @@ void GdbTarget::DisableAllBreakpoints() {
 
 void GdbTarget::DeleteAllBreakpoints() {
   if (!Halted()) return;
+  RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
   for (const auto& [address, number] : m_breakpoints)
     m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs);
@@ -582,6 +587,16 @@ bool GdbTarget::FindSource(uint64_t address, SourceLine* out) {
       *out = m_stopLine;
       return true;
     }
+  }
+  if (State() == SessionState::Dead) {
+    // gdb has gone: the lines of the breakpoints it placed still answer.
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    for (const GdbBreakpointInfo& b : m_keptBreakpoints)
+      if (b.address == address && !b.file.empty() && b.line > 0) {
+        *out = SourceLine{b.file, b.line};
+        return true;
+      }
+    return false;
   }
   if (!Halted()) return false;
   // Mode 4 names the line-table row whose range holds the address, not
@@ -723,6 +738,13 @@ std::string WithoutQuotes(const std::string& expression) {
 }  // namespace
 
 bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchValue* out) {
+  // gdb's variable object runs what its expression asks for, at every stop
+  // the window is refreshed: a row that would write or call is refused,
+  // with the reason in its text.
+  if (const std::string fault = ReadOnlyExpressionFault(expression); !fault.empty()) {
+    std::snprintf(out->text, sizeof out->text, "%s", fault.c_str());
+    return false;
+  }
   if (!Halted()) return false;
   const std::string expr = WithoutQuotes(expression);
   MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(expr), kCommandTimeoutMs);
@@ -784,7 +806,7 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
 
 bool GdbTarget::WatchMembers(const std::string& expression, std::vector<std::string>* out) {
   out->clear();
-  if (!Halted()) return false;
+  if (!Halted() || !ReadOnlyExpressionFault(expression).empty()) return false;
   MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(WithoutQuotes(expression)), kCommandTimeoutMs);
   if (!Ok(created)) return false;
   const std::string name = created.results.Str("name");

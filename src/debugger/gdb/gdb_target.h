@@ -84,6 +84,8 @@ struct GdbBreakpointInfo {
   std::string command;
   int access = 0;         // watchpoints: 1 read, 2 write, 3 both
   uint32_t length = 0;    // watchpoints: the watched size
+  std::string file;       // the source file gdb placed it in (full path; "" none)
+  int line = 0;           // and its line there
 };
 
 // A function or variable of the program.
@@ -156,7 +158,8 @@ class GdbTarget {
   // The watch windows' questions through gdb's variable objects: the type
   // and value of an expression (radix 10, 16 or -1), the member names of a
   // struct or union, the locals of the current frame with its function's
-  // address as the scope.
+  // address as the scope. An expression that writes or calls
+  // (expression_effects.h) is never asked: WatchValue says why in out->text.
   bool WatchValue(const std::string& expression, int radix, DbgWatchValue* out);
   bool WatchMembers(const std::string& expression, std::vector<std::string>* out);
   bool Locals(uint32_t* scope, std::vector<std::string>* out);
@@ -175,6 +178,9 @@ class GdbTarget {
   bool Download(std::string* err, std::string* report);
 
   // The breakpoints dialog: gdb's breakpoints, the driver's own left out.
+  // Once gdb has gone (it or qemu died) the list is the one kept at the
+  // last change, and FindSource answers for its addresses: the IDE keeps
+  // the session's breakpoints as after a normal end.
   bool ListBreakpoints(std::vector<GdbBreakpointInfo>* out);
   bool DeleteBreakpoint(int number);
   bool EnableBreakpoint(int number, bool on);
@@ -272,6 +278,15 @@ class GdbTarget {
   // A breakpoint of the driver's own: hidden from the user, and the
   // numbers the command page shows leave it out.
   void OwnBreakpoint(int number);
+  // Takes gdb's list of breakpoints as the kept one (each change to the
+  // breakpoints ends with it, while gdb still answers).
+  void RememberBreakpoints();
+  // Calls RememberBreakpoints when it leaves its scope, after the locks
+  // taken below it are released.
+  struct RememberBreakpointsAfter {
+    GdbTarget* target;
+    ~RememberBreakpointsAfter() { target->RememberBreakpoints(); }
+  };
   int UserNumber(int gdbNumber) const;  // under m_bpMutex
   int GdbNumber(int userNumber) const;  // under m_bpMutex; 0 when none
 
@@ -328,6 +343,7 @@ class GdbTarget {
   std::string m_captured;
   mutable std::mutex m_bpMutex;
   std::set<int> m_ownNumbers;                // the driver's own breakpoints (UART, run until)
+  std::vector<GdbBreakpointInfo> m_keptBreakpoints;  // the user's, as gdb listed them last
   std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code
   int m_includeDepth = 0;
   // While a line of an included file runs: its refusal goes here, not to

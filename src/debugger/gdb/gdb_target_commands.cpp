@@ -72,6 +72,8 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
     case CommandAction::Refuse:
       return Refuse(t.error);
     case CommandAction::Typed: {
+      // gdb's own commands may set or delete breakpoints too.
+      RememberBreakpointsAfter remember{this};
       std::string err;
       return Console(GdbSpelling(t.expression), &err) ? 0 : Refuse(err);
     }
@@ -141,6 +143,7 @@ void GdbTarget::TakePosition() {
 
 int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin) {
   if (!Halted()) return Refuse("BS: the target runs; stop it first");
+  RememberBreakpointsAfter remember{this};
   std::string gdbCommand, err;
   if (!t.command.empty() && !BreakpointCommand(t.command, origin, &gdbCommand, &err)) return Refuse("BS: " + err);
   std::string command = "-break-insert";

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "debugger/gdb/arm_access.h"
+#include "debugger/gdb/expression_effects.h"
 #include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_target.h"
 
@@ -82,6 +83,11 @@ int WatchNumber(const MiRecord& r) {
 
 bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
   out->clear();
+  if (State() == SessionState::Dead) {
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    *out = m_keptBreakpoints;
+    return true;
+  }
   if (!Halted()) return false;
   MiRecord r = m_gdb->Call("-break-list", kTimeoutMs);
   if (!Ok(r)) return false;
@@ -106,20 +112,34 @@ bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
     if (type.find("watchpoint") != std::string::npos) {
       info.access = type.find("read") != std::string::npos ? 1 : type.find("acc") != std::string::npos ? 3 : 2;
       info.location = b.Str("what");
+      // gdb runs what the watched expression asks for at every listing:
+      // one that writes or calls ("x++", "f(3)") shows no address or size.
       uint64_t v = 0;
-      if (Evaluate("(unsigned long)&(" + info.location + ")", &v)) info.address = v;
-      if (Evaluate("sizeof(" + info.location + ")", &v)) info.length = uint32_t(v);
+      if (ReadOnlyExpressionFault(info.location).empty()) {
+        if (Evaluate("(unsigned long)&(" + info.location + ")", &v)) info.address = v;
+        if (Evaluate("sizeof(" + info.location + ")", &v)) info.length = uint32_t(v);
+      }
     } else {
       info.location = b.Str("original-location");
       if (LeadingNumber(b.Str("addr"), &addr)) info.address = addr;
+      info.file = b.Str("fullname");
+      info.line = std::atoi(b.Str("line").c_str());
     }
     out->push_back(info);
   }
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  m_keptBreakpoints = *out;
   return true;
+}
+
+void GdbTarget::RememberBreakpoints() {
+  std::vector<GdbBreakpointInfo> list;
+  if (State() != SessionState::Dead) ListBreakpoints(&list);
 }
 
 bool GdbTarget::DeleteBreakpoint(int number) {
   if (!Halted()) return false;
+  RememberBreakpointsAfter remember{this};
   {
     std::lock_guard<std::mutex> lock(m_bpMutex);
     for (auto it = m_breakpoints.begin(); it != m_breakpoints.end();)
@@ -130,6 +150,7 @@ bool GdbTarget::DeleteBreakpoint(int number) {
 
 bool GdbTarget::EnableBreakpoint(int number, bool on) {
   if (!Halted()) return false;
+  RememberBreakpointsAfter remember{this};
   return Ok(m_gdb->Call((on ? "-break-enable " : "-break-disable ") + std::to_string(number), kTimeoutMs));
 }
 
@@ -139,6 +160,7 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
     *err = "the target runs";
     return false;
   }
+  RememberBreakpointsAfter remember{this};
   // The dialog's texts are the IDE's: translated, one quoted argument each
   // command, a line end or a NUL in one refused.
   std::string target, gdbCommand;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "debugger/model/memory_space.h"
+
 namespace pm2 {
 
 namespace {
@@ -149,8 +151,8 @@ bool MemHitTest(const MemLook& look, const MemHitInput& in, uint64_t* address) {
   for (size_t c = 0; c < spans.size(); ++c) {
     if (in.x >= spans[c].first && in.x < spans[c].second) {
       const uint64_t size = static_cast<uint64_t>(look.Size());
-      *address = in.base + size * static_cast<uint64_t>(in.topRow) * in.columns +
-                 size * (static_cast<uint64_t>(in.columns) * row + c);
+      *address = MemSpaceAddress(in.base, size * static_cast<uint64_t>(in.topRow) * in.columns +
+                                              size * (static_cast<uint64_t>(in.columns) * row + c));
       return true;
     }
   }

@@ -80,7 +80,8 @@ struct MemRowText {
 };
 MemRowText FormatMemRow(const MemLook& look, const uint8_t* data, int available, int columns);
 
-// The address under a point of the value area, or false.
+// The address under a point of the value area (round the 32-bit space,
+// memory_space.h), or false.
 struct MemHitInput {
   bool valid = false;
   int x = 0, y = 0;       // pixels in the page

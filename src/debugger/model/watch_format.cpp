@@ -5,6 +5,10 @@
 
 namespace pm2 {
 
+std::string WatchNotEvaluatedText(const std::string& reason) {
+  return reason.empty() ? std::string(kWatchNotEvaluated) : std::string(kWatchNotEvaluated) + " (" + reason + ")";
+}
+
 std::string WatchCharSuffix(uint32_t code) {
   static const char* const kEscapes[] = {"\\a", "\\b", "\\t", "\\n", "\\v", "\\f", "\\r"};
   if (code >= 7 && code <= 13) return std::string(" '") + kEscapes[code - 7] + "'";

@@ -23,6 +23,10 @@ inline constexpr std::size_t kWatchMaxAssignText = 256;
 // Rows one refresh walk updates at most.
 inline constexpr int kWatchMaxRefreshRows = 9999;
 
+// The text of a row that was not evaluated: "????????", followed by the
+// driver's reason in brackets when it refused the expression.
+std::string WatchNotEvaluatedText(const std::string& reason);
+
 // " '\n'" for a character code with a printable form, "" otherwise.
 std::string WatchCharSuffix(uint32_t code);
 

@@ -144,7 +144,8 @@ void WatchModel::Evaluate(WatchItem* row) {
     if (!(row->flags & kWatchFailed)) row->children.clear(), ++m_structure;
     row->flags = uint8_t((row->flags | kWatchFailed) & ~(kWatchNoValue | kWatchEditable | kWatchExpandable));
     row->expanded = false;
-    StoreValue(row, kWatchNotEvaluated);
+    // A driver that refused the expression said why in the text.
+    StoreValue(row, WatchNotEvaluatedText(std::string(v.text, strnlen(v.text, sizeof v.text))));
     return;
   }
   row->flags &= uint8_t(~(kWatchFailed | kWatchNoValue));

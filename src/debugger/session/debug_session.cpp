@@ -119,7 +119,7 @@ void CbPostNotify(int32_t code, intptr_t arg) {
   }
   if (code == kDbgNotifyDriverEnded) {
     if (g_active) {
-      g_active->DriverEnded();
+      g_active->DriverEnded((arg & kDbgEndedListsBreakpoints) != 0);
       g_active->Host().PostDriverEnded();
     }
     return;
@@ -229,6 +229,7 @@ void DebugSession::StartDebugger() {
   }
   m_refusals = 0;
   m_driverEnded = false;
+  m_endedWithBreakpoints = false;
   m_app.Frame().ForAllDocuments(kDocBeforeSaveOrTargetChange);
   std::memset(&m_settings, 0, sizeof m_settings);
 
@@ -349,9 +350,9 @@ std::string DebugSession::SourcePath(const std::string& fileName) const {
 
 void DebugSession::KeepBreakpoints() {
   if (!(m_settings.flags & kDbgSettingsKeepBreakpoints) || (m_settings.flags & kDbgSettingsStartFailed)) return;
-  // A driver that ended abnormally cannot list its breakpoints: the
-  // stored ones stay as they are.
-  if (m_driverEnded) {
+  // A driver that ended abnormally lists its breakpoints only when it
+  // said so; otherwise the stored ones stay as they are.
+  if (m_driverEnded && !m_endedWithBreakpoints) {
     m_appliedBreakpoints.clear();
     return;
   }

@@ -130,8 +130,12 @@ class DebugSession : public DebugPort {
   bool EvaluateOnCallingThread(intptr_t record) override;
 
   // The driver said it ended abnormally (its process or target is gone);
-  // from any thread. Its breakpoints are not taken when the session stops.
-  void DriverEnded() { m_driverEnded = true; }
+  // from any thread. Its breakpoints are taken when the session stops only
+  // when it still lists them (kDbgEndedListsBreakpoints).
+  void DriverEnded(bool listsBreakpoints) {
+    m_endedWithBreakpoints = listsBreakpoints;
+    m_driverEnded = true;
+  }
 
   // The session the record's C callbacks reach (the one live instance).
   static DebugSession* Active();
@@ -168,6 +172,7 @@ class DebugSession : public DebugPort {
   int m_refusals = 0;
   std::atomic<uint64_t> m_runs{0};
   std::atomic<bool> m_driverEnded{false};
+  std::atomic<bool> m_endedWithBreakpoints{false};
   // The driver's reads on any thread (EvaluateOnCallingThread): allowed by
   // the driver at the start, forbidden before the driver is torn down; a
   // read under way holds the mutex, so the teardown waits for it.

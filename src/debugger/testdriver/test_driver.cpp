@@ -96,7 +96,7 @@ struct Script {
   std::vector<std::string> menuTexts[4];
   std::vector<uint32_t> menuStates[4];  // two words per entry
   std::map<uint32_t, uint8_t> memory;
-  uint32_t readableEnd = 0xFFFFFFFFu;
+  uint64_t readableEnd = uint64_t(1) << 32;  // the first address that cannot be read
   uint32_t stopAt = 0;  // non-zero: a failed read reports this stop address
   std::map<std::string, uint64_t> evals;
   std::map<std::string, int> execResults;
@@ -765,6 +765,9 @@ int32_t StopExecution() {
 }
 int32_t ReadMemory(uint64_t address, uint32_t count, void* buffer) {
   auto* bytes = static_cast<uint8_t*>(buffer);
+  // The target's space ends at 4 GB: a range past it is refused, as the
+  // GDB driver refuses it.
+  if (address + count > (uint64_t(1) << 32)) return 1;
   for (uint32_t i = 0; i < count; ++i)
     if (!ReadByte(uint32_t(address + i), &bytes[i])) return 1;
   return 0;

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <cstring>
 
+#include "debugger/model/memory_space.h"
 #include "toolkit/controls/value_tip.h"
 #include "toolkit/controls/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
@@ -147,10 +148,13 @@ void MemoryPage::ReadMemory() {
   if (!m_valid || !r || !r->DbgReadMemory || Running()) return;
   const int count = MemReadCount(m_look, m_geometry);
   if (count <= 0) return;
-  const uint64_t first = m_base + uint64_t(m_look.Size()) * uint64_t(m_top) * uint64_t(m_geometry.columns);
+  const uint32_t first =
+      MemSpaceAddress(m_base, uint64_t(m_look.Size()) * uint64_t(m_top) * uint64_t(m_geometry.columns));
   std::fill(m_buffer.begin(), m_buffer.end(), 0);
-  // What was not read is not drawn.
-  if (r->DbgReadMemory(first, uint32_t(count), m_buffer.data()) == 0) m_read = count;
+  // What was not read is not drawn; a page over the top of the space reads
+  // on from address 0.
+  m_read = MemReadSpace([r](uint64_t at, uint32_t n, uint8_t* out) { return r->DbgReadMemory(at, n, out); }, first,
+                        count, m_buffer.data());
 }
 
 void MemoryPage::Update() {
@@ -223,7 +227,7 @@ std::vector<std::string> MemoryPage::Rows() const {
   for (int row = 0; row < shown; ++row) {
     const int offset = row * perRow;
     const int available = std::max(0, std::min(m_read, kMemReadBuffer) - offset);
-    const uint64_t address = m_base + uint64_t(perRow) * uint64_t(m_top + row);
+    const uint32_t address = MemSpaceAddress(m_base, uint64_t(perRow) * uint64_t(m_top + row));
     std::string line = AddressText(address) + ": ";
     if (available > 0) line += FormatMemRow(m_look, m_buffer.data() + offset, available, m_geometry.columns).text;
     rows.push_back(line);
@@ -298,7 +302,8 @@ void MemoryPage::ScrollPage(bool down) {
 }
 
 void MemoryPage::ThumbTracked(int position) {
-  const uint64_t address = m_base + uint64_t(m_look.Size()) * uint64_t(m_geometry.columns) * uint64_t(position);
+  const uint32_t address =
+      MemSpaceAddress(m_base, uint64_t(m_look.Size()) * uint64_t(m_geometry.columns) * uint64_t(position));
   m_tip->ShowText(QString::fromStdString("Addr=" + AddressText(address)));
 }
 

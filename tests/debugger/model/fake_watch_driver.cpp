@@ -34,6 +34,10 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     const std::string e = Unquoted(v->expression);
     f.evaluated.push_back(e);
     f.radixes.push_back(v->radix);
+    if (auto refused = f.refusals.find(e); refused != f.refusals.end()) {
+      std::snprintf(v->text, sizeof v->text, "%s", refused->second.c_str());
+      return 1;
+    }
     auto it = f.values.find(e);
     if (it == f.values.end()) return 1;
     const FakeValue& fv = it->second;

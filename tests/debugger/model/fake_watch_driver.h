@@ -25,6 +25,7 @@ struct FakeValue {
 struct FakeWatchDriver {
   std::map<std::string, FakeValue> values;                    // by expression
   std::map<std::string, std::vector<std::string>> members;    // by expression
+  std::map<std::string, std::string> refusals;                // expression -> why it is not evaluated
   uint32_t scope = 0;
   std::vector<std::string> locals;
   std::map<uint32_t, std::string> strings;                    // by address

@@ -26,6 +26,7 @@ class WatchModelTest : public ::testing::Test {
     drv.values["(pt).x"] = FakeValue{kDbgTypeScalar, false, 0xFF, 0, 0, "", "3"};
     drv.values["(pt).y"] = FakeValue{kDbgTypeScalar, false, 0xFF, 0, 0, "", "4"};
     drv.members["pt"] = {"x", "y"};
+    drv.refusals["count = 5"] = "an assignment is not allowed";
     drv.strings[0x40000200] = "hello";
     for (int i = 0; i <= 300; ++i)
       drv.values["(big)[" + std::to_string(i) + "]"] = FakeValue{kDbgTypeScalar, false, 0xFF, 0, 0, "", "0"};
@@ -64,7 +65,9 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatRow{"PointerToChars", "msg", "0x40000200 hello", kWatchEditable | kWatchExpandable},
                       FormatRow{"Struct", "pt", "struct point { ... }", kWatchExpandable},
                       FormatRow{"UnionWithoutTag", "u", "union <notag> { ... }", kWatchExpandable},
-                      FormatRow{"NotEvaluated", "nosuch", "????????", kWatchFailed}),
+                      FormatRow{"NotEvaluated", "nosuch", "????????", kWatchFailed},
+                      FormatRow{"RefusedWithItsReason", "count = 5", "???????? (an assignment is not allowed)",
+                                kWatchFailed}),
     [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(WatchModelTest, AWatchWindowEndsWithThePlaceholder) {
