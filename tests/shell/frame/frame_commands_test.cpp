@@ -632,7 +632,7 @@ TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
   ASSERT_TRUE(channel->IsOpen());
   QProcess child;
   child.start(QString::fromStdString(peer), {qEnvironmentVariable("XDG_RUNTIME_DIR"), "999180Flashing"});
-  ASSERT_TRUE(child.waitForReadyRead(10000));
+  ASSERT_TRUE(child.waitForReadyRead(test::kHangWaitMs));
   ASSERT_EQ(child.readLine().trimmed().toStdString(), "ready");
   // A mirrored command-window line goes to the other instance as kind 2.
   s.App().Ipc().ChannelSend(2, "g, main");
