@@ -24,6 +24,12 @@
 
 namespace pm2::test {
 
+// The limit of a wait for a condition (a window, a file, a stop, an answer):
+// such a wait returns as soon as the condition holds, so its limit only
+// catches a hang, and is far past what a loaded two-core machine running the
+// sanitized tree takes.
+inline constexpr int kHangWaitMs = 60000;
+
 class HangGuard {
  public:
   // `processor` 0: no bound in processor time.

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "hang_guard.h"
 #include "ipc/ipc_test_client.h"
 
 using namespace pm2;
@@ -34,7 +35,7 @@ std::string Hex(uint64_t v) {
 // Prints texts until one starts with `prefix`; false on a timeout.
 bool SayUntil(test::IpcTestClient& c, const std::string& prefix) {
   for (;;) {
-    const std::string s = c.Next(10000);
+    const std::string s = c.Next(pm2::test::kHangWaitMs);
     c.Say(s);
     if (s == "timeout") return false;
     if (s.rfind(prefix, 0) == 0) return true;
@@ -85,7 +86,7 @@ int Hostile(test::IpcTestClient& c, const std::string& file) {
   if (!SayUntil(c, "execution started")) return 19;
   for (int i = 0; i < 20; ++i) {
     c.Send(dtc_Debug::ReadRegister("PC"));
-    const std::string s = c.Next(10000);
+    const std::string s = c.Next(pm2::test::kHangWaitMs);
     c.Say(s);
   }
   c.Send(dtc_Debug::StopExecution());
@@ -119,7 +120,7 @@ int Effects(test::IpcTestClient& c) {
     c.Send(dtc_Debug::SetBreakpoint(text));
     c.Send(dtc_Debug::ExecuteUntil(text));
     for (int answers = 0; answers < 9; ++answers) {
-      const std::string s = c.Next(10000);
+      const std::string s = c.Next(pm2::test::kHangWaitMs);
       c.Say(s);
       if (s == "timeout") return 25;
     }

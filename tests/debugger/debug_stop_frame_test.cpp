@@ -201,17 +201,17 @@ TEST_F(DebugStopFrameTest, TheConnectedAddInIsToldWhenTheSessionEnds) {
     ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
     ASSERT_TRUE(addIns->Logic().Running());
     // Started during the session, it learns the session's states.
-    ASSERT_TRUE(test::WaitFor([&] { return logLines().size() >= 6; }, 10000));
+    ASSERT_TRUE(test::WaitFor([&] { return logLines().size() >= 6; }));
     EXPECT_EQ(logLines(), states(0));
     ASSERT_TRUE(f->ExecuteCommand(32802));
     ASSERT_FALSE(f->Debugger()->Session().SessionActive());
-    ASSERT_TRUE(test::WaitFor([&] { return logLines().size() >= 12; }, 10000));
+    ASSERT_TRUE(test::WaitFor([&] { return logLines().size() >= 12; }));
     std::vector<std::string> afterStop = logLines();
     afterStop.erase(afterStop.begin(), afterStop.begin() + 6);
     EXPECT_EQ(afterStop, states(1));
     // Told to close, it detaches.
     ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
-    EXPECT_TRUE(test::WaitFor([&] { return !addIns->Logic().Running(); }, 10000));
+    EXPECT_TRUE(test::WaitFor([&] { return !addIns->Logic().Running(); }));
   }
   qunsetenv("PM2_ADDIN_ANSWER");
   qunsetenv("PM2_ADDIN_LOG");

@@ -390,7 +390,7 @@ TEST_F(DebugViewWindowsTest, DragSelectsAndScrollsOnTheTimer) {
   EXPECT_TRUE(v->DragTimer()->isActive()) << "armed again at the edge";
   // The real timer goes on scrolling while the pointer stays.
   const std::string now = c.Text(0);
-  EXPECT_TRUE(test::WaitFor([&] { return c.Text(0) != now; }, 2000));
+  EXPECT_TRUE(test::WaitFor([&] { return c.Text(0) != now; }));
   EXPECT_LE(c.Line(0).address, top);
   // The last line's strip scrolls down.
   QTest::mouseMove(v, QPoint(g.gutter + 20, g.text.height() - g.lineHeight / 2));

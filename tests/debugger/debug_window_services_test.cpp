@@ -294,7 +294,7 @@ TEST_F(DebugWindowServicesTest, DriversEchoFromAnotherThreadKeepsItsFlag) {
   ASSERT_NE(record->DriverCommandOutput, nullptr);
   std::thread driverThread([&] { record->DriverCommandOutput("g, main\nrunning\n"); });
   driverThread.join();
-  ASSERT_TRUE(test::WaitFor([&] { return w->Output().LineCount() == 2u; }, 5000));
+  ASSERT_TRUE(test::WaitFor([&] { return w->Output().LineCount() == 2u; }));
   EXPECT_TRUE(w->Output().Line(0).selected);
   EXPECT_FALSE(w->Output().Line(1).selected);
   QTest::keyClick(w->Input(), Qt::Key_Up);

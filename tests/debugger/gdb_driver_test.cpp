@@ -52,7 +52,7 @@ TEST_F(GdbSessionTest, SimulationRunsToMainStepsAndShowsRegisters) {
   const uint32_t main = Evaluate("&main");
   ASSERT_NE(main, 0u);
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }))
       << std::hex << r->pc << " main " << main << " flags " << r->flags << " " << CommandTexts();
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Blinky.c"), std::string::npos);
@@ -133,7 +133,7 @@ TEST_F(GdbSessionTest, TraceRecordingKeepsTheExecutedInstructions) {
   EXPECT_EQ(r->DbgExecCommand("BS LED_Init", 11), 0);
   const uint32_t init = Evaluate("&LED_Init");
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= init && r->pc < init + 32; }, 10000))
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= init && r->pc < init + 32; }))
       << std::hex << r->pc << " " << CommandTexts();
   const int32_t entries = r->DbgTraceQuery(3, 0, 0, 0);
   ASSERT_GT(entries, 10) << CommandTexts();
@@ -202,8 +202,7 @@ TEST_F(GdbSessionTest, GoTillMainStopsAtMain) {
   ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
   DebugInterface* r = session->Record();
   // The stop is at main's address, on its first line.
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->DbgFindSource(r->pc) == 0 && r->srcLine == 34; },
-                      60000))
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->DbgFindSource(r->pc) == 0 && r->srcLine == 34; }))
       << std::hex << r->pc << " " << CommandTexts();
   EXPECT_EQ(r->pc, Evaluate("&main"));
   EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Blinky.c"), std::string::npos);
@@ -222,8 +221,7 @@ TEST_F(GdbSessionTest, BreakpointsLastFromSessionToSession) {
   DebugInterface* r = session->Record();
   // The program runs to it.
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->DbgFindSource(r->pc) == 0 && r->srcLine == 36; },
-                      5000))
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->DbgFindSource(r->pc) == 0 && r->srcLine == 36; }))
       << std::hex << r->pc << " " << CommandTexts();
   const uint32_t at36 = r->pc;
   EXPECT_EQ(r->DbgBreakpoint(at36, 1), 1u);
@@ -257,7 +255,7 @@ TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
   // (with that letter in it) goes on whole.
   r->DbgSerialInput(0, 'k');
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("LED 1 on\r\n") != std::string::npos; }, 15000))
+  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("LED 1 on\r\n") != std::string::npos; }))
       << SerialOne(hub) << CommandTexts();
   EXPECT_EQ(SerialOne(hub).substr(0, 22), "Blinky: running\r\nLED 0");
   EXPECT_NE(SerialOne(hub).find("key: k\r\n"), std::string::npos);
@@ -272,17 +270,16 @@ TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
   EXPECT_EQ(CommandTexts().find("\n\n"), std::string::npos) << CommandTexts();
   // A key typed into the window reaches the program, which echoes it.
   r->DbgSerialInput(0, 'z');
-  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("key: z\r\n") != std::string::npos; }, 15000)) << SerialOne(hub);
+  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("key: z\r\n") != std::string::npos; })) << SerialOne(hub);
   // The key is taken once: it is neither shown as output nor read again.
-  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("LED 7 on", SerialOne(hub).find("key: z")) != std::string::npos; },
-                      15000));
+  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("LED 7 on", SerialOne(hub).find("key: z")) != std::string::npos; }));
   const std::string out = SerialOne(hub);
   EXPECT_EQ(out.find("key: z"), out.rfind("key: z")) << out;
   EXPECT_EQ(out.find("zkey"), std::string::npos) << out;
   // Keys for other windows are not the UART's.
   r->DbgSerialInput(1, 'q');
   session->StopRunning();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
   EXPECT_EQ(SerialOne(hub).find("key: q"), std::string::npos);
 }
 
@@ -293,18 +290,18 @@ TEST_F(GdbSessionTest, UartAccessesInAStepEndWhereTheStepEnds) {
   EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
   const uint32_t main = Evaluate("&main");
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }))
       << CommandTexts();
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   const uint32_t lineAtMain = r->srcLine;
-  ASSERT_TRUE(WaitFor([&] { return host.stopsPosted > 0; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return host.stopsPosted > 0; }));
   const int stopsBefore = host.stopsPosted;
   // Over LED_Count and LED_Init, then Serial_Init (it writes the divisor
   // through the watched register) and Serial_PutString (a character at a
   // time, two calls down): each step ends on the next line of main.
   for (uint32_t line = lineAtMain + 1; line <= lineAtMain + 4; ++line) {
     session->Step(kDbgStepOver);
-    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 10000)) << line;
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << line;
     ASSERT_EQ(r->DbgFindSource(r->pc), 0);
     EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Blinky.c"), std::string::npos) << line;
     EXPECT_EQ(r->srcLine, line) << std::hex << r->pc;
@@ -312,7 +309,7 @@ TEST_F(GdbSessionTest, UartAccessesInAStepEndWhereTheStepEnds) {
   EXPECT_EQ(SerialOne(hub), "Blinky: running\r\n");
   // The IDE heard of the four steps' stops only; the driver's own stops
   // and the finishes that brought a step back up stay out of the command window.
-  ASSERT_TRUE(WaitFor([&] { return host.stopsPosted >= stopsBefore + 4; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return host.stopsPosted >= stopsBefore + 4; }));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_EQ(host.stopsPosted, stopsBefore + 4);
   EXPECT_EQ(CommandTexts().find("atchpoint"), std::string::npos) << CommandTexts();
@@ -330,7 +327,7 @@ TEST_F(GdbSessionTest, TheUartOfAThumbProgramTellsWritesFromReads) {
   EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
   const uint32_t main = Evaluate("&main") & ~1u;
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }))
       << CommandTexts();
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   const uint32_t lineAtMain = r->srcLine;
@@ -340,19 +337,19 @@ TEST_F(GdbSessionTest, TheUartOfAThumbProgramTellsWritesFromReads) {
   r->DbgSerialInput(0, 'k');
   for (uint32_t line = lineAtMain + 1; line <= lineAtMain + 4; ++line) {
     session->Step(kDbgStepOver);
-    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 10000)) << line;
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << line;
     ASSERT_EQ(r->DbgFindSource(r->pc), 0);
     EXPECT_EQ(r->srcLine, line) << std::hex << r->pc;
   }
   EXPECT_EQ(SerialOne(hub), "Blinky: running\r\n");
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("key: k\r\n") != std::string::npos; }, 15000))
+  ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("key: k\r\n") != std::string::npos; }))
       << SerialOne(hub);
   const std::string out = SerialOne(hub);
   EXPECT_EQ(out.find("kkey"), std::string::npos) << out;
   EXPECT_NE(out.find("LED 0 on\r\n"), std::string::npos) << out;
   session->StopRunning();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
 }
 
 TEST_F(GdbSessionTest, TheDialogsRecordsComeFromGdb) {
@@ -468,7 +465,7 @@ TEST_P(GdbChildKilled, EndsTheSessionWithAMessageAndKeepsItsBreakpoints) {
   std::vector<pid_t> victims = Children(GetParam().victim);
   ASSERT_EQ(victims.size(), 1u);
   kill(victims[0], SIGKILL);
-  ASSERT_TRUE(WaitFor([&] { return host.driverEnded.load(); }, 3000));
+  ASSERT_TRUE(WaitFor([&] { return host.driverEnded.load(); }));
   EXPECT_NE(CommandTexts().find(std::string("*** Error: ") + GetParam().reason + ": the debug session ends"),
             std::string::npos)
       << CommandTexts();
@@ -500,7 +497,7 @@ TEST_F(GdbSessionTest, WatchValuesLocalsAssignmentsAndBreakpoints) {
   EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
   const uint32_t main = Evaluate("&main");
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }));
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   // main stops on its first statement.
   ASSERT_EQ(r->srcLine, ExampleLineOf("Blinky.c", "= LED_Count();"));
@@ -547,7 +544,7 @@ TEST_F(GdbSessionTest, WatchValuesLocalsAssignmentsAndBreakpoints) {
   EXPECT_EQ(r->DbgBreakpoint(line11, 1), 2u);
   EXPECT_EQ(r->DbgBreakpoint(line11, 2), 0u);
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc == line11; }, 5000)) << std::hex << r->pc;
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc == line11; })) << std::hex << r->pc;
   EXPECT_EQ(r->DbgBreakpoint(line11, 3), 0u);
   EXPECT_EQ(r->DbgBreakpoint(line11, 1), 0u);
   // Kill all through the list operation.
@@ -646,7 +643,7 @@ class GdbLanguageTest : public GdbSessionTest {
   // address taken before the run).
   bool StoppedIn(uint32_t at) {
     DebugInterface* r = session->Record();
-    return WaitFor([&] { return !session->TargetExecuting() && r->pc >= at && r->pc < at + 32; }, 5000);
+    return WaitFor([&] { return !session->TargetExecuting() && r->pc >= at && r->pc < at + 32; });
   }
 
   EventDispatcher dispatcher;
@@ -802,7 +799,7 @@ TEST_F(GdbLanguageTest, CallsAndWritesInAnyFormChangeNothing) {
     answered("SetBreakpoint");
     From(dtc_Debug::ExecuteUntil(row.text));
     answered("ExecuteUntil");
-    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
     EXPECT_EQ(Evaluate("$r1"), 0x11u);
     EXPECT_EQ(Evaluate("*(int *)0x40004000"), 0x55u);
     EXPECT_EQ(Evaluate("*(unsigned long *)0xE0028004"), ioset);
@@ -825,7 +822,7 @@ TEST_F(GdbLanguageTest, CallsAndWritesInAnyFormChangeNothing) {
   ASSERT_EQ(r->DbgExecCommand("BL", 2), 0);
   EXPECT_EQ(SinceMark().find("  1: "), std::string::npos) << SinceMark();
   From(dtc_Debug::StepInstruction());
-  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc != pc; }, 5000)) << CommandTexts();
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc != pc; })) << CommandTexts();
 }
 
 // While the target runs a register is not read: the answer says so, and
@@ -839,7 +836,7 @@ TEST_F(GdbLanguageTest, ARegisterReadWhileTheTargetRunsIsRefused) {
   const std::string stopped = "reg " + std::to_string(r->pc) + "\n";
   EXPECT_EQ(Take(), stopped);
   session->Go(0xFFFFFFFFu);
-  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }, 3000));
+  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
   // The example writes to its UART all the time: many reads meet the
   // driver's own stops.
   for (int i = 0; i < 300 && session->TargetExecuting(); ++i) {
@@ -878,7 +875,7 @@ TEST_F(GdbLanguageTest, AHaltedTargetIsReadOnAnotherThread) {
   ASSERT_TRUE(read("SP", &value, true));
   EXPECT_EQ(value, Evaluate("(unsigned long)$sp"));
   session->Go(0xFFFFFFFFu);
-  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }, 3000));
+  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
   EXPECT_FALSE(read("PC", &value, false));
   session->StopRunning();
 }
@@ -1001,7 +998,7 @@ TEST_F(GdbLanguageTest, CommandPageBreakpointsNumberFromOneAndListTheirCommands)
   ASSERT_EQ(typed("g,main"), 0);
   ASSERT_TRUE(StoppedIn(main)) << CommandTexts();
   // gdb's report of the stop names the page's number; the command ran.
-  ASSERT_TRUE(WaitFor([&] { return CommandTexts().find("$1 = 42") != std::string::npos; }, 2000)) << CommandTexts();
+  ASSERT_TRUE(WaitFor([&] { return CommandTexts().find("$1 = 42") != std::string::npos; })) << CommandTexts();
   EXPECT_NE(CommandTexts().find("Breakpoint 1, main ()"), std::string::npos) << CommandTexts();
   EXPECT_EQ(CommandTexts().find("reakpoint 2, main"), std::string::npos) << CommandTexts();
   EXPECT_EQ(CommandTexts().find("reakpoint 4,"), std::string::npos) << CommandTexts();
@@ -1091,7 +1088,7 @@ TEST_P(GdbHostileTexts, NeverReachGdbAsCommands) {
   From(dtc_Debug::WriteRegister(text, 1));
   From(dtc_Debug::GetMemoryAddress(text));
   From(dtc_Debug::ExecuteUntil(text));
-  WaitFor([&] { return !session->TargetExecuting(); }, 2000);
+  WaitFor([&] { return !session->TargetExecuting(); });
   // The driver's entries the IDE's windows use.
   uint64_t value = 0;
   r->DbgEvalExpression(1, text.c_str(), &value);
@@ -1109,8 +1106,7 @@ TEST_P(GdbHostileTexts, NeverReachGdbAsCommands) {
       [&] {
         uint64_t at = 0;
         return r->DbgEvalExpression(1, "&main", &at) == 0;
-      },
-      5000));
+      }));
   if (text.find('\0') == std::string::npos) {
     DbgBreakpointRequest q{};
     q.expression = text.c_str();
@@ -1124,13 +1120,13 @@ TEST_P(GdbHostileTexts, NeverReachGdbAsCommands) {
     r->DbgBreakpointDefine(0, 0, 0, &withCommand);
     EXPECT_NE(withCommand.error, 0);
   }
-  WaitFor([&] { return !session->TargetExecuting(); }, 2000);
+  WaitFor([&] { return !session->TargetExecuting(); });
   session->StopRunning();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(std::filesystem::exists(victim)) << CommandTexts();
   // gdb still answers, and no breakpoint came of the text.
   ASSERT_TRUE(session->SessionActive());
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
   EXPECT_NE(Evaluate("&main"), 0u);
   // Nothing moved the program counter (the driver's own entries take C
   // texts: one cut at a NUL is "g,main", a run to main of the IDE's own).

@@ -249,7 +249,7 @@ TEST_F(GdbInlineAsmTest, WritesMovR0AndReadsItBack) {
   EXPECT_EQ(AssemblyAddress(), at + 8);
   // After a step the assembly address is the program counter again.
   session->Step(kDbgStepInstruction);
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
   EXPECT_EQ(AssemblyAddress(), r->pc);
   // Another refused command's text is its own again.
   char other[1024] = "BS nowhere_at_all\n";

@@ -110,7 +110,7 @@ TEST_P(GdbUartStop, StopsRightAfterTheAccess) {
     };
     const int before = hits();
     session->Go();
-    ASSERT_TRUE(WaitFor([&] { return hits() > before && !session->TargetExecuting(); }, 5000)) << CommandTexts();
+    ASSERT_TRUE(WaitFor([&] { return hits() > before && !session->TargetExecuting(); })) << CommandTexts();
     EXPECT_EQ(r->pc, address);
   }
 }
@@ -222,7 +222,7 @@ TEST_F(GdbPositionsTest, TheCallingPlaceIsTheLineOfTheCallAsInGdbsBacktrace) {
   ASSERT_EQ(r->DbgExecCommand("BS LED_On", 9), 0);
   const uint32_t ledOn = Evaluate("&LED_On");
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= ledOn && r->pc < ledOn + 32; }, 5000))
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= ledOn && r->pc < ledOn + 32; }))
       << CommandTexts();
   ASSERT_EQ(r->DbgControl(kDbgCtlBeforeCallStack, 0, 0), 0);
   ASSERT_EQ(r->callStackTop, 1);
@@ -252,7 +252,7 @@ TEST_F(GdbPositionsTest, ABreakpointCommandOfTheDialogKeepsItsQuotes) {
   r->DbgBreakpointDefine(0, 0, 0, &q);
   ASSERT_EQ(q.error, 0) << CommandTexts();
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return CommandTexts().find("= \"hi\"") != std::string::npos; }, 8000)) << CommandTexts();
+  ASSERT_TRUE(WaitFor([&] { return CommandTexts().find("= \"hi\"") != std::string::npos; })) << CommandTexts();
   // The dialog reads it back as it was written.
   auto* head = reinterpret_cast<DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
   ASSERT_NE(head, nullptr);
@@ -266,7 +266,7 @@ TEST_F(GdbPositionsTest, ALongOutputLineArrivesWhole) {
   Start();
   const std::string command = "print/x *(unsigned int(*)[200])0";
   ASSERT_EQ(r->DbgExecCommand(command.c_str(), int32_t(command.size())), 0) << CommandTexts();
-  ASSERT_TRUE(WaitFor([&] { return CommandTexts().find("$1 = {") != std::string::npos; }, 3000)) << CommandTexts();
+  ASSERT_TRUE(WaitFor([&] { return CommandTexts().find("$1 = {") != std::string::npos; })) << CommandTexts();
   const std::string all = CommandTexts();
   const std::size_t from = all.find("$1 = {");
   const std::size_t to = all.find('}', from);
@@ -276,7 +276,7 @@ TEST_F(GdbPositionsTest, ALongOutputLineArrivesWhole) {
   EXPECT_EQ(std::count(value.begin(), value.end(), ','), 199) << value;
   // And gdb went on counting from there.
   ASSERT_EQ(r->DbgExecCommand("print 1", 7), 0);
-  EXPECT_TRUE(WaitFor([&] { return CommandTexts().find("$2 = 1") != std::string::npos; }, 3000)) << CommandTexts();
+  EXPECT_TRUE(WaitFor([&] { return CommandTexts().find("$2 = 1") != std::string::npos; })) << CommandTexts();
 }
 
 // gdb aborting after qemu was killed under it leaves no core file where
@@ -305,7 +305,7 @@ TEST_F(GdbPositionsTest, ChildrenThatCrashLeaveNoCoreFile) {
     session->Go();
     kill(qemu[0], SIGKILL);
     kill(gdb[0], SIGABRT);
-    WaitFor([&] { return host.driverEnded.load(); }, 3000);
+    WaitFor([&] { return host.driverEnded.load(); });
     session->StopDebugger();
   }
   std::filesystem::current_path(was);

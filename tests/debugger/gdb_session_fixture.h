@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "hang_guard.h"
 #include "session_fixture.h"
 
 namespace pm2 {
@@ -89,8 +90,9 @@ inline std::vector<pid_t> Children(const std::string& comm) {
   return out;
 }
 
+// Waits until `done` holds; the limit only catches a hang.
 template <class F>
-bool WaitFor(F done, int ms) {
+bool WaitFor(F done, int ms = test::kHangWaitMs) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (std::chrono::steady_clock::now() < until) {
     if (done()) return true;

@@ -85,7 +85,7 @@ TEST_F(GdbSessionTest, WatchRowsThatWriteOrCallAreRefusedWithTheirReason) {
   EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
   const uint32_t main = Evaluate("&main");
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }))
       << CommandTexts();
   constexpr uint32_t kIoset0 = 0xE0028004u;
   const uint32_t step = Evaluate("pattern_step");
@@ -111,7 +111,7 @@ TEST_F(GdbSessionTest, WatchRowsThatWriteOrCallAreRefusedWithTheirReason) {
     EXPECT_EQ(Evaluate("pattern_step"), step);
     EXPECT_EQ(ReadBytes(r, kIoset0, 4), ioset);
     session->Step(kDbgStepOver);
-    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
     watch.Refresh();
   }
   // The driver's own answer: refused, with the reason in the record's text.
@@ -171,7 +171,7 @@ TEST_P(GdbReadPaths, TextsThatCallOrWriteAreRefusedAndTheTargetStaysAsItWas) {
   EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
   const uint32_t main = Evaluate("&main");
   session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 5000))
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }))
       << CommandTexts();
   constexpr uint32_t kIoset0 = 0xE0028004u;
   const uint32_t step = Evaluate("&pattern_step");
@@ -191,11 +191,11 @@ TEST_P(GdbReadPaths, TextsThatCallOrWriteAreRefusedAndTheTargetStaysAsItWas) {
       EXPECT_EQ(Evaluate("(unsigned long)$pc"), pc);
       if (!path.said.empty()) {
         const std::string line = Filled(path.said, t);
-        EXPECT_TRUE(WaitFor([&] { return CommandTexts().find(line) != std::string::npos; }, 5000))
+        EXPECT_TRUE(WaitFor([&] { return CommandTexts().find(line) != std::string::npos; }))
             << line << "\n" << CommandTexts();
       }
       session->Step(kDbgStepOver);
-      ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }, 5000));
+      ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
     }
     if (path.finish) {
       ASSERT_TRUE(path.finish(r)) << CommandTexts();

@@ -172,7 +172,7 @@ TEST_P(NewArmTarget, BuildsAndItsSimulationStopsAtMain) {
   session->StartDebugger();
   ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
   DebugInterface* rec = session->Record();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && rec->DbgFindSource(rec->pc) == 0; }, 10000))
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && rec->DbgFindSource(rec->pc) == 0; }))
       << std::hex << rec->pc;
   EXPECT_NE(std::string(static_cast<const char*>(rec->srcFile)).find("main.c"), std::string::npos)
       << static_cast<const char*>(rec->srcFile);
@@ -181,7 +181,7 @@ TEST_P(NewArmTarget, BuildsAndItsSimulationStopsAtMain) {
   EXPECT_GE(rec->pc, uint32_t(mainAddress));
   EXPECT_LT(rec->pc, uint32_t(mainAddress) + 0x20) << "the stop is in main's first lines";
   session->StopDebugger();
-  EXPECT_TRUE(WaitFor([] { return Children("gdb-multiarch").empty() && Children("qemu-system-arm").empty(); }, 5000));
+  EXPECT_TRUE(WaitFor([] { return Children("gdb-multiarch").empty() && Children("qemu-system-arm").empty(); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, NewArmTarget, ::testing::ValuesIn(kDevices),

@@ -36,7 +36,7 @@ class TestDriverFrameTest : public ExampleFrameTest {
     log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
     clearLog = reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"));
     ASSERT_TRUE(f->ExecuteCommand(32802));
-    ASSERT_TRUE(WaitFor([&] { return f->Debugger()->Session().SessionActive(); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return f->Debugger()->Session().SessionActive(); }));
     windows = &f->Debugger()->Windows();
   }
   void TearDown() override {

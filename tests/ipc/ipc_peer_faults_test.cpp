@@ -28,7 +28,7 @@ using test::Child;
 using test::Inbox;
 
 // Every wait below is bounded only to catch a hang.
-constexpr int kHangMs = 30000;
+constexpr int kHangMs = test::kHangWaitMs;
 
 class PeerFaultsTest : public ::testing::Test {
  protected:

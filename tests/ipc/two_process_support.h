@@ -20,6 +20,7 @@
 #include "ipc/event_catalog.h"
 #include "ipc/event_factory.h"
 #include "ipc/ipc_transport.h"
+#include "hang_guard.h"
 #include "test_leftovers.h"
 
 extern char** environ;
@@ -37,7 +38,7 @@ class Inbox : public X::Handler {
     m_cv.notify_all();
   }
   // The next event, waiting at most `ms`; false when none came.
-  bool Next(X& out, int ms = 5000) {
+  bool Next(X& out, int ms = kHangWaitMs) {
     std::unique_lock<std::mutex> g(m_lock);
     if (!m_cv.wait_for(g, std::chrono::milliseconds(ms), [&] { return !m_events.empty(); })) return false;
     out = m_events.front();

@@ -15,6 +15,7 @@
 #include <map>
 
 #include "options/bank_stream.h"
+#include "project/file_test_util.h"
 #include "options/sheet_fixture.h"
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
@@ -1187,15 +1188,16 @@ TEST_F(SheetTest, OptionsCommandIsRefusedWhileBusy) {
   EXPECT_EQ(messages, 1);
 }
 
-// A bank link file on disk.
-std::string WriteBankFile(const std::string& bytes) {
-  const std::string path = "/tmp/pm2_options_test_" + std::to_string(::getpid()) + ".Sbr";
+// A bank link file on disk, in the test's scratch folder.
+std::string WriteBankFile(const ScratchDir& scratch, const std::string& bytes) {
+  const std::string path = scratch.File("bank.Sbr");
   std::ofstream(path, std::ios::binary) << bytes;
   return path;
 }
 
 class BankWizard : public SheetTest {
  protected:
+  ScratchDir scratch;
   BankWizardDialog::Services Services() {
     BankWizardDialog::Services s;
     s.message = [this](const std::string& title, const std::string& text) { m_boxes.push_back(title + ": " + text); };
@@ -1218,7 +1220,7 @@ TEST_F(BankWizard, MissingFileOpensWithEmptyLists) {
 
 TEST_F(BankWizard, BanksModulesAndMoves) {
   m_stored = {{"MAIN", 5}, {"UTIL", 5}, {"IO", 1}};
-  const std::string path = WriteBankFile(test::BankStream()
+  const std::string path = WriteBankFile(scratch, test::BankStream()
                                              .Module(0, 0, 1000, 10, "main")
                                              .Module(1, 0, 2000, 20, "util")
                                              .Module(2, 0, 300, 0, "io")
@@ -1244,7 +1246,6 @@ TEST_F(BankWizard, BanksModulesAndMoves) {
       << dialog.Statistics()->text().toStdString();
   dialog.accept();
   EXPECT_EQ(m_applied.modules[1].bank, 1);
-  ::unlink(path.c_str());
 }
 
 struct OpeningBanksRow {
@@ -1256,10 +1257,9 @@ struct OpeningBanksRow {
 class OpeningBanks : public BankWizard, public ::testing::WithParamInterface<OpeningBanksRow> {};
 TEST_P(OpeningBanks, TheListCoversTheTargetsBanksAndTheFiles) {
   m_stored = {{"MAIN", uint8_t(GetParam().fileBank)}};
-  const std::string path = WriteBankFile(test::BankStream().Module(0, 0, 100, 0, "main").End());
+  const std::string path = WriteBankFile(scratch, test::BankStream().Module(0, 0, 100, 0, "main").End());
   BankWizardDialog dialog(path, 0xC000, GetParam().opened, Services());
   EXPECT_EQ(dialog.Banks()->GetItemCount(), GetParam().rows);
-  ::unlink(path.c_str());
 }
 const OpeningBanksRow kOpeningBanksRows[] = {
     {"TargetHasMore", 16, 3, 16},
@@ -1301,8 +1301,9 @@ TEST_F(SheetTest, BankWizardOfTheTargetPageStoresOnlyOnOk) {
   UseToolset(kToolset51);
   m_target->pOpts->t51.T51FL |= 0x2000 | 0x108000;  // banking with the NP51 linker
   m_target->pOpts->out.OUTNAME = OptString::Pooled("opts_bank", kPoolProject);
-  m_target->pOpts->out.OUTDIR = OptString::Pooled("/tmp/", kPoolProject);
-  std::ofstream("/tmp/opts_bank.Sbr", std::ios::binary) << test::BankStream().Module(0, 0, 100, 0, "main.c").End();
+  const ScratchDir scratch;
+  m_target->pOpts->out.OUTDIR = OptString::Pooled(scratch.path.string() + "/", kPoolProject);
+  std::ofstream(scratch.File("opts_bank.Sbr"), std::ios::binary) << test::BankStream().Module(0, 0, 100, 0, "main.c").End();
   OptionsSheet& sheet = Open(m_target);
   // The sheet's own services, with a dialog runner that moves the module.
   const_cast<SheetServices&>(sheet.Services()).runDialog = [](QDialog& d) {
@@ -1326,7 +1327,6 @@ TEST_F(SheetTest, BankWizardOfTheTargetPageStoresOnlyOnOk) {
   EXPECT_TRUE(m_session->Commit());
   EXPECT_EQ(GetFileBankNo("main.c"), 3);
   EXPECT_EQ(GetKeyValue(m_target->pOpts->lst.OPTKUS, "NSZCOM"), "0x8000");
-  ::unlink("/tmp/opts_bank.Sbr");
 }
 
 // A double click on a module of the wizard opens its source, the project's
@@ -1335,8 +1335,9 @@ TEST_F(SheetTest, BankWizardModuleOpensItsSourceOnADoubleClick) {
   UseToolset(kToolset51);
   m_target->pOpts->t51.T51FL |= 0x2000 | 0x108000;
   m_target->pOpts->out.OUTNAME = OptString::Pooled("opts_open", kPoolProject);
-  m_target->pOpts->out.OUTDIR = OptString::Pooled("/tmp/", kPoolProject);
-  std::ofstream("/tmp/opts_open.Sbr", std::ios::binary) << test::BankStream().Module(0, 0, 100, 0, "main.c").End();
+  const ScratchDir scratch;
+  m_target->pOpts->out.OUTDIR = OptString::Pooled(scratch.path.string() + "/", kPoolProject);
+  std::ofstream(scratch.File("opts_open.Sbr"), std::ios::binary) << test::BankStream().Module(0, 0, 100, 0, "main.c").End();
   OptionsSheet& sheet = Open(m_target);
   const_cast<SheetServices&>(sheet.Services()).runDialog = [](QDialog& d) {
     auto& wizard = static_cast<BankWizardDialog&>(d);
@@ -1352,7 +1353,6 @@ TEST_F(SheetTest, BankWizardModuleOpensItsSourceOnADoubleClick) {
   page->BankingButton()->click();
   ASSERT_EQ(m_opened.size(), 1u);
   EXPECT_EQ(m_opened[0], "/tmp/main.c");
-  ::unlink("/tmp/opts_open.Sbr");
 }
 
 TEST_F(SheetTest, BankWizardOpensWithTheTargetsBanksAndOkKeepsThem) {
@@ -1360,8 +1360,9 @@ TEST_F(SheetTest, BankWizardOpensWithTheTargetsBanksAndOkKeepsThem) {
   m_target->pOpts->t51.T51FL |= 0x2000 | 0x108000;
   m_target->pOpts->t51.CBANKS5 = 3;  // 16 banks
   m_target->pOpts->out.OUTNAME = OptString::Pooled("opts_bank16", kPoolProject);
-  m_target->pOpts->out.OUTDIR = OptString::Pooled("/tmp/", kPoolProject);
-  std::ofstream("/tmp/opts_bank16.Sbr", std::ios::binary) << test::BankStream().Module(0, 0, 100, 0, "main.c").End();
+  const ScratchDir scratch;
+  m_target->pOpts->out.OUTDIR = OptString::Pooled(scratch.path.string() + "/", kPoolProject);
+  std::ofstream(scratch.File("opts_bank16.Sbr"), std::ios::binary) << test::BankStream().Module(0, 0, 100, 0, "main.c").End();
   OptionsSheet& sheet = Open(m_target);
   int rows = 0;
   const_cast<SheetServices&>(sheet.Services()).runDialog = [&rows](QDialog& d) {
@@ -1373,7 +1374,6 @@ TEST_F(SheetTest, BankWizardOpensWithTheTargetsBanksAndOkKeepsThem) {
   page->BankingButton()->click();
   EXPECT_EQ(rows, 16);
   EXPECT_EQ(page->Banks()->currentText(), "16");
-  ::unlink("/tmp/opts_bank16.Sbr");
 }
 
 }  // namespace

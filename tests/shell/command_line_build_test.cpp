@@ -27,6 +27,7 @@
 #include "platform/ipc_objects.h"
 #include "shell/command_line_build.h"
 #include "example_copy.h"
+#include "hang_guard.h"
 
 namespace pm2 {
 namespace {
@@ -256,8 +257,10 @@ TEST_F(ExampleBuild, AKilledBuildEndsTheToolsItStarted) {
     ::execl("/bin/sh", "sh", "-c", ("exec " + cmd).c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
+  // Waits bounded only to catch a hang.
+  const auto bound = [] { return std::chrono::steady_clock::now() + std::chrono::milliseconds(test::kHangWaitMs); };
   bool compiling = false;
-  for (int i = 0; i < 3000 && !compiling; ++i) {
+  for (const auto until = bound(); !compiling && std::chrono::steady_clock::now() < until;) {
     compiling = !CompilersOf(dir_, "Timer.c").empty();
     if (!compiling) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -266,14 +269,17 @@ TEST_F(ExampleBuild, AKilledBuildEndsTheToolsItStarted) {
   ASSERT_EQ(::waitpid(build, &status, 0), build);
   ASSERT_TRUE(compiling) << ReadText(dir_ + "stdout.txt");
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-  // The compiler would run on for many seconds; gone it is at once.
+  // The compiler would run on for many seconds; it is ended with the build.
   bool gone = false;
-  for (int i = 0; i < 500 && !gone; ++i) {
+  for (const auto until = bound(); !gone && std::chrono::steady_clock::now() < until;) {
     gone = CompilersOf(dir_, "Timer.c").empty();
     if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   for (pid_t left : CompilersOf(dir_, "Timer.c")) ::kill(left, SIGKILL);
   EXPECT_TRUE(gone);
+  // Ended, not finished: a compiler that ran on to its end would have left
+  // the object behind.
+  EXPECT_FALSE(fs::exists(dir_ + "Obj/Timer.o"));
 }
 
 TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {

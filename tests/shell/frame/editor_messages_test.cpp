@@ -91,7 +91,7 @@ TEST_P(EditorMessages, AreShownInABoxWithTheExclamationIcon) {
   ASSERT_NE(f, nullptr);
   test::BoxAnswers boxes({QMessageBox::Ok});
   GetParam().act(f, dir);
-  ASSERT_TRUE(test::WaitFor([&] { return !boxes.texts.empty(); }, 5000));
+  ASSERT_TRUE(test::WaitFor([&] { return !boxes.texts.empty(); }));
   EXPECT_EQ(boxes.texts, std::vector<std::string>{GetParam().text});
   EXPECT_EQ(boxes.icons.front(), QMessageBox::Warning);
 }

@@ -333,7 +333,7 @@ TEST_F(FrameCommandsTest, FindInFilesListsHitsAndADoubleClickOpensTheLine) {
   ASSERT_TRUE(WaitFor([&] {
     auto lines = PaneLines(f->Output()->FindPane());
     return !lines.empty() && lines.back() == "2 occurrence(s) have been found.";
-  }, 5000));
+  }));
   COutView* pane = f->Output()->FindPane();
   const auto lines = PaneLines(pane);
   int hit = -1, hits = 0;
@@ -380,7 +380,7 @@ TEST_F(FrameCommandsTest, FindInFilesSavesTheEditedTextsFirstAndASecondRequestSt
   ASSERT_TRUE(WaitFor([&] {
     auto lines = PaneLines(f->Output()->FindPane());
     return !lines.empty() && lines.back() == "1 occurrence(s) have been found.";
-  }, 5000)) << ::testing::PrintToString(PaneLines(f->Output()->FindPane()));
+  })) << ::testing::PrintToString(PaneLines(f->Output()->FindPane()));
 
   {
     std::ofstream many(dir + "many.txt");
@@ -436,8 +436,7 @@ TEST_F(FrameCommandsTest, TargetMessagesAndConnectionEventsReachTheClient) {
         [&] {
           out += child.readAllStandardOutput().toStdString();
           return out.find(line + "\n") != std::string::npos || child.state() == QProcess::NotRunning;
-        },
-        60000) &&
+        }) &&
            out.find(line + "\n") != std::string::npos;
   };
   struct KillChild {
@@ -468,7 +467,7 @@ TEST_F(FrameCommandsTest, TargetMessagesAndConnectionEventsReachTheClient) {
   ASSERT_TRUE(saw("debugger stopped")) << out;  // the start failed
   s.App().IdeServiceCall(2064, 1);
   s.App().IdeServiceCall(2064, 0);
-  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 60000)) << out;
+  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; })) << out;
   out += child.readAllStandardOutput().toStdString();
   EXPECT_EQ(child.exitCode(), 0) << out;
   EXPECT_EQ(out.substr(out.find("ready\n")),
@@ -600,7 +599,7 @@ TEST_P(ObjectsAtSignal, GoWithTheLastUser) {
   program.setProcessEnvironment(env);
   program.start(QString::fromStdString(root + "PM2/pelmora2_window"), {QString::fromStdString(dir + "Blinky.pm2")});
   ASSERT_TRUE(program.waitForStarted());
-  ASSERT_TRUE(WaitFor([&] { return SharedObjectsOf(ns) == 1 + 3 * kIpcSlotCount; }, 30000));
+  ASSERT_TRUE(WaitFor([&] { return SharedObjectsOf(ns) == 1 + 3 * kIpcSlotCount; }));
   IpcObjects peer(ns);
   std::string err;
   if (GetParam().peer) {
@@ -633,14 +632,14 @@ TEST_F(FrameCommandsTest, WithYTheInstanceChannelCarriesTextsBothWays) {
   ASSERT_TRUE(channel->IsOpen());
   QProcess child;
   child.start(QString::fromStdString(peer), {qEnvironmentVariable("XDG_RUNTIME_DIR"), "999180Flashing"});
-  ASSERT_TRUE(child.waitForReadyRead(10000));
+  ASSERT_TRUE(child.waitForReadyRead(test::kHangWaitMs));
   ASSERT_EQ(child.readLine().trimmed().toStdString(), "ready");
   // A mirrored command-window line goes to the other instance as kind 2.
   s.App().Ipc().ChannelSend(2, "g, main");
   // Its progress request comes back and shows in the status bar.
-  ASSERT_TRUE(WaitFor([&] { return f->Status()->GetWindowText().find("Flashing") != std::string::npos; }, 10000))
+  ASSERT_TRUE(WaitFor([&] { return f->Status()->GetWindowText().find("Flashing") != std::string::npos; }))
       << f->Status()->GetWindowText();
-  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; }));
   EXPECT_NE(child.readAll().toStdString().find("got:007002g, main"), std::string::npos);
 }
 
@@ -714,14 +713,14 @@ TEST_F(FrameCommandsTest, StartedAddInRegistersFollowsTheAnnouncedFileAndDetache
   ASSERT_TRUE(addIns->Logic().Running());
   // The peer registers its window through the watched socket, then asks
   // for a definition, which queries its symbol.
-  ASSERT_TRUE(WaitFor([&] { return addIns->Logic().Link().window == 77; }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return addIns->Logic().Link().window == 77; }));
   EXPECT_EQ(f->QueryCommand(kCmdToggleAddIn).check, 1);
   auto logText = [&] {
     std::ifstream in(log);
     return std::string(std::istreambuf_iterator<char>(in), {});
   };
-  ASSERT_TRUE(WaitFor([&] { return logText().find("code 80000009") != std::string::npos; }, 10000)) << logText();
-  ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return logText().find("code 80000009") != std::string::npos; })) << logText();
+  ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
   // The example is an ARM-GNU target: its tools write no browse records.
   EXPECT_EQ(boxes, std::vector<std::string>{
                        "Source Browser: the compiler of this ARM-GNU target writes no browse information."});
@@ -729,7 +728,7 @@ TEST_F(FrameCommandsTest, StartedAddInRegistersFollowsTheAnnouncedFileAndDetache
   // and its detach.
   const std::string file = dir + "Blinky.c";
   addIns->NotifyFile(file, 12);
-  ASSERT_TRUE(WaitFor([&] { return !addIns->Logic().Running(); }, 10000)) << logText();
+  ASSERT_TRUE(WaitFor([&] { return !addIns->Logic().Running(); })) << logText();
   const std::string text = logText();
   EXPECT_NE(text.find("code 80000004"), std::string::npos) << "the command states went out on start";
   EXPECT_NE(text.find("code 80000002 0 " + file), std::string::npos) << text;
@@ -811,7 +810,7 @@ TEST_F(FrameCommandsTest, LinkerProgressRecordsOfABuildShowInTheStatusBar) {
     SendProgressRecord(dir, step);
     drained = channel.Drain(&s.App().Hub());
   });
-  const bool done = WaitFor([&] { return drained >= 0; }, 10000);
+  const bool done = WaitFor([&] { return drained >= 0; });
   build.join();
   ASSERT_TRUE(done);
   EXPECT_EQ(drained, 2);
@@ -821,9 +820,9 @@ TEST_F(FrameCommandsTest, LinkerProgressRecordsOfABuildShowInTheStatusBar) {
   ASSERT_TRUE(SendProgressRecord(dir, end));
   drained = -1;
   std::thread ending([&] { drained = channel.Drain(&s.App().Hub()); });
-  WaitFor([&] { return drained >= 0; }, 10000);
+  WaitFor([&] { return drained >= 0; });
   ending.join();
-  EXPECT_TRUE(WaitFor([&] { return f->Status()->GetWindowText() == "Ready"; }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return f->Status()->GetWindowText() == "Ready"; }));
 }
 
 // An add-in that never answers: while the program waits the status bar
@@ -949,7 +948,7 @@ TEST_F(FrameCommandsTest, SaveAnnouncesTheFileAndItsLineToTheAddIn) {
   };
   // The peer has registered and waits, after its symbol request, for a file
   // and a line.
-  ASSERT_TRUE(WaitFor([&] { return logText().find("code 80000009") != std::string::npos; }, 10000)) << logText();
+  ASSERT_TRUE(WaitFor([&] { return logText().find("code 80000009") != std::string::npos; })) << logText();
   QTest::keyClicks(edit, "/*b*/");
   // The line the user looks at: the caret's, or the top line when the
   // caret is scrolled out of sight.
@@ -957,7 +956,7 @@ TEST_F(FrameCommandsTest, SaveAnnouncesTheFileAndItsLineToTheAddIn) {
   ASSERT_TRUE(edit->GetViewPosition(&top, &caretLine, &column));
   ASSERT_TRUE(f->ExecuteCommand(cmd::kFileSave));
   EXPECT_FALSE(edit->Document().IsModified());
-  ASSERT_TRUE(WaitFor([&] { return !addIns->Logic().Running(); }, 10000)) << logText();
+  ASSERT_TRUE(WaitFor([&] { return !addIns->Logic().Running(); })) << logText();
   const std::string text = logText();
   const size_t announce = text.find("code 80000002 0 " + file);
   const size_t line = text.find("code 80000003 " + std::to_string(caretLine) + " ");

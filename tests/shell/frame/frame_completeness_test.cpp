@@ -135,7 +135,7 @@ TEST_P(MenuWalk, EveryItemActsIsGreyedOrSaysWhy) {
       f->ExecuteCommand(id);
       // What the command shows may come from a queued call: waited for,
       // bounded only so that a command that shows nothing is found.
-      test::WaitFor([&] { return shown > 0 || !f->Status()->GetWindowText().empty(); }, 10000);
+      test::WaitFor([&] { return shown > 0 || !f->Status()->GetWindowText().empty(); });
       closer.stop();
       const std::string said = f->Status()->GetWindowText();
       if (shown == 0 && said.empty())

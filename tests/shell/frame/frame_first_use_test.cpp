@@ -106,7 +106,7 @@ TEST_F(FrameFirstUseTest, FindOpenedAgainTakesWhatIsTyped) {
       ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
       QLineEdit* field = dialog->FindCombo()->lineEdit();
       QComboBox* combo = dialog->FindCombo();
-      ASSERT_TRUE(WaitFor([&] { return QApplication::focusWidget() == combo; }, 5000))
+      ASSERT_TRUE(WaitFor([&] { return QApplication::focusWidget() == combo; }))
           << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none");
       EXPECT_FALSE(field->text().isEmpty());
       EXPECT_EQ(field->selectedText(), field->text());
@@ -116,7 +116,7 @@ TEST_F(FrameFirstUseTest, FindOpenedAgainTakesWhatIsTyped) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       EXPECT_NE(QApplication::focusWidget(), combo);
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-      ASSERT_TRUE(WaitFor([&] { return !dialog->isVisible(); }, 5000));
+      ASSERT_TRUE(WaitFor([&] { return !dialog->isVisible(); }));
       f->activateWindow();
       ASSERT_TRUE(QTest::qWaitForWindowActive(f));
     }

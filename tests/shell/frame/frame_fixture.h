@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "editor/document/document_services.h"
+#include "hang_guard.h"
 #include "platform/settings_store.h"
 #include "project/model/app_state.h"
 #include "project/text/pool.h"
@@ -58,7 +59,7 @@ struct Session {
 // Runs the event loop until `pred` holds, or for `ms` at most (a guard
 // against a runaway, not a timing); returns whether it holds.
 template <class Pred>
-bool WaitFor(Pred pred, int ms = 60000) {
+bool WaitFor(Pred pred, int ms = kHangWaitMs) {
   QElapsedTimer t;
   t.start();
   while (!pred() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

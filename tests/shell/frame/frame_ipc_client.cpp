@@ -27,6 +27,7 @@
 #include <thread>
 #include <string>
 
+#include "hang_guard.h"
 #include "ipc/ipc_test_client.h"
 
 using namespace pm2;
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
     int k = 0;
     for (int i = 0; i < n; ++i) {
       c.Send(dtc_Identify::WhoIs(), ide);
-      if (c.Next(10000).rfind("identity ", 0) == 0) ++k;
+      if (c.Next(pm2::test::kHangWaitMs).rfind("identity ", 0) == 0) ++k;
     }
     c.Say("identities " + std::to_string(k));
     return k == n ? 0 : 7;

@@ -311,7 +311,7 @@ TEST(AddInServer, PeerProgramEndToEnd) {
   ASSERT_TRUE(server.StartAddIn(peer, false, 10000, &err)) << err;
   for (int i = 0; i < 200 && link.Running(); ++i) server.Poll(50);
   EXPECT_FALSE(link.Running());
-  EXPECT_EQ(server.WaitForExit(5000), 0);
+  EXPECT_EQ(server.WaitForExit(test::kHangWaitMs), 0);
   EXPECT_EQ(frame.log, (std::vector<std::string>{"show:/src/main.c", "find:main_loop:def", "open:/src/x.c:42"}));
   FILE* f = std::fopen(log.c_str(), "r");
   ASSERT_NE(f, nullptr);
@@ -358,7 +358,7 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
   // The message comes once the wait is over (its input filter gone, its
   // status cleared), else nothing could answer it.
   EXPECT_EQ(events, (std::vector<std::string>{"wait", "done", "told"}));
-  EXPECT_EQ(server.WaitForExit(5000), 0);
+  EXPECT_EQ(server.WaitForExit(test::kHangWaitMs), 0);
 }
 
 // An add-in that stops in the middle of a frame it sends of its own: what
@@ -466,7 +466,7 @@ TEST(AddInServer, AddInThatNeverConnectsIsWaitedForWhileTheCallerIsServed) {
   // holds it up past its time is the hang guard's to catch.
   EXPECT_GE(took, std::chrono::milliseconds(550));
   EXPECT_FALSE(link.Running());
-  server.WaitForExit(5000);
+  server.WaitForExit(test::kHangWaitMs);
   std::system(("rm -rf " + dir).c_str());
 }
 

@@ -92,7 +92,7 @@ TEST(IpcEndToEnd, ClientIdentifiesSetsGroupAndBuilds) {
   EXPECT_EQ(child.Line(), "line main.c|warning");
   EXPECT_EQ(child.Line(), "lines 50");
   EXPECT_EQ(child.Line(), "end 0");
-  EXPECT_EQ(child.Wait(10000), 0);
+  EXPECT_EQ(child.Wait(test::kHangWaitMs), 0);
   if (shell.worker.joinable()) shell.worker.join();
   GroupRec* g = FindGroupByName(shell.project->firstGroup, "Remote");
   ASSERT_NE(g, nullptr);

@@ -10,6 +10,7 @@
 #include <QtTest/QTest>
 #include <memory>
 
+#include "hang_guard.h"
 #include "toolkit/frames/splash_wnd.h"
 
 namespace pm2 {
@@ -56,14 +57,14 @@ TEST(SplashWnd, ProductPictureIsBuiltIn) {
 TEST(SplashWnd, ClosesOnItsTimer) {
   auto s = Shown(40);
   EXPECT_TRUE(s->TimerRunning());
-  QTRY_VERIFY_WITH_TIMEOUT(!s->isVisible(), 3000);
+  QTRY_VERIFY_WITH_TIMEOUT(!s->isVisible(), pm2::test::kHangWaitMs);
   EXPECT_FALSE(s->TimerRunning());
 }
 
 TEST(SplashWnd, ClosesOnAKey) {
   auto s = Shown();
   QTest::keyClick(s.get(), Qt::Key_Space);
-  QTRY_VERIFY_WITH_TIMEOUT(!s->isVisible(), 3000);
+  QTRY_VERIFY_WITH_TIMEOUT(!s->isVisible(), pm2::test::kHangWaitMs);
 }
 
 struct ButtonRow {
@@ -77,7 +78,7 @@ TEST(SplashWnd, ClosesOnAnyButton) {
     SCOPED_TRACE(row.name);
     auto s = Shown();
     QTest::mouseClick(s.get(), row.button, Qt::NoModifier, QPoint(30, 30));
-    QTRY_VERIFY_WITH_TIMEOUT(!s->isVisible(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!s->isVisible(), pm2::test::kHangWaitMs);
   }
 }
 
@@ -97,7 +98,7 @@ TEST(SplashWnd, StartingTheTimerLaterMakesInputCloseIt) {
   s->SetDuration(60000);
   EXPECT_TRUE(s->TimerRunning());
   QTest::keyClick(s.get(), Qt::Key_A);
-  QTRY_VERIFY_WITH_TIMEOUT(!s->isVisible(), 3000);
+  QTRY_VERIFY_WITH_TIMEOUT(!s->isVisible(), pm2::test::kHangWaitMs);
 }
 
 TEST(SplashWnd, CloseOnInputSwitchedOff) {
@@ -179,7 +180,7 @@ TEST(SplashWnd, DisabledParentIsEnabledAgainOnClose) {
   EXPECT_FALSE(frame.isEnabled());
   EXPECT_TRUE(s.isEnabled());
   QTest::keyClick(&s, Qt::Key_Return);
-  QTRY_VERIFY_WITH_TIMEOUT(!s.isVisible(), 3000);
+  QTRY_VERIFY_WITH_TIMEOUT(!s.isVisible(), pm2::test::kHangWaitMs);
   EXPECT_TRUE(frame.isEnabled());
 }
 

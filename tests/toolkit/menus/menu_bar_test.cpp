@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include "hang_guard.h"
 #include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/mdi_frame.h"
 #include "toolkit/toolbars/tb_menu_btn.h"
@@ -160,17 +161,19 @@ TEST_F(MenuBarTest, AltThenArrowsWalkTheBarAndDownOpens) {
   EXPECT_EQ(ActiveText(), "&Copy");  // opened by the keyboard: first item selected
   // Right on an item without a submenu moves to the next title's popup.
   Key(Qt::Key_Right);
-  QTest::qWait(20);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Popup() == bar->PopupFor(2); }, test::kHangWaitMs));
   ASSERT_EQ(Popup(), bar->PopupFor(2));
   EXPECT_EQ(ActiveText(), "&Build");
   Key(Qt::Key_Left);
-  QTest::qWait(20);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Popup() == bar->PopupFor(1); }, test::kHangWaitMs));
   ASSERT_EQ(Popup(), bar->PopupFor(1));
   // Into a submenu, Right opens it instead of moving on.
   Key(Qt::Key_Down);
   EXPECT_EQ(ActiveText(), "&Advanced");
   Key(Qt::Key_Right);
-  QTest::qWait(20);
+  // Something other than the title's popup opens: the submenu, not the next title.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Popup() && Popup() != bar->PopupFor(1); }, test::kHangWaitMs));
+  EXPECT_NE(Popup(), bar->PopupFor(2));
   EXPECT_EQ(bar->OpenIndex(), 1);
 }
 
@@ -220,7 +223,7 @@ TEST_F(MenuBarTest, AMnemonicOpensItsPopupWithTheFirstItemSelected) {
   ASSERT_EQ(Popup(), bar->PopupFor(2));
   EXPECT_EQ(ActiveText(), "&Build");
   Key(Qt::Key_Return);
-  QTest::qWait(20);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Popup() == nullptr && !ran.empty(); }, test::kHangWaitMs));
   EXPECT_EQ(Popup(), nullptr);
   EXPECT_EQ(ran, (std::vector<CommandId>{301}));
   EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
@@ -232,13 +235,13 @@ TEST_F(MenuBarTest, TheMouseOverAnotherTitleSwitchesPopups) {
   ASSERT_EQ(first, bar->PopupFor(0));
   const QPoint over = bar->mapToGlobal(Centre(2));
   QTest::mouseMove(first, first->mapFromGlobal(over));
-  QTest::qWait(20);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Popup() == bar->PopupFor(2); }, test::kHangWaitMs));
   EXPECT_EQ(Popup(), bar->PopupFor(2));
   // A press on the open title closes its popup.
   QMenu* second = Popup();
   ASSERT_NE(second, nullptr);
   QTest::mousePress(second, Qt::LeftButton, {}, second->mapFromGlobal(over));
-  QTest::qWait(20);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Popup() == nullptr; }, test::kHangWaitMs));
   EXPECT_EQ(Popup(), nullptr);
   EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Idle);
 }

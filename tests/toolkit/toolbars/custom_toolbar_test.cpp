@@ -12,6 +12,7 @@
 #include <QTest>
 #include <memory>
 
+#include "hang_guard.h"
 #include "platform/settings_store.h"
 #include "toolkit/core/persistent_tree.h"
 #include "toolkit/core/resources.h"
@@ -266,7 +267,7 @@ TEST_F(CustomToolBarTest, AFloatingToolbarResizedNarrowerWrapsIntoRows) {
   // The frame's border drag commits a narrower width; the bar snaps to the
   // rows its buttons make there.
   build->resize(4 * 23 + 4, build->height());
-  QTest::qWait(20);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return build->height() > oneRow; }, test::kHangWaitMs));
   EXPECT_GT(build->height(), oneRow);
   EXPECT_LE(build->width(), 4 * 23 + 4);
   EXPECT_EQ(mf->height(), build->height() + SECMiniDockFrameWnd::Chrome().height());
