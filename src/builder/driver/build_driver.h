@@ -98,6 +98,9 @@ class BuildDriver {
   bool StartTranslateThread(ProjectRec* project, TargetRec* target, FileRec* file);
   // A tool or a build runs: a start now is refused.
   bool Busy() const;
+  // The build thread is over but its end not yet handled on the GUI thread
+  // (a start now waits a moment for it, then is refused). GUI thread only.
+  bool EndPending() const { return thread_.joinable() && !endTold_; }
   // The build StartBuildThread runs, on the calling thread: returns when it
   // has ended and its end is announced (a program that only waits for the
   // build spares the thread's start and the wake-up at its end).

@@ -34,6 +34,8 @@
 #include "shell/app/shell_app.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_bars.h"
+#include "shell/app/build_port.h"
+#include "builder/driver/build_driver.h"
 #include "shell/frame/frame_startup.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/about_dialog.h"
@@ -498,6 +500,10 @@ TEST_F(MainFrameTest, StopBuildEndsTheBuildAndANewOneRunsAfterIt) {
   // The stopped build's end arrives.
   ASSERT_TRUE(test::WaitFor([&] { return BuildText(f).find("Target not created") != std::string::npos; }))
       << BuildText(f);
+  // Its thread ends and tells its end after that line; a build asked for
+  // before is refused with a beep (a user presses again), so the next waits.
+  BuildDriver& driver = s.runtime.Build().Driver();
+  ASSERT_TRUE(test::WaitFor([&] { return !driver.Busy() && !driver.EndPending(); }));
   // Ids of user tools and driver menus never reach the handlers.
   EXPECT_TRUE(f->ExecuteCommand(32935));
   EXPECT_TRUE(f->ExecuteCommand(32825));
