@@ -52,7 +52,7 @@ pkill -KILL -f "qemu-system-arm.*$elf" || fail "no qemu to kill"
 wait_children 0
 e2e_wait "the session's end after qemu died" 60 dbg_heard_more "debugger stopped" "$ended"
 dbg_shot 07-qemu-killed
-kill -0 "$pid" 2>/dev/null || fail "the IDE ended with the session"
+e2e_alive "$pid" || fail "the IDE ended with the session"
 grep -q "unsaved line" "$work"/blinky/*.c && fail "the unsaved text was written"
 # The editor is still there: the frame's title names its text.
 xdotool search --onlyvisible --name '\.c' > /dev/null 2>&1 || fail "the editor with the unsaved text is gone"

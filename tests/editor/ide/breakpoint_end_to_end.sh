@@ -48,7 +48,7 @@ shot 02-two-lines-above
 xdotool key ctrl+s
 e2e_wait "the saved file with the breakpoint's code on line 16" 30 saved_at_16
 quit_program
-kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+e2e_alive "$pid" && fail "the program did not end"
 grep -q "OPTBB 0,0,16,1,.*(Blinky.c)" "$work/blinky/Blinky.Opt" || fail "the options file does not keep the breakpoint on line 16"
 # 4: started again, the breakpoint is on the same code, now line 16.
 start_program "$work/run2.txt" "$work/blinky/Blinky.pm2"

@@ -85,7 +85,7 @@ shot 06-options-disassembly-colours
 xdotool key Return
 e2e_wait_gone "^Options$"
 quit_program
-kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+e2e_alive "$pid" && fail "the program did not end"
 # The disassembly background is byte 644 of the stored record, two hex digits a byte.
 stored=$(grep -o "^Dbg=s:.*" "$XDG_CONFIG_HOME/Vond/Pelmora2/settings.ini" | cut -c7-)
 [ "$(echo "$stored" | cut -c1289-1296)" = "00FFFF00" ] || fail "the disassembly background was not stored: $stored"

@@ -50,7 +50,7 @@ click_main
 shot 01-floating-above
 above_main || fail "the floating output window went under the main window"
 quit_program
-kill -0 "$pid" 2>/dev/null && fail "the program did not close"
+e2e_alive "$pid" && fail "the program did not close"
 start_program "$work/run2.txt"
 find_window "^Output Window$" > /dev/null || fail "the output window did not come back floating"
 click_main

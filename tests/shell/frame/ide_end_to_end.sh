@@ -60,7 +60,7 @@ done
 shot 04-jumped
 # 4: close; the second start restores the project and the layout.
 quit_program
-kill -0 "$pid" 2>/dev/null && fail "the program did not close"
+e2e_alive "$pid" && fail "the program did not close"
 grep -q "LprJ" "$work/config/Vond/Pelmora2/settings.ini" || fail "the settings were not saved"
 start_program "$work/run2.txt"
 win=$main

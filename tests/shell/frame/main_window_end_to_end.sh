@@ -67,7 +67,7 @@ for round in 1 2; do
   menu alt+w
   shot "01-window-menu-$round"
   menu_closed
-  kill -0 "$pid" 2>/dev/null || fail "the program ended at opening $round of the Window menu"
+  e2e_alive "$pid" || fail "the program ended at opening $round of the Window menu"
 done
 # 2: Alt+P, then Esc: the keys typed next reach the editor.
 focus_main
@@ -120,6 +120,6 @@ menu alt+e
 shot 03-edit-menu-after-restart
 menu_closed
 quit_program
-kill -0 "$pid" 2>/dev/null && fail "the program did not close"
+e2e_alive "$pid" && fail "the program did not close"
 [ "$(objects)" = 0 ] || fail "objects of the event interface left after the second exit"
 echo "pictures in $gallery"
