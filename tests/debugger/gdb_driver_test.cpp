@@ -284,14 +284,8 @@ TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
 }
 
 TEST_F(GdbSessionTest, UartAccessesInAStepEndWhereTheStepEnds) {
-  session->StartDebugger();
-  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
   DebugInterface* r = session->Record();
-  EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
-  const uint32_t main = Evaluate("&main");
-  session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }))
-      << CommandTexts();
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   const uint32_t lineAtMain = r->srcLine;
   ASSERT_TRUE(WaitFor([&] { return host.stopsPosted > 0; }));
@@ -491,13 +485,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, GdbChildKilled,
 // The watch windows' questions through gdb's variable objects, an
 // assignment, value tips and the breakpoints of the editor's margin.
 TEST_F(GdbSessionTest, WatchValuesLocalsAssignmentsAndBreakpoints) {
-  session->StartDebugger();
-  ASSERT_TRUE(session->SessionActive());
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
   DebugInterface* r = session->Record();
-  EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
   const uint32_t main = Evaluate("&main");
-  session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }));
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   // main stops on its first statement.
   ASSERT_EQ(r->srcLine, ExampleLineOf("Blinky.c", "= LED_Count();"));

@@ -37,14 +37,8 @@ class GdbMultiLocation : public GdbSessionTest, public ::testing::WithParamInter
 
 TEST_P(GdbMultiLocation, IsOneBreakpointAndTheSessionEndsKeepingItsBreakpoints) {
   project->curTarget->pOpts->dbg.flags |= kKeepBreakpoints;
-  session->StartDebugger();
-  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
   DebugInterface* r = session->Record();
-  ASSERT_EQ(r->DbgExecCommand("BS main", 7), 0) << CommandTexts();
-  const uint32_t main = Evaluate("&main");
-  session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }, 30000))
-      << CommandTexts();
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   const uint32_t mainLine = r->srcLine;
 

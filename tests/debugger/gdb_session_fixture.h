@@ -142,6 +142,17 @@ class GdbSessionTest : public ShellAppTest {
     for (const std::string& t : hub.Texts(kNotifyCommandText2)) all += t;
     return all;
   }
+  // Starts the session and runs it to its stop at main.
+  void StopAtMain() {
+    session->StartDebugger();
+    ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+    DebugInterface* r = session->Record();
+    ASSERT_EQ(r->DbgExecCommand("BS main", 7), 0) << CommandTexts();
+    const uint32_t main = Evaluate("&main");
+    session->Go();
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }))
+        << CommandTexts();
+  }
   uint32_t Evaluate(const char* what) {
     uint64_t v = 0;
     EXPECT_EQ(session->Record()->DbgEvalExpression(1, what, &v), 0) << what;

@@ -56,14 +56,8 @@ class GdbTrapTest : public GdbSessionTest, public ::testing::WithParamInterface<
 
 TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
   const TrapRow& row = GetParam();
-  session->StartDebugger();
-  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
   DebugInterface* r = session->Record();
-  ASSERT_EQ(r->DbgExecCommand("BS main", 7), 0);
-  const uint32_t main = Evaluate("&main");
-  session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }))
-      << CommandTexts();
   if (row.action == Action::StopRunning) {
     // The program runs freely (it writes to its UART) when it is stopped.
     session->Go();

@@ -79,14 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Watch rows that would assign or call are refused with the reason in the
 // row, and the target's memory is as it was after the stops they saw.
 TEST_F(GdbSessionTest, WatchRowsThatWriteOrCallAreRefusedWithTheirReason) {
-  session->StartDebugger();
-  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
   DebugInterface* r = session->Record();
-  EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
-  const uint32_t main = Evaluate("&main");
-  session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }))
-      << CommandTexts();
   constexpr uint32_t kIoset0 = 0xE0028004u;
   const uint32_t step = Evaluate("pattern_step");
   const std::vector<uint8_t> ioset = ReadBytes(r, kIoset0, 4);
@@ -165,14 +159,8 @@ std::string Filled(std::string pattern, const HostileText& t) {
 
 TEST_P(GdbReadPaths, TextsThatCallOrWriteAreRefusedAndTheTargetStaysAsItWas) {
   const ReadPath& path = GetParam();
-  session->StartDebugger();
-  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
   DebugInterface* r = session->Record();
-  EXPECT_EQ(r->DbgExecCommand("BS main", 7), 0);
-  const uint32_t main = Evaluate("&main");
-  session->Go();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= main && r->pc < main + 32; }))
-      << CommandTexts();
   constexpr uint32_t kIoset0 = 0xE0028004u;
   const uint32_t step = Evaluate("&pattern_step");
   for (const HostileText& t : kHostileTexts) {
