@@ -1,4 +1,5 @@
-// Fuzzes the binary project reader; a project it gives can be written.
+// Fuzzes the binary project reader; a project it gives can be written, and
+// a name the project file could not hold refuses the project.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -16,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes = header.Data() + std::string(reinterpret_cast<const char*>(data), size);
   ProjectRec* p = nullptr;
   int rc = ReadBinaryProject(bytes, false, &p);
-  if (rc != 0 && rc != 4 && rc != 5 && rc != 8) std::abort();
+  if (rc != kBinOk && rc != kBinBadHeader && rc != kBinBadChecksum && rc != kBinBadField && rc != kBinBadName)
+    std::abort();
   if (p) {
     BuildProjectFileText(*p);
     BuildOptionsFileText(*p);
