@@ -825,18 +825,24 @@ TEST_F(FrameCommandsTest, LinkerProgressRecordsOfABuildShowInTheStatusBar) {
   EXPECT_TRUE(WaitFor([&] { return f->Status()->GetWindowText() == "Ready"; }));
 }
 
+// The test add-in as the settings' Easy-Case program, taking blocks and
+// never answering, its log in `log`.
+void UseSilentAddIn(SettingsStore& settings, const std::string& log) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
+  ASSERT_TRUE(fs::exists(peer)) << peer;
+  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
+  qputenv("PM2_ADDIN_SILENT", "1");
+  settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+}
+
 // An add-in that never answers: while the program waits the status bar
 // names it, and Esc ends each wait at once; the add-in stays attached and
 // no message comes (without Esc every wait would last the whole reply time
 // and detach the add-in with a message).
 TEST_F(FrameCommandsTest, EscEndsTheWaitForASilentAddIn) {
-  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
-  ASSERT_TRUE(fs::exists(peer)) << peer;
-  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(dir + "addin-silent.log"));
-  qputenv("PM2_ADDIN_SILENT", "1");
   test::BoxAnswers closer({QMessageBox::Ok});
   SettingsStore settings(dir + "settings.ini");
-  settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+  ASSERT_NO_FATAL_FAILURE(UseSilentAddIn(settings, dir + "addin-silent.log"));
   test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
@@ -870,14 +876,10 @@ TEST_F(FrameCommandsTest, EscEndsTheWaitForASilentAddIn) {
 // reply time and detach the add-in with a message). The add-in still hears
 // every state.
 TEST_F(FrameCommandsTest, OneEscEndsTheWaitOfTheWholeCommandStateSequence) {
-  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
-  ASSERT_TRUE(fs::exists(peer)) << peer;
   const std::string log = dir + "addin-states.log";
-  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
-  qputenv("PM2_ADDIN_SILENT", "1");
   test::BoxAnswers closer({QMessageBox::Ok});
   SettingsStore settings(dir + "settings.ini");
-  settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+  ASSERT_NO_FATAL_FAILURE(UseSilentAddIn(settings, log));
   test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
