@@ -28,6 +28,9 @@ struct BuildingShell : IpcShell {
   bool RequestBuild(uint8_t) override {
     if (refuseNext.exchange(false)) return false;  // the GUI thread was not ready
     busy = true;
+    // The build can end before the new thread is stored: the store is
+    // guarded so that JoinWorker, called once the end was heard, sees it.
+    std::lock_guard<std::mutex> g(workerLock);
     worker = std::thread([this] {
       for (int i = 0; i < 50; ++i) notifier->SendBuildInfoEvent(("main.c(" + std::to_string(i + 1) + "): warning").c_str());
       notifier->SendBuildEndEvent(0);
@@ -43,10 +46,16 @@ struct BuildingShell : IpcShell {
   ProjectRec* Project() override { return project; }
   void ProjectTreeChanged() override {}
   std::string AbsolutePath(const std::string& stored) override { return stored; }
+  ~BuildingShell() { JoinWorker(); }
+  void JoinWorker() {
+    std::lock_guard<std::mutex> g(workerLock);
+    if (worker.joinable()) worker.join();
+  }
 
   std::atomic<bool> busy{false};
   std::atomic<bool> refuseNext{true};
   std::mutex gui;
+  std::mutex workerLock;
   std::thread worker;
   ProjectRec* project = nullptr;
   IpcNotifier* notifier = nullptr;
@@ -68,7 +77,7 @@ TEST(IpcEndToEnd, ClientIdentifiesSetsGroupAndBuilds) {
   IpcBuildHandlers handlers(d, shell, state, send);
   IpcNotifier notifier(d, shell, state, send, [&d] { return d.OwnSlot(); });
   shell.notifier = &notifier;
-  ASSERT_TRUE(notifier.StartEventInterface([&d] { return d.Activate(); }, {}));
+  ASSERT_TRUE(notifier.StartEventInterface([&d] { return d.Activate(); }, {})) << d.ActivationError();
   EXPECT_EQ(state.muted, 1);  // nobody else was there
 
   test::Child child(client, {tns.ns.suffix, tns.dir});
@@ -93,7 +102,7 @@ TEST(IpcEndToEnd, ClientIdentifiesSetsGroupAndBuilds) {
   EXPECT_EQ(child.Line(), "lines 50");
   EXPECT_EQ(child.Line(), "end 0");
   EXPECT_EQ(child.Wait(test::kHangWaitMs), 0);
-  if (shell.worker.joinable()) shell.worker.join();
+  shell.JoinWorker();
   GroupRec* g = FindGroupByName(shell.project->firstGroup, "Remote");
   ASSERT_NE(g, nullptr);
   EXPECT_EQ(g->firstFile->path.str(), "/src/a.c");
@@ -161,7 +170,7 @@ TEST(IpcEndToEnd, AStalledPeerAboveTheClientLeavesTheClientAnswered) {
   EXPECT_EQ(lines, 50);
   EXPECT_EQ(s, "end 0");
   EXPECT_EQ(state.muted, 0);
-  if (shell.worker.joinable()) shell.worker.join();
+  shell.JoinWorker();
 }
 
 }  // namespace
