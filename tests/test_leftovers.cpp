@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 namespace pm2::test {
@@ -19,13 +21,6 @@ constexpr char kShmFolder[] = "/dev/shm";
 constexpr char kWorkPrefix[] = "pm2t-";
 constexpr char kLocksTail[] = ".locks";
 
-bool Ended(pid_t pid) { return pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH; }
-
-bool OwnedByMe(const fs::path& p) {
-  struct stat st{};
-  return ::lstat(p.c_str(), &st) == 0 && st.st_uid == ::getuid();
-}
-
 bool AllDigits(const std::string& s) {
   if (s.empty()) return false;
   for (char c : s)
@@ -33,17 +28,66 @@ bool AllDigits(const std::string& s) {
   return true;
 }
 
+// The start time of process `pid` in clock ticks since boot (the 22nd
+// field of its stat line, counted after the name's closing bracket), or ""
+// when there is no such process.
+std::string StartOf(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(in, line)) return "";
+  const size_t close = line.rfind(')');
+  if (close == std::string::npos) return "";
+  std::istringstream fields(line.substr(close + 1));
+  std::string field;
+  for (int i = 3; i <= 22; ++i)
+    if (!(fields >> field)) return "";
+  return AllDigits(field) ? field : "";
+}
+
+// The owner that `text` ends with: "<pid>" or "<pid>s<start>", the part
+// before it (when `word`) being at least one character that is no digit.
+NameOwner OwnerAtEnd(const std::string& text, bool word) {
+  size_t end = text.size(), begin = end;
+  while (begin > 0 && std::isdigit(static_cast<unsigned char>(text[begin - 1]))) --begin;
+  if (begin == end) return {};
+  std::string start;
+  if (begin >= 2 && text[begin - 1] == 's' && std::isdigit(static_cast<unsigned char>(text[begin - 2]))) {
+    start = text.substr(begin);
+    end = begin - 1;
+    begin = end;
+    while (begin > 0 && std::isdigit(static_cast<unsigned char>(text[begin - 1]))) --begin;
+  }
+  if (word ? begin == 0 : begin != 0) return {};
+  if (end - begin > 9 || start.size() > 20) return {};
+  return {pid_t(std::atol(text.substr(begin, end - begin).c_str())), start};
+}
+
+bool OwnedByMe(const fs::path& p) {
+  struct stat st{};
+  return ::lstat(p.c_str(), &st) == 0 && st.st_uid == ::getuid();
+}
+
 }  // namespace
 
-pid_t OwnerOfSuffix(const std::string& suffix) {
+std::string OwnMark() {
+  const pid_t pid = ::getpid();
+  return std::to_string(pid) + "s" + StartOf(pid);
+}
+
+NameOwner OwnerOfSuffix(const std::string& suffix) {
   std::string first = suffix;
   if (!first.empty() && first[0] == '-') first.erase(0, 1);
-  first = first.substr(0, first.find('-'));
-  size_t digits = first.size();
-  while (digits > 0 && std::isdigit(static_cast<unsigned char>(first[digits - 1]))) --digits;
   // A part that is all digits is no process's: the id follows a word.
-  if (digits == 0 || digits == first.size() || first.size() - digits > 9) return 0;
-  return pid_t(std::atol(first.c_str() + digits));
+  return OwnerAtEnd(first.substr(0, first.find('-')), true);
+}
+
+bool OwnerEnded(const NameOwner& owner) {
+  if (owner.pid <= 0) return false;
+  if (::kill(owner.pid, 0) != 0) return errno == ESRCH;
+  if (owner.start.empty()) return false;
+  // Alive under that id: the owner only if it started when the name says.
+  const std::string start = StartOf(owner.pid);
+  return !start.empty() && start != owner.start;
 }
 
 std::string SuffixOfShmEntry(const std::string& entry, unsigned uid) {
@@ -66,14 +110,15 @@ int ReapLeftovers(const std::string& tempFolder) {
   const unsigned uid = ::getuid();
   for (const auto& e : fs::directory_iterator(kShmFolder, ec)) {
     const std::string suffix = SuffixOfShmEntry(e.path().filename().string(), uid);
-    if (suffix.empty() || !Ended(OwnerOfSuffix(suffix)) || !OwnedByMe(e.path())) continue;
+    if (suffix.empty() || !OwnerEnded(OwnerOfSuffix(suffix)) || !OwnedByMe(e.path())) continue;
     std::error_code gone;
     removed += fs::remove_all(e.path(), gone) > 0 ? 1 : 0;
   }
   for (const auto& e : fs::directory_iterator(tempFolder, ec)) {
     const std::string name = e.path().filename().string();
-    if (name.rfind(kWorkPrefix, 0) != 0 || !AllDigits(name.substr(sizeof kWorkPrefix - 1))) continue;
-    if (!Ended(pid_t(std::atol(name.c_str() + sizeof kWorkPrefix - 1))) || !OwnedByMe(e.path())) continue;
+    if (name.rfind(kWorkPrefix, 0) != 0) continue;
+    const NameOwner owner = OwnerAtEnd(name.substr(sizeof kWorkPrefix - 1), false);
+    if (!OwnerEnded(owner) || !OwnedByMe(e.path())) continue;
     std::error_code gone;
     removed += fs::remove_all(e.path(), gone) > 0 ? 1 : 0;
   }
@@ -95,8 +140,8 @@ int RemoveShmEntries(const std::string& suffix) {
 TestProcessScope::TestProcessScope() {
   const std::string base = TempFolder();
   ReapLeftovers(base);
-  const std::string pid = std::to_string(::getpid());
-  const std::string folder = base + "/" + kWorkPrefix + pid;
+  const std::string mark = OwnMark();
+  const std::string folder = base + "/" + kWorkPrefix + mark;
   std::error_code ec;
   if (fs::create_directories(folder, ec) || fs::is_directory(folder, ec)) {
     folder_ = folder;
@@ -108,7 +153,7 @@ TestProcessScope::TestProcessScope() {
   }
   const char* chosen = std::getenv("PM2_IPC_SUFFIX");
   if (!chosen || !*chosen) {
-    suffix_ = "-pt" + pid;
+    suffix_ = "-pt" + mark;
     ::setenv("PM2_IPC_SUFFIX", suffix_.c_str(), 1);
   }
 }

@@ -1,11 +1,14 @@
 // What a test process leaves behind when it ends without its clean-up (its
 // runner's timeout sends SIGKILL, a crash): the event interface's objects
 // in /dev/shm and its work folders. Every test process keeps them under
-// names that carry its process id:
+// names that carry its mark, "<pid>s<start>" (OwnMark: the process id and
+// the process's start time, so that a later process given the same id
+// never takes a leftover's names for its own while a reaper removes them):
 //   /dev/shm objects: "<base>.<uid><suffix>", "sem.<base>.<uid><suffix>" and
 //     the lock folder "pm2.<uid><suffix>.locks", where the suffix's first
-//     '-'-separated part ends in the id ("-pt4242", "-t4242-3", "-e2e4242");
-//   work folder: "<TMPDIR>/pm2t-<pid>", the TMPDIR of the process and of
+//     '-'-separated part ends in the mark or in a bare id ("-pt4242s9137",
+//     "-t4242s9137-3", "-e2e4242");
+//   work folder: "<TMPDIR>/pm2t-<mark>", the TMPDIR of the process and of
 //     everything it starts, so every temporary file of the test lies in it;
 //     its "run" folder is their XDG_RUNTIME_DIR.
 // The reaper removes what belongs to this user's processes that have ended;
@@ -20,15 +23,26 @@
 
 namespace pm2::test {
 
-// The process id that an event-interface name suffix carries, or 0.
-pid_t OwnerOfSuffix(const std::string& suffix);
+// The process that left a name: its id, and its start time when the name
+// carries one ("" otherwise).
+struct NameOwner {
+  pid_t pid = 0;
+  std::string start;
+};
+// This process's mark, "<pid>s<start>".
+std::string OwnMark();
+// The owner that an event-interface name suffix carries (pid 0: none).
+NameOwner OwnerOfSuffix(const std::string& suffix);
+// Whether the owner has ended: no process has its id, or the one that has
+// it started at another time.
+bool OwnerEnded(const NameOwner& owner);
 // The name suffix of a /dev/shm entry of user `uid` ("-pt42" of
 // "sem.guard3.1000-pt42"), or "" when the entry is not one of the event
 // interface's or carries no suffix (a user's own objects).
 std::string SuffixOfShmEntry(const std::string& entry, unsigned uid);
 
 // Removes the /dev/shm entries of this user whose suffix's owner has ended,
-// and the work folders "pm2t-<pid>" in `tempFolder` of ended processes.
+// and the work folders "pm2t-<mark>" in `tempFolder` of ended processes.
 // Returns how many it removed.
 int ReapLeftovers(const std::string& tempFolder);
 // Removes this user's /dev/shm entries with exactly this suffix.
@@ -41,9 +55,9 @@ inline std::string TempFolder() {
 }
 
 // For the length of a test program: reaps what ended tests left, makes
-// the work folder "pm2t-<pid>" and points TMPDIR (and XDG_RUNTIME_DIR at
+// the work folder "pm2t-<mark>" and points TMPDIR (and XDG_RUNTIME_DIR at
 // its "run" folder) at it, and gives the
-// program an event-interface namespace of its own ("-pt<pid>") unless its
+// program an event-interface namespace of its own ("-pt<mark>") unless its
 // runner chose one. On destruction, removes both.
 class TestProcessScope {
  public:

@@ -28,6 +28,7 @@
 #include "shell/command_line_build.h"
 #include "example_copy.h"
 #include "hang_guard.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -172,7 +173,7 @@ class ExampleCopy : public ::testing::Test {
       run_ = run;
     }
     ::setenv("XDG_RUNTIME_DIR", run_.c_str(), 1);
-    ::setenv("PM2_IPC_SUFFIX", ("-clb" + std::to_string(::getpid())).c_str(), 1);
+    ::setenv("PM2_IPC_SUFFIX", ("-clb" + test::OwnMark()).c_str(), 1);
     std::string pattern = (fs::temp_directory_path() / "pm2example_XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir_ = pattern + "/";

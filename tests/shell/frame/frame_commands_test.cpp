@@ -38,6 +38,7 @@
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
 #include "shell/app/state_bits.h"
+#include "test_leftovers.h"
 #include "shell/frame/frame_bars.h"
 #include "toolkit/menus/menu_bar.h"
 #include "shell/frame/ipc_wiring.h"
@@ -588,7 +589,7 @@ class ObjectsAtSignal : public FrameCommandsTest, public ::testing::WithParamInt
 // The program ended by SIGTERM, SIGINT or SIGHUP removes the objects when it
 // is their last user, as a normal exit does, and ends as the signal ends it.
 TEST_P(ObjectsAtSignal, GoWithTheLastUser) {
-  const IpcNamespace ns = IpcNamespace::ForTest("sig" + std::to_string(::getpid()), dir + "run");
+  const IpcNamespace ns = IpcNamespace::ForTest("sig" + test::OwnMark(), dir + "run");
   IpcObjects::RemoveAll(ns);
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
