@@ -311,10 +311,18 @@ e2e_wait_clock_past() {  # file
 e2e_window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | sed -n 1p; }
 visible() { xdotool search --onlyvisible --name "$1" > /dev/null 2>&1; }
 hidden() { ! visible "$1"; }
-# Prints the id of the first visible window whose title matches: name [seconds].
+# Prints the id of the first visible window whose title matches: name
+# [seconds]. The id is taken by the same look that found the window: a
+# title that changes while the program settles (the main window's names
+# its active document) may match, not match and match again.
+e2e_window_seen() {
+  e2e_window_found=$(e2e_window_id "$1") || true
+  [ -n "$e2e_window_found" ]
+}
 e2e_wait_window() {
-  e2e_wait "a window named '$1'" "${2:-$e2e_wait_bound}" visible "$1"
-  e2e_window_id "$1" || fail "the window named '$1' went as soon as it came"
+  e2e_window_found=""
+  e2e_wait "a window named '$1'" "${2:-$e2e_wait_bound}" e2e_window_seen "$1"
+  echo "$e2e_window_found"
 }
 e2e_wait_gone() {  # name [seconds]
   e2e_wait "the window named '$1' to close" "${2:-$e2e_wait_bound}" hidden "$1"
@@ -389,8 +397,9 @@ shot() {
 # Prints the id of the first visible window whose title matches:
 # title [tries, 0.1 s each].
 find_window() {
-  e2e_poll "$(((${2:-300} + 9) / 10))" visible "$1" || return 1
-  e2e_window_id "$1"
+  e2e_window_found=""
+  e2e_poll "$(((${2:-300} + 9) / 10))" e2e_window_seen "$1" || return 1
+  echo "$e2e_window_found"
 }
 active_is() { e2e_has_focus "$1"; }
 
