@@ -11,6 +11,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "options/core/field_text.h"
 #include "options/pages/family_tool_page.h"
@@ -89,40 +93,119 @@ class FieldTexts : public test::SheetFixture, public ::testing::WithParamInterfa
     m_sheet->Tabs()->setCurrentIndex(index);
     return m_sheet->CurrentPage();
   }
+  // The text fields' texts and states, in the page's order.
+  static std::vector<std::string> ShownTexts(const OptionPage* page) {
+    std::vector<std::string> texts;
+    for (const OptionPage::TextField& f : page->TextFields()) texts.push_back(FieldTextOf(f.edit));
+    return texts;
+  }
+  static std::vector<bool> EnabledStates(const OptionPage* page) {
+    std::vector<bool> states;
+    for (const OptionPage::TextField& f : page->TextFields()) states.push_back(f.edit->isEnabled());
+    return states;
+  }
+  // A text as typed into field `field` of the page: what the field then
+  // showed, whether it was enabled, what it showed when the page became
+  // current.
+  struct Typed {
+    std::size_t field = 0;
+    const char* text = "";  // the row's name
+    std::string typed;
+    bool enabled = true;
+    std::string shown;
+  };
+  // After an OK that closed the sheet on page `index`: each typed field
+  // stores its text, and reads it back byte for byte from the saved and
+  // reopened project.
+  void CheckStored(int index, const std::vector<Typed>& typed) {
+    ASSERT_EQ(m_sheet->result(), QDialog::Accepted);
+    m_session->Commit();
+    OptionPage* now = OpenOn(index);
+    ASSERT_NE(now, nullptr);
+    std::vector<std::string> stored;
+    for (const Typed& t : typed) {
+      const OptionPage::TextField& field = now->TextFields()[t.field];
+      SCOPED_TRACE(field.name + " / " + t.text + (t.enabled ? "" : " (disabled)"));
+      // What OK stored, as the page shows it: the typed text (the Set and
+      // Reset lists are stored in their normalised form).
+      stored.push_back(FieldTextOf(field.edit));
+      if (field.name != "Set" && field.name != "Reset" && stored.back() != t.typed) {
+        // A field the page does not store in this state keeps its text.
+        EXPECT_FALSE(t.enabled);
+        EXPECT_EQ(stored.back(), t.shown);
+      }
+    }
+    SaveAndReopen();
+    if (HasFatalFailure()) return;
+    OptionPage* again = OpenOn(index);
+    ASSERT_NE(again, nullptr);
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+      const OptionPage::TextField& field = again->TextFields()[typed[i].field];
+      SCOPED_TRACE(field.name + " / " + typed[i].text);
+      EXPECT_EQ(FieldTextOf(field.edit), stored[i]);
+    }
+  }
+  // Text `row` typed into field `field` of page `index` alone, on a fresh
+  // sheet: a page's own check may refuse it with its message (then nothing
+  // is stored); else it is stored and read back.
+  void TryAlone(int index, std::size_t field, const TextRow& row) {
+    Fresh();
+    OptionPage* p = OpenOn(index);
+    ASSERT_NE(p, nullptr);
+    const OptionPage::TextField& f = p->TextFields()[field];
+    SetFieldText(f.edit, row.text);
+    const Typed one{field, row.name, FieldTextOf(f.edit), f.edit->isEnabled(), f.shown};
+    m_refusals.clear();
+    m_sheet->accept();
+    if (!m_refusals.empty()) return;
+    CheckStored(index, {one});
+  }
 };
 
 TEST_P(FieldTexts, RefusedNamingTheFieldOrReadBackByteForByte) {
   Open(Node());
   const int pages = m_sheet->PageCount();
+  const std::size_t texts = std::size(kTexts);
   int walked = 0;
   for (int index = 0; index < pages; ++index) {
-    OptionPage* page = OpenOn(index);
-    ASSERT_NE(page, nullptr);
-    const std::size_t fields = page->TextFields().size();
+    Fresh();
+    OptionPage* p = OpenOn(index);
+    ASSERT_NE(p, nullptr);
+    const std::string tab = m_sheet->Tabs()->tabText(index).toStdString();
+    const std::size_t fields = p->TextFields().size();
+    if (fields == 0) continue;
+    const std::vector<std::string> before = ShownTexts(p);
+    const std::vector<bool> enabledBefore = EnabledStates(p);
+    std::vector<FieldBrackets> brackets;
+    for (const OptionPage::TextField& field : p->TextFields()) brackets.push_back(field.brackets);
+    // What each text shows in each field typed alone: a page may show its
+    // own text in a field it fills itself.
+    std::vector<std::vector<std::string>> alone(fields, std::vector<std::string>(texts));
+    // Refusals, one sheet for the page: a refusal leaves the sheet open on
+    // the page, as the user meets it. The field's own text goes back after
+    // each text, so the next refusal is met with every other field as the
+    // page showed it.
     for (std::size_t f = 0; f < fields; ++f) {
-      // A refusal leaves the sheet open on the page, as the user meets it:
-      // the next text is typed over the refused one there.
-      OptionPage* p = nullptr;
-      for (const TextRow& row : kTexts) {
+      for (std::size_t t = 0; t < texts; ++t) {
+        const TextRow& row = kTexts[t];
         if (!p) {
           Fresh();
           p = OpenOn(index);
+          ASSERT_NE(p, nullptr);
         }
-        ASSERT_NE(p, nullptr);
         const OptionPage::TextField field = p->TextFields()[f];
         // A disabled field is stored all the same: its text, typed while
         // the field was offered, is checked too.
         const bool enabled = field.edit->isEnabled();
-        SCOPED_TRACE(m_sheet->Tabs()->tabText(index).toStdString() + " / " + field.name + " / " + row.name +
-                     (enabled ? "" : " (disabled)"));
-        ++walked;
-        m_refusals.clear();
+        SCOPED_TRACE(tab + " / " + field.name + " / " + row.name + (enabled ? "" : " (disabled)"));
         SetFieldText(field.edit, row.text);
-        // A page may show its own text in a field it fills itself.
         const std::string typed = FieldTextOf(field.edit);
-        m_sheet->accept();
+        alone[f][t] = typed;
         const std::string fault = FieldTextFault(typed, field.brackets);
         if (!fault.empty()) {
+          ++walked;
+          m_refusals.clear();
+          m_sheet->accept();
           ASSERT_EQ(m_refusals.size(), 1u);
           EXPECT_EQ(m_refusals[0], "The text of '" + field.name + "' cannot be stored: it holds " + fault + ".");
           EXPECT_NE(m_sheet->result(), QDialog::Accepted);
@@ -130,28 +213,66 @@ TEST_P(FieldTexts, RefusedNamingTheFieldOrReadBackByteForByte) {
             EXPECT_EQ(m_sheet->focusWidget(), field.edit);
           }
           EXPECT_EQ(m_sheet->CurrentPage(), p);
-          continue;
         }
-        p = nullptr;
-        // A page's own check (a Define list, a range) may refuse the text
-        // with its message; then nothing is stored.
-        if (!m_refusals.empty()) continue;
-        ASSERT_EQ(m_sheet->result(), QDialog::Accepted);
-        m_session->Commit();
-        // What OK stored, as the page shows it: the typed text (the Set
-        // and Reset lists are stored in their normalised form).
-        const std::string stored = FieldTextOf(OpenOn(index)->TextFields()[f].edit);
-        if (field.name != "Set" && field.name != "Reset") {
-          // A field the page does not store in this state keeps its text.
-          if (stored != typed) {
-            EXPECT_FALSE(enabled);
-            EXPECT_EQ(stored, field.shown);
+        SetFieldText(field.edit, before[f]);
+        // A page that answered the typing in another field starts over.
+        if (ShownTexts(p) != before || EnabledStates(p) != enabledBefore) p = nullptr;
+      }
+    }
+    // The texts each field takes, typed into all such fields of the page
+    // at once: one OK, one save and read back per round. In round r field
+    // f takes text (r + f) mod the texts, so every field meets every text
+    // once and neighbouring fields hold different texts: a field that
+    // stores or shows another's text is seen. The batch stands only when
+    // every field then shows what it showed typed alone. When a page's own
+    // check (a Define list, a range) refuses the batch, the field it points
+    // at is tried alone and the rest again; with no such field, each goes
+    // alone.
+    for (std::size_t r = 0; r < texts; ++r) {
+      const auto textOf = [&](std::size_t f) { return (r + f) % texts; };
+      std::vector<std::size_t> pending;
+      for (std::size_t f = 0; f < fields; ++f)
+        if (FieldTextFault(alone[f][textOf(f)], brackets[f]).empty()) pending.push_back(f);
+      walked += int(pending.size());
+      while (!pending.empty()) {
+        SCOPED_TRACE(tab + " / round " + std::to_string(r) + " of " + std::to_string(pending.size()) + " fields");
+        Fresh();
+        p = OpenOn(index);
+        ASSERT_NE(p, nullptr);
+        std::vector<Typed> batch;
+        std::vector<std::string> expected = before;
+        for (std::size_t f : pending) {
+          const OptionPage::TextField& field = p->TextFields()[f];
+          const bool enabled = field.edit->isEnabled();
+          SetFieldText(field.edit, kTexts[textOf(f)].text);
+          batch.push_back({f, kTexts[textOf(f)].name, FieldTextOf(field.edit), enabled, field.shown});
+          expected[f] = alone[f][textOf(f)];
+        }
+        bool together = ShownTexts(p) == expected && EnabledStates(p) == enabledBefore;
+        for (const Typed& b : batch) together = together && b.typed == expected[b.field];
+        QWidget* pointed = nullptr;
+        if (together) {
+          m_refusals.clear();
+          m_sheet->accept();
+          if (m_refusals.empty()) {
+            ASSERT_NO_FATAL_FAILURE(CheckStored(index, batch));
+            break;
           }
+          // One field typed, the others as the page showed them: this was
+          // the field alone, and the page refused its text.
+          if (batch.size() == 1) break;
+          pointed = m_sheet->focusWidget();
         }
-        SaveAndReopen();
-        OptionPage* again = OpenOn(index);
-        ASSERT_NE(again, nullptr);
-        EXPECT_EQ(FieldTextOf(again->TextFields()[f].edit), stored);
+        std::vector<std::size_t> single;
+        const auto it = std::find_if(pending.begin(), pending.end(),
+                                     [&](std::size_t f) { return p->TextFields()[f].edit == pointed; });
+        if (pointed && it != pending.end()) {
+          single.push_back(*it);
+          pending.erase(it);
+        } else {
+          single.swap(pending);
+        }
+        for (std::size_t f : single) ASSERT_NO_FATAL_FAILURE(TryAlone(index, f, kTexts[textOf(f)]));
       }
     }
   }
@@ -164,19 +285,39 @@ TEST_P(FieldTexts, RefusedNamingTheFieldOrReadBackByteForByte) {
 TEST_P(FieldTexts, NoOtherEditStoresAnUncheckedText) {
   Open(Node());
   const int pages = m_sheet->PageCount();
-  for (int index = 0; index < pages; ++index) {
-    OptionPage* page = OpenOn(index);
-    ASSERT_NE(page, nullptr);
+  // The page's edits in a fixed order, and what each shows.
+  const auto editsOf = [](const OptionPage* page) {
     std::vector<QWidget*> edits;
     for (QLineEdit* e : page->findChildren<QLineEdit*>()) edits.push_back(e);
     for (QPlainTextEdit* e : page->findChildren<QPlainTextEdit*>()) edits.push_back(e);
-    for (std::size_t i = 0; i < edits.size(); ++i) {
-      Fresh();
-      OptionPage* p = OpenOn(index);
-      std::vector<QWidget*> now;
-      for (QLineEdit* e : p->findChildren<QLineEdit*>()) now.push_back(e);
-      for (QPlainTextEdit* e : p->findChildren<QPlainTextEdit*>()) now.push_back(e);
-      ASSERT_EQ(now.size(), edits.size());
+    return edits;
+  };
+  const auto stateOf = [](const std::vector<QWidget*>& edits) {
+    std::vector<std::string> state;
+    for (const QWidget* e : edits)
+      state.push_back(FieldTextOf(e) + (e->isEnabled() ? "|on" : "|off") + (e->isHidden() ? "|hidden" : ""));
+    return state;
+  };
+  for (int index = 0; index < pages; ++index) {
+    // One edit at a time holds the text, the others as the page showed
+    // them, so a refusal or a stored text is the edit's own. A refusal
+    // leaves the sheet open: the edit's text goes back and the next edit
+    // is tried on the same sheet; an OK that closed it starts a fresh one.
+    Fresh();
+    OptionPage* p = OpenOn(index);
+    ASSERT_NE(p, nullptr);
+    std::vector<QWidget*> now = editsOf(p);
+    std::vector<std::string> pristine = stateOf(now);
+    const std::size_t count = now.size();
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!p) {
+        Fresh();
+        p = OpenOn(index);
+        ASSERT_NE(p, nullptr);
+        now = editsOf(p);
+        ASSERT_EQ(now.size(), count);
+        pristine = stateOf(now);
+      }
       QWidget* edit = now[i];
       bool named = false;
       for (const OptionPage::TextField& f : p->TextFields()) named = named || f.edit == edit;
@@ -188,10 +329,17 @@ TEST_P(FieldTexts, NoOtherEditStoresAnUncheckedText) {
         continue;
       SCOPED_TRACE(m_sheet->Tabs()->tabText(index).toStdString() + " / edit " + std::to_string(i) + " " +
                    edit->objectName().toStdString());
+      const std::string shown = FieldTextOf(edit);
       m_refusals.clear();
       SetFieldText(edit, "P1)x");
       m_sheet->accept();
-      if (!m_refusals.empty()) continue;
+      if (!m_refusals.empty()) {
+        SetFieldText(edit, shown);
+        // A page that answered the typing elsewhere starts over.
+        if (stateOf(now) != pristine) p = nullptr;
+        continue;
+      }
+      p = nullptr;
       m_session->Commit();
       const std::string files = BuildProjectFileText(*m_project) + BuildOptionsFileText(*m_project);
       EXPECT_EQ(files.find("P1)x"), std::string::npos) << "stored unchecked";
