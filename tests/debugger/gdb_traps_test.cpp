@@ -56,10 +56,15 @@ class GdbTrapTest : public GdbSessionTest, public ::testing::WithParamInterface<
 
 TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
   const TrapRow& row = GetParam();
+  // A program that runs freely stops only at the UART stand-in's accesses,
+  // which the driver answers itself: a server stopped during one of those
+  // leaves a stop that the stop request then reports. Without the stand-in
+  // the stop request is the only one, and meets the stopped server.
+  if (row.action == Action::StopRunning) Params("-sim -uart none");
   ASSERT_NO_FATAL_FAILURE(StopAtMain());
   DebugInterface* r = session->Record();
   if (row.action == Action::StopRunning) {
-    // The program runs freely (it writes to its UART) when it is stopped.
+    // The program runs freely when it is stopped.
     session->Go();
     ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
