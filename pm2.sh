@@ -11,8 +11,8 @@
 #                    the two halves of test (CI runs them apart)
 # PM2_SANITIZE=ON ./pm2.sh test builds everything with clang, AddressSanitizer
 # and UndefinedBehaviorSanitizer instead, in build-san, and runs every test
-# under them (CI does); the fuzz targets are built in that tree. There
-# PM2_TEST_WHOLE_PROGRAMS=ON runs each test program's cases in a few
+# under them (CI does); the fuzz targets are built in that tree.
+# PM2_TEST_WHOLE_PROGRAMS=ON (either tree) runs each test program's cases in a few
 # processes instead of one each (CI does: cmake/Pm2.cmake says why).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -56,8 +56,9 @@ configure() {
     # library folder, PM2_WERROR=ON fails the build on a warning (CI, which
     # builds everything once).
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPM2_BENCH="${PM2_BENCH:-ON}" \
+      -DPM2_BENCH_UNOPTIMISED="${PM2_BENCH_UNOPTIMISED:-OFF}" \
       -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" -DPM2_UNITY_LIBS="${PM2_UNITY_LIBS:-OFF}" \
-      -DPM2_WERROR="${PM2_WERROR:-OFF}" \
+      -DPM2_WERROR="${PM2_WERROR:-OFF}" -DPM2_TEST_WHOLE_PROGRAMS="${PM2_TEST_WHOLE_PROGRAMS:-OFF}" \
       -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
   fi
 }

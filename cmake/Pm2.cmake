@@ -197,11 +197,12 @@ endfunction()
 # anonymous namespaces apart.
 option(PM2_UNITY_TESTS "Compile each test program as one file" OFF)
 
-# PM2_TEST_WHOLE_PROGRAMS (CI's sanitized tree): each test program runs as
+# PM2_TEST_WHOLE_PROGRAMS (CI's two trees): each test program runs as
 # a few CTest tests, each a share of its cases in one process (GoogleTest's
-# shards), instead of a process per case: the sanitizers' start-up, paid
-# once per process, is then paid a few hundred times instead of some four
-# thousand. The other tree still runs every case alone. A case that skips
+# shards), instead of a process per case: a program's start-up (the
+# sanitizers', Qt's), paid once per process, is then paid a few hundred
+# times instead of some four thousand. `./pm2.sh test` still runs every case
+# alone. A case that skips
 # fails its share (CI fails on any skip): the share's output names it and
 # says why. A program declared ALONE keeps a process per case in that tree
 # too: its cases each start a whole session of the program, which the
@@ -314,6 +315,11 @@ function(pm2_bench name)
   add_executable(${name} ${A_SOURCES})
   # The project's warnings, as every other target has them.
   target_compile_options(${name} PRIVATE ${PM2_WARNINGS})
+  # A tree whose benchmarks are never run (CI's) compiles them at half the
+  # cost; their figures mean nothing there.
+  if(PM2_BENCH_UNOPTIMISED)
+    target_compile_options(${name} PRIVATE -O0)
+  endif()
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE ${A_LIBS} benchmark::benchmark pthread)
   if(A_QT)
