@@ -24,10 +24,18 @@ struct NoWindows : pm2::BrowseViewer {
   void Beep() override {}
 };
 
+// The input goes through a file, as the session reads one; the file goes
+// when the run ends.
+struct InputFile {
+  std::string path = "/tmp/pm2_browser_fuzz." + std::to_string(::getpid());
+  ~InputFile() { std::remove(path.c_str()); }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = "/tmp/pm2_browser_fuzz." + std::to_string(::getpid());
+  static const InputFile input;
+  const std::string& path = input.path;
   if (FILE* f = std::fopen(path.c_str(), "wb")) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);
