@@ -1,5 +1,5 @@
 // Fuzzes the binary project reader; a project it gives can be written, and
-// a name the project file could not hold refuses the project.
+// a name or text the project files could not hold refuses the project.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

@@ -1,6 +1,7 @@
 // Fuzzes the first-generation project import: any bytes either import into
 // a fresh project or fail with one of the import's two messages, or with the
-// refusal of a listed file the project file cannot hold.
+// refusal of a listed file or a converted text the project files cannot
+// hold.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -21,8 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   OldIniProject f;
   f.OpenText(std::string(reinterpret_cast<const char*>(data), size));
   const std::string r = ImportOldIniProject(f, p);
-  const std::string refused = std::string("Pelmora1 Project - ") + "The file '";
-  if (!r.empty() && r != kOldIniInvalidFile && r != kOldIniFamilyMismatch && r.rfind(refused, 0) != 0) std::abort();
+  const std::string file = std::string("Pelmora1 Project - ") + "The file '";
+  const std::string text = std::string("Pelmora1 Project - ") + "The text of '";
+  if (!r.empty() && r != kOldIniInvalidFile && r != kOldIniFamilyMismatch && r.rfind(file, 0) != 0 &&
+      r.rfind(text, 0) != 0)
+    std::abort();
   theApp().m_pProject = nullptr;
   return 0;
 }

@@ -182,10 +182,17 @@ AddFileOutcome AddFileToGroupChecked(ProjectRec* project, GroupRec* group,
     out.beep = true;
     return out;
   }
+  // The folder is one of this machine, where '\' belongs to a name.
   std::string folder = folderIn;
-  // A folder picked on this machine keeps its '/' form; a stored one its '\'.
-  if (!EndsInSeparator(folder)) folder += folder.find('/') != std::string::npos ? '/' : '\\';
+  if (!EndsInSeparator(folder)) folder += '/';
   const std::string relative = MakeRelativePath(project->folder.view(), folder);
+  // Stored, such a folder would read back as another one: "we\ird/x.c"
+  // would build "we/ird/x.c". Refused before the type is asked for.
+  if (std::string why = LocalFolderRefusal(JoinFilePath(relative.c_str(), name.c_str()), folderIn); !why.empty()) {
+    out.beep = true;
+    out.message = std::move(why);
+    return out;
+  }
 
   uint8_t type = GetFileTypeOfName(name.c_str());
   if (type == kFileUnknown) {

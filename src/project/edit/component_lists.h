@@ -63,10 +63,12 @@ struct AddFileOutcome {
   std::string message;      // the membership text when refused
 };
 
-// Adds `name` found in `folder` to `group` of `project`: the folder is made
-// relative to the project folder, the type comes from the name (or the
-// chooser), and a file of the same name already in the project (libraries
-// excepted) is refused with the membership text.
+// Adds `name` found in `folder` (a folder of this machine) to `group` of
+// `project`: the folder is made relative to the project folder, the type
+// comes from the name (or the chooser), and a file of the same name already
+// in the project (libraries excepted) is refused with the membership text.
+// A folder or name the project file cannot hold (a '\' in any part of the
+// folder, project_lines.h) is refused with the reason.
 AddFileOutcome AddFileToGroupChecked(ProjectRec* project, GroupRec* group,
                                      const std::string& folder, const std::string& name,
                                      const FileTypeChooser& chooseType, AddFileStyle style);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "project/files/debug_lists.h"
-#include "project/files/project_lines.h"
+#include "project/files/stored_texts.h"
 #include "project/model/debug_texts.h"
 #include "project/model/key_values.h"
 #include "project/model/option_block.h"
@@ -589,21 +589,6 @@ int ReadOptionRecord(uint8_t type, BodyCursor& c, ImportState& s) {
   return kBinOk;
 }
 
-// The first target, group or file name of the project that the project
-// file cannot hold, with the reason; "" when all can be saved as they are.
-std::string StoredNamesRefusal(const ProjectRec& p) {
-  for (const TargetRec* t = p.firstTarget; t; t = t->next)
-    if (std::string why = StoredComponentNameRefusal("target", t->name.view()); !why.empty()) return why;
-  for (const GroupRec* g = p.firstGroup; g; g = g->next) {
-    if (std::string why = StoredComponentNameRefusal("group", g->name.view()); !why.empty()) return why;
-    for (const FileRec* f = g->firstFile; f; f = f->next)
-      if (std::string why = StoredFileNameRefusal(f->path.empty() ? f->name.view() : f->path.view(), f->name.view());
-          !why.empty())
-        return why;
-  }
-  return std::string();
-}
-
 }  // namespace
 
 int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project, std::string_view baseName,
@@ -669,10 +654,11 @@ int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project
     if (rc) return rc;
   }
   if (s.project && !s.project->curTarget) s.project->curTarget = s.project->firstTarget;
-  // Saved, such a name would come back as another one and the rest of its
-  // line misread: the project is refused rather than converted wrong.
+  // Saved, such a name or text would come back as another one and the
+  // rest of its line misread: the project is refused rather than converted
+  // wrong.
   if (s.project) {
-    if (std::string refusal = StoredNamesRefusal(*s.project); !refusal.empty()) {
+    if (std::string refusal = ProjectTextRefusal(*s.project); !refusal.empty()) {
       if (why) *why = std::move(refusal);
       return kBinBadName;
     }

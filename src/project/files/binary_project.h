@@ -17,9 +17,9 @@
 // Unknown fields are skipped by their type and unknown records by their
 // length, so the rest of the file stays readable. A field of another type
 // than its reader expects, or a blob of another size, gives error 8. A
-// target, group or file name that the project file cannot hold (it would
-// be saved and read back as another name) gives error 10: the project is
-// not taken.
+// target, group or file name or any other converted text that the project
+// or options file cannot hold (it would be saved and read back as another;
+// stored_texts.h) gives error 10: the project is not taken.
 #pragma once
 
 #include <cstdint>
@@ -65,7 +65,7 @@ extern const char* const g_BinaryFieldNames[kBinaryFieldNameCount];
 // project's read-only flag. baseName (the file's name up to its first '.')
 // is the project's name; while the records are read the new project is the
 // application's open project (the caller's is put back). With error 10,
-// *why (may be null) names the name and what it cannot hold.
+// *why (may be null) names the name or text and what it cannot hold.
 int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project,
                       std::string_view baseName = {}, std::string* why = nullptr);
 

@@ -327,6 +327,13 @@ std::string StoredFileNameRefusal(std::string_view path, std::string_view name) 
   return "The file '" + std::string(path) + "' cannot be stored in the project: its name holds " + fault + ".";
 }
 
+std::string LocalFolderRefusal(std::string_view storedPath, std::string_view localFolder) {
+  if (localFolder.find('\\') == std::string_view::npos) return std::string();
+  return "The file '" + std::string(storedPath) +
+         "' cannot be stored in the project: its folder holds a '\\', which the project reads as a folder "
+         "separator.";
+}
+
 std::string StoredComponentNameRefusal(std::string_view kind, std::string_view name) {
   const std::string fault = ParenthesisedTextFault(name);
   if (fault.empty()) return fault;

@@ -139,6 +139,12 @@ std::string ParenthesisedTextFault(std::string_view text);
 // in the name is read back as a folder separator, so the file built would
 // be another.
 std::string StoredFileNameRefusal(std::string_view path, std::string_view name);
+// Why a file of a folder of this machine (where '\' is a character of a
+// name, as in "we\ird/") cannot be stored in the project as storedPath: a
+// '\' in any part of the folder is read back as a folder separator, so
+// the file built would be another. The refusal names the file; "" when the
+// folder holds no '\'.
+std::string LocalFolderRefusal(std::string_view storedPath, std::string_view localFolder);
 // Why a target or group name, written as "(name)" in the project and the
 // options file, would not read back as it is: the refusal that names it,
 // "" when it would. `kind` is "target" or "group".

@@ -10,6 +10,7 @@
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
 #include "project/files/project_lines.h"
+#include "project/files/stored_texts.h"
 #include "project/files/stored_file_read.h"
 #include "project/import/code_gen_registers.h"
 #include "project/import/old_ini_reader.h"
@@ -249,6 +250,11 @@ ProjectRec* ImportCodeGenProject(const std::string& dptPath, const CodeGenImport
   if (!ReadStoredFile(dptPath, kStoredTextFileMax, text, nullptr))
     return fail("Error: can't read file '" + dptPath + "' !");
   const CodeGenProject d = ParseCodeGenProject(text);
+  // A new project takes the file's name, which is its output name by
+  // default: one the project file cannot hold would build another program.
+  if (!existing)
+    if (const std::string why = ProjectNameRefusal(std::filesystem::path(dptPath).stem().string()); !why.empty())
+      return fail(why);
   // A name the project file cannot hold would come back as another file at
   // the next open; a folder in the name (either separator) is kept.
   for (const std::string& c : d.cFiles) {

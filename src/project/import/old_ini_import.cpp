@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "project/files/project_lines.h"
+#include "project/files/stored_texts.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -675,13 +676,19 @@ std::string ImportOldIniProject(OldIniProject& f, ProjectRec* project) {
   const uint32_t groupFlags = group ? group->flags : 0;
   Importer importer(f, project, target, work);
   importer.Run();
-  if (!importer.Refusal().empty()) {
+  // A converted text the files cannot hold (a user program "echo hi >
+  // out.txt" would run as "echo hi ") is refused as the options sheet
+  // refuses it.
+  std::string refusal = importer.Refusal();
+  if (refusal.empty())
+    refusal = OptionBlockTextRefusal(*target, work, kKindTarget, 0, "target '" + target->name.str() + "'");
+  if (!refusal.empty()) {
     if (group) {
       if (lastFile) lastFile->next = nullptr; else group->firstFile = nullptr;
       group->lastFile = lastFile;
       group->flags = groupFlags;
     }
-    return "Pelmora1 Project - " + importer.Refusal();
+    return "Pelmora1 Project - " + refusal;
   }
   *block = work;
   return {};

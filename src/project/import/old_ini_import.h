@@ -31,7 +31,8 @@ inline constexpr const char* kOldIniCannotAccess = "Cannot access Pelmora1 Proje
 // Imports into project's current target. Empty on success, else one of the
 // two messages above, or "Pelmora1 Project - " and the refusal of a listed
 // file whose name or folder the project file cannot hold (saved, it would
-// be read back as another file); a failure leaves the project as it was.
+// be read back as another file) or of a converted option text the files
+// cannot hold (stored_texts.h); a failure leaves the project as it was.
 std::string ImportOldIniProject(OldIniProject& file, ProjectRec* project);
 
 // The bank-count code of the highest bank value: 0 below 2, 1 below 4, 2

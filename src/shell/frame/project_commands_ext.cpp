@@ -19,6 +19,7 @@
 #include "project/dialogs/project_sheet.h"
 #include "options/pages/options_command.h"
 #include "project/edit/startup_copy.h"
+#include "project/files/stored_texts.h"
 #include "project/environment/environment.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
@@ -132,10 +133,6 @@ void ProjectCommandsExt::OnNewProject() {
     ShowError(m_app.Dialogs(), "Cannot create project '" + path + "'\n\nThe folder '" + folder + "' does not exist.");
     return;
   }
-  if (m_app.Project()) {
-    m_frame.ExecuteCommand(cmd::kCloseProject);
-    if (m_app.Project()) return;  // the user kept it open
-  }
   const std::size_t dot = path.rfind('.');
   // The file is written under the name as typed ("Test.pm2"), whatever the
   // case of its extension; without one it gets ".pm2".
@@ -143,6 +140,19 @@ void ProjectCommandsExt::OnNewProject() {
   if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
     if (path.size() - dot == 4 && SamePathIgnoringCase(path.substr(dot), ".pm2")) extension = path.substr(dot);
     path.resize(dot);
+  }
+  // The project's name (up to its last '.', as the record takes it) is its
+  // output name by default: one the project file cannot hold would build
+  // another program ("p)q" as "p"). Refused before anything closes.
+  std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  if (const std::size_t cut = name.rfind('.'); cut != std::string::npos) name.resize(cut);
+  if (const std::string why = ProjectNameRefusal(name); !why.empty()) {
+    ShowError(m_app.Dialogs(), "Cannot create project '" + path + extension + "'\n\n" + why);
+    return;
+  }
+  if (m_app.Project()) {
+    m_frame.ExecuteCommand(cmd::kCloseProject);
+    if (m_app.Project()) return;  // the user kept it open
   }
   ProjectRec* p = NewProject(nullptr, path.c_str());
   if (!p) {

@@ -6,6 +6,7 @@
 #include "builder/runner/tool_runner.h"
 #include "platform/notification_hub.h"
 #include "platform/settings_store.h"
+#include "project/files/project_file.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
 #include "shell/app/shell_app.h"
@@ -153,6 +154,12 @@ KeySequenceSources ToolCommands::Sources() const {
   const auto activeFile = src.activeEditorFile;
   src.fileToTranslate = [editor, app, activeFile]() -> std::optional<FilePosition> {
     ProjectRec* project = app->Project();
+    // The target row stands for the project file, which has no position.
+    if (project && app->m_pSelItem && app->m_pSelItem->kind == kKindTarget) {
+      FilePosition pos;
+      pos.path = ProjectSiblingPath(*project, "pm2");
+      return pos;
+    }
     auto* f = static_cast<FileRec*>(app->m_pSelItem);
     if (project && f && f->kind == kKindFile) {
       FilePosition pos;

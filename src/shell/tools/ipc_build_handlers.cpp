@@ -1,5 +1,8 @@
 #include "shell/tools/ipc_build_handlers.h"
 
+#include <cstdio>
+#include <string_view>
+
 #include "project/files/project_lines.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -37,6 +40,31 @@ constexpr TargetInfoRow kTargetInfo[] = {
     {kToolset51, 1, 2}, {kToolset251, 1, 2}, {kToolset166, 2, 2},
     {kToolsetArmGnu, 4, 2}, {kToolsetArmAds, 4, 2},
 };
+
+// The first control character of a text a peer sets (a line break, a
+// tab, a NUL), as "0x0D"; "" when it holds none. Stored, it would reach a
+// tool's command line as itself: an include path "a\r\nb" splits gcc's
+// arguments.
+std::string FirstControlCharacter(std::string_view text) {
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02X", unsigned(b));
+      return code;
+    }
+  }
+  return std::string();
+}
+
+// The refusal of a peer's text holding a control character: "The <what>
+// cannot be stored: <it holds> the control character 0x0D."; "" when
+// the text holds none.
+std::string ControlCharacterRefusal(const std::string& what, std::string_view text, const char* holds = "it holds") {
+  const std::string code = FirstControlCharacter(text);
+  if (code.empty()) return code;
+  return "The " + what + " cannot be stored: " + holds + " the control character " + code + ".";
+}
 
 }  // namespace
 
@@ -171,12 +199,18 @@ void IpcBuildHandlers::OnSetFileGroup(dtc_Make::SetFileGroup& e) {
   // Stored as "Group (name)": a name that would not read back whole is refused.
   if (const std::string why = StoredComponentNameRefusal("group", e.m_strGroup); !why.empty())
     return Status(1, why, to);
-  // The folder is checked before anything changes.
+  if (const std::string why = ControlCharacterRefusal("group name '" + e.m_strGroup + "'", e.m_strGroup);
+      !why.empty())
+    return Status(1, why, to);
+  // The folder is checked before anything changes. It is one of this
+  // machine: a '\' in it is part of a name, which the project would read
+  // back as a separator (checked with each file below).
   if (e.m_strFolder.empty()) return Status(1, kIpcBadPath, to);
+  if (const std::string why = ControlCharacterRefusal("folder '" + e.m_strFolder + "'", e.m_strFolder);
+      !why.empty())
+    return Status(1, why, to);
   std::string folder = e.m_strFolder;
-  char last = folder.back();
-  if (last != '\\' && last != ':' && last != '/')
-    folder += folder.find('\\') != std::string::npos ? '\\' : '/';
+  if (folder.back() != '/') folder += '/';
   std::string failure;
   m_shell.RunOnGuiThread([&] {
     ProjectRec* project = m_shell.Project();
@@ -188,7 +222,12 @@ void IpcBuildHandlers::OnSetFileGroup(dtc_Make::SetFileGroup& e) {
     // the whole request is refused before the group changes.
     for (const std::string& name : e.m_Files) {
       if (name.empty()) continue;
-      failure = StoredFileNameRefusal(JoinFilePath(folder.c_str(), name.c_str()), name);
+      const std::string path = JoinFilePath(folder.c_str(), name.c_str());
+      failure = StoredFileNameRefusal(path, name);
+      if (failure.empty()) failure = LocalFolderRefusal(path, e.m_strFolder);
+      if (const std::string code = FirstControlCharacter(name); failure.empty() && !code.empty())
+        failure = "The file '" + path + "' cannot be stored in the project: its name holds the control character " +
+                  code + ".";
       if (!failure.empty()) return;
     }
     bool changed = false;
@@ -222,11 +261,15 @@ void IpcBuildHandlers::OnSetOptions(dtc_Make::SetOptions& e) {
   // Stored as " ACDEFN (A,B)": a text that would not read back whole (a
   // define "A)B" read back as "A") is refused, as the options dialog does.
   const std::string symbols = Join(e.m_Symbols, ","), paths = Join(e.m_IncludePaths, ";");
-  for (const auto& [what, text] : {std::pair{"symbols", &symbols}, std::pair{"include paths", &paths}})
+  for (const auto& [what, text] : {std::pair{"symbols", &symbols}, std::pair{"include paths", &paths}}) {
+    const std::string whose = std::string(what) + " of group '" + e.m_strGroup + "'";
     if (const std::string fault = ParenthesisedTextFault(*text); !fault.empty())
-      return Status(1, std::string("The ") + what + " of group '" + e.m_strGroup + "' cannot be stored: they hold " +
-                           fault + ".",
-                    to);
+      return Status(1, "The " + whose + " cannot be stored: they hold " + fault + ".", to);
+    // A line break is read back whole from the project file, but reaches
+    // the compiler's command line as one.
+    if (const std::string why = ControlCharacterRefusal(whose, *text, "they hold"); !why.empty())
+      return Status(1, why, to);
+  }
   const char* failure = nullptr;
   m_shell.RunOnGuiThread([&] {
     ProjectRec* project = m_shell.Project();

@@ -223,6 +223,14 @@ TEST_F(ComponentsTest, AddFilesRefusesANameTheProjectFileCannotHold) {
       {"backslash", "a\\b.c", "/work/demo/src/",
        "The file './src/a\\b.c' cannot be stored in the project: its name holds a '\\', which the project reads as "
        "a folder separator."},
+      // A '\\' of a folder of this machine belongs to its name: stored, the
+      // file would be read back from "we/ird/", another folder.
+      {"backslash in the folder", "x.c", "/work/demo/we\\ird/",
+       "The file './we\\ird/x.c' cannot be stored in the project: its folder holds a '\\', which the project reads "
+       "as a folder separator."},
+      {"backslash in a folder above", "x.c", "/work/demo/a\\b/src",
+       "The file './a\\b/src/x.c' cannot be stored in the project: its folder holds a '\\', which the project "
+       "reads as a folder separator."},
       {"leading dash and quotes", "-o q'uote\".c", "/work/demo/src/", ""},
   };
   for (const auto& r : rows) {

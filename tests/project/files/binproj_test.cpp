@@ -517,6 +517,107 @@ TEST_F(ProjectOpenTest, NamesTheProjectFileCannotHoldRefuseTheBinaryProject) {
   }
 }
 
+// Every converted text takes the check its field takes in the options
+// sheet: an output name "Pr)og" would be saved as " OutName (Pr)og)" and
+// built as "Pr". The open refuses the project naming the text, its owner
+// and why; balanced texts open and read back whole after the save.
+TEST_F(ProjectOpenTest, TextsTheFilesCannotHoldRefuseTheBinaryProject) {
+  struct Field {
+    uint8_t record;  // kBinTarget, kBinTargetOptions or kBinGroupOptions
+    const char* name;
+    const char* value;
+  };
+  const struct Row {
+    const char* name;
+    std::vector<Field> fields;
+    std::string why;  // "" when the project opens
+  } rows[] = {
+      {"OutputName", {{kBinTargetOptions, "Name", "Pr)og"}},
+       "The text of 'Name of Executable' of target 'Board' cannot be stored: it holds a ')' without its '('."},
+      {"OutputFolderAngle", {{kBinTargetOptions, "Path", ".\\o<bj\\"}},
+       "The text of 'Folder for Objects' of target 'Board' cannot be stored: it holds a '<' without its '>'."},
+      {"ListingFolder", {{kBinTargetOptions, "gLdir", ".\\l)st\\"}},
+       "The text of 'Folder for List Files' of target 'Board' cannot be stored: it holds a ')' without its '('."},
+      {"UserProgram", {{kBinTargetOptions, "gUprg2", "echo hi > out.txt"}},
+       "The text of 'Run User Program #2' of target 'Board' cannot be stored: it holds a '>' without its '<'."},
+      {"LinkerMisc", {{kBinTargetOptions, "lMisc", "a\nb"}},
+       "The text of 'lMisc' of target 'Board' cannot be stored: it holds a line break without a carriage return."},
+      {"DriverSetting", {{kBinTargetOptions, "sTkey", "K"}, {kBinTargetOptions, "sTnam", "V)"}},
+       "The text of 'OPTKEY' of target 'Board' cannot be stored: it holds a ')' without its '('."},
+      {"DeviceText", {{kBinTarget, "CPU", "IRAM(0x0-0xFF"}},
+       "The text of 'Cpu' of target 'Board' cannot be stored: it holds a '(' without its ')'."},
+      {"WatchExpression", {{kBinTarget, "WA_1", "a)"}},
+       "The text of 'OPTWA' of target 'Board' cannot be stored: it holds a ')' without its '('."},
+      {"GroupDefine", {{kBinGroupOptions, "pDef", "A)B"}},
+       "The text of 'Define' of group 'Source' cannot be stored: it holds a ')' without its '('."},
+      {"BalancedTextsOpen",
+       {{kBinTargetOptions, "Name", "Pr(1)"}, {kBinTargetOptions, "gUprg1", "copy <a> b"},
+        {kBinTargetOptions, "gLdir", ".\\lst (1)\\"}, {kBinGroupOptions, "pDef", "F(x)=(x+1)"}},
+       ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchDir here;
+    ScopedRecordingShell shell;
+    ProjectRec* before = MakeProject();
+    theApp().m_pProject = before;
+    BinaryProjectWriter w;
+    const auto fields = [&](uint8_t record) {
+      for (const Field& f : row.fields)
+        if (f.record == record) w.String(f.name, f.value);
+    };
+    w.Begin(kBinProject);
+    w.String("Name", "old");
+    w.End();
+    w.Begin(kBinTarget);
+    w.ShortString("Target", "Board");
+    w.U16("ToolSet", kToolset166);
+    fields(kBinTarget);
+    w.End();
+    w.Begin(kBinGroup);
+    w.ShortString("Group", "Source");
+    w.End();
+    w.Begin(kBinFile);
+    w.String("Name", "main.c");
+    w.U16("Index", 0);
+    w.String("Full", ".\\main.c");
+    w.Byte("fType", kFileC);
+    w.End();
+    w.Begin(kBinTargetOptions);
+    w.U16("Index", 0);
+    fields(kBinTargetOptions);
+    w.End();
+    w.Begin(kBinGroupOptions);
+    w.Index(0);
+    w.Index(0);
+    fields(kBinGroupOptions);
+    w.End();
+    w.EndOfProject();
+    WriteFileText(here.File("old.prj"), w.Data());
+    std::string message;
+    const int rc = OpenProjectFile(here.File("old.prj"), &message);
+    if (!row.why.empty()) {
+      EXPECT_EQ(kBinBadName, rc);
+      EXPECT_EQ(message, "'" + here.File("old.prj") + "' is no valid project (error 10): " + row.why);
+      EXPECT_EQ(before, theApp().m_pProject);
+      continue;
+    }
+    ASSERT_EQ(kBinOk, rc) << message;
+    // Saved as text and opened again, every text is as converted.
+    ASSERT_EQ(SaveProjectFiles(nullptr, &message), 0) << message;
+    ASSERT_EQ(OpenProjectFile(here.File("old.Pm2"), &message), 0) << message;
+    ProjectRec* p = theApp().m_pProject;
+    ASSERT_TRUE(p && p->firstTarget && p->firstTarget->pOpts && p->firstGroup);
+    const OptionBlock& o = *p->firstTarget->pOpts;
+    EXPECT_EQ(o.out.OUTNAME.str(), "Pr(1)");
+    EXPECT_EQ(o.out.RUNUSR[0].str(), "copy <a> b");
+    EXPECT_EQ(o.lst.LSTDIR.str(), ".\\lst (1)\\");
+    const OptionBlock* g = FindTargetOptions(p->firstGroup->pOpts, p->firstTarget);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->c166.DEFINE.str(), "F(x)=(x+1)");
+  }
+}
+
 TEST_F(ProjectOpenTest, ProjectOpenedByABareNameLivesInTheCurrentFolder) {
   ScopedRecordingShell shell;
   WriteFileText(dir.File("old.prj"), SampleBinary(".\\obj\\").Data());

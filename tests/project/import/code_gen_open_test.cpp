@@ -153,6 +153,27 @@ TEST_F(CodeGenOpenTest, ChangeCheckRows) {
   EXPECT_EQ(dpt, tmp + "proj/DEMO.DPT");
 }
 
+// The new project takes the file's name, its output name by default: one
+// the project file cannot hold (" OutName (p)q)" read back as "p") is
+// refused with the reason and nothing is written; a balanced one reads
+// back whole.
+TEST_F(CodeGenOpenTest, ANameThatCannotBeTheOutputNameIsRefused) {
+  WriteDpt("File1=\"MAIN.C\"\r\n");
+  fs::rename(tmp + "proj/demo.dpt", tmp + "proj/p)q.dpt");
+  EXPECT_EQ(ImportCodeGenProjectFiles(tmp + "proj/p)q.dpt", env), "");
+  EXPECT_EQ(reports, std::vector<std::string>{"The project name 'p)q' cannot be stored as the name of its "
+                                              "executable: it holds a ')' without its '('."});
+  EXPECT_FALSE(fs::exists(tmp + "proj/p)q.Pm2"));
+  EXPECT_FALSE(fs::exists(tmp + "proj/Start167.w66"));
+  reports.clear();
+  fs::rename(tmp + "proj/p)q.dpt", tmp + "proj/p(q).dpt");
+  const std::string path = ImportCodeGenProjectFiles(tmp + "proj/p(q).dpt", env);
+  ASSERT_EQ(path, tmp + "proj/p(q).Pm2") << (reports.empty() ? "" : reports[0]);
+  ASSERT_EQ(OpenProjectFile(path), 0);
+  ASSERT_NE(theApp().m_pProject, nullptr);
+  EXPECT_EQ(theApp().m_pProject->curTarget->pOpts->out.OUTNAME.str(), "p(q)");
+}
+
 TEST_F(CodeGenOpenTest, FailuresWriteNoProjectFile) {
   struct Row {
     const char* name;

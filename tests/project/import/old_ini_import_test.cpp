@@ -106,6 +106,66 @@ TEST_F(OldIniImportTest, FileNamesTheProjectFileCannotHoldRefuseTheImport) {
   }
 }
 
+// A converted text that the project file cannot hold would be saved and
+// read back as another ("echo hi > out.txt" as "echo hi "): the import is
+// refused as the options sheet refuses the field, naming it, and leaves
+// the project as it was (the files listed before it are not taken).
+TEST_F(OldIniImportTest, TextsTheFilesCannotHoldRefuseTheImport) {
+  const struct {
+    const char* name;
+    const char* sections;  // after "[PROJ]" with one file
+    std::string message;   // "" when imported
+  } rows[] = {
+      {"UserProgramGreaterThan", "[MAKEOPTS]\r\nProgram1=echo hi > out.txt\r\nRunProg1=YES\r\n",
+       "Pelmora1 Project - The text of 'Run User Program #1' of target 'Target 1' cannot be stored: it holds a "
+       "'>' without its '<'."},
+      {"SecondUserProgramLessThan", "[MAKEOPTS]\r\nProgram2=sort < in.txt\r\n",
+       "Pelmora1 Project - The text of 'Run User Program #2' of target 'Target 1' cannot be stored: it holds a "
+       "'<' without its '>'."},
+      {"DefinesClosing", "[Q51]\r\nDefines=A)B\r\n",
+       "Pelmora1 Project - The text of 'Q51DEF' of target 'Target 1' cannot be stored: it holds a ')' without "
+       "its '('."},
+      {"LinkerMiscOpening", "[NB51]\r\nAddl1=RAMSIZE(256\r\n",
+       "Pelmora1 Project - The text of 'NX51MSC' of target 'Target 1' cannot be stored: it holds a '(' without "
+       "its ')'."},
+      {"BalancedTextsAreTaken",
+       "[MAKEOPTS]\r\nProgram1=copy <a> b\r\n[Q51]\r\nDefines=F(x)=(x+1)\r\n[NB51]\r\nAddl1=RAMSIZE(256)\r\n",
+       ""},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    PoolFreeAll();
+    ProjectRec* p = Project(0);
+    AddFileToGroup(p->firstGroup, "main.c", ".\\", kFileC);
+    const std::string before = BuildProjectFileText(*p);
+    const OptionBlock options = Block(p);
+    ScratchDir dir;
+    WriteFileText(dir.File("old.prj"),
+                  std::string("[PROJ]\r\nSource1=C:\\work\\old\\uart.c\r\nWarningErrlev1=2\r\n") + r.sections);
+    OldIniProject f;
+    ASSERT_EQ(f.Open(dir.File("old.prj")), 0);
+    EXPECT_EQ(ImportOldIniProject(f, p), r.message);
+    f.Close();
+    if (!r.message.empty()) {
+      EXPECT_EQ(Files(p), std::vector<std::string>{".\\main.c"});
+      EXPECT_EQ(BuildProjectFileText(*p), before);
+      EXPECT_FALSE(OptionBlocksDiffer(options, Block(p)));
+      continue;
+    }
+    // Taken, each text reads back from the saved files as it was converted.
+    NumberProjectRecords(*p);
+    const std::string projectText = BuildProjectFileText(*p), optionsText = BuildOptionsFileText(*p);
+    const std::string_view options2 = optionsText;
+    theApp().m_pProject = nullptr;  // closed as an open closes it
+    ProjectFileIo io;
+    ASSERT_EQ(ReadProjectText(io, "/p/demo.pm2", projectText, &options2), 0) << io.message;
+    const OptionBlock& read = *io.project->curTarget->pOpts;
+    EXPECT_EQ(read.out.RUNUSR[0].str(), "copy <a> b");
+    EXPECT_EQ(read.c51.Q51DEF.str(), "F(x)=(x+1)");
+    EXPECT_EQ(read.l51.NX51MSC.str(), "RAMSIZE(256)");
+  }
+}
+
 TEST_F(OldIniImportTest, ProjFilesBanksAndDuplicates) {
   ProjectRec* p = Project(0);
   AddFileToGroup(p->firstGroup, "main.c", ".\\", kFileC);

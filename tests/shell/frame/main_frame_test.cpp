@@ -330,7 +330,8 @@ TEST_F(MainFrameTest, RenamingInPlaceRefusesANameTheProjectFileCannotHold) {
 // A user tool's "^" and "~" give the line and the column (as the status
 // bar shows them) of the caret: of the active editor for E; for F of the
 // window showing the file selected in the project window, else of the
-// active editor.
+// active editor. The target row stands for the project file, with no
+// position; a group row for nothing, so F is the active editor's.
 TEST_F(MainFrameTest, KeySequencesGiveTheCaretsLineAndColumn) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
@@ -347,17 +348,21 @@ TEST_F(MainFrameTest, KeySequencesGiveTheCaretsLineAndColumn) {
   ASSERT_NE(timer, nullptr);
   moveCaret(timer, 1, 4);
   ASSERT_EQ(f->Editors().Active(), timer);
+  ProjectRec* project = s.App().Project();
+  ASSERT_NE(project, nullptr);
   const struct {
     const char* name;
-    const char* selected;  // the project window's selected file, null for none
+    NodeRec* selected;  // the project window's selected row, null for none
     const char* expanded;
   } rows[] = {
       {"NoFileSelected", nullptr, "Timer.h 2 5 Timer.h 2 5"},
-      {"SelectedFileInAWindow", "LED.c", "Timer.h 2 5 LED.c 2 3"},
-      {"SelectedFileInNoWindow", "Blinky.c", "Timer.h 2 5 Blinky.c 0 0"},
+      {"SelectedFileInAWindow", FindSourceFileByName("LED.c"), "Timer.h 2 5 LED.c 2 3"},
+      {"SelectedFileInNoWindow", FindSourceFileByName("Blinky.c"), "Timer.h 2 5 Blinky.c 0 0"},
+      {"TargetSelected", project->curTarget, "Timer.h 2 5 Blinky.pm2 0 0"},
+      {"GroupSelected", project->firstGroup, "Timer.h 2 5 Timer.h 2 5"},
   };
   for (const auto& r : rows) {
-    s.App().m_pSelItem = r.selected ? FindSourceFileByName(r.selected) : nullptr;
+    s.App().m_pSelItem = r.selected;
     std::string out;
     EXPECT_EQ(ExpandToolArguments(f->Tools()->Sources(), "%E ^E ~E %F ^F ~F", out), kExpandDone) << r.name;
     EXPECT_EQ(out, r.expanded) << r.name;

@@ -24,6 +24,7 @@
 #include "project/dialogs/device_selection.h"
 #include "project/dialogs/project_sheet.h"
 #include "project/dialogs/components_page.h"
+#include "project/files/project_file.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/app/shell_app.h"
@@ -143,6 +144,53 @@ TEST_F(NewProjectDialogsTest, LPC2138ProjectMadeThroughTheDialogsBuildsAndReadsB
   EXPECT_EQ(ReadFile(file), saved);
   ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
   EXPECT_EQ(ReadFile(file), saved);
+}
+
+// A new project's output name is its name: one the project file cannot
+// hold (" OutName (p)q)" reads back as "p", and the build makes "p.lnp")
+// is refused with the reason before the open project closes, and nothing
+// is written; a name with balanced brackets is made and reads back whole.
+TEST_F(NewProjectDialogsTest, ANameThatCannotBeTheOutputNameIsRefused) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectCommandsExt* commands = f->ProjectCommands();
+  commands->m_runDialog = ChooseLpc2138;
+  const struct {
+    const char* name;
+    const char* file;
+    const char* why;
+  } rows[] = {
+      {"Closing", "p)q.pm2",
+       "The project name 'p)q' cannot be stored as the name of its executable: it holds a ')' without its '('."},
+      {"Opening", "p(q.pm2",
+       "The project name 'p(q' cannot be stored as the name of its executable: it holds a '(' without its ')'."},
+      {"ClosingBeforeAnotherDot", "p)q.v2.pm2",
+       "The project name 'p)q' cannot be stored as the name of its executable: it holds a ')' without its '('."},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    commands->m_chooseNewProjectName = [&] { return dir + r.file; };
+    test::BoxAnswers ok({QMessageBox::Ok});
+    f->ExecuteCommand(cmd::kNewProject);
+    EXPECT_EQ(ok.texts, std::vector<std::string>{"Cannot create project '" + dir + r.file + "'\n\n" + r.why});
+    ASSERT_NE(s.App().Project(), nullptr);
+    EXPECT_EQ(s.App().Project()->name.str(), "Blinky");
+    EXPECT_FALSE(fs::exists(dir + r.file));
+  }
+  commands->m_chooseNewProjectName = [&] { return dir + "p(q).pm2"; };
+  {
+    test::BoxAnswers no({QMessageBox::No, QMessageBox::No});  // save Blinky, copy the startup file
+    f->ExecuteCommand(cmd::kNewProject);
+  }
+  ASSERT_NE(s.App().Project(), nullptr);
+  EXPECT_EQ(s.App().Project()->name.str(), "p(q)");
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  ProjectFileIo io;
+  ASSERT_EQ(ReadProjectFile(io, dir + "p(q).pm2"), 0) << io.message;
+  ASSERT_TRUE(io.project->firstTarget && io.project->firstTarget->pOpts);
+  EXPECT_EQ(io.project->firstTarget->toolset, kToolsetArmGnu);
+  EXPECT_EQ(io.project->firstTarget->pOpts->out.OUTNAME.str(), "p(q)");
 }
 
 TEST_F(NewProjectDialogsTest, StartupFileNoAndAlreadyPresent) {

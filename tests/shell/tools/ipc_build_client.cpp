@@ -6,7 +6,8 @@
 // "waiting" and waits for the StatusText "go"; builds again and prints the
 // number of build lines and the BuildEnd result.
 //   shell_tools_ipc_client <name suffix> <runtime folder> texts <folder>
-// sends the texts a project file could not hold, then files and defines
+// sends the texts a project file could not hold (a '>' in a file name, a
+// '\' in a folder, a line break in an include path), then files and defines
 // it can ("-o INJ.c", "q'uote\".c" of <folder> into the group "Source"),
 // prints every answer, builds and prints the build's lines and its end.
 #include <chrono>
@@ -64,6 +65,10 @@ int main(int argc, char** argv) {
     send(dtc_Make::SetOptions("Source", TextList{"A)B", "C"}, TextList{}));
     say(Next());
     send(dtc_Make::SetFileGroup("Source", folder, TextList{"Blinky.c", "LED.c", "Timer.c", "b>c.c"}));
+    say(Next());
+    send(dtc_Make::SetFileGroup("Source", folder + "/we\\ird", TextList{"x.c"}));
+    say(Next());
+    send(dtc_Make::SetOptions("Source", TextList{}, TextList{"/inc\r\n/x"}));
     say(Next());
     send(dtc_Make::SetOptions("Source", TextList{"INJ_VALUE=7", "F(x)=(x)"}, TextList{}));
     say(Next());

@@ -222,8 +222,49 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(GroupRow{"EmptyGroup", "", "/x", "status 1 Invalid group name"},
                       GroupRow{"EmptyFolderBeforeEmptying", "Source Group 1", "", "status 1 Invalid path name"},
                       GroupRow{"GroupNameTheProjectFileCannotHold", "Drivers)", "/x",
-                               "status 1 The group name 'Drivers)' cannot be stored: it holds a ')' without its '('."}),
+                               "status 1 The group name 'Drivers)' cannot be stored: it holds a ')' without its '('."},
+                      // A folder of this machine: its '\\' is part of a name,
+                      // which the project would read back as a separator.
+                      GroupRow{"FolderWithABackslash", "Source Group 1", "/src/we\\ird",
+                               "status 1 The file '/src/we\\ird/x.c' cannot be stored in the project: its folder "
+                               "holds a '\\', which the project reads as a folder separator."},
+                      GroupRow{"FolderWithALineBreak", "Source Group 1", "/src\r\n/x",
+                               "status 1 The folder '/src\r\n/x' cannot be stored: it holds the control character "
+                               "0x0D."},
+                      GroupRow{"GroupNameWithATab", "A\tB", "/x",
+                               "status 1 The group name 'A\tB' cannot be stored: it holds the control character "
+                               "0x09."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// An include path or symbol holding a line break is read back whole from
+// the project file, but would reach the compiler's command line as one
+// ("linker input file not found"): refused, nothing changed.
+TEST_F(IpcFixture, SetOptionsRefusesControlCharacters) {
+  ProjectRec* p = OpenProject();
+  From(1, dtc_Make::SetOptions("Source Group 1", TextList{"A"}, TextList{"/i1"}));
+  const struct {
+    const char* name;
+    TextList symbols, paths;
+    const char* reply;
+  } rows[] = {
+      {"IncludePathCrLf", {"B"}, {"/i2\r\n/i3"},
+       "status 1 The include paths of group 'Source Group 1' cannot be stored: they hold the control character "
+       "0x0D. @1"},
+      {"SymbolTab", {"B\t=1"}, {"/i2"},
+       "status 1 The symbols of group 'Source Group 1' cannot be stored: they hold the control character 0x09. @1"},
+      {"IncludePathNul", {"B"}, {std::string("/i2\0x", 5)},
+       "status 1 The include paths of group 'Source Group 1' cannot be stored: they hold the control character "
+       "0x00. @1"},
+  };
+  for (const auto& r : rows) {
+    From(1, dtc_Make::SetOptions("Source Group 1", r.symbols, r.paths));
+    EXPECT_EQ(Whats().back(), r.reply) << r.name;
+    const OptionBlock* o = FindTargetOptions(p->firstGroup->pOpts, p->curTarget);
+    ASSERT_NE(o, nullptr) << r.name;
+    EXPECT_EQ(o->cGnu.ACDEFN.str(), "A") << r.name;
+    EXPECT_EQ(o->cGnu.ACINCD.str(), "/i1") << r.name;
+  }
+}
 
 TEST_F(IpcFixture, SetOptionsJoinsIntoEveryCompiler) {
   ProjectRec* p = OpenProject();
@@ -316,6 +357,9 @@ INSTANTIATE_TEST_SUITE_P(
         PeerTextRow{"BackslashInAFileName", {}, {"ok.c", "a\\b.c"},
                     "status 1 The file '/src/a\\b.c' cannot be stored in the project: its name holds a '\\', which "
                     "the project reads as a folder separator."},
+        PeerTextRow{"TabInAFileName", {}, {"ok.c", "a\tb.c"},
+                    "status 1 The file '/src/a\tb.c' cannot be stored in the project: its name holds the control "
+                    "character 0x09."},
         PeerTextRow{"UnusualButStorableNames", {}, {"-o INJ.c", "q'uote\".c", "a)b.c", "x<1>.c"}, "status 0 Ok."}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,0 +1,212 @@
+#include "project/files/stored_texts.h"
+
+#include <functional>
+
+#include "project/files/debug_lists.h"
+#include "project/files/project_keys.h"
+#include "project/files/project_lines.h"
+#include "project/model/key_values.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+
+namespace pm2 {
+
+std::string FieldTextFault(std::string_view text, FieldBrackets brackets) {
+  return brackets == FieldBrackets::kAngles ? BracketedTextFault(text, '<', '>') : ParenthesisedTextFault(text);
+}
+
+std::string FieldTextRefusal(std::string_view field, std::string_view text, FieldBrackets brackets) {
+  const std::string fault = FieldTextFault(text, brackets);
+  if (fault.empty()) return fault;
+  return "The text of '" + std::string(field) + "' cannot be stored: it holds " + fault + ".";
+}
+
+std::string FolderRefusal(std::string_view field, std::string_view folder) {
+  std::string refusal = FieldTextRefusal(field, folder, FieldBrackets::kParentheses);
+  if (refusal.empty()) refusal = FieldTextRefusal(field, folder, FieldBrackets::kAngles);
+  return refusal;
+}
+
+std::string ProgramNameRefusal(std::string_view field, std::string_view program) {
+  if (program.find('"') == std::string_view::npos) return std::string();
+  return "The text of '" + std::string(field) + "' cannot be stored: a program's name cannot hold a '\"'.";
+}
+
+std::string ProjectNameRefusal(std::string_view name) {
+  const std::string fault = FieldTextFault(name, FieldBrackets::kParentheses);
+  if (fault.empty()) return fault;
+  return "The project name '" + std::string(name) + "' cannot be stored as the name of its executable: it holds " +
+         fault + ".";
+}
+
+namespace {
+
+// How a text is kept: in one kind of bracket, or (a folder of the sheet)
+// in both.
+enum class TextRule : uint8_t { kParentheses, kAngles, kFolder };
+
+std::string Fault(std::string_view text, TextRule rule) {
+  if (rule == TextRule::kAngles) return FieldTextFault(text, FieldBrackets::kAngles);
+  std::string fault = FieldTextFault(text, FieldBrackets::kParentheses);
+  if (fault.empty() && rule == TextRule::kFolder) fault = FieldTextFault(text, FieldBrackets::kAngles);
+  return fault;
+}
+
+// Collects the first refusal; later texts are not looked at.
+class FirstRefusal {
+ public:
+  explicit FirstRefusal(std::string_view owner) : m_owner(owner) {}
+  void Check(std::string_view field, std::string_view text, TextRule rule) {
+    if (!m_why.empty()) return;
+    const std::string fault = Fault(text, rule);
+    if (fault.empty()) return;
+    m_why = "The text of '" + std::string(field) + "'";
+    if (!m_owner.empty()) m_why += " of " + m_owner;
+    m_why += " cannot be stored: it holds " + fault + ".";
+  }
+  void KeyValues(const char* key, const KeyValueRec* list) {
+    for (const KeyValueRec* k = list; k; k = k->next) {
+      Check(key, k->key.view(), TextRule::kParentheses);
+      Check(key, k->value.view(), TextRule::kParentheses);
+    }
+  }
+  bool Found() const { return !m_why.empty(); }
+  std::string Take() { return std::move(m_why); }
+
+ private:
+  std::string m_owner;
+  std::string m_why;
+};
+
+// Fields the sheet shows under a name of its own, and the folders it
+// checks against both brackets.
+struct SheetField {
+  const char* key;
+  const char* name;
+  TextRule rule;
+};
+constexpr SheetField kSheetFields[] = {
+    {"OutName", "Name of Executable", TextRule::kParentheses},
+    {"OutDir", "Folder for Objects", TextRule::kFolder},
+    {"LstDir", "Folder for List Files", TextRule::kFolder},
+};
+
+// The texts of the key lines of their own form, as those lines write them.
+void CheckLineTexts(FirstRefusal& out, std::string_view key, TargetRec& t, OptionBlock& b) {
+  if (key == "RunUsr" || key == "BrunUsr") {
+    const bool before = key == "BrunUsr";
+    for (int i = 0; i < 2; ++i)
+      out.Check(std::string(before ? "Before Make: " : "") + "Run User Program #" + std::to_string(i + 1),
+                (before ? b.out.BRUNUSR : b.out.RUNUSR)[i].view(), TextRule::kAngles);
+  } else if (key == "OPTDL") {
+    for (int i = 0; i < 8; ++i) out.Check("OPTDL " + std::to_string(i + 1), t.OPTDL[i].view(), TextRule::kParentheses);
+  } else if (key == "OPTDBG") {
+    int n = 0;
+    for (const OptString& s : b.dbg.str) out.Check("OPTDBG " + std::to_string(++n), s.view(), TextRule::kParentheses);
+    out.Check("OPTDBG " + std::to_string(++n), b.dbg.str11.view(), TextRule::kParentheses);
+  }
+  // "SVCSID" reads up to the line's last '>' and holds any bracket;
+  // "ExtMem" and "BankNo" hold numbers.
+}
+
+void CheckBlock(FirstRefusal& out, TargetRec& target, OptionBlock& block, int nodeKind, uint8_t fileType) {
+  KeyContext c{&target, &block, 0};
+  for (int family : BlockFamilies(nodeKind, target.toolset, fileType)) {
+    const KeyFamily& f = GetKeyFamily(family);
+    for (std::size_t i = 0; i < f.count && !out.Found(); ++i) {
+      const FieldRow& row = f.rows[i];
+      if (row.kind == FieldKind::kLine) {
+        CheckLineTexts(out, row.key, target, block);
+        continue;
+      }
+      if (row.kind != FieldKind::kString) continue;
+      const char* name = row.key;
+      TextRule rule = TextRule::kParentheses;
+      for (const SheetField& s : kSheetFields)
+        if (std::string_view(s.key) == row.key) name = s.name, rule = s.rule;
+      out.Check(name, row.str(c)->view(), rule);
+    }
+  }
+  // What the options file keeps of a target's own block beside its key lines.
+  if (nodeKind == kKindTarget) {
+    out.KeyValues("OPTKEY", block.dbg.OPTKEY);
+    out.KeyValues("OPTKUS", block.lst.OPTKUS);
+  }
+}
+
+// A target's lists in the options file, as its section writes them.
+void CheckTargetLists(FirstRefusal& out, const TargetRec& t) {
+  for (const BookSlot& s : t.books) {
+    out.Check("OPTBL", s.title.view(), TextRule::kParentheses);
+    out.Check("OPTBL", s.path.view(), TextRule::kAngles);
+  }
+  for (const BreakpointRec* p = t.breakpoints; p; p = p->next) {
+    out.Check("OPTBB", p->inlineText.view(), TextRule::kAngles);
+    out.Check("OPTBB", p->text1.view(), TextRule::kParentheses);
+    out.Check("OPTBB", p->text2.view(), TextRule::kParentheses);
+  }
+  for (const WatchRec* list : t.watches)
+    for (const WatchRec* p = list; p; p = p->next) out.Check("OPTWA", p->expression.view(), TextRule::kParentheses);
+  for (const MemWindowRec* list : t.memWindows)
+    for (const MemWindowRec* p = list; p; p = p->next) out.Check("OPTMM", p->expression.view(), TextRule::kParentheses);
+  for (const ToolboxButtonRec* p = t.toolbox; p; p = p->next) {
+    out.Check("OPTBT", p->text1.view(), TextRule::kParentheses);
+    out.Check("OPTBT", p->text2.view(), TextRule::kParentheses);
+  }
+  for (const PerfRangeRec* p = t.perfRanges; p; p = p->next) out.Check("OPTPA", p->text.view(), TextRule::kParentheses);
+  if (t.symbolsWindow) out.Check("OPTSY", t.symbolsWindow->text.view(), TextRule::kParentheses);
+  out.Check("OPTLE", t.OPTLE.view(), TextRule::kAngles);
+  out.Check("OPTLC", t.OPTLC.view(), TextRule::kAngles);
+  for (const TextListRec* p = t.OPTLI; p; p = p->next) out.Check("OPTLI", p->text.view(), TextRule::kAngles);
+}
+
+std::string Quoted(const char* kind, const OptString& name) { return std::string(kind) + " '" + name.str() + "'"; }
+
+}  // namespace
+
+std::string OptionBlockTextRefusal(TargetRec& target, OptionBlock& block, int nodeKind, uint8_t fileType,
+                                   std::string_view owner) {
+  FirstRefusal out(owner);
+  CheckBlock(out, target, block, nodeKind, fileType);
+  return out.Take();
+}
+
+std::string ProjectTextRefusal(ProjectRec& p) {
+  for (const TargetRec* t = p.firstTarget; t; t = t->next)
+    if (std::string why = StoredComponentNameRefusal("target", t->name.view()); !why.empty()) return why;
+  for (const GroupRec* g = p.firstGroup; g; g = g->next) {
+    if (std::string why = StoredComponentNameRefusal("group", g->name.view()); !why.empty()) return why;
+    for (const FileRec* f = g->firstFile; f; f = f->next)
+      if (std::string why = StoredFileNameRefusal(f->path.empty() ? f->name.view() : f->path.view(), f->name.view());
+          !why.empty())
+        return why;
+  }
+  FirstRefusal project("the project");
+  for (const OptString& filter : p.filters) project.Check("Filter", filter.view(), TextRule::kParentheses);
+  for (const EditorFileRec* e = p.editorFiles; e; e = e->next) project.Check("ExtF", e->path.view(), TextRule::kAngles);
+  if (project.Found()) return project.Take();
+  for (TargetRec* t = p.firstTarget; t; t = t->next) {
+    FirstRefusal out(Quoted("target", t->name));
+    if (t->pOpts) CheckBlock(out, *t, *t->pOpts, kKindTarget, 0);
+    CheckTargetLists(out, *t);
+    if (out.Found()) return out.Take();
+  }
+  for (GroupRec* g = p.firstGroup; g; g = g->next) {
+    for (OptionBlock* b = g->pOpts; b; b = b->next) {
+      if (!b->owner) continue;
+      FirstRefusal out(Quoted("group", g->name));
+      CheckBlock(out, *b->owner, *b, kKindGroup, 0);
+      if (out.Found()) return out.Take();
+    }
+    for (FileRec* f = g->firstFile; f; f = f->next)
+      for (OptionBlock* b = f->pOpts; b; b = b->next) {
+        if (!b->owner) continue;
+        FirstRefusal out(Quoted("file", f->name));
+        CheckBlock(out, *b->owner, *b, kKindFile, f->type);
+        if (out.Found()) return out.Take();
+      }
+  }
+  return std::string();
+}
+
+}  // namespace pm2

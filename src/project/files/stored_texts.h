@@ -1,0 +1,64 @@
+// The texts of a project that its files hold between brackets, "(text)" or
+// "<text>", and read up to the bracket that closes the first: a text that
+// could not be read back byte for byte (a closing bracket without its
+// opening one, or the other way round, a lone line feed, the characters
+// of a written line break) is refused, naming it, instead of being cut
+// when the project is opened again. The files' form stays as it is: other
+// programs and older projects read it.
+//
+// The options sheet checks each field it keeps with these rules when its
+// page is left; the imports of older and foreign projects check every text
+// they convert with the same rule, so that what the sheet would refuse is
+// not taken from another file either.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pm2 {
+
+struct OptionBlock;
+struct ProjectRec;
+struct TargetRec;
+
+// The bracket a field's text is stored in.
+enum class FieldBrackets : char { kParentheses = '(', kAngles = '<' };
+
+// Why the text cannot be kept ("" when it can).
+std::string FieldTextFault(std::string_view text, FieldBrackets brackets = FieldBrackets::kParentheses);
+
+// The refusal naming the field ("" when the text can be kept):
+// "The text of 'Misc Controls' cannot be stored: it holds a ')' without its '('."
+std::string FieldTextRefusal(std::string_view field, std::string_view text,
+                             FieldBrackets brackets = FieldBrackets::kParentheses);
+
+// The same for a folder the user picks (the listing folder is kept in
+// parentheses in the project file and in angle brackets in the options
+// file): the refusal of the first bracket kind that cannot hold it.
+std::string FolderRefusal(std::string_view field, std::string_view folder);
+
+// The refusal of a program's name that holds a double quote ("" when it
+// has none): the name is stored between double quotes and would end at it.
+std::string ProgramNameRefusal(std::string_view field, std::string_view program);
+
+// Why a new project cannot take this name ("" when it can): its output
+// name is the project's name by default and is kept as "(name)" in the
+// project file, so "p)q" would build "p".
+std::string ProjectNameRefusal(std::string_view name);
+
+// The first text of an option block that its files cannot hold, as the
+// sheet's field would refuse it, naming the field (its key in the project
+// file, or the sheet's name for it) and the owner ("target 'Target 1'",
+// "group 'Source'"); "" when every text can be kept. The block's families
+// are those the writer writes for a node of nodeKind (option_block.h).
+std::string OptionBlockTextRefusal(TargetRec& target, OptionBlock& block, int nodeKind, uint8_t fileType,
+                                   std::string_view owner);
+
+// The same for every text the project and options files hold of a
+// project: target, group and file names and file paths, the filters, the
+// open editor files, each target's own texts and lists and every option
+// block. "" when all can be kept.
+std::string ProjectTextRefusal(ProjectRec& project);
+
+}  // namespace pm2
