@@ -173,7 +173,7 @@ class ExampleCopy : public ::testing::Test {
       run_ = run;
     }
     ::setenv("XDG_RUNTIME_DIR", run_.c_str(), 1);
-    ::setenv("PM2_IPC_SUFFIX", ("-clb" + test::OwnMark()).c_str(), 1);
+    ::setenv("PM2_IPC_SUFFIX", test::TestSuffix("clb").c_str(), 1);
     std::string pattern = (fs::temp_directory_path() / "pm2example_XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir_ = pattern + "/";
