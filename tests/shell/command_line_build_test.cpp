@@ -452,6 +452,22 @@ TEST_F(ExampleBuild, ErrorInASourceLeavesTheTargetUnbuilt) {
   EXPECT_EQ(ReadText(dir_ + "copy.txt"), out_);
 }
 
+// A build leaves nothing in the user's runtime folder, built or not: the
+// target's lock file goes with the build (the program ends at once after
+// it, without freeing its records).
+TEST_F(ExampleBuild, LeavesNothingInItsRuntimeFolder) {
+  auto left = [&] {
+    std::string names;
+    for (const auto& e : fs::directory_iterator(run_)) names += e.path().filename().string() + " ";
+    return names;
+  };
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_EQ(left(), "") << "after a build that created the target";
+  std::ofstream(dir_ + "Timer.c", std::ios::app) << "\nint broken = ;\n";
+  ASSERT_EQ(Build(), 1) << out_;
+  EXPECT_EQ(left(), "") << "after a build that failed";
+}
+
 // After a good build, a tool that fails fails the build: a deleted source
 // and an option the compiler rejects each end with "Target not created"
 // and exit status 1, whether or not the tool's words were recognised.
