@@ -36,6 +36,7 @@
 #include <thread>
 #include <vector>
 
+#include "../tests/test_leftovers.h"
 #include "builder/driver/translation_pool.h"
 #include "ipc/event_catalog.h"
 #include "ipc/event_factory.h"
@@ -476,7 +477,8 @@ class RunningIde {
     home_ = ::mkdtemp(pattern);
     fs::create_directories(home_ + "/run");
     fs::permissions(home_ + "/run", fs::perms::owner_all, fs::perm_options::replace);
-    suffix_ = "-e2e" + std::to_string(::getpid());
+    // A test's suffix (test_leftovers.h): what a killed run leaves is reaped.
+    suffix_ = pm2::test::TestSuffix("ide");
     // On an X server as a user sees it; offscreen when none could start.
     const std::string& display = XServer().display;
     std::vector<std::string> env = {display.empty() ? "QT_QPA_PLATFORM=offscreen" : "DISPLAY=" + display,

@@ -30,9 +30,13 @@ inline bool BuildExample() {
   std::filesystem::copy(std::string(PM2_SOURCE_DIR) + "/examples/blinky", dir, std::filesystem::copy_options::recursive);
   std::filesystem::remove_all(dir + "/Obj");
   std::string cmd = "cd '" + dir + "' && '" + std::string(PM2_PROGRAM_DIR) + "/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
-  if (std::system(cmd.c_str()) != 0) return false;
+  std::error_code ec;
+  if (std::system(cmd.c_str()) != 0 || !std::filesystem::exists(dir + "/Obj/Blinky.elf", ec)) {
+    std::filesystem::remove_all(dir, ec);  // nothing of a failed build stays
+    return false;
+  }
   g_elf = dir + "/Obj/Blinky.elf";
-  return std::filesystem::exists(g_elf);
+  return true;
 }
 
 // ---- the peer: gdb-multiarch over MI, lines read straight from its pipe

@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "../tests/test_leftovers.h"
 #include "bench_peer.h"
 
 extern char** environ;
@@ -191,8 +192,9 @@ std::vector<std::string> Environment(bool shown) {
                                   "XDG_CONFIG_HOME=" + S().dir + "/home/.config",
                                   "XDG_RUNTIME_DIR=" + S().dir + "/home/run", "PATH=/usr/bin:/bin",
                                   // The event interface's objects of this run alone (each
-                                  // start removes them again as their last user).
-                                  "PM2_IPC_SUFFIX=-startup" + std::to_string(::getpid())};
+                                  // start removes them again as their last user), under a
+                                  // test's suffix: what a killed run leaves is reaped.
+                                  "PM2_IPC_SUFFIX=" + pm2::test::TestSuffix("startup")};
   if (shown) {
     env.push_back("DISPLAY=" + S().display);
     env.push_back("PM2_QUIT_WHEN_SHOWN=1");

@@ -283,6 +283,20 @@ function(pm2_test name)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 
+# pm2_gallery_test(NAME name COMMAND program args...): a gallery program's
+# run as a test. The gallery keeps its temporary files, Qt's runtime folder
+# and its event-interface objects in folders and names of its run alone
+# (a TestProcessScope in its main); the test runs it in an empty temporary
+# folder of its own and fails when anything is left there
+# (tests/run_leaving_nothing.sh).
+function(pm2_gallery_test)
+  cmake_parse_arguments(A "" "NAME" "COMMAND" ${ARGN})
+  list(POP_FRONT A_COMMAND program)
+  target_link_libraries(${program} PRIVATE pm2_test_leftovers)
+  add_test(NAME ${A_NAME}
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/run_leaving_nothing.sh $<TARGET_FILE:${program}> ${A_COMMAND})
+endfunction()
+
 # The other programs under tests/ (the picture galleries, stand-in peers
 # and clients) are compiled as the test programs are: without optimisation,
 # which halves their compile time, and in the sanitized tree with the test

@@ -1,8 +1,6 @@
 // Any bytes read as a browse file through the session, as the add-in
 // does; a table that loads is then walked by the look-ups and steps, the
 // symbol list's filters and sorting and the results' rows and graphs.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -11,6 +9,7 @@
 #include "browser/browse_navigation.h"
 #include "browser/browse_results.h"
 #include "browser/browse_symbol_list.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -24,18 +23,13 @@ struct NoWindows : pm2::BrowseViewer {
   void Beep() override {}
 };
 
-// The input goes through a file, as the session reads one; the file goes
-// when the run ends.
-struct InputFile {
-  std::string path = "/tmp/pm2_browser_fuzz." + std::to_string(::getpid());
-  ~InputFile() { std::remove(path.c_str()); }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const InputFile input;
-  const std::string& path = input.path;
+  // The input goes through a file, as the session reads one.
+  static const pm2::fuzz::ScratchFolder scratch("pm2fuzz_browse_", "input");
+  const std::string& path = scratch.File();
+  if (path.empty()) return 0;
   if (FILE* f = std::fopen(path.c_str(), "wb")) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);

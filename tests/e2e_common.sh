@@ -62,6 +62,24 @@ e2e_alive() {
   [ "${state#Z}" = "$state" ]
 }
 
+# The start of a process in clock ticks since boot (the 22nd field of its
+# stat line, counted after the name's closing bracket); fails when there is
+# no such process.
+e2e_start_of() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2> /dev/null) || return 1
+  stat=${stat##*) }
+  # shellcheck disable=SC2086  # the fields, split
+  set -- $stat
+  [ -n "${20:-}" ] && echo "${20}"
+}
+
+# Process $1 runs and started at $2: the one that a test's mark names, not
+# a later process given the same id.
+e2e_runs() {
+  e2e_alive "$1" && [ "$(e2e_start_of "$1")" = "$2" ]
+}
+
 # What runs killed outright (the SIGKILL of a test's timeout) left: their
 # processes (found by the owner in their environment), their event
 # interface's objects in /dev/shm (the namespace names the script's process),
@@ -83,11 +101,13 @@ e2e_reap() {
       for _ in $(seq 1 50); do e2e_alive "$p" || break; sleep 0.1; done
     done
   fi
-  for f in /dev/shm/*."$uid"-e2e[0-9]* /dev/shm/pm2."$uid"-e2e[0-9]*.locks; do
+  # Only a test's own suffix names its process (a user's suffix may end in
+  # any number): "-pm2t<pid>s<start>", alone or before "-<tag>".
+  for f in /dev/shm/*."$uid"-pm2t[0-9]*; do
     [ -e "$f" ] || continue
-    n=${f##*-e2e}; n=${n%.locks}
-    case "$n" in '' | *[!0-9]*) continue ;; esac
-    e2e_alive "$n" || { echo "removing $f"; rm -rf "$f"; }
+    n=${f##*."$uid"-pm2t}; n=${n%.locks}; n=${n%%-*}
+    [[ "$n" =~ ^([0-9]+)s([0-9]+)$ ]] || continue
+    e2e_runs "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}" || { echo "removing $f"; rm -rf "$f"; }
   done
   for f in /tmp/pm2*_??????/.e2e-owner; do
     [ -f "$f" ] || continue
@@ -186,7 +206,9 @@ e2e_start_work() {  # mktemp prefix, gallery folder name
   trap 'echo "FAIL: ${BASH_SOURCE[0]##*/}:$LINENO: \"$BASH_COMMAND\" ended with status $?" >&2' ERR
   # The program's event interface in a namespace and runtime folder of this
   # run alone: a user's open IDE neither disturbs the run nor is disturbed.
-  export PM2_IPC_SUFFIX="-e2e$$" XDG_RUNTIME_DIR="$work/run"
+  # Its suffix is a test's own (test_leftovers.h): the script's mark, so that
+  # the reapers take its objects once the script is gone, and only then.
+  export PM2_IPC_SUFFIX="-pm2t$$s$(e2e_start_of $$)-e2e" XDG_RUNTIME_DIR="$work/run"
   mkdir -m 700 "$XDG_RUNTIME_DIR"
   gallery="$build/gallery/$2"
   mkdir -p "$gallery"

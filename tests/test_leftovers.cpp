@@ -20,6 +20,9 @@ namespace fs = std::filesystem;
 constexpr char kShmFolder[] = "/dev/shm";
 constexpr char kWorkPrefix[] = "pm2t-";
 constexpr char kLocksTail[] = ".locks";
+// What begins every suffix a test makes (TestSuffix), and no user's by
+// chance: the reaper takes no other suffix for a test's.
+constexpr char kTestSuffixMark[] = "-pm2t";
 
 bool AllDigits(const std::string& s) {
   if (s.empty()) return false;
@@ -44,22 +47,14 @@ std::string StartOf(pid_t pid) {
   return AllDigits(field) ? field : "";
 }
 
-// The owner that `text` ends with: "<pid>" or "<pid>s<start>", the part
-// before it (when `word`) being at least one character that is no digit.
-NameOwner OwnerAtEnd(const std::string& text, bool word) {
-  size_t end = text.size(), begin = end;
-  while (begin > 0 && std::isdigit(static_cast<unsigned char>(text[begin - 1]))) --begin;
-  if (begin == end) return {};
-  std::string start;
-  if (begin >= 2 && text[begin - 1] == 's' && std::isdigit(static_cast<unsigned char>(text[begin - 2]))) {
-    start = text.substr(begin);
-    end = begin - 1;
-    begin = end;
-    while (begin > 0 && std::isdigit(static_cast<unsigned char>(text[begin - 1]))) --begin;
-  }
-  if (word ? begin == 0 : begin != 0) return {};
-  if (end - begin > 9 || start.size() > 20) return {};
-  return {pid_t(std::atol(text.substr(begin, end - begin).c_str())), start};
+// The owner that a mark "<pid>s<start>" names (pid 0 when `text` is no
+// mark: both numbers are needed).
+NameOwner OwnerOfMark(const std::string& text) {
+  const size_t s = text.find('s');
+  if (s == std::string::npos) return {};
+  const std::string pid = text.substr(0, s), start = text.substr(s + 1);
+  if (!AllDigits(pid) || !AllDigits(start) || pid.size() > 9 || start.size() > 20) return {};
+  return {pid_t(std::atol(pid.c_str())), start};
 }
 
 bool OwnedByMe(const fs::path& p) {
@@ -74,11 +69,15 @@ std::string OwnMark() {
   return std::to_string(pid) + "s" + StartOf(pid);
 }
 
+std::string TestSuffix(const std::string& tag) {
+  return kTestSuffixMark + OwnMark() + (tag.empty() ? "" : "-" + tag);
+}
+
 NameOwner OwnerOfSuffix(const std::string& suffix) {
-  std::string first = suffix;
-  if (!first.empty() && first[0] == '-') first.erase(0, 1);
-  // A part that is all digits is no process's: the id follows a word.
-  return OwnerAtEnd(first.substr(0, first.find('-')), true);
+  constexpr size_t kMarkAt = sizeof kTestSuffixMark - 1;
+  if (suffix.compare(0, kMarkAt, kTestSuffixMark) != 0) return {};
+  const size_t end = suffix.find('-', kMarkAt);
+  return OwnerOfMark(suffix.substr(kMarkAt, end == std::string::npos ? std::string::npos : end - kMarkAt));
 }
 
 bool OwnerEnded(const NameOwner& owner) {
@@ -117,7 +116,7 @@ int ReapLeftovers(const std::string& tempFolder) {
   for (const auto& e : fs::directory_iterator(tempFolder, ec)) {
     const std::string name = e.path().filename().string();
     if (name.rfind(kWorkPrefix, 0) != 0) continue;
-    const NameOwner owner = OwnerAtEnd(name.substr(sizeof kWorkPrefix - 1), false);
+    const NameOwner owner = OwnerOfMark(name.substr(sizeof kWorkPrefix - 1));
     if (!OwnerEnded(owner) || !OwnedByMe(e.path())) continue;
     std::error_code gone;
     removed += fs::remove_all(e.path(), gone) > 0 ? 1 : 0;
@@ -153,7 +152,7 @@ TestProcessScope::TestProcessScope() {
   }
   const char* chosen = std::getenv("PM2_IPC_SUFFIX");
   if (!chosen || !*chosen) {
-    suffix_ = "-pt" + mark;
+    suffix_ = TestSuffix();
     ::setenv("PM2_IPC_SUFFIX", suffix_.c_str(), 1);
   }
 }

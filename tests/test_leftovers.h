@@ -5,15 +5,18 @@
 // the process's start time, so that a later process given the same id
 // never takes a leftover's names for its own while a reaper removes them):
 //   /dev/shm objects: "<base>.<uid><suffix>", "sem.<base>.<uid><suffix>" and
-//     the lock folder "pm2.<uid><suffix>.locks", where the suffix's first
-//     '-'-separated part ends in the mark or in a bare id ("-pt4242s9137",
-//     "-t4242s9137-3", "-e2e4242");
+//     the lock folder "pm2.<uid><suffix>.locks", where the suffix is a
+//     test's own, "-pm2t<mark>" with an optional "-<tag>" after it
+//     (TestSuffix: "-pm2t4242s9137", "-pm2t4242s9137-t3");
 //   work folder: "<TMPDIR>/pm2t-<mark>", the TMPDIR of the process and of
 //     everything it starts, so every temporary file of the test lies in it;
 //     its "run" folder is their XDG_RUNTIME_DIR.
-// The reaper removes what belongs to this user's processes that have ended;
-// it runs at the start of every test program and once more after the last
-// test of a run (a CTest fixture), so a killed test's leftovers go.
+// The reaper removes what belongs to this user's test processes that have
+// ended; it runs at the start of every test program and once more after
+// the last test of a run (a CTest fixture), so a killed test's leftovers
+// go. Any other suffix is a user's (PM2_IPC_SUFFIX of a running program,
+// "_x32767", "-dev12"), whatever digits it ends in: the reaper never takes
+// its trailing number for a process id and leaves its objects alone.
 #pragma once
 
 #include <sys/types.h>
@@ -31,18 +34,24 @@ struct NameOwner {
 };
 // This process's mark, "<pid>s<start>".
 std::string OwnMark();
-// The owner that an event-interface name suffix carries (pid 0: none).
+// An event-interface suffix of this process's own, "-pm2t<mark>", with
+// "-<tag>" after it when a tag is given (one process's several namespaces).
+std::string TestSuffix(const std::string& tag = "");
+// The test process that an event-interface name suffix names: only a
+// test's own suffix ("-pm2t<pid>s<start>", alone or before "-<tag>") names
+// one; any other has none (pid 0).
 NameOwner OwnerOfSuffix(const std::string& suffix);
 // Whether the owner has ended: no process has its id, or the one that has
 // it started at another time.
 bool OwnerEnded(const NameOwner& owner);
-// The name suffix of a /dev/shm entry of user `uid` ("-pt42" of
-// "sem.guard3.1000-pt42"), or "" when the entry is not one of the event
+// The name suffix of a /dev/shm entry of user `uid` ("-pm2t42s7" of
+// "sem.guard3.1000-pm2t42s7"), or "" when the entry is not one of the event
 // interface's or carries no suffix (a user's own objects).
 std::string SuffixOfShmEntry(const std::string& entry, unsigned uid);
 
-// Removes the /dev/shm entries of this user whose suffix's owner has ended,
-// and the work folders "pm2t-<mark>" in `tempFolder` of ended processes.
+// Removes the /dev/shm entries of this user whose suffix names a test
+// process that has ended, and the work folders "pm2t-<mark>" in
+// `tempFolder` of ended processes.
 // Returns how many it removed.
 int ReapLeftovers(const std::string& tempFolder);
 // Removes this user's /dev/shm entries with exactly this suffix.
@@ -56,9 +65,9 @@ inline std::string TempFolder() {
 
 // For the length of a test program: reaps what ended tests left, makes
 // the work folder "pm2t-<mark>" and points TMPDIR (and XDG_RUNTIME_DIR at
-// its "run" folder) at it, and gives the
-// program an event-interface namespace of its own ("-pt<mark>") unless its
-// runner chose one. On destruction, removes both.
+// its "run" folder, mode 0700) at it, and gives the program an
+// event-interface namespace of its own (TestSuffix()) unless its runner
+// chose one. On destruction, removes both.
 class TestProcessScope {
  public:
   TestProcessScope();

@@ -288,6 +288,9 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   if (copy) std::fclose(copy);
   app.m_pShell = nullptr;
   const int status = (!notBuilt && driver.State().errors == 0) ? 0 : 1;
+  // The target's lock file goes now: a program that ends in `built`
+  // destroys no driver.
+  driver.ReleaseTarget();
   if (built) built(status);
   return status;
 }

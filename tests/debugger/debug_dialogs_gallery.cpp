@@ -22,6 +22,7 @@
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/symbols_dialog.h"
 #include "debugger/dialogs/tool_box.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -174,6 +175,9 @@ int Run(const std::string& build) {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   QApplication app(argc, argv);
   return pm2::Run(argc > 1 ? argv[1] : ".");
 }

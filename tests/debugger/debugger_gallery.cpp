@@ -19,6 +19,7 @@
 #include "debugger/windows/call_stack_window.h"
 #include "debugger/windows/debug_bar_window.h"
 #include "debugger/windows/watch_window.h"
+#include "test_leftovers.h"
 #include <map>
 #include <string>
 
@@ -200,6 +201,9 @@ int Run(const std::string& build) {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   QApplication app(argc, argv);
   if (argc < 2) {
     std::fprintf(stderr, "usage: debugger_gallery <build folder>\n");

@@ -120,7 +120,7 @@ struct TestNamespace {
     static int counter = 0;
     std::string tmpl = test::TempFolder() + "/pm2-ipc-test-XXXXXX";
     dir = mkdtemp(tmpl.data());
-    ns = IpcNamespace::ForTest("-t" + OwnMark() + "-" + std::to_string(++counter), dir);
+    ns = IpcNamespace::ForTest(TestSuffix("t" + std::to_string(++counter)), dir);
   }
   ~TestNamespace() {
     IpcObjects::RemoveAll(ns);

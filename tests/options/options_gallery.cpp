@@ -19,6 +19,7 @@
 #include "project/environment/environment.h"
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -124,6 +125,9 @@ int Render(const QString& folder) {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   QApplication app(argc, argv);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString("gallery/options");
   QDir().mkpath(folder);

@@ -173,7 +173,7 @@ class ExampleCopy : public ::testing::Test {
       run_ = run;
     }
     ::setenv("XDG_RUNTIME_DIR", run_.c_str(), 1);
-    ::setenv("PM2_IPC_SUFFIX", ("-clb" + test::OwnMark()).c_str(), 1);
+    ::setenv("PM2_IPC_SUFFIX", test::TestSuffix("clb").c_str(), 1);
     std::string pattern = (fs::temp_directory_path() / "pm2example_XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir_ = pattern + "/";
@@ -450,6 +450,22 @@ TEST_F(ExampleBuild, ErrorInASourceLeavesTheTargetUnbuilt) {
   EXPECT_NE(out_.find("Target not created"), std::string::npos) << out_;
   EXPECT_EQ(out_.find("linking"), std::string::npos) << out_;
   EXPECT_EQ(ReadText(dir_ + "copy.txt"), out_);
+}
+
+// A build leaves nothing in the user's runtime folder, built or not: the
+// target's lock file goes with the build (the program ends at once after
+// it, without freeing its records).
+TEST_F(ExampleBuild, LeavesNothingInItsRuntimeFolder) {
+  auto left = [&] {
+    std::string names;
+    for (const auto& e : fs::directory_iterator(run_)) names += e.path().filename().string() + " ";
+    return names;
+  };
+  ASSERT_EQ(Build(), 0) << out_;
+  EXPECT_EQ(left(), "") << "after a build that created the target";
+  std::ofstream(dir_ + "Timer.c", std::ios::app) << "\nint broken = ;\n";
+  ASSERT_EQ(Build(), 1) << out_;
+  EXPECT_EQ(left(), "") << "after a build that failed";
 }
 
 // After a good build, a tool that fails fails the build: a deleted source

@@ -1063,6 +1063,12 @@ bool BuildDriver::ClaimTarget(const ProjectRec* project, const TargetRec* target
   return true;
 }
 
+void BuildDriver::ReleaseTarget() {
+  if (!claimedByCaller_) return;
+  lock_.Release();
+  claimedByCaller_ = false;
+}
+
 bool BuildDriver::TargetHeldElsewhere(const ProjectRec* project, const TargetRec* target) const {
   if (!project || !target) return false;
   if (lock_.Held() && lock_.Key() == ProjectFileKey(*project) + '\n' + target->name.str()) return false;

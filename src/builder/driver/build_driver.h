@@ -120,6 +120,9 @@ class BuildDriver {
   // another build holds it. A build or dependency update claims the target
   // itself for its own duration when the caller has not.
   bool ClaimTarget(const ProjectRec* project, const TargetRec* target);
+  // Gives up what ClaimTarget took (its lock file goes), before the
+  // driver's end: for a caller that ends the process without destroying it.
+  void ReleaseTarget();
   // True when a build other than this driver's holds the target now: a
   // build started on it would be refused. Claims nothing.
   bool TargetHeldElsewhere(const ProjectRec* project, const TargetRec* target) const;

@@ -17,6 +17,7 @@
 #include "browser/ui/browse_result_dialog.h"
 #include "browser/ui/browser_window.h"
 #include "toolkit/controls/list_ctrl.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -151,6 +152,9 @@ int Run(const QString& outDir) {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   QApplication app(argc, argv);
   return pm2::Run(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
 }

@@ -19,6 +19,7 @@
 #include "editor/text/editor_keys.h"
 #include "platform/ini_file.h"
 #include "platform/settings_store.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -140,6 +141,9 @@ int Run(const QString& outDir, const std::string& keywordDir) {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   QApplication app(argc, argv);
   if (argc < 3) {
     std::fprintf(stderr, "usage: editor_ide_gallery <output folder> <keyword folder>\n");

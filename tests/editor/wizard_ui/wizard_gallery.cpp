@@ -26,6 +26,7 @@
 #include "editor/wizard_ui/startup_view.h"
 #include "editor/wizard_ui/startup_wizard_host.h"
 #include "platform/settings_store.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -104,6 +105,9 @@ int Run(const QString& outDir, const std::string& sourceDir) {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   QApplication app(argc, argv);
   if (argc < 3) {
     std::fprintf(stderr, "usage: wizard_gallery <output folder> <source folder>\n");

@@ -21,6 +21,7 @@
 #include "project/dialogs/project_sheet.h"
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -162,6 +163,9 @@ std::vector<Shot> Shots() {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();

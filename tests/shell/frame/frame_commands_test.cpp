@@ -589,7 +589,7 @@ class ObjectsAtSignal : public FrameCommandsTest, public ::testing::WithParamInt
 // The program ended by SIGTERM, SIGINT or SIGHUP removes the objects when it
 // is their last user, as a normal exit does, and ends as the signal ends it.
 TEST_P(ObjectsAtSignal, GoWithTheLastUser) {
-  const IpcNamespace ns = IpcNamespace::ForTest("sig" + test::OwnMark(), dir + "run");
+  const IpcNamespace ns = IpcNamespace::ForTest(test::TestSuffix("sig"), dir + "run");
   IpcObjects::RemoveAll(ns);
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");

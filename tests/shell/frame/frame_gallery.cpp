@@ -23,6 +23,7 @@
 #include "shell/windows/shell_runtime.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/menus/menu_bar.h"
+#include "test_leftovers.h"
 
 namespace fs = std::filesystem;
 
@@ -103,6 +104,9 @@ int Run(const std::string& build, const std::string& source) {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   if (argc != 3) {

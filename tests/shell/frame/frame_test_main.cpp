@@ -15,7 +15,7 @@
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  const std::string suffix = "-f" + pm2::test::OwnMark();
+  const std::string suffix = pm2::test::TestSuffix("f");
   qputenv("PM2_IPC_SUFFIX", suffix.c_str());
   pm2::test::TestProcessScope scope;
   const std::string folder = pm2::test::TempFolder() + "/run";

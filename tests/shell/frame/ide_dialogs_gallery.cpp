@@ -30,6 +30,7 @@
 #include "shell/tools/ui/find_in_files_dialog.h"
 #include "shell/windows/shell_runtime.h"
 #include "toolkit/controls/tab_windows.h"
+#include "test_leftovers.h"
 
 namespace fs = std::filesystem;
 
@@ -151,6 +152,9 @@ int Run(const std::string& build, const std::string& source) {
 
 int main(int argc, char** argv) {
   if (argc != 3) return 2;
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   return pm2::Run(argv[1], argv[2]);

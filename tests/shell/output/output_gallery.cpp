@@ -21,6 +21,7 @@
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
 #include "toolkit/controls/tab_windows.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -150,6 +151,9 @@ std::vector<Shot> Shots() {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   const bool show = argc > 2 && std::strcmp(argv[2], "--show") == 0;
   if (!show) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);

@@ -15,6 +15,7 @@
 #include "shell/windows/line_input_dialog.h"
 #include "shell/windows/progress_dialog.h"
 #include "toolkit/controls/progress_ctrl.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -52,6 +53,9 @@ bool ProgressShot(const QString& folder, const char* name, const QString& cancel
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   QApplication app(argc, argv);
   QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString("gallery");
   folder += "/shell";

@@ -29,6 +29,7 @@
 #include "toolkit/toolbars/custom_toolbar.h"
 #include "toolkit/toolbars/toolbar_manager.h"
 #include "toolkit/toolbars/xp_look.h"
+#include "test_leftovers.h"
 
 namespace {
 
@@ -213,6 +214,9 @@ void MaximisedChildPicture() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   QApplication app(argc, argv);
   g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("gallery/bars");
   QDir().mkpath(g_folder);

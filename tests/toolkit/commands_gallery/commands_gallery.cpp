@@ -22,6 +22,7 @@
 #include "toolkit/toolbars/button_strip.h"
 #include "toolkit/toolbars/qt_resource_module.h"
 #include "toolkit/toolbars/xp_look.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -247,6 +248,9 @@ QImage AssignKeyDialog(bool typed) {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   using namespace pm2;
   QApplication app(argc, argv);
   g_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("gallery/commands");

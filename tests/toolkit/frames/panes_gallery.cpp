@@ -19,6 +19,7 @@
 #include "toolkit/core/resources.h"
 #include "toolkit/frames/splash_wnd.h"
 #include "toolkit/frames/status_bar.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -124,6 +125,9 @@ std::vector<Shot> Shots() {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   const bool show = argc > 2 && std::strcmp(argv[2], "--show") == 0;
   if (!show) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);

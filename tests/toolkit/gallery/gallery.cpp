@@ -17,6 +17,7 @@
 #include "toolkit/controls/list_tip.h"
 #include "toolkit/controls/tree_ctrl.h"
 #include "gallery_extra.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -201,6 +202,9 @@ std::vector<Shot> Shots() {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   pm2::SECListTip::SetRequireActiveWindow(false);

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "toolkit/shortcut_bar/shortcut_list_ctrl.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -130,6 +131,9 @@ struct Shot {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   using namespace pm2;
   QApplication app(argc, argv);
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("gallery/shortcut_bar");

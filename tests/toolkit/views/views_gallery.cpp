@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "toolkit/views/list_view.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -99,6 +100,9 @@ QPixmap Preview(View* view) {
 }  // namespace pm2
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   using namespace pm2;
   QApplication app(argc, argv);
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("gallery/views");

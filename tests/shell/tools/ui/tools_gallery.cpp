@@ -16,6 +16,7 @@
 
 #include <unistd.h>
 #include "shell/tools/ui/tools_menu_dialog.h"
+#include "test_leftovers.h"
 
 using namespace pm2;
 
@@ -29,6 +30,9 @@ static bool Save(QWidget& w, const QString& folder, const char* name) {
 }
 
 int main(int argc, char** argv) {
+  // Its temporary files, Qt's runtime folder and its event-interface
+  // objects in folders and names of this run alone, gone at its end.
+  pm2::test::TestProcessScope scope;
   QApplication app(argc, argv);
   const QString folder = argc > 1 ? argv[1] : "gallery";
   QDir().mkpath(folder);
