@@ -106,6 +106,20 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{"FieldAfterScriptStillRead",
                 "5^done,bkpt={number=\"3\",script={\"print 1\"},original-location=\"Timer_Init\"}", MiKind::Result,
                 5, "done", "bkpt.original-location", "Timer_Init"},
+        // gdb-multiarch 13.1, "-break-insert Twice" on a static inline
+        // function of a header two files of the example include: the
+        // locations follow their breakpoint as bare tuples.
+        LineRow{"BreakpointInSeveralPlaces",
+                "4^done,bkpt={number=\"1\",type=\"breakpoint\",disp=\"keep\",enabled=\"y\",addr=\"<MULTIPLE>\","
+                "times=\"0\",original-location=\"Twice\"},{number=\"1.1\",enabled=\"y\",addr=\"0x00000334\","
+                "func=\"Twice\",file=\"LED.h\",fullname=\"/tmp/blinky/LED.h\",line=\"11\","
+                "thread-groups=[\"i1\"]},{number=\"1.2\",enabled=\"y\",addr=\"0x00000468\",func=\"Twice\","
+                "file=\"LED.h\",fullname=\"/tmp/blinky/LED.h\",line=\"11\",thread-groups=[\"i1\"]}",
+                MiKind::Result, 4, "done", "#2.addr", "0x00000468"},
+        LineRow{"BreakpointCreatedInSeveralPlaces",
+                "=breakpoint-created,bkpt={number=\"2\",type=\"breakpoint\",addr=\"<MULTIPLE>\"},"
+                "{number=\"2.1\",addr=\"0x00000334\"},{number=\"2.2\",addr=\"0x00000468\"}",
+                MiKind::Notify, -1, "breakpoint-created", "#1.number", "2.1"},
         LineRow{"GarbageIsNoRecord", "Reading symbols from Obj/Blinky.elf...", MiKind::Invalid, -1, "", "", ""},
         LineRow{"UnclosedStringIsRefused", "3^done,msg=\"abc", MiKind::Invalid, 3, "done", "msg", "<absent>"},
         LineRow{"UnclosedTupleIsRefused", "3^done,bkpt={number=\"1\"", MiKind::Invalid, 3, "done", "bkpt", "<absent>"}),

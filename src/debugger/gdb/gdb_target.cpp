@@ -523,10 +523,15 @@ bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
   }
   if (!insert) {
     if (it == m_breakpoints.end()) return false;
-    address = it->first;
+    // A breakpoint in several places goes from all of them.
     const int number = it->second;
-    m_breakpoints.erase(it);
-    m_disabled.erase(address);
+    for (auto at = m_breakpoints.begin(); at != m_breakpoints.end();)
+      if (at->second == number) {
+        m_disabled.erase(at->first);
+        at = m_breakpoints.erase(at);
+      } else {
+        ++at;
+      }
     return Ok(m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs));
   }
   if (it != m_breakpoints.end()) return true;
@@ -550,10 +555,13 @@ bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
   std::lock_guard<std::mutex> lock(m_bpMutex);
   auto it = m_breakpoints.find(address);
   if (it == m_breakpoints.end()) return false;
-  if (!Ok(m_gdb->Call(std::string(enable ? "-break-enable " : "-break-disable ") + std::to_string(it->second),
+  const int number = it->second;
+  if (!Ok(m_gdb->Call(std::string(enable ? "-break-enable " : "-break-disable ") + std::to_string(number),
                       kCommandTimeoutMs)))
     return false;
-  m_disabled[address] = !enable;
+  // gdb's number covers each place of the breakpoint.
+  for (const auto& [at, n] : m_breakpoints)
+    if (n == number) m_disabled[at] = !enable;
   return true;
 }
 
@@ -561,16 +569,21 @@ void GdbTarget::DisableAllBreakpoints() {
   if (!Halted()) return;
   RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
-  for (const auto& [address, number] : m_breakpoints)
-    if (Ok(m_gdb->Call("-break-disable " + std::to_string(number), kCommandTimeoutMs))) m_disabled[address] = true;
+  std::map<int, bool> done;  // gdb's number -> disabled; once each, however many places it has
+  for (const auto& [address, number] : m_breakpoints) {
+    if (!done.count(number))
+      done[number] = Ok(m_gdb->Call("-break-disable " + std::to_string(number), kCommandTimeoutMs));
+    if (done[number]) m_disabled[address] = true;
+  }
 }
 
 void GdbTarget::DeleteAllBreakpoints() {
   if (!Halted()) return;
   RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
-  for (const auto& [address, number] : m_breakpoints)
-    m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs);
+  std::set<int> numbers;
+  for (const auto& [address, number] : m_breakpoints) numbers.insert(number);
+  for (int number : numbers) m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs);
   m_breakpoints.clear();
   m_disabled.clear();
 }
