@@ -192,6 +192,26 @@ TEST(GdbTokens, ACallWithoutAnswerLeavesGdbSilentUntilItWritesAgain) {
   EXPECT_TRUE(console.empty());
 }
 
+// An answer gdb gave that can't be read ends its caller's wait at once,
+// as an error that says so, and gdb is not taken for silent.
+TEST(GdbTokens, AnUnreadableAnswerEndsItsWaitWithAnError) {
+  GdbConnection::Handlers h;
+  GdbConnection c(h);
+  std::string answer;
+  const int64_t token =
+      c.Send("-break-insert main", [&](const MiRecord& r) { answer = r.cls + " " + r.results.Str("msg"); });
+  c.HandleLine(std::to_string(token) + "^done,bkpt={number=\"1\"");
+  EXPECT_EQ(answer, "error gdb's answer could not be read ('}' missing)");
+  EXPECT_FALSE(c.Silent());
+  // A line that is no answer to anyone stays unread.
+  answer.clear();
+  const int64_t next = c.Send("-stack-info-depth", [&](const MiRecord& r) { answer = r.cls; });
+  c.HandleLine(std::to_string(next) + "garbage");
+  EXPECT_EQ(answer, "");
+  c.HandleLine(std::to_string(next) + "^done,depth=\"1\"");
+  EXPECT_EQ(answer, "done");
+}
+
 // A stop is told to the stop handler while the state is still Running (it
 // records the position) and to the settled handler once it is Stopped,
 // when the IDE's windows may ask gdb again.
