@@ -1,6 +1,7 @@
 // A breakpoint gdb places in several places is one breakpoint, set at once
 // from the command page and from the Breakpoints dialog: the session stops
-// at each place and goes on answering. On the
+// at each place and goes on answering. A breakpoint on a line of a header
+// (no file of the project) is set again in the next session. On the
 // example with a static inline function in LED.h that LED.c and Timer.c
 // call, so that the function and its line have a copy in each.
 #include <cstdlib>
@@ -162,6 +163,38 @@ TEST_P(GdbFunctionInTwoPlaces, IsOneBreakpointThatStopsInEach) {
 INSTANTIATE_TEST_SUITE_P(Roads, GdbFunctionInTwoPlaces,
                          ::testing::Values(RoadRow{"CommandPage", false}, RoadRow{"Dialog", true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GdbBreakpointPlaces, AHeaderLineIsSetAgainInTheNextSession) {
+  project->curTarget->pOpts->dbg.flags |= kKeepBreakpoints;
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  const uint32_t body = LineOf("LED.h", "return x + x;");
+  ASSERT_GT(body, 0u);
+  const std::string command = "BREAK LED.h:" + std::to_string(body);
+  ASSERT_EQ(r->DbgExecCommand(command.c_str(), int32_t(command.size())), 0) << CommandTexts();
+  session->StopDebugger();
+  ASSERT_FALSE(session->SessionActive());
+  bool stored = false;
+  for (const BreakpointRec* k = project->curTarget->breakpoints; k; k = k->next)
+    stored |= !(k->flags & kBreakFlag4) && k->text1.str() == "LED.h" && k->value1 == body;
+  ASSERT_TRUE(stored) << "the header's breakpoint was not kept";
+
+  // The next session has it again, and stops on the header's line (after
+  // main's breakpoint, which is kept as well).
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  r = session->Record();
+  bool set = false;
+  for (const DbgBreakpointRecord* b : Listed(8))
+    set |= r->DbgFindSource(b->address) == 0 && r->srcFile &&
+           std::filesystem::path(static_cast<const char*>(r->srcFile)).filename() == "LED.h" && r->srcLine == body;
+  ASSERT_TRUE(set) << "the header's breakpoint was not set again";
+  std::string file;
+  uint32_t line = 0;
+  for (int run = 0; run < 3 && file != "LED.h"; ++run) ASSERT_TRUE(GoToStop(&file, &line)) << CommandTexts();
+  EXPECT_EQ(file, "LED.h") << CommandTexts();
+  EXPECT_EQ(line, body);
+}
 
 }  // namespace
 }  // namespace pm2

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "debugger/gdb/expression_effects.h"
+#include "debugger/gdb/line_tables.h"
 #include "debugger/gdb/qemu_launcher.h"
 
 namespace pm2::gdb {
@@ -633,13 +634,30 @@ bool GdbTarget::LineTable(const std::string& file, std::vector<DbgLinePair>* out
   if (!Halted()) return false;
   MiRecord r = m_gdb->Call("-symbol-list-lines " + MiQuote(file), kCommandTimeoutMs);
   const MiValue* lines = r.results.Find("lines");
-  if (!Ok(r) || !lines) return false;
-  for (const auto& [name, entry] : lines->items) {
-    bool okLine = false, okPc = false;
-    const uint64_t line = ParseNumber(entry.Str("line"), &okLine);
-    const uint64_t pc = ParseNumber(entry.Str("pc"), &okPc);
-    if (okLine && okPc && line > 0) out->push_back(DbgLinePair{uint32_t(line), uint32_t(pc)});
-  }
+  const bool listed = Ok(r) && lines;
+  if (listed)
+    for (const auto& [name, entry] : lines->items) {
+      bool okLine = false, okPc = false;
+      const uint64_t line = ParseNumber(entry.Str("line"), &okLine);
+      const uint64_t pc = ParseNumber(entry.Str("pc"), &okPc);
+      if (okLine && okPc && line > 0) out->push_back(DbgLinePair{uint32_t(line), uint32_t(pc)});
+    }
+  // gdb's answer is one unit's table of the file: a header's code lines
+  // are in the tables of each file that uses them. gdb's words on these
+  // are the driver's business, not the command page's.
+  const std::string filter = LineTableFilter(file);
+  HoldConsole();
+  const bool expanded = Ok(m_gdb->Call("-interpreter-exec console " + MiQuote("maint expand-symtabs " + filter),
+                                       kCommandTimeoutMs));
+  const bool printed = expanded && Ok(m_gdb->Call(
+                                        "-interpreter-exec console " + MiQuote("maint info line-table " + filter),
+                                        kCommandTimeoutMs));
+  const std::string tables = TakeHeldConsole();
+  if (!printed) return listed;
+  std::set<std::pair<uint32_t, uint32_t>> known;
+  for (const DbgLinePair& p : *out) known.insert({p.line, p.address});
+  for (const DbgLinePair& p : ParseLineTables(tables, file))
+    if (known.insert({p.line, p.address}).second) out->push_back(p);
   return true;
 }
 
