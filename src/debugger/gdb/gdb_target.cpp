@@ -785,7 +785,16 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
   std::string value = created.results.Str("value");
   bool ok = false;
   const int children = int(ParseNumber(created.results.Str("numchild"), &ok));
-  if (radix == 10 || radix == 16) {
+  // A function is no struct: gdb writes its value as its type in braces and
+  // its address ("{int (void)} 0x220 <main>"), and the radix forms of it
+  // are of its code's first bytes, not of the address.
+  const std::string functionHead = "{" + Trim(type) + "} ";
+  const bool function = value.compare(0, functionHead.size(), functionHead) == 0;
+  if (function && radix == 10) {
+    const std::string rest = value.substr(functionHead.size());
+    const uint64_t address = ParseNumber(rest.substr(0, rest.find(' ')), &ok);
+    if (ok) value = functionHead + std::to_string(address) + rest.substr(std::min(rest.find(' '), rest.size()));
+  } else if (!function && (radix == 10 || radix == 16)) {
     MiRecord v = m_gdb->Call(std::string("-var-evaluate-expression -f ") + (radix == 16 ? "hexadecimal " : "decimal ") +
                                  name,
                              kCommandTimeoutMs);
@@ -820,7 +829,7 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
     std::snprintf(out->text, sizeof out->text, "%s", number.c_str());
     return true;
   }
-  if (code == kDbgTypeStruct || code == kDbgTypeUnion || (!value.empty() && value[0] == '{')) {
+  if (code == kDbgTypeStruct || code == kDbgTypeUnion || (!function && !value.empty() && value[0] == '{')) {
     out->code = code == kDbgTypeUnion ? kDbgTypeUnion : kDbgTypeStruct;
     const std::size_t blank = t.find(' ');
     const std::string tag = code == kDbgTypeScalar ? t : (blank == std::string::npos ? "" : t.substr(blank + 1));
