@@ -79,11 +79,12 @@ class GdbBreakpointPlaces : public GdbSessionTest {
     app->State().m_pProject = project;
     Params("-sim");
   }
-  // Runs to the next stop; its source line, or 0.
+  // Runs to the next stop (the driver's notice of it); its source file and line, or "" and 0.
   bool GoToStop(std::string* file, uint32_t* line) {
     DebugInterface* r = session->Record();
+    const int before = host.stopsPosted;
     session->Go();
-    if (!WaitFor([&] { return !session->TargetExecuting(); })) return false;
+    if (!WaitFor([&] { return host.stopsPosted > before && !session->TargetExecuting(); })) return false;
     *file = "";
     *line = 0;
     if (r->DbgFindSource(r->pc) == 0 && r->srcFile) {
