@@ -112,6 +112,53 @@ INSTANTIATE_TEST_SUITE_P(
                  R"(^done,BreakpointTable={nr_rows="0",nr_cols="6",hdr=[],body=[]})", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// gdb's answer to -break-insert as one breakpoint with each of its places.
+struct InsertRow {
+  const char* name;
+  const char* answer;
+  int number;
+  std::vector<uint64_t> addresses;
+  std::string file, line;
+};
+
+void PrintTo(const InsertRow& row, std::ostream* out) { *out << row.name; }
+
+class InsertedBreakpointAnswer : public ::testing::TestWithParam<InsertRow> {};
+
+TEST_P(InsertedBreakpointAnswer, IsOneBreakpointWithItsPlaces) {
+  const InsertRow& row = GetParam();
+  const MiRecord r = ParseMiLine(row.answer);
+  ASSERT_EQ(r.kind, MiKind::Result) << r.error;
+  const InsertedBreakpoint b = InsertedBreakpointOf(r.results);
+  EXPECT_EQ(b.number, row.number);
+  EXPECT_EQ(b.addresses, row.addresses);
+  EXPECT_EQ(b.file, row.file);
+  EXPECT_EQ(b.line, row.line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, InsertedBreakpointAnswer,
+    ::testing::Values(
+        // gdb-multiarch 13.1 on the example.
+        InsertRow{"OnePlace",
+                  R"(^done,bkpt={number="1",type="breakpoint",disp="keep",enabled="y",addr="0x0000021c",func="main",file="Blinky.c",fullname="/b/Blinky.c",line="35",thread-groups=["i1"],times="0",original-location="main"})",
+                  1, {0x21C}, "Blinky.c", "35"},
+        // A static inline function of LED.h that LED.c and Timer.c call.
+        InsertRow{"TwoPlaces",
+                  R"(^done,bkpt={number="3",type="breakpoint",disp="keep",enabled="y",addr="<MULTIPLE>",times="0",original-location="Twice"},{number="3.1",enabled="y",addr="0x00000334",func="Twice",file="LED.h",fullname="/b/LED.h",line="11",thread-groups=["i1"]},{number="3.2",enabled="y",addr="0x00000468",func="Twice",file="LED.h",fullname="/b/LED.h",line="11",thread-groups=["i1"]})",
+                  3, {0x334, 0x468}, "LED.h", "11"},
+        // gdb's MI3 form: the locations inside their breakpoint.
+        InsertRow{"PlacesInsideTheBreakpoint",
+                  R"(^done,bkpt={number="4",type="breakpoint",addr="<MULTIPLE>",locations=[{number="4.1",addr="0x00000400",file="LED.c",line="12"},{number="4.2",addr="0x00000480",file="LED.c",line="12"}]})",
+                  4, {0x400, 0x480}, "LED.c", "12"},
+        InsertRow{"PlacesOfAnotherNumberAndRepeatsLeftOut",
+                  R"(^done,bkpt={number="5",addr="<MULTIPLE>"},{number="6.1",addr="0x00000100"},{number="5.1",addr="0x00000200"},{number="5.2",addr="0x00000200"},{number="5",addr="0x00000300"})",
+                  5, {0x200}, "", ""},
+        InsertRow{"Pending", R"(^done,bkpt={number="7",type="breakpoint",addr="<PENDING>",pending="nosuch"})", 7, {}, "",
+                  ""},
+        InsertRow{"NoBreakpoint", R"(^done,wpt={number="8",exp="ticks"})", 0, {}, "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The list holds a number once, whatever the breakpoints it is built from
 // repeat, also built again over the records it has.
 TEST(BreakpointRecords, ARepeatedNumberIsLinkedOnce) {

@@ -156,5 +156,42 @@ TEST(GdbSyntax, HelpListsTheCommandsAndInfoItsItems) {
   EXPECT_EQ(help.Complete("BACK"), "trace");
 }
 
+// Lines typed key by key on the command page: a blank goes through the
+// completion, as the command edit does, every other key is itself. An
+// abbreviation is completed; the arguments of a word stay as typed.
+struct TypedRow {
+  const char* name;
+  std::string keys;
+  std::string line;
+};
+
+void PrintTo(const TypedRow& row, std::ostream* out) { *out << row.name; }
+
+class GdbCompletion : public ::testing::TestWithParam<TypedRow> {};
+
+TEST_P(GdbCompletion, TypesOnlyTheRestOfTheAbbreviatedWord) {
+  SyntaxTableBuilder b;
+  const GdbSyntax s = BuildGdbSyntax(b);
+  SyntaxHelp help;
+  help.Install(s.fallback, s.fallback, s.root);
+  std::string line;
+  for (char key : GetParam().keys) line += key == ' ' ? help.Complete(line) : std::string(1, key);
+  EXPECT_EQ(line, GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GdbCompletion,
+    ::testing::Values(TypedRow{"NumbersAfterAWordAlone", "delete 3 4 5", "delete 3 4 5"},
+                      TypedRow{"WordsAfterAWordAlone", "backtrace 3 full", "backtrace 3 full"},
+                      TypedRow{"LetterAfterAWordAlone", "next 2 x", "next 2 x"},
+                      TypedRow{"BlankAfterAWordAlone", "next  ", "next  "},
+                      TypedRow{"ExpressionAfterGoAndComma", "g, main", "g, main"},
+                      TypedRow{"ArgumentAfterAnInfoItem", "info registers r0 r1", "info registers r0 r1"},
+                      TypedRow{"ArgumentLikeTheWord", "DELETE D ", "DELETE D "},
+                      TypedRow{"BreakpointOnAHeaderLine", "bs LED.h:11", "bs LED.h:11"},
+                      TypedRow{"AbbreviationThenBlank", "bac ", "backtrace"},
+                      TypedRow{"InfoItemAbbreviated", "info reg ", "info registers"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace pm2::gdb

@@ -106,6 +106,20 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{"FieldAfterScriptStillRead",
                 "5^done,bkpt={number=\"3\",script={\"print 1\"},original-location=\"Timer_Init\"}", MiKind::Result,
                 5, "done", "bkpt.original-location", "Timer_Init"},
+        // gdb-multiarch 13.1, "-break-insert Twice" on a static inline
+        // function of a header two files of the example include: the
+        // locations follow their breakpoint as bare tuples.
+        LineRow{"BreakpointInSeveralPlaces",
+                "4^done,bkpt={number=\"1\",type=\"breakpoint\",disp=\"keep\",enabled=\"y\",addr=\"<MULTIPLE>\","
+                "times=\"0\",original-location=\"Twice\"},{number=\"1.1\",enabled=\"y\",addr=\"0x00000334\","
+                "func=\"Twice\",file=\"LED.h\",fullname=\"/tmp/blinky/LED.h\",line=\"11\","
+                "thread-groups=[\"i1\"]},{number=\"1.2\",enabled=\"y\",addr=\"0x00000468\",func=\"Twice\","
+                "file=\"LED.h\",fullname=\"/tmp/blinky/LED.h\",line=\"11\",thread-groups=[\"i1\"]}",
+                MiKind::Result, 4, "done", "#2.addr", "0x00000468"},
+        LineRow{"BreakpointCreatedInSeveralPlaces",
+                "=breakpoint-created,bkpt={number=\"2\",type=\"breakpoint\",addr=\"<MULTIPLE>\"},"
+                "{number=\"2.1\",addr=\"0x00000334\"},{number=\"2.2\",addr=\"0x00000468\"}",
+                MiKind::Notify, -1, "breakpoint-created", "#1.number", "2.1"},
         LineRow{"GarbageIsNoRecord", "Reading symbols from Obj/Blinky.elf...", MiKind::Invalid, -1, "", "", ""},
         LineRow{"UnclosedStringIsRefused", "3^done,msg=\"abc", MiKind::Invalid, 3, "done", "msg", "<absent>"},
         LineRow{"UnclosedTupleIsRefused", "3^done,bkpt={number=\"1\"", MiKind::Invalid, 3, "done", "bkpt", "<absent>"}),
@@ -176,6 +190,26 @@ TEST(GdbTokens, ACallWithoutAnswerLeavesGdbSilentUntilItWritesAgain) {
   EXPECT_FALSE(c.Silent());
   EXPECT_EQ(logged, std::vector<std::string>{"\"/x.elf\": not in executable format\n"});
   EXPECT_TRUE(console.empty());
+}
+
+// An answer gdb gave that can't be read ends its caller's wait at once,
+// as an error that says so, and gdb is not taken for silent.
+TEST(GdbTokens, AnUnreadableAnswerEndsItsWaitWithAnError) {
+  GdbConnection::Handlers h;
+  GdbConnection c(h);
+  std::string answer;
+  const int64_t token =
+      c.Send("-break-insert main", [&](const MiRecord& r) { answer = r.cls + " " + r.results.Str("msg"); });
+  c.HandleLine(std::to_string(token) + "^done,bkpt={number=\"1\"");
+  EXPECT_EQ(answer, "error gdb's answer could not be read ('}' missing)");
+  EXPECT_FALSE(c.Silent());
+  // A line that is no answer to anyone stays unread.
+  answer.clear();
+  const int64_t next = c.Send("-stack-info-depth", [&](const MiRecord& r) { answer = r.cls; });
+  c.HandleLine(std::to_string(next) + "garbage");
+  EXPECT_EQ(answer, "");
+  c.HandleLine(std::to_string(next) + "^done,depth=\"1\"");
+  EXPECT_EQ(answer, "done");
 }
 
 // A stop is told to the stop handler while the state is still Running (it

@@ -106,4 +106,36 @@ std::vector<GdbBreakpointInfo> BreakpointTableRows(const MiValue& table) {
   return out;
 }
 
+InsertedBreakpoint InsertedBreakpointOf(const MiValue& results) {
+  InsertedBreakpoint out;
+  const MiValue* bkpt = results.Find("bkpt");
+  if (!bkpt || bkpt->kind != MiValue::Kind::Tuple) return out;
+  int number = 0;
+  bool isLocation = false;
+  if (!RowNumber(bkpt->Str("number"), &number, &isLocation) || isLocation) return out;
+  out.number = number;
+  std::vector<const MiValue*> places{bkpt};
+  for (const auto& item : results.items)
+    if (item.first.empty() && item.second.kind == MiValue::Kind::Tuple) places.push_back(&item.second);
+  if (const MiValue* nested = bkpt->Find("locations"))
+    for (const auto& location : nested->items)
+      if (location.second.kind == MiValue::Kind::Tuple) places.push_back(&location.second);
+  for (const MiValue* place : places) {
+    int of = 0;
+    // Only this breakpoint's own locations ("N.k") are its places.
+    if (place != bkpt && (!RowNumber(place->Str("number"), &of, &isLocation) || !isLocation || of != number))
+      continue;
+    uint64_t address = 0;
+    if (!AddressOf(place->Str("addr"), &address)) continue;
+    bool known = false;
+    for (uint64_t a : out.addresses) known |= a == address;
+    if (!known) out.addresses.push_back(address);
+    if (out.file.empty() && !place->Str("file").empty()) {
+      out.file = place->Str("file");
+      out.line = place->Str("line");
+    }
+  }
+  return out;
+}
+
 }  // namespace pm2::gdb

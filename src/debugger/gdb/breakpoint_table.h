@@ -39,4 +39,16 @@ struct GdbBreakpointInfo {
 // left out. Watchpoints get no address or size here (gdb evaluates them).
 std::vector<GdbBreakpointInfo> BreakpointTableRows(const MiValue& table);
 
+// A code breakpoint as -break-insert (or =breakpoint-created) answers it:
+// the "bkpt" tuple, followed by a bare tuple per location ("N.1", "N.2",
+// ...) when gdb placed it in several places (MI2), or with those in its
+// "locations" list (MI3). One breakpoint, whatever the number of places.
+struct InsertedBreakpoint {
+  int number = 0;                   // gdb's number; 0 when the answer names none
+  std::vector<uint64_t> addresses;  // each code location's, in gdb's order; none while pending
+  std::string file;                 // the first location's file as gdb writes it ("" none)
+  std::string line;                 // and its line there
+};
+InsertedBreakpoint InsertedBreakpointOf(const MiValue& results);
+
 }  // namespace pm2::gdb

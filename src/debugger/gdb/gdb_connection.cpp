@@ -73,6 +73,17 @@ void GdbConnection::HandleLine(std::string_view line) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_silent = false;
   }
+  if (r.kind == MiKind::Invalid && r.token >= 0 && line.find('^') == std::to_string(r.token).size()) {
+    // An answer that can't be read still ends its caller's wait, as an
+    // error that says so: gdb answered, it is not silent.
+    const std::string why = "gdb's answer could not be read (" + r.error + ")";
+    const int64_t token = r.token;
+    r = MiRecord{};
+    r.kind = MiKind::Result;
+    r.token = token;
+    r.cls = "error";
+    r.results.items.push_back({"msg", MiValue{MiValue::Kind::String, why, {}}});
+  }
   switch (r.kind) {
     case MiKind::Result: {
       Continuation then;

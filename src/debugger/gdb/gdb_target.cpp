@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "debugger/gdb/expression_effects.h"
+#include "debugger/gdb/line_tables.h"
 #include "debugger/gdb/qemu_launcher.h"
 
 namespace pm2::gdb {
@@ -523,10 +524,15 @@ bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
   }
   if (!insert) {
     if (it == m_breakpoints.end()) return false;
-    address = it->first;
+    // A breakpoint in several places goes from all of them.
     const int number = it->second;
-    m_breakpoints.erase(it);
-    m_disabled.erase(address);
+    for (auto at = m_breakpoints.begin(); at != m_breakpoints.end();)
+      if (at->second == number) {
+        m_disabled.erase(at->first);
+        at = m_breakpoints.erase(at);
+      } else {
+        ++at;
+      }
     return Ok(m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs));
   }
   if (it != m_breakpoints.end()) return true;
@@ -550,10 +556,13 @@ bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
   std::lock_guard<std::mutex> lock(m_bpMutex);
   auto it = m_breakpoints.find(address);
   if (it == m_breakpoints.end()) return false;
-  if (!Ok(m_gdb->Call(std::string(enable ? "-break-enable " : "-break-disable ") + std::to_string(it->second),
+  const int number = it->second;
+  if (!Ok(m_gdb->Call(std::string(enable ? "-break-enable " : "-break-disable ") + std::to_string(number),
                       kCommandTimeoutMs)))
     return false;
-  m_disabled[address] = !enable;
+  // gdb's number covers each place of the breakpoint.
+  for (const auto& [at, n] : m_breakpoints)
+    if (n == number) m_disabled[at] = !enable;
   return true;
 }
 
@@ -561,16 +570,21 @@ void GdbTarget::DisableAllBreakpoints() {
   if (!Halted()) return;
   RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
-  for (const auto& [address, number] : m_breakpoints)
-    if (Ok(m_gdb->Call("-break-disable " + std::to_string(number), kCommandTimeoutMs))) m_disabled[address] = true;
+  std::map<int, bool> done;  // gdb's number -> disabled; once each, however many places it has
+  for (const auto& [address, number] : m_breakpoints) {
+    if (!done.count(number))
+      done[number] = Ok(m_gdb->Call("-break-disable " + std::to_string(number), kCommandTimeoutMs));
+    if (done[number]) m_disabled[address] = true;
+  }
 }
 
 void GdbTarget::DeleteAllBreakpoints() {
   if (!Halted()) return;
   RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
-  for (const auto& [address, number] : m_breakpoints)
-    m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs);
+  std::set<int> numbers;
+  for (const auto& [address, number] : m_breakpoints) numbers.insert(number);
+  for (int number : numbers) m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs);
   m_breakpoints.clear();
   m_disabled.clear();
 }
@@ -620,13 +634,30 @@ bool GdbTarget::LineTable(const std::string& file, std::vector<DbgLinePair>* out
   if (!Halted()) return false;
   MiRecord r = m_gdb->Call("-symbol-list-lines " + MiQuote(file), kCommandTimeoutMs);
   const MiValue* lines = r.results.Find("lines");
-  if (!Ok(r) || !lines) return false;
-  for (const auto& [name, entry] : lines->items) {
-    bool okLine = false, okPc = false;
-    const uint64_t line = ParseNumber(entry.Str("line"), &okLine);
-    const uint64_t pc = ParseNumber(entry.Str("pc"), &okPc);
-    if (okLine && okPc && line > 0) out->push_back(DbgLinePair{uint32_t(line), uint32_t(pc)});
-  }
+  const bool listed = Ok(r) && lines;
+  if (listed)
+    for (const auto& [name, entry] : lines->items) {
+      bool okLine = false, okPc = false;
+      const uint64_t line = ParseNumber(entry.Str("line"), &okLine);
+      const uint64_t pc = ParseNumber(entry.Str("pc"), &okPc);
+      if (okLine && okPc && line > 0) out->push_back(DbgLinePair{uint32_t(line), uint32_t(pc)});
+    }
+  // gdb's answer is one unit's table of the file: a header's code lines
+  // are in the tables of each file that uses them. gdb's words on these
+  // are the driver's business, not the command page's.
+  const std::string filter = LineTableFilter(file);
+  HoldConsole();
+  const bool expanded = Ok(m_gdb->Call("-interpreter-exec console " + MiQuote("maint expand-symtabs " + filter),
+                                       kCommandTimeoutMs));
+  const bool printed = expanded && Ok(m_gdb->Call(
+                                        "-interpreter-exec console " + MiQuote("maint info line-table " + filter),
+                                        kCommandTimeoutMs));
+  const std::string tables = TakeHeldConsole();
+  if (!printed) return listed;
+  std::set<std::pair<uint32_t, uint32_t>> known;
+  for (const DbgLinePair& p : *out) known.insert({p.line, p.address});
+  for (const DbgLinePair& p : ParseLineTables(tables, file))
+    if (known.insert({p.line, p.address}).second) out->push_back(p);
   return true;
 }
 
@@ -754,7 +785,16 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
   std::string value = created.results.Str("value");
   bool ok = false;
   const int children = int(ParseNumber(created.results.Str("numchild"), &ok));
-  if (radix == 10 || radix == 16) {
+  // A function is no struct: gdb writes its value as its type in braces and
+  // its address ("{int (void)} 0x220 <main>"), and the radix forms of it
+  // are of its code's first bytes, not of the address.
+  const std::string functionHead = "{" + Trim(type) + "} ";
+  const bool function = value.compare(0, functionHead.size(), functionHead) == 0;
+  if (function && radix == 10) {
+    const std::string rest = value.substr(functionHead.size());
+    const uint64_t address = ParseNumber(rest.substr(0, rest.find(' ')), &ok);
+    if (ok) value = functionHead + std::to_string(address) + rest.substr(std::min(rest.find(' '), rest.size()));
+  } else if (!function && (radix == 10 || radix == 16)) {
     MiRecord v = m_gdb->Call(std::string("-var-evaluate-expression -f ") + (radix == 16 ? "hexadecimal " : "decimal ") +
                                  name,
                              kCommandTimeoutMs);
@@ -789,7 +829,7 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
     std::snprintf(out->text, sizeof out->text, "%s", number.c_str());
     return true;
   }
-  if (code == kDbgTypeStruct || code == kDbgTypeUnion || (!value.empty() && value[0] == '{')) {
+  if (code == kDbgTypeStruct || code == kDbgTypeUnion || (!function && !value.empty() && value[0] == '{')) {
     out->code = code == kDbgTypeUnion ? kDbgTypeUnion : kDbgTypeStruct;
     const std::size_t blank = t.find(' ');
     const std::string tag = code == kDbgTypeScalar ? t : (blank == std::string::npos ? "" : t.substr(blank + 1));

@@ -150,8 +150,8 @@ int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin
   if (t.count > 1) command += " -i " + std::to_string(t.count - 1);
   MiRecord r = m_gdb->Call(command + " -- " + MiQuote(t.location), kTimeoutMs);
   if (!Ok(r, &err)) return Refuse("BS: " + err);
-  const MiValue* b = r.results.Find("bkpt");
-  const int number = b ? std::atoi(b->Str("number").c_str()) : 0;
+  const InsertedBreakpoint b = InsertedBreakpointOf(r.results);
+  const int number = b.number;
   if (number <= 0) return Refuse("BS: gdb gave no breakpoint number");
   if (!gdbCommand.empty() && !Ok(m_gdb->Call("-break-commands " + std::to_string(number) + " " +
                                                   MiQuote(GdbSpelling(gdbCommand)),
@@ -160,20 +160,23 @@ int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin
     m_gdb->Call("-break-delete " + std::to_string(number), kTimeoutMs);
     return Refuse("BS: " + err);
   }
-  uint64_t address = 0, entry = 0;
-  const bool located = ValueNumber(b->Str("addr"), &address);
-  // "BS main" stops after main's entry code; main's address names it too.
-  const bool function = located && t.location[0] != '*' && Evaluate("(unsigned long)" + t.location, &entry);
+  uint64_t entry = 0;
+  // "BS main" stops after main's entry code; main's address names it too
+  // (a function in several places has no one entry).
+  const bool function = b.addresses.size() == 1 && t.location[0] != '*' &&
+                        Evaluate("(unsigned long)" + t.location, &entry);
   int shown = 0;
   {
     std::lock_guard<std::mutex> lock(m_bpMutex);
-    if (located) m_breakpoints[address] = number;
-    if (function && entry != address) m_entryBreak[entry] = address;
+    for (uint64_t address : b.addresses) m_breakpoints[address] = number;
+    if (function && entry != b.addresses[0]) m_entryBreak[entry] = b.addresses[0];
     shown = UserNumber(number);
   }
   if (m_events.print) {
-    std::string text = "Breakpoint " + std::to_string(shown) + " at " + (located ? Hex8(address) : b->Str("addr"));
-    if (!b->Str("file").empty()) text += ": " + b->Str("file") + ", line " + b->Str("line");
+    std::string text = "Breakpoint " + std::to_string(shown) + " at ";
+    text += b.addresses.empty() ? r.results.Find("bkpt")->Str("addr") : Hex8(b.addresses[0]);
+    if (!b.file.empty()) text += ": " + b.file + ", line " + b.line;
+    if (b.addresses.size() > 1) text += " (" + std::to_string(b.addresses.size()) + " locations)";
     m_events.print(text + "\n");
   }
   if (m_events.breakpointsChanged) m_events.breakpointsChanged();

@@ -164,15 +164,12 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   MiRecord r = m_gdb->Call(cmd, kTimeoutMs);
   if (!Ok(r, err)) return false;
   *number = access ? WatchNumber(r) : -1;
-  if (!access)
-    if (const MiValue* b = r.results.Find("bkpt")) {
-      *number = std::atoi(b->Str("number").c_str());
-      bool ok = false;
-      uint64_t addr = 0;
-      if (LeadingNumber(b->Str("addr"), &addr)) ok = true;
-      std::lock_guard<std::mutex> lock(m_bpMutex);
-      if (ok) m_breakpoints[addr] = *number;
-    }
+  if (!access) {
+    const InsertedBreakpoint b = InsertedBreakpointOf(r.results);
+    *number = b.number;
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    for (uint64_t address : b.addresses) m_breakpoints[address] = b.number;
+  }
   if (*number <= 0) {
     *err = "gdb gave no breakpoint number";
     return false;

@@ -145,8 +145,14 @@ class Parser {
   bool Results(MiValue* tuple) {
     tuple->kind = MiValue::Kind::Tuple;
     while (Eat(',')) {
-      std::string name = Name();
-      if (!Eat('=')) return Fail("'=' missing after '" + name + "'");
+      // gdb follows a breakpoint of several locations with a bare tuple
+      // per location (bkpt={number="1",...},{number="1.1",...}): such a
+      // value has no name.
+      std::string name;
+      if (Peek() != '"' && Peek() != '{' && Peek() != '[') {
+        name = Name();
+        if (!Eat('=')) return Fail("'=' missing after '" + name + "'");
+      }
       MiValue v;
       if (!Value(&v, 0)) return false;
       tuple->items.emplace_back(std::move(name), std::move(v));

@@ -44,7 +44,8 @@ struct MiRecord {
   MiKind kind = MiKind::Invalid;
   int64_t token = -1;       // -1: none
   std::string cls;          // "done", "running", "error", "stopped", ...
-  MiValue results;          // a tuple of the results
+  MiValue results;          // a tuple of the results; a bare value after
+                            // one (a breakpoint's locations) has no name
   std::string stream;       // the text of a stream record, unescaped
   std::string error;        // why the line could not be parsed
 };

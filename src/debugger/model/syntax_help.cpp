@@ -291,6 +291,7 @@ void SyntaxHelp::Step(const Token& t) {
   m_bestScore = 1;
   m_best = nullptr;
   m_exprRead = false;
+  m_earlierCandidates = false;
   const SyntaxWord* groupStart = nullptr;
   bool groupRestart = false;
   int endCode = 0;
@@ -318,6 +319,7 @@ void SyntaxHelp::Step(const Token& t) {
         endCode = 2;
         m_stepResult = kStop;
         m_candidates = previous;
+        m_earlierCandidates = true;
         break;
       }
       const auto* rec = reinterpret_cast<const uint8_t*>(v);
@@ -399,6 +401,7 @@ void SyntaxHelp::RunAnalysis(const std::string& beforeCaret) {
   m_stepResult = 0;
   m_placeholderTaken = false;
   m_skippedUsed = false;
+  m_earlierCandidates = false;
   m_brackets.clear();
   m_bestScore = 0;
   if (!m_installed) return;
@@ -472,12 +475,15 @@ std::string SyntaxHelp::Complete(const std::string& beforeCaret) {
   std::string typed;
   RunAnalysis(beforeCaret);
   if (!m_installed) return " ";
+  // Past a stop word the candidates are the word before the arguments
+  // ("delete 3", "g,"): what is typed at the caret stays as it is.
+  if (m_earlierCandidates) return " ";
   if (!(m_candidates.size() == 1 && m_bestScore >= 1)) {
     typed.push_back(' ');
     std::string again = beforeCaret;
     again.push_back(' ');
     RunAnalysis(again);
-    if (!(m_candidates.size() == 1 && m_bestScore >= 2)) return typed;
+    if (m_earlierCandidates || !(m_candidates.size() == 1 && m_bestScore >= 2)) return typed;
   }
   const uint8_t* rec = m_candidates[0];
   // The token at the caret: what follows the last delimiter.

@@ -85,6 +85,9 @@ class SyntaxHelp {
   int m_bestTerminator = 0;
   bool m_skippedUsed = false;
   int m_stepResult = 0;
+  // The last step met a stop word: its candidates are those of the token
+  // before, not of the one at the caret.
+  bool m_earlierCandidates = false;
   bool m_placeholderTaken = false;
   bool m_exprRead = false;
   std::vector<const uint8_t*> m_candidates;

@@ -33,8 +33,10 @@ std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, c
   if (!target || !record.DbgBreakpoint || !record.DbgLineTable) return applied;
   for (const BreakpointRec* b = target->breakpoints; b; b = b->next) {
     if (!IsStoredLineBreakpoint(*b, b->text1.str())) continue;
-    const std::string path = sourcePath(b->text1.str());
-    if (path.empty()) continue;
+    // A file that is none of the project's (a header) is one of the
+    // program's: the driver knows its lines by its name.
+    std::string path = sourcePath(b->text1.str());
+    if (path.empty()) path = b->text1.str();
     // The line's address as the editor's margin takes it; a line without
     // code takes the next line that has some.
     uint32_t address = 0;

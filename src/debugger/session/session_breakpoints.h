@@ -24,8 +24,9 @@ using SourcePathFn = std::function<std::string(const std::string& fileName)>;
 
 // Sets each stored line breakpoint of the target at the code address of
 // its line (or of the next line with code) in the driver, disabled where
-// the stored one is. Returns the records that were set; those the driver
-// could not place stay as they are.
+// the stored one is. A file the project has is asked for by its path, any
+// other (a header) by its stored name. Returns the records that were set;
+// those the driver could not place stay as they are.
 std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, const TargetRec* target,
                                                        const SourcePathFn& sourcePath);
 

@@ -121,6 +121,19 @@ INSTANTIATE_TEST_SUITE_P(Rows, SyntaxComplete,
                                            CompleteRow{"OneLetterKeyword", "g", " "}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A word whose row stops the help (its arguments are the driver's): what
+// is typed after it is no abbreviation of it.
+TEST(SyntaxHelp, ArgumentsOfAWordAloneStayAsTyped) {
+  B b;
+  const SyntaxWord* root = b.Table({B::Ref(b.Record("NEXT", 4, 4, 4, ' ', {5})), 1});
+  SyntaxHelp help;
+  help.Install(nullptr, nullptr, root);
+  EXPECT_EQ(help.Complete("ne"), "xt");
+  EXPECT_EQ(help.Complete("next 2"), " ");
+  EXPECT_EQ(help.Complete("next n"), " ");
+  EXPECT_EQ(help.Complete("next "), " ");
+}
+
 TEST(SyntaxHelp, PlaceholderThatKeepsAskingForRefeedsEnds) {
   // A placeholder whose follower is a blank re-feeds a "(" terminator, and
   // the empty token that follows re-feeds it again, for ever.
