@@ -258,6 +258,7 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
   // is seen at once.
   IpcEvent& filled = m_objects.QueueFilled(m_nOwnSlot);
   IpcEvent& kill = m_objects.Kill(m_nOwnSlot);
+  auto nextRenewal = std::chrono::steady_clock::now();
   while (!m_stop) {
     IpcWaitResult r = filled.Wait(m_options.idleWakeMs);
     if (r == IpcWaitResult::Failed) return;
@@ -267,6 +268,12 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     // taken back and ignored.
     kill.Poll();
     if (!MappingUsable(true)) continue;
+    // Lock files removed by hand are made anew, looked for as often as an
+    // idle receiver wakes, however busy the slot.
+    if (const auto now = std::chrono::steady_clock::now(); now >= nextRenewal) {
+      m_objects.RenewLockFiles();
+      nextRenewal = now + std::chrono::milliseconds(m_options.idleWakeMs);
+    }
     if (m_damaged.exchange(false) || slot.Get(slot_field::kRingLimit) != kIpcRingLimit ||
         slot.Get(slot_field::kIdleMarker) != kIpcIdle) {
       // Its fixed words are not what the claim wrote: the ring is damaged
