@@ -293,8 +293,8 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     // mid-write is looked for at every wake, not only at idle ones.
     ReleaseStuckWriter(slot);
     // A wake that found records had writers getting through: no guard is
-    // stuck then.
-    if (d.records == 0) FreeOwnGuard();
+    // stuck then, but its count may be above one.
+    if (d.records == 0 || m_objects.GuardOverCounted(m_nOwnSlot)) FreeOwnGuard();
     if (r == IpcWaitResult::TimedOut) {
       RepairLayoutVersion();
       FreeWhatTheDeadHeld(slot);
@@ -310,8 +310,11 @@ void bs_InterProcessEventHandler::FreeOwnGuard() {
   // follow the layout alone wait on the semaphore and never take it over
   // themselves, and the writers that time out still signal this slot, so
   // the look is not kept for idle wakes, only for wakes that found nothing
-  // to read. Given back at once.
-  if (m_objects.GuardTaken(m_nOwnSlot) && m_objects.LockGuard(m_nOwnSlot, kIpcMomentaryHoldMs))
+  // to read. Given back at once. A count above one (a holder taken over
+  // that came back and gave it back as well) is brought back to one by the
+  // taking.
+  if ((m_objects.GuardTaken(m_nOwnSlot) || m_objects.GuardOverCounted(m_nOwnSlot)) &&
+      m_objects.LockGuard(m_nOwnSlot, kIpcMomentaryHoldMs))
     m_objects.UnlockGuard(m_nOwnSlot);
 }
 

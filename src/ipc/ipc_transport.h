@@ -91,7 +91,8 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   void ReceiverLoop();
   void ReleaseStuckWriter(SlotView slot);
   void RepairLayoutVersion();
-  // At every wake: the own slot's guard, when a holder left it stuck.
+  // At a wake: the own slot's guard, when a holder left it stuck or its
+  // count above one.
   void FreeOwnGuard();
   // At an idle wake: what dead peers left held is freed (see the .cpp).
   void FreeWhatTheDeadHeld(SlotView own);

@@ -157,6 +157,10 @@ class IpcObjects {
   }
   // The slot's access guard is taken (its semaphore is at 0).
   bool GuardTaken(int slot) { return slot >= 0 && slot < kIpcSlotCount && m_guards[slot]->Value() == 0; }
+  // Its count is above one: a holder that speaks the layout on its own gave
+  // it back after it was taken over from it, and two writers could get in
+  // at once until a taking brings it back to one.
+  bool GuardOverCounted(int slot) { return slot >= 0 && slot < kIpcSlotCount && m_guards[slot]->Value() > 1; }
 
   const IpcNamespace& Namespace() const { return m_ns; }
 

@@ -2,8 +2,9 @@
 // transport, each test in an event-interface namespace of its own: a guard
 // holder killed (a peer of ours, which marks its guards, and a peer written
 // from the layout alone, which does not), a live holder stopped for a moment,
-// a kill event set by another process, and objects or lock files removed by
-// hand under a running program.
+// a kill event set by another process, a stopped holder whose guard was
+// taken over coming back, and objects or lock files removed by hand under a
+// running program.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -198,6 +199,37 @@ TEST_F(PeerFaultsTest, AStoppedLiveHolderKeepsItsGuard) {
   std::string err;
   ASSERT_TRUE(guard.Open(ObjectName(kIpcGuardName, 0), &err)) << err;
   EXPECT_EQ(guard.Value(), 1);
+}
+
+// A holder that speaks the layout alone, stopped with the guard of this
+// process's slot until the guard is taken over, and then back: it gives
+// back what it no longer holds, one release too many, and the guard is
+// brought back to one holder (two writers never get in at once).
+TEST_F(PeerFaultsTest, AGuardTakenOverFromAHolderThatComesBackIsOneHoldersAgain) {
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  ASSERT_EQ(dispatcher.OwnSlot(), 0);
+  IpcSemaphore guard;
+  std::string err;
+  ASSERT_TRUE(guard.Open(ObjectName(kIpcGuardName, 0), &err)) << err;
+  auto holder = StartLayoutPeer("take", ObjectName(kIpcGuardName, 0));
+  ASSERT_EQ(holder->Line(), "holding");
+  holder->Stop();
+  // This process's receiver takes it over and gives it back.
+  ASSERT_TRUE(Eventually([&] { return guard.Value() == 1; })) << "the guard was never taken over";
+  holder->Signal(SIGCONT);
+  holder->Signal(SIGUSR1);
+  ASSERT_EQ(holder->Line(), "released");
+  ASSERT_EQ(holder->Wait(kHangMs), 0);
+  EXPECT_TRUE(Eventually([&] { return guard.Value() == 1; }))
+      << "the guard's count stays " << guard.Value() << ": that many writers may get in at once";
+  // One writer gets in, the next finds it taken.
+  ASSERT_TRUE(guard.TryWait());
+  EXPECT_FALSE(guard.TryWait());
+  guard.Release();
+  // And the slot is still heard.
+  auto peer = StartPeer(1);
+  EXPECT_TRUE(PeerOneAnswers());
+  Quit(*peer, 1);
 }
 
 // Any process of the user can set the kill event of this process's slot;
