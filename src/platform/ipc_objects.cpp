@@ -369,7 +369,7 @@ bool IpcObjects::TryClaimSlot(int slot) {
   if (!OpenSlotLock(slot, nullptr) || !m_slotLocks[slot].TryExclusive()) return false;
   // The slot's lock file may be new under a live owner (removed by hand):
   // the owner's lock on the mapping tells.
-  if (!m_region.LockByte(SlotByte(slot), true)) {
+  if (!LockSlotByte(slot)) {
     m_slotLocks[slot].Unlock();
     return false;
   }
@@ -380,7 +380,7 @@ bool IpcObjects::TryClaimSlot(int slot) {
 void IpcObjects::ReleaseSlot(int slot) {
   if (slot < 0 || slot >= kIpcSlotCount) return;
   if (m_slotHeld[slot]) {
-    m_region.UnlockByte(SlotByte(slot));
+    UnlockSlotByte(slot);
     m_slotLocks[slot].Unlock();
   }
   m_slotHeld[slot] = false;
