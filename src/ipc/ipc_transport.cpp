@@ -258,6 +258,7 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
   // is seen at once.
   IpcEvent& filled = m_objects.QueueFilled(m_nOwnSlot);
   IpcEvent& kill = m_objects.Kill(m_nOwnSlot);
+  auto nextRenewal = std::chrono::steady_clock::now();
   while (!m_stop) {
     IpcWaitResult r = filled.Wait(m_options.idleWakeMs);
     if (r == IpcWaitResult::Failed) return;
@@ -267,6 +268,12 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     // taken back and ignored.
     kill.Poll();
     if (!MappingUsable(true)) continue;
+    // Lock files removed by hand are made anew, looked for as often as an
+    // idle receiver wakes, however busy the slot.
+    if (const auto now = std::chrono::steady_clock::now(); now >= nextRenewal) {
+      m_objects.RenewLockFiles();
+      nextRenewal = now + std::chrono::milliseconds(m_options.idleWakeMs);
+    }
     if (m_damaged.exchange(false) || slot.Get(slot_field::kRingLimit) != kIpcRingLimit ||
         slot.Get(slot_field::kIdleMarker) != kIpcIdle) {
       // Its fixed words are not what the claim wrote: the ring is damaged
@@ -286,8 +293,8 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     // mid-write is looked for at every wake, not only at idle ones.
     ReleaseStuckWriter(slot);
     // A wake that found records had writers getting through: no guard is
-    // stuck then.
-    if (d.records == 0) FreeOwnGuard();
+    // stuck then, but its count may be above one.
+    if (d.records == 0 || m_objects.GuardOverCounted(m_nOwnSlot)) FreeOwnGuard();
     if (r == IpcWaitResult::TimedOut) {
       RepairLayoutVersion();
       FreeWhatTheDeadHeld(slot);
@@ -303,8 +310,11 @@ void bs_InterProcessEventHandler::FreeOwnGuard() {
   // follow the layout alone wait on the semaphore and never take it over
   // themselves, and the writers that time out still signal this slot, so
   // the look is not kept for idle wakes, only for wakes that found nothing
-  // to read. Given back at once.
-  if (m_objects.GuardTaken(m_nOwnSlot) && m_objects.LockGuard(m_nOwnSlot, kIpcMomentaryHoldMs))
+  // to read. Given back at once. A count above one (a holder taken over
+  // that came back and gave it back as well) is brought back to one by the
+  // taking.
+  if ((m_objects.GuardTaken(m_nOwnSlot) || m_objects.GuardOverCounted(m_nOwnSlot)) &&
+      m_objects.LockGuard(m_nOwnSlot, kIpcMomentaryHoldMs))
     m_objects.UnlockGuard(m_nOwnSlot);
 }
 

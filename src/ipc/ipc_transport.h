@@ -3,7 +3,7 @@
 //
 // Attaching opens (or, when no live process has them, re-creates) the
 // named objects, counts the process in the mapping's attach count and
-// claims the first slot whose lock file nobody holds; a slot left by a
+// claims the first slot whose locks nobody holds; a slot left by a
 // crashed owner is therefore claimed again. A mapping of another layout
 // version is attached without a slot: nothing is sent or received. (A
 // damaged version word is put right by a live slot owner of this layout,
@@ -91,7 +91,8 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   void ReceiverLoop();
   void ReleaseStuckWriter(SlotView slot);
   void RepairLayoutVersion();
-  // At every wake: the own slot's guard, when a holder left it stuck.
+  // At a wake: the own slot's guard, when a holder left it stuck or its
+  // count above one.
   void FreeOwnGuard();
   // At an idle wake: what dead peers left held is freed (see the .cpp).
   void FreeWhatTheDeadHeld(SlotView own);

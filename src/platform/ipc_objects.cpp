@@ -19,6 +19,12 @@ constexpr const char* kLiveLock = kIpcMappingName;
 constexpr char kSlotLock[] = "bs_InterProcessEventHandler_slot";
 constexpr char kGuardLock[] = "bs_InterProcessEventHandler_guard";
 
+// The bytes of the mapping object that its users lock (past its end, where
+// no peer reads or writes): every attached process holds the first one
+// shared, a slot's owner the slot's own exclusively.
+constexpr size_t kUsersByte = kIpcMappingSize;
+size_t SlotByte(int slot) { return kIpcMappingSize + 1 + static_cast<size_t>(slot); }
+
 int MsLeft(std::chrono::steady_clock::time_point end) {
   return int(std::max<std::chrono::steady_clock::rep>(
       0, std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count()));
@@ -43,7 +49,9 @@ bool IpcObjects::Attach(std::string* err) {
   if (!TakeGate(gate, err)) return false;
   if (!m_live.Open(m_ns.LockPath(kLiveLock), err)) return false;
   bool ok;
-  if (m_live.TryExclusive()) {
+  // A live user holds the live lock file, and a lock on the mapping itself:
+  // the lock files may have been removed by hand under it.
+  if (m_live.TryExclusive() && !ShmRegion::NamedByteLocked(m_ns.ObjectName(kIpcMappingName), kUsersByte, true)) {
     // Nobody alive holds the objects: whatever exists is left over.
     UnlinkAll();
     ok = CreateAll(err);
@@ -55,6 +63,10 @@ bool IpcObjects::Attach(std::string* err) {
   }
   if (ok && !m_live.TryShared()) {
     if (err) *err = "Cannot lock the file '" + m_live.Path() + "'";
+    ok = false;
+  }
+  if (ok && !m_region.LockByte(kUsersByte, false)) {
+    if (err) *err = "Cannot lock the shared memory '" + m_ns.ObjectName(kIpcMappingName) + "'";
     ok = false;
   }
   if (!ok) {
@@ -109,6 +121,7 @@ void IpcObjects::RemoveIfLast() {
   // still read the mapping until the signal ends them.
   IpcFileLock gate;
   const bool gated = TakeGate(gate, nullptr);
+  std::lock_guard<std::mutex> files(m_lockFilesMutex);
   m_live.Unlock();
   if (gated) RemoveIfUnused();
 }
@@ -119,6 +132,12 @@ void IpcObjects::RemoveIfUnused() {
   // else joined this process's own (old) set of objects.
   const bool current = m_live.StillLinked();
   if (!m_live.TryExclusive()) return;  // others share the objects: they stay
+  if (m_region.ByteLockedByOthers(kUsersByte, true)) {
+    // Others use the mapping, though not through this live lock file (the
+    // lock files were removed by hand under one of them): they stay too.
+    m_live.Unlock();
+    return;
+  }
   if (current) {
     RemoveAsLast();
   } else {
@@ -221,6 +240,7 @@ void IpcObjects::Detach() {
     // then: they tell which objects are this process's own.
     IpcFileLock gate;
     const bool gated = TakeGate(gate, nullptr);
+    std::lock_guard<std::mutex> files(m_lockFilesMutex);
     // Unlock rather than only close: a forked child's copy of the
     // descriptor must not keep the lock.
     m_live.Unlock();
@@ -346,16 +366,57 @@ void IpcObjects::UnlockGuard(int slot) {
 bool IpcObjects::TryClaimSlot(int slot) {
   if (slot < 0 || slot >= kIpcSlotCount) return false;
   if (m_slotHeld[slot]) return false;
-  if (!OpenSlotLock(slot, nullptr)) return false;
-  m_slotHeld[slot] = m_slotLocks[slot].TryExclusive();
-  return m_slotHeld[slot];
+  if (!OpenSlotLock(slot, nullptr) || !m_slotLocks[slot].TryExclusive()) return false;
+  // The slot's lock file may be new under a live owner (removed by hand):
+  // the owner's lock on the mapping tells.
+  if (!LockSlotByte(slot)) {
+    m_slotLocks[slot].Unlock();
+    return false;
+  }
+  m_slotHeld[slot] = true;
+  return true;
 }
 
 void IpcObjects::ReleaseSlot(int slot) {
   if (slot < 0 || slot >= kIpcSlotCount) return;
-  if (m_slotHeld[slot]) m_slotLocks[slot].Unlock();
+  if (m_slotHeld[slot]) {
+    UnlockSlotByte(slot);
+    m_slotLocks[slot].Unlock();
+  }
   m_slotHeld[slot] = false;
   m_slotLocks[slot].Close();
+}
+
+bool IpcObjects::LockSlotByte(int slot) { return m_region.LockByte(SlotByte(slot), true); }
+
+void IpcObjects::UnlockSlotByte(int slot) { m_region.UnlockByte(SlotByte(slot)); }
+
+void IpcObjects::RenewLockFiles() {
+  std::lock_guard<std::mutex> files(m_lockFilesMutex);
+  // A process whose objects were removed by hand (and maybe made anew by a
+  // later start) is no user of the objects at the names: it joins no lock
+  // file of theirs.
+  if (!Attached() || !m_region.StillNamed()) return;
+  const auto renew = [this](IpcFileLock& held, const std::string& path, bool exclusive) {
+    if (held.StillLinked()) return;
+    // Held anew before the old one is given up; a start that holds the new
+    // file for a moment leaves it for the next look.
+    IpcFileLock fresh;
+    if (!m_ns.EnsureLockFolder(nullptr) || !fresh.Open(path, nullptr)) return;
+    if (!(exclusive ? fresh.TryExclusive() : fresh.TryShared())) return;
+    held.Unlock();
+    held = std::move(fresh);
+  };
+  renew(m_live, m_ns.LockPath(kLiveLock), false);
+  for (int i = 0; i < kIpcSlotCount; ++i) {
+    if (m_slotHeld[i]) renew(m_slotLocks[i], m_ns.LockPath(Indexed(kSlotLock, i)), true);
+    // A guard's lock file holds the marks that tell a dead holder: it is
+    // opened anew, at its next taking, when it is no longer the one named.
+    if (m_guardMutex[i].try_lock()) {
+      if (m_guardLocks[i].IsOpen() && !m_guardLocks[i].StillLinked()) m_guardLocks[i].Close();
+      m_guardMutex[i].unlock();
+    }
+  }
 }
 
 bool IpcObjects::OpenProbe(int slot, IpcFileLock* probe) {
@@ -364,7 +425,7 @@ bool IpcObjects::OpenProbe(int slot, IpcFileLock* probe) {
 
 bool IpcObjects::SlotHasLiveOwner(int slot) {
   if (slot < 0 || slot >= kIpcSlotCount) return false;
-  if (m_slotHeld[slot]) return true;
+  if (m_slotHeld[slot] || m_region.ByteLockedByOthers(SlotByte(slot), true)) return true;
   IpcFileLock probe;
   if (!OpenProbe(slot, &probe)) return false;
   if (!probe.TryExclusive()) return true;

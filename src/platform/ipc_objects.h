@@ -23,6 +23,13 @@
 //  - each claimed slot is backed by an exclusive lock on its slot lock file,
 //    held for the owner's life; a slot whose lock can be taken is free,
 //    whatever its in-use flag says;
+//  - lock files can be removed by hand under live users, so the mapping
+//    object carries locks of its own (ShmRegion::LockByte): every attached
+//    process holds one byte shared, a slot's owner one byte of the slot's
+//    exclusively. An attacher or a leaver that finds them held by others
+//    takes the objects for in use and a slot for owned, whatever the lock
+//    files say; a live process whose lock files went makes them anew
+//    (RenewLockFiles);
 //  - a slot's access guard is taken through LockGuard, which holds the
 //    guard's lock file while it holds the semaphore and leaves a mark in
 //    that file while it has the semaphore (and counts its releases there):
@@ -128,6 +135,12 @@ class IpcObjects {
   void ReleaseSlot(int slot);
   // True when a live process holds the slot's lock (probes without keeping it).
   bool SlotHasLiveOwner(int slot);
+  // Lock files removed by hand while this process is attached are made
+  // anew and held again (the live one, the claimed slots'; a guard's is
+  // opened anew at its next taking), as long as the objects at the names
+  // are still this process's own. Called now and then by the thread that
+  // claims and releases the slots.
+  void RenewLockFiles();
   // Runs `whileFree` holding the slot's lock when nobody holds it (a peer
   // that claims the slot meanwhile finds it taken and goes on to the next);
   // false, without running it, when the slot has a live owner.
@@ -136,12 +149,18 @@ class IpcObjects {
     if (slot < 0 || slot >= kIpcSlotCount || m_slotHeld[slot]) return false;
     IpcFileLock probe;
     if (!OpenProbe(slot, &probe) || !probe.TryExclusive()) return false;
+    if (!LockSlotByte(slot)) return false;
     whileFree();
+    UnlockSlotByte(slot);
     probe.Unlock();
     return true;
   }
   // The slot's access guard is taken (its semaphore is at 0).
   bool GuardTaken(int slot) { return slot >= 0 && slot < kIpcSlotCount && m_guards[slot]->Value() == 0; }
+  // Its count is above one: a holder that speaks the layout on its own gave
+  // it back after it was taken over from it, and two writers could get in
+  // at once until a taking brings it back to one.
+  bool GuardOverCounted(int slot) { return slot >= 0 && slot < kIpcSlotCount && m_guards[slot]->Value() > 1; }
 
   const IpcNamespace& Namespace() const { return m_ns; }
 
@@ -160,6 +179,8 @@ class IpcObjects {
   bool OpenSlotLock(int slot, std::string* err);
   bool OpenGuardLock(int slot);
   bool OpenProbe(int slot, IpcFileLock* probe);
+  bool LockSlotByte(int slot);
+  void UnlockSlotByte(int slot);
   bool TakeGuard(int slot, int timeoutMs, bool ownerGone);
   // Waits for a semaphore taken without a mark until `end`, taking it over
   // when it stays stuck (see the header's comment).
@@ -174,6 +195,9 @@ class IpcObjects {
   IpcNamespace m_ns;
   ShmRegion m_region;
   IpcFileLock m_live;
+  // Held while the live and the slots' lock files are renewed or given up
+  // at the end by a signal (another thread).
+  std::mutex m_lockFilesMutex;
   std::array<std::unique_ptr<IpcSemaphore>, kIpcSlotCount> m_guards;
   std::array<std::unique_ptr<IpcEvent>, kIpcSlotCount> m_filled;
   std::array<std::unique_ptr<IpcEvent>, kIpcSlotCount> m_kill;

@@ -12,6 +12,25 @@
 #include <cstring>
 
 namespace pm2 {
+namespace {
+
+struct flock ByteRange(size_t at, short type) {
+  struct flock range {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = static_cast<off_t>(at);
+  range.l_len = 1;
+  return range;
+}
+
+bool LockedByOthers(int fd, size_t at, bool exclusive) {
+  // Asked as the lock that would stand against it; this open file
+  // description's own locks never conflict with it.
+  struct flock range = ByteRange(at, exclusive ? F_WRLCK : F_RDLCK);
+  return fd >= 0 && fcntl(fd, F_OFD_GETLK, &range) == 0 && range.l_type != F_UNLCK;
+}
+
+}  // namespace
 
 ShmRegion::~ShmRegion() { Unmap(); }
 
@@ -118,6 +137,26 @@ bool ShmRegion::StillNamed() const {
   // Linux keeps shared-memory objects as files of their name in /dev/shm.
   return m_fd >= 0 && !m_name.empty() &&
          SameObject(IdentityOfDescriptor(m_fd), IdentityOfFile("/dev/shm/" + m_name.substr(1)));
+}
+
+bool ShmRegion::LockByte(size_t at, bool exclusive) {
+  struct flock range = ByteRange(at, exclusive ? F_WRLCK : F_RDLCK);
+  return m_fd >= 0 && fcntl(m_fd, F_OFD_SETLK, &range) == 0;
+}
+
+void ShmRegion::UnlockByte(size_t at) {
+  struct flock range = ByteRange(at, F_UNLCK);
+  if (m_fd >= 0) fcntl(m_fd, F_OFD_SETLK, &range);
+}
+
+bool ShmRegion::ByteLockedByOthers(size_t at, bool exclusive) const { return LockedByOthers(m_fd, at, exclusive); }
+
+bool ShmRegion::NamedByteLocked(const std::string& name, size_t at, bool exclusive) {
+  const int fd = shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const bool locked = LockedByOthers(fd, at, exclusive);
+  close(fd);
+  return locked;
 }
 
 void ShmRegion::Unlink(const std::string& name) { shm_unlink(name.c_str()); }

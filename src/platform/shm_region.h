@@ -5,6 +5,12 @@
 // access past its new end a bus error: the mapping is guarded against that
 // (mapping_cut_guard.h), and its owner looks for cuts (IntactSize,
 // TakeMendedCut).
+//
+// Its users lock single bytes of the object itself (open-file-description
+// locks, given up by the kernel with the process): unlike lock files beside
+// it, which can be removed by hand, they stay with the object, so they tell
+// who uses it for as long as it exists. A byte past the object's end can be
+// locked as well; the locks never hinder an access to the mapping.
 #pragma once
 
 #include <cstddef>
@@ -43,6 +49,17 @@ class ShmRegion {
   // True when the name still gives the object that is mapped (not one that
   // another process made after the name was removed).
   bool StillNamed() const;
+
+  // Locks the byte at offset `at`, shared or exclusive, without waiting:
+  // false when another process holds a lock that stands against it.
+  bool LockByte(size_t at, bool exclusive);
+  void UnlockByte(size_t at);
+  // True when another process holds a lock on the byte (any lock when
+  // `exclusive`, else an exclusive one); this process's own do not count.
+  bool ByteLockedByOthers(size_t at, bool exclusive) const;
+  // The same for the object of that name, without mapping it: false when
+  // there is none.
+  static bool NamedByteLocked(const std::string& name, size_t at, bool exclusive);
 
   static void Unlink(const std::string& name);
 

@@ -2,7 +2,8 @@
 // transport, each test in an event-interface namespace of its own: a guard
 // holder killed (a peer of ours, which marks its guards, and a peer written
 // from the layout alone, which does not), a live holder stopped for a moment,
-// a kill event set by another process, and objects removed by hand under a
+// a kill event set by another process, a stopped holder whose guard was
+// taken over coming back, and objects or lock files removed by hand under a
 // running program.
 #include <gtest/gtest.h>
 
@@ -51,18 +52,46 @@ class PeerFaultsTest : public ::testing::Test {
                                    std::vector<std::string> {command, semaphore});
   }
   std::string ObjectName(const char* base, int slot) const { return space.ns.ObjectName(base + std::to_string(slot)); }
-  // Asks every peer who it is until peer 1 answers (a client that got no
-  // answer asks again); false when it never did.
-  bool PeerOneAnswers() {
+  // Asks every peer who it is until the peer of that slot answers (a
+  // client that got no answer asks again); false when it never did.
+  bool PeerAnswers(int slot) {
+    const std::string name = "peer " + std::to_string(slot);
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHangMs);
     dtc_Identify::Identity id;
     while (std::chrono::steady_clock::now() < until) {
       dtc_Identify::WhoIs who;
       dispatcher.SendToEveryPeer(who);
       while (identities.Next(id, 200))
-        if (id.m_strName == "peer 1") return true;
+        if (id.m_strName == name) return true;
     }
     return false;
+  }
+  bool PeerOneAnswers() { return PeerAnswers(1); }
+  // True once `holds` does; false when it never did.
+  template <class F>
+  static bool Eventually(F holds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHangMs);
+    while (!holds()) {
+      if (std::chrono::steady_clock::now() >= until) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+  }
+  std::string MappingFile() const { return "/dev/shm/" + space.ns.ObjectName(kIpcMappingName).substr(1); }
+  std::string GuardFile(int slot) const { return "/dev/shm/sem." + ObjectName(kIpcGuardName, slot).substr(1); }
+  // Every lock file removed by hand, or the whole lock folder.
+  void RemoveLocks(bool folderToo) {
+    std::error_code ec;
+    if (folderToo) {
+      std::filesystem::remove_all(space.ns.LockFolder(), ec);
+      ASSERT_FALSE(ec) << ec.message();
+      return;
+    }
+    int removed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(space.ns.LockFolder()))
+      if (entry.path().extension() == ".lock" && std::filesystem::remove(entry.path(), ec)) ++removed;
+    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_GT(removed, 0) << "no lock file in '" << space.ns.LockFolder() << "'";
   }
   void Quit(Child& c, int slot) {
     dtc_Debug::StatusText quit("quit");
@@ -172,6 +201,37 @@ TEST_F(PeerFaultsTest, AStoppedLiveHolderKeepsItsGuard) {
   EXPECT_EQ(guard.Value(), 1);
 }
 
+// A holder that speaks the layout alone, stopped with the guard of this
+// process's slot until the guard is taken over, and then back: it gives
+// back what it no longer holds, one release too many, and the guard is
+// brought back to one holder (two writers never get in at once).
+TEST_F(PeerFaultsTest, AGuardTakenOverFromAHolderThatComesBackIsOneHoldersAgain) {
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  ASSERT_EQ(dispatcher.OwnSlot(), 0);
+  IpcSemaphore guard;
+  std::string err;
+  ASSERT_TRUE(guard.Open(ObjectName(kIpcGuardName, 0), &err)) << err;
+  auto holder = StartLayoutPeer("take", ObjectName(kIpcGuardName, 0));
+  ASSERT_EQ(holder->Line(), "holding");
+  holder->Stop();
+  // This process's receiver takes it over and gives it back.
+  ASSERT_TRUE(Eventually([&] { return guard.Value() == 1; })) << "the guard was never taken over";
+  holder->Signal(SIGCONT);
+  holder->Signal(SIGUSR1);
+  ASSERT_EQ(holder->Line(), "released");
+  ASSERT_EQ(holder->Wait(kHangMs), 0);
+  EXPECT_TRUE(Eventually([&] { return guard.Value() == 1; }))
+      << "the guard's count stays " << guard.Value() << ": that many writers may get in at once";
+  // One writer gets in, the next finds it taken.
+  ASSERT_TRUE(guard.TryWait());
+  EXPECT_FALSE(guard.TryWait());
+  guard.Release();
+  // And the slot is still heard.
+  auto peer = StartPeer(1);
+  EXPECT_TRUE(PeerOneAnswers());
+  Quit(*peer, 1);
+}
+
 // Any process of the user can set the kill event of this process's slot;
 // only this process ends its receiver: the event is taken back, and events
 // still arrive.
@@ -245,6 +305,81 @@ TEST_F(PeerFaultsTest, AProgramWhoseLockFolderWasRemovedStillRemovesItsOwnObject
   EXPECT_NE(::lstat(guard.c_str(), &st), 0);
   EXPECT_NE(::lstat(space.ns.LockFolder().c_str(), &st), 0);
 }
+
+// Lock files removed by hand under a live program (stopped meanwhile, so
+// that it cannot make them anew first), then another start: it tells the
+// objects in use by the locks on the mapping itself, joins them instead of
+// making new ones, and claims another slot. Whichever of the two leaves
+// first, the objects stay with the other, and a later start reaches it.
+struct RemovedLocksRow {
+  const char* name;
+  bool folderToo;        // else only the lock files
+  bool firstLeavesFirst;  // else the later start leaves first
+};
+
+class LocksRemovedByHand : public PeerFaultsTest, public ::testing::WithParamInterface<RemovedLocksRow> {};
+
+TEST_P(LocksRemovedByHand, AStartJoinsTheLiveProgramsObjects) {
+  const RemovedLocksRow& row = GetParam();
+  auto first = StartPeer(0);
+  const ObjectIdentity mapping = IdentityOfFile(MappingFile());
+  const ObjectIdentity guard = IdentityOfFile(GuardFile(0));
+  ASSERT_TRUE(mapping.known && guard.known);
+  first->Stop();
+  RemoveLocks(row.folderToo);
+  auto later = StartPeer(1);
+  ASSERT_FALSE(HasFailure()) << "the live program's objects were taken for left over";
+  EXPECT_TRUE(SameObject(IdentityOfFile(MappingFile()), mapping)) << "the live program's mapping was removed";
+  EXPECT_TRUE(SameObject(IdentityOfFile(GuardFile(0)), guard)) << "the live program's guard was removed";
+  auto& leaving = row.firstLeavesFirst ? first : later;
+  // The later start leaves while the first is still stopped.
+  leaving->Signal(SIGUSR1);
+  if (row.firstLeavesFirst) first->Signal(SIGCONT);
+  ASSERT_EQ(leaving->Wait(kHangMs), 0);
+  if (!row.firstLeavesFirst) first->Signal(SIGCONT);
+  EXPECT_TRUE(SameObject(IdentityOfFile(MappingFile()), mapping)) << "the objects went with the first to leave";
+  EXPECT_TRUE(SameObject(IdentityOfFile(GuardFile(0)), guard)) << "the objects went with the first to leave";
+  // A start after it joins the one that stays, in the slot that was freed.
+  const int staying = row.firstLeavesFirst ? 1 : 0;
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  EXPECT_EQ(dispatcher.OwnSlot(), 1 - staying);
+  EXPECT_TRUE(PeerAnswers(staying));
+  Quit(*(row.firstLeavesFirst ? later : first), staying);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LocksRemovedByHand,
+                         ::testing::Values(RemovedLocksRow {"LockFilesFirstLeavesFirst", false, true},
+                                           RemovedLocksRow {"LockFilesLaterLeavesFirst", false, false},
+                                           RemovedLocksRow {"LockFolderFirstLeavesFirst", true, true},
+                                           RemovedLocksRow {"LockFolderLaterLeavesFirst", true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Lock files removed by hand under a running program: it makes them anew
+// and holds them again, its slot's among them.
+class LockFilesRemoved : public PeerFaultsTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LockFilesRemoved, TheLiveProgramMakesThemAnew) {
+  auto live = StartPeer(0);
+  RemoveLocks(GetParam());
+  // Held by another process: the probe cannot take it alone.
+  const auto heldElsewhere = [](const std::string& path) {
+    IpcFileLock probe;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !probe.Open(path, nullptr)) return false;
+    if (!probe.TryExclusive()) return true;
+    probe.Unlock();
+    return false;
+  };
+  ASSERT_TRUE(Eventually([&] { return heldElsewhere(space.ns.LockPath(kIpcMappingName)); }))
+      << "the live lock file was never made anew";
+  EXPECT_TRUE(Eventually([&] { return heldElsewhere(space.ns.LockPath("bs_InterProcessEventHandler_slot0")); }))
+      << "the slot's lock file was never made anew";
+  live->Signal(SIGUSR1);
+  EXPECT_EQ(live->Wait(kHangMs), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LockFilesRemoved, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "LockFolder" : "LockFiles"); });
 
 }  // namespace
 }  // namespace pm2
