@@ -3,10 +3,14 @@
 // selection; the view scrolls only for a line out of sight; a window of
 // another kind in front stays there; the status bar shows the whole
 // program counter.
+#include <dlfcn.h>
+
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProcess>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +20,7 @@
 #include "debugger/ui/register_page.h"
 #include "editor/ide/editor_view.h"
 #include "editor/ide/margin_view.h"
+#include "platform/ipc_namespace.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/addin_commands.h"
@@ -282,6 +287,47 @@ TEST_F(DebugStopFrameTest, OneEscEndsEachWaitOfASilentAddInInASession) {
   }
   qunsetenv("PM2_ADDIN_SILENT");
   qunsetenv("PM2_ADDIN_LOG");
+}
+
+// A client of the event interface steps into a function and sends Step Out
+// the moment it hears the step's stop, before the windows' refresh after
+// the stop (which waits for its timer: the test serves only what the
+// client's requests ask of the GUI thread, never a timer). The step out is
+// answered from that stop's call stack, as the window's Step Out would be
+// after the refresh: the target leaves the function.
+TEST_F(DebugStopFrameTest, AClientsStepOutRightAfterAStopIsServedFromThatStop) {
+  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/debugger_ipc_client";
+  ASSERT_TRUE(std::filesystem::exists(client)) << client;
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  // main (called by nobody) at 0x200; a step into enters LED_Init (0x300),
+  // called from 0x208.
+  ASSERT_TRUE(StartAt(s, "frame 0 200\nenter 208 300\nstepstops\n"));
+  Stop();
+  ASSERT_FALSE(f->QueryCommand(32741).enabled) << "Step Out at main, which nothing called";
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  QProcess child;
+  child.start(QString::fromStdString(client),
+              {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "stepout"});
+  ASSERT_TRUE(child.waitForStarted());
+  QElapsedTimer guard;
+  guard.start();
+  while (!child.waitForFinished(5) && guard.elapsed() < test::kHangWaitMs) QCoreApplication::sendPostedEvents();
+  if (child.state() != QProcess::NotRunning) {
+    child.kill();
+    child.waitForFinished();
+  }
+  const std::string heard = child.readAllStandardOutput().toStdString();
+  EXPECT_EQ(child.exitCode(), 0) << heard;
+  EXPECT_EQ(heard.find("Cannot StepOut"), std::string::npos) << heard;
+  // The driver stepped in, and out again.
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  const std::string log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"))();
+  dlclose(driver);
+  const std::size_t in = log.find("step 0\n");
+  EXPECT_NE(in, std::string::npos) << log;
+  EXPECT_NE(log.find("step 2\n", in), std::string::npos) << log;
 }
 
 // F2 on the register page in the frame edits the register, not the watch
