@@ -13,7 +13,8 @@
 // WriteRegister "R1" then ReadRegister "R1", SetBreakpoint "LED_Off" then
 // ClearBreakpoint "LED_Off". Every answer has 10 s. With "hostile:<file>"
 // it sends what a hostile client would (see Hostile); with "effects" texts
-// that would write or call (see Effects).
+// that would write or call (see Effects); with "stepout" it steps into and
+// steps out the moment it hears the stop (see StepInAndOut).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -130,6 +131,22 @@ int Effects(test::IpcTestClient& c) {
   return SayUntil(c, "debugger stopped") ? 0 : 27;
 }
 
+// "stepout": a step into the halted target, then a step out sent the
+// moment the step's stop is heard; prints what comes until the step out's
+// stop (0) or a status text (30).
+int StepInAndOut(test::IpcTestClient& c) {
+  c.Send(dtc_Debug::StepInto());
+  if (!SayUntil(c, "execution stopped ")) return 28;
+  c.Send(dtc_Debug::StepOut());
+  for (;;) {
+    const std::string s = c.Next(pm2::test::kHangWaitMs);
+    c.Say(s);
+    if (s == "timeout") return 29;
+    if (s.rfind("status ", 0) == 0) return 30;
+    if (s.rfind("execution stopped ", 0) == 0) return 0;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -159,6 +176,7 @@ int main(int argc, char** argv) {
   if (std::string(argv[3]) == "requests") return Requests(c);
   if (std::string(argv[3]).rfind("hostile:", 0) == 0) return Hostile(c, std::string(argv[3]).substr(8));
   if (std::string(argv[3]) == "effects") return Effects(c);
+  if (std::string(argv[3]) == "stepout") return StepInAndOut(c);
   int sessions = std::atoi(argv[3]);
   while (sessions > 0) {
     s = c.Next(120000);

@@ -3,10 +3,14 @@
 // selection; the view scrolls only for a line out of sight; a window of
 // another kind in front stays there; the status bar shows the whole
 // program counter.
+#include <dlfcn.h>
+
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProcess>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +20,7 @@
 #include "debugger/ui/register_page.h"
 #include "editor/ide/editor_view.h"
 #include "editor/ide/margin_view.h"
+#include "platform/ipc_namespace.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/addin_commands.h"
@@ -215,6 +220,114 @@ TEST_F(DebugStopFrameTest, TheConnectedAddInIsToldWhenTheSessionEnds) {
   }
   qunsetenv("PM2_ADDIN_ANSWER");
   qunsetenv("PM2_ADDIN_LOG");
+}
+
+// An add-in that never answers is connected when the session starts. The
+// stop at main tells it the file and the line, two requests; the session's
+// end its six command states. One Esc ends the wait of each: without that,
+// the line's request would hold the window its whole reply time and
+// detach the add-in with a message. The add-in still hears every block.
+TEST_F(DebugStopFrameTest, OneEscEndsEachWaitOfASilentAddInInASession) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../shell/tools/shell_tools_addin_peer";
+  ASSERT_TRUE(std::filesystem::exists(peer)) << peer;
+  const std::string log = dir + "addin-silent.log";
+  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
+  qputenv("PM2_ADDIN_SILENT", "1");
+  auto logText = [&] {
+    std::ifstream in(log);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  std::string states;  // as the add-in logs them (without the state)
+  for (unsigned id = kAddInCmdRun; id <= kAddInCmdReference; ++id) states += "code 80000004 " + std::to_string(id) + "\n";
+  {
+    test::ExampleSession s(dir, root);
+    ASSERT_TRUE(s.started);
+    s.settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+    test::BoxAnswers closer({QMessageBox::Ok});
+    f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    // Esc once, at the first wait of what is done next. A wait after it
+    // would last the add-in's whole reply time and detach it with a box.
+    int escapes = 0;
+    QTimer esc;
+    QObject::connect(&esc, &QTimer::timeout, [&] {
+      if (escapes > 0 || f->Status()->GetWindowText().rfind("Waiting", 0) != 0) return;
+      ++escapes;
+      QTest::keyClick(f, Qt::Key_Escape);
+    });
+    esc.start(20);
+    ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+    ASSERT_TRUE(f->AddIns()->Logic().Running());
+    ASSERT_TRUE(test::WaitFor([&] { return logText() == states; })) << logText();
+    // Coming back from the add-in's wait, the program checks for changed
+    // files first (a deferred command, which the start would wait behind).
+    ASSERT_TRUE(test::WaitFor([&] { return !s.App().Deferred().Pending(); }));
+    ASSERT_TRUE(StartAt(s));
+    // The stop at main: the file and its line.
+    escapes = 0;
+    Stop();
+    EXPECT_EQ(escapes, 1);
+    EXPECT_TRUE(f->AddIns()->Logic().Running());
+    EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+    EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+    const std::string stop = "code 80000002 0\ncode 80000003 35\n";
+    EXPECT_TRUE(test::WaitFor([&] { return logText() == states + stop; })) << logText();
+    // The session's end: the six states.
+    escapes = 0;
+    ASSERT_TRUE(f->ExecuteCommand(32802));
+    ASSERT_FALSE(f->Debugger()->Session().SessionActive());
+    EXPECT_EQ(escapes, 1);
+    EXPECT_TRUE(f->AddIns()->Logic().Running());
+    EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+    EXPECT_TRUE(test::WaitFor([&] { return logText() == states + stop + states; })) << logText();
+    // Stopped: asked to close, with its wait ended the same way.
+    escapes = 0;
+    f->ExecuteCommand(kCmdToggleAddIn);
+    esc.stop();
+  }
+  qunsetenv("PM2_ADDIN_SILENT");
+  qunsetenv("PM2_ADDIN_LOG");
+}
+
+// A client of the event interface steps into a function and sends Step Out
+// the moment it hears the step's stop, before the windows' refresh after
+// the stop (which waits for its timer: the test serves only what the
+// client's requests ask of the GUI thread, never a timer). The step out is
+// answered from that stop's call stack, as the window's Step Out would be
+// after the refresh: the target leaves the function.
+TEST_F(DebugStopFrameTest, AClientsStepOutRightAfterAStopIsServedFromThatStop) {
+  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/debugger_ipc_client";
+  ASSERT_TRUE(std::filesystem::exists(client)) << client;
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  // main (called by nobody) at 0x200; a step into enters LED_Init (0x300),
+  // called from 0x208.
+  ASSERT_TRUE(StartAt(s, "frame 0 200\nenter 208 300\nstepstops\n"));
+  Stop();
+  ASSERT_FALSE(f->QueryCommand(32741).enabled) << "Step Out at main, which nothing called";
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  QProcess child;
+  child.start(QString::fromStdString(client),
+              {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "stepout"});
+  ASSERT_TRUE(child.waitForStarted());
+  QElapsedTimer guard;
+  guard.start();
+  while (!child.waitForFinished(5) && guard.elapsed() < test::kHangWaitMs) QCoreApplication::sendPostedEvents();
+  if (child.state() != QProcess::NotRunning) {
+    child.kill();
+    child.waitForFinished();
+  }
+  const std::string heard = child.readAllStandardOutput().toStdString();
+  EXPECT_EQ(child.exitCode(), 0) << heard;
+  EXPECT_EQ(heard.find("Cannot StepOut"), std::string::npos) << heard;
+  // The driver stepped in, and out again.
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  const std::string log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"))();
+  dlclose(driver);
+  const std::size_t in = log.find("step 0\n");
+  EXPECT_NE(in, std::string::npos) << log;
+  EXPECT_NE(log.find("step 2\n", in), std::string::npos) << log;
 }
 
 // F2 on the register page in the frame edits the register, not the watch

@@ -153,7 +153,7 @@ TEST_F(IpcDebugTest, ExecuteUntilIsToldAsARunAndARefusedOneAsStopped) {
 TEST_F(IpcDebugTest, StepOutWithoutACallIsAnsweredCannotStepOut) {
   Script("pc 100\nframe 0 200\n");
   Start();
-  session->Control(kDbgCtlBeforeCallStack, 0, 0);
+  session->RefreshCallStack();
   ClearDriverLog();
   From(4, dtc_Debug::StepOut());
   EXPECT_EQ(sent, std::vector<std::string>{"status Cannot StepOut @-1"});
@@ -162,7 +162,7 @@ TEST_F(IpcDebugTest, StepOutWithoutACallIsAnsweredCannotStepOut) {
   session->StopDebugger();
   Script("pc 100\nframe 0 200\nframe 210 100\n");
   Start();
-  session->Control(kDbgCtlBeforeCallStack, 0, 0);
+  session->RefreshCallStack();
   ClearDriverLog();
   sent.clear();
   From(4, dtc_Debug::StepOut());

@@ -230,6 +230,7 @@ void DebugSession::StartDebugger() {
   m_refusals = 0;
   m_driverEnded = false;
   m_endedWithBreakpoints = false;
+  m_callStackStop = kNoStop;  // the new driver's stack is asked for first
   m_app.Frame().ForAllDocuments(kDocBeforeSaveOrTargetChange);
   std::memset(&m_settings, 0, sizeof m_settings);
 
@@ -529,8 +530,15 @@ void DebugSession::Step(int mode) {
   m_pRecord->DbgStep(mode);
 }
 
-bool DebugSession::StepOutPossible() const {
+void DebugSession::RefreshCallStack() {
+  if (!SessionActive() || TargetExecuting()) return;
+  Control(kDbgCtlBeforeCallStack, 0, 0);
+  m_callStackStop = m_stops;
+}
+
+bool DebugSession::StepOutPossible() {
   if (!SessionActive() || TargetExecuting()) return false;
+  if (m_callStackStop != m_stops) RefreshCallStack();
   const auto* entries = static_cast<const DbgCallStackEntry*>(m_pRecord->callStack);
   if (!entries || m_pRecord->callStackTop < 0) return false;
   const DbgCallStackEntry& innermost = entries[m_pRecord->callStackTop];
@@ -545,6 +553,7 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
   *result = 0;
   switch (code) {
     case 2:  // the target stopped
+      ++m_stops;
       m_host.TargetStopped();
       return true;
     case 9:

@@ -96,7 +96,11 @@ class DebugSession : public DebugPort {
   void Step(int mode);
   // A step out is possible now: the target is halted in a session and the
   // innermost call of the driver's call stack has a caller and may be left.
-  bool StepOutPossible() const;
+  // The call stack is the last stop's: asked for again when it is older
+  // (a client may ask before the windows' refresh after the stop).
+  bool StepOutPossible();
+  // Asks the driver for its call stack of the target as it is now.
+  void RefreshCallStack();
   void StopRunning();
   // How many runs and steps the IDE started (read from any thread).
   uint64_t Runs() const { return m_runs.load(); }
@@ -171,6 +175,11 @@ class DebugSession : public DebugPort {
   bool m_flashSession = false;
   int m_refusals = 0;
   std::atomic<uint64_t> m_runs{0};
+  // Stops told (service 2) and the stop the driver's call stack was last
+  // asked for at (kNoStop: not in this session). GUI thread.
+  static constexpr uint64_t kNoStop = ~uint64_t(0);
+  uint64_t m_stops = 0;
+  uint64_t m_callStackStop = kNoStop;
   std::atomic<bool> m_driverEnded{false};
   std::atomic<bool> m_endedWithBreakpoints{false};
   // The driver's reads on any thread (EvaluateOnCallingThread): allowed by

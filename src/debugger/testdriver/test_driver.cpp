@@ -34,6 +34,13 @@
 //   members <expr> <name>...    a struct's member names
 //   locals <hex scope> <name>...  the locals at the program counter
 //   frame <hex calling> <hex called> [leavable 0/1, default 1]
+//   enter <hex calling> <hex called>  the call the next step into enters (one
+//                               a line, in order): pushed on the target's call
+//                               stack, which the IDE sees once it asks for it
+//                               (DbgControl 0x1001); a step out leaves the
+//                               innermost call
+//   stepstops                   each step ends with the target's stop told
+//                               (PostNotify), as a driver's target stops
 //   current <hex address> <hex attribute>  the function DbgEnum 8 names
 //                               and the first byte of its DbgAddressAttr
 //                               a call, outermost first
@@ -117,7 +124,9 @@ struct Script {
   std::map<std::string, std::vector<std::string>> members;
   uint32_t scope = 0;
   std::vector<std::string> locals;
-  std::vector<DbgCallStackEntry> frames;
+  std::vector<DbgCallStackEntry> frames;  // the target's calls, outermost first
+  std::deque<DbgCallStackEntry> enters;   // the calls the next steps into enter
+  bool stepStops = false;
   std::map<uint32_t, std::string> names, strings;
   std::map<std::string, std::vector<DbgLinePair>> lines;
   std::map<std::string, std::string> tips;
@@ -152,6 +161,8 @@ struct Script {
 DebugInterface g_record;
 DebugInterface* g_ide = nullptr;
 Script g_script;
+// The call stack as the IDE last asked for it (the record points here).
+std::vector<DbgCallStackEntry> g_shownFrames;
 // DbgAddressAttr's words by address.
 std::map<uint32_t, uint16_t> g_attrs;
 RegisterSet g_set;
@@ -399,16 +410,21 @@ void ReadScript(const std::string& path) {
         g_script.scope = Hex(first);
         g_script.locals = names;
       }
-    } else if (cmd == "frame") {
+    } else if (cmd == "frame" || cmd == "enter") {
       std::string calling, called;
       int leavable = 1;
       in >> calling >> called;
-      if (!(in >> leavable)) leavable = 1;
+      if (cmd == "enter" || !(in >> leavable)) leavable = 1;
       DbgCallStackEntry e{};
       e.calling = Hex(calling);
       e.called = Hex(called);
       e.leavable = uint32_t(leavable);
-      g_script.frames.push_back(e);
+      if (cmd == "frame")
+        g_script.frames.push_back(e);
+      else
+        g_script.enters.push_back(e);
+    } else if (cmd == "stepstops") {
+      g_script.stepStops = true;
     } else if (cmd == "name" || cmd == "string") {
       std::string at;
       in >> at;
@@ -684,8 +700,9 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       return 0;
     }
     case kDbgCtlBeforeCallStack:
-      g_record.callStack = g_script.frames.data();
-      g_record.callStackTop = int32_t(g_script.frames.size()) - 1;
+      g_shownFrames = g_script.frames;
+      g_record.callStack = g_shownFrames.data();
+      g_record.callStackTop = int32_t(g_shownFrames.size()) - 1;
       return 0;
     case kDbgCtlAnyThreadReads:
       // The script's values are read only once the script is loaded.
@@ -756,6 +773,13 @@ int32_t Step(int32_t mode) {
   Log("step " + std::to_string(mode));
   g_script.pc += 4;
   g_record.pc = g_script.pc;
+  if (mode == kDbgStepInto && !g_script.enters.empty()) {
+    g_script.frames.push_back(g_script.enters.front());
+    g_script.enters.pop_front();
+  } else if (mode == kDbgStepOut && !g_script.frames.empty()) {
+    g_script.frames.pop_back();
+  }
+  if (g_script.stepStops && g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
   return 0;
 }
 int32_t StopExecution() {

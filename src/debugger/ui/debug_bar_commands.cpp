@@ -51,6 +51,7 @@ DebugBarCommands::DebugBarCommands(CMainFrame& frame, ShellApp& app, DebugSessio
     Service(21, intptr_t(address), &result);
     return result != 0;
   };
+  services.askCallStack = [this] { m_session.RefreshCallStack(); };
   m_bar = new DebugBarWindow(&m_session.RecordSlot(), services);
   for (int i = 1; i < 3; ++i)
     m_bar->Watch(i)->SetCommandSink([this](int id) { m_frame.ExecuteCommand(CommandId(id)); });
@@ -263,10 +264,10 @@ void DebugBarCommands::TargetStopped() {
 }
 
 void DebugBarCommands::FollowPosition() {
-  // Step out's rule reads the driver's call stack: it follows every stop even
-  // while the call-stack page has never been shown (which asks for it itself).
-  DebugInterface* r = m_session.Record();
-  if (!m_bar->RegisteredCallStack() && r->DbgControl) r->DbgControl(kDbgCtlBeforeCallStack, 0, 0);
+  // Step out's rule reads the driver's call stack: it follows every new
+  // position even while the call-stack page has never been shown (which asks
+  // for it itself).
+  if (!m_bar->RegisteredCallStack()) m_session.RefreshCallStack();
   // A hidden bar asks the driver nothing: it catches up when it is shown.
   SECControlBar* bar = m_frame.WatchBar();
   m_barBehind = bar && !bar->IsBarVisible();
@@ -417,10 +418,7 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
       // The refresh by flags: 0x8000 leaves the watch page, 0x1 also
       // brings the call stack up to date.
       if (current && !(arg & 0x8000)) current->Refresh();
-      if (arg & 0x1) {
-        if (r->DbgControl) r->DbgControl(kDbgCtlBeforeCallStack, 0, 0);
-        m_bar->CallStack()->Refresh();
-      }
+      if (arg & 0x1) m_bar->CallStack()->Refresh();
       return true;
     case 49:
       for (int i = 0; i < 3; ++i) m_bar->Watch(i)->Rebuild();

@@ -6,11 +6,12 @@
 namespace pm2 {
 
 CallStackWindow::CallStackWindow(DebugInterface* const* record, std::function<bool(uint32_t)> showSource,
-                                 std::function<void()> beep, QWidget* parent)
+                                 std::function<void()> beep, std::function<void()> askDriver, QWidget* parent)
     : SECTreeCtrl(parent, TVS_SHOWSELALWAYS, TVXS_COLUMNHEADER),
       m_record(record),
       m_showSource(std::move(showSource)),
-      m_beep(std::move(beep)) {
+      m_beep(std::move(beep)),
+      m_askDriver(std::move(askDriver)) {
   setObjectName("CallStack");
   EnableSubItemText(true);
   if (GetColumnCount() == 0) InsertColumn(0, "Callee", LVCFMT_LEFT, 150);
@@ -26,7 +27,10 @@ void CallStackWindow::Refresh() {
   DebugInterface* r = *m_record;
   m_rows.clear();
   if (r && (r->flags & kDbgFlagActive) && !(r->flags & kDbgFlagExecuting)) {
-    if (r->DbgControl) r->DbgControl(kDbgCtlBeforeCallStack, 0, 0);
+    if (m_askDriver)
+      m_askDriver();
+    else if (r->DbgControl)
+      r->DbgControl(kDbgCtlBeforeCallStack, 0, 0);
     m_rows = FillCallStack(*r);
   }
   Show();

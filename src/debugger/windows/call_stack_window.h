@@ -15,11 +15,14 @@ class CallStackWindow : public SECTreeCtrl {
   Q_OBJECT
  public:
   static constexpr unsigned kTreeId = 367;
-  // showSource: IDE service 21 (an address's source; false when none).
+  // showSource: IDE service 21 (an address's source; false when none);
+  // askDriver: has the driver bring its call stack up to date (the
+  // session's, which then knows the stack is the stop's; empty: DbgControl
+  // 0x1001 on the record).
   CallStackWindow(DebugInterface* const* record, std::function<bool(uint32_t)> showSource,
-                  std::function<void()> beep, QWidget* parent = nullptr);
+                  std::function<void()> beep, std::function<void()> askDriver = nullptr, QWidget* parent = nullptr);
 
-  // Asks the driver for its call stack (DbgControl 0x1001) and shows it.
+  // Asks the driver for its call stack and shows it.
   void Refresh();
   void Clear();
   const std::vector<CallStackRow>& Rows() const { return m_rows; }
@@ -37,6 +40,7 @@ class CallStackWindow : public SECTreeCtrl {
   DebugInterface* const* m_record;
   std::function<bool(uint32_t)> m_showSource;
   std::function<void()> m_beep;
+  std::function<void()> m_askDriver;
   std::vector<CallStackRow> m_rows;
 };
 

@@ -19,7 +19,7 @@ DebugBarWindow::DebugBarWindow(DebugInterface* const* record, Services services,
     m_watch[i]->setObjectName(i == 0 ? "Locals" : i == 1 ? "Watch1" : "Watch2");
     m_tabs->AddTab(m_watch[i], kLabels[i]);
   }
-  m_callStack = new CallStackWindow(record, services.showSource, services.beep);
+  m_callStack = new CallStackWindow(record, services.showSource, services.beep, services.askCallStack);
   m_tabs->AddTab(m_callStack, "Call Stack");
   m_tabs->SetNotifyWnd(this);
   m_tabs->ActivateTab(0);

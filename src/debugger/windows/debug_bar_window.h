@@ -25,6 +25,7 @@ class DebugBarWindow : public QWidget, public TabListener {
     std::function<void()> beep;
     std::function<void()> assignmentDone;          // deferred command 2048
     std::function<bool(uint32_t)> showSource;      // IDE service 21
+    std::function<void()> askCallStack;            // the driver's call stack brought up to date
   };
   DebugBarWindow(DebugInterface* const* record, Services services, QWidget* parent = nullptr);
 

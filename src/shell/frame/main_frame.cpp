@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <optional>
 
 #include "editor/document/editor_document.h"
 #include "editor/document/view_commands.h"
@@ -799,7 +800,12 @@ void CMainFrame::OnCloseProject() {
 
 void CMainFrame::OnSaveAll() {
   EditorState();
-  m_editors->SaveAllModified(false);
+  {
+    // The add-in's notices of the files saved are one wait for the user.
+    std::optional<AddInLinkLogic::Sequence> addInNotices;
+    if (m_addIns) addInNotices.emplace(m_addIns->Logic());
+    m_editors->SaveAllModified(false);
+  }
   ProjectRec* p = m_app.Project();
   if (!p) return;
   m_app.SaveProject();
@@ -1157,7 +1163,11 @@ bool CMainFrame::SaveAndCloseTextDocuments(bool close, bool ask) {
     UpdateTitle();
     return true;
   }
-  if (!m_editors->SaveAllModified(ask && !m_app.HasState(kStateBatchBuild))) return false;
+  {
+    std::optional<AddInLinkLogic::Sequence> addInNotices;  // one wait, as for Save All
+    if (m_addIns) addInNotices.emplace(m_addIns->Logic());
+    if (!m_editors->SaveAllModified(ask && !m_app.HasState(kStateBatchBuild))) return false;
+  }
   if (close) m_editors->CloseAll();
   UpdateTitle();
   return true;

@@ -58,8 +58,11 @@ std::vector<uint8_t> AddInLinkLogic::Encoded(AddInBlock b) const {
 
 AddInSendResult AddInLinkLogic::SendBlock(AddInBlock b, AddInReply* reply) {
   if (!Running() || !m_peer) return AddInSendResult::Failed;
+  if (m_waitEnded) return m_peer->SendUnawaited(Encoded(b)) ? AddInSendResult::WaitEnded : AddInSendResult::Failed;
   AddInReply ignored;
-  return m_peer->Send(Encoded(b), reply ? reply : &ignored);
+  const AddInSendResult result = m_peer->Send(Encoded(b), reply ? reply : &ignored);
+  if (result == AddInSendResult::WaitEnded && m_sequenceDepth > 0) m_waitEnded = true;
+  return result;
 }
 
 bool AddInLinkLogic::HandleBlock(const uint8_t* data, size_t size, uint32_t peerPid,
@@ -108,6 +111,7 @@ void AddInLinkLogic::NotifyClose() {
 
 void AddInLinkLogic::NotifyFile(const std::string& file, int line) {
   if (!Running()) return;
+  Sequence sequence(*this);
   if (!EqualIgnoringCase(file, m_link.currentFile)) {
     AddInBlock b;
     b.code = kIdeAnnounceFile;
@@ -149,18 +153,13 @@ void AddInLinkLogic::SendFileRequest() {
 }
 
 void AddInLinkLogic::SendAllCommandStates(bool debugging) {
-  // The user sees one wait for the whole sequence: once Esc ended it, the
-  // add-in still hears every state, but the window waits no more.
-  bool awaited = true;
+  Sequence sequence(*this);
   for (uint32_t id = kAddInCmdRun; id <= kAddInCmdReference; ++id) {
     AddInBlock b;
     b.code = kIdeCommandState;
     b.args[0] = debugging ? 0 : 1;
     b.args[2] = id;
-    if (awaited)
-      awaited = SendBlock(b) != AddInSendResult::WaitEnded;
-    else if (Running() && m_peer)
-      m_peer->SendUnawaited(Encoded(b));
+    SendBlock(b);
   }
 }
 

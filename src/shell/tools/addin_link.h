@@ -116,19 +116,39 @@ class AddInLinkLogic {
   // and 5 answer before they send blocks back). True when handled.
   bool HandleBlock(const uint8_t* data, size_t size, uint32_t peerPid, const std::function<void(uint32_t)>& answer);
 
+  // Blocks the user waits for as one (a file and its line, the command
+  // states, what one command sends): once the user ended a wait of the
+  // sequence, the blocks after it go out unawaited, the add-in hearing each
+  // one. Sequences nest; the outermost one's end makes the next wait the
+  // user's again.
+  class Sequence {
+   public:
+    explicit Sequence(AddInLinkLogic& link) : m_link(link) { ++m_link.m_sequenceDepth; }
+    ~Sequence() {
+      if (--m_link.m_sequenceDepth == 0) m_link.m_waitEnded = false;
+    }
+    Sequence(const Sequence&) = delete;
+    Sequence& operator=(const Sequence&) = delete;
+
+   private:
+    AddInLinkLogic& m_link;
+  };
+
   void NotifyClose();
+  // The file (when it is not the current one) and the line: one sequence.
   void NotifyFile(const std::string& file, int line);
   // The add-in's symbol, or nothing.
   std::optional<std::string> QuerySymbol();
   void SendFileRequest();
-  // The states of the add-in's six commands, one block each. A wait the
-  // user ends ends the sequence's: the blocks after it go out unawaited.
+  // The states of the add-in's six commands, one block each: one sequence.
   void SendAllCommandStates(bool debugging);
   void RunCommand(uint32_t id, uint32_t argument);
 
  private:
   // The block with the IDE's own fields filled.
   std::vector<uint8_t> Encoded(AddInBlock block) const;
+  // Awaited, unless the user ended a wait of the sequence it belongs to
+  // (then unawaited, and told as WaitEnded).
   AddInSendResult SendBlock(AddInBlock block, AddInReply* reply = nullptr);
 
   AddInFrame& m_frame;
@@ -136,6 +156,8 @@ class AddInLinkLogic {
   uint32_t m_ownWindow;
   AddInPeer* m_peer = nullptr;
   AddInLink m_link;
+  int m_sequenceDepth = 0;   // open sequences
+  bool m_waitEnded = false;  // the user ended a wait of the open sequence
 };
 
 }  // namespace pm2

@@ -921,6 +921,65 @@ TEST_F(FrameCommandsTest, OneEscEndsTheWaitOfTheWholeCommandStateSequence) {
   esc.stop();
 }
 
+// Save All tells a connected add-in each saved C file and its line, two
+// requests a file: one Esc ends the wait of them all (without that, each
+// further request would hold the window its whole reply time and the add-in
+// would be detached with a message). The add-in still hears every block.
+TEST_F(FrameCommandsTest, OneEscEndsTheWaitOfSaveAllsNotices) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
+  ASSERT_TRUE(fs::exists(peer)) << peer;
+  const std::string log = dir + "addin-save-all.log";
+  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
+  qputenv("PM2_ADDIN_SILENT", "1");
+  test::BoxAnswers closer({QMessageBox::Ok});
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  // Esc once, at the first wait of what is done next; a wait after it would
+  // last the add-in's whole reply time and detach it with a box.
+  int escapes = 0;
+  QTimer esc;
+  QObject::connect(&esc, &QTimer::timeout, [&] {
+    if (escapes > 0 || f->Status()->GetWindowText().rfind("Waiting", 0) != 0) return;
+    ++escapes;
+    QTest::keyClick(f, Qt::Key_Escape);
+  });
+  esc.start(20);
+  ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+  ASSERT_TRUE(f->AddIns()->Logic().Running());
+  for (const char* name : {"LED.c", "Timer.c"}) {
+    EditorView* edit = f->Editors().Open(dir + name, 3);
+    ASSERT_NE(edit, nullptr) << name;
+    QTest::keyClicks(edit, "/*a*/");
+  }
+  escapes = 0;
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kSaveAll));
+  EXPECT_EQ(escapes, 1);
+  EXPECT_TRUE(f->AddIns()->Logic().Running());
+  EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  auto logText = [&] {
+    std::ifstream in(log);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  auto notices = [&] {
+    const std::string text = logText();
+    int n = 0;
+    for (const char* code : {"code 80000002 ", "code 80000003 "})
+      for (size_t at = text.find(code); at != std::string::npos; at = text.find(code, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_TRUE(WaitFor([&] { return notices() == 4; })) << logText();
+  // Stopped: asked to close, with its wait ended the same way.
+  escapes = 0;
+  f->ExecuteCommand(kCmdToggleAddIn);
+  esc.stop();
+  qunsetenv("PM2_ADDIN_SILENT");
+  qunsetenv("PM2_ADDIN_LOG");
+}
+
 TEST_F(FrameCommandsTest, SaveAnnouncesTheFileAndItsLineToTheAddIn) {
   const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../tools/shell_tools_addin_peer";
   ASSERT_TRUE(fs::exists(peer)) << peer;

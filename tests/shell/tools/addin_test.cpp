@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <thread>
 #include <unistd.h>
 
@@ -216,6 +217,52 @@ INSTANTIATE_TEST_SUITE_P(
                       StatesRow{"FirstWaitEnded", 0, {true, false, false, false, false, false}},
                       StatesRow{"ThirdWaitEnded", 2, {true, true, true, false, false, false}},
                       StatesRow{"LastWaitEnded", 5, {true, true, true, true, true, true}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A file and its line are one sequence, as is what an outer sequence holds
+// (the files of a Save All): once the user ended a wait, the rest goes out
+// unawaited; the next sequence is waited for again.
+struct SequenceRow {
+  const char* name;
+  bool outer;     // both notices inside one outer sequence
+  int endWaitOf;  // the block (by number sent) whose wait the user ends
+  std::vector<bool> awaited;
+};
+class AddInSequences : public ::testing::TestWithParam<SequenceRow> {};
+TEST_P(AddInSequences, OneEndedWaitEndsTheSequencesWait) {
+  FakeAddInFrame frame;
+  FakePeer peer;
+  peer.endWaitOf = GetParam().endWaitOf;
+  AddInLinkLogic link(frame, 100);
+  link.Attach(&peer, 55, 0);
+  {
+    std::optional<AddInLinkLogic::Sequence> outer;
+    if (GetParam().outer) outer.emplace(link);
+    link.NotifyFile("/src/main.c", 34);
+    link.NotifyFile("/src/led.c", 7);
+  }
+  link.NotifyFile("/src/timer.c", 9);
+  ASSERT_EQ(peer.sent.size(), 6u);
+  const uint32_t codes[] = {kIdeAnnounceFile, kIdeShowLine, kIdeAnnounceFile,
+                            kIdeShowLine,     kIdeAnnounceFile, kIdeShowLine};
+  const uint32_t lines[] = {0, 34, 0, 7, 0, 9};
+  for (std::size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(peer.sent[i].code, codes[i]) << i;
+    EXPECT_EQ(peer.sent[i].args[2], lines[i]) << i;
+  }
+  EXPECT_EQ(peer.sent[4].path, "/src/timer.c");
+  EXPECT_EQ(peer.awaited, GetParam().awaited);
+  EXPECT_TRUE(link.Running());
+  EXPECT_EQ(link.Link().currentFile, "/src/timer.c");
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, AddInSequences,
+    ::testing::Values(SequenceRow{"AllAnswered", false, -1, {true, true, true, true, true, true}},
+                      SequenceRow{"FileWaitEnded", false, 0, {true, false, true, true, true, true}},
+                      SequenceRow{"LineWaitEnded", false, 1, {true, true, true, true, true, true}},
+                      SequenceRow{"FileWaitEndedInAnOuterSequence", true, 0, {true, false, false, false, true, true}},
+                      SequenceRow{"SecondFileWaitEndedInAnOuterSequence", true, 2,
+                                  {true, true, true, false, true, true}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SymbolRow {
