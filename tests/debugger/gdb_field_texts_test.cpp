@@ -112,9 +112,11 @@ TEST_F(GdbFieldTexts, TheBreakpointsDialogRefusesExpressionsThatWriteOrCall) {
     q.expression = row.text;
     q.access = row.access;
     q.passCount = q.passCount2 = 1;
-    r->DbgBreakpointDefine(0, 0, 0, &q);
+    // As the dialog defines it: the reason for its message box, and on the command page.
+    const std::string why = session->RefusalOf([&] { r->DbgBreakpointDefine(0, 0, 0, &q); });
     EXPECT_NE(q.error, 0);
-    EXPECT_TRUE(Said("*** error: breakpoint '" + std::string(row.text) + "': " + row.reason + "\n")) << CommandTexts();
+    EXPECT_EQ(why, "breakpoint '" + std::string(row.text) + "': " + row.reason);
+    EXPECT_TRUE(Said("*** error: " + why + "\n")) << CommandTexts();
     EXPECT_EQ(BreakpointCount(), before);
     EXPECT_EQ(Now(), state);
   }
