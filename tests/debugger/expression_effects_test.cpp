@@ -1,5 +1,5 @@
 // Which texts gdb would only read: the literals it would place in target
-// memory, a value of an edit, and an edit split at its assignment.
+// memory, also where one alone is, and an edit split at its assignment.
 #include "debugger/gdb/expression_effects.h"
 
 #include <gtest/gtest.h>
@@ -57,16 +57,18 @@ TEST_P(Literals, ALiteralIsReadOnlyWhereGdbKeepsItInItsOwnMemory) {
 INSTANTIATE_TEST_SUITE_P(Rows, Literals, ::testing::ValuesIn(kLiteralRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A value is read and then assigned: a literal alone would be placed in
+// A value edit's value or a watch row: a literal alone would be placed in
 // target memory too.
-TEST(AssignedValue, IsOneExpressionThatReadsAndNoLiteral) {
-  EXPECT_EQ(AssignedValueFault("pattern_step + 2"), "");
-  EXPECT_EQ(AssignedValueFault("\"abc\"[0]"), "");
-  EXPECT_EQ(AssignedValueFault("'a'"), "");
-  EXPECT_EQ(AssignedValueFault("\"abc\""), "the literal '\"abc\"'" + std::string(kWritten));
-  EXPECT_EQ(AssignedValueFault("{1, 2}"), "the literal '{1, 2}'" + std::string(kWritten));
-  EXPECT_EQ(AssignedValueFault("LED_On(3)"), "the function call 'LED_On(' is not allowed");
-  EXPECT_EQ(AssignedValueFault("*(unsigned*)0x40000200 = 0x55"), "an assignment is not allowed");
+TEST(WholeLiteral, IsRefusedWhereGdbWouldAssignItOrGiveItsAddress) {
+  const auto fault = [](const char* text) { return ReadOnlyExpressionFault(text, WholeLiteral::Refused); };
+  EXPECT_EQ(fault("pattern_step + 2"), "");
+  EXPECT_EQ(fault("\"abc\"[0]"), "");
+  EXPECT_EQ(fault("'a'"), "");
+  EXPECT_EQ(fault("\"abc\""), "the literal '\"abc\"'" + std::string(kWritten));
+  EXPECT_EQ(fault("(\"abc\")"), "the literal '\"abc\"'" + std::string(kWritten));
+  EXPECT_EQ(fault("{1, 2}"), "the literal '{1, 2}'" + std::string(kWritten));
+  EXPECT_EQ(fault("LED_On(3)"), "the function call 'LED_On(' is not allowed");
+  EXPECT_EQ(fault("*(unsigned*)0x40000200 = 0x55"), "an assignment is not allowed");
 }
 
 struct SplitRow {

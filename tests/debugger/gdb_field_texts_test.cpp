@@ -227,15 +227,17 @@ TEST_F(GdbFieldTexts, LiteralsThatGdbWouldWriteToTheTargetAreRefusedWhereOnlyARe
       }
     }
   }
-  // gdb reads a literal shown whole or one of its elements without placing
-  // it in target memory; the watch row's address of it is no question.
+  // gdb reads an element of a literal, or its size, without placing it in
+  // target memory; a watch row shows an array from its address, which a
+  // literal alone has only there.
   const State state = Now();
   std::string shown;
   EXPECT_TRUE(ThroughRegisterEntry(r, "\"abc\"[1]", &shown));
   EXPECT_EQ(shown, "98");
-  EXPECT_TRUE(ThroughWatchRow(r, "\"abc\"", &shown)) << shown;
   EXPECT_TRUE(ThroughWatchRow(r, "sizeof \"abc\"", &shown)) << shown;
   EXPECT_EQ(shown, "4");
+  EXPECT_FALSE(ThroughWatchRow(r, "\"abc\"", &shown));
+  EXPECT_EQ(shown, "???????? (the literal '\"abc\"' is not allowed: gdb would write it into target memory)");
   EXPECT_EQ(Now(), state);
 }
 

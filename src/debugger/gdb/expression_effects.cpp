@@ -305,9 +305,9 @@ std::string Fault(std::string_view text, bool wholeLiteral) {
 
 }  // namespace
 
-std::string ReadOnlyExpressionFault(std::string_view text) { return Fault(text, true); }
-
-std::string AssignedValueFault(std::string_view text) { return Fault(text, false); }
+std::string ReadOnlyExpressionFault(std::string_view text, WholeLiteral whole) {
+  return Fault(text, whole == WholeLiteral::Allowed);
+}
 
 bool SplitAssignment(std::string_view text, std::string_view* target, std::string_view* value) {
   int depth = 0;

@@ -26,15 +26,18 @@
 
 namespace pm2::gdb {
 
+// Whether a literal may be the whole text: gdb shows "abc" from its own
+// memory, but assigns it ("p = \"abc\"", a value edit) or gives its
+// address (the watch window shows an array from its address) only once it
+// has placed it in target memory.
+enum class WholeLiteral { Allowed, Refused };
+
 // Why `text` does more than read ("an assignment is not allowed", "the
 // function call '(LED_On)(' is not allowed", "'set var x' is not one
-// expression", "the text's quotes are not closed"); "" when it only reads.
-std::string ReadOnlyExpressionFault(std::string_view text);
-
-// The same for the value of an edit ("count = <value>"): a value is read
-// too, and a literal alone would be written into target memory as well
-// ("p = \"abc\"").
-std::string AssignedValueFault(std::string_view text);
+// expression", "the text's quotes are not closed", "the literal '"abc"'
+// is not allowed: gdb would write it into target memory"); "" when it
+// only reads.
+std::string ReadOnlyExpressionFault(std::string_view text, WholeLiteral whole = WholeLiteral::Allowed);
 
 // An edit "target = value" split at its assignment (the first '=' outside
 // brackets and quotes that is no comparison): false when there is none.

@@ -742,8 +742,9 @@ bool GdbTarget::ReadOnlyAddress(const std::string& expression, uint64_t* address
 bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchValue* out) {
   // gdb's variable object runs what its expression asks for, at every stop
   // the window is refreshed: a row that would write or call is refused,
-  // with the reason in its text.
-  if (const std::string fault = ReadOnlyExpressionFault(expression); !fault.empty()) {
+  // with the reason in its text. The window shows an array from its
+  // address, which a literal has only in target memory.
+  if (const std::string fault = ReadOnlyExpressionFault(expression, WholeLiteral::Refused); !fault.empty()) {
     std::snprintf(out->text, sizeof out->text, "%s", fault.c_str());
     return false;
   }

@@ -49,7 +49,7 @@ bool GdbTarget::EditValue(const std::string& edit, std::string* err) {
     *err = Shown(target) + ": " + fault;
     return false;
   }
-  if (const std::string fault = AssignedValueFault(value); !fault.empty()) {
+  if (const std::string fault = ReadOnlyExpressionFault(value, WholeLiteral::Refused); !fault.empty()) {
     *err = "value " + Shown(value) + " of " + Shown(target) + ": " + fault;
     return false;
   }
@@ -94,7 +94,7 @@ bool GdbTarget::WriteTyped(const TypedWrite& write, std::string* err) {
   // Every value evaluated as the type before anything is written.
   std::vector<std::string> values;
   for (const std::string& v : write.values) {
-    if (const std::string fault = AssignedValueFault(v); !fault.empty()) {
+    if (const std::string fault = ReadOnlyExpressionFault(v, WholeLiteral::Refused); !fault.empty()) {
       *err = "value " + Shown(v) + ": " + fault;
       return false;
     }
