@@ -465,7 +465,8 @@ uint32_t WriteMemory(uint64_t address, uint32_t count, const void* bytes) {
   // A range past the end of the space is cut there, as gdb would wrap it.
   if (g_target->Halted() && address + count > GdbTarget::kAddressSpaceEnd) {
     char text[160];
-    std::snprintf(text, sizeof text, "*** error: the write at 0x%08llX is cut at the end of the 4 GB space: %u of %u bytes written\n",
+    std::snprintf(text, sizeof text,
+                  "*** error: the write at 0x%08llX is cut at the end of the 4 GB space: %u of %u bytes written\n",
                   static_cast<unsigned long long>(address), written, count);
     Print(text);
   }
