@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <fstream>
 #include <string>
@@ -83,6 +84,11 @@ class ScriptedDriver {
       return int(m_record->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>(text.c_str()), 0));
     };
     c.lastRefusal = [] { return DriverRefusal(Printed()); };
+    c.refusalOf = [](const std::function<void()>& call) {
+      Printed().clear();
+      call();
+      return DriverRefusal(Printed());
+    };
     c.typeCommand = [this](const std::string& text) {
       typed.push_back(text);
       return int(m_record->DbgExecCommand(text.c_str(), int32_t(text.size())));

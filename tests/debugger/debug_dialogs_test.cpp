@@ -184,6 +184,18 @@ TEST(BreakpointsDialogTest, RefusalsKeepTheFields) {
     EXPECT_EQ(dlg.Expression()->text(), "nowhere");
     EXPECT_EQ(dlg.List()->Count(), 0);
   }
+  {
+    // The driver's reason goes with the message.
+    ScriptedDriver d("bpdefine 1 0 breakpoint 'x = 5': an assignment is not allowed\n");
+    BreakpointsDialog dlg(d.Context());
+    dlg.show();
+    QTest::keyClicks(dlg.Expression(), "x = 5");
+    QTest::mouseClick(dlg.DefineButton(), Qt::LeftButton);
+    ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(d.dialogs.boxes[0].text,
+              "Breakpoint definition error: breakpoint 'x = 5': an assignment is not allowed");
+    EXPECT_EQ(dlg.Expression()->text(), "x = 5");
+  }
   ScriptedDriver d("");
   BreakpointsDialog dlg(d.Context());
   dlg.show();

@@ -164,6 +164,64 @@ TEST_F(DebugViewWindowsTest, DisassemblyFollowsThePcKeysAndMouse) {
   EXPECT_EQ(c.Line(0).address, v->Bookmarks()[0]);
 }
 
+// The listing lines the window fetched from the driver while a counter lived.
+struct ListingFetches {
+  explicit ListingFetches(DebugInterface* r) : record(r), next(r->DbgGetDisasmLine) {
+    count = 0;
+    original = next;
+    r->DbgGetDisasmLine = [](void* line) {
+      ++count;
+      return original(line);
+    };
+  }
+  ~ListingFetches() { record->DbgGetDisasmLine = next; }
+  static inline int count = 0;
+  static inline decltype(DebugInterface::DbgGetDisasmLine) original = nullptr;
+  DebugInterface* record;
+  decltype(DebugInterface::DbgGetDisasmLine) next;
+};
+
+void AnswerTextDialog(const QString& text) {
+  QTimer::singleShot(0, [text] {
+    auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    dialog->setTextValue(text);
+    dialog->accept();
+  });
+}
+
+// Show Code at Address: a text that neither the address question nor the
+// driver's U command makes an address of (a typo) leaves the view where it
+// was, without walking the listing; an address goes there.
+TEST_F(DebugViewWindowsTest, ShowCodeAtATypoStaysWhereItWas) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  ASSERT_NE(v, nullptr);
+  v->resize(500, 200);
+  QApplication::processEvents();
+  v->GotoAddress(0x1010);
+  DisasmCache& c = v->Cache();
+  DebugInterface* r = f->Debugger()->Session().Record();
+  const DisasmLine top = c.Line(0);
+  const uint32_t shown = r->shownAddress;
+  clearLog();
+  {
+    ListingFetches fetches(r);
+    AnswerTextDialog("mian");
+    v->ShowCodeAt();
+    EXPECT_TRUE(Logged("command U mian\n")) << log();
+    EXPECT_EQ(ListingFetches::count, 0);
+  }
+  EXPECT_EQ(c.Line(0).kind, top.kind);
+  EXPECT_EQ(c.Line(0).address, top.address);
+  EXPECT_EQ(r->shownAddress, shown);
+  // "main" is an address: the view shows its code.
+  AnswerTextDialog("main");
+  v->ShowCodeAt();
+  EXPECT_EQ(r->shownAddress, 0x1000u);
+  EXPECT_LE(c.Line(0).address, 0x1000u);
+}
+
 // Set Program Counter takes the cursor's code address: greyed without one,
 // and offered on the window's menu.
 TEST_F(DebugViewWindowsTest, SetProgramCounterTakesTheCursorsCodeLine) {

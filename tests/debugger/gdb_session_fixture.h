@@ -68,6 +68,36 @@ inline const std::string& ThumbExampleFolder() {
   return folder;
 }
 
+// The example built by hand with a malloc of its own beside it, which
+// counts its calls in `malloc_calls`: gdb places a literal it must have
+// in target memory through the program's malloc.
+inline const std::string& MallocExampleFolder() {
+  static ExampleCopyOfThisProgram copy;
+  static std::string folder = [] {
+    if (ExampleFolder().empty()) return std::string();
+    std::string dir = std::filesystem::temp_directory_path().string() + "/pm2gdbmalloc" + std::to_string(getpid());
+    copy.dir = dir;
+    std::filesystem::remove_all(dir);
+    std::filesystem::copy(ExampleFolder(), dir, std::filesystem::copy_options::recursive);
+    std::ofstream(dir + "/Heap.c") << "#include <stddef.h>\n"
+                                      "static char heap[256];\n"
+                                      "static size_t used;\n"
+                                      "unsigned malloc_calls;\n"
+                                      "void *malloc(size_t n) {\n"
+                                      "  void *p = heap + used;\n"
+                                      "  ++malloc_calls;\n"
+                                      "  used = (used + ((n + 7) & ~(size_t)7)) % sizeof heap;\n"
+                                      "  return p;\n"
+                                      "}\n";
+    std::string cmd = "cd '" + dir +
+                      "' && arm-none-eabi-gcc -mcpu=arm7tdmi -g -O0 -nostartfiles "
+                      "-T LPC2138.ld Startup.s Blinky.c LED.c Timer.c Heap.c -o Obj/Blinky.elf >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return std::string();
+    return dir + "/";
+  }();
+  return folder;
+}
+
 // Our own children of a program name (gdb-multiarch, qemu-system-arm).
 inline std::vector<pid_t> Children(const std::string& comm) {
   std::vector<pid_t> out;

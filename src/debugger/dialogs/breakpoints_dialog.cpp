@@ -234,10 +234,17 @@ void BreakpointsDialog::Define() {
     m_ctx.Message("Breakpoint definition error");
     return;
   }
-  r->DbgBreakpointDefine(0, 0, 0, &b.request);
+  // The driver's reason for a refusal goes with the message ("an
+  // assignment is not allowed"), the command page has it too.
+  auto define = [&] { r->DbgBreakpointDefine(0, 0, 0, &b.request); };
+  std::string why;
+  if (m_ctx.refusalOf)
+    why = m_ctx.refusalOf(define);
+  else
+    define();
   if (b.request.error) {
     m_ctx.Beep();
-    m_ctx.Message("Breakpoint definition error");
+    m_ctx.Message(why.empty() ? std::string("Breakpoint definition error") : "Breakpoint definition error: " + why);
     return;
   }
   if (b.request.outcome != 2 && b.request.result) {

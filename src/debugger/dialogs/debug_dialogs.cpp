@@ -89,6 +89,7 @@ DebugDialogContext DebugDialogs::Context() {
   c.service = [this](int code, intptr_t arg) { return m_app.IdeServiceCall(code, arg); };
   c.sendCommand = [this](const std::string& text) { return SendToCommandWindow(text); };
   c.lastRefusal = [this] { return m_session.LastCommandRefusal(); };
+  c.refusalOf = [this](const std::function<void()>& call) { return m_session.RefusalOf(call); };
   c.typeCommand = [this](const std::string& text) { return TypeToCommandWindow(text); };
   return c;
 }

@@ -21,6 +21,9 @@ struct DebugDialogContext {
   std::function<int(const std::string&)> sendCommand;
   // The driver's reason when it refused the last sendCommand ("" none).
   std::function<std::string()> lastRefusal;
+  // Runs a call of the driver and gives the reason it said for a refusal
+  // ("" none).
+  std::function<std::string(const std::function<void()>& call)> refusalOf;
   // A line run as if the user typed it on the command page (a tool box
   // button's command is what the user typed with DEFINE BUTTON).
   std::function<int(const std::string&)> typeCommand;

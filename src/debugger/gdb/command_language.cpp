@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "debugger/gdb/expression_effects.h"
 #include "debugger/gdb/mi_parser.h"
 
 namespace pm2::gdb {
@@ -318,6 +319,11 @@ bool GdbLocation(std::string_view text, std::string* out, std::string* err) {
   }
   std::string expression;
   if (!GdbExpression(t, &expression, err)) return false;
+  // gdb evaluates the location as it sets the breakpoint: it only reads.
+  if (std::string fault = ReadOnlyExpressionFault(t); !fault.empty()) {
+    *err = std::move(fault);
+    return false;
+  }
   const bool single = IsNumber(expression) || (expression[0] == '$' && IsIdentifier(expression.substr(1)));
   *out = single ? "*" + expression : "*(" + expression + ")";
   return true;

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace pm2::gdb {
 
@@ -97,8 +98,20 @@ std::string Trim(const std::string& s) {
 }  // namespace
 
 bool TypedWriteAssignments(const std::string& text, std::vector<std::string>* out) {
-  static const char* const kTypes[] = {"unsigned short", "short", "char", "int", "long", "float", "double"};
   out->clear();
+  TypedWrite write;
+  if (!ParseTypedWrite(text, &write)) return false;
+  for (size_t i = 0; i < write.values.size(); ++i) out->push_back(TypedWriteAssignment(write, i));
+  return true;
+}
+
+std::string TypedWriteAssignment(const TypedWrite& write, std::size_t i) {
+  return "*(((" + write.type + "*)(" + write.address + ")) + " + std::to_string(i) + ") = " + write.values[i];
+}
+
+bool ParseTypedWrite(const std::string& text, TypedWrite* out) {
+  static const char* const kTypes[] = {"unsigned short", "short", "char", "int", "long", "float", "double"};
+  *out = TypedWrite{};
   const size_t eq = text.find(" = ");
   if (eq == std::string::npos) return false;
   const std::string left = Trim(text.substr(0, eq));
@@ -144,9 +157,9 @@ bool TypedWriteAssignments(const std::string& text, std::vector<std::string>* ou
     current += c;
   }
   if (values.empty()) return false;
-  const std::string pointer = "((" + type + "*)(" + address + "))";
-  for (size_t i = 0; i < values.size(); ++i)
-    out->push_back("*(" + pointer + " + " + std::to_string(i) + ") = " + values[i]);
+  out->type = type;
+  out->address = address;
+  out->values = std::move(values);
   return true;
 }
 

@@ -24,9 +24,18 @@ GdbSyntax BuildGdbSyntax(SyntaxTableBuilder& b);
 // "info registers". Anything else stays as typed.
 std::string GdbSpelling(const std::string& typed);
 
-// "type address = v1, v2, ..." -> one gdb assignment per value
-// ("*((int*)(0x40000000) + 1) = 2"); a quoted text stands for its
-// characters. False when the text is not of that form.
+// "type address = v1, v2, ...": the type word, the address and the
+// values, a quoted text standing for its characters. False when the text
+// is not of that form.
+struct TypedWrite {
+  std::string type;                 // "int", "unsigned short"
+  std::string address;              // as the IDE wrote it
+  std::vector<std::string> values;  // one a value, as typed
+};
+bool ParseTypedWrite(const std::string& text, TypedWrite* out);
+// Value i of a typed write as a gdb assignment ("*(((int*)(0x40000000)) + 1) = 2").
+std::string TypedWriteAssignment(const TypedWrite& write, std::size_t i);
+// Every value's assignment.
 bool TypedWriteAssignments(const std::string& text, std::vector<std::string>* out);
 
 }  // namespace pm2::gdb

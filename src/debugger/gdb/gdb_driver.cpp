@@ -181,6 +181,14 @@ void SayAddressRefusal(const std::string& text, const std::string& reason) {
   Print("*** error: address '" + text.substr(0, 60) + "': " + reason + "\n");
 }
 
+// Whether gdb's value text of an address (its number `value`) fits the
+// 32-bit space: at most 0xFFFFFFFF, or a negative number of 32 bits ("-1").
+bool FitsAddress(const std::string& text, uint64_t value) {
+  if (value <= 0xFFFFFFFFu) return true;
+  const std::size_t digit = text.find_first_of("-0123456789");
+  return digit != std::string::npos && text[digit] == '-' && int64_t(value) >= INT32_MIN;
+}
+
 // ---- slots
 
 int32_t Assign(const char* text, int32_t length);
@@ -252,7 +260,21 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
         SayAddressRefusal(text, err);
         return 1;
       }
-      if (!g_target->Evaluate(expression, &value)) return 1;
+      // The record holds a 32-bit address: a larger value would show and
+      // be written at its low word.
+      std::string shown, refused;
+      if (!g_target->Evaluate(expression, &value, &shown, &refused)) {
+        if (!refused.empty())
+          SayAddressRefusal(text, refused);
+        else if (!shown.empty())
+          SayAddressRefusal(text, "its value " + shown + " is no address");
+        return 1;
+      }
+      if (!FitsAddress(shown, value)) {
+        SayAddressRefusal(text, "the value " + shown + " does not fit in 32 bits");
+        return 1;
+      }
+      value = uint32_t(value);
       std::memcpy(reinterpret_cast<uint8_t*>(b) + 12, &value, 4);
       return 0;
     }
@@ -437,7 +459,18 @@ int32_t ReadMemory(uint64_t address, uint32_t count, void* buffer) {
   return g_target ? g_target->Read(address, count, static_cast<uint8_t*>(buffer)) : 1;
 }
 uint32_t WriteMemory(uint64_t address, uint32_t count, const void* bytes) {
-  return g_target && g_target->Write(address, count, static_cast<const uint8_t*>(bytes)) ? 0 : 1;
+  uint32_t written = 0;
+  if (!g_target) return 1;
+  if (g_target->Write(address, count, static_cast<const uint8_t*>(bytes), &written)) return 0;
+  // A range past the end of the space is cut there, as gdb would wrap it.
+  if (g_target->Halted() && address + count > GdbTarget::kAddressSpaceEnd) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "*** error: the write at 0x%08llX is cut at the end of the 4 GB space: %u of %u bytes written\n",
+                  static_cast<unsigned long long>(address), written, count);
+    Print(text);
+  }
+  return 1;
 }
 // op 1 and 7: 0 none, 1 enabled, 2 disabled (no coverage through GDB);
 // op 2 flips enabled, op 3 inserts or removes.
@@ -602,21 +635,18 @@ int32_t Assign(const char* text, int32_t length) {
   std::string line(text, length > 0 ? std::size_t(length) : std::strlen(text));
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   line.erase(std::remove(line.begin(), line.end(), '`'), line.end());
-  // The memory window's typed writes: one assignment a value.
-  std::vector<std::string> writes;
-  if (pm2::gdb::TypedWriteAssignments(line, &writes)) {
-    uint64_t ignored = 0;
-    std::string expression;
-    for (const std::string& w : writes)
-      if (!IdeExpression(w.c_str(), &expression, true) || !g_target->Evaluate(expression, &ignored)) return 1;
-    return 0;
-  }
-  std::string expression;
-  if (line.find('\0') != std::string::npos || !IdeExpression(line.c_str(), &expression, true)) {
-    if (line.find('\0') != std::string::npos) Print("*** error: the assignment holds a NUL character\n");
+  if (line.find('\0') != std::string::npos) {
+    Print("*** error: the assignment holds a NUL character\n");
     return 1;
   }
-  return g_target->Assign(expression) ? 0 : 1;
+  // The memory window's typed writes, or a watch window's value edit: what
+  // was asked is written and nothing else, a refusal says why.
+  pm2::gdb::TypedWrite write;
+  std::string err;
+  const bool ok =
+      pm2::gdb::ParseTypedWrite(line, &write) ? g_target->WriteTyped(write, &err) : g_target->EditValue(line, &err);
+  if (!ok) Print("*** error: " + (err.empty() ? "the assignment failed" : err) + "\n");
+  return ok ? 0 : 1;
 }
 int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
   if (!g_target || !buffer || maximum <= 0) return -1;

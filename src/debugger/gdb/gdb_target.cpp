@@ -484,7 +484,7 @@ bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes, ui
   return count == asked;
 }
 
-bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::string* text) {
+bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::string* text, std::string* error) {
   // Running as the IDE sees it: gdb may be in one of the driver's own
   // momentary stops (the UART stand-in's), whose values are no answer.
   if (!Halted() || m_executing) return false;
@@ -496,7 +496,7 @@ bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::st
   }
   if (expression.find('=') != std::string::npos) RegistersMayChange();
   MiRecord r = m_gdb->Call("-data-evaluate-expression " + MiQuote(expression), kCommandTimeoutMs);
-  if (!Ok(r)) {
+  if (!Ok(r, error)) {
     if (text) *text = r.results.Str("msg");
     return false;
   }
@@ -505,11 +505,6 @@ bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::st
   // "0x100 <main>", "42 '*'" and a function's "{int (void)} 0x220 <main>"
   // evaluate to their number.
   return ValueNumber(v, value);
-}
-
-bool GdbTarget::Assign(const std::string& assignment) {
-  RegistersMayChange();
-  return Halted() && Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(assignment), kCommandTimeoutMs));
 }
 
 bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
@@ -768,11 +763,19 @@ std::string WithoutQuotes(const std::string& expression) {
 
 }  // namespace
 
+bool GdbTarget::ReadOnlyAddress(const std::string& expression, uint64_t* address) {
+  // The address of a literal array ("abc") is one gdb would make for it in
+  // target memory.
+  const std::string of = "(unsigned long)&(" + expression + ")";
+  return ReadOnlyExpressionFault(of).empty() && Evaluate(of, address);
+}
+
 bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchValue* out) {
   // gdb's variable object runs what its expression asks for, at every stop
   // the window is refreshed: a row that would write or call is refused,
-  // with the reason in its text.
-  if (const std::string fault = ReadOnlyExpressionFault(expression); !fault.empty()) {
+  // with the reason in its text. The window shows an array from its
+  // address, which a literal has only in target memory.
+  if (const std::string fault = ReadOnlyExpressionFault(expression, WholeLiteral::Refused); !fault.empty()) {
     std::snprintf(out->text, sizeof out->text, "%s", fault.c_str());
     return false;
   }
@@ -816,7 +819,7 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
     out->isArray = 1;
     out->count = uint32_t(ParseNumber(t.substr(open + 1, t.size() - open - 2), &ok));
     out->targetCode = TypeCode(t.substr(0, open));
-    if (Evaluate("(unsigned long)&(" + expr + ")", &address)) out->address = uint32_t(address);
+    if (ReadOnlyAddress(expr, &address)) out->address = uint32_t(address);
     return true;
   }
   const uint8_t code = TypeCode(t);
@@ -834,7 +837,7 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
     const std::size_t blank = t.find(' ');
     const std::string tag = code == kDbgTypeScalar ? t : (blank == std::string::npos ? "" : t.substr(blank + 1));
     std::snprintf(out->tag, sizeof out->tag, "%s", tag.c_str());
-    if (Evaluate("(unsigned long)&(" + expr + ")", &address)) out->address = uint32_t(address);
+    if (ReadOnlyAddress(expr, &address)) out->address = uint32_t(address);
     return true;
   }
   out->code = code;

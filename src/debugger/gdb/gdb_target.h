@@ -30,6 +30,8 @@
 
 namespace pm2::gdb {
 
+struct TypedWrite;
+
 // The driver's parameter string: "-sim" (qemu) or "-remote host:port"
 // (any GDB server); "-gdb <program>" names another gdb.
 struct TargetParams {
@@ -124,9 +126,18 @@ class GdbTarget {
   int Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* readUpTo = nullptr);
   // True when all was written; *written (if given) gets the bytes written.
   bool Write(uint64_t address, uint32_t count, const uint8_t* bytes, uint32_t* written = nullptr);
-  bool Evaluate(const std::string& expression, uint64_t* value, std::string* text = nullptr);
-  // "x = 5": true when gdb accepted it.
-  bool Assign(const std::string& assignment);
+  // The number gdb gives for an expression; *text (if given) gets gdb's
+  // value text, or its message when gdb refused, *error (if given) only
+  // that message.
+  bool Evaluate(const std::string& expression, uint64_t* value, std::string* text = nullptr,
+                std::string* error = nullptr);
+  // The IDE's edits of values (gdb_target_writes.cpp), false with *err
+  // saying why. A watch window's "target = value": the value one
+  // expression that only reads. The memory window's typed write: every
+  // value checked and evaluated before the first is written, none written
+  // past the end of the 4 GB space.
+  bool EditValue(const std::string& edit, std::string* err);
+  bool WriteTyped(const TypedWrite& write, std::string* err);
   // A line of the IDE's command language (command_language.h): 0 when it
   // was done, else 1 with the reason on the command page. A typed line that
   // is not of the language goes to gdb's own command interpreter.
@@ -244,6 +255,9 @@ class GdbTarget {
   void PrefetchRegisters();
   void RegistersMayChange();
   void BuildRegisterSet();
+  // The address of what an expression designates, when asking for it
+  // only reads.
+  bool ReadOnlyAddress(const std::string& expression, uint64_t* address);
   // A function's address, asked of gdb once.
   bool FunctionAddress(const std::string& function, uint64_t* address);
   void Monitor();

@@ -101,9 +101,10 @@ bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
     // gdb runs what the watched expression asks for at every listing:
     // one that writes or calls ("x++", "f(3)") shows no address or size.
     uint64_t v = 0;
-    if (info.access && ReadOnlyExpressionFault(info.location).empty()) {
-      if (Evaluate("(unsigned long)&(" + info.location + ")", &v)) info.address = v;
-      if (Evaluate("sizeof(" + info.location + ")", &v)) info.length = uint32_t(v);
+    const std::string address = "(unsigned long)&(" + info.location + ")", size = "sizeof(" + info.location + ")";
+    if (info.access && ReadOnlyExpressionFault(address).empty() && ReadOnlyExpressionFault(size).empty()) {
+      if (Evaluate(address, &v)) info.address = v;
+      if (Evaluate(size, &v)) info.length = uint32_t(v);
     }
     out->push_back(std::move(info));
   }
@@ -142,9 +143,16 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   }
   RememberBreakpointsAfter remember{this};
   // The dialog's texts are the IDE's: translated, one quoted argument each
-  // command, a line end or a NUL in one refused.
+  // command, a line end or a NUL in one refused. gdb evaluates the
+  // expression as it sets the breakpoint, and a watchpoint's again at every
+  // step: one that writes, calls or places a literal in target memory is
+  // refused.
   std::string target, gdbCommand;
   bool valid = access ? GdbExpression(expression, &target, err) : GdbLocation(expression, &target, err);
+  if (valid) {
+    *err = ReadOnlyExpressionFault(expression);
+    valid = err->empty();
+  }
   for (const std::string& line : commands) {
     if (!valid) break;
     if (line.find_first_not_of(" \t") == std::string::npos) continue;

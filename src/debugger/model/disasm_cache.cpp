@@ -261,7 +261,11 @@ bool DisasmCache::ScrollToCodeAddress(uint32_t address) {
     return true;
   }
   DisasmLine walk = m_lines[0];
-  if (Ends(walk)) {
+  // An address further below the view than the walk back covers is asked
+  // for near it: walking the listing there line by line may take a million
+  // lines.
+  const bool farBelow = !Ends(walk) && (walk.address & 0xFFFFFF) + 256 < low;
+  if (Ends(walk) || farBelow) {
     m_source.Request(address > 256 ? address - 256 : m_start);
     walk = DisasmLine{};
     m_source.Next(walk);

@@ -610,6 +610,15 @@ void DebugSession::Printed(const char* text) {
   if (!reason.empty()) m_commandRefusal = std::move(reason);
 }
 
+std::string DebugSession::RefusalOf(const std::function<void()>& call) {
+  m_commandRefusal.clear();
+  m_capturingThread = std::this_thread::get_id();
+  m_capturing = true;
+  call();
+  m_capturing = false;
+  return m_commandRefusal;
+}
+
 void DebugSession::Log(int kind, const char* data, int count) {
   if (m_pRecord->DbgLog) m_pRecord->DbgLog(kind, data, count);
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -128,6 +129,9 @@ class DebugSession : public DebugPort {
   std::string LastCommandRefusal() const override { return m_commandRefusal; }
   // The driver's print callback: kept while a command of service 34 runs.
   void Printed(const char* text);
+  // Runs a call of the driver on this thread (a dialog's definition) and
+  // gives the reason the driver said for a refusal, "" when it said none.
+  std::string RefusalOf(const std::function<void()>& call);
   void SerialInput(uint32_t value, uint16_t extra) override;
   bool HasControl() const override { return m_pRecord->DbgControl != nullptr; }
   intptr_t Control(int code, intptr_t a, intptr_t b) override;

@@ -51,7 +51,8 @@
 //   tip <word> <text>           a value tip's text
 //   bp <hex flags> <hex address> <pass count> <expression|-> [command]
 //                               a breakpoint of the driver's list
-//   bpdefine <error 0/1> <outcome>   how DbgBreakpointDefine answers
+//   bpdefine <error 0/1> <outcome> [reason]  how DbgBreakpointDefine answers
+//                                    (a refusal says the reason on the command page)
 //   sym <name> <hex class> <hex value> <type code>   a public symbol
 //   module <name>               a module of the scope and coverage trees
 //   func <name> <instructions> <executed> <open jumps>   a function of it
@@ -135,6 +136,7 @@ struct Script {
   std::deque<DbgBreakpointRecord> bps;
   std::deque<std::string> texts;
   int bpDefineError = 0, bpDefineOutcome = 0;
+  std::string bpDefineReason;  // said on the command page with a refusal ("" none)
   std::deque<DbgTypeRecord> types;
   std::deque<DbgSymbolRecord> publics;
   std::deque<DbgScopeRecord> scopes;     // [0] the application
@@ -467,6 +469,7 @@ void ReadScript(const std::string& path) {
       AppendBp(r);
     } else if (cmd == "bpdefine") {
       in >> g_script.bpDefineError >> g_script.bpDefineOutcome;
+      g_script.bpDefineReason = Rest(in);
     } else if (cmd == "sym" || cmd == "local") {
       std::string name, cls, value;
       int type = 0;
@@ -933,6 +936,8 @@ intptr_t BreakpointDefine(int32_t, intptr_t, intptr_t, void* request) {
       " size " + std::to_string(q->size) + " cmd " + (q->command ? q->command : ""));
   if (g_script.bpDefineError) {
     q->error = 1;
+    if (!g_script.bpDefineReason.empty() && g_ide && g_ide->PrintToCommandWindow)
+      g_ide->PrintToCommandWindow(("*** error: " + g_script.bpDefineReason + "\n").c_str());
     return 0;
   }
   q->outcome = uint8_t(g_script.bpDefineOutcome);

@@ -998,9 +998,21 @@ void DisassemblyView::ShowCodeAt() {
     if (!ScrollToCodeAddress(address)) Beep();
     return;
   }
-  // A text the driver cannot evaluate goes to it as its own command.
-  if (m_host.execute) m_host.execute("U " + text + "\n");
-  if (r && !ScrollToCodeAddress(r->shownAddress)) Beep();
+  // A text the driver cannot evaluate goes to it as its own command, which
+  // reports the address it names. A driver that names none (a typo, a
+  // command it does not know) leaves the view where it was: no position to
+  // walk the listing to.
+  if (!r || !m_host.execute) return Beep();
+  constexpr uint32_t kNoneReported = 0xFFFFFFFFu;
+  const uint32_t before = r->shownAddress;
+  r->shownAddress = kNoneReported;
+  m_host.execute("U " + text + "\n");
+  const uint32_t reported = r->shownAddress;
+  if (reported == kNoneReported) {
+    r->shownAddress = before;
+    return Beep();
+  }
+  if (!ScrollToCodeAddress(reported)) Beep();
 }
 
 }  // namespace pm2

@@ -212,6 +212,46 @@ INSTANTIATE_TEST_SUITE_P(Rows, DisasmCodeAddress,
                                            CodeRow{"InsideAnInstruction", 0x1102, true, "insn 81"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The whole 16 MB of a code space: an instruction every 4 bytes from 0.
+class WholeSpace : public DisasmSource {
+ public:
+  void Next(DisasmLine& l) override {
+    ++calls;
+    const uint32_t at = l.kind == kDisasmRequest ? requested & ~3u : l.address + 4;
+    l = DisasmLine{};
+    l.kind = at < kEnd ? kDisasmCode : kDisasmEnd;
+    l.address = at;
+  }
+  void Prev(DisasmLine& l) override {
+    ++calls;
+    if (l.kind != kDisasmCode || l.address == 0) {
+      l.kind = kDisasmEnd;
+      return;
+    }
+    l.address -= 4;
+  }
+  void Refresh(DisasmLine&) override {}
+  std::string Text(DisasmLine& l) override { return "insn at " + std::to_string(l.address); }
+  void Request(uint32_t address) override { requested = address; }
+  void Shown(uint32_t) override {}
+  static constexpr uint32_t kEnd = 0x01000000;
+  uint32_t requested = 0;
+  int calls = 0;
+};
+
+// An address far below the view is reached from near it: the listing is
+// not walked there from the view line by line.
+TEST(DisasmCache, AFarCodeAddressIsAskedForNearIt) {
+  WholeSpace l;
+  DisasmCache c(l, 0);
+  c.Resize(6);
+  c.ScrollToAddress(0x200);
+  l.calls = 0;
+  ASSERT_TRUE(c.ScrollToCodeAddress(0x00FFFF00));
+  EXPECT_EQ(c.Line(0).address, 0x00FFFF00u);
+  EXPECT_LT(l.calls, 1000);
+}
+
 TEST(DisasmCache, LongTextCutAt256) {
   Listing l;
   l.rows[1].text = std::string(400, 'x');
