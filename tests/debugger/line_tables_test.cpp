@@ -49,15 +49,15 @@ const char kPrinted[] =
     "INDEX  LINE   ADDRESS            IS-STMT PROLOGUE-END \n"
     "0      4      0x00000500         Y                    \n";
 
-struct TableRow {
+struct LineTableRow {
   const char* name;
   std::string file;
   std::vector<std::pair<uint32_t, uint32_t>> rows;  // (line, address)
 };
 
-void PrintTo(const TableRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const LineTableRow& row, std::ostream* out) { *out << row.name; }
 
-class LineTables : public ::testing::TestWithParam<TableRow> {};
+class LineTables : public ::testing::TestWithParam<LineTableRow> {};
 
 TEST_P(LineTables, EveryUnitsTableOfTheFile) {
   std::vector<std::pair<uint32_t, uint32_t>> got;
@@ -70,11 +70,11 @@ const std::vector<std::pair<uint32_t, uint32_t>> kLedH = {{10, 0x454}, {11, 0x46
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, LineTables,
-    ::testing::Values(TableRow{"FullPath", "/b/LED.h", kLedH}, TableRow{"FileName", "LED.h", kLedH},
-                      TableRow{"RelativePath", "./LED.h", kLedH},
-                      TableRow{"SameEndingIsAnotherFile", "ED.h", {}},
-                      TableRow{"OtherFolder", "/c/LED.h", {}},
-                      TableRow{"FileOfItsOwnFolder", "old/OLDLED.h", {{4, 0x500}}}),
+    ::testing::Values(LineTableRow{"FullPath", "/b/LED.h", kLedH}, LineTableRow{"FileName", "LED.h", kLedH},
+                      LineTableRow{"RelativePath", "./LED.h", kLedH},
+                      LineTableRow{"SameEndingIsAnotherFile", "ED.h", {}},
+                      LineTableRow{"OtherFolder", "/c/LED.h", {}},
+                      LineTableRow{"FileOfItsOwnFolder", "old/OLDLED.h", {{4, 0x500}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LineTables, FilterNamesTheFileByItsName) {
