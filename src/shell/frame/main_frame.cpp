@@ -677,10 +677,12 @@ bool CMainFrame::Update(CommandState& state) {
 }
 
 uint32_t* CMainFrame::EditorState() {
-  // The documents read the save, reload and preview bits; the views write
-  // the focus bit.
-  constexpr uint32_t kShared = kStateSaveWithoutAsking | kStateLayoutSwitch | kStatePrintPreview |
-                               kStateReloadWithoutAsking;
+  // The documents read the reload, layout and preview bits; the views write
+  // the focus bit. The save bit is the editor's own, set by the documents'
+  // Save All for its walk: taken from the application's word (where it is
+  // never set), an update between two files (the idle update, during an
+  // add-in's wait) would clear it and the next file would ask.
+  constexpr uint32_t kShared = kStateLayoutSwitch | kStatePrintPreview | kStateReloadWithoutAsking;
   const uint32_t app = theApp().m_nState.load();
   m_editorState = (m_editorState & ~kShared) | (app & kShared);
   if (m_editorState & kStateEditorFocus)
