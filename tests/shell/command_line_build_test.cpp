@@ -214,6 +214,19 @@ class ExampleBuild : public ExampleCopy {
   }
 };
 
+// A file of a process's /proc folder, "" when it cannot be read: the
+// process may end between the look and the read (a stream's read of a
+// vanished process throws).
+std::string ProcText(const fs::path& path) {
+  std::string text;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, size_t(n));
+  ::close(fd);
+  return text;
+}
+
 // The compilers of a source of the example's folder now running (cc1
 // below gcc): by their working folder or a path in their command line.
 std::vector<pid_t> CompilersOf(const std::string& dir, const std::string& source) {
@@ -222,12 +235,8 @@ std::vector<pid_t> CompilersOf(const std::string& dir, const std::string& source
   for (const auto& e : fs::directory_iterator("/proc")) {
     const std::string name = e.path().filename().string();
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream comm(e.path() / "comm");
-    std::string c;
-    std::getline(comm, c);
-    if (c != "cc1") continue;
-    std::ifstream cmd(e.path() / "cmdline");
-    std::string line((std::istreambuf_iterator<char>(cmd)), std::istreambuf_iterator<char>());
+    if (ProcText(e.path() / "comm") != "cc1\n") continue;
+    const std::string line = ProcText(e.path() / "cmdline");
     std::error_code ec;
     const fs::path cwd = fs::read_symlink(e.path() / "cwd", ec);
     if (line.find(source) == std::string::npos) continue;
