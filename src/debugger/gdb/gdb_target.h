@@ -211,6 +211,8 @@ class GdbTarget {
   void SetRegister(RegisterEntry* entry, uint64_t value);
 
  private:
+  // An address as the driver's messages show it: "0x" and at least 8 hex digits.
+  static std::string Hex8(uint64_t v);
   void OnStopped(const MiRecord& r);
   // A stop of the UART stand-in: handled here and the program resumed.
   bool UartStop(const MiRecord& r);

@@ -18,13 +18,13 @@ namespace {
 constexpr int kTimeoutMs = 3000;
 constexpr int kMaxIncludeDepth = 8;
 
-std::string Hex8(uint64_t v) {
+}  // namespace
+
+std::string GdbTarget::Hex8(uint64_t v) {
   char b[24];
   std::snprintf(b, sizeof b, "0x%08llX", static_cast<unsigned long long>(v));
   return b;
 }
-
-}  // namespace
 
 int GdbTarget::Refuse(const std::string& why) {
   if (m_refusal)

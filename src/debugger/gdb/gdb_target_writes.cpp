@@ -21,12 +21,6 @@ namespace {
 
 constexpr int kTimeoutMs = 3000;
 
-std::string Hex8(uint64_t v) {
-  char b[24];
-  std::snprintf(b, sizeof b, "0x%08llX", static_cast<unsigned long long>(v));
-  return b;
-}
-
 std::string Trimmed(std::string_view s) {
   const std::size_t b = s.find_first_not_of(" \t");
   if (b == std::string_view::npos) return {};
