@@ -356,6 +356,44 @@ const AddressRow kAddressRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, ArmLinkerAddresses, ::testing::ValuesIn(kAddressRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A '\\' of a folder or file chosen on this machine belongs to its name,
+// while the project reads it as a folder separator: "we\\ird/" would build
+// into "we/ird/". Each Browse button refuses it with the field's name and
+// keeps what the field held.
+TEST_F(ArmSheet, ChosenPathsWithABackslashAreRefusedWhereChosen) {
+  UseToolset(kToolsetArmGnu);
+  const std::string outDir = m_target->pOpts->out.OUTDIR.str(), lstDir = m_target->pOpts->lst.LSTDIR.str(),
+                    script = m_target->pOpts->lGnu.ALDSCAT.str();
+  Open(m_target);
+  auto* output = Go<ArmOutputPage>(PageId::kArmGnuOutput);
+  const std::string folderBefore = output->Folder();
+  m_chosen = "/tmp/arm_opts/we\\ird/";
+  Click(output->FolderButton());
+  EXPECT_EQ(output->Folder(), folderBefore);
+  EXPECT_TRUE(LeavePage());
+  auto* listing = Go<ArmListingPage>(PageId::kArmGnuListing);
+  const std::string listingBefore = listing->Folder();
+  Click(listing->FolderButton());
+  EXPECT_EQ(listing->Folder(), listingBefore);
+  EXPECT_TRUE(LeavePage());
+  auto* linker = Go<ArmLinkerPage>(PageId::kArmGnuLinker);
+  const QString scriptBefore = linker->ScriptEdit()->text();
+  m_chosen = "/tmp/arm_opts/we\\ird/flash.ld";
+  Click(linker->ScriptPick());
+  EXPECT_EQ(linker->ScriptEdit()->text(), scriptBefore);
+  EXPECT_EQ(m_refusals, (std::vector<std::string>{
+                            "The text of 'Folder for Objects' cannot be stored: '/tmp/arm_opts/we\\ird/' holds a "
+                            "'\\', which the project reads as a folder separator.",
+                            "The text of 'Folder for List Files' cannot be stored: '/tmp/arm_opts/we\\ird/' holds a "
+                            "'\\', which the project reads as a folder separator.",
+                            "The text of 'Linker Script File' cannot be stored: '/tmp/arm_opts/we\\ird/flash.ld' "
+                            "holds a '\\', which the project reads as a folder separator."}));
+  Ok();
+  EXPECT_EQ(m_target->pOpts->out.OUTDIR.str(), outDir);
+  EXPECT_EQ(m_target->pOpts->lst.LSTDIR.str(), lstDir);
+  EXPECT_EQ(m_target->pOpts->lGnu.ALDSCAT.str(), script);
+}
+
 TEST_F(ArmSheet, ScriptPickedInASubfolderIsStoredRelative) {
   UseToolset(kToolsetArmGnu);
   Open(m_target);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "options/core/field_text.h"
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/pages/folder_list_dialog.h"
@@ -150,8 +151,10 @@ ArmLinkerPage::ArmLinkerPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
     const std::string start = current.empty() || !m_row.scriptRefreshes ? folder : folder + current;
     const std::string chosen = Sheet().Services().chooseFile(m_row.pickTitle, m_row.pickFilter, start);
     if (chosen.empty()) return;
+    const std::string stored = Sheet().StoredChosenPath(chosen, FieldNameOfLabel(m_row.scriptLabel));
+    if (stored.empty()) return;
     m_script->setEnabled(true);
-    m_script->setText(ToQ(Sheet().StoredPath(chosen)));
+    m_script->setText(ToQ(stored));
   });
   if (m_row.openButton) {
     m_open = new QPushButton("Edit...", this);

@@ -83,7 +83,9 @@ DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m
     connect(m_iniBrowse[column], &QPushButton::clicked, this, [this, ini, title] {
       const std::string chosen =
           Sheet().Services().chooseFile(title, "Ini Files (*.ini)|*.ini|All Files (*.*)|*.*||", Sheet().ProjectFolder());
-      if (!chosen.empty()) ini->setText(ToQ(Sheet().StoredPath(chosen)));
+      if (chosen.empty()) return;
+      const std::string stored = Sheet().StoredChosenPath(chosen, "Initialization File");
+      if (!stored.empty()) ini->setText(ToQ(stored));
     });
     for (int i = 0; i < 4; ++i) {
       QLineEdit*& edit = m_dll[column * 4 + i];

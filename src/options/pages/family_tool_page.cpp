@@ -39,8 +39,8 @@ int ListModeOf(FamilyCheck c) {
 
 // The control file's name as stored: relative to the project's folder,
 // a file in that folder by its name alone.
-std::string LinkFileName(const OptionsSheet& sheet, const std::string& path) {
-  std::string name = sheet.StoredPath(path);
+std::string LinkFileName(OptionsSheet& sheet, const std::string& path) {
+  std::string name = sheet.StoredChosenPath(path, kLinkFileName);
   if (name.size() > 2 && name[0] == '.' && (name[1] == '/' || name[1] == '\\')) name.erase(0, 2);
   return name;
 }
@@ -481,7 +481,9 @@ void FamilyToolPage::BrowseLinkFile() {
   const std::string path =
       Sheet().Services().chooseFile("Open Linker input comand file", kLinkFilter, Sheet().ProjectFolder());
   if (path.empty()) return;
-  m_linkFile = LinkFileName(Sheet(), path);
+  const std::string name = LinkFileName(Sheet(), path);
+  if (name.empty()) return;
+  m_linkFile = name;
   ShowLinkFileLabel();
   UpdateEnabling();
 }

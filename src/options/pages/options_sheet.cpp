@@ -13,6 +13,7 @@
 #include "options/pages/option_page.h"
 #include "options/pages/page_factory.h"
 #include "project/environment/environment.h"
+#include "project/files/stored_texts.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
 #include "project/text/path_text.h"
@@ -208,6 +209,15 @@ std::string OptionsSheet::ProjectFolder() const {
 std::string OptionsSheet::StoredPath(const std::string& path) const {
   const std::string folder = ProjectFolder();
   return folder.empty() ? path : MakeRelativePath(folder, path);
+}
+
+std::string OptionsSheet::StoredChosenPath(const std::string& chosen, const std::string& field) {
+  const std::string stored = StoredPath(chosen);
+  if (const std::string refusal = ChosenPathRefusal(field, chosen, stored); !refusal.empty()) {
+    ShowRefusal(refusal);
+    return std::string();
+  }
+  return stored;
 }
 
 void OptionsSheet::ShowRefusal(const std::string& message) { m_services.refuse(message); }

@@ -87,6 +87,9 @@ class OptionsSheet : public QDialog {
   std::string ProjectFolder() const;
   // A path as the project stores it: relative to the project's folder.
   std::string StoredPath(const std::string& path) const;
+  // The stored form of a path chosen with a Browse button for `field`, or
+  // "" (the reason shown) when the project files cannot hold it.
+  std::string StoredChosenPath(const std::string& chosen, const std::string& field);
 
   void accept() override;
   void reject() override;

@@ -6,16 +6,17 @@
 #include "options/core/field_text.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
+#include "project/text/character_cut.h"
 #include "project/text/path_text.h"
 
 namespace pm2 {
 
 std::string OutputNameOf(const QLineEdit& name) {
-  return std::string(TrimBlanks(FromQ(name.text()).substr(0, 254)));
+  return std::string(TrimBlanks(CutToCharacters(FromQ(name.text()), 254)));
 }
 
 std::string ProgramCommandOf(const QLineEdit& program) {
-  return std::string(TrimBlanks(FromQ(program.text()).substr(0, 510)));
+  return std::string(TrimBlanks(CutToCharacters(FromQ(program.text()), 510)));
 }
 
 void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name) {
@@ -34,12 +35,7 @@ bool ChooseOutputFolder(OptionsSheet& sheet, std::string& folder) {
 std::string PickStoredFolder(OptionsSheet& sheet, const std::string& current, const char* field) {
   const std::string chosen = sheet.Services().chooseFolder("Browse for Folder", sheet.ProjectFolder() + current);
   if (chosen.empty()) return chosen;
-  const std::string stored = sheet.StoredPath(chosen);
-  if (const std::string refusal = FolderRefusal(field, stored); !refusal.empty()) {
-    sheet.ShowRefusal(refusal);
-    return std::string();
-  }
-  return stored;
+  return sheet.StoredChosenPath(chosen, field);
 }
 
 void BrowseForProgram(const OptionsSheet& sheet, QLineEdit& program) {

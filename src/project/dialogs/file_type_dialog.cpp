@@ -106,8 +106,11 @@ FileTypesPage::FileTypesPage(ProjectRec* project, QWidget* parent) : QWidget(par
 
 bool FileTypesPage::Confirm() {
   for (int i = 0; i < 7; ++i) {
-    if ((m_modified & (1u << i)) && !IsValidFilterText(ToLocal(m_edits[i]->text()))) {
-      RefuseWithMessage(kInvalidFilterText);
+    if (!(m_modified & (1u << i))) continue;
+    std::string label = kFileTypeFilterRows[i].label;
+    if (!label.empty() && label.back() == ':') label.pop_back();
+    if (const std::string why = FilterTextRefusal(label, ToLocal(m_edits[i]->text())); !why.empty()) {
+      RefuseWithMessage(why);
       m_edits[i]->setFocus();
       return false;
     }

@@ -4,6 +4,7 @@
 
 #include "project/environment/environment_lines.h"
 #include "project/files/project_lines.h"
+#include "project/text/character_cut.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
 
@@ -11,7 +12,7 @@ namespace pm2 {
 
 namespace {
 
-std::string CutName(const std::string& name) { return name.substr(0, kMaxComponentName); }
+std::string CutName(const std::string& name) { return std::string(CutToCharacters(name, kMaxComponentName)); }
 
 template <class Rec>
 bool NameTaken(const std::vector<Rec*>& rows, const std::string& name, int skipRow) {

@@ -18,6 +18,7 @@ struct EditResult {
   static EditResult Refused(std::string text) { return {false, std::move(text)}; }
 };
 
+// The most characters a target or group name keeps.
 inline constexpr std::size_t kMaxComponentName = 128;
 
 // ---- targets

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "project/files/stored_texts.h"
+
 namespace pm2 {
 
 namespace {
@@ -25,6 +27,11 @@ bool IsValidFilterText(std::string_view text) {
     while (i < text.size() && text[i] == ' ') ++i;
     if (i >= text.size()) return true;  // a trailing ';' (dropped by the normal form)
   }
+}
+
+std::string FilterTextRefusal(std::string_view field, std::string_view text) {
+  if (!IsValidFilterText(text)) return kInvalidFilterText;
+  return FieldTextRefusal(field, NormalizeFilterText(text));
 }
 
 std::string NormalizeFilterText(std::string_view text) {

@@ -15,6 +15,11 @@ namespace pm2 {
 inline constexpr const char* kInvalidFilterText = "Invalid Filter - Example: '*.asm; *.a; *.s'";
 
 bool IsValidFilterText(std::string_view text);
+// Why a filter as typed cannot be kept ("" when it can): the invalid-filter
+// message, or the refusal of the project files, which keep a filter in
+// parentheses ("*.c;*.x)" would read back as "*.c;*.x"). `field` names the
+// filter in the message.
+std::string FilterTextRefusal(std::string_view field, std::string_view text);
 std::string NormalizeFilterText(std::string_view text);
 
 }  // namespace pm2

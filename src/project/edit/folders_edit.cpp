@@ -54,6 +54,10 @@ bool FoldersChangeToolset(const ProjectSheetCopy& c, bool armGnu) {
 
 namespace {
 
+// The filters' names on the page, by SheetFilter.
+constexpr const char* kSheetFilterNames[kSheetFilterCount] = {"C Source", "Asm Source", "Object",
+                                                              "Text Document", "C++ Source", "Library"};
+
 void SetIfDiffers(OptString& field, const std::string& text) {
   if (field.view() != text) field = PoolStrDupOrEmpty(text.c_str(), kPoolProject);
 }
@@ -65,8 +69,9 @@ bool LeaveFoldersPage(ProjectSheetCopy& c, const FoldersFields& f, std::string* 
   TargetRec* t = c.current;
   if (t) {
     for (int i = 0; i < kSheetFilterCount; ++i) {
-      if ((f.editedFilters & (1u << i)) && !IsValidFilterText(f.filters[i])) {
-        if (message) *message = kInvalidFilterText;
+      if (!(f.editedFilters & (1u << i))) continue;
+      if (const std::string why = FilterTextRefusal(kSheetFilterNames[i], f.filters[i]); !why.empty()) {
+        if (message) *message = why;
         if (badFilter) *badFilter = i;
         return false;
       }

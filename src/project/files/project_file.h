@@ -40,6 +40,7 @@ enum ProjectFileError : int {
   kProjectFileCannotOpen = 2,  // the file could not be opened or mapped
   kProjectFileReadOnly = 3,    // the file exists and is read-only
   kProjectFileBadContents = 8, // the file's contents are wrong
+  kProjectFileTextRefused = 9, // a text would read back as another (message names it); nothing written
 };
 
 // Numbers the targets, groups and files as the project file refers to
@@ -88,7 +89,9 @@ std::string BuildOptionsFileText(ProjectRec& project);
 std::string ProjectSiblingPath(const ProjectRec& project, const char* ext);
 
 // Writes the project file and then the options file, each only when its
-// text differs from the file on disk. Returns the first error (0 when
+// text differs from the file on disk. A project holding a text that would
+// read back different (ProjectTextRefusal) writes neither: error 9, the
+// refusal in io.message. Returns the first error (0 when
 // nothing failed); the options file is written even when the project file
 // failed. A caller that gets an error shows "Can't update '%s'" with
 // io.path.

@@ -11,6 +11,7 @@
 #include "project/files/project_file.h"
 #include "project/files/project_keys.h"
 #include "project/files/project_lines.h"
+#include "project/files/stored_texts.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 
@@ -176,6 +177,13 @@ int WriteProjectFiles(ProjectFileIo& io, ProjectRec* project) {
   io.error = kProjectFileOk;
   io.message.clear();
   io.path = ProjectSiblingPath(*project, "Pm2");
+  // A text the readers would take back as another one is not written:
+  // both files stay as they were and the message names the text.
+  if (std::string why = ProjectTextRefusal(*project); !why.empty()) {
+    io.message = std::move(why);
+    io.error = kProjectFileTextRefused;
+    return io.error;
+  }
   bool readOnly = IsReadOnlyFile(io.path);
 
   std::string text = BuildProjectFileText(*project);

@@ -318,11 +318,28 @@ std::string BracketedTextFault(std::string_view text, char open, char close) {
 
 std::string ParenthesisedTextFault(std::string_view text) { return BracketedTextFault(text, '(', ')'); }
 
+std::string FirstControlCharacter(std::string_view text) {
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02X", unsigned(b));
+      return code;
+    }
+  }
+  return std::string();
+}
+
 std::string StoredFileNameRefusal(std::string_view path, std::string_view name) {
   std::string fault = BracketedTextFault(name, '<', '>');
   if (fault.empty()) fault = BracketedTextFault(path, '<', '>');
   if (fault.empty() && name.find('\\') != std::string_view::npos)
     fault = "a '\\', which the project reads as a folder separator";
+  if (fault.empty()) {
+    std::string code = FirstControlCharacter(path);
+    if (code.empty()) code = FirstControlCharacter(name);
+    if (!code.empty()) fault = "the control character " + code;
+  }
   if (fault.empty()) return fault;
   return "The file '" + std::string(path) + "' cannot be stored in the project: its name holds " + fault + ".";
 }

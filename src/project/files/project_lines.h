@@ -134,10 +134,14 @@ std::string FormatByteList(const uint8_t* bytes, std::size_t n);
 std::string BracketedTextFault(std::string_view text, char open, char close);
 // The same for "(text)".
 std::string ParenthesisedTextFault(std::string_view text);
+// The first control character of a text (a line break, a tab, a NUL), as
+// "0x0D"; "" when it holds none.
+std::string FirstControlCharacter(std::string_view text);
 // Why a file of the project, written as "<path><name>", would not read
 // back as it is: the refusal that names the file, "" when it would. A '\'
 // in the name is read back as a folder separator, so the file built would
-// be another.
+// be another; a control character (a CR LF is read back whole) would reach
+// the tools' command lines as itself and split the name there.
 std::string StoredFileNameRefusal(std::string_view path, std::string_view name);
 // Why a file of a folder of this machine (where '\' is a character of a
 // name, as in "we\ird/") cannot be stored in the project as storedPath: a

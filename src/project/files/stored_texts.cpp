@@ -8,6 +8,7 @@
 #include "project/model/key_values.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 
@@ -24,6 +25,14 @@ std::string FieldTextRefusal(std::string_view field, std::string_view text, Fiel
 std::string FolderRefusal(std::string_view field, std::string_view folder) {
   std::string refusal = FieldTextRefusal(field, folder, FieldBrackets::kParentheses);
   if (refusal.empty()) refusal = FieldTextRefusal(field, folder, FieldBrackets::kAngles);
+  return refusal;
+}
+
+std::string ChosenPathRefusal(std::string_view field, std::string_view chosen, std::string_view stored) {
+  std::string refusal = FolderRefusal(field, stored);
+  if (refusal.empty() && chosen.find('\\') != std::string_view::npos)
+    refusal = "The text of '" + std::string(field) + "' cannot be stored: '" + std::string(chosen) +
+              "' holds a '\\', which the project reads as a folder separator.";
   return refusal;
 }
 
@@ -60,7 +69,7 @@ class FirstRefusal {
     if (!m_why.empty()) return;
     const std::string fault = Fault(text, rule);
     if (fault.empty()) return;
-    m_why = "The text of '" + std::string(field) + "'";
+    m_why = "The text '" + std::string(text) + "' of '" + std::string(field) + "'";
     if (!m_owner.empty()) m_why += " of " + m_owner;
     m_why += " cannot be stored: it holds " + fault + ".";
   }
@@ -183,7 +192,8 @@ std::string ProjectTextRefusal(ProjectRec& p) {
   }
   FirstRefusal project("the project");
   for (const OptString& filter : p.filters) project.Check("Filter", filter.view(), TextRule::kParentheses);
-  for (const EditorFileRec* e = p.editorFiles; e; e = e->next) project.Check("ExtF", e->path.view(), TextRule::kAngles);
+  for (const EditorFileRec* e = p.editorFiles; e; e = e->next)
+    project.Check("ExtF", MakeRelativePath(p.folder.view(), e->path.view()), TextRule::kAngles);
   if (project.Found()) return project.Take();
   for (TargetRec* t = p.firstTarget; t; t = t->next) {
     FirstRefusal out(Quoted("target", t->name));
@@ -207,6 +217,20 @@ std::string ProjectTextRefusal(ProjectRec& p) {
       }
   }
   return std::string();
+}
+
+}  // namespace pm2
+
+namespace pm2 {
+
+std::string EditorFileRefusal(std::string_view projectFolder, std::string_view localPath) {
+  const std::string stored = MakeRelativePath(projectFolder, localPath);
+  std::string fault = FieldTextFault(stored, FieldBrackets::kAngles);
+  if (fault.empty() && localPath.find('\\') != std::string_view::npos)
+    fault = "a '\\', which the project reads as a folder separator";
+  if (fault.empty()) return fault;
+  return "The file '" + std::string(localPath) +
+         "' cannot be kept in the project's list of open files: its name holds " + fault + ".";
 }
 
 }  // namespace pm2

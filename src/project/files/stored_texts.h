@@ -6,6 +6,10 @@
 // when the project is opened again. The files' form stays as it is: other
 // programs and older projects read it.
 //
+// The project and options files check every text with these rules before
+// they are written (WriteProjectFiles): a save that would write a text
+// that reads back different writes nothing.
+//
 // The options sheet checks each field it keeps with these rules when its
 // page is left; the imports of older and foreign projects check every text
 // they convert with the same rule, so that what the sheet would refuse is
@@ -38,6 +42,12 @@ std::string FieldTextRefusal(std::string_view field, std::string_view text,
 // file): the refusal of the first bracket kind that cannot hold it.
 std::string FolderRefusal(std::string_view field, std::string_view folder);
 
+// The same for a file or folder chosen on this machine (a Browse button),
+// stored as `stored` (relative to the project's folder): a '\' in the
+// chosen path is a character of a name there ("we\ird/"), which the
+// project reads as a folder separator, so the tools would use another.
+std::string ChosenPathRefusal(std::string_view field, std::string_view chosen, std::string_view stored);
+
 // The refusal of a program's name that holds a double quote ("" when it
 // has none): the name is stored between double quotes and would end at it.
 std::string ProgramNameRefusal(std::string_view field, std::string_view program);
@@ -60,5 +70,11 @@ std::string OptionBlockTextRefusal(TargetRec& target, OptionBlock& block, int no
 // open editor files, each target's own texts and lists and every option
 // block. "" when all can be kept.
 std::string ProjectTextRefusal(ProjectRec& project);
+
+// Why an editor file outside the project, a path of this machine, cannot
+// be kept in the options file's list of files open with the project
+// ("" when it can): the list holds it relative to the project folder in
+// angle brackets, and reads a '\' as a folder separator.
+std::string EditorFileRefusal(std::string_view projectFolder, std::string_view localPath);
 
 }  // namespace pm2

@@ -144,9 +144,21 @@ bool ShellApp::CloseProject(bool interactive) {
       int rc = SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
       if (rc == 0) break;
       std::string path = ProjectFilePath(*p);
+      // A text the files cannot hold is named; another name would not help.
+      const std::string reason = rc == kProjectFileTextRefused ? "\n\n" + why : std::string();
       Dialogs().Beep();
-      if (!interactive) {
-        Dialogs().MessageBox("Can't write project file '" + path + "' !", kMbOk | kMbIconExclamation);
+      if (!interactive || !reason.empty()) {
+        if (interactive) {
+          // Closing would lose the user's changes: keep the project open
+          // so that the text can be mended, or close without saving.
+          const int answer = Dialogs().MessageBox("Can't write project file '" + path + "' !" + reason +
+                                                      "\n\nClose the project without saving it ?",
+                                                  kMbYesNo | kMbIconExclamation);
+          if (answer != kIdYes) return false;
+          RemoveRecentProject(path);
+          break;
+        }
+        Dialogs().MessageBox("Can't write project file '" + path + "' !" + reason, kMbOk | kMbIconExclamation);
         RemoveRecentProject(path);
         break;
       }
@@ -202,7 +214,9 @@ void ShellApp::SaveProject() {
   int rc = SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
   m_szWatchedProject = ProjectFilePath(*p);
   if (m_deps.watcher) m_deps.watcher->Watch(ToForwardSlashes(m_szWatchedProject));
-  if (rc != 0) ShowError(Dialogs(), "Can't write project file '" + m_szWatchedProject + "' !");
+  if (rc != 0)
+    ShowError(Dialogs(), "Can't write project file '" + m_szWatchedProject + "' !" +
+                             (rc == kProjectFileTextRefused ? "\n\n" + why : std::string()));
 }
 
 void ShellApp::ScheduleProjectWatch(const std::string& path) {

@@ -17,6 +17,7 @@
 #include "editor/ide/editor_panes.h"
 #include "editor/ide/editor_view.h"
 #include "project/files/debug_lists.h"
+#include "project/files/stored_texts.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
@@ -405,6 +406,13 @@ void CMainFrame::StoreOpenEditorWindows(ProjectRec* project) {
     SECWorksheetWnd* sheet = m_editors->SheetOf(doc);
     EditorView* view = m_editors->ViewOf(doc);
     if (!sheet || !view) continue;
+    // One the options file cannot hold would make the project unreadable
+    // ("<a>b.txt>"): it is left out of the list, which only reopens it.
+    if (const std::string why = EditorFileRefusal(project->folder.view(), doc->Path()); !why.empty()) {
+      if (m_unkeptEditorFiles.insert(doc->Path()).second)
+        ShowError(m_app.Dialogs(), why + "\n\nIt is not opened again with the project.");
+      continue;
+    }
     EditorFileRec* e = AppendEditorFile(&project->editorFiles);
     e->path = OptString::Pooled(doc->Path(), kPoolProject);
     int top = 1, caret = 1, column = 1;

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "builder/runner/output_lines.h"
@@ -278,6 +279,9 @@ class CMainFrame : public SECWorkbookWnd,
   uint32_t m_editorState = 0;
   std::unique_ptr<StatusProgress> m_progress;
   std::string m_lastProjectFolder;
+  // Open files outside the project that its list of open files cannot
+  // hold, each told to the user once.
+  std::set<std::string> m_unkeptEditorFiles;
   FindBoxHistory m_findHistory;
   void FindEntered(const std::string& text);
   // The build's progress in the status bar: the steps expected and seen.

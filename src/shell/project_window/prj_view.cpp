@@ -6,8 +6,10 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 
+#include "platform/ascii_case.h"
 #include "project/files/project_lines.h"
 #include "project/model/project_records.h"
+#include "project/text/character_cut.h"
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
@@ -19,7 +21,21 @@ namespace pm2 {
 
 namespace {
 constexpr int kMaxLabel = 40;
+
+// True when a target or group other than `renamed`, of its kind, has the
+// name (in any letter case).
+bool NameOfAnother(const ProjectRec& project, const NodeRec* renamed, std::string_view name) {
+  if (renamed->kind == kKindTarget) {
+    for (const TargetRec* t = project.firstTarget; t; t = t->next)
+      if (t != renamed && !(t->flags & kTargetDeleted) && EqualIgnoringCase(t->name.view(), name)) return true;
+  } else {
+    for (const GroupRec* g = project.firstGroup; g; g = g->next)
+      if (g != renamed && !(g->flags & kGroupDeleted) && EqualIgnoringCase(g->name.view(), name)) return true;
+  }
+  return false;
 }
+
+}  // namespace
 
 CPrjView::CPrjView(ShellApp& app, ProjectViewOwner& owner, QWidget* parent)
     : QWidget(parent), m_app(app), m_owner(owner), m_probe(RealFileProbe()) {
@@ -305,12 +321,19 @@ NotifyResult CPrjView::OnNotify(NotifyHeader& hdr) {
       NodeRec* rec = m_editRecord;
       m_editRecord = nullptr;
       if (!rec || !nm.hasText || nm.item.text.empty()) return 0;
-      std::string text = nm.item.text.substr(0, kMaxLabel);
+      std::string text(CutToCharacters(nm.item.text, kMaxLabel));
       // The project file holds the name in brackets: one it cannot hold
       // would come back as another name, the rest of its line misread.
       if (std::string why = StoredComponentNameRefusal(rec->kind == kKindTarget ? "target" : "group", text);
           !why.empty()) {
         ShowError(m_app.Dialogs(), why);
+        return 0;
+      }
+      // Two targets or groups of one name cannot be told apart by the
+      // options file or by a peer that names a group: refused as the
+      // components page refuses it.
+      if (ProjectRec* p = m_app.Project(); p && NameOfAnother(*p, rec, text)) {
+        ShowError(m_app.Dialogs(), rec->kind == kKindTarget ? "Target item already exists" : "Group item already exists");
         return 0;
       }
       char* copy = PoolStrDup(text, 1);

@@ -1,6 +1,5 @@
 #include "shell/tools/ipc_build_handlers.h"
 
-#include <cstdio>
 #include <string_view>
 
 #include "project/files/project_lines.h"
@@ -41,25 +40,10 @@ constexpr TargetInfoRow kTargetInfo[] = {
     {kToolsetArmGnu, 4, 2}, {kToolsetArmAds, 4, 2},
 };
 
-// The first control character of a text a peer sets (a line break, a
-// tab, a NUL), as "0x0D"; "" when it holds none. Stored, it would reach a
-// tool's command line as itself: an include path "a\r\nb" splits gcc's
-// arguments.
-std::string FirstControlCharacter(std::string_view text) {
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F) {
-      char code[8];
-      std::snprintf(code, sizeof code, "0x%02X", unsigned(b));
-      return code;
-    }
-  }
-  return std::string();
-}
-
-// The refusal of a peer's text holding a control character: "The <what>
-// cannot be stored: <it holds> the control character 0x0D."; "" when
-// the text holds none.
+// The refusal of a peer's text holding a control character (stored, it
+// would reach a tool's command line as itself: an include path "a\r\nb"
+// splits gcc's arguments): "The <what> cannot be stored: <it holds> the
+// control character 0x0D."; "" when the text holds none.
 std::string ControlCharacterRefusal(const std::string& what, std::string_view text, const char* holds = "it holds") {
   const std::string code = FirstControlCharacter(text);
   if (code.empty()) return code;
@@ -225,9 +209,6 @@ void IpcBuildHandlers::OnSetFileGroup(dtc_Make::SetFileGroup& e) {
       const std::string path = JoinFilePath(folder.c_str(), name.c_str());
       failure = StoredFileNameRefusal(path, name);
       if (failure.empty()) failure = LocalFolderRefusal(path, e.m_strFolder);
-      if (const std::string code = FirstControlCharacter(name); failure.empty() && !code.empty())
-        failure = "The file '" + path + "' cannot be stored in the project: its name holds the control character " +
-                  code + ".";
       if (!failure.empty()) return;
     }
     bool changed = false;

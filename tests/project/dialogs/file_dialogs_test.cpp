@@ -233,6 +233,44 @@ TEST_F(FileDialogsTest, FileTypesPageStoresEditedAndUnsetFilters) {
   EXPECT_EQ(p->filters[kFilterAsm].str(), "*.a51");
 }
 
+// The options file keeps a filter in parentheses: one with a bracket
+// without its partner would read back as another ("*.c;*.x)" as "*.c;*.x",
+// "*.lib;*.l(" as "*.lib;*.l()"), so it is refused naming its field.
+TEST_F(FileDialogsTest, FileTypesPageRefusesAFilterTheOptionsFileCannotHold) {
+  const struct {
+    const char* name;
+    int edit;
+    int filter;
+    const char* typed;
+    const char* message;  // "" when stored
+  } rows[] = {
+      {"ClosingParenthesis", 0, kFilterC, "*.c;*.x)",
+       "The text of 'C Source' cannot be stored: it holds a ')' without its '('."},
+      {"OpeningParenthesis", 3, kFilterLibrary, "*.lib;*.l(",
+       "The text of 'Library' cannot be stored: it holds a '(' without its ')'."},
+      {"Balanced", 3, kFilterLibrary, "*.lib;*.l(1)", ""},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    ProjectRec* p = OpenProject();
+    const std::string before = p->filters[r.filter].str();
+    shell.boxes.clear();
+    FileTypesPage page(p);
+    page.show();
+    page.Edit(r.edit)->setFocus();
+    page.Edit(r.edit)->selectAll();
+    TypeText(page.Edit(r.edit), r.typed);
+    EXPECT_EQ(page.Confirm(), *r.message == '\0');
+    if (*r.message) {
+      EXPECT_EQ(shell.boxes, std::vector<std::string>{r.message});
+      EXPECT_EQ(p->filters[r.filter].str(), before);
+    } else {
+      EXPECT_TRUE(shell.boxes.empty());
+      EXPECT_EQ(p->filters[r.filter].str(), r.typed);
+    }
+  }
+}
+
 TEST_F(FileDialogsTest, BooksWindowOpensBooksButNotCategories) {
   EnvironmentInfo env;
   env.generalBooks = {{"/opt/pm2/doc/ide.pdf", "IDE Guide", 7}};

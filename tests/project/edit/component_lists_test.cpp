@@ -52,6 +52,39 @@ TEST_F(ComponentsTest, TargetRenameRows) {
   EXPECT_EQ(Names(c.targets), (std::vector<std::string>{"Debug", "Flash"}));
 }
 
+// A name is cut to 128 characters, never inside one: a character of
+// several bytes at the limit is kept whole or left out whole.
+TEST_F(ComponentsTest, NamesAreCutBetweenCharacters) {
+  const std::string umlaut = "\xC3\xA4";
+  const struct {
+    const char* name;
+    std::string typed;
+    std::string kept;
+  } rows[] = {
+      {"last character of two bytes", std::string(127, 'a') + umlaut, std::string(127, 'a') + umlaut},
+      {"one character too many", std::string(128, 'a') + umlaut, std::string(128, 'a')},
+      {"all of two bytes", std::string(" ") + [&] {
+         std::string s;
+         for (int i = 0; i < 130; ++i) s += umlaut;
+         return s;
+       }(), " " + [&] {
+         std::string s;
+         for (int i = 0; i < 127; ++i) s += umlaut;
+         return s;
+       }()},
+  };
+  for (const auto& r : rows) {
+    ASSERT_TRUE(RenameGroup(c, 0, r.typed).ok) << r.name;
+    EXPECT_EQ(c.groups[0]->name.str(), r.kept) << r.name;
+    ASSERT_TRUE(RenameTarget(c, 0, r.typed).ok) << r.name;
+    EXPECT_EQ(c.targets[0]->name.str(), r.kept) << r.name;
+    // The next row starts from other names (a rename to the same name is
+    // a duplicate).
+    ASSERT_TRUE(RenameGroup(c, 0, "G").ok);
+    ASSERT_TRUE(RenameTarget(c, 0, "T").ok);
+  }
+}
+
 TEST_F(ComponentsTest, GroupDuplicateIsRefusedIgnoringCase) {
   EXPECT_EQ(AddGroup(c, 2, "docs").message, "Group item already exists");
   EXPECT_EQ(c.groups.size(), 2u);
@@ -231,6 +264,12 @@ TEST_F(ComponentsTest, AddFilesRefusesANameTheProjectFileCannotHold) {
       {"backslash in a folder above", "x.c", "/work/demo/a\\b/src",
        "The file './a\\b/src/x.c' cannot be stored in the project: its folder holds a '\\', which the project "
        "reads as a folder separator."},
+      // A line break is read back whole, but a tool's command line would
+      // split the name at it.
+      {"carriage return and line feed", "cr\r\nlf.c", "/work/demo/src/",
+       "The file './src/cr\r\nlf.c' cannot be stored in the project: its name holds the control character 0x0D."},
+      {"tab", "a\tb.c", "/work/demo/src/",
+       "The file './src/a\tb.c' cannot be stored in the project: its name holds the control character 0x09."},
       {"leading dash and quotes", "-o q'uote\".c", "/work/demo/src/", ""},
   };
   for (const auto& r : rows) {

@@ -73,6 +73,24 @@ TEST_F(FoldersBooksTest, InvalidEditedFilterStopsLeaving) {
   EXPECT_EQ(open->filters[kFilterCpp].str(), "*.cpp;*.cc");
 }
 
+// A filter the options file would read back as another is refused with
+// the field's name, as an invalid one is.
+TEST_F(FoldersBooksTest, AFilterTheOptionsFileCannotHoldStopsLeaving) {
+  FoldersFields f = FoldersFieldsFor(c, 0);
+  f.filters[kSheetFilterC] = "*.c;*.x)";
+  f.filters[kSheetFilterLibrary] = "*.lib;*.l(";
+  f.editedFilters = (1u << kSheetFilterC) | (1u << kSheetFilterLibrary);
+  std::string msg;
+  int bad = -1;
+  EXPECT_FALSE(LeaveFoldersPage(c, f, &msg, &bad));
+  EXPECT_EQ(msg, "The text of 'C Source' cannot be stored: it holds a ')' without its '('.");
+  EXPECT_EQ(bad, kSheetFilterC);
+  f.filters[kSheetFilterC] = "*.c";
+  EXPECT_FALSE(LeaveFoldersPage(c, f, &msg, &bad));
+  EXPECT_EQ(msg, "The text of 'Library' cannot be stored: it holds a '(' without its ')'.");
+  EXPECT_EQ(bad, kSheetFilterLibrary);
+}
+
 TEST_F(FoldersBooksTest, ToolsetRecordsChangeOnlyOnOk) {
   EnvironmentInfo env;
   env.toolsets[3] = std::make_unique<ToolsetInfo>();

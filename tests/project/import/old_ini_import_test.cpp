@@ -117,16 +117,16 @@ TEST_F(OldIniImportTest, TextsTheFilesCannotHoldRefuseTheImport) {
     std::string message;   // "" when imported
   } rows[] = {
       {"UserProgramGreaterThan", "[MAKEOPTS]\r\nProgram1=echo hi > out.txt\r\nRunProg1=YES\r\n",
-       "Pelmora1 Project - The text of 'Run User Program #1' of target 'Target 1' cannot be stored: it holds a "
+       "Pelmora1 Project - The text 'echo hi > out.txt' of 'Run User Program #1' of target 'Target 1' cannot be stored: it holds a "
        "'>' without its '<'."},
       {"SecondUserProgramLessThan", "[MAKEOPTS]\r\nProgram2=sort < in.txt\r\n",
-       "Pelmora1 Project - The text of 'Run User Program #2' of target 'Target 1' cannot be stored: it holds a "
+       "Pelmora1 Project - The text 'sort < in.txt' of 'Run User Program #2' of target 'Target 1' cannot be stored: it holds a "
        "'<' without its '>'."},
       {"DefinesClosing", "[Q51]\r\nDefines=A)B\r\n",
-       "Pelmora1 Project - The text of 'Q51DEF' of target 'Target 1' cannot be stored: it holds a ')' without "
+       "Pelmora1 Project - The text 'A)B' of 'Q51DEF' of target 'Target 1' cannot be stored: it holds a ')' without "
        "its '('."},
       {"LinkerMiscOpening", "[NB51]\r\nAddl1=RAMSIZE(256\r\n",
-       "Pelmora1 Project - The text of 'NX51MSC' of target 'Target 1' cannot be stored: it holds a '(' without "
+       "Pelmora1 Project - The text 'RAMSIZE(256' of 'NX51MSC' of target 'Target 1' cannot be stored: it holds a '(' without "
        "its ')'."},
       {"BalancedTextsAreTaken",
        "[MAKEOPTS]\r\nProgram1=copy <a> b\r\n[Q51]\r\nDefines=F(x)=(x+1)\r\n[NB51]\r\nAddl1=RAMSIZE(256)\r\n",

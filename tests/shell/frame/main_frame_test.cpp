@@ -266,6 +266,10 @@ TEST_F(MainFrameTest, RenamingAGroupKeepsTheOldNameForAnEmptyText) {
   EXPECT_EQ(source->name.str(), "Application");
   EXPECT_TRUE(rename(source, std::string(50, 'x')));
   EXPECT_EQ(source->name.size(), 40u);
+  // 40 characters are kept whole, one of two bytes at the end too.
+  const std::string forty = std::string(39, 'a') + "\xC3\xA4";
+  EXPECT_TRUE(rename(source, forty + "b"));
+  EXPECT_EQ(source->name.str(), forty);
   // A file cannot be renamed here.
   EXPECT_FALSE(rename(FindSourceFileByName("LED.c"), "Other.c"));
   // Typing in the name's edit stops at 40 characters.
@@ -302,6 +306,9 @@ TEST_F(MainFrameTest, RenamingInPlaceRefusesANameTheProjectFileCannotHold) {
       {"GroupClosing", source, "x)y", "The group name 'x)y' cannot be stored: it holds a ')' without its '('."},
       {"TargetClosing", target, "T)1", "The target name 'T)1' cannot be stored: it holds a ')' without its '('."},
       {"TargetOpening", target, "T(1", "The target name 'T(1' cannot be stored: it holds a '(' without its ')'."},
+      // Two groups of one name: a peer's SetFileGroup("Startup", ..)
+      // would empty the first and leave the tree showing its files.
+      {"GroupOfAnotherGroupsName", source, "startup", "Group item already exists"},
   };
   for (const auto& r : rows) {
     const std::string before = r.rec == target ? targetName : "Source";
