@@ -19,6 +19,7 @@
 #include "project/dialogs/project_sheet.h"
 #include "options/pages/options_command.h"
 #include "project/edit/startup_copy.h"
+#include "project/files/project_file.h"
 #include "project/files/stored_texts.h"
 #include "project/environment/environment.h"
 #include "project/model/app_state.h"
@@ -69,6 +70,8 @@ ProjectCommandsExt::ProjectCommandsExt(CMainFrame& frame, ShellApp& app) : m_fra
     QFileDialog dialog(&m_frame, "Create New Project", QString(), "Project Files (*.pm2)");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("pm2");
+    // The command asks itself, about the options file beside it too.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (m_runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
     return FromQString(dialog.selectedFiles().front());
   };
@@ -141,20 +144,40 @@ void ProjectCommandsExt::OnNewProject() {
     if (path.size() - dot == 4 && SamePathIgnoringCase(path.substr(dot), ".pm2")) extension = path.substr(dot);
     path.resize(dot);
   }
-  // The project's name (up to its last '.', as the record takes it) is its
-  // output name by default: one the project file cannot hold would build
-  // another program ("p)q" as "p"). Refused before anything closes.
-  std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
-  if (const std::size_t cut = name.rfind('.'); cut != std::string::npos) name.resize(cut);
+  // The project's name is the file's name without ".pm2" ("Blinky.v2"
+  // for "Blinky.v2.pm2"), and it is its output name by default: one the
+  // project file cannot hold would build another program ("p)q" as "p").
+  // Refused before anything closes.
+  const std::string folderPart = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string name = path.substr(folderPart.size());
   if (const std::string why = ProjectNameRefusal(name); !why.empty()) {
     ShowError(m_app.Dialogs(), "Cannot create project '" + path + extension + "'\n\n" + why);
     return;
+  }
+  // The new project takes the place of a project or options file of its
+  // name (in any letter case) only when the user says so.
+  {
+    ProjectRec named;
+    named.folder = OptString(folderPart.c_str());
+    named.name = OptString(name.c_str());
+    std::vector<std::string> existing;
+    for (const char* ext : {"Pm2", "Opt"}) {
+      const std::string sibling = ProjectSiblingPath(named, ext);
+      if (StatFile(ToForwardSlashes(sibling)).exists) existing.push_back(sibling);
+    }
+    if (!existing.empty()) {
+      const bool both = existing.size() > 1;
+      const std::string text = "'" + existing.front() + (both ? "' and '" + existing.back() : std::string()) +
+                               (both ? "' already exist.\nDo you want to replace them?"
+                                     : "' already exists.\nDo you want to replace it?");
+      if (m_app.Dialogs().MessageBox(text, kMbYesNo | kMbIconExclamation) != kIdYes) return;
+    }
   }
   if (m_app.Project()) {
     m_frame.ExecuteCommand(cmd::kCloseProject);
     if (m_app.Project()) return;  // the user kept it open
   }
-  ProjectRec* p = NewProject(nullptr, path.c_str());
+  ProjectRec* p = NewProject(name.c_str(), folderPart.c_str());
   if (!p) {
     ShowError(m_app.Dialogs(), "Cannot create project '" + path + "'");
     return;

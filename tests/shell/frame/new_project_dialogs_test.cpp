@@ -24,6 +24,7 @@
 #include "project/dialogs/device_selection.h"
 #include "project/dialogs/project_sheet.h"
 #include "project/dialogs/components_page.h"
+#include "project/files/debug_lists.h"
 #include "project/files/project_file.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -166,7 +167,7 @@ TEST_F(NewProjectDialogsTest, ANameThatCannotBeTheOutputNameIsRefused) {
       {"Opening", "p(q.pm2",
        "The project name 'p(q' cannot be stored as the name of its executable: it holds a '(' without its ')'."},
       {"ClosingBeforeAnotherDot", "p)q.v2.pm2",
-       "The project name 'p)q' cannot be stored as the name of its executable: it holds a ')' without its '('."},
+       "The project name 'p)q.v2' cannot be stored as the name of its executable: it holds a ')' without its '('."},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -191,6 +192,93 @@ TEST_F(NewProjectDialogsTest, ANameThatCannotBeTheOutputNameIsRefused) {
   ASSERT_TRUE(io.project->firstTarget && io.project->firstTarget->pOpts);
   EXPECT_EQ(io.project->firstTarget->toolset, kToolsetArmGnu);
   EXPECT_EQ(io.project->firstTarget->pOpts->out.OUTNAME.str(), "p(q)");
+}
+
+// New Project writes the file the user named, beside an existing project
+// of the same stem too ("Blinky.v2.pm2" is no "Blinky.pm2"), names that
+// file in the recent list, and replaces a project or options file of its
+// name only when the user says so.
+TEST_F(NewProjectDialogsTest, ANewProjectIsTheFileNamedAndReplacesOneOnlyWhenAsked) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  s.App().SaveProject();
+  const std::string pm2 = ReadFile(dir + "Blinky.pm2"), opt = ReadFile(dir + "Blinky.Opt");
+  ProjectCommandsExt* commands = f->ProjectCommands();
+  commands->m_runDialog = ChooseLpc2138;
+
+  commands->m_chooseNewProjectName = [&] { return dir + "Blinky.v2.pm2"; };
+  {
+    test::BoxAnswers no({QMessageBox::No});  // copy the startup file
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+    for (const std::string& text : no.texts) EXPECT_EQ(text.find("already exist"), std::string::npos) << text;
+  }
+  ASSERT_NE(s.App().Project(), nullptr);
+  EXPECT_EQ(s.App().Project()->name.str(), "Blinky.v2");
+  EXPECT_EQ(s.App().m_recent.At(0), dir + "Blinky.v2.pm2");
+  EXPECT_EQ(ReadFile(dir + "Blinky.pm2"), pm2);
+  EXPECT_EQ(ReadFile(dir + "Blinky.Opt"), opt);
+  EXPECT_TRUE(fs::exists(dir + "Blinky.v2.Opt"));
+
+  // Named again: asked about both files; No leaves everything as it was.
+  commands->m_chooseNewProjectName = [&] { return dir + "blinky.PM2"; };
+  {
+    test::BoxAnswers no({QMessageBox::No});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+    EXPECT_EQ(no.texts, std::vector<std::string>{"'" + dir + "Blinky.pm2' and '" + dir +
+                                                 "Blinky.Opt' already exist.\nDo you want to replace them?"});
+  }
+  ASSERT_NE(s.App().Project(), nullptr);
+  EXPECT_EQ(s.App().Project()->name.str(), "Blinky.v2");
+  EXPECT_EQ(ReadFile(dir + "Blinky.pm2"), pm2);
+  EXPECT_EQ(ReadFile(dir + "Blinky.Opt"), opt);
+
+  // A name that would be cut at its last dot is taken whole, and refused
+  // when the project file cannot hold it.
+  commands->m_chooseNewProjectName = [&] { return dir + "p.q).pm2"; };
+  {
+    test::BoxAnswers ok({QMessageBox::Ok});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+    EXPECT_EQ(ok.texts, std::vector<std::string>{
+                            "Cannot create project '" + dir + "p.q).pm2'\n\nThe project name 'p.q)' cannot be "
+                            "stored as the name of its executable: it holds a ')' without its '('."});
+  }
+  EXPECT_EQ(s.App().Project()->name.str(), "Blinky.v2");
+  EXPECT_FALSE(fs::exists(dir + "p.Pm2"));
+  EXPECT_FALSE(fs::exists(dir + "p.q).pm2"));
+
+  // The file written is the new project, and opens.
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  ProjectFileIo io;
+  ASSERT_EQ(ReadProjectFile(io, dir + "Blinky.v2.pm2"), 0) << io.message;
+  EXPECT_EQ(io.project->firstTarget->toolset, kToolsetArmGnu);
+}
+
+// An editor file outside the project whose name the options file cannot
+// hold ("ExtF <a>b.txt>") is left out of its list of open files, with the
+// reason told once: the project is saved and opens again.
+TEST_F(NewProjectDialogsTest, AnOpenFileTheOptionsFileCannotHoldIsLeftOutOfItsList) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  fs::create_directories(dir + "ext");
+  const std::string odd = dir + "ext/a>b.txt", plain = dir + "ext/notes.txt";
+  for (const std::string& path : {odd, plain}) std::ofstream(path) << "text\n";
+  ASSERT_NE(f->OpenDocument(odd), nullptr);
+  ASSERT_NE(f->OpenDocument(plain), nullptr);
+  {
+    test::BoxAnswers ok({QMessageBox::Ok});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kSaveAll));
+    s.App().SaveProject();
+    EXPECT_EQ(ok.texts, std::vector<std::string>{
+                            "The file '" + odd + "' cannot be kept in the project's list of open files: its name "
+                            "holds a '>' without its '<'.\n\nIt is not opened again with the project."});
+  }
+  ProjectFileIo io;
+  ASSERT_EQ(ReadProjectFile(io, dir + "Blinky.pm2"), 0) << io.message;
+  std::vector<std::string> kept;
+  for (const EditorFileRec* e = io.project->editorFiles; e; e = e->next) kept.push_back(e->path.str());
+  EXPECT_EQ(kept, std::vector<std::string>{"./ext/notes.txt"});
 }
 
 TEST_F(NewProjectDialogsTest, StartupFileNoAndAlreadyPresent) {
