@@ -155,7 +155,9 @@ void ProjectCommandsExt::OnNewProject() {
     return;
   }
   // The new project takes the place of a project or options file of its
-  // name (in any letter case) only when the user says so.
+  // name (in any letter case) only when the user says so, under the name
+  // that file has.
+  std::string replaced;
   {
     ProjectRec named;
     named.folder = OptString(folderPart.c_str());
@@ -164,6 +166,7 @@ void ProjectCommandsExt::OnNewProject() {
     for (const char* ext : {"Pm2", "Opt"}) {
       const std::string sibling = ProjectSiblingPath(named, ext);
       if (StatFile(ToForwardSlashes(sibling)).exists) existing.push_back(sibling);
+      if (existing.size() == 1 && std::string(ext) == "Pm2") replaced = sibling;
     }
     if (!existing.empty()) {
       const bool both = existing.size() > 1;
@@ -186,7 +189,7 @@ void ProjectCommandsExt::OnNewProject() {
   m_app.m_pSelItem = p->curTarget;
   m_app.m_bDirErrorShown = false;  // a folder error is told once per project
   m_app.SetProjectDirectory();
-  const std::string file = path + extension;
+  const std::string file = replaced.empty() ? path + extension : replaced;
   m_app.AddRecentProject(file);
   // The writer keeps the name of a file that is there: the new one takes
   // its place under the typed name.

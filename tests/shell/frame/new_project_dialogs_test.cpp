@@ -247,6 +247,20 @@ TEST_F(NewProjectDialogsTest, ANewProjectIsTheFileNamedAndReplacesOneOnlyWhenAsk
   EXPECT_FALSE(fs::exists(dir + "p.Pm2"));
   EXPECT_FALSE(fs::exists(dir + "p.q).pm2"));
 
+  // Yes replaces the project under the name its file has; the old one is
+  // its backup.
+  commands->m_chooseNewProjectName = [&] { return dir + "blinky.PM2"; };
+  {
+    test::BoxAnswers yes({QMessageBox::Yes, QMessageBox::No});  // replace; copy the startup file
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+  }
+  ASSERT_NE(s.App().Project(), nullptr);
+  EXPECT_EQ(s.App().Project()->name.str(), "blinky");
+  EXPECT_EQ(s.App().m_recent.At(0), dir + "Blinky.pm2");
+  EXPECT_FALSE(fs::exists(dir + "blinky.PM2"));
+  EXPECT_EQ(ReadFile(dir + "Blinky_pm2.Bak"), pm2);
+  EXPECT_NE(ReadFile(dir + "Blinky.pm2"), pm2);
+
   // The file written is the new project, and opens.
   ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
   ProjectFileIo io;
