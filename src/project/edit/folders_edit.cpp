@@ -1,6 +1,9 @@
 #include "project/edit/folders_edit.h"
 
+#include <utility>
+
 #include "project/edit/filter_text.h"
+#include "project/files/stored_texts.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -73,6 +76,16 @@ bool LeaveFoldersPage(ProjectSheetCopy& c, const FoldersFields& f, std::string* 
       if (const std::string why = FilterTextRefusal(kSheetFilterNames[i], f.filters[i]); !why.empty()) {
         if (message) *message = why;
         if (badFilter) *badFilter = i;
+        return false;
+      }
+    }
+    // The target's folders are kept in parentheses in the project file.
+    const std::pair<const char*, const std::string*> folders[] = {
+        {"BIN", &f.bin}, {"INC", &f.inc}, {"LIB", &f.lib}, {"Regfile", &f.reg}};
+    for (const auto& [name, text] : folders) {
+      if (const std::string why = FieldTextRefusal(name, *text); !why.empty()) {
+        if (message) *message = why;
+        if (badFilter) *badFilter = -1;
         return false;
       }
     }

@@ -89,6 +89,14 @@ TEST_F(FoldersBooksTest, AFilterTheOptionsFileCannotHoldStopsLeaving) {
   EXPECT_FALSE(LeaveFoldersPage(c, f, &msg, &bad));
   EXPECT_EQ(msg, "The text of 'Library' cannot be stored: it holds a '(' without its ')'.");
   EXPECT_EQ(bad, kSheetFilterLibrary);
+  // So is a folder of the target's own, which the project file keeps in
+  // parentheses too; nothing of the page is taken.
+  f.filters[kSheetFilterLibrary] = "*.lib";
+  f.inc = "C:\\inc)\\";
+  EXPECT_FALSE(LeaveFoldersPage(c, f, &msg, &bad));
+  EXPECT_EQ(msg, "The text of 'INC' cannot be stored: it holds a ')' without its '('.");
+  EXPECT_EQ(c.filters[kSheetFilterC], FoldersFieldsFor(c, 0).filters[kSheetFilterC]);
+  EXPECT_NE(c.current->ENVINC.str(), f.inc);
 }
 
 TEST_F(FoldersBooksTest, ToolsetRecordsChangeOnlyOnOk) {
