@@ -295,6 +295,43 @@ TEST_F(NewProjectDialogsTest, AnOpenFileTheOptionsFileCannotHoldIsLeftOutOfItsLi
   EXPECT_EQ(kept, std::vector<std::string>{"./ext/notes.txt"});
 }
 
+// A text the project files cannot hold that reaches a save (a watch
+// expression "a)" of a debug session) writes nothing: the message names
+// the text, the files stay whole, and closing asks before it closes
+// without saving.
+TEST_F(NewProjectDialogsTest, ASaveThatWouldWriteATextReadBackAsAnotherWritesNothing) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  s.App().SaveProject();
+  const std::string pm2 = ReadFile(dir + "Blinky.pm2"), opt = ReadFile(dir + "Blinky.Opt");
+  TargetRec* t = s.App().Project()->curTarget;
+  AppendWatch(t, 0, OptString::Pooled("a)", kPoolDebugLists));
+  const std::string told = "Can't write project file '" + dir +
+                           "Blinky.pm2' !\n\nThe text 'a)' of 'OPTWA' of target '" + t->name.str() +
+                           "' cannot be stored: it holds a ')' without its '('.";
+  {
+    test::BoxAnswers ok({QMessageBox::Ok});
+    s.App().SaveProject();
+    EXPECT_EQ(ok.texts, std::vector<std::string>{told});
+  }
+  EXPECT_EQ(ReadFile(dir + "Blinky.pm2"), pm2);
+  EXPECT_EQ(ReadFile(dir + "Blinky.Opt"), opt);
+  {
+    test::BoxAnswers no({QMessageBox::No});
+    EXPECT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+    EXPECT_EQ(no.texts, std::vector<std::string>{told + "\n\nClose the project without saving it ?"});
+  }
+  ASSERT_NE(s.App().Project(), nullptr) << "No keeps the project open";
+  {
+    test::BoxAnswers yes({QMessageBox::Yes});
+    EXPECT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  }
+  EXPECT_EQ(s.App().Project(), nullptr);
+  EXPECT_EQ(ReadFile(dir + "Blinky.pm2"), pm2);
+  EXPECT_EQ(ReadFile(dir + "Blinky.Opt"), opt);
+}
+
 TEST_F(NewProjectDialogsTest, StartupFileNoAndAlreadyPresent) {
   SettingsStore settings(dir + "settings.ini");
   test::Session s(settings, "", root + "PM2/pelmora2");
