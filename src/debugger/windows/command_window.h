@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "debugger/model/command_output.h"
 #include "debugger/model/syntax_help.h"
@@ -69,6 +70,11 @@ class CommandWindow : public QWidget {
   void Copy();
   bool HasSelectedLines() const;
   QString SelectedText() const;
+  // Every line's text; the first selected line (-1: none); a found line
+  // as the only selected one, in view (the output window's Find).
+  std::vector<std::string> LineTexts() const;
+  int FirstSelected() const;
+  void SelectOnly(size_t line);
   QScrollBar* HorizontalBar() const;
   // A double click on an error line of the debug-function compiler: the
   // function editor goes to the line; false when it is not open.
