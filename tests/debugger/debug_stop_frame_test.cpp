@@ -240,8 +240,11 @@ TEST_F(DebugStopFrameTest, TheContextMenuOfACodeLineOffersTheDebuggersEntries) {
   f->Debugger()->Session().Record()->flags |= kDbgFlagExecuting;
   QMenu running;
   v->BuildContextMenu(running);
+  QAction* runTo = nullptr;
   for (QAction* a : running.actions())
-    if (a->text() == "Run to Cursor line") EXPECT_FALSE(a->isEnabled());
+    if (a->text() == "Run to Cursor line") runTo = a;
+  ASSERT_NE(runTo, nullptr);
+  EXPECT_FALSE(runTo->isEnabled());
   f->Debugger()->Session().Record()->flags &= ~uint32_t(kDbgFlagExecuting);
   dlclose(driver);
 }

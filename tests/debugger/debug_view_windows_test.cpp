@@ -142,6 +142,16 @@ TEST_F(DebugViewWindowsTest, CopyFindAndF1ReachTheCommandPage) {
   EXPECT_EQ(w->FirstSelected(), 2);
   EXPECT_FALSE(w->Output().Line(1).selected);
   find->close();
+  // The page's own menu: Copy, Clear window and Find.
+  QMenu menu;
+  w->BuildContextMenu(menu);
+  std::vector<std::string> entries;
+  for (QAction* a : menu.actions())
+    if (!a->isSeparator()) entries.push_back(a->text().toStdString());
+  EXPECT_EQ(entries, (std::vector<std::string>{"&Copy", "C&lear window", "&Find..."}));
+  menu.actions().back()->trigger();
+  EXPECT_TRUE(find->isVisible());
+  find->close();
   // F1 on the page's line reaches its help lookup.
   w->Input()->setFocus();
   w->Input()->setText("BS");

@@ -152,6 +152,10 @@ void DebugWindows::InstallCommandPage() {
   lines.canCopy = [this] { return m_command->HasSelectedLines(); };
   lines.copy = [this] { m_command->Copy(); };
   out->SetCommandPageLines(std::move(lines));
+  m_command->find = [out] {
+    out->SelectPage(COutWin::kCommandPage);
+    out->OnFind();
+  };
 }
 
 void DebugWindows::RegisterCommands() {

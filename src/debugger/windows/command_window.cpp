@@ -113,11 +113,7 @@ class CommandOutputList : public QWidget {
   }
   void contextMenuEvent(QContextMenuEvent* e) override {
     QMenu menu(this);
-    menu.setObjectName("CommandOutputMenu");
-    QAction* clear = menu.addAction("C&lear", this, [this] { m_owner.Clear(); });
-    clear->setEnabled(m_out.LineCount() > 0 || !m_out.Pending().empty());
-    QAction* copy = menu.addAction("&Copy", this, [this] { m_owner.Copy(); });
-    copy->setEnabled(m_owner.HasSelectedLines());
+    m_owner.BuildContextMenu(menu);
     menu.exec(e->globalPos());
   }
   void wheelEvent(QWheelEvent* e) override { m_bar->setValue(m_bar->value() - e->angleDelta().y() / 40); }
@@ -312,6 +308,21 @@ QString CommandWindow::SelectedText() const {
 
 void CommandWindow::Copy() {
   if (HasSelectedLines()) QApplication::clipboard()->setText(SelectedText());
+}
+
+void CommandWindow::BuildContextMenu(QMenu& menu) {
+  menu.setObjectName("CommandOutputMenu");
+  menu.addSeparator();
+  QAction* copy = menu.addAction("&Copy", this, [this] { Copy(); });
+  copy->setEnabled(HasSelectedLines());
+  menu.addSeparator();
+  QAction* clear = menu.addAction("C&lear window", this, [this] { Clear(); });
+  clear->setEnabled(m_output.LineCount() > 0 || !m_output.Pending().empty());
+  menu.addSeparator();
+  QAction* find = menu.addAction("&Find...", this, [this] {
+    if (this->find) this->find();
+  });
+  find->setEnabled(this->find != nullptr);
 }
 
 std::vector<std::string> CommandWindow::LineTexts() const {

@@ -14,6 +14,7 @@
 #include "debugger/model/syntax_help.h"
 
 class QLabel;
+class QMenu;
 class QScrollBar;
 
 namespace pm2 {
@@ -79,6 +80,10 @@ class CommandWindow : public QWidget {
   // A double click on an error line of the debug-function compiler: the
   // function editor goes to the line; false when it is not open.
   std::function<bool(uint32_t line)> goToError;
+  // The output list's context menu: Copy, Clear window and Find (the
+  // output window's find on this page, when it is given).
+  void BuildContextMenu(QMenu& menu);
+  std::function<void()> find;
   QLineEdit* Input() const { return m_edit; }
   QString HelpText() const;
   QString PromptText() const;
