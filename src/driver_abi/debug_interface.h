@@ -94,7 +94,9 @@ enum { kDbgEnumCurrentFunction = 8, kDbgAttrFunction = 0x10 };
 enum { kDbgBpListDisableAll = 10, kDbgBpListKillAll = 11 };
 
 /* DbgStep modes. */
-enum { kDbgStepInto = 0, kDbgStepOver = 1, kDbgStepOut = 2, kDbgStepInstruction = 3 };
+/* By instruction: kDbgStepInstruction enters calls, kDbgStepOverInstruction
+ * runs a called function through to its return. */
+enum { kDbgStepInto = 0, kDbgStepOver = 1, kDbgStepOut = 2, kDbgStepInstruction = 3, kDbgStepOverInstruction = 4 };
 
 /* DbgControl codes the IDE uses. */
 enum {

@@ -565,6 +565,24 @@ TEST(FunctionEditorTest, FindAndTheEditorsMessagesReachTheUser) {
   EXPECT_EQ(d.dialogs.boxes[1].text, "Lines longer than 2048 characters will be cut.");
 }
 
+// New, pressed any number of times, leaves each of the editor's messages
+// shown once.
+TEST(FunctionEditorTest, AMessageAfterNewIsShownOnce) {
+  ScriptedDriver d("");
+  FunctionEditor ed(d.Context(), "/tmp/x.CTmp", nullptr);
+  ed.show();
+  for (int i = 0; i < 3; ++i) QTest::mouseClick(ed.NewButton(), Qt::LeftButton);
+  QTest::keyClicks(ed.Editor(), "int counter;");
+  QTest::keyClick(ed.Editor(), Qt::Key_F, Qt::ControlModifier);
+  auto* find = ed.Editor()->findChild<EditFindDialog*>();
+  ASSERT_NE(find, nullptr);
+  find->FindCombo()->setCurrentText("zq_nowhere");
+  find->FindNext();
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, "Cannot find the string 'zq_nowhere'.");
+  EXPECT_EQ(d.dialogs.beeps, 1);
+}
+
 TEST(FunctionEditorTest, AMissingFileIsRefused) {
   ScriptedDriver d("");
   FunctionEditor ed(d.Context(), "/tmp/x.CTmp", nullptr);
@@ -912,6 +930,40 @@ TEST_F(DebugDialogsFrameTest, SerialWindowAndToolBoxInTheFrame) {
   EXPECT_TRUE(test::WaitFor([&] { return dialogs->Coverage() == nullptr; }));
   EXPECT_EQ(s.App().SavedToolBox().size(), 2u);  // the buttons outlive the box
   dlclose(driver);
+}
+
+// The tool box closed with its title bar's button keeps the buttons defined
+// while it was open, as its command's close does: they come back with it.
+TEST_F(DebugDialogsFrameTest, TheToolBoxClosedByItsTitleBarKeepsItsButtons) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  const std::string script = dir + "driver.script";
+  std::ofstream(script) << "pc 100\n";
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  o->dbg.flags |= 1;
+  o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+  s.App().SetSavedToolBox({});
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); }));
+  DebugDialogs* dialogs = f->Debugger()->Dialogs();
+  ASSERT_TRUE(f->ExecuteCommand(35073));
+  ToolBox* box = dialogs->Box();
+  ASSERT_NE(box, nullptr);
+  const char* words[2] = {"Step", "t"};
+  EXPECT_EQ(s.App().IdeServiceCall(32, reinterpret_cast<intptr_t>(words)), 1);
+  ASSERT_EQ(box->Buttons().Count(), 1);
+  box->close();  // the title bar's close button
+  ASSERT_TRUE(test::WaitFor([&] { return dialogs->Box() == nullptr; }));
+  ASSERT_EQ(s.App().SavedToolBox().size(), 1u);
+  EXPECT_EQ(s.App().SavedToolBox()[0].command, "t");
+  ASSERT_TRUE(f->ExecuteCommand(35073));
+  ASSERT_NE(dialogs->Box(), nullptr);
+  ASSERT_EQ(dialogs->Box()->Buttons().Count(), 1);
+  EXPECT_EQ(dialogs->Box()->Button(0)->text(), "Step");
+  ASSERT_TRUE(f->ExecuteCommand(32802));
 }
 
 // The inline assembler's command follows the driver: a driver that has no

@@ -14,10 +14,16 @@
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 
+#include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/debug_commands.h"
+#include "debugger/windows/debug_bar_window.h"
+#include "debugger/windows/watch_window.h"
 #include "debugger/ui/debug_windows.h"
 #include "debugger/ui/register_page.h"
+#include "debugger/windows/command_window.h"
 #include "editor/ide/editor_view.h"
 #include "editor/ide/margin_view.h"
 #include "platform/ipc_namespace.h"
@@ -27,6 +33,8 @@
 #include "shell/tools/addin_link.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_fixture.h"
+#include "shell/windows/qt_user_dialogs.h"
+#include "toolkit/frames/mdi_child.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/frames/status_bar.h"
 
@@ -161,6 +169,194 @@ TEST_F(DebugStopFrameTest, TheRegisterHeaderEntryIsGreyedDuringASession) {
   EXPECT_EQ(insertEnabled(), 1);
 }
 
+// The editor's context menu on a line with code during a session: the
+// debugger's entries in their order and with their rules, each doing its
+// work through the driver.
+TEST_F(DebugStopFrameTest, TheContextMenuOfACodeLineOffersTheDebuggersEntries) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s, "moves $=0x208 208\n"));
+  Stop();
+  EditorView* v = Blinky();
+  ASSERT_NE(v, nullptr);
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+  v->Engine().GotoLine(36, 4);  // on LED_Init
+  QMenu menu;
+  ASSERT_TRUE(v->BuildContextMenu(menu));
+  // The entries after the engine's own, a separator as "-", greyed ones
+  // marked; the register header's entry depends on the device's files.
+  std::vector<std::string> entries;
+  std::map<std::string, QAction*> actions;
+  bool afterEngine = false;
+  for (QAction* a : menu.actions()) {
+    const std::string text = a->text().toStdString();
+    if (!afterEngine) {
+      afterEngine = text == "Toggle &Bookmark";
+      continue;
+    }
+    if (text.rfind("Insert '#include", 0) == 0) continue;
+    actions[text] = a;
+    entries.push_back(a->isSeparator() ? "-" : text + (a->isEnabled() ? "" : " (grey)"));
+  }
+  const std::vector<std::string> expected = {"Show Disassembly at 0x208",
+                                             "Set Program Counter",
+                                             "-",
+                                             "Run to Cursor line",
+                                             "-",
+                                             "Go To Line",
+                                             "Insert/Remove Breakpoint",
+                                             "Enable/Disable Breakpoint (grey)",
+                                             "Clear complete Code Coverage Info",
+                                             "-",
+                                             "Add \"LED_Init\" to Watch Window..."};
+  EXPECT_EQ(entries, expected);
+  auto run = [&](const std::string& text) {
+    ASSERT_TRUE(actions.count(text)) << text;
+    actions[text]->trigger();
+    QCoreApplication::processEvents();
+  };
+  // Set Program Counter: the driver's command, and the arrow on the line.
+  run("Set Program Counter");
+  EXPECT_NE(std::string(log()).find("exec $=0x208"), std::string::npos) << log();
+  EXPECT_EQ(v->Margin().PcLine(), 36u);
+  run("Show Disassembly at 0x208");
+  EXPECT_NE(f->Debugger()->Windows().Disassembly(), nullptr);
+  run("Run to Cursor line");
+  EXPECT_NE(std::string(log()).find("go 520"), std::string::npos) << log();
+  run("Insert/Remove Breakpoint");
+  EXPECT_NE(std::string(log()).find("breakpoint 520 3"), std::string::npos) << log();
+  run("Clear complete Code Coverage Info");
+  EXPECT_NE(std::string(log()).find("enum 7"), std::string::npos) << log();
+  QMenu* watch = actions["Add \"LED_Init\" to Watch Window..."]->menu();
+  ASSERT_NE(watch, nullptr);
+  ASSERT_EQ(watch->actions().size(), 2);
+  EXPECT_EQ(watch->actions()[0]->text(), "#&1");
+  watch->actions()[1]->trigger();
+  const std::vector<std::string> watched = f->Debugger()->BarCommands().Bar()->Watch(2)->Model().Expressions();
+  EXPECT_NE(std::find(watched.begin(), watched.end(), "LED_Init"), watched.end());
+  // While the target runs the run to the line is greyed.
+  f->Debugger()->Session().Record()->flags |= kDbgFlagExecuting;
+  QMenu running;
+  v->BuildContextMenu(running);
+  QAction* runTo = nullptr;
+  for (QAction* a : running.actions())
+    if (a->text() == "Run to Cursor line") runTo = a;
+  ASSERT_NE(runTo, nullptr);
+  EXPECT_FALSE(runTo->isEnabled());
+  f->Debugger()->Session().Record()->flags &= ~uint32_t(kDbgFlagExecuting);
+  dlclose(driver);
+}
+
+// Step Into and Over go by instruction with the disassembly window in front
+// or when the program counter's file is not open, else by source line;
+// service 13 says whether the disassembly window is open. Step Into's key
+// while the target runs beeps.
+TEST_F(DebugStopFrameTest, StepsGoByInstructionWhereNoSourceLineIsInView) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s));
+  Stop();
+  ASSERT_NE(Blinky(), nullptr);
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+  auto clearLog = reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"));
+  DebugSession& session = f->Debugger()->Session();
+  // Each step from main's first line (the driver moves on by 4 each time):
+  // the driver's step calls, without the windows' reads after it.
+  auto step = [&](CommandId id) {
+    session.Record()->pc = 0x200;
+    clearLog();
+    f->ExecuteCommand(id);
+    std::istringstream lines{std::string(log())};
+    std::string steps;
+    for (std::string line; std::getline(lines, line);)
+      if (line.rfind("step ", 0) == 0) steps += line + "\n";
+    return steps;
+  };
+  EXPECT_EQ(step(32795), "step 1\n");
+  EXPECT_EQ(step(32794), "step 0\n");
+  EXPECT_EQ(app->IdeServiceCall(13, 0), 0);
+  ASSERT_NE(f->Debugger()->Windows().OpenDisassemblyWindow(), nullptr);
+  ASSERT_TRUE(f->Debugger()->Windows().DisassemblyInFront());
+  EXPECT_EQ(app->IdeServiceCall(13, 0), 1);
+  EXPECT_EQ(step(32795), "step 4\n");
+  EXPECT_EQ(step(32794), "step 3\n");
+  // The file closed, the editor's kind of window in front again.
+  f->Debugger()->Windows().CloseDisassemblyWindow();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(f->Debugger()->Windows().Disassembly(), nullptr);
+  EXPECT_EQ(app->IdeServiceCall(13, 0), 0);
+  EditorDocument* doc = f->FindTextDocument(dir + "Blinky.c");
+  ASSERT_NE(doc, nullptr);
+  f->Editors().SheetOf(doc)->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(f->FindTextDocument(dir + "Blinky.c"), nullptr);
+  EXPECT_EQ(step(32795), "step 4\n");
+  // F11 while the target runs: a beep, no step.
+  session.Record()->flags |= kDbgFlagExecuting;
+  clearLog();
+  const int beeps = s.runtime.Dialogs().BeepCount();
+  QTest::keyClick(f->Debugger()->CommandPage()->Input(), Qt::Key_F11);
+  EXPECT_EQ(s.runtime.Dialogs().BeepCount(), beeps + 1);
+  EXPECT_EQ(std::string(log()), "");
+  session.Record()->flags &= ~uint32_t(kDbgFlagExecuting);
+  dlclose(driver);
+}
+
+// Service 21 shows the source line of a code address: the address becomes
+// the shown position (the margin's cyan arrow) and its line comes into
+// sight; an address without source shows in the disassembly window.
+TEST_F(DebugStopFrameTest, ShowCodeAtAddressShowsItsLineOrItsDisassembly) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s));
+  Stop();
+  EditorView* v = Blinky();
+  ASSERT_NE(v, nullptr);
+  EditEngine& e = v->Engine();
+  const int rows = e.Rows();
+  ASSERT_LT(rows, 35) << "the text must be longer than the window";
+  e.SetTopLine(1);
+  EXPECT_EQ(app->IdeServiceCall(21, 0x208), 1);
+  EXPECT_EQ(f->Debugger()->Session().Record()->shownAddress, 0x208u);
+  EXPECT_EQ(e.State().nTopLine, std::max(36 - rows / 3, 1));
+  EXPECT_EQ(e.State().nCaretLine, 36);
+  ASSERT_EQ(f->Debugger()->Windows().Disassembly(), nullptr);
+  EXPECT_EQ(app->IdeServiceCall(21, 0x9990), 1);
+  EXPECT_NE(f->Debugger()->Windows().Disassembly(), nullptr);
+}
+
+// A double click in the text that selects no word is the breakpoint toggle
+// of its line; one on a word selects the word only.
+TEST_F(DebugStopFrameTest, ADoubleClickThatSelectsNothingTogglesTheLinesBreakpoint) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* v = test::ExampleFrameTest::OpenActive(f, dir + "Blinky.c", 36);
+  ASSERT_NE(v, nullptr);
+  const EditState& st = v->Engine().State();
+  const int row = 36 - st.nTopLine;
+  ASSERT_GE(row, 0);
+  const int y = row * st.nLineHeight + st.nLineHeight / 2;
+  CEditLine* line = v->Text().GetLine(36);
+  const int end = st.nLeftMargin + (int(line->m_text.size()) + 6) * st.nCharWidth;
+  ASSERT_LT(end, v->viewport()->width());
+  // Past the end of the line: nothing to select, the breakpoint comes and goes.
+  QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, QPoint(end, y));
+  EXPECT_FALSE(v->Engine().HasSelection());
+  EXPECT_TRUE(line->m_nFlags & kLineBreakSet);
+  QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, QPoint(end, y));
+  EXPECT_FALSE(line->m_nFlags & kLineBreakSet);
+  // On the word: the word is selected, no breakpoint.
+  QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, QPoint(st.nLeftMargin + 5 * st.nCharWidth, y));
+  EXPECT_TRUE(v->Engine().HasSelection());
+  EXPECT_FALSE(line->m_nFlags & kLineBreakSet);
+}
+
 TEST_F(DebugStopFrameTest, StartStopIsPressedOnlyDuringTheSession) {
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
@@ -217,6 +413,44 @@ TEST_F(DebugStopFrameTest, TheConnectedAddInIsToldWhenTheSessionEnds) {
     // Told to close, it detaches.
     ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
     EXPECT_TRUE(test::WaitFor([&] { return !addIns->Logic().Running(); }));
+  }
+  qunsetenv("PM2_ADDIN_ANSWER");
+  qunsetenv("PM2_ADDIN_LOG");
+}
+
+// A connected add-in hears of a C file of the project the user opens, not
+// of a file of another kind.
+TEST_F(DebugStopFrameTest, AConnectedAddInHearsOfAProjectCFileOpened) {
+  const std::string peer = QCoreApplication::applicationDirPath().toStdString() + "/../shell/tools/shell_tools_addin_peer";
+  ASSERT_TRUE(std::filesystem::exists(peer)) << peer;
+  const std::string log = dir + "addin-open.log";
+  qputenv("PM2_ADDIN_LOG", QByteArray::fromStdString(log));
+  qputenv("PM2_ADDIN_ANSWER", "1");
+  auto logLines = [&] {
+    std::vector<std::string> lines;
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  };
+  {
+    test::ExampleSession s(dir, root);
+    ASSERT_TRUE(s.started);
+    s.settings.WriteProfileString("Settings\\EasyCase", "Bin", peer.c_str());
+    f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+    ASSERT_TRUE(f->AddIns()->Logic().Running());
+    // The command states first.
+    ASSERT_TRUE(test::WaitFor([&] { return logLines().size() >= 6; }));
+    ASSERT_NE(f->Editors().Open(dir + "Startup.s"), nullptr);
+    ASSERT_NE(f->Editors().Open(dir + "LED.c"), nullptr);
+    ASSERT_TRUE(test::WaitFor([&] { return logLines().size() >= 7; }));
+    const std::vector<std::string> lines = logLines();
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[6].rfind("code 80000002 ", 0), 0u) << lines[6];
+    EXPECT_EQ(f->AddIns()->Logic().Link().currentFile, dir + "LED.c");
+    ASSERT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
+    EXPECT_TRUE(test::WaitFor([&] { return !f->AddIns()->Logic().Running(); }));
   }
   qunsetenv("PM2_ADDIN_ANSWER");
   qunsetenv("PM2_ADDIN_LOG");

@@ -33,6 +33,9 @@
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/frame_fixture.h"
+#include "shell/output/find_dialog.h"
+#include "shell/windows/qt_user_dialogs.h"
+#include "shell/output/out_win.h"
 #include "test_driver_frame.h"
 
 namespace pm2 {
@@ -103,6 +106,58 @@ TEST_F(DebugViewWindowsTest, CommandWindowHelpCompletionHistoryAndEscape) {
   QTest::keyClick(edit, Qt::Key_Escape);
   EXPECT_TRUE(edit->text().isEmpty());
   EXPECT_TRUE(Logged("control 8\n")) << log();
+}
+
+// With the keyboard on the Command page, Edit > Copy, Ctrl+C and Edit >
+// Find act on its lines, and F1 looks the typed line's word up (the
+// example's toolset has no manual for it: the lookup beeps).
+TEST_F(DebugViewWindowsTest, CopyFindAndF1ReachTheCommandPage) {
+  CommandWindow* w = windows->ShowCommandWindow();
+  ASSERT_NE(w, nullptr);
+  w->Append(nullptr);
+  w->Append("alpha\nbeta\ngamma\n");
+  ASSERT_EQ(w->Output().LineCount(), 3u);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  w->Input()->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), w->Input());
+  EXPECT_FALSE(f->QueryCommand(57634).enabled);  // no line selected
+  EXPECT_TRUE(f->QueryCommand(57636).enabled);
+  w->Output().Select(1, true);
+  ASSERT_TRUE(f->QueryCommand(57634).enabled);
+  QApplication::clipboard()->clear();
+  ASSERT_TRUE(f->ExecuteCommand(57634));
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "beta");
+  w->Output().Select(2, true);
+  QApplication::clipboard()->clear();
+  QTest::keyClick(w->Input(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "beta\ngamma");
+  // Find goes on from the first selected line and selects the hit alone.
+  ASSERT_TRUE(f->ExecuteCommand(57636));
+  OutputFindDialog* find = f->Output()->FindDialog();
+  ASSERT_NE(find, nullptr);
+  ASSERT_TRUE(find->isVisible());
+  find->TextEdit()->setText("GAMMA");
+  QTest::mouseClick(find->FindNextButton(), Qt::LeftButton);
+  EXPECT_EQ(w->FirstSelected(), 2);
+  EXPECT_FALSE(w->Output().Line(1).selected);
+  find->close();
+  // The page's own menu: Copy, Clear window and Find.
+  QMenu menu;
+  w->BuildContextMenu(menu);
+  std::vector<std::string> entries;
+  for (QAction* a : menu.actions())
+    if (!a->isSeparator()) entries.push_back(a->text().toStdString());
+  EXPECT_EQ(entries, (std::vector<std::string>{"&Copy", "C&lear window", "&Find..."}));
+  menu.actions().back()->trigger();
+  EXPECT_TRUE(find->isVisible());
+  find->close();
+  // F1 on the page's line reaches its help lookup.
+  w->Input()->setFocus();
+  w->Input()->setText("BS");
+  const int beeps = session->runtime.Dialogs().BeepCount();
+  QTest::keyClick(w->Input(), Qt::Key_F1);
+  EXPECT_EQ(session->runtime.Dialogs().BeepCount(), beeps + 1);
 }
 
 TEST_F(DebugViewWindowsTest, CommandWindowInputRequestTakesTheLine) {

@@ -52,6 +52,9 @@ class RecordingHost : public SessionHost {
   void TargetStopped() override { calls.push_back("stopped"); }
   void PostTargetStopped() override { ++stopsPosted; }
   void PostDriverEnded() override { driverEnded = true; }
+  bool StepByInstruction() override { return byInstruction; }
+  bool DisassemblyOpen() override { return open[int(DebugWindow::Disassembly)]; }
+  bool byInstruction = false;  // the disassembly window in front, or no source open
   std::atomic<bool> driverEnded{false};
   std::atomic<int> stopsPosted{0};  // the driver's stop notifications (from its threads)
   bool Called(const std::string& what) const {

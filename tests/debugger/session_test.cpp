@@ -1,5 +1,6 @@
 #include "session_fixture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -427,6 +428,43 @@ TEST_F(SessionTest, StepAndRunGoToTheDriverOnlyWhileHalted) {
   EXPECT_EQ(session->Record()->pc, 0x104u);
 }
 
+// Services 7, 8 and 2053 take the number of steps; into and over go by
+// instruction where no source line is in view (the disassembly window in
+// front, or the program counter's file not open), else by source line.
+// Service 13 tells whether the disassembly window is open.
+TEST_F(SessionTest, StepServicesTakeTheirCountAndTheStepKind) {
+  struct Row {
+    const char* name;
+    int service;
+    intptr_t count;
+    bool byInstruction;
+    const char* log;
+  };
+  const Row rows[] = {
+      {"into by line", 7, 1, false, "step 0\n"},
+      {"over by line, twice", 8, 2, false, "step 1\nstep 1\n"},
+      {"into by instruction", 7, 1, true, "step 3\n"},
+      {"over by instruction, three times", 8, 3, true, "step 4\nstep 4\nstep 4\n"},
+      {"instructions, twice", 2053, 2, false, "step 3\nstep 3\n"},
+  };
+  Script("pc 100\n");
+  Start();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    host.byInstruction = row.byInstruction;
+    ClearDriverLog();
+    intptr_t result = -1;
+    EXPECT_TRUE(session->Service(row.service, row.count, &result));
+    EXPECT_EQ(DriverLog(), row.log);
+  }
+  intptr_t open = -1;
+  EXPECT_TRUE(session->Service(13, 0, &open));
+  EXPECT_EQ(open, 0);
+  host.open[int(DebugWindow::Disassembly)] = true;
+  EXPECT_TRUE(session->Service(13, 0, &open));
+  EXPECT_EQ(open, 1);
+}
+
 // Step out needs a call to return from: the innermost entry of the driver's
 // call stack with a calling place that the driver will leave.
 TEST_F(SessionTest, StepOutOnlyWithACallToReturnFrom) {
@@ -460,6 +498,10 @@ TEST_F(SessionTest, StepOutOnlyWithACallToReturnFrom) {
     EXPECT_EQ(DriverLog().find("step 2") != std::string::npos, row.possible) << DriverLog();
     // Refused while halted: a beep; while running the step is simply not taken.
     EXPECT_EQ(dialogs.beeps - beepsBefore, !row.possible && !row.executing ? 1 : 0);
+    // Refused either way, the clients hear why.
+    const bool told = std::find(ipc.events.begin(), ipc.events.end(), "status Cannot StepOut") != ipc.events.end();
+    EXPECT_EQ(told, !row.possible);
+    ipc.events.clear();
     SetExecuting(false);
     session->StopDebugger();
     ASSERT_FALSE(session->SessionActive());

@@ -442,6 +442,8 @@ void DebugDialogs::OpenToolBox() {
   for (const ShellApp::ToolBoxButton& b : m_app.SavedToolBox()) buttons.push_back(ToolButton{b.text, b.command});
   auto* box = new ToolBox(Context(), buttons, &m_frame);
   box->setAttribute(Qt::WA_DeleteOnClose);
+  // Closed by its title bar's button as by the command: the buttons stay.
+  box->closing = [this](const ToolBoxButtons& buttons) { KeepToolBoxButtons(buttons); };
   QObject::connect(box, &QObject::destroyed, &m_frame, [this] {
     m_toolBox = nullptr;
     m_app.m_windows.Set(WindowSlot::ToolBox, nullptr);
@@ -453,12 +455,16 @@ void DebugDialogs::OpenToolBox() {
   KeepToolBoxRect(box, &Settings().toolBox);
 }
 
-void DebugDialogs::CloseToolBox() {
-  if (!m_toolBox) return;
+void DebugDialogs::KeepToolBoxButtons(const ToolBoxButtons& buttons) {
   // The buttons stay with the shell while the box is closed.
   std::vector<ShellApp::ToolBoxButton> kept;
-  for (const ToolButton& b : m_toolBox->Buttons().Buttons()) kept.push_back({b.label, b.command});
+  for (const ToolButton& b : buttons.Buttons()) kept.push_back({b.label, b.command});
   m_app.SetSavedToolBox(std::move(kept));
+}
+
+void DebugDialogs::CloseToolBox() {
+  if (!m_toolBox) return;
+  KeepToolBoxButtons(m_toolBox->Buttons());
   ToolBox* box = m_toolBox;
   m_toolBox = nullptr;
   m_app.m_windows.Set(WindowSlot::ToolBox, nullptr);

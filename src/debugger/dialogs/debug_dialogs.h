@@ -29,6 +29,7 @@ class CMainFrame;
 class ShellApp;
 class SerialWindow;
 class ToolBox;
+class ToolBoxButtons;
 class FunctionEditor;
 class InlineAssembler;
 class PerfAnalyzerView;
@@ -97,6 +98,7 @@ class DebugDialogs {
   // A session whose driver sets all the capability bits.
   bool Offers(uint32_t capability) const;
   void CloseToolBox();
+  void KeepToolBoxButtons(const ToolBoxButtons& buttons);
   void CloseSheet(QPointer<SECWorksheetWnd>& sheet);
   // The coverage dialog takes the place it had when it last closed in this
   // run, and keeps its place when it goes (the others keep theirs in the

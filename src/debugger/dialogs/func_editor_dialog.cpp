@@ -134,11 +134,6 @@ void FunctionEditor::New() {
   m_editor->Text().LoadFromBytes(std::string());
   m_editor->Text().SetModified(0);
   m_editor->SetLanguage("Editor\\C Files");
-  // The editor's messages ("not found", read-only, ...) as the IDE shows them.
-  connect(m_editor, &EditView::message, this, [this](int, const QString& text) {
-    m_ctx.Beep();
-    m_ctx.Message(text.toLatin1().toStdString());
-  });
   m_editor->ResetView();
   UpdateTitle();
 }

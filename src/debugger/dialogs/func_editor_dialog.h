@@ -35,6 +35,7 @@ class FunctionEditor : public QDialog {
   EditControl* Editor() const { return m_editor; }
   QComboBox* Errors() const { return m_errors; }
   QPushButton* CompileButton() const { return m_compile; }
+  QPushButton* NewButton() const { return m_new; }
   const std::string& FileName() const { return m_file; }
   QString Title() const;
 

@@ -1,5 +1,7 @@
 #include "debugger/dialogs/tool_box.h"
 
+#include <QCloseEvent>
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -74,6 +76,11 @@ void ToolBox::Layout() {
     m_slots[std::size_t(i)]->setText(QString::fromLocal8Bit(m_buttons.Buttons()[std::size_t(i)].label.c_str()));
   }
   setFixedSize(size.width, size.height);
+}
+
+void ToolBox::closeEvent(QCloseEvent* e) {
+  if (closing) closing(m_buttons);
+  QWidget::closeEvent(e);
 }
 
 }  // namespace pm2

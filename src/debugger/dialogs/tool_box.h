@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "debugger/dialogs/dialog_context.h"
@@ -27,6 +28,12 @@ class ToolBox : public QWidget {
   void ClickUpdate();
   // Sizes the box to its buttons and shows the occupied ones.
   void Layout();
+  // The box is being closed (its title bar's button, or a close of the
+  // window): the buttons it holds, for the next time it opens.
+  std::function<void(const ToolBoxButtons&)> closing;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
 
  private:
   DebugDialogContext m_ctx;

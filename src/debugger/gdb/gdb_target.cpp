@@ -297,8 +297,9 @@ bool GdbTarget::WaitReported(uint64_t n, int timeoutMs) {
 }
 
 const char* GdbTarget::StepCommand(int mode) {
-  static const char* const kCommands[] = {"-exec-step", "-exec-next", "-exec-finish", "-exec-step-instruction"};
-  return mode >= 0 && mode <= 3 ? kCommands[mode] : nullptr;
+  static const char* const kCommands[] = {"-exec-step", "-exec-next", "-exec-finish", "-exec-step-instruction",
+                                          "-exec-next-instruction"};
+  return mode >= 0 && mode < int(std::size(kCommands)) ? kCommands[mode] : nullptr;
 }
 
 void GdbTarget::ReportStop(const MiRecord& r) {

@@ -366,7 +366,9 @@ void GdbTarget::ContinueStep(const MiRecord& r) {
   m_gdb->Send("-stack-info-depth", [this, r, thread](MiRecord& d) {
     const int mode = m_stepMode;
     const int depth = std::atoi(d.results.Str("depth").c_str());
-    if (mode < 0 || mode > 2 || d.cls != "done" || depth <= 0) return ReportOwnStop(r);
+    // An instruction step over a call goes on only below its own frame.
+    const bool overInstruction = mode == 4;
+    if (mode < 0 || (mode > 2 && !overInstruction) || d.cls != "done" || depth <= 0) return ReportOwnStop(r);
     // Step and next end in the step's frame (or the one it returned to),
     // finish in its caller.
     const int target = mode == 2 ? m_stepDepth - 1 : m_stepDepth.load();
@@ -383,7 +385,7 @@ void GdbTarget::ContinueStep(const MiRecord& r) {
                   });
       return;
     }
-    if (mode == 2) return ReportOwnStop(r);
+    if (mode == 2 || overInstruction) return ReportOwnStop(r);
     // Stopped at the start of a line other than the step's: the step ends
     // here, as gdb's own step would have. Anywhere else the step goes on.
     const MiValue* frame = r.results.Find("frame");

@@ -1,5 +1,6 @@
 #include "debugger/session/debug_session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -18,6 +19,7 @@
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/app/frame_hooks.h"
+#include "shell/app/ipc_port.h"
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
 
@@ -530,6 +532,10 @@ void DebugSession::Step(int mode) {
   m_pRecord->DbgStep(mode);
 }
 
+void DebugSession::Step(int mode, int count) {
+  for (int i = 0; i < std::max(count, 1) && SessionActive() && !TargetExecuting(); ++i) Step(mode);
+}
+
 void DebugSession::RefreshCallStack() {
   if (!SessionActive() || TargetExecuting()) return;
   Control(kDbgCtlBeforeCallStack, 0, 0);
@@ -557,22 +563,31 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
       m_host.TargetStopped();
       return true;
     case 9:
-      // Step out returns from the innermost call; without one it is refused.
+      // Step out returns from the innermost call; without one it is refused
+      // with the reason for the clients (and a beep when only the call is
+      // missing).
       if (StepOutPossible()) {
         Step(kDbgStepOut);
         *result = 1;
-      } else if (SessionActive() && !TargetExecuting()) {
-        m_app.Dialogs().Beep();
+        return true;
       }
+      m_app.Ipc().SendDebugStatusText("Cannot StepOut");
+      if (SessionActive() && !TargetExecuting()) m_app.Dialogs().Beep();
       return true;
     case 12:
       *result = StepOutPossible() ? 1 : 0;
       return true;
+    case 13:
+      *result = m_host.DisassemblyOpen() ? 1 : 0;
+      return true;
     case 7: case 8: case 2053: {
-      static const std::map<int, int> kModes = {{7, kDbgStepInto}, {8, kDbgStepOver},
-                                                {2053, kDbgStepInstruction}};
-      (void)arg;
-      Step(kModes.at(code));
+      // The argument is the number of steps. Into and over go by source
+      // line, or by instruction where no source line is in view.
+      if (!SessionActive() || TargetExecuting()) return true;
+      const bool instruction = code == 2053 || m_host.StepByInstruction();
+      int mode = code == 7 ? kDbgStepInto : kDbgStepOver;
+      if (instruction) mode = code == 8 ? kDbgStepOverInstruction : kDbgStepInstruction;
+      Step(mode, int(arg));
       return true;
     }
     case 34:

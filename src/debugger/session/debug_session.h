@@ -63,6 +63,11 @@ class SessionHost {
   virtual void PostDriverEnded() {}
   // Drains the GUI thread's queue (the driver's PumpPendingMessages).
   virtual void PumpMessages() {}
+  // Steps go by instruction: the disassembly window is the active window,
+  // or the program counter's source file is not open in an editor.
+  virtual bool StepByInstruction() { return false; }
+  // The disassembly window is open.
+  virtual bool DisassemblyOpen() { return false; }
   // The driver's command syntax tables for the command window's help.
   virtual void SetSyntaxTables(const void* /*fallback1*/, const void* /*fallback2*/, const void* /*root*/) {}
 };
@@ -95,6 +100,9 @@ class DebugSession : public DebugPort {
   // with 0xFFFFFFFF for none) after IDE service 1 told that it starts.
   void Go(uint32_t stopAddress = 0xFFFFFFFFu);
   void Step(int mode);
+  // `count` steps of the mode, each while the target is halted (a step that
+  // leaves the target running ends them).
+  void Step(int mode, int count);
   // A step out is possible now: the target is halted in a session and the
   // innermost call of the driver's call stack has a caller and may be left.
   // The call stack is the last stop's: asked for again when it is older

@@ -3,6 +3,7 @@
 #include "debugger/windows/disassembly_window.h"
 
 #include <QTimer>
+#include <cstdio>
 #include <cstring>
 
 #include "debugger/dialogs/symbols_dialog.h"
@@ -46,11 +47,7 @@ DebugBarCommands::DebugBarCommands(CMainFrame& frame, ShellApp& app, DebugSessio
   services.assignmentDone = [this] {
     QTimer::singleShot(kAssignRefreshMs, m_bar, [this] { RefreshWatch(); });
   };
-  services.showSource = [this](uint32_t address) {
-    intptr_t result = 0;
-    Service(21, intptr_t(address), &result);
-    return result != 0;
-  };
+  services.showSource = [this](uint32_t address) { return m_app.IdeServiceCall(21, intptr_t(address)) != 0; };
   services.askCallStack = [this] { m_session.RefreshCallStack(); };
   m_bar = new DebugBarWindow(&m_session.RecordSlot(), services);
   for (int i = 1; i < 3; ++i)
@@ -398,13 +395,6 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
       // A breakpoint changed: the editors redraw their margins.
       HintAllViews(0x12341000);
       return true;
-    case 21: {
-      const uint32_t address = uint32_t(arg);
-      if (!r->DbgFindSource || r->DbgFindSource(address) != 0 || !r->srcFile || r->srcLine == 0) return true;
-      m_frame.OpenFileAndShow(static_cast<const char*>(r->srcFile), int(r->srcLine), 0);
-      *result = 1;
-      return true;
-    }
     case 24:
       // Into the watch page in front, else Watch #1.
       if (arg) (current && current != m_bar->Watch(0) ? current : m_bar->Watch(1))
@@ -479,6 +469,40 @@ void DebugBarCommands::BreakpointsChanged() {
     m_app.IdeServiceCall(14, 0);
   else
     HintAllViews(kHintStoredAgain);
+}
+
+void DebugBarCommands::ShowDisassemblyAt(uint32_t address) {
+  if (!m_session.SessionActive()) return Beep();
+  m_app.IdeServiceCall(26, reinterpret_cast<intptr_t>(&address));
+}
+
+void DebugBarCommands::SetProgramCounter(uint32_t address) {
+  if (!DebugIdle() || !m_session.HasControl()) return Beep();
+  char text[32];
+  std::snprintf(text, sizeof text, "$=0x%X\n", unsigned(address));
+  m_session.Control(kDbgCtlExecNow, reinterpret_cast<intptr_t>(text), 0);
+  // The windows show the new program counter as after a stop.
+  m_app.IdeServiceCall(2, 0);
+}
+
+void DebugBarCommands::RunToAddress(uint32_t address) {
+  if (!DebugIdle()) return Beep();
+  m_session.Go(address);
+}
+
+void DebugBarCommands::ClearCoverage() {
+  DebugInterface* r = m_session.Record();
+  if (!m_session.SessionActive() || !r->DbgEnum) return Beep();
+  m_frame.SetWaitCursor(true);
+  r->DbgEnum(7, 0, 0);
+  m_frame.SetWaitCursor(false);
+  m_app.IdeServiceCall(14, 0);  // the marks of executed code go
+}
+
+bool DebugBarCommands::AddToWatch(int page, const std::string& expression) {
+  if (!m_session.SessionActive() || (page != 1 && page != 2) || expression.empty()) return false;
+  m_bar->Watch(page)->AddExpression(expression);
+  return true;
 }
 
 bool DebugBarCommands::CursorAddress(uint32_t* address) const {

@@ -85,6 +85,11 @@ class DebugBarCommands : public EditorDebugLink {
   void SettleStored(const CEditLine* first, const std::string& fileName) override;
   void ClearShownPosition() override;
   void BreakpointsChanged() override;
+  void ShowDisassemblyAt(uint32_t address) override;
+  void SetProgramCounter(uint32_t address) override;
+  void RunToAddress(uint32_t address) override;
+  void ClearCoverage() override;
+  bool AddToWatch(int page, const std::string& expression) override;
 
  private:
   void RegisterCommands();

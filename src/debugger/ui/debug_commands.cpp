@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include <QAction>
 #include <QApplication>
@@ -213,7 +214,11 @@ void DebugCommands::RegisterCommands() {
   m_frame.OnCommand(kCmdGo, [&s](CommandId) { s.Go(); });
   // Steps go through their IDE services, which tell the event interface
   // that execution starts.
-  m_frame.OnCommand(kCmdStepInto, [this](CommandId) { m_app.IdeServiceCall(7, 1); });
+  // Step into while the target runs is refused with a beep.
+  m_frame.OnCommand(kCmdStepInto, [this](CommandId) {
+    if (!m_session->SessionActive() || m_session->TargetExecuting()) return m_app.Dialogs().Beep();
+    m_app.IdeServiceCall(7, 1);
+  });
   m_frame.OnCommand(kCmdStepOver, [this](CommandId) { m_app.IdeServiceCall(8, 1); });
   // Step out goes through its IDE services: 12 says whether there is a call
   // to return from, 9 refuses with a beep when there is none.
@@ -390,6 +395,7 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
     ShowProgramCounter();
     return 1;
   }
+  if (code == 21) return ShowCodeAtAddress(uint32_t(arg)) ? 1 : 0;
   // The register page follows a refresh by flags with flag 0x1, and
   // service 22 without flags.
   const bool byFlags = code == 22 || code == 31 || code == 310;
@@ -531,9 +537,8 @@ void DebugCommands::ProgramCounterWritten() {
   ShowPcStatus();
 }
 
-void DebugCommands::ShowProgramCounter() {
+std::string DebugCommands::PcSourceFile() {
   DebugInterface* r = m_session->Record();
-  r->shownAddress = 0xFFFFFFFFu;  // no other position is shown after a stop
   std::string file;
   if (r->DbgFindSource && r->DbgFindSource(r->pc) == 0 && r->srcFile && r->srcLine > 0)
     file = static_cast<const char*>(r->srcFile);
@@ -543,6 +548,25 @@ void DebugCommands::ShowProgramCounter() {
     const std::string local = LocalFilePath(*p, file);
     if (!local.empty()) file = local;
   }
+  return file;
+}
+
+bool DebugCommands::StepByInstruction() {
+  if (m_windows && m_windows->DisassemblyInFront()) return true;
+  const std::string file = PcSourceFile();
+  return file.empty() || !m_frame.FindTextDocument(file);
+}
+
+bool DebugCommands::DisassemblyOpen() { return m_windows && m_windows->Disassembly(); }
+
+void DebugCommands::ShowProgramCounter() {
+  // What a connected add-in hears of it (the file opened, the line) is one
+  // sequence: a wait the user ends ends them all.
+  std::optional<AddInLinkLogic::Sequence> addInSequence;
+  if (AddInCommands* addIns = m_frame.AddIns(); addIns && addIns->Logic().Running()) addInSequence.emplace(addIns->Logic());
+  DebugInterface* r = m_session->Record();
+  r->shownAddress = 0xFFFFFFFFu;  // no other position is shown after a stop
+  const std::string file = PcSourceFile();
   std::error_code ec;
   const bool exists = !file.empty() && std::filesystem::is_regular_file(file, ec);
   EditorDocument* doc = file.empty() ? nullptr : m_frame.FindTextDocument(file);
@@ -580,6 +604,34 @@ void DebugCommands::ShowProgramCounter() {
   } else if (m_windows) {
     m_windows->OpenDisassemblyWindow();
   }
+}
+
+bool DebugCommands::ShowCodeAtAddress(uint32_t address) {
+  if (!m_session->SessionActive()) return false;
+  DebugInterface* r = m_session->Record();
+  std::string file;
+  if (r->DbgFindSource && r->DbgFindSource(address) == 0 && r->srcFile && r->srcLine > 0)
+    file = static_cast<const char*>(r->srcFile);
+  if (ProjectRec* p = m_app.Project(); p && !file.empty()) {
+    const std::string local = LocalFilePath(*p, file);
+    if (!local.empty()) file = local;
+  }
+  EditorDocument* doc = file.empty() ? nullptr : m_frame.FindTextDocument(file);
+  std::error_code ec;
+  if (!doc && !file.empty() && std::filesystem::is_regular_file(file, ec) && m_frame.Editors().OpenText(file))
+    doc = m_frame.FindTextDocument(file);
+  if (!doc) {
+    // No source: the disassembly window shows the address.
+    m_app.IdeServiceCall(26, reinterpret_cast<intptr_t>(&address));
+    return m_windows && m_windows->Disassembly();
+  }
+  // Every editor shows the address with its arrow; the file's own view
+  // brings its line into sight, and its window comes to the front.
+  r->shownAddress = address;
+  m_frame.RunDocumentAction(kDocShowShownAddress, file);
+  if (SECWorksheetWnd* sheet = m_frame.Editors().SheetOf(doc)) m_frame.MdiClient()->setActiveSubWindow(sheet);
+  if (DisassemblyView* v = m_windows ? m_windows->Disassembly() : nullptr) v->GotoAddress(address);
+  return true;
 }
 
 void DebugCommands::PostTargetStopped() {

@@ -88,6 +88,8 @@ class DebugCommands : public SessionHost {
   void PostTargetStopped() override;
   void PostDriverEnded() override;
   void PumpMessages() override;
+  bool StepByInstruction() override;
+  bool DisassemblyOpen() override;
 
  private:
   void RegisterCommands();
@@ -97,6 +99,13 @@ class DebugCommands : public SessionHost {
   // A stop: the program counter's line in its source file (the arrow, no
   // selection), else in the disassembly window.
   void ShowProgramCounter();
+  // The source file the driver names for the program counter, as a file
+  // of this machine ("" none).
+  std::string PcSourceFile();
+  // IDE service 21: the source line of a code address in its editor (the
+  // shown position's arrow), else the address in the disassembly window;
+  // false when neither shows it.
+  bool ShowCodeAtAddress(uint32_t address);
   // The program counter was written (the register page): the disassembly
   // window's arrow, the editor's and the status line follow it.
   void ProgramCounterWritten();

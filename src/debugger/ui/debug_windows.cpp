@@ -144,6 +144,18 @@ void DebugWindows::InstallCommandPage() {
   layout->addWidget(m_command);
   m_command->ApplySettings(m_frame.WindowSettings());
   m_app.m_windows.Set(WindowSlot::CommandPage, m_command);
+  // Edit > Copy and Edit > Find with the page in front: its lines.
+  COutWin::PageLines lines;
+  lines.lines = [this] { return m_command->LineTexts(); };
+  lines.firstSelected = [this] { return m_command->FirstSelected(); };
+  lines.selectOnly = [this](int line) { m_command->SelectOnly(std::size_t(line)); };
+  lines.canCopy = [this] { return m_command->HasSelectedLines(); };
+  lines.copy = [this] { m_command->Copy(); };
+  out->SetCommandPageLines(std::move(lines));
+  m_command->find = [out] {
+    out->SelectPage(COutWin::kCommandPage);
+    out->OnFind();
+  };
 }
 
 void DebugWindows::RegisterCommands() {

@@ -54,6 +54,15 @@ class CommandOutputList : public QWidget {
   int Top() const { return m_bar->value(); }
   QScrollBar* Horizontal() const { return m_hbar; }
   size_t LineAt(int y) const { return size_t(Top() + y / RowHeight()); }
+  // Line n in view (the list scrolls only when it is out of sight).
+  void ShowLine(size_t n) {
+    const int line = int(n);
+    if (line < Top())
+      m_bar->setValue(line);
+    else if (line >= Top() + VisibleLines())
+      m_bar->setValue(line - VisibleLines() + 1);
+    update();
+  }
 
  protected:
   void resizeEvent(QResizeEvent*) override {
@@ -104,11 +113,7 @@ class CommandOutputList : public QWidget {
   }
   void contextMenuEvent(QContextMenuEvent* e) override {
     QMenu menu(this);
-    menu.setObjectName("CommandOutputMenu");
-    QAction* clear = menu.addAction("C&lear", this, [this] { m_owner.Clear(); });
-    clear->setEnabled(m_out.LineCount() > 0 || !m_out.Pending().empty());
-    QAction* copy = menu.addAction("&Copy", this, [this] { m_owner.Copy(); });
-    copy->setEnabled(m_owner.HasSelectedLines());
+    m_owner.BuildContextMenu(menu);
     menu.exec(e->globalPos());
   }
   void wheelEvent(QWheelEvent* e) override { m_bar->setValue(m_bar->value() - e->angleDelta().y() / 40); }
@@ -153,6 +158,13 @@ void CommandEdit::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_F1:
       m_owner->ToolHelp();
       return;
+    case Qt::Key_C:
+      // Ctrl+C without a selection in the line copies the page's selected lines.
+      if (e->modifiers() == Qt::ControlModifier && !hasSelectedText()) {
+        m_owner->Copy();
+        return;
+      }
+      break;
     case Qt::Key_Help:
       m_owner->RefreshHelp(2);
       return;
@@ -282,14 +294,56 @@ bool CommandWindow::HasSelectedLines() const {
 }
 
 QString CommandWindow::SelectedText() const {
+  // The lines joined by line feeds, none after the last.
   QString text;
-  for (size_t i = 0; i < m_output.LineCount(); ++i)
-    if (m_output.Line(i).selected) text += QString::fromLocal8Bit(m_output.LineText(i).c_str()) + '\n';
+  bool first = true;
+  for (size_t i = 0; i < m_output.LineCount(); ++i) {
+    if (!m_output.Line(i).selected) continue;
+    if (!first) text += '\n';
+    text += QString::fromLocal8Bit(m_output.LineText(i).c_str());
+    first = false;
+  }
   return text;
 }
 
 void CommandWindow::Copy() {
   if (HasSelectedLines()) QApplication::clipboard()->setText(SelectedText());
+}
+
+void CommandWindow::BuildContextMenu(QMenu& menu) {
+  menu.setObjectName("CommandOutputMenu");
+  menu.addSeparator();
+  QAction* copy = menu.addAction("&Copy", this, [this] { Copy(); });
+  copy->setEnabled(HasSelectedLines());
+  menu.addSeparator();
+  QAction* clear = menu.addAction("C&lear window", this, [this] { Clear(); });
+  clear->setEnabled(m_output.LineCount() > 0 || !m_output.Pending().empty());
+  menu.addSeparator();
+  QAction* find = menu.addAction("&Find...", this, [this] {
+    if (this->find) this->find();
+  });
+  find->setEnabled(this->find != nullptr);
+}
+
+std::vector<std::string> CommandWindow::LineTexts() const {
+  std::vector<std::string> lines;
+  lines.reserve(m_output.LineCount());
+  for (size_t i = 0; i < m_output.LineCount(); ++i) lines.push_back(m_output.LineText(i));
+  return lines;
+}
+
+int CommandWindow::FirstSelected() const {
+  for (size_t i = 0; i < m_output.LineCount(); ++i)
+    if (m_output.Line(i).selected) return int(i);
+  return -1;
+}
+
+void CommandWindow::SelectOnly(size_t line) {
+  if (line >= m_output.LineCount()) return;
+  for (size_t i = 0; i < m_output.LineCount(); ++i)
+    if (m_output.Line(i).selected) m_output.Select(i, false);
+  m_output.Select(line, true);
+  m_list->ShowLine(line);
 }
 
 QScrollBar* CommandWindow::HorizontalBar() const { return m_list->Horizontal(); }

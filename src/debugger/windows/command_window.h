@@ -8,11 +8,13 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "debugger/model/command_output.h"
 #include "debugger/model/syntax_help.h"
 
 class QLabel;
+class QMenu;
 class QScrollBar;
 
 namespace pm2 {
@@ -69,10 +71,19 @@ class CommandWindow : public QWidget {
   void Copy();
   bool HasSelectedLines() const;
   QString SelectedText() const;
+  // Every line's text; the first selected line (-1: none); a found line
+  // as the only selected one, in view (the output window's Find).
+  std::vector<std::string> LineTexts() const;
+  int FirstSelected() const;
+  void SelectOnly(size_t line);
   QScrollBar* HorizontalBar() const;
   // A double click on an error line of the debug-function compiler: the
   // function editor goes to the line; false when it is not open.
   std::function<bool(uint32_t line)> goToError;
+  // The output list's context menu: Copy, Clear window and Find (the
+  // output window's find on this page, when it is given).
+  void BuildContextMenu(QMenu& menu);
+  std::function<void()> find;
   QLineEdit* Input() const { return m_edit; }
   QString HelpText() const;
   QString PromptText() const;

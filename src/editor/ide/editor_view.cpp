@@ -2,6 +2,9 @@
 
 #include "editor/ide/margin_view.h"
 
+#include <QString>
+#include <cstdio>
+
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
@@ -91,6 +94,8 @@ void EditorView::InitialUpdate() {
     m_rememberedTop = m_rememberedCaret = 0;
   }
   UpdateStatus();
+  // A connected add-in follows the C files of the project the user opens.
+  if (m_margin->InProject() && m_doc->FileType() == 1 && m_ctx->announceOpen) m_ctx->announceOpen(m_doc->Path());
 }
 
 void EditorView::OnDocumentHint(uint32_t hint) {
@@ -272,6 +277,27 @@ bool EditorView::IsViewCommandEnabled(int id) const {
     case kCmdPrint:
     case kCmdPrintPreview:
       return true;
+    case kCmdShowDisassemblyAt:
+      return m_menuCode >= 0 && m_ctx->debug && m_ctx->debug->SessionRecord();
+    case kCmdSetProgramCounter:
+      return m_menuPc >= 0 && m_ctx->debug && m_ctx->debug->SessionRecord();
+    case kCmdRunToCursorLine:
+      return m_menuRunTo >= 0 && m_ctx->debug && m_ctx->debug->SessionRecord() && !SessionRunning();
+    case kCmdToggleBreakpoint:
+      return m_margin->CanInsertBreakpoint();
+    case kCmdEnableBreakpoint:
+      return m_margin->CanEnableBreakpoint();
+    case kCmdClearCoverage:
+      return m_ctx->debug && m_ctx->debug->SessionRecord() && m_margin->HasLineInfo();
+    case kCmdAddToWatch1:
+    case kCmdAddToWatch2:
+      return m_ctx->debug && m_ctx->debug->SessionRecord();
+    case kCmdDefinitionAtCaret:
+    case kCmdReferenceAtCaret:
+      return m_ctx->goToSymbol != nullptr;
+    case kCmdGoToDefinition:
+    case kCmdGoToReference:
+      return m_ctx->goToSymbol != nullptr && !m_menuWord.empty();
     default:
       return Engine().IsCommandEnabled(id);
   }
@@ -290,6 +316,42 @@ bool EditorView::RunViewCommand(int id) {
     case kCmdOpenLinkerCod: OpenLinkerCod(); return true;
     case kCmdGoToLine:
       if (m_ctx->goToLineDialog) m_ctx->goToLineDialog();
+      return true;
+    case kCmdShowDisassemblyAt:
+      if (!IsViewCommandEnabled(id)) Beep();
+      else m_ctx->debug->ShowDisassemblyAt(uint32_t(m_menuCode));
+      return true;
+    case kCmdSetProgramCounter:
+      if (!IsViewCommandEnabled(id)) Beep();
+      else m_ctx->debug->SetProgramCounter(uint32_t(m_menuPc));
+      return true;
+    case kCmdRunToCursorLine: {
+      uint32_t address = 0;
+      if (m_menuRunTo >= 0) address = uint32_t(m_menuRunTo);
+      const bool known = m_menuRunTo >= 0 || m_margin->CaretLineAddress(&address);
+      if (!known || !m_ctx->debug || !m_ctx->debug->SessionRecord() || SessionRunning()) Beep();
+      else m_ctx->debug->RunToAddress(address);
+      return true;
+    }
+    case kCmdToggleBreakpoint:
+      if (!m_margin->ToggleBreakpoint()) Beep();
+      return true;
+    case kCmdEnableBreakpoint:
+      if (!m_margin->ToggleBreakpointEnable()) Beep();
+      return true;
+    case kCmdClearCoverage:
+      if (!IsViewCommandEnabled(id)) Beep();
+      else m_ctx->debug->ClearCoverage();
+      return true;
+    case kCmdAddToWatch1: AddToWatch(1); return true;
+    case kCmdAddToWatch2: AddToWatch(2); return true;
+    case kCmdDefinitionAtCaret: GoToSymbolAtCaret(true); return true;
+    case kCmdReferenceAtCaret: GoToSymbolAtCaret(false); return true;
+    case kCmdGoToDefinition:
+    case kCmdGoToReference:
+      // The current word of the last context menu.
+      if (m_menuWord.empty() || !m_ctx->goToSymbol) Beep();
+      else m_ctx->goToSymbol(m_menuWord, id == kCmdGoToDefinition);
       return true;
     case kCmdPrint: PrintView(*this, m_ctx->settings, window()); return true;
     case kCmdPrintPreview: PreviewView(*this, m_ctx->settings, window()); return true;
@@ -465,21 +527,41 @@ void EditorView::OpenIncludeFile() {
 
 // ---- context menu ----
 
+bool EditorView::SessionRunning() const {
+  DebugInterface* r = m_ctx->debug ? m_ctx->debug->SessionRecord() : nullptr;
+  return r && (r->flags & kDbgFlagExecuting);
+}
+
+namespace {
+// The longest word the word entries take, with room for its end.
+constexpr std::size_t kMenuWordMax = 120;
+
+QAction* AddViewAction(EditorView& view, QMenu& to, const QString& label, int id, bool enabled) {
+  QAction* a = to.addAction(label);
+  a->setData(id);
+  a->setEnabled(enabled && view.IsViewCommandEnabled(id));
+  QObject::connect(a, &QAction::triggered, &view, [&view, id] { view.RunViewCommand(id); });
+  return a;
+}
+}  // namespace
+
 bool EditorView::BuildContextMenu(QMenu& menu) {
   EditView::BuildContextMenu(menu);
-  if (m_ctx->startupEditorOffered && m_ctx->openStartupEditor && m_ctx->startupEditorOffered(*this)) {
-    menu.addSeparator();
-    connect(menu.addAction(QStringLiteral("Open in Startup Editor")), &QAction::triggered, this,
-            [this] { m_ctx->openStartupEditor(*this); });
-  }
+  // What the last menu found is forgotten: its commands act on this one's line.
   m_includePath.clear();
-  IncludeContext probe;
-  bool project = m_ctx->includeContext && m_ctx->includeContext(&probe);
+  m_codPath.clear();
+  m_menuCode = m_menuPc = m_menuRunTo = -1;
+  m_menuWord.clear();
   auto add = [&](const QString& label, int id, bool enabled = true) {
-    QAction* a = menu.addAction(label);
-    a->setEnabled(enabled && IsViewCommandEnabled(id));
-    connect(a, &QAction::triggered, this, [this, id] { RunViewCommand(id); });
+    return AddViewAction(*this, menu, label, id, enabled);
   };
+  IncludeContext probe;
+  const bool project = m_ctx->includeContext && m_ctx->includeContext(&probe);
+  // Without the toolset's folder nothing of the project can be looked up:
+  // the engine's entries are all.
+  if (project && probe.toolsetRoot.empty()) return true;
+  const bool session = m_ctx->debug && m_ctx->debug->SessionRecord();
+  const CEditLine* line = Engine().State().pCaretLine;
   bool openAdded = false;
   if (project) {
     std::string spec;
@@ -492,10 +574,21 @@ bool EditorView::BuildContextMenu(QMenu& menu) {
     m_codPath = m_doc->FileType() == 1 && m_ctx->linkerCodPath ? m_ctx->linkerCodPath() : std::string();
     m_codLine = Engine().State().nCaretLine;
     if (!m_codPath.empty()) add(QStringLiteral("Open Linker COD File"), kCmdOpenLinkerCod);
+    // In a session a line with code offers its disassembly, and, in sight,
+    // to make it the next statement.
+    if (session && line && (line->m_nFlags & kLineHasCode)) {
+      m_menuCode = line->m_nCodeAddress;
+      char label[48];
+      std::snprintf(label, sizeof label, "Show Disassembly at 0x%X", unsigned(m_menuCode));
+      add(QString::fromLatin1(label), kCmdShowDisassemblyAt);
+      if (m_margin->CaretLineVisible()) {
+        m_menuPc = line->m_nCodeAddress;
+        add(QStringLiteral("Set Program Counter"), kCmdSetProgramCounter);
+      }
+    }
   }
   // Greyed during a debug session; a header not found on the target's
   // include paths is greyed with the reason (the compiler would not find it).
-  const bool session = m_ctx->debug && m_ctx->debug->SessionRecord();
   std::string missing;
   const std::string header = FoundRegisterHeader(&missing);
   if (!header.empty()) add(QStringLiteral("Insert '#include <%1>'").arg(Latin1(header)), kCmdInsertInclude, !session);
@@ -504,11 +597,52 @@ bool EditorView::BuildContextMenu(QMenu& menu) {
         QStringLiteral("Insert '#include <%1>' (not on the target's include paths)").arg(Latin1(missing)));
     a->setEnabled(false);
   }
+  if (m_ctx->startupEditorOffered && m_ctx->openStartupEditor && m_ctx->startupEditorOffered(*this)) {
+    menu.addSeparator();
+    connect(menu.addAction(QStringLiteral("Open in Startup Editor")), &QAction::triggered, this,
+            [this] { m_ctx->openStartupEditor(*this); });
+  }
   if (openAdded || !project) return true;
+  if (session) {
+    menu.addSeparator();
+    uint32_t address = 0;
+    if (m_margin->CaretLineAddress(&address)) m_menuRunTo = address;
+    add(QStringLiteral("Run to Cursor line"), kCmdRunToCursorLine);
+  }
   menu.addSeparator();
   add(QStringLiteral("Go To Line"), kCmdGoToLine);
-  if (m_ctx->browserMenu) m_ctx->browserMenu(*this, menu);
+  add(QStringLiteral("Insert/Remove Breakpoint"), kCmdToggleBreakpoint);
+  add(QStringLiteral("Enable/Disable Breakpoint"), kCmdEnableBreakpoint);
+  add(QStringLiteral("Clear complete Code Coverage Info"), kCmdClearCoverage);
+  AddWordEntries(menu, session);
   return true;
+}
+
+void EditorView::AddWordEntries(QMenu& menu, bool session) {
+  std::string word;
+  if (!GetWordAtCaret(&word) || word.empty() || word.size() >= kMenuWordMax) return;
+  m_menuWord = word;
+  if (m_ctx->browserMenu) m_ctx->browserMenu(*this, menu);
+  if (!session) return;
+  menu.addSeparator();
+  QMenu* watch = menu.addMenu(QStringLiteral("Add \"%1\" to Watch Window...").arg(Latin1(word)));
+  AddViewAction(*this, *watch, QStringLiteral("#&1"), kCmdAddToWatch1, true);
+  AddViewAction(*this, *watch, QStringLiteral("#&2"), kCmdAddToWatch2, true);
+}
+
+void EditorView::AddToWatch(int page) {
+  std::string word = m_menuWord;
+  if (word.empty() && (!GetWordAtCaret(&word) || word.size() >= kMenuWordMax)) word.clear();
+  if (word.empty() || !m_ctx->debug || !m_ctx->debug->SessionRecord() || !m_ctx->debug->AddToWatch(page, word)) Beep();
+}
+
+void EditorView::GoToSymbolAtCaret(bool definition) {
+  std::string word;
+  if (PreviewRefuses() || !GetWordAtCaret(&word) || word.empty() || word.size() >= kMenuWordMax || !m_ctx->goToSymbol) {
+    Beep();
+    return;
+  }
+  m_ctx->goToSymbol(word, definition);
 }
 
 // ---- input ----
@@ -553,6 +687,12 @@ void EditorView::mouseDoubleClickEvent(QMouseEvent* e) {
     return;
   }
   EditView::mouseDoubleClickEvent(e);
+  // A double click that selects no word (a blank, the end of a line) is
+  // the breakpoint toggle of its line, where the line may take one.
+  if (e->button() == Qt::LeftButton && !Engine().HasSelection() && m_margin->CanInsertBreakpoint()) {
+    m_margin->ToggleBreakpoint();
+    UpdateStatus();
+  }
 }
 
 void EditorView::mouseReleaseEvent(QMouseEvent* e) {

@@ -34,6 +34,19 @@ enum EditorViewCommand : int {
   kCmdFindWordBackward = 35088,
   kCmdMatchBracket = 35089,
   kCmdGoToLine = 35130,
+  // The context menu's debugger and word entries.
+  kCmdRunToCursorLine = 32796,
+  kCmdToggleBreakpoint = 35012,
+  kCmdEnableBreakpoint = 35017,
+  kCmdClearCoverage = 317,
+  kCmdAddToWatch1 = 156,
+  kCmdAddToWatch2 = 157,
+  kCmdGoToDefinition = 201,
+  kCmdGoToReference = 200,
+  kCmdDefinitionAtCaret = 35099,
+  kCmdReferenceAtCaret = 35100,
+  kCmdShowDisassemblyAt = 35412,
+  kCmdSetProgramCounter = 35414,
   kCmdPageSetup = 45031,
   kCmdPrint = 57607,
   kCmdPrintPreview = 57609,
@@ -66,6 +79,12 @@ struct EditorViewContext {
   // Adds the source browser's items for the word at the caret to a
   // context menu (empty: none).
   std::function<void(class EditorView& view, QMenu& menu)> browserMenu;
+  // The source browser's look-up of a word: its definition, else a
+  // reference (empty: no browser).
+  std::function<void(const std::string& word, bool definition)> goToSymbol;
+  // A C file of the project was opened in a view: a connected add-in hears
+  // of it.
+  std::function<void(const std::string& path)> announceOpen;
   // The current target's linker code listing ("" when it has none).
   std::function<std::string()> linkerCodPath;
   // Opens a listing and shows line n of a file's section ("'main.c'");
@@ -164,6 +183,13 @@ class EditorView : public EditView, public DocumentView {
   void OpenIncludeFile();
   void OpenLinkerCod();
   void Beep();
+  // The context menu's debugger and word entries (the menu's line is the
+  // caret line).
+  void AddDebugEntries(QMenu& menu, bool session);
+  void AddWordEntries(QMenu& menu, bool session);
+  void AddToWatch(int page);
+  void GoToSymbolAtCaret(bool definition);
+  bool SessionRunning() const;
 
   EditorDocument* m_doc;
   EditorViewContext* m_ctx;
@@ -174,6 +200,11 @@ class EditorView : public EditView, public DocumentView {
   std::string m_includePath;  // what the context menu found for 32708
   std::string m_codPath;      // the listing the context menu found for 35401
   int m_codLine = 0;          // and the menu's line
+  // What the last context menu found on its line; -1 none.
+  int64_t m_menuCode = -1;     // the line's code address (Show Disassembly)
+  int64_t m_menuPc = -1;       // the address Set Program Counter takes
+  int64_t m_menuRunTo = -1;    // the address Run to Cursor line runs to
+  std::string m_menuWord;      // the word the watch and browser entries take
   bool m_shownModified = false;  // the modified flag the title shows
   QPointer<EditFindDialog> m_findDialog;
   EditorMargin* m_margin = nullptr;  // a child object

@@ -142,6 +142,9 @@ bool EditorMargin::OnHint(uint32_t hint) {
       if (Link()) Link()->ClearShownPosition();
       if (!m_view.Document().IsModified()) Settle();
       return true;
+    case MarginHintAction::ShowAddress:
+      ShowShownPosition();
+      return true;
     case MarginHintAction::BeforeClose:
       // Before "Save changes?": the marks stay on their lines, whatever the
       // answer (a save settles them, a discard leaves the stored lines as
@@ -167,6 +170,29 @@ void EditorMargin::ShowPcLine() {
     if (line <= 0) line = std::min(int(m_pcLine), m_view.Text().GetLineCount());
     const int top = TopLineToShow(line, e.State().nTopLine, e.Rows(), m_view.Text().GetLineCount());
     if (top > 0) e.SetTopLine(top);
+    if (e.HasSelection()) e.ClearSelection();
+    e.GotoLine(line, 0);
+    m_view.UpdateStatus();
+  }
+  m_view.viewport()->update();
+}
+
+void EditorMargin::ShowShownPosition() {
+  DebugInterface* r = Record();
+  if (!r || !r->DbgFindSource) return Repaint();
+  const uint32_t shown = Link()->ShownPosition();
+  if (r->DbgFindSource(shown) != 0 || !r->srcFile || r->srcLine == 0) return Repaint();
+  std::string path = static_cast<const char*>(r->srcFile);
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (strcasecmp(name.c_str(), FileName().c_str()) != 0) return Repaint();
+  // The line the driver names, wherever typing since the build moved it.
+  EditEngine& e = m_view.Engine();
+  int line = LineOfDebugWord(m_view.Text().FirstLine(), r->srcLine);
+  if (line <= 0) line = std::min(int(r->srcLine), m_view.Text().GetLineCount());
+  const int rows = std::max(e.Rows(), 1);
+  if (line < e.State().nTopLine || line >= e.State().nTopLine + rows) {
+    e.SetTopLine(CenteredTopLine(line, rows));
     if (e.HasSelection()) e.ClearSelection();
     e.GotoLine(line, 0);
     m_view.UpdateStatus();

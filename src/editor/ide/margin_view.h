@@ -47,6 +47,17 @@ class EditorDebugLink {
   virtual void ClearShownPosition() = 0;
   // A breakpoint changed from an editor (other windows redraw their marks).
   virtual void BreakpointsChanged() = 0;
+  // The context menu's debugger entries, on the code address of its line.
+  // The disassembly window shows the address (opened when needed).
+  virtual void ShowDisassemblyAt(uint32_t address) = 0;
+  // The program counter is set to the address and shown as at a stop.
+  virtual void SetProgramCounter(uint32_t address) = 0;
+  // The target runs until it reaches the address.
+  virtual void RunToAddress(uint32_t address) = 0;
+  // The driver forgets the executed code; the marks are drawn again.
+  virtual void ClearCoverage() = 0;
+  // The expression goes to watch page 1 or 2; false when it cannot.
+  virtual bool AddToWatch(int page, const std::string& expression) = 0;
 };
 
 class EditorMargin : public QObject {
@@ -62,6 +73,10 @@ class EditorMargin : public QObject {
   uint32_t FindPcLine();
   uint32_t PcLine() const { return m_pcLine; }
   bool InProject() const { return m_inProject; }
+  // The driver's line table of the file was not empty at the last load.
+  bool HasLineInfo() const { return !m_code.Empty(); }
+  // The caret line lies inside the window's whole rows.
+  bool CaretLineVisible() const;
   // An update hint; true when the margin handled it.
   bool OnHint(uint32_t hint);
 
@@ -87,7 +102,6 @@ class EditorMargin : public QObject {
   DebugInterface* Record() const;
   std::string FileName() const;
   CEditLine* CaretLine() const;
-  bool CaretLineVisible() const;
   void Repaint();
   // The saved text: stored breakpoints take their lines' numbers, the
   // lines are numbered again.
@@ -95,6 +109,9 @@ class EditorMargin : public QObject {
   void ShowTipAt(QPoint viewportPoint);
   // Hints 0x12341001 and 0x12341003: the program counter's line in view.
   void ShowPcLine();
+  // Hint 0x12348000: the debugger's shown address in view, when its source
+  // line lies in this file.
+  void ShowShownPosition();
   // The code of a line with code: its ranges in the line table.
   std::vector<CodeRange> CodeOf(const CEditLine& line) const;
   static std::function<uint32_t(uint32_t, int32_t)> Query(DebugInterface* r);

@@ -23,6 +23,7 @@ enum DocumentAction : int {
   kDocSessionStarted = 1,
   kDocTargetReset = 2,
   kDocBreakpointsChanged = 3,
+  kDocShowShownAddress = 5,         // hint 0x12348000
   kDocReloadStoredBreakpoints = 6,  // hint 0x12342100
   kDocBeforeSaveOrTargetChange = 7, // hint 0x12342110
   kDocAnySourceOpen = 8,

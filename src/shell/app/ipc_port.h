@@ -23,6 +23,8 @@ class IpcPort {
   virtual void SendDebuggerStopped() {}
   virtual void SendExecutionStarted() {}
   virtual void SendExecutionStopped(bool /*debugging*/, bool /*running*/, uint32_t /*pc*/) {}
+  // A debug status text for the clients (why a request did nothing).
+  virtual void SendDebugStatusText(const char* /*text*/) {}
   // A text for the other instances over the instance channel (kind 2: a
   // mirrored command-window line).
   virtual void ChannelSend(int /*kind*/, const char* /*text*/) {}

@@ -61,11 +61,15 @@ BrowserCommands::BrowserCommands(CMainFrame& frame, ShellApp& app, BrowseSession
   m_frame.Editors().ViewContext().browserMenu = [this](EditorView& view, QMenu& menu) {
     AddEditorMenuItems(view, menu);
   };
+  m_frame.Editors().ViewContext().goToSymbol = [this](const std::string& word, bool definition) {
+    GoToSymbol(word, definition);
+  };
 }
 
 BrowserCommands::~BrowserCommands() {
   m_session.m_beforeFree = nullptr;
   m_frame.Editors().ViewContext().browserMenu = nullptr;
+  m_frame.Editors().ViewContext().goToSymbol = nullptr;
   if (m_sheet) delete m_sheet.data();
 }
 

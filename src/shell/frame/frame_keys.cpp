@@ -29,6 +29,7 @@
 #include "shell/frame/frame_accelerators.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/main_frame.h"
+#include "shell/output/out_win.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/menus/qt_keys.h"
@@ -62,6 +63,16 @@ constexpr unsigned kRunCommands[] = {32791, 32794, 32795, 32741, 32796, 32802};
 
 bool IsRunCommand(unsigned id) {
   for (unsigned c : kRunCommands)
+    if (c == id) return true;
+  return false;
+}
+
+// Keys whose command, greyed, is refused with a beep rather than in
+// silence: Step Into while the target runs.
+constexpr unsigned kBeepWhenGreyed[] = {32794};
+
+bool BeepsWhenGreyed(unsigned id) {
+  for (unsigned c : kBeepWhenGreyed)
     if (c == id) return true;
   return false;
 }
@@ -217,7 +228,8 @@ bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
   if (owned) {
     if (!id || !IsRunCommand(id) || key->key() == Qt::Key_Escape) return false;
     if (onCommandKey) onCommandKey(id);
-    if (m_frame.QueryCommand(id).enabled) m_frame.ExecuteCommand(id);
+    // A greyed command is refused by the frame (with its beep).
+    if (m_frame.QueryCommand(id).enabled || BeepsWhenGreyed(id)) m_frame.ExecuteCommand(id);
     return true;
   }
   if (id) {
@@ -225,7 +237,7 @@ bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
     const bool enabled = m_frame.QueryCommand(id).enabled;
     // Esc stops a running target; otherwise it keeps its usual meaning.
     if (!enabled && key->key() == Qt::Key_Escape) return HandleEscape(watched);
-    if (enabled) m_frame.ExecuteCommand(id);
+    if (enabled || BeepsWhenGreyed(id)) m_frame.ExecuteCommand(id);
     return true;
   }
   if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) return HandleEscape(watched);
@@ -251,6 +263,11 @@ bool FrameKeys::HandleEscape(QObject* target) {
 bool FrameKeys::HandleF1() {
   KeyRoutingContext c;
   c.key = RoutedKey::F1;
+  // The command page's line looks its own word up (its edit takes the key).
+  QWidget* focus = QApplication::focusWidget();
+  QWidget* commandPage = m_frame.Output() ? m_frame.Output()->CommandPage() : nullptr;
+  c.commandWindowFocus = focus && commandPage && commandPage->isAncestorOf(focus);
+  if (RouteKey(c) == KeyAction::CommandLineHelp) return false;
   EditorView* view = m_frame.Editors().Active();
   c.editorFocus = view && view->hasFocus();
   c.hasActiveView = view != nullptr;

@@ -110,6 +110,9 @@ void IpcWiring::SendDebuggerStopped() {
   m_notifier->SendDebuggerStoppedEvent();
 }
 void IpcWiring::SendExecutionStarted() { m_notifier->SendExecutionStartedEvent(); }
+void IpcWiring::SendDebugStatusText(const char* text) {
+  if (m_debugHandlers && text) m_debugHandlers->SendDebugStatusText(text);
+}
 void IpcWiring::SendExecutionStopped(bool debugging, bool running, uint32_t pc) {
   m_notifier->SendExecutionStoppedEvent(debugging, running, pc);
 }

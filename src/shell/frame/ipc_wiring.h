@@ -54,6 +54,7 @@ class IpcWiring : public IpcPort, public IpcShell, public InstanceChannelHandler
   void SendDebuggerStarted() override;
   void SendDebuggerStopped() override;
   void SendExecutionStarted() override;
+  void SendDebugStatusText(const char* text) override;
   void SendExecutionStopped(bool debugging, bool running, uint32_t pc) override;
   void SendTargetMessage(intptr_t record) override;
   void SendTargetConnection(bool connected) override;

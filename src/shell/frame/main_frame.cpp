@@ -130,6 +130,9 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
   EditorViewContext& ctx = m_editors->ViewContext();
   ctx.openDocument = [this](const std::string& path) { OpenFileAndShow(path, 0, 0); };
   ctx.goToLineDialog = [this] { ShowGotoLineDialog(); };
+  ctx.announceOpen = [this](const std::string& path) {
+    if (m_addIns) m_addIns->Logic().NotifyOpen(path);
+  };
   // The context menu's Open Linker COD File.
   ctx.linkerCodPath = [] {
     std::string path;
@@ -604,7 +607,7 @@ void CMainFrame::RegisterEditorCommands() {
       cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste, cmd::kEditUndo, cmd::kEditRedo, cmd::kEditFind,
       kCmdEditReplace, kCmdFindNext, cmd::kPrint, kCmdPrintPreview, kCmdPageSetup, 45027, 45028, 45029, 45030,
       kCmdIndentBlock, kCmdUnindentBlock, kCmdMatchBracket, kCmdFindWordForward, kCmdFindWordBackward, kCmdCutLine,
-      kCmdGoToLine};
+      kCmdGoToLine, kCmdDefinitionAtCaret, kCmdReferenceAtCaret};
   // Copy and Find go to the output window while it has the keyboard.
   auto outputFocused = [this] {
     QWidget* focus = QApplication::focusWidget();

@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
+#include "builder/runner/output_lines.h"
 #include "shell/output/find_dialog.h"
 #include "shell/output/out_edv.h"
 #include "shell/output/out_view.h"
@@ -98,23 +99,39 @@ COutView* COutWin::ActiveView() const {
   return page >= 0 && page < 3 ? views[page] : nullptr;
 }
 
+bool COutWin::CommandPageActive() const {
+  return ActivePage() == kCommandPage && commandLines_.lines && commandLines_.firstSelected &&
+         commandLines_.selectOnly && commandLines_.canCopy && commandLines_.copy;
+}
+
 bool COutWin::CanCopy() const {
+  if (CommandPageActive()) return commandLines_.canCopy();
   const COutView* view = ActiveView();
   return view && view->Model().SelectedCount() > 0;
 }
 
 bool COutWin::OnCopy() {
+  if (CommandPageActive()) {
+    if (!commandLines_.canCopy()) return false;
+    commandLines_.copy();
+    return true;
+  }
   COutView* view = ActiveView();
   return view && view->Copy();
 }
 
-bool COutWin::CanFind() const { return ActiveView() != nullptr; }
+bool COutWin::CanFind() const { return CommandPageActive() || ActiveView() != nullptr; }
 
 void COutWin::OnFind() {
   if (!CanFind()) return;
   if (!findDialog_) {
     findDialog_ = new OutputFindDialog(this, [this](const std::string& text, const FindOptions& options) {
-      if (COutView* view = ActiveView()) view->FindNext(text, options);
+      if (CommandPageActive()) {
+        const int hit = FindOutputLine(commandLines_.lines(), commandLines_.firstSelected(), text, options, shell_);
+        if (hit >= 0) commandLines_.selectOnly(hit);
+      } else if (COutView* view = ActiveView()) {
+        view->FindNext(text, options);
+      }
     });
   }
   findDialog_->Open();

@@ -8,7 +8,10 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QFont;
 class QMenu;
@@ -56,6 +59,16 @@ class COutWin : public QWidget {
   bool OnCopy();
   bool CanFind() const;
   void OnFind();
+  // The command page's lines, which the debugger's command window keeps:
+  // Copy and Find reach them through these.
+  struct PageLines {
+    std::function<std::vector<std::string>()> lines;
+    std::function<int()> firstSelected;   // -1: none
+    std::function<void(int line)> selectOnly;  // a found line, shown
+    std::function<bool()> canCopy;
+    std::function<void()> copy;
+  };
+  void SetCommandPageLines(PageLines lines) { commandLines_ = std::move(lines); }
   // Appends the window's entries to a context menu (the bar's own menu).
   void AddContextMenuEntries(QMenu& menu);
 
@@ -74,6 +87,8 @@ class COutWin : public QWidget {
 
  private:
   COutView* ActiveView() const;
+  // The command page is in front and its lines are reachable.
+  bool CommandPageActive() const;
 
   ShellServices& shell_;
   std::unique_ptr<CommandTarget> commands_;
@@ -84,6 +99,7 @@ class COutWin : public QWidget {
   COutEdv* edit_ = nullptr;
   MessageJumpTarget* jump_ = nullptr;  // given to the edit pane when made
   OutputFindDialog* findDialog_ = nullptr;
+  PageLines commandLines_;
 };
 
 }  // namespace pm2

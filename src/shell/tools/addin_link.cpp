@@ -129,6 +129,19 @@ void AddInLinkLogic::NotifyFile(const std::string& file, int line) {
   }
 }
 
+bool AddInLinkLogic::NotifyOpen(const std::string& file) {
+  if (!Running() || m_link.answerPending || EqualIgnoringCase(file, m_link.currentFile))
+    return false;
+  AddInBlock b;
+  b.code = kIdeAnnounceFile;
+  b.pathField = static_cast<uint32_t>(kAddInPathRoom);
+  b.path = file.substr(0, kAddInPathRoom);
+  m_link.currentFile = file;
+  m_link.answerPending = true;
+  AddInReply reply;
+  return SendBlock(b, &reply) == AddInSendResult::Answered && reply.word != 0;
+}
+
 std::optional<std::string> AddInLinkLogic::QuerySymbol() {
   AddInBlock b;
   b.code = kIdeSymbolRequest;

@@ -137,6 +137,10 @@ class AddInLinkLogic {
   void NotifyClose();
   // The file (when it is not the current one) and the line: one sequence.
   void NotifyFile(const std::string& file, int line);
+  // A C file of the project was opened: the add-in hears its path, unless
+  // an answer of the add-in is awaited or the file is its current one
+  // already (the add-in asked for it). True when the add-in answered.
+  bool NotifyOpen(const std::string& file);
   // The add-in's symbol, or nothing.
   std::optional<std::string> QuerySymbol();
   void SendFileRequest();

@@ -851,8 +851,10 @@ namespace {
 // shows the menu's line of that file's section there.
 TEST_F(IdeTest, OpenLinkerCodFileShowsTheMenusLine) {
   std::vector<std::tuple<std::string, int, std::string>> shown;
-  m_ctx.includeContext = [](IncludeContext* inc) {
+  std::string toolsetRoot = "/prj/tools/";
+  m_ctx.includeContext = [&](IncludeContext* inc) {
     inc->toolset = 0;
+    inc->toolsetRoot = toolsetRoot;
     return true;
   };
   m_ctx.linkerCodPath = [] { return std::string("/prj/blinky.cod"); };
@@ -876,6 +878,14 @@ TEST_F(IdeTest, OpenLinkerCodFileShowsTheMenusLine) {
   QMenu without;
   v.BuildContextMenu(without);
   for (QAction* a : without.actions()) EXPECT_NE("Open Linker COD File", a->text().toStdString());
+
+  // Without the toolset's folder the menu holds the engine's entries only.
+  m_ctx.linkerCodPath = [] { return std::string("/prj/blinky.cod"); };
+  toolsetRoot.clear();
+  QMenu engineOnly, engine;
+  v.BuildContextMenu(engineOnly);
+  v.EditView::BuildContextMenu(engine);
+  EXPECT_EQ(engineOnly.actions().size(), engine.actions().size());
 }
 }  // namespace
 }  // namespace pm2

@@ -1,0 +1,128 @@
+// The example built and debugged in the real main frame with the GDB
+// driver, gdb-multiarch and qemu, as a user meets it: the session runs to
+// main by itself; the editor's context menu on a line with code offers the
+// debugger's entries; F10 with the disassembly window in front steps one
+// instruction (over the call it stands on), not a whole source line.
+#include <unistd.h>
+
+#include <QMdiArea>
+#include <QMenu>
+#include <string>
+#include <vector>
+
+#include "debugger/ui/debug_commands.h"
+#include "debugger/ui/debug_windows.h"
+#include "debugger/windows/command_window.h"
+#include "editor/ide/editor_view.h"
+#include "editor/ide/margin_view.h"
+#include "shell/frame/command_table.h"
+#include "shell/frame/editor_windows.h"
+#include "shell/frame/frame_fixture.h"
+#include "toolkit/frames/mdi_child.h"
+
+namespace pm2 {
+namespace {
+
+class GdbStepFrameTest : public test::ExampleFrameTest {
+ protected:
+  void SetUp() override {
+    test::ExampleFrameTest::SetUp();
+    if (!HaveTools()) GTEST_SKIP() << "the ARM tools are not in the test root";
+    if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
+      GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is not installed (./pm2.sh installs them)";
+  }
+  void TearDown() override {
+    if (f && f->Debugger()->Session().SessionActive()) f->ExecuteCommand(32802);
+    session.reset();
+    test::ExampleFrameTest::TearDown();
+  }
+  // Builds the example and starts its session (the example's options: the
+  // GDB driver in simulation, run to main); true once it stands in main
+  // with the arrow in Blinky.c.
+  bool StartAtMain() {
+    session = std::make_unique<test::ExampleSession>(dir, root);
+    f = session->Frame();
+    if (!session->started || !f) return Says("the example did not open");
+    if (!f->ExecuteCommand(cmd::kBuildTarget) || !WaitIdle(session->App())) return Says("the build did not end");
+    if (!f->ExecuteCommand(32802)) return Says("the session did not start");
+    DebugSession& s = f->Debugger()->Session();
+    return test::WaitFor([&] {
+      EditorView* v = Blinky();
+      return s.SessionActive() && !s.TargetExecuting() && v && v->Margin().PcLine() != 0;
+    }) || Says("no stop at main: active " + std::to_string(s.SessionActive()) + ", running " +
+                std::to_string(s.TargetExecuting()) + ", editor " + std::to_string(Blinky() != nullptr) +
+                "\nbuild:\n" + BuildText(f) + "\ncommands:\n" +
+                f->Debugger()->CommandPage()->Text().toStdString());
+  }
+  static bool Says(const std::string& why) {
+    ADD_FAILURE() << why;
+    return false;
+  }
+  EditorView* Blinky() {
+    EditorDocument* doc = f->FindTextDocument(dir + "Blinky.c");
+    return doc ? f->Editors().ViewOf(doc) : nullptr;
+  }
+  std::unique_ptr<test::ExampleSession> session;
+  CMainFrame* f = nullptr;
+};
+
+// Right-click on LED_Init in main during the session: after the engine's
+// entries, the debugger's, in their order.
+TEST_F(GdbStepFrameTest, TheEditorsContextMenuOnACodeLineInASession) {
+  ASSERT_TRUE(StartAtMain());
+  EditorView* v = Blinky();
+  v->Engine().GotoLine(36, 4);
+  const CEditLine* line = v->Engine().State().pCaretLine;
+  ASSERT_TRUE(line->m_nFlags & kLineHasCode);
+  QMenu menu;
+  ASSERT_TRUE(v->BuildContextMenu(menu));
+  std::vector<std::string> entries;
+  bool afterEngine = false;
+  for (QAction* a : menu.actions()) {
+    const std::string text = a->text().toStdString();
+    if (!afterEngine) {
+      afterEngine = text == "Toggle &Bookmark";
+      continue;
+    }
+    if (text.rfind("Insert '#include", 0) == 0) continue;  // the device's register header
+    entries.push_back(a->isSeparator() ? "-" : text + (a->isEnabled() ? "" : " (grey)"));
+  }
+  char show[48];
+  std::snprintf(show, sizeof show, "Show Disassembly at 0x%X", unsigned(line->m_nCodeAddress));
+  const std::vector<std::string> expected = {show,
+                                             "Set Program Counter",
+                                             "-",
+                                             "Run to Cursor line",
+                                             "-",
+                                             "Go To Line",
+                                             "Insert/Remove Breakpoint",
+                                             "Enable/Disable Breakpoint (grey)",
+                                             "Clear complete Code Coverage Info",
+                                             "-",
+                                             "Add \"LED_Init\" to Watch Window..."};
+  EXPECT_EQ(entries, expected);
+}
+
+// F10 with the disassembly window in front: one instruction, the call at
+// main's first line stepped over; in the editor the step is a line's.
+TEST_F(GdbStepFrameTest, F10WithTheDisassemblyWindowInFrontStepsOneInstruction) {
+  ASSERT_TRUE(StartAtMain());
+  DebugSession& s = f->Debugger()->Session();
+  ASSERT_TRUE(f->ExecuteCommand(32752));  // View > Disassembly Window
+  ASSERT_TRUE(f->Debugger()->Windows().DisassemblyInFront());
+  const uint32_t before = s.Record()->pc;
+  ASSERT_TRUE(f->ExecuteCommand(32795));
+  ASSERT_TRUE(test::WaitFor([&] { return !s.TargetExecuting(); }));
+  EXPECT_EQ(s.Record()->pc, before + 4);
+  // The editor in front again: F10 goes on to the next line.
+  EditorView* v = Blinky();
+  const uint32_t line = v->Margin().PcLine();
+  f->MdiClient()->setActiveSubWindow(f->Editors().SheetOf(&v->Document()));
+  ASSERT_FALSE(f->Debugger()->Windows().DisassemblyInFront());
+  ASSERT_TRUE(f->ExecuteCommand(32795));
+  EXPECT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && v->Margin().PcLine() == line + 1; }))
+      << v->Margin().PcLine();
+}
+
+}  // namespace
+}  // namespace pm2
