@@ -57,7 +57,22 @@ bool GdbTarget::EditValue(const std::string& edit, std::string* err) {
     return false;
   }
   RegistersMayChange();
+  // The one write asked for: memory writes are on for it alone, calls stay off.
+  const GdbPermissions::Hold write(m_access, GdbAccess::Write, [this] { return Halted(); });
+  if (!write.ok()) {
+    *err = "gdb did not allow the write";
+    return false;
+  }
   return Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(left + " = " + right), kTimeoutMs), err);
+}
+
+bool GdbTarget::ReadOnlyValue(const std::string& expression, std::string* err) {
+  const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
+  if (!read.ok()) {
+    *err = "gdb does not answer";
+    return false;
+  }
+  return Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(expression), kTimeoutMs), err);
 }
 
 bool GdbTarget::WriteTyped(const TypedWrite& write, std::string* err) {
@@ -93,10 +108,7 @@ bool GdbTarget::WriteTyped(const TypedWrite& write, std::string* err) {
       return false;
     }
     std::string expression, why;
-    if (!GdbExpression(v, &expression, &why) ||
-        !Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote("(" + write.type + ")(" + expression + ")"),
-                        kTimeoutMs),
-            &why)) {
+    if (!GdbExpression(v, &expression, &why) || !ReadOnlyValue("(" + write.type + ")(" + expression + ")", &why)) {
       *err = "value " + Shown(v) + ": " + why;
       return false;
     }
@@ -105,6 +117,11 @@ bool GdbTarget::WriteTyped(const TypedWrite& write, std::string* err) {
   const TypedWrite checked{write.type, Hex8(at), values};
   const std::size_t fit = std::size_t(std::min<uint64_t>(values.size(), (kAddressSpaceEnd - at) / size));
   RegistersMayChange();
+  const GdbPermissions::Hold writes(m_access, GdbAccess::Write, [this] { return Halted(); });
+  if (!writes.ok()) {
+    *err = "gdb did not allow the write";
+    return false;
+  }
   for (std::size_t i = 0; i < fit; ++i) {
     std::string why;
     if (!Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(TypedWriteAssignment(checked, i)), kTimeoutMs),
