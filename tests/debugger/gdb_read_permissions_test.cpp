@@ -156,8 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadRoad{"DialogBreakpointAtALiteral", [](DebugInterface* r) { return DialogBreakpoint(r, "\"LED_On\""); }},
         ReadRoad{"RunUntilALiteral", [](DebugInterface* r) { return r->DbgExecCommand("G, \"main\"", 9) == 0; }},
         // "U = 5" was taken for an assignment to U.
-        ReadRoad{"ShowCodeAtAnAssignment", [](DebugInterface* r) { return ShowCodeAt(r, "= 5"); }},
-        ReadRoad{"ShowCodeAtACall", [](DebugInterface* r) { return ShowCodeAt(r, "LED_On`(5)"); }}),
+        ReadRoad{"ShowCodeAtAnAssignment", [](DebugInterface* r) { return ShowCodeAt(r, "= 5"); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Show Code at Address of an address the driver evaluates, and its "U"
@@ -229,17 +228,23 @@ TEST_F(GdbReadPermissions, GdbItselfRefusesWhatAReadWouldWriteOrCall) {
 TEST_F(GdbReadPermissions, TypedCommandsNeverReachTheDriversOwnBreakpoints) {
   ASSERT_NO_FATAL_FAILURE(StopAtMain());  // the user's breakpoint 1 at main
   DebugInterface* r = session->Record();
+  const uint32_t atMain = r->pc;
   ASSERT_EQ(Type("BS LED_Off"), 0) << CommandTexts();  // 2
   ASSERT_EQ(BreakpointCount(), 2);
+  ASSERT_EQ(r->DbgBreakpoint(atMain, 1), 1u);
   ASSERT_EQ(Type("delete 1"), 0) << CommandTexts();
   ASSERT_EQ(BreakpointCount(), 1);
+  // The margins follow.
+  EXPECT_EQ(r->DbgBreakpoint(atMain, 1), 0u);
   const uint32_t ledOff = Evaluate("&LED_Off");
   session->Go();
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= ledOff && r->pc < ledOff + 32; }))
       << std::hex << r->pc << " " << CommandTexts();
+  const uint32_t atLedOff = r->pc;
   EXPECT_NE(SerialOne(hub).find("LED 0 on\r\n"), std::string::npos) << SerialOne(hub) << CommandTexts();
   // Without numbers: the user's LED_Off only.
   ASSERT_EQ(Type("disable"), 0) << CommandTexts();
+  EXPECT_EQ(r->DbgBreakpoint(atLedOff, 1), 2u);
   session->Go();
   ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find("LED 1 on\r\n") != std::string::npos; }))
       << SerialOne(hub) << CommandTexts();

@@ -286,6 +286,9 @@ class GdbTarget {
   // The end of a typed command's answer: its unfinished line ended and its
   // messages (but the one its refusal says) to the page, in gdb's order.
   void EndTypedAnswer(const MiRecord* answer);
+  // After a typed command: the margins' breakpoints that gdb deleted go,
+  // and those it enabled or disabled show it.
+  void FollowTypedBreakpoints();
   // "U address": the disassembly window is told the address.
   int ShowCode(const std::string& address);
   int AssignAndReposition(const std::string& assignment);

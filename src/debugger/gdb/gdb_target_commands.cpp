@@ -73,7 +73,35 @@ int GdbTarget::TypedConsole(const std::string& typed) {
   }
   const bool ok = Console(command, &err, [this](MiRecord& answer) { EndTypedAnswer(&answer); });
   EndTypedAnswer(nullptr);  // gdb did not answer in time: what it said so far
+  FollowTypedBreakpoints();
   return ok ? 0 : Refuse(err);
+}
+
+void GdbTarget::FollowTypedBreakpoints() {
+  std::vector<GdbBreakpointInfo> list;
+  if (!ListBreakpoints(&list)) return;
+  bool changed = false;
+  {
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    std::map<int, bool> enabled;  // gdb's number -> enabled
+    for (const GdbBreakpointInfo& b : list) enabled[b.number] = b.enabled;
+    for (auto it = m_breakpoints.begin(); it != m_breakpoints.end();) {
+      const auto found = enabled.find(it->second);
+      if (found == enabled.end()) {
+        m_disabled.erase(it->first);
+        it = m_breakpoints.erase(it);
+        changed = true;
+        continue;
+      }
+      bool& disabled = m_disabled[it->first];
+      changed |= disabled != !found->second;
+      disabled = !found->second;
+      ++it;
+    }
+    for (auto it = m_entryBreak.begin(); it != m_entryBreak.end();)
+      it = m_breakpoints.count(it->second) ? std::next(it) : m_entryBreak.erase(it);
+  }
+  if (changed && m_events.breakpointsChanged) m_events.breakpointsChanged();
 }
 
 void GdbTarget::OwnBreakpoint(int number) {
