@@ -421,14 +421,15 @@ bool GdbTarget::Interrupt() {
 bool GdbTarget::Reset() {
   if (!Halted()) return false;
   const char* const kResets[] = {"monitor system_reset", "monitor reset halt"};
-  const GdbPermissions::Hold run(m_access, GdbAccess::Run, [this] { return Halted(); });
-  if (!run.ok()) return false;
   bool done = false;
-  for (const char* command : kResets)
-    if (Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kCommandTimeoutMs))) {
-      done = true;
-      break;
-    }
+  {
+    const GdbPermissions::Hold run(m_access, GdbAccess::Run, [this] { return Halted(); });
+    for (const char* command : kResets)
+      if (run.ok() && Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kCommandTimeoutMs))) {
+        done = true;
+        break;
+      }
+  }
   if (!done) return false;
   // gdb's own idea of the registers is stale after a reset behind its back.
   // "flushregs" is the older gdb's name (newer ones call it deprecated);

@@ -132,7 +132,8 @@ class GdbTarget {
   bool Write(uint64_t address, uint32_t count, const uint8_t* bytes, uint32_t* written = nullptr);
   // The number gdb gives for an expression; *text (if given) gets gdb's
   // value text, or its message when gdb refused, *error (if given) only
-  // that message.
+  // that message. A read: gdb evaluates it with memory writes and calls
+  // off, and refuses one that would write or call.
   bool Evaluate(const std::string& expression, uint64_t* value, std::string* text = nullptr,
                 std::string* error = nullptr);
   // The IDE's edits of values (gdb_target_writes.cpp), false with *err
