@@ -39,17 +39,18 @@ bool GdbTarget::EditValue(const std::string& edit, std::string* err) {
     return false;
   }
   const std::string target = Trimmed(targetText), value = Trimmed(valueText);
-  if (const std::string fault = ReadOnlyExpressionFault(target); !fault.empty()) {
-    *err = Shown(target) + ": " + fault;
-    return false;
-  }
-  if (const std::string fault = ReadOnlyExpressionFault(value, WholeLiteral::Refused); !fault.empty()) {
-    *err = "value " + Shown(value) + " of " + Shown(target) + ": " + fault;
-    return false;
-  }
   std::string left, right;
   if (!GdbExpression(target, &left, err) || !GdbExpression(value, &right, err)) {
     *err = "value " + Shown(value) + " of " + Shown(target) + ": " + *err;
+    return false;
+  }
+  // The checks read the texts gdb gets.
+  if (const std::string fault = ReadOnlyExpressionFault(left); !fault.empty()) {
+    *err = Shown(target) + ": " + fault;
+    return false;
+  }
+  if (const std::string fault = ReadOnlyExpressionFault(right, WholeLiteral::Refused); !fault.empty()) {
+    *err = "value " + Shown(value) + " of " + Shown(target) + ": " + fault;
     return false;
   }
   if (!Halted()) {
@@ -83,12 +84,15 @@ bool GdbTarget::WriteTyped(const TypedWrite& write, std::string* err) {
   // Where the first value goes, and how long each is.
   std::string address, text;
   uint64_t at = 0, size = 0;
-  if (const std::string fault = ReadOnlyExpressionFault(write.address); !fault.empty()) {
+  if (!GdbExpression(write.address, &address, err)) {
+    *err = "address " + Shown(write.address) + ": " + *err;
+    return false;
+  }
+  if (const std::string fault = ReadOnlyExpressionFault(address); !fault.empty()) {
     *err = "address " + Shown(write.address) + ": " + fault;
     return false;
   }
-  if (!GdbExpression(write.address, &address, err) ||
-      !Evaluate("(unsigned long long)(" + address + ")", &at, &text)) {
+  if (!Evaluate("(unsigned long long)(" + address + ")", &at, &text)) {
     *err = "address " + Shown(write.address) + ": " + (text.empty() ? *err : text);
     return false;
   }
@@ -103,12 +107,13 @@ bool GdbTarget::WriteTyped(const TypedWrite& write, std::string* err) {
   // Every value evaluated as the type before anything is written.
   std::vector<std::string> values;
   for (const std::string& v : write.values) {
-    if (const std::string fault = ReadOnlyExpressionFault(v, WholeLiteral::Refused); !fault.empty()) {
-      *err = "value " + Shown(v) + ": " + fault;
-      return false;
-    }
     std::string expression, why;
-    if (!GdbExpression(v, &expression, &why) || !ReadOnlyValue("(" + write.type + ")(" + expression + ")", &why)) {
+    if (GdbExpression(v, &expression, &why))
+      if (const std::string fault = ReadOnlyExpressionFault(expression, WholeLiteral::Refused); !fault.empty()) {
+        *err = "value " + Shown(v) + ": " + fault;
+        return false;
+      }
+    if (!why.empty() || !ReadOnlyValue("(" + write.type + ")(" + expression + ")", &why)) {
       *err = "value " + Shown(v) + ": " + why;
       return false;
     }
