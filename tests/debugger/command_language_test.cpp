@@ -9,14 +9,15 @@ namespace {
 
 std::string Describe(const CommandTranslation& t) {
   static const char* const kNames[] = {"refuse", "typed", "go",   "until", "setpc", "assign", "bs",
-                                       "bk",     "be",    "bd",   "bl",    "include"};
+                                       "bk",     "be",    "bd",   "bl",    "include", "u"};
   std::string out = kNames[int(t.action)];
   switch (t.action) {
     case CommandAction::Refuse: return out + ": " + t.error;
     case CommandAction::Typed: return out + " " + t.expression;
     case CommandAction::RunUntil: return out + " " + t.location;
     case CommandAction::SetPc:
-    case CommandAction::Assign: return out + " " + t.expression;
+    case CommandAction::Assign:
+    case CommandAction::ShowCode: return out + " " + t.expression;
     case CommandAction::SetBreakpoint:
       return out + " " + t.location + " count " + std::to_string(t.count) + (t.command.empty() ? "" : " [" + t.command + "]");
     case CommandAction::KillBreakpoints:
@@ -116,7 +117,17 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"GdbFunctionInAnAssignment", "R0 = $_shell (\"id\")", kIde,
             "refuse: assignment: gdb's own function '$_shell' is not allowed in an expression"},
         Row{"QuoteInBreakStaysData", "BS main\" -c 1", kIde, "refuse: BS: the expression's quotes are not closed"},
-        Row{"OptionLookingLocationStaysData", "BS -t", kIde, "bs *(-t) count 1"}),
+        Row{"OptionLookingLocationStaysData", "BS -t", kIde, "bs *(-t) count 1"},
+        // A lone literal has an address only in target memory: no location.
+        Row{"BreakAtALoneLiteral", "BS \"main\"", kTyped,
+            "refuse: BS: the literal '\"main\"' is not allowed: gdb would write it into target memory"},
+        Row{"RunUntilALoneLiteral", "G, \"main\"", kIde,
+            "refuse: G: the literal '\"main\"' is not allowed: gdb would write it into target memory"},
+        // The disassembly window's Show Code at Address: the address is only read.
+        Row{"ShowCodeAtAFunction", "U main\n", kIde, "u main"},
+        Row{"ShowCodeAtARegister", "u PC + 4", kTyped, "u $pc + 4"},
+        Row{"ShowCodeAtAnAssignment", "U = 5\n", kIde, "refuse: U: an assignment is not allowed"},
+        Row{"ShowCodeAtACall", "U LED_On(3)", kTyped, "refuse: U: the function call 'LED_On(' is not allowed"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct CommandRow {

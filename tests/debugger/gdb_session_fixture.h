@@ -70,7 +70,8 @@ inline const std::string& ThumbExampleFolder() {
 
 // The example built by hand with a malloc of its own beside it, which
 // counts its calls in `malloc_calls`: gdb places a literal it must have
-// in target memory through the program's malloc.
+// in target memory through the program's malloc. A global `U` (7) shows
+// whether a command's "U ..." was taken for an assignment.
 inline const std::string& MallocExampleFolder() {
   static ExampleCopyOfThisProgram copy;
   static std::string folder = [] {
@@ -83,6 +84,7 @@ inline const std::string& MallocExampleFolder() {
                                       "static char heap[256];\n"
                                       "static size_t used;\n"
                                       "unsigned malloc_calls;\n"
+                                      "unsigned U = 7;\n"
                                       "void *malloc(size_t n) {\n"
                                       "  void *p = heap + used;\n"
                                       "  ++malloc_calls;\n"

@@ -167,6 +167,17 @@ CommandTranslation Include(std::string_view rest) {
   return t;
 }
 
+// "U address": the code there, in the disassembly window. The address is
+// only read.
+CommandTranslation ShowCode(std::string_view rest) {
+  CommandTranslation t;
+  std::string err;
+  if (!GdbExpression(rest, &t.expression, &err)) return Refused("U: " + err);
+  if (std::string fault = ReadOnlyExpressionFault(t.expression); !fault.empty()) return Refused("U: " + fault);
+  t.action = CommandAction::ShowCode;
+  return t;
+}
+
 // The words of the language, compared ignoring case.
 struct Word {
   const char* name;
@@ -186,6 +197,7 @@ const Word kWords[] = {
        return t;
      }},
     {"INCLUDE", Include},
+    {"U", ShowCode},
 };
 // Words the IDE sends that the GDB driver has no counterpart for.
 const char* const kWithoutCounterpart[] = {"MAP", "PA", "LOAD"};
@@ -320,7 +332,9 @@ bool GdbLocation(std::string_view text, std::string* out, std::string* err) {
   std::string expression;
   if (!GdbExpression(t, &expression, err)) return false;
   // gdb evaluates the location as it sets the breakpoint: it only reads.
-  if (std::string fault = ReadOnlyExpressionFault(t); !fault.empty()) {
+  // A location is an address, which a lone literal ("main" in quotes) has
+  // only once gdb placed it in target memory.
+  if (std::string fault = ReadOnlyExpressionFault(expression, WholeLiteral::Refused); !fault.empty()) {
     *err = std::move(fault);
     return false;
   }

@@ -29,6 +29,7 @@ enum class CommandAction {
   DisableBreakpoints,
   ListBreakpoints,
   Include,         // run the lines of `file` as typed lines
+  ShowCode,        // `expression` is a code address the disassembly window shows ("U main")
 };
 
 struct CommandTranslation {

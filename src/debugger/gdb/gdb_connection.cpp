@@ -159,7 +159,7 @@ int64_t GdbConnection::Send(const std::string& command, Continuation then) {
   return token;
 }
 
-MiRecord GdbConnection::Call(const std::string& command, int timeoutMs) {
+MiRecord GdbConnection::Call(const std::string& command, int timeoutMs, const Continuation& answered) {
   struct Slot {
     std::mutex m;
     std::condition_variable cv;
@@ -174,7 +174,8 @@ MiRecord GdbConnection::Call(const std::string& command, int timeoutMs) {
     return failed;
   }
   auto slot = std::make_shared<Slot>();
-  const int64_t token = Send(command, [slot](MiRecord& r) {
+  const int64_t token = Send(command, [slot, answered](MiRecord& r) {
+    if (answered) answered(r);
     std::lock_guard<std::mutex> lock(slot->m);
     slot->record = std::move(r);
     slot->done = true;

@@ -52,7 +52,9 @@ class GdbConnection {
   // silent: later calls return "timeout" at once, without sending, until gdb
   // writes its next line, so a stopped gdb or server holds the caller for
   // one bound, not one per question.
-  MiRecord Call(const std::string& command, int timeoutMs);
+  // `answered`, when given, sees the answer first, on the reader thread (in
+  // order with gdb's streams, before the caller wakes).
+  MiRecord Call(const std::string& command, int timeoutMs, const Continuation& answered = nullptr);
   bool Silent() const;
   // Sends gdb SIGINT: while the target runs gdb reads no command, but the
   // signal makes it stop the target.

@@ -143,6 +143,9 @@ pm2::gdb::TargetEvents Events() {
   e.pump = [] {
     if (g_record.PumpPendingMessages) g_record.PumpPendingMessages();
   };
+  // "U address" (the disassembly window's Show Code at Address): the
+  // window walks its listing to the address reported here.
+  e.shown = [](uint32_t address) { g_record.shownAddress = address; };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
     // The target keeps its list of breakpoints after gdb has gone.
@@ -165,11 +168,13 @@ bool IdeExpression(const char* text, std::string* out, bool say) {
 // page's entry; an editor's value tip): gdb runs what an expression asks
 // for, so one that writes or calls is refused, *err saying why.
 bool ShownExpression(const char* text, std::string* out, std::string* err) {
-  if (std::string fault = pm2::gdb::ReadOnlyExpressionFault(text ? text : ""); !fault.empty()) {
+  if (!pm2::gdb::GdbExpression(text ? text : "", out, err)) return false;
+  // The text gdb gets is the one checked.
+  if (std::string fault = pm2::gdb::ReadOnlyExpressionFault(*out); !fault.empty()) {
     *err = std::move(fault);
     return false;
   }
-  return pm2::gdb::GdbExpression(text ? text : "", out, err);
+  return true;
 }
 
 // The address texts refused this session: the memory window asks again at
@@ -333,14 +338,16 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       }
       // Anything else a client asks is a read: a text that writes or calls
       // in any form never reaches gdb, whatever the IDE checked before.
-      if (r->text) {
-        if (const std::string fault = pm2::gdb::ReadOnlyExpressionFault(r->text); !fault.empty()) {
-          Print("*** error: " + fault + "\n");
-          r->error = 1;
-          return 0;
-        }
+      if (!g_target || !IdeExpression(r->text, &expression, true)) {
+        r->error = 1;
+        return 0;
       }
-      if (!g_target || !IdeExpression(r->text, &expression, true) || !g_target->Evaluate(expression, &value)) {
+      if (const std::string fault = pm2::gdb::ReadOnlyExpressionFault(expression); !fault.empty()) {
+        Print("*** error: " + fault + "\n");
+        r->error = 1;
+        return 0;
+      }
+      if (!g_target->Evaluate(expression, &value)) {
         r->error = 1;
         return 0;
       }
@@ -751,8 +758,8 @@ void StartInlineAsm(const std::string& program) {
   // address and is never evaluated, as gdb would write or run the program.
   t.address = [](const std::string& text, uint64_t* value) {
     std::string expression;
-    return g_target && pm2::gdb::ReadOnlyExpressionFault(text).empty() &&
-           IdeExpression(text.c_str(), &expression, false) && g_target->Evaluate(expression, value);
+    return g_target && IdeExpression(text.c_str(), &expression, false) &&
+           pm2::gdb::ReadOnlyExpressionFault(expression).empty() && g_target->Evaluate(expression, value);
   };
   t.write = [](uint32_t address, const std::vector<uint8_t>& bytes, std::string* err) {
     if (!g_target || !g_target->Halted()) {

@@ -101,7 +101,9 @@ TargetParams ParseTargetParams(const std::string& text) {
   return p;
 }
 
-GdbTarget::GdbTarget(TargetEvents events) : m_events(std::move(events)) {}
+GdbTarget::GdbTarget(TargetEvents events)
+    : m_events(std::move(events)),
+      m_access([this](const std::string& setting) { return m_gdb && Ok(m_gdb->Call(setting, kCommandTimeoutMs)); }) {}
 
 GdbTarget::~GdbTarget() { Close(); }
 
@@ -196,6 +198,14 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
 }
 
 void GdbTarget::OnLog(const std::string& text) {
+  {
+    // A typed command's messages are the command page's.
+    std::lock_guard<std::mutex> lock(m_consoleMutex);
+    if (m_typedLog) {
+      if (m_typedLogText.size() < 65536) m_typedLogText += text;
+      return;
+    }
+  }
   std::lock_guard<std::mutex> lock(m_logMutex);
   // Kept while the session starts (bounded); later gdb's errors come with
   // the answers that the driver prints.
@@ -329,6 +339,9 @@ void GdbTarget::ReportStop(const MiRecord& r) {
 
 bool GdbTarget::Go(uint32_t stopAddress) {
   if (!Halted()) return false;
+  // gdb resumes the target only with memory writes on.
+  const GdbPermissions::Hold run(m_access, GdbAccess::Run, [this] { return Halted(); });
+  if (!run.ok()) return false;
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   if (stopAddress != 0xFFFFFFFFu) {
     MiRecord r = m_gdb->Call("-break-insert -t *" + Hex(stopAddress), RestMs(until));
@@ -369,7 +382,12 @@ bool GdbTarget::Step(int mode) {
   }
   m_stepMode = mode;
   const uint64_t before = Reported();
-  MiRecord r = m_gdb->Call(command, RestMs(until));
+  MiRecord r;
+  {
+    // gdb resumes the target only with memory writes on.
+    const GdbPermissions::Hold run(m_access, GdbAccess::Run, [this] { return Halted(); });
+    if (run.ok()) r = m_gdb->Call(command, RestMs(until));
+  }
   if (!Ok(r)) {
     m_stepMode = -1;
     if (r.cls == "timeout") WaitEnded(WaitFor::Step, WaitEnd::NoAnswer);
@@ -405,11 +423,14 @@ bool GdbTarget::Reset() {
   if (!Halted()) return false;
   const char* const kResets[] = {"monitor system_reset", "monitor reset halt"};
   bool done = false;
-  for (const char* command : kResets)
-    if (Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kCommandTimeoutMs))) {
-      done = true;
-      break;
-    }
+  {
+    const GdbPermissions::Hold run(m_access, GdbAccess::Run, [this] { return Halted(); });
+    for (const char* command : kResets)
+      if (run.ok() && Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kCommandTimeoutMs))) {
+        done = true;
+        break;
+      }
+  }
   if (!done) return false;
   // gdb's own idea of the registers is stale after a reset behind its back.
   // "flushregs" is the older gdb's name (newer ones call it deprecated);
@@ -479,8 +500,11 @@ bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes, ui
     hex.push_back(kDigits[bytes[i] >> 4]);
     hex.push_back(kDigits[bytes[i] & 15]);
   }
-  if (count > 0 && !Ok(m_gdb->Call("-data-write-memory-bytes " + Hex(address) + " " + hex, kCommandTimeoutMs)))
-    return false;
+  if (count > 0) {
+    const GdbPermissions::Hold write(m_access, GdbAccess::Write, [this] { return Halted(); });
+    if (!write.ok() || !Ok(m_gdb->Call("-data-write-memory-bytes " + Hex(address) + " " + hex, kCommandTimeoutMs)))
+      return false;
+  }
   if (written) *written = count;
   return count == asked;
 }
@@ -496,6 +520,9 @@ bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::st
     return true;
   }
   if (expression.find('=') != std::string::npos) RegistersMayChange();
+  // Whatever the text asks for, gdb neither writes nor calls for it.
+  const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
+  if (!read.ok()) return false;
   MiRecord r = m_gdb->Call("-data-evaluate-expression " + MiQuote(expression), kCommandTimeoutMs);
   if (!Ok(r, error)) {
     if (text) *text = r.results.Str("msg");
@@ -773,15 +800,18 @@ bool GdbTarget::ReadOnlyAddress(const std::string& expression, uint64_t* address
 
 bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchValue* out) {
   // gdb's variable object runs what its expression asks for, at every stop
-  // the window is refreshed: a row that would write or call is refused,
-  // with the reason in its text. The window shows an array from its
-  // address, which a literal has only in target memory.
-  if (const std::string fault = ReadOnlyExpressionFault(expression, WholeLiteral::Refused); !fault.empty()) {
+  // the window is refreshed: gdb itself neither writes nor calls for it,
+  // and a row that would is refused first, with the reason in its text
+  // (the text gdb gets, without the window's back-quotes). The window
+  // shows an array from its address, which a literal has only in target
+  // memory.
+  const std::string expr = WithoutQuotes(expression);
+  if (const std::string fault = ReadOnlyExpressionFault(expr, WholeLiteral::Refused); !fault.empty()) {
     std::snprintf(out->text, sizeof out->text, "%s", fault.c_str());
     return false;
   }
-  if (!Halted()) return false;
-  const std::string expr = WithoutQuotes(expression);
+  const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
+  if (!read.ok()) return false;
   MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(expr), kCommandTimeoutMs);
   if (!Ok(created)) return false;
   const std::string name = created.results.Str("name");
@@ -850,8 +880,11 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
 
 bool GdbTarget::WatchMembers(const std::string& expression, std::vector<std::string>* out) {
   out->clear();
-  if (!Halted() || !ReadOnlyExpressionFault(expression).empty()) return false;
-  MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(WithoutQuotes(expression)), kCommandTimeoutMs);
+  const std::string expr = WithoutQuotes(expression);
+  if (!ReadOnlyExpressionFault(expr).empty()) return false;
+  const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
+  if (!read.ok()) return false;
+  MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(expr), kCommandTimeoutMs);
   if (!Ok(created)) return false;
   const std::string name = created.results.Str("name");
   MiRecord r = m_gdb->Call("-var-list-children " + name, kCommandTimeoutMs);
@@ -912,7 +945,11 @@ std::string GdbTarget::SymbolAt(uint64_t address) {
 }
 
 bool GdbTarget::Download(std::string* err, std::string* report) {
-  MiRecord r = m_gdb->Call("-target-download", 60000);
+  MiRecord r;
+  {
+    const GdbPermissions::Hold write(m_access, GdbAccess::Write);
+    if (write.ok()) r = m_gdb->Call("-target-download", 60000);
+  }
   if (!Ok(r, err)) return false;
   // gdb compares each loaded section with the file; a mismatch is only a
   // warning to gdb, and only its console text says which section it was.
@@ -1054,8 +1091,12 @@ void GdbTarget::SetRegister(RegisterEntry* entry, uint64_t value) {
   const std::ptrdiff_t i = entry - m_regs.data();
   if (i < 0 || std::size_t(i) >= m_regs.size() || !Halted()) return;
   RegistersMayChange();
-  m_gdb->Call("-data-evaluate-expression " + MiQuote("$" + m_regNames[std::size_t(i)] + "=" + Hex(value)),
-              kCommandTimeoutMs);
+  {
+    const GdbPermissions::Hold write(m_access, GdbAccess::Write, [this] { return Halted(); });
+    if (write.ok())
+      m_gdb->Call("-data-evaluate-expression " + MiQuote("$" + m_regNames[std::size_t(i)] + "=" + Hex(value)),
+                  kCommandTimeoutMs);
+  }
   // A written program counter is the new position: the driver's own idea
   // of it and of the stop's line follow.
   if (entry->refreshDisasm) TakePosition();

@@ -25,6 +25,7 @@
 #include "debugger/gdb/exec_trace.h"
 #include "debugger/gdb/gdb_connection.h"
 #include "debugger/gdb/gdb_listing.h"
+#include "debugger/gdb/gdb_permissions.h"
 #include "debugger/gdb/trace_history.h"
 #include "debugger/gdb/wait_report.h"
 
@@ -74,6 +75,9 @@ struct TargetEvents {
   // Serves the thread that ends the session (the window's queue) while it
   // waits for the driver's threads, which may wait for it.
   std::function<void()> pump;
+  // The code address a command named ("U main"): the disassembly window
+  // shows it.
+  std::function<void(uint32_t)> shown;
 };
 
 // A function or variable of the program.
@@ -128,7 +132,8 @@ class GdbTarget {
   bool Write(uint64_t address, uint32_t count, const uint8_t* bytes, uint32_t* written = nullptr);
   // The number gdb gives for an expression; *text (if given) gets gdb's
   // value text, or its message when gdb refused, *error (if given) only
-  // that message.
+  // that message. A read: gdb evaluates it with memory writes and calls
+  // off, and refuses one that would write or call.
   bool Evaluate(const std::string& expression, uint64_t* value, std::string* text = nullptr,
                 std::string* error = nullptr);
   // The IDE's edits of values (gdb_target_writes.cpp), false with *err
@@ -142,8 +147,10 @@ class GdbTarget {
   // was done, else 1 with the reason on the command page. A typed line that
   // is not of the language goes to gdb's own command interpreter.
   int Execute(const std::string& line, CommandOrigin origin);
-  // A command of gdb's own interpreter that the driver itself makes.
-  bool Console(const std::string& command, std::string* err = nullptr);
+  // A command of gdb's own interpreter that the driver itself makes;
+  // `answered` sees gdb's answer first, on the reader thread.
+  bool Console(const std::string& command, std::string* err = nullptr,
+               const std::function<void(MiRecord&)>& answered = nullptr);
   bool Breakpoint(uint64_t address, bool insert);
   bool HasBreakpoint(uint64_t address) const;
   // 0 none, 1 an enabled breakpoint, 2 a disabled one.
@@ -257,6 +264,9 @@ class GdbTarget {
   void PrefetchRegisters();
   void RegistersMayChange();
   void BuildRegisterSet();
+  // Whether gdb evaluates an expression (with neither writes nor calls),
+  // else false with gdb's reason.
+  bool ReadOnlyValue(const std::string& expression, std::string* err);
   // The address of what an expression designates, when asking for it
   // only reads.
   bool ReadOnlyAddress(const std::string& expression, uint64_t* address);
@@ -271,6 +281,17 @@ class GdbTarget {
   int ChangeBreakpoints(const CommandTranslation& t);
   int ListForCommandPage();
   int IncludeFile(const std::string& file);
+  // A typed line of gdb's own: the breakpoint numbers in it are the
+  // command page's, and gdb's messages and unfinished line reach the page.
+  int TypedConsole(const std::string& typed);
+  // The end of a typed command's answer: its unfinished line ended and its
+  // messages (but the one its refusal says) to the page, in gdb's order.
+  void EndTypedAnswer(const MiRecord* answer);
+  // After a typed command: the margins' breakpoints that gdb deleted go,
+  // and those it enabled or disabled show it.
+  void FollowTypedBreakpoints();
+  // "U address": the disassembly window is told the address.
+  int ShowCode(const std::string& address);
   int AssignAndReposition(const std::string& assignment);
   // After the program counter changed behind a stop: the new position,
   // and the IDE told.
@@ -292,8 +313,14 @@ class GdbTarget {
   int UserNumber(int gdbNumber) const;  // under m_bpMutex
   int GdbNumber(int userNumber) const;  // under m_bpMutex; 0 when none
 
+  // Stopped as the IDE sees it too: not in one of the driver's own
+  // momentary stops (the UART stand-in's), whose values are no answer.
+  bool Still() const { return Halted() && !m_executing; }
+
   TargetEvents m_events;
   std::unique_ptr<GdbConnection> m_gdb;
+  // What gdb lets each command do: reads never write or call.
+  GdbPermissions m_access;
   ChildProcess m_qemu;
   bool m_simulated = false;
   std::thread m_monitor;
@@ -341,6 +368,9 @@ class GdbTarget {
   bool m_holding = false;  // console text held until the stop shows whose it is
   std::string m_held;  // what the driver left in the receive/transmit register
   std::string m_blank;  // empty lines waiting for the text after them
+  bool m_openLine = false;   // the last console text ended without a line end
+  bool m_typedLog = false;   // a typed command runs: gdb's log stream is its messages
+  std::string m_typedLogText;
   bool m_capturing = false;  // the console's text is kept in m_captured too
   std::string m_captured;
   mutable std::mutex m_bpMutex;

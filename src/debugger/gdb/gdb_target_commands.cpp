@@ -10,6 +10,7 @@
 
 #include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_target.h"
+#include "debugger/gdb/typed_breakpoint_numbers.h"
 
 namespace pm2::gdb {
 
@@ -34,13 +35,73 @@ int GdbTarget::Refuse(const std::string& why) {
   return 1;
 }
 
-bool GdbTarget::Console(const std::string& command, std::string* err) {
+bool GdbTarget::Console(const std::string& command, std::string* err,
+                        const std::function<void(MiRecord&)>& answered) {
   if (!m_gdb) return false;
-  // A command of gdb's own may set any register.
+  // A command of gdb's own may set any register, run the target, or write
+  // (the user's own "set var", or the driver's monitor commands).
   RegistersMayChange();
-  const bool ok = Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kTimeoutMs), err);
+  const GdbPermissions::Hold run(m_access, GdbAccess::Run);
+  const bool ok =
+      run.ok() && Ok(m_gdb->Call("-interpreter-exec console " + MiQuote(command), kTimeoutMs, answered), err);
   FlushBlankConsole();
   return ok;
+}
+
+int GdbTarget::TypedConsole(const std::string& typed) {
+  // gdb's own commands may set or delete breakpoints too.
+  RememberBreakpointsAfter remember{this};
+  std::string command, err;
+  {
+    TypedBreakpoints breakpoints;
+    std::vector<GdbBreakpointInfo> list;
+    ListBreakpoints(&list);
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    for (const GdbBreakpointInfo& b : list) breakpoints.userNumbers.push_back(UserNumber(b.number));
+    breakpoints.gdbNumber = [this](int user) { return GdbNumber(user); };  // asked while the lock is held
+    if (!TypedBreakpointCommand(GdbSpelling(typed), breakpoints, &command, &err)) return Refuse(err);
+  }
+  if (command.empty()) return 0;  // no breakpoint of the user's to change
+  // gdb's messages of the command (its log stream: "No source file named
+  // x.c.") and what it printed without a line end ("output 1") are the
+  // command page's now, not later glued to the next text. They go as gdb's
+  // console text goes, so that they keep its order.
+  {
+    std::lock_guard<std::mutex> lock(m_consoleMutex);
+    m_typedLog = true;
+    m_typedLogText.clear();
+  }
+  const bool ok = Console(command, &err, [this](MiRecord& answer) { EndTypedAnswer(&answer); });
+  EndTypedAnswer(nullptr);  // gdb did not answer in time: what it said so far
+  FollowTypedBreakpoints();
+  return ok ? 0 : Refuse(err);
+}
+
+void GdbTarget::FollowTypedBreakpoints() {
+  std::vector<GdbBreakpointInfo> list;
+  if (!ListBreakpoints(&list)) return;
+  bool changed = false;
+  {
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    std::map<int, bool> enabled;  // gdb's number -> enabled
+    for (const GdbBreakpointInfo& b : list) enabled[b.number] = b.enabled;
+    for (auto it = m_breakpoints.begin(); it != m_breakpoints.end();) {
+      const auto found = enabled.find(it->second);
+      if (found == enabled.end()) {
+        m_disabled.erase(it->first);
+        it = m_breakpoints.erase(it);
+        changed = true;
+        continue;
+      }
+      bool& disabled = m_disabled[it->first];
+      changed |= disabled != !found->second;
+      disabled = !found->second;
+      ++it;
+    }
+    for (auto it = m_entryBreak.begin(); it != m_entryBreak.end();)
+      it = m_breakpoints.count(it->second) ? std::next(it) : m_entryBreak.erase(it);
+  }
+  if (changed && m_events.breakpointsChanged) m_events.breakpointsChanged();
 }
 
 void GdbTarget::OwnBreakpoint(int number) {
@@ -71,12 +132,8 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
   switch (t.action) {
     case CommandAction::Refuse:
       return Refuse(t.error);
-    case CommandAction::Typed: {
-      // gdb's own commands may set or delete breakpoints too.
-      RememberBreakpointsAfter remember{this};
-      std::string err;
-      return Console(GdbSpelling(t.expression), &err) ? 0 : Refuse(err);
-    }
+    case CommandAction::Typed:
+      return TypedConsole(t.expression);
     case CommandAction::Go:
       return Go(0xFFFFFFFFu) ? 0 : Refuse("G: the target runs already");
     case CommandAction::RunUntil:
@@ -95,26 +152,73 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
       return ListForCommandPage();
     case CommandAction::Include:
       return IncludeFile(t.file);
+    case CommandAction::ShowCode:
+      return ShowCode(t.expression);
   }
   return 1;
+}
+
+void GdbTarget::EndTypedAnswer(const MiRecord* answer) {
+  std::string log;
+  bool open = false;
+  {
+    std::lock_guard<std::mutex> lock(m_consoleMutex);
+    if (!m_typedLog) return;
+    m_typedLog = false;
+    log.swap(m_typedLogText);
+    open = std::exchange(m_openLine, false);
+  }
+  // A refused command's message comes as its answer too: said once, as the refusal.
+  const std::string refusal = answer && answer->cls == "error" ? answer->results.Str("msg") : "";
+  if (!refusal.empty())
+    if (const std::size_t at = log.find(refusal + "\n"); at != std::string::npos) log.erase(at, refusal.size() + 1);
+  const std::string text = (open ? "\n" : "") + log;
+  if (text.empty()) return;
+  if (m_events.console)
+    m_events.console(text);
+  else if (m_events.print)
+    m_events.print(text);
 }
 
 int GdbTarget::RunUntil(const std::string& location) {
   if (!Halted()) return Refuse("G: the target runs already");
   std::string err;
-  MiRecord r = m_gdb->Call("-break-insert -t -- " + MiQuote(location), kTimeoutMs);
+  MiRecord r;
+  {
+    // gdb evaluates the location as it sets the breakpoint.
+    const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
+    if (!read.ok()) return Refuse("G: the target runs already");
+    r = m_gdb->Call("-break-insert -t -- " + MiQuote(location), kTimeoutMs);
+  }
   if (!Ok(r, &err)) return Refuse("G: " + err);
   if (const MiValue* b = r.results.Find("bkpt")) OwnBreakpoint(std::atoi(b->Str("number").c_str()));
   m_freeRun = true;
   m_stepMode = -1;
-  return Ok(m_gdb->Call("-exec-continue", kTimeoutMs), &err) ? 0 : Refuse("G: " + err);
+  const GdbPermissions::Hold run(m_access, GdbAccess::Run, [this] { return Halted(); });
+  return run.ok() && Ok(m_gdb->Call("-exec-continue", kTimeoutMs), &err) ? 0 : Refuse("G: " + err);
 }
 
 int GdbTarget::AssignAndReposition(const std::string& assignment) {
   if (!Halted()) return Refuse("the target runs: no assignment now");
   std::string err;
-  if (!Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(assignment), kTimeoutMs), &err)) return Refuse(err);
+  {
+    // The write asked for, and no call.
+    const GdbPermissions::Hold write(m_access, GdbAccess::Write, [this] { return Halted(); });
+    if (!write.ok()) return Refuse("the target runs: no assignment now");
+    if (!Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(assignment), kTimeoutMs), &err)) return Refuse(err);
+  }
   Reposition();
+  return 0;
+}
+
+int GdbTarget::ShowCode(const std::string& address) {
+  uint64_t at = 0;
+  std::string text, error;
+  if (!Evaluate(address, &at, &text, &error))
+    return Refuse("U: " + (!error.empty() ? error : !text.empty() ? "its value " + text + " is no address"
+                                                                  : "the target runs; stop it first"));
+  if (at > 0xFFFFFFFFu) return Refuse("U: the value " + text + " does not fit in 32 bits");
+  if (m_events.shown) m_events.shown(uint32_t(at));
   return 0;
 }
 
@@ -148,7 +252,13 @@ int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin
   if (!t.command.empty() && !BreakpointCommand(t.command, origin, &gdbCommand, &err)) return Refuse("BS: " + err);
   std::string command = "-break-insert";
   if (t.count > 1) command += " -i " + std::to_string(t.count - 1);
-  MiRecord r = m_gdb->Call(command + " -- " + MiQuote(t.location), kTimeoutMs);
+  MiRecord r;
+  {
+    // gdb evaluates the location as it sets the breakpoint.
+    const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
+    if (!read.ok()) return Refuse("BS: the target runs; stop it first");
+    r = m_gdb->Call(command + " -- " + MiQuote(t.location), kTimeoutMs);
+  }
   if (!Ok(r, &err)) return Refuse("BS: " + err);
   const InsertedBreakpoint b = InsertedBreakpointOf(r.results);
   const int number = b.number;

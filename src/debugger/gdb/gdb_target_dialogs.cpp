@@ -147,10 +147,13 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   // expression as it sets the breakpoint, and a watchpoint's again at every
   // step: one that writes, calls or places a literal in target memory is
   // refused.
+  // A lone literal has an address only once gdb placed it in target
+  // memory: it is no location and no watched place. The check reads the
+  // text gdb gets.
   std::string target, gdbCommand;
   bool valid = access ? GdbExpression(expression, &target, err) : GdbLocation(expression, &target, err);
-  if (valid) {
-    *err = ReadOnlyExpressionFault(expression);
+  if (valid && access) {
+    *err = ReadOnlyExpressionFault(target, WholeLiteral::Refused);
     valid = err->empty();
   }
   for (const std::string& line : commands) {
@@ -169,7 +172,12 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
     cmd = std::string("-break-watch ") + (access == 1 ? "-r " : access == 3 ? "-a " : "") + "-- " + MiQuote(target);
   else
     cmd = "-break-insert -- " + MiQuote(target);
-  MiRecord r = m_gdb->Call(cmd, kTimeoutMs);
+  MiRecord r;
+  {
+    // gdb evaluates the location or the watched expression as it sets it.
+    const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
+    if (read.ok()) r = m_gdb->Call(cmd, kTimeoutMs);
+  }
   if (!Ok(r, err)) return false;
   *number = access ? WatchNumber(r) : -1;
   if (!access) {
@@ -244,6 +252,7 @@ void GdbTarget::OnConsole(const std::string& text) {
   // gdb writes the empty line before the announcement on its own, so an
   // empty line waits for what follows it.
   std::string out;
+  const std::string shown = ShownBreakpointNumbers(text);
   {
     std::lock_guard<std::mutex> lock(m_consoleMutex);
     if (m_capturing && m_captured.size() < 65536) m_captured += text;
@@ -260,9 +269,13 @@ void GdbTarget::OnConsole(const std::string& text) {
       if (m_blank.size() < 64) m_blank += text;
       return;
     }
-    out.swap(m_blank);
+    // A typed command's messages so far come first, in gdb's order.
+    if (m_typedLog) out.swap(m_typedLogText);
+    out += m_blank;
+    m_blank.clear();
+    out += shown;
+    if (!text.empty()) m_openLine = text.back() != '\n';
   }
-  out += ShownBreakpointNumbers(text);
   if (m_events.console)
     m_events.console(out);
   else if (m_events.print)
@@ -330,7 +343,9 @@ void GdbTarget::SerialInput(uint8_t c) {
   }
   if (!first) return;
   if (Halted()) {
-    ArmKey();
+    // The key is the user's write into the receive register.
+    const GdbPermissions::Hold write(m_access, GdbAccess::Write, [this] { return Halted(); });
+    if (write.ok()) ArmKey();
     return;
   }
   // A running target is stopped for a moment to take the key.

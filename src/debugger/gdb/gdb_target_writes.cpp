@@ -39,17 +39,18 @@ bool GdbTarget::EditValue(const std::string& edit, std::string* err) {
     return false;
   }
   const std::string target = Trimmed(targetText), value = Trimmed(valueText);
-  if (const std::string fault = ReadOnlyExpressionFault(target); !fault.empty()) {
-    *err = Shown(target) + ": " + fault;
-    return false;
-  }
-  if (const std::string fault = ReadOnlyExpressionFault(value, WholeLiteral::Refused); !fault.empty()) {
-    *err = "value " + Shown(value) + " of " + Shown(target) + ": " + fault;
-    return false;
-  }
   std::string left, right;
   if (!GdbExpression(target, &left, err) || !GdbExpression(value, &right, err)) {
     *err = "value " + Shown(value) + " of " + Shown(target) + ": " + *err;
+    return false;
+  }
+  // The checks read the texts gdb gets.
+  if (const std::string fault = ReadOnlyExpressionFault(left); !fault.empty()) {
+    *err = Shown(target) + ": " + fault;
+    return false;
+  }
+  if (const std::string fault = ReadOnlyExpressionFault(right, WholeLiteral::Refused); !fault.empty()) {
+    *err = "value " + Shown(value) + " of " + Shown(target) + ": " + fault;
     return false;
   }
   if (!Halted()) {
@@ -57,7 +58,22 @@ bool GdbTarget::EditValue(const std::string& edit, std::string* err) {
     return false;
   }
   RegistersMayChange();
+  // The one write asked for: memory writes are on for it alone, calls stay off.
+  const GdbPermissions::Hold write(m_access, GdbAccess::Write, [this] { return Halted(); });
+  if (!write.ok()) {
+    *err = "gdb did not allow the write";
+    return false;
+  }
   return Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(left + " = " + right), kTimeoutMs), err);
+}
+
+bool GdbTarget::ReadOnlyValue(const std::string& expression, std::string* err) {
+  const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
+  if (!read.ok()) {
+    *err = "gdb does not answer";
+    return false;
+  }
+  return Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(expression), kTimeoutMs), err);
 }
 
 bool GdbTarget::WriteTyped(const TypedWrite& write, std::string* err) {
@@ -68,12 +84,15 @@ bool GdbTarget::WriteTyped(const TypedWrite& write, std::string* err) {
   // Where the first value goes, and how long each is.
   std::string address, text;
   uint64_t at = 0, size = 0;
-  if (const std::string fault = ReadOnlyExpressionFault(write.address); !fault.empty()) {
+  if (!GdbExpression(write.address, &address, err)) {
+    *err = "address " + Shown(write.address) + ": " + *err;
+    return false;
+  }
+  if (const std::string fault = ReadOnlyExpressionFault(address); !fault.empty()) {
     *err = "address " + Shown(write.address) + ": " + fault;
     return false;
   }
-  if (!GdbExpression(write.address, &address, err) ||
-      !Evaluate("(unsigned long long)(" + address + ")", &at, &text)) {
+  if (!Evaluate("(unsigned long long)(" + address + ")", &at, &text)) {
     *err = "address " + Shown(write.address) + ": " + (text.empty() ? *err : text);
     return false;
   }
@@ -88,15 +107,13 @@ bool GdbTarget::WriteTyped(const TypedWrite& write, std::string* err) {
   // Every value evaluated as the type before anything is written.
   std::vector<std::string> values;
   for (const std::string& v : write.values) {
-    if (const std::string fault = ReadOnlyExpressionFault(v, WholeLiteral::Refused); !fault.empty()) {
-      *err = "value " + Shown(v) + ": " + fault;
-      return false;
-    }
     std::string expression, why;
-    if (!GdbExpression(v, &expression, &why) ||
-        !Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote("(" + write.type + ")(" + expression + ")"),
-                        kTimeoutMs),
-            &why)) {
+    if (GdbExpression(v, &expression, &why))
+      if (const std::string fault = ReadOnlyExpressionFault(expression, WholeLiteral::Refused); !fault.empty()) {
+        *err = "value " + Shown(v) + ": " + fault;
+        return false;
+      }
+    if (!why.empty() || !ReadOnlyValue("(" + write.type + ")(" + expression + ")", &why)) {
       *err = "value " + Shown(v) + ": " + why;
       return false;
     }
@@ -105,6 +122,11 @@ bool GdbTarget::WriteTyped(const TypedWrite& write, std::string* err) {
   const TypedWrite checked{write.type, Hex8(at), values};
   const std::size_t fit = std::size_t(std::min<uint64_t>(values.size(), (kAddressSpaceEnd - at) / size));
   RegistersMayChange();
+  const GdbPermissions::Hold writes(m_access, GdbAccess::Write, [this] { return Halted(); });
+  if (!writes.ok()) {
+    *err = "gdb did not allow the write";
+    return false;
+  }
   for (std::size_t i = 0; i < fit; ++i) {
     std::string why;
     if (!Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(TypedWriteAssignment(checked, i)), kTimeoutMs),

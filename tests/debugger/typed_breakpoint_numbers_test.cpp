@@ -1,0 +1,78 @@
+// gdb's commands typed on the command page that name breakpoints: the
+// numbers typed are the command page's, and gdb's numbers also count the
+// driver's own breakpoints. One named row a command, with the driver's own
+// breakpoints at gdb's numbers 1 and 4: the user's 1, 2, 3 are gdb's 2, 3, 5.
+#include "debugger/gdb/typed_breakpoint_numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace pm2::gdb {
+namespace {
+
+struct Row {
+  const char* name;
+  const char* typed;
+  std::string expected;  // gdb's command, "" nothing to do, or "!" and the reason
+};
+
+class TypedNumbers : public ::testing::TestWithParam<Row> {};
+
+TEST_P(TypedNumbers, AreTheCommandPagesNumbers) {
+  const std::set<int> own = {1, 4};
+  TypedBreakpoints b;
+  b.userNumbers = {1, 2, 3};
+  b.gdbNumber = [&](int user) {
+    int number = user;
+    for (int n : own)
+      if (n <= number) ++number;
+    return number;
+  };
+  std::string out, err;
+  const bool ok = TypedBreakpointCommand(GetParam().typed, b, &out, &err);
+  EXPECT_EQ(ok ? out : "!" + err, GetParam().expected);
+}
+
+TEST(TypedNumbersWithoutBreakpoints, NameNoneOfTheDriversOwn) {
+  TypedBreakpoints b;
+  b.gdbNumber = [](int user) { return user + 1; };
+  for (const char* typed : {"delete", "disable", "enable once", "delete 1-5"}) {
+    std::string out = "x", err;
+    EXPECT_TRUE(TypedBreakpointCommand(typed, b, &out, &err)) << typed;
+    EXPECT_EQ(out, "") << typed;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TypedNumbers,
+    ::testing::Values(
+        Row{"DeleteOne", "delete 1", "delete 2"},
+        Row{"DeleteByItsShortestWord", "d 3", "delete 5"},
+        Row{"DeleteByAPrefix", "del 2", "delete 3"},
+        Row{"DeleteSeveral", "delete 1 3", "delete 2 5"},
+        Row{"DeleteARange", "delete 2-3", "delete 3 5"},
+        Row{"DeleteAll", "delete", "delete 2 3 5"},
+        Row{"DeleteBreakpointsAll", "delete breakpoints", "delete breakpoints 2 3 5"},
+        Row{"DeleteBreakpointsOne", "delete br 1", "delete br 2"},
+        Row{"DeleteOtherThingsStays", "delete display 1", "delete display 1"},
+        Row{"DisableAll", "disable", "disable 2 3 5"},
+        Row{"DisableLocation", "dis 3.2", "disable 5.2"},
+        Row{"DisableMemoryRegionStays", "disable mem 1", "disable mem 1"},
+        Row{"EnableAll", "enable", "enable 2 3 5"},
+        Row{"EnableOnce", "enable once 1", "enable once 2"},
+        Row{"EnableCount", "en count 2 3", "enable count 2 5"},
+        Row{"EnableDeleteAll", "enable delete", "enable delete 2 3 5"},
+        Row{"Condition", "condition 3 n > 2", "condition 5 n > 2"},
+        Row{"ConditionForced", "cond -force 1 x == 1", "condition -force 2 x == 1"},
+        Row{"ConditionRemoved", "condition 2", "condition 3"},
+        Row{"Ignore", "ignore 1 5", "ignore 2 5"},
+        Row{"Commands", "commands 2", "commands 3"},
+        Row{"ConvenienceVariableRefused", "delete $bpnum", "!'$bpnum' is gdb's number, not one BL lists"},
+        Row{"OtherCommandsStay", "info breakpoints", "info breakpoints"},
+        Row{"DetachIsNoDelete", "detach", "detach"},
+        Row{"NotANumberGoesToGdb", "delete main", "delete main"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pm2::gdb
