@@ -866,9 +866,19 @@ TEST_F(FrameCommandsTest, EscEndsTheWaitForASilentAddIn) {
   EXPECT_EQ(shown[0], "Waiting for the add-in 'shell_tools_addin_peer' to answer (Esc ends the wait)");
   EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
   // Stopped: the add-in is asked to close (a wait ended the same way).
+  const size_t waits = shown.size();
   esc.start(50);
-  f->ExecuteCommand(kCmdToggleAddIn);
+  EXPECT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
   esc.stop();
+  EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  EXPECT_LE(shown.size(), waits + 1);
+  const std::string log = dir + "addin-silent.log";
+  auto logText = [&] {
+    std::ifstream in(log);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  EXPECT_TRUE(WaitFor([&] { return logText().find("code 80000001 0\n") != std::string::npos; })) << logText();
 }
 
 // The add-in's start sends its six command states, each a request: one Esc
@@ -917,8 +927,12 @@ TEST_F(FrameCommandsTest, OneEscEndsTheWaitOfTheWholeCommandStateSequence) {
   // Stopped: the add-in is asked to close (its wait ended the same way).
   escOnEveryWait = true;
   esc.start(50);
-  f->ExecuteCommand(kCmdToggleAddIn);
+  EXPECT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
   esc.stop();
+  EXPECT_LE(escapes, 2);
+  EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  EXPECT_TRUE(WaitFor([&] { return logText() == states + "code 80000001 0\n"; })) << logText();
 }
 
 // Save All tells a connected add-in each saved C file and its line, two
@@ -978,10 +992,14 @@ TEST_F(FrameCommandsTest, OneEscEndsTheWaitOfSaveAllsNotices) {
   EXPECT_TRUE(WaitFor([&] { return notices() == 4; })) << logText();
   // Stopped: asked to close, with its wait ended the same way.
   escapes = 0;
-  f->ExecuteCommand(kCmdToggleAddIn);
+  EXPECT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
   esc.stop();
   qunsetenv("PM2_ADDIN_SILENT");
   qunsetenv("PM2_ADDIN_LOG");
+  EXPECT_LE(escapes, 1);
+  EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  EXPECT_TRUE(WaitFor([&] { return logText().find("code 80000001 0\n") != std::string::npos; })) << logText();
 }
 
 TEST_F(FrameCommandsTest, SaveAnnouncesTheFileAndItsLineToTheAddIn) {
