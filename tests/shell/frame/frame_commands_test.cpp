@@ -34,6 +34,7 @@
 #include "project/dialogs/components_page.h"
 #include "project/dialogs/device_selection.h"
 #include "project/dialogs/project_sheet.h"
+#include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
@@ -533,6 +534,43 @@ TEST_F(FrameCommandsTest, AnErrorFreeTranslationEndsWithZero) {
   ASSERT_TRUE(f->ExecuteCommand(cmd::kTranslate));
   ASSERT_TRUE(WaitIdle(s.App()));
   EXPECT_EQ(s.App().BuildEndResult(), 1) << BuildText(f);
+}
+
+// The user program after a build fills "F" with the file selected in the
+// project window and "E" with the active editor's file, as they are when
+// the build starts; with neither, a line naming "%F" runs nothing and the
+// build counts an error that names the sequence.
+TEST_F(FrameCommandsTest, AUserProgramNamesTheFilesOfTheBuildsStart) {
+  if (!HaveTools()) GTEST_SKIP() << "the ARM tools are not installed";
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  OptionBlock& opts = *s.App().Project()->curTarget->pOpts;
+  opts.out.flags.RUNUSR0 = 1;
+  opts.out.RUNUSR[0] = OptString::Pooled("/bin/sh -c \"echo %F ~F #E > seq.txt\"", kPoolProject);
+  // A file selected, another in the editor.
+  FileRec* timer = FindSourceFileByPath((dir + "Timer.c").c_str());
+  ASSERT_NE(timer, nullptr);
+  ASSERT_NE(OpenActive(f, dir + "Blinky.c", 3), nullptr);
+  SelectInProject(f, timer);
+  ASSERT_EQ(s.App().m_pSelItem, timer);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(s.App().BuildEndResult(), 0) << BuildText(f);
+  std::ifstream in(dir + "seq.txt");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "Timer.c 0 " + dir + "Blinky.c\n") << BuildText(f);
+  // Neither: nothing runs.
+  fs::remove(dir + "seq.txt");
+  f->Editors().CloseAll();
+  s.App().m_pSelItem = nullptr;
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kRebuildAll));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(s.App().BuildEndResult(), 1) << BuildText(f);
+  EXPECT_FALSE(fs::exists(dir + "seq.txt"));
+  EXPECT_NE(BuildText(f).find("error - key sequence '%F' cannot be filled: no file is selected in the project window or "
+                              "open in an editor; the command is not run"),
+            std::string::npos)
+      << BuildText(f);
 }
 
 // The event interface's named objects in /dev/shm of this test program's
