@@ -536,6 +536,47 @@ TEST_F(FrameCommandsTest, AnErrorFreeTranslationEndsWithZero) {
   EXPECT_EQ(s.App().BuildEndResult(), 1) << BuildText(f);
 }
 
+// Select Device keeps the target's linker script, which names the memory
+// of the device it was written for: the user is told which one the new
+// device links with. The same device again says nothing.
+TEST_F(FrameCommandsTest, ADeviceChangeNamesTheKeptLinkerScript) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectCommandsExt* commands = f->ProjectCommands();
+  struct Row {
+    const char* name;
+    const char* device;
+    const char* note;  // null: no message
+  } rows[] = {
+      {"another device", "LPC2106",
+       "Device 'LPC2106' links with the linker script 'LPC2138.ld', kept from device 'LPC2138'.\n\n"
+       "If the script does not fit the new device's memory, name another on the Linker page of the target's options."},
+      {"the same device", "LPC2106", nullptr},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    commands->m_runDialog = [&](QDialog& d) {
+      auto* sheet = dynamic_cast<DeviceSheet*>(&d);
+      if (!sheet) return int(QDialog::Rejected);
+      sheet->show();
+      EXPECT_TRUE(sheet->Selector()->SelectDevice("NXP", r.device));
+      sheet->accept();
+      return sheet->result();
+    };
+    test::BoxAnswers closer({QMessageBox::Ok});
+    EXPECT_TRUE(f->ExecuteCommand(cmd::kSelectDevice));
+    EXPECT_EQ(s.App().Project()->curTarget->DEVICE.str(), r.device);
+    EXPECT_EQ(s.App().Project()->curTarget->pOpts->lGnu.ALDSCAT.str(), "LPC2138.ld");
+    if (r.note) {
+      ASSERT_EQ(closer.texts.size(), 1u);
+      EXPECT_EQ(closer.texts[0], r.note);
+    } else {
+      EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+    }
+  }
+}
+
 // The user program after a build fills "F" with the file selected in the
 // project window and "E" with the active editor's file, as they are when
 // the build starts; with neither, a line naming "%F" runs nothing and the
