@@ -109,10 +109,11 @@ void ProjectCommandsExt::OnOptions(bool currentTarget, bool flashPage) {
   const std::string oldDevice = edited ? edited->DEVICE.str() : std::string();
   const OptionsOutcome outcome = RunOptionsCommand(r);
   if (outcome == OptionsOutcome::kRefused) return;
+  // The sheet's OK replaces the target records: the target by its name (a
+  // Cancel has put its device back).
+  for (const TargetRec* t = p && edited ? p->firstTarget : nullptr; t; t = t->next)
+    if (t->name.str() == targetName) TellKeptLinkerScript(oldDevice, *t);
   if (outcome == OptionsOutcome::kChanged) {
-    // The sheet's OK replaces the target records: the target by its name.
-    for (const TargetRec* t = p && edited ? p->firstTarget : nullptr; t; t = t->next)
-      if (t->name.str() == targetName) TellKeptLinkerScript(oldDevice, *t);
     m_app.SaveProject();
     // The next build's log follows a changed output folder or name.
     m_app.SetBuildLogName(nullptr);

@@ -32,6 +32,8 @@
 #include "platform/settings_store.h"
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/components_page.h"
+#include "options/pages/option_page.h"
+#include "options/pages/options_sheet.h"
 #include "project/dialogs/device_selection.h"
 #include "project/dialogs/project_sheet.h"
 #include "project/model/option_block.h"
@@ -575,6 +577,37 @@ TEST_F(FrameCommandsTest, ADeviceChangeNamesTheKeptLinkerScript) {
       EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
     }
   }
+}
+
+// The options' Device page keeps the script too, and says so at OK.
+TEST_F(FrameCommandsTest, TheOptionsDevicePageNamesTheKeptLinkerScript) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  bool chosen = false;
+  f->ProjectCommands()->m_runOptionsSheet = [&](OptionsSheet& sheet) {
+    sheet.show();
+    for (int i = 0; i < sheet.PageCount(); ++i)
+      if (sheet.Page(i)->Id() == PageId::kDevice) sheet.Tabs()->setCurrentIndex(i);
+    auto* selector = sheet.CurrentPage() ? sheet.CurrentPage()->findChild<DeviceSelector*>() : nullptr;
+    if (!selector) return int(QDialog::Rejected);
+    // Found and then chosen as a click chooses it: away to its vendor and back.
+    chosen = selector->SelectDevice("NXP", "LPC2129");
+    const HTREEITEM device = selector->Tree()->GetCaretItem();
+    selector->Tree()->SelectItem(selector->Tree()->GetParentItem(device));
+    selector->Tree()->SelectItem(device);
+    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    return sheet.result();
+  };
+  test::BoxAnswers closer({QMessageBox::Ok});
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kOptionsForTarget));
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(s.App().Project()->curTarget->DEVICE.str(), "LPC2129");
+  ASSERT_EQ(closer.texts.size(), 1u);
+  EXPECT_EQ(closer.texts[0],
+            "Device 'LPC2129' links with the linker script 'LPC2138.ld', kept from device 'LPC2138'.\n\n"
+            "If the script does not fit the new device's memory, name another on the Linker page of the target's "
+            "options.");
 }
 
 // The user program after a build fills "F" with the file selected in the
