@@ -45,6 +45,7 @@
 #include "ipc/event_catalog.h"
 #include "ipc/event_factory.h"
 #include "ipc/ipc_transport.h"
+#include "platform/termination.h"
 
 namespace {
 
@@ -410,8 +411,38 @@ class GoalReporter : public benchmark::ConsoleReporter {
 
 }  // namespace
 
+// Ends the X server of the bench's own as a user's session would, by
+// SIGTERM, so that it removes its socket and lock (SIGKILL leaves
+// /tmp/.X11-unix/X<n> and /tmp/.X<n>-lock behind); one that has not ended
+// within the bound is killed.
+void EndXServer() {
+  if (g_xserver.Pid() <= 0) return;
+  ::kill(g_xserver.Pid(), SIGTERM);
+  const auto until = std::chrono::steady_clock::now() + kAnswerBound;
+  while (g_xserver.Running() && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (g_xserver.Running()) g_xserver.Kill();
+}
+
+// What the run made goes, once: at its end, or when a signal (Ctrl+C,
+// SIGTERM, SIGHUP) interrupts it.
+void EndRun() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    g_program.Kill();
+    // Killed, the program could not remove the event interface's objects.
+    if (!g_ns.suffix.empty()) IpcObjects::RemoveAll(g_ns);
+    std::error_code ec;
+    if (!g_work.empty()) std::filesystem::remove_all(g_work, ec);
+    if (!g_elf.empty()) std::filesystem::remove_all(std::filesystem::path(g_elf).parent_path().parent_path(), ec);
+    EndXServer();
+  });
+}
+
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
+  InstallTerminationHandlers();
+  AddTerminationCleanup(EndRun);
   g_skip = SkipReason();
   const bool toolsMissing = g_skip.find("not installed") != std::string::npos;
   bool compared = false;
@@ -472,13 +503,8 @@ int main(int argc, char** argv) {
     if (g_ideSlot >= 0) Request(dtc_Debug::StopDebugging(), g_ideSlot);
     g_client = nullptr;
   }
-  g_program.Kill();
-  // Killed, the program could not remove the event interface's objects.
-  if (!g_ns.suffix.empty()) IpcObjects::RemoveAll(g_ns);
   g_peer.reset();
-  if (!g_work.empty()) std::filesystem::remove_all(g_work);
-  if (!g_elf.empty()) std::filesystem::remove_all(std::filesystem::path(g_elf).parent_path().parent_path());
-  if (g_xserver.Pid() > 0) g_xserver.Kill();
+  EndRun();
   // Nothing compared is no result: a failure, or a skip for want of tools.
   return compared ? 0 : toolsMissing ? 77 : 1;
 }

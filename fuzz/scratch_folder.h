@@ -2,16 +2,26 @@
 // through which a target feeds its reader. It goes when the run ends, and
 // also when the run is interrupted (SIGINT, SIGTERM, SIGHUP): the folder is
 // removed first, then the handler that was there before (libFuzzer's own)
-// runs as it would have.
+// runs as it would have. A run that ends on a finding (libFuzzer writes
+// the input and leaves with _Exit, running nothing of ours) or is killed
+// outright leaves it to a watcher: a small child process that waits for
+// the run's end (its pipe to the run closes however the run ends) and
+// then removes the folder.
+//
+// A folder that cannot be made (a TMPDIR that does not exist, one the run
+// may not write) ends the run at once with the reason and status 1: a run
+// whose reader never sees an input tests nothing.
 //
 // Made on the first input (a function-local static), after libFuzzer has
 // set up its handlers, so that they are the ones passed on to.
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,12 +34,22 @@ class ScratchFolder {
   // file: the name of the file in it.
   ScratchFolder(const char* prefix, const char* file) {
     const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + "XXXXXX";
-    if (folder.size() + std::strlen(file) + 2 > sizeof s_file || !::mkdtemp(folder.data())) return;
+    const std::string base = tmp && *tmp ? tmp : "/tmp";
+    std::string folder = base + "/" + prefix + "XXXXXX";
+    if (folder.size() + std::strlen(file) + 2 > sizeof s_file) {
+      std::fprintf(stderr, "the fuzz run cannot keep its input in '%s': the path is too long\n", base.c_str());
+      ::_exit(1);
+    }
+    if (!::mkdtemp(folder.data())) {
+      std::fprintf(stderr, "the fuzz run cannot make its scratch folder in '%s' (TMPDIR): %s\n", base.c_str(),
+                   std::strerror(errno));
+      ::_exit(1);
+    }
     std::snprintf(s_folder, sizeof s_folder, "%s", folder.c_str());
     std::snprintf(s_file, sizeof s_file, "%s/%s", folder.c_str(), file);
     folder_ = folder + "/";
     file_ = s_file;
+    StartWatcher();
     for (int sig : kSignals) {
       struct sigaction before {};
       if (::sigaction(sig, nullptr, &before) != 0 || (!(before.sa_flags & SA_SIGINFO) && before.sa_handler == SIG_IGN))
@@ -53,6 +73,31 @@ class ScratchFolder {
 
  private:
   static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+  // The watcher: a child that reads from a pipe whose only writer is the
+  // run (close-on-exec, so no program the run starts keeps it open); the
+  // read ends when the run does, and the child removes the folder. It
+  // makes no call but those a forked child of a threaded process may.
+  static void StartWatcher() {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) return;
+    const pid_t watcher = ::fork();
+    if (watcher == 0) {
+      // A Ctrl+C reaches the whole process group: the watcher outlasts it.
+      struct sigaction ignore {};
+      ignore.sa_handler = SIG_IGN;
+      for (int sig : kSignals) ::sigaction(sig, &ignore, nullptr);
+      ::close(ends[1]);
+      char byte;
+      while (::read(ends[0], &byte, 1) != 0 && errno == EINTR) {
+      }
+      Remove();
+      ::_exit(0);
+    }
+    ::close(ends[0]);
+    // The write end stays open for the run's life (never written).
+    if (watcher < 0) ::close(ends[1]);
+  }
 
   // Only calls a signal handler may make (unlink, rmdir).
   static void Remove() {

@@ -213,7 +213,12 @@ e2e_start_work() {  # mktemp prefix, gallery folder name
   gallery="$build/gallery/$2"
   mkdir -p "$gallery"
   rm -f "$gallery/${fail_shot:-failed}.png"
-  export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
+  # A home of the run's own: what the program, Qt or the window manager
+  # keeps there (file-dialog history, openbox's cache) goes with the run.
+  export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
+  export XDG_DATA_HOME="$work/home/.local/share" XDG_STATE_HOME="$work/home/.local/state"
+  mkdir -m 700 "$HOME"
+  export QT_QPA_PLATFORM=xcb PM2_NO_SPLASH=1
   # The tests' fonts, whatever the machine has (cmake/Pm2TestFonts.cmake).
   export FONTCONFIG_FILE="$build/fonts/fonts.conf"
   unset WAYLAND_DISPLAY

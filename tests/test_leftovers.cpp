@@ -103,11 +103,13 @@ std::string SuffixOfShmEntry(const std::string& entry, unsigned uid) {
   return suffix;
 }
 
-int ReapLeftovers(const std::string& tempFolder) {
+int ReapLeftovers(const std::string& tempFolder) { return ReapLeftovers(tempFolder, kShmFolder); }
+
+int ReapLeftovers(const std::string& tempFolder, const std::string& shmFolder) {
   int removed = 0;
   std::error_code ec;
   const unsigned uid = ::getuid();
-  for (const auto& e : fs::directory_iterator(kShmFolder, ec)) {
+  for (const auto& e : fs::directory_iterator(shmFolder, ec)) {
     const std::string suffix = SuffixOfShmEntry(e.path().filename().string(), uid);
     if (suffix.empty() || !OwnerEnded(OwnerOfSuffix(suffix)) || !OwnedByMe(e.path())) continue;
     std::error_code gone;
@@ -149,6 +151,17 @@ TestProcessScope::TestProcessScope() {
     // as a user's is.
     const std::string run = folder_ + "/run";
     if (::mkdir(run.c_str(), 0700) == 0 || fs::is_directory(run, ec)) ::setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+    // A home and configuration folders of its own: what the program or a
+    // library keeps there (Qt's file-dialog history in QtProject.conf, a
+    // window manager's cache) goes with the folder, never into the user's.
+    const std::string home = folder_ + "/home";
+    if (::mkdir(home.c_str(), 0700) == 0 || fs::is_directory(home, ec)) {
+      ::setenv("HOME", home.c_str(), 1);
+      ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+      ::setenv("XDG_CACHE_HOME", (home + "/.cache").c_str(), 1);
+      ::setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
+      ::setenv("XDG_STATE_HOME", (home + "/.local/state").c_str(), 1);
+    }
   }
   const char* chosen = std::getenv("PM2_IPC_SUFFIX");
   if (!chosen || !*chosen) {

@@ -54,6 +54,9 @@ std::string SuffixOfShmEntry(const std::string& entry, unsigned uid);
 // `tempFolder` of ended processes.
 // Returns how many it removed.
 int ReapLeftovers(const std::string& tempFolder);
+// The same with the entries looked for in `shmFolder` instead of /dev/shm
+// (a test's own folder, which no other test program's reaper sees).
+int ReapLeftovers(const std::string& tempFolder, const std::string& shmFolder);
 // Removes this user's /dev/shm entries with exactly this suffix.
 int RemoveShmEntries(const std::string& suffix);
 
@@ -65,7 +68,9 @@ inline std::string TempFolder() {
 
 // For the length of a test program: reaps what ended tests left, makes
 // the work folder "pm2t-<mark>" and points TMPDIR (and XDG_RUNTIME_DIR at
-// its "run" folder, mode 0700) at it, and gives the program an
+// its "run" folder, mode 0700; HOME at its "home" folder, and
+// XDG_CONFIG_HOME, XDG_CACHE_HOME, XDG_DATA_HOME and XDG_STATE_HOME at
+// their places in it) at it, and gives the program an
 // event-interface namespace of its own (TestSuffix()) unless its runner
 // chose one. On destruction, removes both.
 class TestProcessScope {

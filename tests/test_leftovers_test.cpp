@@ -62,28 +62,32 @@ TEST(OwnerEnded, OnlyWhenTheIdIsGoneOrStartedAgain) {
 }
 
 // A leftover of an earlier process with this process's id goes; this
-// process's own folder and objects stay.
+// process's own folder and objects stay. (The objects lie in a folder of
+// the test's own: every test program's reaper looks at /dev/shm when it
+// starts, and would take the leftover first.)
 TEST(ReapLeftovers, TellsAnEarlierProcessWithTheSameIdFromThisOne) {
   const std::string base = TempFolder() + "/reap-base";
+  const std::string shm = TempFolder() + "/reap-shm";
   fs::create_directories(base);
+  fs::create_directories(shm);
   const NameOwner own = OwnerOfSuffix(TestSuffix());
   const std::string earlier = std::to_string(own.pid) + "s" + own.start + "0";
   const std::string leftFolder = base + "/pm2t-" + earlier, ownFolder = base + "/pm2t-" + OwnMark();
   fs::create_directories(leftFolder + "/run");
   fs::create_directories(ownFolder + "/run");
   const std::string uid = std::to_string(::getuid());
-  const std::string leftObject = "/dev/shm/pm2reaptest." + uid + "-pm2t" + earlier + "-lt";
-  const std::string ownObject = "/dev/shm/pm2reaptest." + uid + TestSuffix("lt");
+  const std::string leftObject = shm + "/pm2reaptest." + uid + "-pm2t" + earlier + "-lt";
+  const std::string ownObject = shm + "/pm2reaptest." + uid + TestSuffix("lt");
   std::ofstream(leftObject) << "x";
   std::ofstream(ownObject) << "x";
 
-  EXPECT_GE(ReapLeftovers(base), 2);
+  EXPECT_EQ(ReapLeftovers(base, shm), 2);
   EXPECT_FALSE(fs::exists(leftFolder));
   EXPECT_FALSE(fs::exists(leftObject));
   EXPECT_TRUE(fs::exists(ownFolder));
   EXPECT_TRUE(fs::exists(ownObject));
 
-  fs::remove(ownObject);
+  fs::remove_all(shm);
   fs::remove_all(base);
 }
 
@@ -153,14 +157,18 @@ TEST(ReapLeftovers, TakesAnEndedTestsObjects) {
   ASSERT_GT(gone, 0);
   const std::string suffix = "-pm2t" + std::to_string(gone) + "s1-t1";
   const std::string uid = std::to_string(::getuid());
-  const std::string object = "/dev/shm/pm2reaptest." + uid + suffix;
-  const std::string locks = "/dev/shm/pm2." + uid + suffix + ".locks";
-  std::ofstream(object) << "x";
+  const std::string shm = TempFolder() + "/reap-shm";
+  const std::string base = TempFolder() + "/reap-base";
+  fs::create_directories(base);
+  const std::string object = shm + "/pm2reaptest." + uid + suffix;
+  const std::string locks = shm + "/pm2." + uid + suffix + ".locks";
   fs::create_directories(locks);
-  EXPECT_GE(ReapLeftovers(TempFolder()), 2);
+  std::ofstream(object) << "x";
+  EXPECT_EQ(ReapLeftovers(base, shm), 2);
   EXPECT_FALSE(fs::exists(object));
   EXPECT_FALSE(fs::exists(locks));
-  RemoveShmEntries(suffix);
+  fs::remove_all(shm);
+  fs::remove_all(base);
 }
 
 }  // namespace

@@ -17,6 +17,10 @@ class PosixDisk : public Disk {
   int CreateNew(const std::string& path, unsigned mode, int* handle) override {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return errno;
+    // open cuts the umask's bits from the mode; the file takes exactly the
+    // one asked for (a replaced file keeps its 0664). A file system without
+    // modes refuses the change and keeps its own.
+    (void)::fchmod(fd, static_cast<mode_t>(mode));
     *handle = fd;
     return 0;
   }

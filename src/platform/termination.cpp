@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <map>
 #include <mutex>
@@ -24,6 +25,7 @@ std::map<int, std::function<void()>>& Cleanups() {
 }
 int g_nextId = 0;
 int g_pipe[2] = {-1, -1};
+std::atomic<bool> g_ending{false};
 
 void OnSignal(int sig) {
   const int saved = errno;
@@ -42,6 +44,7 @@ void Watch() {
     if (n < 0 && errno == EINTR) continue;
     return;
   }
+  g_ending.store(true);
   RunTerminationCleanups();
   // Ended as the signal would have ended it without a handler.
   struct sigaction dfl {};
@@ -89,6 +92,8 @@ void RemoveTerminationCleanup(int id) {
   std::lock_guard<std::mutex> lock(CleanupMutex());
   Cleanups().erase(id);
 }
+
+bool TerminationUnderWay() { return g_ending.load(); }
 
 void RunTerminationCleanups() {
   std::lock_guard<std::mutex> lock(CleanupMutex());

@@ -26,4 +26,11 @@ void RemoveTerminationCleanup(int id);
 // Runs the registered cleanups as the watching thread does (tests).
 void RunTerminationCleanups();
 
+// True from the moment the watching thread has taken a signal, before its
+// cleanups run. Work that starts what a cleanup ends (a tool in a process
+// group of its own) checks it under the lock that cleanup takes, and
+// starts nothing once it is set: a tool started after its cleanup ran would
+// outlive the program.
+bool TerminationUnderWay();
+
 }  // namespace pm2

@@ -516,8 +516,13 @@ TEST_F(DebugStopFrameTest, OneEscEndsEachWaitOfASilentAddInInASession) {
     EXPECT_TRUE(test::WaitFor([&] { return logText() == states + stop + states; })) << logText();
     // Stopped: asked to close, with its wait ended the same way.
     escapes = 0;
-    f->ExecuteCommand(kCmdToggleAddIn);
+    EXPECT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
     esc.stop();
+    EXPECT_LE(escapes, 1);
+    EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+    EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+    EXPECT_TRUE(test::WaitFor([&] { return logText() == states + stop + states + "code 80000001 0\n"; }))
+        << logText();
   }
   qunsetenv("PM2_ADDIN_SILENT");
   qunsetenv("PM2_ADDIN_LOG");

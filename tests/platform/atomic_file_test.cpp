@@ -143,6 +143,38 @@ TEST(AtomicFileWriter, NewFileWithoutBackupAndMissingFolder) {
   EXPECT_EQ(disk.Names().size(), 1u);
 }
 
+// A replaced file keeps every permission bit it had, whatever the umask
+// would cut from a new file (a group-writable file shared with a team stays
+// group-writable); a new file gets 0666 less the umask.
+TEST(AtomicFileWriter, RealDiskKeepsTheModeTheUmaskWouldCut) {
+  struct Row {
+    const char* name;
+    unsigned umask;
+    unsigned before;  // 0: no file yet
+    unsigned after;
+  } rows[] = {
+      {"group-writable", 022, 0664, 0664},
+      {"everyone writes", 022, 0666, 0666},
+      {"executable script", 077, 0775, 0775},
+      {"owner only", 022, 0600, 0600},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TempDir dir;
+    const std::string path = dir / "main.c";
+    std::string err;
+    ASSERT_TRUE(WriteFileAtomically(path, "one", &err)) << err;
+    ASSERT_EQ(::chmod(path.c_str(), r.before), 0);
+    const mode_t saved = ::umask(r.umask);
+    const bool written = WriteFileAtomically(path, "two", &err, dir / "main_c.Bak");
+    ::umask(saved);
+    ASSERT_TRUE(written) << err;
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, r.after);
+  }
+}
+
 TEST(AtomicFileWriter, RealDiskKeepsModeAndRotatesBackup) {
   TempDir dir;
   std::string path = dir / "proj.pm2", bak = dir / "proj_pm2.Bak";

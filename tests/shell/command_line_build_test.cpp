@@ -245,9 +245,22 @@ std::vector<pid_t> CompilersOf(const std::string& dir, const std::string& source
   return out;
 }
 
-// A command-line build ended by a signal ends the tools it started with it
-// (they run in process groups of their own): no compiler of the killed
-// build runs on beside the next build's.
+// The build locks of the runtime folder (pm2-build-<uid>-<hash>.lock).
+std::vector<std::string> BuildLocks(const std::string& runtimeFolder) {
+  std::vector<std::string> locks;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(runtimeFolder, ec)) {
+    const std::string name = e.path().filename().string();
+    if (name.rfind("pm2-build-", 0) == 0 && name.size() > 5 && name.substr(name.size() - 5) == ".lock")
+      locks.push_back(name);
+  }
+  return locks;
+}
+
+// A command-line build ended by a signal (Ctrl+C, SIGTERM, a closed
+// terminal's SIGHUP) ends the tools it started with it (they run in process
+// groups of their own): no compiler of the killed build runs on beside the
+// next build's. Nor does its target's lock file stay behind.
 TEST_F(ExampleBuild, AKilledBuildEndsTheToolsItStarted) {
   // A function whose translation takes the compiler many seconds.
   {
@@ -260,36 +273,72 @@ TEST_F(ExampleBuild, AKilledBuildEndsTheToolsItStarted) {
     }
     for (int f = 0; f < 4; ++f) slow << "void pm2_slow" << f << "(void) { volatile int x = 0; PM2_S5 }\n";
   }
-  const std::string cmd = root_ + "PM2/pelmora2 -b " + dir_ + "Blinky.pm2 > " + dir_ + "stdout.txt 2>&1";
-  const pid_t build = ::fork();
-  ASSERT_GE(build, 0);
-  if (build == 0) {
-    ::execl("/bin/sh", "sh", "-c", ("exec " + cmd).c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
+  struct Row {
+    const char* name;
+    int signal;
+  } rows[] = {{"SIGTERM", SIGTERM}, {"Ctrl+C", SIGINT}, {"SIGHUP", SIGHUP}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    fs::remove_all(dir_ + "Obj");
+    const std::string cmd = root_ + "PM2/pelmora2 -b " + dir_ + "Blinky.pm2 > " + dir_ + "stdout.txt 2>&1";
+    const pid_t build = ::fork();
+    ASSERT_GE(build, 0);
+    if (build == 0) {
+      ::execl("/bin/sh", "sh", "-c", ("exec " + cmd).c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    // Waits bounded only to catch a hang.
+    const auto bound = [] { return std::chrono::steady_clock::now() + std::chrono::milliseconds(test::kHangWaitMs); };
+    bool compiling = false;
+    for (const auto until = bound(); !compiling && std::chrono::steady_clock::now() < until;) {
+      compiling = !CompilersOf(dir_, "Timer.c").empty();
+      if (!compiling) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // The build holds its target's lock while it compiles.
+    const std::vector<std::string> held = BuildLocks(run_);
+    ::kill(build, r.signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(build, &status, 0), build);
+    ASSERT_TRUE(compiling) << ReadText(dir_ + "stdout.txt");
+    EXPECT_EQ(held.size(), 1u);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == r.signal) << status;
+    // The compiler would run on for many seconds; it is ended with the build.
+    bool gone = false;
+    for (const auto until = bound(); !gone && std::chrono::steady_clock::now() < until;) {
+      gone = CompilersOf(dir_, "Timer.c").empty();
+      if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    for (pid_t left : CompilersOf(dir_, "Timer.c")) ::kill(left, SIGKILL);
+    EXPECT_TRUE(gone);
+    // Ended, not finished: a compiler that ran on to its end would have left
+    // the object behind.
+    EXPECT_FALSE(fs::exists(dir_ + "Obj/Timer.o"));
+    EXPECT_EQ(BuildLocks(run_), std::vector<std::string>{});
   }
-  // Waits bounded only to catch a hang.
-  const auto bound = [] { return std::chrono::steady_clock::now() + std::chrono::milliseconds(test::kHangWaitMs); };
-  bool compiling = false;
-  for (const auto until = bound(); !compiling && std::chrono::steady_clock::now() < until;) {
-    compiling = !CompilersOf(dir_, "Timer.c").empty();
-    if (!compiling) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// A display number that no X server answers on (neither its socket file
+// nor its abstract socket is there).
+std::string SilentDisplay() {
+  const std::string sockets = ProcText("/proc/net/unix");
+  for (int n = 957;; ++n) {
+    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+    if (!fs::exists(socket) && sockets.find("@" + socket + "\n") == std::string::npos) return ":" + std::to_string(n);
   }
-  ::kill(build, SIGTERM);
-  int status = 0;
-  ASSERT_EQ(::waitpid(build, &status, 0), build);
-  ASSERT_TRUE(compiling) << ReadText(dir_ + "stdout.txt");
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-  // The compiler would run on for many seconds; it is ended with the build.
-  bool gone = false;
-  for (const auto until = bound(); !gone && std::chrono::steady_clock::now() < until;) {
-    gone = CompilersOf(dir_, "Timer.c").empty();
-    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  for (pid_t left : CompilersOf(dir_, "Timer.c")) ::kill(left, SIGKILL);
-  EXPECT_TRUE(gone);
-  // Ended, not finished: a compiler that ran on to its end would have left
-  // the object behind.
-  EXPECT_FALSE(fs::exists(dir_ + "Obj/Timer.o"));
+}
+
+// A DISPLAY that names no reachable X server (a closed session's) does not
+// end a command-line build: it builds without a window, as with no display.
+TEST_F(ExampleBuild, BuildsWithoutAWindowWhenTheDisplayDoesNotAnswer) {
+  const std::string display = SilentDisplay();
+  const std::string cmd = "env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=" + display + " " + root_ +
+                          "PM2/pelmora2 -b " + dir_ + "Blinky.pm2 > " + dir_ + "stdout.txt 2>&1";
+  const int status = std::system(cmd.c_str());
+  out_ = ReadText(dir_ + "stdout.txt");
+  ASSERT_TRUE(WIFEXITED(status)) << status << out_;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << display << "\n" << out_;
+  EXPECT_NE(out_.find("\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s)."), std::string::npos) << out_;
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf").substr(0, 4), "\x7f" "ELF");
 }
 
 TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {

@@ -163,8 +163,9 @@ ExpandResult ExpandKeySequence(const KeySequenceSources& src, char prefix, char 
 }
 
 ExpandResult ExpandToolArguments(const KeySequenceSources& src, std::string_view text,
-                                 std::string& out) {
+                                 std::string& out, std::string* failedSequence) {
   out.clear();
+  if (failedSequence) failedSequence->clear();
   std::size_t i = 0;
   while (i < text.size()) {
     if (out.size() >= kExpandLimit) return kExpandFull;
@@ -185,10 +186,36 @@ ExpandResult ExpandToolArguments(const KeySequenceSources& src, std::string_view
     } else {
       r = ExpandKeySequence(src, text[i], text[i + 1], out);
     }
+    if (r == kExpandFailed && failedSequence) *failedSequence = text.substr(i, 2);
     if (r != kExpandDone) return r;
     i += 2;
   }
   return out.size() >= kExpandLimit ? kExpandFull : kExpandDone;
+}
+
+std::string ExpandFailureText(ExpandResult result, std::string_view failedSequence) {
+  if (result == kExpandFull)
+    return "the filled-in text is longer than " + std::to_string(kExpandLimit) + " characters";
+  // What each letter needs that was missing.
+  struct Row {
+    char letter;
+    const char* lack;
+  };
+  static constexpr Row kRows[] = {
+      {'E', "no file is open in an editor"},
+      {'F', "no file is selected in the project window or open in an editor"},
+      {'P', "no project is open"},
+      {'L', "the current target has no output folder"},
+      {'H', "the current target has no output folder"},
+      {'I', "no target is current"},
+  };
+  const char letter = failedSequence.size() >= 2
+                          ? static_cast<char>(std::toupper(static_cast<unsigned char>(failedSequence[1])))
+                          : '\0';
+  const char* lack = "nothing to fill it with";
+  for (const Row& row : kRows)
+    if (row.letter == letter) lack = row.lack;
+  return "key sequence '" + std::string(failedSequence) + "' cannot be filled: " + lack;
 }
 
 int MakeLintDefineArgs(CommandContext& ctx, FileRec* file, TargetRec* target, char* buffer,

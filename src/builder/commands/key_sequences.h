@@ -74,9 +74,18 @@ std::string FormatClockMHz(uint32_t hz);
 ExpandResult ExpandKeySequence(const KeySequenceSources& src, char prefix, char letter,
                                std::string& out);
 
-// Expands a whole line into out (at most 1023 characters).
+// Expands a whole line into out (at most 1023 characters). On
+// kExpandFailed, *failedSequence (when given) holds the two characters of
+// the sequence that could not be filled ("@F").
 ExpandResult ExpandToolArguments(const KeySequenceSources& src, std::string_view text,
-                                 std::string& out);
+                                 std::string& out, std::string* failedSequence = nullptr);
+
+// Why a line was not filled, for the user: the sequence and what it lacks
+// ("key sequence '@F' cannot be filled: no file is selected in the project
+// window or open in an editor"), or the limit for kExpandFull. A line that
+// was not filled whole is never run: its cut text could name something else
+// (a folder instead of a file in it).
+std::string ExpandFailureText(ExpandResult result, std::string_view failedSequence);
 
 // The lint define arguments of a file: "-d%s" or "-d%s=%s" of every define
 // that remains after the levels' defines and undefines of the toolset's C

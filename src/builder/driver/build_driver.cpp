@@ -981,8 +981,21 @@ void BuildDriver::Impl::RunUserCommand(const OptString& command, int number) {
   src.project = project_;
   src.target = target_;
   src.targetOptions = options_;
-  std::string expanded;
-  ExpandToolArguments(src, command.view(), expanded);
+  const BuildDriver::UserProgramFiles files = owner_.UserFiles();
+  src.activeEditorFile = [&files] { return files.activeEditorFile; };
+  src.fileToTranslate = [&files] { return files.fileToTranslate; };
+  src.executable = theApp().m_programDir + "pelmora2";
+  std::string expanded, failed;
+  const ExpandResult filled = ExpandToolArguments(src, command.view(), expanded, &failed);
+  if (filled != kExpandDone) {
+    // A cut line runs something the user did not write ("rm -rf ./Obj/"
+    // of "rm -rf ./Obj/@F_old"): nothing runs, and the build counts it.
+    Print("User command #%d: %s\n", number, command.c_str());
+    Print("error - %s; the command is not run\n", ExpandFailureText(filled, failed).c_str());
+    ++s_.errors;
+    s_.SetFlags(kBuildError);
+    return;
+  }
   Print("User command #%d: %s\n", number, expanded.c_str());
   ToolRunRequest& r = s_.request;
   r = ToolRunRequest{};

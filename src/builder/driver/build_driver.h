@@ -21,9 +21,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
+#include "builder/commands/key_sequences.h"
 #include "builder/driver/build_state.h"
 #include "builder/driver/target_lock.h"
 #include "builder/runner/tool_run_request.h"
@@ -164,6 +167,23 @@ class BuildDriver {
   // The C compilers' tab width (the editor's tab size of C files), taken
   // by the next build or translation; 0 or 4: the compilers' own.
   void SetCTabWidth(int width) { cTabWidth_ = width > 0 ? width : 4; }
+  // The files the key sequences of the user programs name, taken by the
+  // next build: "E" the active editor file, "F" the file a translation
+  // would work on. The shell hands its own when it starts a build; a build
+  // given none (the command line's) has neither, and a user program that
+  // names one runs nothing.
+  struct UserProgramFiles {
+    std::optional<FilePosition> activeEditorFile;
+    std::optional<FilePosition> fileToTranslate;
+  };
+  void SetUserProgramFiles(UserProgramFiles files) {
+    std::lock_guard<std::mutex> lock(userFilesMutex_);
+    userFiles_ = std::move(files);
+  }
+  UserProgramFiles UserFiles() const {
+    std::lock_guard<std::mutex> lock(userFilesMutex_);
+    return userFiles_;
+  }
   // The file that was translated last by a build (tests ask why).
   struct Explained {
     std::string file;
@@ -194,6 +214,8 @@ class BuildDriver {
   static constexpr int kEndToldWaitMs = 500;
   int32_t resultTotal_ = 0;
   std::atomic<int> cTabWidth_{4};
+  mutable std::mutex userFilesMutex_;
+  UserProgramFiles userFiles_;
   std::vector<Explained> explanations_;
 };
 

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/termination.h"
+
 namespace pm2 {
 
 std::string TargetLockPath(const std::string& runtimeFolder, const std::string& projectFile,
@@ -68,6 +70,8 @@ bool TargetBuildLock::Acquire(const std::string& runtimeFolder, const std::strin
         fd_ = fd;
         path_ = path;
         key_ = projectFile + '\n' + target;
+        // Removed while still held, as Release does.
+        cleanup_ = AddTerminationCleanup([path] { ::unlink(path.c_str()); });
         return true;
       }
       // Its holder removed it as we opened it: the next open makes it anew.
@@ -83,6 +87,8 @@ bool TargetBuildLock::Acquire(const std::string& runtimeFolder, const std::strin
 }
 
 void TargetBuildLock::Release() {
+  if (cleanup_) RemoveTerminationCleanup(cleanup_);
+  cleanup_ = 0;
   if (fd_ >= 0) {
     // Removed while still held, so that no other build takes the name's
     // lock in between; a build that opened it meanwhile sees it gone and

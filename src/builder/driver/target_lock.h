@@ -2,7 +2,10 @@
 // one user: an advisory lock (flock) on a file in the user's runtime folder
 // named after the project file and the target. The kernel drops the lock
 // when its holder ends, however it ends, so a killed build leaves no lock;
-// a build that ends removes the file, so no file is left either.
+// a build that ends removes the file, so no file is left either, nor does
+// a program ended by SIGTERM, SIGINT or SIGHUP (its termination cleanup
+// removes it). Only SIGKILL leaves the file, which the next build takes as
+// it is.
 #pragma once
 
 #include <string>
@@ -34,6 +37,7 @@ class TargetBuildLock {
   static constexpr int kGraceStepMs = 10;
   int fd_ = -1;
   int graceMs_;
+  int cleanup_ = 0;  // the termination cleanup that removes the file; 0: none
   std::string path_;
   std::string key_;
 };

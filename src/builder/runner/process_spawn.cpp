@@ -31,6 +31,9 @@ namespace {
 // The process groups of the tools started and not yet reaped. A program
 // ended by a signal ends them with it: in groups of their own they get
 // neither the terminal's Ctrl+C nor anything else sent to the program.
+// A tool is started and noted under the lock its end by a signal takes, so
+// the signal finds every tool either noted or not yet started (and then
+// none starts): a tool started in between would run on.
 std::mutex g_groupsMutex;
 std::set<pid_t> g_groups;
 
@@ -39,11 +42,11 @@ void KillRunningGroups() {
   for (pid_t group : g_groups) ::kill(-group, SIGKILL);
 }
 
-void Started(pid_t group) {
+// Registers the end of the groups by a signal (once, before the first tool
+// starts; not under g_groupsMutex, which that end takes).
+void WatchGroups() {
   static const int cleanup = AddTerminationCleanup(KillRunningGroups);
   (void)cleanup;
-  std::lock_guard<std::mutex> lock(g_groupsMutex);
-  g_groups.insert(group);
 }
 
 void Ended(pid_t group) {
@@ -342,7 +345,18 @@ SpawnResult SpawnProcess(const SpawnSpec& spec) {
   posix_spawnattr_setflags(&attr, flags);
 
   pid_t pid = -1;
-  int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), envArg);
+  int rc = 0;
+  if (spec.ownProcessGroup) WatchGroups();
+  {
+    std::unique_lock<std::mutex> lock(g_groupsMutex, std::defer_lock);
+    if (spec.ownProcessGroup) lock.lock();
+    if (spec.ownProcessGroup && TerminationUnderWay()) {
+      rc = ECANCELED;
+    } else {
+      rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), envArg);
+      if (rc == 0 && spec.ownProcessGroup) g_groups.insert(pid);
+    }
+  }
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   if (rc != 0) {
@@ -350,7 +364,6 @@ SpawnResult SpawnProcess(const SpawnSpec& spec) {
     return result;
   }
   result.pid = pid;
-  if (spec.ownProcessGroup) Started(pid);
   return result;
 }
 

@@ -370,9 +370,15 @@ void DebugCommands::OnFlash(int command) {
   ToolCommands* tools = m_frame.Tools();
   std::string program, arguments;
   SplitFlashCommand(f.FLASH3.str(), &program, &arguments);
-  std::string expanded;
-  if (!tools || program.empty() || ExpandToolArguments(tools->Sources(), arguments, expanded) != kExpandDone) {
+  std::string expanded, failed;
+  if (!tools || program.empty()) {
     m_app.Dialogs().Beep();
+    return;
+  }
+  if (const ExpandResult filled = ExpandToolArguments(tools->Sources(), arguments, expanded, &failed);
+      filled != kExpandDone) {
+    m_app.Dialogs().MessageBox("'" + program + "' is not run: " + ExpandFailureText(filled, failed),
+                               kMbOk | kMbIconExclamation);
     return;
   }
   if (m_app.Project()) m_app.SaveProject();

@@ -158,4 +158,21 @@ bool CopyStartupFileToProject(ProjectRec* project, const std::string& libFolder,
   return true;
 }
 
+std::string KeptLinkerScriptNote(const std::string& oldDevice, const TargetRec& target) {
+  if (target.toolset != kToolsetArmGnu || !target.pOpts) return {};
+  const std::string script(TrimBlanks(target.pOpts->lGnu.ALDSCAT.view()));
+  const std::string device(TrimBlanks(target.DEVICE.view()));
+  if (script.empty() || TrimBlanks(oldDevice).empty() || EqualIgnoringCase(device, TrimBlanks(oldDevice))) return {};
+  // Each "%s" in turn, the names copied as they stand.
+  const std::string names[] = {device, script, std::string(TrimBlanks(oldDevice))};
+  std::string note;
+  std::string_view pattern = kKeptLinkerScriptNote;
+  for (const std::string& name : names) {
+    const std::size_t at = pattern.find("%s");
+    note.append(pattern.substr(0, at)).append(name);
+    pattern.remove_prefix(at + 2);
+  }
+  return note.append(pattern);
+}
+
 }  // namespace pm2

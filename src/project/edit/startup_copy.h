@@ -88,4 +88,15 @@ StartupPlan PlanStartupCopy(const ProjectRec& project, const std::string& libFol
 bool CopyStartupFileToProject(ProjectRec* project, const std::string& libFolder, StartupCopyUser& user,
                               Disk* disk = nullptr);
 
+// A device change keeps the target's linker script: the script names the
+// memory of the device it was written for, so the user is told which one
+// the target still links with. The note after a change from `oldDevice`
+// to the target's device; "" when the device is the same (ignoring case),
+// there was none before, or the target is not an ARM-GNU one with a linker
+// script.
+inline constexpr const char* kKeptLinkerScriptNote =
+    "Device '%s' links with the linker script '%s', kept from device '%s'.\n\n"
+    "If the script does not fit the new device's memory, name another on the Linker page of the target's options.";
+std::string KeptLinkerScriptNote(const std::string& oldDevice, const TargetRec& target);
+
 }  // namespace pm2

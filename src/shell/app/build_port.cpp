@@ -63,6 +63,11 @@ int DriverBuildPort::LastBuildResult() const {
 
 void DriverBuildPort::SetCTabWidth(int width) { m_driver->SetCTabWidth(width); }
 
+void DriverBuildPort::SetUserProgramFiles(std::optional<FilePosition> activeEditorFile,
+                                          std::optional<FilePosition> fileToTranslate) {
+  m_driver->SetUserProgramFiles({std::move(activeEditorFile), std::move(fileToTranslate)});
+}
+
 bool DriverBuildPort::LastRunChangedFiles() const { return m_driver->LastRunChangedFiles(); }
 
 int DriverBuildPort::StopBuild() { return m_driver->StopBuild(); }

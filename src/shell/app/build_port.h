@@ -6,8 +6,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "builder/commands/key_sequences.h"
 
 namespace pm2 {
 
@@ -50,6 +53,10 @@ class BuildPort {
   virtual int ScanFileIncludes(ProjectRec* /*project*/, TargetRec* /*target*/, FileRec* /*file*/) { return 0; }
   // The C compilers' tab width for the next build (the editor's tab size).
   virtual void SetCTabWidth(int /*width*/) {}
+  // The files the next build's user programs name by "E" (the active
+  // editor file) and "F" (the file a translation would work on).
+  virtual void SetUserProgramFiles(std::optional<FilePosition> /*activeEditorFile*/,
+                                   std::optional<FilePosition> /*fileToTranslate*/) {}
   // False when the build that ended last ran no tool and changed no file's
   // include list, so what the project window shows of it still holds.
   virtual bool LastRunChangedFiles() const { return true; }
@@ -73,6 +80,8 @@ class DriverBuildPort : public BuildPort {
   bool LastWasTranslation() const override { return m_translation; }
   int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file) override;
   void SetCTabWidth(int width) override;
+  void SetUserProgramFiles(std::optional<FilePosition> activeEditorFile,
+                           std::optional<FilePosition> fileToTranslate) override;
   bool LastRunChangedFiles() const override;
 
   BuildDriver& Driver() { return *m_driver; }

@@ -835,6 +835,12 @@ void CMainFrame::OnBuild(int mode) {
         if (!(file->flags & kFileRemoved) && Translatable(file->type)) ++steps;
     StartBuildProgress((mode ? "Rebuild target '" : "Build target '") + p->curTarget->name.str() + "'", steps);
     m_build->SetCTabWidth(CTabWidth());
+    // The user programs' "E" and "F" are the files of the moment the build
+    // starts: the build thread does not look at the windows.
+    if (m_tools) {
+      const KeySequenceSources src = m_tools->Sources();
+      m_build->SetUserProgramFiles(src.activeEditorFile(), src.fileToTranslate());
+    }
     // A refused start (a build still ends) sends no end: nothing stays busy.
     if (!m_build->StartBuild(p, p->curTarget, mode)) BuildNotStarted();
   } else {

@@ -105,8 +105,17 @@ void ProjectCommandsExt::OnOptions(bool currentTarget, bool flashPage) {
     if (!text.empty()) m_app.Dialogs().MessageBox(text, kind);
   };
   r.run = m_runOptionsSheet;
+  // The target's device before the sheet: a new one on its Device page
+  // keeps the linker script, and the user is told which.
+  const auto* edited = r.node && r.node->kind == kKindTarget ? static_cast<const TargetRec*>(r.node) : nullptr;
+  const std::string targetName = edited ? edited->name.str() : std::string();
+  const std::string oldDevice = edited ? edited->DEVICE.str() : std::string();
   const OptionsOutcome outcome = RunOptionsCommand(r);
   if (outcome == OptionsOutcome::kRefused) return;
+  // The sheet's OK replaces the target records: the target by its name (a
+  // Cancel has put its device back).
+  for (const TargetRec* t = p && edited ? p->firstTarget : nullptr; t; t = t->next)
+    if (t->name.str() == targetName) TellKeptLinkerScript(oldDevice, *t);
   if (outcome == OptionsOutcome::kChanged) {
     m_app.SaveProject();
     // The next build's log follows a changed output folder or name.
@@ -229,6 +238,11 @@ class ShellStartupUser : public StartupCopyUser {
 
 }  // namespace
 
+void ProjectCommandsExt::TellKeptLinkerScript(const std::string& oldDevice, const TargetRec& target) {
+  const std::string note = KeptLinkerScriptNote(oldDevice, target);
+  if (!note.empty()) m_app.Dialogs().MessageBox(note, kMbOk | kMbIconExclamation);
+}
+
 bool ProjectCommandsExt::OfferStartupFile() {
   ProjectRec* p = m_app.Project();
   if (!p || !p->curTarget) return false;
@@ -301,7 +315,9 @@ int ProjectCommandsExt::OnSelectDevice() {
   const int armSelect = m_app.State().m_pEnvironment ? m_app.State().m_pEnvironment->armSelect : 0;
   DeviceSheet sheet(Databases(m_app), armSelect, p->curTarget, &m_frame);
   if (m_runDialog(sheet) != QDialog::Accepted) return 0;
+  const std::string oldDevice = p->curTarget->DEVICE.str();
   if (!sheet.ApplyTo(p->curTarget)) return 0;
+  TellKeptLinkerScript(oldDevice, *p->curTarget);
   if (m_created > 0) ++m_created;
   m_app.SelectTarget(p->curTarget);
   Refill();

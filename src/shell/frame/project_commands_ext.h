@@ -17,6 +17,7 @@ namespace pm2 {
 class FileTypesPage;
 class OptionsSheet;
 struct ProjectRec;
+struct TargetRec;
 
 // The Project menu's "File Extensions..." item.
 inline constexpr unsigned kCmdFileExtensions = 35140;  // 35097 is the browser's Go To Next Reference
@@ -56,6 +57,9 @@ class ProjectCommandsExt {
   // After a new project's device: offers to copy the device's startup file
   // into the project folder and add it to the first group; true when done.
   bool OfferStartupFile();
+  // After a device change (the Select Device sheet, the options' Device
+  // page): names the linker script the target keeps from `oldDevice`.
+  void TellKeptLinkerScript(const std::string& oldDevice, const TargetRec& target);
   void OnAddFilesToGroup();
   // The project's file-type filters; OK stores them in the project.
   void OnFileExtensions();

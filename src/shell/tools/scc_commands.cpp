@@ -135,10 +135,13 @@ bool SccMenu::Run(uint32_t commandId, const KeySequenceSources& src) {
   }
   const KeySequenceSources full = WithSccTexts(src, m_scc);
   ExternalRun run;
-  std::string envText;
-  if ((m_state.load() & kStateBusy) || !ExpandToolText(full, entry->arguments, &run.arguments) ||
-      !ExpandToolText(full, entry->environment, &envText)) {
-    m_frame.Beep();
+  std::string envText, why;
+  if ((m_state.load() & kStateBusy) || !ExpandToolText(full, entry->arguments, &run.arguments, &why) ||
+      !ExpandToolText(full, entry->environment, &envText, &why)) {
+    if (why.empty())
+      m_frame.Beep();
+    else
+      m_frame.MessageBox("'" + entry->command + "' is not run: " + why, kMbOk | kMbIconExclamation);
     return false;
   }
   run.hasEnvironment = BuildSccEnvironment(envText, &run.environment);

@@ -31,9 +31,12 @@ std::string Key(const char* stem, int n) {
 
 }  // namespace
 
-bool ExpandToolText(const KeySequenceSources& src, std::string_view text, std::string* out) {
+bool ExpandToolText(const KeySequenceSources& src, std::string_view text, std::string* out, std::string* why) {
   out->clear();
-  return ExpandToolArguments(src, text, *out) == kExpandDone;
+  std::string failed;
+  const ExpandResult result = ExpandToolArguments(src, text, *out, &failed);
+  if (result != kExpandDone && why) *why = ExpandFailureText(result, failed);
+  return result == kExpandDone;
 }
 
 std::vector<UserToolEntry> ReadUserTools(const SettingsStore& store) {
@@ -95,9 +98,12 @@ bool UserToolsMenu::Run(uint32_t commandId, const KeySequenceSources& src) {
   const UserToolEntry* entry = nullptr;
   for (const UserToolEntry& e : m_tools)
     if (e.used && e.commandId == commandId && commandId != 0) entry = &e;
-  std::string args;
-  if ((m_state.load() & kStateBusy) || !entry || !ExpandToolText(src, entry->arguments, &args)) {
-    m_frame.Beep();
+  std::string args, why;
+  if ((m_state.load() & kStateBusy) || !entry || !ExpandToolText(src, entry->arguments, &args, &why)) {
+    if (why.empty())
+      m_frame.Beep();
+    else
+      m_frame.MessageBox("'" + entry->program + "' is not run: " + why, kMbOk | kMbIconExclamation);
     return false;
   }
   if (entry->options & kToolPrompt) {

@@ -49,8 +49,10 @@ struct UserToolEntry {
 };
 
 // Expands the key sequences of a menu text or argument line; false when a
-// sequence names something missing or the result passes 1023 characters.
-bool ExpandToolText(const KeySequenceSources& src, std::string_view text, std::string* out);
+// sequence names something missing or the result passes 1023 characters,
+// and then *why (when given) says which sequence or the limit.
+bool ExpandToolText(const KeySequenceSources& src, std::string_view text, std::string* out,
+                    std::string* why = nullptr);
 
 // The stored tools in order (each marked used).
 std::vector<UserToolEntry> ReadUserTools(const SettingsStore& store);

@@ -107,6 +107,41 @@ TEST(KeySeq, FailuresStopTheExpansion) {
   EXPECT_EQ(out, "xy");
 }
 
+// A line that cannot be filled says which sequence stopped it and what the
+// sequence lacks, or that it passed the limit.
+TEST(KeySeq, FailureNamesTheSequence) {
+  struct Row {
+    const char* name;
+    const char* input;
+    ExpandResult result;
+    const char* sequence;
+    const char* text;
+  } rows[] = {
+      {"file to translate", "rm -rf ./Obj/@F_old", kExpandFailed, "@F",
+       "key sequence '@F' cannot be filled: no file is selected in the project window or open in an editor"},
+      {"lower-case letter", "x ^f", kExpandFailed, "^f",
+       "key sequence '^f' cannot be filled: no file is selected in the project window or open in an editor"},
+      {"editor file", "%%E %E", kExpandFailed, "%E", "key sequence '%E' cannot be filled: no file is open in an editor"},
+      {"project", "#P", kExpandFailed, "#P", "key sequence '#P' cannot be filled: no project is open"},
+      {"output", "a %L", kExpandFailed, "%L", "key sequence '%L' cannot be filled: the current target has no output folder"},
+      {"hex", "$H", kExpandFailed, "$H", "key sequence '$H' cannot be filled: the current target has no output folder"},
+      {"identifier", "%I", kExpandFailed, "%I", "key sequence '%I' cannot be filled: no target is current"},
+      {"too long", nullptr, kExpandFull, "", "the filled-in text is longer than 1023 characters"},
+  };
+  for (const Row& r : rows) {
+    Sources s;
+    s.src.project = nullptr;
+    s.src.targetOptions = nullptr;
+    s.src.activeEditorFile = [] { return std::optional<FilePosition>(); };
+    s.src.fileToTranslate = [] { return std::optional<FilePosition>(); };
+    std::string out, failed = "stale";
+    const std::string input = r.input ? r.input : std::string(1100, 'a');
+    EXPECT_EQ(ExpandToolArguments(s.src, input, out, &failed), r.result) << r.name;
+    EXPECT_EQ(failed, r.sequence) << r.name;
+    EXPECT_EQ(ExpandFailureText(r.result, failed), r.text) << r.name;
+  }
+}
+
 // %I copies the current target's project identifier as it stands; it
 // needs a target but not a set identifier.
 TEST(KeySeq, ProjectIdentifier) {

@@ -585,6 +585,61 @@ TEST_F(ToolsFixture, LongUserCommandLineIsPrintedWhole) {
   EXPECT_TRUE(HasLine("User command #1: " + command + "\n"));
 }
 
+// A user program's key sequences name the files the shell handed for the
+// build ("E" the editor's, "F" the one a translation would work on); one
+// that names a file the build was not given runs nothing (its cut line
+// would delete the output folder) and counts as an error that names it.
+TEST_F(ToolsFixture, UserProgramRunsOnlyWhenItsKeySequencesAreFilled) {
+  struct Row {
+    const char* name;
+    bool files;
+    const char* command;
+    const char* written;  // seq.txt after the build; null: not written
+    const char* error;    // the error line; null: none
+  } rows[] = {
+      {"file and position given", true, "/bin/sh -c \"echo %F ~F ^F #E > seq.txt\"", "util.c 4 7 /p/src/main.c\n",
+       nullptr},
+      {"no file to translate", false, "/bin/rm -rf ./Obj/@F_old", nullptr,
+       "error - key sequence '@F' cannot be filled: no file is selected in the project window or open in an "
+       "editor; the command is not run\n"},
+      {"no editor file", false, "/bin/sh -c \"echo %E > seq.txt\"", nullptr,
+       "error - key sequence '%E' cannot be filled: no file is open in an editor; the command is not run\n"},
+  };
+  SetUpProject(kToolset51, "C51/");
+  Add("A.c", kFileC);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const size_t first = Lines().size();
+    fs::remove(dir / "seq.txt");
+    fs::create_directories(dir / "Obj");
+    WriteFile(dir / "Obj/keep.txt", "kept");
+    opts->out.flags.BRUNUSR0 = 1;
+    opts->out.BRUNUSR[0] = OptString(r.command);
+    BuildDriver driver(Deps());
+    if (r.files)
+      driver.SetUserProgramFiles({FilePosition{"/p/src/main.c", 12, 3}, FilePosition{"/p/lib/util.c", 7, 4}});
+    driver.StartBuildThread(project, target, kBuildModeBuild);
+    driver.Wait();
+    EXPECT_TRUE(FileExists(dir / "Obj/keep.txt"));
+    if (r.written)
+      EXPECT_EQ(ReadFile(dir / "seq.txt"), r.written);
+    else
+      EXPECT_FALSE(FileExists(dir / "seq.txt"));
+    const std::vector<std::string> all = Lines();
+    const std::vector<std::string> lines(all.begin() + std::ptrdiff_t(first), all.end());
+    ASSERT_FALSE(lines.empty());
+    if (r.error) {
+      ASSERT_GE(lines.size(), 3u);
+      EXPECT_EQ(lines[1], std::string("User command #1: ") + r.command + "\n");
+      EXPECT_EQ(lines[2], r.error);
+      EXPECT_EQ(driver.ResultTotal(), 1);
+      EXPECT_EQ(lines.back(), "Target not created\n");
+    } else {
+      EXPECT_EQ(lines.back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+    }
+  }
+}
+
 // A file with errors stops the link but not the following files; no user
 // program runs after it.
 TEST_F(ToolsFixture, ErrorsStopTheLinkButNotTheNextFile) {

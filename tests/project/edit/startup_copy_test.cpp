@@ -336,3 +336,38 @@ TEST_F(LinkerScriptCopyTest, FailedScriptWriteIsReportedAndLeavesTheLinkerOption
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// A device change keeps the target's linker script; the user is told which
+// one the new device links with, and only then.
+TEST_F(LinkerScriptCopyTest, ADeviceChangeNamesTheKeptScript) {
+  struct Row {
+    const char* name;
+    uint16_t toolset;
+    const char* script;
+    const char* oldDevice;
+    const char* note;  // "" none
+  } rows[] = {
+      {"another device", kToolsetArmGnu, "AT91SAM7S256.ld", "AT91SAM7S256",
+       "Device 'LPC2138' links with the linker script 'AT91SAM7S256.ld', kept from device 'AT91SAM7S256'.\n\n"
+       "If the script does not fit the new device's memory, name another on the Linker page of the target's options."},
+      {"a script of the user's own", kToolsetArmGnu, "ld/flash %s.ld", "LPC2106",
+       "Device 'LPC2138' links with the linker script 'ld/flash %s.ld', kept from device 'LPC2106'.\n\n"
+       "If the script does not fit the new device's memory, name another on the Linker page of the target's options."},
+      {"the same device", kToolsetArmGnu, "LPC2138.ld", "lpc2138", ""},
+      {"no script", kToolsetArmGnu, "", "AT91SAM7S256", ""},
+      {"no device before", kToolsetArmGnu, "LPC2138.ld", " ", ""},
+      {"not an ARM-GNU target", kToolsetArmAds, "", "AT91SAM7S256", ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    MakeTarget(r.toolset);
+    if (r.toolset == kToolsetArmGnu) Linker().ALDSCAT = OptString(r.script);
+    EXPECT_EQ(KeptLinkerScriptNote(r.oldDevice, *project->curTarget), r.note);
+  }
+}
+
+}  // namespace
+}  // namespace pm2

@@ -32,8 +32,11 @@
 #include "platform/settings_store.h"
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/components_page.h"
+#include "options/pages/option_page.h"
+#include "options/pages/options_sheet.h"
 #include "project/dialogs/device_selection.h"
 #include "project/dialogs/project_sheet.h"
+#include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
@@ -535,6 +538,115 @@ TEST_F(FrameCommandsTest, AnErrorFreeTranslationEndsWithZero) {
   EXPECT_EQ(s.App().BuildEndResult(), 1) << BuildText(f);
 }
 
+// Select Device keeps the target's linker script, which names the memory
+// of the device it was written for: the user is told which one the new
+// device links with. The same device again says nothing.
+TEST_F(FrameCommandsTest, ADeviceChangeNamesTheKeptLinkerScript) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectCommandsExt* commands = f->ProjectCommands();
+  struct Row {
+    const char* name;
+    const char* device;
+    const char* note;  // null: no message
+  } rows[] = {
+      {"another device", "LPC2106",
+       "Device 'LPC2106' links with the linker script 'LPC2138.ld', kept from device 'LPC2138'.\n\n"
+       "If the script does not fit the new device's memory, name another on the Linker page of the target's options."},
+      {"the same device", "LPC2106", nullptr},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    commands->m_runDialog = [&](QDialog& d) {
+      auto* sheet = dynamic_cast<DeviceSheet*>(&d);
+      if (!sheet) return int(QDialog::Rejected);
+      sheet->show();
+      EXPECT_TRUE(sheet->Selector()->SelectDevice("NXP", r.device));
+      sheet->accept();
+      return sheet->result();
+    };
+    test::BoxAnswers closer({QMessageBox::Ok});
+    EXPECT_TRUE(f->ExecuteCommand(cmd::kSelectDevice));
+    EXPECT_EQ(s.App().Project()->curTarget->DEVICE.str(), r.device);
+    EXPECT_EQ(s.App().Project()->curTarget->pOpts->lGnu.ALDSCAT.str(), "LPC2138.ld");
+    if (r.note) {
+      ASSERT_EQ(closer.texts.size(), 1u);
+      EXPECT_EQ(closer.texts[0], r.note);
+    } else {
+      EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+    }
+  }
+}
+
+// The options' Device page keeps the script too, and says so at OK.
+TEST_F(FrameCommandsTest, TheOptionsDevicePageNamesTheKeptLinkerScript) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  bool chosen = false;
+  f->ProjectCommands()->m_runOptionsSheet = [&](OptionsSheet& sheet) {
+    sheet.show();
+    for (int i = 0; i < sheet.PageCount(); ++i)
+      if (sheet.Page(i)->Id() == PageId::kDevice) sheet.Tabs()->setCurrentIndex(i);
+    auto* selector = sheet.CurrentPage() ? sheet.CurrentPage()->findChild<DeviceSelector*>() : nullptr;
+    if (!selector) return int(QDialog::Rejected);
+    // Found and then chosen as a click chooses it: away to its vendor and back.
+    chosen = selector->SelectDevice("NXP", "LPC2129");
+    const HTREEITEM device = selector->Tree()->GetCaretItem();
+    selector->Tree()->SelectItem(selector->Tree()->GetParentItem(device));
+    selector->Tree()->SelectItem(device);
+    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    return sheet.result();
+  };
+  test::BoxAnswers closer({QMessageBox::Ok});
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kOptionsForTarget));
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(s.App().Project()->curTarget->DEVICE.str(), "LPC2129");
+  ASSERT_EQ(closer.texts.size(), 1u);
+  EXPECT_EQ(closer.texts[0],
+            "Device 'LPC2129' links with the linker script 'LPC2138.ld', kept from device 'LPC2138'.\n\n"
+            "If the script does not fit the new device's memory, name another on the Linker page of the target's "
+            "options.");
+}
+
+// The user program after a build fills "F" with the file selected in the
+// project window and "E" with the active editor's file, as they are when
+// the build starts; with neither, a line naming "%F" runs nothing and the
+// build counts an error that names the sequence.
+TEST_F(FrameCommandsTest, AUserProgramNamesTheFilesOfTheBuildsStart) {
+  if (!HaveTools()) GTEST_SKIP() << "the ARM tools are not installed";
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  OptionBlock& opts = *s.App().Project()->curTarget->pOpts;
+  opts.out.flags.RUNUSR0 = 1;
+  opts.out.RUNUSR[0] = OptString::Pooled("/bin/sh -c \"echo %F ~F #E > seq.txt\"", kPoolProject);
+  // A file selected, another in the editor.
+  FileRec* timer = FindSourceFileByPath((dir + "Timer.c").c_str());
+  ASSERT_NE(timer, nullptr);
+  ASSERT_NE(OpenActive(f, dir + "Blinky.c", 3), nullptr);
+  SelectInProject(f, timer);
+  ASSERT_EQ(s.App().m_pSelItem, timer);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(s.App().BuildEndResult(), 0) << BuildText(f);
+  std::ifstream in(dir + "seq.txt");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "Timer.c 0 " + dir + "Blinky.c\n") << BuildText(f);
+  // Neither: nothing runs.
+  fs::remove(dir + "seq.txt");
+  f->Editors().CloseAll();
+  s.App().m_pSelItem = nullptr;
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kRebuildAll));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  EXPECT_EQ(s.App().BuildEndResult(), 1) << BuildText(f);
+  EXPECT_FALSE(fs::exists(dir + "seq.txt"));
+  EXPECT_NE(BuildText(f).find("error - key sequence '%F' cannot be filled: no file is selected in the project window or "
+                              "open in an editor; the command is not run"),
+            std::string::npos)
+      << BuildText(f);
+}
+
 // The event interface's named objects in /dev/shm of this test program's
 // namespace (the mapping and the semaphores).
 int SharedObjectsOf(const IpcNamespace& ns) {
@@ -866,9 +978,19 @@ TEST_F(FrameCommandsTest, EscEndsTheWaitForASilentAddIn) {
   EXPECT_EQ(shown[0], "Waiting for the add-in 'shell_tools_addin_peer' to answer (Esc ends the wait)");
   EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
   // Stopped: the add-in is asked to close (a wait ended the same way).
+  const size_t waits = shown.size();
   esc.start(50);
-  f->ExecuteCommand(kCmdToggleAddIn);
+  EXPECT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
   esc.stop();
+  EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  EXPECT_LE(shown.size(), waits + 1);
+  const std::string log = dir + "addin-silent.log";
+  auto logText = [&] {
+    std::ifstream in(log);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  EXPECT_TRUE(WaitFor([&] { return logText().find("code 80000001 0\n") != std::string::npos; })) << logText();
 }
 
 // The add-in's start sends its six command states, each a request: one Esc
@@ -917,8 +1039,12 @@ TEST_F(FrameCommandsTest, OneEscEndsTheWaitOfTheWholeCommandStateSequence) {
   // Stopped: the add-in is asked to close (its wait ended the same way).
   escOnEveryWait = true;
   esc.start(50);
-  f->ExecuteCommand(kCmdToggleAddIn);
+  EXPECT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
   esc.stop();
+  EXPECT_LE(escapes, 2);
+  EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  EXPECT_TRUE(WaitFor([&] { return logText() == states + "code 80000001 0\n"; })) << logText();
 }
 
 // Save All tells a connected add-in each saved C file and its line, two
@@ -981,10 +1107,14 @@ TEST_F(FrameCommandsTest, OneEscEndsTheWaitOfSaveAllsNotices) {
   EXPECT_TRUE(WaitFor([&] { return notices() == 4; })) << logText();
   // Stopped: asked to close, with its wait ended the same way.
   escapes = 0;
-  f->ExecuteCommand(kCmdToggleAddIn);
+  EXPECT_TRUE(f->ExecuteCommand(kCmdToggleAddIn));
   esc.stop();
   qunsetenv("PM2_ADDIN_SILENT");
   qunsetenv("PM2_ADDIN_LOG");
+  EXPECT_LE(escapes, 1);
+  EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
+  EXPECT_EQ(f->Status()->GetWindowText(), "Ready");
+  EXPECT_TRUE(WaitFor([&] { return logText().find("code 80000001 0\n") != std::string::npos; })) << logText();
 }
 
 TEST_F(FrameCommandsTest, SaveAnnouncesTheFileAndItsLineToTheAddIn) {

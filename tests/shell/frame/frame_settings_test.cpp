@@ -1,9 +1,19 @@
 // The "MFrame" values and their stored forms, in named rows.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 
 #include "platform/settings_store.h"
 #include "shell/frame/display_check.h"
 #include "shell/frame/frame_settings.h"
+#include "test_leftovers.h"
 
 namespace pm2 {
 namespace {
@@ -149,6 +159,63 @@ TEST_P(Display, Decides) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, Display, ::testing::ValuesIn(kDisplays),
                          [](const ::testing::TestParamInfo<DisplayRow>& i) { return std::string(i.param.name); });
+
+// A display named in the environment answers only when a server listens:
+// a named one that does not (a closed session's) counts as no display.
+TEST(DisplayReachable, OnlyWhenAServerListens) {
+  namespace fs = std::filesystem;
+  const std::string folder = test::TempFolder() + "/displays";
+  fs::create_directories(folder);
+  // A compositor's socket that listens, and one whose server has gone.
+  auto socketAt = [](const std::string& path, bool listening) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
+    if (listening) {
+      EXPECT_EQ(::listen(fd, 4), 0);
+    }
+    return fd;
+  };
+  const int live = socketAt(folder + "/wayland-live", true);
+  ::close(socketAt(folder + "/wayland-gone", false));
+  // An X display number no server has: neither its socket file nor its
+  // abstract socket.
+  std::ifstream in("/proc/net/unix");
+  const std::string sockets((std::istreambuf_iterator<char>(in)), {});
+  std::string silent;
+  for (int n = 957; silent.empty(); ++n) {
+    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+    if (!fs::exists(socket) && sockets.find("@" + socket + "\n") == std::string::npos) silent = ":" + std::to_string(n);
+  }
+  struct Row {
+    const char* name;
+    std::map<std::string, std::string> env;
+    bool reachable;
+  } rows[] = {
+      {"X server that does not answer", {{"DISPLAY", silent}}, false},
+      {"its screen named too", {{"DISPLAY", "unix" + silent + ".0"}}, false},
+      {"Wayland socket by its path", {{"WAYLAND_DISPLAY", folder + "/wayland-live"}}, true},
+      {"Wayland socket in the runtime folder", {{"WAYLAND_DISPLAY", "wayland-live"}, {"XDG_RUNTIME_DIR", folder}}, true},
+      {"Wayland socket nobody listens on", {{"WAYLAND_DISPLAY", folder + "/wayland-gone"}}, false},
+      {"Wayland socket that is not there", {{"WAYLAND_DISPLAY", folder + "/wayland-9"}}, false},
+      {"X chosen, only Wayland answers",
+       {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", silent}, {"WAYLAND_DISPLAY", folder + "/wayland-live"}}, false},
+      {"X silent, Wayland answers", {{"DISPLAY", silent}, {"WAYLAND_DISPLAY", folder + "/wayland-live"}}, true},
+      {"a platform chosen by name", {{"QT_QPA_PLATFORM", "vnc"}}, true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    auto env = [&](const char* name) -> const char* {
+      const auto it = r.env.find(name);
+      return it == r.env.end() ? nullptr : it->second.c_str();
+    };
+    EXPECT_EQ(DisplayReachable(env), r.reachable);
+  }
+  ::close(live);
+  fs::remove_all(folder);
+}
 
 struct FitRow {
   const char* name;

@@ -105,14 +105,18 @@ TEST_F(SccFixture, CommentFileAndEnvironmentReachTheRun) {
   EXPECT_EQ(runner.Runs()[1].arguments, "");  // empty comment: no file, %Q empty
 }
 
-TEST_F(SccFixture, RefusalsBeep) {
-  LoadFile("[S]\nMenuItem=q\nQueryCheckPoint=1\nMenuItem=b\nArguments=#E\n");
+// A line that cannot be filled runs nothing and names its sequence.
+TEST_F(SccFixture, RefusalsStartNothing) {
+  LoadFile("[S]\nMenuItem=q\nQueryCheckPoint=1\nMenuItem=b\nCommand=vc\nArguments=#E\n");
   src.activeEditorFile = [] { return std::optional<FilePosition>(); };
   frame.queryOk = false;
   EXPECT_FALSE(menu->Run(32980, src));
   EXPECT_FALSE(menu->Run(32981, src));
   EXPECT_FALSE(menu->Run(32990, src));
-  EXPECT_EQ(frame.events, (std::vector<std::string>{"query:p", "beep", "beep", "beep"}));
+  EXPECT_EQ(frame.events,
+            (std::vector<std::string>{"query:p", "beep",
+                                      "box:'vc' is not run: key sequence '#E' cannot be filled: no file is open in an editor",
+                                      "beep"}));
   EXPECT_TRUE(runner.Runs().empty());
 }
 

@@ -113,16 +113,18 @@ TEST_F(MenuFixture, RunCapturesAndEndsWithCodeEight) {
   EXPECT_EQ(state.load() & kStateBusy, 0u);
 }
 
-TEST_F(MenuFixture, RefusalsBeepAndStartNothing) {
+TEST_F(MenuFixture, RefusalsStartNothing) {
   src.activeEditorFile = [] { return std::optional<FilePosition>(); };
   SetTools({Tool("A", "a", "#E"), Tool("B", "b", "", kToolPrompt)});
   menu.Rebuild(src);
-  EXPECT_FALSE(menu.Run(32930, src));  // argument line can't be expanded
+  EXPECT_FALSE(menu.Run(32930, src));  // argument line can't be expanded: says which sequence
   EXPECT_FALSE(menu.Run(32935, src));  // no such tool
   EXPECT_FALSE(menu.Run(32931, src));  // prompt cancelled
   state = kStateBusy;
   EXPECT_FALSE(menu.Run(32931, src));  // busy: no prompt either
-  EXPECT_EQ(frame.events, (std::vector<std::string>{"beep", "beep", "prompt:b|", "beep", "beep"}));
+  EXPECT_EQ(frame.events,
+            (std::vector<std::string>{"box:'a' is not run: key sequence '#E' cannot be filled: no file is open in an editor",
+                                      "beep", "prompt:b|", "beep", "beep"}));
   launcher.JoinAll();
   EXPECT_TRUE(runner.Runs().empty());
 }

@@ -72,8 +72,14 @@ int main(int argc, char** argv) {
     ok &= Save(dlg, folder, "shell_tools_scc_query");
   }
   {
-    char tmpl[] = "/tmp/pm2galleryXXXXXX";
-    std::string dir = ::mkdtemp(tmpl);
+    // In the run's own temporary folder (its TestProcessScope's), never a
+    // fixed one shared with other programs.
+    std::string tmpl = pm2::test::TempFolder() + "/pm2galleryXXXXXX";
+    if (!::mkdtemp(tmpl.data())) {
+      std::perror(tmpl.c_str());
+      return 1;
+    }
+    const std::string dir = tmpl;
     std::string path = dir + "/git.SVCS";
     FILE* f = std::fopen(path.c_str(), "wb");
     std::fputs("[SVCS]\nDataBase=/home/user/repo\nMenuItem=Pull\nCommand=/usr/bin/git\nArguments=pull\n"
