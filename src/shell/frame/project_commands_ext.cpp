@@ -102,6 +102,7 @@ void ProjectCommandsExt::OnOptions(bool currentTarget, bool flashPage) {
     if (!text.empty()) m_app.Dialogs().MessageBox(text, kind);
   };
   r.run = m_runOptionsSheet;
+  r.editing = [this](NodeRec* node) { m_app.m_pOptionsNode = node; };
   const OptionsOutcome outcome = RunOptionsCommand(r);
   if (outcome == OptionsOutcome::kRefused) return;
   if (outcome == OptionsOutcome::kChanged) {
