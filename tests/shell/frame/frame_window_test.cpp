@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QMdiSubWindow>
@@ -675,6 +676,28 @@ TEST_F(FrameWindowTest, AWorkspaceReopensItsDocumentWindows) {
   QMdiSubWindow* ledAgain = f->Editors().SheetOf(f->Editors().Find(dir + "LED.c"));
   ASSERT_NE(ledAgain, nullptr);
   EXPECT_EQ(ledAgain->geometry(), placed);
+}
+
+// A right click in the output window shows its bar's menu (Allow Docking
+// and Hide) with the window's own entries after it; Hide hides the bar.
+TEST_F(FrameWindowTest, TheOutputWindowsMenuCarriesTheBarsEntries) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->OutputBar()->IsBarVisible());
+  std::unique_ptr<QMenu> menu(f->Output()->ContextMenu());
+  std::vector<std::string> texts;
+  QAction* hide = nullptr;
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator()) continue;
+    texts.push_back(a->text().toStdString());
+    if (a->text() == "&Hide") hide = a;
+  }
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"&Allow Docking", "&Hide", "Float In &Main Window", "&Copy", "&Find..."}));
+  ASSERT_NE(hide, nullptr);
+  hide->trigger();
+  EXPECT_FALSE(f->OutputBar()->IsBarVisible());
 }
 
 std::string FileText(const std::string& path) {
