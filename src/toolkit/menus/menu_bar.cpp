@@ -130,6 +130,8 @@ void SECMenuBar::CancelMenu() {
 
 QMenu* SECMenuBar::OpenMenu() const { return qobject_cast<QMenu*>(m_openMenu.data()); }
 
+QMenu* SECMenuBar::FrameWindowMenu() const { return qobject_cast<QMenu*>(m_frameWindowMenu.data()); }
+
 // ---- popups ---------------------------------------------------------------------
 
 void SECMenuBar::UpdatePopup(QMenu* menu) {
@@ -210,6 +212,10 @@ void SECMenuBar::SwitchTo(int index, bool byKeyboard) {
 }
 
 void SECMenuBar::OpenPopup(int index, bool byKeyboard) {
+  if (index == MenuTracker::kWindowMenu) {
+    OpenWindowMenu(byKeyboard);
+    return;
+  }
   if (index < 0 || index >= ButtonCount()) return;
   const MenuBarRow& row = m_model.Rows()[std::size_t(index)];
   if (!row.IsPopup()) {
@@ -249,7 +255,7 @@ void SECMenuBar::PopupHidden(QMenu* menu) {
   }
   m_openMenu = nullptr;
   m_openIndex = -1;
-  if (m_switchTo >= 0) {
+  if (m_switchTo != -1) {
     const int to = m_switchTo;
     const bool kb = m_switchByKeyboard;
     m_switchTo = -1;
@@ -278,7 +284,7 @@ bool SECMenuBar::FilterPopup(QMenu* menu, QEvent* event) {
       }
       if (k->key() == Qt::Key_Left || k->key() == Qt::Key_Right) {
         const int next = m_tracker.Key(k->key() == Qt::Key_Left ? MenuKey::Left : MenuKey::Right);
-        if (next >= 0 && next != m_openIndex) SwitchTo(next, true);
+        if (next != -1 && next != m_openIndex) SwitchTo(next, true);
         return true;
       }
       return false;
@@ -381,6 +387,19 @@ bool SECMenuBar::FilterKey(QKeyEvent* k) {
   }
   m_tracker.AltConsumed();
   if ((k->modifiers() & Qt::AltModifier) && mods == 0) {
+    // Alt+- opens the maximised document's window menu, Alt+Space the
+    // main window's.
+    if (k->key() == Qt::Key_Minus) {
+      const int open = m_tracker.WindowMenu();
+      if (open == -1) return false;
+      OpenPopup(open, true);
+      return true;
+    }
+    if (k->key() == Qt::Key_Space) {
+      CancelMenu();
+      OpenFrameWindowMenu();
+      return true;
+    }
     const char c = KeyChar(k);
     const int open = c ? m_tracker.Mnemonic(c) : -1;
     if (open < 0) return false;
@@ -395,7 +414,7 @@ bool SECMenuBar::FilterKey(QKeyEvent* k) {
   if (m_tracker.Mode() != MenuMode::Keyboard) return false;
   if (const MenuKey* nav = NavKeyOf(k->key())) {
     const int open = m_tracker.Key(*nav);
-    if (open >= 0) OpenPopup(open, true);
+    if (open != -1) OpenPopup(open, true);
     ShowTrackerState();
     return true;
   }
@@ -491,6 +510,7 @@ bool SECMenuBar::SetMaxChildState(bool forceHide) {
     return false;
   }
   m_childShown = show;
+  m_tracker.SetWindowMenu(show);
   m_caption.Cancel();
   if (show) m_caption.SetStyle(style);
   LayoutButtons();
@@ -539,6 +559,48 @@ void SECMenuBar::OpenChildSystemMenu() {
   QMdiSubWindow* child = ActiveChild();
   if (!child) return;
   if (QMenu* menu = child->systemMenu()) menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
+}
+
+void SECMenuBar::OpenWindowMenu(bool byKeyboard) {
+  // The document's window menu opens as the titles' popups do, so that
+  // Left and Right go on from it to the titles.
+  QMdiSubWindow* child = ActiveChild();
+  QMenu* menu = child && m_childShown ? child->systemMenu() : nullptr;
+  if (!menu) {
+    m_tracker.Cancel();
+    ShowTrackerState();
+    return;
+  }
+  SetHot(-1);
+  m_openIndex = MenuTracker::kWindowMenu;
+  m_openMenu = menu;
+  m_endReason = PopupEnd::Outside;
+  m_openedByMouse.invalidate();
+  menu->installEventFilter(this);
+  // Each opening hears its own end; the menu is the child's, opened by
+  // its icon too.
+  QObject::connect(menu, &QMenu::aboutToHide, this, [this, menu] { PopupHidden(menu); }, Qt::SingleShotConnection);
+  menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
+  if (byKeyboard) SelectFirstItem(menu);
+}
+
+void SECMenuBar::OpenFrameWindowMenu() {
+  QWidget* frame = window();
+  if (!frame) return;
+  auto* menu = new QMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  QAction* restore = menu->addAction("&Restore", frame, [frame] { frame->showNormal(); });
+  restore->setEnabled(frame->isMaximized() || frame->isMinimized());
+  QAction* minimize = menu->addAction("Mi&nimize", frame, [frame] { frame->showMinimized(); });
+  minimize->setEnabled(!frame->isMinimized());
+  QAction* maximize = menu->addAction("Ma&ximize", frame, [frame] { frame->showMaximized(); });
+  maximize->setEnabled(!frame->isMaximized());
+  menu->addSeparator();
+  QAction* close = menu->addAction("&Close\tAlt+F4", frame, [frame] { frame->close(); });
+  menu->setDefaultAction(close);
+  m_frameWindowMenu = menu;
+  menu->popup(frame->mapToGlobal(QPoint(0, 0)));
+  SelectFirstItem(menu);
 }
 
 void SECMenuBar::mouseMoveEvent(QMouseEvent* e) {
