@@ -120,6 +120,7 @@ void SECMenuBar::ShowTrackerState() {
   // The keyboard mode shows its title raised; an open popup presses it.
   const int hot = m_tracker.Mode() == MenuMode::Keyboard ? m_tracker.Hot() : -1;
   if (m_tracker.Mode() != MenuMode::Open) SetHot(hot);
+  if (m_childShown) update(ChildIconRect().adjusted(-1, -1, 1, 1));
 }
 
 void SECMenuBar::CancelMenu() {
@@ -711,6 +712,17 @@ void SECMenuBar::PaintChildButtons(QPainter& p) const {
     QIcon icon = m_child->windowIcon();
     if (icon.isNull()) icon = BarWindowIcon();
     p.drawPixmap(ChildIconRect(), icon.pixmap(kChildIconSize, kChildIconSize));
+    // In the keyboard menu mode the window menu's place shows raised when
+    // it is the hot one, as a title does.
+    if (m_tracker.Mode() == MenuMode::Keyboard && m_tracker.Hot() == MenuTracker::kWindowMenu) {
+      const QRect r = ChildIconRect().adjusted(-1, -1, 0, 0);
+      p.setPen(SysQColor(SysColor::BtnHighlight));
+      p.drawLine(r.topLeft(), r.topRight());
+      p.drawLine(r.topLeft(), r.bottomLeft());
+      p.setPen(SysQColor(SysColor::BtnShadow));
+      p.drawLine(r.bottomLeft(), r.bottomRight());
+      p.drawLine(r.topRight(), r.bottomRight());
+    }
   }
   const Rect buttons = FromQRect(ChildCaptionRect());
   for (int part = 0; part < 3; ++part)
