@@ -353,15 +353,21 @@ TEST_F(CustomToolBarTest, AComboBoxButtonNotifiesAndFallsBackWhenVertical) {
   // the mouse; outside, Alt there takes the button, not its width.
   QComboBox* box = combo->Combo();
   const int y = box->height() / 2;
-  QTest::mousePress(box, Qt::LeftButton, Qt::AltModifier, QPoint(box->width() - 2, y));
-  QTest::mouseRelease(box, Qt::LeftButton, Qt::AltModifier, QPoint(box->width() - 2, y));
+  const auto dragLastPixels = [&](Qt::KeyboardModifiers mods) {
+    QTest::mousePress(box, Qt::LeftButton, mods, QPoint(box->width() - 2, y));
+    QTest::mouseMove(box, QPoint(box->width() + 30, y));
+    QTest::mouseRelease(box, Qt::LeftButton, mods, QPoint(box->width() + 30, y));
+  };
+  dragLastPixels(Qt::AltModifier);
   EXPECT_EQ(combo->m_cxWnd, 200);
   b->mgr->SetCustomizeMode(true);
+  // Not yet the selected button: the press takes the button.
+  ASSERT_FALSE(combo->m_nStyle & TBBS_CUSTOMIZESEL);
+  dragLastPixels({});
+  EXPECT_EQ(combo->m_cxWnd, 200);
   QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() / 2, y));  // selects the button
   ASSERT_TRUE(combo->m_nStyle & TBBS_CUSTOMIZESEL);
-  QTest::mousePress(box, Qt::LeftButton, {}, QPoint(box->width() - 2, y));
-  QTest::mouseMove(box, QPoint(box->width() + 30, y));
-  QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(box->width() + 30, y));
+  dragLastPixels({});
   b->mgr->SetCustomizeMode(false);
   EXPECT_EQ(combo->m_cxWnd, 230);
   EXPECT_EQ(box->width(), 230);
