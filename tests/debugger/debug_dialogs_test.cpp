@@ -20,6 +20,7 @@
 #include <fstream>
 
 #include "debug_dialogs_fixture.h"
+#include "hang_guard.h"
 #include "debugger/dialogs/breakpoints_check_list.h"
 #include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/dialogs/breakpoints_dialog.h"
@@ -426,6 +427,24 @@ TEST(MemoryMapDialogTest, OpensWithNoRangeSelectedAndKillGreyed) {
   QApplication::processEvents();
   EXPECT_EQ(dlg.List()->GetNextItem(-1, LVNI_SELECTED), -1);
   EXPECT_FALSE(dlg.findChild<QPushButton*>("KillRange")->isEnabled());
+}
+
+// A row reached by typing its first character enables Kill as a row
+// reached by the arrow keys does: the list tells the dialog of every key.
+TEST(MemoryMapDialogTest, ARowFoundByTypingEnablesKill) {
+  ScriptedDriver d("map 0 3FF 3\nmap 40000000 40000FFF 6\n");
+  MemoryMapDialog dlg(d.Context());
+  dlg.show();
+  QApplication::processEvents();
+  auto* kill = dlg.findChild<QPushButton*>("KillRange");
+  ASSERT_NE(kill, nullptr);
+  dlg.List()->setFocus();
+  QTest::keyClick(dlg.List(), Qt::Key_0);
+  ASSERT_GE(dlg.List()->GetNextItem(-1, LVNI_SELECTED), 0);
+  QElapsedTimer guard;
+  guard.start();
+  while (!kill->isEnabled() && guard.elapsed() < test::kHangWaitMs) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_TRUE(kill->isEnabled());
 }
 
 TEST(MemoryMapDialogTest, ARefusedRangeSaysSo) {

@@ -35,6 +35,8 @@
 #include "shell/frame/frame_fixture.h"
 #include "shell/windows/qt_user_dialogs.h"
 #include "toolkit/frames/mdi_child.h"
+#include "shell/project_window/prj_win.h"
+#include "toolkit/controls/tab_windows.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/frames/status_bar.h"
 
@@ -589,6 +591,46 @@ TEST_F(DebugStopFrameTest, F2OnTheRegisterPageEditsTheRegister) {
   EXPECT_EQ(page->GetEditControl(), nullptr);
   // The driver's text of the value it was given.
   EXPECT_EQ(page->GetItemText(page->GetItemAtRow(1), 1), "0x0000002A");
+}
+
+// The register page reads the target only while it is the project bar's
+// page in front: a refresh with the files page in front reads nothing; the
+// page coming to the front reads the registers, and so do the refreshes
+// and stops after that.
+TEST_F(DebugStopFrameTest, TheRegisterPageReadsTheTargetOnlyWhileInFront) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s, "group Core 1\nreg 0 R0 00000001\n"));
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+  auto clear = reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"));
+  auto reads = [&] {
+    const std::string text = log();
+    int n = 0;
+    for (std::size_t at = 0; (at = text.find("regrefresh", at)) != std::string::npos; ++at) ++n;
+    return n;
+  };
+  CPrjWin* bar = f->ProjectBar();
+  ASSERT_NE(bar, nullptr);
+  // Each page's tab carries its icon, the session's register page too.
+  for (int i = 0; i < 3; ++i) EXPECT_NE(static_cast<const SEC3DTab&>(bar->Tabs()->TabCtrl()->GetTab(i)).m_hIcon, nullptr) << i;
+  bar->ActivatePane(CPrjWin::kFilesPageId);
+  clear();
+  app->IdeServiceCall(31, 1);  // the driver asks the windows to refresh
+  EXPECT_EQ(reads(), 0) << log();
+  // The user brings the page to the front with its tab.
+  bar->Tabs()->TabCtrl()->ActivateTab(1);
+  EXPECT_EQ(reads(), 1) << log();
+  app->IdeServiceCall(31, 1);
+  EXPECT_EQ(reads(), 2) << log();
+  Stop();
+  EXPECT_TRUE(test::WaitFor([&] { return reads() == 3; })) << log();
+  bar->ActivatePane(CPrjWin::kBooksPageId);
+  clear();
+  app->IdeServiceCall(31, 1);
+  EXPECT_EQ(reads(), 0) << log();
+  dlclose(driver);
 }
 
 }  // namespace

@@ -105,11 +105,12 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
                                       [this] { return m_windows && m_windows->Disassembly(); });
   m_barCommands->SetActiveDisassembly([this] { return m_windows ? m_windows->ActiveDisassembly() : nullptr; });
   m_windows->SetRegisterTie([this](int64_t item) {
-    if (!m_registers) return;
+    RegisterPage* registers = ShownRegisters();
+    if (!registers) return;
     if (item < 0)
-      m_registers->UpdateAll();
+      registers->UpdateAll();
     else
-      m_registers->UpdateItems(uint32_t(item));
+      registers->UpdateItems(uint32_t(item));
   });
   RegisterCommands();
   m_dialogs = std::make_unique<DebugDialogs>(frame, app, *m_session, [this](const char* text) { AppendCommandOutput(text); });
@@ -131,7 +132,8 @@ DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& se
 DebugCommands::~DebugCommands() {
   // The driver's children end with it even when the frame closes mid-session.
   m_app.SetDebugPort(nullptr);
-  m_app.m_windows.Forget(WindowSlot::RegTree, m_registers);
+  m_app.m_windows.Forget(WindowSlot::RegTree, static_cast<QWidget*>(m_registers));
+  if (CPrjWin* bar = m_frame.ProjectBar()) bar->ForgetRegisterPageShown();
   // The windows read the session's record: they go first.
   m_dialogs.reset();
   m_windows.reset();
@@ -158,14 +160,17 @@ void DebugCommands::InstallRegisterPage() {
     if (refreshDisassembly) ProgramCounterWritten();
     m_app.IdeServiceCall(31, 0);
   };
-  // The page takes the place of the project bar's empty register tab.
-  SEC3DTabWnd* tabs = bar->Tabs();
-  QWidget* placeholder = nullptr;
-  if (tabs->GetTabInfo(1, nullptr, nullptr, &placeholder, nullptr, nullptr)) tabs->RemoveTab(1);
-  tabs->InsertTab(m_registers, 1, "Regs");
-  if (placeholder && placeholder != m_registers) placeholder->deleteLater();
-  tabs->ActivateTab(0);
-  m_app.m_windows.Set(WindowSlot::RegTree, m_registers);
+  // The page takes the place of the project bar's empty register tab; it
+  // reads the target only while it is in front, and catches up as it
+  // comes to the front.
+  bar->SetRegisterPage(m_registers, [this] {
+    if (m_registers) m_registers->UpdateAll();
+  });
+}
+
+RegisterPage* DebugCommands::ShownRegisters() const {
+  const bool shown = m_registers && m_app.m_windows.Get(WindowSlot::RegTree) == static_cast<QWidget*>(m_registers);
+  return shown ? m_registers : nullptr;
 }
 
 CommandWindow* DebugCommands::CommandPage() const { return m_windows ? m_windows->Command() : nullptr; }
@@ -406,7 +411,7 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   // service 22 without flags.
   const bool byFlags = code == 22 || code == 31 || code == 310;
   const bool registers = (byFlags && (arg & 0x1)) || (code == 22 && !(arg & 0x8001));
-  if (registers && m_registers && m_session->SessionActive()) m_registers->UpdateAll();
+  if (registers && ShownRegisters() && m_session->SessionActive()) m_registers->UpdateAll();
   // A command that moved the program counter (`$pc = ...` on the command
   // page, service 22 without flags): the arrows and the status bar's PC
   // follow, as after a write of PC on the register page.
@@ -519,7 +524,7 @@ void DebugCommands::TargetStopped() {
 void DebugCommands::RefreshAfterStop() {
   if (!m_stopPending || !m_session->SessionActive() || m_session->TargetExecuting()) return;
   m_stopPending = false;
-  if (m_registers) m_registers->UpdateAll();
+  if (RegisterPage* registers = ShownRegisters()) registers->UpdateAll();
   if (m_windows) m_windows->TargetStopped();
   if (m_barCommands) m_barCommands->TargetStopped();
   ShowProgramCounter();

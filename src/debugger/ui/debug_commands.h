@@ -124,6 +124,8 @@ class DebugCommands : public SessionHost {
   std::unique_ptr<DebugSession> m_session;
   std::unique_ptr<DebugBarCommands> m_barCommands;
   RegisterPage* m_registers = nullptr;
+  // The register page while it is the project bar's page in front, else null.
+  RegisterPage* ShownRegisters() const;
   std::unique_ptr<DebugWindows> m_windows;
   std::unique_ptr<DebugDialogs> m_dialogs;
   ShellLinks* m_links = nullptr;  // owned by the frame

@@ -30,6 +30,15 @@ OptionsOutcome RunOptionsCommand(const OptionsRequest& r) {
     say(error, kMbOk | kMbIconExclamation);
     return OptionsOutcome::kRefused;
   }
+  struct Editing {
+    const std::function<void(NodeRec*)>& tell;
+    Editing(const std::function<void(NodeRec*)>& t, NodeRec* node) : tell(t) {
+      if (tell) tell(node);
+    }
+    ~Editing() {
+      if (tell) tell(nullptr);
+    }
+  } editing(r.editing, r.node);
   if (r.project->flags & kProjectReadOnly)
     say("Project is [Read Only], any modifications can't be saved.", kMbOk | kMbIconExclamation);
   OptionsSheet sheet(session, r.services, QString::fromLocal8Bit(OptionsCaption(r.node).c_str()), r.parent);

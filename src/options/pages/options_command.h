@@ -27,6 +27,10 @@ struct OptionsRequest {
   std::function<void(const std::string&, int)> message;
   // Runs the sheet modally; tests replace it to drive the sheet.
   std::function<int(OptionsSheet&)> run;
+  // Told the node once its working copies are taken, and null once OK or
+  // Cancel has settled them: in between, a change made to the node's
+  // options elsewhere would be overwritten or built unconfirmed.
+  std::function<void(NodeRec*)> editing;
 };
 
 enum class OptionsOutcome { kRefused, kCancelled, kUnchanged, kChanged };

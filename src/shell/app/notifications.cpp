@@ -101,6 +101,9 @@ intptr_t ShellApp::OnDebugNotify(int code, intptr_t arg) {
     // (it is refused, greyed, while a user tool or lint holds the busy bit)
     // and left the program busy (a refused start clears the bit). Its end
     // cannot have been handled yet: that is this thread's.
+    // Not under an open options sheet: the build would take the options
+    // the user has not confirmed yet.
+    if (m_pOptionsNode) return 0;
     const bool ran = Frame().RouteCommand((arg & 1) ? kCmdRebuildAll : kCmdBuildTarget);
     return ran && HasState(kStateBusy) ? 1 : 0;
   }

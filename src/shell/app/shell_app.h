@@ -113,6 +113,7 @@ class ShellApp {
   bool IsGuiThread() const { return std::this_thread::get_id() == m_guiThread; }
 
   NodeRec* m_pSelItem = nullptr;     // the project-window item selected last
+  NodeRec* m_pOptionsNode = nullptr; // the node whose options sheet is open, null when none
   WindowRegistry m_windows;          // the single-instance windows
   void* m_hEscapeParent = nullptr;   // Esc in a child of it focuses the active view
   RecentProjects m_recent;

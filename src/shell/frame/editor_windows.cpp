@@ -246,7 +246,18 @@ bool EditorWindows::CloseAsked(SECWorksheetWnd* sheet) {
   Window* w = WindowOf(sheet);
   if (!w) return false;
   w->doc->Text().SetModified(0);
-  return w->sheet->close();
+  if (!w->sheet->close()) return false;
+  // The window is deleted later: until then it must not be found as the
+  // file's window.
+  for (auto it = m_windows.begin(); it != m_windows.end(); ++it)
+    if (it->get() == w) {
+      m_docs.Remove(w->doc.get());
+      m_closing.push_back(std::move(*it));
+      m_windows.erase(it);
+      emit titleChanged();
+      break;
+    }
+  return true;
 }
 
 bool EditorWindows::ActiveIsUntitled() const {
@@ -279,6 +290,7 @@ std::vector<SECWorksheetWnd*> EditorWindows::Sheets() const {
 }
 
 void EditorWindows::Forget(QObject* sheet) {
+  if (std::erase_if(m_closing, [sheet](const std::unique_ptr<Window>& w) { return w->sheet == sheet; })) return;
   for (auto it = m_windows.begin(); it != m_windows.end(); ++it)
     if ((*it)->sheet == sheet) {
       m_docs.Remove((*it)->doc.get());
@@ -382,7 +394,8 @@ int EditorWindows::ReloadChanged() { return m_docs.ReloadChanged(); }
 
 void EditorWindows::CloseAll() {
   std::vector<SECWorksheetWnd*> sheets;
-  for (const auto& w : m_windows) sheets.push_back(w->sheet);
+  for (const auto* list : {&m_windows, &m_closing})
+    for (const auto& w : *list) sheets.push_back(w->sheet);
   for (SECWorksheetWnd* sheet : sheets) {
     sheet->removeEventFilter(this);
     sheet->setAttribute(Qt::WA_DeleteOnClose, false);

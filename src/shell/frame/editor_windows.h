@@ -72,7 +72,10 @@ class EditorWindows : public QObject, public GotoLineTarget {
   // Closes the active window, asking first for a modified text.
   void CloseActive();
   // Closes a window whose text the user was asked about already (saved, or
-  // not to be kept): no second question; false when it did not close.
+  // not to be kept): no second question; false when it did not close. The
+  // file counts as closed at once, though its window goes only later: an
+  // open of the same file right after (a workspace reopening its own
+  // files) opens a new window instead of finding the closing one.
   bool CloseAsked(SECWorksheetWnd* sheet);
   // The MDI child of a document (null when it has none).
   SECWorksheetWnd* SheetOf(const EditorDocument* doc) const;
@@ -143,6 +146,9 @@ class EditorWindows : public QObject, public GotoLineTarget {
   mutable TextMessages m_textMessages{m_services};
   EditorDocumentList m_docs;
   std::vector<std::unique_ptr<Window>> m_windows;
+  // Closed windows whose widgets are still to be deleted; their documents
+  // are no longer open, but live as long as their views.
+  std::vector<std::unique_ptr<Window>> m_closing;
 };
 
 }  // namespace pm2

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/settings_store.h"
+#include "shell/frame/command_table.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/shell_resources.h"
 #include "toolkit/frames/mdi_child.h"
@@ -148,7 +149,17 @@ class FrameWorkspace::Host : public MdiWorkspaceHost, public TemplateApp {
       return m_main.Editors().CloseAsked(text->sheet);
     return MdiWorkspaceHost::CloseFrame(frame);
   }
-  bool PrepareDocumentForSave(TemplateFrame*, TemplateDocument*) override { return true; }
+  // A modified text is saved first, and a new one is offered a name (the
+  // Save command on its window): a workspace reopens files, not the texts
+  // the user had in the windows. A new text left without a name has no
+  // file and is not kept.
+  bool PrepareDocumentForSave(TemplateFrame* frame, TemplateDocument* doc) override {
+    auto* d = dynamic_cast<TextDocument*>(doc);
+    if (!d || !d->doc || (!d->doc->IsModified() && !m_main.Editors().IsUntitled(d->doc))) return true;
+    ActivateFrame(frame, 0);
+    m_main.RouteCommand(cmd::kFileSave);
+    return true;
+  }
   std::string DocumentPath(const TemplateDocument* doc) const override {
     auto* d = dynamic_cast<const TextDocument*>(doc);
     if (!d || !d->doc || m_main.Editors().IsUntitled(d->doc)) return {};

@@ -171,6 +171,8 @@ void IpcWiring::RunOnGuiThread(const std::function<void()>& fn) {
 
 ProjectRec* IpcWiring::Project() { return m_app.Project(); }
 
+const NodeRec* IpcWiring::OptionsSheetNode() { return m_app.m_pOptionsNode; }
+
 void IpcWiring::ProjectTreeChanged() {
   m_app.m_pSelItem = nullptr;
   m_app.Frame().RefreshProjectTree();

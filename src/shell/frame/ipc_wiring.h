@@ -68,6 +68,7 @@ class IpcWiring : public IpcPort, public IpcShell, public InstanceChannelHandler
   void StopBuild() override;
   void RunOnGuiThread(const std::function<void()>& fn) override;
   ProjectRec* Project() override;
+  const NodeRec* OptionsSheetNode() override;
   void ProjectTreeChanged() override;
   std::string AbsolutePath(const std::string& stored) override;
 

@@ -325,6 +325,7 @@ void CMainFrame::CreateBars() {
   if (m_outputBar) {
     m_output = new COutWin(nullptr, theApp().Shell());
     m_output->SetJumpListener(this);
+    m_output->SetBarMenu([bar = m_outputBar] { return bar->BuildContextMenu(); });
     m_outputBar->SetChild(m_output);
     TrackWindow(m_app.m_windows, WindowSlot::OutputPane, m_output);
     ApplyOutputFont();

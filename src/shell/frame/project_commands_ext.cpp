@@ -110,6 +110,7 @@ void ProjectCommandsExt::OnOptions(bool currentTarget, bool flashPage) {
   const auto* edited = r.node && r.node->kind == kKindTarget ? static_cast<const TargetRec*>(r.node) : nullptr;
   const std::string targetName = edited ? edited->name.str() : std::string();
   const std::string oldDevice = edited ? edited->DEVICE.str() : std::string();
+  r.editing = [this](NodeRec* node) { m_app.m_pOptionsNode = node; };
   const OptionsOutcome outcome = RunOptionsCommand(r);
   if (outcome == OptionsOutcome::kRefused) return;
   // The sheet's OK replaces the target records: the target by its name (a

@@ -38,7 +38,9 @@ COutWin::COutWin(BuildLog* log, ShellServices& shell, QWidget* parent)
   QWidget* pages[] = {build_, command_, find_};
   for (int i = 0; i < 3; ++i) {
     tabs_->AddTab(pages[i], kPageCaptions[i]);
-    tabs_->SetScrollStyle(i, kPaneHScroll | kPaneVScroll);
+    // The command page scrolls with bars of its own: the shared pair
+    // would stand empty beside them.
+    tabs_->SetScrollStyle(i, i == kCommandPage ? 0u : kPaneHScroll | kPaneVScroll);
   }
   tabs_->ActivateTab(kBuildPage);
 
@@ -146,10 +148,16 @@ void COutWin::AddContextMenuEntries(QMenu& menu) {
   find->setEnabled(CanFind());
 }
 
+QMenu* COutWin::ContextMenu() {
+  QMenu* menu = barMenu_ ? barMenu_() : nullptr;
+  if (!menu) menu = new QMenu(this);
+  AddContextMenuEntries(*menu);
+  return menu;
+}
+
 void COutWin::contextMenuEvent(QContextMenuEvent* e) {
-  QMenu menu(this);
-  AddContextMenuEntries(menu);
-  menu.exec(e->globalPos());
+  std::unique_ptr<QMenu> menu(ContextMenu());
+  menu->exec(e->globalPos());
 }
 
 }  // namespace pm2

@@ -71,6 +71,11 @@ class COutWin : public QWidget {
   void SetCommandPageLines(PageLines lines) { commandLines_ = std::move(lines); }
   // Appends the window's entries to a context menu (the bar's own menu).
   void AddContextMenuEntries(QMenu& menu);
+  // The bar that holds the window makes the menu a right click shows (its
+  // Allow Docking and Hide), the window's entries following.
+  void SetBarMenu(std::function<QMenu*()> make) { barMenu_ = std::move(make); }
+  // The right click's menu; the caller owns it.
+  QMenu* ContextMenu();
 
   static const char* Caption() { return "Output Window"; }
   COutView* BuildPane() const { return build_; }
@@ -100,6 +105,7 @@ class COutWin : public QWidget {
   MessageJumpTarget* jump_ = nullptr;  // given to the edit pane when made
   OutputFindDialog* findDialog_ = nullptr;
   PageLines commandLines_;
+  std::function<QMenu*()> barMenu_;
 };
 
 }  // namespace pm2

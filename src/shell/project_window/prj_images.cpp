@@ -86,7 +86,46 @@ void Missing(QPainter& p) {
   (void)kDarkRed;
 }
 
+// The register page's tab: a chip with its pins.
+void Chip(QPainter& p) {
+  p.setPen(kBlack);
+  for (int x = 4; x <= 11; x += 2) {
+    p.drawLine(x, 1, x, 3);
+    p.drawLine(x, 12, x, 14);
+  }
+  p.setBrush(kGrey);
+  p.drawRect(2, 3, 11, 9);
+  p.setPen(kWhite);
+  p.drawLine(4, 5, 6, 5);
+}
+
+// The books page's tab: a closed book seen from the front.
+void Book(QPainter& p) {
+  p.setPen(kBlack);
+  p.setBrush(kBlue);
+  p.drawRect(3, 1, 10, 13);
+  p.setBrush(kWhite);
+  p.drawRect(4, 12, 9, 2);
+  p.setPen(kWhite);
+  p.drawLine(5, 4, 11, 4);
+  p.drawLine(5, 6, 9, 6);
+}
+
 }  // namespace
+
+QIcon ProjectBarTabIcon(int page) {
+  QPixmap pm(16, 16);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  if (page == 0)
+    Folder(p, false, false);
+  else if (page == 1)
+    Chip(p);
+  else
+    Book(p);
+  p.end();
+  return QIcon(pm);
+}
 
 std::shared_ptr<ImageStrip> ProjectTreeImages() {
   auto strip = std::make_shared<ImageStrip>();

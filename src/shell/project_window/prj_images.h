@@ -4,6 +4,7 @@
 // than loaded, in the system colours' classic palette.
 #pragma once
 
+#include <QIcon>
 #include <memory>
 
 namespace pm2 {
@@ -11,5 +12,8 @@ namespace pm2 {
 struct ImageStrip;
 
 std::shared_ptr<ImageStrip> ProjectTreeImages();
+// The icons of the project bar's tabs by page: 0 files, 1 registers,
+// 2 books (16 x 16).
+QIcon ProjectBarTabIcon(int page);
 
 }  // namespace pm2

@@ -2,6 +2,7 @@
 
 #include "project/dialogs/book_view.h"
 #include "shell/app/shell_app.h"
+#include "shell/project_window/prj_images.h"
 #include "shell/project_window/prj_view.h"
 #include "toolkit/controls/list_ctrl.h"
 #include "toolkit/controls/tab_windows.h"
@@ -23,8 +24,35 @@ CPrjWin::CPrjWin(ShellApp& app, ProjectViewOwner& owner) : m_app(app) {
   auto* books = new BookView;
   books->setObjectName("Books");
   m_tabs->AddTab(books, "Books");
+  for (int i = 0; i < 3; ++i) m_tabs->SetTabIcon(i, ProjectBarTabIcon(i));
+  m_tabs->SetNotifyWnd(this);
   m_tabs->ActivateTab(0);
   SetChild(m_tabs);
+}
+
+void CPrjWin::SetRegisterPage(QWidget* page, std::function<void()> shown) {
+  m_registerPageShown = nullptr;
+  QWidget* placeholder = nullptr;
+  if (m_tabs->GetTabInfo(1, nullptr, nullptr, &placeholder, nullptr, nullptr)) m_tabs->RemoveTab(1);
+  m_tabs->InsertTab(page, 1, "Regs");
+  m_tabs->SetTabIcon(1, ProjectBarTabIcon(1));
+  if (placeholder && placeholder != page) placeholder->deleteLater();
+  m_tabs->ActivateTab(0);
+  m_registerPageShown = std::move(shown);
+}
+
+std::intptr_t CPrjWin::OnTabMessage(unsigned message, std::intptr_t, TabActivateInfo*) {
+  if (message != WM_TABCTRL_ACTIVATE) return 0;
+  int active = -1;
+  QWidget* regs = m_tabs->PaneOf(1);
+  if (m_tabs->GetActiveTab(&active) && active == 1 && regs) {
+    const bool already = m_app.m_windows.Get(WindowSlot::RegTree) == static_cast<void*>(regs);
+    m_app.m_windows.Set(WindowSlot::RegTree, regs);
+    if (!already && m_registerPageShown) m_registerPageShown();
+  } else {
+    m_app.m_windows.Set(WindowSlot::RegTree, nullptr);
+  }
+  return 0;
 }
 
 void CPrjWin::ActivatePane(unsigned id) {

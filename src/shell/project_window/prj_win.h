@@ -2,9 +2,11 @@
 // with the files page (CPrjView), the register page and the books page.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "toolkit/frames/control_bar.h"
+#include "toolkit/models/tab_model.h"
 
 namespace pm2 {
 
@@ -13,7 +15,7 @@ class ProjectViewOwner;
 class SEC3DTabWnd;
 class ShellApp;
 
-class CPrjWin : public SECControlBar {
+class CPrjWin : public SECControlBar, public TabListener {
  public:
   static constexpr unsigned kBarId = 1003;
   static constexpr unsigned kTabWndId = 59648;
@@ -26,6 +28,17 @@ class CPrjWin : public SECControlBar {
   SEC3DTabWnd* Tabs() const { return m_tabs; }
   // Brings the page of that id to the front; other ids are ignored.
   void ActivatePane(unsigned id);
+  // The debugger's register page takes the place of the empty one. It is
+  // published in the window registry only while it is the page in front,
+  // so that nothing reads the target's registers for a hidden page;
+  // `shown` runs each time it comes to the front (to refresh it). The
+  // files page is in front afterwards.
+  void SetRegisterPage(QWidget* page, std::function<void()> shown);
+  // The register page's owner goes: nothing more to run.
+  void ForgetRegisterPageShown() { m_registerPageShown = nullptr; }
+
+  // The tab window reports the page in front.
+  std::intptr_t OnTabMessage(unsigned message, std::intptr_t wParam, TabActivateInfo* info) override;
 
  protected:
   void resizeEvent(QResizeEvent*) override;
@@ -34,6 +47,7 @@ class CPrjWin : public SECControlBar {
   ShellApp& m_app;
   SEC3DTabWnd* m_tabs = nullptr;
   CPrjView* m_view = nullptr;
+  std::function<void()> m_registerPageShown;
 };
 
 }  // namespace pm2

@@ -50,6 +50,29 @@ std::string ControlCharacterRefusal(const std::string& what, std::string_view te
   return "The " + what + " cannot be stored: " + holds + " the control character " + code + ".";
 }
 
+// "target 'Blinky'", "group 'Source'", "file 'main.c'".
+std::string NodeLabel(const NodeRec* node) {
+  switch (node->kind) {
+    case kKindTarget: return "target '" + static_cast<const TargetRec*>(node)->name.str() + "'";
+    case kKindGroup: return "group '" + static_cast<const GroupRec*>(node)->name.str() + "'";
+    case kKindFile: return "file '" + static_cast<const FileRec*>(node)->name.str() + "'";
+    default: return "the project";
+  }
+}
+
+// The refusals while an options sheet is open on `node` ("" when none):
+// a build is refused under any sheet, a group's options only under the
+// group's own (a target's or a file's sheet does not write the group's).
+std::string BuildRefusalWhileEditing(const NodeRec* node) {
+  if (!node) return std::string();
+  return "Can't build while the options dialog of " + NodeLabel(node) + " is open";
+}
+
+std::string SetOptionsRefusalWhileEditing(const NodeRec* node, const GroupRec* group) {
+  if (!node || node != group) return std::string();
+  return "Can't set the options of " + NodeLabel(node) + " while its options dialog is open";
+}
+
 }  // namespace
 
 using Ev_Dt_Build = Forward<dtc_Make::Build, &IpcBuildHandlers::OnBuild>;
@@ -151,13 +174,30 @@ void IpcBuildHandlers::OnBuild(dtc_Make::Build& e) {
     Reply(s, e.m_nSender);
     return;
   }
+  // Under an open options sheet the build would take what the user has
+  // not confirmed (and Cancel would then leave an output built from it).
+  std::string editing = OptionsBeingEdited();
+  if (!editing.empty()) {
+    m_state.buildClient = -1;
+    dtc_Make::SetStatus s(1, editing);
+    Reply(s, e.m_nSender);
+    return;
+  }
   m_state.buildByEvent = 1;
   if (!m_shell.RequestBuild(e.m_nMode)) {
     m_state.buildByEvent = 0;
     m_state.buildClient = -1;
-    dtc_Make::SetStatus s(1, kIpcBuildRunning);
+    // The sheet may have opened since the look above.
+    editing = OptionsBeingEdited();
+    dtc_Make::SetStatus s(1, editing.empty() ? std::string(kIpcBuildRunning) : editing);
     Reply(s, e.m_nSender);
   }
+}
+
+std::string IpcBuildHandlers::OptionsBeingEdited() {
+  std::string why;
+  m_shell.RunOnGuiThread([&] { why = BuildRefusalWhileEditing(m_shell.OptionsSheetNode()); });
+  return why;
 }
 
 void IpcBuildHandlers::OnBuildStop(dtc_Make::BuildStop& e) {
@@ -251,10 +291,13 @@ void IpcBuildHandlers::OnSetOptions(dtc_Make::SetOptions& e) {
     if (const std::string why = ControlCharacterRefusal(whose, *text, "they hold"); !why.empty())
       return Status(1, why, to);
   }
-  const char* failure = nullptr;
+  std::string failure;
   m_shell.RunOnGuiThread([&] {
     ProjectRec* project = m_shell.Project();
     GroupRec* group = project ? FindGroupByName(project->firstGroup, e.m_strGroup.c_str()) : nullptr;
+    // The group's open sheet would write its own copy over the change on OK.
+    failure = SetOptionsRefusalWhileEditing(m_shell.OptionsSheetNode(), group);
+    if (!failure.empty()) return;
     OptionBlock* opts = group ? GetNodeOptions(group) : nullptr;
     if (!opts) {
       failure = project ? kIpcUnknownGroup : kIpcNoProject;
@@ -265,7 +308,7 @@ void IpcBuildHandlers::OnSetOptions(dtc_Make::SetOptions& e) {
     opts->c166.DEFINE = opts->c51.Q51DEF = opts->c251.Q251DEF = opts->cGnu.ACDEFN = defines;
     opts->c166.INCC6 = opts->c51.INCC5 = opts->c251.INCC2 = opts->cGnu.ACINCD = includes;
   });
-  if (failure) return Status(1, failure, to);
+  if (!failure.empty()) return Status(1, failure, to);
   Status(0, kIpcOk, to);
 }
 

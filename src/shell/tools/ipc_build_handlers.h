@@ -63,6 +63,8 @@ class IpcBuildHandlers {
  private:
   void Reply(dtc_EventBase& event, int32_t to);
   void Status(uint32_t code, const std::string& text, int32_t to);
+  // Why a build can't start under the open options sheet; "" when none is.
+  std::string OptionsBeingEdited();
   struct Handlers;
 
   IpcShell& m_shell;

@@ -12,6 +12,7 @@
 namespace pm2 {
 
 class dtc_EventBase;
+struct NodeRec;
 struct ProjectRec;
 
 // The shared words: muted (nothing is sent while not 0), the client whose
@@ -44,6 +45,9 @@ class IpcShell {
   virtual void RunOnGuiThread(const std::function<void()>& fn) = 0;
   // The open project (GUI thread), null when none.
   virtual ProjectRec* Project() = 0;
+  // The project node whose options sheet is open (GUI thread), null when
+  // none: its options are the user's until OK or Cancel.
+  virtual const NodeRec* OptionsSheetNode() = 0;
   // After files were added: clear the selected item, refill the tree.
   virtual void ProjectTreeChanged() = 0;
   // A stored path made absolute (at most 260 characters); empty on failure.

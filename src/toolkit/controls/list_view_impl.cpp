@@ -14,6 +14,7 @@
 
 #include "toolkit/core/theme.h"
 #include "toolkit/models/header_layout.h"
+#include "toolkit/controls/virtual_key.h"
 
 namespace pm2 {
 namespace {
@@ -36,8 +37,11 @@ constexpr KeyRow kKeys[] = {
 unsigned KeypadOrOem(QKeyEvent* e) {
   const bool keypad = e->modifiers() & Qt::KeypadModifier;
   switch (e->key()) {
+    // The plus and minus keys carry '=' and '_' too.
     case Qt::Key_Minus: return keypad ? vk::Subtract : vk::OemMinus;
+    case Qt::Key_Underscore: return vk::OemMinus;
     case Qt::Key_Plus: return keypad ? vk::Add : vk::OemPlus;
+    case Qt::Key_Equal: return vk::OemPlus;
     case Qt::Key_Asterisk: return keypad ? vk::Multiply : 0;
     default: return 0;
   }
@@ -618,7 +622,7 @@ bool ListViewImpl::KeyPress(QKeyEvent* e) {
   const bool shift = e->modifiers() & Qt::ShiftModifier;
   const bool ctrl = e->modifiers() & Qt::ControlModifier;
   if (e->modifiers() & Qt::AltModifier) {
-    m_engine->OnSysKeyDown(unsigned(e->key()));
+    if (const int pressed = PressedVirtualKey(e->key(), e->modifiers())) m_engine->OnSysKeyDown(unsigned(pressed));
     return false;
   }
   unsigned key = KeypadOrOem(e);
@@ -634,6 +638,11 @@ bool ListViewImpl::KeyPress(QKeyEvent* e) {
     if (key != vk::OemPlus && key != vk::OemMinus && key != vk::Add && key != vk::Subtract && key != vk::Multiply) {
       return true;
     }
+  } else if (!key) {
+    // Every other key is told to the owner too (a letter or digit before
+    // its type-ahead moves the selection), and otherwise left alone.
+    if (const int pressed = PressedVirtualKey(e->key(), e->modifiers()))
+      m_engine->OnKeyDown(unsigned(pressed), shift, ctrl, e->count());
   }
   const QString t = e->text();
   if (t.size() == 1 && t[0].unicode() >= 0x20 && t[0].unicode() < 0x7F) return Char(char(t[0].unicode())) || key;

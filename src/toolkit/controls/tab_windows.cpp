@@ -263,6 +263,8 @@ SECTabWnd::SECTabWnd(QWidget* parent, std::uint32_t style, unsigned id) : SECTab
   m_pVBar = new QScrollBar(Qt::Vertical, this);
   m_pHBar->hide();
   m_pVBar->hide();
+  // The splitter's cursor shows as the mouse passes over it, no button held.
+  setMouseTracking(true);
   connect(m_pHBar, &QScrollBar::valueChanged, this, [this](int v) { Forward(0, v); });
   connect(m_pVBar, &QScrollBar::valueChanged, this, [this](int v) { Forward(1, v); });
   m_cyStrip = m_cyHScroll = GetSystemMetric(SysMetric::CyHScroll);

@@ -227,7 +227,7 @@ SECCustomToolBar* SECToolBarCmdPage::DropCommand(unsigned id, const QRect& scree
 }
 
 void SECToolBarCmdPage::showEvent(QShowEvent* e) {
-  if (m_manager) m_manager->SetCustomizeMode(true);
+  if (m_manager) m_manager->SetCustomizeMode(true, this);
   QDialog::showEvent(e);
   ShowGroup(m_nCurGroup < 0 ? 0 : m_nCurGroup);
 }

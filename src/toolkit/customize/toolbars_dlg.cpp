@@ -99,7 +99,7 @@ SECToolBarsDlg::SECToolBarsDlg(SECToolBarManager* manager, QWidget* parent) : QD
 SECToolBarsDlg::~SECToolBarsDlg() = default;
 
 void SECToolBarsDlg::showEvent(QShowEvent* e) {
-  if (m_manager) m_manager->SetCustomizeMode(true);
+  if (m_manager) m_manager->SetCustomizeMode(true, this);
   QDialog::showEvent(e);
 }
 

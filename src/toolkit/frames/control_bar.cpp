@@ -2,6 +2,8 @@
 
 #include <QContextMenuEvent>
 #include <QHelpEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -276,7 +278,31 @@ void SECControlBar::OnAllowDocking() {
 
 void SECControlBar::OnHide() {
   if (!m_dockSite) return;
+  // A bar floating as a maximised window of the main window is restored
+  // first: hidden maximised, it would come back maximised over the
+  // documents, and the documents left would stay maximised meanwhile.
+  if (IsMDIChildFloat())
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+      if (auto* holder = qobject_cast<QMdiSubWindow*>(w)) {
+        if (holder->isMaximized()) holder->showNormal();
+        break;
+      }
   m_dockSite->ShowControlBar(this, false, false);
+  // The keyboard goes back to the active document window (the one active
+  // before, when the hidden window was it).
+  QMdiArea* mdi = m_dockSite->MdiClient();
+  QMdiSubWindow* active = mdi ? mdi->activeSubWindow() : nullptr;
+  if (mdi && (!active || !active->isVisible())) {
+    active = nullptr;
+    const QList<QMdiSubWindow*> order = mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = order.rbegin(); it != order.rend() && !active; ++it)
+      if ((*it)->isVisible()) active = *it;
+    if (active) mdi->setActiveSubWindow(active);
+  }
+  if (active) {
+    if (QWidget* view = active->widget()) view->setFocus();
+    else active->setFocus();
+  }
 }
 
 void SECControlBar::OnFloatInMainWindow() {

@@ -120,6 +120,7 @@ void SECMenuBar::ShowTrackerState() {
   // The keyboard mode shows its title raised; an open popup presses it.
   const int hot = m_tracker.Mode() == MenuMode::Keyboard ? m_tracker.Hot() : -1;
   if (m_tracker.Mode() != MenuMode::Open) SetHot(hot);
+  if (m_childShown) update(ChildIconRect().adjusted(-1, -1, 1, 1));
 }
 
 void SECMenuBar::CancelMenu() {
@@ -129,6 +130,8 @@ void SECMenuBar::CancelMenu() {
 }
 
 QMenu* SECMenuBar::OpenMenu() const { return qobject_cast<QMenu*>(m_openMenu.data()); }
+
+QMenu* SECMenuBar::FrameWindowMenu() const { return qobject_cast<QMenu*>(m_frameWindowMenu.data()); }
 
 // ---- popups ---------------------------------------------------------------------
 
@@ -210,6 +213,10 @@ void SECMenuBar::SwitchTo(int index, bool byKeyboard) {
 }
 
 void SECMenuBar::OpenPopup(int index, bool byKeyboard) {
+  if (index == MenuTracker::kWindowMenu) {
+    OpenWindowMenu(byKeyboard);
+    return;
+  }
   if (index < 0 || index >= ButtonCount()) return;
   const MenuBarRow& row = m_model.Rows()[std::size_t(index)];
   if (!row.IsPopup()) {
@@ -249,7 +256,7 @@ void SECMenuBar::PopupHidden(QMenu* menu) {
   }
   m_openMenu = nullptr;
   m_openIndex = -1;
-  if (m_switchTo >= 0) {
+  if (m_switchTo != -1) {
     const int to = m_switchTo;
     const bool kb = m_switchByKeyboard;
     m_switchTo = -1;
@@ -278,7 +285,7 @@ bool SECMenuBar::FilterPopup(QMenu* menu, QEvent* event) {
       }
       if (k->key() == Qt::Key_Left || k->key() == Qt::Key_Right) {
         const int next = m_tracker.Key(k->key() == Qt::Key_Left ? MenuKey::Left : MenuKey::Right);
-        if (next >= 0 && next != m_openIndex) SwitchTo(next, true);
+        if (next != -1 && next != m_openIndex) SwitchTo(next, true);
         return true;
       }
       return false;
@@ -381,6 +388,19 @@ bool SECMenuBar::FilterKey(QKeyEvent* k) {
   }
   m_tracker.AltConsumed();
   if ((k->modifiers() & Qt::AltModifier) && mods == 0) {
+    // Alt+- opens the maximised document's window menu, Alt+Space the
+    // main window's.
+    if (k->key() == Qt::Key_Minus) {
+      const int open = m_tracker.WindowMenu();
+      if (open == -1) return false;
+      OpenPopup(open, true);
+      return true;
+    }
+    if (k->key() == Qt::Key_Space) {
+      CancelMenu();
+      OpenFrameWindowMenu();
+      return true;
+    }
     const char c = KeyChar(k);
     const int open = c ? m_tracker.Mnemonic(c) : -1;
     if (open < 0) return false;
@@ -395,7 +415,7 @@ bool SECMenuBar::FilterKey(QKeyEvent* k) {
   if (m_tracker.Mode() != MenuMode::Keyboard) return false;
   if (const MenuKey* nav = NavKeyOf(k->key())) {
     const int open = m_tracker.Key(*nav);
-    if (open >= 0) OpenPopup(open, true);
+    if (open != -1) OpenPopup(open, true);
     ShowTrackerState();
     return true;
   }
@@ -491,6 +511,7 @@ bool SECMenuBar::SetMaxChildState(bool forceHide) {
     return false;
   }
   m_childShown = show;
+  m_tracker.SetWindowMenu(show);
   m_caption.Cancel();
   if (show) m_caption.SetStyle(style);
   LayoutButtons();
@@ -539,6 +560,48 @@ void SECMenuBar::OpenChildSystemMenu() {
   QMdiSubWindow* child = ActiveChild();
   if (!child) return;
   if (QMenu* menu = child->systemMenu()) menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
+}
+
+void SECMenuBar::OpenWindowMenu(bool byKeyboard) {
+  // The document's window menu opens as the titles' popups do, so that
+  // Left and Right go on from it to the titles.
+  QMdiSubWindow* child = ActiveChild();
+  QMenu* menu = child && m_childShown ? child->systemMenu() : nullptr;
+  if (!menu) {
+    m_tracker.Cancel();
+    ShowTrackerState();
+    return;
+  }
+  SetHot(-1);
+  m_openIndex = MenuTracker::kWindowMenu;
+  m_openMenu = menu;
+  m_endReason = PopupEnd::Outside;
+  m_openedByMouse.invalidate();
+  menu->installEventFilter(this);
+  // Each opening hears its own end; the menu is the child's, opened by
+  // its icon too.
+  QObject::connect(menu, &QMenu::aboutToHide, this, [this, menu] { PopupHidden(menu); }, Qt::SingleShotConnection);
+  menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
+  if (byKeyboard) SelectFirstItem(menu);
+}
+
+void SECMenuBar::OpenFrameWindowMenu() {
+  QWidget* frame = window();
+  if (!frame) return;
+  auto* menu = new QMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  QAction* restore = menu->addAction("&Restore", frame, [frame] { frame->showNormal(); });
+  restore->setEnabled(frame->isMaximized() || frame->isMinimized());
+  QAction* minimize = menu->addAction("Mi&nimize", frame, [frame] { frame->showMinimized(); });
+  minimize->setEnabled(!frame->isMinimized());
+  QAction* maximize = menu->addAction("Ma&ximize", frame, [frame] { frame->showMaximized(); });
+  maximize->setEnabled(!frame->isMaximized());
+  menu->addSeparator();
+  QAction* close = menu->addAction("&Close\tAlt+F4", frame, [frame] { frame->close(); });
+  menu->setDefaultAction(close);
+  m_frameWindowMenu = menu;
+  menu->popup(frame->mapToGlobal(QPoint(0, 0)));
+  SelectFirstItem(menu);
 }
 
 void SECMenuBar::mouseMoveEvent(QMouseEvent* e) {
@@ -649,6 +712,17 @@ void SECMenuBar::PaintChildButtons(QPainter& p) const {
     QIcon icon = m_child->windowIcon();
     if (icon.isNull()) icon = BarWindowIcon();
     p.drawPixmap(ChildIconRect(), icon.pixmap(kChildIconSize, kChildIconSize));
+    // In the keyboard menu mode the window menu's place shows raised when
+    // it is the hot one, as a title does.
+    if (m_tracker.Mode() == MenuMode::Keyboard && m_tracker.Hot() == MenuTracker::kWindowMenu) {
+      const QRect r = ChildIconRect().adjusted(-1, -1, 0, 0);
+      p.setPen(SysQColor(SysColor::BtnHighlight));
+      p.drawLine(r.topLeft(), r.topRight());
+      p.drawLine(r.topLeft(), r.bottomLeft());
+      p.setPen(SysQColor(SysColor::BtnShadow));
+      p.drawLine(r.bottomLeft(), r.bottomRight());
+      p.drawLine(r.topRight(), r.bottomRight());
+    }
   }
   const Rect buttons = FromQRect(ChildCaptionRect());
   for (int part = 0; part < 3; ++part)

@@ -58,6 +58,8 @@ class SECMenuBar : public SECCustomToolBar {
   // Popups.
   void OpenPopup(int index, bool byKeyboard);
   QMenu* OpenMenu() const;
+  // The main window's window menu while Alt+Space holds it open.
+  QMenu* FrameWindowMenu() const;
   int OpenIndex() const { return m_openIndex; }
   QMenu* PopupFor(int index);
   void CancelMenu();
@@ -101,6 +103,10 @@ class SECMenuBar : public SECCustomToolBar {
   void SetActiveChild(QMdiSubWindow* child);
   void RunChildCommand(ChildCommand cmd);
   void OpenChildSystemMenu();
+  // The maximised document's window menu as a popup of the bar (Alt+-, or
+  // Left from the first title); the main window's own (Alt+Space).
+  void OpenWindowMenu(bool byKeyboard);
+  void OpenFrameWindowMenu();
   void PaintChildButtons(QPainter& p) const;
   bool FilterPopup(QMenu* menu, QEvent* event);
   bool FilterApplication(QObject* watched, QEvent* event);
@@ -124,6 +130,7 @@ class SECMenuBar : public SECCustomToolBar {
   QElapsedTimer m_openedByMouse;  // since a click opened the menu; invalid for a key
   int m_openIndex = -1;
   int m_switchTo = -1;
+  QPointer<QWidget> m_frameWindowMenu;  // while the main window's menu is open
   bool m_switchByKeyboard = false;
   PopupEnd m_endReason = PopupEnd::Outside;
   bool m_appFilter = false;

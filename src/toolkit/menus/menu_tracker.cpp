@@ -9,18 +9,29 @@ void MenuTracker::SetButtons(std::vector<MenuNavButton> buttons) {
   if (!Usable(m_hot)) m_hot = m_mode == MenuMode::Idle ? -1 : Step(-1, 1);
 }
 
+void MenuTracker::SetWindowMenu(bool shown) {
+  m_windowMenu = shown;
+  if (!Usable(m_hot) && m_mode == MenuMode::Keyboard) m_hot = Step(-1, 1);
+}
+
 bool MenuTracker::Usable(int i) const {
+  if (i == kWindowMenu) return m_windowMenu;
   return i >= 0 && i < int(m_buttons.size()) && m_buttons[std::size_t(i)].visible &&
          m_buttons[std::size_t(i)].enabled;
 }
 
 int MenuTracker::Step(int from, int dir) const {
-  const int n = int(m_buttons.size());
-  if (n == 0) return -1;
-  int i = from;
+  // The ring of places: the window menu (when shown) before the titles.
+  // From -1 (none) the walk starts at the first title.
+  const int first = m_windowMenu ? -1 : 0;  // ring position of the window menu, else of title 0
+  const int n = int(m_buttons.size()) - first;
+  if (n <= 0) return -1;
+  auto place = [&](int pos) { return pos + first == -1 ? kWindowMenu : pos + first; };
+  int pos = from == kWindowMenu ? 0 : from < 0 ? (dir > 0 ? -1 - first : 0) : from - first;
   for (int k = 0; k < n; ++k) {
-    i = ((i + dir) % n + n) % n;
-    if (Usable(i)) return i;
+    pos = ((pos + dir) % n + n) % n;
+    if (from < 0 && from != kWindowMenu && place(pos) == kWindowMenu) continue;
+    if (Usable(place(pos))) return place(pos);
   }
   return -1;
 }
@@ -107,6 +118,14 @@ int MenuTracker::Mnemonic(char c) {
   // Alt+letter opens a popup without entering the keyboard menu mode:
   // Escape then leaves the menus, and the next keys go to the window.
   if (opened >= 0 && straight) m_escapeToIdle = true;
+  return opened;
+}
+
+int MenuTracker::WindowMenu() {
+  m_altAlone = false;
+  const bool straight = m_mode == MenuMode::Idle;
+  const int opened = OpenAt(kWindowMenu);
+  if (opened != -1 && straight) m_escapeToIdle = true;
   return opened;
 }
 

@@ -13,6 +13,10 @@
 //   open      --mouse over another title--> open that title
 //   open      --Esc-->                  keyboard, the title hot
 //   open      --command / click outside--> idle
+//
+// With a maximised document window its window menu (the icon at the bar's
+// left end) takes a place before the first title: Left from the first
+// title reaches it, Right from it the first title again.
 
 #include <vector>
 
@@ -30,18 +34,25 @@ struct MenuNavButton {
 
 class MenuTracker {
  public:
+  // The place of the document's window menu, as a title index.
+  static constexpr int kWindowMenu = -2;
+
   void SetButtons(std::vector<MenuNavButton> buttons);
+  // Whether the document's window menu is on the bar.
+  void SetWindowMenu(bool shown);
   MenuMode Mode() const { return m_mode; }
   int Hot() const { return m_hot; }
   int OpenIndex() const { return m_open; }
 
-  // Each input answers the title whose popup must open now, or -1.
+  // Each input answers the title whose popup must open now (kWindowMenu:
+  // the document's window menu), or -1.
   int AltDown();   // Alt pressed on its own
   int AltUp();     // Alt released; toggles the keyboard mode unless consumed
   void AltConsumed() { m_altAlone = false; }  // another key came with Alt
   int F10();
   int Key(MenuKey k);
   int Mnemonic(char c);  // Alt+letter, or a letter in keyboard mode
+  int WindowMenu();      // Alt+- opens the document's window menu
   int Click(int index);  // a press on a title
   int Hover(int index);  // the mouse over a title while a popup is open
   int PopupEnded(PopupEnd how);
@@ -57,6 +68,7 @@ class MenuTracker {
   bool Usable(int i) const;
 
   std::vector<MenuNavButton> m_buttons;
+  bool m_windowMenu = false;
   MenuMode m_mode = MenuMode::Idle;
   int m_hot = -1;
   int m_open = -1;

@@ -7,13 +7,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "toolkit/controls/virtual_key.h"
 #include "toolkit/menus/accel.h"
 
 namespace pm2 {
 
-// The virtual key of a Qt key; 0 for keys without one and for modifiers
-// alone. `keypad` picks the number-pad codes for digits and operators.
-int VirtualKeyOf(int qtKey, bool keypad);
 // The hot-key value of a key with its modifiers; 0 when the key has no
 // virtual key.
 std::uint32_t HotKeyOf(int qtKey, Qt::KeyboardModifiers modifiers);

@@ -709,6 +709,11 @@ void SECCustomToolBar::DropDraggedButton(int index, QPoint topLeft, bool copy) {
   };
   if (!target) {
     if (locked) return;
+    // Dropped back on the customise dialog: nothing happens.
+    if (m_pManager)
+      if (QWidget* dialog = m_pManager->CustomizeDialog(); dialog && dialog->isVisible() &&
+                                                           dialog->frameGeometry().intersects(drop))
+        return;
     if (copy) {
       // A copy dropped on no toolbar starts a new one where it fell.
       if (!m_pManager) return;
@@ -722,7 +727,50 @@ void SECCustomToolBar::DropDraggedButton(int index, QPoint topLeft, bool copy) {
     return;
   }
   const QRect local(target->mapFromGlobal(drop.topLeft()), drop.size());
+  // Dropped above the buttons: the button goes first, a separator after
+  // it; below them: a separator goes last, the button after it.
+  const Rect inside = target->InsideMargins();
+  const bool above = local.center().y() < inside.top;
+  const bool below = local.center().y() >= target->height() - inside.bottom;
+  if (above || below) {
+    std::unique_ptr<SECStdBtn> b;
+    if (target == this && !copy) {
+      b = std::move(m_btns[std::size_t(index)]);
+      m_btns.erase(m_btns.begin() + index);
+      m_nSelected = -1;
+    } else {
+      b = target->CreateButton(id);
+      b->SetPersistData(reinterpret_cast<const std::uint8_t*>(saved.data.data()), saved.data.size());
+    }
+    if (above) {
+      target->InsertButton(0, 0, true);
+      target->InsertButtonObject(0, std::move(b), false);
+    } else {
+      target->InsertButton(target->ButtonCount(), 0, true);
+      target->InsertButtonObject(target->ButtonCount(), std::move(b), false);
+    }
+    if (target == this && !copy) {
+      TidySeparators();
+      Changed();
+    } else if (!copy) {
+      RemoveButton(index);
+    }
+    return;
+  }
   int at = target->DropIndex(drop);
+  // A separator (not a row's break) under the dropped button gives way to it.
+  const auto replacesSeparator = [&](int i) {
+    if (i < 0 || i >= target->ButtonCount() || (target == this && i == index)) return false;
+    const SECStdBtn& sep = *target->m_btns[std::size_t(i)];
+    return (sep.m_nStyle & TBBS_SEPARATOR) && !(sep.m_nStyle & TBBS_WRAPPED) &&
+           QRect(sep.m_x, sep.m_y, sep.m_cx, sep.m_cy).intersects(local);
+  };
+  if (target == this && !copy && at != index && at != index + 1 && replacesSeparator(at)) {
+    RemoveButton(at, true);
+    if (at < index) --index;
+  } else if ((target != this || copy) && replacesSeparator(at)) {
+    target->RemoveButton(at, true);
+  }
   if (target == this && !copy) {
     if (at == index || at == index + 1) {
       // A nudge within its own place edits the separators beside it.

@@ -221,7 +221,10 @@ SECCustomToolBar* SECToolBarManager::FindToolBarAt(const QRect& screenRect) cons
   return docked;
 }
 
-void SECToolBarManager::SetCustomizeMode(bool on) {
+QWidget* SECToolBarManager::CustomizeDialog() const { return qobject_cast<QWidget*>(m_customizeDialog.data()); }
+
+void SECToolBarManager::SetCustomizeMode(bool on, QWidget* dialog) {
+  m_customizeDialog = on ? dialog : nullptr;
   if (m_customize == on) return;
   m_customize = on;
   for (SECCustomToolBar* tb : ToolBars()) tb->SetCustomizeMode(on);

@@ -119,7 +119,10 @@ class SECToolBarManager : public ControlBarInfoExSource {
   // Every button showing `id` on every toolbar.
   std::vector<SECStdBtn*> ButtonsWithId(unsigned id) const;
 
-  void SetCustomizeMode(bool on);
+  // `dialog`: the customise dialog while it is open (a button dropped back
+  // on it does nothing).
+  void SetCustomizeMode(bool on, QWidget* dialog = nullptr);
+  QWidget* CustomizeDialog() const;
   bool IsCustomizing() const override { return m_customize; }
   // The toolbar holding the customise selection (one at a time).
   void SetSelectionOwner(SECCustomToolBar* bar);
@@ -158,6 +161,7 @@ class SECToolBarManager : public ControlBarInfoExSource {
   std::function<std::string(unsigned)> m_tips;
   ToolBarManagerSettings m_settings;
   bool m_customize = false;
+  QPointer<QObject> m_customizeDialog;
   QPointer<SECCustomToolBar> m_selOwner;
   QPointer<SECCustomToolBar> m_menuBar;
 };

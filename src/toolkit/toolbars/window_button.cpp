@@ -140,7 +140,10 @@ bool SECWndBtn::eventFilter(QObject* watched, QEvent* event) {
       const bool alt = m->modifiers() & Qt::AltModifier;
       if (!customizing && !alt) return false;
       const QPoint p = m_wnd->mapFromGlobal(m->globalPosition().toPoint());
-      if (m_cxMin != 0 && p.x() >= m_wnd->width() - kWndResizeGrip) {
+      // Only the button selected while customising is widened (its last
+      // pixels); Alt alone drags the button.
+      if (customizing && !alt && (m_nStyle & TBBS_CUSTOMIZESEL) && m_cxMin != 0 &&
+          p.x() >= m_wnd->width() - kWndResizeGrip) {
         m_resizing = true;
         return true;
       }

@@ -26,7 +26,9 @@
 #include <sstream>
 
 #include "editor/view/edit_view.h"
+#include "options/pages/options_sheet.h"
 #include "platform/ipc_namespace.h"
+#include "project/model/option_block.h"
 #include "platform/ipc_objects.h"
 #include "platform/notification_hub.h"
 #include "platform/settings_store.h"
@@ -494,6 +496,62 @@ TEST_F(FrameCommandsTest, BackToBackBuildRequestsAreAllAnswered) {
   EXPECT_NE(out.find("answered 500 of 500"), std::string::npos) << out;
   EXPECT_TRUE(WaitIdle(s.App()));
   EXPECT_FALSE(s.App().HasState(kStateBusy));
+}
+
+// A peer's requests beside an open options sheet: under the group's own
+// sheet its options are refused (OK would write the sheet's copy over
+// them), under any sheet a build is refused (it would take what the user
+// has not confirmed); each refusal says why. A target's sheet does not
+// write a group's options, so the peer's change is kept there.
+TEST_F(FrameCommandsTest, PeerRequestsBesideAnOpenOptionsSheet) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  GroupRec* group = FindGroupByName(p->firstGroup, "Source");
+  ASSERT_NE(group, nullptr);
+  auto defines = [&] {
+    OptionBlock* o = FindTargetOptions(group->pOpts, p->curTarget);
+    return o ? o->cGnu.ACDEFN.str() : std::string();
+  };
+  struct Row {
+    const char* name;
+    bool onGroup;
+    bool pressOk;
+    const char* setoptAnswer;
+    const char* buildAnswer;
+    const char* definesAfter;
+  };
+  const Row rows[] = {
+      {"group sheet, OK", true, true, "status 1 Can't set the options of group 'Source' while its options dialog is open",
+       "status 1 Can't build while the options dialog of group 'Source' is open", ""},
+      {"target sheet, Cancel", false, false, "status 0 Ok.",
+       "status 1 Can't build while the options dialog of target 'LPC2138' is open", "PEER"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::vector<std::string> answers;
+    f->ProjectCommands()->m_runOptionsSheet = [&](OptionsSheet& sheet) {
+      sheet.show();
+      for (const char* mode : {"setopt Source PEER", "0"}) {
+        const auto [code, out] = RunIpcClient(mode, 60000);
+        const size_t at = out.find("status ");
+        answers.push_back(at == std::string::npos ? out : out.substr(at, out.find('\n', at) - at));
+      }
+      QTest::mouseClick(r.pressOk ? sheet.OkButton() : sheet.CancelButton(), Qt::LeftButton);
+      return sheet.result();
+    };
+    s.App().m_pSelItem = r.onGroup ? static_cast<NodeRec*>(group) : static_cast<NodeRec*>(p->curTarget);
+    ASSERT_TRUE(f->ExecuteCommand(r.onGroup ? cmd::kOptionsForItem : cmd::kOptionsForTarget));
+    EXPECT_EQ(answers, (std::vector<std::string>{r.setoptAnswer, r.buildAnswer}));
+    EXPECT_EQ(defines(), r.definesAfter);
+    EXPECT_EQ(s.App().m_pOptionsNode, nullptr);
+  }
+  // With the sheet closed the group's options are the peer's to set.
+  const auto [code, out] = RunIpcClient("setopt Source AFTER", 60000);
+  EXPECT_NE(out.find("status 0 Ok."), std::string::npos) << out;
+  EXPECT_EQ(defines(), "AFTER");
 }
 
 // A client's build request that reaches the window after a user tool took

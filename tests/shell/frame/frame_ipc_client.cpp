@@ -17,6 +17,8 @@
 // receives, once "ready" says its handlers are registered; after the first target message it asks to start debugging
 // (which makes it the session's client) and prints "asked"; it ends after
 // "disconnected", or 60 s without an event.
+// With mode "setopt <group> <symbol>" it sets the group's symbols (no
+// include paths) and prints the status answer.
 // Every request after the first WhoIs goes to the IDE's slot alone (to all
 // when no identity of the IDE came).
 #include <atomic>
@@ -89,6 +91,16 @@ int main(int argc, char** argv) {
     }
     c.Say("identities " + std::to_string(k));
     return k == n ? 0 : 7;
+  }
+  if (std::string(argv[3]).rfind("setopt ", 0) == 0) {
+    const std::string args = argv[3] + 7;
+    const size_t blank = args.rfind(' ');
+    if (blank == std::string::npos) return 2;
+    c.Send(dtc_Make::SetOptions(args.substr(0, blank), TextList{args.substr(blank + 1)}, TextList{}), ide);
+    do s = c.Next(60000);
+    while (s.rfind("identity ", 0) == 0);
+    c.Say(s);
+    return s.rfind("status ", 0) == 0 ? 0 : 5;
   }
   const bool rebuilds = std::string(argv[3]).rfind("rebuild-stress ", 0) == 0;
   if (std::string(argv[3]).rfind("stress ", 0) == 0 || rebuilds) {

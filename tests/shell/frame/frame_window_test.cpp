@@ -8,9 +8,11 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -674,6 +676,109 @@ TEST_F(FrameWindowTest, AWorkspaceReopensItsDocumentWindows) {
   QMdiSubWindow* ledAgain = f->Editors().SheetOf(f->Editors().Find(dir + "LED.c"));
   ASSERT_NE(ledAgain, nullptr);
   EXPECT_EQ(ledAgain->geometry(), placed);
+}
+
+// A right click in the output window shows its bar's menu (Allow Docking
+// and Hide) with the window's own entries after it; Hide hides the bar.
+TEST_F(FrameWindowTest, TheOutputWindowsMenuCarriesTheBarsEntries) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->OutputBar()->IsBarVisible());
+  std::unique_ptr<QMenu> menu(f->Output()->ContextMenu());
+  std::vector<std::string> texts;
+  QAction* hide = nullptr;
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator()) continue;
+    texts.push_back(a->text().toStdString());
+    if (a->text() == "&Hide") hide = a;
+  }
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"&Allow Docking", "&Hide", "Float In &Main Window", "&Copy", "&Find..."}));
+  ASSERT_NE(hide, nullptr);
+  hide->trigger();
+  EXPECT_FALSE(f->OutputBar()->IsBarVisible());
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Opened while one of its own documents is open, a workspace closes that
+// window and brings the file back in a window of its own (the closing
+// window goes only once the event loop runs: found again as the file's
+// window, it took the reopened file with it).
+TEST_F(FrameWindowTest, AWorkspaceOpenedWithItsDocumentOpenBringsTheDocumentBack) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->Workspace(), nullptr);
+  SECWorkspaceManagerEx& mgr = f->Workspace()->Manager();
+  f->ExecuteCommand(35129);  // Close All: only what the test opens
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  QPointer<QMdiSubWindow> before = f->Editors().SheetOf(f->Editors().Find(dir + "Blinky.c"));
+  ASSERT_NE(before, nullptr);
+  ASSERT_TRUE(mgr.SaveWorkspace("w2")) << mgr.LastError();
+  EXPECT_TRUE(f->ExecuteCommand(kIdWorkspaceRecentFirst));
+  // The closed window goes as the event loop deletes it.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_TRUE(before.isNull());
+  EXPECT_EQ(f->Editors().Count(), 1);
+  QMdiSubWindow* after = f->Editors().SheetOf(f->Editors().Find(dir + "Blinky.c"));
+  ASSERT_NE(after, nullptr);
+  EXPECT_TRUE(after->isVisible());
+  EXPECT_EQ(f->Editors().ActiveTitle(), "Blinky.c");
+}
+
+// Saving a workspace saves a modified document first and offers a new one
+// a name (Save As): the workspace keeps the files as the user has them. A
+// new text whose name the user does not give has no file and is not kept.
+TEST_F(FrameWindowTest, SavingAWorkspaceSavesModifiedAndNewDocuments) {
+  struct Row {
+    const char* name;
+    const char* newName;  // "" cancels the Save As
+    std::vector<std::string> reopened;
+  };
+  for (const Row& r : {Row{"new text named", "Notes.txt", {"Blinky.c", "Notes.txt"}},
+                       Row{"new text not named", "", {"Blinky.c"}}}) {
+    SCOPED_TRACE(r.name);
+    test::ExampleSession s(dir, root);
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    SECWorkspaceManagerEx& mgr = f->Workspace()->Manager();
+    f->ExecuteCommand(35129);
+    f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+    EditorView* blinky = f->Editors().Active();
+    ASSERT_NE(blinky, nullptr);
+    QTest::keyClicks(blinky, "/*typed*/");
+    ASSERT_TRUE(blinky->Document().IsModified());
+    const std::string typed = blinky->Document().Text().GetText();
+    EditorView* fresh = f->Editors().NewDocument();
+    ASSERT_NE(fresh, nullptr);
+    QTest::keyClicks(fresh, "new words");
+    std::vector<std::string> offered;
+    f->m_chooseSaveAsFile = [&](const std::string& suggested) {
+      offered.push_back(suggested);
+      return *r.newName ? dir + r.newName : std::string();
+    };
+    ASSERT_TRUE(mgr.SaveWorkspace(std::string("Saved ") + r.name)) << mgr.LastError();
+    EXPECT_EQ(offered, std::vector<std::string>{dir + "Text1"});
+    EXPECT_EQ(FileText(dir + "Blinky.c"), typed);
+    EXPECT_FALSE(blinky->Document().IsModified());
+    if (*r.newName) EXPECT_EQ(FileText(dir + r.newName), "new words");
+    // Reopened after every window closed: the files the workspace kept.
+    for (EditorDocument* d : f->Editors().Documents().Documents()) d->Text().SetModified(0);
+    f->ExecuteCommand(35129);
+    ASSERT_EQ(f->Editors().Count(), 0);
+    EXPECT_TRUE(f->ExecuteCommand(kIdWorkspaceRecentFirst));
+    std::vector<std::string> open;
+    for (const EditorDocument* d : f->Editors().Documents().Documents()) open.push_back(d->FileName());
+    std::sort(open.begin(), open.end());
+    EXPECT_EQ(open, r.reopened);
+  }
 }
 
 // The text of the menu item of a command, from whichever drop-down holds it.

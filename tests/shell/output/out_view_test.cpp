@@ -354,6 +354,21 @@ TEST_F(OutWinTest, EachPageKeepsItsOwnBars) {
   EXPECT_EQ(Build()->Model().TopIndex(), 10);
 }
 
+// The command page scrolls with its own bars: with it in front the shared
+// pair is hidden and the page takes the window's width.
+TEST_F(OutWinTest, TheCommandPageShowsNoSharedBars) {
+  AddLines(80);
+  win->SelectPage(COutWin::kCommandPage);
+  Settle();
+  EXPECT_EQ(win->TabWnd()->GetScrollBar(0, win->CommandPage()), nullptr);
+  EXPECT_EQ(win->TabWnd()->GetScrollBar(1, win->CommandPage()), nullptr);
+  for (QScrollBar* bar : win->TabWnd()->findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
+    EXPECT_FALSE(bar->isVisible());
+  EXPECT_EQ(win->CommandPage()->width(), win->TabWnd()->width());
+  win->SelectPage(COutWin::kBuildPage);
+  EXPECT_TRUE(VBar()->isVisible());
+}
+
 TEST_F(OutWinTest, WheelScrollsALineOrAPageWithCtrl) {
   AddLines(80);
   const int top = Build()->Model().TopIndex();

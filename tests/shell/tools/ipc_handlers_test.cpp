@@ -36,6 +36,8 @@ struct FakeIpcShell : IpcShell {
   }
   ProjectRec* Project() override { return project; }
   void ProjectTreeChanged() override { calls.push_back("tree"); }
+  const NodeRec* OptionsSheetNode() override { return sheetNode; }
+  const NodeRec* sheetNode = nullptr;
   std::string AbsolutePath(const std::string& stored) override { return "/abs/" + stored; }
 
   bool hasTarget = true, busy = false, debugging = false, buildStarts = true;
@@ -117,13 +119,14 @@ TEST_F(IpcFixture, ABuildAskedForTheMomentTheEndArrivesStarts) {
   onEnd = [this] { From(5, dtc_Make::Build(0)); };
   notifier.SendBuildEndEvent(0);
   EXPECT_EQ(Whats(), (std::vector<std::string>{"end 0 @5"}));
-  EXPECT_EQ(shell.calls, (std::vector<std::string>{"build:0", "build:0"}));
+  // Each asks the GUI thread whether an options sheet is open first.
+  EXPECT_EQ(shell.calls, (std::vector<std::string>{"gui", "build:0", "gui", "build:0"}));
   EXPECT_EQ(state.buildClient, 5);
 }
 
 TEST_F(IpcFixture, BuildFromSecondClientRefusedWhileFirstRuns) {
   From(5, dtc_Make::Build(1));
-  EXPECT_EQ(shell.calls, (std::vector<std::string>{"build:1"}));
+  EXPECT_EQ(shell.calls, (std::vector<std::string>{"gui", "build:1"}));
   EXPECT_EQ(state.buildClient, 5);
   EXPECT_EQ(state.buildByEvent, 1);
   From(3, dtc_Make::Build(0));

@@ -52,10 +52,16 @@ void Click(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::Keyboar
 class Owner : public NotifyListener, public CommandListener {
  public:
   std::vector<int> codes;
+  std::vector<unsigned> keys;  // the keys of the key-down notifications
+  int focusAtKey = -2;         // the list's focus row at the last one
+  SECListBaseC* watched = nullptr;
   std::vector<int> commands;
   NotifyResult endEditAnswer = 1;
   NotifyResult OnNotify(NotifyHeader& hdr) override {
     codes.push_back(hdr.code);
+    if (hdr.code == LVN_KEYDOWN) keys.push_back(reinterpret_cast<NMLVKEYDOWN&>(hdr).wVKey);
+    if (hdr.code == TVN_KEYDOWN) keys.push_back(reinterpret_cast<NMTVKEYDOWN&>(hdr).wVKey);
+    if ((hdr.code == LVN_KEYDOWN || hdr.code == TVN_KEYDOWN) && watched) focusAtKey = watched->GetFocusIndex();
     return hdr.code == LVN_ENDLABELEDIT || hdr.code == TVN_ENDLABELEDIT ? endEditAnswer : 0;
   }
   void OnCommand(unsigned, int code, const void*) override { commands.push_back(code); }
@@ -195,6 +201,72 @@ TEST_F(WidgetTest, ListTypeAheadThroughKeyEvents) {
   EXPECT_EQ(list->GetFocusIndex(), 1);
   Key(list.get(), Qt::Key_R, Qt::NoModifier, "r");
   EXPECT_EQ(list->GetFocusIndex(), 2);
+}
+
+// Every key pressed in a list is told to its owner, with the key that
+// carries it, before the key acts (a type-ahead jump moves the selection
+// after the notice, so the owner looks again once it has moved).
+TEST_F(WidgetTest, EveryKeyIsToldToTheOwnerBeforeItActs) {
+  struct Row {
+    const char* name;
+    int qtKey;
+    Qt::KeyboardModifiers mods;
+    const char* text;
+    unsigned vk;
+  };
+  const Row rows[] = {
+      {"digit", Qt::Key_0, Qt::NoModifier, "0", '0'},
+      {"letter", Qt::Key_B, Qt::NoModifier, "b", 'B'},
+      {"capital", Qt::Key_B, Qt::ShiftModifier, "B", 'B'},
+      {"shifted digit", Qt::Key_Exclam, Qt::ShiftModifier, "!", '1'},
+      {"number pad digit", Qt::Key_1, Qt::KeypadModifier, "1", 0x61},
+      {"function key", Qt::Key_F5, Qt::NoModifier, "", 0x74},
+      {"equals", Qt::Key_Equal, Qt::NoModifier, "=", 187},
+      {"underscore", Qt::Key_Underscore, Qt::ShiftModifier, "_", 189},
+      {"down", Qt::Key_Down, Qt::NoModifier, "", 40},
+      {"with Alt", Qt::Key_F5, Qt::AltModifier, "", 0x74},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Owner owner;
+    std::unique_ptr<SECListCtrl> list(MakeList(&owner, 0));
+    for (const char* t : {"001: a", "002: b", "1 c", "beta"}) list->InsertItemText(list->GetItemCount(), t);
+    owner.watched = list.get();
+    const int before = list->GetFocusIndex();
+    Key(list.get(), r.qtKey, r.mods, r.text);
+    EXPECT_EQ(owner.keys, std::vector<unsigned>{r.vk});
+    EXPECT_EQ(owner.focusAtKey, before);  // told before it acts
+  }
+  // A letter's type-ahead moves the focus after the notice.
+  Owner owner;
+  std::unique_ptr<SECListCtrl> list(MakeList(&owner, 0));
+  for (const char* t : {"alpha", "beta"}) list->InsertItemText(list->GetItemCount(), t);
+  list->SetFocusItem(0, true);
+  owner.watched = list.get();
+  Key(list.get(), Qt::Key_B, Qt::NoModifier, "b");
+  EXPECT_EQ(owner.focusAtKey, 0);
+  EXPECT_EQ(list->GetFocusIndex(), 1);
+}
+
+// In a tree '=' expands and '_' collapses, as the plus and minus keys that
+// carry them do; neither starts a search.
+TEST_F(WidgetTest, TreeExpandsOnEqualsAndCollapsesOnUnderscore) {
+  Owner owner;
+  auto tree = std::make_unique<SECTreeCtrl>();
+  tree->SetNotifyListener(&owner);
+  tree->resize(220, 160);
+  HTREEITEM a = tree->InsertItem("a");
+  tree->InsertItem("a1", a);
+  tree->show();
+  tree->setFocus();
+  QApplication::processEvents();
+  tree->SelectItem(a);
+  Key(tree.get(), Qt::Key_Equal, Qt::NoModifier, "=");
+  EXPECT_TRUE(tree->IsItemExpanded(a));
+  Key(tree.get(), Qt::Key_Underscore, Qt::ShiftModifier, "_");
+  EXPECT_FALSE(tree->IsItemExpanded(a));
+  EXPECT_EQ(tree->GetTypeAheadFlags(), 0);
+  EXPECT_EQ(owner.keys, (std::vector<unsigned>{187, 189}));
 }
 
 TEST_F(WidgetTest, TypeAheadTakesLettersBeyondAscii) {

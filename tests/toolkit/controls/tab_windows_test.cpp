@@ -46,6 +46,29 @@ TEST(TabWnd, TheStripWidthComesBackWhenTheWindowGrowsAgain) {
   EXPECT_EQ(wnd.TabWidget()->width(), wide);
 }
 
+// The mouse passing over the splitter, no button held, shows the resize
+// cursor; off it, the arrow.
+TEST(TabWnd, TheSplitterShowsItsCursorAsTheMousePasses) {
+  App();
+  SECTabWnd wnd(nullptr, 0x2, 59648);
+  wnd.resize(400, 200);
+  Pane a;
+  wnd.AddTab(&a, "Build");
+  wnd.SetScrollStyle(0, kPaneHScroll | kPaneVScroll);
+  wnd.show();
+  wnd.ActivateTab(0);
+  QApplication::processEvents();
+  const Rect s = wnd.GetSplitterRect();
+  auto move = [&](QPoint at) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(at), QPointF(wnd.mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(&wnd, &e);
+    return wnd.cursor().shape();
+  };
+  EXPECT_EQ(move(QPoint(s.left + 2, (s.top + s.bottom) / 2)), Qt::SplitHCursor);
+  EXPECT_EQ(move(QPoint(s.left - 20, (s.top + s.bottom) / 2)), Qt::ArrowCursor);
+}
+
 TEST(TabWnd, SharedScrollBarsFollowTheActivePane) {
   App();
   SECTabWnd wnd(nullptr, 0x2, 59648);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+
 #include <QApplication>
 #include <QDockWidget>
 #include <QMainWindow>
@@ -283,6 +285,32 @@ TEST_F(FramesTest, FloatInMainWindowAndBack) {
   d.memory->OnFloatInMainWindow();
   EXPECT_FALSE(d.memory->IsMDIChildFloat());
   EXPECT_EQ(d.memory->DockBar(), Side(DockSide::Right));
+}
+
+// Hide on a bar floating as a maximised window of the main window restores
+// that window before hiding it, and gives the keyboard back to the
+// document window left active.
+TEST_F(FramesTest, HideRestoresAMaximisedHolderAndGivesBackTheFocus) {
+  auto* doc = new QMdiSubWindow;
+  auto* edit = new QLineEdit;
+  doc->setWidget(edit);
+  d.frame->MdiClient()->addSubWindow(doc);
+  doc->show();
+  d.memory->OnFloatInMainWindow();
+  ASSERT_TRUE(d.memory->IsMDIChildFloat());
+  QMdiSubWindow* host = nullptr;
+  for (QMdiSubWindow* w : d.frame->MdiClient()->subWindowList())
+    if (dynamic_cast<BarChildHost*>(w) && dynamic_cast<BarChildHost*>(w)->SingleBar() == d.memory) host = w;
+  ASSERT_NE(host, nullptr);
+  d.frame->MdiClient()->setActiveSubWindow(host);
+  host->showMaximized();
+  ASSERT_TRUE(host->isMaximized());
+  d.memory->OnHide();
+  EXPECT_FALSE(d.memory->State().visible);
+  EXPECT_FALSE(host->isMaximized());
+  EXPECT_FALSE(doc->isMaximized());
+  EXPECT_EQ(d.frame->MdiClient()->activeSubWindow(), doc);
+  EXPECT_EQ(d.frame->focusWidget(), edit);
 }
 
 // Back from the main window, a bar takes its place in its dock bar again

@@ -172,6 +172,50 @@ TEST_F(ChildButtonsTest, TheIconOpensTheChildsSystemMenu) {
   EXPECT_EQ(QApplication::activePopupWidget(), b->systemMenu());
 }
 
+// With a maximised child the keyboard reaches the window menus: Alt+-
+// opens the child's, Alt+Space the main window's; from File, Left goes on
+// to the child's window menu (popup open or in the keyboard menu mode) and
+// Right back to File.
+TEST_F(ChildButtonsTest, TheKeyboardReachesTheWindowMenus) {
+  frame->MdiClient()->setActiveSubWindow(b);
+  b->showMaximized();
+  Settle();
+  ASSERT_TRUE(bar->ChildButtonsShown());
+  auto key = [&](int k, Qt::KeyboardModifiers mods = {}) {
+    QWidget* to = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : frame;
+    QTest::keyClick(to, Qt::Key(k), mods);
+    Settle();
+  };
+  key(Qt::Key_Minus, Qt::AltModifier);
+  EXPECT_EQ(QApplication::activePopupWidget(), b->systemMenu());
+  key(Qt::Key_Escape);
+  key(Qt::Key_Escape);
+  ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
+
+  key(Qt::Key_Space, Qt::AltModifier);
+  ASSERT_NE(bar->FrameWindowMenu(), nullptr);
+  EXPECT_EQ(QApplication::activePopupWidget(), bar->FrameWindowMenu());
+  key(Qt::Key_Escape);
+  ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
+
+  // File's popup open: Left opens the child's window menu, Right File's again.
+  key(Qt::Key_F, Qt::AltModifier);
+  ASSERT_EQ(QApplication::activePopupWidget(), bar->PopupFor(0));
+  key(Qt::Key_Left);
+  EXPECT_EQ(QApplication::activePopupWidget(), b->systemMenu());
+  key(Qt::Key_Right);
+  EXPECT_EQ(QApplication::activePopupWidget(), bar->PopupFor(0));
+  key(Qt::Key_Escape);
+  key(Qt::Key_Escape);
+  ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
+
+  // Alt alone, then Left from File and Down: the child's window menu.
+  key(Qt::Key_Alt);
+  key(Qt::Key_Left);
+  key(Qt::Key_Down);
+  EXPECT_EQ(QApplication::activePopupWidget(), b->systemMenu());
+}
+
 // Records what the bar calls the active child while the window it lives
 // in is being destroyed.
 struct ActiveChildProbe : QWidget {

@@ -27,6 +27,7 @@ struct Script {
   const char* name;
   std::vector<Step> steps;
   bool projectEnabled = true;
+  bool windowMenu = false;  // a maximised document's window menu on the bar
 };
 
 const auto AltDown = [](MenuTracker& t) { return t.AltDown(); };
@@ -44,12 +45,14 @@ auto Click(int i) {
 auto Hover(int i) {
   return [i](MenuTracker& t) { return t.Hover(i); };
 }
+const auto WindowMenu = [](MenuTracker& t) { return t.WindowMenu(); };
 auto Ended(PopupEnd e) {
   return [e](MenuTracker& t) { return t.PopupEnded(e); };
 }
 
 TEST(MenuTracker, KeyboardAndMouseScripts) {
   using M = MenuMode;
+  constexpr int W = MenuTracker::kWindowMenu;
   const Script scripts[] = {
       {"Alt alone enters, again leaves",
        {{AltDown, M::Idle, -1, -1}, {AltUp, M::Keyboard, 0, -1}, {AltDown, M::Idle, -1, -1}, {AltUp, M::Idle, -1, -1}}},
@@ -97,9 +100,30 @@ TEST(MenuTracker, KeyboardAndMouseScripts) {
        {{F10, M::Keyboard, 0, -1}, {Mn('q'), M::Keyboard, 0, -1}}},
       {"keys do nothing while idle",
        {{K(MenuKey::Down), M::Idle, -1, -1}, {K(MenuKey::Right), M::Idle, -1, -1}}},
+      {"a document's window menu stands before the first title",
+       {{F10, M::Keyboard, 0, -1},
+        {K(MenuKey::Left), M::Keyboard, W, -1},
+        {K(MenuKey::Left), M::Keyboard, 4, -1},
+        {K(MenuKey::Right), M::Keyboard, W, -1},
+        {K(MenuKey::Right), M::Keyboard, 0, -1},
+        {K(MenuKey::Left), M::Keyboard, W, -1},
+        {K(MenuKey::Down), M::Open, W, W},
+        {K(MenuKey::Right), M::Open, 0, 0},
+        {K(MenuKey::Left), M::Open, W, W}},
+       true,
+       true},
+      {"Alt and minus open the window menu; Esc leaves the menus",
+       {{AltDown, M::Idle, -1, -1}, {WindowMenu, M::Open, W, W}, {AltUp, M::Open, W, -1},
+        {K(MenuKey::Escape), M::Idle, -1, -1}},
+       true,
+       true},
+      {"without a maximised document there is no window menu",
+       {{AltDown, M::Idle, -1, -1}, {WindowMenu, M::Idle, -1, -1}, {F10, M::Keyboard, 0, -1},
+        {K(MenuKey::Left), M::Keyboard, 4, -1}}},
   };
   for (const Script& s : scripts) {
     MenuTracker t = Make(s.projectEnabled);
+    t.SetWindowMenu(s.windowMenu);
     int step = 0;
     for (const Step& st : s.steps) {
       const int opened = st.input(t);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QHelpEvent>
@@ -236,6 +238,43 @@ TEST_F(CustomToolBarTest, ANudgeWithinItsPlaceEditsTheSeparators) {
   EXPECT_EQ(file->ButtonIds(), before);
 }
 
+// Drops that edit separators: onto a separator the button takes its place;
+// above a toolbar's buttons it goes first with a separator after it; onto
+// the open customise dialog nothing happens.
+TEST_F(CustomToolBarTest, DropsReplaceOrAddSeparatorsAndDoNothingOnTheCustomiseDialog) {
+  SECCustomToolBar* file = b->Bar(kFileToolBarId);
+  SECCustomToolBar* build = b->Bar(kBuildToolBarId);
+  int sep = -1;
+  for (int i = 1; i < build->ButtonCount() && sep < 0; ++i)
+    if (build->Button(i)->m_nStyle & TBBS_SEPARATOR) sep = i;
+  ASSERT_GT(sep, 0);
+  const int count = build->ButtonCount();
+  const SECStdBtn* s = build->Button(sep);
+  file->DropDraggedButton(file->FindButton(kNew), build->mapToGlobal(QPoint(s->m_x + 1, s->m_y)), true);
+  EXPECT_EQ(build->ButtonCount(), count);
+  EXPECT_EQ(build->Button(sep)->m_nID, kNew);
+  EXPECT_FALSE(build->Button(sep)->m_nStyle & TBBS_SEPARATOR);
+
+  // Above the buttons: first, and a separator after it.
+  const SECStdBtn* open = file->Button(file->FindButton(kOpen));
+  const QPoint aboveBuild = build->mapToGlobal(QPoint(build->Button(0)->m_x, -open->m_cy / 2 - 1));
+  file->DropDraggedButton(file->FindButton(kOpen), aboveBuild, true);
+  ASSERT_GE(build->ButtonCount(), 2);
+  EXPECT_EQ(build->Button(0)->m_nID, kOpen);
+  EXPECT_TRUE(build->Button(1)->m_nStyle & TBBS_SEPARATOR);
+
+  // On the customise dialog: the moved button stays where it was.
+  QDialog dialog(b->frame);
+  dialog.setGeometry(500, 300, 200, 120);
+  dialog.show();
+  b->mgr->SetCustomizeMode(true, &dialog);
+  const std::vector<unsigned> before = file->ButtonIds();
+  file->DropDraggedButton(file->FindButton(kSave), dialog.frameGeometry().center(), false);
+  EXPECT_EQ(file->ButtonIds(), before);
+  b->mgr->SetCustomizeMode(false);
+  dialog.hide();
+}
+
 TEST_F(CustomToolBarTest, AToolbarDraggedFromTheTopToTheLeftDocksVertically) {
   SECCustomToolBar* build = b->Bar(kBuildToolBarId);
   const QPoint grip = b->frame->mapFromGlobal(build->mapToGlobal(QPoint(4, 10)));
@@ -310,12 +349,26 @@ TEST_F(CustomToolBarTest, AComboBoxButtonNotifiesAndFallsBackWhenVertical) {
   EXPECT_FALSE(combo->ResizeTo(60));  // below the minimum of 70
   EXPECT_TRUE(combo->ResizeTo(200));
   EXPECT_EQ(combo->m_cx, 200);
-  // Alt and a press on its last pixels widen it with the mouse.
+  // Only while customising, the selected combo's last pixels widen it with
+  // the mouse; outside, Alt there takes the button, not its width.
   QComboBox* box = combo->Combo();
   const int y = box->height() / 2;
-  QTest::mousePress(box, Qt::LeftButton, Qt::AltModifier, QPoint(box->width() - 2, y));
-  QTest::mouseMove(box, QPoint(box->width() + 30, y));
-  QTest::mouseRelease(box, Qt::LeftButton, Qt::AltModifier, QPoint(box->width() + 30, y));
+  const auto dragLastPixels = [&](Qt::KeyboardModifiers mods) {
+    QTest::mousePress(box, Qt::LeftButton, mods, QPoint(box->width() - 2, y));
+    QTest::mouseMove(box, QPoint(box->width() + 30, y));
+    QTest::mouseRelease(box, Qt::LeftButton, mods, QPoint(box->width() + 30, y));
+  };
+  dragLastPixels(Qt::AltModifier);
+  EXPECT_EQ(combo->m_cxWnd, 200);
+  b->mgr->SetCustomizeMode(true);
+  // Not yet the selected button: the press takes the button.
+  ASSERT_FALSE(combo->m_nStyle & TBBS_CUSTOMIZESEL);
+  dragLastPixels({});
+  EXPECT_EQ(combo->m_cxWnd, 200);
+  QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() / 2, y));  // selects the button
+  ASSERT_TRUE(combo->m_nStyle & TBBS_CUSTOMIZESEL);
+  dragLastPixels({});
+  b->mgr->SetCustomizeMode(false);
   EXPECT_EQ(combo->m_cxWnd, 230);
   EXPECT_EQ(box->width(), 230);
   EXPECT_EQ(b->ran.size(), 0u);
