@@ -210,6 +210,40 @@ bool IpcObjects::MappingIntact(std::string* report, bool* restored, bool lookAtS
   return false;
 }
 
+std::vector<std::string> IpcObjects::MendCutSemaphores(int lookAtSizeOf) {
+  std::vector<std::string> reports;
+  if (!Attached()) return reports;
+  const auto report = [&](const std::string& name, long long found, const char* putRight) {
+    reports.push_back("The semaphore '" + name + "' was cut to " + std::to_string(found) +
+                      " bytes by another process; it is restored and " + putRight);
+  };
+  long long found = 0;
+  for (int i = 0; i < kIpcSlotCount; ++i) {
+    const bool lookAtSize = i == lookAtSizeOf;
+    if (m_guards[i]->Cut(&found, lookAtSize)) {
+      // Its count now says taken. A holder of ours (of this process, or
+      // one that marks the guard's lock file) gives it back itself; without
+      // one it is given back here. A holder that speaks the layout alone
+      // gives back one too many then, which the next taking trims.
+      if (m_guardMutex[i].try_lock()) {
+        if (OpenGuardLock(i) && m_guardLocks[i].TryExclusive()) {
+          m_guards[i]->Release();
+          m_guardLocks[i].Unlock();
+        }
+        m_guardMutex[i].unlock();
+      }
+      report(m_guards[i]->Name(), found, "its guard given back");
+    }
+    if (m_filled[i]->Cut(&found, lookAtSize)) {
+      // A signal it held is lost: the reader looks again.
+      m_filled[i]->Set();
+      report(m_filled[i]->Name(), found, "its reader woken");
+    }
+    if (m_kill[i]->Cut(&found, lookAtSize)) report(m_kill[i]->Name(), found, "left clear");
+  }
+  return reports;
+}
+
 void IpcObjects::UnlinkAll() {
   ShmRegion::Unlink(m_ns.ObjectName(kIpcMappingName));
   for (int i = 0; i < kIpcSlotCount; ++i) {

@@ -9,10 +9,12 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -380,6 +382,45 @@ TEST_P(LockFilesRemoved, TheLiveProgramMakesThemAnew) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, LockFilesRemoved, ::testing::Values(false, true),
                          [](const auto& info) { return std::string(info.param ? "LockFolder" : "LockFiles"); });
+
+// A peer of the same user cuts one of a program's semaphores to nothing
+// (all it needs is write access to the file): the program, which runs into
+// the cut at its receiver's next wake, lives on, says once which object was
+// damaged, and is heard again.
+struct CutSemaphoreRow {
+  const char* name;
+  const char* base;  // the semaphore of the program's slot
+};
+
+class SemaphoreCutShort : public PeerFaultsTest, public ::testing::WithParamInterface<CutSemaphoreRow> {};
+
+TEST_P(SemaphoreCutShort, TheProgramLivesOnSaysWhichOnceAndIsHeardAgain) {
+  const std::string errors = space.dir + "/program.err";
+  auto program = std::make_unique<Child>(test::ProgramBeside("ipc_test_peer"),
+                                         std::vector<std::string> {space.ns.suffix, space.dir}, errors);
+  ASSERT_EQ(program->Line(), "slot 0");
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  const std::string name = ObjectName(GetParam().base, 0);
+  const auto said = [&] {
+    std::ifstream in(errors);
+    std::string line;
+    int count = 0;
+    while (std::getline(in, line)) count += line.find("'" + name + "'") != std::string::npos ? 1 : 0;
+    return count;
+  };
+  ASSERT_EQ(::truncate(("/dev/shm/sem." + name.substr(1)).c_str(), 0), 0);
+  ASSERT_TRUE(Eventually([&] { return said() > 0 || !program->Running(); }));
+  ASSERT_TRUE(program->Running()) << "the cut ended the program";
+  EXPECT_TRUE(PeerAnswers(0)) << "the program is not heard after the cut";
+  EXPECT_EQ(said(), 1) << "the damage is said more than once";
+  Quit(*program, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SemaphoreCutShort,
+                         ::testing::Values(CutSemaphoreRow {"AccessGuard", kIpcGuardName},
+                                           CutSemaphoreRow {"QueueFilledEvent", kIpcQueueFilledName},
+                                           CutSemaphoreRow {"KillThreadEvent", kIpcKillName}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2
