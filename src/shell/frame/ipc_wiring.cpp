@@ -109,7 +109,7 @@ void IpcWiring::SendDebuggerStopped() {
   m_sessionTold = false;
   m_notifier->SendDebuggerStoppedEvent();
 }
-void IpcWiring::SendExecutionStarted() { m_notifier->SendExecutionStartedEvent(); }
+void IpcWiring::SendExecutionStarted(uint32_t haltedPc) { m_notifier->SendExecutionStartedEvent(haltedPc); }
 void IpcWiring::SendExecutionStopped(bool debugging, bool running, uint32_t pc) {
   m_notifier->SendExecutionStoppedEvent(debugging, running, pc);
 }

@@ -123,13 +123,22 @@ void IpcNotifier::SendBuildEndEvent(int result) {
   }
 }
 
-void IpcNotifier::SendExecutionStartedEvent() {
+void IpcNotifier::SendExecutionStartedEvent(uint32_t haltedPc) {
+  std::lock_guard<std::mutex> order(m_executionLock);
+  if (m_stopOwed) SendStopped(haltedPc);
   dtc_Debug::ExecutionStarted e;
   Send(e, -1);
+  m_stopOwed = true;
 }
 
 void IpcNotifier::SendExecutionStoppedEvent(bool debugging, bool running, uint32_t pc) {
   if (!debugging || running) return;
+  std::lock_guard<std::mutex> order(m_executionLock);
+  SendStopped(pc);
+  m_stopOwed = false;
+}
+
+void IpcNotifier::SendStopped(uint32_t pc) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", pc);
   dtc_Debug::ExecutionStopped e(text);
@@ -143,6 +152,11 @@ void IpcNotifier::SendDebuggerStartedEvent() {
 }
 
 void IpcNotifier::SendDebuggerStoppedEvent() {
+  {
+    // The session's end ends its run as well.
+    std::lock_guard<std::mutex> order(m_executionLock);
+    m_stopOwed = false;
+  }
   dtc_Debug::DebuggerStopped e;
   Send(e, -1);
 }

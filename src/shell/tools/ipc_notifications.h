@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "ipc/event_catalog.h"
@@ -57,7 +58,13 @@ class IpcNotifier {
   // Build result: -1 stopped, 0 no errors, 1 errors. The build client is
   // forgotten at every build end, muted or not.
   void SendBuildEndEvent(int result);
-  void SendExecutionStartedEvent();
+  // The target's execution, told in order: every start follows the stop
+  // of the run before it. A run that starts before its predecessor's stop
+  // was told (the stop's own notice came late, or was dropped because the
+  // new run overtook it) tells that stop first, at `haltedPc`, where the
+  // target stands as the new run starts. A stop is told only while
+  // debugging and not running: one that a new run overtook was told by it.
+  void SendExecutionStartedEvent(uint32_t haltedPc);
   void SendExecutionStoppedEvent(bool debugging, bool running, uint32_t pc);
   void SendDebuggerStartedEvent();
   void SendDebuggerStoppedEvent();
@@ -71,6 +78,7 @@ class IpcNotifier {
  private:
   bool Announce();
   void Send(dtc_EventBase& event, int32_t to);
+  void SendStopped(uint32_t pc);
   struct WhoIsHandler;
 
   IpcShell& m_shell;
@@ -79,6 +87,10 @@ class IpcNotifier {
   std::function<int()> m_ownSlot;
   IpcSendFn m_announce;
   std::unique_ptr<WhoIsHandler> m_whoIs;
+  // A start was told whose stop was not; held while either is told, so
+  // that the two are sent in the order they are decided.
+  std::mutex m_executionLock;
+  bool m_stopOwed = false;
 };
 
 }  // namespace pm2
