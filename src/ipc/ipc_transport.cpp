@@ -332,8 +332,13 @@ void bs_InterProcessEventHandler::FreeWhatTheDeadHeld(SlotView own) {
   // A slot whose lock nobody holds has no owner: its in-use flag (left by a
   // peer that died, or by damage) is cleared, so that a peer that follows
   // the layout finds it free. The lock is held while the flag is cleared.
+  // A guard of another slot whose count went above one (taken over from a
+  // holder that came back and gave it back too) is brought back to one
+  // here as well: its owner may be one that speaks the layout alone, and
+  // the next write to the slot may be far off.
   for (int s = 0; s < kIpcSlotCount; ++s) {
     if (s == m_nOwnSlot) continue;
+    if (m_objects.GuardOverCounted(s) && m_objects.LockGuard(s, kIpcMomentaryHoldMs)) m_objects.UnlockGuard(s);
     SlotView other = SlotView::At(m_objects.View(), s);
     if (other.Get(slot_field::kInUse) == 0) continue;
     m_objects.WithSlotFree(s, [&] { other.Set(slot_field::kInUse, 0); });

@@ -234,6 +234,34 @@ TEST_F(PeerFaultsTest, AGuardTakenOverFromAHolderThatComesBackIsOneHoldersAgain)
   Quit(*peer, 1);
 }
 
+// The same for the guard of another program's slot, taken over by this
+// process's write while its owner cannot look after it (stopped here; a
+// client that speaks the layout alone never does): the guard is brought
+// back to one holder without waiting for the next write to that slot.
+TEST_F(PeerFaultsTest, AnotherSlotsGuardTakenOverIsOneHoldersAgainWithoutAWrite) {
+  options.guardTimeoutMs = kHangMs;  // the write waits for the takeover
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  ASSERT_EQ(dispatcher.OwnSlot(), 0);
+  auto owner = StartPeer(1);
+  IpcSemaphore guard;
+  std::string err;
+  ASSERT_TRUE(guard.Open(ObjectName(kIpcGuardName, 1), &err)) << err;
+  auto holder = StartLayoutPeer("take", ObjectName(kIpcGuardName, 1));
+  ASSERT_EQ(holder->Line(), "holding");
+  owner->Stop();
+  dtc_Debug::StatusText text("written once the guard is taken over");
+  ASSERT_TRUE(transport->WriteEventToSlot(text, 1));
+  ASSERT_EQ(guard.Value(), 1);
+  holder->Signal(SIGUSR1);
+  ASSERT_EQ(holder->Line(), "released");
+  ASSERT_EQ(holder->Wait(kHangMs), 0);
+  EXPECT_TRUE(Eventually([&] { return guard.Value() == 1; }))
+      << "the guard's count stays " << guard.Value() << ": that many writers may get in at once";
+  owner->Signal(SIGCONT);
+  EXPECT_TRUE(PeerOneAnswers());
+  Quit(*owner, 1);
+}
+
 // Any process of the user can set the kill event of this process's slot;
 // only this process ends its receiver: the event is taken back, and events
 // still arrive.
