@@ -411,6 +411,41 @@ TEST_P(LockFilesRemoved, TheLiveProgramMakesThemAnew) {
 INSTANTIATE_TEST_SUITE_P(Rows, LockFilesRemoved, ::testing::Values(false, true),
                          [](const auto& info) { return std::string(info.param ? "LockFolder" : "LockFiles"); });
 
+// Lock files removed by hand under a running program with a client beside
+// it, and a client that attaches and leaves before the program made them
+// anew (the program is stopped meanwhile to be sure of it): the quick
+// client does not take itself for the last user, for the locks on the
+// mapping say otherwise; the objects stay, the client attached before the
+// removal keeps its slot, and a later start gets the next one.
+class QuickClientAfterLocksRemoved : public PeerFaultsTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(QuickClientAfterLocksRemoved, LeavesTheObjectsAndDropsNobody) {
+  auto program = StartPeer(0);
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  ASSERT_EQ(dispatcher.OwnSlot(), 1);
+  const ObjectIdentity mapping = IdentityOfFile(MappingFile());
+  const ObjectIdentity guard = IdentityOfFile(GuardFile(0));
+  program->Stop();
+  RemoveLocks(GetParam());
+  {
+    IpcObjects quick(space.ns);
+    std::string err;
+    ASSERT_TRUE(quick.Attach(&err)) << err;
+  }
+  EXPECT_TRUE(SameObject(IdentityOfFile(MappingFile()), mapping)) << "the quick client removed the mapping";
+  EXPECT_TRUE(SameObject(IdentityOfFile(GuardFile(0)), guard)) << "the quick client removed the guard";
+  program->Signal(SIGCONT);
+  EXPECT_TRUE(PeerAnswers(0)) << "the program is not reached after the quick client";
+  auto later = StartPeer(2);
+  ASSERT_FALSE(HasFailure()) << "the client's slot was given to a later start";
+  EXPECT_TRUE(PeerAnswers(2));
+  Quit(*later, 2);
+  Quit(*program, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, QuickClientAfterLocksRemoved, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "LockFolder" : "LockFiles"); });
+
 // A peer of the same user cuts one of a program's semaphores to nothing
 // (all it needs is write access to the file): the program, which runs into
 // the cut at its receiver's next wake, lives on, says once which object was
