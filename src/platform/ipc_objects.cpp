@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <chrono>
 #include <string>
 
@@ -24,6 +26,26 @@ constexpr char kGuardLock[] = "bs_InterProcessEventHandler_guard";
 // shared, a slot's owner the slot's own exclusively.
 constexpr size_t kUsersByte = kIpcMappingSize;
 size_t SlotByte(int slot) { return kIpcMappingSize + 1 + static_cast<size_t>(slot); }
+
+// Why the gate was not had: who holds it, and whether that process is
+// stopped (then it will not let go until it goes on or ends).
+std::string GateHeldReport(const IpcFileLock& gate) {
+  const int pid = gate.HolderPid();
+  if (pid == 0) return "Timed out waiting for the lock file '" + gate.Path() + "'";
+  // The state in /proc/<pid>/stat follows the command's name in brackets.
+  char state = '?';
+  if (std::FILE* stat = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "re")) {
+    char text[512] = {};
+    const size_t n = std::fread(text, 1, sizeof text - 1, stat);
+    std::fclose(stat);
+    const char* close = std::strrchr(text, ')');
+    if (close && close + 2 < text + n) state = close[2];
+  }
+  const bool stopped = state == 'T' || state == 't';
+  return "The lock file '" + gate.Path() + "' is held by process " + std::to_string(pid) +
+         (stopped ? ", which is stopped: the event interface cannot be joined until it goes on or ends"
+                  : ", which did not let it go within " + std::to_string(kIpcGateTimeoutMs / 1000) + " s");
+}
 
 int MsLeft(std::chrono::steady_clock::time_point end) {
   return int(std::max<std::chrono::steady_clock::rep>(
@@ -91,7 +113,7 @@ bool IpcObjects::TakeGate(IpcFileLock& gate, std::string* err) {
       continue;
     }
     if (!gate.Exclusive(MsLeft(end))) {
-      if (err) *err = "Timed out waiting for the lock file '" + path + "'";
+      if (err) *err = GateHeldReport(gate);
       return false;
     }
     if (gate.StillLinked()) return true;

@@ -446,6 +446,25 @@ TEST_P(QuickClientAfterLocksRemoved, LeavesTheObjectsAndDropsNobody) {
 INSTANTIATE_TEST_SUITE_P(Rows, QuickClientAfterLocksRemoved, ::testing::Values(false, true),
                          [](const auto& info) { return std::string(info.param ? "LockFolder" : "LockFiles"); });
 
+// A start while a stopped process holds the lock file that serialises
+// attaching and leaving: the start cannot join, and says clearly why,
+// naming the process; once that process is gone a start joins.
+TEST_F(PeerFaultsTest, AStartBesideAStoppedGateHolderSaysWhyAndJoinsOnceItIsGone) {
+  auto holder = std::make_unique<Child>(test::ProgramBeside("ipc_test_peer"),
+                                        std::vector<std::string> {space.ns.suffix, space.dir, "hold-gate"});
+  ASSERT_EQ(holder->Line(), "slot 0");
+  ASSERT_EQ(holder->Line(), "holding gate");
+  holder->Stop();
+  ASSERT_FALSE(dispatcher.Activate());
+  const std::string why = dispatcher.ActivationError();
+  EXPECT_NE(why.find("process " + std::to_string(holder->Pid()) + ", which is stopped"), std::string::npos) << why;
+  EXPECT_NE(why.find(space.ns.LockPath("ZARIzu_file_mapping_gate")), std::string::npos) << why;
+  holder->Signal(SIGKILL);
+  ASSERT_EQ(holder->Wait(kHangMs), 128);
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  EXPECT_EQ(dispatcher.OwnSlot(), 0);
+}
+
 // A peer of the same user cuts one of a program's semaphores to nothing
 // (all it needs is write access to the file): the program, which runs into
 // the cut at its receiver's next wake, lives on, says once which object was

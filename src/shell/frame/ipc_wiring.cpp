@@ -62,7 +62,10 @@ void IpcWiring::StartEventInterface() {
       std::fprintf(stderr, "%s (%s)\n", text.c_str(), m_dispatcher.ActivationError().c_str());
       std::fflush(stderr);
     } else {
-      ShowError(m_app.Dialogs(), text);
+      // The reason follows on a line of its own (another process may keep
+      // the program from joining: the user can do something about it).
+      const std::string why = m_dispatcher.ActivationError();
+      ShowError(m_app.Dialogs(), why.empty() ? text : text + "\n\n" + why);
     }
   });
 }
