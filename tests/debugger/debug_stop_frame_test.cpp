@@ -335,10 +335,12 @@ TEST_F(DebugStopFrameTest, AClientsStepOutRightAfterAStopIsServedFromThatStop) {
 // reached the windows (keys held down, or a client's requests back to
 // back): a client of the event interface hears every start and every stop,
 // in order, and the last it hears before the session's end is the stop
-// where the target stands.
+// where the target stands. A step the driver refuses is told as a start
+// and its stop all the same.
 struct StepBurstRow {
   const char* name;
   std::vector<CommandId> keys;  // pressed in turn, twenty in all
+  const char* script = "";      // more for the driver
 };
 
 class StepBurst : public DebugStopFrameTest, public ::testing::WithParamInterface<StepBurstRow> {};
@@ -350,7 +352,7 @@ TEST_P(StepBurst, EveryStartAndStopIsToldInOrder) {
   ASSERT_TRUE(s.started);
   std::string calls;
   for (int i = 0; i < 20; ++i) calls += "enter 208 300\n";
-  ASSERT_TRUE(StartAt(s, "frame 0 200\n" + calls + "stepstops\n"));
+  ASSERT_TRUE(StartAt(s, "frame 0 200\n" + calls + "stepstops\n" + GetParam().script));
   Stop();
   const IpcNamespace ns = IpcNamespace::FromEnvironment();
   QProcess child;
@@ -399,7 +401,9 @@ TEST_P(StepBurst, EveryStartAndStopIsToldInOrder) {
 INSTANTIATE_TEST_SUITE_P(Rows, StepBurst,
                          ::testing::Values(StepBurstRow {"StepOver", {32795}},
                                            StepBurstRow {"StepInto", {32794}},
-                                           StepBurstRow {"StepIntoAndOut", {32794, 32741}}),
+                                           StepBurstRow {"StepIntoAndOut", {32794, 32741}},
+                                           // The driver refuses every step: each ends as a stop.
+                                           StepBurstRow {"StepsRefused", {32795}, "refusesteps\n"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // F2 on the register page in the frame edits the register, not the watch
