@@ -43,7 +43,7 @@ std::string GateHeldReport(const IpcFileLock& gate) {
   }
   const bool stopped = state == 'T' || state == 't';
   return "The lock file '" + gate.Path() + "' is held by process " + std::to_string(pid) +
-         (stopped ? ", which is stopped: the event interface cannot be joined until it goes on or ends"
+         (stopped ? ", which is stopped: it keeps every start from joining the event interface until it goes on or ends"
                   : ", which did not let it go within " + std::to_string(kIpcGateTimeoutMs / 1000) + " s");
 }
 
@@ -206,6 +206,15 @@ bool IpcObjects::OpenAll(std::string* err) {
     if (!m_kill[i]->OpenOrCreate(m_ns.ObjectName(Indexed(kIpcKillName, i)), err)) return false;
   }
   return true;
+}
+
+bool IpcObjects::AttachLockHeld(const IpcNamespace& ns) {
+  struct stat st {};
+  IpcFileLock probe;
+  if (lstat(ns.LockPath(kGateLock).c_str(), &st) != 0 || !probe.Open(ns.LockPath(kGateLock), nullptr)) return false;
+  if (!probe.TryExclusive()) return true;
+  probe.Unlock();
+  return false;
 }
 
 void IpcObjects::RemoveAll(const IpcNamespace& ns) {

@@ -95,6 +95,10 @@ class IpcObjects {
   // Removes every named object and lock file of the namespace (tests clean
   // up with it).
   static void RemoveAll(const IpcNamespace& ns);
+  // True while another process holds the lock that lets processes attach
+  // and leave one at a time: an Attach now waits for it, and gives up when
+  // that process keeps it (stopped, say).
+  static bool AttachLockHeld(const IpcNamespace& ns);
 
   uint8_t* View() const { return m_region.Data(); }
   // True when the mapping was not cut short by another process since the

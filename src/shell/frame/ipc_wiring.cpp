@@ -11,6 +11,7 @@
 #include "debugger/ui/ipc_debug_shell.h"
 #include "driver_abi/debug_interface.h"
 #include "ipc/event_dispatcher.h"
+#include "ipc/ipc_interface.h"
 #include "platform/notification_hub.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
@@ -61,12 +62,17 @@ void IpcWiring::StartEventInterface() {
     if (m_app.HasState(kStateBatchBuild)) {
       std::fprintf(stderr, "%s (%s)\n", text.c_str(), m_dispatcher.ActivationError().c_str());
       std::fflush(stderr);
-    } else {
-      // The reason follows on a line of its own (another process may keep
-      // the program from joining: the user can do something about it).
-      const std::string why = m_dispatcher.ActivationError();
-      ShowError(m_app.Dialogs(), why.empty() ? text : text + "\n\n" + why);
+      return;
     }
+    // Kept out by another process that holds the attach lock (stopped,
+    // say), the program joins once that process lets go, looked for from
+    // now on, while the box is up too.
+    if (AttachLockHeldElsewhere())
+      m_notifier->JoinLater([this] { return m_dispatcher.Activate(); }, [] { return !AttachLockHeldElsewhere(); });
+    // The reason follows on a line of its own (another process may keep
+    // the program from joining: the user can do something about it).
+    const std::string why = m_dispatcher.ActivationError();
+    ShowError(m_app.Dialogs(), why.empty() ? text : text + "\n\n" + why);
   });
 }
 

@@ -10,7 +10,9 @@
 
 #include <functional>
 #include <memory>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <string>
 
 #include "ipc/event_catalog.h"
@@ -48,9 +50,16 @@ class IpcNotifier {
   IpcNotifier& operator=(const IpcNotifier&) = delete;
 
   // Activates the dispatcher and announces the program. On failure
-  // `report` shows kIpcStartFailed and the program stays muted for good.
+  // `report` shows kIpcStartFailed and the program stays muted, unless a
+  // later start gets through (JoinLater).
   bool StartEventInterface(const std::function<bool()>& activate,
                            const std::function<void(const std::string&)>& report);
+  // After a failed start that another process kept out (one that holds the
+  // lock that lets processes attach one at a time, and is stopped, say):
+  // the start is tried again, on a thread of its own, whenever `mayTry`
+  // says that process let go, until it gets through (the program is then
+  // announced as a start announces it) or the notifier goes.
+  void JoinLater(std::function<bool()> activate, std::function<bool()> mayTry);
   void OnWhoIs();
   void SendGoodbyeEvent();
   // Every line of build output (forwarded while a requested build runs).
@@ -91,6 +100,11 @@ class IpcNotifier {
   // that the two are sent in the order they are decided.
   std::mutex m_executionLock;
   bool m_stopOwed = false;
+  // The later start's thread, and what ends its waits.
+  std::thread m_joiner;
+  std::mutex m_joinLock;
+  std::condition_variable m_joinWake;
+  bool m_joinEnds = false;
 };
 
 }  // namespace pm2
