@@ -8,12 +8,12 @@
 // otherwise hear nothing more, not even the end of the build it asked for.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <string>
+#include <thread>
 
 #include "ipc/event_catalog.h"
 #include "shell/tools/ipc_shell.h"
