@@ -45,6 +45,8 @@ EventHandlerRegistry& ProcessHandlerRegistry() { return GetEventDispatcher(); }
 
 bool ActivateIPDispatcher() { return GetEventDispatcher().Activate(); }
 
+bool AttachLockHeldElsewhere() { return IpcObjects::AttachLockHeld(IpcNamespace::FromEnvironment()); }
+
 std::string ActivationError() { return GetEventDispatcher().ActivationError(); }
 
 int32_t GetOwnSlotIndex() { return GetEventDispatcher().OwnSlot(); }

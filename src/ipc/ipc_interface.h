@@ -20,6 +20,10 @@ void DestroyEventDispatcher();
 // again on the next call; ActivationError() says why it failed.
 bool ActivateIPDispatcher();
 std::string ActivationError();
+// True while another process holds the lock that lets processes attach
+// one at a time (an activation then fails; it may get through once that
+// process lets go).
+bool AttachLockHeldElsewhere();
 // This process's slot, -1 without one.
 int32_t GetOwnSlotIndex();
 bool HasSlot();

@@ -21,6 +21,13 @@ class EventFiller final : public RecordFiller {
   int32_t m_slot;
 };
 
+// Damage another process did is said on the error output, once each time
+// it is found.
+void SayDamage(const std::string& text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fflush(stderr);
+}
+
 }  // namespace
 
 bs_InterProcessEventHandler::bs_InterProcessEventHandler(const IpcNamespace& ns, EventSink& sink,
@@ -41,11 +48,7 @@ bool bs_InterProcessEventHandler::AttachObjects(std::string* err) {
   // A guard taken without a mark is taken for stuck only while none of its
   // slot's ring words moves (the in-use flag and the ring's contents are
   // not what the guard protects); a takeover is said on the error output.
-  m_objects.WatchGuards({[this](int s) { return RingWordsFingerprint(s); },
-                         [](const std::string& text) {
-                           std::fprintf(stderr, "%s\n", text.c_str());
-                           std::fflush(stderr);
-                         }});
+  m_objects.WatchGuards({[this](int s) { return RingWordsFingerprint(s); }, SayDamage});
   if (!m_objects.Attach(err)) return false;
   uint8_t* view = m_objects.View();
   if (m_objects.Created()) {
@@ -108,7 +111,7 @@ bool bs_InterProcessEventHandler::MappingUsable(bool lookAtSize) {
   bool restored = true;
   if (m_objects.MappingIntact(&report, &restored, lookAtSize)) return true;
   // Cut short by another process: damage, said once each time it is found.
-  std::fprintf(stderr, "%s\n", report.c_str());
+  SayDamage(report);
   if (!restored) return false;
   m_damaged = true;
   // The header the cut took away; the slots are put right by their owners
@@ -268,6 +271,11 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     // taken back and ignored.
     kill.Poll();
     if (!MappingUsable(true)) continue;
+    // A semaphore cut short by another process is mended when an access
+    // runs into the cut, wherever that is; the own slot's sizes are looked
+    // at when idle.
+    for (const std::string& text : m_objects.MendCutSemaphores(r == IpcWaitResult::TimedOut ? m_nOwnSlot : -1))
+      SayDamage(text);
     // Lock files removed by hand are made anew, looked for as often as an
     // idle receiver wakes, however busy the slot.
     if (const auto now = std::chrono::steady_clock::now(); now >= nextRenewal) {
@@ -324,8 +332,13 @@ void bs_InterProcessEventHandler::FreeWhatTheDeadHeld(SlotView own) {
   // A slot whose lock nobody holds has no owner: its in-use flag (left by a
   // peer that died, or by damage) is cleared, so that a peer that follows
   // the layout finds it free. The lock is held while the flag is cleared.
+  // A guard of another slot whose count went above one (taken over from a
+  // holder that came back and gave it back too) is brought back to one
+  // here as well: its owner may be one that speaks the layout alone, and
+  // the next write to the slot may be far off.
   for (int s = 0; s < kIpcSlotCount; ++s) {
     if (s == m_nOwnSlot) continue;
+    if (m_objects.GuardOverCounted(s) && m_objects.LockGuard(s, kIpcMomentaryHoldMs)) m_objects.UnlockGuard(s);
     SlotView other = SlotView::At(m_objects.View(), s);
     if (other.Get(slot_field::kInUse) == 0) continue;
     m_objects.WithSlotFree(s, [&] { other.Set(slot_field::kInUse, 0); });

@@ -22,9 +22,10 @@
 // slot's kill event, which any process of the user can set, is taken back
 // and ignored otherwise.
 //
-// A mapping that another process cuts short is damage, never the end of
-// this program: it is brought back to its size, reported on the error
-// output, and each owner starts its slot afresh.
+// A mapping or a semaphore that another process cuts short is damage, never
+// the end of this program: it is brought back to its size, reported on the
+// error output, and put right (each owner starts its slot afresh; a guard
+// nobody holds is given back, a queue's reader woken).
 #pragma once
 
 #include <array>

@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -85,6 +87,29 @@ uint32_t IpcFileLock::Word(int index) const {
   const off_t at = static_cast<off_t>(sizeof value) * index;
   if (m_fd < 0 || pread(m_fd, &value, sizeof value, at) != static_cast<ssize_t>(sizeof value)) return 0;
   return value;
+}
+
+int IpcFileLock::HolderPid() const {
+  struct stat own {};
+  if (m_fd < 0 || fstat(m_fd, &own) != 0) return 0;
+  // A line of /proc/locks: "<n>: FLOCK  ADVISORY  WRITE <pid> <major>:<minor>:<inode> <start> <end>";
+  // a lock that waits for it has "->" before its kind.
+  std::FILE* locks = std::fopen("/proc/locks", "re");
+  if (!locks) return 0;
+  int holder = 0;
+  char line[256];
+  while (holder == 0 && std::fgets(line, sizeof line, locks)) {
+    char kind[16] = {}, mode[16] = {}, access[16] = {};
+    int pid = 0;
+    unsigned major = 0, minor = 0;
+    unsigned long inode = 0;
+    if (std::sscanf(line, "%*d: %15s %15s %15s %d %x:%x:%lu", kind, mode, access, &pid, &major, &minor, &inode) != 7)
+      continue;
+    if (std::strcmp(kind, "->") == 0 || pid <= 0 || pid == getpid()) continue;
+    if (inode == own.st_ino && major == ::major(own.st_dev) && minor == ::minor(own.st_dev)) holder = pid;
+  }
+  std::fclose(locks);
+  return holder;
 }
 
 void IpcFileLock::Close() {

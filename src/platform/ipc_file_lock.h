@@ -40,6 +40,9 @@ class IpcFileLock {
   uint32_t Word(int index = 0) const;
 
   const std::string& Path() const { return m_path; }
+  // The process that holds a lock on this file (the kernel's list of
+  // locks), 0 when none is found; this process's own are passed by.
+  int HolderPid() const;
 
  private:
   int m_fd = -1;

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <chrono>
 #include <string>
 
@@ -24,6 +26,26 @@ constexpr char kGuardLock[] = "bs_InterProcessEventHandler_guard";
 // shared, a slot's owner the slot's own exclusively.
 constexpr size_t kUsersByte = kIpcMappingSize;
 size_t SlotByte(int slot) { return kIpcMappingSize + 1 + static_cast<size_t>(slot); }
+
+// Why the gate was not had: who holds it, and whether that process is
+// stopped (then it will not let go until it goes on or ends).
+std::string GateHeldReport(const IpcFileLock& gate) {
+  const int pid = gate.HolderPid();
+  if (pid == 0) return "Timed out waiting for the lock file '" + gate.Path() + "'";
+  // The state in /proc/<pid>/stat follows the command's name in brackets.
+  char state = '?';
+  if (std::FILE* stat = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "re")) {
+    char text[512] = {};
+    const size_t n = std::fread(text, 1, sizeof text - 1, stat);
+    std::fclose(stat);
+    const char* close = std::strrchr(text, ')');
+    if (close && close + 2 < text + n) state = close[2];
+  }
+  const bool stopped = state == 'T' || state == 't';
+  return "The lock file '" + gate.Path() + "' is held by process " + std::to_string(pid) +
+         (stopped ? ", which is stopped: it keeps every start from joining the event interface until it goes on or ends"
+                  : ", which did not let it go within " + std::to_string(kIpcGateTimeoutMs / 1000) + " s");
+}
 
 int MsLeft(std::chrono::steady_clock::time_point end) {
   return int(std::max<std::chrono::steady_clock::rep>(
@@ -91,7 +113,7 @@ bool IpcObjects::TakeGate(IpcFileLock& gate, std::string* err) {
       continue;
     }
     if (!gate.Exclusive(MsLeft(end))) {
-      if (err) *err = "Timed out waiting for the lock file '" + path + "'";
+      if (err) *err = GateHeldReport(gate);
       return false;
     }
     if (gate.StillLinked()) return true;
@@ -186,6 +208,15 @@ bool IpcObjects::OpenAll(std::string* err) {
   return true;
 }
 
+bool IpcObjects::AttachLockHeld(const IpcNamespace& ns) {
+  struct stat st {};
+  IpcFileLock probe;
+  if (lstat(ns.LockPath(kGateLock).c_str(), &st) != 0 || !probe.Open(ns.LockPath(kGateLock), nullptr)) return false;
+  if (!probe.TryExclusive()) return true;
+  probe.Unlock();
+  return false;
+}
+
 void IpcObjects::RemoveAll(const IpcNamespace& ns) {
   IpcObjects objects(ns);
   objects.UnlinkAll();
@@ -208,6 +239,40 @@ bool IpcObjects::MappingIntact(std::string* report, bool* restored, bool lookAtS
                         : "The shared memory '" + name + "' was cut to " + std::to_string(found) +
                               " bytes by another process and cannot be restored; the event interface stops using it";
   return false;
+}
+
+std::vector<std::string> IpcObjects::MendCutSemaphores(int lookAtSizeOf) {
+  std::vector<std::string> reports;
+  if (!Attached()) return reports;
+  const auto report = [&](const std::string& name, long long found, const char* putRight) {
+    reports.push_back("The semaphore '" + name + "' was cut to " + std::to_string(found) +
+                      " bytes by another process; it is restored and " + putRight);
+  };
+  long long found = 0;
+  for (int i = 0; i < kIpcSlotCount; ++i) {
+    const bool lookAtSize = i == lookAtSizeOf;
+    if (m_guards[i]->Cut(&found, lookAtSize)) {
+      // Its count now says taken. A holder of ours (of this process, or
+      // one that marks the guard's lock file) gives it back itself; without
+      // one it is given back here. A holder that speaks the layout alone
+      // gives back one too many then, which the next taking trims.
+      if (m_guardMutex[i].try_lock()) {
+        if (OpenGuardLock(i) && m_guardLocks[i].TryExclusive()) {
+          m_guards[i]->Release();
+          m_guardLocks[i].Unlock();
+        }
+        m_guardMutex[i].unlock();
+      }
+      report(m_guards[i]->Name(), found, "its guard given back");
+    }
+    if (m_filled[i]->Cut(&found, lookAtSize)) {
+      // A signal it held is lost: the reader looks again.
+      m_filled[i]->Set();
+      report(m_filled[i]->Name(), found, "its reader woken");
+    }
+    if (m_kill[i]->Cut(&found, lookAtSize)) report(m_kill[i]->Name(), found, "left clear");
+  }
+  return reports;
 }
 
 void IpcObjects::UnlinkAll() {

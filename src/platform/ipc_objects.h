@@ -52,6 +52,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/ipc_file_lock.h"
 #include "platform/ipc_namespace.h"
@@ -94,6 +95,10 @@ class IpcObjects {
   // Removes every named object and lock file of the namespace (tests clean
   // up with it).
   static void RemoveAll(const IpcNamespace& ns);
+  // True while another process holds the lock that lets processes attach
+  // and leave one at a time: an Attach now waits for it, and gives up when
+  // that process keeps it (stopped, say).
+  static bool AttachLockHeld(const IpcNamespace& ns);
 
   uint8_t* View() const { return m_region.Data(); }
   // True when the mapping was not cut short by another process since the
@@ -105,6 +110,14 @@ class IpcObjects {
   // *restored false when it could not be restored: the mapping must not be
   // touched then.
   bool MappingIntact(std::string* report, bool* restored, bool lookAtSize);
+  // Puts right every semaphore that another process cut short since the
+  // last look (see IpcSemaphore::Cut): a guard nobody of ours holds is
+  // given back, a queue's event is set so that its reader looks at the ring
+  // again. Gives a report for each, naming it. The sizes of the semaphores
+  // of slot `lookAtSizeOf` are looked at as well (the owner looks after its
+  // slot's; those of the others are mended by the accesses that run into
+  // their cuts).
+  std::vector<std::string> MendCutSemaphores(int lookAtSizeOf);
   IpcSemaphore& Guard(int slot) { return *m_guards[slot]; }
   IpcEvent& QueueFilled(int slot) { return *m_filled[slot]; }
   IpcEvent& Kill(int slot) { return *m_kill[slot]; }

@@ -1,5 +1,7 @@
 #include "platform/ipc_semaphore.h"
 
+#include "platform/mapping_cut_guard.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -51,6 +53,7 @@ bool IpcSemaphore::Create(const std::string& name, unsigned initial, std::string
   m_sem = s;
   m_name = name;
   m_identity = IdentityOfFile(FileOf(name));
+  GuardAgainstCuts();
   return true;
 }
 
@@ -72,6 +75,7 @@ bool IpcSemaphore::Open(const std::string& name, std::string* err) {
   m_sem = s;
   m_name = name;
   m_identity = IdentityOfFile(FileOf(name));
+  GuardAgainstCuts();
   return true;
 }
 
@@ -85,7 +89,37 @@ bool IpcSemaphore::OpenOrCreate(const std::string& name, unsigned initial, std::
   return false;
 }
 
+void IpcSemaphore::GuardAgainstCuts() {
+  // The object is the whole file, mapped from its start. Only the file that
+  // is mapped is guarded (the name may give another one meanwhile).
+  const int fd = ::open(FileOf(m_name).c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return;
+  if (!SameObject(IdentityOfDescriptor(fd), m_identity)) {
+    ::close(fd);
+    return;
+  }
+  m_fd = fd;
+  m_cutGuard = GuardMappingAgainstCuts(reinterpret_cast<uint8_t*>(m_sem), sizeof(sem_t), m_fd);
+}
+
+bool IpcSemaphore::Cut(long long* foundSize, bool lookAtSize) {
+  const long long mended = TakeMendedCut(m_cutGuard);
+  if (mended >= 0) {
+    *foundSize = mended;
+    return true;
+  }
+  struct stat st {};
+  if (!lookAtSize || m_fd < 0 || ::fstat(m_fd, &st) != 0 || static_cast<size_t>(st.st_size) >= sizeof(sem_t))
+    return false;
+  *foundSize = static_cast<long long>(st.st_size);
+  return ::ftruncate(m_fd, static_cast<off_t>(sizeof(sem_t))) == 0;
+}
+
 void IpcSemaphore::Close() {
+  UnguardMapping(m_cutGuard);
+  m_cutGuard = -1;
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
   if (m_sem != SEM_FAILED) sem_close(m_sem);
   m_sem = SEM_FAILED;
   m_identity = {};

@@ -3,6 +3,13 @@
 //
 // Every object is created exclusively with mode 0600 or opened by name; an
 // object that another user owns is refused. All waits are timed.
+//
+// Each object is a small file that every process of the user maps; another
+// process may cut it short, which would make the next access to it a bus
+// error. Its mapping is guarded as the event interface's shared memory is
+// (mapping_cut_guard.h): an access that runs into the cut brings the object
+// back to its size (it then reads zero, a count of 0) and is made again;
+// the owner looks for cuts (Cut) and puts right what the lost count meant.
 #pragma once
 
 #include <semaphore.h>
@@ -45,14 +52,24 @@ class IpcSemaphore {
   // True when the name still gives the object this handle opened (not one
   // that another process made after the name was removed).
   bool StillNamed() const;
+  // True when the object was cut short by another process since the last
+  // look and is restored now (its count reads 0); *foundSize says to what.
+  // A cut that an access ran into was mended then; `lookAtSize` looks at
+  // the size as well, finding a cut before any access does.
+  bool Cut(long long* foundSize, bool lookAtSize);
 
   // Removes the name (open handles stay valid). Missing names are fine.
   static void Unlink(const std::string& name);
 
  private:
+  // Guards the object's mapping against cuts, once it is open.
+  void GuardAgainstCuts();
+
   sem_t* m_sem = SEM_FAILED;
   std::string m_name;
   ObjectIdentity m_identity;  // the object's file when it was opened
+  int m_fd = -1;              // that file, to bring it back to its size
+  int m_cutGuard = -1;        // the bus-error guard's token
 };
 
 // Holds a semaphore for one scope; Lock is true only when it was acquired.
@@ -85,6 +102,7 @@ class IpcEvent {
   // True when the event was signalled; clears it.
   bool Poll();
   bool StillNamed() const { return m_sem.StillNamed(); }
+  bool Cut(long long* foundSize, bool lookAtSize) { return m_sem.Cut(foundSize, lookAtSize); }
   const std::string& Name() const { return m_sem.Name(); }
 
  private:

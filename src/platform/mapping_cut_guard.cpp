@@ -17,7 +17,9 @@ struct Guarded {
   std::atomic<long long> mendedFrom {-1};  // the size found at the last mended cut
 };
 
-constexpr int kGuardedCount = 32;
+// The event interface's mapping and its 48 semaphores, for each set of
+// objects a process holds (tests hold several).
+constexpr int kGuardedCount = 512;
 Guarded g_guarded[kGuardedCount];
 struct sigaction g_previous {};
 std::once_flag g_installed;

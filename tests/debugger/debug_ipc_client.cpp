@@ -14,7 +14,8 @@
 // ClearBreakpoint "LED_Off". Every answer has 10 s. With "hostile:<file>"
 // it sends what a hostile client would (see Hostile); with "effects" texts
 // that would write or call (see Effects); with "stepout" it steps into and
-// steps out the moment it hears the stop (see StepInAndOut).
+// steps out the moment it hears the stop (see StepInAndOut). With
+// "until:<text>" it prints what it hears until a text that starts so.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -177,6 +178,7 @@ int main(int argc, char** argv) {
   if (std::string(argv[3]).rfind("hostile:", 0) == 0) return Hostile(c, std::string(argv[3]).substr(8));
   if (std::string(argv[3]) == "effects") return Effects(c);
   if (std::string(argv[3]) == "stepout") return StepInAndOut(c);
+  if (std::string(argv[3]).rfind("until:", 0) == 0) return SayUntil(c, std::string(argv[3]).substr(6)) ? 0 : 13;
   int sessions = std::atoi(argv[3]);
   while (sessions > 0) {
     s = c.Next(120000);

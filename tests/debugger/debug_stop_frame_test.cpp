@@ -571,6 +571,81 @@ TEST_F(DebugStopFrameTest, AClientsStepOutRightAfterAStopIsServedFromThatStop) {
   EXPECT_NE(log.find("step 2\n", in), std::string::npos) << log;
 }
 
+// Steps pressed in one burst, each before the stop of the one before
+// reached the windows (keys held down, or a client's requests back to
+// back): a client of the event interface hears every start and every stop,
+// in order, and the last it hears before the session's end is the stop
+// where the target stands. A step the driver refuses is told as a start
+// and its stop all the same.
+struct StepBurstRow {
+  const char* name;
+  std::vector<CommandId> keys;  // pressed in turn, twenty in all
+  const char* script = "";      // more for the driver
+};
+
+class StepBurst : public DebugStopFrameTest, public ::testing::WithParamInterface<StepBurstRow> {};
+
+TEST_P(StepBurst, EveryStartAndStopIsToldInOrder) {
+  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/debugger_ipc_client";
+  ASSERT_TRUE(std::filesystem::exists(client)) << client;
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  std::string calls;
+  for (int i = 0; i < 20; ++i) calls += "enter 208 300\n";
+  ASSERT_TRUE(StartAt(s, "frame 0 200\n" + calls + "stepstops\n" + GetParam().script));
+  Stop();
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  QProcess child;
+  child.start(QString::fromStdString(client), {QString::fromStdString(ns.suffix),
+                                               QString::fromStdString(ns.runtimeDir), "until:debugger stopped"});
+  ASSERT_TRUE(child.waitForStarted());
+  // Served until the client was answered who the program is.
+  ASSERT_TRUE(test::WaitFor([&] { return child.canReadLine() || (child.waitForReadyRead(5) && child.canReadLine()); }));
+  ASSERT_EQ(child.readLine().toStdString().rfind("identity ", 0), 0u);
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  const auto driverLog = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+  const auto clearLog = reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"));
+  clearLog();
+  const std::vector<CommandId>& keys = GetParam().keys;
+  for (int i = 0; i < 20; ++i) f->ExecuteCommand(keys[i % keys.size()]);
+  // The stops reach the windows, and the session ends.
+  QCoreApplication::processEvents();
+  char pc[16];
+  std::snprintf(pc, sizeof pc, "0x%X", f->Debugger()->Session().ProgramCounter());
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(test::WaitFor([&] { return child.state() == QProcess::NotRunning || child.waitForFinished(5); }));
+  const std::string heard = child.readAllStandardOutput().toStdString();
+  ASSERT_EQ(child.exitCode(), 0) << heard;
+  // The runs the driver was asked for.
+  int runs = 0;
+  const std::string log = driverLog();
+  for (std::size_t at = log.find("step "); at != std::string::npos; at = log.find("step ", at + 1)) ++runs;
+  dlclose(driver);
+  ASSERT_GT(runs, 1) << log;
+  std::vector<std::string> told;
+  std::istringstream lines(heard);
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("execution ", 0) == 0) told.push_back(line);
+  std::vector<std::string> expected;
+  for (int i = 0; i < runs; ++i) {
+    expected.push_back("execution started");
+    expected.push_back("execution stopped");
+  }
+  ASSERT_EQ(told.size(), expected.size()) << heard;
+  for (std::size_t i = 0; i < told.size(); ++i)
+    EXPECT_EQ(told[i].rfind(expected[i], 0), 0u) << "notification " << i << " of\n" << heard;
+  EXPECT_EQ(told.back(), std::string("execution stopped ") + pc) << heard;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, StepBurst,
+                         ::testing::Values(StepBurstRow {"StepOver", {32795}},
+                                           StepBurstRow {"StepInto", {32794}},
+                                           StepBurstRow {"StepIntoAndOut", {32794, 32741}},
+                                           // The driver refuses every step: each ends as a stop.
+                                           StepBurstRow {"StepsRefused", {32795}, "refusesteps\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // F2 on the register page in the frame edits the register, not the watch
 // expression that the frame's F2 would start; the new value reaches the
 // driver.

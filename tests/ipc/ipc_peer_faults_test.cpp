@@ -9,10 +9,12 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -232,6 +234,34 @@ TEST_F(PeerFaultsTest, AGuardTakenOverFromAHolderThatComesBackIsOneHoldersAgain)
   Quit(*peer, 1);
 }
 
+// The same for the guard of another program's slot, taken over by this
+// process's write while its owner cannot look after it (stopped here; a
+// client that speaks the layout alone never does): the guard is brought
+// back to one holder without waiting for the next write to that slot.
+TEST_F(PeerFaultsTest, AnotherSlotsGuardTakenOverIsOneHoldersAgainWithoutAWrite) {
+  options.guardTimeoutMs = kHangMs;  // the write waits for the takeover
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  ASSERT_EQ(dispatcher.OwnSlot(), 0);
+  auto owner = StartPeer(1);
+  IpcSemaphore guard;
+  std::string err;
+  ASSERT_TRUE(guard.Open(ObjectName(kIpcGuardName, 1), &err)) << err;
+  auto holder = StartLayoutPeer("take", ObjectName(kIpcGuardName, 1));
+  ASSERT_EQ(holder->Line(), "holding");
+  owner->Stop();
+  dtc_Debug::StatusText text("written once the guard is taken over");
+  ASSERT_TRUE(transport->WriteEventToSlot(text, 1));
+  ASSERT_EQ(guard.Value(), 1);
+  holder->Signal(SIGUSR1);
+  ASSERT_EQ(holder->Line(), "released");
+  ASSERT_EQ(holder->Wait(kHangMs), 0);
+  EXPECT_TRUE(Eventually([&] { return guard.Value() == 1; }))
+      << "the guard's count stays " << guard.Value() << ": that many writers may get in at once";
+  owner->Signal(SIGCONT);
+  EXPECT_TRUE(PeerOneAnswers());
+  Quit(*owner, 1);
+}
+
 // Any process of the user can set the kill event of this process's slot;
 // only this process ends its receiver: the event is taken back, and events
 // still arrive.
@@ -380,6 +410,100 @@ TEST_P(LockFilesRemoved, TheLiveProgramMakesThemAnew) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, LockFilesRemoved, ::testing::Values(false, true),
                          [](const auto& info) { return std::string(info.param ? "LockFolder" : "LockFiles"); });
+
+// Lock files removed by hand under a running program with a client beside
+// it, and a client that attaches and leaves before the program made them
+// anew (the program is stopped meanwhile to be sure of it): the quick
+// client does not take itself for the last user, for the locks on the
+// mapping say otherwise; the objects stay, the client attached before the
+// removal keeps its slot, and a later start gets the next one.
+class QuickClientAfterLocksRemoved : public PeerFaultsTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(QuickClientAfterLocksRemoved, LeavesTheObjectsAndDropsNobody) {
+  auto program = StartPeer(0);
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  ASSERT_EQ(dispatcher.OwnSlot(), 1);
+  const ObjectIdentity mapping = IdentityOfFile(MappingFile());
+  const ObjectIdentity guard = IdentityOfFile(GuardFile(0));
+  program->Stop();
+  RemoveLocks(GetParam());
+  {
+    IpcObjects quick(space.ns);
+    std::string err;
+    ASSERT_TRUE(quick.Attach(&err)) << err;
+  }
+  EXPECT_TRUE(SameObject(IdentityOfFile(MappingFile()), mapping)) << "the quick client removed the mapping";
+  EXPECT_TRUE(SameObject(IdentityOfFile(GuardFile(0)), guard)) << "the quick client removed the guard";
+  program->Signal(SIGCONT);
+  EXPECT_TRUE(PeerAnswers(0)) << "the program is not reached after the quick client";
+  auto later = StartPeer(2);
+  ASSERT_FALSE(HasFailure()) << "the client's slot was given to a later start";
+  EXPECT_TRUE(PeerAnswers(2));
+  Quit(*later, 2);
+  Quit(*program, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, QuickClientAfterLocksRemoved, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "LockFolder" : "LockFiles"); });
+
+// A start while a stopped process holds the lock file that serialises
+// attaching and leaving: the start cannot join, and says clearly why,
+// naming the process; once that process is gone a start joins.
+TEST_F(PeerFaultsTest, AStartBesideAStoppedGateHolderSaysWhyAndJoinsOnceItIsGone) {
+  auto holder = std::make_unique<Child>(test::ProgramBeside("ipc_test_peer"),
+                                        std::vector<std::string> {space.ns.suffix, space.dir, "hold-gate"});
+  ASSERT_EQ(holder->Line(), "slot 0");
+  ASSERT_EQ(holder->Line(), "holding gate");
+  holder->Stop();
+  ASSERT_FALSE(dispatcher.Activate());
+  const std::string why = dispatcher.ActivationError();
+  EXPECT_NE(why.find("process " + std::to_string(holder->Pid()) + ", which is stopped"), std::string::npos) << why;
+  EXPECT_NE(why.find(space.ns.LockPath("ZARIzu_file_mapping_gate")), std::string::npos) << why;
+  holder->Signal(SIGKILL);
+  ASSERT_EQ(holder->Wait(kHangMs), 128);
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  EXPECT_EQ(dispatcher.OwnSlot(), 0);
+}
+
+// A peer of the same user cuts one of a program's semaphores to nothing
+// (all it needs is write access to the file): the program, which runs into
+// the cut at its receiver's next wake, lives on, says once which object was
+// damaged, and is heard again.
+struct CutSemaphoreRow {
+  const char* name;
+  const char* base;  // the semaphore of the program's slot
+};
+
+class SemaphoreCutShort : public PeerFaultsTest, public ::testing::WithParamInterface<CutSemaphoreRow> {};
+
+TEST_P(SemaphoreCutShort, TheProgramLivesOnSaysWhichOnceAndIsHeardAgain) {
+  const std::string errors = space.dir + "/program.err";
+  auto program = std::make_unique<Child>(test::ProgramBeside("ipc_test_peer"),
+                                         std::vector<std::string> {space.ns.suffix, space.dir}, errors);
+  ASSERT_EQ(program->Line(), "slot 0");
+  const std::string name = ObjectName(GetParam().base, 0);
+  const auto said = [&] {
+    std::ifstream in(errors);
+    std::string line;
+    int count = 0;
+    while (std::getline(in, line)) count += line.find("'" + name + "'") != std::string::npos ? 1 : 0;
+    return count;
+  };
+  ASSERT_EQ(::truncate(("/dev/shm/sem." + name.substr(1)).c_str(), 0), 0);
+  ASSERT_TRUE(Eventually([&] { return said() > 0 || !program->Running(); }));
+  ASSERT_TRUE(program->Running()) << "the cut ended the program";
+  // Attached only now: this process would mend a cut it ran into itself.
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  EXPECT_TRUE(PeerAnswers(0)) << "the program is not heard after the cut";
+  EXPECT_EQ(said(), 1) << "the damage is said more than once";
+  Quit(*program, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SemaphoreCutShort,
+                         ::testing::Values(CutSemaphoreRow {"AccessGuard", kIpcGuardName},
+                                           CutSemaphoreRow {"QueueFilledEvent", kIpcQueueFilledName},
+                                           CutSemaphoreRow {"KillThreadEvent", kIpcKillName}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

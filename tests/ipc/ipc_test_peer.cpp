@@ -1,6 +1,8 @@
 // A second process on the event interface for the two-process tests:
-//   ipc_test_peer <name suffix> <runtime folder>
-// It prints "slot <n>" once attached and then answers:
+//   ipc_test_peer <name suffix> <runtime folder> [hold-gate]
+// It prints "slot <n>" once attached (with "hold-gate" it then takes the
+// lock file that serialises attaching and leaving, keeps it and prints
+// "holding gate") and then answers:
 //   dtc_Identify::WhoIs         -> dtc_Identify::Identity "peer <n>" to the sender
 //   dtc_Make::BuildInfo         -> counted; lines must arrive numbered 0, 1, 2, ...
 //   dtc_Make::BuildEnd          -> dtc_Make::SetStatus {count, "in order" / "out of order"}
@@ -86,8 +88,8 @@ struct QuitHandler : dtc_Debug::StatusText::Handler {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: ipc_test_peer <suffix> <runtime folder>\n");
+  if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "hold-gate")) {
+    std::fprintf(stderr, "usage: ipc_test_peer <suffix> <runtime folder> [hold-gate]\n");
     return 2;
   }
   IpcNamespace ns = IpcNamespace::ForTest(argv[1], argv[2]);
@@ -109,6 +111,13 @@ int main(int argc, char** argv) {
     }
     std::printf("slot %d\n", dispatcher.OwnSlot());
     std::fflush(stdout);
+    IpcFileLock gate;
+    if (argc == 4) {
+      std::string err;
+      const bool held = gate.Open(ns.LockPath("ZARIzu_file_mapping_gate"), &err) && gate.Exclusive(10000);
+      std::printf("%s\n", held ? "holding gate" : err.c_str());
+      std::fflush(stdout);
+    }
     while (!g_quit) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return 0;

@@ -3,6 +3,7 @@
 // collect what arrives, and helpers that start the peer programs.
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -56,16 +57,18 @@ inline std::string ProgramBeside(const char* name) {
   return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / name).string();
 }
 
-// A child program whose first output line is read back.
+// A child program whose first output line is read back; its error output
+// goes to `errorFile` when one is named.
 class Child {
  public:
-  Child(const std::string& program, const std::vector<std::string>& args) {
+  Child(const std::string& program, const std::vector<std::string>& args, const std::string& errorFile = "") {
     int fds[2];
     if (pipe(fds) != 0) return;
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
     posix_spawn_file_actions_addclose(&fa, fds[0]);
+    if (!errorFile.empty()) posix_spawn_file_actions_addopen(&fa, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<char*> argv {const_cast<char*>(program.c_str())};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -99,6 +102,14 @@ class Child {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return -1;
+  }
+  // True while it has not ended.
+  bool Running() {
+    int status = 0;
+    if (m_pid <= 0) return false;
+    if (waitpid(m_pid, &status, WNOHANG) != m_pid) return true;
+    m_pid = -1;
+    return false;
   }
   void Signal(int sig) { kill(m_pid, sig); }
   // Stops the child and returns once it is stopped.

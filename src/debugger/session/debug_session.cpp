@@ -523,13 +523,17 @@ void DebugSession::Go(uint32_t stopAddress) {
   if (!SessionActive() || TargetExecuting() || !m_pRecord->DbgGo) return;
   m_app.IdeServiceCall(1, 0);  // execution starts
   ++m_runs;
-  m_pRecord->DbgGo(stopAddress);
+  EndRefusedRun(m_pRecord->DbgGo(stopAddress));
 }
 
 void DebugSession::Step(int mode) {
   if (!SessionActive() || TargetExecuting() || !m_pRecord->DbgStep) return;
   ++m_runs;
-  m_pRecord->DbgStep(mode);
+  EndRefusedRun(m_pRecord->DbgStep(mode));
+}
+
+void DebugSession::EndRefusedRun(int32_t driverResult) {
+  if (driverResult != 0 && SessionActive() && !TargetExecuting()) m_app.IdeServiceCall(2, 0);
 }
 
 void DebugSession::Step(int mode, int count) {

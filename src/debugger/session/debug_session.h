@@ -97,7 +97,10 @@ class DebugSession : public DebugPort {
   bool InFlashSession() const { return m_flashSession; }
 
   // Run control for the frame's commands: runs (to a stop address, or
-  // with 0xFFFFFFFF for none) after IDE service 1 told that it starts.
+  // with 0xFFFFFFFF for none) after IDE service 1 told that it starts. A
+  // run or step that the driver refuses, the target still halted, never
+  // began: it ends as a stop does (IDE service 2), so that whoever heard it
+  // start hears the target stopped.
   void Go(uint32_t stopAddress = 0xFFFFFFFFu);
   void Step(int mode);
   // `count` steps of the mode, each while the target is halted (a step that
@@ -159,6 +162,7 @@ class DebugSession : public DebugPort {
   SessionHost& Host() { return m_host; }
 
  private:
+  void EndRefusedRun(int32_t driverResult);
   void Stop(bool afterFailedStart);
   void CopyDriverRecord();
   bool PrepareDriver(int toolset, int mode, std::string* err);

@@ -41,6 +41,8 @@
 //                               innermost call
 //   stepstops                   each step ends with the target's stop told
 //                               (PostNotify), as a driver's target stops
+//   refusesteps                 every step is refused (DbgStep gives 1, the
+//                               target stays where it is, nothing is told)
 //   current <hex address> <hex attribute>  the function DbgEnum 8 names
 //                               and the first byte of its DbgAddressAttr
 //                               a call, outermost first
@@ -128,6 +130,7 @@ struct Script {
   std::vector<DbgCallStackEntry> frames;  // the target's calls, outermost first
   std::deque<DbgCallStackEntry> enters;   // the calls the next steps into enter
   bool stepStops = false;
+  bool refuseSteps = false;
   std::map<uint32_t, std::string> names, strings;
   std::map<std::string, std::vector<DbgLinePair>> lines;
   std::map<std::string, std::string> tips;
@@ -427,6 +430,8 @@ void ReadScript(const std::string& path) {
         g_script.enters.push_back(e);
     } else if (cmd == "stepstops") {
       g_script.stepStops = true;
+    } else if (cmd == "refusesteps") {
+      g_script.refuseSteps = true;
     } else if (cmd == "name" || cmd == "string") {
       std::string at;
       in >> at;
@@ -774,6 +779,7 @@ int32_t Go(uint32_t stop) {
 }
 int32_t Step(int32_t mode) {
   Log("step " + std::to_string(mode));
+  if (g_script.refuseSteps) return 1;
   g_script.pc += 4;
   g_record.pc = g_script.pc;
   if (mode == kDbgStepInto && !g_script.enters.empty()) {

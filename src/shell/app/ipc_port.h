@@ -18,10 +18,11 @@ class IpcPort {
   // A session start failed or a second start tore a session down.
   virtual void SendDebuggerAborted() {}
   // The debug session and the target's execution (from the IDE services
-  // that mark them). A stop is told only while debugging and not running.
+  // that mark them). A stop is told only while debugging and not running;
+  // a run starts where the target stands, at `haltedPc`.
   virtual void SendDebuggerStarted() {}
   virtual void SendDebuggerStopped() {}
-  virtual void SendExecutionStarted() {}
+  virtual void SendExecutionStarted(uint32_t /*haltedPc*/) {}
   virtual void SendExecutionStopped(bool /*debugging*/, bool /*running*/, uint32_t /*pc*/) {}
   // A debug status text for the clients (why a request did nothing).
   virtual void SendDebugStatusText(const char* /*text*/) {}

@@ -180,12 +180,12 @@ struct ServiceEvent {
 // A step is told only when it will run: in a session, the target halted
 // (step out: only when there is a call to return from, service 12).
 bool StepRuns(ShellApp& a) { return a.Debug().SessionActive() && !a.Debug().TargetExecuting(); }
-void ExecutionStarted(ShellApp& a) { a.Ipc().SendExecutionStarted(); }
+void ExecutionStarted(ShellApp& a) { a.Ipc().SendExecutionStarted(a.Debug().ProgramCounter()); }
 void StepStarted(ShellApp& a) {
-  if (StepRuns(a)) a.Ipc().SendExecutionStarted();
+  if (StepRuns(a)) ExecutionStarted(a);
 }
 void StepOutStarted(ShellApp& a) {
-  if (StepRuns(a) && a.IdeServiceDispatch(12, 0) != 0) a.Ipc().SendExecutionStarted();
+  if (StepRuns(a) && a.IdeServiceDispatch(12, 0) != 0) ExecutionStarted(a);
 }
 void ExecutionStopped(ShellApp& a) {
   a.Ipc().SendExecutionStopped(a.Debug().SessionActive(), a.Debug().TargetExecuting(), a.Debug().ProgramCounter());

@@ -11,6 +11,7 @@
 #include "debugger/ui/ipc_debug_shell.h"
 #include "driver_abi/debug_interface.h"
 #include "ipc/event_dispatcher.h"
+#include "ipc/ipc_interface.h"
 #include "platform/notification_hub.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
@@ -61,9 +62,17 @@ void IpcWiring::StartEventInterface() {
     if (m_app.HasState(kStateBatchBuild)) {
       std::fprintf(stderr, "%s (%s)\n", text.c_str(), m_dispatcher.ActivationError().c_str());
       std::fflush(stderr);
-    } else {
-      ShowError(m_app.Dialogs(), text);
+      return;
     }
+    // Kept out by another process that holds the attach lock (stopped,
+    // say), the program joins once that process lets go, looked for from
+    // now on, while the box is up too.
+    if (AttachLockHeldElsewhere())
+      m_notifier->JoinLater([this] { return m_dispatcher.Activate(); }, [] { return !AttachLockHeldElsewhere(); });
+    // The reason follows on a line of its own (another process may keep
+    // the program from joining: the user can do something about it).
+    const std::string why = m_dispatcher.ActivationError();
+    ShowError(m_app.Dialogs(), why.empty() ? text : text + "\n\n" + why);
   });
 }
 
@@ -109,7 +118,7 @@ void IpcWiring::SendDebuggerStopped() {
   m_sessionTold = false;
   m_notifier->SendDebuggerStoppedEvent();
 }
-void IpcWiring::SendExecutionStarted() { m_notifier->SendExecutionStartedEvent(); }
+void IpcWiring::SendExecutionStarted(uint32_t haltedPc) { m_notifier->SendExecutionStartedEvent(haltedPc); }
 void IpcWiring::SendDebugStatusText(const char* text) {
   if (m_debugHandlers && text) m_debugHandlers->SendDebugStatusText(text);
 }

@@ -53,7 +53,7 @@ class IpcWiring : public IpcPort, public IpcShell, public InstanceChannelHandler
   void SendDebuggerAborted() override;
   void SendDebuggerStarted() override;
   void SendDebuggerStopped() override;
-  void SendExecutionStarted() override;
+  void SendExecutionStarted(uint32_t haltedPc) override;
   void SendDebugStatusText(const char* text) override;
   void SendExecutionStopped(bool debugging, bool running, uint32_t pc) override;
   void SendTargetMessage(intptr_t record) override;

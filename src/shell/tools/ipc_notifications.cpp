@@ -1,5 +1,6 @@
 #include "shell/tools/ipc_notifications.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include "project/model/project_records.h"
@@ -50,7 +51,14 @@ IpcNotifier::IpcNotifier(EventHandlerRegistry& registry, IpcShell& shell, IpcShe
       m_announce(std::move(announce)),
       m_whoIs(std::make_unique<WhoIsHandler>(registry, *this)) {}
 
-IpcNotifier::~IpcNotifier() = default;
+IpcNotifier::~IpcNotifier() {
+  {
+    std::lock_guard<std::mutex> lock(m_joinLock);
+    m_joinEnds = true;
+  }
+  m_joinWake.notify_all();
+  if (m_joiner.joinable()) m_joiner.join();
+}
 
 void IpcNotifier::Send(dtc_EventBase& event, int32_t to) {
   if (m_state.muted) return;
@@ -79,6 +87,28 @@ bool IpcNotifier::StartEventInterface(const std::function<bool()>& activate,
   }
   Announce();
   return true;
+}
+
+void IpcNotifier::JoinLater(std::function<bool()> activate, std::function<bool()> mayTry) {
+  if (m_joiner.joinable()) return;
+  m_joiner = std::thread([this, activate = std::move(activate), mayTry = std::move(mayTry)] {
+    // Looked at as often as a receiver looks at its ring when idle: the
+    // holder's end is seen within a moment, and the looks cost nothing.
+    constexpr auto kLook = std::chrono::milliseconds(200);
+    std::unique_lock<std::mutex> lock(m_joinLock);
+    while (!m_joinEnds) {
+      m_joinWake.wait_for(lock, kLook, [this] { return m_joinEnds; });
+      if (m_joinEnds || !mayTry()) continue;
+      lock.unlock();
+      const bool joined = activate();
+      if (joined) {
+        m_state.startFailed = 0;
+        Announce();
+        return;
+      }
+      lock.lock();
+    }
+  });
 }
 
 void IpcNotifier::OnWhoIs() {
@@ -123,13 +153,22 @@ void IpcNotifier::SendBuildEndEvent(int result) {
   }
 }
 
-void IpcNotifier::SendExecutionStartedEvent() {
+void IpcNotifier::SendExecutionStartedEvent(uint32_t haltedPc) {
+  std::lock_guard<std::mutex> order(m_executionLock);
+  if (m_stopOwed) SendStopped(haltedPc);
   dtc_Debug::ExecutionStarted e;
   Send(e, -1);
+  m_stopOwed = true;
 }
 
 void IpcNotifier::SendExecutionStoppedEvent(bool debugging, bool running, uint32_t pc) {
   if (!debugging || running) return;
+  std::lock_guard<std::mutex> order(m_executionLock);
+  SendStopped(pc);
+  m_stopOwed = false;
+}
+
+void IpcNotifier::SendStopped(uint32_t pc) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", pc);
   dtc_Debug::ExecutionStopped e(text);
@@ -143,6 +182,11 @@ void IpcNotifier::SendDebuggerStartedEvent() {
 }
 
 void IpcNotifier::SendDebuggerStoppedEvent() {
+  {
+    // The session's end ends its run as well.
+    std::lock_guard<std::mutex> order(m_executionLock);
+    m_stopOwed = false;
+  }
   dtc_Debug::DebuggerStopped e;
   Send(e, -1);
 }

@@ -8,9 +8,12 @@
 // otherwise hear nothing more, not even the end of the build it asked for.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "ipc/event_catalog.h"
 #include "shell/tools/ipc_shell.h"
@@ -47,9 +50,16 @@ class IpcNotifier {
   IpcNotifier& operator=(const IpcNotifier&) = delete;
 
   // Activates the dispatcher and announces the program. On failure
-  // `report` shows kIpcStartFailed and the program stays muted for good.
+  // `report` shows kIpcStartFailed and the program stays muted, unless a
+  // later start gets through (JoinLater).
   bool StartEventInterface(const std::function<bool()>& activate,
                            const std::function<void(const std::string&)>& report);
+  // After a failed start that another process kept out (one that holds the
+  // lock that lets processes attach one at a time, and is stopped, say):
+  // the start is tried again, on a thread of its own, whenever `mayTry`
+  // says that process let go, until it gets through (the program is then
+  // announced as a start announces it) or the notifier goes.
+  void JoinLater(std::function<bool()> activate, std::function<bool()> mayTry);
   void OnWhoIs();
   void SendGoodbyeEvent();
   // Every line of build output (forwarded while a requested build runs).
@@ -57,7 +67,13 @@ class IpcNotifier {
   // Build result: -1 stopped, 0 no errors, 1 errors. The build client is
   // forgotten at every build end, muted or not.
   void SendBuildEndEvent(int result);
-  void SendExecutionStartedEvent();
+  // The target's execution, told in order: every start follows the stop
+  // of the run before it. A run that starts before its predecessor's stop
+  // was told (the stop's own notice came late, or was dropped because the
+  // new run overtook it) tells that stop first, at `haltedPc`, where the
+  // target stands as the new run starts. A stop is told only while
+  // debugging and not running: one that a new run overtook was told by it.
+  void SendExecutionStartedEvent(uint32_t haltedPc);
   void SendExecutionStoppedEvent(bool debugging, bool running, uint32_t pc);
   void SendDebuggerStartedEvent();
   void SendDebuggerStoppedEvent();
@@ -71,6 +87,7 @@ class IpcNotifier {
  private:
   bool Announce();
   void Send(dtc_EventBase& event, int32_t to);
+  void SendStopped(uint32_t pc);
   struct WhoIsHandler;
 
   IpcShell& m_shell;
@@ -79,6 +96,15 @@ class IpcNotifier {
   std::function<int()> m_ownSlot;
   IpcSendFn m_announce;
   std::unique_ptr<WhoIsHandler> m_whoIs;
+  // A start was told whose stop was not; held while either is told, so
+  // that the two are sent in the order they are decided.
+  std::mutex m_executionLock;
+  bool m_stopOwed = false;
+  // The later start's thread, and what ends its waits.
+  std::thread m_joiner;
+  std::mutex m_joinLock;
+  std::condition_variable m_joinWake;
+  bool m_joinEnds = false;
 };
 
 }  // namespace pm2

@@ -222,7 +222,7 @@ class RecordingIpc : public IpcPort {
   void SendDebuggerAborted() override { events.push_back("aborted"); }
   void SendDebuggerStarted() override { events.push_back("debugger started"); }
   void SendDebuggerStopped() override { events.push_back("debugger stopped"); }
-  void SendExecutionStarted() override { events.push_back("execution started"); }
+  void SendExecutionStarted(uint32_t) override { events.push_back("execution started"); }
   void SendDebugStatusText(const char* text) override { events.push_back(std::string("status ") + text); }
   void SendExecutionStopped(bool debugging, bool running, uint32_t pc) override {
     char text[64];

@@ -174,5 +174,50 @@ TEST(IpcEndToEnd, AStalledPeerAboveTheClientLeavesTheClientAnswered) {
   shell.JoinWorker();
 }
 
+// A start while another process holds the lock that lets processes attach
+// one at a time, and is stopped: the start fails and says so; the program
+// joins once that process is gone, and answers who it is.
+TEST(IpcEndToEnd, AStartKeptOutByAStoppedProcessJoinsOnceItIsGone) {
+  test::TestNamespace tns;
+  auto attach = [&tns](EventSink& sink, std::string* err) -> std::unique_ptr<EventTransport> {
+    return bs_InterProcessEventHandler::Attach(tns.ns, sink, GetEventFactory(), err);
+  };
+  BuildingShell shell;
+  IpcShellState state;
+  EventDispatcher program(attach);
+  IpcSendFn send = [&program](dtc_EventBase& e) { return program.SendEvent(e); };
+  IpcNotifier notifier(program, shell, state, send, [&program] { return program.OwnSlot(); },
+                       [&program](dtc_EventBase& e) { return program.SendToEveryPeer(e); });
+  test::Child holder(test::ProgramBeside("../../ipc/ipc_test_peer"), {tns.ns.suffix, tns.dir, "hold-gate"});
+  ASSERT_EQ(holder.Line(), "slot 0");
+  ASSERT_EQ(holder.Line(), "holding gate");
+  holder.Stop();
+  std::string reported;
+  ASSERT_FALSE(notifier.StartEventInterface([&program] { return program.Activate(); },
+                                            [&reported](const std::string& text) { reported = text; }));
+  EXPECT_EQ(reported, kIpcStartFailed);
+  ASSERT_TRUE(IpcObjects::AttachLockHeld(tns.ns));
+  notifier.JoinLater([&program] { return program.Activate(); }, [&tns] { return !IpcObjects::AttachLockHeld(tns.ns); });
+  holder.Signal(SIGKILL);
+  ASSERT_EQ(holder.Wait(test::kHangWaitMs), 128);
+
+  test::ClientInbox inbox;
+  EventDispatcher client(attach);
+  test::Collect<dtc_Identify::Identity, EventHandlerRegistry> id(client, inbox,
+                                                                  [](auto& e) { return "identity " + e.m_strName; });
+  ASSERT_TRUE(client.Activate()) << client.ActivationError();
+  // Asked until the program, once it joined, answers.
+  std::string heard;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(test::kHangWaitMs);
+  while (heard.rfind("identity Pelmora2 ", 0) != 0 && std::chrono::steady_clock::now() < until) {
+    dtc_Identify::WhoIs who;
+    who.m_nDestination = -1;
+    client.SendEvent(who);
+    heard = inbox.Next(200);
+  }
+  EXPECT_EQ(heard.rfind("identity Pelmora2 ", 0), 0u) << "the program never joined: " << heard;
+  EXPECT_EQ(state.startFailed, 0);
+}
+
 }  // namespace
 }  // namespace pm2
