@@ -643,8 +643,8 @@ int32_t Assign(const char* text, int32_t length) {
   // was asked is written and nothing else, a refusal says why.
   pm2::gdb::TypedWrite write;
   std::string err;
-  const bool ok =
-      pm2::gdb::ParseTypedWrite(line, &write) ? g_target->WriteTyped(write, &err) : g_target->EditValue(line, &err);
+  const bool typed = pm2::gdb::ParseTypedWrite(line, &write, &err);
+  const bool ok = typed ? g_target->WriteTyped(write, &err) : err.empty() && g_target->EditValue(line, &err);
   if (!ok) Print("*** error: " + (err.empty() ? "the assignment failed" : err) + "\n");
   return ok ? 0 : 1;
 }
