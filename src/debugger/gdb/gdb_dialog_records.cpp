@@ -106,6 +106,7 @@ void GdbDialogRecords::ApplyEnables() {
     const bool want = (r->flags & kDbgBpEnabled) != 0;
     if (want != b.enabled) m_target.EnableBreakpoint(b.number, want);
   }
+  m_breakpoints.ForgetChanges();
 }
 
 void GdbDialogRecords::Define(DbgBreakpointRequest* q) {

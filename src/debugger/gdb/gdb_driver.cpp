@@ -508,6 +508,7 @@ intptr_t BreakpointList(int32_t op, intptr_t, intptr_t, void* record) {
   if (!g_records) return 0;
   switch (op) {
     case kDbgBpListHead: return reinterpret_cast<intptr_t>(g_records->BreakpointHead());
+    case kDbgBpListOpen: g_records->OpenBreakpoints(); return 0;
     case kDbgBpListKill: g_records->KillBreakpoint(static_cast<DbgBreakpointRecord*>(record)); return 0;
     case kDbgBpListClose: g_records->ApplyEnables(); return 0;
     default: return 0;
