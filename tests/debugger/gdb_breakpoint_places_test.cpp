@@ -201,7 +201,7 @@ TEST_F(GdbBreakpointPlaces, AHeaderLineIsSetAgainInTheNextSession) {
   EXPECT_EQ(line, body);
 }
 
-// BL's number of the line that names `what`, or 0.
+// BL's number of the last line that names `what`, or 0.
 int ListedNumber(const std::string& texts, const std::string& what) {
   int number = 0;
   std::istringstream lines(texts);
@@ -219,6 +219,11 @@ TEST_F(GdbBreakpointPlaces, AHeaderLineComesBackInEveryPlaceByNameWithItsNumber)
   ASSERT_GT(body, 0u);
   const std::string command = "BREAK LED.h:" + std::to_string(body);
   ASSERT_EQ(r->DbgExecCommand(command.c_str(), int32_t(command.size())), 0) << CommandTexts();
+  // gdb's word on it names BL's number.
+  ASSERT_EQ(r->DbgExecCommand("BL", 2), 0) << CommandTexts();
+  const std::string name = "LED.h:" + std::to_string(body);
+  const int set = ListedNumber(CommandTexts(), name);
+  EXPECT_NE(CommandTexts().find("Breakpoint " + std::to_string(set) + " at 0x"), std::string::npos) << CommandTexts();
   // Its two places, LED_Count's copy first.
   std::vector<uint32_t> places;
   for (int run = 0; run < 2; ++run) {
@@ -239,7 +244,6 @@ TEST_F(GdbBreakpointPlaces, AHeaderLineComesBackInEveryPlaceByNameWithItsNumber)
   for (uint32_t place : places) EXPECT_EQ(r->DbgBreakpoint(place, kBpState), 1u) << std::hex << place;
   EXPECT_EQ(Listed(8).size(), 2u);  // main's and the header line's
   ASSERT_EQ(r->DbgExecCommand("BL", 2), 0) << CommandTexts();
-  const std::string name = "LED.h:" + std::to_string(body);
   const int number = ListedNumber(CommandTexts(), name);
   EXPECT_GT(number, 0) << CommandTexts();
 

@@ -299,8 +299,9 @@ void GdbTarget::OnConsole(const std::string& text) {
 std::string GdbTarget::ShownBreakpointNumbers(const std::string& text) {
   // gdb's report of a stop at a breakpoint ("Breakpoint 2, main () at
   // Blinky.c:35", "Breakpoint 3.2, ..." at the second place of one in
-  // several places) names gdb's number: the page's number is shown, as BL
-  // shows it, and a stop at one of the driver's own breakpoints names none.
+  // several places) and of one set by a typed command ("Breakpoint 3 at
+  // 0x31c: LED.h:11.") names gdb's number: the page's number is shown, as
+  // BL shows it, and a stop at one of the driver's own breakpoints names none.
   for (const char* prefix : {"Breakpoint ", "Temporary breakpoint "}) {
     const std::size_t n = std::strlen(prefix);
     if (text.compare(0, n, prefix) != 0) continue;
@@ -310,6 +311,10 @@ std::string GdbTarget::ShownBreakpointNumbers(const std::string& text) {
       char* place = end + 1;
       std::strtol(place, &end, 10);
       if (end == place) return text;
+    }
+    if (end && end != text.c_str() + n && std::strncmp(end, " at ", 4) == 0) {
+      std::lock_guard<std::mutex> lock(m_bpMutex);
+      return prefix + std::to_string(UserNumber(int(number))) + end;
     }
     if (!end || end == text.c_str() + n || end[0] != ',' || end[1] != ' ') return text;
     std::lock_guard<std::mutex> lock(m_bpMutex);
