@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "driver_abi/debug_records.h"
+#include "editor/document/code_lines.h"
 #include "gdb_session_fixture.h"
 #include "project/files/debug_lists.h"
 
@@ -259,6 +260,25 @@ TEST_F(GdbBreakpointPlaces, AHeaderLineComesBackInEveryPlaceByNameWithItsNumber)
   const std::string texts = CommandTexts();
   EXPECT_NE(texts.find("Breakpoint " + std::to_string(number) + ", Twice"), std::string::npos) << texts;
   EXPECT_FALSE(std::regex_search(texts, std::regex("Breakpoint [0-9]+\\.[0-9]+"))) << texts;
+}
+
+// The header's lines as the margin reads them: its last line ends with
+// each copy of the function, so a breakpoint in the code of LED.c between
+// the two copies shows on no line of the header.
+TEST_F(GdbBreakpointPlaces, AHeadersLinesHoldNoCodeOfAnotherFile) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  ASSERT_EQ(r->DbgExecCommand("BS LED_Off", 10), 0) << CommandTexts();
+  const CodeLines lines(
+      static_cast<const DbgLineTableRecord*>(r->DbgLineTable((TwoPlaceExampleFolder() + "LED.h").c_str())));
+  const uint32_t body = LineOf("LED.h", "return x + x;");
+  ASSERT_GT(body, 0u);
+  auto query = [r](uint32_t address, int32_t op) { return r->DbgBreakpoint(address, op); };
+  for (uint32_t line = body - 1; line <= body + 1; ++line) {
+    SCOPED_TRACE(line);
+    EXPECT_FALSE(lines.Ranges(line).empty());
+    EXPECT_TRUE(LineBreakpoints(lines.Ranges(line), query).empty());
+  }
 }
 
 // With the breakpoint in two places, BS twice on one function, and a
