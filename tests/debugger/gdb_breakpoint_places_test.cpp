@@ -1,19 +1,24 @@
 // A breakpoint gdb places in several places is one breakpoint, set at once
 // from the command page and from the Breakpoints dialog: the session stops
 // at each place and goes on answering. A breakpoint on a line of a header
-// (no file of the project) is set again in the next session. On the
+// (no file of the project) is set again in the next session, in every
+// place, listed by its name and with the number BL shows in the stop
+// messages. Kill All and Disable All reach every breakpoint. On the
 // example with a static inline function in LED.h that LED.c and Timer.c
 // call, so that the function and its line have a copy in each.
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "driver_abi/debug_records.h"
+#include "editor/document/code_lines.h"
 #include "gdb_session_fixture.h"
 #include "project/files/debug_lists.h"
 
@@ -196,6 +201,116 @@ TEST_F(GdbBreakpointPlaces, AHeaderLineIsSetAgainInTheNextSession) {
   EXPECT_EQ(file, "LED.h") << CommandTexts();
   EXPECT_EQ(line, body);
 }
+
+// BL's number of the last line that names `what`, or 0.
+int ListedNumber(const std::string& texts, const std::string& what) {
+  int number = 0;
+  std::istringstream lines(texts);
+  for (std::string line; std::getline(lines, line);)
+    if (line.find(") 0x") != std::string::npos && line.find("  " + what) != std::string::npos)
+      number = std::atoi(line.c_str());
+  return number;
+}
+
+TEST_F(GdbBreakpointPlaces, AHeaderLineComesBackInEveryPlaceByNameWithItsNumber) {
+  project->curTarget->pOpts->dbg.flags |= kKeepBreakpoints;
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  const uint32_t body = LineOf("LED.h", "return x + x;");
+  ASSERT_GT(body, 0u);
+  const std::string command = "BREAK LED.h:" + std::to_string(body);
+  ASSERT_EQ(r->DbgExecCommand(command.c_str(), int32_t(command.size())), 0) << CommandTexts();
+  // gdb's word on it names BL's number.
+  ASSERT_EQ(r->DbgExecCommand("BL", 2), 0) << CommandTexts();
+  const std::string name = "LED.h:" + std::to_string(body);
+  const int set = ListedNumber(CommandTexts(), name);
+  EXPECT_NE(CommandTexts().find("Breakpoint " + std::to_string(set) + " at 0x"), std::string::npos) << CommandTexts();
+  // Its two places, LED_Count's copy first.
+  std::vector<uint32_t> places;
+  for (int run = 0; run < 2; ++run) {
+    std::string file;
+    uint32_t line = 0;
+    ASSERT_TRUE(GoToStop(&file, &line)) << CommandTexts();
+    ASSERT_EQ(file, "LED.h") << CommandTexts();
+    places.push_back(r->pc);
+  }
+  ASSERT_NE(places[0], places[1]);
+  session->StopDebugger();
+  ASSERT_FALSE(session->SessionActive());
+
+  routed.commandLines.clear();
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  r = session->Record();
+  for (uint32_t place : places) EXPECT_EQ(r->DbgBreakpoint(place, kBpState), 1u) << std::hex << place;
+  EXPECT_EQ(Listed(8).size(), 2u);  // main's and the header line's
+  ASSERT_EQ(r->DbgExecCommand("BL", 2), 0) << CommandTexts();
+  const int number = ListedNumber(CommandTexts(), name);
+  EXPECT_GT(number, 0) << CommandTexts();
+
+  // Both places stop, each told with BL's number.
+  std::vector<uint32_t> stops;
+  for (int run = 0; run < 4 && stops.size() < 2; ++run) {
+    std::string file;
+    uint32_t line = 0;
+    ASSERT_TRUE(GoToStop(&file, &line)) << CommandTexts();
+    if (file == "LED.h") stops.push_back(r->pc);
+  }
+  EXPECT_EQ(stops, places) << CommandTexts();
+  const std::string texts = CommandTexts();
+  EXPECT_NE(texts.find("Breakpoint " + std::to_string(number) + ", Twice"), std::string::npos) << texts;
+  EXPECT_FALSE(std::regex_search(texts, std::regex("Breakpoint [0-9]+\\.[0-9]+"))) << texts;
+}
+
+// The header's lines as the margin reads them: its last line ends with
+// each copy of the function, so a breakpoint in the code of LED.c between
+// the two copies shows on no line of the header.
+TEST_F(GdbBreakpointPlaces, AHeadersLinesHoldNoCodeOfAnotherFile) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  ASSERT_EQ(r->DbgExecCommand("BS LED_Off", 10), 0) << CommandTexts();
+  const CodeLines lines(
+      static_cast<const DbgLineTableRecord*>(r->DbgLineTable((TwoPlaceExampleFolder() + "LED.h").c_str())));
+  const uint32_t body = LineOf("LED.h", "return x + x;");
+  ASSERT_GT(body, 0u);
+  auto query = [r](uint32_t address, int32_t op) { return r->DbgBreakpoint(address, op); };
+  for (uint32_t line = body - 1; line <= body + 1; ++line) {
+    SCOPED_TRACE(line);
+    EXPECT_FALSE(lines.Ranges(line).empty());
+    EXPECT_TRUE(LineBreakpoints(lines.Ranges(line), query).empty());
+  }
+}
+
+// With the breakpoint in two places, BS twice on one function, and a
+// watchpoint: each breakpoint of the list is reached.
+struct AllRow {
+  const char* name;
+  int32_t op;
+  bool kept;  // the breakpoints stay (disabled)
+};
+
+void PrintTo(const AllRow& row, std::ostream* out) { *out << row.name; }
+
+class GdbEveryBreakpoint : public GdbBreakpointPlaces, public ::testing::WithParamInterface<AllRow> {};
+
+TEST_P(GdbEveryBreakpoint, IsReached) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  for (const char* command : {"BS Twice", "BS LED_Off", "BS LED_Off", "watch pattern_step"})
+    ASSERT_EQ(r->DbgExecCommand(command, int32_t(std::strlen(command))), 0) << command << CommandTexts();
+  ASSERT_EQ(Listed(8).size(), 5u);
+  EXPECT_EQ(r->DbgBreakpointList(GetParam().op, 0, 0, nullptr), 0);
+  const std::vector<const DbgBreakpointRecord*> listed = Listed(8);
+  EXPECT_EQ(listed.size(), GetParam().kept ? 5u : 0u);
+  for (const DbgBreakpointRecord* b : listed) EXPECT_FALSE(b->flags & kDbgBpEnabled) << b->word04;
+  const uint32_t ledOff = Evaluate("&LED_Off");
+  for (uint32_t a = ledOff; a < ledOff + 32; a += 4) EXPECT_NE(r->DbgBreakpoint(a, kBpState), 1u) << std::hex << a;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, GdbEveryBreakpoint,
+                         ::testing::Values(AllRow{"KillAll", kDbgBpListKillAll, false},
+                                           AllRow{"DisableAll", kDbgBpListDisableAll, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

@@ -1,11 +1,13 @@
 // The GDB driver's records for the debug dialogs without gdb: the
 // sections of an ELF image (cut at every length), the attribute words of
-// a 64 K space, and gdb's type texts as the symbols dialog's type codes.
+// a 64 K space, gdb's type texts as the symbols dialog's type codes, and
+// the breakpoint records the breakpoints dialog changes.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "debugger/gdb/breakpoint_records.h"
 #include "debugger/gdb/elf_sections.h"
 #include "debugger/gdb/gdb_dialog_records.h"
 
@@ -99,6 +101,41 @@ TEST(GdbTypes, TextsToTypeCodes) {
     EXPECT_EQ(t.isArray != 0, r.array) << r.name;
   }
   EXPECT_EQ(TypeOfGdbText("int [2][3]").dimensionCount, 2u);
+}
+
+std::vector<GdbBreakpointInfo> TwoBreakpoints(bool firstEnabled, bool secondEnabled) {
+  std::vector<GdbBreakpointInfo> list(2);
+  list[0].number = 3;
+  list[0].enabled = firstEnabled;
+  list[1].number = 4;
+  list[1].enabled = secondEnabled;
+  return list;
+}
+
+// The dialog's box writes a record's enabled bit; asking for the list again
+// (to number it, after a definition) keeps that change until it went to
+// gdb, and a change of gdb's own still shows in a record the dialog left.
+TEST(BreakpointRecords, ABoxChangedInTheDialogOutlastsAFetchUntilItIsHandedOn) {
+  BreakpointRecords records;
+  DbgBreakpointRecord* head = records.Build(TwoBreakpoints(true, false));
+  ASSERT_NE(head, nullptr);
+  ASSERT_NE(head->next, nullptr);
+  head->flags &= ~uint32_t(kDbgBpEnabled);
+  head->next->flags |= kDbgBpEnabled;
+  head = records.Build(TwoBreakpoints(true, false));
+  EXPECT_FALSE(head->flags & kDbgBpEnabled);
+  EXPECT_TRUE(head->next->flags & kDbgBpEnabled);
+  // gdb took the first change; the second was dropped (the dialog opened again).
+  head = records.Build(TwoBreakpoints(false, false));
+  EXPECT_FALSE(head->flags & kDbgBpEnabled);
+  EXPECT_TRUE(head->next->flags & kDbgBpEnabled);
+  records.ForgetChanges();
+  head = records.Build(TwoBreakpoints(false, false));
+  EXPECT_FALSE(head->next->flags & kDbgBpEnabled);
+  // Untouched records follow gdb.
+  head = records.Build(TwoBreakpoints(true, true));
+  EXPECT_TRUE(head->flags & kDbgBpEnabled);
+  EXPECT_TRUE(head->next->flags & kDbgBpEnabled);
 }
 
 }  // namespace

@@ -139,7 +139,9 @@ INSTANTIATE_TEST_SUITE_P(
         WriteRow{"QuotedText", "char 0x10 = \"Hi\", 'a'", true,
                  {"*(((char*)(0x10)) + 0) = 72", "*(((char*)(0x10)) + 1) = 105", "*(((char*)(0x10)) + 2) = 'a'"}},
         WriteRow{"PlainAssignment", "counter = 5", false, {}},
-        WriteRow{"NoValues", "int 0x10 = ", false, {}}),
+        WriteRow{"NoValues", "int 0x10 = ", false, {}},
+        WriteRow{"TextLeftOpen", "char 0x10 = \"abc", false, {}},
+        WriteRow{"CharacterLeftOpen", "char 0x10 = 1, 'a", false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GdbSyntax, HelpListsTheCommandsAndInfoItsItems) {

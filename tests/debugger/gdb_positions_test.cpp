@@ -15,6 +15,8 @@
 #include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_dialog_records.h"
 #include "debugger/model/breakpoints_lines.h"
+#include "debugger/model/disasm_cache.h"
+#include "debugger/model/disasm_range.h"
 #include "driver_abi/debug_records.h"
 #include "editor/document/code_lines.h"
 #include "gdb_session_fixture.h"
@@ -213,6 +215,24 @@ TEST_F(GdbPositionsTest, TheMixedListingKeepsEveryFunctionsSource) {
   }
   for (const char* t : {"static void Serial_PutChar", "U0THR = ", "static void Serial_PutString", "while (*s)"})
     EXPECT_TRUE(lines.count(PositionsLineOf("Blinky.c", t))) << t;
+}
+
+// Show Code at Address after main: the disassembly window's listing,
+// read from the driver with the window's cache, shows code at an address
+// at or above 16 MB where it is, not at its low 24 bits.
+TEST_F(GdbPositionsTest, CodeAtAnAddressAboveSixteenMegabytesIsShownThere) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  r = session->Record();
+  RecordDisasmSource source([this] { return r; });
+  DisasmCache cache(source, DisasmStartAddress(r->family, r->version, r->pc), DisasmCodeMask(r->family));
+  cache.Resize(8);
+  cache.GotoAddress(r->pc);
+  for (const uint32_t address : {0x40000000u, 0x01000000u, 0x40000100u}) {
+    SCOPED_TRACE(address);
+    ASSERT_TRUE(cache.ScrollToCodeAddress(address));
+    EXPECT_EQ(cache.Line(0).address, address);
+    EXPECT_EQ(r->shownAddress, address);
+  }
 }
 
 // The Call Stack's calling place is the line of the call, as gdb's

@@ -76,6 +76,39 @@ INSTANTIATE_TEST_SUITE_P(
         ModifyRow{"TwoWordsAtARamAddress", kMemUInt, 0x40000200u, "1, 2", {1, 0, 0, 0, 2, 0, 0, 0}, 0x02625AC8u}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Values Modify Memory cannot take are refused with the reason on the
+// command page, and nothing is written.
+struct RefusedModifyRow {
+  const char* name;
+  const char* typed;
+  const char* said;
+};
+
+void PrintTo(const RefusedModifyRow& row, std::ostream* out) { *out << row.name; }
+
+class GdbModifyMemoryRefused : public GdbSessionTest, public ::testing::WithParamInterface<RefusedModifyRow> {};
+
+TEST_P(GdbModifyMemoryRefused, WritesNothingAndSaysWhy) {
+  const RefusedModifyRow& row = GetParam();
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  constexpr uint32_t kAt = 0x40000100u;
+  const std::vector<uint8_t> before = ReadBytes(r, kAt - 8, 24);
+  char address[64] = {};
+  ASSERT_GT(r->DbgFormatAddress(1, kAt, 0, address), 0);
+  const std::string command = MemWriteCommand(kMemUChar, address, row.typed);
+  EXPECT_NE(r->DbgControl(3, intptr_t(command.c_str()), 0), 0) << command;
+  EXPECT_EQ(ReadBytes(r, kAt - 8, 24), before) << command;
+  EXPECT_NE(CommandTexts().find(row.said), std::string::npos) << CommandTexts();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GdbModifyMemoryRefused,
+    ::testing::Values(RefusedModifyRow{"TextLeftOpen", "\"abc", "*** error: the quoted text is not closed\n"},
+                      RefusedModifyRow{"CharacterLeftOpen", "1, 'a", "*** error: the quoted character is not closed\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Watch rows that would assign or call are refused with the reason in the
 // row, and the target's memory is as it was after the stops they saw.
 TEST_F(GdbSessionTest, WatchRowsThatWriteOrCallAreRefusedWithTheirReason) {

@@ -65,8 +65,9 @@ TEST_P(LineTables, EveryUnitsTableOfTheFile) {
   EXPECT_EQ(got, GetParam().rows);
 }
 
-const std::vector<std::pair<uint32_t, uint32_t>> kLedH = {{10, 0x454}, {11, 0x468}, {12, 0x470},
-                                                          {10, 0x320}, {11, 0x334}, {12, 0x33c}};
+// Each unit's END row is a pair of line 0.
+const std::vector<std::pair<uint32_t, uint32_t>> kLedH = {{10, 0x454}, {11, 0x468}, {12, 0x470}, {0, 0x480},
+                                                          {10, 0x320}, {11, 0x334}, {12, 0x33c}, {0, 0x34c}};
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, LineTables,

@@ -33,6 +33,10 @@ DbgBreakpointRecord* BreakpointRecords::Build(const std::vector<GdbBreakpointInf
     if (!linked.insert(b.number).second) continue;
     DbgBreakpointRecord* r = RecordOf(b.number);
     const uint32_t number = r->number;
+    const auto listed = m_listedEnabled.find(b.number);
+    const bool mine = (r->flags & kDbgBpEnabled) != 0;
+    const bool enabled = listed != m_listedEnabled.end() && mine != listed->second ? mine : b.enabled;
+    m_listedEnabled[b.number] = b.enabled;
     *r = DbgBreakpointRecord{};
     r->word04 = uint32_t(b.number);
     r->number = number;
@@ -47,7 +51,7 @@ DbgBreakpointRecord* BreakpointRecords::Build(const std::vector<GdbBreakpointInf
       r->flags = 1;
       r->expression = Keep(b.condition);
     }
-    if (b.enabled) r->flags |= kDbgBpEnabled;
+    if (enabled) r->flags |= kDbgBpEnabled;
     if (!b.command.empty()) r->command = Keep(b.command);
     if (prev)
       prev->next = r;
@@ -65,6 +69,7 @@ void BreakpointRecords::Unlink(DbgBreakpointRecord* r) {
       break;
     }
   m_byNumber.erase(int(r->word04));
+  m_listedEnabled.erase(int(r->word04));
 }
 
 }  // namespace pm2::gdb

@@ -22,8 +22,14 @@ class BreakpointRecords {
   BreakpointRecords& operator=(const BreakpointRecords&) = delete;
 
   // The list anew from gdb's breakpoints, in their order; returns its head
-  // (null for none). A number met again adds nothing.
+  // (null for none). A number met again adds nothing. A record whose
+  // enabled bit the breakpoints dialog changed since gdb listed it keeps
+  // the change until ForgetChanges: the dialog asks for the list again
+  // (to number it, after a definition) before it hands its changes on.
   DbgBreakpointRecord* Build(const std::vector<GdbBreakpointInfo>& list);
+  // The records' enabled bits follow gdb's list again from the next Build
+  // (the dialog opens, or its changes went to gdb).
+  void ForgetChanges() { m_listedEnabled.clear(); }
   DbgBreakpointRecord* Head() const { return m_head; }
   // The record of gdb's number, made when there is none (not linked then).
   DbgBreakpointRecord* RecordOf(int number);
@@ -38,6 +44,7 @@ class BreakpointRecords {
   std::deque<std::string> m_texts;
   std::deque<DbgBreakpointRecord> m_bps;  // word04: gdb's number; never shrinks
   std::map<int, DbgBreakpointRecord*> m_byNumber;
+  std::map<int, bool> m_listedEnabled;  // number -> enabled as gdb listed it at the last Build
   DbgBreakpointRecord* m_head = nullptr;
 };
 

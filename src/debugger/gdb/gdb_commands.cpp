@@ -109,9 +109,10 @@ std::string TypedWriteAssignment(const TypedWrite& write, std::size_t i) {
   return "*(((" + write.type + "*)(" + write.address + ")) + " + std::to_string(i) + ") = " + write.values[i];
 }
 
-bool ParseTypedWrite(const std::string& text, TypedWrite* out) {
+bool ParseTypedWrite(const std::string& text, TypedWrite* out, std::string* err) {
   static const char* const kTypes[] = {"unsigned short", "short", "char", "int", "long", "float", "double"};
   *out = TypedWrite{};
+  if (err) err->clear();
   const size_t eq = text.find(" = ");
   if (eq == std::string::npos) return false;
   const std::string left = Trim(text.substr(0, eq));
@@ -132,6 +133,12 @@ bool ParseTypedWrite(const std::string& text, TypedWrite* out) {
   char quote = 0;
   const std::string rest = text.substr(eq + 3);
   for (size_t i = 0; i <= rest.size(); ++i) {
+    // The end closes the last value; a quote still open there would take
+    // that end for one of its characters.
+    if (i == rest.size() && quote) {
+      if (err) *err = quote == '"' ? "the quoted text is not closed" : "the quoted character is not closed";
+      return false;
+    }
     const char c = i < rest.size() ? rest[i] : ',';
     if (quote) {
       if (c == quote) {

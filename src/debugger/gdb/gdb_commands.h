@@ -26,13 +26,15 @@ std::string GdbSpelling(const std::string& typed);
 
 // "type address = v1, v2, ...": the type word, the address and the
 // values, a quoted text standing for its characters. False when the text
-// is not of that form.
+// is not of that form; *err (if given) then says why when the text is of
+// that form but its values are not (a quote left open): such a text is
+// refused, not taken for something else.
 struct TypedWrite {
   std::string type;                 // "int", "unsigned short"
   std::string address;              // as the IDE wrote it
   std::vector<std::string> values;  // one a value, as typed
 };
-bool ParseTypedWrite(const std::string& text, TypedWrite* out);
+bool ParseTypedWrite(const std::string& text, TypedWrite* out, std::string* err = nullptr);
 // Value i of a typed write as a gdb assignment ("*(((int*)(0x40000000)) + 1) = 2").
 std::string TypedWriteAssignment(const TypedWrite& write, std::size_t i);
 // Every value's assignment.

@@ -106,6 +106,7 @@ void GdbDialogRecords::ApplyEnables() {
     const bool want = (r->flags & kDbgBpEnabled) != 0;
     if (want != b.enabled) m_target.EnableBreakpoint(b.number, want);
   }
+  m_breakpoints.ForgetChanges();
 }
 
 void GdbDialogRecords::Define(DbgBreakpointRequest* q) {
@@ -151,6 +152,7 @@ void GdbDialogRecords::ReadSymbols() {
       m_lines.emplace_back();
       for (const DbgLinePair& p : pairs) {
         if (m_lines.back().size() >= kMaxLinesPerFile) break;
+        if (p.line == 0) continue;  // where a run of the file's code ends
         m_lines.back().push_back(DbgLineRecord{p.line, p.address});
       }
       m->lines = m_lines.back().data();

@@ -33,6 +33,8 @@ class GdbDialogRecords {
   // still has keep their addresses.
   DbgBreakpointRecord* BreakpointHead();
   void KillBreakpoint(DbgBreakpointRecord* r);
+  // op 6: the dialog opens on gdb's list as it is.
+  void OpenBreakpoints() { m_breakpoints.ForgetChanges(); }
   // op 7: the enabled bits the dialog changed go to gdb.
   void ApplyEnables();
   void Define(DbgBreakpointRequest* q);

@@ -515,6 +515,7 @@ intptr_t BreakpointList(int32_t op, intptr_t, intptr_t, void* record) {
   if (!g_records) return 0;
   switch (op) {
     case kDbgBpListHead: return reinterpret_cast<intptr_t>(g_records->BreakpointHead());
+    case kDbgBpListOpen: g_records->OpenBreakpoints(); return 0;
     case kDbgBpListKill: g_records->KillBreakpoint(static_cast<DbgBreakpointRecord*>(record)); return 0;
     case kDbgBpListClose: g_records->ApplyEnables(); return 0;
     default: return 0;
@@ -650,8 +651,8 @@ int32_t Assign(const char* text, int32_t length) {
   // was asked is written and nothing else, a refusal says why.
   pm2::gdb::TypedWrite write;
   std::string err;
-  const bool ok =
-      pm2::gdb::ParseTypedWrite(line, &write) ? g_target->WriteTyped(write, &err) : g_target->EditValue(line, &err);
+  const bool typed = pm2::gdb::ParseTypedWrite(line, &write, &err);
+  const bool ok = typed ? g_target->WriteTyped(write, &err) : err.empty() && g_target->EditValue(line, &err);
   if (!ok) Print("*** error: " + (err.empty() ? "the assignment failed" : err) + "\n");
   return ok ? 0 : 1;
 }

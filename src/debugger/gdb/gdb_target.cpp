@@ -538,6 +538,8 @@ bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::st
 bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
+  // Asked before the lock: gdb's answers on the line take locks of their own.
+  const std::string line = insert && !HasBreakpoint(address) ? LineLocation(address) : std::string();
   std::lock_guard<std::mutex> lock(m_bpMutex);
   auto it = m_breakpoints.find(address);
   if (!insert && it == m_breakpoints.end()) {
@@ -559,6 +561,19 @@ bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
     return Ok(m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs));
   }
   if (it != m_breakpoints.end()) return true;
+  if (!line.empty()) {
+    // The line's breakpoint, as BREAK file:line sets it: gdb places it in
+    // every copy of the line (a header's line in each file that includes
+    // it), lists it by its name and keeps one number for all of them.
+    MiRecord r = m_gdb->Call("-break-insert -- " + MiQuote(line), kCommandTimeoutMs);
+    const InsertedBreakpoint b = Ok(r) ? InsertedBreakpointOf(r.results) : InsertedBreakpoint{};
+    if (std::find(b.addresses.begin(), b.addresses.end(), address) != b.addresses.end()) {
+      for (uint64_t at : b.addresses) m_breakpoints.emplace(at, b.number);
+      return true;
+    }
+    // gdb placed the line elsewhere: the address itself is asked for.
+    if (b.number > 0) m_gdb->Call("-break-delete " + std::to_string(b.number), kCommandTimeoutMs);
+  }
   MiRecord r = m_gdb->Call("-break-insert *" + Hex(address), kCommandTimeoutMs);
   if (!Ok(r)) return false;
   bool ok = false;
@@ -592,24 +607,24 @@ bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
 void GdbTarget::DisableAllBreakpoints() {
   if (!Halted()) return;
   RememberBreakpointsAfter remember{this};
-  std::lock_guard<std::mutex> lock(m_bpMutex);
-  std::map<int, bool> done;  // gdb's number -> disabled; once each, however many places it has
-  for (const auto& [address, number] : m_breakpoints) {
-    if (!done.count(number))
-      done[number] = Ok(m_gdb->Call("-break-disable " + std::to_string(number), kCommandTimeoutMs));
-    if (done[number]) m_disabled[address] = true;
-  }
+  // Every breakpoint of the user's as gdb lists them: two at one address
+  // (BS twice) are two, and watchpoints are breakpoints too.
+  std::vector<GdbBreakpointInfo> list;
+  if (!ListBreakpoints(&list)) return;
+  for (const GdbBreakpointInfo& b : list)
+    if (b.enabled) EnableBreakpoint(b.number, false);
 }
 
 void GdbTarget::DeleteAllBreakpoints() {
   if (!Halted()) return;
   RememberBreakpointsAfter remember{this};
+  std::vector<GdbBreakpointInfo> list;
+  if (!ListBreakpoints(&list)) return;
+  for (const GdbBreakpointInfo& b : list) DeleteBreakpoint(b.number);
   std::lock_guard<std::mutex> lock(m_bpMutex);
-  std::set<int> numbers;
-  for (const auto& [address, number] : m_breakpoints) numbers.insert(number);
-  for (int number : numbers) m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs);
   m_breakpoints.clear();
   m_disabled.clear();
+  m_entryBreak.clear();
 }
 
 bool GdbTarget::HasBreakpoint(uint64_t address) const {

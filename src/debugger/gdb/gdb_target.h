@@ -270,6 +270,10 @@ class GdbTarget {
   // The address of what an expression designates, when asking for it
   // only reads.
   bool ReadOnlyAddress(const std::string& expression, uint64_t* address);
+  // "file:line" (the file's full path) when a source line starts at the
+  // address and it is no function's entry (gdb would set a breakpoint on
+  // that line past the entry code); "" otherwise.
+  std::string LineLocation(uint64_t address);
   // A function's address, asked of gdb once.
   bool FunctionAddress(const std::string& function, uint64_t* address);
   void Monitor();

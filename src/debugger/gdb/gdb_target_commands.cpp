@@ -19,6 +19,16 @@ namespace {
 constexpr int kTimeoutMs = 3000;
 constexpr int kMaxIncludeDepth = 8;
 
+// A line's location as BL shows it: the file by its name, as BREAK LED.h:11
+// is typed ("/home/u/blinky/LED.h:11" -> "LED.h:11"); any other as it is.
+std::string ShownLocation(const std::string& location) {
+  const std::size_t colon = location.rfind(':'), slash = location.rfind('/', colon);
+  if (colon == std::string::npos || slash == std::string::npos || colon + 1 == location.size() ||
+      location.find_first_not_of("0123456789", colon + 1) != std::string::npos)
+    return location;
+  return location.substr(slash + 1);
+}
+
 }  // namespace
 
 std::string GdbTarget::Hex8(uint64_t v) {
@@ -324,16 +334,14 @@ int GdbTarget::ChangeBreakpoints(const CommandTranslation& t) {
       ++failed;
       continue;
     }
-    // The margin's view of the breakpoints follows.
+    // The margin's view of the breakpoints follows (an enable's or a
+    // disable's is EnableBreakpoint's).
     std::lock_guard<std::mutex> lock(m_bpMutex);
     if (t.action == CommandAction::KillBreakpoints) {
       for (auto it = m_disabled.begin(); it != m_disabled.end();)
         it = m_breakpoints.count(it->first) ? std::next(it) : m_disabled.erase(it);
       for (auto it = m_entryBreak.begin(); it != m_entryBreak.end();)
         it = m_breakpoints.count(it->second) ? std::next(it) : m_entryBreak.erase(it);
-    } else {
-      for (const auto& [address, n] : m_breakpoints)
-        if (n == number) m_disabled[address] = t.action == CommandAction::DisableBreakpoints;
     }
   }
   if (failed < int(numbers.size()) && m_events.breakpointsChanged) m_events.breakpointsChanged();
@@ -352,7 +360,7 @@ int GdbTarget::ListForCommandPage() {
     }
     char head[64];
     std::snprintf(head, sizeof head, "%3d: (%c) %s  ", shown, b.enabled ? 'E' : 'D', Hex8(b.address).c_str());
-    text += head + b.location;
+    text += head + ShownLocation(b.location);
     if (b.access) text += b.access == 1 ? "  (read)" : b.access == 2 ? "  (write)" : "  (read/write)";
     if (b.passCount > 1) text += ", CNT=" + std::to_string(b.passCount);
     if (!b.condition.empty()) text += ", if " + b.condition;

@@ -118,13 +118,34 @@ void GdbTarget::RememberBreakpoints() {
   if (State() != SessionState::Dead) ListBreakpoints(&list);
 }
 
+std::string GdbTarget::LineLocation(uint64_t address) {
+  SourceLine line;
+  if (!FindSource(address, &line) || line.file.empty() || line.line <= 0) return {};
+  const std::string at = HexText(address);
+  HoldConsole();
+  const bool asked = Ok(m_gdb->Call("-interpreter-exec console " + MiQuote("info line *" + at), kTimeoutMs));
+  const std::string info = TakeHeldConsole();
+  if (!asked || !LineStartsAt(info, at)) return {};
+  // "<main>" is a function's entry, "<main+12>" is not.
+  const std::size_t open = info.find('<', info.find("starts at address ")), close = info.find('>', open);
+  if (open == std::string::npos || close == std::string::npos || info.find('+', open) > close) return {};
+  return line.file + ":" + std::to_string(line.line);
+}
+
 bool GdbTarget::DeleteBreakpoint(int number) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
   {
     std::lock_guard<std::mutex> lock(m_bpMutex);
-    for (auto it = m_breakpoints.begin(); it != m_breakpoints.end();)
-      it = it->second == number ? m_breakpoints.erase(it) : std::next(it);
+    for (auto it = m_breakpoints.begin(); it != m_breakpoints.end();) {
+      if (it->second != number) {
+        ++it;
+        continue;
+      }
+      // A breakpoint set there later starts enabled.
+      m_disabled.erase(it->first);
+      it = m_breakpoints.erase(it);
+    }
   }
   return Ok(m_gdb->Call("-break-delete " + std::to_string(number), kTimeoutMs));
 }
@@ -132,7 +153,13 @@ bool GdbTarget::DeleteBreakpoint(int number) {
 bool GdbTarget::EnableBreakpoint(int number, bool on) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
-  return Ok(m_gdb->Call((on ? "-break-enable " : "-break-disable ") + std::to_string(number), kTimeoutMs));
+  if (!Ok(m_gdb->Call((on ? "-break-enable " : "-break-disable ") + std::to_string(number), kTimeoutMs)))
+    return false;
+  // The margins' and the disassembly's marks follow, at each of its places.
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  for (const auto& [address, n] : m_breakpoints)
+    if (n == number) m_disabled[address] = !on;
+  return true;
 }
 
 bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCount, int access,
@@ -284,13 +311,24 @@ void GdbTarget::OnConsole(const std::string& text) {
 
 std::string GdbTarget::ShownBreakpointNumbers(const std::string& text) {
   // gdb's report of a stop at a breakpoint ("Breakpoint 2, main () at
-  // Blinky.c:35") names gdb's number: the page's number is shown, and a
-  // stop at one of the driver's own breakpoints names none.
+  // Blinky.c:35", "Breakpoint 3.2, ..." at the second place of one in
+  // several places) and of one set by a typed command ("Breakpoint 3 at
+  // 0x31c: LED.h:11.") names gdb's number: the page's number is shown, as
+  // BL shows it, and a stop at one of the driver's own breakpoints names none.
   for (const char* prefix : {"Breakpoint ", "Temporary breakpoint "}) {
     const std::size_t n = std::strlen(prefix);
     if (text.compare(0, n, prefix) != 0) continue;
     char* end = nullptr;
     const long number = std::strtol(text.c_str() + n, &end, 10);
+    if (end && end != text.c_str() + n && end[0] == '.') {
+      char* place = end + 1;
+      std::strtol(place, &end, 10);
+      if (end == place) return text;
+    }
+    if (end && end != text.c_str() + n && std::strncmp(end, " at ", 4) == 0) {
+      std::lock_guard<std::mutex> lock(m_bpMutex);
+      return prefix + std::to_string(UserNumber(int(number))) + end;
+    }
     if (!end || end == text.c_str() + n || end[0] != ',' || end[1] != ' ') return text;
     std::lock_guard<std::mutex> lock(m_bpMutex);
     const std::string rest(end + 2);

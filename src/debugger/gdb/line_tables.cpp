@@ -66,8 +66,10 @@ std::vector<DbgLinePair> ParseLineTables(const std::string& printed, const std::
     std::string index, line, address;
     unsigned long long n = 0, lineNumber = 0, pc = 0;
     if (!(row >> index >> line >> address)) continue;
-    if (!WholeNumber(index, 10, &n) || !WholeNumber(line, 10, &lineNumber) || address.compare(0, 2, "0x") != 0 ||
-        !WholeNumber(address, 16, &pc) || lineNumber == 0 || lineNumber > 0xFFFFFFFFull || pc > 0xFFFFFFFFull)
+    const bool end = line == "END";
+    if (!WholeNumber(index, 10, &n) || (!end && !WholeNumber(line, 10, &lineNumber)) ||
+        address.compare(0, 2, "0x") != 0 || !WholeNumber(address, 16, &pc) || (!end && lineNumber == 0) ||
+        lineNumber > 0xFFFFFFFFull || pc > 0xFFFFFFFFull)
       continue;
     out.push_back(DbgLinePair{uint32_t(lineNumber), uint32_t(pc)});
   }

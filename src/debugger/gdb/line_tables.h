@@ -32,7 +32,9 @@ std::string LineTableFilter(const std::string& file);
 bool IsLineTableOf(const std::string& fullname, const std::string& file);
 
 // The (line, address) rows of the tables printed for `file`, in the order
-// printed; the END rows and tables of other files left out.
+// printed, tables of other files left out. An END row is a pair of line 0:
+// the file's code ends there (a header's copy in one unit, before the code
+// of another file).
 std::vector<DbgLinePair> ParseLineTables(const std::string& printed, const std::string& file);
 
 }  // namespace pm2::gdb

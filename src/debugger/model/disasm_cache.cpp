@@ -255,31 +255,34 @@ bool DisasmCache::PageUp() {
 
 bool DisasmCache::ScrollToCodeAddress(uint32_t address) {
   if (m_lines.empty()) return false;
-  const uint32_t low = address & 0xFFFFFF;
-  if (low <= (m_start & 0xFFFFFF)) {
-    Refill(m_start);
+  // Compared within the family's code addresses (sums in 64 bits: ARM's
+  // reach the top of the 4 GB space).
+  const uint64_t low = address & m_mask, start = m_start & m_mask;
+  auto code = [this](const DisasmLine& l) { return uint64_t(l.address & m_mask); };
+  if (low <= start) {
+    Refill((m_start & m_mask) | (address & ~m_mask));
     return true;
   }
   DisasmLine walk = m_lines[0];
   // An address further below the view than the walk back covers is asked
   // for near it: walking the listing there line by line may take a million
   // lines.
-  const bool farBelow = !Ends(walk) && (walk.address & 0xFFFFFF) + 256 < low;
+  const bool farBelow = !Ends(walk) && code(walk) + 256 < low;
   if (Ends(walk) || farBelow) {
     m_source.Request(address > 256 ? address - 256 : m_start);
     walk = DisasmLine{};
     m_source.Next(walk);
-  } else if ((walk.address & 0xFFFFFF) <= low) {
-    for (int guard = 0; guard < 100000 && (walk.address & 0xFFFFFF) + 256 >= low; ++guard) {
+  } else if (code(walk) <= low) {
+    for (int guard = 0; guard < 100000 && code(walk) + 256 >= low; ++guard) {
       DisasmLine before = walk;
       m_source.Prev(walk);
-      if (Ends(walk) || (walk.address & 0xFFFFFF) <= (m_start & 0xFFFFFF)) {
+      if (Ends(walk) || code(walk) <= start) {
         if (Ends(walk)) walk = before;
         break;
       }
     }
   } else {
-    const uint32_t from = low >= (m_start & 0xFFFFFF) + 256 ? address - 256 : m_start;
+    const uint32_t from = low >= start + 256 ? address - 256 : m_start;
     m_source.Request(from);
     walk = DisasmLine{};
     m_source.Next(walk);
@@ -290,10 +293,10 @@ bool DisasmCache::ScrollToCodeAddress(uint32_t address) {
     m_source.Next(next);
     if (next.kind == kDisasmEnd || (next.kind == kDisasmRequest)) break;
     if (next.address < walk.address) return false;
-    if ((next.address & 0xFFFFFF) > low) break;
+    if (code(next) > low) break;
     walk = next;
   }
-  if ((walk.address & 0xFFFFFF) > low) return false;
+  if (code(walk) > low) return false;
   m_source.Shown(walk.address);
   FillFrom(walk);
   return true;

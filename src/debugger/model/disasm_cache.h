@@ -47,7 +47,10 @@ class DisasmCache {
  public:
   static constexpr size_t kMaxText = 256;
 
-  DisasmCache(DisasmSource& source, uint32_t startAddress) : m_source(source), m_start(startAddress) {}
+  // `codeMask`: the bits a code address is compared by (DisasmCodeMask);
+  // the bits above it are kept from the address asked for.
+  DisasmCache(DisasmSource& source, uint32_t startAddress, uint32_t codeMask = 0xFFFFFF)
+      : m_source(source), m_start(startAddress), m_mask(codeMask) {}
 
   // Visible lines (whole and partial); the cache holds two more. The first
   // line survives; a change forgets the cursor and refills.
@@ -102,6 +105,7 @@ class DisasmCache {
 
   DisasmSource& m_source;
   uint32_t m_start;
+  uint32_t m_mask;
   int m_visible = 0;
   int m_cursor = -1;
   std::vector<DisasmLine> m_lines;

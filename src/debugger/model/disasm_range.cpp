@@ -18,10 +18,12 @@ constexpr uint32_t kRangeShift = 10, kRangeMask = 0xFu << kRangeShift;
 struct FamilyScroll {
   int family;
   uint32_t keep;
-  bool bank;  // the position is the offset in the first line's 64K bank
+  bool bank;      // the position is the offset in the first line's 64K bank
+  uint32_t code;  // the bits of a code address; those above name its memory space
 };
 const FamilyScroll kFamilies[] = {
-    {0, 0xFFFF, true}, {1, 0xFFFF, true}, {2, ~1u, false}, {3, ~3u, false}, {4, ~3u, false},
+    {0, 0xFFFF, true, 0xFFFFFF},   {1, 0xFFFF, true, 0xFFFFFF},     {2, ~1u, false, 0xFFFFFF},
+    {3, ~3u, false, 0xFFFFFFFFu}, {4, ~3u, false, 0xFFFFFFFFu},
 };
 
 const FamilyScroll& FamilyOf(int family) {
@@ -60,6 +62,8 @@ uint32_t DisasmThumbAddress(int family, uint32_t base, uint32_t firstAddress, ui
   // The 166 family's code space is 16 MB.
   return f.family == 2 ? address & 0xFFFFFF : address;
 }
+
+uint32_t DisasmCodeMask(int family) { return FamilyOf(family).code; }
 
 uint32_t DisasmStartAddress(int family, int variant, uint32_t pc) {
   if (family == 1) return 0xFF0000;

@@ -34,6 +34,11 @@ uint32_t DisasmScrollPosition(int family, uint32_t address);
 // first line shown.
 uint32_t DisasmThumbAddress(int family, uint32_t base, uint32_t firstAddress, uint32_t position);
 
+// The bits of a family's code addresses that the listing is searched by:
+// the low 24 of the 8051, 251 and 166 families (their upper byte names a
+// memory space or bank), all 32 of ARM's flat space.
+uint32_t DisasmCodeMask(int family);
+
 // The first code address of a family, taken when the window is made: the
 // 251 family's code starts at 0xFF0000; an 8051 of variant 3 starts where
 // its program counter stands; the others at 0.

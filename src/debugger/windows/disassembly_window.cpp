@@ -96,7 +96,7 @@ DisassemblyView::DisassemblyView(const DisassemblyHost& host, QWidget* parent)
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   // The first code address of the family.
   m_start = r ? DisasmStartAddress(r->family, r->version, r->pc) : 0;
-  m_cache = std::make_unique<DisasmCache>(*m_source, m_start);
+  m_cache = std::make_unique<DisasmCache>(*m_source, m_start, DisasmCodeMask(r ? r->family : 3));
   m_tip = new ValueTip(this, font());
   m_range = r ? DisasmRangeIndex(r->windowFlags) : 0;
   ApplyRange();

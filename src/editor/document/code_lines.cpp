@@ -17,24 +17,28 @@ const std::vector<CodeRange> kNoRanges;
 
 CodeLines::CodeLines(const DbgLineTableRecord* table) {
   if (!table || !table->pairs || table->count == 0) return;
-  // The pairs that count: of a run of pairs with one address only the last.
+  // The pairs that count: of a run of pairs with one address only the last
+  // line; an end there counts only without a line.
   std::vector<std::pair<uint32_t, uint32_t>> kept;
   for (uint32_t i = 0; i < table->count; ++i) {
     const DbgLinePair& p = table->pairs[i];
-    if (i + 1 < table->count && table->pairs[i + 1].address == p.address) continue;
-    if (p.line == 0) continue;
+    if (i + 1 < table->count && table->pairs[i + 1].address == p.address && (p.line == 0 || table->pairs[i + 1].line != 0))
+      continue;
     kept.emplace_back(p.address, p.line);
   }
-  // In address order; a later pair of one address still wins.
+  // In address order; a later line of one address still wins, and any
+  // line wins over an end.
   std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& p : kept) {
-    if (!m_pairs.empty() && m_pairs.back().first == p.first)
-      m_pairs.back() = p;
-    else
+    if (!m_pairs.empty() && m_pairs.back().first == p.first) {
+      if (p.second != 0) m_pairs.back() = p;
+    } else {
       m_pairs.push_back(p);
+    }
   }
   for (std::size_t i = 0; i < m_pairs.size(); ++i) {
     const auto [address, line] = m_pairs[i];
+    if (line == 0) continue;
     auto first = m_first.emplace(line, address).first;
     first->second = std::min(first->second, address);
     const uint32_t end = i + 1 < m_pairs.size() ? m_pairs[i + 1].first : address + 1;

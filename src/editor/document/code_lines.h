@@ -4,7 +4,10 @@
 // among its pairs; of a run of pairs with one address only the last
 // counts), the place gdb's own "break file:line" takes; and each address
 // from a pair's up to the next pair's belongs to that pair's line, so a
-// breakpoint anywhere in a line's code shows on that line.
+// breakpoint anywhere in a line's code shows on that line. A pair of line 0
+// is no line: it marks where a run of the file's code ends (the end of a
+// header's copy in one unit, before the code of another file), so the line
+// before it does not take that other file's code.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +45,7 @@ class CodeLines {
  private:
   std::map<uint32_t, uint32_t> m_first;                  // line -> first statement address
   std::map<uint32_t, std::vector<CodeRange>> m_ranges;   // line -> its code
-  std::vector<std::pair<uint32_t, uint32_t>> m_pairs;    // (address, line), ascending, one per address
+  std::vector<std::pair<uint32_t, uint32_t>> m_pairs;    // (address, line), ascending, one per address; line 0 an end
 };
 
 // The most bytes of one range a margin cell asks the driver about.

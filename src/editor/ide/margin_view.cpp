@@ -234,10 +234,14 @@ bool EditorMargin::ToggleBreakpoint() {
   CEditLine* line = CaretLine();
   if (DebugInterface* r = Record()) {
     // A line that shows a breakpoint loses it, wherever in its code it is;
-    // a new one goes on the line's address.
+    // a new one goes on the line's address. One breakpoint in several
+    // places of the line (a header's line in each file that includes it)
+    // goes with the first of them: each place is asked again before it is
+    // removed, or the next would set it anew there.
     const std::vector<uint32_t> set = LineBreakpoints(CodeOf(*line), Query(r));
     if (set.empty()) r->DbgBreakpoint(line->m_nCodeAddress, 3);
-    for (uint32_t address : set) r->DbgBreakpoint(address, 3);
+    for (uint32_t address : set)
+      if (!LineBreakpoints({CodeRange{address, address + 1}}, Query(r)).empty()) r->DbgBreakpoint(address, 3);
   } else if (!Link()->SessionRecord()) {
     // A line typed since the last save has no number in the file yet.
     if (!(line->m_nFlags & kLineDebugWordValid)) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "debugger/model/disasm_cache.h"
+#include "debugger/model/disasm_range.h"
 
 namespace pm2 {
 namespace {
@@ -212,15 +213,17 @@ INSTANTIATE_TEST_SUITE_P(Rows, DisasmCodeAddress,
                                            CodeRow{"InsideAnInstruction", 0x1102, true, "insn 81"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The whole 16 MB of a code space: an instruction every 4 bytes from 0.
+// The whole 16 MB of a code space (or the given end): an instruction every
+// 4 bytes from 0.
 class WholeSpace : public DisasmSource {
  public:
+  explicit WholeSpace(uint64_t end = 0x01000000) : kEnd(end) {}
   void Next(DisasmLine& l) override {
     ++calls;
-    const uint32_t at = l.kind == kDisasmRequest ? requested & ~3u : l.address + 4;
+    const uint64_t at = l.kind == kDisasmRequest ? requested & ~3u : uint64_t(l.address) + 4;
     l = DisasmLine{};
     l.kind = at < kEnd ? kDisasmCode : kDisasmEnd;
-    l.address = at;
+    l.address = uint32_t(at);
   }
   void Prev(DisasmLine& l) override {
     ++calls;
@@ -234,7 +237,7 @@ class WholeSpace : public DisasmSource {
   std::string Text(DisasmLine& l) override { return "insn at " + std::to_string(l.address); }
   void Request(uint32_t address) override { requested = address; }
   void Shown(uint32_t) override {}
-  static constexpr uint32_t kEnd = 0x01000000;
+  const uint64_t kEnd;
   uint32_t requested = 0;
   int calls = 0;
 };
@@ -251,6 +254,28 @@ TEST(DisasmCache, AFarCodeAddressIsAskedForNearIt) {
   EXPECT_EQ(c.Line(0).address, 0x00FFFF00u);
   EXPECT_LT(l.calls, 1000);
 }
+
+// ARM's code addresses are 32 bits: an address at or above 16 MB is shown
+// where it is, not where its low 24 bits would be.
+struct FlatRow {
+  const char* name;
+  uint32_t address;
+};
+class DisasmFlatSpace : public ::testing::TestWithParam<FlatRow> {};
+TEST_P(DisasmFlatSpace, ShowsTheCodeAtTheWholeAddress) {
+  WholeSpace l(uint64_t(1) << 32);
+  DisasmCache c(l, 0, DisasmCodeMask(3));
+  c.Resize(6);
+  c.ScrollToAddress(0x220);
+  ASSERT_TRUE(c.ScrollToCodeAddress(GetParam().address));
+  EXPECT_EQ(c.Line(0).address, GetParam().address);
+}
+INSTANTIATE_TEST_SUITE_P(Rows, DisasmFlatSpace,
+                         ::testing::Values(FlatRow{"SixteenMegabytes", 0x01000000u},
+                                           FlatRow{"RamAtOneGigabyte", 0x40000000u},
+                                           FlatRow{"JustAboveTheView", 0x01000220u},
+                                           FlatRow{"NearTheTop", 0xFFFFFF00u}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DisasmCache, LongTextCutAt256) {
   Listing l;

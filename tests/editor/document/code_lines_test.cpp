@@ -88,6 +88,25 @@ struct Breakpoints {
   }
 };
 
+// A header's line table as the GDB driver answers it: the copy in Timer.c's
+// unit, then the one in LED.c's, each ending where that unit's code of the
+// header ends (line 0); LED.c's own functions lie between the two copies.
+TEST(CodeLines, AHeadersLastLineEndsWithItsCopy) {
+  const std::vector<DbgLinePair> pairs = {{10, 0x454}, {11, 0x468}, {12, 0x470}, {0, 0x480},
+                                          {10, 0x320}, {11, 0x334}, {12, 0x33C}, {0, 0x34C}};
+  const DbgLineTableRecord record{uint32_t(pairs.size()), pairs.data()};
+  const CodeLines t(&record);
+  ASSERT_EQ(t.Ranges(12).size(), 2u);
+  EXPECT_EQ(t.Ranges(12)[0].begin, 0x33Cu);
+  EXPECT_EQ(t.Ranges(12)[0].end, 0x34Cu);
+  EXPECT_EQ(t.Ranges(12)[1].begin, 0x470u);
+  EXPECT_EQ(t.Ranges(12)[1].end, 0x480u);
+  // A breakpoint in LED.c's code between the copies is none of the header's.
+  Breakpoints b{{{0x3F0, 1}}};
+  EXPECT_TRUE(LineBreakpoints(t.Ranges(12), b.Query()).empty());
+  EXPECT_EQ(LineBreakState(0x33C, t.Ranges(12), b.Query()), 0u);
+}
+
 struct StateRow {
   const char* name;
   std::map<uint32_t, uint32_t> breakpoints;

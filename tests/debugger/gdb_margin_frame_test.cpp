@@ -1,0 +1,106 @@
+// The editor's margin in the real main frame with the GDB driver on the
+// example under qemu, built with a static inline function in LED.h that
+// LED.c and Timer.c call: a breakpoint on the header's line is one
+// breakpoint in two places, and Insert/Remove on the line takes it away
+// whole, leaving no breakpoint in either place.
+#include <unistd.h>
+
+#include <QMessageBox>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "debugger/ui/debug_bar_commands.h"
+#include "debugger/ui/debug_commands.h"
+#include "driver_abi/debug_records.h"
+#include "editor/ide/editor_view.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "shell/frame/editor_windows.h"
+#include "shell/frame/frame_fixture.h"
+
+namespace pm2 {
+namespace {
+
+bool Replace(const std::string& path, const std::string& from, const std::string& to) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string s = text.str();
+  const std::size_t at = s.find(from);
+  if (at == std::string::npos) return false;
+  s.replace(at, from.size(), to);
+  std::ofstream(path, std::ios::trunc) << s;
+  return true;
+}
+
+class GdbMarginFrameTest : public test::ExampleFrameTest {};
+
+TEST_F(GdbMarginFrameTest, InsertRemoveOnAHeaderLineTakesTheBreakpointFromEveryPlace) {
+  if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
+    GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is not installed (./pm2.sh installs them)";
+  ASSERT_TRUE(Replace(dir + "LED.h", "unsigned int LED_Count(void);\n",
+                      "unsigned int LED_Count(void);\n\nstatic inline unsigned int Twice(unsigned int x) {\n"
+                      "  return x + x;\n}\n") &&
+              Replace(dir + "LED.c", "{ return LED_COUNT; }", "{ return Twice(LED_COUNT) / 2; }") &&
+              Replace(dir + "Timer.c", "#include \"Timer.h\"\n", "#include \"Timer.h\"\n#include \"LED.h\"\n") &&
+              Replace(dir + "Timer.c", "T0PR = 0;", "T0PR = Twice(0);"));
+  const std::string build = "cd '" + dir + "' && '" + root + "PM2/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
+  if (std::system(build.c_str()) != 0) GTEST_SKIP() << "the example does not build here";
+  int body = 0;
+  {
+    std::ifstream in(dir + "LED.h");
+    std::string line;
+    for (int n = 1; std::getline(in, line) && !body; ++n)
+      if (line.find("return x + x;") != std::string::npos) body = n;
+  }
+  ASSERT_GT(body, 0);
+
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  o->dbg.flags |= 1;
+  // The session stays at the reset address: no run to main that could
+  // start between the stop seen here and the next command.
+  o->dbg.flags &= ~uint32_t(0x8);
+  o->dbg.str[0] = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled("-sim", kPoolScratch);
+  DebugSession& session = f->Debugger()->Session();
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(test::WaitFor([&] { return session.SessionActive() && !session.TargetExecuting(); }))
+      << (boxes.texts.empty() ? std::string("no message") : boxes.texts[0]);
+  DebugInterface* r = session.Record();
+  auto listed = [&] {
+    std::vector<const DbgBreakpointRecord*> out;
+    for (auto* b = reinterpret_cast<const DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+         b && out.size() < 8; b = b->next)
+      out.push_back(b);
+    return out;
+  };
+  const std::size_t before = listed().size();
+
+  EditorView* v = f->Editors().Open(dir + "LED.h", body);
+  ASSERT_NE(v, nullptr);
+  v->resize(600, 400);
+  v->Engine().ClearSelection();
+  v->Engine().GotoLine(body, 0);
+  ASSERT_TRUE(f->QueryCommand(DebugBarCommands::kCmdToggleBreak).enabled);
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdToggleBreak));
+  ASSERT_EQ(listed().size(), before + 1);
+  const uint32_t first = listed().back()->address;
+  EXPECT_EQ(r->DbgBreakpoint(first, 1), 1u);
+
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdToggleBreak));
+  EXPECT_EQ(listed().size(), before) << "a breakpoint was left at 0x" << std::hex << listed().back()->address;
+  EXPECT_EQ(r->DbgBreakpoint(first, 1), 0u);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  EXPECT_TRUE(test::WaitFor([&] { return !session.SessionActive(); }));
+}
+
+}  // namespace
+}  // namespace pm2
