@@ -313,6 +313,36 @@ TEST(SerialWindowTest, HexModeAndClear) {
   EXPECT_EQ(w.VisibleRows().back(), "");
 }
 
+// A bell beeps where the window shows text; hex mode shows its value.
+// Characters from a 16-bit channel are shown by their low 8 bits.
+TEST(SerialWindowTest, ABellBeepsInAsciiModeOnly) {
+  struct Row {
+    const char* name;
+    bool hex, words;
+    uint16_t value;
+    int beeps;
+  };
+  const Row rows[] = {
+      {"byte bell, ASCII", false, false, 7, 1},  {"byte bell, hex", true, false, 7, 0},
+      {"word bell, ASCII", false, true, 7, 1},   {"word 0x107, ASCII", false, true, 0x107, 1},
+      {"word bell, hex", true, true, 7, 0},      {"word 'a', ASCII", false, true, 'a', 0},
+  };
+  for (const Row& r : rows) {
+    SerialTerminal terminal;
+    SerialWindow w(0, terminal, r.hex, nullptr);
+    int beeps = 0;
+    w.beep = [&] { ++beeps; };
+    const uint8_t byte = uint8_t(r.value);
+    if (r.words)
+      w.WriteWords(&r.value, 1);
+    else
+      w.WriteBytes(&byte, 1);
+    EXPECT_EQ(beeps, r.beeps) << r.name;
+    // The bell is not stored as a character.
+    if (!r.hex && (r.value & 0xFF) == 7) EXPECT_EQ(terminal.Line(0), "") << r.name;
+  }
+}
+
 // ------------------------------------------------------------ symbols
 
 const char* const kSymScript =

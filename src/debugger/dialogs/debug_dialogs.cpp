@@ -379,6 +379,7 @@ void DebugDialogs::ToggleSerial(int n) {
   DebugInterface* r = Record();
   auto* view = new SerialWindow(n, *m_terminals[std::size_t(n)], (r->windowFlags & HexBit(n)) != 0,
                                 [this](int window, uint16_t c) { m_session.SerialInput(uint32_t(window), c); });
+  view->beep = [this] { Context().Beep(); };
   auto* sheet = new SECWorksheetWnd(&m_frame);
   sheet->setAttribute(Qt::WA_DeleteOnClose);
   sheet->setObjectName(QString("SerialFrame%1").arg(n + 1));

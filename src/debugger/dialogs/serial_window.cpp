@@ -162,15 +162,23 @@ void SerialWindow::Received() {
 
 void SerialWindow::WriteBytes(const uint8_t* bytes, int count) {
   for (int i = 0; i < count; ++i) {
-    if (bytes[i] == 7 && !m_hex) QApplication::beep();
+    Bell(bytes[i]);
     m_terminal.PutChar(bytes[i]);
   }
   Received();
 }
 
 void SerialWindow::WriteWords(const uint16_t* chars, int count) {
-  for (int i = 0; i < count; ++i) m_terminal.PutChar(chars[i]);
+  for (int i = 0; i < count; ++i) {
+    Bell(chars[i]);
+    m_terminal.PutChar(chars[i]);
+  }
   Received();
+}
+
+// ASCII mode shows the low 8 bits of a character, a bell among them.
+void SerialWindow::Bell(uint16_t c) {
+  if (!m_hex && (c & 0xFF) == 7 && beep) beep();
 }
 
 std::vector<std::string> SerialWindow::VisibleRows() const {

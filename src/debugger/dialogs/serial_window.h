@@ -5,6 +5,7 @@
 // shows what arrived before.
 #pragma once
 
+#include <QApplication>
 #include <QColor>
 #include <QIcon>
 #include <QWidget>
@@ -45,6 +46,8 @@ class SerialWindow : public QWidget {
   QColor BackColour() const { return m_back; }
   // Told when the user switches between ASCII and hex mode.
   std::function<void(bool hex)> modeChanged;
+  // A bell received in ASCII mode (the session's beep in the program).
+  std::function<void()> beep = [] { QApplication::beep(); };
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -63,6 +66,7 @@ class SerialWindow : public QWidget {
   void ScrollHorizontally(int offset);
   void UpdateHorizontalBar();
   void Received();
+  void Bell(uint16_t c);
   QRect TextArea() const;
 
   int m_number;
