@@ -106,9 +106,10 @@ void CMainFrame::RegisterWindowCommands() {
   OnCommand(cmd::kFileNew, [this](CommandId) { OnFileNew(); });
   OnUpdate(cmd::kFileNew, [](CommandState& s) { s.Enable(true); });
   OnCommand(kFileSaveAs, [this](CommandId) { OnFileSaveAs(); });
+  // As Save: the configuration wizard's window saves its document too.
   OnUpdate(kFileSaveAs, [this](CommandState& s) {
     EditorView* v = m_editors->Active();
-    s.Enable(v && !v->IsFindDialogOpen());
+    s.Enable(v ? !v->IsFindDialogOpen() : m_editors->ActiveDocument() != nullptr);
   });
   OnCommand(kFileClose, [this](CommandId) { m_editors->CloseActive(); });
   m_chooseSaveAsFile = [this](const std::string& start) {
@@ -120,7 +121,7 @@ void CMainFrame::RegisterWindowCommands() {
     ProjectRec* p = m_app.Project();
     return m_chooseSaveAsFile ? m_chooseSaveAsFile((p ? p->folder.str() : std::string()) + title) : std::string();
   };
-  OnUpdate(kFileClose, editorActive);
+  OnUpdate(kFileClose, [this](CommandState& s) { s.Enable(m_editors->ActiveDocument() != nullptr); });
 
   QMdiArea* area = MdiClient();
   // Cascade: each window a step (a caption) below and right of the one
@@ -310,6 +311,10 @@ void CMainFrame::UpdateWindowMenu(QMenu* menu) {
 }
 
 void CMainFrame::OnFileNew() {
+  if (m_editors->AnyFindDialogOpen()) {
+    m_app.Dialogs().Beep();
+    return;
+  }
   EditorState();
   if (m_editors->NewDocument()) UpdateTitle();
 }

@@ -1,0 +1,99 @@
+// The File menu's rules beside the editor's own windows, given through the
+// frame's command routing as the menus give them: New and Open wait while
+// an editor's find dialog is open; Save As and Close act on the
+// configuration wizard's window as on a text window. And Find in Files
+// offers the folder of the project just read.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTimer>
+
+#include "editor/document/editor_document.h"
+#include "editor/ide/editor_view.h"
+#include "editor/ide/find_dialog.h"
+#include "platform/settings_store.h"
+#include "project/model/project_records.h"
+#include "shell/app/shell_app.h"
+#include "shell/frame/command_table.h"
+#include "shell/frame/frame_fixture.h"
+#include "shell/frame/main_frame.h"
+#include "shell/tools/find_in_files.h"
+#include "shell/frame/editor_windows.h"
+#include "shell/tools/ui/find_in_files_dialog.h"
+
+namespace pm2 {
+namespace {
+
+using test::WaitFor;
+
+constexpr CommandId kFileClose = 57602, kFileSaveAs = 57604;
+
+class FileCommandsTest : public test::ExampleFrameTest {};
+
+TEST_F(FileCommandsTest, NewAndOpenWaitWhileAnEditorsFindDialogIsOpen) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* v = OpenActive(f, dir + "Blinky.c", 1);
+  ASSERT_NE(v, nullptr);
+  int asked = 0;
+  f->m_chooseSourceFile = [&](const std::string&, const std::vector<std::string>&, int*) {
+    ++asked;
+    return std::string();
+  };
+  const int before = f->Editors().Count();
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kEditFind));
+  ASSERT_TRUE(WaitFor([&] { return v->IsFindDialogOpen(); }));
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kFileNew));
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kFileOpen));
+  EXPECT_EQ(f->Editors().Count(), before) << "no new text while the find dialog is open";
+  EXPECT_EQ(asked, 0) << "no open-file question while the find dialog is open";
+  // Closed, both act again.
+  v->FindDialog()->close();
+  ASSERT_TRUE(WaitFor([&] { return !v->IsFindDialogOpen(); }));
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kFileNew));
+  EXPECT_EQ(f->Editors().Count(), before + 1);
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kFileOpen));
+  EXPECT_EQ(asked, 1);
+}
+
+TEST_F(FileCommandsTest, SaveAsAndCloseActOnTheConfigurationWizardsWindow) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  // Opened without a line, a startup file with an options block shows the
+  // wizard.
+  f->OpenFileAndShow(dir + "Startup.s", 0, 0);
+  ASSERT_NE(f->Editors().ActiveDocument(), nullptr);
+  ASSERT_EQ(f->Editors().Active(), nullptr) << "the wizard, not a text view, is in front";
+  EXPECT_TRUE(f->QueryCommand(kFileSaveAs).enabled);
+  EXPECT_TRUE(f->QueryCommand(kFileClose).enabled);
+  const int before = f->Editors().Count();
+  EXPECT_TRUE(f->ExecuteCommand(kFileClose));
+  // The window goes once its deletion has run.
+  EXPECT_TRUE(WaitFor([&] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return f->Editors().Count() == before - 1;
+  }));
+}
+
+TEST_F(FileCommandsTest, FindInFilesOffersTheFolderOfTheProjectJustRead) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::string offered = "<no dialog>";
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<FindInFilesDialog*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    offered = dlg->FolderCombo()->currentText().toStdString();
+    dlg->reject();
+  });
+  EXPECT_TRUE(f->ExecuteCommand(kCmdFindInFiles));
+  std::string folder = s.App().Project()->folder.str();
+  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+  EXPECT_EQ(offered, folder);
+}
+
+}  // namespace
+}  // namespace pm2
