@@ -14,6 +14,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "options/pages/option_page.h"
+#include "options/pages/options_sheet.h"
 #include "platform/settings_store.h"
 #include "project/dialogs/book_view.h"
 #include "project/dialogs/books_page.h"
@@ -120,17 +122,21 @@ TEST_F(EnvironmentFrameTest, TheDeviceWindowsOfferTheSelectedArmToolsAndEveryDat
   ASSERT_NE(f, nullptr);
   ProjectCommandsExt* commands = f->ProjectCommands();
 
-  // Select Device for the target: both databases, the combo open to a choice.
+  // The Device page of the target's options: both databases, the combo
+  // open to a choice.
   std::vector<std::string> databases;
   bool databasesEnabled = false;
-  commands->m_runDialog = [&](QDialog& d) {
-    auto* sheet = dynamic_cast<DeviceSheet*>(&d);
-    if (!sheet) return int(QDialog::Rejected);
-    databases = ComboTexts(sheet->Selector()->Databases());
-    databasesEnabled = sheet->Selector()->Databases()->isEnabled();
+  commands->m_runOptionsSheet = [&](OptionsSheet& sheet) {
+    sheet.show();
+    for (int i = 0; i < sheet.PageCount(); ++i)
+      if (sheet.Page(i)->Id() == PageId::kDevice) sheet.Tabs()->setCurrentIndex(i);
+    if (auto* selector = sheet.CurrentPage()->findChild<DeviceSelector*>()) {
+      databases = ComboTexts(selector->Databases());
+      databasesEnabled = selector->Databases()->isEnabled();
+    }
     return int(QDialog::Rejected);
   };
-  EXPECT_TRUE(f->ExecuteCommand(cmd::kSelectDevice));
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kOptionsForTarget));
   EXPECT_EQ(databases, (std::vector<std::string>{kGenericDatabaseTitle, "Second Data Base"}));
   EXPECT_TRUE(databasesEnabled);
 
