@@ -420,6 +420,32 @@ void CMainFrame::StoreOpenEditorWindows(ProjectRec* project) {
   }
 }
 
+// A file of the project opened from its tree: opened now, it comes back
+// where the project kept its window and its view.
+void CMainFrame::OpenSelectedFile() {
+  ProjectRec* p = m_app.Project();
+  auto* f = static_cast<FileRec*>(m_app.m_pSelItem);
+  static const bool kOpenable[] = {true, true, true, false, false, true, true, true, true};
+  if (!p || !f || f->kind != kKindFile || f->type > 8 || !kOpenable[f->type]) {
+    m_app.Dialogs().Beep();
+    return;
+  }
+  std::string path = LocalFilePath(*p, *f);
+  if (path.empty()) {
+    ShowError(m_app.Dialogs(), "Cannot open file '" + f->path.str() + "'");
+    return;
+  }
+  EditorState();
+  const bool openedNow = m_editors->Find(path) == nullptr;
+  EditorView* view = m_editors->Open(path);
+  if (!view) return;  // the document said why
+  if (openedNow) {
+    ApplyPlacement(m_editors->SheetOf(&view->Document()), f->windowPlacement);
+    if (f->topLine) view->RestoreViewPosition(f->topLine, f->caretLine, f->caretColumn);
+  }
+  UpdateTitle();
+}
+
 void CMainFrame::RestoreEditorWindows(ProjectRec* project) {
   if (!project || m_app.HasState(kStateBatchBuild)) return;
   EditorState();

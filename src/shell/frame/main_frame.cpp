@@ -21,6 +21,7 @@
 #include "shell/app/deferred_commands.h"
 #include "platform/settings_store.h"
 #include "project/files/project_file.h"
+#include "project/files/debug_lists.h"
 #include "project/model/project_records.h"
 #include "shell/app/build_port.h"
 #include "shell/app/debug_port.h"
@@ -568,7 +569,18 @@ void CMainFrame::RegisterCommands() {
   });
   OnCommand(cmd::kFileOpen, [this](CommandId) { OnFileOpen(); });
   OnCommand(cmd::kFileSave, [this](CommandId) { OnFileSave(); });
-  OnCommand(cmd::kCloseAll, [this](CommandId) { SaveAndCloseTextDocuments(true, true); });
+  // Each project file first takes its window's position, so that the
+  // project keeps where each was; then every text is saved (asking) and
+  // closed.
+  OnCommand(cmd::kCloseAll, [this](CommandId) {
+    if (ProjectRec* p = m_app.Project())
+      for (GroupRec* g = p->firstGroup; g; g = g->next) {
+        if (g->flags & kGroupDeleted) continue;
+        for (FileRec* f = g->firstFile; f; f = f->next)
+          if (!(f->flags & kFileRemoved)) SyncFileWithOpenDocuments(f);
+      }
+    SaveAndCloseTextDocuments(true, true);
+  });
   OnCommand(cmd::kAppExit, [this](CommandId) { CloseMainWindow(); });
   OnCommand(cmd::kAppAbout, [this](CommandId) { ShowAboutBox(); });
   OnCommand(cmd::kTargetBox, [](CommandId) {});
@@ -936,24 +948,6 @@ void CMainFrame::OnFileSave() {
   }
   EditorState();
   m_editors->SaveActive();
-}
-
-void CMainFrame::OpenSelectedFile() {
-  ProjectRec* p = m_app.Project();
-  auto* f = static_cast<FileRec*>(m_app.m_pSelItem);
-  static const bool kOpenable[] = {true, true, true, false, false, true, true, true, true};
-  if (!p || !f || f->kind != kKindFile || f->type > 8 || !kOpenable[f->type]) {
-    m_app.Dialogs().Beep();
-    return;
-  }
-  std::string path = LocalFilePath(*p, *f);
-  if (path.empty()) {
-    ShowError(m_app.Dialogs(), "Cannot open file '" + f->path.str() + "'");
-    return;
-  }
-  EditorState();
-  if (!m_editors->Open(path)) return;  // the document said why
-  UpdateTitle();
 }
 
 void CMainFrame::OpenIncludeFile(const std::string& localPath) {

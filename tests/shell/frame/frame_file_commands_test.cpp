@@ -1,8 +1,9 @@
 // The File menu's rules beside the editor's own windows, given through the
 // frame's command routing as the menus give them: New and Open wait while
 // an editor's find dialog is open; Save As and Close act on the
-// configuration wizard's window as on a text window. And Find in Files
-// offers the folder of the project just read.
+// configuration wizard's window as on a text window; Close All keeps each
+// project file's place, where the project tree opens it again. And Find in
+// Files offers the folder of the project just read.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,6 +15,8 @@
 #include "editor/ide/find_dialog.h"
 #include "platform/settings_store.h"
 #include "project/model/project_records.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
 #include "shell/app/shell_app.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/frame_fixture.h"
@@ -76,6 +79,34 @@ TEST_F(FileCommandsTest, SaveAsAndCloseActOnTheConfigurationWizardsWindow) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return f->Editors().Count() == before - 1;
   }));
+}
+
+TEST_F(FileCommandsTest, CloseAllKeepsEachFilesPlaceWhereTheProjectTreeOpensItAgain) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_FALSE(f->QueryCommand(cmd::kCloseAll).enabled) << "no editor window in front";
+  FileRec* blinky = FindSourceFileByName("Blinky.c");
+  ASSERT_NE(blinky, nullptr);
+  EditorView* v = OpenActive(f, dir + "Blinky.c", 30);
+  ASSERT_NE(v, nullptr);
+  int top = 0, caret = 0, column = 0;
+  ASSERT_TRUE(v->GetViewPosition(&top, &caret, &column));
+  ASSERT_EQ(caret, 30);
+  EXPECT_TRUE(f->QueryCommand(cmd::kCloseAll).enabled);
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kCloseAll));
+  EXPECT_TRUE(WaitFor([&] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return f->Editors().Count() == 0;
+  }));
+  EXPECT_EQ(blinky->caretLine, 30);
+  // Opened from the tree, the file comes back at that line.
+  SelectInProject(f, blinky);
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kOpenSelectedFile));
+  EditorView* again = f->Editors().Active();
+  ASSERT_NE(again, nullptr);
+  ASSERT_TRUE(again->GetViewPosition(&top, &caret, &column));
+  EXPECT_EQ(caret, 30);
 }
 
 TEST_F(FileCommandsTest, FindInFilesOffersTheFolderOfTheProjectJustRead) {
