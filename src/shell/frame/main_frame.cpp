@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QSignalBlocker>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -174,14 +175,7 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
     *local = p ? LocalFilePath(*p, stored) : std::string();
     return !local->empty() && StatFile(*local).exists;
   };
-  ctx.addFindHistory = [this](const std::string& text) {
-    m_findHistory.Add(text);
-    m_findHistory.Save(m_settings);
-    if (m_bars && m_bars->FindBox()) {
-      m_bars->FindBox()->clear();
-      for (const std::string& e : m_findHistory.Entries()) m_bars->FindBox()->addItem(ToQString(e));
-    }
-  };
+  ctx.addFindHistory = [this](const std::string& text) { AddFindHistory(text); };
   m_progress = std::make_unique<StatusProgress>([this](const std::string& text) {
     return QFontMetrics(m_status ? m_status->font() : font()).horizontalAdvance(ToQString(text));
   });
@@ -214,6 +208,18 @@ bool CMainFrame::OnCreate() {
   m_findHistory.Load(m_settings);
   FrameBarsHost host;
   host.findEntered = [this](const std::string& text) { FindEntered(text); };
+  // A history entry chosen from the list moves to the front; a text typed
+  // and left joins the history, an empty box shows the latest entry again.
+  host.findChosen = [this](const std::string& text) { AddFindHistory(text); };
+  host.findLeft = [this](const std::string& text) {
+    QComboBox* box = m_bars ? m_bars->FindBox() : nullptr;
+    if (!box) return;
+    if (text.empty()) {
+      if (box->count() > 0) box->setCurrentIndex(0);
+      return;
+    }
+    if (box->findText(ToQString(text), Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) AddFindHistory(text);
+  };
   host.targetChosen = [this](int index) { TargetChosen(index); };
   host.boxesCreated = [this] {
     if (QComboBox* box = m_bars->FindBox(); box && box->count() == 0) {
@@ -992,15 +998,20 @@ void CMainFrame::OpenFileAndShow(const std::string& file, int line, int column) 
 
 // The find box: the text joins the history and is searched in the active
 // editor window.
-void CMainFrame::FindEntered(const std::string& text) {
-  if (text.empty()) return;
+void CMainFrame::AddFindHistory(const std::string& text) {
   m_findHistory.Add(text);
   m_findHistory.Save(m_settings);
-  if (QComboBox* box = m_bars->FindBox()) {
+  if (QComboBox* box = m_bars ? m_bars->FindBox() : nullptr) {
+    const QSignalBlocker quiet(box);
     box->clear();
     for (const std::string& e : m_findHistory.Entries()) box->addItem(ToQString(e));
     box->setCurrentIndex(0);
   }
+}
+
+void CMainFrame::FindEntered(const std::string& text) {
+  if (text.empty()) return;
+  AddFindHistory(text);
   // The active disassembly window searches its listing.
   if (DisassemblyView* d = m_debug ? m_debug->Windows().ActiveDisassembly() : nullptr) return d->FindText(text);
   EditorView* v = m_editors->Active();

@@ -3,11 +3,14 @@
 // an editor's find dialog is open; Save As and Close act on the
 // configuration wizard's window as on a text window; Close All keeps each
 // project file's place, where the project tree opens it again. And Find in
-// Files offers the folder of the project just read.
+// Files offers the folder of the project just read; the toolbar's find box
+// keeps what was typed and left, and moves an entry chosen to the front.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 
 #include "editor/document/editor_document.h"
@@ -19,6 +22,7 @@
 #include "shell/project_window/prj_win.h"
 #include "shell/app/shell_app.h"
 #include "shell/frame/command_table.h"
+#include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/main_frame.h"
 #include "shell/tools/find_in_files.h"
@@ -107,6 +111,43 @@ TEST_F(FileCommandsTest, CloseAllKeepsEachFilesPlaceWhereTheProjectTreeOpensItAg
   ASSERT_NE(again, nullptr);
   ASSERT_TRUE(again->GetViewPosition(&top, &caret, &column));
   EXPECT_EQ(caret, 30);
+}
+
+TEST_F(FileCommandsTest, TheFindBoxKeepsATypedTextAndMovesAChosenEntryToTheFront) {
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileString("Settings\\Find", "Find1", "alpha");
+  settings.WriteProfileString("Settings\\Find", "Find2", "beta");
+  settings.WriteProfileString("Settings\\Find", "Find3", "gamma");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* v = OpenActive(f, dir + "Blinky.c", 1);
+  ASSERT_NE(v, nullptr);
+  f->UpdateCommandUi();
+  QComboBox* box = f->Bars()->FindBox();
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(box->isEnabled());
+  auto entries = [box] {
+    std::vector<std::string> out;
+    for (int i = 0; i < box->count(); ++i) out.push_back(box->itemText(i).toStdString());
+    return out;
+  };
+  ASSERT_EQ(entries(), (std::vector<std::string>{"alpha", "beta", "gamma"}));
+  // Typed, then the editor takes the keyboard back.
+  box->lineEdit()->setFocus();
+  ASSERT_TRUE(WaitFor([&] { return box->lineEdit()->hasFocus(); }));
+  box->lineEdit()->selectAll();
+  QTest::keyClicks(box->lineEdit(), "typed");
+  v->setFocus();
+  ASSERT_TRUE(WaitFor([&] { return !box->lineEdit()->hasFocus(); }));
+  EXPECT_EQ(entries(), (std::vector<std::string>{"typed", "alpha", "beta", "gamma"}));
+  EXPECT_EQ(box->currentText().toStdString(), "typed");
+  EXPECT_EQ(settings.GetProfileString("Settings\\Find", "Find1"), "typed");
+  // "beta" chosen from the list (the box says which row the user chose).
+  box->setCurrentIndex(2);
+  emit box->activated(2);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"beta", "typed", "alpha", "gamma"}));
+  EXPECT_EQ(box->currentText().toStdString(), "beta");
 }
 
 TEST_F(FileCommandsTest, FindInFilesOffersTheFolderOfTheProjectJustRead) {
