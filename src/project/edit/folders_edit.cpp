@@ -112,7 +112,10 @@ bool LeaveFoldersPage(ProjectSheetCopy& c, const FoldersFields& f, std::string* 
       SetIfDiffers(t->ENVINC, f.inc);
       SetIfDiffers(t->ENVLIB, f.lib);
       SetIfDiffers(t->ENVREG, RegisterFolderStored(shownInc, f.reg));
-      if (t->toolset < kToolsetCount && c.folders[t->toolset].present) {
+      // Only a changed root is written: the folder shown is the one read at
+      // start-up, made absolute, and must not replace a relative PATH.
+      if (t->toolset < kToolsetCount && c.folders[t->toolset].present &&
+          c.folders[t->toolset].rootFolder != f.root) {
         c.folders[t->toolset].rootFolder = f.root;
         c.env.SetEnvValue(*c.env.FindOrAddSection(t->toolset), "PATH", f.root);
       }

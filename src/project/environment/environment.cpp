@@ -108,7 +108,10 @@ class StartupReader {
         if (!ParseTitledValue(value, &tv)) return;
         auto& list = ide ? m_env->generalBooks : m_info->books;
         if (list.size() >= size_t(kMaxToolsetBooks)) return;
-        list.push_back({AgainstRoot(tv.path, m_root), tv.title, BookKindFromName(tv.kind)});
+        // A toolset's books stay as written: the books window and the books
+        // page take them relative to that toolset's root folder.
+        list.push_back({ide ? AgainstRoot(tv.path, m_root) : std::string(tv.path), tv.title,
+                        BookKindFromName(tv.kind)});
         return;
       }
       case kKeyArmSelect:
@@ -240,6 +243,9 @@ bool LoadStartupEnvironment(AppState& app, std::string* err) {
   bool ok = ReadToolsIni(app.m_toolsIniPath, app.m_installRoot, app.m_programDir + "pelmora2.cdb",
                          &env, err);
   for (int i = 0; i < kToolsetCount; ++i) app.m_pToolsetInfo[i] = env.toolsets[i].get();
+  // Read or not, the values (at least the generic database) are the
+  // application's from now on.
+  app.m_pEnvironment = &env;
   return ok;
 }
 

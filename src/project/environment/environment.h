@@ -50,7 +50,9 @@ struct TitledPath {
 };
 
 struct EnvBook {
-  std::string path;   // as written (made absolute against the root)
+  // General books: made absolute against the root; a toolset's books: as
+  // written (relative ones belong below the toolset's root folder).
+  std::string path;
   std::string title;
   int kind = 7;       // BookKind of environment_lines.h; 7 GEN
 };
@@ -127,8 +129,9 @@ bool ReadToolsIni(const std::string& path, const std::string& installRoot,
 // application object takes it over.
 EnvironmentInfo& theEnvironment();
 
-// Reads "TOOLS.INI" from app.m_toolsIniPath into theEnvironment() and points
-// app.m_pToolsetInfo at its records (null where the file has no section).
+// Reads "TOOLS.INI" from app.m_toolsIniPath into theEnvironment(), points
+// app.m_pToolsetInfo at its records (null where the file has no section) and
+// app.m_pEnvironment at the whole (also when the file is missing).
 // The generic database is the program's path with the extension "cdb"
 // (app.m_programDir + "pelmora2.cdb"). False when the file is missing.
 bool LoadStartupEnvironment(AppState& app, std::string* err = nullptr);

@@ -260,10 +260,9 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
 }
 
 int ReadProjectFile(ProjectFileIo& io, const std::string& path) {
+  // Left set: the Find in Files dialog takes it as "a project was read
+  // since" and clears it when it offers the project's folder.
   theApp().m_nState |= kStateReadingProject;
-  struct StateBit {
-    ~StateBit() { theApp().m_nState &= ~uint32_t(kStateReadingProject); }
-  } clearBit;
 
   io.path = path;
   io.project = nullptr;

@@ -97,6 +97,9 @@ void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
   ProjectRec* p = rc == 0 ? Project() : nullptr;
   if (p) {
     m_szWatchedProject = path;
+    // Its folder is where relative names and the programs the tools start
+    // begin from.
+    SetProjectDirectory();
     if (!HasState(kStateBatchBuild)) AddRecentProject(path);
     if (!fromWatcher) {
       if (!m_szTargetArg.empty() && !SelectTargetByName(p, m_szTargetArg)) {

@@ -83,6 +83,7 @@ void StopBuild(C c, S s) { s.Enable(c.buildRunning && !c.stopBlocked); }
 void Recent(C c, S s) { s.Enable(ProjectMayChange(c)); }
 void StopRunning(C c, S s) { s.Enable(c.sessionActive && c.targetExecuting); }
 void FindBox(C c, S s) { s.Enable(c.activeViewKind == 1 || c.activeViewKind == 2); }
+void EditorViewActive(C c, S s) { s.Enable(c.activeViewKind == 2); }
 void FlashDownload(C c, S s) { s.Enable(ProjectMayChange(c) && c.hasTarget && c.flashDownloadReady); }
 void FlashErase(C c, S s) { s.Enable(ProjectMayChange(c) && c.hasTarget && c.flashEraseReady); }
 
@@ -159,7 +160,7 @@ const std::vector<CommandRow>& CommandTable() {
       {35407, 35408, "(memory window)", "Show the memory in another format", nullptr},
       {35090, 35090, "(memory window)", "Change the memory at the cursor", nullptr},
       {35124, 35125, "(watch window)", "Show values in decimal or hexadecimal", nullptr},
-      {35129, 35129, "Window", "Close all documents", Always},
+      {35129, 35129, "Window", "Close all documents", EditorViewActive},
       {35134, 35134, "Help", "Open the books window", Always},
       {35135, 35135, "Help", "Open the peripheral help of the device", nullptr},
       {35136, 35137, "Help", "Open the web page", Always},

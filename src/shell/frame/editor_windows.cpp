@@ -283,6 +283,13 @@ EditorView* EditorWindows::ViewOf(const EditorDocument* doc) const {
   return nullptr;
 }
 
+bool EditorWindows::AnyFindDialogOpen() const {
+  for (const auto& w : m_windows)
+    for (const EditorView* v : w->panes->findChildren<EditorView*>())
+      if (v->IsFindDialogOpen()) return true;
+  return false;
+}
+
 std::vector<SECWorksheetWnd*> EditorWindows::Sheets() const {
   std::vector<SECWorksheetWnd*> out;
   for (const auto& w : m_windows) out.push_back(w->sheet);

@@ -81,6 +81,9 @@ class EditorWindows : public QObject, public GotoLineTarget {
   SECWorksheetWnd* SheetOf(const EditorDocument* doc) const;
   // The first view of a document (null when it has none).
   EditorView* ViewOf(const EditorDocument* doc) const;
+  // A view of some document has its find or replace dialog open: the
+  // commands that make or open documents wait for it.
+  bool AnyFindDialogOpen() const;
   // The windows in the order they were opened.
   std::vector<SECWorksheetWnd*> Sheets() const;
   EditorView* Active() const;

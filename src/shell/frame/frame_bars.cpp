@@ -1,6 +1,7 @@
 #include "shell/frame/frame_bars.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QFont>
 
 #include "shell/frame/shell_resources.h"
@@ -147,6 +148,13 @@ void FrameBars::BoxCreated(unsigned controlId) {
     box->setInsertPolicy(QComboBox::NoInsert);
     // The history stays in the list; a typed prefix is searched as typed.
     box->setCompleter(nullptr);
+    connect(box, QOverload<int>::of(&QComboBox::activated), this, [this, box](int index) {
+      if (index > 0 && m_host.findChosen) m_host.findChosen(FromQString(box->itemText(index)));
+    });
+    if (QLineEdit* edit = box->lineEdit())
+      connect(edit, &QLineEdit::editingFinished, this, [this, box] {
+        if (m_host.findLeft) m_host.findLeft(FromQString(box->currentText()));
+      });
   } else {
     box->setObjectName("TargetBox");
     connect(box, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {

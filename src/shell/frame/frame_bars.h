@@ -30,6 +30,10 @@ inline constexpr unsigned kFindBoxControl = 1000, kTargetBoxControl = 1088;
 struct FrameBarsHost {
   // The find box's text was entered (Enter).
   std::function<void(const std::string&)> findEntered;
+  // An entry other than the first was chosen from the find box's list.
+  std::function<void(const std::string&)> findChosen;
+  // The find box's edit was left (or its text finished) with this text.
+  std::function<void(const std::string&)> findLeft;
   // The target box's selection changed (an index among the listed targets).
   std::function<void(int)> targetChosen;
   // A box was created (the toolbar makes its window buttons when it shows).

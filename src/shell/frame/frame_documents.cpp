@@ -62,6 +62,11 @@ uint32_t CMainFrame::GetActiveSourceFile(SourcePosition* out) const {
 }
 
 void CMainFrame::OnFileOpen() {
+  // Not while a find or replace dialog of an editor is open.
+  if (m_editors->AnyFindDialogOpen()) {
+    m_app.Dialogs().Beep();
+    return;
+  }
   std::vector<std::string> filters;
   for (const FileFilterEntry& e : ParseFileFilter(kOpenFileFilter)) filters.push_back(DialogNameFilter(e));
   int index = m_openFilterIndex;

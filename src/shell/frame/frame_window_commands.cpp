@@ -107,9 +107,10 @@ void CMainFrame::RegisterWindowCommands() {
   OnCommand(cmd::kFileNew, [this](CommandId) { OnFileNew(); });
   OnUpdate(cmd::kFileNew, [](CommandState& s) { s.Enable(true); });
   OnCommand(kFileSaveAs, [this](CommandId) { OnFileSaveAs(); });
+  // As Save: the configuration wizard's window saves its document too.
   OnUpdate(kFileSaveAs, [this](CommandState& s) {
     EditorView* v = m_editors->Active();
-    s.Enable(v && !v->IsFindDialogOpen());
+    s.Enable(v ? !v->IsFindDialogOpen() : m_editors->ActiveDocument() != nullptr);
   });
   OnCommand(kFileClose, [this](CommandId) { m_editors->CloseActive(); });
   m_chooseSaveAsFile = [this](const std::string& start) {
@@ -121,7 +122,7 @@ void CMainFrame::RegisterWindowCommands() {
     ProjectRec* p = m_app.Project();
     return m_chooseSaveAsFile ? m_chooseSaveAsFile((p ? p->folder.str() : std::string()) + title) : std::string();
   };
-  OnUpdate(kFileClose, editorActive);
+  OnUpdate(kFileClose, [this](CommandState& s) { s.Enable(m_editors->ActiveDocument() != nullptr); });
 
   QMdiArea* area = MdiClient();
   // Cascade: each window a step (a caption) below and right of the one
@@ -311,6 +312,10 @@ void CMainFrame::UpdateWindowMenu(QMenu* menu) {
 }
 
 void CMainFrame::OnFileNew() {
+  if (m_editors->AnyFindDialogOpen()) {
+    m_app.Dialogs().Beep();
+    return;
+  }
   EditorState();
   if (m_editors->NewDocument()) UpdateTitle();
 }
@@ -421,6 +426,32 @@ void CMainFrame::StoreOpenEditorWindows(ProjectRec* project) {
     e->number2 = caret;
     EncodePlacement(PlacementOf(sheet), e->placement);
   }
+}
+
+// A file of the project opened from its tree: opened now, it comes back
+// where the project kept its window and its view.
+void CMainFrame::OpenSelectedFile() {
+  ProjectRec* p = m_app.Project();
+  auto* f = static_cast<FileRec*>(m_app.m_pSelItem);
+  static const bool kOpenable[] = {true, true, true, false, false, true, true, true, true};
+  if (!p || !f || f->kind != kKindFile || f->type > 8 || !kOpenable[f->type]) {
+    m_app.Dialogs().Beep();
+    return;
+  }
+  std::string path = LocalFilePath(*p, *f);
+  if (path.empty()) {
+    ShowError(m_app.Dialogs(), "Cannot open file '" + f->path.str() + "'");
+    return;
+  }
+  EditorState();
+  const bool openedNow = m_editors->Find(path) == nullptr;
+  EditorView* view = m_editors->Open(path);
+  if (!view) return;  // the document said why
+  if (openedNow) {
+    ApplyPlacement(m_editors->SheetOf(&view->Document()), f->windowPlacement);
+    if (f->topLine) view->RestoreViewPosition(f->topLine, f->caretLine, f->caretColumn);
+  }
+  UpdateTitle();
 }
 
 void CMainFrame::RestoreEditorWindows(ProjectRec* project) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QSignalBlocker>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -21,6 +22,7 @@
 #include "shell/app/deferred_commands.h"
 #include "platform/settings_store.h"
 #include "project/files/project_file.h"
+#include "project/files/debug_lists.h"
 #include "project/model/project_records.h"
 #include "shell/app/build_port.h"
 #include "shell/app/debug_port.h"
@@ -176,14 +178,7 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
     *local = p ? LocalFilePath(*p, stored) : std::string();
     return !local->empty() && StatFile(*local).exists;
   };
-  ctx.addFindHistory = [this](const std::string& text) {
-    m_findHistory.Add(text);
-    m_findHistory.Save(m_settings);
-    if (m_bars && m_bars->FindBox()) {
-      m_bars->FindBox()->clear();
-      for (const std::string& e : m_findHistory.Entries()) m_bars->FindBox()->addItem(ToQString(e));
-    }
-  };
+  ctx.addFindHistory = [this](const std::string& text) { AddFindHistory(text); };
   m_progress = std::make_unique<StatusProgress>([this](const std::string& text) {
     return QFontMetrics(m_status ? m_status->font() : font()).horizontalAdvance(ToQString(text));
   });
@@ -216,6 +211,18 @@ bool CMainFrame::OnCreate() {
   m_findHistory.Load(m_settings);
   FrameBarsHost host;
   host.findEntered = [this](const std::string& text) { FindEntered(text); };
+  // A history entry chosen from the list moves to the front; a text typed
+  // and left joins the history, an empty box shows the latest entry again.
+  host.findChosen = [this](const std::string& text) { AddFindHistory(text); };
+  host.findLeft = [this](const std::string& text) {
+    QComboBox* box = m_bars ? m_bars->FindBox() : nullptr;
+    if (!box) return;
+    if (text.empty()) {
+      if (box->count() > 0) box->setCurrentIndex(0);
+      return;
+    }
+    if (box->findText(ToQString(text), Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) AddFindHistory(text);
+  };
   host.targetChosen = [this](int index) { TargetChosen(index); };
   host.boxesCreated = [this] {
     if (QComboBox* box = m_bars->FindBox(); box && box->count() == 0) {
@@ -572,7 +579,18 @@ void CMainFrame::RegisterCommands() {
   });
   OnCommand(cmd::kFileOpen, [this](CommandId) { OnFileOpen(); });
   OnCommand(cmd::kFileSave, [this](CommandId) { OnFileSave(); });
-  OnCommand(cmd::kCloseAll, [this](CommandId) { SaveAndCloseTextDocuments(true, true); });
+  // Each project file first takes its window's position, so that the
+  // project keeps where each was; then every text is saved (asking) and
+  // closed.
+  OnCommand(cmd::kCloseAll, [this](CommandId) {
+    if (ProjectRec* p = m_app.Project())
+      for (GroupRec* g = p->firstGroup; g; g = g->next) {
+        if (g->flags & kGroupDeleted) continue;
+        for (FileRec* f = g->firstFile; f; f = f->next)
+          if (!(f->flags & kFileRemoved)) SyncFileWithOpenDocuments(f);
+      }
+    SaveAndCloseTextDocuments(true, true);
+  });
   OnCommand(cmd::kAppExit, [this](CommandId) { CloseMainWindow(); });
   OnCommand(cmd::kAppAbout, [this](CommandId) { ShowAboutBox(); });
   OnCommand(cmd::kTargetBox, [](CommandId) {});
@@ -948,24 +966,6 @@ void CMainFrame::OnFileSave() {
   m_editors->SaveActive();
 }
 
-void CMainFrame::OpenSelectedFile() {
-  ProjectRec* p = m_app.Project();
-  auto* f = static_cast<FileRec*>(m_app.m_pSelItem);
-  static const bool kOpenable[] = {true, true, true, false, false, true, true, true, true};
-  if (!p || !f || f->kind != kKindFile || f->type > 8 || !kOpenable[f->type]) {
-    m_app.Dialogs().Beep();
-    return;
-  }
-  std::string path = LocalFilePath(*p, *f);
-  if (path.empty()) {
-    ShowError(m_app.Dialogs(), "Cannot open file '" + f->path.str() + "'");
-    return;
-  }
-  EditorState();
-  if (!m_editors->Open(path)) return;  // the document said why
-  UpdateTitle();
-}
-
 void CMainFrame::OpenIncludeFile(const std::string& localPath) {
   EditorState();
   m_editors->Open(localPath);
@@ -1008,15 +1008,20 @@ void CMainFrame::OpenFileAndShow(const std::string& file, int line, int column) 
 
 // The find box: the text joins the history and is searched in the active
 // editor window.
-void CMainFrame::FindEntered(const std::string& text) {
-  if (text.empty()) return;
+void CMainFrame::AddFindHistory(const std::string& text) {
   m_findHistory.Add(text);
   m_findHistory.Save(m_settings);
-  if (QComboBox* box = m_bars->FindBox()) {
+  if (QComboBox* box = m_bars ? m_bars->FindBox() : nullptr) {
+    const QSignalBlocker quiet(box);
     box->clear();
     for (const std::string& e : m_findHistory.Entries()) box->addItem(ToQString(e));
     box->setCurrentIndex(0);
   }
+}
+
+void CMainFrame::FindEntered(const std::string& text) {
+  if (text.empty()) return;
+  AddFindHistory(text);
   // The active disassembly window searches its listing.
   if (DisassemblyView* d = m_debug ? m_debug->Windows().ActiveDisassembly() : nullptr) return d->FindText(text);
   EditorView* v = m_editors->Active();

@@ -284,6 +284,9 @@ class CMainFrame : public SECWorkbookWnd,
   std::set<std::string> m_unkeptEditorFiles;
   FindBoxHistory m_findHistory;
   void FindEntered(const std::string& text);
+  // The text goes to the front of the find history and of the find box,
+  // chosen there; the history is saved.
+  void AddFindHistory(const std::string& text);
   // The build's progress in the status bar: the steps expected and seen.
   bool m_buildProgress = false;
   int m_buildSteps = 0;

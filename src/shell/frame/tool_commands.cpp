@@ -47,10 +47,15 @@ int IndexOfCommand(QMenu* menu, CommandId id) {
   return -1;
 }
 
+// The programs these commands start (user tools without a start folder of
+// their own, version-control commands, PC-Lint, the external flash tool) run
+// in the folder the project made current, so that a bare file name in their
+// arguments means the project's file.
 ToolRunnerDeps RunnerDeps(ShellApp& app) {
   ToolRunnerDeps deps;
   deps.hub = &app.Hub();
   if (ProjectRec* p = app.Project()) deps.projectFolder = p->folder.str();
+  deps.workFolder = app.m_currentDir;
   return deps;
 }
 
@@ -321,7 +326,13 @@ std::optional<std::string> ToolCommands::PromptArguments(const std::string& prog
 bool ToolCommands::QuerySccTexts(const SccQueryFlags& flags, std::string* comment, std::string* revision,
                                  std::string* checkPoint) {
   SccQueryDialog dialog(flags, *comment, *revision, *checkPoint, &m_frame);
-  if (dialog.exec() != QDialog::Accepted) return false;
+  if (dialog.exec() != QDialog::Accepted) {
+    // A cancelled query leaves nothing for the next command to offer.
+    comment->clear();
+    revision->clear();
+    checkPoint->clear();
+    return false;
+  }
   dialog.Texts(comment, revision, checkPoint);
   return true;
 }

@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QTimer>
 
 #include "platform/ascii_case.h"
 #include "project/files/project_lines.h"
@@ -221,7 +224,38 @@ bool CPrjView::DropFile(HTREEITEM dragged, HTREEITEM target) {
   return true;
 }
 
+void CPrjView::DragScrollTick() {
+  if (!m_dragging) return;
+  m_dragTicks = (m_dragTicks + 1) % 3;
+  const int bottom = m_tree->height();
+  int beyond = 0;
+  ScrollCode code = ScrollCode::LineUp;
+  if (m_dragPos.y() < 0) {
+    beyond = -m_dragPos.y();
+  } else if (m_dragPos.y() > bottom) {
+    beyond = m_dragPos.y() - bottom;
+    code = ScrollCode::LineDown;
+  } else {
+    return;
+  }
+  const int band = m_tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_tree);
+  if (beyond <= band && m_dragTicks != 0) return;
+  m_tree->OnVScroll(code);
+  // The drop goes where the mouse points into the tree: its first or last
+  // row in view.
+  const int top = m_tree->GetTopIndex();
+  const int last = top + std::max(0, m_tree->GetCountPerPage() - 1);
+  HTREEITEM target = m_tree->GetItemAtRow(code == ScrollCode::LineUp ? top : last);
+  for (int row = last - 1; !target && row >= top; --row) target = m_tree->GetItemAtRow(row);
+  if (target && target != m_dropItem) {
+    m_dropItem = target;
+    m_tree->SelectDropTarget(target, true);
+  }
+  m_tree->update();
+}
+
 void CPrjView::EndDrag(QPoint pos, bool drop) {
+  if (m_dragTimer) m_dragTimer->stop();
   m_dragging = false;
   m_tree->releaseMouse();
   m_tree->SelectDropTarget(nullptr, false);
@@ -251,6 +285,7 @@ bool CPrjView::eventFilter(QObject* watched, QEvent* event) {
   if (watched != m_tree || !m_dragging) return QWidget::eventFilter(watched, event);
   if (event->type() == QEvent::MouseMove) {
     QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+    m_dragPos = pos;
     unsigned flags = 0;
     HTREEITEM hit = m_tree->HitTest(pos.x(), pos.y(), &flags);
     if (hit != m_dropItem) {
@@ -353,7 +388,14 @@ NotifyResult CPrjView::OnNotify(NotifyHeader& hdr) {
       m_dragItem = nm.itemNew.hItem;
       m_dropItem = nullptr;
       m_dragging = true;
+      m_dragPos = m_tree->mapFromGlobal(QCursor::pos());
+      m_dragTicks = 0;
       m_tree->grabMouse(Qt::DragMoveCursor);
+      if (!m_dragTimer) {
+        m_dragTimer = new QTimer(this);
+        connect(m_dragTimer, &QTimer::timeout, this, [this] { DragScrollTick(); });
+      }
+      m_dragTimer->start(50);
       return 0;
     }
     default:

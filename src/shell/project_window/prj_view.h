@@ -16,6 +16,8 @@
 #include "toolkit/core/notify.h"
 #include "toolkit/models/tree_node.h"
 
+class QTimer;
+
 namespace pm2 {
 
 class SECTreeCtrl;
@@ -80,6 +82,13 @@ class CPrjView : public QWidget, public NotifyListener {
   HTREEITEM m_dragItem = nullptr;
   HTREEITEM m_dropItem = nullptr;
   bool m_dragging = false;
+  // While a file is dragged the tree scrolls when the mouse is beyond its
+  // top or bottom: every 50 ms far beyond, every third tick within one
+  // scroll-bar height of the edge.
+  QTimer* m_dragTimer = nullptr;
+  QPoint m_dragPos;   // the mouse in the tree's coordinates
+  int m_dragTicks = 0;
+  void DragScrollTick();
 };
 
 }  // namespace pm2

@@ -113,6 +113,22 @@ TEST_F(FoldersBooksTest, ToolsetRecordsChangeOnlyOnOk) {
   EXPECT_TRUE(r.envWriteFailed) << "the folder does not exist";
 }
 
+// The tool base folder shown is the one read at start-up, made absolute:
+// left alone it does not replace the file's relative PATH; typed, it does.
+TEST_F(FoldersBooksTest, OnlyATypedToolBaseFolderIsWrittenToTheEnvironment) {
+  c.current->toolset = 0;
+  c.env.Parse("[Q51]\r\nPATH=\"C51/\"\r\n");
+  c.folders[0] = {true, "/inst/C51/", "/inst/C51/BIN\\", "", ""};
+  FoldersFields f = FoldersFieldsFor(c, 0);
+  ASSERT_EQ(f.root, "/inst/C51/");
+  ASSERT_TRUE(LeaveFoldersPage(c, f, nullptr, nullptr));
+  EXPECT_EQ(EnvFile::FindEntry(*c.env.FindSection(0), "PATH")->value, "C51/");
+  f.root = "/opt/c51/";
+  ASSERT_TRUE(LeaveFoldersPage(c, f, nullptr, nullptr));
+  EXPECT_EQ(EnvFile::FindEntry(*c.env.FindSection(0), "PATH")->value, "/opt/c51/");
+  EXPECT_EQ(c.folders[0].rootFolder, "/opt/c51/");
+}
+
 struct BookPathRow {
   const char* name;
   const char* chosen;

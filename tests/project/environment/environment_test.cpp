@@ -314,7 +314,7 @@ TEST(StartupEnvironmentTest, FillsToolsetRecordsAndIdeValues) {
   EXPECT_EQ(q51->rtos[1].title, "RTX Tiny");
   EXPECT_EQ(q51->targetDrivers.size(), size_t(kMaxTargetDrivers));
   ASSERT_EQ(q51->books.size(), 1u);
-  EXPECT_EQ(q51->books[0].path, "/inst/HLP\\c51.pdf");
+  EXPECT_EQ(q51->books[0].path, "HLP\\c51.pdf") << "a toolset's book belongs below that toolset's root";
   EXPECT_EQ(q51->books[0].kind, kBookC);
 
   EXPECT_EQ(env.Toolset(1), nullptr);
@@ -340,6 +340,7 @@ TEST(StartupEnvironmentTest, FillsToolsetRecordsAndIdeValues) {
   EXPECT_EQ(env.deviceBooks, "xyz");
   ASSERT_EQ(env.generalBooks.size(), 1u);
   EXPECT_EQ(env.generalBooks[0].kind, kBookGeneral);
+  EXPECT_EQ(env.generalBooks[0].path, "/inst/GEN\\uv.pdf");
 }
 
 TEST(StartupEnvironmentTest, MissingFileLeavesDefaultsAndNoToolsets) {
@@ -354,6 +355,7 @@ TEST(StartupEnvironmentTest, MissingFileLeavesDefaultsAndNoToolsets) {
   for (ToolsetInfo* t : app.m_pToolsetInfo) EXPECT_EQ(t, nullptr);
   ASSERT_EQ(theEnvironment().deviceDatabases.size(), 1u);
   EXPECT_FALSE(theEnvironment().fileRead);
+  EXPECT_EQ(app.m_pEnvironment, &theEnvironment()) << "the generic database is the application's all the same";
 }
 
 // The program in the build tree's root never runs a test's stand-in tool

@@ -1,0 +1,163 @@
+// The programs the Tools, version-control and Flash menus start, as the
+// user starts them: they run in the project's folder, whatever folder the
+// program itself was started from (each one here prints the folder it runs
+// in and lists the project file by its bare name); the version-control
+// query offers what the last command kept.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/settings_store.h"
+#include "project/model/option_block.h"
+#include "project/model/project_records.h"
+#include "project/text/pool.h"
+#include "shell/app/shell_app.h"
+#include "shell/frame/frame_fixture.h"
+#include "shell/frame/main_frame.h"
+#include "shell/output/out_view.h"
+#include "shell/output/out_win.h"
+#include "shell/tools/ui/scc_query_dialog.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+using test::WaitFor;
+
+class ToolsFolderTest : public test::ExampleFrameTest {
+ protected:
+  // A popup of the menu bar holding the command, or null.
+  static QMenu* PopupWith(CMainFrame* f, CommandId id) {
+    for (QMenu* m : f->findChildren<QMenu*>())
+      if (ActionOf(m, id)) return m;
+    return nullptr;
+  }
+  // Gives the command the way the menu does, once the popup was rebuilt;
+  // false when the item is not there.
+  static bool RunFromPopup(CMainFrame* f, CommandId fixed, CommandId item) {
+    QMenu* popup = PopupWith(f, fixed);
+    if (!popup) return false;
+    emit popup->aboutToShow();
+    QAction* a = ActionOf(popup, item);
+    if (!a || !a->isEnabled()) return false;
+    a->trigger();
+    return true;
+  }
+  // The build page once the script has said where it runs and the run
+  // has ended (the menus start it once their popup is gone).
+  static std::string AfterTheRun(ShellApp& app, CMainFrame* f) {
+    EXPECT_TRUE(WaitFor([&] { return BuildText(f).find(" in /") != std::string::npos; }));
+    EXPECT_TRUE(WaitIdle(app));
+    return BuildText(f);
+  }
+};
+
+TEST_F(ToolsFolderTest, EveryProgramTheMenusStartRunsInTheProjectFolder) {
+  ASSERT_FALSE(fs::equivalent(fs::current_path(), dir)) << "the test must start elsewhere";
+  const std::string tools = dir.substr(0, dir.size() - 1) + "_tools/";
+  fs::create_directories(tools);
+  const std::string script = tools + "where.sh";
+  {
+    std::ofstream out(script);
+    // Lint's filter shows its banner line; the others show every line.
+    out << "#!/bin/sh\necho \"PC-lint for C $1 in $(pwd)\"\nls Blinky.pm2 >/dev/null && echo \"PC-lint for C sees Blinky.pm2\"\n";
+  }
+  ::chmod(script.c_str(), 0755);
+  { std::ofstream(tools + "where.SVCS") << "[SVCS]\r\n  DataBase=db\r\n  MenuItem=Where\r\n    Command=" << script
+                                        << "\r\n    Arguments=scc\r\n"; }
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileInt("ToolM", "Mfg0", 0x100);
+  settings.WriteProfileString("ToolM", "Mtx0", "Where");
+  settings.WriteProfileString("ToolM", "Mex0", script.c_str());
+  settings.WriteProfileString("ToolM", "Mid0", "");  // no start folder of its own
+  settings.WriteProfileString("ToolM", "Mag0", "tool");
+  settings.WriteProfileString("Sccs", "SccsFile", (tools + "where.SVCS").c_str());
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  const std::string folder = fs::canonical(dir).string();
+  const std::string seen = "PC-lint for C sees Blinky.pm2";
+
+  struct Road {
+    const char* name;
+    std::function<bool()> start;
+    const char* word;
+  };
+  const std::vector<Road> roads = {
+      {"user tool", [&] { return RunFromPopup(f, 35095, 32930); }, "tool"},
+      {"version-control command", [&] { return RunFromPopup(f, 35113, 32980); }, "scc"},
+      {"PC-Lint",
+       [&] {
+         p->curTarget->OPTLE = PoolStrDupOrEmpty(script.c_str(), kPoolProject);
+         p->curTarget->OPTLC = PoolStrDupOrEmpty("std.lnt", kPoolProject);
+         return f->ExecuteCommand(35105);
+       },
+       nullptr},
+      {"external flash tool",
+       [&] {
+         std::fill(std::begin(p->curTarget->pOpts->flash.FLASH1), std::end(p->curTarget->pOpts->flash.FLASH1), 0);
+         p->curTarget->pOpts->flash.FLASH1[0] = 0x2;
+         const std::string command = "\"" + script + "\" flash";
+         p->curTarget->pOpts->flash.FLASH3 = PoolStrDupOrEmpty(command.c_str(), kPoolProject);
+         return f->ExecuteCommand(35404);
+       },
+       "flash"},
+  };
+  for (const Road& r : roads) {
+    SCOPED_TRACE(r.name);
+    f->Output()->BuildPane()->Clear();
+    ASSERT_TRUE(r.start());
+    const std::string out = AfterTheRun(s.App(), f);
+    EXPECT_NE(out.find(" in " + folder + "\n"), std::string::npos) << out;
+    if (r.word) {
+      EXPECT_NE(out.find(std::string("PC-lint for C ") + r.word + " in "), std::string::npos) << out;
+    }
+    EXPECT_NE(out.find(seen), std::string::npos) << out;
+  }
+  fs::remove_all(tools);
+}
+
+// Each run of a version-control command that asks for a comment: the
+// query comes up with the texts the last command kept; Cancel keeps none.
+TEST_F(ToolsFolderTest, ACancelledVersionControlQueryKeepsNoTexts) {
+  const std::string svcs = dir + "ask.SVCS";
+  { std::ofstream(svcs) << "[SVCS]\r\n  MenuItem=Check In\r\n    Command=/bin/true\r\n    QueryComment=1\r\n"; }
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileString("Sccs", "SccsFile", svcs.c_str());
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  // Runs the command, answering its query: the comment it offered.
+  auto run = [&](bool ok, const char* typed) {
+    std::string offered = "<no query>";
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      auto* dlg = qobject_cast<SccQueryDialog*>(QApplication::activeModalWidget());
+      if (!dlg) return;
+      offered = dlg->CommentEdit()->text().toStdString();
+      dlg->CommentEdit()->setText(typed);
+      ok ? dlg->accept() : dlg->reject();
+    });
+    answer.start(10);
+    EXPECT_TRUE(RunFromPopup(f, 35113, 32980));
+    EXPECT_TRUE(WaitFor([&] { return offered != "<no query>"; }));
+    answer.stop();
+    EXPECT_TRUE(WaitIdle(s.App()));
+    return offered;
+  };
+  EXPECT_EQ(run(true, "first"), "");
+  EXPECT_EQ(run(false, "typed, then cancelled"), "first");
+  EXPECT_EQ(run(false, ""), "");
+}
+
+}  // namespace
+}  // namespace pm2
