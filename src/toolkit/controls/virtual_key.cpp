@@ -3,13 +3,13 @@
 namespace pm2 {
 namespace {
 
-constexpr int kVkF1 = 0x70;
+constexpr int kVirtualF1 = 0x70;
 
-struct KeyRow {
+struct QtToVirtualKey {
   int qt;
   int vk;
 };
-const KeyRow kKeys[] = {
+const QtToVirtualKey kQtToVirtualKeys[] = {
     {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},       {Qt::Key_Backtab, 9},     {Qt::Key_Clear, 12},
     {Qt::Key_Return, 13},   {Qt::Key_Enter, 13},    {Qt::Key_Pause, 19},      {Qt::Key_CapsLock, 20},
     {Qt::Key_Escape, 27},   {Qt::Key_Space, 32},    {Qt::Key_PageUp, 33},     {Qt::Key_PageDown, 34},
@@ -20,10 +20,10 @@ const KeyRow kKeys[] = {
     {Qt::Key_Minus, 189},   {Qt::Key_Period, 190},  {Qt::Key_Slash, 191},     {Qt::Key_QuoteLeft, 192},
     {Qt::Key_BracketLeft, 219}, {Qt::Key_Backslash, 220}, {Qt::Key_BracketRight, 221}, {Qt::Key_Apostrophe, 222},
 };
-const KeyRow kKeypad[] = {{Qt::Key_Asterisk, 106}, {Qt::Key_Plus, 107}, {Qt::Key_Minus, 109},
+const QtToVirtualKey kQtKeypadKeys[] = {{Qt::Key_Asterisk, 106}, {Qt::Key_Plus, 107}, {Qt::Key_Minus, 109},
                           {Qt::Key_Period, 110},   {Qt::Key_Slash, 111}};
 // The characters typed with Shift, by the key that carries them.
-const KeyRow kShifted[] = {
+const QtToVirtualKey kQtShiftedKeys[] = {
     {Qt::Key_Exclam, '1'},      {Qt::Key_At, '2'},          {Qt::Key_NumberSign, '3'}, {Qt::Key_Dollar, '4'},
     {Qt::Key_Percent, '5'},     {Qt::Key_AsciiCircum, '6'}, {Qt::Key_Ampersand, '7'}, {Qt::Key_Asterisk, '8'},
     {Qt::Key_ParenLeft, '9'},   {Qt::Key_ParenRight, '0'},  {Qt::Key_Underscore, 189}, {Qt::Key_Plus, 187},
@@ -37,11 +37,11 @@ const KeyRow kShifted[] = {
 int VirtualKeyOf(int qtKey, bool keypad) {
   if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return keypad ? 96 + (qtKey - Qt::Key_0) : '0' + (qtKey - Qt::Key_0);
   if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return 'A' + (qtKey - Qt::Key_A);
-  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return kVkF1 + (qtKey - Qt::Key_F1);
+  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return kVirtualF1 + (qtKey - Qt::Key_F1);
   if (keypad)
-    for (const KeyRow& k : kKeypad)
+    for (const QtToVirtualKey& k : kQtKeypadKeys)
       if (k.qt == qtKey) return k.vk;
-  for (const KeyRow& k : kKeys)
+  for (const QtToVirtualKey& k : kQtToVirtualKeys)
     if (k.qt == qtKey) return k.vk;
   return 0;
 }
@@ -50,7 +50,7 @@ int PressedVirtualKey(int qtKey, Qt::KeyboardModifiers modifiers) {
   const bool keypad = modifiers & Qt::KeypadModifier;
   if (const int vk = VirtualKeyOf(qtKey, keypad)) return vk;
   if (keypad) return 0;
-  for (const KeyRow& k : kShifted)
+  for (const QtToVirtualKey& k : kQtShiftedKeys)
     if (k.qt == qtKey) return k.vk;
   return 0;
 }
