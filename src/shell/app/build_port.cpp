@@ -94,7 +94,12 @@ void DriverBuildPort::UpdateDependencies(ProjectRec* project, TargetRec* target)
 void DriverBuildPort::SetBuildLogFile(int action, const std::string& name) {
   ProjectRec* project = theApp().m_pProject;
   if (action == 0 || !project || name.empty()) {
-    m_log->SetBuildLogFile(0, std::string(), nullptr);
+    // Closed for the project (another opens, or it closes) while it and its
+    // target are still open: the log's page is ended. Only the end of the
+    // program closes it without.
+    const BuildLogProject ending;
+    const bool trailer = action == 0 && project && project->curTarget;
+    m_log->SetBuildLogFile(0, std::string(), trailer ? &ending : nullptr);
     m_logName.clear();
     m_pendingLines.clear();
     return;
@@ -128,8 +133,10 @@ void DriverBuildPort::LogOutputLine(const char* line) {
   std::size_t i = 0;
   while (i < text.size() && static_cast<unsigned char>(text[i]) >= 249) ++i;
   text.remove_prefix(i);
-  if (text.empty()) return;
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  if (text.empty()) return;  // only a switch of the pane's redrawing
+  // The line goes with its own line end: the log writes an empty line
+  // ("\n") that the page does not show, and a line that ends in 0x02 before
+  // its line end runs on into the next.
   // Kept for the log of the next build (bounded: tools may write to the
   // page for a long time before any build).
   constexpr std::size_t kMaxPendingLines = 10000;

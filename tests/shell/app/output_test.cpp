@@ -6,7 +6,10 @@
 #include <set>
 #include <thread>
 
+#include "../example_project.h"
 #include "platform/read_file.h"
+#include "project/model/project_records.h"
+#include "project/recording_shell.h"
 #include "shell_fakes.h"
 
 namespace pm2 {
@@ -58,6 +61,91 @@ TEST_F(OutputTest, LinesGoToClientsPaneLogAndCopy) {
   EXPECT_EQ(frame.lines, std::vector<std::string>{"0:main.c(3): error: x\n"});
   EXPECT_EQ(build.logged, std::vector<std::string>{"main.c(3): error: x\n"});
   EXPECT_EQ(Copy(), "main.c(3): error: x\n");
+}
+
+// The HTML log of the real build port, fed by the build page.
+class BuildLogTest : public OutputTest {
+ protected:
+  void SetUp() override {
+    OutputTest::SetUp();
+    port = std::make_unique<DriverBuildPort>(hub, &shell);
+    deps.build = port.get();
+    app = std::make_unique<ShellApp>(deps);
+    project = MakeExampleProject(dir.path() + "/");
+    project->curTarget = project->firstTarget;
+    theApp().m_pProject = project;
+    OpenPane();
+    ASSERT_GT(app->SetBuildLogName(nullptr), 0);
+  }
+  void TearDown() override {
+    app.reset();  // it holds the port
+    port.reset();
+    OutputTest::TearDown();
+  }
+  // No target: the build refuses at once, but its log is open.
+  void BuildOnce() {
+    ASSERT_TRUE(port->StartBuild(project, nullptr, 0));
+    port->Finish([](const std::function<void()>& wait) { wait(); });
+  }
+  // What the log holds after its heading.
+  std::string Output() {
+    const std::string log = ReadFile(dir / "Obj/Blinky.plg");
+    const std::string heading = "<h2>Output:</h2>\r\n";
+    const size_t at = log.find(heading);
+    return at == std::string::npos ? "(no heading) " + log : log.substr(at + heading.size());
+  }
+  RecordingShell shell;
+  std::unique_ptr<DriverBuildPort> port;
+  ProjectRec* project = nullptr;
+};
+
+// An empty line is logged though the page does not show it, and a line
+// ending in 0x02 runs on into the next; lines printed before the build
+// opens its log are kept for it.
+TEST_F(BuildLogTest, TakesEmptyLinesAndContinuations) {
+  app->OutputText("\xFF");
+  app->OutputText("before\n");
+  app->OutputText("\n");
+  app->OutputText("\xFE");
+  BuildOnce();
+  app->OutputText("first part \x02\r\n");
+  app->OutputText("second part\r\n");
+  app->OutputText("\n");
+  app->OutputText("last\n");
+  port->SetBuildLogFile(0, std::string());
+  EXPECT_EQ(Output(), "before\r\n\r\nfirst part second part\r\n\r\nlast\r\n</pre>\r\n</body>\r\n</html>\r\n");
+}
+
+// Closed for the project the log ends its page; at the end of the program
+// (the port goes with the build page) it is only closed.
+TEST_F(BuildLogTest, EndsItsPageOnlyWhenClosedForTheProject) {
+  struct Row {
+    const char* name;
+    bool closedForProject;
+    const char* output;
+  } rows[] = {
+      {"closed_for_the_project", true, "line\r\n</pre>\r\n</body>\r\n</html>\r\n"},
+      {"program_ends", false, "line\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (!port) {
+      port = std::make_unique<DriverBuildPort>(hub, &shell);
+      deps.build = port.get();
+      app = std::make_unique<ShellApp>(deps);
+      OpenPane();
+    }
+    ASSERT_GT(app->SetBuildLogName(nullptr), 0);
+    BuildOnce();
+    app->OutputText("line\n");
+    if (row.closedForProject) {
+      port->SetBuildLogFile(0, std::string());
+    } else {
+      app.reset();
+      port.reset();
+    }
+    EXPECT_EQ(Output(), row.output);
+  }
 }
 
 TEST_F(OutputTest, WithoutTheBuildPageTheCopyGetsNothingEither) {
