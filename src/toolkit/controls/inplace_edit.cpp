@@ -205,11 +205,11 @@ CInPlaceList::CInPlaceList(QWidget* parent, const QRect& cell, unsigned id, cons
   int want = widest + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * fontMetrics().horizontalAdvance("  ") + 1;
   if (want > r.width()) r.setWidth(want);
   setGeometry(r);
+  // A start text that no entry holds is shown as it is, with no entry
+  // chosen: the first entry must not silently take its place.
   int index = findText(ToQString(text));
-  if (index >= 0)
-    setCurrentIndex(index);
-  else
-    setEditText(ToQString(text));
+  setCurrentIndex(index);
+  if (index < 0) setPlaceholderText(ToQString(text));
   show();
   setFocus();
 }
@@ -250,6 +250,9 @@ void CInPlaceList::focusOutEvent(QFocusEvent* e) {
   End();
 }
 
-void CInPlaceList::End() { Finish(this, m_record, m_id, m_result, FromQString(currentText())); }
+void CInPlaceList::End() {
+  // Nothing chosen: the start text stands.
+  Finish(this, m_record, m_id, m_result, currentIndex() < 0 ? m_record.startText : FromQString(currentText()));
+}
 
 }  // namespace pm2

@@ -102,6 +102,20 @@ TEST_F(InPlaceList, SelectsTheStartTextAndEscapeRestoresIt) {
   EXPECT_EQ(r.key, 27);
 }
 
+// A start text that no entry holds stays what the list reports while the
+// user chooses nothing; the first entry does not take its place.
+TEST_F(InPlaceList, AStartTextOfNoEntryIsKeptWhenNothingIsChosen) {
+  QWidget owner;
+  owner.resize(300, 200);
+  owner.show();
+  InPlaceResultSeen r;
+  auto* list = new CInPlaceList(&owner, QRect(10, 10, 60, 20), 9, {"one", "two"}, "five", kInPlaceMouse, Into(r));
+  EXPECT_EQ(list->currentIndex(), -1);
+  QTest::keyClick(list, Qt::Key_Tab);
+  EXPECT_EQ(r.calls, 1);
+  EXPECT_EQ(r.text, "five");
+}
+
 TEST_F(InPlaceSpinEdit, RangeFallsBackWhenMinimumIsNotBelowMaximum) {
   QWidget owner;
   InPlaceResultSeen r;
