@@ -37,6 +37,8 @@ class DllMenuWalk : public ::testing::TestWithParam<MenuRow> {};
 TEST_P(DllMenuWalk, NumbersEveryEntryFromTheBase) {
   std::vector<DebugMenuEntry> table = GetParam().table;
   EXPECT_EQ(Describe(AppendDllMenu(table.data(), GetParam().base)), GetParam().expected);
+  // No entry is given an id outside its table's range.
+  for (const DebugMenuEntry& e : table) EXPECT_TRUE(e.id == 0 || e.id < DllMenuRangeEnd(GetParam().base)) << e.id;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -52,7 +54,19 @@ INSTANTIATE_TEST_SUITE_P(
                 {E(1, "A"), E(2, "Pop"), E(1, "B"), E(1, "C"), E(-2, nullptr), E(1, "D"), E(-1, nullptr)},
                 33000,
                 "|A=33000 Pop{B=33002 C=33003 } D=33005 "},
-        MenuRow{"UnknownKindEndsTheWalk", {E(1, "A"), E(7, "X"), E(1, "B"), E(-1, nullptr)}, 35114, "|A=35114 "}),
+        MenuRow{"UnknownKindEndsTheWalk", {E(1, "A"), E(7, "X"), E(1, "B"), E(-1, nullptr)}, 35114, "|A=35114 "},
+        // Ids past a table's range belong to other commands (35124 on,
+        // 33010 on): the entries there are left out.
+        MenuRow{"ItemsPastTheRangeAreLeftOut",
+                {E(1, "a"), E(1, "b"), E(1, "c"), E(1, "d"), E(1, "e"), E(1, "f"), E(1, "g"), E(1, "h"), E(1, "i"),
+                 E(1, "j"), E(1, "k"), E(-1, nullptr)},
+                35114,
+                "|a=35114 b=35115 c=35116 d=35117 e=35118 f=35119 g=35120 h=35121 i=35122 j=35123 "},
+        MenuRow{"PopupItemsPastTheRangeAreLeftOut",
+                {E(2, "P"), E(1, "a"), E(1, "b"), E(1, "c"), E(1, "d"), E(1, "e"), E(1, "f"), E(1, "g"), E(1, "h"),
+                 E(1, "i"), E(1, "j"), E(-2, nullptr), E(1, "z"), E(-1, nullptr)},
+                33000,
+                "|P{a=33001 b=33002 c=33003 d=33004 e=33005 f=33006 g=33007 h=33008 i=33009 } "}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DllMenuItem, EnabledInASessionAndCheckedByTheStateBlock) {

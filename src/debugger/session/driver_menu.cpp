@@ -9,11 +9,20 @@ DebugMenuEntry* DllMenuTable(const DebugInterface& record, unsigned base) {
   return record.menu2;
 }
 
+unsigned DllMenuRangeEnd(unsigned base) {
+  for (int t = 0; t < 4; ++t)
+    if (base == kDllMenuBases[t]) return base + kDllMenuSizes[t];
+  return base + kDllMenuSizes[1];  // any other base stands for the second table
+}
+
 std::vector<DllMenuRow> AppendDllMenu(DebugMenuEntry* table, unsigned base) {
   std::vector<DllMenuRow> rows(1);  // the separator
   if (!table) return rows;
+  // An entry past the table's id range would carry the id of another
+  // command (the next table's, a user tool's): the walk ends there.
+  const unsigned end = DllMenuRangeEnd(base);
   unsigned id = base;
-  for (DebugMenuEntry* e = table;; ++e, ++id) {
+  for (DebugMenuEntry* e = table; id < end; ++e, ++id) {
     if (e->kind == kDbgMenuItem) {
       e->id = id;
       rows.push_back({DllMenuRow::Kind::Item, id, e->text ? e->text : "", {}});
@@ -21,14 +30,14 @@ std::vector<DllMenuRow> AppendDllMenu(DebugMenuEntry* table, unsigned base) {
     }
     if (e->kind != kDbgMenuPopup) break;
     DllMenuRow popup{DllMenuRow::Kind::Popup, 0, e->text ? e->text : "", {}};
-    while (e[1].kind == kDbgMenuItem) {
+    while (e[1].kind == kDbgMenuItem && id + 1 < end) {
       ++e;
       ++id;
       e->id = id;
       popup.items.push_back({DllMenuRow::Kind::Item, id, e->text ? e->text : "", {}});
     }
     rows.push_back(std::move(popup));
-    if (e[1].kind == kDbgMenuPopupEnd) {
+    if (e[1].kind == kDbgMenuPopupEnd && id + 1 < end) {
       ++e;
       ++id;
     }

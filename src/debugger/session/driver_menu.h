@@ -27,8 +27,12 @@ constexpr unsigned kDllMenuSizes[4] = {50, 50, 10, 10};
 // menu4, any other base menu2).
 DebugMenuEntry* DllMenuTable(const DebugInterface& record, unsigned base);
 
+// One past the last command id of the table at base.
+unsigned DllMenuRangeEnd(unsigned base);
+
 // Walks a table: writes each entry's id and returns the rows to append,
-// a separator first. A null table gives the separator alone.
+// a separator first. A null table gives the separator alone; entries past
+// the table's id range are left out.
 std::vector<DllMenuRow> AppendDllMenu(DebugMenuEntry* table, unsigned base);
 
 struct DllMenuItemState {

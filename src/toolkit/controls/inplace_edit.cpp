@@ -34,9 +34,22 @@ void ApplyStart(QLineEdit* edit, int key, bool list) {
 void Finish(QWidget* w, InPlaceEndRecord& r, unsigned id, const InPlaceResult& result, const std::string& text) {
   if (r.ended) return;
   r.ended = true;
+  // The cell's owner gets the focus back before it hears the result, so
+  // that the keyboard stays where the edit was started.
+  if (w->hasFocus() || w->isAncestorOf(QApplication::focusWidget()))
+    if (QWidget* parent = w->parentWidget()) parent->setFocus();
   if (result) result(id, r.endKey, InPlaceFinalText(r, text));
   w->hide();
   w->deleteLater();
+}
+
+// A Tab (or Shift+Tab) press, which the editors take into their own key
+// handling instead of letting it move the focus on, so that the edit ends
+// with Tab as its end key; null for any other event.
+QKeyEvent* TabPress(QEvent* e) {
+  if (e->type() != QEvent::KeyPress) return nullptr;
+  auto* k = static_cast<QKeyEvent*>(e);
+  return k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab ? k : nullptr;
 }
 
 }  // namespace
@@ -80,13 +93,9 @@ void CInPlaceEdit::Widen() {
 }
 
 bool CInPlaceEdit::event(QEvent* e) {
-  // Tab must reach the key handling instead of moving the focus.
-  if (e->type() == QEvent::KeyPress) {
-    auto* k = static_cast<QKeyEvent*>(e);
-    if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
-      keyPressEvent(k);
-      return true;
-    }
+  if (QKeyEvent* tab = TabPress(e)) {
+    keyPressEvent(tab);
+    return true;
   }
   return QLineEdit::event(e);
 }
@@ -140,13 +149,23 @@ CInPlaceSpinEdit::CInPlaceSpinEdit(QWidget* parent, const QRect& cell, unsigned 
   ApplyStart(lineEdit(), startKey, false);
 }
 
+bool CInPlaceSpinEdit::event(QEvent* e) {
+  if (QKeyEvent* tab = TabPress(e)) {
+    keyPressEvent(tab);
+    return true;
+  }
+  return QSpinBox::event(e);
+}
+
 void CInPlaceSpinEdit::keyPressEvent(QKeyEvent* e) {
   int vk = InPlaceVirtualKey(e->key());
   // Up and down step the number unless they end the edit.
   switch (InPlaceKeyDown(m_record, vk, e->modifiers() & Qt::ControlModifier, false)) {
     case InPlaceKey::End: End(); return;
     case InPlaceKey::Swallow: return;
-    case InPlaceKey::Pass: QSpinBox::keyPressEvent(e); return;
+    case InPlaceKey::Pass:
+      if (vk != 9) QSpinBox::keyPressEvent(e);
+      return;
   }
 }
 
@@ -186,13 +205,21 @@ CInPlaceList::CInPlaceList(QWidget* parent, const QRect& cell, unsigned id, cons
   int want = widest + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * fontMetrics().horizontalAdvance("  ") + 1;
   if (want > r.width()) r.setWidth(want);
   setGeometry(r);
+  // A start text that no entry holds is shown as it is, with no entry
+  // chosen: the first entry must not silently take its place.
   int index = findText(ToQString(text));
-  if (index >= 0)
-    setCurrentIndex(index);
-  else
-    setEditText(ToQString(text));
+  setCurrentIndex(index);
+  if (index < 0) setPlaceholderText(ToQString(text));
   show();
   setFocus();
+}
+
+bool CInPlaceList::event(QEvent* e) {
+  if (QKeyEvent* tab = TabPress(e)) {
+    keyPressEvent(tab);
+    return true;
+  }
+  return QComboBox::event(e);
 }
 
 void CInPlaceList::keyPressEvent(QKeyEvent* e) {
@@ -210,7 +237,9 @@ void CInPlaceList::keyPressEvent(QKeyEvent* e) {
       End();
       return;
     case InPlaceKey::Swallow: return;
-    case InPlaceKey::Pass: QComboBox::keyPressEvent(e); return;
+    case InPlaceKey::Pass:
+      if (vk != 9) QComboBox::keyPressEvent(e);
+      return;
   }
 }
 
@@ -221,6 +250,9 @@ void CInPlaceList::focusOutEvent(QFocusEvent* e) {
   End();
 }
 
-void CInPlaceList::End() { Finish(this, m_record, m_id, m_result, FromQString(currentText())); }
+void CInPlaceList::End() {
+  // Nothing chosen: the start text stands.
+  Finish(this, m_record, m_id, m_result, currentIndex() < 0 ? m_record.startText : FromQString(currentText()));
+}
 
 }  // namespace pm2

@@ -54,6 +54,7 @@ class CInPlaceSpinEdit : public QSpinBox {
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
+  bool event(QEvent* e) override;
 
  private:
   void End();
@@ -71,6 +72,7 @@ class CInPlaceList : public QComboBox {
  protected:
   void keyPressEvent(QKeyEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
+  bool event(QEvent* e) override;
 
  private:
   void End();

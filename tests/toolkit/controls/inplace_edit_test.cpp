@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
+#include <functional>
 
 #include "toolkit/controls/inplace_edit.h"
 #include "toolkit/qt_test_app.h"
@@ -100,6 +102,20 @@ TEST_F(InPlaceList, SelectsTheStartTextAndEscapeRestoresIt) {
   EXPECT_EQ(r.key, 27);
 }
 
+// A start text that no entry holds stays what the list reports while the
+// user chooses nothing; the first entry does not take its place.
+TEST_F(InPlaceList, AStartTextOfNoEntryIsKeptWhenNothingIsChosen) {
+  QWidget owner;
+  owner.resize(300, 200);
+  owner.show();
+  InPlaceResultSeen r;
+  auto* list = new CInPlaceList(&owner, QRect(10, 10, 60, 20), 9, {"one", "two"}, "five", kInPlaceMouse, Into(r));
+  EXPECT_EQ(list->currentIndex(), -1);
+  QTest::keyClick(list, Qt::Key_Tab);
+  EXPECT_EQ(r.calls, 1);
+  EXPECT_EQ(r.text, "five");
+}
+
 TEST_F(InPlaceSpinEdit, RangeFallsBackWhenMinimumIsNotBelowMaximum) {
   QWidget owner;
   InPlaceResultSeen r;
@@ -108,6 +124,54 @@ TEST_F(InPlaceSpinEdit, RangeFallsBackWhenMinimumIsNotBelowMaximum) {
   EXPECT_EQ(spin->maximum(), 32767);
   auto* ranged = new CInPlaceSpinEdit(&owner, QRect(0, 0, 60, 20), 4, 1, 99, "12", kInPlaceMouse, Into(r));
   EXPECT_EQ(ranged->maximum(), 99);
+}
+
+// Tab ends every editor with Tab as its end key, even when the owner's
+// window has another control the focus could move on to, and the focus
+// goes back to the owner rather than to that control.
+struct TabRow {
+  const char* name;
+  std::function<QWidget*(QWidget* owner, InPlaceResult)> make;
+  const char* text;  // what the editor reports
+};
+
+TEST_F(InPlaceEditors, TabEndsWithTabAndGivesTheFocusBackToTheOwner) {
+  const TabRow rows[] = {
+      {"edit",
+       [](QWidget* o, InPlaceResult r) {
+         return new CInPlaceEdit(o, QRect(10, 10, 80, 20), 1, "abc", kInPlaceMouse, std::move(r));
+       },
+       "abc"},
+      {"spin edit",
+       [](QWidget* o, InPlaceResult r) {
+         return new CInPlaceSpinEdit(o, QRect(10, 10, 80, 20), 2, 0, 99, "42", kInPlaceMouse, std::move(r));
+       },
+       "42"},
+      {"list",
+       [](QWidget* o, InPlaceResult r) {
+         return new CInPlaceList(o, QRect(10, 10, 80, 20), 3, {"one", "two"}, "two", kInPlaceMouse, std::move(r));
+       },
+       "two"},
+  };
+  for (const TabRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    QWidget owner;
+    owner.resize(300, 200);
+    auto* next = new QLineEdit(&owner);  // where Tab would otherwise go
+    next->setGeometry(10, 100, 80, 20);
+    owner.show();
+    QApplication::setActiveWindow(&owner);
+    InPlaceResultSeen r;
+    QWidget* editor = row.make(&owner, Into(r));
+    ASSERT_TRUE(editor->hasFocus() || editor->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(r.calls, 1);
+    EXPECT_EQ(r.key, 9);
+    EXPECT_EQ(r.text, row.text);
+    EXPECT_FALSE(next->hasFocus());
+    EXPECT_TRUE(owner.hasFocus());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
 }
 
 }  // namespace
