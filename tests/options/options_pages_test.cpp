@@ -392,6 +392,29 @@ TEST_F(SheetTest, BankComboOfABanked51Target) {
   EXPECT_EQ(m_session->NodeCopy()->prop.BANKNO, kNoBank);
 }
 
+// The EC++ choice of a 166 group is its own (two states); a C file may
+// leave it to its group (three).
+TEST_F(SheetTest, EcppBoxHasThreeStatesOnlyForAFile) {
+  UseToolset(kToolset166);
+  ASSERT_NE(m_file, nullptr);
+  m_file->type = kFileC;
+  for (NodeRec* node : {static_cast<NodeRec*>(m_group), static_cast<NodeRec*>(m_file)}) {
+    SCOPED_TRACE(node == m_file ? "file" : "group");
+    Open(node);
+    auto* page = Go<PropertiesPage>(PageId::kProperties);
+    QCheckBox* box = page->EcppBox();
+    ASSERT_FALSE(box->isHidden());
+    box->setCheckState(Qt::Unchecked);
+    std::vector<uint32_t> seen;
+    for (int i = 0; i < 3; ++i) {
+      QTest::mouseClick(box, Qt::LeftButton);
+      seen.push_back(page->Record().PROPFLD[0] & 3u);
+    }
+    const std::vector<uint32_t> expected = node == m_file ? std::vector<uint32_t>{1, 2, 0} : std::vector<uint32_t>{1, 0, 1};
+    EXPECT_EQ(seen, expected);
+  }
+}
+
 // A file-type change reloads the page for the new type: what was chosen
 // on the page before stays.
 TEST_F(SheetTest, AFileTypeChangeKeepsThePagesEdits) {
@@ -622,6 +645,54 @@ const BankRow kBankRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, BankChoice, ::testing::ValuesIn(kBankRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Alt with a caption's marked letter works the control; a '&' of the
+// output folder is shown as it stands and marks no key.
+struct KeyRow {
+  const char* name;
+  PageId page;
+  Qt::Key key;
+  int control;  // 0 the executable button, 1 the library button; else the listing bit's box (100 + bit)
+  bool works;
+};
+class CaptionKeys : public SheetTest, public ::testing::WithParamInterface<KeyRow> {};
+TEST_P(CaptionKeys, WorkTheirControl) {
+  const KeyRow& r = GetParam();
+  UseToolset(kToolset166);
+  OptionBlock& o = *m_target->pOpts;
+  o.out.flags.GENAPP = r.control == 1;  // the button starts unchosen
+  o.out.flags.GENLIB = r.control != 1;
+  o.out.OUTDIR = OptString::Pooled("a&b/", kPoolProject);
+  o.lst.listFlags = 0;
+  OptionsSheet& sheet = Open(m_target);
+  sheet.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+  QAbstractButton* control = nullptr;
+  if (r.page == PageId::kOutput) {
+    auto* page = Go<OutputPage>(r.page);
+    control = r.control == 0 ? static_cast<QAbstractButton*>(page->Executable()) : page->Library();
+  } else {
+    control = Go<ListingPage>(r.page)->BitBox(r.control - 100);
+  }
+  const bool before = control->isChecked();
+  QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &sheet, r.key, Qt::AltModifier);
+  // A key-marked button is pressed at once and clicked when it comes up.
+  EXPECT_EQ(control->isDown(), r.works);
+  if (r.works) ASSERT_TRUE(QTest::qWaitFor([control] { return !control->isDown(); }));
+  EXPECT_EQ(control->isChecked() != before, r.works);
+  // A key no caption marks moves the focus to no button (two buttons
+  // marking the same key would take it without a click).
+  if (!r.works) EXPECT_EQ(qobject_cast<QAbstractButton*>(QApplication::focusWidget()), nullptr);
+}
+const KeyRow kKeyRows[] = {
+    {"AltEPicksTheExecutable", PageId::kOutput, Qt::Key_E, 0, true},
+    {"FolderAmpersandMarksNoKey", PageId::kOutput, Qt::Key_B, 1, false},
+    {"AltCSwitchesTheCompilerListing", PageId::kListing, Qt::Key_C, 100, true},
+    {"AltASwitchesTheAssemblerListing", PageId::kListing, Qt::Key_A, 101, true},
+    {"AltISwitchesTheLinkerListing", PageId::kListing, Qt::Key_I, 102, true},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, CaptionKeys, ::testing::ValuesIn(kKeyRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // Both ARM output pages have "Create Batch File", which sets the bit the
 // build writes its batch file by.
 TEST_F(SheetTest, ArmOutputPagesSetTheBatchFileBit) {
@@ -717,6 +788,46 @@ const MergeRow kMergeRows[] = {
     {"AreaEndingBelowTheTop", 1, 0x8000, 0xBFFF, false},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, MergeBox, ::testing::ValuesIn(kMergeRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// What a family's output page hides is kept as the project stores it when
+// the page is left.
+struct HiddenHexRow {
+  const char* name;
+  uint16_t toolset;
+  uint8_t hexsel;
+};
+class HiddenHexFields : public SheetTest, public ::testing::WithParamInterface<HiddenHexRow> {};
+TEST_P(HiddenHexFields, KeepTheirStoredValues) {
+  UseToolset(GetParam().toolset);
+  OptionBlock& o = *m_target->pOpts;
+  o.out.flags.GENAPP = 1;
+  o.out.flags.GENHEX = 1;
+  o.out.HEXSEL = GetParam().hexsel;
+  o.out.outWord2 = 0x55;
+  o.out.outSpare[kHexStartWord] = 0x100;
+  o.out.outSpare[kHexEndWord] = 0x200;
+  o.out.outSpare[kHexOffsetWord] = 0x40;
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<OutputPage>(PageId::kOutput);
+  ASSERT_TRUE(page->Offset()->isHidden());
+  sheet.accept();
+  ASSERT_TRUE(m_refusals.empty());
+  const OptionBlock& b = *m_session->TargetCopy();
+  if (page->Fill()->isHidden()) {
+    EXPECT_EQ(b.out.outWord2, 0x55);
+  }
+  if (page->Start()->isHidden()) {
+    EXPECT_EQ(b.out.outSpare[kHexStartWord], 0x100u);
+    EXPECT_EQ(b.out.outSpare[kHexEndWord], 0x200u);
+  }
+  EXPECT_EQ(b.out.outSpare[kHexOffsetWord], 0x40u);
+}
+const HiddenHexRow kHiddenHexRows[] = {
+    {"Family51HidesRangeFillAndOffset", 0, 0},
+    {"Family251FirstFormatHidesFillAndOffset", 1, 0},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, HiddenHexFields, ::testing::ValuesIn(kHiddenHexRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SheetTest, NegativeOffsetIsStoredSignedAndShownAgain) {
@@ -847,6 +958,22 @@ TEST_F(SheetTest, ListingContentBoxesFollowTheirListing) {
   EXPECT_TRUE(page->BitBox(7)->isChecked());
   page->BitBox(0)->click();
   EXPECT_TRUE(page->BitBox(7)->isEnabled());
+}
+
+// The linker's listing controls are its control file's while one is used;
+// given up (on the linker's page), they come back when the page is shown
+// again.
+TEST_F(SheetTest, LinkerListingControlsReturnWithoutAControlFile) {
+  UseToolset(kToolset51, kX51ExtendedLinker);
+  m_target->pOpts->l51.NX51FL |= 1;
+  m_target->pOpts->lst.listFlags |= 1u << 2;
+  Open(m_target);
+  auto* page = Go<ListingPage>(PageId::kListing);
+  for (int bit : {2, 11, 18}) EXPECT_FALSE(page->BitBox(bit)->isEnabled()) << bit;
+  Go<DebugPage>(PageId::kDebug);
+  m_session->TargetCopy()->l51.NX51FL &= ~1u;
+  Go<ListingPage>(PageId::kListing);
+  for (int bit : {2, 11, 18}) EXPECT_TRUE(page->BitBox(bit)->isEnabled()) << bit;
 }
 
 TEST_F(SheetTest, DebugPageListsTheEnvironmentsDrivers) {
@@ -1003,6 +1130,33 @@ TEST_F(SheetTest, FlashDriverSettingsAreKeptPerDriver) {
   page->Drivers()->setCurrentIndex(0);
   page->RunFlashSettings();
   EXPECT_EQ(m_session->DriverSettings("a"), "SECTORS=ALL");
+}
+
+// The device names a flash driver; the user's choice of another one holds
+// when the page is left and shown again, and when the sheet is opened anew.
+TEST_F(SheetTest, ChosenFlashDriverOutlivesTheDevicesDriver) {
+  UseToolset(kToolsetArmGnu);
+  m_env.toolsets[3]->targetDrivers = {{"a.dll", "Device's"}, {"b.dll", "Chosen"}};
+  m_fakeDrivers.drivers["a.dll"] = {7, 5, 0, ""};
+  m_fakeDrivers.drivers["b.dll"] = {7, 9, 0, ""};
+  m_target->FLASHDR = OptString::Pooled("a.dll", kPoolProject);
+  SetFirstWord(m_target->pOpts->flash.FLASH1, 1);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<FlashPage>(PageId::kFlash);
+  EXPECT_EQ(page->Drivers()->currentIndex(), 0);  // nothing stored: the device's
+  page->Drivers()->setCurrentIndex(1);
+  Go<DebugPage>(PageId::kDebug);
+  page = Go<FlashPage>(PageId::kFlash);
+  EXPECT_EQ(page->Drivers()->currentIndex(), 1);
+  sheet.accept();
+  ASSERT_TRUE(m_session->Commit());
+  EXPECT_EQ(m_target->pOpts->flash.FLASH2.str(), "b.dll");
+  uint32_t cap = 0;
+  std::memcpy(&cap, m_target->pOpts->flash.FLASH1 + 4, 4);
+  EXPECT_EQ(cap, 9u);
+  Open(m_target);
+  page = Go<FlashPage>(PageId::kFlash);
+  EXPECT_EQ(page->Drivers()->currentIndex(), 1);
 }
 
 TEST_F(SheetTest, FolderListSplitsAndJoins) {

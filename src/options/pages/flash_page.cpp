@@ -74,12 +74,16 @@ void FlashPage::SetFlags(uint32_t flags) { SetFirstWord(Block().flash.FLASH1, fl
 
 void FlashPage::Load() {
   const TargetRec* t = Session().Target();
+  // The stored choice first: leaving the page stores the chosen row, so a
+  // driver the user picked over the device's own stays picked when the page
+  // is shown again or the sheet reopened. The device's driver only fills a
+  // choice not made yet.
   const std::string flashDriver = t ? DriverFileName(t->FLASHDR.str()) : std::string();
   int selected = -1;
   for (std::size_t i = 0; i < m_entries.size() && selected < 0; ++i)
-    if (!flashDriver.empty() && DriverFileName(m_entries[i].path) == flashDriver) selected = int(i);
+    if (!Block().flash.FLASH2.empty() && m_entries[i].path == Block().flash.FLASH2.str()) selected = int(i);
   for (std::size_t i = 0; i < m_entries.size() && selected < 0; ++i)
-    if (m_entries[i].path == Block().flash.FLASH2.str()) selected = int(i);
+    if (!flashDriver.empty() && DriverFileName(m_entries[i].path) == flashDriver) selected = int(i);
   m_drivers->setCurrentIndex(selected);
   std::string stored = Block().flash.FLASH3.str();
   if (stored.empty() && t) stored = t->FLASHUT.str();

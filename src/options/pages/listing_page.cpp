@@ -120,6 +120,9 @@ void ListingPage::Load() {
   m_bits[19]->setVisible(Session().Toolset() == 0 && IsExtended51(b));
   m_bits[19]->setEnabled(GetBitField(b.c51.Q51FL, 26, 2) != 0);
   UpdateLabels();
+  // The linker listing's own box: given back when the control file is
+  // given up while the sheet is open.
+  m_bits[2]->setEnabled(true);
   EnableGroups();
   // The linker's listing controls belong to its control file when it uses one.
   if (b.l51.NX51FL & 1)
@@ -128,14 +131,16 @@ void ListingPage::Load() {
 
 void ListingPage::UpdateLabels() {
   const OptionBlock& b = Block();
-  const QString folder = ToQ(m_folder);
-  m_bits[0]->setText("C Compiler Listing:  " + folder + "*.lst");
-  m_bits[1]->setText("Assembler Listing:  " + folder + "*.lst");
+  // Alt with C, A, I or R switches a listing; the folder and name are shown
+  // as they stand.
+  const QString folder = Literally(ToQ(m_folder));
+  m_bits[0]->setText("&C Compiler Listing:  " + folder + "*.lst");
+  m_bits[1]->setText("&Assembler Listing:  " + folder + "*.lst");
   m_bits[3]->setText("C Preprocessor Listing:  " + folder + "*.i");
-  m_bits[19]->setText("Linker Code Listing:  " + folder + "*.cod");
+  m_bits[19]->setText("Linke&r Code Listing:  " + folder + "*.cod");
   const uint16_t t = Session().Toolset();
   const char* ext = t == 2 ? ".m66" : t == 1 ? ".map" : (b.t51.T51FL & 0x8000) ? ".map" : ".m51";
-  m_bits[2]->setText("Linker Listing:  " + folder + ToQ(b.out.OUTNAME.str()) + ext);
+  m_bits[2]->setText("L&inker Listing:  " + folder + Literally(ToQ(b.out.OUTNAME.str())) + ext);
 }
 
 void ListingPage::EnableGroups() {

@@ -19,9 +19,10 @@ std::string ProgramCommandOf(const QLineEdit& program) {
   return std::string(TrimBlanks(CutToCharacters(FromQ(program.text()), 510)));
 }
 
-void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name) {
-  const QString path = ToQ(folder) + name.text().left(258);
-  exe.setText(QString("Create Executable:  %1").arg(path));
+void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name,
+                     const char* exeCaption) {
+  const QString path = Literally(ToQ(folder) + name.text().left(258));
+  exe.setText(QString(exeCaption) + path);
   lib.setText(QString("Create Library:  %1.LIB").arg(path));
 }
 

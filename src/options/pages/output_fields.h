@@ -19,7 +19,10 @@ std::string OutputNameOf(const QLineEdit& name);
 // A user program's command as stored: the first 510 characters, blanks
 // trimmed ("" clears its run box).
 std::string ProgramCommandOf(const QLineEdit& program);
-void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name);
+// The two buttons' texts show the folder and name; `exeCaption` may mark
+// the executable button's key (a page whose other controls leave it free).
+void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name,
+                     const char* exeCaption = "Create Executable:  ");
 // The chooser of the folder for objects: true when one was chosen, which
 // folder then holds as the project stores it.
 bool ChooseOutputFolder(OptionsSheet& sheet, std::string& folder);

@@ -207,7 +207,10 @@ bool OutputPage::RefuseNumber(QLineEdit* field) {
   return Refuse(field, kBadNumberMessage);
 }
 
-void OutputPage::UpdateRadioTexts() { ShowOutputKinds(*m_exe, *m_lib, m_folder, *m_name); }
+void OutputPage::UpdateRadioTexts() {
+  // Alt+E picks the executable; no other control of the page takes E.
+  ShowOutputKinds(*m_exe, *m_lib, m_folder, *m_name, "Cr&eate Executable:  ");
+}
 
 bool OutputPage::CheckName() { return !OutputNameOf(*m_name).empty() || Refuse(m_name, kBadOutputNameMessage); }
 
@@ -244,20 +247,26 @@ bool OutputPage::Leave() {
   if (!CheckName() || !CheckHex() || !CheckOffset()) return false;
   OptionBlock& b = Block();
   SetStored(b.out.OUTNAME, OutputNameOf(*m_name));
+  // A field the family hides keeps what the project stores (a range or
+  // offset read from an imported project, an offset of the other hex
+  // format): the user can neither see nor mend it here.
   if (b.out.flags.GENAPP && b.out.flags.GENHEX) {
     uint32_t v = 0;
-    b.out.outWord2 = m_fill->isHidden() == false && ReadNumberField(FromQ(m_fill->text()), 0, 255, &v) ? uint16_t(v) : 0xFFFF;
-    uint32_t start = 0, end = 0;
-    if (m_start->isHidden() == false) {
+    if (!m_fill->isHidden())
+      b.out.outWord2 = ReadNumberField(FromQ(m_fill->text()), 0, 255, &v) ? uint16_t(v) : 0xFFFF;
+    if (!m_start->isHidden()) {
+      uint32_t start = 0, end = 0;
       ReadNumberField(FromQ(m_start->text()), 0, 0xFFFFFFFFll, &start);
       ReadNumberField(FromQ(m_end->text()), 0, 0xFFFFFFFFll, &end);
+      b.out.outSpare[kHexStartWord] = start;
+      b.out.outSpare[kHexEndWord] = end;
     }
-    b.out.outSpare[kHexStartWord] = start;
-    b.out.outSpare[kHexEndWord] = end;
   }
-  uint32_t offset = 0;
-  if (m_offset->isHidden() == false) ReadNumberField(FromQ(m_offset->text()), INT32_MIN, UINT32_MAX, &offset);
-  b.out.outSpare[kHexOffsetWord] = offset;
+  if (!m_offset->isHidden()) {
+    uint32_t offset = 0;
+    ReadNumberField(FromQ(m_offset->text()), INT32_MIN, UINT32_MAX, &offset);
+    b.out.outSpare[kHexOffsetWord] = offset;
+  }
   SetStored(b.out.OUTDIR, m_folder);
   for (int i = 0; i < 2; ++i) {
     const std::string program = ProgramCommandOf(*m_prog[i]);

@@ -14,6 +14,10 @@ namespace pm2 {
 inline QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
 inline std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
+// A text shown inside a control's caption as it stands: a '&' of a folder
+// or file name must not mark a key.
+inline QString Literally(QString s) { return s.replace(QLatin1Char('&'), QLatin1String("&&")); }
+
 // A changed text is pooled with the project's strings.
 inline void SetStored(OptString& stored, const std::string& text) {
   if (text.empty())

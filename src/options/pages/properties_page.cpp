@@ -126,8 +126,10 @@ void PropertiesPage::Load() {
   const uint16_t toolset = Session().Toolset();
   FileRec* file = Session().File();
   m_ecpp->setVisible(toolset == 2 && (!file || file->type == kFileC));
-  m_ecpp->setTristate(file != nullptr);
   SetTri(m_ecpp, m_prop.PROPFLD[0] & 3);
+  // Only a file may leave the choice to its group; a group decides it (its
+  // style is set after the value, which sets the level's style).
+  m_ecpp->setTristate(file != nullptr);
   m_type->blockSignals(true);
   m_type->clear();
   if (file) {

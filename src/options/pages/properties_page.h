@@ -30,6 +30,7 @@ class PropertiesPage : public OptionPage {
   QLineEdit* CustomArgs() const { return m_custom; }
   QListWidget* Modules() const { return m_modules; }
   QCheckBox* PropBox(int i) const { return m_boxes[i]; }  // include, always, gen asm, asm asm, publics
+  QCheckBox* EcppBox() const { return m_ecpp; }
   const BuildPropOpts& Record() const { return m_prop; }
 
  protected:
