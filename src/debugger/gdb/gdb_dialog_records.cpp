@@ -188,6 +188,50 @@ void GdbDialogRecords::ReadSymbols() {
       m->symbols = &m_locals.back();
     }
   }
+  for (const auto& [file, m] : modules) AddFunctionLocals(file, m);
+}
+
+DbgSymbolRecord* GdbDialogRecords::SymbolList(const std::vector<BlockSymbol>& symbols) {
+  DbgSymbolRecord* head = nullptr;
+  DbgSymbolRecord** link = &head;
+  for (const BlockSymbol& s : symbols) {
+    m_types.push_back(TypeOfGdbText(s.type));
+    DbgSymbolRecord rec{};
+    rec.name = Keep(s.name);
+    // A static local's address; one on the stack or in a register has
+    // none gdb can name without a frame of its function.
+    rec.classWord = s.isStatic ? 1 : 0;
+    rec.value = uint32_t(s.address);
+    rec.type = &m_types.back();
+    m_locals.push_back(rec);
+    *link = &m_locals.back();
+    link = &m_locals.back().next;
+  }
+  return head;
+}
+
+void GdbDialogRecords::AddFunctionLocals(const std::string& file, DbgScopeRecord* module) {
+  std::vector<FunctionBlock> blocks;
+  if (!m_target.FunctionLocals(file, &blocks)) return;
+  for (DbgScopeRecord* f = module->children; f; f = f->next) {
+    if (f->kind != kDbgScopeFunction) continue;
+    for (const FunctionBlock& b : blocks) {
+      if (b.function != f->name) continue;
+      f->symbols = SymbolList(b.symbols);
+      DbgScopeRecord** link = &f->children;
+      for (const std::vector<BlockSymbol>& inner : b.blocks) {
+        m_scopes.push_back(DbgScopeRecord{});
+        DbgScopeRecord* scope = &m_scopes.back();
+        scope->kind = kDbgScopeBlock;
+        scope->name = f->name;
+        scope->parent = f;
+        scope->symbols = SymbolList(inner);
+        *link = scope;
+        link = &scope->next;
+      }
+      break;
+    }
+  }
 }
 
 DbgSymbolRecord* GdbDialogRecords::Publics() {

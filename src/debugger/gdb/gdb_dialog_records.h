@@ -49,6 +49,8 @@ class GdbDialogRecords {
  private:
   const char* Keep(const std::string& text);
   void ReadSymbols();
+  DbgSymbolRecord* SymbolList(const std::vector<BlockSymbol>& symbols);
+  void AddFunctionLocals(const std::string& file, DbgScopeRecord* module);
 
   GdbTarget& m_target;
   std::string m_program;

@@ -199,10 +199,12 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
 
 void GdbTarget::OnLog(const std::string& text) {
   {
-    // A typed command's messages are the command page's.
+    // A typed command's messages are the command page's ("No breakpoint
+    // number 9." with the page's number).
+    const std::string shown = ShownBreakpointNumbers(text);
     std::lock_guard<std::mutex> lock(m_consoleMutex);
     if (m_typedLog) {
-      if (m_typedLogText.size() < 65536) m_typedLogText += text;
+      if (m_typedLogText.size() < 65536) m_typedLogText += shown;
       return;
     }
   }

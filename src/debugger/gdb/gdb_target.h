@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "driver_abi/debug_interface.h"
+#include "debugger/gdb/block_symbols.h"
 #include "debugger/gdb/breakpoint_table.h"
 #include "debugger/gdb/child_process.h"
 #include "debugger/gdb/command_language.h"
@@ -26,6 +27,7 @@
 #include "debugger/gdb/gdb_connection.h"
 #include "debugger/gdb/gdb_listing.h"
 #include "debugger/gdb/gdb_permissions.h"
+#include "debugger/gdb/shown_breakpoint_numbers.h"
 #include "debugger/gdb/trace_history.h"
 #include "debugger/gdb/wait_report.h"
 
@@ -195,6 +197,8 @@ class GdbTarget {
                         const std::vector<std::string>& commands, int* number, std::string* err);
   // The program's functions and variables (at most `limit`).
   bool Symbols(std::vector<GdbSymbol>* out, std::size_t limit);
+  // The local symbols of each function of a source file, by its blocks.
+  bool FunctionLocals(const std::string& file, std::vector<FunctionBlock>* out);
   // A key typed into serial window 1 for the simulated UART.
   void SerialInput(uint8_t c);
 
@@ -315,6 +319,7 @@ class GdbTarget {
     ~RememberBreakpointsAfter() { target->RememberBreakpoints(); }
   };
   int UserNumber(int gdbNumber) const;  // under m_bpMutex
+  BreakpointNumbering Numbering() const;  // under m_bpMutex
   int GdbNumber(int userNumber) const;  // under m_bpMutex; 0 when none
 
   // Stopped as the IDE sees it too: not in one of the driver's own
@@ -379,6 +384,7 @@ class GdbTarget {
   std::string m_captured;
   mutable std::mutex m_bpMutex;
   std::set<int> m_ownNumbers;                // the driver's own breakpoints (UART, run until)
+  ShownBreakpointText m_shownNumbers;        // under m_bpMutex
   std::vector<GdbBreakpointInfo> m_keptBreakpoints;  // the user's, as gdb listed them last
   std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code
   int m_includeDepth = 0;

@@ -84,7 +84,13 @@ int GdbTarget::TypedConsole(const std::string& typed) {
   const bool ok = Console(command, &err, [this](MiRecord& answer) { EndTypedAnswer(&answer); });
   EndTypedAnswer(nullptr);  // gdb did not answer in time: what it said so far
   FollowTypedBreakpoints();
-  return ok ? 0 : Refuse(err);
+  if (ok) return 0;
+  {
+    // "No breakpoint number 9." names gdb's number.
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    err = m_shownNumbers.Line(err, Numbering());
+  }
+  return Refuse(err);
 }
 
 void GdbTarget::FollowTypedBreakpoints() {
@@ -182,7 +188,12 @@ void GdbTarget::EndTypedAnswer(const MiRecord* answer) {
   const std::string refusal = answer && answer->cls == "error" ? answer->results.Str("msg") : "";
   if (!refusal.empty())
     if (const std::size_t at = log.find(refusal + "\n"); at != std::string::npos) log.erase(at, refusal.size() + 1);
-  const std::string text = (open ? "\n" : "") + log;
+  std::string text = (open ? "\n" : "") + log;
+  {
+    // A table of gdb's whose rows were all the driver's.
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    text += m_shownNumbers.End();
+  }
   if (text.empty()) return;
   if (m_events.console)
     m_events.console(text);

@@ -13,12 +13,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
+
+#include <unistd.h>
 
 #include "debugger/gdb/arm_access.h"
 #include "debugger/gdb/expression_effects.h"
 #include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_target.h"
+#include "debugger/gdb/line_tables.h"
 
 namespace pm2::gdb {
 
@@ -226,6 +232,34 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
 
 // ------------------------------------------------------------------ symbols
 
+bool GdbTarget::FunctionLocals(const std::string& file, std::vector<FunctionBlock>* out) {
+  out->clear();
+  if (!Halted() || file.empty()) return false;
+  // gdb prints a file's blocks after its whole line table: into a file of
+  // the driver's, not onto the console. gdb names a unit's file as the
+  // compiler was given it, which the file's own name ends.
+  std::error_code ec;
+  std::string path = (std::filesystem::temp_directory_path(ec) / "pm2gdbblocksXXXXXX").string();
+  const int fd = mkstemp(path.data());
+  if (fd < 0) return false;
+  close(fd);
+  const std::string name = file.substr(file.find_last_of("/\\") + 1);
+  // gdb prints the units it has read in full only.
+  HoldConsole();
+  const bool printed =
+      Ok(m_gdb->Call("-interpreter-exec console " + MiQuote("maint expand-symtabs " + LineTableFilter(file)),
+                     kTimeoutMs)) &&
+      Ok(m_gdb->Call(
+          "-interpreter-exec console " + MiQuote("maint print symbols -source " + name + " -- " + path), kTimeoutMs));
+  TakeHeldConsole();
+  std::stringstream text;
+  text << std::ifstream(path).rdbuf();
+  std::filesystem::remove(path, ec);
+  if (!printed) return false;
+  *out = ParseFunctionBlocks(text.str());
+  return true;
+}
+
 bool GdbTarget::Symbols(std::vector<GdbSymbol>* out, std::size_t limit) {
   out->clear();
   if (!Halted()) return false;
@@ -301,8 +335,9 @@ void GdbTarget::OnConsole(const std::string& text) {
     out += m_blank;
     m_blank.clear();
     out += shown;
-    if (!text.empty()) m_openLine = text.back() != '\n';
+    if (!shown.empty()) m_openLine = shown.back() != '\n';
   }
+  if (out.empty()) return;  // a line about the driver's own breakpoints
   if (m_events.console)
     m_events.console(out);
   else if (m_events.print)
@@ -310,32 +345,14 @@ void GdbTarget::OnConsole(const std::string& text) {
 }
 
 std::string GdbTarget::ShownBreakpointNumbers(const std::string& text) {
-  // gdb's report of a stop at a breakpoint ("Breakpoint 2, main () at
-  // Blinky.c:35", "Breakpoint 3.2, ..." at the second place of one in
-  // several places) and of one set by a typed command ("Breakpoint 3 at
-  // 0x31c: LED.h:11.") names gdb's number: the page's number is shown, as
-  // BL shows it, and a stop at one of the driver's own breakpoints names none.
-  for (const char* prefix : {"Breakpoint ", "Temporary breakpoint "}) {
-    const std::size_t n = std::strlen(prefix);
-    if (text.compare(0, n, prefix) != 0) continue;
-    char* end = nullptr;
-    const long number = std::strtol(text.c_str() + n, &end, 10);
-    if (end && end != text.c_str() + n && end[0] == '.') {
-      char* place = end + 1;
-      std::strtol(place, &end, 10);
-      if (end == place) return text;
-    }
-    if (end && end != text.c_str() + n && std::strncmp(end, " at ", 4) == 0) {
-      std::lock_guard<std::mutex> lock(m_bpMutex);
-      return prefix + std::to_string(UserNumber(int(number))) + end;
-    }
-    if (!end || end == text.c_str() + n || end[0] != ',' || end[1] != ' ') return text;
-    std::lock_guard<std::mutex> lock(m_bpMutex);
-    const std::string rest(end + 2);
-    if (m_ownNumbers.count(int(number))) return rest;
-    return prefix + std::to_string(UserNumber(int(number))) + ", " + rest;
-  }
-  return text;
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  return m_shownNumbers.Line(text, Numbering());
+}
+
+BreakpointNumbering GdbTarget::Numbering() const {
+  // Asked while m_bpMutex is held.
+  return BreakpointNumbering{[this](int gdb) { return m_ownNumbers.count(gdb) > 0; },
+                             [this](int gdb) { return UserNumber(gdb); }};
 }
 
 void GdbTarget::FlushBlankConsole() {

@@ -1,0 +1,71 @@
+// gdb's own commands typed on the command page answer with the page's
+// breakpoint numbers (those BL lists), as stop messages do, and never
+// name the driver's own breakpoints (the UART stand-in's watchpoint comes
+// first in gdb's numbers). On the example program under qemu.
+#include <string>
+#include <vector>
+
+#include "gdb_session_fixture.h"
+
+namespace pm2 {
+namespace {
+
+struct TypedRow {
+  const char* name;
+  std::vector<std::string> before;  // typed first
+  std::string typed;
+  std::vector<std::string> shown;   // texts the page shows for it
+  std::vector<std::string> unseen;  // texts it must not show
+};
+
+void PrintTo(const TypedRow& row, std::ostream* out) { *out << row.name; }
+
+class GdbTypedBreakpointTexts : public GdbSessionTest, public ::testing::WithParamInterface<TypedRow> {};
+
+TEST_P(GdbTypedBreakpointTexts, NameThePagesNumbers) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  auto typed = [&](const std::string& line) { return r->DbgExecCommand(line.c_str(), int32_t(line.size())); };
+  // The user's first breakpoint: number 1 on the page, 2 in gdb.
+  ASSERT_EQ(typed("BS LED_On"), 0) << CommandTexts();
+  for (const std::string& line : GetParam().before) ASSERT_EQ(typed(line), 0) << line << CommandTexts();
+  // What the page got for the command: from each of its two ways in.
+  const std::size_t lines = routed.commandLines.size(), posted = hub.Texts(kNotifyCommandText2).size();
+  typed(GetParam().typed);
+  std::string answer;
+  for (std::size_t i = lines; i < routed.commandLines.size(); ++i) answer += "[" + routed.commandLines[i] + "]";
+  const std::vector<std::string> texts = hub.Texts(kNotifyCommandText2);
+  for (std::size_t i = posted; i < texts.size(); ++i) answer += "{" + texts[i] + "}";
+  for (const std::string& text : GetParam().shown) EXPECT_NE(answer.find(text), std::string::npos) << text << answer;
+  for (const std::string& text : GetParam().unseen) EXPECT_EQ(answer.find(text), std::string::npos) << text << answer;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GdbTypedBreakpointTexts,
+    ::testing::Values(
+        TypedRow{"Break", {}, "break main", {"Breakpoint 2 at 0x"}, {"Breakpoint 3"}},
+        TypedRow{"TemporaryBreak", {}, "tbreak LED_Off", {"Temporary breakpoint 2 at 0x"}, {"breakpoint 3"}},
+        TypedRow{"Watch", {}, "watch pattern_step", {"atchpoint 2: pattern_step"}, {"atchpoint 3"}},
+        TypedRow{"ReadWatch", {}, "rwatch pattern_step", {"Hardware read watchpoint 2: pattern_step"}, {"atchpoint 3"}},
+        TypedRow{"SecondAtOnePlace",
+                 {"break main"},
+                 "break LED_On",
+                 {"Note: breakpoint 1 also set at pc", "Breakpoint 3 at 0x"},
+                 {"breakpoint 2 also", "Breakpoint 4"}},
+        TypedRow{"Clear", {"break LED_On"}, "clear LED_On", {"Deleted breakpoints 1 2 "}, {"3"}},
+        TypedRow{"UnknownNumber", {}, "delete 9", {"No breakpoint number 9."}, {"number 10"}},
+        TypedRow{"InfoBreakpoints",
+                 {"watch pattern_step"},
+                 "info breakpoints",
+                 {"Num     Type", "1       breakpoint", "2       hw watchpoint"},
+                 {"acc watchpoint", "3       hw watchpoint"}},
+        TypedRow{"InfoBreakpointsOfTheDriversOnly",
+                 {"BK *"},
+                 "info breakpoints",
+                 {"No breakpoints or watchpoints."},
+                 {"Num     Type", "acc watchpoint"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pm2
