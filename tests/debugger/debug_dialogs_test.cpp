@@ -339,7 +339,9 @@ TEST(SerialWindowTest, ABellBeepsInAsciiModeOnly) {
       w.WriteBytes(&byte, 1);
     EXPECT_EQ(beeps, r.beeps) << r.name;
     // The bell is not stored as a character.
-    if (!r.hex && (r.value & 0xFF) == 7) EXPECT_EQ(terminal.Line(0), "") << r.name;
+    if (!r.hex && (r.value & 0xFF) == 7) {
+      EXPECT_EQ(terminal.Line(0), "") << r.name;
+    }
   }
 }
 
