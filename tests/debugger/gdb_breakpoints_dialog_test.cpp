@@ -11,7 +11,7 @@
 #include "gdb_session_fixture.h"
 
 namespace pm2 {
-namespace {
+namespace breakpoints_dialog_test {
 
 // DbgBreakpoint op 1: the state at an address (1 enabled, 2 disabled).
 constexpr int32_t kBpState = 1;
@@ -96,5 +96,5 @@ INSTANTIATE_TEST_SUITE_P(Sequences, GdbBreakpointsDialog,
                          ::testing::Values(DialogRow{"Close", false}, DialogRow{"DefineThenClose", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-}  // namespace
+}  // namespace breakpoints_dialog_test
 }  // namespace pm2

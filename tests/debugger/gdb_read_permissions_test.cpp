@@ -18,7 +18,7 @@
 #include "gdb_session_fixture.h"
 
 namespace pm2 {
-namespace {
+namespace read_permissions_test {
 
 constexpr uint32_t kIoset0 = 0xE0028004u;  // LED_On writes it
 
@@ -278,5 +278,5 @@ TEST_F(GdbReadPermissions, GdbsAnswersToATypedCommandReachTheCommandPage) {
   EXPECT_EQ(all.find("No symbol"), all.rfind("No symbol")) << all;
 }
 
-}  // namespace
+}  // namespace read_permissions_test
 }  // namespace pm2

@@ -9,7 +9,7 @@
 #include <set>
 
 namespace pm2::gdb {
-namespace {
+namespace typed_numbers_test {
 
 struct Row {
   const char* name;
@@ -74,5 +74,5 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"NotANumberGoesToGdb", "delete main", "delete main"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-}  // namespace
+}  // namespace typed_numbers_test
 }  // namespace pm2::gdb

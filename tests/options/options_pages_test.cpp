@@ -677,11 +677,15 @@ TEST_P(CaptionKeys, WorkTheirControl) {
   QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &sheet, r.key, Qt::AltModifier);
   // A key-marked button is pressed at once and clicked when it comes up.
   EXPECT_EQ(control->isDown(), r.works);
-  if (r.works) ASSERT_TRUE(QTest::qWaitFor([control] { return !control->isDown(); }));
+  if (r.works) {
+    ASSERT_TRUE(QTest::qWaitFor([control] { return !control->isDown(); }));
+  }
   EXPECT_EQ(control->isChecked() != before, r.works);
   // A key no caption marks moves the focus to no button (two buttons
   // marking the same key would take it without a click).
-  if (!r.works) EXPECT_EQ(qobject_cast<QAbstractButton*>(QApplication::focusWidget()), nullptr);
+  if (!r.works) {
+    EXPECT_EQ(qobject_cast<QAbstractButton*>(QApplication::focusWidget()), nullptr);
+  }
 }
 const KeyRow kKeyRows[] = {
     {"AltEPicksTheExecutable", PageId::kOutput, Qt::Key_E, 0, true},

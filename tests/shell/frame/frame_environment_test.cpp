@@ -37,7 +37,7 @@
 namespace fs = std::filesystem;
 
 namespace pm2 {
-namespace {
+namespace frame_environment_test {
 
 using test::WaitFor;
 
@@ -285,5 +285,5 @@ TEST_F(EnvironmentFrameTest, WithoutAProjectFilesTakeTheSelectedArmTools) {
   EXPECT_EQ(f->TargetToolset(), 4);
 }
 
-}  // namespace
+}  // namespace frame_environment_test
 }  // namespace pm2

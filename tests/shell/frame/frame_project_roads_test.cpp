@@ -27,7 +27,7 @@
 #include "toolkit/workspace/workspace_manager.h"
 
 namespace pm2 {
-namespace {
+namespace project_roads_test {
 
 namespace fs = std::filesystem;
 
@@ -241,5 +241,5 @@ TEST_F(ProjectCommandsTest, CancelWhileAWorkspaceOpensKeepsTheDocuments) {
   kept->Text().SetModified(0);  // the session's end asks nothing
 }
 
-}  // namespace
+}  // namespace project_roads_test
 }  // namespace pm2

@@ -768,7 +768,9 @@ TEST_F(FrameWindowTest, SavingAWorkspaceSavesModifiedAndNewDocuments) {
     EXPECT_EQ(offered, std::vector<std::string>{dir + "Text1"});
     EXPECT_EQ(FileText(dir + "Blinky.c"), typed);
     EXPECT_FALSE(blinky->Document().IsModified());
-    if (*r.newName) EXPECT_EQ(FileText(dir + r.newName), "new words");
+    if (*r.newName) {
+      EXPECT_EQ(FileText(dir + r.newName), "new words");
+    }
     // Reopened after every window closed: the files the workspace kept.
     for (EditorDocument* d : f->Editors().Documents().Documents()) d->Text().SetModified(0);
     f->ExecuteCommand(35129);
