@@ -616,6 +616,25 @@ TEST(FunctionEditorTest, FindAndTheEditorsMessagesReachTheUser) {
   EXPECT_EQ(d.dialogs.boxes[1].text, "Lines longer than 2048 characters will be cut.");
 }
 
+// F3 in the text while the find dialog is open brings the dialog forward
+// and leaves the match it selected alone.
+TEST(FunctionEditorTest, F3BesideTheOpenFindDialogDoesNotSearch) {
+  ScriptedDriver d("");
+  FunctionEditor ed(d.Context(), "/tmp/x.CTmp", nullptr);
+  ed.show();
+  QTest::keyClicks(ed.Editor(), "ab ab");
+  QTest::keyClick(ed.Editor(), Qt::Key_F, Qt::ControlModifier);
+  auto* find = ed.Editor()->findChild<EditFindDialog*>();
+  ASSERT_NE(find, nullptr);
+  find->FindCombo()->setCurrentText("ab");
+  find->FindNext();
+  ASSERT_EQ(ed.Editor()->Engine().GetSelectedText(nullptr), "ab");
+  const int column = ed.Editor()->Engine().State().nCaretCol;
+  QTest::keyClick(ed.Editor(), Qt::Key_F3);
+  EXPECT_EQ(ed.Editor()->Engine().State().nCaretCol, column);
+  EXPECT_TRUE(find->isVisible());
+}
+
 // New, pressed any number of times, leaves each of the editor's messages
 // shown once.
 TEST(FunctionEditorTest, AMessageAfterNewIsShownOnce) {

@@ -44,6 +44,8 @@ FunctionEditor::FunctionEditor(DebugDialogContext ctx, std::string tempPath, std
     m_ctx.Message(text.toLatin1().toStdString());
   });
   connect(m_editor, &EditView::dialogRequested, this, &FunctionEditor::OpenFindDialog);
+  m_editor->SetFindOnlyDialogQuery(
+      [this] { return m_findDialog && m_findDialog->isVisible() && !m_findDialog->IsReplace(); });
   for (QPushButton* b : {m_new, m_open, m_save, m_saveAs, m_compile}) b->setAutoDefault(false);
   connect(m_new, &QPushButton::clicked, this, [this] { New(); });
   connect(m_open, &QPushButton::clicked, this, [this] { OpenFile(); });

@@ -34,7 +34,7 @@ const EditCommand kCommands[] = {
     {kCmdBackspace, "Backspace", &E::Backspace, nullptr},
     {kCmdTab, "Tab", &E::Tab, nullptr},
     {kCmdBackTab, "Back-tab", &E::BackTab, nullptr},
-    {kCmdFindNext, "Find Next", &E::FindNext, &E::CanFindNext},
+    {kCmdFindNext, "Find Next", &E::FindNextCommand, &E::CanFindNext},
     {kCmdToggleBookmark, "Toggle Bookmark", &E::ToggleBookmark, nullptr},
     {kCmdNextBookmark, "Next Bookmark", &E::NextBookmark, &E::HasBookmarks},
     {kCmdPrevBookmark, "Previous Bookmark", &E::PrevBookmark, &E::HasBookmarks},

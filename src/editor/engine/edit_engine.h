@@ -162,6 +162,9 @@ class EditEngine {
   void Redo();
   void ToggleOverwrite();
   void FindNext();
+  // The Find Next command: as FindNext, but with the Find dialog open it
+  // only brings that dialog forward.
+  void FindNextCommand();
   void ToggleBookmark();
   void NextBookmark();
   void PrevBookmark();

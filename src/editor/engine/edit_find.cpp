@@ -41,6 +41,17 @@ std::string EditEngine::CurrentReplacement(EditPos at, int length) {
   return m_pShared->replacement;
 }
 
+void EditEngine::FindNextCommand() {
+  // The open Find dialog holds the search the user is making; the key
+  // brings it forward instead of repeating an older search behind it.
+  if (m_pHost->IsFindOnlyDialogOpen()) {
+    m_s.bFound = false;
+    m_pHost->RequestDialog(kCmdEditFind);
+    return;
+  }
+  FindNext();
+}
+
 void EditEngine::FindNext() {
   m_s.bFound = false;
   // A restarted program repeats the search the profile kept.

@@ -53,6 +53,8 @@ class EditHost {
   // the Find dialog. kCmdCloseFindDialog closes an open one (a finished
   // replace pass).
   virtual void RequestDialog(int /*command*/) {}
+  // Whether the window's find-only dialog (not the replace one) is open.
+  virtual bool IsFindOnlyDialogOpen() const { return false; }
   // The find options the profile keeps, the newest history entry as the
   // text; false when the window keeps none (the engine then repeats its
   // own last search).

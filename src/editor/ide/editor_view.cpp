@@ -49,6 +49,7 @@ EditorView::EditorView(EditorDocument* doc, EditShared* shared, EditorViewContex
   SetPasteLossHandler([this](std::size_t lost) {
     if (m_ctx->status) m_ctx->status->ShowStatusText(PasteLossText(lost));
   });
+  SetFindOnlyDialogQuery([this] { return IsFindDialogOpen() && !m_findDialog->IsReplace(); });
   m_margin = new EditorMargin(*this, &m_ctx->debug);
   SetMarginPainter([this](QPainter& p, const QRect& cell, const CEditLine& line) { m_margin->Paint(p, cell, line); });
   ApplyTypeSettings();

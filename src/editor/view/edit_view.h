@@ -62,6 +62,10 @@ class EditView : public QAbstractScrollArea, public EditHost {
   void ShowMessage(int id, const std::string& text) override;
   void Notify(int hint) override;
   void RequestDialog(int command) override { emit dialogRequested(command); }
+  bool IsFindOnlyDialogOpen() const override { return m_findOnlyOpen && m_findOnlyOpen(); }
+  // Tells whether the owner's find-only dialog is open (the owner keeps
+  // the dialogs it opens on dialogRequested).
+  void SetFindOnlyDialogQuery(std::function<bool()> query) { m_findOnlyOpen = std::move(query); }
   EditClipboard& Clipboard() override { return m_clipboard; }
   bool HasFocus() const override { return hasFocus(); }
 
@@ -110,6 +114,7 @@ class EditView : public QAbstractScrollArea, public EditHost {
   CEditTextBuffer* m_text;
   EditShared* m_shared;
   MarginPainter m_marginPainter;
+  std::function<bool()> m_findOnlyOpen;
   QtEditClipboard m_clipboard;
   std::unique_ptr<EditEngine> m_engine;
   QFont m_font;

@@ -782,6 +782,37 @@ const OpenDialogRow kOpenDialogRows[] = {{"Find", kCmdEditFind}};
 INSTANTIATE_TEST_SUITE_P(Rows, OpenDialog, ::testing::ValuesIn(kOpenDialogRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// F3 in the text while a dialog is open: the Find dialog is brought
+// forward and nothing is searched; beside the Replace dialog the key
+// repeats the stored search.
+struct F3BesideDialogRow {
+  const char* name;
+  int command;
+  bool searches;
+};
+
+class F3BesideDialog : public IdeTest, public ::testing::WithParamInterface<F3BesideDialogRow> {};
+
+TEST_P(F3BesideDialog, SearchesOnlyBesideTheReplaceDialog) {
+  m_store.WriteProfileString(kFindSection, "Find 1", "needle");
+  EditorView& v = Open("hay\r\nneedle\r\n");
+  v.RunViewCommand(GetParam().command);
+  EditFindDialog* d = v.FindDialog();
+  ASSERT_NE(nullptr, d);
+  QTest::keyClick(&v, Qt::Key_F3);
+  EXPECT_EQ(GetParam().searches, v.Engine().HasSelection());
+  EXPECT_EQ(GetParam().searches ? 2 : 1, v.Engine().State().nCaretLine);
+  EXPECT_EQ(d, v.FindDialog());
+  EXPECT_TRUE(v.IsFindDialogOpen());
+}
+
+const F3BesideDialogRow kF3BesideDialogRows[] = {
+    {"FindDialogIsBroughtForward", kCmdEditFind, false},
+    {"ReplaceDialogLetsTheKeySearch", kCmdEditReplace, true},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, F3BesideDialog, ::testing::ValuesIn(kF3BesideDialogRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // The Replace dialog: a wrapped search that finds nothing leaves nothing to
 // replace; a pass replaced to its end closes the dialog.
 struct ReplaceDialogRow {
