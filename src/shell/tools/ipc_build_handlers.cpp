@@ -68,6 +68,16 @@ std::string BuildRefusalWhileEditing(const NodeRec* node) {
   return "Can't build while the options dialog of " + NodeLabel(node) + " is open";
 }
 
+// The group's files leave the project when its list is set: an open sheet
+// of one of them would write the user's changes into a file the project
+// no longer holds (one named again is a new record).
+std::string SetFileGroupRefusalWhileEditing(const NodeRec* node, const GroupRec* group) {
+  if (!node || !group || node->kind != kKindFile || static_cast<const FileRec*>(node)->group != group)
+    return std::string();
+  return "Can't set the files of " + NodeLabel(group) + " while the options dialog of " + NodeLabel(node) +
+         " is open";
+}
+
 // A change the Components sheet's OK would undo, told "Ok." first.
 std::string GroupRefusalUnderComponents(const std::string& group) {
   return "Can't change group '" + group + "' while the dialog 'Components, Environment and Books' is open";
@@ -262,6 +272,8 @@ void IpcBuildHandlers::OnSetFileGroup(dtc_Make::SetFileGroup& e) {
     }
     bool changed = false;
     GroupRec* group = FindGroupByName(project->firstGroup, e.m_strGroup.c_str());
+    failure = SetFileGroupRefusalWhileEditing(m_shell.OptionsSheetNode(), group);
+    if (!failure.empty()) return;
     if (!group) {
       group = AddGroup(project, e.m_strGroup.c_str());
       if (!group) {

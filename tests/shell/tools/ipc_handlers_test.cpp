@@ -262,6 +262,32 @@ TEST_F(IpcFixture, GroupChangesRefusedWhileTheComponentsSheetIsOpen) {
   EXPECT_EQ(Whats().back(), "status 0 Ok. @4");
 }
 
+// The files of a group leave the project when its list is set: under the
+// open options sheet of one of them the request is refused, so the sheet's
+// OK does not write into a file the project no longer holds. A sheet of a
+// file of another group, or of the group itself, does not stand in the way.
+TEST_F(IpcFixture, SetFileGroupRefusedWhileOneOfItsFilesHasItsOptionsSheetOpen) {
+  ProjectRec* p = OpenProject();
+  FileRec* edited = AddFileToGroup(p->firstGroup, "main.c", "/p/", kFileC);
+  GroupRec* other = AddGroup(p, "Other");
+  FileRec* elsewhere = AddFileToGroup(other, "uart.c", "/p/", kFileC);
+  shell.sheetNode = edited;
+  From(3, dtc_Make::SetFileGroup("source group 1", "/src", TextList{"main.c"}));
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"status 1 Can't set the files of group 'Source Group 1' while the "
+                                               "options dialog of file 'main.c' is open @3"}));
+  EXPECT_EQ(p->firstGroup->firstFile, edited);
+  EXPECT_EQ(p->firstGroup->lastFile, edited);
+  for (const NodeRec* node : {static_cast<const NodeRec*>(elsewhere), static_cast<const NodeRec*>(p->firstGroup)}) {
+    shell.sheetNode = node;
+    sent.clear();
+    From(3, dtc_Make::SetFileGroup("Source Group 1", "/src", TextList{"spi.c"}));
+    EXPECT_EQ(Whats(), (std::vector<std::string>{"status 0 Ok. @3"}));
+    ASSERT_NE(p->firstGroup->firstFile, nullptr);
+    EXPECT_EQ(p->firstGroup->firstFile->name.str(), "spi.c");
+  }
+  EXPECT_EQ(other->firstFile, elsewhere);
+}
+
 struct GroupRow {
   const char* name;
   std::string group, folder;
