@@ -662,6 +662,16 @@ int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project
       if (why) *why = std::move(refusal);
       return kBinBadName;
     }
+    // Kept both, a group named without letter case (by the Components
+    // page, a peer's request) would be the wrong one half the time.
+    for (GroupRec* g = s.project->firstGroup; g; g = g->next) {
+      const GroupRec* first = FindGroupByName(s.project->firstGroup, g->name.c_str());
+      if (first == g) continue;
+      if (why)
+        *why = "There are two groups named '" + first->name.str() + "' and '" + g->name.str() +
+               "': group names are told apart without letter case.";
+      return kBinBadName;
+    }
   }
   return kBinOk;
 }

@@ -138,6 +138,14 @@ struct TextReader {
         g->name = lines.String(io.pool);
         if (!lines.LastStringClosed()) return Bad("the group name has no closing ')'");
         if (!lines.AtFieldsEnd()) return Bad("the group's name does not end where the line does");
+        // Groups are named without letter case. Two of one name (an older
+        // build let "source" in beside "Source") could not both be kept by
+        // the Components page, and a request naming one would change the
+        // other: the user renames one in the file rather than have them
+        // merged, which would lose one group's options.
+        if (const GroupRec* same = FindGroupByName(project->firstGroup, g->name.c_str()))
+          return Bad(("the group has the name of group '" + same->name.str() +
+                      "' above it (group names are told apart without letter case)").c_str());
         if (project->lastGroup) project->lastGroup->next = g; else project->firstGroup = g;
         project->lastGroup = g;
         groups.push_back(g);

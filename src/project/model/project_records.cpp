@@ -117,7 +117,7 @@ ProjectRec* NewProject(const char* name, const char* path) {
 GroupRec* FindGroupByName(GroupRec* first, const char* name) {
   std::string_view n = name ? name : "";
   for (GroupRec* g = first; g; g = g->next)
-    if (!(g->flags & kGroupDeleted) && g->name.view() == n) return g;
+    if (!(g->flags & kGroupDeleted) && g->name.EqualsNoCase(n)) return g;
   return nullptr;
 }
 

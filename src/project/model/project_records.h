@@ -207,7 +207,9 @@ struct FileRec : NodeRec {
 ProjectRec* NewProject(const char* name, const char* path);
 
 // Appends a group in pool 1; null when a non-deleted group of that name
-// exists (case-sensitive).
+// exists. Group names are told apart without letter case, as the
+// Components page and the project window's rename do: "source" beside
+// "Source" would be a second group no dialog could keep.
 GroupRec* AddGroup(ProjectRec* project, const char* name);
 GroupRec* FindGroupByName(GroupRec* first, const char* name);
 

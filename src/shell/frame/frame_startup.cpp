@@ -9,6 +9,7 @@
 #include "ipc/ipc_interface.h"
 #include "shell/frame/ipc_wiring.h"
 #include "shell/frame/main_frame.h"
+#include "shell/frame/project_commands_ext.h"
 #include "shell/windows/qt_user_dialogs.h"
 #include "shell/windows/shell_runtime.h"
 #include "shell/app/build_port.h"
@@ -49,6 +50,10 @@ FrameStartup::~FrameStartup() {
 void FrameStartup::StartEventInterface() {
   if (!m_ipc) {
     m_ipc = std::make_unique<IpcWiring>(m_runtime.App(), GetEventDispatcher());
+    m_ipc->m_componentsOpen = [this] {
+      const ProjectCommandsExt* commands = m_frame ? m_frame->ProjectCommands() : nullptr;
+      return commands && commands->ComponentsSheetOpen();
+    };
     m_runtime.App().SetIpcPort(m_ipc.get());
   }
   m_ipc->StartEventInterface();

@@ -182,6 +182,8 @@ ProjectRec* IpcWiring::Project() { return m_app.Project(); }
 
 const NodeRec* IpcWiring::OptionsSheetNode() { return m_app.m_pOptionsNode; }
 
+bool IpcWiring::ComponentsSheetOpen() { return m_componentsOpen && m_componentsOpen(); }
+
 void IpcWiring::ProjectTreeChanged() {
   m_app.m_pSelItem = nullptr;
   m_app.Frame().RefreshProjectTree();

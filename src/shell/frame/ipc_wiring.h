@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 
 #include <memory>
 #include <string>
@@ -69,6 +70,10 @@ class IpcWiring : public IpcPort, public IpcShell, public InstanceChannelHandler
   void RunOnGuiThread(const std::function<void()>& fn) override;
   ProjectRec* Project() override;
   const NodeRec* OptionsSheetNode() override;
+  bool ComponentsSheetOpen() override;
+  // Whether the frame's Components sheet is open (GUI thread); set by the
+  // frame's owner, which holds both.
+  std::function<bool()> m_componentsOpen;
   void ProjectTreeChanged() override;
   std::string AbsolutePath(const std::string& stored) override;
 

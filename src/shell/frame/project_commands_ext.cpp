@@ -280,7 +280,10 @@ void ProjectCommandsExt::OnImportOldProject() {
 void ProjectCommandsExt::OnComponentsSheet() {
   AppState& state = m_app.State();
   ProjectSheet sheet(m_app.Project(), state.m_toolsIniPath, state.m_pEnvironment, &m_frame);
-  if (m_runDialog(sheet) != QDialog::Accepted) return;
+  m_componentsOpen = true;
+  const int answer = m_runDialog(sheet);
+  m_componentsOpen = false;
+  if (answer != QDialog::Accepted) return;
   SheetApplyResult r = sheet.ApplyToProject();
   if (r.envChanged) m_app.FindToolsIni(m_app.m_szProgramFolder + "pelmora2");
   m_app.m_pSelItem = nullptr;

@@ -51,6 +51,9 @@ class ProjectCommandsExt {
   void OnNewProject();
   void OnImportOldProject();
   void OnComponentsSheet();
+  // While the Components sheet is open its OK puts its own copy of the
+  // targets and groups in place of the project's.
+  bool ComponentsSheetOpen() const { return m_componentsOpen; }
   void OnDeviceDatabase();
   // 1 when a device was chosen, else 0.
   int OnSelectDevice();
@@ -75,6 +78,7 @@ class ProjectCommandsExt {
 
  private:
   void Refill();
+  bool m_componentsOpen = false;
   // The database to use ("" after Cancel or without one).
   std::string ChooseDatabase();
 

@@ -68,6 +68,21 @@ std::string BuildRefusalWhileEditing(const NodeRec* node) {
   return "Can't build while the options dialog of " + NodeLabel(node) + " is open";
 }
 
+// The group's files leave the project when its list is set: an open sheet
+// of one of them would write the user's changes into a file the project
+// no longer holds (one named again is a new record).
+std::string SetFileGroupRefusalWhileEditing(const NodeRec* node, const GroupRec* group) {
+  if (!node || !group || node->kind != kKindFile || static_cast<const FileRec*>(node)->group != group)
+    return std::string();
+  return "Can't set the files of " + NodeLabel(group) + " while the options dialog of " + NodeLabel(node) +
+         " is open";
+}
+
+// A change the Components sheet's OK would undo, told "Ok." first.
+std::string GroupRefusalUnderComponents(const std::string& group) {
+  return "Can't change group '" + group + "' while the dialog 'Components, Environment and Books' is open";
+}
+
 std::string SetOptionsRefusalWhileEditing(const NodeRec* node, const GroupRec* group) {
   if (!node || node != group) return std::string();
   return "Can't set the options of " + NodeLabel(node) + " while its options dialog is open";
@@ -242,6 +257,10 @@ void IpcBuildHandlers::OnSetFileGroup(dtc_Make::SetFileGroup& e) {
       failure = kIpcNoProject;
       return;
     }
+    if (m_shell.ComponentsSheetOpen()) {
+      failure = GroupRefusalUnderComponents(e.m_strGroup);
+      return;
+    }
     // A name the project file can't hold would read back as another file:
     // the whole request is refused before the group changes.
     for (const std::string& name : e.m_Files) {
@@ -253,6 +272,8 @@ void IpcBuildHandlers::OnSetFileGroup(dtc_Make::SetFileGroup& e) {
     }
     bool changed = false;
     GroupRec* group = FindGroupByName(project->firstGroup, e.m_strGroup.c_str());
+    failure = SetFileGroupRefusalWhileEditing(m_shell.OptionsSheetNode(), group);
+    if (!failure.empty()) return;
     if (!group) {
       group = AddGroup(project, e.m_strGroup.c_str());
       if (!group) {
@@ -261,6 +282,9 @@ void IpcBuildHandlers::OnSetFileGroup(dtc_Make::SetFileGroup& e) {
       }
       changed = true;
     }
+    // Files the group loses leave the project: the tree must not go on
+    // showing them, even when nothing is added in their place.
+    if (group->firstFile) changed = true;
     group->firstFile = group->lastFile = nullptr;
     for (const std::string& name : e.m_Files) {
       if (name.empty()) continue;
@@ -297,6 +321,7 @@ void IpcBuildHandlers::OnSetOptions(dtc_Make::SetOptions& e) {
     GroupRec* group = project ? FindGroupByName(project->firstGroup, e.m_strGroup.c_str()) : nullptr;
     // The group's open sheet would write its own copy over the change on OK.
     failure = SetOptionsRefusalWhileEditing(m_shell.OptionsSheetNode(), group);
+    if (failure.empty() && group && m_shell.ComponentsSheetOpen()) failure = GroupRefusalUnderComponents(e.m_strGroup);
     if (!failure.empty()) return;
     OptionBlock* opts = group ? GetNodeOptions(group) : nullptr;
     if (!opts) {

@@ -48,6 +48,9 @@ class IpcShell {
   // The project node whose options sheet is open (GUI thread), null when
   // none: its options are the user's until OK or Cancel.
   virtual const NodeRec* OptionsSheetNode() = 0;
+  // The Components sheet is open (GUI thread): its OK replaces the
+  // project's groups, with their files and options, by its own copy.
+  virtual bool ComponentsSheetOpen() = 0;
   // After files were added: clear the selected item, refill the tree.
   virtual void ProjectTreeChanged() = 0;
   // A stored path made absolute (at most 260 characters); empty on failure.

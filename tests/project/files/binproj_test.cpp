@@ -445,7 +445,8 @@ TEST_F(ProjectOpenTest, BrokenBinaryProjectsFailToOpenAndLeaveTheOpenProject) {
 
 // A target, group or file name that the project file cannot hold would be
 // saved and read back as another name (a target "T)1" as "T" of another
-// family): the open refuses the project naming the name and why, and takes
+// family), and two groups of one name but for letter case could not be told
+// apart: the open refuses the project naming the name and why, and takes
 // nothing of it (the open project stays, no folder is made).
 TEST_F(ProjectOpenTest, NamesTheProjectFileCannotHoldRefuseTheBinaryProject) {
   struct Row {
@@ -455,6 +456,7 @@ TEST_F(ProjectOpenTest, NamesTheProjectFileCannotHoldRefuseTheBinaryProject) {
     const char* file;
     const char* full;
     std::string why;  // "" when the project opens
+    const char* secondGroup = nullptr;
   } rows[] = {
       {"TargetClosing", "T)1", "Source", "main.c", ".\\main.c",
        "The target name 'T)1' cannot be stored: it holds a ')' without its '('."},
@@ -472,6 +474,9 @@ TEST_F(ProjectOpenTest, NamesTheProjectFileCannotHoldRefuseTheBinaryProject) {
       {"FileFolderGreaterThan", "Board", "Source", "ok.c", ".\\x>y\\ok.c",
        "The file '.\\x>y\\ok.c' cannot be stored in the project: its name holds a '>' without its '<'."},
       {"BalancedNamesOpen", "Flash (A)", "Drivers (UART)", "x<1>.c", ".\\x<1>.c", ""},
+      {"GroupNameTwiceButForLetterCase", "Board", "Source", "main.c", ".\\main.c",
+       "There are two groups named 'Source' and 'source': group names are told apart without letter case.",
+       "source"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -490,6 +495,11 @@ TEST_F(ProjectOpenTest, NamesTheProjectFileCannotHoldRefuseTheBinaryProject) {
     w.Begin(kBinGroup);
     w.ShortString("Group", row.group);
     w.End();
+    if (row.secondGroup) {
+      w.Begin(kBinGroup);
+      w.ShortString("Group", row.secondGroup);
+      w.End();
+    }
     w.Begin(kBinFile);
     w.String("Name", row.file);
     w.U16("Index", 0);

@@ -581,6 +581,10 @@ TEST_F(ProjFileErrors, DamagedFilesAreReportedWithTheirLine) {
        "'/p/x.pm2' line 5: the group's name does not end where the line does: 'Group (x)y)'"},
       {"group name not closed", "Target (T), 0x0000\r\nGroup ((x)\r\n",
        "'/p/x.pm2' line 5: the group name has no closing ')': 'Group ((x)'"},
+      // Kept both, a request naming one of them would change the other.
+      {"two groups of one name", "Target (T), 0x0000\r\nGroup (Source)\r\nGroup (Lib)\r\nGroup (source)\r\n",
+       "'/p/x.pm2' line 7: the group has the name of group 'Source' above it (group names are told apart without "
+       "letter case): 'Group (source)'"},
   };
   for (const Row& r : rows) {
     ProjectFileIo io;

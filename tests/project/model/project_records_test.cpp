@@ -92,17 +92,19 @@ TEST(FilterLists, PatternMatching) {
   }
 }
 
-TEST_F(ProjectRecords, GroupsByNameCaseSensitive) {
+TEST_F(ProjectRecords, GroupsByNameIgnoreCase) {
   ProjectRec* p = OpenNewProject();
+  GroupRec* first = p->firstGroup;
   EXPECT_EQ(AddGroup(p, "Source Group 1"), nullptr);
-  GroupRec* lower = AddGroup(p, "source group 1");
-  ASSERT_NE(lower, nullptr);
-  EXPECT_EQ(FindGroupByName(p->firstGroup, "source group 1"), lower);
-  p->firstGroup->flags |= kGroupDeleted;
+  EXPECT_EQ(AddGroup(p, "source GROUP 1"), nullptr) << "a name differing only in letter case is taken";
+  EXPECT_EQ(FindGroupByName(p->firstGroup, "source group 1"), first);
+  EXPECT_EQ(FindGroupByName(p->firstGroup, "Source Group 2"), nullptr);
+  first->flags |= kGroupDeleted;
   EXPECT_EQ(FindGroupByName(p->firstGroup, "Source Group 1"), nullptr);
-  GroupRec* again = AddGroup(p, "Source Group 1");
+  GroupRec* again = AddGroup(p, "source group 1");
   ASSERT_NE(again, nullptr) << "a deleted group's name is free";
   EXPECT_EQ(p->lastGroup, again);
+  EXPECT_EQ(FindGroupByName(p->firstGroup, "SOURCE GROUP 1"), again);
 }
 
 TEST_F(ProjectRecords, FileLookupsIgnoreCase) {

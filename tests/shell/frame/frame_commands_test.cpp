@@ -170,6 +170,25 @@ TEST_F(FrameCommandsTest, ComponentsSheetFromTheMenuAddsAGroupToTheProjectWindow
   EXPECT_TRUE(Contains(TreeTexts(f), "Drivers"));
 }
 
+// The event interface hears while the sheet is open, so that a client's
+// group change is refused rather than undone by the sheet's OK.
+TEST_F(FrameCommandsTest, EventInterfaceKnowsWhenTheComponentsSheetIsOpen) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(s.ports.Ipc(), nullptr);
+  IpcShell& ipc = *s.ports.Ipc();
+  EXPECT_FALSE(ipc.ComponentsSheetOpen());
+  bool openInside = false;
+  f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
+    if (dynamic_cast<ProjectSheet*>(&d)) openInside = ipc.ComponentsSheetOpen();
+    return int(QDialog::Rejected);
+  };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kComponents));
+  EXPECT_TRUE(openInside);
+  EXPECT_FALSE(ipc.ComponentsSheetOpen());
+}
+
 TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();

@@ -46,6 +46,7 @@ struct BuildingShell : IpcShell {
   ProjectRec* Project() override { return project; }
   void ProjectTreeChanged() override {}
   const NodeRec* OptionsSheetNode() override { return nullptr; }
+  bool ComponentsSheetOpen() override { return false; }
   std::string AbsolutePath(const std::string& stored) override { return stored; }
   ~BuildingShell() { JoinWorker(); }
   void JoinWorker() {

@@ -37,7 +37,9 @@ struct FakeIpcShell : IpcShell {
   ProjectRec* Project() override { return project; }
   void ProjectTreeChanged() override { calls.push_back("tree"); }
   const NodeRec* OptionsSheetNode() override { return sheetNode; }
+  bool ComponentsSheetOpen() override { return componentsOpen; }
   const NodeRec* sheetNode = nullptr;
+  bool componentsOpen = false;
   std::string AbsolutePath(const std::string& stored) override { return "/abs/" + stored; }
 
   bool hasTarget = true, busy = false, debugging = false, buildStarts = true;
@@ -199,6 +201,91 @@ TEST_F(IpcFixture, SetFileGroupAddsOnlyFilesNoOtherGroupHolds) {
   From(2, dtc_Make::SetFileGroup("Drivers", "/src/drv/", TextList{"uart.c"}));
   EXPECT_EQ(g->firstFile->name.str(), "uart.c");
   EXPECT_EQ(g->firstFile->next, nullptr);
+}
+
+// A group is named without letter case, as the Components page names it:
+// another case reaches the group the project holds, never a second one.
+TEST_F(IpcFixture, GroupRequestsIgnoreLetterCase) {
+  ProjectRec* p = OpenProject();
+  GroupRec* g = p->firstGroup;
+  From(2, dtc_Make::SetFileGroup("source GROUP 1", "/src", TextList{"uart.c"}));
+  From(2, dtc_Make::SetOptions("SOURCE group 1", TextList{"X=1"}, TextList{"/inc"}));
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"status 0 Ok. @2", "status 0 Ok. @2"}));
+  EXPECT_EQ(g->next, nullptr) << "no second group beside '" << g->name.str() << "'";
+  EXPECT_EQ(g->name.str(), "Source Group 1");
+  ASSERT_NE(g->firstFile, nullptr);
+  EXPECT_EQ(g->firstFile->name.str(), "uart.c");
+  ASSERT_NE(GetNodeOptions(g), nullptr);
+  EXPECT_EQ(GetNodeOptions(g)->cGnu.ACDEFN.str(), "X=1");
+}
+
+// Emptied of files that other groups hold, the group loses the ones it had:
+// the tree is rebuilt so it no longer shows them; a group that had none and
+// gains none leaves the tree alone.
+TEST_F(IpcFixture, SetFileGroupRebuildsTheTreeWhenTheGroupLosesFiles) {
+  ProjectRec* p = OpenProject();
+  AddFileToGroup(p->firstGroup, "main.c", "/p/", kFileC);
+  GroupRec* other = AddGroup(p, "Other");
+  AddFileToGroup(other, "uart.c", "/p/", kFileC);
+  From(2, dtc_Make::SetFileGroup("Source Group 1", "/src", TextList{"uart.c"}));
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"status 0 Ok. @2"}));
+  EXPECT_EQ(p->firstGroup->firstFile, nullptr);
+  ASSERT_FALSE(shell.calls.empty());
+  EXPECT_EQ(shell.calls.back(), "tree");
+  shell.calls.clear();
+  From(2, dtc_Make::SetFileGroup("Source Group 1", "/src", TextList{"uart.c"}));
+  for (const std::string& call : shell.calls) EXPECT_NE(call, "tree");
+}
+
+// Under the open Components sheet a group's change would be undone by the
+// sheet's OK after the client was told "Ok.": it is refused, and nothing
+// changes.
+TEST_F(IpcFixture, GroupChangesRefusedWhileTheComponentsSheetIsOpen) {
+  ProjectRec* p = OpenProject();
+  FileRec* kept = AddFileToGroup(p->firstGroup, "main.c", "/p/", kFileC);
+  shell.componentsOpen = true;
+  From(4, dtc_Make::SetFileGroup("Source Group 1", "/src", TextList{"uart.c"}));
+  From(4, dtc_Make::SetFileGroup("Drivers", "/src", TextList{"uart.c"}));
+  From(4, dtc_Make::SetOptions("Source Group 1", TextList{"X=1"}, TextList{}));
+  const std::string open = "' while the dialog 'Components, Environment and Books' is open @4";
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"status 1 Can't change group 'Source Group 1" + open,
+                                               "status 1 Can't change group 'Drivers" + open,
+                                               "status 1 Can't change group 'Source Group 1" + open}));
+  EXPECT_EQ(p->firstGroup->firstFile, kept);
+  EXPECT_EQ(p->firstGroup->next, nullptr);
+  EXPECT_EQ(FindTargetOptions(p->firstGroup->pOpts, p->curTarget), nullptr);
+  // An unknown group is still named as such.
+  From(4, dtc_Make::SetOptions("Nope", TextList{}, TextList{}));
+  EXPECT_EQ(Whats().back(), "status 1 Group name is not defined @4");
+  shell.componentsOpen = false;
+  From(4, dtc_Make::SetFileGroup("Source Group 1", "/src", TextList{"uart.c"}));
+  EXPECT_EQ(Whats().back(), "status 0 Ok. @4");
+}
+
+// The files of a group leave the project when its list is set: under the
+// open options sheet of one of them the request is refused, so the sheet's
+// OK does not write into a file the project no longer holds. A sheet of a
+// file of another group, or of the group itself, does not stand in the way.
+TEST_F(IpcFixture, SetFileGroupRefusedWhileOneOfItsFilesHasItsOptionsSheetOpen) {
+  ProjectRec* p = OpenProject();
+  FileRec* edited = AddFileToGroup(p->firstGroup, "main.c", "/p/", kFileC);
+  GroupRec* other = AddGroup(p, "Other");
+  FileRec* elsewhere = AddFileToGroup(other, "uart.c", "/p/", kFileC);
+  shell.sheetNode = edited;
+  From(3, dtc_Make::SetFileGroup("source group 1", "/src", TextList{"main.c"}));
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"status 1 Can't set the files of group 'Source Group 1' while the "
+                                               "options dialog of file 'main.c' is open @3"}));
+  EXPECT_EQ(p->firstGroup->firstFile, edited);
+  EXPECT_EQ(p->firstGroup->lastFile, edited);
+  for (const NodeRec* node : {static_cast<const NodeRec*>(elsewhere), static_cast<const NodeRec*>(p->firstGroup)}) {
+    shell.sheetNode = node;
+    sent.clear();
+    From(3, dtc_Make::SetFileGroup("Source Group 1", "/src", TextList{"spi.c"}));
+    EXPECT_EQ(Whats(), (std::vector<std::string>{"status 0 Ok. @3"}));
+    ASSERT_NE(p->firstGroup->firstFile, nullptr);
+    EXPECT_EQ(p->firstGroup->firstFile->name.str(), "spi.c");
+  }
+  EXPECT_EQ(other->firstFile, elsewhere);
 }
 
 struct GroupRow {
