@@ -446,7 +446,8 @@ TEST_P(MenuContentHeading, AltMFocusesTheList) {
 }
 
 const MenuContentRow kMenuContentRows[] = {
-    {"VersionControl", [](SettingsStore& s) -> std::unique_ptr<QDialog> { return std::make_unique<SvcsTemplateDialog>(s); },
+    {"VersionControl",
+     [](SettingsStore& s) -> std::unique_ptr<QDialog> { return std::make_unique<SvcsTemplateDialog>(s); },
      [](QDialog& d) -> QWidget* { return static_cast<SvcsTemplateDialog&>(d).List(); }},
     {"ToolsMenu", [](SettingsStore& s) -> std::unique_ptr<QDialog> { return std::make_unique<ToolsMenuDialog>(s); },
      [](QDialog& d) -> QWidget* { return d.findChild<ToolListEditor*>(); }},
