@@ -7,19 +7,11 @@
 
 namespace pm2 {
 
-namespace {
-
-constexpr char kSection[] = "Recent Projects";
-
-std::string KeyName(int i) { return "Project " + std::to_string(i + 1); }
-
-}  // namespace
-
 void RecentProjects::Add(const std::string& path) {
   if (path.empty()) return;
   Remove(path);
   m_entries.insert(m_entries.begin(), path);
-  if (m_entries.size() > kRecentProjectMax) m_entries.resize(kRecentProjectMax);
+  if (int(m_entries.size()) > m_max) m_entries.resize(m_max);
 }
 
 void RecentProjects::Remove(const std::string& path) {
@@ -30,16 +22,15 @@ void RecentProjects::Remove(const std::string& path) {
 
 void RecentProjects::Load(const SettingsStore& store) {
   m_entries.clear();
-  for (int i = 0; i < kRecentProjectMax; ++i) {
-    std::string value = store.GetProfileString(kSection, KeyName(i));
+  for (int i = 0; i < m_max; ++i) {
+    std::string value = store.GetProfileString(m_section, KeyName(i));
     if (value.empty()) break;
     m_entries.push_back(value);
   }
 }
 
 void RecentProjects::Save(SettingsStore& store) const {
-  for (int i = 0; i < kRecentProjectMax; ++i)
-    store.WriteProfileString(kSection, KeyName(i).c_str(), At(i).c_str());
+  for (int i = 0; i < m_max; ++i) store.WriteProfileString(m_section.c_str(), KeyName(i).c_str(), At(i).c_str());
 }
 
 const std::string& RecentProjects::At(int i) const {

@@ -117,6 +117,7 @@ class ShellApp {
   WindowRegistry m_windows;          // the single-instance windows
   void* m_hEscapeParent = nullptr;   // Esc in a child of it focuses the active view
   RecentProjects m_recent;
+  RecentProjects m_recentFiles = RecentProjects::Files();  // the recent documents
   std::string m_szProgramFolder;     // ends in '/'
   std::string m_szSpawnPath;         // "VSPAWN.EXE" beside the program
   std::string m_szDeviceDbPath;      // the program's path with the extension "cdb"
@@ -188,6 +189,7 @@ class ShellApp {
   void RemoveRecentProject(const std::string& path) { m_recent.Remove(path); }
   void LoadRecentProjects();
   void SaveRecentProjects();
+  void AddRecentFile(const std::string& path) { m_recentFiles.Add(path); }
 
   // ---------------------------------------------------------- start-up, exit
   // Parses the program's command line into the -d/-b/-r/-x/-y bits and the

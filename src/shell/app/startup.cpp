@@ -19,7 +19,6 @@ namespace {
 
 constexpr int kSplashBitmap = 123;
 constexpr int kSplashMs = 3000;
-constexpr int kRecentFileEntries = 6;
 
 }  // namespace
 
@@ -63,7 +62,7 @@ bool ShellApp::InitInstance(StartupPorts& ports, const std::string& commandLine,
   ports.ClearAddInLink();                                // 3
   ports.LoadFrameSettings();                             // 4
   LoadRecentProjects();                                  // 5
-  ports.SetUpRecentFileList(kRecentFileEntries);         // 6
+  m_recentFiles.Load(Settings());                        // 6
   FindToolsIni(programPath);                             // 7
   ports.ShowSplash(kSplashBitmap, kSplashMs);            // 8
   ports.RegisterDocumentTemplates();                     // 9
@@ -124,6 +123,7 @@ int ShellApp::ExitInstance(StartupPorts& ports) {
   if (HasState(kStateInstanceChannel)) ports.CloseInstanceChannel();
   ports.SaveFrameSettings();
   SaveRecentProjects();
+  m_recentFiles.Save(Settings());
   std::string err;
   if (!SaveSettingsIfChanged(Settings(), &err)) ShowError(Dialogs(), err);
   // Nothing may point into the pools once they are gone.

@@ -20,8 +20,6 @@ class StartupPorts {
   // 4: section "MFrame" (sets kStateReopenLastProject from "LprJ") and the
   // visual-style switch handed to the menu bar.
   virtual void LoadFrameSettings() {}
-  // 6: the framework's recent-file list.
-  virtual void SetUpRecentFileList(int /*entries*/) {}
   // 8: splash bitmap 123 for 3000 ms, shown and painted at once.
   virtual void ShowSplash(int /*bitmap*/, int /*ms*/) {}
   // 9: the five document templates in their order.

@@ -170,6 +170,7 @@ EditorWindows::Window* EditorWindows::ShowWindowFor(const std::string& pathIn, b
     auto doc = std::make_unique<EditorDocument>(Environment());
     if (!doc->OnOpenDocument(path)) return nullptr;
     win = AddWindow(std::move(doc));
+    emit fileNamed(ToQString(path));
   }
   if (win->sheet->isMinimized()) win->sheet->showNormal();
   m_frame.MdiClient()->setActiveSubWindow(win->sheet);
@@ -235,6 +236,7 @@ bool EditorWindows::SaveActiveAs(const std::string& pathIn) {
   w->sheet->setObjectName(ToQString("Source:" + path));
   Retitle(w);
   emit titleChanged();
+  emit fileNamed(ToQString(path));
   return true;
 }
 

@@ -116,6 +116,9 @@ class EditorWindows : public QObject, public GotoLineTarget {
  signals:
   // The active window's name or modified flag changed.
   void titleChanged();
+  // A file was read into a new window, or a text was written under a new
+  // name: it belongs at the top of the recent documents.
+  void fileNamed(const QString& path);
 
  private:
   struct Window;

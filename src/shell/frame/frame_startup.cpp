@@ -82,15 +82,6 @@ void FrameStartup::SetUpProfile() {
 // earlier start in this process goes with its frame.
 void FrameStartup::ClearAddInLink() { DestroyFrame(); }
 
-void FrameStartup::SetUpRecentFileList(int entries) {
-  m_recentFiles.clear();
-  for (int i = 1; i <= entries; ++i) {
-    std::string file = m_store.GetProfileString("Recent File List", "File" + std::to_string(i), "");
-    if (file.empty()) break;
-    m_recentFiles.push_back(file);
-  }
-}
-
 // The editor's documents are the one template this program has built; the
 // disassembly, serial, analyser and browse windows come with their parts.
 void FrameStartup::RegisterDocumentTemplates() { m_templates = {"Text"}; }

@@ -32,7 +32,6 @@ class FrameStartup : public StartupPorts {
   void SetUpProfile() override;
   void LoadEditorDefaults() override;
   void ClearAddInLink() override;
-  void SetUpRecentFileList(int entries) override;
   void RegisterDocumentTemplates() override;
   bool ProcessShellCommand() override;
   void LoadShortcutTable() override;
@@ -56,8 +55,6 @@ class FrameStartup : public StartupPorts {
   FrameSettings& Settings() { return m_settings; }
   // The document templates registered at start-up, in their order.
   const std::vector<std::string>& DocumentTemplates() const { return m_templates; }
-  // The framework's recent-file list (section "Recent File List").
-  const std::vector<std::string>& RecentFiles() const { return m_recentFiles; }
 
  private:
   ShellRuntime& m_runtime;
@@ -67,7 +64,6 @@ class FrameStartup : public StartupPorts {
   std::unique_ptr<CMainFrame> m_frame;
   std::unique_ptr<IpcWiring> m_ipc;
   std::vector<std::string> m_templates;
-  std::vector<std::string> m_recentFiles;
   std::thread m_helper;  // prepares what the frame and the events need, meanwhile
 };
 

@@ -129,6 +129,8 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
   services.appState = &m_editorState;
   m_editors = new EditorWindows(*this, std::move(services));
   connect(m_editors, &EditorWindows::titleChanged, this, [this] { UpdateTitle(); });
+  connect(m_editors, &EditorWindows::fileNamed, this,
+          [this](const QString& path) { m_app.AddRecentFile(FromQString(path)); });
   EditorViewContext& ctx = m_editors->ViewContext();
   ctx.openDocument = [this](const std::string& path) { OpenFileAndShow(path, 0, 0); };
   ctx.goToLineDialog = [this] { ShowGotoLineDialog(); };

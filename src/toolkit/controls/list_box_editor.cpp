@@ -159,6 +159,13 @@ bool SECListBoxEditor::Initialize(unsigned options, CommandListener* parent, uns
 
 void SECListBoxEditor::SetCaption(const QString& text) {
   m_caption = text;
+  delete m_captionKey;
+  m_captionKey = nullptr;
+  const QKeySequence key = QKeySequence::mnemonic(text);
+  if (!key.isEmpty()) {
+    m_captionKey = new QShortcut(key, this);
+    connect(m_captionKey, &QShortcut::activated, this, [this] { setFocus(Qt::ShortcutFocusReason); });
+  }
   update();
 }
 
@@ -256,7 +263,7 @@ void SECListBoxEditor::paintEvent(QPaintEvent*) {
   p.fillRect(QRect(0, 0, width(), strip + 2), SysQColor(SysColor::BtnFace));
   p.setPen(SysQColor(SysColor::WindowText));
   p.drawText(QRect(2 * GetSystemMetric(SysMetric::CxBorder) + 2, 0, width(), strip),
-             Qt::AlignVCenter | Qt::TextSingleLine, m_caption);
+             Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic, m_caption);
   if (Options() & LBE_BUTTONS) {
     for (int b = 0; b < 4; ++b) PaintButton(p, Button(b), b == m_pressed && m_pressedInside);
   }

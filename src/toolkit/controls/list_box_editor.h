@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QWidget>
 
 #include "toolkit/models/list_box_editor_model.h"
@@ -45,6 +46,8 @@ class SECListBoxEditor : public QWidget, public ListBoxEditorModel, public ListB
   bool Initialize(unsigned options, CommandListener* parent = nullptr, unsigned listId = 0,
                   QWidget* placeholder = nullptr, bool multiSelect = false);
   // The text drawn at the left of the strip (the editor window's caption).
+  // The heading above the list. A "&" marks its mnemonic letter: it is
+  // underlined, and Alt with that letter moves the focus into the list.
   void SetCaption(const QString& text);
   // Shown buttons: 0x100 new, 0x200 delete, 0x400 up, 0x800 down.
   void SetButtons(unsigned mask);
@@ -87,6 +90,7 @@ class SECListBoxEditor : public QWidget, public ListBoxEditorModel, public ListB
   QRect m_buttonRects[4];
   bool m_shown[4] = {true, true, true, true};
   QString m_caption;
+  QShortcut* m_captionKey = nullptr;
   QPointer<SECListBoxEdit> m_edit;
   QPointer<QPushButton> m_browse;
   QScrollBar* m_vbar = nullptr;

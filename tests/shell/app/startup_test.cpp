@@ -19,7 +19,6 @@ class RecordingPorts : public StartupPorts {
     steps.push_back("mframe");
     if (reopenLast) (*m_app)->SetState(kStateReopenLastProject);
   }
-  void SetUpRecentFileList(int n) override { steps.push_back("mru " + std::to_string(n)); }
   void ShowSplash(int bitmap, int ms) override {
     steps.push_back("splash " + std::to_string(bitmap) + " " + std::to_string(ms));
   }
@@ -73,7 +72,7 @@ class StartupTest : public ShellAppTest {
 TEST_F(StartupTest, StepsRunInTheirOrder) {
   ASSERT_TRUE(Start(""));
   std::vector<std::string> expected = {
-      "profile", "editor",    "addin", "mframe", "mru 6", "splash 123 3000", "templates",
+      "profile", "editor",    "addin", "mframe", "splash 123 3000", "templates",
       "frame (creating)", "shell", "show", "events", "shortcuts", "help"};
   EXPECT_EQ(ports.steps, expected);
   EXPECT_FALSE(app->HasState(kStateCreatingFrame));

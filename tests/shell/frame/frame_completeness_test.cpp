@@ -171,7 +171,6 @@ TEST(FrameInterfaces, TheProgramsStartUpStepsAreAllImplemented) {
       PM2_OWN(FrameStartup, StartupPorts, LoadEditorDefaults),
       PM2_OWN(FrameStartup, StartupPorts, ClearAddInLink),
       PM2_OWN(FrameStartup, StartupPorts, LoadFrameSettings),
-      PM2_OWN(FrameStartup, StartupPorts, SetUpRecentFileList),
       PM2_OWN(FrameStartup, StartupPorts, ShowSplash),
       PM2_OWN(FrameStartup, StartupPorts, RegisterDocumentTemplates),
       PM2_OWN(FrameStartup, StartupPorts, CreateMainFrame),

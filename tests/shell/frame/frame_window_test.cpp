@@ -194,6 +194,36 @@ TEST_F(FrameWindowTest, FileNewThenSaveAsWritesTheTextUnderTheChosenName) {
   EXPECT_EQ(f->Editors().Count(), 0);
 }
 
+// The recent documents: the list of the settings is read at start, a file
+// opened and a text saved under a new name go to its top, and at exit its
+// six places are written back.
+TEST_F(FrameWindowTest, RecentDocumentsAreReadAtStartAndWrittenAtExit) {
+  SettingsStore settings(dir + "settings.ini");
+  for (int i = 1; i <= 6; ++i) {
+    const std::string n = std::to_string(i);
+    settings.WriteProfileString("Recent File List", ("File" + n).c_str(), (dir + "old" + n + ".c").c_str());
+  }
+  std::vector<std::string> before;
+  {
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    before = s.App().m_recentFiles.Entries();
+    ASSERT_EQ(before.size(), 6u);
+    EXPECT_NE(std::find(before.begin(), before.end(), dir + "old1.c"), before.end());
+    ASSERT_NE(s.App().OpenDocumentFile(dir + "LED.c"), nullptr);
+    f->m_chooseSaveAsFile = [&](const std::string&) { return dir + "copy.c"; };
+    EXPECT_TRUE(f->ExecuteCommand(57604));
+  }
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  auto file = [&](int i) { return again.GetProfileString("Recent File List", "File" + std::to_string(i)); };
+  EXPECT_EQ(file(1), fs::canonical(dir + "copy.c").string());
+  EXPECT_EQ(file(2), fs::canonical(dir + "LED.c").string());
+  for (int i = 3; i <= 6; ++i) EXPECT_EQ(file(i), before[i - 3]) << i;
+  EXPECT_EQ(file(7), "");
+}
+
 // Save All (as a build or the close) writes a new text only under a name
 // the user gives; Cancel there writes nothing and says so.
 TEST_F(FrameWindowTest, SavingAllAsksANewTextForItsName) {

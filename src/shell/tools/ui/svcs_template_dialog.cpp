@@ -59,26 +59,36 @@ SvcsTemplateDialog::SvcsTemplateDialog(SettingsStore& store, QWidget* parent, Op
   m_template->SetFilter(kSvcsFilter);
   m_user = new QLineEdit(this);
   m_user->setMaxLength(64);
-  m_database = new QLineEdit(this);
+  m_database = new SECBrowseFileEdit(this);
+  m_database->setMaxLength(256);
+  m_database->SetTitle("Select DataBase");
   m_projectId = new QLineEdit(this);
   m_list = new SvcsListEditor(this, this);
   m_list->Initialize(0xF3E, this, 1544);
-  m_list->SetCaption("Menu Content:");
+  m_list->SetCaption("&Menu Content:");
   m_list->setMinimumSize(380, 120);
-  m_command = new QLineEdit(this);
+  m_command = new SECBrowseFileEdit(this);
+  m_command->setMaxLength(256);
+  m_command->SetTitle("Select Program");
   m_arguments = new QLineEdit(this);
   m_arguments->setMaxLength(256);
   m_environment = new QLineEdit(this);
   m_environment->setMaxLength(256);
-  const char* flagTexts[] = {"Run &Minimized", "Query &Comment", "Query &Revision", "Query Check&Point"};
+  const char* flagTexts[] = {"Run Mi&nimized", "Query &Comment", "Query &Revision", "Query Check&Point"};
   for (int i = 0; i < 4; ++i) m_flags[i] = new QCheckBox(flagTexts[i], this);
 
-  auto* browse = new QPushButton("...", this);
-  browse->setFixedWidth(28);
-  connect(browse, &QPushButton::clicked, this, [this] {
+  // Each "..." button runs its edit's own file picker; a template picked
+  // this way is read at once, as one typed and left.
+  for (int i = 0; i < 3; ++i) {
+    m_browse[i] = new QPushButton("...", this);
+    m_browse[i]->setFixedWidth(28);
+  }
+  connect(m_browse[0], &QPushButton::clicked, this, [this] {
     m_template->OnBrowse();
     OnTemplateChange();
   });
+  connect(m_browse[1], &QPushButton::clicked, m_database, &SECBrowseFileEdit::OnBrowse);
+  connect(m_browse[2], &QPushButton::clicked, m_command, &SECBrowseFileEdit::OnBrowse);
   auto label = [this](const char* text, QWidget* buddy) {
     auto* l = new QLabel(text, this);
     l->setBuddy(buddy);
@@ -87,16 +97,18 @@ SvcsTemplateDialog::SvcsTemplateDialog(SettingsStore& store, QWidget* parent, Op
   auto* head = new QGridLayout;
   head->addWidget(label("&Template File:", m_template), 0, 0);
   head->addWidget(m_template, 0, 1);
-  head->addWidget(browse, 0, 2);
+  head->addWidget(m_browse[0], 0, 2);
   head->addWidget(label("&User Name:", m_user), 1, 0);
   head->addWidget(m_user, 1, 1, 1, 2);
   head->addWidget(label("&DataBase:", m_database), 2, 0);
-  head->addWidget(m_database, 2, 1, 1, 2);
+  head->addWidget(m_database, 2, 1);
+  head->addWidget(m_browse[1], 2, 2);
   head->addWidget(label("Project &Identifier:", m_projectId), 3, 0);
   head->addWidget(m_projectId, 3, 1, 1, 2);
   auto* fields = new QGridLayout;
-  fields->addWidget(label("Co&mmand:", m_command), 0, 0);
-  fields->addWidget(m_command, 0, 1, 1, 3);
+  fields->addWidget(label("C&ommand:", m_command), 0, 0);
+  fields->addWidget(m_command, 0, 1, 1, 2);
+  fields->addWidget(m_browse[2], 0, 3);
   fields->addWidget(label("&Arguments:", m_arguments), 1, 0);
   fields->addWidget(m_arguments, 1, 1, 1, 3);
   fields->addWidget(label("&Environment:", m_environment), 2, 0);

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "shell/tools/svcs_template_model.h"
 #include "toolkit/controls/browse_edit.h"
@@ -47,8 +48,10 @@ class SvcsTemplateDialog : public QDialog, public CommandListener {
   SvcsListEditor* List() const { return m_list; }
   SECBrowseFileEdit* TemplateEdit() const { return m_template; }
   QLineEdit* UserEdit() const { return m_user; }
-  QLineEdit* DataBaseEdit() const { return m_database; }
-  QLineEdit* CommandEdit() const { return m_command; }
+  SECBrowseFileEdit* DataBaseEdit() const { return m_database; }
+  SECBrowseFileEdit* CommandEdit() const { return m_command; }
+  // The "..." buttons beside the template, DataBase and Command edits.
+  QPushButton* BrowseButton(int i) const { return m_browse[i]; }
   QLineEdit* ArgumentsEdit() const { return m_arguments; }
   QLineEdit* ProjectIdEdit() const { return m_projectId; }
   QCheckBox* FlagBox(int i) const { return m_flags[i]; }  // minimized, comment, revision, check-point
@@ -69,8 +72,9 @@ class SvcsTemplateDialog : public QDialog, public CommandListener {
   SvcsListEditor* m_list = nullptr;
   SECBrowseFileEdit* m_template = nullptr;
   QLineEdit* m_user = nullptr;
-  QLineEdit* m_database = nullptr;
-  QLineEdit* m_command = nullptr;
+  SECBrowseFileEdit* m_database = nullptr;
+  SECBrowseFileEdit* m_command = nullptr;
+  QPushButton* m_browse[3] = {};
   QLineEdit* m_arguments = nullptr;
   QLineEdit* m_environment = nullptr;
   QLineEdit* m_projectId = nullptr;

@@ -55,7 +55,7 @@ ToolsMenuDialog::ToolsMenuDialog(SettingsStore& store, QWidget* parent) : QDialo
   m_list = new ToolListEditor(this, this);
   m_list->Initialize(0xF3E, this, 1524);
   m_list->SetSpacesAllowed(true);  // "Run Grep", "Open in Editor"
-  m_list->SetCaption("Menu Content:");
+  m_list->SetCaption("&Menu Content:");
   m_list->setMinimumSize(360, 150);
   m_program = new SECBrowseFileEdit(this);
   m_program->setMaxLength(256);
@@ -66,7 +66,7 @@ ToolsMenuDialog::ToolsMenuDialog(SettingsStore& store, QWidget* parent) : QDialo
   m_arguments = new QLineEdit(this);
   m_arguments->setMaxLength(256);
   m_prompt = new QCheckBox("&Prompt for Arguments", this);
-  m_minimized = new QCheckBox("Run &Minimized", this);
+  m_minimized = new QCheckBox("Run Mi&nimized", this);
   m_independent = new QCheckBox("Run In&dependent", this);
 
   // The browse buttons sit in the layout beside their edits and run the

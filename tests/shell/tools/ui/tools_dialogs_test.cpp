@@ -21,6 +21,8 @@
 #include "shell/tools/ui/svcs_template_dialog.h"
 
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <unistd.h>
 #include "shell/tools/ui/tools_menu_dialog.h"
 #include "test_leftovers.h"
@@ -364,6 +366,94 @@ TEST(SvcsTemplateDialog, IdentifierFieldHoldsSixtyFourCharacters) {
   EXPECT_EQ(block->lst.SVCSID.str(), std::string(64, 'k'));
   PoolFreeAll();
 }
+
+// The "..." buttons of the template's DataBase and of the selected command
+// pick a file into their edits; OK writes what was picked.
+struct SvcsBrowseRow {
+  const char* name;
+  int button;  // 1 DataBase, 2 Command
+};
+class SvcsBrowseButton : public ::testing::TestWithParam<SvcsBrowseRow> {};
+
+TEST_P(SvcsBrowseButton, PicksAFileIntoItsEditAndOkWritesIt) {
+  App();
+  const SvcsBrowseRow& r = GetParam();
+  std::string tmpl = test::TempFolder() + "/pm2svcsdlgXXXXXX";
+  const std::string dir = ::mkdtemp(tmpl.data());
+  const std::string path = dir + "/vc.SVCS";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  std::fputs("[SVCS]\nDataBase=/repo\nMenuItem=Get\nCommand=git\n", f);
+  std::fclose(f);
+  SettingsStore store(dir + "/settings.ini");
+  store.WriteProfileString("Sccs", "SccsFile", path.c_str());
+  const QString picked = QString::fromStdString(dir + "/picked/" + r.name);
+  std::vector<PickerRequest> asked;
+  SetPicker([&](const PickerRequest& q) -> std::optional<QString> {
+    asked.push_back(q);
+    return picked;
+  });
+  {
+    SvcsTemplateDialog dlg(store);
+    dlg.show();
+    QLineEdit* edit = r.button == 1 ? static_cast<QLineEdit*>(dlg.DataBaseEdit()) : dlg.CommandEdit();
+    ASSERT_NE(dlg.BrowseButton(r.button), nullptr);
+    QTest::mouseClick(dlg.BrowseButton(r.button), Qt::LeftButton);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].kind, PickerRequest::Kind::OpenFile);
+    EXPECT_EQ(edit->text(), picked);
+    dlg.accept();
+  }
+  SetPicker(nullptr);
+  std::vector<SvcsSection> s;
+  ASSERT_TRUE(ReadSvcsFile(path, &s));
+  ASSERT_EQ(s.at(0).entries.size(), 1u);
+  const std::string& stored = r.button == 1 ? s[0].dataBase : s[0].entries[0].command;
+  EXPECT_EQ(stored, picked.toStdString());
+  std::system(("rm -rf " + dir).c_str());
+}
+
+const SvcsBrowseRow kSvcsBrowseRows[] = {{"DataBase", 1}, {"Command", 2}};
+INSTANTIATE_TEST_SUITE_P(Rows, SvcsBrowseButton, ::testing::ValuesIn(kSvcsBrowseRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The list's heading carries a mnemonic: Alt+M moves the focus into the
+// list of menu entries, in both dialogs that edit menu contents.
+struct MenuContentRow {
+  const char* name;
+  std::function<std::unique_ptr<QDialog>(SettingsStore&)> make;
+  std::function<QWidget*(QDialog&)> list;
+};
+class MenuContentHeading : public ::testing::TestWithParam<MenuContentRow> {};
+
+TEST_P(MenuContentHeading, AltMFocusesTheList) {
+  App();
+  const MenuContentRow& r = GetParam();
+  std::string tmpl = test::TempFolder() + "/pm2menudlgXXXXXX";
+  const std::string dir = ::mkdtemp(tmpl.data());
+  SettingsStore store(dir + "/settings.ini");
+  std::unique_ptr<QDialog> dlg = r.make(store);
+  dlg->show();
+  dlg->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+  QWidget* list = r.list(*dlg);
+  QWidget* other = dlg->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel);
+  other->setFocus();
+  ASSERT_FALSE(list->hasFocus());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_M, Qt::AltModifier);
+  EXPECT_TRUE(list->hasFocus());
+  dlg.reset();
+  std::system(("rm -rf " + dir).c_str());
+}
+
+const MenuContentRow kMenuContentRows[] = {
+    {"VersionControl",
+     [](SettingsStore& s) -> std::unique_ptr<QDialog> { return std::make_unique<SvcsTemplateDialog>(s); },
+     [](QDialog& d) -> QWidget* { return static_cast<SvcsTemplateDialog&>(d).List(); }},
+    {"ToolsMenu", [](SettingsStore& s) -> std::unique_ptr<QDialog> { return std::make_unique<ToolsMenuDialog>(s); },
+     [](QDialog& d) -> QWidget* { return d.findChild<ToolListEditor*>(); }},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, MenuContentHeading, ::testing::ValuesIn(kMenuContentRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2
