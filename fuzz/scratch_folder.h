@@ -2,11 +2,7 @@
 // through which a target feeds its reader. It goes when the run ends, and
 // also when the run is interrupted (SIGINT, SIGTERM, SIGHUP): the folder is
 // removed first, then the handler that was there before (libFuzzer's own)
-// runs as it would have. A run that ends on a finding (libFuzzer writes
-// the input and leaves with _Exit, running nothing of ours) or is killed
-// outright leaves it to a watcher: a small child process that waits for
-// the run's end (its pipe to the run closes however the run ends) and
-// then removes the folder.
+// runs as it would have.
 //
 // A folder that cannot be made (a TMPDIR that does not exist, one the run
 // may not write) ends the run at once with the reason and status 1: a run
@@ -16,7 +12,6 @@
 // set up its handlers, so that they are the ones passed on to.
 #pragma once
 
-#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -49,7 +44,6 @@ class ScratchFolder {
     std::snprintf(s_file, sizeof s_file, "%s/%s", folder.c_str(), file);
     folder_ = folder + "/";
     file_ = s_file;
-    StartWatcher();
     for (int sig : kSignals) {
       struct sigaction before {};
       if (::sigaction(sig, nullptr, &before) != 0 || (!(before.sa_flags & SA_SIGINFO) && before.sa_handler == SIG_IGN))
@@ -73,31 +67,6 @@ class ScratchFolder {
 
  private:
   static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-  // The watcher: a child that reads from a pipe whose only writer is the
-  // run (close-on-exec, so no program the run starts keeps it open); the
-  // read ends when the run does, and the child removes the folder. It
-  // makes no call but those a forked child of a threaded process may.
-  static void StartWatcher() {
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) return;
-    const pid_t watcher = ::fork();
-    if (watcher == 0) {
-      // A Ctrl+C reaches the whole process group: the watcher outlasts it.
-      struct sigaction ignore {};
-      ignore.sa_handler = SIG_IGN;
-      for (int sig : kSignals) ::sigaction(sig, &ignore, nullptr);
-      ::close(ends[1]);
-      char byte;
-      while (::read(ends[0], &byte, 1) != 0 && errno == EINTR) {
-      }
-      Remove();
-      ::_exit(0);
-    }
-    ::close(ends[0]);
-    // The write end stays open for the run's life (never written).
-    if (watcher < 0) ::close(ends[1]);
-  }
 
   // Only calls a signal handler may make (unlink, rmdir).
   static void Remove() {

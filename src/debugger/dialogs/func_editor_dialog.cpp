@@ -135,6 +135,10 @@ void FunctionEditor::New() {
   m_file.clear();
   m_editor->Text().LoadFromBytes(std::string());
   m_editor->Text().SetModified(0);
+  // The view's caret and top line still point into the lines just freed:
+  // it starts again on the new text before the language's font moves the
+  // caret.
+  m_editor->ResetView();
   m_editor->SetLanguage("Editor\\C Files");
   m_editor->ResetView();
   UpdateTitle();
