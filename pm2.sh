@@ -145,7 +145,15 @@ run_fuzzer() {
   mkdir -p "$corpus"
   local args=("$corpus")
   [ -d "fuzz/seeds/$name" ] && args+=("fuzz/seeds/$name")
-  if "$exe" -max_total_time="$seconds" -print_final_stats=0 "${args[@]}" >"$dir/$name.log" 2>&1; then
+  # Each run keeps its scratch files in a folder of its own, removed when
+  # the run ends however it ends: a finding leaves by _Exit, running none
+  # of the target's own clean-up.
+  local scratch status=0
+  scratch=$(mktemp -d "${TMPDIR:-/tmp}/pm2fuzzrun_XXXXXX")
+  TMPDIR=$scratch "$exe" -max_total_time="$seconds" -print_final_stats=0 "${args[@]}" >"$dir/$name.log" 2>&1 ||
+    status=$?
+  rm -rf "$scratch"
+  if [ "$status" -eq 0 ]; then
     echo "== fuzz $name: ${seconds}s clean"
   else
     echo "== fuzz $name: FAILED"
