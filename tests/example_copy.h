@@ -5,6 +5,8 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace pm2::test {
@@ -23,6 +25,21 @@ inline void CopyExample(const std::string& from, const std::string& to) {
     if (IsExampleBuildOutput(e.path())) continue;
     fs::copy(e.path(), fs::path(to) / e.path().filename(), fs::copy_options::recursive);
   }
+}
+
+// Replaces the first `from` in the file at `path` by `to`; false when the
+// file does not hold it (a test's edit of a copied example must not miss
+// silently).
+inline bool ReplaceInFile(const std::string& path, const std::string& from, const std::string& to) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string s = text.str();
+  const std::size_t at = s.find(from);
+  if (at == std::string::npos) return false;
+  s.replace(at, from.size(), to);
+  std::ofstream(path, std::ios::trunc) << s;
+  return true;
 }
 
 }  // namespace pm2::test

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "driver_abi/debug_records.h"
+#include "example_copy.h"
 #include "editor/document/code_lines.h"
 #include "gdb_session_fixture.h"
 #include "project/files/debug_lists.h"
@@ -27,18 +28,6 @@ namespace {
 
 // DbgBreakpoint: op 1 the state at an address (1 enabled), 3 insert or remove.
 constexpr int32_t kBpState = 1, kBpToggle = 3;
-
-bool Replace(const std::string& path, const std::string& from, const std::string& to) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  std::string s = text.str();
-  const std::size_t at = s.find(from);
-  if (at == std::string::npos) return false;
-  s.replace(at, from.size(), to);
-  std::ofstream(path, std::ios::trunc) << s;
-  return true;
-}
 
 // The example with Twice in LED.h, called from LED.c and Timer.c, built once.
 const std::string& TwoPlaceExampleFolder() {
@@ -51,12 +40,12 @@ const std::string& TwoPlaceExampleFolder() {
     std::filesystem::copy(ExampleFolder(), dir, std::filesystem::copy_options::recursive);
     std::filesystem::remove_all(dir + "/Obj");
     const bool edited =
-        Replace(dir + "/LED.h", "unsigned int LED_Count(void);\n",
+        test::ReplaceInFile(dir + "/LED.h", "unsigned int LED_Count(void);\n",
                 "unsigned int LED_Count(void);\n\nstatic inline unsigned int Twice(unsigned int x) {\n"
                 "  return x + x;\n}\n") &&
-        Replace(dir + "/LED.c", "{ return LED_COUNT; }", "{ return Twice(LED_COUNT) / 2; }") &&
-        Replace(dir + "/Timer.c", "#include \"Timer.h\"\n", "#include \"Timer.h\"\n#include \"LED.h\"\n") &&
-        Replace(dir + "/Timer.c", "T0PR = 0;", "T0PR = Twice(0);");
+        test::ReplaceInFile(dir + "/LED.c", "{ return LED_COUNT; }", "{ return Twice(LED_COUNT) / 2; }") &&
+        test::ReplaceInFile(dir + "/Timer.c", "#include \"Timer.h\"\n", "#include \"Timer.h\"\n#include \"LED.h\"\n") &&
+        test::ReplaceInFile(dir + "/Timer.c", "T0PR = 0;", "T0PR = Twice(0);");
     if (!edited) return std::string();
     std::string cmd =
         "cd '" + dir + "' && '" + std::string(PM2_PROGRAM_DIR) + "/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";

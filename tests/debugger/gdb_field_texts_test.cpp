@@ -37,22 +37,8 @@ void PrintTo(const State& s, std::ostream* out) {
   *out << b;
 }
 
-class GdbFieldTexts : public GdbSessionTest {
+class GdbFieldTexts : public GdbMallocSessionTest {
  protected:
-  void SetUp() override {
-    GdbSessionTest::SetUp();
-    if (IsSkipped()) return;
-    if (MallocExampleFolder().empty()) GTEST_SKIP() << "the example does not build with a malloc here";
-    project = MakeExampleProject(MallocExampleFolder());
-    app->State().m_pProject = project;
-    Params("-sim");
-  }
-
-  uint32_t Word(uint32_t address) {
-    uint32_t v = 0;
-    EXPECT_EQ(session->Record()->DbgReadMemory(address, 4, &v), 0) << std::hex << address;
-    return v;
-  }
   void SetWord(uint32_t address, uint32_t value) {
     ASSERT_EQ(session->Record()->DbgWriteMemory(address, 4, &value), 0u) << std::hex << address;
   }
@@ -67,20 +53,6 @@ class GdbFieldTexts : public GdbSessionTest {
     ASSERT_NO_FATAL_FAILURE(SetWord(kIoset0, 0));
     ASSERT_NO_FATAL_FAILURE(SetWord(kFreeRam, 0));
   }
-  void StepOver() {
-    session->Step(kDbgStepOver);
-    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
-  }
-  int BreakpointCount() {
-    int n = 0;
-    for (auto* b = reinterpret_cast<DbgBreakpointRecord*>(
-             session->Record()->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
-         b; b = b->next)
-      ++n;
-    return n;
-  }
-  // The driver's refusals are said on the thread that asked, this one.
-  bool Said(const std::string& line) const { return CommandTexts().find(line) != std::string::npos; }
 };
 
 // The breakpoints dialog's expression: gdb evaluates it as it sets the

@@ -193,11 +193,6 @@ class GdbInlineAsmTest : public GdbSessionTest {
     return int(session->Record()->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>(line.c_str()), 0));
   }
   uint32_t AssemblyAddress() { return uint32_t(session->Record()->DbgControl(kDbgCtlAssemblyAddress, 0, 0)); }
-  uint32_t Word(uint32_t address) {
-    uint8_t b[4] = {};
-    EXPECT_EQ(session->Record()->DbgReadMemory(address, 4, b), 0);
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-  }
   std::string InstructionText(uint32_t address) {
     char text[257] = {};
     session->Record()->DbgControl(kDbgCtlInstructionText, reinterpret_cast<intptr_t>(&address),

@@ -15,6 +15,7 @@
 #include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/debug_commands.h"
 #include "driver_abi/debug_records.h"
+#include "example_copy.h"
 #include "editor/ide/editor_view.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -24,29 +25,17 @@
 namespace pm2 {
 namespace {
 
-bool Replace(const std::string& path, const std::string& from, const std::string& to) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  std::string s = text.str();
-  const std::size_t at = s.find(from);
-  if (at == std::string::npos) return false;
-  s.replace(at, from.size(), to);
-  std::ofstream(path, std::ios::trunc) << s;
-  return true;
-}
-
 class GdbMarginFrameTest : public test::ExampleFrameTest {};
 
 TEST_F(GdbMarginFrameTest, InsertRemoveOnAHeaderLineTakesTheBreakpointFromEveryPlace) {
   if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
     GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is not installed (./pm2.sh installs them)";
-  ASSERT_TRUE(Replace(dir + "LED.h", "unsigned int LED_Count(void);\n",
+  ASSERT_TRUE(test::ReplaceInFile(dir + "LED.h", "unsigned int LED_Count(void);\n",
                       "unsigned int LED_Count(void);\n\nstatic inline unsigned int Twice(unsigned int x) {\n"
                       "  return x + x;\n}\n") &&
-              Replace(dir + "LED.c", "{ return LED_COUNT; }", "{ return Twice(LED_COUNT) / 2; }") &&
-              Replace(dir + "Timer.c", "#include \"Timer.h\"\n", "#include \"Timer.h\"\n#include \"LED.h\"\n") &&
-              Replace(dir + "Timer.c", "T0PR = 0;", "T0PR = Twice(0);"));
+              test::ReplaceInFile(dir + "LED.c", "{ return LED_COUNT; }", "{ return Twice(LED_COUNT) / 2; }") &&
+              test::ReplaceInFile(dir + "Timer.c", "#include \"Timer.h\"\n", "#include \"Timer.h\"\n#include \"LED.h\"\n") &&
+              test::ReplaceInFile(dir + "Timer.c", "T0PR = 0;", "T0PR = Twice(0);"));
   const std::string build = "cd '" + dir + "' && '" + root + "PM2/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
   if (std::system(build.c_str()) != 0) GTEST_SKIP() << "the example does not build here";
   int body = 0;

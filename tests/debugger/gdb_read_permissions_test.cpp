@@ -45,38 +45,12 @@ std::string SerialOne(const RecordingHub& hub) {
   return out;
 }
 
-class GdbReadPermissions : public GdbSessionTest {
+class GdbReadPermissions : public GdbMallocSessionTest {
  protected:
-  void SetUp() override {
-    GdbSessionTest::SetUp();
-    if (IsSkipped()) return;
-    if (MallocExampleFolder().empty()) GTEST_SKIP() << "the example does not build with a malloc here";
-    project = MakeExampleProject(MallocExampleFolder());
-    app->State().m_pProject = project;
-    Params("-sim");
-  }
-  uint32_t Word(uint32_t address) {
-    uint32_t v = 0;
-    EXPECT_EQ(session->Record()->DbgReadMemory(address, 4, &v), 0) << std::hex << address;
-    return v;
-  }
   State Now() {
     return State{Evaluate("U"), Evaluate("pattern_step"), Word(kIoset0), Evaluate("(unsigned long)$pc"),
                  Evaluate("malloc_calls")};
   }
-  void StepOver() {
-    session->Step(kDbgStepOver);
-    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
-  }
-  int BreakpointCount() {
-    int n = 0;
-    for (auto* b = reinterpret_cast<DbgBreakpointRecord*>(
-             session->Record()->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
-         b; b = b->next)
-      ++n;
-    return n;
-  }
-  bool Said(const std::string& line) const { return CommandTexts().find(line) != std::string::npos; }
   int Type(const std::string& line) {
     return session->Record()->DbgExecCommand(line.c_str(), int32_t(line.size()));
   }

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "driver_abi/debug_records.h"
 #include "hang_guard.h"
 #include "session_fixture.h"
 
@@ -190,12 +191,45 @@ class GdbSessionTest : public ShellAppTest {
     EXPECT_EQ(session->Record()->DbgEvalExpression(1, what, &v), 0) << what;
     return uint32_t(v);
   }
+  uint32_t Word(uint32_t address) {
+    uint32_t v = 0;
+    EXPECT_EQ(session->Record()->DbgReadMemory(address, 4, &v), 0) << std::hex << address;
+    return v;
+  }
+  void StepOver() {
+    session->Step(kDbgStepOver);
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  }
+  int BreakpointCount() {
+    int n = 0;
+    for (auto* b = reinterpret_cast<DbgBreakpointRecord*>(
+             session->Record()->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+         b; b = b->next)
+      ++n;
+    return n;
+  }
+  // The driver's refusals are said on the thread that asked, this one.
+  bool Said(const std::string& line) const { return CommandTexts().find(line) != std::string::npos; }
 
   ProjectRec* project = nullptr;
   ToolsetInfo arm;
   RecordingHost host;
   RoutingFrame routed;
   std::unique_ptr<DebugSession> session;
+};
+
+// A session on the copy of the example that counts its malloc calls, so a
+// test can tell that nothing it did ran code in the target.
+class GdbMallocSessionTest : public GdbSessionTest {
+ protected:
+  void SetUp() override {
+    GdbSessionTest::SetUp();
+    if (IsSkipped()) return;
+    if (MallocExampleFolder().empty()) GTEST_SKIP() << "the example does not build with a malloc here";
+    project = MakeExampleProject(MallocExampleFolder());
+    app->State().m_pProject = project;
+    Params("-sim");
+  }
 };
 
 }  // namespace pm2
