@@ -1257,7 +1257,9 @@ bool CMainFrame::CloseSequence() {
 }
 
 void CMainFrame::ApplyVisualStyle() {
-  SECSetXPLook(m_app.m_visualStyle != 0);
+  const bool xp = m_app.m_visualStyle != 0;
+  if (xp == SECIsXPLook()) return;
+  SECSetXPLook(xp);
   SECToolBarManager* mgr = m_bars ? m_bars->Manager() : nullptr;
   if (!mgr) return;
   if (SECBmpMgr* images = mgr->BmpMgr()) images->ReloadBitmaps();
