@@ -41,6 +41,11 @@ void BuildBar(C c, S s) { s.SetCheck(c.toolbarVisible[1]); }
 void DebugBar(C c, S s) { s.SetCheck(c.toolbarVisible[2]); }
 void Workbook(C c, S s) { s.SetCheck(c.workbookMode ? 1 : 0); }
 void IncludeDeps(C c, S s) { s.SetCheck(c.includeDependencies ? 1 : 0); }
+// The look changes only outside a debug session.
+void VisualStyle(C c, S s) {
+  s.Enable(!c.sessionActive);
+  s.SetCheck(c.visualStyle ? 1 : 0);
+}
 void FindInFiles(C c, S s) {
   s.Enable(true);
   s.SetCheck(c.findRunning ? 1 : 0);
@@ -120,6 +125,7 @@ const std::vector<CommandRow>& CommandTable() {
       {35081, 35081, "View", "Update the debug windows while the program runs", nullptr},
       {35096, 35096, "View", "Open the source browser", nullptr},
       {35409, 35409, "View", "Show the included files in the project window", IncludeDeps},
+      {35417, 35417, "View", "Draw the menus and toolbars in the XP style or the classic style", VisualStyle},
       {32702, 32702, "Project", "Create a new project", RuleP},
       {32792, 32792, "Project", "Open a project", RuleP},
       {32793, 32793, "Project", "Close the project", CloseProject},

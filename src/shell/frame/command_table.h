@@ -37,6 +37,7 @@ struct CommandUpdateContext {
   bool toolbarVisible[3] = {};    // "File", "Build", "Debug"
   bool workbookMode = false;
   bool includeDependencies = false;
+  bool visualStyle = false;       // the application's visual-style switch
   bool findRunning = false;
   int recentCount = 0;            // entries of the recent-project list
   bool flashDownloadReady = false;  // the flash options name a driver or a tool
@@ -62,7 +63,8 @@ constexpr CommandId kFileNew = 57600, kFileOpen = 57601, kFileSave = 57603, kSav
 constexpr CommandId kEditCut = 57635, kEditCopy = 57634, kEditPaste = 57637, kEditUndo = 57643, kEditRedo = 57644,
                     kEditFind = 57636, kPrint = 57607;
 constexpr CommandId kViewProjectBar = 35037, kViewOutputBar = 35033, kViewFileBar = 35038, kViewBuildBar = 35039,
-                    kViewDebugBar = 35040, kViewWorkbook = 32705, kViewIncludeDeps = 35409;
+                    kViewDebugBar = 35040, kViewWorkbook = 32705, kViewIncludeDeps = 35409,
+                    kViewVisualStyle = 35417;
 constexpr CommandId kNewProject = 32702, kOpenProject = 32792, kCloseProject = 32793, kComponents = 32704,
                     kSelectDevice = 32712, kOptionsForItem = 32707, kOptionsForTarget = 35051,
                     kRemoveItem = 35085, kAddFiles = 35000, kOpenSelectedFile = 32708, kImportOld = 35091;

@@ -58,7 +58,10 @@
 #include "toolkit/menus/menu_builder.h"
 #include "builder/commands/compiler_includes.h"
 #include "builder/driver/toolset_folders.h"
+#include "toolkit/toolbars/bmp_mgr.h"
+#include "toolkit/toolbars/custom_toolbar.h"
 #include "toolkit/toolbars/toolbar_manager.h"
+#include "toolkit/toolbars/xp_look.h"
 
 namespace pm2 {
 
@@ -270,6 +273,7 @@ bool CMainFrame::OnCreate() {
   // The layout the user left with the toolbars; the first start keeps the
   // places given above and makes the default toolbars.
   m_bars->LoadState(m_settings, kBuildLayout);
+  ApplyVisualStyle();
   RegisterCommands();
   RegisterWindowCommands();
   m_projectCommands = std::make_unique<ProjectCommandsExt>(*this, m_app);
@@ -463,6 +467,7 @@ CommandUpdateContext CMainFrame::Context() const {
   for (int i = 0; i < 3; ++i) c.toolbarVisible[i] = m_bars && m_bars->IsToolBarVisible(kToolBarToggles[i].bar);
   c.workbookMode = IsWorkbookMode();
   c.includeDependencies = m_frameSettings.includeDependencies;
+  c.visualStyle = m_app.m_visualStyle != 0;
   c.findRunning = m_tools && m_tools->FindRunning();
   c.flashDownloadReady = m_debug && m_debug->FlashEnabled(false);
   c.flashEraseReady = m_debug && m_debug->FlashEnabled(true);
@@ -578,6 +583,10 @@ void CMainFrame::RegisterCommands() {
   OnCommand(cmd::kViewIncludeDeps, [this](CommandId) {
     m_frameSettings.includeDependencies = !m_frameSettings.includeDependencies;
     RefreshProjectTree();
+  });
+  OnCommand(cmd::kViewVisualStyle, [this](CommandId) {
+    m_app.m_visualStyle = m_app.m_visualStyle ? 0 : 1;
+    ApplyVisualStyle();
   });
   OnCommand(cmd::kFileOpen, [this](CommandId) { OnFileOpen(); });
   OnCommand(cmd::kFileSave, [this](CommandId) { OnFileSave(); });
@@ -1245,6 +1254,16 @@ bool CMainFrame::CloseSequence() {
   // 12: the documents close without asking.
   m_editors->CloseAll();
   return true;
+}
+
+void CMainFrame::ApplyVisualStyle() {
+  const bool xp = m_app.m_visualStyle != 0;
+  if (xp == SECIsXPLook()) return;
+  SECSetXPLook(xp);
+  SECToolBarManager* mgr = m_bars ? m_bars->Manager() : nullptr;
+  if (!mgr) return;
+  if (SECBmpMgr* images = mgr->BmpMgr()) images->ReloadBitmaps();
+  for (SECCustomToolBar* bar : mgr->ToolBars()) bar->update();
 }
 
 void CMainFrame::SaveLayoutAndPlacement() {

@@ -237,6 +237,10 @@ class CMainFrame : public SECWorkbookWnd,
   void OnFileOpen();
   void OnFileSave();
   void ToggleBar(SECControlBar* bar);
+  // Hands the application's visual-style switch to the toolkit as its XP
+  // look and redraws what shows it: toolbar and menu images are loaded
+  // again (the classic look maps their colours, the XP look keeps them).
+  void ApplyVisualStyle();
   void RegisterEditorCommands();
   // File New, Save As and Close, the Window menu, the Help menu's books and
   // pages, and the editor options (frame_window_commands.cpp).

@@ -107,6 +107,7 @@ ITEM 35081 "Periodic Window &Update"
 SEPARATOR
 ITEM 35409 "I&nclude Dependencies"
 ITEM 32705 "Wor&kbook Mode"
+ITEM 35417 "&Visual Style"
 ITEM 32763 "Op&tions..."
 END
 POPUP "&Project"

@@ -136,6 +136,10 @@ const Row kRows[] = {
     {"FindBoxWithoutView", Idle, cmd::kFindBox, false, 0, nullptr},
     {"ConfigureFlashToolsWithATarget", Idle, 35415, true, 0, nullptr},
     {"ConfigureFlashToolsGreyWithoutAProject", NoProject, 35415, false, 0, nullptr},
+    {"VisualStyleWhenIdle", Idle, cmd::kViewVisualStyle, true, 0, nullptr},
+    {"VisualStyleCheckedWhenOn", [] { CommandUpdateContext c = Idle(); c.visualStyle = true; return c; },
+     cmd::kViewVisualStyle, true, 1, nullptr},
+    {"VisualStyleGreyInSession", Session, cmd::kViewVisualStyle, false, 0, nullptr},
 };
 
 class CommandRule : public ::testing::TestWithParam<Row> {};

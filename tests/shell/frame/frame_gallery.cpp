@@ -14,6 +14,7 @@
 #include "platform/settings_store.h"
 #include "project/model/project_records.h"
 #include "shell/app/shell_app.h"
+#include "shell/frame/command_table.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_startup.h"
@@ -75,8 +76,11 @@ int Run(const std::string& build, const std::string& source) {
     f->UpdateCommandUi();
     QApplication::processEvents();
     ok &= Save(f->grab().toImage(), folder, "frame-workbook");
-    // The Project menu dropped from the menu bar, over the frame.
-    if (SECMenuBar* bar = f->Bars()->MenuBar()) {
+    // The Project menu dropped from the menu bar, over the frame: in the
+    // classic look, then in the XP look of View > Visual Style.
+    auto projectMenu = [&](const char* name) {
+      SECMenuBar* bar = f->Bars()->MenuBar();
+      if (!bar) return;
       int project = bar->FindMnemonic('p');
       bar->OpenPopup(project, true);
       QApplication::processEvents();
@@ -85,10 +89,14 @@ int Run(const std::string& build, const std::string& source) {
         QPainter p(&shot);
         p.drawPixmap(f->mapFromGlobal(menu->pos()), menu->grab());
         p.end();
-        ok &= Save(shot, folder, "frame-project-menu");
+        ok &= Save(shot, folder, name);
         menu->close();
       }
-    }
+    };
+    projectMenu("frame-project-menu");
+    f->ExecuteCommand(cmd::kViewVisualStyle);
+    projectMenu("frame-project-menu-xp");
+    f->ExecuteCommand(cmd::kViewVisualStyle);
     // A cell editor over a cell of the project tree.
     new CInPlaceEdit(f, QRect(30, 140, 120, 20), 1, "Source", kInPlaceMouse, nullptr);
     QApplication::processEvents();

@@ -55,6 +55,11 @@
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/toolbars/custom_toolbar.h"
 #include "toolkit/toolbars/toolbar_manager.h"
+#include "toolkit/toolbars/bmp_mgr.h"
+#include "toolkit/toolbars/xp_look.h"
+#include "toolkit/core/color_math.h"
+#include "toolkit/controls/qt_bridge.h"
+#include "toolkit/core/sys_colors.h"
 
 namespace fs = std::filesystem;
 
@@ -633,6 +638,54 @@ TEST_F(MainFrameTest, TheToolbarsShowTheirButtonsAndAClickOnBuildBuilds) {
   EXPECT_FALSE(f->Bars()->TargetBox()->isEnabled());
   ASSERT_TRUE(WaitIdle(s.App()));
   EXPECT_NE(BuildText(f).find("Build target"), std::string::npos) << BuildText(f);
+}
+
+std::size_t PixelsOf(const PixelBuffer& strip, Color c) {
+  std::size_t n = 0;
+  for (int y = 0; y < strip.height; ++y)
+    for (int x = 0; x < strip.width; ++x) n += strip.At(x, y) == c;
+  return n;
+}
+
+// View > Visual Style switches the menus and toolbars between the classic
+// and the XP look: the bars are drawn again in the new look, the button
+// images keep their own grey for the XP look's transparency, and the switch
+// is what the program writes at exit.
+TEST_F(MainFrameTest, VisualStyleSwitchesTheLookOfTheBarsAndIsWrittenAtExit) {
+  SettingsStore settings(dir + "settings.ini");
+  {
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    CommandState state = f->QueryCommand(cmd::kViewVisualStyle);
+    EXPECT_TRUE(state.enabled);
+    EXPECT_EQ(state.check, 0);
+    EXPECT_FALSE(SECIsXPLook());
+    SECCustomToolBar* bar = f->Bars()->ToolBar(kBuildToolBarId);
+    ASSERT_NE(bar, nullptr);
+    SECBmpMgr* images = f->Bars()->Manager()->BmpMgr();
+    ASSERT_NE(images, nullptr);
+    StripHandle strip;
+    int image = -1;
+    ASSERT_TRUE(images->GetBitmap(cmd::kBuildTarget, &strip, &image));
+    EXPECT_EQ(PixelsOf(*strip, 0xC0C0C0), 0u);  // mapped to the button face
+    EXPECT_EQ(bar->grab().toImage().pixelColor(0, 0), ToQColor(GetSysColor(SysColor::BtnFace)));
+
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kViewVisualStyle));
+    EXPECT_TRUE(SECIsXPLook());
+    EXPECT_EQ(f->QueryCommand(cmd::kViewVisualStyle).check, 1);
+    ASSERT_TRUE(images->GetBitmap(cmd::kBuildTarget, &strip, &image));
+    EXPECT_GT(PixelsOf(*strip, 0xC0C0C0), 0u);
+    EXPECT_EQ(bar->grab().toImage().pixelColor(0, 0), ToQColor(SECGetXPColor(0)));
+
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kViewVisualStyle));
+    EXPECT_FALSE(SECIsXPLook());
+    EXPECT_EQ(bar->grab().toImage().pixelColor(0, 0), ToQColor(GetSysColor(SysColor::BtnFace)));
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kViewVisualStyle));
+    EXPECT_TRUE(f->close());
+  }
+  SECSetXPLook(false);
+  EXPECT_EQ(settings.GetProfileInt("MFrame", "XpStyle", -1), 1);
 }
 
 // The start opens the project after the window is shown: the window's first
