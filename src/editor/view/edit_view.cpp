@@ -19,6 +19,7 @@
 #include "editor/view/edit_keys_qt.h"
 #include "editor/view/qt_clipboard.h"
 #include "editor/view/edit_view_paint.h"
+#include "editor/view/margin_cursor.h"
 
 namespace pm2 {
 
@@ -321,7 +322,9 @@ bool EditView::viewportEvent(QEvent* e) {
 }
 
 void EditView::UpdateCursorShape(const QPoint& p) {
-  if (m_engine->IsPointInMargin(p.x()) || m_engine->IsPointInSelection(p.x(), p.y()))
+  if (m_engine->IsPointInMargin(p.x()))
+    viewport()->setCursor(EditMarginCursor());
+  else if (m_engine->IsPointInSelection(p.x(), p.y()))
     viewport()->setCursor(Qt::ArrowCursor);
   else
     viewport()->setCursor(Qt::IBeamCursor);

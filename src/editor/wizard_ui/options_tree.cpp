@@ -135,10 +135,10 @@ void COptionsTree::SetRows(const OptionRows& rows) {
     m_tree->SetItemData(item, i);
   }
   RefreshAll();
-  // Folders open as their STYLE says, children before their parents so
-  // that a parent's rows count its open children.
+  // Folders, and the block's own row, open as their STYLE says, children
+  // before their parents so that a parent's rows count its open children.
   for (int i = rows.Count() - 1; i >= 0; --i)
-    if (i == 0 || (rows.Row(i).flags & kRowExpanded)) m_tree->Expand(m_items[size_t(i)], TVE_EXPAND);
+    if (rows.Row(i).flags & kRowExpanded) m_tree->Expand(m_items[size_t(i)], TVE_EXPAND);
   // The name column is as wide as its widest label.
   QFontMetrics fm(m_tree->font());
   int widest = 0;

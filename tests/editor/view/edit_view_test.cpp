@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QImage>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <fstream>
@@ -249,6 +250,46 @@ TEST_F(ViewTest, ContextMenuEntriesFollowTheEnableRules) {
   m_edit->BuildContextMenu(readOnly);
   EXPECT_FALSE(readOnly.actions()[5]->isEnabled());  // Paste
 }
+
+// The cursor says what a click would do: the margin takes whole lines, a
+// selection can be dragged, the text takes the caret.
+struct CursorRow {
+  const char* name;
+  bool margin;  // in the margin, else on the cell (row, col)
+  int row, col;
+  const char* want;  // "margin", "arrow" or "ibeam"
+};
+
+class CursorShape : public ViewTest, public ::testing::WithParamInterface<CursorRow> {};
+
+TEST_P(CursorShape, FollowsWhatAClickWouldDo) {
+  const CursorRow& r = GetParam();
+  Load("alpha beta\r\ngamma\r\n");
+  m_edit->Engine().SetSelection({m_edit->Text().GetLine(1), 6}, {m_edit->Text().GetLine(1), 10}, false);
+  const QPoint at = r.margin ? QPoint(1, Cell(r.row, 0).y()) : Cell(r.row, r.col);
+  QMouseEvent move(QEvent::MouseMove, at, Port()->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(Port(), &move);
+  const QCursor c = Port()->cursor();
+  const std::string want = r.want;
+  if (want == "margin") {
+    ASSERT_EQ(Qt::BitmapCursor, c.shape());
+    EXPECT_FALSE(c.pixmap().isNull());
+    EXPECT_EQ(QPoint(12, 0), c.hotSpot()) << "the tip of the arrow, at its top right";
+  } else {
+    EXPECT_EQ(want == "arrow" ? Qt::ArrowCursor : Qt::IBeamCursor, c.shape());
+  }
+}
+
+const CursorRow kCursorRows[] = {
+    {"MarginOfATextLine", true, 1, 0, "margin"},
+    {"MarginOfASelectedLine", true, 0, 0, "margin"},
+    {"MarginBelowTheText", true, 5, 0, "margin"},
+    {"InTheSelection", false, 0, 7, "arrow"},
+    {"TextBeforeTheSelection", false, 0, 2, "ibeam"},
+    {"TextOfAnotherLine", false, 1, 2, "ibeam"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, CursorShape, ::testing::ValuesIn(kCursorRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 }  // namespace
 }  // namespace pm2
 namespace pm2 {

@@ -33,7 +33,7 @@ namespace {
 
 const char kStartup[] =
     "@ startup\r\n"
-    "//;; PELMORA_OPTIONS_BLOCK { NAME = \"Startup\"\r\n"
+    "//;; PELMORA_OPTIONS_BLOCK { NAME = \"Startup\" STYLE = EXPAND\r\n"
     "//;;   OPTION { ID = stack NAME = \"Stack\" TYPE = HEXADECIMAL DEFAULT = 0x80 KEY = \"Stack_Size\"\r\n"
     "//;;            HELP = \"bytes of stack\" }\r\n"
     "//;;   OPTION { ID = pll NAME = \"PLL\" TYPE = BOOL DEFAULT = 0 KEY = \"PLL_SETUP\" }\r\n"
@@ -122,6 +122,42 @@ TEST_F(WizardTest, TheTreeShowsTheBlock) {
       << "greyed while the PLL is off";
   EXPECT_TRUE(m_errors.empty());
 }
+
+// The block's own row opens as its STYLE says, as a folder's does: without
+// EXPAND the tree starts as that one closed row.
+struct BlockStyleRow {
+  const char* name;
+  const char* style;
+  bool open;
+};
+
+class WizardBlockStyle : public WizardTest, public ::testing::WithParamInterface<BlockStyleRow> {};
+
+TEST_P(WizardBlockStyle, TheBlockRowOpensAsItsStyleSays) {
+  const BlockStyleRow& r = GetParam();
+  const std::string text = std::string("//;; PELMORA_OPTIONS_BLOCK { NAME = \"Startup\" ") + r.style +
+                           "\r\n"
+                           "//;;   OPTION { ID = a NAME = \"A\" TYPE = BOOL DEFAULT = 1 }\r\n"
+                           "//;;   FOLDER { ID = f NAME = \"F\" STYLE = EXPAND\r\n"
+                           "//;;     OPTION { ID = b NAME = \"B\" TYPE = DECIMAL DEFAULT = 2 } }\r\n"
+                           "//;; }\r\n";
+  StartupWizardHost& host = Open(text);
+  ASSERT_TRUE(host.ShowWizard());
+  ASSERT_EQ(4, Tree().Rows().Count());
+  EXPECT_EQ(0, Tree().ListRowOf(RowNamed("Startup")));
+  EXPECT_EQ(r.open ? 1 : -1, Tree().ListRowOf(RowNamed("A")));
+  EXPECT_EQ(r.open ? 3 : -1, Tree().ListRowOf(RowNamed("B")));
+  EXPECT_EQ(r.open ? 4 : 1, Tree().Tree()->GetItemCount());
+}
+
+const BlockStyleRow kBlockStyleRows[] = {
+    {"Expand", "STYLE = EXPAND", true},
+    {"ExpandAmongOtherStyles", "STYLE = READONLY STYLE = EXPAND", true},
+    {"NoStyle", "", false},
+    {"OtherStyleOnly", "STYLE = READONLY", false},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, WizardBlockStyle, ::testing::ValuesIn(kBlockStyleRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WizardTest, ACheckBoxClickEnablesItsDependantsAndWritesTheText) {
   StartupWizardHost& host = Open(kStartup);
@@ -345,7 +381,8 @@ TEST_F(WizardTest, AFileWithoutABlockIsNotOffered) {
 
 TEST_F(WizardTest, FileRowsAskForAFile) {
   StartupWizardHost& host = Open(
-      "//;; PELMORA_OPTIONS_BLOCK { OPTION { ID = f NAME = \"Map\" TYPE = FILE DEFAULT = \"a.map\" } }\r\n");
+      "//;; PELMORA_OPTIONS_BLOCK { STYLE = EXPAND\r\n"
+      "//;;   OPTION { ID = f NAME = \"Map\" TYPE = FILE DEFAULT = \"a.map\" } }\r\n");
   ASSERT_TRUE(host.ShowWizard());
   std::string asked;
   Tree().chooseFile = [&](const std::string& current) {
@@ -355,7 +392,7 @@ TEST_F(WizardTest, FileRowsAskForAFile) {
   ClickValue("Map");
   EXPECT_EQ("a.map", asked);
   EXPECT_EQ("b.map", Tree().Rows().Row(RowNamed("Map")).text);
-  EXPECT_NE(std::string::npos, Line(1).find("DEFAULT = \"b.map\""));
+  EXPECT_NE(std::string::npos, Line(2).find("DEFAULT = \"b.map\""));
 }
 
 }  // namespace
