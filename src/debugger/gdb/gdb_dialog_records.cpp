@@ -251,6 +251,9 @@ void GdbDialogRecords::Forget() {
   m_scopes.clear();
   m_lines.clear();
   m_types.clear();
+  m_coverageAddress.clear();
+  m_coverage.clear();
+  m_functionCode.clear();
 }
 
 void GdbDialogRecords::MemorySpace(uint32_t base, DbgMemorySpaceRecord* out) {
