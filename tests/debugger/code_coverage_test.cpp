@@ -126,6 +126,39 @@ INSTANTIATE_TEST_SUITE_P(
         CountRow{"OtherCodeOnly", {0x40, 0x42, 0x44}, 0, 1, false}),
     [](const testing::TestParamInfo<CountRow>& info) { return std::string(info.param.name); });
 
+struct MarkRow {
+  const char* name;
+  std::vector<uint32_t> executed;
+  uint32_t address;
+  uint32_t marks;
+};
+
+class CoverageGutter : public testing::TestWithParam<MarkRow> {};
+
+TEST_P(CoverageGutter, MarksWhatRanAndWhichWayAJumpWent) {
+  const MarkRow& row = GetParam();
+  CoverageLog log;
+  for (uint32_t a : row.executed) log.Add(a);
+  const std::vector<CoveredInstruction> code = ThumbDelay();
+  const CoveredInstruction* instruction = nullptr;
+  for (const CoveredInstruction& i : code)
+    if (i.address == row.address) instruction = &i;
+  EXPECT_EQ(pm2::gdb::CoverageMarks(row.address, instruction, log), row.marks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, CoverageGutter,
+    testing::Values(MarkRow{"NeverRan", {0x50}, 0x52, 0},
+                    MarkRow{"Ran", {0x50, 0x52}, 0x52, 0x0C},
+                    MarkRow{"JumpTakenOnly", {0x56, 0x58, 0x52, 0x40, 0x56, 0x58, 0x52}, 0x58, 0x04},
+                    MarkRow{"JumpWentOnOnly", {0x56, 0x58, 0x5A}, 0x58, 0x08},
+                    MarkRow{"JumpBothWays", {0x56, 0x58, 0x52, 0x56, 0x58, 0x5A}, 0x58, 0x0C},
+                    // Stopped right after the jump: neither way seen yet.
+                    MarkRow{"JumpJustReached", {0x56, 0x58}, 0x58, 0x0C},
+                    // Code whose function was not asked for: executed or not.
+                    MarkRow{"UnknownFunction", {0x100}, 0x100, 0x0C}),
+    [](const testing::TestParamInfo<MarkRow>& info) { return std::string(info.param.name); });
+
 TEST(CoverageLog, ABreakInTheLogIsNoStepAndClearForgetsAll) {
   CoverageLog log;
   log.Add(0x58);

@@ -96,6 +96,17 @@ dbg_run_to_stop "the third stop at LED_Off" key F5
 e2e_wait_window "LED.c" > /dev/null
 dbg_settle
 dbg_shot e2e-09-code-coverage
+# The window closes again (its command toggles it); the disassembly
+# window's gutter shows the same: executed code green.
+focus_main
+dbg_open_menu "the View menu" key alt+v
+xdotool key c
+e2e_wait_gone "^Code Coverage$"
+dbg_open_menu "the View menu" key alt+v
+xdotool key i
+dbg_wait_dump "disasm-pc: 0x" "the disassembly window's PC line"
+dbg_settle
+dbg_shot e2e-10-coverage-in-disassembly
 # The session ends; no gdb or qemu is left.
 dbg_end_session
 echo "pictures in $gallery"

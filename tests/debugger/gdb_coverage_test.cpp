@@ -58,6 +58,9 @@ TEST_F(GdbSessionTest, CodeCoverageCountsWhatTheSimulationRan) {
   EXPECT_GT(f["Timer_Ticks"]->instructions, 0u);
   EXPECT_EQ(f["Timer_Ticks"]->executed, 0u);
   EXPECT_FALSE(f["Timer_Ticks"]->kind & kDbgCovFull);
+  // The disassembly window's gutter: executed code green, code not run grey.
+  EXPECT_EQ(r->DbgBreakpoint(Evaluate("&LED_Init"), 7) & 0x0C, 0x0Cu);
+  EXPECT_EQ(r->DbgBreakpoint(Evaluate("&Timer_Ticks"), 7) & 0x0C, 0u);
   // Halfway: main waits in its loop.
   EXPECT_GT(f["main"]->executed, 0u);
   EXPECT_LT(f["main"]->executed, f["main"]->instructions);

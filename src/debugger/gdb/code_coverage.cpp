@@ -90,6 +90,15 @@ CoverageCounts CountCoverage(const std::vector<CoveredInstruction>& code, const 
   return counts;
 }
 
+uint32_t CoverageMarks(uint32_t address, const CoveredInstruction* instruction, const CoverageLog& log) {
+  if (!log.Executed(address)) return 0;
+  if (!instruction || !instruction->conditional || instruction->target == address + instruction->size) return 0x0C;
+  const bool taken = log.Went(address, instruction->target);
+  const bool onward = log.Went(address, address + instruction->size);
+  if (taken == onward) return 0x0C;  // both ways, or the program stopped right after it
+  return taken ? 0x04 : 0x08;
+}
+
 void StoreCoverage(const CoverageCounts& counts, DbgCoverageRecord* record) {
   record->instructions = counts.instructions;
   record->executed = counts.executed;

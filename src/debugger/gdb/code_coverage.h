@@ -60,6 +60,12 @@ struct CoverageCounts {
 };
 CoverageCounts CountCoverage(const std::vector<CoveredInstruction>& code, const CoverageLog& log);
 
+// The gutter colour bits of an instruction in the disassembly window:
+// 0x0C executed (and a conditional jump seen going both ways), 0x04 a
+// conditional jump only seen taken, 0x08 one only seen going on, 0 never
+// executed. `instruction` may be null (its function's code not known).
+uint32_t CoverageMarks(uint32_t address, const CoveredInstruction* instruction, const CoverageLog& log);
+
 // Writes the counts into a function's coverage record: its kind says
 // "function", with the fully-executed bit when every instruction ran.
 void StoreCoverage(const CoverageCounts& counts, DbgCoverageRecord* record);

@@ -63,4 +63,13 @@ void GdbDialogRecords::UpdateCoverage(DbgCoverageRecord* function, const Coverag
   StoreCoverage(CountCoverage(code->second, log), function);
 }
 
+const CoveredInstruction* GdbDialogRecords::CoveredAt(uint32_t address) const {
+  auto code = m_functionCode.upper_bound(address);
+  if (code == m_functionCode.begin()) return nullptr;
+  --code;
+  for (const CoveredInstruction& i : code->second)
+    if (i.address == address) return &i;
+  return nullptr;
+}
+
 }  // namespace pm2::gdb

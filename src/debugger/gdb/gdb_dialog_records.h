@@ -52,6 +52,9 @@ class GdbDialogRecords {
   // gdb once; what isData calls data is no instruction).
   void UpdateCoverage(DbgCoverageRecord* function, const CoverageLog& log,
                       const std::function<bool(uint32_t)>& isData);
+  // The instruction at an address when its function's code was asked for
+  // by UpdateCoverage; null otherwise.
+  const CoveredInstruction* CoveredAt(uint32_t address) const;
 
   // DbgControl 4: the attribute array of a 64 K space, or none.
   void MemorySpace(uint32_t base, DbgMemorySpaceRecord* out);

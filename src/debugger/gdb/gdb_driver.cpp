@@ -415,6 +415,14 @@ void PutNames(DbgWatchNames* out, const std::vector<std::string>& names) {
   }
 }
 
+// What the exec log saw, once per stop.
+void SyncCoverage() {
+  if (g_records && g_target && g_target->Halted() && g_coverageRuns != g_runs) {
+    g_coverageRuns = g_runs;
+    g_coverage = g_target->Coverage();
+  }
+}
+
 intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
   if (code == kDbgEnumPublics && b) {
     *reinterpret_cast<DbgSymbolRecord**>(b) = g_records ? g_records->Publics() : nullptr;
@@ -435,10 +443,7 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
     // tree is no reason): from the next run on qemu logs what it executes,
     // one instruction at a time.
     g_coverageWanted = true;
-    if (g_records && g_target && g_target->Halted() && g_coverageRuns != g_runs) {
-      g_coverageRuns = g_runs;
-      g_coverage = g_target->Coverage();
-    }
+    SyncCoverage();
     if (g_records)
       g_records->UpdateCoverage(reinterpret_cast<DbgCoverageRecord*>(b), g_coverage, [](uint32_t address) {
         return g_code && g_code->DataAt(address);
@@ -520,8 +525,14 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
   const int state = g_target->BreakpointState(address);
   switch (op) {
     case 1:
-    case 7:
       return uint32_t(state);
+    case 7: {
+      // With the gutter colour of the code coverage once it is counted.
+      if (!g_coverageWanted || !g_records) return uint32_t(state);
+      SyncCoverage();
+      const uint32_t at = uint32_t(address);
+      return uint32_t(state) | pm2::gdb::CoverageMarks(at, g_records->CoveredAt(at), g_coverage);
+    }
     case 2:
       return state && g_target->EnableBreakpoint(address, state == 2) ? 0 : uint32_t(-1);
     case 3:
