@@ -61,6 +61,12 @@ TEST_F(GdbSessionTest, CodeCoverageCountsWhatTheSimulationRan) {
   // The disassembly window's gutter: executed code green, code not run grey.
   EXPECT_EQ(r->DbgBreakpoint(Evaluate("&LED_Init"), 7) & 0x0C, 0x0Cu);
   EXPECT_EQ(r->DbgBreakpoint(Evaluate("&Timer_Ticks"), 7) & 0x0C, 0u);
+  // LED_On ran once, with a number in range: its test's jump went one way
+  // only (on, not taken).
+  const uint32_t on = Evaluate("&LED_On");
+  int oneWay = 0;
+  for (uint32_t a = on; a < on + 64; a += 4) oneWay += (r->DbgBreakpoint(a, 7) & 0x0C) == 0x08 ? 1 : 0;
+  EXPECT_EQ(oneWay, 1);
   // Halfway: main waits in its loop.
   EXPECT_GT(f["main"]->executed, 0u);
   EXPECT_LT(f["main"]->executed, f["main"]->instructions);

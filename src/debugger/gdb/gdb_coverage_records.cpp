@@ -2,6 +2,7 @@
 // functions as the scope tree has them, with the counts of what qemu's
 // exec log saw run.
 #include <algorithm>
+#include <iterator>
 #include <map>
 
 #include "debugger/gdb/gdb_dialog_records.h"
@@ -43,31 +44,39 @@ DbgCoverageRecord* GdbDialogRecords::Coverage() {
   return top;
 }
 
+const std::vector<CoveredInstruction>* GdbDialogRecords::FunctionCodeAt(uint32_t start,
+                                                                      const std::function<bool(uint32_t)>& isData) {
+  auto code = m_functionCode.find(start);
+  if (code != m_functionCode.end()) return &code->second;
+  std::vector<CoveredInstruction> instructions;
+  // Asked again later when gdb cannot answer now (the target runs); a
+  // function gdb has no code for counts nothing.
+  if (!m_target.FunctionCode(start, &instructions) && !m_target.Halted()) return nullptr;
+  // gdb shows a literal pool's words as instructions too.
+  if (isData)
+    instructions.erase(std::remove_if(instructions.begin(), instructions.end(),
+                                      [&](const CoveredInstruction& i) { return isData(i.address); }),
+                       instructions.end());
+  return &m_functionCode.emplace(start, std::move(instructions)).first->second;
+}
+
 void GdbDialogRecords::UpdateCoverage(DbgCoverageRecord* function, const CoverageLog& log,
                                       const std::function<bool(uint32_t)>& isData) {
   const auto at = m_coverageAddress.find(function);
   if (at == m_coverageAddress.end()) return;
-  auto code = m_functionCode.find(at->second);
-  if (code == m_functionCode.end()) {
-    std::vector<CoveredInstruction> instructions;
-    // Asked again later when gdb cannot answer now (the target runs); a
-    // function gdb has no code for counts nothing.
-    if (!m_target.FunctionCode(at->second, &instructions) && !m_target.Halted()) return;
-    // gdb shows a literal pool's words as instructions too.
-    if (isData)
-      instructions.erase(std::remove_if(instructions.begin(), instructions.end(),
-                                        [&](const CoveredInstruction& i) { return isData(i.address); }),
-                         instructions.end());
-    code = m_functionCode.emplace(at->second, std::move(instructions)).first;
-  }
-  StoreCoverage(CountCoverage(code->second, log), function);
+  if (const std::vector<CoveredInstruction>* code = FunctionCodeAt(at->second, isData))
+    StoreCoverage(CountCoverage(*code, log), function);
 }
 
-const CoveredInstruction* GdbDialogRecords::CoveredAt(uint32_t address) const {
-  auto code = m_functionCode.upper_bound(address);
-  if (code == m_functionCode.begin()) return nullptr;
-  --code;
-  for (const CoveredInstruction& i : code->second)
+const CoveredInstruction* GdbDialogRecords::CoveredAt(uint32_t address, const std::function<bool(uint32_t)>& isData) {
+  if (m_functionStarts.empty())
+    for (const auto& [record, start] : m_coverageAddress) m_functionStarts.insert(start);
+  // The function that starts last at or before the address.
+  auto start = m_functionStarts.upper_bound(address);
+  if (start == m_functionStarts.begin()) return nullptr;
+  const std::vector<CoveredInstruction>* code = FunctionCodeAt(*std::prev(start), isData);
+  if (!code) return nullptr;
+  for (const CoveredInstruction& i : *code)
     if (i.address == address) return &i;
   return nullptr;
 }

@@ -254,6 +254,7 @@ void GdbDialogRecords::Forget() {
   m_coverageAddress.clear();
   m_coverage.clear();
   m_functionCode.clear();
+  m_functionStarts.clear();
 }
 
 void GdbDialogRecords::MemorySpace(uint32_t base, DbgMemorySpaceRecord* out) {

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,9 +53,9 @@ class GdbDialogRecords {
   // gdb once; what isData calls data is no instruction).
   void UpdateCoverage(DbgCoverageRecord* function, const CoverageLog& log,
                       const std::function<bool(uint32_t)>& isData);
-  // The instruction at an address when its function's code was asked for
-  // by UpdateCoverage; null otherwise.
-  const CoveredInstruction* CoveredAt(uint32_t address) const;
+  // The instruction at an address in a function of the coverage tree (its
+  // code asked of gdb once); null for an address in no such function.
+  const CoveredInstruction* CoveredAt(uint32_t address, const std::function<bool(uint32_t)>& isData);
 
   // DbgControl 4: the attribute array of a 64 K space, or none.
   void MemorySpace(uint32_t base, DbgMemorySpaceRecord* out);
@@ -81,6 +82,8 @@ class GdbDialogRecords {
   std::deque<DbgCoverageRecord> m_coverage;
   std::map<const DbgCoverageRecord*, uint32_t> m_coverageAddress;  // a function's address
   std::map<uint32_t, std::vector<CoveredInstruction>> m_functionCode;
+  std::set<uint32_t> m_functionStarts;  // of the coverage tree's functions
+  const std::vector<CoveredInstruction>* FunctionCodeAt(uint32_t start, const std::function<bool(uint32_t)>& isData);
 };
 
 }  // namespace pm2::gdb

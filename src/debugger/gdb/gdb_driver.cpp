@@ -415,6 +415,9 @@ void PutNames(DbgWatchNames* out, const std::vector<std::string>& names) {
   }
 }
 
+// Data between the program's code (a literal pool): no instruction.
+bool IsData(uint32_t address) { return g_code && g_code->DataAt(address); }
+
 // What the exec log saw, once per stop.
 void SyncCoverage() {
   if (g_records && g_target && g_target->Halted() && g_coverageRuns != g_runs) {
@@ -444,10 +447,7 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
     // one instruction at a time.
     g_coverageWanted = true;
     SyncCoverage();
-    if (g_records)
-      g_records->UpdateCoverage(reinterpret_cast<DbgCoverageRecord*>(b), g_coverage, [](uint32_t address) {
-        return g_code && g_code->DataAt(address);
-      });
+    if (g_records) g_records->UpdateCoverage(reinterpret_cast<DbgCoverageRecord*>(b), g_coverage, IsData);
     return 0;
   }
   if (code == kDbgEnumCoverageClear) {
@@ -531,7 +531,7 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
       if (!g_coverageWanted || !g_records) return uint32_t(state);
       SyncCoverage();
       const uint32_t at = uint32_t(address);
-      return uint32_t(state) | pm2::gdb::CoverageMarks(at, g_records->CoveredAt(at), g_coverage);
+      return uint32_t(state) | pm2::gdb::CoverageMarks(at, g_records->CoveredAt(at, IsData), g_coverage);
     }
     case 2:
       return state && g_target->EnableBreakpoint(address, state == 2) ? 0 : uint32_t(-1);
