@@ -6,7 +6,8 @@
 # window 1 shows what the program writes to its UART and takes a key; the
 # symbols dialog finds main by mask; the memory map dialog lists the
 # program's memory; the tool box button sets a breakpoint at LED_Off, which
-# the run stops at. Every step is a PNG in <build>/gallery/debug_dialogs.
+# the run stops at; the code coverage window counts what runs after it
+# opened. Every step is a PNG in <build>/gallery/debug_dialogs.
 #   debug_dialogs_end_to_end.sh <build> <source> <screen_grab>
 # Exit 77 (skipped) without Xvfb, xdotool, gdb-multiarch or qemu-system-arm.
 set -euo pipefail
@@ -83,6 +84,29 @@ e2e_wait_window "LED.c" > /dev/null
 dbg_run_to_stop "the second stop at LED_Off" key F5
 e2e_wait_window "LED.c" > /dev/null
 dbg_shot e2e-08-led-off-and-serial
+# 7: View > Code Coverage Window: from now on the simulation counts; the
+# next stop at LED_Off shows what ran between, LED_Off itself in part.
+focus_main
+dbg_open_menu "the View menu" key alt+v
+xdotool key c
+e2e_wait_window "^Code Coverage$" > /dev/null
+dbg_settle
+focus_main
+dbg_run_to_stop "the third stop at LED_Off" key F5
+e2e_wait_window "LED.c" > /dev/null
+dbg_settle
+dbg_shot e2e-09-code-coverage
+# The window closes again (its command toggles it); the disassembly
+# window's gutter shows the same: executed code green.
+focus_main
+dbg_open_menu "the View menu" key alt+v
+xdotool key c
+e2e_wait_gone "^Code Coverage$"
+dbg_open_menu "the View menu" key alt+v
+xdotool key i
+dbg_wait_dump "disasm-pc: 0x" "the disassembly window's PC line"
+dbg_settle
+dbg_shot e2e-10-coverage-in-disassembly
 # The session ends; no gdb or qemu is left.
 dbg_end_session
 echo "pictures in $gallery"

@@ -141,4 +141,10 @@ bool ElfArmCode::ThumbAt(uint32_t address) const {
   return mark != m_marks.begin() && std::prev(mark)->kind == 't';
 }
 
+bool ElfArmCode::DataAt(uint32_t address) const {
+  auto mark = std::upper_bound(m_marks.begin(), m_marks.end(), address,
+                               [](uint32_t a, const Mark& m) { return a < m.address; });
+  return mark != m_marks.begin() && std::prev(mark)->kind == 'd';
+}
+
 }  // namespace pm2::gdb

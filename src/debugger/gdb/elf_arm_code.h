@@ -21,6 +21,9 @@ class ElfArmCode {
 
   // True when the code at `address` is Thumb code.
   bool ThumbAt(uint32_t address) const;
+  // True when a "$d" mark says the bytes at `address` are data (a literal
+  // pool inside a function), not code.
+  bool DataAt(uint32_t address) const;
   // "armv4t", "armv7-m", ...; "" when the file names none (the assembler's default).
   const std::string& Arch() const { return m_arch; }
 

@@ -118,7 +118,10 @@ void ExecTraceReader::Feed(const char* bytes, size_t n) {
     if (bytes[i] != '\n') continue;
     m_partial.append(bytes + from, i - from);
     uint32_t pc;
-    if (ParseExecLogLine(m_partial, &pc)) m_ring.Push(pc);
+    if (ParseExecLogLine(m_partial, &pc)) {
+      m_ring.Push(pc);
+      m_coverage.Add(pc);
+    }
     m_partial.clear();
     from = i + 1;
   }
@@ -141,11 +144,15 @@ void ExecTraceReader::Unlink() {
   m_dir.clear();
 }
 
-std::vector<uint32_t> ExecTraceReader::Entries() const {
+void ExecTraceReader::WaitQuiet() const {
   // Quiet for 30 ms, or half a second at most (a program that keeps qemu
   // logging is not waited for).
   const int64_t until = NowMs() + 500;
   while (m_thread.joinable() && NowMs() - m_lastRead < 30 && NowMs() < until) usleep(5000);
+}
+
+std::vector<uint32_t> ExecTraceReader::Entries() const {
+  WaitQuiet();
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_ring.Entries();
 }
@@ -153,6 +160,18 @@ std::vector<uint32_t> ExecTraceReader::Entries() const {
 void ExecTraceReader::Clear() {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_ring.Clear();
+  m_coverage.Break();
+}
+
+CoverageLog ExecTraceReader::Coverage() const {
+  WaitQuiet();
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_coverage;
+}
+
+void ExecTraceReader::ClearCoverage() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_coverage.Clear();
 }
 
 }  // namespace pm2::gdb

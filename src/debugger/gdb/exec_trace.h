@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "debugger/gdb/code_coverage.h"
+
 namespace pm2::gdb {
 
 // The executed address of a line such as
@@ -58,9 +60,16 @@ class ExecTraceReader {
   // written the last lines before the stop, the reader may not have read
   // them yet).
   std::vector<uint32_t> Entries() const;
+  // Forgets the history; what runs next does not follow on from it.
   void Clear();
+  // Every address executed and every step from one to the next since the
+  // coverage was last cleared, over every time the log was on (waits for
+  // the FIFO to go quiet as Entries does).
+  CoverageLog Coverage() const;
+  void ClearCoverage();
 
  private:
+  void WaitQuiet() const;
   void Run(std::string path);
   void Feed(const char* bytes, size_t n);
 
@@ -69,6 +78,7 @@ class ExecTraceReader {
   std::atomic<bool> m_stop{false};
   mutable std::mutex m_mutex;
   TraceRing m_ring;
+  CoverageLog m_coverage;
   std::string m_partial;  // a line not yet ended
   std::atomic<int64_t> m_lastRead{0};  // steady-clock milliseconds of the last bytes
 };

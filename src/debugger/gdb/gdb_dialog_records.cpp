@@ -251,6 +251,10 @@ void GdbDialogRecords::Forget() {
   m_scopes.clear();
   m_lines.clear();
   m_types.clear();
+  m_coverageAddress.clear();
+  m_coverage.clear();
+  m_functionCode.clear();
+  m_functionStarts.clear();
 }
 
 void GdbDialogRecords::MemorySpace(uint32_t base, DbgMemorySpaceRecord* out) {

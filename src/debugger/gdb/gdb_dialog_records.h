@@ -5,12 +5,15 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "driver_abi/debug_records.h"
 #include "debugger/gdb/breakpoint_records.h"
+#include "debugger/gdb/code_coverage.h"
 #include "debugger/gdb/elf_sections.h"
 #include "debugger/gdb/gdb_target.h"
 
@@ -43,6 +46,17 @@ class GdbDialogRecords {
   DbgScopeRecord* Scopes();
   void Forget();  // the program changed: symbols are read again
 
+  // DbgEnum (5, 1): the coverage tree, the scope tree's application,
+  // modules and functions; a function's counts come with UpdateCoverage.
+  DbgCoverageRecord* Coverage();
+  // DbgEnum 6: a function's counts from what ran (its code is asked of
+  // gdb once; what isData calls data is no instruction).
+  void UpdateCoverage(DbgCoverageRecord* function, const CoverageLog& log,
+                      const std::function<bool(uint32_t)>& isData);
+  // The instruction at an address in a function of the coverage tree (its
+  // code asked of gdb once); null for an address in no such function.
+  const CoveredInstruction* CoveredAt(uint32_t address, const std::function<bool(uint32_t)>& isData);
+
   // DbgControl 4: the attribute array of a 64 K space, or none.
   void MemorySpace(uint32_t base, DbgMemorySpaceRecord* out);
 
@@ -65,6 +79,11 @@ class GdbDialogRecords {
   bool m_regionsRead = false;
   std::vector<ElfRegion> m_regions;
   std::map<uint32_t, std::vector<uint16_t>> m_spaces;
+  std::deque<DbgCoverageRecord> m_coverage;
+  std::map<const DbgCoverageRecord*, uint32_t> m_coverageAddress;  // a function's address
+  std::map<uint32_t, std::vector<CoveredInstruction>> m_functionCode;
+  std::set<uint32_t> m_functionStarts;  // of the coverage tree's functions
+  const std::vector<CoveredInstruction>* FunctionCodeAt(uint32_t start, const std::function<bool(uint32_t)>& isData);
 };
 
 }  // namespace pm2::gdb

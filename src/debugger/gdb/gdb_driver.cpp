@@ -59,6 +59,14 @@ pm2::TraceHistory g_history([](uint32_t address) {
 // Each run, step or reset renews the history once the target has stopped.
 uint64_t g_runs = 0;
 uint64_t g_historyRuns = ~uint64_t(0);
+// The last run was recorded because the user asked for trace recording
+// (and not only for the coverage).
+bool g_traceRecorded = false;
+// Code coverage: the simulation's exec log runs from the first time the
+// coverage window shows counts; what it saw, renewed at each stop.
+bool g_coverageWanted = false;
+pm2::gdb::CoverageLog g_coverage;
+uint64_t g_coverageRuns = ~uint64_t(0);
 constexpr uint32_t kOffersTrace = 0x2000;
 // The inline assembler's "asm" command over the target toolchain's
 // assembler; the text of the last command it refused (DbgControl 7).
@@ -407,14 +415,44 @@ void PutNames(DbgWatchNames* out, const std::vector<std::string>& names) {
   }
 }
 
+// Data between the program's code (a literal pool): no instruction.
+bool IsData(uint32_t address) { return g_code && g_code->DataAt(address); }
+
+// What the exec log saw, once per stop.
+void SyncCoverage() {
+  if (g_records && g_target && g_target->Halted() && g_coverageRuns != g_runs) {
+    g_coverageRuns = g_runs;
+    g_coverage = g_target->Coverage();
+  }
+}
+
 intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
   if (code == kDbgEnumPublics && b) {
     *reinterpret_cast<DbgSymbolRecord**>(b) = g_records ? g_records->Publics() : nullptr;
     return 0;
   }
+  if (code == kDbgEnumScopes && b && a == 0) {
+    *reinterpret_cast<DbgScopeRecord**>(b) = g_records ? g_records->Scopes() : nullptr;
+    return 0;
+  }
   if (code == kDbgEnumScopes && b) {
-    // The scope tree; GDB keeps no code coverage (a = 1).
-    *reinterpret_cast<DbgScopeRecord**>(b) = g_records && a == 0 ? g_records->Scopes() : nullptr;
+    // The coverage tree; only the simulation logs what it executes.
+    *reinterpret_cast<DbgCoverageRecord**>(b) =
+        g_records && g_target && g_target->TraceOffered() ? g_records->Coverage() : nullptr;
+    return 0;
+  }
+  if (code == kDbgEnumCoverageUpdate && b) {
+    // A window shows the counts (the menu's question whether there is a
+    // tree is no reason): from the next run on qemu logs what it executes,
+    // one instruction at a time.
+    g_coverageWanted = true;
+    SyncCoverage();
+    if (g_records) g_records->UpdateCoverage(reinterpret_cast<DbgCoverageRecord*>(b), g_coverage, IsData);
+    return 0;
+  }
+  if (code == kDbgEnumCoverageClear) {
+    if (g_target) g_target->ClearCoverage();
+    g_coverage.Clear();
     return 0;
   }
   if (code != kDbgEnumAddressName || !g_target || !b) return 0;
@@ -427,7 +465,8 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
 // Trace recording follows the record's trace byte when the target starts.
 void SwitchTrace() {
   if (!g_target || !g_target->TraceOffered()) return;
-  const bool want = (g_record.traceOn & 1) != 0;
+  g_traceRecorded = (g_record.traceOn & 1) != 0;
+  const bool want = g_traceRecorded || g_coverageWanted;
   std::string err;
   if (want != g_target->Tracing() && !g_target->SetTrace(want, &err)) Print("*** Error: " + err + "\n");
 }
@@ -435,7 +474,7 @@ void SwitchTrace() {
 void SyncHistory() {
   if (!g_target || !g_target->Halted() || g_runs == g_historyRuns) return;
   g_historyRuns = g_runs;
-  g_history.Set(g_target->Tracing() || (g_record.traceOn & 1) ? g_target->TraceEntries() : std::vector<uint32_t>{});
+  g_history.Set(g_traceRecorded || (g_record.traceOn & 1) ? g_target->TraceEntries() : std::vector<uint32_t>{});
 }
 // The target runs: the inline assembler's address is the next stop's PC.
 void ForgetAsmAddress() {
@@ -486,8 +525,14 @@ uint32_t Breakpoint(uint64_t address, int32_t op) {
   const int state = g_target->BreakpointState(address);
   switch (op) {
     case 1:
-    case 7:
       return uint32_t(state);
+    case 7: {
+      // With the gutter colour of the code coverage once it is counted.
+      if (!g_coverageWanted || !g_records) return uint32_t(state);
+      SyncCoverage();
+      const uint32_t at = uint32_t(address);
+      return uint32_t(state) | pm2::gdb::CoverageMarks(at, g_records->CoveredAt(at, IsData), g_coverage);
+    }
     case 2:
       return state && g_target->EnableBreakpoint(address, state == 2) ? 0 : uint32_t(-1);
     case 3:
@@ -722,6 +767,9 @@ void Exit() {
   g_listing.Forget();
   g_history.Forget();
   g_historyRuns = ~uint64_t(0);
+  g_traceRecorded = g_coverageWanted = false;
+  g_coverage.Clear();
+  g_coverageRuns = ~uint64_t(0);
   if (g_target) g_target->Close();
   g_target.reset();
 }
@@ -868,7 +916,7 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       g_record.DbgDisasmLineText = DisasmText;
       g_record.DbgTraceInfo = TraceInfo;
       g_record.DbgTraceQuery = TraceQuery;
-      // GDB has no performance analyser and no code coverage.
+      // GDB has no performance analyser; code coverage comes from qemu's exec log.
       g_record.flags &= ~uint32_t(0x4000 | 0x8000);
       return 0;
     case 2:
@@ -886,7 +934,8 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       if (!StartTarget(s, false)) return 1;
       g_records = std::make_unique<pm2::gdb::GdbDialogRecords>(*g_target, s->programFile);
       g_record.pc = g_target->Pc();
-      Print("GDB driver: no performance analyser and no code coverage through GDB\n");
+      Print(g_target->TraceOffered() ? "GDB driver: no performance analyser through GDB\n"
+                                     : "GDB driver: no performance analyser and no code coverage through GDB\n");
       g_target->Registers()->refresh = RefreshRegisters;
       g_target->Registers()->setValue = SetRegister;
       if (g_record.IdeServiceCall)

@@ -210,6 +210,12 @@ class GdbTarget {
   // The recorded addresses, oldest first, the last one at the program counter.
   std::vector<uint32_t> TraceEntries() const;
   void ClearTrace() { m_trace.Clear(); }
+  // Code coverage: what the exec log saw run since it was last cleared.
+  CoverageLog Coverage() const { return m_trace.Coverage(); }
+  void ClearCoverage() { m_trace.ClearCoverage(); }
+  // The instructions of the function that holds an address, as gdb's
+  // disassembler gives them; false when gdb knows no function there.
+  bool FunctionCode(uint32_t address, std::vector<CoveredInstruction>* out);
   // The instruction at an executed address with its source line (any
   // address inside the line, not only where the line starts).
   TraceStep DescribeStep(uint32_t address);

@@ -72,6 +72,19 @@ bool GdbTarget::SetTrace(bool on, std::string* err) {
   return true;
 }
 
+bool GdbTarget::FunctionCode(uint32_t address, std::vector<CoveredInstruction>* out) {
+  out->clear();
+  if (!Halted()) return false;
+  char at[16];
+  std::snprintf(at, sizeof at, "0x%X", address);
+  // Mode 2: each instruction with its bytes, so the last one's size is known too.
+  MiRecord r = m_gdb->Call(std::string("-data-disassemble -a ") + at + " -- 2", kMonitorTimeoutMs);
+  const MiValue* insns = r.results.Find("asm_insns");
+  if (!Ok(r) || !insns) return false;
+  *out = CoveredCode(*insns);
+  return !out->empty();
+}
+
 std::vector<uint32_t> GdbTarget::TraceEntries() const {
   std::vector<uint32_t> entries = m_trace.Entries();
   // qemu logs an instruction as it starts it: the one the program stopped

@@ -12,8 +12,9 @@ namespace pm2 {
 // The placeholder's text and the texts of rows that have no value.
 inline constexpr const char* kWatchPlaceholder = "<type F2 to edit>";
 inline constexpr const char* kWatchNotEvaluated = "????????";
-// Shown for a symbol (and its children) out of scope.
-inline constexpr const char* kWatchOutOfScopeText = "<out of scope>";
+// Shown for a symbol (and its children) out of scope, spelt as the
+// program has always shown it.
+inline constexpr const char* kWatchOutOfScopeText = "<out ot scope>";
 
 // The children an array row gets at most; one more "[ ... ]" follows.
 inline constexpr int kWatchMaxArrayChildren = 300;

