@@ -1171,6 +1171,25 @@ TEST_F(SheetTest, FolderListSplitsAndJoins) {
   EXPECT_EQ(dialog.Result(), "a;b;c");
 }
 
+// A folder is typed straight into the list: a character typed on the empty
+// last row opens its edit holding that character; blank rows are dropped.
+TEST_F(SheetTest, FolderListTypingStartsARow) {
+  test::App();
+  FolderListDialog dialog("Setup Include Paths:", "a; ,b", ";,");
+  dialog.show();
+  SECListBoxDirEditor* list = dialog.List();
+  ASSERT_EQ(list->GetItemCount(), 3) << "a blank piece is a row until OK";
+  list->setFocus();
+  list->SetCurSel(list->GetCount() - 1);
+  QTest::keyClick(list, Qt::Key_I, Qt::NoModifier);
+  ASSERT_NE(list->InPlaceEdit(), nullptr) << "typing opens the row's edit";
+  EXPECT_EQ(list->InPlaceEdit()->text(), "i");
+  list->InPlaceEdit()->setText("inc");
+  QTest::keyClick(list->InPlaceEdit(), Qt::Key_Return);
+  dialog.accept();
+  EXPECT_EQ(dialog.Result(), "a;b;inc");
+}
+
 TEST_F(SheetTest, OptionsCommandCommitsOnOkAndRestoresOnCancel) {
   UseToolset(kToolsetArmGnu);
   auto run = [this](bool ok) {
