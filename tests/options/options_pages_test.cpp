@@ -1425,6 +1425,38 @@ TEST_F(BankWizard, BanksModulesAndMoves) {
   EXPECT_EQ(m_applied.modules[1].bank, 1);
 }
 
+// A drag of modules carries the image of their rows as the list draws
+// them, one under the other, unselected rows left out.
+TEST_F(BankWizard, DragCarriesTheImageOfTheSelectedRows) {
+  const std::string path = WriteBankFile(scratch, test::BankStream()
+                                             .Module(0, 0, 100, 0, "first")
+                                             .Module(1, 0, 200, 0, "second")
+                                             .Module(2, 0, 300, 0, "third")
+                                             .End());
+  BankWizardDialog dialog(path, 0xC000, 0, Services());
+  dialog.show();
+  QApplication::processEvents();
+  SECListCtrl* list = dialog.Modules();
+  ASSERT_EQ(list->GetItemCount(), 3);
+  for (int i = 0; i < 3; ++i) list->SetItemState(i, 0, LVIS_SELECTED);
+  EXPECT_TRUE(dialog.DragImage().isNull()) << "nothing selected, nothing to drag";
+  list->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+  list->SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+  list->repaint();
+  Rect first, third;
+  ASSERT_TRUE(list->GetRowRect(0, &first));
+  ASSERT_TRUE(list->GetRowRect(2, &third));
+  const QImage image = dialog.DragImage().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(image.height(), first.Height() + third.Height());
+  const auto shown = [&](const Rect& r) {
+    return list->grab(QRect(r.left, r.top, r.Width(), r.Height()).intersected(list->rect()))
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+  };
+  EXPECT_EQ(image.copy(0, 0, image.width(), first.Height()), shown(first));
+  EXPECT_EQ(image.copy(0, first.Height(), image.width(), third.Height()), shown(third));
+}
+
 struct OpeningBanksRow {
   const char* name;
   uint16_t opened;  // the target's bank count

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -95,7 +96,36 @@ class ModuleListCtrl : public SECListCtrl {
     const int row = HitTest(p.x(), p.y(), &flags, &column);
     if (row >= 0) m_dialog.OpenModule(int(GetItemData(row)));
   }
-  void OnBeginDrag(int, Point) override {
+
+ public:
+  // The selected rows as the list draws them, one under the other (rows
+  // scrolled out of sight left out): what the user sees while dragging.
+  QPixmap SelectedRowsImage() {
+    std::vector<QPixmap> rows;
+    int width = 0, height = 0;
+    for (int i = GetNextItem(-1, LVNI_SELECTED); i >= 0; i = GetNextItem(i, LVNI_SELECTED)) {
+      Rect r;
+      if (!GetRowRect(i, &r)) continue;
+      const QRect shown = QRect(r.left, r.top, r.Width(), r.Height()).intersected(rect());
+      if (shown.isEmpty()) continue;
+      rows.push_back(grab(shown));
+      width = std::max(width, shown.width());
+      height += shown.height();
+    }
+    if (rows.empty()) return {};
+    QPixmap image(width, height);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    int y = 0;
+    for (const QPixmap& row : rows) {
+      p.drawPixmap(0, y, row);
+      y += row.height();
+    }
+    return image;
+  }
+
+ protected:
+  void OnBeginDrag(int, Point at) override {
     QByteArray list;
     for (int i = GetNextItem(-1, LVNI_SELECTED); i >= 0; i = GetNextItem(i, LVNI_SELECTED))
       list += QByteArray::number(qlonglong(GetItemData(i))) + ',';
@@ -104,6 +134,11 @@ class ModuleListCtrl : public SECListCtrl {
     data->setData(kModulesMime, list);
     auto* drag = new QDrag(this);
     drag->setMimeData(data);
+    const QPixmap image = SelectedRowsImage();
+    if (!image.isNull()) {
+      drag->setPixmap(image);
+      drag->setHotSpot(QPoint(std::clamp(at.x, 0, image.width() - 1), 0));
+    }
     drag->exec(Qt::MoveAction);
   }
 
@@ -174,6 +209,7 @@ BankWizardDialog::~BankWizardDialog() = default;
 
 SECListCtrl* BankWizardDialog::Banks() const { return m_banks; }
 SECListCtrl* BankWizardDialog::Modules() const { return m_modules; }
+QPixmap BankWizardDialog::DragImage() const { return m_modules->SelectedRowsImage(); }
 
 void BankWizardDialog::FillBanks() {
   m_banks->DeleteAllItems();
