@@ -1457,6 +1457,23 @@ TEST_F(BankWizard, DragCarriesTheImageOfTheSelectedRows) {
   EXPECT_EQ(image.copy(0, first.Height(), image.width(), third.Height()), shown(third));
 }
 
+// The module list's last column ("Calls To") takes the width the other
+// columns leave, also when the dialog grows.
+TEST_F(BankWizard, CallsToTakesTheRestOfTheModuleList) {
+  BankWizardDialog dialog("/nonexistent/x.Sbr", 0xC000, 0, Services());
+  dialog.show();
+  SECListCtrl* list = dialog.Modules();
+  const int start = list->width();
+  dialog.resize(dialog.width() + 200, dialog.height());
+  QApplication::processEvents();
+  EXPECT_GT(list->width(), start) << "the module list takes the dialog's new width";
+  ASSERT_EQ(list->GetColumnCount(), 5);
+  const int before = list->GetColumnWidth(0) + list->GetColumnWidth(1) + list->GetColumnWidth(2) +
+                     list->GetColumnWidth(3);
+  EXPECT_EQ(before + list->GetColumnWidth(4), list->GetInsideRect().Width());
+  EXPECT_GT(list->GetColumnWidth(4), list->GetColumnWidth(3)) << "wider than the 20 characters it starts with";
+}
+
 struct OpeningBanksRow {
   const char* name;
   uint16_t opened;  // the target's bank count

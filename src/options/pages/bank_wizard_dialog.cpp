@@ -124,7 +124,21 @@ class ModuleListCtrl : public SECListCtrl {
     return image;
   }
 
+  // "Calls To", the last column, takes the width the others leave.
+  void FitLastColumn() {
+    const int last = GetColumnCount() - 1;
+    if (last < 1) return;
+    int used = 0;
+    for (int c = 0; c < last; ++c) used += GetColumnWidth(c);
+    const int rest = GetInsideRect().Width() - used;
+    if (rest > 0 && rest != GetColumnWidth(last)) SetColumnWidth(last, rest);
+  }
+
  protected:
+  void resizeEvent(QResizeEvent* e) override {
+    SECListCtrl::resizeEvent(e);
+    FitLastColumn();
+  }
   void OnBeginDrag(int, Point at) override {
     QByteArray list;
     for (int i = GetNextItem(-1, LVNI_SELECTED); i >= 0; i = GetNextItem(i, LVNI_SELECTED))
@@ -182,6 +196,7 @@ BankWizardDialog::BankWizardDialog(const std::string& bankFile, uint16_t commonS
   m_modules->setMinimumSize(100 * avg, 260);
   grid->addWidget(m_banks, 0, 0);
   grid->addWidget(m_modules, 0, 1);
+  grid->setColumnStretch(1, 1);  // a wider dialog widens the module list
   m_stats = new QLabel(this);
   grid->addWidget(m_stats, 1, 1);
   auto* row = new QHBoxLayout;
