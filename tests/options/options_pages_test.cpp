@@ -1171,6 +1171,25 @@ TEST_F(SheetTest, FolderListSplitsAndJoins) {
   EXPECT_EQ(dialog.Result(), "a;b;c");
 }
 
+// A folder is typed straight into the list: a character typed on the empty
+// last row opens its edit holding that character; blank rows are dropped.
+TEST_F(SheetTest, FolderListTypingStartsARow) {
+  test::App();
+  FolderListDialog dialog("Setup Include Paths:", "a; ,b", ";,");
+  dialog.show();
+  SECListBoxDirEditor* list = dialog.List();
+  ASSERT_EQ(list->GetItemCount(), 3) << "a blank piece is a row until OK";
+  list->setFocus();
+  list->SetCurSel(list->GetCount() - 1);
+  QTest::keyClick(list, Qt::Key_I, Qt::NoModifier);
+  ASSERT_NE(list->InPlaceEdit(), nullptr) << "typing opens the row's edit";
+  EXPECT_EQ(list->InPlaceEdit()->text(), "i");
+  list->InPlaceEdit()->setText("inc");
+  QTest::keyClick(list->InPlaceEdit(), Qt::Key_Return);
+  dialog.accept();
+  EXPECT_EQ(dialog.Result(), "a;b;inc");
+}
+
 TEST_F(SheetTest, OptionsCommandCommitsOnOkAndRestoresOnCancel) {
   UseToolset(kToolsetArmGnu);
   auto run = [this](bool ok) {
@@ -1404,6 +1423,55 @@ TEST_F(BankWizard, BanksModulesAndMoves) {
       << dialog.Statistics()->text().toStdString();
   dialog.accept();
   EXPECT_EQ(m_applied.modules[1].bank, 1);
+}
+
+// A drag of modules carries the image of their rows as the list draws
+// them, one under the other, unselected rows left out.
+TEST_F(BankWizard, DragCarriesTheImageOfTheSelectedRows) {
+  const std::string path = WriteBankFile(scratch, test::BankStream()
+                                             .Module(0, 0, 100, 0, "first")
+                                             .Module(1, 0, 200, 0, "second")
+                                             .Module(2, 0, 300, 0, "third")
+                                             .End());
+  BankWizardDialog dialog(path, 0xC000, 0, Services());
+  dialog.show();
+  QApplication::processEvents();
+  SECListCtrl* list = dialog.Modules();
+  ASSERT_EQ(list->GetItemCount(), 3);
+  for (int i = 0; i < 3; ++i) list->SetItemState(i, 0, LVIS_SELECTED);
+  EXPECT_TRUE(dialog.DragImage().isNull()) << "nothing selected, nothing to drag";
+  list->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+  list->SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+  list->repaint();
+  Rect first, third;
+  ASSERT_TRUE(list->GetRowRect(0, &first));
+  ASSERT_TRUE(list->GetRowRect(2, &third));
+  const QImage image = dialog.DragImage().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(image.height(), first.Height() + third.Height());
+  const auto shown = [&](const Rect& r) {
+    return list->grab(QRect(r.left, r.top, r.Width(), r.Height()).intersected(list->rect()))
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+  };
+  EXPECT_EQ(image.copy(0, 0, image.width(), first.Height()), shown(first));
+  EXPECT_EQ(image.copy(0, first.Height(), image.width(), third.Height()), shown(third));
+}
+
+// The module list's last column ("Calls To") takes the width the other
+// columns leave, also when the dialog grows.
+TEST_F(BankWizard, CallsToTakesTheRestOfTheModuleList) {
+  BankWizardDialog dialog("/nonexistent/x.Sbr", 0xC000, 0, Services());
+  dialog.show();
+  SECListCtrl* list = dialog.Modules();
+  const int start = list->width();
+  dialog.resize(dialog.width() + 200, dialog.height());
+  QApplication::processEvents();
+  EXPECT_GT(list->width(), start) << "the module list takes the dialog's new width";
+  ASSERT_EQ(list->GetColumnCount(), 5);
+  const int before = list->GetColumnWidth(0) + list->GetColumnWidth(1) + list->GetColumnWidth(2) +
+                     list->GetColumnWidth(3);
+  EXPECT_EQ(before + list->GetColumnWidth(4), list->GetInsideRect().Width());
+  EXPECT_GT(list->GetColumnWidth(4), list->GetColumnWidth(3)) << "wider than the 20 characters it starts with";
 }
 
 struct OpeningBanksRow {

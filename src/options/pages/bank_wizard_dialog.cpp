@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -95,7 +96,50 @@ class ModuleListCtrl : public SECListCtrl {
     const int row = HitTest(p.x(), p.y(), &flags, &column);
     if (row >= 0) m_dialog.OpenModule(int(GetItemData(row)));
   }
-  void OnBeginDrag(int, Point) override {
+
+ public:
+  // The selected rows as the list draws them, one under the other (rows
+  // scrolled out of sight left out): what the user sees while dragging.
+  QPixmap SelectedRowsImage() {
+    std::vector<QPixmap> rows;
+    int width = 0, height = 0;
+    for (int i = GetNextItem(-1, LVNI_SELECTED); i >= 0; i = GetNextItem(i, LVNI_SELECTED)) {
+      Rect r;
+      if (!GetRowRect(i, &r)) continue;
+      const QRect shown = QRect(r.left, r.top, r.Width(), r.Height()).intersected(rect());
+      if (shown.isEmpty()) continue;
+      rows.push_back(grab(shown));
+      width = std::max(width, shown.width());
+      height += shown.height();
+    }
+    if (rows.empty()) return {};
+    QPixmap image(width, height);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    int y = 0;
+    for (const QPixmap& row : rows) {
+      p.drawPixmap(0, y, row);
+      y += row.height();
+    }
+    return image;
+  }
+
+  // "Calls To", the last column, takes the width the others leave.
+  void FitLastColumn() {
+    const int last = GetColumnCount() - 1;
+    if (last < 1) return;
+    int used = 0;
+    for (int c = 0; c < last; ++c) used += GetColumnWidth(c);
+    const int rest = GetInsideRect().Width() - used;
+    if (rest > 0 && rest != GetColumnWidth(last)) SetColumnWidth(last, rest);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override {
+    SECListCtrl::resizeEvent(e);
+    FitLastColumn();
+  }
+  void OnBeginDrag(int, Point at) override {
     QByteArray list;
     for (int i = GetNextItem(-1, LVNI_SELECTED); i >= 0; i = GetNextItem(i, LVNI_SELECTED))
       list += QByteArray::number(qlonglong(GetItemData(i))) + ',';
@@ -104,6 +148,11 @@ class ModuleListCtrl : public SECListCtrl {
     data->setData(kModulesMime, list);
     auto* drag = new QDrag(this);
     drag->setMimeData(data);
+    const QPixmap image = SelectedRowsImage();
+    if (!image.isNull()) {
+      drag->setPixmap(image);
+      drag->setHotSpot(QPoint(std::clamp(at.x, 0, image.width() - 1), 0));
+    }
     drag->exec(Qt::MoveAction);
   }
 
@@ -147,6 +196,7 @@ BankWizardDialog::BankWizardDialog(const std::string& bankFile, uint16_t commonS
   m_modules->setMinimumSize(100 * avg, 260);
   grid->addWidget(m_banks, 0, 0);
   grid->addWidget(m_modules, 0, 1);
+  grid->setColumnStretch(1, 1);  // a wider dialog widens the module list
   m_stats = new QLabel(this);
   grid->addWidget(m_stats, 1, 1);
   auto* row = new QHBoxLayout;
@@ -174,6 +224,7 @@ BankWizardDialog::~BankWizardDialog() = default;
 
 SECListCtrl* BankWizardDialog::Banks() const { return m_banks; }
 SECListCtrl* BankWizardDialog::Modules() const { return m_modules; }
+QPixmap BankWizardDialog::DragImage() const { return m_modules->SelectedRowsImage(); }
 
 void BankWizardDialog::FillBanks() {
   m_banks->DeleteAllItems();

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <functional>
 #include <string>
@@ -45,6 +46,8 @@ class BankWizardDialog : public QDialog {
   BankModel& Model() { return m_model; }
   SECListCtrl* Banks() const;
   SECListCtrl* Modules() const;
+  // The image a drag of the selected modules carries: their rows as drawn.
+  QPixmap DragImage() const;
   QLineEdit* CommonSize() const { return m_common; }
   QLabel* Statistics() const { return m_stats; }
 

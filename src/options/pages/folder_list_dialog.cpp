@@ -15,7 +15,8 @@ FolderListDialog::FolderListDialog(const QString& caption, const std::string& li
   auto* layout = new QVBoxLayout(this);
   m_list = new SECListBoxDirEditor(this);
   m_list->SetCaption(caption);
-  m_list->Initialize(LBE_BUTTONS | LBE_TOOLTIPS | LBE_SHORTCUTS | LBE_DRAG);
+  // A typed character starts editing the row, as in the other folder lists.
+  m_list->Initialize(LBE_TYPETOEDIT | LBE_BUTTONS | LBE_TOOLTIPS | LBE_SHORTCUTS | LBE_DRAG);
   m_list->setMinimumSize(420, 220);
   layout->addWidget(m_list, 1);
   int row = 0;

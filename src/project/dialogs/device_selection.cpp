@@ -121,7 +121,10 @@ void DeviceSelector::FillTree() {
     for (DeviceDbEntry* e : node.devices) InsertTreeRow(m_tree, e->device.str(), v, 2, std::intptr_t(e));
   }
   m_filling = false;
-  ShowEntry(nullptr);
+  // The tree marks its first row as the current one: the labels show what
+  // the tree shows selected (a vendor row names only its vendor).
+  HTREEITEM current = m_tree->GetCaretItem();
+  ShowEntry(current ? reinterpret_cast<const DeviceDbEntry*>(m_tree->GetItemData(current)) : nullptr);
 }
 
 bool DeviceSelector::SelectDevice(const std::string& vendor, const std::string& device) {

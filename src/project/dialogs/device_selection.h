@@ -51,6 +51,7 @@ class DeviceSelector : public QWidget, public NotifyListener {
   QComboBox* Databases() const { return m_databases; }
   QCheckBox* LinkerBox() const { return m_linker; }
   QCheckBox* AssemblerBox() const { return m_assembler; }
+  QLabel* VendorLabel() const { return m_vendor; }
   QLabel* FamilyLabel() const { return m_family; }
   QPlainTextEdit* Description() const { return m_description; }
 

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
 #include "project/environment/environment_lines.h"
 #include "platform/atomic_file.h"
 #include "platform/win_path.h"
@@ -267,7 +269,8 @@ ProjectRec* ImportCodeGenProject(const std::string& dptPath, const CodeGenImport
   const int read = db.Read(env.databasePath);
   if (read != kDeviceDbOk) {
     db.Free();
-    return fail(DeviceDatabase::ResultText(read, env.databasePath));
+    if (read == kDeviceDbCannotOpen) return fail(DeviceDatabase::ResultText(read, env.databasePath));
+    return fail("Error while reading database file '" + env.databasePath + "'");
   }
   const DeviceDbEntry* dev = MatchCodeGenDevice(db, d.deviceType);
   if (!dev) {
@@ -298,6 +301,14 @@ ProjectRec* ImportCodeGenProject(const std::string& dptPath, const CodeGenImport
       db.Free();
       return fail("Can't copy Startup assembly file");
     }
+  }
+  // The startup file is the user's to edit from now on, the copy as well as
+  // a kept one that came read-only from an installation.
+  if (!startup.empty()) {
+    struct stat st;
+    const std::string file = folder + startup;
+    if (::stat(file.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR))
+      (void)::chmod(file.c_str(), (st.st_mode & 07777) | S_IWUSR);
   }
   if (toolset == 2) {
     // The register settings go into the startup file's equates; a failure

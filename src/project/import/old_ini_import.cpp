@@ -510,14 +510,18 @@ class Importer {
       uint32_t a, b;
       m_f.ReadRange(&a, &b);
       m_w.t51.RCB51 = {1, a, b};
-    } else if (family == 1 && Numbered(key, "CLASS", 1, 4)) {
-      m_classes = m_f.ReadText(4094);
-    } else if (family == 1 && Numbered(key, "SEG", 1, 6)) {
-      Append(m_sect, m_f.ReadText(4094), ",", 4094);
-    } else if (family == 1 && Numbered(key, "RESERVE", 1, 2)) {
-      m_reserve = m_f.ReadText(4094);
-    } else if (family == 1 && Numbered(key, "ASSIGN", 1, 2)) {
-      m_assign = m_f.ReadText(4094);
+    } else if (family == 1) {
+      // Each numbered key adds to its list, as in the 166 linker's section:
+      // a second "Reserve" or "Class" line must not drop the first one.
+      struct Collected {
+        const char* prefix;
+        int last;
+        std::string* text;
+      };
+      const Collected kLists[] = {
+          {"CLASS", 4, &m_classes}, {"SEG", 6, &m_sect}, {"RESERVE", 2, &m_reserve}, {"ASSIGN", 2, &m_assign}};
+      for (const Collected& c : kLists)
+        if (Numbered(key, c.prefix, 1, c.last)) return Append(*c.text, m_f.ReadText(4094), ",", 4094);
     }
   }
 

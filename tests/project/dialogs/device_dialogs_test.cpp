@@ -65,6 +65,24 @@ TEST_F(DeviceDialogsTest, SheetOpensTheDatabaseHoldingTheTargetsDevice) {
   EXPECT_TRUE(shell.boxes.empty());
 }
 
+// A target without a device opens the tree on its first vendor row, shown
+// selected: the labels name that vendor and nothing more, and no device is
+// chosen.
+TEST_F(DeviceDialogsTest, SheetWithoutDeviceShowsTheVendorTheTreeSelects) {
+  ProjectRec* p = OpenProject();
+  DeviceSheet sheet(databases, 0, p->curTarget);
+  sheet.show();
+  DeviceSelector* s = sheet.Selector();
+  HTREEITEM current = s->Tree()->GetCaretItem();
+  ASSERT_NE(current, nullptr);
+  EXPECT_NE(s->Tree()->GetItemState(current, TVIS_SELECTED), 0u);
+  EXPECT_EQ(s->Tree()->GetItemText(current), "Intel");
+  EXPECT_EQ(s->VendorLabel()->text(), "Intel");
+  EXPECT_EQ(s->FamilyLabel()->text(), "");
+  EXPECT_EQ(s->ChosenEntry(), nullptr);
+  EXPECT_EQ(s->Toolsets()->count(), 0);
+}
+
 TEST_F(DeviceDialogsTest, DevicePageAppliesAtOnceAndKeepsExtendedToolBits) {
   ProjectRec* p = OpenProject();
   p->curTarget->VENDOR = OptString("Intel");

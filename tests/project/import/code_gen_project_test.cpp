@@ -176,5 +176,58 @@ TEST_F(CodeGenTest, ImportCopiesStartupAndKeepsAnExistingOne) {
   fs::remove_all(root);
 }
 
+// A kept startup file that came read-only is made the user's to edit, as a
+// copied one is; a database that cannot be read is named in the message.
+TEST_F(CodeGenTest, ImportMakesTheStartupWritableAndNamesAnUnreadableDatabase) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("pm2_dave_ro_" + std::to_string(::getpid()));
+  fs::create_directories(root / "proj");
+  std::ofstream(root / "proj" / "demo.dpt") << "[General]\nDeviceType=\"C515C\"\n[Files]\nFile1=\"main.c\"\n";
+  DeviceDatabase db(kPoolOptionPages);
+  db.Append(db.NewEntry("Infineon", "C515C-8R", 0, ""));
+  const std::string dbPath = (root / "devices.cdb").string();
+  ASSERT_EQ(db.Write(dbPath), kDeviceDbOk);
+  db.Free();
+  std::vector<std::string> reports;
+  CodeGenImportEnv env;
+  env.databasePath = dbPath;
+  env.toolsFolders[0] = (root / "C51" / "BIN").string();
+  env.report = [&](const std::string& m) { reports.push_back(m); };
+  const fs::path startup = root / "proj" / "Startup.w51";
+  std::ofstream(startup) << "; read-only\n";
+  fs::permissions(startup, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+  ASSERT_NE(ImportCodeGenProject((root / "proj" / "demo.dpt").string(), env, nullptr), nullptr)
+      << (reports.empty() ? "" : reports[0]);
+  const fs::perms now = fs::status(startup).permissions();
+  EXPECT_NE(now & fs::perms::owner_write, fs::perms::none) << "the kept file is writable";
+  EXPECT_NE(now & fs::perms::others_read, fs::perms::none) << "its other bits stay";
+  std::ifstream kept(startup);
+  std::string line;
+  std::getline(kept, line);
+  EXPECT_EQ(line, "; read-only");
+
+  struct Row {
+    const char* name;
+    const char* contents;  // null: no database file
+    std::string message;
+  };
+  const std::string bad = (root / "bad.cdb").string();
+  const Row rows[] = {
+      {"missing", nullptr, "Database file '" + bad + "' not found !"},
+      {"damaged", "not a device database", "Error while reading database file '" + bad + "'"},
+  };
+  for (const Row& r : rows) {
+    fs::remove(bad);
+    if (r.contents) std::ofstream(bad) << r.contents;
+    env.databasePath = bad;
+    reports.clear();
+    EXPECT_EQ(ImportCodeGenProject((root / "proj" / "demo.dpt").string(), env, nullptr), nullptr) << r.name;
+    ASSERT_EQ(reports.size(), 1u) << r.name;
+    EXPECT_EQ(reports[0], r.message) << r.name;
+  }
+  fs::remove_all(root);
+}
+
 }  // namespace
 }  // namespace pm2

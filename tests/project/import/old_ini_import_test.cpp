@@ -263,6 +263,33 @@ TEST_F(OldIniImportTest, Sections166) {
   EXPECT_EQ(b.out.HEXSEL, 1);
 }
 
+// The 251 linker's numbered keys each add to their list, joined by ",", as
+// the 166 linker's do: a second line of a kind keeps the first.
+TEST_F(OldIniImportTest, Linker251NumberedKeysCollectEveryLine) {
+  struct Row {
+    const char* name;
+    const char* lines;
+    OptString Linker51Opts::*field;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"classes", "Class1=CODE (0-0x7FFF)\nClass3=XDATA (0x10000-0x1FFFF)\n", &Linker51Opts::NX51UCL,
+       "CODE (0-0x7FFF),XDATA (0x10000-0x1FFFF)"},
+      {"segments", "Seg1=?PR?MAIN\nSeg6=?PR?UART\n", &Linker51Opts::NX51UCS, "?PR?MAIN,?PR?UART"},
+      {"reserve", "Reserve1=0x100-0x1FF\nReserve2=0x8000-0x80FF\n", &Linker51Opts::NX51RES,
+       "0x100-0x1FF,0x8000-0x80FF"},
+      {"assign", "Assign1=A(1)\nAssign2=B(2)\n", &Linker51Opts::NX51ASN, "A(1),B(2)"},
+      {"one line", "Reserve2=0x100-0x1FF\n", &Linker51Opts::NX51RES, "0x100-0x1FF"},
+      {"number beyond the list", "Class1=C\nClass5=D\n", &Linker51Opts::NX51UCL, "C"},
+  };
+  for (const Row& r : rows) {
+    PoolFreeAll();
+    ProjectRec* p = Project(1);
+    ASSERT_EQ(Import(p, std::string("[N251]\n") + r.lines), "") << r.name;
+    EXPECT_EQ((Block(p).l51.*r.field).str(), r.expected) << r.name;
+  }
+}
+
 // A file cut at every length imports what its complete lines say or fails
 // with the file message; it never reads past the cut.
 TEST_F(OldIniImportTest, CutAtEveryLength) {
