@@ -28,6 +28,7 @@
 // The builders' control rows have a member that Qt's keyword macro hides.
 #undef emit
 #include "builder/commands/command_context.h"
+#include "builder/commands/command_listing.h"
 #include "builder/commands/n166_linker.h"
 #include "builder/commands/n51_linker.h"
 #include "builder/commands/q166_command.h"
@@ -252,6 +253,37 @@ const VectorRow kVectorRows[] = {
     {"NotANumber", "8000G", "Invalid Interrupt Vector Address !", 0},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, VectorAddresses, ::testing::ValuesIn(kVectorRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct TabRow {
+  const char* name;
+  uint16_t toolset;
+  PageId page;
+};
+class CompilerPreviewTabs : public FamilyPages, public ::testing::WithParamInterface<TabRow> {};
+
+// With the C listing on, the build writes TABS when the editor's tab size of
+// C files is not 4; the compiler pages' previews write the same.
+TEST_P(CompilerPreviewTabs, FollowTheEditorsTabSize) {
+  const TabRow& r = GetParam();
+  for (int width : {4, 8}) {
+    UseToolset(r.toolset);
+    m_target->pOpts->lst.listFlags |= kLstC;
+    m_cTabWidth = width;
+    Open(m_target);
+    auto* page = Go<FamilyToolPage>(r.page);
+    ASSERT_NE(page, nullptr);
+    const std::string shown = page->PreviewText().toStdString();
+    if (width == 4) EXPECT_EQ(shown.find("TABS"), std::string::npos) << shown;
+    else EXPECT_NE(shown.find("TABS (8)"), std::string::npos) << shown;
+  }
+}
+const TabRow kTabRows[] = {
+    {"Q51", 0, PageId::kCompiler51},
+    {"Q251", 1, PageId::kCompiler251},
+    {"Q166", 2, PageId::kCompiler166},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, CompilerPreviewTabs, ::testing::ValuesIn(kTabRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FamilyPages, Q51GroupDisablesTheTargetControlsAndInheritsCodePacking) {

@@ -87,6 +87,7 @@ class SheetFixture : public ::testing::Test {
     services.chooseFolder = [this](const std::string&, const std::string&) { return m_chosen; };
     services.openFile = [this](const std::string& path) { m_opened.push_back(path); };
     if (m_runDialog) services.runDialog = m_runDialog;
+    services.cTabWidth = m_cTabWidth;
     m_sheet = std::make_unique<OptionsSheet>(*m_session, services, "Options");
     m_sheet->show();
     return *m_sheet;
@@ -107,6 +108,7 @@ class SheetFixture : public ::testing::Test {
   FileRec* m_file = nullptr;
   EnvironmentInfo m_env;
   DriverCaps* m_drivers = nullptr;     // the driver libraries' calls, if any
+  int m_cTabWidth = 4;                 // the editor's tab size of C files
   std::vector<std::string> m_refusals;
   std::vector<QWidget*> m_refusalPages;  // the current page at each refusal
   std::vector<std::string> m_messages;   // "title|text" of each titled message

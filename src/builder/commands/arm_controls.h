@@ -44,6 +44,8 @@ bool ArmBigEndian(const CommandContext& ctx);
 std::string ArmNodeFileName(const CommandContext& ctx, std::string_view ext);
 
 // The object file of the node: the object folder and its name with ".o".
+// The name keeps its letter case: this file system tells "Obj" from "obj",
+// so a lower-cased name would point into a folder that is not there.
 void MakeArmObjectName(CommandContext& ctx);
 
 // The frame of the ARM compiler and assembler builders: SetCommandContext;

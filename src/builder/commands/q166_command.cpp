@@ -75,8 +75,10 @@ void EmitOptimize(Ctx& c) {
   unsigned e = N(c).c166.SPEEDSIZE;
   const char* name = EmphasisName(e);
   if (level == 6 && e == 1) return;  // the compiler's default
-  if (level == 8 && name) {
-    c.AppendFormat(true, "OPTIMIZE (%s)", name);
+  if (level == 8) {
+    // 8 is the "take the level above" value: only an emphasis is written,
+    // never the level itself.
+    if (name) c.AppendFormat(true, "OPTIMIZE (%s)", name);
     return;
   }
   // An emphasis without a name gives the level alone.

@@ -52,8 +52,9 @@ void EmitQ51Optimize(Ctx& c) {
   const uint32_t level = BitField(word, kLevel, 4), e = BitField(word, kEmphasis, 2);
   const char* name = EmphasisName(e);
   if ((level == 8 || level == 10) && e == 1) return;
-  if (level == 8 && e == 0) {
-    c.AppendFormat(true, "OPTIMIZE (%s)", name);
+  if (level == 8) {
+    // The default level is never written as a number: only its emphasis.
+    if (e == 0) c.AppendFormat(true, "OPTIMIZE (%s)", name);
     return;
   }
   uint32_t shown = (oa && level > 10 && name) ? level - 1 : level;
@@ -151,9 +152,12 @@ const InheritField kQ251Resolved[] = {
 void EmitQ251Optimize(Ctx& c) {
   const uint32_t level = Q251(N(c), 16, 4), e = Q251(N(c), 24);
   const char* name = EmphasisName(e);
-  if (level == 7 && e == 1) return;
-  if (level == 7 && e == 0) c.AppendFormat(true, "OPTIMIZE (%s)", name);
-  else if (name) c.AppendFormat(true, "OPTIMIZE (%u,%s)", level, name);
+  if (level == 7) {
+    // The default level is never written as a number: only its emphasis.
+    if (e == 0) c.AppendFormat(true, "OPTIMIZE (%s)", name);
+    return;
+  }
+  if (name) c.AppendFormat(true, "OPTIMIZE (%u,%s)", level, name);
   else c.AppendFormat(true, "OPTIMIZE (%u)", level);
 }
 

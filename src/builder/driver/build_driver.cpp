@@ -23,6 +23,9 @@ HexOptions HexOptionsOf(const OptionBlock& o) {
   h.rangeStart = o.out.outSpare[0];
   h.rangeEnd = o.out.outSpare[1];
   h.offset = int32_t(o.out.outSpare[2]);
+  // The record length is the listing record's first word (16 unless set);
+  // a block that never had it set holds 0, which is no length at all.
+  h.recordLength = o.lst.OPTOX != 0 ? o.lst.OPTOX : 16;
   // The bank area's second value is its end address (0x10000 stands for 0xFFFF).
   const MemRangeRec& bank = o.t51.RCB51;
   h.mergeBanks = o.out.flags.MG32K && (o.t51.T51FL & kT51CodeBanking) && bank.start == 0x8000 &&

@@ -101,7 +101,7 @@ struct HexOptions {
   uint8_t hexSel = 0;           // HEXSEL
   uint32_t rangeStart = 0, rangeEnd = 0;
   int32_t offset = 0;
-  uint32_t recordLength = 16;   // 166 only
+  uint32_t recordLength = 16;   // 166 only: written when not 16
   uint32_t flashFill = 0xFFFF;  // 166 only: written when below 0xFFFF
   bool mergeBanks = false;      // extended 51: merge option on, banking on,
                                 // bank area 0x8000 to 0xFFFF

@@ -8,6 +8,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "builder/commands/command_context.h"
 #include "options/core/driver_caps.h"
 #include "options/core/options_session.h"
 #include "options/pages/option_page.h"
@@ -66,6 +67,7 @@ OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, cons
     m_services.drivers = m_ownDrivers.get();
   }
   if (const ToolsetInfo* t = ToolsetEnvironment()) m_preview = NewPreviewContext(t->toolsFolder);
+  m_preview->m_nCTabWidth = m_services.cTabWidth;
 
   auto* layout = new QVBoxLayout(this);
   m_tabs = new QTabWidget(this);

@@ -47,6 +47,9 @@ struct SheetServices {
   std::function<int(QDialog&)> runDialog;
   // Opens a file in the editor (the debug page's Edit buttons).
   std::function<void(const std::string&)> openFile;
+  // The editor's tab size of the target's C files: the compilers' previews
+  // write the TABS control the build writes with it.
+  int cTabWidth = 4;
 };
 
 class OptionsSheet : public QDialog {

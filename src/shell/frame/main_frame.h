@@ -206,6 +206,8 @@ class CMainFrame : public SECWorkbookWnd,
   // A file dropped on the window: a project file opens as the project, as
   // File > Open opens it; any other file in the editor at its first line.
   void OpenDroppedFile(const std::string& path);
+  // The editor's tab size of the current target's C files, for the compilers.
+  int CTabWidth() const;
 
   // ---- MessageJumpTarget (a double click on a build message)
   void OpenFileAndShow(const std::string& file, int line, int column) override;
@@ -249,8 +251,6 @@ class CMainFrame : public SECWorkbookWnd,
   void OnFileNew();
   void OnFileSaveAs();
   void OnEditorOptions();
-  // The editor's tab size of the current target's C files, for the compilers.
-  int CTabWidth() const;
   void OnBooksWindow();
   void UpdateWindowMenu(QMenu* menu);
   bool m_typedCommandOutput = false;

@@ -100,6 +100,7 @@ void ProjectCommandsExt::OnOptions(bool currentTarget, bool flashPage) {
   r.services.environment = m_app.State().m_pEnvironment;
   r.services.databases = Databases(m_app);
   r.services.openFile = [this](const std::string& path) { m_frame.OpenDocument(path); };
+  r.services.cTabWidth = m_frame.CTabWidth();
   r.message = [this](const std::string& text, int kind) {
     m_app.Dialogs().Beep();
     if (!text.empty()) m_app.Dialogs().MessageBox(text, kind);

@@ -76,7 +76,7 @@ TEST(CmdQ166, OptimizeForms) {
     const char* control;  // "" none
   } rows[] = {{6, 1, ""},   {6, 0, "OPTIMIZE (6,SIZE)"}, {6, 2, "OPTIMIZE (6)"},
               {8, 0, "OPTIMIZE (SIZE)"}, {8, 1, "OPTIMIZE (SPEED)"}, {3, 2, "OPTIMIZE (3)"},
-              {3, 1, "OPTIMIZE (3,SPEED)"}, {0, 0, "OPTIMIZE (0,SIZE)"}};
+              {3, 1, "OPTIMIZE (3,SPEED)"}, {0, 0, "OPTIMIZE (0,SIZE)"}, {8, 2, ""}};
   for (const auto& r : rows) {
     CmdFixture f(kToolset166);
     f.targetOpts.c166.OPTIMIZE = uint8_t(r.level);
@@ -194,6 +194,8 @@ TEST(CmdQ51, OptimizeAndExtendedForms) {
     const char* control;  // "" none
   } rows[] = {{"level 8 size", 0, 8, 0, 0, "OPTIMIZE (SIZE)"},
               {"level 8 speed is the default", 0, 8, 1, 0, ""},
+              {"level 8 without emphasis", 0, 8, 2, 0, ""},
+              {"level 10 without emphasis", 0x8000, 10, 2, 0, "OPTIMIZE (10)"},
               {"12 without extended linker is 8", 0, 12, 1, 0, ""},
               {"12 with object-advanced", 0x8000, 12, 1, 1, "OPTIMIZE (11,SPEED)"},
               {"12 with object-advanced, no emphasis", 0x8000, 12, 2, 1, "OPTIMIZE (12)"},
@@ -243,6 +245,27 @@ TEST(CmdQ251, EachControlAwayFromItsDefault) {
               }},
              {"ORDER", q(2, 2, 1)},
              {"FLOATFUZZY(0)", q(12, 4, 0)}});
+}
+
+TEST(CmdQ251, OptimizeForms) {
+  struct {
+    const char* name;
+    int level, emphasis;
+    const char* control;  // "" none
+  } rows[] = {{"default level, speed", 7, 1, ""},
+              {"default level, size", 7, 0, "OPTIMIZE (SIZE)"},
+              {"default level without emphasis", 7, 2, ""},
+              {"level 4 without emphasis", 4, 2, "OPTIMIZE (4)"},
+              {"level 4 speed", 4, 1, "OPTIMIZE (4,SPEED)"}};
+  for (const auto& r : rows) {
+    CmdFixture f(kToolset251);
+    uint32_t& w = f.targetOpts.c251.Q251F1;
+    w = WithBitField(WithBitField(w, 16, 4, r.level), 24, 2, r.emphasis);
+    MakeQ251CompilerCommand(f.ctx, &f.target, &f.target, false);
+    std::string line(f.ctx.Text());
+    if (*r.control) EXPECT_NE(line.find(r.control), std::string::npos) << r.name << ": " << line;
+    else EXPECT_EQ(line.find("OPTIMIZE"), std::string::npos) << r.name << ": " << line;
+  }
 }
 
 TEST(CmdW51, FamiliesAndEnding) {

@@ -1006,6 +1006,33 @@ TEST(HexOptions, MergeNeedsTheUpperBankArea) {
   }
 }
 
+// The 166 converter's record length comes from the stored options: the
+// default writes no RECLEN control, another length does; a block that never
+// had the field set (0) counts as the default.
+TEST(HexOptions, RecordLengthFromTheStoredOptions) {
+  struct Row {
+    const char* name;
+    uint32_t stored;
+    const char* control;
+  } rows[] = {
+      {"default", 16, ""},
+      {"longer records", 32, " RECLEN (32)"},
+      {"never set", 0, ""},
+  };
+  for (const Row& r : rows) {
+    OptionBlock o;
+    o.out.outWord2 = 0xFFFF;  // no flash fill
+    o.lst.OPTOX = r.stored;
+    EXPECT_EQ(HexControlString(HexStep::k166, HexOptionsOf(o), nullptr), r.control) << r.name;
+  }
+  // A 166 target's defaults write no record length.
+  OptionBlock defaults;
+  TargetRec target;
+  target.toolset = kToolset166;
+  SetDefaultOptions(defaults, &target, kToolset166, kLevelTarget);
+  EXPECT_EQ(HexControlString(HexStep::k166, HexOptionsOf(defaults), nullptr).find("RECLEN"), std::string::npos);
+}
+
 TEST(Extended51Mode, FromTheToolWord) {
   struct Row {
     const char* name;
