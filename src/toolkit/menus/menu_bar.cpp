@@ -14,6 +14,7 @@
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/mdi_frame.h"
+#include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/menus/bmp_menu.h"
 #include "toolkit/menus/menu_builder.h"
 #include "toolkit/toolbars/bmp_mgr.h"
@@ -240,8 +241,12 @@ void SECMenuBar::OpenPopup(int index, bool byKeyboard) {
   else
     m_openedByMouse.start();
   menu->installEventFilter(this);
-  const QPoint at = IsVerticalDock() ? mapToGlobal(QPoint(b->m_x + b->m_cx, b->m_y))
-                                     : mapToGlobal(QPoint(b->m_x, b->m_y + b->m_cy));
+  // Under the title; docked at a side, beside it, towards the documents.
+  QPoint at = mapToGlobal(QPoint(b->m_x, b->m_y + b->m_cy));
+  if (IsVerticalDock() && DockBar() && DockBar()->Side() == DockSide::Right)
+    at = mapToGlobal(QPoint(b->m_x - menu->sizeHint().width(), b->m_y));
+  else if (IsVerticalDock())
+    at = mapToGlobal(QPoint(b->m_x + b->m_cx, b->m_y));
   repaint();
   menu->popup(at);
   if (byKeyboard) SelectFirstItem(menu);
@@ -330,8 +335,10 @@ void SECMenuBar::AttachToApplication() {
 }
 
 bool SECMenuBar::OwnsEvent(QObject* watched) const {
+  // The keys of the main window, and of the floating frame that holds the
+  // bar when it floats.
   auto* w = qobject_cast<QWidget*>(watched);
-  return w && DockSite() && w->window() == DockSite() && isVisible();
+  return w && DockSite() && (w->window() == DockSite() || w->window() == window()) && isVisible();
 }
 
 bool SECMenuBar::FilterApplication(QObject* watched, QEvent* event) {
@@ -350,10 +357,10 @@ bool SECMenuBar::FilterApplication(QObject* watched, QEvent* event) {
   if (type == QEvent::WindowDeactivate) {
     // Another window of the program taking the keyboard ends the mode (a
     // closing popup deactivates the frame only for a moment).
-    if (watched == DockSite() && m_tracker.Mode() == MenuMode::Keyboard)
+    if ((watched == DockSite() || watched == window()) && m_tracker.Mode() == MenuMode::Keyboard)
       QTimer::singleShot(0, this, [this] {
         QWidget* active = QApplication::activeWindow();
-        if (active && active != DockSite() && !QApplication::activePopupWidget()) CancelMenu();
+        if (active && active != DockSite() && active != window() && !QApplication::activePopupWidget()) CancelMenu();
       });
     return false;
   }
@@ -519,9 +526,12 @@ bool SECMenuBar::SetMaxChildState(bool forceHide) {
   return true;
 }
 
+// Docked at the left or right the document's icon sits above the titles
+// and its caption buttons below them; else at the left and right ends.
 QRect SECMenuBar::ChildIconRect() const {
   if (!m_childShown) return {};
   const Rect base = SECCustomToolBar::InsideMargins();
+  if (IsVerticalDock()) return QRect((width() - kChildIconSize) / 2, base.top + 2, kChildIconSize, kChildIconSize);
   return QRect(base.left + 2, (height() - kChildIconSize) / 2, kChildIconSize, kChildIconSize);
 }
 
@@ -529,12 +539,16 @@ QRect SECMenuBar::ChildCaptionRect() const {
   if (!m_childShown) return {};
   const Rect base = SECCustomToolBar::InsideMargins();
   const Size ext = m_caption.Extent();
+  if (IsVerticalDock()) return QRect((width() - ext.cx) / 2, height() - base.bottom - 2 - ext.cy, ext.cx, ext.cy);
   return QRect(width() - base.right - 2 - ext.cx, (height() - ext.cy) / 2, ext.cx, ext.cy);
 }
 
 Rect SECMenuBar::InsideMargins() const {
   Rect m = SECCustomToolBar::InsideMargins();
-  if (m_childShown) {
+  if (m_childShown && IsVerticalDock()) {
+    m.top += kChildIconSize + 6;
+    m.bottom += m_caption.Extent().cy + 6;
+  } else if (m_childShown) {
     m.left += kChildIconSize + 6;
     m.right += m_caption.Extent().cx + 6;
   }
@@ -732,7 +746,16 @@ void SECMenuBar::PaintChildButtons(QPainter& p) const {
 }
 
 void SECMenuBar::OnSetBarInfoEx(const ControlBarInfo&, SECMDIFrameWnd*) {
-  // The titles come from the menu resources, never from a saved state.
+  // The titles come from the menu resources, never from a saved state; a
+  // state that says the bar was hidden would leave the program without its
+  // menus.
+  State().visible = true;
+}
+
+void SECMenuBar::OnBarFloat() {
+  if (SECDockBar* d = DockBar())
+    if (auto* floating = dynamic_cast<SECMiniDockFrameWnd*>(d->parentWidget())) floating->SetSysMenu(false);
+  SECCustomToolBar::OnBarFloat();
 }
 
 SECMenuBar* InstallMenuBar(SECMDIFrameWnd* frame, const ResourceTables& tables, const std::vector<unsigned>& menuIds,

@@ -67,6 +67,10 @@ class SECMenuBar : public SECCustomToolBar {
   bool AcceptsDrop() const override { return false; }
   void OpenButtonPopup(SECStdBtn& button, unsigned menu1, unsigned menu2) override;
   void OnSetBarInfoEx(const ControlBarInfo& info, SECMDIFrameWnd* frame) override;
+  // The menus never go away: the bar cannot be hidden, and floating it
+  // gives a frame without a close button.
+  bool CanHide() override { return false; }
+  void OnBarFloat() override;
 
   // The application-wide filter the frame routes its keys through.
   void AttachToApplication();

@@ -249,15 +249,26 @@ bool SECCustomToolBar::RemoveButton(int index, bool noRecalc) {
   return true;
 }
 
+int SECCustomToolBar::WidestMenuText() const {
+  // Docked at a side, menu titles stand one under the other, each as wide
+  // as the widest, as the items of a menu do.
+  int widest = 0;
+  for (const auto& b : m_btns)
+    if (b->m_nType == kBtnMenuText && !(b->m_nStyle & TBBS_HIDDEN)) widest = std::max(widest, b->m_cx);
+  return widest;
+}
+
 std::vector<LayoutItem> SECCustomToolBar::Items(bool vertical, std::vector<int>* indices) const {
   std::vector<LayoutItem> items;
   const ButtonMetrics m = Metrics();
+  const int titleCx = vertical ? WidestMenuText() : 0;
   for (int i = 0; i < ButtonCount(); ++i) {
     const SECStdBtn& b = *m_btns[std::size_t(i)];
     if (b.m_nStyle & TBBS_HIDDEN) continue;
     LayoutItem it;
     it.separator = (b.m_nStyle & TBBS_SEPARATOR) != 0;
     it.cx = (vertical && b.m_nType == kBtnWindow) ? m.buttonCx : b.m_cx;
+    if (vertical && b.m_nType == kBtnMenuText) it.cx = titleCx;
     it.cy = b.m_cy;
     it.vcenter = (b.m_nStyle & TBBS_VCENTER) != 0;
     items.push_back(it);
@@ -306,6 +317,7 @@ void SECCustomToolBar::LayoutButtons() {
       b.m_cx = fit.size.cx;
       b.m_cy = m.separatorCx * 2 / 3;
     }
+    if (vertical && b.m_nType == kBtnMenuText) b.m_cx = items[k].cx;
     b.SetPos(placed[k].pos.x, placed[k].pos.y);
   }
   update();

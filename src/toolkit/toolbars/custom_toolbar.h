@@ -169,6 +169,7 @@ class SECCustomToolBar : public SECControlBar, public ButtonHost {
   std::vector<std::unique_ptr<SECStdBtn>> m_btns;
   // Layout items of the visible buttons and their indices.
   std::vector<LayoutItem> Items(bool vertical, std::vector<int>* indices) const;
+  int WidestMenuText() const;
 
  private:
   void EndDrag(bool drop, QPoint global);

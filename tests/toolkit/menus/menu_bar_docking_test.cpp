@@ -1,0 +1,286 @@
+// The menu bar as a bar like the others, on the offscreen platform: docked
+// in a row of its own above the toolbars, floated in a frame that cannot be
+// closed, docked at the left with its titles one under the other, kept
+// where it was by the saved layout, and driven by the keys wherever it is.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+
+#include "platform/settings_store.h"
+#include "toolkit/docking/bar_styles.h"
+#include "toolkit/docking/dock_state.h"
+#include "toolkit/frames/dock_bar.h"
+#include "toolkit/frames/mdi_frame.h"
+#include "toolkit/frames/mini_dock_frame.h"
+#include "toolkit/menus/menu_bar.h"
+#include "toolkit/toolbars/custom_toolbar.h"
+#include "toolkit/toolbars/qt_resource_module.h"
+#include "toolkit/toolbars/toolbar_manager.h"
+
+namespace pm2 {
+namespace menu_bar_docking_test {
+
+const char* kDockingRc = R"(
+MENU 120
+POPUP "&File"
+ITEM 101 "&Open"
+END
+POPUP "&Edit"
+ITEM 201 "&Copy"
+END
+POPUP "&Peripherals"
+ITEM 301 "&Build"
+END
+END
+)";
+
+enum class Where { Top, Left, Right, Bottom, Floating };
+
+class MenuBarDockingTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char arg0[] = "toolkit_menus_ui_test";
+    static char* argv[] = {arg0, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+  }
+  void SetUp() override {
+    std::string err;
+    ASSERT_TRUE(tables.Load(kDockingRc, "docking menus", &err)) << err;
+    frame = new SECMDIFrameWnd;
+    frame->resize(800, 500);
+    frame->EnableDocking(CBRS_ALIGN_ANY);
+    frame->OnCommandRange(100, 499, [this](CommandId id) { ran.push_back(id); });
+    manager = new SECToolBarManager(frame, ToolkitResourceModule());
+    bar = InstallMenuBar(frame, tables, {120}, manager, MenuBarPlace::Docked, &err);
+    ASSERT_NE(bar, nullptr) << err;
+    tools = manager->CreateUserToolBar("Tools");
+    ASSERT_NE(tools, nullptr);
+    tools->SetButtons({101, 201});
+    frame->DockControlBar(tools, frame->GetDockBar(AFX_IDW_DOCKBAR_TOP));
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    frame->activateWindow();
+  }
+  void TearDown() override {
+    if (QWidget* p = QApplication::activePopupWidget()) p->close();
+    delete frame;
+    delete manager;
+  }
+
+  void MoveBar(Where where) {
+    static const unsigned kIds[] = {AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_LEFT, AFX_IDW_DOCKBAR_RIGHT,
+                                    AFX_IDW_DOCKBAR_BOTTOM};
+    if (where == Where::Floating)
+      frame->FloatControlBar(bar, frame->mapToGlobal(QPoint(200, 200)), CBRS_ALIGN_TOP);
+    else
+      frame->DockControlBar(bar, frame->GetDockBar(kIds[int(where)]));
+    QCoreApplication::processEvents();
+  }
+  // Where the bar is now, from its dock bar.
+  Where Now() const {
+    SECDockBar* d = bar->DockBar();
+    if (!d) return Where::Top;
+    if (d->IsFloatingBar()) return Where::Floating;
+    static const Where kBySide[] = {Where::Top, Where::Bottom, Where::Left, Where::Right};
+    return kBySide[int(d->Side())];
+  }
+  SECMiniDockFrameWnd* FloatingFrame() const { return dynamic_cast<SECMiniDockFrameWnd*>(bar->window()); }
+  QMenu* Popup() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
+  void Key(QWidget* to, int key, Qt::KeyboardModifiers mods = {}) {
+    if (QApplication::activePopupWidget()) to = QApplication::activePopupWidget();
+    QTest::keyClick(to, Qt::Key(key), mods);
+    QCoreApplication::processEvents();
+  }
+  QPoint Centre(int index) const {
+    const SECStdBtn* b = bar->Button(index);
+    return QPoint(b->m_x + b->m_cx / 2, b->m_y + b->m_cy / 2);
+  }
+  std::vector<std::uint32_t> TopEntries() const { return frame->GetDockBar(AFX_IDW_DOCKBAR_TOP)->StoredEntries(); }
+  // The saved layout's record of a bar, or null.
+  static ControlBarInfo* RecordOf(SECDockState& state, unsigned id) {
+    for (auto& r : state.Records())
+      if (!r->isDockBar && r->barId == id) return r.get();
+    return nullptr;
+  }
+
+  ResourceTables tables;
+  SECMDIFrameWnd* frame = nullptr;
+  SECToolBarManager* manager = nullptr;
+  SECMenuBar* bar = nullptr;
+  SECCustomToolBar* tools = nullptr;
+  std::vector<CommandId> ran;
+};
+
+TEST_F(MenuBarDockingTest, TheMenuBarIsTheFirstRowAtTheTop) {
+  EXPECT_EQ(frame->CommandBar(), nullptr);
+  EXPECT_EQ(Now(), Where::Top);
+  const std::vector<std::uint32_t> top = TopEntries();
+  ASSERT_GE(top.size(), 4u);
+  EXPECT_EQ(top[0], kMenuBarId);
+  EXPECT_EQ(top[1], 0u);  // a row of its own
+  EXPECT_EQ(top[2], tools->BarId());
+  EXPECT_LT(bar->geometry().bottom(), tools->geometry().top());
+  // The titles sit in one row after the gripper.
+  EXPECT_EQ(bar->Button(0)->m_y, bar->Button(1)->m_y);
+  EXPECT_LT(bar->Button(0)->m_x, bar->Button(1)->m_x);
+  EXPECT_GT(bar->Button(0)->m_x, 4);
+}
+
+// Floated, its frame has no close button and a close request leaves it
+// shown; the keys and the mouse open its menus under the titles.
+TEST_F(MenuBarDockingTest, FloatingItKeepsTheMenus) {
+  MoveBar(Where::Floating);
+  SECMiniDockFrameWnd* floating = FloatingFrame();
+  ASSERT_NE(floating, nullptr);
+  EXPECT_TRUE(floating->isVisible());
+  EXPECT_FALSE(floating->HasSysMenu());
+  EXPECT_TRUE(floating->CloseButtonRect().isEmpty());
+  floating->close();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(floating->isVisible());
+  EXPECT_TRUE(bar->IsBarVisible());
+  // Alt+P from the main window.
+  frame->activateWindow();
+  Key(frame, Qt::Key_P, Qt::AltModifier);
+  ASSERT_NE(Popup(), nullptr);
+  EXPECT_EQ(bar->OpenIndex(), 2);
+  const SECStdBtn* b = bar->Button(2);
+  EXPECT_EQ(Popup()->pos(), bar->mapToGlobal(QPoint(b->m_x, b->m_y + b->m_cy)));
+  // Left goes on to the Edit menu.
+  Key(frame, Qt::Key_Left);
+  ASSERT_NE(Popup(), nullptr);
+  EXPECT_EQ(bar->OpenIndex(), 1);
+  Key(frame, Qt::Key_Escape);
+  Key(frame, Qt::Key_Escape);
+  EXPECT_EQ(Popup(), nullptr);
+  // The keys of the floating frame reach the bar too: F10, then Down.
+  Key(floating, Qt::Key_F10);
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Keyboard);
+  Key(floating, Qt::Key_Down);
+  ASSERT_NE(Popup(), nullptr);
+  EXPECT_EQ(bar->OpenIndex(), 0);
+  Key(floating, Qt::Key_Return);
+  QTRY_COMPARE(ran.size(), 1u);
+  EXPECT_EQ(ran[0], 101u);
+  // Docked again, the frame without the close button goes.
+  QPointer<SECMiniDockFrameWnd> gone(floating);
+  MoveBar(Where::Top);
+  EXPECT_EQ(Now(), Where::Top);
+  QTRY_VERIFY(!gone || !gone->isVisible());
+}
+
+// At the left or right the titles stand one under the other and the popups
+// open beside them; Right goes on to the next title.
+TEST_F(MenuBarDockingTest, DockedAtASideTheTitlesStandInAColumn) {
+  for (Where side : {Where::Left, Where::Right}) {
+    SCOPED_TRACE(side == Where::Left ? "left" : "right");
+    MoveBar(side);
+    ASSERT_EQ(Now(), side);
+    ASSERT_TRUE(bar->IsVerticalDock());
+    // One title a row, each as wide as the widest.
+    EXPECT_EQ(bar->Button(0)->m_x, bar->Button(1)->m_x);
+    EXPECT_LT(bar->Button(0)->m_y, bar->Button(1)->m_y);
+    EXPECT_LT(bar->Button(1)->m_y, bar->Button(2)->m_y);
+    EXPECT_EQ(bar->Button(0)->m_cx, bar->Button(2)->m_cx);
+    EXPECT_EQ(bar->Button(1)->m_cx, bar->Button(2)->m_cx);
+    EXPECT_GE(bar->width(), bar->Button(0)->m_cx);
+    EXPECT_LT(bar->width(), frame->width() / 3);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, Centre(1));
+    ASSERT_NE(Popup(), nullptr);
+    EXPECT_EQ(bar->OpenIndex(), 1);
+    // Beside the title, level with it, away from the frame's edge.
+    const SECStdBtn* b = bar->Button(1);
+    const QRect title(bar->mapToGlobal(QPoint(b->m_x, b->m_y)), QSize(b->m_cx, b->m_cy));
+    EXPECT_EQ(Popup()->y(), title.top());
+    if (side == Where::Left) {
+      EXPECT_EQ(Popup()->x(), title.right() + 1);
+    } else {
+      EXPECT_EQ(Popup()->geometry().right() + 1, title.left());
+    }
+    Key(frame, Qt::Key_Right);
+    ASSERT_NE(Popup(), nullptr);
+    EXPECT_EQ(bar->OpenIndex(), 2);
+    Key(frame, Qt::Key_Escape);
+    Key(frame, Qt::Key_Escape);
+    ASSERT_EQ(Popup(), nullptr);
+  }
+}
+
+// The saved layout holds the menu bar's record and brings it back where it
+// was, whatever the frame did with it meanwhile.
+TEST_F(MenuBarDockingTest, TheSavedLayoutKeepsItsPlace) {
+  struct Row {
+    const char* name;
+    Where where;
+  };
+  const Row rows[] = {{"left", Where::Left}, {"right", Where::Right}, {"bottom", Where::Bottom},
+                      {"floating", Where::Floating}, {"top", Where::Top}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    MoveBar(row.where);
+    ASSERT_EQ(Now(), row.where);
+    SettingsStore store("/nonexistent/menu-bar-layout.ini");
+    manager->SaveBarState(store, "Layout");
+    SECDockState saved(manager);
+    saved.LoadState(store, "Layout");
+    ControlBarInfo* record = RecordOf(saved, kMenuBarId);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->typeId, kMenuBarTypeId);
+    EXPECT_EQ(record->className, "SECMenuBar");
+    MoveBar(row.where == Where::Left ? Where::Bottom : Where::Left);
+    manager->LoadBarState(store, "Layout");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Now(), row.where);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(frame->GetControlBar(kMenuBarId), bar);  // the same bar, not a second one
+    if (row.where == Where::Floating) {
+      ASSERT_NE(FloatingFrame(), nullptr);
+      EXPECT_FALSE(FloatingFrame()->HasSysMenu());
+    }
+  }
+}
+
+// A layout saved without the menu bar, or with it hidden, still gives the
+// menus: above the toolbars, shown.
+TEST_F(MenuBarDockingTest, AnOlderOrDamagedLayoutStillShowsTheMenus) {
+  struct Row {
+    const char* name;
+    bool dropRecord;
+  };
+  for (const Row& row : {Row{"saved without it", true}, Row{"saved hidden", false}}) {
+    SCOPED_TRACE(row.name);
+    MoveBar(Where::Top);
+    SECDockState state(manager);
+    ASSERT_TRUE(state.GetFrameState(frame));
+    auto& records = state.Records();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      ControlBarInfo& r = *records[i];
+      if (r.isDockBar) {
+        if (row.dropRecord) std::erase_if(r.bars, [](std::uint32_t id) { return (id & 0xFFFF) == kMenuBarId; });
+      } else if (r.barId == kMenuBarId) {
+        r.visible = false;
+      }
+    }
+    if (row.dropRecord)
+      std::erase_if(records, [](const auto& r) { return !r->isDockBar && r->barId == kMenuBarId; });
+    state.RemoveStaleBarIDs();
+    SettingsStore store("/nonexistent/menu-bar-old.ini");
+    state.SaveState(store, "Old");
+    manager->LoadBarState(store, "Old");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Now(), Where::Top);
+    EXPECT_TRUE(bar->IsBarVisible());
+    EXPECT_TRUE(bar->isVisible());
+    const std::vector<std::uint32_t> top = TopEntries();
+    ASSERT_GE(top.size(), 3u);
+    EXPECT_EQ(top[0], kMenuBarId);
+    EXPECT_EQ(top[1], 0u);
+    EXPECT_EQ(top[2], tools->BarId());
+  }
+}
+
+}  // namespace menu_bar_docking_test
+}  // namespace pm2
