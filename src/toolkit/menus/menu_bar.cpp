@@ -521,7 +521,8 @@ bool SECMenuBar::SetMaxChildState(bool forceHide) {
   m_tracker.SetWindowMenu(show);
   m_caption.Cancel();
   if (show) m_caption.SetStyle(style);
-  LayoutButtons();
+  // The bar grows by the buttons' room, or gives it back.
+  Changed();
   update();
   return true;
 }
@@ -543,16 +544,16 @@ QRect SECMenuBar::ChildCaptionRect() const {
   return QRect(width() - base.right - 2 - ext.cx, (height() - ext.cy) / 2, ext.cx, ext.cy);
 }
 
+Rect SECMenuBar::ExtraMargins(bool vertical) const {
+  if (!m_childShown) return {};
+  if (vertical) return {0, kChildIconSize + 6, 0, m_caption.Extent().cy + 6};
+  return {kChildIconSize + 6, 0, m_caption.Extent().cx + 6, 0};
+}
+
 Rect SECMenuBar::InsideMargins() const {
   Rect m = SECCustomToolBar::InsideMargins();
-  if (m_childShown && IsVerticalDock()) {
-    m.top += kChildIconSize + 6;
-    m.bottom += m_caption.Extent().cy + 6;
-  } else if (m_childShown) {
-    m.left += kChildIconSize + 6;
-    m.right += m_caption.Extent().cx + 6;
-  }
-  return m;
+  const Rect extra = ExtraMargins(IsVerticalDock());
+  return {m.left + extra.left, m.top + extra.top, m.right + extra.right, m.bottom + extra.bottom};
 }
 
 void SECMenuBar::RunChildCommand(ChildCommand cmd) {

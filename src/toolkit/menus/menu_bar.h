@@ -102,6 +102,7 @@ class SECMenuBar : public SECCustomToolBar {
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   Rect InsideMargins() const override;
+  Rect ExtraMargins(bool vertical) const override;
 
  private:
   void SetActiveChild(QMdiSubWindow* child);

@@ -286,12 +286,19 @@ void SECCustomToolBar::RecalcSizes() {
     if (s.cx == 0 || s.cy == 0) s = {m.buttonCx, m.buttonCy};
     return Size{s.cx + margins.left + margins.right, s.cy + margins.top + margins.bottom};
   };
+  const auto plus = [](Rect a, const Rect& b) {
+    return Rect{a.left + b.left, a.top + b.top, a.right + b.right, a.bottom + b.bottom};
+  };
+  const Rect inRow = ExtraMargins(false), inColumn = ExtraMargins(true);
   ControlBarState& st = State();
   const std::vector<LayoutItem> horz = Items(false, nullptr);
-  st.szHorz = withBorders(WrapToFit(horz, 0x7FFF, false, in).size, {kGripper, kEdge, kEdge, kEdge});
-  st.szVert = withBorders(WrapToFit(Items(true, nullptr), 0, true, in).size, {kEdge, kGripper, kEdge, kEdge});
+  st.szHorz = withBorders(WrapToFit(horz, 0x7FFF, false, in).size, plus({kGripper, kEdge, kEdge, kEdge}, inRow));
+  st.szVert =
+      withBorders(WrapToFit(Items(true, nullptr), 0, true, in).size, plus({kEdge, kGripper, kEdge, kEdge}, inColumn));
+  // The room beside the buttons comes on top of the width the user gave
+  // the floating bar, so that its buttons do not wrap when it appears.
   const int floatWidth = st.mruWidth > 0 && st.mruWidth < 0x7FFF ? st.mruWidth - 2 * kEdge : 0x7FFF;
-  st.szFloat = withBorders(WrapToFit(horz, floatWidth, false, in).size, {kEdge, kEdge, kEdge, kEdge});
+  st.szFloat = withBorders(WrapToFit(horz, floatWidth, false, in).size, plus({kEdge, kEdge, kEdge, kEdge}, inRow));
 }
 
 void SECCustomToolBar::LayoutButtons() {
@@ -350,10 +357,12 @@ void SECCustomToolBar::resizeEvent(QResizeEvent* e) {
   // A floating toolbar resized by its frame's border snaps to the rows its
   // buttons make at the new width.
   const ButtonMetrics m = Metrics();
+  const Rect inside = InsideMargins();
+  const int across = inside.left + inside.right, down = inside.top + inside.bottom;
   const ToolbarFit fit =
-      WrapToFit(Items(false, nullptr), std::max(1, width() - 2 * kEdge), false, {m.buttonCx, m.buttonCy, m.separatorCx});
-  const Size want = fit.rows.empty() ? Size{m.buttonCx + 2 * kEdge, m.buttonCy + 2 * kEdge}
-                                     : Size{fit.size.cx + 2 * kEdge, fit.size.cy + 2 * kEdge};
+      WrapToFit(Items(false, nullptr), std::max(1, width() - across), false, {m.buttonCx, m.buttonCy, m.separatorCx});
+  const Size want = fit.rows.empty() ? Size{m.buttonCx + across, m.buttonCy + down}
+                                     : Size{fit.size.cx + across, fit.size.cy + down};
   if (want.cx == width() && want.cy == height()) return;
   State().szFloat = want;
   State().mruWidth = want.cx;

@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMdiArea>
 #include <QMenu>
 #include <QTest>
 
 #include "platform/settings_store.h"
+#include "toolkit/controls/qt_bridge.h"
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/docking/dock_state.h"
 #include "toolkit/frames/dock_bar.h"
+#include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/mdi_frame.h"
 #include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/menus/menu_bar.h"
@@ -279,6 +282,53 @@ TEST_F(MenuBarDockingTest, AnOlderOrDamagedLayoutStillShowsTheMenus) {
     EXPECT_EQ(top[0], kMenuBarId);
     EXPECT_EQ(top[1], 0u);
     EXPECT_EQ(top[2], tools->BarId());
+  }
+}
+
+
+// A maximised document's icon and caption buttons find room on the bar
+// wherever it is: at the ends of its row, above and below its column; the
+// bar grows by them and no title goes under them. A click on the close part
+// closes the document, and the bar gives the room back.
+TEST_F(MenuBarDockingTest, AMaximisedDocumentsButtonsFitWhereverItIs) {
+  struct Row {
+    const char* name;
+    Where where;
+  };
+  for (const Row& row : {Row{"top", Where::Top}, Row{"left", Where::Left}, Row{"floating", Where::Floating},
+                         Row{"right", Where::Right}}) {
+    SCOPED_TRACE(row.name);
+    MoveBar(row.where);
+    const QSize before = bar->size();
+    auto* child = new SECMDIChildWnd(frame);
+    child->setWidget(new QWidget);
+    child->setWindowTitle("a.c");
+    frame->MdiClient()->addSubWindow(child);
+    child->showMaximized();
+    QTRY_VERIFY(bar->ChildButtonsShown());
+    QCoreApplication::processEvents();
+    const QRect icon = bar->ChildIconRect(), caption = bar->ChildCaptionRect();
+    EXPECT_TRUE(bar->rect().contains(icon));
+    EXPECT_TRUE(bar->rect().contains(caption));
+    for (int i = 0; i < bar->ButtonCount(); ++i) {
+      const SECStdBtn* b = bar->Button(i);
+      if (b->m_nStyle & TBBS_HIDDEN) continue;
+      const QRect title(b->m_x, b->m_y, b->m_cx, b->m_cy);
+      EXPECT_TRUE(bar->rect().contains(title)) << i;
+      EXPECT_FALSE(title.intersects(icon)) << i;
+      EXPECT_FALSE(title.intersects(caption)) << i;
+    }
+    if (row.where == Where::Left || row.where == Where::Right) {
+      EXPECT_GT(bar->height(), before.height());
+    } else {
+      EXPECT_GT(bar->width(), before.width());
+      EXPECT_EQ(bar->height(), before.height());  // still one row
+    }
+    const QRect close = ToQRect(bar->ChildCaption().PartRect(2, FromQRect(caption)));
+    QTest::mouseClick(bar, Qt::LeftButton, {}, close.center());
+    QTRY_VERIFY(frame->MdiClient()->subWindowList().isEmpty());
+    QTRY_VERIFY(!bar->ChildButtonsShown());
+    EXPECT_EQ(bar->size(), before);
   }
 }
 
