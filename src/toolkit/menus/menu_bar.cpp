@@ -241,15 +241,18 @@ void SECMenuBar::OpenPopup(int index, bool byKeyboard) {
   else
     m_openedByMouse.start();
   menu->installEventFilter(this);
-  // Under the title; docked at a side, beside it, towards the documents.
-  QPoint at = mapToGlobal(QPoint(b->m_x, b->m_y + b->m_cy));
-  if (IsVerticalDock() && DockBar() && DockBar()->Side() == DockSide::Right)
-    at = mapToGlobal(QPoint(b->m_x - menu->sizeHint().width(), b->m_y));
-  else if (IsVerticalDock())
-    at = mapToGlobal(QPoint(b->m_x + b->m_cx, b->m_y));
+  const QPoint at = PopupPoint(QRect(b->m_x, b->m_y, b->m_cx, b->m_cy), menu->sizeHint().width());
   repaint();
   menu->popup(at);
   if (byKeyboard) SelectFirstItem(menu);
+}
+
+QPoint SECMenuBar::PopupPoint(const QRect& item, int popupWidth) const {
+  // Under the item; docked at a side, beside it, towards the documents.
+  if (IsVerticalDock() && DockBar() && DockBar()->Side() == DockSide::Right)
+    return mapToGlobal(QPoint(item.left() - popupWidth, item.top()));
+  if (IsVerticalDock()) return mapToGlobal(QPoint(item.right() + 1, item.top()));
+  return mapToGlobal(QPoint(item.left(), item.bottom() + 1));
 }
 
 void SECMenuBar::PopupHidden(QMenu* menu) {
@@ -571,10 +574,18 @@ void SECMenuBar::RunChildCommand(ChildCommand cmd) {
   });
 }
 
+QPoint SECMenuBar::ChildMenuPoint(const QMenu* menu) const {
+  // A little below the icon, as the window's own icon opens it; docked at
+  // a side, beside the bar, level with the icon.
+  const QRect icon = ChildIconRect();
+  if (IsVerticalDock()) return PopupPoint(QRect(0, icon.top(), width(), icon.height()), menu->sizeHint().width());
+  return PopupPoint(icon.adjusted(0, 0, 0, 2), menu->sizeHint().width());
+}
+
 void SECMenuBar::OpenChildSystemMenu() {
   QMdiSubWindow* child = ActiveChild();
   if (!child) return;
-  if (QMenu* menu = child->systemMenu()) menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
+  if (QMenu* menu = child->systemMenu()) menu->popup(ChildMenuPoint(menu));
 }
 
 void SECMenuBar::OpenWindowMenu(bool byKeyboard) {
@@ -596,7 +607,7 @@ void SECMenuBar::OpenWindowMenu(bool byKeyboard) {
   // Each opening hears its own end; the menu is the child's, opened by
   // its icon too.
   QObject::connect(menu, &QMenu::aboutToHide, this, [this, menu] { PopupHidden(menu); }, Qt::SingleShotConnection);
-  menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
+  menu->popup(ChildMenuPoint(menu));
   if (byKeyboard) SelectFirstItem(menu);
 }
 

@@ -113,6 +113,9 @@ class SECMenuBar : public SECCustomToolBar {
   void OpenWindowMenu(bool byKeyboard);
   void OpenFrameWindowMenu();
   void PaintChildButtons(QPainter& p) const;
+  // Where a popup of an item of the bar (in the bar's coordinates) opens.
+  QPoint PopupPoint(const QRect& item, int popupWidth) const;
+  QPoint ChildMenuPoint(const QMenu* menu) const;
   bool FilterPopup(QMenu* menu, QEvent* event);
   bool FilterApplication(QObject* watched, QEvent* event);
   bool FilterKey(QKeyEvent* k);

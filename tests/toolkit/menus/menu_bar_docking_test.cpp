@@ -324,6 +324,22 @@ TEST_F(MenuBarDockingTest, AMaximisedDocumentsButtonsFitWhereverItIs) {
       EXPECT_GT(bar->width(), before.width());
       EXPECT_EQ(bar->height(), before.height());  // still one row
     }
+    // Alt+- opens the document's window menu off the bar, by its icon.
+    Key(frame, Qt::Key_Minus, Qt::AltModifier);
+    ASSERT_NE(Popup(), nullptr);
+    EXPECT_EQ(Popup(), child->systemMenu());
+    const QRect onScreen(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+    const QRect iconOnScreen(bar->mapToGlobal(icon.topLeft()), icon.size());
+    if (bar->IsVerticalDock()) {
+      EXPECT_FALSE(Popup()->geometry().intersects(onScreen));
+      EXPECT_EQ(Popup()->y(), iconOnScreen.top());
+    } else {
+      EXPECT_EQ(Popup()->x(), iconOnScreen.left());
+      EXPECT_GT(Popup()->y(), iconOnScreen.bottom());
+    }
+    Key(frame, Qt::Key_Escape);
+    Key(frame, Qt::Key_Escape);
+    ASSERT_EQ(Popup(), nullptr);
     const QRect close = ToQRect(bar->ChildCaption().PartRect(2, FromQRect(caption)));
     QTest::mouseClick(bar, Qt::LeftButton, {}, close.center());
     QTRY_VERIFY(frame->MdiClient()->subWindowList().isEmpty());
