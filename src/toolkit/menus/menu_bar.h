@@ -161,8 +161,8 @@ class SECMenuBar : public SECCustomToolBar {
 };
 
 // Where the menu bar lives: the frame's command line across its whole width
-// above the dock bars (the IDE's choice), or docked in a row of its own at
-// the top like any bar.
+// above the dock bars, or docked in a row of its own at the top like any
+// bar, to be dragged, floated and docked on any side (the IDE's choice).
 enum class MenuBarPlace { CommandSlot, Docked };
 
 // Makes the frame's menu bar: listed menus `menuIds` (the first is the
