@@ -757,11 +757,18 @@ void SECMenuBar::PaintChildButtons(QPainter& p) const {
   p.restore();
 }
 
-void SECMenuBar::OnSetBarInfoEx(const ControlBarInfo&, SECMDIFrameWnd*) {
+void SECMenuBar::OnSetBarInfoEx(const ControlBarInfo&, SECMDIFrameWnd* frame) {
   // The titles come from the menu resources, never from a saved state; a
   // state that says the bar was hidden would leave the program without its
   // menus.
-  State().visible = true;
+  ControlBarState& s = State();
+  s.visible = true;
+  // A layout saved while the bar sat in the frame's command line gives it
+  // no side and no docking: it docks anywhere, at the top to begin with
+  // (unless it still sits there).
+  if (frame && frame->CommandBar() == this) return;
+  s.dockStyle |= CBRS_ALIGN_ANY;
+  if (!(s.style & CBRS_ALIGN_ANY)) s.style |= CBRS_ALIGN_TOP;
 }
 
 void SECMenuBar::OnBarFloat() {

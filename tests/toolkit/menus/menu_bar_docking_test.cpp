@@ -14,6 +14,7 @@
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/docking/dock_state.h"
 #include "toolkit/frames/dock_bar.h"
+#include "toolkit/frames/dock_context.h"
 #include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/mdi_frame.h"
 #include "toolkit/frames/mini_dock_frame.h"
@@ -246,32 +247,53 @@ TEST_F(MenuBarDockingTest, TheSavedLayoutKeepsItsPlace) {
   }
 }
 
-// A layout saved without the menu bar, or with it hidden, still gives the
-// menus: above the toolbars, shown.
+// A layout saved without the menu bar, with it hidden, or by a frame that
+// kept it in its command line (no side to dock at, no docking) still gives
+// the menus: above the toolbars, shown, and free to move.
 TEST_F(MenuBarDockingTest, AnOlderOrDamagedLayoutStillShowsTheMenus) {
+  enum class Damage { Without, Hidden, CommandLine };
   struct Row {
     const char* name;
-    bool dropRecord;
+    Damage damage;
   };
-  for (const Row& row : {Row{"saved without it", true}, Row{"saved hidden", false}}) {
+  for (const Row& row : {Row{"saved without it", Damage::Without}, Row{"saved hidden", Damage::Hidden},
+                         Row{"saved in the command line", Damage::CommandLine}}) {
     SCOPED_TRACE(row.name);
     MoveBar(Where::Top);
-    SECDockState state(manager);
-    ASSERT_TRUE(state.GetFrameState(frame));
-    auto& records = state.Records();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-      ControlBarInfo& r = *records[i];
-      if (r.isDockBar) {
-        if (row.dropRecord) std::erase_if(r.bars, [](std::uint32_t id) { return (id & 0xFFFF) == kMenuBarId; });
-      } else if (r.barId == kMenuBarId) {
-        r.visible = false;
-      }
-    }
-    if (row.dropRecord)
-      std::erase_if(records, [](const auto& r) { return !r->isDockBar && r->barId == kMenuBarId; });
-    state.RemoveStaleBarIDs();
     SettingsStore store("/nonexistent/menu-bar-old.ini");
-    state.SaveState(store, "Old");
+    if (row.damage == Damage::CommandLine) {
+      auto* older = new SECMDIFrameWnd;
+      older->resize(800, 500);
+      older->EnableDocking(CBRS_ALIGN_ANY);
+      auto* olderBars = new SECToolBarManager(older, ToolkitResourceModule());
+      std::string err;
+      ASSERT_NE(InstallMenuBar(older, tables, {120}, olderBars, MenuBarPlace::CommandSlot, &err), nullptr) << err;
+      SECCustomToolBar* olderTools = olderBars->CreateUserToolBar("Tools");
+      ASSERT_NE(olderTools, nullptr);
+      ASSERT_EQ(olderTools->BarId(), tools->BarId());
+      olderTools->SetButtons({101, 201});
+      older->DockControlBar(olderTools, older->GetDockBar(AFX_IDW_DOCKBAR_TOP));
+      olderBars->SaveBarState(store, "Old");
+      delete older;
+      delete olderBars;
+    } else {
+      SECDockState state(manager);
+      ASSERT_TRUE(state.GetFrameState(frame));
+      auto& records = state.Records();
+      for (std::size_t i = 0; i < records.size(); ++i) {
+        ControlBarInfo& r = *records[i];
+        if (r.isDockBar) {
+          if (row.damage == Damage::Without)
+            std::erase_if(r.bars, [](std::uint32_t id) { return (id & 0xFFFF) == kMenuBarId; });
+        } else if (r.barId == kMenuBarId) {
+          r.visible = false;
+        }
+      }
+      if (row.damage == Damage::Without)
+        std::erase_if(records, [](const auto& r) { return !r->isDockBar && r->barId == kMenuBarId; });
+      state.RemoveStaleBarIDs();
+      state.SaveState(store, "Old");
+    }
     manager->LoadBarState(store, "Old");
     QCoreApplication::processEvents();
     EXPECT_EQ(Now(), Where::Top);
@@ -282,9 +304,18 @@ TEST_F(MenuBarDockingTest, AnOlderOrDamagedLayoutStillShowsTheMenus) {
     EXPECT_EQ(top[0], kMenuBarId);
     EXPECT_EQ(top[1], 0u);
     EXPECT_EQ(top[2], tools->BarId());
+    EXPECT_EQ(bar->State().dockStyle & CBRS_ALIGN_ANY, CBRS_ALIGN_ANY);
+    // A double click on its gripper floats it, another docks it back.
+    QTest::mouseDClick(bar, Qt::LeftButton, {}, QPoint(3, bar->height() / 2));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Now(), Where::Floating);
+    ASSERT_NE(FloatingFrame(), nullptr);
+    bar->DockContext()->ToggleDocking();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Now(), Where::Top);
+    EXPECT_EQ(TopEntries()[0], kMenuBarId);
   }
 }
-
 
 // A maximised document's icon and caption buttons find room on the bar
 // wherever it is: at the ends of its row, above and below its column; the
