@@ -77,7 +77,7 @@ FrameBars::FrameBars(SECMDIFrameWnd* frame, FrameBarsHost host, const std::vecto
     if (n.code == kWndNotifyEnter && unsigned(n.param1) == kFindBoxControl && m_host.findEntered)
       if (QComboBox* box = FindBox()) m_host.findEntered(FromQString(box->currentText()));
   };
-  m_menuBar = InstallMenuBar(frame, ShellResources(), menus, m_manager, MenuBarPlace::CommandSlot, err);
+  m_menuBar = InstallMenuBar(frame, ShellResources(), menus, m_manager, MenuBarPlace::Docked, err);
 }
 
 FrameBars::~FrameBars() { delete m_manager; }

@@ -6,6 +6,7 @@
 
 #include "platform/settings_store.h"
 #include "toolkit/docking/dock_state.h"
+#include "toolkit/docking/frame_layout.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/dock_context.h"
@@ -162,9 +163,20 @@ bool SECMDIFrameWnd::SetDockState(SECDockState& state) {
       host->setGeometry(wp.normal.left, wp.normal.top, wp.normal.Width(), wp.normal.Height());
     if (host && !bar->State().visible) host->hide();
   }
-  // A bar the state did not place goes to the side it fits.
-  for (SECControlBar* bar : ControlBars())
-    if (!bar->DockBar()) DockControlBar(bar);
+  // A bar the state did not place goes to the side it fits. One that keeps
+  // a row of its own (the menu bar, in a state saved without it) goes above
+  // the rows there, where it sits on a first start.
+  for (SECControlBar* bar : ControlBars()) {
+    if (bar->DockBar()) continue;
+    const DockSideRow* side = SideRowForAlign(bar->State().style);
+    SECDockBar* d = side && (bar->State().exStyle & SECBAR_EX_OWNROW) ? DockBarFor(side->side) : nullptr;
+    if (d) {
+      d->DockControlBarAt(bar, DockPosition{0, 0, 4});
+      bar->OnBarDock();
+    } else {
+      DockControlBar(bar);
+    }
+  }
   RecalcLayout();
   return true;
 }

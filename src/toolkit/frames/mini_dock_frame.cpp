@@ -59,6 +59,14 @@ unsigned SECMiniDockFrameWnd::Give(unsigned msg, std::uintptr_t wParam, QPoint p
   return m_filters->Filter(FilterMessage{msg, wParam, 0, Point{point.x(), point.y()}}, nullptr);
 }
 
+void SECMiniDockFrameWnd::SetSysMenu(bool on) {
+  const std::uint32_t style = m_fw.Style();
+  m_fw.SetStyle(on ? style | WS_SYSMENU_BIT : style & ~WS_SYSMENU_BIT, m_fw.ExStyle());
+  update();
+}
+
+bool SECMiniDockFrameWnd::HasSysMenu() const { return m_fw.Style() & WS_SYSMENU_BIT; }
+
 QRect SECMiniDockFrameWnd::CaptionRect() const {
   SECCaptionMsgFilter caption(const_cast<QtFilterWindow*>(&m_fw));
   return ToQRect(caption.GetCaptionRect());
@@ -201,7 +209,9 @@ void SECMiniDockFrameWnd::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void SECMiniDockFrameWnd::closeEvent(QCloseEvent* e) {
   // The frame closes by hiding its bars; they live on for the next show.
+  // A frame without a system menu cannot be closed.
   e->ignore();
+  if (!HasSysMenu()) return;
   for (SECControlBar* b : m_dockBar->Bars())
     if (m_frame) m_frame->ShowControlBar(b, false, false);
   hide();

@@ -35,6 +35,10 @@ class SECMiniDockFrameWnd : public QWidget {
   SECMsgFilter& Filters() { return *m_filters; }
   int HitTest(QPoint local) const;  // a sizing code, 2 caption, 20 close, 1 client, 0 outside
   std::uint32_t BarStyle() const { return m_barStyle; }
+  // Without a system menu the caption shows no close button (a bar that
+  // must stay, as the menu bar, floats in such a frame).
+  void SetSysMenu(bool on);
+  bool HasSysMenu() const;
   static QSize Chrome() { return QSize(2 * kBorder, 2 * kBorder + kCaption); }
 
  protected:

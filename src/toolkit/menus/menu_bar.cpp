@@ -14,6 +14,7 @@
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/mdi_frame.h"
+#include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/menus/bmp_menu.h"
 #include "toolkit/menus/menu_builder.h"
 #include "toolkit/toolbars/bmp_mgr.h"
@@ -240,11 +241,18 @@ void SECMenuBar::OpenPopup(int index, bool byKeyboard) {
   else
     m_openedByMouse.start();
   menu->installEventFilter(this);
-  const QPoint at = IsVerticalDock() ? mapToGlobal(QPoint(b->m_x + b->m_cx, b->m_y))
-                                     : mapToGlobal(QPoint(b->m_x, b->m_y + b->m_cy));
+  const QPoint at = PopupPoint(QRect(b->m_x, b->m_y, b->m_cx, b->m_cy), menu->sizeHint().width());
   repaint();
   menu->popup(at);
   if (byKeyboard) SelectFirstItem(menu);
+}
+
+QPoint SECMenuBar::PopupPoint(const QRect& item, int popupWidth) const {
+  // Under the item; docked at a side, beside it, towards the documents.
+  if (IsVerticalDock() && DockBar() && DockBar()->Side() == DockSide::Right)
+    return mapToGlobal(QPoint(item.left() - popupWidth, item.top()));
+  if (IsVerticalDock()) return mapToGlobal(QPoint(item.right() + 1, item.top()));
+  return mapToGlobal(QPoint(item.left(), item.bottom() + 1));
 }
 
 void SECMenuBar::PopupHidden(QMenu* menu) {
@@ -330,8 +338,10 @@ void SECMenuBar::AttachToApplication() {
 }
 
 bool SECMenuBar::OwnsEvent(QObject* watched) const {
+  // The keys of the main window, and of the floating frame that holds the
+  // bar when it floats.
   auto* w = qobject_cast<QWidget*>(watched);
-  return w && DockSite() && w->window() == DockSite() && isVisible();
+  return w && DockSite() && (w->window() == DockSite() || w->window() == window()) && isVisible();
 }
 
 bool SECMenuBar::FilterApplication(QObject* watched, QEvent* event) {
@@ -350,10 +360,10 @@ bool SECMenuBar::FilterApplication(QObject* watched, QEvent* event) {
   if (type == QEvent::WindowDeactivate) {
     // Another window of the program taking the keyboard ends the mode (a
     // closing popup deactivates the frame only for a moment).
-    if (watched == DockSite() && m_tracker.Mode() == MenuMode::Keyboard)
+    if ((watched == DockSite() || watched == window()) && m_tracker.Mode() == MenuMode::Keyboard)
       QTimer::singleShot(0, this, [this] {
         QWidget* active = QApplication::activeWindow();
-        if (active && active != DockSite() && !QApplication::activePopupWidget()) CancelMenu();
+        if (active && active != DockSite() && active != window() && !QApplication::activePopupWidget()) CancelMenu();
       });
     return false;
   }
@@ -514,14 +524,18 @@ bool SECMenuBar::SetMaxChildState(bool forceHide) {
   m_tracker.SetWindowMenu(show);
   m_caption.Cancel();
   if (show) m_caption.SetStyle(style);
-  LayoutButtons();
+  // The bar grows by the buttons' room, or gives it back.
+  Changed();
   update();
   return true;
 }
 
+// Docked at the left or right the document's icon sits above the titles
+// and its caption buttons below them; else at the left and right ends.
 QRect SECMenuBar::ChildIconRect() const {
   if (!m_childShown) return {};
   const Rect base = SECCustomToolBar::InsideMargins();
+  if (IsVerticalDock()) return QRect((width() - kChildIconSize) / 2, base.top + 2, kChildIconSize, kChildIconSize);
   return QRect(base.left + 2, (height() - kChildIconSize) / 2, kChildIconSize, kChildIconSize);
 }
 
@@ -529,16 +543,20 @@ QRect SECMenuBar::ChildCaptionRect() const {
   if (!m_childShown) return {};
   const Rect base = SECCustomToolBar::InsideMargins();
   const Size ext = m_caption.Extent();
+  if (IsVerticalDock()) return QRect((width() - ext.cx) / 2, height() - base.bottom - 2 - ext.cy, ext.cx, ext.cy);
   return QRect(width() - base.right - 2 - ext.cx, (height() - ext.cy) / 2, ext.cx, ext.cy);
+}
+
+Rect SECMenuBar::ExtraMargins(bool vertical) const {
+  if (!m_childShown) return {};
+  if (vertical) return {0, kChildIconSize + 6, 0, m_caption.Extent().cy + 6};
+  return {kChildIconSize + 6, 0, m_caption.Extent().cx + 6, 0};
 }
 
 Rect SECMenuBar::InsideMargins() const {
   Rect m = SECCustomToolBar::InsideMargins();
-  if (m_childShown) {
-    m.left += kChildIconSize + 6;
-    m.right += m_caption.Extent().cx + 6;
-  }
-  return m;
+  const Rect extra = ExtraMargins(IsVerticalDock());
+  return {m.left + extra.left, m.top + extra.top, m.right + extra.right, m.bottom + extra.bottom};
 }
 
 void SECMenuBar::RunChildCommand(ChildCommand cmd) {
@@ -556,10 +574,18 @@ void SECMenuBar::RunChildCommand(ChildCommand cmd) {
   });
 }
 
+QPoint SECMenuBar::ChildMenuPoint(const QMenu* menu) const {
+  // A little below the icon, as the window's own icon opens it; docked at
+  // a side, beside the bar, level with the icon.
+  const QRect icon = ChildIconRect();
+  if (IsVerticalDock()) return PopupPoint(QRect(0, icon.top(), width(), icon.height()), menu->sizeHint().width());
+  return PopupPoint(icon.adjusted(0, 0, 0, 2), menu->sizeHint().width());
+}
+
 void SECMenuBar::OpenChildSystemMenu() {
   QMdiSubWindow* child = ActiveChild();
   if (!child) return;
-  if (QMenu* menu = child->systemMenu()) menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
+  if (QMenu* menu = child->systemMenu()) menu->popup(ChildMenuPoint(menu));
 }
 
 void SECMenuBar::OpenWindowMenu(bool byKeyboard) {
@@ -581,7 +607,7 @@ void SECMenuBar::OpenWindowMenu(bool byKeyboard) {
   // Each opening hears its own end; the menu is the child's, opened by
   // its icon too.
   QObject::connect(menu, &QMenu::aboutToHide, this, [this, menu] { PopupHidden(menu); }, Qt::SingleShotConnection);
-  menu->popup(mapToGlobal(ChildIconRect().bottomLeft() + QPoint(0, 3)));
+  menu->popup(ChildMenuPoint(menu));
   if (byKeyboard) SelectFirstItem(menu);
 }
 
@@ -731,8 +757,24 @@ void SECMenuBar::PaintChildButtons(QPainter& p) const {
   p.restore();
 }
 
-void SECMenuBar::OnSetBarInfoEx(const ControlBarInfo&, SECMDIFrameWnd*) {
-  // The titles come from the menu resources, never from a saved state.
+void SECMenuBar::OnSetBarInfoEx(const ControlBarInfo&, SECMDIFrameWnd* frame) {
+  // The titles come from the menu resources, never from a saved state; a
+  // state that says the bar was hidden would leave the program without its
+  // menus.
+  ControlBarState& s = State();
+  s.visible = true;
+  // A layout saved while the bar sat in the frame's command line gives it
+  // no side and no docking: it docks anywhere, at the top to begin with
+  // (unless it still sits there).
+  if (frame && frame->CommandBar() == this) return;
+  s.dockStyle |= CBRS_ALIGN_ANY;
+  if (!(s.style & CBRS_ALIGN_ANY)) s.style |= CBRS_ALIGN_TOP;
+}
+
+void SECMenuBar::OnBarFloat() {
+  if (SECDockBar* d = DockBar())
+    if (auto* floating = dynamic_cast<SECMiniDockFrameWnd*>(d->parentWidget())) floating->SetSysMenu(false);
+  SECCustomToolBar::OnBarFloat();
 }
 
 SECMenuBar* InstallMenuBar(SECMDIFrameWnd* frame, const ResourceTables& tables, const std::vector<unsigned>& menuIds,

@@ -67,6 +67,10 @@ class SECMenuBar : public SECCustomToolBar {
   bool AcceptsDrop() const override { return false; }
   void OpenButtonPopup(SECStdBtn& button, unsigned menu1, unsigned menu2) override;
   void OnSetBarInfoEx(const ControlBarInfo& info, SECMDIFrameWnd* frame) override;
+  // The menus never go away: the bar cannot be hidden, and floating it
+  // gives a frame without a close button.
+  bool CanHide() override { return false; }
+  void OnBarFloat() override;
 
   // The application-wide filter the frame routes its keys through.
   void AttachToApplication();
@@ -98,6 +102,7 @@ class SECMenuBar : public SECCustomToolBar {
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   Rect InsideMargins() const override;
+  Rect ExtraMargins(bool vertical) const override;
 
  private:
   void SetActiveChild(QMdiSubWindow* child);
@@ -108,6 +113,9 @@ class SECMenuBar : public SECCustomToolBar {
   void OpenWindowMenu(bool byKeyboard);
   void OpenFrameWindowMenu();
   void PaintChildButtons(QPainter& p) const;
+  // Where a popup of an item of the bar (in the bar's coordinates) opens.
+  QPoint PopupPoint(const QRect& item, int popupWidth) const;
+  QPoint ChildMenuPoint(const QMenu* menu) const;
   bool FilterPopup(QMenu* menu, QEvent* event);
   bool FilterApplication(QObject* watched, QEvent* event);
   bool FilterKey(QKeyEvent* k);
@@ -153,8 +161,8 @@ class SECMenuBar : public SECCustomToolBar {
 };
 
 // Where the menu bar lives: the frame's command line across its whole width
-// above the dock bars (the IDE's choice), or docked in a row of its own at
-// the top like any bar.
+// above the dock bars, or docked in a row of its own at the top like any
+// bar, to be dragged, floated and docked on any side (the IDE's choice).
 enum class MenuBarPlace { CommandSlot, Docked };
 
 // Makes the frame's menu bar: listed menus `menuIds` (the first is the

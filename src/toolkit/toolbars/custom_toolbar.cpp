@@ -249,15 +249,26 @@ bool SECCustomToolBar::RemoveButton(int index, bool noRecalc) {
   return true;
 }
 
+int SECCustomToolBar::WidestMenuText() const {
+  // Docked at a side, menu titles stand one under the other, each as wide
+  // as the widest, as the items of a menu do.
+  int widest = 0;
+  for (const auto& b : m_btns)
+    if (b->m_nType == kBtnMenuText && !(b->m_nStyle & TBBS_HIDDEN)) widest = std::max(widest, b->m_cx);
+  return widest;
+}
+
 std::vector<LayoutItem> SECCustomToolBar::Items(bool vertical, std::vector<int>* indices) const {
   std::vector<LayoutItem> items;
   const ButtonMetrics m = Metrics();
+  const int titleCx = vertical ? WidestMenuText() : 0;
   for (int i = 0; i < ButtonCount(); ++i) {
     const SECStdBtn& b = *m_btns[std::size_t(i)];
     if (b.m_nStyle & TBBS_HIDDEN) continue;
     LayoutItem it;
     it.separator = (b.m_nStyle & TBBS_SEPARATOR) != 0;
     it.cx = (vertical && b.m_nType == kBtnWindow) ? m.buttonCx : b.m_cx;
+    if (vertical && b.m_nType == kBtnMenuText) it.cx = titleCx;
     it.cy = b.m_cy;
     it.vcenter = (b.m_nStyle & TBBS_VCENTER) != 0;
     items.push_back(it);
@@ -275,12 +286,19 @@ void SECCustomToolBar::RecalcSizes() {
     if (s.cx == 0 || s.cy == 0) s = {m.buttonCx, m.buttonCy};
     return Size{s.cx + margins.left + margins.right, s.cy + margins.top + margins.bottom};
   };
+  const auto plus = [](Rect a, const Rect& b) {
+    return Rect{a.left + b.left, a.top + b.top, a.right + b.right, a.bottom + b.bottom};
+  };
+  const Rect inRow = ExtraMargins(false), inColumn = ExtraMargins(true);
   ControlBarState& st = State();
   const std::vector<LayoutItem> horz = Items(false, nullptr);
-  st.szHorz = withBorders(WrapToFit(horz, 0x7FFF, false, in).size, {kGripper, kEdge, kEdge, kEdge});
-  st.szVert = withBorders(WrapToFit(Items(true, nullptr), 0, true, in).size, {kEdge, kGripper, kEdge, kEdge});
+  st.szHorz = withBorders(WrapToFit(horz, 0x7FFF, false, in).size, plus({kGripper, kEdge, kEdge, kEdge}, inRow));
+  st.szVert =
+      withBorders(WrapToFit(Items(true, nullptr), 0, true, in).size, plus({kEdge, kGripper, kEdge, kEdge}, inColumn));
+  // The room beside the buttons comes on top of the width the user gave
+  // the floating bar, so that its buttons do not wrap when it appears.
   const int floatWidth = st.mruWidth > 0 && st.mruWidth < 0x7FFF ? st.mruWidth - 2 * kEdge : 0x7FFF;
-  st.szFloat = withBorders(WrapToFit(horz, floatWidth, false, in).size, {kEdge, kEdge, kEdge, kEdge});
+  st.szFloat = withBorders(WrapToFit(horz, floatWidth, false, in).size, plus({kEdge, kEdge, kEdge, kEdge}, inRow));
 }
 
 void SECCustomToolBar::LayoutButtons() {
@@ -306,6 +324,7 @@ void SECCustomToolBar::LayoutButtons() {
       b.m_cx = fit.size.cx;
       b.m_cy = m.separatorCx * 2 / 3;
     }
+    if (vertical && b.m_nType == kBtnMenuText) b.m_cx = items[k].cx;
     b.SetPos(placed[k].pos.x, placed[k].pos.y);
   }
   update();
@@ -338,10 +357,12 @@ void SECCustomToolBar::resizeEvent(QResizeEvent* e) {
   // A floating toolbar resized by its frame's border snaps to the rows its
   // buttons make at the new width.
   const ButtonMetrics m = Metrics();
+  const Rect inside = InsideMargins();
+  const int across = inside.left + inside.right, down = inside.top + inside.bottom;
   const ToolbarFit fit =
-      WrapToFit(Items(false, nullptr), std::max(1, width() - 2 * kEdge), false, {m.buttonCx, m.buttonCy, m.separatorCx});
-  const Size want = fit.rows.empty() ? Size{m.buttonCx + 2 * kEdge, m.buttonCy + 2 * kEdge}
-                                     : Size{fit.size.cx + 2 * kEdge, fit.size.cy + 2 * kEdge};
+      WrapToFit(Items(false, nullptr), std::max(1, width() - across), false, {m.buttonCx, m.buttonCy, m.separatorCx});
+  const Size want = fit.rows.empty() ? Size{m.buttonCx + across, m.buttonCy + down}
+                                     : Size{fit.size.cx + across, fit.size.cy + down};
   if (want.cx == width() && want.cy == height()) return;
   State().szFloat = want;
   State().mruWidth = want.cx;

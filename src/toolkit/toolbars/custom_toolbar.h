@@ -163,12 +163,16 @@ class SECCustomToolBar : public SECControlBar, public ButtonHost {
   // The inside borders of the current shape (the gripper's side is wider);
   // the menu bar keeps room for a maximised child's buttons in them.
   virtual Rect InsideMargins() const;
+  // Room a derived bar keeps beside its buttons, in a row or in a column
+  // (the menu bar's buttons of a maximised document); counted in its sizes.
+  virtual Rect ExtraMargins(bool /*vertical*/) const { return {}; }
   bool IsDocked() const { return DockBar() && !IsFloating(); }
   void SetHot(int index);
   void Changed();  // sizes, frame layout and repaint after a button change
   std::vector<std::unique_ptr<SECStdBtn>> m_btns;
   // Layout items of the visible buttons and their indices.
   std::vector<LayoutItem> Items(bool vertical, std::vector<int>* indices) const;
+  int WidestMenuText() const;
 
  private:
   void EndDrag(bool drop, QPoint global);

@@ -73,11 +73,12 @@ bool MdiWorkspaceHost::RestoreDockState(const SECPersistentTreeNode* root) {
 }
 
 void MdiWorkspaceHost::HideControlBars() {
-  // The restored dock state decides what shows again. A menu bar in the
-  // frame's command slot is no part of the dock state: hidden here, nothing
-  // would show it again, and the menus would be gone for the rest of the run.
+  // The restored dock state decides what shows again. The menu bar (a bar
+  // that cannot be hidden, or one in the frame's command slot) stays: a
+  // workspace saved without it would never show it again, and the menus
+  // would be gone for the rest of the run.
   for (SECControlBar* bar : m_frame->ControlBars())
-    if (bar != m_frame->CommandBar()) m_frame->ShowControlBar(bar, false, false);
+    if (bar != m_frame->CommandBar() && bar->CanHide()) m_frame->ShowControlBar(bar, false, false);
 }
 
 TemplateFrame* MdiWorkspaceHost::ActiveChild() const {

@@ -308,7 +308,8 @@ TEST_F(FrameFirstUseTest, OpeningAWorkspaceKeepsTheMenusAndTheTargetBox) {
   EXPECT_EQ(mgr.CurrentName(), "Layout");
   EXPECT_FALSE(f->OutputBar()->IsBarVisible());  // the layout was applied
   EXPECT_FALSE(menus->isHidden());
-  EXPECT_EQ(f->CommandBar(), menus);
+  EXPECT_TRUE(menus->IsBarVisible());
+  EXPECT_EQ(menus->DockBar(), f->GetDockBar(AFX_IDW_DOCKBAR_TOP));
   QComboBox* box = f->Bars()->TargetBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->currentText(), target);

@@ -45,6 +45,7 @@
 #include "shell/output/out_win.h"
 #include "shell/project_window/prj_view.h"
 #include "shell/project_window/prj_win.h"
+#include "toolkit/docking/bar_styles.h"
 #include "shell/windows/qt_user_dialogs.h"
 #include "shell/windows/shell_runtime.h"
 #include "toolkit/controls/list_edit.h"
@@ -571,7 +572,7 @@ TEST_F(MainFrameTest, AltThenDownOpensTheFileMenuOfTheMenuBar) {
   ASSERT_NE(f, nullptr);
   SECMenuBar* bar = f->Bars()->MenuBar();
   ASSERT_NE(bar, nullptr);
-  EXPECT_EQ(f->CommandBar(), bar);
+  EXPECT_EQ(bar->DockBar(), f->GetDockBar(AFX_IDW_DOCKBAR_TOP));
   QTest::keyClick(f, Qt::Key_Alt);
   QCoreApplication::processEvents();
   QTest::keyClick(f, Qt::Key_Down);

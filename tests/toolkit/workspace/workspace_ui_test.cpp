@@ -421,6 +421,39 @@ TEST_F(WorkspaceOnFrame, CommandsAndRecentMenuRouteThroughTheFrame) {
   EXPECT_EQ(app.tmpl.Documents().size(), 1u);
 }
 
+// A bar that cannot be hidden (as the menu bar) stays shown when a
+// workspace saved without it opens: nothing in that layout would show it
+// again.
+class StayingBar : public SECControlBar {
+ public:
+  bool CanHide() override { return false; }
+};
+
+TEST_F(WorkspaceOnFrame, ABarThatCannotHideStaysWhenAWorkspaceOpens) {
+  const std::string file = (dir / "without.wsp").string();
+  {
+    Layout a = MakeFrame();
+    a.frame->DockControlBar(a.project, a.frame->GetDockBar(AFX_IDW_DOCKBAR_LEFT));
+    TextApp app(a.frame.get());
+    SECWorkspaceManagerEx mgr(store, app, prompts);
+    ASSERT_TRUE(mgr.SaveWorkspace(file)) << mgr.LastError();
+  }
+  Layout b = MakeFrame();
+  auto* staying = new StayingBar;
+  ASSERT_TRUE(staying->Create(b.frame.get(), "Staying", CBRS_SIZE_DYNAMIC | CBRS_ALIGN_TOP, kIdeBarExStyle, 0xE8FE));
+  staying->EnableDocking(CBRS_ALIGN_ANY);
+  b.frame->DockControlBar(staying, b.frame->GetDockBar(AFX_IDW_DOCKBAR_TOP));
+  b.frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(b.frame.get()));
+  TextApp app(b.frame.get());
+  SECWorkspaceManagerEx mgr(store, app, prompts);
+  ASSERT_TRUE(mgr.OpenWorkspace(file, false));
+  QApplication::processEvents();
+  EXPECT_TRUE(staying->IsBarVisible());
+  EXPECT_TRUE(staying->isVisible());
+  EXPECT_TRUE(b.project->IsBarVisible());  // the layout's own bars as it says
+}
+
 TEST(WorkspaceDialog, ButtonsFollowEditingAndSelection) {
   App();
   WorkspaceNameLists lists;
