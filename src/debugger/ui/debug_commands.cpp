@@ -22,6 +22,7 @@
 #include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/session/driver_menu.h"
 #include "debugger/ui/debug_bar_commands.h"
+#include "debugger/ui/debug_source_path.h"
 #include "debugger/ui/debug_windows.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/windows/disassembly_window.h"
@@ -303,10 +304,12 @@ std::string DebugCommands::CursorSource(int* line) const {
   DebugInterface* r = m_session->Record();
   if (!m_session->SessionActive() || !DisassemblyCursor(&at) || !r->DbgFindSource) return std::string();
   if (r->DbgFindSource(at) != 0 || !r->srcFile) return std::string();
-  const std::string path = static_cast<const char*>(r->srcFile);
-  std::error_code ec;
-  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::string();
-  *line = int(r->srcLine);
+  const std::string path =
+      FindDriverSourceFile(m_app.Project(), static_cast<const char*>(r->srcFile), [](const std::string& p) {
+        std::error_code ec;
+        return std::filesystem::is_regular_file(p, ec);
+      });
+  if (!path.empty()) *line = int(r->srcLine);
   return path;
 }
 
