@@ -731,6 +731,23 @@ TEST_P(ShowCursorSource, OpensTheNamedFileAtItsLine) {
   EXPECT_EQ(f->Editors().Active()->Engine().State().nCaretLine, 12);
 }
 
+// The code at an address (the breakpoints and call-stack windows ask for
+// it) shows in the same file; without one the disassembly window shows it.
+TEST_P(ShowCursorSource, TheCodeAtTheAddressShowsInTheSameFile) {
+  const CursorSourceRow& row = GetParam();
+  std::string named = row.named;
+  if (named.rfind("@DIR@", 0) == 0) named = dir + named.substr(5);
+  StartSession("source.script", Script() + "line " + named + " 12 1004\n");
+  ASSERT_EQ(session->App().IdeServiceCall(21, 0x1004), 1);
+  if (std::string(row.expected).empty()) {
+    EXPECT_EQ(f->Editors().ActiveDocument(), nullptr);
+    EXPECT_NE(windows->Disassembly(), nullptr);
+    return;
+  }
+  ASSERT_NE(f->Editors().ActiveDocument(), nullptr);
+  EXPECT_EQ(std::filesystem::path(f->Editors().ActivePath()), std::filesystem::path(dir + row.expected));
+}
+
 const CursorSourceRow kCursorSourceRows[] = {
     {"FullPath", "@DIR@Timer.c", "Timer.c"},
     {"RelativeToTheProject", "LED.c", "LED.c"},

@@ -304,12 +304,10 @@ std::string DebugCommands::CursorSource(int* line) const {
   DebugInterface* r = m_session->Record();
   if (!m_session->SessionActive() || !DisassemblyCursor(&at) || !r->DbgFindSource) return std::string();
   if (r->DbgFindSource(at) != 0 || !r->srcFile) return std::string();
-  const std::string path =
-      FindDriverSourceFile(m_app.Project(), static_cast<const char*>(r->srcFile), [](const std::string& p) {
-        std::error_code ec;
-        return std::filesystem::is_regular_file(p, ec);
-      });
-  if (!path.empty()) *line = int(r->srcLine);
+  const std::string path = LocalDriverSource(static_cast<const char*>(r->srcFile));
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::string();
+  *line = int(r->srcLine);
   return path;
 }
 
@@ -556,13 +554,21 @@ std::string DebugCommands::PcSourceFile() {
   std::string file;
   if (r->DbgFindSource && r->DbgFindSource(r->pc) == 0 && r->srcFile && r->srcLine > 0)
     file = static_cast<const char*>(r->srcFile);
-  // The driver may name the file as the program's debug information does
-  // (relative to the project, in either separator).
-  if (ProjectRec* p = m_app.Project(); p && !file.empty()) {
-    const std::string local = LocalFilePath(*p, file);
-    if (!local.empty()) file = local;
-  }
-  return file;
+  return LocalDriverSource(file);
+}
+
+std::string DebugCommands::LocalDriverSource(const std::string& named) const {
+  // The driver names the file as the program's debug information does
+  // (relative to the project, in either separator, or in a build folder
+  // that is gone): where it lies here, else the name as the project reads it.
+  const std::string found = FindDriverSourceFile(m_app.Project(), named, [](const std::string& p) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(p, ec);
+  });
+  if (!found.empty() || named.empty()) return found;
+  ProjectRec* p = m_app.Project();
+  const std::string local = p ? LocalFilePath(*p, named) : std::string();
+  return local.empty() ? named : local;
 }
 
 bool DebugCommands::StepByInstruction() {
@@ -626,10 +632,7 @@ bool DebugCommands::ShowCodeAtAddress(uint32_t address) {
   std::string file;
   if (r->DbgFindSource && r->DbgFindSource(address) == 0 && r->srcFile && r->srcLine > 0)
     file = static_cast<const char*>(r->srcFile);
-  if (ProjectRec* p = m_app.Project(); p && !file.empty()) {
-    const std::string local = LocalFilePath(*p, file);
-    if (!local.empty()) file = local;
-  }
+  file = LocalDriverSource(file);
   EditorDocument* doc = file.empty() ? nullptr : m_frame.FindTextDocument(file);
   std::error_code ec;
   if (!doc && !file.empty() && std::filesystem::is_regular_file(file, ec) && m_frame.Editors().OpenText(file))
