@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <QTimer>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include <QScrollBar>
@@ -686,6 +687,76 @@ TEST_F(DebugViewWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {
   EXPECT_FALSE(p->Valid());
   EXPECT_TRUE(p->Rows().empty());
 }
+
+// Show Source Code opens the file the driver names for the disassembly
+// cursor's address, at its line, wherever the program's debug information
+// put it: relative to the project, or in a build folder that is gone since
+// the project was copied. A name found nowhere greys the command.
+struct CursorSourceRow {
+  const char* name;
+  const char* named;     // what the driver names for the address
+  const char* expected;  // the file opened, in the project folder; "" greyed
+};
+
+class ShowCursorSource : public test::TestDriverFrameTest, public ::testing::WithParamInterface<CursorSourceRow> {};
+
+TEST_P(ShowCursorSource, OpensTheNamedFileAtItsLine) {
+  const CursorSourceRow& row = GetParam();
+  const CommandId kShowSource = 35411;
+  std::string named = row.named;
+  if (named.rfind("@DIR@", 0) == 0) named = dir + named.substr(5);
+  StartSession("source.script", Script() + "line " + named + " 12 1004\n");
+  EXPECT_FALSE(f->QueryCommand(kShowSource).enabled) << "no disassembly window";
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  ASSERT_NE(v, nullptr);
+  v->resize(500, 300);
+  QApplication::processEvents();
+  v->GotoAddress(0x1000);
+  DisasmCache& c = v->Cache();
+  int at = -1;
+  for (int i = 0; i < c.Visible() && at < 0; ++i)
+    if (c.Line(i).kind == kDisasmCode && c.Line(i).address == 0x1004) at = i;
+  ASSERT_GE(at, 0);
+  c.SetCursor(at);
+  const CommandState st = f->QueryCommand(kShowSource);
+  if (std::string(row.expected).empty()) {
+    EXPECT_FALSE(st.enabled);
+    return;
+  }
+  ASSERT_TRUE(st.enabled);
+  ASSERT_TRUE(f->ExecuteCommand(kShowSource));
+  ASSERT_NE(f->Editors().ActiveDocument(), nullptr);
+  EXPECT_EQ(std::filesystem::path(f->Editors().ActivePath()), std::filesystem::path(dir + row.expected));
+  EXPECT_EQ(f->Editors().Active()->Engine().State().nCaretLine, 12);
+}
+
+// The code at an address (the breakpoints and call-stack windows ask for
+// it) shows in the same file; without one the disassembly window shows it.
+TEST_P(ShowCursorSource, TheCodeAtTheAddressShowsInTheSameFile) {
+  const CursorSourceRow& row = GetParam();
+  std::string named = row.named;
+  if (named.rfind("@DIR@", 0) == 0) named = dir + named.substr(5);
+  StartSession("source.script", Script() + "line " + named + " 12 1004\n");
+  ASSERT_EQ(session->App().IdeServiceCall(21, 0x1004), 1);
+  if (std::string(row.expected).empty()) {
+    EXPECT_EQ(f->Editors().ActiveDocument(), nullptr);
+    EXPECT_NE(windows->Disassembly(), nullptr);
+    return;
+  }
+  ASSERT_NE(f->Editors().ActiveDocument(), nullptr);
+  EXPECT_EQ(std::filesystem::path(f->Editors().ActivePath()), std::filesystem::path(dir + row.expected));
+}
+
+const CursorSourceRow kCursorSourceRows[] = {
+    {"FullPath", "@DIR@Timer.c", "Timer.c"},
+    {"RelativeToTheProject", "LED.c", "LED.c"},
+    {"RelativeWithWindowsSeparators", ".\\LED.c", "LED.c"},
+    {"BuildFolderGone", "/nonexistent-build-folder/src/Blinky.c", "Blinky.c"},
+    {"FoundNowhere", "/nonexistent-build-folder/src/Absent.c", ""},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ShowCursorSource, ::testing::ValuesIn(kCursorSourceRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

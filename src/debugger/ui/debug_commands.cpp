@@ -22,6 +22,7 @@
 #include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/session/driver_menu.h"
 #include "debugger/ui/debug_bar_commands.h"
+#include "debugger/ui/debug_source_path.h"
 #include "debugger/ui/debug_windows.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/windows/disassembly_window.h"
@@ -303,7 +304,7 @@ std::string DebugCommands::CursorSource(int* line) const {
   DebugInterface* r = m_session->Record();
   if (!m_session->SessionActive() || !DisassemblyCursor(&at) || !r->DbgFindSource) return std::string();
   if (r->DbgFindSource(at) != 0 || !r->srcFile) return std::string();
-  const std::string path = static_cast<const char*>(r->srcFile);
+  const std::string path = LocalDriverSource(static_cast<const char*>(r->srcFile));
   std::error_code ec;
   if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::string();
   *line = int(r->srcLine);
@@ -553,13 +554,21 @@ std::string DebugCommands::PcSourceFile() {
   std::string file;
   if (r->DbgFindSource && r->DbgFindSource(r->pc) == 0 && r->srcFile && r->srcLine > 0)
     file = static_cast<const char*>(r->srcFile);
-  // The driver may name the file as the program's debug information does
-  // (relative to the project, in either separator).
-  if (ProjectRec* p = m_app.Project(); p && !file.empty()) {
-    const std::string local = LocalFilePath(*p, file);
-    if (!local.empty()) file = local;
-  }
-  return file;
+  return LocalDriverSource(file);
+}
+
+std::string DebugCommands::LocalDriverSource(const std::string& named) const {
+  // The driver names the file as the program's debug information does
+  // (relative to the project, in either separator, or in a build folder
+  // that is gone): where it lies here, else the name as the project reads it.
+  const std::string found = FindDriverSourceFile(m_app.Project(), named, [](const std::string& p) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(p, ec);
+  });
+  if (!found.empty() || named.empty()) return found;
+  ProjectRec* p = m_app.Project();
+  const std::string local = p ? LocalFilePath(*p, named) : std::string();
+  return local.empty() ? named : local;
 }
 
 bool DebugCommands::StepByInstruction() {
@@ -623,10 +632,7 @@ bool DebugCommands::ShowCodeAtAddress(uint32_t address) {
   std::string file;
   if (r->DbgFindSource && r->DbgFindSource(address) == 0 && r->srcFile && r->srcLine > 0)
     file = static_cast<const char*>(r->srcFile);
-  if (ProjectRec* p = m_app.Project(); p && !file.empty()) {
-    const std::string local = LocalFilePath(*p, file);
-    if (!local.empty()) file = local;
-  }
+  file = LocalDriverSource(file);
   EditorDocument* doc = file.empty() ? nullptr : m_frame.FindTextDocument(file);
   std::error_code ec;
   if (!doc && !file.empty() && std::filesystem::is_regular_file(file, ec) && m_frame.Editors().OpenText(file))

@@ -102,6 +102,8 @@ class DebugCommands : public SessionHost {
   // The source file the driver names for the program counter, as a file
   // of this machine ("" none).
   std::string PcSourceFile();
+  // The local file of a source file the driver names (empty for none).
+  std::string LocalDriverSource(const std::string& named) const;
   // IDE service 21: the source line of a code address in its editor (the
   // shown position's arrow), else the address in the disassembly window;
   // false when neither shows it.

@@ -166,6 +166,8 @@ const std::vector<CommandRow>& CommandTable() {
       {35407, 35408, "(memory window)", "Show the memory in another format", nullptr},
       {35090, 35090, "(memory window)", "Change the memory at the cursor", nullptr},
       {35124, 35125, "(watch window)", "Show values in decimal or hexadecimal", nullptr},
+      {35411, 35411, "(disassembly window)", "Show the source line of the cursor's address", nullptr},
+      {35413, 35413, "(disassembly window)", "Set the program counter to the cursor's address", nullptr},
       {35129, 35129, "Window", "Close all documents", EditorViewActive},
       {35134, 35134, "Help", "Open the books window", Always},
       {35135, 35135, "Help", "Open the peripheral help of the device", nullptr},

@@ -6,11 +6,15 @@
 #include "shell/project_window/prj_view.h"
 #include "toolkit/controls/list_ctrl.h"
 #include "toolkit/controls/tab_windows.h"
+#include "toolkit/models/tab_layout.h"
 
 namespace pm2 {
 
 CPrjWin::CPrjWin(ShellApp& app, ProjectViewOwner& owner) : m_app(app) {
   m_tabs = new SEC3DTabWnd(nullptr, 0x10, kTabWndId);
+  // Three tabs with an icon each: with the strip's usual blanks their
+  // labels would be shortened at the bar's default width.
+  if (auto* strip = dynamic_cast<SEC3DTabControlModel*>(m_tabs->TabCtrl())) strip->m_nTextInset = kTabTextInset;
   m_view = new CPrjView(app, owner);
   m_tabs->AddTab(m_view, "Files");
   // The register page shows a debug session's registers; the books page the

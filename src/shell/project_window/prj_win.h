@@ -20,6 +20,9 @@ class CPrjWin : public SECControlBar, public TabListener {
   static constexpr unsigned kBarId = 1003;
   static constexpr unsigned kTabWndId = 59648;
   static constexpr unsigned kFilesPageId = 1005, kRegsPageId = 38003, kBooksPageId = 109;
+  // The blank before a tab's content and after its label (the strip's
+  // own is 6 pixels).
+  static constexpr int kTabTextInset = 3;
 
   CPrjWin(ShellApp& app, ProjectViewOwner& owner);
   std::string ClassName() const override { return "CPrjWin"; }

@@ -15,11 +15,21 @@ QFont DefaultGuiFont() {
   return f;
 }
 
+bool FamilyInstalled(const QString& family) {
+  // A family that more than one foundry provides is listed once per
+  // foundry, as "Nimbus Sans Narrow [urw]".
+  for (const QString& listed : QFontDatabase::families()) {
+    const qsizetype foundry = listed.indexOf(QLatin1String(" ["));
+    if (QStringView(listed).left(foundry < 0 ? listed.size() : foundry).compare(family, Qt::CaseInsensitive) == 0)
+      return true;
+  }
+  return false;
+}
+
 QStringList InstalledFamilies(const QStringList& wanted) {
-  const QStringList installed = QFontDatabase::families();
   QStringList out;
   for (const QString& family : wanted)
-    if (installed.contains(family, Qt::CaseInsensitive)) out << family;
+    if (FamilyInstalled(family)) out << family;
   return out.isEmpty() ? wanted : out;
 }
 

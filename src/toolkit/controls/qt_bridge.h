@@ -33,6 +33,8 @@ QFont DefaultGuiFont();
 // fallback search every time it is made; the named faces of the classic
 // look (Tahoma, Arial Narrow) are missing on most machines.
 QStringList InstalledFamilies(const QStringList& wanted);
+// Whether this machine has the family (from any foundry), ignoring case.
+bool FamilyInstalled(const QString& family);
 
 // Measures with QFontMetrics: font 0 is the owner's font, bold on request.
 class QtTextMeasurer : public TextMeasurer {

@@ -1,5 +1,7 @@
 #include "toolkit/controls/tab_controls.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -310,9 +312,17 @@ void SEC3DTabControl::CreateFonts(std::uint32_t style) {
   // The named faces first; a narrow stand-in where they are missing, so
   // the labels keep about their width.
   static const QStringList kFlat = InstalledFamilies({"Tahoma", "DejaVu Sans Condensed", "DejaVu Sans"});
+  // The classic face is a narrow one. A machine with none of the narrow
+  // faces gets the common sans face condensed to about their proportions
+  // (70 %: the common face is wider than the narrow one's regular cut), so
+  // that the project bar's three labels fit its default width.
+  static const QStringList kNarrow = {"Arial Narrow", "Liberation Sans Narrow", "Nimbus Sans Narrow"};
+  static const bool kNarrowInstalled = std::any_of(kNarrow.begin(), kNarrow.end(), FamilyInstalled);
   static const QStringList kClassic =
-      InstalledFamilies({"Arial Narrow", "Liberation Sans Narrow", "DejaVu Sans Condensed"});
+      kNarrowInstalled ? InstalledFamilies(kNarrow) : InstalledFamilies({"DejaVu Sans", "Liberation Sans"});
+  static const int classicStretch = kNarrowInstalled ? QFont::Unstretched : 70;
   f.setFamilies(flat ? kFlat : kClassic);
+  if (!flat) f.setStretch(classicStretch);
   if (flat) {
     // 8.5 points at the screen's resolution, as a character height.
     f.setPixelSize(Tab3DFlatFontPixels(logicalDpiY()));
@@ -323,6 +333,7 @@ void SEC3DTabControl::CreateFonts(std::uint32_t style) {
     static const int kClassicPixels = [] {
       QFont probe;
       probe.setFamilies(kClassic);
+      probe.setStretch(classicStretch);
       return LargestSizeFitting(kTab3DClassicFontCell, 7, [&probe](int px) {
         probe.setPixelSize(px);
         return QFontMetrics(probe).height();

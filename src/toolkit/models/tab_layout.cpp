@@ -294,14 +294,16 @@ int SEC3DTabControlModel::MeasuredLength(bool fullLabels) const {
   int sum = 0;
   for (int i = 0; i < GetTabCount(); ++i) {
     const SEC3DTab& t = Tab3D(i);
-    sum += 6 + (t.m_hIcon ? 19 : 0) + TextWidth(fullLabels ? t.m_strFullLabel : t.m_strLabel) + 6;
+    sum += m_nTextInset + (t.m_hIcon ? tab3d::kIconStep : 0) + TextWidth(fullLabels ? t.m_strFullLabel : t.m_strLabel) +
+           m_nTextInset;
   }
   return sum;
 }
 
 void SEC3DTabControlModel::CalcTabRect(int index, int x, int y) {
   SEC3DTab& t = Tab3D(index);
-  const int along = (t.m_hIcon ? 25 : 6) + (m_bShowLabels ? TextWidth(t.m_strLabel) + 6 : 0);
+  const int along =
+      m_nTextInset + (t.m_hIcon ? tab3d::kIconStep : 0) + (m_bShowLabels ? TextWidth(t.m_strLabel) + m_nTextInset : 0);
   if (IsHorizontal()) {
     t.m_nWidth = along;
     t.m_nHeight = m_cyTab;
@@ -462,7 +464,7 @@ Tab3DGeometry SEC3DTabControlModel::TabGeometry(int index) const {
   const Rect& b = g.body;
   const int iconStep = t.m_hIcon ? kIconStep : 0;
   if (IsHorizontal()) {
-    const int x = b.left + kTextInset;
+    const int x = b.left + m_nTextInset;
     if (t.m_hIcon) {
       const int y = b.top + b.Height() / 2 - kIconSize / 2;
       g.icon = {x, y, x + kIconSize, y + kIconSize};
@@ -470,7 +472,7 @@ Tab3DGeometry SEC3DTabControlModel::TabGeometry(int index) const {
     if (m_bShowLabels) g.text = {x + iconStep, b.top, b.right, b.bottom};
   } else if (left) {
     // Text rotated to read upwards starts at the bottom end.
-    const int y = b.bottom - kTextInset;
+    const int y = b.bottom - m_nTextInset;
     if (t.m_hIcon) {
       const int x = b.left + b.Width() / 2 - kIconSize / 2;
       g.icon = {x, y - kIconSize, x + kIconSize, y};
@@ -478,7 +480,7 @@ Tab3DGeometry SEC3DTabControlModel::TabGeometry(int index) const {
     if (m_bShowLabels) g.text = {b.left, b.top, b.right, y - iconStep};
     g.textAngle = 90;
   } else {
-    const int y = b.top + kTextInset;
+    const int y = b.top + m_nTextInset;
     if (t.m_hIcon) {
       const int x = b.left + b.Width() / 2 - kIconSize / 2;
       g.icon = {x, y, x + kIconSize, y + kIconSize};

@@ -173,6 +173,10 @@ class SEC3DTabControlModel : public SECTabControlBase {
   int m_cxTab = tab3d::kTabDepth;
   int m_nFirstX = 7;
   int m_nFirstY = 7;
+  // The blank before a tab's content and after its label. An owner whose
+  // strip is narrow for its labels (a bar at its default width) may take
+  // less, so that the labels are not shortened.
+  int m_nTextInset = tab3d::kTextInset;
 
  private:
   TextMeasurer* m_measure;

@@ -27,6 +27,7 @@
 #include "project/model/project_records.h"
 #include "shell/frame/frame_accelerators.h"
 #include "shell/frame/frame_fixture.h"
+#include "toolkit/models/tab_layout.h"
 #include "shell/frame/frame_bars.h"
 #include "editor/wizard_ui/editor_config_sheet.h"
 #include "editor/wizard_ui/shortcuts_page.h"
@@ -608,6 +609,31 @@ TEST_F(FrameWindowTest, TheIncludeFilesShowUnderTheirFileBeforeTheFirstBuild) {
   const std::vector<std::string> shown = ChildTexts(tree, item);
   EXPECT_NE(std::find(shown.begin(), shown.end(), "led.h"), shown.end()) << ::testing::PrintToString(shown);
   EXPECT_NE(std::find(shown.begin(), shown.end(), "timer.h"), shown.end()) << ::testing::PrintToString(shown);
+}
+
+// The project bar's three tabs carry an icon each and still show their
+// labels whole at the bar's default width, whichever of them is in front.
+TEST_F(FrameWindowTest, TheProjectBarsTabsReadWholeAtTheDefaultWidth) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  CPrjWin* bar = f->ProjectBar();
+  ASSERT_TRUE(bar->IsBarVisible());
+  ASSERT_EQ(bar->width(), 180) << "a new user's bar";
+  auto* strip = dynamic_cast<SEC3DTabControlModel*>(bar->Tabs()->TabCtrl());
+  ASSERT_NE(strip, nullptr);
+  ASSERT_EQ(strip->GetTabCount(), 3);
+  for (unsigned page : {CPrjWin::kFilesPageId, CPrjWin::kRegsPageId, CPrjWin::kBooksPageId}) {
+    bar->ActivatePane(page);
+    QApplication::processEvents();
+    EXPECT_TRUE(strip->m_bShowLabels) << page;
+    for (int i = 0; i < strip->GetTabCount(); ++i) {
+      const SEC3DTab& tab = strip->Tab3D(i);
+      EXPECT_NE(tab.m_hIcon, nullptr) << i;
+      EXPECT_EQ(tab.m_strLabel, tab.m_strFullLabel) << "page " << page << ", tab " << i;
+      EXPECT_LE(strip->GetTabRect(i).right, strip->ClientRect().right) << "page " << page << ", tab " << i;
+    }
+  }
 }
 
 
