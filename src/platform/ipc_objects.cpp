@@ -66,6 +66,28 @@ IpcObjects::~IpcObjects() { Detach(); }
 
 bool IpcObjects::Attach(std::string* err) {
   if (Attached()) return true;
+  // Registered before the first object exists: a signal that ends the
+  // program in the middle of the attach waits for it, then removes what it
+  // made as their last user. (Registered or removed outside the attach's
+  // lock: the cleanups run under a lock of their own.)
+  if (!m_exitCleanup)
+    m_exitCleanup = AddTerminationCleanup([this] {
+      std::lock_guard<std::mutex> attaching(m_attachMutex);
+      if (Attached()) RemoveIfLast();
+    });
+  bool ok;
+  {
+    std::lock_guard<std::mutex> attaching(m_attachMutex);
+    ok = AttachObjects(err);
+  }
+  if (!ok) {
+    RemoveTerminationCleanup(m_exitCleanup);
+    m_exitCleanup = 0;
+  }
+  return ok;
+}
+
+bool IpcObjects::AttachObjects(std::string* err) {
   if (!m_ns.EnsureRuntimeDir(err)) return false;
   IpcFileLock gate;
   if (!TakeGate(gate, err)) return false;
@@ -96,8 +118,6 @@ bool IpcObjects::Attach(std::string* err) {
     m_live.Unlock();
     m_live.Close();
   }
-  // Ended by a signal, the last user still removes the objects.
-  if (ok) m_exitCleanup = AddTerminationCleanup([this] { RemoveIfLast(); });
   return ok;
 }
 

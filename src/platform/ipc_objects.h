@@ -232,6 +232,10 @@ class IpcObjects {
   GuardWatching m_watching;
   bool m_created = false;
   int m_exitCleanup = 0;  // the termination cleanup while attached
+  // Held through an attach, and by the termination cleanup, which must not
+  // look at the objects half made.
+  std::mutex m_attachMutex;
+  bool AttachObjects(std::string* err);
   // The last user's removal at the end by a signal.
   void RemoveIfLast();
 };

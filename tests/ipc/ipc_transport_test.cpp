@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "platform/ipc_objects.h"
+#include "platform/termination.h"
 #include "two_process_support.h"
 
 namespace pm2 {
@@ -510,6 +511,34 @@ INSTANTIATE_TEST_SUITE_P(Rows, CutMapping,
                          ::testing::Values(CutRow{"FoundByAnAccess", 0},
                                            CutRow{"FoundByTheReceivers", 600}),  // past their idle wakes
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A signal that ends the program while it attaches (the objects made, the
+// attach not yet through) still leaves nothing behind: its cleanup waits for
+// the attach and removes the objects as their last user. Run a few times, so
+// that the signal lands at different points of the attach.
+TEST(IpcObjectsAtASignal, DuringTheAttachTheObjectsStillGo) {
+  test::TestNamespace space;
+  const std::string mapping = "/dev/shm/" + space.ns.ObjectName(kIpcMappingName).substr(1);
+  const std::string lastKill = "/dev/shm/sem." + space.ns.ObjectName(kIpcKillName + std::to_string(kIpcSlotCount - 1)).substr(1);
+  for (int round = 0; round < 10; ++round) {
+    IpcObjects::RemoveAll(space.ns);
+    IpcObjects objects(space.ns);
+    std::atomic<bool> attached{false};
+    std::thread signal([&] {
+      // The first object made: from here on a signal must remove them.
+      while (!attached.load() && access(mapping.c_str(), F_OK) != 0) std::this_thread::yield();
+      RunTerminationCleanups();
+    });
+    std::string err;
+    const bool ok = objects.Attach(&err);
+    attached = true;
+    signal.join();
+    ASSERT_TRUE(ok) << err;
+    EXPECT_NE(access(mapping.c_str(), F_OK), 0) << "round " << round;
+    EXPECT_NE(access(lastKill.c_str(), F_OK), 0) << "round " << round;
+    objects.Detach();
+  }
+}
 
 }  // namespace
 }  // namespace pm2
