@@ -10,6 +10,7 @@
 #include "platform/settings_store.h"
 #include "project/model/project_records.h"
 #include "shell/app/shell_app.h"
+#include "shell/frame/command_table.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_keys.h"
 #include "shell/frame/main_frame.h"
@@ -23,6 +24,20 @@
 namespace pm2 {
 
 namespace {
+
+// The program keeps each command's status-line prompt in its command table,
+// not in the string table: the shortcuts page describes a command by it.
+class FrameCommandList final : public SCmdl {
+ public:
+  using SCmdl::SCmdl;
+
+ protected:
+  bool CommandString(std::uint32_t id, std::string* text) const override {
+    if (SCmdl::CommandString(id, text)) return true;
+    *text = CommandPrompt(CommandId(id));
+    return !text->empty();
+  }
+};
 
 EditorOptionsSheet& Sheet() {
   static EditorOptionsSheet sheet;
@@ -53,7 +68,7 @@ void CMainFrame::OnEditorOptions() {
   std::unique_ptr<SCmdl> commands;
   if (m_keys) {
     table = std::make_unique<SECShortcutTable>(*m_keys, m_keys->FilePaths());
-    commands = std::make_unique<SCmdl>(*m_keys, ShellResources());
+    commands = std::make_unique<FrameCommandList>(*m_keys, ShellResources());
     commands->BuildFromMenus();
     ctx.shortcuts = table.get();
     ctx.commands = commands.get();

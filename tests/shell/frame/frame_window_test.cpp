@@ -878,6 +878,37 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
 }
 
 
+// View > Options, Shortcuts: a chosen command is described by what the
+// status line says of it.
+TEST_F(FrameWindowTest, TheShortcutsPageDescribesTheChosenCommand) {
+  struct Row {
+    const char* name;
+    unsigned id;
+    const char* description;
+  } rows[] = {
+      {"a command with a prompt of its own", cmd::kBuildTarget, "Build the current target"},
+      {"a window toggle", cmd::kViewProjectBar, "Show or hide the project window"},
+      {"a command whose prompt is its menu text", cmd::kFileOpen, "Open"},
+  };
+  std::vector<std::string> shown;
+  SetEditorOptionsSheet([&](CColFnt& sheet) {
+    CPgScut* page = sheet.ShortcutsPage();
+    for (const Row& r : rows) {
+      const int row = page->RowOfCommand(r.id);
+      EXPECT_GE(row, 0) << r.name;
+      page->Commands()->setCurrentRow(row);
+      shown.push_back(page->Description()->text().toStdString());
+    }
+    return false;
+  });
+  test::ExampleSession s(dir, root);
+  ASSERT_NE(s.Frame(), nullptr);
+  s.Frame()->ExecuteCommand(32763);
+  SetEditorOptionsSheet(nullptr);
+  ASSERT_EQ(shown.size(), std::size(rows));
+  for (std::size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i], rows[i].description) << rows[i].name;
+}
+
 // OK on View > Options with nothing changed leaves the editors as they were.
 TEST_F(FrameWindowTest, OptionsClosedWithOkUnchangedKeepTheEditorFont) {
   SetEditorOptionsSheet([](CColFnt&) { return true; });
