@@ -10,6 +10,7 @@
 #include "platform/settings_store.h"
 #include "project/model/project_records.h"
 #include "shell/app/shell_app.h"
+#include "shell/app/user_dialogs.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_keys.h"
@@ -72,7 +73,12 @@ void CMainFrame::OnEditorOptions() {
     commands->BuildFromMenus();
     ctx.shortcuts = table.get();
     ctx.commands = commands.get();
-    ctx.shortcutsEdited = [this](const SECShortcutTable& edited) { m_keys->TakeShortcuts(edited); };
+    ctx.shortcutsEdited = [this](const SECShortcutTable& edited) {
+      // The keys work at once either way; unsaved, the next start would lose
+      // them without a word.
+      if (!m_keys->TakeShortcuts(edited))
+        ShowError(m_app.Dialogs(), "The keyboard shortcuts could not be saved: " + m_keys->Shortcuts()->LastError());
+    };
   }
   ctx.applied = [this](bool reloadWithoutAsking) {
     if (reloadWithoutAsking)

@@ -878,6 +878,44 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
 }
 
 
+// View > Options: shortcuts whose file cannot be written still work for the
+// session, and the user is told they were not saved and why.
+TEST_F(FrameWindowTest, ShortcutsThatCannotBeSavedAreReported) {
+  // A folder where the shortcut file goes: no file can take its name.
+  fs::create_directories(dir + "pelmora2.Mac");
+  SetEditorOptionsSheet([](CColFnt& sheet) {
+    CPgScut* page = sheet.ShortcutsPage();
+    const int row = page->RowOfCommand(cmd::kBuildTarget);
+    EXPECT_GE(row, 0);
+    if (row < 0) return false;
+    page->Commands()->setCurrentRow(row);
+    page->captureKey = [] { return HotKeyOf(Qt::Key_F9, Qt::NoModifier); };
+    page->AssignButton()->click();
+    return true;
+  });
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  EXPECT_TRUE(f->ExecuteCommand(32763));
+  SetEditorOptionsSheet(nullptr);
+  ASSERT_EQ(boxes.texts.size(), 1u);
+  EXPECT_EQ(boxes.texts[0].rfind("The keyboard shortcuts could not be saved: Cannot write '" + dir + "pelmora2.Mac'", 0),
+            0u)
+      << boxes.texts[0];
+  EXPECT_EQ(boxes.icons[0], QMessageBox::Warning);
+  EXPECT_TRUE(fs::is_directory(dir + "pelmora2.Mac"));
+  // The key works all the same.
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  std::vector<unsigned> reached;
+  f->Keys()->onCommandKey = [&reached](unsigned id) { reached.push_back(id); };
+  QTest::keyClick(f->ProjectBar()->View()->Tree(), Qt::Key_F9);
+  f->Keys()->onCommandKey = nullptr;
+  EXPECT_EQ(reached, (std::vector<unsigned>{cmd::kBuildTarget}));
+  ASSERT_TRUE(WaitIdle(s.App()));
+}
+
 // View > Options, Shortcuts: a chosen command is described by what the
 // status line says of it.
 TEST_F(FrameWindowTest, TheShortcutsPageDescribesTheChosenCommand) {
