@@ -30,6 +30,7 @@
 #include "shell/frame/frame_bars.h"
 #include "editor/wizard_ui/editor_config_sheet.h"
 #include "editor/wizard_ui/shortcuts_page.h"
+#include "toolkit/menus/bmp_menu.h"
 #include "shell/frame/editor_options_command.h"
 #include "project/environment/environment.h"
 #include "shell/frame/document_lookup.h"
@@ -877,6 +878,37 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
   EXPECT_NE(MenuItemText(s.Frame(), cmd::kBuildTarget).find("\tF7"), std::string::npos);
 }
 
+
+// The editor's context menu shows the main toolbars' images beside the
+// commands it shares with them.
+TEST_F(FrameWindowTest, TheEditorsContextMenuShowsTheToolbarImages) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  EditorView* view = f->Editors().Active();
+  ASSERT_NE(view, nullptr);
+  SECBmpMenuPlugIn* images = f->Editors().MenuImages();
+  ASSERT_NE(images, nullptr);
+  QMenu menu;
+  ASSERT_TRUE(view->BuildContextMenu(menu));
+  menu.popup(view->mapToGlobal(QPoint(20, 20)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+  EXPECT_TRUE(images->IsConverted(&menu));
+  for (unsigned id : {cmd::kEditUndo, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}) {
+    QAction* item = nullptr;
+    for (QAction* a : menu.actions())
+      if (a->data().toUInt() == id) item = a;
+    ASSERT_NE(item, nullptr) << id;
+    const SECBmpMenuItemInfo* info = images->ItemInfo(&menu, item);
+    ASSERT_NE(info, nullptr) << id;
+    EXPECT_EQ(info->nID, int(id));
+    StripHandle strip{};
+    int image = -1;
+    EXPECT_TRUE(images->BmpMgr()->GetBitmap(id, &strip, &image)) << id;
+  }
+  menu.close();
+}
 
 // View > Options: shortcuts whose file cannot be written still work for the
 // session, and the user is told they were not saved and why.
