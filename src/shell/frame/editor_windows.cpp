@@ -17,8 +17,6 @@
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/workbook.h"
-#include "toolkit/menus/bmp_menu.h"
-#include "toolkit/toolbars/qt_resource_module.h"
 
 namespace pm2 {
 
@@ -67,10 +65,6 @@ EditorWindows::EditorWindows(SECWorkbookWnd& frame, EditorWindowServices service
     for (const auto& w : m_windows)
       if (w->doc.get() == &v.Document()) w->host->ShowWizard();
   };
-  // The context menus show the images of the main toolbars' commands.
-  m_menuImages = std::make_unique<SECBmpMenuPlugIn>(ToolkitResourceModule());
-  m_menuImages->LoadToolBarBitmap(kMainToolbarImages);
-  m_ctx.menuImages = [this](QMenu& menu) { m_menuImages->Track(&menu); };
   m_frame.MdiClient()->viewport()->installEventFilter(this);
 }
 

@@ -23,8 +23,6 @@
 
 namespace pm2 {
 
-class SECBmpMenuPlugIn;
-
 // The property of an editor window that holds its rectangle from before it
 // was maximised or minimised (a QRect).
 inline constexpr char kNormalGeometryProperty[] = "pm2NormalGeometry";
@@ -53,8 +51,6 @@ class EditorWindows : public QObject, public GotoLineTarget {
 
   // Callbacks of the views (include files, go-to-line dialog, find history).
   EditorViewContext& ViewContext() { return m_ctx; }
-  // What draws the toolbar images in the editors' context menus.
-  SECBmpMenuPlugIn* MenuImages() const { return m_menuImages.get(); }
 
   // Opens the file (a local path) or activates its window. A line above 0
   // is shown a third of the rows below the top and selected. Null when the
@@ -153,8 +149,6 @@ class EditorWindows : public QObject, public GotoLineTarget {
   IniFiles m_keywordFiles;
   EditorTypeSettings m_typeSettings{};
   EditorViewContext m_ctx;
-  // Draws the toolbar images in the editors' context menus.
-  std::unique_ptr<SECBmpMenuPlugIn> m_menuImages;
   mutable TextMessages m_textMessages{m_services};
   EditorDocumentList m_docs;
   std::vector<std::unique_ptr<Window>> m_windows;

@@ -879,35 +879,51 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
 }
 
 
-// The editor's context menu shows the main toolbars' images beside the
-// commands it shares with them.
-TEST_F(FrameWindowTest, TheEditorsContextMenuShowsTheToolbarImages) {
+// The context menus of the editor and of the project window show the main
+// toolbars' images beside the commands they share with the toolbars.
+TEST_F(FrameWindowTest, ContextMenusShowTheToolbarImages) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
+  SECBmpMenuPlugIn* images = f->ContextMenuImages();
+  ASSERT_NE(images, nullptr);
   f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
   EditorView* view = f->Editors().Active();
   ASSERT_NE(view, nullptr);
-  SECBmpMenuPlugIn* images = f->Editors().MenuImages();
-  ASSERT_NE(images, nullptr);
-  QMenu menu;
-  ASSERT_TRUE(view->BuildContextMenu(menu));
-  menu.popup(view->mapToGlobal(QPoint(20, 20)));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
-  EXPECT_TRUE(images->IsConverted(&menu));
-  for (unsigned id : {cmd::kEditUndo, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}) {
-    QAction* item = nullptr;
-    for (QAction* a : menu.actions())
-      if (a->data().toUInt() == id) item = a;
-    ASSERT_NE(item, nullptr) << id;
-    const SECBmpMenuItemInfo* info = images->ItemInfo(&menu, item);
-    ASSERT_NE(info, nullptr) << id;
-    EXPECT_EQ(info->nID, int(id));
-    StripHandle strip{};
-    int image = -1;
-    EXPECT_TRUE(images->BmpMgr()->GetBitmap(id, &strip, &image)) << id;
+  // Whether `menu` is drawn with the image of each command.
+  auto drawnWithImages = [&](QMenu* menu, std::vector<unsigned> ids, const char* name) {
+    EXPECT_TRUE(images->IsConverted(menu)) << name;
+    for (unsigned id : ids) {
+      QAction* item = nullptr;
+      for (QAction* a : menu->actions())
+        if (a->data().toUInt() == id) item = a;
+      ASSERT_NE(item, nullptr) << name << " " << id;
+      const SECBmpMenuItemInfo* info = images->ItemInfo(menu, item);
+      ASSERT_NE(info, nullptr) << name << " " << id;
+      EXPECT_EQ(info->nID, int(id)) << name;
+      StripHandle strip{};
+      int image = -1;
+      EXPECT_TRUE(images->BmpMgr()->GetBitmap(id, &strip, &image)) << name << " " << id;
+    }
+  };
+  {
+    QMenu menu;
+    ASSERT_TRUE(view->BuildContextMenu(menu));
+    menu.popup(view->mapToGlobal(QPoint(20, 20)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    drawnWithImages(&menu, {cmd::kEditUndo, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}, "editor");
+    menu.close();
   }
-  menu.close();
+  bool seen = false;
+  QTimer::singleShot(0, f, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    seen = true;
+    drawnWithImages(menu, {cmd::kBuildTarget, cmd::kRebuildAll, cmd::kStopBuild}, "project window");
+    menu->close();
+  });
+  f->ShowProjectContextMenu(f->ProjectBar()->mapToGlobal(QPoint(30, 40)));
+  EXPECT_TRUE(seen);
 }
 
 // View > Options: shortcuts whose file cannot be written still work for the
