@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -297,6 +298,13 @@ void SECMiniDockFrameWnd::closeEvent(QCloseEvent* e) {
   for (SECControlBar* b : m_dockBar->Bars())
     if (m_frame) m_frame->ShowControlBar(b, false, false);
   hide();
+}
+
+void SECMiniDockFrameWnd::hideEvent(QHideEvent* e) {
+  // A frame hidden in the middle of Move (its bar hidden by a command) lets
+  // go of the mouse and the keyboard where it is.
+  EndMenuMove(true);
+  QWidget::hideEvent(e);
 }
 
 void SECMiniDockFrameWnd::moveEvent(QMoveEvent*) {

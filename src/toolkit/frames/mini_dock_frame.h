@@ -58,6 +58,7 @@ class SECMiniDockFrameWnd : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
   void closeEvent(QCloseEvent*) override;
+  void hideEvent(QHideEvent*) override;
   void moveEvent(QMoveEvent*) override;
 
  private:

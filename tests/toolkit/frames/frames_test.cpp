@@ -230,6 +230,13 @@ TEST_F(FramesTest, MoveFromAFloatingFramesSystemMenuFollowsTheMouseUntilItIsPutD
     EXPECT_TRUE(d.serial->IsFloating()) << r.name;
     EXPECT_TRUE(mf->isVisible()) << r.name;
   }
+  // A bar hidden while its frame is being moved ends the move.
+  mf->SysCommand(SC_MOVE_CMD);
+  ASSERT_TRUE(mf->IsMovingByMenu());
+  d.frame->ShowControlBar(d.serial, false, false);
+  EXPECT_FALSE(mf->isVisible());
+  EXPECT_FALSE(mf->IsMovingByMenu());
+  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }
 
 TEST_F(FramesTest, SplitterDragChangesTheTwoNeighboursAndStopsAtTheLimits) {
