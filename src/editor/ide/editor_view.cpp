@@ -547,6 +547,12 @@ QAction* AddViewAction(EditorView& view, QMenu& to, const QString& label, int id
 }  // namespace
 
 bool EditorView::BuildContextMenu(QMenu& menu) {
+  if (!BuildContextEntries(menu)) return false;
+  if (m_ctx->menuImages) m_ctx->menuImages(menu);
+  return true;
+}
+
+bool EditorView::BuildContextEntries(QMenu& menu) {
   EditView::BuildContextMenu(menu);
   // What the last menu found is forgotten: its commands act on this one's line.
   m_includePath.clear();

@@ -79,6 +79,9 @@ struct EditorViewContext {
   // Adds the source browser's items for the word at the caret to a
   // context menu (empty: none).
   std::function<void(class EditorView& view, QMenu& menu)> browserMenu;
+  // Gives a built context menu the toolbar images beside its commands
+  // (empty: the menu keeps the plain look).
+  std::function<void(QMenu& menu)> menuImages;
   // The source browser's look-up of a word: its definition, else a
   // reference (empty: no browser).
   std::function<void(const std::string& word, bool definition)> goToSymbol;
@@ -174,6 +177,8 @@ class EditorView : public EditView, public DocumentView {
   void focusOutEvent(QFocusEvent* e) override;
 
  private:
+  // The context menu's entries: the engine's, then the IDE's.
+  bool BuildContextEntries(QMenu& menu);
   void ApplyTypeSettings();
   void FindWord(bool forward);
   void MatchBracket();

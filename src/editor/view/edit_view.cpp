@@ -351,6 +351,7 @@ bool EditView::BuildContextMenu(QMenu& menu) {
       continue;
     }
     QAction* a = menu.addAction(QString::fromLatin1(row.label));
+    a->setData(row.command);  // the command, for whoever draws the menu
     a->setEnabled(m_engine->IsCommandEnabled(row.command));
     int id = row.command;
     connect(a, &QAction::triggered, this, [this, id] { m_engine->RunCommand(id); });

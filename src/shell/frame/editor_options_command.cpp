@@ -10,6 +10,8 @@
 #include "platform/settings_store.h"
 #include "project/model/project_records.h"
 #include "shell/app/shell_app.h"
+#include "shell/app/user_dialogs.h"
+#include "shell/frame/command_table.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_keys.h"
 #include "shell/frame/main_frame.h"
@@ -23,6 +25,20 @@
 namespace pm2 {
 
 namespace {
+
+// The program keeps each command's status-line prompt in its command table,
+// not in the string table: the shortcuts page describes a command by it.
+class FrameCommandList final : public SCmdl {
+ public:
+  using SCmdl::SCmdl;
+
+ protected:
+  bool CommandString(std::uint32_t id, std::string* text) const override {
+    if (SCmdl::CommandString(id, text)) return true;
+    *text = CommandPrompt(CommandId(id));
+    return !text->empty();
+  }
+};
 
 EditorOptionsSheet& Sheet() {
   static EditorOptionsSheet sheet;
@@ -53,11 +69,16 @@ void CMainFrame::OnEditorOptions() {
   std::unique_ptr<SCmdl> commands;
   if (m_keys) {
     table = std::make_unique<SECShortcutTable>(*m_keys, m_keys->FilePaths());
-    commands = std::make_unique<SCmdl>(*m_keys, ShellResources());
+    commands = std::make_unique<FrameCommandList>(*m_keys, ShellResources());
     commands->BuildFromMenus();
     ctx.shortcuts = table.get();
     ctx.commands = commands.get();
-    ctx.shortcutsEdited = [this](const SECShortcutTable& edited) { m_keys->TakeShortcuts(edited); };
+    ctx.shortcutsEdited = [this](const SECShortcutTable& edited) {
+      // The keys work at once either way; unsaved, the next start would lose
+      // them without a word.
+      if (!m_keys->TakeShortcuts(edited))
+        ShowError(m_app.Dialogs(), "The keyboard shortcuts could not be saved: " + m_keys->Shortcuts()->LastError());
+    };
   }
   ctx.applied = [this](bool reloadWithoutAsking) {
     if (reloadWithoutAsking)

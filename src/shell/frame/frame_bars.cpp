@@ -19,7 +19,6 @@ namespace pm2 {
 
 namespace {
 
-constexpr unsigned kToolbarImages = 120;
 constexpr unsigned kFileButtons = 59392, kDebugButtons = 59397, kBuildButtons = 59398;
 
 // The item text of a command in a menu (without '&' and its key): the
@@ -56,7 +55,7 @@ std::string TipOf(unsigned id) {
 FrameBars::FrameBars(SECMDIFrameWnd* frame, FrameBarsHost host, const std::vector<unsigned>& menus, std::string* err)
     : QObject(frame), m_frame(frame), m_host(std::move(host)) {
   m_manager = new SECToolBarManager(frame, ToolkitResourceModule());
-  m_manager->LoadToolBarResource(kToolbarImages);
+  m_manager->LoadToolBarResource(kMainToolbarImages);
   m_manager->SetTipSource(TipOf);
   // The find box takes typed text, the target box only its list; both keep
   // their state whatever the update handlers say of their commands.

@@ -54,12 +54,14 @@
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/frames/status_bar.h"
+#include "toolkit/menus/bmp_menu.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/menus/menu_builder.h"
 #include "builder/commands/compiler_includes.h"
 #include "builder/driver/toolset_folders.h"
 #include "toolkit/toolbars/bmp_mgr.h"
 #include "toolkit/toolbars/custom_toolbar.h"
+#include "toolkit/toolbars/qt_resource_module.h"
 #include "toolkit/toolbars/toolbar_manager.h"
 #include "toolkit/toolbars/xp_look.h"
 
@@ -135,6 +137,9 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
   connect(m_editors, &EditorWindows::fileNamed, this,
           [this](const QString& path) { m_app.AddRecentFile(FromQString(path)); });
   EditorViewContext& ctx = m_editors->ViewContext();
+  m_contextMenuImages = std::make_unique<SECBmpMenuPlugIn>(ToolkitResourceModule());
+  m_contextMenuImages->LoadToolBarBitmap(kMainToolbarImages);
+  ctx.menuImages = [this](QMenu& menu) { m_contextMenuImages->Track(&menu); };
   ctx.openDocument = [this](const std::string& path) { OpenFileAndShow(path, 0, 0); };
   ctx.goToLineDialog = [this] { ShowGotoLineDialog(); };
   ctx.announceOpen = [this](const std::string& path) {
@@ -997,6 +1002,7 @@ void CMainFrame::ShowProjectContextMenu(QPoint globalPos) {
     a->setChecked(st.check != 0);
     if (st.textSet) a->setText(ToQString(st.text));
   }
+  m_contextMenuImages->Track(&popup);
   QAction* chosen = popup.exec(globalPos);
   if (!chosen) return;
   bool ok = false;

@@ -41,6 +41,7 @@ class EditorView;
 class FrameBars;
 class FrameKeys;
 class FrameWorkspace;
+class SECBmpMenuPlugIn;
 class SECControlBar;
 class SECStatusBar;
 class SettingsStore;
@@ -98,6 +99,9 @@ class CMainFrame : public SECWorkbookWnd,
   SECStatusBar* Status() const { return m_status; }
   FrameBars* Bars() const { return m_bars; }
   EditorWindows& Editors() const { return *m_editors; }
+  // Draws the main toolbars' images in the context menus the frame and the
+  // editors open.
+  SECBmpMenuPlugIn* ContextMenuImages() const { return m_contextMenuImages.get(); }
   // Who answers the documents' questions (save, reload); null: message boxes.
   void SetDocumentQuestions(DocumentQuestions* questions);
   FrameSettings& Settings() { return m_frameSettings; }
@@ -276,6 +280,7 @@ class CMainFrame : public SECWorkbookWnd,
   SECControlBar* m_watchBar = nullptr;
   SECControlBar* m_memoryBar = nullptr;
   EditorWindows* m_editors = nullptr;
+  std::unique_ptr<SECBmpMenuPlugIn> m_contextMenuImages;
   ForwardingQuestions m_questions;
   QPointer<QWidget> m_gotoLine;  // the one go-to-line dialog
   std::unique_ptr<DocumentQuestions> m_messageBoxes;

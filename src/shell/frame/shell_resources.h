@@ -8,6 +8,9 @@
 namespace pm2 {
 
 inline constexpr unsigned kMainMenuId = 120;
+// The images of the main toolbars' buttons (a toolbar resource of the
+// toolkit's module), also shown in the editors' context menus.
+inline constexpr unsigned kMainToolbarImages = 120;
 inline constexpr unsigned kEditorMenuId = 121;
 inline constexpr unsigned kProjectContextMenuId = 143;
 

@@ -31,7 +31,7 @@ constexpr std::uint32_t WS_CAPTION_BITS = 0x00C00000, WS_BORDER_BIT = 0x00800000
                         WS_MINIMIZEBOX_BIT = 0x00020000, WS_MAXIMIZEBOX_BIT = 0x00010000,
                         WS_EX_TOOLWINDOW_BIT = 0x80, WS_EX_CONTEXTHELP_BIT = 0x400;
 constexpr int kHitCaption = 2, kHitMenu = 5;
-constexpr unsigned SC_CLOSE_CMD = 0xF060, SC_MINIMIZE_CMD = 0xF020, SC_MAXIMIZE_CMD = 0xF030,
+constexpr unsigned SC_MOVE_CMD = 0xF010, SC_CLOSE_CMD = 0xF060, SC_MINIMIZE_CMD = 0xF020, SC_MAXIMIZE_CMD = 0xF030,
                    SC_RESTORE_CMD = 0xF120, SC_CONTEXTHELP_CMD = 0xF180;
 constexpr unsigned kFilterHandled = 1, kFilterStop = 8;
 

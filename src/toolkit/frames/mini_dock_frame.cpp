@@ -1,6 +1,10 @@
 #include "toolkit/frames/mini_dock_frame.h"
 
 #include <QCloseEvent>
+#include <QCursor>
+#include <QHideEvent>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -8,12 +12,27 @@
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/dock_context.h"
+#include "toolkit/frames/frame_strings.h"
 #include "toolkit/frames/mdi_frame.h"
 
 namespace pm2 {
 
 namespace {
 constexpr int kHitClose = 20;
+constexpr int kMenuMoveStep = 8;  // pixels an arrow key moves the frame in Move
+
+// The floating frame's system menu, top to bottom (command 0: a separator).
+// Hide stands where the system puts Close: closing only hides the bars.
+struct MiniFrameSysMenuRow {
+  unsigned cmd;
+  const char* text;  // the system's own text, or null for the string below
+  unsigned textId;
+};
+constexpr MiniFrameSysMenuRow kMiniFrameSysMenu[] = {
+    {SC_MOVE_CMD, "&Move", 0},
+    {0, nullptr, 0},
+    {SC_CLOSE_CMD, nullptr, kIdsCloseFloating},
+};
 
 // The caption metrics that give the frame its border, its small caption
 // and a close button of 14 by 14 pixels.
@@ -44,6 +63,61 @@ SECMiniDockFrameWnd::SECMiniDockFrameWnd(SECMDIFrameWnd* frame, std::uint32_t ba
   m_filters = std::make_unique<SECMsgFilter>(&m_fw, -1);
   m_filters->ApplyDescriptor({256, -1, MakeFilter<SECCaptionControlListMsgFilter>(), 1}, true);
   m_inLayout = false;
+}
+
+QMenu* SECMiniDockFrameWnd::SystemMenu() {
+  if (m_sysMenu) return m_sysMenu;
+  m_sysMenu = new QMenu(this);
+  for (const MiniFrameSysMenuRow& row : kMiniFrameSysMenu) {
+    if (!row.cmd) {
+      m_sysMenu->addSeparator();
+      continue;
+    }
+    QAction* a = m_sysMenu->addAction(ToQString(row.text ? std::string(row.text) : FrameString(row.textId)));
+    a->setData(row.cmd);
+  }
+  connect(m_sysMenu, &QMenu::triggered, this, [this](QAction* a) { SysCommand(a->data().toUInt()); });
+  return m_sysMenu;
+}
+
+void SECMiniDockFrameWnd::SysCommand(unsigned cmd) {
+  if (cmd == SC_CLOSE_CMD) {
+    close();
+  } else if (cmd == SC_MOVE_CMD && !m_menuMove && isVisible()) {
+    // As the system does, the pointer goes to the middle of the caption
+    // and the frame keeps that point under it.
+    m_menuMove = true;
+    m_menuMoveStart = pos();
+    const QPoint grip = mapToGlobal(CaptionRect().center());
+    QCursor::setPos(grip);
+    m_menuGrab = grip - pos();
+    grabMouse(Qt::SizeAllCursor);
+    grabKeyboard();
+  }
+}
+
+void SECMiniDockFrameWnd::EndMenuMove(bool keep) {
+  if (!m_menuMove) return;
+  m_menuMove = false;
+  releaseMouse();
+  releaseKeyboard();
+  if (!keep) move(m_menuMoveStart);
+}
+
+void SECMiniDockFrameWnd::keyPressEvent(QKeyEvent* e) {
+  if (!m_menuMove) {
+    QWidget::keyPressEvent(e);
+    return;
+  }
+  switch (e->key()) {
+    case Qt::Key_Escape: EndMenuMove(false); break;
+    case Qt::Key_Return: case Qt::Key_Enter: EndMenuMove(true); break;
+    case Qt::Key_Left: move(x() - kMenuMoveStep, y()); break;
+    case Qt::Key_Right: move(x() + kMenuMoveStep, y()); break;
+    case Qt::Key_Up: move(x(), std::max(0, y() - kMenuMoveStep)); break;
+    case Qt::Key_Down: move(x(), y() + kMenuMoveStep); break;
+    default: break;
+  }
 }
 
 std::intptr_t SECMiniDockFrameWnd::DefWindowProc(unsigned msg, std::uintptr_t wParam, std::intptr_t) {
@@ -153,6 +227,12 @@ void SECMiniDockFrameWnd::paintEvent(QPaintEvent*) {
 }
 
 void SECMiniDockFrameWnd::mousePressEvent(QMouseEvent* e) {
+  if (m_menuMove) {
+    // A left click puts the frame down where it is; the right button
+    // takes the move back.
+    EndMenuMove(e->button() == Qt::LeftButton);
+    return;
+  }
   raise();
   const QPoint local = e->position().toPoint(), global = e->globalPosition().toPoint();
   const int hit = HitTest(local);
@@ -161,6 +241,8 @@ void SECMiniDockFrameWnd::mousePressEvent(QMouseEvent* e) {
     const unsigned msg = e->button() == Qt::RightButton ? wm::NcRButtonDown : wm::NcLButtonDown;
     if (Give(msg, kHitCaption, global) & kFilterHandled) return;
   }
+  // The system menu opens when the right button comes up on the caption.
+  m_rightOnCaption = e->button() == Qt::RightButton && hit == kHitCaption;
   if (e->button() != Qt::LeftButton) return;
   // A frame of several bars moves as a window by its caption; its bars
   // leave it by a drag of their own.
@@ -177,6 +259,13 @@ void SECMiniDockFrameWnd::mousePressEvent(QMouseEvent* e) {
 }
 
 void SECMiniDockFrameWnd::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton && m_rightOnCaption) {
+    m_rightOnCaption = false;
+    // A frame without a system menu (the menu bar's) offers none.
+    if (HitTest(e->position().toPoint()) == kHitCaption && HasSysMenu())
+      SystemMenu()->popup(e->globalPosition().toPoint());
+    return;
+  }
   if (m_moving && e->button() == Qt::LeftButton) {
     m_moving = false;
     return;
@@ -186,6 +275,11 @@ void SECMiniDockFrameWnd::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void SECMiniDockFrameWnd::mouseMoveEvent(QMouseEvent* e) {
+  if (m_menuMove) {
+    const QPoint to = e->globalPosition().toPoint() - m_menuGrab;
+    move(to.x(), std::max(0, to.y()));
+    return;
+  }
   if (m_moving) {
     QPoint to = e->globalPosition().toPoint() - m_moveGrab;
     move(to.x(), std::max(0, to.y()));
@@ -212,9 +306,17 @@ void SECMiniDockFrameWnd::closeEvent(QCloseEvent* e) {
   // A frame without a system menu cannot be closed.
   e->ignore();
   if (!HasSysMenu()) return;
+  EndMenuMove(false);
   for (SECControlBar* b : m_dockBar->Bars())
     if (m_frame) m_frame->ShowControlBar(b, false, false);
   hide();
+}
+
+void SECMiniDockFrameWnd::hideEvent(QHideEvent* e) {
+  // A frame hidden in the middle of Move (its bar hidden by a command) lets
+  // go of the mouse and the keyboard where it is.
+  EndMenuMove(true);
+  QWidget::hideEvent(e);
 }
 
 void SECMiniDockFrameWnd::moveEvent(QMoveEvent*) {

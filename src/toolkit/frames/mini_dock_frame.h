@@ -4,15 +4,21 @@
 // out, painted and tracked by its caption filters (a tool window shows
 // only close). A press on the caption starts a drag that can dock the bar
 // again, a double click docks it back, a press on its border resizes it,
-// and closing it hides its bars instead of destroying them. A frame that
+// and closing it hides its bars instead of destroying them. A right click
+// on the caption opens its system menu: Move, and Hide in place of Close
+// (the system's own entries for size, minimise, maximise and restore make
+// no sense for it and are left out). A frame that
 // holds several bars (CBRS_FLOAT_MULTI) stacks them in rows; its caption
 // only moves it and shows no bar's title.
 
+#include <QPoint>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
 
 #include "toolkit/dockable/caption_painter.h"
+
+class QMenu;
 
 namespace pm2 {
 
@@ -40,6 +46,13 @@ class SECMiniDockFrameWnd : public QWidget {
   void SetSysMenu(bool on);
   bool HasSysMenu() const;
   static QSize Chrome() { return QSize(2 * kBorder, 2 * kBorder + kCaption); }
+  // The system menu (built on first use; its actions carry the system
+  // command in their data) and what its commands do: SC_MOVE lets the frame
+  // follow the mouse until a click or Enter (Escape puts it back), SC_CLOSE
+  // hides the frame with its bars.
+  QMenu* SystemMenu();
+  void SysCommand(unsigned cmd);
+  bool IsMovingByMenu() const { return m_menuMove; }
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -47,7 +60,9 @@ class SECMiniDockFrameWnd : public QWidget {
   void mouseReleaseEvent(QMouseEvent*) override;
   void mouseMoveEvent(QMouseEvent*) override;
   void mouseDoubleClickEvent(QMouseEvent*) override;
+  void keyPressEvent(QKeyEvent*) override;
   void closeEvent(QCloseEvent*) override;
+  void hideEvent(QHideEvent*) override;
   void moveEvent(QMoveEvent*) override;
 
  private:
@@ -61,6 +76,14 @@ class SECMiniDockFrameWnd : public QWidget {
   bool m_inLayout = false;
   bool m_moving = false;  // the caption moves a frame of several bars
   QPoint m_moveGrab;
+  QMenu* m_sysMenu = nullptr;
+  bool m_rightOnCaption = false;  // a right press on the caption awaits its release
+  // The Move command of the system menu: the frame follows the mouse,
+  // keeping m_menuGrab (the pointer less the frame's corner) until it is put
+  // down, or goes back to m_menuMoveStart.
+  bool m_menuMove = false;
+  QPoint m_menuGrab, m_menuMoveStart;
+  void EndMenuMove(bool keep);
   QtFilterWindow m_fw;
   std::unique_ptr<SECMsgFilter> m_filters;
 };

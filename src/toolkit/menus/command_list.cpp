@@ -56,10 +56,16 @@ bool SECCommandList::FillNamesFromMenus() {
   return true;
 }
 
+bool SECCommandList::CommandString(std::uint32_t id, std::string* text) const {
+  if (!m_strings.HasString(id)) return false;
+  *text = m_strings.String(id);
+  return true;
+}
+
 bool SECCommandList::FillDescriptions() {
   for (SECCommand& c : m_commands) {
-    if (!m_strings.HasString(c.nID)) continue;
-    const std::string& s = m_strings.String(c.nID);
+    std::string s;
+    if (!CommandString(c.nID, &s)) continue;
     const auto nl = s.find('\n');
     const std::string description = s.substr(0, nl);
     const std::string name = nl == std::string::npos ? std::string() : s.substr(nl + 1);

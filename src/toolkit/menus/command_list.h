@@ -56,6 +56,13 @@ class SECCommandList {
   // Cuts at "...", at "(&" and at the tab, then drops the first "&".
   static void CleanMenuText(std::string& text);
 
+ protected:
+  // The string the list reads for a command id (its description, then a
+  // newline and a name); false when there is none. The string table by
+  // default; a program that keeps its commands' prompts elsewhere answers
+  // from there.
+  virtual bool CommandString(std::uint32_t id, std::string* text) const;
+
  private:
   void AddNew(std::uint32_t id);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A floating output window under a window manager (openbox, on Xvfb): it
 # stays above the main window when the main window is clicked, in the
-# session that floated it and after a restart that brings it back floating.
+# session that floated it and after a restart that brings it back floating;
+# a right click on its caption opens its system menu, whose Hide hides it.
 # Pictures in <build>/gallery/floating.
 #   floating_output_end_to_end.sh <build> <source> <screen_grab>
 # Exit 77 (skipped) without Xvfb, xdotool, openbox or xprop.
@@ -56,5 +57,13 @@ find_window "^Output Window$" > /dev/null || fail "the output window did not com
 click_main
 shot 02-restarted-above
 above_main || fail "after a restart the floating output window went under the main window"
+eval "$(xdotool getwindowgeometry --shell "$(find_window "^Output Window$")")"
+xdotool mousemove "$((X + WIDTH / 2))" "$((Y + 10))" click 3
+e2e_wait_popup
+shot 03-system-menu
+xdotool key h
+e2e_wait_no_popup
+e2e_wait_gone "^Output Window$"
+shot 04-hidden
 stop_program
 echo "pictures in $gallery"

@@ -31,6 +31,7 @@
 #include "shell/frame/frame_bars.h"
 #include "editor/wizard_ui/editor_config_sheet.h"
 #include "editor/wizard_ui/shortcuts_page.h"
+#include "toolkit/menus/bmp_menu.h"
 #include "shell/frame/editor_options_command.h"
 #include "project/environment/environment.h"
 #include "shell/frame/document_lookup.h"
@@ -903,6 +904,122 @@ TEST_F(FrameWindowTest, AKeyAssignedInTheOptionsWorksAndIsKept) {
   EXPECT_NE(MenuItemText(s.Frame(), cmd::kBuildTarget).find("\tF7"), std::string::npos);
 }
 
+
+// The context menus of the editor and of the project window show the main
+// toolbars' images beside the commands they share with the toolbars.
+TEST_F(FrameWindowTest, ContextMenusShowTheToolbarImages) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  SECBmpMenuPlugIn* images = f->ContextMenuImages();
+  ASSERT_NE(images, nullptr);
+  f->OpenFileAndShow(dir + "Blinky.c", 0, 0);
+  EditorView* view = f->Editors().Active();
+  ASSERT_NE(view, nullptr);
+  // Whether `menu` is drawn with the image of each command.
+  auto drawnWithImages = [&](QMenu* menu, std::vector<unsigned> ids, const char* name) {
+    EXPECT_TRUE(images->IsConverted(menu)) << name;
+    for (unsigned id : ids) {
+      QAction* item = nullptr;
+      for (QAction* a : menu->actions())
+        if (a->data().toUInt() == id) item = a;
+      ASSERT_NE(item, nullptr) << name << " " << id;
+      const SECBmpMenuItemInfo* info = images->ItemInfo(menu, item);
+      ASSERT_NE(info, nullptr) << name << " " << id;
+      EXPECT_EQ(info->nID, int(id)) << name;
+      StripHandle strip{};
+      int image = -1;
+      EXPECT_TRUE(images->BmpMgr()->GetBitmap(id, &strip, &image)) << name << " " << id;
+    }
+  };
+  {
+    QMenu menu;
+    ASSERT_TRUE(view->BuildContextMenu(menu));
+    menu.popup(view->mapToGlobal(QPoint(20, 20)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    drawnWithImages(&menu, {cmd::kEditUndo, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}, "editor");
+    menu.close();
+  }
+  bool seen = false;
+  QTimer::singleShot(0, f, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    seen = true;
+    drawnWithImages(menu, {cmd::kBuildTarget, cmd::kRebuildAll, cmd::kStopBuild}, "project window");
+    menu->close();
+  });
+  f->ShowProjectContextMenu(f->ProjectBar()->mapToGlobal(QPoint(30, 40)));
+  EXPECT_TRUE(seen);
+}
+
+// View > Options: shortcuts whose file cannot be written still work for the
+// session, and the user is told they were not saved and why.
+TEST_F(FrameWindowTest, ShortcutsThatCannotBeSavedAreReported) {
+  // A folder where the shortcut file goes: no file can take its name.
+  fs::create_directories(dir + "pelmora2.Mac");
+  SetEditorOptionsSheet([](CColFnt& sheet) {
+    CPgScut* page = sheet.ShortcutsPage();
+    const int row = page->RowOfCommand(cmd::kBuildTarget);
+    EXPECT_GE(row, 0);
+    if (row < 0) return false;
+    page->Commands()->setCurrentRow(row);
+    page->captureKey = [] { return HotKeyOf(Qt::Key_F9, Qt::NoModifier); };
+    page->AssignButton()->click();
+    return true;
+  });
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  EXPECT_TRUE(f->ExecuteCommand(32763));
+  SetEditorOptionsSheet(nullptr);
+  ASSERT_EQ(boxes.texts.size(), 1u);
+  EXPECT_EQ(boxes.texts[0].rfind("The keyboard shortcuts could not be saved: Cannot write '" + dir + "pelmora2.Mac'", 0),
+            0u)
+      << boxes.texts[0];
+  EXPECT_EQ(boxes.icons[0], QMessageBox::Warning);
+  EXPECT_TRUE(fs::is_directory(dir + "pelmora2.Mac"));
+  // The key works all the same.
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  std::vector<unsigned> reached;
+  f->Keys()->onCommandKey = [&reached](unsigned id) { reached.push_back(id); };
+  QTest::keyClick(f->ProjectBar()->View()->Tree(), Qt::Key_F9);
+  f->Keys()->onCommandKey = nullptr;
+  EXPECT_EQ(reached, (std::vector<unsigned>{cmd::kBuildTarget}));
+  ASSERT_TRUE(WaitIdle(s.App()));
+}
+
+// View > Options, Shortcuts: a chosen command is described by what the
+// status line says of it.
+TEST_F(FrameWindowTest, TheShortcutsPageDescribesTheChosenCommand) {
+  struct Row {
+    const char* name;
+    unsigned id;
+    const char* description;
+  } rows[] = {
+      {"a command with a prompt of its own", cmd::kBuildTarget, "Build the current target"},
+      {"a window toggle", cmd::kViewProjectBar, "Show or hide the project window"},
+      {"a command whose prompt is its menu text", cmd::kFileOpen, "Open"},
+  };
+  std::vector<std::string> shown;
+  SetEditorOptionsSheet([&](CColFnt& sheet) {
+    CPgScut* page = sheet.ShortcutsPage();
+    for (const Row& r : rows) {
+      const int row = page->RowOfCommand(r.id);
+      EXPECT_GE(row, 0) << r.name;
+      page->Commands()->setCurrentRow(row);
+      shown.push_back(page->Description()->text().toStdString());
+    }
+    return false;
+  });
+  test::ExampleSession s(dir, root);
+  ASSERT_NE(s.Frame(), nullptr);
+  s.Frame()->ExecuteCommand(32763);
+  SetEditorOptionsSheet(nullptr);
+  ASSERT_EQ(shown.size(), std::size(rows));
+  for (std::size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i], rows[i].description) << rows[i].name;
+}
 
 // OK on View > Options with nothing changed leaves the editors as they were.
 TEST_F(FrameWindowTest, OptionsClosedWithOkUnchangedKeepTheEditorFont) {

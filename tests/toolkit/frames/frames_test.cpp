@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QLineEdit>
 
 #include <QApplication>
@@ -164,6 +166,77 @@ TEST_F(FramesTest, ClosingAFloatingFrameHidesItsBarsWithoutDestroyingThem) {
   d.frame->ShowControlBar(serial, true, false);
   EXPECT_TRUE(mf->isVisible());
   EXPECT_EQ(serial->window(), mf);
+}
+
+TEST_F(FramesTest, ARightClickOnAFloatingFramesCaptionOpensItsSystemMenuWhoseHideHidesTheBar) {
+  QPointer<SECControlBar> serial = d.serial;
+  auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(d.serial->window());
+  ASSERT_NE(mf, nullptr);
+  ASSERT_TRUE(mf->isVisible());
+  const QPoint caption = mf->CaptionRect().center() - QPoint(20, 0);
+  ASSERT_EQ(mf->HitTest(caption), kHitCaption);
+  QTest::mousePress(mf, Qt::RightButton, {}, caption);
+  QTest::mouseRelease(mf, Qt::RightButton, {}, caption);
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu, mf->SystemMenu());
+  std::vector<std::string> items;
+  for (QAction* a : menu->actions()) items.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+  EXPECT_EQ(items, (std::vector<std::string>{"&Move", "-", "&Hide"}));
+  QTest::keyClick(menu, Qt::Key_H);
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  ASSERT_FALSE(serial.isNull());
+  EXPECT_FALSE(serial->State().visible);
+  EXPECT_FALSE(mf->isVisible());
+  d.frame->ShowControlBar(serial, true, false);
+  EXPECT_TRUE(mf->isVisible());
+}
+
+TEST_F(FramesTest, MoveFromAFloatingFramesSystemMenuFollowsTheMouseUntilItIsPutDownOrTakenBack) {
+  struct Row {
+    const char* name;
+    std::function<void(SECMiniDockFrameWnd*)> end;
+    bool kept;
+  } rows[] = {
+      {"left click puts it down", [](SECMiniDockFrameWnd* f) { QTest::mouseClick(f, Qt::LeftButton, {}, QPoint(5, 5)); }, true},
+      {"Enter puts it down", [](SECMiniDockFrameWnd* f) { QTest::keyClick(f, Qt::Key_Return); }, true},
+      {"Escape takes it back", [](SECMiniDockFrameWnd* f) { QTest::keyClick(f, Qt::Key_Escape); }, false},
+      {"right click takes it back", [](SECMiniDockFrameWnd* f) { QTest::mouseClick(f, Qt::RightButton, {}, QPoint(5, 5)); }, false},
+  };
+  auto* mf = dynamic_cast<SECMiniDockFrameWnd*>(d.serial->window());
+  ASSERT_NE(mf, nullptr);
+  for (const Row& r : rows) {
+    const QPoint start = mf->pos();
+    const QPoint caption = mf->CaptionRect().center() - QPoint(20, 0);
+    QTest::mousePress(mf, Qt::RightButton, {}, caption);
+    QTest::mouseRelease(mf, Qt::RightButton, {}, caption);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr) << r.name;
+    QTest::keyClick(menu, Qt::Key_M);
+    QApplication::processEvents();
+    ASSERT_TRUE(mf->IsMovingByMenu()) << r.name;
+    // The pointer starts at the middle of the caption; the frame moves
+    // under it, so each point is given on the screen.
+    const QPoint grip = mf->mapToGlobal(mf->CaptionRect().center());
+    QTest::mouseMove(mf, mf->mapFromGlobal(grip + QPoint(20, 15)));
+    QTest::mouseMove(mf, mf->mapFromGlobal(grip + QPoint(40, 30)));
+    EXPECT_EQ(mf->pos(), start + QPoint(40, 30)) << r.name;
+    r.end(mf);
+    EXPECT_FALSE(mf->IsMovingByMenu()) << r.name;
+    EXPECT_EQ(mf->pos(), r.kept ? start + QPoint(40, 30) : start) << r.name;
+    EXPECT_EQ(d.serial->State().mru.floatPos, (Point{mf->x(), mf->y()})) << r.name;
+    // The frame takes presses as before once the move has ended.
+    EXPECT_TRUE(d.serial->IsFloating()) << r.name;
+    EXPECT_TRUE(mf->isVisible()) << r.name;
+  }
+  // A bar hidden while its frame is being moved ends the move.
+  mf->SysCommand(SC_MOVE_CMD);
+  ASSERT_TRUE(mf->IsMovingByMenu());
+  d.frame->ShowControlBar(d.serial, false, false);
+  EXPECT_FALSE(mf->isVisible());
+  EXPECT_FALSE(mf->IsMovingByMenu());
+  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }
 
 TEST_F(FramesTest, SplitterDragChangesTheTwoNeighboursAndStopsAtTheLimits) {
