@@ -2,6 +2,7 @@
 // platform: rows from a register set, a value edit that reaches the
 // driver's callback, refusals, and typed commands.
 #include "debugger/ui/register_page.h"
+#include "toolkit/controls/list_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,20 @@ TEST_F(RegisterPageTest, EditedValueGoesThroughEvaluationToTheDriver) {
   EXPECT_EQ(evaluated, std::vector<std::string>{"0x2A"});
   EXPECT_EQ(g_calls, (std::vector<std::string>{"set R0", "refresh 2147483648"}));
   EXPECT_EQ(page->GetItemText(page->GetItemAtRow(1), 1), "0x0000002A");
+}
+
+// A value's editor takes at most 128 characters: what is evaluated is
+// what the user typed and saw, never a cut-off copy of it.
+TEST_F(RegisterPageTest, ValueEditorStopsTypingAtItsLimit) {
+  page->SetRegisterSet(&set);
+  ASSERT_TRUE(page->EditValue(1));
+  SECListEdit* e = page->GetEditControl();
+  ASSERT_NE(e, nullptr);
+  e->selectAll();
+  QTest::keyClicks(e, QString(130, QChar('1')));
+  EXPECT_EQ(e->toPlainText(), QString(128, QChar('1')));
+  QTest::keyClick(e, Qt::Key_Escape);
+  EXPECT_TRUE(evaluated.empty());
 }
 
 TEST_F(RegisterPageTest, EditsAreRefusedWithABeep) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <QResizeEvent>
 
+#include "toolkit/controls/list_edit.h"
 #include "toolkit/core/sys_colors.h"
 
 namespace pm2 {
@@ -79,6 +80,9 @@ bool RegisterPage::EditValue(int modelRow) {
 NotifyResult RegisterPage::NotifyBeginLabelEdit(int item, int subItem) {
   // The name column is never edited; a value only where the driver allows.
   if (subItem != 1 || !m_model.MayEdit(ModelRowOfListRow(item), m_sessionActive())) return 1;
+  // The editor stops typing at the limit: cutting a longer text afterwards
+  // would evaluate another expression than the one typed.
+  if (SECListEdit* edit = GetEditControl()) edit->SetLimitText(int(RegisterSetModel::kEditMax));
   return 0;
 }
 

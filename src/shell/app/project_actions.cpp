@@ -125,6 +125,8 @@ void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
     if (!m_bHoldOpenError) ShowError(Dialogs(), text);
     RemoveRecentProject(path);
     PoolFree(kPoolDebugLists);
+    // The earlier project's books went with its records.
+    Frame().RefreshBooks();
   }
   Frame().UpdateTitle();
   SetBuildLogName(&m_szBrowseFile);
@@ -197,6 +199,9 @@ bool ShellApp::CloseProject(bool interactive) {
   OutputText(nullptr);
   PoolFree(kPoolProject);
   PoolFree(kPoolDebugLists);
+  // The books window listed the target's books and kept the project it
+  // read them from: that project is gone now.
+  Frame().RefreshBooks();
   Frame().UpdateTitle();
   return true;
 }

@@ -336,12 +336,13 @@ void ProjectCommandsExt::OnAddFilesToGroup() {
     m_app.Dialogs().Beep();
     return;
   }
-  bool any = false;
-  RunAddFilesToGroup(p, group, &m_frame, [&any](FileRec*) { any = true; });
-  if (!any) return;
-  // The group stays selected in the tree filled again.
-  m_app.m_pSelItem = group;
-  Refill();
+  // Each file shows in the project window as it is added, while the dialog
+  // stays open for the next choice; the group stays selected in the tree
+  // filled again.
+  RunAddFilesToGroup(p, group, &m_frame, [this, group](FileRec*) {
+    m_app.m_pSelItem = group;
+    Refill();
+  });
 }
 
 }  // namespace pm2

@@ -255,6 +255,7 @@ TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
   EXPECT_TRUE(f->QueryCommand(cmd::kAddFiles).enabled);
   // The dialog stays open after Add; the user then closes it.
   bool driven = false;
+  bool shownWhileOpen = false;
   QTimer::singleShot(0, [&] {
     auto* dlg = qobject_cast<AddFilesDialog*>(QApplication::activeModalWidget());
     if (!dlg) return;
@@ -263,10 +264,14 @@ TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
     dlg->findChild<QLineEdit*>("fileNameEdit")->setText("Extra.c");
     QApplication::processEvents();
     dlg->accept();
+    // Added at once: the project window shows the file before the dialog
+    // is closed.
+    shownWhileOpen = dlg->isVisible() && Contains(TreeTexts(f), "Extra.c");
     dlg->reject();
   });
   EXPECT_TRUE(f->ExecuteCommand(cmd::kAddFiles));
   EXPECT_TRUE(driven);
+  EXPECT_TRUE(shownWhileOpen);
   EXPECT_NE(FindSourceFileByName("Extra.c"), nullptr);
   EXPECT_TRUE(Contains(TreeTexts(f), "Extra.c"));
   // After the dialog the group is still selected in the tree filled again,

@@ -220,6 +220,36 @@ TEST_F(EnvironmentFrameTest, TheBooksOfTheEnvironmentAreListedAndToolBooksStartA
   EXPECT_TRUE(Contains(TreePaths(view->Tree()), "Tools User's Guide/Linker Guide"));
 }
 
+// The target's books leave the books window with the project; the
+// installation's stay. A double click on what is left opens nothing of the
+// project that was closed.
+TEST_F(EnvironmentFrameTest, ClosingTheProjectTakesItsBooksOutOfTheBooksWindow) {
+  Started s(dir, inst);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  auto* view = f->ProjectBar()->findChild<BookView*>();
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(Contains(TreePaths(view->Tree()), "Tools User's Guide/GNU Tools Guide"));
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  ASSERT_EQ(s.App().Project(), nullptr);
+  const std::vector<std::string> installationOnly{"Pelmora2", "Pelmora2/General Manual"};
+  EXPECT_EQ(TreePaths(view->Tree()), installationOnly);
+
+  // A project opened anew whose file then does not read (a reload after
+  // another program wrote it) leaves no books of the project it replaced.
+  s.App().OpenProject(dir + "Blinky.pm2");
+  ASSERT_NE(s.App().Project(), nullptr);
+  ASSERT_TRUE(Contains(TreePaths(view->Tree()), "Tools User's Guide/GNU Tools Guide"));
+  { std::ofstream(dir + "Broken.pm2") << "not a project\n"; }
+  {
+    test::BoxAnswers ok({QMessageBox::Ok});
+    s.App().OpenProject(dir + "Broken.pm2");
+    EXPECT_EQ(ok.texts.size(), 1u);
+  }
+  ASSERT_EQ(s.App().Project(), nullptr);
+  EXPECT_EQ(TreePaths(view->Tree()), installationOnly);
+}
+
 TEST_F(EnvironmentFrameTest, TheFoldersPageShowsTheEnvironmentsFoldersAndWritesATypedToolBase) {
   Started s(dir, inst);
   CMainFrame* f = s.Frame();
