@@ -394,6 +394,21 @@ TEST_F(FamilyPages, SfrBoxDisabledWithTheExtendedAssembler) {
   EXPECT_FALSE(BoxOf(page, "Define 8051 SFR Names")->isEnabled());
 }
 
+// A group's block read from the project file carries no target bits: the
+// box follows the target's tools at every level.
+TEST_F(FamilyPages, SfrBoxFollowsTheTargetsToolsOnAGroupReadFromTheFile) {
+  UseToolset(0, 0x1000);
+  Open(m_group);
+  EditOf(Go<FamilyToolPage>(PageId::kAsm51), "&Set:")->setText("ONE");
+  ASSERT_TRUE(Ok());
+  SaveAndReopen();
+  ASSERT_NE(FindTargetOptions(m_group->pOpts, m_target), nullptr);
+  Open(m_group);
+  auto* page = Go<FamilyToolPage>(PageId::kAsm51);
+  EXPECT_EQ(EditOf(page, "&Set:")->text(), "ONE");
+  EXPECT_FALSE(BoxOf(page, "Define 8051 SFR Names")->isEnabled());
+}
+
 TEST_F(FamilyPages, ResetEditByLevel) {
   UseToolset(0);
   Open(m_target);

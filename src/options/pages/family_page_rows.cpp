@@ -248,7 +248,8 @@ std::vector<FamilyControl> AsmTexts(OptString& (*set)(OptionBlock&), OptString& 
 FamilyControl SfrBox() {
   FamilyControl c = Box("Define 8051 SFR Names", WX51, 6);
   c.inverted = true;
-  c.enabled = [](const OptionBlock& b) { return (b.t51.T51FL & (0x1000u | 0x10000u)) == 0; };
+  c.enabled = [](const OptionBlock& target) { return (target.t51.T51FL & (0x1000u | 0x10000u)) == 0; };
+  c.enabledByTarget = true;
   return c;
 }
 const std::vector<FamilyControl> kW51Controls = Joined<FamilyControl>(

@@ -68,8 +68,11 @@ struct FamilyControl {
   uint32_t numberMax = 0;
   const char* numberMessage = nullptr;
   FamilyLevel level = FamilyLevel::kAny;
-  // Further enabling by the page's copy (null: always).
+  // Further enabling by the page's copy (null: always), or by the edited
+  // target block when the rule is the target's (a group's own block does
+  // not carry the target's tool bits).
   bool (*enabled)(const OptionBlock& copy) = nullptr;
+  bool enabledByTarget = false;
 };
 
 struct FamilyPageRow {
