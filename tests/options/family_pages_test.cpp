@@ -894,6 +894,7 @@ const Rows251 kRows251[] = {
     {"Accepted", {"128", "65536", "32"}, true, {"0x8000", "0xFFFF"}, {{"0", "0x10000"}, {"0xFF0000", "0x10000"}}, ""},
     {"DataThresholdAbove128", {"129", "", ""}, false, {"", ""}, {{"", ""}, {"", ""}}, "Invalid threshold size: '129'"},
     {"FarThresholdAbove32", {"", "", "33"}, false, {"", ""}, {{"", ""}, {"", ""}}, "Invalid threshold size: '33'"},
+    {"BankAreaEmptiedWhileBanking", {"", "", ""}, true, {"", ""}, {{"", ""}, {"", ""}}, "Missing start address !"},
     {"BankEndAlone", {"", "", ""}, true, {"", "0x100"}, {{"", ""}, {"", ""}}, "Missing start address !"},
     {"BankStartAlone", {"", "", ""}, true, {"0x100", ""}, {{"", ""}, {"", ""}}, "Missing size !"},
     {"BankEndTooHigh", {"", "", ""}, true, {"0", "0x10001"}, {{"", ""}, {"", ""}}, "Invalid end address given !"},
