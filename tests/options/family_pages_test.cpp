@@ -562,6 +562,47 @@ TEST_F(FamilyPages, EnterInAn166LocateEditClosesNothing) {
   EXPECT_TRUE(m_sheet->isVisible());
 }
 
+// The 251 locate page and the 51 and 251 misc pages leave Enter and Escape
+// to the dialog; the other linker pages keep the sheet open.
+struct EnterKeyRow {
+  const char* name;
+  uint16_t toolset;
+  PageId page;
+  const char* edit;
+  Qt::Key key;
+  bool closes;
+  int result;  // the sheet's result when it closes
+};
+class LinkerPageKeys : public FamilyPages, public ::testing::WithParamInterface<EnterKeyRow> {};
+TEST_P(LinkerPageKeys, CloseTheSheetOnlyWhereTheDialogHasThem) {
+  const EnterKeyRow& r = GetParam();
+  UseToolset(r.toolset);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(r.page);
+  QLineEdit* edit = EditOf(page, r.edit);
+  ASSERT_NE(edit, nullptr);
+  edit->setFocus();
+  QTest::keyClicks(edit, "KEYED");
+  QTest::keyClick(edit, r.key);
+  EXPECT_EQ(m_sheet->isVisible(), !r.closes);
+  if (!r.closes) return;
+  EXPECT_EQ(m_sheet->result(), r.result);
+  if (r.result == QDialog::Accepted) {
+    // OK left the page: what was typed reached the working copy.
+    const Linker51Opts& l = m_session->TargetCopy()->l51;
+    EXPECT_NE((l.NX51MSC.str() + l.NX51RES.str()).find("KEYED"), std::string::npos);
+  }
+}
+const EnterKeyRow kEnterKeyRows[] = {
+    {"Locate251EnterIsOk", 1, PageId::kLocate251, "&Reserve:", Qt::Key_Return, true, QDialog::Accepted},
+    {"Misc51EnterIsOk", 0, PageId::kMisc51, "&Misc Controls:", Qt::Key_Return, true, QDialog::Accepted},
+    {"Misc251EscapeIsCancel", 1, PageId::kMisc251, "&Misc Controls:", Qt::Key_Escape, true, QDialog::Rejected},
+    {"Locate51KeepsTheSheet", 0, PageId::kLocate51, "&Stack:", Qt::Key_Return, false, 0},
+    {"Misc166KeepsTheSheet", 2, PageId::kMisc166, "&Assign:", Qt::Key_Escape, false, 0},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, LinkerPageKeys, ::testing::ValuesIn(kEnterKeyRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 struct WarningPageRow {
   const char* name;
   uint16_t toolset;

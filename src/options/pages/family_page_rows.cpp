@@ -471,7 +471,8 @@ const FamilyPageRow kRows[] = {
      },
      LocateDefaults, true, nullptr, LocateChanged},
     {PageId::kLocate251, kNX51LocateControls, [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
-     LocateDefaults, true, nullptr, nullptr, [](FamilyToolPage& page) { ShowMarkedClasses(page, kClassesShown); }},
+     LocateDefaults, true, nullptr, nullptr, [](FamilyToolPage& page) { ShowMarkedClasses(page, kClassesShown); },
+     false, true},
     {PageId::kLocate166, kN166LocateControls, WriteBack166Linker,
      [](OptionBlock& b, const TargetRec*, int) {
        Linker166Opts& l = b.l166;
@@ -483,9 +484,9 @@ const FamilyPageRow kRows[] = {
      },
      true, nullptr, Locate166Changed, Locate166Previewed, true},
     {PageId::kMisc51, kNB51MiscControls, [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; }, MiscDefaults,
-     true},
+     true, nullptr, nullptr, nullptr, false, true},
     {PageId::kMisc251, kNX51MiscControls, [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
-     MiscDefaults, true},
+     MiscDefaults, true, nullptr, nullptr, nullptr, false, true},
     {PageId::kMisc166, kN166MiscControls, WriteBack166Linker,
      [](OptionBlock& b, const TargetRec*, int) {
        Linker166Opts& l = b.l166;

@@ -91,6 +91,8 @@ struct FamilyPageRow {
   void (*previewed)(FamilyToolPage& page) = nullptr;
   // Enter in a single-line edit closes nothing (the 166 linker pages).
   bool swallowEnter = false;
+  // Enter and Escape press OK and Cancel (the plain dialog's keys).
+  bool enterCloses = false;
 };
 
 const FamilyPageRow* FindFamilyPageRow(PageId id);
@@ -103,6 +105,7 @@ class FamilyToolPage : public OptionPage {
   bool Leave() override;
   void Defaults() override;
   QWidget* Preview() const override { return m_preview; }
+  bool EnterClosesSheet() const override { return m_row.enterCloses; }
   QString PreviewText() const { return m_preview ? m_preview->Text() : QString(); }
 
   const FamilyPageRow& Row() const { return m_row; }

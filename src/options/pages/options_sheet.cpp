@@ -256,12 +256,19 @@ void OptionsSheet::accept() {
 void OptionsSheet::reject() { QDialog::reject(); }
 
 void OptionsSheet::keyPressEvent(QKeyEvent* e) {
-  // Enter and Escape inside a page neither press OK nor close the sheet.
+  // Enter and Escape inside a page neither press OK nor close the sheet,
+  // unless the page leaves them to the dialog.
+  const OptionPage* page = CurrentPage();
+  const bool closes = page && page->EnterClosesSheet();
   switch (e->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+      e->accept();
+      if (closes) accept();
+      return;
     case Qt::Key_Escape:
       e->accept();
+      if (closes) reject();
       return;
     default:
       QDialog::keyPressEvent(e);
