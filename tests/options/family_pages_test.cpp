@@ -603,6 +603,20 @@ const EnterKeyRow kEnterKeyRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, LinkerPageKeys, ::testing::ValuesIn(kEnterKeyRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// On such a page Enter presses the button that has the focus, not OK.
+TEST_F(FamilyPages, EnterOnAFocusedButtonOfTheMiscPagePressesThatButton) {
+  UseToolset(0);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kMisc51);
+  static_cast<QCheckBox*>(page->Control(page->Find("use linker control file")))->click();
+  ASSERT_TRUE(page->BrowseButton()->isEnabled());
+  page->BrowseButton()->setFocus();
+  QTest::keyClick(page->BrowseButton(), Qt::Key_Return);
+  EXPECT_TRUE(m_sheet->isVisible());
+  ASSERT_EQ(m_asked.size(), 1u);
+  EXPECT_EQ(m_asked[0].substr(0, m_asked[0].find('|')), "Open Linker input comand file");
+}
+
 struct WarningPageRow {
   const char* name;
   uint16_t toolset;

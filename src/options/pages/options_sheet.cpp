@@ -264,7 +264,13 @@ void OptionsSheet::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
       e->accept();
-      if (closes) accept();
+      if (!closes) return;
+      // A button with the focus is the one Enter presses; else OK.
+      if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
+        button->click();
+        return;
+      }
+      accept();
       return;
     case Qt::Key_Escape:
       e->accept();
