@@ -426,6 +426,21 @@ TEST_F(FamilyPages, SfrBoxDisabledWithTheExtendedAssembler) {
   EXPECT_FALSE(BoxOf(page, "Define 8051 SFR Names")->isEnabled());
 }
 
+// A group's block read from the project file carries no target bits: the
+// box follows the target's tools at every level.
+TEST_F(FamilyPages, SfrBoxFollowsTheTargetsToolsOnAGroupReadFromTheFile) {
+  UseToolset(0, 0x1000);
+  Open(m_group);
+  EditOf(Go<FamilyToolPage>(PageId::kAsm51), "&Set:")->setText("ONE");
+  ASSERT_TRUE(Ok());
+  SaveAndReopen();
+  ASSERT_NE(FindTargetOptions(m_group->pOpts, m_target), nullptr);
+  Open(m_group);
+  auto* page = Go<FamilyToolPage>(PageId::kAsm51);
+  EXPECT_EQ(EditOf(page, "&Set:")->text(), "ONE");
+  EXPECT_FALSE(BoxOf(page, "Define 8051 SFR Names")->isEnabled());
+}
+
 TEST_F(FamilyPages, ResetEditByLevel) {
   UseToolset(0);
   Open(m_target);
@@ -577,6 +592,61 @@ TEST_F(FamilyPages, EnterInAn166LocateEditClosesNothing) {
   QTest::keyClicks(classes, "B");
   EXPECT_EQ(classes->toPlainText(), "A\nB");
   EXPECT_TRUE(m_sheet->isVisible());
+}
+
+// The 251 locate page and the 51 and 251 misc pages leave Enter and Escape
+// to the dialog; the other linker pages keep the sheet open.
+struct EnterKeyRow {
+  const char* name;
+  uint16_t toolset;
+  PageId page;
+  const char* edit;
+  Qt::Key key;
+  bool closes;
+  int result;  // the sheet's result when it closes
+};
+class LinkerPageKeys : public FamilyPages, public ::testing::WithParamInterface<EnterKeyRow> {};
+TEST_P(LinkerPageKeys, CloseTheSheetOnlyWhereTheDialogHasThem) {
+  const EnterKeyRow& r = GetParam();
+  UseToolset(r.toolset);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(r.page);
+  QLineEdit* edit = EditOf(page, r.edit);
+  ASSERT_NE(edit, nullptr);
+  edit->setFocus();
+  QTest::keyClicks(edit, "KEYED");
+  QTest::keyClick(edit, r.key);
+  EXPECT_EQ(m_sheet->isVisible(), !r.closes);
+  if (!r.closes) return;
+  EXPECT_EQ(m_sheet->result(), r.result);
+  if (r.result == QDialog::Accepted) {
+    // OK left the page: what was typed reached the working copy.
+    const Linker51Opts& l = m_session->TargetCopy()->l51;
+    EXPECT_NE((l.NX51MSC.str() + l.NX51RES.str()).find("KEYED"), std::string::npos);
+  }
+}
+const EnterKeyRow kEnterKeyRows[] = {
+    {"Locate251EnterIsOk", 1, PageId::kLocate251, "&Reserve:", Qt::Key_Return, true, QDialog::Accepted},
+    {"Misc51EnterIsOk", 0, PageId::kMisc51, "&Misc Controls:", Qt::Key_Return, true, QDialog::Accepted},
+    {"Misc251EscapeIsCancel", 1, PageId::kMisc251, "&Misc Controls:", Qt::Key_Escape, true, QDialog::Rejected},
+    {"Locate51KeepsTheSheet", 0, PageId::kLocate51, "&Stack:", Qt::Key_Return, false, 0},
+    {"Misc166KeepsTheSheet", 2, PageId::kMisc166, "&Assign:", Qt::Key_Escape, false, 0},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, LinkerPageKeys, ::testing::ValuesIn(kEnterKeyRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// On such a page Enter presses the button that has the focus, not OK.
+TEST_F(FamilyPages, EnterOnAFocusedButtonOfTheMiscPagePressesThatButton) {
+  UseToolset(0);
+  Open(m_target);
+  auto* page = Go<FamilyToolPage>(PageId::kMisc51);
+  static_cast<QCheckBox*>(page->Control(page->Find("use linker control file")))->click();
+  ASSERT_TRUE(page->BrowseButton()->isEnabled());
+  page->BrowseButton()->setFocus();
+  QTest::keyClick(page->BrowseButton(), Qt::Key_Return);
+  EXPECT_TRUE(m_sheet->isVisible());
+  ASSERT_EQ(m_asked.size(), 1u);
+  EXPECT_EQ(m_asked[0].substr(0, m_asked[0].find('|')), "Open Linker input comand file");
 }
 
 struct WarningPageRow {
@@ -911,6 +981,7 @@ const Rows251 kRows251[] = {
     {"Accepted", {"128", "65536", "32"}, true, {"0x8000", "0xFFFF"}, {{"0", "0x10000"}, {"0xFF0000", "0x10000"}}, ""},
     {"DataThresholdAbove128", {"129", "", ""}, false, {"", ""}, {{"", ""}, {"", ""}}, "Invalid threshold size: '129'"},
     {"FarThresholdAbove32", {"", "", "33"}, false, {"", ""}, {{"", ""}, {"", ""}}, "Invalid threshold size: '33'"},
+    {"BankAreaEmptiedWhileBanking", {"", "", ""}, true, {"", ""}, {{"", ""}, {"", ""}}, "Missing start address !"},
     {"BankEndAlone", {"", "", ""}, true, {"", "0x100"}, {{"", ""}, {"", ""}}, "Missing start address !"},
     {"BankStartAlone", {"", "", ""}, true, {"0x100", ""}, {{"", ""}, {"", ""}}, "Missing size !"},
     {"BankEndTooHigh", {"", "", ""}, true, {"0", "0x10001"}, {{"", ""}, {"", ""}}, "Invalid end address given !"},

@@ -248,7 +248,8 @@ std::vector<FamilyControl> AsmTexts(OptString& (*set)(OptionBlock&), OptString& 
 FamilyControl SfrBox() {
   FamilyControl c = Box("Define 8051 SFR Names", WX51, 6);
   c.inverted = true;
-  c.enabled = [](const OptionBlock& b) { return (b.t51.T51FL & (0x1000u | 0x10000u)) == 0; };
+  c.enabled = [](const OptionBlock& target) { return (target.t51.T51FL & (0x1000u | 0x10000u)) == 0; };
+  c.enabledByTarget = true;
   return c;
 }
 const std::vector<FamilyControl> kW51Controls = Joined<FamilyControl>(
@@ -470,7 +471,8 @@ const FamilyPageRow kRows[] = {
      },
      LocateDefaults, true, nullptr, LocateChanged},
     {PageId::kLocate251, kNX51LocateControls, [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
-     LocateDefaults, true, nullptr, nullptr, [](FamilyToolPage& page) { ShowMarkedClasses(page, kClassesShown); }},
+     LocateDefaults, true, nullptr, nullptr, [](FamilyToolPage& page) { ShowMarkedClasses(page, kClassesShown); },
+     false, true},
     {PageId::kLocate166, kN166LocateControls, WriteBack166Linker,
      [](OptionBlock& b, const TargetRec*, int) {
        Linker166Opts& l = b.l166;
@@ -482,9 +484,9 @@ const FamilyPageRow kRows[] = {
      },
      true, nullptr, Locate166Changed, Locate166Previewed, true},
     {PageId::kMisc51, kNB51MiscControls, [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; }, MiscDefaults,
-     true},
+     true, nullptr, nullptr, nullptr, false, true},
     {PageId::kMisc251, kNX51MiscControls, [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
-     MiscDefaults, true},
+     MiscDefaults, true, nullptr, nullptr, nullptr, false, true},
     {PageId::kMisc166, kN166MiscControls, WriteBack166Linker,
      [](OptionBlock& b, const TargetRec*, int) {
        Linker166Opts& l = b.l166;

@@ -506,18 +506,16 @@ bool Target251Page::Leave() {
       !ReadThreshold(m_hold[2], 32, &t.FHOLD25))
     return false;
   if (t.T251FL & 0x80) {
+    // Banked code needs its area: an emptied area is refused, not
+    // silently replaced by the one stored before.
     const std::string start(TrimBlanks(Text(m_bankArea.start))), end(TrimBlanks(Text(m_bankArea.second)));
-    if (!start.empty() || !end.empty()) {
-      if (start.empty()) return Refuse(m_bankArea.start, "Missing start address !");
-      if (end.empty()) return Refuse(m_bankArea.second, "Missing size !");
-      uint32_t s = 0, e = 0;
-      if (!ReadNumberInRange(start, 0, 65536, &s))
-        return Refuse(m_bankArea.start, "Missing start address !");
-      if (!ReadNumberInRange(end, 0, 65536, &e))
-        return Refuse(m_bankArea.second, "Invalid end address given !");
-      t.RCB25.start = s;
-      t.RCB25.size = e;
-    }
+    if (start.empty()) return Refuse(m_bankArea.start, "Missing start address !");
+    if (end.empty()) return Refuse(m_bankArea.second, "Missing size !");
+    uint32_t s = 0, e = 0;
+    if (!ReadNumberInRange(start, 0, 65536, &s)) return Refuse(m_bankArea.start, "Missing start address !");
+    if (!ReadNumberInRange(end, 0, 65536, &e)) return Refuse(m_bankArea.second, "Invalid end address given !");
+    t.RCB25.start = s;
+    t.RCB25.size = e;
   }
   if (!ReadClock(&t.clock)) return false;
   for (std::size_t i = 0; i < 6; ++i) {

@@ -268,7 +268,7 @@ void FamilyToolPage::UpdateEnabling() {
   for (std::size_t i = 0; i < m_row.controls.size(); ++i) {
     const FamilyControl& c = m_row.controls[i];
     bool on = c.level == FamilyLevel::kAny || (c.level == FamilyLevel::kTargetOnly) == !NodeLevel();
-    if (c.enabled && !c.enabled(m_copy)) on = false;
+    if (c.enabled && !c.enabled(c.enabledByTarget ? TargetBlock() : m_copy)) on = false;
     if (c.kind != FamilyKind::kLinkFile) m_controls[i]->setEnabled(on);
     if (m_folderButtons[i]) m_folderButtons[i]->setEnabled(on);
   }

@@ -68,8 +68,11 @@ struct FamilyControl {
   uint32_t numberMax = 0;
   const char* numberMessage = nullptr;
   FamilyLevel level = FamilyLevel::kAny;
-  // Further enabling by the page's copy (null: always).
+  // Further enabling by the page's copy (null: always), or by the edited
+  // target block when the rule is the target's (a group's own block does
+  // not carry the target's tool bits).
   bool (*enabled)(const OptionBlock& copy) = nullptr;
+  bool enabledByTarget = false;
 };
 
 struct FamilyPageRow {
@@ -88,6 +91,8 @@ struct FamilyPageRow {
   void (*previewed)(FamilyToolPage& page) = nullptr;
   // Enter in a single-line edit closes nothing (the 166 linker pages).
   bool swallowEnter = false;
+  // Enter and Escape press OK and Cancel (the plain dialog's keys).
+  bool enterCloses = false;
 };
 
 const FamilyPageRow* FindFamilyPageRow(PageId id);
@@ -100,6 +105,7 @@ class FamilyToolPage : public OptionPage {
   bool Leave() override;
   void Defaults() override;
   QWidget* Preview() const override { return m_preview; }
+  bool EnterClosesSheet() const override { return m_row.enterCloses; }
   QString PreviewText() const { return m_preview ? m_preview->Text() : QString(); }
 
   const FamilyPageRow& Row() const { return m_row; }

@@ -68,6 +68,9 @@ class OptionPage : public QWidget {
   // Resets the page's part of the edited block and loads it again.
   virtual void Defaults() = 0;
   virtual bool HasDefaults() const { return true; }
+  // Enter and Escape in the page press OK and Cancel as in a plain dialog
+  // (most pages keep them from closing the sheet).
+  virtual bool EnterClosesSheet() const { return false; }
   // The read-only preview of the tool's line, or null.
   virtual QWidget* Preview() const { return nullptr; }
   bool Active() const { return m_active; }

@@ -258,12 +258,25 @@ void OptionsSheet::accept() {
 void OptionsSheet::reject() { QDialog::reject(); }
 
 void OptionsSheet::keyPressEvent(QKeyEvent* e) {
-  // Enter and Escape inside a page neither press OK nor close the sheet.
+  // Enter and Escape inside a page neither press OK nor close the sheet,
+  // unless the page leaves them to the dialog.
+  const OptionPage* page = CurrentPage();
+  const bool closes = page && page->EnterClosesSheet();
   switch (e->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+      e->accept();
+      if (!closes) return;
+      // A button with the focus is the one Enter presses; else OK.
+      if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
+        button->click();
+        return;
+      }
+      accept();
+      return;
     case Qt::Key_Escape:
       e->accept();
+      if (closes) reject();
       return;
     default:
       QDialog::keyPressEvent(e);
