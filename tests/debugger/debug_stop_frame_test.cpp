@@ -708,5 +708,44 @@ TEST_F(DebugStopFrameTest, TheRegisterPageReadsTheTargetOnlyWhileInFront) {
   dlclose(driver);
 }
 
+// A close that arrives while the driver starts (a driver waiting for its
+// server runs the message pump) is refused with a beep: the program stays,
+// and the session comes up whole.
+TEST_F(DebugStopFrameTest, TheProgramDoesNotCloseWhileTheDriverStarts) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  const std::string library = root + "PM2/TestDrv.so";
+  int closes = 0;
+  bool closed = true;
+  int beepsBefore = 0;
+  QTimer watch;
+  watch.setInterval(0);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    // Only once the driver is inside its start and pumping.
+    void* lib = dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!lib) return;
+    auto log = reinterpret_cast<const char* (*)()>(dlsym(lib, "TestDriverLog"));
+    const bool pumping = log && std::string(log()).find("pump") != std::string::npos &&
+                         std::string(log()).find("drivertext") == std::string::npos;
+    dlclose(lib);
+    if (!pumping || closes) return;
+    ++closes;
+    beepsBefore = s.runtime.Dialogs().BeepCount();
+    closed = f->close();
+  });
+  watch.start();
+  ASSERT_TRUE(StartAt(s, "pumps\n"));
+  watch.stop();
+  ASSERT_EQ(closes, 1);
+  EXPECT_FALSE(closed);
+  EXPECT_EQ(s.runtime.Dialogs().BeepCount(), beepsBefore + 1);
+  EXPECT_TRUE(f->isVisible());
+  EXPECT_NE(app->Project(), nullptr);
+  EXPECT_TRUE(f->Debugger()->Session().SessionActive());
+  // Once started, the close goes through: the session ends with it.
+  EXPECT_TRUE(f->close());
+  EXPECT_FALSE(f->Debugger()->Session().SessionActive());
+}
+
 }  // namespace
 }  // namespace pm2

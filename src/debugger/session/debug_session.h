@@ -127,6 +127,9 @@ class DebugSession : public DebugPort {
   DebugInterface& Mirror() { return m_mirror; }
   DebugSettings& Settings() { return m_settings; }
   bool DriverLoaded() const { return m_driver.handle != nullptr; }
+  // The driver is being started or ended: it may run the message pump, and
+  // nothing may close the program or start a session under it.
+  bool DriverBusy() const { return m_driverBusy; }
 
   // ---- DebugPort
   bool SessionActive() const override { return (m_pRecord->flags & kDbgFlagActive) != 0 && !m_flashSession; }

@@ -73,6 +73,8 @@
 //                               history, oldest first (the driver then
 //                               offers trace recording)
 //   tracesrc <hex address> <line> <text>  the source line of an executed address
+//   pumps                       BootDll code 4 runs the IDE's message pump
+//                               once, as a driver waiting for its server does
 // The driver hands over a small command syntax (BS, BK, BL, G, Display) at
 // the start of a session.
 // Every call is written to a log that tests read through TestDriverLog().
@@ -115,6 +117,7 @@ struct Script {
   uint32_t pc = 0;
   uint32_t windowFlags = 0;
   std::string driverText;  // the target driver's settings text left at the start
+  bool pumpsAtStart = false;  // BootDll code 4 runs the IDE's message pump
   std::string noAssembler;  // why there is no inline assembler ("" there is one)
   uint32_t offers = 0x8000 | 0x10000;
   std::vector<uint8_t> current;  // DbgEnum 8's record, the address at byte 19
@@ -289,6 +292,8 @@ void ReadScript(const std::string& path) {
       int code = 0;
       in >> code;
       g_script.failAt[code] = Rest(in);
+    } else if (cmd == "pumps") {
+      g_script.pumpsAtStart = true;
     } else if (cmd == "refuse") {
       in >> g_script.refusals;
       g_script.refuseReason = Rest(in);
@@ -1173,6 +1178,10 @@ __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argum
         return 1;
       }
       if (code == 4) {
+        if (g_script.pumpsAtStart && g_record.PumpPendingMessages) {
+          Log("pump");
+          g_record.PumpPendingMessages();
+        }
         Log(std::string("drivertext ") + s->targetDriverText);
         if (!g_script.driverText.empty())
           std::snprintf(s->targetDriverText, sizeof s->targetDriverText, "%s", g_script.driverText.c_str());

@@ -1218,8 +1218,10 @@ std::string CMainFrame::ActiveDocumentTitle() { return m_editors->ActiveTitle();
 // ------------------------------------------------------------------ close
 
 bool CMainFrame::CloseSequence() {
-  // 1, 2: refused while print preview runs; a second close goes straight through.
-  if (m_app.HasState(kStatePrintPreview)) {
+  // 1, 2: refused while print preview runs or while the driver starts or
+  // ends (it may pump messages with the session half built); a second
+  // close goes straight through.
+  if (m_app.HasState(kStatePrintPreview) || (m_debug && m_debug->Session().DriverBusy())) {
     m_app.Dialogs().Beep();
     return false;
   }
