@@ -14,6 +14,7 @@
 #include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/mdi_frame.h"
 #include "toolkit/menus/menu_bar.h"
+#include "menu_frame_fixture.h"
 
 namespace pm2 {
 namespace {
@@ -29,30 +30,17 @@ END
 END
 )";
 
-class ChildButtonsTest : public testing::Test {
+class ChildButtonsTest : public test::MenuFrameTest {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char arg0[] = "toolkit_menus_ui_test";
-    static char* argv[] = {arg0, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
   void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(MakeFrame(kChildRc, "test menus", 700, 400));
     std::string err;
-    ASSERT_TRUE(tables.Load(kChildRc, "test menus", &err)) << err;
-    frame = new SECMDIFrameWnd;
-    frame->resize(700, 400);
-    frame->EnableDocking(CBRS_ALIGN_ANY);
     bar = InstallMenuBar(frame, tables, {120}, nullptr, MenuBarPlace::CommandSlot, &err);
     ASSERT_NE(bar, nullptr) << err;
     frame->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
     a = AddChild("a.c");
     b = AddChild("b.c");
-  }
-  void TearDown() override {
-    if (QWidget* p = QApplication::activePopupWidget()) p->close();
-    delete frame;
   }
   SECMDIChildWnd* AddChild(const char* title) {
     auto* child = new SECMDIChildWnd(frame);
@@ -71,8 +59,6 @@ class ChildButtonsTest : public testing::Test {
     return r.center();
   }
 
-  ResourceTables tables;
-  SECMDIFrameWnd* frame = nullptr;
   SECMenuBar* bar = nullptr;
   SECMDIChildWnd* a = nullptr;
   SECMDIChildWnd* b = nullptr;

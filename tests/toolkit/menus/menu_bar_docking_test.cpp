@@ -19,6 +19,7 @@
 #include "toolkit/frames/mdi_frame.h"
 #include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/menus/menu_bar.h"
+#include "menu_frame_fixture.h"
 #include "toolkit/toolbars/custom_toolbar.h"
 #include "toolkit/toolbars/qt_resource_module.h"
 #include "toolkit/toolbars/toolbar_manager.h"
@@ -42,20 +43,11 @@ END
 
 enum class Where { Top, Left, Right, Bottom, Floating };
 
-class MenuBarDockingTest : public testing::Test {
+class MenuBarDockingTest : public test::MenuFrameTest {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char arg0[] = "toolkit_menus_ui_test";
-    static char* argv[] = {arg0, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
   void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(MakeFrame(kDockingRc, "docking menus", 800, 500));
     std::string err;
-    ASSERT_TRUE(tables.Load(kDockingRc, "docking menus", &err)) << err;
-    frame = new SECMDIFrameWnd;
-    frame->resize(800, 500);
-    frame->EnableDocking(CBRS_ALIGN_ANY);
     frame->OnCommandRange(100, 499, [this](CommandId id) { ran.push_back(id); });
     manager = new SECToolBarManager(frame, ToolkitResourceModule());
     bar = InstallMenuBar(frame, tables, {120}, manager, MenuBarPlace::Docked, &err);
@@ -69,8 +61,7 @@ class MenuBarDockingTest : public testing::Test {
     frame->activateWindow();
   }
   void TearDown() override {
-    if (QWidget* p = QApplication::activePopupWidget()) p->close();
-    delete frame;
+    MenuFrameTest::TearDown();
     delete manager;
   }
 
@@ -110,8 +101,6 @@ class MenuBarDockingTest : public testing::Test {
     return nullptr;
   }
 
-  ResourceTables tables;
-  SECMDIFrameWnd* frame = nullptr;
   SECToolBarManager* manager = nullptr;
   SECMenuBar* bar = nullptr;
   SECCustomToolBar* tools = nullptr;

@@ -3,6 +3,7 @@
 // Esc, switched by Left/Right and by the mouse, and the menu following the
 // active document window.
 #include "toolkit/menus/menu_bar.h"
+#include "menu_frame_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -50,30 +51,17 @@ END
 END
 )";
 
-class MenuBarTest : public testing::Test {
+class MenuBarTest : public test::MenuFrameTest {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char arg0[] = "toolkit_menus_ui_test";
-    static char* argv[] = {arg0, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
   void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(MakeFrame(kRc, "test menus", 700, 400));
     std::string err;
-    ASSERT_TRUE(tables.Load(kRc, "test menus", &err)) << err;
-    frame = new SECMDIFrameWnd;
-    frame->resize(700, 400);
-    frame->EnableDocking(CBRS_ALIGN_ANY);
     frame->OnCommandRange(100, 499, [this](CommandId id) { ran.push_back(id); });
     bar = InstallMenuBar(frame, tables, {120, 121}, nullptr, MenuBarPlace::CommandSlot, &err);
     ASSERT_NE(bar, nullptr) << err;
     frame->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
     frame->activateWindow();
-  }
-  void TearDown() override {
-    if (QWidget* p = QApplication::activePopupWidget()) p->close();
-    delete frame;
   }
   QPoint Centre(int index) { return ToQPoint(bar->Button(index)); }
   static QPoint ToQPoint(const SECStdBtn* b) { return QPoint(b->m_x + b->m_cx / 2, b->m_y + b->m_cy / 2); }
@@ -88,8 +76,6 @@ class MenuBarTest : public testing::Test {
     return m && m->activeAction() ? m->activeAction()->text().toStdString() : std::string();
   }
 
-  ResourceTables tables;
-  SECMDIFrameWnd* frame = nullptr;
   SECMenuBar* bar = nullptr;
   std::vector<CommandId> ran;
 };
