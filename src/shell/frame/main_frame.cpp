@@ -1243,7 +1243,9 @@ bool CMainFrame::CloseSequence() {
   // A halted session ends first (its layout goes back to the build one); a
   // driver that refuses keeps the program open.
   if (m_debug && !m_debug->EndForClose()) return false;
-  // A build still running is stopped first; its end arrives through the hub.
+  // A tool still running ends (the user agreed above), and so does a build;
+  // the build's end arrives through the hub.
+  if (m_tools) m_tools->EndRuns();
   if (m_app.HasState(kStateBusy) && m_build) m_build->StopBuild();
   // 8, 9: the closing flag, the bar sizes, the workbook mode and the layout.
   m_closing = true;

@@ -5,6 +5,7 @@
 // query offers what the last command kept.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <QApplication>
@@ -18,10 +19,12 @@
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
+#include "shell/frame/command_table.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/main_frame.h"
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
+#include "shell/frame/tool_commands.h"
 #include "shell/tools/ui/scc_query_dialog.h"
 
 namespace fs = std::filesystem;
@@ -157,6 +160,60 @@ TEST_F(ToolsFolderTest, ACancelledVersionControlQueryKeepsNoTexts) {
   EXPECT_EQ(run(true, "first"), "");
   EXPECT_EQ(run(false, "typed, then cancelled"), "first");
   EXPECT_EQ(run(false, ""), "");
+}
+
+// The processes that run in the folder (a tool runs in the project's).
+std::vector<int> ProcessesIn(const std::string& folder) {
+  std::vector<int> found;
+  const fs::path wanted = fs::canonical(folder);
+  for (const auto& e : fs::directory_iterator("/proc")) {
+    const std::string name = e.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::error_code ec;
+    const fs::path cwd = fs::read_symlink(e.path() / "cwd", ec);
+    if (!ec && cwd == wanted) found.push_back(std::stoi(name));
+  }
+  return found;
+}
+
+// File > Exit while a tool the user waits for runs (one that never ends by
+// itself): the close asks whether to end it. No keeps the window and the
+// tool; Yes closes the window and ends the tool, so that nothing of the
+// program is left waiting for it.
+TEST_F(ToolsFolderTest, ExitWhileAToolRunsAsksAndEndsIt) {
+  ASSERT_FALSE(fs::equivalent(fs::current_path(), dir)) << "the test must start elsewhere";
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileInt("ToolM", "Mfg0", 0x100);  // waited for, not independent
+  settings.WriteProfileString("ToolM", "Mtx0", "Sleeper");
+  settings.WriteProfileString("ToolM", "Mex0", "/bin/sh");
+  settings.WriteProfileString("ToolM", "Mid0", "");
+  settings.WriteProfileString("ToolM", "Mag0", "-c \"sleep 1000\"");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(RunFromPopup(f, 35095, 32930));
+  ASSERT_TRUE(WaitFor([&] { return !ProcessesIn(dir).empty(); }));
+  ASSERT_TRUE(s.App().HasState(kStateBusy));
+  {
+    test::BoxAnswers boxes({QMessageBox::No});
+    f->ExecuteCommand(cmd::kAppExit);
+    ASSERT_TRUE(WaitFor([&] { return !boxes.texts.empty(); }));
+    EXPECT_EQ(boxes.texts[0], ToolStillRunningText("/bin/sh"));
+  }
+  EXPECT_TRUE(f->isVisible());
+  EXPECT_FALSE(ProcessesIn(dir).empty()) << "the tool was ended although the user said No";
+  EXPECT_NE(s.App().Project(), nullptr);
+  {
+    test::BoxAnswers boxes({QMessageBox::Yes});
+    f->ExecuteCommand(cmd::kAppExit);
+    ASSERT_TRUE(WaitFor([&] { return !f->isVisible(); }));
+    EXPECT_EQ(boxes.texts.size(), 1u);
+  }
+  // The close waited for the tool's thread, which ended with its program.
+  EXPECT_EQ(ProcessesIn(dir), std::vector<int>{});
+  EXPECT_FALSE(s.App().HasState(kStateBusy));
+  EXPECT_EQ(s.App().Project(), nullptr);
+  for (int pid : ProcessesIn(dir)) ::kill(pid, SIGKILL);
 }
 
 }  // namespace
