@@ -162,6 +162,24 @@ TEST_F(ToolsFolderTest, ACancelledVersionControlQueryKeepsNoTexts) {
   EXPECT_EQ(run(false, ""), "");
 }
 
+// A user tool whose command is a bare name on PATH runs, as the same
+// command typed on a command line would.
+TEST_F(ToolsFolderTest, AToolNamedWithoutItsFolderIsFoundOnPath) {
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileInt("ToolM", "Mfg0", 0x100);
+  settings.WriteProfileString("ToolM", "Mtx0", "Shell");
+  settings.WriteProfileString("ToolM", "Mex0", "sh");
+  settings.WriteProfileString("ToolM", "Mid0", "");
+  settings.WriteProfileString("ToolM", "Mag0", "-c \"echo sh ran in $(pwd)\"");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(RunFromPopup(f, 35095, 32930));
+  const std::string out = AfterTheRun(s.App(), f);
+  EXPECT_NE(out.find("sh ran in " + fs::canonical(dir).string() + "\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("can't execute"), std::string::npos) << out;
+}
+
 // The processes that run in the folder (a tool runs in the project's).
 std::vector<int> ProcessesIn(const std::string& folder) {
   std::vector<int> found;
