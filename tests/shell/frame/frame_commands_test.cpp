@@ -189,6 +189,29 @@ TEST_F(FrameCommandsTest, EventInterfaceKnowsWhenTheComponentsSheetIsOpen) {
   EXPECT_FALSE(ipc.ComponentsSheetOpen());
 }
 
+// A peer's build while the Components sheet is open would run under the
+// sheet's OK, which replaces the groups the build reads: it is refused
+// with the reason, as the peer's group changes are, and nothing starts.
+TEST_F(FrameCommandsTest, APeersBuildIsRefusedWhileTheComponentsSheetIsOpen) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::string answer;
+  bool busy = true;
+  f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
+    if (!dynamic_cast<ProjectSheet*>(&d)) return int(QDialog::Rejected);
+    const auto [code, out] = RunIpcClient("0", 60000);
+    const size_t at = out.find("status ");
+    answer = at == std::string::npos ? out : out.substr(at, out.find('\n', at) - at);
+    busy = s.App().HasState(kStateBusy);
+    return int(QDialog::Rejected);
+  };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kComponents));
+  EXPECT_EQ(answer, "status 1 Can't build while the dialog 'Components, Environment and Books' is open");
+  EXPECT_FALSE(busy);
+  EXPECT_FALSE(s.App().HasState(kStateBusy));
+}
+
 TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
