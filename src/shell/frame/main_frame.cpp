@@ -1003,11 +1003,27 @@ void CMainFrame::ShowProjectContextMenu(QPoint globalPos) {
     if (st.textSet) a->setText(ToQString(st.text));
   }
   m_contextMenuImages->Track(&popup);
+  // The entries name the record selected when the menu opened. A peer's
+  // change may refill the tree while the menu is open, and the selection
+  // then moves elsewhere: an entry acts on its own record while the tree
+  // still shows it, and on nothing once it has left the project.
+  NodeRec* const shownFor = m_app.m_pSelItem;
   QAction* chosen = popup.exec(globalPos);
   if (!chosen) return;
   bool ok = false;
   CommandId id = chosen->data().toUInt(&ok);
-  if (ok && id) ExecuteCommand(id);
+  if (!ok || !id) return;
+  if (shownFor && m_app.m_pSelItem != shownFor) {
+    CPrjView* view = m_projectBar ? m_projectBar->View() : nullptr;
+    HTREEITEM item = view && shownFor ? view->ItemOf(shownFor) : nullptr;
+    if (!item) {
+      m_app.Dialogs().Beep();
+      return;
+    }
+    view->Tree()->SelectItem(item);
+    m_app.m_pSelItem = shownFor;
+  }
+  ExecuteCommand(id);
 }
 
 void CMainFrame::OpenFileAndShow(const std::string& file, int line, int column) {
