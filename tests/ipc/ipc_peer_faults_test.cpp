@@ -465,6 +465,28 @@ TEST_F(PeerFaultsTest, AStartBesideAStoppedGateHolderSaysWhyAndJoinsOnceItIsGone
   EXPECT_EQ(dispatcher.OwnSlot(), 0);
 }
 
+// Two programs of one namespace ended by SIGTERM at the same instant (a
+// session's end, a "killall"): each leaves as the last user would, so the
+// last of them removes every object and the lock folder, whichever it is.
+TEST_F(PeerFaultsTest, TwoProgramsEndedAtOnceLeaveNothing) {
+  const unsigned uid = ::getuid();
+  const auto objects = [&] {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator("/dev/shm"))
+      n += test::SuffixOfShmEntry(e.path().filename().string(), uid) == space.ns.suffix ? 1 : 0;
+    return n;
+  };
+  auto first = StartPeer(0);
+  auto second = StartPeer(1);
+  ASSERT_GT(objects(), 0);
+  first->Signal(SIGTERM);
+  second->Signal(SIGTERM);
+  EXPECT_EQ(first->Wait(kHangMs), 128);
+  EXPECT_EQ(second->Wait(kHangMs), 128);
+  EXPECT_EQ(objects(), 0) << "objects of '" << space.ns.suffix << "' left in /dev/shm";
+  EXPECT_FALSE(std::filesystem::exists(space.ns.LockFolder())) << space.ns.LockFolder();
+}
+
 // A peer of the same user cuts one of a program's semaphores to nothing
 // (all it needs is write access to the file): the program, which runs into
 // the cut at its receiver's next wake, lives on, says once which object was
