@@ -194,44 +194,72 @@ std::vector<int> ProcessesIn(const std::string& folder) {
   return found;
 }
 
-// File > Exit while a tool the user waits for runs (one that never ends by
-// itself): the close asks whether to end it. No keeps the window and the
-// tool; Yes closes the window and ends the tool, so that nothing of the
-// program is left waiting for it.
+// File > Exit while a program the user waits for runs (one that never ends
+// by itself: a user tool, a lint run): the close asks whether to end it.
+// No keeps the window and the program; Yes closes the window and ends the
+// program, so that nothing of the IDE is left waiting for it.
 TEST_F(ToolsFolderTest, ExitWhileAToolRunsAsksAndEndsIt) {
   ASSERT_FALSE(fs::equivalent(fs::current_path(), dir)) << "the test must start elsewhere";
-  SettingsStore settings(dir + "settings.ini");
-  settings.WriteProfileInt("ToolM", "Mfg0", 0x100);  // waited for, not independent
-  settings.WriteProfileString("ToolM", "Mtx0", "Sleeper");
-  settings.WriteProfileString("ToolM", "Mex0", "/bin/sh");
-  settings.WriteProfileString("ToolM", "Mid0", "");
-  settings.WriteProfileString("ToolM", "Mag0", "-c \"sleep 1000\"");
-  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
-  CMainFrame* f = s.Frame();
-  ASSERT_NE(f, nullptr);
-  ASSERT_TRUE(RunFromPopup(f, 35095, 32930));
-  ASSERT_TRUE(WaitFor([&] { return !ProcessesIn(dir).empty(); }));
-  ASSERT_TRUE(s.App().HasState(kStateBusy));
-  {
-    test::BoxAnswers boxes({QMessageBox::No});
-    f->ExecuteCommand(cmd::kAppExit);
-    ASSERT_TRUE(WaitFor([&] { return !boxes.texts.empty(); }));
-    EXPECT_EQ(boxes.texts[0], ToolStillRunningText("/bin/sh"));
+  const std::string tools = dir.substr(0, dir.size() - 1) + "_sleeper/";
+  fs::create_directories(tools);
+  const std::string sleeper = tools + "lint.sh";
+  std::ofstream(sleeper) << "#!/bin/sh\nsleep 1000\n";
+  ::chmod(sleeper.c_str(), 0755);
+  struct Row {
+    const char* name;
+    std::function<bool(CMainFrame*, ProjectRec*)> start;
+    std::string asked;
+  };
+  const std::vector<Row> rows = {
+      {"user tool", [](CMainFrame* f, ProjectRec*) { return RunFromPopup(f, 35095, 32930); },
+       ToolStillRunningText("/bin/sh")},
+      {"PC-Lint",
+       [&](CMainFrame* f, ProjectRec* p) {
+         p->curTarget->OPTLE = PoolStrDupOrEmpty(sleeper.c_str(), kPoolProject);
+         p->curTarget->OPTLC = PoolStrDupOrEmpty("std.lnt", kPoolProject);
+         return f->ExecuteCommand(35105);
+       },
+       ToolStillRunningText("PC-Lint")},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ResetAppState();
+    PoolFreeAll();
+    SettingsStore settings(dir + "settings.ini");
+    settings.WriteProfileInt("ToolM", "Mfg0", 0x100);  // waited for, not independent
+    settings.WriteProfileString("ToolM", "Mtx0", "Sleeper");
+    settings.WriteProfileString("ToolM", "Mex0", "/bin/sh");
+    settings.WriteProfileString("ToolM", "Mid0", "");
+    settings.WriteProfileString("ToolM", "Mag0", "-c \"sleep 1000\"");
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    ASSERT_NE(s.App().Project(), nullptr);
+    ASSERT_TRUE(r.start(f, s.App().Project()));
+    ASSERT_TRUE(WaitFor([&] { return !ProcessesIn(dir).empty(); }));
+    ASSERT_TRUE(s.App().HasState(kStateBusy));
+    {
+      test::BoxAnswers boxes({QMessageBox::No});
+      f->ExecuteCommand(cmd::kAppExit);
+      ASSERT_TRUE(WaitFor([&] { return !boxes.texts.empty(); }));
+      EXPECT_EQ(boxes.texts[0], r.asked);
+    }
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_FALSE(ProcessesIn(dir).empty()) << "ended although the user said No";
+    EXPECT_NE(s.App().Project(), nullptr);
+    {
+      test::BoxAnswers boxes({QMessageBox::Yes});
+      f->ExecuteCommand(cmd::kAppExit);
+      ASSERT_TRUE(WaitFor([&] { return !f->isVisible(); }));
+      EXPECT_EQ(boxes.texts.size(), 1u);
+    }
+    // The close waited for the run's thread, which ended with its program.
+    EXPECT_EQ(ProcessesIn(dir), std::vector<int>{});
+    EXPECT_FALSE(s.App().HasState(kStateBusy));
+    EXPECT_EQ(s.App().Project(), nullptr);
+    for (int pid : ProcessesIn(dir)) ::kill(pid, SIGKILL);
   }
-  EXPECT_TRUE(f->isVisible());
-  EXPECT_FALSE(ProcessesIn(dir).empty()) << "the tool was ended although the user said No";
-  EXPECT_NE(s.App().Project(), nullptr);
-  {
-    test::BoxAnswers boxes({QMessageBox::Yes});
-    f->ExecuteCommand(cmd::kAppExit);
-    ASSERT_TRUE(WaitFor([&] { return !f->isVisible(); }));
-    EXPECT_EQ(boxes.texts.size(), 1u);
-  }
-  // The close waited for the tool's thread, which ended with its program.
-  EXPECT_EQ(ProcessesIn(dir), std::vector<int>{});
-  EXPECT_FALSE(s.App().HasState(kStateBusy));
-  EXPECT_EQ(s.App().Project(), nullptr);
-  for (int pid : ProcessesIn(dir)) ::kill(pid, SIGKILL);
+  fs::remove_all(tools);
 }
 
 }  // namespace
