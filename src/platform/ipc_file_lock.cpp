@@ -89,9 +89,11 @@ uint32_t IpcFileLock::Word(int index) const {
   return value;
 }
 
-int IpcFileLock::HolderPid() const {
-  struct stat own {};
-  if (m_fd < 0 || fstat(m_fd, &own) != 0) return 0;
+namespace {
+
+// One pass over the kernel's list of locks: the first other process with a
+// lock on the file (device, inode), or 0.
+int LockHolderInList(const struct stat& own) {
   // A line of /proc/locks: "<n>: FLOCK  ADVISORY  WRITE <pid> <major>:<minor>:<inode> <start> <end>";
   // a lock that waits for it has "->" before its kind.
   std::FILE* locks = std::fopen("/proc/locks", "re");
@@ -109,6 +111,22 @@ int IpcFileLock::HolderPid() const {
     if (inode == own.st_ino && major == ::major(own.st_dev) && minor == ::minor(own.st_dev)) holder = pid;
   }
   std::fclose(locks);
+  return holder;
+}
+
+// The list is read a page at a time and the kernel lets go of it between
+// pages: locks that go meanwhile (every program on the event interface
+// takes and gives back locks all the time) move the rest back, past the
+// reader, so one pass can miss a lock that is held throughout.
+constexpr int kLockListPasses = 100;
+
+}  // namespace
+
+int IpcFileLock::HolderPid() const {
+  struct stat own {};
+  if (m_fd < 0 || fstat(m_fd, &own) != 0) return 0;
+  int holder = 0;
+  for (int pass = 0; pass < kLockListPasses && holder == 0; ++pass) holder = LockHolderInList(own);
   return holder;
 }
 

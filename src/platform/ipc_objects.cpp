@@ -164,8 +164,17 @@ void IpcObjects::RemoveIfLast() {
   IpcFileLock gate;
   const bool gated = TakeGate(gate, nullptr);
   std::lock_guard<std::mutex> files(m_lockFilesMutex);
-  m_live.Unlock();
+  LeaveAsUser();
   if (gated) RemoveIfUnused();
+}
+
+void IpcObjects::LeaveAsUser() {
+  // Both marks of a user go under the gate, before the look for others: two
+  // processes leaving at once each see the other's marks otherwise (the
+  // mapping's lock lasts until the handle closes, after the gate), and
+  // both leave the objects behind.
+  m_live.Unlock();
+  m_region.UnlockByte(kUsersByte);
 }
 
 void IpcObjects::RemoveIfUnused() {
@@ -328,7 +337,7 @@ void IpcObjects::Detach() {
     std::lock_guard<std::mutex> files(m_lockFilesMutex);
     // Unlock rather than only close: a forked child's copy of the
     // descriptor must not keep the lock.
-    m_live.Unlock();
+    LeaveAsUser();
     if (gated) RemoveIfUnused();
   }
   CloseHandles();

@@ -200,6 +200,8 @@ class IpcObjects {
   bool WaitWatchingForProgress(int slot, std::chrono::steady_clock::time_point end);
   uint64_t Fingerprint(int slot);
   void Report(const std::string& text);
+  // Gives up this process's live lock and its lock on the mapping.
+  void LeaveAsUser();
   // Leaving, under the gate with the own live lock given up: removes what
   // nobody uses any more.
   void RemoveIfUnused();

@@ -465,6 +465,61 @@ TEST_F(PeerFaultsTest, AStartBesideAStoppedGateHolderSaysWhyAndJoinsOnceItIsGone
   EXPECT_EQ(dispatcher.OwnSlot(), 0);
 }
 
+// The process holding the gate is named while the machine's other locks
+// come and go (every program on the event interface takes and gives back
+// locks all the time): the kernel's list of locks is read a page at a
+// time, and locks that go meanwhile move the rest past the reader.
+TEST_F(PeerFaultsTest, TheGateHolderIsNamedWhileOtherLocksComeAndGo) {
+  Child holder(test::ProgramBeside("ipc_test_peer"), {space.ns.suffix, space.dir, "hold-gate"});
+  ASSERT_EQ(holder.Line(), "slot 0");
+  ASSERT_EQ(holder.Line(), "holding gate");
+  // Enough locks of others to fill several pages of the list, taken and
+  // given back without pause.
+  std::atomic<bool> done {false};
+  std::vector<std::thread> churn;
+  for (int t = 0; t < 4; ++t)
+    churn.emplace_back([&, t] {
+      std::vector<IpcFileLock> locks(64);
+      for (size_t i = 0; i < locks.size(); ++i)
+        locks[i].Open(space.dir + "/churn" + std::to_string(t) + "_" + std::to_string(i), nullptr);
+      while (!done) {
+        for (IpcFileLock& l : locks) l.TryExclusive();
+        for (IpcFileLock& l : locks) l.Unlock();
+      }
+    });
+  IpcFileLock gate;
+  ASSERT_TRUE(gate.Open(space.ns.LockPath("ZARIzu_file_mapping_gate"), nullptr));
+  int missed = 0;
+  for (int i = 0; i < 2000; ++i) missed += gate.HolderPid() == holder.Pid() ? 0 : 1;
+  done = true;
+  for (std::thread& t : churn) t.join();
+  EXPECT_EQ(missed, 0) << "of 2000 looks";
+  holder.Signal(SIGUSR1);
+  EXPECT_EQ(holder.Wait(kHangMs), 0);
+}
+
+// Two programs of one namespace ended by SIGTERM at the same instant (a
+// session's end, a "killall"): each leaves as the last user would, so the
+// last of them removes every object and the lock folder, whichever it is.
+TEST_F(PeerFaultsTest, TwoProgramsEndedAtOnceLeaveNothing) {
+  const unsigned uid = ::getuid();
+  const auto objects = [&] {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator("/dev/shm"))
+      n += test::SuffixOfShmEntry(e.path().filename().string(), uid) == space.ns.suffix ? 1 : 0;
+    return n;
+  };
+  auto first = StartPeer(0);
+  auto second = StartPeer(1);
+  ASSERT_GT(objects(), 0);
+  first->Signal(SIGTERM);
+  second->Signal(SIGTERM);
+  EXPECT_EQ(first->Wait(kHangMs), 128);
+  EXPECT_EQ(second->Wait(kHangMs), 128);
+  EXPECT_EQ(objects(), 0) << "objects of '" << space.ns.suffix << "' left in /dev/shm";
+  EXPECT_FALSE(std::filesystem::exists(space.ns.LockFolder())) << space.ns.LockFolder();
+}
+
 // A peer of the same user cuts one of a program's semaphores to nothing
 // (all it needs is write access to the file): the program, which runs into
 // the cut at its receiver's next wake, lives on, says once which object was

@@ -341,6 +341,68 @@ TEST_F(ExampleBuild, BuildsWithoutAWindowWhenTheDisplayDoesNotAnswer) {
   EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf").substr(0, 4), "\x7f" "ELF");
 }
 
+// An X server that is there but stopped (a suspended Xvfb, a frozen
+// session) still accepts connections on its socket, and never answers on
+// them: a command-line build beside it neither waits for it nor stays
+// silent, it builds without a window.
+TEST_F(ExampleBuild, BuildsWithoutAWindowBesideAStoppedXServer) {
+  if (::access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
+  // The server says its display number on a pipe once it listens.
+  int ready[2];
+  ASSERT_EQ(::pipe2(ready, O_CLOEXEC), 0);
+  const pid_t server = ::fork();
+  ASSERT_GE(server, 0);
+  if (server == 0) {
+    ::dup2(ready[1], 3);
+    const int quiet = ::open("/dev/null", O_WRONLY);
+    ::dup2(quiet, 1);
+    ::dup2(quiet, 2);
+    ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "320x240x24",
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(ready[1]);
+  std::string number;
+  char c = 0;
+  while (::read(ready[0], &c, 1) == 1 && c != '\n') number += c;
+  ::close(ready[0]);
+  ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+  ASSERT_EQ(::kill(server, SIGSTOP), 0);
+
+  const std::string cmd = "exec env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:" + number + " " + root_ +
+                          "PM2/pelmora2 -b " + dir_ + "Blinky.pm2 > " + dir_ + "stdout.txt 2>&1";
+  const pid_t build = ::fork();
+  ASSERT_GE(build, 0);
+  if (build == 0) {
+    ::setpgid(0, 0);
+    ::execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // Bounded only to catch the hang: a build that hangs is ended with what
+  // it started, so that it leaves nothing behind.
+  int status = 0;
+  bool ended = false;
+  for (const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(test::kHangWaitMs);
+       !ended && std::chrono::steady_clock::now() < until;) {
+    ended = ::waitpid(build, &status, WNOHANG) == build;
+    if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (!ended) {
+    ::kill(-build, SIGKILL);
+    ::waitpid(build, &status, 0);
+  }
+  // Woken to end, so that it removes its socket and lock file.
+  ::kill(server, SIGTERM);
+  ::kill(server, SIGCONT);
+  ::waitpid(server, nullptr, 0);
+  out_ = ReadText(dir_ + "stdout.txt");
+  ASSERT_TRUE(ended) << "the build waited for the stopped X server :" << number << "\n" << out_;
+  ASSERT_TRUE(WIFEXITED(status)) << status << out_;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << out_;
+  EXPECT_NE(out_.find("\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s)."), std::string::npos) << out_;
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf").substr(0, 4), "\x7f" "ELF");
+}
+
 TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {
   ASSERT_EQ(Build(), 0) << out_;
   EXPECT_NE(out_.find("\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s)."), std::string::npos) << out_;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <random>
 #include <thread>
@@ -189,6 +190,19 @@ bool ToolRunner::MapRequestPaths(ToolRunRequest& run, std::string* folder) {
   if (!ok) Printf("--- Error: %s\n", err.c_str());
   return ok;
 }
+
+bool IsBareProgramName(const std::string& program) {
+  return !program.empty() && program.find_first_of("/\\:") == std::string::npos;
+}
+
+namespace {
+
+bool ProgramFileThere(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
 
 void ToolRunner::RequestStop() {
   stopRequested_ = true;
@@ -381,6 +395,10 @@ void ToolRunner::RunExternalCommand(const std::string& program, const std::strin
   std::string where, local, err;
   bool failed = !map.MapFolder(folder.empty() ? deps_.workFolder : folder, &where, &err) ||
                 !map.MapFile(program, &local, &err);
+  // A program named without a folder ("sh") is the project folder's file
+  // when there is one; otherwise the spawn looks it up in the start folder
+  // and then on PATH, as a command line does.
+  if (!failed && IsBareProgramName(program) && !ProgramFileThere(local)) local = program;
   const std::string runLine = "\"" + local + "\" " + arguments;
   if (failed) {
     Printf("--- Error: %s\n", err.c_str());

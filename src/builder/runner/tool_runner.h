@@ -36,6 +36,9 @@ bool IsCommandShellOrBatch(const std::string& command);
 std::string FormToolCommandLine(const ToolRunRequest& request, const std::string& captureName,
                                 bool* usedAlt = nullptr);
 
+// A program named without a folder or drive ("sh", "lint.exe").
+bool IsBareProgramName(const std::string& program);
+
 constexpr int kCaptureReopenTries = 20;
 
 struct ToolRunnerDeps {

@@ -1003,11 +1003,27 @@ void CMainFrame::ShowProjectContextMenu(QPoint globalPos) {
     if (st.textSet) a->setText(ToQString(st.text));
   }
   m_contextMenuImages->Track(&popup);
+  // The entries name the record selected when the menu opened. A peer's
+  // change may refill the tree while the menu is open, and the selection
+  // then moves elsewhere: an entry acts on its own record while the tree
+  // still shows it, and on nothing once it has left the project.
+  NodeRec* const shownFor = m_app.m_pSelItem;
   QAction* chosen = popup.exec(globalPos);
   if (!chosen) return;
   bool ok = false;
   CommandId id = chosen->data().toUInt(&ok);
-  if (ok && id) ExecuteCommand(id);
+  if (!ok || !id) return;
+  if (shownFor && m_app.m_pSelItem != shownFor) {
+    CPrjView* view = m_projectBar ? m_projectBar->View() : nullptr;
+    HTREEITEM item = view && shownFor ? view->ItemOf(shownFor) : nullptr;
+    if (!item) {
+      m_app.Dialogs().Beep();
+      return;
+    }
+    view->Tree()->SelectItem(item);
+    m_app.m_pSelItem = shownFor;
+  }
+  ExecuteCommand(id);
 }
 
 void CMainFrame::OpenFileAndShow(const std::string& file, int line, int column) {
@@ -1243,7 +1259,9 @@ bool CMainFrame::CloseSequence() {
   // A halted session ends first (its layout goes back to the build one); a
   // driver that refuses keeps the program open.
   if (m_debug && !m_debug->EndForClose()) return false;
-  // A build still running is stopped first; its end arrives through the hub.
+  // A tool still running ends (the user agreed above), and so does a build;
+  // the build's end arrives through the hub.
+  if (m_tools) m_tools->EndRuns();
   if (m_app.HasState(kStateBusy) && m_build) m_build->StopBuild();
   // 8, 9: the closing flag, the bar sizes, the workbook mode and the layout.
   m_closing = true;

@@ -51,11 +51,14 @@ int IndexOfCommand(QMenu* menu, CommandId id) {
 // their own, version-control commands, PC-Lint, the external flash tool) run
 // in the folder the project made current, so that a bare file name in their
 // arguments means the project's file.
-ToolRunnerDeps RunnerDeps(ShellApp& app) {
+// A run ends its program (and what that started) once `stop` is set: the
+// program's close does not wait for a tool that may never end.
+ToolRunnerDeps RunnerDeps(ShellApp& app, const std::atomic<bool>* stop) {
   ToolRunnerDeps deps;
   deps.hub = &app.Hub();
   if (ProjectRec* p = app.Project()) deps.projectFolder = p->folder.str();
   deps.workFolder = app.m_currentDir;
+  deps.stopWanted = [stop] { return stop->load(); };
   return deps;
 }
 
@@ -63,18 +66,19 @@ ToolRunnerDeps RunnerDeps(ShellApp& app) {
 // that moment.
 class PerRunExternal : public ExternalRunner {
  public:
-  explicit PerRunExternal(ShellApp& app) : m_app(app) {}
-  void Run(const ExternalRun& run) override { ToolRunnerExternal(RunnerDeps(m_app)).Run(run); }
+  PerRunExternal(ShellApp& app, const std::atomic<bool>& stop) : m_app(app), m_stop(stop) {}
+  void Run(const ExternalRun& run) override { ToolRunnerExternal(RunnerDeps(m_app, &m_stop)).Run(run); }
 
  private:
   ShellApp& m_app;
+  const std::atomic<bool>& m_stop;
 };
 
 }  // namespace
 
 ToolCommands::ToolCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings, ActiveEditorQuery editor)
     : m_frame(frame), m_app(app), m_settings(settings), m_editor(std::move(editor)) {
-  m_external = std::make_unique<PerRunExternal>(app);
+  m_external = std::make_unique<PerRunExternal>(app, m_stopRuns);
   // The tools' threads wait in their notifications for this thread, which
   // joins them when the frame goes away or a run starts: their calls are
   // served meanwhile.
@@ -85,8 +89,8 @@ ToolCommands::ToolCommands(CMainFrame& frame, ShellApp& app, SettingsStore& sett
   m_find = std::make_unique<FindInFiles>(app.Hub(), [this] { Beep(); }, serve);
   m_lint = std::make_unique<LintRunner>(
       *this, app.Hub(), app.State().m_nState,
-      [&app](ToolRunRequest& r) {
-        ToolRunner runner(RunnerDeps(app));
+      [&app, stop = &m_stopRuns](ToolRunRequest& r) {
+        ToolRunner runner(RunnerDeps(app, stop));
         runner.RunBuildStep(r);
       },
       std::string(), serve);
@@ -228,13 +232,37 @@ void ToolCommands::PopupAboutToShow(QMenu* menu) {
 
 bool ToolCommands::FindRunning() const { return m_find->Running(); }
 
+std::string ToolCommands::RunningTool() const {
+  std::string program = m_launcher->WaitingProgram();
+  if (program.empty() && m_lint->Running()) program = "PC-Lint";
+  return program;
+}
+
 bool ToolCommands::MayClose() {
   if (m_find->Running()) {
     Beep();
     return false;
   }
+  // A tool the user waits for may never end by itself: the close asks
+  // whether to end it rather than leave the process waiting for it after
+  // the window has gone. A batch build has nobody to ask.
+  const std::string tool = RunningTool();
+  if (!tool.empty() && !m_app.HasState(kStateBatchBuild) &&
+      MessageBox(ToolStillRunningText(tool), kMbYesNo | kMbIconQuestion) != kIdYes)
+    return false;
   m_scc->DeleteCommentFile();
   return true;
+}
+
+void ToolCommands::EndRuns() {
+  m_stopRuns = true;
+  m_launcher->JoinAll();
+  m_lint->Join();
+  m_stopRuns = false;
+}
+
+std::string ToolStillRunningText(const std::string& tool) {
+  return "'" + tool + "' is still running.\n\nEnd it and exit?";
 }
 
 void ToolCommands::OnCustomizeTools() {

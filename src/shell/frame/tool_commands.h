@@ -62,8 +62,15 @@ class ToolCommands : public ToolFrame {
   // (told apart by their fixed items); other popups are left alone.
   void PopupAboutToShow(QMenu* menu);
   bool FindRunning() const;
-  // The close sequence: refused while a search runs; the comment file goes.
+  // The close sequence: refused while a search runs, and while a tool the
+  // user waits for runs unless the user agrees to end it; the comment file
+  // goes.
   bool MayClose();
+  // Ends the running tools and lint run and waits for their threads (the
+  // close, once agreed).
+  void EndRuns();
+  // The program of the waiting tool or lint run in progress; empty: none.
+  std::string RunningTool() const;
 
   UserToolsMenu& Tools() { return *m_tools; }
   FindInFiles& Finder() { return *m_find; }
@@ -95,6 +102,7 @@ class ToolCommands : public ToolFrame {
   ShellApp& m_app;
   SettingsStore& m_settings;
   ActiveEditorQuery m_editor;
+  std::atomic<bool> m_stopRuns{false};  // read by the runs' threads, set by EndRuns
   std::unique_ptr<ExternalRunner> m_external;
   std::unique_ptr<UserToolLauncher> m_launcher;
   std::unique_ptr<UserToolsMenu> m_tools;
@@ -103,5 +111,8 @@ class ToolCommands : public ToolFrame {
   std::unique_ptr<LintRunner> m_lint;
   std::set<CommandId> m_greyed;  // run-time items whose text could not be filled in
 };
+
+// The close's question while a tool runs.
+std::string ToolStillRunningText(const std::string& tool);
 
 }  // namespace pm2

@@ -78,6 +78,9 @@ std::string SetFileGroupRefusalWhileEditing(const NodeRec* node, const GroupRec*
          " is open";
 }
 
+constexpr char kBuildRefusalUnderComponents[] =
+    "Can't build while the dialog 'Components, Environment and Books' is open";
+
 // A change the Components sheet's OK would undo, told "Ok." first.
 std::string GroupRefusalUnderComponents(const std::string& group) {
   return "Can't change group '" + group + "' while the dialog 'Components, Environment and Books' is open";
@@ -211,7 +214,12 @@ void IpcBuildHandlers::OnBuild(dtc_Make::Build& e) {
 
 std::string IpcBuildHandlers::OptionsBeingEdited() {
   std::string why;
-  m_shell.RunOnGuiThread([&] { why = BuildRefusalWhileEditing(m_shell.OptionsSheetNode()); });
+  m_shell.RunOnGuiThread([&] {
+    why = BuildRefusalWhileEditing(m_shell.OptionsSheetNode());
+    // The Components sheet's OK replaces the groups and targets under a
+    // build that started beside it.
+    if (why.empty() && m_shell.ComponentsSheetOpen()) why = kBuildRefusalUnderComponents;
+  });
   return why;
 }
 

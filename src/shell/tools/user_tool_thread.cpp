@@ -14,8 +14,16 @@ UserToolLauncher::~UserToolLauncher() { JoinAll(); }
 bool UserToolLauncher::StartWaiting(ExternalRun run) {
   uint32_t old = m_state.fetch_or(kStateBusy);
   if (old & kStateBusy) return false;
+  {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_waitingProgram = run.program;
+  }
   Launch([this, r = std::move(run)] {
     m_runner.Run(r);
+    {
+      std::lock_guard<std::mutex> lock(m_lock);
+      m_waitingProgram.clear();
+    }
     m_state.fetch_and(~static_cast<uint32_t>(kStateBusy));
     m_hub.Send(kNotifyUserToolFinished, 0);
   });
@@ -47,6 +55,11 @@ void UserToolLauncher::ReapLocked() {
       ++it;
     }
   }
+}
+
+std::string UserToolLauncher::WaitingProgram() const {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_waitingProgram;
 }
 
 void UserToolLauncher::JoinAll() {

@@ -64,6 +64,8 @@ class UserToolLauncher {
   void StartIndependent(ExternalRun run);
   // Waits for all threads started so far.
   void JoinAll();
+  // The program of the waiting run in progress; empty when none runs.
+  std::string WaitingProgram() const;
 
  private:
   ExternalRunner& m_runner;
@@ -78,8 +80,9 @@ class UserToolLauncher {
   void ReapLocked();
   void Launch(std::function<void()> body);
 
-  std::mutex m_lock;
+  mutable std::mutex m_lock;
   std::vector<Run> m_threads;
+  std::string m_waitingProgram;  // set from its start to its end; needs m_lock
 };
 
 }  // namespace pm2

@@ -442,5 +442,33 @@ TEST_F(ToolRunnerTest, ExternalCommandCopiesOutput) {
                                                       "--- Error: can't execute '\"" + dir / "absent" + "\" x'\n"}));
 }
 
+// A program named without a folder: the project folder's file of that
+// name when there is one, else the one on PATH, as a command line finds it.
+TEST_F(ToolRunnerTest, ExternalProgramWithoutAFolderIsLookedUpOnPath) {
+  WriteFile(dir / "own", "#!/bin/sh\necho project copy $1\n");
+  ::chmod((dir / "own").c_str(), 0755);
+  struct Row {
+    const char* name;
+    const char* program;
+    const char* arguments;
+    const char* expected;  // the line after the command line
+  } rows[] = {
+      {"on PATH only", "sh", "-c \"echo from PATH\"", "from PATH\n"},
+      {"in the project folder", "own", "x", "project copy x\n"},
+      {"in neither", "pm2-no-such-tool", "x", "--- Error: can't execute '\"pm2-no-such-tool\" x'\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    shell.lines.clear();
+    ToolRunnerDeps deps = Deps();
+    deps.projectFolder = dir.Path();
+    ToolRunner runner(deps);
+    runner.RunExternalCommand(r.program, r.arguments, "", nullptr, 0);
+    const auto shown = Shown(shell);
+    ASSERT_EQ(shown.size(), 2u) << (shown.empty() ? "" : shown.back());
+    EXPECT_EQ(shown[1], r.expected);
+  }
+}
+
 }  // namespace
 }  // namespace pm2

@@ -189,6 +189,85 @@ TEST_F(FrameCommandsTest, EventInterfaceKnowsWhenTheComponentsSheetIsOpen) {
   EXPECT_FALSE(ipc.ComponentsSheetOpen());
 }
 
+// A peer's build while the Components sheet is open would run under the
+// sheet's OK, which replaces the groups the build reads: it is refused
+// with the reason, as the peer's group changes are, and nothing starts.
+TEST_F(FrameCommandsTest, APeersBuildIsRefusedWhileTheComponentsSheetIsOpen) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::string answer;
+  bool busy = true;
+  f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
+    if (!dynamic_cast<ProjectSheet*>(&d)) return int(QDialog::Rejected);
+    const auto [code, out] = RunIpcClient("0", 60000);
+    const size_t at = out.find("status ");
+    answer = at == std::string::npos ? out : out.substr(at, out.find('\n', at) - at);
+    busy = s.App().HasState(kStateBusy);
+    return int(QDialog::Rejected);
+  };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kComponents));
+  EXPECT_EQ(answer, "status 1 Can't build while the dialog 'Components, Environment and Books' is open");
+  EXPECT_FALSE(busy);
+  EXPECT_FALSE(s.App().HasState(kStateBusy));
+}
+
+// The project window's menu opened on Blinky.c names it; a peer's group
+// change that refills the tree while the menu is open moves the selection
+// to the target. The menu's options entry still opens the file's sheet,
+// not the target's; once the file has left the project the entry opens
+// nothing.
+TEST_F(FrameCommandsTest, TheProjectMenusOptionsEntryKeepsItsFileWhenAPeerRefillsTheTree) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  struct Row {
+    const char* name;
+    const char* peerGroup;  // the group whose files the peer sets
+    const char* sheetFor;   // the sheet the entry opened ("" none)
+  } rows[] = {
+      {"another group changes", "Peer", "file 'Blinky.c'"},
+      {"the file's own group loses it", "Source", ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    FileRec* file = nullptr;
+    for (GroupRec* g = p->firstGroup; g; g = g->next)
+      for (FileRec* x = g->firstFile; x; x = x->next)
+        if (x->name.str() == "Blinky.c") file = x;
+    ASSERT_NE(file, nullptr);
+    SelectInProject(f, file);
+    ASSERT_EQ(s.App().m_pSelItem, file);
+    std::string sheetFor, entry, answer = "<menu never open>";
+    f->ProjectCommands()->m_runOptionsSheet = [&](OptionsSheet&) {
+      const NodeRec* n = s.App().m_pOptionsNode;
+      sheetFor = !n ? "?" : n->kind == kKindFile ? "file '" + static_cast<const FileRec*>(n)->name.str() + "'"
+                                                 : "other";
+      return int(QDialog::Rejected);
+    };
+    QTimer inMenu;
+    QObject::connect(&inMenu, &QTimer::timeout, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu || !entry.empty()) return;
+      QAction* options = ActionOf(menu, cmd::kOptionsForItem);
+      if (!options) return;
+      entry = options->text().toStdString();
+      const auto [code, out] = RunIpcClient(std::string("setgroup ") + r.peerGroup + " " + dir + " Extra.c", 60000);
+      answer = out.substr(out.find("status ") == std::string::npos ? 0 : out.find("status "));
+      menu->setActiveAction(options);
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+    inMenu.start(10);
+    f->ShowProjectContextMenu(f->mapToGlobal(QPoint(20, 20)));
+    inMenu.stop();
+    EXPECT_EQ(entry, "&Options for File 'Blinky.c'...");
+    EXPECT_EQ(answer, "status 0 Ok.\n");
+    EXPECT_EQ(sheetFor, r.sheetFor);
+  }
+}
+
 TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();

@@ -19,6 +19,8 @@
 // "disconnected", or 60 s without an event.
 // With mode "setopt <group> <symbol>" it sets the group's symbols (no
 // include paths) and prints the status answer.
+// With mode "setgroup <group> <folder> <file>" it sets the group's files
+// (one, in that folder) and prints the status answer.
 // Every request after the first WhoIs goes to the IDE's slot alone (to all
 // when no identity of the IDE came).
 #include <atomic>
@@ -97,6 +99,18 @@ int main(int argc, char** argv) {
     const size_t blank = args.rfind(' ');
     if (blank == std::string::npos) return 2;
     c.Send(dtc_Make::SetOptions(args.substr(0, blank), TextList{args.substr(blank + 1)}, TextList{}), ide);
+    do s = c.Next(60000);
+    while (s.rfind("identity ", 0) == 0);
+    c.Say(s);
+    return s.rfind("status ", 0) == 0 ? 0 : 5;
+  }
+  if (std::string(argv[3]).rfind("setgroup ", 0) == 0) {
+    const std::string args = argv[3] + 9;
+    const size_t first = args.find(' '), last = args.rfind(' ');
+    if (first == std::string::npos || last == first) return 2;
+    c.Send(dtc_Make::SetFileGroup(args.substr(0, first), args.substr(first + 1, last - first - 1),
+                                  TextList{args.substr(last + 1)}),
+           ide);
     do s = c.Next(60000);
     while (s.rfind("identity ", 0) == 0);
     c.Say(s);

@@ -5,6 +5,7 @@
 // query offers what the last command kept.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <QApplication>
@@ -18,10 +19,12 @@
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
+#include "shell/frame/command_table.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/main_frame.h"
 #include "shell/output/out_view.h"
 #include "shell/output/out_win.h"
+#include "shell/frame/tool_commands.h"
 #include "shell/tools/ui/scc_query_dialog.h"
 
 namespace fs = std::filesystem;
@@ -157,6 +160,106 @@ TEST_F(ToolsFolderTest, ACancelledVersionControlQueryKeepsNoTexts) {
   EXPECT_EQ(run(true, "first"), "");
   EXPECT_EQ(run(false, "typed, then cancelled"), "first");
   EXPECT_EQ(run(false, ""), "");
+}
+
+// A user tool whose command is a bare name on PATH runs, as the same
+// command typed on a command line would.
+TEST_F(ToolsFolderTest, AToolNamedWithoutItsFolderIsFoundOnPath) {
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileInt("ToolM", "Mfg0", 0x100);
+  settings.WriteProfileString("ToolM", "Mtx0", "Shell");
+  settings.WriteProfileString("ToolM", "Mex0", "sh");
+  settings.WriteProfileString("ToolM", "Mid0", "");
+  settings.WriteProfileString("ToolM", "Mag0", "-c \"echo sh ran in $(pwd)\"");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(RunFromPopup(f, 35095, 32930));
+  const std::string out = AfterTheRun(s.App(), f);
+  EXPECT_NE(out.find("sh ran in " + fs::canonical(dir).string() + "\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("can't execute"), std::string::npos) << out;
+}
+
+// The processes that run in the folder (a tool runs in the project's).
+std::vector<int> ProcessesIn(const std::string& folder) {
+  std::vector<int> found;
+  const fs::path wanted = fs::canonical(folder);
+  for (const auto& e : fs::directory_iterator("/proc")) {
+    const std::string name = e.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::error_code ec;
+    const fs::path cwd = fs::read_symlink(e.path() / "cwd", ec);
+    if (!ec && cwd == wanted) found.push_back(std::stoi(name));
+  }
+  return found;
+}
+
+// File > Exit while a program the user waits for runs (one that never ends
+// by itself: a user tool, a lint run): the close asks whether to end it.
+// No keeps the window and the program; Yes closes the window and ends the
+// program, so that nothing of the IDE is left waiting for it.
+TEST_F(ToolsFolderTest, ExitWhileAToolRunsAsksAndEndsIt) {
+  ASSERT_FALSE(fs::equivalent(fs::current_path(), dir)) << "the test must start elsewhere";
+  const std::string tools = dir.substr(0, dir.size() - 1) + "_sleeper/";
+  fs::create_directories(tools);
+  const std::string sleeper = tools + "lint.sh";
+  std::ofstream(sleeper) << "#!/bin/sh\nsleep 1000\n";
+  ::chmod(sleeper.c_str(), 0755);
+  struct Row {
+    const char* name;
+    std::function<bool(CMainFrame*, ProjectRec*)> start;
+    std::string asked;
+  };
+  const std::vector<Row> rows = {
+      {"user tool", [](CMainFrame* f, ProjectRec*) { return RunFromPopup(f, 35095, 32930); },
+       ToolStillRunningText("/bin/sh")},
+      {"PC-Lint",
+       [&](CMainFrame* f, ProjectRec* p) {
+         p->curTarget->OPTLE = PoolStrDupOrEmpty(sleeper.c_str(), kPoolProject);
+         p->curTarget->OPTLC = PoolStrDupOrEmpty("std.lnt", kPoolProject);
+         return f->ExecuteCommand(35105);
+       },
+       ToolStillRunningText("PC-Lint")},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ResetAppState();
+    PoolFreeAll();
+    SettingsStore settings(dir + "settings.ini");
+    settings.WriteProfileInt("ToolM", "Mfg0", 0x100);  // waited for, not independent
+    settings.WriteProfileString("ToolM", "Mtx0", "Sleeper");
+    settings.WriteProfileString("ToolM", "Mex0", "/bin/sh");
+    settings.WriteProfileString("ToolM", "Mid0", "");
+    settings.WriteProfileString("ToolM", "Mag0", "-c \"sleep 1000\"");
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    ASSERT_NE(s.App().Project(), nullptr);
+    ASSERT_TRUE(r.start(f, s.App().Project()));
+    ASSERT_TRUE(WaitFor([&] { return !ProcessesIn(dir).empty(); }));
+    ASSERT_TRUE(s.App().HasState(kStateBusy));
+    {
+      test::BoxAnswers boxes({QMessageBox::No});
+      f->ExecuteCommand(cmd::kAppExit);
+      ASSERT_TRUE(WaitFor([&] { return !boxes.texts.empty(); }));
+      EXPECT_EQ(boxes.texts[0], r.asked);
+    }
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_FALSE(ProcessesIn(dir).empty()) << "ended although the user said No";
+    EXPECT_NE(s.App().Project(), nullptr);
+    {
+      test::BoxAnswers boxes({QMessageBox::Yes});
+      f->ExecuteCommand(cmd::kAppExit);
+      ASSERT_TRUE(WaitFor([&] { return !f->isVisible(); }));
+      EXPECT_EQ(boxes.texts.size(), 1u);
+    }
+    // The close waited for the run's thread, which ended with its program.
+    EXPECT_EQ(ProcessesIn(dir), std::vector<int>{});
+    EXPECT_FALSE(s.App().HasState(kStateBusy));
+    EXPECT_EQ(s.App().Project(), nullptr);
+    for (int pid : ProcessesIn(dir)) ::kill(pid, SIGKILL);
+  }
+  fs::remove_all(tools);
 }
 
 }  // namespace

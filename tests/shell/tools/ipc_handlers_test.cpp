@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -247,10 +249,15 @@ TEST_F(IpcFixture, GroupChangesRefusedWhileTheComponentsSheetIsOpen) {
   From(4, dtc_Make::SetFileGroup("Source Group 1", "/src", TextList{"uart.c"}));
   From(4, dtc_Make::SetFileGroup("Drivers", "/src", TextList{"uart.c"}));
   From(4, dtc_Make::SetOptions("Source Group 1", TextList{"X=1"}, TextList{}));
+  From(4, dtc_Make::Build(0));
   const std::string open = "' while the dialog 'Components, Environment and Books' is open @4";
   EXPECT_EQ(Whats(), (std::vector<std::string>{"status 1 Can't change group 'Source Group 1" + open,
                                                "status 1 Can't change group 'Drivers" + open,
-                                               "status 1 Can't change group 'Source Group 1" + open}));
+                                               "status 1 Can't change group 'Source Group 1" + open,
+                                               "status 1 Can't build while the dialog 'Components, Environment "
+                                               "and Books' is open @4"}));
+  EXPECT_EQ(std::count(shell.calls.begin(), shell.calls.end(), "build:0"), 0);
+  EXPECT_EQ(state.buildClient, -1);
   EXPECT_EQ(p->firstGroup->firstFile, kept);
   EXPECT_EQ(p->firstGroup->next, nullptr);
   EXPECT_EQ(FindTargetOptions(p->firstGroup->pOpts, p->curTarget), nullptr);
