@@ -152,6 +152,9 @@ void DebugWindows::InstallCommandPage() {
   lines.canCopy = [this] { return m_command->HasSelectedLines(); };
   lines.copy = [this] { m_command->Copy(); };
   out->SetCommandPageLines(std::move(lines));
+  // A right click on the page offers the Output Window's docking entries
+  // first, as on its other pages.
+  m_command->barMenu = [out] { return out->BarMenu(); };
   m_command->find = [out] {
     out->SelectPage(COutWin::kCommandPage);
     out->OnFind();
