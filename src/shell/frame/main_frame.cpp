@@ -720,13 +720,17 @@ uint32_t* CMainFrame::EditorState() {
   // Save All for its walk: taken from the application's word (where it is
   // never set), an update between two files (the idle update, during an
   // add-in's wait) would clear it and the next file would ask.
-  constexpr uint32_t kShared = kStateLayoutSwitch | kStatePrintPreview | kStateReloadWithoutAsking;
+  // The print preview is the editor's too: it sets the bit in its word
+  // while it shows, and the application (its close) reads it from there.
+  constexpr uint32_t kShared = kStateLayoutSwitch | kStateReloadWithoutAsking;
   const uint32_t app = theApp().m_nState.load();
   m_editorState = (m_editorState & ~kShared) | (app & kShared);
-  if (m_editorState & kStateEditorFocus)
-    m_app.SetState(kStateEditorFocus);
-  else
-    m_app.ClearState(kStateEditorFocus);
+  for (uint32_t bit : {kStateEditorFocus, kStatePrintPreview}) {
+    if (m_editorState & bit)
+      m_app.SetState(bit);
+    else
+      m_app.ClearState(bit);
+  }
   return &m_editorState;
 }
 
@@ -1221,6 +1225,7 @@ bool CMainFrame::CloseSequence() {
   // 1, 2: refused while print preview runs or while the driver starts or
   // ends (it may pump messages with the session half built); a second
   // close goes straight through.
+  EditorState();  // the editor's preview bit reaches the application
   if (m_app.HasState(kStatePrintPreview) || (m_debug && m_debug->Session().DriverBusy())) {
     m_app.Dialogs().Beep();
     return false;

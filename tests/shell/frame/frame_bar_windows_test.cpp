@@ -1,12 +1,13 @@
-// The frame's docking windows where the user meets them: the keyboard
-// after the Output Window is hidden, the right-click menu of its Command
-// page, and the Window menu's list while that window floats hidden inside
-// the main window.
+// The frame's windows where the user meets them: the keyboard after the
+// Output Window is hidden, the right-click menu of its Command page, the
+// Window menu's list while that window floats hidden inside the main
+// window, and a close of the main window while a print preview shows.
 #include <gtest/gtest.h>
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPrintPreviewDialog>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -206,6 +207,50 @@ TEST_F(FrameBarWindowsTest, TheWindowMenuLeavesOutAHiddenOutputWindow) {
     EXPECT_NE(shown[std::size_t(i)].find(active->windowTitle().toStdString()), std::string::npos)
         << shown[std::size_t(i)];
   }
+}
+
+// While the preview of Blinky.c shows, the main window is held; a request
+// to close it is refused with a beep, and the program goes on once the
+// preview is closed.
+TEST_F(FrameBarWindowsTest, ClosingTheMainWindowDuringPrintPreviewIsRefusedWithABeep) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* v = OpenActive(f, dir + "Blinky.c", 1);
+  ASSERT_NE(v, nullptr);
+  v->setFocus();
+  const int beeps = s.runtime.Dialogs().BeepCount();
+  struct Seen {
+    bool preview = false;
+    bool mainEnabled = true;
+    bool stillOpen = false;
+    int beeps = 0;
+  } seen;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    QPrintPreviewDialog* preview = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* p = qobject_cast<QPrintPreviewDialog*>(w); p && p->isVisible()) preview = p;
+    if (!preview) return;
+    look.stop();
+    seen.preview = true;
+    seen.mainEnabled = f->isEnabled();
+    f->close();  // the main window's close button
+    seen.stillOpen = f->isVisible();
+    seen.beeps = s.runtime.Dialogs().BeepCount() - beeps;
+    preview->reject();
+  });
+  look.start(10);
+  EXPECT_TRUE(f->ExecuteCommand(57609));
+  look.stop();
+  ASSERT_TRUE(seen.preview);
+  EXPECT_FALSE(seen.mainEnabled);
+  EXPECT_TRUE(seen.stillOpen);
+  EXPECT_EQ(seen.beeps, 1);
+  // Over: the main window takes input again and closes when asked.
+  EXPECT_TRUE(f->isEnabled());
+  EXPECT_TRUE(f->isVisible());
+  EXPECT_TRUE(f->QueryCommand(57609).enabled);
 }
 
 }  // namespace
