@@ -54,6 +54,7 @@
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/frames/status_bar.h"
+#include "shell/frame/x_key_locks.h"
 #include "toolkit/menus/bmp_menu.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/menus/menu_builder.h"
@@ -123,6 +124,7 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
       m_frameSettings(frame),
       m_windowFonts(DecodeWindowFontsRecord(frame.windowFonts)) {
   setObjectName("MainFrame");
+  m_readKeyLocks = [] { return ReadKeyLocks(); };
   m_messageBoxes = std::make_unique<MessageBoxQuestions>(this);
   m_questions.SetTarget(m_messageBoxes.get());
   EditorWindowServices services;
@@ -324,8 +326,12 @@ void CMainFrame::CreateStatusBar() {
   m_status = new SECStatusBar(this);
   m_status->setObjectName("StatusBar");
   m_status->SetIndicators(kStatusPanes, int(std::size(kStatusPanes)), ShellResources());
-  // The strings only give the panes their widths; the panes start empty.
-  for (int i = 1; i < m_status->GetCount(); ++i) m_status->SetPaneText(i, "", false);
+  // The strings only give the panes their widths; the panes start empty,
+  // but for the key indicators, which keep their text and show it while
+  // their lock is on.
+  for (int i = 1; i < m_status->GetCount(); ++i)
+    if (!IsKeyIndicatorPane(m_status->Model().Pane(i).id)) m_status->SetPaneText(i, "", false);
+  UpdateKeyIndicators();
   m_status->SetWindowText("Ready");
   SetStatusBar(m_status);
   SetMessageHandler([this](const std::string& text) { m_status->SetWindowText(text); });
@@ -523,8 +529,20 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
   return ran;
 }
 
+void CMainFrame::UpdateKeyIndicators() {
+  if (!m_status) return;
+  const std::optional<KeyLocks> locks = m_readKeyLocks ? m_readKeyLocks() : std::nullopt;
+  for (const KeyIndicatorPane& pane : KeyIndicatorPanes()) {
+    const int index = m_status->CommandToIndex(pane.id);
+    if (index < 0) continue;
+    const std::uint32_t style = m_status->GetPaneStyle(index) & ~sbps::kDisabled;
+    m_status->SetPaneStyle(index, KeyIndicatorLit(pane.id, locks) ? style : style | sbps::kDisabled);
+  }
+}
+
 void CMainFrame::UpdateCommandUi() {
   if (m_bars) m_bars->UpdateButtons();
+  UpdateKeyIndicators();
   UpdateControlBars();
   EditorState();  // the editor's focus bit reaches the application
   if (!m_editors->Active()) {  // no editor: the editor's panes are empty

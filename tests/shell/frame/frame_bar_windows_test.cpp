@@ -1,7 +1,8 @@
 // The frame's windows where the user meets them: the keyboard after the
 // Output Window is hidden, the right-click menu of its Command page, the
 // Window menu's list while that window floats hidden inside the main
-// window, and a close of the main window while a print preview shows.
+// window, a close of the main window while a print preview shows, and the
+// status bar's key indicators.
 #include <gtest/gtest.h>
 
 #include <QMdiArea>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "debugger/windows/command_window.h"
 #include "editor/document/editor_document.h"
@@ -22,6 +24,7 @@
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/status_bar.h"
 #include "toolkit/menus/menu_bar.h"
 
 namespace pm2 {
@@ -251,6 +254,51 @@ TEST_F(FrameBarWindowsTest, ClosingTheMainWindowDuringPrintPreviewIsRefusedWithA
   EXPECT_TRUE(f->isEnabled());
   EXPECT_TRUE(f->isVisible());
   EXPECT_TRUE(f->QueryCommand(57609).enabled);
+}
+
+// The CAP, NUM and SCRL panes show their text while their lock is on, and
+// none while it is off or cannot be read; a lock key shows at once.
+TEST_F(FrameBarWindowsTest, TheKeyIndicatorsFollowTheLockKeys) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  // Shared with the frame, which may still ask while it goes.
+  auto locks = std::make_shared<std::optional<KeyLocks>>();
+  f->m_readKeyLocks = [locks] { return *locks; };
+  const auto shown = [f] {
+    std::vector<std::string> texts;
+    for (unsigned id : {59137u, 59138u, 59139u}) {
+      const int index = f->Status()->CommandToIndex(id);
+      texts.push_back(index < 0 ? "<no pane>" : f->Status()->Model().Pane(index).shown);
+    }
+    return texts;
+  };
+  struct Row {
+    const char* name;
+    std::optional<KeyLocks> locks;
+    std::vector<std::string> shown;
+  };
+  const Row rows[] = {
+      {"Unreadable", std::nullopt, {"", "", ""}},
+      {"AllOff", KeyLocks{}, {"", "", ""}},
+      {"Caps", KeyLocks{true, false, false}, {"CAP", "", ""}},
+      {"NumAndScroll", KeyLocks{false, true, true}, {"", "NUM", "SCRL"}},
+      {"AllOn", KeyLocks{true, true, true}, {"CAP", "NUM", "SCRL"}},
+      {"OffAgain", KeyLocks{}, {"", "", ""}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    *locks = row.locks;
+    f->UpdateCommandUi();
+    EXPECT_EQ(shown(), row.shown);
+  }
+  // Caps Lock let go in the text: the pane follows before any idle update.
+  EditorView* v = OpenActive(f, dir + "Blinky.c", 1);
+  ASSERT_NE(v, nullptr);
+  v->setFocus();
+  *locks = KeyLocks{true, false, false};
+  QTest::keyRelease(v, Qt::Key_CapsLock);
+  EXPECT_EQ(shown(), (std::vector<std::string>{"CAP", "", ""}));
 }
 
 }  // namespace
