@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QElapsedTimer>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <cstdio>

@@ -21,6 +21,8 @@
 #include "editor/ide/editor_view.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_fixture.h"
+#include "shell/windows/qt_user_dialogs.h"
+#include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/frames/control_bar.h"
