@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "debugger/ui/debug_bar_commands.h"
@@ -455,6 +456,42 @@ TEST_F(DebugBarWindowsTest, CallStackShowsTheCallsAndGoesToTheSource) {
   EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdRadixHex).enabled);
   bar->ActivatePage(DebugBarWindow::kLocals);
   EXPECT_TRUE(f->QueryCommand(DebugBarCommands::kCmdRadixHex).enabled);
+}
+
+// The watch pages and the call stack are grids of whole rows, their first
+// column filling: a click on a row's value selects the row.
+TEST_F(DebugBarWindowsTest, WatchAndCallStackRowsAreSelectedFromTheirValues) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_TRUE(Start(s, kScript)) << Log();
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
+  DebugBarWindow* bar = f->Debugger()->BarCommands().Bar();
+  f->Debugger()->TargetStopped();
+  struct Page {
+    const char* name;
+    int page;
+    std::function<SECTreeCtrl*()> tree;
+  };
+  const Page pages[] = {
+      {"Locals", DebugBarWindow::kLocals, [bar] { return bar->Watch(0); }},
+      {"CallStack", DebugBarWindow::kCallStack, [bar] { return bar->CallStack(); }},
+  };
+  for (const Page& page : pages) {
+    SCOPED_TRACE(page.name);
+    bar->ActivatePage(page.page);
+    SECTreeCtrl* tree = page.tree();
+    ASSERT_NE(tree, nullptr);
+    tree->resize(420, 200);
+    ASSERT_GE(tree->GetItemCount(), 2);
+    EXPECT_EQ(tree->GetListStyleEx() & (LVXS_FULLROWSELECT | LVXS_GRIDLINES | LVXS_FILLLABELCOLUMN),
+              LVXS_FULLROWSELECT | LVXS_GRIDLINES | LVXS_FILLLABELCOLUMN);
+    for (int row : {1, 0}) {
+      HTREEITEM item = tree->GetItemAtRow(row);
+      QTest::mouseClick(tree, Qt::LeftButton, {}, CellCentre(tree, item, 1));
+      EXPECT_EQ(tree->GetCaretItem(), item) << "row " << row;
+    }
+  }
 }
 
 // A program counter written on the register page is a new position: the

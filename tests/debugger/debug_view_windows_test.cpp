@@ -8,8 +8,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <cstdio>
@@ -37,6 +39,7 @@
 #include "shell/output/find_dialog.h"
 #include "shell/windows/qt_user_dialogs.h"
 #include "shell/output/out_win.h"
+#include "shell/windows/progress_dialog.h"
 #include "test_driver_frame.h"
 
 namespace pm2 {
@@ -338,6 +341,68 @@ TEST_F(DebugViewWindowsTest, DisassemblySelectionCopiesItsLines) {
   QTest::keyClick(v, Qt::Key_Up);
   v->Copy();
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), c.Text(v->CursorLine()));
+}
+
+// The program's progress window, when one shows.
+ProgressWindow* ShownProgressWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* p = qobject_cast<ProgressWindow*>(w); p && p->isVisible()) return p;
+  return nullptr;
+}
+
+// A copy that lasts shows the program's progress dialog, which holds the
+// main window until the copy is over; its Cancel stops the copy.
+TEST_F(DebugViewWindowsTest, ALongDisassemblyCopyShowsTheProgressDialogThatHoldsTheMainWindow) {
+  ASSERT_TRUE(f->ExecuteCommand(32752));
+  DisassemblyView* v = windows->Disassembly();
+  v->resize(500, 300);
+  QApplication::processEvents();
+  v->ScrollToAddress(0x1000);
+  const DisassemblyView::Geometry g = v->Layout();
+  auto rowAt = [&](int row) { return QPoint(g.gutter + 20, row * g.lineHeight + g.lineHeight / 2); };
+  QTest::mouseClick(v, Qt::LeftButton, {}, rowAt(1));
+  QTest::mouseClick(v, Qt::LeftButton, Qt::ShiftModifier, rowAt(6));
+  ASSERT_TRUE(v->HasSelection());
+  // Each reading of the clock is a second on: the copy outlasts the
+  // dialog's start delay after its first lines.
+  int64_t now = 0;
+  windows->progressClock = [&now] { return now += 1000; };
+
+  struct Seen {
+    bool shown = false;
+    bool mainEnabled = true;
+    std::string title, text;
+  };
+  const auto look = [this](Seen* seen, bool cancel) {
+    QTimer::singleShot(0, f, [this, seen, cancel] {
+      ProgressWindow* p = ShownProgressWindow();
+      if (!p) return;
+      seen->shown = true;
+      seen->mainEnabled = f->isEnabled();
+      seen->title = p->windowTitle().toStdString();
+      seen->text = p->TextLine()->text().toStdString();
+      if (cancel && p->CancelButton()) p->CancelButton()->click();
+    });
+  };
+  Seen copying;
+  look(&copying, false);
+  v->Copy();
+  EXPECT_TRUE(copying.shown);
+  EXPECT_FALSE(copying.mainEnabled);
+  EXPECT_EQ(copying.title, "Prepare clipboard content");
+  EXPECT_EQ(copying.text.rfind("Adding content at address 0x", 0), 0u) << copying.text;
+  EXPECT_EQ(ShownProgressWindow(), nullptr);
+  EXPECT_TRUE(f->isEnabled());
+  EXPECT_EQ(QApplication::clipboard()->text().count("\r\n"), 5);
+
+  // Cancelled: the clipboard keeps what it had.
+  QApplication::clipboard()->setText("kept");
+  Seen cancelled;
+  look(&cancelled, true);
+  v->Copy();
+  EXPECT_TRUE(cancelled.shown);
+  EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+  EXPECT_TRUE(f->isEnabled());
 }
 
 TEST_F(DebugViewWindowsTest, DisassemblyFindGoesOnFromTheTopWhenAsked) {

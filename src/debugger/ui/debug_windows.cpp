@@ -27,6 +27,7 @@
 #include "shell/frame/main_frame.h"
 #include "shell/output/find_dialog.h"
 #include "shell/output/out_win.h"
+#include "shell/windows/progress_dialog.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mdi_child.h"
 
@@ -152,6 +153,9 @@ void DebugWindows::InstallCommandPage() {
   lines.canCopy = [this] { return m_command->HasSelectedLines(); };
   lines.copy = [this] { m_command->Copy(); };
   out->SetCommandPageLines(std::move(lines));
+  // A right click on the page offers the Output Window's docking entries
+  // first, as on its other pages.
+  m_command->barMenu = [out] { return out->BarMenu(); };
   m_command->find = [out] {
     out->SelectPage(COutWin::kCommandPage);
     out->OnFind();
@@ -236,6 +240,24 @@ CommandWindow* DebugWindows::ShowCommandWindow() {
   return m_command;
 }
 
+namespace {
+
+// A window's long operation shown in the program's progress dialog.
+class DialogProgress : public OperationProgress {
+ public:
+  DialogProgress(const std::string& title, const std::string& cancelText, QWidget* mainWindow,
+                 MillisecondClock clock)
+      : m_dialog(QString::fromLocal8Bit(title.c_str()), QString::fromLocal8Bit(cancelText.c_str()), mainWindow,
+                 std::move(clock)) {}
+  void SetText(const std::string& text) override { m_dialog.SetText(QString::fromLocal8Bit(text.c_str())); }
+  bool Update(int position, int maximum) override { return m_dialog.Update(position, maximum) != 0; }
+
+ private:
+  ProgressDialog m_dialog;
+};
+
+}  // namespace
+
 DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
   if (m_disassembly) {
     if (m_disassemblySheet) m_frame.MdiClient()->setActiveSubWindow(m_disassemblySheet);
@@ -282,6 +304,10 @@ DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
   host.bookmarks = &m_bookmarks;
   host.openFind = [this] { OpenFindDialog(); };
   host.waitCursor = [this](bool on) { m_frame.SetWaitCursor(on); };
+  host.progress = [this](const std::string& title, const std::string& cancelText) {
+    return std::unique_ptr<OperationProgress>(
+        std::make_unique<DialogProgress>(title, cancelText, &m_frame, progressClock));
+  };
   host.registerTie = [this](int64_t item) {
     if (m_registerTie) m_registerTie(item);
   };

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/app/progress_gate.h"
+
 namespace pm2 {
 
 class CMainFrame;
@@ -43,6 +45,9 @@ class DebugWindows {
   void ToggleMemoryWindow();
 
   CommandWindow* Command() const { return m_command; }
+  // The clock of the progress dialogs of the windows' long operations
+  // (tests pass one of their own).
+  MillisecondClock progressClock = SteadyMilliseconds;
   DisassemblyView* Disassembly() const;
   // The disassembly window is the active window of the editor area.
   bool DisassemblyInFront() const;

@@ -21,6 +21,9 @@ CallStackWindow::CallStackWindow(DebugInterface* const* record, std::function<bo
   name.width = 150;
   SetColumnInfo(0, name);
   InsertColumn(1, "Caller", LVCFMT_LEFT, 150);
+  // Rows select whole from any cell, between grid lines; the callee column
+  // takes what the caller column leaves.
+  ModifyListStyleEx(0, LVXS_FULLROWSELECT | LVXS_GRIDLINES | LVXS_FILLLABELCOLUMN);
 }
 
 void CallStackWindow::Refresh() {

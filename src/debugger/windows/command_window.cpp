@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
+#include <memory>
 
 #include "toolkit/controls/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
@@ -112,9 +113,10 @@ class CommandOutputList : public QWidget {
     if (m_beep) m_beep();
   }
   void contextMenuEvent(QContextMenuEvent* e) override {
-    QMenu menu(this);
-    m_owner.BuildContextMenu(menu);
-    menu.exec(e->globalPos());
+    std::unique_ptr<QMenu> menu(m_owner.barMenu ? m_owner.barMenu() : nullptr);
+    if (!menu) menu = std::make_unique<QMenu>(this);
+    m_owner.BuildContextMenu(*menu);
+    menu->exec(e->globalPos());
   }
   void wheelEvent(QWheelEvent* e) override { m_bar->setValue(m_bar->value() - e->angleDelta().y() / 40); }
 
@@ -309,6 +311,8 @@ QString CommandWindow::SelectedText() const {
 void CommandWindow::Copy() {
   if (HasSelectedLines()) QApplication::clipboard()->setText(SelectedText());
 }
+
+QWidget* CommandWindow::OutputList() const { return m_list; }
 
 void CommandWindow::BuildContextMenu(QMenu& menu) {
   menu.setObjectName("CommandOutputMenu");

@@ -84,7 +84,11 @@ class CommandWindow : public QWidget {
   // output window's find on this page, when it is given).
   void BuildContextMenu(QMenu& menu);
   std::function<void()> find;
+  // The menu of the bar that holds the window (its docking entries), which
+  // the window's own entries follow; the caller owns it. Unset: a plain menu.
+  std::function<QMenu*()> barMenu;
   QLineEdit* Input() const { return m_edit; }
+  QWidget* OutputList() const;  // where the output lines show
   QString HelpText() const;
   QString PromptText() const;
   CommandOutput& Output() { return m_output; }

@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
-#include <QProgressDialog>
 #include <QGlyphRun>
 #include <QIcon>
 #include <QPixmap>
@@ -834,8 +833,8 @@ void DisassemblyView::Copy() {
   block.reserve(100000);
   QElapsedTimer clock;
   clock.start();
-  QProgressDialog progress("Prepare clipboard content", "Cancel", 0, 60, this);
-  progress.setMinimumDuration(1000);
+  std::unique_ptr<OperationProgress> progress =
+      m_host.progress ? m_host.progress("Prepare clipboard content", "Cancel") : nullptr;
   bool first = true;
   while (line.kind != kDisasmEnd && line.kind != kDisasmRequest && CompareLines(line, last) <= 0) {
     const std::string text = m_source->Text(line);
@@ -846,13 +845,11 @@ void DisassemblyView::Copy() {
     if (!first) block += "\r\n";
     first = false;
     block += text;
-    if (clock.elapsed() > 1000) {
+    if (progress) {
       char label[80];
       std::snprintf(label, sizeof label, "Adding content at address 0x%06X ...", line.address);
-      progress.setLabelText(label);
-      progress.setValue(int(clock.elapsed() / 1000 % 60));
-      QApplication::processEvents();
-      if (progress.wasCanceled()) return;
+      progress->SetText(label);
+      if (!progress->Update(int(clock.elapsed() / 1000 % 60), 60)) return;
     }
     m_source->Next(line);
   }
@@ -890,37 +887,33 @@ void DisassemblyView::Find(const std::string& what, bool down, bool matchCase, b
       *count = space.count;
       return space.attributes;
     });
-  // A long search shows where it is and can be cancelled.
+  // A long search shows where it is and can be cancelled. The progress
+  // holds the main window, so it goes while a question or a message stands
+  // open (they belong to the main window), and starts again after.
   QElapsedTimer clock;
   clock.start();
-  std::unique_ptr<QProgressDialog> progress;  // made once the search takes a while
-  qint64 shownTick = -1;
+  const std::string title = "Find '" + what + "'";
+  const auto startProgress = [&] { return m_host.progress ? m_host.progress(title, "Cancel") : nullptr; };
+  std::unique_ptr<OperationProgress> progress = startProgress();
   DisasmFindHooks hooks;
   hooks.ask = [&](const std::string& question) {
+    progress.reset();
     const bool yes = m_host.question && m_host.question(question);
     clock.restart();  // the time the question stood open is no search time
+    progress = startProgress();
     return yes;
   };
-  hooks.message = [this](const std::string& text) {
+  hooks.message = [&](const std::string& text) {
+    progress.reset();
     if (m_host.message) m_host.message(text);
   };
   hooks.compare = [this](const DisasmLine& a, const DisasmLine& b) { return CompareLines(a, b); };
   hooks.tick = [&](uint32_t address) {
-    const qint64 tick = clock.elapsed() / 64 % 60;
-    if (tick == shownTick || clock.elapsed() <= 500) return true;
-    if (!progress) {
-      const QString title = QString::fromLocal8Bit(("Find '" + what + "'").c_str());
-      progress = std::make_unique<QProgressDialog>(title, "Cancel", 0, 60, this);
-      progress->setWindowTitle(title);
-      progress->setMinimumDuration(0);
-    }
-    shownTick = tick;
+    if (!progress) return true;
     char label[80];
     std::snprintf(label, sizeof label, "Searching at address 0x%06X ...", address);
-    progress->setLabelText(label);
-    progress->setValue(int(tick));
-    QApplication::processEvents();
-    return !progress->wasCanceled();
+    progress->SetText(label);
+    return progress->Update(int(clock.elapsed() / 64 % 60), 60);
   };
   const DisasmLine origin = m_cache->Line(std::max(0, m_cache->Cursor()));
   DisasmLine hit{};

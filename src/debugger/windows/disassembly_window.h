@@ -15,6 +15,7 @@
 
 #include "driver_abi/debug_interface.h"
 #include "debugger/model/disasm_cache.h"
+#include "debugger/windows/operation_progress.h"
 #include "toolkit/core/window_fonts.h"
 
 class QIcon;
@@ -54,6 +55,8 @@ struct DisassemblyHost {
   // The find dialog (text, direction, match case, whole word).
   std::function<void()> openFind;
   std::function<void(bool on)> waitCursor;
+  // The progress of a long copy or search (none given: they run without).
+  OperationProgressFactory progress;
   // The register pane: highlight a register item (a cursor line that
   // refers to one), or -1: refresh it whole (the cursor left such a line).
   std::function<void(int64_t item)> registerTie;

@@ -26,6 +26,9 @@ WatchWindow::WatchWindow(bool locals, DebugInterface* const* record, WatchEnviro
   name.width = 200;
   SetColumnInfo(0, name);
   InsertColumn(1, "Value", LVCFMT_LEFT, 250);
+  // Rows select whole from any cell, between grid lines; the name column
+  // takes what the value column leaves.
+  ModifyListStyleEx(0, LVXS_FULLROWSELECT | LVXS_GRIDLINES | LVXS_FILLLABELCOLUMN);
 }
 
 void WatchWindow::Beep() {

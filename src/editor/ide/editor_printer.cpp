@@ -1,11 +1,14 @@
 #include "editor/ide/editor_printer.h"
 
+#include <QEventLoop>
 #include <QFontMetrics>
 #include <cmath>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPointer>
+#include <QWindow>
 
 #include "editor/document/document_services.h"
 #include "editor/ide/editor_view.h"
@@ -138,13 +141,28 @@ void PreviewView(EditorView& view, SettingsStore* settings, QWidget* parent) {
   uint32_t& state = *view.Context().appState;
   PrintJob job = MakePrintJob(view, settings, false);
   QPrinter printer(QPrinter::HighResolution);
-  QPrintPreviewDialog preview(&printer, parent);
+  // The preview holds the main window by disabling it rather than as a
+  // modal child: a request to close the main window meanwhile then still
+  // reaches the main window, which refuses it with a beep, where a window
+  // blocked by a modal one would drop it unseen.
+  QPointer<QWidget> main = parent ? parent->window() : nullptr;
+  QPrintPreviewDialog preview(&printer, nullptr);
+  preview.setWindowModality(Qt::NonModal);
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                    [&job](QPrinter* p) { PrintEditorText(*p, job); });
+  if (main) {
+    preview.winId();
+    if (preview.windowHandle() && main->windowHandle()) preview.windowHandle()->setTransientParent(main->windowHandle());
+    main->setEnabled(false);
+  }
   // While the preview is open, the views refuse selection and line commands.
   state |= kAppPrintPreview;
-  preview.exec();
+  QEventLoop loop;
+  QObject::connect(&preview, &QDialog::finished, &loop, &QEventLoop::quit);
+  preview.show();
+  loop.exec();
   state &= ~uint32_t(kAppPrintPreview);
+  if (main) main->setEnabled(true);
 }
 
 }  // namespace pm2

@@ -173,6 +173,12 @@ unsigned FrameKeys::CommandOfKey(QObject* target, const QKeyEvent& key) const {
 }
 
 bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
+  // A lock key shows on its indicator at once, not at the next idle update.
+  if (event->type() == QEvent::KeyRelease) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock) m_frame.UpdateKeyIndicators();
+    return false;
+  }
   // A menu of the frame tells the status line what its item under the
   // mouse does (connected the first time it shows).
   if (event->type() == QEvent::Show) {

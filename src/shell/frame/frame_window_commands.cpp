@@ -59,6 +59,16 @@ constexpr const char* kSupportHost = "https://www.vond.example";
 // The frame the project writer asks about open editor windows.
 CMainFrame* g_syncFrame = nullptr;
 
+// The windows the Window menu lists, in the order of its items: a hidden
+// one (a docking window that floats inside the main window and was
+// hidden) is no window the user can go to.
+QList<QMdiSubWindow*> ListedWindows(const QMdiArea* area) {
+  QList<QMdiSubWindow*> listed;
+  for (QMdiSubWindow* w : area->subWindowList())
+    if (!w->isHidden()) listed.push_back(w);
+  return listed;
+}
+
 WindowPlacementRec PlacementOf(const QMdiSubWindow* sheet) {
   WindowPlacementRec r;
   // A maximised or minimised window keeps the rectangle it had before (a
@@ -183,7 +193,7 @@ void CMainFrame::RegisterWindowCommands() {
   });
   OnUpdate(kWindowSplit, editorActive);
   OnCommandRange(kFirstMdiChild, kLastMdiChild, [area](CommandId id) {
-    const QList<QMdiSubWindow*> list = area->subWindowList();
+    const QList<QMdiSubWindow*> list = ListedWindows(area);
     const int index = int(id - kFirstMdiChild);
     if (index >= list.size()) return;
     QMdiSubWindow* w = list[index];
@@ -285,20 +295,14 @@ void CMainFrame::UpdateWindowMenu(QMenu* menu) {
     menu->removeAction(a);
     delete a;
   }
-  const QList<QMdiSubWindow*> list = MdiClient()->subWindowList();
+  const QList<QMdiSubWindow*> list = ListedWindows(MdiClient());
   if (list.isEmpty()) return;
-  // The windows are numbered on from the numbered items above them (the
-  // recent workspaces), so that no two items share a digit; a number past 9
-  // has no mnemonic.
-  int first = 1;
-  for (QAction* a : menu->actions()) {
-    const QString t = a->text();
-    if (t.size() > 1 && t[0] == QLatin1Char('&') && t[1].isDigit()) first = std::max(first, t[1].digitValue() + 1);
-  }
+  // The windows have their own numbers from 1, apart from the recent
+  // workspaces above them (a digit opens the first item that has it).
   QAction* sep = menu->addSeparator();
   sep->setProperty("pm2WindowList", true);
   for (int i = 0; i < list.size() && kFirstMdiChild + CommandId(i) <= kLastMdiChild; ++i) {
-    const int number = first + i;
+    const int number = 1 + i;
     QString title = list[i]->windowTitle();
     title.replace(QLatin1Char('&'), QLatin1String("&&"));
     QAction* a = menu->addAction(QString(number <= 9 ? "&%1 %2" : "%1 %2").arg(number).arg(title));

@@ -54,6 +54,7 @@
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/frames/status_bar.h"
+#include "shell/frame/x_key_locks.h"
 #include "toolkit/menus/bmp_menu.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/menus/menu_builder.h"
@@ -123,6 +124,7 @@ CMainFrame::CMainFrame(ShellApp& app, SettingsStore& settings, BuildPort* build,
       m_frameSettings(frame),
       m_windowFonts(DecodeWindowFontsRecord(frame.windowFonts)) {
   setObjectName("MainFrame");
+  m_readKeyLocks = [] { return ReadKeyLocks(); };
   m_messageBoxes = std::make_unique<MessageBoxQuestions>(this);
   m_questions.SetTarget(m_messageBoxes.get());
   EditorWindowServices services;
@@ -324,8 +326,12 @@ void CMainFrame::CreateStatusBar() {
   m_status = new SECStatusBar(this);
   m_status->setObjectName("StatusBar");
   m_status->SetIndicators(kStatusPanes, int(std::size(kStatusPanes)), ShellResources());
-  // The strings only give the panes their widths; the panes start empty.
-  for (int i = 1; i < m_status->GetCount(); ++i) m_status->SetPaneText(i, "", false);
+  // The strings only give the panes their widths; the panes start empty,
+  // but for the key indicators, which keep their text and show it while
+  // their lock is on.
+  for (int i = 1; i < m_status->GetCount(); ++i)
+    if (!IsKeyIndicatorPane(m_status->Model().Pane(i).id)) m_status->SetPaneText(i, "", false);
+  UpdateKeyIndicators();
   m_status->SetWindowText("Ready");
   SetStatusBar(m_status);
   SetMessageHandler([this](const std::string& text) { m_status->SetWindowText(text); });
@@ -523,8 +529,20 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
   return ran;
 }
 
+void CMainFrame::UpdateKeyIndicators() {
+  if (!m_status) return;
+  const std::optional<KeyLocks> locks = m_readKeyLocks ? m_readKeyLocks() : std::nullopt;
+  for (const KeyIndicatorPane& pane : KeyIndicatorPanes()) {
+    const int index = m_status->CommandToIndex(pane.id);
+    if (index < 0) continue;
+    const std::uint32_t style = m_status->GetPaneStyle(index) & ~sbps::kDisabled;
+    m_status->SetPaneStyle(index, KeyIndicatorLit(pane.id, locks) ? style : style | sbps::kDisabled);
+  }
+}
+
 void CMainFrame::UpdateCommandUi() {
   if (m_bars) m_bars->UpdateButtons();
+  UpdateKeyIndicators();
   UpdateControlBars();
   EditorState();  // the editor's focus bit reaches the application
   if (!m_editors->Active()) {  // no editor: the editor's panes are empty
@@ -720,13 +738,17 @@ uint32_t* CMainFrame::EditorState() {
   // Save All for its walk: taken from the application's word (where it is
   // never set), an update between two files (the idle update, during an
   // add-in's wait) would clear it and the next file would ask.
-  constexpr uint32_t kShared = kStateLayoutSwitch | kStatePrintPreview | kStateReloadWithoutAsking;
+  // The print preview is the editor's too: it sets the bit in its word
+  // while it shows, and the application (its close) reads it from there.
+  constexpr uint32_t kShared = kStateLayoutSwitch | kStateReloadWithoutAsking;
   const uint32_t app = theApp().m_nState.load();
   m_editorState = (m_editorState & ~kShared) | (app & kShared);
-  if (m_editorState & kStateEditorFocus)
-    m_app.SetState(kStateEditorFocus);
-  else
-    m_app.ClearState(kStateEditorFocus);
+  for (uint32_t bit : {kStateEditorFocus, kStatePrintPreview}) {
+    if (m_editorState & bit)
+      m_app.SetState(bit);
+    else
+      m_app.ClearState(bit);
+  }
   return &m_editorState;
 }
 
@@ -1237,6 +1259,7 @@ bool CMainFrame::CloseSequence() {
   // 1, 2: refused while print preview runs or while the driver starts or
   // ends (it may pump messages with the session half built); a second
   // close goes straight through.
+  EditorState();  // the editor's preview bit reaches the application
   if (m_app.HasState(kStatePrintPreview) || (m_debug && m_debug->Session().DriverBusy())) {
     m_app.Dialogs().Beep();
     return false;

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -24,6 +25,7 @@
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/find_history.h"
 #include "shell/frame/frame_settings.h"
+#include "shell/frame/key_indicators.h"
 #include "shell/project_window/prj_view.h"
 #include "toolkit/frames/workbook.h"
 
@@ -75,6 +77,9 @@ class CMainFrame : public SECWorkbookWnd,
   CommandState QueryCommand(CommandId id);
   CommandUpdateContext Context() const;
   void UpdateCommandUi();
+  // The CAP, NUM and SCRL panes after the lock keys (at idle and after a
+  // lock key).
+  void UpdateKeyIndicators();
   void FillTargetSelector();
   // The open-project question: returns a chosen path or "" (replaceable by tests).
   std::function<std::string(const std::string& folder)> m_chooseProjectFile;
@@ -154,6 +159,9 @@ class CMainFrame : public SECWorkbookWnd,
   // Opens an address of the support pages in the desktop's browser; false
   // when none starts (replaceable by tests).
   std::function<bool(const std::string& url)> m_openUrl;
+  // The lock keys' state; nothing when it cannot be read (replaceable by
+  // tests; default: the X server's keyboard).
+  std::function<std::optional<KeyLocks>()> m_readKeyLocks;
   // Closes the source browser and drops the loaded browse information.
   void CloseBrowser() override;
   // The debug session (debugger/ui/debug_commands.h).

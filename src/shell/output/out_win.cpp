@@ -148,9 +148,13 @@ void COutWin::AddContextMenuEntries(QMenu& menu) {
   find->setEnabled(CanFind());
 }
 
-QMenu* COutWin::ContextMenu() {
+QMenu* COutWin::BarMenu() {
   QMenu* menu = barMenu_ ? barMenu_() : nullptr;
-  if (!menu) menu = new QMenu(this);
+  return menu ? menu : new QMenu(this);
+}
+
+QMenu* COutWin::ContextMenu() {
+  QMenu* menu = BarMenu();
   AddContextMenuEntries(*menu);
   return menu;
 }

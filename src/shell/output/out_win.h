@@ -76,6 +76,9 @@ class COutWin : public QWidget {
   void SetBarMenu(std::function<QMenu*()> make) { barMenu_ = std::move(make); }
   // The right click's menu; the caller owns it.
   QMenu* ContextMenu();
+  // The bar's part alone, for a page that adds entries of its own (the
+  // command page); the caller owns it.
+  QMenu* BarMenu();
 
   static const char* Caption() { return "Output Window"; }
   COutView* BuildPane() const { return build_; }

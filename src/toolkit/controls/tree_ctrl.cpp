@@ -60,6 +60,9 @@ class TreeViewImpl : public ListViewImpl {
     QRect label = ToQRect(rec->labelRect).translated(cell.topLeft());
     label.setRight(std::min(label.right(), cell.right()));
     QRect text = label.adjusted(2, 0, -1, 0);
+    // A whole-row selection runs on from the label to the cell's end, as
+    // in the other cells of the row.
+    if (m_tree->GetListStyleEx() & LVXS_FULLROWSELECT) label.setRight(cell.right());
     PaintLabel(p, ctx, label, text, ToQString(ctx.item.text));
     if (row == m_tree->GetFocusIndex() && HasFocus() &&
         !((m_tree->GetListStyleEx() & LVXS_FULLROWSELECT) && m_tree->GetColumnCount() > 1)) {

@@ -276,6 +276,26 @@ void SECControlBar::OnAllowDocking() {
   }
 }
 
+namespace {
+
+// The widget inside a document window that takes the keys: the one that
+// had them last (the view in its splitter or tab, not the window's
+// container), else the first that accepts them by a click or Tab.
+QWidget* LastFocusWithin(QMdiSubWindow* window) {
+  QWidget* content = window->widget();
+  if (!content) return nullptr;
+  QWidget* last = content->focusWidget();
+  if (last && last->isVisible() && last->isEnabled() && (last == content || content->isAncestorOf(last)))
+    return last;
+  if (content->focusPolicy() != Qt::NoFocus) return content;
+  const QList<QWidget*> inside = content->findChildren<QWidget*>();
+  for (QWidget* w : inside)
+    if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::ClickFocus)) return w;
+  return content;
+}
+
+}  // namespace
+
 void SECControlBar::OnHide() {
   if (!m_dockSite) return;
   // A bar floating as a maximised window of the main window is restored
@@ -300,7 +320,7 @@ void SECControlBar::OnHide() {
     if (active) mdi->setActiveSubWindow(active);
   }
   if (active) {
-    if (QWidget* view = active->widget()) view->setFocus();
+    if (QWidget* view = LastFocusWithin(active)) view->setFocus();
     else active->setFocus();
   }
 }

@@ -786,15 +786,23 @@ void SECCustomToolBar::DropDraggedButton(int index, QPoint topLeft, bool copy) {
     return (sep.m_nStyle & TBBS_SEPARATOR) && !(sep.m_nStyle & TBBS_WRAPPED) &&
            QRect(sep.m_x, sep.m_y, sep.m_cx, sep.m_cy).intersects(local);
   };
-  if (target == this && !copy && at != index && at != index + 1 && replacesSeparator(at)) {
+  // A short drag of a button within its own place: its slot, the slot
+  // after it, or a drop whose centre still lies on the button itself (a
+  // move left always names the neighbour's slot).
+  const bool nudge = target == this && !copy &&
+                     (at == index || at == index + 1 ||
+                      QRect(src.m_x, src.m_y, src.m_cx, src.m_cy).contains(local.center()));
+  if (!nudge && target == this && !copy && at != index && at != index + 1 && replacesSeparator(at)) {
     RemoveButton(at, true);
     if (at < index) --index;
   } else if ((target != this || copy) && replacesSeparator(at)) {
     target->RemoveButton(at, true);
   }
   if (target == this && !copy) {
-    if (at == index || at == index + 1) {
-      // A nudge within its own place edits the separators beside it.
+    if (nudge) {
+      // A nudge edits the separators beside the button, alike in both
+      // directions: it opens a gap behind the button, or, when that gap
+      // is already there, closes the one ahead of it.
       const int dx = local.left() - src.m_x;
       const auto isSep = [&](int i) {
         return i >= 0 && i < ButtonCount() && (m_btns[std::size_t(i)]->m_nStyle & TBBS_SEPARATOR);
@@ -806,8 +814,11 @@ void SECCustomToolBar::DropDraggedButton(int index, QPoint topLeft, bool copy) {
           InsertButton(index, 0);
         }
       } else if (dx <= -2) {
-        if (isSep(index - 1)) RemoveButton(index - 1);
-        else InsertButton(index + 1, 0);
+        if (isSep(index + 1)) {
+          if (isSep(index - 1)) RemoveButton(index - 1);
+        } else {
+          InsertButton(index + 1, 0);
+        }
       }
       return;
     }

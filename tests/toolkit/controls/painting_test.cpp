@@ -167,6 +167,49 @@ TEST(ListAndTreePainting, HeaderAndExpandButtonsFollowTheVisualStyle) {
   SECThemeFreeLibrary();
 }
 
+// A selected tree row of two columns: with whole-row selection the first
+// cell is filled to its end like the others; without it, the fill stays
+// behind the label's text.
+TEST(ListAndTreePainting, AWholeRowSelectionFillsTheTreesLabelCellToItsEnd) {
+  App();
+  struct Row {
+    const char* name;
+    unsigned exStyle;
+    bool filledToTheEnd;
+  } rows[] = {
+      {"LabelOnly", 0, false},
+      {"WholeRow", LVXS_FULLROWSELECT, true},
+      {"WholeRowWithGridAndFill", LVXS_FULLROWSELECT | LVXS_GRIDLINES | LVXS_FILLLABELCOLUMN, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SECTreeCtrl tree(nullptr, TVS_SHOWSELALWAYS, TVXS_COLUMNHEADER);
+    tree.resize(300, 100);
+    tree.EnableSubItemText(true);
+    if (tree.GetColumnCount() == 0) tree.InsertColumn(0, "Callee", LVCFMT_LEFT, 150);
+    ListColumnDesc first;
+    first.mask = LVCF_TEXT | LVCF_WIDTH;
+    first.text = "Callee";
+    first.width = 150;
+    tree.SetColumnInfo(0, first);
+    tree.InsertColumn(1, "Caller", LVCFMT_LEFT, 150);
+    tree.ModifyListStyleEx(0, row.exStyle);
+    HTREEITEM item = tree.InsertItem("ab", nullptr, TVI_LAST());
+    tree.SetItemText(item, 1, "caller");
+    tree.SelectItem(item);
+    Rect label;
+    ASSERT_TRUE(tree.GetItemRect(0, &label, 2));
+    const int y = (label.top + label.bottom) / 2;
+    const QImage shot = tree.grab().toImage();
+    const int end = tree.GetColumnWidth(0) - 12;  // well past the text "ab"
+    ASSERT_GT(end, label.right + 4);
+    const QColor onLabel = shot.pixelColor(label.left + 1, y);
+    const QColor pastLabel = shot.pixelColor(end, y);
+    EXPECT_EQ(onLabel == pastLabel, row.filledToTheEnd)
+        << onLabel.name().toStdString() << " " << pastLabel.name().toStdString();
+  }
+}
+
 // The flat strip's fonts can be replaced one by one; the widths follow the
 // active tab's font, which every tab is measured in.
 TEST(FlatStripFonts, ReplacedFontsResizeTheTabs) {

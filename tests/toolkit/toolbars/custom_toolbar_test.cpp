@@ -221,21 +221,51 @@ TEST_F(CustomToolBarTest, CtrlAltDragOffEveryToolbarMakesUserToolbarOne) {
   EXPECT_EQ(b->Bar(kBuildToolBarId), build);
 }
 
+// A short drag of the selected button within its own place edits the
+// separators beside it, alike in both directions: a gap opens behind the
+// button, or, when that gap is already there, the one ahead of it closes.
+struct NudgeRow {
+  const char* name;
+  std::vector<unsigned> before;  // 0: a separator; the nudged button is kOpen
+  int dx;
+  std::vector<unsigned> after;
+};
+
+const NudgeRow kNudgeRows[] = {
+    {"RightOpensAGapBefore", {kNew, kOpen, kSave}, 4, {kNew, 0, kOpen, kSave}},
+    {"RightWithTheGapBeforeClosesTheOneAfter", {kNew, 0, kOpen, 0, kSave}, 4, {kNew, 0, kOpen, kSave}},
+    {"RightWithTheGapBeforeAndNoneAfterKeepsAll", {kNew, 0, kOpen, kSave}, 4, {kNew, 0, kOpen, kSave}},
+    {"LeftOpensAGapAfter", {kNew, kOpen, kSave}, -4, {kNew, kOpen, 0, kSave}},
+    {"LeftWithAGapBeforeOpensOneAfter", {kNew, 0, kOpen, kSave}, -4, {kNew, 0, kOpen, 0, kSave}},
+    {"LeftWithTheGapAfterClosesTheOneBefore", {kNew, 0, kOpen, 0, kSave}, -4, {kNew, kOpen, 0, kSave}},
+    {"LeftAlmostHalfItsWidthIsStillANudge", {kNew, kOpen, kSave}, -10, {kNew, kOpen, 0, kSave}},
+    {"OnePixelChangesNothing", {kNew, 0, kOpen, kSave}, -1, {kNew, 0, kOpen, kSave}},
+    {"NoMoveChangesNothing", {kNew, kOpen, kSave}, 0, {kNew, kOpen, kSave}},
+};
+
 TEST_F(CustomToolBarTest, ANudgeWithinItsPlaceEditsTheSeparators) {
   SECCustomToolBar* file = b->Bar(kFileToolBarId);
-  const int at = file->FindButton(kOpen);
-  const SECStdBtn* open = file->Button(at);
-  file->DropDraggedButton(at, file->mapToGlobal(QPoint(open->m_x + 4, open->m_y)), false);
-  ASSERT_TRUE(file->Button(at)->m_nStyle & TBBS_SEPARATOR);
-  EXPECT_EQ(file->Button(at + 1)->m_nID, kOpen);
-  // Back left: the separator before it goes again.
-  const SECStdBtn* moved = file->Button(at + 1);
-  file->DropDraggedButton(at + 1, file->mapToGlobal(QPoint(moved->m_x - 4, moved->m_y)), false);
-  EXPECT_EQ(file->Button(at)->m_nID, kOpen);
-  // Exactly where it was: nothing changes.
-  const std::vector<unsigned> before = file->ButtonIds();
-  file->DropDraggedButton(at, file->mapToGlobal(QPoint(file->Button(at)->m_x, file->Button(at)->m_y)), false);
-  EXPECT_EQ(file->ButtonIds(), before);
+  for (const NudgeRow& row : kNudgeRows) {
+    SCOPED_TRACE(row.name);
+    file->SetButtons(row.before);
+    b->frame->RecalcLayout();
+    const int at = file->FindButton(kOpen);
+    ASSERT_GE(at, 0);
+    const SECStdBtn* open = file->Button(at);
+    ASSERT_GT(open->m_cx, 2 * 10);
+    file->DropDraggedButton(at, file->mapToGlobal(QPoint(open->m_x + row.dx, open->m_y)), false);
+    EXPECT_EQ(file->ButtonIds(), row.after);
+  }
+}
+
+// A drag left onto the neighbour is a move, not a nudge.
+TEST_F(CustomToolBarTest, ALongDragLeftMovesTheButtonBeforeItsNeighbour) {
+  SECCustomToolBar* file = b->Bar(kFileToolBarId);
+  file->SetButtons({kNew, kOpen, kSave});
+  b->frame->RecalcLayout();
+  const SECStdBtn* open = file->Button(1);
+  file->DropDraggedButton(file->FindButton(kSave), file->mapToGlobal(QPoint(open->m_x + 2, open->m_y)), false);
+  EXPECT_EQ(file->ButtonIds(), (std::vector<unsigned>{kNew, kSave, kOpen}));
 }
 
 // Drops that edit separators: onto a separator the button takes its place;
