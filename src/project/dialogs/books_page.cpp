@@ -94,6 +94,7 @@ BooksPage::BooksPage(ProjectSheetCopy& copy, const std::string& installRoot, QWi
     m_lists[i]->setGeometry(10 + i * (w + 9), 10, w, 210);
     m_lists[i]->SetCaption(kListCaptions[i]);
     m_lists[i]->Initialize(LBE_BUTTONS | LBE_TOOLTIPS | LBE_SHORTCUTS | LBE_DRAG);
+    m_lists[i]->SetSpacesThatEnd(kLbeBlanksInNames);  // titles are words
   }
   auto* base = new QGroupBox("Base Folders", this);
   base->setGeometry(10, 236, 540, 82);
