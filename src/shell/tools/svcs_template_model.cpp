@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/ascii_case.h"
+#include "project/files/stored_texts.h"
 #include "project/model/option_block.h"
 #include "project/text/pool.h"
 
@@ -132,6 +133,11 @@ void SvcsTemplateModel::AttachTarget(OptionBlock* targetOptions) {
   m_target = targetOptions;
   m_shownId = m_target ? m_target->lst.SVCSID.str() : std::string();
   projectId = m_shownId;
+}
+
+std::string SvcsTemplateModel::IdentifierRefusal(const std::string& typed) const {
+  if (!m_target || typed == m_shownId) return std::string();
+  return ProjectIdentifierRefusal("Project Identifier", Trim(typed).substr(0, kProjectIdLimit));
 }
 
 bool SvcsTemplateModel::ApplyProjectIdentifier() {

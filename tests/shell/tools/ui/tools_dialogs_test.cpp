@@ -457,3 +457,106 @@ INSTANTIATE_TEST_SUITE_P(Rows, MenuContentHeading, ::testing::ValuesIn(kMenuCont
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// A menu text typed key by key into the empty last row of Menu Content: the
+// blank is part of it, so it stays one row and the Command field keeps
+// what is typed into it afterwards.
+TEST(SvcsTemplateDialog, MenuTextWithABlankStaysOneRow) {
+  App();
+  std::string tmpl = test::TempFolder() + "/pm2svcsdlgXXXXXX";
+  const std::string dir = ::mkdtemp(tmpl.data());
+  const std::string path = dir + "/vc.SVCS";
+  SettingsStore store(dir + "/settings.ini");
+  store.WriteProfileString("Sccs", "SccsFile", path.c_str());
+  SvcsTemplateDialog dlg(store);
+  dlg.show();
+  SECListBoxEditor* list = dlg.List();
+  list->setFocus();
+  list->SetCurSel(list->GetCount() - 1);
+  QTest::keyClicks(list, "C");
+  ASSERT_NE(list->InPlaceEdit(), nullptr);
+  QTest::keyClicks(list->InPlaceEdit(), "heck In");
+  ASSERT_TRUE(list->IsEditing()) << "a blank does not end the entry";
+  QTest::keyClick(list->InPlaceEdit(), Qt::Key_Return);
+  ASSERT_EQ(list->GetItemCount(), 1);
+  EXPECT_EQ(list->GetText(0), "Check In");
+  list->SetCurSel(0);
+  list->NotifySelChange();
+  dlg.CommandEdit()->setFocus();
+  QTest::keyClicks(dlg.CommandEdit(), "git");
+  dlg.accept();
+  std::vector<SvcsSection> s;
+  ASSERT_TRUE(ReadSvcsFile(path, &s));
+  ASSERT_EQ(s.at(0).entries.size(), 1u);
+  EXPECT_EQ(s[0].entries[0].menuText, "Check In");
+  EXPECT_EQ(s[0].entries[0].command, "git");
+  std::system(("rm -rf " + dir).c_str());
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// The project identifier typed into the dialog: OK refuses a text the
+// project file would give back as another, naming the field, and keeps
+// the dialog open with the stored identifier untouched; any other text is
+// stored as typed.
+TEST(SvcsTemplateDialog, ProjectIdentifierTheProjectCannotKeepIsRefusedOnOk) {
+  App();
+  SettingsStore store("/nonexistent/settings.ini");
+  const struct {
+    const char* name;
+    const char* typed;
+    const char* refusal;  // "" when OK stores it
+  } rows[] = {
+      {"CommentAfterAClosingAngle", "rel>/*1",
+       "The text of 'Project Identifier' cannot be stored: it holds a '>' without its '<' followed by \"/*\"."},
+      {"WrittenLineBreak", "x\\~y",
+       "The text of 'Project Identifier' cannot be stored: it holds the characters \"\\~\"."},
+      {"LoneAngles", "a>b<c", ""},
+      {"CommentInsideAngles", "<a/*b>", ""},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    OptionBlock* block = NewOptionBlock(kPoolProject);
+    block->lst.SVCSID = OptString::Pooled("OLD-1", kPoolProject);
+    SvcsTemplateDialog dlg(store, nullptr, block);
+    dlg.show();
+    QLineEdit* edit = dlg.ProjectIdEdit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, r.typed);
+    std::vector<std::string> boxes;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        boxes.push_back(box->text().toStdString());
+        box->accept();
+      }
+    });
+    closer.start(10);
+    auto* buttons = dlg.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    if (*r.refusal) {
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0], r.refusal);
+      EXPECT_TRUE(dlg.isVisible());
+      EXPECT_EQ(edit->text(), r.typed);
+      EXPECT_EQ(block->lst.SVCSID.str(), "OLD-1");
+    } else {
+      EXPECT_TRUE(boxes.empty());
+      EXPECT_EQ(dlg.result(), QDialog::Accepted);
+      EXPECT_EQ(block->lst.SVCSID.str(), r.typed);
+    }
+  }
+  PoolFreeAll();
+}
+
+}  // namespace
+}  // namespace pm2
