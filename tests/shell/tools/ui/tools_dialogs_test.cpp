@@ -560,3 +560,147 @@ TEST(SvcsTemplateDialog, ProjectIdentifierTheProjectCannotKeepIsRefusedOnOk) {
 
 }  // namespace
 }  // namespace pm2
+
+#include "project/files/project_file.h"
+#include "project/files/stored_texts.h"
+#include "project/model/app_state.h"
+#include "project/model/option_defaults.h"
+
+namespace pm2 {
+namespace {
+
+// Every character the project file treats as its own, typed into each text
+// field of the PC-Lint and version-control dialogs: OK refuses it, naming
+// the field and keeping the dialog open, or the project can still be saved
+// and its files give back exactly what the dialog stored.
+struct TypedTextRow {
+  const char* name;
+  std::string text;
+};
+std::vector<TypedTextRow> TypedTexts(std::size_t limit) {
+  return {
+      {"OpeningParenthesis", "a(b"},
+      {"ClosingParenthesis", "a)b"},
+      {"OpeningAngle", "a<b"},
+      {"ClosingAngle", "/opt/lint/lint-nt>x"},
+      {"Backslash", "a\\b"},
+      {"WrittenLineBreak", "x\\~y"},
+      {"Quote", "a\"b"},
+      {"Blank", "a b"},
+      {"CarriageReturn", "a\rb"},
+      {"LineFeed", "a\nb"},
+      {"CarriageReturnLineFeed", "a\r\nb"},
+      {"Slash", "a/b"},
+      {"CommentAfterAClosingAngle", "rel>/*1"},
+      {"NonAsciiAtTheLimit", std::string(limit - 1, 'a') + "\xC3\xA4"},
+  };
+}
+
+// A dialog field: how a text is typed into it and read back from a target.
+struct DialogField {
+  const char* name;  // as the refusal names it
+  std::size_t limit;
+  void (*type)(QDialog&, const QString&);
+  std::string (*stored)(const TargetRec&);
+};
+
+class DialogFieldTexts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    ProjectRec* made = NewProject("demo", "/p/");
+    made->curTarget->toolset = kToolsetArmGnu;
+    ResetTargetOptions(made->curTarget, kToolsetUndefined);
+    // Reading a project back frees the scratch pool the new one was made in.
+    project = CopyProjectTree(made, kPoolProject);
+    theApp().m_pProject = project;
+    PoolFree(kPoolScratch);
+    QObject::connect(&closer, &QTimer::timeout, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        boxes.push_back(box->text().toStdString());
+        box->accept();
+      }
+    });
+    closer.start(0);
+  }
+  void TearDown() override {
+    closer.stop();
+    theApp().m_pProject = nullptr;
+    PoolFreeAll();
+  }
+  // The project's target as its files give it back.
+  std::string ReadBack(const DialogField& field) {
+    ProjectFileIo io;
+    io.pool = kPoolFindInFiles;
+    const std::string pm2 = BuildProjectFileText(*project), opt = BuildOptionsFileText(*project);
+    const std::string_view optView(opt);
+    EXPECT_EQ(ReadProjectText(io, "/p/demo.pm2", pm2, &optView), kProjectFileOk) << io.message;
+    std::string back = io.project ? field.stored(*io.project->curTarget) : std::string();
+    PoolFree(kPoolFindInFiles);
+    return back;
+  }
+  void Run(const DialogField& field, const std::function<std::unique_ptr<QDialog>()>& make) {
+    int refused = 0, kept = 0;
+    for (const TypedTextRow& row : TypedTexts(field.limit)) {
+      SCOPED_TRACE(std::string(field.name) + ": " + row.name);
+      boxes.clear();
+      const std::string before = field.stored(*project->curTarget);
+      std::unique_ptr<QDialog> dlg = make();
+      dlg->show();
+      field.type(*dlg, QString::fromStdString(row.text));
+      auto* buttons = dlg->findChild<QDialogButtonBox*>();
+      ASSERT_NE(buttons, nullptr);
+      QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+      if (!boxes.empty()) {
+        ++refused;
+        EXPECT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find("'" + std::string(field.name) + "'"), std::string::npos) << boxes[0];
+        EXPECT_TRUE(dlg->isVisible());
+        EXPECT_EQ(field.stored(*project->curTarget), before);
+        continue;
+      }
+      ++kept;
+      EXPECT_EQ(dlg->result(), QDialog::Accepted);
+      const std::string stored = field.stored(*project->curTarget);
+      EXPECT_EQ(stored, row.text);
+      EXPECT_EQ(ProjectTextRefusal(*project), "") << "no later save fails";
+      EXPECT_EQ(ReadBack(field), stored);
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(kept, 0);
+  }
+  ProjectRec* project = nullptr;
+  QTimer closer;
+  std::vector<std::string> boxes;
+};
+
+LintOptionsDialog& Lint(QDialog& d) { return static_cast<LintOptionsDialog&>(d); }
+
+TEST_F(DialogFieldTexts, PcLintOptions) {
+  const DialogField fields[] = {
+      {"Lint Executable", 256, [](QDialog& d, const QString& t) { Lint(d).ProgramEdit()->setText(t); },
+       [](const TargetRec& t) { return t.OPTLE.str(); }},
+      {"Configuration File", 256, [](QDialog& d, const QString& t) { Lint(d).ConfigEdit()->setText(t); },
+       [](const TargetRec& t) { return t.OPTLC.str(); }},
+      {"PC-Lint Include Folders", 256,
+       [](QDialog& d, const QString& t) {
+         while (Lint(d).Folders()->GetItemCount() > 0) Lint(d).Folders()->DeleteString(0);
+         Lint(d).Folders()->InsertString(0, t.toStdString());
+       },
+       [](const TargetRec& t) { return t.OPTLI ? t.OPTLI->text.str() : std::string(); }},
+  };
+  for (const DialogField& f : fields)
+    Run(f, [this] { return std::make_unique<LintOptionsDialog>(*project->curTarget); });
+}
+
+TEST_F(DialogFieldTexts, VersionControlProjectIdentifier) {
+  SettingsStore store("/nonexistent/settings.ini");
+  const DialogField field{
+      "Project Identifier", 64,
+      [](QDialog& d, const QString& t) { static_cast<SvcsTemplateDialog&>(d).ProjectIdEdit()->setText(t); },
+      [](const TargetRec& t) { return t.pOpts->lst.SVCSID.str(); }};
+  Run(field, [this, &store] { return std::make_unique<SvcsTemplateDialog>(store, nullptr, project->curTarget->pOpts); });
+}
+
+}  // namespace
+}  // namespace pm2
