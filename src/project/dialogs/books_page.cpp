@@ -106,17 +106,17 @@ constexpr int kListKinds[3] = {kBookGeneral, kBookTool, kBookDevice};
 BooksPage::BooksPage(ProjectSheetCopy& copy, const std::string& installRoot, QWidget* parent)
     : QWidget(parent), m_copy(copy), m_installRoot(WithTrailingSeparator(installRoot)) {
   UseDialogFont(this);
-  resize(560, 446);
+  resize(560, 420);
   const int w = 174;
   for (int i = 0; i < 3; ++i) {
     m_lists[i] = new BookListEditor(this, i, this);
-    m_lists[i]->setGeometry(10 + i * (w + 9), 10, w, 210);
+    m_lists[i]->setGeometry(10 + i * (w + 9), 10, w, 184);
     m_lists[i]->SetCaption(kListCaptions[i]);
     m_lists[i]->Initialize(LBE_BUTTONS | LBE_TOOLTIPS | LBE_SHORTCUTS | LBE_DRAG);
     m_lists[i]->SetSpacesThatEnd(kLbeBlanksInNames);  // titles are words
   }
   auto* base = new QGroupBox("Base Folders", this);
-  base->setGeometry(10, 236, 540, 108);
+  base->setGeometry(10, 210, 540, 108);
   auto* l1 = new QLabel("Pelmora2:", base);
   l1->setGeometry(12, 20, 110, 21);
   auto* root = new QLabel(FromLocal(m_installRoot), base);
@@ -134,7 +134,7 @@ BooksPage::BooksPage(ProjectSheetCopy& copy, const std::string& installRoot, QWi
   m_deviceFolder->Initialize();
 
   auto* book = new QGroupBox("Selected Book", this);
-  book->setGeometry(10, 348, 540, 92);
+  book->setGeometry(10, 322, 540, 92);
   auto* t = new QLabel("Title:", book);
   t->setGeometry(12, 20, 50, 21);
   m_titleField = new QLineEdit(book);
