@@ -213,7 +213,9 @@ TEST_F(BooksPageTest, EveryTypedTextIsRefusedOrGivenBackAsTaken) {
         }
         EXPECT_EQ(back.title, title);
         EXPECT_EQ(back.path, takenPath);
-        if (!titleField) EXPECT_NE(takenPath.find(row.text), std::string::npos) << takenPath;
+        if (!titleField) {
+          EXPECT_NE(takenPath.find(row.text), std::string::npos) << takenPath;
+        }
       }
     }
   }
