@@ -280,6 +280,12 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
   // translated; when its dependency file is gone, the build scans each file
   // as it comes to it instead of all of them before the first translation.
   driver.UpdateDependencies(project, target, false);
+  // The user programs' key sequences name what the window's -b names: its
+  // project window selects the target's row, which stands for the project
+  // file, and a batch build opens no editor window.
+  BuildDriver::UserProgramFiles files;
+  files.fileToTranslate = FilePosition{folder + projectFile, 0, 0};
+  driver.SetUserProgramFiles(std::move(files));
   app.m_nState |= kStateBusy;
   // -b wins over -r when both are given.
   driver.RunBuild(project, target, args.build ? kBuildModeBuild : kBuildModeRebuild);

@@ -403,6 +403,27 @@ TEST_F(ExampleBuild, BuildsWithoutAWindowBesideAStoppedXServer) {
   EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf").substr(0, 4), "\x7f" "ELF");
 }
 
+// A user program's key sequences are filled without a display as the
+// window's -b fills them: the selected target row stands for the project
+// file, so "%F" and "@F" name it and the program runs.
+TEST_F(ExampleBuild, UserProgramKeySequencesAreFilledWithoutADisplay) {
+  std::string text = ReadText(dir_ + "Blinky.pm2");
+  const std::string from = " BrunUsr 0 0 <>";
+  const size_t at = text.find(from);
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, from.size(), " BrunUsr 0 1 </bin/sh -c \"echo filled: %F @F\">");
+  std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << text;
+  const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY " + root_ + "PM2/pelmora2 -b " + dir_ +
+                          "Blinky.pm2 > " + dir_ + "stdout.txt 2>&1";
+  const int status = std::system(cmd.c_str());
+  out_ = ReadText(dir_ + "stdout.txt");
+  ASSERT_TRUE(WIFEXITED(status)) << status << out_;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << out_;
+  EXPECT_EQ(out_.find("cannot be filled"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("User command #1: /bin/sh -c \"echo filled: Blinky.pm2 Blinky\"\n"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("\nfilled: Blinky.pm2 Blinky\n"), std::string::npos) << "the program ran\n" << out_;
+}
+
 TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {
   ASSERT_EQ(Build(), 0) << out_;
   EXPECT_NE(out_.find("\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s)."), std::string::npos) << out_;

@@ -169,9 +169,10 @@ class BuildDriver {
   void SetCTabWidth(int width) { cTabWidth_ = width > 0 ? width : 4; }
   // The files the key sequences of the user programs name, taken by the
   // next build: "E" the active editor file, "F" the file a translation
-  // would work on. The shell hands its own when it starts a build; a build
-  // given none (the command line's) has neither, and a user program that
-  // names one runs nothing.
+  // would work on. The shell hands its own when it starts a build (the
+  // command line's as the window's -b: the project file, no editor file);
+  // a build given none has neither, and a user program that names one runs
+  // nothing.
   struct UserProgramFiles {
     std::optional<FilePosition> activeEditorFile;
     std::optional<FilePosition> fileToTranslate;

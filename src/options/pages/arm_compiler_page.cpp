@@ -137,7 +137,8 @@ ArmToolPage::ArmToolPage(OptionsSheet& sheet, PageId id)
     edit->setMaxLength(t == kArmInclude ? 13050 : 128);
     connect(edit, &QLineEdit::textChanged, this, [this] { UpdatePreview(); });
     m_texts[std::size_t(t)] = edit;
-    KeepsText(edit, FieldNameOfLabel(kTextLabels[t]));
+    if (t == kArmInclude) KeepsOneLine(edit, FieldNameOfLabel(kTextLabels[t]));
+    else KeepsText(edit, FieldNameOfLabel(kTextLabels[t]));
     auto* label = new QLabel(kTextLabels[t], this);
     label->setBuddy(edit);
     if (t == kArmInclude) {
@@ -228,8 +229,10 @@ bool ArmToolPage::Leave() {
     if (!r.ok) return Refuse(m_texts[std::size_t(t)], r.message);
     values[std::size_t(t)] = ListTextToStore(modes[t], text, r, m_row.texts[std::size_t(t)](m_copy).view());
   }
-  const std::size_t miscLimit = m_row.assembler ? 13050 : 298;
-  values[kArmMisc] = std::string(TrimBlanks(FromQ(m_texts[kArmMisc]->text()).substr(0, miscLimit)));
+  // The limit counts characters, as the edit does, so that the last one of
+  // a text typed up to it is not split.
+  const int miscLimit = m_row.assembler ? 13050 : 298;
+  values[kArmMisc] = std::string(TrimBlanks(FromQ(m_texts[kArmMisc]->text().left(miscLimit))));
   values[kArmInclude] = std::string(TrimBlanks(FromQ(m_texts[kArmInclude]->text())));
   for (int t = 0; t < kArmTextCount; ++t) {
     OptString& stored = m_row.texts[std::size_t(t)](m_copy);

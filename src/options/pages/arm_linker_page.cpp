@@ -118,7 +118,8 @@ ArmLinkerPage::ArmLinkerPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
     edit->setMaxLength(t.limit);
     connect(edit, &QLineEdit::textChanged, this, [this] { UpdatePreview(); });
     m_edits.push_back(edit);
-    if (!t.address) KeepsText(edit, FieldNameOfLabel(t.label));
+    if (t.folders) KeepsOneLine(edit, FieldNameOfLabel(t.label));
+    else if (!t.address) KeepsText(edit, FieldNameOfLabel(t.label));
     if (t.folders) {
       auto* row = new QHBoxLayout;
       row->addWidget(edit);
@@ -224,7 +225,7 @@ void ArmLinkerPage::UpdatePreview() {
 bool ArmLinkerPage::Leave() {
   for (std::size_t i = 0; i < m_edits.size(); ++i) {
     if (!m_row.texts[i].address) continue;
-    const std::string text(TrimBlanks(FromQ(m_edits[i]->text()).substr(0, 32)));
+    const std::string text(TrimBlanks(FromQ(m_edits[i]->text().left(32))));
     uint32_t v = 0;
     if (!text.empty() && !ReadNumberField(text, 0, 0xFFFFFFFFll, &v)) return Refuse(m_edits[i], "Invalid Address");
   }
@@ -235,11 +236,13 @@ bool ArmLinkerPage::Leave() {
     else if (stored.view() != text)
       stored = OptString::Pooled(text, kPoolProject);
   };
+  // The limits count characters, as the edits do: a cut in bytes could
+  // split the last character of a text typed up to its limit.
   for (std::size_t i = 0; i < m_edits.size(); ++i) {
     const int limit = m_row.texts[i].address ? 16 : 2048;
-    store(m_row.texts[i].field(m_copy), FromQ(m_edits[i]->text()).substr(0, std::size_t(limit)));
+    store(m_row.texts[i].field(m_copy), FromQ(m_edits[i]->text().left(limit)));
   }
-  store(m_row.script(m_copy), FromQ(m_script->text()).substr(0, 300));
+  store(m_row.script(m_copy), FromQ(m_script->text().left(300)));
   m_row.writeBack(*Session().TargetCopy(), m_copy);
   m_initialised = false;
   return true;

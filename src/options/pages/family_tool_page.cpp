@@ -141,7 +141,8 @@ FamilyToolPage::FamilyToolPage(OptionsSheet& sheet, const FamilyPageRow& row)
         break;
       }
     }
-    if (c.kind == FamilyKind::kText) KeepsText(control, FieldNameOfLabel(c.label));
+    if (c.kind == FamilyKind::kText && c.folders) KeepsOneLine(control, FieldNameOfLabel(c.label));
+    else if (c.kind == FamilyKind::kText) KeepsText(control, FieldNameOfLabel(c.label));
     control->setObjectName(QString("control%1").arg(index));
     m_controls.push_back(control);
     m_folderButtons.push_back(folderButton);

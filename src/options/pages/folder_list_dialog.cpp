@@ -17,6 +17,7 @@ FolderListDialog::FolderListDialog(const QString& caption, const std::string& li
   m_list->SetCaption(caption);
   // A typed character starts editing the row, as in the other folder lists.
   m_list->Initialize(LBE_TYPETOEDIT | LBE_BUTTONS | LBE_TOOLTIPS | LBE_SHORTCUTS | LBE_DRAG);
+  m_list->SetSpacesThatEnd(kLbeBlanksInNames);  // folders such as "Program Files"
   m_list->setMinimumSize(420, 220);
   layout->addWidget(m_list, 1);
   int row = 0;

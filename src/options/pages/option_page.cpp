@@ -10,6 +10,7 @@
 #include "options/core/tri_state.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
+#include "project/files/project_lines.h"
 
 namespace pm2 {
 
@@ -31,11 +32,15 @@ void OptionPage::Activate() {
 bool OptionPage::TryLeave() { return CheckTextFields() && Leave(); }
 
 void OptionPage::KeepsText(QWidget* edit, std::string name, FieldBrackets brackets) {
-  m_textFields.push_back({edit, std::move(name), brackets, false, {}});
+  m_textFields.push_back({edit, std::move(name), brackets, false, false, {}});
 }
 
 void OptionPage::KeepsProgram(QWidget* edit, std::string name) {
-  m_textFields.push_back({edit, std::move(name), FieldBrackets::kParentheses, true, {}});
+  m_textFields.push_back({edit, std::move(name), FieldBrackets::kParentheses, true, false, {}});
+}
+
+void OptionPage::KeepsOneLine(QWidget* edit, std::string name) {
+  m_textFields.push_back({edit, std::move(name), FieldBrackets::kParentheses, false, true, {}});
 }
 
 bool OptionPage::KeptAsShown(const QWidget* edit) const {
@@ -67,6 +72,9 @@ bool OptionPage::CheckTextFields() {
     const std::string text = FieldText(f.edit);
     std::string refusal = FieldTextRefusal(f.name, text, f.brackets);
     if (refusal.empty() && f.program) refusal = ProgramNameRefusal(f.name, text);
+    if (refusal.empty() && f.oneLine)
+      if (const std::string code = FirstControlCharacter(text); !code.empty())
+        refusal = "The text of '" + f.name + "' cannot be stored: it holds the control character " + code + ".";
     if (!refusal.empty()) return Refuse(f.edit, refusal);
   }
   return true;

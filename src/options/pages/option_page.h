@@ -56,6 +56,7 @@ class OptionPage : public QWidget {
     std::string name;         // as the refusal names it
     FieldBrackets brackets = FieldBrackets::kParentheses;
     bool program = false;     // a program's name: kept in double quotes
+    bool oneLine = false;     // reaches a tool's command line: no line break
     std::string shown;        // the text the page showed when it became current
   };
   const std::vector<TextField>& TextFields() const { return m_textFields; }
@@ -90,6 +91,11 @@ class OptionPage : public QWidget {
   void KeepsText(QWidget* edit, std::string name, FieldBrackets brackets = FieldBrackets::kParentheses);
   // Names the field of a program's name, stored in double quotes.
   void KeepsProgram(QWidget* edit, std::string name);
+  // Names a field whose text goes to a tool's command line as it stands
+  // (the include paths): the file would give back a pasted line break, but
+  // the tool would get two arguments, so a control character is refused as
+  // the Define field and the event interface's options refuse it.
+  void KeepsOneLine(QWidget* edit, std::string name);
   // The refusal of the first field whose text cannot be kept; true when
   // every text can. A field's text is stored whether or not the field is
   // enabled, so a disabled one is checked too, unless it still holds the

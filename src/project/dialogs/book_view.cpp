@@ -54,6 +54,7 @@ void BookView::OpenSelectedBook() {
   ctx.installRoot = theApp().m_installRoot;
   ctx.toolsetFolder = info->rootFolder;
   if (!m_env->deviceDatabases.empty()) ctx.deviceDbFolder = std::string(FolderPart(m_env->deviceDatabases[0].path));
+  ctx.deviceBooksFolder = m_env->deviceBooks;
   ctx.target = t;
   PathResolver resolver;
   ctx.exists = [&](const std::string& p) {

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 
 #include "project/dialogs/dialog_services.h"
+#include "project/environment/environment_lines.h"
+#include "project/text/path_text.h"
 
 namespace pm2 {
 
@@ -37,8 +39,16 @@ BookDialog::BookDialog(const QString& title, const QString& path, QWidget* paren
 }
 
 void BookDialog::accept() {
-  m_titleText = m_title->text().left(64);
-  m_pathText = m_path->text().left(256);
+  const QString title = m_title->text().left(64), path = m_path->text().left(256);
+  if (m_checker) {
+    if (const std::string refusal = m_checker(title, path); !refusal.empty()) {
+      RefuseWithMessage(refusal);
+      (refusal.find("'Title'") != std::string::npos ? static_cast<QWidget*>(m_title) : m_path)->setFocus();
+      return;
+    }
+  }
+  m_titleText = title;
+  m_pathText = path;
   QDialog::accept();
 }
 
@@ -56,6 +66,20 @@ BookListEditor::BookListEditor(BooksPage* page, int list, QWidget* parent)
 bool BookListEditor::OnNewItem() {
   m_page->StartAdd(m_list);
   return true;
+}
+
+void BookListEditor::OnItemRenamed(int index, std::string oldText, std::string newText) {
+  auto* b = reinterpret_cast<BookListItem*>(GetData(index));
+  if (b) {
+    std::string title = newText;
+    while (!title.empty() && (title.back() == ' ' || title.back() == '\t')) title.pop_back();
+    if (const std::string refusal = BookRefusal(m_list, title, b->path); !title.empty() && !refusal.empty()) {
+      RefuseWithMessage(refusal);
+      SetItemText(index, oldText);
+      return;
+    }
+  }
+  SECListBoxEditor::OnItemRenamed(index, oldText, newText);
 }
 
 void BookListEditor::mousePressEvent(QMouseEvent* e) {
@@ -77,34 +101,34 @@ namespace {
 constexpr const char* kListCaptions[3] = {"General Books", "Tool Specific", "Device Specific"};
 constexpr int kListKinds[3] = {kBookGeneral, kBookTool, kBookDevice};
 
-std::string WithBackslash(std::string s) {
-  if (!s.empty() && s.back() != '\\' && s.back() != '/') s += '\\';
-  return s;
-}
-
 }  // namespace
 
 BooksPage::BooksPage(ProjectSheetCopy& copy, const std::string& installRoot, QWidget* parent)
-    : QWidget(parent), m_copy(copy), m_installRoot(WithBackslash(installRoot)) {
+    : QWidget(parent), m_copy(copy), m_installRoot(WithTrailingSeparator(installRoot)) {
   UseDialogFont(this);
   resize(560, 420);
   const int w = 174;
   for (int i = 0; i < 3; ++i) {
     m_lists[i] = new BookListEditor(this, i, this);
-    m_lists[i]->setGeometry(10 + i * (w + 9), 10, w, 210);
+    m_lists[i]->setGeometry(10 + i * (w + 9), 10, w, 184);
     m_lists[i]->SetCaption(kListCaptions[i]);
     m_lists[i]->Initialize(LBE_BUTTONS | LBE_TOOLTIPS | LBE_SHORTCUTS | LBE_DRAG);
+    m_lists[i]->SetSpacesThatEnd(kLbeBlanksInNames);  // titles are words
   }
   auto* base = new QGroupBox("Base Folders", this);
-  base->setGeometry(10, 236, 540, 82);
+  base->setGeometry(10, 210, 540, 108);
   auto* l1 = new QLabel("Pelmora2:", base);
   l1->setGeometry(12, 20, 110, 21);
   auto* root = new QLabel(FromLocal(m_installRoot), base);
   root->setGeometry(126, 20, 400, 21);
+  auto* l3 = new QLabel("Toolset:", base);
+  l3->setGeometry(12, 46, 110, 21);
+  m_toolsetFolder = new QLabel(FromLocal(BaseFolder(kBooksTool)), base);
+  m_toolsetFolder->setGeometry(126, 46, 400, 21);
   auto* l2 = new QLabel("Device Books:", base);
-  l2->setGeometry(12, 48, 110, 21);
+  l2->setGeometry(12, 74, 110, 21);
   m_deviceFolder = new SECBrowseDirEdit(base);
-  m_deviceFolder->setGeometry(126, 48, 402, 21);
+  m_deviceFolder->setGeometry(126, 74, 402, 21);
   m_deviceFolder->setMaxLength(256);
   m_deviceFolder->SetTitle("Device Books Root Path");
   m_deviceFolder->Initialize();
@@ -129,6 +153,8 @@ BooksPage::BooksPage(ProjectSheetCopy& copy, const std::string& installRoot, QWi
   connect(m_button, &QPushButton::clicked, this, &BooksPage::OnBookButton);
   m_asker = [this](QString& title, QString& path) {
     BookDialog dlg(title, path, this);
+    const int list = m_list;
+    dlg.SetChecker([this, list](const QString& t, const QString& p) { return Refusal(list, ToLocal(t), ToLocal(p)); });
     if (dlg.exec() != QDialog::Accepted) return false;
     title = dlg.Title();
     path = dlg.Path();
@@ -140,6 +166,7 @@ BooksPage::BooksPage(ProjectSheetCopy& copy, const std::string& installRoot, QWi
 void BooksPage::Activate() {
   BooksLists l = BooksListsFor(m_copy);
   m_deviceFolder->setText(FromLocal(l.deviceBooksFolder));
+  m_toolsetFolder->setText(FromLocal(BaseFolder(kBooksTool)));  // the folders page may have changed it
   for (int i = 0; i < 3; ++i) {
     while (m_lists[i]->GetItemCount() > 0) m_lists[i]->DeleteString(0);
     int at = 0;
@@ -155,9 +182,21 @@ std::string BooksPage::BaseFolder(int list) const {
   if (list == kBooksGeneral) return m_installRoot;
   if (list == kBooksTool) {
     const TargetRec* t = m_copy.current;
-    return (t && t->toolset < kToolsetCount) ? WithBackslash(m_copy.folders[t->toolset].rootFolder) : std::string();
+    return (t && t->toolset < kToolsetCount) ? WithTrailingSeparator(m_copy.folders[t->toolset].rootFolder)
+                                             : std::string();
   }
-  return WithBackslash(ToLocal(m_deviceFolder->text()));
+  return WithTrailingSeparator(ToLocal(m_deviceFolder->text()));
+}
+
+std::string BooksPage::StoredPath(int list, const std::string& chosenPath) const {
+  // Blanks around a path are not kept by the environment file's line.
+  const std::string chosen(TrimBlanks(chosenPath));
+  const std::string folder = m_copy.project ? m_copy.project->folder.str() : std::string();
+  return BookStoredPath(chosen, folder, BaseFolder(list));
+}
+
+std::string BooksPage::Refusal(int list, const std::string& title, const std::string& chosenPath) const {
+  return BookRefusal(list, title, StoredPath(list, chosenPath));
 }
 
 void BooksPage::ClearOtherSelections(int list) {
@@ -173,7 +212,7 @@ void BooksPage::StartChange(int list, int row) {
   ClearOtherSelections(list);
   m_lists[list]->SetCurSel(row);
   m_titleField->setText(FromLocal(b ? b->title : m_lists[list]->GetText(row)));
-  m_pathField->setText(FromLocal(b ? BookShownPath(b->path, m_installRoot) : std::string()));
+  m_pathField->setText(FromLocal(b ? BookShownPath(b->path, BaseFolder(list)) : std::string()));
   m_selectedPath->setText(FromLocal(b ? b->path : std::string()));
   m_button->setText("Change Book");
   m_button->setEnabled(true);
@@ -199,9 +238,14 @@ void BooksPage::OnBookButton() {
   QString title = m_titleField->text().left(256);
   QString path = m_pathField->text().left(256);
   if (!m_asker || !m_asker(title, path)) return;
+  // Whatever asked for the book, the list takes none that its file could
+  // not give back as it was typed.
+  if (const std::string refusal = Refusal(m_list, ToLocal(title), ToLocal(path)); !refusal.empty()) {
+    RefuseWithMessage(refusal);
+    return;
+  }
   m_button->setEnabled(false);
-  const std::string folder = m_copy.project ? m_copy.project->folder.str() : std::string();
-  BookListItem item{ToLocal(title), BookStoredPath(ToLocal(path), folder, BaseFolder(m_list)), kListKinds[m_list]};
+  BookListItem item{ToLocal(title), StoredPath(m_list, ToLocal(path)), kListKinds[m_list]};
   m_books.push_back(item);
   BookListEditor* list = m_lists[m_list];
   if (m_mode == 1 && m_row >= 0 && m_row < list->GetItemCount()) {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <deque>
+#include <functional>
 
 #include "project/edit/books_edit.h"
 #include "toolkit/controls/browse_edit.h"
@@ -18,7 +19,13 @@ namespace pm2 {
 class BookDialog : public QDialog {
   Q_OBJECT
  public:
+  // Why a title and file cannot be kept ("" when they can): OK refuses
+  // them with this message and the dialog stays open with what was typed.
+  using Checker = std::function<std::string(const QString& title, const QString& path)>;
+
   BookDialog(const QString& title, const QString& path, QWidget* parent = nullptr);
+  void SetChecker(Checker checker) { m_checker = std::move(checker); }
+  QLineEdit* TitleEdit() const { return m_title; }
   QString Title() const { return m_titleText; }
   QString Path() const { return m_pathText; }
   SECBrowseFileEdit* PathEdit() const { return m_path; }
@@ -29,6 +36,7 @@ class BookDialog : public QDialog {
   QLineEdit* m_title = nullptr;
   SECBrowseFileEdit* m_path = nullptr;
   QString m_titleText, m_pathText;
+  Checker m_checker;
 };
 
 class BooksPage;
@@ -40,6 +48,8 @@ class BookListEditor : public SECListBoxEditor {
  public:
   BookListEditor(BooksPage* page, int list, QWidget* parent);
   bool OnNewItem() override;
+  // A title typed into the row is refused as the book dialog refuses it.
+  void OnItemRenamed(int index, std::string oldText, std::string newText) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
 
@@ -66,18 +76,24 @@ class BooksPage : public QWidget {
   void StartChange(int list, int row);
   void StartAdd(int list);
   void OnBookButton();
+  // Why the book cannot be kept in the list ("" when it can): the path as
+  // it would be stored.
+  std::string Refusal(int list, const std::string& title, const std::string& chosenPath) const;
+  QLabel* ToolsetFolderLabel() const { return m_toolsetFolder; }
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
   std::string BaseFolder(int list) const;
+  std::string StoredPath(int list, const std::string& chosenPath) const;
   void ClearOtherSelections(int list);
 
   ProjectSheetCopy& m_copy;
   std::string m_installRoot;
   BookListEditor* m_lists[3] = {};
   SECBrowseDirEdit* m_deviceFolder = nullptr;
+  QLabel* m_toolsetFolder = nullptr;
   QLabel* m_selectedPath = nullptr;
   QLineEdit* m_titleField = nullptr;
   QLineEdit* m_pathField = nullptr;

@@ -56,7 +56,10 @@ void ComponentListEditor::SetRows(const std::vector<std::pair<std::string, std::
 
 namespace {
 
+// Typing on a target or group row starts editing its name; files are only
+// added through "Add Files...", so typing on them starts nothing.
 constexpr unsigned kEditorOptions = LBE_BUTTONS | LBE_TOOLTIPS | LBE_SHORTCUTS | LBE_DRAG;
+constexpr unsigned kNameEditorOptions = kEditorOptions | LBE_TYPETOEDIT;
 
 }  // namespace
 
@@ -86,7 +89,8 @@ ComponentsPage::ComponentsPage(ProjectSheetCopy& copy, const TargetRec* fallback
   targets.changed = [this] { UpdateVisibility(); };
   m_targets = new ComponentListEditor(this, targets);
   m_targets->SetCaption("Project Targets:");
-  m_targets->Initialize(kEditorOptions, this, kTargetsId);
+  m_targets->Initialize(kNameEditorOptions, this, kTargetsId);
+  m_targets->SetSpacesThatEnd(kLbeBlanksInNames);
 
   ComponentListEditor::Handler groups;
   groups.renamed = [this](int row, const std::string& text) {
@@ -114,7 +118,8 @@ ComponentsPage::ComponentsPage(ProjectSheetCopy& copy, const TargetRec* fallback
   };
   m_groups = new ComponentListEditor(this, groups);
   m_groups->SetCaption("Groups:");
-  m_groups->Initialize(kEditorOptions, this, kGroupsId);
+  m_groups->Initialize(kNameEditorOptions, this, kGroupsId);
+  m_groups->SetSpacesThatEnd(kLbeBlanksInNames);
 
   ComponentListEditor::Handler files;
   files.renamed = [](int, const std::string&) {
@@ -130,6 +135,7 @@ ComponentsPage::ComponentsPage(ProjectSheetCopy& copy, const TargetRec* fallback
   m_files = new ComponentListEditor(this, files);
   m_files->SetCaption("Files:");
   m_files->Initialize(kEditorOptions, this, kFilesId);
+  m_files->SetSpacesThatEnd(kLbeBlanksInNames);
   m_files->SetButtons(0x200 | 0x400 | 0x800);
 
   m_setCurrent = new QPushButton("Set as Current Target", this);

@@ -199,11 +199,15 @@ NotifyResult DeviceDbEditor::OnNotify(NotifyHeader& hdr) {
 }
 
 bool DeviceDbEditor::eventFilter(QObject* o, QEvent* e) {
-  if (o == m_tree && e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete) {
+  if (o != m_tree || e->type() != QEvent::KeyPress) return QDialog::eventFilter(o, e);
+  const int key = static_cast<QKeyEvent*>(e)->key();
+  if (key == Qt::Key_Delete) {
     OnDelete();
     return true;
   }
-  return QDialog::eventFilter(o, e);
+  // The tree's own Escape cancels its dialog, which would drop every edit
+  // of the database made so far.
+  return key == Qt::Key_Escape;
 }
 
 void DeviceDbEditor::keyPressEvent(QKeyEvent* e) {

@@ -62,6 +62,11 @@ std::string ResolveBookPath(const BookTreeItem& book, const BookOpenContext& ctx
       if (ctx.target)
         for (const BookSlot& b : ctx.target->books)
           if (b.word != 0 && b.path == p && b.title == book.title) return p;
+      // The books page stores a device book below the Device Books folder
+      // as the part behind it; one chosen elsewhere on this machine keeps
+      // its whole path.
+      if (IsAbsolutePath(p)) return p;
+      if (!ctx.deviceBooksFolder.empty()) return Join(ctx.deviceBooksFolder, p);
       return Join(ctx.deviceDbFolder.empty() ? ctx.toolsetFolder : ctx.deviceDbFolder, p);
     }
     default:

@@ -40,6 +40,7 @@ struct BookOpenContext {
   std::string installRoot;       // the folder above the program's folder
   std::string toolsetFolder;     // the target's toolset root folder
   std::string deviceDbFolder;    // folder of the device database; may be empty
+  std::string deviceBooksFolder; // the environment's DEVICE_BOOKS; may be empty
   const TargetRec* target = nullptr;
   std::function<bool(const std::string&)> exists;  // ".\" paths: the file exists
 };

@@ -3,6 +3,8 @@
 #include <cctype>
 
 #include "platform/win_path.h"
+#include "project/files/project_lines.h"
+#include "project/files/stored_texts.h"
 #include "project/environment/environment_lines.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -44,24 +46,40 @@ BooksLists BooksListsFor(ProjectSheetCopy& c) {
 
 std::string NormalizeDeviceBooksFolder(std::string folder) {
   if (folder.empty()) return folder;
-  if (folder.back() == '/') folder.back() = '\\';
-  else if (folder.back() != '\\') folder += '\\';
-  return folder;
+  const bool windowsForm = folder.find('\\') != std::string::npos;
+  if (windowsForm && folder.back() == '/') folder.back() = '\\';
+  return WithTrailingSeparator(folder);
 }
 
-std::string BookShownPath(const std::string& path, const std::string& installRoot) {
+std::string BookShownPath(const std::string& path, const std::string& baseFolder) {
   const bool absolute = (!path.empty() && path[0] == '\\') ||
                         (path.size() > 2 && path[1] == ':' && path[2] == '\\') || IsAbsolutePath(path);
   if (absolute || path.rfind(".\\", 0) == 0 || path.rfind("./", 0) == 0) return path;
-  std::size_t cut = installRoot.find_last_of("\\/");
-  return (cut == std::string::npos ? std::string() : installRoot.substr(0, cut + 1)) + path;
+  std::size_t cut = baseFolder.find_last_of("\\/");
+  return (cut == std::string::npos ? std::string() : baseFolder.substr(0, cut + 1)) + path;
 }
 
 std::string BookStoredPath(const std::string& chosen, const std::string& projectFolder,
                            const std::string& baseFolder) {
-  if (!baseFolder.empty() && StartsWithIgnoringCase(chosen, baseFolder))
-    return UpperAscii(chosen.substr(baseFolder.size()));
+  if (!baseFolder.empty() && StartsWithIgnoringCase(chosen, baseFolder)) return chosen.substr(baseFolder.size());
   return projectFolder.empty() ? chosen : MakeRelativePath(projectFolder, chosen);
+}
+
+std::string BookRefusal(int list, const std::string& title, const std::string& storedPath) {
+  if (list == kBooksDevice) {
+    std::string refusal = FieldTextRefusal("Title", title, FieldBrackets::kParentheses);
+    if (refusal.empty()) refusal = FieldTextRefusal("File", storedPath, FieldBrackets::kAngles);
+    return refusal;
+  }
+  const auto refuse = [](const char* field, const std::string& why) {
+    return "The text of '" + std::string(field) + "' cannot be stored: it holds " + why + ".";
+  };
+  if (title.find('"') != std::string::npos) return refuse("Title", "a '\"'");
+  if (std::string code = FirstControlCharacter(title); !code.empty())
+    return refuse("Title", "the control character " + code);
+  if (std::string code = FirstControlCharacter(storedPath); !code.empty())
+    return refuse("File", "the control character " + code);
+  return std::string();
 }
 
 void LeaveBooksPage(ProjectSheetCopy& c, const BooksLists& l) {

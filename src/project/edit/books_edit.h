@@ -21,18 +21,30 @@ struct BooksLists {
 // The lists when the page becomes active.
 BooksLists BooksListsFor(ProjectSheetCopy& c);
 
-// A trailing '/' becomes '\'; a missing trailing separator is added.
+// The folder with a trailing separator: a folder of Windows form ends in
+// '\' (a trailing '/' becomes one), a folder written with '/' only ends in
+// '/', as the books tab joins a device book's path to it.
 std::string NormalizeDeviceBooksFolder(std::string folder);
 
 // The path shown in the path field: a path that is neither absolute nor
-// ".\"-relative is shown behind the installation root's folder.
-std::string BookShownPath(const std::string& path, const std::string& installRoot);
+// ".\"-relative is shown behind the list's base folder (the text up to its
+// last separator), the folder the books tab opens it from, so that a book
+// changed without an edit is stored as it was.
+std::string BookShownPath(const std::string& path, const std::string& baseFolder);
 
 // The path stored for a book chosen in the dialog: relative to the project
 // folder (when a project is open); a path below the list's base folder
-// (compared ignoring case) is stored as the part behind it, in upper case.
+// (compared ignoring case) is stored as the part behind it, in its own
+// case (the books tab opens it on a file system that tells case).
 std::string BookStoredPath(const std::string& chosen, const std::string& projectFolder,
                            const std::string& baseFolder);
+
+// Why a book cannot be kept in its list ("" when it can), naming the field
+// of the book dialog ("Title", "File"): device books are kept in the
+// options file as "(title)" and "<path>"; general and tool books in the
+// environment file as one line path("title",kind), where a '"' ends the
+// title and a line break ends the line.
+std::string BookRefusal(int list, const std::string& title, const std::string& storedPath);
 
 // Leaving the page: device books into the target's slots (at most 128),
 // tool books into the toolset's section, general books into the IDE

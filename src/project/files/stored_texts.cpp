@@ -41,6 +41,41 @@ std::string ProgramNameRefusal(std::string_view field, std::string_view program)
   return "The text of '" + std::string(field) + "' cannot be stored: a program's name cannot hold a '\"'.";
 }
 
+namespace {
+
+// As the project file's reader takes " SVCSID <text>" apart: the text runs
+// to the line's last '>', but comments are cut first, and a "/*" only
+// stands as text inside brackets.
+std::string ProjectIdentifierFault(std::string_view text) {
+  int depth = 1;  // inside the '<' written before the text
+  char open = '<', close = '>';
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    if (c == '\n' && (i == 0 || text[i - 1] != '\r')) return "a line break without a carriage return";
+    if (c == '\\' && next == '~') return "the characters \"\\~\"";
+    if (depth > 0) {
+      if (c == open) ++depth;
+      else if (c == close) --depth;
+    } else if (c == '(' || c == '<') {
+      depth = 1;
+      open = c;
+      close = c == '(' ? ')' : '>';
+    } else if (c == '/' && next == '*') {
+      return "a '>' without its '<' followed by \"/*\"";
+    }
+  }
+  return std::string();
+}
+
+}  // namespace
+
+std::string ProjectIdentifierRefusal(std::string_view field, std::string_view text) {
+  const std::string fault = ProjectIdentifierFault(text);
+  if (fault.empty()) return fault;
+  return "The text of '" + std::string(field) + "' cannot be stored: it holds " + fault + ".";
+}
+
 std::string ProjectNameRefusal(std::string_view name) {
   const std::string fault = FieldTextFault(name, FieldBrackets::kParentheses);
   if (fault.empty()) return fault;
@@ -50,12 +85,13 @@ std::string ProjectNameRefusal(std::string_view name) {
 
 namespace {
 
-// How a text is kept: in one kind of bracket, or (a folder of the sheet)
-// in both.
-enum class TextRule : uint8_t { kParentheses, kAngles, kFolder };
+// How a text is kept: in one kind of bracket, (a folder of the sheet) in
+// both, or (the project identifier) up to its line's last '>'.
+enum class TextRule : uint8_t { kParentheses, kAngles, kFolder, kToLastAngle };
 
 std::string Fault(std::string_view text, TextRule rule) {
   if (rule == TextRule::kAngles) return FieldTextFault(text, FieldBrackets::kAngles);
+  if (rule == TextRule::kToLastAngle) return ProjectIdentifierFault(text);
   std::string fault = FieldTextFault(text, FieldBrackets::kParentheses);
   if (fault.empty() && rule == TextRule::kFolder) fault = FieldTextFault(text, FieldBrackets::kAngles);
   return fault;
@@ -113,8 +149,9 @@ void CheckLineTexts(FirstRefusal& out, std::string_view key, TargetRec& t, Optio
     int n = 0;
     for (const OptString& s : b.dbg.str) out.Check("OPTDBG " + std::to_string(++n), s.view(), TextRule::kParentheses);
     out.Check("OPTDBG " + std::to_string(++n), b.dbg.str11.view(), TextRule::kParentheses);
+  } else if (key == "SVCSID") {
+    out.Check("Project Identifier", b.lst.SVCSID.view(), TextRule::kToLastAngle);
   }
-  // "SVCSID" reads up to the line's last '>' and holds any bracket;
   // "ExtMem" and "BankNo" hold numbers.
 }
 

@@ -52,6 +52,13 @@ std::string ChosenPathRefusal(std::string_view field, std::string_view chosen, s
 // has none): the name is stored between double quotes and would end at it.
 std::string ProgramNameRefusal(std::string_view field, std::string_view program);
 
+// The refusal of a target's version-control project identifier ("" when
+// it can be kept). It is kept as "<text>" read up to the line's last '>',
+// so it may hold brackets of any kind; but after a '>' that closes its
+// '<' a "/*" starts a comment that cuts the rest away, and a line break
+// comes back as CR LF.
+std::string ProjectIdentifierRefusal(std::string_view field, std::string_view text);
+
 // Why a new project cannot take this name ("" when it can): its output
 // name is the project's name by default and is kept as "(name)" in the
 // project file, so "p)q" would build "p".

@@ -8,6 +8,8 @@
 #include "builder/commands/key_sequences.h"
 #include "builder/runner/tool_table.h"
 #include "platform/notification_hub.h"
+#include "project/files/project_lines.h"
+#include "project/files/stored_texts.h"
 #include "project/model/app_state.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
@@ -57,6 +59,24 @@ void ApplyLintSettings(TargetRec& target, const LintSettings& s) {
     tail = &node->next;
   }
   target.OPTLI = head;
+}
+
+LintRefusal LintSettingsRefusal(const LintSettings& s) {
+  const auto check = [](const char* field, const std::string& typed) {
+    const std::string text = TrimBlanks(typed);
+    std::string refusal = FieldTextRefusal(field, text, FieldBrackets::kAngles);
+    if (refusal.empty())
+      if (const std::string code = FirstControlCharacter(text); !code.empty())
+        refusal = "The text of '" + std::string(field) + "' cannot be stored: it holds the control character " +
+                  code + ".";
+    return refusal;
+  };
+  if (std::string why = check("Lint Executable", s.program); !why.empty()) return {why, 0, -1};
+  if (std::string why = check("Configuration File", s.configFile); !why.empty()) return {why, 1, -1};
+  for (std::size_t i = 0; i < s.includeFolders.size(); ++i)
+    if (std::string why = check("PC-Lint Include Folders", s.includeFolders[i]); !why.empty())
+      return {why, 2, int(i)};
+  return {};
 }
 
 LintFile LintFileFor(const std::string& path, FileRec* record, TargetRec* target) {

@@ -48,6 +48,19 @@ LintSettings LintSettingsOf(const TargetRec& target);
 // strings of the project's pool (the old ones stay in the pool).
 void ApplyLintSettings(TargetRec& target, const LintSettings& settings);
 
+// Why the dialog's OK cannot store the settings ("" when it can), naming
+// the field, checked as ApplyLintSettings would store them: each text is
+// kept in the options file as "<text>" and goes to the lint run one per
+// line, so a text the file would give back as another or a line break is
+// refused. `field` becomes 0 (program), 1 (configuration file) or 2 (an
+// include folder, `row` its index).
+struct LintRefusal {
+  std::string message;
+  int field = -1;
+  int row = -1;
+};
+LintRefusal LintSettingsRefusal(const LintSettings& settings);
+
 // The file of a single-file run.
 struct LintFile {
   std::string path;

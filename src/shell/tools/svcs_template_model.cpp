@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/ascii_case.h"
+#include "project/files/stored_texts.h"
 #include "project/model/option_block.h"
 #include "project/text/pool.h"
 
@@ -14,6 +15,19 @@ std::string Trim(std::string t) {
   size_t b = 0;
   while (b < t.size() && (t[b] == ' ' || t[b] == '\t')) ++b;
   return t.substr(b);
+}
+
+// The identifier as OK stores it: trimmed and cut to its limit in
+// characters, as the field counts them, so that a character of several
+// bytes is neither split nor dropped.
+std::string StoredIdentifier(const std::string& typed) {
+  std::string t = Trim(typed);
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if ((static_cast<unsigned char>(t[i]) & 0xC0) == 0x80) continue;  // inside a character
+    if (++characters > kProjectIdLimit) return t.substr(0, i);
+  }
+  return t;
 }
 
 }  // namespace
@@ -134,9 +148,14 @@ void SvcsTemplateModel::AttachTarget(OptionBlock* targetOptions) {
   projectId = m_shownId;
 }
 
+std::string SvcsTemplateModel::IdentifierRefusal(const std::string& typed) const {
+  if (!m_target || typed == m_shownId) return std::string();
+  return ProjectIdentifierRefusal("Project Identifier", StoredIdentifier(typed));
+}
+
 bool SvcsTemplateModel::ApplyProjectIdentifier() {
   if (!m_target || projectId == m_shownId) return false;
-  const std::string text = Trim(projectId).substr(0, kProjectIdLimit);
+  const std::string text = StoredIdentifier(projectId);
   if (m_target->lst.SVCSID == text) return false;
   m_target->lst.SVCSID = OptString::Pooled(text, kPoolProject);
   m_shownId = projectId;

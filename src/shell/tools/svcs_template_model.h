@@ -72,6 +72,10 @@ class SvcsTemplateModel {
   // shared empty text). An untouched field leaves the stored text as it
   // is, even one longer than the field allows. True when the block changed.
   bool ApplyProjectIdentifier();
+  // Why `typed` cannot become the identifier: the text OK would store, as
+  // the project file could not give it back ("" when it can, or when it is
+  // the text shown).
+  std::string IdentifierRefusal(const std::string& typed) const;
 
  private:
   std::string m_path;

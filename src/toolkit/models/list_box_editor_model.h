@@ -24,6 +24,11 @@ constexpr unsigned LBE_SHORTCUTS = 0x10;     // Insert, Delete, Alt+Up, Alt+Down
 constexpr unsigned LBE_DRAG = 0x20;          // rows can be dragged
 constexpr unsigned LBE_NOEMPTYROW = 0x40;    // no empty last row
 
+// The count of trailing blanks that ends an entry (SetSpacesThatEnd) for
+// lists whose names hold blanks ("My Target", "Check In"): no one types
+// that many, so a blank is always part of the name.
+constexpr int kLbeBlanksInNames = 1000;
+
 constexpr int kLbnSelChange = 1;
 constexpr int kLbeDeleted = 10;
 constexpr int kLbeMoved = 11;

@@ -92,7 +92,6 @@ TEST_F(SheetTest, ARefusedNewNameLeavesTheListAsBeforeTheInsert) {
        "The group name 'x)y' cannot be stored: it holds a ')' without its '('."},
       {"GroupDuplicate", true, "startup", "Group item already exists"},
   };
-  // Names without blanks: a blank typed ends the entry.
   open->curTarget->name = OptString::Pooled("Flash", kPoolProject);
   open->firstGroup->name = OptString::Pooled("Startup", kPoolProject);
   const auto texts = [](const ComponentListEditor* list) {
@@ -240,6 +239,63 @@ TEST_F(SheetTest, MovesAndDeletesInTheListsReachTheProjectInListOrder) {
   EXPECT_EQ(open->firstGroup->next->next, nullptr);
   EXPECT_EQ(open->lastGroup, open->firstGroup->next);
 }
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// Names typed into the target and group lists key by key, as the user
+// types them: a blank is part of the name, and typing on a row starts
+// editing it.
+struct TypedNameRow {
+  const char* name;
+  bool groups;
+  bool onRow;          // typed on the selected row (else Insert first)
+  const char* typed;
+  const char* stored;  // the name of the target or group afterwards
+};
+
+class TypedNames : public SheetTest, public ::testing::WithParamInterface<TypedNameRow> {};
+
+TEST_P(TypedNames, ReachTheProjectWhole) {
+  const TypedNameRow& r = GetParam();
+  ProjectSheet sheet(open, "/nonexistent/TOOLS.INI", nullptr);
+  sheet.show();
+  ComponentListEditor* list = r.groups ? sheet.Components()->Groups() : sheet.Components()->Targets();
+  list->setFocus();
+  list->SetCurSel(0);
+  if (r.onRow) {
+    QTest::keyClicks(list, QString::fromUtf8(r.typed).left(1));
+    ASSERT_NE(list->InPlaceEdit(), nullptr) << "typing on the row opens its edit";
+    QTest::keyClicks(list->InPlaceEdit(), QString::fromUtf8(r.typed).mid(1));
+  } else {
+    QTest::keyClick(list, Qt::Key_Insert);
+    ASSERT_NE(list->InPlaceEdit(), nullptr);
+    QTest::keyClicks(list->InPlaceEdit(), QString::fromUtf8(r.typed));
+  }
+  ASSERT_TRUE(list->IsEditing()) << "a blank does not end the entry";
+  QTest::keyClick(list->InPlaceEdit(), Qt::Key_Return);
+  EXPECT_TRUE(shell.boxes.empty());
+  sheet.accept();
+  ASSERT_EQ(sheet.result(), QDialog::Accepted);
+  sheet.ApplyToProject();
+  if (r.groups) {
+    EXPECT_EQ((r.onRow ? open->firstGroup : open->lastGroup)->name.str(), r.stored);
+  } else {
+    EXPECT_EQ((r.onRow ? open->firstTarget : open->lastTarget)->name.str(), r.stored);
+  }
+}
+
+const TypedNameRow kTypedNameRows[] = {
+    {"NewTarget", false, false, "My Target", "My Target"},
+    {"NewGroup", true, false, "Start Up Code", "Start Up Code"},
+    {"RenamedTargetTypedOnItsRow", false, true, "Flash Image", "Flash Image"},
+    {"RenamedGroupTypedOnItsRow", true, true, "Drivers 2", "Drivers 2"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, TypedNames, ::testing::ValuesIn(kTypedNameRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

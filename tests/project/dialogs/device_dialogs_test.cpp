@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "project/dialogs/device_db_editor.h"
 #include "project/dialogs/device_selection.h"
@@ -160,6 +161,50 @@ TEST_F(DeviceDialogsTest, EditorAddsDeletesAndWritesOnOkOnly) {
   EXPECT_EQ(FormatDeviceOptions(*atmel), "CPU=IRAM(0-0x7F)\r\n");
   back.Free();
 }
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// Enter and Escape typed anywhere in the editor keep it open with what was
+// typed: closing it would drop the edits of the database.
+struct EditorKeyRow {
+  const char* name;
+  int key;
+  QWidget* (*field)(DeviceDbEditor&);
+};
+
+class EditorKeys : public DeviceDialogsTest, public ::testing::WithParamInterface<EditorKeyRow> {};
+
+TEST_P(EditorKeys, NeitherClosesTheEditorNorDropsTheTypedText) {
+  const EditorKeyRow& r = GetParam();
+  DeviceDbEditor editor(Path("generic.cdb"));
+  editor.show();
+  editor.Vendor()->setText("Atmel");
+  QWidget* field = r.field(editor);
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key(r.key));
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_EQ(editor.result(), 0);
+  EXPECT_EQ(editor.Vendor()->text(), "Atmel");
+}
+
+const EditorKeyRow kEditorKeyRows[] = {
+    {"EscapeInVendor", Qt::Key_Escape, [](DeviceDbEditor& e) -> QWidget* { return e.Vendor(); }},
+    {"EnterInVendor", Qt::Key_Return, [](DeviceDbEditor& e) -> QWidget* { return e.Vendor(); }},
+    {"EscapeInDevice", Qt::Key_Escape, [](DeviceDbEditor& e) -> QWidget* { return e.Device(); }},
+    {"EnterInDevice", Qt::Key_Enter, [](DeviceDbEditor& e) -> QWidget* { return e.Device(); }},
+    {"EscapeInFamily", Qt::Key_Escape, [](DeviceDbEditor& e) -> QWidget* { return e.Family(); }},
+    {"EnterInFamily", Qt::Key_Return, [](DeviceDbEditor& e) -> QWidget* { return e.Family(); }},
+    {"EscapeInTree", Qt::Key_Escape, [](DeviceDbEditor& e) -> QWidget* { return e.Tree(); }},
+    {"EnterInTree", Qt::Key_Return, [](DeviceDbEditor& e) -> QWidget* { return e.Tree(); }},
+    {"EscapeInOptions", Qt::Key_Escape, [](DeviceDbEditor& e) -> QWidget* { return e.OptionsEdit(); }},
+    {"EscapeOnAdd", Qt::Key_Escape, [](DeviceDbEditor& e) -> QWidget* { return e.AddButton(); }},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, EditorKeys, ::testing::ValuesIn(kEditorKeyRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

@@ -138,12 +138,15 @@ struct BookPathRow {
 
 TEST_F(FoldersBooksTest, BookPathRows) {
   const BookPathRow rows[] = {
-      {"below the tool root", "c:\\tools\\arm\\hlp\\Gnu.pdf", "C:\\Tools\\ARM\\", "HLP\\GNU.PDF"},
+      {"below the tool root", "c:\\tools\\arm\\hlp\\Gnu.pdf", "C:\\Tools\\ARM\\", "hlp\\Gnu.pdf"},
+      {"below a Linux tool root", "/opt/pm2/ARM/HLP/armtool.htm", "/opt/pm2/ARM/", "HLP/armtool.htm"},
       {"elsewhere", "C:\\work\\doc\\board.pdf", "C:\\Tools\\ARM\\", ".\\doc\\board.pdf"},
   };
   for (const BookPathRow& r : rows) EXPECT_EQ(BookStoredPath(r.chosen, "C:\\work\\", r.base), r.stored) << r.name;
   EXPECT_EQ(NormalizeDeviceBooksFolder("C:\\books/"), "C:\\books\\");
   EXPECT_EQ(NormalizeDeviceBooksFolder("C:\\books"), "C:\\books\\");
+  EXPECT_EQ(NormalizeDeviceBooksFolder("/home/ann/books"), "/home/ann/books/");
+  EXPECT_EQ(NormalizeDeviceBooksFolder("/home/ann/books/"), "/home/ann/books/");
   EXPECT_EQ(BookShownPath("doc\\x.pdf", "C:\\Pm2\\"), "C:\\Pm2\\doc\\x.pdf");
   EXPECT_EQ(BookShownPath(".\\x.pdf", "C:\\Pm2\\"), ".\\x.pdf");
 }
@@ -197,7 +200,7 @@ TEST_F(BookTreeTest, CollectSkipsBooksWithoutPath) {
 TEST_F(BookTreeTest, OpenPathRows) {
   TargetRec t;
   t.books[0] = {OptString("D:\\own\\board.pdf"), OptString("Board"), 1};
-  BookOpenContext ctx{"/work/demo/", "/opt/pm2/", "/opt/pm2/ARM/", "", &t,
+  BookOpenContext ctx{"/work/demo/", "/opt/pm2/", "/opt/pm2/ARM/", "", "", &t,
                       [](const std::string& f) { return f == "/work/demo/doc.pdf"; }};
   struct Row {
     const char* name;
@@ -212,8 +215,24 @@ TEST_F(BookTreeTest, OpenPathRows) {
       {"general, relative", {7, "IDE", "DOC\\ide.pdf"}, "/opt/pm2/DOC\\ide.pdf"},
       {"device, flagged", {5, "Board", "D:\\own\\board.pdf"}, "D:\\own\\board.pdf"},
       {"device, not flagged", {5, "Other", "um.pdf"}, "/opt/pm2/ARM/um.pdf"},
+      {"device, a path of this machine", {5, "Other", "/srv/docs/um.pdf"}, "/srv/docs/um.pdf"},
   };
   for (const Row& r : rows) EXPECT_EQ(ResolveBookPath(r.book, ctx), r.expected) << r.name;
+}
+
+// A device book added on the books page below the Device Books folder is
+// stored as the part behind it, and the books tab opens it from there
+// rather than from the device database's folder.
+TEST_F(BookTreeTest, DeviceBooksOpenFromTheDeviceBooksFolder) {
+  TargetRec t;
+  BookOpenContext ctx{"/work/demo/", "/opt/pm2/", "/opt/pm2/ARM/", "/opt/pm2/UV4/", "", &t, nullptr};
+  const std::string stored = BookStoredPath("/home/ann/books/nxp/um.pdf", "/work/demo/", "/home/ann/books/");
+  EXPECT_EQ(stored, "nxp/um.pdf") << "kept in its own case";
+  const BookTreeItem book{5, "User Manual", stored};
+  EXPECT_EQ(ResolveBookPath(book, ctx), "/opt/pm2/UV4/nxp/um.pdf") << "no Device Books folder: the database's";
+  ctx.deviceBooksFolder = NormalizeDeviceBooksFolder("/home/ann/books");
+  EXPECT_EQ(ctx.deviceBooksFolder, "/home/ann/books/");
+  EXPECT_EQ(ResolveBookPath(book, ctx), "/home/ann/books/nxp/um.pdf");
 }
 
 }  // namespace

@@ -65,6 +65,8 @@ std::vector<TextRow> Texts() {
       {"Tab", "a\tb"},
       {"ControlCharacter", "a\x01" "b"},
       {"CommentOpener", "a/*b"},
+      {"CommentOpenerAfterAClosingAngle", "rel>/*1"},
+      {"AnglesAroundACommentOpener", "a<b>/*c"},
       {"NonAsciiAtForty", std::string(39, 'a') + "\xC3\xA4"},
       {"NonAsciiAtHundredTwentyEight", std::string(127, 'a') + "\xC3\xA4"},
   };
@@ -182,6 +184,7 @@ class StoredTextsTest : public ProjectFileTest {
     for (std::size_t i = 0; i < debugTexts; ++i)
       out.push_back(target("OPTDBG " + std::to_string(i), [i](TargetRec& t) -> OptString& { return t.pOpts->dbg.str[i]; }));
     out.push_back(target("OPTDBG last", [](TargetRec& t) -> OptString& { return t.pOpts->dbg.str11; }));
+    out.push_back(target("project identifier", [](TargetRec& t) -> OptString& { return t.pOpts->lst.SVCSID; }));
   }
   // The text rows of the key lines of the target's, the group's and each
   // file's block.

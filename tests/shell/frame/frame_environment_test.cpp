@@ -188,7 +188,7 @@ TEST_F(EnvironmentFrameTest, TheBooksOfTheEnvironmentAreListedAndToolBooksStartA
   EXPECT_FALSE(Contains(shown, "Tools User's Guide/RealView Guide")) << "the books of another toolset";
 
   // The Books page: the same lists; a new tool book starts at the toolset's
-  // root folder and is kept relative to it.
+  // root folder and is kept relative to it, in its own case.
   std::vector<std::string> general, tools;
   QString offered;
   f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
@@ -215,7 +215,7 @@ TEST_F(EnvironmentFrameTest, TheBooksOfTheEnvironmentAreListedAndToolBooksStartA
   EXPECT_EQ(offered.toStdString(), inst + "ARM/");
   const std::string written = ReadText(inst + "TOOLS.INI");
   EXPECT_NE(written.find("(\"Linker Guide\",TOOL)"), std::string::npos) << written;
-  EXPECT_NE(written.find("=HLP/LD.PDF("), std::string::npos) << written;
+  EXPECT_NE(written.find("=HLP/ld.pdf("), std::string::npos) << written;
   // Read anew, the book is in the books window under its toolset.
   EXPECT_TRUE(Contains(TreePaths(view->Tree()), "Tools User's Guide/Linker Guide"));
 }

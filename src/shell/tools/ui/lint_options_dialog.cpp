@@ -1,8 +1,10 @@
 #include "shell/tools/ui/lint_options_dialog.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -73,6 +75,19 @@ void LintOptionsDialog::accept() {
   s.program = m_program->text().toStdString();
   s.configFile = m_config->text().toStdString();
   for (int i = 0; i < m_folders->GetItemCount(); ++i) s.includeFolders.push_back(m_folders->GetText(i));
+  // Taken, such a text would make every later save of the project fail;
+  // here the user can still mend it.
+  if (const LintRefusal r = LintSettingsRefusal(s); !r.message.empty()) {
+    QApplication::beep();
+    QMessageBox::warning(this, windowTitle(), QString::fromStdString(r.message));
+    if (r.field == 2) {
+      m_folders->SetCurSel(r.row);
+      m_folders->setFocus();
+    } else {
+      (r.field == 0 ? m_program : m_config)->setFocus();
+    }
+    return;
+  }
   ApplyLintSettings(m_target, s);
   QDialog::accept();
 }

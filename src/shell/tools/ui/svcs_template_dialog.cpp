@@ -65,6 +65,7 @@ SvcsTemplateDialog::SvcsTemplateDialog(SettingsStore& store, QWidget* parent, Op
   m_projectId = new QLineEdit(this);
   m_list = new SvcsListEditor(this, this);
   m_list->Initialize(0xF3E, this, 1544);
+  m_list->SetSpacesThatEnd(kLbeBlanksInNames);  // "Check In", "Get Latest Version"
   m_list->SetCaption("&Menu Content:");
   m_list->setMinimumSize(380, 120);
   m_command = new SECBrowseFileEdit(this);
@@ -205,8 +206,17 @@ void SvcsTemplateDialog::accept() {
     m_template->setFocus();
     return;
   }
+  // The identifier goes into the project file, which must give it back as
+  // typed; a changed one is checked where it can still be mended.
+  const std::string id = m_projectId->text().toStdString();
+  if (const std::string refusal = m_model.IdentifierRefusal(id); !refusal.empty()) {
+    QApplication::beep();
+    QMessageBox::warning(this, windowTitle(), QString::fromStdString(refusal));
+    m_projectId->setFocus();
+    return;
+  }
   if (path != m_model.Path()) OnTemplateChange();
-  m_model.projectId = m_projectId->text().toStdString();
+  m_model.projectId = id;
   m_model.ApplyProjectIdentifier();
   m_store.WriteProfileString("Sccs", "SccsFile", path.c_str());
   m_store.WriteProfileString("Sccs", "SccsUser", Trimmed(m_user).c_str());

@@ -457,3 +457,250 @@ INSTANTIATE_TEST_SUITE_P(Rows, MenuContentHeading, ::testing::ValuesIn(kMenuCont
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// A menu text typed key by key into the empty last row of Menu Content: the
+// blank is part of it, so it stays one row and the Command field keeps
+// what is typed into it afterwards.
+TEST(SvcsTemplateDialog, MenuTextWithABlankStaysOneRow) {
+  App();
+  std::string tmpl = test::TempFolder() + "/pm2svcsdlgXXXXXX";
+  const std::string dir = ::mkdtemp(tmpl.data());
+  const std::string path = dir + "/vc.SVCS";
+  SettingsStore store(dir + "/settings.ini");
+  store.WriteProfileString("Sccs", "SccsFile", path.c_str());
+  SvcsTemplateDialog dlg(store);
+  dlg.show();
+  SECListBoxEditor* list = dlg.List();
+  list->setFocus();
+  list->SetCurSel(list->GetCount() - 1);
+  QTest::keyClicks(list, "C");
+  ASSERT_NE(list->InPlaceEdit(), nullptr);
+  QTest::keyClicks(list->InPlaceEdit(), "heck In");
+  ASSERT_TRUE(list->IsEditing()) << "a blank does not end the entry";
+  QTest::keyClick(list->InPlaceEdit(), Qt::Key_Return);
+  ASSERT_EQ(list->GetItemCount(), 1);
+  EXPECT_EQ(list->GetText(0), "Check In");
+  list->SetCurSel(0);
+  list->NotifySelChange();
+  dlg.CommandEdit()->setFocus();
+  QTest::keyClicks(dlg.CommandEdit(), "git");
+  dlg.accept();
+  std::vector<SvcsSection> s;
+  ASSERT_TRUE(ReadSvcsFile(path, &s));
+  ASSERT_EQ(s.at(0).entries.size(), 1u);
+  EXPECT_EQ(s[0].entries[0].menuText, "Check In");
+  EXPECT_EQ(s[0].entries[0].command, "git");
+  std::system(("rm -rf " + dir).c_str());
+}
+
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+
+// The project identifier typed into the dialog: OK refuses a text the
+// project file would give back as another, naming the field, and keeps
+// the dialog open with the stored identifier untouched; any other text is
+// stored as typed.
+TEST(SvcsTemplateDialog, ProjectIdentifierTheProjectCannotKeepIsRefusedOnOk) {
+  App();
+  SettingsStore store("/nonexistent/settings.ini");
+  const struct {
+    const char* name;
+    const char* typed;
+    const char* refusal;  // "" when OK stores it
+  } rows[] = {
+      {"CommentAfterAClosingAngle", "rel>/*1",
+       "The text of 'Project Identifier' cannot be stored: it holds a '>' without its '<' followed by \"/*\"."},
+      {"WrittenLineBreak", "x\\~y",
+       "The text of 'Project Identifier' cannot be stored: it holds the characters \"\\~\"."},
+      {"LoneAngles", "a>b<c", ""},
+      {"CommentInsideAngles", "<a/*b>", ""},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    OptionBlock* block = NewOptionBlock(kPoolProject);
+    block->lst.SVCSID = OptString::Pooled("OLD-1", kPoolProject);
+    SvcsTemplateDialog dlg(store, nullptr, block);
+    dlg.show();
+    QLineEdit* edit = dlg.ProjectIdEdit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, r.typed);
+    std::vector<std::string> boxes;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        boxes.push_back(box->text().toStdString());
+        box->accept();
+      }
+    });
+    closer.start(10);
+    auto* buttons = dlg.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    if (*r.refusal) {
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0], r.refusal);
+      EXPECT_TRUE(dlg.isVisible());
+      EXPECT_EQ(edit->text(), r.typed);
+      EXPECT_EQ(block->lst.SVCSID.str(), "OLD-1");
+    } else {
+      EXPECT_TRUE(boxes.empty());
+      EXPECT_EQ(dlg.result(), QDialog::Accepted);
+      EXPECT_EQ(block->lst.SVCSID.str(), r.typed);
+    }
+  }
+  PoolFreeAll();
+}
+
+}  // namespace
+}  // namespace pm2
+
+#include "project/files/project_file.h"
+#include "project/files/stored_texts.h"
+#include "project/model/app_state.h"
+#include "project/model/option_defaults.h"
+
+namespace pm2 {
+namespace {
+
+// Every character the project file treats as its own, typed into each text
+// field of the PC-Lint and version-control dialogs: OK refuses it, naming
+// the field and keeping the dialog open, or the project can still be saved
+// and its files give back exactly what the dialog stored.
+struct TypedTextRow {
+  const char* name;
+  std::string text;
+};
+std::vector<TypedTextRow> TypedTexts(std::size_t limit) {
+  return {
+      {"OpeningParenthesis", "a(b"},
+      {"ClosingParenthesis", "a)b"},
+      {"OpeningAngle", "a<b"},
+      {"ClosingAngle", "/opt/lint/lint-nt>x"},
+      {"Backslash", "a\\b"},
+      {"WrittenLineBreak", "x\\~y"},
+      {"Quote", "a\"b"},
+      {"Blank", "a b"},
+      {"CarriageReturn", "a\rb"},
+      {"LineFeed", "a\nb"},
+      {"CarriageReturnLineFeed", "a\r\nb"},
+      {"Slash", "a/b"},
+      {"CommentAfterAClosingAngle", "rel>/*1"},
+      {"NonAsciiAtTheLimit", std::string(limit - 1, 'a') + "\xC3\xA4"},
+  };
+}
+
+// A dialog field: how a text is typed into it and read back from a target.
+struct DialogField {
+  const char* name;  // as the refusal names it
+  std::size_t limit;
+  void (*type)(QDialog&, const QString&);
+  std::string (*stored)(const TargetRec&);
+};
+
+class DialogFieldTexts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    ProjectRec* made = NewProject("demo", "/p/");
+    made->curTarget->toolset = kToolsetArmGnu;
+    ResetTargetOptions(made->curTarget, kToolsetUndefined);
+    // Reading a project back frees the scratch pool the new one was made in.
+    project = CopyProjectTree(made, kPoolProject);
+    theApp().m_pProject = project;
+    PoolFree(kPoolScratch);
+    QObject::connect(&closer, &QTimer::timeout, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        boxes.push_back(box->text().toStdString());
+        box->accept();
+      }
+    });
+    closer.start(0);
+  }
+  void TearDown() override {
+    closer.stop();
+    theApp().m_pProject = nullptr;
+    PoolFreeAll();
+  }
+  // The project's target as its files give it back.
+  std::string ReadBack(const DialogField& field) {
+    ProjectFileIo io;
+    io.pool = kPoolFindInFiles;
+    const std::string pm2 = BuildProjectFileText(*project), opt = BuildOptionsFileText(*project);
+    const std::string_view optView(opt);
+    EXPECT_EQ(ReadProjectText(io, "/p/demo.pm2", pm2, &optView), kProjectFileOk) << io.message;
+    std::string back = io.project ? field.stored(*io.project->curTarget) : std::string();
+    PoolFree(kPoolFindInFiles);
+    return back;
+  }
+  void Run(const DialogField& field, const std::function<std::unique_ptr<QDialog>()>& make) {
+    int refused = 0, kept = 0;
+    for (const TypedTextRow& row : TypedTexts(field.limit)) {
+      SCOPED_TRACE(std::string(field.name) + ": " + row.name);
+      boxes.clear();
+      const std::string before = field.stored(*project->curTarget);
+      std::unique_ptr<QDialog> dlg = make();
+      dlg->show();
+      field.type(*dlg, QString::fromStdString(row.text));
+      auto* buttons = dlg->findChild<QDialogButtonBox*>();
+      ASSERT_NE(buttons, nullptr);
+      QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+      if (!boxes.empty()) {
+        ++refused;
+        EXPECT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find("'" + std::string(field.name) + "'"), std::string::npos) << boxes[0];
+        EXPECT_TRUE(dlg->isVisible());
+        EXPECT_EQ(field.stored(*project->curTarget), before);
+        continue;
+      }
+      ++kept;
+      EXPECT_EQ(dlg->result(), QDialog::Accepted);
+      const std::string stored = field.stored(*project->curTarget);
+      EXPECT_EQ(stored, row.text);
+      EXPECT_EQ(ProjectTextRefusal(*project), "") << "no later save fails";
+      EXPECT_EQ(ReadBack(field), stored);
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(kept, 0);
+  }
+  ProjectRec* project = nullptr;
+  QTimer closer;
+  std::vector<std::string> boxes;
+};
+
+LintOptionsDialog& Lint(QDialog& d) { return static_cast<LintOptionsDialog&>(d); }
+
+TEST_F(DialogFieldTexts, PcLintOptions) {
+  const DialogField fields[] = {
+      {"Lint Executable", 256, [](QDialog& d, const QString& t) { Lint(d).ProgramEdit()->setText(t); },
+       [](const TargetRec& t) { return t.OPTLE.str(); }},
+      {"Configuration File", 256, [](QDialog& d, const QString& t) { Lint(d).ConfigEdit()->setText(t); },
+       [](const TargetRec& t) { return t.OPTLC.str(); }},
+      {"PC-Lint Include Folders", 256,
+       [](QDialog& d, const QString& t) {
+         while (Lint(d).Folders()->GetItemCount() > 0) Lint(d).Folders()->DeleteString(0);
+         Lint(d).Folders()->InsertString(0, t.toStdString());
+       },
+       [](const TargetRec& t) { return t.OPTLI ? t.OPTLI->text.str() : std::string(); }},
+  };
+  for (const DialogField& f : fields)
+    Run(f, [this] { return std::make_unique<LintOptionsDialog>(*project->curTarget); });
+}
+
+TEST_F(DialogFieldTexts, VersionControlProjectIdentifier) {
+  SettingsStore store("/nonexistent/settings.ini");
+  const DialogField field{
+      "Project Identifier", 64,
+      [](QDialog& d, const QString& t) { static_cast<SvcsTemplateDialog&>(d).ProjectIdEdit()->setText(t); },
+      [](const TargetRec& t) { return t.pOpts->lst.SVCSID.str(); }};
+  Run(field, [this, &store] { return std::make_unique<SvcsTemplateDialog>(store, nullptr, project->curTarget->pOpts); });
+}
+
+}  // namespace
+}  // namespace pm2
