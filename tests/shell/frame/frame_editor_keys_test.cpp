@@ -4,6 +4,8 @@
 // command the frame carries out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <functional>
 
 #include <QClipboard>
