@@ -213,6 +213,15 @@ void EditView::resizeEvent(QResizeEvent* e) {
 bool EditView::focusNextPrevChild(bool) { return false; }  // Tab is a command here
 
 void EditView::keyPressEvent(QKeyEvent* e) {
+  // Shift+F10 asks for the context menu as the Menu key does; the platform
+  // turns only the latter into a context-menu event.
+  if (e->key() == Qt::Key_F10 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(5, 5), viewport()->mapToGlobal(QPoint(5, 5)),
+                           e->modifiers());
+    QCoreApplication::sendEvent(this, &menu);
+    e->accept();
+    return;
+  }
   EditKey key = EditKeyFromQt(e->key());
   uint32_t mods = EditModsFromQt(unsigned(e->modifiers()));
   if (key != kKeyNone && m_engine->OnKey(key, mods)) {

@@ -1,5 +1,6 @@
 #include "shell/frame/editor_options_command.h"
 
+#include <cctype>
 
 #include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/ui/debug_commands.h"
@@ -31,6 +32,22 @@ namespace {
 class FrameCommandList final : public SCmdl {
  public:
   using SCmdl::SCmdl;
+
+  // Every command of the frame's table that the frame handles and can
+  // describe may get a key, also one that no menu or default key lists;
+  // such a command is named after its row's menu and what it does. Rows of
+  // a window's own menu, a bar's control or the status bar are left out.
+  void AddHandledCommands(const CommandTarget& frame) {
+    for (const CommandRow& row : CommandTable()) {
+      const std::string menu = row.menu;
+      if (menu.empty() || !std::isupper(static_cast<unsigned char>(menu[0]))) continue;
+      for (CommandId id = row.first; id <= row.last; ++id) {
+        const std::string what = CommandPrompt(id);
+        if (!frame.HasHandler(id) || what.empty()) continue;
+        AddCommand(id, menu + ":" + what, what);
+      }
+    }
+  }
 
  protected:
   bool CommandString(std::uint32_t id, std::string* text) const override {
@@ -66,11 +83,12 @@ void CMainFrame::OnEditorOptions() {
   ctx.windowFonts = &m_windowFonts;
   // The page edits a copy of the shortcuts; the frame takes it on OK.
   std::unique_ptr<SECShortcutTable> table;
-  std::unique_ptr<SCmdl> commands;
+  std::unique_ptr<FrameCommandList> commands;
   if (m_keys) {
     table = std::make_unique<SECShortcutTable>(*m_keys, m_keys->FilePaths());
     commands = std::make_unique<FrameCommandList>(*m_keys, ShellResources());
     commands->BuildFromMenus();
+    commands->AddHandledCommands(*this);
     ctx.shortcuts = table.get();
     ctx.commands = commands.get();
     ctx.shortcutsEdited = [this](const SECShortcutTable& edited) {

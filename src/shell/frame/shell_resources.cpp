@@ -80,6 +80,12 @@ ITEM 57641 "R&eplace...\tCtrl+H"
 ITEM 35089 "&Matching Brace\tCtrl+E"
 ITEM 35130 "&Go To Line...\tCtrl+G"
 ITEM 35056 "Find in File&s..."
+SEPARATOR
+ITEM 35086 "Cut &Whole Line\tCtrl+L"
+ITEM 35087 "Find Word F&orward\tCtrl+F3"
+ITEM 35088 "Find Word Bac&kward\tCtrl+Shift+F3"
+ITEM 35099 "&Jump To Definition\tF12"
+ITEM 35100 "Jump To Reference\tShift+F12"
 END
 )RC";
 

@@ -15,16 +15,29 @@ QFont DefaultGuiFont() {
   return f;
 }
 
-bool FamilyInstalled(const QString& family) {
-  // A family that more than one foundry provides is listed once per
-  // foundry, as "Nimbus Sans Narrow [urw]".
-  for (const QString& listed : QFontDatabase::families()) {
-    const qsizetype foundry = listed.indexOf(QLatin1String(" ["));
-    if (QStringView(listed).left(foundry < 0 ? listed.size() : foundry).compare(family, Qt::CaseInsensitive) == 0)
-      return true;
-  }
+namespace {
+
+// The family part of a listed name: a family that more than one foundry
+// provides is listed once per foundry, as "Nimbus Sans Narrow [urw]", and a
+// stored face name may carry a foundry the same way.
+QStringView FamilyPart(QStringView name) {
+  const qsizetype foundry = name.indexOf(QLatin1String(" ["));
+  if (foundry > 0 && name.endsWith(QLatin1Char(']'))) name = name.left(foundry);
+  return name.trimmed();
+}
+
+}  // namespace
+
+bool FamilyListed(const QStringList& listed, const QString& family) {
+  // The font system takes a family with any foundry when the named one is
+  // missing, so only the families are compared.
+  const QStringView wanted = FamilyPart(family);
+  for (const QString& name : listed)
+    if (FamilyPart(name).compare(wanted, Qt::CaseInsensitive) == 0) return true;
   return false;
 }
+
+bool FamilyInstalled(const QString& family) { return FamilyListed(QFontDatabase::families(), family); }
 
 QStringList InstalledFamilies(const QStringList& wanted) {
   QStringList out;

@@ -33,8 +33,12 @@ QFont DefaultGuiFont();
 // fallback search every time it is made; the named faces of the classic
 // look (Tahoma, Arial Narrow) are missing on most machines.
 QStringList InstalledFamilies(const QStringList& wanted);
-// Whether this machine has the family (from any foundry), ignoring case.
+// Whether this machine has the family (from any foundry), ignoring case;
+// the family may be named with a foundry ("C059 [urw]"), as the machine
+// lists it when several foundries provide it.
 bool FamilyInstalled(const QString& family);
+// The same question about the names `listed` (as QFontDatabase lists them).
+bool FamilyListed(const QStringList& listed, const QString& family);
 
 // Measures with QFontMetrics: font 0 is the owner's font, bold on request.
 class QtTextMeasurer : public TextMeasurer {

@@ -33,6 +33,12 @@ void SECCommandList::AddNew(std::uint32_t id) {
   if (!IsExcludedCommand(id) && Find(id) < 0) m_commands.push_back({id, {}, {}});
 }
 
+bool SECCommandList::AddCommand(std::uint32_t id, std::string name, std::string description) {
+  if (IsExcludedCommand(id) || Find(id) >= 0) return false;
+  m_commands.push_back({id, std::move(name), std::move(description)});
+  return true;
+}
+
 void SECCommandList::AddCommands(const SECCommandDefinition* defs, int count) {
   for (int i = 0; i < count; ++i) {
     SECCommand c;

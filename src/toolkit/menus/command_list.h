@@ -43,6 +43,9 @@ class SECCommandList {
 
   void RemoveAll() { m_commands.clear(); }
   void AddCommands(const SECCommandDefinition* defs, int count);
+  // One command with its name and description, unless it is excluded or
+  // listed already; true when it was added.
+  bool AddCommand(std::uint32_t id, std::string name, std::string description);
   virtual bool IsExcludedCommand(std::uint32_t id) const;
   bool FillStrings();
   bool FillNamesFromMenus();

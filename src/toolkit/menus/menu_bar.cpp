@@ -368,6 +368,9 @@ bool SECMenuBar::FilterApplication(QObject* watched, QEvent* event) {
     return false;
   }
   if (type == QEvent::MouseButtonPress) {
+    // Alt held through a click (an editor's column selection) was used with
+    // the mouse: its release must not arm the menu bar.
+    m_tracker.AltConsumed();
     if (m_tracker.Mode() == MenuMode::Keyboard && watched != this) CancelMenu();
     return false;
   }

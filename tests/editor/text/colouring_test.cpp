@@ -15,6 +15,16 @@ namespace pm2 {
 namespace {
 
 class Colouring : public ::testing::Test {
+ public:
+  // One letter per cell: k keyword, s string, c comment, . plain.
+  static std::string Cells(CEditTextBuffer& b, int line) {
+    LineColours lc = ColourLine(b, b.GetLine(line));
+    std::string out;
+    for (uint8_t a : lc.cells)
+      out += (a & kCellComment) ? 'c' : (a & kCellString) ? 's' : (a & kCellKeyword) ? 'k' : '.';
+    return out;
+  }
+
  protected:
   void SetUp() override {
     std::ofstream(m_dir / "c.ini") << "[Keywords]\r\nwhile=1\r\nint=1\r\nreturn=2\r\n"
@@ -35,14 +45,6 @@ class Colouring : public ::testing::Test {
     return b;
   }
 
-  // One letter per cell: k keyword, s string, c comment, . plain.
-  static std::string Cells(CEditTextBuffer& b, int line) {
-    LineColours lc = ColourLine(b, b.GetLine(line));
-    std::string out;
-    for (uint8_t a : lc.cells)
-      out += (a & kCellComment) ? 'c' : (a & kCellString) ? 's' : (a & kCellKeyword) ? 'k' : '.';
-    return out;
-  }
 
   TempDir m_dir;
   SettingsStore m_store{m_dir / "settings"};
@@ -94,6 +96,42 @@ TEST_F(Colouring, ShippedKeywordsColourEveryDirective) {
       {"indented define", 6, "..kkkkkkk...."},
   };
   for (const Row& r : rows) EXPECT_EQ(r.cells, Cells(*b, r.line)) << r.name;
+}
+
+// The keyword files the installation holds beside the program: every
+// language of the profile that names one finds it there by its bare name
+// and colours its own keywords, comments and strings.
+TEST(InstalledKeywords, EveryLanguageColoursFromTheProgramFolder) {
+  TempDir dir;
+  SettingsStore store{dir / "settings"};
+  IniFiles ini;
+  InitEditorProfiles(store);
+  struct Row {
+    const char* name;
+    const char* section;
+    const char* line;
+    const char* cells;
+  };
+  const Row rows[] = {
+      {"C", "Editor\\C Files", "int x; // y", "kkk....cccc"},
+      {"ARM C", "Editor\\CArmC", "return \"a\";", "kkkkkk..s.."},
+      {"51 assembler", "Editor\\W51", "  djnz R7, $ ; x", "..kkkk.kk....ccc"},
+      {"51 assembler control", "Editor\\W51", "$include (reg51.h)", "kkkkkkkk.........."},
+      {"251 assembler", "Editor\\W251", "  ecall WR4 ; x", "..kkkkk.kkk.ccc"},
+      {"166 assembler", "Editor\\W166", "  bset P2.0 ; x", "..kkkk......ccc"},
+      {"ARM assembler, GNU syntax", "Editor\\CArmA", "  ldrlo r1, =x ; y", "..kkkkk.kk.....ccc"},
+      {"ARM assembler, GNU directive", "Editor\\CArmA", ".section .v, \"ax\"", ".kkkkkkk......ss."},
+      {"ARM assembler, ADS syntax", "Editor\\CArmA", "  AREA Init, CODE", "..kkkk.......kkkk"},
+  };
+  for (const Row& r : rows) {
+    auto b = std::make_unique<CEditTextBuffer>(
+        EditEnvironment{&store, &ini, nullptr, nullptr, std::string(PM2_TEST_INSTALL_ROOT) + "/PM2"});
+    b->SetProfileSection(r.section);
+    b->LoadSettings();
+    ASSERT_EQ(0, b->LoadFromBytes(std::string(r.line) + "\r\n")) << r.name;
+    EXPECT_EQ(1, b->m_bColouring) << r.name;
+    EXPECT_EQ(r.cells, Colouring::Cells(*b, 1)) << r.name;
+  }
 }
 
 TEST_F(Colouring, BlockCommentStateAcrossLines) {

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QTest>
 
+#include "editor/engine/edit_engine.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_fixture.h"
 #include "toolkit/docking/bar_styles.h"
@@ -96,6 +97,48 @@ TEST_F(FrameMenuBarTest, TheMenuBarMovesAndIsBackThereAfterARestart) {
   EXPECT_TRUE(bar->isVisible());
   EXPECT_EQ(f->GetControlBar(kMenuBarId), bar);
   ExpectAltDownOpensFile(f, bar);
+}
+
+// An Alt+drag in the editor selects a column block; the release of Alt
+// after it leaves the keyboard with the text, so Delete removes the block
+// at once (the menu bar is not armed), while Alt pressed and released
+// alone still arms it.
+TEST_F(FrameMenuBarTest, AltReleasedAfterAColumnDragLeavesTheKeysInTheText) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  ASSERT_NE(bar, nullptr);
+  EditorView* v = OpenActive(f, dir + "LED.h", 1);
+  ASSERT_NE(v, nullptr);
+  v->setFocus();
+  QTest::keyClick(v, Qt::Key_Home);  // off the line the opening selected
+  QWidget* port = v->viewport();
+  const EditState& st = v->Engine().State();
+  auto cell = [&st](int row, int col) {
+    return QPoint(st.nLeftMargin + (col - st.nLeftCol) * st.nCharWidth + 1,
+                  (row - st.nTopLine) * st.nLineHeight + st.nLineHeight / 2);
+  };
+  const int topLine = st.nTopLine;
+  const std::string before = v->Document().Text().GetText();
+  QTest::keyPress(v, Qt::Key_Alt, Qt::AltModifier);
+  QTest::mousePress(port, Qt::LeftButton, Qt::AltModifier, cell(topLine, 0));
+  QTest::mouseMove(port, cell(topLine + 1, 2));
+  QTest::mouseRelease(port, Qt::LeftButton, Qt::AltModifier, cell(topLine + 1, 2));
+  QTest::keyRelease(v, Qt::Key_Alt);
+  QCoreApplication::processEvents();
+  bool column = false;
+  ASSERT_FALSE(v->Engine().GetSelectedText(&column).empty());
+  EXPECT_TRUE(column);
+  EXPECT_NE(bar->Tracker().Mode(), MenuMode::Keyboard);
+  QTest::keyClick(v, Qt::Key_Delete);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(v->Document().Text().GetText().size(), before.size() - 4) << "the 2 x 2 block is deleted";
+  // Alt alone, without the mouse, still gives the keys to the menu bar.
+  QTest::keyClick(v, Qt::Key_Alt);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(bar->Tracker().Mode(), MenuMode::Keyboard);
+  Press(f, Qt::Key_Escape);
 }
 
 }  // namespace frame_menu_bar_test

@@ -95,6 +95,38 @@ INSTANTIATE_TEST_SUITE_P(
         FamiliesRow{"CaseIgnored", {"<INSTALLED>"}, {"<INSTALLED>"}}, FamiliesRow{"Empty", {}, {}}),
     [](const testing::TestParamInfo<FamiliesRow>& info) { return std::string(info.param.name); });
 
+// A family is found whatever way the machine lists it: once plain, or
+// once per foundry with the foundry in brackets; a name asked for may carry
+// a foundry too.
+struct ListedRow {
+  const char* name;
+  const char* family;
+  bool expected;
+};
+
+class FamilyListedRows : public testing::TestWithParam<ListedRow> {};
+
+TEST_P(FamilyListedRows, ComparesTheFamilies) {
+  const QStringList listed{"C059 [urw]", "C059 [UKWN]", "DejaVu Sans", "Nimbus Sans [URW ]", "Nimbus Sans [UKWN]"};
+  EXPECT_EQ(FamilyListed(listed, GetParam().family), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FamilyListedRows,
+    testing::Values(ListedRow{"ListedWithItsFoundry", "C059 [urw]", true},
+                    ListedRow{"ListedWithTheOtherFoundry", "C059 [UKWN]", true},
+                    ListedRow{"FamilyWithoutFoundry", "C059", true},
+                    ListedRow{"FoundryInOtherCase", "c059 [URW]", true},
+                    ListedRow{"FoundryTheMachineLacks", "C059 [zzz]", true},
+                    ListedRow{"ListedPlain", "DejaVu Sans", true},
+                    ListedRow{"FoundryOnAFamilyListedPlain", "DejaVu Sans [urw]", true},
+                    ListedRow{"FoundryWithABlank", "Nimbus Sans [URW ]", true},
+                    ListedRow{"OnlyTheStartOfAFamily", "DejaVu", false},
+                    ListedRow{"ALongerFamily", "Nimbus Sans Narrow", false},
+                    ListedRow{"ALongerFamilyWithFoundry", "Nimbus Sans Narrow [urw]", false},
+                    ListedRow{"Empty", "", false}),
+    [](const testing::TestParamInfo<ListedRow>& info) { return std::string(info.param.name); });
+
 // The classic tab strip's font size: the largest whose line height fits the
 // cell, found with as few sizes tried as the heights allow.
 struct FitRow {
